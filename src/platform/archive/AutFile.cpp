@@ -1,0 +1,43 @@
+#include "platform/archive/AutFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "platform/archive/ArchiveReader.h"
+#include "platform/archive/ArchiveWriter.h"
+#include "platform/archive/SafeFile.h"
+
+QString ReadAutFile(const QString& path, std::optional<CArchiveError::Kind>* error)
+{
+    const QFileInfo info(path);
+    const QString found = FindFileNoCase(info.path(), info.fileName());
+    if (found.isEmpty())
+        return {};
+    QFile file(found);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = CArchiveError::FileError;
+        return {};
+    }
+    try {
+        CArchiveReader reader(bytes);
+        return reader.ReadText();
+    } catch (const CArchiveError& e) {
+        if (error)
+            *error = e.GetKind();
+        return {};
+    }
+}
+
+bool WriteAutFile(const QString& path, const QString& text, QString* unmappable)
+{
+    CArchiveWriter writer;
+    writer.WriteText(text);
+    if (unmappable)
+        *unmappable = writer.Unmappable();
+    const QFileInfo info(path);
+    return AtomicWriteFileNoCase(info.path(), info.fileName(), writer.Data());
+}

@@ -1,0 +1,126 @@
+#include "platform/archive/SafeFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+bool WriteAll(int fd, const QByteArray& bytes)
+{
+    const char* at = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, at, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        at += written;
+        left -= written;
+    }
+    return true;
+}
+
+// Makes the rename itself durable; a folder that cannot be synced (some
+// file systems refuse) does not undo a rename that already happened.
+void SyncFolder(const QByteArray& folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+bool EqualsNoAsciiCase(const QString& a, const QString& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char16_t x = a[i].unicode(), y = b[i].unicode();
+        if (x >= 'A' && x <= 'Z')
+            x += 'a' - 'A';
+        if (y >= 'A' && y <= 'Z')
+            y += 'a' - 'A';
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool AtomicWriteFile(const QString& path, const QByteArray& bytes)
+{
+    const QFileInfo target(path);
+    const QByteArray targetPath = QFile::encodeName(target.absoluteFilePath());
+    const QByteArray folder = QFile::encodeName(target.absolutePath());
+
+    struct stat old;
+    const bool hadOld = ::stat(targetPath.constData(), &old) == 0;
+    if (hadOld && !S_ISREG(old.st_mode))
+        return false;
+
+    // New files get the usual mode less the umask; a replaced file keeps its own.
+    QByteArray tempPath;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        tempPath = folder + "/." + QFile::encodeName(target.fileName()) + ".tmp" +
+                   QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+        fd = ::open(tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return false;
+    }
+    if (fd < 0)
+        return false;
+
+    bool ok = WriteAll(fd, bytes);
+    if (ok && hadOld)
+        ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+    if (ok)
+        ok = ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok)
+        ok = ::rename(tempPath.constData(), targetPath.constData()) == 0;
+    if (!ok) {
+        ::unlink(tempPath.constData());
+        return false;
+    }
+    SyncFolder(folder);
+    return true;
+}
+
+QString FindFileNoCase(const QString& folder, const QString& name)
+{
+    if (name.isEmpty())
+        return {};
+    const QDir dir(folder);
+    const QString exact = dir.filePath(name);
+    if (QFileInfo(exact).isFile())
+        return exact;
+    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString& entry : entries)
+        if (EqualsNoAsciiCase(entry, name))
+            return dir.filePath(entry);
+    return {};
+}
+
+QString ResolveForWrite(const QString& folder, const QString& name)
+{
+    const QString existing = FindFileNoCase(folder, name);
+    return existing.isEmpty() ? QDir(folder).filePath(name) : existing;
+}
+
+bool AtomicWriteFileNoCase(const QString& folder, const QString& name, const QByteArray& bytes)
+{
+    return AtomicWriteFile(ResolveForWrite(folder, name), bytes);
+}

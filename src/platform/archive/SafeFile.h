@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Writes the bytes to a uniquely named temporary file in the target's
+// folder, flushes it to disk and renames it over the target, so a reader
+// sees the old file or the new one and a failed write leaves the old file
+// untouched (the temporary is removed). An existing target keeps its
+// permissions.
+bool AtomicWriteFile(const QString& path, const QByteArray& bytes);
+
+// Full path of an existing file in the folder whose name equals `name`
+// ignoring ASCII letter case (an exact match wins); empty when none.
+QString FindFileNoCase(const QString& folder, const QString& name);
+
+// The existing file of that name in any case, else folder/name: writing
+// there replaces "CLOSEDAY.AUT" even when it is stored as "CloseDay.aut".
+QString ResolveForWrite(const QString& folder, const QString& name);
+
+bool AtomicWriteFileNoCase(const QString& folder, const QString& name, const QByteArray& bytes);

@@ -1,0 +1,116 @@
+#include "platform/data/MnyText.h"
+
+#include "platform/text/TextHelpers.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr int kTextScale = 4;
+
+bool IsMoneyChar(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'０' && c <= u'９') || c == u'-' || c == u'－'
+        || c == u'.' || c == u'．' || c == u',' || c == u'，';
+}
+
+bool IsDigits(QStringView text)
+{
+    for (QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+CMny MnyFromLong(long value)
+{
+    return CMny(value, 0);
+}
+
+CMny TextToMny(const QString& text, bool* ok)
+{
+    if (ok)
+        *ok = true;
+    qsizetype end = 0;
+    while (end < text.size() && IsMoneyChar(text.at(end)))
+        ++end;
+    QString run = ToHalfWidthDigits(text.left(end));
+    run.remove(u',');
+    if (!std::any_of(run.cbegin(), run.cend(), [](QChar c) { return c.isDigit(); }))
+        return CMny(0);
+
+    // One sign, in front or behind.
+    bool negative = false;
+    if (run.startsWith(u'-')) {
+        negative = true;
+        run.remove(0, 1);
+    } else if (run.endsWith(u'-')) {
+        negative = true;
+        run.chop(1);
+    }
+    const qsizetype dot = run.indexOf(u'.');
+    const QStringView whole = dot < 0 ? QStringView(run) : QStringView(run).left(dot);
+    const QStringView fraction = dot < 0 ? QStringView() : QStringView(run).mid(dot + 1);
+    if (!IsDigits(whole) || !IsDigits(fraction)) {
+        if (ok)
+            *ok = false;
+        return CMny(0);
+    }
+
+    // The magnitude in ten-thousandths may reach 2^63 only for a negative amount.
+    const __int128 limit = __int128(std::numeric_limits<qint64>::max()) + (negative ? 1 : 0);
+    const int scale = int(qMin<qsizetype>(fraction.size(), kTextScale));
+    __int128 magnitude = 0;
+    bool tooLarge = false;
+    for (QChar c : whole) {
+        magnitude = magnitude * 10 + (c.unicode() - u'0');
+        if (magnitude > limit) {
+            tooLarge = true;
+            break;
+        }
+    }
+    if (!tooLarge) {
+        for (int i = 0; i < scale; ++i)
+            magnitude = magnitude * 10 + (fraction.at(i).unicode() - u'0');
+        if (fraction.size() > kTextScale && fraction.at(kTextScale) >= u'5')
+            ++magnitude;
+        for (int i = scale; i < kTextScale; ++i)
+            magnitude *= 10;
+        tooLarge = magnitude > limit;
+    }
+    if (tooLarge) {
+        if (ok)
+            *ok = false;
+        CMny invalid;
+        invalid.SetInvalid();
+        return invalid;
+    }
+    for (int i = scale; i < kTextScale; ++i)
+        magnitude /= 10;
+    return CMny(qint64(negative ? -magnitude : magnitude), scale);
+}
+
+QString MnyToText(const CMny& value)
+{
+    if (!value.IsValid())
+        return {};
+    const qint64 v = value.GetValue();
+    // Unsigned, so that the magnitude of the smallest value is representable.
+    const quint64 magnitude = v < 0 ? 0 - quint64(v) : quint64(v);
+    quint64 unit = 1;
+    for (int i = 0; i < value.GetScale(); ++i)
+        unit *= 10;
+    QString out = QString::number(magnitude / unit);
+    QString fraction = QString::number(magnitude % unit).rightJustified(value.GetScale(), u'0');
+    while (fraction.endsWith(u'0'))
+        fraction.chop(1);
+    if (!fraction.isEmpty())
+        out += u'.' % fraction;
+    if (v < 0)
+        out.prepend(u'-');
+    return out;
+}

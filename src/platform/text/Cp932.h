@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Code page 932 (Shift-JIS with the vendor extensions) through glibc iconv.
+// Every byte boundary the program fixes (settings files, exported text,
+// clipboard blocks, command lines, length limits) goes through here.
+namespace Cp932 {
+
+// Encodes text. Characters without a CP932 form are replaced by '?' and,
+// when `unmappable` is given, listed there (each distinct character once).
+QByteArray Encode(const QString& text, QString* unmappable = nullptr);
+
+// Decodes bytes. Invalid sequences decode to U+FFFD; `ok` tells whether any did.
+QString Decode(const QByteArray& bytes, bool* ok = nullptr);
+
+// Length of the text in CP932 bytes (a full-width character counts 2).
+int ByteLength(const QString& text);
+
+// True when every character of the text has a CP932 form.
+bool CanEncode(const QString& text);
+
+// The characters of the text that have no CP932 form, each once, in order.
+QString UnmappableChars(const QString& text);
+
+// The longest prefix of the text whose CP932 form is at most maxBytes
+// bytes, never splitting a double-byte character.
+QString TruncateToBytes(const QString& text, int maxBytes);
+
+// The same on raw CP932 bytes: cuts at a character boundary.
+QByteArray TruncateBytes(const QByteArray& bytes, int maxBytes);
+
+// True when byte i of a CP932 string is the lead byte of a double-byte
+// character (scanning from the start, since trail bytes overlap ASCII).
+bool IsLeadByteAt(const QByteArray& bytes, int i);
+
+} // namespace Cp932

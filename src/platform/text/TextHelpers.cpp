@@ -1,0 +1,82 @@
+#include "platform/text/TextHelpers.h"
+
+namespace {
+
+constexpr char16_t kFullSpace = u'\u3000';
+
+bool IsYenSign(QChar c) { return c == u'\\' || c == u'\u00A5'; }
+
+} // namespace
+
+QString InsertThousandsSeparators(const QString& text)
+{
+    const bool negative = text.startsWith(u'-');
+    const QString body = negative ? text.mid(1) : text;
+    qsizetype n = body.indexOf(u'.');
+    if (n < 0)
+        n = body.size();
+
+    // The first group holds n mod 3 characters (3 when that is 0); every
+    // further group holds 3.
+    qsizetype separators = n / 3 - (n % 3 == 0 ? 1 : 0);
+    qsizetype nextBreak = n % 3 == 0 ? 3 : n % 3;
+    QString out;
+    out.reserve(text.size() + separators);
+    if (negative)
+        out += u'-';
+    for (qsizetype i = 0; i < n; ++i) {
+        out += body.at(i);
+        if (separators > 0 && i + 1 == nextBreak) {
+            // A yen sign in front of the digits uses up its separator.
+            if (!IsYenSign(body.at(i)))
+                out += u',';
+            --separators;
+            nextBreak += 3;
+        }
+    }
+    out += QStringView(body).mid(n);
+    return out;
+}
+
+int IsBlankString(const QString& text)
+{
+    if (text.isEmpty())
+        return 0;
+    for (QChar c : text) {
+        if (c != u' ' && c != kFullSpace)
+            return 0;
+    }
+    return 1;
+}
+
+bool ContainsBlank(const QString& text)
+{
+    return text.contains(u' ') || text.contains(kFullSpace);
+}
+
+QString ToHalfWidthDigits(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out) {
+        const char16_t u = c.unicode();
+        if (u >= u'０' && u <= u'９')
+            c = QChar(u'0' + (u - u'０'));
+        else if (u == u'－')
+            c = u'-';
+        else if (u == u'．')
+            c = u'.';
+        else if (u == u'，')
+            c = u',';
+    }
+    return out;
+}
+
+QString ToFullWidthDigits(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out) {
+        if (c >= u'0' && c <= u'9')
+            c = QChar(u'０' + (c.unicode() - u'0'));
+    }
+    return out;
+}

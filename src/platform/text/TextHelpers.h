@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// Small text helpers shared by every screen. They hold no state.
+
+// "1234567" → "1,234,567", "-1234.5" → "-1,234.5". Counts characters of the
+// integer part; a half-width yen sign ("¥" or "\", byte 0x5C) takes a
+// digit's place but is never followed by a separator.
+QString InsertThousandsSeparators(const QString& text);
+
+// 1 when the text is not empty and holds only half-width and full-width
+// spaces, else 0.
+int IsBlankString(const QString& text);
+
+// True when the text holds a half-width or full-width space anywhere.
+bool ContainsBlank(const QString& text);
+
+// Full-width digits, minus sign, point and comma ("０"-"９", "－", "．",
+// "，") become their half-width forms; everything else is kept.
+QString ToHalfWidthDigits(const QString& text);
+
+// Half-width digits become full-width ("0" → "０"); everything else is kept.
+QString ToFullWidthDigits(const QString& text);

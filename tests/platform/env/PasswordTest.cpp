@@ -1,0 +1,132 @@
+#include "EnvHome.h"
+#include "platform/env/Password.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Answers the prompts from a script and counts how often it was asked;
+// an exhausted script cancels.
+class CScript {
+public:
+    explicit CScript(QStringList answers) : m_answers(std::move(answers)) {}
+    CNWPassCheck::Prompt Prompt()
+    {
+        return [this](QString& password) {
+            ++m_asked;
+            if (m_answers.isEmpty())
+                return false;
+            password = m_answers.takeFirst();
+            return true;
+        };
+    }
+    int Asked() const { return m_asked; }
+
+private:
+    QStringList m_answers;
+    int m_asked = 0;
+};
+
+int Check(const QString& path, const QStringList& answers, int* asked = nullptr)
+{
+    CScript script(answers);
+    const int result = CNWPassCheck(path, script.Prompt(), {}).CheckPassWord();
+    if (asked)
+        *asked = script.Asked();
+    return result;
+}
+
+int Set(const QString& path, const QStringList& current, const QString& next)
+{
+    CScript ask(current), askNew({next});
+    return CNWPassCheck(path, ask.Prompt(), askNew.Prompt()).SetPassWord();
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(Password, SetCheckChangeAndClear)
+{
+    CEnvHome home;
+    const QString path = CNWPassCheck::GetDefaultPath();
+    EXPECT_EQ(path, home.Path() + "/MyData/PassCheck.dat");
+    const QString secret = QString::fromUtf8("ひみつ123");
+
+    // No password: nobody is asked.
+    int asked = -1;
+    EXPECT_EQ(Check(path, {}, &asked), 1);
+    EXPECT_EQ(asked, 0);
+
+    EXPECT_EQ(Set(path, {}, secret), 1);
+    const QByteArray stored = ReadFile(path);
+    EXPECT_FALSE(stored.contains(secret.toUtf8()));
+    EXPECT_FALSE(stored.contains("123"));
+
+    EXPECT_EQ(Check(path, {secret}, &asked), 1);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(Check(path, {"wrong", secret}, &asked), 1);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(Check(path, {"a", "b", "c", secret}, &asked), 0);
+    EXPECT_EQ(asked, CNWPassCheck::kMaxTries);
+    EXPECT_EQ(Check(path, {}, &asked), 0); // cancelled
+    EXPECT_EQ(CNWPassCheck(path, {}, {}).CheckPassWord(), 0);
+    EXPECT_EQ(Check(path, {QString::fromUtf8("ひみつ12")}), 0);
+
+    // Changing needs the password in force.
+    EXPECT_EQ(Set(path, {"x", "y", "z"}, "next"), 0);
+    EXPECT_EQ(Check(path, {secret}), 1);
+    EXPECT_EQ(Set(path, {secret}, "next"), 1);
+    EXPECT_EQ(Check(path, {secret}), 0);
+    EXPECT_EQ(Check(path, {"next"}), 1);
+
+    // The same password stored twice gets a new salt.
+    const QByteArray before = ReadFile(path);
+    EXPECT_EQ(Set(path, {"next"}, "next"), 1);
+    EXPECT_NE(ReadFile(path), before);
+    EXPECT_EQ(Check(path, {"next"}), 1);
+
+    // An empty new password clears it.
+    EXPECT_EQ(Set(path, {"next"}, ""), 1);
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_EQ(Check(path, {}, &asked), 1);
+    EXPECT_EQ(asked, 0);
+}
+
+TEST(Password, DamagedFileStopsBothCalls)
+{
+    CEnvHome home;
+    const QString path = home.Path() + "/PassCheck.dat";
+    ASSERT_EQ(Set(path, {}, "pw"), 1);
+    const QByteArray good = ReadFile(path);
+    const QRegularExpression cost(QStringLiteral("\"iterations\":\\d+"));
+    ASSERT_TRUE(QString::fromLatin1(good).contains(cost));
+
+    // A cost that would stall start-up for hours is no password file of ours.
+    const QByteArray hostileCost =
+        QString::fromLatin1(good).replace(cost, QStringLiteral("\"iterations\":2000000000")).toLatin1();
+    QByteArray shortSalt = good;
+    shortSalt.replace("\"salt\":\"", "\"salt\":\"AAAA");
+    const QByteArray damaged[] = {QByteArray(), "\x01\x02garbage", good.left(good.size() / 2), hostileCost,
+                                  shortSalt, "{}"};
+    for (const QByteArray& bytes : damaged) {
+        SCOPED_TRACE(bytes.toStdString());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        int asked = -1;
+        EXPECT_EQ(Check(path, {"pw"}, &asked), -1);
+        EXPECT_EQ(asked, 0);
+        EXPECT_EQ(Set(path, {"pw"}, "new"), -1);
+        EXPECT_EQ(ReadFile(path), bytes);
+    }
+}
