@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <set>
+
+class CMakeMsgID;
+
+// The database manager, in-process: it opens and closes the connection of
+// the data-access object it serves and answers the frame's requests with
+// the codes the frame acts on. A lock file in the database folder, held with
+// flock(), keeps a second process (or a second manager) off a database in
+// use.
+//
+// The order of use: Register → Connect → (Release → Connect)* → Release →
+// Unregister.
+class CDbManager
+{
+  public:
+    // Answers of Connect and Release.
+    enum {
+        kDone = 1,
+        kOtherUsers = 50,   // Release: other screens still use the database;
+                            // Connect: another database is connected already
+        kOtherProcess = 51, // another process holds the database
+        kNoDatabase = 52,   // no current database folder
+        kNotConnected = -1, // Release without a connection
+        kUnknownId = -2,    // the connection id is not registered
+        kCannotOpen = -3,   // the file is missing, damaged or not a database
+        kFailed = -4,       // Connect: any other failure; Release: a transaction is open
+    };
+
+    static constexpr char kLockFileName[] = "QXSelvo.lck";
+
+    // The data object must outlive the manager.
+    explicit CDbManager(CMakeMsgID& data);
+    ~CDbManager();
+    CDbManager(const CDbManager&) = delete;
+    CDbManager& operator=(const CDbManager&) = delete;
+
+    // A new connection id (never 0), as the manager hands one to the frame.
+    int Register();
+    // Removes the id; with the last id the connection is closed.
+    // 1, or -2 for an unknown id.
+    int Unregister(int id);
+
+    // Connects to the database in `folder` (the current database's folder).
+    // 1 connected (also when already connected to that folder, without
+    // reopening), 50 connected to another folder, 51 another process holds
+    // it, 52 no folder, -2 unknown id, -3 the file is missing or cannot be
+    // opened as a database, -4 the lock file cannot be made. `err` tells why.
+    int Connect(int id, const QString& folder, QString& err);
+    int Connect(int id, const QString& folder);
+    // Closes the connection and drops the lock: 1 released, 50 while other
+    // users are counted, -4 while a transaction is open, -1 not connected,
+    // -2 unknown id.
+    int Release(int id);
+
+    // Screens or programs besides the frame that still use the database;
+    // while there are any, Release refuses with 50.
+    void SetOtherUsers(int count) { m_otherUsers = count; }
+    int GetOtherUsers() const { return m_otherUsers; }
+
+    bool IsConnected() const;
+    const QString& GetFolder() const { return m_folder; }
+    // The manager answers; the frame's alive check.
+    bool IsAlive() const { return true; }
+
+    // The manager's order to close the program: the frame sets the handler
+    // (skip the backup at exit, close the window); OrderClose delivers it.
+    void SetCloseOrderHandler(std::function<void()> handler) { m_closeOrder = std::move(handler); }
+    void OrderClose();
+
+  private:
+    void Disconnect();
+
+    CMakeMsgID& m_data;
+    std::set<int> m_ids;
+    int m_nextId = 1;
+    int m_otherUsers = 0;
+    int m_lockFd = -1;
+    QString m_folder;
+    std::function<void()> m_closeOrder;
+};

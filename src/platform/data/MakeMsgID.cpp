@@ -1,0 +1,990 @@
+#include "platform/data/MakeMsgID.h"
+
+#include "platform/data/Schema.h"
+#include "platform/data/TableNames.h"
+#include "platform/text/Cp932.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <unordered_map>
+
+namespace
+{
+
+using Schema::FieldDef;
+using Schema::TableDef;
+
+// Cached statements beyond this number are dropped at the next call.
+constexpr std::size_t kCacheLimit = 256;
+
+// A broken file or connection: the program must stop using the database.
+bool IsFatal(int rc)
+{
+    switch (rc & 0xff) {
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+    case SQLITE_FULL:
+    case SQLITE_NOMEM:
+    case SQLITE_MISUSE:
+    case SQLITE_PROTOCOL:
+    case SQLITE_INTERNAL:
+    case SQLITE_PERM:
+    case SQLITE_NOLFS:
+        return true;
+    default:
+        return false;
+    }
+}
+
+char16_t AsciiLower(char16_t c)
+{
+    return (c >= u'A' && c <= u'Z') ? char16_t(c + (u'a' - u'A')) : c;
+}
+
+bool SameName(QStringView a, QStringView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i].unicode()) != AsciiLower(b[i].unicode()))
+            return false;
+    }
+    return true;
+}
+
+QString QuoteId(const QString& name)
+{
+    QString quoted = name;
+    quoted.replace(u'"', QLatin1String("\"\""));
+    return u'"' % quoted % u'"';
+}
+
+// The condition without surrounding blanks and trailing semicolons.
+QString Tail(const QString& condition)
+{
+    qsizetype end = condition.size();
+    while (end > 0 && (condition[end - 1].isSpace() || condition[end - 1] == u';'))
+        --end;
+    return condition.left(end).trimmed();
+}
+
+// The text starts with the keyword as a whole word, ASCII case ignored.
+bool StartsWithKeyword(const QString& text, QLatin1StringView keyword)
+{
+    if (!text.startsWith(keyword, Qt::CaseInsensitive))
+        return false;
+    if (text.size() == keyword.size())
+        return true;
+    const QChar next = text[keyword.size()];
+    return !(next.isLetterOrNumber() || next == u'_');
+}
+
+int TypeOfDeclared(const char* declared)
+{
+    if (!declared)
+        return -1;
+    if (qstricmp(declared, "MONEY") == 0)
+        return Schema::kMoney;
+    if (qstricmp(declared, "DATE") == 0 || qstricmp(declared, "DATETIME") == 0)
+        return Schema::kDate;
+    if (qstricmp(declared, "INTEGER") == 0)
+        return Schema::kInteger;
+    if (qstrnicmp(declared, "TEXT", 4) == 0)
+        return Schema::kText;
+    return -1;
+}
+
+// Work tables whose insert starts a new document: the table is emptied first,
+// with its body. Those with a body number their header IDs themselves.
+struct WorkHeader {
+    const char* header;
+    const char* body;
+};
+constexpr WorkHeader kWorkHeaders[] = {
+    {TB_WATENA, nullptr},           {TB_WITEM, nullptr},
+    {TB_WSHIME_H, TB_WSHIME_B},     {TB_WMOTOCHO_H, TB_WMOTOCHO_B},
+    {TB_WRECEIPT_H, TB_WRECEIPT_B}, {TB_WBANK_H, TB_WBANK_B},
+};
+
+const WorkHeader* FindWorkHeader(const TableDef& table)
+{
+    for (const WorkHeader& w : kWorkHeaders) {
+        if (std::strcmp(w.header, table.name) == 0)
+            return &w;
+    }
+    return nullptr;
+}
+
+// Two digits at p, or -1.
+int Digits(const char* p, int count)
+{
+    int value = 0;
+    for (int i = 0; i < count; ++i) {
+        if (p[i] < '0' || p[i] > '9')
+            return -1;
+        value = value * 10 + (p[i] - '0');
+    }
+    return value;
+}
+
+// 'YYYY-MM-DD' or 'YYYY-MM-DD HH:MM:SS', as stored.
+bool ParseStoredDate(const char* p, int length, qint64& julianDay, qint32& msecs)
+{
+    if ((length != 10 && length != 19) || p[4] != '-' || p[7] != '-')
+        return false;
+    const QDate date(Digits(p, 4), Digits(p + 5, 2), Digits(p + 8, 2));
+    if (!date.isValid())
+        return false;
+    msecs = -1;
+    if (length == 19) {
+        if (p[10] != ' ' || p[13] != ':' || p[16] != ':')
+            return false;
+        const QTime time(Digits(p + 11, 2), Digits(p + 14, 2), Digits(p + 17, 2));
+        if (!time.isValid())
+            return false;
+        msecs = time.msecsSinceStartOfDay();
+    }
+    julianDay = date.toJulianDay();
+    return true;
+}
+
+// 'YYYY-MM-DD', with ' HH:MM:SS' when msecs >= 0; answers the length.
+int FormatStoredDate(char (&buffer)[32], qint64 julianDay, int msecs)
+{
+    int year = 0, month = 0, day = 0;
+    QDate::fromJulianDay(julianDay).getDate(&year, &month, &day);
+    int n = std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", year, month, day);
+    if (msecs >= 0) {
+        const int seconds = msecs / 1000;
+        n += std::snprintf(buffer + n, sizeof buffer - std::size_t(n), " %02d:%02d:%02d", seconds / 3600,
+                           seconds / 60 % 60, seconds % 60);
+    }
+    return n;
+}
+
+// Resets a statement after use, whatever way the use ends.
+class StatementUse
+{
+  public:
+    explicit StatementUse(sqlite3_stmt* statement) : m_statement(statement) {}
+    ~StatementUse()
+    {
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+    }
+    StatementUse(const StatementUse&) = delete;
+    StatementUse& operator=(const StatementUse&) = delete;
+
+  private:
+    sqlite3_stmt* m_statement;
+};
+
+QString FieldLabel(const TableDef& table, const FieldDef& field)
+{
+    return QString::fromLatin1(table.name) % u'.' % QString::fromLatin1(field.name);
+}
+
+bool IsBlankText(const CTb& field)
+{
+    return field.GetType() == CTb::kText && field.GetText().trimmed().isEmpty();
+}
+
+// The column a record field writes to. Fields of another table and unknown
+// names give null; the ID column is answered like any other.
+const FieldDef* ColumnOf(const TableDef& table, const QString& name)
+{
+    const qsizetype dot = name.indexOf(u'.');
+    if (dot >= 0 && !SameName(QStringView(name).left(dot), QString::fromLatin1(table.name)))
+        return nullptr;
+    return Schema::FindField(table, dot < 0 ? name : name.mid(dot + 1));
+}
+
+bool IsIdColumn(const FieldDef& column)
+{
+    return std::strcmp(column.name, "ID") == 0;
+}
+
+QString UnknownField(const QString& table, const QString& name)
+{
+    return QStringLiteral("テーブル「%1」に項目「%2」はありません。").arg(table, name);
+}
+
+// The record's ID field: "Table.ID", else a bare "ID".
+const CTb* IdField(const COneRecord& record, const QString& table)
+{
+    if (const CTb* field = record.FindField(table % QLatin1String(".ID")))
+        return field;
+    return record.FindField(QStringLiteral("ID"));
+}
+
+CTb* IdField(COneRecord& record, const QString& table)
+{
+    return const_cast<CTb*>(IdField(std::as_const(record), table));
+}
+
+// The fields of a record that go to the table's columns, in record order.
+// Answers 1, or 10 for a field an ordinary table does not have.
+struct Slot {
+    int field;
+    const FieldDef* column;
+};
+
+int MapFields(const COneRecord& record, const TableDef& table, const QString& tableName, bool keepId,
+              std::vector<Slot>& slots, int* idField, QString& err)
+{
+    slots.clear();
+    if (idField)
+        *idField = -1;
+    std::vector<bool> used(table.fields.size(), false);
+    for (int i = 0; i < record.GetCount(); ++i) {
+        const QString& name = record.GetAt(i)->GetName();
+        const FieldDef* column = ColumnOf(table, name);
+        if (!column) {
+            if (table.workTable)
+                continue;
+            err = UnknownField(tableName, name);
+            return CMakeMsgID::kFailed;
+        }
+        if (IsIdColumn(*column) && !keepId) {
+            if (idField && *idField < 0)
+                *idField = i;
+            continue;
+        }
+        const std::size_t index = std::size_t(column - table.fields.data());
+        if (used[index])
+            continue; // the first of two fields naming one column wins
+        used[index] = true;
+        slots.push_back({i, column});
+    }
+    return CMakeMsgID::kOk;
+}
+
+struct QStringHash {
+    std::size_t operator()(const QString& s) const noexcept { return qHash(s); }
+};
+
+} // namespace
+
+// ---- statements ---------------------------------------------------------
+
+struct CMakeMsgID::Statement {
+    struct Column {
+        QString name; // the result field's name
+        int type;     // field type, or -1: by the stored value
+    };
+
+    ~Statement() { sqlite3_finalize(handle); }
+
+    sqlite3_stmt* handle = nullptr;
+    bool described = false;
+    std::vector<Column> columns;
+};
+
+struct CMakeMsgID::Cache {
+    std::unordered_map<QString, std::unique_ptr<Statement>, QStringHash> statements;
+};
+
+CMakeMsgID::CMakeMsgID() : m_cache(std::make_unique<Cache>()) {}
+
+CMakeMsgID::~CMakeMsgID()
+{
+    Close();
+}
+
+int CMakeMsgID::MakeMsgID()
+{
+    return sqlite3_initialize() == SQLITE_OK ? 1 : 0;
+}
+
+int CMakeMsgID::NoConnection(QString& err) const
+{
+    err = QStringLiteral("データベースに接続されていません。");
+    return kFatal;
+}
+
+int CMakeMsgID::Fail(int rc, QString& err) const
+{
+    err = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc));
+    return IsFatal(rc) ? kFatal : kFailed;
+}
+
+void CMakeMsgID::TrimCache()
+{
+    if (m_cache->statements.size() > kCacheLimit)
+        m_cache->statements.clear();
+}
+
+int CMakeMsgID::Prepare(const QString& sql, Statement*& statement, QString& err)
+{
+    const auto it = m_cache->statements.find(sql);
+    if (it != m_cache->statements.end()) {
+        statement = it->second.get();
+        return kOk;
+    }
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt* handle = nullptr;
+    const char* tail = nullptr;
+    int rc = sqlite3_prepare_v3(m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &handle,
+                                &tail);
+    if (rc != SQLITE_OK)
+        return Fail(rc, err);
+    // One statement per request: a second one after a semicolon is refused,
+    // so a condition can never smuggle in another command.
+    sqlite3_stmt* extra = nullptr;
+    if (handle && tail && *tail)
+        rc = sqlite3_prepare_v2(m_db, tail, -1, &extra, nullptr);
+    if (!handle || rc != SQLITE_OK || extra) {
+        sqlite3_finalize(handle);
+        sqlite3_finalize(extra);
+        err = handle ? QStringLiteral("一度に実行できるSQL文は一つだけです。")
+                     : QStringLiteral("SQL文がありません。");
+        return kFailed;
+    }
+    auto owned = std::make_unique<Statement>();
+    owned->handle = handle;
+    statement = owned.get();
+    m_cache->statements.emplace(sql, std::move(owned));
+    return kOk;
+}
+
+void CMakeMsgID::Describe(Statement& statement, const QString& table, bool bare) const
+{
+    const int count = sqlite3_column_count(statement.handle);
+    if (statement.described && int(statement.columns.size()) == count)
+        return;
+    statement.columns.clear();
+    statement.columns.reserve(std::size_t(count));
+    const TableDef* def = bare ? nullptr : Schema::FindTable(table);
+    for (int i = 0; i < count; ++i) {
+        const QString name = QString::fromUtf8(sqlite3_column_name(statement.handle, i));
+        int type = -1;
+        if (def) {
+            if (const FieldDef* field = Schema::FindField(*def, name))
+                type = field->type;
+        }
+        if (type < 0)
+            type = TypeOfDeclared(sqlite3_column_decltype(statement.handle, i));
+        if (type < 0)
+            type = Schema::ResultColumnType(name);
+        statement.columns.push_back({bare ? name : table % u'.' % name, type});
+    }
+    statement.described = true;
+}
+
+void CMakeMsgID::ReadValue(CTb& field, sqlite3_stmt* statement, int column, int type)
+{
+    const int storage = sqlite3_column_type(statement, column);
+    if (storage == SQLITE_NULL)
+        return;
+    auto readText = [&] {
+        field.m_type = CTb::kText;
+        field.m_text =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+                              sqlite3_column_bytes(statement, column));
+    };
+    field.m_null = false;
+    switch (type) {
+    case CTb::kInteger:
+        field.m_value = sqlite3_column_int64(statement, column);
+        return;
+    case CTb::kMoney:
+        if (storage == SQLITE_INTEGER) {
+            field.m_value = sqlite3_column_int64(statement, column);
+            field.m_scale = 4;
+        } else if (storage == SQLITE_FLOAT) {
+            // A stored amount is ten-thousandths even when an expression made it real.
+            const double units = std::round(sqlite3_column_double(statement, column));
+            if (std::fabs(units) < 9.2e18) {
+                field.m_value = qint64(units);
+                field.m_scale = 4;
+            } else {
+                field.m_null = true;
+            }
+        } else {
+            readText();
+            CMny value;
+            const bool ok = field.GetData(value);
+            field = value;
+            if (!ok)
+                field.SetNull();
+        }
+        return;
+    case CTb::kDate: {
+        const char* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+        if (!ParseStoredDate(text, sqlite3_column_bytes(statement, column), field.m_value, field.m_msecs)) {
+            // Not a stored day: keep what is there as text.
+            readText();
+        }
+        return;
+    }
+    case CTb::kText:
+        readText();
+        return;
+    default:
+        if (storage == SQLITE_INTEGER) {
+            field.m_type = CTb::kInteger;
+            field.m_value = sqlite3_column_int64(statement, column);
+        } else if (storage == SQLITE_FLOAT) {
+            field.m_type = CTb::kMoney;
+            field.m_value = qint64(std::llround(sqlite3_column_double(statement, column) * 10000));
+            field.m_scale = 4;
+        } else {
+            readText();
+        }
+    }
+}
+
+// Binds one field to its column, converted to the column's type.
+int CMakeMsgID::BindField(sqlite3_stmt* statement, int index, const CTb& field, const TableDef& table,
+                          const FieldDef& column, QString& err)
+{
+    int rc = SQLITE_OK;
+    if (field.IsNull()) {
+        rc = sqlite3_bind_null(statement, index);
+    } else if (column.type == Schema::kText) {
+        QString text = field.GetText();
+        // A CP932 character takes at most two bytes, so short texts need no count.
+        if (column.byteLimit > 0 && text.size() * 2 > column.byteLimit &&
+            Cp932::ByteLength(text) > column.byteLimit) {
+            if (column.code) {
+                err = QStringLiteral("「%1」は%2バイトまでです。")
+                          .arg(FieldLabel(table, column))
+                          .arg(column.byteLimit);
+                return kFailed;
+            }
+            text = Cp932::TruncateToBytes(text, column.byteLimit);
+        }
+        rc = sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * sizeof(char16_t)),
+                                 SQLITE_TRANSIENT);
+    } else if (IsBlankText(field)) {
+        rc = sqlite3_bind_null(statement, index);
+    } else if (column.type == Schema::kDate) {
+        qint64 julianDay = field.m_value;
+        int msecs = field.m_msecs;
+        QDate parsed;
+        if (field.m_type == CTb::kText && CTb::ParseDate(field.m_text, parsed, msecs)) {
+            julianDay = parsed.toJulianDay();
+        } else if (field.m_type != CTb::kDate) {
+            err = QStringLiteral("「%1」に日付でない値があります。").arg(FieldLabel(table, column));
+            return kFailed;
+        }
+        // Only date-time columns keep the time of day; the others store the day.
+        char buffer[32];
+        const int length = FormatStoredDate(buffer, julianDay, column.dateTime ? msecs : -1);
+        rc = sqlite3_bind_text(statement, index, buffer, length, SQLITE_TRANSIENT);
+    } else if (column.type == Schema::kMoney) {
+        CMny value;
+        CMny stored;
+        if (!field.GetData(value) || !value.Round(stored, CMny::kRoundHalfUp, 4)) {
+            err = QStringLiteral("「%1」に金額として扱えない値があります。").arg(FieldLabel(table, column));
+            return kFailed;
+        }
+        rc = sqlite3_bind_int64(statement, index, stored.GetValue());
+    } else {
+        int value = 0;
+        if (!field.GetData(value)) {
+            err = QStringLiteral("「%1」に整数でない値があります。").arg(FieldLabel(table, column));
+            return kFailed;
+        }
+        rc = sqlite3_bind_int64(statement, index, value);
+    }
+    if (rc != SQLITE_OK) {
+        err = QString::fromUtf8(sqlite3_errstr(rc));
+        return IsFatal(rc) ? kFatal : kFailed;
+    }
+    return kOk;
+}
+
+int CMakeMsgID::RunStatement(const QString& sql, QString& err, int* changes)
+{
+    Statement* statement = nullptr;
+    int result = Prepare(sql, statement, err);
+    if (result != kOk)
+        return result;
+    StatementUse use(statement->handle);
+    int rc = sqlite3_step(statement->handle);
+    while (rc == SQLITE_ROW)
+        rc = sqlite3_step(statement->handle);
+    if (rc != SQLITE_DONE)
+        return Fail(rc, err);
+    if (changes)
+        *changes = sqlite3_changes(m_db);
+    return kOk;
+}
+
+// ---- connection ---------------------------------------------------------
+
+QString CMakeMsgID::DatabasePath(const QString& folder)
+{
+    const QDir dir(folder);
+    const QStringList found = dir.entryList({QString::fromUtf8(DB_FILE_NAME)}, QDir::Files | QDir::Hidden);
+    return dir.filePath(found.isEmpty() ? QString::fromUtf8(DB_FILE_NAME) : found.first());
+}
+
+int CMakeMsgID::CreateDatabase(const QString& path, const QDateTime& now, QString& err)
+{
+    if (QFileInfo::exists(path)) {
+        err = QStringLiteral("ファイル<%1>は既にあります。").arg(path);
+        return kFailed;
+    }
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    auto exec = [&](const QString& sql) {
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    };
+    exec(QStringLiteral("PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; BEGIN"));
+    const QString stamp = now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    for (const QString& statement : Schema::CreateStatements(stamp))
+        exec(statement);
+    exec(QStringLiteral("PRAGMA user_version=%1; COMMIT").arg(Schema::Version()));
+    if (rc != SQLITE_OK) {
+        err = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        sqlite3_close_v2(db);
+        QFile::remove(path);
+        return IsFatal(rc) ? kFatal : kFailed;
+    }
+    rc = sqlite3_close_v2(db);
+    return rc == SQLITE_OK ? kOk : kFatal;
+}
+
+int CMakeMsgID::Open(const QString& folder, QString& err)
+{
+    Close();
+    const QString path = DatabasePath(folder);
+    if (!QFileInfo(path).isFile()) {
+        err = QStringLiteral("データベースファイル<%1>がありません。").arg(path);
+        return kFatal;
+    }
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    // A closed database must be one self-contained file that backup can copy.
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, "PRAGMA foreign_keys=ON; PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL",
+                          nullptr, nullptr, nullptr);
+    int version = -1;
+    QSet<QString> tables;
+    if (rc == SQLITE_OK) {
+        sqlite3_stmt* statement = nullptr;
+        rc = sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='table'", -1, &statement,
+                                nullptr);
+        while (rc == SQLITE_OK && (rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            tables.insert(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)))
+                              .toLower());
+            rc = SQLITE_OK;
+        }
+        sqlite3_finalize(statement);
+        if (rc == SQLITE_DONE)
+            rc = sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &statement, nullptr);
+        if (rc == SQLITE_OK) {
+            if (sqlite3_step(statement) == SQLITE_ROW)
+                version = sqlite3_column_int(statement, 0);
+            sqlite3_finalize(statement);
+        }
+    }
+    if (rc != SQLITE_OK) {
+        err = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        sqlite3_close_v2(db);
+        return kFatal;
+    }
+    QString problem;
+    if (version != Schema::Version())
+        problem = QStringLiteral("データベースの形式が違います。");
+    for (const TableDef& table : Schema::Tables()) {
+        if (problem.isEmpty() && !tables.contains(QString::fromLatin1(table.name).toLower()))
+            problem =
+                QStringLiteral("データベースにテーブル「%1」がありません。").arg(QLatin1String(table.name));
+    }
+    if (!problem.isEmpty()) {
+        err = problem;
+        sqlite3_close_v2(db);
+        return kFatal;
+    }
+    sqlite3_busy_timeout(db, 5000);
+    m_db = db;
+    m_folder = folder;
+    return kOk;
+}
+
+void CMakeMsgID::Close()
+{
+    if (!m_db)
+        return;
+    m_cache->statements.clear();
+    if (!sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    m_depth = 0;
+    m_folder.clear();
+}
+
+// ---- transactions -------------------------------------------------------
+
+int CMakeMsgID::BeginTransaction(QString& err)
+{
+    if (!m_db)
+        return NoConnection(err);
+    if (m_depth > 0 && sqlite3_get_autocommit(m_db)) {
+        err = QStringLiteral("処理中のトランザクションは取り消されています。");
+        return kFailed;
+    }
+    const QByteArray sql =
+        m_depth == 0 ? QByteArray("BEGIN IMMEDIATE") : "SAVEPOINT sp" + QByteArray::number(m_depth);
+    const int rc = sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        return Fail(rc, err);
+    ++m_depth;
+    return kOk;
+}
+
+int CMakeMsgID::Commit(QString& err)
+{
+    if (!m_db)
+        return NoConnection(err);
+    if (m_depth == 0) {
+        err = QStringLiteral("トランザクションが開始されていません。");
+        return kFailed;
+    }
+    if (sqlite3_get_autocommit(m_db)) {
+        // SQLite already undid the whole transaction after an error.
+        --m_depth;
+        err = QStringLiteral("処理中のトランザクションは取り消されています。");
+        return kFailed;
+    }
+    const QByteArray sql =
+        m_depth == 1 ? QByteArray("COMMIT") : "RELEASE sp" + QByteArray::number(m_depth - 1);
+    const int rc = sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        const int result = Fail(rc, err);
+        QString ignored;
+        Rollback(ignored);
+        return result;
+    }
+    --m_depth;
+    return kOk;
+}
+
+int CMakeMsgID::Rollback(QString& err)
+{
+    if (!m_db)
+        return NoConnection(err);
+    if (m_depth == 0) {
+        err = QStringLiteral("トランザクションが開始されていません。");
+        return kFailed;
+    }
+    --m_depth;
+    if (sqlite3_get_autocommit(m_db))
+        return kOk; // already undone by SQLite
+    const QByteArray name = "sp" + QByteArray::number(m_depth);
+    const QByteArray sql =
+        m_depth == 0 ? QByteArray("ROLLBACK") : "ROLLBACK TO " + name + "; RELEASE " + name;
+    const int rc = sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, nullptr);
+    return rc == SQLITE_OK ? kOk : Fail(rc, err);
+}
+
+int CMakeMsgID::Execute(const QString& sql, QString& err, int* changes)
+{
+    if (!m_db)
+        return NoConnection(err);
+    TrimCache();
+    return RunStatement(sql, err, changes);
+}
+
+// ---- requests -----------------------------------------------------------
+
+int CMakeMsgID::GetDataList(const CCDSData& request, CCDSData& result, QString& err)
+{
+    if (!m_db)
+        return NoConnection(err);
+    TrimCache();
+    const QString tail = Tail(request.m_strCondition);
+    const bool whole = StartsWithKeyword(tail, QLatin1StringView("SELECT"));
+    if (!whole && request.m_strTable.isEmpty()) {
+        err = QStringLiteral("テーブル名が指定されていません。");
+        return kFailed;
+    }
+    const QString sql =
+        whole ? tail : QString(QStringLiteral("SELECT * FROM ") % QuoteId(request.m_strTable) % u' ' % tail);
+    Statement* statement = nullptr;
+    const int prepared = Prepare(sql, statement, err);
+    if (prepared != kOk)
+        return prepared;
+    Describe(*statement, request.m_strTable, whole);
+
+    StatementUse use(statement->handle);
+    const int before = result.GetCount();
+    sqlite3_stmt* handle = statement->handle;
+    const int count = int(statement->columns.size());
+    int rc;
+    while ((rc = sqlite3_step(handle)) == SQLITE_ROW) {
+        COneRecord* record = result.AddNew();
+        record->Reserve(count);
+        for (int i = 0; i < count; ++i) {
+            const Statement::Column& column = statement->columns[std::size_t(i)];
+            CTb* field = record->AddField(
+                std::make_unique<CTb>(column.name, column.type < 0 ? CTb::kText : column.type));
+            ReadValue(*field, handle, i, column.type);
+        }
+    }
+    if (rc != SQLITE_DONE) {
+        while (result.GetCount() > before)
+            result.RemoveAt(result.GetCount() - 1);
+        return Fail(rc, err);
+    }
+    return kOk;
+}
+
+int CMakeMsgID::GetDataNum(const CCDSData& request, int& count, QString& err)
+{
+    count = 0;
+    if (!m_db)
+        return NoConnection(err);
+    TrimCache();
+    const QString tail = Tail(request.m_strCondition);
+    const bool whole = StartsWithKeyword(tail, QLatin1StringView("SELECT"));
+    if (!whole && request.m_strTable.isEmpty()) {
+        err = QStringLiteral("テーブル名が指定されていません。");
+        return kFailed;
+    }
+    const QString sql =
+        whole ? QString(QStringLiteral("SELECT COUNT(*) FROM (") % tail % u')')
+              : QString(QStringLiteral("SELECT COUNT(*) FROM ") % QuoteId(request.m_strTable) % u' ' % tail);
+    Statement* statement = nullptr;
+    const int prepared = Prepare(sql, statement, err);
+    if (prepared != kOk)
+        return prepared;
+    StatementUse use(statement->handle);
+    const int rc = sqlite3_step(statement->handle);
+    if (rc != SQLITE_ROW)
+        return Fail(rc, err);
+    count = sqlite3_column_int(statement->handle, 0);
+    return kOk;
+}
+
+int CMakeMsgID::InsertData(CCDSData& set, QString& err)
+{
+    if (!m_db)
+        return NoConnection(err);
+    TrimCache();
+    const TableDef* table = Schema::FindTable(set.m_strTable);
+    if (!table) {
+        err = QStringLiteral("テーブル「%1」はありません。").arg(set.m_strTable);
+        return kFailed;
+    }
+    if (set.GetCount() == 0)
+        return kOk;
+    int result = BeginTransaction(err);
+    if (result != kOk)
+        return result;
+    std::vector<std::pair<int, qint64>> assigned;
+    result = InsertRecords(set, *table, assigned, err);
+    if (result == kOk) {
+        result = Commit(err);
+    } else {
+        QString ignored;
+        Rollback(ignored);
+    }
+    // IDs reach the records only when the rows really exist.
+    if (result == kOk) {
+        for (const auto& [index, id] : assigned) {
+            COneRecord& record = *set.GetAt(index);
+            CTb* field = IdField(record, set.m_strTable);
+            if (!field)
+                field = record.AddField(CTb(set.m_strTable % QLatin1String(".ID")));
+            *field = int(id);
+        }
+    }
+    return result;
+}
+
+int CMakeMsgID::InsertRecords(CCDSData& set, const TableDef& table,
+                              std::vector<std::pair<int, qint64>>& assigned, QString& err)
+{
+    const QString tableName = QString::fromLatin1(table.name);
+    const WorkHeader* workHeader = FindWorkHeader(table);
+    // Headers of work tables with a body number their own IDs.
+    const bool numbered = workHeader && workHeader->body;
+    int result = kOk;
+    qint64 nextId = 1; // the table is empty after the clear below
+    if (workHeader) {
+        result = RunStatement(QStringLiteral("DELETE FROM ") % QuoteId(tableName), err);
+        if (result == kOk && workHeader->body)
+            result = RunStatement(
+                QStringLiteral("DELETE FROM ") % QuoteId(QString::fromLatin1(workHeader->body)), err);
+        if (result != kOk)
+            return result;
+    }
+
+    std::vector<QString> names; // field names of the record the slots were made for
+    std::vector<Slot> slots;
+    int idField = -1;
+    Statement* statement = nullptr;
+    for (int r = 0; r < set.GetCount(); ++r) {
+        COneRecord& record = *set.GetAt(r);
+        bool sameFields = std::size_t(record.GetCount()) == names.size();
+        for (int i = 0; sameFields && i < record.GetCount(); ++i)
+            sameFields = record.GetAt(i)->GetName() == names[std::size_t(i)];
+        if (!sameFields) {
+            // Ordinary tables assign IDs; the numbered work headers bind it last.
+            result =
+                MapFields(record, table, set.m_strTable, table.workTable && !numbered, slots, &idField, err);
+            if (result != kOk)
+                return result;
+            names.clear();
+            for (int i = 0; i < record.GetCount(); ++i)
+                names.push_back(record.GetAt(i)->GetName());
+            QString columns, values;
+            for (const Slot& slot : slots) {
+                columns += (columns.isEmpty() ? QString() : QStringLiteral(",")) %
+                           QuoteId(QLatin1String(slot.column->name));
+                values += values.isEmpty() ? QStringLiteral("?") : QStringLiteral(",?");
+            }
+            if (numbered) {
+                columns += (columns.isEmpty() ? QString() : QStringLiteral(",")) % QStringLiteral("\"ID\"");
+                values += values.isEmpty() ? QStringLiteral("?") : QStringLiteral(",?");
+            }
+            const QString sql = QStringLiteral("INSERT INTO ") % QuoteId(tableName) %
+                                (columns.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
+                                                   : QString(QStringLiteral(" (") % columns %
+                                                             QStringLiteral(") VALUES (") % values % u')'));
+            result = Prepare(sql, statement, err);
+            if (result != kOk)
+                return result;
+        }
+        sqlite3_stmt* handle = statement->handle;
+        StatementUse use(handle);
+        for (std::size_t k = 0; k < slots.size(); ++k) {
+            result =
+                BindField(handle, int(k + 1), *record.GetAt(slots[k].field), table, *slots[k].column, err);
+            if (result != kOk)
+                return result;
+        }
+        if (numbered) {
+            int id = 0;
+            if (idField >= 0)
+                record.GetAt(idField)->GetData(id);
+            if (id == 0) {
+                id = int(nextId++);
+                assigned.emplace_back(r, id);
+            } else {
+                nextId = qMax<qint64>(nextId, qint64(id) + 1);
+            }
+            sqlite3_bind_int64(handle, int(slots.size() + 1), id);
+        }
+        const int rc = sqlite3_step(handle);
+        if (rc != SQLITE_DONE)
+            return Fail(rc, err);
+        if (!table.workTable)
+            assigned.emplace_back(r, sqlite3_last_insert_rowid(m_db));
+    }
+    return kOk;
+}
+
+int CMakeMsgID::UpdateData(const CCDSData& set, QString& err)
+{
+    if (!m_db)
+        return NoConnection(err);
+    TrimCache();
+    const TableDef* table = Schema::FindTable(set.m_strTable);
+    if (!table) {
+        err = QStringLiteral("テーブル「%1」はありません。").arg(set.m_strTable);
+        return kFailed;
+    }
+    const QString tail = Tail(set.m_strCondition);
+    // Without a WHERE clause every row would be overwritten.
+    if (!StartsWithKeyword(tail, QLatin1StringView("WHERE"))) {
+        err = QStringLiteral("更新する条件が指定されていません。");
+        return kFailed;
+    }
+    if (set.GetCount() == 0) {
+        err = QStringLiteral("更新するデータがありません。");
+        return kFailed;
+    }
+    const COneRecord& record = *set.GetAt(0);
+    std::vector<Slot> slots;
+    int result = MapFields(record, *table, set.m_strTable, false, slots, nullptr, err);
+    if (result != kOk || slots.empty())
+        return result;
+    QString assignments;
+    for (const Slot& slot : slots)
+        assignments += (assignments.isEmpty() ? QString() : QStringLiteral(",")) %
+                       QuoteId(QLatin1String(slot.column->name)) % QStringLiteral("=?");
+    Statement* statement = nullptr;
+    result = Prepare(QStringLiteral("UPDATE ") % QuoteId(QString::fromLatin1(table->name)) %
+                         QStringLiteral(" SET ") % assignments % u' ' % tail,
+                     statement, err);
+    if (result != kOk)
+        return result;
+    StatementUse use(statement->handle);
+    for (std::size_t k = 0; k < slots.size(); ++k) {
+        result = BindField(statement->handle, int(k + 1), *record.GetAt(slots[k].field), *table,
+                           *slots[k].column, err);
+        if (result != kOk)
+            return result;
+    }
+    const int rc = sqlite3_step(statement->handle);
+    return rc == SQLITE_DONE ? kOk : Fail(rc, err);
+}
+
+int CMakeMsgID::DeleteData(const CCDSData& set, QString& err)
+{
+    if (!m_db)
+        return NoConnection(err);
+    TrimCache();
+    if (set.m_strTable.isEmpty()) {
+        err = QStringLiteral("テーブル名が指定されていません。");
+        return kFailed;
+    }
+    const QString table = QuoteId(set.m_strTable);
+    const QString tail = Tail(set.m_strCondition);
+    if (!tail.isEmpty())
+        return RunStatement(QStringLiteral("DELETE FROM ") % table % u' ' % tail, err);
+
+    std::vector<int> ids;
+    for (int r = 0; r < set.GetCount(); ++r) {
+        const CTb* field = IdField(*set.GetAt(r), set.m_strTable);
+        int id = 0;
+        if (!field || !field->GetData(id)) {
+            err = QStringLiteral("削除するデータのIDがありません。");
+            return kFailed;
+        }
+        ids.push_back(id);
+    }
+    if (ids.empty())
+        return kOk;
+    Statement* statement = nullptr;
+    int result =
+        Prepare(QStringLiteral("DELETE FROM ") % table % QStringLiteral(" WHERE \"ID\"=?"), statement, err);
+    if (result != kOk)
+        return result;
+    result = BeginTransaction(err);
+    if (result != kOk)
+        return result;
+    for (int id : ids) {
+        StatementUse use(statement->handle);
+        sqlite3_bind_int64(statement->handle, 1, id);
+        const int rc = sqlite3_step(statement->handle);
+        if (rc != SQLITE_DONE) {
+            result = Fail(rc, err);
+            break;
+        }
+    }
+    if (result == kOk)
+        return Commit(err);
+    QString ignored;
+    Rollback(ignored);
+    return result;
+}

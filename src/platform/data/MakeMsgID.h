@@ -1,0 +1,127 @@
+#pragma once
+
+#include "platform/data/Record.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+namespace Schema
+{
+struct TableDef;
+struct FieldDef;
+} // namespace Schema
+
+// The one data-access object: every read and write of the program goes
+// through it, over the SQLite file "QXSelvo.vrz" of the current database
+// folder. The database manager opens and closes the connection.
+//
+// Every operation answers 1 on success, 10 on a failure whose text is put
+// into `err` (a bad condition, a refused value, a constraint), or -100 when
+// the connection or the file is broken (no connection, a damaged file, a
+// failed write to disk); then the program must stop using the database.
+//
+// A request is a table name plus a condition tail ("WHERE ...", "ORDER BY
+// ...", or empty for the whole table); its result records carry fields named
+// "Table.Field". A condition that starts with SELECT is a whole statement
+// whose records carry the bare column names or aliases. Result fields are
+// typed by the schema for stored columns, by the schema's catalogue of
+// result names for computed ones, and by the stored value otherwise
+// (integer as integer, real as money, text as text).
+//
+// Values are stored as the schema fixes: money as integer ten-thousandths
+// (more decimals round half up), dates as 'YYYY-MM-DD' and date-times as
+// 'YYYY-MM-DD HH:MM:SS'. Texts longer than their field's limit in code page
+// 932 bytes are cut at a character boundary; codes that long are refused.
+class CMakeMsgID
+{
+  public:
+    enum Result { kOk = 1, kFailed = 10, kFatal = -100 };
+
+    CMakeMsgID();
+    ~CMakeMsgID();
+    CMakeMsgID(const CMakeMsgID&) = delete;
+    CMakeMsgID& operator=(const CMakeMsgID&) = delete;
+
+    // Prepares the library; nonzero when it is ready for use.
+    int MakeMsgID();
+
+    // The database file of a folder; an existing file is found whatever the
+    // letter case of its name.
+    static QString DatabasePath(const QString& folder);
+    // Creates a new, empty database file (tables, indexes, the seed rows
+    // stamped with `now`). An existing file is never overwritten.
+    static int CreateDatabase(const QString& path, const QDateTime& now, QString& err);
+
+    // Opens the folder's database: 1, or -100 when the file is missing, is
+    // not a database of this program, or cannot be opened. An open
+    // connection is closed first.
+    int Open(const QString& folder, QString& err);
+    // Closes the connection; an open transaction is rolled back.
+    void Close();
+    bool IsOpen() const { return m_db != nullptr; }
+    const QString& GetFolder() const { return m_folder; }
+
+    // Appends the records of the request to `result` (a failure appends
+    // nothing).
+    int GetDataList(const CCDSData& request, CCDSData& result, QString& err);
+    // The number of records the request would give.
+    int GetDataNum(const CCDSData& request, int& count, QString& err);
+    // Inserts every record of the set into the set's table, all or nothing.
+    // Tables with AUTOINCREMENT IDs assign each record a new ID, ignoring an
+    // incoming one. Of the work tables, WReceipt_H, WBank_H, WShime_H and
+    // WMotocho_H number an ID of 0 or none as the highest ID + 1 and keep
+    // any other; the rest keep the ID given. Every assigned ID is written
+    // back into the record's "ID" field (appended when missing). An insert
+    // into the header work tables (WAtena, WItem, WShime_H, WMotocho_H,
+    // WReceipt_H, WBank_H) first empties that table and its body, so that
+    // the slip-form program sees only the rows of the latest command.
+    // Ordinary tables refuse a field they do not have (10, naming it); work
+    // tables drop it, as they receive whole report rows.
+    int InsertData(CCDSData& set, QString& err);
+    // Writes the fields of the set's first record into every row matching
+    // the condition, which must be a WHERE clause. "ID" is never changed.
+    int UpdateData(const CCDSData& set, QString& err);
+    // Deletes the rows matching the condition, or without a condition the
+    // rows with the IDs of the set's records.
+    int DeleteData(const CCDSData& set, QString& err);
+
+    // Transactions for callers that write several requests as one unit.
+    // They nest: an inner one commits into the outer one, and rolling it
+    // back undoes only its own work.
+    int BeginTransaction(QString& err);
+    int Commit(QString& err);
+    int Rollback(QString& err);
+    bool InTransaction() const { return m_depth > 0; }
+
+    // For the library's own operations written beside this class: runs one
+    // statement that returns no rows. `changes` receives the rows changed.
+    int Execute(const QString& sql, QString& err, int* changes = nullptr);
+    sqlite3* Handle() const { return m_db; }
+
+  private:
+    struct Statement;
+    struct Cache;
+
+    int NoConnection(QString& err) const;
+    int Fail(int rc, QString& err) const;
+    int Prepare(const QString& sql, Statement*& statement, QString& err);
+    void TrimCache();
+    void Describe(Statement& statement, const QString& table, bool bare) const;
+    static void ReadValue(CTb& field, sqlite3_stmt* statement, int column, int type);
+    static int BindField(sqlite3_stmt* statement, int index, const CTb& field, const Schema::TableDef& table,
+                         const Schema::FieldDef& column, QString& err);
+    int RunStatement(const QString& sql, QString& err, int* changes = nullptr);
+    int InsertRecords(CCDSData& set, const Schema::TableDef& table,
+                      std::vector<std::pair<int, qint64>>& assigned, QString& err);
+
+    sqlite3* m_db = nullptr;
+    QString m_folder;
+    int m_depth = 0;
+    std::unique_ptr<Cache> m_cache;
+};

@@ -1,0 +1,501 @@
+#include "platform/data/Record.h"
+
+#include "platform/data/MnyText.h"
+
+#include <limits>
+
+namespace
+{
+
+constexpr qint64 kMsecsPerDay = 24 * 60 * 60 * 1000;
+
+char16_t AsciiLower(char16_t c)
+{
+    return (c >= u'A' && c <= u'Z') ? char16_t(c + (u'a' - u'A')) : c;
+}
+
+// Names compare without ASCII case only: the database folds ASCII letters
+// alone, so full-width letters stay distinct here too.
+bool SameName(QStringView a, QStringView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i].unicode()) != AsciiLower(b[i].unicode()))
+            return false;
+    }
+    return true;
+}
+
+QStringView BareName(QStringView name)
+{
+    const qsizetype dot = name.indexOf(u'.');
+    return dot < 0 ? name : name.mid(dot + 1);
+}
+
+// The name matches "table.field" without building that text.
+bool MatchesFullName(QStringView name, QStringView table, QStringView field)
+{
+    return name.size() == table.size() + 1 + field.size() && name[table.size()] == u'.' &&
+           SameName(name.left(table.size()), table) && SameName(name.mid(table.size() + 1), field);
+}
+
+// A whole number, optionally signed, nothing else but surrounding blanks.
+bool ParseWhole(const QString& text, qint64& value)
+{
+    bool ok = false;
+    value = text.trimmed().toLongLong(&ok);
+    return ok;
+}
+
+// A plain decimal ("-12.5"), nothing else but surrounding blanks.
+bool ParseDecimal(const QString& text, CMny& value)
+{
+    const QString t = text.trimmed();
+    qsizetype i = (t.startsWith(u'-') || t.startsWith(u'+')) ? 1 : 0;
+    int digits = 0;
+    bool point = false;
+    for (; i < t.size(); ++i) {
+        const QChar c = t.at(i);
+        if (c >= u'0' && c <= u'9')
+            ++digits;
+        else if (c == u'.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    if (digits == 0)
+        return false;
+    bool ok = true;
+    value = TextToMny(t.startsWith(u'+') ? t.mid(1) : t, &ok);
+    return ok && value.IsValid();
+}
+
+int ReadNumber(QStringView text, qsizetype& pos, int maxDigits)
+{
+    int value = 0;
+    int digits = 0;
+    while (pos < text.size() && digits < maxDigits && text[pos] >= u'0' && text[pos] <= u'9') {
+        value = value * 10 + (text[pos].unicode() - u'0');
+        ++pos;
+        ++digits;
+    }
+    return digits == 0 ? -1 : value;
+}
+
+} // namespace
+
+// ---- CTb ----------------------------------------------------------------
+
+bool CTb::ParseDate(QStringView text, QDate& date, int& msecs)
+{
+    text = text.trimmed();
+    qsizetype pos = 0;
+    const int year = ReadNumber(text, pos, 4);
+    if (year < 0 || pos != 4 || pos >= text.size() || (text[pos] != u'/' && text[pos] != u'-'))
+        return false;
+    const QChar separator = text[pos++];
+    const int month = ReadNumber(text, pos, 2);
+    if (month < 0 || pos >= text.size() || text[pos] != separator)
+        return false;
+    ++pos;
+    const int day = ReadNumber(text, pos, 2);
+    date = QDate(year, month, day);
+    if (day < 0 || !date.isValid())
+        return false;
+    msecs = -1;
+    if (pos == text.size())
+        return true;
+    if (text[pos] != u' ' && text[pos] != u'T')
+        return false;
+    ++pos;
+    const int hour = ReadNumber(text, pos, 2);
+    if (hour < 0 || pos >= text.size() || text[pos] != u':')
+        return false;
+    ++pos;
+    const int minute = ReadNumber(text, pos, 2);
+    int second = 0;
+    if (minute >= 0 && pos < text.size() && text[pos] == u':') {
+        ++pos;
+        second = ReadNumber(text, pos, 2);
+    }
+    const QTime time(hour, minute, second);
+    if (minute < 0 || second < 0 || pos != text.size() || !time.isValid())
+        return false;
+    msecs = time.msecsSinceStartOfDay();
+    return true;
+}
+
+void CTb::SetNull()
+{
+    m_null = true;
+    m_text.clear();
+    m_value = 0;
+    m_scale = 0;
+    m_msecs = -1;
+}
+
+CTb& CTb::operator=(int value)
+{
+    SetNull();
+    m_type = kInteger;
+    m_value = value;
+    m_null = false;
+    return *this;
+}
+
+CTb& CTb::operator=(const QString& value)
+{
+    SetNull();
+    m_type = kText;
+    m_text = value;
+    m_null = false;
+    return *this;
+}
+
+CTb& CTb::operator=(const CMny& value)
+{
+    SetNull();
+    m_type = kMoney;
+    if (value.IsValid()) {
+        m_value = value.GetValue();
+        m_scale = qint8(value.GetScale());
+        m_null = false;
+    }
+    return *this;
+}
+
+CTb& CTb::operator=(const QDate& value)
+{
+    SetNull();
+    m_type = kDate;
+    if (value.isValid()) {
+        m_value = value.toJulianDay();
+        m_null = false;
+    }
+    return *this;
+}
+
+CTb& CTb::operator=(const QDateTime& value)
+{
+    SetNull();
+    m_type = kDate;
+    if (value.isValid()) {
+        m_value = value.date().toJulianDay();
+        m_msecs = value.time().msecsSinceStartOfDay();
+        m_null = false;
+    }
+    return *this;
+}
+
+void CTb::SetData(const CTb& other)
+{
+    if (this == &other)
+        return;
+    m_text = other.m_text;
+    m_value = other.m_value;
+    m_msecs = other.m_msecs;
+    m_type = other.m_type;
+    m_scale = other.m_scale;
+    m_null = other.m_null;
+}
+
+QString CTb::GetText() const
+{
+    if (m_null)
+        return {};
+    switch (m_type) {
+    case kText:
+        return m_text;
+    case kInteger:
+        return QString::number(m_value);
+    case kMoney:
+        return MnyToText(CMny(m_value, m_scale));
+    case kDate: {
+        const QDate date = QDate::fromJulianDay(m_value);
+        QString text = date.toString(u"yyyy/MM/dd");
+        if (m_msecs >= 0)
+            text += u' ' % QTime::fromMSecsSinceStartOfDay(m_msecs).toString(u"HH:mm:ss");
+        return text;
+    }
+    }
+    return {};
+}
+
+bool CTb::GetData(QString& value) const
+{
+    value = GetText();
+    return !m_null;
+}
+
+bool CTb::GetData(int& value) const
+{
+    value = 0;
+    if (m_null)
+        return false;
+    qint64 whole = 0;
+    switch (m_type) {
+    case kInteger:
+        whole = m_value;
+        break;
+    case kMoney: {
+        qint64 unit = 1;
+        for (int i = 0; i < m_scale; ++i)
+            unit *= 10;
+        whole = m_value / unit; // truncates toward zero
+        break;
+    }
+    case kText:
+        if (!ParseWhole(m_text, whole))
+            return false;
+        break;
+    default:
+        return false;
+    }
+    if (whole < std::numeric_limits<int>::min() || whole > std::numeric_limits<int>::max())
+        return false;
+    value = int(whole);
+    return true;
+}
+
+bool CTb::GetData(CMny& value) const
+{
+    value = CMny(0);
+    if (m_null)
+        return false;
+    switch (m_type) {
+    case kMoney:
+        value = CMny(m_value, m_scale);
+        return true;
+    case kInteger:
+        value = CMny(m_value, 0);
+        return true;
+    case kText:
+        if (ParseDecimal(m_text, value))
+            return true;
+        value = CMny(0);
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool CTb::GetData(QDate& value) const
+{
+    value = QDate();
+    if (m_null)
+        return false;
+    if (m_type == kDate) {
+        value = QDate::fromJulianDay(m_value);
+        return true;
+    }
+    int msecs = -1;
+    if (m_type == kText && ParseDate(m_text, value, msecs))
+        return true;
+    value = QDate();
+    return false;
+}
+
+bool CTb::GetData(QDateTime& value) const
+{
+    value = QDateTime();
+    QDate date;
+    int msecs = -1;
+    if (m_null)
+        return false;
+    if (m_type == kDate) {
+        date = QDate::fromJulianDay(m_value);
+        msecs = m_msecs;
+    } else if (m_type != kText || !ParseDate(m_text, date, msecs)) {
+        return false;
+    }
+    value = QDateTime(date, msecs < 0 ? QTime(0, 0) : QTime::fromMSecsSinceStartOfDay(msecs));
+    return true;
+}
+
+// ---- COneRecord ---------------------------------------------------------
+
+COneRecord::COneRecord(const COneRecord& other)
+{
+    *this = other;
+}
+
+COneRecord& COneRecord::operator=(const COneRecord& other)
+{
+    if (this == &other)
+        return *this;
+    std::vector<std::unique_ptr<CTb>> fields;
+    fields.reserve(other.m_fields.size());
+    for (const auto& f : other.m_fields)
+        fields.push_back(std::make_unique<CTb>(*f));
+    m_fields = std::move(fields);
+    return *this;
+}
+
+const CTb* COneRecord::GetOneField(const QString& table, const QString& field) const
+{
+    if (table.isEmpty()) {
+        for (const auto& f : m_fields) {
+            if (SameName(BareName(f->GetName()), field))
+                return f.get();
+        }
+        return nullptr;
+    }
+    for (const auto& f : m_fields) {
+        if (MatchesFullName(f->GetName(), table, field))
+            return f.get();
+    }
+    return nullptr;
+}
+
+CTb* COneRecord::GetOneField(const QString& table, const QString& field)
+{
+    return const_cast<CTb*>(std::as_const(*this).GetOneField(table, field));
+}
+
+const CTb* COneRecord::FindField(const QString& name) const
+{
+    for (const auto& f : m_fields) {
+        if (SameName(f->GetName(), name))
+            return f.get();
+    }
+    return nullptr;
+}
+
+CTb* COneRecord::FindField(const QString& name)
+{
+    return const_cast<CTb*>(std::as_const(*this).FindField(name));
+}
+
+CTb* COneRecord::AddField(const CTb& field)
+{
+    return AddField(std::make_unique<CTb>(field));
+}
+
+CTb* COneRecord::AddField(std::unique_ptr<CTb> field)
+{
+    m_fields.push_back(std::move(field));
+    return m_fields.back().get();
+}
+
+CTb& COneRecord::Set(const QString& name)
+{
+    if (CTb* existing = FindField(name))
+        return *existing;
+    return *AddField(std::make_unique<CTb>(name));
+}
+
+CTb* COneRecord::SetField(const QString& name, int value)
+{
+    CTb& f = Set(name);
+    f = value;
+    return &f;
+}
+
+CTb* COneRecord::SetField(const QString& name, const QString& value)
+{
+    CTb& f = Set(name);
+    f = value;
+    return &f;
+}
+
+CTb* COneRecord::SetField(const QString& name, const CMny& value)
+{
+    CTb& f = Set(name);
+    f = value;
+    return &f;
+}
+
+CTb* COneRecord::SetField(const QString& name, const QDate& value)
+{
+    CTb& f = Set(name);
+    f = value;
+    return &f;
+}
+
+CTb* COneRecord::SetField(const QString& name, const QDateTime& value)
+{
+    CTb& f = Set(name);
+    f = value;
+    return &f;
+}
+
+CTb* COneRecord::SetField(const QString& name, const CTb& value)
+{
+    CTb& f = Set(name);
+    f.SetData(value);
+    return &f;
+}
+
+bool COneRecord::RemoveField(const QString& table, const QString& field)
+{
+    const CTb* target = GetOneField(table, field);
+    for (auto it = m_fields.begin(); it != m_fields.end(); ++it) {
+        if (it->get() == target) {
+            m_fields.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+void COneRecord::RemoveAt(int index)
+{
+    m_fields.erase(m_fields.begin() + index);
+}
+
+// ---- CCDSData -----------------------------------------------------------
+
+CCDSData::CCDSData(const CCDSData& other)
+{
+    *this = other;
+}
+
+CCDSData& CCDSData::operator=(const CCDSData& other)
+{
+    if (this == &other)
+        return *this;
+    std::vector<std::unique_ptr<COneRecord>> records;
+    records.reserve(other.m_records.size());
+    for (const auto& r : other.m_records)
+        records.push_back(std::make_unique<COneRecord>(*r));
+    m_records = std::move(records);
+    m_strTable = other.m_strTable;
+    m_strCondition = other.m_strCondition;
+    return *this;
+}
+
+COneRecord* CCDSData::Add(std::unique_ptr<COneRecord> record)
+{
+    m_records.push_back(std::move(record));
+    return m_records.back().get();
+}
+
+COneRecord* CCDSData::Add(const COneRecord& record)
+{
+    return Add(std::make_unique<COneRecord>(record));
+}
+
+COneRecord* CCDSData::AddNew()
+{
+    return Add(std::make_unique<COneRecord>());
+}
+
+void CCDSData::RemoveAt(int index)
+{
+    m_records.erase(m_records.begin() + index);
+}
+
+std::unique_ptr<COneRecord> CCDSData::TakeAt(int index)
+{
+    std::unique_ptr<COneRecord> record = std::move(m_records[size_t(index)]);
+    m_records.erase(m_records.begin() + index);
+    return record;
+}
+
+void CCDSData::Clear()
+{
+    m_records.clear();
+    m_strTable.clear();
+    m_strCondition.clear();
+}

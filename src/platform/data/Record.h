@@ -1,0 +1,166 @@
+#pragma once
+
+#include "platform/data/Mny.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QTime>
+
+#include <memory>
+#include <vector>
+
+class CMakeMsgID;
+
+// One named, typed field of a record. The name is "Table.Field" for records
+// of a table and a bare alias for records of a whole SELECT. "No value"
+// (NULL) is distinct from an empty text.
+//
+// Reading converts between the types:
+//  - text: integers as "%d", money in plain decimals without separators or
+//    trailing zeros ("1234.5"), dates as "YYYY/MM/DD" ("YYYY/MM/DD HH:MM:SS"
+//    when the field keeps a time of day), no value as "";
+//  - integer: money truncated toward zero, text read as a whole number;
+//  - money: integers at scale 0, text read as a plain decimal;
+//  - date: text in "YYYY/MM/DD" or "YYYY-MM-DD" form, with an optional time.
+// A GetData call answers false (and a zero, empty or invalid value) when the
+// field holds no value or cannot be read as that type.
+class CTb
+{
+  public:
+    enum Type { kText = 0, kDate = 1, kMoney = 2, kInteger = 3 };
+
+    CTb() = default;
+    explicit CTb(const QString& name, int type = kText) : m_name(name), m_type(type) {}
+
+    const QString& GetName() const { return m_name; }
+    void SetName(const QString& name) { m_name = name; }
+    int GetType() const { return m_type; }
+    bool IsNull() const { return m_null; }
+    // No value; the type stays.
+    void SetNull();
+
+    // Value assignments: each sets the type of the value and keeps the name.
+    // An invalid date or money value gives a field of that type without value.
+    CTb& operator=(int value);
+    CTb& operator=(const QString& value);
+    CTb& operator=(const CMny& value);
+    CTb& operator=(const QDate& value);
+    CTb& operator=(const QDateTime& value);
+    // Copying a whole field (name included) uses the ordinary copy; SetData
+    // takes only the other field's type and value.
+    void SetData(const CTb& other);
+
+    QString GetText() const;
+    bool GetData(QString& value) const;
+    bool GetData(int& value) const;
+    bool GetData(CMny& value) const;
+    bool GetData(QDate& value) const;
+    // The date with its time of day (00:00:00 for a plain date).
+    bool GetData(QDateTime& value) const;
+    // True for a date that carries a time of day.
+    bool HasTime() const { return m_type == kDate && !m_null && m_msecs >= 0; }
+
+  private:
+    friend class CMakeMsgID;
+
+    // "YYYY/MM/DD" or "YYYY-MM-DD" (month and day of one or two digits),
+    // optionally followed by " HH:MM[:SS]"; msecs is -1 without a time.
+    static bool ParseDate(QStringView text, QDate& date, int& msecs);
+
+    QString m_name;
+    QString m_text;      // text value
+    qint64 m_value = 0;  // integer, money (at m_scale) or the date's Julian day
+    qint32 m_msecs = -1; // time of day of a date in milliseconds; -1 = none
+    qint8 m_type = kText;
+    qint8 m_scale = 0;
+    bool m_null = true;
+};
+
+// One record: an ordered list of fields. Fields are owned and keep their
+// address until they are removed, so pointers from GetOneField stay valid
+// while fields are added.
+class COneRecord
+{
+  public:
+    COneRecord() = default;
+    COneRecord(const COneRecord& other);
+    COneRecord& operator=(const COneRecord& other);
+    COneRecord(COneRecord&&) noexcept = default;
+    COneRecord& operator=(COneRecord&&) noexcept = default;
+
+    void Copy(const COneRecord& other) { *this = other; }
+
+    int GetCount() const { return int(m_fields.size()); }
+    CTb* GetAt(int index) { return m_fields[size_t(index)].get(); }
+    const CTb* GetAt(int index) const { return m_fields[size_t(index)].get(); }
+
+    // The field "table.field"; with an empty table, the first field whose
+    // bare name (the part after the first point, or the whole name) is
+    // `field`. ASCII case is ignored. Null when there is none.
+    CTb* GetOneField(const QString& table, const QString& field);
+    const CTb* GetOneField(const QString& table, const QString& field) const;
+    // The field of exactly that full name (ASCII case ignored), or null.
+    CTb* FindField(const QString& name);
+    const CTb* FindField(const QString& name) const;
+
+    // Appends a field and answers it.
+    CTb* AddField(const CTb& field);
+    CTb* AddField(std::unique_ptr<CTb> field);
+    // Sets the value of the field of that full name, appending the field
+    // only when the record has none of that name. Answers the field.
+    CTb* SetField(const QString& name, int value);
+    CTb* SetField(const QString& name, const QString& value);
+    CTb* SetField(const QString& name, const CMny& value);
+    CTb* SetField(const QString& name, const QDate& value);
+    CTb* SetField(const QString& name, const QDateTime& value);
+    CTb* SetField(const QString& name, const CTb& value);
+
+    // Removes the field found as GetOneField finds it; false when none.
+    bool RemoveField(const QString& table, const QString& field);
+    void RemoveAt(int index);
+    void Clear() { m_fields.clear(); }
+    void Reserve(int count) { m_fields.reserve(size_t(count)); }
+
+  private:
+    CTb& Set(const QString& name);
+
+    std::vector<std::unique_ptr<CTb>> m_fields;
+};
+
+// An ordered set of records with a table name and a condition: a request
+// (table + "WHERE ..."/"ORDER BY ..." tail, or a whole SELECT in the
+// condition) and a result alike. The set owns its records.
+class CCDSData
+{
+  public:
+    CCDSData() = default;
+    CCDSData(const CCDSData& other);
+    CCDSData& operator=(const CCDSData& other);
+    CCDSData(CCDSData&&) noexcept = default;
+    CCDSData& operator=(CCDSData&&) noexcept = default;
+
+    // Table, condition and a copy of every record.
+    void Copy(const CCDSData& other) { *this = other; }
+
+    int GetCount() const { return int(m_records.size()); }
+    COneRecord* GetAt(int index) { return m_records[size_t(index)].get(); }
+    const COneRecord* GetAt(int index) const { return m_records[size_t(index)].get(); }
+
+    // Appends a record and answers it.
+    COneRecord* Add(std::unique_ptr<COneRecord> record);
+    COneRecord* Add(const COneRecord& record);
+    COneRecord* AddNew();
+    void RemoveAt(int index);
+    std::unique_ptr<COneRecord> TakeAt(int index);
+    // Removes every record; table and condition stay.
+    void RemoveAll() { m_records.clear(); }
+    // Empties the set for reuse: records, table and condition.
+    void Clear();
+
+    QString m_strTable;
+    QString m_strCondition;
+
+  private:
+    std::vector<std::unique_ptr<COneRecord>> m_records;
+};

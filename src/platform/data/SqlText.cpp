@@ -1,0 +1,39 @@
+#include "platform/data/SqlText.h"
+
+QString SqlMoney(const CMny& value)
+{
+    CMny stored;
+    if (!value.IsValid() || !value.Round(stored, CMny::kRoundHalfUp, 4))
+        return QStringLiteral("NULL");
+    return QString::number(stored.GetValue());
+}
+
+QString SqlDate(const QDate& date)
+{
+    if (!date.isValid())
+        return QStringLiteral("NULL");
+    return u'\'' % date.toString(u"yyyy-MM-dd") % u'\'';
+}
+
+QString SqlDate(const QDateTime& dateTime)
+{
+    return SqlDate(dateTime.date());
+}
+
+QString SqlQuote(const QString& text)
+{
+    QString out = text;
+    return out.replace(u'\'', QLatin1String("''"));
+}
+
+QString SqlLikeEscape(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + 4);
+    for (QChar c : text) {
+        if (c == u'\\' || c == u'%' || c == u'_')
+            out += u'\\';
+        out += c;
+    }
+    return out;
+}

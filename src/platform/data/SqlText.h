@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/data/Mny.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+// Literals for the SQL texts the program builds. Every user value placed in
+// a statement goes through one of these.
+
+// Money as the stored integer of ten-thousandths ("12345000" for 1234.5);
+// more than four decimals round half up. An invalid amount gives NULL.
+QString SqlMoney(const CMny& value);
+
+// The quoted day 'YYYY-MM-DD'; the time of day is dropped. An invalid date
+// gives NULL.
+QString SqlDate(const QDate& date);
+QString SqlDate(const QDateTime& dateTime);
+
+// The text with every single quote doubled; the caller writes the quotes
+// around it ("WHERE CustomerCode='" + SqlQuote(code) + "'").
+QString SqlQuote(const QString& text);
+
+// The text with '\', '%' and '_' escaped by '\' for a LIKE pattern; the
+// caller adds ESCAPE '\' ("Company LIKE '%" + SqlQuote(SqlLikeEscape(t)) +
+// "%' ESCAPE '\'").
+QString SqlLikeEscape(const QString& text);

@@ -1,0 +1,515 @@
+#include "DataTestUtil.h"
+
+#include "platform/data/SqlText.h"
+#include "platform/data/TableNames.h"
+#include "platform/text/Cp932.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+COneRecord* AddCustomer(CCDSData& set, const QString& code, const QString& company = QString())
+{
+    COneRecord* record = set.AddNew();
+    record->SetField(QStringLiteral("Customer.CustomerCode"), code);
+    record->SetField(QStringLiteral("Customer.Company"), company.isEmpty() ? code : company);
+    return record;
+}
+
+CCDSData CustomerSet()
+{
+    CCDSData set;
+    set.m_strTable = TB_CUSTOMER;
+    return set;
+}
+
+int IdOf(const COneRecord& record, const QString& table)
+{
+    int id = 0;
+    const CTb* field = record.GetOneField(table, QStringLiteral("ID"));
+    return field && field->GetData(id) ? id : 0;
+}
+
+QString TextOf(const CCDSData& set, int row, const QString& table, const QString& field)
+{
+    const CTb* f = set.GetAt(row)->GetOneField(table, field);
+    return f ? f->GetText() : QStringLiteral("<none>");
+}
+
+} // namespace
+
+TEST_F(DatabaseTest, NewDatabaseHoldsTheOneTimePartners)
+{
+    const CCDSData customers = List(TB_CUSTOMER, QString());
+    ASSERT_EQ(customers.GetCount(), 1);
+    EXPECT_EQ(TextOf(customers, 0, TB_CUSTOMER, QStringLiteral("CustomerCode")), QStringLiteral("　"));
+    QDateTime stamp;
+    EXPECT_TRUE(customers.GetAt(0)->GetOneField(TB_CUSTOMER, QStringLiteral("StartDate"))->GetData(stamp));
+    EXPECT_EQ(stamp, kCreated);
+    EXPECT_EQ(Count(TB_SUPPLIER), 1);
+    EXPECT_EQ(Count(TB_UTIL), 0);
+
+    QString err;
+    EXPECT_EQ(CMakeMsgID::CreateDatabase(CMakeMsgID::DatabasePath(Folder()), kCreated, err), 10);
+    EXPECT_FALSE(err.isEmpty());
+}
+
+TEST_F(DatabaseTest, ValuesSurviveClosingAndReopening)
+{
+    CCDSData set = CustomerSet();
+    COneRecord* r = AddCustomer(set, QStringLiteral("K001"), QStringLiteral("O'Brien 商店"));
+    r->SetField(QStringLiteral("Customer.Collect"), CMny(-12345678901234, 4));
+    r->SetField(QStringLiteral("Customer.Percent"), CMny(955, 1));
+    r->SetField(QStringLiteral("Customer.Day"), 20);
+    r->SetField(QStringLiteral("Customer.StartDate"), QDateTime(QDate(2004, 7, 18), QTime(10, 20, 30)));
+    r->SetField(QStringLiteral("Customer.Address"), QStringLiteral("東京都\r\n　千代田区"));
+    r->SetField(QStringLiteral("Customer.OnesCode"), QString()); // empty text
+    r->AddField(CTb(QStringLiteral("Customer.Memo")));           // no value
+    CCDSData sales;
+    sales.m_strTable = TB_SALES_H;
+    COneRecord* slip = sales.AddNew();
+    slip->SetField(QStringLiteral("Sales_H.Date"),
+                   QDateTime(QDate(2024, 2, 29), QTime(18, 0))); // time dropped
+    slip->SetField(QStringLiteral("Sales_H.CustomerCode"), QStringLiteral("K001"));
+    slip->SetField(QStringLiteral("Sales_H.Total"), CMny(1234567, 5)); // 12.34567 → 12.3457
+    QString err;
+    ASSERT_EQ(m_data.InsertData(set, err), 1) << err.toStdString();
+    ASSERT_EQ(m_data.InsertData(sales, err), 1) << err.toStdString();
+    const int id = IdOf(*set.GetAt(0), TB_CUSTOMER);
+    m_data.Close();
+
+    CMakeMsgID reopened;
+    ASSERT_EQ(reopened.Open(Folder(), err), 1) << err.toStdString();
+    CCDSData request, rows;
+    request.m_strTable = TB_CUSTOMER;
+    request.m_strCondition = QStringLiteral("WHERE ID=%1").arg(id);
+    ASSERT_EQ(reopened.GetDataList(request, rows, err), 1) << err.toStdString();
+    ASSERT_EQ(rows.GetCount(), 1);
+    const COneRecord& row = *rows.GetAt(0);
+    auto field = [&](const char* name) { return row.GetOneField(TB_CUSTOMER, QString::fromLatin1(name)); };
+    EXPECT_EQ(field("Company")->GetText(), QStringLiteral("O'Brien 商店"));
+    EXPECT_EQ(field("Address")->GetText(), QStringLiteral("東京都\r\n　千代田区"));
+    CMny money;
+    EXPECT_TRUE(field("Collect")->GetData(money));
+    EXPECT_EQ(money, CMny(-12345678901234, 4));
+    EXPECT_EQ(field("Collect")->GetType(), CTb::kMoney);
+    EXPECT_EQ(field("Percent")->GetText(), QStringLiteral("95.5"));
+    EXPECT_EQ(field("Day")->GetType(), CTb::kInteger);
+    EXPECT_EQ(field("Day")->GetText(), QStringLiteral("20"));
+    EXPECT_EQ(field("StartDate")->GetText(), QStringLiteral("2004/07/18 10:20:30"));
+    EXPECT_FALSE(field("OnesCode")->IsNull());
+    EXPECT_TRUE(field("OnesCode")->GetText().isEmpty());
+    EXPECT_TRUE(field("Memo")->IsNull());
+    EXPECT_EQ(field("TaxType")->GetText(), QStringLiteral("2")); // column default
+    EXPECT_EQ(field("ID")->GetType(), CTb::kInteger);
+
+    request.m_strTable = TB_SALES_H;
+    request.m_strCondition.clear();
+    rows.Clear();
+    ASSERT_EQ(reopened.GetDataList(request, rows, err), 1) << err.toStdString();
+    ASSERT_EQ(rows.GetCount(), 1);
+    const CTb* date = rows.GetAt(0)->GetOneField(TB_SALES_H, QStringLiteral("Date"));
+    EXPECT_EQ(date->GetType(), CTb::kDate);
+    EXPECT_FALSE(date->HasTime());
+    EXPECT_EQ(date->GetText(), QStringLiteral("2024/02/29"));
+    EXPECT_EQ(rows.GetAt(0)->GetOneField(TB_SALES_H, QStringLiteral("Total"))->GetText(),
+              QStringLiteral("12.3457"));
+
+    // Stored forms are the ones the report SQL relies on.
+    request.m_strTable.clear();
+    request.m_strCondition =
+        QStringLiteral("SELECT typeof(Total) AS t, Total AS raw, Date || '' AS d FROM Sales_H");
+    rows.Clear();
+    ASSERT_EQ(reopened.GetDataList(request, rows, err), 1) << err.toStdString();
+    EXPECT_EQ(TextOf(rows, 0, QString(), QStringLiteral("t")), QStringLiteral("integer"));
+    EXPECT_EQ(TextOf(rows, 0, QString(), QStringLiteral("d")), QStringLiteral("2024-02-29"));
+}
+
+TEST_F(DatabaseTest, InsertWritesNewIdsBackAndIsAllOrNothing)
+{
+    CCDSData set = CustomerSet();
+    AddCustomer(set, QStringLiteral("A1"))->SetField(QStringLiteral("Customer.ID"), 999); // ignored
+    AddCustomer(set, QStringLiteral("A2"))->SetField(QStringLiteral("ID"), 0);
+    AddCustomer(set, QStringLiteral("A3")); // no ID field: one is appended
+    QString err;
+    ASSERT_EQ(m_data.InsertData(set, err), 1) << err.toStdString();
+    const int first = IdOf(*set.GetAt(0), TB_CUSTOMER);
+    EXPECT_GT(first, 1); // the seed row holds 1
+    EXPECT_NE(first, 999);
+    EXPECT_EQ(set.GetAt(1)->FindField(QStringLiteral("ID"))->GetText(), QString::number(first + 1));
+    EXPECT_EQ(set.GetAt(2)->GetCount(), 3);
+    EXPECT_EQ(IdOf(*set.GetAt(2), TB_CUSTOMER), first + 2);
+    const CCDSData stored = List(TB_CUSTOMER, QStringLiteral("WHERE ID=%1").arg(first + 2));
+    ASSERT_EQ(stored.GetCount(), 1);
+    EXPECT_EQ(TextOf(stored, 0, TB_CUSTOMER, QStringLiteral("CustomerCode")), QStringLiteral("A3"));
+
+    // The third code repeats an existing one (letter case ignored): nothing is kept.
+    CCDSData failing = CustomerSet();
+    AddCustomer(failing, QStringLiteral("B1"));
+    AddCustomer(failing, QStringLiteral("B2"));
+    AddCustomer(failing, QStringLiteral("a1"));
+    EXPECT_EQ(m_data.InsertData(failing, err), 10);
+    EXPECT_TRUE(err.contains(QStringLiteral("UNIQUE"))) << err.toStdString();
+    EXPECT_EQ(Count(TB_CUSTOMER), 4);
+    EXPECT_EQ(Count(TB_CUSTOMER, QStringLiteral("WHERE CustomerCode LIKE 'B%'")), 0);
+    EXPECT_EQ(failing.GetAt(0)->GetOneField(TB_CUSTOMER, QStringLiteral("ID")), nullptr);
+
+    // A field the table lacks is refused by name.
+    CCDSData typo = CustomerSet();
+    AddCustomer(typo, QStringLiteral("C1"))
+        ->SetField(QStringLiteral("Customer.Compnay"), QStringLiteral("x"));
+    EXPECT_EQ(m_data.InsertData(typo, err), 10);
+    EXPECT_TRUE(err.contains(QStringLiteral("Customer.Compnay")));
+    CCDSData foreign = CustomerSet();
+    AddCustomer(foreign, QStringLiteral("C1"))
+        ->SetField(QStringLiteral("Item.ItemName"), QStringLiteral("x"));
+    EXPECT_EQ(m_data.InsertData(foreign, err), 10);
+    EXPECT_EQ(Count(TB_CUSTOMER), 4);
+}
+
+TEST_F(DatabaseTest, TextsAreCutAtTheirByteLimitAndLongCodesRefused)
+{
+    CCDSData set = CustomerSet();
+    COneRecord* r = AddCustomer(set, QStringLiteral("CUT"));
+    // Name holds 50 bytes: "a" and 30 full-width characters (61 bytes) keep "a" and 24 of them.
+    r->SetField(QStringLiteral("Customer.Name"), u'a' + QString(30, u'漢'));
+    r->SetField(QStringLiteral("Customer.Keisho"),
+                QStringLiteral("ｶﾌﾞｼｷｶﾞｲｼｬｼﾞ")); // half-width kana: 1 byte each
+    QString err;
+    ASSERT_EQ(m_data.InsertData(set, err), 1) << err.toStdString();
+    const CCDSData stored = List(TB_CUSTOMER, QStringLiteral("WHERE CustomerCode='CUT'"));
+    const QString name = TextOf(stored, 0, TB_CUSTOMER, QStringLiteral("Name"));
+    EXPECT_EQ(name, u'a' + QString(24, u'漢'));
+    EXPECT_EQ(Cp932::ByteLength(name), 49);
+    EXPECT_EQ(TextOf(stored, 0, TB_CUSTOMER, QStringLiteral("Keisho")), QStringLiteral("ｶﾌﾞｼｷｶﾞｲｼｬ"));
+
+    CCDSData tooLong = CustomerSet();
+    AddCustomer(tooLong, QString(11, u'コ')); // 22 bytes of a 20-byte code
+    EXPECT_EQ(m_data.InsertData(tooLong, err), 10);
+    EXPECT_TRUE(err.contains(QStringLiteral("CustomerCode")));
+
+    // Updates cut the same way.
+    CCDSData update = CustomerSet();
+    update.m_strCondition = QStringLiteral("WHERE CustomerCode='CUT'");
+    update.AddNew()->SetField(QStringLiteral("Customer.Name"), QString(26, u'ア'));
+    ASSERT_EQ(m_data.UpdateData(update, err), 1) << err.toStdString();
+    EXPECT_EQ(TextOf(List(TB_CUSTOMER, update.m_strCondition), 0, TB_CUSTOMER, QStringLiteral("Name")),
+              QString(25, u'ア'));
+}
+
+TEST_F(DatabaseTest, CodesCompareWithoutAsciiCaseAndQuotesRoundTrip)
+{
+    CCDSData set = CustomerSet();
+    AddCustomer(set, QStringLiteral("ABC"));
+    AddCustomer(set, QStringLiteral("ＡＢＣ"));
+    AddCustomer(set, QStringLiteral("O'B"), QStringLiteral("50%引き"));
+    AddCustomer(set, QStringLiteral("D500"), QStringLiteral("500円"));
+    QString err;
+    ASSERT_EQ(m_data.InsertData(set, err), 1) << err.toStdString();
+
+    EXPECT_EQ(TextOf(List(TB_CUSTOMER, QStringLiteral("WHERE CustomerCode='abc'")), 0, TB_CUSTOMER,
+                     QStringLiteral("CustomerCode")),
+              QStringLiteral("ABC"));
+    // Full-width letters are not folded.
+    EXPECT_EQ(Count(TB_CUSTOMER, QStringLiteral("WHERE CustomerCode='ａｂｃ'")), 0);
+    const QString quoted = QStringLiteral("WHERE CustomerCode='%1'").arg(SqlQuote(QStringLiteral("o'b")));
+    EXPECT_EQ(TextOf(List(TB_CUSTOMER, quoted), 0, TB_CUSTOMER, QStringLiteral("CustomerCode")),
+              QStringLiteral("O'B"));
+    const QString like = QStringLiteral("WHERE Company LIKE '%%1%' ESCAPE '\\'")
+                             .arg(SqlQuote(SqlLikeEscape(QStringLiteral("50%"))));
+    const CCDSData found = List(TB_CUSTOMER, like);
+    ASSERT_EQ(found.GetCount(), 1);
+    EXPECT_EQ(TextOf(found, 0, TB_CUSTOMER, QStringLiteral("Company")), QStringLiteral("50%引き"));
+
+    // Sorting folds ASCII case too.
+    const CCDSData sorted = List(TB_CUSTOMER, QStringLiteral("WHERE CustomerCode IN ('ABC','D500') ORDER BY "
+                                                             "CustomerCode DESC"));
+    EXPECT_EQ(TextOf(sorted, 0, TB_CUSTOMER, QStringLiteral("CustomerCode")), QStringLiteral("D500"));
+}
+
+TEST_F(DatabaseTest, WholeSelectResultsAreTypedByStoredTypeAndResultName)
+{
+    CCDSData sales;
+    sales.m_strTable = TB_SALES_H;
+    const struct {
+        int y, m, d;
+        qint64 total; // ten-thousandths
+    } slips[] = {{2024, 3, 31, 1000}, {2023, 12, 1, 2000}, {2024, 1, 15, 99999999999999}};
+    for (const auto& s : slips) {
+        COneRecord* r = sales.AddNew();
+        r->SetField(QStringLiteral("Sales_H.Date"), QDate(s.y, s.m, s.d));
+        r->SetField(QStringLiteral("Sales_H.CustomerCode"), QStringLiteral("K1"));
+        r->SetField(QStringLiteral("Sales_H.Total"), CMny(s.total, 4));
+    }
+    QString err;
+    ASSERT_EQ(m_data.InsertData(sales, err), 1) << err.toStdString();
+
+    const CCDSData range = List(QString(), QStringLiteral(" select Min(Sales_H.[Date]) AS 最古, "
+                                                          "Max(Sales_H.[Date]) AS 最新 FROM Sales_H"));
+    ASSERT_EQ(range.GetCount(), 1);
+    const CTb* oldest = range.GetAt(0)->GetOneField(QString(), QStringLiteral("最古"));
+    ASSERT_NE(oldest, nullptr);
+    EXPECT_EQ(oldest->GetName(), QStringLiteral("最古"));
+    EXPECT_EQ(oldest->GetType(), CTb::kDate);
+    QDate date;
+    EXPECT_TRUE(oldest->GetData(date));
+    EXPECT_EQ(date, QDate(2023, 12, 1));
+    EXPECT_EQ(range.GetAt(0)->GetOneField(QString(), QStringLiteral("最新"))->GetText(),
+              QStringLiteral("2024/03/31"));
+
+    // Sums of money stay exact money; counts are integers; stored columns keep their type.
+    const CCDSData sums = List(QString(), QStringLiteral("SELECT CustomerCode, Sum(Total) AS 今回売上額, "
+                                                         "Count(*) AS n, Max(Total) AS Total FROM Sales_H "
+                                                         "GROUP BY CustomerCode"));
+    ASSERT_EQ(sums.GetCount(), 1);
+    const COneRecord& row = *sums.GetAt(0);
+    const CTb* sum = row.GetOneField(QString(), QStringLiteral("今回売上額"));
+    EXPECT_EQ(sum->GetType(), CTb::kMoney);
+    CMny value;
+    EXPECT_TRUE(sum->GetData(value));
+    EXPECT_EQ(value, CMny(100000000002999, 4)); // 9999999999.9999 + 0.1 + 0.2
+    EXPECT_EQ(row.GetOneField(QString(), QStringLiteral("n"))->GetType(), CTb::kInteger);
+    EXPECT_EQ(row.GetOneField(QString(), QStringLiteral("Total"))->GetType(), CTb::kMoney);
+    EXPECT_EQ(row.GetOneField(QString(), QStringLiteral("CustomerCode"))->GetType(), CTb::kText);
+    EXPECT_EQ(row.GetOneField(TB_SALES_H, QStringLiteral("CustomerCode")), nullptr);
+
+    // A named request carries "Table.Field" names; several calls add to one result.
+    CCDSData request, result;
+    request.m_strTable = TB_SALES_H;
+    request.m_strCondition = QStringLiteral("WHERE Date>=%1 ORDER BY Date").arg(SqlDate(QDate(2024, 1, 1)));
+    ASSERT_EQ(m_data.GetDataList(request, result, err), 1);
+    ASSERT_EQ(m_data.GetDataList(request, result, err), 1);
+    ASSERT_EQ(result.GetCount(), 4);
+    EXPECT_EQ(result.GetAt(0)->GetAt(0)->GetName(), QStringLiteral("Sales_H.ID"));
+    EXPECT_EQ(TextOf(result, 0, TB_SALES_H, QStringLiteral("Date")), QStringLiteral("2024/01/15"));
+    int count = 0;
+    request.m_strCondition = QStringLiteral("SELECT * FROM Sales_H WHERE Total < %1;").arg(SqlMoney(CMny(1)));
+    EXPECT_EQ(m_data.GetDataNum(request, count, err), 1);
+    EXPECT_EQ(count, 2);
+}
+
+TEST_F(DatabaseTest, UpdateAndDeleteByConditionAndByRecords)
+{
+    CCDSData set = CustomerSet();
+    for (int i = 1; i <= 4; ++i)
+        AddCustomer(set, QStringLiteral("U%1").arg(i));
+    QString err;
+    ASSERT_EQ(m_data.InsertData(set, err), 1);
+    const int id1 = IdOf(*set.GetAt(0), TB_CUSTOMER);
+    const int id2 = IdOf(*set.GetAt(1), TB_CUSTOMER);
+
+    CCDSData update = CustomerSet();
+    update.m_strCondition = QStringLiteral("WHERE (ID=%1) OR (ID=%2)").arg(id1).arg(id2);
+    COneRecord* change = update.AddNew();
+    change->SetField(QStringLiteral("Customer.Day"), 15);
+    change->SetField(QStringLiteral("Customer.ID"), 777); // never written
+    change->SetField(QStringLiteral("Customer.LastUpdate"), QStringLiteral("2024/05/06 07:08:09"));
+    ASSERT_EQ(m_data.UpdateData(update, err), 1) << err.toStdString();
+    EXPECT_EQ(Count(TB_CUSTOMER, QStringLiteral("WHERE Day=15")), 2);
+    EXPECT_EQ(Count(TB_CUSTOMER, QStringLiteral("WHERE ID=777")), 0);
+    EXPECT_EQ(Count(TB_CUSTOMER, QStringLiteral("WHERE LastUpdate='2024-05-06 07:08:09'")), 2);
+
+    // Without a WHERE clause nothing is overwritten.
+    update.m_strCondition.clear();
+    EXPECT_EQ(m_data.UpdateData(update, err), 10);
+    EXPECT_EQ(Count(TB_CUSTOMER, QStringLiteral("WHERE Day=15")), 2);
+    // A value the column cannot hold is refused.
+    update.m_strCondition = QStringLiteral("WHERE ID=%1").arg(id1);
+    change->SetField(QStringLiteral("Customer.Day"), QStringLiteral("soon"));
+    EXPECT_EQ(m_data.UpdateData(update, err), 10);
+    EXPECT_TRUE(err.contains(QStringLiteral("Customer.Day")));
+
+    CCDSData remove = CustomerSet();
+    remove.m_strCondition = QStringLiteral("WHERE CustomerCode='u3'");
+    ASSERT_EQ(m_data.DeleteData(remove, err), 1) << err.toStdString();
+    EXPECT_EQ(Count(TB_CUSTOMER, QStringLiteral("WHERE CustomerCode LIKE 'U%'")), 3);
+
+    // Without a condition, the records' IDs name the rows.
+    CCDSData byRecords = CustomerSet();
+    byRecords.Add(*set.GetAt(0));
+    byRecords.AddNew()->SetField(QStringLiteral("ID"), id2);
+    ASSERT_EQ(m_data.DeleteData(byRecords, err), 1) << err.toStdString();
+    const CCDSData left = List(TB_CUSTOMER, QStringLiteral("WHERE CustomerCode LIKE 'U%'"));
+    ASSERT_EQ(left.GetCount(), 1);
+    EXPECT_EQ(TextOf(left, 0, TB_CUSTOMER, QStringLiteral("CustomerCode")), QStringLiteral("U4"));
+    byRecords.AddNew()->SetField(QStringLiteral("Customer.Name"), QStringLiteral("no id"));
+    EXPECT_EQ(m_data.DeleteData(byRecords, err), 10);
+}
+
+TEST_F(DatabaseTest, FailuresAnswerTenWithTheLibraryText)
+{
+    CCDSData request;
+    CCDSData result;
+    QString err;
+    int count = 0;
+    request.m_strTable = TB_CUSTOMER;
+    request.m_strCondition = QStringLiteral("WHERE NoSuchField=1");
+    EXPECT_EQ(m_data.GetDataList(request, result, err), 10);
+    EXPECT_TRUE(err.contains(QStringLiteral("NoSuchField"))) << err.toStdString();
+    EXPECT_EQ(result.GetCount(), 0);
+    err.clear();
+    EXPECT_EQ(m_data.GetDataNum(request, count, err), 10);
+    EXPECT_FALSE(err.isEmpty());
+    err.clear();
+    EXPECT_EQ(m_data.DeleteData(request, err), 10);
+    EXPECT_FALSE(err.isEmpty());
+    request.AddNew()->SetField(QStringLiteral("Customer.Day"), 1);
+    err.clear();
+    EXPECT_EQ(m_data.UpdateData(request, err), 10);
+    EXPECT_FALSE(err.isEmpty());
+
+    // A second statement is never run.
+    request.m_strCondition = QStringLiteral("WHERE 1=1; DELETE FROM Customer");
+    EXPECT_EQ(m_data.GetDataList(request, result, err), 10);
+    EXPECT_EQ(Count(TB_CUSTOMER), 1);
+    request.m_strTable = QStringLiteral("NoTable");
+    request.m_strCondition.clear();
+    EXPECT_EQ(m_data.GetDataList(request, result, err), 10);
+    EXPECT_EQ(m_data.InsertData(request, err), 10);
+    request.m_strTable.clear();
+    EXPECT_EQ(m_data.GetDataList(request, result, err), 10);
+}
+
+TEST_F(DatabaseTest, BrokenFileOrNoConnectionIsFatal)
+{
+    CCDSData request;
+    request.m_strTable = TB_CUSTOMER;
+    CCDSData result;
+    QString err;
+    int count = 0;
+
+    // The file is overwritten behind an open connection.
+    QFile file(CMakeMsgID::DatabasePath(Folder()));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QByteArray(8192, '\x5a'));
+    file.close();
+    EXPECT_EQ(m_data.GetDataList(request, result, err), -100);
+    EXPECT_FALSE(err.isEmpty());
+
+    // Nor can it be opened again.
+    err.clear();
+    EXPECT_EQ(m_data.Open(Folder(), err), -100);
+    EXPECT_FALSE(err.isEmpty());
+    EXPECT_FALSE(m_data.IsOpen());
+
+    AddCustomer(request, QStringLiteral("X"));
+    request.m_strCondition = QStringLiteral("WHERE ID=1");
+    EXPECT_EQ(m_data.GetDataList(request, result, err), -100);
+    EXPECT_EQ(m_data.GetDataNum(request, count, err), -100);
+    EXPECT_EQ(m_data.InsertData(request, err), -100);
+    EXPECT_EQ(m_data.UpdateData(request, err), -100);
+    EXPECT_EQ(m_data.DeleteData(request, err), -100);
+    EXPECT_EQ(m_data.BeginTransaction(err), -100);
+    EXPECT_EQ(m_data.Execute(QStringLiteral("DELETE FROM Customer"), err), -100);
+
+    // A missing file, or a database of another kind, does not open either.
+    const QString folder = Folder() + QStringLiteral("/other");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    EXPECT_EQ(m_data.Open(folder, err), -100);
+    {
+        CMakeMsgID plain;
+        ASSERT_EQ(plain.Execute(QStringLiteral("SELECT 1"), err), -100);
+    }
+    QString sqlErr;
+    ASSERT_EQ(CMakeMsgID::CreateDatabase(CMakeMsgID::DatabasePath(folder), kCreated, sqlErr), 1);
+    ASSERT_EQ(m_data.Open(folder, err), 1);
+    ASSERT_EQ(m_data.Execute(QStringLiteral("DROP TABLE WBank_B"), err), 1);
+    m_data.Close();
+    EXPECT_EQ(m_data.Open(folder, err), -100);
+    EXPECT_TRUE(err.contains(QStringLiteral("WBank_B")));
+}
+
+TEST_F(DatabaseTest, TransactionsNestAndRollBack)
+{
+    QString err;
+    ASSERT_EQ(m_data.BeginTransaction(err), 1);
+    CCDSData outer = CustomerSet();
+    AddCustomer(outer, QStringLiteral("T1"));
+    ASSERT_EQ(m_data.InsertData(outer, err), 1);
+    ASSERT_EQ(m_data.BeginTransaction(err), 1);
+    CCDSData inner = CustomerSet();
+    AddCustomer(inner, QStringLiteral("T2"));
+    ASSERT_EQ(m_data.InsertData(inner, err), 1);
+    ASSERT_EQ(m_data.Rollback(err), 1); // only T2
+    // A failing insert inside the transaction leaves the outer work alone.
+    CCDSData failing = CustomerSet();
+    AddCustomer(failing, QStringLiteral("T3"));
+    AddCustomer(failing, QStringLiteral("t1"));
+    EXPECT_EQ(m_data.InsertData(failing, err), 10);
+    EXPECT_TRUE(m_data.InTransaction());
+    ASSERT_EQ(m_data.Commit(err), 1);
+    EXPECT_FALSE(m_data.InTransaction());
+    EXPECT_EQ(Count(TB_CUSTOMER, QStringLiteral("WHERE CustomerCode LIKE 'T%'")), 1);
+
+    ASSERT_EQ(m_data.BeginTransaction(err), 1);
+    ASSERT_EQ(m_data.DeleteData(outer, err), 1);
+    ASSERT_EQ(m_data.Rollback(err), 1);
+    EXPECT_EQ(Count(TB_CUSTOMER, QStringLiteral("WHERE CustomerCode='T1'")), 1);
+    EXPECT_EQ(m_data.Commit(err), 10);
+
+    // Closing with an open transaction undoes it.
+    ASSERT_EQ(m_data.BeginTransaction(err), 1);
+    ASSERT_EQ(m_data.DeleteData(outer, err), 1);
+    m_data.Close();
+    ASSERT_EQ(m_data.Open(Folder(), err), 1);
+    EXPECT_EQ(Count(TB_CUSTOMER, QStringLiteral("WHERE CustomerCode='T1'")), 1);
+}
+
+TEST_F(DatabaseTest, WorkTablesHoldOnlyTheLatestDocument)
+{
+    auto receipt = [](CCDSData& set, const QString& no) {
+        COneRecord* r = set.AddNew();
+        r->SetField(QStringLiteral("WReceipt_H.ID"), 0);
+        r->SetField(QStringLiteral("WReceipt_H.No"), no);
+        r->SetField(QStringLiteral("WReceipt_H.Bill"), 5000);
+        r->SetField(QStringLiteral("前回請求額"), CMny(1)); // report-row field: dropped
+        return r;
+    };
+    CCDSData headers;
+    headers.m_strTable = TB_WRECEIPT_H;
+    receipt(headers, QStringLiteral("R1"));
+    receipt(headers, QStringLiteral("R2"))->SetField(QStringLiteral("WReceipt_H.ID"), 7); // kept
+    COneRecord* bare = headers.AddNew();
+    bare->SetField(QStringLiteral("No"), QStringLiteral("R3"));
+    QString err;
+    ASSERT_EQ(m_data.InsertData(headers, err), 1) << err.toStdString();
+    EXPECT_EQ(IdOf(*headers.GetAt(0), TB_WRECEIPT_H), 1);
+    EXPECT_EQ(IdOf(*headers.GetAt(1), TB_WRECEIPT_H), 7);
+    EXPECT_EQ(IdOf(*headers.GetAt(2), TB_WRECEIPT_H), 8);
+
+    CCDSData lines;
+    lines.m_strTable = TB_WRECEIPT_B;
+    for (int i = 0; i < 2; ++i) {
+        COneRecord* line = lines.AddNew();
+        line->SetField(QStringLiteral("WReceipt_B.HeaderID"), 1);
+        line->SetField(QStringLiteral("WReceipt_B.Amount"), 2500);
+    }
+    ASSERT_EQ(m_data.InsertData(lines, err), 1);
+    ASSERT_EQ(m_data.InsertData(lines, err), 1); // bodies only append
+    EXPECT_EQ(Count(TB_WRECEIPT_B), 4);
+    const CCDSData amounts = List(TB_WRECEIPT_H, QStringLiteral("ORDER BY ID"));
+    EXPECT_EQ(TextOf(amounts, 0, TB_WRECEIPT_H, QStringLiteral("Bill")), QStringLiteral("5000"));
+    EXPECT_EQ(amounts.GetAt(0)->GetOneField(TB_WRECEIPT_H, QStringLiteral("Bill"))->GetType(), CTb::kMoney);
+
+    // The next document replaces header and lines.
+    CCDSData next;
+    next.m_strTable = TB_WRECEIPT_H;
+    receipt(next, QStringLiteral("R9"));
+    ASSERT_EQ(m_data.InsertData(next, err), 1);
+    EXPECT_EQ(IdOf(*next.GetAt(0), TB_WRECEIPT_H), 1);
+    EXPECT_EQ(Count(TB_WRECEIPT_H), 1);
+    EXPECT_EQ(Count(TB_WRECEIPT_B), 0);
+
+    // Address labels keep the partner's own ID.
+    CCDSData labels;
+    labels.m_strTable = TB_WATENA;
+    COneRecord* label = labels.AddNew();
+    label->SetField(QStringLiteral("WAtena.ID"), 42);
+    label->SetField(QStringLiteral("WAtena.Company"), QStringLiteral("Acme"));
+    label->SetField(QStringLiteral("Company_Section_Name"), QStringLiteral("Acme"));
+    ASSERT_EQ(m_data.InsertData(labels, err), 1) << err.toStdString();
+    EXPECT_EQ(TextOf(List(TB_WATENA, QString()), 0, TB_WATENA, QStringLiteral("ID")), QStringLiteral("42"));
+}
