@@ -1,0 +1,82 @@
+#include "settings/CounterSetModel.h"
+
+#include "platform/text/Cp932.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+
+void CCounterSetModel::Open()
+{
+    if (const CCounterInfoElem* elem = m_info.GetElem(m_nKind)) {
+        m_nCurrentNo = elem->m_nNumber;
+        m_nDigits = elem->m_nDigits;
+        m_nZeroFill = elem->m_nZeroFill ? 1 : 0;
+        m_strPrefix = elem->m_strPrefix;
+        m_strSuffix = elem->m_strSuffix;
+        m_nSetNo = CCounterInfoElem::Fits(m_nCurrentNo, m_nDigits) ? m_nCurrentNo : 1;
+    }
+    m_nNumberLimit = m_nDigits;
+    m_nOpenedSetNo = m_nSetNo;
+}
+
+QString CCounterSetModel::GetCaption() const
+{
+    const bool partnerCode = m_nKind == COUNTER_CUSTOMER_CODE || m_nKind == COUNTER_SUPPLIER_CODE;
+    return QString::fromUtf8(partnerCode ? "取引先コード番号の設定" : "伝票番号の設定");
+}
+
+QString CCounterSetModel::GetPreview() const
+{
+    return m_strPrefix + CCounterInfoElem::FormatNumber(m_nSetNo, m_nDigits, m_nZeroFill) + m_strSuffix;
+}
+
+bool CCounterSetModel::StepDigits(int digits)
+{
+    if (digits < 1 || digits > 9)
+        return false;
+    if (m_nConfirmDigits) {
+        const int answer = UiServices::Prompt().MessageBox(
+            QString::fromUtf8(
+                "有効桁数を変更すると、「設定する連番」がリセットされます。\n有効桁数を変更しますか？"),
+            MB_YESNO, MB_ICONQUESTION, IDNO, QString::fromUtf8("桁数変更"));
+        if (answer != IDYES)
+            return false;
+        m_nConfirmDigits = 0;
+    }
+    m_nDigits = digits;
+    m_nNumberLimit = digits;
+    m_nSetNo = 1;
+    return true;
+}
+
+CCounterSetModel::Check CCounterSetModel::OnOK()
+{
+    const int prefixBytes = Cp932::ByteLength(m_strPrefix);
+    const int suffixBytes = Cp932::ByteLength(m_strSuffix);
+    if (prefixBytes > kMaxAffixBytes)
+        return CHECK_PREFIX;
+    if (suffixBytes > kMaxAffixBytes)
+        return CHECK_SUFFIX;
+    if (m_nDigits < 1 || m_nDigits > 9)
+        return CHECK_DIGITS;
+    if (m_nSetNo < 1 || m_nSetNo > kMaxNumber)
+        return CHECK_NUMBER;
+    if (prefixBytes + m_nDigits + suffixBytes > kMaxTotalBytes) {
+        UiServices::Prompt().MessageBox(
+            QString::fromUtf8("接頭文字数＋桁数＋接尾文字数は20文字以内にしてください。"), MB_OK,
+            MB_ICONNONE);
+        return CHECK_TOTAL;
+    }
+    if (CCounterInfoElem* elem = m_info.GetElem(m_nKind)) {
+        // Numbers taken elsewhere while the dialog was open stay taken
+        // unless the user chose the number himself.
+        const bool untouched = m_nSetNo == m_nOpenedSetNo && elem->m_nNumber != m_nCurrentNo;
+        if (!untouched)
+            elem->m_nNumber = m_nSetNo;
+        elem->m_nDigits = m_nDigits;
+        elem->m_nZeroFill = m_nZeroFill;
+        elem->m_strPrefix = m_strPrefix;
+        elem->m_strSuffix = m_strSuffix;
+        m_info.Save();
+    }
+    return CHECK_OK;
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+#include "settings/CounterInfo.h"
+
+// The rules of the number settings dialog "伝票番号の設定" without the
+// widget: the values as typed, the preview, the digit-change question and
+// the checks and saving of OK.
+class CCounterSetModel
+{
+  public:
+    // What OK found wrong; the dialog shows the framework's range message
+    // for the fields, the total has its own message (already shown).
+    enum Check { CHECK_OK, CHECK_PREFIX, CHECK_SUFFIX, CHECK_DIGITS, CHECK_NUMBER, CHECK_TOTAL };
+
+    static constexpr int kMaxAffixBytes = 6;
+    static constexpr int kMaxTotalBytes = 20;
+    static constexpr int kMaxNumber = 999999999;
+
+    explicit CCounterSetModel(int kind) : m_nKind(kind) {}
+
+    // Takes the values of the kind's counter.
+    void Open();
+    QString GetCaption() const;
+    // prefix + number + suffix of the values as typed.
+    QString GetPreview() const;
+    // Characters "設定する連番" takes: the digit count.
+    int GetNumberLimit() const { return m_nNumberLimit; }
+
+    // "リセット".
+    void Reset() { m_nSetNo = 1; }
+    // The up-down arrow of "桁数" (1-9). The first change asks whether the
+    // number to set may start again at 1; false when refused.
+    bool StepDigits(int digits);
+    // OK: checks the values, then stores them into the counter and saves.
+    Check OnOK();
+
+    QString m_strPrefix;
+    QString m_strSuffix;
+    int m_nDigits = 6;
+    int m_nCurrentNo = 0; // shown read-only
+    int m_nSetNo = 1;
+    int m_nZeroFill = 0;
+
+  private:
+    int m_nKind;
+    CCounterInfo m_info;
+    int m_nNumberLimit = 6;
+    int m_nConfirmDigits = 1;
+    int m_nOpenedSetNo = 1;
+};

@@ -1,0 +1,119 @@
+#include "settings/SettingsArchive.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "platform/archive/SafeFile.h"
+#include "platform/env/DBDirMng.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+
+namespace
+{
+
+const char kFileErrorText[] = "ファイル操作中にエラーが発生しました";
+const char kResetText[] = "設定ファイル<%1>が壊れています。初期状態にしてよろしいですか？";
+
+// These files hold a few kilobytes; anything near this size is not one of them.
+constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+
+void ShowFileError()
+{
+    UiServices::Prompt().MessageBox(QString::fromUtf8(kFileErrorText), MB_OK, MB_ICONNONE);
+}
+
+// The reset question; 1 when the file is gone and the empty collection may
+// be used.
+int AskReset(const QString& path)
+{
+    const QString text = QString::fromUtf8(kResetText).arg(QDir::toNativeSeparators(path));
+    if (UiServices::Prompt().MessageBox(text, MB_YESNO, MB_ICONINFORMATION) != IDYES)
+        return 0;
+    return QFile::remove(path) ? 1 : 0;
+}
+
+// Steps after the folder is known: a missing file is factory state, a file
+// that cannot be read is offered for reset.
+int ReadSettingsFile(const QString& path, const std::function<void()>& clear,
+                     const std::function<void(CArchiveReader&)>& read)
+{
+    const QFileInfo info(path);
+    const QString found = FindFileNoCase(info.path(), info.fileName());
+    if (found.isEmpty())
+        return 1;
+
+    QFile file(found);
+    if (!file.open(QIODevice::ReadOnly)) {
+        clear();
+        return AskReset(found);
+    }
+    try {
+        if (file.size() > kMaxFileSize)
+            throw CArchiveError(CArchiveError::FileError, "settings file too large");
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            throw CArchiveError(CArchiveError::FileError, "settings file cannot be read");
+        file.close();
+        CArchiveReader reader(bytes);
+        read(reader);
+        return 1;
+    } catch (const CArchiveError&) {
+        file.close();
+        ShowFileError();
+        clear();
+        return AskReset(found);
+    }
+}
+
+} // namespace
+
+QString GetCurrentDBFolder()
+{
+    QString name, folder;
+    if (!CDBDirMng().GetNowDB(name, folder) || folder.isEmpty() || !QFileInfo(folder).isDir())
+        return {};
+    return folder;
+}
+
+QString GetSettingsFilePath(const QString& fileName)
+{
+    const QString folder = GetCurrentDBFolder();
+    return folder.isEmpty() ? QString() : ResolveForWrite(folder, fileName);
+}
+
+int LoadSettingsArchive(const QString& fileName, QString& path, const std::function<void()>& clear,
+                        const std::function<void(CArchiveReader&)>& read)
+{
+    clear();
+    path = GetSettingsFilePath(fileName);
+    if (path.isEmpty())
+        return 0;
+    return ReadSettingsFile(path, clear, read);
+}
+
+int ReloadSettingsArchive(const QString& path, const std::function<void()>& clear,
+                          const std::function<void(CArchiveReader&)>& read)
+{
+    clear();
+    if (path.isEmpty() || !QFileInfo(QFileInfo(path).path()).isDir())
+        return 0;
+    return ReadSettingsFile(path, clear, read);
+}
+
+int SaveSettingsArchive(const QString& path, const std::function<void(CArchiveWriter&)>& write)
+{
+    if (path.isEmpty())
+        return 0;
+    const QFileInfo info(path);
+    const QFileInfo folder(info.path());
+    if (!folder.isDir() || !folder.isWritable())
+        return 0;
+    CArchiveWriter writer;
+    write(writer);
+    if (!AtomicWriteFileNoCase(info.path(), info.fileName(), writer.Data())) {
+        ShowFileError();
+        return 0;
+    }
+    return 1;
+}
