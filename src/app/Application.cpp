@@ -1,15 +1,116 @@
 #include "app/Application.h"
 
+#include "app/MainFrame.h"
+#include "app/PasswordDialog.h"
+#include "app/Startup.h"
+#include "app/View.h"
+#include "platform/env/ArdoEnv.h"
+#include "platform/env/Password.h"
+#include "platform/ui/Help.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+#include "resources/CommandIds.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cstdlib>
+
+CTollavineApp::CTollavineApp(std::unique_ptr<IStartupServices> services)
+    : m_pServices(services ? std::move(services) : std::make_unique<CStartupServices>())
+{
+}
+
+CTollavineApp::~CTollavineApp()
+{
+    m_pFrame.reset();
+    ExitInstance();
+}
+
+bool CTollavineApp::InitInstance()
+{
+    if (!CStartup(*m_pServices).Run())
+        return false;
+    CMainFrame::SetApplicationTarget(this);
+    m_pFrame = std::make_unique<CMainFrame>();
+    if (!m_pFrame->Create()) {
+        m_pFrame.reset();
+        m_pServices->ReleaseLocks();
+        return false;
+    }
+    m_pFrame->show();
+    return true;
+}
+
+int CTollavineApp::ExitInstance()
+{
+    CMainFrame::SetApplicationTarget(nullptr);
+    m_pServices->ReleaseLocks();
+    return 0;
+}
+
+bool CTollavineApp::OnCmdMsg(int id)
+{
+    switch (id) {
+    case ID_APP_ABOUT: OnAppAbout(); return true;
+    case ID_PASSWORD: OnPassword(); return true;
+    case ID_HELP_SUPPORT: UiServices::Help().ShowTopic(1106); return true;
+    case ID_HELP_QA: UiServices::Help().ShowTopic(1101); return true;
+    case ID_HELP_PAPER: UiServices::Help().ShowTopic(1109); return true;
+    default: return false;
+    }
+}
+
+QString CTollavineApp::FormatVersion(int version)
+{
+    const QString digits = QString::asprintf("%3d", version);
+    return digits.left(1) + u'.' + digits.right(2);
+}
+
+void CTollavineApp::OnAppAbout()
+{
+    QDialog about(m_pFrame.get());
+    about.setWindowTitle(QStringLiteral("Tollavineのﾊﾞｰｼﾞｮﾝ情報"));
+    auto* layout = new QVBoxLayout(&about);
+    layout->addWidget(new QLabel(ProgramTitle() + QStringLiteral("    Version ") +
+                                     FormatVersion(CArdoEnv().GetVersion()),
+                                 &about));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &about);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
+    layout->addWidget(buttons);
+    about.exec();
+}
+
+void CTollavineApp::OnPassword()
+{
+    CNWPassCheck check([](QString& password) { return AskPassword(password); },
+                       [](QString& password) { return AskNewPassword(password); });
+    if (check.SetPassWord() == -1)
+        UiServices::Prompt().MessageBox(
+            QStringLiteral("パスワード設定ファイルに問題があります。\nパスワードを設定できません。"));
+    if (m_pFrame && m_pFrame->GetActiveView())
+        m_pFrame->GetActiveView()->update();
+}
 
 int RunApplication(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvanta"));
-    QMainWindow frame;
-    frame.setWindowTitle(QString::fromUtf8("Corvanta／販売"));
-    frame.resize(1024, 720);
-    frame.show();
+    // Developer aid: a picture of the whole screen a few seconds after the
+    // start, then the process ends (for checking the screens headless).
+    if (const QString shot = qEnvironmentVariable("CORVANTA_SCREENSHOT"); !shot.isEmpty()) {
+        QTimer::singleShot(3000, [shot] {
+            QGuiApplication::primaryScreen()->grabWindow(0).save(shot);
+            std::_Exit(0);
+        });
+    }
+    CTollavineApp theApp;
+    if (!theApp.InitInstance())
+        return 1;
     return app.exec();
 }

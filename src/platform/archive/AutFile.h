@@ -11,7 +11,7 @@
 // A file that is missing or cannot be opened gives empty text and leaves
 // `error` alone; a damaged one gives empty text and sets `error`, for the
 // caller to report.
-QString ReadAutFile(const QString& path, std::optional<CArchiveError::Kind>* error = nullptr);
+QString ReadAutFile(const QString& path, std::optional<CArchiveError::Kind>* error);
 
 // Replaces the file atomically (an existing file of the name in any case).
 // Characters without a CP932 form are written as '?' and listed in

@@ -324,26 +324,29 @@ COneRecord& COneRecord::operator=(const COneRecord& other)
 {
     if (this == &other)
         return *this;
-    std::vector<std::unique_ptr<CTb>> fields;
-    fields.reserve(other.m_fields.size());
-    for (const auto& f : other.m_fields)
-        fields.push_back(std::make_unique<CTb>(*f));
-    m_fields = std::move(fields);
+    COneRecord copy;
+    if (!other.m_fields.empty()) {
+        copy.m_fields.reserve(other.m_fields.size());
+        CTb* fields = copy.AddFields(other.GetCount());
+        for (std::size_t i = 0; i < other.m_fields.size(); ++i)
+            fields[i] = *other.m_fields[i];
+    }
+    *this = std::move(copy);
     return *this;
 }
 
 const CTb* COneRecord::GetOneField(const QString& table, const QString& field) const
 {
     if (table.isEmpty()) {
-        for (const auto& f : m_fields) {
+        for (const CTb* f : m_fields) {
             if (SameName(BareName(f->GetName()), field))
-                return f.get();
+                return f;
         }
         return nullptr;
     }
-    for (const auto& f : m_fields) {
+    for (const CTb* f : m_fields) {
         if (MatchesFullName(f->GetName(), table, field))
-            return f.get();
+            return f;
     }
     return nullptr;
 }
@@ -355,9 +358,9 @@ CTb* COneRecord::GetOneField(const QString& table, const QString& field)
 
 const CTb* COneRecord::FindField(const QString& name) const
 {
-    for (const auto& f : m_fields) {
+    for (const CTb* f : m_fields) {
         if (SameName(f->GetName(), name))
-            return f.get();
+            return f;
     }
     return nullptr;
 }
@@ -369,20 +372,44 @@ CTb* COneRecord::FindField(const QString& name)
 
 CTb* COneRecord::AddField(const CTb& field)
 {
-    return AddField(std::make_unique<CTb>(field));
+    CTb* added = AddFields(1);
+    *added = field;
+    return added;
 }
 
-CTb* COneRecord::AddField(std::unique_ptr<CTb> field)
+CTb* COneRecord::AddFields(int count)
 {
-    m_fields.push_back(std::move(field));
-    return m_fields.back().get();
+    if (count <= 0)
+        return nullptr;
+    Block& block = m_blocks.emplace_back();
+    block.fields = std::make_unique<CTb[]>(std::size_t(count));
+    block.size = block.live = count;
+    for (int i = 0; i < count; ++i)
+        m_fields.push_back(&block.fields[std::size_t(i)]);
+    return block.fields.get();
 }
 
 CTb& COneRecord::Set(const QString& name)
 {
     if (CTb* existing = FindField(name))
         return *existing;
-    return *AddField(std::make_unique<CTb>(name));
+    CTb* added = AddFields(1);
+    added->SetName(name);
+    return *added;
+}
+
+void COneRecord::Release(CTb* field)
+{
+    for (auto it = m_blocks.begin(); it != m_blocks.end(); ++it) {
+        CTb* first = it->fields.get();
+        if (field < first || field >= first + it->size)
+            continue;
+        if (--it->live == 0)
+            m_blocks.erase(it);
+        else
+            *field = CTb(); // frees its texts now; its memory goes with the block
+        return;
+    }
 }
 
 CTb* COneRecord::SetField(const QString& name, int value)
@@ -430,9 +457,9 @@ CTb* COneRecord::SetField(const QString& name, const CTb& value)
 bool COneRecord::RemoveField(const QString& table, const QString& field)
 {
     const CTb* target = GetOneField(table, field);
-    for (auto it = m_fields.begin(); it != m_fields.end(); ++it) {
-        if (it->get() == target) {
-            m_fields.erase(it);
+    for (std::size_t i = 0; i < m_fields.size(); ++i) {
+        if (m_fields[i] == target) {
+            RemoveAt(int(i));
             return true;
         }
     }
@@ -441,7 +468,15 @@ bool COneRecord::RemoveField(const QString& table, const QString& field)
 
 void COneRecord::RemoveAt(int index)
 {
+    CTb* field = m_fields[size_t(index)];
     m_fields.erase(m_fields.begin() + index);
+    Release(field);
+}
+
+void COneRecord::Clear()
+{
+    m_fields.clear();
+    m_blocks.clear();
 }
 
 // ---- CCDSData -----------------------------------------------------------

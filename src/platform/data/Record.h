@@ -79,7 +79,8 @@ class CTb
 
 // One record: an ordered list of fields. Fields are owned and keep their
 // address until they are removed, so pointers from GetOneField stay valid
-// while fields are added.
+// while fields are added. Fields are made in blocks: a record read from the
+// database or copied gets all its fields in one allocation.
 class COneRecord
 {
   public:
@@ -92,8 +93,8 @@ class COneRecord
     void Copy(const COneRecord& other) { *this = other; }
 
     int GetCount() const { return int(m_fields.size()); }
-    CTb* GetAt(int index) { return m_fields[size_t(index)].get(); }
-    const CTb* GetAt(int index) const { return m_fields[size_t(index)].get(); }
+    CTb* GetAt(int index) { return m_fields[size_t(index)]; }
+    const CTb* GetAt(int index) const { return m_fields[size_t(index)]; }
 
     // The field "table.field"; with an empty table, the first field whose
     // bare name (the part after the first point, or the whole name) is
@@ -106,7 +107,9 @@ class COneRecord
 
     // Appends a field and answers it.
     CTb* AddField(const CTb& field);
-    CTb* AddField(std::unique_ptr<CTb> field);
+    // Appends `count` fields without name or value and answers the first;
+    // the others follow it in memory.
+    CTb* AddFields(int count);
     // Sets the value of the field of that full name, appending the field
     // only when the record has none of that name. Answers the field.
     CTb* SetField(const QString& name, int value);
@@ -119,13 +122,22 @@ class COneRecord
     // Removes the field found as GetOneField finds it; false when none.
     bool RemoveField(const QString& table, const QString& field);
     void RemoveAt(int index);
-    void Clear() { m_fields.clear(); }
+    void Clear();
     void Reserve(int count) { m_fields.reserve(size_t(count)); }
 
   private:
-    CTb& Set(const QString& name);
+    // Fields made together; the block goes when its last field is removed.
+    struct Block {
+        std::unique_ptr<CTb[]> fields;
+        int size = 0;
+        int live = 0;
+    };
 
-    std::vector<std::unique_ptr<CTb>> m_fields;
+    CTb& Set(const QString& name);
+    void Release(CTb* field);
+
+    std::vector<CTb*> m_fields; // in record order
+    std::vector<Block> m_blocks;
 };
 
 // An ordered set of records with a table name and a condition: a request

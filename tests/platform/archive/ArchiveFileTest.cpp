@@ -128,7 +128,7 @@ TEST(ArchiveFile, DefaultValueFiles)
     const QString long300(300, QLatin1Char('x'));
     ASSERT_TRUE(WriteAutFile(other + "/Memo.aut", long300));
     EXPECT_EQ(Get(other + "/Memo.aut").left(3), Hex("ff2c01"));
-    EXPECT_EQ(ReadAutFile(other + "/memo.AUT"), long300);
+    EXPECT_EQ(ReadAutFile(other + "/memo.AUT", nullptr), long300);
 
     QString unmappable;
     ASSERT_TRUE(WriteAutFile(other + "/Name.aut", QStringLiteral("A\u00E9"), &unmappable));

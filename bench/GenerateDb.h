@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+// Generated sales databases of a realistic size for benchmarks (and for any
+// test that wants many rows): masters, sales slips and their lines, written
+// straight through SQLite into a database made by CMakeMsgID::CreateDatabase.
+// The same sizes always give the same rows.
+class CDbGenerator
+{
+  public:
+    struct Sizes {
+        int customers = 5000;
+        int items = 10000;
+        int slips = 200000;
+        int lines = 1000000; // spread over the slips, at least one each
+    };
+
+    // Creates the database of `folder` (made when missing; it must not hold
+    // a database yet) and fills it. False with the reason in `err`.
+    static bool Generate(const QString& folder, const Sizes& sizes, QString& err);
+
+    // A folder under `cacheRoot` holding a generated database of these sizes
+    // and of the current schema: generated on first use, reused afterwards.
+    // Empty on failure, with the reason in `err`.
+    static QString Cached(const QString& cacheRoot, const Sizes& sizes, QString& err);
+};

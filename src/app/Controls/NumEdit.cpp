@@ -1,0 +1,130 @@
+#include "app/Controls/NumEdit.h"
+
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+
+#include <algorithm>
+
+namespace
+{
+
+constexpr int kMaxIntegers = 15;
+constexpr int kMaxDecimals = 4;
+// Qt numbers the keys that type characters below its first special key.
+constexpr int kFirstSpecialKey = Qt::Key_Escape;
+
+bool IsDigit(QChar ch)
+{
+    return ch >= u'0' && ch <= u'9';
+}
+
+// Empty when the text is a valid number, else the message that says why.
+QString CheckNumText(const QString& text, bool allowMinus, bool allowPoint, int maxDecimals, int maxIntegers)
+{
+    if (text.isEmpty())
+        return {};
+    for (QChar ch : text) {
+        if (!IsDigit(ch) && !(allowMinus && ch == u'-') && !(allowPoint && ch == u'.')) {
+            return QStringLiteral("数値") + (allowMinus ? QStringLiteral("、マイナス") : QString()) +
+                   (allowPoint ? QStringLiteral("、小数点") : QString()) +
+                   QStringLiteral("以外の文字は入力できません。");
+        }
+    }
+    const qsizetype point = text.indexOf(u'.');
+    const bool wellFormed = std::any_of(text.begin(), text.end(), IsDigit) && text.lastIndexOf(u'-') <= 0 &&
+                            (point < 0 || (point > 0 && point < text.size() - 1 && IsDigit(text[point - 1]) &&
+                                           text.indexOf(u'.', point + 1) < 0));
+    if (!wellFormed)
+        return QStringLiteral("不正な数値が入力されています。");
+
+    const QString integer = point < 0 ? text : text.left(point);
+    const qsizetype integers = integer.size() - (integer.size() > 1 && integer.startsWith(u'-') ? 1 : 0);
+    const qsizetype decimals = point < 0 ? 0 : text.size() - point - 1;
+    if (maxIntegers >= 0 && integers > maxIntegers)
+        return QStringLiteral("入力できる整数部の桁数は、最大%1桁までです。").arg(maxIntegers);
+    if (allowPoint && maxDecimals >= 0 && decimals > maxDecimals)
+        return QStringLiteral("入力できる小数点以下の桁数は、最大%1桁までです。").arg(maxDecimals);
+    if (integers > kMaxIntegers || decimals > kMaxDecimals)
+        return QStringLiteral("入力できる数値の大きさは、整数部最大15桁、小数部最大4桁までです。");
+    return {};
+}
+
+} // namespace
+
+CNumEdit::CNumEdit(QWidget* parent) : QLineEdit(parent) {}
+
+bool CNumEdit::Accepts(QChar ch) const
+{
+    return IsDigit(ch) || ch == u'.' || (m_bAllowMinus && ch == u'-');
+}
+
+void CNumEdit::keyPressEvent(QKeyEvent* event)
+{
+    // Keys that type nothing (arrows, Delete, Home ...) and the keys the
+    // dialog acts on keep their ordinary handling.
+    const int key = event->key();
+    if (key == Qt::Key_Backspace || key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Escape ||
+        key == Qt::Key_Return || key == Qt::Key_Enter) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    // A control chord on a character key types a control character (Ctrl+V
+    // among them), which is dropped like any character that is not part of
+    // a number; chords on the moving keys keep working.
+    const bool chord =
+        (event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) && key < kFirstSpecialKey;
+    const QString text = event->text();
+    if (chord || (!text.isEmpty() &&
+                  !std::all_of(text.begin(), text.end(), [this](QChar ch) { return Accepts(ch); }))) {
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void CNumEdit::inputMethodEvent(QInputMethodEvent* event)
+{
+    // Committed text counts as typed: each character passes the same filter.
+    QString kept;
+    for (QChar ch : event->commitString()) {
+        if (Accepts(ch))
+            kept += ch;
+    }
+    if (kept == event->commitString()) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
+    QLineEdit::inputMethodEvent(&filtered);
+}
+
+int ValidateNumText(QLineEdit* edit, QString& value, bool allowMinus, bool allowPoint, int maxDecimals,
+                    int maxIntegers)
+{
+    const QString text = edit ? edit->text() : QString();
+    const QString message = CheckNumText(text, allowMinus, allowPoint, maxDecimals, maxIntegers);
+    if (!message.isEmpty()) {
+        UiServices::Prompt().MessageBox(message, MB_OK, MB_ICONEXCLAMATION);
+        return 0;
+    }
+    value = text;
+    return 1;
+}
+
+bool DDX_NumText(bool saveAndValidate, QLineEdit* edit, QString& value, bool allowMinus, bool allowPoint,
+                 int maxDecimals, int maxIntegers)
+{
+    if (!saveAndValidate) {
+        edit->setText(value);
+        return true;
+    }
+    if (ValidateNumText(edit, value, allowMinus, allowPoint, maxDecimals, maxIntegers))
+        return true;
+    edit->setFocus();
+    edit->selectAll();
+    return false;
+}

@@ -1,0 +1,489 @@
+#include "app/MainFrame.h"
+
+#include "app/FindDialog.h"
+#include "app/ManagerLink.h"
+#include "app/View.h"
+#include "app/ViewKinds.h"
+#include "master/ExCondition.h"
+#include "platform/data/TableNames.h"
+#include "platform/env/ArdoEnv.h"
+#include "platform/ipc/DataChangedChannel.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+#include "platform/ui/WaitIndicator.h"
+#include "reports/ShimeView.h"
+#include "resources/CommandIds.h"
+#include "resources/Menus.h"
+#include "slips/HeaderView.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
+#include <QToolBar>
+
+namespace {
+
+CMainFrame* s_pFrame = nullptr;
+CCommandTarget* s_pAppTarget = nullptr;
+
+// Until the database administration provides the backup, there is nothing to
+// back up at exit but nothing fails either.
+CMainFrame::BackupHandler& BackupAtExit()
+{
+    static CMainFrame::BackupHandler handler = [](CMainFrame& frame, int) { return frame.IsConnected() ? 1 : 0; };
+    return handler;
+}
+
+int Message(const QString& text, int buttons = MB_OK, int icon = MB_ICONNONE)
+{
+    return UiServices::Prompt().MessageBox(text, buttons, icon);
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(ManagerLinkFactory linkFactory, QWidget* parent)
+    : QMainWindow(parent), m_linkFactory(std::move(linkFactory))
+{
+    s_pFrame = this;
+    setObjectName(QStringLiteral("QXTollavine"));
+    setWindowTitle(ProgramTitle());
+    // 800 x 600, centred in the work area, never above or left of it.
+    const QSize size(800, 600);
+    QRect area(QPoint(0, 0), size);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        area = screen->availableGeometry();
+    resize(size);
+    move(qMax(area.left(), area.left() + (area.width() - size.width()) / 2),
+         qMax(area.top(), area.top() + (area.height() - size.height()) / 2));
+}
+
+CMainFrame::~CMainFrame()
+{
+    OnDestroy();
+    // Views may still read the frame while they go.
+    delete takeCentralWidget();
+    m_pExCondition.reset();
+    if (s_pFrame == this)
+        s_pFrame = nullptr;
+}
+
+CMainFrame* CMainFrame::Instance()
+{
+    return s_pFrame;
+}
+
+void CMainFrame::SetApplicationTarget(CCommandTarget* target)
+{
+    s_pAppTarget = target;
+}
+
+bool CMainFrame::Create()
+{
+    if (!m_MakeMsgID.MakeMsgID()) {
+        Message(QStringLiteral("アプリケーションを起動できません"));
+        return false;
+    }
+
+    m_pManager = m_linkFactory ? m_linkFactory(*this) : std::make_unique<CDbManagerLink>(m_MakeMsgID);
+    if (!m_pManager || !m_pManager->Start()) {
+        Message(QStringLiteral("データマネージャーに接続できません。\n"));
+        return false;
+    }
+    m_pManager->SetCloseOrderHandler(
+        [this] { QMetaObject::invokeMethod(this, &CMainFrame::OnManagerClose, Qt::QueuedConnection); });
+    // The manager reports itself once the event loop runs.
+    QMetaObject::invokeMethod(this, &CMainFrame::OnManagerConnected, Qt::QueuedConnection);
+
+    LoadSettings();
+
+    if (!CreateToolBars())
+        return false;
+
+    BuildMenuScreenPopups();
+    SetMenuBarFor(0);
+
+    m_pDataChanged = new CDataChangedServer(this);
+    connect(m_pDataChanged, &CDataChangedServer::dataChanged, this, &CMainFrame::OnDataChanged);
+    m_pDataChanged->Listen(CArdoEnv().GetDataRoot());
+
+    CView* view = CreateView(GetViewKindInfo(0).viewClass, *this);
+    if (!view)
+        return false;
+    m_nViewKind = 0;
+    setCentralWidget(view);
+    m_pActiveView = view;
+    view->OnInitialUpdate();
+
+    auto* idle = new QTimer(this);
+    connect(idle, &QTimer::timeout, this, &CMainFrame::UpdateToolBarStates);
+    idle->start(300);
+    m_bCreated = true;
+    return true;
+}
+
+CView* CMainFrame::GetActiveView() const
+{
+    return m_pActiveView.data();
+}
+
+// ---------------------------------------------------------------------------
+// Manager link
+
+bool CMainFrame::IsConnected() const
+{
+    return m_pManager && m_nConnectID != 0 && m_pManager->IsConnected();
+}
+
+void CMainFrame::OnManagerConnected()
+{
+    m_nConnectID = m_pManager->Register();
+    QMetaObject::invokeMethod(this, &CMainFrame::OnConnectResult, Qt::QueuedConnection);
+}
+
+void CMainFrame::OnConnectResult()
+{
+    const int answer = ConnectDatabase();
+    if (answer != 1) {
+        // Nothing was connected, so there is nothing to back up at exit.
+        m_bSkipBackupAtExit = true;
+        Message(ConnectFailureText(answer));
+        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+        return;
+    }
+    SetCurrentPeriod();
+    if (!ReloadCalendar())
+        Message(QStringLiteral("カレンダーのデータ取得に失敗しました。"));
+    if (!GetCurrentDatabaseName())
+        Message(QStringLiteral("現在のデータベース名取得に失敗しました。"));
+    if (m_nViewKind == 0)
+        ShowMenuScreen(GetActiveView());
+}
+
+int CMainFrame::ReleaseDatabase()
+{
+    return m_pManager ? m_pManager->Release(m_nConnectID) : -2;
+}
+
+int CMainFrame::ConnectDatabase()
+{
+    return m_pManager ? m_pManager->Connect(m_nConnectID) : -2;
+}
+
+void CMainFrame::OnManagerClose()
+{
+    m_bSkipBackupAtExit = true;
+    QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+}
+
+void CMainFrame::SetBackupHandler(BackupHandler handler)
+{
+    BackupAtExit() = handler ? std::move(handler)
+                             : [](CMainFrame& frame, int) { return frame.IsConnected() ? 1 : 0; };
+}
+
+bool CMainFrame::QueryClose()
+{
+    const CView* view = GetActiveView();
+    if (m_nViewKind != 0 && !(view && view->IsPrintPreview())) {
+        const QString text = QStringLiteral("『") + ProgramTitle() + QStringLiteral("』を終了しますか？");
+        if (Message(text, MB_OKCANCEL) == IDCANCEL)
+            return false;
+    }
+    if (m_EnvSettings.m_nBackupAtExit && !m_bSkipBackupAtExit) {
+        const int result = BackupAtExit()(*this, 2);
+        if (result == -1 || result == -100)
+            return false;
+    }
+    if (m_nViewKind >= 1 && m_nViewKind <= 3)
+        ReleaseExtractCondition();
+    return true;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (m_bDestroyed || QueryClose()) {
+        OnDestroy();
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void CMainFrame::OnDestroy()
+{
+    if (m_bDestroyed)
+        return;
+    m_bDestroyed = true;
+    if (m_bCreated)
+        SaveSettings();
+    if (m_pFindDialog) {
+        m_pFindDialog->disconnect(this);
+        m_pFindDialog->deleteLater();
+        m_pFindDialog = nullptr;
+    }
+    // A connection id of 0 was never handed out: nothing to release.
+    if (m_pManager && m_nConnectID != 0) {
+        m_pManager->Release(m_nConnectID);
+        m_pManager->Unregister(m_nConnectID);
+        m_nConnectID = 0;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Data-changed notice
+
+void CMainFrame::OnDataChanged()
+{
+    if (ReloadCalendar() && m_nViewKind == 0)
+        ResetMenuCalendar(GetActiveView());
+    if (m_nViewKind >= 4 && m_nViewKind <= 7) {
+        Message(QStringLiteral("リストを更新します。"), MB_OK, MB_ICONINFORMATION);
+        if (auto* slips = qobject_cast<CHeaderView*>(GetActiveView()))
+            slips->RefreshList();
+    } else if (m_nViewKind >= 18 && m_nViewKind <= 21) {
+        Message(QStringLiteral("リストを更新します。"), MB_OK, MB_ICONINFORMATION);
+        if (auto* report = qobject_cast<CShimeView*>(GetActiveView()))
+            report->SetupListForMode(1);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Toolbars, menus and view switching
+
+bool CMainFrame::CreateToolBars()
+{
+    for (const CToolBarDef& def : GetToolBarDefs()) {
+        auto* bar = new QToolBar(this);
+        bar->setObjectName(QStringLiteral("ToolBar%1").arg(def.resourceId));
+        bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        for (int id : def.buttons) {
+            if (id == 0)
+                bar->addSeparator();
+            else
+                bar->addAction(Action(id));
+        }
+        // The ledger screens' bar stays where it is.
+        if (def.resourceId == 446) {
+            bar->setMovable(false);
+            bar->setFloatable(false);
+        }
+        addToolBar(Qt::TopToolBarArea, bar);
+        bar->hide();
+        m_toolBars.insert(def.resourceId, bar);
+    }
+    return m_toolBars.size() == 16;
+}
+
+QToolBar* CMainFrame::GetToolBar(int resourceId) const
+{
+    return m_toolBars.value(resourceId);
+}
+
+QAction* CMainFrame::Action(int id)
+{
+    QAction*& action = m_actions[id];
+    if (!action) {
+        action = new QAction(this);
+        const QString text = GetCommandText(id);
+        action->setText(text.isEmpty() ? QString::number(id) : text);
+        action->setToolTip(action->text());
+        if (id == ID_EDIT_FIND)
+            action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+        connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
+    }
+    return action;
+}
+
+void CMainFrame::SetMenuBarFor(int menuId)
+{
+    const QList<CMenuEntry>& entries = GetMenuResource(menuId);
+    if (entries.isEmpty()) {
+        if (QWidget* old = menuWidget()) {
+            setMenuWidget(nullptr);
+            old->deleteLater();
+        }
+        return;
+    }
+    auto* bar = new QMenuBar(this);
+    QList<QMenu*> stack;
+    for (const CMenuEntry& entry : entries) {
+        const QString text = QString::fromUtf8(entry.text);
+        switch (entry.kind) {
+        case CMenuEntry::PopupBegin: {
+            QMenu* menu = stack.isEmpty() ? bar->addMenu(text) : stack.last()->addMenu(text);
+            connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateMenuStates(menu); });
+            stack << menu;
+            break;
+        }
+        case CMenuEntry::PopupEnd:
+            stack.removeLast();
+            break;
+        case CMenuEntry::Separator:
+            stack.last()->addSeparator();
+            break;
+        case CMenuEntry::Command: {
+            // The menu shows its own text; the shared action keeps the command.
+            QAction* shared = Action(entry.id);
+            auto* item = new QAction(text.section(u'\t', 0, 0), stack.last());
+            if (text.contains(u'\t'))
+                item->setShortcut(shared->shortcut());
+            item->setShortcutContext(Qt::WidgetShortcut);
+            item->setData(entry.id);
+            connect(item, &QAction::triggered, this, [this, id = entry.id] { ExecuteCommand(id); });
+            stack.last()->addAction(item);
+            break;
+        }
+        }
+    }
+    setMenuBar(bar);
+}
+
+void CMainFrame::SetViewMenu(int menuId)
+{
+    SetMenuBarFor(menuId);
+}
+
+void CMainFrame::UpdateMenuStates(QMenu* menu)
+{
+    for (QAction* item : menu->actions()) {
+        if (item->menu() || item->isSeparator())
+            continue;
+        const CCmdUI ui = QueryCommandState(item->data().toInt());
+        item->setEnabled(ui.enabled);
+        item->setCheckable(ui.checked);
+        item->setChecked(ui.checked);
+    }
+}
+
+void CMainFrame::UpdateToolBarStates()
+{
+    for (QToolBar* bar : std::as_const(m_toolBars)) {
+        if (!bar->isVisible())
+            continue;
+        for (QAction* action : bar->actions()) {
+            const int id = m_actions.key(action, 0);
+            if (id == 0)
+                continue;
+            const CCmdUI ui = QueryCommandState(id);
+            action->setEnabled(ui.enabled);
+        }
+    }
+}
+
+void CMainFrame::SwitchView(int kind)
+{
+    if (kind == m_nViewKind || kind < 0 || kind > kMaxViewKind)
+        return;
+    if (m_nViewKind >= 1 && m_nViewKind <= 3)
+        ReleaseExtractCondition();
+
+    const CViewKindInfo info = GetViewKindInfo(kind);
+    if (CView* view = CreateView(info.viewClass, *this)) {
+        m_nViewKind = kind;
+        SetMenuBarFor(info.menuId);
+        CView* old = GetActiveView();
+        CWaitCursor wait;
+        if (old) {
+            old->hide();
+            takeCentralWidget();
+        }
+        setCentralWidget(view);
+        view->show();
+        view->OnInitialUpdate();
+        m_pActiveView = view;
+        view->update();
+        // The old view may be the one whose handler asked for the switch.
+        if (old)
+            old->deleteLater();
+    }
+    if (m_pFindDialog)
+        QMetaObject::invokeMethod(m_pFindDialog, &QDialog::reject, Qt::QueuedConnection);
+}
+
+void CMainFrame::ShowViewToolBar(bool show)
+{
+    const int current = GetViewKindInfo(m_nViewKind).toolBarId;
+    for (auto it = m_toolBars.cbegin(); it != m_toolBars.cend(); ++it)
+        it.value()->setVisible(show && it.key() == current);
+}
+
+// ---------------------------------------------------------------------------
+// Commands
+
+void CMainFrame::ExecuteCommand(int id)
+{
+    if (CView* view = GetActiveView(); view && view->OnCmdMsg(id))
+        return;
+    if (OnCmdMsg(id))
+        return;
+    if (s_pAppTarget)
+        s_pAppTarget->OnCmdMsg(id);
+}
+
+CCmdUI CMainFrame::QueryCommandState(int id)
+{
+    CCmdUI ui;
+    if (CView* view = GetActiveView(); view && view->OnUpdateCmdUI(id, ui))
+        return ui;
+    if (OnUpdateCmdUI(id, ui))
+        return ui;
+    if (s_pAppTarget)
+        s_pAppTarget->OnUpdateCmdUI(id, ui);
+    return ui;
+}
+
+bool CMainFrame::OnCmdMsg(int id)
+{
+    switch (id) {
+    case ID_BACK_TO_MENU: OnBackToMenu(); return true;
+    case ID_ITEM_LIST: SwitchView(1); return true;
+    case ID_CUSTOMER_LIST: SwitchView(2); return true;
+    case ID_SUPPLIER_LIST: SwitchView(3); return true;
+    case ID_ESTIMATE_LIST:
+    case ID_HEADER_VIEW: SwitchView(4); return true;
+    case ID_SALES_LIST: SwitchView(5); return true;
+    case ID_ORDER_LIST: SwitchView(6); return true;
+    case ID_STOCK_LIST: SwitchView(7); return true;
+    case ID_RECEIPT_SCHEDULE:
+        m_nCalendarCloseDay = 0;
+        SwitchView(10);
+        return true;
+    case ID_EDIT_FIND: OnEditFind(); return true;
+    case ID_ENV_SETTINGS: OnEnvSettings(); return true;
+    case ID_TOOL_SEAL: RunTool(QStringLiteral("/Exe/Veltrane.exe"), {}); return true;
+    case ID_TOOL_PHRASES: RunTool(QStringLiteral("/Exe/Ossrick.exe"), {}); return true;
+    case ID_TOOL_CALCULATOR: RunTool(QStringLiteral("/Exe/Tamberlo.exe"), {}); return true;
+    case ID_TOOL_PHONEBOOK: RunTool(QStringLiteral("/Exe/MorvekTel.exe"), {}); return true;
+    case ID_TOOL_PHONEBOOK_BACKUP: RunTool(QStringLiteral("/Exe/MorvekTel.exe"), QStringLiteral(" /B")); return true;
+    case ID_TOOL_PHONEBOOK_RESTORE: RunTool(QStringLiteral("/Exe/MorvekTel.exe"), QStringLiteral(" /R")); return true;
+    case ID_WEB_SOFTWARE: OpenUrl(QStringLiteral("https://www.corvanta.example.jp/software/")); return true;
+    case ID_WEB_SHOP: OpenUrl(QStringLiteral("https://shop.lindqvar.example.jp/")); return true;
+    default: return false;
+    }
+}
+
+bool CMainFrame::OnUpdateCmdUI(int, CCmdUI&)
+{
+    return false;
+}
+
+void CMainFrame::OnBackToMenu()
+{
+    const int left = m_nViewKind;
+    SwitchView(0);
+    // Only the screens that change data bring the calendar up to date.
+    static const QList<int> changing{2, 3, 5, 7, 8, 10, 12, 14, 15};
+    if (m_nViewKind == 0 && changing.contains(left) && ReloadCalendar())
+        ResetMenuCalendar(GetActiveView());
+}
+
+void CMainFrame::RunTool(const QString& relativePath, const QString& args)
+{
+    const QString path = CArdoEnv().GetProgramFolder() + relativePath;
+    if (!RunExe(path, args))
+        Message(path + QStringLiteral("を起動できませんでした。"));
+}

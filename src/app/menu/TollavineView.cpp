@@ -1,0 +1,482 @@
+#include "app/menu/TollavineView.h"
+
+#include "app/MainFrame.h"
+#include "app/menu/MenuBitmaps.h"
+#include "app/menu/MenuPictures.h"
+#include "app/menu/MenuPopupTable.h"
+#include "app/menu/MenuPopups.h"
+#include "platform/env/DBDirMng.h"
+#include "platform/ui/Clock.h"
+#include "platform/ui/Fonts.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+#include "platform/ui/WaitIndicator.h"
+
+#include <QActionGroup>
+#include <QLayout>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalBlocker>
+
+namespace {
+
+// Until the database administration provides the switch, nothing switches.
+CTollavineView::DatabaseSwitcher& Switcher()
+{
+    static CTollavineView::DatabaseSwitcher switcher = [](CMainFrame&, const QString&) { return 0; };
+    return switcher;
+}
+
+constexpr int kScrollBarId = 101;
+constexpr int kFirstDatabaseItem = 108;
+const QColor kScrollBarColour(0xC0, 0xDC, 0xC0);
+
+} // namespace
+
+CTollavineView::CTollavineView(CMainFrame& frame) : CView(frame)
+{
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_tracker.SetCellFilter([this](int cell) { return m_calendar.CellMark(cell) != 0; });
+}
+
+CTollavineView::~CTollavineView()
+{
+    CMainFrame& frame = GetFrame();
+    if (m_pScrollBar)
+        frame.m_nCalendarScrollPos = m_calendar.FirstRow();
+    // Other screens may be resized again.
+    frame.setMinimumSize(0, 0);
+    frame.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+
+void CTollavineView::SetDatabaseSwitcher(DatabaseSwitcher switcher)
+{
+    Switcher() = switcher ? std::move(switcher) : [](CMainFrame&, const QString&) { return 0; };
+}
+
+void CTollavineView::OnInitialUpdate()
+{
+    CMainFrame& frame = GetFrame();
+    frame.setWindowTitle(ProgramTitle() + QStringLiteral(u"メニュー"));
+    if (frame.isMinimized() || frame.isMaximized())
+        frame.showNormal();
+    frame.ShowViewToolBar(false);
+    if (frame.GetPeriodStart().isValid() && frame.GetPeriodEnd().isValid()) {
+        ShowMenuScreen();
+        return;
+    }
+    // Not connected yet: the start-up picture, without a caption.
+    SetCaption(false);
+    m_nBackground = MenuBitmap::kStartup;
+    FitFrameToBitmap(true);
+}
+
+void CTollavineView::ShowMenuScreen()
+{
+    SetCaption(true);
+    m_nBackground = MenuBitmap::kBackground;
+    FitFrameToBitmap(false);
+    // Shown once per view, however often the menu screen is asked for.
+    if (!m_pScrollBar) {
+        m_pScrollBar = new QScrollBar(Qt::Vertical, this);
+        m_pScrollBar->setObjectName(QStringLiteral("CalendarScrollBar%1").arg(kScrollBarId));
+        const int width = m_pScrollBar->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_pScrollBar);
+        m_pScrollBar->setGeometry(QRect(QPoint(734 - width, 54), QPoint(739 - 1, 493 - 1)));
+        m_pScrollBar->setSingleStep(1);
+        m_pScrollBar->setPageStep(3);
+        // The calendar follows the thumb when it is let go, not while dragged.
+        m_pScrollBar->setTracking(false);
+        QPalette palette = m_pScrollBar->palette();
+        palette.setColor(QPalette::Button, kScrollBarColour);
+        m_pScrollBar->setPalette(palette);
+        connect(m_pScrollBar, &QScrollBar::valueChanged, this, [this](int position) {
+            if (m_calendar.SetFirstRow(position))
+                RefreshPics();
+        });
+        m_pScrollBar->show();
+    }
+    SetScroll();
+    update();
+}
+
+void CTollavineView::SetCaption(bool caption)
+{
+    CMainFrame& frame = GetFrame();
+    if (frame.windowFlags().testFlag(Qt::FramelessWindowHint) == caption)
+        frame.setWindowFlag(Qt::FramelessWindowHint, !caption);
+}
+
+void CTollavineView::FitFrameToBitmap(bool startup)
+{
+    CMainFrame& frame = GetFrame();
+    const QSize size = MenuBitmap::Size(m_nBackground);
+    setFixedSize(size);
+    frame.setMinimumSize(0, 0);
+    frame.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    QSize client = size;
+    if (QLayout* layout = frame.layout()) {
+        layout->activate();
+        client = layout->totalSizeHint().expandedTo(size);
+    }
+    frame.setFixedSize(client);
+
+    const QSize decoration =
+        frame.isVisible() ? frame.frameGeometry().size() - frame.geometry().size() : QSize(0, 0);
+    const QSize outer = client + decoration;
+    if (const QScreen* screen = frame.screen()) {
+        const QRect area = screen->availableGeometry();
+        frame.move(qMax(area.left(), area.left() + (area.width() - outer.width()) / 2),
+                   qMax(area.top(), area.top() + (area.height() - outer.height()) / 2));
+    }
+    if (!startup) {
+        m_layout.CalcLayout();
+        m_tracker.SetRects(CMenuButtonTracker::File, m_layout.FileRects().mid(0, kFileCount[m_nPage]));
+        m_tracker.SetRects(CMenuButtonTracker::Bottom, m_layout.BottomRects());
+        m_tracker.SetRects(CMenuButtonTracker::CalButton, m_layout.CalButtonRects());
+        m_tracker.SetRects(CMenuButtonTracker::Cell, m_layout.CellRects());
+    }
+    frame.raise();
+    frame.show();
+}
+
+// ---------------------------------------------------------------------------
+// Calendar
+
+void CTollavineView::SetScroll()
+{
+    ResetCalendar(GetFrame().GetCalendarData());
+}
+
+void CTollavineView::ResetCalendar(const CCDSData& records)
+{
+    CMainFrame& frame = GetFrame();
+    const QDate start = frame.GetPeriodStart();
+    const QDate end = frame.GetPeriodEnd();
+    if (!start.isValid() || !end.isValid() || !m_pScrollBar)
+        return;
+    m_calendar.SetScroll(start, end, frame.m_nCalendarScrollPos);
+    {
+        const QSignalBlocker quiet(m_pScrollBar);
+        m_pScrollBar->setRange(0, m_calendar.ScrollMax());
+        m_pScrollBar->setValue(m_calendar.FirstRow());
+    }
+    m_calendar.PrepareCalender(start, records);
+    RefreshPics();
+    m_tracker.Reset(CMenuButtonTracker::Cell);
+}
+
+void CTollavineView::RefreshPics()
+{
+    m_calendar.SetFirstRow(m_pScrollBar->value());
+    GetFrame().m_nCalendarScrollPos = m_calendar.FirstRow();
+    update(m_layout.CalendarArea());
+}
+
+void CTollavineView::CalendarReloaded(bool ok)
+{
+    // A failed reload has no data for the new dates: no marks rather than
+    // the old ones shown on the wrong days.
+    ResetCalendar(ok ? GetFrame().GetCalendarData() : CCDSData());
+}
+
+void CTollavineView::OnCalPrev()
+{
+    QDate start, end;
+    CMenuCalendar::PrevMonth(GetFrame().GetPeriodStart(), start, end);
+    GetFrame().SetPeriod(start, end);
+    CalendarReloaded(GetFrame().ReloadCalendar());
+}
+
+void CTollavineView::OnCalNext()
+{
+    QDate start, end;
+    CMenuCalendar::NextMonth(GetFrame().GetPeriodStart(), start, end);
+    GetFrame().SetPeriod(start, end);
+    CalendarReloaded(GetFrame().ReloadCalendar());
+}
+
+void CTollavineView::OnCalToday()
+{
+    CMainFrame& frame = GetFrame();
+    const QDate shown = frame.GetPeriodStart();
+    // Only a month chosen with the other buttons starts on a first.
+    if (shown.day() != 1)
+        return;
+    frame.SetCurrentPeriod();
+    if (frame.GetPeriodStart() == shown)
+        return;
+    CalendarReloaded(frame.ReloadCalendar());
+}
+
+// ---------------------------------------------------------------------------
+// Buttons
+
+int CTollavineView::ClickFile(const QPoint& screen, int index)
+{
+    if (QMenu* menu = MenuScreenPopup(GetFrame(), MenuPopup::FilePopup(m_nPage, index)))
+        menu->popup(screen);
+    m_tracker.ClearHandCursor();
+    unsetCursor();
+    return 1;
+}
+
+int CTollavineView::ClickBtn(const QPoint& screen, int index)
+{
+    CMainFrame& frame = GetFrame();
+    if (QMenu* menu = MenuScreenPopup(frame, MenuPopup::BottomPopup(index))) {
+        menu->popup(screen);
+        m_tracker.ClearHandCursor();
+        unsetCursor();
+    } else if (index == 5) {
+        QMetaObject::invokeMethod(&frame, &QWidget::close, Qt::QueuedConnection);
+    } else if (index == 6) {
+        ShowDatabaseList(screen);
+    }
+    return 1;
+}
+
+void CTollavineView::ShowDatabaseList(const QPoint& screen)
+{
+    QStringList names;
+    {
+        CWaitCursor wait;
+        CDBDirMng().GetDispAllComp(names);
+    }
+    if (names.isEmpty())
+        return;
+    if (!m_pDatabaseMenu) {
+        m_pDatabaseMenu = new QMenu(this);
+        m_pDatabaseGroup = new QActionGroup(m_pDatabaseMenu);
+    }
+    m_pDatabaseMenu->clear();
+    CMainFrame& frame = GetFrame();
+    for (int i = 0; i < names.size(); ++i) {
+        const int id = kFirstDatabaseItem + i;
+        m_mapPopupId.insert(id, names[i]);
+        QAction* item = m_pDatabaseMenu->addAction(names[i]);
+        item->setCheckable(true);
+        m_pDatabaseGroup->addAction(item);
+        const CCmdUI ui = frame.QueryCommandState(id);
+        item->setEnabled(ui.enabled);
+        item->setChecked(ui.checked);
+        connect(item, &QAction::triggered, this, [this, id] { GetFrame().ExecuteCommand(id); });
+    }
+    m_pDatabaseMenu->popup(screen);
+}
+
+bool CTollavineView::OnCmdMsg(int id)
+{
+    const auto found = m_mapPopupId.constFind(id);
+    if (found == m_mapPopupId.constEnd())
+        return false;
+    const QString name = *found;
+    CMainFrame& frame = GetFrame();
+    if (name == frame.GetDatabaseName())
+        return true;
+    const QString question = QStringLiteral(u"「") + name + QStringLiteral(u" 」に切り替えますか？");
+    if (UiServices::Prompt().MessageBox(question, MB_YESNO, MB_ICONQUESTION) != IDYES)
+        return true;
+    if (Switcher()(frame, name) != 1)
+        return true;
+    frame.m_strDatabaseName = name;
+    frame.LoadSettings();
+    frame.SetCurrentPeriod();
+    CalendarReloaded(frame.ReloadCalendar());
+    update(m_layout.DbName());
+    return true;
+}
+
+bool CTollavineView::OnUpdateCmdUI(int id, CCmdUI& ui)
+{
+    const auto found = m_mapPopupId.constFind(id);
+    if (found == m_mapPopupId.constEnd())
+        return false;
+    ui.Enable(true);
+    ui.SetCheck(*found == GetFrame().GetDatabaseName());
+    return true;
+}
+
+int CTollavineView::ClickCalButton(int index)
+{
+    switch (index) {
+    case 0: OnCalPrev(); break;
+    case 1: OnCalToday(); break;
+    case 2: OnCalNext(); break;
+    default: break;
+    }
+    return 1;
+}
+
+void CTollavineView::ClickMark(int cell)
+{
+    update(m_layout.Cell(cell));
+    m_tracker.ClearHandCursor();
+    unsetCursor();
+    const CMenuCalendar::SMarkClick click = m_calendar.ClickMark(cell);
+    CMainFrame& frame = GetFrame();
+    frame.m_dtCalendarDate = click.date;
+    frame.m_nCalendarCloseDay = click.closingDay;
+    frame.SwitchView(click.viewKind);
+}
+
+// ---------------------------------------------------------------------------
+// Mouse
+
+void CTollavineView::Repaint(const QList<QRect>& rects)
+{
+    for (const QRect& rect : rects)
+        update(rect);
+}
+
+void CTollavineView::UpdateCursor()
+{
+    if (m_tracker.HandCursor())
+        setCursor(Qt::PointingHandCursor);
+    else
+        unsetCursor();
+}
+
+void CTollavineView::mouseMoveEvent(QMouseEvent* event)
+{
+    Repaint(m_tracker.MouseMove(event->position().toPoint()));
+    UpdateCursor();
+}
+
+void CTollavineView::leaveEvent(QEvent*)
+{
+    // Nothing stays lit once the mouse has left the screen.
+    Repaint(m_tracker.MouseMove(QPoint(-1, -1)));
+    UpdateCursor();
+}
+
+void CTollavineView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        Repaint(m_tracker.Press());
+}
+
+void CTollavineView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    QList<QRect> repaint;
+    const auto action = m_tracker.Release(repaint);
+    Repaint(repaint);
+    if (!action)
+        return;
+    const QPoint screen = event->globalPosition().toPoint();
+    switch (action->group) {
+    case CMenuButtonTracker::Bottom: ClickBtn(screen, action->index); break;
+    case CMenuButtonTracker::File: ClickFile(screen, action->index); break;
+    case CMenuButtonTracker::CalButton: ClickCalButton(action->index); break;
+    case CMenuButtonTracker::Cell: ClickMark(action->index); break;
+    case CMenuButtonTracker::GroupCount: break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Drawing
+
+bool CTollavineView::DrawPicture(QPainter& painter, int id, const QPoint& at) const
+{
+    const QImage& picture = CMenuPictures::Instance().Picture(id);
+    if (picture.isNull())
+        return false;
+    painter.drawImage(at, picture);
+    return true;
+}
+
+void CTollavineView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (!DrawPicture(painter, m_nBackground, QPoint(0, 0)))
+        painter.fillRect(rect(), palette().window());
+    // Before the layout exists (the start-up picture) there is nothing more.
+    if (!m_layout.IsCalculated())
+        return;
+    DrawDatabaseName(painter);
+    for (int i = 0; i < kFileCount[m_nPage]; ++i) {
+        const int id = MenuBitmap::GetFileButtonBitmap(m_nPage, i, m_tracker.State(CMenuButtonTracker::File, i));
+        if (!DrawPicture(painter, id, m_layout.File(i).topLeft()))
+            break;
+    }
+    for (int i = 0; i < CMenuLayout::kCalButtons; ++i) {
+        const int id = MenuBitmap::GetCalButtonBitmap(i, m_tracker.State(CMenuButtonTracker::CalButton, i));
+        if (!DrawPicture(painter, id, m_layout.CalButton(i).topLeft()))
+            break;
+    }
+    for (int i = 0; i < CMenuLayout::kBottomButtons; ++i) {
+        const int id = MenuBitmap::GetBottomButtonBitmap(i, m_tracker.State(CMenuButtonTracker::Bottom, i));
+        if (!DrawPicture(painter, id, m_layout.Bottom(i).topLeft()))
+            break;
+    }
+    const CMainFrame& frame = GetFrame();
+    if (frame.GetPeriodStart().isValid() && frame.GetPeriodEnd().isValid())
+        DrawCalendar(painter);
+}
+
+void CTollavineView::DrawDatabaseName(QPainter& painter) const
+{
+    const QString& name = GetFrame().GetDatabaseName();
+    const QRect& box = m_layout.DbName();
+    if (name.isEmpty())
+        return;
+    // The largest size from 14 down to 6 at which the name fits; at 6 it is
+    // drawn whatever its width, clipped.
+    QFont font;
+    for (int height = 14; height >= 6; --height) {
+        font = MakeFont(QStringLiteral(u"ＭＳ ゴシック"), height);
+        if (QFontMetrics(font).horizontalAdvance(name) < box.width())
+            break;
+    }
+    painter.save();
+    painter.setClipRect(box);
+    painter.setFont(font);
+    painter.setPen(QColor(0x1f, 0x2d, 0x3d));
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, name);
+    painter.restore();
+}
+
+void CTollavineView::DrawCalendar(QPainter& painter) const
+{
+    const QDate first = GetFrame().GetPeriodStart().addDays(m_calendar.FirstRow());
+    const QPoint year = m_layout.Year().topLeft();
+    const int digits[4] = {first.year() / 1000 % 10, first.year() / 100 % 10, first.year() / 10 % 10,
+                           first.year() % 10};
+    for (int k = 0; k < 4; ++k)
+        DrawPicture(painter, MenuBitmap::GetDigitBitmap(digits[k]), year + QPoint(8 * k, 0));
+    DrawPicture(painter, MenuBitmap::GetMonthNumberBitmap(first.month()), m_layout.FirstMonth().topLeft());
+
+    const QDate today = UiServices::Clock().Today();
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (int r = 0; r < CMenuLayout::kRows; ++r) {
+        const QDate date = first.addDays(r);
+        const QRect& day = m_layout.Day(r);
+        if (date.day() == 1) {
+            if (r > 0) {
+                const QPoint second = m_layout.SecondMonth().topLeft();
+                DrawPicture(painter, MenuBitmap::GetMonthNumberBitmap(0), second - QPoint(20, 0));
+                DrawPicture(painter, MenuBitmap::GetMonthNumberBitmap(date.month()), second);
+            }
+            DrawPicture(painter, MenuBitmap::GetMonthBitmap(date.month()), day.topLeft() - QPoint(13, 0));
+        }
+        DrawPicture(painter, MenuBitmap::GetDayBitmap(date.day(), date.dayOfWeek() == Qt::Sunday), day.topLeft());
+        if (date == today) {
+            painter.setPen(QPen(QColor(255, 150, 0), 3));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(QRectF(day.adjusted(12, -2, -12, 2).translated(-31, -5)));
+        }
+        for (int c = 0; c < CMenuLayout::kColumns; ++c) {
+            if (m_calendar.Mark(c, m_calendar.FirstRow() + r) == 0)
+                continue;
+            const int cell = r * CMenuLayout::kColumns + c;
+            const int id = MenuBitmap::GetCellBitmap(c, m_tracker.State(CMenuButtonTracker::Cell, cell));
+            if (!DrawPicture(painter, id, m_layout.Cell(cell).topLeft()))
+                break;
+        }
+    }
+}

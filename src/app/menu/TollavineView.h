@@ -1,0 +1,98 @@
+#pragma once
+
+#include "app/View.h"
+#include "app/menu/MenuButtonTracker.h"
+#include "app/menu/MenuCalendar.h"
+#include "app/menu/MenuLayout.h"
+
+#include <QMap>
+
+#include <functional>
+
+class CCDSData;
+class QActionGroup;
+class QMenu;
+class QScrollBar;
+
+// The menu screen (view kind 0): a picture with the business buttons that
+// open the frame's popups, the bottom row (database, settings, forms, tools,
+// help, exit), the database list beside the current database's name, and
+// the schedule calendar whose marks open the closing and schedule screens.
+// Until the connection has given a current period it shows the start-up
+// picture. The rules live in the layout, tracker and calendar classes; the
+// view paints and forwards events.
+class CTollavineView : public CView {
+    Q_OBJECT
+
+public:
+    // Switches the current database to a registered name: 1 switched,
+    // anything else not (the switch has said why).
+    using DatabaseSwitcher = std::function<int(CMainFrame& frame, const QString& name)>;
+
+    explicit CTollavineView(CMainFrame& frame);
+    ~CTollavineView() override;
+
+    void OnInitialUpdate() override;
+    // From the start-up picture to the full menu screen.
+    void ShowMenuScreen();
+    // Resets the calendar from the frame's period and calendar data: scroll
+    // range and position, marks, cell states.
+    void SetScroll();
+
+    // The database list's items (ids 108 and up).
+    bool OnCmdMsg(int id) override;
+    bool OnUpdateCmdUI(int id, CCmdUI& ui) override;
+
+    static void SetDatabaseSwitcher(DatabaseSwitcher switcher);
+
+    // The actions of the four button groups; `screen` is the release point.
+    int ClickFile(const QPoint& screen, int index);
+    int ClickBtn(const QPoint& screen, int index);
+    int ClickCalButton(int index);
+    void ClickMark(int cell);
+
+    const CMenuLayout& Layout() const { return m_layout; }
+    const CMenuCalendar& Calendar() const { return m_calendar; }
+    const CMenuButtonTracker& Tracker() const { return m_tracker; }
+    QScrollBar* ScrollBar() const { return m_pScrollBar; }
+    // The database list's item ids and names, as last shown.
+    const QMap<int, QString>& PopupIds() const { return m_mapPopupId; }
+    // The database list as last shown; null before.
+    QMenu* DatabaseMenu() const { return m_pDatabaseMenu; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void SetCaption(bool caption);
+    void FitFrameToBitmap(bool startup);
+    void ResetCalendar(const CCDSData& records);
+    void RefreshPics();
+    // After the frame reloaded the calendar for its (new) period.
+    void CalendarReloaded(bool ok);
+    void OnCalPrev();
+    void OnCalToday();
+    void OnCalNext();
+    void ShowDatabaseList(const QPoint& screen);
+    void Repaint(const QList<QRect>& rects);
+    void UpdateCursor();
+    bool DrawPicture(QPainter& painter, int id, const QPoint& at) const;
+    void DrawDatabaseName(QPainter& painter) const;
+    void DrawCalendar(QPainter& painter) const;
+
+    QMap<int, QString> m_mapPopupId;
+    // Buttons per page; the second page (the purchase side) is not offered.
+    static constexpr int kFileCount[2] = {7, 8};
+    int m_nPage = 0;
+    QScrollBar* m_pScrollBar = nullptr;
+    QMenu* m_pDatabaseMenu = nullptr;
+    QActionGroup* m_pDatabaseGroup = nullptr;
+    int m_nBackground = -1;
+    CMenuLayout m_layout;
+    CMenuButtonTracker m_tracker;
+    CMenuCalendar m_calendar;
+};

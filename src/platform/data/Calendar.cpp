@@ -1,0 +1,64 @@
+#include "platform/data/Calendar.h"
+
+#include "platform/data/MakeMsgID.h"
+#include "platform/data/SqlText.h"
+
+namespace
+{
+
+// Per partner with closings (Day 0 bills each slip by itself): its closing
+// day and its oldest unbilled slip, read once instead of once per day.
+QString OpenPartners(const char* master, const char* slips, const char* code)
+{
+    return QStringLiteral("SELECT m.\"Day\" AS cday, (SELECT MIN(s.\"Date\") FROM \"%2\" s "
+                          "WHERE s.\"%3\" = m.\"%3\" AND s.\"SeikyuID\" = 0) AS oldest "
+                          "FROM \"%1\" m WHERE m.\"Day\" <> 0")
+        .arg(QLatin1StringView(master), QLatin1StringView(slips), QLatin1StringView(code));
+}
+
+// Partners whose closing falls on day d and who have a slip to close by then.
+QString ClosingsOn(const char* partners)
+{
+    return QStringLiteral("(SELECT COUNT(*) FROM %1 WHERE oldest < nextDay "
+                          "AND (cday = dom OR (cday = 99 AND monthEnd)))")
+        .arg(QLatin1StringView(partners));
+}
+
+// Open closings due that day; the half-open range also finds a date stored
+// with a time of day.
+QString DueOn(const char* closings)
+{
+    return QStringLiteral("(SELECT COUNT(*) FROM \"%1\" WHERE \"Status\" = 0 "
+                          "AND \"CollectDate\" >= d AND \"CollectDate\" < nextDay)")
+        .arg(QLatin1StringView(closings));
+}
+
+} // namespace
+
+int GetCalendar(CMakeMsgID& db, const QDate& from, const QDate& to, CCDSData& result, QString& err)
+{
+    result.RemoveAll();
+    if (!from.isValid() || !to.isValid()) {
+        err = QStringLiteral("カレンダーの期間が正しくありません。");
+        return CMakeMsgID::kFailed;
+    }
+    if (from > to)
+        return CMakeMsgID::kOk;
+
+    // One statement for the whole period: the days come from a recursive
+    // list, and each partner's oldest unbilled slip is looked up only once.
+    CCDSData request;
+    request.m_strCondition =
+        QStringLiteral("SELECT * FROM (WITH RECURSIVE days(d) AS (SELECT %1 UNION ALL "
+                       "SELECT date(d, '+1 day') FROM days WHERE d < %2), "
+                       "span(d, nextDay, dom, monthEnd) AS (SELECT d, date(d, '+1 day'), "
+                       "CAST(strftime('%d', d) AS INTEGER), strftime('%d', d, '+1 day') = '01' FROM days), "
+                       "bill AS MATERIALIZED (%3), pay AS MATERIALIZED (%4) "
+                       "SELECT d AS \"日付\", %5 AS \"締め請求\", %6 AS \"締め支払\", "
+                       "%7 AS \"入金\", %8 AS \"出金\" FROM span) "
+                       "WHERE \"締め請求\" + \"締め支払\" + \"入金\" + \"出金\" > 0 ORDER BY \"日付\"")
+            .arg(SqlDate(from), SqlDate(to), OpenPartners("Customer", "Sales_H", "CustomerCode"),
+                 OpenPartners("Supplier", "Stock_H", "SupplierCode"), ClosingsOn("bill"), ClosingsOn("pay"),
+                 DueOn("Sales_Close"), DueOn("Stock_Close"));
+    return db.GetDataList(request, result, err);
+}

@@ -1,0 +1,129 @@
+#include "resources/Menus.h"
+
+#include "resources/CommandIds.h"
+
+#include <QHash>
+#include <QMap>
+
+namespace {
+
+CMenuEntry Popup(const char* text) { return {CMenuEntry::PopupBegin, 0, text}; }
+CMenuEntry End() { return {CMenuEntry::PopupEnd, 0, ""}; }
+CMenuEntry Item(int id, const char* text) { return {CMenuEntry::Command, id, text}; }
+CMenuEntry Separator() { return {CMenuEntry::Separator, 0, ""}; }
+
+// Every list screen's menu bar starts from these five menus; the screens add
+// their own commands to their resource's table.
+QList<CMenuEntry> ListScreenMenu()
+{
+    return {
+        Popup("ﾌｧｲﾙ(&F)"),
+        Item(ID_BACK_TO_MENU, "メニュー画面に戻る"),
+        End(),
+        Popup("ﾃﾞｰﾀ(&D)"),
+        Item(ID_EDIT_FIND, "検索...\tCtrl+F"),
+        End(),
+        Popup("設定(&S)"),
+        Item(ID_ENV_SETTINGS, "環境設定..."),
+        End(),
+        Popup("ﾂｰﾙ(&T)"),
+        Item(ID_TOOL_SEAL, "社印・印鑑画像作成"),
+        Item(ID_TOOL_PHRASES, "定型文の登録"),
+        Item(ID_TOOL_CALCULATOR, "電卓"),
+        Separator(),
+        Item(ID_TOOL_PHONEBOOK, "電話帳・郵便番号検索"),
+        Item(ID_TOOL_PHONEBOOK_BACKUP, "電話帳バックアップ"),
+        Item(ID_TOOL_PHONEBOOK_RESTORE, "電話帳データの復元"),
+        End(),
+        Popup("ﾍﾙﾌﾟ(&H)"),
+        Item(ID_HELP_SUPPORT, "サポート案内(&S)"),
+        Item(ID_HELP_QA, "Ｑ＆Ａ集(&Q)"),
+        Item(ID_HELP_PAPER, "用紙問合せ先(&M)"),
+        Popup("オンラインサービス"),
+        Item(ID_WEB_SOFTWARE, "弊社ソフトウェアページへ(&D)"),
+        Item(ID_WEB_SHOP, "オンラインショップ「Lindqvar」(&C)"),
+        End(),
+        Separator(),
+        Item(ID_APP_ABOUT, "バージョン情報(&A)"),
+        End(),
+    };
+}
+
+const QMap<int, QList<CMenuEntry>>& MenuTable()
+{
+    static const QMap<int, QList<CMenuEntry>> table = [] {
+        QMap<int, QList<CMenuEntry>> menus;
+        for (int id : {145, 147, 149, 151, 153, 155, 169, 173, 184, 190, 192, 197, 206, 209, 228})
+            menus.insert(id, ListScreenMenu());
+        return menus;
+    }();
+    return table;
+}
+
+} // namespace
+
+const QList<CMenuEntry>& GetMenuResource(int menuId)
+{
+    static const QList<CMenuEntry> none;
+    const auto& table = MenuTable();
+    const auto it = table.find(menuId);
+    return it == table.end() ? none : *it;
+}
+
+const QList<CToolBarDef>& GetToolBarDefs()
+{
+    // Every list toolbar offers find and the way back; the ledger screens'
+    // toolbar has its own set, and 206 adds "back to the list".
+    static const QList<int> common{ID_EDIT_FIND, 0, ID_BACK_TO_MENU};
+    static const QList<CToolBarDef> defs{
+        {145, 0xE821, common},
+        {404, 0xE830, common},
+        {149, 0xE822, common},
+        {153, 0xE823, common},
+        {169, 0xE82F, common},
+        {184, 0xE824, common},
+        {190, 0xE82D, common},
+        {209, 0xE82E, common},
+        {192, 0xE826, common},
+        {155, 0xE827, common},
+        {151, 0xE828, common},
+        {173, 0xE829, common},
+        {206, 0xE82C, {ID_LEDGER_CONDITION, ID_LIST_PRINT, ID_EDIT_FIND, ID_LIST_HELP, ID_BACK_TO_LIST, 0, ID_BACK_TO_MENU}},
+        {446, 0xE831, {ID_LEDGER_CONDITION, ID_LIST_PRINT, ID_EDIT_FIND, ID_LIST_HELP, 0, ID_BACK_TO_MENU}},
+        {197, 0xE82A, common},
+        {147, 0xE82B, common},
+    };
+    return defs;
+}
+
+QString GetCommandText(int id)
+{
+    static const QHash<int, const char*> texts{
+        {ID_BACK_TO_MENU, "メニュー画面に戻る"},
+        {ID_ENV_SETTINGS, "環境設定"},
+        {ID_EDIT_FIND, "検索"},
+        {ID_ITEM_LIST, "商品一覧"},
+        {ID_CUSTOMER_LIST, "得意先一覧"},
+        {ID_SUPPLIER_LIST, "仕入先一覧"},
+        {ID_ESTIMATE_LIST, "見積書一覧"},
+        {ID_HEADER_VIEW, "ヘッダー画面を表示"},
+        {ID_SALES_LIST, "売上伝票一覧"},
+        {ID_ORDER_LIST, "注文書一覧"},
+        {ID_STOCK_LIST, "仕入伝票一覧"},
+        {ID_CLOSE_INVOICE, "締請求書の作成"},
+        {ID_ESTIMATE_DETAIL, "見積明細表"},
+        {ID_ORDER_DETAIL, "注文明細表"},
+        {ID_TOOL_SEAL, "社印・印鑑画像作成"},
+        {ID_TOOL_PHRASES, "定型文の登録"},
+        {ID_TOOL_CALCULATOR, "電卓"},
+        {ID_TOOL_PHONEBOOK, "電話帳・郵便番号検索"},
+        {ID_TOOL_PHONEBOOK_BACKUP, "電話帳バックアップ"},
+        {ID_TOOL_PHONEBOOK_RESTORE, "電話帳データの復元"},
+        {ID_LEDGER_CONDITION, "条件設定"},
+        {ID_LIST_PRINT, "印刷"},
+        {ID_LIST_HELP, "ヘルプ"},
+        {ID_BACK_TO_LIST, "元にもどる"},
+    };
+    const auto it = texts.find(id);
+    return it == texts.end() ? QString() : QString::fromUtf8(*it);
+}

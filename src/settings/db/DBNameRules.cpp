@@ -1,0 +1,186 @@
+#include "settings/db/DBNameRules.h"
+
+#include "platform/archive/SafeFile.h"
+#include "platform/data/TableNames.h"
+#include "platform/env/DBDirMng.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+#include "platform/ui/WaitIndicator.h"
+#include "settings/db/DbFiles.h"
+#include "settings/db/DbFolders.h"
+
+namespace {
+
+int Message(const QString& text, int buttons = MB_OK, int icon = MB_ICONNONE)
+{
+    return UiServices::Prompt().MessageBox(text, buttons, icon);
+}
+
+bool NameTaken(const QString& name)
+{
+    if (CDBDirMng().IsExistName(name) != 1)
+        return false;
+    Message(QStringLiteral("すでに同じ名前のデータベースが存在します。名前を変えてください。"));
+    return true;
+}
+
+bool HasDatabaseFile(const QString& folder)
+{
+    return !FindFileNoCase(folder, QString::fromUtf8(DB_FILE_NAME)).isEmpty();
+}
+
+} // namespace
+
+CDBNameRules::CDBNameRules(const QString& name, const QString& folder, int mode)
+    : m_strName(name), m_strFolder(folder), m_strOrgName(name), m_strOrgFolder(folder), m_nMode(mode)
+{
+}
+
+QString CDBNameRules::GetTitle() const
+{
+    switch (m_nMode) {
+    case kNew: return QStringLiteral("データベースの新規作成");
+    case kRename: return QStringLiteral("データベースの変更");
+    case kCopy: return QStringLiteral("データベースの複製");
+    default: return QStringLiteral("データベースフォルダの指定");
+    }
+}
+
+QString CDBNameRules::GetPrompt() const
+{
+    switch (m_nMode) {
+    case kNew: return QStringLiteral("新しいデータベースを作成します。\nデータベース名と保存先フォルダを指定してください。");
+    case kRename: return QStringLiteral("データベースの名前を変更します。\n変更するデータベース名を指定してください。");
+    case kCopy:
+        return QStringLiteral("選択されたデータベースを複製します。\n複製先のデータベース名とフォルダを指定してください。");
+    case kStartup:
+        return QStringLiteral("データベースの情報をもつフォルダを指定します。\nデータベース名とフォルダを指定してください。");
+    default:
+        return QStringLiteral("データベースフォルダを指定します。\nデータベースファイルの存在するフォルダを指定してください。");
+    }
+}
+
+bool CDBNameRules::Init()
+{
+    if (m_nMode == kCopy || m_nMode == kStartup) {
+        m_strName.clear();
+        m_strFolder.clear();
+    }
+    if (m_nMode == kLocate && m_strName.isEmpty()) {
+        Message(QStringLiteral("引数が不正です"));
+        return false;
+    }
+    return true;
+}
+
+bool CDBNameRules::OnOK()
+{
+    if (m_strName.isEmpty()) {
+        Message(QStringLiteral("データベース名が入力されていません。"));
+        return false;
+    }
+    if (m_strFolder.isEmpty()) {
+        Message(QStringLiteral("フォルダ名が入力されていません。"));
+        return false;
+    }
+    int kind;
+    while ((kind = GetPathKind(m_strFolder)) == 2)
+        m_strFolder.chop(1);
+    if (m_strFolder.isEmpty()) {
+        Message(QStringLiteral("フォルダ名を正しく入力してください"));
+        return false;
+    }
+    if (kind == 3 || kind == 4) {
+        Message(QStringLiteral("ルートディレクトリを指定することはできません。別のフォルダを指定してください。"), MB_OK,
+                MB_ICONEXCLAMATION);
+        return false;
+    }
+
+    CWaitCursor wait;
+    m_strFilesFolder.clear();
+    m_strOtherFolder.clear();
+    switch (m_nMode) {
+    case kNew:
+    case kCopy: {
+        if (NameTaken(m_strName))
+            return false;
+        const int checked = CheckFolder(m_strFolder, true, true);
+        if (checked == 3 || checked == 4)
+            return false;
+        return CheckNewFolder() && LayOutFolder();
+    }
+    case kRename:
+        if (m_strName == m_strOrgName)
+            return true;
+        if (NameTaken(m_strName))
+            return false;
+        if (!CDBDirMng().ChangeCompName(m_strOrgName, m_strName)) {
+            Message(QStringLiteral("データベース名の変更ができませんでした"));
+            return false;
+        }
+        return true;
+    case kStartup: {
+        if (NameTaken(m_strName))
+            return false;
+        if (HasDatabaseFile(m_strFolder))
+            return true; // the caller registers the database that is there
+        if (Message(QStringLiteral("指定されたフォルダにはデータベースファイルがありません。\n"
+                                   "指定されたフォルダに新しくデータベースを作成してよろしいですか？"),
+                    MB_YESNO, MB_ICONQUESTION) != IDYES)
+            return false;
+        if (FolderHasFiles(m_strFolder)) {
+            Message(QStringLiteral("指定されたフォルダにはファイルが存在しています。データベースを作成できません。\n"
+                                   "新しくデータベースを作成する場合は、空のフォルダを指定してください"));
+            return false;
+        }
+        const int checked = CheckFolder(m_strFolder, true, true);
+        if (checked == 3 || checked == 4)
+            return false;
+        return LayOutFolder();
+    }
+    default: {
+        const QString files = SubFolder(m_strFolder, QLatin1String(kDbFilesFolder));
+        const QString other = SubFolder(m_strFolder, QLatin1String(kDbOtherFolder));
+        if (!HasDatabaseFile(m_strFolder) || CheckFolder(files, false, false) != 1 ||
+            CheckFolder(other, false, false) != 1) {
+            Message(QStringLiteral("指定されたフォルダにはデータベース情報がありません。\nフォルダを指定しなおしてください。"));
+            return false;
+        }
+        if (!CDBDirMng().ChangePath(m_strName, m_strFolder)) {
+            Message(QStringLiteral("フォルダの変更ができませんでした"));
+            return false;
+        }
+        return true;
+    }
+    }
+}
+
+// A new database needs an empty folder: no file at the top, in "Files" or in "Other".
+bool CDBNameRules::CheckNewFolder()
+{
+    const QString files = SubFolder(m_strFolder, QLatin1String(kDbFilesFolder));
+    const QString other = SubFolder(m_strFolder, QLatin1String(kDbOtherFolder));
+    if (FolderHasFiles(m_strFolder) || FolderHasFiles(files) || FolderHasFiles(other)) {
+        Message(QStringLiteral("指定されたフォルダにはファイルが存在しています。\n"
+                               "コピー先のフォルダには空のフォルダを指定してください。"));
+        return false;
+    }
+    return true;
+}
+
+// "Files", "Other" and the restore's scratch folder with its own two.
+bool CDBNameRules::LayOutFolder()
+{
+    const QString files = SubFolder(m_strFolder, QLatin1String(kDbFilesFolder));
+    const QString other = SubFolder(m_strFolder, QLatin1String(kDbOtherFolder));
+    const QString scratch = SubFolder(m_strFolder, QLatin1String(kDbScratchFolder));
+    for (const QString& folder : {files, other, scratch, SubFolder(scratch, QLatin1String(kDbFilesFolder)),
+                                  SubFolder(scratch, QLatin1String(kDbOtherFolder))}) {
+        const int checked = CheckFolder(folder, true, false);
+        if (checked == 3 || checked == 4)
+            return false;
+    }
+    m_strFilesFolder = files;
+    m_strOtherFolder = other;
+    return true;
+}

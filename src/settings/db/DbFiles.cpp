@@ -1,0 +1,165 @@
+#include "settings/db/DbFiles.h"
+
+#include "platform/archive/SafeFile.h"
+#include "platform/data/MakeMsgID.h"
+#include "platform/data/TableNames.h"
+#include "settings/db/DbFolders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+bool CopyOneFile(const QString& source, const QString& target, bool clearReadOnly)
+{
+    const QFileInfo info(source);
+    if (!info.isFile())
+        return false;
+    QFile in(source);
+    QSaveFile out(target);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray chunk;
+    while (!(chunk = in.read(1 << 20)).isEmpty()) {
+        if (out.write(chunk) != chunk.size())
+            return false;
+    }
+    if (in.error() != QFileDevice::NoError)
+        return false;
+    // The "User" flags describe the running user's access, not the file's mode.
+    QFileDevice::Permissions permissions =
+        info.permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+    if (clearReadOnly)
+        permissions |= QFileDevice::WriteOwner;
+    // Permissions go onto the temporary file, so the target never exists without them.
+    if (!out.setPermissions(permissions) || !out.commit())
+        return false;
+    return true;
+}
+
+int CopyEntries(const QStringList& sources, const QString& to, bool failIfExists, bool clearReadOnly)
+{
+    int failed = 0;
+    for (const QString& source : sources) {
+        const QString name = QFileInfo(source).fileName();
+        const QString existing = FindFileNoCase(to, name);
+        if (failIfExists && !existing.isEmpty())
+            ++failed;
+        else if (!CopyOneFile(source, existing.isEmpty() ? JoinPath(to, name) : existing, clearReadOnly))
+            ++failed;
+    }
+    return failed;
+}
+
+QFileInfoList FolderFiles(const QString& folder, const QString& extension)
+{
+    QFileInfoList files;
+    const QString suffix = u'.' + extension;
+    for (const QFileInfo& entry :
+         QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (extension.isEmpty() || entry.fileName().endsWith(suffix, Qt::CaseInsensitive))
+            files << entry;
+    }
+    return files;
+}
+
+QString JournalPath(const QString& folder)
+{
+    return CMakeMsgID::DatabasePath(folder) + QStringLiteral("-journal");
+}
+
+} // namespace
+
+void GetDbSettingFiles(QStringList& files)
+{
+    files = {QString::fromUtf8(DB_FILE_NAME),
+             QStringLiteral("NoInfo.dat"),
+             QStringLiteral("Recent.dat"),
+             QStringLiteral("ClassTitle.dat"),
+             QStringLiteral("QXDispColSet.dat"),
+             QStringLiteral("QXDispColSet2.dat"),
+             QStringLiteral("NWTenkiBunSet.dat"),
+             QStringLiteral("MasterBunSet.dat"),
+             QStringLiteral("Money.dat"),
+             QStringLiteral("MSettingInfo.dat"),
+             QStringLiteral("SelForm.dat"),
+             QStringLiteral("Tanto.dat"),
+             QStringLiteral("Unit.dat"),
+             QString::fromLatin1(kFirstRunMarker),
+             QStringLiteral("QXExtract.sys"),
+             QStringLiteral("Budefdir.dat"),
+             QStringLiteral("OleErrLog.txt"),
+             QStringLiteral("DefOrder.dat")};
+}
+
+int CopyFileList(const QString& from, const QString& to, const QStringList& names, bool failIfExists,
+                 bool clearReadOnly)
+{
+    QStringList sources;
+    for (const QString& name : names) {
+        const QString source = FindEntryNoCase(from, name);
+        if (!source.isEmpty())
+            sources << source;
+    }
+    return CopyEntries(sources, to, failIfExists, clearReadOnly);
+}
+
+int CopyFolderFiles(const QString& from, const QString& to, const QString& extension, bool failIfExists,
+                    bool clearReadOnly)
+{
+    QStringList sources;
+    for (const QFileInfo& file : FolderFiles(from, extension))
+        sources << file.filePath();
+    return CopyEntries(sources, to, failIfExists, clearReadOnly);
+}
+
+int CountExistingFiles(const QString& folder, const QStringList& names)
+{
+    int count = 0;
+    for (const QString& name : names)
+        count += FindFileNoCase(folder, name).isEmpty() ? 0 : 1;
+    return count;
+}
+
+int DeleteFolderFiles(const QString& folder, const QString& extension)
+{
+    int failed = 0;
+    for (const QFileInfo& file : FolderFiles(folder, extension))
+        failed += QFile::remove(file.filePath()) ? 0 : 1;
+    return failed;
+}
+
+int DeleteFileList(const QString& folder, const QStringList& names)
+{
+    int failed = 0;
+    for (const QString& name : names) {
+        QString path;
+        while (!(path = FindFileNoCase(folder, name)).isEmpty()) {
+            if (!QFile::remove(path)) {
+                ++failed;
+                break;
+            }
+        }
+    }
+    return failed;
+}
+
+bool SettleDatabaseFile(const QString& folder)
+{
+    if (!QFileInfo::exists(JournalPath(folder)))
+        return true;
+    // Opening the database plays a journal that is still needed back into it.
+    CMakeMsgID data;
+    QString err;
+    const bool opened = data.Open(folder, err) == CMakeMsgID::kOk;
+    data.Close();
+    return opened && RemoveDatabaseJournal(folder);
+}
+
+bool RemoveDatabaseJournal(const QString& folder)
+{
+    const QString journal = JournalPath(folder);
+    return !QFileInfo::exists(journal) || QFile::remove(journal);
+}

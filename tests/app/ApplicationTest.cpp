@@ -1,0 +1,92 @@
+#include "AppHome.h"
+
+#include "app/Application.h"
+#include "app/MainFrame.h"
+#include "platform/ui/FakeUi.h"
+#include "settings/db/DBNameRules.h"
+#include "settings/db/DbDialogs.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+namespace {
+
+// The name and folder dialog as a user fills it in and presses OK.
+class CTypingDialogs : public IDbDialogs {
+public:
+    QString name;
+    QString folder;
+    int opened = 0;
+    int RunNameDialog(CDBNameRules& rules) override
+    {
+        ++opened;
+        rules.SetName(name);
+        rules.SetFolder(folder);
+        return rules.OnOK() ? IDOK : IDCANCEL;
+    }
+    bool SelectFolder(const QString&, const QString&, const QString&, QString&) override { return false; }
+    bool ConfirmRestore(const QStringList&) override { return false; }
+};
+
+TEST(ApplicationTest, FirstStartOnAnEmptyDataRootConnectsTheFirstDatabase)
+{
+    CAppHome home(false);
+    ASSERT_TRUE(home.IsReady());
+    ASSERT_FALSE(QFileInfo::exists(home.Root()));
+    ScopedFakeUi ui;
+    CTypingDialogs dialogs;
+    dialogs.name = QStringLiteral("本社");
+    dialogs.folder = home.Root() + QStringLiteral("/honsha");
+    IDbDialogs* oldDialogs = SetDbDialogs(&dialogs);
+
+    CTollavineApp app;
+    ASSERT_TRUE(app.InitInstance()) << ui.Prompt().Texts().join(u'|').toStdString();
+    EXPECT_EQ(dialogs.opened, 1);
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+
+    // The new database from the template became current; the user answered
+    // the dialog's two questions and was told the result
+    QString name, folder;
+    ASSERT_EQ(CDBDirMng().GetNowDB(name, folder), 1);
+    EXPECT_EQ(name, QStringLiteral("本社"));
+    EXPECT_EQ(folder, dialogs.folder);
+    EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/QXSelvo.vrz")).isFile());
+    EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/FTtemp.dat")).isFile());
+    // (whether to make a database there, whether to make the folder).
+    ASSERT_EQ(ui.Prompt().Calls().size(), 3) << ui.Prompt().Texts().join(u'|').toStdString();
+    EXPECT_EQ(ui.Prompt().Calls()[0].buttons, MB_YESNO);
+    EXPECT_EQ(ui.Prompt().Calls()[1].buttons, MB_YESNO);
+    EXPECT_TRUE(ui.Prompt().Calls()[2].text.startsWith(QStringLiteral("使用するﾃﾞｰﾀﾍﾞｰｽを設定しました。")));
+    EXPECT_EQ(ui.Prompt().Calls()[2].icon, MB_ICONINFORMATION);
+
+    CMainFrame* frame = app.GetMainFrame();
+    ASSERT_TRUE(frame);
+    EXPECT_TRUE(frame->IsConnected());
+    EXPECT_EQ(frame->GetViewKind(), 0);
+    EXPECT_EQ(frame->GetDatabaseName(), name);
+
+    // A second start while this one runs stops at the instance lock.
+    ui.Prompt().Clear();
+    {
+        CTollavineApp second;
+        EXPECT_FALSE(second.InitInstance());
+        EXPECT_EQ(ui.Prompt().Texts(), QStringList{QStringLiteral("『Corvanta／販売』は既に起動しています。")});
+    }
+
+    // The About box's version: the first digit, a point, the last two.
+    EXPECT_EQ(CTollavineApp::FormatVersion(120), QStringLiteral("1.20"));
+    EXPECT_EQ(CTollavineApp::FormatVersion(100), QStringLiteral("1.00"));
+
+    // After exit the next start finds its database and asks nothing.
+    EXPECT_TRUE(frame->close());
+    app.ExitInstance();
+    ui.Prompt().Clear();
+    CTollavineApp again;
+    EXPECT_TRUE(again.InitInstance());
+    EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
+    EXPECT_EQ(dialogs.opened, 1);
+    SetDbDialogs(oldDialogs);
+}
+
+} // namespace

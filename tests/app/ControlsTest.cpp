@@ -1,0 +1,188 @@
+#include "app/Controls/LabelCell.h"
+#include "app/Controls/NumEdit.h"
+#include "app/Controls/ReadingEdit.h"
+
+#include "platform/ui/FakeUi.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+struct NumCase {
+    const char* text;
+    bool minus, point;
+    int maxDecimals, maxIntegers;
+    const char* message; // empty: valid
+};
+
+TEST(ControlsTest, ValidateNumText)
+{
+    const NumCase cases[] = {
+        {"", false, false, -1, -1, ""},
+        {"-5", true, false, -1, -1, ""},
+        {"5-", true, false, -1, -1, "不正な数値が入力されています。"},
+        {"-", true, false, -1, -1, "不正な数値が入力されています。"},
+        {"--5", true, false, -1, -1, "不正な数値が入力されています。"},
+        {"-5", false, true, -1, -1, "数値、小数点以外の文字は入力できません。"},
+        {"1a", true, true, -1, -1, "数値、マイナス、小数点以外の文字は入力できません。"},
+        {"1.5", false, false, -1, -1, "数値以外の文字は入力できません。"},
+        {"１", false, false, -1, -1, "数値以外の文字は入力できません。"},
+        {"1.5", false, true, -1, -1, ""},
+        {".5", false, true, -1, -1, "不正な数値が入力されています。"},
+        {"5.", false, true, -1, -1, "不正な数値が入力されています。"},
+        {"-.5", true, true, -1, -1, "不正な数値が入力されています。"},
+        {"1.2.3", false, true, -1, -1, "不正な数値が入力されています。"},
+        {"-100.0", true, true, 1, 3, ""},
+        {"1000.0", true, true, 1, 3, "入力できる整数部の桁数は、最大3桁までです。"},
+        {"100.25", true, true, 1, 3, "入力できる小数点以下の桁数は、最大1桁までです。"},
+        {"123456789012345.1234", false, true, -1, -1, ""},
+        {"-123456789012345", true, false, -1, 15, ""},
+        {"1234567890123456", false, false, -1, 15, "入力できる整数部の桁数は、最大15桁までです。"},
+        {"1234567890123456", false, false, -1, -1,
+         "入力できる数値の大きさは、整数部最大15桁、小数部最大4桁までです。"},
+        {"1.12345", false, true, 6, -1, "入力できる数値の大きさは、整数部最大15桁、小数部最大4桁までです。"},
+    };
+    ScopedFakeUi ui;
+    QLineEdit edit;
+    for (const NumCase& c : cases) {
+        ui.Prompt().Clear();
+        edit.setText(QString::fromUtf8(c.text));
+        QString value = QStringLiteral("old");
+        const QString message = QString::fromUtf8(c.message);
+        const int valid = ValidateNumText(&edit, value, c.minus, c.point, c.maxDecimals, c.maxIntegers);
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(valid, message.isEmpty() ? 1 : 0);
+        EXPECT_EQ(value, message.isEmpty() ? edit.text() : QStringLiteral("old"));
+        if (message.isEmpty()) {
+            EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
+        } else {
+            ASSERT_EQ(ui.Prompt().Calls().size(), 1);
+            EXPECT_EQ(ui.Prompt().Calls()[0].text, message);
+            EXPECT_EQ(ui.Prompt().Calls()[0].icon, int(MB_ICONEXCLAMATION));
+        }
+    }
+
+    // The exchange loads the text, and a refused save selects it.
+    QString value = QStringLiteral("12a");
+    EXPECT_TRUE(DDX_NumText(false, &edit, value, false, false, -1, -1));
+    EXPECT_EQ(edit.text(), QStringLiteral("12a"));
+    EXPECT_FALSE(DDX_NumText(true, &edit, value, false, false, -1, -1));
+    EXPECT_EQ(edit.selectedText(), QStringLiteral("12a"));
+    edit.setText(QStringLiteral("34"));
+    EXPECT_TRUE(DDX_NumText(true, &edit, value, false, false, -1, -1));
+    EXPECT_EQ(value, QStringLiteral("34"));
+}
+
+void Type(QWidget& widget, int key, const QString& text, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QCoreApplication::sendEvent(&widget, &press);
+}
+
+void Compose(QWidget& widget, const QString& preedit, const QString& commit = {})
+{
+    QInputMethodEvent event(preedit, {});
+    event.setCommitString(commit);
+    QCoreApplication::sendEvent(&widget, &event);
+}
+
+TEST(ControlsTest, NumEditDropsWhatIsNoNumber)
+{
+    CNumEdit edit;
+    for (QChar ch : QStringLiteral("1a-.2 ３"))
+        Type(edit, ch.unicode(), QString(ch));
+    EXPECT_EQ(edit.text(), QStringLiteral("1-.2"));
+    Type(edit, Qt::Key_Backspace, QStringLiteral("\b"));
+    Type(edit, Qt::Key_Left, {});
+    Type(edit, Qt::Key_5, QStringLiteral("5"));
+    EXPECT_EQ(edit.text(), QStringLiteral("1-5."));
+    // Ctrl+A types a control character: dropped, so nothing is selected.
+    Type(edit, Qt::Key_A, QStringLiteral("\x01"), Qt::ControlModifier);
+    EXPECT_FALSE(edit.hasSelectedText());
+
+    edit.SetAllowMinus(false);
+    edit.clear();
+    Type(edit, Qt::Key_Minus, QStringLiteral("-"));
+    Compose(edit, {}, QStringLiteral("１2-x."));
+    EXPECT_EQ(edit.text(), QStringLiteral("2."));
+}
+
+TEST(ControlsTest, ReadingEditFeedsThePartner)
+{
+    EXPECT_EQ(ToHalfWidthKatakana(QStringLiteral(u"がっこう")), QStringLiteral(u"ｶﾞｯｺｳ"));
+    EXPECT_EQ(ToHalfWidthKatakana(QStringLiteral(u"パーティー・ヴ")), QStringLiteral(u"ﾊﾟｰﾃｨｰ･ｳﾞ"));
+    EXPECT_EQ(ToHalfWidthKatakana(QStringLiteral(u"ＡＢ１　ヶ")), QStringLiteral(u"AB1 ヶ"));
+
+    QWidget dialog;
+    CReadingEdit name(&dialog);
+    QLineEdit reading(&dialog);
+    name.SetPartner(&reading);
+    // Typing, then converting: the reading is the kana before conversion.
+    Compose(name, QStringLiteral(u"か"));
+    Compose(name, QStringLiteral(u"かぶしき"));
+    Compose(name, QStringLiteral(u"株式"));
+    Compose(name, {}, QStringLiteral(u"株式"));
+    EXPECT_EQ(name.text(), QStringLiteral(u"株式"));
+    EXPECT_EQ(reading.text(), QStringLiteral(u"ｶﾌﾞｼｷ"));
+    // Each conversion appends; a commit that starts the next composition
+    // keeps the new reading for it.
+    Compose(name, QStringLiteral(u"がいしゃ"));
+    QInputMethodEvent next(QStringLiteral(u"で"), {});
+    next.setCommitString(QStringLiteral(u"会社"));
+    QCoreApplication::sendEvent(&name, &next);
+    Compose(name, {}, QStringLiteral(u"で"));
+    EXPECT_EQ(name.text(), QStringLiteral(u"株式会社で"));
+    EXPECT_EQ(reading.text(), QStringLiteral(u"ｶﾌﾞｼｷｶﾞｲｼｬﾃﾞ"));
+    // A cancelled composition leaves no reading behind for a direct commit.
+    Compose(name, QStringLiteral(u"あ"));
+    Compose(name, {});
+    Compose(name, {}, QStringLiteral("x"));
+    EXPECT_EQ(reading.text(), QStringLiteral(u"ｶﾌﾞｼｷｶﾞｲｼｬﾃﾞ"));
+}
+
+TEST(ControlsTest, LabelCellDrawsAFramedCaption)
+{
+    QImage image(100, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QFont font;
+    font.setPixelSize(14);
+    CLabelCell cell;
+    cell.m_pFont = &font;
+    cell.m_strText = QStringLiteral("ab");
+    {
+        QPainter painter(&image);
+        EXPECT_EQ(cell.Draw(&painter), 0); // empty rectangle
+        EXPECT_EQ(cell.Draw(nullptr), 0);
+        cell.m_rect = QRect(10, 5, 80, 30); // pixels 10-89, 5-34
+        EXPECT_EQ(cell.Draw(&painter), 1);
+    }
+    const QRgb navy = qRgb(0, 0, 128), yellow = qRgb(255, 255, 189), white = qRgb(255, 255, 255);
+    EXPECT_EQ(image.pixel(10, 5), navy);
+    EXPECT_EQ(image.pixel(89, 34), navy);
+    EXPECT_EQ(image.pixel(50, 5), navy);
+    EXPECT_EQ(image.pixel(90, 34), white);
+    EXPECT_EQ(image.pixel(89, 35), white);
+    EXPECT_EQ(image.pixel(9, 20), white);
+    EXPECT_EQ(image.pixel(11, 6), yellow);
+
+    // The text stands on the right by default.
+    auto inkIn = [](const QImage& img, int from, int to) {
+        int ink = 0;
+        for (int x = from; x < to; ++x)
+            for (int y = 8; y < 32; ++y)
+                ink += qRed(img.pixel(x, y)) < 128 ? 1 : 0;
+        return ink;
+    };
+    EXPECT_GT(inkIn(image, 60, 88), 0);
+    EXPECT_EQ(inkIn(image, 12, 40), 0);
+    QPainter inactive;
+    EXPECT_EQ(cell.Draw(&inactive), 0);
+}
+
+} // namespace

@@ -1,0 +1,461 @@
+#include "AppHome.h"
+
+#include "app/FindDialog.h"
+#include "app/MainFrame.h"
+#include "app/ManagerLink.h"
+#include "app/View.h"
+#include "app/ViewKinds.h"
+#include "master/MasterView.h"
+#include "platform/data/DbManager.h"
+#include "platform/ipc/ProcessLauncher.h"
+#include "platform/ui/FakeUi.h"
+#include "reports/ShimeView.h"
+#include "resources/CommandIds.h"
+#include "resources/Menus.h"
+#include "slips/HeaderView.h"
+
+#include <QCoreApplication>
+#include <QMenuBar>
+#include <QToolBar>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Corvanta／販売");
+
+// Runs the queued calls and deferred deletions that are due; no waiting.
+void Pump()
+{
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// A manager that answers the connect request from the script.
+struct CLinkScript {
+    int answer = 1;
+    QStringList log;
+};
+
+class CFakeLink : public IManagerLink {
+public:
+    explicit CFakeLink(CLinkScript& script) : m_script(script) {}
+    bool Start() override { return true; }
+    int Register() override { return 7; }
+    int Connect(int id) override
+    {
+        m_script.log << QStringLiteral("connect %1").arg(id);
+        m_connected = m_script.answer == 1;
+        return m_script.answer;
+    }
+    int Release(int id) override
+    {
+        m_script.log << QStringLiteral("release %1").arg(id);
+        return 1;
+    }
+    int Unregister(int id) override
+    {
+        m_script.log << QStringLiteral("unregister %1").arg(id);
+        return 1;
+    }
+    bool IsConnected() const override { return m_connected; }
+    void SetCloseOrderHandler(std::function<void()>) override {}
+
+private:
+    CLinkScript& m_script;
+    bool m_connected = false;
+};
+
+// Records the backups asked for and answers from a script.
+struct CBackupScript {
+    int result = 1;
+    QList<int> modes;
+    CBackupScript()
+    {
+        CMainFrame::SetBackupHandler([this](CMainFrame&, int mode) {
+            modes << mode;
+            return result;
+        });
+    }
+    ~CBackupScript() { CMainFrame::SetBackupHandler({}); }
+};
+
+std::unique_ptr<CMainFrame> StartFrame(CMainFrame::ManagerLinkFactory factory = {})
+{
+    auto frame = std::make_unique<CMainFrame>(std::move(factory));
+    if (!frame->Create())
+        return nullptr;
+    frame->show();
+    Pump();
+    return frame;
+}
+
+QList<int> VisibleToolBars(const CMainFrame& frame)
+{
+    QList<int> ids;
+    for (int id : {145, 404, 149, 153, 169, 184, 190, 209, 192, 155, 151, 173, 206, 446, 197, 147}) {
+        if (frame.GetToolBar(id) && frame.GetToolBar(id)->isVisible())
+            ids << id;
+    }
+    return ids;
+}
+
+TEST(ViewKindTest, TableRowsAndIrregularKinds)
+{
+    const auto row = [](int kind) {
+        const CViewKindInfo info = GetViewKindInfo(kind);
+        return QList<int>{int(info.viewClass), info.menuId, info.toolBarId};
+    };
+    const int menu = int(EViewClass::Menu), master = int(EViewClass::Master), header = int(EViewClass::Header),
+              shime = int(EViewClass::Shime);
+    EXPECT_EQ(row(0), QList<int>({menu, 0, 0}));
+    // Kind 1 shares the menu of 2 and 3 but has a toolbar of its own.
+    EXPECT_EQ(row(1), QList<int>({master, 145, 404}));
+    EXPECT_EQ(row(3), QList<int>({master, 145, 145}));
+    EXPECT_EQ(row(4), QList<int>({header, 147, 147}));
+    EXPECT_EQ(row(7), QList<int>({header, 147, 147}));
+    EXPECT_EQ(row(9), QList<int>({shime, 149, 149}));
+    EXPECT_EQ(row(16), QList<int>({shime, 209, 209}));
+    EXPECT_EQ(row(17), QList<int>({shime, 197, 197}));
+    EXPECT_EQ(row(22), QList<int>({shime, 173, 173}));
+    EXPECT_EQ(row(24), QList<int>({shime, 192, 192}));
+    EXPECT_EQ(row(25), QList<int>({shime, 151, 151}));
+    EXPECT_EQ(row(33), QList<int>({shime, 155, 155}));
+    EXPECT_EQ(row(41), QList<int>({shime, 151, 151}));
+    EXPECT_EQ(row(42), QList<int>({shime, 228, 206}));
+    EXPECT_EQ(row(44), QList<int>({shime, 206, 206}));
+    EXPECT_EQ(row(45), QList<int>({shime, 206, 446}));
+    EXPECT_EQ(row(46), QList<int>({shime, 206, 446}));
+    EXPECT_EQ(row(48), QList<int>({shime, 151, 151}));
+    for (int outside : {-1, 49, 1000})
+        EXPECT_EQ(row(outside), QList<int>({menu, 0, 0})) << outside;
+
+    // Every menu bar the table names exists with the five menus, the way
+    // back and the settings.
+    for (int kind = 1; kind <= kMaxViewKind; ++kind) {
+        const QList<CMenuEntry>& entries = GetMenuResource(GetViewKindInfo(kind).menuId);
+        QStringList top;
+        QList<int> ids;
+        int depth = 0;
+        for (const CMenuEntry& entry : entries) {
+            if (entry.kind == CMenuEntry::PopupBegin && depth++ == 0)
+                top << QString::fromUtf8(entry.text);
+            if (entry.kind == CMenuEntry::PopupEnd)
+                --depth;
+            if (entry.kind == CMenuEntry::Command)
+                ids << entry.id;
+        }
+        EXPECT_EQ(depth, 0);
+        EXPECT_EQ(top, QStringList({"ﾌｧｲﾙ(&F)", "ﾃﾞｰﾀ(&D)", "設定(&S)", "ﾂｰﾙ(&T)", "ﾍﾙﾌﾟ(&H)"})) << kind;
+        EXPECT_TRUE(ids.contains(32913) && ids.contains(33020)) << kind;
+    }
+}
+
+TEST(MainFrameTest, EveryFailedConnectShowsItsMessageAndCloses)
+{
+    CAppHome home;
+    ASSERT_TRUE(home.IsReady());
+    ScopedFakeUi ui;
+    CBackupScript backup;
+    const QList<std::pair<int, QString>> cases{
+        {50, QStringLiteral("接続済みのデータベースと異なるデータベースに接続しようとしています。\n")},
+        {51, QStringLiteral("他のプロセスからデータベースにアクセスされています。接続できません。\n")},
+        {52, QStringLiteral("接続すべきデータベースフォルダが不明です。\n")},
+        {-2, QStringLiteral("識別IDが登録されていません。\n")},
+        {-3, QStringLiteral("データベースへの接続に失敗しました。\n")},
+        {-4, QStringLiteral("データベースへの接続に失敗しました。\n")},
+        {0, QStringLiteral("何らかの原因でデータベースとの接続に失敗しました。\n")},
+        {-1, QStringLiteral("何らかの原因でデータベースとの接続に失敗しました。\n")},
+    };
+    for (const auto& [answer, text] : cases) {
+        ui.Prompt().Clear();
+        CLinkScript script;
+        script.answer = answer;
+        auto frame = StartFrame([&](CMainFrame&) { return std::make_unique<CFakeLink>(script); });
+        ASSERT_TRUE(frame);
+        EXPECT_EQ(ui.Prompt().Texts(), QStringList{text}) << answer;
+        EXPECT_FALSE(frame->isVisible()) << answer;
+        // Connected first, then released and unregistered with the id it was given.
+        EXPECT_EQ(script.log, QStringList({"connect 7", "release 7", "unregister 7"})) << answer;
+    }
+    // A database never connected is not backed up at exit.
+    EXPECT_TRUE(backup.modes.isEmpty());
+}
+
+TEST(MainFrameTest, ConnectedAnswerLoadsPeriodCalendarAndName)
+{
+    CAppHome home;
+    ASSERT_TRUE(home.IsReady());
+    ScopedFakeUi ui;
+    ui.Clock().SetToday(QDate(2024, 1, 31));
+
+    // Answer 1 without an open database and without a current one: both
+    // failures are told, and the program stays open.
+    {
+        CLinkScript script;
+        auto frame = StartFrame([&](CMainFrame&) { return std::make_unique<CFakeLink>(script); });
+        ASSERT_TRUE(frame);
+        EXPECT_EQ(ui.Prompt().Texts(), QStringList({QStringLiteral("カレンダーのデータ取得に失敗しました。"),
+                                                    QStringLiteral("現在のデータベース名取得に失敗しました。")}));
+        EXPECT_TRUE(frame->isVisible());
+        EXPECT_EQ(frame->GetConnectionID(), 7);
+    }
+
+    ui.Prompt().Clear();
+    const QString folder = home.AddCurrentDatabase(QStringLiteral("本社"));
+    ASSERT_FALSE(folder.isEmpty());
+    auto frame = StartFrame();
+    ASSERT_TRUE(frame);
+    EXPECT_TRUE(ui.Prompt().Texts().isEmpty()) << ui.Prompt().Texts().join(u'|').toStdString();
+    EXPECT_TRUE(frame->IsConnected());
+    EXPECT_EQ(frame->GetDatabaseName(), QStringLiteral("本社"));
+    EXPECT_EQ(frame->GetPeriodStart(), QDate(2024, 1, 31));
+    EXPECT_EQ(frame->GetPeriodEnd(), QDate(2024, 2, 29));
+    // The settings file is written with the defaults on first use.
+    EXPECT_EQ(QFileInfo(folder + QStringLiteral("/MSettingInfo.dat")).size(), 80);
+
+    // A second manager finds the database held until the frame lets go.
+    CMakeMsgID other;
+    CDbManager manager(other);
+    const int id = manager.Register();
+    EXPECT_EQ(manager.Connect(id, folder), CDbManager::kOtherProcess);
+    frame->close();
+    frame.reset();
+    EXPECT_EQ(manager.Connect(id, folder), CDbManager::kDone);
+}
+
+TEST(MainFrameTest, SwitchesViewsWithTheirMenusAndToolbars)
+{
+    CAppHome home;
+    ASSERT_TRUE(home.IsReady());
+    ScopedFakeUi ui;
+    ASSERT_FALSE(home.AddCurrentDatabase(QStringLiteral("本社")).isEmpty());
+    auto frame = StartFrame();
+    ASSERT_TRUE(frame);
+    ASSERT_TRUE(frame->IsConnected());
+
+    EXPECT_EQ(frame->GetViewKind(), 0);
+    EXPECT_EQ(frame->menuWidget(), nullptr);
+    EXPECT_TRUE(VisibleToolBars(*frame).isEmpty());
+
+    struct Step {
+        int kind;
+        const QMetaObject* viewClass;
+        int toolBar;
+    };
+    const QList<Step> steps{{2, &CMasterView::staticMetaObject, 145},
+                            {5, &CHeaderView::staticMetaObject, 147},
+                            {10, &CShimeView::staticMetaObject, 153},
+                            {45, &CShimeView::staticMetaObject, 446},
+                            {1, &CMasterView::staticMetaObject, 404}};
+    for (const Step& step : steps) {
+        QPointer<CView> old = frame->GetActiveView();
+        frame->SwitchView(step.kind);
+        Pump();
+        CView* view = frame->GetActiveView();
+        ASSERT_TRUE(view);
+        EXPECT_EQ(frame->GetViewKind(), step.kind);
+        EXPECT_EQ(view->metaObject(), step.viewClass) << step.kind;
+        EXPECT_EQ(frame->centralWidget(), view);
+        EXPECT_TRUE(old.isNull()) << "the previous view is deleted";
+        auto* bar = qobject_cast<QMenuBar*>(frame->menuWidget());
+        ASSERT_TRUE(bar) << step.kind;
+        EXPECT_EQ(bar->actions().size(), 5);
+        EXPECT_EQ(VisibleToolBars(*frame), QList<int>{step.toolBar}) << step.kind;
+    }
+    // The views read their mode from the kind stored before their first update.
+    EXPECT_EQ(qobject_cast<CMasterView*>(frame->GetActiveView())->GetMode(), 1);
+
+    // The same kind keeps the view; a kind outside the table is refused.
+    CView* same = frame->GetActiveView();
+    frame->SwitchView(1);
+    frame->SwitchView(49);
+    frame->SwitchView(-1);
+    Pump();
+    EXPECT_EQ(frame->GetActiveView(), same);
+    EXPECT_EQ(frame->GetViewKind(), 1);
+
+    // Back to the menu screen by its command: no menu bar, no toolbar.
+    frame->ExecuteCommand(ID_BACK_TO_MENU);
+    Pump();
+    EXPECT_EQ(frame->GetViewKind(), 0);
+    EXPECT_EQ(frame->menuWidget(), nullptr);
+    EXPECT_TRUE(VisibleToolBars(*frame).isEmpty());
+    EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
+
+    // The screen commands of the frame.
+    frame->ExecuteCommand(ID_SALES_LIST);
+    EXPECT_EQ(frame->GetViewKind(), 5);
+    frame->m_nCalendarCloseDay = 25;
+    frame->ExecuteCommand(ID_RECEIPT_SCHEDULE);
+    EXPECT_EQ(frame->GetViewKind(), 10);
+    EXPECT_EQ(frame->m_nCalendarCloseDay, 0);
+    frame->ExecuteCommand(ID_BACK_TO_MENU);
+    Pump();
+
+    // From the menu screen the program closes without a question.
+    EXPECT_TRUE(frame->close());
+    EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
+}
+
+TEST(MainFrameTest, ClosePaths)
+{
+    CAppHome home;
+    ASSERT_TRUE(home.IsReady());
+    ScopedFakeUi ui;
+    const QString folder = home.AddCurrentDatabase(QStringLiteral("本社"));
+    ASSERT_FALSE(folder.isEmpty());
+    CBackupScript backup;
+    auto frame = StartFrame();
+    ASSERT_TRUE(frame && frame->IsConnected());
+    const QString ask = QStringLiteral("『") + kTitle + QStringLiteral("』を終了しますか？");
+
+    // Any other screen asks; Cancel keeps the program.
+    frame->SwitchView(2);
+    ui.Prompt().QueueAnswers({IDCANCEL});
+    EXPECT_FALSE(frame->close());
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList{ask});
+    EXPECT_EQ(ui.Prompt().Calls()[0].buttons, MB_OKCANCEL);
+    EXPECT_TRUE(backup.modes.isEmpty());
+
+    // A backup at exit that fails keeps it open too.
+    ui.Prompt().Clear();
+    backup.result = -1;
+    ui.Prompt().QueueAnswers({IDOK});
+    EXPECT_FALSE(frame->close());
+    EXPECT_EQ(backup.modes, QList<int>{2});
+    EXPECT_TRUE(frame->isVisible());
+    backup.result = -100;
+    ui.Prompt().QueueAnswers({IDOK});
+    EXPECT_FALSE(frame->close());
+
+    // Backup done or cancelled: the program closes.
+    backup.result = 0;
+    ui.Prompt().QueueAnswers({IDOK});
+    EXPECT_TRUE(frame->close());
+    EXPECT_FALSE(frame->isVisible());
+    frame.reset();
+
+    // The manager's order to close skips the question-free backup; the
+    // saved setting stays as the user chose it.
+    backup.modes.clear();
+    ui.Prompt().Clear();
+    frame = StartFrame();
+    ASSERT_TRUE(frame);
+    frame->OnManagerClose();
+    Pump();
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_TRUE(backup.modes.isEmpty());
+    frame.reset();
+    CEnvSettings saved;
+    EXPECT_EQ(saved.Load(folder + QStringLiteral("/MSettingInfo.dat")), CEnvSettings::kLoaded);
+    EXPECT_EQ(saved.m_nBackupAtExit, 1u);
+}
+
+TEST(MainFrameTest, FindDialogRelaysAndDataChanged)
+{
+    CAppHome home;
+    ASSERT_TRUE(home.IsReady());
+    ScopedFakeUi ui;
+    ASSERT_FALSE(home.AddCurrentDatabase(QStringLiteral("本社")).isEmpty());
+    auto frame = StartFrame();
+    ASSERT_TRUE(frame && frame->IsConnected());
+
+    // Find: nothing on the menu screen; one dialog on the lists, closed by a switch.
+    frame->OnEditFind();
+    EXPECT_EQ(frame->GetFindDialog(), nullptr);
+    frame->SwitchView(2);
+    frame->OnEditFind();
+    CFindDialog* dialog = frame->GetFindDialog();
+    ASSERT_TRUE(dialog);
+    frame->OnEditFind();
+    EXPECT_EQ(frame->GetFindDialog(), dialog);
+    EXPECT_EQ(frame->OnFindReplace(dialog->MakeRequest(false)), 0);
+    frame->SwitchView(5);
+    Pump();
+    EXPECT_EQ(frame->GetFindDialog(), nullptr);
+    EXPECT_EQ(frame->OnFindReplace(CFindRequest{}), 0);
+    frame->OnEditFind();
+    ASSERT_TRUE(frame->GetFindDialog());
+    frame->GetFindDialog()->reject();
+    EXPECT_EQ(frame->GetFindDialog(), nullptr);
+
+    // Relays reach the master list only while one is shown.
+    COneRecord noId;
+    noId.SetField(QStringLiteral("Customer.CustomerCode"), QStringLiteral("C1"));
+    EXPECT_EQ(frame->NotifyMasterRecordAdded(&noId), 0);
+    bool prev = true, next = true;
+    EXPECT_EQ(frame->GetMasterPrevNextState(prev, next), 0);
+    EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
+    frame->SwitchView(2);
+    EXPECT_EQ(frame->NotifyMasterRecordAdded(nullptr), 0);
+    EXPECT_EQ(frame->NotifyMasterRecordAdded(&noId), 0);
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList{QStringLiteral("レコードIDが不明です")});
+    EXPECT_EQ(frame->NotifyMasterRecordsAdded(CCDSData()), 0);
+
+    // A data-changed notice refreshes the slip and detail lists with a word
+    // to the user; other screens only reload the calendar.
+    ui.Prompt().Clear();
+    for (int kind : {0, 2, 5, 19, 25}) {
+        frame->SwitchView(kind);
+        frame->OnDataChanged();
+    }
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList({QStringLiteral("リストを更新します。"), QStringLiteral("リストを更新します。")}));
+    EXPECT_EQ(ui.Prompt().Calls()[0].icon, MB_ICONINFORMATION);
+}
+
+TEST(MainFrameTest, CodeLookupAndTools)
+{
+    CAppHome home;
+    ASSERT_TRUE(home.IsReady());
+    ScopedFakeUi ui;
+    ASSERT_FALSE(home.AddCurrentDatabase(QStringLiteral("本社")).isEmpty());
+    auto frame = StartFrame();
+    ASSERT_TRUE(frame && frame->IsConnected());
+
+    CCDSData set;
+    set.m_strTable = QStringLiteral("Customer");
+    set.AddNew()->SetField(QStringLiteral("Customer.CustomerCode"), QStringLiteral("O'Neil"));
+    QString err;
+    ASSERT_EQ(frame->GetMakeMsgID().InsertData(set, err), 1) << err.toStdString();
+
+    CCDSData found;
+    EXPECT_EQ(frame->CheckDuplicateCode(QStringLiteral("Customer"), QStringLiteral("CustomerCode"), QStringLiteral("O'Neil"), found), 1);
+    EXPECT_EQ(found.GetCount(), 1);
+    CCDSData none;
+    EXPECT_EQ(frame->CheckDuplicateCode(QStringLiteral("Customer"), QStringLiteral("CustomerCode"), QStringLiteral("O'Ne"), none), 1);
+    EXPECT_EQ(none.GetCount(), 0);
+    EXPECT_EQ(frame->CheckDuplicateCode(QStringLiteral("Customer"), QStringLiteral("CustomerCode"), QString(), none), 0);
+    EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
+    // A lookup that fails says so and answers 0.
+    EXPECT_EQ(frame->CheckDuplicateCode(QStringLiteral("NoSuchTable"), QStringLiteral("Code"), QStringLiteral("1"), none), 0);
+    ASSERT_EQ(ui.Prompt().Calls().size(), 1);
+    EXPECT_TRUE(ui.Prompt().Calls()[0].text.startsWith(QStringLiteral("データの二重登録チェックに失敗しました。")));
+
+    // Tools start from the program folder, their arguments after one blank.
+    QStringList started;
+    bool startWorks = true;
+    const ProcessLauncher old = SetProcessLauncher([&](const QString& program, const QString& args) {
+        started << program + u'|' + args;
+        return startWorks;
+    });
+    const QString exe = home.ProgramFolder() + QStringLiteral("/Exe/");
+    frame->ExecuteCommand(ID_TOOL_PHONEBOOK_BACKUP);
+    frame->ExecuteCommand(ID_TOOL_CALCULATOR);
+    EXPECT_EQ(started, QStringList({exe + QStringLiteral("MorvekTel.exe| /B"), exe + QStringLiteral("Tamberlo.exe|")}));
+    ui.Prompt().Clear();
+    startWorks = false;
+    frame->ExecuteCommand(ID_TOOL_PHONEBOOK_RESTORE);
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList{exe + QStringLiteral("MorvekTel.exeを起動できませんでした。")});
+    SetProcessLauncher(old);
+
+    // Without a connection the lookup is a fatal error.
+    ui.Prompt().Clear();
+    frame->GetMakeMsgID().Close();
+    EXPECT_EQ(frame->CheckDuplicateCode(QStringLiteral("Customer"), QStringLiteral("CustomerCode"), QStringLiteral("A"), none), 0);
+    ASSERT_EQ(ui.Prompt().Calls().size(), 1);
+    EXPECT_EQ(ui.Prompt().Calls()[0].icon, MB_ICONSTOP);
+    EXPECT_TRUE(ui.Prompt().Calls()[0].text.startsWith(QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + kTitle));
+}
+
+} // namespace

@@ -1,0 +1,309 @@
+#include "DbTestSupport.h"
+
+#include "platform/archive/AutFile.h"
+#include "platform/data/Compact.h"
+#include "platform/data/TableNames.h"
+#include "platform/env/ArdoEnv.h"
+#include "platform/text/Cp932.h"
+#include "settings/db/Backup.h"
+#include "settings/db/Compaction.h"
+#include "settings/db/Restore.h"
+
+namespace {
+
+const QString kMain = QString::fromUtf8("本社");
+const QString kDone = QString::fromUtf8("バックアップしました");
+const QString kRestored = QString::fromUtf8("復元しました");
+
+// The current database "本社" with two products, a slip file, a default and
+// environment settings, connected.
+class DbBackup : public CDbAdminTest {
+protected:
+    void SetUp() override
+    {
+        m_ui.Clock().Set(QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)));
+        m_strFolder = MakeDatabase(kMain, "main", true);
+        MakeDatabase(QString::fromUtf8("支店"), "branch", false);
+        ASSERT_TRUE(PutFile(m_strFolder + "/Files/0001.vrh", "slip 1"));
+        ASSERT_TRUE(PutFile(m_strFolder + "/MSettingInfo.dat", "settings A"));
+        ASSERT_TRUE(WriteAutFile(m_strFolder + "/Other/CLOSEDAY.AUT", "20"));
+        ASSERT_EQ(m_session.Connect(), 1);
+        Sql(Data(), "INSERT INTO Item(ItemCode, ItemName) VALUES('A1', 'first'), ('A2', 'second')");
+        m_session.m_nConnects = 0;
+    }
+
+    CMakeMsgID& Data() { return m_session.m_data; }
+    int Items() { return CountRows(Data(), TB_ITEM); }
+
+    QString m_strFolder;
+    CTestSession m_session;
+};
+
+} // namespace
+
+TEST_F(DbBackup, BackupChangeRestoreGivesTheBackedUpDataBack)
+{
+    const QString backup = Path("backup");
+    m_ui.Prompt().QueueAnswers({IDOK, IDYES}); // the notice, then create the folder
+    m_dialogs.QueueFolder(backup);
+    EXPECT_EQ(BackupDatabase(m_session, 1), 1);
+    EXPECT_EQ(LastText(), kDone);
+    EXPECT_TRUE(Texts().first().startsWith(QString::fromUtf8("データベース「本社」のバックアップを行ないます。")));
+    EXPECT_TRUE(Texts().first().endsWith(QString::fromUtf8("(オリジナルフォームや電話帳データは含まれません)。")));
+    EXPECT_EQ(m_session.m_nReleases, 1);
+    EXPECT_EQ(m_session.m_nConnects, 1);
+    EXPECT_EQ(m_dialogs.m_folderCalls.first(),
+              QStringList({"", QString::fromUtf8("ﾊﾞｯｸｱｯﾌﾟﾌｫﾙﾀﾞの選択"),
+                           QString::fromUtf8("データをバックアップするフォルダを指定してください。")}));
+
+    // The identity file, byte for byte, and the folder remembered for next time.
+    const QByteArray info = Cp932::Encode(QString::fromUtf8(
+        "『Corvanta／販売』データバックアップ\r\nデータベース名：本社\r\nバックアップ元フォルダ：%1\r\n"
+        "バックアップ日時：2024/05/06 07:08:09\r\n処理：データバックアップ\r\n").arg(m_strFolder));
+    EXPECT_EQ(GetFile(backup + "/Buinf.sys"), info);
+    EXPECT_EQ(GetFile(m_strFolder + "/Budefdir.dat"), Cp932::Encode(backup));
+    EXPECT_EQ(GetFile(backup + "/Files/0001.vrh"), "slip 1");
+    EXPECT_EQ(QDir(backup + "/Other").entryList(QDir::Files).size(), 29);
+    EXPECT_FALSE(QFileInfo::exists(backup + "/BupTmp"));
+
+    // The next backup proposes the folder, and overwrites it only after the question.
+    ASSERT_TRUE(PutFile(backup + "/Files/stale.vrh", "stale"));
+    m_ui.Prompt().Clear();
+    m_ui.Prompt().QueueAnswers({IDYES});
+    m_dialogs.QueueFolder(backup + "/");
+    EXPECT_EQ(BackupDatabase(m_session, 3), 1);
+    EXPECT_EQ(m_dialogs.m_folderCalls.last().first(), backup);
+    EXPECT_EQ(Texts().first(), QString::fromUtf8("指定されたフォルダにはファイルが存在しています。\nこれらのファイルを上書きしてよろしいですか？"));
+    EXPECT_EQ(QDir(backup + "/Files").entryList(QDir::Files), QStringList{"0001.vrh"});
+    EXPECT_EQ(m_session.m_nConnects, 2);
+    EXPECT_EQ(GetFile(m_strFolder + "/Budefdir.dat"), Cp932::Encode(backup));
+    EXPECT_TRUE(GetFile(backup + "/Buinf.sys").endsWith(Cp932::Encode(QString::fromUtf8("処理：繰越処理時のバックアップ\r\n"))));
+
+    // Change everything, then restore.
+    Sql(Data(), "DELETE FROM Item WHERE ItemCode = 'A1'");
+    Sql(Data(), "INSERT INTO Item(ItemCode, ItemName) VALUES('B1', 'later')");
+    ASSERT_TRUE(QFile::remove(m_strFolder + "/Files/0001.vrh"));
+    ASSERT_TRUE(PutFile(m_strFolder + "/Files/0002.vrh", "slip 2"));
+    ASSERT_TRUE(PutFile(m_strFolder + "/MSettingInfo.dat", "settings B"));
+    ASSERT_TRUE(WriteAutFile(m_strFolder + "/Other/CloseDay.aut", "25"));
+    // Read-only media: the restored files are writable afterwards.
+    QFile::setPermissions(backup + "/MSettingInfo.dat", QFileDevice::ReadOwner);
+
+    m_ui.Prompt().Clear();
+    m_ui.Prompt().QueueFolders({backup});
+    m_ui.Prompt().QueueAnswers({IDYES});
+    m_dialogs.QueueRestoreAnswer(true);
+    EXPECT_EQ(RestoreDatabase(m_session), 1);
+    EXPECT_EQ(LastText(), kRestored);
+    ASSERT_EQ(m_dialogs.m_restoreLines.size(), 5);
+    QString item, content;
+    SplitBackupInfoLine(m_dialogs.m_restoreLines[0], item, content);
+    EXPECT_EQ(item, QString());
+    EXPECT_EQ(content, QString::fromUtf8("『Corvanta／販売』データバックアップ"));
+    SplitBackupInfoLine(m_dialogs.m_restoreLines[3], item, content);
+    EXPECT_EQ(item, QString::fromUtf8("バックアップ日時"));
+    EXPECT_EQ(content, "2024/05/06 07:08:09");
+    EXPECT_EQ(m_session.m_nReloads, 1);
+    ASSERT_TRUE(m_session.m_manager.IsConnected());
+    EXPECT_EQ(CountRows(Data(), TB_ITEM, "WHERE ItemCode IN ('A1', 'A2')"), 2);
+    EXPECT_EQ(Items(), 2);
+    EXPECT_EQ(QDir(m_strFolder + "/Files").entryList(QDir::Files), QStringList{"0001.vrh"});
+    EXPECT_EQ(GetFile(m_strFolder + "/MSettingInfo.dat"), "settings A");
+    EXPECT_TRUE(QFileInfo(m_strFolder + "/MSettingInfo.dat").permissions() & QFileDevice::WriteOwner);
+    EXPECT_EQ(ReadAutFile(m_strFolder + "/Other/closeday.aut", nullptr), "20");
+    EXPECT_EQ(QDir(m_strFolder + "/Other").entryList({"closeday.aut"}, QDir::Files).size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(m_strFolder + "/QXSelvo.vrz-journal"));
+
+    // The state before the restore waits in the scratch folder.
+    EXPECT_EQ(GetFile(m_strFolder + "/BupTmp/MSettingInfo.dat"), "settings B");
+    EXPECT_EQ(QDir(m_strFolder + "/BupTmp/Files").entryList(QDir::Files), QStringList{"0002.vrh"});
+    CMakeMsgID before;
+    QString err;
+    ASSERT_EQ(before.Open(m_strFolder + "/BupTmp", err), 1);
+    EXPECT_EQ(CountRows(before, TB_ITEM, "WHERE ItemCode IN ('A2', 'B1')"), 2);
+}
+
+TEST_F(DbBackup, BackupRefusals)
+{
+    // Other screens open: their windows come to the front, no folder is asked.
+    m_session.m_manager.SetOtherUsers(1);
+    EXPECT_EQ(BackupDatabase(m_session, 2), -1);
+    EXPECT_EQ(m_session.m_nActivations, 1);
+    EXPECT_TRUE(m_dialogs.m_folderCalls.isEmpty());
+    EXPECT_EQ(LastText(), QString::fromUtf8("データベースをバックアップするには、メニュー画面以外の『Corvanta／販売』の各画面を"
+                                            "閉じる必要があります。\n各画面を閉じてから再度バックアップ操作を行ってください。"));
+    m_session.m_manager.SetOtherUsers(0);
+
+    // A database operation under way.
+    QString err;
+    ASSERT_EQ(Data().BeginTransaction(err), 1);
+    EXPECT_EQ(BackupDatabase(m_session, 3), -1);
+    EXPECT_EQ(LastText(), QString::fromUtf8("現在、データベース処理が行われているためバックアップできません。\n"
+                                            "処理が終了してから再度操作してください。"));
+    ASSERT_EQ(Data().Rollback(err), 1);
+
+    // Any other refusal leaves the file open, so nothing is copied.
+    m_session.m_forcedRelease = -2;
+    m_dialogs.QueueFolder(Path("never"));
+    EXPECT_EQ(BackupDatabase(m_session, 3), -1);
+    EXPECT_EQ(LastText(), QString::fromUtf8("現在のデータベースとの接続を切ることができません。\n切り替えができません。"));
+    EXPECT_TRUE(m_dialogs.m_folderCalls.isEmpty());
+    m_session.m_forcedRelease.reset();
+    m_dialogs.Clear();
+
+    // Forbidden folders: this database's (another spelling), another
+    // database's, the template; a folder under a regular file; then cancel.
+    ASSERT_TRUE(PutFile(Path("plain"), "x"));
+    for (const QString& folder :
+         QStringList{m_strFolder + "/.", Path("branch"), CArdoEnv().GetTemplateFolder(), Path("plain/sub")})
+        m_dialogs.QueueFolder(folder);
+    m_ui.Prompt().Clear();
+    m_ui.Prompt().QueueAnswers({IDOK, IDOK, IDOK, IDOK, IDYES});
+    EXPECT_EQ(BackupDatabase(m_session, 1), 0);
+    const QString forbidden = QString::fromUtf8("指定されたフォルダは『Corvanta／販売』で使用しているデータベースフォルダです。\n"
+                                                "このフォルダにバックアップすることはできません。");
+    EXPECT_EQ(Texts().mid(1), QStringList({forbidden, forbidden, forbidden,
+                                           QString::fromUtf8("指定されたフォルダは存在しません。\nフォルダを作成しますか？"),
+                                           QString::fromUtf8("フォルダを作成できませんでした。")}));
+    EXPECT_EQ(m_dialogs.m_folderCalls.size(), 5);
+    EXPECT_EQ(m_dialogs.m_folderCalls[4].first(), Path("plain/sub")); // proposes what was typed
+    EXPECT_TRUE(m_session.m_manager.IsConnected());
+
+    // An identity file that cannot be written fails the backup.
+    QDir().mkpath(Path("bad/Buinf.sys"));
+    m_dialogs.QueueFolder(Path("bad"));
+    EXPECT_EQ(BackupDatabase(m_session, 3), -1);
+    EXPECT_EQ(LastText(), QString::fromUtf8("バックアップできませんでした。\nバックアップ先のディスク容量が少ない場合は"
+                                            "空き容量を充分確保してからバックアップしてください。"));
+    EXPECT_FALSE(QFileInfo::exists(m_strFolder + "/Budefdir.dat"));
+
+    // The reconnection fails after a cancel: -20.
+    ASSERT_EQ(m_session.m_manager.Release(m_session.m_id), 1);
+    m_session.m_forcedRelease = 1;
+    ASSERT_TRUE(QFile::rename(m_strFolder + "/QXSelvo.vrz", m_strFolder + "/moved.vrz"));
+    EXPECT_EQ(BackupDatabase(m_session, 3), -20);
+    EXPECT_EQ(m_ui.Prompt().Calls().last().icon, MB_ICONSTOP);
+}
+
+TEST_F(DbBackup, RestoreRefusalsAndRollback)
+{
+    const QString backup = Path("backup");
+    m_ui.Prompt().QueueAnswers({IDOK, IDYES});
+    m_dialogs.QueueFolder(backup);
+    ASSERT_EQ(BackupDatabase(m_session, 1), 1);
+    Sql(Data(), "INSERT INTO Item(ItemCode, ItemName) VALUES('B1', 'after the backup')");
+    m_session.m_nReleases = 0;
+
+    const auto restore = [&](const QString& folder) {
+        m_ui.Prompt().Clear();
+        m_ui.Prompt().QueueFolders({folder});
+        m_ui.Prompt().QueueAnswers({IDYES});
+        return RestoreDatabase(m_session);
+    };
+
+    // "Buinf.sys" of four lines is refused before the manager is asked.
+    const QByteArray info = GetFile(backup + "/Buinf.sys");
+    QByteArray four = info;
+    four.truncate(info.lastIndexOf("\r\n", info.size() - 3) + 2);
+    ASSERT_TRUE(PutFile(backup + "/Buinf.sys", four));
+    EXPECT_EQ(restore(backup), 0);
+    EXPECT_EQ(LastText(), QString::fromUtf8("指定されたフォルダのバックアップデータが不正です。\n復元できません。"));
+    ASSERT_TRUE(PutFile(backup + "/Buinf.sys", info + "\r\n")); // six lines
+    EXPECT_EQ(restore(backup), 0);
+    EXPECT_EQ(LastText(), QString::fromUtf8("指定されたフォルダのバックアップデータが不正です。\n復元できません。"));
+    ASSERT_TRUE(PutFile(backup + "/Buinf.sys", info));
+
+    // Without the database file; without the identity file (No is the default).
+    EXPECT_EQ(restore(Path("branch/Files")), 0);
+    EXPECT_EQ(LastText(), QString::fromUtf8("指定されたフォルダにはバックアップファイルがありません。"));
+    ASSERT_TRUE(QFile::rename(backup + "/Buinf.sys", backup + "/Buinf.old"));
+    EXPECT_EQ(restore(backup), 0);
+    EXPECT_EQ(m_ui.Prompt().Calls().last().defaultButton, IDNO);
+    EXPECT_TRUE(LastText().startsWith(QString::fromUtf8("指定されたフォルダ<") + backup));
+    ASSERT_TRUE(QFile::rename(backup + "/Buinf.old", backup + "/Buinf.sys"));
+
+    // Declining the first question.
+    m_ui.Prompt().Clear();
+    m_ui.Prompt().QueueAnswers({IDNO});
+    EXPECT_EQ(RestoreDatabase(m_session), 0);
+    EXPECT_EQ(LastText(), QString::fromUtf8("先に現在のデータをバックアップするなどしてから再度復元作業を行なってください"));
+    EXPECT_EQ(m_session.m_nReleases, 0);
+
+    // Other screens open.
+    m_session.m_manager.SetOtherUsers(1);
+    m_dialogs.QueueRestoreAnswer(true);
+    EXPECT_EQ(restore(backup), 0);
+    EXPECT_EQ(LastText(), QString::fromUtf8("データベースを復元するには、メニュー画面以外の『Corvanta／販売』の各画面を"
+                                            "閉じる必要があります。\n画面を閉じてから再度操作してください。"));
+    m_session.m_manager.SetOtherUsers(0);
+    EXPECT_EQ(Items(), 3);
+
+    // A file of the backup that cannot be copied (after the database file
+    // was): everything goes back to the state before the restore.
+    QDir().mkpath(backup + "/Tanto.dat");
+    ASSERT_TRUE(PutFile(m_strFolder + "/Files/0002.vrh", "slip 2"));
+    m_dialogs.QueueRestoreAnswer(true);
+    EXPECT_EQ(restore(backup), 0);
+    EXPECT_EQ(Texts().mid(Texts().size() - 1),
+              QStringList{QString::fromUtf8("いくつかのファイルの復元ができなかったため、復元前の状態に戻します。")});
+    ASSERT_TRUE(m_session.m_manager.IsConnected());
+    EXPECT_EQ(Items(), 3);
+    EXPECT_EQ(CountRows(Data(), TB_ITEM, "WHERE ItemCode = 'B1'"), 1);
+    EXPECT_EQ(QDir(m_strFolder + "/Files").entryList(QDir::Files), QStringList({"0001.vrh", "0002.vrh"}));
+    EXPECT_EQ(QDir(m_strFolder + "/Other").entryList(QDir::Files).size(), 29);
+    EXPECT_TRUE(QDir(m_strFolder + "/BupTmp").entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(m_session.m_nReloads, 0);
+
+    // The database folder itself is no backup of itself.
+    QDir(backup + "/Tanto.dat").removeRecursively();
+    m_dialogs.QueueRestoreAnswer(true);
+    ASSERT_TRUE(PutFile(m_strFolder + "/Buinf.sys", info));
+    EXPECT_EQ(restore(m_strFolder), 0);
+    EXPECT_EQ(LastText(), QString::fromUtf8("いくつかのファイルの復元ができなかったため、復元前の状態に戻します。"));
+    ASSERT_TRUE(m_session.m_manager.IsConnected());
+    EXPECT_EQ(Items(), 3);
+}
+
+TEST_F(DbBackup, CompactionShrinksTheFileAndKeepsEveryRow)
+{
+    for (int i = 0; i < 2000; ++i)
+        Sql(Data(), QStringLiteral("INSERT INTO Item(ItemCode, ItemName, Remarks) VALUES('C%1', '%2', 'r')")
+                        .arg(i)
+                        .arg(QString(200, u'x')));
+    Sql(Data(), "DELETE FROM Item WHERE ItemCode LIKE 'C%' AND ItemCode <> 'C7'");
+    const qint64 before = QFileInfo(m_strFolder + "/QXSelvo.vrz").size();
+
+    // Other screens open, an operation under way, a No: nothing is compacted.
+    m_session.m_manager.SetOtherUsers(1);
+    EXPECT_EQ(CompactDatabase(m_session), 0);
+    EXPECT_TRUE(LastText().startsWith(QString::fromUtf8("データベースを最適化するには、メニュー画面以外の")));
+    m_session.m_manager.SetOtherUsers(0);
+    QString err;
+    ASSERT_EQ(Data().BeginTransaction(err), 1);
+    EXPECT_EQ(CompactDatabase(m_session), 0);
+    EXPECT_EQ(LastText(), QString::fromUtf8("現在、データベース処理が行われているため最適化できません。\n"
+                                            "処理が終了してから再度操作してください。"));
+    ASSERT_EQ(Data().Rollback(err), 1);
+    m_ui.Prompt().QueueAnswers({IDNO});
+    EXPECT_EQ(CompactDatabase(m_session), 0);
+    EXPECT_TRUE(m_session.m_manager.IsConnected());
+    EXPECT_EQ(QFileInfo(m_strFolder + "/QXSelvo.vrz").size(), before);
+
+    EXPECT_EQ(CompactDatabase(m_session), 1);
+    EXPECT_EQ(LastText(), QString::fromUtf8("最適化が終了しました"));
+    // Back to about the size of an empty database.
+    const qint64 after = QFileInfo(m_strFolder + "/QXSelvo.vrz").size();
+    EXPECT_LT(after, before / 2);
+    EXPECT_LE(after, QFileInfo(CArdoEnv().GetTemplateFolder() + "/QXSelvo.vrz").size() + 4 * 4096);
+    EXPECT_EQ(Items(), 3);
+    EXPECT_EQ(CountRows(Data(), TB_ITEM, "WHERE ItemCode IN ('A1', 'A2', 'C7')"), 3);
+
+    // Inside a transaction the library refuses and says why; without a connection it is fatal.
+    ASSERT_EQ(Data().BeginTransaction(err), 1);
+    QString info;
+    EXPECT_EQ(CompactDB(Data(), info, err), 10);
+    EXPECT_FALSE(err.isEmpty());
+    ASSERT_EQ(Data().Rollback(err), 1);
+    CMakeMsgID closed;
+    EXPECT_EQ(CompactDB(closed, info, err), -100);
+}

@@ -1,0 +1,33 @@
+#include <QApplication>
+#include <QMessageBox>
+
+#include "SlipFormWindow.h"
+#include "platform/forms/SlipFormCommand.h"
+#include "platform/ipc/NamedLock.h"
+
+// The slip-form program. The main program passes its whole command line as
+// one argument; typed by hand it may arrive split at blanks.
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    QString line = arguments.size() == 1 ? arguments.first() : arguments.join(u' ');
+    if (arguments.size() > 1 && !line.startsWith(u' '))
+        line.prepend(u' ');
+
+    CSlipFormCommand command;
+    if (!command.Parse(line)) {
+        QMessageBox::critical(nullptr, QStringLiteral("フォーム画面"),
+                              command.GetError() + QStringLiteral("\n<%1>").arg(line));
+        return 1;
+    }
+    // The main program's start-up looks for this lock to see whether
+    // another user has the slip-form program open.
+    CNamedLock lock(kSiblingLockNames[0]);
+    lock.TryAcquire();
+
+    CSlipFormWindow window(command);
+    window.show();
+    return app.exec();
+}
