@@ -85,9 +85,10 @@ void CMainFrame::ApplyEnvSettings(const CEnvSettings& settings)
     RecreateListFont();
     if (startMoved) {
         SetCurrentPeriod();
-        if (!ReloadCalendar()) {
+        if (!ReloadCalendar())
             UiServices::Prompt().MessageBox(QStringLiteral("カレンダーのデータ取得に失敗しました。"));
-        } else if (m_nViewKind == 0) {
+        // Also after a failed reload: its data is gone, so the old marks must go too.
+        if (m_nViewKind == 0) {
             m_nCalendarScrollPos = 0;
             ResetMenuCalendar(GetActiveView());
         }

@@ -1,6 +1,6 @@
 // The frame's services for the list screens and the entry dialogs: launcher,
-// web pages, code lookup, master-list relays, find dialog, list font and the
-// active extraction.
+// slip-form program, web pages, code lookup, master-list relays, find dialog,
+// list font and the active extraction.
 #include "app/FindDialog.h"
 #include "app/MainFrame.h"
 #include "app/ViewKinds.h"
@@ -17,6 +17,21 @@
 int CMainFrame::RunExe(const QString& path, const QString& args)
 {
     return ::RunExe(path, args);
+}
+
+int CMainFrame::OpenSlipForm(int kind, const QString& text, long layout)
+{
+    return SlipForm::OpenSlipForm(kind, text, layout);
+}
+
+int CMainFrame::RunSlipFormProgram(const QString& commandLine)
+{
+    return SlipForm::RunSlipFormProgram(commandLine);
+}
+
+int CMainFrame::PutSlipListOnClipboard(const CFormPrintList* list, long layout)
+{
+    return SlipForm::PutSlipListOnClipboard(list, layout);
 }
 
 int CMainFrame::OpenUrl(const QString& url)

@@ -14,6 +14,10 @@
 #include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
 #include "resources/Menus.h"
+#include "settings/db/Backup.h"
+#include "settings/db/Compaction.h"
+#include "settings/db/FrameDbSession.h"
+#include "settings/db/Restore.h"
 #include "slips/HeaderView.h"
 
 #include <QAction>
@@ -30,11 +34,14 @@ namespace {
 CMainFrame* s_pFrame = nullptr;
 CCommandTarget* s_pAppTarget = nullptr;
 
-// Until the database administration provides the backup, there is nothing to
-// back up at exit but nothing fails either.
+int DefaultBackup(CMainFrame& frame, int mode)
+{
+    return frame.BackupDatabase(mode);
+}
+
 CMainFrame::BackupHandler& BackupAtExit()
 {
-    static CMainFrame::BackupHandler handler = [](CMainFrame& frame, int) { return frame.IsConnected() ? 1 : 0; };
+    static CMainFrame::BackupHandler handler = DefaultBackup;
     return handler;
 }
 
@@ -181,8 +188,7 @@ void CMainFrame::OnManagerClose()
 
 void CMainFrame::SetBackupHandler(BackupHandler handler)
 {
-    BackupAtExit() = handler ? std::move(handler)
-                             : [](CMainFrame& frame, int) { return frame.IsConnected() ? 1 : 0; };
+    BackupAtExit() = handler ? std::move(handler) : DefaultBackup;
 }
 
 bool CMainFrame::QueryClose()
@@ -201,6 +207,24 @@ bool CMainFrame::QueryClose()
     if (m_nViewKind >= 1 && m_nViewKind <= 3)
         ReleaseExtractCondition();
     return true;
+}
+
+int CMainFrame::BackupDatabase(int mode)
+{
+    CFrameDbSession s(*this);
+    return ::BackupDatabase(s, mode);
+}
+
+void CMainFrame::OnRestoreDatabase()
+{
+    CFrameDbSession s(*this);
+    ::RestoreDatabase(s);
+}
+
+void CMainFrame::OnCompactDatabase()
+{
+    CFrameDbSession s(*this);
+    ::CompactDatabase(s);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)
@@ -452,6 +476,16 @@ bool CMainFrame::OnCmdMsg(int id)
         m_nCalendarCloseDay = 0;
         SwitchView(10);
         return true;
+    case ID_ESTIMATE_NEW:
+    case ID_SALES_NEW:
+    case ID_ORDER_NEW:
+    case ID_STOCK_NEW: SlipForm::OnNewSlipCommand(id, GetActiveView()); return true;
+    case ID_FORM_CTRL: SlipForm::OnFormCtrlCommand(GetActiveView()); return true;
+    case ID_FORM_BACKUP: SlipForm::OnBackupOrgCommand(); return true;
+    case ID_FORM_RESTORE: SlipForm::OnRestoreOrgCommand(); return true;
+    case ID_DB_BACKUP: BackupDatabase(1); return true;
+    case ID_DB_RESTORE: OnRestoreDatabase(); return true;
+    case ID_DB_COMPACT: OnCompactDatabase(); return true;
     case ID_EDIT_FIND: OnEditFind(); return true;
     case ID_ENV_SETTINGS: OnEnvSettings(); return true;
     case ID_TOOL_SEAL: RunTool(QStringLiteral("/Exe/Veltrane.exe"), {}); return true;

@@ -2,6 +2,7 @@
 
 #include "app/CommandTarget.h"
 #include "app/EnvSettings.h"
+#include "app/SlipForm.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
 
@@ -94,6 +95,12 @@ public:
     // Whether the program may close now (asks, runs the backup at exit).
     bool QueryClose();
 
+    // --- database administration ---
+    // Backup of the current database; modes and answers as BackupHandler.
+    int BackupDatabase(int mode);
+    void OnRestoreDatabase();
+    void OnCompactDatabase();
+
     // --- current period, calendar and database name ---
     void SetCurrentPeriod();
     // Nonzero on success; the menu screen reads m_CalendarData.
@@ -123,6 +130,11 @@ public:
 
     // --- menu-screen popups (built by the menu-screen code) ---
     int BuildMenuScreenPopups();
+
+    // --- slip-form program (see SlipForm) ---
+    int OpenSlipForm(int kind, const QString& text, long layout);
+    int RunSlipFormProgram(const QString& commandLine);
+    int PutSlipListOnClipboard(const CFormPrintList* list, long layout);
 
     // --- launcher, web page, code lookup, master-list relays ---
     int RunExe(const QString& path, const QString& args = {});

@@ -29,6 +29,20 @@ enum CommandId : int {
     ID_RECEIPT_SCHEDULE = 32926,
     ID_ESTIMATE_DETAIL = 32826,
     ID_ORDER_DETAIL = 32827,
+    // frame: new slips in the slip-form program
+    ID_ESTIMATE_NEW = 32795,
+    ID_SALES_NEW = 32798,
+    ID_ORDER_NEW = 32801,
+    ID_STOCK_NEW = 32804,
+    // frame: the slip-form program's layouts
+    ID_FORM_CTRL = 32994,
+    ID_FORM_BACKUP = 32995,
+    ID_FORM_RESTORE = 32996,
+    // database administration (the addition is the menu screen's)
+    ID_DB_CHANGE = 32783,
+    ID_DB_BACKUP = 32831,
+    ID_DB_RESTORE = 32832,
+    ID_DB_COMPACT = 32833,
     // frame: tools
     ID_TOOL_SEAL = 32790,
     ID_TOOL_PHRASES = 32791,

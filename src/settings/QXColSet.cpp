@@ -107,6 +107,24 @@ int ClassIndex(const QString& field)
     return -1;
 }
 
+// The classification titles of the current database, read once: a damaged
+// file is offered for reset once, not once per column, and after a refused
+// reset every title is the default.
+class CClassTitles
+{
+  public:
+    CClassTitles() : m_bUsable(m_data.Load() == 1) {}
+
+    QString Get(int ledger, int index)
+    {
+        return m_bUsable ? m_data.GetTitle(ledger, index) : GetDefaultBunruiTitle(index);
+    }
+
+  private:
+    CBunruiData m_data;
+    bool m_bUsable;
+};
+
 bool IsLedgerSet(int setID)
 {
     return setID >= kColSetItem && setID <= kColSetSupplier;
@@ -125,11 +143,11 @@ void ApplyListRules(CQXColSet& set)
     }
     if (!IsLedgerSet(set.m_nID))
         return;
-    CBunruiData titles;
+    CClassTitles titles;
     for (CQXCol& col : set.m_cols) {
         const int index = ClassIndex(col.m_strField);
         if (index >= 0)
-            col.m_strCaption = titles.GetTitle(set.m_nID, index);
+            col.m_strCaption = titles.Get(set.m_nID, index);
     }
 }
 
@@ -149,14 +167,14 @@ int TakeListSet(const QList<CQXColSet>& sets, int setID, CQXColSet& target)
 
 bool BuildFactoryFile(const QString& folder)
 {
-    CBunruiData titles;
+    CClassTitles titles;
     QList<CQXColSet> sets(kColSetCount);
     for (int id = 0; id < kColSetCount; ++id)
         sets[id].m_nID = id;
     for (const CQXColDef& def : kFactoryColumns) {
         const QString field = QString::fromUtf8(def.pszField);
-        const QString caption = def.pszCaption ? QString::fromUtf8(def.pszCaption)
-                                               : titles.GetTitle(def.nSetID, ClassIndex(field));
+        const QString caption =
+            def.pszCaption ? QString::fromUtf8(def.pszCaption) : titles.Get(def.nSetID, ClassIndex(field));
         sets[def.nSetID].m_cols.append(CQXCol(field, caption, def.nWidth, def.nAlign, def.nShown));
     }
     return AtomicWriteFileNoCase(folder, QString::fromLatin1(CQXColOperate::kFactoryFile), WriteSets(sets));

@@ -5,16 +5,22 @@
 #include "app/ManagerLink.h"
 #include "app/View.h"
 #include "app/ViewKinds.h"
+#include "app/menu/TollavineView.h"
 #include "master/MasterView.h"
 #include "platform/data/DbManager.h"
+#include "platform/data/TableNames.h"
+#include "platform/forms/FormsTestUtil.h"
 #include "platform/ipc/ProcessLauncher.h"
 #include "platform/ui/FakeUi.h"
 #include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
 #include "resources/Menus.h"
+#include "settings/DbTestSupport.h"
+#include "settings/db/Restore.h"
 #include "slips/HeaderView.h"
 
 #include <QCoreApplication>
+#include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
 
@@ -88,6 +94,16 @@ std::unique_ptr<CMainFrame> StartFrame(CMainFrame::ManagerLinkFactory factory = 
     frame->show();
     Pump();
     return frame;
+}
+
+// The entry of a menu-screen popup that sends `id`; null when none does.
+QAction* PopupEntry(QMenu* popup, int id)
+{
+    for (QAction* action : popup->actions()) {
+        if (!action->menu() && action->data().toInt() == id)
+            return action;
+    }
+    return nullptr;
 }
 
 QList<int> VisibleToolBars(const CMainFrame& frame)
@@ -188,6 +204,7 @@ TEST(MainFrameTest, ConnectedAnswerLoadsPeriodCalendarAndName)
     ASSERT_TRUE(home.IsReady());
     ScopedFakeUi ui;
     ui.Clock().SetToday(QDate(2024, 1, 31));
+    CBackupScript backup;
 
     // Answer 1 without an open database and without a current one: both
     // failures are told, and the program stays open.
@@ -229,6 +246,7 @@ TEST(MainFrameTest, SwitchesViewsWithTheirMenusAndToolbars)
     CAppHome home;
     ASSERT_TRUE(home.IsReady());
     ScopedFakeUi ui;
+    CBackupScript backup;
     ASSERT_FALSE(home.AddCurrentDatabase(QStringLiteral("本社")).isEmpty());
     auto frame = StartFrame();
     ASSERT_TRUE(frame);
@@ -296,6 +314,7 @@ TEST(MainFrameTest, SwitchesViewsWithTheirMenusAndToolbars)
     // From the menu screen the program closes without a question.
     EXPECT_TRUE(frame->close());
     EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
+    EXPECT_EQ(backup.modes, QList<int>{2});
 }
 
 TEST(MainFrameTest, ClosePaths)
@@ -456,6 +475,170 @@ TEST(MainFrameTest, CodeLookupAndTools)
     ASSERT_EQ(ui.Prompt().Calls().size(), 1);
     EXPECT_EQ(ui.Prompt().Calls()[0].icon, MB_ICONSTOP);
     EXPECT_TRUE(ui.Prompt().Calls()[0].text.startsWith(QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + kTitle));
+}
+
+// The database popup's backup, restore and compaction run on the connected
+// database; the backup at exit is the real one and keeps the program open
+// when it fails.
+TEST(MainFrameTest, DatabaseCommandsAndBackupAtExit)
+{
+    CAppHome home;
+    ASSERT_TRUE(home.IsReady());
+    ScopedFakeUi ui;
+    CScriptedDbDialogs dialogs;
+    ASSERT_FALSE(home.AddCurrentDatabase(QStringLiteral("本社")).isEmpty());
+    auto frame = StartFrame();
+    ASSERT_TRUE(frame && frame->IsConnected());
+    Sql(frame->GetMakeMsgID(), QStringLiteral("INSERT INTO Item(ItemCode, ItemName) VALUES('K1', 'kept')"));
+    QMenu* popup = frame->m_BottomPopupMenu[0];
+    for (int id : {ID_DB_BACKUP, ID_DB_RESTORE, ID_DB_COMPACT})
+        ASSERT_TRUE(PopupEntry(popup, id)) << id;
+
+    // Backup: the introduction, then the new folder is made.
+    const QString backup = home.Root() + QStringLiteral("/backup");
+    dialogs.QueueFolder(backup);
+    ui.Prompt().QueueAnswers({IDOK, IDYES});
+    PopupEntry(popup, ID_DB_BACKUP)->trigger();
+    EXPECT_TRUE(QFileInfo(backup + QStringLiteral("/QXSelvo.vrz")).isFile());
+    QStringList info;
+    ASSERT_TRUE(ReadBackupInfo(backup + QStringLiteral("/Buinf.sys"), info));
+    EXPECT_EQ(info[1], QStringLiteral("データベース名：本社"));
+    EXPECT_EQ(info[3], QStringLiteral("バックアップ日時：2024/04/01 09:00:00"));
+    EXPECT_EQ(ui.Prompt().Texts().last(), QStringLiteral("バックアップしました"));
+    EXPECT_TRUE(frame->IsConnected());
+
+    // Restore brings the row back; compaction keeps it readable.
+    Sql(frame->GetMakeMsgID(), QStringLiteral("DELETE FROM Item"));
+    ui.Prompt().QueueFolders({backup});
+    ui.Prompt().QueueAnswers({IDYES});
+    dialogs.QueueRestoreAnswer(true);
+    PopupEntry(popup, ID_DB_RESTORE)->trigger();
+    ASSERT_TRUE(frame->IsConnected());
+    EXPECT_EQ(CountRows(frame->GetMakeMsgID(), TB_ITEM, QStringLiteral("WHERE ItemCode = 'K1'")), 1);
+    ui.Prompt().QueueAnswers({IDYES});
+    PopupEntry(popup, ID_DB_COMPACT)->trigger();
+    EXPECT_EQ(ui.Prompt().Texts().last(), QStringLiteral("最適化が終了しました"));
+    EXPECT_EQ(CountRows(frame->GetMakeMsgID(), TB_ITEM), 1);
+    EXPECT_EQ(ui.Prompt().PendingAnswers(), 0);
+
+    // At exit: a backup that cannot even start (no register) keeps the program.
+    ui.Prompt().Clear();
+    const QString registerPath = home.RegisterPath();
+    ASSERT_TRUE(QFile::rename(registerPath, registerPath + QStringLiteral(".away")));
+    EXPECT_FALSE(frame->close());
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList{QStringLiteral("バックアップできません<1>")});
+
+    // With the register back the backup at exit runs (mode 2: the short
+    // introduction) over the earlier one, and the program closes.
+    ASSERT_TRUE(QFile::rename(registerPath + QStringLiteral(".away"), registerPath));
+    ui.Prompt().Clear();
+    ui.Clock().Set(QDateTime(QDate(2024, 4, 1), QTime(18, 30)));
+    dialogs.QueueFolder(backup);
+    EXPECT_TRUE(frame->close());
+    EXPECT_FALSE(frame->isVisible());
+    ASSERT_FALSE(ui.Prompt().Texts().isEmpty());
+    EXPECT_EQ(ui.Prompt().Texts().first(),
+              QStringLiteral("データベース「本社」のバックアップを行ないます。\n"
+                             "【OK】をクリックしたあと、データを保存するフォルダを指定してください。"));
+    ASSERT_TRUE(ReadBackupInfo(backup + QStringLiteral("/Buinf.sys"), info));
+    EXPECT_EQ(info[3], QStringLiteral("バックアップ日時：2024/04/01 18:30:00"));
+    EXPECT_EQ(ui.Prompt().ScriptErrors(), QStringList());
+}
+
+// A name of the menu screen's database list switches the running frame to
+// that database through the database administration.
+TEST(MainFrameTest, DatabaseListSwitchesTheConnection)
+{
+    CAppHome home;
+    ASSERT_TRUE(home.IsReady());
+    ScopedFakeUi ui;
+    CBackupScript backup;
+    const QString branch = home.AddCurrentDatabase(QStringLiteral("支店"), QStringLiteral("branch"));
+    ASSERT_FALSE(branch.isEmpty());
+    ASSERT_FALSE(home.AddCurrentDatabase(QStringLiteral("本社"), QStringLiteral("main")).isEmpty());
+    auto frame = StartFrame();
+    ASSERT_TRUE(frame && frame->IsConnected());
+    auto* view = qobject_cast<CTollavineView*>(frame->GetActiveView());
+    ASSERT_TRUE(view);
+
+    view->ClickBtn(QPoint(100, 100), 6);
+    ASSERT_TRUE(view->DatabaseMenu());
+    view->DatabaseMenu()->hide();
+    const int id = view->PopupIds().key(QStringLiteral("支店"));
+    ASSERT_NE(id, 0);
+    ui.Prompt().QueueAnswers({IDYES});
+    frame->ExecuteCommand(id);
+    EXPECT_TRUE(frame->IsConnected());
+    EXPECT_EQ(frame->GetMakeMsgID().GetFolder(), branch);
+    EXPECT_EQ(frame->GetDatabaseName(), QStringLiteral("支店"));
+    QString name, folder;
+    CDBDirMng().GetNowDB(name, folder);
+    EXPECT_EQ(name, QStringLiteral("支店"));
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList{QStringLiteral("「支店 」に切り替えますか？")});
+}
+
+// The new-slip entries of the business popups and the form entries of the
+// bottom popup reach the slip-form hand-over from the running frame.
+TEST(MainFrameTest, SlipFormCommandsFromThePopups)
+{
+    CAppHome home;
+    ASSERT_TRUE(home.IsReady());
+    ScopedFakeUi ui;
+    CBackupScript backup;
+    CScriptedFormDialogs dialogs;
+    ASSERT_FALSE(home.AddCurrentDatabase(QStringLiteral("本社")).isEmpty());
+    auto frame = StartFrame();
+    ASSERT_TRUE(frame && frame->IsConnected());
+    QStringList programs, texts;
+    const ProcessLauncher old = SetProcessLauncher([&](const QString& program, const QString& text) {
+        programs << program;
+        texts << text;
+        return true;
+    });
+
+    // 見積, 売上 (twice: the second layout is of form classification 2), 注文, 仕入.
+    const struct {
+        int popup;
+        int id;
+        long pick;
+    } steps[] = {{3, ID_ESTIMATE_NEW, 102}, {4, ID_SALES_NEW, 201}, {4, ID_SALES_NEW, 202},
+                 {5, ID_ORDER_NEW, 401},    {6, ID_STOCK_NEW, 501}};
+    for (const auto& step : steps) {
+        QAction* entry = PopupEntry(frame->m_PopupMenu[step.popup], step.id);
+        ASSERT_TRUE(entry) << step.id;
+        EXPECT_EQ(entry->text(), QStringLiteral("新規作成"));
+        dialogs.m_nPick = step.pick;
+        entry->trigger();
+    }
+    EXPECT_EQ(dialogs.m_chooserKinds, QList<int>({1, 2, 2, 4, 5}));
+    ASSERT_EQ(programs.size(), 5);
+    for (const QString& program : programs)
+        EXPECT_TRUE(program.endsWith(QStringLiteral("MorvekForm"))) << program.toStdString();
+    EXPECT_EQ(texts, QStringList({QStringLiteral(" /L:102 /C:1"), QStringLiteral(" /L:201 /C:2"),
+                                  QStringLiteral(" /L:202 /C:3"), QStringLiteral(" /L:401 /C:4"),
+                                  QStringLiteral(" /L:501 /C:5")}));
+    // A cancelled chooser starts nothing.
+    dialogs.m_nPick = 0;
+    PopupEntry(frame->m_PopupMenu[4], ID_SALES_NEW)->trigger();
+    EXPECT_EQ(programs.size(), 5);
+    SetProcessLauncher(old);
+
+    // The form entries: the management dialog, the backup (nothing to back
+    // up yet) and the restore (declined).
+    QMenu* forms = frame->m_BottomPopupMenu[2];
+    int managed = 0;
+    dialogs.m_ctrlScript = [&](CFormCtrl&) { ++managed; };
+    PopupEntry(forms, ID_FORM_CTRL)->trigger();
+    EXPECT_EQ(managed, 1);
+    PopupEntry(forms, ID_FORM_BACKUP)->trigger();
+    ui.Prompt().QueueAnswers({IDNO});
+    PopupEntry(forms, ID_FORM_RESTORE)->trigger();
+    const QStringList shown = ui.Prompt().Texts();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0], QStringLiteral("オリジナルフォームがありません。バックアップを中止します。"));
+    EXPECT_TRUE(shown[1].startsWith(QStringLiteral("オリジナルフォームの情報をバックアップを取ったときの状態に戻します。")));
+    EXPECT_TRUE(ui.Prompt().PickerCalls().isEmpty());
 }
 
 } // namespace

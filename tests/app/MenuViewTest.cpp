@@ -299,4 +299,24 @@ TEST_F(MenuViewTest, DatabaseListSwitchesDatabases)
     CTollavineView::SetDatabaseSwitcher(nullptr);
 }
 
+TEST_F(MenuViewTest, MovedCalendarStartResetsTheCalendarEvenWhenTheReloadFails)
+{
+    CAppHome home; // no current database: the reload and the save both fail
+    ASSERT_TRUE(home.IsReady());
+    SetPeriodWithMarks();
+    m_frame.m_nCalendarScrollPos = 10;
+    CTollavineView* view = ShowMenu();
+    ASSERT_TRUE(AnyMark(view->Calendar()));
+
+    CEnvSettings settings = m_frame.GetEnvSettings();
+    settings.m_nCalendarStartDays = 7;
+    m_frame.ApplyEnvSettings(settings);
+    EXPECT_NE(m_frame.GetPeriodStart(), QDate(2024, 1, 15));
+    EXPECT_FALSE(AnyMark(view->Calendar()));
+    EXPECT_EQ(view->Calendar().FirstRow(), 0);
+    EXPECT_EQ(view->ScrollBar()->value(), 0);
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({QStringLiteral("カレンダーのデータ取得に失敗しました。"),
+                                                  QStringLiteral("設定情報の保存に失敗しました。")}));
+}
+
 } // namespace

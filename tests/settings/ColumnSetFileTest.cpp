@@ -246,3 +246,23 @@ TEST(ColumnSetFile, NoCurrentDatabaseReadsNothingAndWritesNothing)
     EXPECT_EQ(op.GetDefaultColSet(6, set), 1);
     EXPECT_EQ(set.m_cols.size(), 10);
 }
+
+TEST(ColumnSetFile, DamagedClassTitlesAreOfferedForResetOncePerList)
+{
+    CColumnTestDb db;
+    CQXColSet customers;
+    ASSERT_EQ(CQXColOperate().GetDefaultColSet(1, customers), 1);
+    const QString titles = db.Folder() + "/ClassTitle.dat";
+    const QByteArray damaged = QByteArray::fromHex("0100ffff0200");
+    ASSERT_TRUE(db.Write(titles, damaged));
+
+    // No keeps the file: the captions fall back to the default titles.
+    db.Prompt().QueueAnswers({IDOK, IDNO});
+    ASSERT_EQ(CQXColOperate().GetColSet(1, customers), 1);
+    EXPECT_EQ(db.Prompt().Calls().size(), 2);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(customers.m_cols[customers.IndexOf(QString("Class%1").arg(i + 1))].m_strCaption,
+                  GetDefaultBunruiTitle(i));
+    EXPECT_EQ(db.Read(titles), damaged);
+    EXPECT_TRUE(db.Prompt().ScriptErrors().isEmpty());
+}

@@ -114,7 +114,16 @@ TEST_F(DbBackup, BackupChangeRestoreGivesTheBackedUpDataBack)
     EXPECT_EQ(QDir(m_strFolder + "/Other").entryList({"closeday.aut"}, QDir::Files).size(), 1);
     EXPECT_FALSE(QFileInfo::exists(m_strFolder + "/QXSelvo.vrz-journal"));
 
-    // The state before the restore waits in the scratch folder.
+    // The state before the restore waits in the scratch folder; restoring
+    // from there would empty it first, so that is refused untouched.
+    m_ui.Prompt().Clear();
+    m_ui.Prompt().QueueFolders({m_strFolder + "/BupTmp"});
+    m_ui.Prompt().QueueAnswers({IDYES});
+    m_session.m_nReleases = 0;
+    EXPECT_EQ(RestoreDatabase(m_session), 0);
+    EXPECT_EQ(LastText(), QString::fromUtf8("指定されたフォルダは『Corvanta／販売』で使用しているデータベースフォルダです。\n"
+                                            "このフォルダから復元することはできません。"));
+    EXPECT_EQ(m_session.m_nReleases, 0);
     EXPECT_EQ(GetFile(m_strFolder + "/BupTmp/MSettingInfo.dat"), "settings B");
     EXPECT_EQ(QDir(m_strFolder + "/BupTmp/Files").entryList(QDir::Files), QStringList{"0002.vrh"});
     CMakeMsgID before;
@@ -152,21 +161,22 @@ TEST_F(DbBackup, BackupRefusals)
     m_dialogs.Clear();
 
     // Forbidden folders: this database's (another spelling), another
-    // database's, the template; a folder under a regular file; then cancel.
+    // database's, its scratch folder (emptied by its next restore), the
+    // template; a folder under a regular file; then cancel.
     ASSERT_TRUE(PutFile(Path("plain"), "x"));
-    for (const QString& folder :
-         QStringList{m_strFolder + "/.", Path("branch"), CArdoEnv().GetTemplateFolder(), Path("plain/sub")})
+    for (const QString& folder : QStringList{m_strFolder + "/.", Path("branch"), Path("branch/BupTmp"),
+                                             CArdoEnv().GetTemplateFolder(), Path("plain/sub")})
         m_dialogs.QueueFolder(folder);
     m_ui.Prompt().Clear();
-    m_ui.Prompt().QueueAnswers({IDOK, IDOK, IDOK, IDOK, IDYES});
+    m_ui.Prompt().QueueAnswers({IDOK, IDOK, IDOK, IDOK, IDOK, IDYES});
     EXPECT_EQ(BackupDatabase(m_session, 1), 0);
     const QString forbidden = QString::fromUtf8("指定されたフォルダは『Corvanta／販売』で使用しているデータベースフォルダです。\n"
                                                 "このフォルダにバックアップすることはできません。");
-    EXPECT_EQ(Texts().mid(1), QStringList({forbidden, forbidden, forbidden,
+    EXPECT_EQ(Texts().mid(1), QStringList({forbidden, forbidden, forbidden, forbidden,
                                            QString::fromUtf8("指定されたフォルダは存在しません。\nフォルダを作成しますか？"),
                                            QString::fromUtf8("フォルダを作成できませんでした。")}));
-    EXPECT_EQ(m_dialogs.m_folderCalls.size(), 5);
-    EXPECT_EQ(m_dialogs.m_folderCalls[4].first(), Path("plain/sub")); // proposes what was typed
+    EXPECT_EQ(m_dialogs.m_folderCalls.size(), 6);
+    EXPECT_EQ(m_dialogs.m_folderCalls[5].first(), Path("plain/sub")); // proposes what was typed
     EXPECT_TRUE(m_session.m_manager.IsConnected());
 
     // An identity file that cannot be written fails the backup.
@@ -177,8 +187,20 @@ TEST_F(DbBackup, BackupRefusals)
                                             "空き容量を充分確保してからバックアップしてください。"));
     EXPECT_FALSE(QFileInfo::exists(m_strFolder + "/Budefdir.dat"));
 
-    // The reconnection fails after a cancel: -20.
+    // Without a connection there is nothing to release: the backup goes on
+    // and connects nothing afterwards. A folder that code page 932 cannot
+    // name is not proposed next time.
     ASSERT_EQ(m_session.m_manager.Release(m_session.m_id), 1);
+    const int connects = m_session.m_nConnects;
+    m_dialogs.QueueFolder(Path(QString::fromUtf8("café")));
+    m_ui.Prompt().QueueAnswers({IDYES});
+    EXPECT_EQ(BackupDatabase(m_session, 3), 1);
+    EXPECT_EQ(m_session.m_nConnects, connects);
+    EXPECT_FALSE(m_session.m_manager.IsConnected());
+    EXPECT_TRUE(QFileInfo(Path(QString::fromUtf8("café/QXSelvo.vrz"))).isFile());
+    EXPECT_FALSE(QFileInfo::exists(m_strFolder + "/Budefdir.dat"));
+
+    // The reconnection fails after a cancel: -20.
     m_session.m_forcedRelease = 1;
     ASSERT_TRUE(QFile::rename(m_strFolder + "/QXSelvo.vrz", m_strFolder + "/moved.vrz"));
     EXPECT_EQ(BackupDatabase(m_session, 3), -20);
@@ -238,6 +260,25 @@ TEST_F(DbBackup, RestoreRefusalsAndRollback)
     m_session.m_manager.SetOtherUsers(0);
     EXPECT_EQ(Items(), 3);
 
+    // An operation under way, or any other refusal to release: nothing is
+    // saved, copied or connected.
+    const int connects = m_session.m_nConnects;
+    QString err;
+    ASSERT_EQ(Data().BeginTransaction(err), 1);
+    m_dialogs.QueueRestoreAnswer(true);
+    EXPECT_EQ(restore(backup), 0);
+    EXPECT_EQ(LastText(), QString::fromUtf8("現在、データベース処理が行われているため復元できません。\n"
+                                            "処理が終了してから再度操作してください。"));
+    ASSERT_EQ(Data().Rollback(err), 1);
+    m_session.m_forcedRelease = -2;
+    m_dialogs.QueueRestoreAnswer(true);
+    EXPECT_EQ(restore(backup), 0);
+    EXPECT_EQ(LastText(), QString::fromUtf8("現在のデータベースとの接続を切ることができません。\n切り替えができません。"));
+    m_session.m_forcedRelease.reset();
+    EXPECT_EQ(m_session.m_nConnects, connects);
+    EXPECT_TRUE(QDir(m_strFolder + "/BupTmp").entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(Items(), 3);
+
     // A file of the backup that cannot be copied (after the database file
     // was): everything goes back to the state before the restore.
     QDir().mkpath(backup + "/Tanto.dat");
@@ -254,13 +295,12 @@ TEST_F(DbBackup, RestoreRefusalsAndRollback)
     EXPECT_TRUE(QDir(m_strFolder + "/BupTmp").entryList(QDir::Files).isEmpty());
     EXPECT_EQ(m_session.m_nReloads, 0);
 
-    // The database folder itself is no backup of itself.
-    QDir(backup + "/Tanto.dat").removeRecursively();
-    m_dialogs.QueueRestoreAnswer(true);
-    ASSERT_TRUE(PutFile(m_strFolder + "/Buinf.sys", info));
-    EXPECT_EQ(restore(m_strFolder), 0);
-    EXPECT_EQ(LastText(), QString::fromUtf8("いくつかのファイルの復元ができなかったため、復元前の状態に戻します。"));
-    ASSERT_TRUE(m_session.m_manager.IsConnected());
+    // The database folder itself is no backup of itself: refused before the release.
+    const int releases = m_session.m_nReleases;
+    EXPECT_EQ(restore(m_strFolder + "/"), 0);
+    EXPECT_EQ(LastText(), QString::fromUtf8("指定されたフォルダは『Corvanta／販売』で使用しているデータベースフォルダです。\n"
+                                            "このフォルダから復元することはできません。"));
+    EXPECT_EQ(m_session.m_nReleases, releases);
     EXPECT_EQ(Items(), 3);
 }
 
@@ -306,4 +346,12 @@ TEST_F(DbBackup, CompactionShrinksTheFileAndKeepsEveryRow)
     ASSERT_EQ(Data().Rollback(err), 1);
     CMakeMsgID closed;
     EXPECT_EQ(CompactDB(closed, info, err), -100);
+
+    // The fatal text of the command (one line break before its last
+    // sentence) with the library's detail.
+    m_session.m_pData = &closed;
+    EXPECT_EQ(CompactDatabase(m_session), -100);
+    EXPECT_EQ(LastText(), QString::fromUtf8("処理中に重大なエラーが発生しました。このまま『Corvanta／販売』を使用することは"
+                                            "できません。\nすみやかにアプリケーションを終了してください。\n\n<詳細>\n") + err);
+    EXPECT_EQ(m_ui.Prompt().Calls().last().icon, MB_ICONSTOP);
 }

@@ -48,11 +48,16 @@ TEST(DbFrame, SecondDatabaseThroughTheFrame)
     session.ReloadDatabaseState();
     EXPECT_EQ(frame.GetDatabaseName(), QString::fromUtf8("支店"));
     Sql(frame.GetMakeMsgID(), "INSERT INTO Item(ItemCode, ItemName) VALUES('K1', 'kept')");
+    CEnvSettings settings = frame.GetEnvSettings();
+    settings.m_crListBack = MakeColorRef(1, 2, 3);
+    frame.ApplyEnvSettings(settings);
 
     ui.Prompt().QueueAnswers({IDOK, IDYES});
     dialogs.QueueFolder(home.Root() + "/backup");
     EXPECT_EQ(BackupDatabase(session, 1), 1);
     Sql(frame.GetMakeMsgID(), "DELETE FROM Item");
+    settings.m_crListBack = MakeColorRef(4, 5, 6);
+    frame.ApplyEnvSettings(settings);
 
     ui.Prompt().QueueFolders({home.Root() + "/backup"});
     ui.Prompt().QueueAnswers({IDYES});
@@ -60,6 +65,11 @@ TEST(DbFrame, SecondDatabaseThroughTheFrame)
     EXPECT_EQ(RestoreDatabase(session), 1);
     ASSERT_TRUE(frame.IsConnected());
     EXPECT_EQ(CountRows(frame.GetMakeMsgID(), TB_ITEM, "WHERE ItemCode = 'K1'"), 1);
+    // The frame took the restored settings, so saving them keeps the restored file.
+    EXPECT_EQ(frame.GetEnvSettings().m_crListBack, MakeColorRef(1, 2, 3));
+    const QByteArray restored = GetFile(branch + "/MSettingInfo.dat");
+    ASSERT_NE(frame.SaveSettings(), 0);
+    EXPECT_EQ(GetFile(branch + "/MSettingInfo.dat"), restored);
 
     EXPECT_EQ(CompactDatabase(session), 1);
     EXPECT_EQ(ui.Prompt().Texts().last(), QString::fromUtf8("最適化が終了しました"));

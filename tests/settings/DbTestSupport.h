@@ -59,9 +59,10 @@ public:
     }
     void ReloadDatabaseState() override { ++m_nReloads; }
     void ActivateOtherWindows() override { ++m_nActivations; }
-    CMakeMsgID& GetMakeMsgID() override { return m_data; }
+    CMakeMsgID& GetMakeMsgID() override { return m_pData ? *m_pData : m_data; }
 
     CMakeMsgID m_data;
+    CMakeMsgID* m_pData = nullptr; // another data object to hand out
     CDbManager m_manager{m_data};
     int m_id;
     std::optional<int> m_forcedRelease;

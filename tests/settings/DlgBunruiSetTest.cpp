@@ -101,6 +101,15 @@ TEST(BunruiSetRules, EditsContentsAndTitlesOfProductsAndCustomers)
         ASSERT_EQ(seed.AddContentAndSave(BUNRUI_SUPPLIER, 0, U("仕入")), 1);
         ASSERT_EQ(seed.AddContentAndSave(BUNRUI_PRODUCT, 7, U("壊れ")), 1); // no such classification
         ASSERT_EQ(seed.SetTitle(BUNRUI_CUSTOMER, 2, QString()), 1);
+        // A second element for a classification: the dialog edits the first,
+        // which is the one the lists use.
+        auto twin = std::make_unique<CBunruiDataElem>();
+        twin->m_nLedger = BUNRUI_PRODUCT;
+        twin->m_nIndex = 1;
+        twin->m_strTitle = U("二重");
+        twin->m_contents = QStringList{U("影")};
+        seed.GetElems().push_back(std::move(twin));
+        ASSERT_EQ(seed.Save(), 1);
     }
     CFakePrompt& prompt = ui.Prompt();
 
@@ -111,7 +120,7 @@ TEST(BunruiSetRules, EditsContentsAndTitlesOfProductsAndCustomers)
     EXPECT_EQ(rules.GetClassTitles(),
               QStringList({U("分類１"), U("産地"), U("分類３"), U("分類４"), U("分類５")}));
     EXPECT_EQ(rules.GetClassSel(), 0);
-    EXPECT_TRUE(rules.GetContents().isEmpty());
+    EXPECT_TRUE(rules.GetItems().isEmpty());
     EXPECT_FALSE(rules.CanChange() || rules.CanDelete() || rules.CanMoveUp() || rules.CanMoveDown());
 
     // Without a selected line each command says why and changes nothing.
@@ -127,17 +136,17 @@ TEST(BunruiSetRules, EditsContentsAndTitlesOfProductsAndCustomers)
     prompt.Clear();
 
     rules.SelectClass(1);
-    EXPECT_EQ(rules.GetContents(), QStringList({U("東京"), U("大阪")}));
-    EXPECT_EQ(rules.GetContentSel(), 0);
+    EXPECT_EQ(rules.GetItems(), QStringList({U("東京"), U("大阪")}));
+    EXPECT_EQ(rules.GetItemSel(), 0);
     EXPECT_TRUE(rules.CanChange() && rules.CanDelete() && rules.CanMoveDown());
     EXPECT_FALSE(rules.CanMoveUp());
-    rules.SelectContent(1);
+    rules.SelectItem(1);
     EXPECT_TRUE(rules.CanMoveUp());
     EXPECT_FALSE(rules.CanMoveDown());
     EXPECT_FALSE(rules.MoveDown());
     ASSERT_TRUE(rules.MoveUp());
-    EXPECT_EQ(rules.GetContents(), QStringList({U("大阪"), U("東京")}));
-    EXPECT_EQ(rules.GetContentSel(), 0);
+    EXPECT_EQ(rules.GetItems(), QStringList({U("大阪"), U("東京")}));
+    EXPECT_EQ(rules.GetItemSel(), 0);
     EXPECT_FALSE(rules.MoveUp());
 
     // Add and change refuse a listed content; full and half width differ.
@@ -151,7 +160,7 @@ TEST(BunruiSetRules, EditsContentsAndTitlesOfProductsAndCustomers)
     EXPECT_EQ(prompt.Calls()[0].icon, MB_ICONINFORMATION);
     EXPECT_TRUE(rules.Add(U("Ａ")));
     EXPECT_TRUE(rules.Add("A"));
-    EXPECT_EQ(rules.GetContentSel(), 0); // adding keeps the selection
+    EXPECT_EQ(rules.GetItemSel(), 0); // adding keeps the selection
     ASSERT_TRUE(rules.BeginChange(request));
     EXPECT_EQ(request.caption, U("分類内容の変更"));
     EXPECT_EQ(request.prompt, U("分類内容名を変更して【OK】をクリックしてください。"));
@@ -161,10 +170,10 @@ TEST(BunruiSetRules, EditsContentsAndTitlesOfProductsAndCustomers)
     EXPECT_FALSE(rules.Change("A"));
     EXPECT_EQ(prompt.Calls().size(), 2);
     ASSERT_TRUE(rules.Change(U("京都")));
-    EXPECT_EQ(rules.GetContents(), QStringList({U("京都"), U("東京"), U("Ａ"), "A"}));
+    EXPECT_EQ(rules.GetItems(), QStringList({U("京都"), U("東京"), U("Ａ"), "A"}));
 
     // Delete asks with No as the default; the last line's removal selects the new last.
-    rules.SelectContent(3);
+    rules.SelectItem(3);
     prompt.QueueAnswers({IDNO});
     EXPECT_FALSE(rules.Delete());
     const CPromptCall& ask = prompt.Calls().last();
@@ -174,18 +183,18 @@ TEST(BunruiSetRules, EditsContentsAndTitlesOfProductsAndCustomers)
     EXPECT_EQ(ask.defaultButton, IDNO);
     prompt.QueueAnswers({IDYES});
     ASSERT_TRUE(rules.Delete());
-    EXPECT_EQ(rules.GetContentSel(), 2);
-    EXPECT_EQ(rules.GetContents().size(), 3);
+    EXPECT_EQ(rules.GetItemSel(), 2);
+    EXPECT_EQ(rules.GetItems().size(), 3);
 
     // A classification without an element gets one on the first content,
     // titled as shown; renaming to the same title changes nothing.
     rules.SelectLedger(BUNRUI_CUSTOMER);
     EXPECT_EQ(rules.GetClassTitles(),
               QStringList({U("分類１"), U("分類２"), U("分類３"), U("分類４"), U("分類５")}));
-    EXPECT_EQ(rules.GetContents(), QStringList{U("卸")});
+    EXPECT_EQ(rules.GetItems(), QStringList{U("卸")});
     prompt.QueueAnswers({IDYES});
     ASSERT_TRUE(rules.Delete());
-    EXPECT_EQ(rules.GetContentSel(), -1);
+    EXPECT_EQ(rules.GetItemSel(), -1);
     EXPECT_FALSE(rules.CanChange() || rules.CanDelete() || rules.CanMoveUp() || rules.CanMoveDown());
     QString title;
     rules.SelectClass(3);
@@ -194,7 +203,7 @@ TEST(BunruiSetRules, EditsContentsAndTitlesOfProductsAndCustomers)
     EXPECT_FALSE(rules.Rename(U("分類４")));
     ASSERT_TRUE(rules.Rename(U("業種")));
     EXPECT_EQ(rules.GetClassTitles().at(3), U("業種"));
-    EXPECT_TRUE(rules.GetContents().isEmpty());
+    EXPECT_TRUE(rules.GetItems().isEmpty());
     rules.SelectClass(4);
     ASSERT_TRUE(rules.Add(U("小売")));
 

@@ -118,7 +118,7 @@ TEST(NameListRules, TextsLimitsAndEditingByMode)
 
     // An empty list: every command but add explains itself.
     money.Open();
-    EXPECT_EQ(money.GetSel(), -1);
+    EXPECT_EQ(money.GetItemSel(), -1);
     CNameRequest request;
     EXPECT_FALSE(money.BeginChange(request));
     EXPECT_FALSE(money.Delete());
@@ -132,8 +132,8 @@ TEST(NameListRules, TextsLimitsAndEditingByMode)
     Seed(COMBO_TANTO, {U("!山田"), U("鈴木")});
     CNameListRules staff(COMBO_TANTO);
     staff.Open();
-    EXPECT_EQ(staff.GetNames(), QStringList({U("山田"), U("鈴木")}));
-    EXPECT_EQ(staff.GetSel(), 0);
+    EXPECT_EQ(staff.GetItems(), QStringList({U("山田"), U("鈴木")}));
+    EXPECT_EQ(staff.GetItemSel(), 0);
     EXPECT_TRUE(staff.CanChange() && staff.CanDelete() && staff.CanMoveDown());
     EXPECT_FALSE(staff.CanMoveUp());
 
@@ -144,11 +144,11 @@ TEST(NameListRules, TextsLimitsAndEditingByMode)
     EXPECT_EQ(prompt.Calls()[0].icon, MB_ICONINFORMATION);
     ASSERT_TRUE(staff.Add(U("ｽｽﾞｷ")));
     ASSERT_TRUE(staff.Add(U("スズキ")));
-    EXPECT_EQ(staff.GetSel(), 3);
+    EXPECT_EQ(staff.GetItemSel(), 3);
     EXPECT_FALSE(staff.CanMoveDown());
 
     // A protected name may be renamed and moved but not deleted.
-    staff.Select(0);
+    staff.SelectItem(0);
     ASSERT_TRUE(staff.BeginChange(request));
     EXPECT_EQ(request.caption, U("自社担当者の変更"));
     EXPECT_EQ(request.prompt, U("自社担当者名を変更して【OK】をクリックしてください。"));
@@ -160,11 +160,11 @@ TEST(NameListRules, TextsLimitsAndEditingByMode)
     EXPECT_FALSE(staff.Delete());
     EXPECT_EQ(prompt.Texts().last(), U("この項目は削除できません"));
     ASSERT_TRUE(staff.MoveDown());
-    EXPECT_EQ(staff.GetSel(), 1);
-    EXPECT_EQ(staff.GetNames(), QStringList({U("鈴木"), U("山田太郎"), U("ｽｽﾞｷ"), U("スズキ")}));
+    EXPECT_EQ(staff.GetItemSel(), 1);
+    EXPECT_EQ(staff.GetItems(), QStringList({U("鈴木"), U("山田太郎"), U("ｽｽﾞｷ"), U("スズキ")}));
 
     // Delete asks with No as the default; the last line's removal selects the new last.
-    staff.Select(3);
+    staff.SelectItem(3);
     prompt.QueueAnswers({IDNO, IDYES});
     EXPECT_FALSE(staff.Delete());
     const CPromptCall ask = prompt.Calls().last();
@@ -173,11 +173,11 @@ TEST(NameListRules, TextsLimitsAndEditingByMode)
     EXPECT_EQ(ask.icon, MB_ICONQUESTION);
     EXPECT_EQ(ask.defaultButton, IDNO);
     ASSERT_TRUE(staff.Delete());
-    EXPECT_EQ(staff.GetSel(), 2);
-    staff.Select(0);
+    EXPECT_EQ(staff.GetItemSel(), 2);
+    staff.SelectItem(0);
     prompt.QueueAnswers({IDYES});
     ASSERT_TRUE(staff.Delete());
-    EXPECT_EQ(staff.GetSel(), 0);
+    EXPECT_EQ(staff.GetItemSel(), 0);
 
     // Nothing is written before OK; cancel asks with Cancel as the default.
     EXPECT_EQ(Stored(COMBO_TANTO), QStringList({U("山田:0"), U("鈴木:1")}));
@@ -192,7 +192,7 @@ TEST(NameListRules, TextsLimitsAndEditingByMode)
     // Deleting every name writes an empty collection.
     CNameListRules again(COMBO_TANTO);
     again.Open();
-    again.Select(1);
+    again.SelectItem(1);
     prompt.QueueAnswers({IDYES});
     ASSERT_TRUE(again.Delete());
     EXPECT_FALSE(again.Delete()); // the protected one stays

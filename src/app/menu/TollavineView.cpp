@@ -11,6 +11,8 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
+#include "resources/CommandIds.h"
+#include "settings/db/DBChangeDlg.h"
 
 #include <QActionGroup>
 #include <QLayout>
@@ -23,10 +25,14 @@
 
 namespace {
 
-// Until the database administration provides the switch, nothing switches.
+int SwitchDatabase(CMainFrame& frame, const QString& name)
+{
+    return CDBChangeDlg(&frame).SwitchDatabase(name);
+}
+
 CTollavineView::DatabaseSwitcher& Switcher()
 {
-    static CTollavineView::DatabaseSwitcher switcher = [](CMainFrame&, const QString&) { return 0; };
+    static CTollavineView::DatabaseSwitcher switcher = SwitchDatabase;
     return switcher;
 }
 
@@ -55,7 +61,7 @@ CTollavineView::~CTollavineView()
 
 void CTollavineView::SetDatabaseSwitcher(DatabaseSwitcher switcher)
 {
-    Switcher() = switcher ? std::move(switcher) : [](CMainFrame&, const QString&) { return 0; };
+    Switcher() = switcher ? std::move(switcher) : SwitchDatabase;
 }
 
 void CTollavineView::OnInitialUpdate()
@@ -268,8 +274,32 @@ void CTollavineView::ShowDatabaseList(const QPoint& screen)
     m_pDatabaseMenu->popup(screen);
 }
 
+void CTollavineView::OnDatabaseChange()
+{
+    CMainFrame& frame = GetFrame();
+    CDBChangeDlg dialog(&frame, this);
+    const int result = dialog.exec();
+    // The dialog may have renamed the database in use without switching.
+    frame.GetCurrentDatabaseName();
+    if (result == IDOK)
+        DatabaseSwitched();
+    update(m_layout.DbName());
+}
+
+void CTollavineView::DatabaseSwitched()
+{
+    CMainFrame& frame = GetFrame();
+    frame.LoadSettings();
+    frame.SetCurrentPeriod();
+    CalendarReloaded(frame.ReloadCalendar());
+}
+
 bool CTollavineView::OnCmdMsg(int id)
 {
+    if (id == ID_DB_CHANGE) {
+        OnDatabaseChange();
+        return true;
+    }
     const auto found = m_mapPopupId.constFind(id);
     if (found == m_mapPopupId.constEnd())
         return false;
@@ -283,9 +313,7 @@ bool CTollavineView::OnCmdMsg(int id)
     if (Switcher()(frame, name) != 1)
         return true;
     frame.m_strDatabaseName = name;
-    frame.LoadSettings();
-    frame.SetCurrentPeriod();
-    CalendarReloaded(frame.ReloadCalendar());
+    DatabaseSwitched();
     update(m_layout.DbName());
     return true;
 }

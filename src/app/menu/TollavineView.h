@@ -39,10 +39,12 @@ public:
     // range and position, marks, cell states.
     void SetScroll();
 
-    // The database list's items (ids 108 and up).
+    // "データベースの追加" and the database list's items (ids 108 and up).
     bool OnCmdMsg(int id) override;
     bool OnUpdateCmdUI(int id, CCmdUI& ui) override;
 
+    // The default, and what an empty switcher restores, is the database
+    // administration's switch (CDBChangeDlg::SwitchDatabase).
     static void SetDatabaseSwitcher(DatabaseSwitcher switcher);
 
     // The actions of the four button groups; `screen` is the release point.
@@ -78,6 +80,9 @@ private:
     void OnCalToday();
     void OnCalNext();
     void ShowDatabaseList(const QPoint& screen);
+    void OnDatabaseChange();
+    // After the current database changed: its settings, period and calendar.
+    void DatabaseSwitched();
     void Repaint(const QList<QRect>& rects);
     void UpdateCursor();
     bool DrawPicture(QPainter& painter, int id, const QPoint& at) const;

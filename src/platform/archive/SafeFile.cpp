@@ -41,6 +41,9 @@ void SyncFolder(const QByteArray& folder)
     }
 }
 
+
+} // namespace
+
 bool EqualsNoAsciiCase(const QString& a, const QString& b)
 {
     if (a.size() != b.size())
@@ -56,8 +59,6 @@ bool EqualsNoAsciiCase(const QString& a, const QString& b)
     }
     return true;
 }
-
-} // namespace
 
 bool AtomicWriteFile(const QString& path, const QByteArray& bytes)
 {

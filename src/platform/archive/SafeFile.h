@@ -10,6 +10,10 @@
 // permissions.
 bool AtomicWriteFile(const QString& path, const QByteArray& bytes);
 
+// True when the names are equal once ASCII letters are folded; other
+// characters (full-width letters too) must match exactly.
+bool EqualsNoAsciiCase(const QString& a, const QString& b);
+
 // Full path of an existing file in the folder whose name equals `name`
 // ignoring ASCII letter case (an exact match wins); empty when none.
 QString FindFileNoCase(const QString& folder, const QString& name);

@@ -146,7 +146,6 @@ constexpr std::array kBankB{Id(), Int("HeaderID"), Int("PaymentType"), Int("Bank
                             Money("Money"), Money("Fee")};
 
 constexpr std::array kUtil{Id(), Date("StartDate")};
-constexpr std::array kSetItem{Id()};
 
 // ---- work tables (ID is a plain column there) -------------------------------
 
@@ -208,6 +207,7 @@ constexpr std::array kWBankB{Int("HeaderID"), Text("Bank", 50), Text("BankCode",
                              Text("BankOnesName", 100), Text("BankOnesPhoenic", 100),
                              Money("Amount"), Int("PaymentType"), Money("Fee")};
 
+// No "SetItem" table: nothing reads or writes one; Item.SetItem is the flag.
 constexpr TableDef kTables[] = {
     {"Customer", kCustomer, false},       {"Supplier", kSupplier, false},
     {"Item", kItem, false},               {"Estimate_H", kEstimateH, false},
@@ -219,7 +219,7 @@ constexpr TableDef kTables[] = {
     {"Pay_B", kMoneyLine, false},         {"Sales_Close", kSalesClose, false},
     {"Stock_Close", kStockClose, false},  {"StockChange", kStockChange, false},
     {"Bank_H", kBankH, false},            {"Bank_B", kBankB, false},
-    {"Util", kUtil, false},               {"SetItem", kSetItem, false},
+    {"Util", kUtil, false},
     {"WAtena", kWAtena, true},            {"WItem", kWItem, true},
     {"WShime_H", kWShimeH, true},         {"WShime_B", kWShimeB, true},
     {"WMotocho_H", kWMotochoH, true},     {"WMotocho_B", kWMotochoB, true},

@@ -13,9 +13,7 @@
 #include "settings/db/DbFolders.h"
 #include "settings/db/DbSession.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -26,23 +24,6 @@ enum EOutcome { kCancelled, kDone, kFailed };
 int Message(const QString& text, int buttons = MB_OK, int icon = MB_ICONNONE)
 {
     return UiServices::Prompt().MessageBox(text, buttons, icon);
-}
-
-// The same folder, as typed or through links, without regard to letter case.
-bool SameFolder(const QString& a, const QString& b)
-{
-    const auto forms = [](const QString& path) {
-        QStringList list{QDir::cleanPath(QFileInfo(path).absoluteFilePath())};
-        const QString canonical = QFileInfo(path).canonicalFilePath();
-        if (!canonical.isEmpty())
-            list << canonical;
-        return list;
-    };
-    for (const QString& x : forms(a))
-        for (const QString& y : forms(b))
-            if (x.compare(y, Qt::CaseInsensitive) == 0)
-                return true;
-    return false;
 }
 
 QString ReadProposedFolder(const QString& databaseFolder)
@@ -82,7 +63,7 @@ QString ChooseBackupFolder(const QString& proposed, const QStringList& forbidden
         const int defaultsChecked = CheckFolder(defaults, true, false);
         if (slipsChecked == 3 || slipsChecked == 4 || defaultsChecked == 3 || defaultsChecked == 4)
             continue;
-        if (std::any_of(forbidden.begin(), forbidden.end(), [&](const QString& f) { return SameFolder(f, folder); })) {
+        if (std::any_of(forbidden.begin(), forbidden.end(), [&](const QString& f) { return IsSameFolder(f, folder); })) {
             Message(QStringLiteral("指定されたフォルダは『") + ProgramTitle() +
                     QStringLiteral("』で使用しているデータベースフォルダです。\nこのフォルダにバックアップすることはできません。"));
             continue;
@@ -125,8 +106,9 @@ EOutcome CopyBackup(const QString& name, const QString& databaseFolder, const QS
                                "空き容量を充分確保してからバックアップしてください。"));
         return kFailed;
     }
-    // Only a proposal for next time.
-    AtomicWriteFileNoCase(databaseFolder, QLatin1String(kBackupFolderFile), Cp932::Encode(folder));
+    // Only a proposal for next time; a folder the file cannot name is not proposed.
+    if (Cp932::CanEncode(folder))
+        AtomicWriteFileNoCase(databaseFolder, QLatin1String(kBackupFolderFile), Cp932::Encode(folder));
     Message(QStringLiteral("バックアップしました"), MB_OK, MB_ICONINFORMATION);
     return kDone;
 }
@@ -163,7 +145,8 @@ int BackupDatabase(IDbSession& session, int mode)
             Message(QStringLiteral("バックアップできません<3>"));
             return -1;
         }
-        forbidden << folder;
+        // The scratch folder is emptied by that database's next restore.
+        forbidden << folder << SubFolder(folder, QLatin1String(kDbScratchFolder));
     }
 
     QStringList files;

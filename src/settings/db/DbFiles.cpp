@@ -115,6 +115,23 @@ int CopyFolderFiles(const QString& from, const QString& to, const QString& exten
     return CopyEntries(sources, to, failIfExists, clearReadOnly);
 }
 
+bool IsSameFolder(const QString& a, const QString& b)
+{
+    const auto forms = [](const QString& path) {
+        const QFileInfo info(path);
+        QStringList list{QDir::cleanPath(info.absoluteFilePath())};
+        const QString canonical = info.canonicalFilePath();
+        if (!canonical.isEmpty())
+            list << canonical;
+        return list;
+    };
+    for (const QString& x : forms(a))
+        for (const QString& y : forms(b))
+            if (x.compare(y, Qt::CaseInsensitive) == 0)
+                return true;
+    return false;
+}
+
 int CountExistingFiles(const QString& folder, const QStringList& names)
 {
     int count = 0;

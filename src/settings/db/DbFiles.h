@@ -33,6 +33,10 @@ int CopyFileList(const QString& from, const QString& to, const QStringList& name
 int CopyFolderFiles(const QString& from, const QString& to, const QString& extension, bool failIfExists,
                     bool clearReadOnly);
 
+// True when both paths name the same folder, as typed or through links,
+// without regard to letter case.
+bool IsSameFolder(const QString& a, const QString& b);
+
 // How many of the names exist as files in the folder.
 int CountExistingFiles(const QString& folder, const QStringList& names);
 

@@ -1,5 +1,6 @@
 #include "settings/db/DbFolders.h"
 
+#include "platform/archive/SafeFile.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 
@@ -12,23 +13,6 @@ namespace {
 int Message(const QString& text, int buttons = MB_OK, int icon = MB_ICONNONE)
 {
     return UiServices::Prompt().MessageBox(text, buttons, icon);
-}
-
-// Only ASCII letters fold, as they do in the names the program gives its files.
-bool EqualsNoAsciiCase(const QString& a, const QString& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        char16_t x = a[i].unicode(), y = b[i].unicode();
-        if (x >= 'A' && x <= 'Z')
-            x += 'a' - 'A';
-        if (y >= 'A' && y <= 'Z')
-            y += 'a' - 'A';
-        if (x != y)
-            return false;
-    }
-    return true;
 }
 
 bool IsRoot(const QString& path)

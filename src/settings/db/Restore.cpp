@@ -183,6 +183,14 @@ int RestoreDatabase(IDbSession& session)
         Message(QStringLiteral("復元できません<1>"));
         return 0;
     }
+    // The save empties the scratch folder and the database folder before the
+    // backup is copied in, so neither can be the backup.
+    if (IsSameFolder(backup, folder) || IsSameFolder(backup, SubFolder(folder, QLatin1String(kDbScratchFolder)))) {
+        Message(QStringLiteral("指定されたフォルダは『%1』で使用しているデータベースフォルダです。\n"
+                               "このフォルダから復元することはできません。")
+                    .arg(ProgramTitle()));
+        return 0;
+    }
     if (FindFileNoCase(backup, QString::fromUtf8(DB_FILE_NAME)).isEmpty()) {
         Message(QStringLiteral("指定されたフォルダにはバックアップファイルがありません。"));
         return 0;
@@ -229,8 +237,7 @@ int RestoreDatabase(IDbSession& session)
         const int failed = CopyFileList(backup, folder, listed, false, true) +
                            CopyFolderFiles(Files(backup), Files(folder), QLatin1String(kSlipFileExt), false, true) +
                            CopyFolderFiles(Other(backup), Other(folder), QLatin1String(kDefaultFileExt), false, true);
-        // A backup folder that was emptied by the save (the database folder
-        // itself) must not leave a folder without its database.
+        // A restore must never leave the folder without its database.
         restored = failed == 0 && !FindFileNoCase(folder, QString::fromUtf8(DB_FILE_NAME)).isEmpty();
         if (!restored) {
             Message(QStringLiteral("いくつかのファイルの復元ができなかったため、復元前の状態に戻します。"));

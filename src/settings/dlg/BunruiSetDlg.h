@@ -1,16 +1,13 @@
 #pragma once
 
-#include <QDialog>
-
 #include "settings/dlg/BunruiSetRules.h"
+#include "settings/dlg/ListEditDlg.h"
 
 class QComboBox;
-class QListWidget;
-class QPushButton;
 
 // "分類設定": the contents and titles of the product and customer
 // classifications, saved to the database's "ClassTitle.dat" on OK.
-class CBunruiSetDlg : public QDialog
+class CBunruiSetDlg : public CListEditDlg
 {
     Q_OBJECT
   public:
@@ -18,31 +15,16 @@ class CBunruiSetDlg : public QDialog
 
     CBunruiSetRules& Rules() { return m_rules; }
 
-    void OnAdd();
-    void OnChange();
-    void OnDelete();
-    void OnUp();
-    void OnDown();
+    // "編集...": renames the selected classification.
     void OnRename();
 
-    void accept() override;
-    void reject() override;
-
   protected:
-    // Shows a name dialog modally; tests answer it in place.
-    virtual int RunNameDialog(QDialog& dialog);
+    CListEditRules& ListRules() override { return m_rules; }
 
   private:
     void ShowClasses();
-    void ShowContents();
-    void UpdateButtons();
 
     CBunruiSetRules m_rules;
     QComboBox* m_pLedger;
     QComboBox* m_pClass;
-    QListWidget* m_pContents;
-    QPushButton* m_pChange;
-    QPushButton* m_pDelete;
-    QPushButton* m_pUp;
-    QPushButton* m_pDown;
 };

@@ -5,16 +5,6 @@
 
 #include <algorithm>
 
-namespace
-{
-
-void Tell(const QString& text, int icon = MB_ICONNONE)
-{
-    UiServices::Prompt().MessageBox(text, MB_OK, icon);
-}
-
-} // namespace
-
 QStringList CBunruiSetRules::GetLedgerNames()
 {
     return {QStringLiteral("商品台帳"), QStringLiteral("得意先台帳")};
@@ -34,14 +24,17 @@ void CBunruiSetRules::SelectLedger(int ledger)
 }
 
 // Each element of the ledger takes the place of its classification; an
-// element with a class index outside 0-4 (a damaged file) is not shown.
+// element with a class index outside 0-4, or a second one for the same
+// classification (a damaged file), is not shown: the lists and entry
+// dialogs use the first.
 void CBunruiSetRules::FillClasses()
 {
     for (int i = 0; i < kClassCount; ++i)
         m_entries[i] = {GetDefaultBunruiTitle(i), nullptr};
     if (m_nLedgerSel >= 0) {
         for (const auto& elem : m_data.GetElems()) {
-            if (elem->m_nLedger != m_nLedgerSel || elem->m_nIndex < 0 || elem->m_nIndex >= kClassCount)
+            if (elem->m_nLedger != m_nLedgerSel || elem->m_nIndex < 0 || elem->m_nIndex >= kClassCount ||
+                m_entries[elem->m_nIndex].elem)
                 continue;
             // An element without a title of its own shows the default one.
             const QString title =
@@ -63,7 +56,7 @@ QStringList CBunruiSetRules::GetClassTitles() const
 void CBunruiSetRules::SelectClass(int index)
 {
     m_nClassSel = index >= 0 && index < kClassCount ? index : -1;
-    m_nContentSel = GetContents().isEmpty() ? -1 : 0;
+    m_nItemSel = GetItems().isEmpty() ? -1 : 0;
 }
 
 CBunruiDataElem* CBunruiSetRules::CurrentElem() const
@@ -71,31 +64,10 @@ CBunruiDataElem* CBunruiSetRules::CurrentElem() const
     return m_nClassSel >= 0 ? m_entries[m_nClassSel].elem : nullptr;
 }
 
-QStringList CBunruiSetRules::GetContents() const
+QStringList CBunruiSetRules::GetItems() const
 {
     const CBunruiDataElem* elem = CurrentElem();
     return elem ? elem->m_contents : QStringList();
-}
-
-void CBunruiSetRules::SelectContent(int row)
-{
-    m_nContentSel = row >= 0 && row < GetContents().size() ? row : -1;
-}
-
-bool CBunruiSetRules::IsListed(const QString& text) const
-{
-    if (!GetContents().contains(text))
-        return false;
-    Tell(QStringLiteral("その名前は既に登録されています。"), MB_ICONINFORMATION);
-    return true;
-}
-
-bool CBunruiSetRules::HasContentSel(const char* message) const
-{
-    if (m_nContentSel >= 0)
-        return true;
-    Tell(QString::fromUtf8(message));
-    return false;
 }
 
 CBunruiDataElem* CBunruiSetRules::TakeElem(const QString& title)
@@ -131,53 +103,53 @@ bool CBunruiSetRules::Add(const QString& text)
 
 bool CBunruiSetRules::BeginChange(CNameRequest& request) const
 {
-    if (!HasContentSel("変更する項目を選択してください。"))
+    if (!HasItemSel("変更する項目を選択してください。"))
         return false;
     request = {QStringLiteral("分類内容の変更"),
                QStringLiteral("分類内容名を変更して【OK】をクリックしてください。"),
-               GetContents().at(m_nContentSel), kMaxContentBytes};
+               GetItems().at(m_nItemSel), kMaxContentBytes};
     return true;
 }
 
 bool CBunruiSetRules::Change(const QString& text)
 {
-    if (m_nContentSel < 0 || text.isEmpty() || text == GetContents().at(m_nContentSel) || IsListed(text))
+    if (m_nItemSel < 0 || text.isEmpty() || text == GetItems().at(m_nItemSel) || IsListed(text))
         return false;
-    CurrentElem()->m_contents[m_nContentSel] = text;
+    CurrentElem()->m_contents[m_nItemSel] = text;
     m_bModified = true;
     return true;
 }
 
 bool CBunruiSetRules::Delete()
 {
-    if (!HasContentSel("データを選択してください"))
+    if (!HasItemSel("データを選択してください"))
         return false;
     if (UiServices::Prompt().MessageBox(QStringLiteral("削除してもよろしいですか？"), MB_YESNO,
                                         MB_ICONQUESTION, IDNO) != IDYES)
         return false;
     QStringList& contents = CurrentElem()->m_contents;
-    contents.removeAt(m_nContentSel);
-    m_nContentSel = std::min(m_nContentSel, int(contents.size()) - 1);
+    contents.removeAt(m_nItemSel);
+    m_nItemSel = std::min(m_nItemSel, int(contents.size()) - 1);
     m_bModified = true;
     return true;
 }
 
 bool CBunruiSetRules::MoveUp()
 {
-    if (!HasContentSel("データを選択してください") || m_nContentSel == 0)
+    if (!HasItemSel("データを選択してください") || m_nItemSel == 0)
         return false;
-    CurrentElem()->m_contents.move(m_nContentSel, m_nContentSel - 1);
-    --m_nContentSel;
+    CurrentElem()->m_contents.move(m_nItemSel, m_nItemSel - 1);
+    --m_nItemSel;
     m_bModified = true;
     return true;
 }
 
 bool CBunruiSetRules::MoveDown()
 {
-    if (!HasContentSel("データを選択してください") || m_nContentSel >= GetContents().size() - 1)
+    if (!HasItemSel("データを選択してください") || m_nItemSel >= GetItems().size() - 1)
         return false;
-    CurrentElem()->m_contents.move(m_nContentSel, m_nContentSel + 1);
-    ++m_nContentSel;
+    CurrentElem()->m_contents.move(m_nItemSel, m_nItemSel + 1);
+    ++m_nItemSel;
     m_bModified = true;
     return true;
 }
@@ -198,16 +170,4 @@ bool CBunruiSetRules::Rename(const QString& title)
     m_entries[m_nClassSel].title = title;
     m_bModified = true;
     return true;
-}
-
-int CBunruiSetRules::OnOK()
-{
-    return m_bModified ? m_data.Save() : 1;
-}
-
-bool CBunruiSetRules::ConfirmCancel() const
-{
-    return !m_bModified ||
-           UiServices::Prompt().MessageBox(QStringLiteral("変更を保存せずに画面を終了してよろしいですか？"),
-                                           MB_OKCANCEL, MB_ICONQUESTION, IDCANCEL) == IDOK;
 }

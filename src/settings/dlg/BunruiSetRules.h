@@ -4,13 +4,13 @@
 #include <QStringList>
 
 #include "settings/BunruiData.h"
-#include "settings/dlg/NameRequest.h"
+#include "settings/dlg/ListEditRules.h"
 
 // The rules of the classification settings dialog "分類設定" without its
 // widgets: per ledger (products and customers only) the five
-// classifications with their titles, and the contents of the selected one,
-// edited in a copy of "ClassTitle.dat" that is written on OK.
-class CBunruiSetRules
+// classifications with their titles, and the contents of the selected one
+// as the edited list, in a copy of "ClassTitle.dat" that is written on OK.
+class CBunruiSetRules : public CListEditRules
 {
   public:
     static constexpr int kClassCount = 5;
@@ -33,39 +33,24 @@ class CBunruiSetRules
     void SelectClass(int index);
 
     // The contents of the selected classification, in stored order.
-    QStringList GetContents() const;
-    int GetContentSel() const { return m_nContentSel; }
-    void SelectContent(int row);
+    QStringList GetItems() const override;
 
-    bool CanChange() const { return m_nContentSel >= 0; }
-    bool CanDelete() const { return m_nContentSel >= 0; }
-    bool CanMoveUp() const { return m_nContentSel > 0; }
-    bool CanMoveDown() const { return m_nContentSel >= 0 && m_nContentSel < GetContents().size() - 1; }
-
-    // "追加...": the name dialog's texts, then the name it gave. False when
-    // nothing changed (a listed name is reported).
-    CNameRequest GetAddRequest() const;
-    bool Add(const QString& text);
-    // "変更...": false, after saying so, without a selected line.
-    bool BeginChange(CNameRequest& request) const;
-    bool Change(const QString& text);
-    // "削除": asks first.
-    bool Delete();
-    bool MoveUp();
-    bool MoveDown();
+    CNameRequest GetAddRequest() const override;
+    bool Add(const QString& text) override;
+    bool BeginChange(CNameRequest& request) const override;
+    bool Change(const QString& text) override;
+    bool Delete() override;
+    bool MoveUp() override;
+    bool MoveDown() override;
     // "編集...": the title to rename, then the new one (the same title
     // changes nothing).
     bool BeginRename(QString& title) const;
     bool Rename(const QString& title);
 
-    bool IsModified() const { return m_bModified; }
-    // OK: writes the store when something changed; 1 written or nothing
-    // to write, 0 when the write failed.
-    int OnOK();
-    // Cancel: true when the dialog may close (asks when something changed).
-    bool ConfirmCancel() const;
-
     CBunruiData& GetData() { return m_data; }
+
+  protected:
+    int Save() override { return m_data.Save(); }
 
   private:
     struct Entry {
@@ -78,13 +63,9 @@ class CBunruiSetRules
     // The selected classification's element, created (and attached) with
     // the title when it has none yet.
     CBunruiDataElem* TakeElem(const QString& title);
-    bool IsListed(const QString& text) const;
-    bool HasContentSel(const char* message) const;
 
     CBunruiData m_data;
     Entry m_entries[kClassCount];
     int m_nLedgerSel = -1;
     int m_nClassSel = -1;
-    int m_nContentSel = -1;
-    bool m_bModified = false;
 };

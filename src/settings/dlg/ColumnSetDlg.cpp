@@ -16,13 +16,6 @@
 namespace
 {
 
-QPushButton* MakeButton(const QString& text, QWidget* parent)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setAutoDefault(false);
-    return button;
-}
-
 void Fill(QListWidget* list, const QStringList& captions, int sel)
 {
     const QSignalBlocker block(list);

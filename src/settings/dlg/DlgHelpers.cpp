@@ -41,10 +41,16 @@ bool CheckEncodable(const QString& text)
     return false;
 }
 
+QPushButton* MakeButton(const QString& text, QWidget* parent)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setAutoDefault(false);
+    return button;
+}
+
 QPushButton* MakeHelpButton(int topic, QWidget* parent)
 {
-    auto* button = new QPushButton(QStringLiteral("？"), parent);
-    button->setAutoDefault(false);
+    QPushButton* button = MakeButton(QStringLiteral("？"), parent);
     QObject::connect(button, &QPushButton::clicked, button, [topic] { UiServices::Help().ShowTopic(topic); });
     return button;
 }

@@ -30,5 +30,8 @@ void LimitTextBytes(QLineEdit* edit, int maxBytes);
 // keep them as '?'.
 bool CheckEncodable(const QString& text);
 
+// A push button that Enter does not press (OK is the dialog's default).
+QPushButton* MakeButton(const QString& text, QWidget* parent);
+
 // The "？" button that opens a help topic.
 QPushButton* MakeHelpButton(int topic, QWidget* parent);

@@ -50,11 +50,6 @@ QString Text(int mode, const char* ModeTexts::*field)
     return texts ? QString::fromUtf8(texts->*field) : QString();
 }
 
-void Tell(const QString& text, int icon = MB_ICONNONE)
-{
-    UiServices::Prompt().MessageBox(text, MB_OK, icon);
-}
-
 } // namespace
 
 QString CNameListRules::GetCaption() const
@@ -80,36 +75,15 @@ QString CNameListRules::GetListLabel() const
 void CNameListRules::Open()
 {
     m_data.Load(m_nMode);
-    m_nSel = Count() > 0 ? 0 : -1;
+    m_nItemSel = Count() > 0 ? 0 : -1;
 }
 
-QStringList CNameListRules::GetNames() const
+QStringList CNameListRules::GetItems() const
 {
     QStringList names;
     for (const auto& elem : m_data.GetElems())
         names << elem->m_strText;
     return names;
-}
-
-void CNameListRules::Select(int row)
-{
-    m_nSel = row >= 0 && row < Count() ? row : -1;
-}
-
-bool CNameListRules::IsListed(const QString& name) const
-{
-    if (!GetNames().contains(name))
-        return false;
-    Tell(QStringLiteral("その名前は既に登録されています。"), MB_ICONINFORMATION);
-    return true;
-}
-
-bool CNameListRules::HasSel(const char* message) const
-{
-    if (m_nSel >= 0)
-        return true;
-    Tell(QString::fromUtf8(message));
-    return false;
 }
 
 CNameRequest CNameListRules::Request(bool add) const
@@ -131,77 +105,66 @@ bool CNameListRules::Add(const QString& name)
     auto elem = std::make_unique<CComboDataElem>();
     elem->m_strText = name;
     m_data.GetElems().push_back(std::move(elem));
-    m_nSel = Count() - 1;
+    m_nItemSel = Count() - 1;
     m_bModified = true;
     return true;
 }
 
 bool CNameListRules::BeginChange(CNameRequest& request) const
 {
-    if (!HasSel("変更する項目を選択してください。"))
+    if (!HasItemSel("変更する項目を選択してください。"))
         return false;
     request = Request(false);
-    request.name = m_data.GetElems()[m_nSel]->m_strText;
+    request.name = m_data.GetElems()[m_nItemSel]->m_strText;
     return true;
 }
 
 bool CNameListRules::Change(const QString& name)
 {
-    if (m_nSel < 0 || name.isEmpty() || name == m_data.GetElems()[m_nSel]->m_strText || IsListed(name))
+    if (m_nItemSel < 0 || name.isEmpty() || name == m_data.GetElems()[m_nItemSel]->m_strText ||
+        IsListed(name))
         return false;
-    m_data.GetElems()[m_nSel]->m_strText = name;
+    m_data.GetElems()[m_nItemSel]->m_strText = name;
     m_bModified = true;
     return true;
 }
 
 bool CNameListRules::Delete()
 {
-    if (!HasSel("削除する項目を選択してください。"))
+    if (!HasItemSel("削除する項目を選択してください。"))
         return false;
     auto& elems = m_data.GetElems();
-    if (elems[m_nSel]->m_nDeletable == 0) {
-        Tell(QStringLiteral("この項目は削除できません"));
+    if (elems[m_nItemSel]->m_nDeletable == 0) {
+        UiServices::Prompt().MessageBox(QStringLiteral("この項目は削除できません"), MB_OK, MB_ICONNONE);
         return false;
     }
     if (UiServices::Prompt().MessageBox(QStringLiteral("選択している項目を削除してよろしいですか？"),
                                         MB_YESNO, MB_ICONQUESTION, IDNO) != IDYES)
         return false;
-    elems.erase(elems.begin() + m_nSel);
-    m_nSel = std::min(m_nSel, Count() - 1);
+    elems.erase(elems.begin() + m_nItemSel);
+    m_nItemSel = std::min(m_nItemSel, Count() - 1);
     m_bModified = true;
     return true;
 }
 
 bool CNameListRules::MoveUp()
 {
-    if (!HasSel("移動する項目を選択してください。") || m_nSel == 0)
+    if (!HasItemSel("移動する項目を選択してください。") || m_nItemSel == 0)
         return false;
     auto& elems = m_data.GetElems();
-    std::swap(elems[m_nSel], elems[m_nSel - 1]);
-    --m_nSel;
+    std::swap(elems[m_nItemSel], elems[m_nItemSel - 1]);
+    --m_nItemSel;
     m_bModified = true;
     return true;
 }
 
 bool CNameListRules::MoveDown()
 {
-    if (!HasSel("移動する項目を選択してください。") || m_nSel >= Count() - 1)
+    if (!HasItemSel("移動する項目を選択してください。") || m_nItemSel >= Count() - 1)
         return false;
     auto& elems = m_data.GetElems();
-    std::swap(elems[m_nSel], elems[m_nSel + 1]);
-    ++m_nSel;
+    std::swap(elems[m_nItemSel], elems[m_nItemSel + 1]);
+    ++m_nItemSel;
     m_bModified = true;
     return true;
-}
-
-int CNameListRules::OnOK()
-{
-    return m_bModified ? m_data.Save() : 1;
-}
-
-bool CNameListRules::ConfirmCancel() const
-{
-    return !m_bModified ||
-           UiServices::Prompt().MessageBox(QStringLiteral("変更を保存せずに画面を終了してよろしいですか？"),
-                                           MB_OKCANCEL, MB_ICONQUESTION, IDCANCEL) == IDOK;
 }

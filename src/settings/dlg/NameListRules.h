@@ -4,12 +4,12 @@
 #include <QStringList>
 
 #include "settings/ComboData.h"
-#include "settings/dlg/NameRequest.h"
+#include "settings/dlg/ListEditRules.h"
 
 // The rules of the name-list dialog without its widgets: the names of one
 // entry list (mode = list kind: staff, receipt descriptions, units), edited
 // in a copy of the list's file that is written on OK.
-class CNameListRules
+class CNameListRules : public CListEditRules
 {
   public:
     explicit CNameListRules(int mode) : m_nMode(mode) {}
@@ -27,43 +27,25 @@ class CNameListRules
     // is selected.
     void Open();
 
-    QStringList GetNames() const;
-    int GetSel() const { return m_nSel; }
-    void Select(int row);
+    QStringList GetItems() const override;
 
-    bool CanChange() const { return m_nSel >= 0; }
-    bool CanDelete() const { return m_nSel >= 0; }
-    bool CanMoveUp() const { return m_nSel > 0; }
-    bool CanMoveDown() const { return m_nSel >= 0 && m_nSel < Count() - 1; }
+    CNameRequest GetAddRequest() const override;
+    bool Add(const QString& name) override;
+    // Protected names may be renamed.
+    bool BeginChange(CNameRequest& request) const override;
+    bool Change(const QString& name) override;
+    // Refuses protected names, then asks.
+    bool Delete() override;
+    bool MoveUp() override;
+    bool MoveDown() override;
 
-    // "追加...": the name dialog's texts, then the name it gave; false when
-    // nothing changed (a listed name is reported).
-    CNameRequest GetAddRequest() const;
-    bool Add(const QString& name);
-    // "変更...": false, after saying so, without a selected line. Protected
-    // names may be renamed.
-    bool BeginChange(CNameRequest& request) const;
-    bool Change(const QString& name);
-    // "削除": refuses protected names and asks first.
-    bool Delete();
-    bool MoveUp();
-    bool MoveDown();
-
-    bool IsModified() const { return m_bModified; }
-    // OK: writes the list when something changed; 1 written or nothing to
-    // write, 0 when the write failed.
-    int OnOK();
-    // Cancel: true when the dialog may close (asks when something changed).
-    bool ConfirmCancel() const;
+  protected:
+    int Save() override { return m_data.Save(); }
 
   private:
     int Count() const { return int(m_data.GetElems().size()); }
-    bool IsListed(const QString& name) const;
-    bool HasSel(const char* message) const;
     CNameRequest Request(bool add) const;
 
     int m_nMode;
     CComboData m_data;
-    int m_nSel = -1;
-    bool m_bModified = false;
 };

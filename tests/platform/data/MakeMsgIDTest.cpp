@@ -4,6 +4,7 @@
 #include "platform/data/TableNames.h"
 #include "platform/text/Cp932.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -81,8 +82,12 @@ TEST_F(DatabaseTest, ValuesSurviveClosingAndReopening)
     const int id = IdOf(*set.GetAt(0), TB_CUSTOMER);
     m_data.Close();
 
+    // A closed database is its one file: a copy of that file alone holds everything.
+    const QString copy = Folder() + QStringLiteral("/copy");
+    ASSERT_TRUE(QDir().mkpath(copy));
+    ASSERT_TRUE(QFile::copy(CMakeMsgID::DatabasePath(Folder()), CMakeMsgID::DatabasePath(copy)));
     CMakeMsgID reopened;
-    ASSERT_EQ(reopened.Open(Folder(), err), 1) << err.toStdString();
+    ASSERT_EQ(reopened.Open(copy, err), 1) << err.toStdString();
     CCDSData request, rows;
     request.m_strTable = TB_CUSTOMER;
     request.m_strCondition = QStringLiteral("WHERE ID=%1").arg(id);
@@ -380,28 +385,56 @@ TEST_F(DatabaseTest, BrokenFileOrNoConnectionIsFatal)
     CCDSData result;
     QString err;
     int count = 0;
+    // Every operation on the customers; the conditions make SQLite read the
+    // table itself (a code alone could be answered from its index).
+    auto everyOperation = [&](int expected) {
+        request.m_strCondition = QStringLiteral("WHERE Company<>'X'");
+        EXPECT_EQ(m_data.GetDataList(request, result, err), expected);
+        EXPECT_FALSE(err.isEmpty());
+        EXPECT_EQ(m_data.GetDataNum(request, count, err), expected);
+        CCDSData set = CustomerSet();
+        AddCustomer(set, QStringLiteral("X"));
+        EXPECT_EQ(m_data.InsertData(set, err), expected);
+        set.m_strCondition = request.m_strCondition;
+        EXPECT_EQ(m_data.UpdateData(set, err), expected);
+        EXPECT_EQ(m_data.DeleteData(set, err), expected);
+        set.m_strCondition.clear();
+        set.GetAt(0)->SetField(QStringLiteral("Customer.ID"), 1);
+        EXPECT_EQ(m_data.DeleteData(set, err), expected);
+        EXPECT_FALSE(m_data.InTransaction());
+    };
 
-    // The file is overwritten behind an open connection.
+    // A damaged page of one table: the file opens, and every use of that table is fatal.
+    const CCDSData root = List(QString(), QStringLiteral("SELECT rootpage, (SELECT page_size FROM "
+                                                         "pragma_page_size) FROM sqlite_master WHERE name='Customer'"));
+    ASSERT_EQ(root.GetCount(), 1);
+    int page = 0, pageSize = 0;
+    ASSERT_TRUE(root.GetAt(0)->GetAt(0)->GetData(page));
+    ASSERT_TRUE(root.GetAt(0)->GetAt(1)->GetData(pageSize));
+    m_data.Close();
     QFile file(CMakeMsgID::DatabasePath(Folder()));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek(qint64(page - 1) * pageSize));
+    file.write(QByteArray(pageSize, '\x5a'));
+    file.close();
+    ASSERT_EQ(m_data.Open(Folder(), err), 1) << err.toStdString();
+    everyOperation(-100);
+    EXPECT_EQ(Count(TB_SUPPLIER), 1); // the other tables still work
+
+    // The whole file is overwritten behind an open connection.
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(QByteArray(8192, '\x5a'));
     file.close();
-    EXPECT_EQ(m_data.GetDataList(request, result, err), -100);
-    EXPECT_FALSE(err.isEmpty());
+    everyOperation(-100);
+    EXPECT_EQ(m_data.BeginTransaction(err), -100);
+    EXPECT_EQ(m_data.Execute(QStringLiteral("DELETE FROM Supplier"), err), -100);
 
-    // Nor can it be opened again.
+    // Nor can it be opened again; without a connection everything is fatal.
     err.clear();
     EXPECT_EQ(m_data.Open(Folder(), err), -100);
     EXPECT_FALSE(err.isEmpty());
     EXPECT_FALSE(m_data.IsOpen());
-
-    AddCustomer(request, QStringLiteral("X"));
-    request.m_strCondition = QStringLiteral("WHERE ID=1");
-    EXPECT_EQ(m_data.GetDataList(request, result, err), -100);
-    EXPECT_EQ(m_data.GetDataNum(request, count, err), -100);
-    EXPECT_EQ(m_data.InsertData(request, err), -100);
-    EXPECT_EQ(m_data.UpdateData(request, err), -100);
-    EXPECT_EQ(m_data.DeleteData(request, err), -100);
+    everyOperation(-100);
     EXPECT_EQ(m_data.BeginTransaction(err), -100);
     EXPECT_EQ(m_data.Execute(QStringLiteral("DELETE FROM Customer"), err), -100);
 

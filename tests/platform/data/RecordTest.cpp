@@ -136,6 +136,117 @@ TEST(Record, SetsCopyDeeplyAndClearForReuse)
     EXPECT_TRUE(set.m_strCondition.isEmpty());
 }
 
+// A record read from the database gets its fields in one block. Removing
+// fields, copying the record, appending fields one by one and as a block,
+// and moving the record leave every surviving field where it was, with its
+// value; the block goes with its last field.
+class RecordStorage : public DatabaseTest
+{
+};
+
+TEST_F(RecordStorage, SurvivingFieldsKeepTheirAddressAndValue)
+{
+    CCDSData insert;
+    insert.m_strTable = QStringLiteral("Customer");
+    COneRecord* row = insert.AddNew();
+    row->SetField(QStringLiteral("Customer.CustomerCode"), QStringLiteral("C1"));
+    row->SetField(QStringLiteral("Customer.Company"), QStringLiteral("東京商事株式会社"));
+    row->SetField(QStringLiteral("Customer.Day"), 20);
+    row->SetField(QStringLiteral("Customer.Collect"), CMny(12345, 1));
+    row->SetField(QStringLiteral("Customer.Memo"), QString(100, u'メ'));
+    QString err;
+    ASSERT_EQ(m_data.InsertData(insert, err), 1) << err.toStdString();
+
+    CCDSData read = List(QStringLiteral("Customer"), QStringLiteral("WHERE CustomerCode='C1'"));
+    ASSERT_EQ(read.GetCount(), 1);
+    COneRecord& record = *read.GetAt(0);
+    const int columns = record.GetCount();
+    ASSERT_GT(columns, 10);
+    for (int i = 1; i < columns; ++i)
+        ASSERT_EQ(record.GetAt(i), record.GetAt(0) + i) << i;
+    ASSERT_EQ(record.GetAt(0)->GetName(), QStringLiteral("Customer.ID"));
+    ASSERT_EQ(record.GetAt(1)->GetName(), QStringLiteral("Customer.CustomerCode"));
+    CTb* code = record.GetAt(1);
+    CTb* company = record.GetOneField(QStringLiteral("Customer"), QStringLiteral("Company"));
+    CTb* day = record.GetOneField(QStringLiteral("Customer"), QStringLiteral("Day"));
+    CTb* collect = record.GetOneField(QStringLiteral("Customer"), QStringLiteral("Collect"));
+    CTb* memo = record.GetOneField(QStringLiteral("Customer"), QStringLiteral("Memo"));
+    ASSERT_TRUE(company && day && collect && memo);
+    const auto expectValues = [&] {
+        int whole = 0;
+        CMny money;
+        EXPECT_EQ(code->GetText(), QStringLiteral("C1"));
+        EXPECT_EQ(company->GetText(), QStringLiteral("東京商事株式会社"));
+        EXPECT_TRUE(day->GetData(whole));
+        EXPECT_EQ(whole, 20);
+        EXPECT_TRUE(collect->GetData(money));
+        EXPECT_EQ(money, CMny(12345, 1));
+        EXPECT_EQ(memo->GetText(), QString(100, u'メ'));
+    };
+
+    // The first field, one between the kept ones and the last two go.
+    ASSERT_TRUE(record.RemoveField(QStringLiteral("Customer"), QStringLiteral("ID")));
+    ASSERT_TRUE(record.RemoveField(QString(), QStringLiteral("Section")));
+    const QString last = record.GetAt(record.GetCount() - 1)->GetName();
+    record.RemoveAt(record.GetCount() - 1);
+    record.RemoveAt(record.GetCount() - 1);
+    EXPECT_EQ(record.GetCount(), columns - 4);
+    EXPECT_EQ(record.GetOneField(QStringLiteral("Customer"), QStringLiteral("ID")), nullptr);
+    EXPECT_EQ(record.FindField(last), nullptr);
+    EXPECT_EQ(record.GetAt(0), code);
+    expectValues();
+
+    // A copy has fields of its own, in order, with the same names and values.
+    COneRecord copy(record);
+    ASSERT_EQ(copy.GetCount(), record.GetCount());
+    for (int i = 0; i < copy.GetCount(); ++i) {
+        EXPECT_NE(copy.GetAt(i), record.GetAt(i));
+        EXPECT_EQ(copy.GetAt(i)->GetName(), record.GetAt(i)->GetName());
+        EXPECT_EQ(copy.GetAt(i)->GetType(), record.GetAt(i)->GetType());
+        EXPECT_EQ(copy.GetAt(i)->GetText(), record.GetAt(i)->GetText());
+        EXPECT_EQ(copy.GetAt(i)->IsNull(), record.GetAt(i)->IsNull());
+    }
+    copy.SetField(QStringLiteral("Customer.Company"), QStringLiteral("changed"));
+
+    // Appending one by one and as a block moves nothing.
+    for (int i = 0; i < 64; ++i)
+        record.SetField(QStringLiteral("Extra%1").arg(i), i);
+    CTb* added = record.AddFields(16);
+    ASSERT_TRUE(added);
+    added[15].SetName(QStringLiteral("Tail"));
+    added[15] = QStringLiteral("end");
+    EXPECT_EQ(record.GetCount(), columns - 4 + 64 + 16);
+    EXPECT_EQ(record.GetOneField(QStringLiteral("Customer"), QStringLiteral("CustomerCode")), code);
+    EXPECT_EQ(record.GetOneField(QString(), QStringLiteral("Memo")), memo);
+    EXPECT_EQ(record.FindField(QStringLiteral("Tail")), &added[15]);
+    expectValues();
+
+    // Copying over an existing record and moving the record.
+    copy = record;
+    EXPECT_EQ(copy.GetCount(), record.GetCount());
+    EXPECT_EQ(copy.GetOneField(QString(), QStringLiteral("Company"))->GetText(), company->GetText());
+    EXPECT_EQ(copy.FindField(QStringLiteral("Extra63"))->GetText(), QStringLiteral("63"));
+    COneRecord moved = std::move(record);
+    EXPECT_EQ(moved.GetAt(0), code);
+    EXPECT_EQ(moved.FindField(QStringLiteral("Tail")), &added[15]);
+    expectValues();
+
+    // All of the read block but the code: the code stays; then the code too.
+    for (int i = 0; i < columns - 5; ++i)
+        moved.RemoveAt(1);
+    ASSERT_EQ(moved.GetCount(), 1 + 64 + 16);
+    EXPECT_EQ(moved.GetAt(0), code);
+    EXPECT_EQ(code->GetText(), QStringLiteral("C1"));
+    moved.RemoveAt(0);
+    EXPECT_EQ(moved.GetOneField(QString(), QStringLiteral("CustomerCode")), nullptr);
+    EXPECT_EQ(moved.GetAt(0)->GetName(), QStringLiteral("Extra0"));
+    EXPECT_EQ(moved.FindField(QStringLiteral("Tail"))->GetText(), QStringLiteral("end"));
+    // The copies never shared a field with the original.
+    EXPECT_EQ(copy.GetAt(0)->GetText(), QStringLiteral("C1"));
+    moved.Clear();
+    EXPECT_EQ(copy.FindField(QStringLiteral("Customer.Memo"))->GetText(), QString(100, u'メ'));
+}
+
 TEST(SqlText, LiteralsForMoneyDatesQuotesAndLike)
 {
     EXPECT_EQ(SqlMoney(CMny(12345, 1)), QStringLiteral("12345000"));

@@ -130,7 +130,7 @@ TEST_F(SchemaDb, EveryTableHasExactlyItsFieldsTypesAndIndexes)
     EXPECT_EQ(Value("SELECT count(*) FROM sqlite_master WHERE type = 'table' "
                     "AND name <> 'sqlite_sequence'"),
               QString::number(Schema::Tables().size()));
-    EXPECT_EQ(Schema::Tables().size(), 32u);
+    EXPECT_EQ(Schema::Tables().size(), 31u);
 }
 
 TEST_F(SchemaDb, SeedRowsDefaultsAndCaseBlindCodes)
