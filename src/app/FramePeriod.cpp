@@ -52,7 +52,16 @@ QString CurrentSettingsPath()
 
 int CMainFrame::LoadSettings()
 {
-    const CEnvSettings::LoadResult result = m_EnvSettings.Load(CurrentSettingsPath());
+    // The settings belong to one database: after a switch, what the new
+    // database's file does not hold is the default, not the previous value.
+    m_EnvSettings = CEnvSettings();
+    const QString path = CurrentSettingsPath();
+    const CEnvSettings::LoadResult result = m_EnvSettings.Load(path);
+    if (result == CEnvSettings::kShort || result == CEnvSettings::kUnreadable)
+        UiServices::Prompt().MessageBox(
+            QStringLiteral("設定ファイル<%1>を読み込めませんでした。\n読み込めなかった設定には既定値を使います。")
+                .arg(path),
+            MB_OK, MB_ICONEXCLAMATION);
     RecreateListFont();
     if (result == CEnvSettings::kMissing)
         SaveSettings();

@@ -8,6 +8,7 @@
 #include "platform/forms/SlipFormCommand.h"
 #include "platform/ipc/ClipboardFormats.h"
 #include "platform/ipc/ProcessLauncher.h"
+#include "platform/text/Cp932.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 
@@ -74,11 +75,17 @@ int PutSlipListOnClipboard(const CFormPrintList* list, long layout)
 {
     if (!list || list->isEmpty() || layout < 0)
         return -1;
-    // Empty only for a FileName without a code page 932 form, which the
-    // slip-form program could never open.
+    // The slip-form program could never open such a file, so the batch is
+    // refused with a word rather than handed over without it.
+    for (const CFormPrintItem& item : *list) {
+        if (!Cp932::CanEncode(item.m_strFileName)) {
+            UiServices::Prompt().MessageBox(QStringLiteral("伝票ファイル名<%1>に使用できない文字「%2」が含まれています。")
+                                                .arg(item.m_strFileName, Cp932::UnmappableChars(item.m_strFileName)),
+                                            MB_OK, MB_ICONEXCLAMATION);
+            return -1;
+        }
+    }
     const QByteArray block = EncodeSlipList(*list);
-    if (block.isEmpty())
-        return -1;
     const uint format = RegisterClipboardFormat(QStringLiteral("CF_RL_MORVEK") + QString::number(layout));
     if (format == 0 || !SetClipboardBlock(format, block))
         return -1;

@@ -38,7 +38,8 @@ int RunSlipFormProgram(const QString& commandLine);
 // Puts the batch list on the clipboard under the format named
 // "CF_RL_MORVEK" + the layout, beside whatever else is there, and answers
 // the format's number for " /CLIP:"; -1 for a missing or empty list, a
-// negative layout or a clipboard that did not take the block.
+// negative layout, a FileName without a code page 932 form (the user is
+// told) or a format or clipboard that did not take the block.
 int PutSlipListOnClipboard(const CFormPrintList* list, long layout);
 
 // The slip kind a new-slip command opens: 32795 quote 1, 32798 sales 2,

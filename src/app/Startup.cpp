@@ -39,12 +39,12 @@ QString WithTitle(const char* format)
 
 bool CStartup::Run()
 {
-    m_services.PrepareDataRoot();
-
     if (m_services.AcquireInstanceLock() == LockState::HeldBySameUser) {
         Message(WithTitle("『%1』は既に起動しています。"), MB_ICONINFORMATION);
         return false;
     }
+    // Only the one instance lays out a fresh data root.
+    m_services.PrepareDataRoot();
 
     if (!CheckFolders()) {
         m_services.ReleaseLocks();

@@ -641,4 +641,97 @@ TEST(MainFrameTest, SlipFormCommandsFromThePopups)
     EXPECT_TRUE(ui.Prompt().PickerCalls().isEmpty());
 }
 
+// Only the screens that change data reload the calendar on the way back to
+// the menu screen.
+TEST(MainFrameTest, BackToMenuReloadsTheCalendarFromScreensThatChangeData)
+{
+    CAppHome home;
+    ASSERT_TRUE(home.IsReady());
+    ScopedFakeUi ui;
+    ui.Clock().SetToday(QDate(2024, 4, 1));
+    CBackupScript backup;
+    ASSERT_FALSE(home.AddCurrentDatabase(QStringLiteral("本社")).isEmpty());
+    auto frame = StartFrame();
+    ASSERT_TRUE(frame && frame->IsConnected());
+    EXPECT_EQ(frame->GetCalendarData().GetCount(), 0);
+
+    // An open closing due within the period, written while a list is shown.
+    Sql(frame->GetMakeMsgID(), QStringLiteral("INSERT INTO Sales_Close(CollectDate, Status) VALUES('2024-04-10', 0)"));
+    for (int kind : {1, 4, 6}) {
+        frame->SwitchView(kind);
+        frame->ExecuteCommand(ID_BACK_TO_MENU);
+        Pump();
+        EXPECT_EQ(frame->GetViewKind(), 0);
+        EXPECT_EQ(frame->GetCalendarData().GetCount(), 0) << kind;
+    }
+    frame->SwitchView(5);
+    frame->ExecuteCommand(ID_BACK_TO_MENU);
+    Pump();
+    EXPECT_EQ(frame->GetCalendarData().GetCount(), 1);
+    EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
+}
+
+// "MSettingInfo.dat" belongs to the current database: a damaged file is
+// told and mended at the next save, and a database without the file starts
+// from the defaults, not from the previous database's values.
+TEST(MainFrameTest, SettingsFileFollowsTheDatabase)
+{
+    CAppHome home;
+    ASSERT_TRUE(home.IsReady());
+    ScopedFakeUi ui;
+    CBackupScript backup;
+    const QString branch = home.AddCurrentDatabase(QStringLiteral("支店"), QStringLiteral("branch"));
+    const QString main = home.AddCurrentDatabase(QStringLiteral("本社"), QStringLiteral("main"));
+    ASSERT_FALSE(branch.isEmpty() || main.isEmpty());
+    const QString mainFile = main + QStringLiteral("/MSettingInfo.dat");
+    const QString branchFile = branch + QStringLiteral("/MSettingInfo.dat");
+    CEnvSettings custom;
+    custom.m_crListBack = MakeColorRef(1, 2, 3);
+    custom.m_lfList.lfFaceName = QStringLiteral("Noto Sans CJK JP");
+    {
+        QFile file(mainFile);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(custom.ToBytes().left(50)); // cut inside the face name
+    }
+
+    auto frame = StartFrame();
+    ASSERT_TRUE(frame && frame->IsConnected());
+    ASSERT_EQ(ui.Prompt().Calls().size(), 1);
+    EXPECT_EQ(ui.Prompt().Calls()[0].text,
+              QStringLiteral("設定ファイル<") + mainFile +
+                  QStringLiteral(">を読み込めませんでした。\n読み込めなかった設定には既定値を使います。"));
+    EXPECT_EQ(ui.Prompt().Calls()[0].icon, MB_ICONEXCLAMATION);
+    EXPECT_EQ(frame->GetEnvSettings().m_crListBack, MakeColorRef(1, 2, 3));
+    EXPECT_EQ(frame->GetEnvSettings().m_lfList.lfFaceName, CLogFont().lfFaceName);
+    ASSERT_NE(frame->SaveSettings(), 0);
+    QFile saved(mainFile);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll().toHex(), frame->GetEnvSettings().ToBytes().toHex());
+    saved.close();
+
+    // The branch's file is of a later release: its version only.
+    QByteArray newer = custom.ToBytes();
+    newer[0] = 2;
+    {
+        QFile file(branchFile);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(newer);
+    }
+    ui.Prompt().Clear();
+    ASSERT_EQ(CDBDirMng().SetNowDB(QStringLiteral("支店")), 1);
+    frame->LoadSettings();
+    CEnvSettings expected;
+    expected.m_nVersion = 2;
+    EXPECT_EQ(frame->GetEnvSettings(), expected);
+
+    // Without a file: the defaults, written at once in the current layout.
+    ASSERT_TRUE(QFile::remove(branchFile));
+    frame->LoadSettings();
+    EXPECT_EQ(frame->GetEnvSettings(), CEnvSettings());
+    QFile created(branchFile);
+    ASSERT_TRUE(created.open(QIODevice::ReadOnly));
+    EXPECT_EQ(created.readAll().toHex(), CEnvSettings().ToBytes().toHex());
+    EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
+}
+
 } // namespace

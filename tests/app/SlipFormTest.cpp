@@ -7,6 +7,7 @@
 #include "platform/ui/FakeUi.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <gtest/gtest.h>
@@ -61,9 +62,24 @@ TEST(SlipForm, ClipboardBlockUnderTheLayoutsFormat)
     EXPECT_EQ(GetClipboardBlock(uint(format)).size(), 12); // the first list is still there
 
     CFormPrintList empty;
+    ScopedFakeUi ui;
     EXPECT_EQ(SlipForm::PutSlipListOnClipboard(nullptr, 3), -1);
     EXPECT_EQ(SlipForm::PutSlipListOnClipboard(&empty, 3), -1);
     EXPECT_EQ(SlipForm::PutSlipListOnClipboard(&list, -1), -1);
+    EXPECT_TRUE(ui.Prompt().Texts().isEmpty());
+
+    // A FileName the slip-form program could never open is refused aloud.
+    CFormPrintList unmappable{{1, QStringLiteral("a.vrh")}, {2, QStringLiteral("売😀.vrh")}};
+    EXPECT_EQ(SlipForm::PutSlipListOnClipboard(&unmappable, 4), -1);
+    EXPECT_EQ(ui.Prompt().Texts(),
+              QStringList{QStringLiteral("伝票ファイル名<売😀.vrh>に使用できない文字「😀」が含まれています。")});
+
+    // A format that cannot be registered puts nothing on the clipboard.
+    const QString registry = home.Root() + QStringLiteral("/MyData/ClipboardFormats.txt");
+    ASSERT_TRUE(QFile::remove(registry));
+    ASSERT_TRUE(QDir().mkpath(registry)); // a folder where the registry file belongs
+    EXPECT_EQ(SlipForm::PutSlipListOnClipboard(&list, 5), -1);
+    EXPECT_TRUE(GetClipboardBlock(0xC002).isEmpty());
 
     FreeStringPtrList(&longName);
     EXPECT_TRUE(longName.isEmpty());
@@ -145,6 +161,16 @@ TEST(SlipForm, UserFormBackupAndRestoreCommands)
     const QString noForms = QStringLiteral("オリジナルフォームがありません。バックアップを中止します。");
     SlipForm::OnBackupOrgCommand();
     EXPECT_EQ(ui.Prompt().Texts(), QStringList{noForms});
+    EXPECT_TRUE(ui.Prompt().PickerCalls().isEmpty());
+
+    QFile damaged(CPloMainData().GetUserCatalogPath());
+    ASSERT_TRUE(QDir().mkpath(home.Root() + QStringLiteral("/Org")) && damaged.open(QIODevice::WriteOnly));
+    damaged.write("\x05" "Corv");
+    damaged.close();
+    ui.Prompt().Clear();
+    SlipForm::OnBackupOrgCommand();
+    EXPECT_EQ(ui.Prompt().Texts(),
+              QStringList{QStringLiteral("オリジナルフォーム情報を取得できません。\nバックアップできません。")});
     EXPECT_TRUE(ui.Prompt().PickerCalls().isEmpty());
 
     CFormCatalog user;

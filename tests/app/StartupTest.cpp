@@ -17,6 +17,7 @@ public:
     bool accessFileWritable = true;
     QString unwritableFolder;
     bool choose = true;
+    bool createFails = false;
     QString chosenName = QStringLiteral("本社");
     QString chosenFolder;
 
@@ -59,6 +60,8 @@ public:
     int CreateDatabaseFromTemplate(const QString& folder, const QString& name) override
     {
         log << QStringLiteral("create");
+        if (createFails)
+            return 0;
         return ::CreateDatabaseFromTemplate(folder, folder + QStringLiteral("/Other"), name);
     }
 };
@@ -79,7 +82,7 @@ TEST(StartupTest, EarlyChecksEndStartUpWithTheirMessage)
         ASSERT_EQ(ui.Prompt().Calls().size(), 1);
         EXPECT_EQ(ui.Prompt().Calls()[0].text, QStringLiteral("『") + kTitle + QStringLiteral("』は既に起動しています。"));
         EXPECT_EQ(ui.Prompt().Calls()[0].icon, MB_ICONINFORMATION);
-        EXPECT_EQ(services.log, QStringList({"prepare", "instance"}));
+        EXPECT_EQ(services.log, QStringList{"instance"});
     }
     // Another user of the computer runs the program or a sibling.
     {
@@ -90,7 +93,7 @@ TEST(StartupTest, EarlyChecksEndStartUpWithTheirMessage)
         EXPECT_EQ(ui.Prompt().Texts(),
                   QStringList{QStringLiteral("他のユーザーが『") + kTitle +
                               QStringLiteral("』を使用しています。\nそのユーザーがアプリケーションを終了してからご利用ください。")});
-        EXPECT_EQ(services.log, QStringList({"prepare", "instance", "session", "release"}));
+        EXPECT_EQ(services.log, QStringList({"instance", "prepare", "session", "release"}));
     }
     // The password: a damaged password file, then a refusal.
     {
@@ -176,8 +179,6 @@ TEST(StartupTest, RealProbesTouchNoFileOfTheUser)
     // The access-check file opens for writing without being emptied.
     EXPECT_TRUE(services.CanWriteFile(user.fileName()));
     EXPECT_EQ(QFileInfo(user.fileName()).size(), 7);
-    EXPECT_FALSE(services.CanWriteFile(folder + QStringLiteral("/none.sys")));
-
     EXPECT_FALSE(services.CanWriteFile(folder + QStringLiteral("/none.sys")));
 }
 
@@ -267,6 +268,18 @@ TEST(StartupTest, DatabaseSelection)
         EXPECT_FALSE(CStartup(services).Run());
         EXPECT_EQ(ui.Prompt().Texts().last(),
                   QStringLiteral("設定ファイルを更新できませんでした。\nアプリケーションを起動できません。終了します。"));
+    }
+
+    // A new database that cannot be made ends start-up too.
+    ui.Prompt().Clear();
+    {
+        CFakeStartupServices services;
+        services.createFails = true;
+        services.chosenName = QStringLiteral("新社");
+        services.chosenFolder = home.Root() + QStringLiteral("/shinsha");
+        EXPECT_FALSE(CStartup(services).Run());
+        EXPECT_EQ(ui.Prompt().Texts().last(), QStringLiteral("データベースを登録できません。\n終了します。"));
+        EXPECT_EQ(services.log.last(), QStringLiteral("release"));
     }
 }
 
