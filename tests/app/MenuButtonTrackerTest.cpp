@@ -18,7 +18,7 @@ protected:
         m_tracker.SetRects(CMenuButtonTracker::File, {kF0, kF1});
         m_tracker.SetRects(CMenuButtonTracker::CalButton, {QRect(300, 0, 20, 20)});
         m_tracker.SetRects(CMenuButtonTracker::Cell, {kC0, kC1, kC2, kC3});
-        m_tracker.SetCellFilter([this](int cell) { return m_marked.count(cell) > 0; });
+        m_tracker.SetFilter(CMenuButtonTracker::Cell, [this](int cell) { return m_marked.count(cell) > 0; });
     }
 
     QList<int> States(Group group) const

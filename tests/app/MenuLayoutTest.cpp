@@ -31,6 +31,18 @@ TEST(MenuLayoutTest, FixedCorners)
     EXPECT_EQ(layout.DbName(), QRect(16, 23, 189, 17));
     EXPECT_EQ(layout.Year(), QRect(425, 37, 275, 13));
 
+    // The purchase side has eight buttons, the seventh 50 px further left;
+    // a layout made while it is current places it there too.
+    EXPECT_EQ(layout.FileRects().size(), 7);
+    layout.SetPage(1);
+    EXPECT_EQ(layout.File(6).topLeft(), QPoint(210, 350));
+    EXPECT_EQ(layout.FileRects().size(), 8);
+    layout.CalcLayout();
+    EXPECT_EQ(layout.File(6).topLeft(), QPoint(210, 350));
+    layout.SetPage(0);
+    EXPECT_EQ(layout.File(6).topLeft(), QPoint(260, 350));
+    EXPECT_EQ(layout.FileRects().size(), 7);
+
     // Rows 29.3 px apart, truncated; the day number 28 px left of the first
     // cell and 4 px lower; cells 3 px apart.
     const int rowTops[15] = {58, 87, 116, 145, 175, 204, 233, 263, 292, 321, 351, 380, 409, 438, 468};
@@ -78,6 +90,20 @@ TEST(MenuLayoutTest, PicturesFitTheirButtons)
             EXPECT_FALSE(layout.File(i).intersects(layout.File(j))) << i << " " << j;
             EXPECT_FALSE(layout.Bottom(i).intersects(layout.Bottom(j))) << i << " " << j;
         }
+    }
+    // Nor those of the purchase side, and the tabs keep clear of the
+    // database name, its button and the file buttons.
+    layout.SetPage(1);
+    for (int i = 0; i < 8; ++i) {
+        for (int j = i + 1; j < 8; ++j)
+            EXPECT_FALSE(layout.File(i).intersects(layout.File(j))) << i << " " << j;
+        for (int t = 0; t < 2; ++t)
+            EXPECT_FALSE(layout.Tab(t).intersects(layout.File(i))) << t << " " << i;
+    }
+    for (int t = 0; t < 2; ++t) {
+        EXPECT_FALSE(layout.Tab(t).intersects(layout.Bottom(6))) << t;
+        EXPECT_FALSE(layout.Tab(t).intersects(layout.DbName())) << t;
+        EXPECT_LT(layout.Tab(t).right(), layout.Day(0).left() - 22) << t;
     }
     // The cells end left of the calendar's scroll bar (734 minus its width).
     EXPECT_LT(layout.Cell(59).right(), 734 - 17);

@@ -3,6 +3,7 @@
 #include "app/ViewKinds.h"
 #include "app/menu/MenuBitmaps.h"
 #include "app/menu/MenuPictures.h"
+#include "app/menu/MenuPopups.h"
 #include "app/menu/TollavineView.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/TableNames.h"
@@ -74,6 +75,19 @@ protected:
         Mouse(widget, QEvent::MouseButtonRelease, at, Qt::LeftButton);
     }
 
+    // The frame's popup on show, closed again; -1 for none.
+    int ShownPopup()
+    {
+        int shown = -1;
+        for (int n = 0; n < 30; ++n) {
+            if (MenuScreenPopup(m_frame, n)->isVisible()) {
+                shown = n;
+                MenuScreenPopup(m_frame, n)->hide();
+            }
+        }
+        return shown;
+    }
+
     ScopedFakeUi m_ui;
     CMainFrame m_frame;
 };
@@ -117,6 +131,12 @@ TEST_F(MenuViewTest, StartupPictureThenMenuScreen)
     EXPECT_EQ(m_frame.m_nCalendarScrollPos, 16);
     bar->setValue(11);
     EXPECT_EQ(m_frame.m_nCalendarScrollPos, 11);
+    // A line moves the calendar by one day, a page by three.
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(view->Calendar().FirstRow(), 12);
+    bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+    EXPECT_EQ(view->Calendar().FirstRow(), 9);
+    EXPECT_EQ(m_frame.m_nCalendarScrollPos, 9);
 }
 
 TEST_F(MenuViewTest, ClickingAMarkOpensItsScreen)
@@ -246,6 +266,83 @@ TEST_F(MenuViewTest, PaintsMarksOnTheirRows)
     EXPECT_TRUE(marked(6 * 4 + 3));
     EXPECT_TRUE(marked(7 * 4 + 1));
     EXPECT_FALSE(marked(5 * 4 + 0));
+}
+
+// The purchase side's buttons are only reachable through its tab.
+TEST_F(MenuViewTest, TabsSwitchBetweenTheSalesAndThePurchaseSide)
+{
+    ASSERT_EQ(m_frame.BuildMenuScreenPopups(), 1);
+    SetPeriodWithMarks();
+    CTollavineView* view = ShowMenu();
+    const CMenuLayout& layout = view->Layout();
+    const QRect salesSix = layout.File(6);
+    // Within the purchase side's eighth button, right of the sales side's seventh.
+    const QPoint purchaseSeven(layout.File(7).right() - 2, layout.File(7).center().y());
+    ASSERT_FALSE(salesSix.contains(purchaseSeven));
+
+    // The sales side: seven buttons, the eighth place opens nothing.
+    Click(view, purchaseSeven);
+    EXPECT_EQ(ShownPopup(), -1);
+    Click(view, layout.File(6).center());
+    EXPECT_EQ(ShownPopup(), 11);
+    // The current page's tab does not react.
+    Mouse(view, QEvent::MouseMove, layout.Tab(0).center(), Qt::NoButton);
+    EXPECT_NE(view->cursor().shape(), Qt::PointingHandCursor);
+    Click(view, layout.Tab(0).center());
+    EXPECT_EQ(layout.Page(), 0);
+
+    // Pressed on the other tab but released elsewhere: still the sales side.
+    Mouse(view, QEvent::MouseMove, layout.Tab(1).center(), Qt::NoButton);
+    EXPECT_EQ(view->cursor().shape(), Qt::PointingHandCursor);
+    Mouse(view, QEvent::MouseButtonPress, layout.Tab(1).center(), Qt::LeftButton);
+    Mouse(view, QEvent::MouseMove, layout.File(0).center(), Qt::NoButton);
+    Mouse(view, QEvent::MouseButtonRelease, layout.File(0).center(), Qt::LeftButton);
+    EXPECT_EQ(layout.Page(), 0);
+    EXPECT_EQ(ShownPopup(), -1);
+
+    Click(view, layout.Tab(1).center());
+    EXPECT_EQ(layout.Page(), 1);
+    EXPECT_EQ(layout.File(6), salesSix.translated(-50, 0));
+    EXPECT_EQ(view->Tracker().Count(CMenuButtonTracker::File), 8);
+    const int purchase[8] = {0, 2, 5, 6, 9, 10, 12, 13};
+    for (int i = 0; i < 8; ++i) {
+        Click(view, layout.File(i).center());
+        EXPECT_EQ(ShownPopup(), purchase[i]) << i;
+    }
+    // A later layout (the menu screen shown again) keeps the page.
+    ShowMenuScreen(view);
+    EXPECT_EQ(layout.Page(), 1);
+    EXPECT_EQ(layout.File(6), salesSix.translated(-50, 0));
+
+    Click(view, layout.Tab(0).center());
+    EXPECT_EQ(layout.Page(), 0);
+    EXPECT_EQ(layout.File(6), salesSix);
+    Click(view, purchaseSeven);
+    EXPECT_EQ(ShownPopup(), -1);
+}
+
+TEST_F(MenuViewTest, BottomRowOpensTheToolPopupsAndExits)
+{
+    ASSERT_EQ(m_frame.BuildMenuScreenPopups(), 1);
+    SetPeriodWithMarks();
+    CTollavineView* view = ShowMenu();
+    for (int i = 0; i < 5; ++i) {
+        Click(view, view->Layout().Bottom(i).center());
+        EXPECT_EQ(ShownPopup(), 25 + i) << i;
+    }
+
+    // The exit button asks the frame to close, so its closing rules apply.
+    QList<int> backups;
+    CMainFrame::SetBackupHandler([&backups](CMainFrame&, int mode) {
+        backups << mode;
+        return 1;
+    });
+    Click(view, view->Layout().Bottom(5).center());
+    EXPECT_TRUE(m_frame.isVisible());
+    QCoreApplication::sendPostedEvents();
+    EXPECT_FALSE(m_frame.isVisible());
+    EXPECT_EQ(backups, QList<int>{2});
+    CMainFrame::SetBackupHandler({});
 }
 
 TEST_F(MenuViewTest, DatabaseListSwitchesDatabases)

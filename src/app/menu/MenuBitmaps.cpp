@@ -39,9 +39,11 @@ QSize FileButtonSize(int index)
     return index == 4 ? QSize(90, 60) : QSize(84, 60);
 }
 
+// The database list's button is a narrow drop button at the end of the name
+// field, clear of the page tabs that start 15 px to its right.
 QSize BottomButtonSize(int index)
 {
-    return index == 6 ? QSize(44, 24) : QSize(60, 28);
+    return index == 6 ? QSize(14, 24) : QSize(60, 28);
 }
 
 QSize CalButtonSize(int index)
@@ -59,7 +61,8 @@ const QHash<int, SArt>& Table()
         };
         add(kBackground, {SArt::Background, 0, 0, 0, false, {750, 500}});
         add(kStartup, {SArt::Startup, 0, 0, 0, false, {480, 300}});
-        add(kTab, {SArt::Tab, 0, 0, 0, false, {80, 22}});
+        // The tabs stand on the business panel, one pixel into its top edge.
+        add(kTab, {SArt::Tab, 0, 0, 0, false, {78, 31}});
         for (int s = 0; s < 3; ++s) {
             for (int i = 0; i < 7; ++i)
                 add(kFilePage0[s][i], {SArt::FileButton, i, s, 0, false, FileButtonSize(i)});

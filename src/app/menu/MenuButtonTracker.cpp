@@ -17,7 +17,8 @@ void CMenuButtonTracker::Reset(Group group)
 
 bool CMenuButtonTracker::Takes(Group group, int index) const
 {
-    return group != Cell || !m_hasMark || m_hasMark(index);
+    const SGroup& g = m_groups[group];
+    return !g.takes || g.takes(index);
 }
 
 QList<QRect> CMenuButtonTracker::MouseMove(const QPoint& point)
@@ -65,7 +66,7 @@ QList<QRect> CMenuButtonTracker::Press()
 
 std::optional<CMenuButtonTracker::SAction> CMenuButtonTracker::Release(QList<QRect>& repaint)
 {
-    static constexpr Group kOrder[GroupCount] = {Bottom, File, CalButton, Cell};
+    static constexpr Group kOrder[GroupCount] = {Bottom, File, CalButton, Cell, Tab};
     std::optional<SAction> action;
     for (Group group : kOrder) {
         SGroup& g = m_groups[group];

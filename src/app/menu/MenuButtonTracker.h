@@ -11,11 +11,12 @@
 // the mouse over the four groups of buttons and tells the view which
 // rectangles to repaint and which button's action to run: a button acts
 // only when the left button is released over the button it was pressed on.
-// Button states: 0 normal, 1 under the mouse, 2 pressed.
+// Button states: 0 normal, 1 under the mouse, 2 pressed. The page tabs are
+// a fifth group that follows the same rules.
 class CMenuButtonTracker {
 public:
     // In the order in which a mouse move examines them.
-    enum Group { File, Cell, CalButton, Bottom, GroupCount };
+    enum Group { File, Cell, CalButton, Bottom, Tab, GroupCount };
 
     struct SAction {
         Group group;
@@ -24,8 +25,9 @@ public:
 
     // Sets a group's rectangles (its size) and clears its states.
     void SetRects(Group group, const QList<QRect>& rects);
-    // Calendar cells take part only while this answers true for them.
-    void SetCellFilter(std::function<bool(int cell)> hasMark) { m_hasMark = std::move(hasMark); }
+    // A button of the group takes part only while this answers true for it
+    // (calendar cells with a mark, the tab of the other page).
+    void SetFilter(Group group, std::function<bool(int index)> takes) { m_groups[group].takes = std::move(takes); }
     // Clears a group's hover, press and states.
     void Reset(Group group);
 
@@ -50,11 +52,11 @@ private:
         QList<int> states;
         int hover = -1;
         int pressed = -1;
+        std::function<bool(int)> takes;
     };
 
     bool Takes(Group group, int index) const;
 
     SGroup m_groups[GroupCount];
-    std::function<bool(int)> m_hasMark;
     bool m_bHand = false;
 };

@@ -38,6 +38,8 @@ void CMenuLayout::CalcLayout()
                                                          {10, 290},  {110, 290}, {260, 350}, {300, 350}};
     for (int i = 0; i < kFileButtons; ++i)
         m_rcFile[i] = At(kFileCorner[i].x(), kFileCorner[i].y(), kFileIds[i]);
+    if (m_nPage == 1)
+        m_rcFile[6].translate(-50, 0);
 
     m_rcCalButton[0] = At(650, 32, 297);
     m_rcCalButton[1] = At(670, 32, 300);
@@ -57,9 +59,23 @@ void CMenuLayout::CalcLayout()
     m_bCalculated = true;
 }
 
+void CMenuLayout::SetPage(int page)
+{
+    if (page == m_nPage || (page != 0 && page != 1))
+        return;
+    m_nPage = page;
+    if (m_bCalculated)
+        m_rcFile[6].translate(page == 0 ? 50 : -50, 0);
+}
+
 QList<QRect> CMenuLayout::FileRects() const
 {
-    return ListOf(m_rcFile, kFileButtons);
+    return ListOf(m_rcFile, FileCount());
+}
+
+QList<QRect> CMenuLayout::TabRects() const
+{
+    return ListOf(m_rcTab, 2);
 }
 
 QList<QRect> CMenuLayout::BottomRects() const

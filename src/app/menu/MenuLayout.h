@@ -18,6 +18,13 @@ public:
     void CalcLayout();
     bool IsCalculated() const { return m_bCalculated; }
 
+    // The page of file buttons: 0 the sales side (seven buttons), 1 the
+    // purchase side (eight). File button 6 sits 50 px further left on the
+    // purchase side, to make room for the eighth.
+    void SetPage(int page);
+    int Page() const { return m_nPage; }
+    int FileCount() const { return m_nPage == 0 ? 7 : 8; }
+
     // Cell `index` is row * 4 + column of the visible rows.
     const QRect& Cell(int index) const { return m_rcCell[index]; }
     const QRect& Day(int row) const { return m_rcDay[row]; }
@@ -30,7 +37,9 @@ public:
     const QRect& FirstMonth() const { return m_rcMonth1; }
     const QRect& SecondMonth() const { return m_rcMonth2; }
 
+    // The current page's file buttons.
     QList<QRect> FileRects() const;
+    QList<QRect> TabRects() const;
     QList<QRect> BottomRects() const;
     QList<QRect> CalButtonRects() const;
     QList<QRect> CellRects() const;
@@ -41,6 +50,7 @@ public:
 
 private:
     bool m_bCalculated = false;
+    int m_nPage = 0;
     QRect m_rcFile[kFileButtons];
     QRect m_rcDbName;
     QRect m_rcYear;

@@ -64,7 +64,24 @@ const SFileButton kFilePage1[8] = {{u"商品", EIcon::Box},          {u"仕入�
                                    {u"支払・出金", EIcon::Payment}, {u"仕入先元帳", EIcon::Ledger},
                                    {u"仕入分析", EIcon::Chart},     {u"在庫", EIcon::Stock}};
 
-const char16_t* const kBottomLabels[7] = {u"データベース", u"設定", u"フォーム", u"ツール", u"ヘルプ", u"終了", u"切替"};
+const char16_t* const kBottomLabels[6] = {u"データベース", u"設定", u"フォーム", u"ツール", u"ヘルプ", u"終了"};
+
+const char16_t* const kTabLabels[2] = {u"販売", u"仕入・在庫"};
+
+// The groups of a page's file buttons: the first and last button of each
+// and its caption.
+struct SGroupBox {
+    int first, last;
+    const char16_t* caption;
+};
+
+const SGroupBox kGroups[2][4] = {
+    {{0, 1, u"マスター"}, {2, 3, u"伝票"}, {4, 5, u"請求・入金"}, {6, 6, u"分析"}},
+    {{0, 1, u"マスター"}, {2, 3, u"伝票"}, {4, 5, u"支払・出金"}, {6, 7, u"分析・在庫"}}};
+
+// The business side's panels end here; the calendar's starts a little right.
+constexpr qreal kBusinessRight = 391.5;
+constexpr qreal kCalendarLeft = 393.5;
 
 QFont Face(qreal pixels, bool bold = false)
 {
@@ -73,13 +90,13 @@ QFont Face(qreal pixels, bool bold = false)
     return font;
 }
 
-// Draws a line of text centred in `box`, narrowed (to 78 %) or else made
+// Draws a line of text centred in `box`, narrowed (to 86 %) or else made
 // smaller until it fits.
 void DrawFitted(QPainter& p, const QRectF& box, const QString& text, qreal pixels, bool bold)
 {
     QFont font = Face(pixels, bold);
     qreal width = QFontMetricsF(font).horizontalAdvance(text);
-    while (font.pixelSize() > 8 && width * 0.78 > box.width()) {
+    while (font.pixelSize() > 8 && width * 0.86 > box.width()) {
         font.setPixelSize(font.pixelSize() - 1);
         width = QFontMetricsF(font).horizontalAdvance(text);
     }
@@ -268,21 +285,18 @@ QImage BottomButton(const SArt& art)
     QPainter p(&pixmap);
     Begin(p);
     const SButtonLook& look = art.index == 5 ? kExitLooks[art.state] : kBlueLooks[art.state];
-    const QRectF face = DrawFace(p, art.size, look, art.state, 5);
-    const QString label = QString::fromUtf16(kBottomLabels[art.index]);
-    p.setPen(look.text);
+    const QRectF face = DrawFace(p, art.size, look, art.state, art.index == 6 ? 3 : 5);
     if (art.index == 6) {
-        // The database list: a label and a small drop arrow.
-        QRectF text = face.adjusted(4, 0, -12, 0);
-        p.setFont(Face(11, true));
-        p.drawText(text, Qt::AlignCenter, label);
-        const qreal x = face.right() - 10, y = face.center().y() - 1;
+        // The database list: a drop arrow at the end of the name field.
+        const QPointF c = face.center();
         p.setBrush(look.text);
         p.setPen(Qt::NoPen);
-        p.drawPolygon(QPolygonF({QPointF(x, y - 2), QPointF(x + 6, y - 2), QPointF(x + 3, y + 2)}));
+        p.drawPolygon(QPolygonF({QPointF(c.x() - 3.5, c.y() - 1.5), QPointF(c.x() + 3.5, c.y() - 1.5),
+                                 QPointF(c.x(), c.y() + 2.5)}));
         return pixmap;
     }
-    DrawFitted(p, face.adjusted(4, 0, -4, 0), label, 12, true);
+    p.setPen(look.text);
+    DrawFitted(p, face.adjusted(4, 0, -4, 0), QString::fromUtf16(kBottomLabels[art.index]), 12, true);
     return pixmap;
 }
 
@@ -450,70 +464,70 @@ QRectF Around(const QRect& a, const QRect& b, int top, int margin)
     return QRectF(a | b).adjusted(-margin, -top, margin, margin);
 }
 
-QImage Background(const SArt& art)
+QImage DrawBackground(const QSize& size, int page)
 {
     CMenuLayout layout;
+    layout.SetPage(page);
     layout.CalcLayout();
-    QImage pixmap(art.size, QImage::Format_ARGB32_Premultiplied);
+    QImage pixmap(size, QImage::Format_ARGB32_Premultiplied);
     QPainter p(&pixmap);
     Begin(p);
 
-    QLinearGradient ground(0, 0, 0, art.size.height());
+    QLinearGradient ground(0, 0, 0, size.height());
     ground.setColorAt(0, QColor(0xee, 0xf2, 0xf7));
     ground.setColorAt(1, QColor(0xdc, 0xe3, 0xec));
     p.fillRect(pixmap.rect(), ground);
 
-    // The current database: caption and name plate (the name is drawn live).
+    // The current database: caption and name field, which ends at the drop
+    // button of the database list (the name is drawn live).
     p.setFont(Face(10));
     p.setPen(kMuted);
-    p.drawText(QRectF(16, 3, 190, 15), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral(u"使用中のデータベース"));
-    const QRectF plate = QRectF(layout.DbName()).adjusted(-6, -3, 5, 3);
+    p.drawText(QRectF(16, 2, 190, 15), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral(u"使用中のデータベース"));
+    const QRect button = layout.Bottom(6);
+    const QRectF field(10.5, button.top() + 1.5, button.left() + 2 - 10.5, button.height() - 3);
     p.setPen(QPen(kPanelLine, 1));
     p.setBrush(Qt::white);
-    p.drawRoundedRect(plate, 4, 4);
-
-    // The program's name at the top right of the business side.
-    p.setPen(kInk);
-    p.setFont(Face(19, true));
-    p.drawText(QRectF(262, 8, 130, 24), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("Corvanta"));
-    p.setFont(Face(11));
-    p.setPen(kMuted);
-    p.drawText(QRectF(262, 31, 130, 16), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral(u"販売管理"));
+    p.drawRoundedRect(field, 3, 3);
 
     // The business side: the flow from the masters over the slips to billing
-    // and the analyses.
-    Panel(p, QRectF(3.5, 54.5, 390, 402), QColor(0xff, 0xff, 0xff), QColor(0xfa, 0xfb, 0xfd));
+    // or payment and the analyses.
+    const qreal panelWidth = kBusinessRight - 3.5;
+    Panel(p, QRectF(3.5, 54.5, panelWidth, 402), QColor(0xff, 0xff, 0xff), QColor(0xfa, 0xfb, 0xfd));
     p.setFont(Face(13, true));
     p.setPen(kInk);
     p.drawText(QRectF(16, 60, 200, 22), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral(u"業務メニュー"));
+    p.setFont(Face(11, true));
+    p.setPen(kMuted);
+    p.drawText(QRectF(200, 60, kBusinessRight - 214, 22), Qt::AlignRight | Qt::AlignVCenter,
+               QStringLiteral(u"Corvanta／販売"));
     p.setPen(QPen(QColor(0xe2, 0xe8, 0xef), 1));
-    p.drawLine(QPointF(14, 84.5), QPointF(384, 84.5));
+    p.drawLine(QPointF(14, 84.5), QPointF(kBusinessRight - 10, 84.5));
 
-    const QRectF masters = Around(layout.File(0), layout.File(1), 22, 6);
-    const QRectF slips = Around(layout.File(2), layout.File(3), 22, 6);
-    const QRectF billing = Around(layout.File(4), layout.File(5), 22, 4);
-    const QRectF analysis = Around(layout.File(6), layout.File(6), 22, 6);
+    QRectF boxes[4];
+    for (int g = 0; g < 4; ++g) {
+        const SGroupBox& box = kGroups[page][g];
+        boxes[g] = Around(layout.File(box.first), layout.File(box.last), 22, 4);
+    }
+    const QRectF &masters = boxes[0], &slips = boxes[1], &money = boxes[2], &analysis = boxes[3];
     Flow(p, QPointF(masters.right() + 2, masters.center().y()), QPointF(masters.right() + 30, masters.center().y()),
          QPointF(slips.left() - 30, slips.center().y()), QPointF(slips.left() - 3, slips.center().y()));
     Flow(p, QPointF(slips.center().x(), slips.bottom() + 2), QPointF(slips.center().x(), slips.bottom() + 60),
-         QPointF(billing.right() + 60, billing.center().y()), QPointF(billing.right() + 3, billing.center().y()));
-    Flow(p, QPointF(billing.center().x(), billing.bottom() + 2), QPointF(billing.center().x(), analysis.center().y()),
+         QPointF(money.right() + 60, money.center().y()), QPointF(money.right() + 3, money.center().y()));
+    Flow(p, QPointF(money.center().x(), money.bottom() + 2), QPointF(money.center().x(), analysis.center().y()),
          QPointF(analysis.left() - 40, analysis.center().y()), QPointF(analysis.left() - 3, analysis.center().y()));
-    Group(p, masters, QStringLiteral(u"マスター"));
-    Group(p, slips, QStringLiteral(u"伝票"));
-    Group(p, billing, QStringLiteral(u"請求・入金"));
-    Group(p, analysis, QStringLiteral(u"分析"));
+    for (int g = 0; g < 4; ++g)
+        Group(p, boxes[g], QString::fromUtf16(kGroups[page][g].caption));
 
     p.setFont(Face(10));
     p.setPen(kMuted);
-    p.drawText(QRectF(16, 428, 368, 20), Qt::AlignRight | Qt::AlignVCenter,
+    p.drawText(QRectF(16, 428, kBusinessRight - 26, 20), Qt::AlignRight | Qt::AlignVCenter,
                QStringLiteral(u"ボタンをクリックすると、作業のメニューが開きます"));
 
     // The bottom row.
-    Panel(p, QRectF(3.5, 461.5, 390, 35), QColor(0xf4, 0xf7, 0xfb), QColor(0xe3, 0xea, 0xf2), 6);
+    Panel(p, QRectF(3.5, 461.5, panelWidth, 35), QColor(0xf4, 0xf7, 0xfb), QColor(0xe3, 0xea, 0xf2), 6);
 
     // The schedule calendar.
-    const QRectF calendar(398.5, 8.5, 346, 488);
+    const QRectF calendar(kCalendarLeft, 8.5, size.width() - 5.5 - kCalendarLeft, 488);
     Panel(p, calendar, QColor(0xff, 0xff, 0xff), QColor(0xff, 0xff, 0xff));
     QPainterPath header;
     header.addRoundedRect(calendar.adjusted(1, 1, -1, 0), 7, 7);
@@ -539,13 +553,55 @@ QImage Background(const SArt& art)
     const int right = layout.Cell(CMenuLayout::kCells - 1).right();
     for (int r = 0; r < CMenuLayout::kRows; ++r) {
         const QRect cell = layout.Cell(r * CMenuLayout::kColumns);
-        const QRectF band(401, cell.top() - 1, right + 2 - 401, cell.height() + 2);
+        const QRectF band(kCalendarLeft + 2, cell.top() - 1, right + 2 - kCalendarLeft - 2, cell.height() + 2);
         p.fillRect(band, r % 2 ? QColor(0xf6, 0xf8, 0xfb) : QColor(0xff, 0xff, 0xff));
         p.setPen(QPen(QColor(0xea, 0xee, 0xf3), 1));
         p.drawLine(QPointF(band.left(), band.bottom() + 0.5), QPointF(band.right(), band.bottom() + 0.5));
     }
     p.setPen(QPen(QColor(0xe2, 0xe7, 0xee), 1));
     p.drawLine(QPointF(440.5, layout.Cell(0).top() - 1), QPointF(440.5, layout.Cell(CMenuLayout::kCells - 1).bottom()));
+    return pixmap;
+}
+
+// A page tab standing on the business panel: the current page's tab is
+// white and open towards the panel, the other one sits back in grey-blue.
+QImage DrawTab(const QSize& size, int page, int state)
+{
+    QImage pixmap = Blank(size);
+    QPainter p(&pixmap);
+    Begin(p);
+    const bool current = state == 2;
+    // The panel's top edge runs 1.5 px above the picture's bottom.
+    const qreal edge = size.height() - 1.5;
+    const qreal top = current ? 0.5 : 3.5;
+    const qreal bottom = current ? size.height() : edge;
+    const qreal r = 6;
+    QPainterPath shape;
+    shape.moveTo(0.5, bottom);
+    shape.lineTo(0.5, top + r);
+    shape.quadTo(0.5, top, 0.5 + r, top);
+    shape.lineTo(size.width() - 0.5 - r, top);
+    shape.quadTo(size.width() - 0.5, top, size.width() - 0.5, top + r);
+    shape.lineTo(size.width() - 0.5, bottom);
+    QLinearGradient fill(0, top, 0, bottom);
+    if (current) {
+        fill.setColorAt(0, Qt::white);
+        fill.setColorAt(1, Qt::white);
+    } else {
+        fill.setColorAt(0, state == 1 ? QColor(0xf8, 0xfa, 0xfd) : QColor(0xec, 0xf0, 0xf5));
+        fill.setColorAt(1, state == 1 ? QColor(0xe9, 0xef, 0xf6) : QColor(0xdd, 0xe4, 0xec));
+    }
+    p.setPen(QPen(kPanelLine, 1));
+    p.setBrush(fill);
+    p.drawPath(shape);
+    if (current) {
+        // The business buttons' orange along the top of the open tab.
+        p.setPen(QPen(QColor(0xe8, 0x88, 0x22), 2.5, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(QPointF(r - 1, top + 1.25), QPointF(size.width() - r + 1, top + 1.25));
+    }
+    p.setPen(current ? kInk : state == 1 ? QColor(0x3a, 0x55, 0x70) : kMuted);
+    DrawFitted(p, QRectF(4, top + 2, size.width() - 8, bottom - top - 3), QString::fromUtf16(kTabLabels[page]), 12,
+               true);
     return pixmap;
 }
 
@@ -588,7 +644,7 @@ QImage Startup(const SArt& art)
 QImage Draw(const SArt& art)
 {
     switch (art.kind) {
-    case SArt::Background: return Background(art);
+    case SArt::Background: return DrawBackground(art.size, 0);
     case SArt::Startup: return Startup(art);
     case SArt::FileButton: return FileButton(art);
     case SArt::BottomButton: return BottomButton(art);
@@ -600,7 +656,7 @@ QImage Draw(const SArt& art)
     case SArt::Day: return Day(art);
     case SArt::Tab: break;
     }
-    // The page tabs are not shown.
+    // The tabs are drawn per page and state (CMenuPictures::Tab).
     return QImage();
 }
 
@@ -618,6 +674,11 @@ CMenuPictures::CMenuPictures()
         if (const auto art = MenuBitmap::ArtOf(id))
             m_pictures.insert(id, Draw(*art));
     }
+    m_purchaseBackground = DrawBackground(MenuBitmap::Size(MenuBitmap::kBackground), 1);
+    for (int page = 0; page < 2; ++page) {
+        for (int state = 0; state < 3; ++state)
+            m_tabs[page][state] = DrawTab(MenuBitmap::Size(MenuBitmap::kTab), page, state);
+    }
 }
 
 const QImage& CMenuPictures::Picture(int id) const
@@ -625,4 +686,15 @@ const QImage& CMenuPictures::Picture(int id) const
     static const QImage none;
     const auto found = m_pictures.constFind(id);
     return found == m_pictures.constEnd() ? none : *found;
+}
+
+const QImage& CMenuPictures::Background(int page) const
+{
+    return page == 1 ? m_purchaseBackground : Picture(MenuBitmap::kBackground);
+}
+
+const QImage& CMenuPictures::Tab(int page, int state) const
+{
+    static const QImage none;
+    return page >= 0 && page < 2 && state >= 0 && state < 3 ? m_tabs[page][state] : none;
 }

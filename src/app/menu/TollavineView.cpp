@@ -46,7 +46,8 @@ CTollavineView::CTollavineView(CMainFrame& frame) : CView(frame)
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_tracker.SetCellFilter([this](int cell) { return m_calendar.CellMark(cell) != 0; });
+    m_tracker.SetFilter(CMenuButtonTracker::Cell, [this](int cell) { return m_calendar.CellMark(cell) != 0; });
+    m_tracker.SetFilter(CMenuButtonTracker::Tab, [this](int tab) { return tab != m_layout.Page(); });
 }
 
 CTollavineView::~CTollavineView()
@@ -140,7 +141,8 @@ void CTollavineView::FitFrameToBitmap(bool startup)
     }
     if (!startup) {
         m_layout.CalcLayout();
-        m_tracker.SetRects(CMenuButtonTracker::File, m_layout.FileRects().mid(0, kFileCount[m_nPage]));
+        m_tracker.SetRects(CMenuButtonTracker::File, m_layout.FileRects());
+        m_tracker.SetRects(CMenuButtonTracker::Tab, m_layout.TabRects());
         m_tracker.SetRects(CMenuButtonTracker::Bottom, m_layout.BottomRects());
         m_tracker.SetRects(CMenuButtonTracker::CalButton, m_layout.CalButtonRects());
         m_tracker.SetRects(CMenuButtonTracker::Cell, m_layout.CellRects());
@@ -223,7 +225,7 @@ void CTollavineView::OnCalToday()
 
 int CTollavineView::ClickFile(const QPoint& screen, int index)
 {
-    if (QMenu* menu = MenuScreenPopup(GetFrame(), MenuPopup::FilePopup(m_nPage, index)))
+    if (QMenu* menu = MenuScreenPopup(GetFrame(), MenuPopup::FilePopup(m_layout.Page(), index)))
         menu->popup(screen);
     m_tracker.ClearHandCursor();
     unsetCursor();
@@ -242,6 +244,20 @@ int CTollavineView::ClickBtn(const QPoint& screen, int index)
     } else if (index == 6) {
         ShowDatabaseList(screen);
     }
+    return 1;
+}
+
+int CTollavineView::ClickTab(int index)
+{
+    if (index == m_layout.Page() || (index != 0 && index != 1))
+        return 1;
+    m_layout.SetPage(index);
+    m_tracker.SetRects(CMenuButtonTracker::File, m_layout.FileRects());
+    m_tracker.Reset(CMenuButtonTracker::Tab);
+    m_tracker.ClearHandCursor();
+    unsetCursor();
+    // The groups behind the buttons differ by page: the whole side changes.
+    update();
     return 1;
 }
 
@@ -402,6 +418,7 @@ void CTollavineView::mouseReleaseEvent(QMouseEvent* event)
     case CMenuButtonTracker::File: ClickFile(screen, action->index); break;
     case CMenuButtonTracker::CalButton: ClickCalButton(action->index); break;
     case CMenuButtonTracker::Cell: ClickMark(action->index); break;
+    case CMenuButtonTracker::Tab: ClickTab(action->index); break;
     case CMenuButtonTracker::GroupCount: break;
     }
 }
@@ -411,7 +428,11 @@ void CTollavineView::mouseReleaseEvent(QMouseEvent* event)
 
 bool CTollavineView::DrawPicture(QPainter& painter, int id, const QPoint& at) const
 {
-    const QImage& picture = CMenuPictures::Instance().Picture(id);
+    return DrawImage(painter, CMenuPictures::Instance().Picture(id), at);
+}
+
+bool CTollavineView::DrawImage(QPainter& painter, const QImage& picture, const QPoint& at)
+{
     if (picture.isNull())
         return false;
     painter.drawImage(at, picture);
@@ -421,14 +442,22 @@ bool CTollavineView::DrawPicture(QPainter& painter, int id, const QPoint& at) co
 void CTollavineView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (!DrawPicture(painter, m_nBackground, QPoint(0, 0)))
+    const CMenuPictures& pictures = CMenuPictures::Instance();
+    const int page = m_layout.Page();
+    const QImage& background =
+        m_nBackground == MenuBitmap::kBackground ? pictures.Background(page) : pictures.Picture(m_nBackground);
+    if (!DrawImage(painter, background, QPoint(0, 0)))
         painter.fillRect(rect(), palette().window());
     // Before the layout exists (the start-up picture) there is nothing more.
     if (!m_layout.IsCalculated())
         return;
     DrawDatabaseName(painter);
-    for (int i = 0; i < kFileCount[m_nPage]; ++i) {
-        const int id = MenuBitmap::GetFileButtonBitmap(m_nPage, i, m_tracker.State(CMenuButtonTracker::File, i));
+    for (int i = 0; i < 2; ++i) {
+        const int state = i == page ? 2 : m_tracker.State(CMenuButtonTracker::Tab, i);
+        DrawImage(painter, pictures.Tab(i, state), m_layout.Tab(i).topLeft());
+    }
+    for (int i = 0; i < m_layout.FileCount(); ++i) {
+        const int id = MenuBitmap::GetFileButtonBitmap(page, i, m_tracker.State(CMenuButtonTracker::File, i));
         if (!DrawPicture(painter, id, m_layout.File(i).topLeft()))
             break;
     }

@@ -11,13 +11,15 @@
 
 class CCDSData;
 class QActionGroup;
+class QImage;
 class QMenu;
 class QScrollBar;
 
 // The menu screen (view kind 0): a picture with the business buttons that
-// open the frame's popups, the bottom row (database, settings, forms, tools,
-// help, exit), the database list beside the current database's name, and
-// the schedule calendar whose marks open the closing and schedule screens.
+// open the frame's popups, on two pages (sales and purchase side) chosen by
+// tabs, the bottom row (database, settings, forms, tools, help, exit), the
+// database list beside the current database's name, and the schedule
+// calendar whose marks open the closing and schedule screens.
 // Until the connection has given a current period it shows the start-up
 // picture. The rules live in the layout, tracker and calendar classes; the
 // view paints and forwards events.
@@ -52,6 +54,9 @@ public:
     int ClickBtn(const QPoint& screen, int index);
     int ClickCalButton(int index);
     void ClickMark(int cell);
+    // Makes the page of tab `index` current; the current page's tab does
+    // nothing.
+    int ClickTab(int index);
 
     const CMenuLayout& Layout() const { return m_layout; }
     const CMenuCalendar& Calendar() const { return m_calendar; }
@@ -86,13 +91,11 @@ private:
     void Repaint(const QList<QRect>& rects);
     void UpdateCursor();
     bool DrawPicture(QPainter& painter, int id, const QPoint& at) const;
+    static bool DrawImage(QPainter& painter, const QImage& picture, const QPoint& at);
     void DrawDatabaseName(QPainter& painter) const;
     void DrawCalendar(QPainter& painter) const;
 
     QMap<int, QString> m_mapPopupId;
-    // Buttons per page; the second page (the purchase side) is not offered.
-    static constexpr int kFileCount[2] = {7, 8};
-    int m_nPage = 0;
     QScrollBar* m_pScrollBar = nullptr;
     QMenu* m_pDatabaseMenu = nullptr;
     QActionGroup* m_pDatabaseGroup = nullptr;
