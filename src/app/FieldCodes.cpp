@@ -1,5 +1,7 @@
 #include "app/FieldCodes.h"
 
+#include "settings/SettingsArchive.h"
+
 #include <QDir>
 
 #include <initializer_list>
@@ -175,12 +177,6 @@ bool IsClosingDay(int day)
     return (day >= 0 && day <= 28) || day == 99;
 }
 
-void ShowFileError(const char* text, const QString& path)
-{
-    UiServices::Prompt().MessageBox(QString::fromUtf8(text).arg(QDir::toNativeSeparators(path)), MB_OK,
-                                    MB_ICONEXCLAMATION);
-}
-
 } // namespace
 
 QString GetFieldDisplayText(const CTb* field, int codeFlag)
@@ -264,16 +260,6 @@ QString ReadAutFile(const QString& path)
     const QString text = ReadAutFile(path, &error);
     if (!error)
         return text;
-    switch (*error) {
-    case CArchiveError::EndOfFile:
-        ShowFileError("ファイル<%1>の終わりを越えて読み込もうとしました。", path);
-        break;
-    case CArchiveError::FileError:
-        ShowFileError("ファイル<%1>の読み込み中にエラーが発生しました。", path);
-        break;
-    default:
-        ShowFileError("ファイル<%1>の形式が正しくありません。", path);
-        break;
-    }
+    ShowReadError(path, *error);
     return {};
 }

@@ -23,27 +23,6 @@ namespace
 // Column files hold a few kilobytes; anything near this size is not one of them.
 constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
 
-void ShowFileError(const char* text, const QString& path)
-{
-    UiServices::Prompt().MessageBox(QString::fromUtf8(text).arg(QDir::toNativeSeparators(path)), MB_OK,
-                                    MB_ICONEXCLAMATION);
-}
-
-void ShowReadError(const QString& path, const CArchiveError& error)
-{
-    switch (error.GetKind()) {
-    case CArchiveError::EndOfFile:
-        ShowFileError("ファイル<%1>の終わりを越えて読み込もうとしました。", path);
-        break;
-    case CArchiveError::FileError:
-        ShowFileError("ファイル<%1>の読み込み中にエラーが発生しました。", path);
-        break;
-    default:
-        ShowFileError("ファイル<%1>の形式が正しくありません。", path);
-        break;
-    }
-}
-
 // The whole file; nullopt when it cannot be opened. A read that fails
 // part-way raises a file error.
 std::optional<QByteArray> ReadWholeFile(const QString& path)
@@ -94,7 +73,7 @@ std::optional<QList<CQXColSet>> ReadColumnFile(const QString& path)
             return std::nullopt;
         return ReadSets(*bytes);
     } catch (const CArchiveError& error) {
-        ShowReadError(path, error);
+        ShowReadError(path, error.GetKind());
         return std::nullopt;
     }
 }
@@ -262,7 +241,7 @@ CQXColOperate::LoadResult CQXColOperate::LoadDisplaySets(QString& path)
     } catch (const CArchiveError& error) {
         // Whatever was read before the damage is dropped: a save must not
         // write half a file back as if it were the user's choice.
-        ShowReadError(path, error);
+        ShowReadError(path, error.GetKind());
         BuildDefaultDisplay();
     }
     return LoadResult::Loaded;

@@ -117,3 +117,24 @@ int SaveSettingsArchive(const QString& path, const std::function<void(CArchiveWr
     }
     return 1;
 }
+
+void ShowFileError(const char* text, const QString& path)
+{
+    UiServices::Prompt().MessageBox(QString::fromUtf8(text).arg(QDir::toNativeSeparators(path)), MB_OK,
+                                    MB_ICONEXCLAMATION);
+}
+
+void ShowReadError(const QString& path, CArchiveError::Kind kind)
+{
+    switch (kind) {
+    case CArchiveError::EndOfFile:
+        ShowFileError("ファイル<%1>の終わりを越えて読み込もうとしました。", path);
+        break;
+    case CArchiveError::FileError:
+        ShowFileError("ファイル<%1>の読み込み中にエラーが発生しました。", path);
+        break;
+    default:
+        ShowFileError("ファイル<%1>の形式が正しくありません。", path);
+        break;
+    }
+}

@@ -9,6 +9,7 @@
 
 #include "platform/archive/ArchiveReader.h"
 #include "platform/archive/ArchiveWriter.h"
+#include "platform/archive/ArchiveError.h"
 
 // The small settings files beside a database: each holds one collection
 // (a count, then per element its object tag and fields) and is rewritten
@@ -94,3 +95,10 @@ template <class Elem> int SaveSettingsElems(const QString& path, const SettingsE
 {
     return SaveSettingsArchive(path, [&elems](CArchiveWriter& ar) { WriteSettingsElems(ar, elems); });
 }
+
+// The framework's error box for a settings or default-value file: `text`
+// holds %1 for the path. Exclamation icon, OK only.
+void ShowFileError(const char* text, const QString& path);
+
+// The error box for a file that could not be read whole, by what went wrong.
+void ShowReadError(const QString& path, CArchiveError::Kind kind);

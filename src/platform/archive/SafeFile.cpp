@@ -1,5 +1,7 @@
 #include "platform/archive/SafeFile.h"
 
+#include "platform/text/TextHelpers.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -44,21 +46,6 @@ void SyncFolder(const QByteArray& folder)
 
 } // namespace
 
-bool EqualsNoAsciiCase(const QString& a, const QString& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        char16_t x = a[i].unicode(), y = b[i].unicode();
-        if (x >= 'A' && x <= 'Z')
-            x += 'a' - 'A';
-        if (y >= 'A' && y <= 'Z')
-            y += 'a' - 'A';
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 bool AtomicWriteFile(const QString& path, const QByteArray& bytes)
 {

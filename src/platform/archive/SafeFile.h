@@ -3,16 +3,14 @@
 #include <QByteArray>
 #include <QString>
 
+#include "platform/text/TextHelpers.h"
+
 // Writes the bytes to a uniquely named temporary file in the target's
 // folder, flushes it to disk and renames it over the target, so a reader
 // sees the old file or the new one and a failed write leaves the old file
 // untouched (the temporary is removed). An existing target keeps its
 // permissions.
 bool AtomicWriteFile(const QString& path, const QByteArray& bytes);
-
-// True when the names are equal once ASCII letters are folded; other
-// characters (full-width letters too) must match exactly.
-bool EqualsNoAsciiCase(const QString& a, const QString& b);
 
 // Full path of an existing file in the folder whose name equals `name`
 // ignoring ASCII letter case (an exact match wins); empty when none.

@@ -1,5 +1,7 @@
 #include "platform/data/MakeMsgID.h"
 
+#include "platform/text/TextHelpers.h"
+
 #include "platform/data/Schema.h"
 #include "platform/data/TableNames.h"
 #include "platform/text/Cp932.h"
@@ -47,21 +49,6 @@ bool IsFatal(int rc)
     }
 }
 
-char16_t AsciiLower(char16_t c)
-{
-    return (c >= u'A' && c <= u'Z') ? char16_t(c + (u'a' - u'A')) : c;
-}
-
-bool SameName(QStringView a, QStringView b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i].unicode()) != AsciiLower(b[i].unicode()))
-            return false;
-    }
-    return true;
-}
 
 QString QuoteId(const QString& name)
 {
@@ -226,7 +213,7 @@ bool IsBlankText(const CTb& field)
 const FieldDef* ColumnOf(const TableDef& table, const QString& name)
 {
     const qsizetype dot = name.indexOf(u'.');
-    if (dot >= 0 && !SameName(QStringView(name).left(dot), QString::fromLatin1(table.name)))
+    if (dot >= 0 && !EqualsNoAsciiCase(QStringView(name).left(dot), QString::fromLatin1(table.name)))
         return nullptr;
     return Schema::FindField(table, dot < 0 ? name : name.mid(dot + 1));
 }

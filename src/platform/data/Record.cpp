@@ -1,5 +1,7 @@
 #include "platform/data/Record.h"
 
+#include "platform/text/TextHelpers.h"
+
 #include "platform/data/MnyText.h"
 
 #include <limits>
@@ -9,23 +11,6 @@ namespace
 
 constexpr qint64 kMsecsPerDay = 24 * 60 * 60 * 1000;
 
-char16_t AsciiLower(char16_t c)
-{
-    return (c >= u'A' && c <= u'Z') ? char16_t(c + (u'a' - u'A')) : c;
-}
-
-// Names compare without ASCII case only: the database folds ASCII letters
-// alone, so full-width letters stay distinct here too.
-bool SameName(QStringView a, QStringView b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i].unicode()) != AsciiLower(b[i].unicode()))
-            return false;
-    }
-    return true;
-}
 
 QStringView BareName(QStringView name)
 {
@@ -37,7 +22,7 @@ QStringView BareName(QStringView name)
 bool MatchesFullName(QStringView name, QStringView table, QStringView field)
 {
     return name.size() == table.size() + 1 + field.size() && name[table.size()] == u'.' &&
-           SameName(name.left(table.size()), table) && SameName(name.mid(table.size() + 1), field);
+           EqualsNoAsciiCase(name.left(table.size()), table) && EqualsNoAsciiCase(name.mid(table.size() + 1), field);
 }
 
 // A whole number, optionally signed, nothing else but surrounding blanks.
@@ -339,7 +324,7 @@ const CTb* COneRecord::GetOneField(const QString& table, const QString& field) c
 {
     if (table.isEmpty()) {
         for (const CTb* f : m_fields) {
-            if (SameName(BareName(f->GetName()), field))
+            if (EqualsNoAsciiCase(BareName(f->GetName()), field))
                 return f;
         }
         return nullptr;
@@ -359,7 +344,7 @@ CTb* COneRecord::GetOneField(const QString& table, const QString& field)
 const CTb* COneRecord::FindField(const QString& name) const
 {
     for (const CTb* f : m_fields) {
-        if (SameName(f->GetName(), name))
+        if (EqualsNoAsciiCase(f->GetName(), name))
             return f;
     }
     return nullptr;

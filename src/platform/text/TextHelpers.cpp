@@ -80,3 +80,19 @@ QString ToFullWidthDigits(const QString& text)
     }
     return out;
 }
+
+bool EqualsNoAsciiCase(QStringView a, QStringView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char16_t x = a[i].unicode(), y = b[i].unicode();
+        if (x >= u'A' && x <= u'Z')
+            x += u'a' - u'A';
+        if (y >= u'A' && y <= u'Z')
+            y += u'a' - u'A';
+        if (x != y)
+            return false;
+    }
+    return true;
+}

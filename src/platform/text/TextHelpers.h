@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 // Small text helpers shared by every screen. They hold no state.
 
@@ -22,3 +23,8 @@ QString ToHalfWidthDigits(const QString& text);
 
 // Half-width digits become full-width ("0" → "０"); everything else is kept.
 QString ToFullWidthDigits(const QString& text);
+
+// True when the names are equal once ASCII letters are folded; other
+// characters (full-width letters too) must match exactly, as the database's
+// own comparison does.
+bool EqualsNoAsciiCase(QStringView a, QStringView b);
