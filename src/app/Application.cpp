@@ -28,7 +28,6 @@ CTollavineApp::CTollavineApp(std::unique_ptr<IStartupServices> services)
 
 CTollavineApp::~CTollavineApp()
 {
-    m_pFrame.reset();
     ExitInstance();
 }
 
@@ -49,9 +48,12 @@ bool CTollavineApp::InitInstance()
 
 int CTollavineApp::ExitInstance()
 {
+    const bool failed = m_pFrame && m_pFrame->ConnectFailed();
+    // The frame lets go of the database before the locks go.
+    m_pFrame.reset();
     CMainFrame::SetApplicationTarget(nullptr);
     m_pServices->ReleaseLocks();
-    return 0;
+    return failed ? 1 : 0;
 }
 
 bool CTollavineApp::OnCmdMsg(int id)
@@ -112,5 +114,7 @@ int RunApplication(int argc, char* argv[])
     CTollavineApp theApp;
     if (!theApp.InitInstance())
         return 1;
-    return app.exec();
+    const int code = app.exec();
+    const int exitCode = theApp.ExitInstance();
+    return code != 0 ? code : exitCode;
 }

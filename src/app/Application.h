@@ -19,7 +19,8 @@ public:
 
     // The start-up checks, then the frame; false ends the program.
     bool InitInstance();
-    // Releases the locks.
+    // Destroys the frame, then releases the locks; answers the exit code:
+    // 1 when the frame ended because its connection failed, else 0.
     int ExitInstance();
 
     CMainFrame* GetMainFrame() const { return m_pFrame.get(); }

@@ -71,8 +71,10 @@ CMainFrame::CMainFrame(ManagerLinkFactory linkFactory, QWidget* parent)
 CMainFrame::~CMainFrame()
 {
     OnDestroy();
-    // Views may still read the frame while they go.
+    // Views read the frame while they go: the shown one and those a switch
+    // left waiting for their deferred deletion go before the frame's members.
     delete takeCentralWidget();
+    qDeleteAll(findChildren<CView*>(QString(), Qt::FindDirectChildrenOnly));
     m_pExCondition.reset();
     if (s_pFrame == this)
         s_pFrame = nullptr;
@@ -147,16 +149,22 @@ bool CMainFrame::IsConnected() const
 
 void CMainFrame::OnManagerConnected()
 {
+    // Closed before the manager reported: nothing is to be connected any more.
+    if (m_bDestroyed)
+        return;
     m_nConnectID = m_pManager->Register();
     QMetaObject::invokeMethod(this, &CMainFrame::OnConnectResult, Qt::QueuedConnection);
 }
 
 void CMainFrame::OnConnectResult()
 {
+    if (m_bDestroyed)
+        return;
     const int answer = ConnectDatabase();
     if (answer != 1) {
         // Nothing was connected, so there is nothing to back up at exit.
         m_bSkipBackupAtExit = true;
+        m_bConnectFailed = true;
         Message(ConnectFailureText(answer));
         QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
         return;
@@ -199,7 +207,9 @@ bool CMainFrame::QueryClose()
         if (Message(text, MB_OKCANCEL) == IDCANCEL)
             return false;
     }
-    if (m_EnvSettings.m_nBackupAtExit && !m_bSkipBackupAtExit) {
+    // Before the manager reported there is no connection id, and a backup
+    // could only fail and keep the program open.
+    if (m_EnvSettings.m_nBackupAtExit && !m_bSkipBackupAtExit && m_nConnectID != 0) {
         const int result = BackupAtExit()(*this, 2);
         if (result == -1 || result == -100)
             return false;
@@ -411,10 +421,10 @@ void CMainFrame::SwitchView(int kind)
         SetMenuBarFor(info.menuId);
         CView* old = GetActiveView();
         CWaitCursor wait;
-        if (old) {
+        if (old)
             old->hide();
-            takeCentralWidget();
-        }
+        // The old view stays the frame's child until its deletion, so it
+        // never outlives the frame.
         setCentralWidget(view);
         view->show();
         view->OnInitialUpdate();

@@ -85,6 +85,8 @@ public:
     // --- manager link ---
     int GetConnectionID() const { return m_nConnectID; }
     bool IsConnected() const;
+    // The connection at start-up failed: the program ends as a failed start.
+    bool ConnectFailed() const { return m_bConnectFailed; }
     // Release and connect again around database operations: the manager's
     // answers (50 = other screens still use the database).
     int ReleaseDatabase();
@@ -188,6 +190,7 @@ private:
     CDataChangedServer* m_pDataChanged = nullptr;
     bool m_bCreated = false;
     bool m_bDestroyed = false;
+    bool m_bConnectFailed = false;
 
 public:
     // Values the frame keeps across screens; views and dialogs read and write

@@ -2,6 +2,8 @@
 
 #include "app/Application.h"
 #include "app/MainFrame.h"
+#include "platform/data/DbManager.h"
+#include "platform/data/MakeMsgID.h"
 #include "platform/ui/FakeUi.h"
 #include "settings/db/DBNameRules.h"
 #include "settings/db/DbDialogs.h"
@@ -80,13 +82,25 @@ TEST(ApplicationTest, FirstStartOnAnEmptyDataRootConnectsTheFirstDatabase)
 
     // After exit the next start finds its database and asks nothing.
     EXPECT_TRUE(frame->close());
-    app.ExitInstance();
+    EXPECT_EQ(app.ExitInstance(), 0);
     ui.Prompt().Clear();
     CTollavineApp again;
     EXPECT_TRUE(again.InitInstance());
     EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
     EXPECT_EQ(dialogs.opened, 1);
     SetDbDialogs(oldDialogs);
+
+    // Another program holds the database: the connection fails, the frame
+    // closes, and the program ends as a failed start.
+    CMakeMsgID other;
+    CDbManager holder(other);
+    ASSERT_EQ(holder.Connect(holder.Register(), folder), CDbManager::kDone);
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(ui.Prompt().Texts(),
+              QStringList{QStringLiteral("他のプロセスからデータベースにアクセスされています。接続できません。\n")});
+    EXPECT_FALSE(again.GetMainFrame()->isVisible());
+    EXPECT_EQ(again.ExitInstance(), 1);
 }
 
 } // namespace

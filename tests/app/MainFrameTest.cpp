@@ -330,6 +330,7 @@ TEST(MainFrameTest, ClosePaths)
     const QString ask = QStringLiteral("『") + kTitle + QStringLiteral("』を終了しますか？");
 
     // Any other screen asks; Cancel keeps the program.
+    QPointer<CView> menu = frame->GetActiveView();
     frame->SwitchView(2);
     ui.Prompt().QueueAnswers({IDCANCEL});
     EXPECT_FALSE(frame->close());
@@ -354,6 +355,8 @@ TEST(MainFrameTest, ClosePaths)
     EXPECT_TRUE(frame->close());
     EXPECT_FALSE(frame->isVisible());
     frame.reset();
+    // The menu screen the switch left, not yet deleted, went with the frame.
+    EXPECT_TRUE(menu.isNull());
 
     // The manager's order to close skips the question-free backup; the
     // saved setting stays as the user chose it.
@@ -369,6 +372,21 @@ TEST(MainFrameTest, ClosePaths)
     CEnvSettings saved;
     EXPECT_EQ(saved.Load(folder + QStringLiteral("/MSettingInfo.dat")), CEnvSettings::kLoaded);
     EXPECT_EQ(saved.m_nBackupAtExit, 1u);
+
+    // Closed before the manager reported: no backup of a database never
+    // connected, and the manager's late report neither connects nor shows
+    // the frame again.
+    ui.Prompt().Clear();
+    CLinkScript script;
+    frame = std::make_unique<CMainFrame>([&](CMainFrame&) { return std::make_unique<CFakeLink>(script); });
+    ASSERT_TRUE(frame->Create());
+    frame->show();
+    EXPECT_TRUE(frame->close());
+    Pump();
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_TRUE(script.log.isEmpty()) << script.log.join(u'|').toStdString();
+    EXPECT_TRUE(backup.modes.isEmpty());
+    EXPECT_TRUE(ui.Prompt().Calls().isEmpty()) << ui.Prompt().Texts().join(u'|').toStdString();
 }
 
 TEST(MainFrameTest, FindDialogRelaysAndDataChanged)

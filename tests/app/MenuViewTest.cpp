@@ -331,7 +331,9 @@ TEST_F(MenuViewTest, BottomRowOpensTheToolPopupsAndExits)
         EXPECT_EQ(ShownPopup(), 25 + i) << i;
     }
 
-    // The exit button asks the frame to close, so its closing rules apply.
+    // The exit button asks the (connected) frame to close, so its closing
+    // rules apply.
+    m_frame.m_nConnectID = 7;
     QList<int> backups;
     CMainFrame::SetBackupHandler([&backups](CMainFrame&, int mode) {
         backups << mode;

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <sqlite3.h>
@@ -75,6 +76,14 @@ bool StartsWithKeyword(const QString& text, QLatin1StringView keyword)
         return true;
     const QChar next = text[keyword.size()];
     return !(next.isLetterOrNumber() || next == u'_');
+}
+
+// The tail can list other rows than the ones its condition matches.
+bool ShapesRows(const QString& tail)
+{
+    static const QRegularExpression words(QStringLiteral("\\b(GROUP|HAVING|LIMIT|UNION|INTERSECT|EXCEPT)\\b"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    return tail.contains(words);
 }
 
 int TypeOfDeclared(const char* declared)
@@ -295,7 +304,11 @@ struct CMakeMsgID::Statement {
     ~Statement() { sqlite3_finalize(handle); }
 
     sqlite3_stmt* handle = nullptr;
+    // The columns are described for one kind of request (bare or "Table.")
+    // and one compiled form: a schema change recompiles the statement.
     bool described = false;
+    bool bare = false;
+    int reprepares = 0;
     std::vector<Column> columns;
 };
 
@@ -368,9 +381,10 @@ int CMakeMsgID::Prepare(const QString& sql, Statement*& statement, QString& err)
 
 void CMakeMsgID::Describe(Statement& statement, const QString& table, bool bare) const
 {
-    const int count = sqlite3_column_count(statement.handle);
-    if (statement.described && int(statement.columns.size()) == count)
+    const int reprepares = sqlite3_stmt_status(statement.handle, SQLITE_STMTSTATUS_REPREPARE, 0);
+    if (statement.described && statement.bare == bare && statement.reprepares == reprepares)
         return;
+    const int count = sqlite3_column_count(statement.handle);
     statement.columns.clear();
     statement.columns.reserve(std::size_t(count));
     const TableDef* def = bare ? nullptr : Schema::FindTable(table);
@@ -388,6 +402,8 @@ void CMakeMsgID::Describe(Statement& statement, const QString& table, bool bare)
         statement.columns.push_back({bare ? name : table % u'.' % name, type});
     }
     statement.described = true;
+    statement.bare = bare;
+    statement.reprepares = reprepares;
 }
 
 void CMakeMsgID::ReadValue(CTb& field, sqlite3_stmt* statement, int column, int type)
@@ -444,9 +460,14 @@ void CMakeMsgID::ReadValue(CTb& field, sqlite3_stmt* statement, int column, int 
             field.m_type = CTb::kInteger;
             field.m_value = sqlite3_column_int64(statement, column);
         } else if (storage == SQLITE_FLOAT) {
+            const double units = std::round(sqlite3_column_double(statement, column) * 10000);
             field.m_type = CTb::kMoney;
-            field.m_value = qint64(std::llround(sqlite3_column_double(statement, column) * 10000));
-            field.m_scale = 4;
+            if (std::fabs(units) < 9.2e18) {
+                field.m_value = qint64(units);
+                field.m_scale = 4;
+            } else {
+                field.m_null = true;
+            }
         } else {
             readText();
         }
@@ -555,7 +576,7 @@ int CMakeMsgID::CreateDatabase(const QString& path, const QDateTime& now, QStrin
             rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
     };
     exec(QStringLiteral("PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; BEGIN"));
-    const QString stamp = now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QString stamp = now.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     for (const QString& statement : Schema::CreateStatements(stamp))
         exec(statement);
     exec(QStringLiteral("PRAGMA user_version=%1; COMMIT").arg(Schema::Version()));
@@ -580,6 +601,10 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    // Before the first read: a writer's lock of a moment is waited out, not
+    // taken for a broken file.
+    if (rc == SQLITE_OK)
+        sqlite3_busy_timeout(db, 5000);
     // A closed database must be one self-contained file that backup can copy.
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(db, "PRAGMA foreign_keys=ON; PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL",
@@ -622,7 +647,6 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
         sqlite3_close_v2(db);
         return kFatal;
     }
-    sqlite3_busy_timeout(db, 5000);
     m_db = db;
     m_folder = folder;
     return kOk;
@@ -732,14 +756,16 @@ int CMakeMsgID::GetDataList(const CCDSData& request, CCDSData& result, QString& 
     const int prepared = Prepare(sql, statement, err);
     if (prepared != kOk)
         return prepared;
-    Describe(*statement, request.m_strTable, whole);
 
     StatementUse use(statement->handle);
     const int before = result.GetCount();
     sqlite3_stmt* handle = statement->handle;
+    int rc = sqlite3_step(handle);
+    // Described after the first step, which recompiles a statement whose
+    // tables changed since it was prepared.
+    Describe(*statement, request.m_strTable, whole);
     const int count = int(statement->columns.size());
-    int rc;
-    while ((rc = sqlite3_step(handle)) == SQLITE_ROW) {
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(handle)) {
         COneRecord* record = result.AddNew();
         record->Reserve(count);
         CTb* fields = record->AddFields(count);
@@ -771,9 +797,18 @@ int CMakeMsgID::GetDataNum(const CCDSData& request, int& count, QString& err)
         err = QStringLiteral("テーブル名が指定されていません。");
         return kFailed;
     }
-    const QString sql =
-        whole ? QString(QStringLiteral("SELECT COUNT(*) FROM (") % tail % u')')
-              : QString(QStringLiteral("SELECT COUNT(*) FROM ") % QuoteId(request.m_strTable) % u' ' % tail);
+    // A tail that groups, limits or adds a compound part is counted over the
+    // statement GetDataList runs; a plain one directly, so that its ORDER BY
+    // sorts nothing. The line break ends a trailing comment.
+    const QString table = QuoteId(request.m_strTable);
+    QString sql;
+    if (whole)
+        sql = QStringLiteral("SELECT COUNT(*) FROM (") % tail % QStringLiteral("\n)");
+    else if (ShapesRows(tail))
+        sql = QStringLiteral("SELECT COUNT(*) FROM (SELECT * FROM ") % table % u' ' % tail %
+              QStringLiteral("\n)");
+    else
+        sql = QStringLiteral("SELECT COUNT(*) FROM ") % table % u' ' % tail;
     Statement* statement = nullptr;
     const int prepared = Prepare(sql, statement, err);
     if (prepared != kOk)
@@ -846,7 +881,7 @@ int CMakeMsgID::InsertRecords(CCDSData& set, const TableDef& table,
     Statement* statement = nullptr;
     for (int r = 0; r < set.GetCount(); ++r) {
         COneRecord& record = *set.GetAt(r);
-        bool sameFields = std::size_t(record.GetCount()) == names.size();
+        bool sameFields = statement && std::size_t(record.GetCount()) == names.size();
         for (int i = 0; sameFields && i < record.GetCount(); ++i)
             sameFields = record.GetAt(i)->GetName() == names[std::size_t(i)];
         if (!sameFields) {

@@ -166,8 +166,10 @@ CTb& CTb::operator=(const QDateTime& value)
     SetNull();
     m_type = kDate;
     if (value.isValid()) {
-        m_value = value.date().toJulianDay();
-        m_msecs = value.time().msecsSinceStartOfDay();
+        // Stored date-times are local wall-clock times, as GetData answers them.
+        const QDateTime local = value.toLocalTime();
+        m_value = local.date().toJulianDay();
+        m_msecs = local.time().msecsSinceStartOfDay();
         m_null = false;
     }
     return *this;

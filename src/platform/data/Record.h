@@ -41,7 +41,8 @@ class CTb
     void SetNull();
 
     // Value assignments: each sets the type of the value and keeps the name.
-    // An invalid date or money value gives a field of that type without value.
+    // An invalid date or money value gives a field of that type without value;
+    // a date-time of another zone is kept as the local time of that moment.
     CTb& operator=(int value);
     CTb& operator=(const QString& value);
     CTb& operator=(const CMny& value);

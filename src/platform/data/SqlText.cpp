@@ -5,7 +5,10 @@ QString SqlMoney(const CMny& value)
     CMny stored;
     if (!value.IsValid() || !value.Round(stored, CMny::kRoundHalfUp, 4))
         return QStringLiteral("NULL");
-    return QString::number(stored.GetValue());
+    // A negative literal is bracketed: written after a minus sign, "--" would
+    // turn the rest of the statement into a comment.
+    return stored.GetValue() < 0 ? u'(' % QString::number(stored.GetValue()) % u')'
+                                 : QString::number(stored.GetValue());
 }
 
 QString SqlDate(const QDate& date)
@@ -17,7 +20,7 @@ QString SqlDate(const QDate& date)
 
 QString SqlDate(const QDateTime& dateTime)
 {
-    return SqlDate(dateTime.date());
+    return SqlDate(dateTime.toLocalTime().date());
 }
 
 QString SqlQuote(const QString& text)

@@ -9,12 +9,13 @@
 // Literals for the SQL texts the program builds. Every user value placed in
 // a statement goes through one of these.
 
-// Money as the stored integer of ten-thousandths ("12345000" for 1234.5);
-// more than four decimals round half up. An invalid amount gives NULL.
+// Money as the stored integer of ten-thousandths ("12345000" for 1234.5,
+// "(-5000)" for -0.5); more than four decimals round half up. An invalid
+// amount gives NULL.
 QString SqlMoney(const CMny& value);
 
-// The quoted day 'YYYY-MM-DD'; the time of day is dropped. An invalid date
-// gives NULL.
+// The quoted day 'YYYY-MM-DD'; the time of day is dropped (a date-time is
+// taken in local time first). An invalid date gives NULL.
 QString SqlDate(const QDate& date);
 QString SqlDate(const QDateTime& dateTime);
 

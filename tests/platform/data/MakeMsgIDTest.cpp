@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTimeZone>
 
 #include <gtest/gtest.h>
 
@@ -294,6 +295,18 @@ TEST_F(DatabaseTest, WholeSelectResultsAreTypedByStoredTypeAndResultName)
     request.m_strCondition = QStringLiteral("SELECT * FROM Sales_H WHERE Total < %1;").arg(SqlMoney(CMny(1)));
     EXPECT_EQ(m_data.GetDataNum(request, count, err), 1);
     EXPECT_EQ(count, 2);
+    // A negative amount written after a minus sign stays one operand.
+    EXPECT_EQ(Count(TB_SALES_H, QStringLiteral("WHERE Total-%1=11000").arg(SqlMoney(CMny(-1)))), 1);
+
+    // A real without a type is an amount; one beyond 64 bits has no value, never a wrong one.
+    const CCDSData reals =
+        List(QString(), QStringLiteral("SELECT -2.5 AS small, 1e16 AS big, -1e300 AS huge"));
+    ASSERT_EQ(reals.GetCount(), 1);
+    EXPECT_TRUE(reals.GetAt(0)->GetAt(0)->GetData(value));
+    EXPECT_EQ(value, CMny(-25, 1));
+    EXPECT_EQ(reals.GetAt(0)->GetAt(1)->GetType(), CTb::kMoney);
+    EXPECT_TRUE(reals.GetAt(0)->GetAt(1)->IsNull());
+    EXPECT_TRUE(reals.GetAt(0)->GetAt(2)->IsNull());
 }
 
 TEST_F(DatabaseTest, UpdateAndDeleteByConditionAndByRecords)
@@ -545,4 +558,114 @@ TEST_F(DatabaseTest, WorkTablesHoldOnlyTheLatestDocument)
     label->SetField(QStringLiteral("Company_Section_Name"), QStringLiteral("Acme"));
     ASSERT_EQ(m_data.InsertData(labels, err), 1) << err.toStdString();
     EXPECT_EQ(TextOf(List(TB_WATENA, QString()), 0, TB_WATENA, QStringLiteral("ID")), QStringLiteral("42"));
+}
+
+TEST_F(DatabaseTest, RecordWithoutFieldsGetsTheColumnDefaults)
+{
+    CCDSData set;
+    set.m_strTable = TB_UTIL;
+    set.AddNew();
+    set.AddNew()->SetField(QStringLiteral("Util.StartDate"), QDate(2024, 4, 1));
+    QString err;
+    ASSERT_EQ(m_data.InsertData(set, err), 1) << err.toStdString();
+    const int first = IdOf(*set.GetAt(0), TB_UTIL);
+    EXPECT_GT(first, 0);
+    EXPECT_EQ(IdOf(*set.GetAt(1), TB_UTIL), first + 1);
+    const CCDSData rows = List(TB_UTIL, QStringLiteral("ORDER BY ID"));
+    ASSERT_EQ(rows.GetCount(), 2);
+    EXPECT_TRUE(rows.GetAt(0)->GetOneField(TB_UTIL, QStringLiteral("StartDate"))->IsNull());
+    EXPECT_EQ(TextOf(rows, 1, TB_UTIL, QStringLiteral("StartDate")), QStringLiteral("2024/04/01"));
+}
+
+TEST_F(DatabaseTest, DateTimesOfAnotherZoneAreKeptAsTheSameLocalMoment)
+{
+    // One moment, written in a zone five hours away from the local one, where
+    // it falls on another day.
+    const int shift = QDateTime::currentDateTime().offsetFromUtc() > 0 ? -5 * 3600 : 5 * 3600;
+    const QDateTime local(QDate(2024, 3, 20), shift > 0 ? QTime(22, 15, 30) : QTime(2, 15, 30));
+    const QDateTime elsewhere = local.toTimeZone(QTimeZone(local.offsetFromUtc() + shift));
+    ASSERT_NE(elsewhere.date(), local.date());
+
+    CTb field(QStringLiteral("Customer.LastUpdate"));
+    field = elsewhere;
+    EXPECT_EQ(field.GetText(), local.toString(u"yyyy/MM/dd HH:mm:ss"));
+    EXPECT_EQ(SqlDate(elsewhere), QStringLiteral("'2024-03-20'"));
+
+    CCDSData set = CustomerSet();
+    AddCustomer(set, QStringLiteral("Z1"))->SetField(QStringLiteral("Customer.LastUpdate"), elsewhere);
+    QString err;
+    ASSERT_EQ(m_data.InsertData(set, err), 1) << err.toStdString();
+    QDateTime read;
+    EXPECT_TRUE(List(TB_CUSTOMER, QStringLiteral("WHERE CustomerCode='Z1'"))
+                    .GetAt(0)
+                    ->GetOneField(TB_CUSTOMER, QStringLiteral("LastUpdate"))
+                    ->GetData(read));
+    EXPECT_EQ(read, local);
+
+    // The seed rows of a new database are stamped the same way.
+    const QString folder = Folder() + QStringLiteral("/zone");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_EQ(CMakeMsgID::CreateDatabase(CMakeMsgID::DatabasePath(folder), elsewhere, err), 1);
+    CMakeMsgID created;
+    ASSERT_EQ(created.Open(folder, err), 1) << err.toStdString();
+    CCDSData request, rows;
+    request.m_strTable = TB_SUPPLIER;
+    ASSERT_EQ(created.GetDataList(request, rows, err), 1) << err.toStdString();
+    ASSERT_EQ(rows.GetCount(), 1);
+    EXPECT_TRUE(rows.GetAt(0)->GetOneField(TB_SUPPLIER, QStringLiteral("StartDate"))->GetData(read));
+    EXPECT_EQ(read, local);
+}
+
+TEST_F(DatabaseTest, CountsAreTheNumberOfRecordsTheListGives)
+{
+    CCDSData sales;
+    sales.m_strTable = TB_SALES_H;
+    for (const char* code : {"K1", "K1", "K2", "K3"}) {
+        COneRecord* r = sales.AddNew();
+        r->SetField(QStringLiteral("Sales_H.CustomerCode"), QString::fromLatin1(code));
+        r->SetField(QStringLiteral("Sales_H.Total"), CMny(100));
+    }
+    QString err;
+    ASSERT_EQ(m_data.InsertData(sales, err), 1) << err.toStdString();
+
+    for (const QString& condition :
+         {QStringLiteral("GROUP BY CustomerCode"), QStringLiteral("WHERE Total > 0 ORDER BY ID LIMIT 2"),
+          QStringLiteral("WHERE CustomerCode = 'K9' GROUP BY CustomerCode"),
+          QStringLiteral("SELECT CustomerCode FROM Sales_H GROUP BY CustomerCode -- one row per customer"),
+          QStringLiteral("WHERE CustomerCode = 'K1' UNION SELECT * FROM Sales_H WHERE CustomerCode = 'K2'"),
+          QStringLiteral("WHERE CustomerCode = 'K1' -- both slips")}) {
+        const CCDSData listed = List(TB_SALES_H, condition);
+        EXPECT_EQ(Count(TB_SALES_H, condition), listed.GetCount()) << condition.toStdString();
+    }
+    EXPECT_EQ(Count(TB_SALES_H, QStringLiteral("GROUP BY CustomerCode")), 3);
+}
+
+TEST_F(DatabaseTest, CachedStatementsFollowSchemaChangesAndTheKindOfRequest)
+{
+    CCDSData util;
+    util.m_strTable = TB_UTIL;
+    util.AddNew()->SetField(QStringLiteral("Util.StartDate"), QDate(2024, 4, 1));
+    QString err;
+    ASSERT_EQ(m_data.InsertData(util, err), 1) << err.toStdString();
+    ASSERT_EQ(List(TB_UTIL, QString()).GetAt(0)->GetCount(), 2);
+
+    // The same number of columns under other names: values must not keep the old labels.
+    ASSERT_EQ(m_data.Execute(QStringLiteral("ALTER TABLE Util DROP COLUMN StartDate"), err), 1)
+        << err.toStdString();
+    ASSERT_EQ(m_data.Execute(QStringLiteral("ALTER TABLE Util ADD COLUMN Note TEXT DEFAULT 'n'"), err), 1)
+        << err.toStdString();
+    const CCDSData changed = List(TB_UTIL, QString());
+    ASSERT_EQ(changed.GetCount(), 1);
+    EXPECT_EQ(changed.GetAt(0)->GetOneField(TB_UTIL, QStringLiteral("StartDate")), nullptr);
+    EXPECT_EQ(TextOf(changed, 0, TB_UTIL, QStringLiteral("Note")), QStringLiteral("n"));
+    ASSERT_EQ(m_data.Execute(QStringLiteral("ALTER TABLE Util ADD COLUMN Extra INTEGER DEFAULT 7"), err), 1);
+    EXPECT_EQ(TextOf(List(TB_UTIL, QString()), 0, TB_UTIL, QStringLiteral("Extra")), QStringLiteral("7"));
+
+    // A whole statement that reads exactly like a table request names its columns bare, and back.
+    const QString whole = QStringLiteral("SELECT * FROM \"Customer\" WHERE ID=1");
+    EXPECT_EQ(List(TB_CUSTOMER, QStringLiteral("WHERE ID=1")).GetAt(0)->GetAt(0)->GetName(),
+              QStringLiteral("Customer.ID"));
+    EXPECT_EQ(List(QString(), whole).GetAt(0)->GetAt(0)->GetName(), QStringLiteral("ID"));
+    EXPECT_EQ(List(TB_CUSTOMER, QStringLiteral("WHERE ID=1")).GetAt(0)->GetAt(0)->GetName(),
+              QStringLiteral("Customer.ID"));
 }

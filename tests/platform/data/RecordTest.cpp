@@ -250,8 +250,8 @@ TEST_F(RecordStorage, SurvivingFieldsKeepTheirAddressAndValue)
 TEST(SqlText, LiteralsForMoneyDatesQuotesAndLike)
 {
     EXPECT_EQ(SqlMoney(CMny(12345, 1)), QStringLiteral("12345000"));
-    EXPECT_EQ(SqlMoney(CMny(123455, 5)), QStringLiteral("12346"));   // half up beyond 4 decimals
-    EXPECT_EQ(SqlMoney(CMny(-123455, 5)), QStringLiteral("-12346")); // on the magnitude
+    EXPECT_EQ(SqlMoney(CMny(123455, 5)), QStringLiteral("12346"));     // half up beyond 4 decimals
+    EXPECT_EQ(SqlMoney(CMny(-123455, 5)), QStringLiteral("(-12346)")); // on the magnitude; bracketed
     CMny invalid;
     invalid.SetInvalid();
     EXPECT_EQ(SqlMoney(invalid), QStringLiteral("NULL"));
