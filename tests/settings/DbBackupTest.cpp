@@ -179,6 +179,20 @@ TEST_F(DbBackup, BackupRefusals)
     EXPECT_EQ(m_dialogs.m_folderCalls[5].first(), Path("plain/sub")); // proposes what was typed
     EXPECT_TRUE(m_session.m_manager.IsConnected());
 
+    // A folder whose "Files" or "Other" links to a database's own: the
+    // stale-file sweep would delete the database's slips or defaults.
+    QDir().mkpath(Path("linked1"));
+    QDir().mkpath(Path("linked2/Files"));
+    ASSERT_TRUE(QFile::link(m_strFolder + "/Files", Path("linked1/Files")));
+    ASSERT_TRUE(QFile::link(Path("branch/Other"), Path("linked2/Other")));
+    m_dialogs.QueueFolder(Path("linked1"));
+    m_dialogs.QueueFolder(Path("linked2"));
+    m_ui.Prompt().Clear();
+    EXPECT_EQ(BackupDatabase(m_session, 3), 0);
+    EXPECT_EQ(Texts(), QStringList({forbidden, forbidden}));
+    EXPECT_EQ(GetFile(m_strFolder + "/Files/0001.vrh"), "slip 1");
+    EXPECT_EQ(QDir(Path("branch/Other")).entryList(QDir::Files).size(), 29);
+
     // An identity file that cannot be written fails the backup.
     QDir().mkpath(Path("bad/Buinf.sys"));
     m_dialogs.QueueFolder(Path("bad"));
@@ -302,6 +316,97 @@ TEST_F(DbBackup, RestoreRefusalsAndRollback)
                                             "このフォルダから復元することはできません。"));
     EXPECT_EQ(m_session.m_nReleases, releases);
     EXPECT_EQ(Items(), 3);
+
+    // A backup whose database file is damaged would leave nothing to connect
+    // to: it is rolled back like a file that cannot be copied.
+    ASSERT_TRUE(QDir(backup + "/Tanto.dat").removeRecursively());
+    ASSERT_TRUE(PutFile(backup + "/QXSelvo.vrz", QByteArray(8192, 'x')));
+    m_dialogs.QueueRestoreAnswer(true);
+    EXPECT_EQ(restore(backup), 0);
+    EXPECT_EQ(LastText(), QString::fromUtf8("いくつかのファイルの復元ができなかったため、復元前の状態に戻します。"));
+    ASSERT_TRUE(m_session.m_manager.IsConnected());
+    EXPECT_EQ(CountRows(Data(), TB_ITEM, "WHERE ItemCode = 'B1'"), 1);
+    EXPECT_EQ(m_session.m_nReloads, 0);
+}
+
+TEST_F(DbBackup, UnusableDatabaseNeverReplacesAnEarlierBackup)
+{
+    const QString backup = Path("backup");
+    m_ui.Prompt().QueueAnswers({IDOK, IDYES});
+    m_dialogs.QueueFolder(backup);
+    ASSERT_EQ(BackupDatabase(m_session, 1), 1);
+    const QByteArray database = GetFile(backup + "/QXSelvo.vrz");
+    const QByteArray info = GetFile(backup + "/Buinf.sys");
+
+    // A reconnection failed because the database file went missing or was
+    // damaged: at exit there is nothing to release.
+    ASSERT_EQ(m_session.m_manager.Release(m_session.m_id), 1);
+    ASSERT_TRUE(QFile::rename(m_strFolder + "/QXSelvo.vrz", m_strFolder + "/lost.vrz"));
+    for (int round = 0; round < 2; ++round) {
+        if (round == 1) {
+            ASSERT_TRUE(PutFile(m_strFolder + "/QXSelvo.vrz", QByteArray(8192, 'x')));
+        }
+        m_ui.Prompt().Clear();
+        m_ui.Prompt().QueueAnswers({IDOK, IDYES});
+        m_dialogs.QueueFolder(backup);
+        EXPECT_EQ(BackupDatabase(m_session, 2), -1) << round;
+        EXPECT_EQ(LastText(), QString::fromUtf8("バックアップできませんでした。\nバックアップ先のディスク容量が少ない場合は"
+                                                "空き容量を充分確保してからバックアップしてください。"));
+        EXPECT_EQ(GetFile(backup + "/QXSelvo.vrz"), database) << round;
+        EXPECT_EQ(GetFile(backup + "/Buinf.sys"), info) << round;
+        EXPECT_EQ(GetFile(backup + "/Files/0001.vrh"), "slip 1") << round;
+        EXPECT_EQ(QDir(backup + "/Other").entryList(QDir::Files).size(), 29) << round;
+    }
+}
+
+// Names that differ only in letter case are different files here: each one
+// is saved, backed up and put back under its own name.
+TEST_F(DbBackup, CaseTwinsAndMissingFoldersSurviveBackupAndRestore)
+{
+    const QString twin = m_strFolder + "/qxselvo.VRZ";
+    ASSERT_TRUE(PutFile(twin, GetFile(CArdoEnv().GetTemplateFolder() + "/QXSelvo.vrz")));
+    ASSERT_TRUE(PutFile(m_strFolder + "/Files/0001.VRH", "slip 1 upper"));
+    const QStringList names{"QXSelvo.vrz", "qxselvo.VRZ", "Files/0001.vrh", "Files/0001.VRH"};
+    QList<QByteArray> before;
+    for (const QString& name : names)
+        before << GetFile(m_strFolder + '/' + name);
+    ASSERT_NE(before[0], before[1]);
+
+    const QString backup = Path("backup");
+    m_ui.Prompt().QueueAnswers({IDOK, IDYES});
+    m_dialogs.QueueFolder(backup);
+    ASSERT_EQ(BackupDatabase(m_session, 1), 1);
+    for (int i = 0; i < names.size(); ++i)
+        EXPECT_EQ(GetFile(backup + '/' + names[i]), before[i]) << names[i].toStdString();
+
+    const auto restore = [&] {
+        m_ui.Prompt().Clear();
+        m_ui.Prompt().QueueFolders({backup});
+        m_ui.Prompt().QueueAnswers({IDYES});
+        m_dialogs.QueueRestoreAnswer(true);
+        return RestoreDatabase(m_session);
+    };
+
+    // A failed restore puts both twins back.
+    QDir().mkpath(backup + "/Unit.dat");
+    EXPECT_EQ(restore(), 0);
+    for (int i = 0; i < names.size(); ++i)
+        EXPECT_EQ(GetFile(m_strFolder + '/' + names[i]), before[i]) << names[i].toStdString();
+    ASSERT_TRUE(QDir(backup + "/Unit.dat").removeRecursively());
+
+    // A database folder that lost its "Other" (registered where only the
+    // database file was) still takes the backup; the state before waits in
+    // "BupTmp", twins included.
+    ASSERT_TRUE(QDir(m_strFolder + "/Other").removeRecursively());
+    EXPECT_EQ(restore(), 1);
+    EXPECT_EQ(LastText(), kRestored);
+    EXPECT_EQ(QDir(m_strFolder + "/Other").entryList(QDir::Files).size(), 29);
+    EXPECT_EQ(ReadAutFile(m_strFolder + "/Other/CLOSEDAY.AUT", nullptr), "20");
+    for (int i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(GetFile(m_strFolder + '/' + names[i]), before[i]) << names[i].toStdString();
+        EXPECT_EQ(GetFile(m_strFolder + "/BupTmp/" + names[i]), before[i]) << names[i].toStdString();
+    }
+    EXPECT_TRUE(m_session.m_manager.IsConnected());
 }
 
 TEST_F(DbBackup, CompactionShrinksTheFileAndKeepsEveryRow)
@@ -354,4 +459,36 @@ TEST_F(DbBackup, CompactionShrinksTheFileAndKeepsEveryRow)
     EXPECT_EQ(LastText(), QString::fromUtf8("処理中に重大なエラーが発生しました。このまま『Corvanta／販売』を使用することは"
                                             "できません。\nすみやかにアプリケーションを終了してください。\n\n<詳細>\n") + err);
     EXPECT_EQ(m_ui.Prompt().Calls().last().icon, MB_ICONSTOP);
+}
+
+// A copy of a database folder taken while the database was being written
+// holds the journal the database needs: the restore plays it back rather
+// than taking the half-written file.
+TEST_F(DbBackup, RestoreOfACopyTakenMidWritePlaysItsJournal)
+{
+    const QString copy = Path("copy");
+    QDir().mkpath(copy);
+    {
+        QString err;
+        Sql(Data(), "PRAGMA cache_size=1");
+        ASSERT_EQ(Data().BeginTransaction(err), 1);
+        for (int i = 0; i < 300; ++i)
+            Sql(Data(), QStringLiteral("INSERT INTO Item(ItemCode, ItemName) VALUES('W%1', '%2')")
+                            .arg(i)
+                            .arg(QString(300, u'w')));
+        ASSERT_TRUE(QFileInfo(m_strFolder + "/QXSelvo.vrz-journal").size() > 0);
+        ASSERT_TRUE(QFile::copy(m_strFolder + "/QXSelvo.vrz", copy + "/QXSelvo.vrz"));
+        ASSERT_TRUE(QFile::copy(m_strFolder + "/QXSelvo.vrz-journal", copy + "/QXSelvo.vrz-journal"));
+        ASSERT_EQ(Data().Rollback(err), 1);
+    }
+    Sql(Data(), "DELETE FROM Item");
+
+    m_ui.Prompt().QueueFolders({copy});
+    m_ui.Prompt().QueueAnswers({IDYES, IDYES}); // overwrite, and yes, it is no backup of ours
+    EXPECT_EQ(RestoreDatabase(m_session), 1);
+    EXPECT_EQ(LastText(), kRestored);
+    ASSERT_TRUE(m_session.m_manager.IsConnected());
+    EXPECT_EQ(Items(), 2);
+    EXPECT_FALSE(QFileInfo::exists(m_strFolder + "/QXSelvo.vrz-journal"));
+    EXPECT_TRUE(QFileInfo::exists(copy + "/QXSelvo.vrz-journal")); // the copy is only read
 }

@@ -146,13 +146,29 @@ TEST_F(DbChange, RefusedReleaseKeepsTheDatabase)
     EXPECT_EQ(ConnectedCode(), "M1");
     EXPECT_EQ(m_session.m_nConnects, 0);
 
-    // A file that is no database: connecting fails, the register points back.
-    ASSERT_TRUE(PutFile(m_strBranch + "/QXSelvo.vrz", QByteArray(4096, 'x')));
-    EXPECT_EQ(rules.OnOK(), CDBChangeRules::kReconnectFailed);
+    // Another process holds the database: connecting fails after the
+    // release, the register points back and the program cannot go on.
+    {
+        CMakeMsgID otherData;
+        CDbManager other(otherData);
+        ASSERT_EQ(other.Connect(other.Register(), m_strBranch), 1);
+        EXPECT_EQ(rules.OnOK(), CDBChangeRules::kReconnectFailed);
+    }
     EXPECT_EQ(m_ui.Prompt().Calls().last().icon, MB_ICONSTOP);
     EXPECT_EQ(LastText(), QString::fromUtf8("データベースへの接続ができませんでした。\nこのまま『Corvanta／販売』を"
                                             "使用することはできません。\n\nアプリケーションを終了して起動しなおしてください。"));
     EXPECT_EQ(Current(), kMain);
+
+    // A file that is no database is refused before the database in use is
+    // released: it stays current and connected.
+    ASSERT_EQ(m_session.Connect(), 1);
+    const int releases = m_session.m_nReleases;
+    ASSERT_TRUE(PutFile(m_strBranch + "/QXSelvo.vrz", QByteArray(4096, 'x')));
+    EXPECT_EQ(rules.OnOK(), 0);
+    EXPECT_EQ(LastText(), QString::fromUtf8("選択されたデータベースに設定できませんでした。"));
+    EXPECT_EQ(m_session.m_nReleases, releases);
+    EXPECT_EQ(Current(), kMain);
+    EXPECT_EQ(ConnectedCode(), "M1");
 }
 
 TEST_F(DbChange, RenameAndDelete)
@@ -255,6 +271,16 @@ TEST_F(DbChange, NewAndCopy)
     QDir().mkpath(m_strBranch + "/Money.dat");
     rules.RefreshList(kBranch);
     m_dialogs.QueueName(QString::fromUtf8("支店の写し"), Path("copy2"));
+    m_ui.Prompt().QueueAnswers({IDYES});
+    EXPECT_EQ(rules.OnCopy(), 0);
+    EXPECT_EQ(LastText(), QString::fromUtf8("コピーできませんでした"));
+    EXPECT_EQ(CDBDirMng().IsExistName(QString::fromUtf8("支店の写し")), 0);
+
+    // So does a database whose folder lost its database file: the register
+    // would name a folder without a database.
+    ASSERT_TRUE(QDir(m_strBranch + "/Money.dat").removeRecursively());
+    ASSERT_TRUE(QFile::rename(m_strBranch + "/QXSelvo.vrz", m_strBranch + "/elsewhere.vrz"));
+    m_dialogs.QueueName(QString::fromUtf8("支店の写し"), Path("copy3"));
     m_ui.Prompt().QueueAnswers({IDYES});
     EXPECT_EQ(rules.OnCopy(), 0);
     EXPECT_EQ(LastText(), QString::fromUtf8("コピーできませんでした"));

@@ -1,5 +1,6 @@
 #include "DbTestSupport.h"
 
+#include "platform/env/ArdoEnv.h"
 #include "settings/db/DBNameRules.h"
 
 namespace {
@@ -51,6 +52,32 @@ TEST_F(DbNameRules, NewAndCopyNeedAFreeNameAndAnEmptyFolder)
     for (const char* sub : {"BupTmp", "BupTmp/Files", "BupTmp/Other"})
         EXPECT_TRUE(QFileInfo(target + '/' + sub).isDir()) << sub;
     EXPECT_FALSE(QFileInfo::exists(target + "/Other"));
+
+    // The scratch folder of a database is emptied by its next restore, and a
+    // registered folder belongs to its database even when its files are
+    // gone: neither takes a new database, nor is anything made there.
+    const QString office = MakeDatabase("営業所", "office", false);
+    for (const QString& file : QDir(office).entryList(QDir::Files))
+        ASSERT_TRUE(QFile::remove(office + '/' + file));
+    ASSERT_TRUE(QDir(office + "/Other").removeRecursively());
+    const QString inUse = QString::fromUtf8("指定されたフォルダは『Corvanta／販売』で使用しているデータベースフォルダです。\n"
+                                            "別のフォルダを指定してください。");
+    for (const QString& folder : {Path("main/BupTmp/"), Path("main/./BupTmp"), office}) {
+        rules.SetFolder(folder);
+        EXPECT_FALSE(rules.OnOK()) << folder.toStdString();
+        EXPECT_EQ(LastText(), inUse);
+    }
+    EXPECT_FALSE(QFileInfo::exists(Path("main/BupTmp/BupTmp")));
+    EXPECT_FALSE(QFileInfo::exists(office + "/Other"));
+    // Nor is either, or the template every new database is copied from,
+    // registered as a database at start-up.
+    CDBNameRules startup({}, {}, CDBNameRules::kStartup);
+    startup.SetName("写し");
+    for (const QString& folder : {Path("main/BupTmp"), CArdoEnv().GetTemplateFolder()}) {
+        startup.SetFolder(folder);
+        EXPECT_FALSE(startup.OnOK()) << folder.toStdString();
+        EXPECT_EQ(LastText(), inUse);
+    }
 
     // A taken name is refused before anything is made.
     CDBNameRules copy("本社", Path("main"), CDBNameRules::kCopy);

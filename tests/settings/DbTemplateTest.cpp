@@ -68,6 +68,27 @@ TEST_F(DbTemplate, NewDatabaseHoldsExactlyTheTemplate)
     EXPECT_EQ(LastText(), QString::fromUtf8("データベースを作成できませんでした"));
 }
 
+// A first start that was interrupted (or ran out of disk) leaves a database
+// file that is no database: it is made again rather than handed on to every
+// new database.
+TEST_F(DbTemplate, DamagedTemplateDatabaseIsMadeAgain)
+{
+    const QString templ = CArdoEnv().GetTemplateFolder();
+    QDir().mkpath(templ + "/Other");
+    ASSERT_TRUE(PutFile(templ + "/FTtemp.dat", ""));
+    for (const QByteArray& damaged : {QByteArray(), QByteArray(4096, 'x')}) {
+        ASSERT_TRUE(PutFile(templ + "/QXSelvo.vrz", damaged));
+        ASSERT_TRUE(PutFile(templ + "/QXSelvo.vrz-journal", "left over"));
+        const QString folder = MakeDatabase(QString::number(damaged.size()), QString::number(damaged.size()), false);
+        CMakeMsgID data;
+        QString err;
+        EXPECT_EQ(data.Open(folder, err), 1) << err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(templ + "/QXSelvo.vrz-journal"));
+        EXPECT_FALSE(QFileInfo::exists(folder + "/QXSelvo.vrz-journal"));
+    }
+    EXPECT_TRUE(Texts().isEmpty());
+}
+
 TEST_F(DbTemplate, FileListAndCopyHelpers)
 {
     QStringList files{"stale"};
@@ -112,6 +133,19 @@ TEST_F(DbTemplate, FileListAndCopyHelpers)
     EXPECT_EQ(Entries(slips), QStringList({"S1.VRH", "s2.vrh"}));
     EXPECT_EQ(CopyFolderFiles(from + "/missing", slips, "vrh", false, false), 0);
     EXPECT_EQ(CopyFolderFiles(from, Path("no/such/target"), "vrh", false, false), 2);
+
+    // Sources that differ only in case are two files: neither replaces the other.
+    ASSERT_TRUE(PutFile(from + "/s1.vrh", "1 lower"));
+    ASSERT_TRUE(PutFile(from + "/QXSelvo.vrz", "db upper"));
+    const QString twins = Path("twins");
+    QDir().mkpath(twins);
+    EXPECT_EQ(CopyFolderFiles(from, twins, "vrh", false, false), 0);
+    EXPECT_EQ(CopyFileList(from, twins, {"QXSelvo.vrz"}, false, false), 0);
+    EXPECT_EQ(Entries(twins), QStringList({"QXSelvo.vrz", "S1.VRH", "qxselvo.VRZ", "s1.vrh", "s2.vrh"}));
+    EXPECT_EQ(GetFile(twins + "/S1.VRH"), "1");
+    EXPECT_EQ(GetFile(twins + "/s1.vrh"), "1 lower");
+    EXPECT_EQ(GetFile(twins + "/qxselvo.VRZ"), "db");
+    EXPECT_EQ(GetFile(twins + "/QXSelvo.vrz"), "db upper");
 
     EXPECT_EQ(DeleteFolderFiles(slips, "VRH"), 0);
     EXPECT_TRUE(Entries(slips).isEmpty());

@@ -557,9 +557,16 @@ int CMakeMsgID::RunStatement(const QString& sql, QString& err, int* changes)
 
 QString CMakeMsgID::DatabasePath(const QString& folder)
 {
+    // The exact name wins over another spelling, as with every file of the folder.
     const QDir dir(folder);
-    const QStringList found = dir.entryList({QString::fromUtf8(DB_FILE_NAME)}, QDir::Files | QDir::Hidden);
-    return dir.filePath(found.isEmpty() ? QString::fromUtf8(DB_FILE_NAME) : found.first());
+    const QString name = QString::fromUtf8(DB_FILE_NAME);
+    if (QFileInfo(dir.filePath(name)).isFile())
+        return dir.filePath(name);
+    const QStringList found = dir.entryList({name}, QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString& entry : found)
+        if (EqualsNoAsciiCase(entry, name))
+            return dir.filePath(entry);
+    return dir.filePath(name);
 }
 
 int CMakeMsgID::CreateDatabase(const QString& path, const QDateTime& now, QString& err)

@@ -63,7 +63,11 @@ QString ChooseBackupFolder(const QString& proposed, const QStringList& forbidden
         const int defaultsChecked = CheckFolder(defaults, true, false);
         if (slipsChecked == 3 || slipsChecked == 4 || defaultsChecked == 3 || defaultsChecked == 4)
             continue;
-        if (std::any_of(forbidden.begin(), forbidden.end(), [&](const QString& f) { return IsSameFolder(f, folder); })) {
+        // Files are deleted in all three folders, so none of them may be a
+        // database's own, through a link either.
+        if (std::any_of(forbidden.begin(), forbidden.end(), [&](const QString& f) {
+                return IsSameFolder(f, folder) || IsSameFolder(f, slips) || IsSameFolder(f, defaults);
+            })) {
             Message(QStringLiteral("指定されたフォルダは『") + ProgramTitle() +
                     QStringLiteral("』で使用しているデータベースフォルダです。\nこのフォルダにバックアップすることはできません。"));
             continue;
@@ -80,6 +84,16 @@ QString ChooseBackupFolder(const QString& proposed, const QStringList& forbidden
 EOutcome CopyBackup(const QString& name, const QString& databaseFolder, const QString& folder, const QStringList& files,
                     int mode)
 {
+    const auto failed = [] {
+        Message(QStringLiteral("バックアップできませんでした。\nバックアップ先のディスク容量が少ない場合は"
+                               "空き容量を充分確保してからバックアップしてください。"));
+        return kFailed;
+    };
+    // A database file that is missing or no database (the reason the manager
+    // may not have been connected) must not replace an earlier backup.
+    if (!CheckDatabaseFile(databaseFolder))
+        return failed();
+
     const QString slips = SubFolder(folder, QLatin1String(kDbFilesFolder));
     const QString defaults = SubFolder(folder, QLatin1String(kDbOtherFolder));
     // An identity file left from an earlier backup would vouch for a copy that fails now.
@@ -93,7 +107,7 @@ EOutcome CopyBackup(const QString& name, const QString& databaseFolder, const QS
     }
 
     const bool copied =
-        SettleDatabaseFile(databaseFolder) && CopyFileList(databaseFolder, folder, files, false, false) == 0 &&
+        CopyFileList(databaseFolder, folder, files, false, false) == 0 &&
         CopyFolderFiles(SubFolder(databaseFolder, QLatin1String(kDbFilesFolder)), slips,
                         QLatin1String(kSlipFileExt), false, false) == 0 &&
         CopyFolderFiles(SubFolder(databaseFolder, QLatin1String(kDbOtherFolder)), defaults,
@@ -101,11 +115,8 @@ EOutcome CopyBackup(const QString& name, const QString& databaseFolder, const QS
     // Without its identity file the backup is not complete, so that is a failure too.
     const QByteArray info = Cp932::Encode(BackupInfoLines(name, databaseFolder, mode).join(QStringLiteral("\r\n")) +
                                           QStringLiteral("\r\n"));
-    if (!copied || !AtomicWriteFile(JoinPath(folder, QLatin1String(kBackupInfoFile)), info)) {
-        Message(QStringLiteral("バックアップできませんでした。\nバックアップ先のディスク容量が少ない場合は"
-                               "空き容量を充分確保してからバックアップしてください。"));
-        return kFailed;
-    }
+    if (!copied || !AtomicWriteFile(JoinPath(folder, QLatin1String(kBackupInfoFile)), info))
+        return failed();
     // Only a proposal for next time; a folder the file cannot name is not proposed.
     if (Cp932::CanEncode(folder))
         AtomicWriteFileNoCase(databaseFolder, QLatin1String(kBackupFolderFile), Cp932::Encode(folder));
@@ -146,7 +157,8 @@ int BackupDatabase(IDbSession& session, int mode)
             return -1;
         }
         // The scratch folder is emptied by that database's next restore.
-        forbidden << folder << SubFolder(folder, QLatin1String(kDbScratchFolder));
+        forbidden << folder << SubFolder(folder, QLatin1String(kDbScratchFolder))
+                  << SubFolder(folder, QLatin1String(kDbFilesFolder)) << SubFolder(folder, QLatin1String(kDbOtherFolder));
     }
 
     QStringList files;

@@ -1,6 +1,7 @@
 #include "settings/db/DBChangeRules.h"
 
 #include "platform/archive/SafeFile.h"
+#include "platform/data/MakeMsgID.h"
 #include "platform/data/TableNames.h"
 #include "platform/env/DBDirMng.h"
 #include "platform/ui/Prompt.h"
@@ -18,6 +19,16 @@ namespace {
 int Message(const QString& text, int buttons = MB_OK, int icon = MB_ICONNONE, int defaultButton = 0)
 {
     return UiServices::Prompt().MessageBox(text, buttons, icon, defaultButton);
+}
+
+// Only opened and closed: a journal beside it is left to its owner.
+bool DatabaseOpens(const QString& folder)
+{
+    CMakeMsgID data;
+    QString err;
+    const bool opened = data.Open(folder, err) == CMakeMsgID::kOk;
+    data.Close();
+    return opened;
 }
 
 } // namespace
@@ -123,7 +134,8 @@ int CDBChangeRules::OnCopy()
 bool CDBChangeRules::CopyDatabase(const QString& source, const QString& target, const QString& files,
                                   const QString& other)
 {
-    if (!SettleDatabaseFile(source))
+    // A folder that lost its database would be registered as a copy without one.
+    if (!CheckDatabaseFile(source))
         return false;
     QStringList list;
     GetDbSettingFiles(list);
@@ -209,13 +221,15 @@ int CDBChangeRules::SwitchDatabase(const QString& name)
             Message(QStringLiteral("データベースファイルが見つからないため、切り替えはできません。"));
             return 0;
         }
-        if (!databases.ReadData()) {
+        if (!databases.ReadData() || !databases.GetCompDBPath(name, folder)) {
             Message(unreadable);
             return 0;
         }
     }
 
-    if (!databases.SetNowDB(name)) {
+    // Once the current database is released, one that does not open would
+    // leave the program without any; so it is tried first.
+    if (!DatabaseOpens(folder) || !databases.SetNowDB(name)) {
         Message(QStringLiteral("選択されたデータベースに設定できませんでした。"));
         return 0;
     }

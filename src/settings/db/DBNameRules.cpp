@@ -2,6 +2,7 @@
 
 #include "platform/archive/SafeFile.h"
 #include "platform/data/TableNames.h"
+#include "platform/env/ArdoEnv.h"
 #include "platform/env/DBDirMng.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
@@ -27,6 +28,30 @@ bool NameTaken(const QString& name)
 bool HasDatabaseFile(const QString& folder)
 {
     return !FindFileNoCase(folder, QString::fromUtf8(DB_FILE_NAME)).isEmpty();
+}
+
+// The template is copied into every new database, and a registered
+// database's scratch folder is emptied by its next restore; a registered
+// folder is its database's even while the files are elsewhere. None of them
+// may hold another database. With `ownFolder` false registered folders
+// themselves are allowed.
+bool UsedByDatabase(const QString& folder, bool ownFolder)
+{
+    CDBDirMng databases;
+    QStringList names;
+    databases.GetDispAllComp(names);
+    bool used = IsSameFolder(folder, CArdoEnv().GetTemplateFolder());
+    for (const QString& name : names) {
+        QString registered;
+        if (used || !databases.GetCompDBPath(name, registered) || registered.isEmpty())
+            continue;
+        used = (ownFolder && IsSameFolder(folder, registered)) ||
+               IsSameFolder(folder, SubFolder(registered, QLatin1String(kDbScratchFolder)));
+    }
+    if (used)
+        Message(QStringLiteral("指定されたフォルダは『") + ProgramTitle() +
+                QStringLiteral("』で使用しているデータベースフォルダです。\n別のフォルダを指定してください。"));
+    return used;
 }
 
 } // namespace
@@ -102,7 +127,7 @@ bool CDBNameRules::OnOK()
     switch (m_nMode) {
     case kNew:
     case kCopy: {
-        if (NameTaken(m_strName))
+        if (NameTaken(m_strName) || UsedByDatabase(m_strFolder, true))
             return false;
         const int checked = CheckFolder(m_strFolder, true, true);
         if (checked == 3 || checked == 4)
@@ -120,7 +145,9 @@ bool CDBNameRules::OnOK()
         }
         return true;
     case kStartup: {
-        if (NameTaken(m_strName))
+        // An existing database may be registered under a second name, but a
+        // saved state in a scratch folder is no database of its own.
+        if (NameTaken(m_strName) || UsedByDatabase(m_strFolder, false))
             return false;
         if (HasDatabaseFile(m_strFolder))
             return true; // the caller registers the database that is there

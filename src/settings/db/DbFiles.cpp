@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
 
 namespace {
 
@@ -42,13 +43,21 @@ bool CopyOneFile(const QString& source, const QString& target, bool clearReadOnl
 int CopyEntries(const QStringList& sources, const QString& to, bool failIfExists, bool clearReadOnly)
 {
     int failed = 0;
+    // A target written by this copy holds another source whose name differs
+    // only in case, never a stale file to replace.
+    QSet<QString> written;
     for (const QString& source : sources) {
         const QString name = QFileInfo(source).fileName();
-        const QString existing = FindFileNoCase(to, name);
+        QString existing = FindFileNoCase(to, name);
+        if (written.contains(existing))
+            existing.clear();
+        const QString target = existing.isEmpty() ? JoinPath(to, name) : existing;
         if (failIfExists && !existing.isEmpty())
             ++failed;
-        else if (!CopyOneFile(source, existing.isEmpty() ? JoinPath(to, name) : existing, clearReadOnly))
+        else if (!CopyOneFile(source, target, clearReadOnly))
             ++failed;
+        else
+            written.insert(target);
     }
     return failed;
 }
@@ -97,11 +106,19 @@ void GetDbSettingFiles(QStringList& files)
 int CopyFileList(const QString& from, const QString& to, const QStringList& names, bool failIfExists,
                  bool clearReadOnly)
 {
+    // Every spelling of a name is copied: which one a reader takes is not
+    // decided here, and a copy must not drop the other.
+    const QStringList files = QDir(from).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     QStringList sources;
     for (const QString& name : names) {
-        const QString source = FindEntryNoCase(from, name);
-        if (!source.isEmpty())
-            sources << source;
+        const QString exact = FindEntryNoCase(from, name);
+        if (!exact.isEmpty() && !sources.contains(exact))
+            sources << exact;
+        for (const QString& file : files) {
+            const QString path = JoinPath(from, file);
+            if (EqualsNoAsciiCase(file, name) && !sources.contains(path) && QFileInfo(path).isFile())
+                sources << path;
+        }
     }
     return CopyEntries(sources, to, failIfExists, clearReadOnly);
 }
@@ -173,6 +190,17 @@ bool SettleDatabaseFile(const QString& folder)
     const bool opened = data.Open(folder, err) == CMakeMsgID::kOk;
     data.Close();
     return opened && RemoveDatabaseJournal(folder);
+}
+
+bool CheckDatabaseFile(const QString& folder)
+{
+    if (!SettleDatabaseFile(folder))
+        return false;
+    CMakeMsgID data;
+    QString err;
+    const bool opened = data.Open(folder, err) == CMakeMsgID::kOk;
+    data.Close();
+    return opened;
 }
 
 bool RemoveDatabaseJournal(const QString& folder)

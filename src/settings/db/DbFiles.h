@@ -18,13 +18,14 @@ inline constexpr char kFirstRunMarker[] = "FTtemp.dat";
 // The eighteen files beside "Files" and "Other", the database file first.
 void GetDbSettingFiles(QStringList& files);
 
-// Copies each named file that exists in `from` to `to`; a name that is
-// missing is skipped, one that exists but cannot be copied (a folder, an
-// unreadable file, a full disk) counts. Each copy is written to a temporary
-// file, synced and renamed over the target, so a target is the old file or
-// the whole new one. The copy keeps the source's permissions; with
-// `clearReadOnly` it is writable by its owner afterwards. Answers the
-// number of files that failed.
+// Copies each named file that exists in `from` to `to`, in every letter
+// case it exists in; a name that is missing is skipped, one that exists but
+// cannot be copied (a folder, an unreadable file, a full disk) counts.
+// Sources whose names differ only in case stay two files in `to`. Each copy
+// is written to a temporary file, synced and renamed over the target, so a
+// target is the old file or the whole new one. The copy keeps the source's
+// permissions; with `clearReadOnly` it is writable by its owner afterwards.
+// Answers the number of files that failed.
 int CopyFileList(const QString& from, const QString& to, const QStringList& names, bool failIfExists,
                  bool clearReadOnly);
 
@@ -52,6 +53,10 @@ int DeleteFileList(const QString& folder, const QStringList& names);
 // copied: a journal left beside it by a crash is rolled back into it, and a
 // journal that is not needed is removed. True when no journal remains.
 bool SettleDatabaseFile(const QString& folder);
+
+// The folder's database settled as above and opening as a database of this
+// program: true when it can be copied, backed up or connected.
+bool CheckDatabaseFile(const QString& folder);
 
 // Removes a journal beside the database file, which would otherwise be
 // played into a database that replaced the one it belongs to. True when

@@ -13,6 +13,7 @@
 #include "settings/db/DbFolders.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -49,6 +50,12 @@ bool CompleteDatabaseTemplate(const QString& templateFolder)
     QDir().mkpath(other);
 
     const QString database = QString::fromUtf8(DB_FILE_NAME);
+    // A first start cut short (or out of disk) leaves a file that is no
+    // database; every new database would be copied from it, so it is made again.
+    if (!FindFileNoCase(templateFolder, database).isEmpty() && !CheckDatabaseFile(templateFolder)) {
+        QFile::remove(CMakeMsgID::DatabasePath(templateFolder));
+        RemoveDatabaseJournal(templateFolder);
+    }
     if (FindFileNoCase(templateFolder, database).isEmpty()) {
         QString err;
         CMakeMsgID::CreateDatabase(JoinPath(templateFolder, database), UiServices::Clock().Now(), err);
@@ -61,7 +68,7 @@ bool CompleteDatabaseTemplate(const QString& templateFolder)
         if (FindFileNoCase(other, file).isEmpty())
             WriteAutFile(JoinPath(other, file), QString::fromUtf8(value.text));
     }
-    return !FindFileNoCase(templateFolder, database).isEmpty() && !FindFileNoCase(templateFolder, marker).isEmpty();
+    return CheckDatabaseFile(templateFolder) && !FindFileNoCase(templateFolder, marker).isEmpty();
 }
 
 int CreateDatabaseFromTemplate(const QString& folder, const QString& otherFolder, const QString& name)

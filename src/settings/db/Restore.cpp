@@ -1,6 +1,7 @@
 #include "settings/db/Restore.h"
 
 #include "platform/archive/SafeFile.h"
+#include "platform/data/MakeMsgID.h"
 #include "platform/data/TableNames.h"
 #include "platform/env/DBDirMng.h"
 #include "platform/text/Cp932.h"
@@ -118,6 +119,8 @@ int CRestoreFileSet::RollBack()
         return 0;
     QStringList listed;
     GetDbSettingFiles(listed);
+    // A journal that came with the backup belongs to its database, not to the saved one.
+    RemoveDatabaseJournal(m_strFolder);
     DeleteFileList(m_strFolder, listed);
     DeleteFolderFiles(Files(m_strFolder), QLatin1String(kSlipFileExt));
     DeleteFolderFiles(Other(m_strFolder), QLatin1String(kDefaultFileExt));
@@ -232,13 +235,20 @@ int RestoreDatabase(IDbSession& session)
                                "足りない場合は、いったん『%1』を終了して、ディスクの空き容量を増やしてから再度操作してください。")
                     .arg(ProgramTitle()));
     } else {
+        // A folder registered where only the database file lay has no
+        // "Files" or "Other" yet; the backup's files need them.
+        CreateNestedFolder(Files(folder));
+        CreateNestedFolder(Other(folder));
         QStringList listed;
         GetDbSettingFiles(listed);
+        // A copy taken while its database was being written needs its
+        // journal, which the check below plays back into it.
+        listed << QFileInfo(CMakeMsgID::DatabasePath(backup)).fileName() + QStringLiteral("-journal");
         const int failed = CopyFileList(backup, folder, listed, false, true) +
                            CopyFolderFiles(Files(backup), Files(folder), QLatin1String(kSlipFileExt), false, true) +
                            CopyFolderFiles(Other(backup), Other(folder), QLatin1String(kDefaultFileExt), false, true);
-        // A restore must never leave the folder without its database.
-        restored = failed == 0 && !FindFileNoCase(folder, QString::fromUtf8(DB_FILE_NAME)).isEmpty();
+        // A restore must never leave the folder without a database that opens.
+        restored = failed == 0 && CheckDatabaseFile(folder);
         if (!restored) {
             Message(QStringLiteral("いくつかのファイルの復元ができなかったため、復元前の状態に戻します。"));
             if (!saved.RollBack()) {

@@ -669,3 +669,20 @@ TEST_F(DatabaseTest, CachedStatementsFollowSchemaChangesAndTheKindOfRequest)
     EXPECT_EQ(List(TB_CUSTOMER, QStringLiteral("WHERE ID=1")).GetAt(0)->GetAt(0)->GetName(),
               QStringLiteral("Customer.ID"));
 }
+
+// A folder can hold the database file under two spellings; the exact name is
+// the one every other file helper uses, so the connection must open it too.
+TEST(DatabasePathTest, ExactNameWinsOverAnotherSpelling)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto touch = [&](const QString& name) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    };
+    touch(QStringLiteral("QXSELVO.VRZ"));
+    EXPECT_EQ(CMakeMsgID::DatabasePath(dir.path()), dir.filePath(QStringLiteral("QXSELVO.VRZ")));
+    touch(QStringLiteral("QXSelvo.vrz"));
+    touch(QStringLiteral("qxselvo.vrz"));
+    EXPECT_EQ(CMakeMsgID::DatabasePath(dir.path()), dir.filePath(QStringLiteral("QXSelvo.vrz")));
+}
