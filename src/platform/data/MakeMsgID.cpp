@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <climits>
 #include <limits>
 #include <unordered_map>
 
@@ -510,8 +511,10 @@ int CMakeMsgID::BindField(sqlite3_stmt* statement, int index, const CTb& field, 
             return kFailed;
         }
         // Only date-time columns keep the time of day; the others store the day.
+        // A bare day in a date-time column is its midnight, so every value of
+        // the column compares in one form.
         char buffer[32];
-        const int length = FormatStoredDate(buffer, julianDay, column.dateTime ? msecs : -1);
+        const int length = FormatStoredDate(buffer, julianDay, column.dateTime ? qMax(msecs, 0) : -1);
         rc = sqlite3_bind_text(statement, index, buffer, length, SQLITE_TRANSIENT);
     } else if (column.type == Schema::kMoney) {
         CMny value;
@@ -824,7 +827,7 @@ int CMakeMsgID::GetDataNum(const CCDSData& request, int& count, QString& err)
     const int rc = sqlite3_step(statement->handle);
     if (rc != SQLITE_ROW)
         return Fail(rc, err);
-    count = sqlite3_column_int(statement->handle, 0);
+    count = int(qMin<sqlite3_int64>(sqlite3_column_int64(statement->handle, 0), INT_MAX));
     return kOk;
 }
 
@@ -1004,8 +1007,15 @@ int CMakeMsgID::DeleteData(const CCDSData& set, QString& err)
     }
     const QString table = QuoteId(set.m_strTable);
     const QString tail = Tail(set.m_strCondition);
-    if (!tail.isEmpty())
+    if (!tail.isEmpty()) {
+        // Anything but a WHERE clause (a stray comment, an ORDER BY) would
+        // delete every row of the table.
+        if (!StartsWithKeyword(tail, QLatin1StringView("WHERE"))) {
+            err = QStringLiteral("削除する条件が正しくありません。");
+            return kFailed;
+        }
         return RunStatement(QStringLiteral("DELETE FROM ") % table % u' ' % tail, err);
+    }
 
     std::vector<int> ids;
     for (int r = 0; r < set.GetCount(); ++r) {

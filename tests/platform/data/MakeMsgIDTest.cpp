@@ -329,6 +329,10 @@ TEST_F(DatabaseTest, UpdateAndDeleteByConditionAndByRecords)
     EXPECT_EQ(Count(TB_CUSTOMER, QStringLiteral("WHERE Day=15")), 2);
     EXPECT_EQ(Count(TB_CUSTOMER, QStringLiteral("WHERE ID=777")), 0);
     EXPECT_EQ(Count(TB_CUSTOMER, QStringLiteral("WHERE LastUpdate='2024-05-06 07:08:09'")), 2);
+    // A bare day in a date-time column is stored as its midnight.
+    change->SetField(QStringLiteral("Customer.LastUpdate"), QDate(2024, 5, 7));
+    ASSERT_EQ(m_data.UpdateData(update, err), 1) << err.toStdString();
+    EXPECT_EQ(Count(TB_CUSTOMER, QStringLiteral("WHERE LastUpdate='2024-05-07 00:00:00'")), 2);
 
     // Without a WHERE clause nothing is overwritten.
     update.m_strCondition.clear();
@@ -341,6 +345,12 @@ TEST_F(DatabaseTest, UpdateAndDeleteByConditionAndByRecords)
     EXPECT_TRUE(err.contains(QStringLiteral("Customer.Day")));
 
     CCDSData remove = CustomerSet();
+    // A condition that is no WHERE clause deletes nothing.
+    for (const char* tail : {"-- WHERE CustomerCode='u3'", "ORDER BY CustomerCode"}) {
+        remove.m_strCondition = QString::fromLatin1(tail);
+        EXPECT_EQ(m_data.DeleteData(remove, err), 10);
+    }
+    EXPECT_EQ(Count(TB_CUSTOMER, QStringLiteral("WHERE CustomerCode LIKE 'U%'")), 4);
     remove.m_strCondition = QStringLiteral("WHERE CustomerCode='u3'");
     ASSERT_EQ(m_data.DeleteData(remove, err), 1) << err.toStdString();
     EXPECT_EQ(Count(TB_CUSTOMER, QStringLiteral("WHERE CustomerCode LIKE 'U%'")), 3);
