@@ -94,8 +94,9 @@ TEST(MenuPopupTest, TableHoldsEveryPopupAsFixed)
     EXPECT_EQ(std::set<int>(order.begin(), order.end()).size(), size_t(MenuPopup::kCount));
     for (int n = 0; n < MenuPopup::kCount; ++n) {
         for (const MenuPopup::SEntry& e : MenuPopup::Entries(n)) {
-            if (e.subPopup >= 0)
+            if (e.subPopup >= 0) {
                 EXPECT_LT(order.indexOf(e.subPopup), order.indexOf(n)) << e.subPopup << " in " << n;
+            }
         }
     }
 }
