@@ -82,6 +82,7 @@ bool CDefaultSortList::IsSortField(int listKind, const QString& field)
 int CDefaultSortList::Load()
 {
     m_bLoaded = true;
+    m_bUnopened = false;
     m_entries.clear();
     if (m_strPath.isEmpty())
         return 0;
@@ -89,6 +90,7 @@ int CDefaultSortList::Load()
         return 1;
     QFile file(m_strPath);
     if (!file.open(QIODevice::ReadOnly)) {
+        m_bUnopened = true;
         Show("ファイルを開けません。並び順を取得できません。");
         return 0;
     }
@@ -143,7 +145,7 @@ int CDefaultSortList::Save(const CDefaultSort& entry)
         return 0;
     if (!m_bLoaded && !Load())
         return 0;
-    if (m_strPath.isEmpty())
+    if (m_strPath.isEmpty() || m_bUnopened)
         return 0;
     bool found = false;
     for (CDefaultSort& held : m_entries) {

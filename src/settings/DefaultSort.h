@@ -72,4 +72,7 @@ class CDefaultSortList
     QString m_strPath;
     QList<CDefaultSort> m_entries;
     bool m_bLoaded = false;
+    // The file exists but could not be opened: saving would drop the other
+    // lists' entries it holds.
+    bool m_bUnopened = false;
 };

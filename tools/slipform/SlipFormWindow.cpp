@@ -74,9 +74,18 @@ QTableWidget* MakeTable(QWidget* parent, const QStringList& headers, int rows)
     return table;
 }
 
-QLabel* Note(const QString& text, QWidget* parent)
+// File names and codes come from slips and the command line: never read
+// them as rich text.
+QLabel* Plain(const QString& text, QWidget* parent = nullptr)
 {
     auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QLabel* Note(const QString& text, QWidget* parent)
+{
+    QLabel* label = Plain(text, parent);
     label->setWordWrap(true);
     return label;
 }
@@ -109,31 +118,31 @@ void CSlipFormWindow::AddSummary(QVBoxLayout& layout)
 {
     auto* form = new QFormLayout;
     const int kind = m_command.GetKind();
-    form->addRow(QStringLiteral("伝票種類："), new QLabel(QStringLiteral("%1 %2").arg(kind).arg(SlipFormKindName(kind))));
+    form->addRow(QStringLiteral("伝票種類："), Plain(QStringLiteral("%1 %2").arg(kind).arg(SlipFormKindName(kind))));
     if (m_command.GetMode() != CSlipFormCommand::kReopen) {
         CPloMainData layouts;
         const CLayoutInfo* info = layouts.GetLayoutInfo(m_command.GetLayout());
         form->addRow(QStringLiteral("レイアウト："),
-                     new QLabel(QStringLiteral("%1 %2").arg(m_command.GetLayout()).arg(
+                     Plain(QStringLiteral("%1 %2").arg(m_command.GetLayout()).arg(
                          info ? info->m_strName : QStringLiteral("（登録されていないレイアウト）"))));
     }
-    form->addRow(QStringLiteral("処理："), new QLabel(ModeText(m_command)));
+    form->addRow(QStringLiteral("処理："), Plain(ModeText(m_command)));
     switch (m_command.GetMode()) {
     case CSlipFormCommand::kNewForPartner:
-        form->addRow(QStringLiteral("取引先コード："), new QLabel(m_command.GetPartnerCode()));
+        form->addRow(QStringLiteral("取引先コード："), Plain(m_command.GetPartnerCode()));
         break;
     case CSlipFormCommand::kReopen:
-        form->addRow(QStringLiteral("伝票ファイル："), new QLabel(m_command.GetFileName()));
-        form->addRow(QStringLiteral("伝票ID："), new QLabel(QString::number(m_command.GetID())));
+        form->addRow(QStringLiteral("伝票ファイル："), Plain(m_command.GetFileName()));
+        form->addRow(QStringLiteral("伝票ID："), Plain(QString::number(m_command.GetID())));
         break;
     case CSlipFormCommand::kTransfer:
-        form->addRow(QStringLiteral("転記元の伝票ID："), new QLabel(QString::number(m_command.GetID())));
-        form->addRow(QStringLiteral("転記先："), new QLabel(m_command.GetTransferMode() == 1
+        form->addRow(QStringLiteral("転記元の伝票ID："), Plain(QString::number(m_command.GetID())));
+        form->addRow(QStringLiteral("転記先："), Plain(m_command.GetTransferMode() == 1
                                                                 ? QStringLiteral("同じ種類の伝票")
                                                                 : QStringLiteral("別の種類の伝票")));
         break;
     case CSlipFormCommand::kClipboard:
-        form->addRow(QStringLiteral("クリップボード形式："), new QLabel(QString::number(m_command.GetClipFormat())));
+        form->addRow(QStringLiteral("クリップボード形式："), Plain(QString::number(m_command.GetClipFormat())));
         break;
     default:
         break;

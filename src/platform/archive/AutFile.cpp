@@ -7,6 +7,15 @@
 #include "platform/archive/ArchiveWriter.h"
 #include "platform/archive/SafeFile.h"
 
+namespace
+{
+
+// A default value is one short text; a file near this size is not one of
+// ours, and reading it whole could exhaust memory.
+constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+
+} // namespace
+
 QString ReadAutFile(const QString& path, std::optional<CArchiveError::Kind>* error)
 {
     const QFileInfo info(path);
@@ -16,6 +25,11 @@ QString ReadAutFile(const QString& path, std::optional<CArchiveError::Kind>* err
     QFile file(found);
     if (!file.open(QIODevice::ReadOnly))
         return {};
+    if (file.size() > kMaxFileSize) {
+        if (error)
+            *error = CArchiveError::FileError;
+        return {};
+    }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         if (error)

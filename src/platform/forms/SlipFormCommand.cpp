@@ -75,8 +75,17 @@ bool CSlipFormCommand::Parse(const QString& line)
     static const QRegularExpression reReopen(QStringLiteral(R"(^ (.+) /C:(-?\d+) /R:(\d+)$)"),
                                             QRegularExpression::DotMatchesEverythingOption);
 
+    // A reopened slip's FileName may itself begin like a layout form
+    // ("/L:1 /C:2 …"), so a line is a layout form only when its whole tail
+    // is one of that form's tails; every other line ending in " /R:" reopens.
+    const auto isLayoutTail = [&](const QString& rest) {
+        return rest.isEmpty() || rest == QLatin1String(" /W:") || rePartner.match(rest).hasMatch()
+               || reTransfer.match(rest).hasMatch() || reClip.match(rest).hasMatch();
+    };
+
     *this = CSlipFormCommand();
-    if (const QRegularExpressionMatch form = reLayoutForm.match(line); form.hasMatch()) {
+    if (const QRegularExpressionMatch form = reLayoutForm.match(line);
+        form.hasMatch() && (isLayoutTail(form.captured(3)) || !reReopen.match(line).hasMatch())) {
         const std::optional<long> layout = Number(form.captured(1));
         const std::optional<long> kind = Number(form.captured(2));
         if (!layout || *layout < 1)

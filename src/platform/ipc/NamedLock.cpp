@@ -40,12 +40,14 @@ QString FileNameFor(const QString& name)
 
 // Opens without following links and without blocking on anything that is
 // not a plain file; O_CLOEXEC keeps started programs from inheriting (and
-// so prolonging) the lock.
+// so prolonging) the lock. A file with a second name is refused: in the
+// shared folder that is a hard link someone planted to another file, which
+// recording the holder would overwrite.
 int OpenExisting(const QByteArray& path, int access)
 {
     const int fd = ::open(path.constData(), access | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     struct stat st;
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1)) {
         ::close(fd);
         errno = EINVAL;
         return -1;

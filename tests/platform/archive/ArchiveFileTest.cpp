@@ -142,5 +142,16 @@ TEST(ArchiveFile, DefaultValueFiles)
         EXPECT_TRUE(error.has_value()) << damaged.toHex().constData();
     }
     EXPECT_EQ(error, CArchiveError::BadFormat);
+
+    // A huge file is refused without being read into memory.
+    {
+        QFile huge(other + "/Huge.aut");
+        ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+        huge.write(Hex("02 3135"));
+        ASSERT_TRUE(huge.resize(qint64(64) * 1024 * 1024)); // sparse
+    }
+    error.reset();
+    EXPECT_EQ(ReadAutFile(other + "/Huge.aut", &error), QString());
+    EXPECT_EQ(error, CArchiveError::FileError);
     EXPECT_FALSE(WriteAutFile(other + "/NoSuchFolder/x.aut", "x"));
 }

@@ -40,6 +40,11 @@ TEST(SlipFormCommand, ParsesEveryForm)
         {QStringLiteral(" S0001.vrh /C:2 /R:7"), C::kReopen, 0, 2, {}, QStringLiteral("S0001.vrh"), 7, 0, 0},
         {QStringLiteral(" /home/u/売上 伝票 /C:2.vrh /C:3 /R:8"), C::kReopen, 0, 3, {},
          QStringLiteral("/home/u/売上 伝票 /C:2.vrh"), 8, 0, 0},
+        // A FileName that begins like a layout form is still a FileName.
+        {QStringLiteral(" /L:0 /C:2 /C:3 /R:8"), C::kReopen, 0, 3, {}, QStringLiteral("/L:0 /C:2"), 8, 0, 0},
+        {QStringLiteral(" /L:1 /C:2 /W: /C:2 /R:9"), C::kReopen, 0, 2, {}, QStringLiteral("/L:1 /C:2 /W:"), 9, 0, 0},
+        {QStringLiteral(" /L:1 /C:2 /R:5 /T:1 /C:4 /R:6"), C::kReopen, 0, 4, {},
+         QStringLiteral("/L:1 /C:2 /R:5 /T:1"), 6, 0, 0},
         {QStringLiteral(" /L:60001 /C:2 /R:12 /T:2"), C::kTransfer, 60001, 2, {}, {}, 12, 2, 0},
         {QStringLiteral(" /L:3 /C:2 /CLIP:49152"), C::kClipboard, 3, 2, {}, {}, 0, 0, 49152},
     };

@@ -96,6 +96,23 @@ TEST_F(NamedLockTest, NamesStayInsideTheirFoldersWithTheRightModes)
     EXPECT_EQ(planted.TryAcquire(), LockState::Error);
     EXPECT_EQ(CNamedLock::Probe(QStringLiteral("Global\\hZMPTool")), LockState::Error);
     EXPECT_EQ(QFileInfo(victim).size(), 0);
+
+    // Nor is a hard link to another file: recording the holder would overwrite it.
+    const QString precious = m_dir.filePath(QStringLiteral("precious"));
+    {
+        QFile file(precious);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("keep these bytes as they are\n");
+    }
+    ASSERT_EQ(::link(QFile::encodeName(precious).constData(),
+                     QFile::encodeName(shared + QStringLiteral("/hQXMakeForm.lock")).constData()),
+              0);
+    CNamedLock linked(QStringLiteral("Global\\hQXMakeForm"));
+    EXPECT_EQ(linked.TryAcquire(), LockState::Error);
+    EXPECT_EQ(CNamedLock::Probe(QStringLiteral("Global\\hQXMakeForm")), LockState::Error);
+    QFile check(precious);
+    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+    EXPECT_EQ(check.readAll(), QByteArray("keep these bytes as they are\n"));
 }
 
 TEST_F(NamedLockTest, AnotherProcessHoldsItUntilItIsGone)
