@@ -694,7 +694,7 @@ int CMakeMsgID::BeginTransaction(QString& err)
     return kOk;
 }
 
-int CMakeMsgID::Commit(QString& err)
+int CMakeMsgID::CheckOpenTransaction(QString& err) const
 {
     if (!m_db)
         return NoConnection(err);
@@ -702,6 +702,13 @@ int CMakeMsgID::Commit(QString& err)
         err = QStringLiteral("トランザクションが開始されていません。");
         return kFailed;
     }
+    return kOk;
+}
+
+int CMakeMsgID::Commit(QString& err)
+{
+    if (const int checked = CheckOpenTransaction(err); checked != kOk)
+        return checked;
     if (sqlite3_get_autocommit(m_db)) {
         // SQLite already undid the whole transaction after an error.
         --m_depth;
@@ -723,12 +730,8 @@ int CMakeMsgID::Commit(QString& err)
 
 int CMakeMsgID::Rollback(QString& err)
 {
-    if (!m_db)
-        return NoConnection(err);
-    if (m_depth == 0) {
-        err = QStringLiteral("トランザクションが開始されていません。");
-        return kFailed;
-    }
+    if (const int checked = CheckOpenTransaction(err); checked != kOk)
+        return checked;
     --m_depth;
     if (sqlite3_get_autocommit(m_db))
         return kOk; // already undone by SQLite

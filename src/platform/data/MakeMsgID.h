@@ -109,6 +109,8 @@ class CMakeMsgID
     struct Cache;
 
     int NoConnection(QString& err) const;
+    // 1 when connected with a transaction open, else the failure to answer.
+    int CheckOpenTransaction(QString& err) const;
     int Fail(int rc, QString& err) const;
     int Prepare(const QString& sql, Statement*& statement, QString& err);
     void TrimCache();
