@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Controls/ColorRef.h"
+#include "platform/ui/ColorRef.h"
 
 #include <QByteArray>
 #include <QColor>

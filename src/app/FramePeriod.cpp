@@ -4,7 +4,7 @@
 #include "app/MainFrame.h"
 #include "app/Period.h"
 #include "app/View.h"
-#include "app/ViewKinds.h"
+#include "app/ViewRegistry.h"
 #include "platform/env/DBDirMng.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/Prompt.h"

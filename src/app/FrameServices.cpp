@@ -3,9 +3,9 @@
 // list font and the active extraction.
 #include "app/FindDialog.h"
 #include "app/MainFrame.h"
-#include "app/ViewKinds.h"
-#include "master/ExCondition.h"
-#include "master/MasterView.h"
+#include "app/ViewRegistry.h"
+#include "platform/data/ExCondition.h"
+#include "app/View.h"
 #include "platform/data/SqlText.h"
 #include "platform/data/TableNames.h"
 #include "platform/env/DBDirMng.h"
@@ -78,16 +78,17 @@ int CMainFrame::CheckDuplicateCode(const QString& table, const QString& field, c
 // ---------------------------------------------------------------------------
 // Master-list relays: only while a master list is shown.
 
-CMasterView* CMainFrame::ActiveMasterView() const
+IMasterList* CMainFrame::ActiveMasterList() const
 {
     if (m_nViewKind < 1 || m_nViewKind > 3)
         return nullptr;
-    return qobject_cast<CMasterView*>(GetActiveView());
+    CView* view = GetActiveView();
+    return view ? view->GetMasterList() : nullptr;
 }
 
 int CMainFrame::NotifyMasterRecordAdded(const COneRecord* record)
 {
-    CMasterView* view = ActiveMasterView();
+    IMasterList* view = ActiveMasterList();
     if (!view || !record)
         return 0;
     return view->UpdateRecord(*record);
@@ -105,19 +106,19 @@ int CMainFrame::NotifyMasterRecordsAdded(const CCDSData& set)
 
 COneRecord* CMainFrame::SelectNextMasterRecord(COneRecord* record)
 {
-    CMasterView* view = ActiveMasterView();
+    IMasterList* view = ActiveMasterList();
     return view ? view->SelectNextRecord(record) : nullptr;
 }
 
 COneRecord* CMainFrame::SelectPrevMasterRecord(COneRecord* record)
 {
-    CMasterView* view = ActiveMasterView();
+    IMasterList* view = ActiveMasterList();
     return view ? view->SelectPrevRecord(record) : nullptr;
 }
 
 int CMainFrame::GetMasterPrevNextState(bool& hasPrev, bool& hasNext)
 {
-    CMasterView* view = ActiveMasterView();
+    IMasterList* view = ActiveMasterList();
     return view ? view->GetPrevNextState(hasPrev, hasNext) : 0;
 }
 

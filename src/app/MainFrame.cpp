@@ -3,22 +3,20 @@
 #include "app/FindDialog.h"
 #include "app/ManagerLink.h"
 #include "app/View.h"
-#include "app/ViewKinds.h"
-#include "master/ExCondition.h"
+#include "app/ViewRegistry.h"
+#include "platform/data/ExCondition.h"
 #include "platform/data/TableNames.h"
 #include "platform/env/ArdoEnv.h"
 #include "platform/ipc/DataChangedChannel.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
-#include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
 #include "resources/Menus.h"
 #include "settings/db/Backup.h"
 #include "settings/db/Compaction.h"
-#include "settings/db/FrameDbSession.h"
+#include "app/FrameDbSession.h"
 #include "settings/db/Restore.h"
-#include "slips/HeaderView.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -276,12 +274,12 @@ void CMainFrame::OnDataChanged()
         ResetMenuCalendar(GetActiveView());
     if (m_nViewKind >= 4 && m_nViewKind <= 7) {
         Message(QStringLiteral("リストを更新します。"), MB_OK, MB_ICONINFORMATION);
-        if (auto* slips = qobject_cast<CHeaderView*>(GetActiveView()))
-            slips->RefreshList();
+        if (CView* view = GetActiveView())
+            view->RefreshAfterDataChange();
     } else if (m_nViewKind >= 18 && m_nViewKind <= 21) {
         Message(QStringLiteral("リストを更新します。"), MB_OK, MB_ICONINFORMATION);
-        if (auto* report = qobject_cast<CShimeView*>(GetActiveView()))
-            report->SetupListForMode(1);
+        if (CView* view = GetActiveView())
+            view->RefreshAfterDataChange();
     }
 }
 
@@ -410,12 +408,19 @@ void CMainFrame::UpdateToolBarStates()
 
 void CMainFrame::SwitchView(int kind)
 {
-    if (kind == m_nViewKind || kind < 0 || kind > kMaxViewKind)
+    if (kind < 0 || kind > kMaxViewKind)
+        return;
+    CViewKindInfo info = GetViewKindInfo(kind);
+    // A screen no subsystem provides is shown as the menu screen.
+    if (info.viewClass != EViewClass::Menu && !CViewRegistry::Instance().IsRegistered(info.viewClass)) {
+        kind = 0;
+        info = GetViewKindInfo(0);
+    }
+    if (kind == m_nViewKind)
         return;
     if (m_nViewKind >= 1 && m_nViewKind <= 3)
         ReleaseExtractCondition();
 
-    const CViewKindInfo info = GetViewKindInfo(kind);
     if (CView* view = CreateView(info.viewClass, *this)) {
         m_nViewKind = kind;
         SetMenuBarFor(info.menuId);

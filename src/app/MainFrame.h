@@ -22,7 +22,7 @@
 class CDataChangedServer;
 class CExCondition;
 class CFindDialog;
-class CMasterView;
+class IMasterList;
 class CView;
 class IManagerLink;
 class QAction;
@@ -179,7 +179,7 @@ private:
     void SetMenuBarFor(int menuId);
     void OnBackToMenu();
     void RunTool(const QString& relativePath, const QString& args);
-    CMasterView* ActiveMasterView() const;
+    IMasterList* ActiveMasterList() const;
 
     CMakeMsgID m_MakeMsgID;
     ManagerLinkFactory m_linkFactory;

@@ -5,7 +5,22 @@
 #include <QWidget>
 
 class CMainFrame;
+class COneRecord;
 struct CFindRequest;
+
+// What the frame asks of the master list on screen, on behalf of the entry
+// dialogs: new and changed records shown, stepping to the next record.
+class IMasterList {
+public:
+    virtual ~IMasterList() = default;
+    // Replaces the row of the record's "ID" or appends it; nonzero when placed.
+    virtual int UpdateRecord(const COneRecord& record) = 0;
+    // The row after (before) the record, or after the focused row for null.
+    virtual COneRecord* SelectNextRecord(COneRecord* record) = 0;
+    virtual COneRecord* SelectPrevRecord(COneRecord* record) = 0;
+    // The focused row index (-1 none); whether rows before and after exist.
+    virtual int GetPrevNextState(bool& hasPrev, bool& hasNext) = 0;
+};
 
 // A screen of the frame: one view is shown at a time, by view kind. The frame
 // creates it, stores the new kind, then runs its first update.
@@ -25,6 +40,10 @@ public:
     // A search of the find dialog; the view's answer goes back to the dialog.
     virtual long OnFindRequest(const CFindRequest& /*request*/) { return 0; }
     virtual bool IsPrintPreview() const { return false; }
+    // Another program changed data while this view is shown: refill the list.
+    virtual void RefreshAfterDataChange() {}
+    // The master list behind this view, null for every other view.
+    virtual IMasterList* GetMasterList() { return nullptr; }
 
 private:
     CMainFrame& m_frame;

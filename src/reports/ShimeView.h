@@ -18,6 +18,7 @@ public:
     // Sets up and refills the list of the current mode; `keep` keeps the
     // selection and scroll position where it can.
     void SetupListForMode(int keep);
+    void RefreshAfterDataChange() override { SetupListForMode(1); }
 
     int GetMode() const { return m_nMode; }
 

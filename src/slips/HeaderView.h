@@ -16,6 +16,7 @@ public:
 
     // Runs the slip query again and refills the list.
     void RefreshList();
+    void RefreshAfterDataChange() override { RefreshList(); }
 
     int GetMode() const { return m_nMode; }
 

@@ -4,8 +4,9 @@
 #include "app/MainFrame.h"
 #include "app/ManagerLink.h"
 #include "app/View.h"
-#include "app/ViewKinds.h"
+#include "app/ViewRegistry.h"
 #include "app/menu/TollavineView.h"
+#include "master/MasterModule.h"
 #include "master/MasterView.h"
 #include "platform/data/DbManager.h"
 #include "platform/data/TableNames.h"
@@ -18,6 +19,7 @@
 #include "settings/DbTestSupport.h"
 #include "settings/db/Restore.h"
 #include "slips/HeaderView.h"
+#include "slips/SlipsModule.h"
 
 #include <QCoreApplication>
 #include <QMenu>
@@ -315,6 +317,49 @@ TEST(MainFrameTest, SwitchesViewsWithTheirMenusAndToolbars)
     EXPECT_TRUE(frame->close());
     EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
     EXPECT_EQ(backup.modes, QList<int>{2});
+}
+
+// The frame shows whatever view a subsystem registered for a kind's class;
+// a class nobody registered falls back to the menu screen.
+TEST(MainFrameTest, ViewsComeFromTheRegistry)
+{
+    class CProbeView : public CView {
+    public:
+        using CView::CView;
+        void OnInitialUpdate() override { mode = GetFrame().GetViewKind(); }
+        int mode = -1;
+    };
+    CAppHome home;
+    ASSERT_TRUE(home.IsReady());
+    ScopedFakeUi ui;
+    CBackupScript backup;
+    ASSERT_FALSE(home.AddCurrentDatabase(QStringLiteral("本社")).isEmpty());
+    auto frame = StartFrame();
+    ASSERT_TRUE(frame);
+
+    CViewRegistry& registry = CViewRegistry::Instance();
+    CProbeView* made = nullptr;
+    registry.Register(EViewClass::Header, [&made](CMainFrame& f) -> CView* { return made = new CProbeView(f); });
+    frame->SwitchView(6);
+    Pump();
+    EXPECT_EQ(frame->GetActiveView(), made);
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made->mode, 6);
+    EXPECT_EQ(frame->GetViewKind(), 6);
+
+    registry.Unregister(EViewClass::Master);
+    frame->SwitchView(2);
+    Pump();
+    EXPECT_EQ(frame->GetViewKind(), 0);
+    EXPECT_TRUE(qobject_cast<CTollavineView*>(frame->GetActiveView()));
+    EXPECT_EQ(frame->menuWidget(), nullptr);
+
+    // The program's own screens again for the tests that follow.
+    RegisterMasterViews(registry);
+    RegisterSlipViews(registry);
+    frame->SwitchView(2);
+    Pump();
+    EXPECT_TRUE(qobject_cast<CMasterView*>(frame->GetActiveView()));
 }
 
 TEST(MainFrameTest, ClosePaths)

@@ -1,6 +1,6 @@
 #include "AppHome.h"
 #include "app/MainFrame.h"
-#include "app/ViewKinds.h"
+#include "app/ViewRegistry.h"
 #include "app/menu/MenuBitmaps.h"
 #include "app/menu/MenuPictures.h"
 #include "app/menu/MenuPopups.h"

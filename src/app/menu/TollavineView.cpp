@@ -1,5 +1,6 @@
 #include "app/menu/TollavineView.h"
 
+#include "app/FrameDbSession.h"
 #include "app/MainFrame.h"
 #include "app/menu/MenuBitmaps.h"
 #include "app/menu/MenuPictures.h"
@@ -27,7 +28,7 @@ namespace {
 
 int SwitchDatabase(CMainFrame& frame, const QString& name)
 {
-    return CDBChangeDlg(&frame).SwitchDatabase(name);
+    return CDBChangeDlg(std::make_unique<CFrameDbSession>(frame)).SwitchDatabase(name);
 }
 
 CTollavineView::DatabaseSwitcher& Switcher()
@@ -293,7 +294,7 @@ void CTollavineView::ShowDatabaseList(const QPoint& screen)
 void CTollavineView::OnDatabaseChange()
 {
     CMainFrame& frame = GetFrame();
-    CDBChangeDlg dialog(&frame, this);
+    CDBChangeDlg dialog(std::make_unique<CFrameDbSession>(frame), this);
     const int result = dialog.exec();
     // The dialog may have renamed the database in use without switching.
     frame.GetCurrentDatabaseName();

@@ -3,7 +3,6 @@
 #include "platform/ui/Help.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
-#include "settings/db/FrameDbSession.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -60,8 +59,8 @@ QString CDBListBox::LineText(const QString& text, const QString& inUseName, bool
     return mark ? text + QStringLiteral(" - 使用中") : text;
 }
 
-CDBChangeDlg::CDBChangeDlg(CMainFrame* frame, QWidget* parent)
-    : QDialog(parent), m_pSession(frame ? std::make_unique<CFrameDbSession>(*frame) : nullptr),
+CDBChangeDlg::CDBChangeDlg(std::unique_ptr<IDbSession> session, QWidget* parent)
+    : QDialog(parent), m_pSession(std::move(session)),
       m_rules(m_pSession.get())
 {
     setWindowTitle(QStringLiteral("データベースの追加"));

@@ -1,14 +1,13 @@
 #pragma once
 
 #include "settings/db/DBChangeRules.h"
+#include "settings/db/DbSession.h"
 
 #include <QDialog>
 #include <QListWidget>
 
 #include <memory>
 
-class CMainFrame;
-class IDbSession;
 class QLabel;
 
 // The list of registered databases: the line of the database in use is red
@@ -36,7 +35,9 @@ class CDBChangeDlg : public QDialog {
     Q_OBJECT
 public:
     // `frame` may be null: then the operations that need the manager refuse.
-    explicit CDBChangeDlg(CMainFrame* frame, QWidget* parent = nullptr);
+    // The session is the running program's side of release and connect; null
+    // when there is none.
+    explicit CDBChangeDlg(std::unique_ptr<IDbSession> session, QWidget* parent = nullptr);
     ~CDBChangeDlg() override;
 
     // The switch alone, as the menu screen's database popup calls it.

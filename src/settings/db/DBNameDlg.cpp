@@ -1,6 +1,6 @@
 #include "settings/db/DBNameDlg.h"
 
-#include "app/Ime.h"
+#include "platform/ui/Ime.h"
 #include "settings/db/FolderBrowser.h"
 
 #include <QDialogButtonBox>

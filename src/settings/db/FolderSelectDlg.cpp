@@ -1,6 +1,6 @@
 #include "settings/db/FolderSelectDlg.h"
 
-#include "app/Ime.h"
+#include "platform/ui/Ime.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "settings/db/FolderBrowser.h"

@@ -1,6 +1,6 @@
 #include "settings/dlg/BunruiNameDlg.h"
 
-#include "app/Ime.h"
+#include "platform/ui/Ime.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "settings/dlg/DlgHelpers.h"

@@ -1,6 +1,6 @@
 #include "settings/dlg/BunruiSetDlg.h"
 
-#include "app/Ime.h"
+#include "platform/ui/Ime.h"
 #include "settings/dlg/BunruiNameDlg.h"
 #include "settings/dlg/DlgHelpers.h"
 

@@ -1,4 +1,4 @@
-#include "app/ViewKinds.h"
+#include "resources/ViewKinds.h"
 
 CViewKindInfo GetViewKindInfo(int kind)
 {

@@ -1,4 +1,4 @@
-#include "app/MasterRecordStore.h"
+#include "master/MasterRecordStore.h"
 #include "platform/data/Record.h"
 #include "platform/ui/FakeUi.h"
 

@@ -1,7 +1,7 @@
-#include "settings/db/FrameDbSession.h"
+#include "app/FrameDbSession.h"
 
 #include "app/MainFrame.h"
-#include "app/ViewKinds.h"
+#include "app/ViewRegistry.h"
 #include "platform/ui/Prompt.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "app/Controls/LabelCell.h"
+#include "platform/ui/LabelCell.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "app/Controls/NumEdit.h"
+#include "platform/ui/NumEdit.h"
 
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"

@@ -1,4 +1,4 @@
-#include "app/Controls/ReadingEdit.h"
+#include "platform/ui/ReadingEdit.h"
 
 #include <QHash>
 #include <QInputMethodEvent>

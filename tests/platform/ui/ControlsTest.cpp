@@ -1,6 +1,6 @@
-#include "app/Controls/LabelCell.h"
-#include "app/Controls/NumEdit.h"
-#include "app/Controls/ReadingEdit.h"
+#include "platform/ui/LabelCell.h"
+#include "platform/ui/NumEdit.h"
+#include "platform/ui/ReadingEdit.h"
 
 #include "platform/ui/FakeUi.h"
 

@@ -1,4 +1,4 @@
-#include "DbTestSupport.h"
+#include "settings/DbTestSupport.h"
 
 #include "app/AppHome.h"
 #include "app/MainFrame.h"
@@ -6,7 +6,7 @@
 #include "settings/db/Backup.h"
 #include "settings/db/Compaction.h"
 #include "settings/db/DBChangeRules.h"
-#include "settings/db/FrameDbSession.h"
+#include "app/FrameDbSession.h"
 #include "settings/db/Restore.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "app/MasterRecordStore.h"
+#include "master/MasterRecordStore.h"
 
 #include "app/MainFrame.h"
 #include "platform/data/Record.h"

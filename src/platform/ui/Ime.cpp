@@ -1,4 +1,4 @@
-#include "app/Ime.h"
+#include "platform/ui/Ime.h"
 
 #include <QGuiApplication>
 #include <QInputMethod>

@@ -1,0 +1,58 @@
+#include "app/ViewRegistry.h"
+
+#include "app/View.h"
+#include "app/menu/TollavineView.h"
+
+CViewRegistry& CViewRegistry::Instance()
+{
+    static CViewRegistry registry;
+    return registry;
+}
+
+void CViewRegistry::Register(EViewClass viewClass, Creator creator)
+{
+    if (creator)
+        m_creators.insert(int(viewClass), std::move(creator));
+    else
+        m_creators.remove(int(viewClass));
+}
+
+void CViewRegistry::Unregister(EViewClass viewClass)
+{
+    m_creators.remove(int(viewClass));
+}
+
+bool CViewRegistry::IsRegistered(EViewClass viewClass) const
+{
+    return m_creators.contains(int(viewClass));
+}
+
+CView* CViewRegistry::Create(EViewClass viewClass, CMainFrame& frame) const
+{
+    // The menu screen is the shell's own and cannot be replaced.
+    if (viewClass != EViewClass::Menu) {
+        const auto it = m_creators.constFind(int(viewClass));
+        if (it != m_creators.constEnd()) {
+            if (CView* view = it.value()(frame))
+                return view;
+        }
+    }
+    return new CTollavineView(frame);
+}
+
+CView* CreateView(EViewClass viewClass, CMainFrame& frame)
+{
+    return CViewRegistry::Instance().Create(viewClass, frame);
+}
+
+void ShowMenuScreen(CView* view)
+{
+    if (auto* menu = qobject_cast<CTollavineView*>(view))
+        menu->ShowMenuScreen();
+}
+
+void ResetMenuCalendar(CView* view)
+{
+    if (auto* menu = qobject_cast<CTollavineView*>(view))
+        menu->SetScroll();
+}

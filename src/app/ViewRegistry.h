@@ -1,0 +1,41 @@
+#pragma once
+
+#include "resources/ViewKinds.h"
+
+#include <QHash>
+
+#include <functional>
+
+class CMainFrame;
+class CView;
+
+// The views the frame can show, by view class. Each subsystem registers the
+// function that makes its view; the shell itself knows only the menu screen.
+class CViewRegistry {
+public:
+    using Creator = std::function<CView*(CMainFrame& frame)>;
+
+    // The program's one registry, filled before the frame is created.
+    static CViewRegistry& Instance();
+
+    // A later registration of a class replaces the earlier one.
+    void Register(EViewClass viewClass, Creator creator);
+    void Unregister(EViewClass viewClass);
+    bool IsRegistered(EViewClass viewClass) const;
+
+    // The view of a class for the frame; the menu screen for a class nobody
+    // registered or whose creator made nothing.
+    CView* Create(EViewClass viewClass, CMainFrame& frame) const;
+
+private:
+    QHash<int, Creator> m_creators;
+};
+
+// Creates the view of a class through the program's registry.
+CView* CreateView(EViewClass viewClass, CMainFrame& frame);
+
+// The menu screen's services the frame calls, on the view shown for kind 0
+// (nothing for another view): show itself in full once connected, and reset
+// its calendar after the calendar data was reloaded.
+void ShowMenuScreen(CView* view);
+void ResetMenuCalendar(CView* view);

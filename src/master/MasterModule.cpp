@@ -1,0 +1,9 @@
+#include "master/MasterModule.h"
+
+#include "master/MasterView.h"
+#include "app/ViewRegistry.h"
+
+void RegisterMasterViews(CViewRegistry& registry)
+{
+    registry.Register(EViewClass::Master, [](CMainFrame& frame) -> CView* { return new CMasterView(frame); });
+}

@@ -1,0 +1,6 @@
+#pragma once
+
+class CViewRegistry;
+
+// Registers the report lists with the shell.
+void RegisterReportViews(CViewRegistry& registry);
