@@ -24,6 +24,12 @@
 CTollavineApp::CTollavineApp(std::unique_ptr<IStartupServices> services)
     : m_pServices(services ? std::move(services) : std::make_unique<CStartupServices>())
 {
+    MapCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
+    MapCommand(ID_PASSWORD, [this] { OnPassword(); });
+    MapCommand(ID_HELP_FINDER, [] { ShowHelpTopic(kHelpContents); });
+    MapCommand(ID_HELP_SUPPORT, [] { ShowHelpTopic(1106); });
+    MapCommand(ID_HELP_QA, [] { ShowHelpTopic(1101); });
+    MapCommand(ID_HELP_PAPER, [] { ShowHelpTopic(1109); });
 }
 
 CTollavineApp::~CTollavineApp()
@@ -54,18 +60,6 @@ int CTollavineApp::ExitInstance()
     CMainFrame::SetApplicationTarget(nullptr);
     m_pServices->ReleaseLocks();
     return failed ? 1 : 0;
-}
-
-bool CTollavineApp::OnCmdMsg(int id)
-{
-    switch (id) {
-    case ID_APP_ABOUT: OnAppAbout(); return true;
-    case ID_PASSWORD: OnPassword(); return true;
-    case ID_HELP_SUPPORT: UiServices::Help().ShowTopic(1106); return true;
-    case ID_HELP_QA: UiServices::Help().ShowTopic(1101); return true;
-    case ID_HELP_PAPER: UiServices::Help().ShowTopic(1109); return true;
-    default: return false;
-    }
 }
 
 QString CTollavineApp::FormatVersion(int version)

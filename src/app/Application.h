@@ -25,8 +25,6 @@ public:
 
     CMainFrame* GetMainFrame() const { return m_pFrame.get(); }
 
-    bool OnCmdMsg(int id) override;
-
     // The About box's version text: 120 shows as "1.20".
     static QString FormatVersion(int version);
 

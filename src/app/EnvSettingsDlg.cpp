@@ -92,7 +92,7 @@ CEnvSettingDlg::CEnvSettingDlg(const CEnvSettings& settings, QWidget* parent)
 
     connect(fontButton, &QPushButton::clicked, this, &CEnvSettingDlg::OnFont);
     connect(colorButton, &QPushButton::clicked, this, &CEnvSettingDlg::OnColor);
-    connect(helpButton, &QPushButton::clicked, this, [] { UiServices::Help().ShowTopic(kHelpContext); });
+    connect(helpButton, &QPushButton::clicked, this, [] { ShowHelpTopic(kHelpContext); });
     connect(defaults, &QPushButton::clicked, this, &CEnvSettingDlg::OnDefaults);
     connect(buttons, &QDialogButtonBox::accepted, this, &CEnvSettingDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CEnvSettingDlg::reject);
@@ -102,9 +102,7 @@ CEnvSettingDlg::CEnvSettingDlg(const CEnvSettings& settings, QWidget* parent)
 
 void CEnvSettingDlg::ShowSettings()
 {
-    QPalette palette = m_pSwatch->palette();
-    palette.setColor(QPalette::Window, m_settings.ListBackColor());
-    m_pSwatch->setPalette(palette);
+    PaintSwatch();
     m_pAutoShrink->setChecked(m_settings.m_nAutoFontShrink != 0);
     m_pStartDays->setValue(int(m_settings.m_nCalendarStartDays));
     m_pBackup->setChecked(m_settings.m_nBackupAtExit != 0);
@@ -123,8 +121,21 @@ void CEnvSettingDlg::OnColor()
     const QColor color = QColorDialog::getColor(m_settings.ListBackColor(), this);
     if (!color.isValid())
         return;
+    SetListColor(color);
+}
+
+void CEnvSettingDlg::SetListColor(const QColor& color)
+{
+    // Only the swatch: the other fields keep what the user has typed.
     m_settings.m_crListBack = RefFromColor(color);
-    ShowSettings();
+    PaintSwatch();
+}
+
+void CEnvSettingDlg::PaintSwatch()
+{
+    QPalette palette = m_pSwatch->palette();
+    palette.setColor(QPalette::Window, m_settings.ListBackColor());
+    m_pSwatch->setPalette(palette);
 }
 
 void CEnvSettingDlg::OnDefaults()

@@ -19,12 +19,15 @@ class CEnvSettingDlg : public QDialog
     const CEnvSettings& Settings() const { return m_settings; }
 
     void accept() override;
+    // The colour chosen in the colour picker.
+    void SetListColor(const QColor& color);
 
   private:
     void OnFont();
     void OnColor();
     void OnDefaults();
     void ShowSettings();
+    void PaintSwatch();
 
     CEnvSettings m_settings;
     QFrame* m_pSwatch;

@@ -29,7 +29,10 @@ CFindDialog::CFindDialog(QWidget* owner) : QDialog(owner)
     auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
 
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(QStringLiteral("検索する文字列(&N):"), this));
+    // The label's mnemonic moves to the edit (Alt+N).
+    auto* label = new QLabel(QStringLiteral("検索する文字列(&N):"), this);
+    label->setBuddy(m_pEdit);
+    row->addWidget(label);
     row->addWidget(m_pEdit);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(findNext);

@@ -24,6 +24,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolBar>
 
@@ -54,6 +55,10 @@ CMainFrame::CMainFrame(ManagerLinkFactory linkFactory, QWidget* parent)
     : QMainWindow(parent), m_linkFactory(std::move(linkFactory))
 {
     s_pFrame = this;
+    MapCommands();
+    // F1 anywhere in the frame opens the help contents.
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] { ExecuteCommand(ID_HELP_FINDER); });
     setObjectName(QStringLiteral("QXTollavine"));
     setWindowTitle(ProgramTitle());
     // 800 x 600, centred in the work area, never above or left of it.
@@ -466,53 +471,53 @@ void CMainFrame::ExecuteCommand(int id)
 CCmdUI CMainFrame::QueryCommandState(int id)
 {
     CCmdUI ui;
-    if (CView* view = GetActiveView(); view && view->OnUpdateCmdUI(id, ui))
+    CView* view = GetActiveView();
+    if (view && view->OnUpdateCmdUI(id, ui))
         return ui;
     if (OnUpdateCmdUI(id, ui))
         return ui;
-    if (s_pAppTarget)
-        s_pAppTarget->OnUpdateCmdUI(id, ui);
+    if (s_pAppTarget && s_pAppTarget->OnUpdateCmdUI(id, ui))
+        return ui;
+    // Without an update handler a command is available when some target of
+    // the route would handle it.
+    ui.enabled = (view && view->HasCommandHandler(id)) || HasCommandHandler(id) ||
+                 (s_pAppTarget && s_pAppTarget->HasCommandHandler(id));
     return ui;
 }
 
-bool CMainFrame::OnCmdMsg(int id)
+void CMainFrame::MapCommands()
 {
-    switch (id) {
-    case ID_BACK_TO_MENU: OnBackToMenu(); return true;
-    case ID_ITEM_LIST: SwitchView(1); return true;
-    case ID_CUSTOMER_LIST: SwitchView(2); return true;
-    case ID_SUPPLIER_LIST: SwitchView(3); return true;
-    case ID_ESTIMATE_LIST:
-    case ID_HEADER_VIEW: SwitchView(4); return true;
-    case ID_SALES_LIST: SwitchView(5); return true;
-    case ID_ORDER_LIST: SwitchView(6); return true;
-    case ID_STOCK_LIST: SwitchView(7); return true;
-    case ID_RECEIPT_SCHEDULE:
+    MapCommand(ID_BACK_TO_MENU, [this] { OnBackToMenu(); });
+    MapCommand(ID_ITEM_LIST, [this] { SwitchView(1); });
+    MapCommand(ID_CUSTOMER_LIST, [this] { SwitchView(2); });
+    MapCommand(ID_SUPPLIER_LIST, [this] { SwitchView(3); });
+    MapCommand(ID_ESTIMATE_LIST, [this] { SwitchView(4); });
+    MapCommand(ID_HEADER_VIEW, [this] { SwitchView(4); });
+    MapCommand(ID_SALES_LIST, [this] { SwitchView(5); });
+    MapCommand(ID_ORDER_LIST, [this] { SwitchView(6); });
+    MapCommand(ID_STOCK_LIST, [this] { SwitchView(7); });
+    MapCommand(ID_RECEIPT_SCHEDULE, [this] {
         m_nCalendarCloseDay = 0;
         SwitchView(10);
-        return true;
-    case ID_ESTIMATE_NEW:
-    case ID_SALES_NEW:
-    case ID_ORDER_NEW:
-    case ID_STOCK_NEW: SlipForm::OnNewSlipCommand(id, GetActiveView()); return true;
-    case ID_FORM_CTRL: SlipForm::OnFormCtrlCommand(GetActiveView()); return true;
-    case ID_FORM_BACKUP: SlipForm::OnBackupOrgCommand(); return true;
-    case ID_FORM_RESTORE: SlipForm::OnRestoreOrgCommand(); return true;
-    case ID_DB_BACKUP: BackupDatabase(1); return true;
-    case ID_DB_RESTORE: OnRestoreDatabase(); return true;
-    case ID_DB_COMPACT: OnCompactDatabase(); return true;
-    case ID_EDIT_FIND: OnEditFind(); return true;
-    case ID_ENV_SETTINGS: OnEnvSettings(); return true;
-    case ID_TOOL_SEAL: RunTool(QStringLiteral("/Exe/Veltrane.exe"), {}); return true;
-    case ID_TOOL_PHRASES: RunTool(QStringLiteral("/Exe/Ossrick.exe"), {}); return true;
-    case ID_TOOL_CALCULATOR: RunTool(QStringLiteral("/Exe/Tamberlo.exe"), {}); return true;
-    case ID_TOOL_PHONEBOOK: RunTool(QStringLiteral("/Exe/MorvekTel.exe"), {}); return true;
-    case ID_TOOL_PHONEBOOK_BACKUP: RunTool(QStringLiteral("/Exe/MorvekTel.exe"), QStringLiteral(" /B")); return true;
-    case ID_TOOL_PHONEBOOK_RESTORE: RunTool(QStringLiteral("/Exe/MorvekTel.exe"), QStringLiteral(" /R")); return true;
-    case ID_WEB_SOFTWARE: OpenUrl(QStringLiteral("https://www.corvanta.example.jp/software/")); return true;
-    case ID_WEB_SHOP: OpenUrl(QStringLiteral("https://shop.lindqvar.example.jp/")); return true;
-    default: return false;
-    }
+    });
+    for (int id : {ID_ESTIMATE_NEW, ID_SALES_NEW, ID_ORDER_NEW, ID_STOCK_NEW})
+        MapCommand(id, [this, id] { SlipForm::OnNewSlipCommand(id, GetActiveView()); });
+    MapCommand(ID_FORM_CTRL, [this] { SlipForm::OnFormCtrlCommand(GetActiveView()); });
+    MapCommand(ID_FORM_BACKUP, [] { SlipForm::OnBackupOrgCommand(); });
+    MapCommand(ID_FORM_RESTORE, [] { SlipForm::OnRestoreOrgCommand(); });
+    MapCommand(ID_DB_BACKUP, [this] { BackupDatabase(1); });
+    MapCommand(ID_DB_RESTORE, [this] { OnRestoreDatabase(); });
+    MapCommand(ID_DB_COMPACT, [this] { OnCompactDatabase(); });
+    MapCommand(ID_EDIT_FIND, [this] { OnEditFind(); });
+    MapCommand(ID_ENV_SETTINGS, [this] { OnEnvSettings(); });
+    MapCommand(ID_TOOL_SEAL, [this] { RunTool(QStringLiteral("/Exe/Veltrane.exe"), {}); });
+    MapCommand(ID_TOOL_PHRASES, [this] { RunTool(QStringLiteral("/Exe/Ossrick.exe"), {}); });
+    MapCommand(ID_TOOL_CALCULATOR, [this] { RunTool(QStringLiteral("/Exe/Tamberlo.exe"), {}); });
+    MapCommand(ID_TOOL_PHONEBOOK, [this] { RunTool(QStringLiteral("/Exe/MorvekTel.exe"), {}); });
+    MapCommand(ID_TOOL_PHONEBOOK_BACKUP, [this] { RunTool(QStringLiteral("/Exe/MorvekTel.exe"), QStringLiteral(" /B")); });
+    MapCommand(ID_TOOL_PHONEBOOK_RESTORE, [this] { RunTool(QStringLiteral("/Exe/MorvekTel.exe"), QStringLiteral(" /R")); });
+    MapCommand(ID_WEB_SOFTWARE, [this] { OpenUrl(QStringLiteral("https://www.corvanta.example.jp/software/")); });
+    MapCommand(ID_WEB_SHOP, [this] { OpenUrl(QStringLiteral("https://shop.lindqvar.example.jp/")); });
 }
 
 bool CMainFrame::OnUpdateCmdUI(int, CCmdUI&)

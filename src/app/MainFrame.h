@@ -79,7 +79,6 @@ public:
     void ExecuteCommand(int id);
     // Enable and check state of a command as the handlers see it now.
     CCmdUI QueryCommandState(int id);
-    bool OnCmdMsg(int id) override;
     bool OnUpdateCmdUI(int id, CCmdUI& ui) override;
 
     // --- manager link ---
@@ -170,6 +169,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void MapCommands();
     void OnManagerConnected();
     void UpdateMenuStates(QMenu* menu);
     void UpdateToolBarStates();

@@ -5,6 +5,7 @@
 enum CommandId : int {
     // application
     ID_APP_ABOUT = 57664,
+    ID_HELP_FINDER = 57667,
     ID_HELP_SUPPORT = 1422,
     ID_HELP_QA = 1423,
     ID_HELP_PAPER = 33049,

@@ -193,11 +193,14 @@ TEST(EnvSettingsTest, DialogEditsACopyAndChecksTheStartDays)
         if (check->text() == QStringLiteral("アプリケーション終了時にバックアップをとる"))
             check->setChecked(false);
     }
+    // A colour picked after those edits keeps them.
+    dialog.SetListColor(QColor(1, 2, 3));
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     CEnvSettings expected;
     expected.m_nCalendarStartDays = 3;
     expected.m_nBackupAtExit = 0;
+    expected.m_crListBack = MakeColorRef(1, 2, 3);
     EXPECT_EQ(dialog.Settings(), expected);
 }
 

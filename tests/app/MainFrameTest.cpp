@@ -362,6 +362,57 @@ TEST(MainFrameTest, ViewsComeFromTheRegistry)
     EXPECT_TRUE(qobject_cast<CMasterView*>(frame->GetActiveView()));
 }
 
+// A command is available only while some target of the route (view, frame,
+// application) has a handler for it; update handlers still decide first.
+TEST(MainFrameTest, CommandsWithoutAHandlerAreDisabled)
+{
+    class CAppTarget : public CCommandTarget {
+    public:
+        CAppTarget() { MapCommand(40002, [this] { ++runs; }); }
+        int runs = 0;
+    };
+    CAppHome home;
+    ASSERT_TRUE(home.IsReady());
+    ScopedFakeUi ui;
+    CBackupScript backup;
+    ASSERT_FALSE(home.AddCurrentDatabase(QStringLiteral("本社")).isEmpty());
+    auto frame = StartFrame();
+    ASSERT_TRUE(frame);
+    CAppTarget app;
+    CMainFrame::SetApplicationTarget(&app);
+
+    EXPECT_FALSE(frame->QueryCommandState(40001).enabled);
+    EXPECT_TRUE(frame->QueryCommandState(40002).enabled);
+    EXPECT_TRUE(frame->QueryCommandState(ID_ITEM_LIST).enabled);
+    EXPECT_TRUE(frame->QueryCommandState(ID_DB_CHANGE).enabled) << "the menu screen's own";
+    frame->ExecuteCommand(40001);
+    frame->ExecuteCommand(40002);
+    EXPECT_EQ(app.runs, 1);
+
+    // The menu-screen popups grey what nothing handles.
+    int greyed = 0, shown = 0;
+    for (QMenu* popup : frame->m_PopupMenu) {
+        if (!popup)
+            continue;
+        Q_EMIT popup->aboutToShow();
+        for (QAction* action : popup->actions()) {
+            if (action->menu())
+                continue;
+            ++shown;
+            const int id = action->data().toInt();
+            EXPECT_EQ(action->isEnabled(), frame->QueryCommandState(id).enabled) << id;
+            greyed += action->isEnabled() ? 0 : 1;
+        }
+    }
+    EXPECT_GT(shown, greyed);
+    EXPECT_GT(greyed, 0);
+
+    frame->SwitchView(2);
+    Pump();
+    EXPECT_FALSE(frame->QueryCommandState(ID_DB_CHANGE).enabled) << "left with the menu screen";
+    CMainFrame::SetApplicationTarget(nullptr);
+}
+
 TEST(MainFrameTest, ClosePaths)
 {
     CAppHome home;

@@ -117,18 +117,21 @@ TEST(MenuCalendarTest, ClickedCellGivesViewKindDateAndClosingDay)
     EXPECT_EQ(click(0, 0).viewKind, 8);
     EXPECT_EQ(click(1, 1).closingDay, 1);
     EXPECT_EQ(click(1, 1).viewKind, 9);
+    // The last row of a period that does not start on a 1st passes its day.
     calendar.SetFirstRow(14);
     EXPECT_EQ(click(14, 2).date, QDate(2023, 2, 28));
-    EXPECT_EQ(click(14, 2).closingDay, 99);
+    EXPECT_EQ(click(14, 2).closingDay, 28);
     EXPECT_EQ(click(14, 2).viewKind, 10);
     EXPECT_EQ(click(13, 3).closingDay, 27);
     EXPECT_EQ(click(13, 3).viewKind, 11);
 
-    // In a leap year the 28th is an ordinary day and the 29th the month end.
+    // A leap year's period: 28 and 29 February are the days they are; the
+    // row before March would be the month end had the period gone on.
     calendar.SetScroll(QDate(2024, 1, 31), QDate(2024, 2, 29), 15);
     EXPECT_EQ(click(13, 0).date, QDate(2024, 2, 28));
     EXPECT_EQ(click(13, 0).closingDay, 28);
-    EXPECT_EQ(click(14, 0).closingDay, 99);
+    EXPECT_EQ(click(14, 0).closingDay, 29);
+    EXPECT_EQ(CMenuCalendar::ClosingDayOf(QDate(2024, 1, 31), QDate(2024, 3, 5), QDate(2024, 2, 29)), 99);
 
     // Mid-month start: the row before the 1st is the month end, the 1st is 1.
     calendar.SetScroll(QDate(2024, 1, 15), QDate(2024, 2, 14), 10);
@@ -143,8 +146,8 @@ TEST(MenuCalendarTest, ClickedCellGivesViewKindDateAndClosingDay)
     calendar.SetScroll(QDate(2024, 4, 1), QDate(2024, 4, 30), 15);
     EXPECT_EQ(click(14, 1).date, QDate(2024, 4, 30));
     EXPECT_EQ(click(14, 1).closingDay, 99);
-    EXPECT_EQ(CMenuCalendar::ClosingDayOf(QDate(2024, 12, 31)), 99);
-    EXPECT_EQ(CMenuCalendar::ClosingDayOf(QDate(2024, 12, 30)), 30);
+    EXPECT_EQ(CMenuCalendar::ClosingDayOf(QDate(2024, 12, 1), QDate(2025, 1, 5), QDate(2024, 12, 31)), 99);
+    EXPECT_EQ(CMenuCalendar::ClosingDayOf(QDate(2024, 12, 1), QDate(2025, 1, 5), QDate(2024, 12, 30)), 30);
 }
 
 TEST(MenuCalendarTest, MonthMoves)

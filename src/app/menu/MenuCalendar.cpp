@@ -58,6 +58,7 @@ int CMenuCalendar::CellMark(int cell) const
 void CMenuCalendar::SetScroll(const QDate& start, const QDate& end, int position)
 {
     m_start = start;
+    m_end = end;
     m_nMax = std::max<qint64>(0, start.daysTo(end) - (kVisibleRows - 1));
     m_nFirstRow = std::clamp(position, 0, m_nMax);
 }
@@ -74,12 +75,16 @@ bool CMenuCalendar::SetFirstRow(int position)
 CMenuCalendar::SMarkClick CMenuCalendar::ClickMark(int cell) const
 {
     const QDate date = m_start.addDays(m_nFirstRow + cell / kColumns);
-    return {kFirstMarkViewKind + cell % kColumns, date, ClosingDayOf(date)};
+    return {kFirstMarkViewKind + cell % kColumns, date, ClosingDayOf(m_start, m_end, date)};
 }
 
-int CMenuCalendar::ClosingDayOf(const QDate& date)
+int CMenuCalendar::ClosingDayOf(const QDate& start, const QDate& end, const QDate& date)
 {
-    return date.addDays(1).day() == 1 ? 99 : date.day();
+    // The last row of a period starting mid-month is an ordinary day: the
+    // month's end is not shown in full, and a day-28 customer must close.
+    const bool beforeFirst = date < end && date.addDays(1).day() == 1;
+    const bool lastOfMonthPeriod = start.day() == 1 && date == end;
+    return beforeFirst || lastOfMonthPeriod ? 99 : date.day();
 }
 
 void CMenuCalendar::PrevMonth(const QDate& start, QDate& newStart, QDate& newEnd)

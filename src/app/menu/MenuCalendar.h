@@ -47,9 +47,10 @@ public:
     // What a click on a visible cell opens.
     SMarkClick ClickMark(int cell) const;
 
-    // 99 (month end) when the next day is the first of a month, else the
-    // day of the month.
-    static int ClosingDayOf(const QDate& date);
+    // The closing day a click on `date` of the period start-end passes: 99
+    // (month end) on the row before a first of the month, or on the last
+    // row of a period that starts on a first; else the day of the month.
+    static int ClosingDayOf(const QDate& start, const QDate& end, const QDate& date);
     // The month before or after the one the period `start` shows: the
     // previous month when `start` is a first of a month, else its own month.
     static void PrevMonth(const QDate& start, QDate& newStart, QDate& newEnd);
@@ -57,6 +58,7 @@ public:
 
 private:
     QDate m_start;
+    QDate m_end;
     int m_nMax = 0;
     int m_nFirstRow = 0;
     int m_marks[kColumns][kDays] = {};

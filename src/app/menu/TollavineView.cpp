@@ -335,6 +335,11 @@ bool CTollavineView::OnCmdMsg(int id)
     return true;
 }
 
+bool CTollavineView::HasCommandHandler(int id) const
+{
+    return id == ID_DB_CHANGE || m_mapPopupId.contains(id) || CView::HasCommandHandler(id);
+}
+
 bool CTollavineView::OnUpdateCmdUI(int id, CCmdUI& ui)
 {
     const auto found = m_mapPopupId.constFind(id);

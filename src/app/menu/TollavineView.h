@@ -44,6 +44,7 @@ public:
     // "データベースの追加" and the database list's items (ids 108 and up).
     bool OnCmdMsg(int id) override;
     bool OnUpdateCmdUI(int id, CCmdUI& ui) override;
+    bool HasCommandHandler(int id) const override;
 
     // The default, and what an empty switcher restores, is the database
     // administration's switch (CDBChangeDlg::SwitchDatabase).

@@ -1,5 +1,8 @@
 #include "platform/ui/Help.h"
 
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -21,5 +24,15 @@ bool CHtmlHelp::ShowTopic(int context)
                 return m_opener(QUrl::fromLocalFile(page.absoluteFilePath()));
         }
     }
+    return false;
+}
+
+bool ShowHelpTopic(int context)
+{
+    if (UiServices::Help().ShowTopic(context))
+        return true;
+    UiServices::Prompt().MessageBox(
+        QStringLiteral("ヘルプを表示できませんでした。\nヘルプのページが見つからないか、ブラウザを起動できません。"),
+        MB_OK, MB_ICONEXCLAMATION);
     return false;
 }

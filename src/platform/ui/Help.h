@@ -4,6 +4,9 @@
 #include <QUrl>
 #include <functional>
 
+// The context number of the help contents.
+inline constexpr int kHelpContents = 0;
+
 // Help topics by their fixed context numbers.
 class IHelp
 {
@@ -29,3 +32,7 @@ class CHtmlHelp : public IHelp
     QStringList m_folders;
     Opener m_opener;
 };
+
+// Opens a topic through the installed help service and tells the user when
+// no page could be opened; false then.
+bool ShowHelpTopic(int context);

@@ -3,6 +3,8 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 
@@ -13,9 +15,6 @@ namespace
 
 constexpr int kMaxIntegers = 15;
 constexpr int kMaxDecimals = 4;
-// Qt numbers the keys that type characters below its first special key.
-constexpr int kFirstSpecialKey = Qt::Key_Escape;
-
 bool IsDigit(QChar ch)
 {
     return ch >= u'0' && ch <= u'9';
@@ -63,22 +62,23 @@ bool CNumEdit::Accepts(QChar ch) const
 
 void CNumEdit::keyPressEvent(QKeyEvent* event)
 {
-    // Keys that type nothing (arrows, Delete, Home ...) and the keys the
-    // dialog acts on keep their ordinary handling.
-    const int key = event->key();
-    if (key == Qt::Key_Backspace || key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Escape ||
-        key == Qt::Key_Return || key == Qt::Key_Enter) {
-        QLineEdit::keyPressEvent(event);
+    // A paste counts as typed: only the characters of a number arrive.
+    if (event->matches(QKeySequence::Paste)) {
+        QString kept;
+        for (QChar ch : QGuiApplication::clipboard()->text()) {
+            if (Accepts(ch))
+                kept += ch;
+        }
+        if (!kept.isEmpty() && !isReadOnly())
+            insert(kept);
+        event->accept();
         return;
     }
-    // A control chord on a character key types a control character (Ctrl+V
-    // among them), which is dropped like any character that is not part of
-    // a number; chords on the moving keys keep working.
-    const bool chord =
-        (event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) && key < kFirstSpecialKey;
+    // Only printable characters are filtered. Editing keys (Delete carries
+    // "\x7f" under X11), arrows and shortcuts keep their ordinary handling.
+    const bool chord = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
     const QString text = event->text();
-    if (chord || (!text.isEmpty() &&
-                  !std::all_of(text.begin(), text.end(), [this](QChar ch) { return Accepts(ch); }))) {
+    if (!chord && std::any_of(text.begin(), text.end(), [this](QChar ch) { return ch.isPrint() && !Accepts(ch); })) {
         event->accept();
         return;
     }

@@ -122,7 +122,7 @@ CDBChangeDlg::CDBChangeDlg(std::unique_ptr<IDbSession> session, QWidget* parent)
     });
     connect(switchButton, &QPushButton::clicked, this, [this] { EndWith(m_rules.OnOK()); });
     connect(closeButton, &QPushButton::clicked, this, &CDBChangeDlg::reject);
-    connect(helpButton, &QPushButton::clicked, this, [] { UiServices::Help().ShowTopic(kHelpContext); });
+    connect(helpButton, &QPushButton::clicked, this, [] { ShowHelpTopic(kHelpContext); });
 
     m_rules.RefreshList();
     ShowRules();

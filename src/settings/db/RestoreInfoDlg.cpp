@@ -54,5 +54,5 @@ CRestoreInfoDlg::CRestoreInfoDlg(const QStringList& lines, QWidget* parent) : QD
 
     connect(yes, &QPushButton::clicked, this, &QDialog::accept);
     connect(no, &QPushButton::clicked, this, &QDialog::reject);
-    connect(help, &QPushButton::clicked, this, [] { UiServices::Help().ShowTopic(kHelpContext); });
+    connect(help, &QPushButton::clicked, this, [] { ShowHelpTopic(kHelpContext); });
 }

@@ -51,6 +51,6 @@ QPushButton* MakeButton(const QString& text, QWidget* parent)
 QPushButton* MakeHelpButton(int topic, QWidget* parent)
 {
     QPushButton* button = MakeButton(QStringLiteral("？"), parent);
-    QObject::connect(button, &QPushButton::clicked, button, [topic] { UiServices::Help().ShowTopic(topic); });
+    QObject::connect(button, &QPushButton::clicked, button, [topic] { ShowHelpTopic(topic); });
     return button;
 }

@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QImage>
 #include <QInputMethodEvent>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -102,9 +104,16 @@ TEST(ControlsTest, NumEditDropsWhatIsNoNumber)
     Type(edit, Qt::Key_Left, {});
     Type(edit, Qt::Key_5, QStringLiteral("5"));
     EXPECT_EQ(edit.text(), QStringLiteral("1-5."));
-    // Ctrl+A types a control character: dropped, so nothing is selected.
+    // Editing keys and shortcuts work: Delete (X11 sends "\x7f"), Home,
+    // Ctrl+A; a paste keeps only the characters of a number.
+    Type(edit, Qt::Key_Home, {});
+    Type(edit, Qt::Key_Delete, QStringLiteral("\x7f"));
+    EXPECT_EQ(edit.text(), QStringLiteral("-5."));
     Type(edit, Qt::Key_A, QStringLiteral("\x01"), Qt::ControlModifier);
-    EXPECT_FALSE(edit.hasSelectedText());
+    EXPECT_EQ(edit.selectedText(), QStringLiteral("-5."));
+    QGuiApplication::clipboard()->setText(QStringLiteral("1,2a3"));
+    Type(edit, Qt::Key_V, QStringLiteral("\x16"), Qt::ControlModifier);
+    EXPECT_EQ(edit.text(), QStringLiteral("123"));
 
     edit.SetAllowMinus(false);
     edit.clear();

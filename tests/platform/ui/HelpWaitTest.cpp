@@ -1,10 +1,13 @@
+#include "platform/ui/FakeUi.h"
 #include "platform/ui/Help.h"
+#include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -65,6 +68,35 @@ TEST(HtmlHelp, OpensTheTopicPageOrTheContents)
     help.SetFolders({});
     EXPECT_FALSE(help.ShowTopic(1505));
     EXPECT_TRUE(opened.isEmpty());
+}
+
+// The pages installed with the program: the contents and a page of its own
+// for every topic the screens open; a topic that cannot be opened is said.
+TEST(HtmlHelp, InstalledPagesAndTheMessageWhenNoneOpens)
+{
+    const QString installed = QFileInfo(QStringLiteral(__FILE__)).dir().absoluteFilePath(
+        QStringLiteral("../../../src/resources/help"));
+    QStringList opened;
+    CHtmlHelp help({installed}, [&](const QUrl& url) {
+        opened << url.fileName();
+        return true;
+    });
+    const QList<int> topics{kHelpContents, 1101, 1106, 1109, 1502, 1503, 1505, 1506, 1642, 1650, 2011, 5001, 5002};
+    for (int topic : topics)
+        EXPECT_TRUE(help.ShowTopic(topic)) << topic;
+    for (int i = 1; i < topics.size(); ++i)
+        EXPECT_EQ(opened.value(i), QString::number(topics[i]) + QStringLiteral(".html"));
+    EXPECT_EQ(opened.value(0), QStringLiteral("index.html"));
+
+    ScopedFakeUi ui;
+    CHtmlHelp none({});
+    IHelp* before = UiServices::SetHelp(&none);
+    EXPECT_FALSE(ShowHelpTopic(2011));
+    UiServices::SetHelp(before);
+    ASSERT_EQ(ui.Prompt().Texts().size(), 1);
+    EXPECT_TRUE(ui.Prompt().Texts().first().startsWith(QStringLiteral("ヘルプを表示できませんでした。")));
+    EXPECT_TRUE(ShowHelpTopic(1505));
+    EXPECT_EQ(ui.Prompt().Texts().size(), 1);
 }
 
 TEST(QtWaitIndicator, ShowsWithoutBlockingNestsAndCloses)
