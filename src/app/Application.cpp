@@ -8,6 +8,7 @@
 #include "platform/env/Password.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/Prompt.h"
+#include "platform/ui/Translation.h"
 #include "platform/ui/UiServices.h"
 #include "resources/CommandIds.h"
 
@@ -79,6 +80,7 @@ void CTollavineApp::OnAppAbout()
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &about);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
     layout->addWidget(buttons);
+    FitWindowTitle(about);
     about.exec();
 }
 
@@ -97,6 +99,7 @@ int RunApplication(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvanta"));
+    InstallQtTranslation(app);
     // Developer aid: a picture of the whole screen a few seconds after the
     // start, then the process ends (for checking the screens headless).
     if (const QString shot = qEnvironmentVariable("CORVANTA_SCREENSHOT"); !shot.isEmpty()) {

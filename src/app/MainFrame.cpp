@@ -2,6 +2,7 @@
 
 #include "app/FindDialog.h"
 #include "app/ManagerLink.h"
+#include "app/Tools.h"
 #include "app/View.h"
 #include "app/ViewRegistry.h"
 #include "platform/data/ExCondition.h"
@@ -510,12 +511,15 @@ void CMainFrame::MapCommands()
     MapCommand(ID_DB_COMPACT, [this] { OnCompactDatabase(); });
     MapCommand(ID_EDIT_FIND, [this] { OnEditFind(); });
     MapCommand(ID_ENV_SETTINGS, [this] { OnEnvSettings(); });
-    MapCommand(ID_TOOL_SEAL, [this] { RunTool(QStringLiteral("/Exe/Veltrane.exe"), {}); });
-    MapCommand(ID_TOOL_PHRASES, [this] { RunTool(QStringLiteral("/Exe/Ossrick.exe"), {}); });
-    MapCommand(ID_TOOL_CALCULATOR, [this] { RunTool(QStringLiteral("/Exe/Tamberlo.exe"), {}); });
-    MapCommand(ID_TOOL_PHONEBOOK, [this] { RunTool(QStringLiteral("/Exe/MorvekTel.exe"), {}); });
-    MapCommand(ID_TOOL_PHONEBOOK_BACKUP, [this] { RunTool(QStringLiteral("/Exe/MorvekTel.exe"), QStringLiteral(" /B")); });
-    MapCommand(ID_TOOL_PHONEBOOK_RESTORE, [this] { RunTool(QStringLiteral("/Exe/MorvekTel.exe"), QStringLiteral(" /R")); });
+    MapCommand(ID_TOOL_SEAL, [this] { RunTool(ID_TOOL_SEAL, {QStringLiteral("Veltrane"), {}}, {}); });
+    MapCommand(ID_TOOL_PHRASES, [this] { RunTool(ID_TOOL_PHRASES, {QStringLiteral("Ossrick"), {}}, {}); });
+    MapCommand(ID_TOOL_CALCULATOR,
+               [this] { RunTool(ID_TOOL_CALCULATOR, {QStringLiteral("Tamberlo"), DesktopCalculators()}, {}); });
+    MapCommand(ID_TOOL_PHONEBOOK, [this] { RunTool(ID_TOOL_PHONEBOOK, {QStringLiteral("MorvekTel"), {}}, {}); });
+    MapCommand(ID_TOOL_PHONEBOOK_BACKUP,
+               [this] { RunTool(ID_TOOL_PHONEBOOK_BACKUP, {QStringLiteral("MorvekTel"), {}}, QStringLiteral(" /B")); });
+    MapCommand(ID_TOOL_PHONEBOOK_RESTORE,
+               [this] { RunTool(ID_TOOL_PHONEBOOK_RESTORE, {QStringLiteral("MorvekTel"), {}}, QStringLiteral(" /R")); });
     MapCommand(ID_WEB_SOFTWARE, [this] { OpenUrl(QStringLiteral("https://www.corvanta.example.jp/software/")); });
     MapCommand(ID_WEB_SHOP, [this] { OpenUrl(QStringLiteral("https://shop.lindqvar.example.jp/")); });
 }
@@ -535,9 +539,12 @@ void CMainFrame::OnBackToMenu()
         ResetMenuCalendar(GetActiveView());
 }
 
-void CMainFrame::RunTool(const QString& relativePath, const QString& args)
+void CMainFrame::RunTool(int id, const CToolProgram& tool, const QString& args)
 {
-    const QString path = CArdoEnv().GetProgramFolder() + relativePath;
-    if (!RunExe(path, args))
-        Message(path + QStringLiteral("を起動できませんでした。"));
+    const QString menuText = GetCommandText(id);
+    const QString program = FindToolProgram(CArdoEnv().GetProgramFolder(), tool);
+    if (program.isEmpty())
+        Message(ToolNotInstalledMessage(menuText), MB_OK, MB_ICONINFORMATION);
+    else if (!RunExe(program, args))
+        Message(ToolFailedMessage(menuText), MB_OK, MB_ICONEXCLAMATION);
 }

@@ -20,6 +20,7 @@
 #include <memory>
 
 class CDataChangedServer;
+struct CToolProgram;
 class CExCondition;
 class CFindDialog;
 class IMasterList;
@@ -178,7 +179,7 @@ private:
     bool CreateToolBars();
     void SetMenuBarFor(int menuId);
     void OnBackToMenu();
-    void RunTool(const QString& relativePath, const QString& args);
+    void RunTool(int id, const CToolProgram& tool, const QString& args);
     IMasterList* ActiveMasterList() const;
 
     CMakeMsgID m_MakeMsgID;

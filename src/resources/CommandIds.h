@@ -40,6 +40,10 @@ enum CommandId : int {
     ID_FORM_RESTORE = 32996,
     // database administration (the addition is the menu screen's)
     ID_DB_CHANGE = 32783,
+    // menu screen: settings
+    ID_STAFF_SETTING = 32781,
+    ID_CLASS_SETTING = 32782,
+    ID_RECEIPT_TEXT_SETTING = 32836,
     ID_DB_BACKUP = 32831,
     ID_DB_RESTORE = 32832,
     ID_DB_COMPACT = 32833,

@@ -25,6 +25,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -384,7 +387,8 @@ TEST(MainFrameTest, CommandsWithoutAHandlerAreDisabled)
     EXPECT_FALSE(frame->QueryCommandState(40001).enabled);
     EXPECT_TRUE(frame->QueryCommandState(40002).enabled);
     EXPECT_TRUE(frame->QueryCommandState(ID_ITEM_LIST).enabled);
-    EXPECT_TRUE(frame->QueryCommandState(ID_DB_CHANGE).enabled) << "the menu screen's own";
+    for (int id : {ID_DB_CHANGE, ID_STAFF_SETTING, ID_RECEIPT_TEXT_SETTING, ID_CLASS_SETTING})
+        EXPECT_TRUE(frame->QueryCommandState(id).enabled) << id << " is the menu screen's own";
     frame->ExecuteCommand(40001);
     frame->ExecuteCommand(40002);
     EXPECT_EQ(app.runs, 1);
@@ -565,7 +569,9 @@ TEST(MainFrameTest, CodeLookupAndTools)
     ASSERT_EQ(ui.Prompt().Calls().size(), 1);
     EXPECT_TRUE(ui.Prompt().Calls()[0].text.startsWith(QStringLiteral("データの二重登録チェックに失敗しました。")));
 
-    // Tools start from the program folder, their arguments after one blank.
+    // Tools start from the program's "Exe" folder, their arguments after one
+    // blank; a tool that is not there is named as not installed, and the
+    // calculator falls back to a desktop calculator on the path.
     QStringList started;
     bool startWorks = true;
     const ProcessLauncher old = SetProcessLauncher([&](const QString& program, const QString& args) {
@@ -573,13 +579,29 @@ TEST(MainFrameTest, CodeLookupAndTools)
         return startWorks;
     });
     const QString exe = home.ProgramFolder() + QStringLiteral("/Exe/");
+    ASSERT_TRUE(QDir().mkpath(exe));
+    auto standIn = [](const QString& path) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n");
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+    };
+    standIn(exe + QStringLiteral("MorvekTel"));
+    QTemporaryDir desktop;
+    ui.Prompt().Clear();
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", desktop.path().toLocal8Bit());
     frame->ExecuteCommand(ID_TOOL_PHONEBOOK_BACKUP);
     frame->ExecuteCommand(ID_TOOL_CALCULATOR);
-    EXPECT_EQ(started, QStringList({exe + QStringLiteral("MorvekTel.exe| /B"), exe + QStringLiteral("Tamberlo.exe|")}));
+    standIn(desktop.filePath(QStringLiteral("xcalc")));
+    frame->ExecuteCommand(ID_TOOL_CALCULATOR);
+    qputenv("PATH", path);
+    EXPECT_EQ(started, QStringList({exe + QStringLiteral("MorvekTel| /B"), desktop.filePath(QStringLiteral("xcalc")) + u'|'}));
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList{QStringLiteral("「電卓」はインストールされていません。")});
     ui.Prompt().Clear();
     startWorks = false;
-    frame->ExecuteCommand(ID_TOOL_PHONEBOOK_RESTORE);
-    EXPECT_EQ(ui.Prompt().Texts(), QStringList{exe + QStringLiteral("MorvekTel.exeを起動できませんでした。")});
+    frame->ExecuteCommand(ID_TOOL_PHONEBOOK);
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList{QStringLiteral("「電話帳・郵便番号検索」を起動できませんでした。")});
     SetProcessLauncher(old);
 
     // Without a connection the lookup is a fatal error.

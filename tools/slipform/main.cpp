@@ -4,12 +4,14 @@
 #include "SlipFormWindow.h"
 #include "platform/forms/SlipFormCommand.h"
 #include "platform/ipc/NamedLock.h"
+#include "platform/ui/Translation.h"
 
 // The slip-form program. The main program passes its whole command line as
 // one argument; typed by hand it may arrive split at blanks.
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    InstallQtTranslation(app);
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
     QString line = arguments.size() == 1 ? arguments.first() : arguments.join(u' ');

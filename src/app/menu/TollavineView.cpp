@@ -14,6 +14,8 @@
 #include "platform/ui/WaitIndicator.h"
 #include "resources/CommandIds.h"
 #include "settings/db/DBChangeDlg.h"
+#include "settings/dlg/BunruiSetDlg.h"
+#include "settings/dlg/NameListDlg.h"
 
 #include <QActionGroup>
 #include <QLayout>
@@ -47,6 +49,10 @@ CTollavineView::CTollavineView(CMainFrame& frame) : CView(frame)
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The settings whose dialogs need nothing but their mode.
+    MapCommand(ID_STAFF_SETTING, [this] { CNameListDlg(0, this).exec(); });
+    MapCommand(ID_RECEIPT_TEXT_SETTING, [this] { CNameListDlg(1, this).exec(); });
+    MapCommand(ID_CLASS_SETTING, [this] { CBunruiSetDlg(this).exec(); });
     m_tracker.SetFilter(CMenuButtonTracker::Cell, [this](int cell) { return m_calendar.CellMark(cell) != 0; });
     m_tracker.SetFilter(CMenuButtonTracker::Tab, [this](int tab) { return tab != m_layout.Page(); });
 }
@@ -313,6 +319,8 @@ void CTollavineView::DatabaseSwitched()
 
 bool CTollavineView::OnCmdMsg(int id)
 {
+    if (CView::OnCmdMsg(id))
+        return true;
     if (id == ID_DB_CHANGE) {
         OnDatabaseChange();
         return true;

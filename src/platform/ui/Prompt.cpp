@@ -2,9 +2,14 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSpacerItem>
+
+#include <algorithm>
 
 QString ProgramTitle()
 {
@@ -94,6 +99,20 @@ QMessageBox::Icon IconOf(int icon)
 
 } // namespace
 
+void FitWindowTitle(QDialog& dialog)
+{
+    // Title bars use about the application font; the icon and the frame's
+    // buttons take some 140 pixels besides.
+    const int width = QFontMetrics(QApplication::font()).horizontalAdvance(dialog.windowTitle()) + 140;
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()); grid && qobject_cast<QMessageBox*>(&dialog)) {
+        // A message box sizes itself from its layout, not from a minimum width.
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+        return;
+    }
+    dialog.setMinimumWidth(std::max(dialog.minimumWidth(), width));
+}
+
 int CQtPrompt::MessageBox(const QString& text, int buttons, int icon, int defaultButton,
                           const QString& caption)
 {
@@ -102,6 +121,7 @@ int CQtPrompt::MessageBox(const QString& text, int buttons, int icon, int defaul
                     QApplication::activeWindow());
     // Messages quote file names in <>, which must not be taken for markup.
     box.setTextFormat(Qt::PlainText);
+    FitWindowTitle(box);
     const int focused = PromptDefaultAnswer(buttons, defaultButton);
     QHash<QAbstractButton*, int> answerOf;
     for (int answer : PromptButtonAnswers(buttons)) {

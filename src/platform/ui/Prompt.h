@@ -51,6 +51,11 @@ QList<int> PromptButtonAnswers(int buttons);
 // otherwise its first button.
 int PromptDefaultAnswer(int buttons, int defaultButton);
 
+// Widens a dialog (a message box too) so that its whole window title shows:
+// the title text plus room for the window's icon and frame buttons.
+class QDialog;
+void FitWindowTitle(QDialog& dialog);
+
 // "desc|*.a;*.b|..||" as a Qt name filter "desc (*.a *.b);;...".
 QString QtFileFilter(const QString& filter);
 
