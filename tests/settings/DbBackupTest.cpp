@@ -420,6 +420,49 @@ TEST_F(DbBackup, FailedCopyKeepsTheEarlierBackupWhole)
     EXPECT_EQ(top, QStringList({"/Files", "/Other"}));
 }
 
+TEST_F(DbBackup, RestoreOfAnotherDatabasesBackupSaysSoFirst)
+{
+    const QString backup = Path("backup");
+    m_ui.Prompt().QueueAnswers({IDOK, IDYES});
+    m_dialogs.QueueFolder(backup);
+    ASSERT_EQ(BackupDatabase(m_session, 1), 1);
+
+    // "支店" becomes the database in use.
+    ASSERT_EQ(m_session.Release(), 1);
+    ASSERT_EQ(CDBDirMng().SetNowDB(QString::fromUtf8("支店")), 1);
+    ASSERT_EQ(m_session.Connect(), 1);
+    ASSERT_EQ(Items(), 0);
+    const int releases = m_session.m_nReleases;
+
+    const QString warning = QString::fromUtf8("このバックアップは「本社」のデータです。使用中の「支店」に復元すると、"
+                                              "「支店」のデータはすべて「本社」のデータに置き換わります。\n\n"
+                                              "復元を続けてよろしいですか？");
+    const auto restore = [&](int answer) {
+        m_ui.Prompt().Clear();
+        m_dialogs.Clear();
+        m_ui.Prompt().QueueFolders({backup});
+        m_ui.Prompt().QueueAnswers({IDYES, answer});
+        m_dialogs.QueueRestoreAnswer(true);
+        return RestoreDatabase(m_session);
+    };
+    // Enter keeps the books: No is the default.
+    EXPECT_EQ(restore(IDNO), 0);
+    ASSERT_EQ(m_ui.Prompt().Calls().size(), 2);
+    EXPECT_EQ(m_ui.Prompt().Calls()[1].text, warning);
+    EXPECT_EQ(m_ui.Prompt().Calls()[1].defaultButton, IDNO);
+    EXPECT_EQ(m_ui.Prompt().Calls()[1].icon, MB_ICONEXCLAMATION);
+    EXPECT_TRUE(m_dialogs.m_restoreLines.isEmpty());
+    EXPECT_EQ(m_session.m_nReleases, releases);
+    EXPECT_EQ(Items(), 0);
+    m_dialogs.Clear();
+
+    // Yes goes on to the backup's information, and the restore as ever.
+    EXPECT_EQ(restore(IDYES), 1);
+    EXPECT_EQ(m_dialogs.m_restoreLines.size(), 5);
+    EXPECT_EQ(LastText(), kRestored);
+    EXPECT_EQ(Items(), 2);
+}
+
 // Names that differ only in letter case are different files here: each one
 // is saved, backed up and put back under its own name.
 TEST_F(DbBackup, CaseTwinsAndMissingFoldersSurviveBackupAndRestore)
