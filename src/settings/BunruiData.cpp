@@ -56,6 +56,16 @@ int CBunruiData::Save()
     return SaveSettingsElems(m_strPath, m_elems);
 }
 
+int CBunruiData::SaveEdits()
+{
+    if (!m_bLoaded && !m_strPath.isEmpty()) {
+        if (!AskResetBeforeSave(m_strPath))
+            return -1;
+        m_bLoaded = true;
+    }
+    return Save();
+}
+
 CBunruiDataElem* CBunruiData::Find(int ledger, int index)
 {
     if (!Load())

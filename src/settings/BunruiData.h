@@ -38,6 +38,10 @@ class CBunruiData
     int Load();
     // Writes the whole collection; 0 when never loaded or on failure.
     int Save();
+    // Writes a settings dialog's edits: after a refused reset the reset is
+    // offered again; -1 when the damaged file is kept (said so, nothing
+    // written), else as Save.
+    int SaveEdits();
 
     // Loads first when needed; none when that fails or there is no element.
     CBunruiDataElem* Find(int ledger, int index);

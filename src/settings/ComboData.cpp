@@ -68,3 +68,13 @@ int CComboData::Save()
         return 0;
     return SaveSettingsElems(m_strPath, m_elems);
 }
+
+int CComboData::SaveEdits()
+{
+    if (!m_bLoaded && !m_strPath.isEmpty()) {
+        if (!AskResetBeforeSave(m_strPath))
+            return -1;
+        m_bLoaded = true;
+    }
+    return Save();
+}

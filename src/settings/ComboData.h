@@ -40,6 +40,10 @@ class CComboData
     int Add(const QString& text);
     // Writes the whole list; 0 when never loaded or on failure.
     int Save();
+    // Writes the name-list dialog's edits: after a refused reset the reset
+    // is offered again; -1 when the damaged file is kept (said so, nothing
+    // written), else as Save.
+    int SaveEdits();
 
     int GetKind() const { return m_nKind; }
     // The names in drop-down order, for the name-list dialog to edit.

@@ -64,6 +64,7 @@ class CCounterInfo
     // Writes the served counter into the file as it is now: 1 or 0.
     int Save();
     void RemoveAll();
+    bool IsLoaded() const { return m_bLoaded; }
 
     const SettingsElems<CCounterInfoElem>& GetElems() const { return m_elems; }
 

@@ -4,11 +4,13 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 
+#include <algorithm>
+
 void CCounterSetModel::Open()
 {
     if (const CCounterInfoElem* elem = m_info.GetElem(m_nKind)) {
         m_nCurrentNo = elem->m_nNumber;
-        m_nDigits = elem->m_nDigits;
+        m_nDigits = std::clamp(elem->m_nDigits, 1, 9);
         m_nZeroFill = elem->m_nZeroFill ? 1 : 0;
         m_strPrefix = elem->m_strPrefix;
         m_strSuffix = elem->m_strSuffix;
@@ -66,17 +68,27 @@ CCounterSetModel::Check CCounterSetModel::OnOK()
             MB_ICONNONE);
         return CHECK_TOTAL;
     }
-    if (CCounterInfoElem* elem = m_info.GetElem(m_nKind)) {
-        // Numbers taken elsewhere while the dialog was open stay taken
-        // unless the user chose the number himself.
-        const bool untouched = m_nSetNo == m_nOpenedSetNo && elem->m_nNumber != m_nCurrentNo;
-        if (!untouched)
-            elem->m_nNumber = m_nSetNo;
-        elem->m_nDigits = m_nDigits;
-        elem->m_nZeroFill = m_nZeroFill;
-        elem->m_strPrefix = m_strPrefix;
-        elem->m_strSuffix = m_strSuffix;
-        m_info.Save();
+    // Not loaded at opening: the file is a damaged one the user kept, and
+    // these values would be lost without a word.
+    if (!m_info.IsLoaded()) {
+        const QString path = GetSettingsFilePath(QString::fromLatin1(CCounterInfo::kFileName));
+        if (path.isEmpty())
+            return CHECK_OK; // no database: nothing to keep or lose
+        if (!AskResetBeforeSave(path))
+            return CHECK_NOT_SAVED;
     }
+    CCounterInfoElem* elem = m_info.GetElem(m_nKind);
+    if (!elem)
+        return CHECK_OK;
+    // Numbers taken elsewhere while the dialog was open stay taken
+    // unless the user chose the number himself.
+    const bool untouched = m_nSetNo == m_nOpenedSetNo && elem->m_nNumber != m_nCurrentNo;
+    if (!untouched)
+        elem->m_nNumber = m_nSetNo;
+    elem->m_nDigits = m_nDigits;
+    elem->m_nZeroFill = m_nZeroFill;
+    elem->m_strPrefix = m_strPrefix;
+    elem->m_strSuffix = m_strSuffix;
+    m_info.Save();
     return CHECK_OK;
 }

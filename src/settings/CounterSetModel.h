@@ -11,8 +11,9 @@ class CCounterSetModel
 {
   public:
     // What OK found wrong; the dialog shows the framework's range message
-    // for the fields, the total has its own message (already shown).
-    enum Check { CHECK_OK, CHECK_PREFIX, CHECK_SUFFIX, CHECK_DIGITS, CHECK_NUMBER, CHECK_TOTAL };
+    // for the fields, the total has its own message (already shown), and so
+    // has a damaged "NoInfo.dat" the user kept (nothing saved).
+    enum Check { CHECK_OK, CHECK_PREFIX, CHECK_SUFFIX, CHECK_DIGITS, CHECK_NUMBER, CHECK_TOTAL, CHECK_NOT_SAVED };
 
     static constexpr int kMaxAffixBytes = 6;
     static constexpr int kMaxTotalBytes = 20;
@@ -20,7 +21,8 @@ class CCounterSetModel
 
     explicit CCounterSetModel(int kind) : m_nKind(kind) {}
 
-    // Takes the values of the kind's counter.
+    // Takes the values of the kind's counter; a stored digit count outside
+    // 1-9 (a damaged file) is taken as the nearest.
     void Open();
     QString GetCaption() const;
     // prefix + number + suffix of the values as typed.
@@ -34,6 +36,8 @@ class CCounterSetModel
     // number to set may start again at 1; false when refused.
     bool StepDigits(int digits);
     // OK: checks the values, then stores them into the counter and saves.
+    // After a refused reset of a damaged file the reset is offered again;
+    // refused once more, nothing is saved and the dialog stays open.
     Check OnOK();
 
     QString m_strPrefix;

@@ -63,21 +63,6 @@ QByteArray WriteSets(const QList<CQXColSet>& sets)
     return ar.Data();
 }
 
-// The sets of a column file; nullopt when it cannot be opened or is
-// damaged (reported), so a partly read file is never used.
-std::optional<QList<CQXColSet>> ReadColumnFile(const QString& path)
-{
-    try {
-        const std::optional<QByteArray> bytes = ReadWholeFile(path);
-        if (!bytes)
-            return std::nullopt;
-        return ReadSets(*bytes);
-    } catch (const CArchiveError& error) {
-        ShowReadError(path, error.GetKind());
-        return std::nullopt;
-    }
-}
-
 // 0-4 for "Class1".."Class5", else -1.
 int ClassIndex(const QString& field)
 {
@@ -159,16 +144,40 @@ bool BuildFactoryFile(const QString& folder)
     return AtomicWriteFileNoCase(folder, QString::fromLatin1(CQXColOperate::kFactoryFile), WriteSets(sets));
 }
 
-// The factory sets, building the file from the table first when it is
-// missing (an export may ask before any list has been shown); nullopt when
-// it cannot be built, opened or read.
+// The factory file's sets, all seven of them; nullopt, without a word, when
+// it cannot be opened, is damaged or lacks a list.
+std::optional<QList<CQXColSet>> ReadFactoryFile(const QString& path)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    try {
+        const std::optional<QByteArray> bytes = ReadWholeFile(path);
+        if (!bytes)
+            return std::nullopt;
+        QList<CQXColSet> sets = ReadSets(*bytes);
+        for (int id = 0; id < kColSetCount; ++id) {
+            if (std::none_of(sets.begin(), sets.end(), [id](const CQXColSet& set) { return set.m_nID == id; }))
+                return std::nullopt;
+        }
+        return sets;
+    } catch (const CArchiveError&) {
+        return std::nullopt;
+    }
+}
+
+// The factory sets. The file holds nothing but the program's own table, so
+// when it is missing (an export may ask before any list has been shown) or
+// cannot be read it is built again and read back; nullopt when that fails
+// too (the callers advise reinstalling).
 std::optional<QList<CQXColSet>> ReadFactorySets()
 {
     const QString folder = CArdoEnv().GetMyDataFolder();
     const QString name = QString::fromLatin1(CQXColOperate::kFactoryFile);
-    if (FindFileNoCase(folder, name).isEmpty() && !BuildFactoryFile(folder))
+    if (std::optional<QList<CQXColSet>> sets = ReadFactoryFile(FindFileNoCase(folder, name)))
+        return sets;
+    if (!BuildFactoryFile(folder))
         return std::nullopt;
-    return ReadColumnFile(FindFileNoCase(folder, name));
+    return ReadFactoryFile(FindFileNoCase(folder, name));
 }
 
 } // namespace

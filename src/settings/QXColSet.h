@@ -57,7 +57,8 @@ class CQXColSet
 };
 
 // The column sets of the lists. The factory sets live in the data root's
-// "MyData/QXColSet.dat" (built from the program's own table when missing);
+// "MyData/QXColSet.dat" (built from the program's own table when missing
+// or unreadable);
 // the sets a database's user chose live in its "QXDispColSet.dat".
 class CQXColOperate
 {
@@ -74,8 +75,8 @@ class CQXColOperate
     // treated the same way.
     int GetColSet(int setID, CQXColSet& target);
     // The factory columns of a list, hidden ones included (the factory file
-    // is built first when missing): 1, or 0 when the file cannot be built
-    // or read, or has no set of that id.
+    // is built again when missing or unreadable): 1, or 0 when the file
+    // cannot be built and read, or the id is no list's.
     int GetDefaultColSet(int setID, CQXColSet& target) const;
     // Replaces (or appends) the set of that id in the display file and
     // writes it whole: 1 written; 0 without a current database, when the

@@ -101,6 +101,27 @@ int ReloadSettingsArchive(const QString& path, const std::function<void()>& clea
     return ReadSettingsFile(path, clear, read);
 }
 
+int AskResetBeforeSave(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString found = FindFileNoCase(info.path(), info.fileName());
+    if (found.isEmpty())
+        return 1; // gone meanwhile: nothing damaged is left to keep
+    if (AskReset(found))
+        return 1;
+    ShowDamagedFileKept(found);
+    return 0;
+}
+
+void ShowDamagedFileKept(const QString& path)
+{
+    UiServices::Prompt().MessageBox(
+        QStringLiteral("壊れている設定ファイル<%1>をそのまま残したため、変更は保存していません。\n"
+                       "保存するには、初期状態にしてよろしいかの問いに【はい】と答えてください。")
+            .arg(QDir::toNativeSeparators(path)),
+        MB_OK, MB_ICONEXCLAMATION);
+}
+
 int SaveSettingsArchive(const QString& path, const std::function<void(CArchiveWriter&)>& write)
 {
     if (path.isEmpty())

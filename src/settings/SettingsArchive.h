@@ -96,6 +96,15 @@ template <class Elem> int SaveSettingsElems(const QString& path, const SettingsE
     return SaveSettingsArchive(path, [&elems](CArchiveWriter& ar) { WriteSettingsElems(ar, elems); });
 }
 
+// A dialog's OK after the user refused to reset the damaged file at `path`
+// when it was loaded: its edits would be lost, so the reset is offered
+// again. 1 when the file is gone and the edits may be saved in its place;
+// 0 after telling the user that the damaged file was kept and nothing
+// saved.
+int AskResetBeforeSave(const QString& path);
+// The last part of that: the damaged file was kept, nothing was saved.
+void ShowDamagedFileKept(const QString& path);
+
 // The framework's error box for a settings or default-value file: `text`
 // holds %1 for the path. Exclamation icon, OK only.
 void ShowFileError(const char* text, const QString& path);

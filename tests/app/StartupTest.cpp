@@ -262,8 +262,9 @@ TEST(StartupTest, DatabaseSelection)
 
         ui.Prompt().Clear();
         ASSERT_TRUE(QFile::remove(folder + QStringLiteral("/QXSelvo.vrz")));
-        services.chosenName = QStringLiteral("本社"); // taken, and its folder lost its file
-        services.chosenFolder = home.Root() + QStringLiteral("/honsha");
+        services.chosenName = QStringLiteral("本社"); // taken by another folder
+        services.chosenFolder = home.Root() + QStringLiteral("/honsha2");
+        ASSERT_TRUE(QDir().mkpath(services.chosenFolder));
         ASSERT_EQ(CMakeMsgID::CreateDatabase(services.chosenFolder + QStringLiteral("/QXSelvo.vrz"), QDateTime::currentDateTime(), err), 1);
         EXPECT_FALSE(CStartup(services).Run());
         EXPECT_EQ(ui.Prompt().Texts().last(),

@@ -259,17 +259,41 @@ TEST(ColumnSetRules, ExportModeStartsEmptyAndWritesNoFile)
     EXPECT_FALSE(QFileInfo::exists(db.SortPath()));
 }
 
-TEST(ColumnSetRules, UnreadableFactoryFileLeavesBothListsEmpty)
+TEST(ColumnSetRules, DamagedFactoryFileIsBuiltAgainAndOnlyAFailedBuildIsReported)
 {
     CColumnTestDb db;
-    ASSERT_TRUE(db.Write(db.FactoryPath(), QByteArray::fromHex("0100ffff0100")));
+    CQXColSet fresh;
+    ASSERT_EQ(CQXColOperate().GetDefaultColSet(0, fresh), 1);
+    const QByteArray built = db.Read(db.FactoryPath());
+    ASSERT_FALSE(built.isEmpty());
+
+    const QList<QByteArray> damaged = {
+        QByteArray::fromHex("0100ffff0100"), // ends inside the first set
+        built.left(built.size() / 2),
+        QByteArray::fromHex("0000"), // reads, but holds no list
+        QByteArray(),
+    };
+    for (const QByteArray& bytes : damaged) {
+        SCOPED_TRACE(bytes.left(16).toHex(' ').toStdString());
+        ASSERT_TRUE(db.Write(db.FactoryPath(), bytes));
+        CColumnSetRules rules(CColumnSetRules::kDisplay);
+        rules.SetListKind(kListItem);
+        EXPECT_TRUE(rules.Open());
+        EXPECT_FALSE(rules.GetLeftCaptions().isEmpty());
+        EXPECT_EQ(db.Read(db.FactoryPath()), built);
+        EXPECT_TRUE(db.Prompt().Texts().isEmpty());
+    }
+
+    // A factory file that cannot be replaced (here a folder of that name)
+    // leaves both lists empty with the advice.
+    ASSERT_TRUE(QFile::remove(db.FactoryPath()));
+    ASSERT_TRUE(QDir().mkpath(db.FactoryPath()));
     CColumnSetRules rules(CColumnSetRules::kDisplay);
     rules.SetListKind(kListItem);
     EXPECT_FALSE(rules.Open());
     EXPECT_TRUE(rules.GetLeftCaptions().isEmpty());
     EXPECT_TRUE(rules.GetRightCaptions().isEmpty());
-    ASSERT_EQ(db.Prompt().Texts().size(), 2); // the file's error, then the advice
-    EXPECT_EQ(db.Prompt().Texts().last(), U("列情報の取得に失敗しました。\n再インストールしてください。"));
+    EXPECT_EQ(db.Prompt().Texts(), QStringList{U("列情報の取得に失敗しました。\n再インストールしてください。")});
     EXPECT_FALSE(rules.OnOK());
     EXPECT_FALSE(QFileInfo::exists(db.DisplayPath()));
 }

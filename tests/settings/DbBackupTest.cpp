@@ -9,6 +9,9 @@
 #include "settings/db/Compaction.h"
 #include "settings/db/Restore.h"
 
+#include <QDirIterator>
+#include <QMap>
+
 namespace {
 
 const QString kMain = QString::fromUtf8("本社");
@@ -357,6 +360,107 @@ TEST_F(DbBackup, UnusableDatabaseNeverReplacesAnEarlierBackup)
         EXPECT_EQ(GetFile(backup + "/Files/0001.vrh"), "slip 1") << round;
         EXPECT_EQ(QDir(backup + "/Other").entryList(QDir::Files).size(), 29) << round;
     }
+}
+
+// Every file under the folder, hidden ones included, with its bytes.
+static QMap<QString, QByteArray> Snapshot(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(path.mid(folder.size()), QFileInfo(path).isDir() ? QByteArray("<dir>") : GetFile(path));
+    }
+    return files;
+}
+
+TEST_F(DbBackup, FailedCopyKeepsTheEarlierBackupWhole)
+{
+    const QString backup = Path("backup");
+    m_ui.Prompt().QueueAnswers({IDOK, IDYES});
+    m_dialogs.QueueFolder(backup);
+    ASSERT_EQ(BackupDatabase(m_session, 1), 1);
+    const QMap<QString, QByteArray> earlier = Snapshot(backup);
+    ASSERT_TRUE(earlier.contains("/Buinf.sys"));
+    ASSERT_EQ(earlier.value("/MSettingInfo.dat"), "settings A");
+
+    // A file that cannot be copied, as on a full disk, after others were.
+    ASSERT_TRUE(PutFile(m_strFolder + "/MSettingInfo.dat", "settings B"));
+    ASSERT_TRUE(QDir().mkpath(m_strFolder + "/Recent.dat"));
+    m_ui.Prompt().Clear();
+    m_ui.Prompt().QueueAnswers({IDYES});
+    m_dialogs.QueueFolder(backup);
+    EXPECT_EQ(BackupDatabase(m_session, 3), -1);
+    EXPECT_EQ(LastText(), QString::fromUtf8("バックアップできませんでした。\nバックアップ先のディスク容量が少ない場合は"
+                                            "空き容量を充分確保してからバックアップしてください。"));
+    EXPECT_EQ(Snapshot(backup), earlier);
+    EXPECT_TRUE(m_session.m_manager.IsConnected());
+
+    // Once it can be copied the new backup replaces the earlier one, its
+    // stale slips and settings too, and nothing of the staging remains.
+    ASSERT_TRUE(QDir().rmdir(m_strFolder + "/Recent.dat"));
+    ASSERT_TRUE(QFile::remove(m_strFolder + "/Files/0001.vrh"));
+    ASSERT_TRUE(PutFile(m_strFolder + "/Files/0002.vrh", "slip 2"));
+    ASSERT_TRUE(QFile::remove(m_strFolder + "/Tanto.dat") || !QFileInfo::exists(m_strFolder + "/Tanto.dat"));
+    ASSERT_TRUE(PutFile(backup + "/tanto.DAT", "stale list"));
+    m_ui.Prompt().QueueAnswers({IDYES});
+    m_dialogs.QueueFolder(backup);
+    EXPECT_EQ(BackupDatabase(m_session, 3), 1);
+    const QMap<QString, QByteArray> now = Snapshot(backup);
+    EXPECT_EQ(now.value("/MSettingInfo.dat"), "settings B");
+    EXPECT_EQ(now.value("/Files/0002.vrh"), "slip 2");
+    EXPECT_FALSE(now.contains("/Files/0001.vrh"));
+    EXPECT_FALSE(now.contains("/tanto.DAT"));
+    EXPECT_TRUE(now.value("/Buinf.sys").endsWith(Cp932::Encode(QString::fromUtf8("処理：繰越処理時のバックアップ\r\n"))));
+    QStringList top;
+    for (const QString& path : now.keys())
+        if (path.count(u'/') == 1 && now.value(path) == "<dir>")
+            top << path;
+    EXPECT_EQ(top, QStringList({"/Files", "/Other"}));
+}
+
+TEST_F(DbBackup, RestoreOfAnotherDatabasesBackupSaysSoFirst)
+{
+    const QString backup = Path("backup");
+    m_ui.Prompt().QueueAnswers({IDOK, IDYES});
+    m_dialogs.QueueFolder(backup);
+    ASSERT_EQ(BackupDatabase(m_session, 1), 1);
+
+    // "支店" becomes the database in use.
+    ASSERT_EQ(m_session.Release(), 1);
+    ASSERT_EQ(CDBDirMng().SetNowDB(QString::fromUtf8("支店")), 1);
+    ASSERT_EQ(m_session.Connect(), 1);
+    ASSERT_EQ(Items(), 0);
+    const int releases = m_session.m_nReleases;
+
+    const QString warning = QString::fromUtf8("このバックアップは「本社」のデータです。使用中の「支店」に復元すると、"
+                                              "「支店」のデータはすべて「本社」のデータに置き換わります。\n\n"
+                                              "復元を続けてよろしいですか？");
+    const auto restore = [&](int answer) {
+        m_ui.Prompt().Clear();
+        m_dialogs.Clear();
+        m_ui.Prompt().QueueFolders({backup});
+        m_ui.Prompt().QueueAnswers({IDYES, answer});
+        m_dialogs.QueueRestoreAnswer(true);
+        return RestoreDatabase(m_session);
+    };
+    // Enter keeps the books: No is the default.
+    EXPECT_EQ(restore(IDNO), 0);
+    ASSERT_EQ(m_ui.Prompt().Calls().size(), 2);
+    EXPECT_EQ(m_ui.Prompt().Calls()[1].text, warning);
+    EXPECT_EQ(m_ui.Prompt().Calls()[1].defaultButton, IDNO);
+    EXPECT_EQ(m_ui.Prompt().Calls()[1].icon, MB_ICONEXCLAMATION);
+    EXPECT_TRUE(m_dialogs.m_restoreLines.isEmpty());
+    EXPECT_EQ(m_session.m_nReleases, releases);
+    EXPECT_EQ(Items(), 0);
+    m_dialogs.Clear();
+
+    // Yes goes on to the backup's information, and the restore as ever.
+    EXPECT_EQ(restore(IDYES), 1);
+    EXPECT_EQ(m_dialogs.m_restoreLines.size(), 5);
+    EXPECT_EQ(LastText(), kRestored);
+    EXPECT_EQ(Items(), 2);
 }
 
 // Names that differ only in letter case are different files here: each one

@@ -134,6 +134,15 @@ TEST_F(DbChange, RefusedReleaseKeepsTheDatabase)
     EXPECT_EQ(Current(), kMain);
     EXPECT_EQ(ConnectedCode(), "M1");
     m_session.m_manager.SetOtherUsers(0);
+    // So is an open slip-form window, which holds the database's session file.
+    {
+        const CDbSessionHold slipForm(m_strMain);
+        ASSERT_TRUE(slipForm.IsHeld());
+        EXPECT_EQ(rules.SwitchDatabase(kBranch), 0);
+        EXPECT_TRUE(LastText().startsWith(QString::fromUtf8("データベースを切り替えるには")));
+        EXPECT_EQ(Current(), kMain);
+        EXPECT_EQ(ConnectedCode(), "M1");
+    }
 
     // A database operation under way: -4.
     QString err;
@@ -146,14 +155,33 @@ TEST_F(DbChange, RefusedReleaseKeepsTheDatabase)
     EXPECT_EQ(ConnectedCode(), "M1");
     EXPECT_EQ(m_session.m_nConnects, 0);
 
-    // Another process holds the database: connecting fails after the
-    // release, the register points back and the program cannot go on.
+    // Another process holds the database: refused before the release, the
+    // database in use stays current and connected.
+    const int releasesBefore = m_session.m_nReleases;
     {
         CMakeMsgID otherData;
         CDbManager other(otherData);
         ASSERT_EQ(other.Connect(other.Register(), m_strBranch), 1);
-        EXPECT_EQ(rules.OnOK(), CDBChangeRules::kReconnectFailed);
+        EXPECT_EQ(rules.OnOK(), 0);
     }
+    EXPECT_EQ(LastText(), QString::fromUtf8("選択されたデータベースに設定できませんでした。\n"
+                                            "他のプロセスからデータベースにアクセスされています。"));
+    EXPECT_EQ(m_session.m_nReleases, releasesBefore);
+    EXPECT_EQ(Current(), kMain);
+    EXPECT_EQ(ConnectedCode(), "M1");
+
+    // Taken between the probe and the connect: the previous database is
+    // connected again and the failure reported.
+    m_session.m_connectAnswers = {51};
+    EXPECT_EQ(rules.OnOK(), 0);
+    EXPECT_EQ(LastText(), QString::fromUtf8("データベースへの接続ができませんでした。\n"
+                                            "切り替えを中止し、元のデータベース「本社」に接続しなおしました。"));
+    EXPECT_EQ(Current(), kMain);
+    EXPECT_EQ(ConnectedCode(), "M1");
+
+    // Only when the previous one cannot be connected either is the program lost.
+    m_session.m_connectAnswers = {51, -3};
+    EXPECT_EQ(rules.OnOK(), CDBChangeRules::kReconnectFailed);
     EXPECT_EQ(m_ui.Prompt().Calls().last().icon, MB_ICONSTOP);
     EXPECT_EQ(LastText(), QString::fromUtf8("データベースへの接続ができませんでした。\nこのまま『Corvanta／販売』を"
                                             "使用することはできません。\n\nアプリケーションを終了して起動しなおしてください。"));

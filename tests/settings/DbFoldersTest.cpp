@@ -116,11 +116,17 @@ TEST(DbFolders, FolderPickers)
 {
     ScopedFakeUi ui;
     const QString cwd = QDir::currentPath();
+    // The picker moves the working folder, chosen or cancelled; Browse puts it back.
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    ASSERT_NE(QDir(elsewhere.path()).canonicalPath(), QDir(cwd).canonicalPath());
+    ui.Prompt().SetFolderPickerWorkingFolder(elsewhere.path());
 
     CFolderBrowser browser;
     ui.Prompt().QueueFolders({"/srv/backup"});
     EXPECT_EQ(browser.Browse("/srv"), 1);
     EXPECT_EQ(browser.GetPath(), "/srv/backup");
+    EXPECT_EQ(QDir::currentPath(), cwd);
     EXPECT_EQ(browser.Browse({}, QString::fromUtf8("選んでください")), 2);
     EXPECT_EQ(browser.GetPath(), QString());
     ASSERT_EQ(ui.Prompt().PickerCalls().size(), 2);

@@ -65,7 +65,9 @@ TEST_F(DbNameRules, NewAndCopyNeedAFreeNameAndAnEmptyFolder)
     for (const QString& folder : {Path("main/BupTmp/"), Path("main/./BupTmp"), office}) {
         rules.SetFolder(folder);
         EXPECT_FALSE(rules.OnOK()) << folder.toStdString();
-        EXPECT_EQ(LastText(), inUse);
+        EXPECT_EQ(LastText(), folder == office ? QString::fromUtf8("指定されたフォルダはデータベース「営業所」で使用しています。\n"
+                                                                   "別のフォルダを指定してください。")
+                                               : inUse);
     }
     EXPECT_FALSE(QFileInfo::exists(Path("main/BupTmp/BupTmp")));
     EXPECT_FALSE(QFileInfo::exists(office + "/Other"));
@@ -124,6 +126,7 @@ TEST_F(DbNameRules, RenameKeepsTheCurrentDatabaseCurrent)
 TEST_F(DbNameRules, StartupRegistersOrCreates)
 {
     const QString main = MakeDatabase("本社", "main", false);
+    ASSERT_EQ(CDBDirMng().DeleteComp("本社"), 1); // a database no entry names
     CDBNameRules rules("x", "/y", CDBNameRules::kStartup);
     EXPECT_TRUE(rules.Init());
     EXPECT_TRUE(rules.GetName().isEmpty() && rules.GetFolder().isEmpty());
@@ -132,6 +135,7 @@ TEST_F(DbNameRules, StartupRegistersOrCreates)
     rules.SetName("二つ目");
     rules.SetFolder(main);
     EXPECT_TRUE(rules.OnOK());
+    EXPECT_FALSE(rules.IsRepointed());
     EXPECT_TRUE(rules.GetFilesFolder().isEmpty() && rules.GetOtherFolder().isEmpty());
 
     // An empty folder: asked; No keeps the dialog open and makes nothing.
@@ -177,4 +181,113 @@ TEST_F(DbNameRules, LocateRepointsARegisteredDatabase)
     QString folder;
     EXPECT_EQ(CDBDirMng().GetCompDBPath("本社", folder), 1);
     EXPECT_EQ(folder, moved);
+}
+
+// Two entries on one folder would be two companies writing one database.
+TEST_F(DbNameRules, AFolderOfAnotherEntryIsRefusedInEveryModeByItsName)
+{
+    const QString main = MakeDatabase("本社", "main", true);
+    const QString branch = MakeDatabase("支店", "branch", false);
+    const QByteArray before = GetFile(CDBDirMng::GetDefaultPath());
+    const QString taken = QString::fromUtf8("指定されたフォルダはデータベース「支店」で使用しています。\n"
+                                            "別のフォルダを指定してください。");
+    struct Case {
+        int mode;
+        const char* name;
+        QString folder;
+    };
+    const Case cases[] = {
+        {CDBNameRules::kNew, "営業所", branch},
+        {CDBNameRules::kCopy, "写し", branch + "/"},
+        {CDBNameRules::kStartup, "二つ目", branch},
+        {CDBNameRules::kStartup, "本社", Path("branch/.")}, // the current entry, not lost
+        {CDBNameRules::kLocate, "本社", branch},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        m_ui.Prompt().Clear();
+        CDBNameRules rules(QString::fromUtf8(c.name), {}, c.mode);
+        ASSERT_TRUE(rules.Init());
+        rules.SetName(QString::fromUtf8(c.name));
+        rules.SetFolder(c.folder);
+        EXPECT_FALSE(rules.OnOK());
+        // The current entry's name, whose folder still holds its database,
+        // is taken before its folder is looked at.
+        EXPECT_EQ(LastText(), c.mode == CDBNameRules::kStartup && QString::fromUtf8(c.name) == "本社"
+                                  ? kSameName
+                                  : taken);
+    }
+    EXPECT_EQ(GetFile(CDBDirMng::GetDefaultPath()), before);
+    // Re-pointing an entry to its own folder is no conflict.
+    CDBNameRules own("本社", {}, CDBNameRules::kLocate);
+    own.SetFolder(main);
+    EXPECT_TRUE(own.OnOK());
+}
+
+// At start-up the current entry's folder is gone: its own name with a new
+// folder re-points it, with the database found there or a new one made;
+// another registered name is still taken.
+TEST_F(DbNameRules, StartupRepointsTheLostCurrentEntryUnderItsOwnName)
+{
+    const QString main = MakeDatabase("本社", "main", true);
+    MakeDatabase("支店", "branch", false);
+    const QString moved = Path("moved");
+    ASSERT_TRUE(QDir().rename(main, moved));
+
+    CDBNameRules rules({}, {}, CDBNameRules::kStartup);
+    ASSERT_TRUE(rules.Init());
+    rules.SetName("支店");
+    rules.SetFolder(moved);
+    EXPECT_FALSE(rules.OnOK());
+    EXPECT_EQ(LastText(), kSameName);
+
+    rules.SetName("本社");
+    EXPECT_TRUE(rules.OnOK());
+    EXPECT_TRUE(rules.IsRepointed());
+    QString name, folder;
+    ASSERT_EQ(CDBDirMng().GetNowDB(name, folder), 1);
+    EXPECT_EQ(name, QString::fromUtf8("本社"));
+    EXPECT_EQ(folder, moved);
+    // What start-up does next: register the pair (already there) and make it current.
+    EXPECT_EQ(CDBDirMng().AddCompName("本社", moved, false), 1);
+    QStringList names;
+    EXPECT_EQ(CDBDirMng().GetDispAllComp(names), 2);
+
+    // Lost again, and pointed at an empty folder: a new database is made there.
+    ASSERT_TRUE(QDir(moved).removeRecursively());
+    const QString fresh = Path("fresh");
+    CDBNameRules again({}, {}, CDBNameRules::kStartup);
+    ASSERT_TRUE(again.Init());
+    again.SetName("本社");
+    again.SetFolder(fresh);
+    m_ui.Prompt().QueueAnswers({IDYES, IDYES}); // create a database, create the folder
+    EXPECT_TRUE(again.OnOK());
+    EXPECT_EQ(again.GetOtherFolder(), fresh + "/Other");
+    EXPECT_EQ(CreateDatabaseFromTemplate(fresh, again.GetOtherFolder(), "本社"), 1);
+    ASSERT_EQ(CDBDirMng().GetNowDB(name, folder), 1);
+    EXPECT_EQ(folder, fresh);
+    EXPECT_TRUE(QFileInfo(fresh + "/QXSelvo.vrz").isFile());
+}
+
+// A name the register and the backup's identity file cannot hold in code
+// page 932 is refused in every mode that takes a name, before anything is
+// written.
+TEST_F(DbNameRules, NamesWithoutACp932FormAreRefusedBeforeAnythingIsWritten)
+{
+    const QString main = MakeDatabase("本社", "main", true);
+    const QByteArray before = GetFile(CDBDirMng::GetDefaultPath());
+    const QString name = QString::fromUtf8("テスト商事😀");
+    for (int mode : {CDBNameRules::kNew, CDBNameRules::kRename, CDBNameRules::kCopy, CDBNameRules::kStartup}) {
+        SCOPED_TRACE(mode);
+        m_ui.Prompt().Clear();
+        CDBNameRules rules("本社", main, mode);
+        ASSERT_TRUE(rules.Init());
+        rules.SetName(name);
+        if (!rules.IsFolderReadOnly())
+            rules.SetFolder(Path("new"));
+        EXPECT_FALSE(rules.OnOK());
+        EXPECT_EQ(Texts(), QStringList{QString::fromUtf8("使用できない文字「😀」が含まれています。")});
+        EXPECT_FALSE(QFileInfo::exists(Path("new")));
+    }
+    EXPECT_EQ(GetFile(CDBDirMng::GetDefaultPath()), before);
 }

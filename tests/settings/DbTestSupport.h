@@ -53,6 +53,8 @@ public:
     int Connect() override
     {
         ++m_nConnects;
+        if (!m_connectAnswers.isEmpty())
+            return m_connectAnswers.takeFirst();
         QString name, folder;
         CDBDirMng().GetNowDB(name, folder);
         return m_manager.Connect(m_id, folder);
@@ -66,6 +68,7 @@ public:
     CDbManager m_manager{m_data};
     int m_id;
     std::optional<int> m_forcedRelease;
+    QList<int> m_connectAnswers; // answered (and used up) before the real manager is asked
     int m_nReleases = 0;
     int m_nConnects = 0;
     int m_nReloads = 0;

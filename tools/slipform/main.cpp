@@ -2,6 +2,8 @@
 #include <QMessageBox>
 
 #include "SlipFormWindow.h"
+#include "platform/data/DbManager.h"
+#include "platform/env/DBDirMng.h"
 #include "platform/forms/SlipFormCommand.h"
 #include "platform/ipc/NamedLock.h"
 #include "platform/ui/Translation.h"
@@ -28,6 +30,12 @@ int main(int argc, char* argv[])
     // another user has the slip-form program open.
     CNamedLock lock(kSiblingLockNames[0]);
     lock.TryAcquire();
+    // While a slip is open here the main program must not back up, restore,
+    // switch or compact the database under it.
+    QString name;
+    QString folder;
+    CDBDirMng().GetNowDB(name, folder);
+    const CDbSessionHold session(folder);
 
     CSlipFormWindow window(command);
     window.show();

@@ -10,10 +10,53 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
 {
+
+// Opens (creating when missing) a lock file of the database folder. Links
+// are not followed and a file with a second name is refused, so a planted
+// link cannot make the manager lock or create a file elsewhere; O_CLOEXEC
+// keeps started programs from inheriting the lock.
+int OpenLockFile(const QString& folder, const char* name)
+{
+    const QByteArray path = QFile::encodeName(QDir(folder).filePath(QString::fromLatin1(name)));
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    struct stat st;
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
+int Flock(int fd, int operation)
+{
+    int rc;
+    do
+        rc = ::flock(fd, operation | LOCK_NB);
+    while (rc != 0 && errno == EINTR);
+    return rc;
+}
+
+// Whether another open file holds a lock on the file, tried with an
+// exclusive lock that is dropped at once. -1 when the file cannot be used.
+int HeldElsewhere(const QString& folder, const char* name)
+{
+    const int fd = OpenLockFile(folder, name);
+    if (fd < 0)
+        return -1;
+    int held = 0;
+    if (Flock(fd, LOCK_EX) == 0)
+        ::flock(fd, LOCK_UN);
+    else
+        held = errno == EWOULDBLOCK ? 1 : -1;
+    ::close(fd);
+    return held;
+}
 
 QString SamePathKey(const QString& folder)
 {
@@ -80,13 +123,12 @@ int CDbManager::Connect(int id, const QString& folder, QString& err)
 
     // flock() locks belong to the open file description, so a second open()
     // of the file, in this process or another, is refused while we hold it.
-    const QByteArray lockPath = QFile::encodeName(QDir(folder).filePath(QString::fromLatin1(kLockFileName)));
-    const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    const int fd = OpenLockFile(folder, kLockFileName);
     if (fd < 0) {
         err = QString::fromLocal8Bit(std::strerror(errno));
         return kFailed;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (Flock(fd, LOCK_EX) != 0) {
         const int error = errno;
         ::close(fd);
         if (error == EWOULDBLOCK)
@@ -109,12 +151,27 @@ int CDbManager::Release(int id)
         return kUnknownId;
     if (m_lockFd < 0)
         return kNotConnected;
-    if (m_otherUsers > 0)
+    if (GetOtherUsers() > 0)
         return kOtherUsers;
     if (m_data.InTransaction())
         return kFailed;
     Disconnect();
     return kDone;
+}
+
+int CDbManager::GetOtherUsers() const
+{
+    const bool slipForm = m_lockFd >= 0 && HeldElsewhere(m_folder, kSessionFileName) == 1;
+    return m_otherUsers + (slipForm ? 1 : 0);
+}
+
+int CDbManager::ProbeLock(const QString& folder)
+{
+    switch (HeldElsewhere(folder, kLockFileName)) {
+    case 0: return kDone;
+    case 1: return kOtherProcess;
+    default: return kFailed;
+    }
 }
 
 void CDbManager::OrderClose()
@@ -132,4 +189,25 @@ void CDbManager::Disconnect()
     ::close(m_lockFd);
     m_lockFd = -1;
     m_folder.clear();
+}
+
+CDbSessionHold::CDbSessionHold(const QString& folder)
+{
+    if (folder.isEmpty())
+        return;
+    const int fd = OpenLockFile(folder, CDbManager::kSessionFileName);
+    if (fd < 0)
+        return;
+    // Shared: several slip-form windows may be open on one database.
+    if (Flock(fd, LOCK_SH) != 0) {
+        ::close(fd);
+        return;
+    }
+    m_fd = fd;
+}
+
+CDbSessionHold::~CDbSessionHold()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
 }

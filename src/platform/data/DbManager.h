@@ -11,7 +11,9 @@ class CMakeMsgID;
 // the data-access object it serves and answers the frame's requests with
 // the codes the frame acts on. A lock file in the database folder, held with
 // flock(), keeps a second process (or a second manager) off a database in
-// use.
+// use. Programs that read the database beside the frame (the slip-form
+// program) hold a shared lock on the folder's session file while they run
+// (CDbSessionHold); the manager will not release the database under them.
 //
 // The order of use: Register → Connect → (Release → Connect)* → Release →
 // Unregister.
@@ -32,6 +34,7 @@ class CDbManager
     };
 
     static constexpr char kLockFileName[] = "QXSelvo.lck";
+    static constexpr char kSessionFileName[] = "QXSelvo.ses";
 
     // The data object must outlive the manager.
     explicit CDbManager(CMakeMsgID& data);
@@ -57,10 +60,17 @@ class CDbManager
     // -2 unknown id.
     int Release(int id);
 
-    // Screens or programs besides the frame that still use the database;
-    // while there are any, Release refuses with 50.
+    // Screens of the frame besides the menu screen that still use the
+    // database; while there are any, Release refuses with 50.
     void SetOtherUsers(int count) { m_otherUsers = count; }
-    int GetOtherUsers() const { return m_otherUsers; }
+    // Those screens plus the programs holding the connected folder's
+    // session file (flock tells only whether any does: they count as one).
+    int GetOtherUsers() const;
+
+    // Whether the database in `folder` could be connected now, found by
+    // taking its lock and dropping it at once, never waiting: 1 free, 51
+    // another process or manager holds it, -4 the lock file cannot be made.
+    static int ProbeLock(const QString& folder);
 
     bool IsConnected() const;
     const QString& GetFolder() const { return m_folder; }
@@ -82,4 +92,21 @@ class CDbManager
     int m_lockFd = -1;
     QString m_folder;
     std::function<void()> m_closeOrder;
+};
+
+// A shared hold on a database folder's session file for as long as the
+// object lives: the manager serving that folder answers Release with 50
+// meanwhile. The kernel drops the hold when the holder ends in any way.
+class CDbSessionHold
+{
+  public:
+    explicit CDbSessionHold(const QString& folder);
+    ~CDbSessionHold();
+    CDbSessionHold(const CDbSessionHold&) = delete;
+    CDbSessionHold& operator=(const CDbSessionHold&) = delete;
+
+    bool IsHeld() const { return m_fd >= 0; }
+
+  private:
+    int m_fd = -1;
 };

@@ -483,17 +483,16 @@ int CMakeMsgID::BindField(sqlite3_stmt* statement, int index, const CTb& field, 
     if (field.IsNull()) {
         rc = sqlite3_bind_null(statement, index);
     } else if (column.type == Schema::kText) {
-        QString text = field.GetText();
+        const QString text = field.GetText();
         // A CP932 character takes at most two bytes, so short texts need no count.
+        // Too long is refused, never cut: the caller (an import, mostly) must
+        // learn which record did not fit rather than store a shortened name.
         if (column.byteLimit > 0 && text.size() * 2 > column.byteLimit &&
             Cp932::ByteLength(text) > column.byteLimit) {
-            if (column.code) {
-                err = QStringLiteral("「%1」は%2バイトまでです。")
-                          .arg(FieldLabel(table, column))
-                          .arg(column.byteLimit);
-                return kFailed;
-            }
-            text = Cp932::TruncateToBytes(text, column.byteLimit);
+            err = QStringLiteral("「%1」は%2バイトまでです。")
+                      .arg(FieldLabel(table, column))
+                      .arg(column.byteLimit);
+            return kFailed;
         }
         // Qt's encoder is several times faster than SQLite's own UTF-16 translation.
         const QByteArray utf8 = text.toUtf8();

@@ -61,6 +61,11 @@ QString CArdoEnv::GetTemplateFolder() const
     return GetDataPath(QStringLiteral("DataBase"));
 }
 
+QString CArdoEnv::GetDatabasesFolder() const
+{
+    return GetDataPath(QStringLiteral("Databases"));
+}
+
 QString CArdoEnv::GetAccessCheckFile() const
 {
     return GetMyDataFolder() + QStringLiteral("/acck.sys");

@@ -29,6 +29,9 @@ public:
     QString GetDataPath(const QString& sub) const;
     QString GetMyDataFolder() const;
     QString GetTemplateFolder() const;
+    // Where company databases are offered a home: the folder pickers of the
+    // database dialogs open here. Not made by anything in this class.
+    QString GetDatabasesFolder() const;
     // The file that must exist and open for exclusive writing at start-up.
     QString GetAccessCheckFile() const;
     // The folders start-up tests for write access, in the order it tests

@@ -191,9 +191,13 @@ int CDBDirMng::AddCompName(const QString& name, const QString& folder, bool setC
     if (name.isEmpty() || folder.isEmpty())
         return 0;
     return Update([&](QList<CDBDirData>& entries, QString& current) {
-        if (IndexOf(entries, name) >= 0)
+        const qsizetype i = IndexOf(entries, name);
+        // The very same pair (an entry just pointed at this folder) is
+        // registered already; the name with another folder is taken.
+        if (i >= 0 && entries[i].GetFolder() != CleanFolder(folder))
             return false;
-        entries.append(CDBDirData(name, CleanFolder(folder)));
+        if (i < 0)
+            entries.append(CDBDirData(name, CleanFolder(folder)));
         if (setCurrent)
             current = name;
         return true;

@@ -54,8 +54,9 @@ public:
     // Every registered name in display order; answers their count.
     int GetDispAllComp(QStringList& names) const;
     // Registers a new name with its folder, current too when `setCurrent`:
-    // 1 registered; 0 when the name is empty or taken, the folder empty or
-    // the register unreadable or unwritable.
+    // 1 registered (also when exactly that pair is registered already); 0
+    // when the name is empty or taken by another folder, the folder empty
+    // or the register unreadable or unwritable.
     int AddCompName(const QString& name, const QString& folder, bool setCurrent);
     // Renames an entry (the current one stays current): 1 done; 0 when the
     // old name is unknown or the new one empty or taken. The unchanged name

@@ -2,6 +2,8 @@
 
 #include "platform/archive/SafeFile.h"
 #include "platform/env/ArdoEnv.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -61,6 +63,11 @@ QByteArray Base64(const QJsonValue& value)
     return decoded ? *decoded : QByteArray();
 }
 
+void Tell(const QString& text, int icon)
+{
+    UiServices::Prompt().MessageBox(text, MB_OK, icon);
+}
+
 } // namespace
 
 CNWPassCheck::CNWPassCheck(Prompt askPassword, Prompt askNewPassword)
@@ -107,7 +114,7 @@ int CNWPassCheck::Load(CStored& stored) const
     return 1;
 }
 
-int CNWPassCheck::AskAndVerify(const CStored& stored) const
+int CNWPassCheck::AskAndVerify(const CStored& stored, const QString& lastWrong) const
 {
     if (!m_askPassword)
         return 0;
@@ -117,6 +124,12 @@ int CNWPassCheck::AskAndVerify(const CStored& stored) const
             return 0;
         if (SameBytes(DeriveKey(entered, stored.salt, stored.iterations), stored.hash))
             return 1;
+        // The dialog comes back empty: without a word the user cannot tell
+        // a wrong password from a lost keystroke.
+        const int left = kMaxTries - attempt - 1;
+        Tell(left > 0 ? QStringLiteral("パスワードが違います。\nあと%1回入力できます。").arg(left)
+                      : QStringLiteral("パスワードが違います。") + lastWrong,
+             MB_ICONEXCLAMATION);
     }
     return 0;
 }
@@ -127,7 +140,8 @@ int CNWPassCheck::CheckPassWord()
     const int state = Load(stored);
     if (state <= 0)
         return state == 0 ? 1 : -1;
-    return AskAndVerify(stored);
+    // The caller says the program cannot start.
+    return AskAndVerify(stored, {});
 }
 
 int CNWPassCheck::SetPassWord()
@@ -136,14 +150,22 @@ int CNWPassCheck::SetPassWord()
     const int state = Load(stored);
     if (state < 0)
         return -1;
-    if (state == 1 && !AskAndVerify(stored))
+    if (state == 1 && !AskAndVerify(stored, QStringLiteral("\nパスワードの設定・解除を中止します。")))
         return 0;
 
     QString newPassword;
     if (!m_askNewPassword || !m_askNewPassword(newPassword))
         return 0;
-    if (newPassword.isEmpty())
-        return state == 0 || QFile::remove(m_strPath) ? 1 : -1;
+    if (newPassword.isEmpty()) {
+        if (state == 0) {
+            Tell(QStringLiteral("パスワードは設定されていません。"), MB_ICONINFORMATION);
+            return 1;
+        }
+        if (!QFile::remove(m_strPath))
+            return -1;
+        Tell(QStringLiteral("パスワードを解除しました。\n起動時にパスワードは聞かれません。"), MB_ICONINFORMATION);
+        return 1;
+    }
 
     QByteArray salt(kSaltBytes, '\0');
     QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(salt.data()), kSaltBytes / 4);
@@ -156,5 +178,6 @@ int CNWPassCheck::SetPassWord()
     if (!QDir().mkpath(QFileInfo(m_strPath).absolutePath()) ||
         !AtomicWriteFile(m_strPath, QJsonDocument(root).toJson(QJsonDocument::Compact)))
         return -1;
+    Tell(QStringLiteral("パスワードを設定しました。\n次回の起動からパスワードの入力が必要です。"), MB_ICONINFORMATION);
     return 1;
 }

@@ -8,7 +8,9 @@
 // The user password of the program, kept as a salted PBKDF2-HMAC-SHA256
 // hash in the data root's "MyData". With no password set nobody is asked.
 // The dialogs are not here: the caller passes prompts that fill in what the
-// user typed and answer false when the user cancels.
+// user typed and answer false when the user cancels. The messages are:
+// after each wrong password it says so with the tries left, and it confirms
+// a password set or removed.
 class CNWPassCheck {
 public:
     using Prompt = std::function<bool(QString& password)>;
@@ -40,8 +42,9 @@ private:
     };
     // 1 = a password is set, 0 = none, -1 = the file is unusable.
     int Load(CStored& stored) const;
-    // 1 = the user gave the stored password, 0 = refused.
-    int AskAndVerify(const CStored& stored) const;
+    // 1 = the user gave the stored password, 0 = refused. `lastWrong`
+    // follows "パスワードが違います。" after the last wrong try.
+    int AskAndVerify(const CStored& stored, const QString& lastWrong) const;
 
     QString m_strPath;
     Prompt m_askPassword;

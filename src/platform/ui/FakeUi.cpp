@@ -2,6 +2,8 @@
 
 #include "platform/ui/UiServices.h"
 
+#include <QDir>
+
 QStringList CFakePrompt::Texts() const
 {
     QStringList texts;
@@ -46,6 +48,8 @@ QString CFakePrompt::GetSaveFileName(const QString& title, const QString& dir, c
 QString CFakePrompt::GetFolder(const QString& title, const QString& startDir)
 {
     m_pickerCalls.append({CPickerCall::Folder, title, startDir, QString()});
+    if (!m_strPickerWorkingFolder.isEmpty())
+        QDir::setCurrent(m_strPickerWorkingFolder);
     return m_folders.isEmpty() ? QString() : m_folders.takeFirst();
 }
 

@@ -31,12 +31,15 @@ struct CPickerCall {
 // that the box does not offer is a fault in the test script: the fake
 // answers the default instead and records the fault in ScriptErrors().
 // The pickers answer from their own queues; an empty queue means cancelled.
+// As the platform's pickers may, the folder picker can be made to change
+// the process's working folder before it answers.
 class CFakePrompt : public IPrompt
 {
   public:
     void QueueAnswers(const QList<int>& answers) { m_answers += answers; }
     void QueueFiles(const QStringList& paths) { m_files += paths; }
     void QueueFolders(const QStringList& paths) { m_folders += paths; }
+    void SetFolderPickerWorkingFolder(const QString& folder) { m_strPickerWorkingFolder = folder; }
 
     const QList<CPromptCall>& Calls() const { return m_calls; }
     QStringList Texts() const;
@@ -56,6 +59,7 @@ class CFakePrompt : public IPrompt
     QList<int> m_answers;
     QStringList m_files;
     QStringList m_folders;
+    QString m_strPickerWorkingFolder;
     QList<CPromptCall> m_calls;
     QList<CPickerCall> m_pickerCalls;
     QStringList m_scriptErrors;

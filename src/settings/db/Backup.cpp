@@ -13,9 +13,13 @@
 #include "settings/db/DbFolders.h"
 #include "settings/db/DbSession.h"
 
+#include <QDir>
 #include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -81,6 +85,53 @@ QString ChooseBackupFolder(const QString& proposed, const QStringList& forbidden
     }
 }
 
+QStringList FileNames(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// Moves every file of `from` but `keep` into `to` by renaming, each over
+// the file of the same name in any letter case (twins staged side by side
+// stay two). Adds the targets to `written`; false when a rename failed.
+bool MoveStagedFiles(const QString& from, const QString& to, QSet<QString>& written, const QString& keep = {})
+{
+    bool moved = true;
+    for (const QString& name : FileNames(from)) {
+        if (name == keep)
+            continue;
+        QString target = FindFileNoCase(to, name);
+        if (target.isEmpty() || written.contains(target))
+            target = JoinPath(to, name);
+        if (::rename(QFile::encodeName(JoinPath(from, name)).constData(), QFile::encodeName(target).constData()) != 0)
+            moved = false;
+        else
+            written.insert(target);
+    }
+    return moved;
+}
+
+// Files of the earlier backup that the new one did not replace: listed
+// names in any case, ".vrh" of "Files", ".aut" of "Other".
+void DeleteStaleFiles(const QString& folder, const QStringList& files, const QSet<QString>& written)
+{
+    const auto sweep = [&](const QString& dir, const auto& belongs) {
+        for (const QString& name : FileNames(dir)) {
+            const QString path = JoinPath(dir, name);
+            if (belongs(name) && !written.contains(path))
+                QFile::remove(path);
+        }
+    };
+    sweep(folder, [&](const QString& name) {
+        return std::any_of(files.begin(), files.end(), [&](const QString& f) { return EqualsNoAsciiCase(f, name); });
+    });
+    sweep(SubFolder(folder, QLatin1String(kDbFilesFolder)), [](const QString& name) {
+        return name.endsWith(u'.' + QLatin1String(kSlipFileExt), Qt::CaseInsensitive);
+    });
+    sweep(SubFolder(folder, QLatin1String(kDbOtherFolder)), [](const QString& name) {
+        return name.endsWith(u'.' + QLatin1String(kDefaultFileExt), Qt::CaseInsensitive);
+    });
+}
+
 EOutcome CopyBackup(const QString& name, const QString& databaseFolder, const QString& folder, const QStringList& files,
                     int mode)
 {
@@ -94,29 +145,49 @@ EOutcome CopyBackup(const QString& name, const QString& databaseFolder, const QS
     if (!CheckDatabaseFile(databaseFolder))
         return failed();
 
-    const QString slips = SubFolder(folder, QLatin1String(kDbFilesFolder));
-    const QString defaults = SubFolder(folder, QLatin1String(kDbOtherFolder));
-    // An identity file left from an earlier backup would vouch for a copy that fails now.
-    QStringList stale = files;
-    stale << QLatin1String(kBackupInfoFile);
-    if (DeleteFileList(folder, stale) + DeleteFolderFiles(slips, QLatin1String(kSlipFileExt)) +
-            DeleteFolderFiles(defaults, QLatin1String(kDefaultFileExt)) >
-        0) {
-        Message(QStringLiteral("フォルダ内に削除できないファイルがありました。\n処理を中止します。"));
-        return kFailed;
-    }
-
+    // The new backup is written whole beside the earlier one, in a folder of
+    // its own on the same medium, and replaces it only when it is complete:
+    // a full disk or a removed medium leaves the earlier backup as it was.
+    QTemporaryDir stage(JoinPath(folder, QStringLiteral(".BupNew-XXXXXX")));
+    const QString stageSlips = SubFolder(stage.path(), QLatin1String(kDbFilesFolder));
+    const QString stageDefaults = SubFolder(stage.path(), QLatin1String(kDbOtherFolder));
+    if (!stage.isValid() || !QDir().mkdir(stageSlips) || !QDir().mkdir(stageDefaults))
+        return failed();
     const bool copied =
-        CopyFileList(databaseFolder, folder, files, false, false) == 0 &&
-        CopyFolderFiles(SubFolder(databaseFolder, QLatin1String(kDbFilesFolder)), slips,
+        CopyFileList(databaseFolder, stage.path(), files, false, false) == 0 &&
+        CopyFolderFiles(SubFolder(databaseFolder, QLatin1String(kDbFilesFolder)), stageSlips,
                         QLatin1String(kSlipFileExt), false, false) == 0 &&
-        CopyFolderFiles(SubFolder(databaseFolder, QLatin1String(kDbOtherFolder)), defaults,
+        CopyFolderFiles(SubFolder(databaseFolder, QLatin1String(kDbOtherFolder)), stageDefaults,
                         QLatin1String(kDefaultFileExt), false, false) == 0;
     // Without its identity file the backup is not complete, so that is a failure too.
     const QByteArray info = Cp932::Encode(BackupInfoLines(name, databaseFolder, mode).join(QStringLiteral("\r\n")) +
                                           QStringLiteral("\r\n"));
-    if (!copied || !AtomicWriteFile(JoinPath(folder, QLatin1String(kBackupInfoFile)), info))
+    const QString stagedInfo = JoinPath(stage.path(), QLatin1String(kBackupInfoFile));
+    if (!copied || !AtomicWriteFile(stagedInfo, info))
         return failed();
+
+    // The earlier identity file goes first, so a folder caught half way
+    // (renames cannot run out of space, but may be refused) vouches for
+    // nothing; the new one comes last.
+    const QString infoName = QLatin1String(kBackupInfoFile);
+    if (DeleteFileList(folder, {infoName}) > 0) {
+        Message(QStringLiteral("フォルダ内に削除できないファイルがありました。\n処理を中止します。"));
+        return kFailed;
+    }
+    // Something else of that name (a folder) would refuse the last step.
+    if (!FindEntryNoCase(folder, infoName).isEmpty())
+        return failed();
+    QSet<QString> written;
+    bool moved = MoveStagedFiles(stage.path(), folder, written, infoName);
+    moved = MoveStagedFiles(stageSlips, SubFolder(folder, QLatin1String(kDbFilesFolder)), written) && moved;
+    moved = MoveStagedFiles(stageDefaults, SubFolder(folder, QLatin1String(kDbOtherFolder)), written) && moved;
+    if (!moved)
+        return failed();
+    DeleteStaleFiles(folder, files, written);
+    if (::rename(QFile::encodeName(stagedInfo).constData(),
+                 QFile::encodeName(JoinPath(folder, infoName)).constData()) != 0)
+        return failed();
+
     // Only a proposal for next time; a folder the file cannot name is not proposed.
     if (Cp932::CanEncode(folder))
         AtomicWriteFileNoCase(databaseFolder, QLatin1String(kBackupFolderFile), Cp932::Encode(folder));

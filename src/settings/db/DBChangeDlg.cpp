@@ -78,7 +78,6 @@ CDBChangeDlg::CDBChangeDlg(std::unique_ptr<IDbSession> session, QWidget* parent)
     auto* switchButton = new QPushButton(QStringLiteral("選択データに切り替える"));
     auto* closeButton = new QPushButton(QStringLiteral("とじる"));
     auto* helpButton = new QPushButton(QStringLiteral("？"));
-    switchButton->setDefault(true);
 
     auto* side = new QVBoxLayout;
     for (QPushButton* button : {newButton, copyButton, renameButton, deleteButton})
@@ -98,6 +97,8 @@ CDBChangeDlg::CDBChangeDlg(std::unique_ptr<IDbSession> session, QWidget* parent)
     layout->addWidget(new QLabel(QStringLiteral("保存先フォルダ：")), 3, 0, 1, 2);
     layout->addWidget(m_pFolder, 4, 0, 1, 2);
     layout->addLayout(bottom, 5, 0, 1, 2);
+    // Once in the dialog, so it stays the default after another button had the focus.
+    switchButton->setDefault(true);
 
     connect(m_pList, &QListWidget::currentRowChanged, this, [this](int row) {
         m_rules.Select(row);

@@ -1,6 +1,7 @@
 #include "settings/db/DBChangeRules.h"
 
 #include "platform/archive/SafeFile.h"
+#include "platform/data/DbManager.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/TableNames.h"
 #include "platform/env/DBDirMng.h"
@@ -227,10 +228,20 @@ int CDBChangeRules::SwitchDatabase(const QString& name)
         }
     }
 
-    // Once the current database is released, one that does not open would
-    // leave the program without any; so it is tried first.
-    if (!DatabaseOpens(folder) || !databases.SetNowDB(name)) {
-        Message(QStringLiteral("選択されたデータベースに設定できませんでした。"));
+    // Once the current database is released, one that does not open or
+    // that another process holds would leave the program without any; so
+    // both are tried first (the lock is taken and dropped at once).
+    const QString notSet = QStringLiteral("選択されたデータベースに設定できませんでした。");
+    if (!DatabaseOpens(folder)) {
+        Message(notSet);
+        return 0;
+    }
+    if (CDbManager::ProbeLock(folder) == CDbManager::kOtherProcess) {
+        Message(notSet + QStringLiteral("\n他のプロセスからデータベースにアクセスされています。"));
+        return 0;
+    }
+    if (!databases.SetNowDB(name)) {
+        Message(notSet);
         return 0;
     }
     const int answer = m_pSession->Release();
@@ -241,13 +252,20 @@ int CDBChangeRules::SwitchDatabase(const QString& name)
     }
 
     CWaitCursor wait;
-    if (m_pSession->Connect() != 1) {
-        Message(QStringLiteral("データベースへの接続ができませんでした。\nこのまま『%1』を使用することはできません。\n\n"
-                               "アプリケーションを終了して起動しなおしてください。")
-                    .arg(ProgramTitle()),
-                MB_OK, MB_ICONSTOP);
-        databases.SetNowDB(previous);
-        return -1;
+    if (m_pSession->Connect() == 1)
+        return 1;
+    // Taken in the moment since the probe: go back to the previous database,
+    // so the register and the connection still agree.
+    databases.SetNowDB(previous);
+    if (m_pSession->Connect() == 1) {
+        Message(QStringLiteral("データベースへの接続ができませんでした。\n"
+                               "切り替えを中止し、元のデータベース「%1」に接続しなおしました。")
+                    .arg(previous));
+        return 0;
     }
-    return 1;
+    Message(QStringLiteral("データベースへの接続ができませんでした。\nこのまま『%1』を使用することはできません。\n\n"
+                           "アプリケーションを終了して起動しなおしてください。")
+                .arg(ProgramTitle()),
+            MB_OK, MB_ICONSTOP);
+    return -1;
 }

@@ -38,8 +38,10 @@ public:
     int OnOK();
 
     // Makes `name` current and reconnects: 1 switched; 0 refused or failed
-    // with the previous database current and connected; -1 the new one
-    // could not be connected (the program cannot go on).
+    // with the previous database current and connected (a database another
+    // process holds is refused before the one in use is released); -1
+    // neither the new nor the previous one could be connected (the program
+    // cannot go on).
     int SwitchDatabase(const QString& name);
 
 private:

@@ -1,7 +1,9 @@
 #include "settings/db/DBNameDlg.h"
 
 #include "platform/ui/Ime.h"
+#include "settings/db/DbFolders.h"
 #include "settings/db/FolderBrowser.h"
+#include "settings/dlg/DlgHelpers.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -17,14 +19,18 @@ CDBNameDlg::CDBNameDlg(const QString& name, const QString& folder, int mode, QWi
 CDBNameDlg::CDBNameDlg(const CDBNameRules& rules, QWidget* parent) : QDialog(parent), m_rules(rules)
 {
     m_pName = new QLineEdit;
+    m_pName->setObjectName(QStringLiteral("name"));
     m_pFolder = new QLineEdit;
+    m_pFolder->setObjectName(QStringLiteral("folder"));
     // Names are Japanese text; folders are typed with the input method off.
     SetImeMode(true, m_pName);
     SetImeMode(false, m_pFolder);
     m_pFolder->setMinimumWidth(300);
-    auto* browse = new QPushButton(QStringLiteral("参照..."));
+    // Enter in either field presses OK, never "参照...".
+    // Made without parent so the fields come first in the tab order.
+    QPushButton* browse = MakeButton(QStringLiteral("参照..."), nullptr);
     auto* buttons = new QDialogButtonBox;
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
+    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     buttons->addButton(QStringLiteral("ｷｬﾝｾﾙ"), QDialogButtonBox::RejectRole);
 
     setWindowTitle(m_rules.GetTitle());
@@ -37,6 +43,8 @@ CDBNameDlg::CDBNameDlg(const CDBNameRules& rules, QWidget* parent) : QDialog(par
     layout->addWidget(m_pFolder, 2, 1);
     layout->addWidget(browse, 2, 2);
     layout->addWidget(buttons, 3, 0, 1, 3);
+    // Once in the dialog, so it stays the default after another button had the focus.
+    ok->setDefault(true);
 
     m_pName->setReadOnly(m_rules.IsNameReadOnly());
     m_pFolder->setReadOnly(m_rules.IsFolderReadOnly());
@@ -71,6 +79,7 @@ void CDBNameDlg::accept()
 void CDBNameDlg::OnBrowse()
 {
     CFolderBrowser browser(this);
-    if (browser.Browse() == 1)
+    if (browser.Browse(FolderBrowseStart(m_pFolder->text())) == 1)
         m_pFolder->setText(browser.GetPath());
+    m_pFolder->setFocus();
 }

@@ -9,6 +9,7 @@
 #include "platform/ui/WaitIndicator.h"
 #include "settings/db/DbFiles.h"
 #include "settings/db/DbFolders.h"
+#include "settings/dlg/DlgHelpers.h"
 
 namespace {
 
@@ -32,10 +33,11 @@ bool HasDatabaseFile(const QString& folder)
 
 // The template is copied into every new database, and a registered
 // database's scratch folder is emptied by its next restore; a registered
-// folder is its database's even while the files are elsewhere. None of them
-// may hold another database. With `ownFolder` false registered folders
-// themselves are allowed.
-bool UsedByDatabase(const QString& folder, bool ownFolder)
+// folder is its database's even while the files are elsewhere, and two
+// entries on one folder would be two companies writing one database. None
+// of them may be taken by an entry other than `self` (said so, naming the
+// entry that has it).
+bool UsedByDatabase(const QString& folder, const QString& self)
 {
     CDBDirMng databases;
     QStringList names;
@@ -45,13 +47,27 @@ bool UsedByDatabase(const QString& folder, bool ownFolder)
         QString registered;
         if (used || !databases.GetCompDBPath(name, registered) || registered.isEmpty())
             continue;
-        used = (ownFolder && IsSameFolder(folder, registered)) ||
-               IsSameFolder(folder, SubFolder(registered, QLatin1String(kDbScratchFolder)));
+        if (name != self && IsSameFolder(folder, registered)) {
+            Message(QStringLiteral("指定されたフォルダはデータベース「%1」で使用しています。\n"
+                                   "別のフォルダを指定してください。")
+                        .arg(name));
+            return true;
+        }
+        used = IsSameFolder(folder, SubFolder(registered, QLatin1String(kDbScratchFolder)));
     }
     if (used)
         Message(QStringLiteral("指定されたフォルダは『") + ProgramTitle() +
                 QStringLiteral("』で使用しているデータベースフォルダです。\n別のフォルダを指定してください。"));
     return used;
+}
+
+// The register's current entry when its folder lost the database file: at
+// start-up it is the one the user is asked to point somewhere else.
+bool IsLostCurrentEntry(const QString& name)
+{
+    QString current, folder;
+    return CDBDirMng().GetNowDB(current, folder) && current == name && !folder.isEmpty() &&
+           !HasDatabaseFile(folder);
 }
 
 } // namespace
@@ -104,6 +120,10 @@ bool CDBNameRules::OnOK()
         Message(QStringLiteral("データベース名が入力されていません。"));
         return false;
     }
+    // The backup's identity file and the register hold the name in code
+    // page 932; refused before anything is written.
+    if (!IsNameReadOnly() && !CheckEncodable(m_strName))
+        return false;
     if (m_strFolder.isEmpty()) {
         Message(QStringLiteral("フォルダ名が入力されていません。"));
         return false;
@@ -127,7 +147,7 @@ bool CDBNameRules::OnOK()
     switch (m_nMode) {
     case kNew:
     case kCopy: {
-        if (NameTaken(m_strName) || UsedByDatabase(m_strFolder, true))
+        if (NameTaken(m_strName) || UsedByDatabase(m_strFolder, {}))
             return false;
         const int checked = CheckFolder(m_strFolder, true, true);
         if (checked == 3 || checked == 4)
@@ -145,12 +165,13 @@ bool CDBNameRules::OnOK()
         }
         return true;
     case kStartup: {
-        // An existing database may be registered under a second name, but a
-        // saved state in a scratch folder is no database of its own.
-        if (NameTaken(m_strName) || UsedByDatabase(m_strFolder, false))
+        // The current entry whose folder is gone keeps its name and is
+        // pointed at the new folder; any other registered name is refused.
+        m_bRepoint = IsLostCurrentEntry(m_strName);
+        if ((!m_bRepoint && NameTaken(m_strName)) || UsedByDatabase(m_strFolder, m_strName))
             return false;
         if (HasDatabaseFile(m_strFolder))
-            return true; // the caller registers the database that is there
+            return Repoint(); // the caller registers the database that is there
         if (Message(QStringLiteral("指定されたフォルダにはデータベースファイルがありません。\n"
                                    "指定されたフォルダに新しくデータベースを作成してよろしいですか？"),
                     MB_YESNO, MB_ICONQUESTION) != IDYES)
@@ -163,7 +184,7 @@ bool CDBNameRules::OnOK()
         const int checked = CheckFolder(m_strFolder, true, true);
         if (checked == 3 || checked == 4)
             return false;
-        return LayOutFolder();
+        return LayOutFolder() && Repoint();
     }
     default: {
         const QString files = SubFolder(m_strFolder, QLatin1String(kDbFilesFolder));
@@ -173,6 +194,8 @@ bool CDBNameRules::OnOK()
             Message(QStringLiteral("指定されたフォルダにはデータベース情報がありません。\nフォルダを指定しなおしてください。"));
             return false;
         }
+        if (UsedByDatabase(m_strFolder, m_strName))
+            return false;
         if (!CDBDirMng().ChangePath(m_strName, m_strFolder)) {
             Message(QStringLiteral("フォルダの変更ができませんでした"));
             return false;
@@ -180,6 +203,19 @@ bool CDBNameRules::OnOK()
         return true;
     }
     }
+}
+
+// The start-up re-point of the lost current entry; the caller's
+// registration of the same name and folder then finds it done.
+bool CDBNameRules::Repoint()
+{
+    if (!m_bRepoint)
+        return true;
+    if (!CDBDirMng().ChangePath(m_strName, m_strFolder)) {
+        Message(QStringLiteral("フォルダの変更ができませんでした"));
+        return false;
+    }
+    return true;
 }
 
 // A new database needs an empty folder: no file at the top, in "Files" or in "Other".

@@ -33,12 +33,17 @@ public:
     const QString& GetOtherFolder() const { return m_strOtherFolder; }
 
     // The checks of OK; true when the dialog may end with OK. Final
-    // separators are cut off the folder, which the dialog shows again.
+    // separators are cut off the folder, which the dialog shows again. A
+    // folder that another register entry uses is refused in every mode. At
+    // start-up the name of the register's current entry, whose folder lost
+    // its database, re-points that entry to the new folder (IsRepointed).
     bool OnOK();
+    bool IsRepointed() const { return m_bRepoint; }
 
 private:
     bool CheckNewFolder();
     bool LayOutFolder();
+    bool Repoint();
 
     QString m_strName;
     QString m_strFolder;
@@ -47,4 +52,5 @@ private:
     QString m_strFilesFolder;
     QString m_strOtherFolder;
     int m_nMode;
+    bool m_bRepoint = false;
 };

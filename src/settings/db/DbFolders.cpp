@@ -1,6 +1,7 @@
 #include "settings/db/DbFolders.h"
 
 #include "platform/archive/SafeFile.h"
+#include "platform/env/ArdoEnv.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 
@@ -122,4 +123,13 @@ QString SubFolder(const QString& folder, const QString& name)
 {
     const QString found = FindEntryNoCase(folder, name);
     return !found.isEmpty() && QFileInfo(found).isDir() ? found : JoinPath(folder, name);
+}
+
+QString FolderBrowseStart(const QString& typed)
+{
+    if (!typed.isEmpty() && QDir::isAbsolutePath(typed) && QFileInfo(typed).isDir())
+        return typed;
+    const QString databases = CArdoEnv().GetDatabasesFolder();
+    QDir().mkpath(databases);
+    return databases;
 }

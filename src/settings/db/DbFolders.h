@@ -27,6 +27,11 @@ int CreateNestedFolder(const QString& path);
 // full path goes into `firstPath` when given. 0 otherwise.
 int FolderHasFiles(const QString& folder, const QString& extension = {}, QString* firstPath = nullptr);
 
+// Where the folder picker of a database dialog opens: the folder typed in
+// the dialog when it exists, else the data root's folder for databases
+// (made when missing), never the process's working folder.
+QString FolderBrowseStart(const QString& typed);
+
 // folder + '/' + name, without doubling the separator after the root.
 QString JoinPath(const QString& folder, const QString& name);
 

@@ -3,7 +3,9 @@
 #include "platform/ui/Ime.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "settings/db/DbFolders.h"
 #include "settings/db/FolderBrowser.h"
+#include "settings/dlg/DlgHelpers.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -21,9 +23,11 @@ CFolderSelectDlg::CFolderSelectDlg(QWidget* parent, const QString& initialFolder
     m_pFolder = new QLineEdit(initialFolder);
     // Folder names are typed with the input method off.
     SetImeMode(false, m_pFolder);
-    auto* browse = new QPushButton(QStringLiteral("参照..."));
+    // Enter in the field presses OK, never "参照...".
+    // Made without parent so the fields come first in the tab order.
+    QPushButton* browse = MakeButton(QStringLiteral("参照..."), nullptr);
     auto* buttons = new QDialogButtonBox;
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
+    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     buttons->addButton(QStringLiteral("ｷｬﾝｾﾙ"), QDialogButtonBox::RejectRole);
 
     auto* layout = new QGridLayout(this);
@@ -31,6 +35,8 @@ CFolderSelectDlg::CFolderSelectDlg(QWidget* parent, const QString& initialFolder
     layout->addWidget(m_pFolder, 1, 0);
     layout->addWidget(browse, 1, 1);
     layout->addWidget(buttons, 2, 0, 1, 2);
+    // Once in the dialog, so it stays the default after another button had the focus.
+    ok->setDefault(true);
     m_pFolder->setMinimumWidth(320);
 
     connect(browse, &QPushButton::clicked, this, &CFolderSelectDlg::OnBrowse);
@@ -57,6 +63,7 @@ void CFolderSelectDlg::accept()
 void CFolderSelectDlg::OnBrowse()
 {
     CFolderBrowser browser(this);
-    if (browser.Browse() == 1)
+    if (browser.Browse(FolderBrowseStart(m_pFolder->text())) == 1)
         m_pFolder->setText(browser.GetPath());
+    m_pFolder->setFocus();
 }

@@ -205,6 +205,16 @@ int RestoreDatabase(IDbSession& session)
             Message(QStringLiteral("指定されたフォルダのバックアップデータが不正です。\n復元できません。"));
             return 0;
         }
+        // Another company's backup over the books in use: said first, in so many words.
+        QString item, backupName;
+        SplitBackupInfoLine(lines[1], item, backupName);
+        if (backupName != name &&
+            Message(QStringLiteral("このバックアップは「%1」のデータです。使用中の「%2」に復元すると、"
+                                   "「%2」のデータはすべて「%1」のデータに置き換わります。\n\n"
+                                   "復元を続けてよろしいですか？")
+                        .arg(backupName, name),
+                    MB_YESNO, MB_ICONEXCLAMATION, IDNO) != IDYES)
+            return 0;
         if (!DbDialogs().ConfirmRestore(lines))
             return 0;
     } else if (Message(QStringLiteral("指定されたフォルダ<%1>のデータは『%2』アプリケーションで行ったバックアップデータではありません。\n"

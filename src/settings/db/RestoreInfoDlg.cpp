@@ -8,7 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -21,24 +21,29 @@ constexpr int kItemColumnWidth = 140;
 CRestoreInfoDlg::CRestoreInfoDlg(const QStringList& lines, QWidget* parent) : QDialog(parent), m_lines(lines)
 {
     setWindowTitle(QStringLiteral("復元するデータ情報"));
-    auto* list = new QTreeWidget;
-    list->setColumnCount(2);
-    list->setHeaderLabels({QStringLiteral("項目"), QStringLiteral("内容")});
-    list->setRootIsDecorated(false);
-    list->setAllColumnsShowFocus(true);
-    list->header()->resizeSection(0, kItemColumnWidth);
-    list->header()->setStretchLastSection(true);
-    for (const QString& line : m_lines) {
+    // A table, so the grid lines show; rows are selected whole.
+    auto* list = new QTableWidget(int(m_lines.size()), 2);
+    list->setObjectName(QStringLiteral("info"));
+    list->setHorizontalHeaderLabels({QStringLiteral("項目"), QStringLiteral("内容")});
+    list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    list->horizontalHeader()->resizeSection(0, kItemColumnWidth);
+    list->horizontalHeader()->setStretchLastSection(true);
+    list->verticalHeader()->hide();
+    list->setShowGrid(true);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    for (int row = 0; row < m_lines.size(); ++row) {
         QString item, content;
-        SplitBackupInfoLine(line, item, content);
-        list->addTopLevelItem(new QTreeWidgetItem(QStringList{item, content}));
+        SplitBackupInfoLine(m_lines[row], item, content);
+        list->setItem(row, 0, new QTableWidgetItem(item));
+        list->setItem(row, 1, new QTableWidgetItem(content));
     }
     list->setMinimumWidth(480);
 
     auto* yes = new QPushButton(QStringLiteral("はい"));
     auto* no = new QPushButton(QStringLiteral("いいえ"));
     auto* help = new QPushButton(QStringLiteral("？"));
-    yes->setDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(help);
     buttons->addStretch(1);
@@ -52,6 +57,8 @@ CRestoreInfoDlg::CRestoreInfoDlg(const QStringList& lines, QWidget* parent) : QD
     layout->addWidget(new QLabel(QStringLiteral("このデータを復元してよろしいですか？")));
     layout->addLayout(buttons);
 
+    // Set once the button is in the dialog, so the dialog keeps it as its default.
+    yes->setDefault(true);
     connect(yes, &QPushButton::clicked, this, &QDialog::accept);
     connect(no, &QPushButton::clicked, this, &QDialog::reject);
     connect(help, &QPushButton::clicked, this, [] { ShowHelpTopic(kHelpContext); });

@@ -50,7 +50,7 @@ class CBunruiSetRules : public CListEditRules
     CBunruiData& GetData() { return m_data; }
 
   protected:
-    int Save() override { return m_data.Save(); }
+    int Save() override { return m_data.SaveEdits(); }
 
   private:
     struct Entry {

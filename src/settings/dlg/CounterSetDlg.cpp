@@ -210,6 +210,7 @@ void CCounterSetDlg::accept()
         Warn(RangeText(1, CCounterSetModel::kMaxNumber), m_pSetNo);
         break;
     case CCounterSetModel::CHECK_TOTAL:
+    case CCounterSetModel::CHECK_NOT_SAVED:
         break;
     }
 }

@@ -122,7 +122,8 @@ void CListEditDlg::OnDown()
 
 void CListEditDlg::accept()
 {
-    ListRules().OnOK();
+    if (ListRules().OnOK() < 0)
+        return;
     QDialog::accept();
 }
 

@@ -38,12 +38,15 @@ class CListEditRules
 
     bool IsModified() const { return m_bModified; }
     // OK: writes the copy when something changed; 1 written or nothing to
-    // write, 0 when the write failed.
+    // write, 0 when the write failed (reported; the dialog closes anyway),
+    // -1 when the store's file is a damaged one the user kept: nothing was
+    // written and the dialog stays open with the edits.
     int OnOK() { return m_bModified ? Save() : 1; }
     // Cancel: true when the dialog may close (asks when something changed).
     bool ConfirmCancel() const;
 
   protected:
+    // 1, 0 or -1 as OnOK.
     virtual int Save() = 0;
     // True, after saying so, when a line holds exactly `name`.
     bool IsListed(const QString& name) const;

@@ -40,7 +40,7 @@ class CNameListRules : public CListEditRules
     bool MoveDown() override;
 
   protected:
-    int Save() override { return m_data.Save(); }
+    int Save() override { return m_data.SaveEdits(); }
 
   private:
     int Count() const { return int(m_data.GetElems().size()); }

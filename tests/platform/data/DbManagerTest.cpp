@@ -5,9 +5,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -134,4 +137,68 @@ TEST_F(ManagerTest, ConnectFailuresHaveTheirOwnAnswers)
     m_manager.OrderClose();
     EXPECT_EQ(orders, 1);
     EXPECT_TRUE(m_manager.IsAlive());
+}
+
+TEST_F(ManagerTest, SlipFormHoldsTheDatabaseAndSwitchesProbeTheLock)
+{
+    const int id = m_manager.Register();
+    ASSERT_EQ(m_manager.Connect(id, Folder()), 1);
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+
+    // The slip-form program runs as a process of its own: a child holds the
+    // session file until the test tells it to end.
+    int ready[2], finish[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(finish), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        CDbSessionHold hold(Folder());
+        const char state = hold.IsHeld() ? 'y' : 'n';
+        char byte;
+        if (::write(ready[1], &state, 1) == 1)
+            (void)::read(finish[0], &byte, 1);
+        ::_exit(0);
+    }
+    char state = 0;
+    ASSERT_EQ(::read(ready[0], &state, 1), 1);
+    ASSERT_EQ(state, 'y');
+    EXPECT_EQ(m_manager.GetOtherUsers(), 1);
+    EXPECT_EQ(m_manager.Release(id), 50);
+    EXPECT_TRUE(m_data.IsOpen());
+
+    // A second window in this process shares the hold; one on another
+    // database does not count.
+    {
+        CDbSessionHold second(Folder());
+        CDbSessionHold other(elsewhere.path());
+        EXPECT_TRUE(second.IsHeld());
+        EXPECT_TRUE(other.IsHeld());
+        EXPECT_EQ(m_manager.Release(id), 50);
+    }
+    ASSERT_EQ(::write(finish[1], "x", 1), 1);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    for (int fd : {ready[0], ready[1], finish[0], finish[1]})
+        ::close(fd);
+    {
+        CDbSessionHold other(elsewhere.path());
+        EXPECT_EQ(m_manager.GetOtherUsers(), 0);
+        EXPECT_EQ(m_manager.Release(id), 1);
+    }
+
+    // The probe of a switch: taken and dropped, it leaves the database free.
+    EXPECT_EQ(CDbManager::ProbeLock(Folder()), 1);
+    EXPECT_EQ(m_manager.Connect(id, Folder()), 1);
+    EXPECT_EQ(CDbManager::ProbeLock(Folder()), 51);
+    ASSERT_EQ(m_manager.Release(id), 1);
+    EXPECT_EQ(CDbManager::ProbeLock(Folder() + QStringLiteral("/missing")), -4);
+    // A lock file planted as a link to another file is not used.
+    const QString lock = QDir(Folder()).filePath(QString::fromLatin1(CDbManager::kLockFileName));
+    ASSERT_TRUE(QFile::remove(lock));
+    ASSERT_TRUE(QFile::link(elsewhere.filePath(QStringLiteral("target")), lock));
+    EXPECT_EQ(CDbManager::ProbeLock(Folder()), -4);
+    EXPECT_EQ(m_manager.Connect(id, Folder()), -4);
+    EXPECT_FALSE(QFileInfo::exists(elsewhere.filePath(QStringLiteral("target"))));
 }

@@ -176,34 +176,50 @@ TEST_F(DatabaseTest, InsertWritesNewIdsBackAndIsAllOrNothing)
     EXPECT_EQ(Count(TB_CUSTOMER), 4);
 }
 
-TEST_F(DatabaseTest, TextsAreCutAtTheirByteLimitAndLongCodesRefused)
+TEST_F(DatabaseTest, TextsPastTheirByteLimitAreRefusedByNameAndLimit)
 {
+    // Name holds 50 bytes: "a" and 24 full-width characters (49 bytes) fit,
+    // half-width kana count one byte each.
     CCDSData set = CustomerSet();
-    COneRecord* r = AddCustomer(set, QStringLiteral("CUT"));
-    // Name holds 50 bytes: "a" and 30 full-width characters (61 bytes) keep "a" and 24 of them.
-    r->SetField(QStringLiteral("Customer.Name"), u'a' + QString(30, u'漢'));
-    r->SetField(QStringLiteral("Customer.Keisho"),
-                QStringLiteral("ｶﾌﾞｼｷｶﾞｲｼｬｼﾞ")); // half-width kana: 1 byte each
+    COneRecord* r = AddCustomer(set, QStringLiteral("FIT"));
+    r->SetField(QStringLiteral("Customer.Name"), u'a' + QString(24, u'漢'));
+    r->SetField(QStringLiteral("Customer.Keisho"), QStringLiteral("ｶﾌﾞｼｷｶﾞｲｼｬ"));
     QString err;
     ASSERT_EQ(m_data.InsertData(set, err), 1) << err.toStdString();
-    const CCDSData stored = List(TB_CUSTOMER, QStringLiteral("WHERE CustomerCode='CUT'"));
-    const QString name = TextOf(stored, 0, TB_CUSTOMER, QStringLiteral("Name"));
-    EXPECT_EQ(name, u'a' + QString(24, u'漢'));
-    EXPECT_EQ(Cp932::ByteLength(name), 49);
-    EXPECT_EQ(TextOf(stored, 0, TB_CUSTOMER, QStringLiteral("Keisho")), QStringLiteral("ｶﾌﾞｼｷｶﾞｲｼｬ"));
+    const int before = Count(TB_CUSTOMER);
 
-    CCDSData tooLong = CustomerSet();
-    AddCustomer(tooLong, QString(11, u'コ')); // 22 bytes of a 20-byte code
-    EXPECT_EQ(m_data.InsertData(tooLong, err), 10);
-    EXPECT_TRUE(err.contains(QStringLiteral("CustomerCode")));
+    struct Case {
+        QString field;
+        QString text;
+        const char* label;
+        int limit;
+    };
+    const Case cases[] = {
+        {QStringLiteral("Customer.Name"), u'a' + QString(25, u'漢'), "Customer.Name", 50},
+        {QStringLiteral("Customer.Keisho"), QStringLiteral("ｶﾌﾞｼｷｶﾞｲｼｬｼﾞ"), "Customer.Keisho", 10},
+        {QStringLiteral("Customer.Company"), QString(200, u'x'), "Customer.Company", 100},
+        {QStringLiteral("Customer.CustomerCode"), QString(11, u'コ'), "Customer.CustomerCode", 20},
+    };
+    for (const Case& c : cases) {
+        // The over-long record comes second: nothing of the set may stay behind.
+        CCDSData tooLong = CustomerSet();
+        AddCustomer(tooLong, QStringLiteral("OK1"));
+        AddCustomer(tooLong, QStringLiteral("LONG"))->SetField(c.field, c.text);
+        err.clear();
+        EXPECT_EQ(m_data.InsertData(tooLong, err), 10) << c.label;
+        EXPECT_TRUE(err.contains(QLatin1String(c.label)) && err.contains(QString::number(c.limit)))
+            << err.toStdString();
+        EXPECT_EQ(Count(TB_CUSTOMER), before) << c.label;
+    }
 
-    // Updates cut the same way.
+    // Updates refuse the same way and leave the stored text as it was.
     CCDSData update = CustomerSet();
-    update.m_strCondition = QStringLiteral("WHERE CustomerCode='CUT'");
+    update.m_strCondition = QStringLiteral("WHERE CustomerCode='FIT'");
     update.AddNew()->SetField(QStringLiteral("Customer.Name"), QString(26, u'ア'));
-    ASSERT_EQ(m_data.UpdateData(update, err), 1) << err.toStdString();
+    EXPECT_EQ(m_data.UpdateData(update, err), 10);
+    EXPECT_TRUE(err.contains(QStringLiteral("Customer.Name"))) << err.toStdString();
     EXPECT_EQ(TextOf(List(TB_CUSTOMER, update.m_strCondition), 0, TB_CUSTOMER, QStringLiteral("Name")),
-              QString(25, u'ア'));
+              u'a' + QString(24, u'漢'));
 }
 
 TEST_F(DatabaseTest, CodesCompareWithoutAsciiCaseAndQuotesRoundTrip)

@@ -40,6 +40,7 @@ TEST(DBDirMng, AddSwitchRenameRemoveAndReload)
     EXPECT_EQ(reg.AddCompName(kMain, home.Path() + "/db1/", false), 1);
     EXPECT_EQ(reg.AddCompName(kBranch, home.Path() + "/db2", false), 1);
     EXPECT_EQ(reg.AddCompName(kMain, home.Path() + "/other", false), 0);
+    EXPECT_EQ(reg.AddCompName(kMain, home.Path() + "/db1", false), 1); // the same pair: already there
     EXPECT_EQ(reg.AddCompName("", home.Path() + "/other", false), 0);
     EXPECT_EQ(reg.AddCompName("空", "", false), 0);
     EXPECT_TRUE(QFileInfo(path).isFile());

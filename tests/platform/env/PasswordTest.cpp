@@ -1,9 +1,12 @@
 #include "EnvHome.h"
 #include "platform/env/Password.h"
+#include "platform/ui/FakeUi.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -56,6 +59,7 @@ QByteArray ReadFile(const QString& path)
 
 TEST(Password, SetCheckChangeAndClear)
 {
+    ScopedFakeUi ui;
     CEnvHome home;
     const QString path = CNWPassCheck::GetDefaultPath();
     EXPECT_EQ(path, home.Path() + "/MyData/PassCheck.dat");
@@ -103,6 +107,7 @@ TEST(Password, SetCheckChangeAndClear)
 
 TEST(Password, DamagedFileStopsBothCalls)
 {
+    ScopedFakeUi ui;
     CEnvHome home;
     const QString path = home.Path() + "/PassCheck.dat";
     ASSERT_EQ(Set(path, {}, "pw"), 1);
@@ -129,4 +134,57 @@ TEST(Password, DamagedFileStopsBothCalls)
         EXPECT_EQ(Set(path, {"pw"}, "new"), -1);
         EXPECT_EQ(ReadFile(path), bytes);
     }
+}
+
+// Every wrong password is told with the tries left; a password set or
+// removed is confirmed; a damaged file says nothing here (the callers do).
+TEST(Password, WrongTriesAreToldAndChangesConfirmed)
+{
+    ScopedFakeUi ui;
+    CEnvHome home;
+    const QString path = home.Path() + "/PassCheck.dat";
+    const auto u = [](const char* text) { return QString::fromUtf8(text); };
+    const QString left2 = u("パスワードが違います。\nあと2回入力できます。");
+    const QString left1 = u("パスワードが違います。\nあと1回入力できます。");
+    const QString set = u("パスワードを設定しました。\n次回の起動からパスワードの入力が必要です。");
+
+    struct Step {
+        const char* what;
+        std::function<int()> run;
+        int result;
+        QStringList texts;
+    };
+    const Step steps[] = {
+        {"nothing to remove", [&] { return Set(path, {}, ""); }, 1, {u("パスワードは設定されていません。")}},
+        {"set", [&] { return Set(path, {}, "pw"); }, 1, {set}},
+        {"right at once", [&] { return Check(path, {"pw"}); }, 1, {}},
+        {"right at the last try", [&] { return Check(path, {"a", "b", "pw"}); }, 1, {left2, left1}},
+        {"wrong three times", [&] { return Check(path, {"a", "b", "c"}); }, 0,
+         {left2, left1, u("パスワードが違います。")}},
+        {"cancelled after one", [&] { return Check(path, {"a"}); }, 0, {left2}},
+        {"change refused", [&] { return Set(path, {"a", "b", "c"}, "new"); }, 0,
+         {left2, left1, u("パスワードが違います。\nパスワードの設定・解除を中止します。")}},
+        {"changed", [&] { return Set(path, {"x", "pw"}, "new"); }, 1, {left2, set}},
+        {"removed", [&] { return Set(path, {"new"}, ""); }, 1,
+         {u("パスワードを解除しました。\n起動時にパスワードは聞かれません。")}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        ui.Prompt().Clear();
+        EXPECT_EQ(step.run(), step.result);
+        EXPECT_EQ(ui.Prompt().Texts(), step.texts);
+        for (const CPromptCall& call : ui.Prompt().Calls())
+            EXPECT_EQ(call.icon, call.text.startsWith(u("パスワードが違います。")) ? MB_ICONEXCLAMATION
+                                                                                  : MB_ICONINFORMATION);
+    }
+    EXPECT_FALSE(QFileInfo::exists(path));
+
+    ASSERT_EQ(Set(path, {}, "pw"), 1);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{}");
+    file.close();
+    ui.Prompt().Clear();
+    EXPECT_EQ(Check(path, {"pw"}), -1);
+    EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
 }
