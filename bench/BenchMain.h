@@ -2,6 +2,26 @@
 
 #include <QString>
 
+class CMakeMsgID;
+
 // The folder holding the run's private copy of the generated database, which
 // the benchmarks may change freely.
 const QString& BenchDatabaseFolder();
+
+#include <benchmark/benchmark.h>
+
+#include <functional>
+#include <string>
+
+// Registers a benchmark whose median time must stay within `seconds`: after
+// the runs its figure is printed beside the bound, and the program fails
+// when it is above.
+void RegisterBounded(const std::string& name, double seconds, std::function<void(benchmark::State&)> run);
+
+// The library opened on the run's database; the benchmark is skipped on failure.
+bool Open(benchmark::State& state, CMakeMsgID& data);
+
+// Runs the request through GetDataList once per iteration, as the program
+// does (a whole SELECT goes in `condition` with an empty table), and
+// counts the rows.
+void RunRequest(benchmark::State& state, CMakeMsgID& data, const QString& table, const QString& condition);

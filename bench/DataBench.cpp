@@ -24,16 +24,6 @@ constexpr int kInsertCount = 10000;
 const QString kSumByCustomer = QStringLiteral("SELECT Sales_B.CustomerCode, Sum(Sales_B.Amount) AS 売上額 "
                                               "FROM Sales_B GROUP BY Sales_B.CustomerCode");
 
-// The library opened on the run's database; the benchmark stops on failure.
-bool Open(benchmark::State& state, CMakeMsgID& data)
-{
-    QString err;
-    if (data.Open(BenchDatabaseFolder(), err) == CMakeMsgID::kOk)
-        return true;
-    state.SkipWithError(qPrintable(err));
-    return false;
-}
-
 // Every row of a statement, each column read as text.
 std::vector<std::vector<QString>> ReadAll(sqlite3* db, const QString& sql, int& rc)
 {
@@ -60,22 +50,8 @@ std::vector<std::vector<QString>> ReadAll(sqlite3* db, const QString& sql, int& 
 void RunOurs(benchmark::State& state, const QString& table, const QString& condition)
 {
     CMakeMsgID data;
-    if (!Open(state, data))
-        return;
-    int rows = 0;
-    for (auto _ : state) {
-        CCDSData request, result;
-        request.m_strTable = table;
-        request.m_strCondition = condition;
-        QString err;
-        if (data.GetDataList(request, result, err) != CMakeMsgID::kOk) {
-            state.SkipWithError(qPrintable(err));
-            break;
-        }
-        rows = result.GetCount();
-        benchmark::DoNotOptimize(result);
-    }
-    state.counters["rows"] = rows;
+    if (Open(state, data))
+        RunRequest(state, data, table, condition);
 }
 
 void RunPlain(benchmark::State& state, const QString& sql)

@@ -12,7 +12,8 @@
 #include <sqlite3.h>
 
 #include <cstdio>
-#include <initializer_list>
+#include <algorithm>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,7 +22,7 @@ namespace
 {
 
 // Raise when the generated rows change, so cached files are made again.
-constexpr int kGeneratorVersion = 1;
+constexpr int kGeneratorVersion = 2;
 
 constexpr qint64 kUnit = 10000; // money is stored in ten-thousandths
 
@@ -173,7 +174,7 @@ std::string JanCode(int serial)
 class Insert
 {
   public:
-    Insert(sqlite3* db, const char* table, std::initializer_list<const char*> columns) : m_db(db)
+    Insert(sqlite3* db, const char* table, const std::vector<const char*>& columns) : m_db(db)
     {
         std::string sql = std::string("INSERT INTO \"") + table + "\" (";
         std::string values;
@@ -221,9 +222,10 @@ class Insert
     int m_rc = SQLITE_OK;
 };
 
-struct Customer {
-    std::string code, company, section, name, zip, address, tel, person;
-    int taxType;
+// A customer or supplier: what its slips copy and the terms its closings follow.
+struct Partner {
+    std::string code, company, section, name, zip, address, tel, person, kanaCompany, kanaName, region, trade;
+    int taxType, day, collectCycle, collectDay;
 };
 
 struct Item {
@@ -231,7 +233,47 @@ struct Item {
     int price, cost, taxFlg;
 };
 
-bool FillCustomers(sqlite3* db, Random& random, int count, std::vector<Customer>& customers)
+constexpr int kClosingDays[] = {5, 10, 15, 20, 25, 99};
+
+Partner DrawPartner(Random& random, std::string code, int i)
+{
+    const Reading& owner = random.Pick(kSurnames);
+    const Reading& trade = random.Pick(kTrades);
+    const Reading& surname = random.Pick(kSurnames);
+    const Reading& given = random.Pick(kGivenNames);
+    const Area& area = random.Pick(kAreas);
+    const char* form = random.Pick(kLegalForms);
+    Partner p;
+    p.code = std::move(code);
+    p.company = i % 3 == 0 ? std::string(owner.text) + trade.text + form : std::string(form) + owner.text + trade.text;
+    p.section = random.Pick(kSections);
+    p.name = std::string(surname.text) + ' ' + given.text;
+    p.kanaCompany = std::string(owner.kana) + trade.kana;
+    p.kanaName = std::string(surname.kana) + ' ' + given.kana;
+    p.region = area.region;
+    p.trade = trade.text;
+    p.zip = Format("%03d-%04d", area.zip, random.Between(1, 9999));
+    // One draw per statement: the order of evaluation of arguments is unspecified.
+    const char* street = random.Pick(kStreets);
+    const int block = random.Between(1, 5), lot = random.Between(1, 30), house = random.Between(1, 20);
+    p.address = std::string(area.city) + street + Format("%d丁目%d番%d号", block, lot, house);
+    const int exchange = random.Between(1000, 9999), line = random.Between(0, 9999);
+    p.tel = Format("%s-%04d-%04d", area.phone, exchange, line);
+    p.person = random.Pick(kPeople);
+    p.taxType = random.Between(1, 3);
+    p.day = random.Pick(kClosingDays);
+    p.collectCycle = random.Between(1, 3);
+    p.collectDay = random.Pick(kClosingDays);
+    return p;
+}
+
+std::string Stamp(Random& random)
+{
+    const QDate started = QDate(2018, 4, 1).addDays(random.Between(0, 1400));
+    return IsoDateTime(started, random.Between(9 * 3600, 18 * 3600));
+}
+
+bool FillCustomers(sqlite3* db, Random& random, int count, std::vector<Partner>& customers)
 {
     Insert insert(db, "Customer",
                   {"CustomerCode",   "Company",       "Section",    "Name",         "Keisho",    "Keisho2",
@@ -240,59 +282,36 @@ bool FillCustomers(sqlite3* db, Random& random, int count, std::vector<Customer>
                    "CollectCycle",   "CollectDay",    "Collect",    "CollectType",  "Ceiling",   "Class1",
                    "Class2",         "Class3",        "Class4",     "Class5",       "OnesCode",  "MyPerson",
                    "Memo",           "StartDate",     "LastUpdate", "FormID"});
-    constexpr int kClosingDays[] = {5, 10, 15, 20, 25, 99};
-    const QDate opened(2018, 4, 1);
     customers.reserve(std::size_t(count));
     for (int i = 0; i < count; ++i) {
-        const Reading& owner = random.Pick(kSurnames);
-        const Reading& trade = random.Pick(kTrades);
-        const Reading& surname = random.Pick(kSurnames);
-        const Reading& given = random.Pick(kGivenNames);
-        const Area& area = random.Pick(kAreas);
-        const char* form = random.Pick(kLegalForms);
-        Customer c;
-        c.code = Format("C%05d", i + 1);
-        c.company = i % 3 == 0 ? std::string(owner.text) + trade.text + form
-                               : std::string(form) + owner.text + trade.text;
-        c.section = random.Pick(kSections);
-        c.name = std::string(surname.text) + ' ' + given.text;
-        c.zip = Format("%03d-%04d", area.zip, random.Between(1, 9999));
-        // One draw per statement: the order of evaluation of arguments is unspecified.
-        const char* street = random.Pick(kStreets);
-        const int block = random.Between(1, 5), lot = random.Between(1, 30), house = random.Between(1, 20);
-        c.address = std::string(area.city) + street + Format("%d丁目%d番%d号", block, lot, house);
-        const int exchange = random.Between(1000, 9999), line = random.Between(0, 9999);
-        c.tel = Format("%s-%04d-%04d", area.phone, exchange, line);
-        c.person = random.Pick(kPeople);
-        c.taxType = random.Between(1, 3);
-        const QDate started = opened.addDays(random.Between(0, 1400));
-        const std::string stamp = IsoDateTime(started, random.Between(9 * 3600, 18 * 3600));
+        Partner c = DrawPartner(random, Format("C%05d", i + 1), i);
+        const std::string stamp = Stamp(random);
         insert.Text(c.code)
             .Text(c.company)
             .Text(c.section)
             .Text(c.name)
             .Text("様")
             .Text("御中")
-            .Text(std::string(owner.kana) + trade.kana)
-            .Text(std::string(surname.kana) + ' ' + given.kana)
+            .Text(c.kanaCompany)
+            .Text(c.kanaName)
             .Text(c.zip)
             .Text(c.address)
             .Text(c.tel)
             .Text(c.tel.substr(0, c.tel.size() - 1) + '9')
             .Text(Format("info%05d@example.co.jp", i + 1))
-            .Int(random.Pick(kClosingDays))
+            .Int(c.day)
             .Int(c.taxType)
             .Int(random.Between(1, 3))
             .Int(random.Between(1, 3))
             .Money(100)
-            .Int(random.Between(1, 3))
-            .Int(random.Pick(kClosingDays))
-            .Money(0)
+            .Int(c.collectCycle)
+            .Int(c.collectDay)
+            .Money(i % 10 == 0 ? random.Between(1, 500) * 1000 : 0)
             .Text(random.Pick(kCollectTypes))
             .Money(random.Between(0, 50) * 100000)
-            .Text(area.region)
+            .Text(c.region)
             .Text(random.Pick(kRanks))
-            .Text(trade.text)
+            .Text(c.trade)
             .Text("")
             .Text("")
             .Text("")
@@ -304,6 +323,101 @@ bool FillCustomers(sqlite3* db, Random& random, int count, std::vector<Customer>
         if (!insert.Step())
             return false;
         customers.push_back(std::move(c));
+    }
+    return true;
+}
+
+constexpr const char* kBanks[] = {"みずほ銀行", "三菱UFJ銀行", "三井住友銀行", "りそな銀行", "横浜銀行", "京都信用金庫"};
+constexpr const char* kBranches[] = {"本店", "東京支店", "大阪支店", "名古屋支店", "新宿支店", "駅前支店"};
+
+bool FillSuppliers(sqlite3* db, Random& random, int count, std::vector<Partner>& suppliers)
+{
+    Insert insert(db, "Supplier",
+                  {"SupplierCode",   "Company",       "Section",         "Name",         "Keisho",
+                   "Keisho2",        "PhoenicCompany", "PhoenicPerson",  "Zip",          "Address",
+                   "TEL",            "FAX",            "Day",            "TaxType",      "TaxRoundType",
+                   "RoundType",      "CollectCycle",   "CollectDay",     "Collect",      "CollectType",
+                   "Bank",           "BankCode",       "BankBranch",     "BankBranchCode", "BankAccountType",
+                   "BankNumber",     "BankOnesName",   "BankOnesPhoenic", "BankFee",     "PaymentType",
+                   "BankType",       "Class1",         "Class2",         "MyPerson",     "StartDate",
+                   "LastUpdate",     "FormID"});
+    suppliers.reserve(std::size_t(count));
+    for (int i = 0; i < count; ++i) {
+        Partner s = DrawPartner(random, Format("V%04d", i + 1), i);
+        const int bank = random.Between(0, int(std::size(kBanks)) - 1);
+        const int branch = random.Between(0, int(std::size(kBranches)) - 1);
+        const std::string stamp = Stamp(random);
+        // Most suppliers are paid by transfer.
+        const char* method = random.Between(1, 10) <= 7 ? "振込" : random.Pick(kCollectTypes);
+        insert.Text(s.code)
+            .Text(s.company)
+            .Text(s.section)
+            .Text(s.name)
+            .Text("様")
+            .Text("御中")
+            .Text(s.kanaCompany)
+            .Text(s.kanaName)
+            .Text(s.zip)
+            .Text(s.address)
+            .Text(s.tel)
+            .Text(s.tel.substr(0, s.tel.size() - 1) + '9')
+            .Int(s.day)
+            .Int(s.taxType)
+            .Int(random.Between(1, 3))
+            .Int(random.Between(1, 3))
+            .Int(s.collectCycle)
+            .Int(s.collectDay)
+            .Money(i % 10 == 0 ? random.Between(1, 500) * 1000 : 0)
+            .Text(method)
+            .Text(kBanks[bank])
+            .Text(Format("%04d", bank + 1))
+            .Text(kBranches[branch])
+            .Text(Format("%03d", branch * 10 + 100))
+            .Int(random.Between(1, 2))
+            .Text(Format("%07d", random.Between(1, 9999999)))
+            .Text(s.company)
+            .Text(s.kanaCompany)
+            .Int(random.Between(0, 1))
+            .Int(random.Between(0, 1))
+            .Int(random.Between(1, 3))
+            .Text(s.region)
+            .Text(s.trade)
+            .Text(s.person)
+            .Text(stamp)
+            .Text(stamp)
+            .Int(0);
+        if (!insert.Step())
+            return false;
+        suppliers.push_back(std::move(s));
+    }
+    return true;
+}
+
+// The company's own account and its twelve transfer fees: three amount
+// brackets times four bank relations.
+bool FillBank(sqlite3* db)
+{
+    Insert header(db, "Bank_H", {"ID", "Bank", "BankCode", "BankBranch", "BankBranchCode", "BankAccountType",
+                                 "BankNumber", "BankOnesName", "BankOnesPhoenic"});
+    if (!header.Int(1)
+             .Text("三井住友銀行")
+             .Text("0009")
+             .Text("東京支店")
+             .Text("100")
+             .Int(1)
+             .Text("7654321")
+             .Text("株式会社コルヴァンタ")
+             .Text("カ）コルヴァンタ")
+             .Step())
+        return false;
+    Insert fee(db, "Bank_B", {"HeaderID", "PaymentType", "BankType", "Money", "Fee"});
+    constexpr int kBounds[] = {0, 10000, 30000};
+    constexpr int kFees[3][4] = {{110, 220, 330, 440}, {220, 330, 440, 550}, {330, 550, 660, 770}};
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            if (!fee.Int(1).Int(j < 3 ? 1 : 0).Int(j <= 2 ? j + 1 : 3).Money(kBounds[i]).Money(kFees[i][j]).Step())
+                return false;
+        }
     }
     return true;
 }
@@ -393,97 +507,264 @@ std::vector<int> LineCounts(Random& random, int slips, int lines)
     return counts;
 }
 
-bool FillSales(sqlite3* db, Random& random, const CDbGenerator::Sizes& sizes,
-               const std::vector<Customer>& customers, const std::vector<Item>& items)
+// The first closing day on or after `date` for closing day `day` (99: month end).
+QDate ClosingDateOf(const QDate& date, int day)
 {
-    Insert header(db, "Sales_H", {"ID",          "Date",     "No",      "CustomerCode", "Company", "Section",
-                                  "Name",        "Keisho",   "Keisho2", "Zip",          "Address", "MyPerson",
-                                  "FormID",      "FileName", "TEL",     "DenpyoType",   "TaxType", "Amount",
-                                  "AmountNoTax", "Tax",      "Total",   "SeikyuID"});
-    Insert line(db, "Sales_B",
-                {"HeaderID", "LineNo", "Date", "CustomerCode", "ItemType", "TaxFlg", "TaxFlg2", "ItemCode",
-                 "ItemName", "Number", "Unit", "Price", "Amount", "IncludeTax", "Amount2", "IncludeTax2",
-                 "Cost", "Remarks", "Tax"});
-    const std::vector<int> counts = LineCounts(random, sizes.slips, sizes.lines);
-    // Two business years of slips, numbered and dated in the order entered.
-    const QDate first(2022, 4, 1);
-    const int days = int(first.daysTo(QDate(2024, 3, 31))) + 1;
+    if (day == 99)
+        return QDate(date.year(), date.month(), date.daysInMonth());
+    if (date.day() <= day)
+        return QDate(date.year(), date.month(), day);
+    const QDate next = date.addMonths(1);
+    return QDate(next.year(), next.month(), day);
+}
+
+// The collection date of a closing: `cycle` months on (one more when the
+// closing day passed the collection day), on the collection day or month end.
+QDate CollectDateOf(const QDate& closeDate, int cycle, int day)
+{
+    int months = qMax(0, cycle - 1);
+    if (cycle == 1 && day != 99 && closeDate.day() > day)
+        ++months;
+    const QDate month = QDate(closeDate.year(), closeDate.month(), 1).addMonths(months);
+    return QDate(month.year(), month.month(), day == 99 ? month.daysInMonth() : qMin(day, month.daysInMonth()));
+}
+
+// The tables of one side of the trade.
+struct TradeSide {
+    const char* header;
+    const char* lines;
+    const char* money;
+    const char* moneyLines;
+    const char* closing;
+    const char* code;
+    bool sales; // sales lines carry the cost columns and sell at the price
+};
+
+constexpr TradeSide kSalesSide{"Sales_H", "Sales_B", "Receipt_H", "Receipt_B", "Sales_Close", "CustomerCode", true};
+constexpr TradeSide kPurchaseSide{"Stock_H", "Stock_B", "Pay_H", "Pay_B", "Stock_Close", "SupplierCode", false};
+
+// Two business years of trade; closings are made up to three months before the end.
+const QDate kFirstDay(2022, 4, 1);
+const QDate kLastDay(2024, 3, 31);
+const QDate kLastClosing(2023, 12, 31);
+// Closings from here on are not paid yet.
+const QDate kOpenFrom(2023, 11, 1);
+
+// The closings of one side as the slips and money are booked to them; the
+// ID of a closing is its index + 1.
+class Closings
+{
+  public:
+    struct Closing {
+        int partner;
+        QDate closeDate;
+        bool perSlip;
+        qint64 total = 0; // yen
+    };
+
+    // The closing of the account that bills `date`, made on first use; 0
+    // when it lies after the last closing.
+    qint64 Account(const std::vector<Partner>& partners, int partner, const QDate& date)
+    {
+        const QDate closeDate = ClosingDateOf(date, partners[std::size_t(partner)].day);
+        if (closeDate > kLastClosing)
+            return 0;
+        auto [it, added] = m_accounts.try_emplace({partner, closeDate.toJulianDay()}, qint64(m_all.size()) + 1);
+        if (added)
+            m_all.push_back({partner, closeDate, false});
+        return it->second;
+    }
+
+    // A per-slip invoice of its own.
+    qint64 PerSlip(int partner, const QDate& date)
+    {
+        m_all.push_back({partner, date, true});
+        return qint64(m_all.size());
+    }
+
+    Closing& At(qint64 id) { return m_all[std::size_t(id - 1)]; }
+    std::size_t Count() const { return m_all.size(); }
+
+  private:
+    std::map<std::pair<int, qint64>, qint64> m_accounts;
+    std::vector<Closing> m_all;
+};
+
+bool FillSlips(sqlite3* db, Random& random, const TradeSide& side, int slips, int lineCount,
+               const std::vector<Partner>& partners, const std::vector<Item>& items, Closings& closings)
+{
+    Insert header(db, side.header, {"ID",          "Date",     "No",      side.code, "Company", "Section",
+                                    "Name",        "Keisho",   "Keisho2", "Zip",     "Address", "MyPerson",
+                                    "FormID",      "FileName", "TEL",     "DenpyoType", "TaxType", "Amount",
+                                    "AmountNoTax", "Tax",      "Total",   "SeikyuID"});
+    const std::vector<const char*> salesLine{"HeaderID", "LineNo",     "Date",    "CustomerCode", "ItemType",
+                                             "TaxFlg",   "TaxFlg2",    "ItemCode", "ItemName",    "Number",
+                                             "Unit",     "Price",      "Amount",  "IncludeTax",   "Amount2",
+                                             "IncludeTax2", "Cost",    "Remarks", "Tax"};
+    const std::vector<const char*> purchaseLine{"HeaderID", "LineNo",   "Date",   "SupplierCode", "ItemType",
+                                                "TaxFlg",   "ItemCode", "ItemName", "Number",     "Unit",
+                                                "Price",    "Amount",   "IncludeTax", "Remarks",  "Tax"};
+    Insert line(db, side.lines, side.sales ? salesLine : purchaseLine);
+    const std::vector<int> counts = LineCounts(random, slips, lineCount);
+    // Numbered and dated in the order entered.
+    const int days = int(kFirstDay.daysTo(kLastDay)) + 1;
     struct Line {
         const Item* item;
         int number;
-        qint64 amount, included, tax;
+        qint64 price, amount, included, tax;
     };
     std::vector<Line> lines;
-    for (int s = 0; s < sizes.slips; ++s) {
-        const Customer& customer = customers[std::size_t(random.Skewed(int(customers.size())))];
-        const std::string date = IsoDate(first.addDays(qint64(s) * days / sizes.slips));
+    for (int s = 0; s < slips; ++s) {
+        const int partnerIndex = random.Skewed(int(partners.size()));
+        const Partner& partner = partners[std::size_t(partnerIndex)];
+        const QDate day = kFirstDay.addDays(qint64(s) * days / slips);
+        const std::string date = IsoDate(day);
         lines.clear();
         qint64 amount = 0, included = 0, tax = 0;
         for (int n = 0; n < counts[std::size_t(s)]; ++n) {
-            Line l{&items[std::size_t(random.Skewed(int(items.size())))], random.Between(1, 20), 0, 0, 0};
-            l.amount = qint64(l.item->price) * l.number;
+            const Item* item = &items[std::size_t(random.Skewed(int(items.size())))];
+            Line l{item, random.Between(1, 20), side.sales ? item->price : item->cost, 0, 0, 0};
+            l.amount = l.price * l.number;
             // Ten per cent, cut to the yen: added on top (1) or contained in the price (2).
-            if (l.item->taxFlg == 1)
+            if (item->taxFlg == 1)
                 l.tax = l.amount / 10;
-            else if (l.item->taxFlg == 2)
+            else if (item->taxFlg == 2)
                 l.tax = l.included = l.amount * 10 / 110;
             amount += l.amount;
             included += l.included;
             tax += l.tax;
             lines.push_back(l);
         }
+        // A tenth of the billed slips are invoiced each by itself.
+        qint64 seikyuId = closings.Account(partners, partnerIndex, day);
+        if (seikyuId != 0 && random.Between(1, 10) == 1)
+            seikyuId = closings.PerSlip(partnerIndex, day);
+        if (seikyuId != 0)
+            closings.At(seikyuId).total += amount - included + tax;
         const qint64 id = s + 1;
         header.Int(id)
             .Text(date)
             .Text(Format("%08d", s + 1))
-            .Text(customer.code)
-            .Text(customer.company)
-            .Text(customer.section)
-            .Text(customer.name)
+            .Text(partner.code)
+            .Text(partner.company)
+            .Text(partner.section)
+            .Text(partner.name)
             .Text("様")
             .Text("御中")
-            .Text(customer.zip)
-            .Text(customer.address)
-            .Text(customer.person)
+            .Text(partner.zip)
+            .Text(partner.address)
+            .Text(partner.person)
             .Int(0)
             .Text("")
-            .Text(customer.tel)
+            .Text(partner.tel)
             .Int(0)
-            .Int(customer.taxType)
+            .Int(partner.taxType)
             .Money(amount)
             .Money(amount - included)
             .Money(tax)
             .Money(amount - included + tax)
-            .Int(0);
+            .Int(seikyuId);
         if (!header.Step())
             return false;
         for (std::size_t n = 0; n < lines.size(); ++n) {
             const Line& l = lines[n];
-            const qint64 costAmount = qint64(l.item->cost) * l.number;
             line.Int(id)
                 .Int(qint64(n) + 1)
                 .Text(date)
-                .Text(customer.code)
+                .Text(partner.code)
                 .Int(1)
-                .Int(l.item->taxFlg)
-                .Int(l.item->taxFlg)
-                .Text(l.item->code)
-                .Text(l.item->name)
-                .Money(l.number)
-                .Text(l.item->unit)
-                .Money(l.item->price)
-                .Money(l.amount)
-                .Money(l.included)
-                .Money(costAmount)
-                .Money(l.item->taxFlg == 2 ? costAmount * 10 / 110 : 0)
-                .Money(l.item->cost)
-                .Text(n == 0 && s % 50 == 0 ? "特価" : "")
-                .Money(l.tax);
+                .Int(l.item->taxFlg);
+            if (side.sales)
+                line.Int(l.item->taxFlg);
+            line.Text(l.item->code).Text(l.item->name).Money(l.number).Text(l.item->unit).Money(l.price);
+            line.Money(l.amount).Money(l.included);
+            if (side.sales) {
+                const qint64 costAmount = qint64(l.item->cost) * l.number;
+                line.Money(costAmount).Money(l.item->taxFlg == 2 ? costAmount * 10 / 110 : 0).Money(l.item->cost);
+            }
+            line.Text(n == 0 && s % 50 == 0 ? "特価" : "").Money(l.tax);
             if (!line.Step())
                 return false;
         }
     }
     return true;
+}
+
+// Each closing is paid in full on its collection date (a per-slip invoice a
+// month after the slip); the money is booked to the closing of the account
+// that covers its date, or stays unbooked after the last closing. Then the
+// closings are written: the older ones settled, the recent ones open.
+bool FillMoney(sqlite3* db, Random& random, const TradeSide& side, const std::vector<Partner>& partners,
+               Closings& closings)
+{
+    struct Money {
+        QDate date;
+        int partner;
+        qint64 amount, seikyuId;
+    };
+    std::vector<Money> money;
+    const std::size_t billed = closings.Count(); // closings made below bill nothing
+    for (std::size_t i = 0; i < billed; ++i) {
+        const Closings::Closing c = closings.At(qint64(i) + 1);
+        const Partner& partner = partners[std::size_t(c.partner)];
+        const QDate paid =
+            c.perSlip ? c.closeDate.addDays(30) : CollectDateOf(c.closeDate, partner.collectCycle, partner.collectDay);
+        if (c.total == 0 || paid > kLastDay)
+            continue;
+        money.push_back({paid, c.partner, c.total, closings.Account(partners, c.partner, paid)});
+    }
+    std::stable_sort(money.begin(), money.end(), [](const Money& a, const Money& b) { return a.date < b.date; });
+
+    Insert header(db, side.money, {"ID", "No", "Date", side.code, "Amount", "MyPerson", "SeikyuID", "CloseID"});
+    Insert line(db, side.moneyLines, {"HeaderID", "LineNo", "Code", "Amount", "Contents"});
+    for (std::size_t i = 0; i < money.size(); ++i) {
+        const Money& m = money[i];
+        const Partner& partner = partners[std::size_t(m.partner)];
+        const qint64 id = qint64(i) + 1;
+        // Now and then a small discount is taken off the transfer.
+        const qint64 discount = random.Between(1, 20) == 1 ? qMin<qint64>(m.amount, random.Between(1, 50) * 10) : 0;
+        if (!header.Int(id)
+                 .Text(Format("%08d", int(id)))
+                 .Text(IsoDate(m.date))
+                 .Text(partner.code)
+                 .Money(m.amount)
+                 .Text(partner.person)
+                 .Int(m.seikyuId)
+                 .Int(0)
+                 .Step() ||
+            !line.Int(id).Int(1).Text("振込").Money(m.amount - discount).Text("").Step() ||
+            (discount != 0 && !line.Int(id).Int(2).Text("値引き").Money(discount).Text("端数値引き").Step()))
+            return false;
+    }
+
+    Insert closing(db, side.closing, {"ID", "No", "Date", side.code, "CloseDate", "CollectDate", "Status",
+                                      "TaxRate", "TudoFlg"});
+    for (std::size_t i = 0; i < closings.Count(); ++i) {
+        const Closings::Closing& c = closings.At(qint64(i) + 1);
+        const Partner& partner = partners[std::size_t(c.partner)];
+        const std::string closeDate = IsoDate(c.closeDate);
+        if (!closing.Int(qint64(i) + 1)
+                 .Text(Format("%08d", int(i) + 1))
+                 .Text(closeDate)
+                 .Text(partner.code)
+                 .Text(closeDate)
+                 .Text(IsoDate(c.perSlip ? c.closeDate.addDays(30)
+                                         : CollectDateOf(c.closeDate, partner.collectCycle, partner.collectDay)))
+                 .Int(c.closeDate < kOpenFrom ? 1 : 0)
+                 .Money(10)
+                 .Int(c.perSlip ? 0 : 1)
+                 .Step())
+            return false;
+    }
+    return true;
+}
+
+bool FillTrade(sqlite3* db, Random& random, const TradeSide& side, int slips, int lines,
+               const std::vector<Partner>& partners, const std::vector<Item>& items)
+{
+    Closings closings;
+    return FillSlips(db, random, side, slips, lines, partners, items, closings) &&
+           FillMoney(db, random, side, partners, closings);
 }
 
 int Exec(sqlite3* db, const std::string& sql)
@@ -498,8 +779,7 @@ std::vector<std::string> DropIndexes(sqlite3* db, int& rc)
     std::vector<std::pair<std::string, std::string>> found;
     sqlite3_stmt* statement = nullptr;
     rc = sqlite3_prepare_v2(db,
-                            "SELECT name, sql FROM sqlite_master WHERE type='index' AND sql IS NOT NULL "
-                            "AND tbl_name IN ('Customer','Item','Sales_H','Sales_B')",
+                            "SELECT name, sql FROM sqlite_master WHERE type='index' AND sql IS NOT NULL",
                             -1, &statement, nullptr);
     while (rc == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
         found.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)),
@@ -542,10 +822,15 @@ bool CDbGenerator::Generate(const QString& folder, const Sizes& sizes, QString& 
         indexes = DropIndexes(db, rc);
     if (rc == SQLITE_OK) {
         Random random(20240401);
-        std::vector<Customer> customers;
+        std::vector<Partner> customers, suppliers;
         std::vector<Item> items;
+        // A supplier for every five customers, buying a quarter of what is sold.
         if (!FillCustomers(db, random, sizes.customers, customers) ||
-            !FillItems(db, random, sizes.items, items) || !FillSales(db, random, sizes, customers, items))
+            !FillSuppliers(db, random, qMax(1, sizes.customers / 5), suppliers) ||
+            !FillItems(db, random, sizes.items, items) || !FillBank(db) ||
+            !FillTrade(db, random, kSalesSide, sizes.slips, sizes.lines, customers, items) ||
+            !FillTrade(db, random, kPurchaseSide, sizes.slips / 4, qMax(sizes.slips / 4, sizes.lines / 4), suppliers,
+                       items))
             rc = qMax(sqlite3_errcode(db), int(SQLITE_ERROR));
     }
     for (const std::string& sql : indexes) {
@@ -569,7 +854,7 @@ QString CDbGenerator::Cached(const QString& cacheRoot, const Sizes& sizes, QStri
     hash.addData(QByteArray::number(kGeneratorVersion));
     for (const QString& statement : Schema::CreateStatements(QString()))
         hash.addData(statement.toUtf8());
-    const QString name = QStringLiteral("sales-c%1-i%2-s%3-l%4-%5")
+    const QString name = QStringLiteral("trade-c%1-i%2-s%3-l%4-%5")
                              .arg(sizes.customers)
                              .arg(sizes.items)
                              .arg(sizes.slips)

@@ -2,8 +2,12 @@
 
 #include <QString>
 
-// Generated sales databases of a realistic size for benchmarks (and for any
-// test that wants many rows): masters, sales slips and their lines, written
+// Generated trading databases of a realistic size for benchmarks (and for any
+// test that wants many rows): customers, suppliers (one for every five
+// customers), products, the bank fee table, two business years of sales
+// slips and lines, a quarter as many purchase slips and lines, their
+// closings up to three months before the end (a tenth per-slip invoices,
+// the last two months' still open) and the money paying them, written
 // straight through SQLite into a database made by CMakeMsgID::CreateDatabase.
 // The same sizes always give the same rows.
 class CDbGenerator

@@ -266,7 +266,11 @@ struct IndexDef {
 };
 
 // Joins and filters of the reports on partner code, SeikyuID, CloseID,
-// HeaderID and Date, and the lookups of the dialogs.
+// HeaderID and Date, and the lookups of the dialogs. The partner-code
+// indexes of slips and money carry the amount, so that a partner's booked
+// totals are read from the index alone; the SeikyuID indexes give each
+// closing's slips and money by partner, and the partners with unbilled
+// slips up to a date, the same way.
 constexpr IndexDef kIndexes[] = {
     {"ux_customer_code", "Customer", "CustomerCode", true},
     {"ix_customer_day", "Customer", "Day"},
@@ -274,14 +278,14 @@ constexpr IndexDef kIndexes[] = {
     {"ix_supplier_day", "Supplier", "Day"},
     {"ux_item_code", "Item", "ItemCode", true},
     {"ix_item_stocktype", "Item", "StockType"},
-    {"ix_sales_h_code_seikyu", "Sales_H", "CustomerCode,SeikyuID,Date"},
-    {"ix_sales_h_seikyu", "Sales_H", "SeikyuID"},
+    {"ix_sales_h_code_seikyu", "Sales_H", "CustomerCode,SeikyuID,Date,Total"},
+    {"ix_sales_h_seikyu", "Sales_H", "SeikyuID,CustomerCode,Date"},
     {"ix_sales_h_date", "Sales_H", "Date"},
     {"ix_sales_b_header", "Sales_B", "HeaderID,LineNo"},
     {"ix_sales_b_item", "Sales_B", "ItemCode"},
     {"ix_sales_b_date", "Sales_B", "Date"},
-    {"ix_stock_h_code_seikyu", "Stock_H", "SupplierCode,SeikyuID,Date"},
-    {"ix_stock_h_seikyu", "Stock_H", "SeikyuID"},
+    {"ix_stock_h_code_seikyu", "Stock_H", "SupplierCode,SeikyuID,Date,Total"},
+    {"ix_stock_h_seikyu", "Stock_H", "SeikyuID,SupplierCode,Date"},
     {"ix_stock_h_date", "Stock_H", "Date"},
     {"ix_stock_b_header", "Stock_B", "HeaderID,LineNo"},
     {"ix_stock_b_item", "Stock_B", "ItemCode"},
@@ -294,22 +298,22 @@ constexpr IndexDef kIndexes[] = {
     {"ix_order_h_code", "Order_H", "SupplierCode"},
     {"ix_order_b_header", "Order_B", "HeaderID,LineNo"},
     {"ix_order_b_item", "Order_B", "ItemCode"},
-    {"ix_receipt_h_code_seikyu", "Receipt_H", "CustomerCode,SeikyuID,Date"},
-    {"ix_receipt_h_seikyu", "Receipt_H", "SeikyuID"},
+    {"ix_receipt_h_code_seikyu", "Receipt_H", "CustomerCode,SeikyuID,Date,Amount"},
+    {"ix_receipt_h_seikyu", "Receipt_H", "SeikyuID,CustomerCode,Amount"},
     {"ix_receipt_h_closeid", "Receipt_H", "CloseID"},
     {"ix_receipt_h_date", "Receipt_H", "Date"},
     {"ix_receipt_b_header", "Receipt_B", "HeaderID,LineNo"},
-    {"ix_pay_h_code_seikyu", "Pay_H", "SupplierCode,SeikyuID,Date"},
-    {"ix_pay_h_seikyu", "Pay_H", "SeikyuID"},
+    {"ix_pay_h_code_seikyu", "Pay_H", "SupplierCode,SeikyuID,Date,Amount"},
+    {"ix_pay_h_seikyu", "Pay_H", "SeikyuID,SupplierCode,Amount"},
     {"ix_pay_h_closeid", "Pay_H", "CloseID"},
     {"ix_pay_h_date", "Pay_H", "Date"},
     {"ix_pay_b_header", "Pay_B", "HeaderID,LineNo"},
     {"ix_sales_close_code_date", "Sales_Close", "CustomerCode,CloseDate"},
     {"ix_sales_close_closedate", "Sales_Close", "CloseDate"},
-    {"ix_sales_close_status_collect", "Sales_Close", "Status,CollectDate"},
+    {"ix_sales_close_status_collect", "Sales_Close", "Status,CollectDate,CustomerCode,CloseDate"},
     {"ix_stock_close_code_date", "Stock_Close", "SupplierCode,CloseDate"},
     {"ix_stock_close_closedate", "Stock_Close", "CloseDate"},
-    {"ix_stock_close_status_collect", "Stock_Close", "Status,CollectDate"},
+    {"ix_stock_close_status_collect", "Stock_Close", "Status,CollectDate,SupplierCode,CloseDate"},
     {"ix_stockchange_item_date", "StockChange", "ItemCode,Date"},
     {"ix_stockchange_date", "StockChange", "Date"},
     {"ix_bank_b_header", "Bank_B", "HeaderID"},

@@ -1,0 +1,179 @@
+#include "reports/sql/ClosingSql.h"
+
+#include "reports/sql/ReportSql.h"
+#include "reports/sql/ResultNames.h"
+
+#include "platform/data/SqlText.h"
+#include "platform/data/TableNames.h"
+
+namespace
+{
+
+constexpr char kTransfer[] = "振込";
+
+// Closing candidates of one side. A closing day below 0 takes every partner.
+QString ClosingCandidates(const SideTables& t, const QDate& closingDate, int closingDay)
+{
+    const QString code = SqlName(t.code), d1 = SqlDayAfter(closingDate);
+    // Unbilled slips up to the date of the partners taking part; a partner
+    // already closed for the account on this very date is not offered again.
+    QString unbilled = QStringLiteral(" FROM %1 AS H WHERE H.SeikyuID = 0 AND H.\"Date\" < %2")
+                           .arg(SqlName(t.header), d1);
+    if (closingDay >= 0)
+        unbilled += QStringLiteral(" AND H.%1 IN (SELECT %1 FROM %2 WHERE Day = %3)")
+                        .arg(code, SqlName(t.partner), QString::number(closingDay));
+    unbilled += QStringLiteral(" AND H.%1 NOT IN (SELECT X.%1 FROM %2 AS X WHERE X.CloseDate = %3 "
+                               "AND X.TudoFlg = 1 AND X.%1 IS NOT NULL)")
+                    .arg(code, SqlName(t.closing), SqlDate(closingDate));
+    const QString partners = QStringLiteral("SELECT H.") % code % unbilled;
+
+    const QString slips =
+        QStringLiteral("SELECT H.%1, SUM(H.Amount) AS Net, SUM(iif(H.TaxType = 1, H.AmountNoTax, 0)) AS Taxable, "
+                       "SUM(iif(H.TaxType IN (2, 3), H.Tax, 0)) AS SlipTax, "
+                       "SUM(iif(H.DenpyoType = 0, 1, 0)) AS Slips%2 GROUP BY H.%1")
+            .arg(code, unbilled);
+    const QString money = QStringLiteral("SELECT R.%1, SUM(R.Amount) AS Amount FROM %2 AS R "
+                                         "WHERE R.SeikyuID = 0 AND R.\"Date\" < %3 AND R.%1 IN (%4) GROUP BY R.%1")
+                              .arg(code, SqlName(t.money), d1, partners);
+    // Slips and money booked to closings made before the day after the date.
+    const QString past = PastSumsSql(t, partners, closingDate.addDays(1));
+
+    const QString prev = QStringLiteral("(COALESCE(T3.Collect, 0) + COALESCE(TP.Slips, 0) - COALESCE(TP.Money, 0))");
+    const QString received = QStringLiteral("COALESCE(T1.Amount, 0)");
+    return QStringLiteral(
+               "SELECT COALESCE(T3.%1, T2.%1) AS %1, T3.Zip, T3.Address, T3.Company, T3.\"Section\", T3.Name, "
+               "T3.Keisho, T3.Keisho2, T3.MyPerson, %2 AS %3, %4 AS %5, (%2 - %4) AS %6, "
+               "COALESCE(T2.Net, 0) AS %7, COALESCE(T2.Taxable, 0) AS %8, COALESCE(T2.SlipTax, 0) AS %9, "
+               "T2.Slips AS %10, T3.TaxRoundType, T3.CollectCycle, T3.CollectDay "
+               "FROM (%11) AS T2 LEFT JOIN (%12) AS T1 ON T1.%1 = T2.%1 LEFT JOIN (%13) AS TP ON TP.%1 = T2.%1 "
+               "LEFT JOIN %14 AS T3 ON T3.%1 = T2.%1 ORDER BY T2.%1")
+        .arg(code, prev, SqlName(t.prevBilled), received, SqlName(t.received), SqlName(RC_CARRIED),
+             SqlName(t.netAmount), SqlName(RC_TAXABLE), SqlName(RC_SLIP_TAX), SqlName(t.slipCount), slips,
+             money, past, SqlName(t.partner));
+}
+
+// The fee brackets of the first bank account: each row with the next
+// greater bound of its payment and bank type, so that an amount falls into
+// exactly one bracket (of equal bounds, the lowest bracket).
+QString FeeBrackets()
+{
+    return QStringLiteral("SELECT PaymentType, BankType, Money, Fee, LEAD(Money) OVER (PARTITION BY PaymentType, "
+                          "BankType ORDER BY Money, ID DESC) AS NextMoney FROM %1 "
+                          "WHERE HeaderID = (SELECT MIN(ID) FROM %2)")
+        .arg(SqlName(TB_BANK_B), SqlName(TB_BANK_H));
+}
+
+QString Schedule(const SideTables& t, bool withoutCarry, const QString& openClosings, bool payment,
+                 bool transferOnly)
+{
+    const QString code = SqlName(t.code);
+    const QString sums = ClosingSumsSql(t, openClosings);
+    // A per-slip invoice carries nothing over and counts no slips.
+    const QString prev =
+        QStringLiteral("iif(T1.TudoFlg = 1, COALESCE(T4.Collect, 0) + T1.PastSlips - T1.PastMoney, 0)");
+    const QString received = QStringLiteral("iif(T1.TudoFlg = 1, T1.Booked, 0)");
+    const QString carried = u'(' % prev % QStringLiteral(" - ") % received % u')';
+    const QString due = withoutCarry ? QStringLiteral("(T1.SlipAmount + T1.SlipTax)")
+                                     : QStringLiteral("(%1 + T1.SlipAmount + T1.SlipTax)").arg(carried);
+    auto oneTime = [&](const char* field) -> QString {
+        const QString name = SqlName(field);
+        return SqlOneTime(QStringLiteral("T1.") % code, QStringLiteral("T5.") % name, QStringLiteral("T4.") % name) %
+               QStringLiteral(" AS ") % name;
+    };
+
+    QString columns = QStringLiteral("T1.ID, T1.\"No\", T1.CollectDate, T1.CloseDate, T1.%1, %2, %3, %4, "
+                                     "%5 AS %6, %7 AS %8, %9 AS %10, T1.SlipAmount AS %11, T1.SlipTax AS %12, "
+                                     "%13 AS %14, iif(T1.TudoFlg = 1, T1.SlipCount, 0) AS %15, T4.CollectType, %16")
+                          .arg(code, oneTime("Company"), oneTime("Section"), oneTime("Name"), prev,
+                               SqlName(t.prevBilled), received, SqlName(t.received), carried, SqlName(RC_CARRIED),
+                               SqlName(t.netAmount), SqlName(RC_TAX), due, SqlName(t.dueAmount),
+                               SqlName(t.slipCount), oneTime("MyPerson"));
+    QString joins;
+    QString where;
+    if (payment) {
+        const QString fee = QStringLiteral("iif(T4.CollectType = '%1', COALESCE(F.Fee, 0), 0)").arg(kTransfer);
+        columns += QStringLiteral(", %1 AS %2, T4.Bank, T4.BankCode, T4.BankBranch, T4.BankBranchCode, "
+                                  "T4.BankAccountType, T4.BankNumber, T4.BankOnesName, T4.BankOnesPhoenic, "
+                                  "T4.BankFee, T4.PaymentType, iif(T4.BankFee = 0, %3 - %1, %3) AS %4")
+                       .arg(fee, SqlName(RC_TRANSFER_FEE), due, SqlName(RC_TRANSFER_AMOUNT));
+        joins = QStringLiteral(" LEFT JOIN (%1) AS F ON F.PaymentType = T4.PaymentType AND F.BankType = T4.BankType "
+                               "AND %2 >= F.Money AND (F.NextMoney IS NULL OR %2 < F.NextMoney)")
+                    .arg(FeeBrackets(), due);
+        if (transferOnly)
+            where = QStringLiteral(" WHERE T4.CollectType = '%1'").arg(kTransfer);
+    } else {
+        columns += QStringLiteral(", T4.PhoenicCompany, T4.PhoenicPerson");
+    }
+    return QStringLiteral("SELECT %1 FROM (%2) AS T1 LEFT JOIN %3 AS T4 ON T4.%4 = T1.%4 "
+                          "LEFT JOIN %5 AS T5 ON T5.ID = T1.FirstSlipID AND T1.%4 = '%8'%6%7 "
+                          "ORDER BY T1.CollectDate, T1.ID")
+        .arg(columns, sums, SqlName(t.partner), code, SqlName(t.header), joins, where,
+             QString::fromUtf8(ONE_TIME_CODE));
+}
+
+// Open closings of every partner, or of the one whose code is given.
+QString OpenClosings(const SideTables& t, const QString& code)
+{
+    QString condition = QStringLiteral("Status = 0");
+    if (!code.isEmpty())
+        condition += QStringLiteral(" AND %1 = '%2'").arg(SqlName(t.code), SqlQuote(code));
+    return condition;
+}
+
+QString OpenClosingsDue(const QDate& collectDate)
+{
+    return QStringLiteral("Status = 0 AND CollectDate = ") % SqlDate(collectDate);
+}
+
+} // namespace
+
+QString MakeSeikyuSQL(const QDate& closingDate, int closingDay)
+{
+    return ClosingCandidates(SideTablesOf(0), closingDate, qMax(0, closingDay));
+}
+
+QString MakeShiharaiSQL(const QDate& closingDate, int closingDay)
+{
+    return ClosingCandidates(SideTablesOf(1), closingDate, qMax(0, closingDay));
+}
+
+QString MakeSeikyuUpToDateSQL(const QDate& closingDate)
+{
+    return ClosingCandidates(SideTablesOf(0), closingDate, -1);
+}
+
+QString MakeShiharaiUpToDateSQL(const QDate& closingDate)
+{
+    return ClosingCandidates(SideTablesOf(1), closingDate, -1);
+}
+
+QString MakeReceiptScheduleSQL(bool withoutCarry, const QString& openClosings)
+{
+    return Schedule(SideTablesOf(0), withoutCarry, openClosings, false, false);
+}
+
+QString MakePaymentScheduleSQL(bool withoutCarry, const QString& openClosings, bool transferOnly)
+{
+    return Schedule(SideTablesOf(1), withoutCarry, openClosings, true, transferOnly);
+}
+
+QString MakeOpenSalesCloseByCustomer(bool withoutCarry, const QString& customerCode)
+{
+    return MakeReceiptScheduleSQL(withoutCarry, OpenClosings(SideTablesOf(0), customerCode));
+}
+
+QString MakeOpenStockCloseBySupplier(bool withoutCarry, const QString& supplierCode)
+{
+    return MakePaymentScheduleSQL(withoutCarry, OpenClosings(SideTablesOf(1), supplierCode), false);
+}
+
+QString MakeOpenSalesCloseByCollectDate(bool withoutCarry, const QDate& collectDate)
+{
+    return MakeReceiptScheduleSQL(withoutCarry, OpenClosingsDue(collectDate));
+}
+
+QString MakeOpenStockCloseByCollectDate(bool withoutCarry, const QDate& collectDate, bool transferOnly)
+{
+    return MakePaymentScheduleSQL(withoutCarry, OpenClosingsDue(collectDate),
+                                  transferOnly);
+}

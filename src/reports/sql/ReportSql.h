@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// What the report statements share: the tables of a side, the period bounds,
+// the classification filter, the one-time partner rule, the month labels and
+// the sums of what each closing billed. Every builder is a plain function:
+// arguments in, one SQLite statement out; nothing is read from the database.
+// Money stays integer ten-thousandths all the way through (no REAL).
+
+// The tables, fields and aliases of one side: 0 sales (customers, receipts),
+// 1 purchases (suppliers, payments).
+struct SideTables {
+    const char* header;     // "Sales_H" / "Stock_H"
+    const char* lines;      // "Sales_B" / "Stock_B"
+    const char* money;      // "Receipt_H" / "Pay_H"
+    const char* moneyLines; // "Receipt_B" / "Pay_B"
+    const char* closing;    // "Sales_Close" / "Stock_Close"
+    const char* partner;    // "Customer" / "Supplier"
+    const char* code;       // "CustomerCode" / "SupplierCode"
+    // The alias twins: 売上 becomes 仕入, 入金 支払, 請求 未払.
+    const char* prevBilled; // 前回請求額 / 前回未払額
+    const char* received;   // 今回入金額 / 今回支払額
+    const char* netAmount;  // 今回税抜売上額 / 今回税抜仕入額
+    const char* dueAmount;  // 今回売上額 / 今回仕入額
+    const char* slipCount;  // 納品枚数 / 仕入枚数
+};
+
+// Side 1 is purchases; every other value sales.
+const SideTables& SideTablesOf(int side);
+
+// The one-time (walk-in) partner's code: one full-width blank.
+inline constexpr char ONE_TIME_CODE[] = "　";
+
+// An identifier in double quotes ("No", "前回請求額").
+QString SqlName(const char* name);
+
+// The exclusive upper bound of a day: SqlDate(date + 1 day).
+QString SqlDayAfter(const QDate& date);
+
+// "<column> >= 'from' AND <column> < 'to + 1 day'" for the ends given (null
+// dates are open ends); empty when neither is given.
+QString SqlPeriod(const QString& column, const QDate& from, const QDate& to);
+
+// iif(<code> = '　', <slipValue>, <masterValue>): names and addresses of the
+// one-time partner come from its slips, everybody else's from the master.
+QString SqlOneTime(const QString& codeColumn, const QString& slipValue, const QString& masterValue);
+
+// The classification filter of a master list. An empty field or an empty
+// value list filters nothing; a field other than Class1..Class5 is refused
+// (the builder then returns no statement, as the name goes into the SQL).
+struct ClassFilter {
+    bool valid = true;
+    QString field;       // "Class1".."Class5", empty without a field
+    QStringList values;
+
+    // "<prefix>"ClassN" IN ('a','b')", or empty when nothing is filtered.
+    // Any number of values works (no chain of OR terms).
+    QString Condition(const QString& prefix) const;
+    // "<prefix>"ClassN"", or empty without a field.
+    QString Column(const QString& prefix) const;
+};
+ClassFilter MakeClassFilter(const QString& field, const QStringList& values);
+
+// Twelve labels "year/month" (no leading zeros) from the start month of the
+// year, wrapping into the next year; `years` and `months` (when given)
+// receive each label's year and month. 0 (nothing filled) when the start
+// month is outside 1..12, else 1.
+int MakeMonthLabels(int year, int startMonth, QStringList& labels, QList<int>* years = nullptr,
+                    QList<int>* months = nullptr);
+
+// The past sums behind the carried-over balances. "Past" is what a partner
+// was billed and paid through earlier closings: the Total of its slips and
+// the Amount of its money booked to them (joined by SeikyuID, never summed
+// per row). A slip or receipt counts for its own partner. Both generators
+// start from the partner's booked totals, read from the partner-code index,
+// and take off what was booked to the later closings.
+
+// One row per closing record matching `closings` (a condition on the closing
+// table's bare column names, "Status = 0"): every column of the record, then
+//   SlipTotal, SlipAmount, SlipTax  sums of Total, Amount and Tax of its slips,
+//   SlipCount                       its slips of DenpyoType 0,
+//   FirstSlipID                     its lowest slip ID (names of a one-time partner),
+//   Booked                          the money booked to it,
+//   PastSlips, PastMoney            the same totals over the partner's earlier
+//                                   closings: dated before it, or on its date
+//                                   with a lower ID.
+QString ClosingSumsSql(const SideTables& t, const QString& closings);
+
+// One row per partner code given by the sub-select `partners`: Slips and
+// Money booked to its closings dated before `bound`, counting only slips and
+// money dated before `bound` themselves.
+QString PastSumsSql(const SideTables& t, const QString& partners, const QDate& bound);
