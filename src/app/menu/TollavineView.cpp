@@ -13,7 +13,10 @@
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
 #include "resources/CommandIds.h"
+#include "platform/ui/Modal.h"
 #include "settings/db/DBChangeDlg.h"
+#include "settings/dlg/CompanyInfoDlg.h"
+#include "settings/dlg/SalesConditionDlg.h"
 
 #include <QActionGroup>
 #include <QLayout>
@@ -311,11 +314,25 @@ void CTollavineView::DatabaseSwitched()
     CalendarReloaded(frame.ReloadCalendar());
 }
 
+void CTollavineView::OnCompanyInfo()
+{
+    CCompanyInfoDlg dialog(&GetFrame());
+    RunModal(dialog);
+}
+
+void CTollavineView::OnSalesCondition()
+{
+    CSalesConditionDlg dialog(&GetFrame());
+    RunModal(dialog);
+}
+
 bool CTollavineView::OnCmdMsg(int id)
 {
-    if (id == ID_DB_CHANGE) {
-        OnDatabaseChange();
-        return true;
+    switch (id) {
+    case ID_DB_CHANGE: OnDatabaseChange(); return true;
+    case ID_COMPANY_INFO: OnCompanyInfo(); return true;
+    case ID_SALES_CONDITION: OnSalesCondition(); return true;
+    default: break;
     }
     const auto found = m_mapPopupId.constFind(id);
     if (found == m_mapPopupId.constEnd())
