@@ -35,6 +35,12 @@ constexpr double kRatioLimit = 2.0;
 
 QString g_folder;
 
+std::map<std::string, double>& Bounds()
+{
+    static std::map<std::string, double> bounds;
+    return bounds;
+}
+
 class RatioReporter : public benchmark::ConsoleReporter
 {
   public:
@@ -48,6 +54,8 @@ class RatioReporter : public benchmark::ConsoleReporter
             if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0)
                 continue;
             const std::string& name = run.run_name.function_name;
+            if (Bounds().count(name))
+                m_bounded[name].push_back(run.real_accumulated_time / double(run.iterations));
             const std::size_t slash = name.rfind('/');
             if (slash == std::string::npos)
                 continue;
@@ -74,6 +82,12 @@ class RatioReporter : public benchmark::ConsoleReporter
                         plain * 1e3, ratio > kRatioLimit ? "  ABOVE THE LIMIT" : "");
             m_failed = m_failed || ratio > kRatioLimit;
         }
+        for (auto& [name, times] : m_bounded) {
+            const double ms = Median(times) * 1e3, bound = Bounds()[name];
+            std::printf("bound %s: %.3f ms (at most %.1f ms)%s\n", name.c_str(), ms, bound,
+                        ms > bound ? "  ABOVE THE BOUND" : "");
+            m_failed = m_failed || ms > bound;
+        }
         std::fflush(stdout);
     }
 
@@ -93,6 +107,7 @@ class RatioReporter : public benchmark::ConsoleReporter
     }
 
     std::map<std::string, Pair> m_pairs;
+    std::map<std::string, std::vector<double>> m_bounded;
     bool m_failed = false;
 };
 
@@ -125,6 +140,12 @@ bool TakeSize(int& argc, char** argv, const char* name, int& size)
 }
 
 } // namespace
+
+bool RegisterBound(const char* name, double milliseconds)
+{
+    Bounds()[name] = milliseconds;
+    return true;
+}
 
 const QString& BenchDatabaseFolder()
 {
