@@ -143,6 +143,12 @@ bool TakeSize(int& argc, char** argv, const char* name, int& size)
 
 } // namespace
 
+bool RegisterBound(const char* name, double milliseconds)
+{
+    Bounds()[name] = milliseconds / 1e3;
+    return true;
+}
+
 const QString& BenchDatabaseFolder()
 {
     return g_folder;
@@ -178,7 +184,7 @@ void RunRequest(benchmark::State& state, CMakeMsgID& data, const QString& table,
 
 void RegisterBounded(const std::string& name, double seconds, std::function<void(benchmark::State&)> run)
 {
-    Bounds()[name] = seconds;
+    RegisterBound(name.c_str(), seconds * 1e3);
     benchmark::RegisterBenchmark(name.c_str(), std::move(run))->UseRealTime()->Unit(benchmark::kMillisecond);
 }
 

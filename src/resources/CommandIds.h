@@ -38,6 +38,9 @@ enum CommandId : int {
     ID_FORM_CTRL = 32994,
     ID_FORM_BACKUP = 32995,
     ID_FORM_RESTORE = 32996,
+    // menu screen: settings kept beside the database
+    ID_COMPANY_INFO = 32780,
+    ID_SALES_CONDITION = 32788,
     // database administration (the addition is the menu screen's)
     ID_DB_CHANGE = 32783,
     // menu screen: settings

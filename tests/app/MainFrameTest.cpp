@@ -13,6 +13,7 @@
 #include "platform/forms/FormsTestUtil.h"
 #include "platform/ipc/ProcessLauncher.h"
 #include "platform/ui/FakeUi.h"
+#include "platform/ui/Modal.h"
 #include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
 #include "resources/Menus.h"
@@ -410,6 +411,20 @@ TEST(MainFrameTest, CommandsWithoutAHandlerAreDisabled)
     }
     EXPECT_GT(shown, greyed);
     EXPECT_GT(greyed, 0);
+
+    // The menu screen's settings entries open their dialogs.
+    QStringList titles;
+    {
+        ScopedModalRunner runner([&titles](QDialog& dialog) {
+            titles << dialog.windowTitle();
+            return int(QDialog::Rejected);
+        });
+        for (int id : {ID_STAFF_SETTING, ID_RECEIPT_TEXT_SETTING, ID_CLASS_SETTING})
+            frame->ExecuteCommand(id);
+    }
+    ASSERT_EQ(titles.size(), 3);
+    EXPECT_NE(titles[0], titles[1]);
+    EXPECT_EQ(titles[2], QStringLiteral("分類設定"));
 
     frame->SwitchView(2);
     Pump();

@@ -8,9 +8,15 @@
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/TableNames.h"
 #include "platform/env/DBDirMng.h"
+#include "platform/archive/AutFile.h"
 #include "platform/ui/FakeUi.h"
+#include "platform/ui/Modal.h"
+#include "settings/CompanyInfo.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
 #include <QApplication>
 #include <QMenu>
 #include <QMouseEvent>
@@ -419,3 +425,46 @@ TEST_F(MenuViewTest, MovedCalendarStartResetsTheCalendarEvenWhenTheReloadFails)
 }
 
 } // namespace
+
+TEST_F(MenuViewTest, SettingsPopupOpensTheCompanyDialogs)
+{
+    CAppHome home;
+    ASSERT_TRUE(home.IsReady());
+    const QString folder = home.AddCurrentDatabase(QStringLiteral("甲社"));
+    ASSERT_FALSE(folder.isEmpty());
+    ShowMenu();
+
+    // The runner plays the user: changes one value and presses OK.
+    QStringList opened;
+    ScopedModalRunner runner([&opened](QDialog& dialog) {
+        opened << dialog.windowTitle();
+        if (auto* company = dialog.findChild<QLineEdit*>(QStringLiteral("field0")))
+            company->setText(QStringLiteral("株式会社甲"));
+        if (auto* closeDay = dialog.findChild<QComboBox*>(QStringLiteral("closeDay")))
+            closeDay->setCurrentIndex(6);
+        dialog.accept();
+        return dialog.result();
+    });
+    m_frame.ExecuteCommand(32780);
+    m_frame.ExecuteCommand(32788);
+    EXPECT_EQ(opened, QStringList({QStringLiteral("自社情報の設定"), QStringLiteral("販売条件の設定")}));
+    EXPECT_TRUE(m_ui.Prompt().Calls().isEmpty());
+    EXPECT_EQ(ReadAutFile(folder + QStringLiteral("/Other/CloseDay.aut"), nullptr), QStringLiteral("25"));
+    EXPECT_EQ(ReadCompanyInfoItem(0), QStringLiteral("株式会社甲"));
+    // The first opening took the new database's marker away.
+    EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/FTtemp.dat")));
+
+    // Opened again, the dialogs show what was saved.
+    QStringList shown;
+    ScopedModalRunner again([&shown](QDialog& dialog) {
+        if (auto* company = dialog.findChild<QLineEdit*>(QStringLiteral("field0")))
+            shown << company->text();
+        if (auto* closeDay = dialog.findChild<QComboBox*>(QStringLiteral("closeDay")))
+            shown << closeDay->currentText();
+        dialog.reject();
+        return dialog.result();
+    });
+    m_frame.ExecuteCommand(32780);
+    m_frame.ExecuteCommand(32788);
+    EXPECT_EQ(shown, QStringList({QStringLiteral("株式会社甲"), QStringLiteral("毎月25日締")}));
+}

@@ -9,13 +9,16 @@
 #include "platform/env/DBDirMng.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/Fonts.h"
+#include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
 #include "resources/CommandIds.h"
 #include "settings/db/DBChangeDlg.h"
 #include "settings/dlg/BunruiSetDlg.h"
+#include "settings/dlg/CompanyInfoDlg.h"
 #include "settings/dlg/NameListDlg.h"
+#include "settings/dlg/SalesConditionDlg.h"
 
 #include <QActionGroup>
 #include <QLayout>
@@ -50,9 +53,20 @@ CTollavineView::CTollavineView(CMainFrame& frame) : CView(frame)
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     // The settings whose dialogs need nothing but their mode.
-    MapCommand(ID_STAFF_SETTING, [this] { CNameListDlg(0, this).exec(); });
-    MapCommand(ID_RECEIPT_TEXT_SETTING, [this] { CNameListDlg(1, this).exec(); });
-    MapCommand(ID_CLASS_SETTING, [this] { CBunruiSetDlg(this).exec(); });
+    MapCommand(ID_STAFF_SETTING, [this] {
+        CNameListDlg dialog(0, this);
+        RunModal(dialog);
+    });
+    MapCommand(ID_RECEIPT_TEXT_SETTING, [this] {
+        CNameListDlg dialog(1, this);
+        RunModal(dialog);
+    });
+    MapCommand(ID_CLASS_SETTING, [this] {
+        CBunruiSetDlg dialog(this);
+        RunModal(dialog);
+    });
+    MapCommand(ID_COMPANY_INFO, [this] { OnCompanyInfo(); });
+    MapCommand(ID_SALES_CONDITION, [this] { OnSalesCondition(); });
     m_tracker.SetFilter(CMenuButtonTracker::Cell, [this](int cell) { return m_calendar.CellMark(cell) != 0; });
     m_tracker.SetFilter(CMenuButtonTracker::Tab, [this](int tab) { return tab != m_layout.Page(); });
 }
@@ -315,6 +329,18 @@ void CTollavineView::DatabaseSwitched()
     frame.LoadSettings();
     frame.SetCurrentPeriod();
     CalendarReloaded(frame.ReloadCalendar());
+}
+
+void CTollavineView::OnCompanyInfo()
+{
+    CCompanyInfoDlg dialog(&GetFrame());
+    RunModal(dialog);
+}
+
+void CTollavineView::OnSalesCondition()
+{
+    CSalesConditionDlg dialog(&GetFrame());
+    RunModal(dialog);
 }
 
 bool CTollavineView::OnCmdMsg(int id)

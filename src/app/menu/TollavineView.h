@@ -41,7 +41,8 @@ public:
     // range and position, marks, cell states.
     void SetScroll();
 
-    // "データベースの追加" and the database list's items (ids 108 and up).
+    // "データベースの追加", "自社情報の設定", "販売条件の設定" and the database
+    // list's items (ids 108 and up).
     bool OnCmdMsg(int id) override;
     bool OnUpdateCmdUI(int id, CCmdUI& ui) override;
     bool HasCommandHandler(int id) const override;
@@ -87,6 +88,8 @@ private:
     void OnCalNext();
     void ShowDatabaseList(const QPoint& screen);
     void OnDatabaseChange();
+    void OnCompanyInfo();
+    void OnSalesCondition();
     // After the current database changed: its settings, period and calendar.
     void DatabaseSwitched();
     void Repaint(const QList<QRect>& rects);

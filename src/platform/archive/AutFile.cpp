@@ -16,8 +16,10 @@ constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
 
 } // namespace
 
-QString ReadAutFile(const QString& path, std::optional<CArchiveError::Kind>* error)
+QString ReadAutFile(const QString& path, std::optional<CArchiveError::Kind>* error, bool* read)
 {
+    if (read)
+        *read = false;
     const QFileInfo info(path);
     const QString found = FindFileNoCase(info.path(), info.fileName());
     if (found.isEmpty())
@@ -38,7 +40,10 @@ QString ReadAutFile(const QString& path, std::optional<CArchiveError::Kind>* err
     }
     try {
         CArchiveReader reader(bytes);
-        return reader.ReadText();
+        const QString text = reader.ReadText();
+        if (read)
+            *read = true;
+        return text;
     } catch (const CArchiveError& e) {
         if (error)
             *error = e.GetKind();

@@ -10,8 +10,10 @@
 
 // A file that is missing or cannot be opened gives empty text and leaves
 // `error` alone; a damaged one gives empty text and sets `error`, for the
-// caller to report.
-QString ReadAutFile(const QString& path, std::optional<CArchiveError::Kind>* error);
+// caller to report. `read` tells a file that was read (even an empty
+// text) from one that was missing or did not open, whose caller keeps its
+// own default.
+QString ReadAutFile(const QString& path, std::optional<CArchiveError::Kind>* error, bool* read = nullptr);
 
 // Replaces the file atomically (an existing file of the name in any case).
 // Characters without a CP932 form are written as '?' and listed in

@@ -71,7 +71,7 @@ QString ToHalfWidthDigits(const QString& text)
     return out;
 }
 
-QString ToFullWidthDigits(const QString& text)
+QString WidenDigits(const QString& text)
 {
     QString out = text;
     for (QChar& c : out) {

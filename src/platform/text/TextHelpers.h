@@ -22,7 +22,7 @@ bool ContainsBlank(const QString& text);
 QString ToHalfWidthDigits(const QString& text);
 
 // Half-width digits become full-width ("0" → "０"); everything else is kept.
-QString ToFullWidthDigits(const QString& text);
+QString WidenDigits(const QString& text);
 
 // True when the names are equal once ASCII letters are folded; other
 // characters (full-width letters too) must match exactly, as the database's

@@ -114,8 +114,19 @@ TEST(ArchiveFile, DefaultValueFiles)
     ASSERT_TRUE(QDir().mkpath(other));
 
     std::optional<CArchiveError::Kind> error;
-    EXPECT_EQ(ReadAutFile(other + "/Missing.aut", &error), QString());
+    bool found = true;
+    EXPECT_EQ(ReadAutFile(other + "/Missing.aut", &error, &found), QString());
     EXPECT_FALSE(error.has_value());
+    EXPECT_FALSE(found);
+    // An empty text is a value of its own, unlike a missing file.
+    Put(dir.filePath("Empty.aut"), Hex("00"));
+    EXPECT_EQ(ReadAutFile(dir.filePath("empty.aut"), &error, &found), QString());
+    EXPECT_TRUE(found);
+    Put(dir.filePath("Cut.aut"), Hex("05 31"));
+    EXPECT_EQ(ReadAutFile(dir.filePath("Cut.aut"), &error, &found), QString());
+    EXPECT_FALSE(found);
+    EXPECT_EQ(error, CArchiveError::EndOfFile);
+    error.reset();
 
     // Written under one case, found and replaced under another.
     Put(other + "/CloseDay.aut", Hex("02 3135"));

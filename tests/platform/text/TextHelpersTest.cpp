@@ -49,6 +49,6 @@ TEST(TextHelpers, DigitWidthFolding)
 {
     EXPECT_EQ(ToHalfWidthDigits(u"－１，２３４．５０円"_s), u"-1,234.50円"_s);
     EXPECT_EQ(ToHalfWidthDigits(u"０９ＡＢ"_s), u"09ＡＢ"_s);
-    EXPECT_EQ(ToFullWidthDigits(u"No.1209"_s), u"No.１２０９"_s);
-    EXPECT_EQ(ToHalfWidthDigits(ToFullWidthDigits(u"0123456789"_s)), u"0123456789"_s);
+    EXPECT_EQ(WidenDigits(u"No.1209"_s), u"No.１２０９"_s);
+    EXPECT_EQ(ToHalfWidthDigits(WidenDigits(u"0123456789"_s)), u"0123456789"_s);
 }
