@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 
 #include <xlsxwriter.h>
@@ -142,6 +143,19 @@ bool ParseTypedDate(const QString& text, double& serial)
     }
     serial = ExcelDateToSerial(date) + time.msecsSinceStartOfDay() / 86400000.0;
     return true;
+}
+
+// A text that holds "_xHHHH_" literally would read back as the character
+// HHHH: its underscore is written as "_x005F_". (libxlsxwriter escapes the
+// control characters itself, but not this.)
+QByteArray CellUtf8(const QString& text)
+{
+    static const QRegularExpression escape(QStringLiteral("_(?=x[0-9A-Fa-f]{4}_)"));
+    if (!text.contains(QLatin1String("_x")))
+        return text.toUtf8();
+    QString escaped = text;
+    escaped.replace(escape, QStringLiteral("_x005F_"));
+    return escaped.toUtf8();
 }
 
 QString ErrorText(lxw_error error)
@@ -307,13 +321,13 @@ bool CXlsxWriter::Write(const QString& path, const QList<QStringList>& rows, int
                 if (format)
                     rc = worksheet_write_blank(sheet, sheetRow, sheetColumn, format);
             } else if (format == caption || format == text) {
-                rc = worksheet_write_string(sheet, sheetRow, sheetColumn, value.toUtf8().constData(), format);
+                rc = worksheet_write_string(sheet, sheetRow, sheetColumn, CellUtf8(value).constData(), format);
             } else if (ParseTypedDate(value, number)) {
                 rc = worksheet_write_number(sheet, sheetRow, sheetColumn, number, date);
             } else if (ParseTypedNumber(value, number)) {
                 rc = worksheet_write_number(sheet, sheetRow, sheetColumn, number, format);
             } else {
-                rc = worksheet_write_string(sheet, sheetRow, sheetColumn, value.toUtf8().constData(), format);
+                rc = worksheet_write_string(sheet, sheetRow, sheetColumn, CellUtf8(value).constData(), format);
             }
             if (rc != LXW_NO_ERROR)
                 return abandon(ErrorText(rc));

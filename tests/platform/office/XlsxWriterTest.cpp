@@ -45,6 +45,7 @@ TEST(XlsxWriter, TypedCellsCaptionStyleAndWidthsReadBack)
         {U("007"), U("2024/02/29"), U("1,234"), U("12"), U("=1+1"), U("ab\ncdefgh")},
         {U("0012"), U("2024-3-1 10:30"), U("12345678901234567"), U("-5"), U("1,23"), QString()},
         {U("1e3"), U("2024/02/30"), U("-0.5"), QString(), U("2024/02/29"), U("表示")},
+        {U("tab\there\x01_x0041_"), QString(), QString(), QString(), U("a\x1fb"), QString()},
     };
     QString error;
     ASSERT_TRUE(CXlsxWriter::Write(path, rows, 6, {0, 1, 2, 3}, &error)) << qPrintable(error);
@@ -83,6 +84,8 @@ TEST(XlsxWriter, TypedCellsCaptionStyleAndWidthsReadBack)
         {3, 2, CSheetCell::Number, {}, -0.5, false},
         {3, 3, CSheetCell::Blank, {}, 0, false},              // ... but formatted columns keep a blank
         {3, 4, CSheetCell::Number, {}, 45351, true},          // General takes a day as a date
+        {4, 0, CSheetCell::Text, U("tab\there\x01_x0041_"), 0, false}, // control characters survive
+        {4, 4, CSheetCell::Text, U("a\x1fb"), 0, false},
     };
     for (const auto& e : expected) {
         const CSheetCell* c = cell(e.row, e.column);
@@ -128,7 +131,7 @@ TEST(XlsxWriter, TypedCellsCaptionStyleAndWidthsReadBack)
     // its padding); rows 13.5 points.
     const QStringList mins = Attributes(sheetXml, QStringLiteral("col"), QStringLiteral("min"));
     const QStringList widths = Attributes(sheetXml, QStringLiteral("col"), QStringLiteral("width"));
-    const double expectedWidths[] = {7, 15, 18, 5, 11, 7}; // "コード"=6 ... "ab\ncdefgh"=6
+    const double expectedWidths[] = {17, 15, 18, 5, 11, 7}; // "tab\there..."=16 ... "ab\ncdefgh"=6
     ASSERT_EQ(widths.size(), 6);
     for (int c = 0; c < 6; ++c) {
         EXPECT_EQ(mins.at(c).toInt(), c + 1);
