@@ -2,55 +2,106 @@
 
 #include "platform/env/ArdoEnv.h"
 #include "platform/text/Cp932.h"
-#include "platform/text/TextHelpers.h"
 
-#include <QDir>
 #include <QFile>
 
 namespace
 {
 
-// A registry stand-in is a few lines; anything larger is not one.
-constexpr qint64 kMaxFileSize = 1024 * 1024;
+// Far beyond any real registry extract; a bigger file is not read.
+constexpr qint64 kMaxFileBytes = 1 << 20;
 
-bool FindValue(const QString& key, const QString& name, QString& value)
+QString FoldAscii(const QString& text)
 {
-    QFile file(RegistryIniPath());
-    if (file.size() > kMaxFileSize || !file.open(QIODevice::ReadOnly))
-        return false;
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
-    bool inKey = false;
-    for (QString line : lines) {
-        line = line.trimmed();
-        if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#'))
-            continue;
-        if (line.startsWith(u'[') && line.endsWith(u']')) {
-            inKey = EqualsNoAsciiCase(line.mid(1, line.size() - 2).trimmed(), key);
-            continue;
-        }
-        const qsizetype eq = line.indexOf(u'=');
-        if (!inKey || eq < 0)
-            continue;
-        if (EqualsNoAsciiCase(line.left(eq).trimmed(), name)) {
-            value = line.mid(eq + 1).trimmed();
-            return true;
-        }
+    QString folded = text;
+    for (QChar& c : folded) {
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + 32);
     }
-    return false;
+    return folded;
 }
 
 } // namespace
 
+QString CRegistryIni::FilePath()
+{
+    return CArdoEnv().GetDataPath(QStringLiteral("Registry.ini"));
+}
+
+CRegistryIni::CRegistryIni()
+{
+    Load(FilePath());
+}
+
+CRegistryIni::CRegistryIni(const QString& file)
+{
+    Load(file);
+}
+
+QString CRegistryIni::KeyOf(const QString& key)
+{
+    QString folded = FoldAscii(key.trimmed());
+    folded.replace(u'/', u'\\');
+    while (folded.endsWith(u'\\'))
+        folded.chop(1);
+    while (folded.startsWith(u'\\'))
+        folded.remove(0, 1);
+    return folded;
+}
+
+void CRegistryIni::Load(const QString& file)
+{
+    QFile in(file);
+    if (in.size() > kMaxFileBytes || !in.open(QIODevice::ReadOnly))
+        return;
+    const QString text = QString::fromUtf8(in.readAll());
+    QHash<QString, QString>* section = nullptr;
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#'))
+            continue;
+        if (line.startsWith(u'[') && line.endsWith(u']')) {
+            section = &m_keys[KeyOf(line.mid(1, line.size() - 2).toString())];
+            continue;
+        }
+        const qsizetype equals = line.indexOf(u'=');
+        if (!section || equals <= 0)
+            continue;
+        QStringView value = line.mid(equals + 1).trimmed();
+        if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
+            value = value.mid(1, value.size() - 2);
+        section->insert(FoldAscii(line.left(equals).trimmed().toString()), value.toString());
+    }
+}
+
+bool CRegistryIni::HasKey(const QString& key) const
+{
+    return m_keys.contains(KeyOf(key));
+}
+
+QString CRegistryIni::GetString(const QString& key, const QString& name) const
+{
+    const auto section = m_keys.constFind(KeyOf(key));
+    return section == m_keys.constEnd() ? QString() : section->value(FoldAscii(name));
+}
+
+int CRegistryIni::GetInt(const QString& key, const QString& name) const
+{
+    const QString text = GetString(key, name).trimmed();
+    bool ok = false;
+    const int value = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2).toInt(&ok, 16)
+                                                                                 : text.toInt(&ok, 10);
+    return ok ? value : 0;
+}
+
 QString RegistryIniPath()
 {
-    return QDir(CArdoEnv().GetDataRoot()).filePath(QStringLiteral("Registry.ini"));
+    return CRegistryIni::FilePath();
 }
 
 QString ReadRegistryText(const QString& key, const QString& name, int maxBytes)
 {
-    QString value;
-    if (!FindValue(key, name, value))
-        return {};
+    const QString value = CRegistryIni().GetString(key, name);
     if (maxBytes > 0 && Cp932::ByteLength(value) + 1 > maxBytes)
         return {};
     return value;
@@ -58,10 +109,5 @@ QString ReadRegistryText(const QString& key, const QString& name, int maxBytes)
 
 int ReadRegistryInt(const QString& key, const QString& name)
 {
-    QString value;
-    if (!FindValue(key, name, value))
-        return 0;
-    bool ok = false;
-    const int number = value.toInt(&ok);
-    return ok ? number : 0;
+    return CRegistryIni().GetInt(key, name);
 }

@@ -74,8 +74,7 @@ TEST(HtmlHelp, OpensTheTopicPageOrTheContents)
 // for every topic the screens open; a topic that cannot be opened is said.
 TEST(HtmlHelp, InstalledPagesAndTheMessageWhenNoneOpens)
 {
-    const QString installed = QFileInfo(QStringLiteral(__FILE__)).dir().absoluteFilePath(
-        QStringLiteral("../../../src/resources/help"));
+    const QString installed = QStringLiteral(CORVANTA_SOURCE_DIR "/src/resources/help");
     QStringList opened;
     CHtmlHelp help({installed}, [&](const QUrl& url) {
         opened << url.fileName();

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "exchange/ImportRows.h"
+
+#include <QByteArray>
+#include <QChar>
+#include <QString>
+
+// Reads a delimited text file into the import row table. The file is
+// CP932, or UTF-8 when it starts with a byte-order mark or is entirely valid
+// UTF-8 with at least one multi-byte character; it is decoded before it is
+// split, so the second byte of a double-byte character (0x5C "\", 0x7C "|")
+// never acts as a delimiter. Strict: every line has the same number of
+// values, a quote must close before the end and be followed by the
+// delimiter or a line end, and a byte that is not valid in the file's
+// encoding fails the whole read.
+//
+// Lines end at CR LF or at a bare LF outside quotes; inside quotes both stay
+// in the value. A lone CR is data. A quote opens quoting wherever it stands
+// in a value; inside quotes a doubled quote is one quote character.
+class CCsvReader
+{
+  public:
+    // `delimiter` null: no delimiter, every line is one value.
+    CCsvReader(const QString& path, QChar delimiter, int headerInFile);
+
+    // Reads and parses the whole file: its length in bytes when parsed
+    // (an empty file therefore gives 0), else 0 after a message.
+    qint64 Read(CImportRows* rows);
+
+    // Decodes and parses the bytes into `rows`. Without a header in the file
+    // a header row "F1".."Fn" is put in front. On a format failure the table
+    // is emptied and false returned after the message.
+    bool Parse(CImportRows* rows, const QByteArray& data);
+
+    // The format failure: the message, and nothing of the file is kept.
+    bool Fail(CImportRows* rows);
+
+    // True for a character that takes two bytes in CP932 (so that a byte of
+    // it follows a closing quote in the file): every non-ASCII character but
+    // the half-width katakana.
+    static bool IsDbcsChar(QChar c);
+
+    // The file's text, decoded by the rule above; false when a byte is not
+    // valid in the encoding chosen.
+    static bool DecodeText(const QByteArray& data, QString& text);
+
+    // The text of the beginning of a file for a preview: up to the first zero
+    // byte, a character cut off at the end dropped, bad bytes shown as U+FFFD.
+    static QString DecodePreview(const QByteArray& head);
+
+    static bool IsValidUtf8(const char* data, qsizetype size, bool* multiByte = nullptr,
+                            qsizetype* cutAtEnd = nullptr);
+
+    QString m_strPath;
+    QChar m_chDelimiter;
+    int m_bHeaderInFile;
+    int m_nFieldCount = 0;
+
+  private:
+    bool EndRow(CImportRows* rows, QStringList& row);
+};

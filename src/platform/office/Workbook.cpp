@@ -1,0 +1,112 @@
+#include "platform/office/Workbook.h"
+
+#include "platform/office/XlsReader.h"
+#include "platform/office/XlsxReader.h"
+
+#include <QFile>
+
+#include <cmath>
+
+bool CSheetData::UsedRange(quint32& firstRow, quint32& firstColumn, quint32& lastRow, quint32& lastColumn) const
+{
+    if (cells.empty())
+        return false;
+    // Cells are sorted by row, so only the columns need a pass.
+    firstRow = cells.front().row;
+    lastRow = cells.back().row;
+    firstColumn = lastColumn = cells.front().column;
+    for (const CSheetCell& cell : cells) {
+        firstColumn = qMin(firstColumn, cell.column);
+        lastColumn = qMax(lastColumn, cell.column);
+    }
+    return true;
+}
+
+const CNumberFormat& CSheetData::FormatOf(const CSheetCell& cell) const
+{
+    return cell.format < quint32(formats.size()) ? formats.at(cell.format) : formats.front();
+}
+
+std::unique_ptr<CWorkbookReader> CWorkbookReader::Open(const QString& path, Error* error, const Limits& limits)
+{
+    auto fail = [error](Error reason) {
+        if (error)
+            *error = reason;
+        return nullptr;
+    };
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(CannotOpen);
+    const QByteArray head = file.read(8);
+    file.close();
+
+    static const char kZip[] = "PK\x03\x04";
+    static const char kCompound[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+    std::unique_ptr<CWorkbookReader> reader;
+    Error reason = NotWorkbook;
+    if (head.startsWith(QByteArray(kZip, 4)))
+        reader = CXlsxReader::Open(path, limits, reason);
+    else if (head == QByteArray(kCompound, 8))
+        reader = CXlsReader::Open(path, reason);
+    if (!reader)
+        return fail(reason);
+    if (error)
+        *error = NoError;
+    return reader;
+}
+
+bool IsDateNumberFormat(int id, const QString& code, bool hasCode)
+{
+    if (!hasCode)
+        return (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) || (id >= 50 && id <= 58);
+    bool quoted = false;
+    for (qsizetype i = 0; i < code.size(); ++i) {
+        const QChar c = code.at(i);
+        if (c == u'"') {
+            quoted = !quoted;
+        } else if (quoted) {
+            continue;
+        } else if (c == u'[') {
+            // Colours, conditions, locales and elapsed-time brackets.
+            const qsizetype close = code.indexOf(u']', i);
+            if (close < 0)
+                break;
+            i = close;
+        } else if (c == u'\\' || c == u'_' || c == u'*') {
+            ++i; // a literal, a space of that width, a fill character
+        } else {
+            switch (c.toLower().unicode()) {
+            case u'y':
+            case u'm':
+            case u'd':
+            case u'h':
+            case u's':
+                return true;
+            default:
+                break;
+            }
+        }
+    }
+    return false;
+}
+
+QDate ExcelSerialToDate(double serial, bool date1904)
+{
+    if (!std::isfinite(serial) || std::fabs(serial) > 3e6)
+        return {};
+    const qint64 day = qint64(std::trunc(serial));
+    if (date1904)
+        return QDate(1904, 1, 1).addDays(day);
+    // Days 1-59 lie before the fictitious 29 February 1900 that the 1900
+    // system counts; from day 60 on the count matches 30 December 1899 + n.
+    if (day >= 1 && day < 60)
+        return QDate(1899, 12, 31).addDays(day);
+    return QDate(1899, 12, 30).addDays(day);
+}
+
+double ExcelDateToSerial(const QDate& date)
+{
+    if (date < QDate(1900, 3, 1))
+        return double(QDate(1899, 12, 31).daysTo(date));
+    return double(QDate(1899, 12, 30).daysTo(date));
+}

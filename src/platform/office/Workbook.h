@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+// Spreadsheet files as the program reads them: the sheets of a workbook and,
+// per sheet, the cells the file stores (sparse, typed, each with its number
+// format). .xlsx is read with libzip and libxml2, .xls with FreeXL; which one
+// is chosen by the file's first bytes, not its name.
+
+struct CNumberFormat {
+    int id = 0;      // the file's number-format id (0 General)
+    QString code;    // the format code when the file defines one
+    bool isDate = false;
+};
+
+struct CSheetCell {
+    enum Kind : quint8 { Blank, Number, Text, Boolean, Error };
+    quint32 row = 0;    // from 0
+    quint32 column = 0; // from 0
+    Kind kind = Blank;  // Blank: a styled cell without a value
+    quint32 format = 0; // index into CSheetData::formats
+    double number = 0;  // Number; Boolean 1 or 0
+    QString text;       // Text
+};
+
+struct CSheetData {
+    QList<CNumberFormat> formats{CNumberFormat()}; // [0] General
+    std::vector<CSheetCell> cells;                 // by row, then column
+    bool date1904 = false;
+
+    // The bounding box of every stored cell, styled empty ones included
+    // (what Excel calls the used range); false when the sheet has no cell.
+    bool UsedRange(quint32& firstRow, quint32& firstColumn, quint32& lastRow, quint32& lastColumn) const;
+    const CNumberFormat& FormatOf(const CSheetCell& cell) const;
+};
+
+struct CSheetInfo {
+    QString name;
+    QString codeName;        // the VBA name; empty when the file has none
+    bool isWorksheet = true; // false for chart, dialog and macro sheets
+};
+
+// Caps against hostile archives: the unpacked size of any one part and the
+// number of entries.
+struct CWorkbookLimits {
+    qint64 maxEntryBytes = qint64(128) << 20;
+    qint64 maxEntries = 10000;
+};
+
+class CWorkbookReader
+{
+  public:
+    enum Error {
+        NoError,
+        CannotOpen,  // missing or unreadable
+        NotWorkbook, // a foreign or damaged file
+        TooLarge,    // a part beyond the limits below
+    };
+    using Limits = CWorkbookLimits;
+    enum Format { Xlsx, Xls };
+
+    virtual ~CWorkbookReader() = default;
+
+    // The reader for the file, by its first bytes; null with the reason.
+    static std::unique_ptr<CWorkbookReader> Open(const QString& path, Error* error = nullptr,
+                                                 const Limits& limits = Limits());
+
+    virtual Format GetFormat() const = 0;
+    const QList<CSheetInfo>& Sheets() const { return m_sheets; }
+    bool Date1904() const { return m_date1904; }
+
+    // The cells of sheet `index` of Sheets(), sorted by row and column; a
+    // chart sheet has none. False with the reason when the sheet's part is
+    // damaged or too large.
+    virtual bool ReadSheet(int index, CSheetData& sheet, Error* error = nullptr) = 0;
+
+  protected:
+    QList<CSheetInfo> m_sheets;
+    bool m_date1904 = false;
+};
+
+// True for the built-in date and time formats (ids 14-22, 27-36, 45-47,
+// 50-58) when the file gives no code, else when the code has a y, m, d, h
+// or s outside quoted text, brackets and escaped or fill characters.
+bool IsDateNumberFormat(int id, const QString& code, bool hasCode);
+
+// The day of a serial number in the 1900 system (whose day 60 is the
+// fictitious 29 February 1900) or the 1904 system; a fraction alone is day 0
+// of the system (1899/12/30, 1904/01/01).
+QDate ExcelSerialToDate(double serial, bool date1904);
+// The serial of a day in the 1900 system.
+double ExcelDateToSerial(const QDate& date);

@@ -1,0 +1,678 @@
+#include "platform/office/XlsxReader.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QHash>
+
+#include <libxml/xmlreader.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <string>
+
+namespace
+{
+
+constexpr quint32 kMaxRows = 1048576;
+constexpr quint32 kMaxColumns = 16384;
+
+void IgnoreXmlError(void*, xmlErrorPtr) {}
+
+// One part of the archive as a stream of XML nodes. Reading stops with an
+// error at a document type, an entity, a damaged stream or the size cap.
+class CPartReader
+{
+  public:
+    CPartReader(zip_t* zip, const QString& name, const CWorkbookReader::Limits& limits) : m_limits(limits)
+    {
+        const QByteArray utf8 = name.toUtf8();
+        const zip_int64_t index = zip_name_locate(zip, utf8.constData(), ZIP_FL_NOCASE);
+        if (index < 0)
+            return;
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        if (zip_stat_index(zip, zip_uint64_t(index), 0, &stat) != 0) {
+            m_error = CWorkbookReader::NotWorkbook;
+            return;
+        }
+        if ((stat.valid & ZIP_STAT_SIZE) && stat.size > zip_uint64_t(m_limits.maxEntryBytes)) {
+            m_error = CWorkbookReader::TooLarge;
+            return;
+        }
+        m_file = zip_fopen_index(zip, zip_uint64_t(index), 0);
+        if (!m_file) {
+            m_error = CWorkbookReader::NotWorkbook;
+            return;
+        }
+        m_reader = xmlReaderForIO(&CPartReader::ReadChunk, nullptr, this, nullptr, nullptr,
+                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOCDATA |
+                                      XML_PARSE_COMPACT);
+        if (!m_reader) {
+            m_error = CWorkbookReader::NotWorkbook;
+            return;
+        }
+        xmlTextReaderSetStructuredErrorHandler(m_reader, IgnoreXmlError, nullptr);
+    }
+    ~CPartReader()
+    {
+        if (m_reader)
+            xmlFreeTextReader(m_reader);
+        if (m_file)
+            zip_fclose(m_file);
+    }
+    CPartReader(const CPartReader&) = delete;
+    CPartReader& operator=(const CPartReader&) = delete;
+
+    // False when the part is missing (no error) or could not be opened.
+    bool IsOpen() const { return m_reader != nullptr; }
+    CWorkbookReader::Error Error() const { return m_error; }
+    bool Failed() const { return m_error != CWorkbookReader::NoError; }
+
+    // The next node; false at the end of the part or on an error.
+    bool Read()
+    {
+        if (!m_reader || Failed())
+            return false;
+        const int rc = xmlTextReaderRead(m_reader);
+        if (rc == 1) {
+            m_type = xmlTextReaderNodeType(m_reader);
+            if (m_type == XML_READER_TYPE_DOCUMENT_TYPE || m_type == XML_READER_TYPE_ENTITY_REFERENCE ||
+                m_type == XML_READER_TYPE_ENTITY) {
+                Fail(CWorkbookReader::NotWorkbook);
+                return false;
+            }
+            return true;
+        }
+        if (rc < 0)
+            Fail(m_ioError != CWorkbookReader::NoError ? m_ioError : CWorkbookReader::NotWorkbook);
+        return false;
+    }
+
+    void Fail(CWorkbookReader::Error error)
+    {
+        if (!Failed())
+            m_error = error;
+    }
+
+    int Type() const { return m_type; }
+    bool IsElement(const char* name) const { return m_type == XML_READER_TYPE_ELEMENT && NameIs(name); }
+    bool IsEnd(const char* name) const { return m_type == XML_READER_TYPE_END_ELEMENT && NameIs(name); }
+    bool NameIs(const char* name) const
+    {
+        const xmlChar* local = xmlTextReaderConstLocalName(m_reader);
+        return local && std::strcmp(reinterpret_cast<const char*>(local), name) == 0;
+    }
+    int Depth() const { return xmlTextReaderDepth(m_reader); }
+    bool IsEmpty() const { return xmlTextReaderIsEmptyElement(m_reader) == 1; }
+
+    // Calls `take(localName, value)` for each attribute of the current element.
+    template <typename F> void Attributes(F take)
+    {
+        if (xmlTextReaderMoveToFirstAttribute(m_reader) != 1)
+            return;
+        do {
+            const auto* name = reinterpret_cast<const char*>(xmlTextReaderConstLocalName(m_reader));
+            const auto* value = reinterpret_cast<const char*>(xmlTextReaderConstValue(m_reader));
+            if (name)
+                take(name, value ? value : "");
+        } while (xmlTextReaderMoveToNextAttribute(m_reader) == 1);
+        xmlTextReaderMoveToElement(m_reader);
+    }
+
+    QString Attribute(const char* wanted)
+    {
+        QString found;
+        Attributes([&](const char* name, const char* value) {
+            if (std::strcmp(name, wanted) == 0)
+                found = QString::fromUtf8(value);
+        });
+        return found;
+    }
+
+    // The character data of the current element and everything in it; with
+    // `runs`, only that of its <t> elements outside phonetic runs (<rPh>).
+    QByteArray Text(bool runs = false)
+    {
+        QByteArray text;
+        if (IsEmpty())
+            return text;
+        const int depth = Depth();
+        int inT = 0;
+        int phoneticDepth = -1;
+        while (Read()) {
+            const int type = Type();
+            if (type == XML_READER_TYPE_END_ELEMENT && Depth() == depth)
+                break;
+            if (type == XML_READER_TYPE_ELEMENT && !IsEmpty()) {
+                if (phoneticDepth < 0 && NameIs("rPh"))
+                    phoneticDepth = Depth();
+                else if (NameIs("t"))
+                    ++inT;
+            } else if (type == XML_READER_TYPE_END_ELEMENT) {
+                if (Depth() == phoneticDepth)
+                    phoneticDepth = -1;
+                else if (NameIs("t"))
+                    --inT;
+            } else if (type == XML_READER_TYPE_TEXT || type == XML_READER_TYPE_CDATA ||
+                       type == XML_READER_TYPE_WHITESPACE || type == XML_READER_TYPE_SIGNIFICANT_WHITESPACE) {
+                if (!runs || (inT > 0 && phoneticDepth < 0))
+                    text += reinterpret_cast<const char*>(xmlTextReaderConstValue(m_reader));
+            }
+        }
+        return text;
+    }
+
+  private:
+    static int ReadChunk(void* context, char* buffer, int length)
+    {
+        auto* self = static_cast<CPartReader*>(context);
+        const zip_int64_t n = zip_fread(self->m_file, buffer, zip_uint64_t(length));
+        if (n < 0) {
+            self->m_ioError = CWorkbookReader::NotWorkbook;
+            return -1;
+        }
+        self->m_total += n;
+        if (self->m_total > self->m_limits.maxEntryBytes) {
+            self->m_ioError = CWorkbookReader::TooLarge;
+            return -1;
+        }
+        return int(n);
+    }
+
+    CWorkbookReader::Limits m_limits;
+    zip_file_t* m_file = nullptr;
+    xmlTextReaderPtr m_reader = nullptr;
+    CWorkbookReader::Error m_error = CWorkbookReader::NoError;
+    CWorkbookReader::Error m_ioError = CWorkbookReader::NoError;
+    qint64 m_total = 0;
+    int m_type = 0;
+};
+
+// "_xHHHH_" stands for the character HHHH in the file's strings (line
+// breaks, control characters, and "_x005F_" for a literal underscore).
+QString DecodeEscapes(const QByteArray& utf8)
+{
+    QString text = QString::fromUtf8(utf8);
+    qsizetype at = text.indexOf(QLatin1String("_x"));
+    if (at < 0)
+        return text;
+    QString out;
+    out.reserve(text.size());
+    qsizetype from = 0;
+    while (at >= 0) {
+        bool ok = false;
+        const ushort code = at + 7 <= text.size() && text.at(at + 6) == u'_' ? text.mid(at + 2, 4).toUShort(&ok, 16) : 0;
+        if (ok) {
+            out += QStringView(text).mid(from, at - from);
+            out += QChar(code);
+            from = at + 7;
+            at = text.indexOf(QLatin1String("_x"), from);
+        } else {
+            at = text.indexOf(QLatin1String("_x"), at + 1);
+        }
+    }
+    out += QStringView(text).mid(from);
+    return out;
+}
+
+// "AB12" as a column and row from 1; false when malformed or off the sheet.
+bool ParseReference(const char* ref, quint32& column, quint32& row)
+{
+    quint32 c = 0, r = 0;
+    const char* p = ref;
+    for (; (*p >= 'A' && *p <= 'Z') || (*p >= 'a' && *p <= 'z'); ++p) {
+        c = c * 26 + quint32((*p & 0x1F));
+        if (c > kMaxColumns)
+            return false;
+    }
+    if (p == ref)
+        return false;
+    const char* digits = p;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        r = r * 10 + quint32(*p - '0');
+        if (r > kMaxRows)
+            return false;
+    }
+    if (p == digits || *p || r == 0)
+        return false;
+    column = c;
+    row = r;
+    return true;
+}
+
+bool ParseNumber(const QByteArray& text, double& value)
+{
+    const QByteArray trimmed = text.trimmed();
+    const char* begin = trimmed.constData();
+    const char* end = begin + trimmed.size();
+    if (begin != end && *begin == '+')
+        ++begin;
+    const auto [ptr, ec] = std::from_chars(begin, end, value);
+    return ec == std::errc() && ptr == end && begin != end;
+}
+
+// A relationship target as a part name from the archive's root; empty when
+// it leaves the archive.
+QString ResolveTarget(const QString& sourcePart, const QString& target)
+{
+    QString path = target;
+    if (path.startsWith(u'/'))
+        path = path.mid(1);
+    else {
+        const qsizetype slash = sourcePart.lastIndexOf(u'/');
+        path = (slash < 0 ? QString() : sourcePart.left(slash + 1)) + path;
+    }
+    path = QDir::cleanPath(path);
+    return path.startsWith(QLatin1String("..")) || path.isEmpty() ? QString() : path;
+}
+
+QString RelsPartOf(const QString& part)
+{
+    const qsizetype slash = part.lastIndexOf(u'/');
+    return part.left(slash + 1) + QStringLiteral("_rels/") + part.mid(slash + 1) + QStringLiteral(".rels");
+}
+
+struct CRelationship {
+    QString type;
+    QString target; // resolved
+};
+
+// The relationships of a part by id; a missing .rels part gives none.
+bool ReadRelationships(zip_t* zip, const QString& part, const CWorkbookReader::Limits& limits,
+                       QHash<QString, CRelationship>& rels, CWorkbookReader::Error& error)
+{
+    CPartReader reader(zip, RelsPartOf(part), limits);
+    while (reader.Read()) {
+        if (!reader.IsElement("Relationship"))
+            continue;
+        QString id, type, target, mode;
+        reader.Attributes([&](const char* name, const char* value) {
+            if (!std::strcmp(name, "Id"))
+                id = QString::fromUtf8(value);
+            else if (!std::strcmp(name, "Type"))
+                type = QString::fromUtf8(value);
+            else if (!std::strcmp(name, "Target"))
+                target = QString::fromUtf8(value);
+            else if (!std::strcmp(name, "TargetMode"))
+                mode = QString::fromUtf8(value);
+        });
+        if (mode.compare(QLatin1String("External"), Qt::CaseInsensitive) != 0)
+            rels.insert(id, {type, ResolveTarget(part, target)});
+    }
+    error = reader.Error();
+    return !reader.Failed();
+}
+
+QString TargetOfType(const QHash<QString, CRelationship>& rels, QLatin1String typeEnd)
+{
+    for (const CRelationship& rel : rels) {
+        if (rel.type.endsWith(typeEnd))
+            return rel.target;
+    }
+    return {};
+}
+
+bool IsTrue(const char* value)
+{
+    return !std::strcmp(value, "1") || !std::strcmp(value, "true");
+}
+
+} // namespace
+
+std::unique_ptr<CXlsxReader> CXlsxReader::Open(const QString& path, const Limits& limits, Error& error)
+{
+    int zipError = 0;
+    zip_t* zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &zipError);
+    if (!zip) {
+        error = zipError == ZIP_ER_OPEN || zipError == ZIP_ER_READ ? CannotOpen
+                : zipError == ZIP_ER_MEMORY                      ? TooLarge
+                                                                 : NotWorkbook;
+        return nullptr;
+    }
+    std::unique_ptr<CXlsxReader> reader(new CXlsxReader);
+    reader->m_zip = zip;
+    reader->m_limits = limits;
+    if (!reader->Load(error))
+        return nullptr;
+    return reader;
+}
+
+CXlsxReader::~CXlsxReader()
+{
+    if (m_zip)
+        zip_discard(m_zip);
+}
+
+bool CXlsxReader::Load(Error& error)
+{
+    if (zip_get_num_entries(m_zip, 0) > m_limits.maxEntries) {
+        error = TooLarge;
+        return false;
+    }
+    QHash<QString, CRelationship> packageRels;
+    if (!ReadRelationships(m_zip, QString(), m_limits, packageRels, error))
+        return false;
+    QString workbookPart = TargetOfType(packageRels, QLatin1String("/officeDocument"));
+    if (workbookPart.isEmpty())
+        workbookPart = QStringLiteral("xl/workbook.xml");
+
+    // The sheets in workbook order, with their relationship ids.
+    QStringList ids;
+    bool isWorkbook = false;
+    {
+        CPartReader reader(m_zip, workbookPart, m_limits);
+        while (reader.Read()) {
+            if (reader.Type() != XML_READER_TYPE_ELEMENT)
+                continue;
+            if (reader.Depth() == 0) {
+                isWorkbook = reader.NameIs("workbook");
+                if (!isWorkbook)
+                    break;
+            } else if (reader.NameIs("workbookPr")) {
+                reader.Attributes([&](const char* name, const char* value) {
+                    if (!std::strcmp(name, "date1904"))
+                        m_date1904 = IsTrue(value);
+                });
+            } else if (reader.NameIs("sheet")) {
+                CSheetInfo info;
+                QString id;
+                reader.Attributes([&](const char* name, const char* value) {
+                    if (!std::strcmp(name, "name"))
+                        info.name = DecodeEscapes(value);
+                    else if (!std::strcmp(name, "id"))
+                        id = QString::fromUtf8(value);
+                });
+                m_sheets << info;
+                ids << id;
+            }
+        }
+        if (reader.Failed()) {
+            error = reader.Error();
+            return false;
+        }
+    }
+    if (!isWorkbook) {
+        error = NotWorkbook;
+        return false;
+    }
+
+    QHash<QString, CRelationship> rels;
+    if (!ReadRelationships(m_zip, workbookPart, m_limits, rels, error))
+        return false;
+    m_stylesPart = TargetOfType(rels, QLatin1String("/styles"));
+    m_sharedPart = TargetOfType(rels, QLatin1String("/sharedStrings"));
+    for (qsizetype i = 0; i < m_sheets.size(); ++i) {
+        const auto rel = rels.constFind(ids.at(i));
+        if (rel == rels.constEnd() || rel->target.isEmpty()) {
+            error = NotWorkbook;
+            return false;
+        }
+        m_sheets[i].isWorksheet = rel->type.endsWith(QLatin1String("/worksheet"));
+        m_sheetParts << rel->target;
+        if (!m_sheets[i].isWorksheet)
+            continue;
+        // The code name stands in the sheet's first element.
+        CPartReader reader(m_zip, rel->target, m_limits);
+        if (!reader.IsOpen() && !reader.Failed()) {
+            error = NotWorkbook;
+            return false;
+        }
+        while (reader.Read()) {
+            if (reader.Type() != XML_READER_TYPE_ELEMENT || reader.Depth() == 0)
+                continue;
+            if (reader.NameIs("sheetPr"))
+                m_sheets[i].codeName = reader.Attribute("codeName");
+            break;
+        }
+        if (reader.Failed()) {
+            error = reader.Error();
+            return false;
+        }
+    }
+    error = NoError;
+    return true;
+}
+
+bool CXlsxReader::LoadShared(Error& error)
+{
+    if (m_sharedLoaded)
+        return true;
+    // Number formats by style index.
+    m_formats.clear();
+    if (!m_stylesPart.isEmpty()) {
+        QHash<int, QString> codes;
+        CPartReader reader(m_zip, m_stylesPart, m_limits);
+        int xfsDepth = -1;
+        while (reader.Read()) {
+            if (reader.IsElement("numFmt")) {
+                int id = -1;
+                QString code;
+                reader.Attributes([&](const char* name, const char* value) {
+                    if (!std::strcmp(name, "numFmtId"))
+                        id = std::atoi(value);
+                    else if (!std::strcmp(name, "formatCode"))
+                        code = QString::fromUtf8(value);
+                });
+                if (id >= 0)
+                    codes.insert(id, code);
+            } else if (reader.IsElement("cellXfs") && !reader.IsEmpty()) {
+                xfsDepth = reader.Depth();
+            } else if (reader.IsEnd("cellXfs")) {
+                xfsDepth = -1;
+            } else if (xfsDepth >= 0 && reader.Depth() == xfsDepth + 1 && reader.IsElement("xf")) {
+                CNumberFormat format;
+                reader.Attributes([&](const char* name, const char* value) {
+                    if (!std::strcmp(name, "numFmtId"))
+                        format.id = std::atoi(value);
+                });
+                const auto code = codes.constFind(format.id);
+                format.code = code == codes.constEnd() ? QString() : *code;
+                format.isDate = IsDateNumberFormat(format.id, format.code, code != codes.constEnd());
+                m_formats << format;
+            }
+        }
+        if (reader.Failed()) {
+            error = reader.Error();
+            return false;
+        }
+    }
+    if (m_formats.isEmpty())
+        m_formats << CNumberFormat();
+
+    m_sharedStrings.clear();
+    if (!m_sharedPart.isEmpty()) {
+        CPartReader reader(m_zip, m_sharedPart, m_limits);
+        while (reader.Read()) {
+            if (reader.IsElement("si"))
+                m_sharedStrings << DecodeEscapes(reader.Text(true));
+        }
+        if (reader.Failed()) {
+            error = reader.Error();
+            return false;
+        }
+    }
+    m_sharedLoaded = true;
+    return true;
+}
+
+bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
+{
+    Error reason = NoError;
+    auto fail = [&](Error why) {
+        if (error)
+            *error = why;
+        sheet.cells.clear();
+        return false;
+    };
+    sheet = CSheetData();
+    sheet.date1904 = m_date1904;
+    if (index < 0 || index >= m_sheets.size())
+        return fail(NotWorkbook);
+    if (!m_sheets.at(index).isWorksheet) {
+        if (error)
+            *error = NoError;
+        return true;
+    }
+    if (!LoadShared(reason))
+        return fail(reason);
+    sheet.formats = m_formats;
+    // A cell of type "d" holds an ISO 8601 date; it reads like a dated number.
+    const quint32 isoFormat = quint32(sheet.formats.size());
+    sheet.formats << CNumberFormat{0, QStringLiteral("yyyy-mm-dd"), true};
+
+    CPartReader reader(m_zip, m_sheetParts.at(index), m_limits);
+    if (!reader.IsOpen() && !reader.Failed())
+        return fail(NotWorkbook);
+    quint32 row = 0, column = 0;
+    quint64 lastKey = 0;
+    bool sorted = true;
+    std::string ref, style, type;
+    while (reader.Read()) {
+        if (reader.Type() == XML_READER_TYPE_END_ELEMENT) {
+            if (reader.NameIs("sheetData"))
+                break;
+            continue;
+        }
+        if (reader.Type() != XML_READER_TYPE_ELEMENT)
+            continue;
+        if (reader.NameIs("row")) {
+            QByteArray r;
+            reader.Attributes([&](const char* name, const char* value) {
+                if (!std::strcmp(name, "r"))
+                    r = value;
+            });
+            if (r.isEmpty()) {
+                ++row;
+            } else {
+                bool ok = false;
+                row = r.toUInt(&ok);
+                if (!ok || row == 0 || row > kMaxRows)
+                    return fail(NotWorkbook);
+            }
+            column = 0;
+            continue;
+        }
+        if (!reader.NameIs("c"))
+            continue;
+
+        ref.clear();
+        style.clear();
+        type.clear();
+        reader.Attributes([&](const char* name, const char* value) {
+            if (!std::strcmp(name, "r"))
+                ref = value;
+            else if (!std::strcmp(name, "s"))
+                style = value;
+            else if (!std::strcmp(name, "t"))
+                type = value;
+        });
+        if (!ref.empty()) {
+            if (!ParseReference(ref.c_str(), column, row))
+                return fail(NotWorkbook);
+        } else {
+            if (row == 0)
+                row = 1;
+            if (++column > kMaxColumns)
+                return fail(NotWorkbook);
+        }
+        CSheetCell cell;
+        cell.row = row - 1;
+        cell.column = column - 1;
+        if (!style.empty()) {
+            const quint32 s = quint32(std::strtoul(style.c_str(), nullptr, 10));
+            cell.format = s < quint32(m_formats.size()) ? s : 0;
+        }
+        QByteArray value, inlineText;
+        bool hasValue = false, hasInline = false;
+        if (!reader.IsEmpty()) {
+            const int depth = reader.Depth();
+            while (reader.Read()) {
+                if (reader.Type() == XML_READER_TYPE_END_ELEMENT && reader.Depth() == depth)
+                    break;
+                if (reader.Type() != XML_READER_TYPE_ELEMENT)
+                    continue;
+                if (reader.NameIs("v")) {
+                    value = reader.Text();
+                    hasValue = true;
+                } else if (reader.NameIs("is")) {
+                    inlineText = reader.Text(true);
+                    hasInline = true;
+                } else {
+                    reader.Text(); // a formula or an extension: skipped
+                }
+            }
+            if (reader.Failed())
+                break;
+        }
+
+        if (type == "inlineStr") {
+            cell.kind = hasInline ? CSheetCell::Text : CSheetCell::Blank;
+            cell.text = DecodeEscapes(inlineText);
+        } else if (!hasValue) {
+            cell.kind = CSheetCell::Blank;
+        } else if (type == "s") {
+            bool ok = false;
+            const int at = value.trimmed().toInt(&ok);
+            if (!ok || at < 0 || at >= m_sharedStrings.size())
+                return fail(NotWorkbook);
+            cell.kind = CSheetCell::Text;
+            cell.text = m_sharedStrings.at(at);
+        } else if (type == "str") {
+            cell.kind = CSheetCell::Text;
+            cell.text = DecodeEscapes(value);
+        } else if (type == "b") {
+            cell.kind = CSheetCell::Boolean;
+            cell.number = value.trimmed() == "0" ? 0 : 1;
+        } else if (type == "e") {
+            cell.kind = CSheetCell::Error;
+        } else if (type == "d") {
+            const QDateTime when = QDateTime::fromString(QString::fromUtf8(value.trimmed()), Qt::ISODate);
+            if (!when.isValid())
+                return fail(NotWorkbook);
+            const QDate base = m_date1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30);
+            cell.kind = CSheetCell::Number;
+            cell.number = double(base.daysTo(when.date())) + when.time().msecsSinceStartOfDay() / 86400000.0;
+            if (!m_date1904 && when.date() < QDate(1900, 3, 1))
+                cell.number -= 1;
+            cell.format = isoFormat;
+        } else {
+            if (value.trimmed().isEmpty()) {
+                cell.kind = CSheetCell::Blank;
+            } else {
+                if (!ParseNumber(value, cell.number))
+                    return fail(NotWorkbook);
+                cell.kind = CSheetCell::Number;
+            }
+        }
+        const quint64 key = (quint64(cell.row) << 20) | cell.column;
+        if (!sheet.cells.empty() && key <= lastKey)
+            sorted = false;
+        lastKey = key;
+        sheet.cells.push_back(std::move(cell));
+    }
+    if (reader.Failed())
+        return fail(reader.Error());
+
+    if (!sorted) {
+        // Out of order in the file: sort, and of two cells with the same
+        // reference keep the later one.
+        std::stable_sort(sheet.cells.begin(), sheet.cells.end(), [](const CSheetCell& a, const CSheetCell& b) {
+            return a.row != b.row ? a.row < b.row : a.column < b.column;
+        });
+        std::vector<CSheetCell> unique;
+        unique.reserve(sheet.cells.size());
+        for (CSheetCell& cell : sheet.cells) {
+            if (!unique.empty() && unique.back().row == cell.row && unique.back().column == cell.column)
+                unique.back() = std::move(cell);
+            else
+                unique.push_back(std::move(cell));
+        }
+        sheet.cells = std::move(unique);
+    }
+    if (error)
+        *error = NoError;
+    return true;
+}

@@ -1,0 +1,145 @@
+#include "exchange/CsvReader.h"
+#include "platform/text/Cp932.h"
+#include "platform/ui/FakeUi.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+QString U(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+QByteArray Sjis(const char* utf8)
+{
+    return Cp932::Encode(QString::fromUtf8(utf8));
+}
+
+const QString kFormatMessage = QStringLiteral("テキストファイルの形式が正しくありません。\nファイルの読み込みを中止します。");
+
+// Data rows only (labels and values); the header is checked separately.
+using Rows = QList<QStringList>;
+
+TEST(CsvReader, ParsesTheGrammarAndItsEdgeCases)
+{
+    const QChar comma(u',');
+    const struct {
+        const char* name;
+        QByteArray data;
+        QChar delimiter;
+        bool ok;
+        Rows rows; // values of each data row, labels left out
+    } cases[] = {
+        {"empty values and a last empty value", "a,,c\r\n1,2,\r\n", comma, true, {{"a", "", "c"}, {"1", "2", ""}}},
+        {"last line without a line end", "x,y\r\nz,w", comma, true, {{"x", "y"}, {"z", "w"}}},
+        {"a blank line among two fields", "a,b\r\n\r\nc,d\r\n", comma, false, {}},
+        {"a blank line among one field", "a\r\n\r\nb\r\n", comma, true, {{"a"}, {""}, {"b"}}},
+        {"doubled quotes", "\"he said \"\"hi\"\"\",x\r\n", comma, true, {{"he said \"hi\"", "x"}}},
+        {"two quotes alone", "\"\",x", comma, true, {{"", "x"}}},
+        {"a delimiter inside quotes", "\"a,b\",c", comma, true, {{"a,b", "c"}}},
+        {"a quoted value over two lines", "\"l1\r\nl2\",z\r\n", comma, true, {{"l1\r\nl2", "z"}}},
+        {"a quote opening mid-value", "ab\"c,d\",f", comma, true, {{"abc,d", "f"}}},
+        {"a letter after a closing quote", "\"ab\"x,f", comma, false, {}},
+        {"one byte further is not let through", "\"ab\"x\nf", comma, false, {}},
+        {"LF-only lines", "a,b\nc,d\n", comma, true, {{"a", "b"}, {"c", "d"}}},
+        {"mixed line ends", "a,b\r\nc,d\ne,f", comma, true, {{"a", "b"}, {"c", "d"}, {"e", "f"}}},
+        {"LF inside quotes stays", "\"x\ny\",z\n", comma, true, {{"x\ny", "z"}}},
+        {"a lone CR is data", "a\rb,c\r\n", comma, true, {{"a\rb", "c"}}},
+        {"an unclosed quote", "\"abc,d\r\n", comma, false, {}},
+        {"a quote closing at the end", "a,\"b\"", comma, true, {{"a", "b"}}},
+        {"a double-byte character after a closing quote", Sjis("\"ab\"漢,c"), comma, true, {{"ab漢", "c"}}},
+        {"trail byte 0x5C with a backslash delimiter", Sjis("表\\x\r\nソ\\y"), u'\\', true, {{"表", "x"}, {"ソ", "y"}}},
+        {"trail byte 0x7C with a bar delimiter", Sjis("ポ|q|ポポ\r\n"), u'|', true, {{"ポ", "q", "ポポ"}}},
+        {"tab delimiter", "a\tb,c\r\n", u'\t', true, {{"a", "b,c"}}},
+        {"no delimiter: one value per line", "a,b\r\nc", QChar(), true, {{"a,b"}, {"c"}}},
+        {"half-width katakana delimiter", Sjis("aｱb\r\n"), QChar(0xFF71), true, {{"a", "b"}}},
+        {"CP932", Sjis("名前,値\r\n表,ソ\r\n"), comma, true, {{"名前", "値"}, {"表", "ソ"}}},
+        {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF名前,値\r\n表,ソ\r\n", comma, true, {{"名前", "値"}, {"表", "ソ"}}},
+        {"UTF-8 without a byte-order mark", "名前,値\r\n表,ソ\r\n", comma, true, {{"名前", "値"}, {"表", "ソ"}}},
+        {"an invalid CP932 byte", "a,\x80" "b\r\n", comma, false, {}},
+        {"a lead byte without its trail byte", "a,\x95", comma, false, {}},
+        {"invalid UTF-8 after a byte-order mark", "\xEF\xBB\xBF" "a,\xE3\x81", comma, false, {}},
+    };
+    for (const auto& c : cases) {
+        ScopedFakeUi ui;
+        CCsvReader reader(QStringLiteral("x.csv"), c.delimiter, 0);
+        CImportRows rows;
+        const bool ok = reader.Parse(&rows, c.data);
+        ASSERT_EQ(ok, c.ok) << c.name;
+        if (!ok) {
+            EXPECT_TRUE(rows.isEmpty()) << c.name;
+            EXPECT_EQ(ui.Prompt().Texts(), QStringList{kFormatMessage}) << c.name;
+            continue;
+        }
+        EXPECT_TRUE(ui.Prompt().Texts().isEmpty()) << c.name;
+        ASSERT_EQ(rows.size(), c.rows.size() + 1) << c.name;
+        const int fields = int(c.rows.front().size());
+        QStringList header{QString()};
+        for (int i = 1; i <= fields; ++i)
+            header << QStringLiteral("F%1").arg(i);
+        EXPECT_EQ(rows.front(), header) << c.name;
+        for (int i = 0; i < c.rows.size(); ++i) {
+            QStringList expected{QString::number(i + 1)};
+            for (const QString& value : c.rows.at(i))
+                expected << value;
+            EXPECT_EQ(rows.at(i + 1), expected) << c.name << " row " << i + 1;
+        }
+    }
+}
+
+TEST(CsvReader, AFailureEmptiesATableThatHeldRows)
+{
+    ScopedFakeUi ui;
+    CCsvReader reader(QStringLiteral("x.csv"), u',', 0);
+    CImportRows rows{{QString(), QStringLiteral("old")}};
+    EXPECT_FALSE(reader.Parse(&rows, "a,b\r\nc\r\n"));
+    EXPECT_TRUE(rows.isEmpty());
+}
+
+TEST(CsvReader, ReadsFilesWithAndWithoutHeaders)
+{
+    QTemporaryDir dir;
+    auto file = [&](const char* name, const QByteArray& bytes) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        QFile out(path);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+        return path;
+    };
+    ScopedFakeUi ui;
+
+    // Three lines of four values: the header F1-F4 and rows 1 to 3.
+    const QByteArray three = "1,2,3,4\r\n5,6,7,8\r\n9,10,11,12\r\n";
+    CImportRows rows;
+    EXPECT_EQ(CCsvReader(file("three.csv", three), u',', 0).Read(&rows), three.size());
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_EQ(rows.at(0), QStringList({"", "F1", "F2", "F3", "F4"}));
+    EXPECT_EQ(rows.at(3), QStringList({"3", "9", "10", "11", "12"}));
+
+    // With the titles in the file its first line is the header.
+    rows.clear();
+    const QByteArray titled = Sjis("名前,値\r\nA,1\r\n");
+    EXPECT_EQ(CCsvReader(file("titled.csv", titled), u',', 1).Read(&rows), titled.size());
+    EXPECT_EQ(rows, CImportRows({{"", U("名前"), U("値")}, {"1", "A", "1"}}));
+
+    // An empty file: only the header's empty cell, and 0.
+    rows.clear();
+    EXPECT_EQ(CCsvReader(file("empty.csv", {}), u',', 0).Read(&rows), 0);
+    EXPECT_EQ(rows, CImportRows({{QString()}}));
+    EXPECT_TRUE(ui.Prompt().Texts().isEmpty());
+
+    // A missing file: its message, and the table as it was.
+    rows = {{QStringLiteral("kept")}};
+    const QString missing = dir.filePath(QStringLiteral("missing.csv"));
+    EXPECT_EQ(CCsvReader(missing, u',', 0).Read(&rows), 0);
+    EXPECT_EQ(rows, CImportRows({{QStringLiteral("kept")}}));
+    ASSERT_EQ(ui.Prompt().Texts().size(), 1);
+    EXPECT_TRUE(ui.Prompt().Texts().front().contains(missing));
+}
+
+} // namespace

@@ -1,0 +1,339 @@
+#include "support/XlsxZip.h"
+#include "platform/office/Workbook.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+QString U(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+const CSheetCell* CellAt(const CSheetData& sheet, quint32 row, quint32 column)
+{
+    for (const CSheetCell& cell : sheet.cells) {
+        if (cell.row == row && cell.column == column)
+            return &cell;
+    }
+    return nullptr;
+}
+
+class WorkbookReaderTest : public ::testing::Test
+{
+  protected:
+    QString Save(const XlsxZip::Book& book, const char* name = "book.xlsx")
+    {
+        const QString path = m_dir.filePath(QString::fromLatin1(name));
+        EXPECT_TRUE(XlsxZip::Write(path, book.ToParts()));
+        return path;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(WorkbookReaderTest, CellsKeepTheirTypesTextsAndDateFormats)
+{
+    XlsxZip::Book book;
+    book.sharedStrings = {
+        U("<t>plain</t>"),
+        // Rich runs join; the phonetic reading is left out.
+        U("<r><rPr><b/></rPr><t>東京</t></r><r><t xml:space=\"preserve\"> 都</t></r>"
+          "<rPh sb=\"0\" eb=\"2\"><t>トウキョウト</t></rPh><phoneticPr fontId=\"1\"/>"),
+        U("<t>a_x000D_\nb</t>"),
+        U("<t>under_x005F_x0041_</t>"),
+    };
+    book.numFmts = U("<numFmt numFmtId=\"164\" formatCode=\"yyyy/m/d\"/>"
+                     "<numFmt numFmtId=\"165\" formatCode=\"[Red]0.00\"/>"
+                     "<numFmt numFmtId=\"166\" formatCode=\"0&quot;d&quot;\"/>"
+                     "<numFmt numFmtId=\"167\" formatCode=\"[$-411]ggge&quot;年&quot;m&quot;月&quot;d&quot;日&quot;\"/>");
+    book.cellXfs = {0, 14, 164, 165, 20, 166, 167};
+    book.sheets << qMakePair(U("データ"),
+                             XlsxZip::Sheet(U("<row r=\"1\">"
+                                              "<c r=\"A1\" t=\"s\"><v>0</v></c>"
+                                              "<c r=\"B1\" t=\"s\"><v>1</v></c>"
+                                              "<c r=\"C1\" t=\"s\"><v>2</v></c>"
+                                              "<c r=\"D1\" t=\"inlineStr\"><is><t>インライン</t></is></c>"
+                                              "<c r=\"E1\" t=\"str\"><f>A1&amp;\"x\"</f><v>plainx</v></c>"
+                                              "<c r=\"F1\" t=\"b\"><v>1</v></c>"
+                                              "<c r=\"G1\" t=\"b\"><v>0</v></c>"
+                                              "<c r=\"H1\" t=\"e\"><v>#DIV/0!</v></c>"
+                                              "<c r=\"I1\"><v>1234.5</v></c>"
+                                              "<c r=\"J1\" s=\"1\"><v>45351</v></c>"
+                                              "<c r=\"K1\" s=\"2\"><v>45351</v></c>"
+                                              "<c r=\"L1\" s=\"3\"><v>45351</v></c>"
+                                              "<c r=\"M1\" s=\"4\"><v>0.5</v></c>"
+                                              "<c r=\"N1\" s=\"5\"><v>7</v></c>"
+                                              "<c r=\"O1\" s=\"6\"><v>45351</v></c>"
+                                              "<c r=\"P1\" t=\"s\"><v>3</v></c>"
+                                              "<c r=\"Q1\" s=\"1\"/>"
+                                              "</row>")));
+    std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(Save(book));
+    ASSERT_TRUE(reader);
+    EXPECT_EQ(reader->GetFormat(), CWorkbookReader::Xlsx);
+    CSheetData sheet;
+    ASSERT_TRUE(reader->ReadSheet(0, sheet));
+    ASSERT_EQ(sheet.cells.size(), 17u);
+
+    struct Expected {
+        int column;
+        CSheetCell::Kind kind;
+        QString text;
+        double number;
+        bool date;
+    };
+    const Expected expected[] = {
+        {0, CSheetCell::Text, U("plain"), 0, false},
+        {1, CSheetCell::Text, U("東京 都"), 0, false},
+        {2, CSheetCell::Text, U("a\r\nb"), 0, false},
+        {3, CSheetCell::Text, U("インライン"), 0, false},
+        {4, CSheetCell::Text, U("plainx"), 0, false},
+        {5, CSheetCell::Boolean, {}, 1, false},
+        {6, CSheetCell::Boolean, {}, 0, false},
+        {7, CSheetCell::Error, {}, 0, false},
+        {8, CSheetCell::Number, {}, 1234.5, false},
+        {9, CSheetCell::Number, {}, 45351, true},   // built-in 14
+        {10, CSheetCell::Number, {}, 45351, true},  // yyyy/m/d
+        {11, CSheetCell::Number, {}, 45351, false}, // [Red] is no day
+        {12, CSheetCell::Number, {}, 0.5, true},    // h:mm
+        {13, CSheetCell::Number, {}, 7, false},     // a quoted "d"
+        {14, CSheetCell::Number, {}, 45351, true},  // Japanese era
+        {15, CSheetCell::Text, U("under_x0041_"), 0, false},
+        {16, CSheetCell::Blank, {}, 0, true},
+    };
+    for (const Expected& e : expected) {
+        const CSheetCell* cell = CellAt(sheet, 0, quint32(e.column));
+        ASSERT_TRUE(cell) << e.column;
+        EXPECT_EQ(cell->kind, e.kind) << e.column;
+        EXPECT_EQ(cell->text, e.text) << e.column;
+        EXPECT_DOUBLE_EQ(cell->number, e.number) << e.column;
+        EXPECT_EQ(sheet.FormatOf(*cell).isDate, e.date) << e.column;
+    }
+    quint32 r0, c0, r1, c1;
+    ASSERT_TRUE(sheet.UsedRange(r0, c0, r1, c1));
+    EXPECT_EQ(c1, 16u) << "a styled empty cell belongs to the used range";
+}
+
+TEST_F(WorkbookReaderTest, SheetsWithCodeNamesChartsAndThe1904System)
+{
+    XlsxZip::Book book;
+    book.date1904 = true;
+    book.cellXfs = {0, 14};
+    book.sheets << qMakePair(U("変換"), XlsxZip::Sheet(U("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"),
+                                                       U("ConvertSheet")))
+                << qMakePair(U("グラフ"), XlsxZip::Xml(U("<chartsheet xmlns=\"http://schemas.openxmlformats.org/"
+                                                         "spreadsheetml/2006/main\"><sheetPr codeName=\"Chart1\"/>"
+                                                         "</chartsheet>")))
+                << qMakePair(U("Sheet3"), XlsxZip::Sheet(U("<row r=\"2\"><c r=\"B2\" s=\"1\"><v>43889</v></c></row>")));
+    std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(Save(book));
+    ASSERT_TRUE(reader);
+    ASSERT_EQ(reader->Sheets().size(), 3);
+    EXPECT_EQ(reader->Sheets().at(0).codeName, U("ConvertSheet"));
+    EXPECT_TRUE(reader->Sheets().at(0).isWorksheet);
+    EXPECT_FALSE(reader->Sheets().at(1).isWorksheet);
+    EXPECT_EQ(reader->Sheets().at(2).name, U("Sheet3"));
+    EXPECT_TRUE(reader->Sheets().at(2).codeName.isEmpty());
+    EXPECT_TRUE(reader->Date1904());
+
+    CSheetData sheet;
+    ASSERT_TRUE(reader->ReadSheet(1, sheet));
+    EXPECT_TRUE(sheet.cells.empty());
+    ASSERT_TRUE(reader->ReadSheet(2, sheet));
+    ASSERT_EQ(sheet.cells.size(), 1u);
+    EXPECT_TRUE(sheet.date1904);
+    EXPECT_EQ(ExcelSerialToDate(sheet.cells.front().number, sheet.date1904), QDate(2024, 2, 29));
+}
+
+TEST(ExcelDates, SerialsAndFormatCodes)
+{
+    const struct {
+        double serial;
+        bool date1904;
+        QDate date;
+    } serials[] = {
+        {45351, false, QDate(2024, 2, 29)}, {45351.75, false, QDate(2024, 2, 29)}, {0.5, false, QDate(1899, 12, 30)},
+        {1, false, QDate(1900, 1, 1)},      {59, false, QDate(1900, 2, 28)},        {61, false, QDate(1900, 3, 1)},
+        {0.5, true, QDate(1904, 1, 1)},     {43889, true, QDate(2024, 2, 29)},
+    };
+    for (const auto& s : serials) {
+        EXPECT_EQ(ExcelSerialToDate(s.serial, s.date1904), s.date) << s.serial;
+        if (!s.date1904 && s.date.year() > 1899)
+            EXPECT_EQ(ExcelDateToSerial(s.date), std::floor(s.serial)) << s.serial;
+    }
+
+    const struct {
+        int id;
+        const char* code;
+        bool hasCode;
+        bool date;
+    } formats[] = {
+        {14, "", false, true},           {22, "", false, true},          {27, "", false, true},
+        {45, "", false, true},           {58, "", false, true},          {0, "", false, false},
+        {49, "", false, false},          {23, "", false, false},         {44, "", false, false},
+        {164, "yyyy/m/d", true, true},   {164, "[h]:mm:ss", true, true}, {164, "[Red]#,##0", true, false},
+        {164, "0\"日\"", true, false},   {164, "G/標準", true, false},   {164, "General", true, false},
+        {164, "0.0\\d", true, false},    {164, "#,##0_d", true, false},  {164, "**0", true, false},
+        {14, "0.00", true, false}, // a file may redefine a built-in id
+    };
+    for (const auto& f : formats)
+        EXPECT_EQ(IsDateNumberFormat(f.id, U(f.code), f.hasCode), f.date) << f.id << " " << f.code;
+}
+
+TEST_F(WorkbookReaderTest, SparseSheetsAllocateOnlyTheirCells)
+{
+    // Formatted down to the last row, with three cells; and a row reaching
+    // column 300.
+    XlsxZip::Book book;
+    book.cellXfs = {0, 49};
+    book.sharedStrings = {U("<t>x</t>")};
+    book.sheets << qMakePair(U("長い"), XlsxZip::Sheet(U("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>"
+                                                         "<row r=\"2\"><c r=\"B2\"><v>2</v></c></row>"
+                                                         "<row r=\"1048576\"><c r=\"C1048576\" s=\"1\"/></row>"),
+                                                     {}, U("A1:C1048576")))
+                << qMakePair(U("広い"), XlsxZip::Sheet(U("<row r=\"1\"><c r=\"A1\"><v>1</v></c>"
+                                                         "<c r=\"KN1\"><v>300</v></c></row>")));
+    std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(Save(book));
+    ASSERT_TRUE(reader);
+    CSheetData sheet;
+    ASSERT_TRUE(reader->ReadSheet(0, sheet));
+    EXPECT_EQ(sheet.cells.size(), 3u);
+    quint32 r0, c0, r1, c1;
+    ASSERT_TRUE(sheet.UsedRange(r0, c0, r1, c1));
+    EXPECT_EQ(r1, 1048575u);
+    EXPECT_EQ(c1, 2u);
+    ASSERT_TRUE(reader->ReadSheet(1, sheet));
+    ASSERT_TRUE(sheet.UsedRange(r0, c0, r1, c1));
+    EXPECT_EQ(c1, 299u);
+}
+
+TEST_F(WorkbookReaderTest, DamagedForeignAndOversizedFilesAreRefused)
+{
+    XlsxZip::Book good;
+    good.sharedStrings = {U("<t>a</t>")};
+    good.sheets << qMakePair(U("S"), XlsxZip::Sheet(U("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c>"
+                                                      "<c r=\"B1\" t=\"inlineStr\"><is><t>") +
+                                                    QString(3000, u'x') + U("</t></is></c></row>")));
+    const QString goodPath = Save(good, "good.xlsx");
+
+    QFile goodFile(goodPath);
+    ASSERT_TRUE(goodFile.open(QIODevice::ReadOnly));
+    const QByteArray zipBytes = goodFile.readAll();
+    auto file = [this](const char* name, const QByteArray& bytes) {
+        const QString path = m_dir.filePath(QString::fromLatin1(name));
+        QFile out(path);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+        return path;
+    };
+    auto book = [&](const char* name, void (*change)(XlsxZip::Parts&)) {
+        XlsxZip::Parts parts = good.ToParts();
+        change(parts);
+        const QString path = m_dir.filePath(QString::fromLatin1(name));
+        EXPECT_TRUE(XlsxZip::Write(path, parts));
+        return path;
+    };
+
+    const struct {
+        QString path;
+        CWorkbookLimits limits;
+        CWorkbookReader::Error open; // NoError: opens, and the sheet read fails with `read`
+        CWorkbookReader::Error read;
+    } cases[] = {
+        {m_dir.filePath(U("missing.xlsx")), {}, CWorkbookReader::CannotOpen, {}},
+        {file("cut.xlsx", zipBytes.left(zipBytes.size() / 2)), {}, CWorkbookReader::NotWorkbook, {}},
+        {file("text.xlsx", "商品コード,商品名\r\n"), {}, CWorkbookReader::NotWorkbook, {}},
+        {file("cfb.xls", QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(600, '\x7F')), {},
+         CWorkbookReader::NotWorkbook, {}},
+        {book("noworkbook.xlsx", [](XlsxZip::Parts& p) { p.remove(QStringLiteral("xl/workbook.xml")); }), {},
+         CWorkbookReader::NotWorkbook, {}},
+        {book("doctype.xlsx",
+              [](XlsxZip::Parts& p) {
+                  p[QStringLiteral("xl/workbook.xml")].replace(
+                      "<workbook", "<!DOCTYPE workbook [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]><workbook");
+              }),
+         {}, CWorkbookReader::NotWorkbook, {}},
+        {goodPath, {2000, 10000}, CWorkbookReader::TooLarge, {}},
+        {goodPath, {qint64(1) << 20, 5}, CWorkbookReader::TooLarge, {}},
+        {book("badxml.xlsx",
+              [](XlsxZip::Parts& p) { p[QStringLiteral("xl/worksheets/sheet1.xml")].replace("</row>", ""); }),
+         {}, CWorkbookReader::NoError, CWorkbookReader::NotWorkbook},
+        {book("offsheet.xlsx",
+              [](XlsxZip::Parts& p) { p[QStringLiteral("xl/worksheets/sheet1.xml")].replace("\"A1\"", "\"A1048577\""); }),
+         {}, CWorkbookReader::NoError, CWorkbookReader::NotWorkbook},
+        {book("badindex.xlsx",
+              [](XlsxZip::Parts& p) { p[QStringLiteral("xl/worksheets/sheet1.xml")].replace("<v>0</v>", "<v>7</v>"); }),
+         {}, CWorkbookReader::NoError, CWorkbookReader::NotWorkbook},
+        {book("entity.xlsx",
+              [](XlsxZip::Parts& p) {
+                  p[QStringLiteral("xl/sharedStrings.xml")] = XlsxZip::Xml(QStringLiteral(
+                      "<!DOCTYPE sst [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><sst><si><t>&x;</t></si></sst>"));
+              }),
+         {}, CWorkbookReader::NoError, CWorkbookReader::NotWorkbook},
+    };
+    for (const auto& c : cases) {
+        CWorkbookReader::Error error = CWorkbookReader::NoError;
+        std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(c.path, &error, c.limits);
+        EXPECT_EQ(error, c.open) << qPrintable(c.path);
+        if (c.open != CWorkbookReader::NoError) {
+            EXPECT_FALSE(reader) << qPrintable(c.path);
+            continue;
+        }
+        ASSERT_TRUE(reader) << qPrintable(c.path);
+        CSheetData sheet;
+        EXPECT_FALSE(reader->ReadSheet(0, sheet, &error)) << qPrintable(c.path);
+        EXPECT_EQ(error, c.read) << qPrintable(c.path);
+        EXPECT_TRUE(sheet.cells.empty());
+    }
+}
+
+TEST(XlsFixtures, TwoSheetsOfTextsNumbersAndDates)
+{
+    std::unique_ptr<CWorkbookReader> reader =
+        CWorkbookReader::Open(QStringLiteral(CORVANTA_FIXTURES "/office/two-sheets.xls"));
+    ASSERT_TRUE(reader);
+    EXPECT_EQ(reader->GetFormat(), CWorkbookReader::Xls);
+    ASSERT_EQ(reader->Sheets().size(), 2);
+    EXPECT_EQ(reader->Sheets().at(0).name, U("商品"));
+    EXPECT_EQ(reader->Sheets().at(1).name, U("Sheet2"));
+    EXPECT_FALSE(reader->Date1904());
+
+    CSheetData sheet;
+    ASSERT_TRUE(reader->ReadSheet(0, sheet));
+    const struct {
+        quint32 row, column;
+        CSheetCell::Kind kind;
+        QString text;
+        double number;
+        bool date;
+    } first[] = {
+        {0, 0, CSheetCell::Text, U("コード"), 0, false},  {1, 0, CSheetCell::Text, U("0100"), 0, false},
+        {1, 1, CSheetCell::Text, U("消しゴム"), 0, false}, {1, 2, CSheetCell::Number, {}, 42, false},
+        {1, 3, CSheetCell::Number, {}, 45351, true},       {2, 1, CSheetCell::Text, U("定規 30cm"), 0, false},
+        {2, 2, CSheetCell::Number, {}, -3.25, false},      {2, 3, CSheetCell::Number, {}, 36526, true},
+    };
+    EXPECT_EQ(sheet.cells.size(), 12u);
+    for (const auto& e : first) {
+        const CSheetCell* cell = CellAt(sheet, e.row, e.column);
+        ASSERT_TRUE(cell) << e.row << "," << e.column;
+        EXPECT_EQ(cell->kind, e.kind) << e.row << "," << e.column;
+        EXPECT_EQ(cell->text, e.text) << e.row << "," << e.column;
+        EXPECT_DOUBLE_EQ(cell->number, e.number) << e.row << "," << e.column;
+        EXPECT_EQ(sheet.FormatOf(*cell).isDate, e.date) << e.row << "," << e.column;
+    }
+
+    ASSERT_TRUE(reader->ReadSheet(1, sheet));
+    quint32 r0, c0, r1, c1;
+    ASSERT_TRUE(sheet.UsedRange(r0, c0, r1, c1));
+    EXPECT_EQ(QList<quint32>({r0, c0, r1, c1}), QList<quint32>({2, 1, 3, 2}));
+    const CSheetCell* time = CellAt(sheet, 2, 1);
+    ASSERT_TRUE(time);
+    EXPECT_DOUBLE_EQ(time->number, 0.5);
+    EXPECT_TRUE(sheet.FormatOf(*time).isDate);
+}
+
+} // namespace
