@@ -18,7 +18,8 @@
 #include <string>
 #include <vector>
 
-// Benchmarks come in pairs, "<work>/ours" and "<work>/plain": the same work
+// Benchmarks with a bound (kBoundCounter) are checked against it. The others
+// come in pairs, "<work>/ours" and "<work>/plain": the same work
 // done through the data-access library and through the bare sqlite3 API. After
 // the runs each pair's ratio of median times is printed; the program fails
 // when one is above the limit.
@@ -48,6 +49,11 @@ class RatioReporter : public benchmark::ConsoleReporter
             if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0)
                 continue;
             const std::string& name = run.run_name.function_name;
+            if (const auto bound = run.counters.find(kBoundCounter); bound != run.counters.end()) {
+                Bound& b = m_bounds[name];
+                b.limitMs = bound->second.value;
+                b.times.push_back(run.real_accumulated_time / double(run.iterations));
+            }
             const std::size_t slash = name.rfind('/');
             if (slash == std::string::npos)
                 continue;
@@ -74,6 +80,13 @@ class RatioReporter : public benchmark::ConsoleReporter
                         plain * 1e3, ratio > kRatioLimit ? "  ABOVE THE LIMIT" : "");
             m_failed = m_failed || ratio > kRatioLimit;
         }
+        for (auto& [name, bound] : m_bounds) {
+            const double ms = Median(bound.times) * 1e3;
+            const bool above = ms > bound.limitMs;
+            std::printf("bound %s: %.1f ms (limit %.0f ms)%s\n", name.c_str(), ms, bound.limitMs,
+                        above ? "  ABOVE THE LIMIT" : "");
+            m_failed = m_failed || above;
+        }
         std::fflush(stdout);
     }
 
@@ -92,7 +105,13 @@ class RatioReporter : public benchmark::ConsoleReporter
         return n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
     }
 
+    struct Bound {
+        double limitMs = 0;
+        std::vector<double> times;
+    };
+
     std::map<std::string, Pair> m_pairs;
+    std::map<std::string, Bound> m_bounds;
     bool m_failed = false;
 };
 
