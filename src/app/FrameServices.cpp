@@ -91,7 +91,7 @@ int CMainFrame::NotifyMasterRecordAdded(const COneRecord* record)
     IMasterList* view = ActiveMasterList();
     if (!view || !record)
         return 0;
-    return view->UpdateRecord(*record);
+    return view->UpdateRecord(*record) ? 1 : 0;
 }
 
 int CMainFrame::NotifyMasterRecordsAdded(const CCDSData& set)
@@ -187,11 +187,11 @@ void CMainFrame::MoveAndSetListFont(QWidget* window, const QRect& rect, const QF
 // ---------------------------------------------------------------------------
 // Active master extraction
 
-void CMainFrame::SetExtractCondition(std::unique_ptr<CExCondition> condition)
+void CMainFrame::SetExtractCondition(std::unique_ptr<CExCondition> condition, int takenOver)
 {
     ReleaseExtractCondition();
     m_pExCondition = std::move(condition);
-    m_bExtract = m_pExCondition ? 1 : 0;
+    m_bExtract = m_pExCondition ? takenOver : 0;
 }
 
 void CMainFrame::ReleaseExtractCondition()

@@ -329,11 +329,41 @@ QAction* CMainFrame::Action(int id)
         const QString text = GetCommandText(id);
         action->setText(text.isEmpty() ? QString::number(id) : text);
         action->setToolTip(action->text());
-        if (id == ID_EDIT_FIND)
-            action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+        if (const QString key = GetCommandShortcut(id); !key.isEmpty())
+            action->setShortcut(QKeySequence(key));
         connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
     }
     return action;
+}
+
+QAction* CMainFrame::FindMenuItem(int id) const
+{
+    const auto* bar = qobject_cast<const QMenuBar*>(menuWidget());
+    if (!bar || id == 0)
+        return nullptr;
+    for (const QMenu* menu : bar->findChildren<QMenu*>()) {
+        for (QAction* item : menu->actions()) {
+            if (!item->menu() && !item->isSeparator() && item->data().toInt() == id)
+                return item;
+        }
+    }
+    return nullptr;
+}
+
+QAction* CMainFrame::InsertMenuItem(int beforeId, int id, const QString& text, bool separatorAfter)
+{
+    QAction* before = FindMenuItem(beforeId);
+    auto* menu = before ? qobject_cast<QMenu*>(before->parent()) : nullptr;
+    if (!menu)
+        return nullptr;
+    auto* item = new QAction(text, menu);
+    item->setShortcutContext(Qt::WidgetShortcut);
+    item->setData(id);
+    connect(item, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
+    menu->insertAction(before, item);
+    if (separatorAfter)
+        menu->insertSeparator(before);
+    return item;
 }
 
 void CMainFrame::SetMenuBarFor(int menuId)

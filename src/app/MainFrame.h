@@ -75,6 +75,11 @@ public:
     // The one action of a command id: toolbars and shortcuts use it; menu
     // entries keep their own texts and route the same id.
     QAction* Action(int id);
+    // The menu bar's item of a command; null when the bar has none.
+    QAction* FindMenuItem(int id) const;
+    // A new item of a command before the item of `beforeId` (and a
+    // separator after it when asked); null when `beforeId` is not there.
+    QAction* InsertMenuItem(int beforeId, int id, const QString& text, bool separatorAfter);
 
     // --- commands: the active view first, then the frame, then the application ---
     void ExecuteCommand(int id);
@@ -157,8 +162,10 @@ public:
     void MoveAndSetListFont(QWidget* window, const QRect& rect, const QFont* font, bool repaint, bool redraw);
     const QFont& GetListFont() const { return m_ListFont; }
     bool HasListFont() const { return m_bListFontCreated; }
-    // Takes ownership of a confirmed extraction (the previous one is released).
-    void SetExtractCondition(std::unique_ptr<CExCondition> condition);
+    // Takes ownership of a confirmed extraction (the previous one is
+    // released) with its flag: 1 when it is a saved condition taken over
+    // unchanged.
+    void SetExtractCondition(std::unique_ptr<CExCondition> condition, int takenOver);
     CExCondition* GetExtractCondition() const { return m_pExCondition.get(); }
     void ReleaseExtractCondition();
 
@@ -209,7 +216,8 @@ public:
     // The modeless find dialog, null when none.
     CFindDialog* m_pFindDialog = nullptr;
 
-    // The active master extraction and its flag.
+    // The active master extraction and its flag (1: a saved condition taken
+    // over unchanged).
     std::unique_ptr<CExCondition> m_pExCondition;
     int m_bExtract = 0;
 

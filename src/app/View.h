@@ -13,8 +13,9 @@ struct CFindRequest;
 class IMasterList {
 public:
     virtual ~IMasterList() = default;
-    // Replaces the row of the record's "ID" or appends it; nonzero when placed.
-    virtual int UpdateRecord(const COneRecord& record) = 0;
+    // Replaces the row of the record's "ID" or adds it on top; the list's
+    // own record, null when it was not placed.
+    virtual COneRecord* UpdateRecord(const COneRecord& record) = 0;
     // The row after (before) the record, or after the focused row for null.
     virtual COneRecord* SelectNextRecord(COneRecord* record) = 0;
     virtual COneRecord* SelectPrevRecord(COneRecord* record) = 0;

@@ -1,54 +1,679 @@
 #include "master/MasterView.h"
 
+#include "app/FindDialog.h"
 #include "app/MainFrame.h"
+#include "master/BulkEditDlg.h"
+#include "master/MasterDb.h"
+#include "master/MasterEditRules.h"
+#include "master/MasterFilterFile.h"
+#include "master/MasterList.h"
+#include "master/SlipFromList.h"
 #include "platform/data/Record.h"
+#include "platform/forms/PloMainData.h"
+#include "platform/ui/Help.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "platform/ui/WaitIndicator.h"
+#include "resources/CommandIds.h"
+#include "settings/BunruiData.h"
+#include "settings/dlg/ColumnSetDlg.h"
 
-#include <QTreeWidget>
-#include <QVBoxLayout>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTableView>
 
-CMasterView::CMasterView(CMainFrame& frame) : CView(frame), m_pList(new QTreeWidget(this))
+namespace
 {
-    m_pList->setRootIsDecorated(false);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_pList);
+
+constexpr int kMinWidth = 600;
+constexpr int kMinHeight = 480;
+
+// Commands whose dialogs the list does not offer yet: shown, never enabled.
+bool IsOfferedLater(int id)
+{
+    switch (id) {
+    case ID_MASTER_IMPORT:
+    case ID_MASTER_EXPORT:
+    case ID_IMPORT_BRENLO:
+    case ID_IMPORT_CADMIR:
+    case ID_IMPORT_TOSKEL:
+    case ID_IMPORT_VELMIRA:
+    case ID_EXPORT_VELMIRA:
+    case ID_MASTER_LABEL_PRINT:
+    case ID_MASTER_NEW:
+    case ID_MASTER_CODE_CHANGE:
+    case ID_MASTER_EXTRACT:
+    case ID_MASTER_PRINT:
+    case ID_MASTER_PRINT_PREVIEW:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+CMasterView::CMasterView(CMainFrame& frame) : CView(frame)
+{
+    m_pCount = new QLabel(QStringLiteral("表示するデータ"), this);
+    m_pTitle = new QComboBox(this);
+    m_pGa = new QLabel(QStringLiteral("が"), this);
+    m_pValue = new QComboBox(this);
+    m_pNoMono = new QLabel(QStringLiteral("のもの"), this);
+    m_pTable = new QTableView(this);
+    m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_pTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_pTable->setShowGrid(true);
+    m_pTable->setWordWrap(false);
+    m_pTable->setTabKeyNavigation(false);
+    m_pTable->verticalHeader()->hide();
+    m_pTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_pTable->horizontalHeader()->setSectionsClickable(true);
+    m_pTable->horizontalHeader()->setHighlightSections(false);
+    m_pTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    m_pTable->horizontalHeader()->setStretchLastSection(false);
+    for (QLabel* label : {m_pCount, m_pGa, m_pNoMono})
+        label->setAttribute(Qt::WA_TranslucentBackground);
+
+    connect(m_pTitle, &QComboBox::activated, this, &CMasterView::OnTitleChanged);
+    connect(m_pValue, &QComboBox::activated, this, &CMasterView::OnValueChanged);
+    connect(m_pTable->horizontalHeader(), &QHeaderView::sectionClicked, this, &CMasterView::OnColumnClick);
+    connect(m_pTable, &QAbstractItemView::doubleClicked, this, [this] {
+        if (!GetSelectedRows().isEmpty())
+            OnModify();
+    });
+}
+
+CMasterView::~CMasterView()
+{
+    if (!m_pList)
+        return;
+    StoreColumnWidths();
+    m_pList->SaveColumns();
+    SaveFilter();
+    m_pTable->setModel(nullptr);
+}
+
+QString CMasterView::GetTableName() const
+{
+    return CMasterList::GetTableName(m_nMode);
+}
+
+QString CMasterView::GetCodeFieldName() const
+{
+    return CMasterList::GetCodeFieldName(m_nMode);
 }
 
 void CMasterView::OnInitialUpdate()
 {
-    m_nMode = GetFrame().GetViewKind();
-    GetFrame().ShowViewToolBar(true);
-    GetFrame().SetListFont(m_pList, true);
+    CMainFrame& frame = GetFrame();
+    setUpdatesEnabled(false);
+    m_nMode = frame.GetViewKind();
+    m_pDb = std::make_unique<CMasterDb>(frame.GetMakeMsgID());
+    m_pList = std::make_unique<CMasterList>(m_nMode, *m_pDb);
+    m_pTable->setModel(&m_pList->Model());
+
+    static const char16_t* const kTitles[] = {u"－商品一覧", u"－得意先一覧", u"－仕入先一覧"};
+    if (m_nMode >= 1 && m_nMode <= 3)
+        frame.setWindowTitle(ProgramTitle() + QString::fromUtf16(kTitles[m_nMode - 1]));
+    // The menu screen fixes the frame's size to its picture; a list sizes freely.
+    frame.setMinimumSize(0, 0);
+    frame.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    frame.ShowViewToolBar(true);
+
+    PatchFileMenu();
+    ApplyListLook();
+    FillTitleList();
+    {
+        const CWaitCursor wait;
+        BuildColumns();
+    }
+    RestoreFilter();
+    Reload(true);
+    setUpdatesEnabled(true);
+    DoLayout();
+    if (frame.isVisible())
+        frame.showMaximized();
+    else
+        frame.setWindowState(frame.windowState() | Qt::WindowMaximized);
 }
 
-long CMasterView::OnFindRequest(const CFindRequest&)
+void CMasterView::OnEnvSettingsChanged()
 {
-    return 0;
+    setUpdatesEnabled(false);
+    ApplyListLook();
+    m_bLaidOut = false;
+    DoLayout();
+    setUpdatesEnabled(true);
+    update();
 }
 
-int CMasterView::UpdateRecord(const COneRecord& record)
+// The label printing item is named by kind; the partner lists get the slip
+// command above it.
+void CMasterView::PatchFileMenu()
 {
-    if (!record.GetOneField(QString(), QStringLiteral("ID"))) {
-        UiServices::Prompt().MessageBox(QStringLiteral("レコードIDが不明です"));
+    CMainFrame& frame = GetFrame();
+    if (QAction* label = frame.FindMenuItem(ID_MASTER_LABEL_PRINT))
+        label->setText(m_nMode == 1 ? QStringLiteral("商品ラベル印刷") : QStringLiteral("宛名印刷"));
+    if ((m_nMode == 2 || m_nMode == 3) && !frame.FindMenuItem(ID_MASTER_CREATE_SLIP)) {
+        frame.InsertMenuItem(ID_MASTER_LABEL_PRINT, ID_MASTER_CREATE_SLIP,
+                             m_nMode == 2 ? QStringLiteral("売上伝票/見積書の作成") : QStringLiteral("注文書/仕入伝票の作成"),
+                             true);
+    }
+    if (QAction* code = frame.FindMenuItem(ID_MASTER_CODE_CHANGE)) {
+        static const char16_t* const kWords[] = {u"品番の変更...", u"得意先コードの変更...", u"仕入先コードの変更..."};
+        if (m_nMode >= 1 && m_nMode <= 3)
+            code->setText(QString::fromUtf16(kWords[m_nMode - 1]));
+    }
+}
+
+// The frame's list font on every control, its list colour behind them.
+void CMasterView::ApplyListLook()
+{
+    CMainFrame& frame = GetFrame();
+    for (QWidget* w : {static_cast<QWidget*>(m_pCount), static_cast<QWidget*>(m_pTitle), static_cast<QWidget*>(m_pGa),
+                       static_cast<QWidget*>(m_pValue), static_cast<QWidget*>(m_pNoMono),
+                       static_cast<QWidget*>(m_pTable)})
+        frame.SetListFont(w, false);
+    m_pTable->verticalHeader()->setDefaultSectionSize(m_pTable->fontMetrics().height() + 6);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, frame.GetListBackColor());
+    setPalette(palette);
+    setAutoFillBackground(true);
+}
+
+void CMasterView::resizeEvent(QResizeEvent* event)
+{
+    CView::resizeEvent(event);
+    DoLayout();
+}
+
+void CMasterView::DoLayout()
+{
+    const int edge = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    if (!m_bLaidOut) {
+        const int row = m_pCount->fontMetrics().height() + 2 * edge;
+        const auto textWidth = [](QLabel* w, const QString& text) {
+            return qMax(w->sizeHint().width(), w->fontMetrics().horizontalAdvance(text) + 2 * w->margin() + 8);
+        };
+        m_pCount->setGeometry(10, 10, qMax(200, textWidth(m_pCount, m_pCount->text())), row);
+        const int top = m_pCount->geometry().bottom() + 1 + 5;
+        const int boxHeight = qMax(row, m_pTitle->sizeHint().height());
+        int x = 10;
+        const int titleWidth = qMax(150, m_pTitle->sizeHint().width());
+        m_pTitle->setGeometry(x, top, titleWidth, boxHeight);
+        x += titleWidth + 5;
+        m_pGa->setGeometry(x, top, textWidth(m_pGa, m_pGa->text()), boxHeight);
+        x += m_pGa->width() + 5;
+        const int valueWidth = qMax(200, m_pValue->sizeHint().width());
+        m_pValue->setGeometry(x, top, valueWidth, boxHeight);
+        x += valueWidth + 5;
+        m_pNoMono->setGeometry(x, top, textWidth(m_pNoMono, m_pNoMono->text()), boxHeight);
+        m_pTitle->setMaxVisibleItems(7);
+        m_pValue->setMaxVisibleItems(7);
+        m_bLaidOut = true;
+    }
+    const int top = m_pTitle->geometry().isEmpty() ? 75 : m_pTitle->geometry().bottom() + 1 + edge + 10;
+    const int width = qMax(this->width(), kMinWidth), height = qMax(this->height(), kMinHeight);
+    m_pTable->setGeometry(10, top, width - (2 * edge + 20), qMax(0, height - (2 * edge + 10) - top));
+}
+
+void CMasterView::FillTitleList()
+{
+    CBunruiData titles;
+    m_pTitle->clear();
+    m_pTitle->addItem(QStringLiteral("指定なし"));
+    for (int i = 0; i < 5; ++i)
+        m_pTitle->addItem(titles.GetTitle(m_nMode - 1, i));
+    m_pTitle->setCurrentIndex(0);
+    FillValueList(false);
+}
+
+void CMasterView::FillValueList(bool keepSelection)
+{
+    const int kept = m_pValue->currentIndex();
+    m_pValue->clear();
+    const int title = m_pTitle->currentIndex();
+    if (title >= 1 && title <= 5) {
+        m_pValue->setEnabled(true);
+        CBunruiData data;
+        if (const CBunruiDataElem* elem = data.Find(m_nMode - 1, title - 1)) {
+            for (const QString& value : elem->m_contents) {
+                if (!value.isEmpty())
+                    m_pValue->addItem(value);
+            }
+        }
+        m_pValue->setCurrentIndex(keepSelection && kept < m_pValue->count() ? kept : -1);
+    } else {
+        m_pValue->setEnabled(false);
+    }
+}
+
+void CMasterView::RestoreFilter()
+{
+    const QStringList lines = MasterFilterFile::ReadLines(MasterFilterFile::Path());
+    if (m_nMode < 1 || m_nMode > 3)
+        return;
+    int index = 0;
+    QString value;
+    if (!MasterFilterFile::ParseLine(lines[m_nMode - 1], index, value) || index == -1)
+        return;
+    m_pTitle->setCurrentIndex(index >= 0 && index < m_pTitle->count() ? index : -1);
+    FillValueList(false);
+    for (int i = 0; i < m_pValue->count(); ++i) {
+        if (m_pValue->itemText(i) == value) {
+            m_pValue->setCurrentIndex(i);
+            break;
+        }
+    }
+}
+
+void CMasterView::SaveFilter()
+{
+    const QString value = m_pValue->currentIndex() >= 0 ? m_pValue->currentText() : QString();
+    MasterFilterFile::Save(MasterFilterFile::Path(), m_nMode, m_pTitle->currentIndex(), value);
+}
+
+void CMasterView::StoreColumnWidths()
+{
+    CMasterListModel& model = m_pList->Model();
+    const QHeaderView* header = m_pTable->horizontalHeader();
+    for (int column = 0; column < model.columnCount() && column < header->count(); ++column)
+        model.SetColumnWidth(column, header->sectionSize(column));
+}
+
+// The filter boxes as the query reads them.
+void CMasterView::TakeFilter()
+{
+    const int title = m_pTitle->currentIndex();
+    m_pList->SetFilter(title, title >= 1 && m_pValue->currentIndex() >= 0 ? m_pValue->currentText() : QString());
+    m_pList->SetExtraction(GetFrame().GetExtractCondition());
+}
+
+void CMasterView::EnableFilterBoxes()
+{
+    if (m_pList->IsExtracted()) {
+        m_pTitle->setEnabled(false);
+        m_pValue->setEnabled(false);
+        return;
+    }
+    const int title = m_pTitle->currentIndex();
+    m_pTitle->setEnabled(true);
+    m_pValue->setEnabled(title >= 1 && title <= 5);
+}
+
+int CMasterView::LoadList()
+{
+    if (!m_pList)
+        return 0;
+    TakeFilter();
+    const int result = m_pList->LoadList();
+    EnableFilterBoxes();
+    return result;
+}
+
+int CMasterView::FillList()
+{
+    if (!m_pList)
+        return 0;
+    setUpdatesEnabled(false);
+    // The rows go and come back; the widths the user gave the columns stay.
+    StoreColumnWidths();
+    const int rows = m_pList->FillList();
+    ApplyColumnWidths();
+    if (rows > 0) {
+        SelectRowExclusive(0);
+    }
+    UpdateCountLine();
+    setUpdatesEnabled(true);
+    update();
+    return rows;
+}
+
+void CMasterView::Reload(bool query)
+{
+    if (query)
+        LoadList();
+    FillList();
+}
+
+int CMasterView::BuildColumns()
+{
+    if (!m_pList)
+        return 0;
+    const int result = m_pList->LoadColumns();
+    ApplyColumnWidths();
+    return result;
+}
+
+void CMasterView::ApplyColumnWidths()
+{
+    const CMasterListModel& model = m_pList->Model();
+    QHeaderView* header = m_pTable->horizontalHeader();
+    for (int column = 0; column < model.columnCount() && column < header->count(); ++column)
+        header->resizeSection(column, model.GetColumnWidth(column));
+}
+
+int CMasterView::LoadTotalCount()
+{
+    return m_pList ? m_pList->LoadTotalCount() : 0;
+}
+
+void CMasterView::UpdateCountLine()
+{
+    if (!m_pList)
+        return;
+    m_pCount->setText(m_pList->GetCountLine());
+    const int wanted = m_pCount->fontMetrics().horizontalAdvance(m_pCount->text()) + 4;
+    if (m_pCount->width() < wanted)
+        m_pCount->resize(wanted, m_pCount->height());
+}
+
+QString CMasterView::GetCellText(const COneRecord* record, int column) const
+{
+    return m_pList ? m_pList->Model().GetCellText(record, column) : QString();
+}
+
+bool CMasterView::IsBlankCodeRecord(const COneRecord* record) const
+{
+    return ::IsBlankCodeRecord(record, GetTableName(), GetCodeFieldName());
+}
+
+bool CMasterView::RefreshClassHeadings()
+{
+    FillValueList(true);
+    CBunruiData data;
+    bool replaced = false;
+    QStringList titles;
+    for (int i = 0; i < 5; ++i) {
+        titles << data.GetTitle(m_nMode - 1, i);
+        if (i + 1 < m_pTitle->count() && m_pTitle->itemText(i + 1) != titles[i]) {
+            m_pTitle->setItemText(i + 1, titles[i]);
+            replaced = true;
+        }
+    }
+    if (!replaced || !m_pList)
+        return replaced;
+    CMasterListModel& model = m_pList->Model();
+    const CQXColSet& columns = model.GetColumns();
+    for (int column = 0; column < columns.m_cols.size(); ++column) {
+        const QString& field = columns.m_cols[column].m_strField;
+        for (int i = 0; i < 5; ++i) {
+            if (field == QStringLiteral("Class%1").arg(i + 1) && columns.m_cols[column].m_strCaption != titles[i])
+                model.SetColumnCaption(column, titles[i]);
+        }
+    }
+    return true;
+}
+
+void CMasterView::OnTitleChanged(int index)
+{
+    FillValueList(false);
+    if (index == 0)
+        Reload(true);
+}
+
+void CMasterView::OnValueChanged(int)
+{
+    Reload(true);
+}
+
+QList<int> CMasterView::GetSelectedRows() const
+{
+    QList<int> rows;
+    if (const QItemSelectionModel* selection = m_pTable->selectionModel()) {
+        for (const QModelIndex& index : selection->selectedRows())
+            rows << index.row();
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void CMasterView::SelectRowExclusive(int row)
+{
+    QItemSelectionModel* selection = m_pTable->selectionModel();
+    if (!selection || !m_pList)
+        return;
+    const QModelIndex index = m_pList->Model().index(row, 0);
+    selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_pTable->scrollTo(index);
+}
+
+void CMasterView::OnColumnClick(int column)
+{
+    if (m_pList)
+        m_pList->SortByColumn(column);
+}
+
+long CMasterView::OnFindRequest(const CFindRequest& request)
+{
+    if (!m_pList)
+        return 0;
+    const QList<int> selected = GetSelectedRows();
+    const bool down = request.searchDown;
+    int start = -1;
+    if (!selected.isEmpty())
+        start = selected.first() + (down ? 1 : -1);
+    else if (down)
+        start = 0;
+    const int row = start < 0 ? -1 : m_pList->Model().FindRow(request.findWhat, down, start);
+    if (row < 0) {
+        UiServices::Prompt().MessageBox(QStringLiteral("検索が終了しました。\n"), MB_OK, MB_ICONINFORMATION);
         return 0;
     }
-    return 0;
+    SelectRowExclusive(row);
+    m_pTable->setFocus();
+    return 1;
 }
 
-COneRecord* CMasterView::SelectNextRecord(COneRecord*)
+COneRecord* CMasterView::UpdateRecord(const COneRecord& record)
 {
-    return nullptr;
+    if (!m_pList) {
+        UiServices::Prompt().MessageBox(QStringLiteral("レコードIDが不明です"));
+        return nullptr;
+    }
+    const int total = m_pList->GetTotalCount();
+    COneRecord* held = m_pList->UpdateRecord(record);
+    if (held && m_pList->GetTotalCount() != total) {
+        SelectRowExclusive(0);
+        UpdateCountLine();
+    }
+    return held;
 }
 
-COneRecord* CMasterView::SelectPrevRecord(COneRecord*)
+COneRecord* CMasterView::SelectNextRecord(COneRecord* record)
 {
-    return nullptr;
+    if (!m_pList)
+        return nullptr;
+    int row;
+    if (record) {
+        row = m_pList->Model().RowOf(record);
+    } else {
+        const QList<int> selected = GetSelectedRows();
+        row = selected.isEmpty() ? -1 : selected.first();
+    }
+    if (row < 0 || row >= m_pList->Model().GetRowCount() - 1)
+        return nullptr;
+    SelectRowExclusive(row + 1);
+    return m_pList->Model().RecordAt(row + 1);
+}
+
+COneRecord* CMasterView::SelectPrevRecord(COneRecord* record)
+{
+    if (!m_pList)
+        return nullptr;
+    int row;
+    if (record) {
+        row = m_pList->Model().RowOf(record);
+    } else {
+        const QList<int> selected = GetSelectedRows();
+        row = selected.isEmpty() ? -1 : selected.first();
+    }
+    if (row <= 0)
+        return nullptr;
+    SelectRowExclusive(row - 1);
+    return m_pList->Model().RecordAt(row - 1);
 }
 
 int CMasterView::GetPrevNextState(bool& hasPrev, bool& hasNext)
 {
     hasPrev = hasNext = false;
-    return -1;
+    const QList<int> selected = GetSelectedRows();
+    if (selected.isEmpty() || !m_pList)
+        return -1;
+    const int row = selected.first();
+    hasPrev = row > 0;
+    hasNext = row < m_pList->Model().GetRowCount() - 1;
+    return row;
+}
+
+int CMasterView::LaunchSlipForm(int kind, const QString& text, long layout)
+{
+    // A form deleted since the partner last used it: the user picks one.
+    if (layout != 0 && !CPloMainData().GetLayoutInfo(layout))
+        layout = 0;
+    GetFrame().OpenSlipForm(kind, text, layout);
+    return 1;
+}
+
+bool CMasterView::OnCmdMsg(int id)
+{
+    if (!m_pList)
+        return false;
+    switch (id) {
+    case ID_MASTER_DELETE: OnDelete(); return true;
+    case ID_MASTER_MODIFY: OnModify(); return true;
+    case ID_MASTER_CREATE_SLIP: OnCreateSlip(); return true;
+    case ID_MASTER_SELECT_ALL: OnSelectAll(); return true;
+    case ID_MASTER_SHOW_ALL: OnShowAll(); return true;
+    case ID_MASTER_COLUMN_SET: OnColumnSettings(); return true;
+    case ID_MASTER_HELP: UiServices::Help().ShowTopic(1610); return true;
+    default: return IsOfferedLater(id);
+    }
+}
+
+bool CMasterView::OnUpdateCmdUI(int id, CCmdUI& ui)
+{
+    if (IsOfferedLater(id)) {
+        ui.Enable(false);
+        return true;
+    }
+    const int rows = m_pList ? m_pList->Model().GetRowCount() : 0;
+    switch (id) {
+    case ID_MASTER_DELETE:
+        ui.Enable(m_pList && !GetSelectedRows().isEmpty());
+        return true;
+    case ID_MASTER_MODIFY:
+        // One row opens the entry dialog, which this screen does not offer yet.
+        ui.Enable(m_pList && GetSelectedRows().size() > 1);
+        return true;
+    case ID_MASTER_CREATE_SLIP:
+        ui.Enable((m_nMode == 2 || m_nMode == 3) && m_pList && !GetSelectedRows().isEmpty());
+        return true;
+    case ID_MASTER_SELECT_ALL:
+        ui.Enable(rows > 0);
+        return true;
+    case ID_MASTER_SHOW_ALL: {
+        const int title = m_pTitle->currentIndex();
+        ui.Enable(m_pList && (GetFrame().GetExtractCondition() ||
+                              (title >= 1 && title <= 5 && m_pValue->currentIndex() >= 0 &&
+                               !m_pValue->currentText().isEmpty())));
+        return true;
+    }
+    case ID_MASTER_COLUMN_SET:
+    case ID_MASTER_HELP:
+        ui.Enable(m_pList != nullptr);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CMasterView::OnDelete()
+{
+    const QList<int> rows = GetSelectedRows();
+    if (rows.isEmpty()) {
+        UiServices::Prompt().MessageBox(QStringLiteral("削除するデータを選択してください。\n"));
+        return;
+    }
+    setUpdatesEnabled(false);
+    const int deleted = CMasterEditRules(*m_pList).DeleteRows(rows);
+    setUpdatesEnabled(true);
+    if (deleted)
+        UpdateCountLine();
+}
+
+void CMasterView::OnModify()
+{
+    const QList<int> rows = GetSelectedRows();
+    if (rows.isEmpty()) {
+        UiServices::Prompt().MessageBox(QStringLiteral("修正するデータを選択してください。\n"));
+        return;
+    }
+    if (rows.size() == 1)
+        return;
+    CBulkEditDlg dialog(m_nMode - 1, this);
+    if (dialog.DoModal() != IDOK)
+        return;
+    TakeFilter();
+    if (CMasterEditRules(*m_pList).BulkModify(rows, dialog.GetResult())) {
+        EnableFilterBoxes();
+        if (m_pList->Model().GetRowCount() > 0)
+            SelectRowExclusive(0);
+        UpdateCountLine();
+        RefreshClassHeadings();
+    }
+}
+
+void CMasterView::OnCreateSlip()
+{
+    QList<const COneRecord*> records;
+    for (int row : GetSelectedRows())
+        records << m_pList->Model().RecordAt(row);
+    CMainFrame& frame = GetFrame();
+    CSlipFromList command(
+        m_nMode,
+        [&frame](const QString& table, const QString& field, const QString& code, CCDSData& result) {
+            return frame.CheckDuplicateCode(table, field, code, result);
+        },
+        [this](int kind, const QString& text, long layout) { return LaunchSlipForm(kind, text, layout); });
+    command.Run(records);
+}
+
+void CMasterView::OnSelectAll()
+{
+    m_pTable->selectAll();
+    m_pTable->setFocus();
+}
+
+void CMasterView::OnShowAll()
+{
+    CMainFrame& frame = GetFrame();
+    if (frame.GetExtractCondition()) {
+        if (UiServices::Prompt().MessageBox(QStringLiteral("抽出を解除してよろしいですか？"), MB_YESNO, MB_ICONQUESTION) != IDYES)
+            return;
+        frame.ReleaseExtractCondition();
+    }
+    m_pTitle->setCurrentIndex(0);
+    FillValueList(false);
+    Reload(true);
+}
+
+void CMasterView::OnColumnSettings()
+{
+    StoreColumnWidths();
+    m_pList->SaveColumns();
+    CColumnSetDlg dialog(0, this);
+    dialog.SetListKind(m_nMode);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const CWaitCursor wait;
+    BuildColumns();
+    FillList();
 }

@@ -2,33 +2,113 @@
 
 #include "app/View.h"
 
-class COneRecord;
-class QTreeWidget;
+#include <QList>
 
-// The master list screen of view kinds 1 products, 2 customers, 3 suppliers.
+#include <memory>
+
+class CMasterDb;
+class CMasterList;
+class COneRecord;
+class QComboBox;
+class QLabel;
+class QTableView;
+
+// The master list screen of view kinds 1 products, 2 customers, 3 suppliers:
+// the count line, the classification filter ("指定なし" or a title and a
+// value) and the rows in the columns of the kind's column set. It handles
+// its own commands; the rules and the query live in CMasterList and
+// CMasterEditRules.
 class CMasterView : public CView, public IMasterList {
     Q_OBJECT
 
 public:
     explicit CMasterView(CMainFrame& frame);
+    ~CMasterView() override;
 
     void OnInitialUpdate() override;
+    void OnEnvSettingsChanged() override;
+    // The find dialog's search: the next row (or previous) showing the text.
     long OnFindRequest(const CFindRequest& request) override;
-
-    // Replaces the row of the record's "ID" or appends it; nonzero when
-    // placed. A record without "ID" is refused with a message.
-    int UpdateRecord(const COneRecord& record) override;
-    // Selects the row after (before) the record, or after the focused row for
-    // null; answers that row's record, null at the end or when not listed.
-    COneRecord* SelectNextRecord(COneRecord* record) override;
-    COneRecord* SelectPrevRecord(COneRecord* record) override;
-    // The focused row index (-1 none); whether rows before and after exist.
-    int GetPrevNextState(bool& hasPrev, bool& hasNext) override;
+    bool OnCmdMsg(int id) override;
+    bool OnUpdateCmdUI(int id, CCmdUI& ui) override;
     IMasterList* GetMasterList() override { return this; }
 
+    // The entry dialogs' relays: see IMasterList.
+    COneRecord* UpdateRecord(const COneRecord& record) override;
+    COneRecord* SelectNextRecord(COneRecord* record) override;
+    COneRecord* SelectPrevRecord(COneRecord* record) override;
+    int GetPrevNextState(bool& hasPrev, bool& hasNext) override;
+
     int GetMode() const { return m_nMode; }
+    QString GetTableName() const;
+    QString GetCodeFieldName() const;
+
+    // The query (1 / 0), the rows from the loaded set (their number), both
+    // or only the rows; the filter boxes follow the extraction state.
+    int LoadList();
+    int FillList();
+    void Reload(bool query);
+    // The columns of the kind's column set, widths from the set.
+    int BuildColumns();
+    int LoadTotalCount();
+    void UpdateCountLine();
+    QString GetCellText(const COneRecord* record, int column) const;
+    bool IsBlankCodeRecord(const COneRecord* record) const;
+    // Takes changed classification titles into the title list and the
+    // column headers; true when any changed.
+    bool RefreshClassHeadings();
+
+    // Hands a slip to the slip-form program through the frame; a layout the
+    // catalogue no longer knows lets the user choose. 1 when handed over.
+    int LaunchSlipForm(int kind, const QString& text, long layout);
+    // A header click: sorts by the column, alternating the direction.
+    void OnColumnClick(int column);
+    // The selected rows, ascending.
+    QList<int> GetSelectedRows() const;
+
+    void OnDelete();
+    void OnModify();
+    void OnCreateSlip();
+    void OnSelectAll();
+    void OnShowAll();
+    void OnColumnSettings();
+
+    CMasterList* List() const { return m_pList.get(); }
+    QTableView* ListControl() const { return m_pTable; }
+    QComboBox* TitleBox() const { return m_pTitle; }
+    QComboBox* ValueBox() const { return m_pValue; }
+    QLabel* CountLine() const { return m_pCount; }
+
+    // The choice of a title (user action on the title list).
+    void OnTitleChanged(int index);
+    // The choice of a value.
+    void OnValueChanged(int index);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QTreeWidget* m_pList;
+    void PatchFileMenu();
+    void ApplyListLook();
+    void DoLayout();
+    void FillTitleList();
+    void FillValueList(bool keepSelection);
+    void RestoreFilter();
+    void SaveFilter();
+    void StoreColumnWidths();
+    void ApplyColumnWidths();
+    void TakeFilter();
+    void EnableFilterBoxes();
+    void SelectRowExclusive(int row);
+
     int m_nMode = 0;
+    std::unique_ptr<CMasterDb> m_pDb;
+    std::unique_ptr<CMasterList> m_pList;
+    QLabel* m_pCount;
+    QComboBox* m_pTitle;
+    QLabel* m_pGa;
+    QComboBox* m_pValue;
+    QLabel* m_pNoMono;
+    QTableView* m_pTable;
+    bool m_bLaidOut = false;
 };

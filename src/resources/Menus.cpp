@@ -49,12 +49,58 @@ QList<CMenuEntry> ListScreenMenu()
     };
 }
 
+// The master lists' menu bar: the list screens' menus with the master
+// commands. The slip command of the partner lists is put above the label
+// printing by the list itself, which also names that item by kind.
+QList<CMenuEntry> MasterListMenu()
+{
+    QList<CMenuEntry> entries{
+        Popup("ﾌｧｲﾙ(&F)"),
+        Item(ID_MASTER_LABEL_PRINT, "宛名印刷..."),
+        Separator(),
+        Item(ID_MASTER_PRINT, "一覧印刷(&P)..."),
+        Item(ID_MASTER_PRINT_PREVIEW, "一覧印刷ﾌﾟﾚﾋﾞｭｰ(&V)"),
+        Separator(),
+        Item(ID_MASTER_IMPORT, "外部ﾃﾞｰﾀの読み込み..."),
+        Item(ID_MASTER_EXPORT, "外部ﾃﾞｰﾀの書き出し..."),
+        Popup("フェニモアシリーズデータコンバート"),
+        Item(ID_IMPORT_BRENLO, "ブレンロ３・４のデータ読み込み..."),
+        Item(ID_IMPORT_CADMIR, "カドミア３のデータ読み込み..."),
+        Item(ID_IMPORT_TOSKEL, "トスケル２・３のデータ読み込み..."),
+        Item(ID_IMPORT_VELMIRA, "Velmiraのデータ読み込み..."),
+        Item(ID_EXPORT_VELMIRA, "Velmiraへの書き出し..."),
+        End(),
+        Separator(),
+        Item(ID_BACK_TO_MENU, "メニュー画面に戻る"),
+        End(),
+        Popup("ﾃﾞｰﾀ(&D)"),
+        Item(ID_MASTER_NEW, "新規作成..."),
+        Item(ID_MASTER_MODIFY, "修正..."),
+        Item(ID_MASTER_DELETE, "削除\tDel"),
+        Separator(),
+        Item(ID_EDIT_FIND, "検索...\tCtrl+F"),
+        Item(ID_MASTER_EXTRACT, "抽出..."),
+        Item(ID_MASTER_SHOW_ALL, "すべてのデータを表示"),
+        Item(ID_MASTER_SELECT_ALL, "すべて選択\tCtrl+A"),
+        Separator(),
+        Item(ID_MASTER_CODE_CHANGE, "ｺｰﾄﾞ変更..."),
+        End(),
+        Popup("設定(&S)"),
+        Item(ID_MASTER_COLUMN_SET, "一覧の表示設定..."),
+        Item(ID_ENV_SETTINGS, "環境設定..."),
+        End(),
+    };
+    // Tools and help as on every list.
+    return entries + ListScreenMenu().mid(9);
+}
+
 const QMap<int, QList<CMenuEntry>>& MenuTable()
 {
     static const QMap<int, QList<CMenuEntry>> table = [] {
         QMap<int, QList<CMenuEntry>> menus;
-        for (int id : {145, 147, 149, 151, 153, 155, 169, 173, 184, 190, 192, 197, 206, 209, 228})
+        for (int id : {147, 149, 151, 153, 155, 169, 173, 184, 190, 192, 197, 206, 209, 228})
             menus.insert(id, ListScreenMenu());
+        menus.insert(145, MasterListMenu());
         return menus;
     }();
     return table;
@@ -75,9 +121,15 @@ const QList<CToolBarDef>& GetToolBarDefs()
     // Every list toolbar offers find and the way back; the ledger screens'
     // toolbar has its own set, and 206 adds "back to the list".
     static const QList<int> common{ID_EDIT_FIND, 0, ID_BACK_TO_MENU};
+    // The master lists: the products' bar (404) and the partners' (145)
+    // offer the same buttons.
+    static const QList<int> master{ID_MASTER_NEW, ID_MASTER_MODIFY, ID_MASTER_DELETE, 0, ID_EDIT_FIND,
+                                   ID_MASTER_EXTRACT, ID_MASTER_SHOW_ALL, 0, ID_MASTER_LABEL_PRINT,
+                                   ID_MASTER_IMPORT, ID_MASTER_EXPORT, 0, ID_MASTER_COLUMN_SET, ID_MASTER_HELP,
+                                   0, ID_BACK_TO_MENU};
     static const QList<CToolBarDef> defs{
-        {145, 0xE821, common},
-        {404, 0xE830, common},
+        {145, 0xE821, master},
+        {404, 0xE830, master},
         {149, 0xE822, common},
         {153, 0xE823, common},
         {169, 0xE82F, common},
@@ -123,7 +175,34 @@ QString GetCommandText(int id)
         {ID_LIST_PRINT, "印刷"},
         {ID_LIST_HELP, "ヘルプ"},
         {ID_BACK_TO_LIST, "元にもどる"},
+        {ID_MASTER_IMPORT, "読み込み"},
+        {ID_MASTER_EXPORT, "書き出し"},
+        {ID_IMPORT_BRENLO, "ブレンロ3･4のﾃﾞｰﾀ取り込み"},
+        {ID_IMPORT_CADMIR, "カドミア3のﾃﾞｰﾀ取り込み"},
+        {ID_IMPORT_TOSKEL, "トスケル2･3のﾃﾞｰﾀ取り込み"},
+        {ID_IMPORT_VELMIRA, "Velmiraのﾃﾞｰﾀ取り込み"},
+        {ID_EXPORT_VELMIRA, "Velmiraへのﾃﾞｰﾀ書き出し"},
+        {ID_MASTER_LABEL_PRINT, "宛名印刷"},
+        {ID_MASTER_NEW, "新規登録"},
+        {ID_MASTER_MODIFY, "修正"},
+        {ID_MASTER_DELETE, "削除"},
+        {ID_MASTER_EXTRACT, "抽出"},
+        {ID_MASTER_SELECT_ALL, "すべてのデータを選択"},
+        {ID_MASTER_SHOW_ALL, "すべてのデータを表示"},
+        {ID_MASTER_CODE_CHANGE, "ｺｰﾄﾞ変更"},
+        {ID_MASTER_COLUMN_SET, "一覧の表示設定"},
+        {ID_MASTER_HELP, "一覧画面のヘルプを表示"},
     };
     const auto it = texts.find(id);
     return it == texts.end() ? QString() : QString::fromUtf8(*it);
+}
+
+QString GetCommandShortcut(int id)
+{
+    switch (id) {
+    case ID_EDIT_FIND: return QStringLiteral("Ctrl+F");
+    case ID_MASTER_DELETE: return QStringLiteral("Del");
+    case ID_MASTER_SELECT_ALL: return QStringLiteral("Ctrl+A");
+    default: return {};
+    }
 }

@@ -27,3 +27,6 @@ const QList<CToolBarDef>& GetToolBarDefs();
 // The text of a command for tool tips and toolbar buttons: the string table
 // entry after its line break; empty when there is none.
 QString GetCommandText(int id);
+
+// The key of a command ("Ctrl+F", "Del"); empty when it has none.
+QString GetCommandShortcut(int id);

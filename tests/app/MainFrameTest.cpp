@@ -522,7 +522,10 @@ TEST(MainFrameTest, FindDialogRelaysAndDataChanged)
     ASSERT_TRUE(dialog);
     frame->OnEditFind();
     EXPECT_EQ(frame->GetFindDialog(), dialog);
+    // The customer list has no rows: the search ends at once.
     EXPECT_EQ(frame->OnFindReplace(dialog->MakeRequest(false)), 0);
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList{QStringLiteral("検索が終了しました。\n")});
+    ui.Prompt().Clear();
     frame->SwitchView(5);
     Pump();
     EXPECT_EQ(frame->GetFindDialog(), nullptr);

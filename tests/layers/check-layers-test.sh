@@ -14,6 +14,7 @@ make_tree() {
   printf '#include "settings/A.h"\n#include "Local.h"\n' > "$TMP/t/src/app/Frame.cpp"
   printf '#include "app/View.h"\n#include "reports/sql/SlipList.h"\n' > "$TMP/t/src/slips/List.cpp"
   printf '#include "master/MasterRecordStore.h"\n' > "$TMP/t/src/exchange/Import.cpp"
+  printf '#include "exchange/ChoiceDlg.h"\n' > "$TMP/t/src/master/View.cpp"
   printf '#include "master/MasterModule.h"\n#include "slips/SlipsModule.h"\n' > "$TMP/t/src/main.cpp"
 }
 
@@ -33,6 +34,7 @@ expect_fail 'src/app/Frame.cpp:4: app must not include "master/MasterView.h"' sr
 expect_fail 'src/settings/A.cpp:4: settings must not include "app/Ime.h"' src/settings/A.cpp '#include "app/Ime.h"'
 expect_fail 'src/platform/ui/B.h:2: platform must not include "resources/Menus.h"' src/platform/ui/B.h '#include "resources/Menus.h"'
 expect_fail 'src/exchange/Import.cpp:3: exchange must not include "master/MasterView.h"' src/exchange/Import.cpp '#include "master/MasterView.h"'
+expect_fail 'src/master/View.cpp:3: master must not include "exchange/Import.h"' src/master/View.cpp '#include "exchange/Import.h"'
 expect_fail 'src/slips/List.cpp:4: slips must not include "reports/ShimeView.h"' src/slips/List.cpp '#  include "reports/ShimeView.h"'
 expect_fail 'tools/slipform/Main.cpp:2: slipform must not include "app/MainFrame.h"' tools/slipform/Main.cpp '#include "app/MainFrame.h"'
 echo "layer check: all cases behave"

@@ -105,7 +105,12 @@ void CNumEdit::inputMethodEvent(QInputMethodEvent* event)
 int ValidateNumText(QLineEdit* edit, QString& value, bool allowMinus, bool allowPoint, int maxDecimals,
                     int maxIntegers)
 {
-    const QString text = edit ? edit->text() : QString();
+    return ValidateNumText(edit ? edit->text() : QString(), value, allowMinus, allowPoint, maxDecimals, maxIntegers);
+}
+
+int ValidateNumText(const QString& text, QString& value, bool allowMinus, bool allowPoint, int maxDecimals,
+                    int maxIntegers)
+{
     const QString message = CheckNumText(text, allowMinus, allowPoint, maxDecimals, maxIntegers);
     if (!message.isEmpty()) {
         UiServices::Prompt().MessageBox(message, MB_OK, MB_ICONEXCLAMATION);

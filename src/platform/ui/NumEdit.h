@@ -33,6 +33,9 @@ class CNumEdit : public QLineEdit
 // exclamation icon, `value` stays and the answer is 0.
 int ValidateNumText(QLineEdit* edit, QString& value, bool allowMinus, bool allowPoint, int maxDecimals,
                     int maxIntegers);
+// The same check on a text, for the rules classes of the dialogs.
+int ValidateNumText(const QString& text, QString& value, bool allowMinus, bool allowPoint, int maxDecimals,
+                    int maxIntegers);
 
 // Dialog data exchange of a numeric edit: loading puts `value` into the
 // edit; saving validates it and, when that fails, gives the edit the focus
