@@ -5,8 +5,10 @@
 #include "BenchMain.h"
 
 #include "master/MasterDb.h"
+#include "master/ExtractBuilder.h"
 #include "master/MasterEditRules.h"
 #include "master/MasterList.h"
+#include "platform/data/ExCondition.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/ui/FakeUi.h"
 #include "settings/QXColFactory.h"
@@ -24,7 +26,9 @@ constexpr double kBoundMs = 300;
 const bool s_bounds = RegisterBound("MasterList/LoadAndShow10000Products", kBoundMs) &&
                       RegisterBound("MasterList/SortByName", kBoundMs) &&
                       RegisterBound("MasterList/FindWithoutHit", kBoundMs) &&
-                      RegisterBound("MasterList/UsageCheck600Products", kBoundMs);
+                      RegisterBound("MasterList/UsageCheck600Products", kBoundMs) &&
+                      RegisterBound("MasterList/ExtractCustomersThreeRows", kBoundMs) &&
+                      RegisterBound("MasterList/ExtractProductsByName", kBoundMs);
 
 // The benchmarks run without a registered database (so no settings file
 // of this machine is read) and without windows: every message would be a
@@ -47,18 +51,24 @@ class CMasterBench
         return false;
     }
 
-    // The list of `kind` in its factory columns, loaded.
-    bool Load(benchmark::State& state, CMasterList& list)
+    // The factory columns of a list (set id = kind - 1).
+    static CQXColSet Columns(int setId, bool shownOnly)
     {
         CQXColSet columns;
-        columns.m_nID = list.GetKind() - 1;
+        columns.m_nID = setId;
         for (const CQXColDef& def : kFactoryColumns) {
-            if (def.nSetID == columns.m_nID && def.nShown == 1)
+            if (def.nSetID == setId && (def.nShown == 1 || !shownOnly))
                 columns.m_cols.append(CQXCol(QString::fromUtf8(def.pszField),
                                              QString::fromUtf8(def.pszCaption ? def.pszCaption : def.pszField),
                                              def.nWidth, def.nAlign, def.nShown));
         }
-        list.Model().SetColumns(columns);
+        return columns;
+    }
+
+    // The list of `kind` in its factory columns, loaded.
+    bool Load(benchmark::State& state, CMasterList& list)
+    {
+        list.Model().SetColumns(Columns(list.GetKind() - 1, true));
         list.Reload(true);
         return Quiet(state);
     }
@@ -151,8 +161,68 @@ void UsageOfSixHundredProducts(benchmark::State& state)
     bench.Quiet(state);
 }
 
+// One row of an extraction: field, operator text, value.
+CExtractRow Condition(const CExtractBuilder& builder, const char* field, const char16_t* op, const QString& value,
+                      int connector)
+{
+    CExtractRow row;
+    for (int i = 0; i < builder.GetFields().size(); ++i) {
+        if (builder.GetFields()[i].m_strField == QLatin1StringView(field))
+            builder.SetRowField(row, i);
+    }
+    for (int i = 0; i < row.operators.size(); ++i) {
+        if (row.operators[i].text == QString::fromUtf16(op))
+            row.op = i;
+    }
+    row.value = value;
+    row.connector = connector;
+    return row;
+}
+
+void RunExtraction(benchmark::State& state, int kind, const std::array<CExtractRow, 3>& rows, CExtractBuilder& builder)
+{
+    CMasterBench bench;
+    if (!bench.Open(state))
+        return;
+    CExCondition condition;
+    if (!builder.Build(rows, condition) || !bench.Quiet(state))
+        return;
+    CMasterList list(kind, bench.m_db);
+    list.SetExtraction(&condition);
+    if (!bench.Load(state, list))
+        return;
+    for (auto _ : state) {
+        list.LoadList();
+        list.FillList();
+    }
+    state.counters["rows"] = list.Model().GetRowCount();
+    if (list.Model().GetRowCount() == 0)
+        state.SkipWithError("the condition found nothing");
+    bench.Quiet(state);
+}
+
+void ExtractCustomers(benchmark::State& state)
+{
+    CExtractBuilder builder(1);
+    builder.SetFields(CMasterBench::Columns(1, false));
+    RunExtraction(state, 2,
+                  {Condition(builder, "Company", u"を含む", QStringLiteral("商事"), 0),
+                   Condition(builder, "StartDate", u"と月が等しい", QStringLiteral("4"), 0),
+                   Condition(builder, "Collect", u"以上", QStringLiteral("0"), 2)},
+                  builder);
+}
+
+void ExtractProducts(benchmark::State& state)
+{
+    CExtractBuilder builder(0);
+    builder.SetFields(CMasterBench::Columns(0, false));
+    RunExtraction(state, 1, {Condition(builder, "ItemName", u"を含む", QStringLiteral("ペン"), 2), {}, {}}, builder);
+}
+
 } // namespace
 
+BENCHMARK(ExtractCustomers)->Name("MasterList/ExtractCustomersThreeRows")->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(ExtractProducts)->Name("MasterList/ExtractProductsByName")->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadAllProducts)->Name("MasterList/LoadAndShow10000Products")->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(SortProductsByName)->Name("MasterList/SortByName")->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(FindWithoutHit)->Name("MasterList/FindWithoutHit")->UseRealTime()->Unit(benchmark::kMillisecond);

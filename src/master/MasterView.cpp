@@ -3,6 +3,7 @@
 #include "app/FindDialog.h"
 #include "app/MainFrame.h"
 #include "master/BulkEditDlg.h"
+#include "master/ExtractDlg.h"
 #include "master/MasterDb.h"
 #include "master/MasterEditRules.h"
 #include "master/MasterFilterFile.h"
@@ -47,7 +48,6 @@ bool IsOfferedLater(int id)
     case ID_MASTER_LABEL_PRINT:
     case ID_MASTER_NEW:
     case ID_MASTER_CODE_CHANGE:
-    case ID_MASTER_EXTRACT:
     case ID_MASTER_PRINT:
     case ID_MASTER_PRINT_PREVIEW:
         return true;
@@ -552,6 +552,7 @@ bool CMasterView::OnCmdMsg(int id)
     case ID_MASTER_CREATE_SLIP: OnCreateSlip(); return true;
     case ID_MASTER_SELECT_ALL: OnSelectAll(); return true;
     case ID_MASTER_SHOW_ALL: OnShowAll(); return true;
+    case ID_MASTER_EXTRACT: OnExtract(); return true;
     case ID_MASTER_COLUMN_SET: OnColumnSettings(); return true;
     case ID_MASTER_HELP: UiServices::Help().ShowTopic(1610); return true;
     default: return IsOfferedLater(id);
@@ -588,6 +589,7 @@ bool CMasterView::OnUpdateCmdUI(int id, CCmdUI& ui)
     }
     case ID_MASTER_COLUMN_SET:
     case ID_MASTER_HELP:
+    case ID_MASTER_EXTRACT:
         ui.Enable(m_pList != nullptr);
         return true;
     default:
@@ -663,6 +665,13 @@ void CMasterView::OnShowAll()
     m_pTitle->setCurrentIndex(0);
     FillValueList(false);
     Reload(true);
+}
+
+void CMasterView::OnExtract()
+{
+    // The dialog has set or dropped the frame's extraction.
+    if (RunExtractDialog(m_nMode - 1, GetFrame(), this) == IDOK)
+        Reload(true);
 }
 
 void CMasterView::OnColumnSettings()

@@ -71,6 +71,7 @@ public:
     void OnCreateSlip();
     void OnSelectAll();
     void OnShowAll();
+    void OnExtract();
     void OnColumnSettings();
 
     CMasterList* List() const { return m_pList.get(); }

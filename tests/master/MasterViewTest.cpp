@@ -2,6 +2,7 @@
 #include "app/FindDialog.h"
 #include "app/MainFrame.h"
 #include "app/ViewRegistry.h"
+#include "master/ExtractDlg.h"
 #include "master/MasterFilterFile.h"
 #include "master/MasterList.h"
 #include "master/MasterModule.h"
@@ -200,4 +201,41 @@ TEST_F(MasterViewTest, ExtractionRelaysAndStepping)
     EXPECT_EQ(view->CountLine()->text(), QStringLiteral("件数 : 3 ／ 3件"));
     EXPECT_TRUE(view->TitleBox()->isEnabled());
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList(2, QStringLiteral("抽出を解除してよろしいですか？")));
+}
+
+// "抽出..." on the customer list: a condition run narrows the list with
+// "抽出件数"; "すべてのデータを表示" shows every row again.
+TEST_F(MasterViewTest, ExtractionCommandNarrowsTheList)
+{
+    CMasterView* view = Show(2);
+    ASSERT_TRUE(view);
+    EXPECT_TRUE(m_frame->QueryCommandState(ID_MASTER_EXTRACT).enabled);
+    QList<int> targets;
+    const ExtractDialogRunner old = SetExtractDialogRunner([&](int target, CMainFrame& frame) {
+        targets << target;
+        CFrameExtractHost host(frame);
+        CExtractRules rules(target, host, {});
+        rules.Init();
+        int field = -1;
+        for (int i = 0; i < rules.Builder().GetFields().size(); ++i) {
+            if (rules.Builder().GetFields()[i].m_strField == QLatin1StringView("CollectDay"))
+                field = i;
+        }
+        rules.SetField(0, field);
+        rules.SelectValue(0, 0); // 月末
+        rules.SelectOperator(0, 1); // と等しくない
+        return rules.OnRun() ? int(IDOK) : int(IDCANCEL);
+    });
+    m_frame->ExecuteCommand(ID_MASTER_EXTRACT);
+    SetExtractDialogRunner(old);
+    EXPECT_EQ(targets, QList<int>{1});
+    EXPECT_EQ(Column(*view, 0), QStringList({"C1", "C3"}));
+    EXPECT_EQ(view->CountLine()->text(), QStringLiteral("抽出件数 : 2 ／ 3件"));
+    EXPECT_FALSE(view->TitleBox()->isEnabled());
+    EXPECT_EQ(m_frame->m_bExtract, 0);
+
+    m_ui.Prompt().QueueAnswers({IDYES});
+    m_frame->ExecuteCommand(ID_MASTER_SHOW_ALL);
+    EXPECT_EQ(Column(*view, 0), QStringList({"C1", "C2", "C3"}));
+    EXPECT_EQ(view->CountLine()->text(), QStringLiteral("件数 : 3 ／ 3件"));
 }

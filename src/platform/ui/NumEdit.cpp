@@ -53,6 +53,11 @@ QString CheckNumText(const QString& text, bool allowMinus, bool allowPoint, int 
 
 } // namespace
 
+QString NumTextProblem(const QString& text, bool allowMinus, bool allowPoint, int maxDecimals, int maxIntegers)
+{
+    return CheckNumText(text, allowMinus, allowPoint, maxDecimals, maxIntegers);
+}
+
 CNumEdit::CNumEdit(QWidget* parent) : QLineEdit(parent) {}
 
 bool CNumEdit::Accepts(QChar ch) const

@@ -1,0 +1,257 @@
+#include "MasterTestDb.h"
+
+#include "master/ExtractRules.h"
+
+namespace
+{
+
+// The frame's part, kept in the test.
+class CFakeHost : public IExtractHost
+{
+  public:
+    const CExCondition* GetActiveExtraction() const override { return m_active.get(); }
+    int GetActiveFlag() const override { return m_nFlag; }
+    void SetActiveExtraction(std::unique_ptr<CExCondition> condition, int flag) override
+    {
+        m_active = std::move(condition);
+        m_nFlag = flag;
+    }
+    void ReleaseActiveExtraction() override
+    {
+        m_active.reset();
+        m_nFlag = 0;
+        ++m_nReleases;
+    }
+
+    std::unique_ptr<CExCondition> m_active;
+    int m_nFlag = 0;
+    int m_nReleases = 0;
+};
+
+// Answers the name dialog from a queue; an empty queue cancels.
+struct CNames {
+    QStringList queue;
+    QStringList asked; // caption|prompt|initial name
+    CExtractRules::NameAsker Asker()
+    {
+        return [this](const QString& caption, const QString& prompt, QString& name) {
+            asked << caption + u'|' + prompt + u'|' + name;
+            if (queue.isEmpty())
+                return false;
+            name = queue.takeFirst();
+            return true;
+        };
+    }
+};
+
+int Field(const CExtractRules& rules, const char* field)
+{
+    const auto& fields = const_cast<CExtractRules&>(rules).Builder().GetFields();
+    for (int i = 0; i < fields.size(); ++i) {
+        if (fields[i].m_strField == QLatin1StringView(field))
+            return i;
+    }
+    return -1;
+}
+
+int Op(const CExtractRules& rules, int row, const char* text)
+{
+    const auto& ops = rules.Row(row).operators;
+    for (int i = 0; i < ops.size(); ++i) {
+        if (ops[i].text == QString::fromUtf8(text))
+            return i;
+    }
+    return -1;
+}
+
+CExCondition Stored(int kind, const QString& name, const QString& sql, const QStringList& a)
+{
+    CExCondition condition;
+    condition.m_nKind = kind;
+    condition.m_strName = name;
+    condition.m_strSQL = sql;
+    condition.m_arrA = a;
+    return condition;
+}
+
+class ExtractRulesTest : public CMasterDbTest
+{
+  protected:
+    void Store(std::initializer_list<CExCondition> conditions)
+    {
+        CExtract store;
+        ASSERT_EQ(store.Load(), 1);
+        for (const CExCondition& condition : conditions)
+            ASSERT_EQ(store.Add(condition), 1);
+    }
+
+    CFakeHost m_host;
+    CNames m_names;
+};
+
+const QString kCustomerHead = QStringLiteral("SELECT Customer.* FROM Customer ");
+
+} // namespace
+
+// Rows B and C open with their connectors; each field sets the input
+// method of its value box.
+TEST_F(ExtractRulesTest, RowsFollowTheConnectors)
+{
+    CExtractRules rules(1, m_host, m_names.Asker());
+    rules.Init();
+    EXPECT_EQ(rules.GetCaption(), QStringLiteral("得意先の抽出"));
+    EXPECT_EQ(rules.Row(0).connector, 2);
+    EXPECT_FALSE(rules.IsRowEnabled(1));
+    rules.SelectConnector(0, 1);
+    EXPECT_TRUE(rules.IsRowEnabled(1));
+    EXPECT_EQ(rules.Row(1).connector, 2) << "row B opens ending";
+    EXPECT_FALSE(rules.IsRowEnabled(2));
+    rules.SelectConnector(1, 0);
+    EXPECT_TRUE(rules.IsRowEnabled(2));
+    rules.SelectConnector(0, 2);
+    EXPECT_FALSE(rules.IsRowEnabled(1));
+    EXPECT_FALSE(rules.IsRowEnabled(2));
+    EXPECT_FALSE(rules.CanRelease());
+
+    const struct {
+        const char* field;
+        ImeField ime;
+    } imes[] = {{"CustomerCode", ImeField::Code}, {"E-mail", ImeField::Code}, {"Day", ImeField::Number},
+                {"StartDate", ImeField::Number}, {"PhoenicCompany", ImeField::Reading}, {"Company", ImeField::Text},
+                {"Memo", ImeField::Text}, {"BankOnesPhoenic", ImeField::Reading}};
+    for (const auto& c : imes)
+        EXPECT_EQ(GetExtractImeField(QString::fromLatin1(c.field)), c.ime) << c.field;
+}
+
+// Saved conditions: only the target's are offered; one taken over goes to
+// the frame unchanged; a touched control makes the run build anew.
+TEST_F(ExtractRulesTest, TakeOverAndRun)
+{
+    const QString stored = kCustomerHead + QStringLiteral("WHERE [Customer].[Day] = 99");
+    Store({Stored(3, QStringLiteral("月末の得意先"), stored, {"[Customer].[Day]", "月末", " = *"}),
+           Stored(4, QStringLiteral("仕入先"), QStringLiteral("SELECT Supplier.* FROM Supplier WHERE 1"), {}),
+           Stored(7, QStringLiteral("種類不明"), kCustomerHead + QStringLiteral("WHERE 1"), {}),
+           Stored(3, QStringLiteral("他の表"), QStringLiteral("SELECT Item.* FROM Item WHERE 1"), {}),
+           Stored(3, QStringLiteral("項目なし"), kCustomerHead + QStringLiteral("WHERE 1"), {"[Customer].[Nope]", "x", " = '*'"})});
+    CExtractRules rules(1, m_host, m_names.Asker());
+    rules.Init();
+    EXPECT_EQ(rules.GetSavedNames(), QStringList({"月末の得意先", "他の表", "項目なし"}));
+    CExtractRules suppliers(2, m_host, m_names.Asker());
+    suppliers.Init();
+    EXPECT_EQ(suppliers.GetSavedNames(), QStringList{"仕入先"});
+
+    rules.SelectSaved(0);
+    EXPECT_EQ(rules.GetTakenOver(), 1);
+    EXPECT_EQ(rules.Row(0).field, Field(rules, "Day"));
+    EXPECT_EQ(rules.Row(0).values[rules.Row(0).valueItem].text, QStringLiteral("月末"));
+    EXPECT_TRUE(rules.CanRenameOrDelete());
+    ASSERT_TRUE(rules.OnRun());
+    ASSERT_TRUE(m_host.m_active);
+    EXPECT_EQ(m_host.m_active->m_strSQL, stored);
+    EXPECT_EQ(m_host.m_active->m_strName, QStringLiteral("月末の得意先"));
+    EXPECT_EQ(m_host.m_nFlag, 1);
+
+    rules.SelectOperator(0, Op(rules, 0, "と等しくない"));
+    EXPECT_EQ(rules.GetTakenOver(), 0);
+    ASSERT_TRUE(rules.OnRun());
+    EXPECT_NE(m_host.m_active->m_strSQL, stored);
+    EXPECT_EQ(m_host.m_active->m_arrA, QStringList({"[Customer].[Day]", "月末", " <> *"}));
+    EXPECT_EQ(m_host.m_nFlag, 0);
+    EXPECT_EQ(m_host.m_nReleases, 2);
+    EXPECT_EQ(Texts(), QStringList());
+
+    // Another table's statement is not taken over; a row naming no field
+    // is not shown, though its statement is.
+    rules.SelectSaved(1);
+    EXPECT_EQ(rules.GetTakenOver(), 0);
+    EXPECT_EQ(rules.Row(0).op, Op(rules, 0, "と等しくない")) << "the controls stay";
+    rules.SelectSaved(2);
+    EXPECT_EQ(rules.GetTakenOver(), 1);
+    EXPECT_EQ(rules.Row(0).field, -1);
+    EXPECT_EQ(Texts(), QStringList(2, QStringLiteral("条件が不正なため、再現できません")));
+
+    // The active extraction comes back when the dialog opens again.
+    CExtractRules reopened(1, m_host, m_names.Asker());
+    reopened.Init();
+    EXPECT_EQ(reopened.Row(0).op, Op(reopened, 0, "と等しくない"));
+    EXPECT_EQ(reopened.GetTakenOver(), 0);
+    EXPECT_TRUE(reopened.CanRelease());
+}
+
+// Save, rename and delete with their questions and texts; a store that
+// cannot be read offers neither rename nor delete.
+TEST_F(ExtractRulesTest, SaveRenameDelete)
+{
+    CExtractRules rules(1, m_host, m_names.Asker());
+    rules.Init();
+    EXPECT_EQ(rules.OnRename(), 0);
+    EXPECT_EQ(rules.GetFocus(), CExtractRules::kFocusList);
+    EXPECT_EQ(rules.OnDelete(), 0);
+    EXPECT_EQ(Texts(), QStringList({"条件を選択してください", "削除する条件を選択してください"}));
+
+    m_ui.Prompt().Clear();
+    rules.SetField(0, Field(rules, "Company"));
+    rules.SetValueText(0, QStringLiteral("商事"));
+    rules.SelectOperator(0, Op(rules, 0, "を含む"));
+    m_names.queue = {QStringLiteral("商事")};
+    EXPECT_EQ(rules.OnSave(), 1);
+    EXPECT_EQ(rules.GetTakenOver(), 1);
+    EXPECT_EQ(rules.GetSavedNames(), QStringList{"商事"});
+    EXPECT_EQ(m_names.asked, QStringList{"名前をつけて条件を保存|名前を入力して【OK】をクリックしてください。|"});
+
+    rules.SelectSaved(0);
+    m_names.queue = {QStringLiteral("商事の得意先")};
+    EXPECT_EQ(rules.OnRename(), 1);
+    EXPECT_EQ(m_names.asked.last(), QStringLiteral("名前の変更|名前を変更して【OK】をクリックしてください。|商事"));
+    EXPECT_EQ(rules.GetSavedNames(), QStringList{"商事の得意先"});
+    EXPECT_EQ(rules.GetSavedSelection(), 0);
+
+    m_ui.Prompt().QueueAnswers({IDNO, IDYES});
+    EXPECT_EQ(rules.OnDelete(), 0);
+    EXPECT_EQ(rules.OnDelete(), 1);
+    EXPECT_TRUE(rules.GetSavedNames().isEmpty());
+    EXPECT_EQ(Texts(), QStringList({"抽出条件を保存しました", "条件「商事の得意先」を削除します。\nよろしいですか？",
+                                    "条件「商事の得意先」を削除します。\nよろしいですか？"}));
+    EXPECT_EQ(m_ui.Prompt().Calls()[1].defaultButton, IDNO);
+
+    // A damaged store kept as it is: nothing listed, nothing saved over it.
+    QFile file(m_folder + QStringLiteral("/QXExtract.sys"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray::fromHex("0100ffff"));
+    file.close();
+    m_ui.Prompt().Clear();
+    m_ui.Prompt().QueueAnswers({IDOK, IDNO});
+    CExtractRules damaged(1, m_host, m_names.Asker());
+    damaged.Init();
+    EXPECT_TRUE(damaged.GetSavedNames().isEmpty());
+    EXPECT_FALSE(damaged.CanRenameOrDelete());
+    damaged.SetField(0, Field(damaged, "Company"));
+    damaged.SetValueText(0, QStringLiteral("x"));
+    damaged.SelectOperator(0, 0);
+    m_names.queue = {QStringLiteral("x")};
+    m_ui.Prompt().QueueAnswers({IDOK, IDOK, IDNO});
+    EXPECT_EQ(damaged.OnSave(), 0);
+    EXPECT_TRUE(Texts().contains(QStringLiteral("抽出条件を保存できませんでした")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray::fromHex("0100ffff"));
+}
+
+// "抽出解除": a word when there is nothing to release, else a question.
+TEST_F(ExtractRulesTest, Release)
+{
+    CExtractRules rules(1, m_host, m_names.Asker());
+    rules.Init();
+    EXPECT_FALSE(rules.OnRelease());
+    EXPECT_EQ(Texts(), QStringList{"現在抽出条件は設定されていません。"});
+
+    m_host.m_active = std::make_unique<CExCondition>();
+    m_host.m_active->m_nKind = 3;
+    m_host.m_active->m_strSQL = kCustomerHead + QStringLiteral("WHERE 1");
+    m_ui.Prompt().Clear();
+    m_ui.Prompt().QueueAnswers({IDNO, IDYES});
+    EXPECT_FALSE(rules.OnRelease());
+    EXPECT_TRUE(m_host.m_active);
+    EXPECT_TRUE(rules.OnRelease());
+    EXPECT_FALSE(m_host.m_active);
+    EXPECT_EQ(Texts(), QStringList(2, QStringLiteral("抽出を解除してよろしいですか？")));
+}
