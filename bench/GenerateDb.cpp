@@ -22,7 +22,7 @@ namespace
 {
 
 // Raise when the generated rows change, so cached files are made again.
-constexpr int kGeneratorVersion = 2;
+constexpr int kGeneratorVersion = 3;
 
 constexpr qint64 kUnit = 10000; // money is stored in ten-thousandths
 
@@ -759,6 +759,30 @@ bool FillMoney(sqlite3* db, Random& random, const TradeSide& side, const std::ve
     return true;
 }
 
+// Stock taken in and out by hand (Type 1 in, 0 out, 3 a correction in),
+// dated over the two years in the order entered.
+bool FillStockChanges(sqlite3* db, Random& random, int count, const std::vector<Item>& items)
+{
+    Insert insert(db, "StockChange", {"No", "Date", "ItemCode", "ItemName", "Type", "InNumber", "OutNumber", "Memo"});
+    const int days = int(kFirstDay.daysTo(kLastDay)) + 1;
+    for (int i = 0; i < count; ++i) {
+        const Item& item = items[std::size_t(random.Skewed(int(items.size())))];
+        const int type = random.Pick({1, 1, 0, 0, 3});
+        const int number = random.Between(1, 30);
+        if (!insert.Text(Format("%08d", i + 1))
+                 .Text(IsoDate(kFirstDay.addDays(qint64(i) * days / count)))
+                 .Text(item.code)
+                 .Text(item.name)
+                 .Int(type)
+                 .Money(type == 0 ? 0 : number)
+                 .Money(type == 0 ? number : 0)
+                 .Text(type == 3 ? "棚卸差異" : "")
+                 .Step())
+            return false;
+    }
+    return true;
+}
+
 bool FillTrade(sqlite3* db, Random& random, const TradeSide& side, int slips, int lines,
                const std::vector<Partner>& partners, const std::vector<Item>& items)
 {
@@ -830,7 +854,8 @@ bool CDbGenerator::Generate(const QString& folder, const Sizes& sizes, QString& 
             !FillItems(db, random, sizes.items, items) || !FillBank(db) ||
             !FillTrade(db, random, kSalesSide, sizes.slips, sizes.lines, customers, items) ||
             !FillTrade(db, random, kPurchaseSide, sizes.slips / 4, qMax(sizes.slips / 4, sizes.lines / 4), suppliers,
-                       items))
+                       items) ||
+            !FillStockChanges(db, random, sizes.slips / 10, items))
             rc = qMax(sqlite3_errcode(db), int(SQLITE_ERROR));
     }
     for (const std::string& sql : indexes) {

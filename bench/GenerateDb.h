@@ -7,7 +7,8 @@
 // customers), products, the bank fee table, two business years of sales
 // slips and lines, a quarter as many purchase slips and lines, their
 // closings up to three months before the end (a tenth per-slip invoices,
-// the last two months' still open) and the money paying them, written
+// the last two months' still open), the money paying them and stock
+// movements by hand, written
 // straight through SQLite into a database made by CMakeMsgID::CreateDatabase.
 // The same sizes always give the same rows.
 class CDbGenerator

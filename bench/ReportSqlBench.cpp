@@ -4,8 +4,13 @@
 
 #include "BenchMain.h"
 
+#include "reports/sql/AggregationSql.h"
+#include "reports/sql/BalanceSql.h"
 #include "reports/sql/ClosingSql.h"
+#include "reports/sql/DetailListSql.h"
 #include "reports/sql/SlipListSql.h"
+#include "reports/sql/StockSql.h"
+#include "reports/sql/TransitionSql.h"
 
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/TableNames.h"
@@ -19,8 +24,11 @@ namespace
 
 constexpr double kBound = 0.3; // seconds
 
-// The last day of the generated data; its last three months are unbilled.
+// The last day of the generated data; its last three months are unbilled,
+// closings end with December 2023, money with February 2024.
 const QDate kLastDay(2024, 3, 31);
+const QDate kYearStart(2023, 4, 1);
+const QDate kLastClosing(2023, 12, 31);
 
 // The collection date with the most open closings of a closing table.
 QDate BusiestCollectDate(CMakeMsgID& data, const char* closing)
@@ -69,6 +77,32 @@ const bool kRegistered = [] {
     });
     Bounded("SalesSlipListThreeMonths", [](CMakeMsgID&) {
         return MakeSlipListSQL(kLastDay.addMonths(-3).addDays(1), kLastDay, 2, 0, TB_SALES_H);
+    });
+    Bounded("BilledListThreeMonths", [](CMakeMsgID&) { return MakeBilledListSQL(QDate(2023, 10, 1), kLastClosing); });
+    Bounded("PaidListThreeMonths", [](CMakeMsgID&) { return MakePaidListSQL(QDate(2023, 10, 1), kLastClosing); });
+    Bounded("ReceivableBalanceYear", [](CMakeMsgID&) {
+        return MakeReceivableBalanceSQL(kYearStart, kLastDay, QString(), {}, false);
+    });
+    Bounded("ReceivableBalanceYearActive", [](CMakeMsgID&) {
+        return MakeReceivableBalanceSQL(kYearStart, kLastDay, QString(), {}, true);
+    });
+    Bounded("PayableBalanceYear", [](CMakeMsgID&) {
+        return MakePayableBalanceSQL(kYearStart, kLastDay, QString(), {}, false);
+    });
+    Bounded("PayableBalanceYearActive", [](CMakeMsgID&) {
+        return MakePayableBalanceSQL(kYearStart, kLastDay, QString(), {}, true);
+    });
+    Bounded("SalesSlipLinesMonth", [](CMakeMsgID&) { return MakeSlipLineListSQL(0, QDate(2024, 3, 1), kLastDay); });
+    Bounded("ReceiptsMonth", [](CMakeMsgID&) { return MakeReceiptListSQL(0, QDate(2024, 2, 1), QDate(2024, 2, 29)); });
+    Bounded("SalesByCustomerYear", [](CMakeMsgID&) { return MakeSalesByCustomerSQL(kYearStart, kLastDay, QString(), {}); });
+    Bounded("SalesByItemYear", [](CMakeMsgID&) { return MakeSalesByItemSQL(kYearStart, kLastDay, QString(), {}); });
+    Bounded("SalesByMonthYear", [](CMakeMsgID&) { return MakeSalesByPeriodSQL(true, kYearStart, kLastDay); });
+    Bounded("SalesTaxBreakdownYear", [](CMakeMsgID&) { return MakeSalesTaxBreakdownSQL(kYearStart, kLastDay); });
+    Bounded("PartnerTransition", [](CMakeMsgID&) { return MakePartnerTransitionSQL(0, 2023, 4, QString(), {}); });
+    Bounded("ItemTransition", [](CMakeMsgID&) { return MakeItemAmountTransitionSQL(0, 2023, 4, QString(), {}); });
+    Bounded("StockListLastDay", [](CMakeMsgID&) { return MakeStockListSQL(kLastDay, QString(), {}, QDate()); });
+    Bounded("StockMovementMonth", [](CMakeMsgID&) {
+        return MakeStockMovementSQL(QDate(2024, 3, 1), kLastDay, QString(), {}, QDate());
     });
     return true;
 }();

@@ -1,6 +1,7 @@
 #include "ReportFixture.h"
 
 #include "platform/data/MnyText.h"
+#include "platform/data/SqlText.h"
 #include "platform/data/TableNames.h"
 
 FixtureValue FixtureValue::Money(const char* amount)
@@ -37,6 +38,7 @@ void ReportFixture::SetUp()
         return;
     BuildSales();
     BuildPurchases();
+    BuildLines();
 }
 
 int ReportFixture::Insert(const char* table, FixtureRow fields, const char* name)
@@ -137,7 +139,7 @@ void ReportFixture::BuildSales()
                          {"FAX", "03-1111-1112"}, {"Collect", Yen("10000")}, {"Day", 25}, {"TaxRoundType", 2},
                          {"CollectCycle", 1}, {"CollectDay", 10}, {"CollectType", "振込"},
                          {"PhoenicCompany", "アオバショウジ"}, {"PhoenicPerson", "アオバ イチロウ"},
-                         {"Class1", "東京"}, {"StartDate", QDate(2003, 1, 15)}});
+                         {"Class1", "東京"}, {"StartDate", QDate(2003, 1, 15)}, {"Ceiling", Yen("60000")}});
     Insert(TB_CUSTOMER, {{"CustomerCode", "O'Neil"}, {"Company", "オニール商会"}, {"Collect", Yen("0")},
                          {"Day", 25}, {"Class1", "大阪"}});
     Insert(TB_CUSTOMER, {{"CustomerCode", "K003"}, {"Company", "三河屋"}, {"Collect", Yen("5000")}, {"Day", 99},
@@ -340,4 +342,175 @@ void ReportFixture::BuildPurchases()
     Insert(TB_PAY_H, {{"No", "Y1"}, {"Date", QDate(2004, 5, 22)}, {"SupplierCode", "SP03"}, {"Amount", Yen("100")},
                       {"SeikyuID", 0}},
            "Y1");
+}
+
+// Lines, products, stock and the partners of the balance lists.
+//
+// Sales lines (kind / tax flag / product / quantity / Amount - IncludeTax):
+//   S4  2004-05-10 K001 佐藤: L1 1/1 I001 10 1000 (cost 500), L2 1/2 I002 5 1100-100 (cost 660-60),
+//       L3 2/1 I001 -200, L4 3/0 300, L5 9 80
+//   S5  2004-05-25 K001 佐藤: L6 1/1 I001 -2 -200 (cost -100), a return
+//   S6  2004-05-20 K001 tax slip: L10 9 80.5
+//   S9  2004-05-06 O'Neil 鈴木: L7 1/0 I003 1 500
+//   S16 2004-05-20 one-time 鈴木: L11 1/1 I003 1 1000
+//   S22 2004-06-01 O'Neil 鈴木: L8 1/1 I001 3 300 (cost 150)
+//   S17 2004-03-05 K006 no staff: L9 1/1 I002 4 400 (cost 200)
+// May by customer: K001 売上額 1800, 原価 1000, 値引額 -200, その他 300; O'Neil 500; one-time 1000.
+// Purchase lines: P6 2004-05-20 SP03: I001 20 1000, discount (1) -100; P1 2004-04-15 SP01: I002 30
+//   3000-272, tax line 100; P7 2004-03-31 and P8 2004-04-01 (zero-money slips booked to PC0 / PC1):
+//   I002 6 and 9.
+// Products: I001 (opening 100, proper 80), I002 (10, 20) and I004 (5) tracked, I003 not.
+// Movements: I001 +7 (Type 1) 2004-05-12, -4 (Type 0) 05-13; I002 +2 (Type 3) 03-31, +1 04-01,
+//   +1 06-02; I004 +2 11-30, +3 12-01.
+// Stock at 2004-05-31: I001 100 + 20 - 8 + 3 = 115, I002 10 + 45 - 9 + 3 = 49, I004 5;
+//   counted from the opening day 2004-03-31: I002 10 + 39 - 5 + 1 = 45.
+// Also K008 without any trade, SP06 with one returned purchase of -500 (PC6, settled), and a
+// receipt R10 of 0 from the one-time partner (諸口) paying no closing.
+void ReportFixture::BuildLines()
+{
+    struct Product {
+        const char* code;
+        const char* name;
+        int tracked;
+        const char *opening, *proper, *cost;
+        const char* cls;
+    };
+    const Product products[] = {
+        {"I001", "ボールペン", 1, "100", "80", "50", "文具"},
+        {"I002", "ノート", 1, "10", "20", "120", "紙製品"},
+        {"I003", "配送料", 0, "0", "0", "0", "文具"},
+        {"I004", "電卓", 1, "5", "0", "1500", "事務機"},
+    };
+    for (const Product& p : products)
+        Insert(TB_ITEM, {{"ItemCode", p.code}, {"ItemName", p.name}, {"StockType", p.tracked},
+                         {"StockNumber", Yen(p.opening)}, {"StockJustNumber", Yen(p.proper)}, {"Cost", Yen(p.cost)},
+                         {"Class1", p.cls}, {"SupplierCode", "SP01"}, {"TaxFlg2", 1}});
+
+    struct Line {
+        const char* name;
+        const char* slip;
+        int kind, taxFlag;
+        const char* item;
+        const char *number, *amount, *included, *cost, *costTax;
+    };
+    const Line sales[] = {
+        {"L1", "S4", 1, 1, "I001", "10", "1000", "0", "500", "0"},
+        {"L2", "S4", 1, 2, "I002", "5", "1100", "100", "660", "60"},
+        {"L3", "S4", 2, 1, "I001", "1", "-200", "0", "0", "0"},
+        {"L4", "S4", 3, 0, "", "1", "300", "0", "0", "0"},
+        {"L5", "S4", 9, 0, "", "0", "80", "0", "0", "0"},
+        {"L6", "S5", 1, 1, "I001", "-2", "-200", "0", "-100", "0"},
+        {"L10", "S6", 9, 0, "", "0", "80.5", "0", "0", "0"},
+        {"L7", "S9", 1, 0, "I003", "1", "500", "0", "0", "0"},
+        {"L11", "S16", 1, 1, "I003", "1", "1000", "0", "0", "0"},
+        {"L8", "S22", 1, 1, "I001", "3", "300", "0", "150", "0"},
+        {"L9", "S17", 1, 1, "I002", "4", "400", "0", "200", "0"},
+    };
+    QHash<QString, int> lineNo;
+    // A line carries its slip's date and partner; sales lines their cost too.
+    auto insertLines = [&](const auto& lines, const char* header, const char* body, const char* codeField) {
+        for (const Line& l : lines) {
+            const CCDSData slip = List(QString::fromLatin1(header), QStringLiteral("WHERE ID = %1").arg(Id(l.slip)));
+            QDate date;
+            slip.GetAt(0)->GetOneField(QString::fromLatin1(header), QStringLiteral("Date"))->GetData(date);
+            const QByteArray code =
+                slip.GetAt(0)->GetOneField(QString::fromLatin1(header), QString::fromLatin1(codeField))->GetText().toUtf8();
+            const int id = Insert(body,
+                                  {{"HeaderID", Id(l.slip)}, {"LineNo", ++lineNo[QString::fromLatin1(l.slip)]},
+                                   {"Date", date}, {codeField, code.constData()}, {"ItemType", l.kind},
+                                   {"TaxFlg", l.taxFlag}, {"ItemCode", l.item}, {"ItemName", l.name},
+                                   {"Number", Yen(l.number)}, {"Amount", Yen(l.amount)},
+                                   {"IncludeTax", Yen(l.included)}, {"Tax", Yen("0")}},
+                                  l.name);
+            if (QByteArray(body) == TB_SALES_B)
+                Exec(QStringLiteral("UPDATE Sales_B SET Amount2 = %1, IncludeTax2 = %2 WHERE ID = %3")
+                         .arg(SqlMoney(TextToMny(QString::fromLatin1(l.cost))),
+                              SqlMoney(TextToMny(QString::fromLatin1(l.costTax))), QString::number(id)));
+        }
+    };
+    insertLines(sales, TB_SALES_H, TB_SALES_B, "CustomerCode");
+    Exec(QStringLiteral("UPDATE Sales_H SET MyPerson = '佐藤' WHERE \"No\" IN ('S4', 'S5')"));
+    Exec(QStringLiteral("UPDATE Sales_H SET MyPerson = '鈴木' WHERE \"No\" IN ('S9', 'S22')"));
+
+    Insert(TB_CUSTOMER, {{"CustomerCode", "K008"}, {"Company", "休眠商事"}, {"Day", 25}});
+    // Money of the one-time partner that pays no closing is named after the master.
+    Exec(QStringLiteral("UPDATE Customer SET Company = '諸口' WHERE CustomerCode = '　'"));
+    Insert(TB_RECEIPT_H, {{"No", "R10"}, {"Date", QDate(2004, 5, 21)}, {"CustomerCode", "　"}, {"Amount", Yen("0")},
+                          {"SeikyuID", 0}, {"CloseID", 0}},
+           "R10");
+    Insert(TB_SUPPLIER, {{"SupplierCode", "SP06"}, {"Company", "返品商会"}, {"Day", 20}});
+    Insert(TB_STOCK_CLOSE, {{"No", "PC6"}, {"Date", QDate(2004, 4, 20)}, {"SupplierCode", "SP06"},
+                            {"CloseDate", QDate(2004, 4, 20)}, {"CollectDate", QDate(2004, 5, 31)}, {"Status", 1},
+                            {"TudoFlg", 1}},
+           "PC6");
+    struct Slip {
+        const char* no;
+        QDate date;
+        const char* code;
+        int kind;
+        const char* total;
+        const char* closing;
+    };
+    for (const Slip& s : {Slip{"P7", {2004, 3, 31}, "SP01", 1, "0", "PC0"}, Slip{"P8", {2004, 4, 1}, "SP01", 1, "0", "PC1"},
+                          Slip{"P9", {2004, 4, 10}, "SP06", 0, "-500", "PC6"}})
+        Insert(TB_STOCK_H,
+               {{"No", s.no}, {"Date", s.date}, {"SupplierCode", s.code}, {"DenpyoType", s.kind}, {"TaxType", 2},
+                {"Amount", Yen(s.total)}, {"AmountNoTax", Yen("0")}, {"Tax", Yen("0")}, {"Total", Yen(s.total)},
+                {"SeikyuID", Id(s.closing)}},
+               s.no);
+    const Line purchases[] = {
+        {"PL1", "P6", 1, 1, "I001", "20", "1000", "0", "0", "0"},
+        {"PL2", "P6", 2, 1, "I001", "1", "-100", "0", "0", "0"},
+        {"PL3", "P1", 1, 2, "I002", "30", "3000", "272", "0", "0"},
+        {"PL4", "P1", 9, 0, "", "0", "100", "0", "0", "0"},
+        {"PL5", "P7", 1, 1, "I002", "6", "0", "0", "0", "0"},
+        {"PL6", "P8", 1, 1, "I002", "9", "0", "0", "0", "0"},
+    };
+    insertLines(purchases, TB_STOCK_H, TB_STOCK_B, "SupplierCode");
+
+    struct Movement {
+        const char* no;
+        QDate date;
+        const char* item;
+        int type;
+        const char *in, *out;
+    };
+    const Movement movements[] = {
+        {"M1", {2004, 5, 12}, "I001", 1, "7", "0"}, {"M2", {2004, 5, 13}, "I001", 0, "0", "4"},
+        {"M3", {2004, 3, 31}, "I002", 3, "2", "0"}, {"M5", {2004, 4, 1}, "I002", 1, "1", "0"},
+        {"M4", {2004, 6, 2}, "I002", 1, "1", "0"},  {"M6", {2004, 11, 30}, "I004", 1, "2", "0"},
+        {"M7", {2004, 12, 1}, "I004", 1, "3", "0"},
+    };
+    for (const Movement& m : movements)
+        Insert(TB_STOCKCHANGE, {{"No", m.no}, {"Date", m.date}, {"ItemCode", m.item}, {"ItemName", "旧名"},
+                                {"Type", m.type}, {"InNumber", Yen(m.in)}, {"OutNumber", Yen(m.out)}},
+               m.no);
+
+    // Money lines: R3 partly a discount; discounts outside May on R9 and Y0.
+    struct MoneyLine {
+        const char* table;
+        const char* header;
+        const char* code;
+        const char* amount;
+        const char* contents;
+    };
+    const MoneyLine moneyLines[] = {
+        {TB_RECEIPT_B, "R3", "振込", "4800", ""}, {TB_RECEIPT_B, "R3", "値引き", "200", "端数"},
+        {TB_RECEIPT_B, "R9", "値引き", "50", ""}, {TB_PAY_B, "Y1", "現金", "90", ""},
+        {TB_PAY_B, "Y1", "値引き", "10", "端数"}, {TB_PAY_B, "Y0", "値引き", "30", "値引き"},
+    };
+    for (const MoneyLine& m : moneyLines)
+        Insert(m.table, {{"HeaderID", Id(m.header)}, {"LineNo", ++lineNo[QString::fromLatin1(m.header)]},
+                         {"Code", m.code}, {"Amount", Yen(m.amount)}, {"Contents", m.contents},
+                         {"DraftNo", ""}});
+
+    Insert(TB_ESTIMATE_B, {{"HeaderID", Id("Q1")}, {"LineNo", 1}, {"ItemType", 1}, {"ItemCode", "I001"},
+                           {"ItemName", "ボールペン"}, {"Number", Yen("2")}, {"Amount", Yen("200")}});
+    Insert(TB_ESTIMATE_B, {{"HeaderID", Id("Q1")}, {"LineNo", 2}, {"ItemType", 1}, {"ItemCode", "I002"},
+                           {"ItemName", "ノート"}, {"Number", Yen("1")}, {"Amount", Yen("150")}});
+    const int order = Insert(TB_ORDER_H, {{"No", "O1"}, {"Date", QDate(2004, 5, 15)}, {"SupplierCode", "SP01"},
+                                          {"Limit", QDate(2004, 5, 31)}, {"Status", 0}},
+                             "O1");
+    Insert(TB_ORDER_B, {{"HeaderID", order}, {"LineNo", 1}, {"ItemType", 1}, {"ItemCode", "I001"},
+                        {"ItemName", "ボールペン"}, {"Number", Yen("50")}, {"Amount", Yen("2500")}});
 }

@@ -44,7 +44,10 @@ using FixtureRow = std::initializer_list<std::pair<const char*, FixtureValue>>;
 // hand in ReportFixture.cpp: customers and suppliers with opening balances
 // and closing days, the one-time partner "　", slips of both kinds and of
 // tax types 1-3, money booked to closings and not, open and settled
-// closings of the account and per-slip invoices, and the transfer fee table.
+// closings of the account and per-slip invoices, the transfer fee table,
+// slip lines of every kind and tax flag with returns and staff names,
+// tracked and untracked products, stock movements, money lines, a quote
+// and an order.
 // The rows are named ("K1C2", "S5") so that tests can refer to them.
 class ReportFixture : public DatabaseTest
 {
@@ -72,6 +75,7 @@ class ReportFixture : public DatabaseTest
   private:
     void BuildSales();
     void BuildPurchases();
+    void BuildLines();
 
     QHash<QString, int> m_ids;
 };

@@ -6,6 +6,8 @@
 #include "platform/data/SqlText.h"
 #include "platform/data/TableNames.h"
 
+#include <initializer_list>
+
 namespace
 {
 
@@ -63,33 +65,63 @@ QString FeeBrackets()
         .arg(SqlName(TB_BANK_B), SqlName(TB_BANK_H));
 }
 
-QString Schedule(const SideTables& t, bool withoutCarry, const QString& openClosings, bool payment,
-                 bool transferOnly)
+// The carried-over figures of a closing row T1 (ClosingSumsSql) of the
+// partner T4: a per-slip invoice carries nothing over and receives nothing.
+const QString kPrev =
+    QStringLiteral("iif(T1.TudoFlg = 1, COALESCE(T4.Collect, 0) + T1.PastBalance, 0)");
+const QString kReceived = QStringLiteral("iif(T1.TudoFlg = 1, T1.Booked, 0)");
+const QString kCarried = u'(' % kPrev % QStringLiteral(" - ") % kReceived % u')';
+
+// The previous, received and carried amounts, named for the side.
+QString CarryColumns(const SideTables& t)
+{
+    return QStringLiteral("%1 AS %2, %3 AS %4, %5 AS %6")
+        .arg(kPrev, SqlName(t.prevBilled), kReceived, SqlName(t.received), kCarried, SqlName(RC_CARRIED));
+}
+
+// A name or address field of the row: the closing's first slip's (T5) for
+// the one-time partner, the master's (T4) otherwise.
+QString OneTimeColumns(const SideTables& t, std::initializer_list<const char*> fields)
+{
+    QStringList columns;
+    for (const char* field : fields) {
+        const QString name = SqlName(field);
+        columns << SqlOneTime(QStringLiteral("T1.") % SqlName(t.code), QStringLiteral("T5.") % name,
+                              QStringLiteral("T4.") % name) %
+                       QStringLiteral(" AS ") % name;
+    }
+    return columns.join(QStringLiteral(", "));
+}
+
+// The rows of the closings chosen by `closings` with their sums (T1), the
+// partner (T4) and the first slip (T5) of the one-time partner's closings
+// and, with `perSlip`, of the per-slip invoices.
+QString ClosingRows(const SideTables& t, const QString& closings, bool manyPartners, const QString& columns,
+                    bool perSlip, const QString& joins, const QString& order)
 {
     const QString code = SqlName(t.code);
-    const QString sums = ClosingSumsSql(t, openClosings);
-    // A per-slip invoice carries nothing over and counts no slips.
-    const QString prev =
-        QStringLiteral("iif(T1.TudoFlg = 1, COALESCE(T4.Collect, 0) + T1.PastSlips - T1.PastMoney, 0)");
-    const QString received = QStringLiteral("iif(T1.TudoFlg = 1, T1.Booked, 0)");
-    const QString carried = u'(' % prev % QStringLiteral(" - ") % received % u')';
-    const QString due = withoutCarry ? QStringLiteral("(T1.SlipAmount + T1.SlipTax)")
-                                     : QStringLiteral("(%1 + T1.SlipAmount + T1.SlipTax)").arg(carried);
-    auto oneTime = [&](const char* field) -> QString {
-        const QString name = SqlName(field);
-        return SqlOneTime(QStringLiteral("T1.") % code, QStringLiteral("T5.") % name, QStringLiteral("T4.") % name) %
-               QStringLiteral(" AS ") % name;
-    };
+    const QString slipJoin = QStringLiteral(" AND (T1.%1 = '%2'%3)")
+                                 .arg(code, QString::fromUtf8(ONE_TIME_CODE),
+                                      perSlip ? QStringLiteral(" OR T1.TudoFlg = 0") : QString());
+    return QStringLiteral("SELECT %1 FROM (%2) AS T1 LEFT JOIN %3 AS T4 ON T4.%4 = T1.%4 "
+                          "LEFT JOIN %5 AS T5 ON T5.ID = T1.FirstSlipID%6%7 ORDER BY %8")
+        .arg(columns, ClosingSumsSql(t, closings, manyPartners), SqlName(t.partner), code, SqlName(t.header), slipJoin, joins,
+             order);
+}
 
-    QString columns = QStringLiteral("T1.ID, T1.\"No\", T1.CollectDate, T1.CloseDate, T1.%1, %2, %3, %4, "
-                                     "%5 AS %6, %7 AS %8, %9 AS %10, T1.SlipAmount AS %11, T1.SlipTax AS %12, "
-                                     "%13 AS %14, iif(T1.TudoFlg = 1, T1.SlipCount, 0) AS %15, T4.CollectType, %16")
-                          .arg(code, oneTime("Company"), oneTime("Section"), oneTime("Name"), prev,
-                               SqlName(t.prevBilled), received, SqlName(t.received), carried, SqlName(RC_CARRIED),
+// `manyPartners`: the closings are those of every partner (ClosingSumsSql).
+QString Schedule(const SideTables& t, bool withoutCarry, const QString& openClosings, bool manyPartners, bool payment,
+                 bool transferOnly)
+{
+    const QString due = withoutCarry ? QStringLiteral("(T1.SlipAmount + T1.SlipTax)")
+                                     : QStringLiteral("(%1 + T1.SlipAmount + T1.SlipTax)").arg(kCarried);
+    QString columns = QStringLiteral("T1.ID, T1.\"No\", T1.CollectDate, T1.CloseDate, T1.%1, %2, %3, "
+                                     "T1.SlipAmount AS %4, T1.SlipTax AS %5, %6 AS %7, "
+                                     "iif(T1.TudoFlg = 1, T1.SlipCount, 0) AS %8, T4.CollectType, %9")
+                          .arg(SqlName(t.code), OneTimeColumns(t, {"Company", "Section", "Name"}), CarryColumns(t),
                                SqlName(t.netAmount), SqlName(RC_TAX), due, SqlName(t.dueAmount),
-                               SqlName(t.slipCount), oneTime("MyPerson"));
+                               SqlName(t.slipCount), OneTimeColumns(t, {"MyPerson"}));
     QString joins;
-    QString where;
     if (payment) {
         const QString fee = QStringLiteral("iif(T4.CollectType = '%1', COALESCE(F.Fee, 0), 0)").arg(kTransfer);
         columns += QStringLiteral(", %1 AS %2, T4.Bank, T4.BankCode, T4.BankBranch, T4.BankBranchCode, "
@@ -100,15 +132,30 @@ QString Schedule(const SideTables& t, bool withoutCarry, const QString& openClos
                                "AND %2 >= F.Money AND (F.NextMoney IS NULL OR %2 < F.NextMoney)")
                     .arg(FeeBrackets(), due);
         if (transferOnly)
-            where = QStringLiteral(" WHERE T4.CollectType = '%1'").arg(kTransfer);
+            joins += QStringLiteral(" WHERE T4.CollectType = '%1'").arg(kTransfer);
     } else {
         columns += QStringLiteral(", T4.PhoenicCompany, T4.PhoenicPerson");
     }
-    return QStringLiteral("SELECT %1 FROM (%2) AS T1 LEFT JOIN %3 AS T4 ON T4.%4 = T1.%4 "
-                          "LEFT JOIN %5 AS T5 ON T5.ID = T1.FirstSlipID AND T1.%4 = '%8'%6%7 "
-                          "ORDER BY T1.CollectDate, T1.ID")
-        .arg(columns, sums, SqlName(t.partner), code, SqlName(t.header), joins, where,
-             QString::fromUtf8(ONE_TIME_CODE));
+    return ClosingRows(t, openClosings, manyPartners, columns, false, joins, QStringLiteral("T1.CollectDate, T1.ID"));
+}
+
+// Every closing record whose CloseDate lies in the period, newest first: a
+// per-slip invoice with its slip, so that the slip's invoice can be printed again.
+QString BilledList(const SideTables& t, const QDate& fromDate, const QDate& toDate)
+{
+    const bool sales = &t == &SideTablesOf(0);
+    const QString columns =
+        QStringLiteral("T1.ID, T1.Status, T1.TudoFlg, T1.\"Date\", T1.CollectDate, T1.CloseDate, T1.\"No\", T1.%1, "
+                       "%2, %3, %4, T1.SlipAmount AS %5, T1.SlipTax AS %6, T1.SlipCount AS %7, "
+                       "iif(T1.TudoFlg = 0, COALESCE(T5.ID, 0), 0) AS HeaderID, "
+                       "iif(T1.TudoFlg = 0, COALESCE(T5.FormID, 0), 0) AS FormID, "
+                       "iif(T1.TudoFlg = 0, COALESCE(T5.FileName, ''), '') AS FileName")
+            .arg(SqlName(t.code),
+                 OneTimeColumns(t, {"Zip", "Address", "Company", "Section", "Name", "Keisho", "Keisho2", "MyPerson"}),
+                 sales ? OneTimeColumns(t, {"TEL"}) % QStringLiteral(", T4.FAX") : QStringLiteral("T4.TEL, T4.FAX"),
+                 CarryColumns(t), SqlName(t.netAmount), SqlName(RC_TAX), SqlName(t.slipCount));
+    return ClosingRows(t, SqlPeriod(QStringLiteral("CloseDate"), fromDate, toDate), true, columns, true, QString(),
+                       QStringLiteral("T1.CloseDate DESC, T1.\"No\" DESC"));
 }
 
 // Open closings of every partner, or of the one whose code is given.
@@ -147,24 +194,37 @@ QString MakeShiharaiUpToDateSQL(const QDate& closingDate)
     return ClosingCandidates(SideTablesOf(1), closingDate, -1);
 }
 
+QString MakeBilledListSQL(const QDate& fromDate, const QDate& toDate)
+{
+    return BilledList(SideTablesOf(0), fromDate, toDate);
+}
+
+QString MakePaidListSQL(const QDate& fromDate, const QDate& toDate)
+{
+    return BilledList(SideTablesOf(1), fromDate, toDate);
+}
+
 QString MakeReceiptScheduleSQL(bool withoutCarry, const QString& openClosings)
 {
-    return Schedule(SideTablesOf(0), withoutCarry, openClosings, false, false);
+    return Schedule(SideTablesOf(0), withoutCarry, openClosings, false, false, false);
 }
 
 QString MakePaymentScheduleSQL(bool withoutCarry, const QString& openClosings, bool transferOnly)
 {
-    return Schedule(SideTablesOf(1), withoutCarry, openClosings, true, transferOnly);
+    return Schedule(SideTablesOf(1), withoutCarry, openClosings, false, true, transferOnly);
 }
 
 QString MakeOpenSalesCloseByCustomer(bool withoutCarry, const QString& customerCode)
 {
-    return MakeReceiptScheduleSQL(withoutCarry, OpenClosings(SideTablesOf(0), customerCode));
+    // The open closings of every partner span most of them.
+    return Schedule(SideTablesOf(0), withoutCarry, OpenClosings(SideTablesOf(0), customerCode), customerCode.isEmpty(),
+                    false, false);
 }
 
 QString MakeOpenStockCloseBySupplier(bool withoutCarry, const QString& supplierCode)
 {
-    return MakePaymentScheduleSQL(withoutCarry, OpenClosings(SideTablesOf(1), supplierCode), false);
+    return Schedule(SideTablesOf(1), withoutCarry, OpenClosings(SideTablesOf(1), supplierCode), supplierCode.isEmpty(),
+                    true, false);
 }
 
 QString MakeOpenSalesCloseByCollectDate(bool withoutCarry, const QDate& collectDate)

@@ -5,8 +5,9 @@
 
 // The statements billing rests on: the closing candidates (one row per
 // partner with unbilled slips up to the closing date, with the amounts the
-// invoice or payment statement needs) and the receipt and payment schedules
-// (one row per open closing record). The report list adds tax and totals.
+// invoice or payment statement needs), the receipt and payment schedules
+// (one row per open closing record) and the lists of closings made. The
+// report list adds tax and totals.
 
 // Closing candidates of the customers (suppliers) whose closing day is
 // `closingDay`, with unbilled slips dated up to `closingDate`. A partner
@@ -29,6 +30,13 @@ QString MakeOpenStockCloseBySupplier(bool withoutCarry, const QString& supplierC
 // keeps the suppliers paid by transfer.
 QString MakeOpenSalesCloseByCollectDate(bool withoutCarry, const QDate& collectDate);
 QString MakeOpenStockCloseByCollectDate(bool withoutCarry, const QDate& collectDate, bool transferOnly);
+
+// The closing records made, whose CloseDate lies in the period (null dates
+// are open ends), newest first: invoices (payment statements) of the account
+// and per-slip invoices with their amounts; a per-slip invoice names its
+// slip (HeaderID, FormID, FileName) for printing it again.
+QString MakeBilledListSQL(const QDate& fromDate, const QDate& toDate);
+QString MakePaidListSQL(const QDate& fromDate, const QDate& toDate);
 
 // The schedule statements behind the four above. `openClosings` is the
 // condition choosing the closing records, on their bare column names

@@ -43,10 +43,17 @@ QString SqlPeriod(const QString& column, const QDate& from, const QDate& to)
     return terms.join(QStringLiteral(" AND "));
 }
 
-QString SqlOneTime(const QString& codeColumn, const QString& slipValue, const QString& masterValue)
+QString SqlOneTime(const QString& codeColumn, const QString& slipValue, const QString& masterValue,
+                   const QString& also)
 {
-    return QStringLiteral("iif(%1 = '%2', %3, %4)")
-        .arg(codeColumn, QString::fromUtf8(ONE_TIME_CODE), slipValue, masterValue);
+    return QStringLiteral("iif(%1 = '%2'%5, %3, %4)")
+        .arg(codeColumn, QString::fromUtf8(ONE_TIME_CODE), slipValue, masterValue,
+             also.isEmpty() ? QString() : QStringLiteral(" AND ") % also);
+}
+
+QString SqlWhere(const QString& condition)
+{
+    return condition.isEmpty() ? QString() : QStringLiteral(" WHERE ") % condition;
 }
 
 ClassFilter MakeClassFilter(const QString& field, const QStringList& values)
@@ -82,6 +89,12 @@ QString ClassFilter::Condition(const QString& prefix) const
     return Column(prefix) % QStringLiteral(" IN (") % quoted.join(u',') % u')';
 }
 
+QString SqlStaff(const SideTables& t)
+{
+    return QStringLiteral("SELECT MyPerson FROM %1 WHERE MyPerson IS NOT NULL AND MyPerson <> '' GROUP BY MyPerson")
+        .arg(SqlName(t.header));
+}
+
 int MakeMonthLabels(int year, int startMonth, QStringList& labels, QList<int>* years, QList<int>* months)
 {
     if (startMonth < 1 || startMonth > 12)
@@ -98,56 +111,75 @@ int MakeMonthLabels(int year, int startMonth, QStringList& labels, QList<int>* y
     return 1;
 }
 
+QString SqlMonthIndex(const QString& column, const QDate& first)
+{
+    QString index = QStringLiteral("CASE");
+    for (int month = 0; month <= 12; ++month)
+        index += QStringLiteral(" WHEN %1 < %2 THEN %3").arg(column, SqlDate(first.addMonths(month)), QString::number(month));
+    return index % QStringLiteral(" ELSE 13 END");
+}
+
 namespace
 {
 
-// By partner among `partners`: the slips' Total (or the money's Amount)
-// booked to any closing, with a valid `before` only those dated before it.
+// By partner among `partners` (every partner without them): the slips'
+// Total (or the money's Amount) booked to any closing, with a valid `before`
+// only those dated before it.
 QString BookedByPartner(const SideTables& t, bool money, const QString& partners, const QDate& before)
 {
     const QString code = SqlName(t.code);
-    return QStringLiteral("SELECT %1, SUM(%2) AS Amount FROM %3 WHERE %1 IN (%4) AND SeikyuID > 0%5 GROUP BY %1")
+    return QStringLiteral("SELECT %1, SUM(%2) AS Amount FROM %3 WHERE %4SeikyuID > 0%5 GROUP BY %1")
         .arg(code, money ? QStringLiteral("Amount") : QStringLiteral("Total"), SqlName(money ? t.money : t.header),
-             partners, before.isValid() ? QStringLiteral(" AND \"Date\" < ") % SqlDate(before) : QString());
+             partners.isEmpty() ? QString() : code % QStringLiteral(" IN (") % partners % QStringLiteral(") AND "),
+             before.isValid() ? QStringLiteral(" AND \"Date\" < ") % SqlDate(before) : QString());
 }
 
 } // namespace
 
-QString ClosingSumsSql(const SideTables& t, const QString& closings)
+QString ClosingSumsSql(const SideTables& t, const QString& closings, bool manyPartners)
 {
     const QString code = SqlName(t.code), closing = SqlName(t.closing);
-    const QString partners = QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(code, closing, closings);
+    // Every closing when no condition is given.
+    const QString where = SqlWhere(closings);
+    const QString partners = QStringLiteral("SELECT %1 FROM %2%3").arg(code, closing, where);
     // Every closing of the partners from the date of the first one chosen:
     // all that the past of a chosen closing must leave out. The partners
     // lead (CROSS JOIN keeps the order), so that only those closings are read.
-    const QString later = QStringLiteral("FROM (SELECT %2, MIN(CloseDate) AS FirstDate FROM %1 WHERE %3 GROUP BY %2) "
+    const QString later = QStringLiteral("FROM (SELECT %2, MIN(CloseDate) AS FirstDate FROM %1%3 GROUP BY %2) "
                                          "AS F CROSS JOIN %1 AS K WHERE K.%2 = F.%2 AND K.CloseDate >= F.FirstDate")
-                              .arg(closing, code, closings);
-    // What was booked to each of them, by SeikyuID and partner.
+                              .arg(closing, code, where);
+    // What was booked to each of them, by SeikyuID and partner: to the
+    // partners' closings from the first date chosen of all (read from the
+    // CloseDate index).
+    const QString booked = QStringLiteral("SeikyuID IN (SELECT ID FROM %1 WHERE CloseDate >= (SELECT MIN(CloseDate) "
+                                          "FROM %1%2) AND %3 IN (%4))")
+                               .arg(closing, where, code, partners);
     const QString slips = QStringLiteral("SELECT SeikyuID, %1, SUM(Total) AS SlipTotal, SUM(Amount) AS SlipAmount, "
                                          "SUM(Tax) AS SlipTax, SUM(iif(DenpyoType = 0, 1, 0)) AS SlipCount, "
-                                         "MIN(ID) AS FirstSlipID FROM %2 WHERE SeikyuID IN (SELECT K.ID %3) "
+                                         "MIN(ID) AS FirstSlipID FROM %2 WHERE %3 GROUP BY SeikyuID, %1")
+                              .arg(code, SqlName(t.header), booked);
+    const QString money = QStringLiteral("SELECT SeikyuID, %1, SUM(Amount) AS Booked FROM %2 WHERE %3 "
                                          "GROUP BY SeikyuID, %1")
-                              .arg(code, SqlName(t.header), later);
-    const QString money = QStringLiteral("SELECT SeikyuID, %1, SUM(Amount) AS Booked FROM %2 "
-                                         "WHERE SeikyuID IN (SELECT K.ID %3) GROUP BY SeikyuID, %1")
-                              .arg(code, SqlName(t.money), later);
-    // Past = booked in all - booked to this closing and the later ones.
+                              .arg(code, SqlName(t.money), booked);
+    // Past = booked in all - booked to this closing and the later ones. The
+    // running sums go over narrow rows; the chosen records join them after.
     const QString sums =
-        QStringLiteral("SELECT C.*, COALESCE(S.SlipTotal, 0) AS SlipTotal, COALESCE(S.SlipAmount, 0) AS SlipAmount, "
-                       "COALESCE(S.SlipTax, 0) AS SlipTax, COALESCE(S.SlipCount, 0) AS SlipCount, S.FirstSlipID, "
-                       "COALESCE(M.Booked, 0) AS Booked, "
-                       "COALESCE(BS.Amount, 0) - SUM(COALESCE(S.SlipTotal, 0)) OVER Later AS PastSlips, "
-                       "COALESCE(BM.Amount, 0) - SUM(COALESCE(M.Booked, 0)) OVER Later AS PastMoney "
-                       "FROM (SELECT K.* %1) AS C "
+        QStringLiteral("SELECT C.ID AS SumID, COALESCE(S.SlipTotal, 0) AS SlipTotal, "
+                       "COALESCE(S.SlipAmount, 0) AS SlipAmount, COALESCE(S.SlipTax, 0) AS SlipTax, "
+                       "COALESCE(S.SlipCount, 0) AS SlipCount, S.FirstSlipID, COALESCE(M.Booked, 0) AS Booked, "
+                       "COALESCE(BS.Amount, 0) - COALESCE(BM.Amount, 0) - "
+                       "SUM(COALESCE(S.SlipTotal, 0) - COALESCE(M.Booked, 0)) OVER Later AS PastBalance "
+                       "FROM (SELECT K.ID, K.%3, K.CloseDate %1) AS C "
                        "LEFT JOIN (%2) AS S ON S.SeikyuID = C.ID AND S.%3 = C.%3 "
                        "LEFT JOIN (%4) AS M ON M.SeikyuID = C.ID AND M.%3 = C.%3 "
                        "LEFT JOIN (%5) AS BS ON BS.%3 = C.%3 LEFT JOIN (%6) AS BM ON BM.%3 = C.%3 "
                        "WINDOW Later AS (PARTITION BY C.%3 ORDER BY C.CloseDate, C.ID "
                        "ROWS BETWEEN CURRENT ROW AND UNBOUNDED FOLLOWING)")
-            .arg(later, slips, code, money, BookedByPartner(t, false, partners, QDate()),
-                 BookedByPartner(t, true, partners, QDate()));
-    return QStringLiteral("SELECT * FROM (%1) WHERE %2").arg(sums, closings);
+            .arg(later, slips, code, money, BookedByPartner(t, false, manyPartners ? QString() : partners, QDate()),
+                 BookedByPartner(t, true, manyPartners ? QString() : partners, QDate()));
+    return QStringLiteral("SELECT K.*, W.SlipTotal, W.SlipAmount, W.SlipTax, W.SlipCount, W.FirstSlipID, W.Booked, "
+                          "W.PastBalance FROM (%1) AS W CROSS JOIN %2 AS K ON K.ID = W.SumID%3")
+        .arg(sums, closing, where);
 }
 
 QString PastSumsSql(const SideTables& t, const QString& partners, const QDate& bound)

@@ -45,9 +45,11 @@ QString SqlDayAfter(const QDate& date);
 // dates are open ends); empty when neither is given.
 QString SqlPeriod(const QString& column, const QDate& from, const QDate& to);
 
-// iif(<code> = '　', <slipValue>, <masterValue>): names and addresses of the
-// one-time partner come from its slips, everybody else's from the master.
-QString SqlOneTime(const QString& codeColumn, const QString& slipValue, const QString& masterValue);
+// iif(<code> = '　'[ AND <also>], <slipValue>, <masterValue>): names and
+// addresses of the one-time partner come from its slips, everybody else's
+// from the master.
+QString SqlOneTime(const QString& codeColumn, const QString& slipValue, const QString& masterValue,
+                   const QString& also = QString());
 
 // The classification filter of a master list. An empty field or an empty
 // value list filters nothing; a field other than Class1..Class5 is refused
@@ -65,12 +67,23 @@ struct ClassFilter {
 };
 ClassFilter MakeClassFilter(const QString& field, const QStringList& values);
 
+// " WHERE <condition>", or nothing for an empty condition.
+QString SqlWhere(const QString& condition);
+
+// Every staff member named on a slip of the side (MyPerson), one row each.
+QString SqlStaff(const SideTables& t);
+
 // Twelve labels "year/month" (no leading zeros) from the start month of the
 // year, wrapping into the next year; `years` and `months` (when given)
 // receive each label's year and month. 0 (nothing filled) when the start
 // month is outside 1..12, else 1.
 int MakeMonthLabels(int year, int startMonth, QStringList& labels, QList<int>* years = nullptr,
                     QList<int>* months = nullptr);
+
+// Which of the twelve months from `first` (the 1st of a month) the date
+// column falls in: 1..12, 0 before them, 13 after; by comparisons of the
+// stored day alone, so nothing is computed per row beyond them.
+QString SqlMonthIndex(const QString& column, const QDate& first);
 
 // The past sums behind the carried-over balances. "Past" is what a partner
 // was billed and paid through earlier closings: the Total of its slips and
@@ -80,15 +93,18 @@ int MakeMonthLabels(int year, int startMonth, QStringList& labels, QList<int>* y
 // and take off what was booked to the later closings.
 
 // One row per closing record matching `closings` (a condition on the closing
-// table's bare column names, "Status = 0"): every column of the record, then
+// table's bare column names, "Status = 0"; empty for every closing): every
+// column of the record, then
 //   SlipTotal, SlipAmount, SlipTax  sums of Total, Amount and Tax of its slips,
 //   SlipCount                       its slips of DenpyoType 0,
 //   FirstSlipID                     its lowest slip ID (names of a one-time partner),
 //   Booked                          the money booked to it,
-//   PastSlips, PastMoney            the same totals over the partner's earlier
-//                                   closings: dated before it, or on its date
-//                                   with a lower ID.
-QString ClosingSumsSql(const SideTables& t, const QString& closings);
+//   PastBalance                     the slips' Total less the money over the
+//                                   partner's earlier closings: dated before
+//                                   it, or on its date with a lower ID.
+// With `manyPartners` (the closings chosen span most partners) every
+// partner's totals are read in one pass instead of looking each one up.
+QString ClosingSumsSql(const SideTables& t, const QString& closings, bool manyPartners);
 
 // One row per partner code given by the sub-select `partners`: Slips and
 // Money booked to its closings dated before `bound`, counting only slips and

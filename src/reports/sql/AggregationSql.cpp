@@ -1,0 +1,217 @@
+#include "reports/sql/AggregationSql.h"
+
+#include "reports/sql/ReportSql.h"
+#include "reports/sql/ResultNames.h"
+
+#include "platform/data/SqlText.h"
+#include "platform/data/TableNames.h"
+
+#include <initializer_list>
+
+namespace
+{
+
+// The figures of a row, computed from the sums S of LineSums.
+enum Term { kGoods, kCost, kDiscount, kOther, kNet, kProfit, kSold, kReturned, kNetQuantity };
+
+QString TermColumn(Term term, bool sales)
+{
+    const QString goods = QStringLiteral("COALESCE(S.Goods, 0)"), cost = QStringLiteral("COALESCE(S.Cost, 0)"),
+                  discount = QStringLiteral("COALESCE(S.Discount, 0)");
+    const QString sold = QStringLiteral("COALESCE(S.Sold, 0)"), returned = QStringLiteral("COALESCE(S.Returned, 0)");
+    switch (term) {
+    case kGoods: return goods % QStringLiteral(" AS ") % SqlName(sales ? RC_SALES : RC_PURCHASES);
+    case kCost: return cost % QStringLiteral(" AS ") % SqlName(RC_COST);
+    case kDiscount: return discount % QStringLiteral(" AS ") % SqlName(RC_DISCOUNT);
+    case kOther: return QStringLiteral("COALESCE(S.Other, 0) AS ") % SqlName(RC_OTHER);
+    case kNet:
+        return u'(' % goods % QStringLiteral(" + ") % discount % QStringLiteral(") AS ") %
+               SqlName(sales ? RC_NET_SALES_TOTAL : RC_NET_PURCHASES_TOTAL);
+    case kProfit:
+        return u'(' % goods % QStringLiteral(" + ") % discount % QStringLiteral(" - ") % cost % QStringLiteral(") AS ") %
+               SqlName(RC_PROFIT);
+    case kSold: return sold % QStringLiteral(" AS ") % SqlName(sales ? RC_SOLD : RC_BOUGHT);
+    case kReturned: return returned % QStringLiteral(" AS ") % SqlName(RC_RETURNED);
+    case kNetQuantity:
+        return u'(' % sold % QStringLiteral(" + ") % returned % QStringLiteral(") AS ") %
+               SqlName(sales ? RC_NET_SOLD : RC_NET_BOUGHT);
+    }
+    return {};
+}
+
+QString TermColumns(bool sales, std::initializer_list<Term> terms)
+{
+    QStringList columns;
+    for (Term term : terms) {
+        if (sales || term != kCost)
+            columns << TermColumn(term, sales);
+    }
+    return columns.join(QStringLiteral(", "));
+}
+
+// The sums of the lines B (of the given FROM and WHERE) by `key` (named Grp):
+// plain sums by key and line kind first, which the line indexes give in
+// order, then one row per key with Goods, Cost, Discount, Other, and with
+// `quantities` the goods' Sold and Returned quantities.
+QString LineSums(const SideTables& t, const QString& key, const QString& from, const QString& where, bool quantities)
+{
+    const bool sales = &t == &SideTablesOf(0);
+    QString sums = QStringLiteral("SUM(B.Amount) AS A, SUM(B.IncludeTax) AS I");
+    QString terms = QStringLiteral("SUM(iif(Kind = 1, COALESCE(A, 0) - COALESCE(I, 0), 0)) AS Goods, "
+                                   "SUM(iif(Kind = 2, COALESCE(A, 0) - COALESCE(I, 0), 0)) AS Discount, "
+                                   "SUM(iif(Kind = 3, COALESCE(A, 0) - COALESCE(I, 0), 0)) AS Other");
+    if (sales) {
+        sums += QStringLiteral(", SUM(B.Amount2) AS A2, SUM(B.IncludeTax2) AS I2");
+        terms += QStringLiteral(", SUM(iif(Kind = 1, COALESCE(A2, 0) - COALESCE(I2, 0), 0)) AS Cost");
+    }
+    if (quantities) {
+        sums += QStringLiteral(", SUM(iif(B.Number >= 0, B.Number, 0)) AS Sold, "
+                               "SUM(iif(B.Number < 0, B.Number, 0)) AS Returned");
+        terms += QStringLiteral(", SUM(iif(Kind = 1, Sold, 0)) AS Sold, SUM(iif(Kind = 1, Returned, 0)) AS Returned");
+    }
+    const QString byKind = QStringLiteral("SELECT %1 AS Grp, B.ItemType AS Kind, %2 FROM %3%4 GROUP BY 1, 2")
+                               .arg(key, sums, from, SqlWhere(where));
+    return QStringLiteral("SELECT Grp, %1 FROM (%2) GROUP BY Grp").arg(terms, byKind);
+}
+
+// The lines of a period by their own date; `+` keeps the date index out of
+// a scan that the key's index gives in order.
+QString LinePeriod(const QDate& fromDate, const QDate& toDate, bool byDate)
+{
+    return SqlPeriod(byDate ? QStringLiteral("B.\"Date\"") : QStringLiteral("+B.\"Date\""), fromDate, toDate);
+}
+
+// Every record of a master with the sums of its lines.
+QString ByMaster(int side, bool byItem, const QDate& fromDate, const QDate& toDate, const QString& classField,
+                 const QStringList& classValues, std::initializer_list<Term> terms)
+{
+    const ClassFilter filter = MakeClassFilter(classField, classValues);
+    if (!filter.valid)
+        return {};
+    const SideTables& t = SideTablesOf(side);
+    const QString master = SqlName(byItem ? TB_ITEM : t.partner);
+    const QString code = SqlName(byItem ? "ItemCode" : t.code);
+    const QString keys = byItem ? QStringLiteral("M.ItemCode, M.ItemName")
+                                : QStringLiteral("M.%1, M.Company, M.\"Section\", M.Name").arg(code);
+    QString columns = keys % QStringLiteral(", ") % TermColumns(side != 1, terms);
+    QString order = QStringLiteral("M.") % code;
+    if (!filter.field.isEmpty()) {
+        columns += QStringLiteral(", ") % filter.Column(QStringLiteral("M."));
+        order = filter.Column(QStringLiteral("M.")) % QStringLiteral(", ") % order;
+    }
+    const QString sums = LineSums(t, QStringLiteral("B.") % code, SqlName(t.lines) % QStringLiteral(" AS B"),
+                                  LinePeriod(fromDate, toDate, false), byItem);
+    return QStringLiteral("SELECT %1 FROM %2 AS M LEFT JOIN (%3) AS S ON S.Grp = M.%4%5 ORDER BY %6")
+        .arg(columns, master, sums, code, SqlWhere(filter.Condition(QStringLiteral("M."))), order);
+}
+
+QString ByStaff(int side, const QDate& fromDate, const QDate& toDate, std::initializer_list<Term> terms)
+{
+    const SideTables& t = SideTablesOf(side);
+    // Every staff member of a slip is listed, with zeros outside the period.
+    const QString staff = SqlStaff(t);
+    const QString sums =
+        LineSums(t, QStringLiteral("H.MyPerson"),
+                 QStringLiteral("%1 AS H INNER JOIN %2 AS B ON B.HeaderID = H.ID").arg(SqlName(t.header), SqlName(t.lines)),
+                 SqlPeriod(QStringLiteral("H.\"Date\""), fromDate, toDate), false);
+    return QStringLiteral("SELECT T.MyPerson, %1 FROM (%2) AS T LEFT JOIN (%3) AS S ON S.Grp = T.MyPerson "
+                          "ORDER BY T.MyPerson")
+        .arg(TermColumns(side != 1, terms), staff, sums);
+}
+
+QString ByPeriod(int side, bool monthly, const QDate& fromDate, const QDate& toDate, std::initializer_list<Term> terms)
+{
+    const SideTables& t = SideTablesOf(side);
+    // Days come in the order of the date index; months are made of the days.
+    QString sums = LineSums(t, QStringLiteral("B.\"Date\""), SqlName(t.lines) % QStringLiteral(" AS B"),
+                            LinePeriod(fromDate, toDate, true), false);
+    if (monthly)
+        sums = QStringLiteral("SELECT date(Grp, 'start of month') AS Grp, SUM(Goods) AS Goods, %1"
+                              "SUM(Discount) AS Discount, SUM(Other) AS Other FROM (%2) GROUP BY 1")
+                   .arg(side != 1 ? QStringLiteral("SUM(Cost) AS Cost, ") : QString(), sums);
+    return QStringLiteral("SELECT S.Grp AS %1, %2 FROM (%3) AS S ORDER BY S.Grp")
+        .arg(SqlName(RC_PERIOD), TermColumns(side != 1, terms), sums);
+}
+
+QString TaxBreakdown(int side, const QDate& fromDate, const QDate& toDate)
+{
+    const SideTables& t = SideTablesOf(side);
+    const auto& names = side == 1 ? kPurchaseBreakdownNames : kSalesBreakdownNames;
+    QStringList columns;
+    int n = 0;
+    for (int kind : {1, 2, 3}) {
+        for (int taxFlag : {1, 2, 0})
+            columns << QStringLiteral("COALESCE(SUM(iif(Kind = %1 AND Flag = %2, A, 0)), 0) AS %3")
+                           .arg(QString::number(kind), QString::number(taxFlag), SqlName(names[n++]));
+    }
+    columns << QStringLiteral("COALESCE(SUM(iif(Kind = 9, A, 0)), 0) AS ") % SqlName(RC_TAX_LINES);
+    // Discounts taken on the money of the period.
+    columns << QStringLiteral("(SELECT COALESCE(SUM(L.Amount), 0) FROM %1 AS M INNER JOIN %2 AS L ON L.HeaderID = M.ID "
+                              "WHERE L.Code = '値引き' AND %3) AS %4")
+                   .arg(SqlName(t.money), SqlName(t.moneyLines),
+                        SqlPeriod(QStringLiteral("M.\"Date\""), fromDate, toDate),
+                        SqlName(side == 1 ? RC_PAYMENT_DISCOUNT : RC_RECEIPT_DISCOUNT));
+    // Plain sums by day, kind and tax flag come in the order of the date index.
+    return QStringLiteral("SELECT %1 FROM (SELECT B.ItemType AS Kind, B.TaxFlg AS Flag, SUM(B.Amount) AS A FROM %2 AS B "
+                          "WHERE %3 GROUP BY B.\"Date\", B.ItemType, B.TaxFlg)")
+        .arg(columns.join(QStringLiteral(", ")), SqlName(t.lines), LinePeriod(fromDate, toDate, true));
+}
+
+} // namespace
+
+QString MakeSalesByCustomerSQL(const QDate& fromDate, const QDate& toDate, const QString& classField,
+                               const QStringList& classValues)
+{
+    return ByMaster(0, false, fromDate, toDate, classField, classValues,
+                    {kGoods, kCost, kDiscount, kOther, kNet, kProfit});
+}
+
+QString MakePurchaseBySupplierSQL(const QDate& fromDate, const QDate& toDate, const QString& classField,
+                                  const QStringList& classValues)
+{
+    return ByMaster(1, false, fromDate, toDate, classField, classValues, {kGoods, kDiscount, kOther, kNet});
+}
+
+QString MakeSalesByItemSQL(const QDate& fromDate, const QDate& toDate, const QString& classField,
+                           const QStringList& classValues)
+{
+    return ByMaster(0, true, fromDate, toDate, classField, classValues,
+                    {kSold, kReturned, kNetQuantity, kGoods, kDiscount, kCost, kOther, kNet, kProfit});
+}
+
+QString MakePurchaseByItemSQL(const QDate& fromDate, const QDate& toDate, const QString& classField,
+                              const QStringList& classValues)
+{
+    return ByMaster(1, true, fromDate, toDate, classField, classValues,
+                    {kSold, kReturned, kNetQuantity, kGoods, kDiscount, kOther, kNet});
+}
+
+QString MakeSalesByStaffSQL(const QDate& fromDate, const QDate& toDate)
+{
+    return ByStaff(0, fromDate, toDate, {kGoods, kCost, kDiscount, kOther, kNet, kProfit});
+}
+
+QString MakePurchaseByStaffSQL(const QDate& fromDate, const QDate& toDate)
+{
+    return ByStaff(1, fromDate, toDate, {kGoods, kDiscount, kOther, kNet});
+}
+
+QString MakeSalesByPeriodSQL(bool monthly, const QDate& fromDate, const QDate& toDate)
+{
+    return ByPeriod(0, monthly, fromDate, toDate, {kGoods, kCost, kDiscount, kNet, kOther, kProfit});
+}
+
+QString MakePurchaseByPeriodSQL(bool monthly, const QDate& fromDate, const QDate& toDate)
+{
+    return ByPeriod(1, monthly, fromDate, toDate, {kGoods, kDiscount, kOther, kNet});
+}
+
+QString MakeSalesTaxBreakdownSQL(const QDate& fromDate, const QDate& toDate)
+{
+    return TaxBreakdown(0, fromDate, toDate);
+}
+
+QString MakePurchaseTaxBreakdownSQL(const QDate& fromDate, const QDate& toDate)
+{
+    return TaxBreakdown(1, fromDate, toDate);
+}

@@ -1,0 +1,75 @@
+#include "reports/sql/BalanceSql.h"
+
+#include "reports/sql/ReportSql.h"
+#include "reports/sql/ResultNames.h"
+
+#include "platform/data/SqlText.h"
+
+namespace
+{
+
+QString Balance(int side, const QDate& fromDate, const QDate& toDate, const QString& classField,
+                const QStringList& classValues, bool activeOnly)
+{
+    const ClassFilter filter = MakeClassFilter(classField, classValues);
+    if (!filter.valid)
+        return {};
+    const SideTables& t = SideTablesOf(side);
+    const QString code = SqlName(t.code), d0 = SqlDate(fromDate), d1 = SqlDayAfter(toDate);
+    // One pass over each partner's slips (money) up to the end of the period.
+    const QString slips =
+        QStringLiteral("SELECT %1, SUM(iif(\"Date\" < %2, Total, 0)) AS Past, SUM(iif(\"Date\" >= %2, Total, 0)) AS Now, "
+                       "SUM(iif(\"Date\" >= %2 AND DenpyoType = 0, 1, 0)) AS Slips FROM %3 WHERE \"Date\" < %4 "
+                       "GROUP BY %1")
+            .arg(code, d0, SqlName(t.header), d1);
+    const QString money =
+        QStringLiteral("SELECT %1, SUM(iif(\"Date\" < %2, Amount, 0)) AS Past, SUM(iif(\"Date\" >= %2, Amount, 0)) AS Now, "
+                       "SUM(iif(\"Date\" >= %2, 1, 0)) AS Slips FROM %3 WHERE \"Date\" < %4 GROUP BY %1")
+            .arg(code, d0, SqlName(t.money), d1);
+    const QString prev =
+        QStringLiteral("(COALESCE(T1.Collect, 0) + COALESCE(T3.Past, 0) - COALESCE(T2.Past, 0))");
+    const QString sold = QStringLiteral("COALESCE(T3.Now, 0)"), paid = QStringLiteral("COALESCE(T2.Now, 0)");
+    const QString balance = QStringLiteral("(%1 + %2 - %3)").arg(prev, sold, paid);
+
+    QString columns =
+        QStringLiteral("iif(COALESCE(T3.Slips, 0) + COALESCE(T2.Slips, 0) > 0, 1, 0) AS %1, T1.%2, T1.Company, "
+                       "T1.\"Section\", T1.Name, %3 AS %4, %5 AS %6, %7 AS %8, %9 AS %10")
+            .arg(SqlName(RC_KIND), code, prev, SqlName(RC_PREV_BALANCE), sold,
+                 SqlName(side == 1 ? RC_PURCHASES_DUE : RC_SALES_DUE), paid, SqlName(t.received), balance,
+                 SqlName(RC_BALANCE));
+    // A credit limit of 0 is no limit.
+    if (side != 1)
+        columns += QStringLiteral(", NULLIF(T1.Ceiling, 0) AS Ceiling, "
+                                  "iif(COALESCE(T1.Ceiling, 0) = 0, NULL, T1.Ceiling - %1) AS %2")
+                       .arg(balance, SqlName(RC_CREDIT_LEFT));
+    if (!filter.field.isEmpty())
+        columns += QStringLiteral(", ") % filter.Column(QStringLiteral("T1."));
+
+    QStringList where;
+    if (!filter.Condition(QStringLiteral("T1.")).isEmpty())
+        where << filter.Condition(QStringLiteral("T1."));
+    // Any non-zero figure keeps a partner: returns and overpayments too.
+    if (activeOnly)
+        where << QStringLiteral("(%1 <> 0 OR %2 <> 0 OR %3 <> 0)").arg(sold, paid, prev);
+    QString order = QStringLiteral("T1.") % code;
+    if (!filter.field.isEmpty())
+        order = filter.Column(QStringLiteral("T1.")) % QStringLiteral(", ") % order;
+    return QStringLiteral("SELECT %1 FROM %2 AS T1 LEFT JOIN (%3) AS T3 ON T3.%4 = T1.%4 "
+                          "LEFT JOIN (%5) AS T2 ON T2.%4 = T1.%4%6 ORDER BY %7")
+        .arg(columns, SqlName(t.partner), slips, code, money,
+             where.isEmpty() ? QString() : QStringLiteral(" WHERE ") % where.join(QStringLiteral(" AND ")), order);
+}
+
+} // namespace
+
+QString MakeReceivableBalanceSQL(const QDate& fromDate, const QDate& toDate, const QString& classField,
+                                 const QStringList& classValues, bool activeOnly)
+{
+    return Balance(0, fromDate, toDate, classField, classValues, activeOnly);
+}
+
+QString MakePayableBalanceSQL(const QDate& fromDate, const QDate& toDate, const QString& classField,
+                              const QStringList& classValues, bool activeOnly)
+{
+    return Balance(1, fromDate, toDate, classField, classValues, activeOnly);
+}
