@@ -109,6 +109,8 @@ void CShimeView::OnInitialUpdate()
             frame.SetListFont(w, false);
         m_pListCtrl->verticalHeader()->setDefaultSectionSize(m_pListCtrl->fontMetrics().height() + 6);
         m_bInitialized = true;
+        // Laid out first: the default widths are tenths of the list's width.
+        DoLayout();
         SetupListForMode(false);
         frame.setWindowTitle(ProgramTitle() + QStringLiteral("－") + m_strTitle);
         DoLayout();
