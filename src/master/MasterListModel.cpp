@@ -1,7 +1,7 @@
 #include "master/MasterListModel.h"
 
 #include "app/FieldCodes.h"
-#include "master/RecordCompare.h"
+#include "platform/data/RecordCompare.h"
 #include "platform/data/Record.h"
 #include "platform/text/TextHelpers.h"
 

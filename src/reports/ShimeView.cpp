@@ -1,32 +1,539 @@
 #include "reports/ShimeView.h"
 
+#include "app/FindDialog.h"
 #include "app/MainFrame.h"
+#include "platform/data/Record.h"
+#include "platform/env/DBDirMng.h"
+#include "platform/ui/Help.h"
+#include "platform/ui/Modal.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+#include "platform/ui/WaitIndicator.h"
+#include "reports/ReportColumns.h"
+#include "reports/ReportData.h"
+#include "reports/ReportModes.h"
+#include "reports/ShimeListCtrl.h"
+#include "resources/CommandIds.h"
+#include "settings/SettingsFiles.h"
+#include "settings/dlg/CounterSetDlg.h"
 
-#include <QTreeWidget>
-#include <QVBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QPainter>
+#include <QResizeEvent>
 
-CShimeView::CShimeView(CMainFrame& frame) : CView(frame), m_pList(new QTreeWidget(this))
+namespace
 {
-    m_pList->setRootIsDecorated(false);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_pList);
+
+constexpr int kMinWidth = 600;
+constexpr int kMinHeight = 480;
+const char kCollectAmountFile[] = "COLLECTAMOUNT.AUT";
+
+QString CurrentDbFolder()
+{
+    QString name, folder;
+    CDBDirMng().GetNowDB(name, folder);
+    return folder;
+}
+
+// The wait dialog for the span of a scope.
+class CWaitScope
+{
+  public:
+    CWaitScope() { UiServices::Wait().Begin(QString()); }
+    ~CWaitScope() { UiServices::Wait().End(); }
+};
+
+} // namespace
+
+CShimeView::CShimeView(CMainFrame& frame)
+    : CView(frame), m_pModel(new CShimeListModel(m_list, this)), m_pListCtrl(new CShimeListCtrl(*this)),
+      m_pPeriod(new QLabel(QStringLiteral("期間："), this)), m_pCount(new QLabel(QStringLiteral("件数"), this))
+{
+    m_pListCtrl->setModel(m_pModel);
+    connect(m_pListCtrl->horizontalHeader(), &QHeaderView::sectionClicked, this, &CShimeView::OnColumnClick);
+    MapCommand(ID_REPORT_NUMBER_SETTINGS, [this] { OnNumberSettings(); });
+    MapCommand(ID_REPORT_CARRY_OVER, [this] { OnToggleCarryOver(); });
+    MapCommand(ID_REPORT_SELECT_ALL, [this] { OnSelectAll(); });
+    MapCommand(ID_LIST_HELP, [this] { OnHelp(); });
+}
+
+CShimeView::~CShimeView()
+{
+    // The widths of the last mode shown survive the screen.
+    if (m_bInitialized)
+        SaveColumnWidths();
+}
+
+QString CShimeView::ReadAutoSetting(const QString& name)
+{
+    const QString folder = CurrentDbFolder();
+    if (folder.isEmpty())
+        return QString();
+    return ReadDefaultValue(OtherFolder(folder), name);
+}
+
+void CShimeView::TakeConditions()
+{
+    CMainFrame& frame = GetFrame();
+    CReportConditions& c = m_list.m_cond;
+    c.classField = frame.m_strClassField;
+    c.groupByClass = frame.m_bGroupByClass;
+    c.classTotalsOnly = frame.m_bClassTotalsOnly;
+    c.tradedOnly = frame.m_bTradedOnly;
+    c.periodShape = frame.m_nPeriodShape;
+    if (m_list.GetMode() == 10 || m_list.GetMode() == 11)
+        c.collectTypeText = ReadAutoSetting(QStringLiteral("COLLECTTYPE.AUT"));
+}
+
+QDate CShimeView::ClosingDate() const
+{
+    return GetFrame().m_dtCalendarDate;
 }
 
 void CShimeView::OnInitialUpdate()
 {
-    m_nMode = GetFrame().GetViewKind();
-    GetFrame().ShowViewToolBar(true);
-    GetFrame().SetListFont(m_pList, true);
-    SetupListForMode(0);
+    CMainFrame& frame = GetFrame();
+    {
+        CWaitScope wait;
+        m_list.SetMode(frame.GetViewKind());
+        m_list.m_nCarryOver = LeadingInt(ReadAutoSetting(QString::fromLatin1(kCollectAmountFile)));
+        frame.ShowViewToolBar(true);
+        QPalette palette = this->palette();
+        palette.setColor(QPalette::Window, frame.GetListBackColor());
+        setPalette(palette);
+        setAutoFillBackground(true);
+        for (QWidget* w : {static_cast<QWidget*>(m_pPeriod), static_cast<QWidget*>(m_pCount),
+                           static_cast<QWidget*>(m_pListCtrl)})
+            frame.SetListFont(w, false);
+        m_pListCtrl->verticalHeader()->setDefaultSectionSize(m_pListCtrl->fontMetrics().height() + 6);
+        m_bInitialized = true;
+        // Laid out first: the default widths are tenths of the list's width.
+        DoLayout();
+        SetupListForMode(false);
+        frame.setWindowTitle(ProgramTitle() + QStringLiteral("－") + m_strTitle);
+        DoLayout();
+    }
+    if (m_list.RowCount() == 0)
+        UiServices::Prompt().MessageBox(m_list.GetMode() == 10 || m_list.GetMode() == 11
+                                            ? QStringLiteral("対象データはありませんでした。")
+                                            : QStringLiteral("指定された期間の対象データはありませんでした。"),
+                                        MB_OK, MB_ICONINFORMATION);
 }
 
-long CShimeView::OnFindRequest(const CFindRequest&)
+void CShimeView::SetupListForMode(bool keepColumns)
 {
-    return 0;
+    const int mode = m_list.GetMode();
+    m_strTitle = GetReportModeTitle(mode);
+    TakeConditions();
+    const CReportModeInfo* info = GetReportModeInfo(mode);
+    switch (info ? info->loader : EReportLoader::None) {
+    case EReportLoader::Closing: LoadClosingList(); break;
+    case EReportLoader::Schedule: LoadScheduleList(); break;
+    default: break; // the other loaders come with their lists
+    }
+    if (!keepColumns)
+        InitListControl();
+    RefreshList();
 }
 
-void CShimeView::SetupListForMode(int)
+int CShimeView::LoadColumnWidths()
 {
-    m_pList->clear();
+    m_widths.clear();
+    const QString folder = CurrentDbFolder();
+    if (LoadColumnWidthFile(folder, m_widthMap) != 1)
+        return 0;
+    m_widths = m_widthMap.value(quint16(m_list.GetMode()));
+    return int(m_widths.size());
+}
+
+void CShimeView::SaveColumnWidths()
+{
+    const QString folder = CurrentDbFolder();
+    if (folder.isEmpty() || m_list.Columns().empty())
+        return;
+    m_widths.clear();
+    const int shown = m_pModel->columnCount();
+    for (int i = 0; i < int(m_list.Columns().size()); ++i)
+        m_widths.append(quint32(i < shown ? m_pListCtrl->columnWidth(i) : m_list.Columns()[size_t(i)].m_nWidth));
+    m_widthMap.insert(quint16(m_list.GetMode()), m_widths);
+    SaveColumnWidthFile(folder, m_widthMap);
+}
+
+bool CShimeView::InitListControl()
+{
+    CMainFrame& frame = GetFrame();
+    const bool grouping = frame.m_bGroupByClass != 0;
+    m_nMarkBitmap = GetReportMarkBitmap(m_list.GetMode(), grouping);
+    m_pListCtrl->m_bStateImages = ReportModeShowsMarks(m_list.GetMode(), grouping) ? 1 : 0;
+    CReportColumnParams params;
+    params.mode = m_list.GetMode();
+    params.carryOver = m_list.m_nCarryOver;
+    params.classField = frame.m_strClassField;
+    params.classTitle = frame.m_strClassTitle;
+    params.periodStart = frame.m_dtPeriodFrom;
+    params.unitWidth = std::max(m_pListCtrl->viewport()->width(), kMinWidth - 30) / 10;
+    LoadColumnWidths();
+    params.savedWidths = m_widths;
+    m_list.ClearRows();
+    m_list.Columns() = BuildReportColumns(params);
+    ResetModel();
+    return true;
+}
+
+void CShimeView::ResetModel()
+{
+    m_pModel->Reset();
+    for (int i = 0; i < m_pModel->columnCount(); ++i)
+        m_pListCtrl->setColumnWidth(i, m_list.Columns()[size_t(i)].m_nWidth);
+}
+
+void CShimeView::RefreshList()
+{
+    m_list.ClearRows();
+    // Ledgers (42-46) fill with their own loader.
+    if (m_list.GetMode() < 42 || m_list.GetMode() > 46)
+        m_list.FillList(ClosingDate());
+    const int widths = m_pModel->columnCount();
+    QList<int> kept;
+    for (int i = 0; i < widths; ++i)
+        kept << m_pListCtrl->columnWidth(i);
+    m_pModel->Reset();
+    for (int i = 0; i < widths && i < m_pModel->columnCount(); ++i)
+        m_pListCtrl->setColumnWidth(i, kept[i]);
+    if (!m_list.GetCountText().isEmpty())
+        m_strCountText = m_list.GetCountText();
+    UpdateLabels();
+}
+
+void CShimeView::UpdateLabels()
+{
+    const QFont& font = GetFrame().GetListFont();
+    const int h = GetFrame().HasListFont() ? std::max(QFontMetrics(font).height(), 1) : 12;
+    m_pPeriod->setText(m_strPeriodText);
+    m_pCount->setText(m_strCountText);
+    m_pPeriod->setGeometry(h, h, m_pPeriod->sizeHint().width() + h, h);
+    m_pCount->setGeometry(h, 2 * h, m_pCount->sizeHint().width() + h, h);
+}
+
+void CShimeView::DoLayout()
+{
+    const int h = GetFrame().HasListFont() ? std::max(QFontMetrics(GetFrame().GetListFont()).height(), 1) : 12;
+    const int right = std::max(width(), kMinWidth) - 15;
+    const int bottom = std::max(height(), kMinHeight) - 15;
+    m_pListCtrl->setGeometry(QRect(QPoint(15, 4 * h), QPoint(right, bottom)));
+    UpdateLabels();
+}
+
+void CShimeView::resizeEvent(QResizeEvent* event)
+{
+    CView::resizeEvent(event);
+    DoLayout();
+}
+
+void CShimeView::LoadClosingList()
+{
+    m_list.ClearRecords();
+    CCDSData records;
+    const QDate date = ClosingDate();
+    const int result = RunReportStatement(
+        GetFrame().GetMakeMsgID(), ClosingListSql(m_list.IsPurchase(), date, GetFrame().m_nCalendarCloseDay), records);
+    if (result != 1)
+        return;
+    m_strPeriodText = QStringLiteral("締日：%1").arg(date.toString(QStringLiteral("yyyy/MM/dd")));
+    m_strCountText = QStringLiteral("件数：%1件").arg(records.GetCount());
+    m_list.SetRecords(std::move(records));
+    UpdateLabels();
+}
+
+void CShimeView::LoadScheduleList()
+{
+    m_list.ClearRecords();
+    CCDSData records;
+    const int result = RunReportStatement(GetFrame().GetMakeMsgID(),
+                                          ScheduleListSql(m_list.IsPurchase(), m_list.m_nCarryOver, ClosingDate(),
+                                                          GetFrame().m_nCalendarCloseDay),
+                                          records);
+    if (result != 1)
+        return;
+    m_strCountText = QStringLiteral("件数：%1件").arg(records.GetCount());
+    m_list.SetRecords(std::move(records));
+    UpdateLabels();
+}
+
+QList<int> CShimeView::GetSelectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex& index : m_pListCtrl->selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+bool CShimeView::SelectOnlyRow(int row)
+{
+    if (row < 0 || row >= m_pModel->rowCount())
+        return false;
+    const QModelIndex index = m_pModel->index(row, 0);
+    m_pListCtrl->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_pListCtrl->scrollTo(index);
+    return true;
+}
+
+bool CShimeView::SelectAllRows()
+{
+    if (m_pModel->rowCount() == 0)
+        return false;
+    m_pListCtrl->selectAll();
+    return true;
+}
+
+void CShimeView::OnSelectAll()
+{
+    const int mode = m_list.GetMode();
+    if ((mode >= 8 && mode <= 14) || mode == 16 || (mode >= 22 && mode <= 24))
+        SelectAllRows();
+}
+
+int CShimeView::UpdateSelectedRecords(const QString& field, const CTb& value, const QList<int>& rows)
+{
+    QList<int> ids;
+    for (int row : rows) {
+        int id = 0;
+        const COneRecord* record = row >= 0 && row < m_list.RowCount() ? m_list.Rows()[size_t(row)].record : nullptr;
+        const CTb* tb = record ? record->GetOneField(QString(), QStringLiteral("ID")) : nullptr;
+        if (tb)
+            tb->GetData(id);
+        ids << id;
+    }
+    return UpdateClosingRecords(GetFrame().GetMakeMsgID(), m_list.IsPurchase(), field, value, ids);
+}
+
+long CShimeView::OnFindRequest(const CFindRequest& request)
+{
+    if (request.isTerminating)
+        return 0;
+    const QList<int> selected = GetSelectedRows();
+    int start = -1;
+    if (!selected.isEmpty())
+        start = selected.first() + (request.searchDown ? 1 : -1);
+    else if (request.searchDown)
+        start = 0;
+    const int row = start < 0 ? -1 : m_list.FindRow(request.findWhat, request.searchDown, start);
+    if (row < 0) {
+        UiServices::Prompt().MessageBox(QStringLiteral("検索が終了しました。\n"), MB_OK, MB_ICONINFORMATION);
+        return 1;
+    }
+    SelectOnlyRow(row);
+    return 1;
+}
+
+void CShimeView::OnEnvSettingsChanged()
+{
+    CMainFrame& frame = GetFrame();
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, frame.GetListBackColor());
+    setPalette(palette);
+    for (QWidget* w : {static_cast<QWidget*>(m_pPeriod), static_cast<QWidget*>(m_pCount),
+                       static_cast<QWidget*>(m_pListCtrl)})
+        frame.SetListFont(w, false);
+    m_pListCtrl->verticalHeader()->setDefaultSectionSize(m_pListCtrl->fontMetrics().height() + 6);
+    DoLayout();
+    SaveColumnWidths();
+    InitListControl();
+    RefreshList();
+}
+
+void CShimeView::RefreshAfterDataChange()
+{
+    const int mode = m_list.GetMode();
+    if (mode >= 18 && mode <= 21)
+        SetupListForMode(true);
+}
+
+void CShimeView::OnColumnClick(int column)
+{
+    const int mode = m_list.GetMode();
+    if (mode >= 42 && mode <= 46)
+        return;
+    if (GetFrame().m_bGroupByClass) {
+        UiServices::Prompt().MessageBox(QStringLiteral("分類計を表示しているときは並べ替えできません。"));
+        return;
+    }
+    const bool descending = m_bSortDesc != 0;
+    m_bSortDesc = descending ? 0 : 1;
+    m_list.SortRows(column, descending);
+    m_pModel->layoutChanged();
+}
+
+void CShimeView::OnToggleCarryOver()
+{
+    const int mode = m_list.GetMode();
+    const int old = m_list.m_nCarryOver;
+    if (mode == 8 || mode == 9) {
+        for (const CReportRow& row : m_list.Rows()) {
+            int id = 0;
+            const CTb* tb = row.record ? row.record->GetOneField(QString(), QStringLiteral("ID")) : nullptr;
+            if (tb && tb->GetData(id) && id > 0) {
+                UiServices::Prompt().MessageBox(
+                    QStringLiteral("すでに締め済みのデータがありますので、繰越設定は変更できません。"));
+                return;
+            }
+        }
+    }
+    m_list.m_nCarryOver = old ? 0 : 1;
+    // The file first: a setting that cannot be kept is not shown either.
+    if (!WriteCollectAmountSetting()) {
+        m_list.m_nCarryOver = old;
+        return;
+    }
+    CWaitScope wait;
+    if (mode == 8 || mode == 9)
+        LoadClosingList();
+    else if (mode == 10 || mode == 11)
+        LoadScheduleList();
+    SaveColumnWidths();
+    InitListControl();
+    RefreshList();
+}
+
+bool CShimeView::WriteCollectAmountSetting()
+{
+    const QString folder = CurrentDbFolder();
+    if (folder.isEmpty())
+        return false;
+    return WriteDefaultValues(folder, {QString::fromLatin1(kCollectAmountFile)},
+                              {QString::number(m_list.m_nCarryOver)});
+}
+
+void CShimeView::OnNumberSettings()
+{
+    int kind = -1;
+    QString name;
+    switch (m_list.GetMode()) {
+    case 8: kind = 6; name = QStringLiteral("締め請求書"); break;
+    case 9: kind = 7; name = QStringLiteral("支払明細書"); break;
+    case 10: kind = 10; name = QStringLiteral("入金"); break;
+    case 11: kind = 50; name = QStringLiteral("出金"); break;
+    default: break;
+    }
+    UiServices::Prompt().MessageBox(name + QStringLiteral("の伝票番号の初期値・形式を設定できます。"), MB_OK,
+                                    MB_ICONINFORMATION);
+    CCounterSetDlg dialog(kind, this);
+    RunModal(dialog);
+}
+
+void CShimeView::OnHelp()
+{
+    if (const CReportModeInfo* info = GetReportModeInfo(m_list.GetMode()))
+        ShowHelpTopic(info->helpId);
+}
+
+bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
+{
+    const int selected = int(GetSelectedRows().size());
+    switch (id) {
+    case ID_REPORT_CARRY_OVER:
+        ui.Enable(true);
+        ui.SetCheck(m_list.m_nCarryOver == 0);
+        return true;
+    case ID_REPORT_NUMBER_SETTINGS:
+    case ID_REPORT_SELECT_ALL:
+    case ID_LIST_HELP: ui.Enable(true); return true;
+    case ID_REPORT_CLOSE_PRINT:
+    case ID_REPORT_LIST_PRINT: ui.Enable(m_list.RowCount() > 0 && HasCommandHandler(id)); return true;
+    case ID_REPORT_UNDO_CLOSE:
+    case ID_REPORT_SCHEDULE_DATE:
+    case ID_REPORT_BULK_RECEIPT:
+    case ID_MASTER_DELETE:
+    case ID_REPORT_REPRINT: ui.Enable(selected >= 1 && HasCommandHandler(id)); return true;
+    case ID_REPORT_RECEIPT: ui.Enable(selected == 1 && HasCommandHandler(id)); return true;
+    default: return false;
+    }
+}
+
+void CShimeView::OnMarkClick(int row)
+{
+    const int mode = m_list.GetMode();
+    if (row < 0 || row >= m_list.RowCount())
+        return;
+    if (mode == 12 || mode == 13) {
+        QList<int> rows = GetSelectedRows();
+        if (!(rows.size() > 1 && rows.contains(row)))
+            rows = {row};
+        const int status = m_list.Rows()[size_t(row)].mark == 0 ? 1 : 0;
+        const QString word = m_list.IsPurchase() ? QStringLiteral("出金") : QStringLiteral("入金");
+        const QString question =
+            status == 1 ? QStringLiteral("%1済みにしますか？※%1済みにしても%1データは変更されません。").arg(word)
+                        : QStringLiteral("未%1に変更にしますか？※未%1にしても%1データは変更されません。").arg(word);
+        if (UiServices::Prompt().MessageBox(question, MB_OKCANCEL, MB_ICONNONE, IDCANCEL) != IDOK)
+            return;
+        CTb value(QStringLiteral("Status"), CTb::kInteger);
+        value = status;
+        if (!UpdateSelectedRecords(QStringLiteral("Status"), value, rows))
+            return;
+        for (int r : rows) {
+            CReportRow& target = m_list.Rows()[size_t(r)];
+            if (target.record)
+                target.record->SetField(QStringLiteral("Status"), status);
+            target.mark = status;
+        }
+        m_pListCtrl->viewport()->update();
+        return;
+    }
+    if (mode >= 25 && m_list.IsGrouping()) {
+        const CReportRow& target = m_list.Rows()[size_t(row)];
+        if (row == m_list.RowCount() - 1 || target.mark < 0)
+            return;
+        if (target.mark == 0) {
+            m_list.InsertGroupRows(row + 1, target.data, m_list.Rows()[size_t(row) + 1].data);
+            m_list.Rows()[size_t(row)].mark = 1;
+        } else {
+            m_list.CollapseGroup(row);
+        }
+        m_pModel->RowsChanged();
+    }
+}
+
+void CShimeView::DrawMark(QPainter& painter, const QRect& box, int mark) const
+{
+    switch (m_nMarkBitmap) {
+    case 183: // closing candidates: a blue brush for the chosen rows
+        if (mark == 1)
+            painter.fillRect(box.adjusted(2, 2, -2, -2), QColor(0, 0, 255));
+        break;
+    case 186:
+    case 196: // settled: a round seal
+        if (mark == 1) {
+            painter.save();
+            painter.setRenderHint(QPainter::Antialiasing);
+            const QColor seal = m_nMarkBitmap == 186 ? QColor(255, 0, 0) : QColor(0, 0, 255);
+            painter.setPen(seal);
+            painter.drawEllipse(box.adjusted(0, 0, -1, -1));
+            if (m_nMarkBitmap == 186) {
+                QFont font = painter.font();
+                font.setPixelSize(std::max(box.height() - 4, 6));
+                painter.setFont(font);
+                painter.drawText(box, Qt::AlignCenter, QStringLiteral("済"));
+            }
+            painter.restore();
+        }
+        break;
+    case 202: // groups: a plus box when closed, a minus box when open
+        if (mark == 0 || mark == 1) {
+            painter.save();
+            painter.setPen(Qt::black);
+            const QRect r = box.adjusted(2, 2, -3, -3);
+            painter.drawRect(r);
+            const int cy = r.center().y(), cx = r.center().x();
+            painter.drawLine(r.left() + 2, cy, r.right() - 2, cy);
+            if (mark == 0)
+                painter.drawLine(cx, r.top() + 2, cx, r.bottom() - 2);
+            painter.restore();
+        }
+        break;
+    default: break;
+    }
 }

@@ -1,28 +1,97 @@
 #pragma once
 
 #include "app/View.h"
+#include "reports/ColumnWidthFile.h"
+#include "reports/ReportList.h"
 
-class QTreeWidget;
+#include <QList>
+
+class CShimeListCtrl;
+class CShimeListModel;
+class CTb;
+class QLabel;
+class QPainter;
 
 // The report list screen: one view for the list modes 8-48, the mode being
-// the frame's view kind.
+// the frame's view kind. The rows and their rules live in CReportList; the
+// view loads, shows and handles the list's commands.
 class CShimeView : public CView {
     Q_OBJECT
 
 public:
     explicit CShimeView(CMainFrame& frame);
+    ~CShimeView() override;
 
     void OnInitialUpdate() override;
+    void OnEnvSettingsChanged() override;
     long OnFindRequest(const CFindRequest& request) override;
+    // Another program changed data: the detail lists reload, keeping columns.
+    void RefreshAfterDataChange() override;
+    bool OnUpdateCmdUI(int id, CCmdUI& ui) override;
 
-    // Sets up and refills the list of the current mode; `keep` keeps the
-    // selection and scroll position where it can.
-    void SetupListForMode(int keep);
-    void RefreshAfterDataChange() override { SetupListForMode(1); }
+    int GetMode() const { return m_list.GetMode(); }
+    CReportList& List() { return m_list; }
+    CShimeListCtrl* ListCtrl() const { return m_pListCtrl; }
+    QLabel* PeriodLabel() const { return m_pPeriod; }
+    QLabel* CountLabel() const { return m_pCount; }
+    const QString& GetTitle() const { return m_strTitle; }
+    int GetCarryOver() const { return m_list.m_nCarryOver; }
 
-    int GetMode() const { return m_nMode; }
+    void SetupListForMode(bool keepColumns);
+    bool InitListControl();
+    void RefreshList();
+    void UpdateLabels();
+    void LoadClosingList();
+    void LoadScheduleList();
+
+    // The selected rows, ascending.
+    QList<int> GetSelectedRows() const;
+    bool SelectOnlyRow(int row);
+    bool SelectAllRows();
+
+    // Writes the value into the closing records behind the rows (field
+    // "ID" of each row's record); 1 done, 0 nothing written.
+    int UpdateSelectedRecords(const QString& field, const CTb& value, const QList<int>& rows);
+
+    // Per-mode widths in "QXDispColSet2.dat" of the current database.
+    int LoadColumnWidths();
+    void SaveColumnWidths();
+    void OnColumnClick(int column);
+
+    void OnToggleCarryOver();
+    bool WriteCollectAmountSetting();
+    // The default-value file of the database's "Other" folder; empty when
+    // missing.
+    static QString ReadAutoSetting(const QString& name);
+
+    void OnNumberSettings();
+    void OnSelectAll();
+    void OnHelp();
+
+    // A click on a row's mark: the settled status (12, 13) or a group.
+    void OnMarkClick(int row);
+    void DrawMark(QPainter& painter, const QRect& box, int mark) const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QTreeWidget* m_pList;
-    int m_nMode = 0;
+    void DoLayout();
+    void ResetModel();
+    void TakeConditions();
+    QDate ClosingDate() const;
+
+    CReportList m_list;
+    CShimeListModel* m_pModel;
+    CShimeListCtrl* m_pListCtrl;
+    QLabel* m_pPeriod;
+    QLabel* m_pCount;
+    QString m_strTitle;
+    QString m_strPeriodText = QStringLiteral("期間：");
+    QString m_strCountText = QStringLiteral("件数");
+    CColumnWidthMap m_widthMap;
+    QList<quint32> m_widths;
+    int m_nMarkBitmap = 229;
+    int m_bSortDesc = 0;
+    bool m_bInitialized = false;
 };

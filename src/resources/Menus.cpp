@@ -94,6 +94,55 @@ QList<CMenuEntry> MasterListMenu()
     return entries + ListScreenMenu().mid(9);
 }
 
+// A report list's menu bar: its own file, data and settings commands above
+// the list screens' common ones.
+QList<CMenuEntry> ReportMenu(const QList<CMenuEntry>& file, const QList<CMenuEntry>& data,
+                             const QList<CMenuEntry>& settings)
+{
+    QList<CMenuEntry> entries{Popup("ﾌｧｲﾙ(&F)")};
+    entries += file;
+    if (!file.isEmpty())
+        entries += Separator();
+    entries += {Item(ID_BACK_TO_MENU, "メニュー画面に戻る"), End(), Popup("ﾃﾞｰﾀ(&D)")};
+    entries += data;
+    if (!data.isEmpty())
+        entries += Separator();
+    entries += {Item(ID_EDIT_FIND, "検索...\tCtrl+F"), End(), Popup("設定(&S)")};
+    entries += settings;
+    if (!settings.isEmpty())
+        entries += Separator();
+    entries += {Item(ID_ENV_SETTINGS, "環境設定..."), End()};
+    return entries + ListScreenMenu().mid(9);
+}
+
+void AddReportMenus(QMap<int, QList<CMenuEntry>>& menus)
+{
+    const CMenuEntry print = Item(ID_REPORT_LIST_PRINT, "一覧印刷(&P)...");
+    const CMenuEntry preview = Item(ID_REPORT_LIST_PREVIEW, "一覧印刷ﾌﾟﾚﾋﾞｭｰ(&V)");
+    const CMenuEntry selectAll = Item(ID_REPORT_SELECT_ALL, "すべて選択\tCtrl+A");
+    menus.insert(149, ReportMenu({Item(ID_REPORT_REPRINT, "ブレンロ..."), Item(ID_MASTER_LABEL_PRINT, "宛名印刷...")},
+                                 {Item(ID_REPORT_CLOSE_PRINT, "締めて印刷"), Item(ID_REPORT_UNDO_CLOSE, "締めの取消"),
+                                  Item(ID_REPORT_CLOSING_DATE, "締日の変更"), selectAll},
+                                 {Item(ID_REPORT_NUMBER_SETTINGS, "伝票番号の設定..."),
+                                  Item(ID_REPORT_CARRY_OVER, "繰越額を今回請求額に含める")}));
+    menus.insert(153, ReportMenu({print, preview},
+                                 {Item(ID_REPORT_RECEIPT, "入金処理..."), Item(ID_REPORT_BULK_RECEIPT, "一括入金処理"),
+                                  selectAll},
+                                 {Item(ID_REPORT_NUMBER_SETTINGS, "入金番号の設定..."),
+                                  Item(ID_REPORT_SCHEDULE_DATE, "予定日の変更..."),
+                                  Item(ID_REPORT_CARRY_OVER, "繰越額を入金予定額に含める")}));
+    menus.insert(169, ReportMenu({Item(ID_REPORT_TRANSFER, "振込依頼書の印刷..."), print, preview},
+                                 {Item(ID_REPORT_RECEIPT, "出金処理..."), Item(ID_REPORT_BULK_RECEIPT, "一括出金処理"),
+                                  selectAll},
+                                 {Item(ID_REPORT_NUMBER_SETTINGS, "出金番号の設定..."),
+                                  Item(ID_REPORT_CARRY_OVER, "繰越額を出金予定額に含める")}));
+    menus.insert(184, ReportMenu({Item(ID_REPORT_REPRINT, "ブレンロ..."), Item(ID_MASTER_LABEL_PRINT, "宛名印刷..."),
+                                  print, preview},
+                                 {Item(ID_REPORT_UNDO_CLOSE, "締めの取消"),
+                                  Item(ID_REPORT_DISPLAY_PERIOD, "表示期間の変更.."), selectAll},
+                                 {Item(ID_REPORT_CARRY_OVER, "繰越額を今回請求額に含める")}));
+}
+
 const QMap<int, QList<CMenuEntry>>& MenuTable()
 {
     static const QMap<int, QList<CMenuEntry>> table = [] {
@@ -101,6 +150,7 @@ const QMap<int, QList<CMenuEntry>>& MenuTable()
         for (int id : {147, 149, 151, 153, 155, 169, 173, 184, 190, 192, 197, 206, 209, 228})
             menus.insert(id, ListScreenMenu());
         menus.insert(145, MasterListMenu());
+        AddReportMenus(menus);
         return menus;
     }();
     return table;
@@ -121,6 +171,7 @@ const QList<CToolBarDef>& GetToolBarDefs()
     // Every list toolbar offers find and the way back; the ledger screens'
     // toolbar has its own set, and 206 adds "back to the list".
     static const QList<int> common{ID_EDIT_FIND, 0, ID_BACK_TO_MENU};
+    static const QList<int> report{ID_EDIT_FIND, ID_LIST_HELP, 0, ID_BACK_TO_MENU};
     // The master lists: the products' bar (404) and the partners' (145)
     // offer the same buttons.
     static const QList<int> master{ID_MASTER_NEW, ID_MASTER_MODIFY, ID_MASTER_DELETE, 0, ID_EDIT_FIND,
@@ -130,10 +181,10 @@ const QList<CToolBarDef>& GetToolBarDefs()
     static const QList<CToolBarDef> defs{
         {145, 0xE821, master},
         {404, 0xE830, master},
-        {149, 0xE822, common},
-        {153, 0xE823, common},
-        {169, 0xE82F, common},
-        {184, 0xE824, common},
+        {149, 0xE822, report},
+        {153, 0xE823, report},
+        {169, 0xE82F, report},
+        {184, 0xE824, report},
         {190, 0xE82D, common},
         {209, 0xE82E, common},
         {192, 0xE826, common},
@@ -173,7 +224,7 @@ QString GetCommandText(int id)
         {ID_TOOL_PHONEBOOK_RESTORE, "電話帳データの復元"},
         {ID_LEDGER_CONDITION, "条件設定"},
         {ID_LIST_PRINT, "印刷"},
-        {ID_LIST_HELP, "ヘルプ"},
+        {ID_LIST_HELP, "一覧画面のヘルプを表示します"},
         {ID_BACK_TO_LIST, "元にもどる"},
         {ID_MASTER_IMPORT, "読み込み"},
         {ID_MASTER_EXPORT, "書き出し"},

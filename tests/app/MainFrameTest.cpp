@@ -305,7 +305,10 @@ TEST(MainFrameTest, SwitchesViewsWithTheirMenusAndToolbars)
     EXPECT_EQ(frame->GetViewKind(), 0);
     EXPECT_EQ(frame->menuWidget(), nullptr);
     EXPECT_TRUE(VisibleToolBars(*frame).isEmpty());
-    EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
+    // The empty report lists said so: the schedule and the ledger.
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList({QStringLiteral("対象データはありませんでした。"),
+                                                QStringLiteral("指定された期間の対象データはありませんでした。")}));
+    ui.Prompt().Clear();
 
     // The screen commands of the frame.
     frame->ExecuteCommand(ID_SALES_LIST);
@@ -316,6 +319,8 @@ TEST(MainFrameTest, SwitchesViewsWithTheirMenusAndToolbars)
     EXPECT_EQ(frame->m_nCalendarCloseDay, 0);
     frame->ExecuteCommand(ID_BACK_TO_MENU);
     Pump();
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList({QStringLiteral("対象データはありませんでした。")}));
+    ui.Prompt().Clear();
 
     // From the menu screen the program closes without a question.
     EXPECT_TRUE(frame->close());
@@ -555,7 +560,10 @@ TEST(MainFrameTest, FindDialogRelaysAndDataChanged)
         frame->SwitchView(kind);
         frame->OnDataChanged();
     }
-    EXPECT_EQ(ui.Prompt().Texts(), QStringList({QStringLiteral("リストを更新します。"), QStringLiteral("リストを更新します。")}));
+    // (the empty detail list says so once on each update)
+    const QString empty = QStringLiteral("指定された期間の対象データはありませんでした。");
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList({QStringLiteral("リストを更新します。"), empty,
+                                                QStringLiteral("リストを更新します。"), empty}));
     EXPECT_EQ(ui.Prompt().Calls()[0].icon, MB_ICONINFORMATION);
 }
 

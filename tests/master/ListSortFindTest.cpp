@@ -1,6 +1,6 @@
 #include "master/MasterList.h"
 #include "master/MasterDb.h"
-#include "master/RecordCompare.h"
+#include "platform/data/RecordCompare.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
 

@@ -1,4 +1,4 @@
-#include "master/RecordCompare.h"
+#include "platform/data/RecordCompare.h"
 
 #include "platform/data/Record.h"
 #include "platform/text/Cp932.h"

@@ -1,0 +1,99 @@
+#include "reports/ReportData.h"
+
+#include "platform/data/MakeMsgID.h"
+#include "platform/data/Record.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+#include "reports/sql/ClosingSql.h"
+
+#include <QStringList>
+
+namespace
+{
+
+constexpr int kIdsPerRequest = 250;
+
+} // namespace
+
+void ShowReportFatalMessage()
+{
+    UiServices::Prompt().MessageBox(QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + ProgramTitle() +
+                                        QStringLiteral("』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。"),
+                                    MB_OK, MB_ICONSTOP);
+}
+
+int RunReportStatement(CMakeMsgID& db, const QString& sql, CCDSData& records)
+{
+    CCDSData request;
+    request.m_strCondition = sql;
+    QString err;
+    const int result = db.GetDataList(request, records, err);
+    if (result == CMakeMsgID::kFatal)
+        ShowReportFatalMessage();
+    else if (result != CMakeMsgID::kOk)
+        UiServices::Prompt().MessageBox(QStringLiteral("データの取得に失敗しました。") + err);
+    return result;
+}
+
+QString ClosingListSql(bool purchase, const QDate& date, int closingDay)
+{
+    if (closingDay != 0)
+        return purchase ? MakeShiharaiSQL(date, closingDay) : MakeSeikyuSQL(date, closingDay);
+    return purchase ? MakeShiharaiUpToDateSQL(date) : MakeSeikyuUpToDateSQL(date);
+}
+
+QString ScheduleListSql(bool purchase, int carryOver, const QDate& date, int closingDay)
+{
+    const bool withoutCarry = carryOver != 0;
+    if (closingDay != 0)
+        return purchase ? MakeOpenStockCloseByCollectDate(withoutCarry, date, false)
+                        : MakeOpenSalesCloseByCollectDate(withoutCarry, date);
+    return purchase ? MakeOpenStockCloseBySupplier(withoutCarry) : MakeOpenSalesCloseByCustomer(withoutCarry);
+}
+
+int UpdateClosingRecords(CMakeMsgID& db, bool purchase, const QString& field, const CTb& value,
+                         const QList<int>& ids, int* requests)
+{
+    if (requests)
+        *requests = 0;
+    if (ids.isEmpty())
+        return 1;
+    const QString table = QString::fromLatin1(purchase ? "Stock_Close" : "Sales_Close");
+    QString err;
+    auto fail = [&](int result) {
+        if (result == CMakeMsgID::kFatal)
+            ShowReportFatalMessage();
+        else
+            UiServices::Prompt().MessageBox(QStringLiteral("データの更新に失敗しました。") + err);
+        return 0;
+    };
+    int result = db.BeginTransaction(err);
+    if (result != CMakeMsgID::kOk)
+        return fail(result);
+    for (qsizetype start = 0; start < ids.size(); start += kIdsPerRequest) {
+        QStringList batch;
+        for (qsizetype i = start; i < ids.size() && i < start + kIdsPerRequest; ++i)
+            batch << QString::number(ids[i]);
+        CCDSData request;
+        request.m_strTable = table;
+        request.m_strCondition = QStringLiteral("WHERE \"ID\" IN (%1)").arg(batch.join(u','));
+        CTb tb(table + u'.' + field);
+        tb.SetData(value);
+        request.AddNew()->AddField(tb);
+        result = db.UpdateData(request, err);
+        if (requests)
+            ++*requests;
+        if (result != CMakeMsgID::kOk) {
+            QString ignored;
+            db.Rollback(ignored);
+            return fail(result);
+        }
+    }
+    result = db.Commit(err);
+    if (result != CMakeMsgID::kOk) {
+        QString ignored;
+        db.Rollback(ignored);
+        return fail(result);
+    }
+    return 1;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+class CCDSData;
+class CMakeMsgID;
+class CTb;
+
+// The stop-icon message of a failing data library.
+void ShowReportFatalMessage();
+
+// Runs a whole statement into `records` and reports a failure: 1 done;
+// -100 fatal message shown; else "データの取得に失敗しました。" and the
+// library's text shown.
+int RunReportStatement(CMakeMsgID& db, const QString& sql, CCDSData& records);
+
+// The closing candidates of modes 8 and 9 on `date`: of the partners whose
+// closing day is `closingDay`, or every partner up to the date for day 0.
+QString ClosingListSql(bool purchase, const QDate& date, int closingDay);
+// The receipt or payment schedule of modes 10 and 11: the closings due on
+// `date`, or every open closing for closing day 0.
+QString ScheduleListSql(bool purchase, int carryOver, const QDate& date, int closingDay);
+
+// Writes one value into the field of the closing records with these IDs
+// ("Sales_Close" or "Stock_Close"): at most 250 IDs per request, every
+// request in one transaction, so that all are written or none. 1 done, 0
+// failed (message shown). `requests` counts the requests sent.
+int UpdateClosingRecords(CMakeMsgID& db, bool purchase, const QString& field, const CTb& value,
+                         const QList<int>& ids, int* requests = nullptr);

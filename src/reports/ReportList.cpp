@@ -1,0 +1,521 @@
+#include "reports/ReportList.h"
+
+#include "platform/data/MnyText.h"
+#include "platform/data/RecordCompare.h"
+#include "platform/tax/TaxRate.h"
+#include "platform/text/TextHelpers.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+#include "reports/ReportModes.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace
+{
+
+const QString kNoTable;
+
+const CTb* Field(const COneRecord* record, const QString& name)
+{
+    return record ? record->GetOneField(kNoTable, name) : nullptr;
+}
+
+QString TextOf(const COneRecord* record, const QString& name)
+{
+    const CTb* tb = Field(record, name);
+    return tb ? tb->GetText() : QString();
+}
+
+// A missing field or one without a value counts as zero.
+CMny MoneyOf(const COneRecord* record, const QString& name)
+{
+    CMny value;
+    const CTb* tb = Field(record, name);
+    if (!tb || !tb->GetData(value))
+        return CMny(0);
+    return value;
+}
+
+int IntOf(const COneRecord* record, const QString& name)
+{
+    int value = 0;
+    const CTb* tb = Field(record, name);
+    if (tb)
+        tb->GetData(value);
+    return value;
+}
+
+QString Q(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+} // namespace
+
+QString FormatAmount(const CMny& value, int digits)
+{
+    if (!value.IsValid())
+        return QString();
+    if (digits < 0)
+        return InsertThousandsSeparators(MnyToText(value));
+    CMny fixed;
+    if (value.Round(fixed, CMny::kRoundHalfUp, digits) != 1 || fixed.Rescale(digits, fixed) != 1)
+        return InsertThousandsSeparators(MnyToText(value));
+    const qint64 v = fixed.GetValue();
+    const quint64 magnitude = v < 0 ? quint64(0) - quint64(v) : quint64(v);
+    QString text = QString::number(magnitude);
+    if (digits > 0) {
+        text = text.rightJustified(digits + 1, u'0');
+        text.insert(text.size() - digits, u'.');
+    }
+    return InsertThousandsSeparators((v < 0 ? QStringLiteral("-") : QString()) + text);
+}
+
+bool ComputeMargin(const CMny& gross, const CMny& net, CMny& margin)
+{
+    if (net.IsZero()) {
+        margin = CMny(0);
+        return true;
+    }
+    // The ratio of two money values: both carry their decimals.
+    CMny ratio;
+    if (gross.Divide(net, ratio, CMny::kRoundHalfUp, 3) != 1)
+        return false;
+    return ratio.Multiply(CMny(100), margin, CMny::kRoundHalfUp, 1) == 1;
+}
+
+void CReportList::SetMode(int mode)
+{
+    m_nMode = mode;
+    const CReportModeInfo* info = GetReportModeInfo(mode);
+    if (info && info->side)
+        m_bPurchase = 1;
+    m_nPartnerKind = info ? info->partnerKind : 0;
+}
+
+void CReportList::SetRecords(CCDSData&& records)
+{
+    m_rows.clear();
+    m_Records = std::move(records);
+    m_bComputed = false;
+}
+
+void CReportList::ClearRecords()
+{
+    m_rows.clear();
+    m_Records.Clear();
+    m_bComputed = false;
+}
+
+int CReportList::VisibleColumnCount() const
+{
+    int count = int(std::count_if(m_columns.begin(), m_columns.end(),
+                                  [](const CListColumnInfo& c) { return c.IsShown(); }));
+    if (IsGrouping() && HasClassColumn(m_nMode) && !m_cond.classField.isEmpty() && count > 0)
+        --count;
+    return count;
+}
+
+void CReportList::Fail(const QString& text) const
+{
+    UiServices::Prompt().MessageBox(text);
+}
+
+QString CReportList::DisplayName(COneRecord* record) const
+{
+    const QString code = TextOf(record, Q(m_bPurchase ? "SupplierCode" : "CustomerCode"));
+    QString name = GetCompanySectionName(record, kNoTable);
+    if (name.isEmpty() && IsBlankString(code))
+        name = Q("諸口");
+    return name;
+}
+
+int CReportList::CalcRowAmounts(COneRecord* record)
+{
+    m_strCurrentCode.clear();
+    const QString partnerCode = Q(m_bPurchase ? "SupplierCode" : "CustomerCode");
+    if (m_nPartnerKind == 1 || m_nPartnerKind == 2) {
+        m_strCurrentCode = TextOf(record, partnerCode);
+        record->SetField(Q("Company_Section_Name"), DisplayName(record));
+    } else if (m_nPartnerKind == 0) {
+        m_strCurrentCode = TextOf(record, Q("ItemCode"));
+    }
+    if ((m_nMode == 10 || m_nMode == 11) && TextOf(record, partnerCode) == Q("　"))
+        record->SetField(Q("CollectType"), m_cond.collectTypeText);
+    if (m_nMode == 10)
+        record->SetField(Q("Phoenic_Company_Name"), GetReadingName(record, kNoTable));
+
+    const QString& prefix = m_strCurrentCode;
+    const QString netName = Q(m_bPurchase ? "今回税抜仕入額" : "今回税抜売上額");
+    CMny carry, net, tax;
+    if (m_nMode == 8 || m_nMode == 9) {
+        CMny fraction;
+        if (m_TaxRate.Divide(CMny(100), fraction, CMny::kRoundTruncate, 2) != 1) {
+            Fail(Q("消費税率の取得ができませんでした。"));
+            return 0;
+        }
+        carry = MoneyOf(record, Q("繰越額"));
+        net = MoneyOf(record, netName);
+        const CMny taxable = MoneyOf(record, Q("今回課税対象額"));
+        const CMny slipTax = MoneyOf(record, Q("今回算出済み税額"));
+        int roundType = IntOf(record, Q("TaxRoundType"));
+        // An unknown rounding truncates rather than stopping the whole list.
+        if (roundType < CMny::kRoundTruncate || roundType > CMny::kRoundUp)
+            roundType = CMny::kRoundTruncate;
+        record->SetField(Q("ID"), 0);
+        record->SetField(Q("Status"), 0);
+        CMny taxAtClosing;
+        if (taxable.Multiply(fraction, taxAtClosing, roundType, 0) != 1) {
+            Fail(prefix + Q("の消費税の計算ができません。制限桁数を超えた可能性があります。"));
+            return 0;
+        }
+        record->SetField(Q("締め時点税額"), taxAtClosing);
+        if (taxAtClosing.Plus(slipTax, tax) != 1) {
+            Fail(prefix + Q("の消費税額が計算できません。制限桁数を超えた可能性があります。"));
+            return 0;
+        }
+        record->SetField(Q("消費税"), tax);
+    } else if (m_nMode == 12 || m_nMode == 13) {
+        carry = MoneyOf(record, Q("繰越額"));
+        net = MoneyOf(record, netName);
+        tax = MoneyOf(record, Q("消費税"));
+    }
+    if (m_nMode >= 8 && m_nMode <= 13 && m_nMode != 10 && m_nMode != 11) {
+        CMny sales, billed;
+        if (net.Plus(tax, sales) != 1) {
+            Fail(prefix + Q("の売上額が計算できません。制限桁数を超えた可能性があります。"));
+            return 0;
+        }
+        if (m_nCarryOver == 0) {
+            if (sales.Plus(carry, billed) != 1) {
+                Fail(prefix + Q("の今回請求額が計算できません。制限桁数を超えた可能性があります。"));
+                return 0;
+            }
+        } else {
+            billed = sales;
+        }
+        record->SetField(Q(m_bPurchase ? "今回仕入額" : "今回売上額"), billed);
+    }
+    if (m_nMode == 25 || m_nMode == 27 || m_nMode == 29 || m_nMode == 31) {
+        CMny margin;
+        if (!ComputeMargin(MoneyOf(record, Q("粗利益")), MoneyOf(record, Q("純売上額")), margin)) {
+            Fail(prefix + Q("の粗利益（÷）が計算できません。制限桁数を超えた可能性があります。"));
+            return 0;
+        }
+        record->SetField(Q("粗利率"), margin);
+    }
+    if (m_nMode == 33) {
+        CMny value;
+        if (MoneyOf(record, Q("Cost")).Multiply(MoneyOf(record, Q("在庫数")), value, CMny::kRoundTruncate, 0) != 1) {
+            Fail(Q("計算できません"));
+            return 0;
+        }
+        record->SetField(Q("在庫評価額"), value);
+    }
+    return 1;
+}
+
+QString CReportList::CellText(const COneRecord* record, int column, int context, bool* hasAmount, CMny* amount) const
+{
+    const CListColumnInfo& info = m_columns[size_t(column)];
+    const CTb* tb = Field(record, info.m_strField);
+    if (!tb)
+        return QString();
+    if (info.m_strField == m_cond.classField && !m_cond.classField.isEmpty())
+        return tb->GetText();
+    switch (info.m_nKind) {
+    case CListColumnInfo::kCoded: {
+        int code = 0;
+        if (!tb->GetData(code))
+            return QString();
+        return CodeToText(code, context, info.m_strField, m_bPurchase != 0);
+    }
+    case CListColumnInfo::kTotalled:
+    case CListColumnInfo::kAmountNoTotal: {
+        CMny value(0);
+        if (!tb->IsNull() && !tb->GetData(value))
+            value = CMny(0);
+        if (amount)
+            *amount = value;
+        const bool detailList = m_nMode >= 18 && m_nMode <= 21;
+        if (hasAmount && (detailList || !value.IsZero()))
+            *hasAmount = true;
+        if (detailList && value.IsZero())
+            return QString();
+        return FormatAmount(value, info.m_strField == Q("粗利率") ? 1 : -1);
+    }
+    default:
+        return tb->GetText();
+    }
+}
+
+bool CReportList::FillList(const QDate& closingDate)
+{
+    if (m_nMode == 8 || m_nMode == 9) {
+        qint64 value = 0;
+        int scale = 0;
+        if (!closingDate.isValid() ||
+            ::GetTaxRate(closingDate.year(), closingDate.month(), closingDate.day(), TaxRate::kConsumptionTax,
+                       &value, &scale) == 0) {
+            Fail(Q("消費税率の取得に失敗しました。"));
+            return false;
+        }
+        m_TaxRate = CMny(value, scale);
+    }
+    m_rows.clear();
+    m_Subtotals.RemoveAll();
+    for (CListColumnInfo& c : m_columns)
+        c.m_GroupTotal = c.m_GrandTotal = CMny(0);
+    if (!m_cond.classField.isEmpty())
+        MoveUngroupedRecordsLast();
+
+    const bool grouping = IsGrouping();
+    const int columns = int(m_columns.size());
+    QString previous = Q("　");
+    bool started = false;
+    int first = 0, kept = 0, insertRow = 0;
+    for (int i = 0; i < m_Records.GetCount();) {
+        COneRecord* record = m_Records.GetAt(i);
+        if (grouping) {
+            const QString value = TextOf(record, m_cond.classField);
+            if (value != previous && started && kept > first) {
+                AddSubtotalRow(0, insertRow++, previous, first);
+                first = kept;
+            }
+            started = true;
+            previous = value;
+        }
+        if (!m_bComputed && CalcRowAmounts(record) == 0)
+            return false;
+
+        CReportRow row;
+        row.record = record;
+        row.texts.resize(columns);
+        bool checked = false;
+        if (columns > 0) {
+            const CListColumnInfo& lead = m_columns[0];
+            const CTb* tb = Field(record, lead.m_strField);
+            QString text = tb ? tb->GetText() : QString();
+            if (lead.m_strField == Q("CustomerCode") || lead.m_strField == Q("SupplierCode"))
+                m_strCurrentCode = text;
+            if (lead.m_nKind == CListColumnInfo::kCoded) {
+                int code = 0;
+                checked = tb && tb->GetData(code) && code != 0;
+                text.clear();
+            } else if (lead.m_nKind == CListColumnInfo::kDate && (m_nMode == 31 || m_nMode == 32) &&
+                       m_cond.periodShape == 1) {
+                QDate date;
+                if (tb && tb->GetData(date))
+                    text = date.toString(QStringLiteral("yyyy年MM月"));
+            }
+            row.texts[0] = text;
+        }
+        bool hasAmount = false;
+        for (int c = 1; c < columns; ++c) {
+            CMny amount;
+            amount.SetInvalid();
+            row.texts[c] = CellText(record, c, 0, &hasAmount, &amount);
+            if (amount.IsValid()) {
+                CListColumnInfo& info = m_columns[size_t(c)];
+                CMny sum;
+                if (info.m_GroupTotal.Plus(amount, sum) == 1)
+                    info.m_GroupTotal = sum;
+                if (info.m_GrandTotal.Plus(amount, sum) == 1)
+                    info.m_GrandTotal = sum;
+            }
+        }
+        if (!hasAmount && (m_cond.tradedOnly || m_nMode == 31 || m_nMode == 32)) {
+            m_Records.RemoveAt(i);
+            continue;
+        }
+        ++kept;
+        ++i;
+        if (!grouping) {
+            row.mark = checked ? 1 : 0;
+            m_rows.insert(m_rows.begin() + insertRow, std::move(row));
+            // The one-time partner's rows stay below all others.
+            if (!(m_nMode >= 23 && IsBlankString(m_strCurrentCode)))
+                ++insertRow;
+        }
+    }
+    if (grouping) {
+        if (kept > first)
+            AddSubtotalRow(0, insertRow++, previous, first);
+        AddSubtotalRow(1, insertRow, Q("総合"), kept);
+        if (!m_cond.classTotalsOnly)
+            ExpandAllGroups();
+    }
+    m_strCountText = QStringLiteral("件数：%1件").arg(m_Records.GetCount());
+    m_bComputed = true;
+    return true;
+}
+
+int CReportList::AddSubtotalRow(int grand, int row, const QString& group, int first)
+{
+    COneRecord* record = m_Subtotals.AddNew();
+    const QString caption = QStringLiteral("＜%1計＞").arg(group.isEmpty() ? Q("分類なし") : group);
+    CReportRow subtotal;
+    subtotal.kind = grand ? CReportRow::kGrand : CReportRow::kSubtotal;
+    subtotal.data = first;
+    subtotal.mark = grand ? -1 : 0;
+    subtotal.texts.resize(int(m_columns.size()));
+    subtotal.texts[0] = caption;
+    CMny net(0), gross(0);
+    for (const CListColumnInfo& c : m_columns) {
+        const CMny& total = grand ? c.m_GrandTotal : c.m_GroupTotal;
+        if (c.m_strField == Q("純売上額"))
+            net = total;
+        else if (c.m_strField == Q("粗利益"))
+            gross = total;
+    }
+    for (int p = 0; p < int(m_columns.size()); ++p) {
+        CListColumnInfo& c = m_columns[size_t(p)];
+        if (p == 0)
+            record->SetField(c.m_strField, caption);
+        CMny total = grand ? c.m_GrandTotal : c.m_GroupTotal;
+        if (c.m_strField == Q("粗利率") && !ComputeMargin(gross, net, total))
+            total = CMny(0);
+        if (c.m_nKind == CListColumnInfo::kTotalled) {
+            record->SetField(c.m_strField, total);
+            subtotal.texts[p] = FormatAmount(total, c.m_strField == Q("粗利率") ? 1 : -1);
+            if (!grand)
+                c.m_GroupTotal = CMny(0);
+        }
+    }
+    m_rows.insert(m_rows.begin() + std::clamp(row, 0, int(m_rows.size())), std::move(subtotal));
+    return 1;
+}
+
+bool CReportList::InsertGroupRows(int row, int from, int to)
+{
+    const int columns = int(m_columns.size());
+    to = std::min(to, m_Records.GetCount());
+    std::vector<CReportRow> details;
+    for (int k = std::max(from, 0); k < to; ++k) {
+        COneRecord* record = m_Records.GetAt(k);
+        if (m_nPartnerKind == 1 || m_nPartnerKind == 2)
+            record->SetField(Q("Company_Section_Name"), DisplayName(record));
+        CReportRow detail;
+        detail.kind = CReportRow::kDetail;
+        detail.record = record;
+        detail.data = k;
+        detail.texts.resize(columns);
+        if (columns > 0)
+            detail.texts[0] = TextOf(record, m_columns[0].m_strField);
+        for (int c = 1; c < columns; ++c)
+            detail.texts[c] = CellText(record, c, 1, nullptr, nullptr);
+        details.push_back(std::move(detail));
+    }
+    row = std::clamp(row, 0, int(m_rows.size()));
+    m_rows.insert(m_rows.begin() + row, std::make_move_iterator(details.begin()),
+                  std::make_move_iterator(details.end()));
+    return true;
+}
+
+void CReportList::ExpandAllGroups()
+{
+    const int n = int(m_rows.size());
+    for (int i = n - 2; i >= 0; --i) {
+        const int from = m_rows[size_t(i)].data;
+        const int to = i == n - 2 ? m_Records.GetCount() : m_rows[size_t(i) + 1].data;
+        InsertGroupRows(i + 1, from, to);
+        m_rows[size_t(i)].mark = 1;
+    }
+}
+
+void CReportList::CollapseGroup(int row)
+{
+    while (row + 1 < int(m_rows.size()) - 1 && m_rows[size_t(row) + 1].kind == CReportRow::kDetail)
+        m_rows.erase(m_rows.begin() + row + 1);
+    if (row >= 0 && row < int(m_rows.size()))
+        m_rows[size_t(row)].mark = 0;
+}
+
+void CReportList::MoveUngroupedRecordsLast()
+{
+    // The statements order empty classifications first; they go last, in
+    // their order.
+    const int count = m_Records.GetCount();
+    for (int step = 0; step < count; ++step) {
+        if (!TextOf(m_Records.GetAt(0), m_cond.classField).isEmpty())
+            break;
+        m_Records.Add(m_Records.TakeAt(0));
+    }
+}
+
+QString CReportList::CodeToText(int code, int context, const QString& field, bool purchase)
+{
+    auto pick = [code](std::initializer_list<std::pair<int, const char*>> table) {
+        for (const auto& [value, text] : table)
+            if (value == code)
+                return QString::fromUtf8(text);
+        return QString();
+    };
+    if (field == Q("TudoFlg"))
+        return pick({{0, "都度"}, {1, "締め"}});
+    if (field == Q("PaymentType"))
+        return pick({{0, "文書"}, {1, "電信"}});
+    if (field == Q("BankFee"))
+        return pick({{0, "先方"}, {1, "当方"}});
+    if (field.contains(Q("TaxFlg")))
+        return pick({{0, "非"}, {1, "外"}, {2, "内"}});
+    if (field == Q("ItemType")) {
+        if (context == 2)
+            return Q(purchase ? "支払" : "入金");
+        return pick({{1, purchase ? "仕入" : "売上"}, {2, "値引"}, {3, "その他"}, {9, "消費税"}});
+    }
+    if (field == Q("Type"))
+        return pick({{0, "出庫"}, {1, "入庫"}});
+    if (field == Q("タイプ"))
+        return pick({{1, "売上"}, {2, "仕入"}, {3, "調整"}, {4, "棚卸"}});
+    return QString();
+}
+
+bool CReportList::IsWarningRow(int row) const
+{
+    if (row < 0 || row >= int(m_rows.size()))
+        return false;
+    const CReportRow& r = m_rows[size_t(row)];
+    if (!r.record || r.kind == CReportRow::kSubtotal || r.kind == CReportRow::kGrand)
+        return false;
+    if (m_nMode == 33)
+        return MoneyOf(r.record, Q("過不足数")) < CMny(0);
+    if (m_nMode == 23)
+        return !MoneyOf(r.record, Q("Ceiling")).IsZero() && MoneyOf(r.record, Q("限度残額")) < CMny(0);
+    return false;
+}
+
+int CReportList::FindRow(const QString& text, bool down, int start) const
+{
+    const int columns = int(m_columns.size());
+    for (int row = start; row >= 0 && row < int(m_rows.size()); row += down ? 1 : -1) {
+        const QStringList& texts = m_rows[size_t(row)].texts;
+        for (int c = 0; c < columns && c < texts.size(); ++c)
+            if (texts[c].contains(text, Qt::CaseSensitive))
+                return row;
+    }
+    return -1;
+}
+
+void CReportList::SortRows(int column, bool descending)
+{
+    if (column < 0 || column >= int(m_columns.size()))
+        return;
+    const QString key = u'.' + m_columns[size_t(column)].m_strField;
+    std::vector<CRecordSortKey> keys;
+    keys.reserve(m_rows.size());
+    for (const CReportRow& row : m_rows)
+        keys.push_back(MakeRecordSortKey(row.record, key));
+    std::vector<size_t> order(m_rows.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const int c = CompareSortKeys(keys[a], keys[b]);
+        return descending ? c > 0 : c < 0;
+    });
+    std::vector<CReportRow> sorted;
+    sorted.reserve(m_rows.size());
+    for (size_t i : order)
+        sorted.push_back(std::move(m_rows[i]));
+    m_rows.swap(sorted);
+}

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "platform/data/Mny.h"
+#include "platform/data/Record.h"
+#include "reports/ListColumnInfo.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// One row of a report list: its cell texts, what it stands for and its mark.
+struct CReportRow {
+    enum Kind { kData, kDetail, kSubtotal, kGrand };
+    Kind kind = kData;
+    COneRecord* record = nullptr; // data and group detail rows
+    // Group detail rows: the record's index; subtotal rows: the group's
+    // first record; the grand total: the number of records.
+    int data = -1;
+    // -1 none; 0 unchecked (a closed group); 1 checked (an open group).
+    int mark = -1;
+    QStringList texts;
+};
+
+// The report conditions the frame holds for the list.
+struct CReportConditions {
+    QString classField;  // classification of the summaries, empty for none
+    int groupByClass = 0; // "分類ごとに集計する"
+    int classTotalsOnly = 0;
+    int tradedOnly = 0;  // "取引のあるものだけ集計"
+    int periodShape = 0; // 1: monthly periods in modes 31 and 32
+    QString collectTypeText; // "COLLECTTYPE.AUT", the one-time partner's way of payment
+};
+
+// The report list without widgets: the records of one mode, its columns
+// and the rows made of them with their computed amounts, totals and
+// subtotals. The screen shows the rows; tests and benchmarks drive it.
+class CReportList
+{
+  public:
+    // Sets mode, side and partner kind from the mode table.
+    void SetMode(int mode);
+    int GetMode() const { return m_nMode; }
+    bool IsPurchase() const { return m_bPurchase != 0; }
+    int GetPartnerKind() const { return m_nPartnerKind; }
+
+    // A loader's new records; the computed fields are made again.
+    void SetRecords(CCDSData&& records);
+    void ClearRecords();
+    CCDSData& Records() { return m_Records; }
+    const CCDSData& Subtotals() const { return m_Subtotals; }
+
+    std::vector<CListColumnInfo>& Columns() { return m_columns; }
+    const std::vector<CListColumnInfo>& Columns() const { return m_columns; }
+    // The columns the screen shows: while grouping, the classification
+    // column stays out (its value is the group's caption).
+    int VisibleColumnCount() const;
+    bool IsGrouping() const { return m_cond.groupByClass != 0; }
+
+    const std::vector<CReportRow>& Rows() const { return m_rows; }
+    std::vector<CReportRow>& Rows() { return m_rows; }
+    int RowCount() const { return int(m_rows.size()); }
+    void ClearRows() { m_rows.clear(); }
+
+    // The rows from the records: computed fields once per record set, cell
+    // texts, totals, subtotal rows and dropped rows without amounts. False
+    // (message shown) without a tax rate for the closing date in modes 8
+    // and 9, or when a row's amounts cannot be computed; the rows made so
+    // far stay.
+    bool FillList(const QDate& closingDate);
+    // The fields no statement delivers; 1 done, 0 failed (message shown).
+    int CalcRowAmounts(COneRecord* record);
+    int AddSubtotalRow(int grand, int row, const QString& group, int first);
+    // The detail rows of records from..to-1 at `row` on.
+    bool InsertGroupRows(int row, int from, int to);
+    void ExpandAllGroups();
+    // Removes the detail rows after an open group's row.
+    void CollapseGroup(int row);
+    void MoveUngroupedRecordsLast();
+
+    // Words for a coded value; `purchase` names the purchase side's items.
+    static QString CodeToText(int code, int context, const QString& field, bool purchase);
+
+    // Red rows: stock shortages (33) and exceeded credit limits (23).
+    bool IsWarningRow(int row) const;
+    // The first row from `start` on (backwards when not `down`) with a cell
+    // containing `text`; -1 when none.
+    int FindRow(const QString& text, bool down, int start) const;
+    // A stable sort of the rows by the column's field.
+    void SortRows(int column, bool descending);
+
+    QString GetCountText() const { return m_strCountText; }
+    const CMny& GetTaxRate() const { return m_TaxRate; }
+
+    int m_nCarryOver = 0; // nonzero: billed amounts leave the carry-over out
+    CReportConditions m_cond;
+
+  private:
+    QString CellText(const COneRecord* record, int column, int context, bool* hasAmount, CMny* amount) const;
+    QString DisplayName(COneRecord* record) const;
+    void Fail(const QString& text) const;
+
+    int m_nMode = 0;
+    int m_bPurchase = 0;
+    int m_nPartnerKind = 0;
+    CMny m_TaxRate;
+    CCDSData m_Records;
+    CCDSData m_Subtotals;
+    std::vector<CListColumnInfo> m_columns;
+    std::vector<CReportRow> m_rows;
+    bool m_bComputed = false;
+    QString m_strCurrentCode;
+    QString m_strCountText;
+};
+
+// Money with exactly `digits` decimals and thousands separators.
+QString FormatAmount(const CMny& value, int digits = -1);
+// Gross profit over net sales in percent, half up to one decimal; 0 for
+// no sales. False when the division overflows.
+bool ComputeMargin(const CMny& gross, const CMny& net, CMny& margin);

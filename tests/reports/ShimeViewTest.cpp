@@ -1,0 +1,212 @@
+#include "app/AppHome.h"
+#include "app/FindDialog.h"
+#include "app/MainFrame.h"
+#include "app/ViewRegistry.h"
+#include "platform/data/Record.h"
+#include "platform/ui/FakeUi.h"
+#include "reports/ColumnWidthFile.h"
+#include "reports/ReportsModule.h"
+#include "reports/ShimeListCtrl.h"
+#include "reports/ShimeView.h"
+#include "resources/CommandIds.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLabel>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+void Pump()
+{
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+QStringList Column(const CShimeView& view, int column)
+{
+    QStringList texts;
+    const QAbstractItemModel* model = view.ListCtrl()->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        texts << model->index(row, column).data().toString();
+    return texts;
+}
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class ShimeViewTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        RegisterReportViews(CViewRegistry::Instance());
+        ASSERT_TRUE(m_home.IsReady());
+        m_folder = m_home.AddCurrentDatabase(QStringLiteral("本社"));
+        ASSERT_FALSE(m_folder.isEmpty());
+        m_frame = std::make_unique<CMainFrame>();
+        ASSERT_TRUE(m_frame->Create());
+        Pump();
+        ASSERT_TRUE(m_frame->IsConnected());
+        Exec("INSERT INTO Customer(CustomerCode, Company, Section, Name, Day, TaxRoundType) VALUES"
+             "('K001', '青葉商事', '', '', 25, 2), ('K002', '赤坂物産', '', '', 25, 1), ('K009', '九段', '', '', 20, 1)");
+        Exec("INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, Total, "
+             "SeikyuID) VALUES ('S1', '2004-05-10', 'K001', 0, 1, 12340000, 12340000, 0, 12340000, 0),"
+             "('S2', '2004-05-12', 'K002', 0, 1, 100000000, 100000000, 0, 100000000, 0)");
+        Exec("INSERT INTO Sales_Close(No, \"Date\", CustomerCode, CloseDate, CollectDate, Status, TudoFlg) VALUES"
+             "('C1', '2004-04-25', 'K001', '2004-04-25', '2004-05-10', 0, 0),"
+             "('C2', '2004-04-25', 'K002', '2004-04-25', '2004-05-10', 0, 0)");
+    }
+    void TearDown() override
+    {
+        m_frame.reset();
+        EXPECT_EQ(m_ui.Prompt().ScriptErrors(), QStringList());
+    }
+    void Exec(const char* sql)
+    {
+        QString err;
+        ASSERT_EQ(m_frame->GetMakeMsgID().Execute(QString::fromUtf8(sql), err), 1) << err.toStdString();
+    }
+    CShimeView* Show(int kind, const QDate& date, int closeDay)
+    {
+        m_frame->SwitchView(0);
+        Pump();
+        m_frame->m_dtCalendarDate = date;
+        m_frame->m_nCalendarCloseDay = closeDay;
+        m_frame->SwitchView(kind);
+        Pump();
+        return qobject_cast<CShimeView*>(m_frame->GetActiveView());
+    }
+
+    CAppHome m_home;
+    ScopedFakeUi m_ui;
+    QString m_folder;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+} // namespace
+
+// The closing candidates of a calendar mark: rows with the tax at closing,
+// the captions, the carry-over setting and its file, sort, find, widths.
+TEST_F(ShimeViewTest, ClosingCandidatesCarryOverWidthsSortAndFind)
+{
+    CShimeView* view = Show(8, QDate(2004, 5, 25), 25);
+    ASSERT_TRUE(view);
+    EXPECT_EQ(m_frame->windowTitle(), QStringLiteral("Corvanta／販売－締め請求書の作成"));
+    EXPECT_EQ(view->PeriodLabel()->text(), QStringLiteral("締日：2004/05/25"));
+    EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数：2件"));
+    EXPECT_EQ(Column(*view, 1), QStringList({"K001", "K002"}));
+    // 1,234 at 5 % half up and 10,000 truncated; no file: carry-over included
+    EXPECT_EQ(Column(*view, 7), QStringList({"62", "500"}));
+    EXPECT_EQ(view->ListCtrl()->model()->columnCount(), 10);
+    EXPECT_TRUE(m_frame->QueryCommandState(ID_REPORT_CARRY_OVER).checked);
+    EXPECT_FALSE(m_frame->QueryCommandState(ID_REPORT_LIST_PRINT).enabled);
+
+    const QString file = m_folder + QStringLiteral("/Other/COLLECTAMOUNT.AUT");
+    m_frame->ExecuteCommand(ID_REPORT_CARRY_OVER);
+    EXPECT_EQ(FileBytes(file).toHex(), "0131");
+    EXPECT_FALSE(m_frame->QueryCommandState(ID_REPORT_CARRY_OVER).checked);
+    EXPECT_EQ(view->ListCtrl()->model()->columnCount(), 7);
+    m_frame->ExecuteCommand(ID_REPORT_CARRY_OVER);
+    EXPECT_EQ(FileBytes(file).toHex(), "0130");
+    EXPECT_EQ(view->ListCtrl()->model()->columnCount(), 10);
+
+    // A partner already closed in the list: refused, nothing changes.
+    view->List().Records().GetAt(0)->SetField(QStringLiteral("ID"), 5);
+    m_frame->ExecuteCommand(ID_REPORT_CARRY_OVER);
+    EXPECT_EQ(m_ui.Prompt().Texts(),
+              QStringList({QStringLiteral("すでに締め済みのデータがありますので、繰越設定は変更できません。")}));
+    EXPECT_TRUE(m_frame->QueryCommandState(ID_REPORT_CARRY_OVER).checked);
+    EXPECT_EQ(FileBytes(file).toHex(), "0130");
+    m_ui.Prompt().Clear();
+
+    // Header clicks: ascending first, then descending.
+    view->OnColumnClick(7);
+    EXPECT_EQ(Column(*view, 1), QStringList({"K001", "K002"}));
+    view->OnColumnClick(7);
+    EXPECT_EQ(Column(*view, 1), QStringList({"K002", "K001"}));
+
+    // Find from the last row downwards ends at once.
+    ASSERT_TRUE(view->SelectOnlyRow(1));
+    CFindRequest find;
+    find.findWhat = QStringLiteral("K0");
+    view->OnFindRequest(find);
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({QStringLiteral("検索が終了しました。\n")}));
+    find.searchDown = false;
+    view->OnFindRequest(find);
+    EXPECT_EQ(view->GetSelectedRows(), QList<int>({0}));
+    EXPECT_TRUE(m_frame->QueryCommandState(ID_REPORT_LIST_PRINT).enabled == false);
+    m_ui.Prompt().Clear();
+
+    // A dragged width is kept for the mode.
+    view->ListCtrl()->setColumnWidth(2, 123);
+    view = Show(8, QDate(2004, 5, 25), 25);
+    ASSERT_TRUE(view);
+    CColumnWidthMap map;
+    ASSERT_TRUE(ReadColumnWidthMap(FileBytes(m_folder + QStringLiteral("/QXDispColSet2.dat")), map));
+    ASSERT_EQ(map.value(8).size(), 10);
+    EXPECT_EQ(map.value(8)[2], 123u);
+    EXPECT_EQ(view->ListCtrl()->columnWidth(2), 123);
+}
+
+TEST_F(ShimeViewTest, SchedulesAndEmptyLists)
+{
+    CShimeView* view = Show(10, QDate(2004, 5, 10), 10);
+    ASSERT_TRUE(view);
+    EXPECT_EQ(Column(*view, 3), QStringList({"K001", "K002"}));
+    EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数：2件"));
+    EXPECT_TRUE(m_ui.Prompt().Texts().isEmpty());
+
+    view = Show(10, QDate(2004, 5, 11), 11);
+    ASSERT_TRUE(view);
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({QStringLiteral("対象データはありませんでした。")}));
+    m_ui.Prompt().Clear();
+    view = Show(9, QDate(2004, 5, 25), 25);
+    ASSERT_TRUE(view);
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({QStringLiteral("指定された期間の対象データはありませんでした。")}));
+}
+
+// The settled mark of the billed list writes every selected closing.
+TEST_F(ShimeViewTest, SettledMarkClick)
+{
+    m_ui.Prompt().QueueAnswers({IDOK});
+    CShimeView* view = Show(12, QDate(), 0);
+    ASSERT_TRUE(view);
+    m_ui.Prompt().Clear();
+    CCDSData records;
+    for (int id : {1, 2}) {
+        COneRecord* r = records.AddNew();
+        r->SetField(QStringLiteral("ID"), id);
+        r->SetField(QStringLiteral("Status"), 0);
+        r->SetField(QStringLiteral("CustomerCode"), QStringLiteral("K00%1").arg(id));
+    }
+    view->List().SetRecords(std::move(records));
+    view->RefreshList();
+    ASSERT_EQ(view->List().RowCount(), 2);
+    ASSERT_TRUE(view->SelectAllRows());
+
+    auto settled = [this] {
+        CCDSData request, result;
+        request.m_strCondition = QStringLiteral("SELECT ID FROM Sales_Close WHERE Status = 1");
+        QString err;
+        m_frame->GetMakeMsgID().GetDataList(request, result, err);
+        return result.GetCount();
+    };
+    m_ui.Prompt().QueueAnswers({IDCANCEL});
+    view->OnMarkClick(1);
+    EXPECT_EQ(settled(), 0);
+    EXPECT_EQ(view->List().Rows()[1].mark, 0);
+    m_ui.Prompt().QueueAnswers({IDOK});
+    view->OnMarkClick(1);
+    EXPECT_EQ(settled(), 2);
+    EXPECT_EQ(view->List().Rows()[0].mark, 1);
+    EXPECT_EQ(m_ui.Prompt().Texts(),
+              QStringList(2, QStringLiteral("入金済みにしますか？※入金済みにしても入金データは変更されません。")));
+    EXPECT_EQ(m_ui.Prompt().Calls()[0].defaultButton, IDCANCEL);
+}
