@@ -1,6 +1,6 @@
 #include "master/ExtractBuilder.h"
 
-#include "master/RecordCompare.h"
+#include "platform/data/RecordCompare.h"
 #include "platform/data/ExCondition.h"
 #include "platform/data/MnyText.h"
 #include "platform/data/SqlText.h"
