@@ -40,6 +40,25 @@ CView* CViewRegistry::Create(EViewClass viewClass, CMainFrame& frame) const
     return new CTollavineView(frame);
 }
 
+void CViewRegistry::RegisterCommand(int id, CommandHandler handler)
+{
+    if (handler)
+        m_commands.insert(id, std::move(handler));
+    else
+        m_commands.remove(id);
+}
+
+bool CViewRegistry::RunCommand(int id, CMainFrame& frame) const
+{
+    const auto it = m_commands.constFind(id);
+    if (it == m_commands.constEnd())
+        return false;
+    // A copy: the handler may register again.
+    const CommandHandler handler = it.value();
+    handler(frame);
+    return true;
+}
+
 CView* CreateView(EViewClass viewClass, CMainFrame& frame)
 {
     return CViewRegistry::Instance().Create(viewClass, frame);

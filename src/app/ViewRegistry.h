@@ -27,8 +27,18 @@ public:
     // registered or whose creator made nothing.
     CView* Create(EViewClass viewClass, CMainFrame& frame) const;
 
+    // Menu-screen commands that open a subsystem's dialog (a new customer
+    // ...): the subsystem registers the handler with its views, the menu
+    // screen runs it. A later registration of an id replaces the earlier one.
+    using CommandHandler = std::function<void(CMainFrame& frame)>;
+    void RegisterCommand(int id, CommandHandler handler);
+    bool HasCommand(int id) const { return m_commands.contains(id); }
+    // False when no handler is registered for the id.
+    bool RunCommand(int id, CMainFrame& frame) const;
+
 private:
     QHash<int, Creator> m_creators;
+    QHash<int, CommandHandler> m_commands;
 };
 
 // Creates the view of a class through the program's registry.

@@ -113,19 +113,29 @@ bool CMasterEditRules::AnySelectedHasValue(const QList<int>& rows, const QString
     return false;
 }
 
+QString CMasterEditRules::CloseDaySlipTable(int kind)
+{
+    return kind == 2 ? QStringLiteral("Sales_H") : kind == 3 ? QStringLiteral("Stock_H") : QString();
+}
+
+QString CMasterEditRules::CloseDaySlipTerm(int kind, const QString& code, bool perSlip)
+{
+    const QString slips = CloseDaySlipTable(kind);
+    const QString codeField = kind == 2 ? QStringLiteral("CustomerCode") : QStringLiteral("SupplierCode");
+    return perSlip ? QStringLiteral("((%1.%2='%3') AND (%1.SeikyuID=0))").arg(slips, codeField, SqlQuote(code))
+                   : QStringLiteral("(%1.%2='%3')").arg(slips, codeField, SqlQuote(code));
+}
+
 int CMasterEditRules::CheckCloseDayChange(const QList<int>& rows, int day)
 {
     const int kind = m_list.GetKind();
     if (kind != 2 && kind != 3)
         return 1;
-    const QString slips = kind == 2 ? QStringLiteral("Sales_H") : QStringLiteral("Stock_H");
-    const QString codeField = m_list.GetCodeFieldName();
+    const QString slips = CloseDaySlipTable(kind);
     const bool perSlip = day == 0;
     QStringList terms;
-    for (const QString& code : SelectedCodes(rows)) {
-        terms << (perSlip ? QStringLiteral("((%1.%2='%3') AND (%1.SeikyuID=0))").arg(slips, codeField, SqlQuote(code))
-                          : QStringLiteral("(%1.%2='%3')").arg(slips, codeField, SqlQuote(code)));
-    }
+    for (const QString& code : SelectedCodes(rows))
+        terms << CloseDaySlipTerm(kind, code, perSlip);
     for (const QString& condition : OrBatches(terms, perSlip ? kUnbilledBatch : kBatch)) {
         CCDSData request;
         request.m_strTable = slips;

@@ -8,6 +8,7 @@
 #include "master/MasterEditRules.h"
 #include "master/MasterFilterFile.h"
 #include "master/MasterList.h"
+#include "master/PartnerInfoDlg.h"
 #include "master/SlipFromList.h"
 #include "platform/data/Record.h"
 #include "platform/forms/PloMainData.h"
@@ -547,6 +548,12 @@ bool CMasterView::OnCmdMsg(int id)
     if (!m_pList)
         return false;
     switch (id) {
+    case ID_MASTER_NEW:
+        if (!IsPartnerList())
+            return IsOfferedLater(id);
+        RunPartnerDialog(m_nMode, nullptr, this);
+        RefreshClassHeadings();
+        return true;
     case ID_MASTER_DELETE: OnDelete(); return true;
     case ID_MASTER_MODIFY: OnModify(); return true;
     case ID_MASTER_CREATE_SLIP: OnCreateSlip(); return true;
@@ -561,6 +568,10 @@ bool CMasterView::OnCmdMsg(int id)
 
 bool CMasterView::OnUpdateCmdUI(int id, CCmdUI& ui)
 {
+    if (id == ID_MASTER_NEW && IsPartnerList()) {
+        ui.Enable(m_pList != nullptr);
+        return true;
+    }
     if (IsOfferedLater(id)) {
         ui.Enable(false);
         return true;
@@ -571,8 +582,8 @@ bool CMasterView::OnUpdateCmdUI(int id, CCmdUI& ui)
         ui.Enable(m_pList && !GetSelectedRows().isEmpty());
         return true;
     case ID_MASTER_MODIFY:
-        // One row opens the entry dialog, which this screen does not offer yet.
-        ui.Enable(m_pList && GetSelectedRows().size() > 1);
+        // One row opens the entry dialog, which only the partner lists offer yet.
+        ui.Enable(m_pList && (GetSelectedRows().size() > 1 || (IsPartnerList() && GetSelectedRows().size() == 1)));
         return true;
     case ID_MASTER_CREATE_SLIP:
         ui.Enable((m_nMode == 2 || m_nMode == 3) && m_pList && !GetSelectedRows().isEmpty());
@@ -618,8 +629,13 @@ void CMasterView::OnModify()
         UiServices::Prompt().MessageBox(QStringLiteral("修正するデータを選択してください。\n"));
         return;
     }
-    if (rows.size() == 1)
+    if (rows.size() == 1) {
+        if (IsPartnerList()) {
+            RunPartnerDialog(m_nMode, m_pList->Model().RecordAt(rows.first()), this);
+            RefreshClassHeadings();
+        }
         return;
+    }
     CBulkEditDlg dialog(m_nMode - 1, this);
     if (dialog.DoModal() != IDOK)
         return;

@@ -102,6 +102,8 @@ private:
     void EnableFilterBoxes();
     void SelectRowExclusive(int row);
 
+    bool IsPartnerList() const { return m_nMode == 2 || m_nMode == 3; }
+
     int m_nMode = 0;
     std::unique_ptr<CMasterDb> m_pDb;
     std::unique_ptr<CMasterList> m_pList;

@@ -2,6 +2,7 @@
 
 #include "app/FrameDbSession.h"
 #include "app/MainFrame.h"
+#include "app/ViewRegistry.h"
 #include "app/menu/MenuBitmaps.h"
 #include "app/menu/MenuPictures.h"
 #include "app/menu/MenuPopupTable.h"
@@ -351,6 +352,8 @@ bool CTollavineView::OnCmdMsg(int id)
         OnDatabaseChange();
         return true;
     }
+    if (CViewRegistry::Instance().RunCommand(id, GetFrame()))
+        return true;
     const auto found = m_mapPopupId.constFind(id);
     if (found == m_mapPopupId.constEnd())
         return false;
@@ -371,7 +374,8 @@ bool CTollavineView::OnCmdMsg(int id)
 
 bool CTollavineView::HasCommandHandler(int id) const
 {
-    return id == ID_DB_CHANGE || m_mapPopupId.contains(id) || CView::HasCommandHandler(id);
+    return id == ID_DB_CHANGE || m_mapPopupId.contains(id) || CViewRegistry::Instance().HasCommand(id) ||
+           CView::HasCommandHandler(id);
 }
 
 bool CTollavineView::OnUpdateCmdUI(int id, CCmdUI& ui)
