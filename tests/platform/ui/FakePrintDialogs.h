@@ -27,7 +27,8 @@ class CFakePrintDialogs : public IPrintDialogs
     int m_nTo = 0;
     QString m_strPreviewPdf;
     bool m_bPreviewPrints = false;
-    // Runs between the preview's paintings (there are two when it is set).
+    // Runs between the preview's paintings (there are two when it is set;
+    // the second goes to m_strPreviewPdf + ".again.pdf").
     std::function<void()> m_betweenPaints;
 
     QList<QPair<int, int>> m_offered; // min and max page of each print dialog
@@ -55,6 +56,7 @@ class CFakePrintDialogs : public IPrintDialogs
         paint(target);
         if (m_betweenPaints) {
             m_betweenPaints();
+            target.setOutputFileName(m_strPreviewPdf + QStringLiteral(".again.pdf"));
             paint(target);
         }
         if (m_bPreviewPrints)
