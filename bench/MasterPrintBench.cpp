@@ -129,5 +129,11 @@ void AddressTableOfAllCustomers(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(DirectoryOfAllCustomers)->Name("MasterPrint/DirectoryOfAllCustomers")->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(AddressTableOfAllCustomers)->Name("MasterPrint/AddressTableOfAllCustomers")->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(DirectoryOfAllCustomers)
+    ->Name("MasterPrint/DirectoryOfAllCustomers")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(AddressTableOfAllCustomers)
+    ->Name("MasterPrint/AddressTableOfAllCustomers")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);

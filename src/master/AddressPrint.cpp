@@ -14,11 +14,12 @@ namespace
 const QStringList& ItemFields()
 {
     static const QStringList names{
-        QStringLiteral("ID"),     QStringLiteral("ItemType"), QStringLiteral("ItemCode"), QStringLiteral("ItemName"),
-        QStringLiteral("Phoenic"), QStringLiteral("Unit"),    QStringLiteral("TaxFlg"),   QStringLiteral("Price"),
-        QStringLiteral("TaxFlg2"), QStringLiteral("Cost"),    QStringLiteral("Remarks"),  QStringLiteral("Class1"),
-        QStringLiteral("Class2"), QStringLiteral("Class3"),   QStringLiteral("Class4"),   QStringLiteral("Class5"),
-        QStringLiteral("JANCode")};
+        QStringLiteral("ID"),       QStringLiteral("ItemType"), QStringLiteral("ItemCode"),
+        QStringLiteral("ItemName"), QStringLiteral("Phoenic"),  QStringLiteral("Unit"),
+        QStringLiteral("TaxFlg"),   QStringLiteral("Price"),    QStringLiteral("TaxFlg2"),
+        QStringLiteral("Cost"),     QStringLiteral("Remarks"),  QStringLiteral("Class1"),
+        QStringLiteral("Class2"),   QStringLiteral("Class3"),   QStringLiteral("Class4"),
+        QStringLiteral("Class5"),   QStringLiteral("JANCode")};
     return names;
 }
 
@@ -27,10 +28,10 @@ const QStringList& ItemFields()
 const QStringList& AtenaFields()
 {
     static const QStringList names{
-        QStringLiteral("ID"),      QStringLiteral("CustomerCode"), QStringLiteral("SupplierCode"),
-        QStringLiteral("Company"), QStringLiteral("Section"),      QStringLiteral("Name"),
-        QStringLiteral("Keisho"),  QStringLiteral("Keisho2"),      QStringLiteral("Zip"),
-        QStringLiteral("Address"), QStringLiteral("TEL"),          QStringLiteral("FAX"),
+        QStringLiteral("ID"),       QStringLiteral("CustomerCode"), QStringLiteral("SupplierCode"),
+        QStringLiteral("Company"),  QStringLiteral("Section"),      QStringLiteral("Name"),
+        QStringLiteral("Keisho"),   QStringLiteral("Keisho2"),      QStringLiteral("Zip"),
+        QStringLiteral("Address"),  QStringLiteral("TEL"),          QStringLiteral("FAX"),
         QStringLiteral("MyPerson"), QStringLiteral("Amount")};
     return names;
 }
@@ -75,8 +76,9 @@ int CAddressPrint::Run(const QList<const COneRecord*>& selected)
         prompt.MessageBox(QStringLiteral("印刷するデータを選択してください。\n"));
         return 0;
     }
-    if (prompt.MessageBox(QStringLiteral("選択されている%1件の情報を印刷します。よろしいですか？").arg(selected.size()),
-                          MB_YESNO, MB_ICONQUESTION) != IDYES)
+    if (prompt.MessageBox(
+            QStringLiteral("選択されている%1件の情報を印刷します。よろしいですか？").arg(selected.size()),
+            MB_YESNO, MB_ICONQUESTION) != IDYES)
         return 0;
     const bool items = m_nKind == 1;
     const int slipKind = items ? 12 : 11;
@@ -98,7 +100,8 @@ int CAddressPrint::Run(const QList<const COneRecord*>& selected)
     else if (!err.isEmpty())
         prompt.MessageBox(err);
     else
-        prompt.MessageBox(FailureAdviceText(QStringLiteral("印刷のためのワークテーブル書き出しに失敗しました。")));
+        prompt.MessageBox(
+            FailureAdviceText(QStringLiteral("印刷のためのワークテーブル書き出しに失敗しました。")));
     prompt.MessageBox(QStringLiteral("書き出し処理に失敗しました。\n"));
     return 0;
 }

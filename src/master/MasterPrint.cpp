@@ -4,8 +4,8 @@
 #include "exchange/ChoiceDlg.h"
 #include "platform/data/Record.h"
 #include "platform/text/TextHelpers.h"
-#include "platform/ui/PrintCanvas.h"
 #include "platform/ui/Clock.h"
+#include "platform/ui/PrintCanvas.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
@@ -21,12 +21,12 @@
 namespace
 {
 
-constexpr int kLeft = 200;      // from the sheet's left edge
-constexpr int kTop = 200;       // from the sheet's top edge
+constexpr int kLeft = 200; // from the sheet's left edge
+constexpr int kTop = 200;  // from the sheet's top edge
 constexpr int kWidth = 1700;
 constexpr int kHeaderRow = 50;
 constexpr int kLine = 44;
-constexpr int kRulePen = 3;     // dots
+constexpr int kRulePen = 3; // dots
 const QString kYen = QStringLiteral(u"¥");
 
 QString Face()
@@ -38,7 +38,9 @@ QString Face()
 // full-width blanks.
 QString TrimAscii(const QString& text)
 {
-    const auto blank = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f'; };
+    const auto blank = [](QChar c) {
+        return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f';
+    };
     qsizetype first = 0, last = text.size();
     while (first < last && blank(text[first]))
         ++first;
@@ -63,7 +65,8 @@ class CFieldTexts
         for (int i = 0; i < record.GetCount(); ++i) {
             const CTb* field = record.GetAt(i);
             if (field->GetName().startsWith(m_prefix))
-                m_texts.insert(field->GetName().mid(m_prefix.size()), NoBreaks(GetFieldDisplayText(field, 0)));
+                m_texts.insert(field->GetName().mid(m_prefix.size()),
+                               NoBreaks(GetFieldDisplayText(field, 0)));
         }
     }
     bool Has(const char* name) const { return m_texts.contains(QLatin1String(name)); }
@@ -94,8 +97,8 @@ void AppendClassLines(QStringList& lines, const CFieldTexts& f, const QStringLis
 QStringList AddressLines(const CFieldTexts& f, const char* codeField)
 {
     return {f[codeField] + u' ' + f.FullName(), f.Reading(), f["Zip"] + u' ' + f["Address"],
-            QStringLiteral("TEL：") + f["TEL"] + QStringLiteral("／FAX：") + f["FAX"] + QStringLiteral("／E-mail：") +
-                f["E-mail"]};
+            QStringLiteral("TEL：") + f["TEL"] + QStringLiteral("／FAX：") + f["FAX"] +
+                QStringLiteral("／E-mail：") + f["E-mail"]};
 }
 
 // Lines 0-6 of both partner blocks and line 8's collection part.
@@ -107,19 +110,20 @@ QStringList PartnerHead(const CFieldTexts& f, const char* codeField)
             QStringLiteral("所在地：") + f["Address"],
             QStringLiteral("TEL：") + f["TEL"] + QStringLiteral("／FAX：") + f["FAX"],
             QStringLiteral("E-mail：") + f["E-mail"],
-            QStringLiteral("自社担当者：") + f["MyPerson"] + QStringLiteral("／相手先指定コード：") + f["OnesCode"]};
+            QStringLiteral("自社担当者：") + f["MyPerson"] + QStringLiteral("／相手先指定コード：") +
+                f["OnesCode"]};
 }
 
 QString TermsTail(const CFieldTexts& f)
 {
-    return f["Day"] + QStringLiteral("締 税転嫁") + f["TaxType"] + QStringLiteral(" 税端数") + f["TaxRoundType"] +
-           QStringLiteral(" 金額端数") + f["RoundType"];
+    return f["Day"] + QStringLiteral("締 税転嫁") + f["TaxType"] + QStringLiteral(" 税端数") +
+           f["TaxRoundType"] + QStringLiteral(" 金額端数") + f["RoundType"];
 }
 
 QString CollectionLine(const QString& caption, const CFieldTexts& f)
 {
-    return caption + f["CollectCycle"] + u' ' + MasterPrintText::CollectionDayText(f["CollectCycle"], f["CollectDay"]) +
-           u' ' + f["CollectType"];
+    return caption + f["CollectCycle"] + u' ' +
+           MasterPrintText::CollectionDayText(f["CollectCycle"], f["CollectDay"]) + u' ' + f["CollectType"];
 }
 
 } // namespace
@@ -146,13 +150,16 @@ QString CollectionDayText(const QString& cycle, const QString& day)
 QStringList ItemLines(const COneRecord& record, const QStringList& captions)
 {
     const CFieldTexts f(record, QStringLiteral("Item"));
-    QStringList lines{f.Captioned(QStringLiteral("品番："), "ItemCode"), f.Captioned(QStringLiteral("品名："), "ItemName"),
+    QStringList lines{f.Captioned(QStringLiteral("品番："), "ItemCode"),
+                      f.Captioned(QStringLiteral("品名："), "ItemName"),
                       f.Captioned(QStringLiteral("フリガナ："), "Phoenic"),
                       f.Captioned(QStringLiteral("JANコード："), "JANCode")};
     // Each part of the price lines is there only with its field; the blanks stay.
     const QString price = f.Captioned(QStringLiteral("売価：") + kYen, "Price");
     const QString tax = f.Has("TaxFlg") ? u'(' + f["TaxFlg"] + u')' : QString();
-    const QString fix = f.Has("FixPrice") ? QStringLiteral("（統一伝票用売価：") + kYen + f["FixPrice"] + QStringLiteral("）") : QString();
+    const QString fix =
+        f.Has("FixPrice") ? QStringLiteral("（統一伝票用売価：") + kYen + f["FixPrice"] + QStringLiteral("）")
+                          : QString();
     lines << price + u' ' + tax + u' ' + fix;
     const QString cost = f.Captioned(QStringLiteral("原価：") + kYen, "Cost");
     const QString tax2 = f.Has("TaxFlg2") ? u'(' + f["TaxFlg2"] + u')' : QString();
@@ -170,7 +177,9 @@ QStringList CustomerLines(const COneRecord& record, int variant, const QStringLi
     QStringList lines = PartnerHead(f, "CustomerCode");
     lines << QStringLiteral("販売方法：掛率 ") + f["Percent"] + QStringLiteral("％ ") + TermsTail(f);
     lines << CollectionLine(QStringLiteral("入金方法："), f);
-    lines << (f.Has("Ceiling") ? QStringLiteral("与信限度額：") + kYen + InsertThousandsSeparators(f["Ceiling"]) : QString());
+    lines << (f.Has("Ceiling")
+                  ? QStringLiteral("与信限度額：") + kYen + InsertThousandsSeparators(f["Ceiling"])
+                  : QString());
     AppendClassLines(lines, f, captions);
     lines << f.Captioned(QStringLiteral("メモ："), "Memo");
     return lines;
@@ -184,8 +193,8 @@ QStringList SupplierLines(const COneRecord& record, int variant, const QStringLi
     QStringList lines = PartnerHead(f, "SupplierCode");
     lines << QStringLiteral("仕入方法：") + TermsTail(f);
     lines << CollectionLine(QStringLiteral("支払方法："), f);
-    lines << QStringLiteral("振込方法：") + f["BankCode"] + u' ' + f["Bank"] + u' ' + f["BankBranchCode"] + u' ' +
-                 f["BankBranch"];
+    lines << QStringLiteral("振込方法：") + f["BankCode"] + u' ' + f["Bank"] + u' ' + f["BankBranchCode"] +
+                 u' ' + f["BankBranch"];
     lines << QString(14, u' ') + f["BankAccountType"] + QStringLiteral(" 口座番号") + f["BankNumber"] + u' ' +
                  f["PaymentType"] + u' ' + f["BankType"] + u' ' + f["BankFee"];
     AppendClassLines(lines, f, captions);
@@ -229,7 +238,8 @@ bool SetDefaultPaper(int paper, int orientation)
 {
     QPrinter& printer = PrintJob::AppPrinter();
     if (!printer.isValid()) {
-        UiServices::Prompt().MessageBox(QStringLiteral("プリンタドライバが見つかりません。処理を中止します\n"));
+        UiServices::Prompt().MessageBox(
+            QStringLiteral("プリンタドライバが見つかりません。処理を中止します\n"));
         return false;
     }
     // A PDF file takes any paper.
@@ -291,11 +301,14 @@ void CMasterPrintDoc::PrintPage(IPrintCanvas& canvas, int page)
 {
     static const char16_t* const kTitles[] = {u"商品台帳", u"得意先名簿", u"仕入先名簿"};
     const int right = kLeft + kWidth;
-    const auto row = [&](int n) { return CPrintRect{kLeft, kTop + n * kHeaderRow, right, kTop + (n + 1) * kHeaderRow}; };
+    const auto row = [&](int n) {
+        return CPrintRect{kLeft, kTop + n * kHeaderRow, right, kTop + (n + 1) * kHeaderRow};
+    };
     const int middle = IPrintCanvas::kVCenter;
 
     canvas.SetFont(Face(), 14);
-    canvas.DrawText(row(0), m_nKind >= 1 && m_nKind <= 3 ? QString::fromUtf16(kTitles[m_nKind - 1]) : QString(),
+    canvas.DrawText(row(0),
+                    m_nKind >= 1 && m_nKind <= 3 ? QString::fromUtf16(kTitles[m_nKind - 1]) : QString(),
                     IPrintCanvas::kCenter | middle);
     canvas.SetFont(Face(), 11);
     canvas.DrawText(row(1), QStringLiteral("ページ%1").arg(page), IPrintCanvas::kRight | middle);
@@ -327,10 +340,17 @@ int CMasterPrintDoc::PrintRecordBlock(IPrintCanvas& canvas, const COneRecord* re
     if (!record)
         return 0;
     switch (m_nKind) {
-    case 1: PrintItemBlock(canvas, record, rect); break;
-    case 2: PrintCustomerBlock(canvas, record, rect); break;
-    case 3: PrintSupplierBlock(canvas, record, rect); break;
-    default: break;
+    case 1:
+        PrintItemBlock(canvas, record, rect);
+        break;
+    case 2:
+        PrintCustomerBlock(canvas, record, rect);
+        break;
+    case 3:
+        PrintSupplierBlock(canvas, record, rect);
+        break;
+    default:
+        break;
     }
     return 1;
 }
@@ -354,7 +374,8 @@ int CMasterPrintDoc::PrintItemBlock(IPrintCanvas& canvas, const COneRecord* reco
     return 1;
 }
 
-int CMasterPrintDoc::PrintCustomerBlock(IPrintCanvas& canvas, const COneRecord* record, const CPrintRect& rect)
+int CMasterPrintDoc::PrintCustomerBlock(IPrintCanvas& canvas, const COneRecord* record,
+                                        const CPrintRect& rect)
 {
     if (!record)
         return 0;
@@ -362,7 +383,8 @@ int CMasterPrintDoc::PrintCustomerBlock(IPrintCanvas& canvas, const COneRecord* 
     return 1;
 }
 
-int CMasterPrintDoc::PrintSupplierBlock(IPrintCanvas& canvas, const COneRecord* record, const CPrintRect& rect)
+int CMasterPrintDoc::PrintSupplierBlock(IPrintCanvas& canvas, const COneRecord* record,
+                                        const CPrintRect& rect)
 {
     if (!record)
         return 0;
@@ -377,8 +399,9 @@ bool AskListPrint(int kind, int selectedCount, int& variant)
         prompt.MessageBox(QStringLiteral("印刷するデータを選択してください。\n"));
         return false;
     }
-    if (prompt.MessageBox(QStringLiteral("選択されている%1件の情報を印刷します。よろしいですか？").arg(selectedCount), MB_YESNO,
-                          MB_ICONQUESTION) != IDYES)
+    if (prompt.MessageBox(
+            QStringLiteral("選択されている%1件の情報を印刷します。よろしいですか？").arg(selectedCount),
+            MB_YESNO, MB_ICONQUESTION) != IDYES)
         return false;
     variant = 0;
     if (kind == 2 || kind == 3) {

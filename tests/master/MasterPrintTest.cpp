@@ -1,7 +1,7 @@
+#include "master/MasterPrint.h"
 #include "app/SlipForm.h"
 #include "exchange/ChoiceDlg.h"
 #include "master/AddressPrint.h"
-#include "master/MasterPrint.h"
 #include "master/MasterTestDb.h"
 #include "platform/forms/FormsTestUtil.h"
 #include "platform/forms/PloMainData.h"
@@ -25,7 +25,8 @@ std::shared_ptr<const COneRecord> Partner(const QString& table, int n)
 {
     auto record = std::make_shared<COneRecord>();
     record->SetField(table + QStringLiteral(".ID"), 100 + n);
-    record->SetField(table + u'.' + table + QStringLiteral("Code"), QStringLiteral("P%1").arg(n, 2, 10, QChar(u'0')));
+    record->SetField(table + u'.' + table + QStringLiteral("Code"),
+                     QStringLiteral("P%1").arg(n, 2, 10, QChar(u'0')));
     record->SetField(table + QStringLiteral(".Company"), QStringLiteral("会社%1").arg(n));
     return record;
 }
@@ -125,25 +126,65 @@ TEST_F(MasterPrintTest, PageFrameAndBlocks)
         QStringList firstLines; // line 0 of each block drawn
         QString title, heading;
     } cases[] = {
-        {1, 0, 5, 2, 2, 528, {QStringLiteral("品番：P05")}, QStringLiteral("商品台帳"), QStringLiteral("商品情報")},
-        {1, 0, 8, 2, 2, 528,
-         {QStringLiteral("品番：P05"), QStringLiteral("品番：P06"), QStringLiteral("品番：P07"), QStringLiteral("品番：P08")},
-         QStringLiteral("商品台帳"), QStringLiteral("商品情報")},
-        {2, 0, 14, 5, 5, 704, {QStringLiteral("取引先名：P13 会社13"), QStringLiteral("取引先名：P14 会社14")},
-         QStringLiteral("得意先名簿"), QStringLiteral("所在地／販売情報／分類")},
-        {2, 1, 14, 2, 2, 176, {QStringLiteral("P14 会社14")}, QStringLiteral("得意先名簿"),
+        {1,
+         0,
+         5,
+         2,
+         2,
+         528,
+         {QStringLiteral("品番：P05")},
+         QStringLiteral("商品台帳"),
+         QStringLiteral("商品情報")},
+        {1,
+         0,
+         8,
+         2,
+         2,
+         528,
+         {QStringLiteral("品番：P05"), QStringLiteral("品番：P06"), QStringLiteral("品番：P07"),
+          QStringLiteral("品番：P08")},
+         QStringLiteral("商品台帳"),
+         QStringLiteral("商品情報")},
+        {2,
+         0,
+         14,
+         5,
+         5,
+         704,
+         {QStringLiteral("取引先名：P13 会社13"), QStringLiteral("取引先名：P14 会社14")},
+         QStringLiteral("得意先名簿"),
+         QStringLiteral("所在地／販売情報／分類")},
+        {2,
+         1,
+         14,
+         2,
+         2,
+         176,
+         {QStringLiteral("P14 会社14")},
+         QStringLiteral("得意先名簿"),
          QStringLiteral("コード　得意先名　フリガナ　住所　TEL／FAX／E-mail")},
-        {3, 1, 13, 1, 1, 176, {}, QStringLiteral("仕入先名簿"), QStringLiteral("コード　得意先名　フリガナ　住所　TEL／FAX／E-mail")},
+        {3,
+         1,
+         13,
+         1,
+         1,
+         176,
+         {},
+         QStringLiteral("仕入先名簿"),
+         QStringLiteral("コード　得意先名　フリガナ　住所　TEL／FAX／E-mail")},
     };
     for (const auto& c : cases) {
-        const QString table = c.kind == 1 ? QStringLiteral("Item") : c.kind == 2 ? QStringLiteral("Customer") : QStringLiteral("Supplier");
+        const QString table = c.kind == 1   ? QStringLiteral("Item")
+                              : c.kind == 2 ? QStringLiteral("Customer")
+                                            : QStringLiteral("Supplier");
         CMasterPrintDoc::Records records = Records(table, c.records);
         if (c.kind == 1) {
             // Products carry their code as ItemCode.
             records.clear();
             for (int n = 1; n <= c.records; ++n) {
                 auto item = std::make_shared<COneRecord>();
-                item->SetField(QStringLiteral("Item.ItemCode"), QStringLiteral("P%1").arg(n, 2, 10, QChar(u'0')));
+                item->SetField(QStringLiteral("Item.ItemCode"),
+                               QStringLiteral("P%1").arg(n, 2, 10, QChar(u'0')));
                 records << item;
             }
         }
@@ -188,7 +229,8 @@ TEST_F(MasterPrintTest, PageFrameAndBlocks)
         const int drawn = c.kind == 3 ? 13 : int(c.firstLines.size());
         ASSERT_EQ(blocks.size(), drawn) << c.kind << c.variant;
         for (int i = 0; i < drawn; ++i)
-            EXPECT_EQ(blocks[i], (CPrintRect{200, 400 + (i + 1) * c.blockHeight, 1900, 400 + (i + 1) * c.blockHeight}));
+            EXPECT_EQ(blocks[i],
+                      (CPrintRect{200, 400 + (i + 1) * c.blockHeight, 1900, 400 + (i + 1) * c.blockHeight}));
         QStringList firstLines;
         for (const Call& text : texts) {
             if (text.rect.top >= 400 && (text.rect.top - 400) % c.blockHeight == 0)
@@ -215,7 +257,7 @@ TEST_F(MasterPrintTest, RefusedJobs)
     EXPECT_FALSE(Doc(2, 0, {})->OnPreparePrinting(info));
     EXPECT_FALSE(Doc(0, 0, Records(QStringLiteral("Customer"), 2))->OnPreparePrinting(info));
     EXPECT_EQ(Texts(), (QStringList{QStringLiteral("印刷するデータを選択してください。\n"),
-                                   QStringLiteral("印刷情報が設定できませんでした。")}));
+                                    QStringLiteral("印刷情報が設定できませんでした。")}));
     // A failing paper rule stops the job too.
     auto doc = Doc(2, 0, Records(QStringLiteral("Customer"), 2));
     doc->SetPaperRule([] { return false; });
@@ -227,8 +269,11 @@ TEST(MasterPrintText, CollectionDay)
 {
     const struct {
         const char16_t *cycle, *day, *text;
-    } cases[] = {{u"請求後", u"10", u"10日"}, {u"請求後", u"99", u"99日"}, {u"翌月", u"99", u"月末"},
-                 {u"翌月", u"25", u"25日"},   {u"当月", u"", u"日"}};
+    } cases[] = {{u"請求後", u"10", u"10日"},
+                 {u"請求後", u"99", u"99日"},
+                 {u"翌月", u"99", u"月末"},
+                 {u"翌月", u"25", u"25日"},
+                 {u"当月", u"", u"日"}};
     for (const auto& c : cases)
         EXPECT_EQ(MasterPrintText::CollectionDayText(QString::fromUtf16(c.cycle), QString::fromUtf16(c.day)),
                   QString::fromUtf16(c.text));
@@ -268,7 +313,8 @@ TEST(MasterPrintText, BlockLines)
     EXPECT_EQ(detailed[3], QStringLiteral("所在地：東京都千代田区"));
     EXPECT_EQ(detailed[4], QStringLiteral("TEL：／FAX："));
     EXPECT_EQ(detailed[6], QStringLiteral("自社担当者：／相手先指定コード："));
-    EXPECT_EQ(detailed[7], QStringLiteral("販売方法：掛率 80％ 20日締 税転嫁請求時 税端数四捨五入 金額端数切り捨て"));
+    EXPECT_EQ(detailed[7],
+              QStringLiteral("販売方法：掛率 80％ 20日締 税転嫁請求時 税端数四捨五入 金額端数切り捨て"));
     EXPECT_EQ(detailed[8], QStringLiteral("入金方法：請求後 10日 振込"));
     EXPECT_EQ(detailed[9], QStringLiteral(u"与信限度額：¥1,234,567"));
     EXPECT_EQ(detailed[10], QStringLiteral("地域：関東"));
@@ -277,7 +323,8 @@ TEST(MasterPrintText, BlockLines)
 
     const QStringList address = MasterPrintText::CustomerLines(customer, 1, captions);
     EXPECT_EQ(address, (QStringList{QStringLiteral("C001 甲商事  山田　"), QStringLiteral("コウショウジ"),
-                                    QStringLiteral("100-0001 東京都千代田区"), QStringLiteral("TEL：／FAX：／E-mail：")}));
+                                    QStringLiteral("100-0001 東京都千代田区"),
+                                    QStringLiteral("TEL：／FAX：／E-mail：")}));
 
     COneRecord supplier;
     supplier.SetField(QStringLiteral("Supplier.SupplierCode"), QStringLiteral("S9"));
@@ -313,7 +360,7 @@ TEST(MasterPrintText, BlockLines)
     EXPECT_EQ(i[0], QStringLiteral("品番：A-1"));
     EXPECT_TRUE(i[1].isNull());
     EXPECT_EQ(i[4], QStringLiteral(u"売価：¥1200  （統一伝票用売価：¥1000）")); // no TaxFlg: its part empty
-    EXPECT_EQ(i[5], QStringLiteral(u" (内税)"));                                  // no Cost
+    EXPECT_EQ(i[5], QStringLiteral(u" (内税)"));                                // no Cost
     EXPECT_EQ(i[8], QStringLiteral("分類３：文具"));
     EXPECT_TRUE(i[11].isNull());
 }
@@ -369,9 +416,9 @@ TEST_F(MasterPrintTest, ListPrintQuestions)
     EXPECT_FALSE(AskListPrint(3, 3, variant));
     EXPECT_EQ(mode, 4);
     EXPECT_EQ(Texts(), (QStringList{QStringLiteral("印刷するデータを選択してください。\n"),
-                                   QStringLiteral("選択されている3件の情報を印刷します。よろしいですか？"),
-                                   QStringLiteral("選択されている3件の情報を印刷します。よろしいですか？"),
-                                   QStringLiteral("印刷を中止します。")}));
+                                    QStringLiteral("選択されている3件の情報を印刷します。よろしいですか？"),
+                                    QStringLiteral("選択されている3件の情報を印刷します。よろしいですか？"),
+                                    QStringLiteral("印刷を中止します。")}));
     EXPECT_EQ(m_ui.Prompt().Calls()[1].buttons, MB_YESNO);
     EXPECT_EQ(m_ui.Prompt().Calls()[1].icon, MB_ICONQUESTION);
 
@@ -391,18 +438,23 @@ TEST_F(MasterPrintTest, AddressAndLabelWorkTables)
 {
     CScriptedFormDialogs forms;
     CLaunchRecorder launcher;
-    Exec(QStringLiteral("INSERT INTO Supplier(SupplierCode, Company, Zip, TEL) VALUES ('S1', '甲', '100', '03'),"
-                        "('S2', '乙', '200', '04'), ('S3', '丙', '300', '05')"));
+    Exec(QStringLiteral(
+        "INSERT INTO Supplier(SupplierCode, Company, Zip, TEL) VALUES ('S1', '甲', '100', '03'),"
+        "('S2', '乙', '200', '04'), ('S3', '丙', '300', '05')"));
     Exec(QStringLiteral("INSERT INTO Customer(CustomerCode, Company) VALUES ('C1', '丁')"));
-    Exec(QStringLiteral("INSERT INTO Item(ItemCode, ItemName, SetItem, FixPrice, StockType, Price) VALUES ('I1', '鉛筆', 1, 90, 1, 100)"));
+    Exec(QStringLiteral("INSERT INTO Item(ItemCode, ItemName, SetItem, FixPrice, StockType, Price) VALUES "
+                        "('I1', '鉛筆', 1, 90, 1, 100)"));
     const auto insert = [this](CCDSData& set, QString& err) { return m_data.InsertData(set, err); };
-    const auto launch = [](int kind, const QString& text, long layout) { return SlipForm::OpenSlipForm(kind, text, layout); };
+    const auto launch = [](int kind, const QString& text, long layout) {
+        return SlipForm::OpenSlipForm(kind, text, layout);
+    };
 
     CCDSData customers = Load(QStringLiteral("Customer"), QStringLiteral("CustomerCode"));
     m_ui.Prompt().QueueAnswers({IDYES});
     forms.m_nPick = 0; // the chooser cancelled: nothing starts, the rows stay
     EXPECT_EQ(CAddressPrint(2, insert, launch).Run({customers.GetAt(0)}), 0);
-    EXPECT_EQ(WorkRows(QStringLiteral("WAtena"), QStringLiteral("CustomerCode,Company")), QStringList{QStringLiteral("C1|丁")});
+    EXPECT_EQ(WorkRows(QStringLiteral("WAtena"), QStringLiteral("CustomerCode,Company")),
+              QStringList{QStringLiteral("C1|丁")});
     EXPECT_TRUE(launcher.m_starts.isEmpty());
 
     CCDSData suppliers = Load(QStringLiteral("Supplier"), QStringLiteral("SupplierCode"));
@@ -411,13 +463,18 @@ TEST_F(MasterPrintTest, AddressAndLabelWorkTables)
     ASSERT_FALSE(offered.isEmpty());
     forms.m_nPick = offered.first();
     m_ui.Prompt().QueueAnswers({IDYES});
-    EXPECT_EQ(CAddressPrint(3, insert, launch)
-                  .Run({suppliers.GetAt(0), suppliers.GetAt(1), suppliers.GetAt(2)}),
-              1);
+    EXPECT_EQ(
+        CAddressPrint(3, insert, launch).Run({suppliers.GetAt(0), suppliers.GetAt(1), suppliers.GetAt(2)}),
+        1);
     // The second command replaced the first's rows; suppliers carry their own code and ID.
     QStringList expected;
     for (int i = 0; i < 3; ++i)
-        expected << QStringLiteral("%1|-|S%2|%3").arg(suppliers.GetAt(i)->GetOneField(QStringLiteral("Supplier"), QStringLiteral("ID"))->GetText()).arg(i + 1).arg(QStringList{"100", "200", "300"}[i]);
+        expected << QStringLiteral("%1|-|S%2|%3")
+                        .arg(suppliers.GetAt(i)
+                                 ->GetOneField(QStringLiteral("Supplier"), QStringLiteral("ID"))
+                                 ->GetText())
+                        .arg(i + 1)
+                        .arg(QStringList{"100", "200", "300"}[i]);
     QStringList rows = WorkRows(QStringLiteral("WAtena"), QStringLiteral("ID,CustomerCode,SupplierCode,Zip"));
     for (QString& row : rows)
         row.replace(QStringLiteral("||"), QStringLiteral("|-|")); // a column without value reads empty
@@ -435,7 +492,8 @@ TEST_F(MasterPrintTest, AddressAndLabelWorkTables)
         names << work.GetAt(0)->GetAt(i)->GetName();
     EXPECT_TRUE(names.contains(QStringLiteral("WItem.ItemCode")));
     EXPECT_TRUE(names.contains(QStringLiteral("WItem.Price")));
-    for (const char* absent : {"WItem.SetItem", "WItem.FixPrice", "WItem.StockType", "WItem.SupplierCode", "WItem.StartDate"})
+    for (const char* absent :
+         {"WItem.SetItem", "WItem.FixPrice", "WItem.StockType", "WItem.SupplierCode", "WItem.StartDate"})
         EXPECT_FALSE(names.contains(QString::fromLatin1(absent))) << absent;
     EXPECT_EQ(names.size(), 17);
     CCDSData other;
@@ -452,17 +510,25 @@ TEST_F(MasterPrintTest, AddressAndLabelWorkTables)
         QString first;
     } failures[] = {
         {10, QStringLiteral("書けません"), QStringLiteral("書けません")},
-        {0, QString(), FailureAdviceText(QStringLiteral("印刷のためのワークテーブル書き出しに失敗しました。"))},
+        {0, QString(),
+         FailureAdviceText(QStringLiteral("印刷のためのワークテーブル書き出しに失敗しました。"))},
     };
     for (const auto& f : failures) {
         m_ui.Prompt().Clear();
         m_ui.Prompt().QueueAnswers({IDYES});
-        CAddressPrint failing(1, [&f](CCDSData&, QString& err) { err = f.err; return f.result; }, launch);
+        CAddressPrint failing(
+            1,
+            [&f](CCDSData&, QString& err) {
+                err = f.err;
+                return f.result;
+            },
+            launch);
         EXPECT_EQ(failing.Run({items.GetAt(0)}), 0);
         EXPECT_EQ(Texts().mid(1), (QStringList{f.first, QStringLiteral("書き出し処理に失敗しました。\n")}));
     }
     m_ui.Prompt().Clear();
-    CAddressPrint fatal(1, [](CCDSData&, QString&) { return -100; }, launch);
+    CAddressPrint fatal(
+        1, [](CCDSData&, QString&) { return -100; }, launch);
     m_ui.Prompt().QueueAnswers({IDYES});
     EXPECT_EQ(fatal.Run({items.GetAt(0)}), 0);
     ASSERT_EQ(Texts().size(), 3);

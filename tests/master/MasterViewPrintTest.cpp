@@ -44,11 +44,12 @@ TEST(MasterViewPrint, PreviewSurvivesAReloadAndItsPrintButtonPreparesAgain)
     ASSERT_TRUE(frame->Create());
     Pump();
     QString err;
-    ASSERT_EQ(frame->GetMakeMsgID().Execute(
-                  QStringLiteral("INSERT INTO Customer(CustomerCode, Company) VALUES ('C1', '甲'), ('C2', '乙'),"
-                                 "('C3', '丙'), ('C4', '丁')"),
-                  err),
-              1);
+    ASSERT_EQ(
+        frame->GetMakeMsgID().Execute(
+            QStringLiteral("INSERT INTO Customer(CustomerCode, Company) VALUES ('C1', '甲'), ('C2', '乙'),"
+                           "('C3', '丙'), ('C4', '丁')"),
+            err),
+        1);
     frame->SwitchView(2);
     Pump();
     auto* view = qobject_cast<CMasterView*>(frame->GetActiveView());
@@ -82,7 +83,8 @@ TEST(MasterViewPrint, PreviewSurvivesAReloadAndItsPrintButtonPreparesAgain)
     EXPECT_EQ(choices, 1);
     // Both paintings drew the two pages of the rows selected when it started.
     EXPECT_EQ(PdfPageCount(dialogs.m_strPreviewPdf), 2);
-    const QFileInfo first(dialogs.m_strPreviewPdf), again(dialogs.m_strPreviewPdf + QStringLiteral(".again.pdf"));
+    const QFileInfo first(dialogs.m_strPreviewPdf),
+        again(dialogs.m_strPreviewPdf + QStringLiteral(".again.pdf"));
     EXPECT_GT(first.size(), 0);
     EXPECT_EQ(again.size(), first.size());
     EXPECT_TRUE(dialogs.m_offered.isEmpty()); // the new job refused before its dialog

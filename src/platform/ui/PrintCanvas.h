@@ -74,9 +74,9 @@ class CRecordingCanvas : public IPrintCanvas
   public:
     struct Call {
         enum Kind { Font, Text, Line } kind;
-        CPrintRect rect;  // text: its rectangle; line: from (left, top) to (right, bottom)
-        QString text;     // text: the text; font: the face
-        int value = 0;    // text: its flags; line: the pen width; font: the points
+        CPrintRect rect; // text: its rectangle; line: from (left, top) to (right, bottom)
+        QString text;    // text: the text; font: the face
+        int value = 0;   // text: its flags; line: the pen width; font: the points
     };
 
     void SetFont(const QString& face, int points) override;

@@ -33,11 +33,10 @@ bool DrawPages(IPrintDocument& document, QPrinter& printer, CPrintInfo& info, IP
     if (!painter.begin(&printer))
         return false;
     // A printer that does not print to the sheet's edge moves the origin.
-    const QPoint offset = printer.fullPage()
-                              ? QPoint()
-                              : printer.pageLayout().paintRectPixels(printer.resolution()).topLeft();
-    holder = std::make_unique<CPainterCanvas>(painter, printer.logicalDpiX(), printer.logicalDpiY(), offset.x(),
-                                              offset.y());
+    const QPoint offset =
+        printer.fullPage() ? QPoint() : printer.pageLayout().paintRectPixels(printer.resolution()).topLeft();
+    holder = std::make_unique<CPainterCanvas>(painter, printer.logicalDpiX(), printer.logicalDpiY(),
+                                              offset.x(), offset.y());
     used = holder.get();
     document.OnBeginPrinting(*used, info);
     for (int page = info.m_nFromPage; page <= info.m_nToPage; ++page) {
@@ -66,7 +65,8 @@ bool CQtPrintDialogs::ChoosePrinter(QPrinter& printer, CPrintInfo& info)
         if (dir.isEmpty())
             dir = QDir::homePath();
         const QString path = UiServices::Prompt().GetSaveFileName(
-            QStringLiteral("PDFファイルに印刷"), dir, QStringLiteral("PDFファイル (*.pdf)|*.pdf||"), QStringLiteral("pdf"));
+            QStringLiteral("PDFファイルに印刷"), dir, QStringLiteral("PDFファイル (*.pdf)|*.pdf||"),
+            QStringLiteral("pdf"));
         if (path.isEmpty())
             return false;
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -173,7 +173,8 @@ bool RunPages(IPrintDocument& document, QPrinter& printer, CPrintInfo& info)
     std::unique_ptr<IPrintCanvas> holder;
     if (!DrawPages(document, printer, info, canvas, holder, painter)) {
         EndWithoutDevice(document, info);
-        UiServices::Prompt().MessageBox(QStringLiteral("印刷を開始できませんでした。"), MB_OK, MB_ICONEXCLAMATION);
+        UiServices::Prompt().MessageBox(QStringLiteral("印刷を開始できませんでした。"), MB_OK,
+                                        MB_ICONEXCLAMATION);
         return false;
     }
     document.OnEndPrinting(*canvas, info);

@@ -45,7 +45,8 @@ class CFakePrintDialogs : public IPrintDialogs
         info.m_nToPage = m_nTo ? m_nTo : info.m_nMaxPage;
         return true;
     }
-    void Preview(QPrinter&, const std::function<void(QPrinter&)>& paint, const std::function<void()>& print) override
+    void Preview(QPrinter&, const std::function<void(QPrinter&)>& paint,
+                 const std::function<void()>& print) override
     {
         ++m_nPreviews;
         QPrinter target(QPrinter::HighResolution);

@@ -1,7 +1,7 @@
+#include "platform/ui/PrintJob.h"
 #include "platform/ui/FakePrintDialogs.h"
 #include "platform/ui/FakeUi.h"
 #include "platform/ui/PrintCanvas.h"
-#include "platform/ui/PrintJob.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -28,7 +28,8 @@ class CLoggingDoc : public IPrintDocument
     {
         m_log << QStringLiteral("page%1").arg(info.m_nCurPage);
         canvas.SetFont(QStringLiteral(u"ＭＳ 明朝"), 11);
-        canvas.DrawText({200, 200, 1900, 250}, QStringLiteral("ページ%1").arg(info.m_nCurPage), IPrintCanvas::kRight);
+        canvas.DrawText({200, 200, 1900, 250}, QStringLiteral("ページ%1").arg(info.m_nCurPage),
+                        IPrintCanvas::kRight);
     }
     void OnEndPrinting(IPrintCanvas&, CPrintInfo&) override { m_log << QStringLiteral("end"); }
 
@@ -46,8 +47,8 @@ TEST(PrintCanvas, TenthsOfAMillimetreBecomeDots)
 {
     const struct {
         int a, b, c, result;
-    } cases[] = {{200, 600, 254, 472}, {1700, 600, 254, 4016}, {50, 600, 254, 118}, {44, 600, 254, 104},
-                 {-200, 600, 254, -472}, {11, 600, 72, 92},  {14, 600, 72, 117},   {1, 1, 0, -1}};
+    } cases[] = {{200, 600, 254, 472},   {1700, 600, 254, 4016}, {50, 600, 254, 118}, {44, 600, 254, 104},
+                 {-200, 600, 254, -472}, {11, 600, 72, 92},      {14, 600, 72, 117},  {1, 1, 0, -1}};
     for (const auto& c : cases)
         EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.result) << c.a << " " << c.b << " " << c.c;
 
