@@ -63,7 +63,12 @@ class CFakePrintDialogs : public IPrintDialogs
         if (m_bPreviewPrints)
             print();
     }
-    bool PrinterSetup(QPrinter&) override { return true; }
+    bool PrinterSetup(QPrinter& printer) override
+    {
+        m_setupPrinters << &printer;
+        return true;
+    }
+    QList<QPrinter*> m_setupPrinters;
 
   private:
     IPrintDialogs* m_old;

@@ -130,3 +130,16 @@ TEST(PrintJob, PreviewAndItsPrintButton)
     EXPECT_EQ(dialogs.m_nPreviews, 1);
     EXPECT_EQ(PdfPageCount(dialogs.m_strPdf), 2);
 }
+
+// One printer for the whole program: 600 dpi, drawn from the sheet's edge,
+// the one the printer set-up edits.
+TEST(PrintJob, OneProgramPrinterForJobsAndSetUp)
+{
+    CFakePrintDialogs dialogs;
+    QPrinter& printer = PrintJob::AppPrinter();
+    EXPECT_EQ(&printer, &PrintJob::AppPrinter());
+    EXPECT_EQ(printer.resolution(), 600);
+    EXPECT_TRUE(printer.fullPage());
+    EXPECT_TRUE(PrintJob::OnFilePrintSetup());
+    EXPECT_EQ(dialogs.m_setupPrinters, QList<QPrinter*>{&printer});
+}
