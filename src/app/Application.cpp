@@ -7,6 +7,7 @@
 #include "platform/env/ArdoEnv.h"
 #include "platform/env/Password.h"
 #include "platform/ui/Help.h"
+#include "platform/ui/PrintJob.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/Translation.h"
 #include "platform/ui/UiServices.h"
@@ -31,6 +32,7 @@ CTollavineApp::CTollavineApp(std::unique_ptr<IStartupServices> services)
     MapCommand(ID_HELP_SUPPORT, [] { ShowHelpTopic(1106); });
     MapCommand(ID_HELP_QA, [] { ShowHelpTopic(1101); });
     MapCommand(ID_HELP_PAPER, [] { ShowHelpTopic(1109); });
+    MapCommand(ID_FILE_PRINT_SETUP, [] { PrintJob::OnFilePrintSetup(); });
 }
 
 CTollavineApp::~CTollavineApp()

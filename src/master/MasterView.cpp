@@ -46,11 +46,8 @@ bool IsOfferedLater(int id)
     case ID_IMPORT_TOSKEL:
     case ID_IMPORT_VELMIRA:
     case ID_EXPORT_VELMIRA:
-    case ID_MASTER_LABEL_PRINT:
     case ID_MASTER_NEW:
     case ID_MASTER_CODE_CHANGE:
-    case ID_MASTER_PRINT:
-    case ID_MASTER_PRINT_PREVIEW:
         return true;
     default:
         return false;
@@ -562,6 +559,9 @@ bool CMasterView::OnCmdMsg(int id)
     case ID_MASTER_EXTRACT: OnExtract(); return true;
     case ID_MASTER_COLUMN_SET: OnColumnSettings(); return true;
     case ID_MASTER_HELP: UiServices::Help().ShowTopic(1610); return true;
+    case ID_MASTER_PRINT: OnListPrint(); return true;
+    case ID_MASTER_PRINT_PREVIEW: OnListPrintPreview(); return true;
+    case ID_MASTER_LABEL_PRINT: OnAddressPrint(); return true;
     default: return IsOfferedLater(id);
     }
 }
@@ -598,6 +598,11 @@ bool CMasterView::OnUpdateCmdUI(int id, CCmdUI& ui)
                                !m_pValue->currentText().isEmpty())));
         return true;
     }
+    case ID_MASTER_LABEL_PRINT:
+        ui.Enable(m_pList && !GetSelectedRows().isEmpty());
+        return true;
+    case ID_MASTER_PRINT:
+    case ID_MASTER_PRINT_PREVIEW:
     case ID_MASTER_COLUMN_SET:
     case ID_MASTER_HELP:
     case ID_MASTER_EXTRACT:

@@ -74,6 +74,12 @@ public:
     void OnExtract();
     void OnColumnSettings();
 
+    // Printing (MasterViewPrint.cpp): the directory printed or previewed,
+    // the labels through the slip-form program.
+    void OnListPrint();
+    void OnListPrintPreview();
+    void OnAddressPrint();
+
     CMasterList* List() const { return m_pList.get(); }
     QTableView* ListControl() const { return m_pTable; }
     QComboBox* TitleBox() const { return m_pTitle; }

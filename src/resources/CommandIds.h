@@ -10,6 +10,7 @@ enum CommandId : int {
     ID_HELP_QA = 1423,
     ID_HELP_PAPER = 33049,
     ID_PASSWORD = 32835,
+    ID_FILE_PRINT_SETUP = 57606,
     // frame: web pages
     ID_WEB_SOFTWARE = 1424,
     ID_WEB_SHOP = 1425,

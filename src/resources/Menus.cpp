@@ -60,6 +60,7 @@ QList<CMenuEntry> MasterListMenu()
         Separator(),
         Item(ID_MASTER_PRINT, "一覧印刷(&P)..."),
         Item(ID_MASTER_PRINT_PREVIEW, "一覧印刷ﾌﾟﾚﾋﾞｭｰ(&V)"),
+        Item(ID_FILE_PRINT_SETUP, "ﾌﾟﾘﾝﾀの設定(&R)..."),
         Separator(),
         Item(ID_MASTER_IMPORT, "外部ﾃﾞｰﾀの読み込み..."),
         Item(ID_MASTER_EXPORT, "外部ﾃﾞｰﾀの書き出し..."),
