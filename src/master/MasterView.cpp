@@ -558,7 +558,7 @@ bool CMasterView::OnCmdMsg(int id)
     case ID_MASTER_SHOW_ALL: OnShowAll(); return true;
     case ID_MASTER_EXTRACT: OnExtract(); return true;
     case ID_MASTER_COLUMN_SET: OnColumnSettings(); return true;
-    case ID_MASTER_HELP: UiServices::Help().ShowTopic(1610); return true;
+    case ID_MASTER_HELP: ShowHelpTopic(1610); return true;
     case ID_MASTER_PRINT: OnListPrint(); return true;
     case ID_MASTER_PRINT_PREVIEW: OnListPrintPreview(); return true;
     case ID_MASTER_LABEL_PRINT: OnAddressPrint(); return true;

@@ -641,7 +641,7 @@ void CPartnerInfoDlg::RenameClassTitle(int index)
 
 void CPartnerInfoDlg::OnHelp()
 {
-    UiServices::Help().ShowTopic(kHelpTopic);
+    ShowHelpTopic(kHelpTopic);
 }
 
 void CPartnerInfoDlg::paintEvent(QPaintEvent* event)
