@@ -270,7 +270,8 @@ struct IndexDef {
 // indexes of slips and money carry the amount, so that a partner's booked
 // totals are read from the index alone; the SeikyuID indexes give each
 // closing's slips and money by partner, and the partners with unbilled
-// slips up to a date, the same way.
+// slips up to a date, the same way. Lines carry the partner code too, so a
+// code change finds them by index.
 constexpr IndexDef kIndexes[] = {
     {"ux_customer_code", "Customer", "CustomerCode", true},
     {"ix_customer_day", "Customer", "Day"},
@@ -278,26 +279,31 @@ constexpr IndexDef kIndexes[] = {
     {"ix_supplier_day", "Supplier", "Day"},
     {"ux_item_code", "Item", "ItemCode", true},
     {"ix_item_stocktype", "Item", "StockType"},
+    {"ix_item_supplier", "Item", "SupplierCode"},
     {"ix_sales_h_code_seikyu", "Sales_H", "CustomerCode,SeikyuID,Date,Total"},
     {"ix_sales_h_seikyu", "Sales_H", "SeikyuID,CustomerCode,Date"},
     {"ix_sales_h_date", "Sales_H", "Date"},
     {"ix_sales_b_header", "Sales_B", "HeaderID,LineNo"},
     {"ix_sales_b_item", "Sales_B", "ItemCode"},
+    {"ix_sales_b_code", "Sales_B", "CustomerCode"},
     {"ix_sales_b_date", "Sales_B", "Date"},
     {"ix_stock_h_code_seikyu", "Stock_H", "SupplierCode,SeikyuID,Date,Total"},
     {"ix_stock_h_seikyu", "Stock_H", "SeikyuID,SupplierCode,Date"},
     {"ix_stock_h_date", "Stock_H", "Date"},
     {"ix_stock_b_header", "Stock_B", "HeaderID,LineNo"},
     {"ix_stock_b_item", "Stock_B", "ItemCode"},
+    {"ix_stock_b_code", "Stock_B", "SupplierCode"},
     {"ix_stock_b_date", "Stock_B", "Date"},
     {"ix_estimate_h_date", "Estimate_H", "Date"},
     {"ix_estimate_h_code", "Estimate_H", "CustomerCode"},
     {"ix_estimate_b_header", "Estimate_B", "HeaderID,LineNo"},
     {"ix_estimate_b_item", "Estimate_B", "ItemCode"},
+    {"ix_estimate_b_code", "Estimate_B", "CustomerCode"},
     {"ix_order_h_date", "Order_H", "Date"},
     {"ix_order_h_code", "Order_H", "SupplierCode"},
     {"ix_order_b_header", "Order_B", "HeaderID,LineNo"},
     {"ix_order_b_item", "Order_B", "ItemCode"},
+    {"ix_order_b_code", "Order_B", "SupplierCode"},
     {"ix_receipt_h_code_seikyu", "Receipt_H", "CustomerCode,SeikyuID,Date,Amount"},
     {"ix_receipt_h_seikyu", "Receipt_H", "SeikyuID,CustomerCode,Amount"},
     {"ix_receipt_h_closeid", "Receipt_H", "CloseID"},
