@@ -3,6 +3,7 @@
 #include "app/FindDialog.h"
 #include "app/MainFrame.h"
 #include "master/BulkEditDlg.h"
+#include "master/EntryDialogs.h"
 #include "master/MasterDb.h"
 #include "master/MasterEditRules.h"
 #include "master/MasterFilterFile.h"
@@ -45,8 +46,6 @@ bool IsOfferedLater(int id)
     case ID_IMPORT_VELMIRA:
     case ID_EXPORT_VELMIRA:
     case ID_MASTER_LABEL_PRINT:
-    case ID_MASTER_NEW:
-    case ID_MASTER_CODE_CHANGE:
     case ID_MASTER_EXTRACT:
     case ID_MASTER_PRINT:
     case ID_MASTER_PRINT_PREVIEW:
@@ -549,6 +548,8 @@ bool CMasterView::OnCmdMsg(int id)
     switch (id) {
     case ID_MASTER_DELETE: OnDelete(); return true;
     case ID_MASTER_MODIFY: OnModify(); return true;
+    case ID_MASTER_NEW: OnNew(); return true;
+    case ID_MASTER_CODE_CHANGE: OnCodeChange(); return true;
     case ID_MASTER_CREATE_SLIP: OnCreateSlip(); return true;
     case ID_MASTER_SELECT_ALL: OnSelectAll(); return true;
     case ID_MASTER_SHOW_ALL: OnShowAll(); return true;
@@ -569,9 +570,16 @@ bool CMasterView::OnUpdateCmdUI(int id, CCmdUI& ui)
     case ID_MASTER_DELETE:
         ui.Enable(m_pList && !GetSelectedRows().isEmpty());
         return true;
-    case ID_MASTER_MODIFY:
-        // One row opens the entry dialog, which this screen does not offer yet.
-        ui.Enable(m_pList && GetSelectedRows().size() > 1);
+    case ID_MASTER_MODIFY: {
+        const qsizetype selected = m_pList ? GetSelectedRows().size() : 0;
+        ui.Enable(selected > 1 || (selected == 1 && HasMasterEntryDialog(m_nMode)));
+        return true;
+    }
+    case ID_MASTER_NEW:
+        ui.Enable(m_pList && HasMasterEntryDialog(m_nMode));
+        return true;
+    case ID_MASTER_CODE_CHANGE:
+        ui.Enable(m_pList != nullptr);
         return true;
     case ID_MASTER_CREATE_SLIP:
         ui.Enable((m_nMode == 2 || m_nMode == 3) && m_pList && !GetSelectedRows().isEmpty());
@@ -616,8 +624,10 @@ void CMasterView::OnModify()
         UiServices::Prompt().MessageBox(QStringLiteral("修正するデータを選択してください。\n"));
         return;
     }
-    if (rows.size() == 1)
+    if (rows.size() == 1) {
+        OnModifyRow(rows.first());
         return;
+    }
     CBulkEditDlg dialog(m_nMode - 1, this);
     if (dialog.DoModal() != IDOK)
         return;

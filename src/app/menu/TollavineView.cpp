@@ -1,5 +1,6 @@
 #include "app/menu/TollavineView.h"
 
+#include "app/EntryDialogs.h"
 #include "app/FrameDbSession.h"
 #include "app/MainFrame.h"
 #include "app/menu/MenuBitmaps.h"
@@ -67,6 +68,11 @@ CTollavineView::CTollavineView(CMainFrame& frame) : CView(frame)
     });
     MapCommand(ID_COMPANY_INFO, [this] { OnCompanyInfo(); });
     MapCommand(ID_SALES_CONDITION, [this] { OnSalesCondition(); });
+    // "新規登録" of the masters whose entry dialogs the program has.
+    for (const auto& [id, kind] : {std::pair{ID_ITEM_NEW, 1}, std::pair{ID_CUSTOMER_NEW, 2}, std::pair{ID_SUPPLIER_NEW, 3}}) {
+        if (HasEntryDialogOpener(kind))
+            MapCommand(id, [this, kind] { OpenEntryDialog(kind, GetFrame()); });
+    }
     m_tracker.SetFilter(CMenuButtonTracker::Cell, [this](int cell) { return m_calendar.CellMark(cell) != 0; });
     m_tracker.SetFilter(CMenuButtonTracker::Tab, [this](int tab) { return tab != m_layout.Page(); });
 }
