@@ -77,6 +77,7 @@ void CCodeChangeDlg::OnInitDialog()
     m_pCurrent->setText(m_rules.GetCurrentCode());
     m_rules.Open();
     m_pName->setText(m_rules.GetRecordName());
+    m_pNewCode->setFocus();
 }
 
 int CCodeChangeDlg::DoModal()
