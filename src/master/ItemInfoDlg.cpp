@@ -204,6 +204,12 @@ void CItemInfoDlg::Build()
     SetCaptions();
     Layout();
     ClearFields(true);
+    ApplyMode();
+}
+
+QComboBox* CItemInfoDlg::UnitBox() const
+{
+    return m_pUnit;
 }
 
 void CItemInfoDlg::SetCaptions()

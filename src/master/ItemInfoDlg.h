@@ -49,6 +49,10 @@ class CItemInfoDlg : public QDialog
     QLineEdit* PriceEdit() const { return m_pPrice; }
     QComboBox* TaxBox() const { return m_pTaxFlg; }
     QPlainTextEdit* HintBox() const { return m_pHint; }
+    QComboBox* UnitBox() const;
+    QPushButton* UnitListButton() const { return m_pUnitList; }
+    QPushButton* RenameButton(int index) const { return m_pRename[size_t(index)]; }
+    QLineEdit* StartDateEdit() const { return m_pStart; }
     QPushButton* PrevButton() const { return m_pPrev; }
     QPushButton* NextButton() const { return m_pNext; }
     QPushButton* SaveButton() const { return m_pSave; }

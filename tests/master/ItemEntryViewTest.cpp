@@ -12,10 +12,13 @@
 #include "platform/ui/FakeUi.h"
 #include "platform/ui/Modal.h"
 #include "resources/CommandIds.h"
+#include "settings/BunruiData.h"
+#include "settings/dlg/BunruiNameDlg.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <gtest/gtest.h>
@@ -188,4 +191,56 @@ TEST_F(ItemEntryViewTest, CodeChangeFromTheCustomerList)
     m_frame->ExecuteCommand(ID_MASTER_CODE_CHANGE);
     EXPECT_EQ(m_ui.Prompt().Texts(),
               QStringList{QStringLiteral("複数のデータが選択されています。\n得意先コードを変更するデータを、一件だけ選択してください。")});
+}
+
+// A new entry as it opens, its hint line, and the helpers beside the unit
+// and the classifications.
+TEST_F(ItemEntryViewTest, NewEntryLayoutHintsAndHelpers)
+{
+    CItemInfoDlg dialog;
+    EXPECT_EQ(dialog.size(), QSize(605, 412));
+    EXPECT_EQ(dialog.ItemTypeBox()->currentText(), QStringLiteral("商品"));
+    EXPECT_EQ(dialog.TaxBox()->currentText(), QStringLiteral("外税"));
+    EXPECT_FALSE(dialog.PrevButton()->isVisibleTo(&dialog));
+    EXPECT_FALSE(dialog.NextButton()->isEnabled());
+    int drawn = 0;
+    for (const CLabelCell& cell : dialog.Captions())
+        drawn += cell.m_rect.isEmpty() ? 0 : 1;
+    EXPECT_EQ(drawn, 18);
+    EXPECT_EQ(dialog.Captions()[16].m_strText, GetDefaultBunruiTitle(0));
+
+    auto focus = [](QWidget* w) {
+        QFocusEvent in(QEvent::FocusIn);
+        QCoreApplication::sendEvent(w, &in);
+    };
+    focus(dialog.CodeEdit());
+    EXPECT_EQ(dialog.HintBox()->toPlainText(), QStringLiteral("伝票でのコード入力、また集計資料の集計用コードになります。"));
+    focus(dialog.StartDateEdit());
+    EXPECT_EQ(dialog.HintBox()->toPlainText(), QString());
+    focus(dialog.CloseButton());
+    EXPECT_EQ(dialog.HintBox()->toPlainText(), QStringLiteral("変更を保存せずに画面を終了します"));
+
+    // Renaming to the same title stores nothing; a new title is stored and shown.
+    QString typed = GetDefaultBunruiTitle(0);
+    ScopedModalRunner runner([&](QDialog& d) {
+        if (auto* name = qobject_cast<CBunruiNameDlg*>(&d)) {
+            name->NewNameEdit()->setText(typed);
+            name->accept();
+            return d.result();
+        }
+        return int(QDialog::Accepted); // the unit list, unchanged
+    });
+    dialog.RenameButton(0)->click();
+    EXPECT_FALSE(CBunruiData().Find(0, 0) && !CBunruiData().Find(0, 0)->m_strTitle.isEmpty());
+    typed = QStringLiteral("色");
+    dialog.RenameButton(0)->click();
+    EXPECT_EQ(dialog.Captions()[16].m_strText, QStringLiteral("色"));
+    EXPECT_EQ(CBunruiData().GetTitle(0, 0), QStringLiteral("色"));
+    EXPECT_EQ(CItemInfoDlg().Captions()[16].m_strText, QStringLiteral("色"));
+
+    // A unit the list does not hold stays in the box after the list dialog.
+    dialog.UnitBox()->setEditText(QStringLiteral("箱"));
+    dialog.UnitListButton()->click();
+    EXPECT_EQ(dialog.UnitBox()->currentText(), QStringLiteral("箱"));
+    EXPECT_TRUE(m_ui.Prompt().Texts().isEmpty());
 }
