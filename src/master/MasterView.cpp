@@ -3,6 +3,7 @@
 #include "app/FindDialog.h"
 #include "app/MainFrame.h"
 #include "master/BulkEditDlg.h"
+#include "master/EntryDialogs.h"
 #include "master/ExtractDlg.h"
 #include "master/MasterDb.h"
 #include "master/MasterEditRules.h"
@@ -46,8 +47,6 @@ bool IsOfferedLater(int id)
     case ID_IMPORT_TOSKEL:
     case ID_IMPORT_VELMIRA:
     case ID_EXPORT_VELMIRA:
-    case ID_MASTER_NEW:
-    case ID_MASTER_CODE_CHANGE:
         return true;
     default:
         return false;
@@ -545,14 +544,10 @@ bool CMasterView::OnCmdMsg(int id)
     if (!m_pList)
         return false;
     switch (id) {
-    case ID_MASTER_NEW:
-        if (!IsPartnerList())
-            return IsOfferedLater(id);
-        RunPartnerDialog(m_nMode, nullptr, this);
-        RefreshClassHeadings();
-        return true;
     case ID_MASTER_DELETE: OnDelete(); return true;
     case ID_MASTER_MODIFY: OnModify(); return true;
+    case ID_MASTER_NEW: OnNew(); return true;
+    case ID_MASTER_CODE_CHANGE: OnCodeChange(); return true;
     case ID_MASTER_CREATE_SLIP: OnCreateSlip(); return true;
     case ID_MASTER_SELECT_ALL: OnSelectAll(); return true;
     case ID_MASTER_SHOW_ALL: OnShowAll(); return true;
@@ -568,10 +563,6 @@ bool CMasterView::OnCmdMsg(int id)
 
 bool CMasterView::OnUpdateCmdUI(int id, CCmdUI& ui)
 {
-    if (id == ID_MASTER_NEW && IsPartnerList()) {
-        ui.Enable(m_pList != nullptr);
-        return true;
-    }
     if (IsOfferedLater(id)) {
         ui.Enable(false);
         return true;
@@ -581,9 +572,16 @@ bool CMasterView::OnUpdateCmdUI(int id, CCmdUI& ui)
     case ID_MASTER_DELETE:
         ui.Enable(m_pList && !GetSelectedRows().isEmpty());
         return true;
-    case ID_MASTER_MODIFY:
-        // One row opens the entry dialog, which only the partner lists offer yet.
-        ui.Enable(m_pList && (GetSelectedRows().size() > 1 || (IsPartnerList() && GetSelectedRows().size() == 1)));
+    case ID_MASTER_MODIFY: {
+        const qsizetype selected = m_pList ? GetSelectedRows().size() : 0;
+        ui.Enable(selected > 1 || (selected == 1 && HasMasterEntryDialog(m_nMode)));
+        return true;
+    }
+    case ID_MASTER_NEW:
+        ui.Enable(m_pList && HasMasterEntryDialog(m_nMode));
+        return true;
+    case ID_MASTER_CODE_CHANGE:
+        ui.Enable(m_pList != nullptr);
         return true;
     case ID_MASTER_CREATE_SLIP:
         ui.Enable((m_nMode == 2 || m_nMode == 3) && m_pList && !GetSelectedRows().isEmpty());
@@ -635,10 +633,7 @@ void CMasterView::OnModify()
         return;
     }
     if (rows.size() == 1) {
-        if (IsPartnerList()) {
-            RunPartnerDialog(m_nMode, m_pList->Model().RecordAt(rows.first()), this);
-            RefreshClassHeadings();
-        }
+        OnModifyRow(rows.first());
         return;
     }
     CBulkEditDlg dialog(m_nMode - 1, this);

@@ -68,6 +68,11 @@ public:
 
     void OnDelete();
     void OnModify();
+    // New, one row's change and the code change open the record's dialogs
+    // (MasterEntryCommands.cpp).
+    void OnNew();
+    void OnModifyRow(int row);
+    void OnCodeChange();
     void OnCreateSlip();
     void OnSelectAll();
     void OnShowAll();

@@ -91,6 +91,17 @@ class CMakeMsgID
     // rows with the IDs of the set's records.
     int DeleteData(const CCDSData& set, QString& err);
 
+    // Gives the product ("Item"), customer ("Customer") or supplier
+    // ("Supplier") with code `oldCode` the code `newCode`, in its master row
+    // and in every other non-work table that has the code field ("ItemCode",
+    // "CustomerCode", "SupplierCode", which includes the products' main
+    // supplier), all in one transaction: on any failure nothing is changed.
+    // Refused (10 with a text): another table, an empty or over-long new
+    // code or one with characters outside code page 932, an old code without
+    // a master row, a new code held by another record. A change only in
+    // letter case is allowed. Work tables keep what they hold.
+    int ChangeMasterCode(const QString& table, const QString& oldCode, const QString& newCode, QString& err);
+
     // Transactions for callers that write several requests as one unit.
     // They nest: an inner one commits into the outer one, and rolling it
     // back undoes only its own work.

@@ -271,7 +271,8 @@ struct IndexDef {
 // totals are read from the index alone; the SeikyuID indexes give each
 // closing's slips and money by partner, and the partners with unbilled
 // slips up to a date, the same way. The line indexes by product, partner
-// and date carry what the aggregations, transitions and stock figures sum.
+// and date carry what the aggregations, transitions and stock figures sum;
+// with the partner code on every line table, a code change finds them by index.
 constexpr IndexDef kIndexes[] = {
     {"ux_customer_code", "Customer", "CustomerCode", true},
     {"ix_customer_day", "Customer", "Day"},
@@ -279,6 +280,7 @@ constexpr IndexDef kIndexes[] = {
     {"ix_supplier_day", "Supplier", "Day"},
     {"ux_item_code", "Item", "ItemCode", true},
     {"ix_item_stocktype", "Item", "StockType"},
+    {"ix_item_supplier", "Item", "SupplierCode"},
     {"ix_sales_h_code_seikyu", "Sales_H", "CustomerCode,SeikyuID,Date,Total,DenpyoType"},
     {"ix_sales_h_seikyu", "Sales_H", "SeikyuID,CustomerCode,Date,DenpyoType,Total,Amount,Tax"},
     {"ix_sales_h_date", "Sales_H", "Date"},
@@ -297,10 +299,12 @@ constexpr IndexDef kIndexes[] = {
     {"ix_estimate_h_code", "Estimate_H", "CustomerCode"},
     {"ix_estimate_b_header", "Estimate_B", "HeaderID,LineNo"},
     {"ix_estimate_b_item", "Estimate_B", "ItemCode"},
+    {"ix_estimate_b_code", "Estimate_B", "CustomerCode"},
     {"ix_order_h_date", "Order_H", "Date"},
     {"ix_order_h_code", "Order_H", "SupplierCode"},
     {"ix_order_b_header", "Order_B", "HeaderID,LineNo"},
     {"ix_order_b_item", "Order_B", "ItemCode"},
+    {"ix_order_b_code", "Order_B", "SupplierCode"},
     {"ix_receipt_h_code_seikyu", "Receipt_H", "CustomerCode,SeikyuID,Date,Amount"},
     {"ix_receipt_h_seikyu", "Receipt_H", "SeikyuID,CustomerCode,Amount"},
     {"ix_receipt_h_closeid", "Receipt_H", "CloseID"},
