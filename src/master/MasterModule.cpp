@@ -7,3 +7,22 @@ void RegisterMasterViews(CViewRegistry& registry)
 {
     registry.Register(EViewClass::Master, [](CMainFrame& frame) -> CView* { return new CMasterView(frame); });
 }
+
+namespace
+{
+MasterImportHandler& ImportHandler()
+{
+    static MasterImportHandler handler;
+    return handler;
+}
+} // namespace
+
+void SetMasterImportHandler(MasterImportHandler handler)
+{
+    ImportHandler() = std::move(handler);
+}
+
+const MasterImportHandler& GetMasterImportHandler()
+{
+    return ImportHandler();
+}

@@ -7,6 +7,7 @@
 #include "master/MasterEditRules.h"
 #include "master/MasterFilterFile.h"
 #include "master/MasterList.h"
+#include "master/MasterModule.h"
 #include "master/SlipFromList.h"
 #include "platform/data/Record.h"
 #include "platform/forms/PloMainData.h"
@@ -37,7 +38,6 @@ constexpr int kMinHeight = 480;
 bool IsOfferedLater(int id)
 {
     switch (id) {
-    case ID_MASTER_IMPORT:
     case ID_MASTER_EXPORT:
     case ID_IMPORT_BRENLO:
     case ID_IMPORT_CADMIR:
@@ -554,6 +554,12 @@ bool CMasterView::OnCmdMsg(int id)
     case ID_MASTER_SHOW_ALL: OnShowAll(); return true;
     case ID_MASTER_COLUMN_SET: OnColumnSettings(); return true;
     case ID_MASTER_HELP: UiServices::Help().ShowTopic(1610); return true;
+    case ID_MASTER_IMPORT:
+        if (GetMasterImportHandler() && GetMasterImportHandler()(GetFrame(), m_nMode) == 1) {
+            UiServices::Prompt().MessageBox(QStringLiteral("リストを表示しなおします。"), MB_OK, MB_ICONINFORMATION);
+            Reload(true);
+        }
+        return true;
     default: return IsOfferedLater(id);
     }
 }
@@ -566,6 +572,9 @@ bool CMasterView::OnUpdateCmdUI(int id, CCmdUI& ui)
     }
     const int rows = m_pList ? m_pList->Model().GetRowCount() : 0;
     switch (id) {
+    case ID_MASTER_IMPORT:
+        ui.Enable(m_pList && GetMasterImportHandler());
+        return true;
     case ID_MASTER_DELETE:
         ui.Enable(m_pList && !GetSelectedRows().isEmpty());
         return true;
