@@ -315,6 +315,8 @@ void CMasterImport::CompleteRecord(COneRecord* record)
     int itemType = 1;
     if (const CTb* type = has("ItemType"); type && !type->IsNull())
         type->GetData(itemType);
+    if (itemType < 1 || itemType > 3)
+        itemType = 1; // registered as a product
     addInt("ItemType", 1);
     addInt("TaxFlg", 1);
     addZero("Price");

@@ -13,6 +13,11 @@
 
 #include <gtest/gtest.h>
 
+inline void PrintTo(const QStringList& list, std::ostream* os)
+{
+    *os << '{' << list.join(QStringLiteral(" | ")).toStdString() << '}';
+}
+
 namespace
 {
 
