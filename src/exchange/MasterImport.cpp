@@ -19,6 +19,7 @@
 #include "settings/SettingsFiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace
 {
@@ -409,8 +410,10 @@ int CMasterImport::ReadTextFile(const QString& path)
     if (answer != IDOK)
         return answer;
     CCsvReader reader(path, format.GetDelimiter(), 0);
+    // A file that cannot be read or parsed has had its message; an empty
+    // one has not.
     if (reader.Read(&m_rows) <= 0 || m_rows.isEmpty()) {
-        if (!QFileInfo(path).isFile() || QFileInfo(path).size() == 0 || m_rows.isEmpty())
+        if (QFileInfo(path).isFile() && QFileInfo(path).size() == 0)
             Say(QStringLiteral("読み込めるデータがありませんでした"));
         return 0;
     }

@@ -174,6 +174,18 @@ TEST_F(MasterImportPipelineTest, CustomersFromATextFileWithOneRefusedRow)
 
 TEST_F(MasterImportPipelineTest, EdgeCasesOfThePipeline)
 {
+    // An empty file, then one the reader refuses: one message each.
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
+    m_ui.Prompt().QueueFiles({Csv(QString())});
+    EXPECT_EQ(Run(1), 0);
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("読み込めるデータがありませんでした")});
+    m_ui.Prompt().Clear();
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
+    m_ui.Prompt().QueueFiles({Csv(QStringLiteral("a,b\r\nc\r\n"))});
+    EXPECT_EQ(Run(1), 0);
+    EXPECT_EQ(m_ui.Prompt().Texts().size(), 1) << "the reader's own message only";
+    m_ui.Prompt().Clear();
+
     // Only the caption line, and it is not data.
     QueueCsv(Csv(QStringLiteral("code,name\r\n")), Pairing({"ItemCode", "ItemName"}, 0));
     EXPECT_EQ(Run(1), 2);
