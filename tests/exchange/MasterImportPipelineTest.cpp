@@ -2,6 +2,7 @@
 #include "app/MainFrame.h"
 #include "app/ViewRegistry.h"
 #include "exchange/ExchangeDialogs.h"
+#include "exchange/ExcelApp.h"
 #include "exchange/ExchangeModule.h"
 #include "exchange/MasterImport.h"
 #include "master/MasterList.h"
@@ -342,4 +343,34 @@ TEST_F(MasterImportPipelineTest, CommandOfTheCustomerList)
     EXPECT_EQ(view->List()->Model().GetRowCount(), before + 2);
     frame.reset();
     SetMasterImportHandler({});
+}
+
+// A workbook: the sheet is chosen, cell line feeds become CR LF, a full-width
+// blank code is listed as refused.
+TEST_F(MasterImportPipelineTest, SuppliersFromAWorkbook)
+{
+    const QString path = QDir(m_folder).filePath(QStringLiteral("suppliers.xlsx"));
+    {
+        CExcelApp book;
+        book.SetPath(path);
+        book.m_columnTypes = {0, 0, 0};
+        const CImportRows rows{{U("コード"), U("会社"), U("メモ")},
+                               {"S1", U("仕入甲"), U("一行目\n二行目")},
+                               {U("\u3000"), U("仕入乙"), ""}};
+        ASSERT_EQ(book.WriteBook(&rows), 1);
+    }
+    m_dialogs.QueueImportConfirm([](int&) { return int(IDOK); });
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kExcel);
+    m_ui.Prompt().QueueFiles({path});
+    m_dialogs.QueueSheetChoice(0);
+    m_dialogs.QueueFieldMap(Pairing({"SupplierCode", "Company", "Memo"}, 0));
+    QStringList listed;
+    m_dialogs.QueueImportError([&listed](CImportErrorRules& rules) {
+        listed = rules.m_lines;
+        return int(IDOK);
+    });
+    EXPECT_EQ(Run(3), 1);
+    EXPECT_EQ(listed, QStringList{U("3,,仕入乙,,,項目「コード」の内容に問題があります。")});
+    EXPECT_EQ(Get(QStringLiteral("SELECT SupplierCode, Company, Memo, Keisho2 FROM Supplier WHERE SupplierCode='S1'")),
+              U("S1|仕入甲|一行目\r\n二行目|様"));
 }
