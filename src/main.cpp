@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "app/ViewRegistry.h"
+#include "exchange/ExchangeModule.h"
 #include "master/MasterModule.h"
 #include "reports/ReportsModule.h"
 #include "slips/SlipsModule.h"
@@ -12,5 +13,6 @@ int main(int argc, char* argv[])
     RegisterMasterViews(views);
     RegisterSlipViews(views);
     RegisterReportViews(views);
+    RegisterExchangeCommands();
     return RunApplication(argc, argv);
 }

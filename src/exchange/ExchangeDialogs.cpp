@@ -1,6 +1,9 @@
 #include "exchange/ExchangeDialogs.h"
 
 #include "exchange/ImportDialogs.h"
+#include "exchange/ImportMapDialogs.h"
+#include "platform/ui/Modal.h"
+#include "settings/dlg/CounterSetDlg.h"
 #include "platform/ui/Prompt.h"
 
 #include <QApplication>
@@ -25,6 +28,40 @@ class CQtExchangeDialogs : public IExchangeDialogs
     {
         CSheetSelectDlg dialog(rules, QApplication::activeWindow());
         return Finish(dialog.exec(), dialog.Rules(), rules);
+    }
+
+    int RunImportConfirm(int& overwrite) override
+    {
+        CImportConfirmDlg dialog(QApplication::activeWindow());
+        if (RunModal(dialog) != QDialog::Accepted)
+            return IDCANCEL;
+        overwrite = dialog.Overwrite();
+        return IDOK;
+    }
+    int RunFieldMap(CImportFieldMapRules& rules) override
+    {
+        if (!rules.OnInitDialog())
+            return IDCANCEL;
+        CImportFieldMapDlg dialog(rules, QApplication::activeWindow());
+        return RunModal(dialog) == QDialog::Accepted ? IDOK : IDCANCEL;
+    }
+    int RunAddressJoin(CAddressJoinRules& rules) override
+    {
+        if (!rules.OnInitDialog())
+            return IDCANCEL;
+        CAddressJoinDlg dialog(rules, QApplication::activeWindow());
+        return RunModal(dialog) == QDialog::Accepted ? IDOK : IDCANCEL;
+    }
+    int RunImportError(CImportErrorRules& rules) override
+    {
+        rules.OnInitDialog();
+        CImportErrorDlg dialog(rules, QApplication::activeWindow());
+        return RunModal(dialog) == QDialog::Accepted ? IDOK : IDCANCEL;
+    }
+    int RunCounterSet(int kind) override
+    {
+        CCounterSetDlg dialog(kind);
+        return RunModal(dialog) == QDialog::Accepted ? IDOK : IDCANCEL;
     }
 
   private:
@@ -130,5 +167,58 @@ int CScriptedExchangeDialogs::RunSheetSelect(CSheetSelectRules& rules)
     const int answer = refused ? int(IDCANCEL) : scripted;
     m_log << QStringLiteral("SheetSelect %1 -> %2%3")
                  .arg(rules.m_names.join(u'|'), Answer(answer), refused ? QStringLiteral(" refused") : QString());
+    return answer;
+}
+
+int CScriptedExchangeDialogs::RunImportConfirm(int& overwrite)
+{
+    const int answer = m_confirm.isEmpty() ? int(IDOK) : m_confirm.takeFirst()(overwrite);
+    m_log << QStringLiteral("ImportConfirm %1 -> %2").arg(overwrite).arg(Answer(answer));
+    return answer;
+}
+
+int CScriptedExchangeDialogs::RunFieldMap(CImportFieldMapRules& rules)
+{
+    if (!rules.OnInitDialog()) {
+        m_log << QStringLiteral("FieldMap %1 -> IDCANCEL").arg(rules.m_nKind);
+        return IDCANCEL;
+    }
+    const int scripted = m_map.isEmpty() ? int(IDOK) : m_map.takeFirst()(rules);
+    const bool refused = scripted == IDOK && !rules.OnOK();
+    const int answer = refused ? int(IDCANCEL) : scripted;
+    m_log << QStringLiteral("FieldMap %1 -> %2%3")
+                 .arg(rules.m_nKind)
+                 .arg(Answer(answer), refused ? QStringLiteral(" refused") : QString());
+    return answer;
+}
+
+int CScriptedExchangeDialogs::RunAddressJoin(CAddressJoinRules& rules)
+{
+    if (!rules.OnInitDialog()) {
+        m_log << QStringLiteral("AddressJoin -> IDCANCEL");
+        return IDCANCEL;
+    }
+    const int answer = m_join.isEmpty() ? int(IDOK) : m_join.takeFirst()(rules);
+    m_log << QStringLiteral("AddressJoin %1%2 -> %3")
+                 .arg(rules.m_bEnable1)
+                 .arg(rules.m_bEnable2)
+                 .arg(Answer(answer));
+    return answer;
+}
+
+int CScriptedExchangeDialogs::RunImportError(CImportErrorRules& rules)
+{
+    rules.OnInitDialog();
+    int answer = m_error.isEmpty() ? int(IDOK) : m_error.takeFirst()(rules);
+    if (answer == IDOK && !rules.m_bCommitShown)
+        answer = IDCANCEL; // only "閉じる" is there
+    m_log << QStringLiteral("ImportError %1 -> %2").arg(rules.m_strCaption, Answer(answer));
+    return answer;
+}
+
+int CScriptedExchangeDialogs::RunCounterSet(int kind)
+{
+    const int answer = m_counter.isEmpty() ? int(IDOK) : m_counter.takeFirst()(kind);
+    m_log << QStringLiteral("CounterSet %1 -> %2").arg(kind).arg(Answer(answer));
     return answer;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exchange/ExchangeRules.h"
+#include "exchange/ImportMapRules.h"
 
 #include <QList>
 #include <QStringList>
@@ -19,6 +20,14 @@ class IExchangeDialogs
     virtual int RunImportFormat(CImportFormatRules& rules) = 0;
     virtual int RunTextFormat(CTextFormatRules& rules) = 0;
     virtual int RunSheetSelect(CSheetSelectRules& rules) = 0;
+    // The master import: start and overwrite choice, the column pairing,
+    // the address join, the refused records (IDOK completes the import),
+    // the number settings of counter kind 100 or 101.
+    virtual int RunImportConfirm(int& overwrite) = 0;
+    virtual int RunFieldMap(CImportFieldMapRules& rules) = 0;
+    virtual int RunAddressJoin(CAddressJoinRules& rules) = 0;
+    virtual int RunImportError(CImportErrorRules& rules) = 0;
+    virtual int RunCounterSet(int kind) = 0;
 };
 
 IExchangeDialogs& ExchangeDialogs();
@@ -39,6 +48,11 @@ class CScriptedExchangeDialogs : public IExchangeDialogs
     using FormatScript = std::function<int(CImportFormatRules&)>;
     using TextScript = std::function<int(CTextFormatRules&)>;
     using SheetScript = std::function<int(CSheetSelectRules&)>;
+    using ConfirmScript = std::function<int(int& overwrite)>;
+    using MapScript = std::function<int(CImportFieldMapRules&)>;
+    using JoinScript = std::function<int(CAddressJoinRules&)>;
+    using ErrorScript = std::function<int(CImportErrorRules&)>;
+    using CounterScript = std::function<int(int kind)>;
 
     CScriptedExchangeDialogs();
     ~CScriptedExchangeDialogs() override;
@@ -48,6 +62,13 @@ class CScriptedExchangeDialogs : public IExchangeDialogs
     void QueueImportFormat(FormatScript script) { m_format << std::move(script); }
     void QueueTextFormat(TextScript script) { m_text << std::move(script); }
     void QueueSheetSelect(SheetScript script) { m_sheet << std::move(script); }
+    // The mapping script pairs columns through the rules as the user would;
+    // its IDOK goes through the rules' OK, which may ask further dialogs.
+    void QueueImportConfirm(ConfirmScript script) { m_confirm << std::move(script); }
+    void QueueFieldMap(MapScript script) { m_map << std::move(script); }
+    void QueueAddressJoin(JoinScript script) { m_join << std::move(script); }
+    void QueueImportError(ErrorScript script) { m_error << std::move(script); }
+    void QueueCounterSet(CounterScript script) { m_counter << std::move(script); }
     // Common answers: choose this format, this delimiter choice (with the
     // other text typed), this sheet by its position in the list; cancel.
     void QueueFormatChoice(int choice);
@@ -57,18 +78,36 @@ class CScriptedExchangeDialogs : public IExchangeDialogs
 
     // One line per dialog: "ImportFormat <mode> -> <answer>",
     // "TextFormat -> <answer>", "SheetSelect <names joined by |> -> <answer>";
-    // a refused OK adds "refused".
+    // "ImportConfirm <overwrite> -> <answer>", "FieldMap <kind> -> <answer>",
+    // "AddressJoin <enable1><enable2> -> <answer>", "ImportError <caption>
+    // -> <answer>", "CounterSet <kind> -> <answer>"; a refused OK adds
+    // "refused". With no script queued the refused-rows dialog completes,
+    // the mapping pairs nothing (and is refused).
     const QStringList& Log() const { return m_log; }
-    int Pending() const { return int(m_format.size() + m_text.size() + m_sheet.size()); }
+    int Pending() const
+    {
+        return int(m_format.size() + m_text.size() + m_sheet.size() + m_confirm.size() + m_map.size() +
+                   m_join.size() + m_error.size() + m_counter.size());
+    }
 
     int RunImportFormat(CImportFormatRules& rules) override;
     int RunTextFormat(CTextFormatRules& rules) override;
     int RunSheetSelect(CSheetSelectRules& rules) override;
+    int RunImportConfirm(int& overwrite) override;
+    int RunFieldMap(CImportFieldMapRules& rules) override;
+    int RunAddressJoin(CAddressJoinRules& rules) override;
+    int RunImportError(CImportErrorRules& rules) override;
+    int RunCounterSet(int kind) override;
 
   private:
     QList<FormatScript> m_format;
     QList<TextScript> m_text;
     QList<SheetScript> m_sheet;
+    QList<ConfirmScript> m_confirm;
+    QList<MapScript> m_map;
+    QList<JoinScript> m_join;
+    QList<ErrorScript> m_error;
+    QList<CounterScript> m_counter;
     QStringList m_log;
     IExchangeDialogs* m_pOld;
 };

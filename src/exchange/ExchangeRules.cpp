@@ -54,6 +54,8 @@ QString CImportFormatRules::ChoiceText(int choice)
 
 bool CImportFormatRules::IsChoiceShown(int choice) const
 {
+    if (m_bHideAccessAndXml && (choice == kAccess || choice == kContactXml))
+        return false;
     if (choice == kAccess)
         return m_nMode != 1 && m_nMode != 3;
     if (choice == kContactXml)

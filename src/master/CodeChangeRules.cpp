@@ -1,7 +1,7 @@
 #include "master/CodeChangeRules.h"
 
 #include "app/MainFrame.h"
-#include "master/RecordCompare.h"
+#include "platform/data/RecordCompare.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
 #include "platform/text/Cp932.h"

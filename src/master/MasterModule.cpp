@@ -9,3 +9,22 @@ void RegisterMasterViews(CViewRegistry& registry)
     registry.Register(EViewClass::Master, [](CMainFrame& frame) -> CView* { return new CMasterView(frame); });
     RegisterMasterEntryDialogs(registry);
 }
+
+namespace
+{
+MasterImportHandler& ImportHandler()
+{
+    static MasterImportHandler handler;
+    return handler;
+}
+} // namespace
+
+void SetMasterImportHandler(MasterImportHandler handler)
+{
+    ImportHandler() = std::move(handler);
+}
+
+const MasterImportHandler& GetMasterImportHandler()
+{
+    return ImportHandler();
+}

@@ -1,6 +1,17 @@
 #pragma once
 
+#include <functional>
+
+class CMainFrame;
 class CViewRegistry;
 
 // Registers the master lists of products, customers and suppliers with the shell.
 void RegisterMasterViews(CViewRegistry& registry);
+
+// The file import of the master lists ("外部ﾃﾞｰﾀの読み込み..."), installed by
+// the exchange: called with the frame and the list's kind (1-3); 1 when
+// records were registered, and the list then reloads. Without a handler the
+// command stays disabled.
+using MasterImportHandler = std::function<int(CMainFrame& frame, int kind)>;
+void SetMasterImportHandler(MasterImportHandler handler);
+const MasterImportHandler& GetMasterImportHandler();

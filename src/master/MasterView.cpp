@@ -9,6 +9,7 @@
 #include "master/MasterEditRules.h"
 #include "master/MasterFilterFile.h"
 #include "master/MasterList.h"
+#include "master/MasterModule.h"
 #include "master/PartnerInfoDlg.h"
 #include "master/SlipFromList.h"
 #include "platform/data/Record.h"
@@ -40,7 +41,6 @@ constexpr int kMinHeight = 480;
 bool IsOfferedLater(int id)
 {
     switch (id) {
-    case ID_MASTER_IMPORT:
     case ID_MASTER_EXPORT:
     case ID_IMPORT_BRENLO:
     case ID_IMPORT_CADMIR:
@@ -557,6 +557,12 @@ bool CMasterView::OnCmdMsg(int id)
     case ID_MASTER_PRINT: OnListPrint(); return true;
     case ID_MASTER_PRINT_PREVIEW: OnListPrintPreview(); return true;
     case ID_MASTER_LABEL_PRINT: OnAddressPrint(); return true;
+    case ID_MASTER_IMPORT:
+        if (GetMasterImportHandler() && GetMasterImportHandler()(GetFrame(), m_nMode) == 1) {
+            UiServices::Prompt().MessageBox(QStringLiteral("リストを表示しなおします。"), MB_OK, MB_ICONINFORMATION);
+            Reload(true);
+        }
+        return true;
     default: return IsOfferedLater(id);
     }
 }
@@ -569,6 +575,9 @@ bool CMasterView::OnUpdateCmdUI(int id, CCmdUI& ui)
     }
     const int rows = m_pList ? m_pList->Model().GetRowCount() : 0;
     switch (id) {
+    case ID_MASTER_IMPORT:
+        ui.Enable(m_pList && GetMasterImportHandler());
+        return true;
     case ID_MASTER_DELETE:
         ui.Enable(m_pList && !GetSelectedRows().isEmpty());
         return true;

@@ -1,4 +1,5 @@
 #include "app/ViewRegistry.h"
+#include "exchange/ExchangeModule.h"
 #include "master/MasterModule.h"
 #include "reports/ReportsModule.h"
 #include "slips/SlipsModule.h"
@@ -11,6 +12,7 @@ const bool g_registered = [] {
     RegisterMasterViews(views);
     RegisterSlipViews(views);
     RegisterReportViews(views);
+    RegisterExchangeCommands();
     return true;
 }();
 } // namespace

@@ -671,6 +671,7 @@ void CMakeMsgID::Close()
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_depth = 0;
+    m_bImportPending = false;
     m_folder.clear();
 }
 

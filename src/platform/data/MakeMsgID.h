@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -110,6 +111,22 @@ class CMakeMsgID
     int Rollback(QString& err);
     bool InTransaction() const { return m_depth > 0; }
 
+    // The master import of products, customers or suppliers, in two phases.
+    // Phase 0 opens one transaction and writes each record of `records`
+    // whole or not at all; refused records are copied into `refused` with a
+    // text field "ErrField" naming their faulty fields ("Customer.Day、
+    // Customer.CollectType"). Modes: 0 a code that exists (or came earlier
+    // in the set) is refused; 1 it is overwritten, keeping its ID and
+    // StartDate; 2 customer and supplier codes are taken from `nextCode`,
+    // skipping codes that exist. Results: 1 all written and committed;
+    // 20 some refused, the transaction stays open until phase 1 (mode 1
+    // commit, 0 abort); -52 nothing acceptable, rolled back; -100 fatal;
+    // 10 failed, with `err`.
+    enum ImportResult { kImportPending = 20, kImportNothing = -52 };
+    int ImportMaster(int phase, int mode, CCDSData* records, int* newCount, int* overwritten,
+                     CCDSData* refused, QString& err, const std::function<QString()>& nextCode = {});
+    bool IsImportPending() const { return m_bImportPending; }
+
     // For the library's own operations written beside this class: runs one
     // statement that returns no rows. `changes` receives the rows changed.
     int Execute(const QString& sql, QString& err, int* changes = nullptr);
@@ -136,5 +153,6 @@ class CMakeMsgID
     sqlite3* m_db = nullptr;
     QString m_folder;
     int m_depth = 0;
+    bool m_bImportPending = false;
     std::unique_ptr<Cache> m_cache;
 };

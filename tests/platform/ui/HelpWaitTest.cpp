@@ -80,7 +80,7 @@ TEST(HtmlHelp, InstalledPagesAndTheMessageWhenNoneOpens)
         opened << url.fileName();
         return true;
     });
-    const QList<int> topics{kHelpContents, 1101, 1106, 1109, 1502, 1503, 1505, 1506, 1507, 1508, 1601, 1602, 1610, 1615, 1642, 1650, 2011, 4001, 4002, 4011, 4012, 5001, 5002};
+    const QList<int> topics{kHelpContents, 1101, 1106, 1109, 1502, 1503, 1505, 1506, 1507, 1508, 1601, 1602, 1610, 1615, 1641, 1642, 1650, 2011, 4001, 4002, 4011, 4012, 5001, 5002};
     for (int topic : topics)
         EXPECT_TRUE(help.ShowTopic(topic)) << topic;
     for (int i = 1; i < topics.size(); ++i)

@@ -1,0 +1,5 @@
+#pragma once
+
+// Installs the exchange's commands in the screens that offer them: the file
+// import of the three master lists.
+void RegisterExchangeCommands();

@@ -1,0 +1,566 @@
+#include "exchange/MasterImport.h"
+
+#include "app/FieldCodes.h"
+#include "exchange/CsvReader.h"
+#include "exchange/ExcelApp.h"
+#include "exchange/ExchangeDialogs.h"
+#include "exchange/ImportMapRules.h"
+#include "platform/data/MakeMsgID.h"
+#include "platform/data/MnyText.h"
+#include "platform/env/DBDirMng.h"
+#include "platform/text/Cp932.h"
+#include "platform/text/TextHelpers.h"
+#include "platform/ui/Clock.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+#include "platform/ui/WaitIndicator.h"
+#include "settings/CounterInfo.h"
+#include "settings/SalesCondition.h"
+#include "settings/SettingsFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace
+{
+
+constexpr int kTextBytes = 256;
+
+int Say(const QString& text, int icon = MB_ICONNONE)
+{
+    return UiServices::Prompt().MessageBox(text, MB_OK, icon);
+}
+
+enum FieldClass { kNone, kCoded, kPlainInt, kMoney, kCode, kText };
+
+bool In(const QString& name, std::initializer_list<const char*> names)
+{
+    for (const char* n : names) {
+        if (name == QLatin1String(n))
+            return true;
+    }
+    return false;
+}
+
+bool IsClass(const QString& name)
+{
+    return In(name, {"Class1", "Class2", "Class3", "Class4", "Class5"});
+}
+
+FieldClass ClassOf(int kind, const QString& name)
+{
+    if (kind == 1) {
+        if (In(name, {"ItemType", "TaxFlg", "TaxFlg2", "StockType"}))
+            return kCoded;
+        if (In(name, {"TaxFlgYobi1", "TaxFlgYobi2", "YobiInt"}))
+            return kPlainInt;
+        if (In(name, {"Price", "Cost", "FixPrice", "StockNumber", "StockJustNumber", "PriceYobi1", "PriceYobi2"}))
+            return kMoney;
+        if (In(name, {"ItemCode", "SupplierCode"}) || IsClass(name))
+            return kCode;
+        if (In(name, {"ItemName", "Phoenic", "JANCode", "Unit", "Remarks"}))
+            return kText;
+        return kNone;
+    }
+    if (kind != 2 && kind != 3)
+        return kNone;
+    if (In(name, {"Day", "TaxType", "TaxRoundType", "RoundType", "CollectCycle", "CollectDay"}) ||
+        (kind == 3 && In(name, {"BankAccountType", "BankFee", "PaymentType", "BankType"})))
+        return kCoded;
+    if (In(name, {"Percent", "Collect", "Ceiling"}))
+        return kMoney;
+    if (In(name, {kind == 2 ? "CustomerCode" : "SupplierCode", "OnesCode"}) || IsClass(name))
+        return kCode;
+    if (In(name, {"Company", "Section", "Name", "Keisho", "Keisho2", "PhoenicCompany", "PhoenicPerson", "Zip",
+                  "Address", "TEL", "FAX", "E-mail", "CollectType", "MyPerson", "Memo"}) ||
+        (kind == 3 && In(name, {"Bank", "BankCode", "BankBranch", "BankBranchCode", "BankNumber", "BankOnesName",
+                                "BankOnesPhoenic"})))
+        return kText;
+    return kNone;
+}
+
+// The leading decimal number of a text, when it has one.
+std::optional<int> LeadingNumber(const QString& text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    qsizetype j = i;
+    if (j < text.size() && (text[j] == u'-' || text[j] == u'+'))
+        ++j;
+    if (j >= text.size() || !(text[j] >= u'0' && text[j] <= u'9'))
+        return std::nullopt;
+    return LeadingInt(text);
+}
+
+struct DefaultDef {
+    const char* field;
+    const char* file; // null: not from a file
+};
+constexpr DefaultDef kDefaults[] = {
+    {"TaxType", "TAXTYPE.AUT"},   {"Day", "CLOSEDAY.AUT"},          {"TaxRoundType", "TAXROUNDTYPE.AUT"},
+    {"RoundType", "ROUNDTYPE.AUT"}, {"Percent", nullptr},           {"CollectCycle", "COLLECTCYCLE.AUT"},
+    {"CollectDay", "COLLECTDAY.AUT"}, {"StartDate", nullptr},       {"LastUpdate", nullptr},
+    {"CollectType", "COLLECTTYPE.AUT"},
+};
+
+} // namespace
+
+QString GetOtherFolder()
+{
+    QString name, folder;
+    if (!CDBDirMng().GetNowDB(name, folder) || folder.isEmpty())
+        return {};
+    return QDir(folder).filePath(QStringLiteral("Other")) + u'/';
+}
+
+CTb MakeTextField(const QString& name)
+{
+    CTb field(name);
+    field = QString();
+    return field;
+}
+
+void NormalizeLineBreaks(QString& text)
+{
+    if (!text.contains(u'\n'))
+        return;
+    QString out;
+    out.reserve(text.size() + 8);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r'))
+            out += u'\r';
+        out += text[i];
+    }
+    text = out;
+}
+
+void TruncateBytes(QString& text, int bytes)
+{
+    if (text.size() * 2 > bytes)
+        text = Cp932::TruncateToBytes(text, bytes);
+}
+
+QString CMasterImport::GetTableName() const
+{
+    switch (m_nKind) {
+    case 1: return QStringLiteral("Item");
+    case 2: return QStringLiteral("Customer");
+    case 3: return QStringLiteral("Supplier");
+    default: return {};
+    }
+}
+
+// ---- records ----------------------------------------------------------------
+
+std::optional<CTb> CMasterImport::MakeFieldValue(const QString& name, const QString& text, int contactXml) const
+{
+    const QString table = GetTableName();
+    if (name.isEmpty() || table.isEmpty() || (contactXml && text.isEmpty()))
+        return std::nullopt;
+    CTb field(table + u'.' + name);
+    switch (ClassOf(m_nKind, name)) {
+    case kCoded: {
+        // The leading number, else the word the field shows ("内税" is 4);
+        // a text that is neither stays without a value and is refused.
+        int code = 0;
+        if (!contactXml) {
+            if (const auto number = LeadingNumber(text))
+                field = *number;
+            else if (GetFieldCodeFromText(table, name, text.trimmed(), code))
+                field = code;
+        } else if (GetFieldCodeFromText(table, name, text, code)) {
+            field = code;
+        }
+        break;
+    }
+    case kPlainInt:
+        if (!text.isEmpty())
+            field = LeadingInt(text);
+        break;
+    case kMoney:
+        if (!text.isEmpty()) {
+            bool ok = true;
+            const CMny value = TextToMny(text, &ok);
+            if (ok)
+                field = value;
+        }
+        break;
+    case kCode: {
+        QString value = text;
+        TruncateBytes(value, kTextBytes);
+        if (value.isEmpty() || !IsBlankString(value))
+            field = value;
+        break;
+    }
+    case kText: {
+        QString value = text;
+        TruncateBytes(value, kTextBytes);
+        field = value;
+        break;
+    }
+    case kNone:
+        break;
+    }
+    return field;
+}
+
+int CMasterImport::SetDefaultHonorific(COneRecord* record) const
+{
+    const QString table = GetTableName();
+    if (!record || table.isEmpty())
+        return -1;
+    if (m_nKind == 1)
+        return 0;
+    const CTb* keisho = record->GetOneField(table, QStringLiteral("Keisho"));
+    const CTb* keisho2 = record->GetOneField(table, QStringLiteral("Keisho2"));
+    if ((keisho && !keisho->IsNull()) || (keisho2 && !keisho2->IsNull()))
+        return 0;
+    record->SetField(table + QStringLiteral(".Keisho2"), QStringLiteral("様"));
+    return 1;
+}
+
+std::optional<CTb> CMasterImport::GetDefaultValue(int index)
+{
+    const QString table = GetTableName();
+    if (index < 0 || index > 9 || table.isEmpty())
+        return std::nullopt;
+    const DefaultDef& def = kDefaults[index];
+    CTb field(table + u'.' + QLatin1String(def.field));
+    if (index == 4) {
+        field = MnyFromLong(100);
+    } else if (index == 7 || index == 8) {
+        field = UiServices::Clock().Now();
+    } else {
+        // The conditions are read once per import. A database whose
+        // conditions were never saved takes those the settings dialog shows.
+        if (!m_bDefaultsRead) {
+            QString folder = m_pDb ? m_pDb->GetFolder() : QString();
+            if (folder.isEmpty()) {
+                QString name;
+                CDBDirMng().GetNowDB(name, folder);
+            }
+            CSalesConditionRules rules;
+            rules.Load(folder);
+            m_defaultTexts = rules.SaveTexts();
+            m_bDefaultsRead = true;
+        }
+        const qsizetype at = CSalesConditionRules::FileNames().indexOf(QLatin1String(def.file));
+        const QString text = m_defaultTexts.value(at);
+        if (index == 9)
+            field = text;
+        else if (!text.isEmpty())
+            field = LeadingInt(text);
+    }
+    return field;
+}
+
+void CMasterImport::CompleteRecord(COneRecord* record)
+{
+    const QString table = GetTableName();
+    if (!record || table.isEmpty())
+        return;
+    const auto has = [&](const char* name) { return record->GetOneField(table, QLatin1String(name)); };
+    const auto name = [&](const char* field) -> QString { return table + u'.' + QLatin1String(field); };
+    const auto addInt = [&](const char* field, int value) {
+        if (!has(field))
+            record->SetField(name(field), value);
+    };
+    const auto addText = [&](const char* field) {
+        if (!has(field))
+            record->AddField(MakeTextField(name(field)));
+    };
+    const auto addDefault = [&](const char* field, int index) {
+        if (!has(field)) {
+            if (const auto value = GetDefaultValue(index))
+                record->AddField(*value);
+        }
+    };
+    // Money that came without a value counts as zero.
+    const auto addZero = [&](const char* field) {
+        CTb* present = has(field);
+        if (!present)
+            record->SetField(name(field), MnyFromLong(0));
+        else if (present->IsNull())
+            *present = MnyFromLong(0);
+    };
+
+    addInt("ID", 0);
+    addDefault("StartDate", 7);
+    addDefault("LastUpdate", 8);
+    for (const char* c : {"Class1", "Class2", "Class3", "Class4", "Class5"})
+        addText(c);
+    if (m_nKind == 2 || m_nKind == 3) {
+        addDefault("TaxType", 0);
+        addDefault("Day", 1);
+        addDefault("TaxRoundType", 2);
+        addDefault("RoundType", 3);
+        if (m_nKind == 2)
+            addDefault("Percent", 4);
+        addDefault("CollectCycle", 5);
+        addDefault("CollectDay", 6);
+        addZero("Collect");
+        addDefault("CollectType", 9);
+        if (m_nKind == 2)
+            addZero("Ceiling");
+        for (const char* t : {"Company", "Section", "Name", "Keisho", "Keisho2", "PhoenicCompany", "PhoenicPerson",
+                              "Zip", "Address", "TEL", "FAX", "E-mail", "OnesCode", "MyPerson", "Memo"})
+            addText(t);
+        if (m_nKind == 3) {
+            for (const char* t : {"Bank", "BankCode", "BankBranch", "BankBranchCode", "BankNumber", "BankOnesName",
+                                  "BankOnesPhoenic"})
+                addText(t);
+        }
+        return;
+    }
+    int itemType = 1;
+    if (const CTb* type = has("ItemType"); type && !type->IsNull())
+        type->GetData(itemType);
+    if (itemType < 1 || itemType > 3)
+        itemType = 1; // registered as a product
+    addInt("ItemType", 1);
+    addInt("TaxFlg", 1);
+    addZero("Price");
+    addInt("TaxFlg2", 1);
+    addZero("Cost");
+    addZero("FixPrice");
+    addInt("StockType", itemType == 1 ? 1 : 0);
+    addZero("StockNumber");
+    addZero("StockJustNumber");
+    addInt("SetItem", 0);
+    for (const char* t : {"ItemName", "Phoenic", "JANCode", "Unit", "Remarks", "SupplierCode"})
+        addText(t);
+    addInt("TaxFlgYobi1", 1);
+    addInt("TaxFlgYobi2", 1);
+    addInt("YobiInt", 0);
+}
+
+void CMasterImport::BuildRecords(const QList<CQXCol>& mapping, int firstRow, int breakAfter1, int breakAfter2,
+                                 CCDSData& records)
+{
+    const QString autoCode = m_nKind == 2 ? QStringLiteral("CustomerCode")
+                           : m_nKind == 3 ? QStringLiteral("SupplierCode")
+                                          : QString();
+    for (int r = firstRow; r < m_rows.size(); ++r) {
+        const QStringList& row = m_rows[r];
+        auto record = std::make_unique<COneRecord>();
+        QString parts[3];
+        bool honorific = false, direct = false, partSeen = false;
+        for (int c = 1; c < row.size(); ++c) {
+            const QString name = c - 1 < mapping.size() ? mapping[c - 1].m_strField : QString();
+            if (name.isEmpty() || In(name, {"ID", "StartDate", "LastUpdate"}) ||
+                (m_bAutoNumber && name == autoCode))
+                continue;
+            if (name == QLatin1String("Keisho") || name == QLatin1String("Keisho2"))
+                honorific = true;
+            QString value = row[c];
+            NormalizeLineBreaks(value);
+            if (name == QLatin1String("Address"))
+                direct = true;
+            bool part = false;
+            for (int p = 0; p < 3; ++p) {
+                if (name == QStringLiteral("Address%1").arg(p + 1)) {
+                    parts[p] = value;
+                    partSeen = part = true;
+                }
+            }
+            if (part)
+                continue;
+            if (const auto field = MakeFieldValue(name, value, 0))
+                record->AddField(*field);
+        }
+        if (partSeen && !direct) {
+            QString text = parts[0];
+            bool broke = false;
+            if (breakAfter1 && !text.isEmpty()) {
+                text += QStringLiteral("\r\n");
+                broke = true;
+            }
+            text += parts[1];
+            if (breakAfter2 && !text.isEmpty() && !(parts[1].isEmpty() && broke))
+                text += QStringLiteral("\r\n");
+            text += parts[2];
+            if (const auto field = MakeFieldValue(QStringLiteral("Address"), text, 0))
+                record->AddField(*field);
+        }
+        if (record->GetCount() == 0)
+            continue;
+        if (!honorific)
+            SetDefaultHonorific(record.get());
+        CompleteRecord(record.get());
+        // The source row, for the refused-rows list.
+        record->SetField(QLatin1String(kImportRowField), row.value(0));
+        records.Add(std::move(record));
+    }
+}
+
+// ---- readers ----------------------------------------------------------------
+
+int CMasterImport::ReadExcelFile(const QString& path)
+{
+    CExcelApp excel;
+    excel.SetPath(path);
+    return excel.ReadSheet(&m_rows) == 0 ? 2 : 1;
+}
+
+int CMasterImport::ReadTextFile(const QString& path)
+{
+    CTextFormatRules format(path, CTextFormatRules::kComma);
+    const int answer = ExchangeDialogs().RunTextFormat(format);
+    if (answer != IDOK)
+        return answer;
+    CCsvReader reader(path, format.GetDelimiter(), 0);
+    // A file that cannot be read or parsed has had its message; an empty
+    // one has not.
+    if (reader.Read(&m_rows) <= 0 || m_rows.isEmpty()) {
+        if (QFileInfo(path).isFile() && QFileInfo(path).size() == 0)
+            Say(QStringLiteral("読み込めるデータがありませんでした"));
+        return 0;
+    }
+    return 1;
+}
+
+// ---- the import ---------------------------------------------------------------
+
+int CMasterImport::ImportFromFile()
+{
+    if (GetTableName().isEmpty()) {
+        Say(QStringLiteral("データを読み込むテーブルが指定されていません。"));
+        return 2;
+    }
+    int overwrite = 0;
+    int answer = ExchangeDialogs().RunImportConfirm(overwrite);
+    if (answer != IDOK)
+        return answer;
+    m_bOverwrite = overwrite;
+    CImportFormatRules format(m_nKind == 1 ? 2 : 0);
+    format.m_bHideAccessAndXml = true;
+    if (ExchangeDialogs().RunImportFormat(format) != IDOK)
+        return 2;
+    const int choice = format.m_nChoice;
+    if (choice == CImportFormatRules::kExcel && CExcelApp::GetExcelVersion() < 8) {
+        Say(QStringLiteral("Microsoft(R) Excel97以上 がインストールされている必要があります。\n"));
+        return 2;
+    }
+    QString filter;
+    if (choice == CImportFormatRules::kExcel)
+        filter = QStringLiteral("Microsoft Excelｼｰﾄ(*.xls;*.xlsx)|*.xls;*.xlsx||");
+    else if (choice == CImportFormatRules::kText)
+        filter = QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ(*.csv;*.txt)|*.csv; *.txt||");
+    else {
+        Say(QStringLiteral("選択した形式が不正です"));
+        return 2;
+    }
+    const QString path = UiServices::Prompt().GetOpenFileName(QString(), QString(), filter);
+    if (path.isEmpty())
+        return IDCANCEL;
+    m_rows.clear();
+    const int read = choice == CImportFormatRules::kExcel ? ReadExcelFile(path) : ReadTextFile(path);
+    if (read != 1)
+        return read;
+    if (m_rows.size() < 2) {
+        Say(QStringLiteral("データ行がありません。処理を中止します。"));
+        return 2;
+    }
+    CImportFieldMapRules map(m_nKind, &m_rows);
+    answer = ExchangeDialogs().RunFieldMap(map);
+    if (answer != IDOK)
+        return answer;
+    m_bAutoNumber = map.m_bAutoNumber;
+    CCDSData records;
+    {
+        CWaitCursor wait;
+        BuildRecords(map.m_resultSet.m_cols, map.m_bReadFirstRow ? 1 : 2, map.m_bBreakAfterAddress1,
+                     map.m_bBreakAfterAddress2, records);
+    }
+    if (records.GetCount() == 0) {
+        Say(QStringLiteral("読み込むデータはありませんでした"));
+        return 2;
+    }
+    return Register(&records);
+}
+
+QString CMasterImport::NextCode()
+{
+    // Each number is saved as it is taken, so an aborted import leaves a gap
+    // and never hands a number out twice.
+    CCounterInfo counter;
+    CCounterInfoElem* elem = counter.GetElem(m_nKind == 2 ? COUNTER_CUSTOMER_CODE : COUNTER_SUPPLIER_CODE);
+    if (!elem)
+        return {};
+    const QString code = elem->Format();
+    return counter.Increment() != 0 ? code : QString();
+}
+
+int CMasterImport::Register(CCDSData* records)
+{
+    if (!m_pDb || !records)
+        return 2;
+    const int mode = m_bAutoNumber && (m_nKind == 2 || m_nKind == 3) ? 2 : m_bOverwrite ? 1 : 0;
+    const QString title = ProgramTitle();
+    const QString fatal = QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + title +
+                          QStringLiteral("』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。");
+    const auto failed = [&](const QString& text) {
+        Say(!text.isEmpty() ? text
+                            : QStringLiteral("何らかのエラーが発生した可能性があります。\n『") + title +
+                                  QStringLiteral("』を一旦終了してから操作し直すことをおすすめします。"),
+            MB_ICONEXCLAMATION);
+    };
+    int added = 0, replaced = 0;
+    CCDSData refused;
+    QString message;
+    int result;
+    {
+        CWaitCursor wait;
+        result = m_pDb->ImportMaster(0, mode, records, &added, &replaced, &refused, message,
+                                     [this] { return NextCode(); });
+    }
+    switch (result) {
+    case CMakeMsgID::kOk:
+        if (added && replaced)
+            Say(QStringLiteral("%1件のデータを新規登録しました。\n%2件のデータを上書き登録しました。").arg(added).arg(replaced),
+                MB_ICONINFORMATION);
+        else if (added)
+            Say(QStringLiteral("%1件のデータを新規登録しました。\n").arg(added), MB_ICONINFORMATION);
+        else
+            Say(QStringLiteral("%1件のデータを上書き登録しました。\n").arg(replaced), MB_ICONINFORMATION);
+        return 1;
+    case CMakeMsgID::kImportPending: {
+        CImportErrorRules dialog(m_nKind, m_bOverwrite, 1, records->GetCount());
+        dialog.m_pRefused = &refused;
+        if (ExchangeDialogs().RunImportError(dialog) == IDOK) {
+            // Only a commit that went through is a registration.
+            message.clear();
+            result = m_pDb->ImportMaster(1, 1, nullptr, nullptr, nullptr, nullptr, message);
+            if (result == CMakeMsgID::kOk)
+                return 1;
+            if (result == CMakeMsgID::kFatal)
+                Say(fatal, MB_ICONSTOP);
+            else
+                failed(message);
+            if (m_pDb->IsImportPending()) {
+                QString ignored;
+                m_pDb->ImportMaster(1, 0, nullptr, nullptr, nullptr, nullptr, ignored);
+            }
+            return 2;
+        }
+        QString ignored;
+        m_pDb->ImportMaster(1, 0, nullptr, nullptr, nullptr, nullptr, ignored);
+        Say(QStringLiteral("読み込みを中止しました。"), MB_ICONINFORMATION);
+        return 2;
+    }
+    case CMakeMsgID::kImportNothing: {
+        Say(QStringLiteral("登録できるデータがありません。"), MB_ICONEXCLAMATION);
+        CImportErrorRules dialog(m_nKind, m_bOverwrite, 0, records->GetCount());
+        dialog.m_pRefused = &refused;
+        ExchangeDialogs().RunImportError(dialog);
+        return 2;
+    }
+    case CMakeMsgID::kFatal:
+        Say(fatal, MB_ICONSTOP);
+        return 2;
+    default:
+        failed(message);
+        return 2;
+    }
+}

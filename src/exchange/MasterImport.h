@@ -1,0 +1,73 @@
+#pragma once
+
+#include "exchange/ImportRows.h"
+#include "platform/data/Record.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class CMakeMsgID;
+class CQXCol;
+
+// One import of master records (1 products, 2 customers, 3 suppliers) from
+// a file the user picks: read, pair columns with fields, type and complete
+// each record with the default sales conditions, register all of them in
+// one transaction through the data-access object, list the refused ones.
+class CMasterImport
+{
+  public:
+    explicit CMasterImport(int kind) : m_nKind(kind) {}
+
+    // The data-access object the records are registered through.
+    void SetMakeMsgID(CMakeMsgID* db) { m_pDb = db; }
+
+    // The whole import: 1 when records were registered (the list reloads);
+    // otherwise nothing was registered.
+    int ImportFromFile();
+    QString GetTableName() const;
+
+    int ReadExcelFile(const QString& path);
+    int ReadTextFile(const QString& path);
+
+    // Records from the rows read: one per data row from `firstRow`, fields
+    // by the pairing (an empty field name: column not imported).
+    void BuildRecords(const QList<CQXCol>& mapping, int firstRow, int breakAfter1, int breakAfter2,
+                      CCDSData& records);
+
+    // One typed field of the text, or none.
+    std::optional<CTb> MakeFieldValue(const QString& name, const QString& text, int contactXml) const;
+    // 1 added "様", 0 nothing needed or a product, -1 no record or kind.
+    int SetDefaultHonorific(COneRecord* record) const;
+    void CompleteRecord(COneRecord* record);
+    // Default 0-9 of the completion; none outside.
+    std::optional<CTb> GetDefaultValue(int index);
+
+    // Phase 0 and, when some were refused, the refused-rows dialog and
+    // phase 1: 1 registered, 2 not.
+    int Register(CCDSData* records);
+
+    int m_nKind;
+    CImportRows m_rows;
+    CMakeMsgID* m_pDb = nullptr;
+    int m_bOverwrite = 0;
+    int m_bAutoNumber = 0;
+
+  private:
+    QString NextCode();
+
+    QStringList m_defaultTexts; // the sales conditions, read once per import
+    bool m_bDefaultsRead = false;
+};
+
+// The current database's "Other" folder with a trailing separator; empty
+// when no database is current.
+QString GetOtherFolder();
+// A field of that name holding the empty text.
+CTb MakeTextField(const QString& name);
+// Every line feed not preceded by a carriage return becomes CR LF.
+void NormalizeLineBreaks(QString& text);
+// Cuts the text to `bytes` CP932 bytes, never within a double-byte character.
+void TruncateBytes(QString& text, int bytes);

@@ -1,0 +1,533 @@
+#include "platform/data/MakeMsgID.h"
+
+#include "platform/data/Schema.h"
+#include "platform/text/Cp932.h"
+#include "platform/text/TextHelpers.h"
+
+#include <QHash>
+#include <QStringBuilder>
+
+#include <sqlite3.h>
+
+#include <vector>
+
+// The master import: the validity rules of the three master tables, the
+// duplicate test against the codes read once per run, and one transaction
+// with a savepoint per record.
+
+namespace
+{
+
+using Schema::FieldDef;
+using Schema::TableDef;
+
+constexpr qint64 kMoneyScale = 10000;
+
+struct IntRule {
+    const char* table; // null: customers and suppliers
+    const char* field;
+    bool (*valid)(int value);
+};
+
+bool Day(int v) { return (v >= 0 && v <= 28) || v == 99; }
+bool ZeroToFour(int v) { return v >= 0 && v <= 4; }
+bool OneToThree(int v) { return v >= 1 && v <= 3; }
+bool ZeroToSeven(int v) { return v >= 0 && v <= 7; }
+bool ZeroToTwo(int v) { return v >= 0 && v <= 2; }
+bool ZeroOrOne(int v) { return v == 0 || v == 1; }
+bool NotNegative(int v) { return v >= 0; }
+
+// Coded fields that must hold a value in their range.
+constexpr IntRule kNeeded[] = {
+    {nullptr, "Day", Day},           {nullptr, "TaxType", ZeroToFour},    {nullptr, "TaxRoundType", OneToThree},
+    {nullptr, "RoundType", OneToThree}, {nullptr, "CollectCycle", ZeroToSeven}, {nullptr, "CollectDay", NotNegative},
+    {"Item", "TaxFlg", ZeroToTwo},   {"Item", "TaxFlg2", ZeroToTwo},
+};
+// Coded fields whose value, when there is one, must be in range; without
+// one the column's default applies.
+constexpr IntRule kOptional[] = {
+    {"Supplier", "BankAccountType", OneToThree}, {"Supplier", "BankFee", ZeroOrOne},
+    {"Supplier", "PaymentType", ZeroOrOne},      {"Supplier", "BankType", OneToThree},
+    {"Item", "StockType", ZeroOrOne},
+};
+
+struct MoneyRule {
+    const char* table;
+    const char* field;
+    int intDigits;
+    int decimals;
+};
+constexpr MoneyRule kMoney[] = {
+    {"Customer", "Percent", 3, 1}, {nullptr, "Collect", 11, 0},   {"Customer", "Ceiling", 11, 0},
+    {"Item", "Price", 8, 2},       {"Item", "Cost", 8, 2},        {"Item", "FixPrice", 8, 2},
+    {"Item", "StockNumber", 11, 4}, {"Item", "StockJustNumber", 11, 4}, {"Item", "PriceYobi1", 11, 4},
+    {"Item", "PriceYobi2", 11, 4},
+};
+
+const QStringList& CollectTypes()
+{
+    static const QStringList types{QStringLiteral("現金"), QStringLiteral("小切手"), QStringLiteral("振込"),
+                                   QStringLiteral("手形"),   QStringLiteral("相殺"),   QStringLiteral("その他")};
+    return types;
+}
+
+bool RuleApplies(const char* ruleTable, const QString& table)
+{
+    if (ruleTable)
+        return table == QLatin1String(ruleTable);
+    return table == QLatin1String("Customer") || table == QLatin1String("Supplier");
+}
+
+// ASCII letters folded, so that "abc" and "ABC" are one code while
+// full-width letters stay themselves, as the code index compares them.
+QString FoldCode(const QString& code)
+{
+    QString folded = code;
+    for (QChar& c : folded) {
+        if (c.unicode() >= 'A' && c.unicode() <= 'Z')
+            c = QChar(c.unicode() + 32);
+    }
+    return folded;
+}
+
+// The amount in ten-thousandths, as the money columns store it.
+bool TenThousandths(const CMny& value, qint64& units)
+{
+    CMny rounded, scaled;
+    if (!value.Round(rounded, CMny::kRoundHalfUp, 4) || !rounded.Rescale(4, scaled))
+        return false;
+    units = scaled.GetValue();
+    return true;
+}
+
+bool MoneyFits(const CMny& value, int intDigits, int decimals)
+{
+    qint64 units = 0;
+    if (!TenThousandths(value, units))
+        return false;
+    qint64 step = 1;
+    for (int i = decimals; i < 4; ++i)
+        step *= 10;
+    if (units % step != 0)
+        return false;
+    qint64 limit = kMoneyScale;
+    for (int i = 0; i < intDigits; ++i)
+        limit *= 10;
+    return units < limit && units > -limit;
+}
+
+// A value checked and made ready to bind.
+struct Value {
+    const FieldDef* column;
+    const CTb* field;
+    QString text; // texts, cut to the column's limit
+    qint64 number = 0;
+    bool null = false;
+};
+
+class CImportRun
+{
+  public:
+    CImportRun(sqlite3* db, const TableDef& table, int mode) : m_db(db), m_table(table), m_nMode(mode)
+    {
+        m_strTable = QString::fromLatin1(table.name);
+        m_strCode = m_strTable == QLatin1String("Item") ? QStringLiteral("ItemCode") : m_strTable % QStringLiteral("Code");
+    }
+    ~CImportRun()
+    {
+        for (sqlite3_stmt* statement : std::as_const(m_statements))
+            sqlite3_finalize(statement);
+    }
+
+    const QString& CodeField() const { return m_strCode; }
+
+    int Prepare(const char* sql, sqlite3_stmt*& statement)
+    {
+        const int rc = sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr);
+        if (rc == SQLITE_OK)
+            m_statements << statement;
+        return rc;
+    }
+
+    // Existing codes, folded, with their IDs.
+    int ReadCodes()
+    {
+        const QByteArray sql = "SELECT ID, \"" + m_strCode.toLatin1() + "\" FROM \"" + m_strTable.toLatin1() + '"';
+        sqlite3_stmt* statement = nullptr;
+        int rc = Prepare(sql.constData(), statement);
+        if (rc != SQLITE_OK)
+            return rc;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
+            if (text)
+                m_codes.insert(FoldCode(QString::fromUtf8(text, sqlite3_column_bytes(statement, 1))),
+                               sqlite3_column_int64(statement, 0));
+        }
+        return rc == SQLITE_DONE ? SQLITE_OK : rc;
+    }
+
+    // Checks the record; the faulty fields' names go to `faults`.
+    void Check(const COneRecord& record, std::vector<Value>& values, QStringList& faults) const;
+
+    int Write(const COneRecord& record, std::vector<Value>& values, qint64 existingId, const QString& code);
+
+    QHash<QString, qint64> m_codes;
+
+  private:
+    sqlite3_stmt* Statement(const QString& key, const QByteArray& sql, int& rc)
+    {
+        if (sqlite3_stmt* found = m_byKey.value(key)) {
+            sqlite3_reset(found);
+            sqlite3_clear_bindings(found);
+            rc = SQLITE_OK;
+            return found;
+        }
+        sqlite3_stmt* statement = nullptr;
+        rc = Prepare(sql.constData(), statement);
+        if (rc != SQLITE_OK)
+            return nullptr;
+        m_byKey.insert(key, statement);
+        return statement;
+    }
+
+    sqlite3* m_db;
+    const TableDef& m_table;
+    int m_nMode;
+    QString m_strTable;
+    QString m_strCode;
+    QList<sqlite3_stmt*> m_statements;
+    QHash<QString, sqlite3_stmt*> m_byKey;
+};
+
+void CImportRun::Check(const COneRecord& record, std::vector<Value>& values, QStringList& faults) const
+{
+    values.clear();
+    const auto fault = [&](const FieldDef& column) {
+        const QString name = m_strTable % u'.' % QLatin1String(column.name);
+        if (!faults.contains(name))
+            faults << name;
+    };
+    int cycle = -1;
+    for (int i = 0; i < record.GetCount(); ++i) {
+        const CTb& field = *record.GetAt(i);
+        const QString& full = field.GetName();
+        const qsizetype dot = full.indexOf(u'.');
+        const FieldDef* column = Schema::FindField(m_table, dot < 0 ? full : full.mid(dot + 1));
+        if (!column || QLatin1String(column->name) == QLatin1String("ID"))
+            continue;
+        bool known = false;
+        for (const Value& v : values)
+            known = known || v.column == column;
+        if (known)
+            continue; // the first of two fields naming one column counts
+        Value value{column, &field, {}};
+        value.null = field.IsNull();
+        const QLatin1String name(column->name);
+        if (column->type == Schema::kText) {
+            QString text = field.GetText();
+            if (!value.null && !Cp932::CanEncode(text)) {
+                fault(*column);
+            } else if (column->code) {
+                if (value.null || text.isEmpty() || text.contains(u' ') || text.contains(u'\x3000') ||
+                    Cp932::ByteLength(text) > column->byteLimit)
+                    fault(*column);
+            } else if (name == QLatin1String("CollectType")) {
+                if (value.null || !CollectTypes().contains(text))
+                    fault(*column);
+            } else if (column->byteLimit > 0) {
+                text = Cp932::TruncateToBytes(text, column->byteLimit);
+            }
+            value.text = text;
+        } else if (column->type == Schema::kInteger) {
+            int number = 0;
+            const bool has = !value.null && field.GetData(number);
+            value.number = number;
+            if (!value.null && !has)
+                fault(*column);
+            if (m_strTable == QLatin1String("Item") && name == QLatin1String("ItemType") &&
+                (!has || number < 1 || number > 3)) {
+                value.number = 1; // an unknown product type is a product
+                value.null = false;
+            }
+            for (const IntRule& rule : kNeeded) {
+                if (name == QLatin1String(rule.field) && RuleApplies(rule.table, m_strTable) &&
+                    (!has || !rule.valid(number)))
+                    fault(*column);
+            }
+            for (const IntRule& rule : kOptional) {
+                if (name == QLatin1String(rule.field) && RuleApplies(rule.table, m_strTable) && has &&
+                    !rule.valid(number))
+                    fault(*column);
+            }
+            if (name == QLatin1String("CollectCycle") && has)
+                cycle = number;
+        } else if (column->type == Schema::kMoney) {
+            CMny amount;
+            const bool has = !value.null && field.GetData(amount) && TenThousandths(amount, value.number);
+            if (!value.null && !has) {
+                fault(*column);
+            } else if (has) {
+                for (const MoneyRule& rule : kMoney) {
+                    if (name == QLatin1String(rule.field) && RuleApplies(rule.table, m_strTable) &&
+                        !MoneyFits(amount, rule.intDigits, rule.decimals))
+                        fault(*column);
+                }
+            }
+        } else { // dates
+            QDateTime when;
+            if (!value.null && !field.GetData(when))
+                fault(*column);
+            else if (!value.null)
+                value.text = when.toString(column->dateTime ? QStringLiteral("yyyy-MM-dd HH:mm:ss")
+                                                            : QStringLiteral("yyyy-MM-dd"));
+        }
+        values.push_back(value);
+    }
+    // The due day of a monthly cycle is a day of the month.
+    if (cycle >= 1 && cycle <= 7) {
+        for (const Value& v : values) {
+            if (QLatin1String(v.column->name) == QLatin1String("CollectDay") && !v.null &&
+                !Day(int(v.number)) )
+                fault(*v.column);
+            if (QLatin1String(v.column->name) == QLatin1String("CollectDay") && !v.null && v.number == 0)
+                fault(*v.column);
+        }
+    }
+    // A field that must be there at all: the code and the needed coded fields.
+    const auto present = [&](const char* field) {
+        for (const Value& v : values) {
+            if (QLatin1String(v.column->name) == QLatin1String(field))
+                return true;
+        }
+        return false;
+    };
+    if (!present(m_strCode.toLatin1().constData()))
+        faults << m_strTable % u'.' % m_strCode;
+    for (const IntRule& rule : kNeeded) {
+        if (RuleApplies(rule.table, m_strTable) && !present(rule.field))
+            faults << m_strTable % u'.' % QLatin1String(rule.field);
+    }
+    if (m_strTable != QLatin1String("Item") && !present("CollectType"))
+        faults << m_strTable % QStringLiteral(".CollectType");
+}
+
+int CImportRun::Write(const COneRecord&, std::vector<Value>& values, qint64 existingId, const QString& code)
+{
+    // Fields without a value leave the column's default (a new row) or the
+    // stored value (an overwrite); an overwrite keeps ID and StartDate.
+    QString key = existingId > 0 ? QStringLiteral("U") : QStringLiteral("I");
+    std::vector<const Value*> bound;
+    for (const Value& v : values) {
+        if (v.null)
+            continue;
+        const QLatin1String name(v.column->name);
+        if (existingId > 0 && name == QLatin1String("StartDate"))
+            continue;
+        if (name == QLatin1String(m_strCode.toLatin1()))
+            continue; // bound from `code`
+        bound.push_back(&v);
+        key += u',' % name;
+    }
+    QByteArray sql;
+    const QByteArray codeName = '"' + m_strCode.toLatin1() + '"';
+    if (existingId > 0) {
+        sql = "UPDATE \"" + m_strTable.toLatin1() + "\" SET " + codeName + "=?";
+        for (const Value* v : bound)
+            sql += ",\"" + QByteArray(v->column->name) + "\"=?";
+        sql += " WHERE ID=?";
+    } else {
+        QByteArray names = codeName, marks = "?";
+        for (const Value* v : bound) {
+            names += ",\"" + QByteArray(v->column->name) + '"';
+            marks += ",?";
+        }
+        sql = "INSERT INTO \"" + m_strTable.toLatin1() + "\" (" + names + ") VALUES (" + marks + ')';
+    }
+    int rc = SQLITE_OK;
+    sqlite3_stmt* statement = Statement(key, sql, rc);
+    if (!statement)
+        return rc;
+    const QByteArray codeUtf8 = code.toUtf8();
+    sqlite3_bind_text(statement, 1, codeUtf8.constData(), int(codeUtf8.size()), SQLITE_TRANSIENT);
+    int index = 2;
+    for (const Value* v : bound) {
+        if (v->column->type == Schema::kText || v->column->type == Schema::kDate) {
+            const QByteArray utf8 = v->text.toUtf8();
+            sqlite3_bind_text(statement, index++, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        } else {
+            sqlite3_bind_int64(statement, index++, v->number);
+        }
+    }
+    if (existingId > 0)
+        sqlite3_bind_int64(statement, index, existingId);
+    rc = sqlite3_step(statement);
+    sqlite3_reset(statement);
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
+bool IsFatalCode(int rc)
+{
+    switch (rc & 0xff) {
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+    case SQLITE_FULL:
+    case SQLITE_NOMEM:
+        return true;
+    default:
+        return false;
+    }
+}
+
+const TableDef* ImportTable(const CCDSData& records)
+{
+    QString name = records.m_strTable;
+    if (name.isEmpty() && records.GetCount() > 0 && records.GetAt(0)->GetCount() > 0)
+        name = records.GetAt(0)->GetAt(0)->GetName().section(u'.', 0, 0);
+    if (name.compare(QLatin1String("Item"), Qt::CaseInsensitive) != 0 &&
+        name.compare(QLatin1String("Customer"), Qt::CaseInsensitive) != 0 &&
+        name.compare(QLatin1String("Supplier"), Qt::CaseInsensitive) != 0)
+        return nullptr;
+    return Schema::FindTable(name);
+}
+
+} // namespace
+
+int CMakeMsgID::ImportMaster(int phase, int mode, CCDSData* records, int* newCount, int* overwritten,
+                             CCDSData* refused, QString& err, const std::function<QString()>& nextCode)
+{
+    if (!m_db)
+        return NoConnection(err);
+    if (phase == 1) {
+        if (!m_bImportPending) {
+            err = QStringLiteral("確定を待っている読み込みはありません。");
+            return kFailed;
+        }
+        m_bImportPending = false;
+        if (mode == 1) {
+            const int result = Commit(err);
+            if (result != kOk && InTransaction()) {
+                QString ignored;
+                Rollback(ignored);
+            }
+            return result;
+        }
+        return Rollback(err);
+    }
+    if (m_bImportPending || InTransaction()) {
+        err = QStringLiteral("ほかの書き込みが終わっていないため、読み込みできません。");
+        return kFailed;
+    }
+    if (!records || !refused) {
+        err = QStringLiteral("読み込むデータが指定されていません。");
+        return kFailed;
+    }
+    const TableDef* table = ImportTable(*records);
+    if (!table) {
+        err = QStringLiteral("データを読み込むテーブルが指定されていません。");
+        return kFailed;
+    }
+    int added = 0, replaced = 0;
+    CImportRun run(m_db, *table, mode);
+    const bool numbered = mode == 2 && QLatin1String(table->name) != QLatin1String("Item");
+    if (numbered && !nextCode) {
+        err = QStringLiteral("コードの自動連番が設定されていません。");
+        return kFailed;
+    }
+    int result = BeginTransaction(err);
+    if (result != kOk)
+        return result;
+    const auto abandon = [&](int rc) {
+        const int failed = Fail(rc, err);
+        QString ignored;
+        Rollback(ignored);
+        return failed;
+    };
+    int rc = run.ReadCodes();
+    if (rc != SQLITE_OK)
+        return abandon(rc);
+
+    std::vector<Value> values;
+    QStringList faults;
+    const QString codeName = run.CodeField();
+    const QString codeFull = QString::fromLatin1(table->name) % u'.' % codeName;
+    for (int r = 0; r < records->GetCount(); ++r) {
+        COneRecord& record = *records->GetAt(r);
+        faults.clear();
+        QString code;
+        if (numbered) {
+            // Numbers whose code exists are passed over, never reused.
+            do {
+                code = nextCode();
+            } while (!code.isEmpty() && run.m_codes.contains(FoldCode(code)));
+            if (code.isEmpty()) {
+                err = QStringLiteral("コードの自動連番を取得できませんでした。");
+                QString ignored;
+                Rollback(ignored);
+                return kFailed;
+            }
+            record.SetField(codeFull, code);
+        }
+        run.Check(record, values, faults);
+        if (!numbered) {
+            if (const CTb* field = record.FindField(codeFull); field && !field->IsNull())
+                code = field->GetText();
+        }
+        qint64 existing = 0;
+        if (faults.isEmpty()) {
+            existing = run.m_codes.value(FoldCode(code), 0);
+            if (existing > 0 && mode != 1)
+                faults << codeFull;
+        }
+        if (faults.isEmpty()) {
+            QString ignored;
+            result = BeginTransaction(err);
+            if (result != kOk) {
+                Rollback(ignored);
+                return result;
+            }
+            rc = run.Write(record, values, existing, code);
+            if (rc == SQLITE_OK) {
+                Commit(ignored);
+                if (existing > 0) {
+                    ++replaced;
+                } else {
+                    ++added;
+                    run.m_codes.insert(FoldCode(code), sqlite3_last_insert_rowid(m_db));
+                }
+                continue;
+            }
+            if (IsFatalCode(rc)) {
+                const int failed = Fail(rc, err);
+                Rollback(ignored); // the savepoint
+                Rollback(ignored); // the import
+                return failed;
+            }
+            Rollback(ignored);
+            faults << codeFull; // refused by the database itself
+        }
+        COneRecord* copy = refused->Add(record);
+        copy->SetField(QStringLiteral("ErrField"), faults.join(QStringLiteral("、")));
+    }
+    if (newCount)
+        *newCount = added;
+    if (overwritten)
+        *overwritten = replaced;
+    if (added + replaced == 0) {
+        QString ignored;
+        Rollback(ignored);
+        err = QStringLiteral("登録できるデータがありません。");
+        return kImportNothing;
+    }
+    if (refused->GetCount() > 0) {
+        m_bImportPending = true;
+        return kImportPending;
+    }
+    result = Commit(err);
+    if (result != kOk && InTransaction()) {
+        QString ignored;
+        Rollback(ignored);
+    }
+    return result;
+}

@@ -1,0 +1,376 @@
+#include "app/AppHome.h"
+#include "app/MainFrame.h"
+#include "app/ViewRegistry.h"
+#include "exchange/ExchangeDialogs.h"
+#include "exchange/ExcelApp.h"
+#include "exchange/ExchangeModule.h"
+#include "exchange/MasterImport.h"
+#include "master/MasterList.h"
+#include "master/MasterModule.h"
+#include "master/MasterView.h"
+#include "platform/data/MakeMsgID.h"
+#include "platform/text/Cp932.h"
+#include "platform/ui/FakeUi.h"
+#include "resources/CommandIds.h"
+#include "settings/CounterInfo.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTableView>
+
+#include <sqlite3.h>
+
+#include <gtest/gtest.h>
+
+inline void PrintTo(const QStringList& list, std::ostream* os)
+{
+    *os << '{' << list.join(QStringLiteral(" | ")).toStdString() << '}';
+}
+
+namespace
+{
+
+QString U(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+// Pairs file columns with fields, in column order ("" leaves one out), and
+// sets "１行目から読み込む".
+CScriptedExchangeDialogs::MapScript Pairing(const QStringList& fields, int firstRow = 0)
+{
+    return [fields, firstRow](CImportFieldMapRules& rules) {
+        for (int c = 0; c < fields.size(); ++c) {
+            if (!fields[c].isEmpty() && !rules.Pair(c, fields[c]))
+                return int(IDCANCEL);
+        }
+        rules.m_bReadFirstRow = firstRow;
+        return int(IDOK);
+    };
+}
+
+class MasterImportPipelineTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_home.IsReady());
+        m_folder = m_home.AddCurrentDatabase(U("本社"));
+        ASSERT_FALSE(m_folder.isEmpty());
+        QString err;
+        ASSERT_EQ(m_data.Open(m_folder, err), 1) << err.toStdString();
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(m_ui.Prompt().ScriptErrors(), QStringList());
+        EXPECT_EQ(m_dialogs.Pending(), 0);
+    }
+
+    QString Csv(const QString& text)
+    {
+        const QString path = QDir(m_folder).filePath(QStringLiteral("in%1.csv").arg(++m_nFiles));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(Cp932::Encode(text));
+        return path;
+    }
+    // Every customer and product row, as text.
+    QStringList Dump()
+    {
+        QStringList rows;
+        for (const char* table : {"Item", "Customer", "Supplier"}) {
+            CCDSData request, result;
+            request.m_strTable = QLatin1String(table);
+            request.m_strCondition = QStringLiteral("ORDER BY ID");
+            QString err;
+            EXPECT_EQ(m_data.GetDataList(request, result, err), 1);
+            for (int i = 0; i < result.GetCount(); ++i) {
+                QStringList cells;
+                for (int f = 0; f < result.GetAt(i)->GetCount(); ++f)
+                    cells << result.GetAt(i)->GetAt(f)->GetText();
+                rows << cells.join(u'|');
+            }
+        }
+        return rows;
+    }
+    QString Get(const QString& sql)
+    {
+        CCDSData request, result;
+        request.m_strCondition = sql;
+        QString err;
+        EXPECT_EQ(m_data.GetDataList(request, result, err), 1) << err.toStdString();
+        QStringList rows;
+        for (int i = 0; i < result.GetCount(); ++i) {
+            QStringList cells;
+            for (int f = 0; f < result.GetAt(i)->GetCount(); ++f)
+                cells << result.GetAt(i)->GetAt(f)->GetText();
+            rows << cells.join(u'|');
+        }
+        return rows.join(u'\n');
+    }
+    int Run(int kind)
+    {
+        CMasterImport import(kind);
+        import.SetMakeMsgID(&m_data);
+        return import.ImportFromFile();
+    }
+    // Queues the dialogs up to the mapping for a CSV file.
+    void QueueCsv(const QString& path, CScriptedExchangeDialogs::MapScript map, int overwrite = 0)
+    {
+        m_dialogs.QueueImportConfirm([overwrite](int& o) {
+            o = overwrite;
+            return int(IDOK);
+        });
+        m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
+        m_ui.Prompt().QueueFiles({path});
+        m_dialogs.QueueDelimiter(CTextFormatRules::kComma);
+        m_dialogs.QueueFieldMap(std::move(map));
+    }
+
+    CAppHome m_home;
+    ScopedFakeUi m_ui;
+    CScriptedExchangeDialogs m_dialogs;
+    CMakeMsgID m_data;
+    QString m_folder;
+    int m_nFiles = 0;
+};
+
+} // namespace
+
+TEST_F(MasterImportPipelineTest, CustomersFromATextFileWithOneRefusedRow)
+{
+    const QString path = Csv(U("コード,会社,締日,税,住所1,住所2,住所3,ID\r\n"
+                               "A1,甲商事,20,内税,東京都,,1-2,77\r\n"
+                               "A2,乙産業,30,1,大阪府,北区,,\r\n"
+                               "a3,\"丙\"\"社\",99,2,,,,\r\n"
+                               "a4,丁,5,非課税,,,,\r\n"));
+    QueueCsv(path, Pairing({"CustomerCode", "Company", "Day", "TaxType", "Address1", "Address2", "Address3", ""}));
+    m_dialogs.QueueAddressJoin([](CAddressJoinRules& join) {
+        join.m_bBreakAfterAddress1 = 1;
+        join.m_bBreakAfterAddress2 = 1;
+        return int(IDOK);
+    });
+    QStringList listed;
+    m_dialogs.QueueImportError([&listed](CImportErrorRules& rules) {
+        for (const QStringList& row : std::as_const(rules.m_rows))
+            listed << row.join(u',');
+        return int(IDOK);
+    });
+    EXPECT_EQ(Run(2), 1);
+    EXPECT_EQ(m_dialogs.Log(), QStringList({"ImportConfirm 0 -> IDOK", "ImportFormat 0 -> IDOK", "TextFormat -> IDOK",
+                                            "AddressJoin 11 -> IDOK", "FieldMap 2 -> IDOK",
+                                            U("ImportError 読み込みできないデータがありました（4件中2件） -> IDOK")}))
+        << m_dialogs.Log().join(u'\n').toStdString() << m_ui.Prompt().Texts().join(u'\n').toStdString();
+    // "内税" is 4; "非課税" is no word of the customer's tax and is refused, not stored as 0.
+    EXPECT_EQ(listed, QStringList({U("3,A2,乙産業,,,項目「締日」の内容に問題があります。"),
+                                   U("5,a4,丁,,,項目「税転嫁」の内容に問題があります。")}))
+        << listed.join(u'\n').toStdString();
+    EXPECT_EQ(Get(QStringLiteral("SELECT CustomerCode, Company, Day, TaxType, Address, Keisho2, ID<>77 FROM Customer "
+                                 "WHERE CustomerCode IN ('A1','a3') ORDER BY CustomerCode")),
+              U("A1|甲商事|20|4|東京都\r\n1-2|様|1\na3|丙\"社|99|2||様|1"))
+        << Get(QStringLiteral("SELECT CustomerCode, Company, Day, TaxType, Address, Keisho2 FROM Customer")).toStdString();
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList()) << "completing shows no count";
+}
+
+TEST_F(MasterImportPipelineTest, EdgeCasesOfThePipeline)
+{
+    // An empty file, then one the reader refuses: one message each.
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
+    m_ui.Prompt().QueueFiles({Csv(QString())});
+    EXPECT_EQ(Run(1), 0);
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("読み込めるデータがありませんでした")});
+    m_ui.Prompt().Clear();
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
+    m_ui.Prompt().QueueFiles({Csv(QStringLiteral("a,b\r\nc\r\n"))});
+    EXPECT_EQ(Run(1), 0);
+    EXPECT_EQ(m_ui.Prompt().Texts().size(), 1) << "the reader's own message only";
+    m_ui.Prompt().Clear();
+
+    // Only the caption line, and it is not data.
+    QueueCsv(Csv(QStringLiteral("code,name\r\n")), Pairing({"ItemCode", "ItemName"}, 0));
+    EXPECT_EQ(Run(1), 2);
+    EXPECT_EQ(m_ui.Prompt().Texts().last(), U("読み込むデータはありませんでした"));
+
+    // Automatic numbering ignores the code column; a product type outside 1-3 is a product.
+    CCounterInfo counter;
+    ASSERT_TRUE(counter.GetElem(COUNTER_SUPPLIER_CODE));
+    const QString firstCode = counter.GetElem(COUNTER_SUPPLIER_CODE)->Format();
+    QueueCsv(Csv(U("X9,仕入一\r\nX9,仕入二\r\n")), Pairing({"", "Company"}, 1));
+    m_ui.Prompt().QueueAnswers({IDYES});
+    EXPECT_EQ(Run(3), 1);
+    EXPECT_EQ(m_ui.Prompt().Texts().last(), U("2件のデータを新規登録しました。\n"));
+    EXPECT_EQ(Get(QStringLiteral("SELECT COUNT(*) FROM Supplier WHERE SupplierCode='X9'")), QStringLiteral("0"));
+    EXPECT_EQ(Get(QStringLiteral("SELECT COUNT(*) FROM Supplier WHERE SupplierCode='%1'").arg(firstCode)), QStringLiteral("1"));
+    EXPECT_EQ(counter.GetElem(COUNTER_SUPPLIER_CODE)->m_nNumber, 3) << "two numbers taken and saved";
+
+    // Overwrite: the same codes again in any ASCII case.
+    QueueCsv(Csv(U("P1,一,7\r\np1,二,2\r\nP2,三,1\r\n")), Pairing({"ItemCode", "ItemName", "ItemType"}, 1), 0);
+    m_dialogs.QueueImportError([](CImportErrorRules&) { return int(IDOK); });
+    EXPECT_EQ(Run(1), 1);
+    EXPECT_EQ(Get(QStringLiteral("SELECT ItemCode, ItemName, ItemType, StockType FROM Item ORDER BY ItemCode")),
+              U("P1|一|1|1\nP2|三|1|1"));
+    QueueCsv(Csv(U("p1,改,2\r\n")), Pairing({"ItemCode", "ItemName", "ItemType"}, 1), 1);
+    EXPECT_EQ(Run(1), 1);
+    EXPECT_EQ(m_ui.Prompt().Texts().last(), U("1件のデータを上書き登録しました。\n"));
+    EXPECT_EQ(Get(QStringLiteral("SELECT ItemCode, ItemName, StockType FROM Item WHERE ItemCode='p1'")), U("p1|改|0"));
+}
+
+namespace
+{
+int RefuseCommit(void*)
+{
+    return 1;
+}
+} // namespace
+
+TEST_F(MasterImportPipelineTest, CancelOrFailureAtEachStepLeavesTheDatabaseUnchanged)
+{
+    const QString path = Csv(U("B1,一\r\nB1,二\r\n"));
+    const QStringList before = Dump();
+    const QStringList pairing{"CustomerCode", "Company"};
+
+    m_dialogs.QueueImportConfirm([](int&) { return int(IDCANCEL); });
+    EXPECT_EQ(Run(2), IDCANCEL);
+    m_dialogs.QueueImportConfirm([](int&) { return int(IDOK); });
+    m_dialogs.QueueImportFormat([](CImportFormatRules&) { return int(IDCANCEL); });
+    EXPECT_EQ(Run(2), 2);
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kText); // no file picked
+    EXPECT_EQ(Run(2), IDCANCEL);
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
+    m_ui.Prompt().QueueFiles({path});
+    m_dialogs.QueueTextFormat([](CTextFormatRules&) { return int(IDCANCEL); });
+    EXPECT_EQ(Run(2), IDCANCEL);
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
+    m_ui.Prompt().QueueFiles({path});
+    m_dialogs.QueueFieldMap([](CImportFieldMapRules&) { return int(IDCANCEL); });
+    EXPECT_EQ(Run(2), IDCANCEL);
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList());
+
+    // The refused-rows dialog cancelled: aborted.
+    QueueCsv(path, Pairing(pairing, 1));
+    m_dialogs.QueueImportError([](CImportErrorRules&) { return int(IDCANCEL); });
+    EXPECT_EQ(Run(2), 2);
+    EXPECT_EQ(m_ui.Prompt().Texts().last(), U("読み込みを中止しました。"));
+    EXPECT_EQ(Dump(), before);
+
+    // Completing, but the commit fails: the failure is shown and nothing stays.
+    QueueCsv(path, Pairing(pairing, 1));
+    m_dialogs.QueueImportError([this](CImportErrorRules&) {
+        sqlite3_commit_hook(m_data.Handle(), RefuseCommit, nullptr);
+        return int(IDOK);
+    });
+    EXPECT_EQ(Run(2), 2);
+    sqlite3_commit_hook(m_data.Handle(), nullptr, nullptr);
+    EXPECT_FALSE(m_data.InTransaction());
+    EXPECT_FALSE(m_data.IsImportPending());
+    EXPECT_FALSE(m_ui.Prompt().Texts().last().isEmpty());
+    EXPECT_EQ(Dump(), before);
+
+    // Nothing acceptable: said, listed with "閉じる" only, nothing stored.
+    m_ui.Prompt().Clear();
+    QueueCsv(Csv(U("B 1,一\r\n")), Pairing(pairing, 1));
+    EXPECT_EQ(Run(2), 2);
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("登録できるデータがありません。")});
+    EXPECT_EQ(m_dialogs.Log().last(), U("ImportError 読み込みできません（1件中1件） -> IDCANCEL"));
+    EXPECT_EQ(Dump(), before);
+}
+
+TEST_F(MasterImportPipelineTest, RecordsFromRowsAndThePairing)
+{
+    CMasterImport import(2);
+    import.SetMakeMsgID(&m_data);
+    import.m_rows = {{QString(), "F1", "F2", "F3", "F4", "F5", "F6"},
+                     {"1", "C1", "99", U("東京"), "", U("三丁目"), "2001/01/01"},
+                     {"2", "C2", "98", "", "", "", ""},
+                     {"3", "", "", "", "", "", ""}};
+    const auto col = [](const char* field) { return CQXCol(QLatin1String(field), QString(), 0, 0, 1); };
+    CCDSData records;
+    import.BuildRecords({col("CustomerCode"), col("ID"), col("Address1"), col("Address2"), col("Address3"), col("StartDate")},
+                        1, 1, 1, records);
+    ASSERT_EQ(records.GetCount(), 3) << "a row with an empty code still makes a field";
+    const auto text = [&](int r, const char* field) {
+        const CTb* f = records.GetAt(r)->GetOneField(QString(), QLatin1String(field));
+        return f ? f->GetText() : QStringLiteral("<none>");
+    };
+    EXPECT_EQ(text(0, "Address"), U("東京\r\n三丁目")) << "one break after an empty second part";
+    EXPECT_EQ(text(0, "ID"), QStringLiteral("0"));
+    EXPECT_EQ(text(0, "StartDate"), m_ui.Clock().Now().toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")));
+    EXPECT_EQ(text(0, kImportRowField), QStringLiteral("1"));
+    EXPECT_EQ(text(1, "Address"), QString());
+
+    CCDSData one;
+    import.m_rows = {{QString(), "F1", "F2"}, {"1", U("札幌"), "x"}};
+    import.BuildRecords({col("Address1")}, 1, 1, 0, one);
+    EXPECT_EQ(one.GetAt(0)->GetOneField(QString(), QStringLiteral("Address"))->GetText(), U("札幌\r\n"));
+    CCDSData direct;
+    import.m_rows = {{QString(), "F1", "F2"}, {"1", U("札幌"), U("函館")}};
+    import.BuildRecords({col("Address"), col("Address1")}, 1, 0, 0, direct);
+    EXPECT_EQ(direct.GetAt(0)->GetOneField(QString(), QStringLiteral("Address"))->GetText(), U("札幌"));
+    CCDSData numbered;
+    import.m_bAutoNumber = 1;
+    import.BuildRecords({col("CustomerCode"), col("Company")}, 1, 0, 0, numbered);
+    EXPECT_EQ(numbered.GetAt(0)->GetOneField(QString(), QStringLiteral("CustomerCode")), nullptr);
+}
+
+// The customer list's command, as the user gives it: the new rows show.
+TEST_F(MasterImportPipelineTest, CommandOfTheCustomerList)
+{
+    m_data.Close(); // the frame holds the database
+    RegisterMasterViews(CViewRegistry::Instance());
+    RegisterExchangeCommands();
+    auto frame = std::make_unique<CMainFrame>();
+    const auto pump = [] {
+        for (int i = 0; i < 5; ++i) {
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    };
+    ASSERT_TRUE(frame->Create());
+    pump();
+    ASSERT_TRUE(frame->IsConnected());
+    frame->SwitchView(2);
+    pump();
+    auto* view = qobject_cast<CMasterView*>(frame->GetActiveView());
+    ASSERT_TRUE(view);
+    const int before = view->List()->Model().GetRowCount();
+    EXPECT_TRUE(frame->QueryCommandState(ID_MASTER_IMPORT).enabled);
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList()) << m_ui.Prompt().Texts().join(u'\n').toStdString();
+    QueueCsv(Csv(U("N1,新規一\r\nN2,新規二\r\n")), Pairing({"CustomerCode", "Company"}, 1));
+    frame->ExecuteCommand(ID_MASTER_IMPORT);
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({U("2件のデータを新規登録しました。\n"), U("リストを表示しなおします。")}))
+        << m_ui.Prompt().Texts().join(u'\n').toStdString();
+    EXPECT_EQ(view->List()->Model().GetRowCount(), before + 2);
+    frame.reset();
+    SetMasterImportHandler({});
+}
+
+// A workbook: the sheet is chosen, cell line feeds become CR LF, a full-width
+// blank code is listed as refused.
+TEST_F(MasterImportPipelineTest, SuppliersFromAWorkbook)
+{
+    const QString path = QDir(m_folder).filePath(QStringLiteral("suppliers.xlsx"));
+    {
+        CExcelApp book;
+        book.SetPath(path);
+        book.m_columnTypes = {0, 0, 0};
+        const CImportRows rows{{U("コード"), U("会社"), U("メモ")},
+                               {"S1", U("仕入甲"), U("一行目\n二行目")},
+                               {U("\u3000"), U("仕入乙"), ""}};
+        ASSERT_EQ(book.WriteBook(&rows), 1);
+    }
+    m_dialogs.QueueImportConfirm([](int&) { return int(IDOK); });
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kExcel);
+    m_ui.Prompt().QueueFiles({path});
+    m_dialogs.QueueSheetChoice(0);
+    m_dialogs.QueueFieldMap(Pairing({"SupplierCode", "Company", "Memo"}, 0));
+    QStringList listed;
+    m_dialogs.QueueImportError([&listed](CImportErrorRules& rules) {
+        listed = rules.m_lines;
+        return int(IDOK);
+    });
+    EXPECT_EQ(Run(3), 1);
+    EXPECT_EQ(listed, QStringList{U("3,,仕入乙,,,項目「コード」の内容に問題があります。")});
+    EXPECT_EQ(Get(QStringLiteral("SELECT SupplierCode, Company, Memo, Keisho2 FROM Supplier WHERE SupplierCode='S1'")),
+              U("S1|仕入甲|一行目\r\n二行目|様"));
+}
