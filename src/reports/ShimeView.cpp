@@ -4,6 +4,7 @@
 #include "app/MainFrame.h"
 #include "platform/data/Record.h"
 #include "platform/env/DBDirMng.h"
+#include "platform/ui/Clock.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
@@ -14,6 +15,7 @@
 #include "reports/ReportModes.h"
 #include "reports/ShimeListCtrl.h"
 #include "resources/CommandIds.h"
+#include "settings/DefaultPeriod.h"
 #include "settings/SettingsFiles.h"
 #include "settings/dlg/CounterSetDlg.h"
 
@@ -64,6 +66,36 @@ CShimeView::~CShimeView()
     // The widths of the last mode shown survive the screen.
     if (m_bInitialized)
         SaveColumnWidths();
+    // Leaving the reports, the conditions the dialogs left in the frame are
+    // forgotten. Another report screen took its own conditions just before
+    // this one goes, so they stay for it.
+    CMainFrame& frame = GetFrame();
+    if (m_bInitialized && !IsReportViewKind(frame.GetViewKind()))
+        ResetReportParameters(frame);
+}
+
+bool IsReportViewKind(int kind)
+{
+    return kind >= 8 && kind <= 48;
+}
+
+void ResetReportParameters(CMainFrame& frame)
+{
+    frame.m_strClassField.clear();
+    frame.m_strClassTitle.clear();
+    frame.m_strLedgerCode.clear();
+    frame.m_strLedgerName.clear();
+    frame.m_arrClassItems.clear();
+    frame.m_nClosingDay = 0;
+    frame.m_nCalendarCloseDay = 0;
+    frame.m_bTradedOnly = 0;
+    frame.m_bGroupByClass = 0;
+    frame.m_bClassTotalsOnly = 0;
+    frame.m_bClassFilter = 0;
+    frame.m_nAmountOrQuantity = 0;
+    frame.m_nAggregateBy = 0;
+    frame.m_nPeriodShape = 0;
+    frame.m_dtCalendarDate = QDate();
 }
 
 QString CShimeView::ReadAutoSetting(const QString& name)
@@ -98,6 +130,15 @@ void CShimeView::OnInitialUpdate()
     {
         CWaitScope wait;
         m_list.SetMode(frame.GetViewKind());
+        const int mode = m_list.GetMode();
+        // The billed, paid and slip-line lists always open on the default
+        // period ending today.
+        if (mode == 12 || mode == 13 || mode == 14 || mode == 16) {
+            const QDate today = UiServices::Clock().Today();
+            frame.m_nPeriodShape = 2;
+            frame.m_dtPeriodTo = today;
+            frame.m_dtPeriodFrom = DefaultPeriod::GetDefaultPeriodStart(today, CurrentDbFolder());
+        }
         m_list.m_nCarryOver = LeadingInt(ReadAutoSetting(QString::fromLatin1(kCollectAmountFile)));
         frame.ShowViewToolBar(true);
         QPalette palette = this->palette();

@@ -6,6 +6,7 @@
 
 #include <QList>
 
+class CMainFrame;
 class CShimeListCtrl;
 class CShimeListModel;
 class CTb;
@@ -95,3 +96,8 @@ private:
     int m_bSortDesc = 0;
     bool m_bInitialized = false;
 };
+
+// View kinds 8-48 are the report list's modes.
+bool IsReportViewKind(int kind);
+// The report conditions of the frame back to their start values.
+void ResetReportParameters(CMainFrame& frame);

@@ -9,6 +9,10 @@
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
+#include "settings/DefaultPeriod.h"
+#include "settings/SettingsFiles.h"
+
+#include <QDir>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -209,4 +213,95 @@ TEST_F(ShimeViewTest, SettledMarkClick)
     EXPECT_EQ(m_ui.Prompt().Texts(),
               QStringList(2, QStringLiteral("入金済みにしますか？※入金済みにしても入金データは変更されません。")));
     EXPECT_EQ(m_ui.Prompt().Calls()[0].defaultButton, IDCANCEL);
+}
+
+// A grouped list: a click on a group's mark closes and opens it, the header
+// sort is refused while grouping; leaving the reports forgets the
+// conditions, another report keeps them.
+TEST_F(ShimeViewTest, GroupMarksRefusedSortAndConditionsOnLeaving)
+{
+    m_frame->m_bGroupByClass = 1;
+    m_frame->m_strClassField = QStringLiteral("Class1");
+    m_ui.Prompt().QueueAnswers({IDOK});
+    CShimeView* view = Show(25, QDate(), 0);
+    ASSERT_TRUE(view);
+    m_ui.Prompt().Clear();
+    CCDSData records;
+    for (const char* code : {"K1", "K2"}) {
+        COneRecord* r = records.AddNew();
+        r->SetField(QStringLiteral("CustomerCode"), QString::fromLatin1(code));
+        r->SetField(QStringLiteral("Class1"), QStringLiteral("関東"));
+    }
+    view->List().SetRecords(std::move(records));
+    view->RefreshList();
+    ASSERT_EQ(Column(*view, 0), QStringList({"＜関東計＞", "K1", "K2", "＜総合計＞"}));
+    view->OnMarkClick(0);
+    EXPECT_EQ(Column(*view, 0), QStringList({"＜関東計＞", "＜総合計＞"}));
+    view->OnMarkClick(1); // the grand total has no mark
+    EXPECT_EQ(view->ListCtrl()->model()->rowCount(), 2);
+    view->OnMarkClick(0);
+    EXPECT_EQ(Column(*view, 0), QStringList({"＜関東計＞", "K1", "K2", "＜総合計＞"}));
+
+    view->OnColumnClick(0);
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({"分類計を表示しているときは並べ替えできません。"}));
+    EXPECT_EQ(Column(*view, 0), QStringList({"＜関東計＞", "K1", "K2", "＜総合計＞"}));
+    m_ui.Prompt().Clear();
+
+    // To another report: the conditions stay for it.
+    m_ui.Prompt().QueueAnswers({IDOK});
+    m_frame->SwitchView(27);
+    Pump();
+    EXPECT_EQ(m_frame->m_strClassField, QStringLiteral("Class1"));
+    EXPECT_EQ(m_frame->m_bGroupByClass, 1);
+    m_frame->SwitchView(0);
+    Pump();
+    EXPECT_EQ(m_frame->m_strClassField, QString());
+    EXPECT_EQ(m_frame->m_bGroupByClass, 0);
+    EXPECT_FALSE(m_frame->m_dtCalendarDate.isValid());
+    m_ui.Prompt().Clear();
+}
+
+// The billed and slip lists open on the default period ending today, N
+// months from "PloTerm.aut" (3 without it).
+TEST_F(ShimeViewTest, DefaultPeriodOfTheBilledList)
+{
+    struct Case {
+        QDate date;
+        int months;
+        QDate start;
+    } const cases[] = {
+        {QDate(2004, 8, 24), 3, QDate(2004, 5, 25)},  {QDate(2004, 5, 28), 3, QDate(2004, 2, 29)},
+        {QDate(2005, 5, 31), 3, QDate(2005, 3, 1)},   {QDate(2004, 2, 10), -1, QDate(2003, 11, 11)},
+        {QDate(2004, 12, 31), 11, QDate(2004, 2, 1)}, {QDate(2004, 2, 10), 14, QDate(2002, 12, 11)},
+        {QDate(2004, 3, 5), 0, QDate(2004, 3, 6)},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DefaultPeriod::GetDefaultPeriodStart(c.date, c.months), c.start) << c.date.toString().toStdString();
+    EXPECT_EQ(DefaultPeriod::ReadPeriodMonths(QString()), -1);
+
+    ASSERT_TRUE(WriteDefaultValues(m_folder, {QStringLiteral("PLOTERM.AUT")}, {QStringLiteral("1")}));
+    m_ui.Clock().SetToday(QDate(2024, 3, 31));
+    m_frame->m_nPeriodShape = 0;
+    m_ui.Prompt().QueueAnswers({IDOK});
+    ASSERT_TRUE(Show(12, QDate(), 0));
+    EXPECT_EQ(m_frame->m_nPeriodShape, 2);
+    EXPECT_EQ(m_frame->m_dtPeriodTo, QDate(2024, 3, 31));
+    EXPECT_EQ(m_frame->m_dtPeriodFrom, QDate(2024, 3, 1));
+    m_ui.Prompt().Clear();
+}
+
+// A carry-over setting that cannot be written is reported; the old value
+// stays shown and in use.
+TEST_F(ShimeViewTest, CarryOverThatCannotBeWritten)
+{
+    CShimeView* view = Show(10, QDate(2004, 5, 10), 10);
+    ASSERT_TRUE(view);
+    // A folder where the file should be: the replace cannot happen.
+    QFile::remove(m_folder + QStringLiteral("/Other/COLLECTAMOUNT.AUT"));
+    ASSERT_TRUE(QDir().mkpath(m_folder + QStringLiteral("/Other/COLLECTAMOUNT.AUT/blocked")));
+    m_frame->ExecuteCommand(ID_REPORT_CARRY_OVER);
+    EXPECT_EQ(m_ui.Prompt().Texts().size(), 1);
+    EXPECT_EQ(view->GetCarryOver(), 0);
+    EXPECT_TRUE(m_frame->QueryCommandState(ID_REPORT_CARRY_OVER).checked);
+    m_ui.Prompt().Clear();
 }
