@@ -39,14 +39,6 @@ QString CurrentDbFolder()
     return folder;
 }
 
-// The wait dialog for the span of a scope.
-class CWaitScope
-{
-  public:
-    CWaitScope() { UiServices::Wait().Begin(QString()); }
-    ~CWaitScope() { UiServices::Wait().End(); }
-};
-
 } // namespace
 
 CShimeView::CShimeView(CMainFrame& frame)
@@ -59,6 +51,11 @@ CShimeView::CShimeView(CMainFrame& frame)
     MapCommand(ID_REPORT_CARRY_OVER, [this] { OnToggleCarryOver(); });
     MapCommand(ID_REPORT_SELECT_ALL, [this] { OnSelectAll(); });
     MapCommand(ID_LIST_HELP, [this] { OnHelp(); });
+    MapCommand(ID_REPORT_CLOSE_PRINT, [this] { OnCloseAndPrint(); });
+    MapCommand(ID_REPORT_UNDO_CLOSE, [this] { OnCancelClose(); });
+    MapCommand(ID_REPORT_CLOSING_DATE, [this] { OnChangeClosingDate(); });
+    connect(m_pListCtrl, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) { OnRowDoubleClick(index.row()); });
 }
 
 CShimeView::~CShimeView()
@@ -172,6 +169,7 @@ void CShimeView::SetupListForMode(bool keepColumns)
     switch (info ? info->loader : EReportLoader::None) {
     case EReportLoader::Closing: LoadClosingList(); break;
     case EReportLoader::Schedule: LoadScheduleList(); break;
+    case EReportLoader::Billed: LoadBilledList(GetFrame().m_nPeriodShape); break;
     default: break; // the other loaders come with their lists
     }
     if (!keepColumns)
@@ -475,6 +473,7 @@ void CShimeView::OnHelp()
 bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
 {
     const int selected = int(GetSelectedRows().size());
+    const int mode = m_list.GetMode();
     switch (id) {
     case ID_REPORT_CARRY_OVER:
         ui.Enable(true);
@@ -483,9 +482,10 @@ bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
     case ID_REPORT_NUMBER_SETTINGS:
     case ID_REPORT_SELECT_ALL:
     case ID_LIST_HELP: ui.Enable(true); return true;
-    case ID_REPORT_CLOSE_PRINT:
+    case ID_REPORT_CLOSE_PRINT: ui.Enable(m_list.RowCount() > 0 && (mode == 8 || mode == 9)); return true;
+    case ID_REPORT_CLOSING_DATE: ui.Enable(mode == 8 || mode == 9); return true;
+    case ID_REPORT_UNDO_CLOSE: ui.Enable(selected >= 1 && ((mode >= 8 && mode <= 9) || mode == 12 || mode == 13)); return true;
     case ID_REPORT_LIST_PRINT: ui.Enable(m_list.RowCount() > 0 && HasCommandHandler(id)); return true;
-    case ID_REPORT_UNDO_CLOSE:
     case ID_REPORT_SCHEDULE_DATE:
     case ID_REPORT_BULK_RECEIPT:
     case ID_MASTER_DELETE:
