@@ -10,6 +10,12 @@
 #include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
 #include "settings/DefaultPeriod.h"
+#include "platform/forms/SelForm.h"
+#include "platform/ipc/ProcessLauncher.h"
+#include "platform/ui/Modal.h"
+#include "reports/CloseInvoiceDlg.h"
+#include <QComboBox>
+#include <QDateEdit>
 #include "settings/SettingsFiles.h"
 
 #include <QDir>
@@ -303,5 +309,127 @@ TEST_F(ShimeViewTest, CarryOverThatCannotBeWritten)
     EXPECT_EQ(m_ui.Prompt().Texts().size(), 1);
     EXPECT_EQ(view->GetCarryOver(), 0);
     EXPECT_TRUE(m_frame->QueryCommandState(ID_REPORT_CARRY_OVER).checked);
+    m_ui.Prompt().Clear();
+}
+
+namespace
+{
+
+// Picks the first form the chooser offers.
+class CFirstForm : public IFormDialogs
+{
+  public:
+    CFirstForm() : m_old(CSelForm::SetDialogs(this)) {}
+    ~CFirstForm() override { CSelForm::SetDialogs(m_old); }
+    bool RunChooser(CFormChoice& choice) override
+    {
+        if (choice.GetForms().isEmpty())
+            return false;
+        m_kinds << choice.GetKind();
+        m_id = choice.GetForms().first().m_nFormID;
+        choice.SetCurrentRow(0);
+        return true;
+    }
+    void RunFormCtrl(CFormCtrl&) override {}
+    QList<int> m_kinds;
+    long m_id = 0;
+
+  private:
+    IFormDialogs* m_old;
+};
+
+} // namespace
+
+// From the menu command through the options dialog to the candidates;
+// closing all, the invoices handed to the slip-form program, closing again
+// with nothing open, undoing one row, refusals.
+TEST_F(ShimeViewTest, CloseIssueAndUndoThroughTheCommands)
+{
+    ASSERT_TRUE(WriteDefaultValues(m_folder, {QStringLiteral("CLOSEDAY.AUT")}, {QStringLiteral("25")}));
+    m_frame->m_dtCalendarDate = QDate(2001, 1, 1);
+    int runs = 0;
+    {
+        ScopedModalRunner runner([&](QDialog& dialog) {
+            auto& options = static_cast<CCloseInvoiceDlg&>(dialog);
+            EXPECT_EQ(options.windowTitle(), QStringLiteral("締め請求書の作成"));
+            EXPECT_EQ(options.DayList()->currentText(), QStringLiteral("25日締"));
+            if (runs++ == 0) {
+                // 31 April: refused, the frame keeps its date.
+                options.DayList()->setCurrentIndex(31);
+                options.MonthEdit()->setDate(QDate(2004, 4, 1));
+                options.accept();
+                EXPECT_EQ(m_frame->m_dtCalendarDate, QDate(2001, 1, 1));
+            }
+            options.DayList()->setCurrentIndex(5);
+            options.MonthEdit()->setDate(QDate(2004, 5, 1));
+            options.accept();
+            return dialog.result();
+        });
+        m_frame->ExecuteCommand(ID_CLOSE_INVOICE);
+        Pump();
+    }
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({"日付が不正です。"}));
+    m_ui.Prompt().Clear();
+    auto* view = qobject_cast<CShimeView*>(m_frame->GetActiveView());
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->GetMode(), 8);
+    EXPECT_EQ(m_frame->m_dtCalendarDate, QDate(2004, 5, 25));
+    EXPECT_EQ(m_frame->m_nCalendarCloseDay, 25);
+    ASSERT_EQ(Column(*view, 1), QStringList({"K001", "K002"}));
+
+    CFirstForm forms;
+    QStringList launched;
+    const ProcessLauncher old = SetProcessLauncher([&](const QString&, const QString& text) {
+        launched << text;
+        return true;
+    });
+    m_ui.Prompt().QueueAnswers({IDOK, IDYES});
+    m_frame->ExecuteCommand(ID_REPORT_CLOSE_PRINT);
+    EXPECT_EQ(m_ui.Prompt().Texts(),
+              QStringList({"リスト上のすべての取引先の請求を締め切り、請求書を発行します。よろしいですか？",
+                           "締め切りました。引き続き締め請求書を発行しますか？"}));
+    m_ui.Prompt().Clear();
+    EXPECT_EQ(view->List().Rows()[0].mark, 1);
+    EXPECT_EQ(view->List().Rows()[1].mark, 1);
+    auto count = [this](const char* sql) {
+        CCDSData request, result;
+        request.m_strCondition = QString::fromUtf8(sql);
+        QString err;
+        EXPECT_EQ(m_frame->GetMakeMsgID().GetDataList(request, result, err), 1) << err.toStdString();
+        return result.GetCount();
+    };
+    EXPECT_EQ(count("SELECT ID FROM Sales_Close WHERE CloseDate = '2004-05-25' AND TudoFlg = 1"), 2);
+    // Tax at closing: 62 for K001 (5 %, half up), 500 for K002.
+    EXPECT_EQ(count("SELECT ID FROM Sales_H WHERE DenpyoType = 1 AND Total IN (620000, 5000000)"), 2);
+    EXPECT_EQ(count("SELECT ID FROM WShime_H"), 2);
+    EXPECT_EQ(forms.m_kinds, QList<int>({6}));
+    EXPECT_EQ(launched, QStringList({QStringLiteral(" /L:%1 /C:6 /W:").arg(forms.m_id)}));
+
+    // Everything closed already: no library call, still the question.
+    m_ui.Prompt().QueueAnswers({IDOK, IDNO});
+    m_frame->ExecuteCommand(ID_REPORT_CLOSE_PRINT);
+    EXPECT_EQ(m_ui.Prompt().Texts().size(), 2);
+    EXPECT_EQ(count("SELECT ID FROM Sales_Close WHERE CloseDate = '2004-05-25'"), 2);
+    m_ui.Prompt().Clear();
+
+    // Undo the first row; then both selected: the open one warns once.
+    ASSERT_TRUE(view->SelectOnlyRow(0));
+    m_ui.Prompt().QueueAnswers({IDOK});
+    m_frame->ExecuteCommand(ID_REPORT_UNDO_CLOSE);
+    EXPECT_EQ(m_ui.Prompt().Calls()[0].defaultButton, IDCANCEL);
+    EXPECT_EQ(view->List().Rows()[0].mark, 0);
+    EXPECT_EQ(count("SELECT ID FROM Sales_Close WHERE CloseDate = '2004-05-25'"), 1);
+    EXPECT_EQ(count("SELECT ID FROM Sales_H WHERE SeikyuID = 0 AND CustomerCode = 'K001'"), 1);
+    m_ui.Prompt().Clear();
+    view->IssueInvoices({0, 1});
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({"締め済みになっていないデータを選択しています"}));
+    EXPECT_EQ(launched.size(), 1);
+    m_ui.Prompt().Clear();
+    ASSERT_TRUE(view->SelectAllRows());
+    m_ui.Prompt().QueueAnswers({IDOK});
+    m_frame->ExecuteCommand(ID_REPORT_UNDO_CLOSE);
+    EXPECT_EQ(m_ui.Prompt().Texts().mid(1), QStringList({"締め済みになっていないデータを選択しています。"}));
+    EXPECT_EQ(count("SELECT ID FROM Sales_Close WHERE CloseDate = '2004-05-25'"), 0);
+    SetProcessLauncher(old);
     m_ui.Prompt().Clear();
 }
