@@ -3,7 +3,9 @@
 #include "platform/data/SqlText.h"
 #include "reports/CloseInvoiceDlg.h"
 #include "reports/ShimeView.h"
+#include "reports/sql/BalanceSql.h"
 #include "reports/sql/ClosingSql.h"
+#include "reports/sql/StockSql.h"
 
 #include <gtest/gtest.h>
 
@@ -271,4 +273,83 @@ TEST(ClosingRules, CollectDatesAndClosingDays)
             EXPECT_EQ(day, f.day);
         }
     }
+}
+
+// Carrying forward to 30 April: closings before a partner's first open one
+// go with their slips and money into the opening balances and stock; every
+// report after the date reads the same; the same date again changes
+// nothing; a failure leaves everything; a wrong previous date is refused.
+TEST_F(CloseSalesTest, CarryForwardKeepsEveryLaterReport)
+{
+    // Every report of the fixture that looks at days after 30 April, as text.
+    auto reports = [this](const QDate& opening) {
+        QStringList all;
+        const QString statements[] = {
+            MakeSeikyuSQL(QDate(2004, 5, 25), 25),
+            MakeSeikyuUpToDateSQL(QDate(2004, 5, 31)),
+            MakeShiharaiUpToDateSQL(QDate(2004, 5, 31)),
+            MakeOpenSalesCloseByCustomer(false),
+            MakeOpenStockCloseBySupplier(false),
+            MakeBilledListSQL(QDate(2004, 5, 1), QDate()),
+            MakePaidListSQL(QDate(2004, 5, 1), QDate()),
+            MakeReceivableBalanceSQL(QDate(2004, 5, 1), QDate(2004, 5, 31), QString(), {}, false),
+            MakePayableBalanceSQL(QDate(2004, 5, 1), QDate(2004, 5, 31), QString(), {}, false),
+            MakeStockListSQL(QDate(2004, 5, 31), QString(), {}, opening),
+            MakeStockListSQL(QDate(2004, 12, 31), QString(), {}, opening),
+        };
+        for (const QString& sql : statements) {
+            const CCDSData result = Rows(sql);
+            for (int i = 0; i < result.GetCount(); ++i) {
+                QStringList fields;
+                const COneRecord* r = result.GetAt(i);
+                // The opening stock itself moves; the stock it gives may not.
+                for (int f = 0; f < r->GetCount(); ++f)
+                    if (r->GetAt(f)->GetName() != U("StockNumber"))
+                        fields << r->GetAt(f)->GetName() + u'=' + r->GetAt(f)->GetText();
+                all << fields.join(u'|');
+            }
+            all << QStringLiteral("--");
+        }
+        return all;
+    };
+    const QDate date(2004, 4, 30);
+    const QStringList before = reports(QDate());
+    const QString counts = U("SELECT (SELECT COUNT(*) FROM Sales_Close) || '/' || (SELECT COUNT(*) FROM Stock_Close) "
+                             "|| '/' || (SELECT COUNT(*) FROM Sales_H) || '/' || (SELECT COUNT(*) FROM Receipt_H) "
+                             "|| '/' || (SELECT COUNT(*) FROM Sales_B) AS n");
+    const QString start = Column(Rows(counts), U("n")).first();
+
+    // A failure at the very end (the purchase side) leaves everything.
+    Exec(U("CREATE TEMP TRIGGER refuse_carry BEFORE DELETE ON Stock_Close BEGIN SELECT RAISE(ABORT, 'no'); END"));
+    QString err;
+    EXPECT_EQ(m_data.DataMaintenance(date, QDate(), err), 10);
+    EXPECT_EQ(Column(Rows(counts), U("n")).first(), start);
+    EXPECT_EQ(reports(QDate()), before);
+    Exec(U("DROP TRIGGER temp.refuse_carry"));
+
+    ASSERT_EQ(m_data.DataMaintenance(date, QDate(), err), 1) << err.toStdString();
+    const QString after = Column(Rows(counts), U("n")).first();
+    EXPECT_NE(after, start);
+    // K1C1, K6C1 and K7C1 are settled before the first open ones; K1C2 (open) stays.
+    EXPECT_EQ(Rows(QStringLiteral("SELECT ID FROM Sales_Close WHERE ID IN (%1, %2, %3)")
+                       .arg(Id("K1C1")).arg(Id("K6C1")).arg(Id("K7C1")))
+                  .GetCount(),
+              0);
+    EXPECT_EQ(Rows(QStringLiteral("SELECT ID FROM Sales_Close WHERE ID = %1").arg(Id("K1C2"))).GetCount(), 1);
+    // K001: 10000 + 21000 (S1) - 8000 (R1).
+    EXPECT_EQ(Column(Rows(U("SELECT Collect FROM Customer WHERE CustomerCode = 'K001'")), U("Collect")),
+              QStringList({"23000"}));
+    EXPECT_EQ(reports(date), before);
+    // I002 opens at 10 + purchases 30, 6 and 9 + movements 2 and 1 - 4 sold
+    // in March.
+    EXPECT_EQ(Column(Rows(U("SELECT StockNumber FROM Item WHERE ItemCode = 'I002'")), U("StockNumber")),
+              QStringList({"54"}));
+
+    // The same date again, and a previous date that is not the stored one.
+    ASSERT_EQ(m_data.DataMaintenance(date, date, err), 1) << err.toStdString();
+    EXPECT_EQ(Column(Rows(counts), U("n")).first(), after);
+    EXPECT_EQ(reports(date), before);
+    EXPECT_EQ(m_data.DataMaintenance(QDate(2004, 5, 31), QDate(), err), 10);
+    EXPECT_EQ(m_data.DataMaintenance(QDate(2004, 3, 31), date, err), 10);
+    EXPECT_EQ(Column(Rows(counts), U("n")).first(), after);
 }

@@ -271,3 +271,92 @@ int CMakeMsgID::SetWShime(CCDSData& request, QString& err)
         return result;
     return run.Commit(err);
 }
+
+int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QString& err)
+{
+    if (!m_db)
+        return NoConnection(err);
+    if (!date.isValid()) {
+        err = QStringLiteral("繰越日が正しくありません。");
+        return kFailed;
+    }
+    CRunTransaction run(*this);
+    int result = run.Begin(err);
+    if (result != kOk)
+        return result;
+    CCDSData request, util;
+    request.m_strTable = QStringLiteral("Util");
+    request.m_strCondition = QStringLiteral("ORDER BY ID");
+    if ((result = GetDataList(request, util, err)) != kOk)
+        return result;
+    QDate stored;
+    if (util.GetCount() > 0)
+        if (const CTb* field = util.GetAt(0)->GetOneField(QStringLiteral("Util"), QStringLiteral("StartDate")))
+            field->GetData(stored);
+    if (stored != previous) {
+        err = QStringLiteral("前回の繰越日が一致しません。");
+        return kFailed;
+    }
+    if (stored.isValid() && date < stored) {
+        err = QStringLiteral("前回の繰越日より前の日付は指定できません。");
+        return kFailed;
+    }
+    const QString d1 = SqlDate(date.addDays(1));
+    // Stock moved after the last carry-forward up to the date becomes the
+    // opening stock; lines of tax and discounts (ItemType 2) move none.
+    const QString range = stored.isValid()
+                              ? QStringLiteral("\"Date\" >= %1 AND \"Date\" < %2").arg(SqlDate(stored.addDays(1)), d1)
+                              : QStringLiteral("\"Date\" < %1").arg(d1);
+    QStringList steps{
+        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_stock(ItemCode TEXT COLLATE NOCASE PRIMARY KEY, q "
+                       "INTEGER)"),
+        QStringLiteral("DELETE FROM temp.carry_stock"),
+        QStringLiteral("INSERT INTO temp.carry_stock(ItemCode, q) SELECT ItemCode, SUM(q) FROM ("
+                       "SELECT ItemCode, COALESCE(Number, 0) AS q FROM Stock_B WHERE ItemType <> 2 AND %1 "
+                       "UNION ALL SELECT ItemCode, -COALESCE(Number, 0) FROM Sales_B WHERE ItemType <> 2 AND %1 "
+                       "UNION ALL SELECT ItemCode, COALESCE(InNumber, 0) - COALESCE(OutNumber, 0) FROM StockChange "
+                       "WHERE %1) WHERE ItemCode IS NOT NULL AND ItemCode <> '' GROUP BY ItemCode COLLATE NOCASE")
+            .arg(range),
+        QStringLiteral("UPDATE Item SET StockNumber = COALESCE(StockNumber, 0) + (SELECT q FROM temp.carry_stock c "
+                       "WHERE c.ItemCode = Item.ItemCode) WHERE ItemCode IN (SELECT ItemCode FROM temp.carry_stock)"),
+        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_close(id INTEGER PRIMARY KEY)"),
+    };
+    struct Side {
+        const CloseSide& side;
+        const char* partner;
+        const char* moneyLines;
+    };
+    const Side sides[] = {{kSales, "Customer", "Receipt_B"}, {kPurchase, "Supplier", "Pay_B"}};
+    for (const Side& s : sides) {
+        const QString t = L(s.side.closing), code = L(s.side.code), slips = L(s.side.slips),
+                      lines = L(s.side.lines), money = L(s.side.money), ids = QStringLiteral("(SELECT id FROM temp.carry_close)");
+        steps << QStringLiteral("DELETE FROM temp.carry_close")
+              // Closings up to the date before the partner's first open one.
+              << QStringLiteral("INSERT INTO temp.carry_close(id) SELECT C.ID FROM \"%1\" C WHERE C.CloseDate < %2 "
+                                "AND NOT EXISTS (SELECT 1 FROM \"%1\" O WHERE O.\"%3\" = C.\"%3\" AND O.Status = 0 "
+                                "AND (O.CloseDate < C.CloseDate OR (O.CloseDate = C.CloseDate AND O.ID <= C.ID)))")
+                     .arg(t, d1, code)
+              << QStringLiteral("UPDATE \"%1\" SET Collect = COALESCE(Collect, 0) "
+                                "+ COALESCE((SELECT SUM(COALESCE(H.Total, 0)) FROM \"%2\" H WHERE H.SeikyuID IN %4 "
+                                "AND H.\"%3\" = \"%1\".\"%3\"), 0) "
+                                "- COALESCE((SELECT SUM(COALESCE(M.Amount, 0)) FROM \"%5\" M WHERE M.SeikyuID IN %4 "
+                                "AND M.\"%3\" = \"%1\".\"%3\"), 0) "
+                                "WHERE \"%3\" IN (SELECT \"%3\" FROM \"%2\" WHERE SeikyuID IN %4 "
+                                "UNION SELECT \"%3\" FROM \"%5\" WHERE SeikyuID IN %4)")
+                     .arg(L(s.partner), slips, code, ids, money)
+              << QStringLiteral("DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE SeikyuID IN %3)")
+                     .arg(lines, slips, ids)
+              << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(slips, ids)
+              << QStringLiteral("DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE SeikyuID IN %3)")
+                     .arg(L(s.moneyLines), money, ids)
+              << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(money, ids)
+              << QStringLiteral("DELETE FROM \"%1\" WHERE ID IN %2").arg(t, ids);
+    }
+    steps << (util.GetCount() > 0
+                  ? QStringLiteral("UPDATE Util SET StartDate = %1").arg(SqlDate(date))
+                  : QStringLiteral("INSERT INTO Util(StartDate) VALUES (%1)").arg(SqlDate(date)));
+    for (const QString& sql : steps)
+        if ((result = Execute(sql, err)) != kOk)
+            return result;
+    return run.Commit(err);
+}

@@ -131,6 +131,18 @@ class CMakeMsgID
     // carry-over left out); anything else is refused (10). Both tables are
     // emptied first.
     int SetWShime(CCDSData& request, QString& err);
+    // Carries the database forward to `date`, both sides at once. Every
+    // closing with CloseDate up to the date goes with its slips (lines and
+    // tax slips) and its booked receipts or payments (lines), except a
+    // partner's first open closing (Status 0, by CloseDate and ID) and all
+    // after it, so no unpaid invoice leaves the schedules; the removed
+    // slips' Total less the removed money is added to the partner's
+    // Collect. Item.StockNumber takes the stock change of the slip lines and
+    // movements dated after `previous` up to the date, and Util.StartDate
+    // becomes the date: reports after the date show the same figures.
+    // Refused (10): a `previous` other than the stored date (invalid for
+    // none), or a date before it.
+    int DataMaintenance(const QDate& date, const QDate& previous, QString& err);
 
     // For the library's own operations written beside this class: runs one
     // statement that returns no rows. `changes` receives the rows changed.
