@@ -14,6 +14,8 @@
 #include "platform/ipc/ProcessLauncher.h"
 #include "platform/ui/Modal.h"
 #include "reports/CloseInvoiceDlg.h"
+#include "reports/KurikoshiDlg.h"
+#include <QTableWidget>
 #include <QComboBox>
 #include <QDateEdit>
 #include "settings/SettingsFiles.h"
@@ -431,5 +433,69 @@ TEST_F(ShimeViewTest, CloseIssueAndUndoThroughTheCommands)
     EXPECT_EQ(m_ui.Prompt().Texts().mid(1), QStringList({"締め済みになっていないデータを選択しています。"}));
     EXPECT_EQ(count("SELECT ID FROM Sales_Close WHERE CloseDate = '2004-05-25'"), 0);
     SetProcessLauncher(old);
+    m_ui.Prompt().Clear();
+}
+
+// The carry-forward dialog: its checks, each backup result, and a carry-
+// forward that the frame then knows of.
+TEST_F(ShimeViewTest, CarryForwardDialog)
+{
+    const QDate today(2024, 4, 15);
+    EXPECT_EQ(CKurikoshiRules::ProposedDate(QDate(), today), QDate(2024, 3, 31));
+    EXPECT_EQ(CKurikoshiRules::ProposedDate(QDate(2023, 3, 31), today), QDate(2023, 4, 1));
+    EXPECT_EQ(CKurikoshiRules::PreviousText(QDate()), QStringLiteral("前回の繰越日：なし"));
+    EXPECT_EQ(CKurikoshiRules::PreviousText(QDate(2023, 3, 1)), QStringLiteral("前回の繰越日：2023年03月01日"));
+    struct Check {
+        QDate date, previous;
+        const char* message;
+    } const checks[] = {
+        {QDate(2024, 3, 31), QDate(), ""},
+        {QDate(2024, 4, 1), QDate(), "現在の月以降は指定できません。"},
+        {QDate(2025, 1, 1), QDate(), "現在の月以降は指定できません。"},
+        {QDate(2023, 3, 31), QDate(2023, 3, 31), ""},
+        {QDate(2023, 3, 30), QDate(2023, 3, 31), "前回の繰越日より前の日付は指定できません。"},
+        {QDate(), QDate(), "日時の形式が正しくありません。\n"},
+    };
+    for (const Check& c : checks)
+        EXPECT_EQ(CKurikoshiRules::Check(c.date, c.previous, today), QString::fromUtf8(c.message));
+
+    m_ui.Clock().SetToday(today);
+    CKurikoshiDlg dialog(*m_frame);
+    EXPECT_EQ(dialog.PreviousLabel()->text(), QStringLiteral("前回の繰越日：なし"));
+    EXPECT_EQ(dialog.DateEdit()->date(), QDate(2024, 3, 31));
+    QTableWidget* status = dialog.StatusList();
+    ASSERT_EQ(status->rowCount(), 10);
+    EXPECT_EQ(status->item(4, 0)->text(), QStringLiteral("売上伝票"));
+    EXPECT_EQ(status->item(4, 1)->text(), QStringLiteral("2 件"));
+    EXPECT_EQ(status->item(4, 2)->text(), QStringLiteral("2004/05/10"));
+    int total = 0;
+    for (int row = 0; row < 9; ++row) {
+        EXPECT_GE(status->item(row, 1)->text().section(u' ', 0, 0).toInt(), 0);
+        total += status->item(row, 1)->text().section(u' ', 0, 0).toInt();
+    }
+    EXPECT_EQ(status->item(9, 1)->text(), QStringLiteral("%1 件").arg(total));
+
+    // Every backup result but 1 ends with its own message.
+    const struct {
+        int result;
+        const char* message;
+    } backups[] = {{0, "処理を中止します。"}, {-1, "バックアップに失敗しました。"},
+                   {-100, "バックアップとデータベースへの接続に失敗しました。アプリケーションを終了してもう一度起動しなおしてください。"}};
+    for (const auto& b : backups) {
+        dialog.m_backup = [&] { return b.result; };
+        m_ui.Prompt().QueueAnswers({IDOK});
+        dialog.OnStart();
+        EXPECT_EQ(m_ui.Prompt().Texts().value(1), QString::fromUtf8(b.message));
+        EXPECT_EQ(m_ui.Prompt().Calls()[0].defaultButton, IDCANCEL);
+        m_ui.Prompt().Clear();
+    }
+    int backedUp = 0;
+    dialog.m_backup = [&] { return ++backedUp, 1; };
+    m_ui.Prompt().QueueAnswers({IDOK, IDOK});
+    dialog.OnStart();
+    EXPECT_EQ(backedUp, 1);
+    EXPECT_EQ(m_ui.Prompt().Texts().value(2), QStringLiteral("繰越処理が完了しました。"));
+    EXPECT_EQ(m_frame->m_dtLastCarryForward, QDate(2024, 3, 31));
+    EXPECT_EQ(dialog.PreviousLabel()->text(), QStringLiteral("前回の繰越日：2024年03月31日"));
     m_ui.Prompt().Clear();
 }
