@@ -1,4 +1,5 @@
 #include "app/MainFrame.h"
+#include "app/FrameCommands.h"
 
 #include "app/FindDialog.h"
 #include "app/ManagerLink.h"
@@ -518,6 +519,8 @@ CCmdUI CMainFrame::QueryCommandState(int id)
 
 void CMainFrame::MapCommands()
 {
+    for (const auto& [id, handler] : CFrameCommands::Instance().Commands())
+        MapCommand(id, [this, handler = handler] { handler(*this); });
     MapCommand(ID_BACK_TO_MENU, [this] { OnBackToMenu(); });
     MapCommand(ID_ITEM_LIST, [this] { SwitchView(1); });
     MapCommand(ID_CUSTOMER_LIST, [this] { SwitchView(2); });

@@ -4,6 +4,7 @@
 #include "platform/data/Record.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "platform/ui/WaitIndicator.h"
 #include "reports/sql/ClosingSql.h"
 
 #include <QStringList>
@@ -14,6 +15,16 @@ namespace
 constexpr int kIdsPerRequest = 250;
 
 } // namespace
+
+CWaitScope::CWaitScope()
+{
+    UiServices::Wait().Begin(QString());
+}
+
+CWaitScope::~CWaitScope()
+{
+    UiServices::Wait().End();
+}
 
 void ShowReportFatalMessage()
 {

@@ -8,6 +8,16 @@ class CCDSData;
 class CMakeMsgID;
 class CTb;
 
+// The wait dialog for the span of a scope.
+class CWaitScope
+{
+  public:
+    CWaitScope();
+    ~CWaitScope();
+    CWaitScope(const CWaitScope&) = delete;
+    CWaitScope& operator=(const CWaitScope&) = delete;
+};
+
 // The stop-icon message of a failing data library.
 void ShowReportFatalMessage();
 

@@ -4,6 +4,7 @@
 #include "app/MainFrame.h"
 #include "platform/data/Record.h"
 #include "platform/env/DBDirMng.h"
+#include "platform/ui/Clock.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
@@ -14,6 +15,7 @@
 #include "reports/ReportModes.h"
 #include "reports/ShimeListCtrl.h"
 #include "resources/CommandIds.h"
+#include "settings/DefaultPeriod.h"
 #include "settings/SettingsFiles.h"
 #include "settings/dlg/CounterSetDlg.h"
 
@@ -37,14 +39,6 @@ QString CurrentDbFolder()
     return folder;
 }
 
-// The wait dialog for the span of a scope.
-class CWaitScope
-{
-  public:
-    CWaitScope() { UiServices::Wait().Begin(QString()); }
-    ~CWaitScope() { UiServices::Wait().End(); }
-};
-
 } // namespace
 
 CShimeView::CShimeView(CMainFrame& frame)
@@ -57,6 +51,11 @@ CShimeView::CShimeView(CMainFrame& frame)
     MapCommand(ID_REPORT_CARRY_OVER, [this] { OnToggleCarryOver(); });
     MapCommand(ID_REPORT_SELECT_ALL, [this] { OnSelectAll(); });
     MapCommand(ID_LIST_HELP, [this] { OnHelp(); });
+    MapCommand(ID_REPORT_CLOSE_PRINT, [this] { OnCloseAndPrint(); });
+    MapCommand(ID_REPORT_UNDO_CLOSE, [this] { OnCancelClose(); });
+    MapCommand(ID_REPORT_CLOSING_DATE, [this] { OnChangeClosingDate(); });
+    connect(m_pListCtrl, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) { OnRowDoubleClick(index.row()); });
 }
 
 CShimeView::~CShimeView()
@@ -64,6 +63,36 @@ CShimeView::~CShimeView()
     // The widths of the last mode shown survive the screen.
     if (m_bInitialized)
         SaveColumnWidths();
+    // Leaving the reports, the conditions the dialogs left in the frame are
+    // forgotten. Another report screen took its own conditions just before
+    // this one goes, so they stay for it.
+    CMainFrame& frame = GetFrame();
+    if (m_bInitialized && !IsReportViewKind(frame.GetViewKind()))
+        ResetReportParameters(frame);
+}
+
+bool IsReportViewKind(int kind)
+{
+    return kind >= 8 && kind <= 48;
+}
+
+void ResetReportParameters(CMainFrame& frame)
+{
+    frame.m_strClassField.clear();
+    frame.m_strClassTitle.clear();
+    frame.m_strLedgerCode.clear();
+    frame.m_strLedgerName.clear();
+    frame.m_arrClassItems.clear();
+    frame.m_nClosingDay = 0;
+    frame.m_nCalendarCloseDay = 0;
+    frame.m_bTradedOnly = 0;
+    frame.m_bGroupByClass = 0;
+    frame.m_bClassTotalsOnly = 0;
+    frame.m_bClassFilter = 0;
+    frame.m_nAmountOrQuantity = 0;
+    frame.m_nAggregateBy = 0;
+    frame.m_nPeriodShape = 0;
+    frame.m_dtCalendarDate = QDate();
 }
 
 QString CShimeView::ReadAutoSetting(const QString& name)
@@ -98,6 +127,15 @@ void CShimeView::OnInitialUpdate()
     {
         CWaitScope wait;
         m_list.SetMode(frame.GetViewKind());
+        const int mode = m_list.GetMode();
+        // The billed, paid and slip-line lists always open on the default
+        // period ending today.
+        if (mode == 12 || mode == 13 || mode == 14 || mode == 16) {
+            const QDate today = UiServices::Clock().Today();
+            frame.m_nPeriodShape = 2;
+            frame.m_dtPeriodTo = today;
+            frame.m_dtPeriodFrom = DefaultPeriod::GetDefaultPeriodStart(today, CurrentDbFolder());
+        }
         m_list.m_nCarryOver = LeadingInt(ReadAutoSetting(QString::fromLatin1(kCollectAmountFile)));
         frame.ShowViewToolBar(true);
         QPalette palette = this->palette();
@@ -131,6 +169,7 @@ void CShimeView::SetupListForMode(bool keepColumns)
     switch (info ? info->loader : EReportLoader::None) {
     case EReportLoader::Closing: LoadClosingList(); break;
     case EReportLoader::Schedule: LoadScheduleList(); break;
+    case EReportLoader::Billed: LoadBilledList(GetFrame().m_nPeriodShape); break;
     default: break; // the other loaders come with their lists
     }
     if (!keepColumns)
@@ -434,6 +473,7 @@ void CShimeView::OnHelp()
 bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
 {
     const int selected = int(GetSelectedRows().size());
+    const int mode = m_list.GetMode();
     switch (id) {
     case ID_REPORT_CARRY_OVER:
         ui.Enable(true);
@@ -442,9 +482,10 @@ bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
     case ID_REPORT_NUMBER_SETTINGS:
     case ID_REPORT_SELECT_ALL:
     case ID_LIST_HELP: ui.Enable(true); return true;
-    case ID_REPORT_CLOSE_PRINT:
+    case ID_REPORT_CLOSE_PRINT: ui.Enable(m_list.RowCount() > 0 && (mode == 8 || mode == 9)); return true;
+    case ID_REPORT_CLOSING_DATE: ui.Enable(mode == 8 || mode == 9); return true;
+    case ID_REPORT_UNDO_CLOSE: ui.Enable(selected >= 1 && ((mode >= 8 && mode <= 9) || mode == 12 || mode == 13)); return true;
     case ID_REPORT_LIST_PRINT: ui.Enable(m_list.RowCount() > 0 && HasCommandHandler(id)); return true;
-    case ID_REPORT_UNDO_CLOSE:
     case ID_REPORT_SCHEDULE_DATE:
     case ID_REPORT_BULK_RECEIPT:
     case ID_MASTER_DELETE:

@@ -6,6 +6,7 @@
 
 #include <QList>
 
+class CMainFrame;
 class CShimeListCtrl;
 class CShimeListModel;
 class CTb;
@@ -58,6 +59,22 @@ public:
     void SaveColumnWidths();
     void OnColumnClick(int column);
 
+    // Closing (modes 8, 9): closes the selected rows, or all, and offers the
+    // invoices; undoes closings (also 12, 13); asks the closing again.
+    void OnCloseAndPrint();
+    void IssueInvoices(const QList<int>& rows);
+    void OnCancelClose();
+    void OnChangeClosingDate();
+    // The closing candidates loaded and filled again, columns kept.
+    void ReloadClosingList();
+    // The closings made (modes 12, 13) in the frame's report period.
+    void LoadBilledList(int periodShape);
+    void OnRowDoubleClick(int row);
+    // The collection (payment) date of a closing: `day` days after it for
+    // cycle 0, else day `day` (99 = the last) of the month `cycle` - 1
+    // months on, one more for cycle 1 when the closing is past that day.
+    static QDate CalcCollectDate(const QDate& base, int cycle, int day);
+
     void OnToggleCarryOver();
     bool WriteCollectAmountSetting();
     // The default-value file of the database's "Other" folder; empty when
@@ -95,3 +112,8 @@ private:
     int m_bSortDesc = 0;
     bool m_bInitialized = false;
 };
+
+// View kinds 8-48 are the report list's modes.
+bool IsReportViewKind(int kind);
+// The report conditions of the frame back to their start values.
+void ResetReportParameters(CMainFrame& frame);

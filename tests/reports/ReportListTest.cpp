@@ -419,3 +419,43 @@ TEST_F(ClosingUpdateTest, ClosingCandidatesOfTheFixtureWithTaxAndBilledAmount)
     EXPECT_GT(list.RowCount(), 0);
     EXPECT_EQ(ui.Prompt().Texts(), QStringList());
 }
+
+// Grouped lists: the unclassified records go last in their order, each group
+// opens and closes by its mark, and the one-time partner's detail rows show
+// the computed name ("諸口" only when there is none).
+TEST(ReportGroups, UngroupedLastExpandCollapseAndOneTimeNames)
+{
+    ScopedFakeUi ui;
+    CCDSData records;
+    AddRecord(records, {{"CustomerCode", " "}, {"Company", "山田"}, {"Class1", ""}, {"純売上額", Yen("1")}});
+    AddRecord(records, {{"CustomerCode", "　"}, {"Class1", ""}, {"純売上額", Yen("2")}});
+    AddRecord(records, {{"CustomerCode", "K1"}, {"Company", "青葉"}, {"Class1", "関東"}, {"純売上額", Yen("3")}});
+    AddRecord(records, {{"CustomerCode", "K2"}, {"Company", "赤坂"}, {"Class1", "関東"}, {"純売上額", Yen("4")}});
+    CReportList list;
+    list.m_cond.groupByClass = 1;
+    Prepare(list, 25, std::move(records), 0, QStringLiteral("Class1"));
+    ASSERT_TRUE(list.FillList(QDate()));
+    EXPECT_EQ(Text(list.Records().GetAt(0), "CustomerCode"), "K1");
+    EXPECT_EQ(Text(list.Records().GetAt(2), "Company"), U("山田"));
+    EXPECT_EQ(Text(list.Records().GetAt(3), "Class1"), "");
+    int name = -1;
+    for (int c = 0; c < int(list.Columns().size()); ++c)
+        if (list.Columns()[size_t(c)].m_strField == U("Company_Section_Name"))
+            name = c;
+    ASSERT_GE(name, 0);
+    EXPECT_EQ(ColumnTexts(list, 0),
+              QStringList({U("＜関東計＞"), "K1", "K2", U("＜分類なし計＞"), " ", U("　"), U("＜総合計＞")}));
+    EXPECT_EQ(ColumnTexts(list, name), QStringList({"", U("青葉"), U("赤坂"), "", U("山田"), U("諸口"), ""}));
+    EXPECT_EQ(list.Rows()[0].mark, 1);
+
+    // Closing the first group leaves its subtotal; opening it brings the
+    // same rows back; the grand total has no mark.
+    list.CollapseGroup(0);
+    EXPECT_EQ(ColumnTexts(list, 0), QStringList({U("＜関東計＞"), U("＜分類なし計＞"), " ", U("　"), U("＜総合計＞")}));
+    EXPECT_EQ(list.Rows()[0].mark, 0);
+    list.InsertGroupRows(1, list.Rows()[0].data, list.Rows()[1].data);
+    EXPECT_EQ(ColumnTexts(list, 0),
+              QStringList({U("＜関東計＞"), "K1", "K2", U("＜分類なし計＞"), " ", U("　"), U("＜総合計＞")}));
+    EXPECT_EQ(list.Rows().back().mark, -1);
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList());
+}

@@ -9,6 +9,18 @@
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
+#include "settings/DefaultPeriod.h"
+#include "platform/forms/SelForm.h"
+#include "platform/ipc/ProcessLauncher.h"
+#include "platform/ui/Modal.h"
+#include "reports/CloseInvoiceDlg.h"
+#include "reports/KurikoshiDlg.h"
+#include <QTableWidget>
+#include <QComboBox>
+#include <QDateEdit>
+#include "settings/SettingsFiles.h"
+
+#include <QDir>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -209,4 +221,281 @@ TEST_F(ShimeViewTest, SettledMarkClick)
     EXPECT_EQ(m_ui.Prompt().Texts(),
               QStringList(2, QStringLiteral("入金済みにしますか？※入金済みにしても入金データは変更されません。")));
     EXPECT_EQ(m_ui.Prompt().Calls()[0].defaultButton, IDCANCEL);
+}
+
+// A grouped list: a click on a group's mark closes and opens it, the header
+// sort is refused while grouping; leaving the reports forgets the
+// conditions, another report keeps them.
+TEST_F(ShimeViewTest, GroupMarksRefusedSortAndConditionsOnLeaving)
+{
+    m_frame->m_bGroupByClass = 1;
+    m_frame->m_strClassField = QStringLiteral("Class1");
+    m_ui.Prompt().QueueAnswers({IDOK});
+    CShimeView* view = Show(25, QDate(), 0);
+    ASSERT_TRUE(view);
+    m_ui.Prompt().Clear();
+    CCDSData records;
+    for (const char* code : {"K1", "K2"}) {
+        COneRecord* r = records.AddNew();
+        r->SetField(QStringLiteral("CustomerCode"), QString::fromLatin1(code));
+        r->SetField(QStringLiteral("Class1"), QStringLiteral("関東"));
+    }
+    view->List().SetRecords(std::move(records));
+    view->RefreshList();
+    ASSERT_EQ(Column(*view, 0), QStringList({"＜関東計＞", "K1", "K2", "＜総合計＞"}));
+    view->OnMarkClick(0);
+    EXPECT_EQ(Column(*view, 0), QStringList({"＜関東計＞", "＜総合計＞"}));
+    view->OnMarkClick(1); // the grand total has no mark
+    EXPECT_EQ(view->ListCtrl()->model()->rowCount(), 2);
+    view->OnMarkClick(0);
+    EXPECT_EQ(Column(*view, 0), QStringList({"＜関東計＞", "K1", "K2", "＜総合計＞"}));
+
+    view->OnColumnClick(0);
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({"分類計を表示しているときは並べ替えできません。"}));
+    EXPECT_EQ(Column(*view, 0), QStringList({"＜関東計＞", "K1", "K2", "＜総合計＞"}));
+    m_ui.Prompt().Clear();
+
+    // To another report: the conditions stay for it.
+    m_ui.Prompt().QueueAnswers({IDOK});
+    m_frame->SwitchView(27);
+    Pump();
+    EXPECT_EQ(m_frame->m_strClassField, QStringLiteral("Class1"));
+    EXPECT_EQ(m_frame->m_bGroupByClass, 1);
+    m_frame->SwitchView(0);
+    Pump();
+    EXPECT_EQ(m_frame->m_strClassField, QString());
+    EXPECT_EQ(m_frame->m_bGroupByClass, 0);
+    EXPECT_FALSE(m_frame->m_dtCalendarDate.isValid());
+    m_ui.Prompt().Clear();
+}
+
+// The billed and slip lists open on the default period ending today, N
+// months from "PloTerm.aut" (3 without it).
+TEST_F(ShimeViewTest, DefaultPeriodOfTheBilledList)
+{
+    struct Case {
+        QDate date;
+        int months;
+        QDate start;
+    } const cases[] = {
+        {QDate(2004, 8, 24), 3, QDate(2004, 5, 25)},  {QDate(2004, 5, 28), 3, QDate(2004, 2, 29)},
+        {QDate(2005, 5, 31), 3, QDate(2005, 3, 1)},   {QDate(2004, 2, 10), -1, QDate(2003, 11, 11)},
+        {QDate(2004, 12, 31), 11, QDate(2004, 2, 1)}, {QDate(2004, 2, 10), 14, QDate(2002, 12, 11)},
+        {QDate(2004, 3, 5), 0, QDate(2004, 3, 6)},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DefaultPeriod::GetDefaultPeriodStart(c.date, c.months), c.start) << c.date.toString().toStdString();
+    EXPECT_EQ(DefaultPeriod::ReadPeriodMonths(QString()), -1);
+
+    ASSERT_TRUE(WriteDefaultValues(m_folder, {QStringLiteral("PLOTERM.AUT")}, {QStringLiteral("1")}));
+    m_ui.Clock().SetToday(QDate(2024, 3, 31));
+    m_frame->m_nPeriodShape = 0;
+    m_ui.Prompt().QueueAnswers({IDOK});
+    ASSERT_TRUE(Show(12, QDate(), 0));
+    EXPECT_EQ(m_frame->m_nPeriodShape, 2);
+    EXPECT_EQ(m_frame->m_dtPeriodTo, QDate(2024, 3, 31));
+    EXPECT_EQ(m_frame->m_dtPeriodFrom, QDate(2024, 3, 1));
+    m_ui.Prompt().Clear();
+}
+
+// A carry-over setting that cannot be written is reported; the old value
+// stays shown and in use.
+TEST_F(ShimeViewTest, CarryOverThatCannotBeWritten)
+{
+    CShimeView* view = Show(10, QDate(2004, 5, 10), 10);
+    ASSERT_TRUE(view);
+    // A folder where the file should be: the replace cannot happen.
+    QFile::remove(m_folder + QStringLiteral("/Other/COLLECTAMOUNT.AUT"));
+    ASSERT_TRUE(QDir().mkpath(m_folder + QStringLiteral("/Other/COLLECTAMOUNT.AUT/blocked")));
+    m_frame->ExecuteCommand(ID_REPORT_CARRY_OVER);
+    EXPECT_EQ(m_ui.Prompt().Texts().size(), 1);
+    EXPECT_EQ(view->GetCarryOver(), 0);
+    EXPECT_TRUE(m_frame->QueryCommandState(ID_REPORT_CARRY_OVER).checked);
+    m_ui.Prompt().Clear();
+}
+
+namespace
+{
+
+// Picks the first form the chooser offers.
+class CFirstForm : public IFormDialogs
+{
+  public:
+    CFirstForm() : m_old(CSelForm::SetDialogs(this)) {}
+    ~CFirstForm() override { CSelForm::SetDialogs(m_old); }
+    bool RunChooser(CFormChoice& choice) override
+    {
+        if (choice.GetForms().isEmpty())
+            return false;
+        m_kinds << choice.GetKind();
+        m_id = choice.GetForms().first().m_nFormID;
+        choice.SetCurrentRow(0);
+        return true;
+    }
+    void RunFormCtrl(CFormCtrl&) override {}
+    QList<int> m_kinds;
+    long m_id = 0;
+
+  private:
+    IFormDialogs* m_old;
+};
+
+} // namespace
+
+// From the menu command through the options dialog to the candidates;
+// closing all, the invoices handed to the slip-form program, closing again
+// with nothing open, undoing one row, refusals.
+TEST_F(ShimeViewTest, CloseIssueAndUndoThroughTheCommands)
+{
+    ASSERT_TRUE(WriteDefaultValues(m_folder, {QStringLiteral("CLOSEDAY.AUT")}, {QStringLiteral("25")}));
+    m_frame->m_dtCalendarDate = QDate(2001, 1, 1);
+    int runs = 0;
+    {
+        ScopedModalRunner runner([&](QDialog& dialog) {
+            auto& options = static_cast<CCloseInvoiceDlg&>(dialog);
+            EXPECT_EQ(options.windowTitle(), QStringLiteral("締め請求書の作成"));
+            EXPECT_EQ(options.DayList()->currentText(), QStringLiteral("25日締"));
+            if (runs++ == 0) {
+                // 31 April: refused, the frame keeps its date.
+                options.DayList()->setCurrentIndex(31);
+                options.MonthEdit()->setDate(QDate(2004, 4, 1));
+                options.accept();
+                EXPECT_EQ(m_frame->m_dtCalendarDate, QDate(2001, 1, 1));
+            }
+            options.DayList()->setCurrentIndex(5);
+            options.MonthEdit()->setDate(QDate(2004, 5, 1));
+            options.accept();
+            return dialog.result();
+        });
+        m_frame->ExecuteCommand(ID_CLOSE_INVOICE);
+        Pump();
+    }
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({"日付が不正です。"}));
+    m_ui.Prompt().Clear();
+    auto* view = qobject_cast<CShimeView*>(m_frame->GetActiveView());
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->GetMode(), 8);
+    EXPECT_EQ(m_frame->m_dtCalendarDate, QDate(2004, 5, 25));
+    EXPECT_EQ(m_frame->m_nCalendarCloseDay, 25);
+    ASSERT_EQ(Column(*view, 1), QStringList({"K001", "K002"}));
+
+    CFirstForm forms;
+    QStringList launched;
+    const ProcessLauncher old = SetProcessLauncher([&](const QString&, const QString& text) {
+        launched << text;
+        return true;
+    });
+    m_ui.Prompt().QueueAnswers({IDOK, IDYES});
+    m_frame->ExecuteCommand(ID_REPORT_CLOSE_PRINT);
+    EXPECT_EQ(m_ui.Prompt().Texts(),
+              QStringList({"リスト上のすべての取引先の請求を締め切り、請求書を発行します。よろしいですか？",
+                           "締め切りました。引き続き締め請求書を発行しますか？"}));
+    m_ui.Prompt().Clear();
+    EXPECT_EQ(view->List().Rows()[0].mark, 1);
+    EXPECT_EQ(view->List().Rows()[1].mark, 1);
+    auto count = [this](const char* sql) {
+        CCDSData request, result;
+        request.m_strCondition = QString::fromUtf8(sql);
+        QString err;
+        EXPECT_EQ(m_frame->GetMakeMsgID().GetDataList(request, result, err), 1) << err.toStdString();
+        return result.GetCount();
+    };
+    EXPECT_EQ(count("SELECT ID FROM Sales_Close WHERE CloseDate = '2004-05-25' AND TudoFlg = 1"), 2);
+    // Tax at closing: 62 for K001 (5 %, half up), 500 for K002.
+    EXPECT_EQ(count("SELECT ID FROM Sales_H WHERE DenpyoType = 1 AND Total IN (620000, 5000000)"), 2);
+    EXPECT_EQ(count("SELECT ID FROM WShime_H"), 2);
+    EXPECT_EQ(forms.m_kinds, QList<int>({6}));
+    EXPECT_EQ(launched, QStringList({QStringLiteral(" /L:%1 /C:6 /W:").arg(forms.m_id)}));
+
+    // Everything closed already: no library call, still the question.
+    m_ui.Prompt().QueueAnswers({IDOK, IDNO});
+    m_frame->ExecuteCommand(ID_REPORT_CLOSE_PRINT);
+    EXPECT_EQ(m_ui.Prompt().Texts().size(), 2);
+    EXPECT_EQ(count("SELECT ID FROM Sales_Close WHERE CloseDate = '2004-05-25'"), 2);
+    m_ui.Prompt().Clear();
+
+    // Undo the first row; then both selected: the open one warns once.
+    ASSERT_TRUE(view->SelectOnlyRow(0));
+    m_ui.Prompt().QueueAnswers({IDOK});
+    m_frame->ExecuteCommand(ID_REPORT_UNDO_CLOSE);
+    EXPECT_EQ(m_ui.Prompt().Calls()[0].defaultButton, IDCANCEL);
+    EXPECT_EQ(view->List().Rows()[0].mark, 0);
+    EXPECT_EQ(count("SELECT ID FROM Sales_Close WHERE CloseDate = '2004-05-25'"), 1);
+    EXPECT_EQ(count("SELECT ID FROM Sales_H WHERE SeikyuID = 0 AND CustomerCode = 'K001'"), 1);
+    m_ui.Prompt().Clear();
+    view->IssueInvoices({0, 1});
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({"締め済みになっていないデータを選択しています"}));
+    EXPECT_EQ(launched.size(), 1);
+    m_ui.Prompt().Clear();
+    ASSERT_TRUE(view->SelectAllRows());
+    m_ui.Prompt().QueueAnswers({IDOK});
+    m_frame->ExecuteCommand(ID_REPORT_UNDO_CLOSE);
+    EXPECT_EQ(m_ui.Prompt().Texts().mid(1), QStringList({"締め済みになっていないデータを選択しています。"}));
+    EXPECT_EQ(count("SELECT ID FROM Sales_Close WHERE CloseDate = '2004-05-25'"), 0);
+    SetProcessLauncher(old);
+    m_ui.Prompt().Clear();
+}
+
+// The carry-forward dialog: its checks, each backup result, and a carry-
+// forward that the frame then knows of.
+TEST_F(ShimeViewTest, CarryForwardDialog)
+{
+    const QDate today(2024, 4, 15);
+    EXPECT_EQ(CKurikoshiRules::ProposedDate(QDate(), today), QDate(2024, 3, 31));
+    EXPECT_EQ(CKurikoshiRules::ProposedDate(QDate(2023, 3, 31), today), QDate(2023, 4, 1));
+    EXPECT_EQ(CKurikoshiRules::PreviousText(QDate()), QStringLiteral("前回の繰越日：なし"));
+    EXPECT_EQ(CKurikoshiRules::PreviousText(QDate(2023, 3, 1)), QStringLiteral("前回の繰越日：2023年03月01日"));
+    struct Check {
+        QDate date, previous;
+        const char* message;
+    } const checks[] = {
+        {QDate(2024, 3, 31), QDate(), ""},
+        {QDate(2024, 4, 1), QDate(), "現在の月以降は指定できません。"},
+        {QDate(2025, 1, 1), QDate(), "現在の月以降は指定できません。"},
+        {QDate(2023, 3, 31), QDate(2023, 3, 31), ""},
+        {QDate(2023, 3, 30), QDate(2023, 3, 31), "前回の繰越日より前の日付は指定できません。"},
+        {QDate(), QDate(), "日時の形式が正しくありません。\n"},
+    };
+    for (const Check& c : checks)
+        EXPECT_EQ(CKurikoshiRules::Check(c.date, c.previous, today), QString::fromUtf8(c.message));
+
+    m_ui.Clock().SetToday(today);
+    CKurikoshiDlg dialog(*m_frame);
+    EXPECT_EQ(dialog.PreviousLabel()->text(), QStringLiteral("前回の繰越日：なし"));
+    EXPECT_EQ(dialog.DateEdit()->date(), QDate(2024, 3, 31));
+    QTableWidget* status = dialog.StatusList();
+    ASSERT_EQ(status->rowCount(), 10);
+    EXPECT_EQ(status->item(4, 0)->text(), QStringLiteral("売上伝票"));
+    EXPECT_EQ(status->item(4, 1)->text(), QStringLiteral("2 件"));
+    EXPECT_EQ(status->item(4, 2)->text(), QStringLiteral("2004/05/10"));
+    int total = 0;
+    for (int row = 0; row < 9; ++row) {
+        EXPECT_GE(status->item(row, 1)->text().section(u' ', 0, 0).toInt(), 0);
+        total += status->item(row, 1)->text().section(u' ', 0, 0).toInt();
+    }
+    EXPECT_EQ(status->item(9, 1)->text(), QStringLiteral("%1 件").arg(total));
+
+    // Every backup result but 1 ends with its own message.
+    const struct {
+        int result;
+        const char* message;
+    } backups[] = {{0, "処理を中止します。"}, {-1, "バックアップに失敗しました。"},
+                   {-100, "バックアップとデータベースへの接続に失敗しました。アプリケーションを終了してもう一度起動しなおしてください。"}};
+    for (const auto& b : backups) {
+        dialog.m_backup = [&] { return b.result; };
+        m_ui.Prompt().QueueAnswers({IDOK});
+        dialog.OnStart();
+        EXPECT_EQ(m_ui.Prompt().Texts().value(1), QString::fromUtf8(b.message));
+        EXPECT_EQ(m_ui.Prompt().Calls()[0].defaultButton, IDCANCEL);
+        m_ui.Prompt().Clear();
+    }
+    int backedUp = 0;
+    dialog.m_backup = [&] { return ++backedUp, 1; };
+    m_ui.Prompt().QueueAnswers({IDOK, IDOK});
+    dialog.OnStart();
+    EXPECT_EQ(backedUp, 1);
+    EXPECT_EQ(m_ui.Prompt().Texts().value(2), QStringLiteral("繰越処理が完了しました。"));
+    EXPECT_EQ(m_frame->m_dtLastCarryForward, QDate(2024, 3, 31));
+    EXPECT_EQ(dialog.PreviousLabel()->text(), QStringLiteral("前回の繰越日：2024年03月31日"));
+    m_ui.Prompt().Clear();
 }

@@ -127,6 +127,51 @@ class CMakeMsgID
                      CCDSData* refused, QString& err, const std::function<QString()>& nextCode = {});
     bool IsImportPending() const { return m_bImportPending; }
 
+    // ---- Closing (written in CloseSales.cpp) ----------------------------
+    // Each runs in one transaction (nested into a caller's when one is
+    // open): everything is written or nothing. 1 done, 10 refused or failed
+    // with the reason in `err`, -100 broken connection.
+    //
+    // Closes partners of one side at `closeDate`. `headers` (table
+    // "Sales_Close" or "Stock_Close") holds one closing record per partner;
+    // each gets its new ID written back into its ".ID" field, in set order.
+    // Every slip of the partner not yet billed (SeikyuID 0, any DenpyoType)
+    // and every receipt or payment not yet booked, dated up to the closing
+    // date, is booked to the new closing (SeikyuID). `taxSlips` (table
+    // "Sales_H" or "Stock_H", may be empty) are the tax slips of the closing,
+    // one per partner at most; each is inserted with its partner's new
+    // closing ID as SeikyuID. Refused (10, naming the partner): a partner
+    // twice in the run, a partner already closed for the account on that
+    // date, or one without an unbilled slip up to it (closed meanwhile).
+    int Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& closeDate, QString& err);
+    // Undoes closings: `closings` (table "Sales_Close" or "Stock_Close")
+    // names them by the ".ID" field of its records. Their slips, receipts
+    // and payments are unbooked (SeikyuID 0), their tax slips (DenpyoType 1)
+    // and the closing records deleted. An ID given twice counts once; an
+    // ID without a closing is skipped. Used by the slip delete and receipt
+    // change too, inside their own transactions.
+    int Reset_SalesClose(const CCDSData& closings, QString& err);
+    // Fills the invoice work tables: WShime_H from `request`'s header
+    // records, numbered 1..n in set order (their ".ID" is written back),
+    // and WShime_B with the slip lines of each header's closing
+    // (".SalesCloseID") by date, slip number and line. The condition is
+    // "Sales_Close,<flag>" or "Stock_Close,<flag>" (flag 0 or 1: the
+    // carry-over left out); anything else is refused (10). Both tables are
+    // emptied first.
+    int SetWShime(CCDSData& request, QString& err);
+    // Carries the database forward to `date`, both sides at once. Every
+    // closing with CloseDate up to the date goes with its slips (lines and
+    // tax slips) and its booked receipts or payments (lines), except a
+    // partner's first open closing (Status 0, by CloseDate and ID) and all
+    // after it, so no unpaid invoice leaves the schedules; the removed
+    // slips' Total less the removed money is added to the partner's
+    // Collect. Item.StockNumber takes the stock change of the slip lines and
+    // movements dated after `previous` up to the date, and Util.StartDate
+    // becomes the date: reports after the date show the same figures.
+    // Refused (10): a `previous` other than the stored date (invalid for
+    // none), or a date before it.
+    int DataMaintenance(const QDate& date, const QDate& previous, QString& err);
+
     // For the library's own operations written beside this class: runs one
     // statement that returns no rows. `changes` receives the rows changed.
     int Execute(const QString& sql, QString& err, int* changes = nullptr);

@@ -1,0 +1,362 @@
+#include "platform/data/MakeMsgID.h"
+#include "platform/data/SqlText.h"
+
+#include <QHash>
+#include <QStringBuilder>
+#include <QStringList>
+
+namespace
+{
+
+// The tables of one side of the closing.
+struct CloseSide {
+    const char* closing;
+    const char* code;
+    const char* slips;
+    const char* lines;
+    const char* money;
+};
+
+constexpr CloseSide kSales{"Sales_Close", "CustomerCode", "Sales_H", "Sales_B", "Receipt_H"};
+constexpr CloseSide kPurchase{"Stock_Close", "SupplierCode", "Stock_H", "Stock_B", "Pay_H"};
+
+const CloseSide* SideOf(const QString& closingTable)
+{
+    if (closingTable.compare(QLatin1String(kSales.closing), Qt::CaseInsensitive) == 0)
+        return &kSales;
+    if (closingTable.compare(QLatin1String(kPurchase.closing), Qt::CaseInsensitive) == 0)
+        return &kPurchase;
+    return nullptr;
+}
+
+QString L(const char* text)
+{
+    return QString::fromLatin1(text);
+}
+
+QString FieldText(const COneRecord* record, const QString& table, const char* field)
+{
+    const CTb* tb = record->GetOneField(table, L(field));
+    if (!tb)
+        tb = record->GetOneField(QString(), L(field));
+    return tb ? tb->GetText() : QString();
+}
+
+int FieldInt(const COneRecord* record, const QString& table, const char* field)
+{
+    const CTb* tb = record->GetOneField(table, L(field));
+    if (!tb)
+        tb = record->GetOneField(QString(), L(field));
+    int value = 0;
+    if (tb)
+        tb->GetData(value);
+    return value;
+}
+
+// A transaction that is rolled back unless committed.
+class CRunTransaction
+{
+  public:
+    explicit CRunTransaction(CMakeMsgID& db) : m_db(db) {}
+    ~CRunTransaction()
+    {
+        if (m_open) {
+            QString ignored;
+            m_db.Rollback(ignored);
+        }
+    }
+    int Begin(QString& err)
+    {
+        const int result = m_db.BeginTransaction(err);
+        m_open = result == CMakeMsgID::kOk;
+        return result;
+    }
+    int Commit(QString& err)
+    {
+        m_open = false;
+        return m_db.Commit(err);
+    }
+
+  private:
+    CMakeMsgID& m_db;
+    bool m_open = false;
+};
+
+} // namespace
+
+int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& closeDate, QString& err)
+{
+    if (!m_db)
+        return NoConnection(err);
+    const CloseSide* side = SideOf(headers.m_strTable);
+    if (!side || (taxSlips.GetCount() > 0 && taxSlips.m_strTable.compare(L(side->slips), Qt::CaseInsensitive) != 0)) {
+        err = QStringLiteral("締め処理のテーブル指定が正しくありません。");
+        return kFailed;
+    }
+    if (!closeDate.isValid()) {
+        err = QStringLiteral("締日が正しくありません。");
+        return kFailed;
+    }
+    if (headers.GetCount() == 0)
+        return kOk;
+    const QString table = headers.m_strTable;
+    const QString code = L(side->code), d1 = SqlDate(closeDate.addDays(1));
+    auto resetIds = [&] {
+        for (int i = 0; i < headers.GetCount(); ++i)
+            if (CTb* id = headers.GetAt(i)->GetOneField(table, QStringLiteral("ID")))
+                *id = 0;
+    };
+
+    CRunTransaction run(*this);
+    int result = run.Begin(err);
+    if (result != kOk)
+        return result;
+    QStringList codes;
+    QString values;
+    for (int i = 0; i < headers.GetCount(); ++i) {
+        codes << FieldText(headers.GetAt(i), table, side->code);
+        values += (i ? QStringLiteral(",(") : QStringLiteral("(")) % QString::number(i) % QStringLiteral(",'") %
+                  SqlQuote(codes.last()) % QStringLiteral("')");
+    }
+    const QString prepare[] = {
+        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS close_run(seq INTEGER PRIMARY KEY, code TEXT COLLATE NOCASE, "
+                       "id INTEGER)"),
+        QStringLiteral("DELETE FROM temp.close_run"),
+        QStringLiteral("INSERT INTO temp.close_run(seq, code) VALUES ") % values,
+    };
+    for (const QString& sql : prepare)
+        if ((result = Execute(sql, err)) != kOk)
+            return resetIds(), result;
+
+    // The first partner that cannot be closed, and why.
+    CCDSData check, refused;
+    check.m_strCondition =
+        QStringLiteral("SELECT code, why FROM (SELECT r.seq, r.code, CASE "
+                       "WHEN (SELECT COUNT(*) FROM temp.close_run r2 WHERE r2.code = r.code) > 1 THEN 1 "
+                       "WHEN EXISTS (SELECT 1 FROM \"%1\" X WHERE X.\"%2\" = r.code AND X.CloseDate = %3 "
+                       "AND X.TudoFlg = 1) THEN 2 "
+                       "WHEN NOT EXISTS (SELECT 1 FROM \"%4\" H WHERE H.\"%2\" = r.code AND H.SeikyuID = 0 "
+                       "AND H.\"Date\" < %5) THEN 3 END AS why FROM temp.close_run r) "
+                       "WHERE why IS NOT NULL ORDER BY seq LIMIT 1")
+            .arg(L(side->closing), code, SqlDate(closeDate), L(side->slips), d1);
+    if ((result = GetDataList(check, refused, err)) != kOk)
+        return resetIds(), result;
+    if (refused.GetCount() > 0) {
+        const QString who = FieldText(refused.GetAt(0), QString(), "code");
+        switch (FieldInt(refused.GetAt(0), QString(), "why")) {
+        case 1: err = QStringLiteral("取引先「%1」が二度指定されています。").arg(who); break;
+        case 2: err = QStringLiteral("取引先「%1」はこの締日ですでに締められています。").arg(who); break;
+        default: err = QStringLiteral("取引先「%1」には締める伝票がありません。").arg(who); break;
+        }
+        return resetIds(), kFailed;
+    }
+
+    if ((result = InsertData(headers, err)) != kOk)
+        return resetIds(), result;
+    QHash<QString, int> idOfCode;
+    values.clear();
+    for (int i = 0; i < headers.GetCount(); ++i) {
+        const int id = FieldInt(headers.GetAt(i), table, "ID");
+        idOfCode.insert(codes[i].toLower(), id);
+        values += (i ? QStringLiteral(",(") : QStringLiteral("(")) % QString::number(i) % QStringLiteral(",'") %
+                  SqlQuote(codes[i]) % QStringLiteral("',") % QString::number(id) % u')';
+    }
+    const QString booking[] = {
+        QStringLiteral("DELETE FROM temp.close_run"),
+        QStringLiteral("INSERT INTO temp.close_run(seq, code, id) VALUES ") % values,
+        QStringLiteral("UPDATE \"%1\" SET SeikyuID = (SELECT r.id FROM temp.close_run r WHERE r.code = \"%1\".\"%2\") "
+                       "WHERE SeikyuID = 0 AND \"Date\" < %3 AND \"%2\" IN (SELECT code FROM temp.close_run)")
+            .arg(L(side->slips), code, d1),
+        QStringLiteral("UPDATE \"%1\" SET SeikyuID = (SELECT r.id FROM temp.close_run r WHERE r.code = \"%1\".\"%2\") "
+                       "WHERE SeikyuID = 0 AND \"Date\" < %3 AND \"%2\" IN (SELECT code FROM temp.close_run)")
+            .arg(L(side->money), code, d1),
+    };
+    for (const QString& sql : booking)
+        if ((result = Execute(sql, err)) != kOk)
+            return resetIds(), result;
+
+    // The tax slips go in after the booking, already carrying their closing.
+    for (int i = 0; i < taxSlips.GetCount(); ++i) {
+        COneRecord* slip = taxSlips.GetAt(i);
+        const QString who = FieldText(slip, taxSlips.m_strTable, side->code);
+        const auto found = idOfCode.constFind(who.toLower());
+        if (found == idOfCode.cend()) {
+            err = QStringLiteral("取引先「%1」の税額伝票に対応する締めがありません。").arg(who);
+            return resetIds(), kFailed;
+        }
+        slip->SetField(taxSlips.m_strTable % QStringLiteral(".SeikyuID"), *found);
+    }
+    if (taxSlips.GetCount() > 0 && (result = InsertData(taxSlips, err)) != kOk)
+        return resetIds(), result;
+    if ((result = run.Commit(err)) != kOk)
+        return resetIds(), result;
+    return kOk;
+}
+
+int CMakeMsgID::Reset_SalesClose(const CCDSData& closings, QString& err)
+{
+    if (!m_db)
+        return NoConnection(err);
+    const CloseSide* side = SideOf(closings.m_strTable);
+    if (!side) {
+        err = QStringLiteral("締めの取り消しのテーブル指定が正しくありません。");
+        return kFailed;
+    }
+    QString values;
+    for (int i = 0; i < closings.GetCount(); ++i)
+        values += (values.isEmpty() ? QStringLiteral("(") : QStringLiteral(",(")) %
+                  QString::number(FieldInt(closings.GetAt(i), closings.m_strTable, "ID")) % u')';
+    if (values.isEmpty())
+        return kOk;
+    CRunTransaction run(*this);
+    int result = run.Begin(err);
+    if (result != kOk)
+        return result;
+    const QString ids = QStringLiteral("(SELECT id FROM temp.reset_run)");
+    const QString steps[] = {
+        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS reset_run(id INTEGER PRIMARY KEY)"),
+        QStringLiteral("DELETE FROM temp.reset_run"),
+        QStringLiteral("INSERT OR IGNORE INTO temp.reset_run(id) VALUES ") % values,
+        // Tax slips made by the closing go with it.
+        QStringLiteral("DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE DenpyoType = 1 AND SeikyuID "
+                       "IN %3)")
+            .arg(L(side->lines), L(side->slips), ids),
+        QStringLiteral("DELETE FROM \"%1\" WHERE DenpyoType = 1 AND SeikyuID IN %2").arg(L(side->slips), ids),
+        QStringLiteral("UPDATE \"%1\" SET SeikyuID = 0 WHERE SeikyuID IN %2").arg(L(side->slips), ids),
+        QStringLiteral("UPDATE \"%1\" SET SeikyuID = 0 WHERE SeikyuID IN %2").arg(L(side->money), ids),
+        QStringLiteral("DELETE FROM \"%1\" WHERE ID IN %2").arg(L(side->closing), ids),
+    };
+    for (const QString& sql : steps)
+        if ((result = Execute(sql, err)) != kOk)
+            return result;
+    return run.Commit(err);
+}
+
+int CMakeMsgID::SetWShime(CCDSData& request, QString& err)
+{
+    if (!m_db)
+        return NoConnection(err);
+    const QStringList parts = request.m_strCondition.split(u',');
+    const CloseSide* side = parts.size() == 2 ? SideOf(parts[0].trimmed()) : nullptr;
+    const QString flag = parts.value(1).trimmed();
+    if (!side || (flag != QLatin1String("0") && flag != QLatin1String("1")) ||
+        request.m_strTable.compare(QLatin1String("WShime_H"), Qt::CaseInsensitive) != 0) {
+        err = QStringLiteral("請求書作成の条件が正しくありません。（%1）").arg(request.m_strCondition);
+        return kFailed;
+    }
+    for (int i = 0; i < request.GetCount(); ++i)
+        request.GetAt(i)->SetField(QStringLiteral("WShime_H.ID"), i + 1);
+
+    CRunTransaction run(*this);
+    int result = run.Begin(err);
+    if (result != kOk)
+        return result;
+    if ((result = Execute(QStringLiteral("DELETE FROM WShime_B"), err)) != kOk ||
+        (result = Execute(QStringLiteral("DELETE FROM WShime_H"), err)) != kOk)
+        return result;
+    if (request.GetCount() == 0)
+        return run.Commit(err);
+    if ((result = InsertData(request, err)) != kOk)
+        return result;
+    const QString order = QStringLiteral("W.ID, H.\"Date\", H.\"No\", B.LineNo, B.ID");
+    const QString lines =
+        QStringLiteral("INSERT INTO WShime_B(ID, HeaderID, \"Date\", \"No\", LineNo, ItemType, ItemCode, ItemName, "
+                       "Number, Unit, Price, Amount, TaxFlg, Tax, Remarks) "
+                       "SELECT ROW_NUMBER() OVER (ORDER BY %1), W.ID, H.\"Date\", H.\"No\", B.LineNo, B.ItemType, "
+                       "B.ItemCode, B.ItemName, B.Number, B.Unit, B.Price, B.Amount, B.TaxFlg, B.Tax, B.Remarks "
+                       "FROM WShime_H W JOIN \"%2\" H ON H.SeikyuID = W.SalesCloseID AND W.SalesCloseID <> 0 "
+                       "JOIN \"%3\" B ON B.HeaderID = H.ID ORDER BY %1")
+            .arg(order, L(side->slips), L(side->lines));
+    if ((result = Execute(lines, err)) != kOk)
+        return result;
+    return run.Commit(err);
+}
+
+int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QString& err)
+{
+    if (!m_db)
+        return NoConnection(err);
+    if (!date.isValid()) {
+        err = QStringLiteral("繰越日が正しくありません。");
+        return kFailed;
+    }
+    CRunTransaction run(*this);
+    int result = run.Begin(err);
+    if (result != kOk)
+        return result;
+    CCDSData request, util;
+    request.m_strTable = QStringLiteral("Util");
+    request.m_strCondition = QStringLiteral("ORDER BY ID");
+    if ((result = GetDataList(request, util, err)) != kOk)
+        return result;
+    QDate stored;
+    if (util.GetCount() > 0)
+        if (const CTb* field = util.GetAt(0)->GetOneField(QStringLiteral("Util"), QStringLiteral("StartDate")))
+            field->GetData(stored);
+    if (stored != previous) {
+        err = QStringLiteral("前回の繰越日が一致しません。");
+        return kFailed;
+    }
+    if (stored.isValid() && date < stored) {
+        err = QStringLiteral("前回の繰越日より前の日付は指定できません。");
+        return kFailed;
+    }
+    const QString d1 = SqlDate(date.addDays(1));
+    // Stock moved after the last carry-forward up to the date becomes the
+    // opening stock; lines of tax and discounts (ItemType 2) move none.
+    const QString range = stored.isValid()
+                              ? QStringLiteral("\"Date\" >= %1 AND \"Date\" < %2").arg(SqlDate(stored.addDays(1)), d1)
+                              : QStringLiteral("\"Date\" < %1").arg(d1);
+    QStringList steps{
+        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_stock(ItemCode TEXT COLLATE NOCASE PRIMARY KEY, q "
+                       "INTEGER)"),
+        QStringLiteral("DELETE FROM temp.carry_stock"),
+        QStringLiteral("INSERT INTO temp.carry_stock(ItemCode, q) SELECT ItemCode, SUM(q) FROM ("
+                       "SELECT ItemCode, COALESCE(Number, 0) AS q FROM Stock_B WHERE ItemType <> 2 AND %1 "
+                       "UNION ALL SELECT ItemCode, -COALESCE(Number, 0) FROM Sales_B WHERE ItemType <> 2 AND %1 "
+                       "UNION ALL SELECT ItemCode, COALESCE(InNumber, 0) - COALESCE(OutNumber, 0) FROM StockChange "
+                       "WHERE %1) WHERE ItemCode IS NOT NULL AND ItemCode <> '' GROUP BY ItemCode COLLATE NOCASE")
+            .arg(range),
+        QStringLiteral("UPDATE Item SET StockNumber = COALESCE(StockNumber, 0) + (SELECT q FROM temp.carry_stock c "
+                       "WHERE c.ItemCode = Item.ItemCode) WHERE ItemCode IN (SELECT ItemCode FROM temp.carry_stock)"),
+        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_close(id INTEGER PRIMARY KEY)"),
+    };
+    struct Side {
+        const CloseSide& side;
+        const char* partner;
+        const char* moneyLines;
+    };
+    const Side sides[] = {{kSales, "Customer", "Receipt_B"}, {kPurchase, "Supplier", "Pay_B"}};
+    for (const Side& s : sides) {
+        const QString t = L(s.side.closing), code = L(s.side.code), slips = L(s.side.slips),
+                      lines = L(s.side.lines), money = L(s.side.money), ids = QStringLiteral("(SELECT id FROM temp.carry_close)");
+        steps << QStringLiteral("DELETE FROM temp.carry_close")
+              // Closings up to the date before the partner's first open one.
+              << QStringLiteral("INSERT INTO temp.carry_close(id) SELECT C.ID FROM \"%1\" C WHERE C.CloseDate < %2 "
+                                "AND NOT EXISTS (SELECT 1 FROM \"%1\" O WHERE O.\"%3\" = C.\"%3\" AND O.Status = 0 "
+                                "AND (O.CloseDate < C.CloseDate OR (O.CloseDate = C.CloseDate AND O.ID <= C.ID)))")
+                     .arg(t, d1, code)
+              << QStringLiteral("UPDATE \"%1\" SET Collect = COALESCE(Collect, 0) "
+                                "+ COALESCE((SELECT SUM(COALESCE(H.Total, 0)) FROM \"%2\" H WHERE H.SeikyuID IN %4 "
+                                "AND H.\"%3\" = \"%1\".\"%3\"), 0) "
+                                "- COALESCE((SELECT SUM(COALESCE(M.Amount, 0)) FROM \"%5\" M WHERE M.SeikyuID IN %4 "
+                                "AND M.\"%3\" = \"%1\".\"%3\"), 0) "
+                                "WHERE \"%3\" IN (SELECT \"%3\" FROM \"%2\" WHERE SeikyuID IN %4 "
+                                "UNION SELECT \"%3\" FROM \"%5\" WHERE SeikyuID IN %4)")
+                     .arg(L(s.partner), slips, code, ids, money)
+              << QStringLiteral("DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE SeikyuID IN %3)")
+                     .arg(lines, slips, ids)
+              << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(slips, ids)
+              << QStringLiteral("DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE SeikyuID IN %3)")
+                     .arg(L(s.moneyLines), money, ids)
+              << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(money, ids)
+              << QStringLiteral("DELETE FROM \"%1\" WHERE ID IN %2").arg(t, ids);
+    }
+    steps << (util.GetCount() > 0
+                  ? QStringLiteral("UPDATE Util SET StartDate = %1").arg(SqlDate(date))
+                  : QStringLiteral("INSERT INTO Util(StartDate) VALUES (%1)").arg(SqlDate(date)));
+    for (const QString& sql : steps)
+        if ((result = Execute(sql, err)) != kOk)
+            return result;
+    return run.Commit(err);
+}

@@ -1,0 +1,395 @@
+// The closing commands of the report list: closing partners, issuing their
+// invoices or payment statements, undoing closings, and the billed lists.
+
+#include "app/MainFrame.h"
+#include "platform/data/MakeMsgID.h"
+#include "platform/data/Record.h"
+#include "platform/ui/Clock.h"
+#include "platform/ui/Modal.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+#include "platform/ui/WaitIndicator.h"
+#include "reports/CloseInvoiceDlg.h"
+#include "reports/ReportData.h"
+#include "reports/ShimeListCtrl.h"
+#include "reports/ShimeView.h"
+#include "reports/sql/ClosingSql.h"
+#include "settings/CounterInfo.h"
+
+namespace
+{
+
+QString Q(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+const CTb* Field(const COneRecord* record, const QString& name)
+{
+    return record ? record->GetOneField(QString(), name) : nullptr;
+}
+
+int IntOf(const COneRecord* record, const char* name)
+{
+    int value = 0;
+    if (const CTb* tb = Field(record, Q(name)))
+        tb->GetData(value);
+    return value;
+}
+
+QString TextOf(const COneRecord* record, const char* name)
+{
+    const CTb* tb = Field(record, Q(name));
+    return tb ? tb->GetText() : QString();
+}
+
+CMny MoneyOf(const COneRecord* record, const char* name)
+{
+    CMny value(0);
+    if (const CTb* tb = Field(record, Q(name)); !tb || !tb->GetData(value))
+        value = CMny(0);
+    return value;
+}
+
+} // namespace
+
+QDate CShimeView::CalcCollectDate(const QDate& base, int cycle, int day)
+{
+    if (!base.isValid())
+        return QDate();
+    if (cycle <= 0)
+        return base.addDays(day);
+    // Months counted from year 0, so that any cycle normalises.
+    int index = base.year() * 12 + (base.month() - 1) + (cycle - 1);
+    if (cycle == 1 && base.day() > day)
+        ++index;
+    const QDate first(index / 12, index % 12 + 1, 1);
+    // A day the month lacks is its last day.
+    const int last = first.daysInMonth();
+    return QDate(first.year(), first.month(), day == 99 ? last : std::clamp(day, 1, last));
+}
+
+void CShimeView::OnCloseAndPrint()
+{
+    const int mode = m_list.GetMode();
+    if (mode != 8 && mode != 9)
+        return;
+    if (m_list.RowCount() == 0) {
+        UiServices::Prompt().MessageBox(Q("処理対象のレコードがありません"));
+        return;
+    }
+    QList<int> rows = GetSelectedRows();
+    const QString question = rows.isEmpty()
+                                 ? Q("リスト上のすべての取引先の請求を締め切り、請求書を発行します。よろしいですか？")
+                                 : Q("選択された取引先の請求を締め切り、請求書を発行します。よろしいですか？");
+    if (UiServices::Prompt().MessageBox(question, MB_OKCANCEL, MB_ICONQUESTION) != IDOK)
+        return;
+    if (rows.isEmpty())
+        for (int i = 0; i < m_list.RowCount(); ++i)
+            rows << i;
+
+    const bool purchase = m_list.IsPurchase();
+    const QString table = Q(purchase ? "Stock_Close" : "Sales_Close");
+    const QString slips = Q(purchase ? "Stock_H" : "Sales_H");
+    const QString codeField = Q(purchase ? "SupplierCode" : "CustomerCode");
+    const QDate closeDate = ClosingDate();
+    const QDate today = UiServices::Clock().Today();
+    const int kind = purchase ? COUNTER_PAYMENT_STATEMENT : COUNTER_INVOICE;
+    CCounterInfo counter;
+    CCDSData headers, taxSlips;
+    headers.m_strTable = table;
+    taxSlips.m_strTable = slips;
+    QList<int> closedRows;
+    for (int row : rows) {
+        COneRecord* record = m_list.Rows()[size_t(row)].record;
+        if (!record || IntOf(record, "ID") != 0)
+            continue;
+        // The number is used once taken, even when the closing then fails.
+        QString number;
+        if (CCounterInfoElem* elem = counter.GetElem(kind)) {
+            number = elem->Format();
+            counter.Increment();
+        }
+        const QString code = TextOf(record, purchase ? "SupplierCode" : "CustomerCode");
+        COneRecord* header = headers.AddNew();
+        const QString t = table + u'.';
+        header->SetField(t + Q("ID"), 0);
+        header->SetField(t + Q("No"), number);
+        header->SetField(t + Q("Date"), today);
+        header->SetField(t + codeField, code);
+        header->SetField(t + Q("CloseDate"), closeDate);
+        header->SetField(t + Q("CollectDate"),
+                         CalcCollectDate(closeDate, IntOf(record, "CollectCycle"), IntOf(record, "CollectDay")));
+        header->SetField(t + Q("Status"), 0);
+        header->SetField(t + Q("TaxRate"), m_list.GetTaxRate());
+        header->SetField(t + Q("TudoFlg"), 1);
+        record->SetField(Q("No"), number);
+        if (!Field(record, Q("CloseDate")))
+            record->SetField(Q("CloseDate"), closeDate);
+        const CMny tax = MoneyOf(record, "締め時点税額");
+        if (tax != CMny(0)) {
+            COneRecord* slip = taxSlips.AddNew();
+            const QString s = slips + u'.';
+            slip->SetField(s + Q("Tax"), tax);
+            slip->SetField(s + Q("ID"), 0);
+            slip->SetField(s + Q("DenpyoType"), 1);
+            slip->SetField(s + Q("Date"), closeDate);
+            slip->SetField(s + codeField, code);
+            slip->SetField(s + Q("Company"), TextOf(record, "Company"));
+            slip->SetField(s + Q("Section"), TextOf(record, "Section"));
+            slip->SetField(s + Q("Name"), TextOf(record, "Name"));
+            slip->SetField(s + Q("Total"), tax);
+            slip->SetField(s + Q("SeikyuID"), 0);
+        }
+        closedRows << row;
+    }
+    if (!closedRows.isEmpty()) {
+        CWaitCursor wait;
+        QString err;
+        const int result = GetFrame().GetMakeMsgID().Close_Sales(headers, taxSlips, closeDate, err);
+        if (result == CMakeMsgID::kFatal) {
+            ShowReportFatalMessage();
+            return;
+        }
+        if (result != CMakeMsgID::kOk) {
+            UiServices::Prompt().MessageBox(Q("締め処理に失敗しました。") + err);
+            return;
+        }
+        for (int k = 0; k < closedRows.size(); ++k) {
+            int id = 0;
+            if (const CTb* tb = headers.GetAt(k)->GetOneField(table, Q("ID")))
+                tb->GetData(id);
+            CReportRow& row = m_list.Rows()[size_t(closedRows[k])];
+            row.record->SetField(Q("ID"), id);
+            row.mark = 1;
+        }
+        m_pListCtrl->viewport()->update();
+    }
+    if (UiServices::Prompt().MessageBox(Q("締め切りました。引き続き締め請求書を発行しますか？"), MB_YESNO,
+                                        MB_ICONQUESTION) == IDYES)
+        IssueInvoices(rows);
+}
+
+void CShimeView::IssueInvoices(const QList<int>& rows)
+{
+    if (m_list.RowCount() == 0) {
+        UiServices::Prompt().MessageBox(Q("処理対象のレコードがありません"));
+        return;
+    }
+    const int mode = m_list.GetMode();
+    const bool purchase = m_list.IsPurchase();
+    const int carryOver = m_list.m_nCarryOver;
+    CCDSData request;
+    request.m_strTable = Q("WShime_H");
+    request.m_strCondition = QStringLiteral("%1,%2").arg(Q(purchase ? "Stock_Close" : "Sales_Close")).arg(carryOver);
+    QList<int> perSlip;
+    // Row field -> work field; the carried-over amounts only with the
+    // carry-over included. A payment statement's receipt is the payment.
+    struct Map {
+        const char* sales;
+        const char* purchase;
+        const char* work;
+        bool carry;
+    };
+    static const Map kMap[] = {
+        {"No", "No", "No", false},
+        {"Date", "Date", "Date", false},
+        {"CloseDate", "CloseDate", "CloseDate", false},
+        {"CustomerCode", "SupplierCode", "CustomerCode", false},
+        {"Zip", "Zip", "Zip", false},
+        {"Address", "Address", "Address", false},
+        {"Company", "Company", "Company", false},
+        {"Section", "Section", "Section", false},
+        {"Name", "Name", "Name", false},
+        {"Keisho", "Keisho", "Keisho", false},
+        {"Keisho2", "Keisho2", "Keisho2", false},
+        {"MyPerson", "MyPerson", "MyPerson", false},
+        {"前回請求額", "前回未払額", "LastCollect", true},
+        {"今回入金額", "今回支払額", "Receipt", true},
+        {"繰越額", "繰越額", "Balance", true},
+        {"今回税抜売上額", "今回税抜仕入額", "Amount", false},
+        {"消費税", "消費税", "Tax", false},
+        {"今回売上額", "今回仕入額", "Total", false},
+        {"納品枚数", "仕入枚数", "DenpyoNum", false},
+    };
+    {
+        CWaitScope wait;
+        for (int row : rows) {
+            if (row < 0 || row >= m_list.RowCount())
+                continue;
+            const COneRecord* record = m_list.Rows()[size_t(row)].record;
+            if (!record)
+                continue;
+            if (mode != 8 && mode != 9 && IntOf(record, "TudoFlg") == 0) {
+                perSlip << row;
+                continue;
+            }
+            if (IntOf(record, "ID") == 0) {
+                UiServices::Prompt().MessageBox(Q("締め済みになっていないデータを選択しています"));
+                return;
+            }
+            COneRecord* work = request.AddNew();
+            work->SetField(Q("WShime_H.ID"), 0);
+            work->SetField(Q("WShime_H.SalesCloseID"), IntOf(record, "ID"));
+            for (int i = 0; i < record->GetCount(); ++i) {
+                const CTb* field = record->GetAt(i);
+                if (field->IsNull())
+                    continue;
+                const QString name = field->GetName().section(u'.', -1);
+                for (const Map& m : kMap) {
+                    if (name != Q(purchase ? m.purchase : m.sales) || (m.carry && carryOver != 0))
+                        continue;
+                    const QString target = Q("WShime_H.") + Q(m.work);
+                    if (!work->FindField(target)) {
+                        CTb copy(target);
+                        copy.SetData(*field);
+                        work->AddField(copy);
+                    }
+                    break;
+                }
+            }
+        }
+        if (request.GetCount() > 0) {
+            CWaitCursor cursor;
+            QString err;
+            const int result = GetFrame().GetMakeMsgID().SetWShime(request, err);
+            if (result == CMakeMsgID::kFatal) {
+                ShowReportFatalMessage();
+                return;
+            }
+            if (result != CMakeMsgID::kOk) {
+                UiServices::Prompt().MessageBox(Q("伝票の作成に失敗しました。") + err);
+                return;
+            }
+            GetFrame().OpenSlipForm(purchase ? 7 : 6, QString(), 0);
+        }
+    }
+    // Per-slip invoices print slip by slip, with the documents.
+    if (!perSlip.isEmpty())
+        UiServices::Prompt().MessageBox(Q("都度請求書を印刷します。よろしいですか？"), MB_OKCANCEL, MB_ICONQUESTION);
+}
+
+void CShimeView::OnCancelClose()
+{
+    const int mode = m_list.GetMode();
+    if (UiServices::Prompt().MessageBox(
+            Q("！！！ご注意！！！\n\n") + Q("選択した締め処理を取り消しますか？\n") +
+                Q("※この請求よりあとに締め請求がある場合は、その締め請求の前回請求額及び繰越額が変わります。よろしいですか？"),
+            MB_OKCANCEL, MB_ICONEXCLAMATION, IDCANCEL) != IDOK)
+        return;
+    if (m_list.RowCount() == 0) {
+        UiServices::Prompt().MessageBox(Q("処理対象のレコードがありません"));
+        return;
+    }
+    const QList<int> selected = GetSelectedRows();
+    if (selected.isEmpty()) {
+        UiServices::Prompt().MessageBox(Q("処理を取り消すレコードを選択してください"));
+        return;
+    }
+    const bool purchase = m_list.IsPurchase();
+    const QString table = Q(purchase ? "Stock_Close" : "Sales_Close");
+    CCDSData request;
+    request.m_strTable = table;
+    QList<int> kept;
+    bool toldOpen = false, toldPerSlip = false, toldPaid = false;
+    for (int row : selected) {
+        const COneRecord* record = m_list.Rows()[size_t(row)].record;
+        if (!record)
+            continue;
+        const int id = IntOf(record, "ID");
+        if (id == 0) {
+            if (!std::exchange(toldOpen, true))
+                UiServices::Prompt().MessageBox(Q("締め済みになっていないデータを選択しています。"));
+            continue;
+        }
+        if (mode == 12 || mode == 13) {
+            if (IntOf(record, "TudoFlg") == 0) {
+                if (!std::exchange(toldPerSlip, true))
+                    UiServices::Prompt().MessageBox(
+                        Q("都度請求が含まれていますが、都度請求書の取り消しはここからはできません。売上伝票一覧から伝票の削除を行ってください。"));
+                continue;
+            }
+            if (IntOf(record, "Status") != 0 && !std::exchange(toldPaid, true))
+                UiServices::Prompt().MessageBox(
+                    Q("すでに入金済みのデータを選択しています。締め処理を取り消しても入金データはそのままですのでご注意ください。"));
+        }
+        kept << row;
+        request.AddNew()->SetField(table + Q(".ID"), id);
+    }
+    if (kept.isEmpty())
+        return;
+    CWaitCursor wait;
+    QString err;
+    const int result = GetFrame().GetMakeMsgID().Reset_SalesClose(request, err);
+    if (result == CMakeMsgID::kFatal) {
+        ShowReportFatalMessage();
+        return;
+    }
+    if (result != CMakeMsgID::kOk) {
+        UiServices::Prompt().MessageBox(Q("締めの取り消しに失敗しました。") + err);
+        return;
+    }
+    if (mode == 8 || mode == 9) {
+        for (int row : kept) {
+            CReportRow& target = m_list.Rows()[size_t(row)];
+            target.record->SetField(Q("ID"), 0);
+            target.mark = 0;
+        }
+        m_pListCtrl->viewport()->update();
+        return;
+    }
+    SetupListForMode(true);
+}
+
+void CShimeView::OnChangeClosingDate()
+{
+    const int mode = m_list.GetMode();
+    if (mode != 8 && mode != 9)
+        return;
+    CCloseInvoiceDlg dialog(m_list.IsPurchase() ? 1 : 0, GetFrame(), this);
+    if (RunModal(dialog) != QDialog::Accepted)
+        return;
+    ReloadClosingList();
+}
+
+void CShimeView::ReloadClosingList()
+{
+    CWaitScope wait;
+    LoadClosingList();
+    RefreshList();
+}
+
+void CShimeView::OnRowDoubleClick(int row)
+{
+    const int mode = m_list.GetMode();
+    if ((mode == 8 || mode == 9) && row >= 0 && row < m_list.RowCount())
+        OnCloseAndPrint();
+}
+
+void CShimeView::LoadBilledList(int periodShape)
+{
+    const int mode = m_list.GetMode();
+    if (mode != 12 && mode != 13)
+        return;
+    m_list.ClearRecords();
+    const CMainFrame& frame = GetFrame();
+    const QString from = frame.m_dtPeriodFrom.toString(QStringLiteral("yyyy/MM/dd"));
+    const QString to = frame.m_dtPeriodTo.toString(QStringLiteral("yyyy/MM/dd"));
+    QDate start, end;
+    QString text;
+    switch (periodShape) {
+    case 0: start = frame.m_dtPeriodFrom; end = frame.m_dtPeriodTo; text = Q("期間：%1～%2").arg(from, to); break;
+    case 1: end = frame.m_dtPeriodTo; text = Q("期間：～%1").arg(to); break;
+    case 2: start = frame.m_dtPeriodFrom; text = Q("期間：%1～").arg(from); break;
+    case 3: text = Q("期間：指定なし"); break;
+    default: Q_ASSERT_X(false, "LoadBilledList", "period shape outside 0-3"); return;
+    }
+    m_strPeriodText = text;
+    CCDSData records;
+    const QString sql = m_list.IsPurchase() ? MakePaidListSQL(start, end) : MakeBilledListSQL(start, end);
+    if (RunReportStatement(GetFrame().GetMakeMsgID(), sql, records) != 1)
+        return;
+    m_strCountText = Q("件数：%1件").arg(records.GetCount());
+    m_list.SetRecords(std::move(records));
+    UpdateLabels();
+}
