@@ -552,6 +552,12 @@ void CMainFrame::MapCommands()
                [this] { RunTool(ID_TOOL_PHONEBOOK_RESTORE, {QStringLiteral("MorvekTel"), {}}, QStringLiteral(" /R")); });
     MapCommand(ID_WEB_SOFTWARE, [this] { OpenUrl(QStringLiteral("https://www.corvanta.example.jp/software/")); });
     MapCommand(ID_WEB_SHOP, [this] { OpenUrl(QStringLiteral("https://shop.lindqvar.example.jp/")); });
+    // The subsystems' own frame commands.
+    const auto& commands = CViewRegistry::Instance().GetFrameCommands();
+    for (auto it = commands.cbegin(); it != commands.cend(); ++it) {
+        const CViewRegistry::FrameCommand command = it.value();
+        MapCommand(it.key(), [this, command] { command(*this); });
+    }
 }
 
 bool CMainFrame::OnUpdateCmdUI(int, CCmdUI&)

@@ -22,6 +22,14 @@ void CViewRegistry::Unregister(EViewClass viewClass)
     m_creators.remove(int(viewClass));
 }
 
+void CViewRegistry::RegisterFrameCommand(int id, FrameCommand command)
+{
+    if (command)
+        m_commands.insert(id, std::move(command));
+    else
+        m_commands.remove(id);
+}
+
 bool CViewRegistry::IsRegistered(EViewClass viewClass) const
 {
     return m_creators.contains(int(viewClass));

@@ -14,6 +14,9 @@ class CView;
 class CViewRegistry {
 public:
     using Creator = std::function<CView*(CMainFrame& frame)>;
+    // A command of the frame that a subsystem handles (the menu screen's
+    // entries that open a subsystem's dialog before its list).
+    using FrameCommand = std::function<void(CMainFrame& frame)>;
 
     // The program's one registry, filled before the frame is created.
     static CViewRegistry& Instance();
@@ -22,6 +25,9 @@ public:
     void Register(EViewClass viewClass, Creator creator);
     void Unregister(EViewClass viewClass);
     bool IsRegistered(EViewClass viewClass) const;
+    // The frame maps these when it is created.
+    void RegisterFrameCommand(int id, FrameCommand command);
+    const QHash<int, FrameCommand>& GetFrameCommands() const { return m_commands; }
 
     // The view of a class for the frame; the menu screen for a class nobody
     // registered or whose creator made nothing.
@@ -29,6 +35,7 @@ public:
 
 private:
     QHash<int, Creator> m_creators;
+    QHash<int, FrameCommand> m_commands;
 };
 
 // Creates the view of a class through the program's registry.
