@@ -19,7 +19,9 @@
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 
@@ -76,8 +78,17 @@ QString CSlipCommands::FindFormFile(const QString& databaseFolder, const QString
     if (databaseFolder.isEmpty() || fileName.isEmpty() || fileName.contains(u'/') || fileName.contains(u'\\') ||
         fileName == u"." || fileName == u"..")
         return {};
-    const QString files = FindFileNoCase(databaseFolder, QStringLiteral("Files"));
-    return files.isEmpty() ? QString() : FindFileNoCase(files, fileName);
+    QString files = databaseFolder + QStringLiteral("/Files");
+    if (!QFileInfo(files).isDir()) {
+        files.clear();
+        for (const QString& name : QDir(databaseFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            if (name.compare(QStringLiteral("Files"), Qt::CaseInsensitive) == 0)
+                files = databaseFolder + u'/' + name;
+        }
+        if (files.isEmpty())
+            return {};
+    }
+    return FindFileNoCase(files, fileName);
 }
 
 int CSlipCommands::OnNew()
