@@ -80,7 +80,7 @@ TEST(HtmlHelp, InstalledPagesAndTheMessageWhenNoneOpens)
         opened << url.fileName();
         return true;
     });
-    const QList<int> topics{kHelpContents, 1101, 1106, 1109, 1502, 1503, 1505, 1506, 1642, 1650, 2011, 5001, 5002};
+    const QList<int> topics{kHelpContents, 1101, 1106, 1109, 1502, 1503, 1505, 1506, 1642, 1650, 2011, 3001, 3009, 5001, 5002, 5003};
     for (int topic : topics)
         EXPECT_TRUE(help.ShowTopic(topic)) << topic;
     for (int i = 1; i < topics.size(); ++i)
