@@ -1,5 +1,4 @@
 #include "app/MainFrame.h"
-#include "app/FrameCommands.h"
 
 #include "app/FindDialog.h"
 #include "app/ManagerLink.h"
@@ -519,8 +518,6 @@ CCmdUI CMainFrame::QueryCommandState(int id)
 
 void CMainFrame::MapCommands()
 {
-    for (const auto& [id, handler] : CFrameCommands::Instance().Commands())
-        MapCommand(id, [this, handler = handler] { handler(*this); });
     MapCommand(ID_BACK_TO_MENU, [this] { OnBackToMenu(); });
     MapCommand(ID_ITEM_LIST, [this] { SwitchView(1); });
     MapCommand(ID_CUSTOMER_LIST, [this] { SwitchView(2); });
@@ -555,6 +552,12 @@ void CMainFrame::MapCommands()
                [this] { RunTool(ID_TOOL_PHONEBOOK_RESTORE, {QStringLiteral("MorvekTel"), {}}, QStringLiteral(" /R")); });
     MapCommand(ID_WEB_SOFTWARE, [this] { OpenUrl(QStringLiteral("https://www.corvanta.example.jp/software/")); });
     MapCommand(ID_WEB_SHOP, [this] { OpenUrl(QStringLiteral("https://shop.lindqvar.example.jp/")); });
+    // The subsystems' own frame commands.
+    const auto& commands = CViewRegistry::Instance().GetCommands();
+    for (auto it = commands.cbegin(); it != commands.cend(); ++it) {
+        const CViewRegistry::CommandHandler command = it.value();
+        MapCommand(it.key(), [this, command] { command(*this); });
+    }
 }
 
 bool CMainFrame::OnUpdateCmdUI(int, CCmdUI&)

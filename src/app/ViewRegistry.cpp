@@ -48,17 +48,6 @@ void CViewRegistry::RegisterCommand(int id, CommandHandler handler)
         m_commands.remove(id);
 }
 
-bool CViewRegistry::RunCommand(int id, CMainFrame& frame) const
-{
-    const auto it = m_commands.constFind(id);
-    if (it == m_commands.constEnd())
-        return false;
-    // A copy: the handler may register again.
-    const CommandHandler handler = it.value();
-    handler(frame);
-    return true;
-}
-
 CView* CreateView(EViewClass viewClass, CMainFrame& frame)
 {
     return CViewRegistry::Instance().Create(viewClass, frame);

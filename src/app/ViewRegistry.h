@@ -27,14 +27,15 @@ public:
     // registered or whose creator made nothing.
     CView* Create(EViewClass viewClass, CMainFrame& frame) const;
 
-    // Menu-screen commands that open a subsystem's dialog (a new customer
-    // ...): the subsystem registers the handler with its views, the menu
-    // screen runs it. A later registration of an id replaces the earlier one.
+    // Commands of the frame that a subsystem provides (the menu screen's
+    // entries that open a subsystem's dialog: a new customer, a closing's
+    // options ...). The frame maps them when it is created, after its own
+    // and before the application's; a view that maps the same id handles
+    // it first. A later registration of an id replaces the earlier one.
     using CommandHandler = std::function<void(CMainFrame& frame)>;
     void RegisterCommand(int id, CommandHandler handler);
     bool HasCommand(int id) const { return m_commands.contains(id); }
-    // False when no handler is registered for the id.
-    bool RunCommand(int id, CMainFrame& frame) const;
+    const QHash<int, CommandHandler>& GetCommands() const { return m_commands; }
 
 private:
     QHash<int, Creator> m_creators;

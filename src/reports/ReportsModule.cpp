@@ -1,6 +1,5 @@
 #include "reports/ReportsModule.h"
 
-#include "app/FrameCommands.h"
 #include "app/ViewRegistry.h"
 #include "reports/CloseInvoiceDlg.h"
 #include "reports/KurikoshiDlg.h"
@@ -12,10 +11,10 @@ void RegisterReportViews(CViewRegistry& registry)
 {
     registry.Register(EViewClass::Shime, [](CMainFrame& frame) -> CView* { return new CShimeView(frame); });
     // The closings of the menu screen ask their options before the list.
-    CFrameCommands::Instance().Register(ID_CLOSE_INVOICE, [](CMainFrame& frame) { OnCloseInvoiceCommand(frame, 0); });
-    CFrameCommands::Instance().Register(ID_CLOSE_PAYMENT, [](CMainFrame& frame) { OnCloseInvoiceCommand(frame, 1); });
+    registry.RegisterCommand(ID_CLOSE_INVOICE, [](CMainFrame& frame) { OnCloseInvoiceCommand(frame, 0); });
+    registry.RegisterCommand(ID_CLOSE_PAYMENT, [](CMainFrame& frame) { OnCloseInvoiceCommand(frame, 1); });
     // The same id deletes on the lists; the carry-forward is the menu screen's.
-    CFrameCommands::Instance().Register(ID_MASTER_DELETE, [](CMainFrame& frame) {
+    registry.RegisterCommand(ID_MASTER_DELETE, [](CMainFrame& frame) {
         if (frame.GetViewKind() == 0)
             OnCarryForwardCommand(frame);
     });

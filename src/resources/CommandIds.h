@@ -106,4 +106,22 @@ enum CommandId : int {
     ID_MASTER_CODE_CHANGE = 33032,
     ID_MASTER_COLUMN_SET = 32934,
     ID_MASTER_HELP = 33053,
+    // slip lists (delete, select all and address labels share the master
+    // lists' ids)
+    ID_SLIP_NEW = 32917,
+    ID_SLIP_MODIFY = 32847,
+    ID_SLIP_DELETE = 32789,
+    ID_SLIP_EXTRACT = 32937,
+    ID_SLIP_SELECT_ALL = 33024,
+    ID_SLIP_EXPORT = 33046,
+    ID_SLIP_TRANSCRIBE = 33035,
+    ID_SLIP_BATCH_PRINT = 32846,
+    ID_SLIP_ADDRESS_PRINT = 32851,
+    ID_SLIP_STATUS = 32916,
+    ID_SLIP_HELP = 33056,
+    // menu screen: the slip extractions
+    ID_ESTIMATE_EXTRACT = 32797,
+    ID_SALES_EXTRACT = 32800,
+    ID_ORDER_EXTRACT = 32803,
+    ID_STOCK_EXTRACT = 32806,
 };

@@ -144,11 +144,39 @@ void AddReportMenus(QMap<int, QList<CMenuEntry>>& menus)
                                  {Item(ID_REPORT_CARRY_OVER, "繰越額を今回請求額に含める")}));
 }
 
+// The slip lists' menu bar: the slip commands with the list screens'
+// settings, tools and help.
+QList<CMenuEntry> SlipListMenu()
+{
+    QList<CMenuEntry> entries{
+        Popup("ﾌｧｲﾙ(&F)"),
+        Item(ID_SLIP_BATCH_PRINT, "一括印刷"),
+        Item(ID_SLIP_ADDRESS_PRINT, "宛名印刷"),
+        Separator(),
+        Item(ID_SLIP_TRANSCRIBE, "別フォームへ転記..."),
+        Item(ID_SLIP_EXPORT, "Velmiraへの書き出し"),
+        Separator(),
+        Item(ID_BACK_TO_MENU, "メニュー画面に戻る"),
+        End(),
+        Popup("ﾃﾞｰﾀ(&D)"),
+        Item(ID_SLIP_NEW, "新規作成..."),
+        Item(ID_SLIP_MODIFY, "修正..."),
+        Item(ID_SLIP_DELETE, "削除\tDel"),
+        Separator(),
+        Item(ID_EDIT_FIND, "検索...\tCtrl+F"),
+        Item(ID_SLIP_EXTRACT, "抽出..."),
+        Item(ID_SLIP_SELECT_ALL, "すべて選択\tCtrl+A"),
+        End(),
+    };
+    return entries + ListScreenMenu().mid(6);
+}
+
 const QMap<int, QList<CMenuEntry>>& MenuTable()
 {
     static const QMap<int, QList<CMenuEntry>> table = [] {
         QMap<int, QList<CMenuEntry>> menus;
-        for (int id : {147, 149, 151, 153, 155, 169, 173, 184, 190, 192, 197, 206, 209, 228})
+        menus.insert(147, SlipListMenu());
+        for (int id : {149, 151, 153, 155, 169, 173, 184, 190, 192, 197, 206, 209, 228})
             menus.insert(id, ListScreenMenu());
         menus.insert(145, MasterListMenu());
         AddReportMenus(menus);
@@ -195,7 +223,8 @@ const QList<CToolBarDef>& GetToolBarDefs()
         {206, 0xE82C, {ID_LEDGER_CONDITION, ID_LIST_PRINT, ID_EDIT_FIND, ID_LIST_HELP, ID_BACK_TO_LIST, 0, ID_BACK_TO_MENU}},
         {446, 0xE831, {ID_LEDGER_CONDITION, ID_LIST_PRINT, ID_EDIT_FIND, ID_LIST_HELP, 0, ID_BACK_TO_MENU}},
         {197, 0xE82A, common},
-        {147, 0xE82B, common},
+        {147, 0xE82B, {ID_SLIP_NEW, ID_SLIP_MODIFY, ID_SLIP_DELETE, ID_SLIP_TRANSCRIBE, 0, ID_SLIP_EXTRACT, ID_EDIT_FIND, 0,
+                       ID_SLIP_BATCH_PRINT, ID_SLIP_ADDRESS_PRINT, 0, ID_SLIP_HELP, ID_BACK_TO_MENU}},
     };
     return defs;
 }
@@ -244,6 +273,14 @@ QString GetCommandText(int id)
         {ID_MASTER_CODE_CHANGE, "ｺｰﾄﾞ変更"},
         {ID_MASTER_COLUMN_SET, "一覧の表示設定"},
         {ID_MASTER_HELP, "一覧画面のヘルプを表示"},
+        {ID_SLIP_NEW, "新規作成"},
+        {ID_SLIP_MODIFY, "修正"},
+        {ID_SLIP_EXTRACT, "抽出"},
+        {ID_SLIP_TRANSCRIBE, "別フォームへ転記"},
+        {ID_SLIP_BATCH_PRINT, "一括印刷"},
+        {ID_SLIP_EXPORT, "Velmiraへﾃﾞｰﾀを書き出します"},
+        {ID_SLIP_STATUS, "ｽﾃｰﾀｽを変更します"},
+        {ID_SLIP_HELP, "一覧画面のヘルプを表示します"},
     };
     const auto it = texts.find(id);
     return it == texts.end() ? QString() : QString::fromUtf8(*it);

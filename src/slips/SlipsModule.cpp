@@ -1,9 +1,43 @@
 #include "slips/SlipsModule.h"
 
 #include "slips/HeaderView.h"
+#include "slips/SlipExtractDlg.h"
+
+#include "app/MainFrame.h"
 #include "app/ViewRegistry.h"
+#include "platform/ui/Modal.h"
+#include "resources/CommandIds.h"
+
+namespace
+{
+
+// The menu screen's 伝票の抽出: the conditions, then the list that uses them.
+void ExtractAndList(CMainFrame& frame, const QString& header, int viewKind)
+{
+    CSlipExtractDlg dialog(header, false, &frame);
+    if (RunModal(dialog) != QDialog::Accepted || dialog.Rules().m_nExtractionSet != 1)
+        return;
+    frame.m_strSlipCondition = dialog.Rules().m_strResult;
+    frame.m_bSlipExtracted = 1;
+    frame.SwitchView(viewKind);
+}
+
+} // namespace
 
 void RegisterSlipViews(CViewRegistry& registry)
 {
     registry.Register(EViewClass::Header, [](CMainFrame& frame) -> CView* { return new CHeaderView(frame); });
+    const struct {
+        int id;
+        const char* header;
+        int kind;
+    } extractions[] = {{ID_ESTIMATE_EXTRACT, "Estimate_H", 4},
+                       {ID_SALES_EXTRACT, "Sales_H", 5},
+                       {ID_ORDER_EXTRACT, "Order_H", 6},
+                       {ID_STOCK_EXTRACT, "Stock_H", 7}};
+    for (const auto& e : extractions) {
+        const QString header = QString::fromLatin1(e.header);
+        const int kind = e.kind;
+        registry.RegisterCommand(e.id, [header, kind](CMainFrame& frame) { ExtractAndList(frame, header, kind); });
+    }
 }

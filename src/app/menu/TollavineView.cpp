@@ -352,8 +352,6 @@ bool CTollavineView::OnCmdMsg(int id)
         OnDatabaseChange();
         return true;
     }
-    if (CViewRegistry::Instance().RunCommand(id, GetFrame()))
-        return true;
     const auto found = m_mapPopupId.constFind(id);
     if (found == m_mapPopupId.constEnd())
         return false;
@@ -374,8 +372,7 @@ bool CTollavineView::OnCmdMsg(int id)
 
 bool CTollavineView::HasCommandHandler(int id) const
 {
-    return id == ID_DB_CHANGE || m_mapPopupId.contains(id) || CViewRegistry::Instance().HasCommand(id) ||
-           CView::HasCommandHandler(id);
+    return id == ID_DB_CHANGE || m_mapPopupId.contains(id) || CView::HasCommandHandler(id);
 }
 
 bool CTollavineView::OnUpdateCmdUI(int id, CCmdUI& ui)
