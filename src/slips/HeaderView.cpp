@@ -162,9 +162,12 @@ void CHeaderView::ApplyListLook()
     palette.setColor(QPalette::Window, frame.GetListBackColor());
     setPalette(palette);
     setAutoFillBackground(true);
+    // Light text on the list colour; on a light colour it would vanish, so
+    // the labels then take black.
+    const QColor text = frame.GetListBackColor().lightness() < 128 ? QColor(222, 222, 222) : QColor(Qt::black);
     for (QLabel* label : {m_pPeriod, m_pCount}) {
         QPalette p = label->palette();
-        p.setColor(QPalette::WindowText, QColor(222, 222, 222));
+        p.setColor(QPalette::WindowText, text);
         label->setPalette(p);
     }
 }
