@@ -91,6 +91,14 @@ class CMakeMsgID
     // rows with the IDs of the set's records.
     int DeleteData(const CCDSData& set, QString& err);
 
+    // Undoes closings: the set's records each name one closing by an
+    // integer "Sales_Close.ID" or "Stock_Close.ID" (one side per call).
+    // The tax slips the closings made are deleted, the slips and the
+    // receipts or payments they billed or settled are released (SeikyuID
+    // and CloseID 0), and the closing records deleted; all or nothing. A
+    // record naming neither field, or both sides in one set, fails (10).
+    int Reset_SalesClose(const CCDSData& closings, QString& err);
+
     // Transactions for callers that write several requests as one unit.
     // They nest: an inner one commits into the outer one, and rolling it
     // back undoes only its own work.
