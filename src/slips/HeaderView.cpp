@@ -90,10 +90,9 @@ CHeaderView::~CHeaderView()
         return;
     StoreColumnWidths();
     m_pList->SaveColumns();
+    // The frame's extraction was taken and cleared at the first fill, so
+    // the next list opens with the default period unless a new one comes.
     m_pTable->setModel(nullptr);
-    // The next slip list opens with the default period unless the frame
-    // hands over a new extraction.
-    GetFrame().m_bSlipExtracted = 0;
 }
 
 QString CHeaderView::GetHeaderTable() const
