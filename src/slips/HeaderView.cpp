@@ -90,10 +90,9 @@ CHeaderView::~CHeaderView()
         return;
     StoreColumnWidths();
     m_pList->SaveColumns();
+    // The frame's extraction was taken and cleared at the first fill, so
+    // the next list opens with the default period unless a new one comes.
     m_pTable->setModel(nullptr);
-    // The next slip list opens with the default period unless the frame
-    // hands over a new extraction.
-    GetFrame().m_bSlipExtracted = 0;
 }
 
 QString CHeaderView::GetHeaderTable() const
@@ -162,9 +161,12 @@ void CHeaderView::ApplyListLook()
     palette.setColor(QPalette::Window, frame.GetListBackColor());
     setPalette(palette);
     setAutoFillBackground(true);
+    // Light text on the list colour; on a light colour it would vanish, so
+    // the labels then take black.
+    const QColor text = frame.GetListBackColor().lightness() < 128 ? QColor(222, 222, 222) : QColor(Qt::black);
     for (QLabel* label : {m_pPeriod, m_pCount}) {
         QPalette p = label->palette();
-        p.setColor(QPalette::WindowText, QColor(222, 222, 222));
+        p.setColor(QPalette::WindowText, text);
         label->setPalette(p);
     }
 }

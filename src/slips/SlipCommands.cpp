@@ -49,9 +49,10 @@ void TellFailure(int result, const QString& firstLine, const QString& err)
         Tell(firstLine + err);
 }
 
-// Runs the writes as one unit: all of them or none.
+// Runs the writes as one unit: all of them or none. A step may name its
+// own first line for the failure message.
 template <class Steps>
-int InTransaction(CMakeMsgID& data, const QString& failureLine, Steps steps)
+int InTransaction(CMakeMsgID& data, QString failureLine, Steps steps)
 {
     QString err;
     int result = data.BeginTransaction(err);
@@ -59,7 +60,7 @@ int InTransaction(CMakeMsgID& data, const QString& failureLine, Steps steps)
         TellFailure(result, failureLine, err);
         return 0;
     }
-    result = steps(err);
+    result = steps(err, failureLine);
     if (result == CMakeMsgID::kOk)
         result = data.Commit(err);
     if (result != CMakeMsgID::kOk) {
@@ -152,8 +153,10 @@ int CSlipCommands::OnDelete(const QList<int>& rows)
     if (!mode)
         return 0;
     CSlipListModel& model = m_list.Model();
+    CMakeMsgID& data = m_list.Data();
     QList<qint64> ids;
     QStringList files;
+    QList<qint64> billedBy; // the closing of each billed slip, in row order
     for (int row : rows) {
         const COneRecord* record = model.RecordAt(row);
         if (!record) {
@@ -166,27 +169,68 @@ int CSlipCommands::OnDelete(const QList<int>& rows)
                 Tell(QStringLiteral("SeikyuIDがありません\n"));
                 return 0;
             }
-            // Undoing the closing that billed a slip belongs to the closing
-            // screens; until a slip is unbilled it is kept.
-            if (seikyu != 0) {
-                Tell(QStringLiteral("請求済みの伝票が選択されているため、削除できません。\n"
-                                    "締め請求を取り消してから、もう一度削除してください。"),
-                     MB_ICONEXCLAMATION);
-                return 0;
-            }
+            if (seikyu != 0 && !billedBy.contains(seikyu))
+                billedBy << seikyu;
         }
         int id = 0;
         if (SlipFieldInt(record, QStringLiteral("ID"), id))
             ids << id;
         files << SlipFieldText(record, QStringLiteral("FileName"));
     }
-    if (Ask(QStringLiteral("一旦削除したデータは、元に戻すことは出来ません。\n本当に削除してよろしいですか？"), MB_YESNO,
-            MB_ICONEXCLAMATION, IDNO) != IDYES)
+    // The closings that billed the slips: account closings (TudoFlg 1) and
+    // per-slip invoices (0), read in batches.
+    QList<qint64> accountClosings, slipInvoices;
+    const QString closingTable = mode->closing ? QString::fromLatin1(mode->closing) : QString();
+    for (const QString& condition : MakeIdConditions(billedBy, kBatch)) {
+        CCDSData request, result;
+        request.m_strTable = closingTable;
+        request.m_strCondition = condition;
+        QString err;
+        const int answer = data.GetDataList(request, result, err);
+        if (answer != CMakeMsgID::kOk) {
+            TellFailure(answer, QStringLiteral("データの取得に失敗しました。\n"), err);
+            return 0;
+        }
+        for (int i = 0; i < result.GetCount(); ++i) {
+            const COneRecord* closing = result.GetAt(i);
+            int id = 0, tudo = -1;
+            SlipFieldInt(closing, QStringLiteral("ID"), id);
+            if (!SlipFieldInt(closing, QStringLiteral("TudoFlg"), tudo)) {
+                Tell(QStringLiteral("TudoFlgがありません\n"));
+                return 0;
+            }
+            if (tudo == 1)
+                accountClosings << id;
+            else if (tudo == 0)
+                slipInvoices << id;
+        }
+    }
+    QString question = QStringLiteral("一旦削除したデータは、元に戻すことは出来ません。\n本当に削除してよろしいですか？");
+    if (!accountClosings.isEmpty())
+        question = QStringLiteral("注意！\n\n　請求済みの伝票を削除しようとしています。\n"
+                                  "　この伝票を削除すると、この得意先の締め処理は取り消されます。\n"
+                                  "　必要であれば、削除後に再度締め処理を行なってください。\n"
+                                  "　（詳しくはマニュアル、またはヘルプをご覧ください。）\n\n本当に削除してもよろしいですか？");
+    else if (!slipInvoices.isEmpty())
+        question = QStringLiteral("請求済みの伝票を削除しようとしています。\n本当に削除してよろしいですか？");
+    if (Ask(question, MB_YESNO, MB_ICONEXCLAMATION, IDNO) != IDYES)
         return 0;
 
-    CMakeMsgID& data = m_list.Data();
     const QStringList conditions = MakeIdConditions(ids, kBatch);
-    const int done = InTransaction(data, QStringLiteral("データの削除に失敗しました。\n"), [&](QString& err) {
+    const int done = InTransaction(data, QStringLiteral("データの削除に失敗しました。\n"), [&](QString& err, QString& line) {
+        // The closings go first, releasing the money booked to them; only
+        // then the slips they billed.
+        if (!accountClosings.isEmpty() || !slipInvoices.isEmpty()) {
+            CCDSData undo;
+            for (qint64 id : accountClosings + slipInvoices)
+                undo.AddNew()->SetField(closingTable + QStringLiteral(".ID"), int(id));
+            const int result = data.Reset_SalesClose(undo, err);
+            if (result != CMakeMsgID::kOk) {
+                line = QStringLiteral("締め請求の取り消しに失敗しました。\n");
+                return result;
+            }
+        }
+        line = QStringLiteral("データの削除に失敗しました。\n");
         for (const QString& condition : conditions) {
             CCDSData request;
             request.m_strTable = m_list.GetHeaderTable();
@@ -273,7 +317,7 @@ int CSlipCommands::SetStatusOfRows(const QList<int>& rows, int status)
     CMakeMsgID& data = m_list.Data();
     const QString header = m_list.GetHeaderTable();
     const QStringList conditions = MakeIdConditions(ids, kBatch);
-    const int done = InTransaction(data, QStringLiteral("データの変更に失敗しました。\n"), [&](QString& err) {
+    const int done = InTransaction(data, QStringLiteral("データの変更に失敗しました。\n"), [&](QString& err, QString&) {
         for (const QString& condition : conditions) {
             CCDSData set;
             set.m_strTable = header;

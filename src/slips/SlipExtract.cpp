@@ -66,9 +66,12 @@ QString MakeSlipExtractWhere(const QString& header, const CSlipConditions& c)
         lineTerms << QStringLiteral("%1.ItemCode = '%2'").arg(b, SqlQuote(c.itemCode));
     if (!c.itemName.isEmpty())
         lineTerms << Contains(b + QStringLiteral(".ItemName"), c.itemName);
+    // The slips that have a matching line, each once. A subquery of its own
+    // rather than one per slip: correlated, it would walk every line of a
+    // common item for every slip.
     if (!lineTerms.isEmpty())
-        where << QStringLiteral("EXISTS (SELECT 1 FROM %1 WHERE %1.HeaderID = %2.ID AND %3)")
-                     .arg(b, t, lineTerms.join(QStringLiteral(" AND ")));
+        where << QStringLiteral("%1.ID IN (SELECT %2.HeaderID FROM %2 WHERE %3)")
+                     .arg(t, b, lineTerms.join(QStringLiteral(" AND ")));
     if (!where.isEmpty())
         statement += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
     if (c.ordered) {

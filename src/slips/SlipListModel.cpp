@@ -18,6 +18,7 @@ void CSlipListModel::SetColumns(const CQXColSet& columns)
 {
     beginResetModel();
     m_columns = columns;
+    m_hints.assign(size_t(columns.m_cols.size()), -1);
     endResetModel();
 }
 
@@ -43,7 +44,7 @@ COneRecord* CSlipListModel::RecordAt(int row) const
 
 QString CSlipListModel::GetCellText(int row, int column) const
 {
-    return GetSlipCellText(m_columns, RecordAt(row), column);
+    return GetSlipCellText(m_columns, RecordAt(row), column, &m_hints);
 }
 
 bool CSlipListModel::IsChecked(int row) const
@@ -105,7 +106,7 @@ int CSlipListModel::FindRow(const QString& text, bool down, int start) const
     const int columns = int(m_columns.m_cols.size());
     for (int row = start; row >= 0 && row < int(m_rows.size()); row += down ? 1 : -1) {
         for (int column = 1; column < columns; ++column) {
-            if (GetSlipCellText(m_columns, m_rows[size_t(row)], column).contains(text))
+            if (GetSlipCellText(m_columns, m_rows[size_t(row)], column, &m_hints).contains(text))
                 return row;
         }
     }

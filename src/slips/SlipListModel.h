@@ -51,4 +51,5 @@ class CSlipListModel : public QAbstractTableModel
     CQXColSet m_columns;
     std::shared_ptr<CCDSData> m_pSet;
     std::vector<COneRecord*> m_rows;
+    mutable std::vector<int> m_hints;
 };

@@ -73,12 +73,40 @@ QString GetSlipValueText(const COneRecord* record, const QString& field)
     return SlipFieldText(record, field);
 }
 
-QString GetSlipCellText(const CQXColSet& columns, const COneRecord* record, int column)
+namespace
+{
+
+bool BareNameIs(const QString& name, const QString& field)
+{
+    const qsizetype dot = name.indexOf(u'.');
+    return EqualsNoAsciiCase(dot < 0 ? QStringView(name) : QStringView(name).mid(dot + 1), field);
+}
+
+} // namespace
+
+QString GetSlipCellText(const CQXColSet& columns, const COneRecord* record, int column, std::vector<int>* hints)
 {
     if (!record || column <= 0 || column >= columns.m_cols.size())
         return {};
     const QString& field = columns.m_cols[column].m_strField;
-    QString text = GetSlipValueText(record, field);
+    QString text;
+    const bool plain = field != u"TaxType" && field != u"TudoFlg" && field != u"Company_Section_Name";
+    if (plain && hints && size_t(column) < hints->size()) {
+        int& hint = (*hints)[size_t(column)];
+        const CTb* tb = nullptr;
+        if (hint >= 0 && hint < record->GetCount() && BareNameIs(record->GetAt(hint)->GetName(), field))
+            tb = record->GetAt(hint);
+        for (int i = 0; !tb && i < record->GetCount(); ++i) {
+            if (BareNameIs(record->GetAt(i)->GetName(), field)) {
+                hint = i;
+                tb = record->GetAt(i);
+            }
+        }
+        if (tb)
+            text = tb->GetText();
+    } else {
+        text = GetSlipValueText(record, field);
+    }
     if (field == u"Total" || field == u"Amount" || field == u"Tax")
         text = InsertThousandsSeparators(text);
     return text;

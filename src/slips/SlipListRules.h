@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 class COneRecord;
 class CTb;
 
@@ -38,7 +40,9 @@ bool SlipFieldInt(const COneRecord* record, const QString& field, int& value);
 // (unknown values empty), "Company_Section_Name" the joined partner names,
 // "Total", "Amount" and "Tax" with thousands separators, every other field
 // its own text. The first column shows no text (see GetSlipCheckState).
-QString GetSlipCellText(const CQXColSet& columns, const COneRecord* record, int column);
+// `hints` (one per column, -1 at first) remember where each column's field
+// stood in the last record, as the records of one query share their layout.
+QString GetSlipCellText(const CQXColSet& columns, const COneRecord* record, int column, std::vector<int>* hints = nullptr);
 // The field's text before the list's display rules ("TaxType", "TudoFlg" as words).
 QString GetSlipValueText(const COneRecord* record, const QString& field);
 // Whether the row is ticked: the first column's text is neither "0" nor

@@ -143,13 +143,44 @@ TEST_F(SlipCommandsTest, DeleteInOneUnitThenTheFiles)
     EXPECT_EQ(list->Model().GetRowCount(), 0);
     EXPECT_EQ(list->GetCountLabel(), QStringLiteral("件数 : 0件"));
 
+}
+
+// Deleting billed slips undoes their closings in the same unit: the words
+// of the question follow the kind of closing; a failed undo keeps all.
+TEST_F(SlipCommandsTest, DeleteBilledSlipsUndoesTheirClosings)
+{
+    Exec("INSERT INTO Sales_Close(ID, CustomerCode, TudoFlg) VALUES(7, 'C1', 1), (8, 'C2', 0)");
+    AddSales(1, "2004-04-01", "A", "C1", "x", 100, 7);
+    AddSales(2, "2004-04-02", "B", "C1", "x", 100, 7);
+    AddSales(3, "2004-04-03", "C", "C2", "y", 100, 8);
+    AddSales(4, "2004-04-04", "D", "C2", "y", 100, 0);
+    Exec("INSERT INTO Receipt_H(ID, No, CustomerCode, SeikyuID) VALUES(1, 'R1', 'C1', 7)");
+    auto list = List(5, "Sales_H");
+
+    Exec("CREATE TRIGGER keep BEFORE DELETE ON Sales_Close BEGIN SELECT RAISE(ABORT, 'kept'); END");
+    m_ui.Prompt().QueueAnswers({IDYES});
+    EXPECT_EQ(CSlipCommands(*list).OnDelete({0}), 0);
+    ASSERT_EQ(Texts().size(), 2);
+    EXPECT_TRUE(Texts()[0].startsWith(QStringLiteral("注意！\n\n　請求済みの伝票を削除しようとしています。")));
+    EXPECT_TRUE(Texts()[1].startsWith(QStringLiteral("締め請求の取り消しに失敗しました。\n")));
+    EXPECT_EQ(Count("Sales_H", "WHERE SeikyuID = 7"), 2);
+    EXPECT_EQ(list->Model().GetRowCount(), 4);
+    Exec("DROP TRIGGER keep");
+
     m_ui.Prompt().Clear();
-    AddSales(700, "2004-04-01", "B1", "C1", "x", 100, 9);
-    auto billed = List(5, "Sales_H");
-    EXPECT_EQ(CSlipCommands(*billed).OnDelete({0}), 0);
-    ASSERT_EQ(Texts().size(), 1);
-    EXPECT_TRUE(Texts()[0].startsWith(QStringLiteral("請求済みの伝票が選択されているため、削除できません。")));
-    EXPECT_EQ(Count("Sales_H"), 1);
+    m_ui.Prompt().QueueAnswers({IDYES, IDOK});
+    EXPECT_EQ(CSlipCommands(*list).OnDelete({0}), 1);
+    EXPECT_EQ(Count("Sales_Close"), 1);
+    EXPECT_EQ(Count("Sales_H"), 3);
+    EXPECT_EQ(Count("Sales_H", "WHERE ID = 2 AND SeikyuID = 0"), 1);
+    EXPECT_EQ(Count("Receipt_H", "WHERE SeikyuID = 0"), 1);
+
+    m_ui.Prompt().Clear();
+    m_ui.Prompt().QueueAnswers({IDNO});
+    const int row = list->Model().GetRowCount() - 2; // slip 3
+    EXPECT_EQ(CSlipCommands(*list).OnDelete({row}), 0);
+    EXPECT_EQ(Texts(), QStringList{QStringLiteral("請求済みの伝票を削除しようとしています。\n本当に削除してよろしいですか？")});
+    EXPECT_EQ(Count("Sales_Close"), 1);
 }
 
 // A failure in the second batch leaves slips, lines, files and the list as

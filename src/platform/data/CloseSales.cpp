@@ -197,15 +197,31 @@ int CMakeMsgID::Reset_SalesClose(const CCDSData& closings, QString& err)
 {
     if (!m_db)
         return NoConnection(err);
-    const CloseSide* side = SideOf(closings.m_strTable);
+    // The side is the set's table, or else the table of its records' one
+    // field; every record must name a closing of that side.
+    QString table = closings.m_strTable;
+    if (table.isEmpty() && closings.GetCount() > 0 && closings.GetAt(0)->GetCount() == 1)
+        table = closings.GetAt(0)->GetAt(0)->GetName().section(u'.', 0, 0);
+    const CloseSide* side = SideOf(table);
+    if (!side && table.isEmpty() && closings.GetCount() == 0)
+        return kOk;
+    QString values;
+    for (int i = 0; side && i < closings.GetCount(); ++i) {
+        const CTb* id = closings.GetAt(i)->GetOneField(table, QStringLiteral("ID"));
+        if (!id && !closings.m_strTable.isEmpty())
+            id = closings.GetAt(i)->GetOneField(QString(), QStringLiteral("ID"));
+        if (!id) {
+            side = nullptr;
+            break;
+        }
+        int value = 0;
+        id->GetData(value);
+        values += (values.isEmpty() ? QStringLiteral("(") : QStringLiteral(",(")) % QString::number(value) % u')';
+    }
     if (!side) {
         err = QStringLiteral("締めの取り消しのテーブル指定が正しくありません。");
         return kFailed;
     }
-    QString values;
-    for (int i = 0; i < closings.GetCount(); ++i)
-        values += (values.isEmpty() ? QStringLiteral("(") : QStringLiteral(",(")) %
-                  QString::number(FieldInt(closings.GetAt(i), closings.m_strTable, "ID")) % u')';
     if (values.isEmpty())
         return kOk;
     CRunTransaction run(*this);

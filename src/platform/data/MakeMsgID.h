@@ -144,8 +144,9 @@ class CMakeMsgID
     // twice in the run, a partner already closed for the account on that
     // date, or one without an unbilled slip up to it (closed meanwhile).
     int Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& closeDate, QString& err);
-    // Undoes closings: `closings` (table "Sales_Close" or "Stock_Close")
-    // names them by the ".ID" field of its records. Their slips, receipts
+    // Undoes closings: `closings` (table "Sales_Close" or "Stock_Close",
+    // or no table and fields "Sales_Close.ID" or "Stock_Close.ID", one side
+    // per call) names them by the ".ID" field of its records. Their slips, receipts
     // and payments are unbooked (SeikyuID 0), their tax slips (DenpyoType 1)
     // and the closing records deleted. An ID given twice counts once; an
     // ID without a closing is skipped. Used by the slip delete and receipt
