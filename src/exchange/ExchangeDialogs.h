@@ -2,6 +2,7 @@
 
 #include "exchange/ExchangeRules.h"
 #include "exchange/ImportMapRules.h"
+#include "settings/ColumnSetRules.h"
 
 #include <QList>
 #include <QStringList>
@@ -28,6 +29,9 @@ class IExchangeDialogs
     virtual int RunAddressJoin(CAddressJoinRules& rules) = 0;
     virtual int RunImportError(CImportErrorRules& rules) = 0;
     virtual int RunCounterSet(int kind) = 0;
+    // The export's column choice for list kind 1-3: after IDOK `chosen`
+    // holds the columns to write, in order.
+    virtual int RunColumnSet(int kind, CQXColSet& chosen) = 0;
 };
 
 IExchangeDialogs& ExchangeDialogs();
@@ -53,6 +57,7 @@ class CScriptedExchangeDialogs : public IExchangeDialogs
     using JoinScript = std::function<int(CAddressJoinRules&)>;
     using ErrorScript = std::function<int(CImportErrorRules&)>;
     using CounterScript = std::function<int(int kind)>;
+    using ColumnScript = std::function<int(CColumnSetRules&)>;
 
     CScriptedExchangeDialogs();
     ~CScriptedExchangeDialogs() override;
@@ -69,6 +74,9 @@ class CScriptedExchangeDialogs : public IExchangeDialogs
     void QueueAddressJoin(JoinScript script) { m_join << std::move(script); }
     void QueueImportError(ErrorScript script) { m_error << std::move(script); }
     void QueueCounterSet(CounterScript script) { m_counter << std::move(script); }
+    // The column dialog opens over the factory columns; with no script the
+    // user takes every column.
+    void QueueColumnSet(ColumnScript script) { m_column << std::move(script); }
     // Common answers: choose this format, this delimiter choice (with the
     // other text typed), this sheet by its position in the list; cancel.
     void QueueFormatChoice(int choice);
@@ -79,6 +87,7 @@ class CScriptedExchangeDialogs : public IExchangeDialogs
     // One line per dialog: "ImportFormat <mode> -> <answer>",
     // "TextFormat -> <answer>", "SheetSelect <names joined by |> -> <answer>";
     // "ImportConfirm <overwrite> -> <answer>", "FieldMap <kind> -> <answer>",
+    // "ColumnSet <kind> <columns chosen> -> <answer>",
     // "AddressJoin <enable1><enable2> -> <answer>", "ImportError <caption>
     // -> <answer>", "CounterSet <kind> -> <answer>"; a refused OK adds
     // "refused". With no script queued the refused-rows dialog completes,
@@ -87,7 +96,7 @@ class CScriptedExchangeDialogs : public IExchangeDialogs
     int Pending() const
     {
         return int(m_format.size() + m_text.size() + m_sheet.size() + m_confirm.size() + m_map.size() +
-                   m_join.size() + m_error.size() + m_counter.size());
+                   m_join.size() + m_error.size() + m_counter.size() + m_column.size());
     }
 
     int RunImportFormat(CImportFormatRules& rules) override;
@@ -98,6 +107,7 @@ class CScriptedExchangeDialogs : public IExchangeDialogs
     int RunAddressJoin(CAddressJoinRules& rules) override;
     int RunImportError(CImportErrorRules& rules) override;
     int RunCounterSet(int kind) override;
+    int RunColumnSet(int kind, CQXColSet& chosen) override;
 
   private:
     QList<FormatScript> m_format;
@@ -108,6 +118,7 @@ class CScriptedExchangeDialogs : public IExchangeDialogs
     QList<JoinScript> m_join;
     QList<ErrorScript> m_error;
     QList<CounterScript> m_counter;
+    QList<ColumnScript> m_column;
     QStringList m_log;
     IExchangeDialogs* m_pOld;
 };

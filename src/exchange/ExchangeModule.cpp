@@ -1,6 +1,7 @@
 #include "exchange/ExchangeModule.h"
 
 #include "app/MainFrame.h"
+#include "exchange/ListExport.h"
 #include "exchange/MasterImport.h"
 #include "master/MasterModule.h"
 
@@ -10,5 +11,9 @@ void RegisterExchangeCommands()
         CMasterImport import(kind);
         import.SetMakeMsgID(&frame.GetMakeMsgID());
         return import.ImportFromFile();
+    });
+    SetMasterExportHandler([](CMainFrame&, int kind, const CCDSData& records) {
+        CListExport exporter(kind);
+        return exporter.Export(&records, 1, 1, 1);
     });
 }

@@ -17,6 +17,11 @@ MasterImportHandler& ImportHandler()
     static MasterImportHandler handler;
     return handler;
 }
+MasterExportHandler& ExportHandler()
+{
+    static MasterExportHandler handler;
+    return handler;
+}
 } // namespace
 
 void SetMasterImportHandler(MasterImportHandler handler)
@@ -27,4 +32,14 @@ void SetMasterImportHandler(MasterImportHandler handler)
 const MasterImportHandler& GetMasterImportHandler()
 {
     return ImportHandler();
+}
+
+void SetMasterExportHandler(MasterExportHandler handler)
+{
+    ExportHandler() = std::move(handler);
+}
+
+const MasterExportHandler& GetMasterExportHandler()
+{
+    return ExportHandler();
 }

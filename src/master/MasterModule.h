@@ -2,6 +2,7 @@
 
 #include <functional>
 
+class CCDSData;
 class CMainFrame;
 class CViewRegistry;
 
@@ -15,3 +16,11 @@ void RegisterMasterViews(CViewRegistry& registry);
 using MasterImportHandler = std::function<int(CMainFrame& frame, int kind)>;
 void SetMasterImportHandler(MasterImportHandler handler);
 const MasterImportHandler& GetMasterImportHandler();
+
+// The export of the selected records ("外部ﾃﾞｰﾀの書き出し..."), installed by
+// the exchange: called with the list's kind and a copy of the selected
+// records in list order; 1 when written (the list then says so). Without a
+// handler the command stays disabled.
+using MasterExportHandler = std::function<int(CMainFrame& frame, int kind, const CCDSData& records)>;
+void SetMasterExportHandler(MasterExportHandler handler);
+const MasterExportHandler& GetMasterExportHandler();

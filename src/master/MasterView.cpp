@@ -41,7 +41,6 @@ constexpr int kMinHeight = 480;
 bool IsOfferedLater(int id)
 {
     switch (id) {
-    case ID_MASTER_EXPORT:
     case ID_IMPORT_BRENLO:
     case ID_IMPORT_CADMIR:
     case ID_IMPORT_TOSKEL:
@@ -563,6 +562,7 @@ bool CMasterView::OnCmdMsg(int id)
             Reload(true);
         }
         return true;
+    case ID_MASTER_EXPORT: OnExport(); return true;
     default: return IsOfferedLater(id);
     }
 }
@@ -577,6 +577,9 @@ bool CMasterView::OnUpdateCmdUI(int id, CCmdUI& ui)
     switch (id) {
     case ID_MASTER_IMPORT:
         ui.Enable(m_pList && GetMasterImportHandler());
+        return true;
+    case ID_MASTER_EXPORT:
+        ui.Enable(m_pList && GetMasterExportHandler() && !GetSelectedRows().isEmpty());
         return true;
     case ID_MASTER_DELETE:
         ui.Enable(m_pList && !GetSelectedRows().isEmpty());
@@ -697,6 +700,19 @@ void CMasterView::OnExtract()
     // The dialog has set or dropped the frame's extraction.
     if (RunExtractDialog(m_nMode - 1, GetFrame(), this) == IDOK)
         Reload(true);
+}
+
+void CMasterView::OnExport()
+{
+    if (!GetMasterExportHandler())
+        return;
+    CCDSData records;
+    for (int row : GetSelectedRows()) {
+        if (const COneRecord* record = m_pList->Model().RecordAt(row))
+            records.Add(*record);
+    }
+    if (GetMasterExportHandler()(GetFrame(), m_nMode, records) == 1)
+        UiServices::Prompt().MessageBox(QStringLiteral("書き出しを完了しました。"), MB_OK, MB_ICONINFORMATION);
 }
 
 void CMasterView::OnColumnSettings()

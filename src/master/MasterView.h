@@ -78,6 +78,7 @@ public:
     void OnShowAll();
     void OnExtract();
     void OnColumnSettings();
+    void OnExport();
 
     // Printing (MasterViewPrint.cpp): the directory printed or previewed,
     // the labels through the slip-form program.

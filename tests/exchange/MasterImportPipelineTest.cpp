@@ -374,3 +374,70 @@ TEST_F(MasterImportPipelineTest, SuppliersFromAWorkbook)
     EXPECT_EQ(Get(QStringLiteral("SELECT SupplierCode, Company, Memo, Keisho2 FROM Supplier WHERE SupplierCode='S1'")),
               U("S1|仕入甲|一行目\r\n二行目|様"));
 }
+
+TEST_F(MasterImportPipelineTest, SelectedCustomersExportedAndImportedIntoAnEmptyDatabase)
+{
+    QueueCsv(Csv(U("A1,\"甲\"\"商事\",03-1,20,1\r\nA2,乙,06-2,99,2\r\n")),
+             Pairing({"CustomerCode", "Company", "TEL", "Day", "TaxType"}, 1));
+    ASSERT_EQ(Run(2), 1);
+    const QString query =
+        QStringLiteral("SELECT CustomerCode, Company, TEL, Day, TaxType FROM Customer WHERE CustomerCode IN "
+                       "('A1','A2') ORDER BY CustomerCode");
+    const QString before = Get(query);
+    ASSERT_EQ(before.count(u'\n'), 1) << before.toStdString();
+    m_data.Close();
+    m_ui.Prompt().Clear();
+
+    RegisterMasterViews(CViewRegistry::Instance());
+    RegisterExchangeCommands();
+    auto frame = std::make_unique<CMainFrame>();
+    const auto pump = [] {
+        for (int i = 0; i < 5; ++i) {
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    };
+    ASSERT_TRUE(frame->Create());
+    pump();
+    frame->SwitchView(2);
+    pump();
+    auto* view = qobject_cast<CMasterView*>(frame->GetActiveView());
+    ASSERT_TRUE(view);
+    ASSERT_GE(view->List()->Model().GetRowCount(), 2);
+    frame->ExecuteCommand(ID_MASTER_SELECT_ALL);
+    pump();
+    ASSERT_TRUE(frame->QueryCommandState(ID_MASTER_EXPORT).enabled);
+    const QString out = QDir(m_folder).filePath(QStringLiteral("out.csv"));
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
+    m_ui.Prompt().QueueFiles({out});
+    const QStringList fields{"CustomerCode", "Company", "TEL", "Day", "TaxType"};
+    m_dialogs.QueueColumnSet([fields](CColumnSetRules& rules) {
+        if (!rules.GetLeftCaptions().isEmpty())
+            rules.MoveAllToRight();
+        for (const QString& field : fields) {
+            for (int r = 0; r < rules.GetRightCaptions().size(); ++r) {
+                if (rules.GetRightColumn(r).m_strField == field) {
+                    rules.SelectRight(r);
+                    rules.MoveToLeft();
+                    break;
+                }
+            }
+        }
+        return int(IDOK);
+    });
+    frame->ExecuteCommand(ID_MASTER_EXPORT);
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("書き出しを完了しました。")});
+    frame.reset();
+    SetMasterImportHandler({});
+    SetMasterExportHandler({});
+
+    // A second, empty database takes the file back.
+    const QString second = m_home.AddCurrentDatabase(U("支社"), QStringLiteral("db2"));
+    QString err;
+    ASSERT_EQ(m_data.Open(second, err), 1) << err.toStdString();
+    ASSERT_EQ(Get(query), QString());
+    m_ui.Prompt().Clear();
+    QueueCsv(out, Pairing(fields, 0));
+    ASSERT_EQ(Run(2), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
+    EXPECT_EQ(Get(query), before);
+}
