@@ -54,7 +54,7 @@ QString CImportFormatRules::ChoiceText(int choice)
 
 bool CImportFormatRules::IsChoiceShown(int choice) const
 {
-    if (m_bHideAccessAndXml && (choice == kAccess || choice == kContactXml))
+    if (m_bHideAccess && choice == kAccess)
         return false;
     if (choice == kAccess)
         return m_nMode != 1 && m_nMode != 3;

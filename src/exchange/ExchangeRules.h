@@ -27,8 +27,8 @@ class CImportFormatRules
 
     int m_nMode;
     int m_nChoice = -1; // no radio set at opening
-    // The master import reads no Access database and no ContactXML yet.
-    bool m_bHideAccessAndXml = false;
+    // The master import reads no Access database yet.
+    bool m_bHideAccess = false;
 };
 
 // The delimiter of a text file, with a preview of the file's beginning.

@@ -2,12 +2,14 @@
 
 #include "app/FieldCodes.h"
 #include "exchange/CsvReader.h"
+#include "exchange/ChoiceDlg.h"
 #include "exchange/ExcelApp.h"
 #include "exchange/ExchangeDialogs.h"
 #include "exchange/ImportMapRules.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/MnyText.h"
 #include "platform/env/DBDirMng.h"
+#include "platform/office/ContactXml.h"
 #include "platform/text/Cp932.h"
 #include "platform/text/TextHelpers.h"
 #include "platform/ui/Clock.h"
@@ -366,7 +368,7 @@ void CMasterImport::BuildRecords(const QList<CQXCol>& mapping, int firstRow, int
             }
             if (part)
                 continue;
-            if (const auto field = MakeFieldValue(name, value, 0))
+            if (const auto field = MakeFieldValue(name, value, m_bContactXml))
                 record->AddField(*field);
         }
         if (partSeen && !direct) {
@@ -380,7 +382,7 @@ void CMasterImport::BuildRecords(const QList<CQXCol>& mapping, int firstRow, int
             if (breakAfter2 && !text.isEmpty() && !(parts[1].isEmpty() && broke))
                 text += QStringLiteral("\r\n");
             text += parts[2];
-            if (const auto field = MakeFieldValue(QStringLiteral("Address"), text, 0))
+            if (const auto field = MakeFieldValue(QStringLiteral("Address"), text, m_bContactXml))
                 record->AddField(*field);
         }
         if (record->GetCount() == 0)
@@ -434,7 +436,7 @@ int CMasterImport::ImportFromFile()
         return answer;
     m_bOverwrite = overwrite;
     CImportFormatRules format(m_nKind == 1 ? 2 : 0);
-    format.m_bHideAccessAndXml = true;
+    format.m_bHideAccess = true;
     if (ExchangeDialogs().RunImportFormat(format) != IDOK)
         return 2;
     const int choice = format.m_nChoice;
@@ -447,6 +449,8 @@ int CMasterImport::ImportFromFile()
         filter = QStringLiteral("Microsoft Excelｼｰﾄ(*.xls;*.xlsx)|*.xls;*.xlsx||");
     else if (choice == CImportFormatRules::kText)
         filter = QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ(*.csv;*.txt)|*.csv; *.txt||");
+    else if (choice == CImportFormatRules::kContactXml && m_nKind != 1)
+        filter = QStringLiteral("XML ﾌｧｲﾙ(*.xml)|*.xml||");
     else {
         Say(QStringLiteral("選択した形式が不正です"));
         return 2;
@@ -455,9 +459,28 @@ int CMasterImport::ImportFromFile()
     if (path.isEmpty())
         return IDCANCEL;
     m_rows.clear();
-    const int read = choice == CImportFormatRules::kExcel ? ReadExcelFile(path) : ReadTextFile(path);
+    m_bContactXml = choice == CImportFormatRules::kContactXml;
+    const int read = m_bContactXml                            ? ReadContactXmlFile(path)
+                     : choice == CImportFormatRules::kExcel ? ReadExcelFile(path)
+                                                            : ReadTextFile(path);
     if (read != 1)
         return read;
+    if (m_bContactXml) {
+        // The fields are named by the file: no pairing, no address join.
+        QList<CQXCol> mapping;
+        for (qsizetype c = 1; c < m_rows.first().size(); ++c)
+            mapping << CQXCol(m_rows.first()[c], QString(), 0, 0, 1);
+        CCDSData records;
+        {
+            CWaitCursor wait;
+            BuildRecords(mapping, 1, 0, 0, records);
+        }
+        if (records.GetCount() == 0) {
+            Say(QStringLiteral("読み込むデータはありませんでした"));
+            return 2;
+        }
+        return Register(&records);
+    }
     if (m_rows.size() < 2) {
         Say(QStringLiteral("データ行がありません。処理を中止します。"));
         return 2;
@@ -478,6 +501,40 @@ int CMasterImport::ImportFromFile()
         return 2;
     }
     return Register(&records);
+}
+
+int CMasterImport::ReadContactXmlFile(const QString& path)
+{
+    CContactXmlConv conv;
+    if (conv.CheckXML() == 0)
+        return 2;
+    QString reason;
+    int block = CContactXmlConv::kCompany;
+    const int both = conv.HasBothBlocks(path, &reason);
+    if (both == 1) {
+        const int answer = RunChoiceDialog(8, block);
+        if (answer != IDOK)
+            return answer;
+    }
+    QStringList header;
+    GetMasterFieldNames(m_nKind, header, 0);
+    m_rows.clear();
+    m_rows << header;
+    int hasCodes = 0;
+    if (both == 2 || conv.ImportContactXML(path, block, hasCodes, m_rows, &reason) != 1) {
+        m_rows.clear();
+        Say(QStringLiteral("%1 を読み込めませんでした。\n%2").arg(path, reason), MB_ICONEXCLAMATION);
+        return 2;
+    }
+    m_bAutoNumber = 0;
+    if (!hasCodes) {
+        // A file without codes: the library numbers the records.
+        const int answer = ExchangeDialogs().RunCounterSet(m_nKind == 2 ? 100 : 101);
+        if (answer != IDOK)
+            return answer;
+        m_bAutoNumber = 1;
+    }
+    return 1;
 }
 
 QString CMasterImport::NextCode()

@@ -31,6 +31,11 @@ class CMasterImport
 
     int ReadExcelFile(const QString& path);
     int ReadTextFile(const QString& path);
+    // Contact XML of customers or suppliers: the header of the kind's field
+    // names, one row per contact; the block asked when a contact has both;
+    // the counter settings when the file carries no codes (the records are
+    // then numbered).
+    int ReadContactXmlFile(const QString& path);
 
     // Records from the rows read: one per data row from `firstRow`, fields
     // by the pairing (an empty field name: column not imported).
@@ -54,6 +59,7 @@ class CMasterImport
     CMakeMsgID* m_pDb = nullptr;
     int m_bOverwrite = 0;
     int m_bAutoNumber = 0;
+    int m_bContactXml = 0;
 
   private:
     QString NextCode();

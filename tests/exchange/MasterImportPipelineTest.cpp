@@ -1,9 +1,11 @@
 #include "app/AppHome.h"
 #include "app/MainFrame.h"
 #include "app/ViewRegistry.h"
+#include "exchange/ChoiceDlg.h"
 #include "exchange/ExchangeDialogs.h"
 #include "exchange/ExcelApp.h"
 #include "exchange/ExchangeModule.h"
+#include "exchange/ListExport.h"
 #include "exchange/MasterImport.h"
 #include "master/MasterList.h"
 #include "master/MasterModule.h"
@@ -440,4 +442,70 @@ TEST_F(MasterImportPipelineTest, SelectedCustomersExportedAndImportedIntoAnEmpty
     QueueCsv(out, Pairing(fields, 0));
     ASSERT_EQ(Run(2), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
     EXPECT_EQ(Get(query), before);
+}
+
+TEST_F(MasterImportPipelineTest, CustomersThroughContactXmlIntoAnEmptyDatabase)
+{
+    QueueCsv(Csv(U("A1,甲商事,山田,\"東京都\r\n1-2\",03-1,20,1,1,99\r\nA2,,個人 花子,大阪府,06-2,99,4,0,99\r\n")),
+             Pairing({"CustomerCode", "Company", "Name", "Address1", "TEL", "Day", "TaxType", "CollectCycle",
+                      "CollectDay"},
+                     1));
+    ASSERT_EQ(Run(2), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString() << m_dialogs.Log().join(u'\n').toStdString();
+    const QString query = QStringLiteral(
+        "SELECT CustomerCode, Company, Name, Address, TEL, Day, TaxType, CollectCycle, CollectDay, Keisho2 "
+        "FROM Customer WHERE CustomerCode IN ('A1','A2') ORDER BY CustomerCode");
+    const QString before = Get(query);
+    ASSERT_TRUE(before.startsWith(U("A1|甲商事|山田|東京都\r\n1-2|03-1|20|1|1|99|様\nA2|"))) << before.toStdString();
+    CCDSData request, records;
+    request.m_strTable = QStringLiteral("Customer");
+    request.m_strCondition = QStringLiteral("WHERE CustomerCode IN ('A1','A2')");
+    QString err;
+    ASSERT_EQ(m_data.GetDataList(request, records, err), 1);
+    CListExport exporter(2);
+    exporter.m_strPath = QDir(m_folder).filePath(QStringLiteral("c.xml"));
+    ASSERT_EQ(exporter.ExportXML(&records), 1);
+    m_data.Close();
+
+    const QString second = m_home.AddCurrentDatabase(U("支社"), QStringLiteral("db2"));
+    ASSERT_EQ(m_data.Open(second, err), 1) << err.toStdString();
+    m_ui.Prompt().Clear();
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kContactXml);
+    m_ui.Prompt().QueueFiles({exporter.m_strPath});
+    ASSERT_EQ(Run(2), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
+    EXPECT_EQ(Get(query), before);
+
+    // A file without codes: the counter settings of kind 100, then numbered
+    // records; a contact with both blocks asks which one.
+    QFile file(QDir(m_folder).filePath(QStringLiteral("nocode.xml")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<?xml version=\"1.0\"?><ContactXML version=\"1.1\"><ContactXMLItem>"
+               "<Occupation><OrganizationName>Z</OrganizationName></Occupation>"
+               "<Address><AddressItem locationType=\"Office\"><FullAddress>O</FullAddress></AddressItem>"
+               "<AddressItem locationType=\"Home\"><FullAddress>H</FullAddress></AddressItem></Address>"
+               "</ContactXMLItem></ContactXML>");
+    file.close();
+    QList<int> modes;
+    const ChoiceDialogRunner old = SetChoiceDialogRunner([&modes](int mode, int& choice) {
+        modes << mode;
+        choice = 1;
+        return int(IDOK);
+    });
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kContactXml);
+    m_ui.Prompt().QueueFiles({file.fileName()});
+    EXPECT_EQ(Run(2), 1);
+    SetChoiceDialogRunner(old);
+    EXPECT_EQ(modes, QList<int>{8});
+    EXPECT_TRUE(m_dialogs.Log().contains(QStringLiteral("CounterSet 100 -> IDOK")));
+    const QString added = Get(QStringLiteral("SELECT Address, CustomerCode <> '' FROM Customer WHERE Company = 'Z'"));
+    EXPECT_EQ(added, QStringLiteral("H|1"));
+
+    // A malformed file is refused with one message and registers nothing.
+    m_ui.Prompt().Clear();
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("<ContactXML><ContactXMLItem>");
+    file.close();
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kContactXml);
+    m_ui.Prompt().QueueFiles({file.fileName()});
+    EXPECT_EQ(Run(2), 2);
+    EXPECT_EQ(m_ui.Prompt().Texts().size(), 1);
 }
