@@ -31,6 +31,14 @@ class CQtExchangeDialogs : public IExchangeDialogs
         return Finish(dialog.exec(), dialog.Rules(), rules);
     }
 
+    int RunTableSelect(CTableSelectRules& rules) override
+    {
+        if (!rules.OnInitDialog())
+            return IDCANCEL;
+        CTableSelectDlg dialog(rules, QApplication::activeWindow());
+        return Finish(RunModal(dialog), dialog.Rules(), rules);
+    }
+
     int RunImportConfirm(int& overwrite) override
     {
         CImportConfirmDlg dialog(QApplication::activeWindow());
@@ -255,5 +263,19 @@ int CScriptedExchangeDialogs::RunColumnSet(int kind, CQXColSet& chosen)
                  .arg(kind)
                  .arg(answer == IDOK ? chosen.m_cols.size() : 0)
                  .arg(Answer(answer), refused ? QStringLiteral(" refused") : QString());
+    return answer;
+}
+
+int CScriptedExchangeDialogs::RunTableSelect(CTableSelectRules& rules)
+{
+    if (!rules.OnInitDialog()) {
+        m_log << QStringLiteral("TableSelect -> IDCANCEL");
+        return IDCANCEL;
+    }
+    const int scripted = m_table.isEmpty() ? int(IDOK) : m_table.takeFirst()(rules);
+    const bool refused = scripted == IDOK && !rules.OnOK();
+    const int answer = refused ? int(IDCANCEL) : scripted;
+    m_log << QStringLiteral("TableSelect %1 -> %2%3")
+                 .arg(rules.m_pNames->join(u'|'), Answer(answer), refused ? QStringLiteral(" refused") : QString());
     return answer;
 }

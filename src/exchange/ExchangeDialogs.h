@@ -21,6 +21,7 @@ class IExchangeDialogs
     virtual int RunImportFormat(CImportFormatRules& rules) = 0;
     virtual int RunTextFormat(CTextFormatRules& rules) = 0;
     virtual int RunSheetSelect(CSheetSelectRules& rules) = 0;
+    virtual int RunTableSelect(CTableSelectRules& rules) = 0;
     // The master import: start and overwrite choice, the column pairing,
     // the address join, the refused records (IDOK completes the import),
     // the number settings of counter kind 100 or 101.
@@ -52,6 +53,7 @@ class CScriptedExchangeDialogs : public IExchangeDialogs
     using FormatScript = std::function<int(CImportFormatRules&)>;
     using TextScript = std::function<int(CTextFormatRules&)>;
     using SheetScript = std::function<int(CSheetSelectRules&)>;
+    using TableScript = std::function<int(CTableSelectRules&)>;
     using ConfirmScript = std::function<int(int& overwrite)>;
     using MapScript = std::function<int(CImportFieldMapRules&)>;
     using JoinScript = std::function<int(CAddressJoinRules&)>;
@@ -67,6 +69,8 @@ class CScriptedExchangeDialogs : public IExchangeDialogs
     void QueueImportFormat(FormatScript script) { m_format << std::move(script); }
     void QueueTextFormat(TextScript script) { m_text << std::move(script); }
     void QueueSheetSelect(SheetScript script) { m_sheet << std::move(script); }
+    // With no script the user presses "次へ" without choosing (refused).
+    void QueueTableSelect(TableScript script) { m_table << std::move(script); }
     // The mapping script pairs columns through the rules as the user would;
     // its IDOK goes through the rules' OK, which may ask further dialogs.
     void QueueImportConfirm(ConfirmScript script) { m_confirm << std::move(script); }
@@ -87,6 +91,7 @@ class CScriptedExchangeDialogs : public IExchangeDialogs
     // One line per dialog: "ImportFormat <mode> -> <answer>",
     // "TextFormat -> <answer>", "SheetSelect <names joined by |> -> <answer>";
     // "ImportConfirm <overwrite> -> <answer>", "FieldMap <kind> -> <answer>",
+    // "TableSelect <names joined by |> -> <answer>",
     // "ColumnSet <kind> <columns chosen> -> <answer>",
     // "AddressJoin <enable1><enable2> -> <answer>", "ImportError <caption>
     // -> <answer>", "CounterSet <kind> -> <answer>"; a refused OK adds
@@ -96,12 +101,13 @@ class CScriptedExchangeDialogs : public IExchangeDialogs
     int Pending() const
     {
         return int(m_format.size() + m_text.size() + m_sheet.size() + m_confirm.size() + m_map.size() +
-                   m_join.size() + m_error.size() + m_counter.size() + m_column.size());
+                   m_join.size() + m_error.size() + m_counter.size() + m_column.size() + m_table.size());
     }
 
     int RunImportFormat(CImportFormatRules& rules) override;
     int RunTextFormat(CTextFormatRules& rules) override;
     int RunSheetSelect(CSheetSelectRules& rules) override;
+    int RunTableSelect(CTableSelectRules& rules) override;
     int RunImportConfirm(int& overwrite) override;
     int RunFieldMap(CImportFieldMapRules& rules) override;
     int RunAddressJoin(CAddressJoinRules& rules) override;
@@ -113,6 +119,7 @@ class CScriptedExchangeDialogs : public IExchangeDialogs
     QList<FormatScript> m_format;
     QList<TextScript> m_text;
     QList<SheetScript> m_sheet;
+    QList<TableScript> m_table;
     QList<ConfirmScript> m_confirm;
     QList<MapScript> m_map;
     QList<JoinScript> m_join;

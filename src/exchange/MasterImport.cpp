@@ -9,6 +9,7 @@
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/MnyText.h"
 #include "platform/env/DBDirMng.h"
+#include "platform/office/AccessSource.h"
 #include "platform/office/ContactXml.h"
 #include "platform/text/Cp932.h"
 #include "platform/text/TextHelpers.h"
@@ -436,7 +437,6 @@ int CMasterImport::ImportFromFile()
         return answer;
     m_bOverwrite = overwrite;
     CImportFormatRules format(m_nKind == 1 ? 2 : 0);
-    format.m_bHideAccess = true;
     if (ExchangeDialogs().RunImportFormat(format) != IDOK)
         return 2;
     const int choice = format.m_nChoice;
@@ -445,7 +445,9 @@ int CMasterImport::ImportFromFile()
         return 2;
     }
     QString filter;
-    if (choice == CImportFormatRules::kExcel)
+    if (choice == CImportFormatRules::kAccess)
+        filter = QStringLiteral("Microsoft Accessﾃﾞｰﾀﾍﾞｰｽ(*.mdb)|*.mdb||");
+    else if (choice == CImportFormatRules::kExcel)
         filter = QStringLiteral("Microsoft Excelｼｰﾄ(*.xls;*.xlsx)|*.xls;*.xlsx||");
     else if (choice == CImportFormatRules::kText)
         filter = QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ(*.csv;*.txt)|*.csv; *.txt||");
@@ -460,9 +462,10 @@ int CMasterImport::ImportFromFile()
         return IDCANCEL;
     m_rows.clear();
     m_bContactXml = choice == CImportFormatRules::kContactXml;
-    const int read = m_bContactXml                            ? ReadContactXmlFile(path)
-                     : choice == CImportFormatRules::kExcel ? ReadExcelFile(path)
-                                                            : ReadTextFile(path);
+    const int read = m_bContactXml                             ? ReadContactXmlFile(path)
+                     : choice == CImportFormatRules::kAccess ? ReadAccessFile(path)
+                     : choice == CImportFormatRules::kExcel  ? ReadExcelFile(path)
+                                                             : ReadTextFile(path);
     if (read != 1)
         return read;
     if (m_bContactXml) {
@@ -486,6 +489,9 @@ int CMasterImport::ImportFromFile()
         return 2;
     }
     CImportFieldMapRules map(m_nKind, &m_rows);
+    // A table's first row is already a record (the column names are the
+    // header), so it is read unless the user says otherwise.
+    map.m_bReadFirstRow = choice == CImportFormatRules::kAccess ? 1 : 0;
     answer = ExchangeDialogs().RunFieldMap(map);
     if (answer != IDOK)
         return answer;
@@ -501,6 +507,60 @@ int CMasterImport::ImportFromFile()
         return 2;
     }
     return Register(&records);
+}
+
+int CMasterImport::ReadAccessFile(const QString& path)
+{
+    CWaitCursor wait;
+    const std::unique_ptr<IAccessSource> source = MakeAccessSource();
+    const int stage = source->Open(path);
+    if (stage != IAccessSource::kOk) {
+        Say(QStringLiteral("データベースを開けません<%1>").arg(stage), MB_ICONEXCLAMATION);
+        return 0;
+    }
+    const QStringList names = source->Tables();
+    if (names.isEmpty()) {
+        Say(QStringLiteral("テーブルがありません。\n処理を中止します。"), MB_ICONEXCLAMATION);
+        return 0;
+    }
+    CTableSelectRules choice;
+    choice.m_pNames = &names;
+    const int answer = ExchangeDialogs().RunTableSelect(choice);
+    if (answer != IDOK)
+        return answer;
+    QList<CAccessColumn> columns;
+    QStringList keys;
+    QList<CAccessRow> rows;
+    QString step;
+    if (!source->ReadTable(choice.m_strChosen, columns, keys, rows, step)) {
+        Say(QStringLiteral("データベースの読み込みに失敗しました。\n（%1：%2）").arg(choice.m_strChosen, step),
+            MB_ICONEXCLAMATION);
+        return 0;
+    }
+    SortAccessRows(columns, keys, rows);
+    // Cells by the columns' positions; a position outside 1..count is not
+    // read.
+    const int count = int(columns.size());
+    int counter = 0;
+    for (const CAccessRow& values : std::as_const(rows)) {
+        QStringList row(count + 1);
+        row[0] = QString::number(++counter);
+        for (int c = 0; c < count && c < values.size(); ++c) {
+            const int at = columns[c].ordinal;
+            if (at >= 1 && at <= count)
+                row[at] = AccessCellText(columns[c].type, values[c]);
+        }
+        m_rows << row;
+    }
+    if (counter > 0) {
+        QStringList header(count + 1);
+        for (const CAccessColumn& column : std::as_const(columns)) {
+            if (column.ordinal >= 1 && column.ordinal <= count)
+                header[column.ordinal] = column.name;
+        }
+        m_rows.prepend(header);
+    }
+    return 1;
 }
 
 int CMasterImport::ReadContactXmlFile(const QString& path)

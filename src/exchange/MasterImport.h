@@ -29,6 +29,10 @@ class CMasterImport
     int ImportFromFile();
     QString GetTableName() const;
 
+    // An Access table the user picks, ordered by its primary key: the
+    // column names as header, one row per record. 1 read (no rows: empty),
+    // 0 after a message, or the table dialog's cancel.
+    int ReadAccessFile(const QString& path);
     int ReadExcelFile(const QString& path);
     int ReadTextFile(const QString& path);
     // Contact XML of customers or suppliers: the header of the kind's field
