@@ -4,6 +4,7 @@
 #include "exchange/ListExport.h"
 #include "exchange/MasterImport.h"
 #include "master/MasterModule.h"
+#include "resources/CommandIds.h"
 
 void RegisterExchangeCommands()
 {
@@ -11,6 +12,17 @@ void RegisterExchangeCommands()
         CMasterImport import(kind);
         import.SetMakeMsgID(&frame.GetMakeMsgID());
         return import.ImportFromFile();
+    });
+    SetMasterSiblingImportHandler([](CMainFrame& frame, int command, int kind) {
+        CMasterImport import(kind);
+        import.SetMakeMsgID(&frame.GetMakeMsgID());
+        CCDSData records;
+        switch (command) {
+        case ID_IMPORT_BRENLO: return import.ImportFromBrenlo(&records);
+        case ID_IMPORT_CADMIR: return import.ImportFromCadmir(&records);
+        case ID_IMPORT_TOSKEL: return import.ImportFromToskel(&records);
+        default: return 2;
+        }
     });
     SetMasterExportHandler([](CMainFrame&, int kind, const CCDSData& records) {
         CListExport exporter(kind);

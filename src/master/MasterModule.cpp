@@ -17,6 +17,11 @@ MasterImportHandler& ImportHandler()
     static MasterImportHandler handler;
     return handler;
 }
+MasterSiblingImportHandler& SiblingHandler()
+{
+    static MasterSiblingImportHandler handler;
+    return handler;
+}
 MasterExportHandler& ExportHandler()
 {
     static MasterExportHandler handler;
@@ -42,4 +47,14 @@ void SetMasterExportHandler(MasterExportHandler handler)
 const MasterExportHandler& GetMasterExportHandler()
 {
     return ExportHandler();
+}
+
+void SetMasterSiblingImportHandler(MasterSiblingImportHandler handler)
+{
+    SiblingHandler() = std::move(handler);
+}
+
+const MasterSiblingImportHandler& GetMasterSiblingImportHandler()
+{
+    return SiblingHandler();
 }

@@ -24,3 +24,11 @@ const MasterImportHandler& GetMasterImportHandler();
 using MasterExportHandler = std::function<int(CMainFrame& frame, int kind, const CCDSData& records)>;
 void SetMasterExportHandler(MasterExportHandler handler);
 const MasterExportHandler& GetMasterExportHandler();
+
+// The take-over from a sibling product (commands 1426, 1427, 1429), installed
+// by the exchange: called with the command and the list's kind, which the
+// list has already checked; 1 when records were registered. Without a
+// handler the commands stay disabled.
+using MasterSiblingImportHandler = std::function<int(CMainFrame& frame, int command, int kind)>;
+void SetMasterSiblingImportHandler(MasterSiblingImportHandler handler);
+const MasterSiblingImportHandler& GetMasterSiblingImportHandler();

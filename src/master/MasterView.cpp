@@ -41,9 +41,6 @@ constexpr int kMinHeight = 480;
 bool IsOfferedLater(int id)
 {
     switch (id) {
-    case ID_IMPORT_BRENLO:
-    case ID_IMPORT_CADMIR:
-    case ID_IMPORT_TOSKEL:
     case ID_IMPORT_VELMIRA:
     case ID_EXPORT_VELMIRA:
         return true;
@@ -563,6 +560,9 @@ bool CMasterView::OnCmdMsg(int id)
         }
         return true;
     case ID_MASTER_EXPORT: OnExport(); return true;
+    case ID_IMPORT_BRENLO:
+    case ID_IMPORT_CADMIR:
+    case ID_IMPORT_TOSKEL: OnSiblingImport(id); return true;
     default: return IsOfferedLater(id);
     }
 }
@@ -580,6 +580,11 @@ bool CMasterView::OnUpdateCmdUI(int id, CCmdUI& ui)
         return true;
     case ID_MASTER_EXPORT:
         ui.Enable(m_pList && GetMasterExportHandler() && !GetSelectedRows().isEmpty());
+        return true;
+    case ID_IMPORT_BRENLO:
+    case ID_IMPORT_CADMIR:
+    case ID_IMPORT_TOSKEL:
+        ui.Enable(m_pList && GetMasterSiblingImportHandler());
         return true;
     case ID_MASTER_DELETE:
         ui.Enable(m_pList && !GetSelectedRows().isEmpty());
@@ -700,6 +705,24 @@ void CMasterView::OnExtract()
     // The dialog has set or dropped the frame's extraction.
     if (RunExtractDialog(m_nMode - 1, GetFrame(), this) == IDOK)
         Reload(true);
+}
+
+void CMasterView::OnSiblingImport(int id)
+{
+    if (!GetMasterSiblingImportHandler())
+        return;
+    // The kinds each source can fill: suppliers none, products not from the
+    // waybill product.
+    if (m_nMode == 3 || (m_nMode == 1 && id == ID_IMPORT_CADMIR)) {
+        UiServices::Prompt().MessageBox(m_nMode == 3 ? QStringLiteral("仕入先台帳にはデータを読み込むことはできません。\n")
+                                                     : QStringLiteral("商品台帳にはデータを読み込むことはできません。\n"),
+                                        MB_OK, MB_ICONEXCLAMATION);
+        return;
+    }
+    if (GetMasterSiblingImportHandler()(GetFrame(), id, m_nMode) == 1) {
+        UiServices::Prompt().MessageBox(QStringLiteral("リストを表示しなおします。"), MB_OK, MB_ICONINFORMATION);
+        Reload(true);
+    }
 }
 
 void CMasterView::OnExport()

@@ -79,6 +79,7 @@ public:
     void OnExtract();
     void OnColumnSettings();
     void OnExport();
+    void OnSiblingImport(int id);
 
     // Printing (MasterViewPrint.cpp): the directory printed or previewed,
     // the labels through the slip-form program.
