@@ -4,6 +4,7 @@
 #include "exchange/ListExport.h"
 #include "exchange/MasterImport.h"
 #include "master/MasterModule.h"
+#include "reports/ReportsModule.h"
 #include "resources/CommandIds.h"
 
 void RegisterExchangeCommands()
@@ -23,6 +24,11 @@ void RegisterExchangeCommands()
         case ID_IMPORT_TOSKEL: return import.ImportFromToskel(&records);
         default: return 2;
         }
+    });
+    SetReportExportHandler([](int mode, const CQXColSet& columns, const CCDSData& records, int askFormatAndFile) {
+        CListExport exporter(mode);
+        exporter.m_colSet = columns;
+        return exporter.Export(&records, askFormatAndFile, askFormatAndFile, 0);
     });
     SetMasterExportHandler([](CMainFrame&, int kind, const CCDSData& records) {
         CListExport exporter(kind);

@@ -12,8 +12,10 @@
 #include "reports/ReportColumns.h"
 #include "reports/ReportData.h"
 #include "reports/ReportModes.h"
+#include "reports/ReportsModule.h"
 #include "reports/ShimeListCtrl.h"
 #include "resources/CommandIds.h"
+#include "settings/QXColSet.h"
 #include "settings/SettingsFiles.h"
 #include "settings/dlg/CounterSetDlg.h"
 
@@ -57,6 +59,8 @@ CShimeView::CShimeView(CMainFrame& frame)
     MapCommand(ID_REPORT_CARRY_OVER, [this] { OnToggleCarryOver(); });
     MapCommand(ID_REPORT_SELECT_ALL, [this] { OnSelectAll(); });
     MapCommand(ID_LIST_HELP, [this] { OnHelp(); });
+    MapCommand(ID_REPORT_EXCEL, [this] { OnListExport(0); });
+    MapCommand(ID_REPORT_EXPORT, [this] { OnListExport(1); });
 }
 
 CShimeView::~CShimeView()
@@ -425,6 +429,31 @@ void CShimeView::OnNumberSettings()
     RunModal(dialog);
 }
 
+void CShimeView::OnListExport(int askFormatAndFile)
+{
+    if (!GetReportExportHandler())
+        return;
+    CQXColSet columns;
+    CCDSData rows;
+    {
+        const CWaitCursor wait;
+        for (const CListColumnInfo& column : m_list.Columns())
+            columns.m_cols << CQXCol(column.m_strField, column.m_strCaption, column.m_nWidth, column.m_nAlignment, 1);
+        const CMainFrame& frame = GetFrame();
+        if (frame.m_bGroupByClass) {
+            // The classification totals when only they are shown.
+            rows.Copy(frame.m_bClassTotalsOnly ? m_list.Subtotals() : m_list.Records());
+        } else {
+            for (const CReportRow& row : m_list.Rows()) {
+                if (row.record)
+                    rows.Add(*row.record);
+            }
+        }
+    }
+    if (GetReportExportHandler()(m_list.GetMode(), columns, rows, askFormatAndFile) == 1)
+        UiServices::Prompt().MessageBox(QStringLiteral("書き出しを完了しました。"), MB_OK, MB_ICONINFORMATION);
+}
+
 void CShimeView::OnHelp()
 {
     if (const CReportModeInfo* info = GetReportModeInfo(m_list.GetMode()))
@@ -442,6 +471,8 @@ bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
     case ID_REPORT_NUMBER_SETTINGS:
     case ID_REPORT_SELECT_ALL:
     case ID_LIST_HELP: ui.Enable(true); return true;
+    case ID_REPORT_EXCEL:
+    case ID_REPORT_EXPORT: ui.Enable(bool(GetReportExportHandler())); return true;
     case ID_REPORT_CLOSE_PRINT:
     case ID_REPORT_LIST_PRINT: ui.Enable(m_list.RowCount() > 0 && HasCommandHandler(id)); return true;
     case ID_REPORT_UNDO_CLOSE:
