@@ -3,6 +3,7 @@
 #include "exchange/ImportDialogs.h"
 #include "exchange/ImportMapDialogs.h"
 #include "platform/ui/Modal.h"
+#include "settings/dlg/ColumnSetDlg.h"
 #include "settings/dlg/CounterSetDlg.h"
 #include "platform/ui/Prompt.h"
 
@@ -28,6 +29,14 @@ class CQtExchangeDialogs : public IExchangeDialogs
     {
         CSheetSelectDlg dialog(rules, QApplication::activeWindow());
         return Finish(dialog.exec(), dialog.Rules(), rules);
+    }
+
+    int RunTableSelect(CTableSelectRules& rules) override
+    {
+        if (!rules.OnInitDialog())
+            return IDCANCEL;
+        CTableSelectDlg dialog(rules, QApplication::activeWindow());
+        return Finish(RunModal(dialog), dialog.Rules(), rules);
     }
 
     int RunImportConfirm(int& overwrite) override
@@ -62,6 +71,15 @@ class CQtExchangeDialogs : public IExchangeDialogs
     {
         CCounterSetDlg dialog(kind);
         return RunModal(dialog) == QDialog::Accepted ? IDOK : IDCANCEL;
+    }
+    int RunColumnSet(int kind, CQXColSet& chosen) override
+    {
+        CColumnSetDlg dialog(CColumnSetRules::kExport, QApplication::activeWindow());
+        dialog.SetListKind(kind);
+        if (RunModal(dialog) != QDialog::Accepted)
+            return IDCANCEL;
+        chosen = dialog.GetResultSet();
+        return IDOK;
     }
 
   private:
@@ -220,5 +238,44 @@ int CScriptedExchangeDialogs::RunCounterSet(int kind)
 {
     const int answer = m_counter.isEmpty() ? int(IDOK) : m_counter.takeFirst()(kind);
     m_log << QStringLiteral("CounterSet %1 -> %2").arg(kind).arg(Answer(answer));
+    return answer;
+}
+
+int CScriptedExchangeDialogs::RunColumnSet(int kind, CQXColSet& chosen)
+{
+    CColumnSetRules rules(CColumnSetRules::kExport);
+    rules.SetListKind(kind);
+    if (!rules.Open()) {
+        m_log << QStringLiteral("ColumnSet %1 -> IDCANCEL").arg(kind);
+        return IDCANCEL;
+    }
+    int answer = IDOK;
+    if (!m_column.isEmpty())
+        answer = m_column.takeFirst()(rules);
+    else
+        rules.MoveAllToLeft();
+    const bool refused = answer == IDOK && !rules.OnOK();
+    if (refused)
+        answer = IDCANCEL;
+    else if (answer == IDOK)
+        chosen = rules.GetResultSet();
+    m_log << QStringLiteral("ColumnSet %1 %2 -> %3%4")
+                 .arg(kind)
+                 .arg(answer == IDOK ? chosen.m_cols.size() : 0)
+                 .arg(Answer(answer), refused ? QStringLiteral(" refused") : QString());
+    return answer;
+}
+
+int CScriptedExchangeDialogs::RunTableSelect(CTableSelectRules& rules)
+{
+    if (!rules.OnInitDialog()) {
+        m_log << QStringLiteral("TableSelect -> IDCANCEL");
+        return IDCANCEL;
+    }
+    const int scripted = m_table.isEmpty() ? int(IDOK) : m_table.takeFirst()(rules);
+    const bool refused = scripted == IDOK && !rules.OnOK();
+    const int answer = refused ? int(IDCANCEL) : scripted;
+    m_log << QStringLiteral("TableSelect %1 -> %2%3")
+                 .arg(rules.m_pNames->join(u'|'), Answer(answer), refused ? QStringLiteral(" refused") : QString());
     return answer;
 }

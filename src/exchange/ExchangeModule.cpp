@@ -1,8 +1,11 @@
 #include "exchange/ExchangeModule.h"
 
 #include "app/MainFrame.h"
+#include "exchange/ListExport.h"
 #include "exchange/MasterImport.h"
 #include "master/MasterModule.h"
+#include "reports/ReportsModule.h"
+#include "resources/CommandIds.h"
 
 void RegisterExchangeCommands()
 {
@@ -10,5 +13,25 @@ void RegisterExchangeCommands()
         CMasterImport import(kind);
         import.SetMakeMsgID(&frame.GetMakeMsgID());
         return import.ImportFromFile();
+    });
+    SetMasterSiblingImportHandler([](CMainFrame& frame, int command, int kind) {
+        CMasterImport import(kind);
+        import.SetMakeMsgID(&frame.GetMakeMsgID());
+        CCDSData records;
+        switch (command) {
+        case ID_IMPORT_BRENLO: return import.ImportFromBrenlo(&records);
+        case ID_IMPORT_CADMIR: return import.ImportFromCadmir(&records);
+        case ID_IMPORT_TOSKEL: return import.ImportFromToskel(&records);
+        default: return 2;
+        }
+    });
+    SetReportExportHandler([](int mode, const CQXColSet& columns, const CCDSData& records, int askFormatAndFile) {
+        CListExport exporter(mode);
+        exporter.m_colSet = columns;
+        return exporter.Export(&records, askFormatAndFile, askFormatAndFile, 0);
+    });
+    SetMasterExportHandler([](CMainFrame&, int kind, const CCDSData& records) {
+        CListExport exporter(kind);
+        return exporter.Export(&records, 1, 1, 1);
     });
 }

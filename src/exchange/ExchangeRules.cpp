@@ -54,8 +54,6 @@ QString CImportFormatRules::ChoiceText(int choice)
 
 bool CImportFormatRules::IsChoiceShown(int choice) const
 {
-    if (m_bHideAccessAndXml && (choice == kAccess || choice == kContactXml))
-        return false;
     if (choice == kAccess)
         return m_nMode != 1 && m_nMode != 3;
     if (choice == kContactXml)
@@ -150,5 +148,25 @@ bool CSheetSelectRules::OnOK()
         return false;
     }
     m_strChosen = m_names.at(m_nSelected);
+    return true;
+}
+
+bool CTableSelectRules::OnInitDialog()
+{
+    m_nSelected = -1;
+    if (!m_pNames) {
+        ShowExchangeMessage(QStringLiteral("引数が不正です"));
+        return false;
+    }
+    return true;
+}
+
+bool CTableSelectRules::OnOK()
+{
+    if (!m_pNames || m_nSelected < 0 || m_nSelected >= m_pNames->size()) {
+        ShowExchangeMessage(QStringLiteral("テーブルを選択してください"));
+        return false;
+    }
+    m_strChosen = m_pNames->at(m_nSelected);
     return true;
 }

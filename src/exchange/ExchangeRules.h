@@ -27,8 +27,6 @@ class CImportFormatRules
 
     int m_nMode;
     int m_nChoice = -1; // no radio set at opening
-    // The master import reads no Access database and no ContactXML yet.
-    bool m_bHideAccessAndXml = false;
 };
 
 // The delimiter of a text file, with a preview of the file's beginning.
@@ -75,6 +73,22 @@ class CTextFormatRules
 
 // Which sheet of a workbook to read. The caller fills the names; the first
 // is selected at opening.
+// The table choice of an Access database ("ﾃｰﾌﾞﾙの選択"): the tables in
+// the order given, nothing selected at opening.
+class CTableSelectRules
+{
+  public:
+    // Opening: false, after "引数が不正です", without names to offer.
+    bool OnInitDialog();
+    // OK: refused, with "テーブルを選択してください", while nothing is
+    // selected; else the selected name becomes the chosen one.
+    bool OnOK();
+
+    const QStringList* m_pNames = nullptr;
+    int m_nSelected = -1;
+    QString m_strChosen;
+};
+
 class CSheetSelectRules
 {
   public:

@@ -140,6 +140,25 @@ void CTextFormatDlg::ShowValues()
         m_pOther->setText(m_rules.GetOther());
 }
 
+CTableSelectDlg::CTableSelectDlg(const CTableSelectRules& rules, QWidget* parent) : QDialog(parent), m_rules(rules)
+{
+    setWindowTitle(QStringLiteral("ﾃｰﾌﾞﾙの選択"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("テーブルを選択してください"), this));
+    m_pList = new QListWidget(this);
+    layout->addWidget(m_pList);
+    layout->addWidget(Buttons(this, QStringLiteral("次へ")));
+    if (m_rules.m_pNames)
+        m_pList->addItems(*m_rules.m_pNames);
+}
+
+void CTableSelectDlg::accept()
+{
+    m_rules.m_nSelected = m_pList->selectedItems().isEmpty() ? -1 : m_pList->currentRow();
+    if (m_rules.OnOK())
+        QDialog::accept();
+}
+
 CSheetSelectDlg::CSheetSelectDlg(const CSheetSelectRules& rules, QWidget* parent) : QDialog(parent), m_rules(rules)
 {
     setWindowTitle(QStringLiteral("シートの選択"));

@@ -51,6 +51,19 @@ class CTextFormatDlg : public QDialog
     QPlainTextEdit* m_pPreview;
 };
 
+class CTableSelectDlg : public QDialog
+{
+    Q_OBJECT
+  public:
+    explicit CTableSelectDlg(const CTableSelectRules& rules, QWidget* parent = nullptr);
+    const CTableSelectRules& Rules() const { return m_rules; }
+    void accept() override;
+
+  private:
+    CTableSelectRules m_rules;
+    QListWidget* m_pList;
+};
+
 class CSheetSelectDlg : public QDialog
 {
     Q_OBJECT

@@ -2,12 +2,15 @@
 
 #include "app/FieldCodes.h"
 #include "exchange/CsvReader.h"
+#include "exchange/ChoiceDlg.h"
 #include "exchange/ExcelApp.h"
 #include "exchange/ExchangeDialogs.h"
 #include "exchange/ImportMapRules.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/MnyText.h"
 #include "platform/env/DBDirMng.h"
+#include "platform/office/AccessSource.h"
+#include "platform/office/ContactXml.h"
 #include "platform/text/Cp932.h"
 #include "platform/text/TextHelpers.h"
 #include "platform/ui/Clock.h"
@@ -366,7 +369,7 @@ void CMasterImport::BuildRecords(const QList<CQXCol>& mapping, int firstRow, int
             }
             if (part)
                 continue;
-            if (const auto field = MakeFieldValue(name, value, 0))
+            if (const auto field = MakeFieldValue(name, value, m_bContactXml))
                 record->AddField(*field);
         }
         if (partSeen && !direct) {
@@ -380,7 +383,7 @@ void CMasterImport::BuildRecords(const QList<CQXCol>& mapping, int firstRow, int
             if (breakAfter2 && !text.isEmpty() && !(parts[1].isEmpty() && broke))
                 text += QStringLiteral("\r\n");
             text += parts[2];
-            if (const auto field = MakeFieldValue(QStringLiteral("Address"), text, 0))
+            if (const auto field = MakeFieldValue(QStringLiteral("Address"), text, m_bContactXml))
                 record->AddField(*field);
         }
         if (record->GetCount() == 0)
@@ -434,7 +437,6 @@ int CMasterImport::ImportFromFile()
         return answer;
     m_bOverwrite = overwrite;
     CImportFormatRules format(m_nKind == 1 ? 2 : 0);
-    format.m_bHideAccessAndXml = true;
     if (ExchangeDialogs().RunImportFormat(format) != IDOK)
         return 2;
     const int choice = format.m_nChoice;
@@ -443,10 +445,14 @@ int CMasterImport::ImportFromFile()
         return 2;
     }
     QString filter;
-    if (choice == CImportFormatRules::kExcel)
+    if (choice == CImportFormatRules::kAccess)
+        filter = QStringLiteral("Microsoft Accessﾃﾞｰﾀﾍﾞｰｽ(*.mdb)|*.mdb||");
+    else if (choice == CImportFormatRules::kExcel)
         filter = QStringLiteral("Microsoft Excelｼｰﾄ(*.xls;*.xlsx)|*.xls;*.xlsx||");
     else if (choice == CImportFormatRules::kText)
         filter = QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ(*.csv;*.txt)|*.csv; *.txt||");
+    else if (choice == CImportFormatRules::kContactXml && m_nKind != 1)
+        filter = QStringLiteral("XML ﾌｧｲﾙ(*.xml)|*.xml||");
     else {
         Say(QStringLiteral("選択した形式が不正です"));
         return 2;
@@ -455,14 +461,37 @@ int CMasterImport::ImportFromFile()
     if (path.isEmpty())
         return IDCANCEL;
     m_rows.clear();
-    const int read = choice == CImportFormatRules::kExcel ? ReadExcelFile(path) : ReadTextFile(path);
+    m_bContactXml = choice == CImportFormatRules::kContactXml;
+    const int read = m_bContactXml                             ? ReadContactXmlFile(path)
+                     : choice == CImportFormatRules::kAccess ? ReadAccessFile(path)
+                     : choice == CImportFormatRules::kExcel  ? ReadExcelFile(path)
+                                                             : ReadTextFile(path);
     if (read != 1)
         return read;
+    if (m_bContactXml) {
+        // The fields are named by the file: no pairing, no address join.
+        QList<CQXCol> mapping;
+        for (qsizetype c = 1; c < m_rows.first().size(); ++c)
+            mapping << CQXCol(m_rows.first()[c], QString(), 0, 0, 1);
+        CCDSData records;
+        {
+            CWaitCursor wait;
+            BuildRecords(mapping, 1, 0, 0, records);
+        }
+        if (records.GetCount() == 0) {
+            Say(QStringLiteral("読み込むデータはありませんでした"));
+            return 2;
+        }
+        return Register(&records);
+    }
     if (m_rows.size() < 2) {
         Say(QStringLiteral("データ行がありません。処理を中止します。"));
         return 2;
     }
     CImportFieldMapRules map(m_nKind, &m_rows);
+    // A table's first row is already a record (the column names are the
+    // header), so it is read unless the user says otherwise.
+    map.m_bReadFirstRow = choice == CImportFormatRules::kAccess ? 1 : 0;
     answer = ExchangeDialogs().RunFieldMap(map);
     if (answer != IDOK)
         return answer;
@@ -478,6 +507,94 @@ int CMasterImport::ImportFromFile()
         return 2;
     }
     return Register(&records);
+}
+
+int CMasterImport::ReadAccessFile(const QString& path)
+{
+    CWaitCursor wait;
+    const std::unique_ptr<IAccessSource> source = MakeAccessSource();
+    const int stage = source->Open(path);
+    if (stage != IAccessSource::kOk) {
+        Say(QStringLiteral("データベースを開けません<%1>").arg(stage), MB_ICONEXCLAMATION);
+        return 0;
+    }
+    const QStringList names = source->Tables();
+    if (names.isEmpty()) {
+        Say(QStringLiteral("テーブルがありません。\n処理を中止します。"), MB_ICONEXCLAMATION);
+        return 0;
+    }
+    CTableSelectRules choice;
+    choice.m_pNames = &names;
+    const int answer = ExchangeDialogs().RunTableSelect(choice);
+    if (answer != IDOK)
+        return answer;
+    QList<CAccessColumn> columns;
+    QStringList keys;
+    QList<CAccessRow> rows;
+    QString step;
+    if (!source->ReadTable(choice.m_strChosen, columns, keys, rows, step)) {
+        Say(QStringLiteral("データベースの読み込みに失敗しました。\n（%1：%2）").arg(choice.m_strChosen, step),
+            MB_ICONEXCLAMATION);
+        return 0;
+    }
+    SortAccessRows(columns, keys, rows);
+    // Cells by the columns' positions; a position outside 1..count is not
+    // read.
+    const int count = int(columns.size());
+    int counter = 0;
+    for (const CAccessRow& values : std::as_const(rows)) {
+        QStringList row(count + 1);
+        row[0] = QString::number(++counter);
+        for (int c = 0; c < count && c < values.size(); ++c) {
+            const int at = columns[c].ordinal;
+            if (at >= 1 && at <= count)
+                row[at] = AccessCellText(columns[c].type, values[c]);
+        }
+        m_rows << row;
+    }
+    if (counter > 0) {
+        QStringList header(count + 1);
+        for (const CAccessColumn& column : std::as_const(columns)) {
+            if (column.ordinal >= 1 && column.ordinal <= count)
+                header[column.ordinal] = column.name;
+        }
+        m_rows.prepend(header);
+    }
+    return 1;
+}
+
+int CMasterImport::ReadContactXmlFile(const QString& path)
+{
+    CContactXmlConv conv;
+    if (conv.CheckXML() == 0)
+        return 2;
+    QString reason;
+    int block = CContactXmlConv::kCompany;
+    const int both = conv.HasBothBlocks(path, &reason);
+    if (both == 1) {
+        const int answer = RunChoiceDialog(8, block);
+        if (answer != IDOK)
+            return answer;
+    }
+    QStringList header;
+    GetMasterFieldNames(m_nKind, header, 0);
+    m_rows.clear();
+    m_rows << header;
+    int hasCodes = 0;
+    if (both == 2 || conv.ImportContactXML(path, block, hasCodes, m_rows, &reason) != 1) {
+        m_rows.clear();
+        Say(QStringLiteral("%1 を読み込めませんでした。\n%2").arg(path, reason), MB_ICONEXCLAMATION);
+        return 2;
+    }
+    m_bAutoNumber = 0;
+    if (!hasCodes) {
+        // A file without codes: the library numbers the records.
+        const int answer = ExchangeDialogs().RunCounterSet(m_nKind == 2 ? 100 : 101);
+        if (answer != IDOK)
+            return answer;
+        m_bAutoNumber = 1;
+    }
+    return 1;
 }
 
 QString CMasterImport::NextCode()

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class CMakeMsgID;
@@ -29,8 +30,37 @@ class CMasterImport
     int ImportFromFile();
     QString GetTableName() const;
 
+    // An Access table the user picks, ordered by its primary key: the
+    // column names as header, one row per record. 1 read (no rows: empty),
+    // 0 after a message, or the table dialog's cancel.
+    int ReadAccessFile(const QString& path);
     int ReadExcelFile(const QString& path);
     int ReadTextFile(const QString& path);
+    // Contact XML of customers or suppliers: the header of the kind's field
+    // names, one row per contact; the block asked when a contact has both;
+    // the counter settings when the file carries no codes (the records are
+    // then numbered).
+    int ReadContactXmlFile(const QString& path);
+
+    // Taking over from the sibling products: 1 registered, else not.
+    int ImportFromBrenlo(CCDSData* records);
+    int ImportFromCadmir(CCDSData* records);
+    int ImportFromToskel(CCDSData* records);
+    // Readers into records (source 0 the slip-printing product, 1 the
+    // waybill or designated-slip product): 1 read.
+    int ReadSiblingCustomerBook(CCDSData* records, int source);
+    int ReadSiblingItemBook(CCDSData* records);
+    int ReadCodeDataCustomers(CCDSData* records, int source);
+    int ReadCodeDataItems(CCDSData* records, int source);
+    // A code-data file (0 customers, 1 products) into its string arrays:
+    // 1 read, 0 not (after a message, except for a newer file version).
+    static int ReadCodeDataFile(QList<QStringList>& elements, int choice);
+    // The bytes of one: 1 read, 0 a newer version, -1 damaged.
+    static int ParseCodeData(const QByteArray& bytes, QList<QStringList>& elements);
+    static int GetBrenloVersion();
+    static int GetToskelVersion();
+    static int GetCadmirLinkFlag();
+    static QString GetCodeDataPath();
 
     // Records from the rows read: one per data row from `firstRow`, fields
     // by the pairing (an empty field name: column not imported).
@@ -54,9 +84,13 @@ class CMasterImport
     CMakeMsgID* m_pDb = nullptr;
     int m_bOverwrite = 0;
     int m_bAutoNumber = 0;
+    int m_bContactXml = 0;
 
   private:
     QString NextCode();
+    int ImportSibling(CCDSData* records, const std::function<int(CCDSData*)>& read);
+    int CheckCodeDataVersion(int source, bool items);
+    int ReadCodeData(CCDSData* records, int source, bool items);
 
     QStringList m_defaultTexts; // the sales conditions, read once per import
     bool m_bDefaultsRead = false;

@@ -17,6 +17,16 @@ MasterImportHandler& ImportHandler()
     static MasterImportHandler handler;
     return handler;
 }
+MasterSiblingImportHandler& SiblingHandler()
+{
+    static MasterSiblingImportHandler handler;
+    return handler;
+}
+MasterExportHandler& ExportHandler()
+{
+    static MasterExportHandler handler;
+    return handler;
+}
 } // namespace
 
 void SetMasterImportHandler(MasterImportHandler handler)
@@ -27,4 +37,24 @@ void SetMasterImportHandler(MasterImportHandler handler)
 const MasterImportHandler& GetMasterImportHandler()
 {
     return ImportHandler();
+}
+
+void SetMasterExportHandler(MasterExportHandler handler)
+{
+    ExportHandler() = std::move(handler);
+}
+
+const MasterExportHandler& GetMasterExportHandler()
+{
+    return ExportHandler();
+}
+
+void SetMasterSiblingImportHandler(MasterSiblingImportHandler handler)
+{
+    SiblingHandler() = std::move(handler);
+}
+
+const MasterSiblingImportHandler& GetMasterSiblingImportHandler()
+{
+    return SiblingHandler();
 }

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+class CCDSData;
 class CMainFrame;
 class CViewRegistry;
 
@@ -15,3 +16,19 @@ void RegisterMasterViews(CViewRegistry& registry);
 using MasterImportHandler = std::function<int(CMainFrame& frame, int kind)>;
 void SetMasterImportHandler(MasterImportHandler handler);
 const MasterImportHandler& GetMasterImportHandler();
+
+// The export of the selected records ("外部ﾃﾞｰﾀの書き出し..."), installed by
+// the exchange: called with the list's kind and a copy of the selected
+// records in list order; 1 when written (the list then says so). Without a
+// handler the command stays disabled.
+using MasterExportHandler = std::function<int(CMainFrame& frame, int kind, const CCDSData& records)>;
+void SetMasterExportHandler(MasterExportHandler handler);
+const MasterExportHandler& GetMasterExportHandler();
+
+// The take-over from a sibling product (commands 1426, 1427, 1429), installed
+// by the exchange: called with the command and the list's kind, which the
+// list has already checked; 1 when records were registered. Without a
+// handler the commands stay disabled.
+using MasterSiblingImportHandler = std::function<int(CMainFrame& frame, int command, int kind)>;
+void SetMasterSiblingImportHandler(MasterSiblingImportHandler handler);
+const MasterSiblingImportHandler& GetMasterSiblingImportHandler();

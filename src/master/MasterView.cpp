@@ -41,10 +41,6 @@ constexpr int kMinHeight = 480;
 bool IsOfferedLater(int id)
 {
     switch (id) {
-    case ID_MASTER_EXPORT:
-    case ID_IMPORT_BRENLO:
-    case ID_IMPORT_CADMIR:
-    case ID_IMPORT_TOSKEL:
     case ID_IMPORT_VELMIRA:
     case ID_EXPORT_VELMIRA:
         return true;
@@ -563,6 +559,10 @@ bool CMasterView::OnCmdMsg(int id)
             Reload(true);
         }
         return true;
+    case ID_MASTER_EXPORT: OnExport(); return true;
+    case ID_IMPORT_BRENLO:
+    case ID_IMPORT_CADMIR:
+    case ID_IMPORT_TOSKEL: OnSiblingImport(id); return true;
     default: return IsOfferedLater(id);
     }
 }
@@ -577,6 +577,14 @@ bool CMasterView::OnUpdateCmdUI(int id, CCmdUI& ui)
     switch (id) {
     case ID_MASTER_IMPORT:
         ui.Enable(m_pList && GetMasterImportHandler());
+        return true;
+    case ID_MASTER_EXPORT:
+        ui.Enable(m_pList && GetMasterExportHandler() && !GetSelectedRows().isEmpty());
+        return true;
+    case ID_IMPORT_BRENLO:
+    case ID_IMPORT_CADMIR:
+    case ID_IMPORT_TOSKEL:
+        ui.Enable(m_pList && GetMasterSiblingImportHandler());
         return true;
     case ID_MASTER_DELETE:
         ui.Enable(m_pList && !GetSelectedRows().isEmpty());
@@ -697,6 +705,37 @@ void CMasterView::OnExtract()
     // The dialog has set or dropped the frame's extraction.
     if (RunExtractDialog(m_nMode - 1, GetFrame(), this) == IDOK)
         Reload(true);
+}
+
+void CMasterView::OnSiblingImport(int id)
+{
+    if (!GetMasterSiblingImportHandler())
+        return;
+    // The kinds each source can fill: suppliers none, products not from the
+    // waybill product.
+    if (m_nMode == 3 || (m_nMode == 1 && id == ID_IMPORT_CADMIR)) {
+        UiServices::Prompt().MessageBox(m_nMode == 3 ? QStringLiteral("仕入先台帳にはデータを読み込むことはできません。\n")
+                                                     : QStringLiteral("商品台帳にはデータを読み込むことはできません。\n"),
+                                        MB_OK, MB_ICONEXCLAMATION);
+        return;
+    }
+    if (GetMasterSiblingImportHandler()(GetFrame(), id, m_nMode) == 1) {
+        UiServices::Prompt().MessageBox(QStringLiteral("リストを表示しなおします。"), MB_OK, MB_ICONINFORMATION);
+        Reload(true);
+    }
+}
+
+void CMasterView::OnExport()
+{
+    if (!GetMasterExportHandler())
+        return;
+    CCDSData records;
+    for (int row : GetSelectedRows()) {
+        if (const COneRecord* record = m_pList->Model().RecordAt(row))
+            records.Add(*record);
+    }
+    if (GetMasterExportHandler()(GetFrame(), m_nMode, records) == 1)
+        UiServices::Prompt().MessageBox(QStringLiteral("書き出しを完了しました。"), MB_OK, MB_ICONINFORMATION);
 }
 
 void CMasterView::OnColumnSettings()

@@ -78,6 +78,8 @@ public:
     void OnShowAll();
     void OnExtract();
     void OnColumnSettings();
+    void OnExport();
+    void OnSiblingImport(int id);
 
     // Printing (MasterViewPrint.cpp): the directory printed or previewed,
     // the labels through the slip-form program.

@@ -19,3 +19,22 @@ void RegisterReportViews(CViewRegistry& registry)
             OnCarryForwardCommand(frame);
     });
 }
+
+namespace
+{
+ReportExportHandler& ExportHandler()
+{
+    static ReportExportHandler handler;
+    return handler;
+}
+} // namespace
+
+void SetReportExportHandler(ReportExportHandler handler)
+{
+    ExportHandler() = std::move(handler);
+}
+
+const ReportExportHandler& GetReportExportHandler()
+{
+    return ExportHandler();
+}

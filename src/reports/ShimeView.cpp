@@ -13,9 +13,11 @@
 #include "reports/ReportColumns.h"
 #include "reports/ReportData.h"
 #include "reports/ReportModes.h"
+#include "reports/ReportsModule.h"
 #include "reports/ShimeListCtrl.h"
 #include "resources/CommandIds.h"
 #include "settings/DefaultPeriod.h"
+#include "settings/QXColSet.h"
 #include "settings/SettingsFiles.h"
 #include "settings/dlg/CounterSetDlg.h"
 
@@ -56,6 +58,8 @@ CShimeView::CShimeView(CMainFrame& frame)
     MapCommand(ID_REPORT_CLOSING_DATE, [this] { OnChangeClosingDate(); });
     connect(m_pListCtrl, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { OnRowDoubleClick(index.row()); });
+    MapCommand(ID_REPORT_EXCEL, [this] { OnListExport(0); });
+    MapCommand(ID_REPORT_EXPORT, [this] { OnListExport(1); });
 }
 
 CShimeView::~CShimeView()
@@ -464,6 +468,31 @@ void CShimeView::OnNumberSettings()
     RunModal(dialog);
 }
 
+void CShimeView::OnListExport(int askFormatAndFile)
+{
+    if (!GetReportExportHandler())
+        return;
+    CQXColSet columns;
+    CCDSData rows;
+    {
+        const CWaitCursor wait;
+        for (const CListColumnInfo& column : m_list.Columns())
+            columns.m_cols << CQXCol(column.m_strField, column.m_strCaption, column.m_nWidth, column.m_nAlignment, 1);
+        const CMainFrame& frame = GetFrame();
+        if (frame.m_bGroupByClass) {
+            // The classification totals when only they are shown.
+            rows.Copy(frame.m_bClassTotalsOnly ? m_list.Subtotals() : m_list.Records());
+        } else {
+            for (const CReportRow& row : m_list.Rows()) {
+                if (row.record)
+                    rows.Add(*row.record);
+            }
+        }
+    }
+    if (GetReportExportHandler()(m_list.GetMode(), columns, rows, askFormatAndFile) == 1)
+        UiServices::Prompt().MessageBox(QStringLiteral("書き出しを完了しました。"), MB_OK, MB_ICONINFORMATION);
+}
+
 void CShimeView::OnHelp()
 {
     if (const CReportModeInfo* info = GetReportModeInfo(m_list.GetMode()))
@@ -485,6 +514,8 @@ bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
     case ID_REPORT_CLOSE_PRINT: ui.Enable(m_list.RowCount() > 0 && (mode == 8 || mode == 9)); return true;
     case ID_REPORT_CLOSING_DATE: ui.Enable(mode == 8 || mode == 9); return true;
     case ID_REPORT_UNDO_CLOSE: ui.Enable(selected >= 1 && ((mode >= 8 && mode <= 9) || mode == 12 || mode == 13)); return true;
+    case ID_REPORT_EXCEL:
+    case ID_REPORT_EXPORT: ui.Enable(bool(GetReportExportHandler())); return true;
     case ID_REPORT_LIST_PRINT: ui.Enable(m_list.RowCount() > 0 && HasCommandHandler(id)); return true;
     case ID_REPORT_SCHEDULE_DATE:
     case ID_REPORT_BULK_RECEIPT:

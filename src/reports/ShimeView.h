@@ -84,6 +84,8 @@ public:
     void OnNumberSettings();
     void OnSelectAll();
     void OnHelp();
+    // 0: into a workbook shown on screen; 1: asking the format and the file.
+    void OnListExport(int askFormatAndFile);
 
     // A click on a row's mark: the settled status (12, 13) or a group.
     void OnMarkClick(int row);

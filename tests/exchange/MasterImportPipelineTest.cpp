@@ -1,9 +1,11 @@
 #include "app/AppHome.h"
 #include "app/MainFrame.h"
 #include "app/ViewRegistry.h"
+#include "exchange/ChoiceDlg.h"
 #include "exchange/ExchangeDialogs.h"
 #include "exchange/ExcelApp.h"
 #include "exchange/ExchangeModule.h"
+#include "exchange/ListExport.h"
 #include "exchange/MasterImport.h"
 #include "master/MasterList.h"
 #include "master/MasterModule.h"
@@ -373,4 +375,137 @@ TEST_F(MasterImportPipelineTest, SuppliersFromAWorkbook)
     EXPECT_EQ(listed, QStringList{U("3,,仕入乙,,,項目「コード」の内容に問題があります。")});
     EXPECT_EQ(Get(QStringLiteral("SELECT SupplierCode, Company, Memo, Keisho2 FROM Supplier WHERE SupplierCode='S1'")),
               U("S1|仕入甲|一行目\r\n二行目|様"));
+}
+
+TEST_F(MasterImportPipelineTest, SelectedCustomersExportedAndImportedIntoAnEmptyDatabase)
+{
+    QueueCsv(Csv(U("A1,\"甲\"\"商事\",03-1,20,1\r\nA2,乙,06-2,99,2\r\n")),
+             Pairing({"CustomerCode", "Company", "TEL", "Day", "TaxType"}, 1));
+    ASSERT_EQ(Run(2), 1);
+    const QString query =
+        QStringLiteral("SELECT CustomerCode, Company, TEL, Day, TaxType FROM Customer WHERE CustomerCode IN "
+                       "('A1','A2') ORDER BY CustomerCode");
+    const QString before = Get(query);
+    ASSERT_EQ(before.count(u'\n'), 1) << before.toStdString();
+    m_data.Close();
+    m_ui.Prompt().Clear();
+
+    RegisterMasterViews(CViewRegistry::Instance());
+    RegisterExchangeCommands();
+    auto frame = std::make_unique<CMainFrame>();
+    const auto pump = [] {
+        for (int i = 0; i < 5; ++i) {
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    };
+    ASSERT_TRUE(frame->Create());
+    pump();
+    frame->SwitchView(2);
+    pump();
+    auto* view = qobject_cast<CMasterView*>(frame->GetActiveView());
+    ASSERT_TRUE(view);
+    ASSERT_GE(view->List()->Model().GetRowCount(), 2);
+    frame->ExecuteCommand(ID_MASTER_SELECT_ALL);
+    pump();
+    ASSERT_TRUE(frame->QueryCommandState(ID_MASTER_EXPORT).enabled);
+    const QString out = QDir(m_folder).filePath(QStringLiteral("out.csv"));
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
+    m_ui.Prompt().QueueFiles({out});
+    const QStringList fields{"CustomerCode", "Company", "TEL", "Day", "TaxType"};
+    m_dialogs.QueueColumnSet([fields](CColumnSetRules& rules) {
+        if (!rules.GetLeftCaptions().isEmpty())
+            rules.MoveAllToRight();
+        for (const QString& field : fields) {
+            for (int r = 0; r < rules.GetRightCaptions().size(); ++r) {
+                if (rules.GetRightColumn(r).m_strField == field) {
+                    rules.SelectRight(r);
+                    rules.MoveToLeft();
+                    break;
+                }
+            }
+        }
+        return int(IDOK);
+    });
+    frame->ExecuteCommand(ID_MASTER_EXPORT);
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("書き出しを完了しました。")});
+    frame.reset();
+    SetMasterImportHandler({});
+    SetMasterExportHandler({});
+
+    // A second, empty database takes the file back.
+    const QString second = m_home.AddCurrentDatabase(U("支社"), QStringLiteral("db2"));
+    QString err;
+    ASSERT_EQ(m_data.Open(second, err), 1) << err.toStdString();
+    ASSERT_EQ(Get(query), QString());
+    m_ui.Prompt().Clear();
+    QueueCsv(out, Pairing(fields, 0));
+    ASSERT_EQ(Run(2), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
+    EXPECT_EQ(Get(query), before);
+}
+
+TEST_F(MasterImportPipelineTest, CustomersThroughContactXmlIntoAnEmptyDatabase)
+{
+    QueueCsv(Csv(U("A1,甲商事,山田,\"東京都\r\n1-2\",03-1,20,1,1,99\r\nA2,,個人 花子,大阪府,06-2,99,4,0,99\r\n")),
+             Pairing({"CustomerCode", "Company", "Name", "Address1", "TEL", "Day", "TaxType", "CollectCycle",
+                      "CollectDay"},
+                     1));
+    ASSERT_EQ(Run(2), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString() << m_dialogs.Log().join(u'\n').toStdString();
+    const QString query = QStringLiteral(
+        "SELECT CustomerCode, Company, Name, Address, TEL, Day, TaxType, CollectCycle, CollectDay, Keisho2 "
+        "FROM Customer WHERE CustomerCode IN ('A1','A2') ORDER BY CustomerCode");
+    const QString before = Get(query);
+    ASSERT_TRUE(before.startsWith(U("A1|甲商事|山田|東京都\r\n1-2|03-1|20|1|1|99|様\nA2|"))) << before.toStdString();
+    CCDSData request, records;
+    request.m_strTable = QStringLiteral("Customer");
+    request.m_strCondition = QStringLiteral("WHERE CustomerCode IN ('A1','A2')");
+    QString err;
+    ASSERT_EQ(m_data.GetDataList(request, records, err), 1);
+    CListExport exporter(2);
+    exporter.m_strPath = QDir(m_folder).filePath(QStringLiteral("c.xml"));
+    ASSERT_EQ(exporter.ExportXML(&records), 1);
+    m_data.Close();
+
+    const QString second = m_home.AddCurrentDatabase(U("支社"), QStringLiteral("db2"));
+    ASSERT_EQ(m_data.Open(second, err), 1) << err.toStdString();
+    m_ui.Prompt().Clear();
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kContactXml);
+    m_ui.Prompt().QueueFiles({exporter.m_strPath});
+    ASSERT_EQ(Run(2), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
+    EXPECT_EQ(Get(query), before);
+
+    // A file without codes: the counter settings of kind 100, then numbered
+    // records; a contact with both blocks asks which one.
+    QFile file(QDir(m_folder).filePath(QStringLiteral("nocode.xml")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<?xml version=\"1.0\"?><ContactXML version=\"1.1\"><ContactXMLItem>"
+               "<Occupation><OrganizationName>Z</OrganizationName></Occupation>"
+               "<Address><AddressItem locationType=\"Office\"><FullAddress>O</FullAddress></AddressItem>"
+               "<AddressItem locationType=\"Home\"><FullAddress>H</FullAddress></AddressItem></Address>"
+               "</ContactXMLItem></ContactXML>");
+    file.close();
+    QList<int> modes;
+    const ChoiceDialogRunner old = SetChoiceDialogRunner([&modes](int mode, int& choice) {
+        modes << mode;
+        choice = 1;
+        return int(IDOK);
+    });
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kContactXml);
+    m_ui.Prompt().QueueFiles({file.fileName()});
+    EXPECT_EQ(Run(2), 1);
+    SetChoiceDialogRunner(old);
+    EXPECT_EQ(modes, QList<int>{8});
+    EXPECT_TRUE(m_dialogs.Log().contains(QStringLiteral("CounterSet 100 -> IDOK")));
+    const QString added = Get(QStringLiteral("SELECT Address, CustomerCode <> '' FROM Customer WHERE Company = 'Z'"));
+    EXPECT_EQ(added, QStringLiteral("H|1"));
+
+    // A malformed file is refused with one message and registers nothing.
+    m_ui.Prompt().Clear();
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("<ContactXML><ContactXMLItem>");
+    file.close();
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kContactXml);
+    m_ui.Prompt().QueueFiles({file.fileName()});
+    EXPECT_EQ(Run(2), 2);
+    EXPECT_EQ(m_ui.Prompt().Texts().size(), 1);
 }

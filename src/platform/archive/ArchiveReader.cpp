@@ -1,5 +1,7 @@
 #include "platform/archive/ArchiveReader.h"
 
+#include <limits>
+
 #include <QtEndian>
 #include <cstring>
 
@@ -104,6 +106,70 @@ QStringList CArchiveReader::ReadTextList()
     for (quint32 i = 0; i < count; ++i)
         texts.append(ReadText());
     return texts;
+}
+
+QString CArchiveReader::ReadTextOrWide()
+{
+    auto readLength = [this](bool& wide) {
+        quint32 length = ReadByte();
+        if (length == 0xFF) {
+            length = ReadUInt16();
+            if (length == 0xFFFE) {
+                if (wide)
+                    throw CArchiveError(CArchiveError::BadFormat, "wide marker twice in archive");
+                wide = true;
+                return quint32(0xFFFFFFFEu);
+            }
+            if (length == 0xFFFF) {
+                length = ReadUInt32();
+                if (length == 0xFFFFFFFF)
+                    throw CArchiveError(CArchiveError::BadFormat, "text length form not supported");
+            }
+        }
+        return length;
+    };
+    bool wide = false;
+    quint32 length = readLength(wide);
+    if (!wide)
+        return Cp932::Decode(ReadBytes(qsizetype(length)));
+    length = readLength(wide);
+    if (length > quint32(std::numeric_limits<qsizetype>::max() / 2))
+        throw CArchiveError(CArchiveError::EndOfFile, "text longer than the archive");
+    const QByteArray bytes = ReadBytes(qsizetype(length) * 2);
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), length);
+}
+
+QByteArray CArchiveReader::ReadAnyObjectTag()
+{
+    const quint16 tag = ReadUInt16();
+    QByteArray name;
+    if (tag == kNewClassTag) {
+        ReadUInt16(); // schema: the other program's own
+        const quint16 length = ReadUInt16();
+        if (length >= kMaxClassNameLength)
+            throw CArchiveError(CArchiveError::BadClass, "class name too long in archive");
+        name = ReadBytes(length);
+        m_classes.insert(m_nNextRef++, name);
+    } else {
+        quint32 classRef;
+        if (tag == kBigObjectTag) {
+            const quint32 big = ReadUInt32();
+            if (!(big & kBigClassTag))
+                throw CArchiveError(CArchiveError::BadFormat, "object back-reference in archive");
+            classRef = big & ~kBigClassTag;
+        } else if (tag & kClassTag) {
+            classRef = tag & ~kClassTag;
+        } else {
+            throw CArchiveError(CArchiveError::BadFormat,
+                                tag == 0 ? "empty element in archive" : "object back-reference in archive");
+        }
+        const auto known = m_classes.constFind(classRef);
+        if (known == m_classes.constEnd())
+            throw CArchiveError(CArchiveError::BadFormat, "reference to an unknown class in archive");
+        name = *known;
+    }
+    ++m_nNextRef;
+    return name;
 }
 
 QByteArray CArchiveReader::ReadObjectTag(const QByteArrayList& allowedClassNames)

@@ -40,6 +40,12 @@ class CArchiveReader
     // refused (the program never writes them), as are unknown classes,
     // other schemas and references to numbers that are not classes.
     QByteArray ReadObjectTag(const QByteArrayList& allowedClassNames);
+    // The same for files of other programs, whose element classes are
+    // theirs: any class name and schema.
+    QByteArray ReadAnyObjectTag();
+    // A text that may also be in the framework's wide form (the UTF-16
+    // marker, then a length in characters and UTF-16LE characters).
+    QString ReadTextOrWide();
 
     CFrameworkDate ReadFrameworkDate();
     QDate ReadDate();

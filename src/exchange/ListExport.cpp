@@ -1,0 +1,302 @@
+#include "exchange/ListExport.h"
+
+#include "app/FieldCodes.h"
+#include "exchange/ExcelApp.h"
+#include "exchange/ExchangeDialogs.h"
+#include "exchange/ExchangeRules.h"
+#include "exchange/ExchangeText.h"
+#include "platform/data/Record.h"
+#include "platform/office/ContactXml.h"
+#include "platform/office/XlsxWriter.h"
+#include "platform/text/Cp932.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+#include "platform/ui/WaitIndicator.h"
+
+#include <QSaveFile>
+
+namespace
+{
+
+const char kNoData[] = "書き出すデータがありません";
+const char kFileError[] = "ファイル操作中にエラーが発生しました。";
+
+void Tell(const char* text, int icon = MB_ICONEXCLAMATION)
+{
+    ShowExchangeMessage(QString::fromUtf8(text), icon);
+}
+
+bool IsCollectDay(const QString& table, const QString& field)
+{
+    return (table == QLatin1String("Customer") || table == QLatin1String("Supplier")) &&
+           field == QLatin1String("CollectDay");
+}
+
+// The collection day as the list writes it: with `withCode` "25:25日" or
+// "99:月末", else "25日" or "月末". A cycle of 0 (counted after the invoice)
+// always writes the day as a number.
+QString CollectDayText(const COneRecord& record, const QString& table, const CTb& field, bool withCode)
+{
+    int day = 0;
+    field.GetData(day);
+    int cycle = -1;
+    const CTb* cycleField = record.GetOneField(table, QStringLiteral("CollectCycle"));
+    const bool afterInvoice = cycleField && cycleField->GetData(cycle) && cycle == 0;
+    const QString word = (!afterInvoice && day == 99) ? QStringLiteral("月末") : QStringLiteral("%1日").arg(day);
+    return withCode ? QStringLiteral("%1:%2").arg(day).arg(word) : word;
+}
+
+QString CodeFieldOf(int kind)
+{
+    switch (kind) {
+    case 1: return QStringLiteral("ItemCode");
+    case 2: return QStringLiteral("CustomerCode");
+    case 3: return QStringLiteral("SupplierCode");
+    default: return {};
+    }
+}
+
+} // namespace
+
+QString CListExport::GetTableName() const
+{
+    switch (m_nKind) {
+    case 1: return QStringLiteral("Item");
+    case 2: return QStringLiteral("Customer");
+    case 3: return QStringLiteral("Supplier");
+    default: return {};
+    }
+}
+
+void CListExport::ClearRows()
+{
+    m_rows.clear();
+    m_codes.clear();
+}
+
+QString CListExport::CsvQuote(const QString& text)
+{
+    if (!text.contains(u'"'))
+        return text;
+    QString quoted = text;
+    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return quoted;
+}
+
+int CListExport::Export(const CCDSData* records, int askFormat, int askFile, int askColumns)
+{
+    if (!records) {
+        Tell("引数が不正です");
+        return 2;
+    }
+    if (records->GetCount() == 0) {
+        Tell(kNoData);
+        return 2;
+    }
+    int format = CImportFormatRules::kExcel;
+    if (askFormat) {
+        CImportFormatRules rules(m_nKind == 2 || m_nKind == 3 ? 1 : 3);
+        if (ExchangeDialogs().RunImportFormat(rules) != IDOK)
+            return IDCANCEL;
+        format = rules.m_nChoice;
+    }
+    if (format == CImportFormatRules::kExcel && CExcelApp::GetExcelVersion() < 8) {
+        Tell("Microsoft(R) Excel97以上 がインストールされている必要があります。\n");
+        return 2;
+    }
+    if (format != CImportFormatRules::kExcel || askFile) {
+        QString filter, suffix;
+        switch (format) {
+        case CImportFormatRules::kExcel:
+            // The workbook written is an .xlsx, so the picker offers that.
+            filter = QStringLiteral("Microsoft Excelｼｰﾄ(*.xlsx)|*.xlsx||");
+            suffix = QStringLiteral("xlsx");
+            break;
+        case CImportFormatRules::kText:
+            filter = QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ(*.csv;*.txt)|*.csv; *.txt||");
+            suffix = QStringLiteral("csv");
+            break;
+        case CImportFormatRules::kContactXml:
+            filter = QStringLiteral("XML ﾌｧｲﾙ(*.xml)|*.xml||");
+            suffix = QStringLiteral("xml");
+            break;
+        default: Tell("選択した形式が不正です"); return 2;
+        }
+        const QString path = UiServices::Prompt().GetSaveFileName(QString(), QString(), filter, suffix);
+        if (path.isEmpty())
+            return IDCANCEL;
+        m_strPath = path;
+    }
+    if (format == CImportFormatRules::kContactXml)
+        return ExportXML(records);
+    if (askColumns) {
+        CQXColSet chosen;
+        if (ExchangeDialogs().RunColumnSet(m_nKind, chosen) != IDOK)
+            return IDCANCEL;
+        m_colSet.Copy(chosen);
+    }
+    const CWaitCursor wait;
+    ClearRows();
+    QList<int> types;
+    const int built = BuildRows(records, &types, &m_colSet);
+    if (built != 1)
+        return built;
+    return format == CImportFormatRules::kExcel ? ExportExcel(types) : ExportCSV();
+}
+
+int CListExport::BuildRows(const CCDSData* records, QList<int>* types, const CQXColSet* columns)
+{
+    if (!records) {
+        Tell(kNoData);
+        return 2;
+    }
+    if (!columns || !types) {
+        Tell("書き出す列が不明です。");
+        return 2;
+    }
+    const CWaitCursor wait;
+    ClearRows();
+    const qsizetype count = columns->m_cols.size();
+    types->fill(CXlsxWriter::kNoField, count);
+    QStringList captions, fields;
+    captions.reserve(count);
+    fields.reserve(count);
+    for (const CQXCol& column : columns->m_cols) {
+        captions << column.m_strCaption;
+        fields << column.m_strField;
+    }
+    m_rows.reserve(records->GetCount() + 1);
+    m_rows << captions;
+    const QString table = GetTableName();
+    const QString codeField = CodeFieldOf(m_nKind);
+    for (int r = 0; r < records->GetCount(); ++r) {
+        const COneRecord* record = records->GetAt(r);
+        if (!record)
+            continue;
+        QStringList row;
+        row.reserve(count);
+        for (qsizetype c = 0; c < count; ++c) {
+            const CTb* field = record->GetOneField(table, fields[c]);
+            if (!field) {
+                row << QString();
+                continue;
+            }
+            if (IsCollectDay(table, fields[c]))
+                row << CollectDayText(*record, table, *field, true);
+            else
+                row << GetFieldDisplayText(field, 1);
+            if ((*types)[c] == CXlsxWriter::kNoField)
+                (*types)[c] = field->GetType();
+        }
+        m_rows << row;
+        const CTb* code = codeField.isEmpty() ? nullptr : record->GetOneField(table, codeField);
+        m_codes << (code ? code->GetText() : QString());
+    }
+    return 1;
+}
+
+bool CListExport::EncodeCsv(QByteArray& bytes, QString& badChar, int& badRow) const
+{
+    bytes.clear();
+    for (int r = 0; r < m_rows.size(); ++r) {
+        QString line;
+        const QStringList& row = m_rows[r];
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            if (c > 0)
+                line += u',';
+            line += u'"' + CsvQuote(row[c]) + u'"';
+        }
+        line += QStringLiteral("\r\n");
+        QString unmappable;
+        bytes += Cp932::Encode(line, &unmappable);
+        if (!unmappable.isEmpty()) {
+            // One character, whole even when it is a surrogate pair.
+            badChar = unmappable.left(unmappable.at(0).isHighSurrogate() ? 2 : 1);
+            badRow = r;
+            return false;
+        }
+    }
+    return true;
+}
+
+int CListExport::ExportCSV()
+{
+    QByteArray bytes;
+    QString badChar;
+    int badRow = -1;
+    // Nothing is written when a text cannot be: a '?' in its place would
+    // reach the other program unnoticed.
+    if (!EncodeCsv(bytes, badChar, badRow)) {
+        QString text = QStringLiteral("使用できない文字「%1」が含まれています。").arg(badChar);
+        const QString code = badRow > 0 && badRow <= m_codes.size() ? m_codes[badRow - 1] : QString();
+        if (!code.isEmpty())
+            text += QStringLiteral("\nコード：%1").arg(code);
+        else if (badRow > 0)
+            text += QStringLiteral("\n%1行目").arg(badRow);
+        ShowExchangeMessage(text, MB_ICONEXCLAMATION);
+        return 2;
+    }
+    // Written beside the target and renamed over it once complete: a failed
+    // write leaves the old file as it was.
+    // Unbuffered: a buffered write that the final flush cuts short would
+    // still be committed.
+    QSaveFile file(m_strPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        Tell("ファイルを作成できませんでした。");
+        return 2;
+    }
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        file.cancelWriting();
+        Tell(kFileError);
+        return 2;
+    }
+    return 1;
+}
+
+int CListExport::ExportExcel(const QList<int>& types)
+{
+    const CWaitCursor wait;
+    CExcelApp excel;
+    excel.SetPath(m_strPath);
+    excel.m_columnTypes = types;
+    return excel.WriteBook(&m_rows) ? 1 : 2;
+}
+
+int CListExport::ExportXML(const CCDSData* records)
+{
+    if (!records) {
+        Tell(kNoData);
+        return 2;
+    }
+    CContactXmlConv conv;
+    if (conv.CheckXML() == 0)
+        return 2;
+    const CWaitCursor wait;
+    ClearRows();
+    QStringList header;
+    GetMasterFieldNames(m_nKind, header, 1);
+    m_rows << header;
+    const QString table = GetTableName();
+    for (int r = 0; r < records->GetCount(); ++r) {
+        const COneRecord* record = records->GetAt(r);
+        if (!record)
+            continue;
+        QStringList row;
+        row.reserve(header.size());
+        for (const QString& name : std::as_const(header)) {
+            const CTb* field = name.isEmpty() ? nullptr : record->GetOneField(table, name);
+            if (!field)
+                row << QString();
+            else if (IsCollectDay(table, name))
+                row << CollectDayText(*record, table, *field, false);
+            else
+                row << GetFieldDisplayText(field, 0);
+        }
+        m_rows << row;
+    }
+    QString reason;
+    const int result = conv.ExportContactXML(m_strPath, m_rows, &reason);
+    if (result != 1)
+        Tell(kFileError);
+    return result;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "exchange/ImportRows.h"
+#include "settings/QXColSet.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class CCDSData;
+
+// Writes the records a list hands over to a file: CSV text (CP932), an .xlsx
+// workbook, or contact XML (customers and suppliers). The master lists ask
+// the format, the file and the columns; the report lists fill the column set
+// themselves and may ask nothing (the workbook then opens on screen). One
+// stack object per export; the caller owns the records and shows the
+// completion message on result 1.
+class CListExport
+{
+  public:
+    explicit CListExport(int kind) : m_nKind(kind) {}
+
+    // 1 written; 2 failed, refused or a dialog cancelled.
+    int Export(const CCDSData* records, int askFormat, int askFile, int askColumns);
+    // Row 0 the captions, then one row per record; `types` one field type per
+    // column (4: no record had the field). 1 built, 2 failed.
+    int BuildRows(const CCDSData* records, QList<int>* types, const CQXColSet* columns);
+    int ExportCSV();
+    int ExportExcel(const QList<int>& types);
+    int ExportXML(const CCDSData* records);
+    static QString CsvQuote(const QString& text);
+    // "Item", "Customer", "Supplier"; empty for a report list's mode.
+    QString GetTableName() const;
+    void ClearRows();
+
+    // The CSV bytes of the rows; false, with the first character that has no
+    // CP932 form and its row, when one cannot be written.
+    bool EncodeCsv(QByteArray& bytes, QString& badChar, int& badRow) const;
+
+    int m_nKind;
+    CQXColSet m_colSet;
+    CImportRows m_rows;
+    // The code of each built record (row i + 1), to name it in messages.
+    QStringList m_codes;
+    QString m_strPath;
+};

@@ -1,0 +1,315 @@
+#include "platform/office/AccessSource.h"
+
+#include "platform/text/Cp932.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <algorithm>
+
+namespace
+{
+
+// libmdb's column types.
+int TypeOfMdb(int mdbType)
+{
+    switch (mdbType) {
+    case 0x01: return CAccessColumn::kBool;
+    case 0x02:
+    case 0x03:
+    case 0x04: return CAccessColumn::kInteger;
+    case 0x05:
+    case 0x10: return CAccessColumn::kCurrency; // money and decimal: exact decimals
+    case 0x06:
+    case 0x07: return CAccessColumn::kFloat;
+    case 0x08: return CAccessColumn::kDate;
+    case 0x0f: return CAccessColumn::kGuid;
+    case 0x09:
+    case 0x0b:
+    case 0x12: return CAccessColumn::kBinary;
+    default: return CAccessColumn::kText;
+    }
+}
+
+QString Unescape(QStringView field, bool* isNull)
+{
+    *isNull = field == u"\\N";
+    if (*isNull || !field.contains(u'\\'))
+        return field.toString();
+    QString out;
+    out.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field[i] != u'\\' || i + 1 >= field.size()) {
+            out += field[i];
+            continue;
+        }
+        const QChar next = field[++i];
+        out += next == u't' ? u'\t' : next == u'n' ? u'\n' : next == u'r' ? u'\r' : next;
+    }
+    return out;
+}
+
+// A plain decimal without grouping or trailing zeros.
+QString PlainDecimal(QString text)
+{
+    text = text.trimmed();
+    if (text.contains(u'.')) {
+        while (text.endsWith(u'0'))
+            text.chop(1);
+        if (text.endsWith(u'.'))
+            text.chop(1);
+    }
+    if (text.isEmpty() || text == u"-")
+        text = QStringLiteral("0");
+    return text;
+}
+
+QVariant Typed(int type, const QString& text)
+{
+    bool ok = false;
+    switch (type) {
+    case CAccessColumn::kInteger: {
+        const qint64 value = text.toLongLong(&ok);
+        return ok ? QVariant(value) : QVariant();
+    }
+    case CAccessColumn::kFloat: {
+        const double value = text.toDouble(&ok);
+        return ok ? QVariant(value) : QVariant();
+    }
+    case CAccessColumn::kCurrency: return PlainDecimal(text);
+    case CAccessColumn::kDate: {
+        const QDateTime value = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        return value.isValid() ? QVariant(value) : QVariant();
+    }
+    case CAccessColumn::kBool: return text == u"1";
+    default: return text;
+    }
+}
+
+class CMdbAccessSource : public IAccessSource
+{
+  public:
+    explicit CMdbAccessSource(int timeoutMs) : m_nTimeout(timeoutMs) {}
+
+    int Open(const QString& path) override
+    {
+        m_strPath = path;
+        m_tables.clear();
+        QStringList lines;
+        QString stage;
+        if (!Run({QStringLiteral("tables"), path}, lines, stage))
+            return stage == u"tables" ? kTables : kOpen;
+        for (const QString& line : std::as_const(lines)) {
+            bool isNull = false;
+            if (line.startsWith(u"T\t"))
+                m_tables << Unescape(QStringView(line).mid(2), &isNull);
+        }
+        std::sort(m_tables.begin(), m_tables.end());
+        return kOk;
+    }
+
+    QStringList Tables() const override { return m_tables; }
+
+    bool ReadTable(const QString& table, QList<CAccessColumn>& columns, QStringList& keys, QList<CAccessRow>& rows,
+                   QString& step) override
+    {
+        columns.clear();
+        keys.clear();
+        rows.clear();
+        QStringList lines;
+        QString stage;
+        if (!Run({QStringLiteral("read"), m_strPath, table}, lines, stage)) {
+            step = stage == u"keys"      ? QStringLiteral("主キーの読み込み")
+                   : stage == u"rows"    ? QStringLiteral("データの読み込み")
+                   : stage == u"columns" ? QStringLiteral("列の読み込み")
+                                         : QStringLiteral("データベースの読み込み");
+            return false;
+        }
+        for (const QString& line : std::as_const(lines)) {
+            const QList<QStringView> fields = QStringView(line).split(u'\t');
+            bool isNull = false;
+            if (fields.first() == u"C" && fields.size() == 4) {
+                CAccessColumn column;
+                column.ordinal = fields[1].toInt();
+                column.type = TypeOfMdb(fields[2].toInt());
+                column.name = Unescape(fields[3], &isNull);
+                columns << column;
+            } else if (fields.first() == u"K" && fields.size() == 2) {
+                keys << Unescape(fields[1], &isNull);
+            } else if (fields.first() == u"R") {
+                if (fields.size() != columns.size() + 1) {
+                    step = QStringLiteral("データの読み込み");
+                    rows.clear();
+                    return false;
+                }
+                CAccessRow row;
+                row.reserve(columns.size());
+                for (qsizetype c = 0; c < columns.size(); ++c) {
+                    const QString text = Unescape(fields[c + 1], &isNull);
+                    row << (isNull ? QVariant() : Typed(columns[c].type, text));
+                }
+                rows << row;
+            }
+        }
+        return true;
+    }
+
+  private:
+    static QString HelperPath()
+    {
+        const QString named = qEnvironmentVariable("CORVANTA_MDB_HELPER");
+        if (!named.isEmpty())
+            return named;
+        return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("corvanta-mdb"));
+    }
+
+    // The helper's lines up to "OK"; false with the failed stage ("open"
+    // when it crashed, hung, could not start or said nothing sensible).
+    bool Run(const QStringList& arguments, QStringList& lines, QString& stage) const
+    {
+        stage = QStringLiteral("open");
+        QProcess process;
+        process.setProgram(HelperPath());
+        process.setArguments(arguments);
+        process.setStandardErrorFile(QProcess::nullDevice());
+        process.start(QIODevice::ReadOnly);
+        if (!process.waitForStarted(m_nTimeout))
+            return false;
+        QByteArray out;
+        QElapsedTimerLite timer;
+        while (process.state() != QProcess::NotRunning) {
+            if (!process.waitForReadyRead(200) && process.state() != QProcess::NotRunning && timer.Expired(m_nTimeout)) {
+                process.kill();
+                process.waitForFinished(5000);
+                return false;
+            }
+            out += process.readAllStandardOutput();
+        }
+        out += process.readAllStandardOutput();
+        const QStringList all = QString::fromUtf8(out).split(u'\n', Qt::SkipEmptyParts);
+        if (process.exitStatus() != QProcess::NormalExit)
+            return false;
+        if (process.exitCode() != 0 || all.isEmpty() || all.last() != u"OK") {
+            if (!all.isEmpty() && all.last().startsWith(u"X\t"))
+                stage = all.last().mid(2);
+            return false;
+        }
+        lines = all.mid(0, all.size() - 1);
+        return true;
+    }
+
+    struct QElapsedTimerLite {
+        qint64 start = QDateTime::currentMSecsSinceEpoch();
+        bool Expired(int ms) const { return QDateTime::currentMSecsSinceEpoch() - start > ms; }
+    };
+
+    int m_nTimeout;
+    QString m_strPath;
+    QStringList m_tables;
+};
+
+AccessSourceFactory& Factory()
+{
+    static AccessSourceFactory factory;
+    return factory;
+}
+
+// Nulls first, then by value of the type.
+int CompareValues(const QVariant& a, const QVariant& b, int type)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() == b.isNull() ? 0 : a.isNull() ? -1 : 1;
+    switch (type) {
+    case CAccessColumn::kInteger: {
+        const qint64 x = a.toLongLong(), y = b.toLongLong();
+        return x < y ? -1 : x > y ? 1 : 0;
+    }
+    case CAccessColumn::kFloat: {
+        const double x = a.toDouble(), y = b.toDouble();
+        return x < y ? -1 : x > y ? 1 : 0;
+    }
+    case CAccessColumn::kCurrency: {
+        // Exact decimals: compare by sign, then integer digits, then text.
+        QString x = a.toString(), y = b.toString();
+        const bool nx = x.startsWith(u'-'), ny = y.startsWith(u'-');
+        if (nx != ny)
+            return nx ? -1 : 1;
+        if (nx) {
+            std::swap(x, y);
+            x.remove(0, 1);
+            y.remove(0, 1);
+        }
+        const qsizetype ix = x.indexOf(u'.') < 0 ? x.size() : x.indexOf(u'.');
+        const qsizetype iy = y.indexOf(u'.') < 0 ? y.size() : y.indexOf(u'.');
+        if (ix != iy)
+            return ix < iy ? -1 : 1;
+        return x.compare(y);
+    }
+    case CAccessColumn::kDate: {
+        const QDateTime x = a.toDateTime(), y = b.toDateTime();
+        return x < y ? -1 : x > y ? 1 : 0;
+    }
+    case CAccessColumn::kBool: return int(a.toBool()) - int(b.toBool());
+    default: return a.toString().compare(b.toString());
+    }
+}
+
+} // namespace
+
+std::unique_ptr<IAccessSource> MakeMdbAccessSource(int timeoutMs)
+{
+    return std::make_unique<CMdbAccessSource>(timeoutMs);
+}
+
+std::unique_ptr<IAccessSource> MakeAccessSource()
+{
+    return Factory() ? Factory()() : MakeMdbAccessSource();
+}
+
+AccessSourceFactory SetAccessSourceFactory(AccessSourceFactory factory)
+{
+    AccessSourceFactory old = std::move(Factory());
+    Factory() = std::move(factory);
+    return old;
+}
+
+void SortAccessRows(const QList<CAccessColumn>& columns, const QStringList& keys, QList<CAccessRow>& rows)
+{
+    QList<QPair<int, int>> order; // column index, type
+    for (const QString& key : keys) {
+        for (qsizetype c = 0; c < columns.size(); ++c) {
+            if (columns[c].name == key) {
+                order << qMakePair(int(c), columns[c].type);
+                break;
+            }
+        }
+    }
+    if (order.isEmpty())
+        return;
+    std::stable_sort(rows.begin(), rows.end(), [&order](const CAccessRow& a, const CAccessRow& b) {
+        for (const auto& [c, type] : order) {
+            const int r = CompareValues(a.value(c), b.value(c), type);
+            if (r != 0)
+                return r < 0;
+        }
+        return false;
+    });
+}
+
+QString AccessCellText(int type, const QVariant& value)
+{
+    if (value.isNull())
+        return {};
+    switch (type) {
+    case CAccessColumn::kInteger: return QString::number(value.toLongLong());
+    case CAccessColumn::kFloat: return PlainDecimal(QString::asprintf("%f", value.toDouble()));
+    case CAccessColumn::kCurrency: return PlainDecimal(value.toString());
+    case CAccessColumn::kDate: return value.toDateTime().date().toString(QStringLiteral("yyyy/MM/dd"));
+    case CAccessColumn::kBool: return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    case CAccessColumn::kBinary: return {};
+    default: return Cp932::TruncateToBytes(value.toString(), 254);
+    }
+}

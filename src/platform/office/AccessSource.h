@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+
+// One column of an Access table: its position from 1, name and type.
+struct CAccessColumn {
+    enum Type { kInteger, kFloat, kCurrency, kDate, kText, kBool, kGuid, kBinary };
+    int ordinal = 0;
+    QString name;
+    int type = kText;
+};
+
+// A row of typed values by column position; a null QVariant is a null.
+// Integers qint64, floats double, currency and decimals their plain decimal
+// text, dates QDateTime, yes/no bool, texts and GUIDs QString.
+using CAccessRow = QList<QVariant>;
+
+// An Access database opened read-only: its user tables (sorted by name; no
+// system tables, queries or links), and one table's columns, primary-key
+// columns and rows.
+class IAccessSource
+{
+  public:
+    // The step a failure happened in.
+    enum Stage { kOk = 0, kOpen = 1, kSession = 2, kTables = 3 };
+
+    virtual ~IAccessSource() = default;
+    // kOk, or the stage that failed.
+    virtual int Open(const QString& path) = 0;
+    virtual QStringList Tables() const = 0;
+    // False with the step that failed, in words ("列の読み込み", ...).
+    virtual bool ReadTable(const QString& table, QList<CAccessColumn>& columns, QStringList& keys,
+                           QList<CAccessRow>& rows, QString& step) = 0;
+};
+
+// The source over libmdb, run in the helper process "corvanta-mdb" beside
+// the program (or where CORVANTA_MDB_HELPER names it): a file that makes
+// libmdb crash or hang (past `timeoutMs`) fails as that stage, never the
+// program.
+std::unique_ptr<IAccessSource> MakeMdbAccessSource(int timeoutMs = 60000);
+
+// What the import uses; tests install their own (an empty function restores
+// the libmdb source).
+using AccessSourceFactory = std::function<std::unique_ptr<IAccessSource>()>;
+std::unique_ptr<IAccessSource> MakeAccessSource();
+AccessSourceFactory SetAccessSourceFactory(AccessSourceFactory factory);
+
+// Sorts rows by the key columns, typed, nulls first; rows with equal keys
+// keep their order. Unknown key names are ignored.
+void SortAccessRows(const QList<CAccessColumn>& columns, const QStringList& keys, QList<CAccessRow>& rows);
+
+// The import text of a value: integers "%d"; floats "%f" without trailing
+// zeros and point (3 -> "3", 0.25 -> "0.25"); currency without grouping or
+// trailing zeros ("1234.5"); dates "yyyy/MM/dd" (the date only); yes/no
+// "1"/"0"; GUIDs "{...}"; binary ""; texts cut to 254 CP932 bytes on a
+// character boundary; null "".
+QString AccessCellText(int type, const QVariant& value);

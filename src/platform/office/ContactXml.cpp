@@ -1,0 +1,310 @@
+#include "platform/office/ContactXml.h"
+
+#include <QFile>
+#include <QHash>
+#include <QSaveFile>
+#include <QXmlStreamWriter>
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+#include <memory>
+
+namespace
+{
+
+const char kOffice[] = "Office";
+const char kHome[] = "Home";
+
+// The fields that live in the contact's own elements rather than in
+// extension items.
+const QStringList& LocationFields()
+{
+    static const QStringList fields{QStringLiteral("Zip"), QStringLiteral("Address"), QStringLiteral("TEL"),
+                                    QStringLiteral("FAX"), QStringLiteral("E-mail")};
+    return fields;
+}
+const QStringList& IdentityFields()
+{
+    static const QStringList fields{QStringLiteral("Name"), QStringLiteral("PhoenicPerson"),
+                                    QStringLiteral("Company"), QStringLiteral("PhoenicCompany"),
+                                    QStringLiteral("Section")};
+    return fields;
+}
+
+struct DocFree {
+    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+};
+using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
+
+// The element's text with the program's CR LF line breaks (XML reads every
+// line break as LF).
+QString NodeText(xmlNode* node)
+{
+    xmlChar* text = xmlNodeGetContent(node);
+    QString result = text ? QString::fromUtf8(reinterpret_cast<const char*>(text)) : QString();
+    xmlFree(text);
+    if (result.contains(u'\n'))
+        result.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    return result;
+}
+
+QString Attribute(xmlNode* node, const char* name)
+{
+    xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
+    const QString result = value ? QString::fromUtf8(reinterpret_cast<const char*>(value)) : QString();
+    xmlFree(value);
+    return result;
+}
+
+bool Is(xmlNode* node, const char* name)
+{
+    return node && node->type == XML_ELEMENT_NODE && xmlStrcmp(node->name, reinterpret_cast<const xmlChar*>(name)) == 0;
+}
+
+xmlNode* Child(xmlNode* node, const char* name)
+{
+    for (xmlNode* c = node ? node->children : nullptr; c; c = c->next) {
+        if (Is(c, name))
+            return c;
+    }
+    return nullptr;
+}
+
+// One contact as read: identity and extension fields, and the location
+// fields of each block.
+struct Contact {
+    QHash<QString, QString> fields;
+    QHash<QString, QString> office;
+    QHash<QString, QString> home;
+};
+
+DocPtr Parse(const QString& path, QString* reason)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (reason)
+            *reason = file.errorString();
+        return nullptr;
+    }
+    const QByteArray bytes = file.readAll();
+    // No network, no DTD, no entity substitution, no huge documents.
+    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    DocPtr doc(xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr, options));
+    if (!doc) {
+        if (reason)
+            *reason = QStringLiteral("XMLの形式が正しくありません。");
+        return nullptr;
+    }
+    // A document type declaration is where entities are declared: refused
+    // outright, whatever it declares.
+    if (doc->intSubset || doc->extSubset) {
+        if (reason)
+            *reason = QStringLiteral("文書型宣言を含むXMLは読み込めません。");
+        return nullptr;
+    }
+    xmlNode* root = xmlDocGetRootElement(doc.get());
+    if (!Is(root, "ContactXML")) {
+        if (reason)
+            *reason = QStringLiteral("ContactXMLのファイルではありません。");
+        return nullptr;
+    }
+    return doc;
+}
+
+QList<Contact> ReadContacts(xmlDoc* doc)
+{
+    QList<Contact> contacts;
+    for (xmlNode* item = xmlDocGetRootElement(doc)->children; item; item = item->next) {
+        if (!Is(item, "ContactXMLItem"))
+            continue;
+        Contact contact;
+        if (xmlNode* full = Child(Child(Child(item, "PersonName"), "PersonNameItem"), "FullName")) {
+            contact.fields.insert(QStringLiteral("Name"), NodeText(full));
+            contact.fields.insert(QStringLiteral("PhoenicPerson"), Attribute(full, "pronunciation"));
+        }
+        if (xmlNode* occupation = Child(item, "Occupation")) {
+            if (xmlNode* org = Child(occupation, "OrganizationName")) {
+                contact.fields.insert(QStringLiteral("Company"), NodeText(org));
+                contact.fields.insert(QStringLiteral("PhoenicCompany"), Attribute(org, "pronunciation"));
+            }
+            if (xmlNode* dept = Child(occupation, "Department"))
+                contact.fields.insert(QStringLiteral("Section"), NodeText(dept));
+        }
+        auto blockOf = [&contact](xmlNode* node) -> QHash<QString, QString>* {
+            const QString location = Attribute(node, "locationType");
+            if (location == QLatin1String(kOffice))
+                return &contact.office;
+            if (location == QLatin1String(kHome))
+                return &contact.home;
+            return nullptr;
+        };
+        for (xmlNode* a = Child(Child(item, "Address"), "AddressItem"); a; a = a->next) {
+            if (!Is(a, "AddressItem"))
+                continue;
+            if (QHash<QString, QString>* block = blockOf(a)) {
+                if (xmlNode* zip = Child(a, "AddressCode"))
+                    block->insert(QStringLiteral("Zip"), NodeText(zip));
+                if (xmlNode* full = Child(a, "FullAddress"))
+                    block->insert(QStringLiteral("Address"), NodeText(full));
+            }
+        }
+        for (xmlNode* p = Child(Child(item, "Phone"), "PhoneItem"); p; p = p->next) {
+            if (!Is(p, "PhoneItem"))
+                continue;
+            if (QHash<QString, QString>* block = blockOf(p)) {
+                const bool fax = Attribute(p, "phoneType") == QLatin1String("Fax");
+                block->insert(fax ? QStringLiteral("FAX") : QStringLiteral("TEL"), NodeText(p));
+            }
+        }
+        for (xmlNode* e = Child(Child(item, "Email"), "EmailItem"); e; e = e->next) {
+            if (Is(e, "EmailItem")) {
+                if (QHash<QString, QString>* block = blockOf(e))
+                    block->insert(QStringLiteral("E-mail"), NodeText(e));
+            }
+        }
+        for (xmlNode* x = Child(Child(item, "Extension"), "ExtensionItem"); x; x = x->next) {
+            if (Is(x, "ExtensionItem")) {
+                const QString name = Attribute(x, "name");
+                if (!name.isEmpty() && !LocationFields().contains(name) && !IdentityFields().contains(name))
+                    contact.fields.insert(name, NodeText(x));
+            }
+        }
+        contacts << contact;
+    }
+    return contacts;
+}
+
+} // namespace
+
+int CContactXmlConv::ExportContactXML(const QString& path, const QList<QStringList>& rows, QString* reason)
+{
+    if (rows.isEmpty()) {
+        if (reason)
+            *reason = QStringLiteral("no rows");
+        return 2;
+    }
+    const QStringList& header = rows.first();
+    // Built in memory, then written unbuffered: a buffered write that the
+    // final flush cuts short would still be committed.
+    QByteArray bytes;
+    QXmlStreamWriter xml(&bytes);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeStartElement(QStringLiteral("ContactXML"));
+    xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.1"));
+    xml.writeAttribute(QStringLiteral("creator"), QStringLiteral("Corvanta"));
+    for (qsizetype r = 1; r < rows.size(); ++r) {
+        QHash<QString, QString> f;
+        for (qsizetype c = 0; c < header.size() && c < rows[r].size(); ++c) {
+            if (!header[c].isEmpty())
+                f.insert(header[c], rows[r][c]);
+        }
+        const QString location = QLatin1String(f.value(QStringLiteral("Company")).isEmpty() ? kHome : kOffice);
+        xml.writeStartElement(QStringLiteral("ContactXMLItem"));
+        if (!f.value(QStringLiteral("Name")).isEmpty() || !f.value(QStringLiteral("PhoenicPerson")).isEmpty()) {
+            xml.writeStartElement(QStringLiteral("PersonName"));
+            xml.writeStartElement(QStringLiteral("PersonNameItem"));
+            xml.writeStartElement(QStringLiteral("FullName"));
+            xml.writeAttribute(QStringLiteral("pronunciation"), f.value(QStringLiteral("PhoenicPerson")));
+            xml.writeCharacters(f.value(QStringLiteral("Name")));
+            xml.writeEndElement();
+            xml.writeEndElement();
+            xml.writeEndElement();
+        }
+        if (!f.value(QStringLiteral("Company")).isEmpty() || !f.value(QStringLiteral("Section")).isEmpty()) {
+            xml.writeStartElement(QStringLiteral("Occupation"));
+            xml.writeStartElement(QStringLiteral("OrganizationName"));
+            xml.writeAttribute(QStringLiteral("pronunciation"), f.value(QStringLiteral("PhoenicCompany")));
+            xml.writeCharacters(f.value(QStringLiteral("Company")));
+            xml.writeEndElement();
+            xml.writeTextElement(QStringLiteral("Department"), f.value(QStringLiteral("Section")));
+            xml.writeEndElement();
+        }
+        xml.writeStartElement(QStringLiteral("Address"));
+        xml.writeStartElement(QStringLiteral("AddressItem"));
+        xml.writeAttribute(QStringLiteral("locationType"), location);
+        xml.writeStartElement(QStringLiteral("AddressCode"));
+        xml.writeAttribute(QStringLiteral("codeDomain"), QStringLiteral("ZIP7"));
+        xml.writeCharacters(f.value(QStringLiteral("Zip")));
+        xml.writeEndElement();
+        xml.writeTextElement(QStringLiteral("FullAddress"), f.value(QStringLiteral("Address")));
+        xml.writeEndElement();
+        xml.writeEndElement();
+        xml.writeStartElement(QStringLiteral("Phone"));
+        for (const char* type : {"Phone", "Fax"}) {
+            xml.writeStartElement(QStringLiteral("PhoneItem"));
+            xml.writeAttribute(QStringLiteral("locationType"), location);
+            xml.writeAttribute(QStringLiteral("phoneType"), QLatin1String(type));
+            xml.writeCharacters(f.value(qstrcmp(type, "Fax") == 0 ? QStringLiteral("FAX") : QStringLiteral("TEL")));
+            xml.writeEndElement();
+        }
+        xml.writeEndElement();
+        xml.writeStartElement(QStringLiteral("Email"));
+        xml.writeStartElement(QStringLiteral("EmailItem"));
+        xml.writeAttribute(QStringLiteral("locationType"), location);
+        xml.writeCharacters(f.value(QStringLiteral("E-mail")));
+        xml.writeEndElement();
+        xml.writeEndElement();
+        xml.writeStartElement(QStringLiteral("Extension"));
+        for (const QString& name : header) {
+            if (name.isEmpty() || LocationFields().contains(name) || IdentityFields().contains(name))
+                continue;
+            xml.writeStartElement(QStringLiteral("ExtensionItem"));
+            xml.writeAttribute(QStringLiteral("extensionType"), QStringLiteral("Extended"));
+            xml.writeAttribute(QStringLiteral("name"), name);
+            xml.writeCharacters(f.value(name));
+            xml.writeEndElement();
+        }
+        xml.writeEndElement();
+        xml.writeEndElement();
+    }
+    xml.writeEndElement();
+    xml.writeEndDocument();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() ||
+        !file.commit()) {
+        if (reason)
+            *reason = file.errorString();
+        return 2;
+    }
+    return 1;
+}
+
+int CContactXmlConv::HasBothBlocks(const QString& path, QString* reason)
+{
+    const DocPtr doc = Parse(path, reason);
+    if (!doc)
+        return 2;
+    for (const Contact& contact : ReadContacts(doc.get())) {
+        if (!contact.office.isEmpty() && !contact.home.isEmpty())
+            return 1;
+    }
+    return 0;
+}
+
+int CContactXmlConv::ImportContactXML(const QString& path, int block, int& hasCodes, QList<QStringList>& rows,
+                                      QString* reason)
+{
+    hasCodes = 0;
+    if (rows.isEmpty())
+        return 2;
+    const DocPtr doc = Parse(path, reason);
+    if (!doc)
+        return 2;
+    const QStringList header = rows.first();
+    const QString codeField = header.size() > 1 ? header[1] : QString();
+    for (const Contact& contact : ReadContacts(doc.get())) {
+        const QHash<QString, QString>* location = &contact.office;
+        if (contact.office.isEmpty() || (block == kPerson && !contact.home.isEmpty()))
+            location = &contact.home;
+        QStringList row;
+        row.reserve(header.size());
+        for (const QString& name : header)
+            row << (name.isEmpty() ? QString() : contact.fields.value(name, location->value(name)));
+        if (!codeField.isEmpty() && !contact.fields.value(codeField).isEmpty())
+            hasCodes = 1;
+        rows << row;
+    }
+    return 1;
+}

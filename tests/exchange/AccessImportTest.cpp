@@ -1,0 +1,288 @@
+#include "app/AppHome.h"
+#include "exchange/ExchangeDialogs.h"
+#include "exchange/MasterImport.h"
+#include "platform/data/MakeMsgID.h"
+#include "platform/office/AccessSource.h"
+#include "platform/ui/FakeUi.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+inline void PrintTo(const QStringList& list, std::ostream* os)
+{
+    *os << '{' << list.join(QStringLiteral(" | ")).toStdString() << '}';
+}
+
+namespace
+{
+
+QString U(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+// A database in memory: the stage that fails to open (0 none), its tables,
+// and one table's contents (or the step its reading fails in).
+struct CFakeDb {
+    int openStage = 0;
+    QStringList tables;
+    QList<CAccessColumn> columns;
+    QStringList keys;
+    QList<CAccessRow> rows;
+    QString failStep;
+    QStringList readTables; // the tables read, in order
+};
+
+class CFakeAccessSource : public IAccessSource
+{
+  public:
+    explicit CFakeAccessSource(CFakeDb& db) : m_db(db) {}
+    int Open(const QString&) override { return m_db.openStage; }
+    QStringList Tables() const override { return m_db.tables; }
+    bool ReadTable(const QString& table, QList<CAccessColumn>& columns, QStringList& keys, QList<CAccessRow>& rows,
+                   QString& step) override
+    {
+        m_db.readTables << table;
+        if (!m_db.failStep.isEmpty()) {
+            step = m_db.failStep;
+            return false;
+        }
+        columns = m_db.columns;
+        keys = m_db.keys;
+        rows = m_db.rows;
+        return true;
+    }
+
+  private:
+    CFakeDb& m_db;
+};
+
+CScriptedExchangeDialogs::TableScript Choose(int index)
+{
+    return [index](CTableSelectRules& rules) {
+        rules.m_nSelected = index;
+        return int(IDOK);
+    };
+}
+
+class AccessImportTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_home.IsReady());
+        m_old = SetAccessSourceFactory([this] { return std::make_unique<CFakeAccessSource>(m_db); });
+    }
+    void TearDown() override
+    {
+        SetAccessSourceFactory(m_old);
+        EXPECT_EQ(m_ui.Prompt().ScriptErrors(), QStringList());
+        EXPECT_EQ(m_dialogs.Pending(), 0);
+    }
+    int Read(CMasterImport& import) { return import.ReadAccessFile(QStringLiteral("/x/db.mdb")); }
+
+    CAppHome m_home;
+    ScopedFakeUi m_ui;
+    CScriptedExchangeDialogs m_dialogs;
+    CFakeDb m_db;
+    AccessSourceFactory m_old;
+};
+
+} // namespace
+
+TEST_F(AccessImportTest, StagesTablesAndTheChoice)
+{
+    struct Case {
+        int openStage;
+        QStringList tables;
+        const char* message;
+    } cases[] = {{1, {}, "データベースを開けません<1>"},
+                 {3, {}, "データベースを開けません<3>"},
+                 {0, {}, "テーブルがありません。\n処理を中止します。"}};
+    for (const Case& c : cases) {
+        m_db.openStage = c.openStage;
+        m_db.tables = c.tables;
+        m_ui.Prompt().Clear();
+        CMasterImport import(2);
+        EXPECT_EQ(Read(import), 0);
+        EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U(c.message)});
+    }
+    m_db.openStage = 0;
+    m_db.tables = {"A", "B"};
+    m_ui.Prompt().Clear();
+    // Cancelled, then "次へ" without a choice (refused, then cancelled): nothing read.
+    m_dialogs.QueueTableSelect([](CTableSelectRules&) { return int(IDCANCEL); });
+    m_dialogs.QueueTableSelect([](CTableSelectRules&) { return int(IDOK); });
+    for (int i = 0; i < 2; ++i) {
+        CMasterImport import(2);
+        EXPECT_EQ(Read(import), IDCANCEL);
+        EXPECT_TRUE(import.m_rows.isEmpty());
+    }
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("テーブルを選択してください")});
+    EXPECT_TRUE(m_db.readTables.isEmpty());
+
+    // A failure after the choice names its step.
+    m_ui.Prompt().Clear();
+    m_db.failStep = U("主キーの読み込み");
+    m_dialogs.QueueTableSelect(Choose(1));
+    CMasterImport import(2);
+    EXPECT_EQ(Read(import), 0);
+    EXPECT_EQ(m_db.readTables, QStringList{"B"});
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("データベースの読み込みに失敗しました。\n（B：主キーの読み込み）")});
+    EXPECT_EQ(m_dialogs.Log(), QStringList({"TableSelect A|B -> IDCANCEL", "TableSelect A|B -> IDCANCEL refused",
+                                            "TableSelect A|B -> IDOK"}));
+}
+
+TEST_F(AccessImportTest, RowsSortedByTypedKeysWithTheirTexts)
+{
+    using C = CAccessColumn;
+    m_db.tables = {U("得意先")};
+    // The columns arrive out of position order; cells go by position.
+    m_db.columns = {{2, "No", C::kInteger},   {1, U("名前"), C::kText}, {3, "Rate", C::kFloat},
+                    {4, "Money", C::kCurrency}, {5, "When", C::kDate},  {6, "Yes", C::kBool},
+                    {7, "Id", C::kGuid},        {8, "Blob", C::kBinary}, {9, "Grp", C::kText}};
+    m_db.keys = {"Grp", "No"};
+    const QString longText = QString(126, u'あ') + QStringLiteral("xyz"); // 252 + 3 bytes
+    auto row = [](QVariant grp, QVariant no, const QString& name) {
+        return CAccessRow{no, name, 3.0, QStringLiteral("1234.5"), QDateTime(QDate(2004, 8, 24), QTime(13, 5)),
+                          true, QStringLiteral("{0A1B2C3D-0000-1111-2222-333344445555}"), QStringLiteral("bin"), grp};
+    };
+    m_db.rows = {row("b", 10, "r1"), row("b", 9, "r2"), row(QVariant(), 5, "r3"), row("a", QVariant(), "r4"),
+                 row("b", 9, "r5"), row("a", 2, longText)};
+    m_db.rows[1][2] = 0.25;
+    m_db.rows[1][3] = QStringLiteral("-0.5");
+    m_db.rows[1][5] = false;
+    m_dialogs.QueueTableSelect(Choose(0));
+    CMasterImport import(2);
+    ASSERT_EQ(Read(import), 1);
+    ASSERT_EQ(import.m_rows.size(), 7);
+    EXPECT_EQ(import.m_rows[0], QStringList({"", U("名前"), "No", "Rate", "Money", "When", "Yes", "Id", "Blob", "Grp"}));
+    QStringList order;
+    for (int r = 1; r < import.m_rows.size(); ++r)
+        order << import.m_rows[r][0] + u':' + import.m_rows[r][1];
+    // Null group first, then "a" (null number first), then "b" by number; equal keys keep their order.
+    EXPECT_EQ(order, QStringList({"1:r3", "2:r4", "3:" + QString(126, u'あ') + "xy", "4:r2", "5:r5", "6:r1"}));
+    EXPECT_EQ(import.m_rows[6].mid(2), QStringList({"10", "3", "1234.5", "2004/08/24", "1",
+                                                     "{0A1B2C3D-0000-1111-2222-333344445555}", "", "b"}));
+    EXPECT_EQ(import.m_rows[4].mid(3, 4), QStringList({"0.25", "-0.5", "2004/08/24", "0"}));
+    EXPECT_EQ(import.m_rows[2][2], QString()) << "null number";
+
+    // A table without rows: read, and nothing in the table.
+    m_db.rows.clear();
+    m_dialogs.QueueTableSelect(Choose(0));
+    CMasterImport empty(2);
+    EXPECT_EQ(Read(empty), 1);
+    EXPECT_TRUE(empty.m_rows.isEmpty());
+}
+
+TEST_F(AccessImportTest, ThePipelineReadsTheFirstRecordByDefault)
+{
+    CMakeMsgID data;
+    const QString folder = m_home.AddCurrentDatabase(U("本社"));
+    QString err;
+    ASSERT_EQ(data.Open(folder, err), 1) << err.toStdString();
+    using C = CAccessColumn;
+    m_db.tables = {"Customers"};
+    m_db.columns = {{1, "Code", C::kText}, {2, "Name", C::kText}};
+    m_db.keys = {"Code"};
+    m_db.rows = {{"K2", U("乙")}, {"K1", U("甲")}};
+    m_dialogs.QueueImportFormat([](CImportFormatRules& rules) {
+        rules.m_nChoice = CImportFormatRules::kAccess;
+        return int(IDOK);
+    });
+    m_ui.Prompt().QueueFiles({QStringLiteral("/x/db.mdb")});
+    m_dialogs.QueueTableSelect(Choose(0));
+    int firstRowShown = -1;
+    m_dialogs.QueueFieldMap([&firstRowShown](CImportFieldMapRules& rules) {
+        firstRowShown = rules.m_bReadFirstRow;
+        return rules.Pair(0, QStringLiteral("CustomerCode")) && rules.Pair(1, QStringLiteral("Company")) ? int(IDOK)
+                                                                                                         : int(IDCANCEL);
+    });
+    CMasterImport import(2);
+    import.SetMakeMsgID(&data);
+    EXPECT_EQ(import.ImportFromFile(), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
+    EXPECT_EQ(firstRowShown, 1);
+    CCDSData request, result;
+    request.m_strCondition = QStringLiteral("SELECT CustomerCode || Company FROM Customer WHERE CustomerCode LIKE 'K%' "
+                                            "ORDER BY ID");
+    ASSERT_EQ(data.GetDataList(request, result, err), 1);
+    ASSERT_EQ(result.GetCount(), 2);
+    EXPECT_EQ(result.GetAt(0)->GetAt(0)->GetText(), U("K1甲"));
+
+    // A table without rows stops the pipeline.
+    m_db.rows.clear();
+    m_ui.Prompt().Clear();
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kAccess);
+    m_ui.Prompt().QueueFiles({QStringLiteral("/x/db.mdb")});
+    m_dialogs.QueueTableSelect(Choose(0));
+    EXPECT_EQ(import.ImportFromFile(), 2);
+    EXPECT_EQ(m_ui.Prompt().Texts().value(0), U("データ行がありません。処理を中止します。"));
+}
+
+#ifdef CORVANTA_MDB_HELPER_PATH
+TEST(MdbAccessSource, HostileFilesAreRefusedNeverCrashing)
+{
+    qputenv("CORVANTA_MDB_HELPER", CORVANTA_MDB_HELPER_PATH);
+    QTemporaryDir dir;
+    QByteArray header(2048, '\0');
+    header.replace(4, 15, "Standard Jet DB");
+    header[20] = 1; // Jet 4
+    QByteArray random(8192, '\0');
+    quint32 x = 12345;
+    for (char& c : random)
+        c = char((x = x * 1103515245 + 12345) >> 16);
+    QByteArray garbled = header + random; // a Jet header over random pages
+    const QList<QPair<const char*, QByteArray>> files{
+        {"empty.mdb", {}}, {"random.mdb", random}, {"header.mdb", header.left(100)}, {"garbled.mdb", garbled}};
+    for (const auto& [name, bytes] : files) {
+        const QString path = dir.filePath(QLatin1String(name));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        const auto source = MakeMdbAccessSource(10000);
+        const int stage = source->Open(path);
+        if (stage == IAccessSource::kOk) {
+            // Whatever libmdb made of it, reading each table ends in rows or a step.
+            for (const QString& table : source->Tables()) {
+                QList<CAccessColumn> columns;
+                QStringList keys;
+                QList<CAccessRow> rows;
+                QString step;
+                if (!source->ReadTable(table, columns, keys, rows, step)) {
+                    EXPECT_FALSE(step.isEmpty());
+                }
+            }
+        } else {
+            EXPECT_TRUE(stage == IAccessSource::kOpen || stage == IAccessSource::kTables) << name;
+        }
+        if (bytes.size() < 200) {
+            EXPECT_EQ(stage, IAccessSource::kOpen) << name;
+        }
+    }
+    // A helper that cannot be started fails as opening.
+    qputenv("CORVANTA_MDB_HELPER", "/nonexistent/corvanta-mdb");
+    EXPECT_EQ(MakeMdbAccessSource(2000)->Open(dir.filePath(QStringLiteral("empty.mdb"))), IAccessSource::kOpen);
+    qunsetenv("CORVANTA_MDB_HELPER");
+}
+
+TEST(MdbAccessSource, CommittedFixtures)
+{
+    const QDir fixtures(QStringLiteral(CORVANTA_FIXTURES "/office"));
+    const QStringList files = fixtures.entryList({QStringLiteral("*.mdb")}, QDir::Files);
+    if (files.isEmpty())
+        GTEST_SKIP() << "no Access database committed under tests/fixtures/office (none with a free licence "
+                        "is available and mdbtools cannot write one)";
+    qputenv("CORVANTA_MDB_HELPER", CORVANTA_MDB_HELPER_PATH);
+    for (const QString& name : files) {
+        const auto source = MakeMdbAccessSource();
+        ASSERT_EQ(source->Open(fixtures.filePath(name)), IAccessSource::kOk) << name.toStdString();
+        EXPECT_FALSE(source->Tables().isEmpty());
+    }
+    qunsetenv("CORVANTA_MDB_HELPER");
+}
+#endif

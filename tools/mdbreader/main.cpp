@@ -1,0 +1,184 @@
+// corvanta-mdb: reads an Access database read-only through libmdb and writes
+// what the program asks for to stdout, one record a line, fields separated
+// by tabs (backslash escapes for tab, line feed, carriage return and the
+// backslash; "\N" is a null):
+//
+//   corvanta-mdb tables <file>          T <name>                   user tables
+//   corvanta-mdb read <file> <table>    C <ordinal> <type> <name>  columns
+//                                       K <name>                   key columns
+//                                       R <value>...               rows
+//
+// Both end with a line "OK". A failure ends with "X <stage>" and exit code 2:
+// stage "open", "tables", "columns", "keys", "rows". Values: integers in
+// decimal, floats "%.17g", currency and decimals as libmdb writes them,
+// dates "YYYY-MM-DD HH:MM:SS", yes/no "1"/"0", GUIDs "{...}", text as UTF-8.
+
+// glib and the C headers first, outside the header's extern "C" block.
+#include <fcntl.h>
+#include <glib.h>
+#include <iconv.h>
+#include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <mdbtools.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+void Put(const char* text, size_t length)
+{
+    std::string out;
+    out.reserve(length);
+    for (size_t i = 0; i < length; ++i) {
+        switch (text[i]) {
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\\': out += "\\\\"; break;
+        default: out += text[i];
+        }
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+void Put(const char* text)
+{
+    Put(text, std::strlen(text));
+}
+
+int Fail(const char* stage)
+{
+    std::printf("X\t%s\n", stage);
+    std::fflush(stdout);
+    return 2;
+}
+
+bool IsUserTable(MdbCatalogEntry* entry)
+{
+    return entry->object_type == MDB_TABLE && !mdb_is_system_table(entry) &&
+           std::strncmp(entry->object_name, "MSys", 4) != 0;
+}
+
+int ListTables(MdbHandle* mdb)
+{
+    if (!mdb_read_catalog(mdb, MDB_TABLE))
+        return Fail("tables");
+    for (unsigned i = 0; i < mdb->num_catalog; ++i) {
+        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+        if (!IsUserTable(entry))
+            continue;
+        std::fputs("T\t", stdout);
+        Put(entry->object_name);
+        std::fputc('\n', stdout);
+    }
+    return 0;
+}
+
+int ReadTable(MdbHandle* mdb, const char* name)
+{
+    if (!mdb_read_catalog(mdb, MDB_TABLE))
+        return Fail("tables");
+    MdbCatalogEntry* found = nullptr;
+    for (unsigned i = 0; i < mdb->num_catalog; ++i) {
+        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+        if (IsUserTable(entry) && std::strcmp(entry->object_name, name) == 0)
+            found = entry;
+    }
+    if (!found)
+        return Fail("columns");
+    MdbTableDef* table = mdb_read_table(found);
+    if (!table || !mdb_read_columns(table))
+        return Fail("columns");
+    const unsigned count = table->num_cols;
+    for (unsigned c = 0; c < count; ++c) {
+        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
+        std::printf("C\t%u\t%d\t", c + 1, col->col_type);
+        Put(col->name);
+        std::fputc('\n', stdout);
+    }
+    if (!mdb_read_indices(table))
+        return Fail("keys");
+    for (unsigned i = 0; i < table->num_idxs; ++i) {
+        auto* idx = static_cast<MdbIndex*>(g_ptr_array_index(table->indices, i));
+        if (idx->index_type != 1) // the primary key
+            continue;
+        for (unsigned k = 0; k < idx->num_keys && k < MDB_MAX_IDX_COLS; ++k) {
+            const int colNum = idx->key_col_num[k];
+            if (colNum < 1 || unsigned(colNum) > count)
+                return Fail("keys");
+            auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, colNum - 1));
+            std::fputs("K\t", stdout);
+            Put(col->name);
+            std::fputc('\n', stdout);
+        }
+        break;
+    }
+    std::vector<std::vector<char>> values(count, std::vector<char>(MDB_BIND_SIZE + 1));
+    std::vector<int> lengths(count);
+    for (unsigned c = 0; c < count; ++c)
+        mdb_bind_column(table, int(c + 1), values[c].data(), &lengths[c]);
+    mdb_rewind_table(table);
+    while (mdb_fetch_row(table)) {
+        std::fputc('R', stdout);
+        for (unsigned c = 0; c < count; ++c) {
+            std::fputc('\t', stdout);
+            auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
+            const int length = lengths[c];
+            if (col->col_type == MDB_BOOL) {
+                // Yes/No lives in the null mask: never null.
+                const char* v = values[c].data();
+                const bool yes = length > 0 && (std::strcmp(v, "1") == 0 || std::strcmp(v, "TRUE") == 0 ||
+                                                std::strcmp(v, "True") == 0 || std::strcmp(v, "-1") == 0);
+                std::fputc(yes ? '1' : '0', stdout);
+            } else if (length <= 0) {
+                std::fputs("\\N", stdout);
+            } else if (col->col_type == MDB_BINARY || col->col_type == MDB_OLE || col->col_type == MDB_COMPLEX) {
+                // no text for them
+            } else {
+                Put(values[c].data(), std::min<size_t>(size_t(length), std::strlen(values[c].data())));
+            }
+        }
+        std::fputc('\n', stdout);
+    }
+    mdb_free_tabledef(table);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3 || (std::strcmp(argv[1], "tables") != 0 && (std::strcmp(argv[1], "read") != 0 || argc < 4))) {
+        std::fprintf(stderr, "usage: corvanta-mdb tables <file> | read <file> <table>\n");
+        return 1;
+    }
+    // Jet 3 texts are in the Japanese code page.
+    setenv("MDB_JET3_CHARSET", "CP932", 1);
+    MdbHandle* mdb = mdb_open(argv[2], MDB_NOFLAGS);
+    if (!mdb)
+        return Fail("open");
+    // A database holds at least its header page and the catalog's page;
+    // libmdb itself accepts less.
+    struct stat info {};
+    if (stat(argv[2], &info) != 0 || !mdb->fmt || info.st_size < off_t(2) * mdb->fmt->pg_size) {
+        mdb_close(mdb);
+        return Fail("open");
+    }
+    mdb_set_date_fmt(mdb, "%Y-%m-%d %H:%M:%S");
+    mdb_set_boolean_fmt_numbers(mdb);
+    mdb_set_repid_fmt(mdb, MDB_BRACES_4_2_2_8);
+    const int result = std::strcmp(argv[1], "tables") == 0 ? ListTables(mdb) : ReadTable(mdb, argv[3]);
+    if (result == 0)
+        std::puts("OK");
+    std::fflush(stdout);
+    mdb_close(mdb);
+    return result;
+}
