@@ -499,3 +499,36 @@ TEST_F(ShimeViewTest, CarryForwardDialog)
     EXPECT_EQ(dialog.PreviousLabel()->text(), QStringLiteral("前回の繰越日：2024年03月31日"));
     m_ui.Prompt().Clear();
 }
+
+// The billed list by period shape: the caption and the closings kept.
+TEST_F(ShimeViewTest, BilledListPeriodShapes)
+{
+    Exec("INSERT INTO Sales_Close(No, \"Date\", CustomerCode, CloseDate, CollectDate, Status, TudoFlg) VALUES"
+         "('C3', '2004-03-31', 'K001', '2004-03-31', '2004-04-10', 0, 1)");
+    m_ui.Prompt().QueueAnswers({IDOK});
+    CShimeView* view = Show(12, QDate(), 0);
+    ASSERT_TRUE(view);
+    m_ui.Prompt().Clear();
+    m_frame->m_dtPeriodFrom = QDate(2004, 4, 1);
+    m_frame->m_dtPeriodTo = QDate(2004, 4, 25);
+    const struct {
+        int shape;
+        const char* caption;
+        QStringList numbers;
+    } cases[] = {
+        {0, "期間：2004/04/01～2004/04/25", {"C2", "C1"}},
+        {1, "期間：～2004/04/25", {"C2", "C1", "C3"}},
+        {2, "期間：2004/04/01～", {"C2", "C1"}},
+        {3, "期間：指定なし", {"C2", "C1", "C3"}},
+    };
+    for (const auto& c : cases) {
+        view->LoadBilledList(c.shape);
+        view->RefreshList();
+        EXPECT_EQ(view->PeriodLabel()->text(), QString::fromUtf8(c.caption));
+        QStringList numbers;
+        for (int i = 0; i < view->List().Records().GetCount(); ++i)
+            numbers << view->List().Records().GetAt(i)->GetOneField(QString(), QStringLiteral("No"))->GetText();
+        EXPECT_EQ(numbers, c.numbers) << c.shape;
+        EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数：%1件").arg(c.numbers.size()));
+    }
+}
