@@ -557,8 +557,14 @@ void CMainFrame::MapCommands()
     MapCommand(ID_WEB_SHOP, [this] { OpenUrl(QStringLiteral("https://shop.lindqvar.example.jp/")); });
 }
 
-bool CMainFrame::OnUpdateCmdUI(int, CCmdUI&)
+bool CMainFrame::OnUpdateCmdUI(int id, CCmdUI& ui)
 {
+    // A subsystem's frame command that is not available here.
+    const CFrameCommands& commands = CFrameCommands::Instance();
+    if (commands.IsRegistered(id) && !commands.IsEnabled(id, *this)) {
+        ui.Enable(false);
+        return true;
+    }
     return false;
 }
 

@@ -15,8 +15,11 @@ void RegisterReportViews(CViewRegistry& registry)
     CFrameCommands::Instance().Register(ID_CLOSE_INVOICE, [](CMainFrame& frame) { OnCloseInvoiceCommand(frame, 0); });
     CFrameCommands::Instance().Register(ID_CLOSE_PAYMENT, [](CMainFrame& frame) { OnCloseInvoiceCommand(frame, 1); });
     // The same id deletes on the lists; the carry-forward is the menu screen's.
-    CFrameCommands::Instance().Register(ID_MASTER_DELETE, [](CMainFrame& frame) {
-        if (frame.GetViewKind() == 0)
-            OnCarryForwardCommand(frame);
-    });
+    CFrameCommands::Instance().Register(
+        ID_MASTER_DELETE,
+        [](CMainFrame& frame) {
+            if (frame.GetViewKind() == 0)
+                OnCarryForwardCommand(frame);
+        },
+        [](const CMainFrame& frame) { return frame.GetViewKind() == 0; });
 }

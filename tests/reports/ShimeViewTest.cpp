@@ -459,6 +459,10 @@ TEST_F(ShimeViewTest, CarryForwardDialog)
     for (const Check& c : checks)
         EXPECT_EQ(CKurikoshiRules::Check(c.date, c.previous, today), QString::fromUtf8(c.message));
 
+    // The menu screen's Delete key and menu entry carry the carry-forward.
+    ASSERT_EQ(m_frame->GetViewKind(), 0);
+    EXPECT_TRUE(m_frame->QueryCommandState(ID_MASTER_DELETE).enabled);
+
     m_ui.Clock().SetToday(today);
     CKurikoshiDlg dialog(*m_frame);
     EXPECT_EQ(dialog.PreviousLabel()->text(), QStringLiteral("前回の繰越日：なし"));
