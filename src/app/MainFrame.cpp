@@ -560,8 +560,14 @@ void CMainFrame::MapCommands()
     }
 }
 
-bool CMainFrame::OnUpdateCmdUI(int, CCmdUI&)
+bool CMainFrame::OnUpdateCmdUI(int id, CCmdUI& ui)
 {
+    // A subsystem's frame command that is not available here.
+    const CViewRegistry& registry = CViewRegistry::Instance();
+    if (registry.HasCommand(id) && !registry.IsCommandEnabled(id, *this)) {
+        ui.Enable(false);
+        return true;
+    }
     return false;
 }
 

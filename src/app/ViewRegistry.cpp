@@ -40,12 +40,22 @@ CView* CViewRegistry::Create(EViewClass viewClass, CMainFrame& frame) const
     return new CTollavineView(frame);
 }
 
-void CViewRegistry::RegisterCommand(int id, CommandHandler handler)
+void CViewRegistry::RegisterCommand(int id, CommandHandler handler, CommandEnabler enabled)
 {
-    if (handler)
-        m_commands.insert(id, std::move(handler));
-    else
+    m_enablers.remove(id);
+    if (!handler) {
         m_commands.remove(id);
+        return;
+    }
+    m_commands.insert(id, std::move(handler));
+    if (enabled)
+        m_enablers.insert(id, std::move(enabled));
+}
+
+bool CViewRegistry::IsCommandEnabled(int id, const CMainFrame& frame) const
+{
+    const auto it = m_enablers.constFind(id);
+    return it == m_enablers.constEnd() || it.value()(frame);
 }
 
 CView* CreateView(EViewClass viewClass, CMainFrame& frame)

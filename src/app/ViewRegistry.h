@@ -33,13 +33,18 @@ public:
     // and before the application's; a view that maps the same id handles
     // it first. A later registration of an id replaces the earlier one.
     using CommandHandler = std::function<void(CMainFrame& frame)>;
-    void RegisterCommand(int id, CommandHandler handler);
+    // Whether the command is available now; none means always.
+    using CommandEnabler = std::function<bool(const CMainFrame& frame)>;
+    void RegisterCommand(int id, CommandHandler handler, CommandEnabler enabled = {});
     bool HasCommand(int id) const { return m_commands.contains(id); }
+    // False when the command is registered and not available now.
+    bool IsCommandEnabled(int id, const CMainFrame& frame) const;
     const QHash<int, CommandHandler>& GetCommands() const { return m_commands; }
 
 private:
     QHash<int, Creator> m_creators;
     QHash<int, CommandHandler> m_commands;
+    QHash<int, CommandEnabler> m_enablers;
 };
 
 // Creates the view of a class through the program's registry.

@@ -14,10 +14,13 @@ void RegisterReportViews(CViewRegistry& registry)
     registry.RegisterCommand(ID_CLOSE_INVOICE, [](CMainFrame& frame) { OnCloseInvoiceCommand(frame, 0); });
     registry.RegisterCommand(ID_CLOSE_PAYMENT, [](CMainFrame& frame) { OnCloseInvoiceCommand(frame, 1); });
     // The same id deletes on the lists; the carry-forward is the menu screen's.
-    registry.RegisterCommand(ID_MASTER_DELETE, [](CMainFrame& frame) {
-        if (frame.GetViewKind() == 0)
-            OnCarryForwardCommand(frame);
-    });
+    registry.RegisterCommand(
+        ID_MASTER_DELETE,
+        [](CMainFrame& frame) {
+            if (frame.GetViewKind() == 0)
+                OnCarryForwardCommand(frame);
+        },
+        [](const CMainFrame& frame) { return frame.GetViewKind() == 0; });
 }
 
 namespace

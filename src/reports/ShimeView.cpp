@@ -16,7 +16,7 @@
 #include "reports/ReportsModule.h"
 #include "reports/ShimeListCtrl.h"
 #include "resources/CommandIds.h"
-#include "settings/DefaultPeriod.h"
+#include "slips/SlipPeriod.h"
 #include "settings/QXColSet.h"
 #include "settings/SettingsFiles.h"
 #include "settings/dlg/CounterSetDlg.h"
@@ -138,7 +138,7 @@ void CShimeView::OnInitialUpdate()
             const QDate today = UiServices::Clock().Today();
             frame.m_nPeriodShape = 2;
             frame.m_dtPeriodTo = today;
-            frame.m_dtPeriodFrom = DefaultPeriod::GetDefaultPeriodStart(today, CurrentDbFolder());
+            frame.m_dtPeriodFrom = GetDefaultPeriodStart(today, ReadPeriodMonthsOf(CurrentDbFolder()));
         }
         m_list.m_nCarryOver = LeadingInt(ReadAutoSetting(QString::fromLatin1(kCollectAmountFile)));
         frame.ShowViewToolBar(true);

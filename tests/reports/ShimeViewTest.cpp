@@ -9,7 +9,7 @@
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
-#include "settings/DefaultPeriod.h"
+#include "slips/SlipPeriod.h"
 #include "platform/forms/SelForm.h"
 #include "platform/ipc/ProcessLauncher.h"
 #include "platform/ui/Modal.h"
@@ -284,8 +284,8 @@ TEST_F(ShimeViewTest, DefaultPeriodOfTheBilledList)
         {QDate(2004, 3, 5), 0, QDate(2004, 3, 6)},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(DefaultPeriod::GetDefaultPeriodStart(c.date, c.months), c.start) << c.date.toString().toStdString();
-    EXPECT_EQ(DefaultPeriod::ReadPeriodMonths(QString()), -1);
+        EXPECT_EQ(GetDefaultPeriodStart(c.date, c.months), c.start) << c.date.toString().toStdString();
+    EXPECT_EQ(ReadPeriodMonthsOf(QString()), -1);
 
     ASSERT_TRUE(WriteDefaultValues(m_folder, {QStringLiteral("PLOTERM.AUT")}, {QStringLiteral("1")}));
     m_ui.Clock().SetToday(QDate(2024, 3, 31));
@@ -459,6 +459,10 @@ TEST_F(ShimeViewTest, CarryForwardDialog)
     for (const Check& c : checks)
         EXPECT_EQ(CKurikoshiRules::Check(c.date, c.previous, today), QString::fromUtf8(c.message));
 
+    // The menu screen's Delete key and menu entry carry the carry-forward.
+    ASSERT_EQ(m_frame->GetViewKind(), 0);
+    EXPECT_TRUE(m_frame->QueryCommandState(ID_MASTER_DELETE).enabled);
+
     m_ui.Clock().SetToday(today);
     CKurikoshiDlg dialog(*m_frame);
     EXPECT_EQ(dialog.PreviousLabel()->text(), QStringLiteral("前回の繰越日：なし"));
@@ -498,4 +502,37 @@ TEST_F(ShimeViewTest, CarryForwardDialog)
     EXPECT_EQ(m_frame->m_dtLastCarryForward, QDate(2024, 3, 31));
     EXPECT_EQ(dialog.PreviousLabel()->text(), QStringLiteral("前回の繰越日：2024年03月31日"));
     m_ui.Prompt().Clear();
+}
+
+// The billed list by period shape: the caption and the closings kept.
+TEST_F(ShimeViewTest, BilledListPeriodShapes)
+{
+    Exec("INSERT INTO Sales_Close(No, \"Date\", CustomerCode, CloseDate, CollectDate, Status, TudoFlg) VALUES"
+         "('C3', '2004-03-31', 'K001', '2004-03-31', '2004-04-10', 0, 1)");
+    m_ui.Prompt().QueueAnswers({IDOK});
+    CShimeView* view = Show(12, QDate(), 0);
+    ASSERT_TRUE(view);
+    m_ui.Prompt().Clear();
+    m_frame->m_dtPeriodFrom = QDate(2004, 4, 1);
+    m_frame->m_dtPeriodTo = QDate(2004, 4, 25);
+    const struct {
+        int shape;
+        const char* caption;
+        QStringList numbers;
+    } cases[] = {
+        {0, "期間：2004/04/01～2004/04/25", {"C2", "C1"}},
+        {1, "期間：～2004/04/25", {"C2", "C1", "C3"}},
+        {2, "期間：2004/04/01～", {"C2", "C1"}},
+        {3, "期間：指定なし", {"C2", "C1", "C3"}},
+    };
+    for (const auto& c : cases) {
+        view->LoadBilledList(c.shape);
+        view->RefreshList();
+        EXPECT_EQ(view->PeriodLabel()->text(), QString::fromUtf8(c.caption));
+        QStringList numbers;
+        for (int i = 0; i < view->List().Records().GetCount(); ++i)
+            numbers << view->List().Records().GetAt(i)->GetOneField(QString(), QStringLiteral("No"))->GetText();
+        EXPECT_EQ(numbers, c.numbers) << c.shape;
+        EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数：%1件").arg(c.numbers.size()));
+    }
 }

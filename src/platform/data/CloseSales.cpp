@@ -336,6 +336,9 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         QStringLiteral("UPDATE Item SET StockNumber = COALESCE(StockNumber, 0) + (SELECT q FROM temp.carry_stock c "
                        "WHERE c.ItemCode = Item.ItemCode) WHERE ItemCode IN (SELECT ItemCode FROM temp.carry_stock)"),
         QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_close(id INTEGER PRIMARY KEY)"),
+        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_open(code TEXT COLLATE NOCASE PRIMARY KEY, cd TEXT, "
+                       "id INTEGER)"),
+        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_sum(code TEXT COLLATE NOCASE PRIMARY KEY, v INTEGER)"),
     };
     struct Side {
         const CloseSide& side;
@@ -346,20 +349,27 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
     for (const Side& s : sides) {
         const QString t = L(s.side.closing), code = L(s.side.code), slips = L(s.side.slips),
                       lines = L(s.side.lines), money = L(s.side.money), ids = QStringLiteral("(SELECT id FROM temp.carry_close)");
-        steps << QStringLiteral("DELETE FROM temp.carry_close")
+        steps << QStringLiteral("DELETE FROM temp.carry_close") << QStringLiteral("DELETE FROM temp.carry_open")
+              << QStringLiteral("DELETE FROM temp.carry_sum")
+              // Each partner's first open closing, once.
+              << QStringLiteral("INSERT INTO temp.carry_open(code, cd, id) SELECT code, cd, id FROM (SELECT \"%2\" AS code, "
+                                "CloseDate AS cd, ID AS id, ROW_NUMBER() OVER (PARTITION BY \"%2\" ORDER BY CloseDate, ID) "
+                                "AS rn FROM \"%1\" WHERE Status = 0 AND \"%2\" IS NOT NULL) WHERE rn = 1")
+                     .arg(t, code)
               // Closings up to the date before the partner's first open one.
-              << QStringLiteral("INSERT INTO temp.carry_close(id) SELECT C.ID FROM \"%1\" C WHERE C.CloseDate < %2 "
-                                "AND NOT EXISTS (SELECT 1 FROM \"%1\" O WHERE O.\"%3\" = C.\"%3\" AND O.Status = 0 "
-                                "AND (O.CloseDate < C.CloseDate OR (O.CloseDate = C.CloseDate AND O.ID <= C.ID)))")
-                     .arg(t, d1, code)
-              << QStringLiteral("UPDATE \"%1\" SET Collect = COALESCE(Collect, 0) "
-                                "+ COALESCE((SELECT SUM(COALESCE(H.Total, 0)) FROM \"%2\" H WHERE H.SeikyuID IN %4 "
-                                "AND H.\"%3\" = \"%1\".\"%3\"), 0) "
-                                "- COALESCE((SELECT SUM(COALESCE(M.Amount, 0)) FROM \"%5\" M WHERE M.SeikyuID IN %4 "
-                                "AND M.\"%3\" = \"%1\".\"%3\"), 0) "
-                                "WHERE \"%3\" IN (SELECT \"%3\" FROM \"%2\" WHERE SeikyuID IN %4 "
-                                "UNION SELECT \"%3\" FROM \"%5\" WHERE SeikyuID IN %4)")
-                     .arg(L(s.partner), slips, code, ids, money)
+              << QStringLiteral("INSERT INTO temp.carry_close(id) SELECT C.ID FROM \"%1\" C LEFT JOIN temp.carry_open F "
+                                "ON F.code = C.\"%2\" WHERE C.CloseDate < %3 AND (F.code IS NULL OR C.CloseDate < F.cd "
+                                "OR (C.CloseDate = F.cd AND C.ID < F.id))")
+                     .arg(t, code, d1)
+              // What they billed less what was paid on them, per partner.
+              << QStringLiteral("INSERT INTO temp.carry_sum(code, v) SELECT code, SUM(v) FROM (SELECT H.\"%1\" AS code, "
+                                "COALESCE(H.Total, 0) AS v FROM temp.carry_close K JOIN \"%2\" H ON H.SeikyuID = K.id "
+                                "UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0) FROM temp.carry_close K "
+                                "JOIN \"%3\" M ON M.SeikyuID = K.id) WHERE code IS NOT NULL GROUP BY code COLLATE NOCASE")
+                     .arg(code, slips, money)
+              << QStringLiteral("UPDATE \"%1\" SET Collect = COALESCE(Collect, 0) + (SELECT v FROM temp.carry_sum s "
+                                "WHERE s.code = \"%1\".\"%2\") WHERE \"%2\" IN (SELECT code FROM temp.carry_sum)")
+                     .arg(L(s.partner), code)
               << QStringLiteral("DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE SeikyuID IN %3)")
                      .arg(lines, slips, ids)
               << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(slips, ids)
