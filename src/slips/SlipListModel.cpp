@@ -2,7 +2,7 @@
 
 #include "slips/SlipListRules.h"
 
-#include "master/RecordCompare.h"
+#include "platform/data/RecordCompare.h"
 #include "platform/data/Record.h"
 
 #include <QHash>

@@ -1,6 +1,7 @@
 #include "slips/SlipsModule.h"
 
 #include "slips/HeaderView.h"
+#include "slips/ReceiptDlg.h"
 #include "slips/SlipExtractDlg.h"
 
 #include "app/MainFrame.h"
@@ -40,4 +41,6 @@ void RegisterSlipViews(CViewRegistry& registry)
         const int kind = e.kind;
         registry.RegisterCommand(e.id, [header, kind](CMainFrame& frame) { ExtractAndList(frame, header, kind); });
     }
+    registry.RegisterCommand(ID_RECEIPT_NEW, [](CMainFrame& frame) { RunReceiptEntry(frame, 0); });
+    registry.RegisterCommand(ID_PAYMENT_NEW, [](CMainFrame& frame) { RunReceiptEntry(frame, 1); });
 }
