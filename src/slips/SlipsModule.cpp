@@ -2,6 +2,7 @@
 
 #include "slips/HeaderView.h"
 #include "slips/ReceiptDlg.h"
+#include "slips/StockChangeDlg.h"
 #include "slips/SlipExtractDlg.h"
 
 #include "app/MainFrame.h"
@@ -43,4 +44,5 @@ void RegisterSlipViews(CViewRegistry& registry)
     }
     registry.RegisterCommand(ID_RECEIPT_NEW, [](CMainFrame& frame) { RunReceiptEntry(frame, 0); });
     registry.RegisterCommand(ID_PAYMENT_NEW, [](CMainFrame& frame) { RunReceiptEntry(frame, 1); });
+    registry.RegisterCommand(ID_STOCK_CHANGE_NEW, [](CMainFrame& frame) { RunStockChangeEntry(frame); });
 }
