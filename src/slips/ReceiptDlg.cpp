@@ -4,6 +4,7 @@
 #include "app/ViewRegistry.h"
 #include "platform/data/MnyText.h"
 #include "platform/text/TextHelpers.h"
+#include "platform/ui/CodeListTool.h"
 #include "platform/ui/Fonts.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/Ime.h"
@@ -368,7 +369,8 @@ void CReceiptDlg::OnCodeChosen(int wParam, const QString& code)
 
 void CReceiptDlg::OnReference()
 {
-    // The code list is offered through the shell's picker when one is set.
+    CodeListTool().Start(this, m_rules.GetKind() == 0 ? QStringLiteral(" /C") : QStringLiteral(" /S"),
+                         [this](int wParam, const QString& code) { OnCodeChosen(wParam, code); });
 }
 
 void CReceiptDlg::OnCounterSet()

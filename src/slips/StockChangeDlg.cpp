@@ -1,6 +1,7 @@
 #include "slips/StockChangeDlg.h"
 
 #include "app/MainFrame.h"
+#include "platform/ui/CodeListTool.h"
 #include "platform/ui/Fonts.h"
 #include "platform/ui/Ime.h"
 #include "platform/ui/Modal.h"
@@ -139,7 +140,8 @@ void CStockChangeDlg::OnCodeChosen(int wParam, const QString& code)
 
 void CStockChangeDlg::OnReference()
 {
-    // The code list is offered through the shell's picker when one is set.
+    CodeListTool().Start(this, QStringLiteral(" /G"),
+                         [this](int wParam, const QString& code) { OnCodeChosen(wParam, code); });
 }
 
 void CStockChangeDlg::OnCounterSet()

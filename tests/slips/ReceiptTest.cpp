@@ -429,7 +429,12 @@ TEST_F(ReceiptDb, DialogEntersAndSavesAPayment)
     // An answer of the code list for a product is not for this dialog.
     dialog.OnCodeChosen(0, QStringLiteral("S1"));
     EXPECT_TRUE(dialog.CodeEdit()->text().isEmpty());
-    dialog.OnCodeChosen(2, QStringLiteral("S1"));
+    CScriptedCodeList list;
+    list.m_nWParam = 2;
+    list.m_strCode = QStringLiteral("S1");
+    dialog.OnReference();
+    EXPECT_EQ(list.m_switches, QStringList{" /S"});
+    EXPECT_EQ(dialog.CodeEdit()->text(), "S1");
     EXPECT_EQ(dialog.History()->topLevelItemCount(), 1);
     EXPECT_EQ(dialog.History()->topLevelItem(0)->checkState(0), Qt::Checked);
     EXPECT_FALSE(dialog.AmountEdit(0)->isEnabled());

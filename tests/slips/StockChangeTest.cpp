@@ -144,7 +144,10 @@ TEST_F(StockChangeDb, DialogSavesAMovement)
     EXPECT_EQ(dialog.size(), QSize(CStockChangeDlg::kWidth, CStockChangeDlg::kHeight));
     dialog.OnCodeChosen(1, "A-1"); // a partner's answer is not for this dialog
     EXPECT_TRUE(dialog.CodeEdit()->text().isEmpty());
-    dialog.OnCodeChosen(0, "A-1");
+    CScriptedCodeList list;
+    list.m_strCode = "A-1";
+    dialog.OnReference();
+    EXPECT_EQ(list.m_switches, QStringList{" /G"});
     EXPECT_EQ(dialog.NameEdit()->text(), QStringLiteral("ボールペン"));
     dialog.TypeCombo()->setCurrentIndex(1);
     dialog.QuantityEdit()->setText("4");
