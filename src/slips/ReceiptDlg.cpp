@@ -200,10 +200,13 @@ void CReceiptDlg::Build()
     m_pHistory->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_pHistory->setHeaderLabels({QString(), receipt ? QStringLiteral("入金予定日") : QStringLiteral("支払予定日"),
                                  QStringLiteral("請求日"), receipt ? QStringLiteral("請求額") : QStringLiteral("支払額")});
-    const int rest = (578 - 18 - 18) / 3;
+    // A check column, then three equal columns in the width left beside
+    // the vertical scroll bar.
+    const int rest = 578 - 4 - 18 - 18; // frame, scroll bar, check column
     m_pHistory->setColumnWidth(0, 18 + 8);
     for (int c = 1; c <= 3; ++c)
-        m_pHistory->setColumnWidth(c, rest - 3);
+        m_pHistory->setColumnWidth(c, (rest - 8) / 3);
+    m_pHistory->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_pHistory->headerItem()->setTextAlignment(3, Qt::AlignRight);
     connect(m_pHistory, &QTreeWidget::itemClicked, this, &CReceiptDlg::OnHistoryClicked);
 
@@ -364,6 +367,8 @@ void CReceiptDlg::OnCodeChosen(int wParam, const QString& code)
         m_rules.m_bPartnerChanged = true;
     m_pCode->setText(code);
     OnPartnerCodeLeft();
+    // The list window had the focus: the dialog takes it back.
+    activateWindow();
     m_pName->setFocus();
 }
 

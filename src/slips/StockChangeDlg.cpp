@@ -28,6 +28,9 @@ CStockChangeDlg::CStockChangeDlg(int mode, CMakeMsgID& data, QWidget* parent)
     setPalette(palette);
     setAutoFillBackground(true);
     setFixedSize(kWidth, kHeight);
+    QFont buttonFont;
+    const QString pgothic = QStringLiteral("ＭＳ Ｐゴシック");
+    MakeAppFont(buttonFont, &pgothic, 12, 0, false, 0, false, false, false);
 
     const char* captions[] = {"日付", "伝票番号", "処理", "品番", "品名", "数量", "摘要"};
     for (int i = 0; i < 7; ++i) {
@@ -69,18 +72,22 @@ CStockChangeDlg::CStockChangeDlg(int mode, CMakeMsgID& data, QWidget* parent)
     SetImeMode(m_pMemo, ImeField::Text);
 
     auto* ok = new QPushButton(mode == 0 ? QStringLiteral("登録") : QStringLiteral("修正"), this);
+    ok->setFont(buttonFont);
     ok->setGeometry(10, 10, 80, 30);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CStockChangeDlg::accept);
     auto* reference = new QPushButton(QStringLiteral("参照..."), this);
+    reference->setFont(buttonFont);
     reference->setGeometry(210, 10, 80, 30);
     reference->setAutoDefault(false);
     connect(reference, &QPushButton::clicked, this, &CStockChangeDlg::OnReference);
     auto* counter = new QPushButton(QStringLiteral("伝票番号設定..."), this);
+    counter->setFont(buttonFont);
     counter->setGeometry(290, 10, 80, 30);
     counter->setAutoDefault(false);
     connect(counter, &QPushButton::clicked, this, &CStockChangeDlg::OnCounterSet);
     auto* close = new QPushButton(QStringLiteral("とじる"), this);
+    close->setFont(buttonFont);
     close->setGeometry(kWidth - 90, 10, 80, 30);
     close->setAutoDefault(false);
     connect(close, &QPushButton::clicked, this, &CStockChangeDlg::reject);
@@ -135,6 +142,8 @@ void CStockChangeDlg::OnCodeChosen(int wParam, const QString& code)
         return;
     m_pCode->setText(code);
     OnItemCodeLeft();
+    // The list window had the focus: the dialog takes it back.
+    activateWindow();
     m_pQuantity->setFocus();
 }
 
