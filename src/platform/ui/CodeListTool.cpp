@@ -32,6 +32,8 @@ class CInProcessCodeList : public ICodeListTool
         auto* picker = new CCodeListPicker(owner, kind, entries, std::move(answer));
         picker->setAttribute(Qt::WA_DeleteOnClose);
         picker->show();
+        picker->activateWindow();
+        picker->Table()->setFocus();
     }
 };
 
@@ -88,6 +90,8 @@ CCodeListPicker::CCodeListPicker(QWidget* owner, QChar kind, const QList<CCodeLi
     if (!entries.isEmpty())
         m_pTable->setCurrentCell(0, 0);
     connect(m_pTable, &QTableWidget::cellDoubleClicked, this, [this] { Choose(); });
+    // The list keeps Enter for itself: it answers as a double click does.
+    m_pTable->installEventFilter(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_pTable);
@@ -102,6 +106,18 @@ void CCodeListPicker::Choose()
     if (m_answer)
         m_answer(m_nWParam, code);
     close();
+}
+
+bool CCodeListPicker::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_pTable && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Choose();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CCodeListPicker::keyPressEvent(QKeyEvent* event)

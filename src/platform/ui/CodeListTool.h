@@ -54,6 +54,7 @@ class CCodeListPicker : public QDialog
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     QTableWidget* m_pTable;

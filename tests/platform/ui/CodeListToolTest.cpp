@@ -1,6 +1,7 @@
 #include "platform/ui/CodeListTool.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QTableWidget>
 #include <QWidget>
@@ -41,7 +42,9 @@ TEST(CodeListTool, EachSwitchListsItsTableAndAnswersOnce)
         EXPECT_EQ(picker->Table()->item(1, 1)->text(), "二");
         picker->Table()->setCurrentCell(1, 0);
         QPointer<CCodeListPicker> alive(picker);
-        picker->Choose();
+        // Enter in the list answers.
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(picker->Table(), &enter);
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(alive.isNull()); // closed after answering
         ASSERT_EQ(answers.size(), 1);
