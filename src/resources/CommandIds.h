@@ -39,6 +39,10 @@ enum CommandId : int {
     ID_SALES_NEW = 32798,
     ID_ORDER_NEW = 32801,
     ID_STOCK_NEW = 32804,
+    // menu screen: money received and paid, stock movements
+    ID_RECEIPT_NEW = 32808,
+    ID_PAYMENT_NEW = 32812,
+    ID_STOCK_CHANGE_NEW = 32821,
     // frame: the slip-form program's layouts
     ID_FORM_CTRL = 32994,
     ID_FORM_BACKUP = 32995,

@@ -1,10 +1,14 @@
 #include "slips/SlipsModule.h"
 
 #include "slips/HeaderView.h"
+#include "slips/ReceiptDlg.h"
+#include "slips/StockChangeDlg.h"
 #include "slips/SlipExtractDlg.h"
 
 #include "app/MainFrame.h"
 #include "app/ViewRegistry.h"
+#include "platform/data/RecordCompare.h"
+#include "platform/ui/CodeListTool.h"
 #include "platform/ui/Modal.h"
 #include "resources/CommandIds.h"
 
@@ -20,6 +24,36 @@ void ExtractAndList(CMainFrame& frame, const QString& header, int viewKind)
     frame.m_strSlipCondition = dialog.Rules().m_strResult;
     frame.m_bSlipExtracted = 1;
     frame.SwitchView(viewKind);
+}
+
+// The code list over the frame's database: code and name of each record.
+QList<CCodeListEntry> ReadCodeList(QChar kind)
+{
+    QList<CCodeListEntry> entries;
+    CMainFrame* frame = CMainFrame::Instance();
+    if (!frame)
+        return entries;
+    const QString table = kind == u'C' ? QStringLiteral("Customer")
+                          : kind == u'S' ? QStringLiteral("Supplier")
+                                         : QStringLiteral("Item");
+    const QString code = kind == u'C' ? QStringLiteral("CustomerCode")
+                         : kind == u'S' ? QStringLiteral("SupplierCode")
+                                        : QStringLiteral("ItemCode");
+    CCDSData request;
+    request.m_strTable = table;
+    request.m_strCondition = QStringLiteral("ORDER BY ") + code;
+    CCDSData result;
+    QString err;
+    if (frame->GetMakeMsgID().GetDataList(request, result, err) != CMakeMsgID::kOk)
+        return entries;
+    for (int i = 0; i < result.GetCount(); ++i) {
+        const COneRecord* r = result.GetAt(i);
+        const CTb* c = r->GetOneField(table, code);
+        const CTb* n = kind == u'G' ? r->GetOneField(table, QStringLiteral("ItemName")) : nullptr;
+        entries.append({c ? c->GetText() : QString(), kind == u'G' ? (n ? n->GetText() : QString())
+                                                                    : GetCompanySectionName(r, table)});
+    }
+    return entries;
 }
 
 } // namespace
@@ -40,4 +74,8 @@ void RegisterSlipViews(CViewRegistry& registry)
         const int kind = e.kind;
         registry.RegisterCommand(e.id, [header, kind](CMainFrame& frame) { ExtractAndList(frame, header, kind); });
     }
+    SetCodeListReader(ReadCodeList);
+    registry.RegisterCommand(ID_RECEIPT_NEW, [](CMainFrame& frame) { RunReceiptEntry(frame, 0); });
+    registry.RegisterCommand(ID_PAYMENT_NEW, [](CMainFrame& frame) { RunReceiptEntry(frame, 1); });
+    registry.RegisterCommand(ID_STOCK_CHANGE_NEW, [](CMainFrame& frame) { RunStockChangeEntry(frame); });
 }

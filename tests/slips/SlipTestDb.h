@@ -3,6 +3,7 @@
 #include "app/AppHome.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
+#include "platform/ui/CodeListTool.h"
 #include "platform/ui/FakeUi.h"
 
 #include <QStringList>
@@ -73,4 +74,25 @@ class CSlipDbTest : public ::testing::Test
     ScopedFakeUi m_ui;
     CMakeMsgID m_data;
     QString m_folder;
+};
+
+// A code list that answers at once with a scripted code, recording the
+// switches it was started with.
+class CScriptedCodeList : public ICodeListTool
+{
+  public:
+    CScriptedCodeList() : m_old(SetCodeListTool(this)) {}
+    ~CScriptedCodeList() override { SetCodeListTool(m_old); }
+    void Start(QWidget*, const QString& switches, CodeListAnswer answer) override
+    {
+        m_switches << switches;
+        if (answer)
+            answer(m_nWParam, m_strCode);
+    }
+    int m_nWParam = 0;
+    QString m_strCode;
+    QStringList m_switches;
+
+  private:
+    ICodeListTool* m_old;
 };

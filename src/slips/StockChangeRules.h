@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+class CMakeMsgID;
+
+// What the stock in/out dialog holds and does, without the widgets. Mode 0
+// new (the form stays for the next movement), 1 new for a preset product,
+// 2 one stored movement changed.
+class CStockChangeRules
+{
+  public:
+    enum Type { kOut = 0, kIn = 1 }; // 出庫, 入庫
+    enum Field { kNone, kDate, kCode, kQuantity, kType, kStore };
+    // What 登録/修正 and とじる lead to.
+    enum Outcome { kStay, kNext, kCloseOk, kCloseCancel };
+
+    CStockChangeRules(CMakeMsgID& data, int mode);
+
+    int GetMode() const { return m_nMode; }
+    // The slip number from counter 51 unless a stored movement is changed.
+    void Init();
+    // The product code lost the focus: its name, or a message (the name is
+    // emptied, the code stays). The field to focus, kNone when found.
+    Field LookupItem();
+    // Checks and writes; the field to focus on failure, kNone when written.
+    Field ValidateAndSave();
+    // 登録/修正: the question, the save and what follows.
+    Outcome OnOK();
+    // とじる: asks when an entered movement would be lost.
+    Outcome OnCancel();
+    Field FocusAfterFailure() const { return m_lastFailure; }
+
+    QDate m_date;
+    QString m_strNo;
+    int m_nType = kOut;
+    QString m_strCode;
+    QString m_strName;
+    QString m_strQuantity;
+    QString m_strMemo;
+    int m_nID = 0;
+
+  private:
+    void AfterInsert();
+
+    CMakeMsgID& m_data;
+    int m_nMode;
+    Field m_lastFailure = kNone;
+};
