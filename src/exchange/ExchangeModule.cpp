@@ -22,6 +22,7 @@ void RegisterExchangeCommands()
         case ID_IMPORT_BRENLO: return import.ImportFromBrenlo(&records);
         case ID_IMPORT_CADMIR: return import.ImportFromCadmir(&records);
         case ID_IMPORT_TOSKEL: return import.ImportFromToskel(&records);
+        case ID_IMPORT_VELMIRA: return import.ImportFromQRT(&records);
         default: return 2;
         }
     });
@@ -33,5 +34,9 @@ void RegisterExchangeCommands()
     SetMasterExportHandler([](CMainFrame&, int kind, const CCDSData& records) {
         CListExport exporter(kind);
         return exporter.Export(&records, 1, 1, 1);
+    });
+    SetMasterSiblingExportHandler([](CMainFrame&, int kind, const CCDSData& records) {
+        CListExport exporter(kind);
+        return exporter.ExportToQRT(&records);
     });
 }

@@ -7,6 +7,7 @@
 #include "exchange/ExchangeText.h"
 #include "platform/data/Record.h"
 #include "platform/office/ContactXml.h"
+#include "platform/office/QRTData.h"
 #include "platform/office/XlsxWriter.h"
 #include "platform/text/Cp932.h"
 #include "platform/ui/Prompt.h"
@@ -299,4 +300,110 @@ int CListExport::ExportXML(const CCDSData* records)
     if (result != 1)
         Tell(kFileError);
     return result;
+}
+
+namespace
+{
+
+// Our tax type in the customer product's codes.
+int TaxTypeToQRT(int type)
+{
+    switch (type) {
+    case 0: return 3;
+    case 2: return 0;
+    case 3: return 4;
+    case 4: return 2;
+    default: return type;
+    }
+}
+
+} // namespace
+
+int CListExport::ExportToQRT(const CCDSData* records)
+{
+    if (!records) {
+        Tell("引数が不正です");
+        return 2;
+    }
+    if (records->GetCount() == 0) {
+        Tell(kNoData);
+        return 2;
+    }
+    if (m_nKind != 2) {
+        Tell("書き出し元のテーブルが不正です");
+        return 2;
+    }
+    const QString table = QStringLiteral("Customer");
+    CImportQRTData qrt;
+    for (int i = 0; i < records->GetCount(); ++i) {
+        const COneRecord* record = records->GetAt(i);
+        if (!record)
+            continue;
+        qrt.m_list.append(CKokyaku());
+        CKokyaku& k = qrt.m_list.last();
+        QString company, person, companyKeisho, personKeisho;
+        const CTb* companyField = record->GetOneField(table, QStringLiteral("Company"));
+        if (companyField && companyField->GetType() == CTb::kText && !companyField->IsNull()) {
+            companyField->GetData(company);
+            k.m_strCompany = company;
+        }
+        const bool hasCompany = !company.isEmpty();
+        CKokyaku::CBlock& block = hasCompany ? k.m_company : k.m_personal;
+        const QString prefix = table + u'.';
+        for (int f = 0; f < record->GetCount(); ++f) {
+            const CTb* field = record->GetAt(f);
+            if (!field || !field->GetName().startsWith(prefix))
+                continue;
+            const QString name = field->GetName().mid(prefix.size());
+            const QString text = field->GetText();
+            if (name == QLatin1String("CustomerCode")) {
+                k.m_strCode = text;
+            } else if (name == QLatin1String("Name")) {
+                k.m_strName = text;
+                person = text;
+            } else if (name == QLatin1String("PhoenicPerson")) {
+                k.m_strPhoenicName = text;
+            } else if (name == QLatin1String("Keisho")) {
+                companyKeisho = text;
+            } else if (name == QLatin1String("Keisho2")) {
+                personKeisho = text;
+            } else if (name == QLatin1String("MyPerson")) {
+                k.m_strMyPerson = text;
+            } else if (name == QLatin1String("Zip")) {
+                block.m_strZip = text;
+            } else if (name == QLatin1String("Address")) {
+                block.m_strAddress2 = text;
+            } else if (name == QLatin1String("TEL")) {
+                block.m_strTel = text;
+            } else if (name == QLatin1String("FAX")) {
+                block.m_strFax = text;
+            } else if (name == QLatin1String("Company")) {
+                k.m_strCompany = text;
+            } else if (name == QLatin1String("PhoenicCompany")) {
+                k.m_strPhoenicCompany = text;
+            } else if (name == QLatin1String("Section")) {
+                k.m_strSection = text;
+            } else if (name == QLatin1String("E-mail")) {
+                k.m_strMail[hasCompany ? 3 : 0] = text;
+                k.m_nMailSelect = hasCompany ? 4 : 1;
+            } else if (name == QLatin1String("Day")) {
+                field->GetData(k.m_nDay);
+            } else if (name == QLatin1String("TaxType")) {
+                int type = 0;
+                field->GetData(type);
+                k.m_nTaxType = TaxTypeToQRT(type);
+            } else if (name == QLatin1String("CollectType")) {
+                k.m_strCollectType = text == QStringLiteral("振込") ? QStringLiteral("振込み") : text;
+            } else if (name == QLatin1String("Class1")) {
+                k.m_strClass1 = text;
+            } else if (name == QLatin1String("Class2")) {
+                k.m_strClass2 = text;
+            } else if (name == QLatin1String("Memo")) {
+                k.m_strMemo = text;
+            }
+        }
+        k.m_strKeisho = person.isEmpty() && !companyKeisho.isEmpty() ? companyKeisho : personKeisho;
+        k.m_nKind = hasCompany ? 0 : 1;
+    }
+    return qrt.ExportData() == 1 ? 1 : 2;
 }

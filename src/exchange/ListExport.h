@@ -28,6 +28,9 @@ class CListExport
     int ExportCSV();
     int ExportExcel(const QList<int>& types);
     int ExportXML(const CCDSData* records);
+    // The customers (kind 2 only) handed to the customer product: 1 when it
+    // took them, else 2.
+    int ExportToQRT(const CCDSData* records);
     static QString CsvQuote(const QString& text);
     // "Item", "Customer", "Supplier"; empty for a report list's mode.
     QString GetTableName() const;

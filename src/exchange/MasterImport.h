@@ -46,6 +46,9 @@ class CMasterImport
     int ImportFromBrenlo(CCDSData* records);
     int ImportFromCadmir(CCDSData* records);
     int ImportFromToskel(CCDSData* records);
+    // Customers of the customer product, with its own overwrite and address
+    // questions (no confirmation of ours).
+    int ImportFromQRT(CCDSData* records);
     // Readers into records (source 0 the slip-printing product, 1 the
     // waybill or designated-slip product): 1 read.
     int ReadSiblingCustomerBook(CCDSData* records, int source);

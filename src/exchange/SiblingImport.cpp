@@ -1,5 +1,6 @@
 // Master records taken over from the sibling products of the series: their
-// Excel ledger books and the series' shared code-data files.
+// Excel ledger books, the series' shared code-data files and the customer
+// product's customers.
 
 #include "exchange/ChoiceDlg.h"
 #include "exchange/ExcelApp.h"
@@ -9,6 +10,7 @@
 #include "platform/archive/ArchiveReader.h"
 #include "platform/data/MnyText.h"
 #include "platform/env/RegistryIni.h"
+#include "platform/office/QRTData.h"
 #include "platform/text/TextHelpers.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
@@ -134,6 +136,104 @@ int CMasterImport::ImportFromToskel(CCDSData* records)
     return ImportSibling(records, [this](CCDSData* set) {
         return m_nKind == 1 ? ReadCodeDataItems(set, 1) : ReadCodeDataCustomers(set, 1);
     });
+}
+
+namespace
+{
+
+// The customer product's three address parts as one address: a part's line
+// break only where the join flag asks for it and text follows and precedes.
+QString JoinAddress(const CKokyaku::CBlock& block, int join1, int join2)
+{
+    const QString& p1 = block.m_strAddress1;
+    const QString& p2 = block.m_strAddress2;
+    const QString& p3 = block.m_strAddress3;
+    QString text = p1;
+    if (join1 && !p1.isEmpty() && (!p2.isEmpty() || !p3.isEmpty()))
+        text += QStringLiteral("\r\n");
+    text += p2;
+    if (join2 && !p3.isEmpty() && (!p2.isEmpty() || (!join1 && !p1.isEmpty())))
+        text += QStringLiteral("\r\n");
+    text += p3;
+    return text;
+}
+
+// The customer product's tax type in ours (its export counterpart maps 3 to
+// 4, so our 3 comes back as 0).
+int TaxTypeFromQRT(int type)
+{
+    switch (type) {
+    case 0: return 2;
+    case 2: return 4;
+    case 3:
+    case 4: return 0;
+    default: return type;
+    }
+}
+
+} // namespace
+
+int CMasterImport::ImportFromQRT(CCDSData* records)
+{
+    if (!m_pDb) {
+        Say(QStringLiteral("データを追加できません"));
+        return 2;
+    }
+    const QString table = GetTableName();
+    if (table.isEmpty()) {
+        Say(QStringLiteral("データを読み込むテーブルが指定されていません。"));
+        return 2;
+    }
+    records->m_strTable = table;
+    CImportQRTData qrt;
+    if (qrt.ImportData() != 1)
+        return 2;
+    m_bOverwrite = qrt.m_bOverwrite;
+    {
+        const CWaitCursor wait;
+        const auto name = [&table](const char* field) -> QString { return table + u'.' + QLatin1String(field); };
+        for (const CKokyaku& k : std::as_const(qrt.m_list)) {
+            auto record = std::make_unique<COneRecord>();
+            record->SetField(name("ID"), 0);
+            record->SetField(name("CustomerCode"), k.m_strCode);
+            if (k.m_nKind == 0) {
+                record->SetField(name("Company"), k.m_strCompany);
+                record->SetField(name("Section"), k.m_strSection);
+                record->SetField(name("PhoenicCompany"), k.m_strPhoenicCompany);
+            }
+            record->SetField(name("Name"), k.m_strName);
+            record->SetField(name(k.m_nKind == 1 || !k.m_strName.isEmpty() ? "Keisho2" : "Keisho"), k.m_strKeisho);
+            record->SetField(name("PhoenicPerson"), k.m_strPhoenicName);
+            const CKokyaku::CBlock& block = k.m_nKind == 0 ? k.m_company : k.m_personal;
+            record->SetField(name("Zip"), block.m_strZip);
+            QString address = JoinAddress(block, qrt.m_bJoin1, qrt.m_bJoin2);
+            TruncateBytes(address, kTextBytes);
+            record->SetField(name("Address"), address);
+            record->SetField(name("TEL"), block.m_strTel);
+            record->SetField(name("FAX"), block.m_strFax);
+            if (k.m_nMailSelect >= 1 && k.m_nMailSelect <= 5)
+                record->SetField(name("E-mail"), k.m_strMail[k.m_nMailSelect - 1]);
+            else
+                record->AddField(CTb(name("E-mail")));
+            record->SetField(name("Day"), k.m_nDay >= 29 && k.m_nDay <= 31 ? 99 : k.m_nDay);
+            record->SetField(name("TaxType"), TaxTypeFromQRT(k.m_nTaxType));
+            record->SetField(name("CollectType"),
+                             k.m_strCollectType == QStringLiteral("振込み") ? QStringLiteral("振込") : k.m_strCollectType);
+            record->SetField(name("MyPerson"), k.m_strMyPerson);
+            record->SetField(name("Class1"), k.m_strClass1);
+            record->SetField(name("Class2"), k.m_strClass2);
+            record->SetField(name("Memo"), k.m_strMemo);
+            record->SetField(name("Collect"), CMny(0));
+            record->SetField(name("Ceiling"), CMny(0));
+            CompleteRecord(record.get());
+            records->Add(std::move(record));
+        }
+    }
+    if (records->GetCount() == 0) {
+        Say(QStringLiteral("読み込むデータはありませんでした"));
+        return 2;
+    }
+    return Register(records);
 }
 
 int CMasterImport::ReadSiblingCustomerBook(CCDSData* records, int source)

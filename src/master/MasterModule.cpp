@@ -27,6 +27,11 @@ MasterExportHandler& ExportHandler()
     static MasterExportHandler handler;
     return handler;
 }
+MasterSiblingExportHandler& SiblingExportHandler()
+{
+    static MasterSiblingExportHandler handler;
+    return handler;
+}
 } // namespace
 
 void SetMasterImportHandler(MasterImportHandler handler)
@@ -57,4 +62,14 @@ void SetMasterSiblingImportHandler(MasterSiblingImportHandler handler)
 const MasterSiblingImportHandler& GetMasterSiblingImportHandler()
 {
     return SiblingHandler();
+}
+
+void SetMasterSiblingExportHandler(MasterSiblingExportHandler handler)
+{
+    SiblingExportHandler() = std::move(handler);
+}
+
+const MasterSiblingExportHandler& GetMasterSiblingExportHandler()
+{
+    return SiblingExportHandler();
 }

@@ -37,18 +37,6 @@ namespace
 constexpr int kMinWidth = 600;
 constexpr int kMinHeight = 480;
 
-// Commands whose dialogs the list does not offer yet: shown, never enabled.
-bool IsOfferedLater(int id)
-{
-    switch (id) {
-    case ID_IMPORT_VELMIRA:
-    case ID_EXPORT_VELMIRA:
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace
 
 CMasterView::CMasterView(CMainFrame& frame) : CView(frame)
@@ -562,17 +550,15 @@ bool CMasterView::OnCmdMsg(int id)
     case ID_MASTER_EXPORT: OnExport(); return true;
     case ID_IMPORT_BRENLO:
     case ID_IMPORT_CADMIR:
+    case ID_IMPORT_VELMIRA:
     case ID_IMPORT_TOSKEL: OnSiblingImport(id); return true;
-    default: return IsOfferedLater(id);
+    case ID_EXPORT_VELMIRA: OnSiblingExport(); return true;
+    default: return false;
     }
 }
 
 bool CMasterView::OnUpdateCmdUI(int id, CCmdUI& ui)
 {
-    if (IsOfferedLater(id)) {
-        ui.Enable(false);
-        return true;
-    }
     const int rows = m_pList ? m_pList->Model().GetRowCount() : 0;
     switch (id) {
     case ID_MASTER_IMPORT:
@@ -583,8 +569,12 @@ bool CMasterView::OnUpdateCmdUI(int id, CCmdUI& ui)
         return true;
     case ID_IMPORT_BRENLO:
     case ID_IMPORT_CADMIR:
+    case ID_IMPORT_VELMIRA:
     case ID_IMPORT_TOSKEL:
         ui.Enable(m_pList && GetMasterSiblingImportHandler());
+        return true;
+    case ID_EXPORT_VELMIRA:
+        ui.Enable(m_pList && GetMasterSiblingExportHandler());
         return true;
     case ID_MASTER_DELETE:
         ui.Enable(m_pList && !GetSelectedRows().isEmpty());
@@ -712,8 +702,8 @@ void CMasterView::OnSiblingImport(int id)
     if (!GetMasterSiblingImportHandler())
         return;
     // The kinds each source can fill: suppliers none, products not from the
-    // waybill product.
-    if (m_nMode == 3 || (m_nMode == 1 && id == ID_IMPORT_CADMIR)) {
+    // waybill or the customer product.
+    if (m_nMode == 3 || (m_nMode == 1 && (id == ID_IMPORT_CADMIR || id == ID_IMPORT_VELMIRA))) {
         UiServices::Prompt().MessageBox(m_nMode == 3 ? QStringLiteral("仕入先台帳にはデータを読み込むことはできません。\n")
                                                      : QStringLiteral("商品台帳にはデータを読み込むことはできません。\n"),
                                         MB_OK, MB_ICONEXCLAMATION);
@@ -735,6 +725,32 @@ void CMasterView::OnExport()
             records.Add(*record);
     }
     if (GetMasterExportHandler()(GetFrame(), m_nMode, records) == 1)
+        UiServices::Prompt().MessageBox(QStringLiteral("書き出しを完了しました。"), MB_OK, MB_ICONINFORMATION);
+}
+
+void CMasterView::OnSiblingExport()
+{
+    if (!GetMasterSiblingExportHandler())
+        return;
+    if (m_nMode != 2) {
+        UiServices::Prompt().MessageBox(QStringLiteral("得意先データ以外のデータを書き出すことはできません"), MB_OK,
+                                        MB_ICONEXCLAMATION);
+        return;
+    }
+    const QList<int> rows = GetSelectedRows();
+    if (rows.isEmpty()) {
+        UiServices::Prompt().MessageBox(QStringLiteral("書き出すデータを選択してください。\n"), MB_OK, MB_ICONEXCLAMATION);
+        return;
+    }
+    if (UiServices::Prompt().MessageBox(QStringLiteral("選択されている%1件の情報を書き出します。よろしいですか？").arg(rows.size()),
+                                        MB_YESNO, MB_ICONQUESTION) != IDYES)
+        return;
+    CCDSData records;
+    for (int row : rows) {
+        if (const COneRecord* record = m_pList->Model().RecordAt(row))
+            records.Add(*record);
+    }
+    if (GetMasterSiblingExportHandler()(GetFrame(), m_nMode, records) == 1)
         UiServices::Prompt().MessageBox(QStringLiteral("書き出しを完了しました。"), MB_OK, MB_ICONINFORMATION);
 }
 

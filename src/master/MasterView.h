@@ -80,6 +80,7 @@ public:
     void OnColumnSettings();
     void OnExport();
     void OnSiblingImport(int id);
+    void OnSiblingExport();
 
     // Printing (MasterViewPrint.cpp): the directory printed or previewed,
     // the labels through the slip-form program.
