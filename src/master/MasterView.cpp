@@ -717,41 +717,43 @@ void CMasterView::OnSiblingImport(int id)
 
 void CMasterView::OnExport()
 {
-    if (!GetMasterExportHandler())
-        return;
-    CCDSData records;
-    for (int row : GetSelectedRows()) {
-        if (const COneRecord* record = m_pList->Model().RecordAt(row))
-            records.Add(*record);
-    }
-    if (GetMasterExportHandler()(GetFrame(), m_nMode, records) == 1)
-        UiServices::Prompt().MessageBox(QStringLiteral("書き出しを完了しました。"), MB_OK, MB_ICONINFORMATION);
+    ExportSelected(0);
 }
 
 void CMasterView::OnSiblingExport()
 {
-    if (!GetMasterSiblingExportHandler())
-        return;
-    if (m_nMode != 2) {
+    ExportSelected(1);
+}
+
+// 0: the file export; 1: the customer product, which takes customers only.
+int CMasterView::ExportSelected(int target)
+{
+    const auto& handler = target == 0 ? GetMasterExportHandler() : GetMasterSiblingExportHandler();
+    if (!handler)
+        return 2;
+    if (target == 1 && m_nMode != 2) {
         UiServices::Prompt().MessageBox(QStringLiteral("得意先データ以外のデータを書き出すことはできません"), MB_OK,
                                         MB_ICONEXCLAMATION);
-        return;
+        return 2;
     }
     const QList<int> rows = GetSelectedRows();
     if (rows.isEmpty()) {
         UiServices::Prompt().MessageBox(QStringLiteral("書き出すデータを選択してください。\n"), MB_OK, MB_ICONEXCLAMATION);
-        return;
+        return 2;
     }
     if (UiServices::Prompt().MessageBox(QStringLiteral("選択されている%1件の情報を書き出します。よろしいですか？").arg(rows.size()),
                                         MB_YESNO, MB_ICONQUESTION) != IDYES)
-        return;
+        return 2;
+    CWaitCursor wait;
     CCDSData records;
     for (int row : rows) {
         if (const COneRecord* record = m_pList->Model().RecordAt(row))
             records.Add(*record);
     }
-    if (GetMasterSiblingExportHandler()(GetFrame(), m_nMode, records) == 1)
+    const int result = handler(GetFrame(), m_nMode, records);
+    if (result == 1)
         UiServices::Prompt().MessageBox(QStringLiteral("書き出しを完了しました。"), MB_OK, MB_ICONINFORMATION);
+    return result;
 }
 
 void CMasterView::OnColumnSettings()

@@ -81,6 +81,7 @@ public:
     void OnExport();
     void OnSiblingImport(int id);
     void OnSiblingExport();
+    int ExportSelected(int target);
 
     // Printing (MasterViewPrint.cpp): the directory printed or previewed,
     // the labels through the slip-form program.

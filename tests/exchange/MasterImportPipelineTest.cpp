@@ -428,7 +428,7 @@ TEST_F(MasterImportPipelineTest, SelectedCustomersExportedAndImportedIntoAnEmpty
         return int(IDOK);
     });
     frame->ExecuteCommand(ID_MASTER_EXPORT);
-    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("書き出しを完了しました。")});
+    EXPECT_EQ(m_ui.Prompt().Texts(), (QStringList{U("選択されている2件の情報を書き出します。よろしいですか？"), U("書き出しを完了しました。")}));
     frame.reset();
     SetMasterImportHandler({});
     SetMasterExportHandler({});
