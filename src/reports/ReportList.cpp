@@ -1,3 +1,4 @@
+#include "reports/ReportLoaders.h"
 #include "reports/ReportList.h"
 
 #include "platform/data/MnyText.h"
@@ -346,7 +347,7 @@ bool CReportList::FillList(const QDate& closingDate)
         if (!m_cond.classTotalsOnly)
             ExpandAllGroups();
     }
-    m_strCountText = QStringLiteral("件数：%1件").arg(m_Records.GetCount());
+    m_strCountText = ReportCountText(m_nMode, m_Records.GetCount());
     m_bComputed = true;
     return true;
 }

@@ -3,6 +3,7 @@
 #include "app/ViewRegistry.h"
 #include "reports/CloseInvoiceDlg.h"
 #include "reports/KurikoshiDlg.h"
+#include "reports/ReportCommands.h"
 #include "app/MainFrame.h"
 #include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
@@ -13,6 +14,7 @@ void RegisterReportViews(CViewRegistry& registry)
     // The closings of the menu screen ask their options before the list.
     registry.RegisterCommand(ID_CLOSE_INVOICE, [](CMainFrame& frame) { OnCloseInvoiceCommand(frame, 0); });
     registry.RegisterCommand(ID_CLOSE_PAYMENT, [](CMainFrame& frame) { OnCloseInvoiceCommand(frame, 1); });
+    RegisterReportListCommands(registry);
     // The same id deletes on the lists; the carry-forward is the menu screen's.
     registry.RegisterCommand(
         ID_MASTER_DELETE,

@@ -11,6 +11,8 @@
 #include "platform/ui/WaitIndicator.h"
 #include "reports/CloseInvoiceDlg.h"
 #include "reports/ReportData.h"
+#include "reports/ReportLoaders.h"
+#include "reports/ReportModes.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
 #include "reports/sql/ClosingSql.h"
@@ -392,4 +394,50 @@ void CShimeView::LoadBilledList(int periodShape)
     m_strCountText = Q("件数：%1件").arg(records.GetCount());
     m_list.SetRecords(std::move(records));
     UpdateLabels();
+}
+
+void CShimeView::LoadByMode(int periodShape)
+{
+    const CMainFrame& frame = GetFrame();
+    CLoaderConditions c;
+    c.from = frame.m_dtPeriodFrom;
+    c.to = frame.m_dtPeriodTo;
+    c.periodShape = periodShape;
+    c.classField = frame.m_strClassField;
+    c.classValues = frame.m_arrClassItems;
+    c.tradedOnly = frame.m_bTradedOnly != 0;
+    c.quantities = frame.m_nAmountOrQuantity != 0;
+    c.lastCarryForward = frame.m_dtLastCarryForward;
+    const int mode = m_list.GetMode();
+    m_list.ClearRecords();
+    CCDSData records;
+    if (RunReportStatement(GetFrame().GetMakeMsgID(), BuildReportModeSql(mode, c), records) != 1)
+        return;
+    m_strPeriodText = ReportPeriodText(mode, c);
+    m_strCountText = ReportCountText(mode, records.GetCount());
+    m_list.SetRecords(std::move(records));
+    UpdateLabels();
+}
+
+void CShimeView::LoadSlipDetailList(int periodShape)
+{
+    const int mode = m_list.GetMode();
+    if (mode < 14 || mode > 22)
+        return;
+    LoadByMode(periodShape);
+}
+
+void CShimeView::LoadBalanceList()
+{
+    const int mode = m_list.GetMode();
+    if (mode != 23 && mode != 24)
+        return;
+    LoadByMode(GetFrame().m_nPeriodShape);
+}
+
+void CShimeView::LoadSummaryList()
+{
+    if (!IsSummaryMode(m_list.GetMode()))
+        return;
+    LoadByMode(GetFrame().m_nPeriodShape);
 }

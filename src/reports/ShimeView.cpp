@@ -174,6 +174,9 @@ void CShimeView::SetupListForMode(bool keepColumns)
     case EReportLoader::Closing: LoadClosingList(); break;
     case EReportLoader::Schedule: LoadScheduleList(); break;
     case EReportLoader::Billed: LoadBilledList(GetFrame().m_nPeriodShape); break;
+    case EReportLoader::SlipDetail: LoadSlipDetailList(GetFrame().m_nPeriodShape); break;
+    case EReportLoader::Balance: LoadBalanceList(); break;
+    case EReportLoader::Summary: LoadSummaryList(); break;
     default: break; // the other loaders come with their lists
     }
     if (!keepColumns)

@@ -69,6 +69,12 @@ public:
     void ReloadClosingList();
     // The closings made (modes 12, 13) in the frame's report period.
     void LoadBilledList(int periodShape);
+    // Receipts, payments, slip lines and stock movements (14-22) in the
+    // frame's period of the given shape; balances (23, 24); aggregations,
+    // trends and stock lists (25-41). Records only: the callers fill.
+    void LoadSlipDetailList(int periodShape);
+    void LoadBalanceList();
+    void LoadSummaryList();
     void OnRowDoubleClick(int row);
     // The collection (payment) date of a closing: `day` days after it for
     // cycle 0, else day `day` (99 = the last) of the month `cycle` - 1
@@ -99,6 +105,7 @@ private:
     void ResetModel();
     void TakeConditions();
     QDate ClosingDate() const;
+    void LoadByMode(int periodShape);
 
     CReportList m_list;
     CShimeListModel* m_pModel;

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+// The report conditions a list loader reads from the frame.
+struct CLoaderConditions {
+    QDate from;
+    QDate to;
+    int periodShape = 0;
+    QString classField;
+    QStringList classValues;
+    bool tradedOnly = false;
+    bool quantities = false;
+    QDate lastCarryForward;
+};
+
+// The statement of a receipt, payment, slip-line, stock-movement (14-22),
+// balance (23, 24) or summary mode (25-41) on the conditions; empty for
+// other modes. A detail-list period shape outside 0-3 is a programming error.
+QString BuildReportModeSql(int mode, const CLoaderConditions& c);
+
+// The period and count texts a successful load shows.
+QString ReportPeriodText(int mode, const CLoaderConditions& c);
+QString ReportCountText(int mode, int count);
+
+// The last day of the date's month.
+QDate GetLastDayOfMonth(const QDate& date);

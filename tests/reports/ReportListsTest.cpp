@@ -1,0 +1,268 @@
+#include "app/AppHome.h"
+#include "app/MainFrame.h"
+#include "app/ViewRegistry.h"
+#include "platform/ui/FakeUi.h"
+#include "platform/ui/Modal.h"
+#include "reports/PeriodDlg.h"
+#include "reports/ReportCommands.h"
+#include "reports/ReportLoaders.h"
+#include "reports/ReportsModule.h"
+#include "reports/ShimeView.h"
+
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QLabel>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace
+{
+
+void Pump()
+{
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// Answers the period dialog as a user would: `fill` changes its rules, then
+// OK (which may refuse) or Cancel.
+ScopedModalRunner PeriodAnswer(std::function<void(CPeriodRules&)> fill, bool ok = true, int* opened = nullptr)
+{
+    return ScopedModalRunner([fill, ok, opened](QDialog& dialog) {
+        auto* period = dynamic_cast<CPeriodDlg*>(&dialog);
+        if (!period)
+            return int(QDialog::Rejected);
+        if (opened)
+            ++*opened;
+        fill(period->Rules());
+        if (!ok)
+            return int(QDialog::Rejected);
+        period->OnOK();
+        return period->result();
+    });
+}
+
+class ReportListsTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        RegisterReportViews(CViewRegistry::Instance());
+        ASSERT_TRUE(m_home.IsReady());
+        ASSERT_FALSE(m_home.AddCurrentDatabase(QStringLiteral("本社")).isEmpty());
+        m_ui.Clock().SetToday(QDate(2004, 5, 31));
+        m_frame = std::make_unique<CMainFrame>();
+        ASSERT_TRUE(m_frame->Create());
+        Pump();
+        ASSERT_TRUE(m_frame->IsConnected());
+        Exec("INSERT INTO Customer(CustomerCode, Company, Section, Name, Day, TaxRoundType) VALUES"
+             "('K001', '青葉商事', '', '', 25, 2), ('K002', '赤坂物産', '', '', 25, 1)");
+        Exec("INSERT INTO Receipt_H(No, \"Date\", CustomerCode, Amount, SeikyuID, CloseID) VALUES"
+             "('R1', '2004-01-20', 'K001', 8000, 0, 0), ('R2', '2004-04-15', 'K001', 13000, 0, 0),"
+             "('R3', '2004-05-15', 'K002', 5000, 0, 0)");
+    }
+    void TearDown() override
+    {
+        m_frame.reset();
+        EXPECT_EQ(m_ui.Prompt().ScriptErrors(), QStringList());
+    }
+    void Exec(const char* sql)
+    {
+        QString err;
+        ASSERT_EQ(m_frame->GetMakeMsgID().Execute(QString::fromUtf8(sql), err), 1) << err.toStdString();
+    }
+    CShimeView* Run(int id)
+    {
+        m_frame->SwitchView(0);
+        Pump();
+        m_frame->ExecuteCommand(id);
+        Pump();
+        return qobject_cast<CShimeView*>(m_frame->GetActiveView());
+    }
+
+    CAppHome m_home;
+    ScopedFakeUi m_ui;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+} // namespace
+
+// Receipts straight from the menu, then again through the period dialog with
+// its open ends: shape, period text and rows follow the dialog.
+TEST_F(ReportListsTest, ReceiptListsThroughTheirCommands)
+{
+    CShimeView* view = Run(32958);
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->GetMode(), 14);
+    // The default period: a year back to today, start only.
+    EXPECT_EQ(view->PeriodLabel()->text(), QStringLiteral("期間：2003/06/01～"));
+    EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数：3件"));
+
+    struct Case {
+        int noStart, noEnd;
+        QDate from, to;
+        const char* period;
+        int rows;
+    } cases[] = {
+        {0, 0, {2004, 1, 1}, {2004, 4, 30}, "期間：2004/01/01～2004/04/30", 2},
+        {1, 0, {2004, 1, 1}, {2004, 1, 31}, "期間：～2004/01/31", 1},
+        {0, 1, {2004, 5, 1}, {2004, 1, 1}, "期間：2004/05/01～", 1},
+        // Both open: every record, the reversed dates are no matter.
+        {1, 1, {2004, 5, 1}, {2004, 1, 1}, "期間：指定なし", 3},
+    };
+    for (const Case& c : cases) {
+        m_frame->SwitchView(0);
+        Pump();
+        m_frame->ExecuteCommand(32958);
+        Pump();
+        // The header list takes the period in place.
+        view = qobject_cast<CShimeView*>(m_frame->GetActiveView());
+        ASSERT_TRUE(view);
+        m_frame->m_dtPeriodFrom = c.from;
+        m_frame->m_dtPeriodTo = c.to;
+        m_frame->m_nPeriodShape = c.noStart + 2 * c.noEnd;
+        view->LoadSlipDetailList(m_frame->m_nPeriodShape);
+        EXPECT_EQ(view->PeriodLabel()->text(), QString::fromUtf8(c.period));
+        EXPECT_EQ(view->List().Records().GetCount(), c.rows) << c.period;
+        EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数：%1件").arg(c.rows));
+    }
+
+    // The slip lines ask their period; Cancel switches nothing but keeps the
+    // default period in the frame.
+    m_frame->SwitchView(0);
+    Pump();
+    m_frame->m_nPeriodShape = 0;
+    int opened = 0;
+    {
+        auto cancel = PeriodAnswer([](CPeriodRules&) {}, false, &opened);
+        m_frame->ExecuteCommand(32815);
+        Pump();
+    }
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(m_frame->GetViewKind(), 0);
+    EXPECT_EQ(m_frame->m_nPeriodShape, 2);
+    EXPECT_EQ(m_frame->m_dtPeriodFrom, QDate(2003, 6, 1));
+    {
+        auto both = PeriodAnswer([](CPeriodRules& r) { r.m_bNoStart = r.m_bNoEnd = 1; });
+        m_frame->ExecuteCommand(32815);
+        Pump();
+    }
+    view = qobject_cast<CShimeView*>(m_frame->GetActiveView());
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->GetMode(), 18);
+    EXPECT_EQ(m_frame->m_nPeriodShape, 3);
+    EXPECT_EQ(view->PeriodLabel()->text(), QStringLiteral("期間：指定なし"));
+    EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数：0明細")) << m_ui.Prompt().Texts().join(u'|').toStdString();
+}
+
+// Period totals: monthly snaps to whole months on both sides, daily keeps
+// the dialog's dates; the aggregation by customer lists every customer.
+TEST_F(ReportListsTest, PeriodTotalsAndCustomerAggregation)
+{
+    for (int id : {32963, 33007}) {
+        for (int breakdown : {1, 0}) {
+            auto answer = PeriodAnswer([&](CPeriodRules& r) {
+                // Opened on the month preset.
+                EXPECT_EQ(r.m_from, QDate(2004, 5, 1));
+                EXPECT_EQ(r.m_to, QDate(2004, 5, 31));
+                r.m_nBreakdown = breakdown;
+                r.m_from = QDate(2004, 3, 15);
+                r.m_to = QDate(2004, 5, 10);
+            });
+            CShimeView* view = Run(id);
+            ASSERT_TRUE(view);
+            EXPECT_EQ(view->GetMode(), id == 32963 ? 31 : 32);
+            EXPECT_EQ(m_frame->m_nPeriodShape, breakdown);
+            EXPECT_EQ(m_frame->m_nAggregateBy, 4);
+            EXPECT_EQ(m_frame->m_dtPeriodFrom, breakdown ? QDate(2004, 3, 1) : QDate(2004, 3, 15));
+            EXPECT_EQ(m_frame->m_dtPeriodTo, breakdown ? QDate(2004, 5, 31) : QDate(2004, 5, 10));
+            EXPECT_EQ(view->PeriodLabel()->text(), breakdown ? QStringLiteral("期間：2004年03月～2004年05月")
+                                                             : QStringLiteral("期間：2004/03/15～2004/05/10"));
+            m_ui.Prompt().Clear();
+        }
+    }
+
+    m_frame->SwitchView(0);
+    Pump();
+    m_frame->m_dtPeriodFrom = QDate(2004, 4, 1);
+    m_frame->m_dtPeriodTo = QDate(2004, 4, 30);
+    m_frame->m_nPeriodShape = 0;
+    m_frame->SwitchView(25);
+    Pump();
+    auto* view = qobject_cast<CShimeView*>(m_frame->GetActiveView());
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数：3件"));
+    EXPECT_EQ(view->PeriodLabel()->text(), QStringLiteral("期間：2004/04/01～2004/04/30"));
+    // A field that is no classification gives no statement: the failure is
+    // said and the labels stay.
+    m_frame->m_strClassField = QStringLiteral("Company");
+    view->LoadSummaryList();
+    EXPECT_TRUE(m_ui.Prompt().Texts().last().startsWith(QStringLiteral("データの取得に失敗しました。")));
+    EXPECT_EQ(view->List().Records().GetCount(), 0);
+    EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数：3件"));
+    m_frame->m_strClassField.clear();
+}
+
+// The period dialog's rules and the presets of the commands.
+TEST(PeriodRules, MonthsBreakdownChecksAndPresets)
+{
+    CPeriodRules monthly(0, true);
+    monthly.m_from = QDate(2004, 1, 15);
+    monthly.m_to = QDate(2004, 3, 9);
+    monthly.Open();
+    EXPECT_EQ(monthly.m_from, QDate(2004, 1, 1));
+    EXPECT_EQ(monthly.Check(QDate()), QString());
+    monthly.Finish();
+    EXPECT_EQ(monthly.m_to, QDate(2004, 12, 1));
+    monthly.ToChanged(QDate(2004, 12, 1));
+    EXPECT_EQ(monthly.m_from, QDate(2004, 1, 1));
+    monthly.FromChanged(QDate(2004, 8, 1));
+    EXPECT_EQ(monthly.m_to, QDate(2005, 7, 1));
+
+    CPeriodRules daily(2, false);
+    daily.m_from = QDate(2004, 11, 20);
+    daily.m_to = QDate(2004, 12, 10);
+    daily.SetBreakdown(0);
+    EXPECT_EQ(daily.m_from, QDate(2004, 11, 1));
+    EXPECT_EQ(daily.m_to, QDate(2004, 12, 31));
+    daily.SetBreakdown(1);
+    EXPECT_EQ(daily.m_to, QDate(2004, 12, 1));
+
+    const QString wrong = QStringLiteral("日付の指定が正しくありません。");
+    const QString carried = QStringLiteral("前回の繰越日以前の日付は指定できません。");
+    struct Case {
+        int noStart, noEnd;
+        QDate from, to, last;
+        QString expected;
+    } cases[] = {
+        {0, 0, {2004, 5, 2}, {2004, 5, 1}, {}, wrong},
+        {1, 1, {2004, 5, 2}, {2004, 5, 1}, {}, {}},
+        {0, 0, {}, {2004, 5, 1}, {}, wrong},
+        {0, 0, {2004, 3, 31}, {2004, 5, 1}, {2004, 3, 31}, carried},
+        // An open start is not held against the carry-forward.
+        {1, 0, {2004, 3, 1}, {2004, 5, 1}, {2004, 3, 31}, {}},
+        {0, 1, {2004, 4, 1}, {2004, 3, 1}, {2004, 3, 31}, {}},
+        {0, 0, {2004, 4, 1}, {2004, 5, 1}, {2004, 3, 31}, {}},
+    };
+    for (const Case& c : cases) {
+        CPeriodRules r(1, false);
+        r.m_bNoStart = c.noStart;
+        r.m_bNoEnd = c.noEnd;
+        r.m_from = c.from;
+        r.m_to = c.to;
+        EXPECT_EQ(r.Check(c.last), c.expected) << c.from.toString().toStdString();
+    }
+
+    EXPECT_EQ(GetLastDayOfMonth(QDate(2004, 2, 10)), QDate(2004, 2, 29));
+    EXPECT_EQ(GetLastDayOfMonth(QDate(2003, 12, 31)), QDate(2003, 12, 31));
+    QDate from, to;
+    TwelveMonthPreset(QDate(2004, 12, 5), from, to);
+    EXPECT_EQ(from, QDate(2004, 1, 1));
+    EXPECT_EQ(to, QDate(2004, 12, 31));
+    TwelveMonthPreset(QDate(2004, 8, 5), from, to);
+    EXPECT_EQ(from, QDate(2003, 9, 1));
+    EXPECT_EQ(to, QDate(2004, 8, 31));
+}
