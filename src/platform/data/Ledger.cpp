@@ -63,18 +63,18 @@ QStringList LedgerRowSteps(const LedgerSide& s, const QString& codes, const QDat
             "B.Unit AS Unit, B.Price AS Price, B.TaxFlg AS TaxFlg, COALESCE(B.Amount, 0) AS Amount, 0 AS Receipt, "
             "H.ID AS hid FROM \"%7\" H JOIN \"%4\" B ON B.HeaderID = H.ID WHERE %3 "
             // what the lines do not carry of the slip's Total
-            "UNION ALL SELECT H.\"%2\", 1, H.\"Date\", H.\"No\", COALESCE(T.Last, 0) + 1, 9, '', '', NULL, '', NULL, "
-            "0, COALESCE(H.Total, 0) - COALESCE(T.Sum, 0), 0, H.ID FROM \"%7\" H LEFT JOIN (SELECT HeaderID, "
-            "MAX(LineNo) AS Last, SUM(COALESCE(Amount, 0)) AS Sum FROM \"%4\" GROUP BY HeaderID) T ON T.HeaderID "
-            "= H.ID WHERE %3 AND COALESCE(H.Total, 0) <> COALESCE(T.Sum, 0) "
+            "UNION ALL SELECT c, 1, d, n, COALESCE(last, 0) + 1, 9, '', '', NULL, '', NULL, 0, t - sum, 0, hid FROM "
+            "(SELECT H.\"%2\" AS c, H.\"Date\" AS d, H.\"No\" AS n, H.ID AS hid, COALESCE(H.Total, 0) AS t, "
+            "(SELECT MAX(LineNo) FROM \"%4\" WHERE HeaderID = H.ID) AS last, (SELECT COALESCE(SUM(Amount), 0) FROM "
+            "\"%4\" WHERE HeaderID = H.ID) AS sum FROM \"%7\" H WHERE %3) WHERE t <> sum "
             // money lines
             "UNION ALL SELECT M.\"%2\", 2, M.\"Date\", M.\"No\", B.LineNo, 0, '', TRIM(COALESCE(B.Code, '') || ' ' "
             "|| COALESCE(B.Contents, '')), NULL, '', NULL, 0, 0, COALESCE(B.Amount, 0), M.ID FROM \"%8\" M "
             "JOIN \"%6\" B ON B.HeaderID = M.ID WHERE %5 "
-            "UNION ALL SELECT M.\"%2\", 2, M.\"Date\", M.\"No\", COALESCE(T.Last, 0) + 1, 0, '', '', NULL, '', NULL, "
-            "0, 0, COALESCE(M.Amount, 0) - COALESCE(T.Sum, 0), M.ID FROM \"%8\" M LEFT JOIN (SELECT HeaderID, "
-            "MAX(LineNo) AS Last, SUM(COALESCE(Amount, 0)) AS Sum FROM \"%6\" GROUP BY HeaderID) T ON T.HeaderID "
-            "= M.ID WHERE %5 AND COALESCE(M.Amount, 0) <> COALESCE(T.Sum, 0))")
+            "UNION ALL SELECT c, 2, d, n, COALESCE(last, 0) + 1, 0, '', '', NULL, '', NULL, 0, 0, t - sum, hid FROM "
+            "(SELECT M.\"%2\" AS c, M.\"Date\" AS d, M.\"No\" AS n, M.ID AS hid, COALESCE(M.Amount, 0) AS t, "
+            "(SELECT MAX(LineNo) FROM \"%6\" WHERE HeaderID = M.ID) AS last, (SELECT COALESCE(SUM(Amount), 0) FROM "
+            "\"%6\" WHERE HeaderID = M.ID) AS sum FROM \"%8\" M WHERE %5) WHERE t <> sum)")
             .arg(columns, code, slips, L(s.lines), money, L(s.moneyLines), L(s.slips), L(s.money)),
     };
 }

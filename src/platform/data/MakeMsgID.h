@@ -182,9 +182,10 @@ class CMakeMsgID
     // "SupplierCode", "Company", "Section", "Name" and "前月繰越額" = the
     // partner's Collect plus the Total of its slips less its receipts or
     // payments dated before `from` (the figure the balance lists carry).
-    // `rows`, by Date, No, then slips before money, then LineNo: each slip
-    // line ("タイプ" 1, "Amount" = the line's Amount) and each money line
-    // (2, "Receipt" = its Amount, "ItemName" its kind and contents); the
+    // `rows`, by Date, No, then slips before money, each slip or receipt
+    // whole by LineNo: each slip line ("タイプ" 1, "Amount" = the line's
+    // Amount) and each money line (2, "Receipt" = its Amount, "ItemName"
+    // its kind and contents); the
     // part of a slip's Total not on its lines (its tax outside the lines,
     // the whole of a tax slip without lines) is one more row of ItemType 9
     // after its lines, and the part of a receipt or payment not on its lines
