@@ -173,6 +173,52 @@ class CMakeMsgID
     // none), or a date before it.
     int DataMaintenance(const QDate& date, const QDate& previous, QString& err);
 
+    // ---- Ledgers (written in Ledger.cpp) ----------------------------------
+    // Read-only; 1 done, 10 refused with the reason in `err`, -100 broken
+    // connection. Results are appended to `head` and `rows` (bare names).
+    //
+    // The ledger of one customer (`side` 0) or supplier (nonzero) from
+    // `from` to `to`. `head`: one record with "CustomerCode" or
+    // "SupplierCode", "Company", "Section", "Name" and "前月繰越額" = the
+    // partner's Collect plus the Total of its slips less its receipts or
+    // payments dated before `from` (the figure the balance lists carry).
+    // `rows`, by Date, No, then slips before money, each slip or receipt
+    // whole by LineNo: each slip line ("タイプ" 1, "Amount" = the line's
+    // Amount) and each money line (2, "Receipt" = its Amount, "ItemName"
+    // its kind and contents); the
+    // part of a slip's Total not on its lines (its tax outside the lines,
+    // the whole of a tax slip without lines) is one more row of ItemType 9
+    // after its lines, and the part of a receipt or payment not on its lines
+    // one more money row; so the balance always ends at the balance list's
+    // figure. Every row has "Date", "No", "タイプ", "LineNo", "ItemType",
+    // "ItemCode", "ItemName", "Number", "Unit", "Price", "TaxFlg", "Amount",
+    // "Receipt" (0 on the side that does not apply). Refused: an unknown
+    // partner, an invalid or reversed period.
+    int GetMotocho(int side, const QString& code, const QDate& from, const QDate& to, CCDSData& head,
+                   CCDSData& rows, QString& err);
+    // The stock detail of one product from `from` to `to`. `head`: one
+    // record with "ItemCode", "ItemName" and "繰越数" = the opening stock
+    // (StockNumber) plus what moved before `from`, counting only what is
+    // dated after `lastCarry` when it is valid (the stock list's figure).
+    // `rows`, by Date, タイプ, No, LineNo: sales lines ("タイプ" 1, "OutNum"
+    // = Number), purchase lines (2, "InNum" = Number), stock movements (3,
+    // "InNum" = InNumber, "OutNum" = OutNumber, "Memo" their own); discount
+    // lines move no stock and are left out. Every row has "Date", "No",
+    // "タイプ", "LineNo", "Memo", "InNum", "OutNum" and the partner's
+    // "Company", "Section", "Name" (the slip's own for the one-time partner;
+    // empty for movements). Refused: an unknown product, a bad period.
+    int GetItemInOutList(const QString& code, const QDate& from, const QDate& to, CCDSData& head, CCDSData& rows,
+                         const QDate& lastCarry, QString& err);
+    // Fills the ledger work tables for printing: WMotocho_H takes the
+    // request's header records (table "WMotocho_H", numbered 1..n in set
+    // order), WMotocho_B each header's ledger rows as GetMotocho gives them
+    // for the partner of its "CustomerCode" (also a supplier's code), with
+    // "RowType" = タイプ and "Balance" = its "LastCollect" plus the rows so
+    // far. The condition names the partners' table, "Customer" or
+    // "Supplier"; anything else is refused (10). Both tables are replaced,
+    // all or nothing.
+    int SetWMotocho(CCDSData& request, const QDate& from, const QDate& to, QString& err);
+
     // For the library's own operations written beside this class: runs one
     // statement that returns no rows. `changes` receives the rows changed.
     int Execute(const QString& sql, QString& err, int* changes = nullptr);
