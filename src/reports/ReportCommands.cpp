@@ -6,6 +6,7 @@
 #include "platform/ui/Clock.h"
 #include "platform/ui/Modal.h"
 #include "platform/ui/UiServices.h"
+#include "reports/BalanceListCondDlg.h"
 #include "reports/PeriodDlg.h"
 #include "reports/ReportLoaders.h"
 #include "slips/SlipPeriod.h"
@@ -13,7 +14,7 @@
 namespace
 {
 
-enum class EFamily { Direct, Detail, Staff, StaffTrend, Period };
+enum class EFamily { Direct, Detail, Staff, StaffTrend, Period, Balance };
 
 struct CListCommand {
     int id;
@@ -41,6 +42,8 @@ constexpr CListCommand kCommands[] = {
     {32976, EFamily::StaffTrend, 40},
     {32963, EFamily::Period, 31},
     {33007, EFamily::Period, 32},
+    {32834, EFamily::Balance, 23},
+    {32829, EFamily::Balance, 24},
 };
 // clang-format on
 
@@ -111,9 +114,22 @@ void StaffOrPeriodList(CMainFrame& frame, const CListCommand& row)
             frame.m_dtPeriodTo = GetLastDayOfMonth(r.m_to);
         }
         break;
-    default: break;
+    default:
+        break;
     }
     frame.SwitchView(row.kind);
+}
+
+// The balance dialog writes its conditions into the frame itself, on OK only.
+void BalanceList(CMainFrame& frame, int kind)
+{
+    CBalanceListCondDlg dialog(kind == 24 ? 2 : 1, frame);
+    CBalanceCondRules& r = dialog.Rules();
+    MonthPreset(Today(), r.m_from, r.m_to);
+    dialog.OnInitDialog();
+    if (RunModal(dialog) != QDialog::Accepted)
+        return;
+    frame.SwitchView(kind);
 }
 
 void RunListCommand(CMainFrame& frame, const CListCommand& row)
@@ -124,8 +140,15 @@ void RunListCommand(CMainFrame& frame, const CListCommand& row)
             frame.m_nClosingDay = 0;
         frame.SwitchView(row.kind);
         break;
-    case EFamily::Detail: DetailList(frame, row.kind); break;
-    default: StaffOrPeriodList(frame, row); break;
+    case EFamily::Detail:
+        DetailList(frame, row.kind);
+        break;
+    case EFamily::Balance:
+        BalanceList(frame, row.kind);
+        break;
+    default:
+        StaffOrPeriodList(frame, row);
+        break;
     }
 }
 

@@ -3,12 +3,15 @@
 #include "app/ViewRegistry.h"
 #include "platform/ui/FakeUi.h"
 #include "platform/ui/Modal.h"
+#include "reports/BalanceListCondDlg.h"
 #include "reports/PeriodDlg.h"
 #include "reports/ReportCommands.h"
 #include "reports/ReportLoaders.h"
 #include "reports/ReportsModule.h"
 #include "reports/ShimeView.h"
+#include "settings/BunruiData.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDateEdit>
 #include <QLabel>
@@ -43,6 +46,28 @@ ScopedModalRunner PeriodAnswer(std::function<void(CPeriodRules&)> fill, bool ok 
         period->OnOK();
         return period->result();
     });
+}
+
+// Answers the balance dialog: `fill` changes its rules after it opened,
+// then OK (which may refuse) or Cancel.
+ScopedModalRunner BalanceAnswer(std::function<void(CBalanceListCondDlg&)> fill, bool ok = true)
+{
+    return ScopedModalRunner([fill, ok](QDialog& dialog) {
+        auto* balance = dynamic_cast<CBalanceListCondDlg*>(&dialog);
+        if (!balance)
+            return int(QDialog::Rejected);
+        fill(*balance);
+        if (!ok)
+            return int(QDialog::Rejected);
+        balance->OnOK();
+        return balance->result();
+    });
+}
+
+QString CodeOf(CShimeView* view, int row)
+{
+    const CTb* tb = view->List().Records().GetAt(row)->GetOneField(QString(), QStringLiteral("CustomerCode"));
+    return tb ? tb->GetText() : QStringLiteral("<none>");
 }
 
 class ReportListsTest : public ::testing::Test
@@ -155,7 +180,8 @@ TEST_F(ReportListsTest, ReceiptListsThroughTheirCommands)
     EXPECT_EQ(view->GetMode(), 18);
     EXPECT_EQ(m_frame->m_nPeriodShape, 3);
     EXPECT_EQ(view->PeriodLabel()->text(), QStringLiteral("期間：指定なし"));
-    EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数：0明細")) << m_ui.Prompt().Texts().join(u'|').toStdString();
+    EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数：0明細"))
+        << m_ui.Prompt().Texts().join(u'|').toStdString();
 }
 
 // Period totals: monthly snaps to whole months on both sides, daily keeps
@@ -179,8 +205,9 @@ TEST_F(ReportListsTest, PeriodTotalsAndCustomerAggregation)
             EXPECT_EQ(m_frame->m_nAggregateBy, 4);
             EXPECT_EQ(m_frame->m_dtPeriodFrom, breakdown ? QDate(2004, 3, 1) : QDate(2004, 3, 15));
             EXPECT_EQ(m_frame->m_dtPeriodTo, breakdown ? QDate(2004, 5, 31) : QDate(2004, 5, 10));
-            EXPECT_EQ(view->PeriodLabel()->text(), breakdown ? QStringLiteral("期間：2004年03月～2004年05月")
-                                                             : QStringLiteral("期間：2004/03/15～2004/05/10"));
+            EXPECT_EQ(view->PeriodLabel()->text(), breakdown
+                                                       ? QStringLiteral("期間：2004年03月～2004年05月")
+                                                       : QStringLiteral("期間：2004/03/15～2004/05/10"));
             m_ui.Prompt().Clear();
         }
     }
@@ -265,4 +292,123 @@ TEST(PeriodRules, MonthsBreakdownChecksAndPresets)
     TwelveMonthPreset(QDate(2004, 8, 5), from, to);
     EXPECT_EQ(from, QDate(2003, 9, 1));
     EXPECT_EQ(to, QDate(2004, 8, 31));
+}
+
+// The balance lists ask period and classification; a refusal or Cancel
+// leaves every report parameter as it was, OK writes them and the list
+// follows; reopening preselects the classification and its ticks.
+TEST_F(ReportListsTest, BalanceListsThroughTheirConditions)
+{
+    CBunruiData classes;
+    ASSERT_EQ(classes.SetTitle(BUNRUI_CUSTOMER, 0, QStringLiteral("地域")), 1);
+    for (const char* value : {"東京", "大阪"})
+        ASSERT_EQ(classes.AddContentAndSave(BUNRUI_CUSTOMER, 0, QString::fromUtf8(value)), 1);
+    Exec("UPDATE Customer SET Class1 = iif(CustomerCode = 'K001', '東京', '大阪')");
+
+    // Earlier conditions of another list, which refusals must not touch.
+    m_frame->m_strClassField = QStringLiteral("Class3");
+    m_frame->m_strClassTitle = QStringLiteral("前回");
+    m_frame->m_arrClassItems = QStringList{QStringLiteral("残り")};
+    m_frame->m_dtPeriodFrom = QDate(2003, 1, 1);
+    m_frame->m_bTradedOnly = 0;
+    struct Refusal {
+        int entry;
+        QDate from;
+        const char* message;
+    } refusals[] = {
+        {0, {2004, 6, 1}, "日付の指定が正しくありません。"},
+        {0, {}, "日付の指定が正しくありません。"},
+        {1, {2004, 5, 1}, "絞り込み対象を選択してください。"},
+        // Never stored: the default title without contents.
+        {2, {2004, 5, 1}, "絞り込み対象を選択してください。"},
+    };
+    for (const Refusal& c : refusals) {
+        m_ui.Prompt().Clear();
+        auto answer = BalanceAnswer([&](CBalanceListCondDlg& d) {
+            CBalanceCondRules& r = d.Rules();
+            EXPECT_EQ(r.m_from, QDate(2004, 5, 1));
+            EXPECT_EQ(r.m_to, QDate(2004, 5, 31));
+            EXPECT_EQ(d.windowTitle(), QStringLiteral("売掛一覧の表示条件を設定"));
+            EXPECT_EQ(d.ClassCombo()->itemText(1), QStringLiteral("地域"));
+            EXPECT_EQ(d.ClassCombo()->itemText(2), QStringLiteral("分類２"));
+            r.m_from = c.from;
+            r.m_bWithoutTrade = 1;
+            d.ClassCombo()->setCurrentIndex(c.entry);
+        });
+        EXPECT_EQ(Run(32834), nullptr);
+        EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{QString::fromUtf8(c.message)});
+        EXPECT_EQ(m_frame->m_strClassField, QStringLiteral("Class3"));
+        EXPECT_EQ(m_frame->m_strClassTitle, QStringLiteral("前回"));
+        EXPECT_EQ(m_frame->m_arrClassItems, QStringList{QStringLiteral("残り")});
+        EXPECT_EQ(m_frame->m_dtPeriodFrom, QDate(2003, 1, 1));
+        EXPECT_EQ(m_frame->m_bTradedOnly, 0);
+    }
+    {
+        auto cancel =
+            BalanceAnswer([](CBalanceListCondDlg& d) { d.ClassCombo()->setCurrentIndex(0); }, false);
+        EXPECT_EQ(Run(32834), nullptr);
+        EXPECT_EQ(m_frame->m_strClassTitle, QStringLiteral("前回"));
+    }
+
+    // Tick Tokyo through a click on its check box.
+    CShimeView* view = nullptr;
+    {
+        auto answer = BalanceAnswer([](CBalanceListCondDlg& d) {
+            d.ClassCombo()->setCurrentIndex(1);
+            CClassFilterRules& f = d.Rules().m_filter;
+            ASSERT_EQ(f.m_rows, (QStringList{QStringLiteral("東京"), QStringLiteral("大阪")}));
+            EXPECT_EQ(f.m_ticks, (QList<bool>{false, false}));
+            f.ClickCheck(0, {1});
+        });
+        view = Run(32834);
+    }
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->GetMode(), 23);
+    EXPECT_EQ(m_frame->m_strClassField, QStringLiteral("Class1"));
+    EXPECT_EQ(m_frame->m_strClassTitle, QStringLiteral("地域"));
+    EXPECT_EQ(m_frame->m_arrClassItems, QStringList{QStringLiteral("東京")});
+    EXPECT_EQ(m_frame->m_dtPeriodFrom, QDate(2004, 5, 1));
+    ASSERT_EQ(view->List().Records().GetCount(), 1);
+    EXPECT_EQ(CodeOf(view, 0), QStringLiteral("K001"));
+
+    // Reopened over the list: the classification and its tick come back.
+    // Both contents ticked at once through the selection, then Tokyo
+    // unticked alone: Osaka's K002 remains.
+    {
+        CBalanceListCondDlg d(1, *m_frame);
+        d.Rules().m_from = m_frame->m_dtPeriodFrom;
+        d.Rules().m_to = m_frame->m_dtPeriodTo;
+        d.OnInitDialog();
+        EXPECT_EQ(d.ClassCombo()->currentIndex(), 1);
+        CClassFilterRules& f = d.Rules().m_filter;
+        EXPECT_EQ(f.m_ticks, (QList<bool>{true, false}));
+        f.ClickCheck(1, {0, 1});
+        EXPECT_EQ(f.m_ticks, (QList<bool>{true, true}));
+        f.ClickCheck(0, {1});
+        EXPECT_EQ(f.m_ticks, (QList<bool>{false, true}));
+        d.Rules().m_bWithoutTrade = 1;
+        d.OnOK();
+        EXPECT_EQ(d.result(), int(QDialog::Accepted));
+    }
+    view->LoadBalanceList();
+    EXPECT_EQ(m_frame->m_arrClassItems, QStringList{QStringLiteral("大阪")});
+    EXPECT_EQ(m_frame->m_bTradedOnly, 1);
+    ASSERT_EQ(view->List().Records().GetCount(), 1);
+    EXPECT_EQ(CodeOf(view, 0), QStringLiteral("K002"));
+
+    // Payables: no filter empties the classification.
+    {
+        auto answer = BalanceAnswer([](CBalanceListCondDlg& d) {
+            EXPECT_EQ(d.windowTitle(), QStringLiteral("買掛一覧の表示条件を設定"));
+            // The customers' classification is not the suppliers'.
+            EXPECT_EQ(d.ClassCombo()->currentIndex(), 0);
+            EXPECT_EQ(d.ClassCombo()->itemText(0), QStringLiteral("絞り込まない"));
+        });
+        view = Run(32829);
+    }
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->GetMode(), 24);
+    EXPECT_TRUE(m_frame->m_strClassField.isEmpty());
+    EXPECT_TRUE(m_frame->m_strClassTitle.isEmpty());
+    EXPECT_TRUE(m_frame->m_arrClassItems.isEmpty());
 }
