@@ -2,38 +2,17 @@
 
 #include "app/MainFrame.h"
 #include "platform/ui/Help.h"
-#include "platform/ui/Ime.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "reports/ClassFilterList.h"
 #include "settings/BunruiData.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QEvent>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
-
-namespace
-{
-
-// The input method goes off when a picker takes the focus.
-class CImeOffFilter : public QObject
-{
-  public:
-    using QObject::QObject;
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::FocusIn)
-            if (auto* w = qobject_cast<QWidget*>(watched))
-                SetImeMode(false, w->window());
-        return false;
-    }
-};
-
-} // namespace
 
 void CBalanceCondRules::Open(const CMainFrame& frame, CBunruiData& data)
 {
@@ -89,12 +68,7 @@ CBalanceListCondDlg::CBalanceListCondDlg(int mode, CMainFrame& frame, QWidget* p
     classLabel->setGeometry(16, 78, 60, 23);
     m_pCombo->setGeometry(80, 78, 200, 23);
     m_pList->setGeometry(80, 108, 302, 190);
-    m_pList->setColumnCount(2);
-    m_pList->setHeaderLabels({QString(), QStringLiteral("分類内容")});
-    m_pList->setRootIsDecorated(false);
-    m_pList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_pList->header()->setStretchLastSection(true);
-    m_pList->setColumnWidth(0, 18);
+    SetupContentList(m_pList);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     auto* help = new QPushButton(QStringLiteral("？"), this);
@@ -132,10 +106,7 @@ CBalanceListCondDlg::CBalanceListCondDlg(int mode, CMainFrame& frame, QWidget* p
     connect(m_pList, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int column) {
         if (column != 0 || !item)
             return;
-        QList<int> selected;
-        for (QTreeWidgetItem* s : m_pList->selectedItems())
-            selected.append(m_pList->indexOfTopLevelItem(s));
-        m_rules.m_filter.ClickCheck(m_pList->indexOfTopLevelItem(item), selected);
+        m_rules.m_filter.ClickCheck(m_pList->indexOfTopLevelItem(item), SelectedRows(m_pList));
         FillList();
     });
 }
@@ -171,18 +142,7 @@ void CBalanceListCondDlg::ShowValues()
 
 void CBalanceListCondDlg::FillList()
 {
-    const CClassFilterRules& f = m_rules.m_filter;
-    QList<int> selected;
-    for (QTreeWidgetItem* s : m_pList->selectedItems())
-        selected.append(m_pList->indexOfTopLevelItem(s));
-    m_pList->clear();
-    for (int i = 0; i < f.m_rows.size(); ++i) {
-        auto* item = new QTreeWidgetItem(m_pList, {QString(), f.m_rows[i]});
-        // The check box answers only through the rules' click.
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        item->setCheckState(0, f.m_ticks[i] ? Qt::Checked : Qt::Unchecked);
-        item->setSelected(selected.contains(i));
-    }
+    FillContentList(m_pList, m_rules.m_filter);
 }
 
 void CBalanceListCondDlg::OnOK()

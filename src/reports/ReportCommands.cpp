@@ -9,6 +9,7 @@
 #include "reports/BalanceListCondDlg.h"
 #include "reports/PeriodDlg.h"
 #include "reports/ReportLoaders.h"
+#include "reports/SyukeiCondDlg.h"
 #include "slips/SlipPeriod.h"
 
 namespace
@@ -44,6 +45,35 @@ constexpr CListCommand kCommands[] = {
     {33007, EFamily::Period, 32},
     {32834, EFamily::Balance, 23},
     {32829, EFamily::Balance, 24},
+};
+// The aggregation dialog's rows: ledger, twelve months, end date shown,
+// whether traded-only and amount-or-quantity are taken, the aggregation
+// value (-1 keeps it) and whether the last carry-forward is read first.
+struct CAggregationCommand {
+    int id;
+    int kind;
+    int ledger;
+    bool monthly;
+    bool showEnd;
+    bool tradedOnly;
+    bool quantity;
+    int aggregateBy;
+    bool stock;
+};
+
+// clang-format off
+constexpr CAggregationCommand kAggregations[] = {
+    {32960, 25, 1, false, true,  true,  false, 1,  false},
+    {32971, 26, 2, false, true,  false, false, 2,  false},
+    {32961, 27, 0, false, true,  true,  false, 0,  false},
+    {32972, 28, 0, false, true,  false, false, 0,  false},
+    {32824, 33, 0, false, false, false, false, -1, true},
+    {32823, 34, 0, false, true,  true,  false, 0,  true},
+    {32968, 35, 1, true,  true,  true,  false, 1,  false},
+    {32974, 36, 2, true,  true,  false, false, 1,  false},
+    {32969, 37, 0, true,  true,  true,  true,  0,  false},
+    {32975, 38, 0, true,  true,  false, true,  0,  false},
+    {32825, 41, 0, true,  true,  false, true,  0,  true},
 };
 // clang-format on
 
@@ -132,6 +162,37 @@ void BalanceList(CMainFrame& frame, int kind)
     frame.SwitchView(kind);
 }
 
+void AggregationList(CMainFrame& frame, const CAggregationCommand& row)
+{
+    if (row.stock)
+        frame.m_dtLastCarryForward = frame.GetLastCarryForwardDate();
+    CSyukeiCondDlg dialog(frame, row.ledger, row.monthly, row.showEnd);
+    CSyukeiCondRules& r = dialog.Rules();
+    // The stock list keeps the dialog's own date, today.
+    if (row.id != 32824) {
+        if (row.monthly)
+            TwelveMonthPreset(Today(), r.m_from, r.m_to);
+        else
+            MonthPreset(Today(), r.m_from, r.m_to);
+    }
+    dialog.OnInitDialog();
+    if (RunModal(dialog) != QDialog::Accepted)
+        return;
+    // The dialog wrote the classification and its contents.
+    frame.m_dtPeriodFrom = r.m_from;
+    frame.m_dtPeriodTo = r.m_to;
+    frame.m_bClassTotalsOnly = r.m_bTotalsOnly;
+    frame.m_bClassFilter = r.m_bFilter;
+    frame.m_bGroupByClass = r.m_bGroupByClass;
+    if (row.tradedOnly)
+        frame.m_bTradedOnly = r.m_bTradedOnly;
+    if (row.quantity)
+        frame.m_nAmountOrQuantity = r.m_nQuantity;
+    if (row.aggregateBy >= 0)
+        frame.m_nAggregateBy = row.aggregateBy;
+    frame.SwitchView(row.kind);
+}
+
 void RunListCommand(CMainFrame& frame, const CListCommand& row)
 {
     switch (row.family) {
@@ -170,4 +231,6 @@ void RegisterReportListCommands(CViewRegistry& registry)
 {
     for (const CListCommand& row : kCommands)
         registry.RegisterCommand(row.id, [row](CMainFrame& frame) { RunListCommand(frame, row); });
+    for (const CAggregationCommand& row : kAggregations)
+        registry.RegisterCommand(row.id, [row](CMainFrame& frame) { AggregationList(frame, row); });
 }

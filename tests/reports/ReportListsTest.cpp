@@ -9,14 +9,17 @@
 #include "reports/ReportLoaders.h"
 #include "reports/ReportsModule.h"
 #include "reports/ShimeView.h"
+#include "reports/SyukeiCondDlg.h"
 #include "settings/BunruiData.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateEdit>
 #include <QLabel>
+#include <QRadioButton>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 
 namespace
@@ -64,6 +67,21 @@ ScopedModalRunner BalanceAnswer(std::function<void(CBalanceListCondDlg&)> fill, 
     });
 }
 
+// Answers the aggregation dialog as the balance dialog's answer does.
+ScopedModalRunner SyukeiAnswer(std::function<void(CSyukeiCondDlg&)> fill, bool ok = true)
+{
+    return ScopedModalRunner([fill, ok](QDialog& dialog) {
+        auto* syukei = dynamic_cast<CSyukeiCondDlg*>(&dialog);
+        if (!syukei)
+            return int(QDialog::Rejected);
+        fill(*syukei);
+        if (!ok)
+            return int(QDialog::Rejected);
+        syukei->OnOK();
+        return syukei->result();
+    });
+}
+
 QString CodeOf(CShimeView* view, int row)
 {
     const CTb* tb = view->List().Records().GetAt(row)->GetOneField(QString(), QStringLiteral("CustomerCode"));
@@ -99,10 +117,14 @@ class ReportListsTest : public ::testing::Test
         QString err;
         ASSERT_EQ(m_frame->GetMakeMsgID().Execute(QString::fromUtf8(sql), err), 1) << err.toStdString();
     }
-    CShimeView* Run(int id)
+    // From the menu screen; `before` sets the report parameters there, since
+    // leaving a list empties them.
+    CShimeView* Run(int id, const std::function<void()>& before = {})
     {
         m_frame->SwitchView(0);
         Pump();
+        if (before)
+            before();
         m_frame->ExecuteCommand(id);
         Pump();
         return qobject_cast<CShimeView*>(m_frame->GetActiveView());
@@ -411,4 +433,140 @@ TEST_F(ReportListsTest, BalanceListsThroughTheirConditions)
     EXPECT_TRUE(m_frame->m_strClassField.isEmpty());
     EXPECT_TRUE(m_frame->m_strClassTitle.isEmpty());
     EXPECT_TRUE(m_frame->m_arrClassItems.isEmpty());
+}
+
+// Aggregations: a refused filter leaves the frame as it was, OK copies the
+// row's members; twelve months follow the start; the stock list keeps its
+// aggregation and traded-only and refuses dates up to the carry-forward.
+TEST_F(ReportListsTest, AggregationsThroughTheirConditions)
+{
+    CBunruiData classes;
+    ASSERT_EQ(classes.SetTitle(BUNRUI_CUSTOMER, 0, QStringLiteral("地域")), 1);
+    for (const char* value : {"東京", "大阪"})
+        ASSERT_EQ(classes.AddContentAndSave(BUNRUI_CUSTOMER, 0, QString::fromUtf8(value)), 1);
+    const auto previous = [this] {
+        m_frame->m_strClassTitle = QStringLiteral("前回");
+        m_frame->m_arrClassItems = QStringList{QStringLiteral("残り")};
+        m_frame->m_nAggregateBy = 3;
+    };
+
+    const QString chooseMsg = QStringLiteral("絞り込む分類を選択してください。");
+    CShimeView* view = nullptr;
+    {
+        auto answer = SyukeiAnswer([&](CSyukeiCondDlg& d) {
+            CSyukeiCondRules& r = d.Rules();
+            EXPECT_EQ(r.m_from, QDate(2004, 5, 1));
+            EXPECT_EQ(r.m_to, QDate(2004, 5, 31));
+            EXPECT_EQ(d.ClassCombo()->itemText(0), QStringLiteral("コード順"));
+            EXPECT_EQ(d.ClassCombo()->itemText(1), QStringLiteral("地域"));
+            EXPECT_FALSE(r.m_bGroupEnabled || r.m_bFilterEnabled || r.m_bListEnabled);
+            d.ClassCombo()->setCurrentIndex(1);
+            EXPECT_TRUE(r.m_bGroupEnabled && r.m_bFilterEnabled);
+            EXPECT_TRUE(r.m_filter.m_rows.isEmpty());
+            r.SetFilter(true);
+            ASSERT_EQ(r.m_filter.m_rows, (QStringList{QStringLiteral("東京"), QStringLiteral("大阪")}));
+            r.SetGroupByClass(true);
+            EXPECT_TRUE(r.m_bTotalsEnabled);
+            r.m_bTotalsOnly = 1;
+            r.m_bTradedOnly = 1;
+            // Nothing ticked: refused before anything is written.
+            d.OnOK();
+            EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{chooseMsg});
+            EXPECT_EQ(m_frame->m_strClassTitle, QStringLiteral("前回"));
+            EXPECT_EQ(m_frame->m_arrClassItems, QStringList{QStringLiteral("残り")});
+            r.m_filter.ClickCheck(0, {});
+        });
+        view = Run(32960, previous);
+    }
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->GetMode(), 25);
+    EXPECT_EQ(m_frame->m_strClassField, QStringLiteral("Class1"));
+    EXPECT_EQ(m_frame->m_strClassTitle, QStringLiteral("地域"));
+    EXPECT_EQ(m_frame->m_arrClassItems, QStringList{QStringLiteral("東京")});
+    EXPECT_EQ((std::array{m_frame->m_bGroupByClass, m_frame->m_bClassTotalsOnly, m_frame->m_bClassFilter,
+                          m_frame->m_bTradedOnly, m_frame->m_nAggregateBy}),
+              (std::array{1, 1, 1, 1, 1}));
+    EXPECT_EQ(m_frame->m_dtPeriodTo, QDate(2004, 5, 31));
+
+    // Back to code order clears grouping and totals; Cancel writes nothing.
+    const auto osaka = [this] {
+        m_frame->m_strClassTitle = QStringLiteral("地域");
+        m_frame->m_arrClassItems = QStringList{QStringLiteral("大阪")};
+        m_frame->m_bClassFilter = 1;
+        m_frame->m_bGroupByClass = 1;
+    };
+    {
+        auto cancel = SyukeiAnswer(
+            [](CSyukeiCondDlg& d) {
+                CSyukeiCondRules& r = d.Rules();
+                // Reopened with the previous classification and its tick.
+                EXPECT_EQ(d.ClassCombo()->currentIndex(), 1);
+                EXPECT_EQ(r.m_filter.m_ticks, (QList<bool>{false, true}));
+                EXPECT_TRUE(r.m_bListEnabled);
+                d.ClassCombo()->setCurrentIndex(0);
+                EXPECT_EQ(r.m_bGroupByClass + r.m_bTotalsOnly, 0);
+                EXPECT_FALSE(r.m_bGroupEnabled || r.m_bTotalsEnabled || r.m_bFilterEnabled || r.m_bListEnabled);
+            },
+            false);
+        EXPECT_EQ(Run(32960, osaka), nullptr);
+    }
+    EXPECT_EQ(m_frame->m_arrClassItems, QStringList{QStringLiteral("大阪")});
+    EXPECT_EQ(m_frame->m_bGroupByClass, 1);
+
+    // Product transitions: twelve months from the chosen month, quantities.
+    {
+        auto answer = SyukeiAnswer([](CSyukeiCondDlg& d) {
+            CSyukeiCondRules& r = d.Rules();
+            EXPECT_EQ(r.m_from, QDate(2003, 6, 1));
+            EXPECT_EQ(r.m_to, QDate(2004, 5, 1));
+            EXPECT_FALSE(d.QuantityRadio()->isHidden());
+            r.FromChanged(QDate(2004, 4, 1));
+            EXPECT_EQ(r.m_to, QDate(2005, 3, 1));
+            r.ToChanged(QDate(2004, 12, 1));
+            EXPECT_EQ(r.m_from, QDate(2004, 1, 1));
+            r.m_to = QDate(2004, 6, 30);
+            r.m_nQuantity = 1;
+            r.m_bTradedOnly = 0;
+            d.ClassCombo()->setCurrentIndex(0);
+        });
+        view = Run(32969);
+    }
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->GetMode(), 37);
+    EXPECT_EQ(m_frame->m_dtPeriodFrom, QDate(2004, 1, 1));
+    EXPECT_EQ(m_frame->m_dtPeriodTo, QDate(2004, 12, 1));
+    EXPECT_EQ(m_frame->m_nAmountOrQuantity, 1);
+    EXPECT_EQ(m_frame->m_nAggregateBy, 0);
+    EXPECT_TRUE(m_frame->m_strClassField.isEmpty());
+    EXPECT_TRUE(m_frame->m_arrClassItems.isEmpty());
+
+    // The stock list: one date, checked against the carry-forward of 2004-04-30.
+    Exec("INSERT INTO Util(StartDate) VALUES('2004-04-30')");
+    const auto earlier = [this] {
+        m_frame->m_nAggregateBy = 2;
+        m_frame->m_bTradedOnly = 1;
+    };
+    m_ui.Prompt().Clear();
+    {
+        auto answer = SyukeiAnswer([](CSyukeiCondDlg& d) {
+            CSyukeiCondRules& r = d.Rules();
+            EXPECT_EQ(r.m_from, QDate::currentDate());
+            EXPECT_TRUE(d.ToEdit()->isHidden());
+            r.m_bTradedOnly = 0;
+            r.m_to = QDate(2000, 1, 1);
+            for (QDate from : {QDate(2004, 4, 29), QDate(2004, 4, 30)}) {
+                r.m_from = from;
+                d.OnOK();
+            }
+            r.m_from = QDate(2004, 5, 1);
+        });
+        view = Run(32824, earlier);
+    }
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->GetMode(), 33);
+    EXPECT_EQ(m_ui.Prompt().Texts().mid(0, 2), QStringList(2, QStringLiteral("前回の繰越日以前の日付は指定できません。")));
+    EXPECT_EQ(m_frame->m_dtLastCarryForward, QDate(2004, 4, 30));
+    EXPECT_EQ(m_frame->m_dtPeriodFrom, QDate(2004, 5, 1));
+    EXPECT_EQ(m_frame->m_nAggregateBy, 2);
+    EXPECT_EQ(m_frame->m_bTradedOnly, 1);
 }
