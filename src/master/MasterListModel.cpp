@@ -70,7 +70,7 @@ bool IsBlankCodeRecord(const COneRecord* record, const QString& table, const QSt
     return code && IsBlankString(code->GetText());
 }
 
-CMasterListModel::CMasterListModel(QObject* parent) : QAbstractTableModel(parent) {}
+CMasterListModel::CMasterListModel(QObject* parent) : CRecordRowsModel(parent) {}
 
 CMasterListModel::~CMasterListModel() = default;
 
@@ -111,31 +111,10 @@ void CMasterListModel::SetColumnWidth(int column, int width)
 
 void CMasterListModel::Reset(std::shared_ptr<CCDSData> set)
 {
-    beginResetModel();
-    m_pSet = std::move(set);
-    m_rows.clear();
-    if (m_pSet) {
-        m_rows.reserve(size_t(m_pSet->GetCount()));
-        for (int i = 0; i < m_pSet->GetCount(); ++i) {
-            COneRecord* record = m_pSet->GetAt(i);
-            if (record && !IsBlankCodeRecord(record, m_strTable, m_strCodeField))
-                m_rows.push_back(record);
-        }
-    }
-    endResetModel();
-}
-
-COneRecord* CMasterListModel::RecordAt(int row) const
-{
-    return row >= 0 && row < int(m_rows.size()) ? m_rows[size_t(row)] : nullptr;
-}
-
-int CMasterListModel::RowOf(const COneRecord* record) const
-{
-    if (!record)
-        return -1;
-    const auto it = std::find(m_rows.begin(), m_rows.end(), record);
-    return it == m_rows.end() ? -1 : int(it - m_rows.begin());
+    // One-time partners are never listed.
+    ResetRows(std::move(set), [this](const COneRecord* record) {
+        return !IsBlankCodeRecord(record, m_strTable, m_strCodeField);
+    });
 }
 
 QString CMasterListModel::GetCellText(const COneRecord* record, int column) const
@@ -150,59 +129,6 @@ void CMasterListModel::InsertTop(COneRecord* record)
     endInsertRows();
 }
 
-void CMasterListModel::RefreshRow(int row)
-{
-    if (row >= 0 && row < int(m_rows.size()) && columnCount() > 0)
-        Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1));
-}
-
-void CMasterListModel::RemoveRows(const QList<int>& rows)
-{
-    QList<int> sorted = rows;
-    std::sort(sorted.begin(), sorted.end());
-    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
-    std::unordered_set<const COneRecord*> gone;
-    // From the last row to the first, so the earlier rows keep their numbers.
-    for (auto it = sorted.crbegin(); it != sorted.crend(); ++it) {
-        const int row = *it;
-        if (row < 0 || row >= int(m_rows.size()))
-            continue;
-        beginRemoveRows(QModelIndex(), row, row);
-        gone.insert(m_rows[size_t(row)]);
-        m_rows.erase(m_rows.begin() + row);
-        endRemoveRows();
-    }
-    if (!m_pSet || gone.empty())
-        return;
-    for (int i = m_pSet->GetCount() - 1; i >= 0; --i) {
-        if (gone.count(m_pSet->GetAt(i)))
-            m_pSet->RemoveAt(i);
-    }
-}
-
-void CMasterListModel::SortRows(const QString& key, bool descending)
-{
-    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const QModelIndexList before = persistentIndexList();
-    std::vector<const COneRecord*> held;
-    held.reserve(size_t(before.size()));
-    for (const QModelIndex& index : before)
-        held.push_back(RecordAt(index.row()));
-
-    SortRecords(m_rows, key, descending);
-
-    QHash<const COneRecord*, int> rowOf;
-    rowOf.reserve(int(m_rows.size()));
-    for (size_t i = 0; i < m_rows.size(); ++i)
-        rowOf.insert(m_rows[i], int(i));
-    QModelIndexList after;
-    after.reserve(before.size());
-    for (int i = 0; i < before.size(); ++i)
-        after << index(rowOf.value(held[size_t(i)], -1), before[i].column());
-    changePersistentIndexList(before, after);
-    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
-}
-
 int CMasterListModel::FindRow(const QString& text, bool down, int start) const
 {
     const int columns = int(m_columns.m_cols.size());
@@ -214,11 +140,6 @@ int CMasterListModel::FindRow(const QString& text, bool down, int start) const
         }
     }
     return -1;
-}
-
-int CMasterListModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : int(m_rows.size());
 }
 
 int CMasterListModel::columnCount(const QModelIndex& parent) const

@@ -2,7 +2,7 @@
 
 #include "settings/QXColSet.h"
 
-#include <QAbstractTableModel>
+#include "app/RecordRowsModel.h"
 #include <QString>
 
 #include <memory>
@@ -25,7 +25,7 @@ bool IsBlankCodeRecord(const COneRecord* record, const QString& table, const QSt
 // shared with the list that loaded it, so a row can never outlive its
 // record; each row points at one record of the set. Cell texts are made when
 // a row is drawn, none is stored.
-class CMasterListModel : public QAbstractTableModel
+class CMasterListModel : public CRecordRowsModel
 {
     Q_OBJECT
   public:
@@ -47,28 +47,15 @@ class CMasterListModel : public QAbstractTableModel
 
     // Shows every record of the set but the one-time partners, in set order.
     void Reset(std::shared_ptr<CCDSData> set);
-    const std::shared_ptr<CCDSData>& GetSet() const { return m_pSet; }
 
-    int GetRowCount() const { return int(m_rows.size()); }
-    COneRecord* RecordAt(int row) const;
-    // The row showing the record; -1 when none does.
-    int RowOf(const COneRecord* record) const;
     QString GetCellText(const COneRecord* record, int column) const;
 
     // A record of the set (already added to it) shown as the first row.
     void InsertTop(COneRecord* record);
-    // The row's texts changed.
-    void RefreshRow(int row);
-    // Removes the rows and frees their records from the set.
-    void RemoveRows(const QList<int>& rows);
-    // Sorts the rows by the key ("Table.Field"); the set keeps the query's
-    // order. Selections follow their records.
-    void SortRows(const QString& key, bool descending);
     // The first row from `start` on (backwards when not `down`) that shows
     // `text` in any column; -1 when none up to the end of the list.
     int FindRow(const QString& text, bool down, int start) const;
 
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
@@ -77,6 +64,4 @@ class CMasterListModel : public QAbstractTableModel
     QString m_strTable;
     QString m_strCodeField;
     CQXColSet m_columns;
-    std::shared_ptr<CCDSData> m_pSet;
-    std::vector<COneRecord*> m_rows;
 };

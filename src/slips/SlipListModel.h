@@ -2,7 +2,7 @@
 
 #include "settings/QXColSet.h"
 
-#include <QAbstractTableModel>
+#include "app/RecordRowsModel.h"
 
 #include <memory>
 #include <vector>
@@ -13,7 +13,7 @@ class COneRecord;
 // The rows of a slip list over the records of its last query (the set is
 // shared with the list); texts are made when a row is drawn, the first
 // column shows the row's check state only.
-class CSlipListModel : public QAbstractTableModel
+class CSlipListModel : public CRecordRowsModel
 {
     Q_OBJECT
   public:
@@ -26,22 +26,13 @@ class CSlipListModel : public QAbstractTableModel
 
     // Shows every record of the set in set order.
     void Reset(std::shared_ptr<CCDSData> set);
-    const std::shared_ptr<CCDSData>& GetSet() const { return m_pSet; }
 
-    int GetRowCount() const { return int(m_rows.size()); }
-    COneRecord* RecordAt(int row) const;
     QString GetCellText(int row, int column) const;
     bool IsChecked(int row) const;
-    void RefreshRow(int row);
-    // Removes the rows and frees their records.
-    void RemoveRows(QList<int> rows);
-    // Sorts by a field; equal rows keep their order.
-    void SortRows(const QString& key, bool descending);
     // The first row from `start` on (backwards when not `down`) that shows
     // `text` in any column; -1 when none.
     int FindRow(const QString& text, bool down, int start) const;
 
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
@@ -49,7 +40,5 @@ class CSlipListModel : public QAbstractTableModel
   private:
     int m_nViewKind = 0;
     CQXColSet m_columns;
-    std::shared_ptr<CCDSData> m_pSet;
-    std::vector<COneRecord*> m_rows;
     mutable std::vector<int> m_hints;
 };
