@@ -16,6 +16,7 @@
 #include "platform/forms/PloMainData.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/Prompt.h"
+#include "platform/ui/TableSelection.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
 #include "resources/CommandIds.h"
@@ -407,23 +408,13 @@ void CMasterView::OnValueChanged(int)
 
 QList<int> CMasterView::GetSelectedRows() const
 {
-    QList<int> rows;
-    if (const QItemSelectionModel* selection = m_pTable->selectionModel()) {
-        for (const QModelIndex& index : selection->selectedRows())
-            rows << index.row();
-    }
-    std::sort(rows.begin(), rows.end());
-    return rows;
+    return SelectedRows(m_pTable);
 }
 
 void CMasterView::SelectRowExclusive(int row)
 {
-    QItemSelectionModel* selection = m_pTable->selectionModel();
-    if (!selection || !m_pList)
-        return;
-    const QModelIndex index = m_pList->Model().index(row, 0);
-    selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_pTable->scrollTo(index);
+    if (m_pList)
+        ::SelectRowExclusive(m_pTable, row);
 }
 
 void CMasterView::OnColumnClick(int column)

@@ -8,6 +8,7 @@
 #include "platform/ui/Help.h"
 #include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
+#include "platform/ui/TableSelection.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
 #include "reports/ReportColumns.h"
@@ -310,11 +311,7 @@ void CShimeView::LoadScheduleList()
 
 QList<int> CShimeView::GetSelectedRows() const
 {
-    QList<int> rows;
-    for (const QModelIndex& index : m_pListCtrl->selectionModel()->selectedRows())
-        rows << index.row();
-    std::sort(rows.begin(), rows.end());
-    return rows;
+    return SelectedRows(m_pListCtrl);
 }
 
 bool CShimeView::SelectOnlyRow(int row)

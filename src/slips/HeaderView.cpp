@@ -11,6 +11,7 @@
 #include "platform/ui/Help.h"
 #include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
+#include "platform/ui/TableSelection.h"
 #include "platform/ui/UiServices.h"
 #include "resources/CommandIds.h"
 
@@ -236,23 +237,13 @@ void CHeaderView::RefreshList()
 
 QList<int> CHeaderView::GetSelectedRows() const
 {
-    QList<int> rows;
-    if (const QItemSelectionModel* selection = m_pTable->selectionModel()) {
-        for (const QModelIndex& index : selection->selectedRows())
-            rows << index.row();
-    }
-    std::sort(rows.begin(), rows.end());
-    return rows;
+    return SelectedRows(m_pTable);
 }
 
 void CHeaderView::SelectRowExclusive(int row)
 {
-    QItemSelectionModel* selection = m_pTable->selectionModel();
-    if (!selection || !m_pList)
-        return;
-    const QModelIndex index = m_pList->Model().index(row, 0);
-    selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_pTable->scrollTo(index);
+    if (m_pList)
+        ::SelectRowExclusive(m_pTable, row);
 }
 
 void CHeaderView::OnSelectAll()

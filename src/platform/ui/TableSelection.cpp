@@ -1,0 +1,27 @@
+#include "platform/ui/TableSelection.h"
+
+#include <QAbstractItemView>
+#include <QItemSelectionModel>
+
+#include <algorithm>
+
+QList<int> SelectedRows(const QAbstractItemView* view)
+{
+    QList<int> rows;
+    if (const QItemSelectionModel* selection = view ? view->selectionModel() : nullptr) {
+        for (const QModelIndex& index : selection->selectedRows())
+            rows << index.row();
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void SelectRowExclusive(QAbstractItemView* view, int row)
+{
+    QItemSelectionModel* selection = view ? view->selectionModel() : nullptr;
+    if (!selection || !view->model())
+        return;
+    const QModelIndex index = view->model()->index(row, 0);
+    selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->scrollTo(index);
+}
