@@ -216,6 +216,36 @@ bool CMasterEditRules::IsUsedInSlips(const QList<int>& rows)
     return true;
 }
 
+int CMasterEditRules::WriteIdBatches(const QList<int>& rows, CCDSData& request,
+                                     const std::function<int(CCDSData&, QString&)>& write, QString& err)
+{
+    CMasterDb& db = m_list.Db();
+    int result = CMakeMsgID::kOk;
+    for (const QString& condition : IdBatchConditions(SelectedIds(rows))) {
+        request.m_strCondition = condition;
+        if ((result = write(request, err)) != CMakeMsgID::kOk)
+            break;
+    }
+    if (result == CMakeMsgID::kOk)
+        result = db.Commit(err);
+    if (result != CMakeMsgID::kOk)
+        Rollback();
+    return result;
+}
+
+bool CMasterEditRules::ReportWrite(int result, const QString& err, const QString& failure)
+{
+    if (result == CMakeMsgID::kFatal) {
+        ShowFatalDataMessage();
+        return false;
+    }
+    if (result != CMakeMsgID::kOk) {
+        Message(err.isEmpty() ? FailureAdviceText(failure) : err, MB_OK, MB_ICONEXCLAMATION);
+        return false;
+    }
+    return true;
+}
+
 int CMasterEditRules::DeleteRows(const QList<int>& rows)
 {
     const QString question = QStringLiteral("一旦削除したデータは、元に戻すことは出来ません。\n"
@@ -239,28 +269,12 @@ int CMasterEditRules::DeleteRows(const QList<int>& rows)
             Message(QStringLiteral("選択されているデータを削除できませんでした。"), MB_OK, MB_ICONEXCLAMATION);
             return 0;
         }
-        for (const QString& condition : IdBatchConditions(SelectedIds(rows))) {
-            CCDSData request;
-            request.m_strTable = m_list.GetTableName();
-            request.m_strCondition = condition;
-            result = db.DeleteData(request, err);
-            if (result != CMakeMsgID::kOk)
-                break;
-        }
-        if (result == CMakeMsgID::kOk)
-            result = db.Commit(err);
-        if (result != CMakeMsgID::kOk)
-            Rollback();
+        CCDSData request;
+        request.m_strTable = m_list.GetTableName();
+        result = WriteIdBatches(rows, request, [&db](CCDSData& batch, QString& e) { return db.DeleteData(batch, e); }, err);
     }
-    if (result == CMakeMsgID::kFatal) {
-        ShowFatalDataMessage();
+    if (!ReportWrite(result, err, QStringLiteral("データの削除に失敗しました。")))
         return 0;
-    }
-    if (result != CMakeMsgID::kOk) {
-        Message(err.isEmpty() ? FailureAdviceText(QStringLiteral("データの削除に失敗しました。")) : err, MB_OK,
-                MB_ICONEXCLAMATION);
-        return 0;
-    }
     m_list.Model().RemoveRows(rows);
     m_list.LoadTotalCount();
     Message(QStringLiteral("削除しました。"), MB_OK, MB_ICONINFORMATION);
@@ -312,28 +326,11 @@ int CMasterEditRules::BulkModify(const QList<int>& rows, const CBulkEditResult& 
     {
         const CWaitDlg indicator;
         result = db.BeginTransaction(err);
-        if (result == CMakeMsgID::kOk) {
-            for (const QString& condition : IdBatchConditions(SelectedIds(rows))) {
-                request.m_strCondition = condition;
-                result = db.UpdateData(request, err);
-                if (result != CMakeMsgID::kOk)
-                    break;
-            }
-            if (result == CMakeMsgID::kOk)
-                result = db.Commit(err);
-            if (result != CMakeMsgID::kOk)
-                Rollback();
-        }
+        if (result == CMakeMsgID::kOk)
+            result = WriteIdBatches(rows, request, [&db](CCDSData& batch, QString& e) { return db.UpdateData(batch, e); }, err);
     }
-    if (result == CMakeMsgID::kFatal) {
-        ShowFatalDataMessage();
+    if (!ReportWrite(result, err, QStringLiteral("データの修正に失敗しました。")))
         return 0;
-    }
-    if (result != CMakeMsgID::kOk) {
-        Message(err.isEmpty() ? FailureAdviceText(QStringLiteral("データの修正に失敗しました。")) : err, MB_OK,
-                MB_ICONEXCLAMATION);
-        return 0;
-    }
     Message(QStringLiteral("一括変更されましたので、データを取得しなおします。"), MB_OK, MB_ICONINFORMATION);
     m_list.Reload(true);
     return 1;

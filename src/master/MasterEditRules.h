@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class CCDSData;
 class CMasterList;
 
 // What the bulk edit dialog hands over after OK: the field and its new
@@ -75,6 +78,14 @@ class CMasterEditRules
     QList<int> SelectedIds(const QList<int>& rows) const;
     QStringList SelectedCodes(const QList<int>& rows) const;
     void Rollback();
+    // Writes the request to each ID batch of the rows inside the open
+    // transaction and commits; rolls back on any failure. Answers the
+    // first failing result, else the commit's.
+    int WriteIdBatches(const QList<int>& rows, CCDSData& request,
+                       const std::function<int(CCDSData&, QString&)>& write, QString& err);
+    // Shows a failed write (fatal, its text, or `failure` with advice);
+    // true when it succeeded.
+    bool ReportWrite(int result, const QString& err, const QString& failure);
 
     CMasterList& m_list;
 };
