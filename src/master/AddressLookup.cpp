@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <functional>
+
 namespace
 {
 
@@ -56,6 +58,25 @@ class CWaitCursor
     CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
 };
+
+// Walks the dictionary's levels from `level` down to `leaf`, writing each
+// level's name into its address part, and hands every complete path to
+// `visit` (selecting an entry and searching on fills the next level).
+void WalkDictionaryLevels(CZipDictionary& dic, CRLAddress& record, int level, int leaf,
+                          const std::function<void(CRLAddress&)>& visit)
+{
+    if (level == leaf) {
+        visit(record);
+        return;
+    }
+    QString* const parts[] = {&record.m_strAddress1, &record.m_strAddress2, &record.m_strAddress3};
+    for (int i = 0; i < dic.GetCount(level); ++i) {
+        *parts[level] = dic.GetEntry(level, i)->m_strName;
+        dic.SetSelected(level, i);
+        if (dic.SearchNext() == 0)
+            WalkDictionaryLevels(dic, record, level + 1, leaf, visit);
+    }
+}
 
 } // namespace
 
@@ -176,71 +197,43 @@ int CAddressLookup::SearchByPostcode(const QString& text, QList<CRLAddress>& lis
         return 0;
 
     CZipDictionary& dic = m_zipDictionary;
+    CRLAddress record;
+    record.m_nSource = 2;
     if (scope == 0 || scope == 2) {
         dic.SetCorporate(false);
         dic.Reset();
         dic.SetKey(4, key);
-        if (dic.Search() == 0) {
-            CRLAddress record;
-            record.m_nSource = 2;
-            // Each complete path is one address with the postcode of its own
-            // last entry.
-            for (int i0 = 0; i0 < dic.GetCount(0); ++i0) {
-                record.m_strAddress1 = dic.GetEntry(0, i0)->m_strName;
-                dic.SetSelected(0, i0);
-                if (dic.SearchNext() != 0)
-                    continue;
-                for (int i1 = 0; i1 < dic.GetCount(1); ++i1) {
-                    record.m_strAddress2 = dic.GetEntry(1, i1)->m_strName;
-                    dic.SetSelected(1, i1);
-                    if (dic.SearchNext() != 0)
-                        continue;
-                    for (int i2 = 0; i2 < dic.GetCount(2); ++i2) {
-                        record.m_strAddress3 = dic.GetEntry(2, i2)->m_strName;
-                        dic.SetSelected(2, i2);
-                        if (dic.SearchNext() != 0)
-                            continue;
-                        for (int i3 = 0; i3 < dic.GetCount(3); ++i3) {
-                            const CZipEntry* rest = dic.GetEntry(3, i3);
-                            record.m_strAddress4 = rest->m_strName;
-                            record.m_strPostcode = rest->m_bHasPostcode ? rest->m_strPostcode : QString();
-                            list.append(record);
-                        }
-                    }
+        // Each complete path is one address with the postcode of its own
+        // last entry.
+        if (dic.Search() == 0)
+            WalkDictionaryLevels(dic, record, 0, 3, [&dic, &list](CRLAddress& path) {
+                for (int i = 0; i < dic.GetCount(3); ++i) {
+                    const CZipEntry* rest = dic.GetEntry(3, i);
+                    path.m_strAddress4 = rest->m_strName;
+                    path.m_strPostcode = rest->m_bHasPostcode ? rest->m_strPostcode : QString();
+                    list.append(path);
                 }
-            }
-        }
+            });
     }
     if (scope == 0 || scope == 1) {
         dic.SetCorporate(true);
         dic.Reset();
         dic.SetKey(4, key);
-        if (dic.Search() == 0) {
-            CRLAddress record;
-            record.m_nSource = 2;
-            for (int i0 = 0; i0 < dic.GetCount(0); ++i0) {
-                record.m_strAddress1 = dic.GetEntry(0, i0)->m_strName;
-                dic.SetSelected(0, i0);
-                if (dic.SearchNext() != 0)
-                    continue;
-                for (int i1 = 0; i1 < dic.GetCount(1); ++i1) {
-                    record.m_strAddress2 = dic.GetEntry(1, i1)->m_strName;
-                    dic.SetSelected(1, i1);
-                    if (dic.SearchNext() != 0)
-                        continue;
-                    for (int list0 = 0; list0 < 2; ++list0)
-                        for (int c = 0; c < dic.GetCorpCount(list0); ++c) {
-                            const CCorpEntry* corp = dic.GetCorpEntry(list0, c);
-                            CRLAddress company = record;
-                            company.m_nSource = 2;
-                            company.m_strPostcode = corp->m_strPostcode;
-                            company.m_strName = corp->m_strCompany;
-                            company.m_strAddress4 = corp->m_strAddress;
-                            list.append(company);
-                        }
+        record = CRLAddress();
+        record.m_nSource = 2;
+        if (dic.Search() == 0)
+            WalkDictionaryLevels(dic, record, 0, 2, [&dic, &list](const CRLAddress& path) {
+                for (int group = 0; group < 2; ++group) {
+                    for (int c = 0; c < dic.GetCorpCount(group); ++c) {
+                        const CCorpEntry* corp = dic.GetCorpEntry(group, c);
+                        CRLAddress company = path;
+                        company.m_strPostcode = corp->m_strPostcode;
+                        company.m_strName = corp->m_strCompany;
+                        company.m_strAddress4 = corp->m_strAddress;
+                        list.append(company);
+                    }
                 }
-            }
-        }
+            });
     }
     dic.SetCorporate(false);
     return 1;
