@@ -61,6 +61,10 @@ CShimeView::CShimeView(CMainFrame& frame)
             [this](const QModelIndex& index) { OnRowDoubleClick(index.row()); });
     MapCommand(ID_REPORT_EXCEL, [this] { OnListExport(0); });
     MapCommand(ID_REPORT_EXPORT, [this] { OnListExport(1); });
+    MapCommand(ID_REPORT_DELETE, [this] { OnDeleteRows(); });
+    MapCommand(ID_REPORT_DISPLAY_PERIOD, [this] { OnChangeDisplayPeriod(); });
+    MapCommand(ID_REPORT_BALANCE_CONDITION, [this] { OnBalanceConditions(); });
+    MapCommand(ID_REPORT_SUMMARY_CONDITION, [this] { OnSummaryConditions(); });
 }
 
 CShimeView::~CShimeView()
@@ -178,6 +182,7 @@ void CShimeView::SetupListForMode(bool keepColumns)
     case EReportLoader::SlipDetail: LoadSlipDetailList(GetFrame().m_nPeriodShape); break;
     case EReportLoader::Balance: LoadBalanceList(); break;
     case EReportLoader::Summary: LoadSummaryList(); break;
+    case EReportLoader::SummarySheet: BuildSummaryTotals(); break;
     default: break; // the other loaders come with their lists
     }
     if (!keepColumns)
