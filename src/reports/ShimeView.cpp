@@ -27,6 +27,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QShortcut>
 
 namespace
 {
@@ -65,6 +66,9 @@ CShimeView::CShimeView(CMainFrame& frame)
     MapCommand(ID_REPORT_DISPLAY_PERIOD, [this] { OnChangeDisplayPeriod(); });
     MapCommand(ID_REPORT_BALANCE_CONDITION, [this] { OnBalanceConditions(); });
     MapCommand(ID_REPORT_SUMMARY_CONDITION, [this] { OnSummaryConditions(); });
+    // The Del key of the lists that delete rows (their toolbars lack the command).
+    auto* del = new QShortcut(QKeySequence::Delete, m_pListCtrl, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(del, &QShortcut::activated, this, [this] { OnDeleteRows(); });
 }
 
 CShimeView::~CShimeView()
