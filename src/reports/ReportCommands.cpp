@@ -39,6 +39,8 @@ constexpr CListCommand kCommands[] = {
     {32822, EFamily::Detail, 22},
     {32962, EFamily::Staff, 29},
     {32973, EFamily::Staff, 30},
+    {32840, EFamily::Staff, 47},
+    {32841, EFamily::Staff, 48},
     {32970, EFamily::StaffTrend, 39},
     {32976, EFamily::StaffTrend, 40},
     {32963, EFamily::Period, 31},

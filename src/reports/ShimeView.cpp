@@ -27,6 +27,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QShortcut>
 
 namespace
 {
@@ -61,6 +62,13 @@ CShimeView::CShimeView(CMainFrame& frame)
             [this](const QModelIndex& index) { OnRowDoubleClick(index.row()); });
     MapCommand(ID_REPORT_EXCEL, [this] { OnListExport(0); });
     MapCommand(ID_REPORT_EXPORT, [this] { OnListExport(1); });
+    MapCommand(ID_REPORT_DELETE, [this] { OnDeleteRows(); });
+    MapCommand(ID_REPORT_DISPLAY_PERIOD, [this] { OnChangeDisplayPeriod(); });
+    MapCommand(ID_REPORT_BALANCE_CONDITION, [this] { OnBalanceConditions(); });
+    MapCommand(ID_REPORT_SUMMARY_CONDITION, [this] { OnSummaryConditions(); });
+    // The Del key of the lists that delete rows (their toolbars lack the command).
+    auto* del = new QShortcut(QKeySequence::Delete, m_pListCtrl, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(del, &QShortcut::activated, this, [this] { OnDeleteRows(); });
 }
 
 CShimeView::~CShimeView()
@@ -178,6 +186,7 @@ void CShimeView::SetupListForMode(bool keepColumns)
     case EReportLoader::SlipDetail: LoadSlipDetailList(GetFrame().m_nPeriodShape); break;
     case EReportLoader::Balance: LoadBalanceList(); break;
     case EReportLoader::Summary: LoadSummaryList(); break;
+    case EReportLoader::SummarySheet: BuildSummaryTotals(); break;
     default: break; // the other loaders come with their lists
     }
     if (!keepColumns)

@@ -93,6 +93,17 @@ public:
     // 0: into a workbook shown on screen; 1: asking the format and the file.
     void OnListExport(int askFormatAndFile);
 
+    // Deleting and conditions in place: receipts, payments and stock
+    // movements (14, 16, 22) leave database, list and record set together;
+    // the period, balance and summary conditions reload the list shown.
+    void OnDeleteRows();
+    void OnChangeDisplayPeriod();
+    void OnBalanceConditions();
+    void OnSummaryConditions();
+    // The summary sheets (47, 48): the period's amounts by line kind and tax
+    // flag, one row each.
+    void BuildSummaryTotals();
+
     // A click on a row's mark: the settled status (12, 13) or a group.
     void OnMarkClick(int row);
     void DrawMark(QPainter& painter, const QRect& box, int mark) const;

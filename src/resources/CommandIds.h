@@ -90,6 +90,10 @@ enum CommandId : int {
     ID_REPORT_EXPORT = 33062,
     ID_REPORT_LIST_PRINT = 33021,
     ID_REPORT_LIST_PREVIEW = 33030,
+    // report lists: deleting rows, conditions changed in place
+    ID_REPORT_DELETE = 32789,
+    ID_REPORT_BALANCE_CONDITION = 32947,
+    ID_REPORT_SUMMARY_CONDITION = 32862,
     // master list
     ID_MASTER_IMPORT = 33022,
     ID_MASTER_EXPORT = 32911,

@@ -142,6 +142,22 @@ void AddReportMenus(QMap<int, QList<CMenuEntry>>& menus)
                                  {Item(ID_REPORT_UNDO_CLOSE, "締めの取消"),
                                   Item(ID_REPORT_DISPLAY_PERIOD, "表示期間の変更.."), selectAll},
                                  {Item(ID_REPORT_CARRY_OVER, "繰越額を今回請求額に含める")}));
+    // The receipt, payment, detail, stock, balance and summary lists with
+    // their deleting and their conditions changed in place.
+    const CMenuEntry del = Item(ID_REPORT_DELETE, "削除\tDel");
+    const CMenuEntry period = Item(ID_REPORT_DISPLAY_PERIOD, "表示期間の変更..");
+    const CMenuEntry summary = Item(ID_REPORT_SUMMARY_CONDITION, "条件設定...");
+    const CMenuEntry excel = Item(ID_REPORT_EXCEL, "Excelへの書き出し...");
+    const CMenuEntry exportTo = Item(ID_REPORT_EXPORT, "外部データへの書き出し...");
+    menus.insert(190, ReportMenu({}, {Item(ID_REPORT_RECEIPT, "修正..."), del,
+                                      Item(ID_REPORT_DISPLAY_PERIOD, "表示期間の変更..."), selectAll}, {}));
+    menus.insert(209, ReportMenu({print, preview}, {Item(ID_REPORT_RECEIPT, "修正..."), del, period, selectAll}, {}));
+    menus.insert(173, ReportMenu({exportTo, excel, print, preview}, {del, period, selectAll}, {}));
+    menus.insert(197, ReportMenu({exportTo, excel, print, preview}, {period}, {}));
+    menus.insert(192, ReportMenu({exportTo, excel, print, preview},
+                                 {Item(ID_REPORT_BALANCE_CONDITION, "条件設定..."), selectAll}, {}));
+    menus.insert(151, ReportMenu({exportTo, excel, print, preview}, {summary}, {}));
+    menus.insert(155, ReportMenu({excel, print, preview}, {summary, selectAll}, {}));
 }
 
 // The slip lists' menu bar: the slip commands with the list screens'

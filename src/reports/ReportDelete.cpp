@@ -1,0 +1,63 @@
+#include "reports/ReportDelete.h"
+
+#include "platform/data/MakeMsgID.h"
+#include "platform/data/Record.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+#include "reports/ReportData.h"
+
+#include <QStringList>
+
+QString ReportDeleteTable(int mode)
+{
+    switch (mode) {
+    case 14: return QStringLiteral("Receipt_H");
+    case 16: return QStringLiteral("Pay_H");
+    case 22: return QStringLiteral("StockChange");
+    default: return QString();
+    }
+}
+
+int DeleteReportRows(CMakeMsgID& db, const QString& table, const CCDSData& closings, const QList<int>& ids,
+                     int* requests)
+{
+    if (requests)
+        *requests = 0;
+    if (ids.isEmpty() && closings.GetCount() == 0)
+        return 1;
+    QString err;
+    QString line = QStringLiteral("データの削除に失敗しました。");
+    int result = db.BeginTransaction(err);
+    const bool begun = result == CMakeMsgID::kOk;
+    // Closings first: they release the money booked to them, which then goes.
+    if (result == CMakeMsgID::kOk && closings.GetCount() > 0) {
+        result = db.Reset_SalesClose(closings, err);
+        if (result != CMakeMsgID::kOk)
+            line = QStringLiteral("締めの取り消しに失敗しました。");
+    }
+    for (qsizetype start = 0; result == CMakeMsgID::kOk && start < ids.size(); start += kDeleteBatch) {
+        QStringList batch;
+        for (qsizetype i = start; i < ids.size() && i < start + kDeleteBatch; ++i)
+            batch << QString::number(ids[i]);
+        CCDSData request;
+        request.m_strTable = table;
+        request.m_strCondition = QStringLiteral("WHERE \"ID\" IN (%1)").arg(batch.join(u','));
+        result = db.DeleteData(request, err);
+        if (requests)
+            ++*requests;
+    }
+    if (result == CMakeMsgID::kOk) {
+        // A failed commit rolls back by itself.
+        result = db.Commit(err);
+        if (result == CMakeMsgID::kOk)
+            return 1;
+    } else if (begun) {
+        QString ignored;
+        db.Rollback(ignored);
+    }
+    if (result == CMakeMsgID::kFatal)
+        ShowReportFatalMessage();
+    else
+        UiServices::Prompt().MessageBox(line + err);
+    return 0;
+}

@@ -1,0 +1,181 @@
+// Conditions changed over a loaded list (period, balance and summary
+// conditions) and the summary sheets.
+
+#include "app/MainFrame.h"
+#include "platform/data/Record.h"
+#include "platform/ui/Modal.h"
+#include "reports/BalanceListCondDlg.h"
+#include "reports/PeriodDlg.h"
+#include "reports/ReportData.h"
+#include "reports/ReportLoaders.h"
+#include "reports/ReportModes.h"
+#include "reports/ShimeView.h"
+#include "reports/SummaryTotals.h"
+#include "reports/SyukeiCondDlg.h"
+
+namespace
+{
+
+QString Day(const QDate& date)
+{
+    return date.toString(QStringLiteral("yyyy/MM/dd"));
+}
+
+// The summaries that ask only a period leave no classification behind.
+void ClearSummaryFilters(CMainFrame& frame)
+{
+    frame.m_nAmountOrQuantity = 0;
+    frame.m_strClassField.clear();
+    frame.m_strClassTitle.clear();
+    frame.m_bClassTotalsOnly = 0;
+    frame.m_bClassFilter = 0;
+    frame.m_bGroupByClass = 0;
+}
+
+// Asks the period of the staff lists, staff trends and summary sheets
+// (option 0) or of the period totals (option 2) and writes it; false on
+// Cancel.
+bool AskSummaryPeriod(CMainFrame& frame, int mode)
+{
+    const bool periodTotals = mode == 31 || mode == 32;
+    CPeriodDlg dialog(periodTotals ? 2 : 0, mode == 39 || mode == 40);
+    CPeriodRules& r = dialog.Rules();
+    r.m_from = frame.m_dtPeriodFrom;
+    r.m_to = frame.m_dtPeriodTo;
+    if (periodTotals)
+        r.m_nBreakdown = frame.m_nPeriodShape == 1 ? 1 : 0;
+    dialog.m_dtLastCarryForward = frame.m_dtLastCarryForward;
+    dialog.OnInitDialog();
+    if (RunModal(dialog) != QDialog::Accepted)
+        return false;
+    frame.m_dtPeriodFrom = r.m_from;
+    frame.m_dtPeriodTo = r.m_to;
+    if (periodTotals) {
+        frame.m_nAggregateBy = 4;
+        frame.m_nPeriodShape = r.m_nBreakdown;
+        // Monthly totals cover whole months.
+        if (r.m_nBreakdown == 1) {
+            frame.m_dtPeriodFrom = QDate(r.m_from.year(), r.m_from.month(), 1);
+            frame.m_dtPeriodTo = GetLastDayOfMonth(r.m_to);
+        }
+    } else {
+        frame.m_bTradedOnly = 0;
+    }
+    ClearSummaryFilters(frame);
+    return true;
+}
+
+// The aggregation dialog over the list; it writes the classification and
+// its contents itself.
+bool AskAggregation(CMainFrame& frame, int mode)
+{
+    const int ledger = (mode == 25 || mode == 35) ? 1 : (mode == 26 || mode == 36) ? 2 : 0;
+    CSyukeiCondDlg dialog(frame, ledger, mode >= 35, mode != 33);
+    CSyukeiCondRules& r = dialog.Rules();
+    r.m_from = frame.m_dtPeriodFrom;
+    r.m_to = frame.m_dtPeriodTo;
+    dialog.OnInitDialog();
+    if (RunModal(dialog) != QDialog::Accepted)
+        return false;
+    frame.m_bTradedOnly = r.m_bTradedOnly;
+    frame.m_nAmountOrQuantity = r.m_nQuantity;
+    frame.m_dtPeriodFrom = r.m_from;
+    frame.m_dtPeriodTo = r.m_to;
+    frame.m_bClassTotalsOnly = r.m_bTotalsOnly;
+    frame.m_bClassFilter = r.m_bFilter;
+    frame.m_bGroupByClass = r.m_bGroupByClass;
+    return true;
+}
+
+} // namespace
+
+void CShimeView::OnChangeDisplayPeriod()
+{
+    CMainFrame& frame = GetFrame();
+    const int shape = frame.m_nPeriodShape;
+    CPeriodDlg dialog(1, false);
+    CPeriodRules& r = dialog.Rules();
+    r.m_from = frame.m_dtPeriodFrom;
+    r.m_to = frame.m_dtPeriodTo;
+    r.m_bNoStart = (shape == 1 || shape == 3) ? 1 : 0;
+    r.m_bNoEnd = (shape == 2 || shape == 3) ? 1 : 0;
+    dialog.m_dtLastCarryForward = frame.m_dtLastCarryForward;
+    dialog.OnInitDialog();
+    if (RunModal(dialog) != QDialog::Accepted)
+        return;
+    CWaitScope wait;
+    // An open end keeps the frame's date of that end.
+    if (!r.m_bNoStart)
+        frame.m_dtPeriodFrom = r.m_from;
+    if (!r.m_bNoEnd)
+        frame.m_dtPeriodTo = r.m_to;
+    frame.m_nPeriodShape = (r.m_bNoStart ? 1 : 0) + (r.m_bNoEnd ? 2 : 0);
+    TakeConditions();
+    const int mode = m_list.GetMode();
+    if (mode == 12 || mode == 13)
+        LoadBilledList(frame.m_nPeriodShape);
+    else
+        LoadSlipDetailList(frame.m_nPeriodShape);
+    RefreshList();
+}
+
+void CShimeView::OnBalanceConditions()
+{
+    const int mode = m_list.GetMode();
+    if (mode != 23 && mode != 24)
+        return;
+    CMainFrame& frame = GetFrame();
+    CBalanceListCondDlg dialog(m_list.IsPurchase() ? 2 : 1, frame);
+    CBalanceCondRules& r = dialog.Rules();
+    r.m_from = frame.m_dtPeriodFrom;
+    r.m_to = frame.m_dtPeriodTo;
+    dialog.OnInitDialog();
+    if (RunModal(dialog) != QDialog::Accepted)
+        return;
+    CWaitScope wait;
+    TakeConditions();
+    LoadBalanceList();
+    // The classification column follows the classification chosen.
+    SaveColumnWidths();
+    InitListControl();
+    RefreshList();
+}
+
+void CShimeView::OnSummaryConditions()
+{
+    const int mode = m_list.GetMode();
+    if (!IsSummaryMode(mode) && mode != 47 && mode != 48)
+        return;
+    CMainFrame& frame = GetFrame();
+    const bool periodOnly = mode == 29 || mode == 30 || mode == 31 || mode == 32 || mode == 39 || mode == 40 ||
+                            mode == 47 || mode == 48;
+    if (!(periodOnly ? AskSummaryPeriod(frame, mode) : AskAggregation(frame, mode)))
+        return;
+    CWaitScope wait;
+    TakeConditions();
+    if (mode == 47 || mode == 48)
+        BuildSummaryTotals();
+    else
+        LoadSummaryList();
+    SaveColumnWidths();
+    InitListControl();
+    RefreshList();
+}
+
+void CShimeView::BuildSummaryTotals()
+{
+    const int mode = m_list.GetMode();
+    if (mode != 47 && mode != 48)
+        return;
+    const CMainFrame& frame = GetFrame();
+    const QDate from = frame.m_dtPeriodFrom;
+    const QDate to = frame.m_dtPeriodTo;
+    m_list.ClearRecords();
+    CCDSData records;
+    if (LoadSummaryTotals(GetFrame().GetMakeMsgID(), mode == 48, from, to, records) != 1)
+        return;
+    m_strPeriodText = QStringLiteral("期間：%1～%2").arg(Day(from), Day(to));
+    m_strCountText = QStringLiteral("件数：%1件").arg(records.GetCount());
+    m_list.SetRecords(std::move(records));
+    UpdateLabels();
+}

@@ -1,0 +1,120 @@
+// Deleting receipts, payments and stock movements from their lists.
+
+#include "app/MainFrame.h"
+#include "platform/data/Record.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+#include "platform/ui/WaitIndicator.h"
+#include "reports/ReportDelete.h"
+#include "reports/ShimeListCtrl.h"
+#include "reports/ShimeView.h"
+
+
+#include <algorithm>
+
+namespace
+{
+
+int IntOf(const COneRecord* record, const QString& name)
+{
+    int value = 0;
+    if (const CTb* tb = record ? record->GetOneField(QString(), name) : nullptr)
+        tb->GetData(value);
+    return value;
+}
+
+QString DeleteQuestion(int mode)
+{
+    switch (mode) {
+    case 14:
+        return QStringLiteral("選択された入金データを削除します。\nこの入金データを削除しても、請求済み一覧は入金済みのままです。\n"
+                              "※未入金にするには、請求済み一覧の「済」マークをクリックしてください。\n本当に削除してもよろしいですか？");
+    case 16:
+        return QStringLiteral("選択された出金データを削除します。\nこの出金データを削除しても、支払一覧は出金済みのままです。\n"
+                              "※未出金にするには、支払一覧の「済」マークをクリックしてください。\n本当に削除してもよろしいですか？");
+    default:
+        return QStringLiteral("選択された入出庫データを削除します。本当に削除してもよろしいですか？");
+    }
+}
+
+// The rows go from the list and their records from the record set, so that
+// no later fill shows them again.
+void RemoveRowsAndRecords(CReportList& list, QList<int> rows)
+{
+    std::sort(rows.begin(), rows.end());
+    std::vector<CReportRow>& shown = list.Rows();
+    CCDSData& records = list.Records();
+    for (auto it = rows.crbegin(); it != rows.crend(); ++it) {
+        const int row = *it;
+        if (row < 0 || row >= int(shown.size()))
+            continue;
+        const COneRecord* record = shown[size_t(row)].record;
+        shown.erase(shown.begin() + row);
+        for (int i = 0; record && i < records.GetCount(); ++i) {
+            if (records.GetAt(i) == record) {
+                records.RemoveAt(i);
+                break;
+            }
+        }
+    }
+}
+
+} // namespace
+
+void CShimeView::OnDeleteRows()
+{
+    const int mode = m_list.GetMode();
+    const QString table = ReportDeleteTable(mode);
+    if (table.isEmpty())
+        return;
+    IPrompt& prompt = UiServices::Prompt();
+    if (m_list.Records().GetCount() == 0) {
+        prompt.MessageBox(QStringLiteral("処理対象のレコードがありません"));
+        return;
+    }
+    const QList<int> rows = GetSelectedRows();
+    if (rows.isEmpty()) {
+        prompt.MessageBox(QStringLiteral("削除するレコードを選択してください"));
+        return;
+    }
+    if (prompt.MessageBox(DeleteQuestion(mode), MB_OKCANCEL, MB_ICONQUESTION, IDCANCEL) != IDOK)
+        return;
+
+    // Receipts and payments booked to a closing undo it.
+    const QString closingField = mode == 16 ? QStringLiteral("Stock_Close.ID") : QStringLiteral("Sales_Close.ID");
+    CCDSData closings;
+    QList<int> ids;
+    for (int row : rows) {
+        const COneRecord* record = row < m_list.RowCount() ? m_list.Rows()[size_t(row)].record : nullptr;
+        if (!record)
+            continue;
+        ids << IntOf(record, QStringLiteral("ID"));
+        const int closing = mode == 22 ? 0 : IntOf(record, QStringLiteral("SeikyuID"));
+        if (closing > 0)
+            closings.AddNew()->SetField(closingField, closing);
+    }
+    if (closings.GetCount() > 0 &&
+        prompt.MessageBox(QStringLiteral("！！！ご注意！！！\n削除しようとしているデータには締め済みの入金が含まれています。\n"
+                                         "このまま削除処理を続行すると締め請求は解除されます。その場合あとで締め処理をおこなってください。"
+                                         "削除してもよろしいですか？"),
+                          MB_OKCANCEL, MB_ICONEXCLAMATION, IDCANCEL) != IDOK) {
+        prompt.MessageBox(QStringLiteral("削除を中止しました。"), MB_OK, MB_ICONINFORMATION);
+        return;
+    }
+    {
+        const CWaitCursor wait;
+        // The closings and every batch go together or not at all; a failure
+        // leaves the list as it is.
+        if (!DeleteReportRows(GetFrame().GetMakeMsgID(), table, closings, ids))
+            return;
+    }
+    QList<int> widths;
+    for (int i = 0; i < m_pModel->columnCount(); ++i)
+        widths << m_pListCtrl->columnWidth(i);
+    RemoveRowsAndRecords(m_list, rows);
+    m_pModel->Reset();
+    for (int i = 0; i < widths.size() && i < m_pModel->columnCount(); ++i)
+        m_pListCtrl->setColumnWidth(i, widths[i]);
+    m_strCountText = QStringLiteral("件数：%1件").arg(m_list.RowCount());
+    UpdateLabels();
+}
