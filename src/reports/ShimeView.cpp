@@ -61,6 +61,8 @@ CShimeView::CShimeView(CMainFrame& frame)
             [this](const QModelIndex& index) { OnRowDoubleClick(index.row()); });
     MapCommand(ID_REPORT_EXCEL, [this] { OnListExport(0); });
     MapCommand(ID_REPORT_EXPORT, [this] { OnListExport(1); });
+    MapCommand(ID_BACK_TO_LIST, [this] { OnBackToList(); });
+    MapCommand(ID_LEDGER_CONDITION, [this] { OnLedgerCondition(); });
 }
 
 CShimeView::~CShimeView()
@@ -178,6 +180,7 @@ void CShimeView::SetupListForMode(bool keepColumns)
     case EReportLoader::SlipDetail: LoadSlipDetailList(GetFrame().m_nPeriodShape); break;
     case EReportLoader::Balance: LoadBalanceList(); break;
     case EReportLoader::Summary: LoadSummaryList(); break;
+    case EReportLoader::Ledger: m_bLedgerDirect = 1; LoadLedger(); break;
     default: break; // the other loaders come with their lists
     }
     if (!keepColumns)
@@ -239,8 +242,11 @@ void CShimeView::ResetModel()
 void CShimeView::RefreshList()
 {
     m_list.ClearRows();
-    // Ledgers (42-46) fill with their own loader.
-    if (m_list.GetMode() < 42 || m_list.GetMode() > 46)
+    // Ledgers (42-46) fill from their own record sets and set their labels.
+    const bool ledger = m_list.GetMode() >= 42 && m_list.GetMode() <= 46;
+    if (ledger)
+        FillLedgerList();
+    else
         m_list.FillList(ClosingDate());
     const int widths = m_pModel->columnCount();
     QList<int> kept;
@@ -249,7 +255,7 @@ void CShimeView::RefreshList()
     m_pModel->Reset();
     for (int i = 0; i < widths && i < m_pModel->columnCount(); ++i)
         m_pListCtrl->setColumnWidth(i, kept[i]);
-    if (!m_list.GetCountText().isEmpty())
+    if (!ledger && !m_list.GetCountText().isEmpty())
         m_strCountText = m_list.GetCountText();
     UpdateLabels();
 }
@@ -522,6 +528,8 @@ bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
     case ID_MASTER_DELETE:
     case ID_REPORT_REPRINT: ui.Enable(selected >= 1 && HasCommandHandler(id)); return true;
     case ID_REPORT_RECEIPT: ui.Enable(selected == 1 && HasCommandHandler(id)); return true;
+    case ID_BACK_TO_LIST: ui.Enable(mode >= 42 && mode <= 44 && !m_bLedgerDirect); return true;
+    case ID_LEDGER_CONDITION: ui.Enable(mode >= 42 && mode <= 46); return true;
     default: return false;
     }
 }
