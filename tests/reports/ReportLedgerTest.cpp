@@ -2,6 +2,7 @@
 #include "app/MainFrame.h"
 #include "app/ViewRegistry.h"
 #include "platform/data/Record.h"
+#include "platform/ipc/ProcessLauncher.h"
 #include "platform/ui/CodeListTool.h"
 #include "platform/ui/FakeUi.h"
 #include "platform/ui/Modal.h"
@@ -510,4 +511,155 @@ TEST_F(LedgerViewTest, DoubleClickDispatchPerMode)
     view.OnDblclkList(1);
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{Q("詳細を表示しますか？")});
     m_frame->m_bGroupByClass = 0;
+}
+
+// The slip behind a row of 売上明細表: the command line with the slip kind
+// (3 on a form of classification 2) and a FileName with blanks whole; the
+// refusals of the selection, a tax slip, a missing file, a deleted user
+// form and a header deleted meanwhile start nothing.
+TEST_F(LedgerViewTest, ShowSlipOfTheSalesDetailList)
+{
+    QStringList starts;
+    const ProcessLauncher old = SetProcessLauncher([&starts](const QString& program, const QString& text) {
+        starts << program.section(u'/', -1) + text;
+        return true;
+    });
+    m_frame->m_nPeriodShape = 0;
+    CShimeView* view = Show(18);
+    ASSERT_TRUE(view);
+    const QString ask = Q("選択されたデータに該当する伝票を表示しますか？");
+    const struct {
+        const char* sql; // run before, or null
+        const char* slip; // the row selected: "" none, "*" all
+        const char* message; // after the question, or null
+        const char* started; // or null
+    } cases[] = {
+        {nullptr, "", "表示するデータを選択してください。\n", nullptr},
+        {nullptr, "*", "表示するデータを１つだけ選択してください。\n", nullptr},
+        {nullptr, "S1", nullptr, "MorvekForm a b.vrh /C:2 /R:1"},
+        {nullptr, "S2", nullptr, "MorvekForm k2.vrh /C:3 /R:2"},
+        {"UPDATE Sales_H SET DenpyoType = 1 WHERE ID = 2", "S2", "請求時消費税なので伝票はありません。", nullptr},
+        {"UPDATE Sales_H SET FileName = '' WHERE ID = 1", "S1", "以前起動したﾌｧｲﾙがありません\n", nullptr},
+        {"UPDATE Sales_H SET FileName = 'a.vrh', FormID = 60009 WHERE ID = 1", "S1",
+         "オリジナルフォームが削除されたため表示できません。\n売上一覧で別フォームへデータを転記し、保存しなおしてください。\n",
+         nullptr},
+        {"DELETE FROM Sales_H WHERE ID = 1", "S1", "データの取得に失敗しました。\n該当する伝票が見つかりません。",
+         nullptr},
+    };
+    for (const auto& c : cases) {
+        if (c.sql)
+            Exec(c.sql);
+        starts.clear();
+        m_ui.Prompt().Clear();
+        view->ListCtrl()->clearSelection();
+        if (QByteArray(c.slip) == "*")
+            view->SelectAllRows();
+        else if (*c.slip)
+            ASSERT_TRUE(view->SelectOnlyRow(RowOf(view, "No", c.slip))) << c.slip;
+        // The clicked row is not the one shown: the selection decides.
+        view->OnDblclkList(0);
+        QStringList expected{ask};
+        if (c.message)
+            expected << Q(c.message);
+        EXPECT_EQ(m_ui.Prompt().Texts(), expected) << c.slip;
+        EXPECT_EQ(starts, c.started ? QStringList{Q(c.started)} : QStringList()) << c.slip;
+    }
+    // Cancel asks nothing more.
+    m_ui.Prompt().Clear();
+    m_ui.Prompt().QueueAnswers({IDCANCEL});
+    view->SelectOnlyRow(RowOf(view, "No", "S2"));
+    view->ShowSlip();
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{ask});
+    SetProcessLauncher(old);
+}
+
+namespace
+{
+
+// A code list answering at once, recording its switches.
+class CAnsweringCodeList : public ICodeListTool
+{
+  public:
+    CAnsweringCodeList() : m_old(SetCodeListTool(this)) {}
+    ~CAnsweringCodeList() override { SetCodeListTool(m_old); }
+    void Start(QWidget*, const QString& switches, CodeListAnswer answer) override
+    {
+        m_switches << switches;
+        answer(m_nWParam, m_strCode);
+    }
+    int m_nWParam = 1;
+    QString m_strCode;
+    QStringList m_switches;
+
+  private:
+    ICodeListTool* m_old;
+};
+
+} // namespace
+
+// The ledger dialog's rules per mode and its look-ups against the master:
+// "諸口", a partner without Company, a product, an unknown code keeping the
+// dialog open, a failed query, the date and code refusals, and the code
+// list's answer running the look-up.
+TEST_F(LedgerViewTest, LedgerDialogRules)
+{
+    Exec("INSERT INTO Customer(CustomerCode, Company, Section, Name) VALUES ('K003', '', '営業部', '佐藤')");
+    const struct {
+        int mode;
+        const char* caption;
+        const char* label;
+        const char* tool;
+        const char* code;
+        const char* name; // null: not found
+    } modes[] = {
+        {42, "入出庫明細の作成", "品番", " /G", "A001", "りんご"},
+        {43, "得意先元帳の作成", "得意先コード", " /C", "K003", "営業部 佐藤"},
+        {45, "得意先元帳の作成", "得意先コード", " /C", "\u3000", "諸口"},
+        {44, "仕入先元帳の作成", "仕入先コード", " /S", "S001", "緑川製作所"},
+        {46, "仕入先元帳の作成", "仕入先コード", " /S", "K001", nullptr},
+    };
+    for (const auto& c : modes) {
+        m_ui.Prompt().Clear();
+        CLedgerCreateDlg dialog(c.mode);
+        EXPECT_EQ(dialog.windowTitle(), Q(c.caption));
+        EXPECT_EQ(dialog.CodeLabel()->text(), Q(c.label));
+        CAnsweringCodeList tool;
+        tool.m_strCode = Q(c.code);
+        tool.m_nWParam = c.mode == 42 ? 0 : 2;
+        dialog.OnReference();
+        EXPECT_EQ(tool.m_switches, QStringList{Q(c.tool)});
+        EXPECT_EQ(dialog.CodeEdit()->text(), Q(c.code));
+        EXPECT_EQ(dialog.NameEdit()->text(), c.name ? Q(c.name) : QString()) << c.mode;
+        dialog.OnOK();
+        EXPECT_EQ(dialog.result(), c.name ? int(QDialog::Accepted) : int(QDialog::Rejected)) << c.mode;
+        EXPECT_EQ(m_ui.Prompt().Texts(),
+                  c.name ? QStringList() : QStringList(2, Q("入力されたコードのデータは見つかりません。")));
+        EXPECT_EQ(dialog.Rules().m_bFound, c.name ? 1 : 0);
+    }
+
+    CLedgerCreateRules rules;
+    rules.m_nMode = 45;
+    rules.SetOneTime();
+    EXPECT_EQ(rules.m_strCode, Q("\u3000"));
+    EXPECT_EQ(rules.m_strName, Q("諸口"));
+    EXPECT_FALSE(rules.TakeToolAnswer(3, Q("K001")));
+    EXPECT_FALSE(rules.TakeToolAnswer(-1, Q("K001")));
+    EXPECT_EQ(rules.m_strCode, Q("\u3000"));
+
+    m_ui.Prompt().Clear();
+    rules.m_from = QDate(2004, 6, 1);
+    rules.m_to = QDate(2004, 5, 31);
+    EXPECT_FALSE(rules.OnOK());
+    rules.m_from = QDate(2004, 5, 1);
+    rules.m_strCode.clear();
+    EXPECT_FALSE(rules.OnOK());
+    EXPECT_EQ(m_ui.Prompt().Texts(), (QStringList{Q("日付の設定が正しくありません。"), Q("コードを指定してください。")}));
+
+    CLedgerCreateRules failing([](const QString&, const QString&, const QString&, CCDSData&) { return 0; });
+    failing.m_nMode = 43;
+    failing.m_strCode = Q("K001");
+    failing.m_strName = Q("前の名前");
+    EXPECT_FALSE(failing.OnOK());
+    EXPECT_EQ(m_ui.Prompt().Texts().last(), Q("検索に失敗しました。"));
+    EXPECT_TRUE(failing.m_strName.isEmpty());
 }
