@@ -663,3 +663,33 @@ TEST_F(LedgerViewTest, LedgerDialogRules)
     EXPECT_EQ(m_ui.Prompt().Texts().last(), Q("検索に失敗しました。"));
     EXPECT_TRUE(failing.m_strName.isEmpty());
 }
+
+// Under a classification the stock list's detail rows name their record by
+// position: the detail of the row's product opens, the group and total rows
+// open nothing, and the grouped list comes back whole.
+TEST_F(LedgerViewTest, DrillDownUnderAClassification)
+{
+    Exec("INSERT INTO Item(ItemCode, ItemName, StockType, StockNumber, Class1) VALUES ('B001', 'ばなな', 1, 0, '果物')");
+    Exec("UPDATE Item SET Class1 = '果物'");
+    m_frame->m_strClassField = Q("Class1");
+    m_frame->m_strClassTitle = Q("分類１");
+    m_frame->m_bGroupByClass = 1;
+    CShimeView* view = Show(34);
+    ASSERT_TRUE(view);
+    const int rows = view->List().RowCount();
+    const int row = RowOf(view, "ItemCode", "A001");
+    ASSERT_GT(row, 0);
+    ASSERT_EQ(view->List().Rows()[size_t(row)].kind, CReportRow::kDetail);
+    for (int other : {0, rows - 1})
+        view->OnDblclkList(other);
+    EXPECT_TRUE(m_ui.Prompt().Texts().isEmpty());
+    m_ui.Prompt().QueueAnswers({IDOK});
+    view->OnDblclkList(row);
+    ASSERT_EQ(view->GetMode(), 42);
+    EXPECT_EQ(m_frame->m_strLedgerCode, Q("A001"));
+    EXPECT_EQ(view->CountLabel()->text(), Q("A001 りんご"));
+    view->OnBackToList();
+    EXPECT_EQ(view->GetMode(), 34);
+    EXPECT_EQ(view->List().RowCount(), rows);
+    EXPECT_EQ(RowOf(view, "ItemCode", "A001"), row);
+}
