@@ -248,9 +248,10 @@ void CLedgerCreateDlg::OnCodeChosen(int wParam, const QString& code)
     m_pCode->setText(m_rules.m_strCode);
     activateWindow();
     // Looked up at once: the list window had the focus, so no focus change
-    // of the code edit would run it.
+    // of the code edit would run it. A code not found keeps the focus.
     OnCodeLeft();
-    m_pName->setFocus();
+    if (m_rules.m_bFound)
+        m_pName->setFocus();
 }
 
 void CLedgerCreateDlg::OnCodeLeft()
