@@ -7,6 +7,7 @@
 #include "platform/ui/Modal.h"
 #include "platform/ui/UiServices.h"
 #include "reports/BalanceListCondDlg.h"
+#include "reports/LedgerCreateDlg.h"
 #include "reports/PeriodDlg.h"
 #include "reports/ReportLoaders.h"
 #include "reports/SyukeiCondDlg.h"
@@ -235,4 +236,5 @@ void RegisterReportListCommands(CViewRegistry& registry)
         registry.RegisterCommand(row.id, [row](CMainFrame& frame) { RunListCommand(frame, row); });
     for (const CAggregationCommand& row : kAggregations)
         registry.RegisterCommand(row.id, [row](CMainFrame& frame) { AggregationList(frame, row); });
+    RegisterLedgerCommands(registry);
 }

@@ -361,13 +361,6 @@ void CShimeView::ReloadClosingList()
     RefreshList();
 }
 
-void CShimeView::OnRowDoubleClick(int row)
-{
-    const int mode = m_list.GetMode();
-    if ((mode == 8 || mode == 9) && row >= 0 && row < m_list.RowCount())
-        OnCloseAndPrint();
-}
-
 void CShimeView::LoadBilledList(int periodShape)
 {
     const int mode = m_list.GetMode();

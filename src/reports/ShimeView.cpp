@@ -69,6 +69,8 @@ CShimeView::CShimeView(CMainFrame& frame)
     // The Del key of the lists that delete rows (their toolbars lack the command).
     auto* del = new QShortcut(QKeySequence::Delete, m_pListCtrl, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(del, &QShortcut::activated, this, [this] { OnDeleteRows(); });
+    MapCommand(ID_BACK_TO_LIST, [this] { OnBackToList(); });
+    MapCommand(ID_LEDGER_CONDITION, [this] { OnLedgerCondition(); });
 }
 
 CShimeView::~CShimeView()
@@ -187,6 +189,7 @@ void CShimeView::SetupListForMode(bool keepColumns)
     case EReportLoader::Balance: LoadBalanceList(); break;
     case EReportLoader::Summary: LoadSummaryList(); break;
     case EReportLoader::SummarySheet: BuildSummaryTotals(); break;
+    case EReportLoader::Ledger: m_bLedgerDirect = 1; LoadLedger(); break;
     default: break; // the other loaders come with their lists
     }
     if (!keepColumns)
@@ -248,8 +251,11 @@ void CShimeView::ResetModel()
 void CShimeView::RefreshList()
 {
     m_list.ClearRows();
-    // Ledgers (42-46) fill with their own loader.
-    if (m_list.GetMode() < 42 || m_list.GetMode() > 46)
+    // Ledgers (42-46) fill from their own record sets and set their labels.
+    const bool ledger = m_list.GetMode() >= 42 && m_list.GetMode() <= 46;
+    if (ledger)
+        FillLedgerList();
+    else
         m_list.FillList(ClosingDate());
     const int widths = m_pModel->columnCount();
     QList<int> kept;
@@ -258,7 +264,7 @@ void CShimeView::RefreshList()
     m_pModel->Reset();
     for (int i = 0; i < widths && i < m_pModel->columnCount(); ++i)
         m_pListCtrl->setColumnWidth(i, kept[i]);
-    if (!m_list.GetCountText().isEmpty())
+    if (!ledger && !m_list.GetCountText().isEmpty())
         m_strCountText = m_list.GetCountText();
     UpdateLabels();
 }
@@ -531,6 +537,8 @@ bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
     case ID_MASTER_DELETE:
     case ID_REPORT_REPRINT: ui.Enable(selected >= 1 && HasCommandHandler(id)); return true;
     case ID_REPORT_RECEIPT: ui.Enable(selected == 1 && HasCommandHandler(id)); return true;
+    case ID_BACK_TO_LIST: ui.Enable(mode >= 42 && mode <= 44 && !m_bLedgerDirect); return true;
+    case ID_LEDGER_CONDITION: ui.Enable(mode >= 42 && mode <= 46); return true;
     default: return false;
     }
 }

@@ -108,6 +108,23 @@ public:
     void OnMarkClick(int row);
     void DrawMark(QPainter& painter, const QRect& box, int mark) const;
 
+    // Ledgers and stock in/out details (42-46): the drill-down from the
+    // lists 23, 24 and 34 and back, the load and fill of one partner's or
+    // product's rows, new conditions; the double click per mode and the
+    // slip behind a detail row (18-21).
+    void DrillDown(int row);
+    void LoadLedger();
+    int FillLedgerList();
+    void OnBackToList();
+    void OnLedgerCondition();
+    void OnDblclkList(int row);
+    void ShowSlip();
+    CCDSData& LedgerHead() { return m_LedgerHead; }
+    CCDSData& LedgerRows() { return m_LedgerRows; }
+    const CMny& GetLedgerCarried() const { return m_LedgerCarried; }
+    const QString& GetPrintSubTitle() const { return m_strPrintSubTitle; }
+    bool IsLedgerOpenedDirectly() const { return m_bLedgerDirect != 0; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
@@ -131,6 +148,14 @@ private:
     int m_nMarkBitmap = 229;
     int m_bSortDesc = 0;
     bool m_bInitialized = false;
+
+    // Ledgers and stock in/out details.
+    void ShowListMode(int mode, const QString& title, int menuId);
+    CCDSData m_LedgerHead;
+    CCDSData m_LedgerRows;
+    CMny m_LedgerCarried = CMny(0);
+    QString m_strPrintSubTitle;
+    int m_bLedgerDirect = 0;
 };
 
 // View kinds 8-48 are the report list's modes.

@@ -305,9 +305,10 @@ TEST(MainFrameTest, SwitchesViewsWithTheirMenusAndToolbars)
     EXPECT_EQ(frame->GetViewKind(), 0);
     EXPECT_EQ(frame->menuWidget(), nullptr);
     EXPECT_TRUE(VisibleToolBars(*frame).isEmpty());
-    // The empty report lists said so: the schedule and the ledger.
+    // The empty schedule said so; the ledger, opened without its dialog's
+    // partner and period, could not be loaded.
     EXPECT_EQ(ui.Prompt().Texts(), QStringList({QStringLiteral("対象データはありませんでした。"),
-                                                QStringLiteral("指定された期間の対象データはありませんでした。")}));
+                                                QStringLiteral("データの取得に失敗しました。期間が正しくありません。")}));
     ui.Prompt().Clear();
 
     // The screen commands of the frame.

@@ -1,0 +1,323 @@
+#include "reports/LedgerCreateDlg.h"
+
+#include "app/MainFrame.h"
+#include "app/ViewRegistry.h"
+#include "platform/data/Record.h"
+#include "platform/ui/Clock.h"
+#include "platform/ui/CodeListTool.h"
+#include "platform/ui/Help.h"
+#include "platform/ui/Ime.h"
+#include "platform/ui/Modal.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+#include "platform/ui/WaitIndicator.h"
+#include "reports/ReportCommands.h"
+
+#include <QDateEdit>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace
+{
+
+// The one-time partner: one full-width blank.
+const QString kOneTimeCode = QStringLiteral("\u3000");
+
+QString Q(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+QString FieldText(const COneRecord* record, const char* name)
+{
+    const CTb* tb = record ? record->GetOneField(QString(), Q(name)) : nullptr;
+    return tb ? tb->GetText() : QString();
+}
+
+} // namespace
+
+CLedgerCreateRules::CLedgerCreateRules(Lookup lookup) : m_lookup(std::move(lookup))
+{
+    const QDate today = UiServices::Clock().Today();
+    m_from = today;
+    m_to = today;
+}
+
+QString CLedgerCreateRules::Caption() const
+{
+    if (IsProduct())
+        return Q("入出庫明細の作成");
+    return Q(m_nMode == 44 || m_nMode == 46 ? "仕入先元帳の作成" : "得意先元帳の作成");
+}
+
+QString CLedgerCreateRules::CodeLabel() const
+{
+    if (IsProduct())
+        return Q("品番");
+    return Q(m_nMode == 44 || m_nMode == 46 ? "仕入先コード" : "得意先コード");
+}
+
+QString CLedgerCreateRules::Table() const
+{
+    if (IsProduct())
+        return Q("Item");
+    return Q(m_nMode == 44 || m_nMode == 46 ? "Supplier" : "Customer");
+}
+
+QString CLedgerCreateRules::CodeField() const
+{
+    if (IsProduct())
+        return Q("ItemCode");
+    return Q(m_nMode == 44 || m_nMode == 46 ? "SupplierCode" : "CustomerCode");
+}
+
+QString CLedgerCreateRules::ToolSwitch() const
+{
+    if (IsProduct())
+        return Q(" /G");
+    return Q(m_nMode == 44 || m_nMode == 46 ? " /S" : " /C");
+}
+
+bool CLedgerCreateRules::LookupCode()
+{
+    if (m_strCode.isEmpty()) {
+        m_bFound = 0;
+        return false;
+    }
+    CCDSData found;
+    int result = 0;
+    {
+        CWaitCursor wait;
+        if (m_lookup) {
+            result = m_lookup(Table(), CodeField(), m_strCode, found);
+        } else if (CMainFrame* frame = CMainFrame::Instance()) {
+            result = frame->CheckDuplicateCode(Table(), CodeField(), m_strCode, found);
+        } else {
+            m_bFound = 0;
+            UiServices::Prompt().MessageBox(Q("親ウィンドウが取得できません"));
+            return false;
+        }
+    }
+    QString refusal;
+    if (result != 1)
+        refusal = Q("検索に失敗しました。");
+    else if (found.GetCount() == 0)
+        refusal = Q("入力されたコードのデータは見つかりません。");
+    if (!refusal.isEmpty()) {
+        UiServices::Prompt().MessageBox(refusal);
+        m_strName.clear();
+        m_bFound = 0;
+        return false;
+    }
+    const COneRecord* record = found.GetAt(0);
+    if (IsProduct())
+        m_strName = FieldText(record, "ItemName");
+    else if (m_strCode == kOneTimeCode)
+        m_strName = Q("諸口");
+    else
+        m_strName = QString(FieldText(record, "Company") + u' ' + FieldText(record, "Section") + u' ' +
+                     FieldText(record, "Name"))
+                        .trimmed();
+    m_bFound = 1;
+    return true;
+}
+
+void CLedgerCreateRules::SetOneTime()
+{
+    m_strCode = kOneTimeCode;
+    m_strName = Q("諸口");
+}
+
+bool CLedgerCreateRules::TakeToolAnswer(int wParam, const QString& code)
+{
+    if (wParam < 0 || wParam > 2 || code.isEmpty())
+        return false;
+    m_strCode = code;
+    return true;
+}
+
+bool CLedgerCreateRules::OnOK()
+{
+    if (!m_from.isValid() || !m_to.isValid() || m_from > m_to) {
+        UiServices::Prompt().MessageBox(Q("日付の設定が正しくありません。"));
+        return false;
+    }
+    if (m_strCode.isEmpty()) {
+        UiServices::Prompt().MessageBox(Q("コードを指定してください。"));
+        return false;
+    }
+    return LookupCode();
+}
+
+CLedgerCreateDlg::CLedgerCreateDlg(int mode, QWidget* parent, CLedgerCreateRules::Lookup lookup)
+    : QDialog(parent), m_rules(std::move(lookup))
+{
+    m_rules.m_nMode = mode;
+    const QString format = Q("yyyy'年'M'月'd'日'");
+    m_pFrom = new QDateEdit(this);
+    m_pTo = new QDateEdit(this);
+    for (QDateEdit* edit : {m_pFrom, m_pTo}) {
+        edit->setDisplayFormat(format);
+        edit->setCalendarPopup(true);
+        SetImeMode(edit, ImeField::Number);
+    }
+    m_pCodeLabel = new QLabel(this);
+    m_pCode = new QLineEdit(this);
+    m_pCode->setMaxLength(100);
+    SetImeMode(m_pCode, ImeField::Code);
+    m_pCode->installEventFilter(this);
+    m_pName = new QLineEdit(this);
+    m_pName->setReadOnly(true);
+    m_pName->setFocusPolicy(Qt::StrongFocus);
+
+    auto* reference = new QPushButton(Q("取引先参照..."), this);
+    reference->setAutoDefault(false);
+    connect(reference, &QPushButton::clicked, this, &CLedgerCreateDlg::OnReference);
+    auto* oneTime = new QPushButton(Q("諸口"), this);
+    oneTime->setAutoDefault(false);
+    connect(oneTime, &QPushButton::clicked, this, &CLedgerCreateDlg::OnOneTime);
+    auto* help = new QPushButton(Q("？"), this);
+    help->setAutoDefault(false);
+    connect(help, &QPushButton::clicked, this, [] { ShowHelpTopic(4005); });
+    auto* ok = new QPushButton(Q("OK"), this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &CLedgerCreateDlg::OnOK);
+    auto* cancel = new QPushButton(Q("キャンセル"), this);
+    cancel->setAutoDefault(false);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(new QLabel(Q("期間"), this), 0, 0);
+    auto* period = new QHBoxLayout;
+    period->addWidget(m_pFrom);
+    period->addWidget(new QLabel(Q("～"), this));
+    period->addWidget(m_pTo);
+    grid->addLayout(period, 0, 1, 1, 2);
+    grid->addWidget(m_pCodeLabel, 1, 0);
+    grid->addWidget(m_pCode, 1, 1);
+    grid->addWidget(reference, 1, 2);
+    grid->addWidget(new QLabel(Q("名称"), this), 2, 0);
+    grid->addWidget(m_pName, 2, 1);
+    grid->addWidget(oneTime, 2, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(help);
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    grid->addLayout(buttons, 3, 0, 1, 3);
+    OnInitDialog();
+}
+
+void CLedgerCreateDlg::OnInitDialog()
+{
+    setWindowTitle(m_rules.Caption());
+    m_pCodeLabel->setText(m_rules.CodeLabel());
+    ShowValues();
+}
+
+void CLedgerCreateDlg::ShowValues()
+{
+    m_pFrom->setDate(m_rules.m_from.isValid() ? m_rules.m_from : UiServices::Clock().Today());
+    m_pTo->setDate(m_rules.m_to.isValid() ? m_rules.m_to : UiServices::Clock().Today());
+    m_pCode->setText(m_rules.m_strCode);
+    m_pName->setText(m_rules.m_strName);
+}
+
+void CLedgerCreateDlg::ReadValues()
+{
+    m_rules.m_from = m_pFrom->date();
+    m_rules.m_to = m_pTo->date();
+    m_rules.m_strCode = m_pCode->text();
+}
+
+void CLedgerCreateDlg::OnReference()
+{
+    ReadValues();
+    CodeListTool().Start(this, m_rules.ToolSwitch(),
+                         [this](int wParam, const QString& code) { OnCodeChosen(wParam, code); });
+}
+
+void CLedgerCreateDlg::OnCodeChosen(int wParam, const QString& code)
+{
+    if (!m_rules.TakeToolAnswer(wParam, code))
+        return;
+    m_pCode->setText(m_rules.m_strCode);
+    activateWindow();
+    // Looked up at once: the list window had the focus, so no focus change
+    // of the code edit would run it. A code not found keeps the focus.
+    OnCodeLeft();
+    if (m_rules.m_bFound)
+        m_pName->setFocus();
+}
+
+void CLedgerCreateDlg::OnCodeLeft()
+{
+    if (m_bLooking)
+        return;
+    m_bLooking = true;
+    ReadValues();
+    const bool found = m_rules.LookupCode();
+    m_pName->setText(m_rules.m_strName);
+    if (!found && !m_rules.m_strCode.isEmpty())
+        m_pCode->setFocus();
+    m_bLooking = false;
+}
+
+void CLedgerCreateDlg::OnOneTime()
+{
+    m_rules.SetOneTime();
+    m_pCode->setText(m_rules.m_strCode);
+    m_pName->setText(m_rules.m_strName);
+}
+
+void CLedgerCreateDlg::OnOK()
+{
+    m_bLooking = true;
+    ReadValues();
+    const bool ok = m_rules.OnOK();
+    m_pName->setText(m_rules.m_strName);
+    m_bLooking = false;
+    if (ok) {
+        accept();
+        return;
+    }
+    m_pCode->setFocus();
+}
+
+bool CLedgerCreateDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_pCode && event->type() == QEvent::FocusOut && isVisible())
+        OnCodeLeft();
+    return QDialog::eventFilter(watched, event);
+}
+
+namespace
+{
+
+// Family I: the ledger of one partner, chosen in the dialog over this month.
+void OpenLedger(CMainFrame& frame, int kind)
+{
+    CLedgerCreateDlg dialog(kind);
+    CLedgerCreateRules& r = dialog.Rules();
+    MonthPreset(UiServices::Clock().Today(), r.m_from, r.m_to);
+    dialog.OnInitDialog();
+    if (RunModal(dialog) != QDialog::Accepted)
+        return;
+    frame.m_dtPeriodFrom = r.m_from;
+    frame.m_dtPeriodTo = r.m_to;
+    frame.m_strLedgerCode = r.m_strCode;
+    frame.m_strLedgerName = r.m_strName;
+    frame.SwitchView(kind);
+}
+
+} // namespace
+
+void RegisterLedgerCommands(CViewRegistry& registry)
+{
+    registry.RegisterCommand(32828, [](CMainFrame& frame) { OpenLedger(frame, 45); });
+    registry.RegisterCommand(32830, [](CMainFrame& frame) { OpenLedger(frame, 46); });
+}

@@ -1,0 +1,338 @@
+// The ledgers and stock in/out details of the report list: drill-down from
+// the balance and stock in/out lists and back, the load and fill of one
+// partner's or product's rows, and the double click with the slip behind a
+// detail row.
+
+#include "app/MainFrame.h"
+#include "platform/data/MakeMsgID.h"
+#include "platform/data/Record.h"
+#include "platform/forms/LayoutInfo.h"
+#include "platform/forms/PloMainData.h"
+#include "platform/ui/Modal.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+#include "platform/ui/WaitIndicator.h"
+#include "reports/LedgerCreateDlg.h"
+#include "reports/LedgerList.h"
+#include "reports/ReportData.h"
+#include "reports/ReportModes.h"
+#include "reports/ShimeListCtrl.h"
+#include "reports/ShimeView.h"
+#include "resources/CommandIds.h"
+
+namespace
+{
+
+QString Q(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+QString Day(const QDate& date)
+{
+    return date.toString(QStringLiteral("yyyy/MM/dd"));
+}
+
+// The stock movement edit of the stock lists.
+constexpr int kEditStockRow = 32905;
+
+// The slip behind a detail row of the lists 18-21.
+struct CSlipSource {
+    int mode;
+    const char* table;
+    int kind;
+    const char* listName;
+};
+
+constexpr CSlipSource kSlipSources[] = {
+    {18, "Sales_H", 2, "売上一覧"},
+    {19, "Stock_H", 5, "仕入一覧"},
+    {20, "Estimate_H", 1, "見積一覧"},
+    {21, "Order_H", 4, "注文一覧"},
+};
+
+} // namespace
+
+void CShimeView::ShowListMode(int mode, const QString& title, int menuId)
+{
+    CMainFrame& frame = GetFrame();
+    m_list.SetMode(mode);
+    frame.SetViewKind(mode);
+    m_strTitle = title;
+    frame.SetViewMenu(menuId);
+    frame.ShowViewToolBar(true);
+    frame.setWindowTitle(ProgramTitle() + QStringLiteral("－") + title);
+}
+
+void CShimeView::DrillDown(int row)
+{
+    const int mode = m_list.GetMode();
+    if ((mode != 23 && mode != 24 && mode != 34) || row < 0 || row >= m_list.RowCount())
+        return;
+    CMainFrame& frame = GetFrame();
+    const CReportRow& target = m_list.Rows()[size_t(row)];
+    // Under a classification the detail rows name their record by position.
+    COneRecord* record = target.record;
+    if (frame.m_bGroupByClass && target.kind == CReportRow::kDetail && target.data >= 0 &&
+        target.data < m_list.Records().GetCount())
+        record = m_list.Records().GetAt(target.data);
+    if (!record)
+        return;
+    SaveColumnWidths();
+    m_LedgerHead.RemoveAll();
+    m_LedgerRows.RemoveAll();
+
+    CCDSData head, rows;
+    QString err, code, name;
+    int result;
+    {
+        CWaitScope wait;
+        if (mode == 34) {
+            const CTb* tb = record->GetOneField(QString(), Q("ItemCode"));
+            code = tb ? tb->GetText() : QString();
+            const CTb* item = record->GetOneField(QString(), Q("ItemName"));
+            name = item ? item->GetText() : QString();
+            result = frame.GetMakeMsgID().GetItemInOutList(code, frame.m_dtPeriodFrom, frame.m_dtPeriodTo, head, rows,
+                                                           frame.m_dtLastCarryForward, err);
+        } else {
+            const CTb* tb = record->GetOneField(QString(), Q(mode == 24 ? "SupplierCode" : "CustomerCode"));
+            code = tb ? tb->GetText() : QString();
+            const CTb* company = record->GetOneField(QString(), Q("Company_Section_Name"));
+            name = company ? company->GetText() : QString();
+            result = frame.GetMakeMsgID().GetMotocho(mode == 24 ? 1 : 0, code, frame.m_dtPeriodFrom,
+                                                     frame.m_dtPeriodTo, head, rows, err);
+        }
+    }
+    if (result == CMakeMsgID::kFatal) {
+        ShowReportFatalMessage();
+        return;
+    }
+    if (result != CMakeMsgID::kOk) {
+        UiServices::Prompt().MessageBox(Q(mode == 34 ? "明細データの取得に失敗しました。" : "元帳データの取得に失敗しました。") +
+                                        err);
+        return;
+    }
+    // The detail's label, reload and print name the partner or product shown.
+    frame.m_strLedgerCode = code;
+    frame.m_strLedgerName = name;
+    m_LedgerHead = std::move(head);
+    m_LedgerRows = std::move(rows);
+    m_bLedgerDirect = 0;
+    if (mode == 34)
+        ShowListMode(42, Q("入出庫明細"), 228);
+    else if (mode == 23)
+        ShowListMode(43, Q("得意先別元帳"), 206);
+    else
+        ShowListMode(44, Q("仕入先別元帳"), 206);
+    InitListControl();
+    RefreshList();
+}
+
+void CShimeView::LoadLedger()
+{
+    const int mode = m_list.GetMode();
+    if (mode < 42 || mode > 46)
+        return;
+    CMainFrame& frame = GetFrame();
+    // The rows shown point into the sets about to be emptied.
+    m_list.ClearRows();
+    m_pModel->Reset();
+    m_LedgerHead.RemoveAll();
+    m_LedgerRows.RemoveAll();
+    QString err;
+    int result;
+    {
+        CWaitScope wait;
+        if (mode == 42)
+            result = frame.GetMakeMsgID().GetItemInOutList(frame.m_strLedgerCode, frame.m_dtPeriodFrom,
+                                                           frame.m_dtPeriodTo, m_LedgerHead, m_LedgerRows,
+                                                           frame.m_dtLastCarryForward, err);
+        else
+            result = frame.GetMakeMsgID().GetMotocho(m_list.IsPurchase() ? 1 : 0, frame.m_strLedgerCode,
+                                                     frame.m_dtPeriodFrom, frame.m_dtPeriodTo, m_LedgerHead,
+                                                     m_LedgerRows, err);
+    }
+    if (result == CMakeMsgID::kFatal) {
+        ShowReportFatalMessage();
+        return;
+    }
+    if (result != CMakeMsgID::kOk) {
+        UiServices::Prompt().MessageBox(Q("データの取得に失敗しました。") + err);
+        return;
+    }
+    m_strPeriodText = Q("期間：%1～%2").arg(Day(frame.m_dtPeriodFrom), Day(frame.m_dtPeriodTo));
+    m_strCountText = Q("%1 %2").arg(frame.m_strLedgerCode, frame.m_strLedgerName);
+    UpdateLabels();
+}
+
+int CShimeView::FillLedgerList()
+{
+    const CLedgerHead head = FillLedgerRows(m_list, m_LedgerHead, m_LedgerRows);
+    m_LedgerCarried = head.carried;
+    m_strCountText = head.partnerLabel;
+    UpdateLabels();
+    m_strPrintSubTitle = head.partnerLabel;
+    return 1;
+}
+
+void CShimeView::OnBackToList()
+{
+    const int mode = m_list.GetMode();
+    if (m_bLedgerDirect) {
+        GetFrame().SwitchView(0);
+        return;
+    }
+    if (mode < 42 || mode > 44)
+        return;
+    SaveColumnWidths();
+    if (mode == 42)
+        ShowListMode(34, Q("入出庫一覧"), 151);
+    else
+        ShowListMode(mode == 43 ? 23 : 24, Q(mode == 43 ? "売掛残高一覧" : "買掛残高一覧"), 192);
+    InitListControl();
+    RefreshList();
+    m_strCountText = Q("件数：%1件").arg(m_list.Records().GetCount());
+    UpdateLabels();
+    m_strPrintSubTitle.clear();
+    m_LedgerHead.RemoveAll();
+    m_LedgerRows.RemoveAll();
+}
+
+void CShimeView::OnLedgerCondition()
+{
+    const int mode = m_list.GetMode();
+    if (mode < 42 || mode > 46)
+        return;
+    CMainFrame& frame = GetFrame();
+    CLedgerCreateDlg dialog(mode);
+    CLedgerCreateRules& r = dialog.Rules();
+    r.m_from = frame.m_dtPeriodFrom;
+    r.m_to = frame.m_dtPeriodTo;
+    dialog.OnInitDialog();
+    if (RunModal(dialog) != QDialog::Accepted)
+        return;
+    frame.m_dtPeriodFrom = r.m_from;
+    frame.m_dtPeriodTo = r.m_to;
+    frame.m_strLedgerCode = r.m_strCode;
+    frame.m_strLedgerName = r.m_strName;
+    LoadLedger();
+    RefreshList();
+}
+
+void CShimeView::OnRowDoubleClick(int row)
+{
+    OnDblclkList(row);
+}
+
+void CShimeView::OnDblclkList(int row)
+{
+    if (row < 0 || row >= m_list.RowCount())
+        return;
+    const int mode = m_list.GetMode();
+    // Under a classification the group rows and the grand total open nothing.
+    if (GetFrame().m_bGroupByClass) {
+        const CReportRow& target = m_list.Rows()[size_t(row)];
+        if (target.mark >= 0 || row == m_list.RowCount() - 1)
+            return;
+    }
+    if (mode >= 18 && mode <= 21)
+        ShowSlip();
+    // The handlers of the other lists are reached by their commands.
+    switch (mode) {
+    case 8: case 9: OnCmdMsg(ID_REPORT_CLOSE_PRINT); break;
+    case 10: case 11: case 14: case 15: case 16: case 17: OnCmdMsg(ID_REPORT_RECEIPT); break;
+    case 12: case 13: OnCmdMsg(ID_REPORT_REPRINT); break;
+    case 22: case 33: OnCmdMsg(kEditStockRow); break;
+    case 23: case 24: case 34:
+        if (UiServices::Prompt().MessageBox(Q("詳細を表示しますか？"), MB_OKCANCEL, MB_ICONQUESTION) == IDOK)
+            DrillDown(row);
+        break;
+    default: break;
+    }
+}
+
+void CShimeView::ShowSlip()
+{
+    auto tell = [](const QString& text) { UiServices::Prompt().MessageBox(text); };
+    if (UiServices::Prompt().MessageBox(Q("選択されたデータに該当する伝票を表示しますか？"), MB_OKCANCEL,
+                                        MB_ICONQUESTION) != IDOK)
+        return;
+    const QList<int> rows = GetSelectedRows();
+    if (rows.isEmpty()) {
+        tell(Q("表示するデータを選択してください。\n"));
+        return;
+    }
+    if (rows.size() > 1) {
+        tell(Q("表示するデータを１つだけ選択してください。\n"));
+        return;
+    }
+    const int mode = m_list.GetMode();
+    const CSlipSource* source = nullptr;
+    for (const CSlipSource& s : kSlipSources)
+        if (s.mode == mode)
+            source = &s;
+    if (!source)
+        return;
+    const int row = rows.first();
+    const COneRecord* record = row < m_list.RowCount() ? m_list.Rows()[size_t(row)].record : nullptr;
+    if (!record) {
+        tell(Q("レコードが設定されてません\n"));
+        return;
+    }
+    int id = 0;
+    const CTb* idField = record->GetOneField(QString(), Q("ID"));
+    if (!idField || !idField->GetData(id)) {
+        tell(Q("IDがありません\n"));
+        return;
+    }
+
+    CCDSData request, found;
+    request.m_strTable = Q(source->table);
+    request.m_strCondition = QStringLiteral("WHERE ID = %1").arg(id);
+    QString err;
+    const int result = GetFrame().GetMakeMsgID().GetDataList(request, found, err);
+    if (result == CMakeMsgID::kFatal) {
+        ShowReportFatalMessage();
+        return;
+    }
+    if (result != CMakeMsgID::kOk) {
+        tell(Q("データの取得に失敗しました。") + err);
+        return;
+    }
+    // Deleted meanwhile: there is no slip to show.
+    if (found.GetCount() == 0) {
+        tell(Q("データの取得に失敗しました。\n該当する伝票が見つかりません。"));
+        return;
+    }
+    const COneRecord* header = found.GetAt(0);
+    auto field = [header](const char* name) { return header->GetOneField(QString(), Q(name)); };
+    int type = 0;
+    if ((mode == 18 || mode == 19) && field("DenpyoType") && field("DenpyoType")->GetData(type) && type != 0) {
+        tell(Q("請求時消費税なので伝票はありません。"));
+        return;
+    }
+    const QString fileName = field("FileName") ? field("FileName")->GetText() : QString();
+    if (fileName.isEmpty()) {
+        tell(Q("以前起動したﾌｧｲﾙがありません\n"));
+        return;
+    }
+    int headerId = 0, formId = 0;
+    if (!field("ID") || !field("ID")->GetData(headerId)) {
+        tell(Q("IDがありません\n"));
+        return;
+    }
+    if (!field("FormID") || !field("FormID")->GetData(formId)) {
+        tell(Q("LayoutIDがありません\n"));
+        return;
+    }
+    CPloMainData forms;
+    int kind = source->kind;
+    if (kind == 2 && forms.GetFormBunrui(formId) == 2)
+        kind = 3;
+    if (formId > CLayoutInfo::kUserFormBase && !forms.GetLayoutInfo(formId)) {
+        tell(Q("オリジナルフォームが削除されたため表示できません。\n") + Q(source->listName) +
+             Q("で別フォームへデータを転記し、保存しなおしてください。\n"));
+        return;
+    }
+    GetFrame().RunSlipFormProgram(u' ' + fileName + QStringLiteral(" /C:%1 /R:%2").arg(kind).arg(headerId));
+}
