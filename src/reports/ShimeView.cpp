@@ -61,6 +61,11 @@ CShimeView::CShimeView(CMainFrame& frame)
             [this](const QModelIndex& index) { OnRowDoubleClick(index.row()); });
     MapCommand(ID_REPORT_EXCEL, [this] { OnListExport(0); });
     MapCommand(ID_REPORT_EXPORT, [this] { OnListExport(1); });
+    MapCommand(ID_REPORT_RECEIPT, [this] { OnReceiptPaymentDialog(); });
+    MapCommand(ID_REPORT_BULK_RECEIPT, [this] { OnBulkReceiptPayment(); });
+    MapCommand(ID_REPORT_SCHEDULE_DATE, [this] { OnChangeScheduledDate(); });
+    MapCommand(ID_REPORT_TRANSFER, [this] { OnPrintTransferRequest(); });
+    MapCommand(ID_REPORT_STOCK_EDIT, [this] { OnEditStockRow(); });
 }
 
 CShimeView::~CShimeView()

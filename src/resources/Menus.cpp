@@ -137,6 +137,13 @@ void AddReportMenus(QMap<int, QList<CMenuEntry>>& menus)
                                   selectAll},
                                  {Item(ID_REPORT_NUMBER_SETTINGS, "出金番号の設定..."),
                                   Item(ID_REPORT_CARRY_OVER, "繰越額を出金予定額に含める")}));
+    menus.insert(173, ReportMenu({Item(ID_REPORT_EXPORT, "外部ﾃﾞｰﾀの書き出し..."), Item(ID_REPORT_EXCEL, "Excelへの書き出し"),
+                                  print, preview},
+                                 {Item(ID_REPORT_STOCK_EDIT, "修正..."), Item(ID_MASTER_DELETE, "削除\tDel"),
+                                  Item(ID_REPORT_DISPLAY_PERIOD, "表示期間の変更.."), selectAll},
+                                 {}));
+    menus.insert(155, ReportMenu({Item(ID_REPORT_EXCEL, "Excelへの書き出し..."), print, preview},
+                                 {Item(ID_REPORT_STOCK_EDIT, "棚卸調整..."), selectAll}, {}));
     menus.insert(184, ReportMenu({Item(ID_REPORT_REPRINT, "ブレンロ..."), Item(ID_MASTER_LABEL_PRINT, "宛名印刷..."),
                                   print, preview},
                                  {Item(ID_REPORT_UNDO_CLOSE, "締めの取消"),
