@@ -49,9 +49,16 @@ const bool kRegistered = [] {
             state.ResumeTiming();
             const int result = WritePaymentSlips(data, false, rows, numbers, QDate(2024, 4, 10));
             state.PauseTiming();
+            // Every row must have its slip and line before the run is undone.
+            CCDSData check, written;
+            check.m_strCondition = QStringLiteral(
+                "SELECT COUNT(*) AS n FROM Receipt_H H JOIN Receipt_B B ON B.HeaderID = H.ID WHERE H.\"No\" LIKE 'B%'");
+            int slips = 0;
+            if (data.GetDataList(check, written, err) == 1 && written.GetCount() == 1)
+                written.GetAt(0)->GetOneField(QString(), QStringLiteral("n"))->GetData(slips);
             data.Rollback(err);
             state.ResumeTiming();
-            if (result != 1) {
+            if (result != 1 || slips != kRows) {
                 state.SkipWithError("settlement failed");
                 return;
             }
