@@ -87,7 +87,13 @@ void CShimeView::RemoveSettledRows(const QList<int>& rows)
             }
         }
     }
+    // The columns keep the widths the user gave them.
+    QList<int> widths;
+    for (int i = 0; i < m_pModel->columnCount(); ++i)
+        widths << m_pListCtrl->columnWidth(i);
     m_pModel->RowsChanged();
+    for (int i = 0; i < int(widths.size()) && i < m_pModel->columnCount(); ++i)
+        m_pListCtrl->setColumnWidth(i, widths[i]);
     m_strCountText = Q("件数：%1件").arg(m_list.RowCount());
     UpdateLabels();
 }

@@ -226,6 +226,8 @@ TEST_F(ReportScheduleTest, BulkSettlementOnBothSides)
                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
         const int kind = c.mode == 10 ? COUNTER_RECEIPT : COUNTER_PAYMENT;
         const QStringList numbers = NextNumbers(kind, int(c.rows.size()));
+        ASSERT_EQ(numbers.size(), c.rows.size());
+        ASSERT_FALSE(numbers.first().isEmpty());
 
         // Cancel: nothing happens.
         m_ui.Prompt().QueueAnswers({IDCANCEL});
