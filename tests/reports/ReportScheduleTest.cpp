@@ -333,6 +333,10 @@ TEST_F(ReportScheduleTest, OneRowThroughTheReceiptDialog)
             m_frame->ExecuteCommand(ID_REPORT_RECEIPT);
         }
         EXPECT_EQ(Texts(), QStringList({"登録しました"}));
+        EXPECT_EQ(Query(Q(c.mode == 10 ? "SELECT Amount FROM Receipt_B ORDER BY ID DESC LIMIT 1"
+                                       : "SELECT Amount FROM Pay_B ORDER BY ID DESC LIMIT 1"),
+                        {"Amount"}),
+                  QStringList({Q(c.amount)}));
         EXPECT_EQ(view->CountLabel()->text(), Q("件数：%1件").arg(before - 1));
         EXPECT_FALSE(Cells(*view, 3).contains(Q(c.code)));
         EXPECT_EQ(Query(QStringLiteral("SELECT Status FROM %1 WHERE ID = %2")
