@@ -71,6 +71,11 @@ CShimeView::CShimeView(CMainFrame& frame)
     connect(del, &QShortcut::activated, this, [this] { OnDeleteRows(); });
     MapCommand(ID_BACK_TO_LIST, [this] { OnBackToList(); });
     MapCommand(ID_LEDGER_CONDITION, [this] { OnLedgerCondition(); });
+    MapCommand(ID_REPORT_RECEIPT, [this] { OnReceiptPaymentDialog(); });
+    MapCommand(ID_REPORT_BULK_RECEIPT, [this] { OnBulkReceiptPayment(); });
+    MapCommand(ID_REPORT_SCHEDULE_DATE, [this] { OnChangeScheduledDate(); });
+    MapCommand(ID_REPORT_TRANSFER, [this] { OnPrintTransferRequest(); });
+    MapCommand(ID_REPORT_STOCK_EDIT, [this] { OnEditStockRow(); });
 }
 
 CShimeView::~CShimeView()

@@ -103,6 +103,18 @@ public:
     // The summary sheets (47, 48): the period's amounts by line kind and tax
     // flag, one row each.
     void BuildSummaryTotals();
+    // Receipts and payments from the schedules (10, 11), their slips (14-17),
+    // the scheduled date, bank-transfer requests and stock row edits (22, 33).
+    void OnReceiptPaymentDialog();
+    void OnBulkReceiptPayment();
+    // One receipt or payment per row at its scheduled amount; the rows
+    // leave the list and the record set. 1 done, 0 nothing written.
+    int CreatePaymentSlips(const QList<int>& rows);
+    void OnChangeScheduledDate();
+    void OnPrintTransferRequest();
+    void OnEditStockRow();
+    // Takes rows (ascending) out of the list with their records.
+    void RemoveSettledRows(const QList<int>& rows);
 
     // A click on a row's mark: the settled status (12, 13) or a group.
     void OnMarkClick(int row);

@@ -121,11 +121,18 @@ void AddReportMenus(QMap<int, QList<CMenuEntry>>& menus)
     const CMenuEntry print = Item(ID_REPORT_LIST_PRINT, "一覧印刷(&P)...");
     const CMenuEntry preview = Item(ID_REPORT_LIST_PREVIEW, "一覧印刷ﾌﾟﾚﾋﾞｭｰ(&V)");
     const CMenuEntry selectAll = Item(ID_REPORT_SELECT_ALL, "すべて選択\tCtrl+A");
-    menus.insert(149, ReportMenu({Item(ID_REPORT_REPRINT, "ブレンロ..."), Item(ID_MASTER_LABEL_PRINT, "宛名印刷...")},
+    const CMenuEntry reprint = Item(ID_REPORT_REPRINT, "ブレンロ...");
+    const CMenuEntry labels = Item(ID_MASTER_LABEL_PRINT, "宛名印刷...");
+    const CMenuEntry carryOver = Item(ID_REPORT_CARRY_OVER, "繰越額を今回請求額に含める");
+    const CMenuEntry del = Item(ID_REPORT_DELETE, "削除\tDel");
+    const CMenuEntry period = Item(ID_REPORT_DISPLAY_PERIOD, "表示期間の変更..");
+    const CMenuEntry summary = Item(ID_REPORT_SUMMARY_CONDITION, "条件設定...");
+    const CMenuEntry ledgerPrint = Item(ID_LIST_PRINT, "元帳印刷...");
+    // Closing candidates, schedules and billed lists.
+    menus.insert(149, ReportMenu({reprint, labels},
                                  {Item(ID_REPORT_CLOSE_PRINT, "締めて印刷"), Item(ID_REPORT_UNDO_CLOSE, "締めの取消"),
                                   Item(ID_REPORT_CLOSING_DATE, "締日の変更"), selectAll},
-                                 {Item(ID_REPORT_NUMBER_SETTINGS, "伝票番号の設定..."),
-                                  Item(ID_REPORT_CARRY_OVER, "繰越額を今回請求額に含める")}));
+                                 {Item(ID_REPORT_NUMBER_SETTINGS, "伝票番号の設定..."), carryOver}));
     menus.insert(153, ReportMenu({print, preview},
                                  {Item(ID_REPORT_RECEIPT, "入金処理..."), Item(ID_REPORT_BULK_RECEIPT, "一括入金処理"),
                                   selectAll},
@@ -137,27 +144,34 @@ void AddReportMenus(QMap<int, QList<CMenuEntry>>& menus)
                                   selectAll},
                                  {Item(ID_REPORT_NUMBER_SETTINGS, "出金番号の設定..."),
                                   Item(ID_REPORT_CARRY_OVER, "繰越額を出金予定額に含める")}));
-    menus.insert(184, ReportMenu({Item(ID_REPORT_REPRINT, "ブレンロ..."), Item(ID_MASTER_LABEL_PRINT, "宛名印刷..."),
+    menus.insert(184, ReportMenu({reprint, labels, print, preview},
+                                 {Item(ID_REPORT_UNDO_CLOSE, "締めの取消"), period, selectAll}, {carryOver}));
+    // Receipts, payments, detail and stock movement lists.
+    menus.insert(190, ReportMenu({Item(ID_REPORT_RECEIPT_PRINT, "領収証印刷...")},
+                                 {Item(ID_REPORT_RECEIPT, "修正..."), del,
+                                  Item(ID_REPORT_DISPLAY_PERIOD, "表示期間の変更..."), selectAll},
+                                 {}));
+    menus.insert(197, ReportMenu({Item(ID_REPORT_EXPORT, "外部ﾃﾞｰﾀの書き出し..."), Item(ID_REPORT_EXCEL, "Excelへの書き出し"),
                                   print, preview},
-                                 {Item(ID_REPORT_UNDO_CLOSE, "締めの取消"),
-                                  Item(ID_REPORT_DISPLAY_PERIOD, "表示期間の変更.."), selectAll},
-                                 {Item(ID_REPORT_CARRY_OVER, "繰越額を今回請求額に含める")}));
-    // The receipt, payment, detail, stock, balance and summary lists with
-    // their deleting and their conditions changed in place.
-    const CMenuEntry del = Item(ID_REPORT_DELETE, "削除\tDel");
-    const CMenuEntry period = Item(ID_REPORT_DISPLAY_PERIOD, "表示期間の変更..");
-    const CMenuEntry summary = Item(ID_REPORT_SUMMARY_CONDITION, "条件設定...");
-    const CMenuEntry excel = Item(ID_REPORT_EXCEL, "Excelへの書き出し...");
-    const CMenuEntry exportTo = Item(ID_REPORT_EXPORT, "外部データへの書き出し...");
-    menus.insert(190, ReportMenu({}, {Item(ID_REPORT_RECEIPT, "修正..."), del,
-                                      Item(ID_REPORT_DISPLAY_PERIOD, "表示期間の変更..."), selectAll}, {}));
-    menus.insert(209, ReportMenu({print, preview}, {Item(ID_REPORT_RECEIPT, "修正..."), del, period, selectAll}, {}));
-    menus.insert(173, ReportMenu({exportTo, excel, print, preview}, {del, period, selectAll}, {}));
-    menus.insert(197, ReportMenu({exportTo, excel, print, preview}, {period}, {}));
-    menus.insert(192, ReportMenu({exportTo, excel, print, preview},
+                                 {period}, {}));
+    menus.insert(209, ReportMenu({Item(ID_REPORT_LIST_PRINT, "一覧印刷(&P)...\tCtrl+P"), preview},
+                                 {Item(ID_REPORT_RECEIPT, "修正..."), del, period, selectAll}, {}));
+    menus.insert(173, ReportMenu({Item(ID_REPORT_EXPORT, "外部ﾃﾞｰﾀの書き出し..."), Item(ID_REPORT_EXCEL, "Excelへの書き出し"),
+                                  print, preview},
+                                 {Item(ID_REPORT_STOCK_EDIT, "修正..."), del, period, selectAll}, {}));
+    // Balances, aggregations and stock.
+    menus.insert(192, ReportMenu({Item(ID_REPORT_EXPORT, "外部ﾃﾞｰﾀの書き出し..."),
+                                  Item(ID_REPORT_EXCEL, "Excelへの書き出し..."), ledgerPrint, print, preview},
                                  {Item(ID_REPORT_BALANCE_CONDITION, "条件設定..."), selectAll}, {}));
-    menus.insert(151, ReportMenu({exportTo, excel, print, preview}, {summary}, {}));
-    menus.insert(155, ReportMenu({excel, print, preview}, {summary, selectAll}, {}));
+    menus.insert(151, ReportMenu({Item(ID_REPORT_EXPORT, "外部データへの書き出し..."), Item(ID_REPORT_EXCEL, "Excelへの書き出し"),
+                                  print, preview},
+                                 {summary}, {}));
+    menus.insert(155, ReportMenu({Item(ID_REPORT_EXCEL, "Excelへの書き出し..."), print, preview},
+                                 {Item(ID_REPORT_STOCK_EDIT, "棚卸調整..."), summary, selectAll}, {}));
+    // Ledgers.
+    menus.insert(228, ReportMenu({Item(ID_LIST_PRINT, "印刷(&P)..."), Item(ID_REPORT_LIST_PREVIEW, "印刷ﾌﾟﾚﾋﾞｭｰ(&V)")}, {},
+                                 {}));
+    menus.insert(206, ReportMenu({ledgerPrint}, {Item(ID_LEDGER_CONDITION, "条件設定...")}, {}));
 }
 
 // The slip lists' menu bar: the slip commands with the list screens'

@@ -165,7 +165,8 @@ void CSlipFormWindow::AddWorkTables(QVBoxLayout& layout)
     for (const QString& table : WorkTablesOfKind(m_command.GetKind())) {
         CCDSData request;
         request.m_strTable = table;
-        request.m_strCondition = QStringLiteral("ORDER BY ID");
+        // In the order written: the transfer lines have no ID column.
+        request.m_strCondition = QStringLiteral("ORDER BY rowid");
         CCDSData rows;
         if (data.GetDataList(request, rows, err) != CMakeMsgID::kOk) {
             tabs->addTab(Note(err, tabs), table);

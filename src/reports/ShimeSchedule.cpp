@@ -1,0 +1,337 @@
+// Receipts and payments taken from the schedules, the scheduled date, the
+// receipt and payment slips changed from their lists, and bank-transfer
+// requests.
+
+#include "app/MainFrame.h"
+#include "platform/data/MakeMsgID.h"
+#include "platform/data/Record.h"
+#include "platform/ui/Clock.h"
+#include "platform/ui/Modal.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+#include "platform/ui/WaitIndicator.h"
+#include "reports/DateSetDlg.h"
+#include "reports/PaymentSlips.h"
+#include "reports/ReportData.h"
+#include "reports/ShimeListCtrl.h"
+#include "reports/ShimeView.h"
+#include "settings/CounterInfo.h"
+#include "slips/ReceiptDlg.h"
+
+#include <algorithm>
+
+namespace
+{
+
+QString Q(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+const CTb* Field(const COneRecord* record, const char* name)
+{
+    return record ? record->GetOneField(QString(), Q(name)) : nullptr;
+}
+
+int IntOf(const COneRecord* record, const char* name)
+{
+    int value = 0;
+    if (const CTb* tb = Field(record, name))
+        tb->GetData(value);
+    return value;
+}
+
+QString TextOf(const COneRecord* record, const char* name)
+{
+    const CTb* tb = Field(record, name);
+    return tb ? tb->GetText() : QString();
+}
+
+QDate DateOf(const COneRecord* record, const char* name)
+{
+    QDate value;
+    if (const CTb* tb = Field(record, name))
+        tb->GetData(value);
+    return value;
+}
+
+CMny MoneyOf(const COneRecord* record, const char* name)
+{
+    CMny value(0);
+    if (const CTb* tb = Field(record, name); !tb || !tb->GetData(value))
+        value = CMny(0);
+    return value;
+}
+
+} // namespace
+
+void CShimeView::RemoveSettledRows(const QList<int>& rows)
+{
+    // From the last, so that the earlier indexes stay valid; the records go
+    // too, so that a later refill cannot show them as open again.
+    QList<int> sorted = rows;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    std::vector<CReportRow>& list = m_list.Rows();
+    CCDSData& records = m_list.Records();
+    for (auto it = sorted.crbegin(); it != sorted.crend(); ++it) {
+        const int row = *it;
+        if (row < 0 || row >= int(list.size()))
+            continue;
+        const COneRecord* record = list[size_t(row)].record;
+        list.erase(list.begin() + row);
+        for (int i = 0; record && i < records.GetCount(); ++i) {
+            if (records.GetAt(i) == record) {
+                records.RemoveAt(i);
+                break;
+            }
+        }
+    }
+    // The columns keep the widths the user gave them.
+    QList<int> widths;
+    for (int i = 0; i < m_pModel->columnCount(); ++i)
+        widths << m_pListCtrl->columnWidth(i);
+    m_pModel->RowsChanged();
+    for (int i = 0; i < int(widths.size()) && i < m_pModel->columnCount(); ++i)
+        m_pListCtrl->setColumnWidth(i, widths[i]);
+    m_strCountText = Q("件数：%1件").arg(m_list.RowCount());
+    UpdateLabels();
+}
+
+void CShimeView::OnReceiptPaymentDialog()
+{
+    const int mode = m_list.GetMode();
+    if (mode < 10 || mode > 17 || mode == 12 || mode == 13)
+        return;
+    const QList<int> selected = GetSelectedRows();
+    if (selected.isEmpty())
+        return;
+    const int row = selected.first();
+    const COneRecord* record = m_list.Rows()[size_t(row)].record;
+    if (!record)
+        return;
+    const bool purchase = m_list.IsPurchase();
+    const int kind = purchase ? 1 : 0;
+    const QString code = TextOf(record, purchase ? "SupplierCode" : "CustomerCode");
+    const QString name = TextOf(record, "Company_Section_Name");
+    CMakeMsgID& db = GetFrame().GetMakeMsgID();
+
+    if (mode >= 14) {
+        // An existing slip: changed in the dialog, then the list is read again.
+        CReceiptDlg dialog(this, db, kind, 2);
+        CReceiptRules& rules = dialog.Rules();
+        rules.m_strCode = code;
+        rules.m_strName = name;
+        rules.m_nHeaderID = IntOf(record, "ID");
+        rules.Init();
+        dialog.ShowValues();
+        if (RunModal(dialog) != QDialog::Accepted)
+            return;
+        UiServices::Prompt().MessageBox(Q("リストを更新します"), MB_OK, MB_ICONINFORMATION);
+        CWaitScope wait;
+        LoadSlipDetailList(GetFrame().m_nPeriodShape);
+        RefreshList();
+        return;
+    }
+
+    // A schedule row: a new slip for its closing, preset with the scheduled
+    // amount exactly as it is due.
+    const CMny amount = MoneyOf(record, purchase ? "今回仕入額" : "今回売上額");
+    CReceiptDlg dialog(this, db, kind, 1);
+    CReceiptRules& rules = dialog.Rules();
+    rules.Init();
+    rules.m_strCode = code;
+    rules.m_strName = name;
+    rules.m_strShownCode = code;
+    CCloseHistoryItem item;
+    item.m_nID = IntOf(record, "ID");
+    item.m_dtCollect = DateOf(record, "CollectDate");
+    item.m_dtClose = DateOf(record, "CloseDate");
+    item.m_amount = amount;
+    item.m_strName = name;
+    item.m_strMyPerson = TextOf(record, "MyPerson");
+    rules.SetHistory({item});
+    rules.m_rows[0].m_nMethod = ReceiptMethodIndex(TextOf(record, "CollectType"));
+    rules.m_rows[0].m_amount = amount;
+    rules.m_strMyPerson = TextOf(record, "MyPerson");
+    rules.ComputeTotals();
+    dialog.ShowValues();
+    if (RunModal(dialog) != QDialog::Accepted)
+        return;
+    CTb status(Q("Status"), CTb::kInteger);
+    status = 1;
+    if (UpdateSelectedRecords(Q("Status"), status, {row}) != 1)
+        return;
+    RemoveSettledRows({row});
+}
+
+void CShimeView::OnBulkReceiptPayment()
+{
+    const int mode = m_list.GetMode();
+    if (mode != 10 && mode != 11)
+        return;
+    const QString question = Q("選択されたデータの") +
+                             Q(m_list.IsPurchase() ? "支払予定額で出金処理" : "入金予定額で入金処理") +
+                             Q("をします。よろしいですか？");
+    if (UiServices::Prompt().MessageBox(question, MB_OKCANCEL, MB_ICONQUESTION) != IDOK)
+        return;
+    const QList<int> rows = GetSelectedRows();
+    if (rows.isEmpty()) {
+        UiServices::Prompt().MessageBox(Q("処理を行うレコードを選択してください"));
+        return;
+    }
+    CreatePaymentSlips(rows);
+}
+
+int CShimeView::CreatePaymentSlips(const QList<int>& rows)
+{
+    const int mode = m_list.GetMode();
+    if ((mode != 10 && mode != 11) || rows.isEmpty())
+        return 0;
+    const bool purchase = m_list.IsPurchase();
+    QList<CScheduledPayment> payments;
+    QList<int> taken;
+    for (int row : rows) {
+        if (row < 0 || row >= m_list.RowCount())
+            continue;
+        const COneRecord* record = m_list.Rows()[size_t(row)].record;
+        if (!record)
+            continue;
+        CScheduledPayment payment;
+        payment.closingId = IntOf(record, "ID");
+        payment.partnerCode = TextOf(record, purchase ? "SupplierCode" : "CustomerCode");
+        payment.amount = MoneyOf(record, purchase ? "今回仕入額" : "今回売上額");
+        payment.myPerson = TextOf(record, "MyPerson");
+        payment.method = TextOf(record, "CollectType");
+        payments << payment;
+        taken << row;
+    }
+    if (payments.isEmpty())
+        return 0;
+
+    // The numbers are taken before anything is written: a failed run leaves
+    // a gap in the numbering, never a number used twice.
+    const int kind = purchase ? COUNTER_PAYMENT : COUNTER_RECEIPT;
+    QStringList numbers;
+    {
+        CWaitCursor wait;
+        CCounterInfo counter;
+        for (qsizetype i = 0; i < payments.size(); ++i) {
+            CCounterInfoElem* elem = counter.GetElem(kind);
+            numbers << (elem ? elem->Format() : QString());
+            if (elem)
+                counter.Increment();
+        }
+    }
+    int result;
+    {
+        CWaitCursor wait;
+        result = WritePaymentSlips(GetFrame().GetMakeMsgID(), purchase, payments, numbers,
+                                   UiServices::Clock().Today());
+    }
+    if (result != 1)
+        return 0;
+    RemoveSettledRows(taken);
+    return 1;
+}
+
+void CShimeView::OnChangeScheduledDate()
+{
+    const int mode = m_list.GetMode();
+    if (mode != 10 && mode != 11)
+        return;
+    const QString word = Q(m_list.IsPurchase() ? "支払" : "入金");
+    const QList<int> rows = GetSelectedRows();
+    if (rows.isEmpty()) {
+        UiServices::Prompt().MessageBox(word + Q("予定日を変更したいデータを選択してください。"));
+        return;
+    }
+    QDateTime chosen;
+    CDateSetDlg dialog(&chosen, this);
+    dialog.SetPrompt(word + Q("予定日を指定してください。"));
+    if (RunModal(dialog) != QDialog::Accepted || !chosen.isValid())
+        return;
+    const QDate date = chosen.date();
+    CTb value(Q("CollectDate"), CTb::kDate);
+    value = date;
+    if (UpdateSelectedRecords(Q("CollectDate"), value, rows) != 1)
+        return;
+    // In place: the list keeps its order until it is loaded again.
+    for (int row : rows) {
+        CReportRow& target = m_list.Rows()[size_t(row)];
+        if (!target.record)
+            continue;
+        const CTb* field = target.record->SetField(Q("CollectDate"), date);
+        if (!target.texts.isEmpty())
+            target.texts[0] = field->GetText();
+    }
+    m_pListCtrl->viewport()->update();
+}
+
+void CShimeView::OnPrintTransferRequest()
+{
+    if (m_list.GetMode() != 11)
+        return;
+    // The day is the view's own: the frame's closing date keeps choosing
+    // what the schedule loads.
+    QDateTime transferDate;
+    CDateSetDlg dialog(&transferDate, this);
+    dialog.SetPrompt(Q("振込指定日を指定してください。"));
+    if (RunModal(dialog) != QDialog::Accepted || !transferDate.isValid())
+        return;
+
+    // Every transfer row of the list, selected or not.
+    const QString transfer = Q("振込");
+    CCDSData lines;
+    lines.m_strTable = Q("WBank_B");
+    QList<int> rows;
+    for (int row = 0; row < m_list.RowCount(); ++row) {
+        const COneRecord* record = m_list.Rows()[size_t(row)].record;
+        if (!record || TextOf(record, "CollectType") != transfer)
+            continue;
+        rows << row;
+        COneRecord* line = lines.AddNew();
+        line->SetField(Q("WBank_B.HeaderID"), 1);
+        struct Copy {
+            const char* from;
+            const char* to;
+        };
+        static const Copy kCopies[] = {
+            {"Bank", "Bank"},
+            {"BankCode", "BankCode"},
+            {"BankBranch", "BankBranch"},
+            {"BankBranchCode", "BankBranchCode"},
+            {"BankAccountType", "BankAccountType"},
+            {"BankNumber", "BankNumber"},
+            {"BankOnesName", "BankOnesName"},
+            {"BankOnesPhoenic", "BankOnesPhoenic"},
+            {"振込額", "Amount"},
+            {"PaymentType", "PaymentType"},
+            {"振込み手数料", "Fee"},
+        };
+        for (const Copy& c : kCopies) {
+            CTb copy(Q("WBank_B.") + Q(c.to));
+            if (const CTb* field = Field(record, c.from))
+                copy.SetData(*field);
+            line->AddField(copy);
+        }
+    }
+    if (rows.isEmpty()) {
+        UiServices::Prompt().MessageBox(Q("振込の支払はありませんでした。"));
+        return;
+    }
+    int result;
+    {
+        CWaitCursor wait;
+        result = WriteTransferRequest(GetFrame().GetMakeMsgID(), transferDate, lines);
+    }
+    if (result != 1)
+        return;
+    if (GetFrame().OpenSlipForm(13, QString(), 0) == 0)
+        return;
+    if (UiServices::Prompt().MessageBox(Q("振込依頼書に印刷したデータを支払済みにしますか？"), MB_YESNO,
+                                        MB_ICONQUESTION) != IDYES)
+        return;
+    // Paid at the scheduled amounts, not the transfer amounts.
+    CreatePaymentSlips(rows);
+}

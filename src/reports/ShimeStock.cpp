@@ -1,0 +1,135 @@
+// Stock movements changed from the stock in/out list (mode 22) and stock
+// taken into account from the stock list (mode 33); the row is brought up
+// to date in place.
+
+#include "app/MainFrame.h"
+#include "platform/data/MnyText.h"
+#include "platform/data/Record.h"
+#include "platform/ui/Modal.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+#include "reports/ShimeListCtrl.h"
+#include "reports/ShimeView.h"
+#include "slips/StockChangeDlg.h"
+
+namespace
+{
+
+QString Q(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+const CTb* Field(const COneRecord* record, const char* name)
+{
+    return record ? record->GetOneField(QString(), Q(name)) : nullptr;
+}
+
+QString TextOf(const COneRecord* record, const char* name)
+{
+    const CTb* tb = Field(record, name);
+    return tb ? tb->GetText() : QString();
+}
+
+CMny MoneyOf(const COneRecord* record, const char* name)
+{
+    CMny value(0);
+    if (const CTb* tb = Field(record, name); !tb || !tb->GetData(value))
+        value = CMny(0);
+    return value;
+}
+
+} // namespace
+
+void CShimeView::OnEditStockRow()
+{
+    const int mode = m_list.GetMode();
+    if (mode != 22 && mode != 33)
+        return;
+    const QList<int> selected = GetSelectedRows();
+    if (selected.isEmpty()) {
+        UiServices::Prompt().MessageBox(Q("修正するデータを選択してください。"));
+        return;
+    }
+    const int row = selected.first();
+    CReportRow& target = m_list.Rows()[size_t(row)];
+    // Under grouping, subtotal rows and the grand total stand for no product.
+    if (m_list.IsGrouping() && (target.kind == CReportRow::kSubtotal || target.kind == CReportRow::kGrand ||
+                                target.mark >= 0 || row == m_list.RowCount() - 1))
+        return;
+    COneRecord* record = target.record;
+    if (!record)
+        return;
+
+    CStockChangeDlg dialog(mode == 22 ? 2 : 1, GetFrame().GetMakeMsgID(), this);
+    CStockChangeRules& rules = dialog.Rules();
+    rules.Init();
+    rules.m_strCode = TextOf(record, "ItemCode");
+    rules.m_strName = TextOf(record, "ItemName");
+    if (mode == 22) {
+        int id = 0;
+        if (const CTb* tb = Field(record, "ID"))
+            tb->GetData(id);
+        rules.m_nID = id;
+        QDate date;
+        if (const CTb* tb = Field(record, "Date"); tb && tb->GetData(date) && date.isValid())
+            rules.m_date = date;
+        rules.m_strNo = TextOf(record, "No");
+        rules.m_strMemo = TextOf(record, "Memo");
+        const CMny in = MoneyOf(record, "InNumber");
+        const CMny out = MoneyOf(record, "OutNumber");
+        if (in > out) {
+            rules.m_strQuantity = MnyToText(in);
+            rules.m_nType = CStockChangeRules::kIn;
+        } else {
+            rules.m_strQuantity = MnyToText(out);
+            rules.m_nType = CStockChangeRules::kOut;
+        }
+    }
+    dialog.ShowValues();
+    if (RunModal(dialog) != QDialog::Accepted)
+        return;
+
+    // The dialog has saved the movement; the row shows it.
+    auto show = [&](const char* field, const QString& text) {
+        const auto& columns = m_list.Columns();
+        for (size_t c = 0; c < columns.size() && c < size_t(target.texts.size()); ++c)
+            if (columns[c].m_strField == Q(field))
+                target.texts[qsizetype(c)] = text;
+    };
+    bool ok = false;
+    const CMny quantity = TextToMny(rules.m_strQuantity, &ok);
+    const bool in = rules.m_nType == CStockChangeRules::kIn;
+    if (mode == 22) {
+        const CMny zero(0);
+        show("Date", record->SetField(Q("Date"), rules.m_date)->GetText());
+        show("No", record->SetField(Q("No"), rules.m_strNo)->GetText());
+        show("ItemCode", record->SetField(Q("ItemCode"), rules.m_strCode)->GetText());
+        show("ItemName", record->SetField(Q("ItemName"), rules.m_strName)->GetText());
+        // The dialog may turn the direction round: 区分 follows it.
+        record->SetField(Q("Type"), rules.m_nType);
+        show("Type", CReportList::CodeToText(rules.m_nType, 0, Q("Type"), false));
+        record->SetField(Q("InNumber"), in ? quantity : zero);
+        record->SetField(Q("OutNumber"), in ? zero : quantity);
+        show("InNumber", FormatAmount(in ? quantity : zero));
+        show("OutNumber", FormatAmount(in ? zero : quantity));
+        show("Memo", record->SetField(Q("Memo"), rules.m_strMemo)->GetText());
+    } else {
+        // Every step is checked: a row is changed whole or not at all.
+        const CMny stock = MoneyOf(record, "在庫数");
+        CMny newStock, shortage, value;
+        if (!ok || (in ? stock.Plus(quantity, newStock) : stock.Minus(quantity, newStock)) != 1 ||
+            newStock.Minus(MoneyOf(record, "StockJustNumber"), shortage) != 1 ||
+            newStock.Multiply(MoneyOf(record, "Cost"), value, CMny::kRoundTruncate, 0) != 1) {
+            UiServices::Prompt().MessageBox(Q("計算できません"));
+            return;
+        }
+        record->SetField(Q("在庫数"), newStock);
+        record->SetField(Q("過不足数"), shortage);
+        record->SetField(Q("在庫評価額"), value);
+        show("在庫数", FormatAmount(newStock));
+        show("過不足数", FormatAmount(shortage));
+        show("在庫評価額", FormatAmount(value));
+    }
+    m_pListCtrl->viewport()->update();
+}
