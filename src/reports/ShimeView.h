@@ -7,6 +7,7 @@
 #include <QList>
 
 class CMainFrame;
+struct CReportPrintSheet;
 class CShimeListCtrl;
 class CShimeListModel;
 class CTb;
@@ -96,6 +97,16 @@ public:
     // A click on a row's mark: the settled status (12, 13) or a group.
     void OnMarkClick(int row);
     void DrawMark(QPainter& painter, const QRect& box, int mark) const;
+
+    // List printing: print and preview of the list as shown (a grouped list
+    // asks for details or totals first), the printed sheet, the company
+    // line from "Other/Com.aut" and the end of a preview.
+    void OnFilePrint();
+    void OnFilePrintPreview();
+    bool TakePrintSheet(CReportPrintSheet& sheet, bool totalsOnly) const;
+    void OnEndPrintPreview();
+    static QString ReadCompanyName();
+    QString m_strSubTitle; // "【…】" under the period on paper, when set
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

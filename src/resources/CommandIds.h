@@ -11,6 +11,9 @@ enum CommandId : int {
     ID_HELP_PAPER = 33049,
     ID_PASSWORD = 32835,
     ID_FILE_PRINT_SETUP = 57606,
+    ID_FILE_PRINT = 57607,
+    ID_FILE_PRINT_DIRECT = 57608,
+    ID_FILE_PRINT_PREVIEW = 57609,
     // frame: web pages
     ID_WEB_SOFTWARE = 1424,
     ID_WEB_SHOP = 1425,
