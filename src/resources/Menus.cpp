@@ -137,6 +137,13 @@ void AddReportMenus(QMap<int, QList<CMenuEntry>>& menus)
                                   selectAll},
                                  {Item(ID_REPORT_NUMBER_SETTINGS, "出金番号の設定..."),
                                   Item(ID_REPORT_CARRY_OVER, "繰越額を出金予定額に含める")}));
+    // The aggregations, trends and stock lists (151) and the slip-line
+    // lists (197): their export and printing.
+    const CMenuEntry excel = Item(ID_REPORT_EXCEL, "Excelへの書き出し");
+    menus.insert(151, ReportMenu({Item(ID_REPORT_EXPORT, "外部データへの書き出し..."), excel, print, preview},
+                                 {Item(ID_REPORT_SUMMARY_CONDITION, "条件設定...")}, {}));
+    menus.insert(197, ReportMenu({Item(ID_REPORT_EXPORT, "外部ﾃﾞｰﾀの書き出し..."), excel, print, preview},
+                                 {Item(ID_REPORT_DISPLAY_PERIOD, "表示期間の変更..")}, {}));
     menus.insert(184, ReportMenu({Item(ID_REPORT_REPRINT, "ブレンロ..."), Item(ID_MASTER_LABEL_PRINT, "宛名印刷..."),
                                   print, preview},
                                  {Item(ID_REPORT_UNDO_CLOSE, "締めの取消"),
