@@ -14,6 +14,7 @@
 #include "resources/CommandIds.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QProcess>
@@ -279,7 +280,16 @@ TEST(ReportPrintView, GroupedListExportAndPrintToPdf)
     CAppHome home;
     ASSERT_TRUE(home.IsReady());
     const QString folder = home.AddCurrentDatabase(QStringLiteral("本社"));
-    ASSERT_TRUE(WriteAutFile(folder + QStringLiteral("/Other/Com.aut"), QStringLiteral("アオバ商事株式会社")));
+    // The company line: empty for a missing or damaged file, silently.
+    const QString company = folder + QStringLiteral("/Other/COM.AUT");
+    QFile::remove(company);
+    EXPECT_EQ(CShimeView::ReadCompanyName(), QString());
+    QFile damaged(company);
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly) && damaged.write("\x10\x82\xa0") == 3);
+    damaged.close();
+    EXPECT_EQ(CShimeView::ReadCompanyName(), QString());
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList());
+    ASSERT_TRUE(WriteAutFile(company, QStringLiteral("アオバ商事株式会社")));
     RegisterReportViews(CViewRegistry::Instance());
     CMainFrame frame;
     ASSERT_TRUE(frame.Create());
