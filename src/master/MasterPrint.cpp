@@ -13,10 +13,8 @@
 #include "settings/CompanyInfo.h"
 
 #include <QHash>
-#include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
-#include <QPrinterInfo>
 
 namespace
 {
@@ -223,31 +221,12 @@ int GetLinesPerBlock(int kind, int variant)
 
 bool ApplyPaper(QPrinter& printer, const QList<QPageSize>& supported, int paper, int orientation)
 {
-    const QPageSize::PageSizeId id = QPageSize::id(paper);
-    for (const QPageSize& size : supported) {
-        if (size.id() != id)
-            continue;
-        printer.setPageSize(QPageSize(id));
-        printer.setPageOrientation(orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
-        return true;
-    }
-    return false;
+    return PrintJob::ApplyPaper(printer, supported, paper, orientation);
 }
 
 bool SetDefaultPaper(int paper, int orientation)
 {
-    QPrinter& printer = PrintJob::AppPrinter();
-    if (!printer.isValid()) {
-        UiServices::Prompt().MessageBox(
-            QStringLiteral("プリンタドライバが見つかりません。処理を中止します\n"));
-        return false;
-    }
-    // A PDF file takes any paper.
-    const QList<QPageSize> supported = printer.outputFormat() == QPrinter::PdfFormat
-                                           ? QList<QPageSize>{QPageSize(QPageSize::id(paper))}
-                                           : QPrinterInfo(printer).supportedPageSizes();
-    ApplyPaper(printer, supported, paper, orientation);
-    return true;
+    return PrintJob::SetDefaultPaper(paper, orientation);
 }
 
 CMasterPrintDoc::CMasterPrintDoc(int kind, int variant, Selection selection)

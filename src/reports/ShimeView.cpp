@@ -11,6 +11,7 @@
 #include "platform/ui/TableSelection.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
+#include "reports/ExportSettingDlg.h"
 #include "reports/ReportColumns.h"
 #include "reports/ReportData.h"
 #include "reports/ReportModes.h"
@@ -76,6 +77,11 @@ CShimeView::CShimeView(CMainFrame& frame)
     MapCommand(ID_REPORT_SCHEDULE_DATE, [this] { OnChangeScheduledDate(); });
     MapCommand(ID_REPORT_TRANSFER, [this] { OnPrintTransferRequest(); });
     MapCommand(ID_REPORT_STOCK_EDIT, [this] { OnEditStockRow(); });
+    MapCommand(ID_REPORT_LIST_PRINT, [this] { OnFilePrint(); });
+    MapCommand(ID_REPORT_LIST_PREVIEW, [this] { OnFilePrintPreview(); });
+    MapCommand(ID_FILE_PRINT, [this] { OnFilePrint(); });
+    MapCommand(ID_FILE_PRINT_DIRECT, [this] { OnFilePrint(); });
+    MapCommand(ID_FILE_PRINT_PREVIEW, [this] { OnFilePrintPreview(); });
 }
 
 CShimeView::~CShimeView()
@@ -492,16 +498,19 @@ void CShimeView::OnListExport(int askFormatAndFile)
 {
     if (!GetReportExportHandler())
         return;
+    const CMainFrame& frame = GetFrame();
+    // A grouped list asks for its details or its classification totals.
+    int totals = 0;
+    if (frame.m_bGroupByClass && !AskExportSetting(frame.m_bClassTotalsOnly, totals, this))
+        return;
     CQXColSet columns;
     CCDSData rows;
     {
         const CWaitCursor wait;
         for (const CListColumnInfo& column : m_list.Columns())
             columns.m_cols << CQXCol(column.m_strField, column.m_strCaption, column.m_nWidth, column.m_nAlignment, 1);
-        const CMainFrame& frame = GetFrame();
         if (frame.m_bGroupByClass) {
-            // The classification totals when only they are shown.
-            rows.Copy(frame.m_bClassTotalsOnly ? m_list.Subtotals() : m_list.Records());
+            rows.Copy(totals ? m_list.Subtotals() : m_list.Records());
         } else {
             for (const CReportRow& row : m_list.Rows()) {
                 if (row.record)
@@ -536,6 +545,8 @@ bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
     case ID_REPORT_UNDO_CLOSE: ui.Enable(selected >= 1 && ((mode >= 8 && mode <= 9) || mode == 12 || mode == 13)); return true;
     case ID_REPORT_EXCEL:
     case ID_REPORT_EXPORT: ui.Enable(bool(GetReportExportHandler())); return true;
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_DIRECT:
     case ID_REPORT_LIST_PRINT: ui.Enable(m_list.RowCount() > 0 && HasCommandHandler(id)); return true;
     case ID_REPORT_SCHEDULE_DATE:
     case ID_REPORT_BULK_RECEIPT:

@@ -7,6 +7,7 @@
 #include <QList>
 
 class CMainFrame;
+struct CReportPrintSheet;
 class CShimeListCtrl;
 class CShimeListModel;
 class CTb;
@@ -136,6 +137,15 @@ public:
     const CMny& GetLedgerCarried() const { return m_LedgerCarried; }
     const QString& GetPrintSubTitle() const { return m_strPrintSubTitle; }
     bool IsLedgerOpenedDirectly() const { return m_bLedgerDirect != 0; }
+    // List printing: print and preview of the list as shown (a grouped list
+    // asks for details or totals first), the printed sheet, the company
+    // line from "Other/Com.aut" and the end of a preview.
+    void OnFilePrint();
+    void OnFilePrintPreview();
+    bool TakePrintSheet(CReportPrintSheet& sheet, bool totalsOnly) const;
+    void OnEndPrintPreview();
+    static QString ReadCompanyName();
+    QString m_strSubTitle; // "【…】" under the period on paper, when set
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

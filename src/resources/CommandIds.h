@@ -11,6 +11,9 @@ enum CommandId : int {
     ID_HELP_PAPER = 33049,
     ID_PASSWORD = 32835,
     ID_FILE_PRINT_SETUP = 57606,
+    ID_FILE_PRINT = 57607,
+    ID_FILE_PRINT_DIRECT = 57608,
+    ID_FILE_PRINT_PREVIEW = 57609,
     // frame: web pages
     ID_WEB_SOFTWARE = 1424,
     ID_WEB_SHOP = 1425,
@@ -86,6 +89,7 @@ enum CommandId : int {
     ID_REPORT_RECEIPT = 32941,
     ID_REPORT_RECEIPT_PRINT = 32943,
     ID_REPORT_DISPLAY_PERIOD = 32956,
+    ID_REPORT_SUMMARY_CONDITION = 32862,
     ID_REPORT_TRANSFER = 33015,
     ID_REPORT_STOCK_EDIT = 32905,
     ID_REPORT_EXCEL = 33017,
@@ -95,7 +99,6 @@ enum CommandId : int {
     // report lists: deleting rows, conditions changed in place
     ID_REPORT_DELETE = 32789,
     ID_REPORT_BALANCE_CONDITION = 32947,
-    ID_REPORT_SUMMARY_CONDITION = 32862,
     // master list
     ID_MASTER_IMPORT = 33022,
     ID_MASTER_EXPORT = 32911,

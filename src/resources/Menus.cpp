@@ -154,7 +154,7 @@ void AddReportMenus(QMap<int, QList<CMenuEntry>>& menus)
     menus.insert(197, ReportMenu({Item(ID_REPORT_EXPORT, "外部ﾃﾞｰﾀの書き出し..."), Item(ID_REPORT_EXCEL, "Excelへの書き出し"),
                                   print, preview},
                                  {period}, {}));
-    menus.insert(209, ReportMenu({Item(ID_REPORT_LIST_PRINT, "一覧印刷(&P)...\tCtrl+P"), preview},
+    menus.insert(209, ReportMenu({Item(ID_FILE_PRINT, "一覧印刷(&P)...\tCtrl+P"), preview},
                                  {Item(ID_REPORT_RECEIPT, "修正..."), del, period, selectAll}, {}));
     menus.insert(173, ReportMenu({Item(ID_REPORT_EXPORT, "外部ﾃﾞｰﾀの書き出し..."), Item(ID_REPORT_EXCEL, "Excelへの書き出し"),
                                   print, preview},

@@ -8,7 +8,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QPageLayout>
 #include <QPageSetupDialog>
+#include <QPageSize>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -234,6 +236,35 @@ void PostPreview(std::shared_ptr<IPrintDocument> document)
 bool OnFilePrintSetup()
 {
     return Dialogs().PrinterSetup(AppPrinter());
+}
+
+bool ApplyPaper(QPrinter& printer, const QList<QPageSize>& supported, int paper, int orientation)
+{
+    const QPageSize::PageSizeId id = QPageSize::id(paper);
+    for (const QPageSize& size : supported) {
+        if (size.id() != id)
+            continue;
+        printer.setPageSize(QPageSize(id));
+        printer.setPageOrientation(orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
+        return true;
+    }
+    return false;
+}
+
+bool SetDefaultPaper(int paper, int orientation)
+{
+    QPrinter& printer = AppPrinter();
+    if (!printer.isValid()) {
+        UiServices::Prompt().MessageBox(
+            QStringLiteral("プリンタドライバが見つかりません。処理を中止します\n"));
+        return false;
+    }
+    // A PDF file takes any paper.
+    const QList<QPageSize> supported = printer.outputFormat() == QPrinter::PdfFormat
+                                           ? QList<QPageSize>{QPageSize(QPageSize::id(paper))}
+                                           : QPrinterInfo(printer).supportedPageSizes();
+    ApplyPaper(printer, supported, paper, orientation);
+    return true;
 }
 
 } // namespace PrintJob

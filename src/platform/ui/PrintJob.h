@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <functional>
 #include <memory>
 
 class IPrintCanvas;
+class QPageSize;
 class QPrinter;
 
 // The state of one print job as the document sees it.
@@ -87,5 +89,13 @@ void PostPreview(std::shared_ptr<IPrintDocument> document);
 
 // The printer set-up command.
 bool OnFilePrintSetup();
+
+// Sets the program's printer to a paper (9 A4) and orientation (1 portrait,
+// 2 landscape) when the printer offers that paper; otherwise it stays as the
+// user set it. False, with "プリンタドライバが見つかりません。処理を中止します\n",
+// when the printer cannot be set up.
+bool SetDefaultPaper(int paper, int orientation);
+// The rule on a given printer and its supported sizes: true when applied.
+bool ApplyPaper(QPrinter& printer, const QList<QPageSize>& supported, int paper, int orientation);
 
 } // namespace PrintJob
