@@ -61,6 +61,10 @@ CShimeView::CShimeView(CMainFrame& frame)
             [this](const QModelIndex& index) { OnRowDoubleClick(index.row()); });
     MapCommand(ID_REPORT_EXCEL, [this] { OnListExport(0); });
     MapCommand(ID_REPORT_EXPORT, [this] { OnListExport(1); });
+    MapCommand(ID_REPORT_RECEIPT_PRINT, [this] { OnPrintReceipt(); });
+    MapCommand(ID_REPORT_REPRINT, [this] { OnReprintInvoices(); });
+    MapCommand(ID_LIST_PRINT, [this] { OnPrintLedger(); });
+    MapCommand(ID_MASTER_LABEL_PRINT, [this] { OnAddressPrint(); });
 }
 
 CShimeView::~CShimeView()
@@ -520,6 +524,7 @@ bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
     case ID_REPORT_SCHEDULE_DATE:
     case ID_REPORT_BULK_RECEIPT:
     case ID_MASTER_DELETE:
+    case ID_REPORT_RECEIPT_PRINT:
     case ID_REPORT_REPRINT: ui.Enable(selected >= 1 && HasCommandHandler(id)); return true;
     case ID_REPORT_RECEIPT: ui.Enable(selected == 1 && HasCommandHandler(id)); return true;
     default: return false;

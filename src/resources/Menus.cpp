@@ -142,6 +142,15 @@ void AddReportMenus(QMap<int, QList<CMenuEntry>>& menus)
                                  {Item(ID_REPORT_UNDO_CLOSE, "締めの取消"),
                                   Item(ID_REPORT_DISPLAY_PERIOD, "表示期間の変更.."), selectAll},
                                  {Item(ID_REPORT_CARRY_OVER, "繰越額を今回請求額に含める")}));
+    // The receipt list and the balance lists, with their documents.
+    menus.insert(190, ReportMenu({Item(ID_REPORT_RECEIPT_PRINT, "領収証印刷...")},
+                                 {Item(ID_REPORT_RECEIPT, "修正..."), Item(ID_MASTER_DELETE, "削除\tDel"),
+                                  Item(ID_REPORT_DISPLAY_PERIOD, "表示期間の変更..."), selectAll},
+                                 {}));
+    menus.insert(192, ReportMenu({Item(ID_REPORT_EXPORT, "外部ﾃﾞｰﾀの書き出し..."),
+                                  Item(ID_REPORT_EXCEL, "Excelへの書き出し..."), Item(ID_LIST_PRINT, "元帳印刷..."),
+                                  print, preview},
+                                 {Item(ID_REPORT_BALANCE_CONDITION, "条件設定..."), selectAll}, {}));
 }
 
 // The slip lists' menu bar: the slip commands with the list screens'
