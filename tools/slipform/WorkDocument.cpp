@@ -28,6 +28,7 @@ constexpr int kCaptionHeight = 50;
 constexpr int kRowHeight = 45;
 constexpr int kGap = 40;
 constexpr int kCellPad = 10;
+constexpr int kTablePad = 5;
 constexpr int kLabelLine = 34;
 
 QStringList FieldsOf(const QString& table)
@@ -40,18 +41,22 @@ QStringList FieldsOf(const QString& table)
     return names;
 }
 
-// The printed width share of a column, by what it holds.
+// The printed width share of a column, by what it holds: a date or an
+// amount must fit whole at the table's size; long texts may be cut.
 int WidthWeight(const QString& table, const QString& field)
 {
     const Schema::TableDef* def = Schema::FindTable(table);
     const Schema::FieldDef* column = def ? Schema::FindField(*def, field) : nullptr;
     if (!column)
-        return 2;
+        return 4;
     switch (column->type) {
-    case Schema::kInteger: return 1;
-    case Schema::kDate:
-    case Schema::kMoney: return 2;
-    default: return column->byteLimit >= 100 ? 4 : column->byteLimit > 0 && column->byteLimit <= 10 ? 2 : 3;
+    case Schema::kInteger: return 3;
+    case Schema::kDate: return 5;
+    case Schema::kMoney: return 4;
+    default:
+        if (column->byteLimit > 0 && column->byteLimit <= 20)
+            return 4;
+        return column->byteLimit >= 100 ? 6 : 5;
     }
 }
 
@@ -278,13 +283,13 @@ int CWorkDocument::DrawHeaderFields(IPrintCanvas& canvas, const COneRecord& head
 
 void CWorkDocument::DrawBodyTable(IPrintCanvas& canvas, const Page& page, int top) const
 {
-    canvas.SetFont(kFace, 7);
+    canvas.SetFont(kFace, 6);
     const QList<int>& rows = m_bodyRows[page.record];
     const int bottom = top + kCaptionHeight + page.count * kRowHeight;
     canvas.DrawLine(kLeft, top, kRight, top, 2);
     int x = kLeft;
     for (int c = 0; c < m_bodyFields.size(); ++c) {
-        const CPrintRect cell{x + kCellPad, top, x + m_bodyWidths[c] - kCellPad, top + kCaptionHeight};
+        const CPrintRect cell{x + kTablePad, top, x + m_bodyWidths[c] - kTablePad, top + kCaptionHeight};
         canvas.DrawText(cell, Caption(m_bodyFields[c]), IPrintCanvas::kCenter | IPrintCanvas::kVCenter | IPrintCanvas::kClip);
         canvas.DrawLine(x, top, x, bottom);
         x += m_bodyWidths[c];
@@ -296,7 +301,7 @@ void CWorkDocument::DrawBodyTable(IPrintCanvas& canvas, const Page& page, int to
         const COneRecord& body = *m_bodies.GetAt(rows[r]);
         x = kLeft;
         for (int c = 0; c < m_bodyFields.size(); ++c) {
-            const CPrintRect cell{x + kCellPad, y, x + m_bodyWidths[c] - kCellPad, y + kRowHeight};
+            const CPrintRect cell{x + kTablePad, y, x + m_bodyWidths[c] - kTablePad, y + kRowHeight};
             const int align = IsRightAligned(m_strBodyTable, m_bodyFields[c]) ? IPrintCanvas::kRight : IPrintCanvas::kLeft;
             canvas.DrawText(cell, ValueText(body.GetOneField(m_strBodyTable, m_bodyFields[c])),
                             align | IPrintCanvas::kVCenter | IPrintCanvas::kClip);
