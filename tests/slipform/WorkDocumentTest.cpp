@@ -165,6 +165,15 @@ TEST(WorkDocument, EveryColumnOfEveryKind)
             for (int f = 0; f < fields.size(); ++f)
                 expected << CWorkDocument::Caption(fields[f]) << printed[i][f];
         EXPECT_EQ(PageTexts(document, 0), expected);
+        // The first label's fields end above the label under it.
+        CRecordingCanvas canvas;
+        document.DrawPage(canvas, 0);
+        const QList<CRecordingCanvas::Call> texts = canvas.TextCalls();
+        const qsizetype perLabel = 2 * fields.size();
+        int lowest = 0;
+        for (qsizetype i = 0; i < perLabel; ++i)
+            lowest = std::max(lowest, texts[i].rect.bottom);
+        EXPECT_LE(lowest, texts[2 * perLabel].rect.top);
         EXPECT_EQ(PageTexts(document, 1).size(), (count - perPage) * fields.size() * 2);
         EXPECT_TRUE(PageTexts(document, 1).contains(printed.last().first()));
     }

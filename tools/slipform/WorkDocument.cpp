@@ -29,7 +29,7 @@ constexpr int kRowHeight = 45;
 constexpr int kGap = 40;
 constexpr int kCellPad = 10;
 constexpr int kTablePad = 5;
-constexpr int kLabelLine = 34;
+constexpr int kLabelLine = 34; // at most; a label of many fields packs them closer
 
 QStringList FieldsOf(const QString& table)
 {
@@ -318,7 +318,9 @@ void CWorkDocument::DrawLabels(IPrintCanvas& canvas, const Page& page) const
     LabelGrid(m_nKind, columns, rows);
     const int width = (kRight - kLeft) / columns;
     const int height = (kBottom - kHeadingTop) / rows;
-    canvas.SetFont(kFace, 7);
+    // Every field stays inside its label, however many the table has.
+    const int line = std::min<int>(kLabelLine, (height - 2 * kCellPad) / std::max<int>(int(m_headerFields.size()), 1));
+    canvas.SetFont(kFace, line >= 30 ? 7 : 6);
     for (int i = 0; i < page.count; ++i) {
         const COneRecord& label = *m_headers.GetAt(page.record + i);
         const int left = kLeft + (i % columns) * width;
@@ -328,9 +330,9 @@ void CWorkDocument::DrawLabels(IPrintCanvas& canvas, const Page& page) const
         canvas.DrawLine(left, top, left, top + height);
         canvas.DrawLine(left + width, top, left + width, top + height);
         for (int f = 0; f < m_headerFields.size(); ++f) {
-            const int y = top + kCellPad + f * kLabelLine;
-            const CPrintRect caption{left + 2 * kCellPad, y, left + 260, y + kLabelLine};
-            const CPrintRect value{left + 270, y, left + width - 2 * kCellPad, y + kLabelLine};
+            const int y = top + kCellPad + f * line;
+            const CPrintRect caption{left + 2 * kCellPad, y, left + 260, y + line};
+            const CPrintRect value{left + 270, y, left + width - 2 * kCellPad, y + line};
             canvas.DrawText(caption, Caption(m_headerFields[f]), IPrintCanvas::kLeft | IPrintCanvas::kClip);
             canvas.DrawText(value, ValueText(label.GetOneField(m_strHeaderTable, m_headerFields[f])),
                             IPrintCanvas::kLeft | IPrintCanvas::kClip);
