@@ -266,9 +266,10 @@ void CShimeView::IssueInvoices(const QList<int>& rows)
             GetFrame().OpenSlipForm(purchase ? 7 : 6, QString(), 0);
         }
     }
-    // Per-slip invoices print slip by slip, with the documents.
-    if (!perSlip.isEmpty())
-        UiServices::Prompt().MessageBox(Q("都度請求書を印刷します。よろしいですか？"), MB_OKCANCEL, MB_ICONQUESTION);
+    // Per-slip invoices print as their sales slips, one hand-over per form.
+    if (!perSlip.isEmpty() &&
+        UiServices::Prompt().MessageBox(Q("都度請求書を印刷します。よろしいですか？"), MB_OKCANCEL, MB_ICONQUESTION) == IDOK)
+        PrintByForm(perSlip);
 }
 
 void CShimeView::OnCancelClose()

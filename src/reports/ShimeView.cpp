@@ -82,6 +82,10 @@ CShimeView::CShimeView(CMainFrame& frame)
     MapCommand(ID_FILE_PRINT, [this] { OnFilePrint(); });
     MapCommand(ID_FILE_PRINT_DIRECT, [this] { OnFilePrint(); });
     MapCommand(ID_FILE_PRINT_PREVIEW, [this] { OnFilePrintPreview(); });
+    MapCommand(ID_REPORT_RECEIPT_PRINT, [this] { OnPrintReceipt(); });
+    MapCommand(ID_REPORT_REPRINT, [this] { OnReprintInvoices(); });
+    MapCommand(ID_LIST_PRINT, [this] { OnPrintLedger(); });
+    MapCommand(ID_MASTER_LABEL_PRINT, [this] { OnAddressPrint(); });
 }
 
 CShimeView::~CShimeView()
@@ -551,6 +555,7 @@ bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
     case ID_REPORT_SCHEDULE_DATE:
     case ID_REPORT_BULK_RECEIPT:
     case ID_MASTER_DELETE:
+    case ID_REPORT_RECEIPT_PRINT:
     case ID_REPORT_REPRINT: ui.Enable(selected >= 1 && HasCommandHandler(id)); return true;
     case ID_REPORT_RECEIPT: ui.Enable(selected == 1 && HasCommandHandler(id)); return true;
     case ID_BACK_TO_LIST: ui.Enable(mode >= 42 && mode <= 44 && !m_bLedgerDirect); return true;

@@ -6,10 +6,14 @@
 
 #include <QList>
 
+#include <optional>
+
 class CMainFrame;
 struct CReportPrintSheet;
+struct CFormPrintItem;
 class CShimeListCtrl;
 class CShimeListModel;
+class COneRecord;
 class CTb;
 class QLabel;
 class QPainter;
@@ -146,6 +150,19 @@ public:
     void OnEndPrintPreview();
     static QString ReadCompanyName();
     QString m_strSubTitle; // "【…】" under the period on paper, when set
+    // Documents: receipt vouchers (14), invoice reprints (8, 9, 12, 13),
+    // ledgers (23, 24, 42-46) and address labels (8, 9, 12, 13) go to the
+    // slip-form program through the work tables; per-slip invoices through
+    // the clipboard batch list, one hand-over per layout. PrintByForm drops
+    // the rows it handed over or refused from `rows`.
+    void OnPrintReceipt();
+    void OnReprintInvoices();
+    void OnPrintLedger();
+    void OnAddressPrint();
+    void PrintByForm(QList<int>& rows);
+    // The batch element of a row record ("HeaderID", "FileName"); none
+    // without a record.
+    static std::optional<CFormPrintItem> MakeFormPrintItem(const COneRecord* record);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

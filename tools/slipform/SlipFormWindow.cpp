@@ -1,5 +1,8 @@
 #include "SlipFormWindow.h"
 
+#include <QDir>
+#include <QPrinter>
+
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -18,32 +21,13 @@
 #include "platform/forms/SlipListBlock.h"
 #include "platform/ipc/ClipboardFormats.h"
 #include "platform/ipc/DataChangedChannel.h"
+#include "platform/ui/PrintJob.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+#include "WorkDocument.h"
 
 namespace
 {
-
-// The work tables each document kind prints from.
-QStringList WorkTablesOfKind(int kind)
-{
-    switch (kind) {
-    case 6:
-    case 7:
-        return {QStringLiteral("WShime_H"), QStringLiteral("WShime_B")};
-    case 8:
-    case 9:
-        return {QStringLiteral("WMotocho_H"), QStringLiteral("WMotocho_B")};
-    case 10:
-        return {QStringLiteral("WReceipt_H"), QStringLiteral("WReceipt_B")};
-    case 11:
-        return {QStringLiteral("WAtena")};
-    case 12:
-        return {QStringLiteral("WItem")};
-    case 13:
-        return {QStringLiteral("WBank_H"), QStringLiteral("WBank_B")};
-    default:
-        return {};
-    }
-}
 
 QString ModeText(const CSlipFormCommand& command)
 {
@@ -97,6 +81,8 @@ CSlipFormWindow::CSlipFormWindow(const CSlipFormCommand& command, QWidget* paren
 {
     setWindowTitle(QStringLiteral("フォーム画面 - %1").arg(SlipFormKindName(command.GetKind())));
     QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    if (command.GetMode() == CSlipFormCommand::kWorkTables)
+        AddPrintActions(*file);
     file->addAction(QStringLiteral("データを更新したことを通知"), this, &CSlipFormWindow::NotifyDataChanged);
     file->addSeparator();
     file->addAction(QStringLiteral("閉じる(&C)"), this, &QWidget::close);
@@ -161,8 +147,13 @@ void CSlipFormWindow::AddWorkTables(QVBoxLayout& layout)
         layout.addWidget(Note(QStringLiteral("データベースを開けません。\n%1").arg(err), this));
         return;
     }
+    m_document = std::make_shared<CWorkDocument>(m_command.GetKind());
+    if (LoadWorkDocument(data, *m_document, err) != CMakeMsgID::kOk) {
+        layout.addWidget(Note(QStringLiteral("印刷するデータを読み込めません。\n%1").arg(err), this));
+        m_document.reset();
+    }
     auto* tabs = new QTabWidget(this);
-    for (const QString& table : WorkTablesOfKind(m_command.GetKind())) {
+    for (const QString& table : CWorkDocument::TablesOfKind(m_command.GetKind())) {
         CCDSData request;
         request.m_strTable = table;
         // In the order written: the transfer lines have no ID column.
@@ -203,6 +194,54 @@ void CSlipFormWindow::AddClipboardList(QVBoxLayout& layout)
         grid->setItem(r, 1, new QTableWidgetItem((*items)[r].m_strFileName));
     }
     layout.addWidget(grid);
+}
+
+void CSlipFormWindow::AddPrintActions(QMenu& file)
+{
+    file.addAction(QStringLiteral("印刷..."), this, &CSlipFormWindow::OnPrint);
+    file.addAction(QStringLiteral("印刷プレビュー"), this, &CSlipFormWindow::OnPrintPreview);
+    file.addAction(QStringLiteral("PDFに保存..."), this, &CSlipFormWindow::OnSavePdf);
+    file.addSeparator();
+}
+
+namespace
+{
+
+// The documents are laid out on A4.
+QPrinter& A4Printer()
+{
+    QPrinter& printer = PrintJob::AppPrinter();
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    return printer;
+}
+
+} // namespace
+
+void CSlipFormWindow::OnPrint()
+{
+    if (!m_document)
+        return;
+    CWorkPrintDocument printout(m_document);
+    PrintJob::Print(printout, A4Printer());
+}
+
+void CSlipFormWindow::OnPrintPreview()
+{
+    if (m_document)
+        PrintJob::Preview(std::make_shared<CWorkPrintDocument>(m_document), A4Printer());
+}
+
+void CSlipFormWindow::OnSavePdf()
+{
+    if (!m_document)
+        return;
+    const QString path = UiServices::Prompt().GetSaveFileName(
+        QStringLiteral("PDFに保存"), QDir::home().filePath(m_document->GetTitle() + QStringLiteral(".pdf")),
+        QStringLiteral("PDFファイル (*.pdf)|*.pdf||"), QStringLiteral("pdf"));
+    if (path.isEmpty())
+        return;
+    if (SaveWorkDocumentPdf(m_document, path))
+        statusBar()->showMessage(QStringLiteral("%1 に保存しました。").arg(QDir::toNativeSeparators(path)));
 }
 
 void CSlipFormWindow::NotifyDataChanged()

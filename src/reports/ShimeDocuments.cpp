@@ -1,0 +1,395 @@
+// The documents of the report list that the slip-form program prints: the
+// work tables filled here (receipt vouchers, ledgers, address labels) and
+// the per-slip invoices handed over through the clipboard batch list.
+
+#include "app/MainFrame.h"
+#include "platform/data/MakeMsgID.h"
+#include "platform/data/Record.h"
+#include "platform/forms/LayoutInfo.h"
+#include "platform/forms/PloMainData.h"
+#include "platform/forms/SlipFormCommand.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+#include "platform/ui/WaitIndicator.h"
+#include "reports/ReportData.h"
+#include "reports/ShimeView.h"
+#include "resources/CommandIds.h"
+
+#include <QHash>
+#include <QMetaObject>
+
+namespace
+{
+
+// A body request carries at most this many receipt IDs.
+constexpr int kReceiptBatch = 250;
+
+QString Q(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+void Tell(const QString& text)
+{
+    UiServices::Prompt().MessageBox(text);
+}
+
+// Reports a library result other than 1: the fatal message, or `what`
+// followed by the library's text.
+void TellFailure(int result, const QString& what, const QString& err)
+{
+    if (result == CMakeMsgID::kFatal)
+        ShowReportFatalMessage();
+    else
+        Tell(what + err);
+}
+
+QString BareName(const CTb& field)
+{
+    return field.GetName().section(u'.', -1);
+}
+
+// A copy of the field under a new name, keeping its type and value.
+void AddCopy(COneRecord& target, const CTb& field, const QString& name)
+{
+    CTb copy(field);
+    copy.SetName(name);
+    target.AddField(copy);
+}
+
+const CTb* FieldOf(const COneRecord* record, const char* name)
+{
+    return record ? record->GetOneField(QString(), Q(name)) : nullptr;
+}
+
+} // namespace
+
+void CShimeView::OnPrintReceipt()
+{
+    if (m_list.GetMode() != 14)
+        return;
+    const QList<int> rows = GetSelectedRows();
+    if (rows.isEmpty()) {
+        Tell(Q("印刷するデータを選択してください。"));
+        return;
+    }
+    CCDSData headers;
+    headers.m_strTable = Q("WReceipt_H");
+    QList<int> ids;
+    QHash<int, int> renumbered;
+    for (int row : rows) {
+        const COneRecord* record = m_list.Rows()[size_t(row)].record;
+        if (!record)
+            continue;
+        const int number = headers.GetCount() + 1;
+        COneRecord* work = headers.AddNew();
+        for (int f = 0; f < record->GetCount(); ++f) {
+            const CTb& field = *record->GetAt(f);
+            const QString name = BareName(field);
+            if (name.compare(Q("ID"), Qt::CaseInsensitive) == 0) {
+                int id = 0;
+                field.GetData(id);
+                ids << id;
+                renumbered.insert(id, number);
+                work->SetField(Q("WReceipt_H.ID"), number);
+                continue;
+            }
+            AddCopy(*work, field, Q("WReceipt_H.") + name);
+        }
+    }
+    if (headers.GetCount() == 0)
+        return;
+
+    CMakeMsgID& data = GetFrame().GetMakeMsgID();
+    QString err;
+    // Every body is read before anything is written, so a failed read
+    // leaves the work tables as they were.
+    CCDSData bodies;
+    for (qsizetype start = 0; start < ids.size(); start += kReceiptBatch) {
+        QStringList terms;
+        for (int id : ids.mid(start, kReceiptBatch))
+            terms << QString::number(id);
+        CCDSData request;
+        request.m_strTable = Q("Receipt_B");
+        request.m_strCondition = Q("WHERE HeaderID IN (%1) ORDER BY HeaderID, LineNo, ID").arg(terms.join(u','));
+        const int result = data.GetDataList(request, bodies, err);
+        if (result != CMakeMsgID::kOk) {
+            TellFailure(result, Q("データの取得に失敗しました。"), err);
+            return;
+        }
+    }
+    CCDSData lines;
+    lines.m_strTable = Q("WReceipt_B");
+    for (int i = 0; i < bodies.GetCount(); ++i) {
+        const COneRecord* body = bodies.GetAt(i);
+        COneRecord* work = lines.AddNew();
+        for (int f = 0; f < body->GetCount(); ++f) {
+            const CTb& field = *body->GetAt(f);
+            const QString name = Q("W") + field.GetName();
+            if (BareName(field).compare(Q("HeaderID"), Qt::CaseInsensitive) == 0) {
+                int id = 0;
+                field.GetData(id);
+                work->SetField(name, renumbered.value(id));
+                continue;
+            }
+            AddCopy(*work, field, name);
+        }
+    }
+
+    // Headers and bodies as one unit: a voucher never lacks its lines.
+    int result = data.BeginTransaction(err);
+    if (result != CMakeMsgID::kOk) {
+        TellFailure(result, Q("データの追加に失敗しました(H)。"), err);
+        return;
+    }
+    const auto abandon = [&data](int failure, const QString& what, const QString& why) {
+        QString ignored;
+        data.Rollback(ignored);
+        TellFailure(failure, what, why);
+    };
+    if ((result = data.InsertData(headers, err)) != CMakeMsgID::kOk) {
+        abandon(result, Q("データの追加に失敗しました(H)。"), err);
+        return;
+    }
+    if (lines.GetCount() > 0 && (result = data.InsertData(lines, err)) != CMakeMsgID::kOk) {
+        abandon(result, Q("データの追加に失敗しました(B)。"), err);
+        return;
+    }
+    if ((result = data.Commit(err)) != CMakeMsgID::kOk) {
+        abandon(result, Q("データの追加に失敗しました(B)。"), err);
+        return;
+    }
+    GetFrame().OpenSlipForm(10, QString(), 0);
+}
+
+void CShimeView::OnReprintInvoices()
+{
+    const int mode = m_list.GetMode();
+    if (mode != 8 && mode != 9 && mode != 12 && mode != 13)
+        return;
+    const QList<int> rows = GetSelectedRows();
+    if (rows.isEmpty()) {
+        Tell(Q("印刷するデータを選択してください。"));
+        return;
+    }
+    IssueInvoices(rows);
+}
+
+void CShimeView::OnPrintLedger()
+{
+    const int mode = m_list.GetMode();
+    if (mode == 42) {
+        // The stock detail prints as a list, through its preview.
+        QMetaObject::invokeMethod(
+            this, [this] { GetFrame().ExecuteCommand(ID_REPORT_LIST_PREVIEW); }, Qt::QueuedConnection);
+        return;
+    }
+    if (mode != 23 && mode != 24 && (mode < 43 || mode > 46))
+        return;
+    CMainFrame& frame = GetFrame();
+    const bool purchase = m_list.IsPurchase();
+    CCDSData request;
+    request.m_strTable = Q("WMotocho_H");
+    request.m_strCondition = Q(purchase ? "Supplier" : "Customer");
+    const QString t = Q("WMotocho_H.");
+    if (mode == 23 || mode == 24) {
+        const QList<int> rows = GetSelectedRows();
+        if (rows.isEmpty()) {
+            Tell(Q("データを選択してください。"));
+            return;
+        }
+        for (int row : rows) {
+            const COneRecord* record = m_list.Rows()[size_t(row)].record;
+            if (!record)
+                continue; // a classification subtotal
+            COneRecord* work = request.AddNew();
+            work->SetField(t + Q("ID"), 0);
+            const CTb* code = FieldOf(record, purchase ? "SupplierCode" : "CustomerCode");
+            const CTb* name = FieldOf(record, "Company_Section_Name");
+            const CTb* last = FieldOf(record, "前回残高");
+            work->SetField(t + Q("CustomerCode"), code ? code->GetText() : QString());
+            work->SetField(t + Q("Name"), name ? name->GetText() : QString());
+            work->SetField(t + Q("Term"), m_strPeriodText);
+            CMny amount(0);
+            if (last && !last->GetData(amount))
+                amount = CMny(0);
+            work->SetField(t + Q("LastCollect"), amount);
+        }
+        if (request.GetCount() == 0) {
+            Tell(Q("データを選択してください。"));
+            return;
+        }
+    } else {
+        // The carried-over row leads the ledger and keeps the head record,
+        // whose carried-over balance the ledger starts from; none prints 0.
+        CMny carried(0);
+        const COneRecord* head = m_list.RowCount() > 0 ? m_list.Rows()[0].record : nullptr;
+        if (const CTb* field = FieldOf(head, "前月繰越額"); !field || !field->GetData(carried))
+            carried = CMny(0);
+        COneRecord* work = request.AddNew();
+        work->SetField(t + Q("ID"), 0);
+        work->SetField(t + Q("CustomerCode"), frame.m_strLedgerCode);
+        work->SetField(t + Q("Name"), frame.m_strLedgerName);
+        work->SetField(t + Q("Term"), m_strPeriodText);
+        work->SetField(t + Q("LastCollect"), carried);
+    }
+    QString err;
+    int result;
+    {
+        CWaitDlg wait(0);
+        result = frame.GetMakeMsgID().SetWMotocho(request, frame.m_dtPeriodFrom, frame.m_dtPeriodTo, err);
+    }
+    if (result != CMakeMsgID::kOk) {
+        TellFailure(result, Q("元帳データの作成に失敗しました。"), err);
+        return;
+    }
+    frame.OpenSlipForm(purchase ? 9 : 8, QString(), 0);
+}
+
+void CShimeView::OnAddressPrint()
+{
+    const int mode = m_list.GetMode();
+    if (mode != 8 && mode != 9 && mode != 12 && mode != 13)
+        return;
+    const QList<int> rows = GetSelectedRows();
+    if (rows.isEmpty()) {
+        Tell(Q("データを選択してください。"));
+        return;
+    }
+    const QString amountField = Q(m_list.IsPurchase() ? "今回仕入額" : "今回売上額");
+    CCDSData labels;
+    labels.m_strTable = Q("WAtena");
+    for (int row : rows) {
+        const COneRecord* record = m_list.Rows()[size_t(row)].record;
+        if (!record)
+            continue;
+        const bool hasAmount = record->GetOneField(QString(), amountField) != nullptr;
+        COneRecord* work = labels.AddNew();
+        for (int f = 0; f < record->GetCount(); ++f) {
+            const CTb& field = *record->GetAt(f);
+            const QString name = BareName(field);
+            if (name == amountField) {
+                AddCopy(*work, field, Q("WAtena.Amount"));
+                continue;
+            }
+            // The label's amount is the period's; a field of the row that
+            // is already called so would give the label two.
+            if (hasAmount && name.compare(Q("Amount"), Qt::CaseInsensitive) == 0)
+                continue;
+            AddCopy(*work, field, Q("WAtena.") + name);
+        }
+    }
+    if (labels.GetCount() == 0)
+        return;
+    QString err;
+    const int result = GetFrame().GetMakeMsgID().InsertData(labels, err);
+    if (result != CMakeMsgID::kOk) {
+        TellFailure(result, Q("データの追加に失敗しました。"), err);
+        return;
+    }
+    GetFrame().OpenSlipForm(11, QString(), 0);
+}
+
+std::optional<CFormPrintItem> CShimeView::MakeFormPrintItem(const COneRecord* record)
+{
+    if (!record)
+        return std::nullopt;
+    CFormPrintItem item;
+    int id = 0;
+    if (const CTb* field = FieldOf(record, "HeaderID"))
+        field->GetData(id);
+    item.m_nID = quint32(id);
+    if (const CTb* field = FieldOf(record, "FileName"))
+        item.m_strFileName = field->GetText();
+    return item;
+}
+
+void CShimeView::PrintByForm(QList<int>& rows)
+{
+    CMainFrame& frame = GetFrame();
+    int noColumn = -1, nameColumn = -1;
+    for (int i = 0; i < int(m_list.Columns().size()); ++i) {
+        const QString& key = m_list.Columns()[size_t(i)].m_strField;
+        if (noColumn < 0 && key == Q("No"))
+            noColumn = i;
+        if (nameColumn < 0 && key == Q("Company_Section_Name"))
+            nameColumn = i;
+    }
+    const auto cell = [this](int row, int column) {
+        return column < 0 ? QString() : m_list.Rows()[size_t(row)].texts.value(column);
+    };
+    const auto recordOf = [this](int row) -> const COneRecord* {
+        return row >= 0 && row < m_list.RowCount() ? m_list.Rows()[size_t(row)].record : nullptr;
+    };
+    const auto formOf = [](const COneRecord* record, int& form) {
+        const CTb* field = FieldOf(record, "FormID");
+        form = 0;
+        return field && !field->IsNull() && field->GetData(form);
+    };
+
+    CPloMainData layouts;
+    QString lost;
+    for (qsizetype i = 0; i < rows.size();) {
+        int form = 0;
+        if (formOf(recordOf(rows[i]), form) && form > CLayoutInfo::kUserFormBase && !layouts.GetLayoutInfo(form)) {
+            lost += Q("伝票番号：%1　得意先名：%2\n").arg(cell(rows[i], noColumn), cell(rows[i], nameColumn));
+            rows.removeAt(i);
+            continue;
+        }
+        ++i;
+    }
+    if (!lost.isEmpty())
+        Tell(lost + Q("\n上記の伝票は、オリジナルフォームが削除されたため印刷できません。\n"));
+    if (rows.isEmpty())
+        return;
+
+    const qsizetype total = rows.size();
+    bool firstPass = true;
+    for (int pass = 0; !rows.isEmpty(); ++pass) {
+        if (pass > 0 &&
+            UiServices::Prompt().MessageBox(Q("次の印刷フォームを起動しますか？"), MB_YESNO, MB_ICONQUESTION) != IDYES)
+            return;
+        long layout = 0;
+        CFormPrintList list;
+        QList<qsizetype> taken;
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            const COneRecord* record = recordOf(rows[i]);
+            int form = 0;
+            if (!formOf(record, form))
+                continue;
+            long rowLayout = form;
+            if (form > CLayoutInfo::kUserFormBase) {
+                const CLayoutInfo* info = layouts.GetLayoutInfo(form);
+                rowLayout = info ? info->m_nLayout : 0;
+            }
+            if (rowLayout == 0)
+                continue;
+            if (layout == 0)
+                layout = rowLayout;
+            if (rowLayout != layout)
+                continue; // for a later pass
+            const std::optional<CFormPrintItem> item = MakeFormPrintItem(record);
+            if (!item)
+                return;
+            list.append(*item);
+            taken << i;
+        }
+        if (taken.isEmpty()) {
+            Tell(Q("印刷フォームの情報が取得できませんでした。"));
+            return;
+        }
+        if (firstPass && taken.size() < total) {
+            Tell(Q("選択した得意先の印刷フォームが異なります。\nフォーム別に起動します。\nフォーム別に印刷をしてください。\n"));
+            firstPass = false;
+        }
+        const int format = frame.PutSlipListOnClipboard(&list, layout);
+        FreeStringPtrList(&list);
+        if (format < 0) {
+            Tell(Q("クリップボードにデータ転送できないため、印刷できません。"));
+            return;
+        }
+        frame.RunSlipFormProgram(CSlipFormCommand::Clipboard(layout, 2, format));
+        for (qsizetype k = taken.size() - 1; k >= 0; --k)
+            rows.removeAt(taken[k]);
+    }
+}
