@@ -178,8 +178,10 @@ void CMainFrame::OnConnectResult()
         Message(QStringLiteral("カレンダーのデータ取得に失敗しました。"));
     if (!GetCurrentDatabaseName())
         Message(QStringLiteral("現在のデータベース名取得に失敗しました。"));
-    if (m_nViewKind == 0)
+    if (m_nViewKind == 0) {
         ShowMenuScreen(GetActiveView());
+        CheckFirstRun(GetActiveView());
+    }
 }
 
 int CMainFrame::ReleaseDatabase()
