@@ -13,6 +13,7 @@
 #include "app/ViewRegistry.h"
 #include "app/menu/MenuPopupTable.h"
 #include "app/menu/MenuPopups.h"
+#include "app/menu/TollavineView.h"
 #include "exchange/ExchangeModule.h"
 #include "master/MasterModule.h"
 #include "platform/ipc/ProcessLauncher.h"
@@ -24,6 +25,7 @@
 #include "resources/Menus.h"
 #include "resources/ViewKinds.h"
 #include "slips/SlipsModule.h"
+#include "support/PendingReportCommands.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -81,12 +83,6 @@ const QSet<QString> kExpectedMessages = {
 // Commands never triggered: they end the program.
 const QSet<int> kNotTriggered = {57665};
 
-// Commands of the report lists still being wired on their own branches:
-// shown disabled here, which the driver does not count as a fault.
-const QSet<int> kPendingReportCommands = {
-    32828, 32830, 32837, 32840, 32841, 32851, 32901, 32929, 32935,
-    32941, 32953, 32956, 33001, 33015, 33021, 33030, 33036,
-};
 
 // Screens reached only through commands of the report branches (the
 // ledgers 42-46 through 32828 and 32830, the summaries 47 and 48 through
@@ -103,6 +99,11 @@ const QSet<int> kEmptyKinds = {8, 9, 30, 40};
 // leave enabled (being reworked on their branch).
 const QSet<QString> kQuietCommands = {QStringLiteral("6:33024"), QStringLiteral("8:33024"),
                                       QStringLiteral("9:33024")};
+
+// Calendar marks whose list is rightly empty: K003 was closed on 31 May
+// already and still has an unbilled slip of 30 May; the calendar counts
+// it, the closing list offers no second closing on the same date.
+const QSet<QString> kEmptyMarks = {QStringLiteral("2004-05-31/0")};
 
 // The work tables ("WAtena", "WShime_H" ...) that printing and the lists
 // fill for themselves, and SQLite's own.
@@ -390,7 +391,7 @@ TEST_F(EndToEnd, EveryScreenEntryAndButton)
             if (kNotTriggered.contains(id))
                 continue;
             if (!frame->QueryCommandState(id).enabled) {
-                if (!kPendingReportCommands.contains(id))
+                if (!PendingReportCommands().contains(id))
                     faults << QStringLiteral("menu screen: %1 disabled").arg(id);
                 continue;
             }
@@ -401,6 +402,36 @@ TEST_F(EndToEnd, EveryScreenEntryAndButton)
             if (kind != 0 && !reachedBy.count(kind))
                 reachedBy[kind] = id;
         }
+
+        // The calendar's marks: each opens its closing or schedule list, which
+        // shows what the mark announced.
+        backToMenu();
+        QStringList marks;
+        if (auto* menu = qobject_cast<CTollavineView*>(frame->GetActiveView())) {
+            QList<int> cells;
+            for (int cell = 0; cell < CMenuLayout::kRows * CMenuLayout::kColumns; ++cell)
+                if (menu->Calendar().CellMark(cell) != 0)
+                    cells << cell;
+            for (int cell : std::as_const(cells)) {
+                backToMenu();
+                auto* shown = qobject_cast<CTollavineView*>(frame->GetActiveView());
+                if (!shown)
+                    break;
+                const QDate day = frame->GetPeriodStart().addDays(shown->Calendar().FirstRow() + cell / CMenuLayout::kColumns);
+                shown->ClickMark(cell);
+                Pump();
+                const int kind = frame->GetViewKind();
+                QAbstractItemView* list = MainList(frame->GetActiveView());
+                const int count = list ? list->model()->rowCount() : -1;
+                marks << QStringLiteral("%1/%2->%3:%4").arg(day.toString(Qt::ISODate)).arg(cell % CMenuLayout::kColumns).arg(kind).arg(count);
+                frame->grab().save(shots + QStringLiteral("/mark-%1-%2.png").arg(day.toString(Qt::ISODate)).arg(cell % CMenuLayout::kColumns));
+                const QString mark = QStringLiteral("%1/%2").arg(day.toString(Qt::ISODate)).arg(cell % CMenuLayout::kColumns);
+                if (kind == 0 || (count <= 0) != kEmptyMarks.contains(mark))
+                    faults << QStringLiteral("calendar mark %1 column %2 opens kind %3 with %4 rows")
+                                  .arg(day.toString(Qt::ISODate)).arg(cell % CMenuLayout::kColumns).arg(kind).arg(count);
+            }
+        }
+        std::cout << "calendar marks: " << marks.join(u' ').toStdString() << std::endl;
 
         // Each screen reached: its rows, its picture, then every enabled entry
         // of its menu bar and toolbar with the first row selected.
@@ -440,7 +471,7 @@ TEST_F(EndToEnd, EveryScreenEntryAndButton)
                 }
                 if (!frame->QueryCommandState(id).enabled)
                     continue;
-                if (!handled(id) && !kPendingReportCommands.contains(id))
+                if (!handled(id) && !PendingReportCommands().contains(id))
                     faults << QStringLiteral("kind %1: %2 enabled without a handler").arg(kind).arg(id);
                 trigger(kind, id, nullptr);
                 const int after = frame->GetViewKind();
@@ -452,6 +483,8 @@ TEST_F(EndToEnd, EveryScreenEntryAndButton)
         for (int kind = 1; kind <= kMaxViewKind; ++kind) {
             if (!reachedBy.count(kind) && !kPendingKinds.contains(kind))
                 faults << QStringLiteral("kind %1 not reached from the menu screen").arg(kind);
+            if (reachedBy.count(kind) && kPendingKinds.contains(kind))
+                faults << QStringLiteral("kind %1 is reached now: take it off the pending kinds").arg(kind);
             if (reachedBy.count(kind) && (rows[kind] > 0) == kEmptyKinds.contains(kind))
                 faults << QStringLiteral("kind %1 shows %2 rows").arg(kind).arg(rows[kind]);
         }
@@ -467,11 +500,14 @@ TEST_F(EndToEnd, EveryScreenEntryAndButton)
         std::cout << "screens: " << seen.join(u' ').toStdString() << "\nwindows: " << watcher.opened.size()
                   << " messages: " << prompt.messages.size() << " launched: " << launched.size()
                   << " help: " << help.Topics().size() << " mail: " << mail.composed << std::endl;
-        std::cout << "silent: " << silent.join(u' ').toStdString() << std::endl;
-        for (const auto& m : prompt.messages)
-            std::cout << "  msg " << m.context.toStdString() << ": " << m.text.simplified().toStdString() << "\n";
-        for (const QString& w : watcher.opened)
-            std::cout << "  win " << w.toStdString() << "\n";
+        // What happened, for reading a failure.
+        if (!faults.isEmpty()) {
+            std::cout << "silent: " << silent.join(u' ').toStdString() << "\n";
+            for (const auto& m : prompt.messages)
+                std::cout << "  message " << m.context.toStdString() << ": " << m.text.simplified().toStdString() << "\n";
+            for (const QString& w : watcher.opened)
+                std::cout << "  window " << w.toStdString() << "\n";
+        }
         app.ExitInstance();
     }
     SetMailOpener(oldMail);
