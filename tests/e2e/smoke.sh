@@ -55,6 +55,12 @@ window "販売条件の設定" >/dev/null || fail "no sales conditions dialog af
 xdotool key Escape
 menu=$(window "Corvanta／販売メニュー") || fail "no menu screen"
 
+# Delete on the menu screen is the carry-forward, which asks first.
+xdotool mousemove --window "$menu" 200 30 click 1
+xdotool key Delete
+window "データベースの繰越処理" 5 >/dev/null || fail "Delete did not open the carry-forward on the menu screen"
+xdotool key Escape
+
 # 得意先 (second business button), then its "一覧（修正・削除・印刷）".
 list=""
 for attempt in 1 2 3 4 5; do
