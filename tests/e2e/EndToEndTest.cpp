@@ -380,27 +380,36 @@ TEST_F(EndToEnd, EveryScreenEntryAndButton)
             Pump();
         };
 
-        // The menu screen's popups: each entry from the menu screen.
-        std::vector<int> popupIds;
-        for (int popup = 0; popup < MenuPopup::kCount; ++popup)
-            for (const MenuPopup::SEntry& entry : MenuPopup::Entries(popup))
-                if (entry.subPopup < 0)
-                    popupIds.push_back(entry.id);
-        for (int id : popupIds) {
-            backToMenu();
-            if (kNotTriggered.contains(id))
-                continue;
-            if (!frame->QueryCommandState(id).enabled) {
-                if (!PendingReportCommands().contains(id))
-                    faults << QStringLiteral("menu screen: %1 disabled").arg(id);
-                continue;
+        // The menu screen's popups: each entry chosen as a user chooses it,
+        // on the menu screen, after the popup showed its entries' states.
+        for (int popup = 0; popup < MenuPopup::kCount; ++popup) {
+            for (const MenuPopup::SEntry& entry : MenuPopup::Entries(popup)) {
+                if (entry.subPopup >= 0 || kNotTriggered.contains(entry.id))
+                    continue;
+                const int id = entry.id;
+                backToMenu();
+                QMenu* menu = MenuScreenPopup(*frame, popup);
+                QAction* action = nullptr;
+                for (QAction* candidate : menu ? menu->actions() : QList<QAction*>())
+                    if (!candidate->menu() && candidate->data().toInt() == id)
+                        action = candidate;
+                if (!action) {
+                    faults << QStringLiteral("popup %1: no entry for %2").arg(popup).arg(id);
+                    continue;
+                }
+                Q_EMIT menu->aboutToShow();
+                if (!action->isEnabled()) {
+                    if (!PendingReportCommands().contains(id))
+                        faults << QStringLiteral("menu screen: %1 disabled").arg(id);
+                    continue;
+                }
+                if (!handled(id))
+                    faults << QStringLiteral("menu screen: %1 enabled without a handler").arg(id);
+                trigger(0, id, action);
+                const int kind = frame->GetViewKind();
+                if (kind != 0 && !reachedBy.count(kind))
+                    reachedBy[kind] = id;
             }
-            if (!handled(id))
-                faults << QStringLiteral("menu screen: %1 enabled without a handler").arg(id);
-            trigger(0, id, nullptr);
-            const int kind = frame->GetViewKind();
-            if (kind != 0 && !reachedBy.count(kind))
-                reachedBy[kind] = id;
         }
 
         // The calendar's marks: each opens its closing or schedule list, which
@@ -446,16 +455,18 @@ TEST_F(EndToEnd, EveryScreenEntryAndButton)
             QAbstractItemView* list = view ? MainList(view) : nullptr;
             rows[kind] = list ? list->model()->rowCount() : -1;
             frame->grab().save(shots + QStringLiteral("/kind-%1.png").arg(kind, 2, 10, QChar(u'0')));
-            QList<QPair<int, QAction*>> entries;
+            // Menu entries by id, looked up again before each: reaching the
+            // screen again builds its menu bar anew.
+            QList<QPair<int, bool>> entries; // id, from the menu bar
             for (QAction* top : frame->menuBar()->actions())
                 if (top->menu())
                     for (QAction* action : MenuActions(top->menu()))
-                        entries << qMakePair(action->data().toInt(), action);
+                        entries << qMakePair(action->data().toInt(), true);
             for (const CToolBarDef& bar : GetToolBarDefs())
                 if (bar.resourceId == GetViewKindInfo(kind).toolBarId)
                     for (int id : bar.buttons)
-                        entries << qMakePair(id, frame->Action(id));
-            for (const auto& [id, action] : entries) {
+                        entries << qMakePair(id, false);
+            for (const auto& [id, fromMenu] : entries) {
                 if (id == 0 || kNotTriggered.contains(id))
                     continue;
                 if (frame->GetViewKind() != kind) {
@@ -469,11 +480,17 @@ TEST_F(EndToEnd, EveryScreenEntryAndButton)
                     now->setCurrentIndex(first);
                     now->selectionModel()->select(first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
                 }
-                if (!frame->QueryCommandState(id).enabled)
+                QAction* item = fromMenu ? frame->FindMenuItem(id) : nullptr;
+                if (auto* menu = item ? qobject_cast<QMenu*>(item->parent()) : nullptr)
+                    Q_EMIT menu->aboutToShow();
+                const bool enabled = frame->QueryCommandState(id).enabled;
+                if (item && item->isEnabled() != enabled)
+                    faults << QStringLiteral("kind %1: menu entry %2 shows another state than its command").arg(kind).arg(id);
+                if (!enabled)
                     continue;
                 if (!handled(id) && !PendingReportCommands().contains(id))
                     faults << QStringLiteral("kind %1: %2 enabled without a handler").arg(kind).arg(id);
-                trigger(kind, id, nullptr);
+                trigger(kind, id, item);
                 const int after = frame->GetViewKind();
                 if (after != kind && after != 0 && !reachedBy.count(after))
                     faults << QStringLiteral("kind %1 reached only from kind %2 by %3").arg(after).arg(kind).arg(id);
