@@ -518,7 +518,7 @@ TEST_F(EndToEnd, EveryScreenEntryAndButton)
                   << " messages: " << prompt.messages.size() << " launched: " << launched.size()
                   << " help: " << help.Topics().size() << " mail: " << mail.composed << std::endl;
         // What happened, for reading a failure.
-        if (!faults.isEmpty()) {
+        if (!faults.isEmpty() || qEnvironmentVariableIsSet("CORVANTA_E2E_VERBOSE")) {
             std::cout << "silent: " << silent.join(u' ').toStdString() << "\n";
             for (const auto& m : prompt.messages)
                 std::cout << "  message " << m.context.toStdString() << ": " << m.text.simplified().toStdString() << "\n";
