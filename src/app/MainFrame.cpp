@@ -178,8 +178,10 @@ void CMainFrame::OnConnectResult()
         Message(QStringLiteral("カレンダーのデータ取得に失敗しました。"));
     if (!GetCurrentDatabaseName())
         Message(QStringLiteral("現在のデータベース名取得に失敗しました。"));
-    if (m_nViewKind == 0)
+    if (m_nViewKind == 0) {
         ShowMenuScreen(GetActiveView());
+        CheckFirstRun(GetActiveView());
+    }
 }
 
 int CMainFrame::ReleaseDatabase()
@@ -313,6 +315,10 @@ bool CMainFrame::CreateToolBars()
         bar->hide();
         m_toolBars.insert(def.resourceId, bar);
     }
+    // The keys work on every screen, the menu screen without a toolbar too
+    // (Delete there is the carry-forward).
+    for (int id : GetAcceleratorCommands())
+        addAction(Action(id));
     return m_toolBars.size() == 16;
 }
 
@@ -429,6 +435,9 @@ void CMainFrame::UpdateMenuStates(QMenu* menu)
 
 void CMainFrame::UpdateToolBarStates()
 {
+    // A disabled action ignores its key, so the keys follow the screen too.
+    for (int id : GetAcceleratorCommands())
+        Action(id)->setEnabled(QueryCommandState(id).enabled);
     for (QToolBar* bar : std::as_const(m_toolBars)) {
         if (!bar->isVisible())
             continue;

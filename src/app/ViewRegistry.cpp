@@ -58,6 +58,22 @@ bool CViewRegistry::IsCommandEnabled(int id, const CMainFrame& frame) const
     return it == m_enablers.constEnd() || it.value()(frame);
 }
 
+void CViewRegistry::RegisterOpener(EOpener which, Opener opener)
+{
+    if (opener)
+        m_openers.insert(int(which), std::move(opener));
+    else
+        m_openers.remove(int(which));
+}
+
+bool CViewRegistry::RunOpener(EOpener which, CMainFrame& frame, int arg) const
+{
+    const auto it = m_openers.constFind(int(which));
+    // A copy: the dialog may run long enough for a registration to change.
+    const Opener opener = it == m_openers.constEnd() ? Opener() : it.value();
+    return opener && opener(frame, arg);
+}
+
 CView* CreateView(EViewClass viewClass, CMainFrame& frame)
 {
     return CViewRegistry::Instance().Create(viewClass, frame);
@@ -73,4 +89,10 @@ void ResetMenuCalendar(CView* view)
 {
     if (auto* menu = qobject_cast<CTollavineView*>(view))
         menu->SetScroll();
+}
+
+void CheckFirstRun(CView* view)
+{
+    if (auto* menu = qobject_cast<CTollavineView*>(view))
+        menu->CheckFirstRun();
 }

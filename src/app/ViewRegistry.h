@@ -41,10 +41,22 @@ public:
     bool IsCommandEnabled(int id, const CMainFrame& frame) const;
     const QHash<int, CommandHandler>& GetCommands() const { return m_commands; }
 
+    // Dialogs of a subsystem that the menu screen's own commands open; the
+    // menu screen does what follows. The argument is the record kind (1-3)
+    // of an entry or the target (0-2) of an extraction; the answer whether
+    // the user accepted. An empty opener removes the registration.
+    enum class EOpener { MasterEntry, MasterExtract };
+    using Opener = std::function<bool(CMainFrame& frame, int arg)>;
+    void RegisterOpener(EOpener which, Opener opener);
+    bool HasOpener(EOpener which) const { return m_openers.contains(int(which)); }
+    // False when none is registered or the user cancelled.
+    bool RunOpener(EOpener which, CMainFrame& frame, int arg) const;
+
 private:
     QHash<int, Creator> m_creators;
     QHash<int, CommandHandler> m_commands;
     QHash<int, CommandEnabler> m_enablers;
+    QHash<int, Opener> m_openers;
 };
 
 // Creates the view of a class through the program's registry.
@@ -55,3 +67,5 @@ CView* CreateView(EViewClass viewClass, CMainFrame& frame);
 // its calendar after the calendar data was reloaded.
 void ShowMenuScreen(CView* view);
 void ResetMenuCalendar(CView* view);
+// The first-run setup of the current database, on the menu screen.
+void CheckFirstRun(CView* view);

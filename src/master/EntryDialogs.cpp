@@ -1,8 +1,11 @@
 #include "master/EntryDialogs.h"
 
+#include "app/MainFrame.h"
 #include "app/ViewRegistry.h"
+#include "master/ExtractDlg.h"
 #include "master/ItemInfoDlg.h"
 #include "master/PartnerInfoDlg.h"
+#include "platform/ui/Prompt.h"
 #include "resources/CommandIds.h"
 
 bool HasMasterEntryDialog(int kind)
@@ -30,6 +33,10 @@ bool RunMasterEntryDialog(int kind, const COneRecord* record, QWidget* parent)
 
 void RegisterMasterEntryDialogs(CViewRegistry& registry)
 {
-    for (const auto& [id, kind] : {std::pair{ID_ITEM_NEW, 1}, std::pair{ID_CUSTOMER_NEW, 2}, std::pair{ID_SUPPLIER_NEW, 3}})
-        registry.RegisterCommand(id, [kind](CMainFrame&) { RunMasterEntryDialog(kind, nullptr, nullptr); });
+    registry.RegisterOpener(CViewRegistry::EOpener::MasterEntry,
+                            [](CMainFrame&, int kind) { return RunMasterEntryDialog(kind, nullptr, nullptr); });
+    // The dialog leaves the confirmed extraction in the frame for the list.
+    registry.RegisterOpener(CViewRegistry::EOpener::MasterExtract, [](CMainFrame& frame, int target) {
+        return target >= 0 && target <= 2 && RunExtractDialog(target, frame, &frame) == IDOK;
+    });
 }

@@ -10,5 +10,6 @@ class QWidget;
 // kind has no entry dialog.
 bool HasMasterEntryDialog(int kind);
 bool RunMasterEntryDialog(int kind, const COneRecord* record, QWidget* parent);
-// Registers the menu screen's "新規登録" commands with the shell.
+// Registers with the shell the dialogs that the menu screen's "新規登録" and
+// "抽出" open.
 void RegisterMasterEntryDialogs(CViewRegistry& registry);

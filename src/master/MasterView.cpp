@@ -1,5 +1,7 @@
 #include "master/MasterView.h"
 
+#include <QSet>
+
 #include "app/FindDialog.h"
 #include "app/MainFrame.h"
 #include "master/BulkEditDlg.h"
@@ -546,6 +548,18 @@ bool CMasterView::OnCmdMsg(int id)
     case ID_EXPORT_VELMIRA: OnSiblingExport(); return true;
     default: return false;
     }
+}
+
+bool CMasterView::HasCommandHandler(int id) const
+{
+    // The commands of OnCmdMsg's switch, so the route finds them.
+    static const QSet<int> kHandled = {
+        ID_MASTER_DELETE,     ID_MASTER_MODIFY,      ID_MASTER_NEW,          ID_MASTER_CODE_CHANGE,
+        ID_MASTER_CREATE_SLIP, ID_MASTER_SELECT_ALL, ID_MASTER_SHOW_ALL,     ID_MASTER_EXTRACT,
+        ID_MASTER_COLUMN_SET, ID_MASTER_HELP,        ID_MASTER_PRINT,        ID_MASTER_PRINT_PREVIEW,
+        ID_MASTER_LABEL_PRINT, ID_MASTER_IMPORT,     ID_MASTER_EXPORT,       ID_IMPORT_BRENLO,
+        ID_IMPORT_CADMIR,     ID_IMPORT_VELMIRA,     ID_IMPORT_TOSKEL,       ID_EXPORT_VELMIRA};
+    return (m_pList && kHandled.contains(id)) || CView::HasCommandHandler(id);
 }
 
 bool CMasterView::OnUpdateCmdUI(int id, CCmdUI& ui)

@@ -30,6 +30,7 @@ public:
     // The find dialog's search: the next row (or previous) showing the text.
     long OnFindRequest(const CFindRequest& request) override;
     bool OnCmdMsg(int id) override;
+    bool HasCommandHandler(int id) const override;
     bool OnUpdateCmdUI(int id, CCmdUI& ui) override;
     IMasterList* GetMasterList() override { return this; }
 

@@ -363,10 +363,14 @@ bool CShimeView::SelectAllRows()
     return true;
 }
 
+bool CShimeView::SelectsAllRows(int mode)
+{
+    return (mode >= 8 && mode <= 14) || mode == 16 || (mode >= 22 && mode <= 24);
+}
+
 void CShimeView::OnSelectAll()
 {
-    const int mode = m_list.GetMode();
-    if ((mode >= 8 && mode <= 14) || mode == 16 || (mode >= 22 && mode <= 24))
+    if (SelectsAllRows(m_list.GetMode()))
         SelectAllRows();
 }
 
@@ -542,8 +546,9 @@ bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
         ui.SetCheck(m_list.m_nCarryOver == 0);
         return true;
     case ID_REPORT_NUMBER_SETTINGS:
-    case ID_REPORT_SELECT_ALL:
     case ID_LIST_HELP: ui.Enable(true); return true;
+    // Offered only where it acts: the lists whose commands take many rows.
+    case ID_REPORT_SELECT_ALL: ui.Enable(m_list.RowCount() > 0 && SelectsAllRows(mode)); return true;
     case ID_REPORT_CLOSE_PRINT: ui.Enable(m_list.RowCount() > 0 && (mode == 8 || mode == 9)); return true;
     case ID_REPORT_CLOSING_DATE: ui.Enable(mode == 8 || mode == 9); return true;
     case ID_REPORT_UNDO_CLOSE: ui.Enable(selected >= 1 && ((mode >= 8 && mode <= 9) || mode == 12 || mode == 13)); return true;

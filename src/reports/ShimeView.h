@@ -54,6 +54,8 @@ public:
     QList<int> GetSelectedRows() const;
     bool SelectOnlyRow(int row);
     bool SelectAllRows();
+    // The modes whose select-all acts.
+    static bool SelectsAllRows(int mode);
 
     // Writes the value into the closing records behind the rows (field
     // "ID" of each row's record); 1 done, 0 nothing written.

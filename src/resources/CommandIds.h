@@ -27,6 +27,10 @@ enum CommandId : int {
     ID_SUPPLIER_NEW = 32777,
     ID_CUSTOMER_LIST = 32775,
     ID_SUPPLIER_LIST = 32778,
+    // menu screen: a master list after its extraction
+    ID_ITEM_EXTRACT = 32773,
+    ID_CUSTOMER_EXTRACT = 32776,
+    ID_SUPPLIER_EXTRACT = 32779,
     ID_ESTIMATE_LIST = 32796,
     ID_HEADER_VIEW = 32915,
     ID_SALES_LIST = 32799,

@@ -316,6 +316,11 @@ QString GetCommandText(int id)
     return it == texts.end() ? QString() : QString::fromUtf8(*it);
 }
 
+QList<int> GetAcceleratorCommands()
+{
+    return {ID_EDIT_FIND, ID_MASTER_DELETE, ID_MASTER_SELECT_ALL};
+}
+
 QString GetCommandShortcut(int id)
 {
     switch (id) {

@@ -30,3 +30,5 @@ QString GetCommandText(int id);
 
 // The key of a command ("Ctrl+F", "Del"); empty when it has none.
 QString GetCommandShortcut(int id);
+// The commands that have a key: the program's accelerator table.
+QList<int> GetAcceleratorCommands();

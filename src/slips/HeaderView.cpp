@@ -313,6 +313,12 @@ bool CHeaderView::OnUpdateCmdUI(int id, CCmdUI& ui)
     case ID_SLIP_EXPORT:
         ui.Enable(m_nMode == 5);
         return true;
+    case ID_SLIP_HELP: {
+        // The order and purchase lists have no help page: no dead button.
+        const CSlipMode* mode = GetSlipMode(m_nMode);
+        ui.Enable(mode && mode->helpId);
+        return true;
+    }
     default:
         return false;
     }

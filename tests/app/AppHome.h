@@ -47,8 +47,10 @@ public:
     QString ProgramFolder() const { return m_dir.path() + QStringLiteral("/program"); }
     QString RegisterPath() const { return CDBDirMng::GetDefaultPath(); }
 
-    // A database made from the template in <root>/<sub>, registered and current.
-    QString AddCurrentDatabase(const QString& name, const QString& sub = QStringLiteral("db"))
+    // A database made from the template in <root>/<sub>, registered and
+    // current. Without `firstRun` its first-run marker is gone, as after its
+    // first start, so connecting a frame asks nothing.
+    QString AddCurrentDatabase(const QString& name, const QString& sub = QStringLiteral("db"), bool firstRun = false)
     {
         const QString folder = Root() + u'/' + sub;
         QDir().mkpath(folder + QStringLiteral("/Files"));
@@ -56,6 +58,8 @@ public:
         if (CreateDatabaseFromTemplate(folder, folder + QStringLiteral("/Other"), name) != 1 ||
             CDBDirMng().SetNowDB(name) != 1)
             return {};
+        if (!firstRun)
+            QFile::remove(folder + QStringLiteral("/FTtemp.dat"));
         return folder;
     }
 

@@ -5,10 +5,12 @@
 #include "platform/data/DbManager.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/ui/FakeUi.h"
+#include "platform/ui/Modal.h"
 #include "settings/db/DBNameRules.h"
 #include "settings/db/DbDialogs.h"
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QFileInfo>
 
 namespace {
@@ -40,6 +42,12 @@ TEST(ApplicationTest, FirstStartOnAnEmptyDataRootConnectsTheFirstDatabase)
     dialogs.name = QStringLiteral("本社");
     dialogs.folder = home.Root() + QStringLiteral("/honsha");
     IDbDialogs* oldDialogs = SetDbDialogs(&dialogs);
+    QStringList setup;
+    ScopedModalRunner runner([&setup](QDialog& dialog) {
+        setup << dialog.windowTitle();
+        dialog.reject();
+        return int(QDialog::Rejected);
+    });
 
     CTollavineApp app;
     ASSERT_TRUE(app.InitInstance()) << ui.Prompt().Texts().join(u'|').toStdString();
@@ -54,7 +62,10 @@ TEST(ApplicationTest, FirstStartOnAnEmptyDataRootConnectsTheFirstDatabase)
     EXPECT_EQ(name, QStringLiteral("本社"));
     EXPECT_EQ(folder, dialogs.folder);
     EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/QXSelvo.vrz")).isFile());
-    EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/FTtemp.dat")).isFile());
+    // Its first start asked for the company information and the sales
+    // conditions, which took the template's marker away.
+    EXPECT_EQ(setup, QStringList({QStringLiteral("自社情報の設定"), QStringLiteral("販売条件の設定")}));
+    EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/FTtemp.dat")));
     // (whether to make a database there, whether to make the folder).
     ASSERT_EQ(ui.Prompt().Calls().size(), 3) << ui.Prompt().Texts().join(u'|').toStdString();
     EXPECT_EQ(ui.Prompt().Calls()[0].buttons, MB_YESNO);

@@ -430,7 +430,7 @@ TEST_F(MenuViewTest, SettingsPopupOpensTheCompanyDialogs)
 {
     CAppHome home;
     ASSERT_TRUE(home.IsReady());
-    const QString folder = home.AddCurrentDatabase(QStringLiteral("甲社"));
+    const QString folder = home.AddCurrentDatabase(QStringLiteral("甲社"), QStringLiteral("db"), true);
     ASSERT_FALSE(folder.isEmpty());
     ShowMenu();
 

@@ -146,9 +146,9 @@ TEST_F(ItemEntryViewTest, RegisterChangeAndStepFromTheProductList)
     EXPECT_EQ(Column(*view, name).first(), QStringLiteral("高級万年筆"));
     EXPECT_EQ(view->GetSelectedRows(), QList<int>{1});
 
-    // The menu screen's "新規登録" of every master finds its dialog registered.
-    for (int id : {ID_ITEM_NEW, ID_CUSTOMER_NEW, ID_SUPPLIER_NEW})
-        EXPECT_TRUE(CViewRegistry::Instance().HasCommand(id)) << id;
+    // The menu screen's "新規登録" and "抽出" find their dialogs registered.
+    EXPECT_TRUE(CViewRegistry::Instance().HasOpener(CViewRegistry::EOpener::MasterEntry));
+    EXPECT_TRUE(CViewRegistry::Instance().HasOpener(CViewRegistry::EOpener::MasterExtract));
 }
 
 // "得意先コードの変更..." gives the selected customer a new code throughout;

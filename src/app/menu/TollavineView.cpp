@@ -7,6 +7,7 @@
 #include "app/menu/MenuPictures.h"
 #include "app/menu/MenuPopupTable.h"
 #include "app/menu/MenuPopups.h"
+#include "platform/archive/SafeFile.h"
 #include "platform/env/DBDirMng.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/Fonts.h"
@@ -16,6 +17,7 @@
 #include "platform/ui/WaitIndicator.h"
 #include "resources/CommandIds.h"
 #include "settings/db/DBChangeDlg.h"
+#include "settings/db/DbFiles.h"
 #include "settings/dlg/BunruiSetDlg.h"
 #include "settings/dlg/CompanyInfoDlg.h"
 #include "settings/dlg/NameListDlg.h"
@@ -53,19 +55,16 @@ CTollavineView::CTollavineView(CMainFrame& frame) : CView(frame)
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    // The settings whose dialogs need nothing but their mode.
-    MapCommand(ID_STAFF_SETTING, [this] {
-        CNameListDlg dialog(0, this);
-        RunModal(dialog);
-    });
-    MapCommand(ID_RECEIPT_TEXT_SETTING, [this] {
-        CNameListDlg dialog(1, this);
-        RunModal(dialog);
-    });
-    MapCommand(ID_CLASS_SETTING, [this] {
-        CBunruiSetDlg dialog(this);
-        RunModal(dialog);
-    });
+    MapCommand(ID_ITEM_NEW, [this] { OnItemNew(); });
+    MapCommand(ID_CUSTOMER_NEW, [this] { OnCustomerNew(); });
+    MapCommand(ID_SUPPLIER_NEW, [this] { OnSupplierNew(); });
+    MapCommand(ID_ITEM_EXTRACT, [this] { OnItemExtract(); });
+    MapCommand(ID_CUSTOMER_EXTRACT, [this] { OnCustomerExtract(); });
+    MapCommand(ID_SUPPLIER_EXTRACT, [this] { OnSupplierExtract(); });
+    MapCommand(ID_STAFF_SETTING, [this] { OnStaffSetting(); });
+    MapCommand(ID_RECEIPT_TEXT_SETTING, [this] { OnReceiptTextSetting(); });
+    MapCommand(ID_CLASS_SETTING, [this] { OnClassSetting(); });
+    MapCommand(ID_DB_CHANGE, [this] { OnAddDatabase(); });
     MapCommand(ID_COMPANY_INFO, [this] { OnCompanyInfo(); });
     MapCommand(ID_SALES_CONDITION, [this] { OnSalesCondition(); });
     m_tracker.SetFilter(CMenuButtonTracker::Cell, [this](int cell) { return m_calendar.CellMark(cell) != 0; });
@@ -312,16 +311,89 @@ void CTollavineView::ShowDatabaseList(const QPoint& screen)
     m_pDatabaseMenu->popup(screen);
 }
 
-void CTollavineView::OnDatabaseChange()
+void CTollavineView::OnAddDatabase()
 {
     CMainFrame& frame = GetFrame();
     CDBChangeDlg dialog(std::make_unique<CFrameDbSession>(frame), this);
-    const int result = dialog.exec();
+    const int result = RunModal(dialog);
+    if (result == IDOK) {
+        DatabaseSwitched();
+        CheckFirstRun();
+    }
     // The dialog may have renamed the database in use without switching.
     frame.GetCurrentDatabaseName();
-    if (result == IDOK)
-        DatabaseSwitched();
     update(m_layout.DbName());
+}
+
+// ---------------------------------------------------------------------------
+// Masters and settings
+
+void CTollavineView::OnItemNew()
+{
+    CViewRegistry::Instance().RunOpener(CViewRegistry::EOpener::MasterEntry, GetFrame(), 1);
+}
+
+void CTollavineView::OnCustomerNew()
+{
+    CViewRegistry::Instance().RunOpener(CViewRegistry::EOpener::MasterEntry, GetFrame(), 2);
+}
+
+void CTollavineView::OnSupplierNew()
+{
+    CViewRegistry::Instance().RunOpener(CViewRegistry::EOpener::MasterEntry, GetFrame(), 3);
+}
+
+void CTollavineView::OnItemExtract()
+{
+    ExtractAndShow(1);
+}
+
+void CTollavineView::OnCustomerExtract()
+{
+    ExtractAndShow(2);
+}
+
+void CTollavineView::OnSupplierExtract()
+{
+    ExtractAndShow(3);
+}
+
+void CTollavineView::ExtractAndShow(int kind)
+{
+    CMainFrame& frame = GetFrame();
+    if (CViewRegistry::Instance().RunOpener(CViewRegistry::EOpener::MasterExtract, frame, kind - 1))
+        frame.SwitchView(kind);
+}
+
+void CTollavineView::OnStaffSetting()
+{
+    CNameListDlg dialog(0, this);
+    RunModal(dialog);
+}
+
+void CTollavineView::OnReceiptTextSetting()
+{
+    CNameListDlg dialog(1, this);
+    RunModal(dialog);
+}
+
+void CTollavineView::OnClassSetting()
+{
+    CBunruiSetDlg dialog(this);
+    RunModal(dialog);
+}
+
+void CTollavineView::CheckFirstRun()
+{
+    QString name, folder;
+    if (CDBDirMng().GetNowDB(name, folder) != 1 || folder.isEmpty())
+        return;
+    if (FindFileNoCase(folder, QString::fromLatin1(kFirstRunMarker)).isEmpty())
+        return;
+    // The company dialog takes the marker away as it opens; both run
+    // whatever the user answers.
+    OnCompanyInfo();
+    OnSalesCondition();
 }
 
 void CTollavineView::DatabaseSwitched()
@@ -348,10 +420,6 @@ bool CTollavineView::OnCmdMsg(int id)
 {
     if (CView::OnCmdMsg(id))
         return true;
-    if (id == ID_DB_CHANGE) {
-        OnDatabaseChange();
-        return true;
-    }
     const auto found = m_mapPopupId.constFind(id);
     if (found == m_mapPopupId.constEnd())
         return false;
@@ -367,16 +435,31 @@ bool CTollavineView::OnCmdMsg(int id)
     frame.m_strDatabaseName = name;
     DatabaseSwitched();
     update(m_layout.DbName());
+    CheckFirstRun();
     return true;
 }
 
 bool CTollavineView::HasCommandHandler(int id) const
 {
-    return id == ID_DB_CHANGE || m_mapPopupId.contains(id) || CView::HasCommandHandler(id);
+    return m_mapPopupId.contains(id) || CView::HasCommandHandler(id);
 }
 
 bool CTollavineView::OnUpdateCmdUI(int id, CCmdUI& ui)
 {
+    // The masters' dialogs are there only when the master subsystem is.
+    switch (id) {
+    case ID_ITEM_NEW:
+    case ID_CUSTOMER_NEW:
+    case ID_SUPPLIER_NEW:
+        ui.Enable(CViewRegistry::Instance().HasOpener(CViewRegistry::EOpener::MasterEntry));
+        return true;
+    case ID_ITEM_EXTRACT:
+    case ID_CUSTOMER_EXTRACT:
+    case ID_SUPPLIER_EXTRACT:
+        ui.Enable(CViewRegistry::Instance().HasOpener(CViewRegistry::EOpener::MasterExtract));
+        return true;
+    default: break;
+    }
     const auto found = m_mapPopupId.constFind(id);
     if (found == m_mapPopupId.constEnd())
         return false;

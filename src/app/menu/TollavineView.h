@@ -41,8 +41,7 @@ public:
     // range and position, marks, cell states.
     void SetScroll();
 
-    // "データベースの追加", "自社情報の設定", "販売条件の設定" and the database
-    // list's items (ids 108 and up).
+    // The database list's items (ids 108 and up) besides the mapped commands.
     bool OnCmdMsg(int id) override;
     bool OnUpdateCmdUI(int id, CCmdUI& ui) override;
     bool HasCommandHandler(int id) const override;
@@ -50,6 +49,11 @@ public:
     // The default, and what an empty switcher restores, is the database
     // administration's switch (CDBChangeDlg::SwitchDatabase).
     static void SetDatabaseSwitcher(DatabaseSwitcher switcher);
+
+    // A database made from the template carries a marker file until its
+    // company information was first shown: while it is there, the company
+    // information and then the sales conditions are asked for.
+    void CheckFirstRun();
 
     // The actions of the four button groups; `screen` is the release point.
     int ClickFile(const QPoint& screen, int index);
@@ -87,7 +91,19 @@ private:
     void OnCalToday();
     void OnCalNext();
     void ShowDatabaseList(const QPoint& screen);
-    void OnDatabaseChange();
+    // The popups' entries the menu screen handles itself.
+    void OnItemNew();
+    void OnCustomerNew();
+    void OnSupplierNew();
+    void OnItemExtract();
+    void OnCustomerExtract();
+    void OnSupplierExtract();
+    // The master list of `kind` after an accepted extraction for it.
+    void ExtractAndShow(int kind);
+    void OnStaffSetting();
+    void OnReceiptTextSetting();
+    void OnClassSetting();
+    void OnAddDatabase();
     void OnCompanyInfo();
     void OnSalesCondition();
     // After the current database changed: its settings, period and calendar.
