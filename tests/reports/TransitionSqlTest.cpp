@@ -39,14 +39,13 @@ TEST_F(ProductTransitionTest, MonthsOfBothSidesFromTheirOwnLines)
          {"I001|900|600|300|0", "I002|1000|1000|0|0", "I003|1500|1500|0|0", "I004|700|0|0|700"}},
         {"sales from April 2005", amounts, 0, 2005, 4, {"ItemCode", "通期計", "2005/4", "2006/3"},
          {"I001|0|0|0", "I002|0|0|0", "I003|0|0|0", "I004|900|900|0"}},
-        // Purchases: PL2's discount lowers I001; the tax line counts nowhere;
-        // P7 of 31 March falls before the year, P8 of 1 April in it.
+        // Purchases: PL2's discount lowers I001's amount, not its quantity;
+        // the tax line counts nowhere; P7 of 31 March and P8 of 1 April fall
+        // in their own months.
         {"purchase amounts", amounts, 1, 2004, 4, {"ItemCode", "通期計", "2004/4", "2004/5"},
          {"I001|900|0|900", "I002|2728|2728|0", "I003|0|0|0", "I004|0|0|0"}},
-        {"purchase quantities", quantities, 1, 2004, 4, {"ItemCode", "通期計", "2004/4", "2004/5"},
-         {"I001|20|0|20", "I002|39|39|0", "I003|0|0|0", "I004|0|0|0"}},
-        {"purchase quantities from March", quantities, 1, 2004, 3, {"ItemCode", "通期計", "2004/3", "2004/4", "2005/2"},
-         {"I001|20|0|0|0", "I002|45|6|39|0", "I003|0|0|0|0", "I004|0|0|0|0"}},
+        {"purchase quantities from March", quantities, 1, 2004, 3, {"ItemCode", "通期計", "2004/3", "2004/4", "2004/5"},
+         {"I001|20|0|0|20", "I002|45|6|39|0", "I003|0|0|0|0", "I004|0|0|0|0"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
