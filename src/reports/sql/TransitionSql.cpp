@@ -13,6 +13,40 @@ namespace
 
 enum Kind { kPartner, kItemAmount, kItemQuantity, kStaff };
 
+// By product: each month's sum is read apart, from the lines of that product
+// and month alone, through the line index led by product code and date. One
+// pass over the year with twelve conditional sums costs twelve additions a
+// line; here a line is added once, and the product's lines outside the year
+// are never read. The year's total adds the twelve months of the sub-select
+// T; its OFFSET keeps SQLite from copying T's sub-selects into the outer
+// columns, where each month would be read twice.
+QString ByItem(const SideTables& t, const QStringList& labels, const QDate& first, const QString& value,
+               const QString& lines, const ClassFilter& filter)
+{
+    QStringList months, columns, total;
+    for (int i = 0; i < 12; ++i) {
+        const QString month = QStringLiteral("M%1").arg(i + 1);
+        months << QStringLiteral("(SELECT COALESCE(SUM(%1), 0) FROM %2 AS B WHERE B.ItemCode = M.ItemCode AND "
+                                 "B.\"Date\" >= %3 AND B.\"Date\" < %4 AND %5) AS %6")
+                      .arg(value, SqlName(t.lines), SqlDate(first.addMonths(i)), SqlDate(first.addMonths(i + 1)),
+                           lines, month);
+        columns << QStringLiteral("T.%1 AS %2").arg(month, SqlName(labels.at(i).toUtf8().constData()));
+        total << QStringLiteral("T.") % month;
+    }
+    QString keys = QStringLiteral("M.ItemCode, M.ItemName");
+    QString outer = QStringLiteral("T.ItemCode, T.ItemName, (%1) AS %2").arg(total.join(QStringLiteral(" + ")),
+                                                                          SqlName(RC_YEAR_TOTAL));
+    QString order = QStringLiteral("T.ItemCode");
+    if (!filter.field.isEmpty()) {
+        keys += QStringLiteral(", ") % filter.Column(QStringLiteral("M."));
+        outer += QStringLiteral(", ") % filter.Column(QStringLiteral("T."));
+        order = filter.Column(QStringLiteral("T.")) % QStringLiteral(", ") % order;
+    }
+    return QStringLiteral("SELECT %1, %2 FROM (SELECT %3, %4 FROM %5 AS M%6 LIMIT -1 OFFSET 0) AS T ORDER BY %7")
+        .arg(outer, columns.join(QStringLiteral(", ")), keys, months.join(QStringLiteral(", ")), SqlName(TB_ITEM),
+             SqlWhere(filter.Condition(QStringLiteral("M."))), order);
+}
+
 QString Transition(Kind kind, int side, int year, int startMonth, const QString& classField,
                    const QStringList& classValues)
 {
@@ -24,11 +58,16 @@ QString Transition(Kind kind, int side, int year, int startMonth, const QString&
     const QDate first(year, startMonth, 1);
     const QString value = kind == kItemQuantity ? QStringLiteral("COALESCE(B.Number, 0)")
                                                 : QStringLiteral("COALESCE(B.Amount, 0) - COALESCE(B.IncludeTax, 0)");
+    // A product's goods lines of a month lie together in the line index by
+    // code, kind and date; its goods and discount lines together, in the one
+    // by code and date, which the `+` picks (the other would be sought twice).
     const QString lines = kind == kItemQuantity ? QStringLiteral("B.ItemType = 1")
-                          : kind == kItemAmount ? QStringLiteral("B.ItemType IN (1, 2)")
+                          : kind == kItemAmount ? QStringLiteral("+B.ItemType IN (1, 2)")
                                                 : QStringLiteral("B.ItemType <> 3");
     const bool byItem = kind == kItemAmount || kind == kItemQuantity;
-    const QString code = SqlName(byItem ? "ItemCode" : t.code);
+    if (byItem)
+        return ByItem(t, labels, first, value, lines, filter);
+    const QString code = SqlName(t.code);
     QString key = QStringLiteral("B.") % code;
     QString from = SqlName(t.lines) % QStringLiteral(" AS B");
     if (kind == kStaff) {
@@ -36,14 +75,12 @@ QString Transition(Kind kind, int side, int year, int startMonth, const QString&
         from = QStringLiteral("%1 AS H INNER JOIN %2 AS B ON B.HeaderID = H.ID").arg(SqlName(t.header), SqlName(t.lines));
     }
     // One row per key with a column per month. A partner has many lines a
-    // day: they are summed by day first, in the order of the line index;
-    // products seldom have, so their lines are read as they are.
+    // day: they are summed by day first, in the order of the line index.
     QString byDay = QStringLiteral("SELECT %1 AS Grp, B.\"Date\" AS Day, %2 AS V FROM %3 WHERE +B.\"Date\" >= %4 "
                                    "AND +B.\"Date\" < %5 AND %6")
-                        .arg(key, byItem ? value : QStringLiteral("SUM(%1)").arg(value), from, SqlDate(first),
-                             SqlDate(first.addMonths(12)), lines);
-    if (!byItem)
-        byDay += QStringLiteral(" GROUP BY %1, B.ItemType, B.\"Date\"").arg(key);
+                        .arg(key, QStringLiteral("SUM(%1)").arg(value), from, SqlDate(first),
+                             SqlDate(first.addMonths(12)), lines)
+                    % QStringLiteral(" GROUP BY %1, B.ItemType, B.\"Date\"").arg(key);
     // Sums up to each month's end (one comparison a line); a month is the
     // difference of two of them.
     QStringList months, columns;
@@ -66,8 +103,7 @@ QString Transition(Kind kind, int side, int year, int startMonth, const QString&
                               "ORDER BY T.MyPerson")
             .arg(total, columns.join(QStringLiteral(", ")), staff, sums);
     }
-    QString keys = byItem ? QStringLiteral("M.ItemCode, M.ItemName")
-                          : QStringLiteral("M.%1, M.Company, M.\"Section\", M.Name").arg(code);
+    QString keys = QStringLiteral("M.%1, M.Company, M.\"Section\", M.Name").arg(code);
     keys += QStringLiteral(", ") % total;
     QString order = QStringLiteral("M.") % code;
     if (!filter.field.isEmpty()) {
@@ -75,7 +111,7 @@ QString Transition(Kind kind, int side, int year, int startMonth, const QString&
         order = filter.Column(QStringLiteral("M.")) % QStringLiteral(", ") % order;
     }
     return QStringLiteral("SELECT %1, %2 FROM %3 AS M LEFT JOIN (%4) AS S ON S.Grp = M.%5%6 ORDER BY %7")
-        .arg(keys, columns.join(QStringLiteral(", ")), SqlName(byItem ? TB_ITEM : t.partner), sums, code,
+        .arg(keys, columns.join(QStringLiteral(", ")), SqlName(t.partner), sums, code,
              SqlWhere(filter.Condition(QStringLiteral("M."))), order);
 }
 

@@ -1,0 +1,39 @@
+// The twelve-month transitions beside the partner and product amounts of
+// the report statements: product quantities, staff and the purchase side,
+// over the last business year of the generated database.
+
+#include "BenchMain.h"
+
+#include "reports/sql/TransitionSql.h"
+
+#include "platform/data/MakeMsgID.h"
+
+#include <functional>
+
+namespace
+{
+
+constexpr double kBound = 0.3; // seconds
+// The sales staff list reads every line of the year with its slip (about
+// 0.65 s here); this bound only keeps it from getting slower.
+constexpr double kStaffBound = 1.0;
+
+void Bounded(const char* name, std::function<QString()> build, double bound = kBound)
+{
+    RegisterBounded(std::string("Transition/") + name, bound, [build](benchmark::State& state) {
+        CMakeMsgID data;
+        if (Open(state, data))
+            RunRequest(state, data, QString(), build());
+    });
+}
+
+const bool kRegistered = [] {
+    Bounded("ItemQuantity", [] { return MakeItemQuantityTransitionSQL(0, 2023, 4, QString(), {}); });
+    Bounded("Staff", [] { return MakeStaffTransitionSQL(0, 2023, 4); }, kStaffBound);
+    Bounded("PurchasePartner", [] { return MakePartnerTransitionSQL(1, 2023, 4, QString(), {}); });
+    Bounded("PurchaseItem", [] { return MakeItemAmountTransitionSQL(1, 2023, 4, QString(), {}); });
+    Bounded("PurchaseStaff", [] { return MakeStaffTransitionSQL(1, 2023, 4); });
+    return true;
+}();
+
+} // namespace
