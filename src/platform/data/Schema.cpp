@@ -286,7 +286,9 @@ constexpr IndexDef kIndexes[] = {
     {"ix_sales_h_code_seikyu", "Sales_H", "CustomerCode,SeikyuID,Date,Total,DenpyoType"},
     {"ix_sales_h_seikyu", "Sales_H", "SeikyuID,CustomerCode,Date,DenpyoType,Total,Amount,Tax"},
     {"ix_sales_h_date", "Sales_H", "Date"},
-    {"ix_sales_b_header", "Sales_B", "HeaderID,LineNo"},
+    {"ix_sales_h_person", "Sales_H", "MyPerson,Date"}, // the staff totals: slips by staff and date
+    // with what the staff totals sum, so that they read no line rows
+    {"ix_sales_b_header", "Sales_B", "HeaderID,LineNo,ItemType,Amount,IncludeTax,Amount2,IncludeTax2"},
     {"ix_sales_b_item", "Sales_B", "ItemCode,ItemType,Date,Number,Amount,IncludeTax,Amount2,IncludeTax2"},
     {"ix_sales_b_item_date", "Sales_B", "ItemCode,Date,ItemType,Amount,IncludeTax"},
     {"ix_sales_b_date", "Sales_B", "Date,ItemType,TaxFlg,Amount,IncludeTax,Amount2,IncludeTax2"},

@@ -105,18 +105,38 @@ QString ByMaster(int side, bool byItem, const QDate& fromDate, const QDate& toDa
         .arg(columns, master, sums, code, SqlWhere(filter.Condition(QStringLiteral("M."))), order);
 }
 
+// The sums of one kind of line, Amount less its contained tax.
+QString KindSum(int kind, const char* amount, const char* tax, const char* name)
+{
+    return QStringLiteral("SUM(COALESCE(B.%1, 0) - COALESCE(B.%2, 0)) FILTER (WHERE B.ItemType = %3) AS %4")
+        .arg(QLatin1String(amount), QLatin1String(tax), QString::number(kind), QLatin1String(name));
+}
+
 QString ByStaff(int side, const QDate& fromDate, const QDate& toDate, std::initializer_list<Term> terms)
 {
     const SideTables& t = SideTablesOf(side);
     // Every staff member of a slip is listed, with zeros outside the period.
     const QString staff = SqlStaff(t);
-    const QString sums =
-        LineSums(t, QStringLiteral("H.MyPerson"),
-                 QStringLiteral("%1 AS H INNER JOIN %2 AS B ON B.HeaderID = H.ID").arg(SqlName(t.header), SqlName(t.lines)),
-                 SqlPeriod(QStringLiteral("H.\"Date\""), fromDate, toDate), false);
+    QStringList sums{KindSum(1, "Amount", "IncludeTax", "Goods"),
+                     KindSum(2, "Amount", "IncludeTax", "Discount"),
+                     KindSum(3, "Amount", "IncludeTax", "Other")};
+    if (side != 1)
+        sums << KindSum(1, "Amount2", "IncludeTax2", "Cost");
+    // The named staff's slips come in staff order from the header index by
+    // staff and date (a range on MyPerson > ''), so the sums need no sort;
+    // each slip's lines come from the line index by header, which carries the
+    // amounts. CROSS JOIN keeps the slips the outer table.
+    QString where = QStringLiteral("H.MyPerson > ''");
+    const QString period = SqlPeriod(QStringLiteral("H.\"Date\""), fromDate, toDate);
+    if (!period.isEmpty())
+        where += QStringLiteral(" AND ") % period;
+    const QString byStaff =
+        QStringLiteral("SELECT H.MyPerson AS Grp, %1 FROM %2 AS H CROSS JOIN %3 AS B ON B.HeaderID = H.ID "
+                       "WHERE %4 GROUP BY H.MyPerson")
+            .arg(sums.join(QStringLiteral(", ")), SqlName(t.header), SqlName(t.lines), where);
     return QStringLiteral("SELECT T.MyPerson, %1 FROM (%2) AS T LEFT JOIN (%3) AS S ON S.Grp = T.MyPerson "
                           "ORDER BY T.MyPerson")
-        .arg(TermColumns(side != 1, terms), staff, sums);
+        .arg(TermColumns(side != 1, terms), staff, byStaff);
 }
 
 QString ByPeriod(int side, bool monthly, const QDate& fromDate, const QDate& toDate, std::initializer_list<Term> terms)
