@@ -599,6 +599,48 @@ int CMakeMsgID::CreateDatabase(const QString& path, const QDateTime& now, QStrin
     return rc == SQLITE_OK ? kOk : kFatal;
 }
 
+namespace
+{
+
+// A database made by an earlier build lacks indexes added since, or has
+// one with other columns: each is made as the schema has it now, in one
+// transaction. The indexes only speed reading, so a database that cannot
+// be written (read-only file, another writer) is used as it is.
+void UpdateIndexes(sqlite3* db)
+{
+    QHash<QString, QString> existing; // name -> columns
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           "SELECT m.name, (SELECT group_concat(name, ',') FROM "
+                           "(SELECT name FROM pragma_index_info(m.name) ORDER BY seqno)) "
+                           "FROM sqlite_master m WHERE m.type = 'index' AND m.sql IS NOT NULL",
+                           -1, &statement, nullptr) != SQLITE_OK)
+        return;
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        existing.insert(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))),
+                        QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 1))));
+    sqlite3_finalize(statement);
+    QStringList work;
+    for (const Schema::IndexSpec& ix : Schema::Indexes()) {
+        const auto found = existing.constFind(ix.name);
+        if (found != existing.cend() && found->compare(ix.columns, Qt::CaseInsensitive) == 0)
+            continue;
+        if (found != existing.cend())
+            work << QStringLiteral("DROP INDEX \"%1\"").arg(ix.name);
+        work << ix.create;
+    }
+    if (work.isEmpty())
+        return;
+    // Another writer now: no wait, the next opening tries again.
+    sqlite3_busy_timeout(db, 0);
+    const QByteArray sql = ("BEGIN IMMEDIATE; " + work.join(QStringLiteral("; ")) + "; COMMIT").toUtf8();
+    if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK && !sqlite3_get_autocommit(db))
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_busy_timeout(db, 5000);
+}
+
+} // namespace
+
 int CMakeMsgID::Open(const QString& folder, QString& err)
 {
     Close();
@@ -656,6 +698,7 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
         sqlite3_close_v2(db);
         return kFatal;
     }
+    UpdateIndexes(db);
     m_db = db;
     m_folder = folder;
     return kOk;

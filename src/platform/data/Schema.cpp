@@ -597,6 +597,14 @@ const FieldDef* FindField(const TableDef& table, const QString& field)
     return found ? *found : nullptr;
 }
 
+QList<IndexSpec> Indexes()
+{
+    QList<IndexSpec> specs;
+    for (const IndexDef& ix : kIndexes)
+        specs.append({QString::fromLatin1(ix.name), QString::fromLatin1(ix.columns), CreateIndex(ix)});
+    return specs;
+}
+
 QStringList CreateStatements(const QString& now)
 {
     QStringList statements;

@@ -39,6 +39,15 @@ const FieldDef* FindField(const TableDef& table, const QString& field);
 // `now` is the creation time written into the seed rows.
 QStringList CreateStatements(const QString& now);
 
+// One index of the schema: its name, its columns ("A,B,C") and the
+// statement that creates it.
+struct IndexSpec {
+    QString name;
+    QString columns;
+    QString create;
+};
+QList<IndexSpec> Indexes();
+
 // The schema version kept in PRAGMA user_version.
 int Version();
 

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 namespace
 {
 
@@ -711,4 +713,54 @@ TEST(DatabasePathTest, ExactNameWinsOverAnotherSpelling)
     touch(QStringLiteral("QXSelvo.vrz"));
     touch(QStringLiteral("qxselvo.vrz"));
     EXPECT_EQ(CMakeMsgID::DatabasePath(dir.path()), dir.filePath(QStringLiteral("QXSelvo.vrz")));
+}
+
+// A database made by an earlier build: one index missing, one with fewer
+// columns. Opening brings both to the schema's columns; while another
+// program writes, it opens at once with the indexes it has.
+TEST_F(DatabaseTest, OpeningBringsTheIndexesOfAnOlderDatabaseUpToDate)
+{
+    m_data.Close();
+    const QString path = CMakeMsgID::DatabasePath(Folder());
+    const auto exec = [&path](const char* sql) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    };
+    const auto columns = [&path](const char* index) {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt* st = nullptr;
+        QStringList names;
+        const QByteArray sql = QByteArray("SELECT name FROM pragma_index_info('") + index + "') ORDER BY seqno";
+        sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
+        while (st && sqlite3_step(st) == SQLITE_ROW)
+            names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+        return names.join(u',');
+    };
+    const QString header = columns("ix_sales_b_header");
+    const QString byDate = columns("ix_sales_b_item_date");
+    ASSERT_FALSE(header.isEmpty());
+    ASSERT_FALSE(byDate.isEmpty());
+    exec("DROP INDEX ix_sales_b_item_date; DROP INDEX ix_sales_b_header;"
+         "CREATE INDEX ix_sales_b_header ON Sales_B(HeaderID, LineNo)");
+
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    QString err;
+    EXPECT_EQ(m_data.Open(Folder(), err), 1) << err.toStdString();
+    m_data.Close();
+    sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(writer);
+    EXPECT_EQ(columns("ix_sales_b_header"), QStringLiteral("HeaderID,LineNo"));
+    EXPECT_EQ(columns("ix_sales_b_item_date"), QString());
+
+    ASSERT_EQ(m_data.Open(Folder(), err), 1) << err.toStdString();
+    EXPECT_EQ(columns("ix_sales_b_header"), header);
+    EXPECT_EQ(columns("ix_sales_b_item_date"), byDate);
+    EXPECT_EQ(Count(TB_CUSTOMER), 1);
 }
