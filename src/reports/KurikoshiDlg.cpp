@@ -9,6 +9,7 @@
 #include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportData.h"
 #include "reports/sql/SlipListSql.h"
 
@@ -22,11 +23,6 @@
 
 namespace
 {
-
-QString Q(const char* text)
-{
-    return QString::fromUtf8(text);
-}
 
 QString Japanese(const QDate& date)
 {

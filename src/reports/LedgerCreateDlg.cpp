@@ -11,6 +11,7 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportCommands.h"
 
 #include <QDateEdit>
@@ -26,17 +27,6 @@ namespace
 
 // The one-time partner: one full-width blank.
 const QString kOneTimeCode = QStringLiteral("\u3000");
-
-QString Q(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-QString FieldText(const COneRecord* record, const char* name)
-{
-    const CTb* tb = record ? record->GetOneField(QString(), Q(name)) : nullptr;
-    return tb ? tb->GetText() : QString();
-}
 
 } // namespace
 
@@ -115,12 +105,12 @@ bool CLedgerCreateRules::LookupCode()
     }
     const COneRecord* record = found.GetAt(0);
     if (IsProduct())
-        m_strName = FieldText(record, "ItemName");
+        m_strName = TextOf(record, "ItemName");
     else if (m_strCode == kOneTimeCode)
         m_strName = Q("諸口");
     else
-        m_strName = QString(FieldText(record, "Company") + u' ' + FieldText(record, "Section") + u' ' +
-                     FieldText(record, "Name"))
+        m_strName = QString(TextOf(record, "Company") + u' ' + TextOf(record, "Section") + u' ' +
+                     TextOf(record, "Name"))
                         .trimmed();
     m_bFound = 1;
     return true;

@@ -10,6 +10,7 @@
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
 #include "reports/CloseInvoiceDlg.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportData.h"
 #include "reports/ReportLoaders.h"
 #include "reports/ReportModes.h"
@@ -17,43 +18,6 @@
 #include "reports/ShimeView.h"
 #include "reports/sql/ClosingSql.h"
 #include "settings/CounterInfo.h"
-
-namespace
-{
-
-QString Q(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-const CTb* Field(const COneRecord* record, const QString& name)
-{
-    return record ? record->GetOneField(QString(), name) : nullptr;
-}
-
-int IntOf(const COneRecord* record, const char* name)
-{
-    int value = 0;
-    if (const CTb* tb = Field(record, Q(name)))
-        tb->GetData(value);
-    return value;
-}
-
-QString TextOf(const COneRecord* record, const char* name)
-{
-    const CTb* tb = Field(record, Q(name));
-    return tb ? tb->GetText() : QString();
-}
-
-CMny MoneyOf(const COneRecord* record, const char* name)
-{
-    CMny value(0);
-    if (const CTb* tb = Field(record, Q(name)); !tb || !tb->GetData(value))
-        value = CMny(0);
-    return value;
-}
-
-} // namespace
 
 QDate CShimeView::CalcCollectDate(const QDate& base, int cycle, int day)
 {
@@ -158,9 +122,7 @@ void CShimeView::OnCloseAndPrint()
             return;
         }
         for (int k = 0; k < closedRows.size(); ++k) {
-            int id = 0;
-            if (const CTb* tb = headers.GetAt(k)->GetOneField(table, Q("ID")))
-                tb->GetData(id);
+            const int id = IntOf(Field(headers.GetAt(k), table, "ID"));
             CReportRow& row = m_list.Rows()[size_t(closedRows[k])];
             row.record->SetField(Q("ID"), id);
             row.mark = 1;

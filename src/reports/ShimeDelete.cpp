@@ -5,6 +5,7 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportDelete.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
@@ -14,14 +15,6 @@
 
 namespace
 {
-
-int IntOf(const COneRecord* record, const QString& name)
-{
-    int value = 0;
-    if (const CTb* tb = record ? record->GetOneField(QString(), name) : nullptr)
-        tb->GetData(value);
-    return value;
-}
 
 QString DeleteQuestion(int mode)
 {

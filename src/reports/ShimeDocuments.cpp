@@ -11,6 +11,7 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportData.h"
 #include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
@@ -23,11 +24,6 @@ namespace
 
 // A body request carries at most this many receipt IDs.
 constexpr int kReceiptBatch = 250;
-
-QString Q(const char* text)
-{
-    return QString::fromUtf8(text);
-}
 
 void Tell(const QString& text)
 {
@@ -55,11 +51,6 @@ void AddCopy(COneRecord& target, const CTb& field, const QString& name)
     CTb copy(field);
     copy.SetName(name);
     target.AddField(copy);
-}
-
-const CTb* FieldOf(const COneRecord* record, const char* name)
-{
-    return record ? record->GetOneField(QString(), Q(name)) : nullptr;
 }
 
 } // namespace
@@ -204,16 +195,10 @@ void CShimeView::OnPrintLedger()
                 continue; // a classification subtotal
             COneRecord* work = request.AddNew();
             work->SetField(t + Q("ID"), 0);
-            const CTb* code = FieldOf(record, purchase ? "SupplierCode" : "CustomerCode");
-            const CTb* name = FieldOf(record, "Company_Section_Name");
-            const CTb* last = FieldOf(record, "前回残高");
-            work->SetField(t + Q("CustomerCode"), code ? code->GetText() : QString());
-            work->SetField(t + Q("Name"), name ? name->GetText() : QString());
+            work->SetField(t + Q("CustomerCode"), TextOf(record, purchase ? "SupplierCode" : "CustomerCode"));
+            work->SetField(t + Q("Name"), TextOf(record, "Company_Section_Name"));
             work->SetField(t + Q("Term"), m_strPeriodText);
-            CMny amount(0);
-            if (last && !last->GetData(amount))
-                amount = CMny(0);
-            work->SetField(t + Q("LastCollect"), amount);
+            work->SetField(t + Q("LastCollect"), MoneyOf(record, "前回残高"));
         }
         if (request.GetCount() == 0) {
             Tell(Q("データを選択してください。"));
@@ -222,10 +207,8 @@ void CShimeView::OnPrintLedger()
     } else {
         // The carried-over row leads the ledger and keeps the head record,
         // whose carried-over balance the ledger starts from; none prints 0.
-        CMny carried(0);
         const COneRecord* head = m_list.RowCount() > 0 ? m_list.Rows()[0].record : nullptr;
-        if (const CTb* field = FieldOf(head, "前月繰越額"); !field || !field->GetData(carried))
-            carried = CMny(0);
+        const CMny carried = MoneyOf(head, "前月繰越額");
         COneRecord* work = request.AddNew();
         work->SetField(t + Q("ID"), 0);
         work->SetField(t + Q("CustomerCode"), frame.m_strLedgerCode);
@@ -295,12 +278,8 @@ std::optional<CFormPrintItem> CShimeView::MakeFormPrintItem(const COneRecord* re
     if (!record)
         return std::nullopt;
     CFormPrintItem item;
-    int id = 0;
-    if (const CTb* field = FieldOf(record, "HeaderID"))
-        field->GetData(id);
-    item.m_nID = quint32(id);
-    if (const CTb* field = FieldOf(record, "FileName"))
-        item.m_strFileName = field->GetText();
+    item.m_nID = quint32(IntOf(record, "HeaderID"));
+    item.m_strFileName = TextOf(record, "FileName");
     return item;
 }
 
@@ -322,7 +301,7 @@ void CShimeView::PrintByForm(QList<int>& rows)
         return row >= 0 && row < m_list.RowCount() ? m_list.Rows()[size_t(row)].record : nullptr;
     };
     const auto formOf = [](const COneRecord* record, int& form) {
-        const CTb* field = FieldOf(record, "FormID");
+        const CTb* field = Field(record, "FormID");
         form = 0;
         return field && !field->IsNull() && field->GetData(form);
     };

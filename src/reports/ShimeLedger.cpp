@@ -14,6 +14,7 @@
 #include "platform/ui/WaitIndicator.h"
 #include "reports/LedgerCreateDlg.h"
 #include "reports/LedgerList.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportData.h"
 #include "reports/ReportModes.h"
 #include "reports/ShimeListCtrl.h"
@@ -22,11 +23,6 @@
 
 namespace
 {
-
-QString Q(const char* text)
-{
-    return QString::fromUtf8(text);
-}
 
 QString Day(const QDate& date)
 {
@@ -88,17 +84,13 @@ void CShimeView::DrillDown(int row)
     {
         CWaitScope wait;
         if (mode == 34) {
-            const CTb* tb = record->GetOneField(QString(), Q("ItemCode"));
-            code = tb ? tb->GetText() : QString();
-            const CTb* item = record->GetOneField(QString(), Q("ItemName"));
-            name = item ? item->GetText() : QString();
+            code = TextOf(record, "ItemCode");
+            name = TextOf(record, "ItemName");
             result = frame.GetMakeMsgID().GetItemInOutList(code, frame.m_dtPeriodFrom, frame.m_dtPeriodTo, head, rows,
                                                            frame.m_dtLastCarryForward, err);
         } else {
-            const CTb* tb = record->GetOneField(QString(), Q(mode == 24 ? "SupplierCode" : "CustomerCode"));
-            code = tb ? tb->GetText() : QString();
-            const CTb* company = record->GetOneField(QString(), Q("Company_Section_Name"));
-            name = company ? company->GetText() : QString();
+            code = TextOf(record, mode == 24 ? "SupplierCode" : "CustomerCode");
+            name = TextOf(record, "Company_Section_Name");
             result = frame.GetMakeMsgID().GetMotocho(mode == 24 ? 1 : 0, code, frame.m_dtPeriodFrom,
                                                      frame.m_dtPeriodTo, head, rows, err);
         }
@@ -280,7 +272,7 @@ void CShimeView::ShowSlip()
         return;
     }
     int id = 0;
-    const CTb* idField = record->GetOneField(QString(), Q("ID"));
+    const CTb* idField = Field(record, "ID");
     if (!idField || !idField->GetData(id)) {
         tell(Q("IDがありません\n"));
         return;
@@ -305,13 +297,12 @@ void CShimeView::ShowSlip()
         return;
     }
     const COneRecord* header = found.GetAt(0);
-    auto field = [header](const char* name) { return header->GetOneField(QString(), Q(name)); };
-    int type = 0;
-    if ((mode == 18 || mode == 19) && field("DenpyoType") && field("DenpyoType")->GetData(type) && type != 0) {
+    auto field = [header](const char* name) { return Field(header, name); };
+    if ((mode == 18 || mode == 19) && IntOf(header, "DenpyoType") != 0) {
         tell(Q("請求時消費税なので伝票はありません。"));
         return;
     }
-    const QString fileName = field("FileName") ? field("FileName")->GetText() : QString();
+    const QString fileName = TextOf(header, "FileName");
     if (fileName.isEmpty()) {
         tell(Q("以前起動したﾌｧｲﾙがありません\n"));
         return;

@@ -12,6 +12,7 @@
 #include "platform/ui/WaitIndicator.h"
 #include "reports/DateSetDlg.h"
 #include "reports/PaymentSlips.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportData.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
@@ -19,51 +20,6 @@
 #include "slips/ReceiptDlg.h"
 
 #include <algorithm>
-
-namespace
-{
-
-QString Q(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-const CTb* Field(const COneRecord* record, const char* name)
-{
-    return record ? record->GetOneField(QString(), Q(name)) : nullptr;
-}
-
-int IntOf(const COneRecord* record, const char* name)
-{
-    int value = 0;
-    if (const CTb* tb = Field(record, name))
-        tb->GetData(value);
-    return value;
-}
-
-QString TextOf(const COneRecord* record, const char* name)
-{
-    const CTb* tb = Field(record, name);
-    return tb ? tb->GetText() : QString();
-}
-
-QDate DateOf(const COneRecord* record, const char* name)
-{
-    QDate value;
-    if (const CTb* tb = Field(record, name))
-        tb->GetData(value);
-    return value;
-}
-
-CMny MoneyOf(const COneRecord* record, const char* name)
-{
-    CMny value(0);
-    if (const CTb* tb = Field(record, name); !tb || !tb->GetData(value))
-        value = CMny(0);
-    return value;
-}
-
-} // namespace
 
 void CShimeView::RemoveSettledRows(const QList<int>& rows)
 {

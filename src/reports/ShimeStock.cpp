@@ -8,38 +8,10 @@
 #include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "reports/RecordFields.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
 #include "slips/StockChangeDlg.h"
-
-namespace
-{
-
-QString Q(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-const CTb* Field(const COneRecord* record, const char* name)
-{
-    return record ? record->GetOneField(QString(), Q(name)) : nullptr;
-}
-
-QString TextOf(const COneRecord* record, const char* name)
-{
-    const CTb* tb = Field(record, name);
-    return tb ? tb->GetText() : QString();
-}
-
-CMny MoneyOf(const COneRecord* record, const char* name)
-{
-    CMny value(0);
-    if (const CTb* tb = Field(record, name); !tb || !tb->GetData(value))
-        value = CMny(0);
-    return value;
-}
-
-} // namespace
 
 void CShimeView::OnEditStockRow()
 {

@@ -7,6 +7,7 @@
 #include "platform/ui/NumEdit.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportData.h"
 
 namespace
@@ -15,29 +16,11 @@ namespace
 const QString kHeader = QString::fromLatin1(TB_BANK_H);
 const QString kBody = QString::fromLatin1(TB_BANK_B);
 
-QString TextOf(const COneRecord& record, const QString& table, const char* field)
-{
-    const CTb* tb = record.GetOneField(table, QString::fromLatin1(field));
-    return tb ? tb->GetText() : QString();
-}
-
-int IntOf(const COneRecord& record, const QString& table, const char* field, int none)
-{
-    const CTb* tb = record.GetOneField(table, QString::fromLatin1(field));
-    int value = none;
-    if (!tb || tb->IsNull() || !tb->GetData(value))
-        return none;
-    return value;
-}
-
 // The whole yen of a money field, cut like an integer read of it.
-qint64 WholeYenOf(const COneRecord& record, const char* field)
+qint64 WholeYenOf(const COneRecord* record, const char* field)
 {
-    const CTb* tb = record.GetOneField(kBody, QString::fromLatin1(field));
-    CMny money;
-    if (!tb || tb->IsNull() || !tb->GetData(money) || !money.IsValid())
-        return 0;
-    qint64 value = money.GetValue();
+    const CMny money = MoneyOf(::Field(record, kBody, field));
+    qint64 value = money.IsValid() ? money.GetValue() : 0;
     for (int i = 0; i < money.GetScale(); ++i)
         value /= 10;
     return value;
@@ -75,17 +58,17 @@ int CTransferBankRules::Load()
         return 1;
     }
     const COneRecord& h = *headers.GetAt(0);
-    m_nID = IntOf(h, kHeader, "ID", 0);
-    m_strBank = TextOf(h, kHeader, "Bank");
-    m_strBankCode = TextOf(h, kHeader, "BankCode");
-    m_strBankBranch = TextOf(h, kHeader, "BankBranch");
-    m_strBankBranchCode = TextOf(h, kHeader, "BankBranchCode");
-    m_nAccountType = IntOf(h, kHeader, "BankAccountType", -1);
+    m_nID = IntOf(::Field(&h, kHeader, "ID"));
+    m_strBank = TextOf(::Field(&h, kHeader, "Bank"));
+    m_strBankCode = TextOf(::Field(&h, kHeader, "BankCode"));
+    m_strBankBranch = TextOf(::Field(&h, kHeader, "BankBranch"));
+    m_strBankBranchCode = TextOf(::Field(&h, kHeader, "BankBranchCode"));
+    m_nAccountType = IntOf(::Field(&h, kHeader, "BankAccountType"), -1);
     if (m_nAccountType < -1 || m_nAccountType > 2)
         m_nAccountType = -1;
-    m_strBankNumber = TextOf(h, kHeader, "BankNumber");
-    m_strOnesName = TextOf(h, kHeader, "BankOnesName");
-    m_strOnesPhoenic = TextOf(h, kHeader, "BankOnesPhoenic");
+    m_strBankNumber = TextOf(::Field(&h, kHeader, "BankNumber"));
+    m_strOnesName = TextOf(::Field(&h, kHeader, "BankOnesName"));
+    m_strOnesPhoenic = TextOf(::Field(&h, kHeader, "BankOnesPhoenic"));
 
     request.Clear();
     request.m_strTable = kBody;
@@ -99,11 +82,11 @@ int CTransferBankRules::Load()
     }
     m_nFeeCount = fees.GetCount();
     for (int i = 0; i < kFees; ++i)
-        m_fees[size_t(i)] = i < m_nFeeCount ? TextOf(*fees.GetAt(i), kBody, "Fee") : QString();
+        m_fees[size_t(i)] = i < m_nFeeCount ? TextOf(::Field(fees.GetAt(i), kBody, "Fee")) : QString();
     if (m_nFeeCount > kRelations)
-        m_strBound1 = QString::number(WholeYenOf(*fees.GetAt(kRelations), "Money"));
+        m_strBound1 = QString::number(WholeYenOf(fees.GetAt(kRelations), "Money"));
     if (m_nFeeCount > 2 * kRelations)
-        m_strBound2 = QString::number(WholeYenOf(*fees.GetAt(2 * kRelations), "Money"));
+        m_strBound2 = QString::number(WholeYenOf(fees.GetAt(2 * kRelations), "Money"));
     EnableForCount(m_nFeeCount);
     return 1;
 }
@@ -227,7 +210,7 @@ int CTransferBankRules::Save()
     rc = m_data.InsertData(header, err);
     if (rc != CMakeMsgID::kOk)
         return fail(rc, QStringLiteral("データの追加に失敗しました(H)。"));
-    const int newId = IntOf(*header.GetAt(0), kHeader, "ID", 0);
+    const int newId = IntOf(::Field(header.GetAt(0), kHeader, "ID"));
     if (newId == 0) {
         err.clear();
         return fail(CMakeMsgID::kFailed, QStringLiteral("データの追加に失敗しました(H)。"));
