@@ -285,23 +285,32 @@ bool CLedgerCreateDlg::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
+bool AskLedgerConditions(CMainFrame& frame, int mode, const QDate& from, const QDate& to)
+{
+    CLedgerCreateDlg dialog(mode);
+    CLedgerCreateRules& r = dialog.Rules();
+    r.m_from = from;
+    r.m_to = to;
+    dialog.OnInitDialog();
+    if (RunModal(dialog) != QDialog::Accepted)
+        return false;
+    frame.m_dtPeriodFrom = r.m_from;
+    frame.m_dtPeriodTo = r.m_to;
+    frame.m_strLedgerCode = r.m_strCode;
+    frame.m_strLedgerName = r.m_strName;
+    return true;
+}
+
 namespace
 {
 
 // Family I: the ledger of one partner, chosen in the dialog over this month.
 void OpenLedger(CMainFrame& frame, int kind)
 {
-    CLedgerCreateDlg dialog(kind);
-    CLedgerCreateRules& r = dialog.Rules();
-    MonthPreset(UiServices::Clock().Today(), r.m_from, r.m_to);
-    dialog.OnInitDialog();
-    if (RunModal(dialog) != QDialog::Accepted)
-        return;
-    frame.m_dtPeriodFrom = r.m_from;
-    frame.m_dtPeriodTo = r.m_to;
-    frame.m_strLedgerCode = r.m_strCode;
-    frame.m_strLedgerName = r.m_strName;
-    frame.SwitchView(kind);
+    QDate from, to;
+    MonthPreset(UiServices::Clock().Today(), from, to);
+    if (AskLedgerConditions(frame, kind, from, to))
+        frame.SwitchView(kind);
 }
 
 } // namespace

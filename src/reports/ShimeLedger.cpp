@@ -8,7 +8,6 @@
 #include "platform/data/Record.h"
 #include "platform/forms/LayoutInfo.h"
 #include "platform/forms/PloMainData.h"
-#include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
@@ -196,17 +195,8 @@ void CShimeView::OnLedgerCondition()
     if (mode < 42 || mode > 46)
         return;
     CMainFrame& frame = GetFrame();
-    CLedgerCreateDlg dialog(mode);
-    CLedgerCreateRules& r = dialog.Rules();
-    r.m_from = frame.m_dtPeriodFrom;
-    r.m_to = frame.m_dtPeriodTo;
-    dialog.OnInitDialog();
-    if (RunModal(dialog) != QDialog::Accepted)
+    if (!AskLedgerConditions(frame, mode, frame.m_dtPeriodFrom, frame.m_dtPeriodTo))
         return;
-    frame.m_dtPeriodFrom = r.m_from;
-    frame.m_dtPeriodTo = r.m_to;
-    frame.m_strLedgerCode = r.m_strCode;
-    frame.m_strLedgerName = r.m_strName;
     LoadLedger();
     RefreshList();
 }
