@@ -67,7 +67,7 @@ void CShimeView::OnCloseAndPrint()
     taxSlips.m_strTable = slips;
     QList<int> closedRows;
     for (int row : rows) {
-        COneRecord* record = m_list.Rows()[size_t(row)].record;
+        COneRecord* record = m_list.RecordAt(row);
         if (!record || IntOf(record, "ID") != 0)
             continue;
         // The number is used once taken, even when the closing then fails.
@@ -179,9 +179,7 @@ void CShimeView::IssueInvoices(const QList<int>& rows)
     {
         CWaitScope wait;
         for (int row : rows) {
-            if (row < 0 || row >= m_list.RowCount())
-                continue;
-            const COneRecord* record = m_list.Rows()[size_t(row)].record;
+            const COneRecord* record = m_list.RecordAt(row);
             if (!record)
                 continue;
             if (mode != 8 && mode != 9 && IntOf(record, "TudoFlg") == 0) {
@@ -258,7 +256,7 @@ void CShimeView::OnCancelClose()
     QList<int> kept;
     bool toldOpen = false, toldPerSlip = false, toldPaid = false;
     for (int row : selected) {
-        const COneRecord* record = m_list.Rows()[size_t(row)].record;
+        const COneRecord* record = m_list.RecordAt(row);
         if (!record)
             continue;
         const int id = IntOf(record, "ID");

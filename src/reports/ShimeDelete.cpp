@@ -78,7 +78,7 @@ void CShimeView::OnDeleteRows()
     CCDSData closings;
     QList<int> ids;
     for (int row : rows) {
-        const COneRecord* record = row < m_list.RowCount() ? m_list.Rows()[size_t(row)].record : nullptr;
+        const COneRecord* record = m_list.RecordAt(row);
         if (!record)
             continue;
         ids << IntOf(record, QStringLiteral("ID"));

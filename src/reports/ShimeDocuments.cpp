@@ -69,7 +69,7 @@ void CShimeView::OnPrintReceipt()
     QList<int> ids;
     QHash<int, int> renumbered;
     for (int row : rows) {
-        const COneRecord* record = m_list.Rows()[size_t(row)].record;
+        const COneRecord* record = m_list.RecordAt(row);
         if (!record)
             continue;
         const int number = headers.GetCount() + 1;
@@ -190,7 +190,7 @@ void CShimeView::OnPrintLedger()
             return;
         }
         for (int row : rows) {
-            const COneRecord* record = m_list.Rows()[size_t(row)].record;
+            const COneRecord* record = m_list.RecordAt(row);
             if (!record)
                 continue; // a classification subtotal
             COneRecord* work = request.AddNew();
@@ -207,7 +207,7 @@ void CShimeView::OnPrintLedger()
     } else {
         // The carried-over row leads the ledger and keeps the head record,
         // whose carried-over balance the ledger starts from; none prints 0.
-        const COneRecord* head = m_list.RowCount() > 0 ? m_list.Rows()[0].record : nullptr;
+        const COneRecord* head = m_list.RecordAt(0);
         const CMny carried = MoneyOf(head, "前月繰越額");
         COneRecord* work = request.AddNew();
         work->SetField(t + Q("ID"), 0);
@@ -243,7 +243,7 @@ void CShimeView::OnAddressPrint()
     CCDSData labels;
     labels.m_strTable = Q("WAtena");
     for (int row : rows) {
-        const COneRecord* record = m_list.Rows()[size_t(row)].record;
+        const COneRecord* record = m_list.RecordAt(row);
         if (!record)
             continue;
         const bool hasAmount = record->GetOneField(QString(), amountField) != nullptr;
@@ -297,9 +297,6 @@ void CShimeView::PrintByForm(QList<int>& rows)
     const auto cell = [this](int row, int column) {
         return column < 0 ? QString() : m_list.Rows()[size_t(row)].texts.value(column);
     };
-    const auto recordOf = [this](int row) -> const COneRecord* {
-        return row >= 0 && row < m_list.RowCount() ? m_list.Rows()[size_t(row)].record : nullptr;
-    };
     const auto formOf = [](const COneRecord* record, int& form) {
         const CTb* field = Field(record, "FormID");
         form = 0;
@@ -310,7 +307,7 @@ void CShimeView::PrintByForm(QList<int>& rows)
     QString lost;
     for (qsizetype i = 0; i < rows.size();) {
         int form = 0;
-        if (formOf(recordOf(rows[i]), form) && form > CLayoutInfo::kUserFormBase && !layouts.GetLayoutInfo(form)) {
+        if (formOf(m_list.RecordAt(rows[i]), form) && form > CLayoutInfo::kUserFormBase && !layouts.GetLayoutInfo(form)) {
             lost += Q("伝票番号：%1　得意先名：%2\n").arg(cell(rows[i], noColumn), cell(rows[i], nameColumn));
             rows.removeAt(i);
             continue;
@@ -332,7 +329,7 @@ void CShimeView::PrintByForm(QList<int>& rows)
         CFormPrintList list;
         QList<qsizetype> taken;
         for (qsizetype i = 0; i < rows.size(); ++i) {
-            const COneRecord* record = recordOf(rows[i]);
+            const COneRecord* record = m_list.RecordAt(rows[i]);
             int form = 0;
             if (!formOf(record, form))
                 continue;

@@ -256,7 +256,7 @@ void CShimeView::ShowSlip()
     if (!source)
         return;
     const int row = rows.first();
-    const COneRecord* record = row < m_list.RowCount() ? m_list.Rows()[size_t(row)].record : nullptr;
+    const COneRecord* record = m_list.RecordAt(row);
     if (!record) {
         tell(Q("レコードが設定されてません\n"));
         return;

@@ -63,7 +63,7 @@ void CShimeView::OnReceiptPaymentDialog()
     if (selected.isEmpty())
         return;
     const int row = selected.first();
-    const COneRecord* record = m_list.Rows()[size_t(row)].record;
+    const COneRecord* record = m_list.RecordAt(row);
     if (!record)
         return;
     const bool purchase = m_list.IsPurchase();
@@ -148,9 +148,7 @@ int CShimeView::CreatePaymentSlips(const QList<int>& rows)
     QList<CScheduledPayment> payments;
     QList<int> taken;
     for (int row : rows) {
-        if (row < 0 || row >= m_list.RowCount())
-            continue;
-        const COneRecord* record = m_list.Rows()[size_t(row)].record;
+        const COneRecord* record = m_list.RecordAt(row);
         if (!record)
             continue;
         CScheduledPayment payment;
@@ -242,7 +240,7 @@ void CShimeView::OnPrintTransferRequest()
     lines.m_strTable = Q("WBank_B");
     QList<int> rows;
     for (int row = 0; row < m_list.RowCount(); ++row) {
-        const COneRecord* record = m_list.Rows()[size_t(row)].record;
+        const COneRecord* record = m_list.RecordAt(row);
         if (!record || TextOf(record, "CollectType") != transfer)
             continue;
         rows << row;

@@ -12,6 +12,7 @@
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
 #include "reports/ExportSettingDlg.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportColumns.h"
 #include "reports/ReportData.h"
 #include "reports/ReportModes.h"
@@ -373,14 +374,8 @@ void CShimeView::OnSelectAll()
 int CShimeView::UpdateSelectedRecords(const QString& field, const CTb& value, const QList<int>& rows)
 {
     QList<int> ids;
-    for (int row : rows) {
-        int id = 0;
-        const COneRecord* record = row >= 0 && row < m_list.RowCount() ? m_list.Rows()[size_t(row)].record : nullptr;
-        const CTb* tb = record ? record->GetOneField(QString(), QStringLiteral("ID")) : nullptr;
-        if (tb)
-            tb->GetData(id);
-        ids << id;
-    }
+    for (int row : rows)
+        ids << IntOf(m_list.RecordAt(row), "ID");
     return UpdateClosingRecords(GetFrame().GetMakeMsgID(), m_list.IsPurchase(), field, value, ids);
 }
 
