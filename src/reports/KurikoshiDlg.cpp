@@ -32,10 +32,8 @@ QString Japanese(const QDate& date)
 // Tells a failing library call; 1 passes through.
 int Report(int result, const QString& err)
 {
-    if (result == CMakeMsgID::kFatal)
-        ShowReportFatalMessage();
-    else if (result != CMakeMsgID::kOk)
-        UiServices::Prompt().MessageBox(Q("データの取得に失敗しました。") + err);
+    if (result != CMakeMsgID::kOk)
+        ShowReportFailure(result, Q("データの取得に失敗しました。"), err);
     return result;
 }
 
@@ -223,12 +221,8 @@ void CKurikoshiDlg::OnStart()
         QString err;
         result = m_frame.GetMakeMsgID().DataMaintenance(date, m_dtPrevious, err);
     }
-    if (result == CMakeMsgID::kFatal) {
-        ShowReportFatalMessage();
-        return;
-    }
     if (result != CMakeMsgID::kOk) {
-        UiServices::Prompt().MessageBox(Q("処理に失敗しました。"));
+        ShowReportFailure(result, Q("処理に失敗しました。"), QString());
         return;
     }
     FillStatusList();

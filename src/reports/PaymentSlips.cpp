@@ -18,10 +18,7 @@ int Fail(CMakeMsgID& db, int result, const QString& firstLine, const QString& er
     QString ignored;
     if (rollback)
         db.Rollback(ignored);
-    if (result == CMakeMsgID::kFatal)
-        ShowReportFatalMessage();
-    else
-        UiServices::Prompt().MessageBox(firstLine + err);
+    ShowReportFailure(result, firstLine, err);
     return 0;
 }
 

@@ -33,16 +33,22 @@ void ShowReportFatalMessage()
                                     MB_OK, MB_ICONSTOP);
 }
 
+void ShowReportFailure(int result, const QString& firstLine, const QString& err)
+{
+    if (result == CMakeMsgID::kFatal)
+        ShowReportFatalMessage();
+    else
+        UiServices::Prompt().MessageBox(firstLine + err);
+}
+
 int RunReportStatement(CMakeMsgID& db, const QString& sql, CCDSData& records)
 {
     CCDSData request;
     request.m_strCondition = sql;
     QString err;
     const int result = db.GetDataList(request, records, err);
-    if (result == CMakeMsgID::kFatal)
-        ShowReportFatalMessage();
-    else if (result != CMakeMsgID::kOk)
-        UiServices::Prompt().MessageBox(QStringLiteral("データの取得に失敗しました。") + err);
+    if (result != CMakeMsgID::kOk)
+        ShowReportFailure(result, QStringLiteral("データの取得に失敗しました。"), err);
     return result;
 }
 
@@ -72,10 +78,7 @@ int UpdateClosingRecords(CMakeMsgID& db, bool purchase, const QString& field, co
     const QString table = QString::fromLatin1(purchase ? "Stock_Close" : "Sales_Close");
     QString err;
     auto fail = [&](int result) {
-        if (result == CMakeMsgID::kFatal)
-            ShowReportFatalMessage();
-        else
-            UiServices::Prompt().MessageBox(QStringLiteral("データの更新に失敗しました。") + err);
+        ShowReportFailure(result, QStringLiteral("データの更新に失敗しました。"), err);
         return 0;
     };
     int result = db.BeginTransaction(err);

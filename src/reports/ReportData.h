@@ -20,6 +20,9 @@ class CWaitScope
 
 // The stop-icon message of a failing data library.
 void ShowReportFatalMessage();
+// Tells a failed library call: the stop-icon message for -100, else
+// `firstLine` followed by the library's text.
+void ShowReportFailure(int result, const QString& firstLine, const QString& err);
 
 // Runs a whole statement into `records` and reports a failure: 1 done;
 // -100 fatal message shown; else "データの取得に失敗しました。" and the

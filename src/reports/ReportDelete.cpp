@@ -55,9 +55,6 @@ int DeleteReportRows(CMakeMsgID& db, const QString& table, const CCDSData& closi
         QString ignored;
         db.Rollback(ignored);
     }
-    if (result == CMakeMsgID::kFatal)
-        ShowReportFatalMessage();
-    else
-        UiServices::Prompt().MessageBox(line + err);
+    ShowReportFailure(result, line, err);
     return 0;
 }

@@ -113,12 +113,8 @@ void CShimeView::OnCloseAndPrint()
         CWaitCursor wait;
         QString err;
         const int result = GetFrame().GetMakeMsgID().Close_Sales(headers, taxSlips, closeDate, err);
-        if (result == CMakeMsgID::kFatal) {
-            ShowReportFatalMessage();
-            return;
-        }
         if (result != CMakeMsgID::kOk) {
-            UiServices::Prompt().MessageBox(Q("締め処理に失敗しました。") + err);
+            ShowReportFailure(result, Q("締め処理に失敗しました。"), err);
             return;
         }
         for (int k = 0; k < closedRows.size(); ++k) {
@@ -215,12 +211,8 @@ void CShimeView::IssueInvoices(const QList<int>& rows)
             CWaitCursor cursor;
             QString err;
             const int result = GetFrame().GetMakeMsgID().SetWShime(request, err);
-            if (result == CMakeMsgID::kFatal) {
-                ShowReportFatalMessage();
-                return;
-            }
             if (result != CMakeMsgID::kOk) {
-                UiServices::Prompt().MessageBox(Q("伝票の作成に失敗しました。") + err);
+                ShowReportFailure(result, Q("伝票の作成に失敗しました。"), err);
                 return;
             }
             GetFrame().OpenSlipForm(purchase ? 7 : 6, QString(), 0);
@@ -284,12 +276,8 @@ void CShimeView::OnCancelClose()
     CWaitCursor wait;
     QString err;
     const int result = GetFrame().GetMakeMsgID().Reset_SalesClose(request, err);
-    if (result == CMakeMsgID::kFatal) {
-        ShowReportFatalMessage();
-        return;
-    }
     if (result != CMakeMsgID::kOk) {
-        UiServices::Prompt().MessageBox(Q("締めの取り消しに失敗しました。") + err);
+        ShowReportFailure(result, Q("締めの取り消しに失敗しました。"), err);
         return;
     }
     if (mode == 8 || mode == 9) {

@@ -30,16 +30,6 @@ void Tell(const QString& text)
     UiServices::Prompt().MessageBox(text);
 }
 
-// Reports a library result other than 1: the fatal message, or `what`
-// followed by the library's text.
-void TellFailure(int result, const QString& what, const QString& err)
-{
-    if (result == CMakeMsgID::kFatal)
-        ShowReportFatalMessage();
-    else
-        Tell(what + err);
-}
-
 QString BareName(const CTb& field)
 {
     return field.GetName().section(u'.', -1);
@@ -105,7 +95,7 @@ void CShimeView::OnPrintReceipt()
         request.m_strCondition = Q("WHERE HeaderID IN (%1) ORDER BY HeaderID, LineNo, ID").arg(terms.join(u','));
         const int result = data.GetDataList(request, bodies, err);
         if (result != CMakeMsgID::kOk) {
-            TellFailure(result, Q("データの取得に失敗しました。"), err);
+            ShowReportFailure(result, Q("データの取得に失敗しました。"), err);
             return;
         }
     }
@@ -130,13 +120,13 @@ void CShimeView::OnPrintReceipt()
     // Headers and bodies as one unit: a voucher never lacks its lines.
     int result = data.BeginTransaction(err);
     if (result != CMakeMsgID::kOk) {
-        TellFailure(result, Q("データの追加に失敗しました(H)。"), err);
+        ShowReportFailure(result, Q("データの追加に失敗しました(H)。"), err);
         return;
     }
     const auto abandon = [&data](int failure, const QString& what, const QString& why) {
         QString ignored;
         data.Rollback(ignored);
-        TellFailure(failure, what, why);
+        ShowReportFailure(failure, what, why);
     };
     if ((result = data.InsertData(headers, err)) != CMakeMsgID::kOk) {
         abandon(result, Q("データの追加に失敗しました(H)。"), err);
@@ -223,7 +213,7 @@ void CShimeView::OnPrintLedger()
         result = frame.GetMakeMsgID().SetWMotocho(request, frame.m_dtPeriodFrom, frame.m_dtPeriodTo, err);
     }
     if (result != CMakeMsgID::kOk) {
-        TellFailure(result, Q("元帳データの作成に失敗しました。"), err);
+        ShowReportFailure(result, Q("元帳データの作成に失敗しました。"), err);
         return;
     }
     frame.OpenSlipForm(purchase ? 9 : 8, QString(), 0);
@@ -267,7 +257,7 @@ void CShimeView::OnAddressPrint()
     QString err;
     const int result = GetFrame().GetMakeMsgID().InsertData(labels, err);
     if (result != CMakeMsgID::kOk) {
-        TellFailure(result, Q("データの追加に失敗しました。"), err);
+        ShowReportFailure(result, Q("データの追加に失敗しました。"), err);
         return;
     }
     GetFrame().OpenSlipForm(11, QString(), 0);

@@ -94,13 +94,8 @@ void CShimeView::DrillDown(int row)
                                                      frame.m_dtPeriodTo, head, rows, err);
         }
     }
-    if (result == CMakeMsgID::kFatal) {
-        ShowReportFatalMessage();
-        return;
-    }
     if (result != CMakeMsgID::kOk) {
-        UiServices::Prompt().MessageBox(Q(mode == 34 ? "明細データの取得に失敗しました。" : "元帳データの取得に失敗しました。") +
-                                        err);
+        ShowReportFailure(result, Q(mode == 34 ? "明細データの取得に失敗しました。" : "元帳データの取得に失敗しました。"), err);
         return;
     }
     // The detail's label, reload and print name the partner or product shown.
@@ -143,12 +138,8 @@ void CShimeView::LoadLedger()
                                                      frame.m_dtPeriodFrom, frame.m_dtPeriodTo, m_LedgerHead,
                                                      m_LedgerRows, err);
     }
-    if (result == CMakeMsgID::kFatal) {
-        ShowReportFatalMessage();
-        return;
-    }
     if (result != CMakeMsgID::kOk) {
-        UiServices::Prompt().MessageBox(Q("データの取得に失敗しました。") + err);
+        ShowReportFailure(result, Q("データの取得に失敗しました。"), err);
         return;
     }
     m_strPeriodText = Q("期間：%1～%2").arg(Day(frame.m_dtPeriodFrom), Day(frame.m_dtPeriodTo));
@@ -273,12 +264,8 @@ void CShimeView::ShowSlip()
     request.m_strCondition = QStringLiteral("WHERE ID = %1").arg(id);
     QString err;
     const int result = GetFrame().GetMakeMsgID().GetDataList(request, found, err);
-    if (result == CMakeMsgID::kFatal) {
-        ShowReportFatalMessage();
-        return;
-    }
     if (result != CMakeMsgID::kOk) {
-        tell(Q("データの取得に失敗しました。") + err);
+        ShowReportFailure(result, Q("データの取得に失敗しました。"), err);
         return;
     }
     // Deleted meanwhile: there is no slip to show.

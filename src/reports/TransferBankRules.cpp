@@ -28,14 +28,8 @@ qint64 WholeYenOf(const COneRecord* record, const char* field)
 
 void ShowFailure(int result, const QString& firstLine, const QString& err, bool saving)
 {
-    if (result == CMakeMsgID::kFatal) {
-        ShowReportFatalMessage();
-        return;
-    }
-    QString text = firstLine + err;
-    if (saving)
-        text += QStringLiteral("\n\n振込依頼銀行情報は保存されていません。入力した内容はそのまま残っています。");
-    UiServices::Prompt().MessageBox(text);
+    const QString unsaved = QStringLiteral("\n\n振込依頼銀行情報は保存されていません。入力した内容はそのまま残っています。");
+    ShowReportFailure(result, firstLine, saving ? err + unsaved : err);
 }
 
 } // namespace
