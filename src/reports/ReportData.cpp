@@ -9,13 +9,6 @@
 
 #include <QStringList>
 
-namespace
-{
-
-constexpr int kIdsPerRequest = 250;
-
-} // namespace
-
 CWaitScope::CWaitScope()
 {
     UiServices::Wait().Begin(QString());
@@ -39,6 +32,18 @@ void ShowReportFailure(int result, const QString& firstLine, const QString& err)
         ShowReportFatalMessage();
     else
         UiServices::Prompt().MessageBox(firstLine + err);
+}
+
+QStringList IdBatches(const QList<int>& ids)
+{
+    QStringList batches;
+    for (qsizetype start = 0; start < ids.size(); start += kIdsPerRequest) {
+        QStringList batch;
+        for (int id : ids.mid(start, kIdsPerRequest))
+            batch << QString::number(id);
+        batches << batch.join(u',');
+    }
+    return batches;
 }
 
 int RunReportStatement(CMakeMsgID& db, const QString& sql, CCDSData& records)
@@ -84,13 +89,10 @@ int UpdateClosingRecords(CMakeMsgID& db, bool purchase, const QString& field, co
     int result = db.BeginTransaction(err);
     if (result != CMakeMsgID::kOk)
         return fail(result);
-    for (qsizetype start = 0; start < ids.size(); start += kIdsPerRequest) {
-        QStringList batch;
-        for (qsizetype i = start; i < ids.size() && i < start + kIdsPerRequest; ++i)
-            batch << QString::number(ids[i]);
+    for (const QString& batch : IdBatches(ids)) {
         CCDSData request;
         request.m_strTable = table;
-        request.m_strCondition = QStringLiteral("WHERE \"ID\" IN (%1)").arg(batch.join(u','));
+        request.m_strCondition = QStringLiteral("WHERE \"ID\" IN (%1)").arg(batch);
         CTb tb(table + u'.' + field);
         tb.SetData(value);
         request.AddNew()->AddField(tb);

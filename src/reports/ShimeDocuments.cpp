@@ -22,9 +22,6 @@
 namespace
 {
 
-// A body request carries at most this many receipt IDs.
-constexpr int kReceiptBatch = 250;
-
 void Tell(const QString& text)
 {
     UiServices::Prompt().MessageBox(text);
@@ -86,13 +83,10 @@ void CShimeView::OnPrintReceipt()
     // Every body is read before anything is written, so a failed read
     // leaves the work tables as they were.
     CCDSData bodies;
-    for (qsizetype start = 0; start < ids.size(); start += kReceiptBatch) {
-        QStringList terms;
-        for (int id : ids.mid(start, kReceiptBatch))
-            terms << QString::number(id);
+    for (const QString& batch : IdBatches(ids)) {
         CCDSData request;
         request.m_strTable = Q("Receipt_B");
-        request.m_strCondition = Q("WHERE HeaderID IN (%1) ORDER BY HeaderID, LineNo, ID").arg(terms.join(u','));
+        request.m_strCondition = Q("WHERE HeaderID IN (%1) ORDER BY HeaderID, LineNo, ID").arg(batch);
         const int result = data.GetDataList(request, bodies, err);
         if (result != CMakeMsgID::kOk) {
             ShowReportFailure(result, Q("データの取得に失敗しました。"), err);
