@@ -118,7 +118,8 @@ public:
     void OnChangeScheduledDate();
     void OnPrintTransferRequest();
     void OnEditStockRow();
-    // Takes rows (ascending) out of the list with their records.
+    // Takes rows (settled or deleted; any order) out of the list with their
+    // records, keeping the column widths.
     void RemoveSettledRows(const QList<int>& rows);
 
     // A click on a row's mark: the settled status (12, 13) or a group.
