@@ -6,6 +6,7 @@
 #include "platform/ui/Modal.h"
 #include "reports/BalanceListCondDlg.h"
 #include "reports/PeriodDlg.h"
+#include "reports/ReportCommands.h"
 #include "reports/ReportData.h"
 #include "reports/ReportLoaders.h"
 #include "reports/ReportModes.h"
@@ -25,11 +26,7 @@ QString Day(const QDate& date)
 void ClearSummaryFilters(CMainFrame& frame)
 {
     frame.m_nAmountOrQuantity = 0;
-    frame.m_strClassField.clear();
-    frame.m_strClassTitle.clear();
-    frame.m_bClassTotalsOnly = 0;
-    frame.m_bClassFilter = 0;
-    frame.m_bGroupByClass = 0;
+    ClearClassification(frame);
 }
 
 // Asks the period of the staff lists, staff trends and summary sheets
