@@ -17,11 +17,6 @@
 namespace
 {
 
-QString Day(const QDate& date)
-{
-    return date.toString(QStringLiteral("yyyy/MM/dd"));
-}
-
 // The summaries that ask only a period leave no classification behind.
 void ClearSummaryFilters(CMainFrame& frame)
 {
@@ -171,7 +166,7 @@ void CShimeView::BuildSummaryTotals()
     CCDSData records;
     if (LoadSummaryTotals(GetFrame().GetMakeMsgID(), mode == 48, from, to, records) != 1)
         return;
-    m_strPeriodText = QStringLiteral("期間：%1～%2").arg(Day(from), Day(to));
+    m_strPeriodText = PeriodText(from, to);
     m_strCountText = QStringLiteral("件数：%1件").arg(records.GetCount());
     m_list.SetRecords(std::move(records));
     UpdateLabels();

@@ -15,6 +15,7 @@
 #include "reports/LedgerList.h"
 #include "reports/RecordFields.h"
 #include "reports/ReportData.h"
+#include "reports/ReportLoaders.h"
 #include "reports/ReportModes.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
@@ -22,11 +23,6 @@
 
 namespace
 {
-
-QString Day(const QDate& date)
-{
-    return date.toString(QStringLiteral("yyyy/MM/dd"));
-}
 
 // The stock movement edit of the stock lists.
 constexpr int kEditStockRow = 32905;
@@ -142,7 +138,7 @@ void CShimeView::LoadLedger()
         ShowReportFailure(result, Q("データの取得に失敗しました。"), err);
         return;
     }
-    m_strPeriodText = Q("期間：%1～%2").arg(Day(frame.m_dtPeriodFrom), Day(frame.m_dtPeriodTo));
+    m_strPeriodText = PeriodText(frame.m_dtPeriodFrom, frame.m_dtPeriodTo);
     m_strCountText = Q("%1 %2").arg(frame.m_strLedgerCode, frame.m_strLedgerName);
     UpdateLabels();
 }
