@@ -236,11 +236,9 @@ void CShimeView::OnCancelClose()
         UiServices::Prompt().MessageBox(Q("処理対象のレコードがありません"));
         return;
     }
-    const QList<int> selected = GetSelectedRows();
-    if (selected.isEmpty()) {
-        UiServices::Prompt().MessageBox(Q("処理を取り消すレコードを選択してください"));
+    const QList<int> selected = SelectedRowsOrSay(Q("処理を取り消すレコードを選択してください"));
+    if (selected.isEmpty())
         return;
-    }
     const bool purchase = m_list.IsPurchase();
     const QString table = Q(purchase ? "Stock_Close" : "Sales_Close");
     CCDSData request;

@@ -39,11 +39,9 @@ void CShimeView::OnDeleteRows()
         prompt.MessageBox(QStringLiteral("処理対象のレコードがありません"));
         return;
     }
-    const QList<int> rows = GetSelectedRows();
-    if (rows.isEmpty()) {
-        prompt.MessageBox(QStringLiteral("削除するレコードを選択してください"));
+    const QList<int> rows = SelectedRowsOrSay(QStringLiteral("削除するレコードを選択してください"));
+    if (rows.isEmpty())
         return;
-    }
     if (prompt.MessageBox(DeleteQuestion(mode), MB_OKCANCEL, MB_ICONQUESTION, IDCANCEL) != IDOK)
         return;
 

@@ -46,11 +46,9 @@ void CShimeView::OnPrintReceipt()
 {
     if (m_list.GetMode() != 14)
         return;
-    const QList<int> rows = GetSelectedRows();
-    if (rows.isEmpty()) {
-        Tell(Q("印刷するデータを選択してください。"));
+    const QList<int> rows = SelectedRowsOrSay(Q("印刷するデータを選択してください。"));
+    if (rows.isEmpty())
         return;
-    }
     CCDSData headers;
     headers.m_strTable = Q("WReceipt_H");
     QList<int> ids;
@@ -142,11 +140,9 @@ void CShimeView::OnReprintInvoices()
     const int mode = m_list.GetMode();
     if (mode != 8 && mode != 9 && mode != 12 && mode != 13)
         return;
-    const QList<int> rows = GetSelectedRows();
-    if (rows.isEmpty()) {
-        Tell(Q("印刷するデータを選択してください。"));
+    const QList<int> rows = SelectedRowsOrSay(Q("印刷するデータを選択してください。"));
+    if (rows.isEmpty())
         return;
-    }
     IssueInvoices(rows);
 }
 
@@ -168,11 +164,9 @@ void CShimeView::OnPrintLedger()
     request.m_strCondition = Q(purchase ? "Supplier" : "Customer");
     const QString t = Q("WMotocho_H.");
     if (mode == 23 || mode == 24) {
-        const QList<int> rows = GetSelectedRows();
-        if (rows.isEmpty()) {
-            Tell(Q("データを選択してください。"));
+        const QList<int> rows = SelectedRowsOrSay(Q("データを選択してください。"));
+        if (rows.isEmpty())
             return;
-        }
         for (int row : rows) {
             const COneRecord* record = m_list.RecordAt(row);
             if (!record)
@@ -218,11 +212,9 @@ void CShimeView::OnAddressPrint()
     const int mode = m_list.GetMode();
     if (mode != 8 && mode != 9 && mode != 12 && mode != 13)
         return;
-    const QList<int> rows = GetSelectedRows();
-    if (rows.isEmpty()) {
-        Tell(Q("データを選択してください。"));
+    const QList<int> rows = SelectedRowsOrSay(Q("データを選択してください。"));
+    if (rows.isEmpty())
         return;
-    }
     const QString amountField = Q(m_list.IsPurchase() ? "今回仕入額" : "今回売上額");
     CCDSData labels;
     labels.m_strTable = Q("WAtena");

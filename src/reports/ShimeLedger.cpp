@@ -226,11 +226,9 @@ void CShimeView::ShowSlip()
     if (UiServices::Prompt().MessageBox(Q("選択されたデータに該当する伝票を表示しますか？"), MB_OKCANCEL,
                                         MB_ICONQUESTION) != IDOK)
         return;
-    const QList<int> rows = GetSelectedRows();
-    if (rows.isEmpty()) {
-        tell(Q("表示するデータを選択してください。\n"));
+    const QList<int> rows = SelectedRowsOrSay(Q("表示するデータを選択してください。\n"));
+    if (rows.isEmpty())
         return;
-    }
     if (rows.size() > 1) {
         tell(Q("表示するデータを１つだけ選択してください。\n"));
         return;

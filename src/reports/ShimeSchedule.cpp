@@ -131,11 +131,9 @@ void CShimeView::OnBulkReceiptPayment()
                              Q("をします。よろしいですか？");
     if (UiServices::Prompt().MessageBox(question, MB_OKCANCEL, MB_ICONQUESTION) != IDOK)
         return;
-    const QList<int> rows = GetSelectedRows();
-    if (rows.isEmpty()) {
-        UiServices::Prompt().MessageBox(Q("処理を行うレコードを選択してください"));
+    const QList<int> rows = SelectedRowsOrSay(Q("処理を行うレコードを選択してください"));
+    if (rows.isEmpty())
         return;
-    }
     CreatePaymentSlips(rows);
 }
 
@@ -195,11 +193,9 @@ void CShimeView::OnChangeScheduledDate()
     if (mode != 10 && mode != 11)
         return;
     const QString word = Q(m_list.IsPurchase() ? "支払" : "入金");
-    const QList<int> rows = GetSelectedRows();
-    if (rows.isEmpty()) {
-        UiServices::Prompt().MessageBox(word + Q("予定日を変更したいデータを選択してください。"));
+    const QList<int> rows = SelectedRowsOrSay(word + Q("予定日を変更したいデータを選択してください。"));
+    if (rows.isEmpty())
         return;
-    }
     QDateTime chosen;
     CDateSetDlg dialog(&chosen, this);
     dialog.SetPrompt(word + Q("予定日を指定してください。"));

@@ -18,11 +18,9 @@ void CShimeView::OnEditStockRow()
     const int mode = m_list.GetMode();
     if (mode != 22 && mode != 33)
         return;
-    const QList<int> selected = GetSelectedRows();
-    if (selected.isEmpty()) {
-        UiServices::Prompt().MessageBox(Q("修正するデータを選択してください。"));
+    const QList<int> selected = SelectedRowsOrSay(Q("修正するデータを選択してください。"));
+    if (selected.isEmpty())
         return;
-    }
     const int row = selected.first();
     CReportRow& target = m_list.Rows()[size_t(row)];
     // Under grouping, subtotal rows and the grand total stand for no product.

@@ -345,6 +345,14 @@ QList<int> CShimeView::GetSelectedRows() const
     return SelectedRows(m_pListCtrl);
 }
 
+QList<int> CShimeView::SelectedRowsOrSay(const QString& message) const
+{
+    const QList<int> rows = GetSelectedRows();
+    if (rows.isEmpty())
+        UiServices::Prompt().MessageBox(message);
+    return rows;
+}
+
 bool CShimeView::SelectOnlyRow(int row)
 {
     if (row < 0 || row >= m_pModel->rowCount())

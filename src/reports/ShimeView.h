@@ -52,6 +52,8 @@ public:
 
     // The selected rows, ascending.
     QList<int> GetSelectedRows() const;
+    // The same; with none selected, `message` is shown.
+    QList<int> SelectedRowsOrSay(const QString& message) const;
     bool SelectOnlyRow(int row);
     bool SelectAllRows();
 
