@@ -15,9 +15,8 @@ namespace
 // (a failed begin or commit has none left); answers 0.
 int Fail(CMakeMsgID& db, int result, const QString& firstLine, const QString& err, bool rollback = true)
 {
-    QString ignored;
     if (rollback)
-        db.Rollback(ignored);
+        return AbandonReportTransaction(db, result, firstLine, err);
     ShowReportFailure(result, firstLine, err);
     return 0;
 }

@@ -46,6 +46,14 @@ QStringList IdBatches(const QList<int>& ids)
     return batches;
 }
 
+int AbandonReportTransaction(CMakeMsgID& db, int result, const QString& firstLine, const QString& err)
+{
+    QString ignored;
+    db.Rollback(ignored);
+    ShowReportFailure(result, firstLine, err);
+    return 0;
+}
+
 int RunReportStatement(CMakeMsgID& db, const QString& sql, CCDSData& records)
 {
     CCDSData request;
@@ -82,13 +90,12 @@ int UpdateClosingRecords(CMakeMsgID& db, bool purchase, const QString& field, co
         return 1;
     const QString table = QString::fromLatin1(purchase ? "Stock_Close" : "Sales_Close");
     QString err;
-    auto fail = [&](int result) {
-        ShowReportFailure(result, QStringLiteral("データの更新に失敗しました。"), err);
-        return 0;
-    };
+    const QString failed = QStringLiteral("データの更新に失敗しました。");
     int result = db.BeginTransaction(err);
-    if (result != CMakeMsgID::kOk)
-        return fail(result);
+    if (result != CMakeMsgID::kOk) {
+        ShowReportFailure(result, failed, err);
+        return 0;
+    }
     for (const QString& batch : IdBatches(ids)) {
         CCDSData request;
         request.m_strTable = table;
@@ -99,17 +106,11 @@ int UpdateClosingRecords(CMakeMsgID& db, bool purchase, const QString& field, co
         result = db.UpdateData(request, err);
         if (requests)
             ++*requests;
-        if (result != CMakeMsgID::kOk) {
-            QString ignored;
-            db.Rollback(ignored);
-            return fail(result);
-        }
+        if (result != CMakeMsgID::kOk)
+            return AbandonReportTransaction(db, result, failed, err);
     }
     result = db.Commit(err);
-    if (result != CMakeMsgID::kOk) {
-        QString ignored;
-        db.Rollback(ignored);
-        return fail(result);
-    }
+    if (result != CMakeMsgID::kOk)
+        return AbandonReportTransaction(db, result, failed, err);
     return 1;
 }

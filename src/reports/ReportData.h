@@ -24,6 +24,9 @@ void ShowReportFatalMessage();
 // Tells a failed library call: the stop-icon message for -100, else
 // `firstLine` followed by the library's text.
 void ShowReportFailure(int result, const QString& firstLine, const QString& err);
+// Undoes the open transaction, then tells the failure as ShowReportFailure
+// does; answers 0.
+int AbandonReportTransaction(CMakeMsgID& db, int result, const QString& firstLine, const QString& err);
 
 // Runs a whole statement into `records` and reports a failure: 1 done;
 // -100 fatal message shown; else "データの取得に失敗しました。" and the

@@ -115,21 +115,16 @@ void CShimeView::OnPrintReceipt()
         ShowReportFailure(result, Q("データの追加に失敗しました(H)。"), err);
         return;
     }
-    const auto abandon = [&data](int failure, const QString& what, const QString& why) {
-        QString ignored;
-        data.Rollback(ignored);
-        ShowReportFailure(failure, what, why);
-    };
     if ((result = data.InsertData(headers, err)) != CMakeMsgID::kOk) {
-        abandon(result, Q("データの追加に失敗しました(H)。"), err);
+        AbandonReportTransaction(data, result, Q("データの追加に失敗しました(H)。"), err);
         return;
     }
     if (lines.GetCount() > 0 && (result = data.InsertData(lines, err)) != CMakeMsgID::kOk) {
-        abandon(result, Q("データの追加に失敗しました(B)。"), err);
+        AbandonReportTransaction(data, result, Q("データの追加に失敗しました(B)。"), err);
         return;
     }
     if ((result = data.Commit(err)) != CMakeMsgID::kOk) {
-        abandon(result, Q("データの追加に失敗しました(B)。"), err);
+        AbandonReportTransaction(data, result, Q("データの追加に失敗しました(B)。"), err);
         return;
     }
     GetFrame().OpenSlipForm(10, QString(), 0);

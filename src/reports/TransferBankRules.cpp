@@ -26,11 +26,9 @@ qint64 WholeYenOf(const COneRecord* record, const char* field)
     return value;
 }
 
-void ShowFailure(int result, const QString& firstLine, const QString& err, bool saving)
-{
-    const QString unsaved = QStringLiteral("\n\n振込依頼銀行情報は保存されていません。入力した内容はそのまま残っています。");
-    ShowReportFailure(result, firstLine, saving ? err + unsaved : err);
-}
+// Follows the failure of a save.
+const QString kUnsaved =
+    QStringLiteral("\n\n振込依頼銀行情報は保存されていません。入力した内容はそのまま残っています。");
 
 } // namespace
 
@@ -43,7 +41,7 @@ int CTransferBankRules::Load()
     CCDSData headers;
     int rc = m_data.GetDataList(request, headers, err);
     if (rc != CMakeMsgID::kOk) {
-        ShowFailure(rc, QStringLiteral("データの取得に失敗しました。"), err, false);
+        ShowReportFailure(rc, QStringLiteral("データの取得に失敗しました。"), err);
         return 0;
     }
     m_nFeeCount = 0;
@@ -71,7 +69,7 @@ int CTransferBankRules::Load()
     CCDSData fees;
     rc = m_data.GetDataList(request, fees, err);
     if (rc != CMakeMsgID::kOk) {
-        ShowFailure(rc, QStringLiteral("データの取得に失敗しました。"), err, false);
+        ShowReportFailure(rc, QStringLiteral("データの取得に失敗しました。"), err);
         return 0;
     }
     m_nFeeCount = fees.GetCount();
@@ -164,14 +162,11 @@ int CTransferBankRules::Save()
     QString err;
     int rc = m_data.BeginTransaction(err);
     if (rc != CMakeMsgID::kOk) {
-        ShowFailure(rc, QStringLiteral("データの追加に失敗しました(H)。"), err, true);
+        ShowReportFailure(rc, QStringLiteral("データの追加に失敗しました(H)。"), err + kUnsaved);
         return 0;
     }
     auto fail = [&](int result, const QString& firstLine) {
-        QString ignored;
-        m_data.Rollback(ignored);
-        ShowFailure(result, firstLine, err, true);
-        return 0;
+        return AbandonReportTransaction(m_data, result, firstLine, err + kUnsaved);
     };
     // The old account goes with its fee records, or the fee lookup would
     // read them beside the new ones.
