@@ -28,6 +28,13 @@ namespace
 // The one-time partner: one full-width blank.
 const QString kOneTimeCode = QStringLiteral("\u3000");
 
+// The text of the ledger's kind: the stock detail of a product (42), a
+// supplier ledger (44, 46) or a customer ledger.
+QString Pick(int mode, const char* product, const char* supplier, const char* customer)
+{
+    return Q(mode == 42 ? product : mode == 44 || mode == 46 ? supplier : customer);
+}
+
 } // namespace
 
 CLedgerCreateRules::CLedgerCreateRules(Lookup lookup) : m_lookup(std::move(lookup))
@@ -39,37 +46,27 @@ CLedgerCreateRules::CLedgerCreateRules(Lookup lookup) : m_lookup(std::move(looku
 
 QString CLedgerCreateRules::Caption() const
 {
-    if (IsProduct())
-        return Q("入出庫明細の作成");
-    return Q(m_nMode == 44 || m_nMode == 46 ? "仕入先元帳の作成" : "得意先元帳の作成");
+    return Pick(m_nMode, "入出庫明細の作成", "仕入先元帳の作成", "得意先元帳の作成");
 }
 
 QString CLedgerCreateRules::CodeLabel() const
 {
-    if (IsProduct())
-        return Q("品番");
-    return Q(m_nMode == 44 || m_nMode == 46 ? "仕入先コード" : "得意先コード");
+    return Pick(m_nMode, "品番", "仕入先コード", "得意先コード");
 }
 
 QString CLedgerCreateRules::Table() const
 {
-    if (IsProduct())
-        return Q("Item");
-    return Q(m_nMode == 44 || m_nMode == 46 ? "Supplier" : "Customer");
+    return Pick(m_nMode, "Item", "Supplier", "Customer");
 }
 
 QString CLedgerCreateRules::CodeField() const
 {
-    if (IsProduct())
-        return Q("ItemCode");
-    return Q(m_nMode == 44 || m_nMode == 46 ? "SupplierCode" : "CustomerCode");
+    return Pick(m_nMode, "ItemCode", "SupplierCode", "CustomerCode");
 }
 
 QString CLedgerCreateRules::ToolSwitch() const
 {
-    if (IsProduct())
-        return Q(" /G");
-    return Q(m_nMode == 44 || m_nMode == 46 ? " /S" : " /C");
+    return Pick(m_nMode, " /G", " /S", " /C");
 }
 
 bool CLedgerCreateRules::LookupCode()
