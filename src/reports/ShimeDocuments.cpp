@@ -217,7 +217,7 @@ void CShimeView::OnAddressPrint()
         const COneRecord* record = m_list.RecordAt(row);
         if (!record)
             continue;
-        const bool hasAmount = record->GetOneField(QString(), amountField) != nullptr;
+        const bool hasAmount = Field(record, amountField) != nullptr;
         COneRecord* work = labels.AddNew();
         for (int f = 0; f < record->GetCount(); ++f) {
             const CTb& field = *record->GetAt(f);

@@ -37,12 +37,8 @@ void CShimeView::OnEditStockRow()
     rules.m_strCode = TextOf(record, "ItemCode");
     rules.m_strName = TextOf(record, "ItemName");
     if (mode == 22) {
-        int id = 0;
-        if (const CTb* tb = Field(record, "ID"))
-            tb->GetData(id);
-        rules.m_nID = id;
-        QDate date;
-        if (const CTb* tb = Field(record, "Date"); tb && tb->GetData(date) && date.isValid())
+        rules.m_nID = IntOf(record, "ID");
+        if (const QDate date = DateOf(record, "Date"); date.isValid())
             rules.m_date = date;
         rules.m_strNo = TextOf(record, "No");
         rules.m_strMemo = TextOf(record, "Memo");

@@ -450,9 +450,7 @@ void CShimeView::OnToggleCarryOver()
     const int old = m_list.m_nCarryOver;
     if (mode == 8 || mode == 9) {
         for (const CReportRow& row : m_list.Rows()) {
-            int id = 0;
-            const CTb* tb = row.record ? row.record->GetOneField(QString(), QStringLiteral("ID")) : nullptr;
-            if (tb && tb->GetData(id) && id > 0) {
+            if (IntOf(row.record, "ID") > 0) {
                 UiServices::Prompt().MessageBox(
                     QStringLiteral("すでに締め済みのデータがありますので、繰越設定は変更できません。"));
                 return;
