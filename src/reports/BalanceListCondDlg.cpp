@@ -2,6 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "platform/ui/Help.h"
+#include "platform/ui/Ime.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "reports/ClassFilterList.h"
@@ -79,11 +80,10 @@ CBalanceListCondDlg::CBalanceListCondDlg(int mode, CMainFrame& frame, QWidget* p
     connect(ok, &QPushButton::clicked, this, &CBalanceListCondDlg::OnOK);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(help, &QPushButton::clicked, this, [] { ShowHelpTopic(4006); });
-    auto* ime = new CImeOffFilter(this);
     for (QDateEdit* edit : {m_pFrom, m_pTo}) {
         edit->setDisplayFormat(QStringLiteral("yyyy'年'M'月'd'日'"));
         edit->setCalendarPopup(true);
-        edit->installEventFilter(ime);
+        CloseImeOnFocus(edit);
     }
     connect(m_pFrom, &QDateEdit::dateChanged, this, [this](const QDate& d) {
         if (!m_bShowing)

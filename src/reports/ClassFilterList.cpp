@@ -1,9 +1,7 @@
 #include "reports/ClassFilterList.h"
 
-#include "platform/ui/Ime.h"
 #include "reports/ClassFilterRules.h"
 
-#include <QEvent>
 #include <QHeaderView>
 #include <QTreeWidget>
 
@@ -35,12 +33,4 @@ void FillContentList(QTreeWidget* list, const CClassFilterRules& rules)
         item->setCheckState(0, rules.m_ticks[i] ? Qt::Checked : Qt::Unchecked);
         item->setSelected(selected.contains(i));
     }
-}
-
-bool CImeOffFilter::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::FocusIn)
-        if (auto* w = qobject_cast<QWidget*>(watched))
-            SetImeMode(false, w->window());
-    return false;
 }

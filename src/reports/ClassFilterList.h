@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QList>
-#include <QObject>
 
 class CClassFilterRules;
 class QTreeWidget;
@@ -12,11 +11,3 @@ class QTreeWidget;
 void SetupContentList(QTreeWidget* list);
 void FillContentList(QTreeWidget* list, const CClassFilterRules& rules);
 QList<int> SelectedRows(const QTreeWidget* list);
-
-// The input method goes off when a date picker takes the focus.
-class CImeOffFilter : public QObject
-{
-  public:
-    using QObject::QObject;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-};

@@ -15,7 +15,6 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialogButtonBox>
-#include <QEvent>
 #include <QGridLayout>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,20 +26,6 @@ namespace
 constexpr int kDays[CCloseInvoiceRules::kDayCount] = {99, 5,  10, 15, 20, 25, 1,  2,  3,  4,  6,
                                                       7,  8,  9,  11, 12, 13, 14, 16, 17, 18, 19,
                                                       21, 22, 23, 24, 26, 27, 28, 29, 30, 31};
-
-// The date pickers take no Japanese input.
-class CImeOffFilter : public QObject
-{
-  public:
-    using QObject::QObject;
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::FocusIn)
-            if (auto* widget = qobject_cast<QWidget*>(watched))
-                SetImeMode(false, widget->window());
-        return false;
-    }
-};
 
 } // namespace
 
@@ -110,9 +95,8 @@ CCloseInvoiceDlg::CCloseInvoiceDlg(int mode, CMainFrame& frame, QWidget* parent)
     m_pUpTo->setDisplayFormat(QStringLiteral("yyyy'年'M'月'd'日'"));
     m_pMonth->setCalendarPopup(true);
     m_pUpTo->setCalendarPopup(true);
-    auto* ime = new CImeOffFilter(this);
-    m_pMonth->installEventFilter(ime);
-    m_pUpTo->installEventFilter(ime);
+    CloseImeOnFocus(m_pMonth);
+    CloseImeOnFocus(m_pUpTo);
     m_pShowAll->setVisible(false);
     auto* help = new QPushButton(QStringLiteral("？"), this);
     auto* buttons = new QDialogButtonBox(this);

@@ -6,29 +6,9 @@
 
 #include <QDateEdit>
 #include <QDialogButtonBox>
-#include <QEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace
-{
-
-// The picker takes digits only: the input method goes off with the focus.
-class CImeOffOnFocus : public QObject
-{
-  public:
-    using QObject::QObject;
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::FocusIn)
-            if (auto* w = qobject_cast<QWidget*>(watched))
-                SetImeMode(false, w->window());
-        return false;
-    }
-};
-
-} // namespace
 
 CDateSetDlg::CDateSetDlg(QDateTime* target, QWidget* parent)
     : QDialog(parent), m_pTarget(target), m_pPrompt(new QLabel(this)), m_pDate(new QDateEdit(this))
@@ -37,7 +17,7 @@ CDateSetDlg::CDateSetDlg(QDateTime* target, QWidget* parent)
     m_pDate->setDisplayFormat(QStringLiteral("yyyy'年'M'月'd'日'"));
     m_pDate->setCalendarPopup(true);
     m_pDate->setDate(UiServices::Clock().Today());
-    m_pDate->installEventFilter(new CImeOffOnFocus(m_pDate));
+    CloseImeOnFocus(m_pDate);
     m_pPrompt->setMinimumWidth(260);
 
     auto* buttons = new QDialogButtonBox(this);

@@ -9,6 +9,7 @@
 #include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportData.h"
 #include "reports/sql/SlipListSql.h"
 
@@ -23,11 +24,6 @@
 namespace
 {
 
-QString Q(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 QString Japanese(const QDate& date)
 {
     return date.toString(QStringLiteral("yyyy年MM月dd日"));
@@ -36,10 +32,8 @@ QString Japanese(const QDate& date)
 // Tells a failing library call; 1 passes through.
 int Report(int result, const QString& err)
 {
-    if (result == CMakeMsgID::kFatal)
-        ShowReportFatalMessage();
-    else if (result != CMakeMsgID::kOk)
-        UiServices::Prompt().MessageBox(Q("データの取得に失敗しました。") + err);
+    if (result != CMakeMsgID::kOk)
+        ShowReportFailure(result, Q("データの取得に失敗しました。"), err);
     return result;
 }
 
@@ -227,12 +221,8 @@ void CKurikoshiDlg::OnStart()
         QString err;
         result = m_frame.GetMakeMsgID().DataMaintenance(date, m_dtPrevious, err);
     }
-    if (result == CMakeMsgID::kFatal) {
-        ShowReportFatalMessage();
-        return;
-    }
     if (result != CMakeMsgID::kOk) {
-        UiServices::Prompt().MessageBox(Q("処理に失敗しました。"));
+        ShowReportFailure(result, Q("処理に失敗しました。"), QString());
         return;
     }
     FillStatusList();

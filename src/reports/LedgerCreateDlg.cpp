@@ -11,6 +11,7 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportCommands.h"
 
 #include <QDateEdit>
@@ -27,15 +28,11 @@ namespace
 // The one-time partner: one full-width blank.
 const QString kOneTimeCode = QStringLiteral("\u3000");
 
-QString Q(const char* text)
+// The text of the ledger's kind: the stock detail of a product (42), a
+// supplier ledger (44, 46) or a customer ledger.
+QString Pick(int mode, const char* product, const char* supplier, const char* customer)
 {
-    return QString::fromUtf8(text);
-}
-
-QString FieldText(const COneRecord* record, const char* name)
-{
-    const CTb* tb = record ? record->GetOneField(QString(), Q(name)) : nullptr;
-    return tb ? tb->GetText() : QString();
+    return Q(mode == 42 ? product : mode == 44 || mode == 46 ? supplier : customer);
 }
 
 } // namespace
@@ -49,37 +46,27 @@ CLedgerCreateRules::CLedgerCreateRules(Lookup lookup) : m_lookup(std::move(looku
 
 QString CLedgerCreateRules::Caption() const
 {
-    if (IsProduct())
-        return Q("入出庫明細の作成");
-    return Q(m_nMode == 44 || m_nMode == 46 ? "仕入先元帳の作成" : "得意先元帳の作成");
+    return Pick(m_nMode, "入出庫明細の作成", "仕入先元帳の作成", "得意先元帳の作成");
 }
 
 QString CLedgerCreateRules::CodeLabel() const
 {
-    if (IsProduct())
-        return Q("品番");
-    return Q(m_nMode == 44 || m_nMode == 46 ? "仕入先コード" : "得意先コード");
+    return Pick(m_nMode, "品番", "仕入先コード", "得意先コード");
 }
 
 QString CLedgerCreateRules::Table() const
 {
-    if (IsProduct())
-        return Q("Item");
-    return Q(m_nMode == 44 || m_nMode == 46 ? "Supplier" : "Customer");
+    return Pick(m_nMode, "Item", "Supplier", "Customer");
 }
 
 QString CLedgerCreateRules::CodeField() const
 {
-    if (IsProduct())
-        return Q("ItemCode");
-    return Q(m_nMode == 44 || m_nMode == 46 ? "SupplierCode" : "CustomerCode");
+    return Pick(m_nMode, "ItemCode", "SupplierCode", "CustomerCode");
 }
 
 QString CLedgerCreateRules::ToolSwitch() const
 {
-    if (IsProduct())
-        return Q(" /G");
-    return Q(m_nMode == 44 || m_nMode == 46 ? " /S" : " /C");
+    return Pick(m_nMode, " /G", " /S", " /C");
 }
 
 bool CLedgerCreateRules::LookupCode()
@@ -115,12 +102,12 @@ bool CLedgerCreateRules::LookupCode()
     }
     const COneRecord* record = found.GetAt(0);
     if (IsProduct())
-        m_strName = FieldText(record, "ItemName");
+        m_strName = TextOf(record, "ItemName");
     else if (m_strCode == kOneTimeCode)
         m_strName = Q("諸口");
     else
-        m_strName = QString(FieldText(record, "Company") + u' ' + FieldText(record, "Section") + u' ' +
-                     FieldText(record, "Name"))
+        m_strName = QString(TextOf(record, "Company") + u' ' + TextOf(record, "Section") + u' ' +
+                     TextOf(record, "Name"))
                         .trimmed();
     m_bFound = 1;
     return true;
@@ -295,23 +282,32 @@ bool CLedgerCreateDlg::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
+bool AskLedgerConditions(CMainFrame& frame, int mode, const QDate& from, const QDate& to)
+{
+    CLedgerCreateDlg dialog(mode);
+    CLedgerCreateRules& r = dialog.Rules();
+    r.m_from = from;
+    r.m_to = to;
+    dialog.OnInitDialog();
+    if (RunModal(dialog) != QDialog::Accepted)
+        return false;
+    frame.m_dtPeriodFrom = r.m_from;
+    frame.m_dtPeriodTo = r.m_to;
+    frame.m_strLedgerCode = r.m_strCode;
+    frame.m_strLedgerName = r.m_strName;
+    return true;
+}
+
 namespace
 {
 
 // Family I: the ledger of one partner, chosen in the dialog over this month.
 void OpenLedger(CMainFrame& frame, int kind)
 {
-    CLedgerCreateDlg dialog(kind);
-    CLedgerCreateRules& r = dialog.Rules();
-    MonthPreset(UiServices::Clock().Today(), r.m_from, r.m_to);
-    dialog.OnInitDialog();
-    if (RunModal(dialog) != QDialog::Accepted)
-        return;
-    frame.m_dtPeriodFrom = r.m_from;
-    frame.m_dtPeriodTo = r.m_to;
-    frame.m_strLedgerCode = r.m_strCode;
-    frame.m_strLedgerName = r.m_strName;
-    frame.SwitchView(kind);
+    QDate from, to;
+    MonthPreset(UiServices::Clock().Today(), from, to);
+    if (AskLedgerConditions(frame, kind, from, to))
+        frame.SwitchView(kind);
 }
 
 } // namespace

@@ -96,6 +96,10 @@ class CLedgerCreateDlg : public QDialog
     bool m_bLooking = false;
 };
 
+// Runs the dialog of `mode` over from..to; on OK its period, code and name
+// become the frame's ledger conditions. True on OK.
+bool AskLedgerConditions(CMainFrame& frame, int mode, const QDate& from, const QDate& to);
+
 // The menu screen's ledger commands (32828 customers, 32830 suppliers):
 // the dialog on this month, then the ledger list on OK.
 void RegisterLedgerCommands(CViewRegistry& registry);

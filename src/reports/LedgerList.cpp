@@ -1,33 +1,14 @@
 #include "reports/LedgerList.h"
 
 #include "platform/data/Record.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportList.h"
 
 namespace
 {
 
-QString Q(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 // The one-time partner's code: one full-width blank.
 const QString kOneTimeCode = QStringLiteral("\u3000");
-
-QString TextOf(const COneRecord* record, const char* name)
-{
-    const CTb* tb = record->GetOneField(QString(), Q(name));
-    return tb ? tb->GetText() : QString();
-}
-
-CMny MoneyOf(const COneRecord* record, const char* name)
-{
-    CMny value(0);
-    const CTb* tb = record->GetOneField(QString(), Q(name));
-    if (!tb || tb->IsNull() || !tb->GetData(value))
-        value = CMny(0);
-    return value;
-}
 
 QString JoinedName(const QString& company, const QString& section, const QString& name)
 {
@@ -99,9 +80,7 @@ CLedgerHead FillLedgerRows(CReportList& list, CCDSData& head, CCDSData& rows)
     const QString balanceField = Q("残高");
     for (int i = 0; i < rows.GetCount(); ++i) {
         COneRecord* record = rows.GetAt(i);
-        int type = 0;
-        if (const CTb* tb = record->GetOneField(QString(), Q("タイプ")))
-            tb->GetData(type);
+        const int type = IntOf(record, "タイプ");
         // Set, not appended: a refill must not leave a second field.
         if (stock && type < 3)
             record->SetField(Q("Memo"), JoinedName(TextOf(record, "Company"), TextOf(record, "Section"),
@@ -116,7 +95,7 @@ CLedgerHead FillLedgerRows(CReportList& list, CCDSData& head, CCDSData& rows)
         row.record = record;
         row.data = i;
         if (columnCount > 0)
-            if (const CTb* first = record->GetOneField(QString(), columns[0].m_strField))
+            if (const CTb* first = Field(record, columns[0].m_strField))
                 row.texts[0] = first->GetText();
         for (int f = 0; f < record->GetCount(); ++f) {
             const CTb* tb = record->GetAt(f);

@@ -4,28 +4,20 @@
 #include "platform/data/Record.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportData.h"
 #include "reports/sql/ReportSql.h"
 
 namespace
 {
 
-QString Q(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 // Shows a failed step, undoing this transaction when it is still open
 // (a failed begin or commit has none left); answers 0.
 int Fail(CMakeMsgID& db, int result, const QString& firstLine, const QString& err, bool rollback = true)
 {
-    QString ignored;
     if (rollback)
-        db.Rollback(ignored);
-    if (result == CMakeMsgID::kFatal)
-        ShowReportFatalMessage();
-    else
-        UiServices::Prompt().MessageBox(firstLine + err);
+        return AbandonReportTransaction(db, result, firstLine, err);
+    ShowReportFailure(result, firstLine, err);
     return 0;
 }
 
@@ -80,9 +72,7 @@ int WritePaymentSlips(CMakeMsgID& db, bool purchase, const QList<CScheduledPayme
     CCDSData lines;
     lines.m_strTable = line;
     for (int i = 0; i < headers.GetCount(); ++i) {
-        int id = 0;
-        if (const CTb* tb = headers.GetAt(i)->GetOneField(header, Q("ID")))
-            tb->GetData(id);
+        const int id = IntOf(Field(headers.GetAt(i), header, "ID"));
         if (id <= 0)
             return Fail(db, CMakeMsgID::kFailed, Q("明細の追加に失敗しました。"), Q("伝票のIDが取得できません。"));
         COneRecord* record = lines.AddNew();
@@ -120,8 +110,7 @@ int WriteTransferRequest(CMakeMsgID& db, const QDateTime& date, CCDSData& lines)
     if (result != CMakeMsgID::kOk)
         return Fail(db, result, Q("データの取得に失敗しました。"), err, false);
     auto ownText = [&own](const char* field) {
-        const CTb* tb = own.GetCount() > 0 ? own.GetAt(0)->GetOneField(Q("Bank_H"), Q(field)) : nullptr;
-        return tb ? tb->GetText() : QString();
+        return TextOf(Field(own.GetCount() > 0 ? own.GetAt(0) : nullptr, Q("Bank_H"), field));
     };
 
     CCDSData header;

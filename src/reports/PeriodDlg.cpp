@@ -7,7 +7,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDateEdit>
-#include <QEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,20 +26,6 @@ QDate LastOfMonth(const QDate& d)
 
 const QString kDayFormat = QStringLiteral("yyyy'年'M'月'd'日'");
 const QString kMonthFormat = QStringLiteral("yyyy'年'M'月'");
-
-// The input method goes off when a picker takes the focus.
-class CImeOffFilter : public QObject
-{
-  public:
-    using QObject::QObject;
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::FocusIn)
-            if (auto* w = qobject_cast<QWidget*>(watched))
-                SetImeMode(false, w->window());
-        return false;
-    }
-};
 
 } // namespace
 
@@ -144,10 +129,9 @@ CPeriodDlg::CPeriodDlg(int option, bool monthly, QWidget* parent)
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CPeriodDlg::OnOK);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* ime = new CImeOffFilter(this);
     for (QDateEdit* edit : {m_pFrom, m_pTo}) {
         edit->setCalendarPopup(true);
-        edit->installEventFilter(ime);
+        CloseImeOnFocus(edit);
     }
     connect(m_pNoStart, &QCheckBox::toggled, this, [this](bool on) {
         m_rules.m_bNoStart = on;

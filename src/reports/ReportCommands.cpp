@@ -109,15 +109,6 @@ void DetailList(CMainFrame& frame, int kind)
     frame.SwitchView(kind);
 }
 
-void ClearClassification(CMainFrame& frame)
-{
-    frame.m_strClassField.clear();
-    frame.m_strClassTitle.clear();
-    frame.m_bClassFilter = 0;
-    frame.m_bGroupByClass = 0;
-    frame.m_bClassTotalsOnly = 0;
-}
-
 void StaffOrPeriodList(CMainFrame& frame, const CListCommand& row)
 {
     const bool monthly = row.family == EFamily::StaffTrend;
@@ -217,6 +208,15 @@ void RunListCommand(CMainFrame& frame, const CListCommand& row)
 }
 
 } // namespace
+
+void ClearClassification(CMainFrame& frame)
+{
+    frame.m_strClassField.clear();
+    frame.m_strClassTitle.clear();
+    frame.m_bClassFilter = 0;
+    frame.m_bGroupByClass = 0;
+    frame.m_bClassTotalsOnly = 0;
+}
 
 void MonthPreset(const QDate& today, QDate& from, QDate& to)
 {

@@ -14,3 +14,6 @@ void RegisterReportListCommands(CViewRegistry& registry);
 // ending with it.
 void MonthPreset(const QDate& today, QDate& from, QDate& to);
 void TwelveMonthPreset(const QDate& today, QDate& from, QDate& to);
+
+// No classification: no field, title, filter, grouping or totals-only.
+void ClearClassification(CMainFrame& frame);

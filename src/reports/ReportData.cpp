@@ -9,13 +9,6 @@
 
 #include <QStringList>
 
-namespace
-{
-
-constexpr int kIdsPerRequest = 250;
-
-} // namespace
-
 CWaitScope::CWaitScope()
 {
     UiServices::Wait().Begin(QString());
@@ -33,16 +26,42 @@ void ShowReportFatalMessage()
                                     MB_OK, MB_ICONSTOP);
 }
 
+void ShowReportFailure(int result, const QString& firstLine, const QString& err)
+{
+    if (result == CMakeMsgID::kFatal)
+        ShowReportFatalMessage();
+    else
+        UiServices::Prompt().MessageBox(firstLine + err);
+}
+
+QStringList IdBatches(const QList<int>& ids)
+{
+    QStringList batches;
+    for (qsizetype start = 0; start < ids.size(); start += kIdsPerRequest) {
+        QStringList batch;
+        for (int id : ids.mid(start, kIdsPerRequest))
+            batch << QString::number(id);
+        batches << batch.join(u',');
+    }
+    return batches;
+}
+
+int AbandonReportTransaction(CMakeMsgID& db, int result, const QString& firstLine, const QString& err)
+{
+    QString ignored;
+    db.Rollback(ignored);
+    ShowReportFailure(result, firstLine, err);
+    return 0;
+}
+
 int RunReportStatement(CMakeMsgID& db, const QString& sql, CCDSData& records)
 {
     CCDSData request;
     request.m_strCondition = sql;
     QString err;
     const int result = db.GetDataList(request, records, err);
-    if (result == CMakeMsgID::kFatal)
-        ShowReportFatalMessage();
-    else if (result != CMakeMsgID::kOk)
-        UiServices::Prompt().MessageBox(QStringLiteral("データの取得に失敗しました。") + err);
+    if (result != CMakeMsgID::kOk)
+        ShowReportFailure(result, QStringLiteral("データの取得に失敗しました。"), err);
     return result;
 }
 
@@ -71,40 +90,27 @@ int UpdateClosingRecords(CMakeMsgID& db, bool purchase, const QString& field, co
         return 1;
     const QString table = QString::fromLatin1(purchase ? "Stock_Close" : "Sales_Close");
     QString err;
-    auto fail = [&](int result) {
-        if (result == CMakeMsgID::kFatal)
-            ShowReportFatalMessage();
-        else
-            UiServices::Prompt().MessageBox(QStringLiteral("データの更新に失敗しました。") + err);
-        return 0;
-    };
+    const QString failed = QStringLiteral("データの更新に失敗しました。");
     int result = db.BeginTransaction(err);
-    if (result != CMakeMsgID::kOk)
-        return fail(result);
-    for (qsizetype start = 0; start < ids.size(); start += kIdsPerRequest) {
-        QStringList batch;
-        for (qsizetype i = start; i < ids.size() && i < start + kIdsPerRequest; ++i)
-            batch << QString::number(ids[i]);
+    if (result != CMakeMsgID::kOk) {
+        ShowReportFailure(result, failed, err);
+        return 0;
+    }
+    for (const QString& batch : IdBatches(ids)) {
         CCDSData request;
         request.m_strTable = table;
-        request.m_strCondition = QStringLiteral("WHERE \"ID\" IN (%1)").arg(batch.join(u','));
+        request.m_strCondition = QStringLiteral("WHERE \"ID\" IN (%1)").arg(batch);
         CTb tb(table + u'.' + field);
         tb.SetData(value);
         request.AddNew()->AddField(tb);
         result = db.UpdateData(request, err);
         if (requests)
             ++*requests;
-        if (result != CMakeMsgID::kOk) {
-            QString ignored;
-            db.Rollback(ignored);
-            return fail(result);
-        }
+        if (result != CMakeMsgID::kOk)
+            return AbandonReportTransaction(db, result, failed, err);
     }
     result = db.Commit(err);
-    if (result != CMakeMsgID::kOk) {
-        QString ignored;
-        db.Rollback(ignored);
-        return fail(result);
-    }
+    if (result != CMakeMsgID::kOk)
+        return AbandonReportTransaction(db, result, failed, err);
     return 1;
 }

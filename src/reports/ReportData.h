@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class CCDSData;
 class CMakeMsgID;
@@ -20,6 +21,12 @@ class CWaitScope
 
 // The stop-icon message of a failing data library.
 void ShowReportFatalMessage();
+// Tells a failed library call: the stop-icon message for -100, else
+// `firstLine` followed by the library's text.
+void ShowReportFailure(int result, const QString& firstLine, const QString& err);
+// Undoes the open transaction, then tells the failure as ShowReportFailure
+// does; answers 0.
+int AbandonReportTransaction(CMakeMsgID& db, int result, const QString& firstLine, const QString& err);
 
 // Runs a whole statement into `records` and reports a failure: 1 done;
 // -100 fatal message shown; else "データの取得に失敗しました。" and the
@@ -32,6 +39,12 @@ QString ClosingListSql(bool purchase, const QDate& date, int closingDay);
 // The receipt or payment schedule of modes 10 and 11: the closings due on
 // `date`, or every open closing for closing day 0.
 QString ScheduleListSql(bool purchase, int carryOver, const QDate& date, int closingDay);
+
+// A request names at most this many IDs.
+inline constexpr int kIdsPerRequest = 250;
+// The IDs in runs of at most kIdsPerRequest, each run joined by commas for
+// an IN list; none for no IDs.
+QStringList IdBatches(const QList<int>& ids);
 
 // Writes one value into the field of the closing records with these IDs
 // ("Sales_Close" or "Stock_Close"): at most 250 IDs per request, every

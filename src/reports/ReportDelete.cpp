@@ -35,13 +35,12 @@ int DeleteReportRows(CMakeMsgID& db, const QString& table, const CCDSData& closi
         if (result != CMakeMsgID::kOk)
             line = QStringLiteral("締めの取り消しに失敗しました。");
     }
-    for (qsizetype start = 0; result == CMakeMsgID::kOk && start < ids.size(); start += kDeleteBatch) {
-        QStringList batch;
-        for (qsizetype i = start; i < ids.size() && i < start + kDeleteBatch; ++i)
-            batch << QString::number(ids[i]);
+    for (const QString& batch : IdBatches(ids)) {
+        if (result != CMakeMsgID::kOk)
+            break;
         CCDSData request;
         request.m_strTable = table;
-        request.m_strCondition = QStringLiteral("WHERE \"ID\" IN (%1)").arg(batch.join(u','));
+        request.m_strCondition = QStringLiteral("WHERE \"ID\" IN (%1)").arg(batch);
         result = db.DeleteData(request, err);
         if (requests)
             ++*requests;
@@ -55,9 +54,6 @@ int DeleteReportRows(CMakeMsgID& db, const QString& table, const CCDSData& closi
         QString ignored;
         db.Rollback(ignored);
     }
-    if (result == CMakeMsgID::kFatal)
-        ShowReportFatalMessage();
-    else
-        UiServices::Prompt().MessageBox(line + err);
+    ShowReportFailure(result, line, err);
     return 0;
 }

@@ -11,9 +11,6 @@ class CMakeMsgID;
 // mode.
 QString ReportDeleteTable(int mode);
 
-// The most IDs one delete request names.
-inline constexpr int kDeleteBatch = 250;
-
 // Undoes the closings of `closings` (fields "Sales_Close.ID" or
 // "Stock_Close.ID"; may be empty) and deletes the rows of `table` with these
 // IDs, 250 IDs a request, all in one transaction: a failure rolls every step

@@ -7,6 +7,7 @@
 #include "platform/text/TextHelpers.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportModes.h"
 
 #include <algorithm>
@@ -16,41 +17,6 @@ namespace
 {
 
 const QString kNoTable;
-
-const CTb* Field(const COneRecord* record, const QString& name)
-{
-    return record ? record->GetOneField(kNoTable, name) : nullptr;
-}
-
-QString TextOf(const COneRecord* record, const QString& name)
-{
-    const CTb* tb = Field(record, name);
-    return tb ? tb->GetText() : QString();
-}
-
-// A missing field or one without a value counts as zero.
-CMny MoneyOf(const COneRecord* record, const QString& name)
-{
-    CMny value;
-    const CTb* tb = Field(record, name);
-    if (!tb || !tb->GetData(value))
-        return CMny(0);
-    return value;
-}
-
-int IntOf(const COneRecord* record, const QString& name)
-{
-    int value = 0;
-    const CTb* tb = Field(record, name);
-    if (tb)
-        tb->GetData(value);
-    return value;
-}
-
-QString Q(const char* text)
-{
-    return QString::fromUtf8(text);
-}
 
 } // namespace
 

@@ -61,6 +61,8 @@ class CReportList
     const std::vector<CReportRow>& Rows() const { return m_rows; }
     std::vector<CReportRow>& Rows() { return m_rows; }
     int RowCount() const { return int(m_rows.size()); }
+    // The record behind a shown row; none for a total row or a row out of range.
+    COneRecord* RecordAt(int row) const { return row >= 0 && row < RowCount() ? m_rows[size_t(row)].record : nullptr; }
     void ClearRows() { m_rows.clear(); }
 
     // The rows from the records: computed fields once per record set, cell

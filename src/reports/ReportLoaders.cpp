@@ -84,11 +84,16 @@ QString BuildReportModeSql(int mode, const CLoaderConditions& c)
     }
 }
 
+QString PeriodText(const QDate& from, const QDate& to)
+{
+    return QStringLiteral("期間：%1～%2").arg(Day(from), Day(to));
+}
+
 QString ReportPeriodText(int mode, const CLoaderConditions& c)
 {
     if (IsDetailMode(mode)) {
         switch (c.periodShape) {
-        case 0: return QStringLiteral("期間：%1～%2").arg(Day(c.from), Day(c.to));
+        case 0: return PeriodText(c.from, c.to);
         case 1: return QStringLiteral("期間：～%1").arg(Day(c.to));
         case 2: return QStringLiteral("期間：%1～").arg(Day(c.from));
         default: return QStringLiteral("期間：指定なし");

@@ -23,6 +23,8 @@ QString BuildReportModeSql(int mode, const CLoaderConditions& c);
 
 // The period and count texts a successful load shows.
 QString ReportPeriodText(int mode, const CLoaderConditions& c);
+// "期間：yyyy/MM/dd～yyyy/MM/dd".
+QString PeriodText(const QDate& from, const QDate& to);
 QString ReportCountText(int mode, int count);
 
 // The last day of the date's month.

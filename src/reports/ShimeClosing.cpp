@@ -10,6 +10,7 @@
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
 #include "reports/CloseInvoiceDlg.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportData.h"
 #include "reports/ReportLoaders.h"
 #include "reports/ReportModes.h"
@@ -17,43 +18,6 @@
 #include "reports/ShimeView.h"
 #include "reports/sql/ClosingSql.h"
 #include "settings/CounterInfo.h"
-
-namespace
-{
-
-QString Q(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-const CTb* Field(const COneRecord* record, const QString& name)
-{
-    return record ? record->GetOneField(QString(), name) : nullptr;
-}
-
-int IntOf(const COneRecord* record, const char* name)
-{
-    int value = 0;
-    if (const CTb* tb = Field(record, Q(name)))
-        tb->GetData(value);
-    return value;
-}
-
-QString TextOf(const COneRecord* record, const char* name)
-{
-    const CTb* tb = Field(record, Q(name));
-    return tb ? tb->GetText() : QString();
-}
-
-CMny MoneyOf(const COneRecord* record, const char* name)
-{
-    CMny value(0);
-    if (const CTb* tb = Field(record, Q(name)); !tb || !tb->GetData(value))
-        value = CMny(0);
-    return value;
-}
-
-} // namespace
 
 QDate CShimeView::CalcCollectDate(const QDate& base, int cycle, int day)
 {
@@ -103,7 +67,7 @@ void CShimeView::OnCloseAndPrint()
     taxSlips.m_strTable = slips;
     QList<int> closedRows;
     for (int row : rows) {
-        COneRecord* record = m_list.Rows()[size_t(row)].record;
+        COneRecord* record = m_list.RecordAt(row);
         if (!record || IntOf(record, "ID") != 0)
             continue;
         // The number is used once taken, even when the closing then fails.
@@ -149,18 +113,12 @@ void CShimeView::OnCloseAndPrint()
         CWaitCursor wait;
         QString err;
         const int result = GetFrame().GetMakeMsgID().Close_Sales(headers, taxSlips, closeDate, err);
-        if (result == CMakeMsgID::kFatal) {
-            ShowReportFatalMessage();
-            return;
-        }
         if (result != CMakeMsgID::kOk) {
-            UiServices::Prompt().MessageBox(Q("締め処理に失敗しました。") + err);
+            ShowReportFailure(result, Q("締め処理に失敗しました。"), err);
             return;
         }
         for (int k = 0; k < closedRows.size(); ++k) {
-            int id = 0;
-            if (const CTb* tb = headers.GetAt(k)->GetOneField(table, Q("ID")))
-                tb->GetData(id);
+            const int id = IntOf(Field(headers.GetAt(k), table, "ID"));
             CReportRow& row = m_list.Rows()[size_t(closedRows[k])];
             row.record->SetField(Q("ID"), id);
             row.mark = 1;
@@ -217,9 +175,7 @@ void CShimeView::IssueInvoices(const QList<int>& rows)
     {
         CWaitScope wait;
         for (int row : rows) {
-            if (row < 0 || row >= m_list.RowCount())
-                continue;
-            const COneRecord* record = m_list.Rows()[size_t(row)].record;
+            const COneRecord* record = m_list.RecordAt(row);
             if (!record)
                 continue;
             if (mode != 8 && mode != 9 && IntOf(record, "TudoFlg") == 0) {
@@ -255,12 +211,8 @@ void CShimeView::IssueInvoices(const QList<int>& rows)
             CWaitCursor cursor;
             QString err;
             const int result = GetFrame().GetMakeMsgID().SetWShime(request, err);
-            if (result == CMakeMsgID::kFatal) {
-                ShowReportFatalMessage();
-                return;
-            }
             if (result != CMakeMsgID::kOk) {
-                UiServices::Prompt().MessageBox(Q("伝票の作成に失敗しました。") + err);
+                ShowReportFailure(result, Q("伝票の作成に失敗しました。"), err);
                 return;
             }
             GetFrame().OpenSlipForm(purchase ? 7 : 6, QString(), 0);
@@ -284,11 +236,9 @@ void CShimeView::OnCancelClose()
         UiServices::Prompt().MessageBox(Q("処理対象のレコードがありません"));
         return;
     }
-    const QList<int> selected = GetSelectedRows();
-    if (selected.isEmpty()) {
-        UiServices::Prompt().MessageBox(Q("処理を取り消すレコードを選択してください"));
+    const QList<int> selected = SelectedRowsOrSay(Q("処理を取り消すレコードを選択してください"));
+    if (selected.isEmpty())
         return;
-    }
     const bool purchase = m_list.IsPurchase();
     const QString table = Q(purchase ? "Stock_Close" : "Sales_Close");
     CCDSData request;
@@ -296,7 +246,7 @@ void CShimeView::OnCancelClose()
     QList<int> kept;
     bool toldOpen = false, toldPerSlip = false, toldPaid = false;
     for (int row : selected) {
-        const COneRecord* record = m_list.Rows()[size_t(row)].record;
+        const COneRecord* record = m_list.RecordAt(row);
         if (!record)
             continue;
         const int id = IntOf(record, "ID");
@@ -324,12 +274,8 @@ void CShimeView::OnCancelClose()
     CWaitCursor wait;
     QString err;
     const int result = GetFrame().GetMakeMsgID().Reset_SalesClose(request, err);
-    if (result == CMakeMsgID::kFatal) {
-        ShowReportFatalMessage();
-        return;
-    }
     if (result != CMakeMsgID::kOk) {
-        UiServices::Prompt().MessageBox(Q("締めの取り消しに失敗しました。") + err);
+        ShowReportFailure(result, Q("締めの取り消しに失敗しました。"), err);
         return;
     }
     if (mode == 8 || mode == 9) {

@@ -6,6 +6,7 @@
 #include "platform/ui/Modal.h"
 #include "reports/BalanceListCondDlg.h"
 #include "reports/PeriodDlg.h"
+#include "reports/ReportCommands.h"
 #include "reports/ReportData.h"
 #include "reports/ReportLoaders.h"
 #include "reports/ReportModes.h"
@@ -16,20 +17,11 @@
 namespace
 {
 
-QString Day(const QDate& date)
-{
-    return date.toString(QStringLiteral("yyyy/MM/dd"));
-}
-
 // The summaries that ask only a period leave no classification behind.
 void ClearSummaryFilters(CMainFrame& frame)
 {
     frame.m_nAmountOrQuantity = 0;
-    frame.m_strClassField.clear();
-    frame.m_strClassTitle.clear();
-    frame.m_bClassTotalsOnly = 0;
-    frame.m_bClassFilter = 0;
-    frame.m_bGroupByClass = 0;
+    ClearClassification(frame);
 }
 
 // Asks the period of the staff lists, staff trends and summary sheets
@@ -174,7 +166,7 @@ void CShimeView::BuildSummaryTotals()
     CCDSData records;
     if (LoadSummaryTotals(GetFrame().GetMakeMsgID(), mode == 48, from, to, records) != 1)
         return;
-    m_strPeriodText = QStringLiteral("期間：%1～%2").arg(Day(from), Day(to));
+    m_strPeriodText = PeriodText(from, to);
     m_strCountText = QStringLiteral("件数：%1件").arg(records.GetCount());
     m_list.SetRecords(std::move(records));
     UpdateLabels();

@@ -5,23 +5,12 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportDelete.h"
-#include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
-
-
-#include <algorithm>
 
 namespace
 {
-
-int IntOf(const COneRecord* record, const QString& name)
-{
-    int value = 0;
-    if (const CTb* tb = record ? record->GetOneField(QString(), name) : nullptr)
-        tb->GetData(value);
-    return value;
-}
 
 QString DeleteQuestion(int mode)
 {
@@ -34,28 +23,6 @@ QString DeleteQuestion(int mode)
                               "※未出金にするには、支払一覧の「済」マークをクリックしてください。\n本当に削除してもよろしいですか？");
     default:
         return QStringLiteral("選択された入出庫データを削除します。本当に削除してもよろしいですか？");
-    }
-}
-
-// The rows go from the list and their records from the record set, so that
-// no later fill shows them again.
-void RemoveRowsAndRecords(CReportList& list, QList<int> rows)
-{
-    std::sort(rows.begin(), rows.end());
-    std::vector<CReportRow>& shown = list.Rows();
-    CCDSData& records = list.Records();
-    for (auto it = rows.crbegin(); it != rows.crend(); ++it) {
-        const int row = *it;
-        if (row < 0 || row >= int(shown.size()))
-            continue;
-        const COneRecord* record = shown[size_t(row)].record;
-        shown.erase(shown.begin() + row);
-        for (int i = 0; record && i < records.GetCount(); ++i) {
-            if (records.GetAt(i) == record) {
-                records.RemoveAt(i);
-                break;
-            }
-        }
     }
 }
 
@@ -72,11 +39,9 @@ void CShimeView::OnDeleteRows()
         prompt.MessageBox(QStringLiteral("処理対象のレコードがありません"));
         return;
     }
-    const QList<int> rows = GetSelectedRows();
-    if (rows.isEmpty()) {
-        prompt.MessageBox(QStringLiteral("削除するレコードを選択してください"));
+    const QList<int> rows = SelectedRowsOrSay(QStringLiteral("削除するレコードを選択してください"));
+    if (rows.isEmpty())
         return;
-    }
     if (prompt.MessageBox(DeleteQuestion(mode), MB_OKCANCEL, MB_ICONQUESTION, IDCANCEL) != IDOK)
         return;
 
@@ -85,7 +50,7 @@ void CShimeView::OnDeleteRows()
     CCDSData closings;
     QList<int> ids;
     for (int row : rows) {
-        const COneRecord* record = row < m_list.RowCount() ? m_list.Rows()[size_t(row)].record : nullptr;
+        const COneRecord* record = m_list.RecordAt(row);
         if (!record)
             continue;
         ids << IntOf(record, QStringLiteral("ID"));
@@ -108,13 +73,5 @@ void CShimeView::OnDeleteRows()
         if (!DeleteReportRows(GetFrame().GetMakeMsgID(), table, closings, ids))
             return;
     }
-    QList<int> widths;
-    for (int i = 0; i < m_pModel->columnCount(); ++i)
-        widths << m_pListCtrl->columnWidth(i);
-    RemoveRowsAndRecords(m_list, rows);
-    m_pModel->Reset();
-    for (int i = 0; i < widths.size() && i < m_pModel->columnCount(); ++i)
-        m_pListCtrl->setColumnWidth(i, widths[i]);
-    m_strCountText = QStringLiteral("件数：%1件").arg(m_list.RowCount());
-    UpdateLabels();
+    RemoveSettledRows(rows);
 }

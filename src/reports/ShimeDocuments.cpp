@@ -11,6 +11,7 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportData.h"
 #include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
@@ -21,27 +22,9 @@
 namespace
 {
 
-// A body request carries at most this many receipt IDs.
-constexpr int kReceiptBatch = 250;
-
-QString Q(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 void Tell(const QString& text)
 {
     UiServices::Prompt().MessageBox(text);
-}
-
-// Reports a library result other than 1: the fatal message, or `what`
-// followed by the library's text.
-void TellFailure(int result, const QString& what, const QString& err)
-{
-    if (result == CMakeMsgID::kFatal)
-        ShowReportFatalMessage();
-    else
-        Tell(what + err);
 }
 
 QString BareName(const CTb& field)
@@ -57,28 +40,21 @@ void AddCopy(COneRecord& target, const CTb& field, const QString& name)
     target.AddField(copy);
 }
 
-const CTb* FieldOf(const COneRecord* record, const char* name)
-{
-    return record ? record->GetOneField(QString(), Q(name)) : nullptr;
-}
-
 } // namespace
 
 void CShimeView::OnPrintReceipt()
 {
     if (m_list.GetMode() != 14)
         return;
-    const QList<int> rows = GetSelectedRows();
-    if (rows.isEmpty()) {
-        Tell(Q("印刷するデータを選択してください。"));
+    const QList<int> rows = SelectedRowsOrSay(Q("印刷するデータを選択してください。"));
+    if (rows.isEmpty())
         return;
-    }
     CCDSData headers;
     headers.m_strTable = Q("WReceipt_H");
     QList<int> ids;
     QHash<int, int> renumbered;
     for (int row : rows) {
-        const COneRecord* record = m_list.Rows()[size_t(row)].record;
+        const COneRecord* record = m_list.RecordAt(row);
         if (!record)
             continue;
         const int number = headers.GetCount() + 1;
@@ -105,16 +81,13 @@ void CShimeView::OnPrintReceipt()
     // Every body is read before anything is written, so a failed read
     // leaves the work tables as they were.
     CCDSData bodies;
-    for (qsizetype start = 0; start < ids.size(); start += kReceiptBatch) {
-        QStringList terms;
-        for (int id : ids.mid(start, kReceiptBatch))
-            terms << QString::number(id);
+    for (const QString& batch : IdBatches(ids)) {
         CCDSData request;
         request.m_strTable = Q("Receipt_B");
-        request.m_strCondition = Q("WHERE HeaderID IN (%1) ORDER BY HeaderID, LineNo, ID").arg(terms.join(u','));
+        request.m_strCondition = Q("WHERE HeaderID IN (%1) ORDER BY HeaderID, LineNo, ID").arg(batch);
         const int result = data.GetDataList(request, bodies, err);
         if (result != CMakeMsgID::kOk) {
-            TellFailure(result, Q("データの取得に失敗しました。"), err);
+            ShowReportFailure(result, Q("データの取得に失敗しました。"), err);
             return;
         }
     }
@@ -139,24 +112,19 @@ void CShimeView::OnPrintReceipt()
     // Headers and bodies as one unit: a voucher never lacks its lines.
     int result = data.BeginTransaction(err);
     if (result != CMakeMsgID::kOk) {
-        TellFailure(result, Q("データの追加に失敗しました(H)。"), err);
+        ShowReportFailure(result, Q("データの追加に失敗しました(H)。"), err);
         return;
     }
-    const auto abandon = [&data](int failure, const QString& what, const QString& why) {
-        QString ignored;
-        data.Rollback(ignored);
-        TellFailure(failure, what, why);
-    };
     if ((result = data.InsertData(headers, err)) != CMakeMsgID::kOk) {
-        abandon(result, Q("データの追加に失敗しました(H)。"), err);
+        AbandonReportTransaction(data, result, Q("データの追加に失敗しました(H)。"), err);
         return;
     }
     if (lines.GetCount() > 0 && (result = data.InsertData(lines, err)) != CMakeMsgID::kOk) {
-        abandon(result, Q("データの追加に失敗しました(B)。"), err);
+        AbandonReportTransaction(data, result, Q("データの追加に失敗しました(B)。"), err);
         return;
     }
     if ((result = data.Commit(err)) != CMakeMsgID::kOk) {
-        abandon(result, Q("データの追加に失敗しました(B)。"), err);
+        AbandonReportTransaction(data, result, Q("データの追加に失敗しました(B)。"), err);
         return;
     }
     GetFrame().OpenSlipForm(10, QString(), 0);
@@ -167,11 +135,9 @@ void CShimeView::OnReprintInvoices()
     const int mode = m_list.GetMode();
     if (mode != 8 && mode != 9 && mode != 12 && mode != 13)
         return;
-    const QList<int> rows = GetSelectedRows();
-    if (rows.isEmpty()) {
-        Tell(Q("印刷するデータを選択してください。"));
+    const QList<int> rows = SelectedRowsOrSay(Q("印刷するデータを選択してください。"));
+    if (rows.isEmpty())
         return;
-    }
     IssueInvoices(rows);
 }
 
@@ -193,27 +159,19 @@ void CShimeView::OnPrintLedger()
     request.m_strCondition = Q(purchase ? "Supplier" : "Customer");
     const QString t = Q("WMotocho_H.");
     if (mode == 23 || mode == 24) {
-        const QList<int> rows = GetSelectedRows();
-        if (rows.isEmpty()) {
-            Tell(Q("データを選択してください。"));
+        const QList<int> rows = SelectedRowsOrSay(Q("データを選択してください。"));
+        if (rows.isEmpty())
             return;
-        }
         for (int row : rows) {
-            const COneRecord* record = m_list.Rows()[size_t(row)].record;
+            const COneRecord* record = m_list.RecordAt(row);
             if (!record)
                 continue; // a classification subtotal
             COneRecord* work = request.AddNew();
             work->SetField(t + Q("ID"), 0);
-            const CTb* code = FieldOf(record, purchase ? "SupplierCode" : "CustomerCode");
-            const CTb* name = FieldOf(record, "Company_Section_Name");
-            const CTb* last = FieldOf(record, "前回残高");
-            work->SetField(t + Q("CustomerCode"), code ? code->GetText() : QString());
-            work->SetField(t + Q("Name"), name ? name->GetText() : QString());
+            work->SetField(t + Q("CustomerCode"), TextOf(record, purchase ? "SupplierCode" : "CustomerCode"));
+            work->SetField(t + Q("Name"), TextOf(record, "Company_Section_Name"));
             work->SetField(t + Q("Term"), m_strPeriodText);
-            CMny amount(0);
-            if (last && !last->GetData(amount))
-                amount = CMny(0);
-            work->SetField(t + Q("LastCollect"), amount);
+            work->SetField(t + Q("LastCollect"), MoneyOf(record, "前回残高"));
         }
         if (request.GetCount() == 0) {
             Tell(Q("データを選択してください。"));
@@ -222,10 +180,8 @@ void CShimeView::OnPrintLedger()
     } else {
         // The carried-over row leads the ledger and keeps the head record,
         // whose carried-over balance the ledger starts from; none prints 0.
-        CMny carried(0);
-        const COneRecord* head = m_list.RowCount() > 0 ? m_list.Rows()[0].record : nullptr;
-        if (const CTb* field = FieldOf(head, "前月繰越額"); !field || !field->GetData(carried))
-            carried = CMny(0);
+        const COneRecord* head = m_list.RecordAt(0);
+        const CMny carried = MoneyOf(head, "前月繰越額");
         COneRecord* work = request.AddNew();
         work->SetField(t + Q("ID"), 0);
         work->SetField(t + Q("CustomerCode"), frame.m_strLedgerCode);
@@ -240,7 +196,7 @@ void CShimeView::OnPrintLedger()
         result = frame.GetMakeMsgID().SetWMotocho(request, frame.m_dtPeriodFrom, frame.m_dtPeriodTo, err);
     }
     if (result != CMakeMsgID::kOk) {
-        TellFailure(result, Q("元帳データの作成に失敗しました。"), err);
+        ShowReportFailure(result, Q("元帳データの作成に失敗しました。"), err);
         return;
     }
     frame.OpenSlipForm(purchase ? 9 : 8, QString(), 0);
@@ -251,19 +207,17 @@ void CShimeView::OnAddressPrint()
     const int mode = m_list.GetMode();
     if (mode != 8 && mode != 9 && mode != 12 && mode != 13)
         return;
-    const QList<int> rows = GetSelectedRows();
-    if (rows.isEmpty()) {
-        Tell(Q("データを選択してください。"));
+    const QList<int> rows = SelectedRowsOrSay(Q("データを選択してください。"));
+    if (rows.isEmpty())
         return;
-    }
     const QString amountField = Q(m_list.IsPurchase() ? "今回仕入額" : "今回売上額");
     CCDSData labels;
     labels.m_strTable = Q("WAtena");
     for (int row : rows) {
-        const COneRecord* record = m_list.Rows()[size_t(row)].record;
+        const COneRecord* record = m_list.RecordAt(row);
         if (!record)
             continue;
-        const bool hasAmount = record->GetOneField(QString(), amountField) != nullptr;
+        const bool hasAmount = Field(record, amountField) != nullptr;
         COneRecord* work = labels.AddNew();
         for (int f = 0; f < record->GetCount(); ++f) {
             const CTb& field = *record->GetAt(f);
@@ -284,7 +238,7 @@ void CShimeView::OnAddressPrint()
     QString err;
     const int result = GetFrame().GetMakeMsgID().InsertData(labels, err);
     if (result != CMakeMsgID::kOk) {
-        TellFailure(result, Q("データの追加に失敗しました。"), err);
+        ShowReportFailure(result, Q("データの追加に失敗しました。"), err);
         return;
     }
     GetFrame().OpenSlipForm(11, QString(), 0);
@@ -295,12 +249,8 @@ std::optional<CFormPrintItem> CShimeView::MakeFormPrintItem(const COneRecord* re
     if (!record)
         return std::nullopt;
     CFormPrintItem item;
-    int id = 0;
-    if (const CTb* field = FieldOf(record, "HeaderID"))
-        field->GetData(id);
-    item.m_nID = quint32(id);
-    if (const CTb* field = FieldOf(record, "FileName"))
-        item.m_strFileName = field->GetText();
+    item.m_nID = quint32(IntOf(record, "HeaderID"));
+    item.m_strFileName = TextOf(record, "FileName");
     return item;
 }
 
@@ -318,11 +268,8 @@ void CShimeView::PrintByForm(QList<int>& rows)
     const auto cell = [this](int row, int column) {
         return column < 0 ? QString() : m_list.Rows()[size_t(row)].texts.value(column);
     };
-    const auto recordOf = [this](int row) -> const COneRecord* {
-        return row >= 0 && row < m_list.RowCount() ? m_list.Rows()[size_t(row)].record : nullptr;
-    };
     const auto formOf = [](const COneRecord* record, int& form) {
-        const CTb* field = FieldOf(record, "FormID");
+        const CTb* field = Field(record, "FormID");
         form = 0;
         return field && !field->IsNull() && field->GetData(form);
     };
@@ -331,7 +278,7 @@ void CShimeView::PrintByForm(QList<int>& rows)
     QString lost;
     for (qsizetype i = 0; i < rows.size();) {
         int form = 0;
-        if (formOf(recordOf(rows[i]), form) && form > CLayoutInfo::kUserFormBase && !layouts.GetLayoutInfo(form)) {
+        if (formOf(m_list.RecordAt(rows[i]), form) && form > CLayoutInfo::kUserFormBase && !layouts.GetLayoutInfo(form)) {
             lost += Q("伝票番号：%1　得意先名：%2\n").arg(cell(rows[i], noColumn), cell(rows[i], nameColumn));
             rows.removeAt(i);
             continue;
@@ -353,7 +300,7 @@ void CShimeView::PrintByForm(QList<int>& rows)
         CFormPrintList list;
         QList<qsizetype> taken;
         for (qsizetype i = 0; i < rows.size(); ++i) {
-            const COneRecord* record = recordOf(rows[i]);
+            const COneRecord* record = m_list.RecordAt(rows[i]);
             int form = 0;
             if (!formOf(record, form))
                 continue;

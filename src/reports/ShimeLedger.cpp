@@ -8,13 +8,14 @@
 #include "platform/data/Record.h"
 #include "platform/forms/LayoutInfo.h"
 #include "platform/forms/PloMainData.h"
-#include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
 #include "reports/LedgerCreateDlg.h"
 #include "reports/LedgerList.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportData.h"
+#include "reports/ReportLoaders.h"
 #include "reports/ReportModes.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
@@ -22,16 +23,6 @@
 
 namespace
 {
-
-QString Q(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-QString Day(const QDate& date)
-{
-    return date.toString(QStringLiteral("yyyy/MM/dd"));
-}
 
 // The stock movement edit of the stock lists.
 constexpr int kEditStockRow = 32905;
@@ -88,28 +79,19 @@ void CShimeView::DrillDown(int row)
     {
         CWaitScope wait;
         if (mode == 34) {
-            const CTb* tb = record->GetOneField(QString(), Q("ItemCode"));
-            code = tb ? tb->GetText() : QString();
-            const CTb* item = record->GetOneField(QString(), Q("ItemName"));
-            name = item ? item->GetText() : QString();
+            code = TextOf(record, "ItemCode");
+            name = TextOf(record, "ItemName");
             result = frame.GetMakeMsgID().GetItemInOutList(code, frame.m_dtPeriodFrom, frame.m_dtPeriodTo, head, rows,
                                                            frame.m_dtLastCarryForward, err);
         } else {
-            const CTb* tb = record->GetOneField(QString(), Q(mode == 24 ? "SupplierCode" : "CustomerCode"));
-            code = tb ? tb->GetText() : QString();
-            const CTb* company = record->GetOneField(QString(), Q("Company_Section_Name"));
-            name = company ? company->GetText() : QString();
+            code = TextOf(record, mode == 24 ? "SupplierCode" : "CustomerCode");
+            name = TextOf(record, "Company_Section_Name");
             result = frame.GetMakeMsgID().GetMotocho(mode == 24 ? 1 : 0, code, frame.m_dtPeriodFrom,
                                                      frame.m_dtPeriodTo, head, rows, err);
         }
     }
-    if (result == CMakeMsgID::kFatal) {
-        ShowReportFatalMessage();
-        return;
-    }
     if (result != CMakeMsgID::kOk) {
-        UiServices::Prompt().MessageBox(Q(mode == 34 ? "明細データの取得に失敗しました。" : "元帳データの取得に失敗しました。") +
-                                        err);
+        ShowReportFailure(result, Q(mode == 34 ? "明細データの取得に失敗しました。" : "元帳データの取得に失敗しました。"), err);
         return;
     }
     // The detail's label, reload and print name the partner or product shown.
@@ -152,15 +134,11 @@ void CShimeView::LoadLedger()
                                                      frame.m_dtPeriodFrom, frame.m_dtPeriodTo, m_LedgerHead,
                                                      m_LedgerRows, err);
     }
-    if (result == CMakeMsgID::kFatal) {
-        ShowReportFatalMessage();
-        return;
-    }
     if (result != CMakeMsgID::kOk) {
-        UiServices::Prompt().MessageBox(Q("データの取得に失敗しました。") + err);
+        ShowReportFailure(result, Q("データの取得に失敗しました。"), err);
         return;
     }
-    m_strPeriodText = Q("期間：%1～%2").arg(Day(frame.m_dtPeriodFrom), Day(frame.m_dtPeriodTo));
+    m_strPeriodText = PeriodText(frame.m_dtPeriodFrom, frame.m_dtPeriodTo);
     m_strCountText = Q("%1 %2").arg(frame.m_strLedgerCode, frame.m_strLedgerName);
     UpdateLabels();
 }
@@ -204,17 +182,8 @@ void CShimeView::OnLedgerCondition()
     if (mode < 42 || mode > 46)
         return;
     CMainFrame& frame = GetFrame();
-    CLedgerCreateDlg dialog(mode);
-    CLedgerCreateRules& r = dialog.Rules();
-    r.m_from = frame.m_dtPeriodFrom;
-    r.m_to = frame.m_dtPeriodTo;
-    dialog.OnInitDialog();
-    if (RunModal(dialog) != QDialog::Accepted)
+    if (!AskLedgerConditions(frame, mode, frame.m_dtPeriodFrom, frame.m_dtPeriodTo))
         return;
-    frame.m_dtPeriodFrom = r.m_from;
-    frame.m_dtPeriodTo = r.m_to;
-    frame.m_strLedgerCode = r.m_strCode;
-    frame.m_strLedgerName = r.m_strName;
     LoadLedger();
     RefreshList();
 }
@@ -257,11 +226,9 @@ void CShimeView::ShowSlip()
     if (UiServices::Prompt().MessageBox(Q("選択されたデータに該当する伝票を表示しますか？"), MB_OKCANCEL,
                                         MB_ICONQUESTION) != IDOK)
         return;
-    const QList<int> rows = GetSelectedRows();
-    if (rows.isEmpty()) {
-        tell(Q("表示するデータを選択してください。\n"));
+    const QList<int> rows = SelectedRowsOrSay(Q("表示するデータを選択してください。\n"));
+    if (rows.isEmpty())
         return;
-    }
     if (rows.size() > 1) {
         tell(Q("表示するデータを１つだけ選択してください。\n"));
         return;
@@ -274,13 +241,13 @@ void CShimeView::ShowSlip()
     if (!source)
         return;
     const int row = rows.first();
-    const COneRecord* record = row < m_list.RowCount() ? m_list.Rows()[size_t(row)].record : nullptr;
+    const COneRecord* record = m_list.RecordAt(row);
     if (!record) {
         tell(Q("レコードが設定されてません\n"));
         return;
     }
     int id = 0;
-    const CTb* idField = record->GetOneField(QString(), Q("ID"));
+    const CTb* idField = Field(record, "ID");
     if (!idField || !idField->GetData(id)) {
         tell(Q("IDがありません\n"));
         return;
@@ -291,12 +258,8 @@ void CShimeView::ShowSlip()
     request.m_strCondition = QStringLiteral("WHERE ID = %1").arg(id);
     QString err;
     const int result = GetFrame().GetMakeMsgID().GetDataList(request, found, err);
-    if (result == CMakeMsgID::kFatal) {
-        ShowReportFatalMessage();
-        return;
-    }
     if (result != CMakeMsgID::kOk) {
-        tell(Q("データの取得に失敗しました。") + err);
+        ShowReportFailure(result, Q("データの取得に失敗しました。"), err);
         return;
     }
     // Deleted meanwhile: there is no slip to show.
@@ -305,13 +268,12 @@ void CShimeView::ShowSlip()
         return;
     }
     const COneRecord* header = found.GetAt(0);
-    auto field = [header](const char* name) { return header->GetOneField(QString(), Q(name)); };
-    int type = 0;
-    if ((mode == 18 || mode == 19) && field("DenpyoType") && field("DenpyoType")->GetData(type) && type != 0) {
+    auto field = [header](const char* name) { return Field(header, name); };
+    if ((mode == 18 || mode == 19) && IntOf(header, "DenpyoType") != 0) {
         tell(Q("請求時消費税なので伝票はありません。"));
         return;
     }
-    const QString fileName = field("FileName") ? field("FileName")->GetText() : QString();
+    const QString fileName = TextOf(header, "FileName");
     if (fileName.isEmpty()) {
         tell(Q("以前起動したﾌｧｲﾙがありません\n"));
         return;

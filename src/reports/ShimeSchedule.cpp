@@ -12,6 +12,7 @@
 #include "platform/ui/WaitIndicator.h"
 #include "reports/DateSetDlg.h"
 #include "reports/PaymentSlips.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportData.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
@@ -19,51 +20,6 @@
 #include "slips/ReceiptDlg.h"
 
 #include <algorithm>
-
-namespace
-{
-
-QString Q(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-const CTb* Field(const COneRecord* record, const char* name)
-{
-    return record ? record->GetOneField(QString(), Q(name)) : nullptr;
-}
-
-int IntOf(const COneRecord* record, const char* name)
-{
-    int value = 0;
-    if (const CTb* tb = Field(record, name))
-        tb->GetData(value);
-    return value;
-}
-
-QString TextOf(const COneRecord* record, const char* name)
-{
-    const CTb* tb = Field(record, name);
-    return tb ? tb->GetText() : QString();
-}
-
-QDate DateOf(const COneRecord* record, const char* name)
-{
-    QDate value;
-    if (const CTb* tb = Field(record, name))
-        tb->GetData(value);
-    return value;
-}
-
-CMny MoneyOf(const COneRecord* record, const char* name)
-{
-    CMny value(0);
-    if (const CTb* tb = Field(record, name); !tb || !tb->GetData(value))
-        value = CMny(0);
-    return value;
-}
-
-} // namespace
 
 void CShimeView::RemoveSettledRows(const QList<int>& rows)
 {
@@ -107,7 +63,7 @@ void CShimeView::OnReceiptPaymentDialog()
     if (selected.isEmpty())
         return;
     const int row = selected.first();
-    const COneRecord* record = m_list.Rows()[size_t(row)].record;
+    const COneRecord* record = m_list.RecordAt(row);
     if (!record)
         return;
     const bool purchase = m_list.IsPurchase();
@@ -175,11 +131,9 @@ void CShimeView::OnBulkReceiptPayment()
                              Q("をします。よろしいですか？");
     if (UiServices::Prompt().MessageBox(question, MB_OKCANCEL, MB_ICONQUESTION) != IDOK)
         return;
-    const QList<int> rows = GetSelectedRows();
-    if (rows.isEmpty()) {
-        UiServices::Prompt().MessageBox(Q("処理を行うレコードを選択してください"));
+    const QList<int> rows = SelectedRowsOrSay(Q("処理を行うレコードを選択してください"));
+    if (rows.isEmpty())
         return;
-    }
     CreatePaymentSlips(rows);
 }
 
@@ -192,9 +146,7 @@ int CShimeView::CreatePaymentSlips(const QList<int>& rows)
     QList<CScheduledPayment> payments;
     QList<int> taken;
     for (int row : rows) {
-        if (row < 0 || row >= m_list.RowCount())
-            continue;
-        const COneRecord* record = m_list.Rows()[size_t(row)].record;
+        const COneRecord* record = m_list.RecordAt(row);
         if (!record)
             continue;
         CScheduledPayment payment;
@@ -241,11 +193,9 @@ void CShimeView::OnChangeScheduledDate()
     if (mode != 10 && mode != 11)
         return;
     const QString word = Q(m_list.IsPurchase() ? "支払" : "入金");
-    const QList<int> rows = GetSelectedRows();
-    if (rows.isEmpty()) {
-        UiServices::Prompt().MessageBox(word + Q("予定日を変更したいデータを選択してください。"));
+    const QList<int> rows = SelectedRowsOrSay(word + Q("予定日を変更したいデータを選択してください。"));
+    if (rows.isEmpty())
         return;
-    }
     QDateTime chosen;
     CDateSetDlg dialog(&chosen, this);
     dialog.SetPrompt(word + Q("予定日を指定してください。"));
@@ -286,7 +236,7 @@ void CShimeView::OnPrintTransferRequest()
     lines.m_strTable = Q("WBank_B");
     QList<int> rows;
     for (int row = 0; row < m_list.RowCount(); ++row) {
-        const COneRecord* record = m_list.Rows()[size_t(row)].record;
+        const COneRecord* record = m_list.RecordAt(row);
         if (!record || TextOf(record, "CollectType") != transfer)
             continue;
         rows << row;

@@ -8,49 +8,19 @@
 #include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "reports/RecordFields.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
 #include "slips/StockChangeDlg.h"
-
-namespace
-{
-
-QString Q(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-const CTb* Field(const COneRecord* record, const char* name)
-{
-    return record ? record->GetOneField(QString(), Q(name)) : nullptr;
-}
-
-QString TextOf(const COneRecord* record, const char* name)
-{
-    const CTb* tb = Field(record, name);
-    return tb ? tb->GetText() : QString();
-}
-
-CMny MoneyOf(const COneRecord* record, const char* name)
-{
-    CMny value(0);
-    if (const CTb* tb = Field(record, name); !tb || !tb->GetData(value))
-        value = CMny(0);
-    return value;
-}
-
-} // namespace
 
 void CShimeView::OnEditStockRow()
 {
     const int mode = m_list.GetMode();
     if (mode != 22 && mode != 33)
         return;
-    const QList<int> selected = GetSelectedRows();
-    if (selected.isEmpty()) {
-        UiServices::Prompt().MessageBox(Q("修正するデータを選択してください。"));
+    const QList<int> selected = SelectedRowsOrSay(Q("修正するデータを選択してください。"));
+    if (selected.isEmpty())
         return;
-    }
     const int row = selected.first();
     CReportRow& target = m_list.Rows()[size_t(row)];
     // Under grouping, subtotal rows and the grand total stand for no product.
@@ -67,12 +37,8 @@ void CShimeView::OnEditStockRow()
     rules.m_strCode = TextOf(record, "ItemCode");
     rules.m_strName = TextOf(record, "ItemName");
     if (mode == 22) {
-        int id = 0;
-        if (const CTb* tb = Field(record, "ID"))
-            tb->GetData(id);
-        rules.m_nID = id;
-        QDate date;
-        if (const CTb* tb = Field(record, "Date"); tb && tb->GetData(date) && date.isValid())
+        rules.m_nID = IntOf(record, "ID");
+        if (const QDate date = DateOf(record, "Date"); date.isValid())
             rules.m_date = date;
         rules.m_strNo = TextOf(record, "No");
         rules.m_strMemo = TextOf(record, "Memo");

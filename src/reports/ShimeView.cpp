@@ -12,6 +12,7 @@
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
 #include "reports/ExportSettingDlg.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportColumns.h"
 #include "reports/ReportData.h"
 #include "reports/ReportModes.h"
@@ -344,6 +345,14 @@ QList<int> CShimeView::GetSelectedRows() const
     return SelectedRows(m_pListCtrl);
 }
 
+QList<int> CShimeView::SelectedRowsOrSay(const QString& message) const
+{
+    const QList<int> rows = GetSelectedRows();
+    if (rows.isEmpty())
+        UiServices::Prompt().MessageBox(message);
+    return rows;
+}
+
 bool CShimeView::SelectOnlyRow(int row)
 {
     if (row < 0 || row >= m_pModel->rowCount())
@@ -377,14 +386,8 @@ void CShimeView::OnSelectAll()
 int CShimeView::UpdateSelectedRecords(const QString& field, const CTb& value, const QList<int>& rows)
 {
     QList<int> ids;
-    for (int row : rows) {
-        int id = 0;
-        const COneRecord* record = row >= 0 && row < m_list.RowCount() ? m_list.Rows()[size_t(row)].record : nullptr;
-        const CTb* tb = record ? record->GetOneField(QString(), QStringLiteral("ID")) : nullptr;
-        if (tb)
-            tb->GetData(id);
-        ids << id;
-    }
+    for (int row : rows)
+        ids << IntOf(m_list.RecordAt(row), "ID");
     return UpdateClosingRecords(GetFrame().GetMakeMsgID(), m_list.IsPurchase(), field, value, ids);
 }
 
@@ -451,9 +454,7 @@ void CShimeView::OnToggleCarryOver()
     const int old = m_list.m_nCarryOver;
     if (mode == 8 || mode == 9) {
         for (const CReportRow& row : m_list.Rows()) {
-            int id = 0;
-            const CTb* tb = row.record ? row.record->GetOneField(QString(), QStringLiteral("ID")) : nullptr;
-            if (tb && tb->GetData(id) && id > 0) {
+            if (IntOf(row.record, "ID") > 0) {
                 UiServices::Prompt().MessageBox(
                     QStringLiteral("すでに締め済みのデータがありますので、繰越設定は変更できません。"));
                 return;

@@ -52,6 +52,8 @@ public:
 
     // The selected rows, ascending.
     QList<int> GetSelectedRows() const;
+    // The same; with none selected, `message` is shown.
+    QList<int> SelectedRowsOrSay(const QString& message) const;
     bool SelectOnlyRow(int row);
     bool SelectAllRows();
     // The modes whose select-all acts.
@@ -120,7 +122,8 @@ public:
     void OnChangeScheduledDate();
     void OnPrintTransferRequest();
     void OnEditStockRow();
-    // Takes rows (ascending) out of the list with their records.
+    // Takes rows (settled or deleted; any order) out of the list with their
+    // records, keeping the column widths.
     void RemoveSettledRows(const QList<int>& rows);
 
     // A click on a row's mark: the settled status (12, 13) or a group.

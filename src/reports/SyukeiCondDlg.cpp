@@ -2,6 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "platform/ui/Help.h"
+#include "platform/ui/Ime.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "reports/ClassFilterList.h"
@@ -169,10 +170,9 @@ CSyukeiCondDlg::CSyukeiCondDlg(CMainFrame& frame, int ledger, bool monthly, bool
     connect(ok, &QPushButton::clicked, this, &CSyukeiCondDlg::OnOK);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(help, &QPushButton::clicked, this, [this] { ShowHelpTopic(m_rules.m_bMonthly ? 4221 : 4121); });
-    auto* ime = new CImeOffFilter(this);
     for (QDateEdit* edit : {m_pFrom, m_pTo}) {
         edit->setCalendarPopup(true);
-        edit->installEventFilter(ime);
+        CloseImeOnFocus(edit);
     }
     connect(m_pFrom, &QDateEdit::dateChanged, this, [this](const QDate& d) {
         if (m_bShowing)

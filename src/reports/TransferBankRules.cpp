@@ -7,6 +7,7 @@
 #include "platform/ui/NumEdit.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportData.h"
 
 namespace
@@ -15,45 +16,19 @@ namespace
 const QString kHeader = QString::fromLatin1(TB_BANK_H);
 const QString kBody = QString::fromLatin1(TB_BANK_B);
 
-QString TextOf(const COneRecord& record, const QString& table, const char* field)
-{
-    const CTb* tb = record.GetOneField(table, QString::fromLatin1(field));
-    return tb ? tb->GetText() : QString();
-}
-
-int IntOf(const COneRecord& record, const QString& table, const char* field, int none)
-{
-    const CTb* tb = record.GetOneField(table, QString::fromLatin1(field));
-    int value = none;
-    if (!tb || tb->IsNull() || !tb->GetData(value))
-        return none;
-    return value;
-}
-
 // The whole yen of a money field, cut like an integer read of it.
-qint64 WholeYenOf(const COneRecord& record, const char* field)
+qint64 WholeYenOf(const COneRecord* record, const char* field)
 {
-    const CTb* tb = record.GetOneField(kBody, QString::fromLatin1(field));
-    CMny money;
-    if (!tb || tb->IsNull() || !tb->GetData(money) || !money.IsValid())
-        return 0;
-    qint64 value = money.GetValue();
+    const CMny money = MoneyOf(::Field(record, kBody, field));
+    qint64 value = money.IsValid() ? money.GetValue() : 0;
     for (int i = 0; i < money.GetScale(); ++i)
         value /= 10;
     return value;
 }
 
-void ShowFailure(int result, const QString& firstLine, const QString& err, bool saving)
-{
-    if (result == CMakeMsgID::kFatal) {
-        ShowReportFatalMessage();
-        return;
-    }
-    QString text = firstLine + err;
-    if (saving)
-        text += QStringLiteral("\n\n振込依頼銀行情報は保存されていません。入力した内容はそのまま残っています。");
-    UiServices::Prompt().MessageBox(text);
-}
+// Follows the failure of a save.
+const QString kUnsaved =
+    QStringLiteral("\n\n振込依頼銀行情報は保存されていません。入力した内容はそのまま残っています。");
 
 } // namespace
 
@@ -66,7 +41,7 @@ int CTransferBankRules::Load()
     CCDSData headers;
     int rc = m_data.GetDataList(request, headers, err);
     if (rc != CMakeMsgID::kOk) {
-        ShowFailure(rc, QStringLiteral("データの取得に失敗しました。"), err, false);
+        ShowReportFailure(rc, QStringLiteral("データの取得に失敗しました。"), err);
         return 0;
     }
     m_nFeeCount = 0;
@@ -75,17 +50,17 @@ int CTransferBankRules::Load()
         return 1;
     }
     const COneRecord& h = *headers.GetAt(0);
-    m_nID = IntOf(h, kHeader, "ID", 0);
-    m_strBank = TextOf(h, kHeader, "Bank");
-    m_strBankCode = TextOf(h, kHeader, "BankCode");
-    m_strBankBranch = TextOf(h, kHeader, "BankBranch");
-    m_strBankBranchCode = TextOf(h, kHeader, "BankBranchCode");
-    m_nAccountType = IntOf(h, kHeader, "BankAccountType", -1);
+    m_nID = IntOf(::Field(&h, kHeader, "ID"));
+    m_strBank = TextOf(::Field(&h, kHeader, "Bank"));
+    m_strBankCode = TextOf(::Field(&h, kHeader, "BankCode"));
+    m_strBankBranch = TextOf(::Field(&h, kHeader, "BankBranch"));
+    m_strBankBranchCode = TextOf(::Field(&h, kHeader, "BankBranchCode"));
+    m_nAccountType = IntOf(::Field(&h, kHeader, "BankAccountType"), -1);
     if (m_nAccountType < -1 || m_nAccountType > 2)
         m_nAccountType = -1;
-    m_strBankNumber = TextOf(h, kHeader, "BankNumber");
-    m_strOnesName = TextOf(h, kHeader, "BankOnesName");
-    m_strOnesPhoenic = TextOf(h, kHeader, "BankOnesPhoenic");
+    m_strBankNumber = TextOf(::Field(&h, kHeader, "BankNumber"));
+    m_strOnesName = TextOf(::Field(&h, kHeader, "BankOnesName"));
+    m_strOnesPhoenic = TextOf(::Field(&h, kHeader, "BankOnesPhoenic"));
 
     request.Clear();
     request.m_strTable = kBody;
@@ -94,16 +69,16 @@ int CTransferBankRules::Load()
     CCDSData fees;
     rc = m_data.GetDataList(request, fees, err);
     if (rc != CMakeMsgID::kOk) {
-        ShowFailure(rc, QStringLiteral("データの取得に失敗しました。"), err, false);
+        ShowReportFailure(rc, QStringLiteral("データの取得に失敗しました。"), err);
         return 0;
     }
     m_nFeeCount = fees.GetCount();
     for (int i = 0; i < kFees; ++i)
-        m_fees[size_t(i)] = i < m_nFeeCount ? TextOf(*fees.GetAt(i), kBody, "Fee") : QString();
+        m_fees[size_t(i)] = i < m_nFeeCount ? TextOf(::Field(fees.GetAt(i), kBody, "Fee")) : QString();
     if (m_nFeeCount > kRelations)
-        m_strBound1 = QString::number(WholeYenOf(*fees.GetAt(kRelations), "Money"));
+        m_strBound1 = QString::number(WholeYenOf(fees.GetAt(kRelations), "Money"));
     if (m_nFeeCount > 2 * kRelations)
-        m_strBound2 = QString::number(WholeYenOf(*fees.GetAt(2 * kRelations), "Money"));
+        m_strBound2 = QString::number(WholeYenOf(fees.GetAt(2 * kRelations), "Money"));
     EnableForCount(m_nFeeCount);
     return 1;
 }
@@ -187,14 +162,11 @@ int CTransferBankRules::Save()
     QString err;
     int rc = m_data.BeginTransaction(err);
     if (rc != CMakeMsgID::kOk) {
-        ShowFailure(rc, QStringLiteral("データの追加に失敗しました(H)。"), err, true);
+        ShowReportFailure(rc, QStringLiteral("データの追加に失敗しました(H)。"), err + kUnsaved);
         return 0;
     }
     auto fail = [&](int result, const QString& firstLine) {
-        QString ignored;
-        m_data.Rollback(ignored);
-        ShowFailure(result, firstLine, err, true);
-        return 0;
+        return AbandonReportTransaction(m_data, result, firstLine, err + kUnsaved);
     };
     // The old account goes with its fee records, or the fee lookup would
     // read them beside the new ones.
@@ -227,7 +199,7 @@ int CTransferBankRules::Save()
     rc = m_data.InsertData(header, err);
     if (rc != CMakeMsgID::kOk)
         return fail(rc, QStringLiteral("データの追加に失敗しました(H)。"));
-    const int newId = IntOf(*header.GetAt(0), kHeader, "ID", 0);
+    const int newId = IntOf(::Field(header.GetAt(0), kHeader, "ID"));
     if (newId == 0) {
         err.clear();
         return fail(CMakeMsgID::kFailed, QStringLiteral("データの追加に失敗しました(H)。"));

@@ -1,5 +1,6 @@
 #include "platform/ui/Ime.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QWidget>
@@ -18,6 +19,19 @@ void Apply(QWidget* window, bool open, Qt::InputMethodHints hints)
     if (window->hasFocus())
         QGuiApplication::inputMethod()->update(Qt::ImEnabled | Qt::ImHints);
 }
+
+class CImeOffOnFocus : public QObject
+{
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusIn)
+            if (auto* w = qobject_cast<QWidget*>(watched))
+                SetImeMode(false, w->window());
+        return false;
+    }
+};
 
 } // namespace
 
@@ -53,4 +67,10 @@ void SetImeMode(QWidget* window, ImeField field)
         SetImeMode(true, window, true);
         break;
     }
+}
+
+void CloseImeOnFocus(QWidget* field)
+{
+    if (field)
+        field->installEventFilter(new CImeOffOnFocus(field));
 }

@@ -12,3 +12,7 @@ void SetImeMode(bool open, QWidget* window, bool katakana = false);
 // of text it takes.
 enum class ImeField { Code, Number, Telephone, Postcode, Mail, Text, Reading };
 void SetImeMode(QWidget* window, ImeField field);
+
+// Closes the window's input method each time `field` takes the focus, for
+// fields that take digits only, such as the date pickers.
+void CloseImeOnFocus(QWidget* field);
