@@ -87,7 +87,7 @@ const QSet<int> kNotTriggered = {57665};
 
 
 // Screens no menu entry opens: the ledgers and the stock detail come from a
-// double click on a balance or stock row.
+// double click on a balance or stock row, driven after the others.
 const QSet<int> kDrillDownKinds = {42, 43, 44};
 
 // Screens that show nothing for this data with what their dialogs offer:
@@ -154,6 +154,8 @@ public:
     int MessageBox(const QString& text, int buttons, int icon, int, const QString&) override
     {
         messages << SMessage{text, icon, context};
+        if (!yes.isEmpty() && text == yes)
+            return buttons == MB_OKCANCEL ? IDOK : IDYES;
         switch (buttons) {
         case MB_YESNO: return IDNO;
         case MB_OKCANCEL:
@@ -185,6 +187,7 @@ public:
     QList<SMessage> messages;
     QStringList pickers;
     QString context;
+    QString yes; // the one question answered Yes (or OK), when set
 };
 
 // External programs, web pages and mail: written down, never started.
@@ -238,10 +241,11 @@ private:
             return;
         auto* dialog = qobject_cast<QDialog*>(target.data());
         if (auto* ledger = qobject_cast<CLedgerCreateDlg*>(target.data()); ledger && attempt == 0) {
-            // A ledger needs its partner: the fixture's busiest on each side.
-            ledger->CodeEdit()->setText(ledger->Rules().Table().contains(QStringLiteral("Supplier"))
-                                            ? QStringLiteral("SP01")
-                                            : QStringLiteral("K001"));
+            // A ledger needs its partner or product: the fixture's busiest.
+            const QString table = ledger->Rules().Table();
+            ledger->CodeEdit()->setText(ledger->Rules().IsProduct()                  ? QStringLiteral("I001")
+                                        : table.contains(QStringLiteral("Supplier")) ? QStringLiteral("SP01")
+                                                                                     : QStringLiteral("K001"));
             ledger->OnCodeLeft();
             ledger->OnOK();
         } else if (accept && dialog && attempt == 0) {
@@ -457,13 +461,22 @@ TEST_F(EndToEnd, EveryScreenEntryAndButton)
         std::cout << "calendar marks: " << marks.join(u' ').toStdString() << std::endl;
 
         // Each screen reached: its rows, its picture, then every enabled entry
-        // of its menu bar and toolbar with the first row selected.
-        for (const auto& [kind, opener] : reachedBy) {
-            backToMenu();
-            trigger(0, opener, nullptr);
+        // of its menu bar and toolbar with the first row selected. `reach`
+        // brings the screen back after an entry left it.
+        const auto selectFirst = [&] {
+            QAbstractItemView* now = MainList(frame->GetActiveView());
+            if (!now || now->model()->rowCount() == 0)
+                return QModelIndex();
+            const QModelIndex first = now->model()->index(0, 0);
+            now->setCurrentIndex(first);
+            now->selectionModel()->select(first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            return first;
+        };
+        const auto exercise = [&](int kind, const std::function<void()>& reach) {
+            reach();
             if (frame->GetViewKind() != kind) {
-                faults << QStringLiteral("kind %1 not reached again by %2").arg(kind).arg(opener);
-                continue;
+                faults << QStringLiteral("kind %1 not reached again").arg(kind);
+                return;
             }
             CView* view = frame->GetActiveView();
             QAbstractItemView* list = view ? MainList(view) : nullptr;
@@ -484,16 +497,11 @@ TEST_F(EndToEnd, EveryScreenEntryAndButton)
                 if (id == 0 || kNotTriggered.contains(id))
                     continue;
                 if (frame->GetViewKind() != kind) {
-                    backToMenu();
-                    trigger(0, opener, nullptr);
+                    reach();
                     if (frame->GetViewKind() != kind)
                         break;
                 }
-                if (QAbstractItemView* now = MainList(frame->GetActiveView()); now && now->model()->rowCount() > 0) {
-                    const QModelIndex first = now->model()->index(0, 0);
-                    now->setCurrentIndex(first);
-                    now->selectionModel()->select(first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-                }
+                selectFirst();
                 QAction* item = fromMenu ? frame->FindMenuItem(id) : nullptr;
                 if (auto* menu = item ? qobject_cast<QMenu*>(item->parent()) : nullptr)
                     Q_EMIT menu->aboutToShow();
@@ -506,14 +514,46 @@ TEST_F(EndToEnd, EveryScreenEntryAndButton)
                     faults << QStringLiteral("kind %1: %2 enabled without a handler").arg(kind).arg(id);
                 trigger(kind, id, item);
                 const int after = frame->GetViewKind();
-                if (after != kind && after != 0 && !reachedBy.count(after))
+                if (after != kind && after != 0 && !reachedBy.count(after) && !kDrillDownKinds.contains(after))
                     faults << QStringLiteral("kind %1 reached only from kind %2 by %3").arg(after).arg(kind).arg(id);
             }
+        };
+        const std::map<int, int> opened = reachedBy;
+        for (const auto& [kind, opener] : opened)
+            exercise(kind, [&, opener = opener] {
+                backToMenu();
+                trigger(0, opener, nullptr);
+            });
+
+        // The ledgers and the stock detail: a double click on the first row
+        // of the balance and stock lists, the question answered Yes.
+        for (const auto& [from, to] : {std::pair{23, 43}, std::pair{24, 44}, std::pair{34, 42}}) {
+            const auto reach = [&, from = from] {
+                backToMenu();
+                trigger(0, reachedBy[from], nullptr);
+                if (frame->GetViewKind() != from)
+                    return;
+                const QModelIndex first = selectFirst();
+                QAbstractItemView* list = MainList(frame->GetActiveView());
+                if (!first.isValid() || !list)
+                    return;
+                prompt.yes = QStringLiteral("詳細を表示しますか？");
+                Q_EMIT list->doubleClicked(first);
+                prompt.yes.clear();
+                Pump();
+            };
+            reach();
+            if (frame->GetViewKind() != to) {
+                faults << QStringLiteral("kind %1 not opened by a double click on kind %2").arg(to).arg(from);
+                continue;
+            }
+            reachedBy[to] = reachedBy[from];
+            exercise(to, reach);
         }
         backToMenu();
         for (int kind = 1; kind <= kMaxViewKind; ++kind) {
-            if (!reachedBy.count(kind) && !kDrillDownKinds.contains(kind))
-                faults << QStringLiteral("kind %1 not reached from the menu screen").arg(kind);
+            if (!reachedBy.count(kind))
+                faults << QStringLiteral("kind %1 not reached").arg(kind);
             if (reachedBy.count(kind) && (rows[kind] > 0) == kEmptyKinds.contains(kind))
                 faults << QStringLiteral("kind %1 shows %2 rows").arg(kind).arg(rows[kind]);
         }
