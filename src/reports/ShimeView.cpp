@@ -248,7 +248,10 @@ bool CShimeView::InitListControl()
     params.classField = frame.m_strClassField;
     params.classTitle = frame.m_strClassTitle;
     params.periodStart = frame.m_dtPeriodFrom;
-    params.unitWidth = std::max(m_pListCtrl->viewport()->width(), kMinWidth - 30) / 10;
+    // A tenth of the list, but never too narrow for a whole date in the
+    // list's font: a small window would otherwise show every date cut short.
+    params.unitWidth = std::max(std::max(m_pListCtrl->viewport()->width(), kMinWidth - 30) / 10,
+                                m_pListCtrl->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00")) + 12);
     LoadColumnWidths();
     params.savedWidths = m_widths;
     m_list.ClearRows();
