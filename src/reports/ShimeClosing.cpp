@@ -89,7 +89,10 @@ void CShimeView::OnCloseAndPrint()
         header->SetField(t + Q("Status"), 0);
         header->SetField(t + Q("TaxRate"), m_list.GetTaxRate());
         header->SetField(t + Q("TudoFlg"), 1);
+        // The row now stands for the closing: its number and issue date
+        // head the invoice.
         record->SetField(Q("No"), number);
+        record->SetField(Q("Date"), today);
         if (!Field(record, Q("CloseDate")))
             record->SetField(Q("CloseDate"), closeDate);
         const CMny tax = MoneyOf(record, "締め時点税額");

@@ -404,7 +404,10 @@ TEST_F(ShimeViewTest, CloseIssueAndUndoThroughTheCommands)
     EXPECT_EQ(count("SELECT ID FROM Sales_Close WHERE CloseDate = '2004-05-25' AND TudoFlg = 1"), 2);
     // Tax at closing: 62 for K001 (5 %, half up), 500 for K002.
     EXPECT_EQ(count("SELECT ID FROM Sales_H WHERE DenpyoType = 1 AND Total IN (620000, 5000000)"), 2);
-    EXPECT_EQ(count("SELECT ID FROM WShime_H"), 2);
+    // Each invoice carries its closing's number and issue date.
+    EXPECT_EQ(count("SELECT W.ID FROM WShime_H W JOIN Sales_Close C ON C.ID = W.SalesCloseID "
+                    "WHERE W.Date = C.Date AND W.No = C.No"),
+              2);
     EXPECT_EQ(forms.m_kinds, QList<int>({6}));
     EXPECT_EQ(launched, QStringList({QStringLiteral(" /L:%1 /C:6 /W:").arg(forms.m_id)}));
 
