@@ -52,6 +52,18 @@ CShimeView::CShimeView(CMainFrame& frame)
       m_pPeriod(new QLabel(QStringLiteral("期間："), this)), m_pCount(new QLabel(QStringLiteral("件数"), this))
 {
     m_pListCtrl->setModel(m_pModel);
+    // A group's caption ("＜…計＞") takes the empty cell beside its own, so
+    // a narrow code column does not cut it short.
+    connect(m_pModel, &QAbstractItemModel::modelReset, this, [this] {
+        m_pListCtrl->clearSpans();
+        if (!m_list.IsGrouping() || m_pModel->columnCount() < 2)
+            return;
+        for (int row = 0; row < m_list.RowCount(); ++row) {
+            const CReportRow& r = m_list.Rows()[size_t(row)];
+            if (r.mark >= 0 && r.texts.size() > 1 && r.texts[1].isEmpty())
+                m_pListCtrl->setSpan(row, 0, 1, 2);
+        }
+    });
     connect(m_pListCtrl->horizontalHeader(), &QHeaderView::sectionClicked, this, &CShimeView::OnColumnClick);
     MapCommand(ID_REPORT_NUMBER_SETTINGS, [this] { OnNumberSettings(); });
     MapCommand(ID_REPORT_CARRY_OVER, [this] { OnToggleCarryOver(); });
