@@ -1,6 +1,8 @@
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/SqlText.h"
 
+#include <sqlite3.h>
+
 #include <QHash>
 #include <QStringBuilder>
 #include <QStringList>
@@ -80,6 +82,42 @@ class CRunTransaction
   private:
     CMakeMsgID& m_db;
     bool m_open = false;
+};
+
+// Deleting a year of slip lines touches most pages of every line index.
+// With the default page cache of a few megabytes the changed pages are
+// written out and read back many times within one transaction; a cache
+// large enough for them is taken for the run and the old size restored.
+class CLargePageCache
+{
+  public:
+    explicit CLargePageCache(sqlite3* db) : m_db(db)
+    {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(m_db, "PRAGMA cache_size", -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW)
+            m_old = sqlite3_column_int64(statement, 0);
+        sqlite3_finalize(statement);
+        if (m_old != 0)
+            Set(kLarge);
+    }
+    ~CLargePageCache()
+    {
+        if (m_old != 0)
+            Set(m_old);
+    }
+    CLargePageCache(const CLargePageCache&) = delete;
+    CLargePageCache& operator=(const CLargePageCache&) = delete;
+
+  private:
+    static constexpr qint64 kLarge = -262144; // negative: a size in KiB, here 256 MiB
+    void Set(qint64 size)
+    {
+        const QByteArray sql = "PRAGMA cache_size=" + QByteArray::number(size);
+        sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, nullptr);
+    }
+    sqlite3* m_db;
+    qint64 m_old = 0;
 };
 
 } // namespace
@@ -296,6 +334,7 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         err = QStringLiteral("繰越日が正しくありません。");
         return kFailed;
     }
+    const CLargePageCache cache(m_db);
     CRunTransaction run(*this);
     int result = run.Begin(err);
     if (result != kOk)
