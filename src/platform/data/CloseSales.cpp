@@ -358,20 +358,26 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
     }
     const QString d1 = SqlDate(date.addDays(1));
     // Stock moved after the last carry-forward up to the date becomes the
-    // opening stock; lines of tax and discounts (ItemType 2) move none.
-    const QString range = stored.isValid()
-                              ? QStringLiteral("\"Date\" >= %1 AND \"Date\" < %2").arg(SqlDate(stored.addDays(1)), d1)
-                              : QStringLiteral("\"Date\" < %1").arg(d1);
+    // opening stock; lines of tax and discounts (ItemType 2) move none. Each
+    // table is summed by product first, in the order of its product index
+    // (the `+` keeps the date index, which would read every line row and
+    // sort them, out of it).
+    const auto period = [&](const QString& column) {
+        return stored.isValid() ? QStringLiteral("%1 >= %2 AND %1 < %3").arg(column, SqlDate(stored.addDays(1)), d1)
+                                : QStringLiteral("%1 < %2").arg(column, d1);
+    };
+    const QString range = period(QStringLiteral("\"Date\""));
     QStringList steps{
         QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_stock(ItemCode TEXT COLLATE NOCASE PRIMARY KEY, q "
                        "INTEGER)"),
         QStringLiteral("DELETE FROM temp.carry_stock"),
         QStringLiteral("INSERT INTO temp.carry_stock(ItemCode, q) SELECT ItemCode, SUM(q) FROM ("
-                       "SELECT ItemCode, COALESCE(Number, 0) AS q FROM Stock_B WHERE ItemType <> 2 AND %1 "
-                       "UNION ALL SELECT ItemCode, -COALESCE(Number, 0) FROM Sales_B WHERE ItemType <> 2 AND %1 "
-                       "UNION ALL SELECT ItemCode, COALESCE(InNumber, 0) - COALESCE(OutNumber, 0) FROM StockChange "
-                       "WHERE %1) WHERE ItemCode IS NOT NULL AND ItemCode <> '' GROUP BY ItemCode COLLATE NOCASE")
-            .arg(range),
+                       "SELECT ItemCode, SUM(COALESCE(Number, 0)) AS q FROM Stock_B WHERE ItemType <> 2 AND %2 "
+                       "GROUP BY ItemCode UNION ALL SELECT ItemCode, -SUM(COALESCE(Number, 0)) FROM Sales_B WHERE "
+                       "ItemType <> 2 AND %2 GROUP BY ItemCode UNION ALL SELECT ItemCode, SUM(COALESCE(InNumber, 0) "
+                       "- COALESCE(OutNumber, 0)) FROM StockChange WHERE %1 GROUP BY ItemCode) WHERE ItemCode IS NOT "
+                       "NULL AND ItemCode <> '' GROUP BY ItemCode COLLATE NOCASE")
+            .arg(range, period(QStringLiteral("+\"Date\""))),
         QStringLiteral("UPDATE Item SET StockNumber = COALESCE(StockNumber, 0) + (SELECT q FROM temp.carry_stock c "
                        "WHERE c.ItemCode = Item.ItemCode) WHERE ItemCode IN (SELECT ItemCode FROM temp.carry_stock)"),
         QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_close(id INTEGER PRIMARY KEY)"),
