@@ -1,6 +1,8 @@
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/SqlText.h"
 
+#include <sqlite3.h>
+
 #include <QHash>
 #include <QStringBuilder>
 #include <QStringList>
@@ -80,6 +82,42 @@ class CRunTransaction
   private:
     CMakeMsgID& m_db;
     bool m_open = false;
+};
+
+// Deleting a year of slip lines touches most pages of every line index.
+// With the default page cache of a few megabytes the changed pages are
+// written out and read back many times within one transaction; a cache
+// large enough for them is taken for the run and the old size restored.
+class CLargePageCache
+{
+  public:
+    explicit CLargePageCache(sqlite3* db) : m_db(db)
+    {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(m_db, "PRAGMA cache_size", -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW)
+            m_old = sqlite3_column_int64(statement, 0);
+        sqlite3_finalize(statement);
+        if (m_old != 0)
+            Set(kLarge);
+    }
+    ~CLargePageCache()
+    {
+        if (m_old != 0)
+            Set(m_old);
+    }
+    CLargePageCache(const CLargePageCache&) = delete;
+    CLargePageCache& operator=(const CLargePageCache&) = delete;
+
+  private:
+    static constexpr qint64 kLarge = -262144; // negative: a size in KiB, here 256 MiB
+    void Set(qint64 size)
+    {
+        const QByteArray sql = "PRAGMA cache_size=" + QByteArray::number(size);
+        sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, nullptr);
+    }
+    sqlite3* m_db;
+    qint64 m_old = 0;
 };
 
 } // namespace
@@ -296,6 +334,7 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         err = QStringLiteral("繰越日が正しくありません。");
         return kFailed;
     }
+    const CLargePageCache cache(m_db);
     CRunTransaction run(*this);
     int result = run.Begin(err);
     if (result != kOk)
@@ -319,20 +358,26 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
     }
     const QString d1 = SqlDate(date.addDays(1));
     // Stock moved after the last carry-forward up to the date becomes the
-    // opening stock; lines of tax and discounts (ItemType 2) move none.
-    const QString range = stored.isValid()
-                              ? QStringLiteral("\"Date\" >= %1 AND \"Date\" < %2").arg(SqlDate(stored.addDays(1)), d1)
-                              : QStringLiteral("\"Date\" < %1").arg(d1);
+    // opening stock; lines of tax and discounts (ItemType 2) move none. Each
+    // table is summed by product first, in the order of its product index
+    // (the `+` keeps the date index, which would read every line row and
+    // sort them, out of it).
+    const auto period = [&](const QString& column) {
+        return stored.isValid() ? QStringLiteral("%1 >= %2 AND %1 < %3").arg(column, SqlDate(stored.addDays(1)), d1)
+                                : QStringLiteral("%1 < %2").arg(column, d1);
+    };
+    const QString range = period(QStringLiteral("\"Date\""));
     QStringList steps{
         QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_stock(ItemCode TEXT COLLATE NOCASE PRIMARY KEY, q "
                        "INTEGER)"),
         QStringLiteral("DELETE FROM temp.carry_stock"),
         QStringLiteral("INSERT INTO temp.carry_stock(ItemCode, q) SELECT ItemCode, SUM(q) FROM ("
-                       "SELECT ItemCode, COALESCE(Number, 0) AS q FROM Stock_B WHERE ItemType <> 2 AND %1 "
-                       "UNION ALL SELECT ItemCode, -COALESCE(Number, 0) FROM Sales_B WHERE ItemType <> 2 AND %1 "
-                       "UNION ALL SELECT ItemCode, COALESCE(InNumber, 0) - COALESCE(OutNumber, 0) FROM StockChange "
-                       "WHERE %1) WHERE ItemCode IS NOT NULL AND ItemCode <> '' GROUP BY ItemCode COLLATE NOCASE")
-            .arg(range),
+                       "SELECT ItemCode, SUM(COALESCE(Number, 0)) AS q FROM Stock_B WHERE ItemType <> 2 AND %2 "
+                       "GROUP BY ItemCode UNION ALL SELECT ItemCode, -SUM(COALESCE(Number, 0)) FROM Sales_B WHERE "
+                       "ItemType <> 2 AND %2 GROUP BY ItemCode UNION ALL SELECT ItemCode, SUM(COALESCE(InNumber, 0) "
+                       "- COALESCE(OutNumber, 0)) FROM StockChange WHERE %1 GROUP BY ItemCode) WHERE ItemCode IS NOT "
+                       "NULL AND ItemCode <> '' GROUP BY ItemCode COLLATE NOCASE")
+            .arg(range, period(QStringLiteral("+\"Date\""))),
         QStringLiteral("UPDATE Item SET StockNumber = COALESCE(StockNumber, 0) + (SELECT q FROM temp.carry_stock c "
                        "WHERE c.ItemCode = Item.ItemCode) WHERE ItemCode IN (SELECT ItemCode FROM temp.carry_stock)"),
         QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_close(id INTEGER PRIMARY KEY)"),

@@ -47,6 +47,47 @@ QString ByItem(const SideTables& t, const QStringList& labels, const QDate& firs
              SqlWhere(filter.Condition(QStringLiteral("M."))), order);
 }
 
+// By partner: the line index runs by partner, kind and date, and a month
+// of one kind of a partner's lines is one seek in it. The kinds a partner
+// has are found first, each by one seek past the one before (K), and each
+// month of each kind but 3 is then read apart; the partner's months add its
+// kinds. Twelve conditional sums over the year would add every line twelve
+// times.
+QString ByPartner(const SideTables& t, const QStringList& labels, const QDate& first, const QString& value,
+                  const ClassFilter& filter)
+{
+    const QString code = SqlName(t.code), lines = SqlName(t.lines);
+    const QString where = SqlWhere(filter.Condition(QStringLiteral("M.")));
+    const QString kinds =
+        QStringLiteral("WITH RECURSIVE K(Code, Kind) AS (SELECT M.%1, (SELECT MIN(B.ItemType) FROM %2 AS B WHERE "
+                       "B.%1 = M.%1) FROM %3 AS M%4 UNION ALL SELECT K.Code, (SELECT MIN(B.ItemType) FROM %2 AS B "
+                       "WHERE B.%1 = K.Code AND B.ItemType > K.Kind) FROM K WHERE K.Kind IS NOT NULL) ")
+            .arg(code, lines, SqlName(t.partner), where);
+    QStringList months, sums, total, columns;
+    for (int i = 0; i < 12; ++i) {
+        const QString month = QStringLiteral("M%1").arg(i + 1);
+        months << QStringLiteral("(SELECT COALESCE(SUM(%1), 0) FROM %2 AS B WHERE B.%3 = K.Code AND B.ItemType = "
+                                 "K.Kind AND B.\"Date\" >= %4 AND B.\"Date\" < %5) AS %6")
+                      .arg(value, lines, code, SqlDate(first.addMonths(i)), SqlDate(first.addMonths(i + 1)), month);
+        sums << QStringLiteral("SUM(%1) AS %1").arg(month);
+        total << month;
+        columns << QStringLiteral("COALESCE(S.%1, 0) AS %2").arg(month, SqlName(labels.at(i).toUtf8().constData()));
+    }
+    const QString bySums = kinds %
+        QStringLiteral("SELECT Code, %1, SUM(%2) AS Total FROM (SELECT K.Code, %3 FROM K WHERE K.Kind IS NOT NULL AND "
+                       "K.Kind <> 3 LIMIT -1 OFFSET 0) GROUP BY Code")
+            .arg(sums.join(QStringLiteral(", ")), total.join(QStringLiteral(" + ")), months.join(QStringLiteral(", ")));
+    QString keys = QStringLiteral("M.%1, M.Company, M.\"Section\", M.Name, COALESCE(S.Total, 0) AS %2")
+                       .arg(code, SqlName(RC_YEAR_TOTAL));
+    QString order = QStringLiteral("M.") % code;
+    if (!filter.field.isEmpty()) {
+        keys += QStringLiteral(", ") % filter.Column(QStringLiteral("M."));
+        order = filter.Column(QStringLiteral("M.")) % QStringLiteral(", ") % order;
+    }
+    return QStringLiteral("SELECT %1, %2 FROM %3 AS M LEFT JOIN (%4) AS S ON S.Code = M.%5%6 ORDER BY %7")
+        .arg(keys, columns.join(QStringLiteral(", ")), SqlName(t.partner), bySums, code, where, order);
+}
+
 QString Transition(Kind kind, int side, int year, int startMonth, const QString& classField,
                    const QStringList& classValues)
 {
@@ -67,6 +108,8 @@ QString Transition(Kind kind, int side, int year, int startMonth, const QString&
     const bool byItem = kind == kItemAmount || kind == kItemQuantity;
     if (byItem)
         return ByItem(t, labels, first, value, lines, filter);
+    if (kind == kPartner)
+        return ByPartner(t, labels, first, value, filter);
     const QString code = SqlName(t.code);
     QString key = QStringLiteral("B.") % code;
     QString from = SqlName(t.lines) % QStringLiteral(" AS B");
