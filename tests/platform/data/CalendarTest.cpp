@@ -119,6 +119,33 @@ TEST_F(CalendarTest, MarksClosingsAndDueMoneyPerDay)
     EXPECT_EQ(Marks(QDate(2024, 2, 1), QDate(2024, 2, 19)), QStringList());
 }
 
+// An account closed on its closing day is not due again that day, even
+// with a slip of before the day entered afterwards; a per-slip closing
+// does not count, and the next closing day is due as before.
+TEST_F(CalendarTest, AnAccountClosedOnTheDayIsNotDueAgainThatDay)
+{
+    Partner(TB_CUSTOMER, QStringLiteral("C20"), 20);
+    Partner(TB_CUSTOMER, QStringLiteral("D20"), 20);
+    Partner(TB_SUPPLIER, QStringLiteral("S20"), 20);
+    Slip(TB_SALES_H, QStringLiteral("C20"), QDate(2024, 1, 18), 0);
+    Slip(TB_SALES_H, QStringLiteral("D20"), QDate(2024, 1, 18), 0);
+    Slip(TB_STOCK_H, QStringLiteral("S20"), QDate(2024, 1, 18), 0);
+    const auto closed = [this](const QString& table, const QString& field, const QString& code, int account) {
+        Insert(table, [&](COneRecord& r) {
+            r.SetField(table + u'.' + field, code);
+            r.SetField(table + QStringLiteral(".CloseDate"), QDate(2024, 1, 20));
+            r.SetField(table + QStringLiteral(".CollectDate"), QDate(2024, 1, 20));
+            r.SetField(table + QStringLiteral(".Status"), 1);
+            r.SetField(table + QStringLiteral(".TudoFlg"), account);
+        });
+    };
+    closed(TB_SALES_CLOSE, QStringLiteral("CustomerCode"), QStringLiteral("c20"), 1);
+    closed(TB_SALES_CLOSE, QStringLiteral("CustomerCode"), QStringLiteral("D20"), 0);
+    closed(TB_STOCK_CLOSE, QStringLiteral("SupplierCode"), QStringLiteral("S20"), 1);
+    EXPECT_EQ(Marks(QDate(2024, 1, 1), QDate(2024, 2, 29)),
+              QStringList({QStringLiteral("2024-01-20: 1 0 0 0"), QStringLiteral("2024-02-20: 2 1 0 0")}));
+}
+
 TEST_F(CalendarTest, EmptiesTheResultAndRefusesBadPeriods)
 {
     CCDSData result;
