@@ -55,35 +55,6 @@ int FieldInt(const COneRecord* record, const QString& table, const char* field)
     return value;
 }
 
-// A transaction that is rolled back unless committed.
-class CRunTransaction
-{
-  public:
-    explicit CRunTransaction(CMakeMsgID& db) : m_db(db) {}
-    ~CRunTransaction()
-    {
-        if (m_open) {
-            QString ignored;
-            m_db.Rollback(ignored);
-        }
-    }
-    int Begin(QString& err)
-    {
-        const int result = m_db.BeginTransaction(err);
-        m_open = result == CMakeMsgID::kOk;
-        return result;
-    }
-    int Commit(QString& err)
-    {
-        m_open = false;
-        return m_db.Commit(err);
-    }
-
-  private:
-    CMakeMsgID& m_db;
-    bool m_open = false;
-};
-
 // Deleting a year of slip lines touches most pages of every line index.
 // With the default page cache of a few megabytes the changed pages are
 // written out and read back many times within one transaction; a cache
@@ -145,7 +116,7 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
                 *id = 0;
     };
 
-    CRunTransaction run(*this);
+    CScopedTransaction run(*this);
     int result = run.Begin(err);
     if (result != kOk)
         return result;
@@ -262,7 +233,7 @@ int CMakeMsgID::Reset_SalesClose(const CCDSData& closings, QString& err)
     }
     if (values.isEmpty())
         return kOk;
-    CRunTransaction run(*this);
+    CScopedTransaction run(*this);
     int result = run.Begin(err);
     if (result != kOk)
         return result;
@@ -301,7 +272,7 @@ int CMakeMsgID::SetWShime(CCDSData& request, QString& err)
     for (int i = 0; i < request.GetCount(); ++i)
         request.GetAt(i)->SetField(QStringLiteral("WShime_H.ID"), i + 1);
 
-    CRunTransaction run(*this);
+    CScopedTransaction run(*this);
     int result = run.Begin(err);
     if (result != kOk)
         return result;
@@ -335,7 +306,7 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         return kFailed;
     }
     const CLargePageCache cache(m_db);
-    CRunTransaction run(*this);
+    CScopedTransaction run(*this);
     int result = run.Begin(err);
     if (result != kOk)
         return result;

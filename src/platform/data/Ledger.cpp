@@ -79,38 +79,9 @@ QStringList LedgerRowSteps(const LedgerSide& s, const QString& codes, const QDat
     };
 }
 
-// Rolls back unless committed.
-class CLedgerTransaction
-{
-  public:
-    explicit CLedgerTransaction(CMakeMsgID& db) : m_db(db) {}
-    ~CLedgerTransaction()
-    {
-        if (m_open) {
-            QString ignored;
-            m_db.Rollback(ignored);
-        }
-    }
-    int Begin(QString& err)
-    {
-        const int result = m_db.BeginTransaction(err);
-        m_open = result == CMakeMsgID::kOk;
-        return result;
-    }
-    int Commit(QString& err)
-    {
-        m_open = false;
-        return m_db.Commit(err);
-    }
-
-  private:
-    CMakeMsgID& m_db;
-    bool m_open = false;
-};
-
 // Reads the rows of `request` into `rows` and hands the head record over;
 // on a failure neither set grows.
-int Deliver(CMakeMsgID& db, CLedgerTransaction& run, const CCDSData& request, CCDSData& found, CCDSData& head,
+int Deliver(CMakeMsgID& db, CScopedTransaction& run, const CCDSData& request, CCDSData& found, CCDSData& head,
             CCDSData& rows, QString& err)
 {
     const int before = rows.GetCount();
@@ -148,7 +119,7 @@ int CMakeMsgID::GetMotocho(int side, const QString& code, const QDate& from, con
         err = QStringLiteral("取引先「%1」が見つかりません。").arg(code);
         return kFailed;
     }
-    CLedgerTransaction run(*this);
+    CScopedTransaction run(*this);
     if ((result = run.Begin(err)) != kOk)
         return result;
     for (const QString& sql : LedgerRowSteps(s, u"= " % literal, from, to))
@@ -218,7 +189,7 @@ int CMakeMsgID::GetItemInOutList(const QString& code, const QDate& from, const Q
                            "COALESCE(OutNumber, 0), '', '', '' FROM StockChange WHERE ItemCode = %1 AND %2)")
                 .arg(literal, period("")),
     };
-    CLedgerTransaction run(*this);
+    CScopedTransaction run(*this);
     if ((result = run.Begin(err)) != kOk)
         return result;
     for (const QString& sql : steps)
@@ -249,7 +220,7 @@ int CMakeMsgID::SetWMotocho(CCDSData& request, const QDate& from, const QDate& t
     for (int i = 0; i < request.GetCount(); ++i)
         request.GetAt(i)->SetField(QStringLiteral("WMotocho_H.ID"), i + 1);
 
-    CLedgerTransaction run(*this);
+    CScopedTransaction run(*this);
     if ((result = run.Begin(err)) != kOk)
         return result;
     if ((result = Execute(QStringLiteral("DELETE FROM WMotocho_B"), err)) != kOk ||

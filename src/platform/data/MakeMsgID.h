@@ -248,3 +248,33 @@ class CMakeMsgID
     bool m_bImportPending = false;
     std::unique_ptr<Cache> m_cache;
 };
+
+// A transaction that is rolled back unless committed, whatever way the
+// scope is left.
+class CScopedTransaction
+{
+  public:
+    explicit CScopedTransaction(CMakeMsgID& db) : m_db(db) {}
+    ~CScopedTransaction()
+    {
+        if (m_open) {
+            QString ignored;
+            m_db.Rollback(ignored);
+        }
+    }
+    int Begin(QString& err)
+    {
+        const int result = m_db.BeginTransaction(err);
+        m_open = result == CMakeMsgID::kOk;
+        return result;
+    }
+    int Commit(QString& err)
+    {
+        m_open = false;
+        return m_db.Commit(err);
+    }
+
+  private:
+    CMakeMsgID& m_db;
+    bool m_open = false;
+};
