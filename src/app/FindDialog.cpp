@@ -1,5 +1,8 @@
 #include "app/FindDialog.h"
 
+#include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
+
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -79,4 +82,17 @@ void CFindDialog::done(int result)
         m_bTerminated = true;
         Q_EMIT Request(MakeRequest(true));
     }
+}
+
+int FindNextRow(const CFindRequest& request, const QList<int>& selected, const std::function<int(int start)>& find)
+{
+    int start = -1;
+    if (!selected.isEmpty())
+        start = selected.first() + (request.searchDown ? 1 : -1);
+    else if (request.searchDown)
+        start = 0;
+    const int row = start < 0 ? -1 : find(start);
+    if (row < 0)
+        UiServices::Prompt().MessageBox(QStringLiteral("検索が終了しました。\n"), MB_OK, MB_ICONINFORMATION);
+    return row;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
 #include <QString>
+
+#include <functional>
 
 class QCheckBox;
 class QLineEdit;
@@ -15,6 +18,12 @@ struct CFindRequest {
     bool wholeWord = false;
     bool isTerminating = false;
 };
+
+// The row a list shows for a find request: the search runs from the row
+// after (before) the first selected one, or from the top going down when
+// none is selected; `find` searches from a start row. -1, after the user is
+// told "検索が終了しました。", when nothing more is found.
+int FindNextRow(const CFindRequest& request, const QList<int>& selected, const std::function<int(int start)>& find);
 
 // The modeless find-only dialog shared by every list screen: search text and
 // direction (match case and whole word are not offered). Each "次を検索" and

@@ -410,17 +410,11 @@ long CShimeView::OnFindRequest(const CFindRequest& request)
 {
     if (request.isTerminating)
         return 0;
-    const QList<int> selected = GetSelectedRows();
-    int start = -1;
-    if (!selected.isEmpty())
-        start = selected.first() + (request.searchDown ? 1 : -1);
-    else if (request.searchDown)
-        start = 0;
-    const int row = start < 0 ? -1 : m_list.FindRow(request.findWhat, request.searchDown, start);
-    if (row < 0) {
-        UiServices::Prompt().MessageBox(QStringLiteral("検索が終了しました。\n"), MB_OK, MB_ICONINFORMATION);
+    const int row = FindNextRow(request, GetSelectedRows(), [&](int start) {
+        return m_list.FindRow(request.findWhat, request.searchDown, start);
+    });
+    if (row < 0)
         return 1;
-    }
     SelectOnlyRow(row);
     return 1;
 }

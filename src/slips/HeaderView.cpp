@@ -280,18 +280,11 @@ long CHeaderView::OnFindRequest(const CFindRequest& request)
 {
     if (!m_pList)
         return 1;
-    const QList<int> selected = GetSelectedRows();
-    const bool down = request.searchDown;
-    int start = -1;
-    if (!selected.isEmpty())
-        start = selected.first() + (down ? 1 : -1);
-    else if (down)
-        start = 0;
-    const int row = start < 0 ? -1 : m_pList->Model().FindRow(request.findWhat, down, start);
-    if (row < 0) {
-        UiServices::Prompt().MessageBox(QStringLiteral("検索が終了しました。\n"), MB_OK, MB_ICONINFORMATION);
+    const int row = FindNextRow(request, GetSelectedRows(), [&](int start) {
+        return m_pList->Model().FindRow(request.findWhat, request.searchDown, start);
+    });
+    if (row < 0)
         return 1;
-    }
     SelectRowExclusive(row);
     m_pTable->setFocus();
     return 1;
