@@ -141,50 +141,27 @@ QString CArchiveReader::ReadTextOrWide()
 
 QByteArray CArchiveReader::ReadAnyObjectTag()
 {
-    const quint16 tag = ReadUInt16();
-    QByteArray name;
-    if (tag == kNewClassTag) {
-        ReadUInt16(); // schema: the other program's own
-        const quint16 length = ReadUInt16();
-        if (length >= kMaxClassNameLength)
-            throw CArchiveError(CArchiveError::BadClass, "class name too long in archive");
-        name = ReadBytes(length);
-        m_classes.insert(m_nNextRef++, name);
-    } else {
-        quint32 classRef;
-        if (tag == kBigObjectTag) {
-            const quint32 big = ReadUInt32();
-            if (!(big & kBigClassTag))
-                throw CArchiveError(CArchiveError::BadFormat, "object back-reference in archive");
-            classRef = big & ~kBigClassTag;
-        } else if (tag & kClassTag) {
-            classRef = tag & ~kClassTag;
-        } else {
-            throw CArchiveError(CArchiveError::BadFormat,
-                                tag == 0 ? "empty element in archive" : "object back-reference in archive");
-        }
-        const auto known = m_classes.constFind(classRef);
-        if (known == m_classes.constEnd())
-            throw CArchiveError(CArchiveError::BadFormat, "reference to an unknown class in archive");
-        name = *known;
-    }
-    ++m_nNextRef;
-    return name;
+    return ReadTag(nullptr);
 }
 
 QByteArray CArchiveReader::ReadObjectTag(const QByteArrayList& allowedClassNames)
 {
+    return ReadTag(&allowedClassNames);
+}
+
+QByteArray CArchiveReader::ReadTag(const QByteArrayList* allowed)
+{
     const quint16 tag = ReadUInt16();
     QByteArray name;
     if (tag == kNewClassTag) {
-        const quint16 schema = ReadUInt16();
+        const quint16 schema = ReadUInt16(); // another program's files: its own
         const quint16 length = ReadUInt16();
         if (length >= kMaxClassNameLength)
             throw CArchiveError(CArchiveError::BadClass, "class name too long in archive");
         name = ReadBytes(length);
-        if (!allowedClassNames.contains(name))
+        if (allowed && !allowed->contains(name))
             throw CArchiveError(CArchiveError::BadClass, "unexpected class in archive");
-        if (schema != 1)
+        if (allowed && schema != 1)
             throw CArchiveError(CArchiveError::BadSchema, "unsupported schema in archive");
         m_classes.insert(m_nNextRef++, name);
     } else {
@@ -203,7 +180,7 @@ QByteArray CArchiveReader::ReadObjectTag(const QByteArrayList& allowedClassNames
         const auto known = m_classes.constFind(classRef);
         if (known == m_classes.constEnd())
             throw CArchiveError(CArchiveError::BadFormat, "reference to an unknown class in archive");
-        if (!allowedClassNames.contains(*known))
+        if (allowed && !allowed->contains(*known))
             throw CArchiveError(CArchiveError::BadClass, "unexpected class in archive");
         name = *known;
     }

@@ -55,6 +55,9 @@ class CArchiveReader
     bool AtEnd() const { return m_nPos >= m_data.size(); }
 
   private:
+    // An element's tag; `allowed`, when given, limits the classes and
+    // takes schema 1 only.
+    QByteArray ReadTag(const QByteArrayList* allowed);
     const char* Take(qsizetype count);
     template <typename T> T ReadLittleEndian();
 
