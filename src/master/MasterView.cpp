@@ -50,18 +50,9 @@ CMasterView::CMasterView(CMainFrame& frame) : CView(frame)
     m_pValue = new QComboBox(this);
     m_pNoMono = new QLabel(QStringLiteral("のもの"), this);
     m_pTable = new QTableView(this);
-    m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_pTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_pTable->setShowGrid(true);
-    m_pTable->setWordWrap(false);
+    SetupRecordTable(m_pTable);
     m_pTable->setTabKeyNavigation(false);
-    m_pTable->verticalHeader()->hide();
-    m_pTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_pTable->horizontalHeader()->setSectionsClickable(true);
-    m_pTable->horizontalHeader()->setHighlightSections(false);
     m_pTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    m_pTable->horizontalHeader()->setStretchLastSection(false);
     for (QLabel* label : {m_pCount, m_pGa, m_pNoMono})
         label->setAttribute(Qt::WA_TranslucentBackground);
 

@@ -1,5 +1,7 @@
 #include "reports/ShimeListCtrl.h"
 
+#include "platform/ui/TableSelection.h"
+
 #include "reports/ReportList.h"
 #include "reports/ReportModes.h"
 #include "reports/ShimeView.h"
@@ -119,15 +121,7 @@ void CShimeListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
 CShimeListCtrl::CShimeListCtrl(CShimeView& view) : QTableView(&view), m_view(view)
 {
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setShowGrid(true);
-    setWordWrap(false);
-    verticalHeader()->hide();
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    horizontalHeader()->setSectionsClickable(true);
-    horizontalHeader()->setHighlightSections(false);
+    SetupRecordTable(this);
     setItemDelegate(new CShimeListDelegate(view, this));
 }
 

@@ -33,16 +33,7 @@ CHeaderView::CHeaderView(CMainFrame& frame) : CView(frame)
     m_pPeriod = new QLabel(this);
     m_pCount = new QLabel(this);
     m_pTable = new QTableView(this);
-    m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_pTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_pTable->setShowGrid(true);
-    m_pTable->setWordWrap(false);
-    m_pTable->verticalHeader()->hide();
-    m_pTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_pTable->horizontalHeader()->setSectionsClickable(true);
-    m_pTable->horizontalHeader()->setHighlightSections(false);
-    m_pTable->horizontalHeader()->setStretchLastSection(false);
+    SetupRecordTable(m_pTable);
     m_pTable->viewport()->installEventFilter(this);
     for (QLabel* label : {m_pPeriod, m_pCount})
         label->setAttribute(Qt::WA_TranslucentBackground);

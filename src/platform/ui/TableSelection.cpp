@@ -1,6 +1,8 @@
 #include "platform/ui/TableSelection.h"
 
 #include <QAbstractItemView>
+#include <QHeaderView>
+#include <QTableView>
 #include <QItemSelectionModel>
 
 #include <algorithm>
@@ -24,4 +26,18 @@ void SelectRowExclusive(QAbstractItemView* view, int row)
     const QModelIndex index = view->model()->index(row, 0);
     selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     view->scrollTo(index);
+}
+
+void SetupRecordTable(QTableView* table)
+{
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setShowGrid(true);
+    table->setWordWrap(false);
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->horizontalHeader()->setSectionsClickable(true);
+    table->horizontalHeader()->setHighlightSections(false);
+    table->horizontalHeader()->setStretchLastSection(false);
 }
