@@ -447,22 +447,15 @@ COneRecord* CMasterView::UpdateRecord(const COneRecord& record)
 
 COneRecord* CMasterView::SelectNextRecord(COneRecord* record)
 {
-    if (!m_pList)
-        return nullptr;
-    int row;
-    if (record) {
-        row = m_pList->Model().RowOf(record);
-    } else {
-        const QList<int> selected = GetSelectedRows();
-        row = selected.isEmpty() ? -1 : selected.first();
-    }
-    if (row < 0 || row >= m_pList->Model().GetRowCount() - 1)
-        return nullptr;
-    SelectRowExclusive(row + 1);
-    return m_pList->Model().RecordAt(row + 1);
+    return SelectStep(record, 1);
 }
 
 COneRecord* CMasterView::SelectPrevRecord(COneRecord* record)
+{
+    return SelectStep(record, -1);
+}
+
+COneRecord* CMasterView::SelectStep(COneRecord* record, int step)
 {
     if (!m_pList)
         return nullptr;
@@ -473,10 +466,11 @@ COneRecord* CMasterView::SelectPrevRecord(COneRecord* record)
         const QList<int> selected = GetSelectedRows();
         row = selected.isEmpty() ? -1 : selected.first();
     }
-    if (row <= 0)
+    const int target = row + step;
+    if (row < 0 || target < 0 || target >= m_pList->Model().GetRowCount())
         return nullptr;
-    SelectRowExclusive(row - 1);
-    return m_pList->Model().RecordAt(row - 1);
+    SelectRowExclusive(target);
+    return m_pList->Model().RecordAt(target);
 }
 
 int CMasterView::GetPrevNextState(bool& hasPrev, bool& hasNext)

@@ -117,6 +117,9 @@ private:
     void TakeFilter();
     void EnableFilterBoxes();
     void SelectRowExclusive(int row);
+    // The record `step` rows from `record` (or the first selected row),
+    // selected; null past either end.
+    COneRecord* SelectStep(COneRecord* record, int step);
 
     bool IsPartnerList() const { return m_nMode == 2 || m_nMode == 3; }
 
