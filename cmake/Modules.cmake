@@ -33,8 +33,6 @@ function(corvanta_test_folder dir)
   string(REPLACE "/" "_" tname "test_${dir}")
   add_executable(${tname} ${srcs})
   target_include_directories(${tname} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CORVANTA_SRC})
-  # Tests that read files of the source tree find them here.
-  target_compile_definitions(${tname} PRIVATE CORVANTA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   target_link_libraries(${tname} PRIVATE ${T_LIBS} corvanta_testsupport GTest::gtest GTest::gmock)
   gtest_discover_tests(${tname}
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS ${tname}

@@ -26,6 +26,7 @@
 #include "resources/Menus.h"
 #include "resources/ViewKinds.h"
 #include "slips/SlipsModule.h"
+#include "TestPaths.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

@@ -4,6 +4,7 @@
 #include "platform/data/MakeMsgID.h"
 #include "platform/office/AccessSource.h"
 #include "platform/ui/FakeUi.h"
+#include "TestPaths.h"
 
 #include <QDateTime>
 #include <QDir>

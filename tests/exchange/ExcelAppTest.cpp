@@ -8,6 +8,7 @@
 #include "platform/text/Cp932.h"
 #include "platform/ui/FakeUi.h"
 #include "support/XlsxZip.h"
+#include "TestPaths.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,6 +2,7 @@
 
 #include "platform/lookup/DictionaryFile.h"
 #include "platform/lookup/ZipDictionary.h"
+#include "TestPaths.h"
 
 #include <QDir>
 #include <QFile>

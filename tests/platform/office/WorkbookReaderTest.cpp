@@ -1,5 +1,6 @@
 #include "support/XlsxZip.h"
 #include "platform/office/Workbook.h"
+#include "TestPaths.h"
 
 #include <QDir>
 #include <QFile>

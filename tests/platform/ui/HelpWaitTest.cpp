@@ -2,6 +2,7 @@
 #include "platform/ui/Help.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
+#include "TestPaths.h"
 
 #include <QApplication>
 #include <QDialog>
