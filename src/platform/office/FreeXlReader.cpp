@@ -1,4 +1,4 @@
-#include "platform/office/XlsReader.h"
+#include "platform/office/FreeXlReader.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -57,14 +57,15 @@ bool SerialOf(const char* text, unsigned char type, bool date1904, double& seria
 
 } // namespace
 
-std::unique_ptr<CXlsReader> CXlsReader::Open(const QString& path, Error& error)
+std::unique_ptr<CFreeXlReader> CFreeXlReader::Open(const QString& path, Error& error)
 {
     const void* handle = nullptr;
     const int rc = freexl_open(QFile::encodeName(path).constData(), &handle);
-    std::unique_ptr<CXlsReader> reader(new CXlsReader);
+    std::unique_ptr<CFreeXlReader> reader(new CFreeXlReader);
     reader->m_handle = handle;
-    if (rc != FREEXL_OK) {
-        error = ErrorOf(rc);
+    // FreeXL answers some books it cannot parse with OK and no handle.
+    if (rc != FREEXL_OK || !handle) {
+        error = rc != FREEXL_OK ? ErrorOf(rc) : NotWorkbook;
         return nullptr;
     }
     unsigned int info = 0;
@@ -89,23 +90,17 @@ std::unique_ptr<CXlsReader> CXlsReader::Open(const QString& path, Error& error)
     return reader;
 }
 
-CXlsReader::~CXlsReader()
+CFreeXlReader::~CFreeXlReader()
 {
     // FreeXL wants its handle closed even after a failed open.
     if (m_handle)
         freexl_close(m_handle);
 }
 
-bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
+bool CFreeXlReader::ReadSheet(int index, CSheetData& sheet, Error* error)
 {
-    auto fail = [&](Error why) {
-        if (error)
-            *error = why;
-        sheet.cells.clear();
-        return false;
-    };
-    sheet = CSheetData();
-    sheet.date1904 = m_date1904;
+    auto fail = [&](Error why) { return Refuse(sheet, error, why); };
+    BeginSheet(sheet);
     sheet.formats << CNumberFormat{14, QString(), true} << CNumberFormat{20, QString(), true};
     if (index < 0 || index >= m_sheets.size())
         return fail(NotWorkbook);

@@ -501,14 +501,8 @@ bool CXlsxReader::LoadShared(Error& error)
 bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
 {
     Error reason = NoError;
-    auto fail = [&](Error why) {
-        if (error)
-            *error = why;
-        sheet.cells.clear();
-        return false;
-    };
-    sheet = CSheetData();
-    sheet.date1904 = m_date1904;
+    auto fail = [&](Error why) { return Refuse(sheet, error, why); };
+    BeginSheet(sheet);
     if (index < 0 || index >= m_sheets.size())
         return fail(NotWorkbook);
     if (!m_sheets.at(index).isWorksheet) {
@@ -527,8 +521,6 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
     if (!reader.IsOpen() && !reader.Failed())
         return fail(NotWorkbook);
     quint32 row = 0, column = 0;
-    quint64 lastKey = 0;
-    bool sorted = true;
     std::string ref, style, type;
     while (reader.Read()) {
         if (reader.Type() == XML_READER_TYPE_END_ELEMENT) {
@@ -647,31 +639,12 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
                 cell.kind = CSheetCell::Number;
             }
         }
-        const quint64 key = (quint64(cell.row) << 20) | cell.column;
-        if (!sheet.cells.empty() && key <= lastKey)
-            sorted = false;
-        lastKey = key;
         sheet.cells.push_back(std::move(cell));
     }
     if (reader.Failed())
         return fail(reader.Error());
 
-    if (!sorted) {
-        // Out of order in the file: sort, and of two cells with the same
-        // reference keep the later one.
-        std::stable_sort(sheet.cells.begin(), sheet.cells.end(), [](const CSheetCell& a, const CSheetCell& b) {
-            return a.row != b.row ? a.row < b.row : a.column < b.column;
-        });
-        std::vector<CSheetCell> unique;
-        unique.reserve(sheet.cells.size());
-        for (CSheetCell& cell : sheet.cells) {
-            if (!unique.empty() && unique.back().row == cell.row && unique.back().column == cell.column)
-                unique.back() = std::move(cell);
-            else
-                unique.push_back(std::move(cell));
-        }
-        sheet.cells = std::move(unique);
-    }
+    sheet.SortCells();
     if (error)
         *error = NoError;
     return true;
