@@ -513,9 +513,11 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
     if (!LoadShared(reason))
         return fail(reason);
     sheet.formats = m_formats;
-    // A cell of type "d" holds an ISO 8601 date; it reads like a dated number.
+    // A cell of type "d" holds an ISO 8601 date or time; it reads like a
+    // dated number.
     const quint32 isoFormat = quint32(sheet.formats.size());
-    sheet.formats << CNumberFormat{0, QStringLiteral("yyyy-mm-dd"), true};
+    sheet.formats << CNumberFormat{0, QStringLiteral("yyyy-mm-dd"), true}
+                  << CNumberFormat{0, QStringLiteral("hh:mm:ss"), true};
 
     CPartReader reader(m_zip, m_sheetParts.at(index), m_limits);
     if (!reader.IsOpen() && !reader.Failed())
@@ -605,6 +607,8 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             cell.text = DecodeEscapes(inlineText);
         } else if (!hasValue) {
             cell.kind = CSheetCell::Blank;
+        } else if (type == "s" && value.trimmed().isEmpty()) {
+            cell.kind = CSheetCell::Blank; // an empty <v/>: no string chosen
         } else if (type == "s") {
             bool ok = false;
             const int at = value.trimmed().toInt(&ok);
@@ -621,15 +625,23 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
         } else if (type == "e") {
             cell.kind = CSheetCell::Error;
         } else if (type == "d") {
-            const QDateTime when = QDateTime::fromString(QString::fromUtf8(value.trimmed()), Qt::ISODate);
-            if (!when.isValid())
-                return fail(NotWorkbook);
-            const QDate base = m_date1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30);
+            const QString text = QString::fromUtf8(value.trimmed());
+            const QDateTime when = QDateTime::fromString(text, Qt::ISODate);
+            // A time alone ("10:10:10") is a fraction of day 0.
+            const QTime time = when.isValid() ? QTime() : QTime::fromString(text, Qt::ISODate);
             cell.kind = CSheetCell::Number;
-            cell.number = double(base.daysTo(when.date())) + when.time().msecsSinceStartOfDay() / 86400000.0;
-            if (!m_date1904 && when.date() < QDate(1900, 3, 1))
-                cell.number -= 1;
-            cell.format = isoFormat;
+            if (when.isValid()) {
+                const QDate base = m_date1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30);
+                cell.number = double(base.daysTo(when.date())) + when.time().msecsSinceStartOfDay() / 86400000.0;
+                if (!m_date1904 && when.date() < QDate(1900, 3, 1))
+                    cell.number -= 1;
+                cell.format = isoFormat;
+            } else if (time.isValid()) {
+                cell.number = time.msecsSinceStartOfDay() / 86400000.0;
+                cell.format = isoFormat + 1;
+            } else {
+                return fail(NotWorkbook);
+            }
         } else {
             if (value.trimmed().isEmpty()) {
                 cell.kind = CSheetCell::Blank;

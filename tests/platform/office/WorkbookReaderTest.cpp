@@ -151,6 +151,39 @@ TEST_F(WorkbookReaderTest, SheetsWithCodeNamesChartsAndThe1904System)
     EXPECT_EQ(ExcelSerialToDate(sheet.cells.front().number, sheet.date1904), QDate(2024, 2, 29));
 }
 
+TEST_F(WorkbookReaderTest, TimesAloneAndSharedStringsWithoutIndexAreWellFormed)
+{
+    XlsxZip::Book book;
+    book.sharedStrings = {U("<t>a</t>")};
+    book.sheets << qMakePair(U("S"), XlsxZip::Sheet(U("<row r=\"1\"><c r=\"A1\" t=\"d\"><v>10:10:10</v></c>"
+                                                      "<c r=\"B1\" t=\"s\"><v/></c>"
+                                                      "<c r=\"C1\" t=\"d\"><v>1900-03-01T12:00:00</v></c>"
+                                                      "<c r=\"D1\" t=\"s\"><v>0</v></c></row>")));
+    std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(Save(book));
+    ASSERT_TRUE(reader);
+    CSheetData sheet;
+    ASSERT_TRUE(reader->ReadSheet(0, sheet));
+    ASSERT_EQ(sheet.cells.size(), 4u);
+    const struct {
+        CSheetCell::Kind kind;
+        double number;
+        QString text;
+        bool date;
+    } expected[] = {{CSheetCell::Number, (10 * 3600 + 10 * 60 + 10) / 86400.0, {}, true},
+                    {CSheetCell::Blank, 0, {}, false},
+                    {CSheetCell::Number, 61.5, {}, true},
+                    {CSheetCell::Text, 0, U("a"), false}};
+    for (quint32 c = 0; c < 4; ++c) {
+        const CSheetCell* cell = CellAt(sheet, 0, c);
+        ASSERT_TRUE(cell) << c;
+        EXPECT_EQ(cell->kind, expected[c].kind) << c;
+        EXPECT_DOUBLE_EQ(cell->number, expected[c].number) << c;
+        EXPECT_EQ(cell->text, expected[c].text) << c;
+        EXPECT_EQ(sheet.FormatOf(*cell).isDate, expected[c].date) << c;
+    }
+    EXPECT_EQ(ExcelSerialToDate(CellAt(sheet, 0, 0)->number, false), QDate(1899, 12, 30));
+}
+
 TEST(ExcelDates, SerialsAndFormatCodes)
 {
     const struct {
