@@ -118,6 +118,12 @@ void CExcelApp::ReportBookError(CWorkbookReader::Error error)
     case CWorkbookReader::TooLarge:
         ShowExchangeMessage(QStringLiteral("メモリ不足です。または、読み込みファイルが大きすぎます。"));
         break;
+    case CWorkbookReader::Unsupported:
+        ShowExchangeMessage(QStringLiteral("%1はExcelのブックですが、この形式は読み込めません。\n"
+                                           "（パスワードの付いたブックや、Excel 5.0/95より前の形式のブックです。）\n"
+                                           "Excelで開き、「Excel ブック（*.xlsx）」の形式で保存し直してから読み込んでください。")
+                                .arg(QFileInfo(m_strPath).fileName()));
+        break;
     default:
         ShowExchangeMessage(QStringLiteral("%1を開けませんでした。\nExcelのブック（.xlsx/.xls）ではないか、壊れています。")
                                 .arg(QFileInfo(m_strPath).fileName()));

@@ -225,6 +225,41 @@ TEST_F(AccessImportTest, ThePipelineReadsTheFirstRecordByDefault)
 }
 
 #ifdef CORVANTA_MDB_HELPER_PATH
+TEST_F(AccessImportTest, CustomersComeFromARealDatabaseInKeyOrder)
+{
+    CMakeMsgID data;
+    QString err;
+    ASSERT_EQ(data.Open(m_home.AddCurrentDatabase(U("本社")), err), 1) << err.toStdString();
+    qputenv("CORVANTA_MDB_HELPER", CORVANTA_MDB_HELPER_PATH);
+    SetAccessSourceFactory([] { return MakeMdbAccessSource(); });
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kAccess);
+    m_ui.Prompt().QueueFiles({QStringLiteral(CORVANTA_FIXTURES "/real/access/V2010-test.accdb")});
+    m_dialogs.QueueTableSelect(Choose(0));
+    // A code, a name, a date as memo text and a currency as the rate.
+    m_dialogs.QueueFieldMap([](CImportFieldMapRules& rules) {
+        return rules.Pair(0, QStringLiteral("CustomerCode")) && rules.Pair(1, QStringLiteral("Company")) &&
+                       rules.Pair(6, QStringLiteral("Memo")) && rules.Pair(7, QStringLiteral("Percent"))
+                   ? int(IDOK)
+                   : int(IDCANCEL);
+    });
+    CMasterImport import(2);
+    import.SetMakeMsgID(&data);
+    EXPECT_EQ(import.ImportFromFile(), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
+    qunsetenv("CORVANTA_MDB_HELPER");
+    CCDSData request, result;
+    // Money is kept in ten-thousandths.
+    request.m_strCondition =
+        QStringLiteral("SELECT CustomerCode || '|' || Company || '|' || Memo || '|' || Percent FROM Customer "
+                       "WHERE CustomerCode IN ('a', 'abcdefg') ORDER BY ID");
+    ASSERT_EQ(data.GetDataList(request, result, err), 1) << err.toStdString();
+    QStringList rows;
+    for (int i = 0; i < result.GetCount(); ++i)
+        rows << result.GetAt(i)->GetAt(0)->GetText();
+    EXPECT_EQ(rows, QStringList({"a|b|1981/12/12|0", "abcdefg|hijklmnop|1974/09/21|35000"}));
+}
+#endif
+
+#ifdef CORVANTA_MDB_HELPER_PATH
 TEST(MdbAccessSource, HostileFilesAreRefusedNeverCrashing)
 {
     qputenv("CORVANTA_MDB_HELPER", CORVANTA_MDB_HELPER_PATH);
@@ -271,13 +306,100 @@ TEST(MdbAccessSource, HostileFilesAreRefusedNeverCrashing)
     qunsetenv("CORVANTA_MDB_HELPER");
 }
 
+TEST(MdbAccessSource, RealDatabasesGiveTheirTablesAndRowsInKeyOrder)
+{
+    qputenv("CORVANTA_MDB_HELPER", CORVANTA_MDB_HELPER_PATH);
+    for (const char* file : {"V1997-test.mdb", "V2010-test.accdb"}) {
+        SCOPED_TRACE(file);
+        const auto source = MakeMdbAccessSource();
+        ASSERT_EQ(source->Open(QStringLiteral(CORVANTA_FIXTURES "/real/access/") + QLatin1String(file)),
+                  IAccessSource::kOk);
+        EXPECT_EQ(source->Tables(), QStringList({"Table1", "Table2", "Table3", "Table4"}));
+        QList<CAccessColumn> columns;
+        QStringList keys;
+        QList<CAccessRow> rows;
+        QString step;
+        ASSERT_TRUE(source->ReadTable(QStringLiteral("Table1"), columns, keys, rows, step)) << step.toStdString();
+        EXPECT_EQ(keys, QStringList{"A"});
+        ASSERT_EQ(columns.size(), 9);
+        SortAccessRows(columns, keys, rows);
+        QList<QStringList> texts;
+        for (const CAccessRow& row : std::as_const(rows)) {
+            QStringList cells;
+            for (qsizetype c = 0; c < columns.size(); ++c)
+                cells << AccessCellText(columns[c].type, row.value(c));
+            texts << cells;
+        }
+        EXPECT_EQ(texts, QList<QStringList>({{"a", "b", "0", "0", "0", "0", "1981/12/12", "0", "0"},
+                                             {"abcdefg", "hijklmnop", "2", "222", "333333333", "444.555",
+                                              "1974/09/21", "3.5", "1"}}));
+        ASSERT_TRUE(source->ReadTable(QStringLiteral("Table2"), columns, keys, rows, step)) << step.toStdString();
+        EXPECT_EQ(columns.size(), 89);
+        EXPECT_EQ(columns.last().name, QStringLiteral("column89"));
+        EXPECT_TRUE(rows.isEmpty());
+    }
+    qunsetenv("CORVANTA_MDB_HELPER");
+}
+
+TEST(MdbAccessSource, StandInHelpersAreStoppedPastTheirLimits)
+{
+    QTemporaryDir dir;
+    auto helper = [&dir](const char* name, const char* body) {
+        const QString path = dir.filePath(QLatin1String(name));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("#!/bin/sh\n") + body);
+        file.close();
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+        return path;
+    };
+    // A memo with a line break inside and a tab, and a null, as the helper
+    // frames them.
+    const QString framed = helper("framed", "printf 'T\\tM\\nC\\t1\\t12\\tMemo\\nC\\t2\\t4\\tN\\nK\\tN\\n"
+                                            "R\\tline1\\\\r\\\\nline2\\\\ttab\\\\\\\\\\t7\\nR\\t\\\\N\\t3\\nOK\\n'\n");
+    const QString flood = helper("flood", "while :; do echo 'R\tx'; done\n");
+    const QString trickle = helper("trickle", "while :; do echo R; sleep 0.05; done\n");
+    const QString silent = helper("silent", "exec sleep 30\n");
+    const struct {
+        QString helper;
+        int timeoutMs;
+        qint64 maxBytes;
+        QString step; // empty: read
+    } cases[] = {
+        {framed, 60000, 1 << 20, {}},
+        {flood, 60000, 64 << 10, U("読み込むデータが大きすぎます")},
+        {trickle, 300, qint64(1) << 30, U("0.3秒以内に読み込めませんでした")},
+        {silent, 300, qint64(1) << 30, U("0.3秒以内に読み込めませんでした")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.helper.toStdString());
+        qputenv("CORVANTA_MDB_HELPER", QFile::encodeName(c.helper));
+        const auto source = MakeMdbAccessSource(c.timeoutMs, c.maxBytes);
+        EXPECT_EQ(source->Open(QStringLiteral("/x/db.mdb")), c.step.isEmpty() ? IAccessSource::kOk : IAccessSource::kOpen);
+        QList<CAccessColumn> columns;
+        QStringList keys;
+        QList<CAccessRow> rows;
+        QString step;
+        EXPECT_EQ(source->ReadTable(QStringLiteral("M"), columns, keys, rows, step), c.step.isEmpty());
+        EXPECT_EQ(step, c.step);
+        if (c.step.isEmpty()) {
+            ASSERT_EQ(rows.size(), 2);
+            EXPECT_EQ(AccessCellText(columns[0].type, rows[0][0]), U("line1\r\nline2\ttab\\"));
+            EXPECT_EQ(rows[0][1], QVariant(qint64(7)));
+            EXPECT_TRUE(rows[1][0].isNull());
+        } else {
+            EXPECT_TRUE(rows.isEmpty());
+        }
+    }
+    qunsetenv("CORVANTA_MDB_HELPER");
+}
+
 TEST(MdbAccessSource, CommittedFixtures)
 {
-    const QDir fixtures(QStringLiteral(CORVANTA_FIXTURES "/office"));
-    const QStringList files = fixtures.entryList({QStringLiteral("*.mdb")}, QDir::Files);
+    const QDir fixtures(QStringLiteral(CORVANTA_FIXTURES "/real/access"));
+    const QStringList files = fixtures.entryList({QStringLiteral("*.mdb"), QStringLiteral("*.accdb")}, QDir::Files);
     if (files.isEmpty())
-        GTEST_SKIP() << "no Access database committed under tests/fixtures/office (none with a free licence "
-                        "is available and mdbtools cannot write one)";
+        GTEST_SKIP() << "no Access database committed under tests/fixtures/real/access";
     qputenv("CORVANTA_MDB_HELPER", CORVANTA_MDB_HELPER_PATH);
     for (const QString& name : files) {
         const auto source = MakeMdbAccessSource();

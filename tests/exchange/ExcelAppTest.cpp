@@ -447,4 +447,36 @@ TEST_F(ExcelAppTest, FourSourcesReadIntoTheSameRows)
     EXPECT_TRUE(m_ui.Prompt().Texts().isEmpty());
 }
 
+TEST_F(ExcelAppTest, FormulaResultsOfRealXlsBooksComeInAsExcelGivesThem)
+{
+    // A formula's stored result reads like a constant of its type: a
+    // Boolean as "1" or "0", an error as nothing.
+    const QString cyrillic = U("МОСКВА Москва");
+    const struct {
+        const char* file;
+        CImportRows rows; // after the header
+    } books[] = {
+        {"xls_formula.xls", {{"1", "10"}, {"2", "20"}, {"3", "110"}, {"4", "65"}}},
+        {"empty-string.xls", {{"1", "", "0"}}},
+        {"formula_test_sjmachin.xls",
+         {{"1", "Description", "Data"},
+          {"2", "Non-latin1 text", cyrillic},
+          {"3", "formula number", "0.143"},
+          {"4", "formula text", "ABCDEF"},
+          {"5", "formula zero-length text", ""},
+          {"6", "formula boolean", "1"},
+          {"7", "formula error", ""},
+          {"8", "formula non-latin1 text", cyrillic}}},
+    };
+    for (const auto& book : books) {
+        SCOPED_TRACE(book.file);
+        int result = 0;
+        const CImportRows rows = Read(QStringLiteral(CORVANTA_FIXTURES "/real/xls/") + QLatin1String(book.file), &result);
+        EXPECT_EQ(result, 1);
+        ASSERT_FALSE(rows.isEmpty());
+        EXPECT_EQ(rows.mid(1), book.rows);
+    }
+    EXPECT_TRUE(m_ui.Prompt().Texts().isEmpty());
+}
+
 } // namespace

@@ -9,7 +9,7 @@
 //                                       R <value>...               rows
 //
 // Both end with a line "OK". A failure ends with "X <stage>" and exit code 2:
-// stage "open", "tables", "columns", "keys", "rows". Values: integers in
+// stage "open", "tables", "columns". Values: integers in
 // decimal, floats "%.17g", currency and decimals as libmdb writes them,
 // dates "YYYY-MM-DD HH:MM:SS", yes/no "1"/"0", GUIDs "{...}", text as UTF-8.
 
@@ -104,17 +104,25 @@ int ReadTable(MdbHandle* mdb, const char* name)
         Put(col->name);
         std::fputc('\n', stdout);
     }
-    if (!mdb_read_indices(table))
-        return Fail("keys");
-    for (unsigned i = 0; i < table->num_idxs; ++i) {
+    // libmdb answers NULL here even when it read the indexes: they are
+    // left in the table. A table without any keeps no array.
+    mdb_read_indices(table);
+    for (unsigned i = 0; table->indices && i < table->num_idxs && i < table->indices->len; ++i) {
         auto* idx = static_cast<MdbIndex*>(g_ptr_array_index(table->indices, i));
         if (idx->index_type != 1) // the primary key
             continue;
+        // A key naming no column of the table is damage: the rows then come
+        // in the file's order rather than by part of a key.
+        std::vector<MdbColumn*> key;
         for (unsigned k = 0; k < idx->num_keys && k < MDB_MAX_IDX_COLS; ++k) {
             const int colNum = idx->key_col_num[k];
-            if (colNum < 1 || unsigned(colNum) > count)
-                return Fail("keys");
-            auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, colNum - 1));
+            if (colNum < 1 || unsigned(colNum) > count) {
+                key.clear();
+                break;
+            }
+            key.push_back(static_cast<MdbColumn*>(g_ptr_array_index(table->columns, colNum - 1)));
+        }
+        for (MdbColumn* col : key) {
             std::fputs("K\t", stdout);
             Put(col->name);
             std::fputc('\n', stdout);

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -92,7 +93,7 @@ QVariant Typed(int type, const QString& text)
 class CMdbAccessSource : public IAccessSource
 {
   public:
-    explicit CMdbAccessSource(int timeoutMs) : m_nTimeout(timeoutMs) {}
+    CMdbAccessSource(int timeoutMs, qint64 maxBytes) : m_nTimeout(timeoutMs), m_nMaxBytes(maxBytes) {}
 
     int Open(const QString& path) override
     {
@@ -122,8 +123,8 @@ class CMdbAccessSource : public IAccessSource
         QStringList lines;
         QString stage;
         if (!Run({QStringLiteral("read"), m_strPath, table}, lines, stage)) {
-            step = stage == u"keys"      ? QStringLiteral("主キーの読み込み")
-                   : stage == u"rows"    ? QStringLiteral("データの読み込み")
+            step = stage == u"time"      ? QStringLiteral("%1秒以内に読み込めませんでした").arg(m_nTimeout / 1000.0)
+                   : stage == u"size"    ? QStringLiteral("読み込むデータが大きすぎます")
                    : stage == u"columns" ? QStringLiteral("列の読み込み")
                                          : QStringLiteral("データベースの読み込み");
             return false;
@@ -166,8 +167,10 @@ class CMdbAccessSource : public IAccessSource
         return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("corvanta-mdb"));
     }
 
-    // The helper's lines up to "OK"; false with the failed stage ("open"
-    // when it crashed, hung, could not start or said nothing sensible).
+    // The helper's lines up to "OK"; false with the failed stage: "time" or
+    // "size" past a limit (the helper is stopped), "open" when it crashed,
+    // could not start or said nothing sensible. The deadline is checked on
+    // every pass, so a helper that keeps printing is stopped too.
     bool Run(const QStringList& arguments, QStringList& lines, QString& stage) const
     {
         stage = QStringLiteral("open");
@@ -175,20 +178,30 @@ class CMdbAccessSource : public IAccessSource
         process.setProgram(HelperPath());
         process.setArguments(arguments);
         process.setStandardErrorFile(QProcess::nullDevice());
+        QElapsedTimer timer;
+        timer.start();
         process.start(QIODevice::ReadOnly);
         if (!process.waitForStarted(m_nTimeout))
             return false;
+        auto stop = [&process, &stage](const char* why) {
+            process.kill();
+            process.waitForFinished(5000);
+            stage = QLatin1String(why);
+            return false;
+        };
         QByteArray out;
-        QElapsedTimerLite timer;
-        while (process.state() != QProcess::NotRunning) {
-            if (!process.waitForReadyRead(200) && process.state() != QProcess::NotRunning && timer.Expired(m_nTimeout)) {
-                process.kill();
-                process.waitForFinished(5000);
-                return false;
-            }
+        for (;;) {
+            const bool running = process.state() != QProcess::NotRunning;
             out += process.readAllStandardOutput();
+            if (out.size() > m_nMaxBytes)
+                return stop("size");
+            if (!running)
+                break;
+            const qint64 left = m_nTimeout - timer.elapsed();
+            if (left <= 0)
+                return stop("time");
+            process.waitForReadyRead(int(qMin<qint64>(left, 200)));
         }
-        out += process.readAllStandardOutput();
         const QStringList all = QString::fromUtf8(out).split(u'\n', Qt::SkipEmptyParts);
         if (process.exitStatus() != QProcess::NormalExit)
             return false;
@@ -201,12 +214,8 @@ class CMdbAccessSource : public IAccessSource
         return true;
     }
 
-    struct QElapsedTimerLite {
-        qint64 start = QDateTime::currentMSecsSinceEpoch();
-        bool Expired(int ms) const { return QDateTime::currentMSecsSinceEpoch() - start > ms; }
-    };
-
     int m_nTimeout;
+    qint64 m_nMaxBytes;
     QString m_strPath;
     QStringList m_tables;
 };
@@ -259,9 +268,9 @@ int CompareValues(const QVariant& a, const QVariant& b, int type)
 
 } // namespace
 
-std::unique_ptr<IAccessSource> MakeMdbAccessSource(int timeoutMs)
+std::unique_ptr<IAccessSource> MakeMdbAccessSource(int timeoutMs, qint64 maxBytes)
 {
-    return std::make_unique<CMdbAccessSource>(timeoutMs);
+    return std::make_unique<CMdbAccessSource>(timeoutMs, maxBytes);
 }
 
 std::unique_ptr<IAccessSource> MakeAccessSource()

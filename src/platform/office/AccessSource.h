@@ -41,9 +41,9 @@ class IAccessSource
 
 // The source over libmdb, run in the helper process "corvanta-mdb" beside
 // the program (or where CORVANTA_MDB_HELPER names it): a file that makes
-// libmdb crash or hang (past `timeoutMs`) fails as that stage, never the
-// program.
-std::unique_ptr<IAccessSource> MakeMdbAccessSource(int timeoutMs = 60000);
+// libmdb crash, hang (past `timeoutMs`) or run on (past `maxBytes` of
+// output) fails as that stage, never the program.
+std::unique_ptr<IAccessSource> MakeMdbAccessSource(int timeoutMs = 60000, qint64 maxBytes = qint64(64) << 20);
 
 // What the import uses; tests install their own (an empty function restores
 // the libmdb source).

@@ -1,10 +1,12 @@
 #include "platform/office/Workbook.h"
 
+#include "platform/office/FreeXlReader.h"
 #include "platform/office/XlsReader.h"
 #include "platform/office/XlsxReader.h"
 
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
 
 bool CSheetData::UsedRange(quint32& firstRow, quint32& firstColumn, quint32& lastRow, quint32& lastColumn) const
@@ -20,6 +22,27 @@ bool CSheetData::UsedRange(quint32& firstRow, quint32& firstColumn, quint32& las
         lastColumn = qMax(lastColumn, cell.column);
     }
     return true;
+}
+
+void CSheetData::SortCells()
+{
+    auto before = [](const CSheetCell& a, const CSheetCell& b) {
+        return a.row != b.row ? a.row < b.row : a.column < b.column;
+    };
+    // Strictly increasing, as writers keep them: nothing to do.
+    if (std::adjacent_find(cells.begin(), cells.end(),
+                           [&](const CSheetCell& a, const CSheetCell& b) { return !before(a, b); }) == cells.end())
+        return;
+    std::stable_sort(cells.begin(), cells.end(), before);
+    std::vector<CSheetCell> unique;
+    unique.reserve(cells.size());
+    for (CSheetCell& cell : cells) {
+        if (!unique.empty() && unique.back().row == cell.row && unique.back().column == cell.column)
+            unique.back() = std::move(cell);
+        else
+            unique.push_back(std::move(cell));
+    }
+    cells = std::move(unique);
 }
 
 const CNumberFormat& CSheetData::FormatOf(const CSheetCell& cell) const
@@ -46,8 +69,15 @@ std::unique_ptr<CWorkbookReader> CWorkbookReader::Open(const QString& path, Erro
     Error reason = NotWorkbook;
     if (head.startsWith(QByteArray(kZip, 4)))
         reader = CXlsxReader::Open(path, limits, reason);
-    else if (head == QByteArray(kCompound, 8))
-        reader = CXlsReader::Open(path, reason);
+    else if (head == QByteArray(kCompound, 8)) {
+        reader = CXlsReader::Open(path, limits, reason);
+        // FreeXL reads the older versions, and is the second opinion on a
+        // book our walk finds damaged.
+        if (!reader && (reason == NotWorkbook || reason == Unsupported)) {
+            Error other = NoError;
+            reader = CFreeXlReader::Open(path, other);
+        }
+    }
     if (!reader)
         return fail(reason);
     if (error)

@@ -9,8 +9,9 @@
 
 // Spreadsheet files as the program reads them: the sheets of a workbook and,
 // per sheet, the cells the file stores (sparse, typed, each with its number
-// format). .xlsx is read with libzip and libxml2, .xls with FreeXL; which one
-// is chosen by the file's first bytes, not its name.
+// format). .xlsx is read with libzip and libxml2, .xls (Excel 97-2003) by our
+// own walk over its records, older .xls with FreeXL; which one is chosen by
+// the file's first bytes, not its name.
 
 struct CNumberFormat {
     int id = 0;      // the file's number-format id (0 General)
@@ -36,6 +37,8 @@ struct CSheetData {
     // The bounding box of every stored cell, styled empty ones included
     // (what Excel calls the used range); false when the sheet has no cell.
     bool UsedRange(quint32& firstRow, quint32& firstColumn, quint32& lastRow, quint32& lastColumn) const;
+    // Cells into row and column order; of two in one place the later stays.
+    void SortCells();
     const CNumberFormat& FormatOf(const CSheetCell& cell) const;
 };
 
@@ -60,6 +63,7 @@ class CWorkbookReader
         CannotOpen,  // missing or unreadable
         NotWorkbook, // a foreign or damaged file
         TooLarge,    // a part beyond the limits below
+        Unsupported, // an Excel workbook of a kind not read (encrypted, or older than Excel 97 and beyond FreeXL)
     };
     using Limits = CWorkbookLimits;
     enum Format { Xlsx, Xls };
@@ -80,6 +84,20 @@ class CWorkbookReader
     virtual bool ReadSheet(int index, CSheetData& sheet, Error* error = nullptr) = 0;
 
   protected:
+    // A sheet started afresh, and the end of one that failed.
+    void BeginSheet(CSheetData& sheet) const
+    {
+        sheet = CSheetData();
+        sheet.date1904 = m_date1904;
+    }
+    static bool Refuse(CSheetData& sheet, Error* error, Error why)
+    {
+        if (error)
+            *error = why;
+        sheet.cells.clear();
+        return false;
+    }
+
     QList<CSheetInfo> m_sheets;
     bool m_date1904 = false;
 };

@@ -1,158 +1,539 @@
 #include "platform/office/XlsReader.h"
 
-#include <QDateTime>
-#include <QFile>
+#include "platform/office/CompoundFile.h"
 
-#include <freexl.h>
+#include <QFile>
+#include <QHash>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstring>
 
 namespace
 {
 
-// Formats given to FreeXL's typed cells: a day (built-in 14) and a time of
-// day (built-in 20); both read as dates.
-constexpr quint32 kDateFormat = 1;
-constexpr quint32 kTimeFormat = 2;
+enum RecordType : quint16 {
+    kFormula = 0x0006,
+    kEof = 0x000A,
+    kDateMode = 0x0022,
+    kFilePass = 0x002F,
+    kContinue = 0x003C,
+    kBoundSheet = 0x0085,
+    kMulRk = 0x00BD,
+    kMulBlank = 0x00BE,
+    kRString = 0x00D6,
+    kXf = 0x00E0,
+    kSst = 0x00FC,
+    kLabelSst = 0x00FD,
+    kCodeName = 0x01BA,
+    kBlank = 0x0201,
+    kNumber = 0x0203,
+    kLabel = 0x0204,
+    kBoolErr = 0x0205,
+    kString = 0x0207,
+    kRk = 0x027E,
+    kFormat = 0x041E,
+    kBof = 0x0809,
+};
 
-CWorkbookReader::Error ErrorOf(int rc)
+constexpr quint16 kBiff8 = 0x0600;
+constexpr quint16 kGlobals = 0x0005;
+
+quint16 U16(QByteArrayView data, qsizetype at)
 {
-    switch (rc) {
-    case FREEXL_FILE_NOT_FOUND:
-        return CWorkbookReader::CannotOpen;
-    case FREEXL_INSUFFICIENT_MEMORY:
-        return CWorkbookReader::TooLarge;
-    default:
-        return CWorkbookReader::NotWorkbook;
+    return qFromLittleEndian<quint16>(data.data() + at);
+}
+
+quint32 U32(QByteArrayView data, qsizetype at)
+{
+    return qFromLittleEndian<quint32>(data.data() + at);
+}
+
+double F64(QByteArrayView data, qsizetype at)
+{
+    return qFromLittleEndian<double>(data.data() + at);
+}
+
+QString Chars(const char* at, qsizetype count, bool wide)
+{
+    if (!wide)
+        return QString::fromLatin1(at, count);
+    QString text(count, Qt::Uninitialized);
+    for (qsizetype i = 0; i < count; ++i)
+        text[i] = QChar(qFromLittleEndian<quint16>(at + 2 * i));
+    return text;
+}
+
+// An RK number: 30 bits of an integer or of a double's high half, perhaps
+// times 100.
+double RkValue(quint32 rk)
+{
+    double value;
+    if (rk & 2) {
+        value = double(qint32(rk) >> 2);
+    } else {
+        const quint64 bits = quint64(rk & 0xFFFFFFFC) << 32;
+        std::memcpy(&value, &bits, sizeof value);
+    }
+    return rk & 1 ? value / 100 : value;
+}
+
+// The text Excel shows for an error value.
+QString ErrorText(quint8 code)
+{
+    switch (code) {
+    case 0x00: return QStringLiteral("#NULL!");
+    case 0x07: return QStringLiteral("#DIV/0!");
+    case 0x0F: return QStringLiteral("#VALUE!");
+    case 0x17: return QStringLiteral("#REF!");
+    case 0x1D: return QStringLiteral("#NAME?");
+    case 0x24: return QStringLiteral("#NUM!");
+    default: return QStringLiteral("#N/A");
     }
 }
 
-// FreeXL's "YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS" or "HH:MM:SS" as a serial of
-// the workbook's system.
-bool SerialOf(const char* text, unsigned char type, bool date1904, double& serial)
+// The records of the stream from an offset; Next() is false at the end or at
+// a record that runs past it (Damaged()).
+class CRecords
 {
-    const QString value = QString::fromLatin1(text);
-    QDate day;
-    QTime time(0, 0);
-    if (type == FREEXL_CELL_TIME) {
-        time = QTime::fromString(value, QStringLiteral("HH:mm:ss"));
-        day = date1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30);
-    } else if (type == FREEXL_CELL_DATE) {
-        day = QDate::fromString(value, QStringLiteral("yyyy-MM-dd"));
-    } else {
-        const QDateTime when = QDateTime::fromString(value, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        day = when.date();
-        time = when.time();
+  public:
+    CRecords(const QByteArray& stream, qsizetype at) : m_stream(stream), m_at(at) {}
+
+    bool Next()
+    {
+        if (m_at < 0 || m_at + 4 > m_stream.size()) {
+            m_bDamaged = m_at != m_stream.size();
+            return false;
+        }
+        m_type = U16(m_stream, m_at);
+        const qsizetype length = U16(m_stream, m_at + 2);
+        if (m_at + 4 + length > m_stream.size()) {
+            m_bDamaged = true;
+            return false;
+        }
+        m_data = QByteArrayView(m_stream).sliced(m_at + 4, length);
+        m_at += 4 + length;
+        return true;
     }
-    if (!day.isValid() || !time.isValid())
+    // The CONTINUE records that follow, taken one by one.
+    bool NextContinue()
+    {
+        const qsizetype at = m_at;
+        if (Next() && m_type == kContinue)
+            return true;
+        m_at = at;
+        m_bDamaged = false;
         return false;
-    double days;
-    if (date1904)
-        days = double(QDate(1904, 1, 1).daysTo(day));
-    else if (type == FREEXL_CELL_TIME)
-        days = 0;
-    else
-        days = ExcelDateToSerial(day);
-    serial = days + time.msecsSinceStartOfDay() / 86400000.0;
-    return true;
+    }
+    quint16 Type() const { return m_type; }
+    QByteArrayView Data() const { return m_data; }
+    bool Damaged() const { return m_bDamaged; }
+
+  private:
+    const QByteArray& m_stream;
+    qsizetype m_at;
+    quint16 m_type = 0;
+    QByteArrayView m_data;
+    bool m_bDamaged = false;
+};
+
+// The data of a record and its CONTINUE records read as one run. Where the
+// characters of a text cross into the next record, that record begins with
+// a fresh option byte saying whether they are one or two bytes wide.
+class CPieces
+{
+  public:
+    void Add(QByteArrayView piece) { m_pieces << piece; }
+
+    bool Skip(qint64 count)
+    {
+        while (count > 0) {
+            if (!Step())
+                return false;
+            const qsizetype take = qsizetype(qMin<qint64>(count, Left()));
+            m_at += take;
+            count -= take;
+        }
+        return true;
+    }
+    // A little-endian number of one, two or four bytes.
+    template <typename T> bool Number(T& value)
+    {
+        uchar bytes[sizeof(T)];
+        if (!Take(bytes, sizeof(T)))
+            return false;
+        value = qFromLittleEndian<T>(bytes);
+        return true;
+    }
+    bool Text(qsizetype count, bool wide, QString& text)
+    {
+        text.clear();
+        while (count > 0) {
+            if (Left() == 0) {
+                quint8 options = 0;
+                if (++m_piece >= m_pieces.size() || m_pieces[m_piece].isEmpty())
+                    return false;
+                m_at = 0;
+                if (!Number(options))
+                    return false;
+                wide = options & 1;
+            }
+            const qsizetype take = qMin(count, Left() / (wide ? 2 : 1));
+            if (take == 0)
+                return false; // half a character
+            text += Chars(m_pieces[m_piece].data() + m_at, take, wide);
+            m_at += take * (wide ? 2 : 1);
+            count -= take;
+        }
+        return true;
+    }
+    // A text of the form count, options, [runs], [phonetic size],
+    // characters, [runs], [phonetic data]; `shortCount` for a one-byte count.
+    bool UnicodeText(QString& text, bool shortCount = false)
+    {
+        quint16 count = 0;
+        quint8 options = 0, shortValue = 0;
+        if (shortCount ? !Number(shortValue) : !Number(count))
+            return false;
+        if (shortCount)
+            count = shortValue;
+        if (!Number(options))
+            return false;
+        quint16 runs = 0;
+        quint32 phonetic = 0;
+        if ((options & 0x08) && !Number(runs))
+            return false;
+        if ((options & 0x04) && !Number(phonetic))
+            return false;
+        return Text(count, options & 1, text) && Skip(qint64(runs) * 4) && Skip(phonetic);
+    }
+
+  private:
+    qsizetype Left() const { return m_piece < m_pieces.size() ? m_pieces[m_piece].size() - m_at : 0; }
+    // Onto the next piece when this one is used up.
+    bool Step()
+    {
+        while (Left() == 0) {
+            if (m_piece + 1 >= m_pieces.size())
+                return false;
+            ++m_piece;
+            m_at = 0;
+        }
+        return true;
+    }
+    bool Take(uchar* out, qsizetype count)
+    {
+        for (qsizetype i = 0; i < count; ++i) {
+            if (!Step())
+                return false;
+            out[i] = uchar(m_pieces[m_piece][m_at++]);
+        }
+        return true;
+    }
+
+    QList<QByteArrayView> m_pieces;
+    qsizetype m_piece = 0;
+    qsizetype m_at = 0;
+};
+
+// One record's text (a label, a format code, a sheet or code name).
+bool RecordText(QByteArrayView data, qsizetype at, QString& text, bool shortCount = false)
+{
+    if (at > data.size())
+        return false;
+    CPieces pieces;
+    pieces.Add(data.sliced(at));
+    return pieces.UnicodeText(text, shortCount);
 }
 
 } // namespace
 
-std::unique_ptr<CXlsReader> CXlsReader::Open(const QString& path, Error& error)
+std::unique_ptr<CXlsReader> CXlsReader::Open(const QString& path, const Limits& limits, Error& error)
 {
-    const void* handle = nullptr;
-    const int rc = freexl_open(QFile::encodeName(path).constData(), &handle);
-    std::unique_ptr<CXlsReader> reader(new CXlsReader);
-    reader->m_handle = handle;
-    if (rc != FREEXL_OK) {
-        error = ErrorOf(rc);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = CannotOpen;
         return nullptr;
     }
-    unsigned int info = 0;
-    if (freexl_get_info(handle, FREEXL_BIFF_DATEMODE, &info) == FREEXL_OK)
-        reader->m_date1904 = info == FREEXL_BIFF_DATEMODE_1904;
-    unsigned int count = 0;
-    if (freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK) {
+    // The workbook stream is nearly the whole file.
+    if (file.size() > 2 * limits.maxEntryBytes) {
+        error = TooLarge;
+        return nullptr;
+    }
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() != file.size()) {
+        error = CannotOpen;
+        return nullptr;
+    }
+    return FromBytes(bytes, limits, error);
+}
+
+std::unique_ptr<CXlsReader> CXlsReader::FromBytes(const QByteArray& file, const Limits& limits, Error& error)
+{
+    CCompoundFile compound;
+    if (!compound.Open(file)) {
         error = NotWorkbook;
         return nullptr;
     }
-    for (unsigned int i = 0; i < count && i < 0xFFFF; ++i) {
-        const char* name = nullptr;
-        if (freexl_get_worksheet_name(handle, (unsigned short)i, &name) != FREEXL_OK) {
-            error = NotWorkbook;
-            return nullptr;
-        }
-        CSheetInfo sheet;
-        sheet.name = QString::fromUtf8(name ? name : "");
-        reader->m_sheets << sheet;
+    std::unique_ptr<CXlsReader> reader(new CXlsReader);
+    switch (compound.ReadStream(QStringLiteral("Workbook"), reader->m_stream, limits.maxEntryBytes)) {
+    case CCompoundFile::Ok:
+        break;
+    case CCompoundFile::TooLarge:
+        error = TooLarge;
+        return nullptr;
+    case CCompoundFile::Missing:
+        // Excel 5/95 keep their records in "Book".
+        error = compound.ReadStream(QStringLiteral("Book"), reader->m_stream, 0) == CCompoundFile::Missing
+                    ? NotWorkbook
+                    : Unsupported;
+        return nullptr;
+    default:
+        error = NotWorkbook;
+        return nullptr;
     }
+    if (!reader->ReadGlobals(error))
+        return nullptr;
     error = NoError;
     return reader;
 }
 
-CXlsReader::~CXlsReader()
+bool CXlsReader::ReadGlobals(Error& error)
 {
-    // FreeXL wants its handle closed even after a failed open.
-    if (m_handle)
-        freexl_close(m_handle);
+    CRecords records(m_stream, 0);
+    if (!records.Next() || records.Type() != kBof || records.Data().size() < 4) {
+        error = NotWorkbook;
+        return false;
+    }
+    if (U16(records.Data(), 0) != kBiff8 || U16(records.Data(), 2) != kGlobals) {
+        error = Unsupported;
+        return false;
+    }
+    QHash<quint16, QString> codes;
+    QList<quint16> xfFormats;
+    bool ended = false;
+    while (!ended && records.Next()) {
+        const QByteArrayView data = records.Data();
+        switch (records.Type()) {
+        case kEof:
+            ended = true;
+            break;
+        case kFilePass:
+            error = Unsupported; // encrypted
+            return false;
+        case kDateMode:
+            m_date1904 = data.size() >= 2 && U16(data, 0) == 1;
+            break;
+        case kFormat: {
+            QString code;
+            if (data.size() >= 2 && RecordText(data, 2, code))
+                codes.insert(U16(data, 0), code);
+            break;
+        }
+        case kXf:
+            if (data.size() >= 4)
+                xfFormats << U16(data, 2);
+            break;
+        case kBoundSheet: {
+            CSheetInfo sheet;
+            if (data.size() < 8 || !RecordText(data, 6, sheet.name, true)) {
+                error = NotWorkbook;
+                return false;
+            }
+            sheet.isWorksheet = data[5] == 0;
+            m_sheets << sheet;
+            m_sheetOffsets << U32(data, 0);
+            break;
+        }
+        case kSst: {
+            CPieces pieces;
+            pieces.Add(data);
+            while (records.NextContinue())
+                pieces.Add(records.Data());
+            quint32 total = 0, unique = 0;
+            if (!pieces.Number(total) || !pieces.Number(unique)) {
+                error = NotWorkbook;
+                return false;
+            }
+            // Each text takes at least three bytes: no trust in the count.
+            m_sharedStrings.reserve(qMin<qsizetype>(unique, data.size() / 3 + 1));
+            for (quint32 i = 0; i < unique; ++i) {
+                QString text;
+                if (!pieces.UnicodeText(text)) {
+                    error = NotWorkbook;
+                    return false;
+                }
+                m_sharedStrings << text;
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    if (!ended) {
+        error = NotWorkbook;
+        return false;
+    }
+    for (quint16 id : std::as_const(xfFormats)) {
+        const auto code = codes.constFind(id);
+        const bool hasCode = code != codes.constEnd();
+        m_formats << CNumberFormat{id, hasCode ? *code : QString(), IsDateNumberFormat(id, hasCode ? *code : QString(), hasCode)};
+    }
+    if (m_formats.isEmpty())
+        m_formats << CNumberFormat();
+
+    // The code names stand near the end of each sheet's records.
+    for (qsizetype s = 0; s < m_sheets.size(); ++s) {
+        CRecords sheet(m_stream, m_sheetOffsets[s]);
+        for (int depth = 0; sheet.Next();) {
+            if (sheet.Type() == kBof)
+                ++depth;
+            else if (sheet.Type() == kEof && --depth <= 0)
+                break;
+            else if (sheet.Type() == kCodeName && depth == 1)
+                RecordText(sheet.Data(), 0, m_sheets[s].codeName);
+        }
+    }
+    return true;
 }
 
 bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
 {
-    auto fail = [&](Error why) {
-        if (error)
-            *error = why;
-        sheet.cells.clear();
-        return false;
-    };
-    sheet = CSheetData();
-    sheet.date1904 = m_date1904;
-    sheet.formats << CNumberFormat{14, QString(), true} << CNumberFormat{20, QString(), true};
+    auto fail = [&](Error why) { return Refuse(sheet, error, why); };
+    BeginSheet(sheet);
+    sheet.formats = m_formats;
     if (index < 0 || index >= m_sheets.size())
         return fail(NotWorkbook);
-    int rc = freexl_select_active_worksheet(m_handle, (unsigned short)index);
-    unsigned int rows = 0;
-    unsigned short columns = 0;
-    if (rc == FREEXL_OK)
-        rc = freexl_worksheet_dimensions(m_handle, &rows, &columns);
-    if (rc != FREEXL_OK)
-        return fail(ErrorOf(rc));
-    for (unsigned int r = 0; r < rows; ++r) {
-        for (unsigned short c = 0; c < columns; ++c) {
-            FreeXL_CellValue value;
-            rc = freexl_get_cell_value(m_handle, r, c, &value);
-            if (rc != FREEXL_OK)
-                return fail(ErrorOf(rc));
-            CSheetCell cell;
-            cell.row = r;
-            cell.column = c;
-            switch (value.type) {
-            case FREEXL_CELL_INT:
-                cell.kind = CSheetCell::Number;
-                cell.number = value.value.int_value;
-                break;
-            case FREEXL_CELL_DOUBLE:
-                cell.kind = CSheetCell::Number;
-                cell.number = value.value.double_value;
-                break;
-            case FREEXL_CELL_TEXT:
-            case FREEXL_CELL_SST_TEXT:
-                cell.kind = CSheetCell::Text;
-                cell.text = QString::fromUtf8(value.value.text_value ? value.value.text_value : "");
-                break;
-            case FREEXL_CELL_DATE:
-            case FREEXL_CELL_DATETIME:
-            case FREEXL_CELL_TIME:
-                if (!value.value.text_value || !SerialOf(value.value.text_value, value.type, m_date1904, cell.number))
-                    return fail(NotWorkbook);
-                cell.kind = CSheetCell::Number;
-                cell.format = value.type == FREEXL_CELL_TIME ? kTimeFormat : kDateFormat;
-                break;
-            default:
-                continue;
-            }
-            sheet.cells.push_back(std::move(cell));
+    CRecords records(m_stream, m_sheetOffsets[index]);
+    if (!records.Next() || records.Type() != kBof)
+        return fail(NotWorkbook);
+
+    const quint32 formatCount = quint32(m_formats.size());
+    auto add = [&](QByteArrayView data, qsizetype at, CSheetCell::Kind kind) -> CSheetCell& {
+        CSheetCell cell;
+        cell.row = U16(data, 0);
+        cell.column = U16(data, 2);
+        const quint16 xf = U16(data, at);
+        cell.format = xf < formatCount ? xf : 0;
+        cell.kind = kind;
+        sheet.cells.push_back(std::move(cell));
+        return sheet.cells.back();
+    };
+    // A formula's text result follows it in a record of its own.
+    qsizetype pendingText = -1;
+    int depth = 1;
+    while (depth > 0 && records.Next()) {
+        const quint16 type = records.Type();
+        const QByteArrayView data = records.Data();
+        if (type == kBof) {
+            ++depth; // an embedded chart's records
+            continue;
         }
+        if (type == kEof) {
+            --depth;
+            continue;
+        }
+        if (depth != 1)
+            continue;
+        if (type == kString) {
+            CPieces pieces;
+            pieces.Add(data);
+            while (records.NextContinue())
+                pieces.Add(records.Data());
+            if (pendingText >= 0 && !pieces.UnicodeText(sheet.cells[size_t(pendingText)].text))
+                return fail(NotWorkbook);
+            pendingText = -1;
+            continue;
+        }
+        switch (type) {
+        case kNumber:
+            if (data.size() < 14)
+                return fail(NotWorkbook);
+            add(data, 4, CSheetCell::Number).number = F64(data, 6);
+            break;
+        case kRk:
+            if (data.size() < 10)
+                return fail(NotWorkbook);
+            add(data, 4, CSheetCell::Number).number = RkValue(U32(data, 6));
+            break;
+        case kMulRk:
+        case kMulBlank: {
+            const qsizetype width = type == kMulRk ? 6 : 2;
+            if (data.size() < 6 || (data.size() - 6) % width != 0)
+                return fail(NotWorkbook);
+            const quint16 first = U16(data, 2);
+            for (qsizetype i = 0; i < (data.size() - 6) / width; ++i) {
+                CSheetCell& cell = add(data, 4 + i * width, type == kMulRk ? CSheetCell::Number : CSheetCell::Blank);
+                cell.column = first + quint32(i);
+                if (type == kMulRk)
+                    cell.number = RkValue(U32(data, 6 + i * width));
+            }
+            break;
+        }
+        case kBlank:
+            if (data.size() < 6)
+                return fail(NotWorkbook);
+            add(data, 4, CSheetCell::Blank);
+            break;
+        case kLabelSst: {
+            if (data.size() < 10)
+                return fail(NotWorkbook);
+            const quint32 at = U32(data, 6);
+            if (at >= quint32(m_sharedStrings.size()))
+                return fail(NotWorkbook);
+            add(data, 4, CSheetCell::Text).text = m_sharedStrings.at(at);
+            break;
+        }
+        case kLabel:
+        case kRString: {
+            QString text;
+            if (data.size() < 6 || !RecordText(data, 6, text))
+                return fail(NotWorkbook);
+            add(data, 4, CSheetCell::Text).text = text;
+            break;
+        }
+        case kBoolErr: {
+            if (data.size() < 8)
+                return fail(NotWorkbook);
+            const bool isError = data[7] != 0;
+            CSheetCell& cell = add(data, 4, isError ? CSheetCell::Error : CSheetCell::Boolean);
+            if (isError)
+                cell.text = ErrorText(quint8(data[6]));
+            else
+                cell.number = data[6] != 0;
+            break;
+        }
+        case kFormula: {
+            if (data.size() < 14)
+                return fail(NotWorkbook);
+            // The stored result: a double, or a marked kind in the
+            // first byte when the last two are 0xFFFF.
+            if (U16(data, 12) != 0xFFFF) {
+                add(data, 4, CSheetCell::Number).number = F64(data, 6);
+                break;
+            }
+            switch (quint8(data[6])) {
+            case 0:
+                add(data, 4, CSheetCell::Text);
+                pendingText = qsizetype(sheet.cells.size()) - 1;
+                continue;
+            case 1: add(data, 4, CSheetCell::Boolean).number = data[8] != 0; break;
+            case 2: add(data, 4, CSheetCell::Error).text = ErrorText(quint8(data[8])); break;
+            case 3: add(data, 4, CSheetCell::Text); break;
+            default: add(data, 4, CSheetCell::Blank); break;
+            }
+            break;
+        }
+        default:
+            continue; // records between a formula and its text keep it pending
+        }
+        pendingText = -1;
     }
+    if (depth > 0)
+        return fail(NotWorkbook);
+
+    sheet.SortCells();
     if (error)
         *error = NoError;
     return true;

@@ -501,14 +501,8 @@ bool CXlsxReader::LoadShared(Error& error)
 bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
 {
     Error reason = NoError;
-    auto fail = [&](Error why) {
-        if (error)
-            *error = why;
-        sheet.cells.clear();
-        return false;
-    };
-    sheet = CSheetData();
-    sheet.date1904 = m_date1904;
+    auto fail = [&](Error why) { return Refuse(sheet, error, why); };
+    BeginSheet(sheet);
     if (index < 0 || index >= m_sheets.size())
         return fail(NotWorkbook);
     if (!m_sheets.at(index).isWorksheet) {
@@ -519,16 +513,16 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
     if (!LoadShared(reason))
         return fail(reason);
     sheet.formats = m_formats;
-    // A cell of type "d" holds an ISO 8601 date; it reads like a dated number.
+    // A cell of type "d" holds an ISO 8601 date or time; it reads like a
+    // dated number.
     const quint32 isoFormat = quint32(sheet.formats.size());
-    sheet.formats << CNumberFormat{0, QStringLiteral("yyyy-mm-dd"), true};
+    sheet.formats << CNumberFormat{0, QStringLiteral("yyyy-mm-dd"), true}
+                  << CNumberFormat{0, QStringLiteral("hh:mm:ss"), true};
 
     CPartReader reader(m_zip, m_sheetParts.at(index), m_limits);
     if (!reader.IsOpen() && !reader.Failed())
         return fail(NotWorkbook);
     quint32 row = 0, column = 0;
-    quint64 lastKey = 0;
-    bool sorted = true;
     std::string ref, style, type;
     while (reader.Read()) {
         if (reader.Type() == XML_READER_TYPE_END_ELEMENT) {
@@ -613,6 +607,8 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             cell.text = DecodeEscapes(inlineText);
         } else if (!hasValue) {
             cell.kind = CSheetCell::Blank;
+        } else if (type == "s" && value.trimmed().isEmpty()) {
+            cell.kind = CSheetCell::Blank; // an empty <v/>: no string chosen
         } else if (type == "s") {
             bool ok = false;
             const int at = value.trimmed().toInt(&ok);
@@ -629,15 +625,23 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
         } else if (type == "e") {
             cell.kind = CSheetCell::Error;
         } else if (type == "d") {
-            const QDateTime when = QDateTime::fromString(QString::fromUtf8(value.trimmed()), Qt::ISODate);
-            if (!when.isValid())
-                return fail(NotWorkbook);
-            const QDate base = m_date1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30);
+            const QString text = QString::fromUtf8(value.trimmed());
+            const QDateTime when = QDateTime::fromString(text, Qt::ISODate);
+            // A time alone ("10:10:10") is a fraction of day 0.
+            const QTime time = when.isValid() ? QTime() : QTime::fromString(text, Qt::ISODate);
             cell.kind = CSheetCell::Number;
-            cell.number = double(base.daysTo(when.date())) + when.time().msecsSinceStartOfDay() / 86400000.0;
-            if (!m_date1904 && when.date() < QDate(1900, 3, 1))
-                cell.number -= 1;
-            cell.format = isoFormat;
+            if (when.isValid()) {
+                const QDate base = m_date1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30);
+                cell.number = double(base.daysTo(when.date())) + when.time().msecsSinceStartOfDay() / 86400000.0;
+                if (!m_date1904 && when.date() < QDate(1900, 3, 1))
+                    cell.number -= 1;
+                cell.format = isoFormat;
+            } else if (time.isValid()) {
+                cell.number = time.msecsSinceStartOfDay() / 86400000.0;
+                cell.format = isoFormat + 1;
+            } else {
+                return fail(NotWorkbook);
+            }
         } else {
             if (value.trimmed().isEmpty()) {
                 cell.kind = CSheetCell::Blank;
@@ -647,31 +651,12 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
                 cell.kind = CSheetCell::Number;
             }
         }
-        const quint64 key = (quint64(cell.row) << 20) | cell.column;
-        if (!sheet.cells.empty() && key <= lastKey)
-            sorted = false;
-        lastKey = key;
         sheet.cells.push_back(std::move(cell));
     }
     if (reader.Failed())
         return fail(reader.Error());
 
-    if (!sorted) {
-        // Out of order in the file: sort, and of two cells with the same
-        // reference keep the later one.
-        std::stable_sort(sheet.cells.begin(), sheet.cells.end(), [](const CSheetCell& a, const CSheetCell& b) {
-            return a.row != b.row ? a.row < b.row : a.column < b.column;
-        });
-        std::vector<CSheetCell> unique;
-        unique.reserve(sheet.cells.size());
-        for (CSheetCell& cell : sheet.cells) {
-            if (!unique.empty() && unique.back().row == cell.row && unique.back().column == cell.column)
-                unique.back() = std::move(cell);
-            else
-                unique.push_back(std::move(cell));
-        }
-        sheet.cells = std::move(unique);
-    }
+    sheet.SortCells();
     if (error)
         *error = NoError;
     return true;

@@ -1,10 +1,12 @@
 #include "support/XlsxZip.h"
 #include "platform/office/Workbook.h"
+#include "platform/office/XlsReader.h"
 #include "TestPaths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -148,6 +150,39 @@ TEST_F(WorkbookReaderTest, SheetsWithCodeNamesChartsAndThe1904System)
     ASSERT_EQ(sheet.cells.size(), 1u);
     EXPECT_TRUE(sheet.date1904);
     EXPECT_EQ(ExcelSerialToDate(sheet.cells.front().number, sheet.date1904), QDate(2024, 2, 29));
+}
+
+TEST_F(WorkbookReaderTest, TimesAloneAndSharedStringsWithoutIndexAreWellFormed)
+{
+    XlsxZip::Book book;
+    book.sharedStrings = {U("<t>a</t>")};
+    book.sheets << qMakePair(U("S"), XlsxZip::Sheet(U("<row r=\"1\"><c r=\"A1\" t=\"d\"><v>10:10:10</v></c>"
+                                                      "<c r=\"B1\" t=\"s\"><v/></c>"
+                                                      "<c r=\"C1\" t=\"d\"><v>1900-03-01T12:00:00</v></c>"
+                                                      "<c r=\"D1\" t=\"s\"><v>0</v></c></row>")));
+    std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(Save(book));
+    ASSERT_TRUE(reader);
+    CSheetData sheet;
+    ASSERT_TRUE(reader->ReadSheet(0, sheet));
+    ASSERT_EQ(sheet.cells.size(), 4u);
+    const struct {
+        CSheetCell::Kind kind;
+        double number;
+        QString text;
+        bool date;
+    } expected[] = {{CSheetCell::Number, (10 * 3600 + 10 * 60 + 10) / 86400.0, {}, true},
+                    {CSheetCell::Blank, 0, {}, false},
+                    {CSheetCell::Number, 61.5, {}, true},
+                    {CSheetCell::Text, 0, U("a"), false}};
+    for (quint32 c = 0; c < 4; ++c) {
+        const CSheetCell* cell = CellAt(sheet, 0, c);
+        ASSERT_TRUE(cell) << c;
+        EXPECT_EQ(cell->kind, expected[c].kind) << c;
+        EXPECT_DOUBLE_EQ(cell->number, expected[c].number) << c;
+        EXPECT_EQ(cell->text, expected[c].text) << c;
+        EXPECT_EQ(sheet.FormatOf(*cell).isDate, expected[c].date) << c;
+    }
+    EXPECT_EQ(ExcelSerialToDate(CellAt(sheet, 0, 0)->number, false), QDate(1899, 12, 30));
 }
 
 TEST(ExcelDates, SerialsAndFormatCodes)
@@ -335,6 +370,153 @@ TEST(XlsFixtures, TwoSheetsOfTextsNumbersAndDates)
     ASSERT_TRUE(time);
     EXPECT_DOUBLE_EQ(time->number, 0.5);
     EXPECT_TRUE(sheet.FormatOf(*time).isDate);
+}
+
+TEST(XlsFixtures, RealBooksGiveEveryCellWithTheResultStoredWithItsFormula)
+{
+    const QString cyrillic = U("МОСКВА Москва");
+    using K = CSheetCell;
+    const struct {
+        const char* file;
+        QStringList sheets;
+        int sheet;
+        size_t cellCount; // in the sheet's used range, styled empty cells included
+        struct {
+            quint32 row, column;
+            CSheetCell::Kind kind;
+            QString text;
+            double number;
+        } cells[7];
+    } books[] = {
+        {"xls_formula.xls", {"Sheet1", "Sheet2"}, 0, 4,
+         {{0, 0, K::Number, {}, 10}, {1, 0, K::Number, {}, 20}, {2, 0, K::Number, {}, 110}, {3, 0, K::Number, {}, 65}}},
+        // B1 is a formula whose stored result is FALSE.
+        {"empty-string.xls", {"Sheet1"}, 0, 2, {{0, 0, K::Text, QString(""), 0}, {0, 1, K::Boolean, {}, 0}}},
+        {"formula_test_sjmachin.xls", {"Sheet1", "Sheet2", "Sheet3"}, 0, 16,
+         {{1, 1, K::Text, cyrillic, 0},
+          {2, 1, K::Number, {}, 1.0 / 7},
+          {3, 1, K::Text, U("ABCDEF"), 0},
+          {4, 1, K::Text, QString(""), 0},
+          {5, 1, K::Boolean, {}, 1},
+          {6, 1, K::Error, U("#DIV/0!"), 0},
+          {7, 1, K::Text, cyrillic, 0}}},
+    };
+    for (const auto& book : books) {
+        SCOPED_TRACE(book.file);
+        CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
+        std::unique_ptr<CWorkbookReader> reader =
+            CWorkbookReader::Open(QStringLiteral(CORVANTA_FIXTURES "/real/xls/") + QLatin1String(book.file), &error);
+        ASSERT_TRUE(reader);
+        EXPECT_EQ(error, CWorkbookReader::NoError);
+        QStringList names;
+        for (const CSheetInfo& info : reader->Sheets())
+            names << info.name;
+        EXPECT_EQ(names, book.sheets);
+        CSheetData sheet;
+        ASSERT_TRUE(reader->ReadSheet(book.sheet, sheet));
+        EXPECT_EQ(sheet.cells.size(), book.cellCount);
+        for (const auto& e : book.cells) {
+            if (e.kind == K::Blank)
+                break;
+            const CSheetCell* cell = CellAt(sheet, e.row, e.column);
+            ASSERT_TRUE(cell) << e.row << "," << e.column;
+            EXPECT_EQ(cell->kind, e.kind) << e.row << "," << e.column;
+            EXPECT_EQ(cell->text, e.text) << e.row << "," << e.column;
+            EXPECT_DOUBLE_EQ(cell->number, e.number) << e.row << "," << e.column;
+            EXPECT_FALSE(sheet.FormatOf(*cell).isDate) << e.row << "," << e.column;
+        }
+    }
+}
+
+TEST(XlsHostile, TruncatedCyclicAndGarbledBooksAreRefusedNeverCrashing)
+{
+    QFile file(QStringLiteral(CORVANTA_FIXTURES "/real/xls/formula_test_sjmachin.xls"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray good = file.readAll();
+    const CWorkbookLimits limits;
+    auto u32 = [](const QByteArray& bytes, qsizetype at) { return qFromLittleEndian<quint32>(bytes.constData() + at); };
+    auto set32 = [](QByteArray& bytes, qsizetype at, quint32 value) { qToLittleEndian(value, bytes.data() + at); };
+    // 512-byte sectors: sector n at (n + 1) * 512; the first sector of the
+    // sector table holds the links of sectors 0-127.
+    const qsizetype fat = (u32(good, 0x4C) + 1) * 512;
+    const quint32 directory = u32(good, 0x30);
+    ASSERT_LT(directory, 128u);
+    quint32 workbook = 0;
+    for (qsizetype at = (directory + 1) * 512; at < (directory + 2) * 512; at += 128) {
+        if (good.mid(at, 16) == QByteArray("W\0o\0r\0k\0b\0o\0o\0k\0", 16))
+            workbook = u32(good, at + 0x74);
+    }
+    ASSERT_GT(workbook, 0u);
+    ASSERT_LT(workbook, 128u);
+    const qsizetype stream = (workbook + 1) * 512;
+
+    auto change = [&good](auto edit) {
+        QByteArray bytes = good;
+        edit(bytes);
+        return bytes;
+    };
+    const qsizetype labelSst = good.indexOf(QByteArray("\xFD\x00\x0A\x00", 4), stream);
+    ASSERT_GT(labelSst, 0);
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        CWorkbookReader::Error open; // NoError: opens, and the first sheet fails
+    } cases[] = {
+        {"empty", QByteArray(), CWorkbookReader::NotWorkbook},
+        {"header only", good.left(512), CWorkbookReader::NotWorkbook},
+        {"cut in the stream", good.left(stream + 700), CWorkbookReader::NotWorkbook},
+        {"directory links itself", change([&](QByteArray& b) { set32(b, fat + 4 * directory, directory); }),
+         CWorkbookReader::NotWorkbook},
+        {"stream links itself", change([&](QByteArray& b) { set32(b, fat + 4 * workbook, workbook); }),
+         CWorkbookReader::NotWorkbook},
+        {"table past the file", change([&](QByteArray& b) { set32(b, 0x4C, 0x7FFFFFFF); }), CWorkbookReader::NotWorkbook},
+        {"first record runs past the stream", change([&](QByteArray& b) { b[stream + 2] = b[stream + 3] = '\xFF'; }),
+         CWorkbookReader::NotWorkbook},
+        {"older BIFF", change([&](QByteArray& b) { b[stream + 5] = 0x05; }), CWorkbookReader::Unsupported},
+        {"shared text out of range", change([&](QByteArray& b) { set32(b, labelSst + 10, 0xFFFF); }),
+         CWorkbookReader::NoError},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CWorkbookReader::Error error = CWorkbookReader::NoError;
+        std::unique_ptr<CXlsReader> reader = CXlsReader::FromBytes(c.bytes, limits, error);
+        EXPECT_EQ(error, c.open);
+        if (c.open != CWorkbookReader::NoError) {
+            EXPECT_FALSE(reader);
+            continue;
+        }
+        ASSERT_TRUE(reader);
+        CSheetData sheet;
+        EXPECT_FALSE(reader->ReadSheet(0, sheet, &error));
+        EXPECT_EQ(error, CWorkbookReader::NotWorkbook);
+        EXPECT_TRUE(sheet.cells.empty());
+    }
+
+    // Every byte of the file garbled in turn, and cuts at every length: each
+    // ends in a refusal or in sheets read, never past the bytes there are.
+    quint32 x = 2024;
+    int refused = 0, read = 0;
+    for (qsizetype at = 0; at < good.size(); at += 7) {
+        QByteArray bytes = at % 2 ? good.left(at) : good;
+        if (at % 2 == 0)
+            bytes[at] = char((x = x * 1103515245 + 12345) >> 16);
+        CWorkbookReader::Error error = CWorkbookReader::NoError;
+        std::unique_ptr<CXlsReader> reader = CXlsReader::FromBytes(bytes, limits, error);
+        if (!reader) {
+            EXPECT_NE(error, CWorkbookReader::NoError);
+            ++refused;
+            continue;
+        }
+        for (int s = 0; s < reader->Sheets().size(); ++s) {
+            CSheetData sheet;
+            if (!reader->ReadSheet(s, sheet, &error)) {
+                EXPECT_TRUE(sheet.cells.empty());
+            }
+        }
+        ++read;
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(read, 0);
 }
 
 } // namespace
