@@ -26,6 +26,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 
@@ -62,6 +63,8 @@ CMainFrame::CMainFrame(ManagerLinkFactory linkFactory, QWidget* parent)
     connect(help, &QShortcut::activated, this, [this] { ExecuteCommand(ID_HELP_FINDER); });
     setObjectName(QStringLiteral("QXTollavine"));
     setWindowTitle(ProgramTitle());
+    // Shows the prompt of the command under the pointer (the actions' status tips).
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
     // 800 x 600, centred in the work area, never above or left of it.
     const QSize size(800, 600);
     QRect area(QPoint(0, 0), size);
@@ -335,6 +338,7 @@ QAction* CMainFrame::Action(int id)
         const QString text = GetCommandText(id);
         action->setText(text.isEmpty() ? QString::number(id) : text);
         action->setToolTip(action->text());
+        action->setStatusTip(GetCommandPrompt(id));
         if (const QString key = GetCommandShortcut(id); !key.isEmpty())
             action->setShortcut(QKeySequence(key));
         connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
@@ -365,6 +369,7 @@ QAction* CMainFrame::InsertMenuItem(int beforeId, int id, const QString& text, b
     auto* item = new QAction(text, menu);
     item->setShortcutContext(Qt::WidgetShortcut);
     item->setData(id);
+    item->setStatusTip(GetCommandPrompt(id));
     connect(item, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
     menu->insertAction(before, item);
     if (separatorAfter)
@@ -407,6 +412,7 @@ void CMainFrame::SetMenuBarFor(int menuId)
                 item->setShortcut(shared->shortcut());
             item->setShortcutContext(Qt::WidgetShortcut);
             item->setData(entry.id);
+            item->setStatusTip(shared->statusTip());
             connect(item, &QAction::triggered, this, [this, id = entry.id] { ExecuteCommand(id); });
             stack.last()->addAction(item);
             break;

@@ -2,8 +2,9 @@
 
 #include "resources/CommandIds.h"
 
-#include <QHash>
 #include <QMap>
+
+#include <utility>
 
 namespace {
 
@@ -259,61 +260,84 @@ const QList<CToolBarDef>& GetToolBarDefs()
     return defs;
 }
 
+const QMap<int, QString>& GetCommandStrings()
+{
+    // Prompt, line break, tip: the prompts show in the status bar, the tips
+    // on the toolbar buttons and in their tool tips.
+    static const QMap<int, QString> strings = [] {
+        const std::pair<int, const char*> entries[] = {
+            {ID_BACK_TO_MENU, "\nメニュー画面に戻る"},
+            {ID_ENV_SETTINGS, "\n環境設定"},
+            {ID_EDIT_FIND, "\n検索"},
+            {ID_ITEM_LIST, "\n商品一覧"},
+            {ID_CUSTOMER_LIST, "\n得意先一覧"},
+            {ID_SUPPLIER_LIST, "\n仕入先一覧"},
+            {ID_ESTIMATE_LIST, "\n見積書一覧"},
+            {ID_HEADER_VIEW, "\nヘッダー画面を表示"},
+            {ID_SALES_LIST, "\n売上伝票一覧"},
+            {ID_ORDER_LIST, "\n注文書一覧"},
+            {ID_STOCK_LIST, "\n仕入伝票一覧"},
+            {ID_CLOSE_INVOICE, "\n締請求書の作成"},
+            {ID_ESTIMATE_DETAIL, "\n見積明細表"},
+            {ID_ORDER_DETAIL, "\n注文明細表"},
+            {ID_TRANSFER_FEE, "支払手数料を設定します\n支払手数料の設定"},
+            {ID_TOOL_SEAL, "\n社印・印鑑画像作成"},
+            {ID_TOOL_PHRASES, "\n定型文の登録"},
+            {ID_TOOL_CALCULATOR, "\n電卓"},
+            {ID_TOOL_PHONEBOOK, "\n電話帳・郵便番号検索"},
+            {ID_TOOL_PHONEBOOK_BACKUP, "\n電話帳バックアップ"},
+            {ID_TOOL_PHONEBOOK_RESTORE, "\n電話帳データの復元"},
+            {ID_LEDGER_CONDITION, "元帳の作成期間を指定してください。\n条件設定"},
+            {ID_LIST_PRINT, "元帳を印刷します\n元帳印刷"},
+            {ID_REPORT_REPRINT, "選択した伝票の印刷"},
+            {ID_LIST_HELP, "\n一覧画面のヘルプを表示します"},
+            {ID_BACK_TO_LIST, "元のリストにもどります\n元にもどる"},
+            {ID_MASTER_IMPORT, "\n読み込み"},
+            {ID_MASTER_EXPORT, "\n書き出し"},
+            {ID_IMPORT_BRENLO, "\nブレンロ3･4のﾃﾞｰﾀ取り込み"},
+            {ID_IMPORT_CADMIR, "\nカドミア3のﾃﾞｰﾀ取り込み"},
+            {ID_IMPORT_TOSKEL, "\nトスケル2･3のﾃﾞｰﾀ取り込み"},
+            {ID_IMPORT_VELMIRA, "\nVelmiraのﾃﾞｰﾀ取り込み"},
+            {ID_EXPORT_VELMIRA, "\nVelmiraへのﾃﾞｰﾀ書き出し"},
+            {ID_MASTER_LABEL_PRINT, "選択した伝票の宛名印刷\n宛名印刷"},
+            {ID_MASTER_PRINT, "一覧印刷します\n一覧印刷"},
+            {ID_MASTER_PRINT_PREVIEW, "印刷のﾌﾟﾚﾋﾞｭｰを表示\n印刷ﾌﾟﾚﾋﾞｭｰ"},
+            {ID_MASTER_NEW, "\n新規登録"},
+            {ID_MASTER_MODIFY, "\n修正"},
+            {ID_MASTER_DELETE, "\n削除"},
+            {ID_MASTER_EXTRACT, "\n抽出"},
+            {ID_MASTER_SELECT_ALL, "\nすべてのデータを選択"},
+            {ID_MASTER_SHOW_ALL, "\nすべてのデータを表示"},
+            {ID_MASTER_CODE_CHANGE, "\nｺｰﾄﾞ変更"},
+            {ID_MASTER_COLUMN_SET, "\n一覧の表示設定"},
+            {ID_MASTER_HELP, "\n一覧画面のヘルプを表示"},
+            {ID_SLIP_NEW, "\n新規作成"},
+            {ID_SLIP_MODIFY, "\n修正"},
+            {ID_SLIP_EXTRACT, "\n抽出"},
+            {ID_SLIP_TRANSCRIBE, "\n別フォームへ転記"},
+            {ID_SLIP_BATCH_PRINT, "\n一括印刷"},
+            {ID_SLIP_EXPORT, "Velmiraへﾃﾞｰﾀを書き出します"},
+            {ID_SLIP_STATUS, "ｽﾃｰﾀｽを変更します"},
+            {ID_SLIP_HELP, "\n一覧画面のヘルプを表示します"},
+        };
+        QMap<int, QString> map;
+        for (const auto& [id, text] : entries)
+            map.insert(id, QString::fromUtf8(text));
+        return map;
+    }();
+    return strings;
+}
+
 QString GetCommandText(int id)
 {
-    static const QHash<int, const char*> texts{
-        {ID_BACK_TO_MENU, "メニュー画面に戻る"},
-        {ID_ENV_SETTINGS, "環境設定"},
-        {ID_EDIT_FIND, "検索"},
-        {ID_ITEM_LIST, "商品一覧"},
-        {ID_CUSTOMER_LIST, "得意先一覧"},
-        {ID_SUPPLIER_LIST, "仕入先一覧"},
-        {ID_ESTIMATE_LIST, "見積書一覧"},
-        {ID_HEADER_VIEW, "ヘッダー画面を表示"},
-        {ID_SALES_LIST, "売上伝票一覧"},
-        {ID_ORDER_LIST, "注文書一覧"},
-        {ID_STOCK_LIST, "仕入伝票一覧"},
-        {ID_CLOSE_INVOICE, "締請求書の作成"},
-        {ID_ESTIMATE_DETAIL, "見積明細表"},
-        {ID_ORDER_DETAIL, "注文明細表"},
-        {ID_TOOL_SEAL, "社印・印鑑画像作成"},
-        {ID_TOOL_PHRASES, "定型文の登録"},
-        {ID_TOOL_CALCULATOR, "電卓"},
-        {ID_TOOL_PHONEBOOK, "電話帳・郵便番号検索"},
-        {ID_TOOL_PHONEBOOK_BACKUP, "電話帳バックアップ"},
-        {ID_TOOL_PHONEBOOK_RESTORE, "電話帳データの復元"},
-        {ID_LEDGER_CONDITION, "条件設定"},
-        {ID_LIST_PRINT, "印刷"},
-        {ID_LIST_HELP, "一覧画面のヘルプを表示します"},
-        {ID_BACK_TO_LIST, "元にもどる"},
-        {ID_MASTER_IMPORT, "読み込み"},
-        {ID_MASTER_EXPORT, "書き出し"},
-        {ID_IMPORT_BRENLO, "ブレンロ3･4のﾃﾞｰﾀ取り込み"},
-        {ID_IMPORT_CADMIR, "カドミア3のﾃﾞｰﾀ取り込み"},
-        {ID_IMPORT_TOSKEL, "トスケル2･3のﾃﾞｰﾀ取り込み"},
-        {ID_IMPORT_VELMIRA, "Velmiraのﾃﾞｰﾀ取り込み"},
-        {ID_EXPORT_VELMIRA, "Velmiraへのﾃﾞｰﾀ書き出し"},
-        {ID_MASTER_LABEL_PRINT, "宛名印刷"},
-        {ID_MASTER_NEW, "新規登録"},
-        {ID_MASTER_MODIFY, "修正"},
-        {ID_MASTER_DELETE, "削除"},
-        {ID_MASTER_EXTRACT, "抽出"},
-        {ID_MASTER_SELECT_ALL, "すべてのデータを選択"},
-        {ID_MASTER_SHOW_ALL, "すべてのデータを表示"},
-        {ID_MASTER_CODE_CHANGE, "ｺｰﾄﾞ変更"},
-        {ID_MASTER_COLUMN_SET, "一覧の表示設定"},
-        {ID_MASTER_HELP, "一覧画面のヘルプを表示"},
-        {ID_SLIP_NEW, "新規作成"},
-        {ID_SLIP_MODIFY, "修正"},
-        {ID_SLIP_EXTRACT, "抽出"},
-        {ID_SLIP_TRANSCRIBE, "別フォームへ転記"},
-        {ID_SLIP_BATCH_PRINT, "一括印刷"},
-        {ID_SLIP_EXPORT, "Velmiraへﾃﾞｰﾀを書き出します"},
-        {ID_SLIP_STATUS, "ｽﾃｰﾀｽを変更します"},
-        {ID_SLIP_HELP, "一覧画面のヘルプを表示します"},
-    };
-    const auto it = texts.find(id);
-    return it == texts.end() ? QString() : QString::fromUtf8(*it);
+    const QString entry = GetCommandStrings().value(id);
+    const qsizetype cut = entry.indexOf(u'\n');
+    return cut < 0 ? QString() : entry.mid(cut + 1);
+}
+
+QString GetCommandPrompt(int id)
+{
+    return GetCommandStrings().value(id).section(u'\n', 0, 0);
 }
 
 QList<int> GetAcceleratorCommands()

@@ -70,6 +70,26 @@ const CReplace kVoiced[] = {
     {u"ハ゜", u"パ"}, {u"ヒ゜", u"ピ"}, {u"フ゜", u"プ"}, {u"ヘ゜", u"ペ"}, {u"ホ゜", u"ポ"},
 };
 
+// The file is read as code page 932, so each character is taken in the form
+// that code page gives back: U+2212 is "－" there, "〜" is "～", "‖" is "∥",
+// as the byte-wise forms above see them. A character without a form stays
+// for the save to report.
+QString InCp932Form(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype n =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+        const QString one = text.mid(i, n);
+        QString unmappable;
+        const QByteArray bytes = Cp932::Encode(one, &unmappable);
+        out += unmappable.isEmpty() ? Cp932::Decode(bytes) : one;
+        i += n;
+    }
+    return out;
+}
+
 } // namespace
 
 QString ToFullWidthDigits(const QString& text)
@@ -90,7 +110,7 @@ QString ToVerticalDigits(const QString& text)
 
 QString ToVerticalText(const QString& text)
 {
-    QString out = MapChars(text, u"－", u"-");
+    QString out = MapChars(InCp932Form(text), u"－", u"-");
     out = MapChars(out, u"0123456789", kKanjiDigits);
     out = MapChars(out, u"０１２３４５６７８９", kKanjiDigits);
     out = MapChars(out, u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ",

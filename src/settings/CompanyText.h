@@ -14,7 +14,8 @@ QString ToFullWidthDigits(const QString& text);
 // other byte "〇".
 QString ToVerticalDigits(const QString& text);
 
-// The vertical-writing form of free text, by whole characters: "－" to "-",
+// The vertical-writing form of free text, by whole characters, each first
+// taken in the form code page 932 gives back (U+2212 as "－"): "－" to "-",
 // half- and full-width digits to kanji numerals, Latin letters to full
 // width, half-width katakana to full width, then a kana followed by a
 // separate voiced or semi-voiced mark merged where a merged kana exists in

@@ -25,6 +25,8 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QEnterEvent>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QDir>
 #include <QFile>
@@ -327,6 +329,85 @@ TEST(MainFrameTest, SwitchesViewsWithTheirMenusAndToolbars)
     EXPECT_TRUE(frame->close());
     EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
     EXPECT_EQ(backup.modes, QList<int>{2});
+}
+
+// Each command's string-table entry gives its prompt before the line break
+// and its tip after it; the frame's actions, menu entries and buttons carry
+// both, and the status bar shows the prompt of the entry under the pointer.
+TEST(MainFrameTest, CommandPromptsShowInTheStatusBar)
+{
+    const struct {
+        int id;
+        const char* prompt;
+        const char* tip;
+    } strings[] = {
+        {ID_MASTER_PRINT, "一覧印刷します", "一覧印刷"},
+        {ID_MASTER_PRINT_PREVIEW, "印刷のﾌﾟﾚﾋﾞｭｰを表示", "印刷ﾌﾟﾚﾋﾞｭｰ"},
+        {ID_TRANSFER_FEE, "支払手数料を設定します", "支払手数料の設定"},
+        {ID_BACK_TO_LIST, "元のリストにもどります", "元にもどる"},
+        {ID_LEDGER_CONDITION, "元帳の作成期間を指定してください。", "条件設定"},
+        {ID_LIST_PRINT, "元帳を印刷します", "元帳印刷"},
+        {ID_SLIP_ADDRESS_PRINT, "選択した伝票の宛名印刷", "宛名印刷"},
+        {ID_REPORT_REPRINT, "選択した伝票の印刷", ""},
+        {ID_SLIP_EXPORT, "Velmiraへﾃﾞｰﾀを書き出します", ""},
+        {ID_SLIP_STATUS, "ｽﾃｰﾀｽを変更します", ""},
+        {ID_EDIT_FIND, "", "検索"},
+        {ID_REPORT_RECEIPT_PRINT, "", ""},
+    };
+    for (const auto& s : strings) {
+        EXPECT_EQ(GetCommandPrompt(s.id), QString::fromUtf8(s.prompt)) << s.id;
+        EXPECT_EQ(GetCommandText(s.id), QString::fromUtf8(s.tip)) << s.id;
+    }
+
+    CAppHome home;
+    ScopedFakeUi ui;
+    ASSERT_FALSE(home.AddCurrentDatabase(QStringLiteral("本社")).isEmpty());
+    auto frame = StartFrame();
+    ASSERT_TRUE(frame);
+    QStatusBar* status = frame->statusBar();
+    EXPECT_TRUE(status->isVisible());
+
+    const auto& table = GetCommandStrings();
+    for (auto it = table.cbegin(); it != table.cend(); ++it) {
+        const qsizetype cut = it.value().indexOf(u'\n');
+        const QAction* action = frame->Action(it.key());
+        EXPECT_EQ(action->statusTip(), cut < 0 ? it.value() : it.value().left(cut)) << it.key();
+        if (cut >= 0)
+            EXPECT_EQ(action->toolTip(), it.value().mid(cut + 1)) << it.key();
+    }
+
+    // A menu-screen popup entry under the pointer, then none.
+    QMenu* settings = frame->m_BottomPopupMenu[1];
+    QAction* fee = PopupEntry(settings, ID_TRANSFER_FEE);
+    ASSERT_TRUE(fee);
+    settings->popup(QPoint(10, 10));
+    settings->setActiveAction(fee);
+    EXPECT_EQ(status->currentMessage(), QStringLiteral("支払手数料を設定します"));
+    settings->setActiveAction(PopupEntry(settings, ID_ENV_SETTINGS));
+    EXPECT_EQ(status->currentMessage(), QString());
+    settings->hide();
+
+    // A menu-bar entry and a toolbar button of the product list.
+    frame->SwitchView(1);
+    Pump();
+    QAction* print = frame->FindMenuItem(ID_MASTER_PRINT);
+    ASSERT_TRUE(print);
+    auto* file = qobject_cast<QMenu*>(print->parent());
+    ASSERT_TRUE(file);
+    qobject_cast<QMenuBar*>(frame->menuWidget())->setActiveAction(file->menuAction());
+    file->setActiveAction(print);
+    EXPECT_EQ(status->currentMessage(), QStringLiteral("一覧印刷します"));
+    file->hide();
+
+    QWidget* button = frame->GetToolBar(404)->widgetForAction(frame->Action(ID_MASTER_LABEL_PRINT));
+    ASSERT_TRUE(button);
+    EXPECT_EQ(button->toolTip(), QStringLiteral("宛名印刷"));
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QCoreApplication::sendEvent(button, &enter);
+    EXPECT_EQ(status->currentMessage(), QStringLiteral("選択した伝票の宛名印刷"));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(button, &leave);
+    EXPECT_EQ(status->currentMessage(), QString());
 }
 
 // The frame shows whatever view a subsystem registered for a kind's class;

@@ -39,6 +39,16 @@ TEST(CompanyText, PrintedForms)
         {ToVerticalText, "", ""},
         // A trail byte 0x5B-0x7E or 0x40-0x5A never counts as a letter or digit.
         {ToVerticalText, "ソ表ポ", "ソ表ポ"},
+        // Characters code page 932 stores as another come out as the file
+        // gives them back, as in the byte-wise forms: the minus sign as the
+        // full-width minus (so the hyphen), the wave dash, double bar, cent,
+        // pound, not and dash; "¥" is the byte 0x5C. One without a form stays.
+        {ToVerticalText, "1−2−3", "一-二-三"},
+        {ToVerticalText, "〜‖¢£¬—", "～∥￠￡￢―"},
+        {ToVerticalText, "¥1", "\\一"},
+        {ToVerticalText, "ｶ¦ﾞ😀", "カ¦゛😀"},
+        {ToFullWidthDigits, "1−", "１００"},
+        {ToVerticalDigits, "1−", "一〇〇"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.convert(U(c.in)), U(c.out)) << c.in;

@@ -177,10 +177,21 @@ TEST_F(DbBackup, BackupRefusals)
                                                 "このフォルダにバックアップすることはできません。");
     EXPECT_EQ(Texts().mid(1), QStringList({forbidden, forbidden, forbidden, forbidden,
                                            QString::fromUtf8("指定されたフォルダは存在しません。\nフォルダを作成しますか？"),
-                                           QString::fromUtf8("フォルダを作成できませんでした。")}));
+                                           QString::fromUtf8("フォルダを作成できませんでした。\n") + Path("plain/sub")}));
     EXPECT_EQ(m_dialogs.m_folderCalls.size(), 6);
     EXPECT_EQ(m_dialogs.m_folderCalls[5].first(), Path("plain/sub")); // proposes what was typed
     EXPECT_TRUE(m_session.m_manager.IsConnected());
+
+    // A folder whose "Files" and "Other" cannot be made: said once, naming
+    // the first, and the folder is asked for again.
+    QDir().mkpath(Path("blocked"));
+    ASSERT_TRUE(PutFile(Path("blocked/Files"), "x"));
+    ASSERT_TRUE(PutFile(Path("blocked/Other"), "x"));
+    m_dialogs.QueueFolder(Path("blocked"));
+    m_ui.Prompt().Clear();
+    EXPECT_EQ(BackupDatabase(m_session, 3), 0);
+    EXPECT_EQ(Texts(), QStringList{QString::fromUtf8("フォルダを作成できませんでした。\n") + Path("blocked/Files")});
+    EXPECT_EQ(m_dialogs.m_folderCalls.last().first(), Path("blocked"));
 
     // A folder whose "Files" or "Other" links to a database's own: the
     // stale-file sweep would delete the database's slips or defaults.

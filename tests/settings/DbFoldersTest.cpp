@@ -9,7 +9,7 @@
 namespace {
 
 const QString kWrongPath = QString::fromUtf8("正しいパスを指定してください");
-const QString kCannotCreate = QString::fromUtf8("フォルダを作成できませんでした。");
+const QString kCannotCreate = QString::fromUtf8("フォルダを作成できませんでした。\n");
 
 } // namespace
 
@@ -75,7 +75,7 @@ TEST(DbFolders, CheckAndCreateFolders)
     ASSERT_TRUE(PutFile(base + "/plain", "x"));
     ui.Prompt().Clear();
     EXPECT_EQ(CheckFolder(base + "/plain/sub", true, false), 4);
-    EXPECT_EQ(ui.Prompt().Texts(), QStringList{kCannotCreate});
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList{kCannotCreate + base + "/plain/sub"});
     EXPECT_EQ(CreateNestedFolder(base + "/plain"), 0);
     EXPECT_EQ(CheckFolder(base + "/plain", false, false), 0);
 

@@ -3,6 +3,7 @@
 #include "app/MainFrame.h"
 #include "app/menu/MenuPopupTable.h"
 #include "platform/ui/Fonts.h"
+#include "resources/Menus.h"
 
 #include <QAction>
 #include <QApplication>
@@ -108,8 +109,12 @@ int CMainFrame::BuildMenuScreenPopups()
                 action->setText(entry.text.toString());
                 menu->addAction(action);
             } else {
-                action = menu->addAction(entry.text.toString());
+                // Owned by the frame: a popup is a window of its own, and the
+                // status tip goes to the action's parent.
+                action = new QAction(entry.text.toString(), this);
+                menu->addAction(action);
                 action->setData(entry.id);
+                action->setStatusTip(GetCommandPrompt(entry.id));
                 connect(action, &QAction::triggered, this, [this, id = entry.id] { ExecuteCommand(id); });
             }
             action->setProperty(kBottomLook, MenuPopup::IsBottomEntry(entry));

@@ -31,6 +31,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStatusBar>
 
 namespace {
 
@@ -76,9 +77,11 @@ CTollavineView::~CTollavineView()
     CMainFrame& frame = GetFrame();
     if (m_pScrollBar)
         frame.m_nCalendarScrollPos = m_calendar.FirstRow();
-    // Other screens may be resized again.
+    // Other screens may be resized again, and have their status bar.
     frame.setMinimumSize(0, 0);
     frame.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    frame.statusBar()->setSizeGripEnabled(true);
+    frame.statusBar()->show();
 }
 
 void CTollavineView::SetDatabaseSwitcher(DatabaseSwitcher switcher)
@@ -145,6 +148,10 @@ void CTollavineView::FitFrameToBitmap(bool startup)
     setFixedSize(size);
     frame.setMinimumSize(0, 0);
     frame.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    // The start-up picture is the whole window; the menu screen has the
+    // status bar below its picture, without a grip since it has a fixed size.
+    frame.statusBar()->setVisible(!startup);
+    frame.statusBar()->setSizeGripEnabled(false);
     QSize client = size;
     if (QLayout* layout = frame.layout()) {
         layout->activate();

@@ -63,9 +63,12 @@ QString ChooseBackupFolder(const QString& proposed, const QStringList& forbidden
         }
         const QString slips = SubFolder(folder, QLatin1String(kDbFilesFolder));
         const QString defaults = SubFolder(folder, QLatin1String(kDbOtherFolder));
-        const int slipsChecked = CheckFolder(slips, true, false);
-        const int defaultsChecked = CheckFolder(defaults, true, false);
-        if (slipsChecked == 3 || slipsChecked == 4 || defaultsChecked == 3 || defaultsChecked == 4)
+        // The first that cannot be made ends the try: one message, not one per folder.
+        const auto made = [](const QString& sub) {
+            const int checked = CheckFolder(sub, true, false);
+            return checked != 3 && checked != 4;
+        };
+        if (!made(slips) || !made(defaults))
             continue;
         // Files are deleted in all three folders, so none of them may be a
         // database's own, through a link either.

@@ -54,7 +54,8 @@ int CheckFolder(const QString& folder, bool create, bool ask)
                        MB_ICONQUESTION) != IDYES)
         return 3;
     if (!CreateNestedFolder(folder)) {
-        Message(QStringLiteral("フォルダを作成できませんでした。"));
+        // Callers make several folders in turn: the name tells which failed.
+        Message(QStringLiteral("フォルダを作成できませんでした。\n") + folder);
         return 4;
     }
     return 2;

@@ -14,7 +14,8 @@ int IsValidPath(const QString& path);
 
 // Makes sure a folder exists. 0 missing (or invalid when not creating);
 // 1 exists; 2 created; 3 the user declined the creation (`ask`); 4 invalid
-// path or creation failed. Messages are shown here.
+// path or creation failed. Messages are shown here; a failed creation names
+// the folder.
 int CheckFolder(const QString& folder, bool create, bool ask);
 
 // Creates every missing level of the path (never the root): 1 done or
