@@ -1,7 +1,6 @@
 #include "master/PartnerInfoDlg.h"
 
 #include "master/PayeeInfoDlg.h"
-#include "platform/lookup/RLAddress.h"
 #include "platform/mail/MapiMail.h"
 #include "platform/ui/Fonts.h"
 #include "platform/ui/Help.h"
@@ -563,26 +562,16 @@ void CPartnerInfoDlg::OnCodeModeChange(int mode)
 void CPartnerInfoDlg::OnZipLookup()
 {
     TakeValues();
-    QList<CRLAddress> hits;
     CWaitCursor wait;
-    if (!m_lookup.SearchByPostcode(FieldText(F::Zip), hits) || hits.isEmpty())
-        return;
-    if (!m_lookup.ChooseAddress(hits, 0) || hits.size() != 1)
-        return;
-    if (m_entry.FillFromPostcode(hits.first()))
+    if (m_entry.LookupAddress(m_lookup, 0))
         ShowValues();
 }
 
 void CPartnerInfoDlg::OnTelLookup()
 {
     TakeValues();
-    QList<CRLAddress> hits;
     CWaitCursor wait;
-    if (!m_lookup.SearchByTelephone(FieldText(F::Tel), hits) || hits.isEmpty())
-        return;
-    if (!m_lookup.ChooseAddress(hits, 1) || hits.size() != 1)
-        return;
-    if (m_entry.FillFromTelephone(hits.first()))
+    if (m_entry.LookupAddress(m_lookup, 1))
         ShowValues();
 }
 
