@@ -277,12 +277,7 @@ int CExtractRules::OnRename()
                  name))
         return 0;
     stored->m_strName = name;
-    if (!m_store.Save())
-        return 0;
-    const int kept = m_nSavedSel;
-    FillSavedList();
-    m_nSavedSel = kept < m_savedNames.size() ? kept : -1;
-    return 1;
+    return SaveStore(true);
 }
 
 int CExtractRules::OnDelete()
@@ -303,10 +298,20 @@ int CExtractRules::OnDelete()
                 MB_ICONQUESTION, IDNO) != IDYES)
         return 0;
     m_store.RemoveAt(index);
-    if (!m_store.Save())
-        return 0;
+    return SaveStore(false);
+}
+
+int CExtractRules::SaveStore(bool keepSelection)
+{
+    const int saved = m_store.Save();
+    if (!saved)
+        Message(QStringLiteral("抽出条件を保存できませんでした"), MB_OK, MB_ICONEXCLAMATION);
+    // The list shows what the file holds, so that a name picked runs its
+    // own condition, also after a failed write.
+    const int kept = keepSelection || !saved ? m_nSavedSel : -1;
     FillSavedList();
-    return 1;
+    m_nSavedSel = kept < m_savedNames.size() ? kept : -1;
+    return saved;
 }
 
 bool CExtractRules::AskName(const QString& caption, const QString& prompt, QString& name)

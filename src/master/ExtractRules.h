@@ -104,6 +104,9 @@ class CExtractRules
     // One row from its parts: 1 shown, 2 shown without its operator, 0 its
     // field is unknown (both said).
     int RestoreRow(int row, const QStringList& parts);
+    // Writes the store and lists what the file holds; 0 said. The selected
+    // row stays selected when asked for and after a failure.
+    int SaveStore(bool keepSelection);
     bool AskName(const QString& caption, const QString& prompt, QString& name);
     bool FitsTarget(int kind) const { return kind == GetTarget() + 2; }
     bool BuildWorking();

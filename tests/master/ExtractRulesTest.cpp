@@ -5,6 +5,9 @@
 
 #include <QFile>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace
 {
 
@@ -121,6 +124,29 @@ class ExtractRulesTest : public CMasterDbTest
 
     CFakeHost m_host;
     CNames m_names;
+};
+
+// Makes every file write past its first byte fail, whoever runs the test.
+class CFailingWrites
+{
+  public:
+    CFailingWrites()
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = m_saved;
+        small.rlim_cur = 1;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~CFailingWrites()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_oldSignal);
+    }
+
+  private:
+    struct rlimit m_saved;
+    void (*m_oldSignal)(int);
 };
 
 const QString kCustomerHead = QStringLiteral("SELECT Customer.* FROM Customer ");
@@ -426,4 +452,42 @@ TEST_F(ExtractRulesTest, ConditionsInTheirShownFormRestore)
         EXPECT_EQ(Run(), cases[i].codes) << m_host.m_active->m_strSQL.toStdString();
     }
     EXPECT_EQ(Texts(), QStringList());
+}
+
+// A rename or delete whose save fails shows the list as the file holds it,
+// so that each name still runs its own condition.
+TEST_F(ExtractRulesTest, FailedRenameOrDeleteShowsTheFile)
+{
+    Customers();
+    Store({Stored(3, QStringLiteral("月末"), {}, {"[Customer].[Day]", "月末", " = *"}),
+           Stored(3, QStringLiteral("都度"), {}, {"[Customer].[Day]", "都度", " = *"})});
+    CExtractRules rules(1, m_host, m_names.Asker());
+    rules.Init();
+    const QStringList names{"月末", "都度"};
+    const QString failed = QStringLiteral("抽出条件を保存できませんでした");
+    const QString fileError = QStringLiteral("ファイル操作中にエラーが発生しました");
+
+    rules.SelectSaved(0);
+    m_names.queue = {QStringLiteral("新しい名前")};
+    {
+        CFailingWrites failing;
+        EXPECT_EQ(rules.OnRename(), 0);
+    }
+    EXPECT_EQ(rules.GetSavedNames(), names);
+    EXPECT_EQ(rules.GetSavedSelection(), 0);
+
+    m_ui.Prompt().QueueAnswers({IDYES});
+    {
+        CFailingWrites failing;
+        EXPECT_EQ(rules.OnDelete(), 0);
+    }
+    EXPECT_EQ(rules.GetSavedNames(), names);
+    EXPECT_EQ(Texts(),
+              QStringList({fileError, failed, QStringLiteral("条件「月末」を削除します。\nよろしいですか？"),
+                           fileError, failed}));
+    for (int i = 0; i < 2; ++i) {
+        rules.SelectSaved(i);
+        ASSERT_TRUE(rules.OnRun());
+        EXPECT_EQ(Run(), i == 0 ? QStringList({"P1", "P3", "P5", "P8", "Q1"}) : QStringList({"P4", "P9"}));
+    }
 }
