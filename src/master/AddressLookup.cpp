@@ -32,6 +32,17 @@ void Warn(const QString& text)
     UiServices::Prompt().MessageBox(text, MB_OK, MB_ICONEXCLAMATION);
 }
 
+const QString kNoPostcodeSearch = QStringLiteral("郵便番号データ検索ができません。\n");
+
+// A dictionary that opened but whose pages cannot be read: every search
+// fails, which is no "no data".
+int ReportDamaged(const QString& path, const QString& consequence)
+{
+    Warn(QStringLiteral("辞書ファイル<%1>が壊れています。\n").arg(QDir::toNativeSeparators(path)) +
+         consequence);
+    return 0;
+}
+
 // /proc/mounts writes blanks and a few other bytes of a path as "\ooo".
 QString Unescape(const QByteArray& field)
 {
@@ -149,7 +160,7 @@ int CAddressLookup::OpenDictionary()
         return 1;
     if (const char* text = kMessages.value(m_nZipOpen))
         Warn(QString::fromUtf8(text));
-    Warn(QStringLiteral("データが開けませんでした。\n郵便番号データ検索ができません。\n"));
+    Warn(QStringLiteral("データが開けませんでした。\n") + kNoPostcodeSearch);
     return 0;
 }
 
@@ -205,7 +216,10 @@ int CAddressLookup::SearchByPostcode(const QString& text, QList<CRLAddress>& lis
         dic.SetKey(4, key);
         // Each complete path is one address with the postcode of its own
         // last entry.
-        if (dic.Search() == 0)
+        const int found = dic.Search();
+        if (found != 0 && found != CZipDictionary::kNoHits)
+            return ReportDamaged(dic.GetFilePath(false), kNoPostcodeSearch);
+        if (found == 0)
             WalkDictionaryLevels(dic, record, 0, 3, [&dic, &list](CRLAddress& path) {
                 for (int i = 0; i < dic.GetCount(3); ++i) {
                     const CZipEntry* rest = dic.GetEntry(3, i);
@@ -221,7 +235,10 @@ int CAddressLookup::SearchByPostcode(const QString& text, QList<CRLAddress>& lis
         dic.SetKey(4, key);
         record = CRLAddress();
         record.m_nSource = 2;
-        if (dic.Search() == 0)
+        const int found = dic.Search();
+        if (found != 0 && found != CZipDictionary::kNoHits)
+            return ReportDamaged(dic.GetFilePath(true), kNoPostcodeSearch);
+        if (found == 0)
             WalkDictionaryLevels(dic, record, 0, 2, [&dic, &list](const CRLAddress& path) {
                 for (int group = 0; group < 2; ++group) {
                     for (int c = 0; c < dic.GetCorpCount(group); ++c) {
@@ -249,7 +266,8 @@ int CAddressLookup::SearchByTelephone(const QString& text, QList<CRLAddress>& li
     if (!OpenTelDirectory())
         return 0;
     QList<CRLAddress> hits;
-    m_telDirectory.Search(number, hits);
+    if (m_telDirectory.Search(number, hits) == -1)
+        return ReportDamaged(m_telDirectory.GetFailedPath(), QStringLiteral("電話番号検索ができません。\n"));
     for (CRLAddress hit : hits) {
         if (hit.m_nSource != 4)
             hit.m_nSource = 2;

@@ -17,8 +17,9 @@ class CAddressLookup
     virtual ~CAddressLookup();
 
     // Scope 0 both dictionaries, 1 the corporate one, 2 the postal one.
-    // 1 when searched (the list may be empty), 0 when refused or a
-    // dictionary did not open (each with its message).
+    // 1 when searched (the list may be empty), 0 when refused, when a
+    // dictionary did not open or a search of it failed (each with its
+    // message; a failed search names the damaged file).
     int SearchByPostcode(const QString& text, QList<CRLAddress>& list, int scope = 0);
     int SearchByTelephone(const QString& text, QList<CRLAddress>& list);
     // Leaves one address in the list: none found is said and gives 1; one

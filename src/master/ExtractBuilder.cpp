@@ -4,6 +4,7 @@
 #include "platform/data/ExCondition.h"
 #include "platform/data/MnyText.h"
 #include "platform/data/SqlText.h"
+#include "platform/text/Cp932.h"
 #include "platform/text/TextHelpers.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/NumEdit.h"
@@ -69,6 +70,23 @@ QString Fill(const QString& fragment, const QString& value)
     QString text = fragment;
     const qsizetype star = text.indexOf(u'*');
     return star < 0 ? text : text.replace(star, 1, value);
+}
+
+// The column with each code page 932 alias read as its partner, for the
+// partners the value holds: a value with "¥" or "\" finds rows with either,
+// as the one byte 0x5C of a file stands for both. Written with char() so
+// that the statement comes back from the file as it was.
+QString FoldedColumn(const QString& column, const QString& foldedValue)
+{
+    QString expression = column;
+    for (const Cp932::SAlias& alias : Cp932::Aliases()) {
+        if (foldedValue.contains(QChar(alias.to)))
+            expression = QStringLiteral("replace(%1, char(%2), char(%3))")
+                             .arg(expression)
+                             .arg(int(alias.from))
+                             .arg(int(alias.to));
+    }
+    return expression;
 }
 
 } // namespace
@@ -269,7 +287,7 @@ bool CExtractBuilder::ParseDate(const QString& text, QDate& date)
 
 QString CExtractBuilder::Refuse(int index, const QString& text, Focus focus)
 {
-    if (!text.isEmpty())
+    if (!text.isEmpty() && m_bAsk)
         UiServices::Prompt().MessageBox(QStringLiteral("条件<%1>：").arg(QChar(u'A' + index)) + text, MB_OK,
                                         MB_ICONEXCLAMATION);
     m_nFailedRow = index;
@@ -298,11 +316,20 @@ QString CExtractBuilder::BuildRow(int index, const CExtractRow& row, QStringList
         if (row.value.isEmpty()) {
             if (field == QLatin1StringView("CollectType"))
                 return Refuse(index, QStringLiteral("条件を選択してください"), kFocusValue);
-            if (UiServices::Prompt().MessageBox(prefix + QStringLiteral("条件が入力されていません。\n空の文字とみなしますがよろしいですか？"),
-                                                MB_YESNO, MB_ICONQUESTION) != IDYES)
+            if (m_bAsk &&
+                UiServices::Prompt().MessageBox(
+                    prefix +
+                        QStringLiteral("条件が入力されていません。\n空の文字とみなしますがよろしいですか？"),
+                    MB_YESNO, MB_ICONQUESTION) != IDYES)
                 return Refuse(index, {}, kFocusValue);
         }
-        literal = SqlQuote(fragment.contains(QLatin1StringView("Like")) ? SqlLikeEscape(row.value) : row.value);
+        {
+            // The value as the saved parts give it back, so that a condition
+            // finds the same rows before and after it is saved.
+            const QString value = Cp932::FoldAliases(row.value);
+            literal = SqlQuote(fragment.contains(QLatin1StringView("Like")) ? SqlLikeEscape(value) : value);
+            left = FoldedColumn(column, value);
+        }
         break;
     case kExtractCoded:
         if (row.valueItem < 0 || row.valueItem >= row.values.size() || !row.values[row.valueItem].hasCode)
@@ -338,7 +365,7 @@ QString CExtractBuilder::BuildRow(int index, const CExtractRow& row, QStringList
     }
     case kExtractNumber: {
         // Only a checked, half-width number reaches the statement.
-        const QString number = ToHalfWidthDigits(row.value);
+        const QString number = ToHalfWidthDigits(Cp932::FoldAliases(row.value));
         if (number.isEmpty())
             return Refuse(index, QStringLiteral("条件を入力してください"), kFocusValue);
         int integers = -1, decimals = -1;
@@ -387,15 +414,25 @@ QString CExtractBuilder::BuildRow(int index, const CExtractRow& row, QStringList
     return condition;
 }
 
-int CExtractBuilder::Build(const std::array<CExtractRow, 3>& rows, CExCondition& condition)
+int CExtractBuilder::Build(const std::array<CExtractRow, 3>& rows, CExCondition& condition, bool ask)
 {
     m_nFailedRow = -1;
     m_focus = kFocusNone;
+    m_bAsk = ask;
+    const int built = BuildRows(rows, condition);
+    m_bAsk = true;
+    return built;
+}
+
+int CExtractBuilder::BuildRows(const std::array<CExtractRow, 3>& rows, CExCondition& condition)
+{
     const auto joined = [](int connector) { return connector == 0 || connector == 1; };
     const auto word = [](int connector) { return connector == 0 ? QStringLiteral("AND") : QStringLiteral("OR"); };
-    const auto invalid = [](int index) {
-        UiServices::Prompt().MessageBox(QStringLiteral("条件<%1>の設定が不正です").arg(QChar(u'A' + index)), MB_OK,
-                                        MB_ICONEXCLAMATION);
+    const auto invalid = [this](int index) {
+        if (m_bAsk)
+            UiServices::Prompt().MessageBox(
+                QStringLiteral("条件<%1>の設定が不正です").arg(QChar(u'A' + index)), MB_OK,
+                MB_ICONEXCLAMATION);
         return 0;
     };
     QStringList parts[3];

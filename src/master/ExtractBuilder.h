@@ -83,7 +83,9 @@ class CExtractBuilder
     QString BuildRow(int index, const CExtractRow& row, QStringList& parts);
     // The whole condition from the rows: 1 with `condition` cleared and set
     // (kind, statement, parts); 0, `condition` untouched, after a refusal.
-    int Build(const std::array<CExtractRow, 3>& rows, CExCondition& condition);
+    // Without `ask` nothing is said: an empty text counts as meant, and a
+    // refusal is only the result (a saved condition rebuilt from its parts).
+    int Build(const std::array<CExtractRow, 3>& rows, CExCondition& condition, bool ask = true);
 
     // After a refusal: the row (0-2) and the control to go back to.
     int GetFailedRow() const { return m_nFailedRow; }
@@ -94,10 +96,12 @@ class CExtractBuilder
     static bool ParseDate(const QString& text, QDate& date);
 
   private:
+    int BuildRows(const std::array<CExtractRow, 3>& rows, CExCondition& condition);
     QString Refuse(int index, const QString& text, Focus focus);
 
     int m_nTarget;
     QList<CQXCol> m_fields;
     int m_nFailedRow = -1;
     Focus m_focus = kFocusNone;
+    bool m_bAsk = true;
 };

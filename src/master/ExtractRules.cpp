@@ -3,6 +3,7 @@
 #include "app/MainFrame.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "settings/dlg/DlgHelpers.h"
 
 namespace
 {
@@ -147,17 +148,12 @@ void CExtractRules::SelectSaved(int index)
         return;
     m_working.Clear();
     m_working.CopyFrom(*stored);
-    // Taken over even when a row cannot be shown, but never a statement
-    // of another table.
-    const bool fits = FitsTarget(m_working.m_nKind) && m_working.m_strSQL.startsWith(m_builder.GetHead());
-    Restore(m_working);
-    m_bTakenOver = fits ? 1 : 0;
+    m_bTakenOver = Restore(m_working) ? 1 : 0;
 }
 
-bool CExtractRules::Restore(const CExCondition& condition)
+bool CExtractRules::Restore(CExCondition& condition)
 {
-    // Only a statement of this target's table can be handed over unchanged.
-    if (!FitsTarget(condition.m_nKind) || !condition.m_strSQL.startsWith(m_builder.GetHead())) {
+    if (!FitsTarget(condition.m_nKind)) {
         Message(kCannotRestore, MB_OK, MB_ICONEXCLAMATION);
         return false;
     }
@@ -165,22 +161,39 @@ bool CExtractRules::Restore(const CExCondition& condition)
         m_builder.SetRowField(row, -1);
         row.connector = -1;
     }
-    if (condition.m_arrA.size() < 3 || !RestoreRow(0, condition.m_arrA))
-        return false;
-    if (condition.m_arrB.size() < 3 || !RestoreRow(1, condition.m_arrB))
+    // Row B shows after row A, row C after row B; a row whose field or
+    // operator is unknown has been said.
+    bool said = false;
+    const QStringList* const parts[] = {&condition.m_arrA, &condition.m_arrB, &condition.m_arrC};
+    for (int i = 0; i < 3; ++i) {
+        if (parts[i]->size() < 3 || (i == 2 && parts[i]->size() != 3))
+            break;
+        const int shown = RestoreRow(i, *parts[i]);
+        said = said || shown != 1;
+        if (shown == 0)
+            break;
+    }
+    // The statement is made again from the parts: a file keeps its text in
+    // code page 932, and another copy of the program may have written it in
+    // its own form. Parts this builder cannot make leave the statement as it
+    // was stored, when it is one of this builder's.
+    CExCondition rebuilt;
+    if (!said && m_builder.Build(m_rows, rebuilt, false)) {
+        condition.m_strSQL = rebuilt.m_strSQL;
         return true;
-    if (condition.m_arrC.size() == 3)
-        RestoreRow(2, condition.m_arrC);
-    return true;
+    }
+    if (!said)
+        Message(kCannotRestore, MB_OK, MB_ICONEXCLAMATION);
+    return condition.m_strSQL.startsWith(m_builder.GetHead());
 }
 
-bool CExtractRules::RestoreRow(int index, const QStringList& parts)
+int CExtractRules::RestoreRow(int index, const QStringList& parts)
 {
     CExtractRow& row = m_rows[size_t(index)];
     const int field = m_builder.FindField(parts[0]);
     if (field < 0) {
         Message(kCannotRestore, MB_OK, MB_ICONEXCLAMATION);
-        return false;
+        return 0;
     }
     m_builder.SetRowField(row, field);
     row.value = parts[1];
@@ -196,13 +209,15 @@ bool CExtractRules::RestoreRow(int index, const QStringList& parts)
             break;
         }
     }
-    if (row.op < 0)
-        Message(kCannotRestore, MB_OK, MB_ICONEXCLAMATION);
     if (index < 2) {
         const QString connector = parts.value(3);
         row.connector = connector == QLatin1StringView("AND") ? 0 : connector == QLatin1StringView("OR") ? 1 : 2;
     }
-    return true;
+    if (row.op < 0) {
+        Message(kCannotRestore, MB_OK, MB_ICONEXCLAMATION);
+        return 2;
+    }
+    return 1;
 }
 
 bool CExtractRules::BuildWorking()
@@ -224,8 +239,15 @@ int CExtractRules::OnSave()
 {
     if (!BuildWorking())
         return 0;
+    // The file keeps code page 932: what it cannot hold would come back as "?".
+    QString values;
+    for (const QStringList* parts : {&m_working.m_arrA, &m_working.m_arrB, &m_working.m_arrC})
+        values += parts->value(1);
+    if (!CheckEncodable(values))
+        return 0;
     QString name;
-    if (!m_askName || !m_askName(QStringLiteral("名前をつけて条件を保存"), QStringLiteral("名前を入力して【OK】をクリックしてください。"), name))
+    if (!AskName(QStringLiteral("名前をつけて条件を保存"),
+                 QStringLiteral("名前を入力して【OK】をクリックしてください。"), name))
         return 0;
     m_working.m_strName = name;
     const int saved = m_store.Add(m_working);
@@ -251,15 +273,11 @@ int CExtractRules::OnRename()
     if (!stored)
         return 0;
     QString name = stored->m_strName;
-    if (!m_askName || !m_askName(QStringLiteral("名前の変更"), QStringLiteral("名前を変更して【OK】をクリックしてください。"), name))
+    if (!AskName(QStringLiteral("名前の変更"), QStringLiteral("名前を変更して【OK】をクリックしてください。"),
+                 name))
         return 0;
     stored->m_strName = name;
-    if (!m_store.Save())
-        return 0;
-    const int kept = m_nSavedSel;
-    FillSavedList();
-    m_nSavedSel = kept < m_savedNames.size() ? kept : -1;
-    return 1;
+    return SaveStore(true);
 }
 
 int CExtractRules::OnDelete()
@@ -280,10 +298,30 @@ int CExtractRules::OnDelete()
                 MB_ICONQUESTION, IDNO) != IDYES)
         return 0;
     m_store.RemoveAt(index);
-    if (!m_store.Save())
-        return 0;
+    return SaveStore(false);
+}
+
+int CExtractRules::SaveStore(bool keepSelection)
+{
+    const int saved = m_store.Save();
+    if (!saved)
+        Message(QStringLiteral("抽出条件を保存できませんでした"), MB_OK, MB_ICONEXCLAMATION);
+    // The list shows what the file holds, so that a name picked runs its
+    // own condition, also after a failed write.
+    const int kept = keepSelection || !saved ? m_nSavedSel : -1;
     FillSavedList();
-    return 1;
+    m_nSavedSel = kept < m_savedNames.size() ? kept : -1;
+    return saved;
+}
+
+bool CExtractRules::AskName(const QString& caption, const QString& prompt, QString& name)
+{
+    // Asked again until the name is one the file can hold.
+    while (m_askName && m_askName(caption, prompt, name)) {
+        if (CheckEncodable(name))
+            return true;
+    }
+    return false;
 }
 
 bool CExtractRules::OnRun()

@@ -97,9 +97,17 @@ class CExtractRules
 
   private:
     void FillSavedList();
-    // Shows the condition in the rows; false (said) when it cannot be.
-    bool Restore(const CExCondition& condition);
-    bool RestoreRow(int row, const QStringList& parts);
+    // Shows the condition in the rows and makes its statement again from
+    // them; whether it can be taken over unchanged (what cannot be shown
+    // has been said).
+    bool Restore(CExCondition& condition);
+    // One row from its parts: 1 shown, 2 shown without its operator, 0 its
+    // field is unknown (both said).
+    int RestoreRow(int row, const QStringList& parts);
+    // Writes the store and lists what the file holds; 0 said. The selected
+    // row stays selected when asked for and after a failure.
+    int SaveStore(bool keepSelection);
+    bool AskName(const QString& caption, const QString& prompt, QString& name);
     bool FitsTarget(int kind) const { return kind == GetTarget() + 2; }
     bool BuildWorking();
     void Touched() { m_bTakenOver = 0; }

@@ -1,6 +1,5 @@
 #include "master/ItemInfoDlg.h"
 
-#include "platform/text/Cp932.h"
 #include "platform/ui/Fonts.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/Ime.h"
@@ -8,6 +7,7 @@
 #include "platform/ui/NumEdit.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/ReadingEdit.h"
+#include "platform/ui/TextLimit.h"
 #include "platform/ui/UiServices.h"
 #include "settings/BunruiData.h"
 #include "settings/dlg/BunruiComboBox.h"
@@ -132,16 +132,7 @@ void CItemInfoDlg::Build()
         if (box->lineEdit())
             LimitTextBytes(box->lineEdit(), 100);
     // The remarks keep 50 bytes: what goes beyond is not taken.
-    connect(m_pRemarks, &QPlainTextEdit::textChanged, this, [this] {
-        const QString text = m_pRemarks->toPlainText();
-        if (Cp932::ByteLength(text) <= 50) {
-            m_strRemarksBefore = text;
-            return;
-        }
-        const QSignalBlocker block(m_pRemarks);
-        m_pRemarks->setPlainText(m_strRemarksBefore);
-        m_pRemarks->moveCursor(QTextCursor::End);
-    });
+    LimitPlainTextBytes(m_pRemarks, 50, false);
 
     SetImeMode(m_pCode, ImeField::Code);
     SetImeMode(m_pName, ImeField::Text);

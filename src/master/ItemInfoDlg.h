@@ -106,5 +106,4 @@ class CItemInfoDlg : public QDialog
     QPushButton* m_pNext;
     QPushButton* m_pHelp;
     QPushButton* m_pClose;
-    QString m_strRemarksBefore;
 };

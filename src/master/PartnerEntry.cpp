@@ -772,9 +772,23 @@ void CPartnerEntry::OnCodeModeChange(int mode, const std::function<void(int kind
 namespace
 {
 
-QString JoinedAddress(const CRLAddress& hit)
+// Parts 1-3 on the first line, part 4 on the second; a line without text
+// gets no line break, also when only the bracketed part filled it.
+QString JoinedAddress(const CRLAddress& hit, bool stripBracket)
 {
-    return hit.m_strAddress1 + hit.m_strAddress2 + hit.m_strAddress3 + QStringLiteral("\r\n") + hit.m_strAddress4;
+    const QString first = hit.m_strAddress1 + hit.m_strAddress2 + hit.m_strAddress3;
+    const QString& second = hit.m_strAddress4;
+    QString joined = first + second;
+    if (!first.isEmpty() && !second.isEmpty())
+        joined.insert(first.size(), QStringLiteral("\r\n"));
+    if (!stripBracket)
+        return joined;
+    joined = CAddressLookup::StripParenthesised(joined);
+    if (joined.endsWith(QStringLiteral("\r\n")))
+        joined.chop(2);
+    if (joined.startsWith(QStringLiteral("\r\n")))
+        joined.remove(0, 2);
+    return joined;
 }
 
 bool AskOverwrite(const QString& words)
@@ -784,6 +798,17 @@ bool AskOverwrite(const QString& words)
 }
 
 } // namespace
+
+bool CPartnerEntry::LookupAddress(CAddressLookup& lookup, int mode)
+{
+    QList<CRLAddress> hits;
+    const int searched = mode == 0 ? lookup.SearchByPostcode(m_values.zip, hits)
+                                   : lookup.SearchByTelephone(m_values.tel, hits);
+    // An empty list goes to the choice too, which says that nothing was found.
+    if (!searched || !lookup.ChooseAddress(hits, mode) || hits.size() != 1)
+        return false;
+    return mode == 0 ? FillFromPostcode(hits.first()) : FillFromTelephone(hits.first());
+}
 
 bool CPartnerEntry::FillFromPostcode(const CRLAddress& hit)
 {
@@ -796,7 +821,7 @@ bool CPartnerEntry::FillFromPostcode(const CRLAddress& hit)
     if (!AskOverwrite(words))
         return false;
     v.zip = hit.m_strPostcode;
-    v.address = CAddressLookup::StripParenthesised(JoinedAddress(hit));
+    v.address = JoinedAddress(hit, true);
     if (!hit.m_strName.isEmpty())
         v.company = hit.m_strName;
     return true;
@@ -819,7 +844,7 @@ bool CPartnerEntry::FillFromTelephone(const CRLAddress& hit)
     if (!AskOverwrite(words))
         return false;
     v.zip = hit.m_strPostcode;
-    v.address = JoinedAddress(hit);
+    v.address = JoinedAddress(hit, false);
     if (person)
         v.name = hit.m_strName;
     else if (company)

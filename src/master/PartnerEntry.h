@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class CAddressLookup;
 class CRLAddress;
 
 // What differs between the customer and the supplier ledger.
@@ -163,6 +164,10 @@ class CPartnerEntry
     // The code mode chosen; `runCounterDialog` shows the counter settings.
     void OnCodeModeChange(int mode, const std::function<void(int kind)>& runCounterDialog);
 
+    // The lookup of "..." beside "郵便番号" (mode 0) or "TEL" (mode 1) with
+    // the value's text: search, choice and fill. True when the values took
+    // a hit; no hit, a failure or a cancel has been said or chosen.
+    bool LookupAddress(CAddressLookup& lookup, int mode);
     // Address hits into the values after the overwrite question; false when
     // declined. Postcode hits lose their bracketed part.
     bool FillFromPostcode(const CRLAddress& hit);

@@ -1,9 +1,7 @@
 #include "master/PartnerInfoDlg.h"
 
 #include "master/PayeeInfoDlg.h"
-#include "platform/lookup/RLAddress.h"
 #include "platform/mail/MapiMail.h"
-#include "platform/text/Cp932.h"
 #include "platform/ui/Fonts.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/Ime.h"
@@ -11,6 +9,7 @@
 #include "platform/ui/NumEdit.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/ReadingEdit.h"
+#include "platform/ui/TextLimit.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
 #include "settings/BunruiData.h"
@@ -44,24 +43,6 @@ using F = EPartnerField;
 void Select(QComboBox* box, int index)
 {
     box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
-}
-
-// Keeps a multi-line text within its byte limit as it is typed.
-void LimitPlainTextBytes(QPlainTextEdit* edit, int maxBytes)
-{
-    QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [edit, maxBytes] {
-        const QString text = edit->toPlainText();
-        QString stored = text;
-        stored.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-        if (Cp932::ByteLength(stored) <= maxBytes)
-            return;
-        QString cut = Cp932::TruncateToBytes(stored, maxBytes);
-        if (cut.endsWith(QLatin1Char('\r')))
-            cut.chop(1);
-        cut.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        edit->setPlainText(cut);
-        edit->moveCursor(QTextCursor::End);
-    });
 }
 
 } // namespace
@@ -173,7 +154,7 @@ void CPartnerInfoDlg::BuildControls()
     auto* address = new QPlainTextEdit(this);
     place(address, 130, 98, 270, 46);
     address->setTabChangesFocus(true);
-    LimitPlainTextBytes(address, 255);
+    LimitPlainTextBytes(address, 255, true);
     SetImeMode(address, ImeField::Text);
     m_fields.insert(F::Address, address);
     hint(address, "住所を入力します。");
@@ -287,7 +268,7 @@ void CPartnerInfoDlg::BuildControls()
     auto* memo = new QPlainTextEdit(this);
     place(memo, 500, 398, 213, kRow);
     memo->setTabChangesFocus(true);
-    LimitPlainTextBytes(memo, 255);
+    LimitPlainTextBytes(memo, 255, true);
     SetImeMode(memo, ImeField::Text);
     m_fields.insert(F::Memo, memo);
     hint(memo, "覚書として必要な場合は入力してください。");
@@ -581,26 +562,16 @@ void CPartnerInfoDlg::OnCodeModeChange(int mode)
 void CPartnerInfoDlg::OnZipLookup()
 {
     TakeValues();
-    QList<CRLAddress> hits;
     CWaitCursor wait;
-    if (!m_lookup.SearchByPostcode(FieldText(F::Zip), hits) || hits.isEmpty())
-        return;
-    if (!m_lookup.ChooseAddress(hits, 0) || hits.size() != 1)
-        return;
-    if (m_entry.FillFromPostcode(hits.first()))
+    if (m_entry.LookupAddress(m_lookup, 0))
         ShowValues();
 }
 
 void CPartnerInfoDlg::OnTelLookup()
 {
     TakeValues();
-    QList<CRLAddress> hits;
     CWaitCursor wait;
-    if (!m_lookup.SearchByTelephone(FieldText(F::Tel), hits) || hits.isEmpty())
-        return;
-    if (!m_lookup.ChooseAddress(hits, 1) || hits.size() != 1)
-        return;
-    if (m_entry.FillFromTelephone(hits.first()))
+    if (m_entry.LookupAddress(m_lookup, 1))
         ShowValues();
 }
 

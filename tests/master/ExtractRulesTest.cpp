@@ -1,6 +1,13 @@
 #include "MasterTestDb.h"
 
 #include "master/ExtractRules.h"
+#include "master/MasterList.h"
+
+#include <QFile>
+
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
 
 namespace
 {
@@ -85,9 +92,54 @@ class ExtractRulesTest : public CMasterDbTest
             ASSERT_EQ(store.Add(condition), 1);
     }
 
+    // The rows the master list shows with the frame's active extraction.
+    QStringList Run()
+    {
+        CMasterDb db(m_data);
+        CMasterList list(2, db);
+        list.SetExtraction(m_host.m_active.get());
+        list.Reload(true);
+        QStringList codes;
+        for (int row = 0; row < list.Model().GetRowCount(); ++row)
+            codes << list.Model()
+                         .RecordAt(row)
+                         ->GetOneField(list.GetTableName(), list.GetCodeFieldName())
+                         ->GetText();
+        codes.sort();
+        return codes;
+    }
+    void Customers()
+    {
+        Exec(QStringLiteral("DELETE FROM Customer"));
+        Exec(QStringLiteral(
+            "INSERT INTO Customer(CustomerCode, Company, Day, StartDate) VALUES"
+            "('P1', '定価¥100', 99, '2004-07-17 09:00:00'), ('P2', '上‾線', 20, '2004-07-18 09:00:00'),"
+            "('P3', 'A−B', 99, '2004-08-01 09:00:00'), ('P4', '100円均一', 0, '2005-07-01 09:00:00'),"
+            "('P5', 'A－B', 99, '2006-01-01 09:00:00'), ('P6', '波〜線', 20, '2006-01-01 09:00:00'),"
+            "('P7', '波～線', 15, '2006-01-01 09:00:00'), ('P8', '上~線', 99, '2006-01-01 09:00:00'),"
+            "('P9', 'C:\\100', 0, '2006-01-01 09:00:00'), ('Q1', '山田商事', 99, '2006-01-01 09:00:00'),"
+            "('Q2', '山田物産', 20, '2006-01-01 09:00:00')"));
+    }
+
     CFakeHost m_host;
     CNames m_names;
 };
+
+// Runs `run` with every file write past its first byte failing, whoever
+// runs the test.
+int WithFailingWrites(const std::function<int()>& run)
+{
+    struct rlimit saved, small;
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    small = saved;
+    small.rlim_cur = 1;
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const int result = run();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldSignal);
+    return result;
+}
 
 const QString kCustomerHead = QStringLiteral("SELECT Customer.* FROM Customer ");
 
@@ -164,7 +216,7 @@ TEST_F(ExtractRulesTest, TakeOverAndRun)
     // is not shown, though its statement is.
     rules.SelectSaved(1);
     EXPECT_EQ(rules.GetTakenOver(), 0);
-    EXPECT_EQ(rules.Row(0).op, Op(rules, 0, "と等しくない")) << "the controls stay";
+    EXPECT_EQ(rules.Row(0).field, -1) << "a condition of the target without parts shows empty rows";
     rules.SelectSaved(2);
     EXPECT_EQ(rules.GetTakenOver(), 1);
     EXPECT_EQ(rules.Row(0).field, -1);
@@ -254,4 +306,162 @@ TEST_F(ExtractRulesTest, Release)
     EXPECT_TRUE(rules.OnRelease());
     EXPECT_FALSE(m_host.m_active);
     EXPECT_EQ(Texts(), QStringList(2, QStringLiteral("抽出を解除してよろしいですか？")));
+}
+
+// The save file holds code page 932, where "¥" is the byte of "\", "‾" of
+// "~", "−" of "－" and "〜" of "～": a condition finds the same rows when it
+// is run, saved, chosen again and run, for every match kind of a text.
+TEST_F(ExtractRulesTest, SavedConditionsFindTheSameRowsAfterLoading)
+{
+    Customers();
+    const QStringList all{"P1", "P2", "P3", "P4", "P5", "P6", "P7", "P8", "P9", "Q1", "Q2"};
+    const auto without = [&all](const QStringList& codes) {
+        QStringList rest = all;
+        for (const QString& code : codes)
+            rest.removeAll(code);
+        return rest;
+    };
+    const struct {
+        const char* value;
+        const char* op;
+        QStringList codes;
+    } cases[] = {
+        {"¥100", "を含む", {"P1", "P9"}},
+        {"定価¥", "で始まる", {"P1"}},
+        {"¥100", "で終わる", {"P1", "P9"}},
+        {"定価¥100", "と等しい", {"P1"}},
+        {"‾", "を含む", {"P2", "P8"}},
+        {"上‾", "で始まらない", without({"P2", "P8"})},
+        {"A−B", "と等しい", {"P3", "P5"}},
+        {"A−B", "と等しくない", without({"P3", "P5"})},
+        {"−B", "で終わらない", without({"P3", "P5"})},
+        {"〜", "を含む", {"P6", "P7"}},
+        {"～", "を含まない", without({"P6", "P7"})},
+        {"\\1", "を含む", {"P1", "P9"}},
+    };
+    for (const auto& c : cases) {
+        const QString name = QString::fromUtf8(c.value) + QString::fromUtf8(c.op);
+        SCOPED_TRACE(name.toStdString());
+        CExtractRules rules(1, m_host, m_names.Asker());
+        rules.Init();
+        rules.SetField(0, Field(rules, "Company"));
+        rules.SetValueText(0, QString::fromUtf8(c.value));
+        rules.SelectOperator(0, Op(rules, 0, c.op));
+        ASSERT_TRUE(rules.OnRun());
+        EXPECT_EQ(Run(), c.codes) << m_host.m_active->m_strSQL.toStdString();
+        m_names.queue = {name};
+        ASSERT_EQ(rules.OnSave(), 1);
+
+        CExtractRules loaded(1, m_host, m_names.Asker());
+        loaded.Init();
+        loaded.SelectSaved(int(loaded.GetSavedNames().size()) - 1);
+        EXPECT_EQ(loaded.GetTakenOver(), 1);
+        ASSERT_TRUE(loaded.OnRun());
+        EXPECT_EQ(Run(), c.codes) << m_host.m_active->m_strSQL.toStdString();
+    }
+    EXPECT_EQ(Texts(), QStringList(std::size(cases), QStringLiteral("抽出条件を保存しました")));
+    // The file keeps its bytes: the yen sign is the one byte 0x5C.
+    QFile file(m_folder + QStringLiteral("/QXExtract.sys"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains(QByteArray("\x04\\100", 5)));
+
+    // What the file cannot hold is refused, never saved as "?"; a name is
+    // asked for again.
+    m_ui.Prompt().Clear();
+    CExtractRules rules(1, m_host, m_names.Asker());
+    rules.Init();
+    rules.SetField(0, Field(rules, "Company"));
+    rules.SetValueText(0, QStringLiteral("😀"));
+    rules.SelectOperator(0, Op(rules, 0, "を含む"));
+    EXPECT_EQ(rules.OnSave(), 0);
+    rules.SetValueText(0, QStringLiteral("¥"));
+    m_names.queue = {QStringLiteral("円😀"), QStringLiteral("円")};
+    EXPECT_EQ(rules.OnSave(), 1);
+    const QString refused = QStringLiteral("使用できない文字「😀」が含まれています。");
+    EXPECT_EQ(Texts(), QStringList({refused, refused, QStringLiteral("抽出条件を保存しました")}));
+}
+
+// Conditions in the form the saved file shows them, written by another copy
+// of the program (Jet statements), are shown and run through this builder's
+// statement made from their parts.
+TEST_F(ExtractRulesTest, ConditionsInTheirShownFormRestore)
+{
+    Customers();
+    const QString jet = QStringLiteral("SELECT DISTINCTROW Customer.* FROM Customer WHERE ");
+    const struct {
+        const char* name;
+        QString where;
+        QStringList a, b, c;
+        QStringList codes;
+    } cases[] = {
+        {"contains and a coded value",
+         "([Customer].[Company] Like '%山田%' AND [Customer].[Company] Not Like '') AND [Customer].[Day] = "
+         "99",
+         {"[Customer].[Company]", "山田", " Like '%*%'", "AND"},
+         {"[Customer].[Day]", "月末", " = *"},
+         {},
+         {"Q1"}},
+        {"before a day",
+         "Int([Customer].[StartDate]) < #7/18/2004#",
+         {"[Customer].[StartDate]", "2004/07/18", " < *"},
+         {},
+         {},
+         {"P1"}},
+        {"(month or day) and ends",
+         "(Month(Int([Customer].[StartDate]))= 7 OR [Customer].[Day] = 20) AND ...",
+         {"[Customer].[StartDate]", "7", "Month()= *", "OR"},
+         {"[Customer].[Day]", "毎月20日締", " = *", "AND"},
+         {"[Customer].[Company]", "線", " Like '%*'"},
+         {"P2", "P6"}},
+    };
+    for (const auto& c : cases) {
+        CExCondition stored = Stored(3, QString::fromUtf8(c.name), jet + c.where, c.a);
+        stored.m_arrB = c.b;
+        stored.m_arrC = c.c;
+        Store({stored});
+    }
+    CExtractRules rules(1, m_host, m_names.Asker());
+    rules.Init();
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        rules.SelectSaved(i);
+        EXPECT_EQ(rules.GetTakenOver(), 1);
+        EXPECT_EQ(rules.Row(0).field, rules.Builder().FindField(cases[i].a[0]));
+        ASSERT_TRUE(rules.OnRun());
+        EXPECT_TRUE(m_host.m_active->m_strSQL.startsWith(kCustomerHead));
+        EXPECT_EQ(m_host.m_active->m_strName, QString::fromUtf8(cases[i].name));
+        EXPECT_EQ(Run(), cases[i].codes) << m_host.m_active->m_strSQL.toStdString();
+    }
+    EXPECT_EQ(Texts(), QStringList());
+}
+
+// A rename or delete whose save fails shows the list as the file holds it,
+// so that each name still runs its own condition.
+TEST_F(ExtractRulesTest, FailedRenameOrDeleteShowsTheFile)
+{
+    Customers();
+    Store({Stored(3, QStringLiteral("月末"), {}, {"[Customer].[Day]", "月末", " = *"}),
+           Stored(3, QStringLiteral("都度"), {}, {"[Customer].[Day]", "都度", " = *"})});
+    CExtractRules rules(1, m_host, m_names.Asker());
+    rules.Init();
+    const QStringList names{"月末", "都度"};
+    const QString failed = QStringLiteral("抽出条件を保存できませんでした");
+    const QString fileError = QStringLiteral("ファイル操作中にエラーが発生しました");
+
+    rules.SelectSaved(0);
+    m_names.queue = {QStringLiteral("新しい名前")};
+    EXPECT_EQ(WithFailingWrites([&rules] { return rules.OnRename(); }), 0);
+    EXPECT_EQ(rules.GetSavedNames(), names);
+    EXPECT_EQ(rules.GetSavedSelection(), 0);
+    m_ui.Prompt().QueueAnswers({IDYES});
+    EXPECT_EQ(WithFailingWrites([&rules] { return rules.OnDelete(); }), 0);
+    EXPECT_EQ(rules.GetSavedNames(), names);
+    EXPECT_EQ(Texts(),
+              QStringList({fileError, failed, QStringLiteral("条件「月末」を削除します。\nよろしいですか？"),
+                           fileError, failed}));
+    for (int i = 0; i < 2; ++i) {
+        rules.SelectSaved(i);
+        ASSERT_TRUE(rules.OnRun());
+        EXPECT_EQ(Run(), i == 0 ? QStringList({"P1", "P3", "P5", "P8", "Q1"}) : QStringList({"P4", "P9"}));
+    }
 }

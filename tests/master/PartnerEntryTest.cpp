@@ -1,12 +1,17 @@
 #include "MasterTestDb.h"
 
+#include "master/AddressLookup.h"
 #include "master/PartnerEntry.h"
 #include "platform/archive/AutFile.h"
+#include "platform/env/ArdoEnv.h"
+#include "platform/env/RegistryIni.h"
+#include "platform/lookup/DictionaryFile.h"
 #include "platform/lookup/RLAddress.h"
 #include "settings/CounterInfo.h"
 #include "settings/SettingsFiles.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <ostream>
 
@@ -514,6 +519,103 @@ TEST_F(PartnerEntryTest, AddressFillRules)
     EXPECT_EQ(entry.Values().company, QStringLiteral("電話帳商会"));
     EXPECT_EQ(entry.Values().name, QStringLiteral("山田太郎"));
     m_ui.Prompt().Clear();
+
+    // Only parts that hold text are joined: no line break before or after
+    // an empty line, also when the bracket was all a line held.
+    const struct {
+        const char* parts[4];
+        const char* postcode; // the address of a postcode hit
+        const char* telephone;
+    } joins[] = {
+        {{"東京都", "千代田区", "千代田", ""}, "東京都千代田区千代田", "東京都千代田区千代田"},
+        {{"東京都", "千代田区", "丸の内", "（地階）"},
+         "東京都千代田区丸の内",
+         "東京都千代田区丸の内\r\n（地階）"},
+        {{"東京都", "千代田区", "（注）", "1-1"}, "東京都千代田区\r\n1-1", "東京都千代田区（注）\r\n1-1"}};
+    for (const auto& j : joins) {
+        CPartnerEntry fresh(SPartnerTraits::Supplier(), &m_host);
+        CRLAddress hit;
+        hit.m_nB = 2;
+        QString* const parts[] = {&hit.m_strAddress1, &hit.m_strAddress2, &hit.m_strAddress3,
+                                  &hit.m_strAddress4};
+        for (int i = 0; i < 4; ++i)
+            *parts[i] = QString::fromUtf8(j.parts[i]);
+        ASSERT_TRUE(fresh.FillFromPostcode(hit));
+        EXPECT_EQ(fresh.Values().address, QString::fromUtf8(j.postcode));
+        fresh.Values().address.clear();
+        ASSERT_TRUE(fresh.FillFromTelephone(hit));
+        EXPECT_EQ(fresh.Values().address, QString::fromUtf8(j.telephone));
+    }
+    EXPECT_EQ(Texts(), QStringList());
+}
+
+// The lookups of "..." through the dialog's rules on tiny dictionaries: a
+// number that matches nothing is said to, and a dictionary whose pages are
+// damaged opens but is reported by its file when the search fails; neither
+// changes a value.
+TEST_F(PartnerEntryTest, LookupSaysNoHitAndNamesADamagedDictionary)
+{
+    const QString dic = CArdoEnv().GetProgramFolder() + QStringLiteral("/Dic");
+    ASSERT_TRUE(QDir().mkpath(dic));
+    QFile registry(RegistryIniPath());
+    ASSERT_TRUE(registry.open(QIODevice::WriteOnly));
+    registry.write(
+        ("[SOFTWARE\\Pellam\\Morvek\\Common\\MorvekTel]\nDataPath=" + dic + "\nHDPath=" + dic + "\n")
+            .toUtf8());
+    registry.close();
+    const auto writeDictionaries = [&dic] {
+        const QStringList area{QStringLiteral("東京都"), QStringLiteral("千代田区"), QStringLiteral("千代田"),
+                               ""};
+        return WriteDictionary(dic + "/Yubin.dic", "postal", {QStringList{"1000001"} + area}) &&
+               WriteDictionary(dic + "/Hojin.dic", "corporate", {}) &&
+               WriteDictionary(
+                   dic + "/Tel.dic", "telephone",
+                   {QStringList{"0312345678", "2", "0", "", "1000001", QStringLiteral("甲商事")} + area});
+    };
+    // Every page after those of the dictionary's own header table unreadable.
+    const auto damage = [&dic](const char* name) {
+        QFile file(dic + u'/' + QLatin1StringView(name));
+        if (!file.open(QIODevice::ReadWrite))
+            return false;
+        const QByteArray header = file.read(18);
+        const qint64 kept = 3 * ((uchar(header[16]) << 8) | uchar(header[17]));
+        return file.size() > kept && file.seek(kept) && file.write(QByteArray(file.size() - kept, 'Z')) > 0;
+    };
+    const QString damaged = QStringLiteral("辞書ファイル<%1/%2>が壊れています。\n");
+    const struct {
+        int mode;
+        const char* number;
+        const char* damaged; // the file whose pages are broken
+        QString message;     // empty: the hit is filled in
+    } cases[] = {
+        {0, "9999999", nullptr, QStringLiteral("該当するデータはありませんでした")},
+        {1, "03-9999-9999", nullptr, QStringLiteral("該当するデータはありませんでした")},
+        {0, "100-0001", nullptr, {}},
+        {1, "03-1234-5678", nullptr, {}},
+        {0, "1000001", "Yubin.dic",
+         damaged.arg(dic, "Yubin.dic") + QStringLiteral("郵便番号データ検索ができません。\n")},
+        {0, "1000001", "Hojin.dic",
+         damaged.arg(dic, "Hojin.dic") + QStringLiteral("郵便番号データ検索ができません。\n")},
+        {1, "0312345678", "Tel.dic",
+         damaged.arg(dic, "Tel.dic") + QStringLiteral("電話番号検索ができません。\n")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.number);
+        ASSERT_TRUE(writeDictionaries());
+        if (c.damaged) {
+            ASSERT_TRUE(damage(c.damaged));
+        }
+        m_ui.Prompt().Clear();
+        CPartnerEntry entry(SPartnerTraits::Customer(), &m_host);
+        CAddressLookup lookup;
+        (c.mode == 0 ? entry.Values().zip : entry.Values().tel) = QString::fromUtf8(c.number);
+        EXPECT_EQ(entry.LookupAddress(lookup, c.mode), c.message.isEmpty());
+        EXPECT_EQ(Texts(), c.message.isEmpty() ? QStringList() : QStringList{c.message});
+        EXPECT_EQ(entry.Values().address,
+                  c.message.isEmpty() ? QStringLiteral("東京都千代田区千代田") : QString());
+        EXPECT_EQ(entry.Values().company,
+                  c.message.isEmpty() && c.mode == 1 ? QStringLiteral("甲商事") : QString());
+    }
 }
 
 TEST(PayeeRules, EntriesCodesAndTheSameBankRule)

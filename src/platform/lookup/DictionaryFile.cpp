@@ -63,6 +63,7 @@ QString InfoValue(sqlite3* db, const char* key)
 CDictionaryFile::Result CDictionaryFile::Open(const QString& path, const char* kind)
 {
     Close();
+    m_strPath = path;
     if (!QFileInfo(path).isFile())
         return MISSING;
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_pDb, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {

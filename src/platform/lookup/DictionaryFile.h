@@ -37,9 +37,12 @@ class CDictionaryFile
     void Close();
     sqlite3* Handle() const { return m_pDb; }
     bool IsOpen() const { return m_pDb != nullptr; }
+    // The file last opened, for messages.
+    const QString& GetPath() const { return m_strPath; }
 
   private:
     sqlite3* m_pDb = nullptr;
+    QString m_strPath;
 };
 
 // Writers of the format, for the data steps, tests and benchmarks. Each

@@ -138,6 +138,7 @@ int CTelDirectory::Search(const QString& number, QList<CRLAddress>& list)
                 list.append(added);
 
     int result = 0;
+    m_strFailedPath.clear();
     QList<CRLAddress> hits;
     const QByteArray key = digits.toUtf8();
     for (const auto& file : m_files) {
@@ -147,6 +148,7 @@ int CTelDirectory::Search(const QString& number, QList<CRLAddress>& list)
                                "FROM telephone WHERE number = ? ORDER BY rowid",
                                -1, &stmt, nullptr) != SQLITE_OK) {
             result = -1;
+            m_strFailedPath = file->GetPath();
             continue;
         }
         sqlite3_bind_text(stmt, 1, key.constData(), int(key.size()), SQLITE_STATIC);
@@ -168,8 +170,10 @@ int CTelDirectory::Search(const QString& number, QList<CRLAddress>& list)
             hit.m_strAddress4 = Column(stmt, 8);
             hits.append(hit);
         }
-        if (rc != SQLITE_DONE)
+        if (rc != SQLITE_DONE) {
             result = -1;
+            m_strFailedPath = file->GetPath();
+        }
         sqlite3_finalize(stmt);
     }
     list += hits;

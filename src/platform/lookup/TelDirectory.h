@@ -42,6 +42,8 @@ class CTelDirectory
     // dictionaries' hits of kind 1 or 2, without those the user deleted.
     // -3 for no number, 0 when searched, -1 when a dictionary query failed.
     int Search(const QString& number, QList<CRLAddress>& list);
+    // The dictionary file whose query failed in the last search.
+    const QString& GetFailedPath() const { return m_strFailedPath; }
 
     const QList<CRLAddress>& UserAdded() const { return m_added; }
     const QList<CRLAddress>& UserDeleted() const { return m_deleted; }
@@ -56,4 +58,5 @@ class CTelDirectory
     std::vector<std::unique_ptr<CDictionaryFile>> m_files;
     QList<CRLAddress> m_added;
     QList<CRLAddress> m_deleted;
+    QString m_strFailedPath;
 };

@@ -64,6 +64,12 @@ class CZipDictionary
     int GetCorpCount(int list) const;
     const CCorpEntry* GetCorpEntry(int list, int index) const;
 
+    // The file of the postal or the corporate dictionary, for messages.
+    const QString& GetFilePath(bool corporate) const
+    {
+        return (corporate ? m_corporate : m_postal).GetPath();
+    }
+
   private:
     struct CNode {
         CZipEntry entry;

@@ -240,4 +240,28 @@ bool IsLeadByteAt(const QByteArray& bytes, int i)
     return pos == i && IsLead(uchar(bytes.at(i)));
 }
 
+const QList<SAlias>& Aliases()
+{
+    // glibc's one-way mappings, listed in the note at the top.
+    static const QList<SAlias> aliases{
+        {u'\u00A2', u'\uFFE0'}, {u'\u00A3', u'\uFFE1'}, {u'\u00A5', u'\\'},
+        {u'\u00AC', u'\uFFE2'}, {u'\u2014', u'\u2015'}, {u'\u2016', u'\u2225'},
+        {u'\u203E', u'~'},      {u'\u2212', u'\uFF0D'}, {u'\u301C', u'\uFF5E'}};
+    return aliases;
+}
+
+QString FoldAliases(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out) {
+        for (const SAlias& alias : Aliases()) {
+            if (c.unicode() == alias.from) {
+                c = QChar(alias.to);
+                break;
+            }
+        }
+    }
+    return out;
+}
+
 } // namespace Cp932

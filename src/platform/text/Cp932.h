@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 // Code page 932 (Shift-JIS with the vendor extensions) through glibc iconv.
@@ -34,5 +35,19 @@ QByteArray TruncateBytes(const QByteArray& bytes, int maxBytes);
 // True when byte i of a CP932 string is the lead byte of a double-byte
 // character (scanning from the start, since trail bytes overlap ASCII).
 bool IsLeadByteAt(const QByteArray& bytes, int i);
+
+// The characters that encode to the bytes of another and so come back from
+// a file as that one ("¥" as "\", "‾" as "~", "−" as "－", "〜" as "～",
+// and five more): each with the character it comes back as.
+struct SAlias {
+    char16_t from;
+    char16_t to;
+};
+const QList<SAlias>& Aliases();
+
+// The text as a file gives it back: every alias replaced by its partner.
+// Characters without a CP932 form stay (they are refused where text is
+// written, never folded).
+QString FoldAliases(const QString& text);
 
 } // namespace Cp932

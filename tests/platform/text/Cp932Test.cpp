@@ -51,6 +51,22 @@ TEST(CodecRoundTrip, OneWayMappingsOfTheTable)
     EXPECT_EQ(Cp932::Encode(u"¥100"_s), QByteArray("\\100"));
     EXPECT_EQ(Cp932::Decode(Bytes({0x81, 0x7C})), u"\uFF0D"_s);
     EXPECT_TRUE(Cp932::CanEncode(u"\u301C\u2212¥"_s));
+
+    // The alias list is every such character of the codec, each with what
+    // comes back; folding gives the text a file gives back.
+    QList<QPair<char16_t, char16_t>> found, listed;
+    for (char32_t u = 0x80; u < 0x10000; ++u) {
+        const QString c = QChar(char16_t(u));
+        if ((u >= 0xD800 && u <= 0xDFFF) || !Cp932::CanEncode(c))
+            continue;
+        if (const QString back = Cp932::Decode(Cp932::Encode(c)); back != c)
+            found.append({char16_t(u), back.at(0).unicode()});
+    }
+    for (const Cp932::SAlias& alias : Cp932::Aliases())
+        listed.append({alias.from, alias.to});
+    EXPECT_EQ(listed, found);
+    const QString mixed = u"¥100‾−〜～\\表😀"_s;
+    EXPECT_EQ(Cp932::FoldAliases(mixed), u"\\100~－～～\\表😀"_s);
 }
 
 TEST(CodecByteLength, CountsDoubleBytesTwice)

@@ -1,6 +1,7 @@
 #include "platform/ui/LabelCell.h"
 #include "platform/ui/NumEdit.h"
 #include "platform/ui/ReadingEdit.h"
+#include "platform/ui/TextLimit.h"
 
 #include "platform/ui/FakeUi.h"
 
@@ -11,7 +12,10 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace
 {
@@ -153,6 +157,63 @@ TEST(ControlsTest, ReadingEditFeedsThePartner)
     Compose(name, {});
     Compose(name, {}, QStringLiteral("x"));
     EXPECT_EQ(reading.text(), QStringLiteral(u"ｶﾌﾞｼｷｶﾞｲｼｬﾃﾞ"));
+}
+
+// An address of 254 bytes of 255 ("\r\n" counts two): what is typed, pasted
+// or committed in its middle keeps only what fits, and the text around it
+// stays whole; a stored text longer than the limit is shown whole.
+TEST(ControlsTest, PlainTextLimitRefusesWhereTyped)
+{
+    const QString head = QString(100, u'東'), tail = QStringLiteral("\n") + QString(52, u'b');
+    const struct {
+        const char* name;
+        std::function<void(QPlainTextEdit&)> input;
+        const char* inserted; // what stays at the cursor
+        bool crlf = true;
+    } cases[] = {
+        {"one byte fits", [](QPlainTextEdit& e) { Type(e, Qt::Key_X, QStringLiteral("x")); }, "x"},
+        {"a full-width character does not", [](QPlainTextEdit& e) { Type(e, 0, QStringLiteral("あ")); }, ""},
+        {"a line break takes two", [](QPlainTextEdit& e) { Type(e, Qt::Key_Return, QStringLiteral("\r")); },
+         ""},
+        {"a line break of one byte fits",
+         [](QPlainTextEdit& e) { Type(e, Qt::Key_Return, QStringLiteral("\r")); }, "\n", false},
+        {"a paste is cut", [](QPlainTextEdit& e) { e.insertPlainText(QStringLiteral("xyz")); }, "x"},
+        {"a conversion is refused", [](QPlainTextEdit& e) { Compose(e, {}, QStringLiteral("漢字")); }, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QPlainTextEdit edit;
+        LimitPlainTextBytes(&edit, 255, c.crlf);
+        edit.setPlainText(head + tail);
+        QTextCursor cursor = edit.textCursor();
+        cursor.setPosition(50);
+        edit.setTextCursor(cursor);
+        c.input(edit);
+        const QString inserted = QString::fromUtf8(c.inserted);
+        EXPECT_EQ(edit.toPlainText(), head.left(50) + inserted + head.mid(50) + tail);
+        EXPECT_EQ(edit.textCursor().position(), 50 + inserted.size());
+    }
+
+    QPlainTextEdit edit;
+    LimitPlainTextBytes(&edit, 255, true);
+    edit.setPlainText(head + tail);
+    // Replacing a selection frees its bytes first; undo takes back the
+    // whole insertion.
+    QTextCursor cursor = edit.textCursor();
+    cursor.setPosition(0);
+    cursor.setPosition(2, QTextCursor::KeepAnchor);
+    edit.setTextCursor(cursor);
+    edit.insertPlainText(QStringLiteral("123456"));
+    EXPECT_EQ(edit.toPlainText(), QStringLiteral("12345") + head.mid(2) + tail);
+    edit.undo();
+    EXPECT_EQ(edit.toPlainText(), head + tail);
+    const QString stored = QString(200, u'長');
+    edit.setPlainText(stored);
+    EXPECT_EQ(edit.toPlainText(), stored);
+
+    EXPECT_EQ(FitPlainTextBytes(QStringLiteral("ab\ncd"), 3, true), QStringLiteral("ab"));
+    EXPECT_EQ(FitPlainTextBytes(QStringLiteral("ab\ncd"), 4, true), QStringLiteral("ab\n"));
+    EXPECT_EQ(FitPlainTextBytes(QStringLiteral("aあ"), 2, false), QStringLiteral("a"));
 }
 
 TEST(ControlsTest, LabelCellDrawsAFramedCaption)
