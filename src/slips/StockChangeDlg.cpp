@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -62,6 +63,7 @@ CStockChangeDlg::CStockChangeDlg(int mode, CMakeMsgID& data, QWidget* parent)
     m_pQuantity = new CNumEdit(this);
     m_pQuantity->setMaxLength(13);
     m_pQuantity->setGeometry(130, line(5), 150, 23);
+    m_pQuantity->installEventFilter(this);
     m_pMemo = new QLineEdit(this);
     m_pMemo->setMaxLength(50);
     m_pMemo->setGeometry(130, line(6), 300, 23);
@@ -186,10 +188,26 @@ void CStockChangeDlg::reject()
     }
 }
 
+void CStockChangeDlg::OnQuantityLeft()
+{
+    m_rules.m_strQuantity = m_pQuantity->text();
+    if (m_rules.CheckQuantity() != CStockChangeRules::kNone) {
+        m_pQuantity->setFocus();
+        m_pQuantity->selectAll();
+    }
+}
+
 bool CStockChangeDlg::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_pCode && event->type() == QEvent::FocusOut)
         OnItemCodeLeft();
+    // A message box taking the focus from the window is no leaving of the
+    // field: the quantity would be checked twice.
+    if (watched == m_pQuantity && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            OnQuantityLeft();
+    }
     return QDialog::eventFilter(watched, event);
 }
 
