@@ -19,7 +19,6 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QEvent>
-#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -465,10 +464,9 @@ bool CReceiptDlg::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::FocusOut) {
         if (watched == m_pCode)
             OnPartnerCodeLeft();
-        // A message box taking the focus from the window is no leaving of
-        // the field: the amount would be checked twice.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+        // A message box taking the focus from the window would have the
+        // amount checked twice.
+        if (IsFieldLeft(event))
             for (int i = 0; i < CReceiptRules::kRows; ++i)
                 if (watched == m_rows[size_t(i)].amount)
                     OnAmountLeft(i);

@@ -12,7 +12,6 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QEvent>
-#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -201,13 +200,10 @@ bool CStockChangeDlg::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_pCode && event->type() == QEvent::FocusOut)
         OnItemCodeLeft();
-    // A message box taking the focus from the window is no leaving of the
-    // field: the quantity would be checked twice.
-    if (watched == m_pQuantity && event->type() == QEvent::FocusOut) {
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            OnQuantityLeft();
-    }
+    // A message box taking the focus from the window would have the
+    // quantity checked twice.
+    if (watched == m_pQuantity && IsFieldLeft(event))
+        OnQuantityLeft();
     return QDialog::eventFilter(watched, event);
 }
 

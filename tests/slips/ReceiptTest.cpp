@@ -460,6 +460,8 @@ TEST_F(ReceiptDb, VoucherWritesWhatIsShownAndStartsKindTen)
 #include "platform/ui/NumEdit.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QTreeWidget>
 
@@ -488,8 +490,13 @@ TEST_F(ReceiptDb, DialogEntersAndSavesAPayment)
     dialog.MethodCombo(0)->setCurrentIndex(2);
     EXPECT_TRUE(dialog.AmountEdit(0)->isEnabled());
     EXPECT_TRUE(dialog.MethodCombo(1)->isEnabled());
-    // A malformed amount is refused on 登録 and nothing is written.
+    // A malformed amount is refused on leaving it and on 登録; nothing is written.
     dialog.AmountEdit(0)->setText(QStringLiteral("1.2.3"));
+    m_ui.Prompt().Clear();
+    QFocusEvent tabbed(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(dialog.AmountEdit(0), &tabbed);
+    EXPECT_EQ(Texts(), QStringList{"不正な数値が入力されています。"});
+    EXPECT_EQ(dialog.Rules().m_rows[0].m_amount, CMny(0));
     m_ui.Prompt().Clear();
     dialog.OnRegister();
     EXPECT_EQ(Texts(), QStringList{"不正な数値が入力されています。"});

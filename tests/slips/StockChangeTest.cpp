@@ -7,6 +7,8 @@
 #include "platform/ui/Prompt.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QFocusEvent>
 #include <QLineEdit>
 
 namespace
@@ -161,6 +163,14 @@ TEST_F(StockChangeDb, DialogSavesAMovement)
     EXPECT_EQ(list.m_switches, QStringList{" /G"});
     EXPECT_EQ(dialog.NameEdit()->text(), QStringLiteral("ボールペン"));
     dialog.TypeCombo()->setCurrentIndex(1);
+    // Leaving the quantity checks it; the window losing the focus does not.
+    dialog.QuantityEdit()->setText("0");
+    m_ui.Prompt().Clear();
+    QFocusEvent tabbed(QEvent::FocusOut, Qt::TabFocusReason), away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(dialog.QuantityEdit(), &away);
+    EXPECT_TRUE(Texts().isEmpty());
+    QCoreApplication::sendEvent(dialog.QuantityEdit(), &tabbed);
+    EXPECT_EQ(Texts(), QStringList{"数量に0は入力できません。"});
     dialog.QuantityEdit()->setText("4");
     m_ui.Prompt().QueueAnswers({IDOK});
     dialog.accept();
