@@ -33,6 +33,11 @@ QString MakeShortString(const std::function<int(const QString&)>& extent, const 
     return QString();
 }
 
+int CellTextMargin(int column)
+{
+    return column == 0 ? 4 : 12;
+}
+
 CShimeListModel::CShimeListModel(CReportList& list, QObject* parent) : QAbstractTableModel(parent), m_list(list)
 {
 }
@@ -109,7 +114,7 @@ void CShimeListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         QRect rect = band.adjusted(inset, 0, -inset, 0);
         const QFontMetrics fm(option.font);
         const QString shown = MakeShortString([&fm](const QString& t) { return fm.horizontalAdvance(t); }, text,
-                                              band.width(), index.column() == 0 ? 4 : 12);
+                                              band.width(), CellTextMargin(index.column()));
         int align = index.data(Qt::TextAlignmentRole).toInt();
         if (shown != text)
             align = Qt::AlignLeft | Qt::AlignVCenter;
@@ -123,6 +128,18 @@ CShimeListCtrl::CShimeListCtrl(CShimeView& view) : QTableView(&view), m_view(vie
 {
     SetupRecordTable(this);
     setItemDelegate(new CShimeListDelegate(view, this));
+}
+
+int CShimeListCtrl::WholeDateWidth() const
+{
+    const QFontMetrics fm = fontMetrics();
+    QChar widest = u'0';
+    for (char16_t digit = u'1'; digit <= u'9'; ++digit)
+        if (fm.horizontalAdvance(QChar(digit)) > fm.horizontalAdvance(widest))
+            widest = QChar(digit);
+    const QString date = QString(4, widest) + u'/' + QString(2, widest) + u'/' + QString(2, widest);
+    // A cell is its column less the grid line.
+    return fm.horizontalAdvance(date) + CellTextMargin(1) + (showGrid() ? 1 : 0);
 }
 
 void CShimeListCtrl::mousePressEvent(QMouseEvent* event)

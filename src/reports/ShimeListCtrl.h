@@ -13,6 +13,8 @@ class CShimeView;
 // width, else the longest head that fits with "..." after it, or nothing
 // when not even the dots fit. Characters are never split.
 QString MakeShortString(const std::function<int(const QString&)>& extent, const QString& text, int width, int offset);
+// The room a cell of the column keeps beside its text (the `offset` above).
+int CellTextMargin(int column);
 
 // The rows of a report list for the table: one reset per fill.
 class CShimeListModel : public QAbstractTableModel
@@ -57,6 +59,10 @@ class CShimeListCtrl : public QTableView
     Q_OBJECT
   public:
     explicit CShimeListCtrl(CShimeView& view);
+
+    // The narrowest column (after the first) that shows a whole date
+    // "yyyy/mm/dd" of any digits in the control's font.
+    int WholeDateWidth() const;
 
     int m_bStateImages = 1;
 

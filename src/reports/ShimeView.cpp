@@ -263,7 +263,7 @@ bool CShimeView::InitListControl()
     // A tenth of the list, but never too narrow for a whole date in the
     // list's font: a small window would otherwise show every date cut short.
     params.unitWidth = std::max(std::max(m_pListCtrl->viewport()->width(), kMinWidth - 30) / 10,
-                                m_pListCtrl->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00")) + 12);
+                                m_pListCtrl->WholeDateWidth());
     LoadColumnWidths();
     params.savedWidths = m_widths;
     m_list.ClearRows();

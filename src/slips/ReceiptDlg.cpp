@@ -27,6 +27,8 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace
 {
 
@@ -34,18 +36,6 @@ const QColor kBackground(222, 222, 222);
 constexpr int kRowTop = 188;
 constexpr int kRowStep = 24;
 constexpr int kFieldHeight = 22;
-
-// Whole yen of an amount edit; the rules keep money values.
-CMny AmountOfText(const QString& text)
-{
-    QString t = text;
-    t.remove(u',');
-    bool ok = false;
-    const qint64 value = t.trimmed().toLongLong(&ok);
-    if (!ok || value < INT32_MIN || value > INT32_MAX)
-        return CMny(0);
-    return CMny(value);
-}
 
 QString TextOfAmount(const CMny& amount)
 {
@@ -281,7 +271,7 @@ void CReceiptDlg::ShowHistory()
     }
 }
 
-void CReceiptDlg::ReadValues()
+bool CReceiptDlg::ReadValues()
 {
     m_rules.m_date = m_pDate->date();
     m_rules.m_strNo = m_pNo->text();
@@ -290,14 +280,18 @@ void CReceiptDlg::ReadValues()
     for (int i = 0; i < CReceiptRules::kRows; ++i) {
         CReceiptRow& row = m_rules.m_rows[size_t(i)];
         RowWidgets& r = m_rows[size_t(i)];
-        // A stored amount with a fraction stays as it is unless edited.
-        if (r.amount->text() != TextOfAmount(row.m_amount))
-            row.m_amount = AmountOfText(r.amount->text());
+        // An amount the rules refuse is not read as anything else: the
+        // reason is shown and the field is to be corrected.
+        if (r.amount->text() != TextOfAmount(row.m_amount) && !m_rules.SetAmountText(i, r.amount->text())) {
+            FocusAmount(i);
+            return false;
+        }
         row.m_strContents = r.contents->currentText();
         row.m_strDraftNo = r.draftNo->text();
         row.m_dtDraft = r.draftDate->date();
     }
     m_rules.ComputeTotals();
+    return true;
 }
 
 void CReceiptDlg::OnMethodChanged(int row)
@@ -316,9 +310,19 @@ void CReceiptDlg::OnAmountLeft(int row)
     const QString text = m_rows[size_t(row)].amount->text();
     if (text == TextOfAmount(r.m_amount))
         return;
-    m_rules.SetAmount(row, AmountOfText(text));
+    if (!m_rules.SetAmountText(row, text)) {
+        FocusAmount(row);
+        return;
+    }
     ShowRows();
     ShowTotals();
+}
+
+void CReceiptDlg::FocusAmount(int row)
+{
+    CNumEdit* edit = m_rows[size_t(row)].amount;
+    edit->setFocus();
+    edit->selectAll();
 }
 
 void CReceiptDlg::OnHistoryClicked(QTreeWidgetItem* item, int column)
@@ -398,13 +402,15 @@ void CReceiptDlg::Focus(CReceiptRules::Field field)
     case CReceiptRules::kCode: m_pCode->setFocus(); break;
     case CReceiptRules::kNo: m_pNo->setFocus(); break;
     case CReceiptRules::kMethod1: m_rows[0].method->setFocus(); break;
+    case CReceiptRules::kAmount: FocusAmount(std::max(m_rules.FilledRows() - 1, 0)); break;
     default: break;
     }
 }
 
 void CReceiptDlg::OnRegister()
 {
-    ReadValues();
+    if (!ReadValues())
+        return;
     const CReceiptRules::Field field = m_rules.Validate();
     if (field != CReceiptRules::kNone) {
         Focus(field);
@@ -422,7 +428,8 @@ void CReceiptDlg::OnRegister()
 
 void CReceiptDlg::OnPrintReceipt()
 {
-    ReadValues();
+    if (!ReadValues())
+        return;
     m_rules.PrintVoucher(m_opener);
 }
 
@@ -433,7 +440,9 @@ void CReceiptDlg::accept()
 
 void CReceiptDlg::reject()
 {
-    ReadValues();
+    // A refused amount keeps the dialog open, as a failed exchange does.
+    if (!ReadValues())
+        return;
     if (m_rules.Close() == CReceiptRules::kClose) {
         QDialog::reject();
         return;
@@ -455,9 +464,12 @@ bool CReceiptDlg::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::FocusOut) {
         if (watched == m_pCode)
             OnPartnerCodeLeft();
-        for (int i = 0; i < CReceiptRules::kRows; ++i)
-            if (watched == m_rows[size_t(i)].amount)
-                OnAmountLeft(i);
+        // A message box taking the focus from the window would have the
+        // amount checked twice.
+        if (IsFieldLeft(event))
+            for (int i = 0; i < CReceiptRules::kRows; ++i)
+                if (watched == m_rows[size_t(i)].amount)
+                    OnAmountLeft(i);
     }
     return QDialog::eventFilter(watched, event);
 }

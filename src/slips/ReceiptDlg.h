@@ -74,7 +74,9 @@ class CReceiptDlg : public QDialog
     };
     void Build();
     void AddCell(int x, int y, int w, const QString& text);
-    void ReadValues();
+    // False when a typed amount is refused (its field gets the focus).
+    bool ReadValues();
+    void FocusAmount(int row);
     void ShowRows();
     void ShowTotals();
     void ShowHistory();

@@ -6,7 +6,9 @@
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/RecordCompare.h"
 #include "platform/data/SqlText.h"
+#include "platform/data/MnyText.h"
 #include "platform/ui/Clock.h"
+#include "platform/ui/NumEdit.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
@@ -63,6 +65,29 @@ int ReadCollectAmountFlag(const QString& folder)
     while (i < t.size() && t[i].isDigit() && t[i].unicode() < 128)
         ++i;
     return t.left(i).toInt();
+}
+
+bool ReadMnyText(const QString& text, CMny& value)
+{
+    QString checked;
+    if (!ValidateNumText(text, checked, true, true, 4, -1))
+        return false;
+    bool ok = false;
+    const CMny read = TextToMny(checked, &ok);
+    if (!ok) {
+        // Fifteen digits pass the checker, but money fields end below 10^15.
+        Ask().MessageBox(QStringLiteral("入力できる数値の大きさは、922,337,203,685,477までです。"), MB_OK,
+                         MB_ICONEXCLAMATION);
+        return false;
+    }
+    value = read;
+    return true;
+}
+
+bool IsStorableMny(const CMny& value)
+{
+    CMny stored;
+    return value.IsValid() && value.Round(stored, CMny::kRoundHalfUp, 4) == 1;
 }
 
 int ReadMasterByCode(CMakeMsgID& data, const QString& table, const QString& field, const QString& code,
@@ -239,6 +264,15 @@ void CReceiptRules::SetAmount(int row, const CMny& amount)
     ComputeTotals();
 }
 
+bool CReceiptRules::SetAmountText(int row, const QString& text)
+{
+    CMny amount;
+    if (!ReadMnyText(text, amount))
+        return false;
+    SetAmount(row, amount);
+    return true;
+}
+
 void CReceiptRules::ComputeTotals()
 {
     // Every filled row counts, a zero one too: the header must agree with
@@ -379,6 +413,12 @@ CReceiptRules::Field CReceiptRules::Validate()
     if (m_rows[0].m_nMethod < 0) {
         Ask().MessageBox(QStringLiteral("内訳を設定してください"));
         return kMethod1;
+    }
+    // Each amount fits, but eight of them together may not: the header
+    // would get no amount at all.
+    if (!IsStorableMny(m_total) || !IsStorableMny(m_bill)) {
+        Ask().MessageBox(QStringLiteral("合計金額が大きすぎます。金額を確認してください。"), MB_OK, MB_ICONEXCLAMATION);
+        return kAmount;
     }
     return kNone;
 }

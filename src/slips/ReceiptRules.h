@@ -44,8 +44,9 @@ class CReceiptRules
 {
   public:
     enum { kRows = 8, kDraftMethod = 3, kDiscountMethod = 7 };
-    // The fields a check sends the focus to.
-    enum Field { kNone, kCode, kNo, kMethod1 };
+    // The fields a check sends the focus to; kAmount is the last filled
+    // row's amount.
+    enum Field { kNone, kCode, kNo, kMethod1, kAmount };
     enum SaveResult { kSaved = 1, kFailed = 0, kWarningCancelled = -1 };
     // What 閉じる leads to.
     enum CloseResult { kClose = 1, kStay = 0 };
@@ -76,6 +77,9 @@ class CReceiptRules
     bool IsDraftEnabled(int row) const;
     void SetMethod(int row, int method);
     void SetAmount(int row, const CMny& amount);
+    // A typed amount (ReadMnyText); false, with the reason shown and the
+    // row's amount kept, when it is refused.
+    bool SetAmountText(int row, const QString& text);
     // 合計金額 and 領収金額 over every filled row; 値引き counts in the total only.
     void ComputeTotals();
 
@@ -136,6 +140,14 @@ class CReceiptRules
     std::unique_ptr<COneRecord> m_pStoredHeader;
     CCDSData m_storedRows;
 };
+
+// A number typed into an amount or quantity edit, checked by the edits' one
+// checker (a sign, at most 4 decimals) and read as money. Malformed text or
+// a value beyond what a money field stores is refused with its reason
+// (false, `value` unchanged); an empty text is 0.
+bool ReadMnyText(const QString& text, CMny& value);
+// Whether a money field can store the value exactly as it is rounded there.
+bool IsStorableMny(const CMny& value);
 
 // The carry-over flag of the default-value file "Other\CollectAmount.aut"
 // of the database folder: 0 when unreadable, -1 without a database.

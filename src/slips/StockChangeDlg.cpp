@@ -62,6 +62,7 @@ CStockChangeDlg::CStockChangeDlg(int mode, CMakeMsgID& data, QWidget* parent)
     m_pQuantity = new CNumEdit(this);
     m_pQuantity->setMaxLength(13);
     m_pQuantity->setGeometry(130, line(5), 150, 23);
+    m_pQuantity->installEventFilter(this);
     m_pMemo = new QLineEdit(this);
     m_pMemo->setMaxLength(50);
     m_pMemo->setGeometry(130, line(6), 300, 23);
@@ -186,10 +187,23 @@ void CStockChangeDlg::reject()
     }
 }
 
+void CStockChangeDlg::OnQuantityLeft()
+{
+    m_rules.m_strQuantity = m_pQuantity->text();
+    if (m_rules.CheckQuantity() != CStockChangeRules::kNone) {
+        m_pQuantity->setFocus();
+        m_pQuantity->selectAll();
+    }
+}
+
 bool CStockChangeDlg::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_pCode && event->type() == QEvent::FocusOut)
         OnItemCodeLeft();
+    // A message box taking the focus from the window would have the
+    // quantity checked twice.
+    if (watched == m_pQuantity && IsFieldLeft(event))
+        OnQuantityLeft();
     return QDialog::eventFilter(watched, event);
 }
 

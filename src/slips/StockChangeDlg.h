@@ -31,6 +31,8 @@ class CStockChangeDlg : public QDialog
     void OnReference();
     void OnCounterSet();
     void OnItemCodeLeft();
+    // The quantity is checked on leaving it; a refused one keeps the focus.
+    void OnQuantityLeft();
     // The code list answered: wParam 0 with a product code.
     void OnCodeChosen(int wParam, const QString& code);
 

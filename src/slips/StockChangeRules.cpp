@@ -5,7 +5,7 @@
 
 #include "app/Period.h"
 #include "platform/data/MakeMsgID.h"
-#include "platform/data/MnyText.h"
+#include "platform/data/Mny.h"
 #include "platform/data/Record.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/Prompt.h"
@@ -74,6 +74,21 @@ CStockChangeRules::Field CStockChangeRules::LookupItem()
     return kNone;
 }
 
+CStockChangeRules::Field CStockChangeRules::CheckQuantity(CMny* quantity) const
+{
+    CMny read;
+    if (!ReadMnyText(m_strQuantity, read))
+        return kQuantity;
+    // A movement of nothing changes no stock: it is a mistyped quantity.
+    if (!m_strQuantity.isEmpty() && read.IsZero()) {
+        Ask().MessageBox(QStringLiteral("数量に0は入力できません。"), MB_OK, MB_ICONEXCLAMATION);
+        return kQuantity;
+    }
+    if (quantity)
+        *quantity = read;
+    return kNone;
+}
+
 CStockChangeRules::Field CStockChangeRules::ValidateAndSave()
 {
     m_lastFailure = kNone;
@@ -91,6 +106,11 @@ CStockChangeRules::Field CStockChangeRules::ValidateAndSave()
         return refuse(QStringLiteral("品番を入力してください"), kCode);
     if (m_strQuantity.isEmpty())
         return refuse(QStringLiteral("個数を入力してください"), kQuantity);
+    CMny quantity;
+    if (CheckQuantity(&quantity) != kNone) {
+        m_lastFailure = kQuantity;
+        return kQuantity;
+    }
     if (m_nType != kOut && m_nType != kIn)
         return refuse(QStringLiteral("種類を入力してください"), kType);
     // A movement of a product that no master has would stay in the stock
@@ -116,7 +136,6 @@ CStockChangeRules::Field CStockChangeRules::ValidateAndSave()
     r->SetField(s + QStringLiteral("Type"), m_nType);
     // The quantity goes into its direction's field; the other one is 0, also
     // when a change turns the direction round.
-    const CMny quantity = TextToMny(m_strQuantity);
     r->SetField(s + QStringLiteral("InNumber"), m_nType == kIn ? quantity : CMny(0));
     r->SetField(s + QStringLiteral("OutNumber"), m_nType == kOut ? quantity : CMny(0));
     r->SetField(s + QStringLiteral("Memo"), m_strMemo);

@@ -4,6 +4,7 @@
 #include <QString>
 
 class CMakeMsgID;
+class CMny;
 
 // What the stock in/out dialog holds and does, without the widgets. Mode 0
 // new (the form stays for the next movement), 1 new for a preset product,
@@ -24,6 +25,10 @@ class CStockChangeRules
     // The product code lost the focus: its name, or a message (the name is
     // emptied, the code stays). The field to focus, kNone when found.
     Field LookupItem();
+    // The typed quantity: a number (ReadMnyText) other than 0, or empty
+    // (登録 asks for it). kQuantity, with the reason shown, when refused;
+    // else `quantity`, when given, holds it.
+    Field CheckQuantity(CMny* quantity = nullptr) const;
     // Checks and writes; the field to focus on failure, kNone when written.
     Field ValidateAndSave();
     // 登録/修正: the question, the save and what follows.

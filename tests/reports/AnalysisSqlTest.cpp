@@ -4,6 +4,8 @@
 #include "reports/sql/StockSql.h"
 #include "reports/sql/TransitionSql.h"
 
+#include "platform/data/TableNames.h"
+
 namespace
 {
 
@@ -132,4 +134,23 @@ TEST_F(AnalysisSqlTest, StockFromOpeningStockAndEveryMovement)
     EXPECT_EQ(Values(autumn, 2, {"ItemCode", "2004/11", "2004/12", "2005/10"}), QStringList({"I004", "7", "10", "10"}));
     EXPECT_EQ(autumn.GetAt(0)->GetCount(), 2 + 12);
     EXPECT_EQ(MakeStockTransitionSQL(2004, 13, QString(), {}, QDate()), QString());
+}
+
+TEST_F(AnalysisSqlTest, StockClassValueIsNeverTakenForStatementText)
+{
+    // The builders' own placeholders, a quote and an arg() marker in the
+    // value: the product still has its movements (3 opening + 10 in).
+    const char* shelf = "棚'{K}{Q}%1";
+    Insert(TB_ITEM, {{"ItemCode", "I009"}, {"ItemName", "棚板"}, {"StockType", 1}, {"StockNumber", Yen("3")},
+                     {"Class1", shelf}});
+    Insert(TB_STOCKCHANGE, {{"No", "M9"}, {"Date", kMay1}, {"ItemCode", "I009"}, {"Type", 1}, {"InNumber", Yen("10")},
+                            {"OutNumber", Yen("0")}});
+    const QString cls = QStringLiteral("Class1");
+    const QStringList values{QString::fromUtf8(shelf)};
+    EXPECT_EQ(Table(Rows(MakeStockListSQL(kMay31, cls, values, QDate())), {"ItemCode", "在庫数", "Class1"}),
+              QStringList{QStringLiteral("I009|13|") + QString::fromUtf8(shelf)});
+    EXPECT_EQ(Table(Rows(MakeStockMovementSQL(kMay1, kMay31, cls, values, QDate())), {"ItemCode", "調整数", "今回在庫数"}),
+              QStringList{"I009|10|13"});
+    EXPECT_EQ(Table(Rows(MakeStockTransitionSQL(2004, 4, cls, values, QDate())), {"ItemCode", "2004/4", "2004/5"}),
+              QStringList{"I009|3|13"});
 }

@@ -540,3 +540,25 @@ TEST_F(ShimeViewTest, BilledListPeriodShapes)
         EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数：%1件").arg(c.numbers.size()));
     }
 }
+
+// The billed list's dates show whole, as its cells draw them.
+TEST_F(ShimeViewTest, BilledListDatesShowWhole)
+{
+    Exec("INSERT INTO Sales_Close(No, \"Date\", CustomerCode, CloseDate, CollectDate, Status, TudoFlg) VALUES"
+         "('C9', '2026-12-31', 'K001', '2026-12-31', '2026-12-31', 0, 1)");
+    m_ui.Clock().SetToday(QDate(2027, 1, 10));
+    CShimeView* view = Show(12, QDate(), 0);
+    ASSERT_TRUE(view);
+    const CShimeListCtrl* list = view->ListCtrl();
+    const QFontMetrics fm(list->font());
+    ASSERT_EQ(list->model()->rowCount(), 1);
+    for (int column : {1, 2}) {
+        const QModelIndex cell = list->model()->index(0, column);
+        ASSERT_EQ(cell.data().toString(), QStringLiteral("2026/12/31"));
+        EXPECT_EQ(MakeShortString([&fm](const QString& t) { return fm.horizontalAdvance(t); }, cell.data().toString(),
+                                  list->visualRect(cell).width(), CellTextMargin(column)),
+                  QStringLiteral("2026/12/31"))
+            << column;
+    }
+    m_ui.Prompt().Clear();
+}

@@ -114,6 +114,53 @@ TEST_F(ReceiptDb, ValidationOrderAndTexts)
     }
 }
 
+TEST_F(ReceiptDb, TypedAmountsAreReadExactlyOrRefused)
+{
+    // Money holds ten-thousandths in 64 bits: more than 2^31 yen and
+    // fractions are amounts; what is no number or does not fit is refused.
+    const struct Case {
+        QString text;
+        CMny amount; // the row keeps 77 when refused
+        QString message;
+    } cases[] = {
+        {"3000000000", CMny(3000000000LL), ""},
+        {"-1250.5", CMny(-12505, 1), ""},
+        {"922337203685477", CMny(922337203685477LL), ""},
+        {"", CMny(0), ""},
+        {"1.2.3", CMny(77), "不正な数値が入力されています。"},
+        {"0.12345", CMny(77), "入力できる小数点以下の桁数は、最大4桁までです。"},
+        {"922337203685478", CMny(77), "入力できる数値の大きさは、922,337,203,685,477までです。"},
+    };
+    for (const Case& c : cases) {
+        m_ui.Prompt().Clear();
+        CReceiptRules r(m_data, 0, 0);
+        r.SetMethod(0, 0);
+        r.SetAmount(0, CMny(77));
+        EXPECT_EQ(r.SetAmountText(0, c.text), c.message.isEmpty()) << c.text.toStdString();
+        EXPECT_EQ(r.m_rows[0].m_amount, c.amount) << c.text.toStdString();
+        EXPECT_EQ(r.m_total, c.amount);
+        EXPECT_EQ(Texts(), c.message.isEmpty() ? QStringList() : QStringList{c.message});
+    }
+
+    // Two amounts that each fit but not together: refused on 登録, nothing written.
+    CReceiptRules r(m_data, 0, 0);
+    r.m_strNo = "5";
+    Fill(r, {{0, 0}, {2, 0}});
+    ASSERT_TRUE(r.SetAmountText(0, "922337203685477") && r.SetAmountText(1, "1"));
+    m_ui.Prompt().Clear();
+    EXPECT_EQ(r.Validate(), CReceiptRules::kAmount);
+    EXPECT_EQ(Texts(), QStringList{"合計金額が大きすぎます。金額を確認してください。"});
+    m_ui.Prompt().QueueAnswers({IDYES});
+    EXPECT_EQ(r.Close(), CReceiptRules::kStay);
+    EXPECT_EQ(Count("Receipt_H"), 0);
+    // Above 2^31 and with a fraction, stored to the ten-thousandth.
+    ASSERT_TRUE(r.SetAmountText(1, "0.5"));
+    EXPECT_EQ(r.Validate(), CReceiptRules::kNone);
+    EXPECT_EQ(r.Save(), CReceiptRules::kSaved);
+    EXPECT_EQ(Value("SELECT Amount || '|' || Bill FROM Receipt_H"), "9223372036854775000|9223372036854775000");
+    EXPECT_EQ(Value("SELECT group_concat(Amount, ',') FROM Receipt_B"), "9223372036854770000,5000");
+}
+
 TEST_F(ReceiptDb, NewReceiptsSettleTheTickedClosingAndAdvanceTheCounter)
 {
     AddSales(1, "2024-03-31", "S-1", "K1", "青木商事", 30000, 5);
@@ -413,6 +460,8 @@ TEST_F(ReceiptDb, VoucherWritesWhatIsShownAndStartsKindTen)
 #include "platform/ui/NumEdit.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QTreeWidget>
 
@@ -441,6 +490,17 @@ TEST_F(ReceiptDb, DialogEntersAndSavesAPayment)
     dialog.MethodCombo(0)->setCurrentIndex(2);
     EXPECT_TRUE(dialog.AmountEdit(0)->isEnabled());
     EXPECT_TRUE(dialog.MethodCombo(1)->isEnabled());
+    // A malformed amount is refused on leaving it and on 登録; nothing is written.
+    dialog.AmountEdit(0)->setText(QStringLiteral("1.2.3"));
+    m_ui.Prompt().Clear();
+    QFocusEvent tabbed(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(dialog.AmountEdit(0), &tabbed);
+    EXPECT_EQ(Texts(), QStringList{"不正な数値が入力されています。"});
+    EXPECT_EQ(dialog.Rules().m_rows[0].m_amount, CMny(0));
+    m_ui.Prompt().Clear();
+    dialog.OnRegister();
+    EXPECT_EQ(Texts(), QStringList{"不正な数値が入力されています。"});
+    EXPECT_EQ(Count("Pay_H"), 0);
     dialog.AmountEdit(0)->setText(QStringLiteral("8000"));
     m_ui.Prompt().QueueAnswers({IDOK}); // the closing of 2024-03-31 is a period closing
     dialog.OnRegister();

@@ -7,6 +7,8 @@
 #include "platform/ui/Prompt.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QFocusEvent>
 #include <QLineEdit>
 
 namespace
@@ -58,6 +60,11 @@ TEST_F(StockChangeDb, ValidationOrderAndCarryForwardDate)
         {"", "A-1", "", 1, CStockChangeRules::kQuantity, "個数を入力してください"},
         {"", "A-1", "5", -1, CStockChangeRules::kType, "種類を入力してください"},
         {"", "ZZ", "5", 1, CStockChangeRules::kCode, "入力された品番のデータは見つかりません。"},
+        // A quantity is a number other than 0, never read as 0 in silence.
+        {"", "A-1", "-", 1, CStockChangeRules::kQuantity, "不正な数値が入力されています。"},
+        {"", "A-1", ".", 1, CStockChangeRules::kQuantity, "不正な数値が入力されています。"},
+        {"", "A-1", "1.2.3", 1, CStockChangeRules::kQuantity, "不正な数値が入力されています。"},
+        {"", "A-1", "0", 1, CStockChangeRules::kQuantity, "数量に0は入力できません。"},
         {"2024-04-09", "A-1", "5", 1, CStockChangeRules::kNone, ""},
     };
     for (const Case& c : cases) {
@@ -69,6 +76,12 @@ TEST_F(StockChangeDb, ValidationOrderAndCarryForwardDate)
         Fill(r, c.code, c.quantity, c.type);
         EXPECT_EQ(r.ValidateAndSave(), c.field) << c.text.toStdString();
         EXPECT_EQ(Texts(), c.text.isEmpty() ? QStringList() : QStringList{c.text});
+        // Leaving the field checks the quantity alone, with the same words.
+        if (c.field == CStockChangeRules::kQuantity && !c.quantity.isEmpty()) {
+            m_ui.Prompt().Clear();
+            EXPECT_EQ(r.CheckQuantity(), CStockChangeRules::kQuantity);
+            EXPECT_EQ(Texts(), QStringList{c.text});
+        }
     }
     EXPECT_EQ(Count("StockChange"), 1);
 }
@@ -150,6 +163,14 @@ TEST_F(StockChangeDb, DialogSavesAMovement)
     EXPECT_EQ(list.m_switches, QStringList{" /G"});
     EXPECT_EQ(dialog.NameEdit()->text(), QStringLiteral("ボールペン"));
     dialog.TypeCombo()->setCurrentIndex(1);
+    // Leaving the quantity checks it; the window losing the focus does not.
+    dialog.QuantityEdit()->setText("0");
+    m_ui.Prompt().Clear();
+    QFocusEvent tabbed(QEvent::FocusOut, Qt::TabFocusReason), away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(dialog.QuantityEdit(), &away);
+    EXPECT_TRUE(Texts().isEmpty());
+    QCoreApplication::sendEvent(dialog.QuantityEdit(), &tabbed);
+    EXPECT_EQ(Texts(), QStringList{"数量に0は入力できません。"});
     dialog.QuantityEdit()->setText("4");
     m_ui.Prompt().QueueAnswers({IDOK});
     dialog.accept();

@@ -4,6 +4,7 @@
 #include "platform/ui/UiServices.h"
 
 #include <QClipboard>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -123,6 +124,14 @@ int ValidateNumText(const QString& text, QString& value, bool allowMinus, bool a
     }
     value = text;
     return 1;
+}
+
+bool IsFieldLeft(const QEvent* event)
+{
+    if (!event || event->type() != QEvent::FocusOut)
+        return false;
+    const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
 
 bool DDX_NumText(bool saveAndValidate, QLineEdit* edit, QString& value, bool allowMinus, bool allowPoint,

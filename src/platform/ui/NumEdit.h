@@ -39,6 +39,10 @@ QString NumTextProblem(const QString& text, bool allowMinus, bool allowPoint, in
 int ValidateNumText(const QString& text, QString& value, bool allowMinus, bool allowPoint, int maxDecimals,
                     int maxIntegers);
 
+// Whether a focus-out event leaves the field itself: not the window giving
+// the focus away, as it does to a message box or a popup.
+bool IsFieldLeft(const QEvent* event);
+
 // Dialog data exchange of a numeric edit: loading puts `value` into the
 // edit; saving validates it and, when that fails, gives the edit the focus
 // with its text selected and answers false.

@@ -55,7 +55,8 @@ QString History(const QDate& bound, const QDate& openingDate)
     return history;
 }
 
-// The source's quantity {Q} and its condition {K} on the rows that move stock.
+// The source's quantity {Q} and its condition {K} on the rows that move
+// stock, put into a text of our own: never into one that holds a user's value.
 QString ForSource(QString text, const Source& s)
 {
     return text.replace(QLatin1String("{Q}"), QLatin1String(s.quantity))
@@ -65,6 +66,8 @@ QString ForSource(QString text, const Source& s)
 // One grouped sub-select per source, LEFT JOINed to T1 by its alias: the
 // given aggregates over the source's rows, or, with `months` (the month of
 // a row's Date) and `where`, over its quantities V summed by month Mon.
+// The product codes (with the classification values) join last, in one
+// pass of arg().
 QString SourceJoins(const Products& products, const QStringList& aggregates, const QString& months = QString(),
                     const QString& where = QString())
 {
@@ -75,11 +78,11 @@ QString SourceJoins(const Products& products, const QStringList& aggregates, con
             columns << ForSource(aggregate, s);
         QString from = QStringLiteral("%1 WHERE ItemCode IN (%2)").arg(SqlName(s.table), products.codes);
         if (!months.isEmpty())
-            from = QStringLiteral("(SELECT ItemCode, %1 AS Mon, SUM(iif({K}, {Q}, 0)) AS V FROM %2 AND %3 GROUP BY 1, 2)")
-                       .arg(months, ForSource(from, s), where);
+            from = QStringLiteral("(SELECT ItemCode, %1 AS Mon, SUM(iif(%2, %3, 0)) AS V FROM %4 AND %5 GROUP BY 1, 2)")
+                       .arg(months, QLatin1String(s.counts), QLatin1String(s.quantity), from, where);
         joins += QStringLiteral(" LEFT JOIN (SELECT ItemCode, %1 FROM %2 GROUP BY ItemCode) AS %3 "
                                 "ON %3.ItemCode = T1.ItemCode")
-                     .arg(columns.join(QStringLiteral(", ")), ForSource(from, s), QLatin1String(s.alias));
+                     .arg(columns.join(QStringLiteral(", ")), from, QLatin1String(s.alias));
     }
     return joins;
 }
