@@ -10,8 +10,8 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
-#include "reports/sql/ClosingSql.h"
-#include "reports/sql/ResultNames.h"
+#include "platform/sql/ClosingSql.h"
+#include "platform/sql/ResultNames.h"
 #include "settings/CounterInfo.h"
 
 #include <QDir>

@@ -8,7 +8,7 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
-#include "reports/sql/SlipListSql.h"
+#include "platform/sql/SlipListSql.h"
 #include "settings/QXColSet.h"
 
 void ShowSlipFatalMessage()

@@ -12,7 +12,7 @@ make_tree() {
            "$TMP/t/src/exchange" "$TMP/t/src/reports/sql" "$TMP/t/src/slips" "$TMP/t/tools/slipform"
   printf '#include "platform/ui/Prompt.h"\n#include <QString>\n' > "$TMP/t/src/settings/A.cpp"
   printf '#include "settings/A.h"\n#include "Local.h"\n' > "$TMP/t/src/app/Frame.cpp"
-  printf '#include "app/View.h"\n#include "reports/sql/SlipList.h"\n' > "$TMP/t/src/slips/List.cpp"
+  printf '#include "app/View.h"\n#include "platform/sql/SlipList.h"\n' > "$TMP/t/src/slips/List.cpp"
   printf '#include "master/MasterRecordStore.h"\n' > "$TMP/t/src/exchange/Import.cpp"
   printf '#include "exchange/ChoiceDlg.h"\n' > "$TMP/t/src/master/View.cpp"
   printf '#include "master/MasterModule.h"\n#include "slips/SlipsModule.h"\n' > "$TMP/t/src/main.cpp"
