@@ -5,7 +5,7 @@
 #include "slips/SlipPeriod.h"
 
 #include "app/SlipForm.h"
-#include "exchange/ChoiceDlg.h"
+#include "platform/ui/ChoiceDlg.h"
 #include "platform/archive/SafeFile.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"

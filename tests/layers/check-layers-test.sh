@@ -14,7 +14,7 @@ make_tree() {
   printf '#include "settings/A.h"\n#include "Local.h"\n' > "$TMP/t/src/app/Frame.cpp"
   printf '#include "app/View.h"\n#include "platform/sql/SlipList.h"\n' > "$TMP/t/src/slips/List.cpp"
   printf '#include "master/MasterRecordStore.h"\n' > "$TMP/t/src/exchange/Import.cpp"
-  printf '#include "exchange/ChoiceDlg.h"\n' > "$TMP/t/src/master/View.cpp"
+  printf '#include "platform/ui/ChoiceDlg.h"\n' > "$TMP/t/src/master/View.cpp"
   printf '#include "master/MasterModule.h"\n#include "slips/SlipsModule.h"\n' > "$TMP/t/src/main.cpp"
 }
 
