@@ -19,7 +19,7 @@
 #include "reports/ReportsModule.h"
 #include "reports/ShimeListCtrl.h"
 #include "resources/CommandIds.h"
-#include "slips/SlipPeriod.h"
+#include "app/SlipPeriod.h"
 #include "settings/QXColSet.h"
 #include "settings/SettingsFiles.h"
 #include "settings/dlg/CounterSetDlg.h"

@@ -2,7 +2,7 @@
 
 #include "slips/SlipList.h"
 #include "slips/SlipListRules.h"
-#include "slips/SlipPeriod.h"
+#include "app/SlipPeriod.h"
 
 #include "app/SlipForm.h"
 #include "platform/ui/ChoiceDlg.h"

@@ -1,7 +1,7 @@
 #include "slips/SlipList.h"
 
 #include "slips/SlipListRules.h"
-#include "slips/SlipPeriod.h"
+#include "app/SlipPeriod.h"
 
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
