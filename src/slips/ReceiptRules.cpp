@@ -24,20 +24,20 @@ IPrompt& Ask()
     return UiServices::Prompt();
 }
 
-void ShowResult(int result, const QString& firstLine, const QString& err)
-{
-    if (result == CMakeMsgID::kFatal)
-        ShowSlipFatalMessage();
-    else
-        Ask().MessageBox(firstLine + err);
-}
-
 QString Tr(const char* text)
 {
     return QString::fromUtf8(text);
 }
 
 } // namespace
+
+void CReceiptRules::ShowResult(int result, const QString& firstLine, const QString& err)
+{
+    if (result == CMakeMsgID::kFatal)
+        ShowSlipFatalMessage();
+    else
+        Ask().MessageBox(firstLine + err);
+}
 
 int ReadCollectAmountFlag(const QString& folder)
 {
@@ -469,13 +469,6 @@ void CReceiptRules::FillRows(CCDSData& rows) const
     }
 }
 
-void CReceiptRules::Fail(int result, const QString& firstLine, const QString& err)
-{
-    QString ignored;
-    m_data.Rollback(ignored);
-    ShowResult(result, firstLine, err);
-}
-
 bool CReceiptRules::InsertReceipt()
 {
     CWaitCursor wait;
@@ -485,54 +478,11 @@ bool CReceiptRules::InsertReceipt()
         Ask().MessageBox(QStringLiteral("明細データを入力してください。"));
         return false;
     }
-    QString err;
-    int rc = m_data.BeginTransaction(err);
-    if (rc != CMakeMsgID::kOk) {
-        ShowResult(rc, QStringLiteral("データの登録に失敗しました。\n"), err);
-        return false;
-    }
     const int previousId = m_nHeaderID;
-    CCDSData header;
-    header.m_strTable = HeaderTable();
-    FillHeader(*header.AddNew(), m_strCode == SundryCode() ? closeId : 0);
-    rc = m_data.InsertData(header, err);
-    if (rc != CMakeMsgID::kOk) {
-        Fail(rc, QStringLiteral("データの登録に失敗しました。\n"), err);
-        return false;
-    }
-    const CTb* id = header.GetAt(0)->GetOneField(HeaderTable(), QStringLiteral("ID"));
-    int newId = 0;
-    if (!id || !id->GetData(newId) || newId == 0) {
-        QString ignored;
-        m_data.Rollback(ignored);
-        Ask().MessageBox(QStringLiteral("データが取得できません"));
-        return false;
-    }
-    m_nHeaderID = newId;
-    CCDSData rows;
-    FillRows(rows);
-    rc = m_data.InsertData(rows, err);
-    if (rc != CMakeMsgID::kOk) {
+    QString line = QStringLiteral("データの登録に失敗しました。\n"), err;
+    if (const int rc = WriteNewReceipt(closeId, line, err); rc != CMakeMsgID::kOk) {
         m_nHeaderID = previousId;
-        Fail(rc, QStringLiteral("データの登録に失敗しました。\n"), err);
-        return false;
-    }
-    if (closeId != 0) {
-        CCDSData close;
-        close.m_strTable = CloseTable();
-        close.m_strCondition = QStringLiteral("WHERE (ID=%1)").arg(closeId);
-        close.AddNew()->SetField(CloseTable() + QStringLiteral(".Status"), 1);
-        rc = m_data.UpdateData(close, err);
-        if (rc != CMakeMsgID::kOk) {
-            m_nHeaderID = previousId;
-            Fail(rc, QStringLiteral("データの変更に失敗しました。\n"), err);
-            return false;
-        }
-    }
-    rc = m_data.Commit(err);
-    if (rc != CMakeMsgID::kOk) {
-        m_nHeaderID = previousId;
-        Fail(rc, QStringLiteral("データの登録に失敗しました。\n"), err);
+        ShowResult(rc, line, err);
         return false;
     }
     // The counter file cannot be rolled back: it moves only after the commit.
@@ -542,27 +492,74 @@ bool CReceiptRules::InsertReceipt()
     return true;
 }
 
+int CReceiptRules::WriteNewReceipt(int closeId, QString& line, QString& err)
+{
+    CScopedTransaction run(m_data);
+    int rc = run.Begin(err);
+    if (rc != CMakeMsgID::kOk)
+        return rc;
+    CCDSData header;
+    header.m_strTable = HeaderTable();
+    FillHeader(*header.AddNew(), m_strCode == SundryCode() ? closeId : 0);
+    rc = m_data.InsertData(header, err);
+    if (rc != CMakeMsgID::kOk)
+        return rc;
+    const CTb* id = header.GetAt(0)->GetOneField(HeaderTable(), QStringLiteral("ID"));
+    int newId = 0;
+    if (!id || !id->GetData(newId) || newId == 0) {
+        line = QStringLiteral("データが取得できません");
+        err.clear();
+        return CMakeMsgID::kFailed;
+    }
+    m_nHeaderID = newId;
+    CCDSData rows;
+    FillRows(rows);
+    rc = m_data.InsertData(rows, err);
+    if (rc != CMakeMsgID::kOk)
+        return rc;
+    if (closeId != 0) {
+        CCDSData close;
+        close.m_strTable = CloseTable();
+        close.m_strCondition = QStringLiteral("WHERE (ID=%1)").arg(closeId);
+        close.AddNew()->SetField(CloseTable() + QStringLiteral(".Status"), 1);
+        rc = m_data.UpdateData(close, err);
+        if (rc != CMakeMsgID::kOk) {
+            line = QStringLiteral("データの変更に失敗しました。\n");
+            return rc;
+        }
+    }
+    return run.Commit(err);
+}
+
 bool CReceiptRules::UpdateReceipt()
 {
     CWaitCursor wait;
+    QString line = QStringLiteral("データの修正に失敗しました。\n"), err;
+    if (const int rc = WriteChangedReceipt(line, err); rc != CMakeMsgID::kOk) {
+        ShowResult(rc, line, err);
+        return false;
+    }
+    return true;
+}
+
+int CReceiptRules::WriteChangedReceipt(QString& line, QString& err)
+{
     const QString h = HeaderTable();
     int seikyu = 0;
     if (const CTb* f = m_pStoredHeader->GetOneField(h, QStringLiteral("SeikyuID")))
         f->GetData(seikyu);
-    QString err;
-    int rc = m_data.BeginTransaction(err);
-    if (rc != CMakeMsgID::kOk) {
-        ShowResult(rc, QStringLiteral("データの修正に失敗しました。\n"), err);
-        return false;
-    }
+    CScopedTransaction run(m_data);
+    int rc = run.Begin(err);
+    if (rc != CMakeMsgID::kOk)
+        return rc;
     if (seikyu != 0) {
         CCDSData closings;
         closings.m_strTable = CloseTable();
         closings.AddNew()->SetField(CloseTable() + QStringLiteral(".ID"), seikyu);
         rc = m_data.Reset_SalesClose(closings, err);
         if (rc != CMakeMsgID::kOk) {
-            Fail(rc, QStringLiteral("締め請求の取り消しに失敗しました。\n"), err);
-            return false;
+            line = QStringLiteral("締め請求の取り消しに失敗しました。\n");
+            return rc;
         }
     }
     CCDSData del;
@@ -570,8 +567,8 @@ bool CReceiptRules::UpdateReceipt()
     del.m_strCondition = QStringLiteral("WHERE (HeaderID=%1)").arg(m_nHeaderID);
     rc = m_data.DeleteData(del, err);
     if (rc != CMakeMsgID::kOk) {
-        Fail(rc, QStringLiteral("修正データの削除に失敗しました。\n"), err);
-        return false;
+        line = QStringLiteral("修正データの削除に失敗しました。\n");
+        return rc;
     }
     int closeId = 0;
     const CTb* storedCode = m_pStoredHeader->GetOneField(h, CodeField());
@@ -582,25 +579,18 @@ bool CReceiptRules::UpdateReceipt()
     header.m_strCondition = QStringLiteral("WHERE ID=%1").arg(m_nHeaderID);
     FillHeader(*header.AddNew(), closeId);
     rc = m_data.UpdateData(header, err);
-    if (rc != CMakeMsgID::kOk) {
-        Fail(rc, QStringLiteral("データの修正に失敗しました。\n"), err);
-        return false;
-    }
+    if (rc != CMakeMsgID::kOk)
+        return rc;
     CCDSData rows;
     FillRows(rows);
     if (rows.GetCount() > 0) {
         rc = m_data.InsertData(rows, err);
         if (rc != CMakeMsgID::kOk) {
-            Fail(rc, QStringLiteral("データの登録に失敗しました。\n"), err);
-            return false;
+            line = QStringLiteral("データの登録に失敗しました。\n");
+            return rc;
         }
     }
-    rc = m_data.Commit(err);
-    if (rc != CMakeMsgID::kOk) {
-        Fail(rc, QStringLiteral("データの修正に失敗しました。\n"), err);
-        return false;
-    }
-    return true;
+    return run.Commit(err);
 }
 
 CReceiptRules::SaveResult CReceiptRules::Save()

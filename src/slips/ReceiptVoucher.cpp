@@ -4,8 +4,6 @@
 #include "slips/ReceiptRules.h"
 
 #include "platform/data/MakeMsgID.h"
-#include "platform/ui/Prompt.h"
-#include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
 
 int CReceiptRules::PrintVoucher(const std::function<int(int, const QString&, long)>& openSlipForm)
@@ -38,22 +36,29 @@ int CReceiptRules::PrintVoucher(const std::function<int(int, const QString&, lon
     h->SetField(w + QStringLiteral("Bill"), m_bill);
 
     // Both work tables or neither: a half-written voucher is not printed.
-    QString err;
-    int rc = m_data.BeginTransaction(err);
-    if (rc == CMakeMsgID::kOk)
-        rc = m_data.InsertData(header, err);
-    if (rc != CMakeMsgID::kOk) {
-        Fail(rc, QStringLiteral("データの書き出しに失敗しました。\n"), err);
+    QString line = QStringLiteral("データの書き出しに失敗しました。\n"), err;
+    if (const int rc = WriteVoucher(header, line, err); rc != CMakeMsgID::kOk) {
+        ShowResult(rc, line, err);
         return 0;
     }
+    return openSlipForm ? openSlipForm(10, QString(), 0) : 0;
+}
+
+int CReceiptRules::WriteVoucher(CCDSData& header, QString& line, QString& err)
+{
+    CScopedTransaction run(m_data);
+    int rc = run.Begin(err);
+    if (rc == CMakeMsgID::kOk)
+        rc = m_data.InsertData(header, err);
+    if (rc != CMakeMsgID::kOk)
+        return rc;
     if (FilledRows() > 0) {
         int headerId = 0;
         const CTb* id = header.GetAt(0)->GetOneField(QStringLiteral("WReceipt_H"), QStringLiteral("ID"));
         if (!id || !id->GetData(headerId)) {
-            QString ignored;
-            m_data.Rollback(ignored);
-            UiServices::Prompt().MessageBox(QStringLiteral("データが取得できません"));
-            return 0;
+            line = QStringLiteral("データが取得できません");
+            err.clear();
+            return CMakeMsgID::kFailed;
         }
         CCDSData rows;
         rows.m_strTable = QStringLiteral("WReceipt_B");
@@ -69,15 +74,8 @@ int CReceiptRules::PrintVoucher(const std::function<int(int, const QString&, lon
             r->SetField(b + QStringLiteral("Amount"), row.m_amount);
         }
         rc = m_data.InsertData(rows, err);
-        if (rc != CMakeMsgID::kOk) {
-            Fail(rc, QStringLiteral("データの書き出しに失敗しました。\n"), err);
-            return 0;
-        }
+        if (rc != CMakeMsgID::kOk)
+            return rc;
     }
-    rc = m_data.Commit(err);
-    if (rc != CMakeMsgID::kOk) {
-        Fail(rc, QStringLiteral("データの書き出しに失敗しました。\n"), err);
-        return 0;
-    }
-    return openSlipForm ? openSlipForm(10, QString(), 0) : 0;
+    return run.Commit(err);
 }
