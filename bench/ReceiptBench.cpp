@@ -8,7 +8,7 @@
 
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/SqlText.h"
-#include "reports/sql/ClosingSql.h"
+#include "platform/sql/ClosingSql.h"
 
 #include <QDate>
 

@@ -4,13 +4,13 @@
 
 #include "BenchMain.h"
 
-#include "reports/sql/AggregationSql.h"
-#include "reports/sql/BalanceSql.h"
-#include "reports/sql/ClosingSql.h"
-#include "reports/sql/DetailListSql.h"
-#include "reports/sql/SlipListSql.h"
-#include "reports/sql/StockSql.h"
-#include "reports/sql/TransitionSql.h"
+#include "platform/sql/AggregationSql.h"
+#include "platform/sql/BalanceSql.h"
+#include "platform/sql/ClosingSql.h"
+#include "platform/sql/DetailListSql.h"
+#include "platform/sql/SlipListSql.h"
+#include "platform/sql/StockSql.h"
+#include "platform/sql/TransitionSql.h"
 
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/TableNames.h"

@@ -8,7 +8,7 @@
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
 #include "platform/ui/FakeUi.h"
-#include "reports/sql/SlipListSql.h"
+#include "platform/sql/SlipListSql.h"
 #include "settings/QXColFactory.h"
 #include "slips/SlipExtract.h"
 #include "slips/SlipList.h"

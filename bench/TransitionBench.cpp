@@ -4,7 +4,7 @@
 
 #include "BenchMain.h"
 
-#include "reports/sql/TransitionSql.h"
+#include "platform/sql/TransitionSql.h"
 
 #include "platform/data/MakeMsgID.h"
 

@@ -74,6 +74,18 @@ bool CViewRegistry::RunOpener(EOpener which, CMainFrame& frame, int arg) const
     return opener && opener(frame, arg);
 }
 
+bool CViewRegistry::RunOpener(CMainFrame& frame, QWidget* parent, const CReceiptRequest& request) const
+{
+    const ReceiptOpener opener = m_receiptOpener;
+    return opener && opener(frame, parent, request);
+}
+
+bool CViewRegistry::RunOpener(CMainFrame& frame, QWidget* parent, CStockChangeRequest& request) const
+{
+    const StockChangeOpener opener = m_stockChangeOpener;
+    return opener && opener(frame, parent, request);
+}
+
 CView* CreateView(EViewClass viewClass, CMainFrame& frame)
 {
     return CViewRegistry::Instance().Create(viewClass, frame);

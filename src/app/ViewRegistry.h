@@ -8,6 +8,9 @@
 
 class CMainFrame;
 class CView;
+class QWidget;
+struct CReceiptRequest;
+struct CStockChangeRequest;
 
 // The views the frame can show, by view class. Each subsystem registers the
 // function that makes its view; the shell itself knows only the menu screen.
@@ -52,11 +55,24 @@ public:
     // False when none is registered or the user cancelled.
     bool RunOpener(EOpener which, CMainFrame& frame, int arg) const;
 
+    // Dialogs of one subsystem that another's list opens with presets and
+    // reads back (app/DialogRequests.h): the receipt or payment of a
+    // schedule or receipt-list row, the stock movement of a stock-list row.
+    // The answer whether the user accepted; false when none is registered.
+    using ReceiptOpener = std::function<bool(CMainFrame& frame, QWidget* parent, const CReceiptRequest& request)>;
+    using StockChangeOpener = std::function<bool(CMainFrame& frame, QWidget* parent, CStockChangeRequest& request)>;
+    void RegisterOpener(ReceiptOpener opener) { m_receiptOpener = std::move(opener); }
+    void RegisterOpener(StockChangeOpener opener) { m_stockChangeOpener = std::move(opener); }
+    bool RunOpener(CMainFrame& frame, QWidget* parent, const CReceiptRequest& request) const;
+    bool RunOpener(CMainFrame& frame, QWidget* parent, CStockChangeRequest& request) const;
+
 private:
     QHash<int, Creator> m_creators;
     QHash<int, CommandHandler> m_commands;
     QHash<int, CommandEnabler> m_enablers;
     QHash<int, Opener> m_openers;
+    ReceiptOpener m_receiptOpener;
+    StockChangeOpener m_stockChangeOpener;
 };
 
 // Creates the view of a class through the program's registry.

@@ -1,10 +1,9 @@
 #include "exchange/ExchangeModule.h"
 
+#include "app/ExchangePorts.h"
 #include "app/MainFrame.h"
 #include "exchange/ListExport.h"
 #include "exchange/MasterImport.h"
-#include "master/MasterModule.h"
-#include "reports/ReportsModule.h"
 #include "resources/CommandIds.h"
 
 void RegisterExchangeCommands()

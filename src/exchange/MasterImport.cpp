@@ -2,7 +2,7 @@
 
 #include "app/FieldCodes.h"
 #include "exchange/CsvReader.h"
-#include "exchange/ChoiceDlg.h"
+#include "platform/ui/ChoiceDlg.h"
 #include "exchange/ExcelApp.h"
 #include "exchange/ExchangeDialogs.h"
 #include "exchange/ImportMapRules.h"

@@ -2,7 +2,7 @@
 // Excel ledger books, the series' shared code-data files and the customer
 // product's customers.
 
-#include "exchange/ChoiceDlg.h"
+#include "platform/ui/ChoiceDlg.h"
 #include "exchange/ExcelApp.h"
 #include "exchange/ExchangeDialogs.h"
 #include "exchange/MasterImport.h"

@@ -1,7 +1,7 @@
 #include "master/MasterPrint.h"
 
 #include "app/FieldCodes.h"
-#include "exchange/ChoiceDlg.h"
+#include "platform/ui/ChoiceDlg.h"
 #include "platform/data/Record.h"
 #include "platform/text/TextHelpers.h"
 #include "platform/ui/Clock.h"

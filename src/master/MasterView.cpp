@@ -2,6 +2,7 @@
 
 #include <QSet>
 
+#include "app/ExchangePorts.h"
 #include "app/FindDialog.h"
 #include "app/MainFrame.h"
 #include "master/BulkEditDlg.h"
@@ -11,7 +12,6 @@
 #include "master/MasterEditRules.h"
 #include "master/MasterFilterFile.h"
 #include "master/MasterList.h"
-#include "master/MasterModule.h"
 #include "master/PartnerInfoDlg.h"
 #include "master/SlipFromList.h"
 #include "platform/data/Record.h"

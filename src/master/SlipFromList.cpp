@@ -1,6 +1,6 @@
 #include "master/SlipFromList.h"
 
-#include "exchange/ChoiceDlg.h"
+#include "platform/ui/ChoiceDlg.h"
 #include "master/MasterList.h"
 #include "platform/data/Record.h"
 #include "platform/text/Cp932.h"

@@ -11,7 +11,7 @@
 #include "platform/ui/UiServices.h"
 #include "reports/RecordFields.h"
 #include "reports/ReportData.h"
-#include "reports/sql/SlipListSql.h"
+#include "platform/sql/SlipListSql.h"
 
 #include <QDateEdit>
 #include <QGridLayout>

@@ -6,7 +6,7 @@
 #include "platform/ui/UiServices.h"
 #include "reports/RecordFields.h"
 #include "reports/ReportData.h"
-#include "reports/sql/ReportSql.h"
+#include "platform/sql/ReportSql.h"
 
 namespace
 {

@@ -11,7 +11,7 @@
 #include "reports/PeriodDlg.h"
 #include "reports/ReportLoaders.h"
 #include "reports/SyukeiCondDlg.h"
-#include "slips/SlipPeriod.h"
+#include "app/SlipPeriod.h"
 
 namespace
 {

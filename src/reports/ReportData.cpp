@@ -5,7 +5,7 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
-#include "reports/sql/ClosingSql.h"
+#include "platform/sql/ClosingSql.h"
 
 #include <QStringList>
 

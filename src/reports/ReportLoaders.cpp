@@ -1,11 +1,11 @@
 #include "reports/ReportLoaders.h"
 
 #include "reports/ReportModes.h"
-#include "reports/sql/AggregationSql.h"
-#include "reports/sql/BalanceSql.h"
-#include "reports/sql/DetailListSql.h"
-#include "reports/sql/StockSql.h"
-#include "reports/sql/TransitionSql.h"
+#include "platform/sql/AggregationSql.h"
+#include "platform/sql/BalanceSql.h"
+#include "platform/sql/DetailListSql.h"
+#include "platform/sql/StockSql.h"
+#include "platform/sql/TransitionSql.h"
 
 namespace
 {

@@ -28,22 +28,3 @@ void RegisterReportViews(CViewRegistry& registry)
         },
         [](const CMainFrame& frame) { return frame.GetViewKind() == 0; });
 }
-
-namespace
-{
-ReportExportHandler& ExportHandler()
-{
-    static ReportExportHandler handler;
-    return handler;
-}
-} // namespace
-
-void SetReportExportHandler(ReportExportHandler handler)
-{
-    ExportHandler() = std::move(handler);
-}
-
-const ReportExportHandler& GetReportExportHandler()
-{
-    return ExportHandler();
-}

@@ -16,7 +16,7 @@
 #include "reports/ReportModes.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
-#include "reports/sql/ClosingSql.h"
+#include "platform/sql/ClosingSql.h"
 #include "settings/CounterInfo.h"
 
 QDate CShimeView::CalcCollectDate(const QDate& base, int cycle, int day)

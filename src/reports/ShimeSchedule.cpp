@@ -2,7 +2,9 @@
 // receipt and payment slips changed from their lists, and bank-transfer
 // requests.
 
+#include "app/DialogRequests.h"
 #include "app/MainFrame.h"
+#include "app/ViewRegistry.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
 #include "platform/ui/Clock.h"
@@ -17,7 +19,6 @@
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
 #include "settings/CounterInfo.h"
-#include "slips/ReceiptDlg.h"
 
 #include <algorithm>
 
@@ -70,18 +71,16 @@ void CShimeView::OnReceiptPaymentDialog()
     const int kind = purchase ? 1 : 0;
     const QString code = TextOf(record, purchase ? "SupplierCode" : "CustomerCode");
     const QString name = TextOf(record, "Company_Section_Name");
-    CMakeMsgID& db = GetFrame().GetMakeMsgID();
+    CReceiptRequest request;
+    request.m_nKind = kind;
+    request.m_strCode = code;
+    request.m_strName = name;
 
     if (mode >= 14) {
         // An existing slip: changed in the dialog, then the list is read again.
-        CReceiptDlg dialog(this, db, kind, 2);
-        CReceiptRules& rules = dialog.Rules();
-        rules.m_strCode = code;
-        rules.m_strName = name;
-        rules.m_nHeaderID = IntOf(record, "ID");
-        rules.Init();
-        dialog.ShowValues();
-        if (RunModal(dialog) != QDialog::Accepted)
+        request.m_nMode = 2;
+        request.m_nHeaderID = IntOf(record, "ID");
+        if (!CViewRegistry::Instance().RunOpener(GetFrame(), this, request))
             return;
         UiServices::Prompt().MessageBox(Q("リストを更新します"), MB_OK, MB_ICONINFORMATION);
         CWaitScope wait;
@@ -92,27 +91,14 @@ void CShimeView::OnReceiptPaymentDialog()
 
     // A schedule row: a new slip for its closing, preset with the scheduled
     // amount exactly as it is due.
-    const CMny amount = MoneyOf(record, purchase ? "今回仕入額" : "今回売上額");
-    CReceiptDlg dialog(this, db, kind, 1);
-    CReceiptRules& rules = dialog.Rules();
-    rules.Init();
-    rules.m_strCode = code;
-    rules.m_strName = name;
-    rules.m_strShownCode = code;
-    CCloseHistoryItem item;
-    item.m_nID = IntOf(record, "ID");
-    item.m_dtCollect = DateOf(record, "CollectDate");
-    item.m_dtClose = DateOf(record, "CloseDate");
-    item.m_amount = amount;
-    item.m_strName = name;
-    item.m_strMyPerson = TextOf(record, "MyPerson");
-    rules.SetHistory({item});
-    rules.m_rows[0].m_nMethod = ReceiptMethodIndex(TextOf(record, "CollectType"));
-    rules.m_rows[0].m_amount = amount;
-    rules.m_strMyPerson = TextOf(record, "MyPerson");
-    rules.ComputeTotals();
-    dialog.ShowValues();
-    if (RunModal(dialog) != QDialog::Accepted)
+    request.m_nMode = 1;
+    request.m_nCloseID = IntOf(record, "ID");
+    request.m_dtCollect = DateOf(record, "CollectDate");
+    request.m_dtClose = DateOf(record, "CloseDate");
+    request.m_amount = MoneyOf(record, purchase ? "今回仕入額" : "今回売上額");
+    request.m_strMyPerson = TextOf(record, "MyPerson");
+    request.m_nMethod = ReceiptMethodIndex(TextOf(record, "CollectType"));
+    if (!CViewRegistry::Instance().RunOpener(GetFrame(), this, request))
         return;
     CTb status(Q("Status"), CTb::kInteger);
     status = 1;

@@ -2,16 +2,16 @@
 // taken into account from the stock list (mode 33); the row is brought up
 // to date in place.
 
+#include "app/DialogRequests.h"
 #include "app/MainFrame.h"
+#include "app/ViewRegistry.h"
 #include "platform/data/MnyText.h"
 #include "platform/data/Record.h"
-#include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "reports/RecordFields.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
-#include "slips/StockChangeDlg.h"
 
 void CShimeView::OnEditStockRow()
 {
@@ -31,29 +31,26 @@ void CShimeView::OnEditStockRow()
     if (!record)
         return;
 
-    CStockChangeDlg dialog(mode == 22 ? 2 : 1, GetFrame().GetMakeMsgID(), this);
-    CStockChangeRules& rules = dialog.Rules();
-    rules.Init();
-    rules.m_strCode = TextOf(record, "ItemCode");
-    rules.m_strName = TextOf(record, "ItemName");
+    CStockChangeRequest request;
+    request.m_nMode = mode == 22 ? 2 : 1;
+    request.m_strCode = TextOf(record, "ItemCode");
+    request.m_strName = TextOf(record, "ItemName");
     if (mode == 22) {
-        rules.m_nID = IntOf(record, "ID");
-        if (const QDate date = DateOf(record, "Date"); date.isValid())
-            rules.m_date = date;
-        rules.m_strNo = TextOf(record, "No");
-        rules.m_strMemo = TextOf(record, "Memo");
+        request.m_nID = IntOf(record, "ID");
+        request.m_date = DateOf(record, "Date");
+        request.m_strNo = TextOf(record, "No");
+        request.m_strMemo = TextOf(record, "Memo");
         const CMny in = MoneyOf(record, "InNumber");
         const CMny out = MoneyOf(record, "OutNumber");
         if (in > out) {
-            rules.m_strQuantity = MnyToText(in);
-            rules.m_nType = CStockChangeRules::kIn;
+            request.m_strQuantity = MnyToText(in);
+            request.m_nType = CStockChangeRequest::kIn;
         } else {
-            rules.m_strQuantity = MnyToText(out);
-            rules.m_nType = CStockChangeRules::kOut;
+            request.m_strQuantity = MnyToText(out);
+            request.m_nType = CStockChangeRequest::kOut;
         }
     }
-    dialog.ShowValues();
-    if (RunModal(dialog) != QDialog::Accepted)
+    if (!CViewRegistry::Instance().RunOpener(GetFrame(), this, request))
         return;
 
     // The dialog has saved the movement; the row shows it.
@@ -64,22 +61,22 @@ void CShimeView::OnEditStockRow()
                 target.texts[qsizetype(c)] = text;
     };
     bool ok = false;
-    const CMny quantity = TextToMny(rules.m_strQuantity, &ok);
-    const bool in = rules.m_nType == CStockChangeRules::kIn;
+    const CMny quantity = TextToMny(request.m_strQuantity, &ok);
+    const bool in = request.m_nType == CStockChangeRequest::kIn;
     if (mode == 22) {
         const CMny zero(0);
-        show("Date", record->SetField(Q("Date"), rules.m_date)->GetText());
-        show("No", record->SetField(Q("No"), rules.m_strNo)->GetText());
-        show("ItemCode", record->SetField(Q("ItemCode"), rules.m_strCode)->GetText());
-        show("ItemName", record->SetField(Q("ItemName"), rules.m_strName)->GetText());
+        show("Date", record->SetField(Q("Date"), request.m_date)->GetText());
+        show("No", record->SetField(Q("No"), request.m_strNo)->GetText());
+        show("ItemCode", record->SetField(Q("ItemCode"), request.m_strCode)->GetText());
+        show("ItemName", record->SetField(Q("ItemName"), request.m_strName)->GetText());
         // The dialog may turn the direction round: 区分 follows it.
-        record->SetField(Q("Type"), rules.m_nType);
-        show("Type", CReportList::CodeToText(rules.m_nType, 0, Q("Type"), false));
+        record->SetField(Q("Type"), request.m_nType);
+        show("Type", CReportList::CodeToText(request.m_nType, 0, Q("Type"), false));
         record->SetField(Q("InNumber"), in ? quantity : zero);
         record->SetField(Q("OutNumber"), in ? zero : quantity);
         show("InNumber", FormatAmount(in ? quantity : zero));
         show("OutNumber", FormatAmount(in ? zero : quantity));
-        show("Memo", record->SetField(Q("Memo"), rules.m_strMemo)->GetText());
+        show("Memo", record->SetField(Q("Memo"), request.m_strMemo)->GetText());
     } else {
         // Every step is checked: a row is changed whole or not at all.
         const CMny stock = MoneyOf(record, "在庫数");

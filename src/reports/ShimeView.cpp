@@ -1,5 +1,6 @@
 #include "reports/ShimeView.h"
 
+#include "app/ExchangePorts.h"
 #include "app/FindDialog.h"
 #include "app/MainFrame.h"
 #include "platform/data/Record.h"
@@ -16,10 +17,9 @@
 #include "reports/ReportColumns.h"
 #include "reports/ReportData.h"
 #include "reports/ReportModes.h"
-#include "reports/ReportsModule.h"
 #include "reports/ShimeListCtrl.h"
 #include "resources/CommandIds.h"
-#include "slips/SlipPeriod.h"
+#include "app/SlipPeriod.h"
 #include "settings/QXColSet.h"
 #include "settings/SettingsFiles.h"
 #include "settings/dlg/CounterSetDlg.h"

@@ -2,7 +2,7 @@
 
 #include "platform/data/Record.h"
 #include "reports/ReportData.h"
-#include "reports/sql/AggregationSql.h"
+#include "platform/sql/AggregationSql.h"
 
 int LoadSummaryTotals(CMakeMsgID& db, bool purchase, const QDate& from, const QDate& to, CCDSData& records)
 {

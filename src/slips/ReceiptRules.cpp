@@ -12,8 +12,8 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
-#include "reports/sql/ClosingSql.h"
-#include "reports/sql/ResultNames.h"
+#include "platform/sql/ClosingSql.h"
+#include "platform/sql/ResultNames.h"
 #include "settings/CounterInfo.h"
 
 #include <QDir>
@@ -26,20 +26,20 @@ IPrompt& Ask()
     return UiServices::Prompt();
 }
 
-void ShowResult(int result, const QString& firstLine, const QString& err)
-{
-    if (result == CMakeMsgID::kFatal)
-        ShowSlipFatalMessage();
-    else
-        Ask().MessageBox(firstLine + err);
-}
-
 QString Tr(const char* text)
 {
     return QString::fromUtf8(text);
 }
 
 } // namespace
+
+void CReceiptRules::ShowResult(int result, const QString& firstLine, const QString& err)
+{
+    if (result == CMakeMsgID::kFatal)
+        ShowSlipFatalMessage();
+    else
+        Ask().MessageBox(firstLine + err);
+}
 
 int ReadCollectAmountFlag(const QString& folder)
 {
@@ -509,13 +509,6 @@ void CReceiptRules::FillRows(CCDSData& rows) const
     }
 }
 
-void CReceiptRules::Fail(int result, const QString& firstLine, const QString& err)
-{
-    QString ignored;
-    m_data.Rollback(ignored);
-    ShowResult(result, firstLine, err);
-}
-
 bool CReceiptRules::InsertReceipt()
 {
     CWaitCursor wait;
@@ -525,54 +518,11 @@ bool CReceiptRules::InsertReceipt()
         Ask().MessageBox(QStringLiteral("明細データを入力してください。"));
         return false;
     }
-    QString err;
-    int rc = m_data.BeginTransaction(err);
-    if (rc != CMakeMsgID::kOk) {
-        ShowResult(rc, QStringLiteral("データの登録に失敗しました。\n"), err);
-        return false;
-    }
     const int previousId = m_nHeaderID;
-    CCDSData header;
-    header.m_strTable = HeaderTable();
-    FillHeader(*header.AddNew(), m_strCode == SundryCode() ? closeId : 0);
-    rc = m_data.InsertData(header, err);
-    if (rc != CMakeMsgID::kOk) {
-        Fail(rc, QStringLiteral("データの登録に失敗しました。\n"), err);
-        return false;
-    }
-    const CTb* id = header.GetAt(0)->GetOneField(HeaderTable(), QStringLiteral("ID"));
-    int newId = 0;
-    if (!id || !id->GetData(newId) || newId == 0) {
-        QString ignored;
-        m_data.Rollback(ignored);
-        Ask().MessageBox(QStringLiteral("データが取得できません"));
-        return false;
-    }
-    m_nHeaderID = newId;
-    CCDSData rows;
-    FillRows(rows);
-    rc = m_data.InsertData(rows, err);
-    if (rc != CMakeMsgID::kOk) {
+    QString line = QStringLiteral("データの登録に失敗しました。\n"), err;
+    if (const int rc = WriteNewReceipt(closeId, line, err); rc != CMakeMsgID::kOk) {
         m_nHeaderID = previousId;
-        Fail(rc, QStringLiteral("データの登録に失敗しました。\n"), err);
-        return false;
-    }
-    if (closeId != 0) {
-        CCDSData close;
-        close.m_strTable = CloseTable();
-        close.m_strCondition = QStringLiteral("WHERE (ID=%1)").arg(closeId);
-        close.AddNew()->SetField(CloseTable() + QStringLiteral(".Status"), 1);
-        rc = m_data.UpdateData(close, err);
-        if (rc != CMakeMsgID::kOk) {
-            m_nHeaderID = previousId;
-            Fail(rc, QStringLiteral("データの変更に失敗しました。\n"), err);
-            return false;
-        }
-    }
-    rc = m_data.Commit(err);
-    if (rc != CMakeMsgID::kOk) {
-        m_nHeaderID = previousId;
-        Fail(rc, QStringLiteral("データの登録に失敗しました。\n"), err);
+        ShowResult(rc, line, err);
         return false;
     }
     // The counter file cannot be rolled back: it moves only after the commit.
@@ -582,27 +532,74 @@ bool CReceiptRules::InsertReceipt()
     return true;
 }
 
+int CReceiptRules::WriteNewReceipt(int closeId, QString& line, QString& err)
+{
+    CScopedTransaction run(m_data);
+    int rc = run.Begin(err);
+    if (rc != CMakeMsgID::kOk)
+        return rc;
+    CCDSData header;
+    header.m_strTable = HeaderTable();
+    FillHeader(*header.AddNew(), m_strCode == SundryCode() ? closeId : 0);
+    rc = m_data.InsertData(header, err);
+    if (rc != CMakeMsgID::kOk)
+        return rc;
+    const CTb* id = header.GetAt(0)->GetOneField(HeaderTable(), QStringLiteral("ID"));
+    int newId = 0;
+    if (!id || !id->GetData(newId) || newId == 0) {
+        line = QStringLiteral("データが取得できません");
+        err.clear();
+        return CMakeMsgID::kFailed;
+    }
+    m_nHeaderID = newId;
+    CCDSData rows;
+    FillRows(rows);
+    rc = m_data.InsertData(rows, err);
+    if (rc != CMakeMsgID::kOk)
+        return rc;
+    if (closeId != 0) {
+        CCDSData close;
+        close.m_strTable = CloseTable();
+        close.m_strCondition = QStringLiteral("WHERE (ID=%1)").arg(closeId);
+        close.AddNew()->SetField(CloseTable() + QStringLiteral(".Status"), 1);
+        rc = m_data.UpdateData(close, err);
+        if (rc != CMakeMsgID::kOk) {
+            line = QStringLiteral("データの変更に失敗しました。\n");
+            return rc;
+        }
+    }
+    return run.Commit(err);
+}
+
 bool CReceiptRules::UpdateReceipt()
 {
     CWaitCursor wait;
+    QString line = QStringLiteral("データの修正に失敗しました。\n"), err;
+    if (const int rc = WriteChangedReceipt(line, err); rc != CMakeMsgID::kOk) {
+        ShowResult(rc, line, err);
+        return false;
+    }
+    return true;
+}
+
+int CReceiptRules::WriteChangedReceipt(QString& line, QString& err)
+{
     const QString h = HeaderTable();
     int seikyu = 0;
     if (const CTb* f = m_pStoredHeader->GetOneField(h, QStringLiteral("SeikyuID")))
         f->GetData(seikyu);
-    QString err;
-    int rc = m_data.BeginTransaction(err);
-    if (rc != CMakeMsgID::kOk) {
-        ShowResult(rc, QStringLiteral("データの修正に失敗しました。\n"), err);
-        return false;
-    }
+    CScopedTransaction run(m_data);
+    int rc = run.Begin(err);
+    if (rc != CMakeMsgID::kOk)
+        return rc;
     if (seikyu != 0) {
         CCDSData closings;
         closings.m_strTable = CloseTable();
         closings.AddNew()->SetField(CloseTable() + QStringLiteral(".ID"), seikyu);
         rc = m_data.Reset_SalesClose(closings, err);
         if (rc != CMakeMsgID::kOk) {
-            Fail(rc, QStringLiteral("締め請求の取り消しに失敗しました。\n"), err);
-            return false;
+            line = QStringLiteral("締め請求の取り消しに失敗しました。\n");
+            return rc;
         }
     }
     CCDSData del;
@@ -610,8 +607,8 @@ bool CReceiptRules::UpdateReceipt()
     del.m_strCondition = QStringLiteral("WHERE (HeaderID=%1)").arg(m_nHeaderID);
     rc = m_data.DeleteData(del, err);
     if (rc != CMakeMsgID::kOk) {
-        Fail(rc, QStringLiteral("修正データの削除に失敗しました。\n"), err);
-        return false;
+        line = QStringLiteral("修正データの削除に失敗しました。\n");
+        return rc;
     }
     int closeId = 0;
     const CTb* storedCode = m_pStoredHeader->GetOneField(h, CodeField());
@@ -622,25 +619,18 @@ bool CReceiptRules::UpdateReceipt()
     header.m_strCondition = QStringLiteral("WHERE ID=%1").arg(m_nHeaderID);
     FillHeader(*header.AddNew(), closeId);
     rc = m_data.UpdateData(header, err);
-    if (rc != CMakeMsgID::kOk) {
-        Fail(rc, QStringLiteral("データの修正に失敗しました。\n"), err);
-        return false;
-    }
+    if (rc != CMakeMsgID::kOk)
+        return rc;
     CCDSData rows;
     FillRows(rows);
     if (rows.GetCount() > 0) {
         rc = m_data.InsertData(rows, err);
         if (rc != CMakeMsgID::kOk) {
-            Fail(rc, QStringLiteral("データの登録に失敗しました。\n"), err);
-            return false;
+            line = QStringLiteral("データの登録に失敗しました。\n");
+            return rc;
         }
     }
-    rc = m_data.Commit(err);
-    if (rc != CMakeMsgID::kOk) {
-        Fail(rc, QStringLiteral("データの修正に失敗しました。\n"), err);
-        return false;
-    }
-    return true;
+    return run.Commit(err);
 }
 
 CReceiptRules::SaveResult CReceiptRules::Save()
@@ -775,78 +765,4 @@ CReceiptRules::CloseResult CReceiptRules::Close()
     if (saved == kWarningCancelled)
         return kClose;
     return saved == kSaved && m_nMode != 0 ? kClose : kStay;
-}
-
-int CReceiptRules::PrintVoucher(const std::function<int(int, const QString&, long)>& openSlipForm)
-{
-    CWaitCursor wait;
-    ComputeTotals();
-    // Partner data: the master, or the one-time partner's slips.
-    CCDSData partner;
-    const QString masterTable = m_nKind == 0 ? QStringLiteral("Customer") : QStringLiteral("Supplier");
-    if (m_strCode == SundryCode())
-        ReadSundrySlips(partner);
-    else if (!m_strCode.isEmpty())
-        ReadMasterByCode(m_data, masterTable, CodeField(), m_strCode, partner);
-    const COneRecord* p = partner.GetCount() > 0 ? partner.GetAt(0) : nullptr;
-
-    CCDSData header;
-    header.m_strTable = QStringLiteral("WReceipt_H");
-    COneRecord* h = header.AddNew();
-    const QString w = QStringLiteral("WReceipt_H.");
-    h->SetField(w + QStringLiteral("ID"), 0);
-    h->SetField(w + QStringLiteral("No"), m_strNo);
-    h->SetField(w + QStringLiteral("Date"), m_date);
-    h->SetField(w + QStringLiteral("CustomerCode"), m_strCode);
-    for (const char* name : {"Zip", "Address", "Company", "Section", "Name", "Keisho", "Keisho2"}) {
-        const QString field = QString::fromLatin1(name);
-        const CTb* f = p ? p->GetOneField(QString(), field) : nullptr;
-        h->SetField(w + field, f ? f->GetText() : QString());
-    }
-    h->SetField(w + QStringLiteral("MyPerson"), m_strMyPerson);
-    h->SetField(w + QStringLiteral("Bill"), m_bill);
-
-    // Both work tables or neither: a half-written voucher is not printed.
-    QString err;
-    int rc = m_data.BeginTransaction(err);
-    if (rc == CMakeMsgID::kOk)
-        rc = m_data.InsertData(header, err);
-    if (rc != CMakeMsgID::kOk) {
-        Fail(rc, QStringLiteral("データの書き出しに失敗しました。\n"), err);
-        return 0;
-    }
-    if (FilledRows() > 0) {
-        int headerId = 0;
-        const CTb* id = header.GetAt(0)->GetOneField(QStringLiteral("WReceipt_H"), QStringLiteral("ID"));
-        if (!id || !id->GetData(headerId)) {
-            QString ignored;
-            m_data.Rollback(ignored);
-            Ask().MessageBox(QStringLiteral("データが取得できません"));
-            return 0;
-        }
-        CCDSData rows;
-        rows.m_strTable = QStringLiteral("WReceipt_B");
-        const QString b = QStringLiteral("WReceipt_B.");
-        for (int i = 0; i < FilledRows(); ++i) {
-            const CReceiptRow& row = m_rows[size_t(i)];
-            COneRecord* r = rows.AddNew();
-            r->SetField(b + QStringLiteral("ID"), 0);
-            r->SetField(b + QStringLiteral("HeaderID"), headerId);
-            r->SetField(b + QStringLiteral("LineNo"), i + 1);
-            r->SetField(b + QStringLiteral("Code"), Methods()[row.m_nMethod]);
-            r->SetField(b + QStringLiteral("Contents"), row.m_strContents);
-            r->SetField(b + QStringLiteral("Amount"), row.m_amount);
-        }
-        rc = m_data.InsertData(rows, err);
-        if (rc != CMakeMsgID::kOk) {
-            Fail(rc, QStringLiteral("データの書き出しに失敗しました。\n"), err);
-            return 0;
-        }
-    }
-    rc = m_data.Commit(err);
-    if (rc != CMakeMsgID::kOk) {
-        Fail(rc, QStringLiteral("データの書き出しに失敗しました。\n"), err);
-        return 0;
-    }
-    return openSlipForm ? openSlipForm(10, QString(), 0) : 0;
 }

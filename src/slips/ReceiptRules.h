@@ -127,12 +127,19 @@ class CReceiptRules
     int ClosingIdForSundry() const;
     bool InsertReceipt();
     bool UpdateReceipt();
+    // The writes of one transaction each, rolled back on failure before the
+    // caller shows `line` and `err`; a step with a reason of its own sets
+    // `line`. 1 when committed.
+    int WriteNewReceipt(int closeId, QString& line, QString& err);
+    int WriteChangedReceipt(QString& line, QString& err);
+    int WriteVoucher(CCDSData& header, QString& line, QString& err);
     void FillHeader(COneRecord& header, int closeId) const;
     void FillRows(CCDSData& rows) const;
     void ResetForm();
     QString CounterNumber(bool advance);
-    // Shows a failure of a write step and rolls the transaction back.
-    void Fail(int result, const QString& firstLine, const QString& err);
+    // Shows a failure of the data access: the fatal message, or the first
+    // line and the data layer's text.
+    static void ShowResult(int result, const QString& firstLine, const QString& err);
 
     CMakeMsgID& m_data;
     int m_nKind;

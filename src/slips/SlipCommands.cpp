@@ -2,10 +2,10 @@
 
 #include "slips/SlipList.h"
 #include "slips/SlipListRules.h"
-#include "slips/SlipPeriod.h"
+#include "app/SlipPeriod.h"
 
 #include "app/SlipForm.h"
-#include "exchange/ChoiceDlg.h"
+#include "platform/ui/ChoiceDlg.h"
 #include "platform/archive/SafeFile.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
@@ -560,11 +560,10 @@ int CSlipCommands::OnExport(const QList<int>& rows)
     // The lines of every slip, read in batches rather than slip by slip.
     CMakeMsgID& data = m_list.Data();
     CCDSData lines;
-    for (const QString& condition : MakeIdConditions(ids, kBatch)) {
+    for (const QString& condition : MakeIdConditions(ids, kBatch, QStringLiteral("HeaderID"))) {
         CCDSData request;
         request.m_strTable = QStringLiteral("Sales_B");
-        request.m_strCondition = QString(condition).replace(QStringLiteral("WHERE ID IN"), QStringLiteral("WHERE HeaderID IN")) +
-                                 QStringLiteral(" ORDER BY HeaderID, LineNo, ID");
+        request.m_strCondition = condition + QStringLiteral(" ORDER BY HeaderID, LineNo, ID");
         QString err;
         const int result = data.GetDataList(request, lines, err);
         if (result == CMakeMsgID::kFatal) {

@@ -1,14 +1,14 @@
 #include "slips/SlipList.h"
 
 #include "slips/SlipListRules.h"
-#include "slips/SlipPeriod.h"
+#include "app/SlipPeriod.h"
 
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
-#include "reports/sql/SlipListSql.h"
+#include "platform/sql/SlipListSql.h"
 #include "settings/QXColSet.h"
 
 void ShowSlipFatalMessage()

@@ -139,7 +139,7 @@ QString SlipLabelDate(const QDate& date)
     return date.isValid() ? QStringLiteral("%1/%2/%3").arg(date.year()).arg(date.month()).arg(date.day()) : QString();
 }
 
-QStringList MakeIdConditions(const QList<qint64>& ids, int batch)
+QStringList MakeIdConditions(const QList<qint64>& ids, int batch, const QString& field)
 {
     QStringList conditions;
     if (batch < 1)
@@ -148,7 +148,7 @@ QStringList MakeIdConditions(const QList<qint64>& ids, int batch)
         QStringList part;
         for (qsizetype i = start; i < ids.size() && i < start + batch; ++i)
             part << QString::number(ids[i]);
-        conditions << QStringLiteral("WHERE ID IN (") + part.join(u',') + u')';
+        conditions << QStringLiteral("WHERE ") + field + QStringLiteral(" IN (") + part.join(u',') + u')';
     }
     return conditions;
 }

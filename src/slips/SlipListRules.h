@@ -56,8 +56,9 @@ QString SlipCountLabel(int count);
 QString SlipLabelDate(const QDate& date);
 
 // The ID conditions of a batched write: "WHERE ID IN (...)", at most
-// `batch` IDs each, in the given order.
-QStringList MakeIdConditions(const QList<qint64>& ids, int batch = 250);
+// `batch` IDs each, in the given order; `field` names another ID column
+// ("WHERE HeaderID IN (...)" for the lines of slips).
+QStringList MakeIdConditions(const QList<qint64>& ids, int batch = 250, const QString& field = QStringLiteral("ID"));
 
 // The new Status of a status change over the selected rows' values: 1
 // (成立) when the zeros are at least as many as the others, else 0.

@@ -5,6 +5,7 @@
 #include "slips/StockChangeDlg.h"
 #include "slips/SlipExtractDlg.h"
 
+#include "app/DialogRequests.h"
 #include "app/MainFrame.h"
 #include "app/ViewRegistry.h"
 #include "platform/data/RecordCompare.h"
@@ -56,6 +57,72 @@ QList<CCodeListEntry> ReadCodeList(QChar kind)
     return entries;
 }
 
+// A receipt list row changed, or a schedule row settled by a new slip for
+// its closing, preset with the scheduled amount exactly as it is due.
+bool OpenReceiptDialog(CMainFrame& frame, QWidget* parent, const CReceiptRequest& request)
+{
+    CReceiptDlg dialog(parent, frame.GetMakeMsgID(), request.m_nKind, request.m_nMode);
+    CReceiptRules& rules = dialog.Rules();
+    if (request.m_nMode == 2) {
+        rules.m_strCode = request.m_strCode;
+        rules.m_strName = request.m_strName;
+        rules.m_nHeaderID = request.m_nHeaderID;
+        rules.Init();
+    } else {
+        rules.Init();
+        rules.m_strCode = request.m_strCode;
+        rules.m_strName = request.m_strName;
+        rules.m_strShownCode = request.m_strCode;
+        CCloseHistoryItem item;
+        item.m_nID = request.m_nCloseID;
+        item.m_dtCollect = request.m_dtCollect;
+        item.m_dtClose = request.m_dtClose;
+        item.m_amount = request.m_amount;
+        item.m_strName = request.m_strName;
+        item.m_strMyPerson = request.m_strMyPerson;
+        rules.SetHistory({item});
+        rules.m_rows[0].m_nMethod = request.m_nMethod;
+        rules.m_rows[0].m_amount = request.m_amount;
+        rules.m_strMyPerson = request.m_strMyPerson;
+        rules.ComputeTotals();
+    }
+    dialog.ShowValues();
+    return RunModal(dialog) == QDialog::Accepted;
+}
+
+// A stock movement of a stock list row: the dialog saves it, the request
+// brings back what was saved.
+bool OpenStockChangeDialog(CMainFrame& frame, QWidget* parent, CStockChangeRequest& request)
+{
+    static_assert(int(CStockChangeRequest::kIn) == int(CStockChangeRules::kIn) &&
+                  int(CStockChangeRequest::kOut) == int(CStockChangeRules::kOut));
+    CStockChangeDlg dialog(request.m_nMode, frame.GetMakeMsgID(), parent);
+    CStockChangeRules& rules = dialog.Rules();
+    rules.Init();
+    rules.m_strCode = request.m_strCode;
+    rules.m_strName = request.m_strName;
+    if (request.m_nMode == 2) {
+        rules.m_nID = request.m_nID;
+        if (request.m_date.isValid())
+            rules.m_date = request.m_date;
+        rules.m_strNo = request.m_strNo;
+        rules.m_strMemo = request.m_strMemo;
+        rules.m_strQuantity = request.m_strQuantity;
+        rules.m_nType = request.m_nType;
+    }
+    dialog.ShowValues();
+    if (RunModal(dialog) != QDialog::Accepted)
+        return false;
+    request.m_date = rules.m_date;
+    request.m_strNo = rules.m_strNo;
+    request.m_strCode = rules.m_strCode;
+    request.m_strName = rules.m_strName;
+    request.m_nType = rules.m_nType;
+    request.m_strQuantity = rules.m_strQuantity;
+    request.m_strMemo = rules.m_strMemo;
+    return true;
+}
+
 } // namespace
 
 void RegisterSlipViews(CViewRegistry& registry)
@@ -78,4 +145,7 @@ void RegisterSlipViews(CViewRegistry& registry)
     registry.RegisterCommand(ID_RECEIPT_NEW, [](CMainFrame& frame) { RunReceiptEntry(frame, 0); });
     registry.RegisterCommand(ID_PAYMENT_NEW, [](CMainFrame& frame) { RunReceiptEntry(frame, 1); });
     registry.RegisterCommand(ID_STOCK_CHANGE_NEW, [](CMainFrame& frame) { RunStockChangeEntry(frame); });
+    // The report lists open these dialogs for their rows.
+    registry.RegisterOpener(OpenReceiptDialog);
+    registry.RegisterOpener(OpenStockChangeDialog);
 }

@@ -1,5 +1,5 @@
 #include "app/AppHome.h"
-#include "exchange/ChoiceDlg.h"
+#include "platform/ui/ChoiceDlg.h"
 #include "exchange/ExchangeDialogs.h"
 #include "exchange/MasterImport.h"
 #include "platform/archive/ArchiveWriter.h"

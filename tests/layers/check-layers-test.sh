@@ -9,12 +9,12 @@ trap 'rm -rf "$TMP"' EXIT
 make_tree() {
   rm -rf "$TMP/t"
   mkdir -p "$TMP/t/src/platform/ui" "$TMP/t/src/settings" "$TMP/t/src/app" "$TMP/t/src/master" \
-           "$TMP/t/src/exchange" "$TMP/t/src/reports/sql" "$TMP/t/src/slips" "$TMP/t/tools/slipform"
+           "$TMP/t/src/exchange" "$TMP/t/src/reports" "$TMP/t/src/slips" "$TMP/t/tools/slipform"
   printf '#include "platform/ui/Prompt.h"\n#include <QString>\n' > "$TMP/t/src/settings/A.cpp"
   printf '#include "settings/A.h"\n#include "Local.h"\n' > "$TMP/t/src/app/Frame.cpp"
-  printf '#include "app/View.h"\n#include "reports/sql/SlipList.h"\n' > "$TMP/t/src/slips/List.cpp"
-  printf '#include "master/MasterRecordStore.h"\n' > "$TMP/t/src/exchange/Import.cpp"
-  printf '#include "exchange/ChoiceDlg.h"\n' > "$TMP/t/src/master/View.cpp"
+  printf '#include "app/View.h"\n#include "platform/sql/SlipList.h"\n' > "$TMP/t/src/slips/List.cpp"
+  printf '#include "app/ExchangePorts.h"\n' > "$TMP/t/src/exchange/Import.cpp"
+  printf '#include "platform/ui/ChoiceDlg.h"\n' > "$TMP/t/src/master/View.cpp"
   printf '#include "master/MasterModule.h"\n#include "slips/SlipsModule.h"\n' > "$TMP/t/src/main.cpp"
 }
 

@@ -1,6 +1,6 @@
 #include "master/MasterPrint.h"
 #include "app/SlipForm.h"
-#include "exchange/ChoiceDlg.h"
+#include "platform/ui/ChoiceDlg.h"
 #include "master/AddressPrint.h"
 #include "master/MasterTestDb.h"
 #include "platform/forms/FormsTestUtil.h"

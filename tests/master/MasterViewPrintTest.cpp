@@ -1,7 +1,7 @@
 #include "app/AppHome.h"
 #include "app/MainFrame.h"
 #include "app/ViewRegistry.h"
-#include "exchange/ChoiceDlg.h"
+#include "platform/ui/ChoiceDlg.h"
 #include "master/MasterList.h"
 #include "master/MasterModule.h"
 #include "master/MasterView.h"

@@ -1,4 +1,4 @@
-#include "exchange/ChoiceDlg.h"
+#include "platform/ui/ChoiceDlg.h"
 #include "master/SlipFromList.h"
 #include "platform/data/Record.h"
 #include "platform/ui/FakeUi.h"

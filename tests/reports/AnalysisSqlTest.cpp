@@ -1,8 +1,8 @@
 #include "ReportFixture.h"
 
-#include "reports/sql/AggregationSql.h"
-#include "reports/sql/StockSql.h"
-#include "reports/sql/TransitionSql.h"
+#include "platform/sql/AggregationSql.h"
+#include "platform/sql/StockSql.h"
+#include "platform/sql/TransitionSql.h"
 
 #include "platform/data/TableNames.h"
 

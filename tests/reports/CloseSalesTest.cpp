@@ -3,9 +3,9 @@
 #include "platform/data/SqlText.h"
 #include "reports/CloseInvoiceDlg.h"
 #include "reports/ShimeView.h"
-#include "reports/sql/BalanceSql.h"
-#include "reports/sql/ClosingSql.h"
-#include "reports/sql/StockSql.h"
+#include "platform/sql/BalanceSql.h"
+#include "platform/sql/ClosingSql.h"
+#include "platform/sql/StockSql.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "ReportFixture.h"
 
-#include "reports/sql/ClosingSql.h"
+#include "platform/sql/ClosingSql.h"
 
 #include "platform/data/SqlText.h"
 #include "platform/data/TableNames.h"

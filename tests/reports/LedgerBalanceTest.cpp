@@ -1,8 +1,8 @@
 #include "platform/data/LedgerWorld.h"
 
-#include "reports/sql/BalanceSql.h"
-#include "reports/sql/ClosingSql.h"
-#include "reports/sql/StockSql.h"
+#include "platform/sql/BalanceSql.h"
+#include "platform/sql/ClosingSql.h"
+#include "platform/sql/StockSql.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "ReportFixture.h"
 
-#include "reports/sql/BalanceSql.h"
-#include "reports/sql/ClosingSql.h"
-#include "reports/sql/DetailListSql.h"
+#include "platform/sql/BalanceSql.h"
+#include "platform/sql/ClosingSql.h"
+#include "platform/sql/DetailListSql.h"
 
 namespace
 {

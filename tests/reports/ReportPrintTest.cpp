@@ -1,4 +1,5 @@
 #include "app/AppHome.h"
+#include "app/ExchangePorts.h"
 #include "app/MainFrame.h"
 #include "app/ViewRegistry.h"
 #include "platform/archive/AutFile.h"

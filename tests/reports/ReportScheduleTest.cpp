@@ -21,6 +21,7 @@
 #include "resources/CommandIds.h"
 #include "settings/CounterInfo.h"
 #include "slips/ReceiptDlg.h"
+#include "slips/SlipsModule.h"
 #include "slips/StockChangeDlg.h"
 
 #include <QComboBox>
@@ -116,6 +117,8 @@ class ReportScheduleTest : public ReportFixture
         if (HasFatalFailure())
             return;
         RegisterReportViews(CViewRegistry::Instance());
+        // The receipt and stock dialogs the lists open are the slips'.
+        RegisterSlipViews(CViewRegistry::Instance());
         ASSERT_TRUE(m_home.IsReady());
         const QString folder = m_home.AddCurrentDatabase(Q("本社"));
         ASSERT_FALSE(folder.isEmpty());

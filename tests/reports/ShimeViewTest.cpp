@@ -9,7 +9,7 @@
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
-#include "slips/SlipPeriod.h"
+#include "app/SlipPeriod.h"
 #include "platform/forms/SelForm.h"
 #include "platform/ipc/ProcessLauncher.h"
 #include "platform/ui/Modal.h"

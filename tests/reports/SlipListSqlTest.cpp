@@ -1,8 +1,8 @@
 #include "ReportFixture.h"
 
-#include "reports/sql/ReportSql.h"
-#include "reports/sql/ResultNames.h"
-#include "reports/sql/SlipListSql.h"
+#include "platform/sql/ReportSql.h"
+#include "platform/sql/ResultNames.h"
+#include "platform/sql/SlipListSql.h"
 
 #include "platform/data/Schema.h"
 #include "platform/data/TableNames.h"

@@ -1,6 +1,6 @@
 #include "ReportFixture.h"
 
-#include "reports/sql/AggregationSql.h"
+#include "platform/sql/AggregationSql.h"
 
 namespace
 {

@@ -1,6 +1,6 @@
 #include "ReportFixture.h"
 
-#include "reports/sql/TransitionSql.h"
+#include "platform/sql/TransitionSql.h"
 
 #include "platform/data/TableNames.h"
 

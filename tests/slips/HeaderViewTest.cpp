@@ -4,7 +4,7 @@
 #include "slips/SlipExtractDlg.h"
 #include "slips/SlipList.h"
 #include "slips/SlipListRules.h"
-#include "slips/SlipPeriod.h"
+#include "app/SlipPeriod.h"
 #include "slips/SlipsModule.h"
 
 #include "app/FindDialog.h"

@@ -4,7 +4,7 @@
 #include "slips/SlipExtract.h"
 #include "slips/SlipList.h"
 
-#include "exchange/ChoiceDlg.h"
+#include "platform/ui/ChoiceDlg.h"
 #include "platform/env/RegistryIni.h"
 #include "platform/forms/FormCatalog.h"
 #include "platform/forms/PloMainData.h"

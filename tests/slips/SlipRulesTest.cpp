@@ -1,5 +1,5 @@
 #include "slips/SlipListRules.h"
-#include "slips/SlipPeriod.h"
+#include "app/SlipPeriod.h"
 
 #include "app/AppHome.h"
 #include "platform/archive/AutFile.h"

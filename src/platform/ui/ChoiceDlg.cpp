@@ -1,4 +1,4 @@
-#include "exchange/ChoiceDlg.h"
+#include "platform/ui/ChoiceDlg.h"
 
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"

@@ -1,7 +1,7 @@
-#include "reports/sql/ClosingSql.h"
+#include "platform/sql/ClosingSql.h"
 
-#include "reports/sql/ReportSql.h"
-#include "reports/sql/ResultNames.h"
+#include "platform/sql/ReportSql.h"
+#include "platform/sql/ResultNames.h"
 
 #include "platform/data/SqlText.h"
 #include "platform/data/TableNames.h"

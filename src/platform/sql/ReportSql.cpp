@@ -1,6 +1,6 @@
-#include "reports/sql/ReportSql.h"
+#include "platform/sql/ReportSql.h"
 
-#include "reports/sql/ResultNames.h"
+#include "platform/sql/ResultNames.h"
 
 #include "platform/data/SqlText.h"
 #include "platform/data/TableNames.h"

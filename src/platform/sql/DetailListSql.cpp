@@ -1,6 +1,6 @@
-#include "reports/sql/DetailListSql.h"
+#include "platform/sql/DetailListSql.h"
 
-#include "reports/sql/ReportSql.h"
+#include "platform/sql/ReportSql.h"
 
 #include "platform/data/TableNames.h"
 

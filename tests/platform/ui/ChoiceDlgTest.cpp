@@ -1,4 +1,4 @@
-#include "exchange/ChoiceDlg.h"
+#include "platform/ui/ChoiceDlg.h"
 #include "platform/ui/FakeUi.h"
 
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "slips/SlipPeriod.h"
+#include "app/SlipPeriod.h"
 
 #include "platform/archive/AutFile.h"
 #include "platform/env/DBDirMng.h"

@@ -1,7 +1,7 @@
-#include "reports/sql/TransitionSql.h"
+#include "platform/sql/TransitionSql.h"
 
-#include "reports/sql/ReportSql.h"
-#include "reports/sql/ResultNames.h"
+#include "platform/sql/ReportSql.h"
+#include "platform/sql/ResultNames.h"
 
 #include "platform/data/SqlText.h"
 #include "platform/data/TableNames.h"
