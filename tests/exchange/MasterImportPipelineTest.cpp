@@ -347,6 +347,51 @@ TEST_F(MasterImportPipelineTest, CommandOfTheCustomerList)
     SetMasterImportHandler({});
 }
 
+// Prices as spreadsheets and other programs save them: the yen sign (byte
+// 0x5C of a CP932 file, or "¥" and "￥" of a UTF-8 one) and "円" are
+// dropped; a text with no amount refuses its row instead of storing 0.
+TEST_F(MasterImportPipelineTest, AmountsWithAYenSignOrWithoutANumber)
+{
+    const struct {
+        const char* cell;
+        const char* price; // stored, or null: the row is refused naming 売価
+    } cases[] = {
+        {"\\1,234", "1234"},   {"¥500", "500"},          {"￥980", "980"},     {"1,200円", "1200"},
+        {"-\\1,000", "-1000"}, {"\\-50", "-50"},       {"￥１，２３４．５", "1234.5"},
+        {" \\ 300 円", "300"}, {"", "0"},                {"\\", nullptr},    {"時価", nullptr},
+        {"円", nullptr},        {"1.2.3", nullptr},       {"-", nullptr},
+    };
+    for (const bool utf8 : {false, true}) {
+        const QString prefix = utf8 ? QStringLiteral("U") : QStringLiteral("C");
+        QString text;
+        QStringList stored, refused;
+        for (int i = 0; i < int(std::size(cases)); ++i) {
+            const QString code = prefix + QString::number(i + 1);
+            text += QStringLiteral("%1,\"%2\"\r\n").arg(code, U(cases[i].cell));
+            if (cases[i].price)
+                stored << code + u'|' + QLatin1String(cases[i].price);
+            else
+                refused << QStringLiteral("%1,%2,,").arg(i + 1).arg(code) + U("項目「売価」の内容に問題があります。");
+        }
+        const QString path = Csv(QString());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(utf8 ? "\xEF\xBB\xBF" + text.toUtf8() : Cp932::Encode(text));
+        file.close();
+        QueueCsv(path, Pairing({"ItemCode", "Price"}, 1));
+        QStringList listed;
+        m_dialogs.QueueImportError([&listed](CImportErrorRules& rules) {
+            listed = rules.m_lines;
+            return int(IDOK);
+        });
+        EXPECT_EQ(Run(1), 1) << utf8;
+        EXPECT_EQ(listed, refused) << utf8;
+        EXPECT_EQ(Get(QStringLiteral("SELECT ItemCode, Price FROM Item WHERE ItemCode LIKE '%1%' ORDER BY ID").arg(prefix)),
+                  stored.join(u'\n'))
+            << utf8;
+    }
+}
+
 // A workbook: the sheet is chosen, cell line feeds become CR LF, a full-width
 // blank code is listed as refused.
 TEST_F(MasterImportPipelineTest, SuppliersFromAWorkbook)
