@@ -443,7 +443,12 @@ int CMasterImport::ReadExcelFile(const QString& path)
 {
     CExcelApp excel;
     excel.SetPath(path);
-    return excel.ReadSheet(&m_rows) == 0 ? 2 : 1;
+    if (excel.ReadSheet(&m_rows) != 0)
+        return 1;
+    // A sheet that was read but whose single cell holds no text (an empty
+    // sheet, or one number) leaves its header: the import then says that
+    // there are no data rows, as for a sheet of empty or error cells.
+    return m_rows.isEmpty() ? 2 : 1;
 }
 
 int CMasterImport::ReadTextFile(const QString& path)
