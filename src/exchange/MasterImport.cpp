@@ -107,6 +107,39 @@ constexpr DefaultDef kDefaults[] = {
     {"CollectType", "COLLECTTYPE.AUT"},
 };
 
+// Customer or supplier codes numbered for one import. The counter gives a
+// block of numbers at a time, one for the whole set unless codes that exist
+// are passed over, and is saved as each block is taken: an import that
+// fails or has refused rows leaves a gap and never hands a number out twice.
+class CCodeBlock
+{
+  public:
+    CCodeBlock(int kind, int size) : m_nKind(kind), m_nSize(qMax(1, size)) {}
+
+    // The next code, or empty when the counter cannot be read or saved.
+    QString Next()
+    {
+        if (m_nLeft == 0) {
+            if (!m_counter.GetElem(m_nKind) || m_counter.Reserve(m_nSize, m_nNumber) == 0)
+                return {};
+            m_format = *m_counter.GetElem(m_nKind);
+            m_nLeft = m_nSize;
+        }
+        m_format.m_nNumber = m_nNumber;
+        m_nNumber = CCounterInfoElem::NextNumber(m_nNumber, m_format.m_nDigits);
+        --m_nLeft;
+        return m_format.Format();
+    }
+
+  private:
+    int m_nKind;
+    int m_nSize;
+    int m_nLeft = 0;
+    int m_nNumber = 0;
+    CCounterInfo m_counter;
+    CCounterInfoElem m_format;
+};
+
 } // namespace
 
 QString GetOtherFolder()
@@ -642,18 +675,6 @@ int CMasterImport::ReadContactXmlFile(const QString& path)
     return 1;
 }
 
-QString CMasterImport::NextCode()
-{
-    // Each number is saved as it is taken, so an aborted import leaves a gap
-    // and never hands a number out twice.
-    CCounterInfo counter;
-    CCounterInfoElem* elem = counter.GetElem(m_nKind == 2 ? COUNTER_CUSTOMER_CODE : COUNTER_SUPPLIER_CODE);
-    if (!elem)
-        return {};
-    const QString code = elem->Format();
-    return counter.Increment() != 0 ? code : QString();
-}
-
 int CMasterImport::Register(CCDSData* records)
 {
     if (!m_pDb || !records)
@@ -672,10 +693,11 @@ int CMasterImport::Register(CCDSData* records)
     CCDSData refused;
     QString message;
     int result;
+    CCodeBlock codes(m_nKind == 2 ? COUNTER_CUSTOMER_CODE : COUNTER_SUPPLIER_CODE, records->GetCount());
     {
         CWaitCursor wait;
         result = m_pDb->ImportMaster(0, mode, records, &added, &replaced, &refused, message,
-                                     [this] { return NextCode(); });
+                                     [&codes] { return codes.Next(); });
     }
     switch (result) {
     case CMakeMsgID::kOk:

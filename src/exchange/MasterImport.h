@@ -90,7 +90,6 @@ class CMasterImport
     int m_bContactXml = 0;
 
   private:
-    QString NextCode();
     int ImportSibling(CCDSData* records, const std::function<int(CCDSData*)>& read);
     int CheckCodeDataVersion(int source, bool items);
     int ReadCodeData(CCDSData* records, int source, bool items);

@@ -218,6 +218,37 @@ TEST_F(MasterImportPipelineTest, EdgeCasesOfThePipeline)
     EXPECT_EQ(Get(QStringLiteral("SELECT ItemCode, ItemName, StockType FROM Item WHERE ItemCode='p1'")), U("p1|改|0"));
 }
 
+// Numbered codes are taken from the counter a block at a time and saved
+// before the records are written: an aborted import or a refused row leaves
+// a gap, a code that exists is passed over, and no number comes twice.
+TEST_F(MasterImportPipelineTest, NumberedCodesLeaveGapsAndAreNeverReused)
+{
+    CCounterInfo counter;
+    CCounterInfoElem* elem = counter.GetElem(COUNTER_CUSTOMER_CODE);
+    ASSERT_TRUE(elem);
+    elem->m_strPrefix = QStringLiteral("K");
+    elem->m_nDigits = 3;
+    ASSERT_EQ(counter.Save(), 1);
+    QueueCsv(Csv(U("K004,既存\r\n")), Pairing({"CustomerCode", "Company"}, 1));
+    ASSERT_EQ(Run(2), 1);
+
+    // The second row's closing day is refused.
+    const QString path = Csv(U("甲,20\r\n乙,xx\r\n丙,10\r\n"));
+    const auto numbered = [&](int answer) {
+        QueueCsv(path, Pairing({"Company", "Day"}, 1));
+        m_ui.Prompt().QueueAnswers({IDYES}); // number the codes
+        m_dialogs.QueueImportError([answer](CImportErrorRules&) { return answer; });
+        return Run(2);
+    };
+    EXPECT_EQ(numbered(IDCANCEL), 2);
+    EXPECT_EQ(counter.GetElem(COUNTER_CUSTOMER_CODE)->m_nNumber, 4) << "K001-K003 are gone";
+    EXPECT_EQ(numbered(IDOK), 1);
+    EXPECT_EQ(Get(QStringLiteral("SELECT CustomerCode, Company FROM Customer WHERE CustomerCode LIKE 'K%' ORDER BY CustomerCode")),
+              U("K004|既存\nK005|甲\nK007|丙"))
+        << "K004 exists, K006 went to the refused row";
+    EXPECT_EQ(counter.GetElem(COUNTER_CUSTOMER_CODE)->m_nNumber, 10) << "a second block after the code passed over";
+}
+
 namespace
 {
 int RefuseCommit(void*)
