@@ -173,6 +173,11 @@ bool CCsvReader::Parse(CImportRows* rows, const QByteArray& data)
 
     const QChar* p = text.constData();
     const qsizetype n = text.size();
+    CWaitProgress wait(n, kWaitReadingFile);
+    const auto fail = [&] {
+        wait.End();
+        return Fail(rows);
+    };
     const bool hasDelimiter = !m_chDelimiter.isNull();
     const QChar quote(u'"'), cr(u'\r'), lf(u'\n');
     bool inQuotes = false;
@@ -185,6 +190,7 @@ bool CCsvReader::Parse(CImportRows* rows, const QByteArray& data)
             row.clear();
             row << (number == 0 ? QString() : QString::number(number));
             rowOpen = true;
+            wait.SetPos(i);
         }
         const QChar c = p[i];
         if (c == quote) {
@@ -198,7 +204,7 @@ bool CCsvReader::Parse(CImportRows* rows, const QByteArray& data)
                 const bool end = i + 1 >= n;
                 const QChar next = end ? QChar() : p[i + 1];
                 if (!end && !(hasDelimiter && next == m_chDelimiter) && next != cr && next != lf && !IsDbcsChar(next))
-                    return Fail(rows);
+                    return fail();
             }
         } else if (c == cr && i + 1 < n && p[i + 1] == lf) {
             ++i;
@@ -210,14 +216,14 @@ bool CCsvReader::Parse(CImportRows* rows, const QByteArray& data)
                 value.clear();
                 rowOpen = false;
                 if (!EndRow(rows, row))
-                    return Fail(rows);
+                    return fail();
             }
         } else if (c == lf && !inQuotes) {
             row << value;
             value.clear();
             rowOpen = false;
             if (!EndRow(rows, row))
-                return Fail(rows);
+                return fail();
         } else if (hasDelimiter && c == m_chDelimiter && !inQuotes) {
             row << value;
             value.clear();
@@ -229,11 +235,11 @@ bool CCsvReader::Parse(CImportRows* rows, const QByteArray& data)
             value.clear();
             rowOpen = false;
             if (!EndRow(rows, row))
-                return Fail(rows);
+                return fail();
         }
     }
     if (inQuotes)
-        return Fail(rows);
+        return fail();
     if (!m_bHeaderInFile) {
         QStringList header{QString()};
         for (int i = 1; i <= m_nFieldCount; ++i)

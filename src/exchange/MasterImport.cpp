@@ -5,6 +5,7 @@
 #include "exchange/ChoiceDlg.h"
 #include "exchange/ExcelApp.h"
 #include "exchange/ExchangeDialogs.h"
+#include "exchange/ExchangeText.h"
 #include "exchange/ImportMapRules.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/MnyText.h"
@@ -417,7 +418,9 @@ void CMasterImport::BuildRecords(const QList<CQXCol>& mapping, int firstRow, int
     const QString autoCode = m_nKind == 2 ? QStringLiteral("CustomerCode")
                            : m_nKind == 3 ? QStringLiteral("SupplierCode")
                                           : QString();
+    CWaitProgress wait(m_rows.size() - firstRow, kWaitImporting);
     for (int r = firstRow; r < m_rows.size(); ++r) {
+        wait.SetPos(r - firstRow);
         const QStringList& row = m_rows[r];
         auto record = std::make_unique<COneRecord>();
         QString parts[3];
@@ -553,7 +556,7 @@ int CMasterImport::ImportFromFile()
             mapping << CQXCol(m_rows.first()[c], QString(), 0, 0, 1);
         CCDSData records;
         {
-            CWaitCursor wait;
+            CWaitCursor cursor;
             BuildRecords(mapping, 1, 0, 0, records);
         }
         if (records.GetCount() == 0) {
@@ -576,7 +579,7 @@ int CMasterImport::ImportFromFile()
     m_bAutoNumber = map.m_bAutoNumber;
     CCDSData records;
     {
-        CWaitCursor wait;
+        CWaitCursor cursor;
         BuildRecords(map.m_resultSet.m_cols, map.m_bReadFirstRow ? 1 : 2, map.m_bBreakAfterAddress1,
                      map.m_bBreakAfterAddress2, records);
     }
@@ -589,7 +592,7 @@ int CMasterImport::ImportFromFile()
 
 int CMasterImport::ReadAccessFile(const QString& path)
 {
-    CWaitCursor wait;
+    CWaitCursor cursor;
     const std::unique_ptr<IAccessSource> source = MakeAccessSource();
     const int stage = source->Open(path);
     if (stage != IAccessSource::kOk) {
@@ -610,7 +613,10 @@ int CMasterImport::ReadAccessFile(const QString& path)
     QStringList keys;
     QList<CAccessRow> rows;
     QString step;
-    if (!source->ReadTable(choice.m_strChosen, columns, keys, rows, step)) {
+    CWaitProgress wait(0, kWaitReadingFile);
+    const bool read = source->ReadTable(choice.m_strChosen, columns, keys, rows, step);
+    wait.End();
+    if (!read) {
         Say(QStringLiteral("データベースの読み込みに失敗しました。\n（%1：%2）").arg(choice.m_strChosen, step),
             MB_ICONEXCLAMATION);
         return 0;
@@ -659,7 +665,10 @@ int CMasterImport::ReadContactXmlFile(const QString& path)
     m_rows.clear();
     m_rows << header;
     int hasCodes = 0;
-    if (both == 2 || conv.ImportContactXML(path, block, hasCodes, m_rows, &reason) != 1) {
+    CWaitProgress wait(0, kWaitReadingFile);
+    const bool read = both != 2 && conv.ImportContactXML(path, block, hasCodes, m_rows, &reason) == 1;
+    wait.End();
+    if (!read) {
         m_rows.clear();
         Say(QStringLiteral("%1 を読み込めませんでした。\n%2").arg(path, reason), MB_ICONEXCLAMATION);
         return 2;
@@ -695,9 +704,11 @@ int CMasterImport::Register(CCDSData* records)
     int result;
     CCodeBlock codes(m_nKind == 2 ? COUNTER_CUSTOMER_CODE : COUNTER_SUPPLIER_CODE, records->GetCount());
     {
-        CWaitCursor wait;
-        result = m_pDb->ImportMaster(0, mode, records, &added, &replaced, &refused, message,
-                                     [&codes] { return codes.Next(); });
+        CWaitCursor cursor;
+        CWaitProgress wait(records->GetCount(), kWaitImporting);
+        result = m_pDb->ImportMaster(
+            0, mode, records, &added, &replaced, &refused, message, [&codes] { return codes.Next(); },
+            [&wait](int done) { wait.SetPos(done); });
     }
     switch (result) {
     case CMakeMsgID::kOk:
