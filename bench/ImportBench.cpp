@@ -69,7 +69,8 @@ QString WriteCustomerCsv(QString& err)
 {
     QString text = QStringLiteral("会社,担当,電話\r\n");
     for (int i = 0; i < 10000; ++i)
-        text += QStringLiteral("取込商事%1,担当%1,03-1234-%2\r\n").arg(i).arg(i % 10000, 4, 10, QLatin1Char('0'));
+        text +=
+            QStringLiteral("取込商事%1,担当%1,03-1234-%2\r\n").arg(i).arg(i % 10000, 4, 10, QLatin1Char('0'));
     return WriteFile(QStringLiteral("customers.csv"), text, err);
 }
 
@@ -86,8 +87,9 @@ void UsePrivateHome()
 
 // One import of the file through the reader, the pairing and the
 // registration; false after SkipWithError.
-bool Import(benchmark::State& state, CMakeMsgID& data, int kind, const QString& path, const QStringList& fields,
-            int autoNumber, int overwrite, CScriptedExchangeDialogs& dialogs, CFakePrompt& prompt)
+bool Import(benchmark::State& state, CMakeMsgID& data, int kind, const QString& path,
+            const QStringList& fields, int autoNumber, int overwrite, CScriptedExchangeDialogs& dialogs,
+            CFakePrompt& prompt)
 {
     CMasterImport import(kind);
     import.SetMakeMsgID(&data);
@@ -102,7 +104,8 @@ bool Import(benchmark::State& state, CMakeMsgID& data, int kind, const QString& 
     for (int c = 0; paired && c < fields.size(); ++c)
         paired = map.Pair(c, fields[c]);
     if (!paired || !map.OnOK()) {
-        state.SkipWithError(qPrintable(QStringLiteral("the columns were not paired: ") + prompt.Texts().join(u' ')));
+        state.SkipWithError(
+            qPrintable(QStringLiteral("the columns were not paired: ") + prompt.Texts().join(u' ')));
         return false;
     }
     import.m_bAutoNumber = autoNumber;

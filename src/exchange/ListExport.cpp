@@ -136,7 +136,7 @@ int CListExport::Export(const CCDSData* records, int askFormat, int askFile, int
             return IDCANCEL;
         m_colSet.Copy(chosen);
     }
-    const CWaitCursor cursor;
+    const CWaitCursor wait;
     ClearRows();
     QList<int> types;
     const int built = BuildRows(records, &types, &m_colSet);
@@ -263,7 +263,7 @@ int CListExport::ExportCSV()
 
 int CListExport::ExportExcel(const QList<int>& types)
 {
-    const CWaitCursor cursor;
+    const CWaitCursor wait;
     CExcelApp excel;
     excel.SetPath(m_strPath);
     excel.m_columnTypes = types;

@@ -202,7 +202,8 @@ bool ImportTextToMny(const QString& text, CMny& value)
         rest.remove(0, 1);
     // The amount starts the rest; its leading run is read as TextToMny reads.
     const auto isDigit = [&](qsizetype i) {
-        return i < rest.size() && ((rest[i] >= u'0' && rest[i] <= u'9') || (rest[i] >= u'０' && rest[i] <= u'９'));
+        return i < rest.size() &&
+               ((rest[i] >= u'0' && rest[i] <= u'9') || (rest[i] >= u'０' && rest[i] <= u'９'));
     };
     const bool point = !rest.isEmpty() && (rest.front() == u'.' || rest.front() == u'．');
     if (!isDigit(0) && !(point && isDigit(1)))
@@ -556,7 +557,7 @@ int CMasterImport::ImportFromFile()
             mapping << CQXCol(m_rows.first()[c], QString(), 0, 0, 1);
         CCDSData records;
         {
-            CWaitCursor cursor;
+            CWaitCursor wait;
             BuildRecords(mapping, 1, 0, 0, records);
         }
         if (records.GetCount() == 0) {
@@ -579,7 +580,7 @@ int CMasterImport::ImportFromFile()
     m_bAutoNumber = map.m_bAutoNumber;
     CCDSData records;
     {
-        CWaitCursor cursor;
+        CWaitCursor wait;
         BuildRecords(map.m_resultSet.m_cols, map.m_bReadFirstRow ? 1 : 2, map.m_bBreakAfterAddress1,
                      map.m_bBreakAfterAddress2, records);
     }

@@ -167,7 +167,8 @@ int CCounterInfo::Commit(int advance, int* first)
         *first = m_pCurrent->m_nNumber;
     for (int i = 0; i < advance; ++i) {
         bool wrapped = false;
-        m_pCurrent->m_nNumber = CCounterInfoElem::NextNumber(m_pCurrent->m_nNumber, m_pCurrent->m_nDigits, &wrapped);
+        m_pCurrent->m_nNumber =
+            CCounterInfoElem::NextNumber(m_pCurrent->m_nNumber, m_pCurrent->m_nDigits, &wrapped);
         if (wrapped)
             result = -1;
     }

@@ -101,7 +101,7 @@ TEST(CsvReader, EncodingIsDecidedByTheBytes)
         bool utf8;
         const char* text;
     } cases[] = {
-        {"a byte-order mark decides", "\xEF\xBB\xBF" "001,\xC6\xBC", true, "001,\u01BC"},
+        {"a byte-order mark decides", "\xEF\xBB\xBF\x30\x30\x31,\xC6\xBC", true, "001,\u01BC"},
         {"ASCII only", "001,abc", false, "001,abc"},
         {"half-width katakana in CP932 that is also valid UTF-8", "001,\xC6\xBC", false, "001,ﾆｼ"},
         {"two-byte UTF-8 alone", "\xC2\xA9,\xC3\xA9", false, "ﾂｩ,ﾃｩ"},

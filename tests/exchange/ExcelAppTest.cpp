@@ -100,7 +100,8 @@ TEST_F(ExcelAppTest, ASheetWithoutDataRowsEndsTheImportWithItsMessage)
         m_ui.Prompt().QueueFiles({path});
         CMasterImport import(1);
         EXPECT_EQ(import.ImportFromFile(), 2) << qPrintable(sheet);
-        EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("データ行がありません。処理を中止します。")}) << qPrintable(sheet);
+        EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("データ行がありません。処理を中止します。")})
+            << qPrintable(sheet);
     }
 }
 

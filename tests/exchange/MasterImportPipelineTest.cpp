@@ -245,10 +245,13 @@ TEST_F(MasterImportPipelineTest, NumberedCodesLeaveGapsAndAreNeverReused)
     EXPECT_EQ(numbered(IDCANCEL), 2);
     EXPECT_EQ(counter.GetElem(COUNTER_CUSTOMER_CODE)->m_nNumber, 4) << "K001-K003 are gone";
     EXPECT_EQ(numbered(IDOK), 1);
-    EXPECT_EQ(Get(QStringLiteral("SELECT CustomerCode, Company FROM Customer WHERE CustomerCode LIKE 'K%' ORDER BY CustomerCode")),
-              U("K004|既存\nK005|甲\nK007|丙"))
+    EXPECT_EQ(
+        Get(QStringLiteral(
+            "SELECT CustomerCode, Company FROM Customer WHERE CustomerCode LIKE 'K%' ORDER BY CustomerCode")),
+        U("K004|既存\nK005|甲\nK007|丙"))
         << "K004 exists, K006 went to the refused row";
-    EXPECT_EQ(counter.GetElem(COUNTER_CUSTOMER_CODE)->m_nNumber, 10) << "a second block after the code passed over";
+    EXPECT_EQ(counter.GetElem(COUNTER_CUSTOMER_CODE)->m_nNumber, 10)
+        << "a second block after the code passed over";
 }
 
 namespace
@@ -389,10 +392,20 @@ TEST_F(MasterImportPipelineTest, AmountsWithAYenSignOrWithoutANumber)
         const char* cell;
         const char* price; // stored, or null: the row is refused naming 売価
     } cases[] = {
-        {"\\1,234", "1234"},   {"¥500", "500"},          {"￥980", "980"},     {"1,200円", "1200"},
-        {"-\\1,000", "-1000"}, {"\\-50", "-50"},       {"￥１，２３４．５", "1234.5"},
-        {" \\ 300 円", "300"}, {"", "0"},                {"\\", nullptr},    {"時価", nullptr},
-        {"円", nullptr},        {"1.2.3", nullptr},       {"-", nullptr},
+        {"\\1,234", "1234"},
+        {"¥500", "500"},
+        {"￥980", "980"},
+        {"1,200円", "1200"},
+        {"-\\1,000", "-1000"},
+        {"\\-50", "-50"},
+        {"￥１，２３４．５", "1234.5"},
+        {" \\ 300 円", "300"},
+        {"", "0"},
+        {"\\", nullptr},
+        {"時価", nullptr},
+        {"円", nullptr},
+        {"1.2.3", nullptr},
+        {"-", nullptr},
     };
     for (const bool utf8 : {false, true}) {
         const QString prefix = utf8 ? QStringLiteral("U") : QStringLiteral("C");
@@ -404,7 +417,8 @@ TEST_F(MasterImportPipelineTest, AmountsWithAYenSignOrWithoutANumber)
             if (cases[i].price)
                 stored << code + u'|' + QLatin1String(cases[i].price);
             else
-                refused << QStringLiteral("%1,%2,,").arg(i + 1).arg(code) + U("項目「売価」の内容に問題があります。");
+                refused << QStringLiteral("%1,%2,,").arg(i + 1).arg(code) +
+                               U("項目「売価」の内容に問題があります。");
         }
         const QString path = Csv(QString());
         QFile file(path);
@@ -419,7 +433,8 @@ TEST_F(MasterImportPipelineTest, AmountsWithAYenSignOrWithoutANumber)
         });
         EXPECT_EQ(Run(1), 1) << utf8;
         EXPECT_EQ(listed, refused) << utf8;
-        EXPECT_EQ(Get(QStringLiteral("SELECT ItemCode, Price FROM Item WHERE ItemCode LIKE '%1%' ORDER BY ID").arg(prefix)),
+        EXPECT_EQ(Get(QStringLiteral("SELECT ItemCode, Price FROM Item WHERE ItemCode LIKE '%1%' ORDER BY ID")
+                          .arg(prefix)),
                   stored.join(u'\n'))
             << utf8;
     }
@@ -463,7 +478,8 @@ class CWaitWatchingPrompt : public CFakePrompt
   public:
     explicit CWaitWatchingPrompt(const CFakeWait& wait) : m_wait(wait), m_pOld(UiServices::SetPrompt(this)) {}
     ~CWaitWatchingPrompt() override { UiServices::SetPrompt(m_pOld); }
-    int MessageBox(const QString& text, int buttons, int icon, int defaultButton, const QString& caption) override
+    int MessageBox(const QString& text, int buttons, int icon, int defaultButton,
+                   const QString& caption) override
     {
         m_depths << m_wait.Depth();
         return CFakePrompt::MessageBox(text, buttons, icon, defaultButton, caption);
@@ -480,7 +496,8 @@ QStringList Steps(const QStringList& log)
 {
     QStringList steps;
     for (const QString& line : log) {
-        if (line.startsWith(QLatin1String("Pos ")) && !steps.isEmpty() && steps.last().startsWith(QLatin1String("Pos ")))
+        if (line.startsWith(QLatin1String("Pos ")) && !steps.isEmpty() &&
+            steps.last().startsWith(QLatin1String("Pos ")))
             steps.last() = line;
         else
             steps << line;
@@ -502,8 +519,8 @@ TEST_F(MasterImportPipelineTest, ImportAndExportShowTheWaitDialogWithProgress)
     EXPECT_EQ(prompt.Texts(), QStringList{U("300件のデータを新規登録しました。\n")});
     const QString reading = U("ファイルを読み込んでいます。"), importing = U("データを読み込んでいます。");
     EXPECT_EQ(Steps(m_ui.Wait().Log()),
-              QStringList({"Begin " + reading + " 100", "Pos 99", "End", "Begin " + importing + " 100", "Pos 99", "End",
-                           "Begin " + importing + " 100", "Pos 99", "End"}));
+              QStringList({"Begin " + reading + " 100", "Pos 99", "End", "Begin " + importing + " 100",
+                           "Pos 99", "End", "Begin " + importing + " 100", "Pos 99", "End"}));
 
     CCDSData request, records;
     request.m_strTable = QStringLiteral("Customer");
@@ -517,8 +534,8 @@ TEST_F(MasterImportPipelineTest, ImportAndExportShowTheWaitDialogWithProgress)
     EXPECT_EQ(CListExport(2).Export(&records, 1, 1, 1), 1);
     const QString exporting = U("データを書き出しています。");
     EXPECT_EQ(Steps(m_ui.Wait().Log().mid(logged)),
-              QStringList({"Begin " + exporting + " 100", "Pos 99", "End", "Begin " + exporting + " 100", "Pos 99",
-                           "End", "Begin " + exporting + " 0", "End"}));
+              QStringList({"Begin " + exporting + " 100", "Pos 99", "End", "Begin " + exporting + " 100",
+                           "Pos 99", "End", "Begin " + exporting + " 0", "End"}));
     EXPECT_EQ(prompt.m_depths, QList<int>({0})) << "no wait dialog under the import's message";
 }
 

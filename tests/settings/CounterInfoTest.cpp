@@ -182,7 +182,8 @@ TEST(CounterInfo, ABlockOfNumbersIsTakenAtOnce)
         int first = -1;
         EXPECT_EQ(counter.Reserve(c.count, first), c.result) << c.start << '+' << c.count;
         EXPECT_EQ(first, c.result ? c.start : -1) << c.start << '+' << c.count;
-        EXPECT_EQ(CCounterInfo().GetElem(COUNTER_CUSTOMER_CODE)->m_nNumber, c.next) << c.start << '+' << c.count;
+        EXPECT_EQ(CCounterInfo().GetElem(COUNTER_CUSTOMER_CODE)->m_nNumber, c.next)
+            << c.start << '+' << c.count;
     }
     // Another user took a number since this object read the file.
     CCounterInfo mine, other;
