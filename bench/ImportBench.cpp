@@ -1,6 +1,7 @@
 // The master import of 10 000 products from a CP932 CSV into the generated
 // database, from reading the file to the commit, with scripted dialogs:
-// once as new codes and once overwriting every existing code.
+// once as new codes and once overwriting every existing code; and 10 000
+// customers whose codes the import numbers.
 
 #include "BenchMain.h"
 
@@ -9,6 +10,7 @@
 #include "exchange/MasterImport.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/env/ArdoEnv.h"
+#include "platform/env/DBDirMng.h"
 #include "platform/text/Cp932.h"
 #include "platform/ui/FakeUi.h"
 
@@ -23,9 +25,24 @@ namespace
 
 constexpr double kBoundMs = 2000;
 const bool s_bounds = RegisterBound("MasterImport/10000NewProducts", kBoundMs) &&
-                      RegisterBound("MasterImport/10000OverwrittenProducts", kBoundMs);
+                      RegisterBound("MasterImport/10000OverwrittenProducts", kBoundMs) &&
+                      RegisterBound("MasterImport/10000NumberedCustomers", kBoundMs);
 
 const QStringList kFields{"ItemCode", "ItemName", "Unit", "Price", "TaxFlg", "ItemType"};
+
+// The text as a CP932 file in the run's import folder; empty on failure.
+QString WriteFile(const QString& name, const QString& text, QString& err)
+{
+    const QString folder = BenchDatabaseFolder() + QStringLiteral("/import");
+    QDir().mkpath(folder);
+    const QString path = folder + u'/' + name;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(Cp932::Encode(text)) < 0) {
+        err = QStringLiteral("cannot write ") + path;
+        return {};
+    }
+    return path;
+}
 
 // The file of 10 000 products: the generated codes, or new ones.
 QString WriteCsv(CMakeMsgID& data, bool existing, QString& err)
@@ -45,24 +62,65 @@ QString WriteCsv(CMakeMsgID& data, bool existing, QString& err)
     QString text = QStringLiteral("品番,品名,単位,売価,課税,区分\r\n");
     for (int i = 0; i < codes.size(); ++i)
         text += QStringLiteral("%1,取込商品%2,個,%3.5,1,1\r\n").arg(codes[i]).arg(i).arg(100 + i % 900);
-    const QString folder = BenchDatabaseFolder() + QStringLiteral("/import");
-    QDir().mkpath(folder);
-    const QString path = folder + (existing ? QStringLiteral("/old.csv") : QStringLiteral("/new.csv"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(Cp932::Encode(text)) < 0) {
-        err = QStringLiteral("cannot write ") + path;
-        return {};
+    return WriteFile(existing ? QStringLiteral("old.csv") : QStringLiteral("new.csv"), text, err);
+}
+
+QString WriteCustomerCsv(QString& err)
+{
+    QString text = QStringLiteral("会社,担当,電話\r\n");
+    for (int i = 0; i < 10000; ++i)
+        text +=
+            QStringLiteral("取込商事%1,担当%1,03-1234-%2\r\n").arg(i).arg(i % 10000, 4, 10, QLatin1Char('0'));
+    return WriteFile(QStringLiteral("customers.csv"), text, err);
+}
+
+// A private data root with the run's database current: the factory column
+// sets the pairing offers and the counters are kept there, and no settings
+// of this machine are read.
+void UsePrivateHome()
+{
+    static QTemporaryDir home;
+    qputenv("CORVANTA_HOME", QFile::encodeName(home.path()));
+    QDir().mkpath(CArdoEnv().GetMyDataFolder());
+    CDBDirMng().AddCompName(QStringLiteral("bench"), BenchDatabaseFolder(), true);
+}
+
+// One import of the file through the reader, the pairing and the
+// registration; false after SkipWithError.
+bool Import(benchmark::State& state, CMakeMsgID& data, int kind, const QString& path,
+            const QStringList& fields, int autoNumber, int overwrite, CScriptedExchangeDialogs& dialogs,
+            CFakePrompt& prompt)
+{
+    CMasterImport import(kind);
+    import.SetMakeMsgID(&data);
+    import.m_bOverwrite = overwrite;
+    dialogs.QueueDelimiter(CTextFormatRules::kComma);
+    if (import.ReadTextFile(path) != 1) {
+        state.SkipWithError("the file was not read");
+        return false;
     }
-    return path;
+    CImportFieldMapRules map(kind, &import.m_rows);
+    bool paired = map.OnInitDialog();
+    for (int c = 0; paired && c < fields.size(); ++c)
+        paired = map.Pair(c, fields[c]);
+    if (!paired || !map.OnOK()) {
+        state.SkipWithError(
+            qPrintable(QStringLiteral("the columns were not paired: ") + prompt.Texts().join(u' ')));
+        return false;
+    }
+    import.m_bAutoNumber = autoNumber;
+    CCDSData records;
+    import.BuildRecords(map.m_resultSet.m_cols, 2, 0, 0, records);
+    if (import.Register(&records) != 1 || records.GetCount() != 10000) {
+        state.SkipWithError(qPrintable(prompt.Texts().join(u' ')));
+        return false;
+    }
+    return true;
 }
 
 void ImportProducts(benchmark::State& state, bool overwrite)
 {
-    // A private data root: the factory column sets the pairing offers are
-    // built there, and no settings of this machine are read.
-    static QTemporaryDir home;
-    qputenv("CORVANTA_HOME", QFile::encodeName(home.path()));
-    QDir().mkpath(CArdoEnv().GetMyDataFolder());
+    UsePrivateHome();
     CMakeMsgID data;
     if (!Open(state, data))
         return;
@@ -81,28 +139,8 @@ void ImportProducts(benchmark::State& state, bool overwrite)
     ScopedFakeUi ui;
     CScriptedExchangeDialogs dialogs;
     for (auto _ : state) {
-        CMasterImport import(1);
-        import.SetMakeMsgID(&data);
-        import.m_bOverwrite = overwrite ? 1 : 0;
-        dialogs.QueueDelimiter(CTextFormatRules::kComma);
-        if (import.ReadTextFile(path) != 1) {
-            state.SkipWithError("the file was not read");
+        if (!Import(state, data, 1, path, kFields, 0, overwrite ? 1 : 0, dialogs, ui.Prompt()))
             break;
-        }
-        CImportFieldMapRules map(1, &import.m_rows);
-        bool paired = map.OnInitDialog();
-        for (int c = 0; paired && c < kFields.size(); ++c)
-            paired = map.Pair(c, kFields[c]);
-        if (!paired || !map.OnOK()) {
-            state.SkipWithError(qPrintable(QStringLiteral("the columns were not paired: ") + ui.Prompt().Texts().join(u' ')));
-            break;
-        }
-        CCDSData records;
-        import.BuildRecords(map.m_resultSet.m_cols, 2, 0, 0, records);
-        if (import.Register(&records) != 1 || records.GetCount() != 10000) {
-            state.SkipWithError(qPrintable(ui.Prompt().Texts().join(u' ')));
-            break;
-        }
         state.PauseTiming();
         if (!overwrite && data.Execute(QStringLiteral("DELETE FROM Item WHERE ItemCode LIKE 'BN%'"), err) != 1)
             state.SkipWithError(qPrintable(err));
@@ -117,6 +155,36 @@ void ImportProducts(benchmark::State& state, bool overwrite)
         state.SkipWithError(qPrintable(err));
 }
 
+// Codes numbered by the counter: its numbers are taken once per import, not
+// once per record.
+void ImportNumberedCustomers(benchmark::State& state)
+{
+    UsePrivateHome();
+    CMakeMsgID data;
+    if (!Open(state, data))
+        return;
+    QString err;
+    const QString path = WriteCustomerCsv(err);
+    CCDSData request, result;
+    request.m_strCondition = QStringLiteral("SELECT MAX(ID) FROM Customer");
+    if (path.isEmpty() || data.GetDataList(request, result, err) != CMakeMsgID::kOk) {
+        state.SkipWithError(qPrintable(err));
+        return;
+    }
+    const QString last = result.GetAt(0)->GetAt(0)->GetText();
+    ScopedFakeUi ui;
+    CScriptedExchangeDialogs dialogs;
+    const QStringList fields{"Company", "Name", "TEL"};
+    for (auto _ : state) {
+        if (!Import(state, data, 2, path, fields, 1, 0, dialogs, ui.Prompt()))
+            break;
+        state.PauseTiming();
+        if (data.Execute(QStringLiteral("DELETE FROM Customer WHERE ID > %1").arg(last), err) != 1)
+            state.SkipWithError(qPrintable(err));
+        state.ResumeTiming();
+    }
+}
+
 } // namespace
 
 BENCHMARK_CAPTURE(ImportProducts, new, false)
@@ -126,6 +194,11 @@ BENCHMARK_CAPTURE(ImportProducts, new, false)
     ->Iterations(3);
 BENCHMARK_CAPTURE(ImportProducts, overwrite, true)
     ->Name("MasterImport/10000OverwrittenProducts")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK(ImportNumberedCustomers)
+    ->Name("MasterImport/10000NumberedCustomers")
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);

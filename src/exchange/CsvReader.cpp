@@ -48,10 +48,10 @@ bool CCsvReader::IsDbcsChar(QChar c)
            c.unicode() != 0x203E;
 }
 
-bool CCsvReader::IsValidUtf8(const char* data, qsizetype size, bool* multiByte, qsizetype* cutAtEnd)
+bool CCsvReader::IsValidUtf8(const char* data, qsizetype size, bool* wide, qsizetype* cutAtEnd)
 {
     const auto* p = reinterpret_cast<const uchar*>(data);
-    bool multi = false;
+    bool threeOrMore = false;
     qsizetype i = 0;
     while (i < size) {
         const uchar b = p[i];
@@ -83,40 +83,48 @@ bool CCsvReader::IsValidUtf8(const char* data, qsizetype size, bool* multiByte, 
                 if (!cutAtEnd)
                     return false;
                 *cutAtEnd = size - i;
-                if (multiByte)
-                    *multiByte = multi;
+                if (wide)
+                    *wide = threeOrMore || length >= 3;
                 return true;
             }
             const uchar c = p[i + k];
             if (k == 1 ? (c < low || c > high) : (c < 0x80 || c > 0xBF))
                 return false;
         }
-        multi = true;
+        threeOrMore = threeOrMore || length >= 3;
         i += length;
     }
-    if (multiByte)
-        *multiByte = multi;
+    if (wide)
+        *wide = threeOrMore;
     if (cutAtEnd)
         *cutAtEnd = 0;
     return true;
 }
 
+bool CCsvReader::IsUtf8Text(const QByteArray& bytes, bool head)
+{
+    if (bytes.startsWith(kBom))
+        return true;
+    // Two-byte UTF-8 alone proves nothing: CP932 text of ASCII and half-width
+    // katakana often reads as it ("ﾆｼ" is C6 BC, "Ƽ"). Kana and kanji take
+    // three bytes in UTF-8.
+    bool wide = false;
+    qsizetype cut = 0;
+    return IsValidUtf8(bytes.constData(), bytes.size(), &wide, head ? &cut : nullptr) && wide;
+}
+
 bool CCsvReader::DecodeText(const QByteArray& data, QString& text)
 {
-    if (data.startsWith(kBom)) {
-        if (!IsValidUtf8(data.constData() + 3, data.size() - 3))
-            return false;
-        text = QString::fromUtf8(data.constData() + 3, data.size() - 3);
-        return true;
+    if (!IsUtf8Text(data, false)) {
+        bool ok = false;
+        text = Cp932::Decode(data, &ok);
+        return ok;
     }
-    bool multiByte = false;
-    if (IsValidUtf8(data.constData(), data.size(), &multiByte) && multiByte) {
-        text = QString::fromUtf8(data);
-        return true;
-    }
-    bool ok = false;
-    text = Cp932::Decode(data, &ok);
-    return ok;
+    const qsizetype start = data.startsWith(kBom) ? 3 : 0;
+    if (!IsValidUtf8(data.constData() + start, data.size() - start))
+        return false; // a damaged file that claims UTF-8
+    text = QString::fromUtf8(data.constData() + start, data.size() - start);
+    return true;
 }
 
 QString CCsvReader::DecodePreview(const QByteArray& head)
@@ -125,19 +133,12 @@ QString CCsvReader::DecodePreview(const QByteArray& head)
     const qsizetype zero = bytes.indexOf('\0');
     if (zero >= 0)
         bytes.truncate(zero);
-    qsizetype start = 0;
-    bool utf8 = false;
-    if (bytes.startsWith(kBom)) {
-        start = 3;
-        utf8 = true;
-    }
-    bool multiByte = false;
-    qsizetype cut = 0;
-    if (IsValidUtf8(bytes.constData() + start, bytes.size() - start, &multiByte, &cut) && (utf8 || multiByte)) {
+    if (IsUtf8Text(bytes, true)) {
+        const qsizetype start = bytes.startsWith(kBom) ? 3 : 0;
+        qsizetype cut = 0;
+        IsValidUtf8(bytes.constData() + start, bytes.size() - start, nullptr, &cut);
         return QString::fromUtf8(bytes.constData() + start, bytes.size() - start - cut);
     }
-    if (utf8) // a damaged file that claims UTF-8
-        return QString::fromUtf8(bytes.constData() + start, bytes.size() - start);
     // A lead byte at the very end lost its trail byte to the cut.
     if (!bytes.isEmpty() && Cp932::IsLeadByteAt(bytes, int(bytes.size() - 1)))
         bytes.chop(1);
@@ -172,6 +173,11 @@ bool CCsvReader::Parse(CImportRows* rows, const QByteArray& data)
 
     const QChar* p = text.constData();
     const qsizetype n = text.size();
+    CWaitProgress wait(n, kWaitReadingFile);
+    const auto fail = [&] {
+        wait.End();
+        return Fail(rows);
+    };
     const bool hasDelimiter = !m_chDelimiter.isNull();
     const QChar quote(u'"'), cr(u'\r'), lf(u'\n');
     bool inQuotes = false;
@@ -184,6 +190,7 @@ bool CCsvReader::Parse(CImportRows* rows, const QByteArray& data)
             row.clear();
             row << (number == 0 ? QString() : QString::number(number));
             rowOpen = true;
+            wait.SetPos(i);
         }
         const QChar c = p[i];
         if (c == quote) {
@@ -197,7 +204,7 @@ bool CCsvReader::Parse(CImportRows* rows, const QByteArray& data)
                 const bool end = i + 1 >= n;
                 const QChar next = end ? QChar() : p[i + 1];
                 if (!end && !(hasDelimiter && next == m_chDelimiter) && next != cr && next != lf && !IsDbcsChar(next))
-                    return Fail(rows);
+                    return fail();
             }
         } else if (c == cr && i + 1 < n && p[i + 1] == lf) {
             ++i;
@@ -209,14 +216,14 @@ bool CCsvReader::Parse(CImportRows* rows, const QByteArray& data)
                 value.clear();
                 rowOpen = false;
                 if (!EndRow(rows, row))
-                    return Fail(rows);
+                    return fail();
             }
         } else if (c == lf && !inQuotes) {
             row << value;
             value.clear();
             rowOpen = false;
             if (!EndRow(rows, row))
-                return Fail(rows);
+                return fail();
         } else if (hasDelimiter && c == m_chDelimiter && !inQuotes) {
             row << value;
             value.clear();
@@ -228,11 +235,11 @@ bool CCsvReader::Parse(CImportRows* rows, const QByteArray& data)
             value.clear();
             rowOpen = false;
             if (!EndRow(rows, row))
-                return Fail(rows);
+                return fail();
         }
     }
     if (inQuotes)
-        return Fail(rows);
+        return fail();
     if (!m_bHeaderInFile) {
         QStringList header{QString()};
         for (int i = 1; i <= m_nFieldCount; ++i)

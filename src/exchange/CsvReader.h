@@ -7,8 +7,7 @@
 #include <QString>
 
 // Reads a delimited text file into the import row table. The file is
-// CP932, or UTF-8 when it starts with a byte-order mark or is entirely valid
-// UTF-8 with at least one multi-byte character; it is decoded before it is
+// CP932, or UTF-8 by the rule of IsUtf8Text; it is decoded before it is
 // split, so the second byte of a double-byte character (0x5C "\", 0x7C "|")
 // never acts as a delimiter. Strict: every line has the same number of
 // values, a quote must close before the end and be followed by the
@@ -41,15 +40,23 @@ class CCsvReader
     // the half-width katakana.
     static bool IsDbcsChar(QChar c);
 
-    // The file's text, decoded by the rule above; false when a byte is not
-    // valid in the encoding chosen.
+    // Whether bytes of a text file are UTF-8: a byte-order mark decides;
+    // without one, only bytes that are valid UTF-8 and hold a character of
+    // three or more bytes (as all Japanese text does); else they are CP932.
+    // `head`: the bytes are the start of a file, whose last character may be
+    // cut off. The reader and the preview both decide by it.
+    static bool IsUtf8Text(const QByteArray& bytes, bool head);
+
+    // The file's text, decoded by that rule; false when a byte is not valid
+    // in the encoding chosen.
     static bool DecodeText(const QByteArray& data, QString& text);
 
     // The text of the beginning of a file for a preview: up to the first zero
     // byte, a character cut off at the end dropped, bad bytes shown as U+FFFD.
     static QString DecodePreview(const QByteArray& head);
 
-    static bool IsValidUtf8(const char* data, qsizetype size, bool* multiByte = nullptr,
+    // `wide`: a character of three or more bytes was seen.
+    static bool IsValidUtf8(const char* data, qsizetype size, bool* wide = nullptr,
                             qsizetype* cutAtEnd = nullptr);
 
     QString m_strPath;

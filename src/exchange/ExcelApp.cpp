@@ -95,10 +95,12 @@ int CExcelApp::OpenBook()
     }
     if (!Start())
         return 0;
-    CWaitCursor wait;
+    CWaitCursor cursor;
+    CWaitProgress wait(0, kWaitReadingFile);
     CWorkbookReader::Error error = CWorkbookReader::NoError;
     m_pBook = CWorkbookReader::Open(m_strPath, &error);
     m_nSheet = -1;
+    wait.End();
     if (!m_pBook) {
         ReportBookError(error);
         return 0;
@@ -184,9 +186,11 @@ int CExcelApp::ChooseSheet(bool import)
 
 bool CExcelApp::LoadSheet(CSheetData& sheet)
 {
+    CWaitProgress wait(0, kWaitReadingFile);
     CWorkbookReader::Error error = CWorkbookReader::NoError;
     if (m_pBook->ReadSheet(m_nSheet, sheet, &error))
         return true;
+    wait.End();
     ReportBookError(error);
     return false;
 }
@@ -197,7 +201,7 @@ int CExcelApp::ReadSheet(CImportRows* rows)
         return 0;
     if (m_nSheet < 0 && SelectSheet() < 0)
         return 0;
-    CWaitCursor wait;
+    CWaitCursor cursor;
     CSheetData sheet;
     if (!LoadSheet(sheet))
         return 0;
@@ -221,7 +225,9 @@ int CExcelApp::ReadSheet(CImportRows* rows)
     // Only rows that hold cells can hold a text: an empty row of the range
     // is not delivered anyway, so the range is walked by its stored cells.
     const std::vector<CSheetCell>& cells = sheet.cells;
+    CWaitProgress wait(qint64(cells.size()), kWaitReadingFile);
     for (std::size_t at = 0; at < cells.size();) {
+        wait.SetPos(qint64(at));
         const quint32 row = cells[at].row;
         QStringList values(columns + 1);
         values[0] = QString::number(row - firstRow + 1);
@@ -319,7 +325,8 @@ int CExcelApp::WriteBook(const CImportRows* rows)
                             MB_ICONINFORMATION);
         count = m_nMaxRows;
     }
-    CWaitCursor wait;
+    CWaitCursor cursor;
+    CWaitProgress wait(0, kWaitExporting);
     // Cells take a line break as LF alone: every CR goes.
     QList<QStringList> texts = rows->mid(0, count);
     for (QStringList& row : texts) {
@@ -337,6 +344,7 @@ int CExcelApp::WriteBook(const CImportRows* rows)
         QTemporaryFile reserve(folder + QStringLiteral("/Book-XXXXXX.xlsx"));
         reserve.setAutoRemove(false);
         if (!QDir().mkpath(folder) || !reserve.open()) {
+            wait.End();
             ShowExchangeMessage(QString::fromUtf8(kFileError), MB_ICONEXCLAMATION);
             return 0;
         }
@@ -345,7 +353,9 @@ int CExcelApp::WriteBook(const CImportRows* rows)
         target += u'x'; // the workbook is an .xlsx whatever was typed
     }
     QString reason;
-    if (!CXlsxWriter::Write(target, texts, columns, m_columnTypes, &reason)) {
+    const bool written = CXlsxWriter::Write(target, texts, columns, m_columnTypes, &reason);
+    wait.End();
+    if (!written) {
         if (m_strPath.isEmpty())
             QFile::remove(target);
         ShowExchangeMessage(QString::fromUtf8(kFileError), MB_ICONEXCLAMATION);

@@ -49,7 +49,8 @@ class CExcelApp
     // The used range of the chosen sheet (asked for when none is chosen)
     // into `rows`: a header of column letters, then one row per sheet row
     // that holds a text, labelled with its position in the range. 1 read,
-    // 0 failed.
+    // 0 failed; 0 with the header row alone in `rows` when the range is one
+    // cell that holds no text (an empty sheet, or a single number).
     int ReadSheet(CImportRows* rows);
     // A ledger workbook of a sibling product: book 0 customers and 1
     // products of "ブレンロ", 2 customers of "カドミア". Rows from the fifth

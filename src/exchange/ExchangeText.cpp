@@ -23,3 +23,25 @@ void ShowExchangeMessage(const QString& text, int icon)
 {
     UiServices::Prompt().MessageBox(text, MB_OK, icon);
 }
+
+CWaitProgress::CWaitProgress(qint64 total, const QString& text)
+    : m_nTotal(qMax<qint64>(0, total)), m_dialog(m_nTotal > 0 ? 100 : 0, text)
+{
+}
+
+void CWaitProgress::SetPos(qint64 done)
+{
+    if (!m_bOpen || m_nTotal == 0)
+        return;
+    const int percent = int(qBound(qint64(0), done * 100 / m_nTotal, qint64(100)));
+    if (percent > m_nShown) {
+        m_nShown = percent;
+        UiServices::Wait().SetPos(percent);
+    }
+}
+
+void CWaitProgress::End()
+{
+    m_bOpen = false;
+    m_dialog.DestroyWindow();
+}

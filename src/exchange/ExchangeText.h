@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ui/WaitIndicator.h"
+
 #include <QString>
 
 class QFileDevice;
@@ -9,3 +11,31 @@ QString FileErrorMessage(const QFileDevice& file);
 
 // Shows `text` in an OK box through the prompt service.
 void ShowExchangeMessage(const QString& text, int icon = 0);
+
+// Texts of the wait dialog: a file is read; records are built and
+// registered; a file is written.
+inline const QString kWaitReadingFile = QStringLiteral("ファイルを読み込んでいます。");
+inline const QString kWaitImporting = QStringLiteral("データを読み込んでいます。");
+inline const QString kWaitExporting = QStringLiteral("データを書き出しています。");
+
+// The wait dialog over one long step of an import or export, from
+// construction to End or destruction: a bar over `total` units of work, or a
+// busy bar for 0. The bar moves once per hundredth, and the window repaints
+// then, however many units go by. End takes it down before a message.
+class CWaitProgress
+{
+  public:
+    explicit CWaitProgress(qint64 total = 0, const QString& text = {});
+    CWaitProgress(const CWaitProgress&) = delete;
+    CWaitProgress& operator=(const CWaitProgress&) = delete;
+
+    // `done` units of the total so far.
+    void SetPos(qint64 done);
+    void End();
+
+  private:
+    qint64 m_nTotal;
+    int m_nShown = 0;
+    bool m_bOpen = true;
+    CWaitDlg m_dialog;
+};

@@ -155,7 +155,7 @@ int CListExport::BuildRows(const CCDSData* records, QList<int>* types, const CQX
         Tell("書き出す列が不明です。");
         return 2;
     }
-    const CWaitCursor wait;
+    const CWaitCursor cursor;
     ClearRows();
     const qsizetype count = columns->m_cols.size();
     types->fill(CXlsxWriter::kNoField, count);
@@ -170,7 +170,9 @@ int CListExport::BuildRows(const CCDSData* records, QList<int>* types, const CQX
     m_rows << captions;
     const QString table = GetTableName();
     const QString codeField = CodeFieldOf(m_nKind);
+    CWaitProgress wait(records->GetCount(), kWaitExporting);
     for (int r = 0; r < records->GetCount(); ++r) {
+        wait.SetPos(r);
         const COneRecord* record = records->GetAt(r);
         if (!record)
             continue;
@@ -199,7 +201,9 @@ int CListExport::BuildRows(const CCDSData* records, QList<int>* types, const CQX
 bool CListExport::EncodeCsv(QByteArray& bytes, QString& badChar, int& badRow) const
 {
     bytes.clear();
+    CWaitProgress wait(m_rows.size(), kWaitExporting);
     for (int r = 0; r < m_rows.size(); ++r) {
+        wait.SetPos(r);
         QString line;
         const QStringList& row = m_rows[r];
         for (qsizetype c = 0; c < row.size(); ++c) {
@@ -246,7 +250,10 @@ int CListExport::ExportCSV()
         Tell("ファイルを作成できませんでした。");
         return 2;
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    CWaitProgress wait(0, kWaitExporting);
+    const bool written = file.write(bytes) == bytes.size() && file.commit();
+    wait.End();
+    if (!written) {
         file.cancelWriting();
         Tell(kFileError);
         return 2;
@@ -272,13 +279,15 @@ int CListExport::ExportXML(const CCDSData* records)
     CContactXmlConv conv;
     if (conv.CheckXML() == 0)
         return 2;
-    const CWaitCursor wait;
+    const CWaitCursor cursor;
     ClearRows();
     QStringList header;
     GetMasterFieldNames(m_nKind, header, 1);
     m_rows << header;
     const QString table = GetTableName();
+    CWaitProgress wait(records->GetCount(), kWaitExporting);
     for (int r = 0; r < records->GetCount(); ++r) {
+        wait.SetPos(r);
         const COneRecord* record = records->GetAt(r);
         if (!record)
             continue;
@@ -297,6 +306,7 @@ int CListExport::ExportXML(const CCDSData* records)
     }
     QString reason;
     const int result = conv.ExportContactXML(m_strPath, m_rows, &reason);
+    wait.End();
     if (result != 1)
         Tell(kFileError);
     return result;
@@ -335,7 +345,9 @@ int CListExport::ExportToQRT(const CCDSData* records)
     }
     const QString table = QStringLiteral("Customer");
     CImportQRTData qrt;
+    CWaitProgress wait(records->GetCount(), kWaitExporting);
     for (int i = 0; i < records->GetCount(); ++i) {
+        wait.SetPos(i);
         const COneRecord* record = records->GetAt(i);
         if (!record)
             continue;
@@ -405,5 +417,6 @@ int CListExport::ExportToQRT(const CCDSData* records)
         k.m_strKeisho = person.isEmpty() && !companyKeisho.isEmpty() ? companyKeisho : personKeisho;
         k.m_nKind = hasCompany ? 0 : 1;
     }
+    wait.End();
     return qrt.ExportData() == 1 ? 1 : 2;
 }

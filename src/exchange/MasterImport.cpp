@@ -5,6 +5,7 @@
 #include "platform/ui/ChoiceDlg.h"
 #include "exchange/ExcelApp.h"
 #include "exchange/ExchangeDialogs.h"
+#include "exchange/ExchangeText.h"
 #include "exchange/ImportMapRules.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/MnyText.h"
@@ -107,6 +108,39 @@ constexpr DefaultDef kDefaults[] = {
     {"CollectType", "COLLECTTYPE.AUT"},
 };
 
+// Customer or supplier codes numbered for one import. The counter gives a
+// block of numbers at a time, one for the whole set unless codes that exist
+// are passed over, and is saved as each block is taken: an import that
+// fails or has refused rows leaves a gap and never hands a number out twice.
+class CCodeBlock
+{
+  public:
+    CCodeBlock(int kind, int size) : m_nKind(kind), m_nSize(qMax(1, size)) {}
+
+    // The next code, or empty when the counter cannot be read or saved.
+    QString Next()
+    {
+        if (m_nLeft == 0) {
+            if (!m_counter.GetElem(m_nKind) || m_counter.Reserve(m_nSize, m_nNumber) == 0)
+                return {};
+            m_format = *m_counter.GetElem(m_nKind);
+            m_nLeft = m_nSize;
+        }
+        m_format.m_nNumber = m_nNumber;
+        m_nNumber = CCounterInfoElem::NextNumber(m_nNumber, m_format.m_nDigits);
+        --m_nLeft;
+        return m_format.Format();
+    }
+
+  private:
+    int m_nKind;
+    int m_nSize;
+    int m_nLeft = 0;
+    int m_nNumber = 0;
+    CCounterInfo m_counter;
+    CCounterInfoElem m_format;
+};
+
 } // namespace
 
 QString GetOtherFolder()
@@ -142,6 +176,52 @@ void TruncateBytes(QString& text, int bytes)
 {
     if (text.size() * 2 > bytes)
         text = Cp932::TruncateToBytes(text, bytes);
+}
+
+bool ImportTextToMny(const QString& text, CMny& value)
+{
+    const auto isSign = [](QChar c) { return c == u'-' || c == u'－'; };
+    // 0x5C of a CP932 file decodes to "\" or "¥", whichever the decoder maps.
+    const auto isYen = [](QChar c) { return c == u'\\' || c == u'¥' || c == u'￥'; };
+    QString rest = text.trimmed();
+    bool negative = false;
+    if (!rest.isEmpty() && isSign(rest.front())) {
+        negative = true;
+        rest = rest.mid(1).trimmed();
+    }
+    if (!rest.isEmpty() && isYen(rest.front())) {
+        rest = rest.mid(1).trimmed();
+        if (!negative && !rest.isEmpty() && isSign(rest.front())) {
+            negative = true;
+            rest = rest.mid(1).trimmed();
+        }
+    }
+    if (rest.endsWith(u'円'))
+        rest = rest.chopped(1).trimmed();
+    if (!negative && rest.startsWith(u'+'))
+        rest.remove(0, 1);
+    // The amount starts the rest; its leading run is read as TextToMny reads.
+    const auto isDigit = [&](qsizetype i) {
+        return i < rest.size() &&
+               ((rest[i] >= u'0' && rest[i] <= u'9') || (rest[i] >= u'０' && rest[i] <= u'９'));
+    };
+    const bool point = !rest.isEmpty() && (rest.front() == u'.' || rest.front() == u'．');
+    if (!isDigit(0) && !(point && isDigit(1)))
+        return false;
+    bool ok = false;
+    value = TextToMny(negative ? u'-' + rest : rest, &ok);
+    return ok && value.IsValid();
+}
+
+void SetMoneyValue(CTb& field, const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    CMny value;
+    if (ImportTextToMny(text, value))
+        field = value;
+    else
+        field = text; // no amount: the library refuses the row and names the field
 }
 
 QString CMasterImport::GetTableName() const
@@ -182,12 +262,7 @@ std::optional<CTb> CMasterImport::MakeFieldValue(const QString& name, const QStr
             field = LeadingInt(text);
         break;
     case kMoney:
-        if (!text.isEmpty()) {
-            bool ok = true;
-            const CMny value = TextToMny(text, &ok);
-            if (ok)
-                field = value;
-        }
+        SetMoneyValue(field, text);
         break;
     case kCode: {
         QString value = text;
@@ -344,7 +419,9 @@ void CMasterImport::BuildRecords(const QList<CQXCol>& mapping, int firstRow, int
     const QString autoCode = m_nKind == 2 ? QStringLiteral("CustomerCode")
                            : m_nKind == 3 ? QStringLiteral("SupplierCode")
                                           : QString();
+    CWaitProgress wait(m_rows.size() - firstRow, kWaitImporting);
     for (int r = firstRow; r < m_rows.size(); ++r) {
+        wait.SetPos(r - firstRow);
         const QStringList& row = m_rows[r];
         auto record = std::make_unique<COneRecord>();
         QString parts[3];
@@ -403,7 +480,12 @@ int CMasterImport::ReadExcelFile(const QString& path)
 {
     CExcelApp excel;
     excel.SetPath(path);
-    return excel.ReadSheet(&m_rows) == 0 ? 2 : 1;
+    if (excel.ReadSheet(&m_rows) != 0)
+        return 1;
+    // A sheet that was read but whose single cell holds no text (an empty
+    // sheet, or one number) leaves its header: the import then says that
+    // there are no data rows, as for a sheet of empty or error cells.
+    return m_rows.isEmpty() ? 2 : 1;
 }
 
 int CMasterImport::ReadTextFile(const QString& path)
@@ -511,7 +593,7 @@ int CMasterImport::ImportFromFile()
 
 int CMasterImport::ReadAccessFile(const QString& path)
 {
-    CWaitCursor wait;
+    CWaitCursor cursor;
     const std::unique_ptr<IAccessSource> source = MakeAccessSource();
     const int stage = source->Open(path);
     if (stage != IAccessSource::kOk) {
@@ -532,7 +614,10 @@ int CMasterImport::ReadAccessFile(const QString& path)
     QStringList keys;
     QList<CAccessRow> rows;
     QString step;
-    if (!source->ReadTable(choice.m_strChosen, columns, keys, rows, step)) {
+    CWaitProgress wait(0, kWaitReadingFile);
+    const bool read = source->ReadTable(choice.m_strChosen, columns, keys, rows, step);
+    wait.End();
+    if (!read) {
         Say(QStringLiteral("データベースの読み込みに失敗しました。\n（%1：%2）").arg(choice.m_strChosen, step),
             MB_ICONEXCLAMATION);
         return 0;
@@ -581,7 +666,10 @@ int CMasterImport::ReadContactXmlFile(const QString& path)
     m_rows.clear();
     m_rows << header;
     int hasCodes = 0;
-    if (both == 2 || conv.ImportContactXML(path, block, hasCodes, m_rows, &reason) != 1) {
+    CWaitProgress wait(0, kWaitReadingFile);
+    const bool read = both != 2 && conv.ImportContactXML(path, block, hasCodes, m_rows, &reason) == 1;
+    wait.End();
+    if (!read) {
         m_rows.clear();
         Say(QStringLiteral("%1 を読み込めませんでした。\n%2").arg(path, reason), MB_ICONEXCLAMATION);
         return 2;
@@ -595,18 +683,6 @@ int CMasterImport::ReadContactXmlFile(const QString& path)
         m_bAutoNumber = 1;
     }
     return 1;
-}
-
-QString CMasterImport::NextCode()
-{
-    // Each number is saved as it is taken, so an aborted import leaves a gap
-    // and never hands a number out twice.
-    CCounterInfo counter;
-    CCounterInfoElem* elem = counter.GetElem(m_nKind == 2 ? COUNTER_CUSTOMER_CODE : COUNTER_SUPPLIER_CODE);
-    if (!elem)
-        return {};
-    const QString code = elem->Format();
-    return counter.Increment() != 0 ? code : QString();
 }
 
 int CMasterImport::Register(CCDSData* records)
@@ -627,10 +703,13 @@ int CMasterImport::Register(CCDSData* records)
     CCDSData refused;
     QString message;
     int result;
+    CCodeBlock codes(m_nKind == 2 ? COUNTER_CUSTOMER_CODE : COUNTER_SUPPLIER_CODE, records->GetCount());
     {
-        CWaitCursor wait;
-        result = m_pDb->ImportMaster(0, mode, records, &added, &replaced, &refused, message,
-                                     [this] { return NextCode(); });
+        CWaitCursor cursor;
+        CWaitProgress wait(records->GetCount(), kWaitImporting);
+        result = m_pDb->ImportMaster(
+            0, mode, records, &added, &replaced, &refused, message, [&codes] { return codes.Next(); },
+            [&wait](int done) { wait.SetPos(done); });
     }
     switch (result) {
     case CMakeMsgID::kOk:

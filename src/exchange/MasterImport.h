@@ -90,7 +90,6 @@ class CMasterImport
     int m_bContactXml = 0;
 
   private:
-    QString NextCode();
     int ImportSibling(CCDSData* records, const std::function<int(CCDSData*)>& read);
     int CheckCodeDataVersion(int source, bool items);
     int ReadCodeData(CCDSData* records, int source, bool items);
@@ -104,6 +103,15 @@ class CMasterImport
 QString GetOtherFolder();
 // A field of that name holding the empty text.
 CTb MakeTextField(const QString& name);
+// The amount of a money cell as other programs write it: a leading yen sign
+// ("\1,234", "¥500", "￥980"; a sign may stand before or after it) and a
+// trailing "円" are dropped, and the number must start what is left. False
+// when the text holds no amount (or one beyond the money range).
+bool ImportTextToMny(const QString& text, CMny& value);
+// Gives a money field the amount of a non-empty text. A text without an
+// amount is kept as the value, so that the library refuses the row naming
+// the field, and the completion never turns it into 0.
+void SetMoneyValue(CTb& field, const QString& text);
 // Every line feed not preceded by a carriage return becomes CR LF.
 void NormalizeLineBreaks(QString& text);
 // Cuts the text to `bytes` CP932 bytes, never within a double-byte character.

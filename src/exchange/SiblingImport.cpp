@@ -8,7 +8,6 @@
 #include "exchange/MasterImport.h"
 #include "platform/archive/ArchiveError.h"
 #include "platform/archive/ArchiveReader.h"
-#include "platform/data/MnyText.h"
 #include "platform/env/RegistryIni.h"
 #include "platform/office/QRTData.h"
 #include "platform/text/TextHelpers.h"
@@ -273,10 +272,7 @@ int CMasterImport::ReadSiblingCustomerBook(CCDSData* records, int source)
                 record->AddField(field);
             } else if (c == 13) {
                 CTb field(table + u'.' + name);
-                bool ok = false;
-                const CMny money = text.isEmpty() ? CMny() : TextToMny(text, &ok);
-                if (ok)
-                    field = money;
+                SetMoneyValue(field, text);
                 record->AddField(field);
             } else if (const auto field = MakeFieldValue(name, text, 0)) {
                 record->AddField(*field);
@@ -316,10 +312,7 @@ int CMasterImport::ReadSiblingItemBook(CCDSData* records)
             const QString name = QLatin1String(kFields[c]);
             if (c == 2) {
                 CTb field(table + u'.' + name);
-                bool ok = false;
-                const CMny money = text.isEmpty() ? CMny() : TextToMny(text, &ok);
-                if (ok)
-                    field = money;
+                SetMoneyValue(field, text);
                 record->AddField(field);
                 continue;
             }
@@ -406,10 +399,7 @@ int CMasterImport::ReadCodeData(CCDSData* records, int source, bool items)
             const QString name = items ? QLatin1String(kItem[i]) : i == 0 ? CodeFieldOf(m_nKind) : QLatin1String(kCustomer[i]);
             if (items && i == 2) {
                 CTb field(table + u'.' + name);
-                bool ok = false;
-                const CMny money = text.isEmpty() ? CMny() : TextToMny(text, &ok);
-                if (ok)
-                    field = money;
+                SetMoneyValue(field, text);
                 record->AddField(field);
             } else if (const auto field = MakeFieldValue(name, text, 0)) {
                 record->AddField(*field);

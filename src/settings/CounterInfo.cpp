@@ -59,6 +59,15 @@ bool CCounterInfoElem::Fits(qint64 number, int digits)
     return number / PowerOfTen(ClampDigits(digits)) == 0;
 }
 
+int CCounterInfoElem::NextNumber(int number, int digits, bool* wrapped)
+{
+    const qint64 next = qint64(number) + 1;
+    const bool over = !Fits(next, digits);
+    if (wrapped)
+        *wrapped = over;
+    return over ? 1 : int(next);
+}
+
 QString CCounterInfoElem::FormatNumber(int number, int digits, int zeroFill)
 {
     if (zeroFill == 1 && Fits(number, digits))
@@ -104,16 +113,22 @@ int CCounterInfo::Load(int kind)
 
 int CCounterInfo::Increment()
 {
-    if (!m_bLoaded || m_strPath.isEmpty() || !m_pCurrent)
+    int first = 0;
+    return Reserve(1, first);
+}
+
+int CCounterInfo::Reserve(int count, int& first)
+{
+    if (!m_bLoaded || m_strPath.isEmpty() || !m_pCurrent || count < 1)
         return 0;
-    return Commit(true);
+    return Commit(count, &first);
 }
 
 int CCounterInfo::Save()
 {
     if (!m_bLoaded || !m_pCurrent)
         return 0;
-    return Commit(false);
+    return Commit(0);
 }
 
 void CCounterInfo::RemoveAll()
@@ -141,20 +156,21 @@ void CCounterInfo::Adopt(SettingsElems<CCounterInfoElem>& fresh, bool takeStored
     m_elems = std::move(fresh);
 }
 
-int CCounterInfo::Commit(bool advance)
+int CCounterInfo::Commit(int advance, int* first)
 {
     SettingsElems<CCounterInfoElem> fresh;
     if (!ReloadSettingsElems(m_strPath, fresh))
         return 0;
-    Adopt(fresh, advance);
+    Adopt(fresh, advance > 0);
     int result = 1;
-    if (advance) {
-        qint64 next = qint64(m_pCurrent->m_nNumber) + 1;
-        if (!CCounterInfoElem::Fits(next, m_pCurrent->m_nDigits)) {
-            next = 1;
+    if (first)
+        *first = m_pCurrent->m_nNumber;
+    for (int i = 0; i < advance; ++i) {
+        bool wrapped = false;
+        m_pCurrent->m_nNumber =
+            CCounterInfoElem::NextNumber(m_pCurrent->m_nNumber, m_pCurrent->m_nDigits, &wrapped);
+        if (wrapped)
             result = -1;
-        }
-        m_pCurrent->m_nNumber = int(next);
     }
     if (!SaveSettingsElems(m_strPath, m_elems))
         return 0;

@@ -31,6 +31,8 @@ class CCounterInfoElem
     static QString FormatNumber(int number, int digits, int zeroFill);
     // Whether the number has at most `digits` digits (clamped to 1-9).
     static bool Fits(qint64 number, int digits);
+    // The number after `number`: 1 again when it outgrows the digits.
+    static int NextNumber(int number, int digits, bool* wrapped = nullptr);
 
     int m_nKind = -1;
     int m_nNumber = 1; // the number the next document or code gets
@@ -61,6 +63,10 @@ class CCounterInfo
     // saves: 1, -1 when it outgrew its digits and starts again at 1, 0 when
     // not loaded or the file cannot be read or written.
     int Increment();
+    // Takes `count` numbers at once, from the number the file holds now, and
+    // saves once: `first` gets the first of them and the counter the number
+    // after the last. Results as Increment's.
+    int Reserve(int count, int& first);
     // Writes the served counter into the file as it is now: 1 or 0.
     int Save();
     void RemoveAll();
@@ -73,8 +79,9 @@ class CCounterInfo
     // element in its kind's place, taking the stored values first when
     // `takeStored`.
     void Adopt(SettingsElems<CCounterInfoElem>& fresh, bool takeStored);
-    // Reads the file again, adopts it, advances when asked and writes.
-    int Commit(bool advance);
+    // Reads the file again, adopts it, advances by `advance` numbers (the
+    // first of them into `first`) and writes.
+    int Commit(int advance, int* first = nullptr);
 
     QString m_strPath;
     CCounterInfoElem* m_pCurrent = nullptr;

@@ -92,6 +92,33 @@ TEST(CsvReader, ParsesTheGrammarAndItsEdgeCases)
     }
 }
 
+// The reader and the preview read the same bytes in the same encoding.
+TEST(CsvReader, EncodingIsDecidedByTheBytes)
+{
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        bool utf8;
+        const char* text;
+    } cases[] = {
+        {"a byte-order mark decides", "\xEF\xBB\xBF\x30\x30\x31,\xC6\xBC", true, "001,\u01BC"},
+        {"ASCII only", "001,abc", false, "001,abc"},
+        {"half-width katakana in CP932 that is also valid UTF-8", "001,\xC6\xBC", false, "001,ﾆｼ"},
+        {"two-byte UTF-8 alone", "\xC2\xA9,\xC3\xA9", false, "ﾂｩ,ﾃｩ"},
+        {"Japanese in UTF-8 after two-byte characters", "\xC6\xBC,西", true, "\u01BC,西"},
+        {"CP932 kanji, invalid UTF-8", Sjis("001,西ﾆｼ"), false, "001,西ﾆｼ"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CCsvReader::IsUtf8Text(c.bytes, false), c.utf8) << c.name;
+        QString text;
+        EXPECT_TRUE(CCsvReader::DecodeText(c.bytes, text)) << c.name;
+        EXPECT_EQ(text, U(c.text)) << c.name;
+        EXPECT_EQ(CCsvReader::DecodePreview(c.bytes), U(c.text)) << c.name;
+    }
+    // A preview cut inside a three-byte character still sees UTF-8.
+    EXPECT_EQ(CCsvReader::DecodePreview("a,\xE8\xA5"), QStringLiteral("a,"));
+}
+
 TEST(CsvReader, AFailureEmptiesATableThatHeldRows)
 {
     ScopedFakeUi ui;

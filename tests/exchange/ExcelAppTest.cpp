@@ -1,6 +1,7 @@
 #include "exchange/CsvReader.h"
 #include "exchange/ExcelApp.h"
 #include "exchange/ExchangeDialogs.h"
+#include "exchange/MasterImport.h"
 #include "fixtures/office/FixtureRows.h"
 #include "platform/env/EnvHome.h"
 #include "platform/env/RegistryIni.h"
@@ -82,6 +83,28 @@ class ExcelAppTest : public ::testing::Test
     ScopedFakeUi m_ui;
     CScriptedExchangeDialogs m_dialogs;
 };
+
+// A sheet with no text to read ends the import with a message, never in
+// silence: empty, one number, one error, or cells that read empty.
+TEST_F(ExcelAppTest, ASheetWithoutDataRowsEndsTheImportWithItsMessage)
+{
+    const QString sheets[] = {
+        QString(),
+        Row(1, Number("A1", "5")),
+        Row(1, QStringLiteral("<c r=\"B2\" t=\"e\"><v>#N/A</v></c>")),
+        Row(1, QStringLiteral("<c r=\"A1\" t=\"e\"><v>#DIV/0!</v></c>")) + Row(2, Inline("C2", "")),
+    };
+    for (const QString& sheet : sheets) {
+        m_ui.Prompt().Clear();
+        const QString path = Save(OneSheet(sheet));
+        m_dialogs.QueueFormatChoice(CImportFormatRules::kExcel);
+        m_ui.Prompt().QueueFiles({path});
+        CMasterImport import(1);
+        EXPECT_EQ(import.ImportFromFile(), 2) << qPrintable(sheet);
+        EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("データ行がありません。処理を中止します。")})
+            << qPrintable(sheet);
+    }
+}
 
 TEST_F(ExcelAppTest, ReadSheetGivesTheUsedRangeAsExcelsValuesRead)
 {

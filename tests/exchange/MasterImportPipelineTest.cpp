@@ -219,6 +219,40 @@ TEST_F(MasterImportPipelineTest, EdgeCasesOfThePipeline)
     EXPECT_EQ(Get(QStringLiteral("SELECT ItemCode, ItemName, StockType FROM Item WHERE ItemCode='p1'")), U("p1|改|0"));
 }
 
+// Numbered codes are taken from the counter a block at a time and saved
+// before the records are written: an aborted import or a refused row leaves
+// a gap, a code that exists is passed over, and no number comes twice.
+TEST_F(MasterImportPipelineTest, NumberedCodesLeaveGapsAndAreNeverReused)
+{
+    CCounterInfo counter;
+    CCounterInfoElem* elem = counter.GetElem(COUNTER_CUSTOMER_CODE);
+    ASSERT_TRUE(elem);
+    elem->m_strPrefix = QStringLiteral("K");
+    elem->m_nDigits = 3;
+    ASSERT_EQ(counter.Save(), 1);
+    QueueCsv(Csv(U("K004,既存\r\n")), Pairing({"CustomerCode", "Company"}, 1));
+    ASSERT_EQ(Run(2), 1);
+
+    // The second row's closing day is refused.
+    const QString path = Csv(U("甲,20\r\n乙,xx\r\n丙,10\r\n"));
+    const auto numbered = [&](int answer) {
+        QueueCsv(path, Pairing({"Company", "Day"}, 1));
+        m_ui.Prompt().QueueAnswers({IDYES}); // number the codes
+        m_dialogs.QueueImportError([answer](CImportErrorRules&) { return answer; });
+        return Run(2);
+    };
+    EXPECT_EQ(numbered(IDCANCEL), 2);
+    EXPECT_EQ(counter.GetElem(COUNTER_CUSTOMER_CODE)->m_nNumber, 4) << "K001-K003 are gone";
+    EXPECT_EQ(numbered(IDOK), 1);
+    EXPECT_EQ(
+        Get(QStringLiteral(
+            "SELECT CustomerCode, Company FROM Customer WHERE CustomerCode LIKE 'K%' ORDER BY CustomerCode")),
+        U("K004|既存\nK005|甲\nK007|丙"))
+        << "K004 exists, K006 went to the refused row";
+    EXPECT_EQ(counter.GetElem(COUNTER_CUSTOMER_CODE)->m_nNumber, 10)
+        << "a second block after the code passed over";
+}
+
 namespace
 {
 int RefuseCommit(void*)
@@ -348,6 +382,63 @@ TEST_F(MasterImportPipelineTest, CommandOfTheCustomerList)
     SetMasterImportHandler({});
 }
 
+// Prices as spreadsheets and other programs save them: the yen sign (byte
+// 0x5C of a CP932 file, or "¥" and "￥" of a UTF-8 one) and "円" are
+// dropped; a text with no amount refuses its row instead of storing 0.
+TEST_F(MasterImportPipelineTest, AmountsWithAYenSignOrWithoutANumber)
+{
+    const struct {
+        const char* cell;
+        const char* price; // stored, or null: the row is refused naming 売価
+    } cases[] = {
+        {"\\1,234", "1234"},
+        {"¥500", "500"},
+        {"￥980", "980"},
+        {"1,200円", "1200"},
+        {"-\\1,000", "-1000"},
+        {"\\-50", "-50"},
+        {"￥１，２３４．５", "1234.5"},
+        {" \\ 300 円", "300"},
+        {"", "0"},
+        {"\\", nullptr},
+        {"時価", nullptr},
+        {"円", nullptr},
+        {"1.2.3", nullptr},
+        {"-", nullptr},
+    };
+    for (const bool utf8 : {false, true}) {
+        const QString prefix = utf8 ? QStringLiteral("U") : QStringLiteral("C");
+        QString text;
+        QStringList stored, refused;
+        for (int i = 0; i < int(std::size(cases)); ++i) {
+            const QString code = prefix + QString::number(i + 1);
+            text += QStringLiteral("%1,\"%2\"\r\n").arg(code, U(cases[i].cell));
+            if (cases[i].price)
+                stored << code + u'|' + QLatin1String(cases[i].price);
+            else
+                refused << QStringLiteral("%1,%2,,").arg(i + 1).arg(code) +
+                               U("項目「売価」の内容に問題があります。");
+        }
+        const QString path = Csv(QString());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(utf8 ? "\xEF\xBB\xBF" + text.toUtf8() : Cp932::Encode(text));
+        file.close();
+        QueueCsv(path, Pairing({"ItemCode", "Price"}, 1));
+        QStringList listed;
+        m_dialogs.QueueImportError([&listed](CImportErrorRules& rules) {
+            listed = rules.m_lines;
+            return int(IDOK);
+        });
+        EXPECT_EQ(Run(1), 1) << utf8;
+        EXPECT_EQ(listed, refused) << utf8;
+        EXPECT_EQ(Get(QStringLiteral("SELECT ItemCode, Price FROM Item WHERE ItemCode LIKE '%1%' ORDER BY ID")
+                          .arg(prefix)),
+                  stored.join(u'\n'))
+            << utf8;
+    }
+}
+
 // A workbook: the sheet is chosen, cell line feeds become CR LF, a full-width
 // blank code is listed as refused.
 TEST_F(MasterImportPipelineTest, SuppliersFromAWorkbook)
@@ -376,6 +467,27 @@ TEST_F(MasterImportPipelineTest, SuppliersFromAWorkbook)
     EXPECT_EQ(listed, QStringList{U("3,,仕入乙,,,項目「コード」の内容に問題があります。")});
     EXPECT_EQ(Get(QStringLiteral("SELECT SupplierCode, Company, Memo, Keisho2 FROM Supplier WHERE SupplierCode='S1'")),
               U("S1|仕入甲|一行目\r\n二行目|様"));
+}
+
+// Each long step of an import shows the wait dialog with its bar moving.
+TEST_F(MasterImportPipelineTest, AnImportShowsTheWaitDialogWithProgress)
+{
+    QString text;
+    for (int i = 1; i <= 300; ++i)
+        text += QStringLiteral("W%1,%2\r\n").arg(i).arg(U("待機商事"));
+    QueueCsv(Csv(text), Pairing({"CustomerCode", "Company"}, 1));
+    EXPECT_EQ(Run(2), 1);
+    // Each run of positions as one "Pos <last>".
+    QStringList steps;
+    for (const QString& line : m_ui.Wait().Log()) {
+        if (line.startsWith(u'P') && !steps.isEmpty() && steps.last().startsWith(u'P'))
+            steps.last() = line;
+        else
+            steps << line;
+    }
+    const QString reading = U("ファイルを読み込んでいます。"), importing = U("データを読み込んでいます。");
+    EXPECT_EQ(steps, QStringList({"Begin " + reading + " 100", "Pos 99", "End", "Begin " + importing + " 100",
+                                  "Pos 99", "End", "Begin " + importing + " 100", "Pos 99", "End"}));
 }
 
 TEST_F(MasterImportPipelineTest, SelectedCustomersExportedAndImportedIntoAnEmptyDatabase)

@@ -395,7 +395,8 @@ const TableDef* ImportTable(const CCDSData& records)
 } // namespace
 
 int CMakeMsgID::ImportMaster(int phase, int mode, CCDSData* records, int* newCount, int* overwritten,
-                             CCDSData* refused, QString& err, const std::function<QString()>& nextCode)
+                             CCDSData* refused, QString& err, const std::function<QString()>& nextCode,
+                             const std::function<void(int done)>& progress)
 {
     if (!m_db)
         return NoConnection(err);
@@ -453,6 +454,8 @@ int CMakeMsgID::ImportMaster(int phase, int mode, CCDSData* records, int* newCou
     const QString codeName = run.CodeField();
     const QString codeFull = QString::fromLatin1(table->name) % u'.' % codeName;
     for (int r = 0; r < records->GetCount(); ++r) {
+        if (progress)
+            progress(r);
         COneRecord& record = *records->GetAt(r);
         faults.clear();
         QString code;

@@ -121,10 +121,12 @@ class CMakeMsgID
     // skipping codes that exist. Results: 1 all written and committed;
     // 20 some refused, the transaction stays open until phase 1 (mode 1
     // commit, 0 abort); -52 nothing acceptable, rolled back; -100 fatal;
-    // 10 failed, with `err`.
+    // 10 failed, with `err`. `progress` hears how many records of phase 0
+    // are done, before each one.
     enum ImportResult { kImportPending = 20, kImportNothing = -52 };
     int ImportMaster(int phase, int mode, CCDSData* records, int* newCount, int* overwritten,
-                     CCDSData* refused, QString& err, const std::function<QString()>& nextCode = {});
+                     CCDSData* refused, QString& err, const std::function<QString()>& nextCode = {},
+                     const std::function<void(int done)>& progress = {});
     bool IsImportPending() const { return m_bImportPending; }
 
     // ---- Closing (written in CloseSales.cpp) ----------------------------
