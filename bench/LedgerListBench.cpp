@@ -1,6 +1,8 @@
-// The ledger screens on the generated data: the customer ledger with the
-// most slips and the stock detail of the busiest product over the last
-// business year, each loaded, filled and shown through the list's model.
+// The ledger screens on the generated data: the customer and supplier
+// ledgers of the partner with the most slips (opened from the balance list,
+// 43 and 44, or directly, 45 and 46) and the stock detail of the busiest
+// product over the last business year, each loaded, filled and shown through
+// the list's model.
 
 #include "BenchMain.h"
 
@@ -37,6 +39,7 @@ void LoadFillShow(benchmark::State& state, int mode, const char* busiest)
     if (!Open(state, data))
         return;
     const QString code = FirstValue(data, busiest);
+    const bool purchase = mode == 44 || mode == 46;
     CReportList list;
     list.SetMode(mode);
     CReportColumnParams params;
@@ -49,7 +52,7 @@ void LoadFillShow(benchmark::State& state, int mode, const char* busiest)
         CCDSData head, records;
         QString err;
         const int result = mode == 42 ? data.GetItemInOutList(code, kFrom, kTo, head, records, QDate(), err)
-                                      : data.GetMotocho(0, code, kFrom, kTo, head, records, err);
+                                      : data.GetMotocho(purchase ? 1 : 0, code, kFrom, kTo, head, records, err);
         if (result != 1) {
             state.SkipWithError(err.toStdString().c_str());
             return;
@@ -62,12 +65,25 @@ void LoadFillShow(benchmark::State& state, int mode, const char* busiest)
     state.counters["rows"] = rows;
 }
 
+constexpr char kBusiestCustomer[] = "SELECT CustomerCode FROM Sales_H WHERE \"Date\" >= '2023-04-01' AND "
+                                   "\"Date\" <= '2024-03-31' GROUP BY CustomerCode ORDER BY COUNT(*) DESC LIMIT 1";
+constexpr char kBusiestSupplier[] = "SELECT SupplierCode FROM Stock_H WHERE \"Date\" >= '2023-04-01' AND "
+                                    "\"Date\" <= '2024-03-31' GROUP BY SupplierCode ORDER BY COUNT(*) DESC LIMIT 1";
+
 const bool registered = [] {
-    RegisterBounded("LedgerList/BusiestCustomerLedgerOneYear", 0.3, [](benchmark::State& state) {
-        LoadFillShow(state, 45,
-                     "SELECT CustomerCode FROM Sales_H WHERE \"Date\" >= '2023-04-01' AND \"Date\" <= '2024-03-31' "
-                     "GROUP BY CustomerCode ORDER BY COUNT(*) DESC LIMIT 1");
-    });
+    static const struct {
+        const char* name;
+        int mode;
+        const char* busiest;
+    } partnerLedgers[] = {
+        {"LedgerList/BusiestCustomerLedgerFromBalanceOneYear", 43, kBusiestCustomer},
+        {"LedgerList/BusiestSupplierLedgerFromBalanceOneYear", 44, kBusiestSupplier},
+        {"LedgerList/BusiestCustomerLedgerOneYear", 45, kBusiestCustomer},
+        {"LedgerList/BusiestSupplierLedgerOneYear", 46, kBusiestSupplier},
+    };
+    for (const auto& ledger : partnerLedgers)
+        RegisterBounded(ledger.name, 0.3,
+                        [&ledger](benchmark::State& state) { LoadFillShow(state, ledger.mode, ledger.busiest); });
     RegisterBounded("LedgerList/BusiestProductStockDetailOneYear", 0.3, [](benchmark::State& state) {
         LoadFillShow(state, 42,
                      "SELECT ItemCode FROM Sales_B WHERE \"Date\" >= '2023-04-01' AND \"Date\" <= '2024-03-31' AND "
