@@ -31,9 +31,9 @@ struct LoadCase {
     QDate from;
     QDate to;
     const char* classField = ""; // grouped by this classification when set
-    int periodShape = 0;          // of the detail lists; monthly (1) for the period totals
-    bool quantities = false;      // product transitions of quantities
-    int closingDay = 0;           // of the closing and schedule lists: 0 every partner
+    int periodShape = 0;         // of the detail lists; monthly (1) for the period totals
+    bool quantities = false;     // product transitions of quantities
+    int closingDay = 0;          // of the closing and schedule lists: 0 every partner
 };
 
 // The stored carry-forward date, which the stock lists start from.
@@ -59,10 +59,12 @@ int LoadRecords(CMakeMsgID& data, const LoadCase& lc, const CLoaderConditions& c
     case EReportLoader::Schedule:
         return RunReportStatement(data, ScheduleListSql(purchase, 0, c.to, lc.closingDay), records);
     case EReportLoader::Billed:
-        return RunReportStatement(data, purchase ? MakePaidListSQL(c.from, c.to) : MakeBilledListSQL(c.from, c.to),
-                                  records);
-    case EReportLoader::SummarySheet: return LoadSummaryTotals(data, purchase, c.from, c.to, records);
-    default: return RunReportStatement(data, BuildReportModeSql(lc.mode, c), records);
+        return RunReportStatement(
+            data, purchase ? MakePaidListSQL(c.from, c.to) : MakeBilledListSQL(c.from, c.to), records);
+    case EReportLoader::SummarySheet:
+        return LoadSummaryTotals(data, purchase, c.from, c.to, records);
+    default:
+        return RunReportStatement(data, BuildReportModeSql(lc.mode, c), records);
     }
 }
 

@@ -81,6 +81,14 @@ void ReportFixture::Exec(const QString& sql)
     EXPECT_EQ(m_data.Execute(sql, err), 1) << err.toStdString();
 }
 
+void ReportFixture::ExpectRows(std::initializer_list<RowsCase> cases)
+{
+    for (const RowsCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Table(Rows(c.build()), c.fields), c.rows);
+    }
+}
+
 QStringList ReportFixture::Values(const CCDSData& rows, int row, const QStringList& fields)
 {
     QStringList values;

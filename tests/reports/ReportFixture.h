@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <initializer_list>
 #include <utility>
 
@@ -63,6 +64,16 @@ class ReportFixture : public DatabaseTest
     CCDSData Rows(const QString& statement);
     // Runs a SQL statement that changes rows; fails the test on failure.
     void Exec(const QString& sql);
+
+    // A statement's rows as they must come: the named fields of every row,
+    // in order.
+    struct RowsCase {
+        const char* what;
+        std::function<QString()> build;
+        QStringList fields;
+        QStringList rows;
+    };
+    void ExpectRows(std::initializer_list<RowsCase> cases);
 
   public:
     // The fields of one row as text (money in plain decimals, "" for none).

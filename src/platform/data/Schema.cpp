@@ -274,7 +274,8 @@ struct IndexDef {
 // and date carry what the aggregations, transitions and stock figures sum;
 // with the partner code on every line table, a code change finds them by index.
 // The product transitions read each product's lines of one month (goods and
-// discounts together) from the indexes by product and date.
+// discounts together) from the indexes by product and date, and the stock
+// figures each product's quantities of a span of days.
 constexpr IndexDef kIndexes[] = {
     {"ux_customer_code", "Customer", "CustomerCode", true},
     {"ix_customer_day", "Customer", "Day"},
@@ -290,7 +291,7 @@ constexpr IndexDef kIndexes[] = {
     // with what the staff totals sum, so that they read no line rows
     {"ix_sales_b_header", "Sales_B", "HeaderID,LineNo,ItemType,Amount,IncludeTax,Amount2,IncludeTax2"},
     {"ix_sales_b_item", "Sales_B", "ItemCode,ItemType,Date,Number,Amount,IncludeTax,Amount2,IncludeTax2"},
-    {"ix_sales_b_item_date", "Sales_B", "ItemCode,Date,ItemType,Amount,IncludeTax"},
+    {"ix_sales_b_item_date", "Sales_B", "ItemCode,Date,ItemType,Amount,IncludeTax,Number"},
     {"ix_sales_b_date", "Sales_B", "Date,ItemType,TaxFlg,Amount,IncludeTax,Amount2,IncludeTax2"},
     {"ix_sales_b_code", "Sales_B", "CustomerCode,ItemType,Date,Amount,IncludeTax,Amount2,IncludeTax2"},
     {"ix_stock_h_code_seikyu", "Stock_H", "SupplierCode,SeikyuID,Date,Total,DenpyoType"},
@@ -298,7 +299,7 @@ constexpr IndexDef kIndexes[] = {
     {"ix_stock_h_date", "Stock_H", "Date"},
     {"ix_stock_b_header", "Stock_B", "HeaderID,LineNo"},
     {"ix_stock_b_item", "Stock_B", "ItemCode,ItemType,Date,Number,Amount,IncludeTax"},
-    {"ix_stock_b_item_date", "Stock_B", "ItemCode,Date,ItemType,Amount,IncludeTax"},
+    {"ix_stock_b_item_date", "Stock_B", "ItemCode,Date,ItemType,Amount,IncludeTax,Number"},
     {"ix_stock_b_date", "Stock_B", "Date,ItemType,TaxFlg,Amount,IncludeTax"},
     {"ix_stock_b_code", "Stock_B", "SupplierCode,ItemType,Date,Amount,IncludeTax"},
     {"ix_estimate_h_date", "Estimate_H", "Date"},

@@ -6,94 +6,104 @@
 #include "platform/data/SqlText.h"
 #include "platform/data/TableNames.h"
 
+#include <utility>
+
 namespace
 {
 
 // Where stock moves: purchase lines in, sales lines out, movements both ways.
 struct Source {
     const char* table;
-    const char* quantity; // the quantity moved in (sales: out)
-    const char* counts;   // the rows that move stock
+    const char* quantity; // the quantity a row B moved in (sales: out)
+    const char* counts;   // the rows B that move stock; null for every row
     const char* alias;
 };
 
 const Source kSources[] = {
-    {TB_STOCK_B, "COALESCE(Number, 0)", "ItemType <> 2", "P"},
-    {TB_SALES_B, "COALESCE(Number, 0)", "ItemType <> 2", "S"},
-    {TB_STOCKCHANGE, "COALESCE(InNumber, 0) - COALESCE(OutNumber, 0)", "1", "C"},
+    {TB_STOCK_B, "B.Number", "B.ItemType <> 2", "P"},
+    {TB_SALES_B, "B.Number", "B.ItemType <> 2", "S"},
+    {TB_STOCKCHANGE, "COALESCE(B.InNumber, 0) - COALESCE(B.OutNumber, 0)", nullptr, "C"},
 };
 
-// The tracked products T1, filtered by the classification.
+const QString kDay = QStringLiteral("B.\"Date\"");
+
+// The tracked products M, filtered by the classification.
 struct Products {
     bool valid;
-    QString table;  // "(SELECT * FROM Item WHERE ...) AS T1"
-    QString codes;  // their codes, as a sub-select
-    QString order;
-    QString classColumn;
+    QString where;
+    QString classColumn; // of T, the products with their sums
 };
 
 Products TrackedProducts(const QString& classField, const QStringList& classValues)
 {
     const ClassFilter filter = MakeClassFilter(classField, classValues);
-    QString where = QStringLiteral("StockType = 1");
-    if (!filter.Condition(QString()).isEmpty())
-        where += QStringLiteral(" AND ") % filter.Condition(QString());
-    Products p{filter.valid, QStringLiteral("(SELECT * FROM %1 WHERE %2) AS T1").arg(SqlName(TB_ITEM), where),
-               QStringLiteral("SELECT ItemCode FROM %1 WHERE %2").arg(SqlName(TB_ITEM), where),
-               QStringLiteral("T1.ItemCode"), filter.Column(QStringLiteral("T1."))};
-    if (!p.classColumn.isEmpty())
-        p.order = p.classColumn % QStringLiteral(", ") % p.order;
-    return p;
+    QString where = QStringLiteral("M.StockType = 1");
+    if (!filter.Condition(QStringLiteral("M.")).isEmpty())
+        where += QStringLiteral(" AND ") % filter.Condition(QStringLiteral("M."));
+    return {filter.valid, where, filter.Column(QStringLiteral("T."))};
 }
 
-// What counts as history before `bound`: after the opening day, when one is given.
+// Rows dated before `bound` and, with an opening day, after it.
 QString History(const QDate& bound, const QDate& openingDate)
 {
-    QString history = QStringLiteral("\"Date\" < ") % SqlDate(bound);
+    QString history = kDay % QStringLiteral(" < ") % SqlDate(bound);
     if (openingDate.isValid())
-        history += QStringLiteral(" AND \"Date\" >= ") % SqlDayAfter(openingDate);
+        history += QStringLiteral(" AND ") % kDay % QStringLiteral(" >= ") % SqlDayAfter(openingDate);
     return history;
 }
 
-// The source's quantity {Q} and its condition {K} on the rows that move
-// stock, put into a text of our own: never into one that holds a user's value.
-QString ForSource(QString text, const Source& s)
+// What the source moved of product M on the rows of `days` (conditions on
+// B."Date"): one seek in the source's index by product and date, which
+// carries the quantities, and a read of those rows alone.
+QString Moved(const Source& s, const QString& days)
 {
-    return text.replace(QLatin1String("{Q}"), QLatin1String(s.quantity))
-        .replace(QLatin1String("{K}"), QLatin1String(s.counts));
+    QString where = QStringLiteral("B.ItemCode = M.ItemCode AND ") % days;
+    if (s.counts)
+        where += QStringLiteral(" AND ") % QLatin1String(s.counts);
+    return QStringLiteral("(SELECT COALESCE(SUM(%1), 0) FROM %2 AS B WHERE %3)")
+        .arg(QLatin1String(s.quantity), SqlName(s.table), where);
 }
 
-// One grouped sub-select per source, LEFT JOINed to T1 by its alias: the
-// given aggregates over the source's rows, or, with `months` (the month of
-// a row's Date) and `where`, over its quantities V summed by month Mon.
-// The product codes (with the classification values) join last, in one
-// pass of arg().
-QString SourceJoins(const Products& products, const QStringList& aggregates, const QString& months = QString(),
-                    const QString& where = QString())
+// The products M with the given columns T of their own and the sums named
+// <alias><name> of every source over the days given by name, then the
+// outer columns over T in the products' order. Each sum is taken once per
+// product: OFFSET keeps SQLite from copying the sub-select's columns into
+// the outer ones, where a sum used twice would be read twice.
+QString OverProducts(const Products& products, const QString& own,
+                     const QList<std::pair<QString, QString>>& days, const QString& outer,
+                     const QString& extra = QString())
 {
-    QString joins;
-    for (const Source& s : kSources) {
-        QStringList columns;
-        for (const QString& aggregate : aggregates)
-            columns << ForSource(aggregate, s);
-        QString from = QStringLiteral("%1 WHERE ItemCode IN (%2)").arg(SqlName(s.table), products.codes);
-        if (!months.isEmpty())
-            from = QStringLiteral("(SELECT ItemCode, %1 AS Mon, SUM(iif(%2, %3, 0)) AS V FROM %4 AND %5 GROUP BY 1, 2)")
-                       .arg(months, QLatin1String(s.counts), QLatin1String(s.quantity), from, where);
-        joins += QStringLiteral(" LEFT JOIN (SELECT ItemCode, %1 FROM %2 GROUP BY ItemCode) AS %3 "
-                                "ON %3.ItemCode = T1.ItemCode")
-                     .arg(columns.join(QStringLiteral(", ")), from, QLatin1String(s.alias));
+    QStringList sums;
+    for (const Source& s : kSources)
+        for (const auto& [name, condition] : days)
+            sums << Moved(s, condition) % QStringLiteral(" AS ") % QLatin1String(s.alias) % name;
+    QString order = QStringLiteral("T.ItemCode");
+    if (!products.classColumn.isEmpty())
+        order = products.classColumn % QStringLiteral(", ") % order;
+    return QStringLiteral(
+               "SELECT %1 FROM (SELECT %2, %3%4 FROM %5 AS M WHERE %6 LIMIT -1 OFFSET 0) AS T ORDER BY %7")
+        .arg(outer, own, sums.join(QStringLiteral(", ")), extra, SqlName(TB_ITEM), products.where, order);
+}
+
+// Opening stock plus purchases less sales plus movements of the sums named
+// by `names` (added up when several).
+QString StockOf(const QStringList& names)
+{
+    QStringList in, out, moved;
+    for (const QString& name : names) {
+        in << QStringLiteral("T.P") % name;
+        out << QStringLiteral("T.S") % name;
+        moved << QStringLiteral("T.C") % name;
     }
-    return joins;
+    return QStringLiteral("(COALESCE(T.StockNumber, 0) + %1 - (%2) + %3)")
+        .arg(in.join(QStringLiteral(" + ")), out.join(QStringLiteral(" + ")),
+             moved.join(QStringLiteral(" + ")));
 }
 
-// Opening stock plus purchases less sales plus movements of one column of
-// the source sums.
-QString StockOf(const QString& column)
-{
-    return QStringLiteral("(COALESCE(T1.StockNumber, 0) + COALESCE(P.%1, 0) - COALESCE(S.%1, 0) + COALESCE(C.%1, 0))")
-        .arg(column);
-}
+const QString kItemColumns =
+    QStringLiteral("M.ItemCode, M.ItemName, M.StockNumber, M.StockJustNumber, M.Cost, "
+                   "M.Class1, M.Class2, M.Class3, M.Class4, M.Class5, M.SupplierCode, "
+                   "M.TaxFlg2");
 
 } // namespace
 
@@ -103,13 +113,13 @@ QString MakeStockListSQL(const QDate& stockDate, const QString& classField, cons
     const Products products = TrackedProducts(classField, classValues);
     if (!products.valid)
         return {};
-    const QString stock = StockOf(QStringLiteral("Qty"));
-    const QString sums = QStringLiteral("SUM(iif({K} AND %1, {Q}, 0)) AS Qty").arg(History(stockDate.addDays(1), openingDate));
-    return QStringLiteral("SELECT T1.ItemCode, T1.ItemName, %1 AS %2, T1.StockJustNumber, "
-                          "(%1 - COALESCE(T1.StockJustNumber, 0)) AS %3, T1.Cost, T1.Class1, T1.Class2, T1.Class3, "
-                          "T1.Class4, T1.Class5, T1.SupplierCode, T1.StockNumber, T1.TaxFlg2 FROM %4%5 ORDER BY %6")
-        .arg(stock, SqlName(RC_STOCK), SqlName(RC_STOCK_GAP), products.table, SourceJoins(products, {sums}),
-             products.order);
+    const QString stock = StockOf({QStringLiteral("Qty")});
+    return OverProducts(
+        products, kItemColumns, {{QStringLiteral("Qty"), History(stockDate.addDays(1), openingDate)}},
+        QStringLiteral("T.ItemCode, T.ItemName, %1 AS %2, T.StockJustNumber, "
+                       "(%1 - COALESCE(T.StockJustNumber, 0)) AS %3, T.Cost, T.Class1, T.Class2, "
+                       "T.Class3, T.Class4, T.Class5, T.SupplierCode, T.StockNumber, T.TaxFlg2")
+            .arg(stock, SqlName(RC_STOCK), SqlName(RC_STOCK_GAP)));
 }
 
 QString MakeStockMovementSQL(const QDate& fromDate, const QDate& toDate, const QString& classField,
@@ -118,42 +128,57 @@ QString MakeStockMovementSQL(const QDate& fromDate, const QDate& toDate, const Q
     const Products products = TrackedProducts(classField, classValues);
     if (!products.valid)
         return {};
-    const QStringList sums{
-        QStringLiteral("SUM(iif({K} AND %1, {Q}, 0)) AS Past").arg(History(fromDate, openingDate)),
-        QStringLiteral("SUM(iif({K} AND %1, {Q}, 0)) AS Now")
-            .arg(SqlPeriod(QStringLiteral("\"Date\""), fromDate, toDate)),
-        QStringLiteral("MAX(\"Date\") AS Last")};
-    const QString past = StockOf(QStringLiteral("Past"));
-    return QStringLiteral("SELECT T1.ItemCode, T1.ItemName, %1 AS %2, COALESCE(P.Now, 0) AS %3, "
-                          "COALESCE(S.Now, 0) AS %4, COALESCE(C.Now, 0) AS %5, "
-                          "(%1 + COALESCE(P.Now, 0) - COALESCE(S.Now, 0) + COALESCE(C.Now, 0)) AS %6, S.Last AS %7, "
-                          "T1.Class1, T1.Class2, T1.Class3, T1.Class4, T1.Class5, T1.Cost, T1.TaxFlg2 "
-                          "FROM %8%9 ORDER BY %10")
-        .arg(past, SqlName(RC_PREV_STOCK), SqlName(RC_STOCK_IN_BOUGHT), SqlName(RC_STOCK_OUT_SOLD),
-             SqlName(RC_ADJUSTED), SqlName(RC_STOCK_NOW), SqlName(RC_LAST_SHIPPED), products.table,
-             SourceJoins(products, sums), products.order);
+    const QString past = StockOf({QStringLiteral("Past")});
+    // The last sale of any kind and date: the end of the product's range in
+    // the sales index by product and date.
+    const QString last =
+        QStringLiteral(", (SELECT MAX(B.\"Date\") FROM %1 AS B WHERE B.ItemCode = M.ItemCode) AS Last")
+            .arg(SqlName(TB_SALES_B));
+    return OverProducts(
+        products, kItemColumns,
+        {{QStringLiteral("Past"), History(fromDate, openingDate)},
+         {QStringLiteral("Now"), SqlPeriod(kDay, fromDate, toDate)}},
+        QStringLiteral("T.ItemCode, T.ItemName, %1 AS %2, T.PNow AS %3, T.SNow AS %4, T.CNow AS %5, "
+                       "(%1 + T.PNow - T.SNow + T.CNow) AS %6, T.Last AS %7, T.Class1, T.Class2, "
+                       "T.Class3, T.Class4, T.Class5, T.Cost, T.TaxFlg2")
+            .arg(past, SqlName(RC_PREV_STOCK), SqlName(RC_STOCK_IN_BOUGHT), SqlName(RC_STOCK_OUT_SOLD),
+                 SqlName(RC_ADJUSTED), SqlName(RC_STOCK_NOW), SqlName(RC_LAST_SHIPPED)),
+        last);
 }
 
-QString MakeStockTransitionSQL(int year, int startMonth, const QString& classField, const QStringList& classValues,
-                               const QDate& openingDate)
+QString MakeStockTransitionSQL(int year, int startMonth, const QString& classField,
+                               const QStringList& classValues, const QDate& openingDate)
 {
     QStringList labels;
     const Products products = TrackedProducts(classField, classValues);
     if (!MakeMonthLabels(year, startMonth, labels) || !products.valid)
         return {};
     const QDate first(year, startMonth, 1);
-    // Each month's end stock: everything up to that month's end.
-    QStringList sums, columns;
+    // What moved in each month, the first with everything before it; a
+    // month's end stock adds the months up to it. A month apart is one seek
+    // and its own rows: one pass over the year would test every row against
+    // each month's end.
+    QList<std::pair<QString, QString>> days;
+    QStringList upTo, columns;
+    const QDate after = openingDate.isValid() ? openingDate.addDays(1) : QDate();
     for (int i = 0; i < 12; ++i) {
-        const QString upTo = QStringLiteral("M%1").arg(i + 1);
-        sums << QStringLiteral("SUM(iif(Mon <= %1, V, 0)) AS %2").arg(QString::number(i + 1), upTo);
+        const QString month = QString::number(i + 1);
+        QDate from = i == 0 ? after : first.addMonths(i);
+        if (after.isValid() && after > from)
+            from = after;
+        QString range = kDay % QStringLiteral(" < ") % SqlDate(first.addMonths(i + 1));
+        if (from.isValid())
+            range = kDay % QStringLiteral(" >= ") % SqlDate(from) % QStringLiteral(" AND ") % range;
+        days.append({month, range});
+        upTo << month;
         columns << StockOf(upTo) % QStringLiteral(" AS ") % SqlName(labels.at(i).toUtf8().constData());
     }
-    const QString joins = SourceJoins(products, sums, SqlMonthIndex(QStringLiteral("\"Date\""), first),
-                                      History(first.addMonths(12), openingDate));
-    QString keys = QStringLiteral("T1.ItemCode, T1.ItemName");
-    if (!products.classColumn.isEmpty())
+    QString keys = QStringLiteral("T.ItemCode, T.ItemName");
+    QString own = QStringLiteral("M.ItemCode, M.ItemName, M.StockNumber");
+    if (!products.classColumn.isEmpty()) {
         keys += QStringLiteral(", ") % products.classColumn;
-    return QStringLiteral("SELECT %1, %2 FROM %3%4 ORDER BY %5")
-        .arg(keys, columns.join(QStringLiteral(", ")), products.table, joins, products.order);
+        own += QStringLiteral(", ") % MakeClassFilter(classField, classValues).Column(QStringLiteral("M."));
+    }
+    return OverProducts(products, own, days,
+                        keys % QStringLiteral(", ") % columns.join(QStringLiteral(", ")));
 }
