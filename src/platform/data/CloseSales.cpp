@@ -373,25 +373,34 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
                                 "AS rn FROM \"%1\" WHERE Status = 0 AND \"%2\" IS NOT NULL) WHERE rn = 1")
                      .arg(t, code)
               // Closings up to the date before the partner's first open one.
+              // One that a one-time partner paid after the date stays with
+              // its money, which later lists still show.
               << QStringLiteral("INSERT INTO temp.carry_close(id) SELECT C.ID FROM \"%1\" C LEFT JOIN temp.carry_open F "
                                 "ON F.code = C.\"%2\" WHERE C.CloseDate < %3 AND (F.code IS NULL OR C.CloseDate < F.cd "
-                                "OR (C.CloseDate = F.cd AND C.ID < F.id))")
-                     .arg(t, code, d1)
+                                "OR (C.CloseDate = F.cd AND C.ID < F.id)) AND NOT EXISTS (SELECT 1 FROM \"%4\" P "
+                                "WHERE P.CloseID = C.ID AND P.\"Date\" >= %3)")
+                     .arg(t, code, d1, money)
               // What they billed less what was paid on them, per partner.
               << QStringLiteral("INSERT INTO temp.carry_sum(code, v) SELECT code, SUM(v) FROM (SELECT H.\"%1\" AS code, "
-                                "COALESCE(H.Total, 0) AS v FROM temp.carry_close K JOIN \"%2\" H ON H.SeikyuID = K.id "
+                                "%4 AS v FROM temp.carry_close K JOIN \"%2\" H ON H.SeikyuID = K.id "
                                 "UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0) FROM temp.carry_close K "
-                                "JOIN \"%3\" M ON M.SeikyuID = K.id) WHERE code IS NOT NULL GROUP BY code COLLATE NOCASE")
-                     .arg(code, slips, money)
+                                "JOIN \"%3\" M ON M.SeikyuID = K.id UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0) "
+                                "FROM temp.carry_close K JOIN \"%3\" M ON M.CloseID = K.id AND M.SeikyuID = 0) "
+                                "WHERE code IS NOT NULL GROUP BY code COLLATE NOCASE")
+                     .arg(code, slips, money, SqlSlipBilled(QStringLiteral("H.")))
               << QStringLiteral("UPDATE \"%1\" SET Collect = COALESCE(Collect, 0) + (SELECT v FROM temp.carry_sum s "
                                 "WHERE s.code = \"%1\".\"%2\") WHERE \"%2\" IN (SELECT code FROM temp.carry_sum)")
                      .arg(L(s.partner), code)
               << QStringLiteral("DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE SeikyuID IN %3)")
                      .arg(lines, slips, ids)
               << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(slips, ids)
-              << QStringLiteral("DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE SeikyuID IN %3)")
+              // The money goes with the closing it was booked to, and a
+              // one-time partner's with the invoice it paid.
+              << QStringLiteral("DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE SeikyuID IN %3 "
+                                "UNION ALL SELECT ID FROM \"%2\" WHERE CloseID IN %3 AND SeikyuID = 0)")
                      .arg(L(s.moneyLines), money, ids)
               << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(money, ids)
+              << QStringLiteral("DELETE FROM \"%1\" WHERE CloseID IN %2 AND SeikyuID = 0").arg(money, ids)
               << QStringLiteral("DELETE FROM \"%1\" WHERE ID IN %2").arg(t, ids);
     }
     steps << (util.GetCount() > 0
