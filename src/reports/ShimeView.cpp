@@ -330,9 +330,8 @@ void CShimeView::LoadClosingList()
     m_list.ClearRecords();
     CCDSData records;
     const QDate date = ClosingDate();
-    const int result = RunReportStatement(
-        GetFrame().GetMakeMsgID(), ClosingListSql(m_list.IsPurchase(), date, GetFrame().m_nCalendarCloseDay), records);
-    if (result != 1)
+    m_strClosingSql = ClosingListSql(m_list.IsPurchase(), date, GetFrame().m_nCalendarCloseDay);
+    if (RunReportStatement(GetFrame().GetMakeMsgID(), m_strClosingSql, records) != 1)
         return;
     m_strPeriodText = QStringLiteral("締日：%1").arg(date.toString(QStringLiteral("yyyy/MM/dd")));
     m_strCountText = QStringLiteral("件数：%1件").arg(records.GetCount());
@@ -437,8 +436,10 @@ void CShimeView::OnEnvSettingsChanged()
 
 void CShimeView::RefreshAfterDataChange()
 {
+    // The closing candidates and the schedules too: a row that no longer
+    // matches the database would be closed or settled at its old amounts.
     const int mode = m_list.GetMode();
-    if (mode >= 18 && mode <= 21)
+    if ((mode >= 8 && mode <= 11) || (mode >= 18 && mode <= 21))
         SetupListForMode(true);
 }
 
