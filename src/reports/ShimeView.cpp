@@ -482,6 +482,8 @@ void CShimeView::OnToggleCarryOver()
         LoadClosingList();
     else if (mode == 10 || mode == 11)
         LoadScheduleList();
+    else if (mode == 12 || mode == 13)
+        LoadBilledList(GetFrame().m_nPeriodShape);
     SaveColumnWidths();
     InitListControl();
     RefreshList();

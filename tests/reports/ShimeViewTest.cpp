@@ -5,6 +5,7 @@
 #include "platform/data/Record.h"
 #include "platform/ui/FakeUi.h"
 #include "reports/ColumnWidthFile.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportsModule.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
@@ -714,4 +715,63 @@ TEST_F(ShimeViewTest, ClosingListsAndSchedulesReloadOnDataChange)
         EXPECT_EQ(Column(*view, c.column), c.after) << c.kind;
         m_ui.Prompt().Clear();
     }
+}
+
+// The carry-over setting in the billed and paid lists: the amount billed
+// (paid) shown and kept for a reprint follows each switch.
+TEST_F(ShimeViewTest, CarryOverSwitchInTheBilledLists)
+{
+    Exec("UPDATE Customer SET Collect = 10000000 WHERE CustomerCode = 'K001'");
+    Exec("INSERT INTO Sales_Close(No, \"Date\", CustomerCode, CloseDate, CollectDate, Status, TudoFlg) VALUES"
+         "('C3', '2004-05-25', 'K001', '2004-05-25', '2004-06-10', 0, 1)");
+    Exec("INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, "
+         "Total, SeikyuID) SELECT 'S3', '2004-05-20', 'K001', 0, 2, 20000000, 20000000, 1000000, 21000000, ID "
+         "FROM Sales_Close WHERE No = 'C3'");
+    Exec("INSERT INTO Receipt_H(No, \"Date\", CustomerCode, Amount, SeikyuID, CloseID) "
+         "SELECT 'R3', '2004-05-21', 'K001', 3000000, ID, 0 FROM Sales_Close WHERE No = 'C3'");
+    Exec("INSERT INTO Supplier(SupplierCode, Company, Section, Name, Day, Collect) VALUES"
+         "('P001', '北港資材', '', '', 25, 5000000)");
+    Exec("INSERT INTO Stock_Close(No, \"Date\", SupplierCode, CloseDate, CollectDate, Status, TudoFlg) VALUES"
+         "('D3', '2004-05-25', 'P001', '2004-05-25', '2004-06-30', 0, 1)");
+    Exec("INSERT INTO Stock_H(No, \"Date\", SupplierCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, "
+         "Total, SeikyuID) SELECT 'T3', '2004-05-20', 'P001', 0, 2, 40000000, 40000000, 2000000, 42000000, ID "
+         "FROM Stock_Close WHERE No = 'D3'");
+    Exec("INSERT INTO Pay_H(No, \"Date\", SupplierCode, Amount, SeikyuID, CloseID) "
+         "SELECT 'Y3', '2004-05-21', 'P001', 10000000, ID, 0 FROM Stock_Close WHERE No = 'D3'");
+    m_ui.Clock().SetToday(QDate(2004, 6, 10));
+    const struct {
+        int kind;
+        const char *no, *field;
+        QStringList amounts; // carry included, left out, included again
+    } cases[] = {
+        // 1,000 opening - 300 received + 2,000 + 100 tax
+        {12, "C3", "今回売上額", {"2,800", "2,100", "2,800"}},
+        // 500 opening - 1,000 paid + 4,000 + 200 tax
+        {13, "D3", "今回仕入額", {"3,700", "4,200", "3,700"}},
+    };
+    for (const auto& c : cases) {
+        CShimeView* view = Show(c.kind, QDate(), 0);
+        ASSERT_TRUE(view);
+        QStringList amounts;
+        for (int step = 0; step < 3; ++step) {
+            if (step > 0)
+                m_frame->ExecuteCommand(ID_REPORT_CARRY_OVER);
+            const QString field = QString::fromUtf8(c.field);
+            int column = -1, row = -1;
+            for (int i = 0; i < int(view->List().Columns().size()); ++i)
+                if (view->List().Columns()[size_t(i)].m_strField == field)
+                    column = i;
+            for (int i = 0; i < view->List().RowCount(); ++i)
+                if (TextOf(view->List().RecordAt(i), "No") == QString::fromLatin1(c.no))
+                    row = i;
+            ASSERT_GE(column, 0);
+            ASSERT_GE(row, 0);
+            const QString shown = Column(*view, column)[row];
+            // The record behind the row holds the same amount for a reprint.
+            EXPECT_EQ(TextOf(view->List().RecordAt(row), field), QString(shown).remove(u','));
+            amounts << shown;
+        }
+        EXPECT_EQ(amounts, c.amounts) << c.kind;
+    }
+    m_ui.Prompt().Clear();
 }
