@@ -126,7 +126,6 @@ void ResetReportParameters(CMainFrame& frame)
     frame.m_strLedgerCode.clear();
     frame.m_strLedgerName.clear();
     frame.m_arrClassItems.clear();
-    frame.m_nClosingDay = 0;
     frame.m_nCalendarCloseDay = 0;
     frame.m_bTradedOnly = 0;
     frame.m_bGroupByClass = 0;
@@ -136,6 +135,7 @@ void ResetReportParameters(CMainFrame& frame)
     frame.m_nAggregateBy = 0;
     frame.m_nPeriodShape = 0;
     frame.m_dtCalendarDate = QDate();
+    frame.m_dtLastCarryForward = QDate();
 }
 
 QString CShimeView::ReadAutoSetting(const QString& name)

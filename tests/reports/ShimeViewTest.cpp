@@ -504,7 +504,9 @@ TEST_F(ShimeViewTest, CarryForwardDialog)
     dialog.OnStart();
     EXPECT_EQ(backedUp, 1);
     EXPECT_EQ(m_ui.Prompt().Texts().value(2), QStringLiteral("繰越処理が完了しました。"));
-    EXPECT_EQ(m_frame->m_dtLastCarryForward, QDate(2024, 3, 31));
+    // The date is stored; the report conditions do not keep it.
+    EXPECT_EQ(m_frame->GetLastCarryForwardDate(), QDate(2024, 3, 31));
+    EXPECT_FALSE(m_frame->m_dtLastCarryForward.isValid());
     EXPECT_EQ(dialog.PreviousLabel()->text(), QStringLiteral("前回の繰越日：2024年03月31日"));
     m_ui.Prompt().Clear();
 }
