@@ -24,8 +24,9 @@ QString Q(const char* text)
     return QString::fromUtf8(text);
 }
 
-// Loads and fills the candidates, closes them all and fills the invoice
-// work tables: what "締めて印刷" and the issue do. Answers the partners closed.
+// Loads and fills the candidates, closes them all (each checked against
+// the candidates read again) and fills the invoice work tables: what
+// "締めて印刷" and the issue do. Answers the partners closed.
 int CloseAll(CMakeMsgID& data, CCDSData& headers)
 {
     CReportList list;
@@ -35,7 +36,9 @@ int CloseAll(CMakeMsgID& data, CCDSData& headers)
     params.unitWidth = 100;
     list.Columns() = BuildReportColumns(params);
     CCDSData records;
-    if (RunReportStatement(data, ClosingListSql(false, kMonthEnd, 99), records) != 1)
+    CMakeMsgID::CCloseCheck check;
+    check.statement = ClosingListSql(false, kMonthEnd, 99);
+    if (RunReportStatement(data, check.statement, records) != 1)
         return -1;
     list.SetRecords(std::move(records));
     if (!list.FillList(kMonthEnd))
@@ -47,6 +50,11 @@ int CloseAll(CMakeMsgID& data, CCDSData& headers)
     for (int i = 0; i < list.Records().GetCount(); ++i) {
         const COneRecord* row = list.Records().GetAt(i);
         const QString code = row->GetOneField(QString(), Q("CustomerCode"))->GetText();
+        // The figures the row showed, checked again as the closing runs.
+        COneRecord* shown = check.shown.AddNew();
+        for (const char* name :
+             {"前回請求額", "今回入金額", "今回税抜売上額", "今回課税対象額", "今回算出済み税額", "納品枚数"})
+            shown->AddField(*row->GetOneField(QString(), Q(name)));
         COneRecord* h = headers.AddNew();
         h->SetField(Q("Sales_Close.ID"), 0);
         h->SetField(Q("Sales_Close.No"), QString::number(900000 + i));
@@ -66,7 +74,7 @@ int CloseAll(CMakeMsgID& data, CCDSData& headers)
         }
     }
     QString err;
-    if (data.Close_Sales(headers, slips, kMonthEnd, err) != 1)
+    if (data.Close_Sales(headers, slips, kMonthEnd, err, &check) != 1 || !check.changed.isEmpty())
         return -1;
     CCDSData work;
     work.m_strTable = Q("WShime_H");

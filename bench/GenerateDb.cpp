@@ -260,7 +260,11 @@ Partner DrawPartner(Random& random, std::string code, int i)
     const int exchange = random.Between(1000, 9999), line = random.Between(0, 9999);
     p.tel = Format("%s-%04d-%04d", area.phone, exchange, line);
     p.person = random.Pick(kPeople);
+    // Taxed at invoicing, per slip, per line, or inside the prices: the last
+    // one partner in four, without a draw of its own so the data keep their shape.
     p.taxType = random.Between(1, 3);
+    if (exchange % 4 == 0)
+        p.taxType = 4;
     p.day = random.Pick(kClosingDays);
     p.collectCycle = random.Between(1, 3);
     p.collectDay = random.Pick(kClosingDays);
@@ -639,8 +643,11 @@ bool FillSlips(sqlite3* db, Random& random, const TradeSide& side, int slips, in
         qint64 seikyuId = closings.Account(partners, partnerIndex, day);
         if (seikyuId != 0 && random.Between(1, 10) == 1)
             seikyuId = closings.PerSlip(partnerIndex, day);
+        // Amount leaves out the tax even where the prices contain it; a slip
+        // taxed at invoicing carries none, its closing adds it.
+        const qint64 net = amount - included, slipTax = partner.taxType == 1 ? 0 : tax;
         if (seikyuId != 0)
-            closings.At(seikyuId).total += amount - included + tax;
+            closings.At(seikyuId).total += net + slipTax;
         const qint64 id = s + 1;
         header.Int(id)
             .Text(date)
@@ -659,10 +666,10 @@ bool FillSlips(sqlite3* db, Random& random, const TradeSide& side, int slips, in
             .Text(partner.tel)
             .Int(0)
             .Int(partner.taxType)
-            .Money(amount)
-            .Money(amount - included)
-            .Money(tax)
-            .Money(amount - included + tax)
+            .Money(net)
+            .Money(net)
+            .Money(slipTax)
+            .Money(net + slipTax)
             .Int(seikyuId);
         if (!header.Step())
             return false;

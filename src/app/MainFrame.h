@@ -229,7 +229,6 @@ public:
     // read by the list that the command switches to.
     QString m_strSlipCondition;
     int m_bSlipExtracted = 0;
-    int m_nClosingDay = 0;
     QDate m_dtPeriodTo;
     QDate m_dtPeriodFrom;
     QString m_strClassField;

@@ -226,9 +226,10 @@ void CKurikoshiDlg::OnStart()
         return;
     }
     FillStatusList();
-    // The stored date, read back, is what the frame and the next run use.
+    // The stored date, read back, is what the next run checks against. The
+    // report conditions are left alone: the stock lists read the date afresh
+    // when they are asked for, and no other list checks it.
     m_dtPrevious = GetLastCarryForwardDate(m_frame.GetMakeMsgID());
-    m_frame.m_dtLastCarryForward = m_dtPrevious;
     m_pPrevious->setText(CKurikoshiRules::PreviousText(m_dtPrevious));
     UiServices::Prompt().MessageBox(Q("繰越処理が完了しました。"), MB_OK, MB_ICONINFORMATION);
 }

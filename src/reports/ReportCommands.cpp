@@ -191,8 +191,9 @@ void RunListCommand(CMainFrame& frame, const CListCommand& row)
 {
     switch (row.family) {
     case EFamily::Direct:
+        // The payment schedule lists every open closing: no closing day.
         if (row.kind == 11)
-            frame.m_nClosingDay = 0;
+            frame.m_nCalendarCloseDay = 0;
         frame.SwitchView(row.kind);
         break;
     case EFamily::Detail:

@@ -4,6 +4,9 @@
 #include "app/MainFrame.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
+#include "platform/sql/ClosingSql.h"
+#include "platform/sql/ReportSql.h"
+#include "platform/sql/ResultNames.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
@@ -16,7 +19,6 @@
 #include "reports/ReportModes.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
-#include "platform/sql/ClosingSql.h"
 #include "settings/CounterInfo.h"
 
 QDate CShimeView::CalcCollectDate(const QDate& base, int cycle, int day)
@@ -65,6 +67,13 @@ void CShimeView::OnCloseAndPrint()
     CCDSData headers, taxSlips;
     headers.m_strTable = table;
     taxSlips.m_strTable = slips;
+    // The closing books what each row counted: the figures the row's amounts
+    // come from go along, to be checked against the database as it closes.
+    const SideTables& side = SideTablesOf(purchase ? 1 : 0);
+    const char* const figures[] = {side.prevBilled, side.received, side.netAmount,
+                                   RC_TAXABLE,      RC_SLIP_TAX,   side.slipCount};
+    CMakeMsgID::CCloseCheck check;
+    check.statement = m_strClosingSql;
     QList<int> closedRows;
     for (int row : rows) {
         COneRecord* record = m_list.RecordAt(row);
@@ -110,27 +119,57 @@ void CShimeView::OnCloseAndPrint()
             slip->SetField(s + Q("Total"), tax);
             slip->SetField(s + Q("SeikyuID"), 0);
         }
+        COneRecord* shown = check.shown.AddNew();
+        for (const char* name : figures)
+            if (const CTb* field = Field(record, name))
+                shown->AddField(*field);
         closedRows << row;
     }
+    QList<int> leftOpen;
     if (!closedRows.isEmpty()) {
         CWaitCursor wait;
         QString err;
-        const int result = GetFrame().GetMakeMsgID().Close_Sales(headers, taxSlips, closeDate, err);
+        const int result = GetFrame().GetMakeMsgID().Close_Sales(headers, taxSlips, closeDate, err, &check);
         if (result != CMakeMsgID::kOk) {
             ShowReportFailure(result, Q("締め処理に失敗しました。"), err);
             return;
         }
         for (int k = 0; k < closedRows.size(); ++k) {
             const int id = IntOf(Field(headers.GetAt(k), table, "ID"));
+            if (id == 0) {
+                leftOpen << closedRows[k];
+                continue;
+            }
             CReportRow& row = m_list.Rows()[size_t(closedRows[k])];
             row.record->SetField(Q("ID"), id);
             row.mark = 1;
         }
         m_pListCtrl->viewport()->update();
     }
-    if (UiServices::Prompt().MessageBox(Q("締め切りました。引き続き締め請求書を発行しますか？"), MB_YESNO,
+    if (!leftOpen.isEmpty()) {
+        QStringList partners;
+        for (int row : leftOpen) {
+            const COneRecord* record = m_list.RecordAt(row);
+            partners << QString(TextOf(record, codeField) + u' ' + TextOf(record, "Company_Section_Name"))
+                            .trimmed();
+        }
+        UiServices::Prompt().MessageBox(
+            Q(purchase ? "次の取引先は一覧を読み込んだ後に伝票または支払が変わったため、締めませんでした。"
+                       : "次の取引先は一覧を読み込んだ後に伝票または入金が変わったため、締めませんでした。") +
+                Q("一覧を読み込み直します。\n") + partners.join(u'\n'),
+            MB_OK, MB_ICONEXCLAMATION);
+    }
+    // Only the partners closed (now or before) get their invoices.
+    QList<int> issued;
+    for (int row : rows)
+        if (!leftOpen.contains(row))
+            issued << row;
+    if (!issued.isEmpty() &&
+        UiServices::Prompt().MessageBox(Q("締め切りました。引き続き締め請求書を発行しますか？"), MB_YESNO,
                                         MB_ICONQUESTION) == IDYES)
-        IssueInvoices(rows);
+        IssueInvoices(issued);
+    if (!leftOpen.isEmpty())
+        ReloadClosingList();
 }
 
 void CShimeView::IssueInvoices(const QList<int>& rows)

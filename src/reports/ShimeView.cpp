@@ -126,7 +126,6 @@ void ResetReportParameters(CMainFrame& frame)
     frame.m_strLedgerCode.clear();
     frame.m_strLedgerName.clear();
     frame.m_arrClassItems.clear();
-    frame.m_nClosingDay = 0;
     frame.m_nCalendarCloseDay = 0;
     frame.m_bTradedOnly = 0;
     frame.m_bGroupByClass = 0;
@@ -136,6 +135,7 @@ void ResetReportParameters(CMainFrame& frame)
     frame.m_nAggregateBy = 0;
     frame.m_nPeriodShape = 0;
     frame.m_dtCalendarDate = QDate();
+    frame.m_dtLastCarryForward = QDate();
 }
 
 QString CShimeView::ReadAutoSetting(const QString& name)
@@ -330,9 +330,8 @@ void CShimeView::LoadClosingList()
     m_list.ClearRecords();
     CCDSData records;
     const QDate date = ClosingDate();
-    const int result = RunReportStatement(
-        GetFrame().GetMakeMsgID(), ClosingListSql(m_list.IsPurchase(), date, GetFrame().m_nCalendarCloseDay), records);
-    if (result != 1)
+    m_strClosingSql = ClosingListSql(m_list.IsPurchase(), date, GetFrame().m_nCalendarCloseDay);
+    if (RunReportStatement(GetFrame().GetMakeMsgID(), m_strClosingSql, records) != 1)
         return;
     m_strPeriodText = QStringLiteral("締日：%1").arg(date.toString(QStringLiteral("yyyy/MM/dd")));
     m_strCountText = QStringLiteral("件数：%1件").arg(records.GetCount());
@@ -437,8 +436,10 @@ void CShimeView::OnEnvSettingsChanged()
 
 void CShimeView::RefreshAfterDataChange()
 {
+    // The closing candidates and the schedules too: a row that no longer
+    // matches the database would be closed or settled at its old amounts.
     const int mode = m_list.GetMode();
-    if (mode >= 18 && mode <= 21)
+    if ((mode >= 8 && mode <= 11) || (mode >= 18 && mode <= 21))
         SetupListForMode(true);
 }
 
@@ -481,6 +482,8 @@ void CShimeView::OnToggleCarryOver()
         LoadClosingList();
     else if (mode == 10 || mode == 11)
         LoadScheduleList();
+    else if (mode == 12 || mode == 13)
+        LoadBilledList(GetFrame().m_nPeriodShape);
     SaveColumnWidths();
     InitListControl();
     RefreshList();

@@ -187,6 +187,9 @@ private:
     QString m_strTitle;
     QString m_strPeriodText = QStringLiteral("期間：");
     QString m_strCountText = QStringLiteral("件数");
+    // The statement the closing candidates were last loaded with: the
+    // closing checks each row against it again before booking.
+    QString m_strClosingSql;
     CColumnWidthMap m_widthMap;
     QList<quint32> m_widths;
     int m_nMarkBitmap = 229;

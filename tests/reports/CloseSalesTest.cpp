@@ -3,8 +3,10 @@
 #include "platform/data/SqlText.h"
 #include "reports/CloseInvoiceDlg.h"
 #include "reports/ShimeView.h"
+#include "platform/data/TableNames.h"
 #include "platform/sql/BalanceSql.h"
 #include "platform/sql/ClosingSql.h"
+#include "platform/sql/DetailListSql.h"
 #include "platform/sql/StockSql.h"
 
 #include <gtest/gtest.h>
@@ -352,4 +354,45 @@ TEST_F(CloseSalesTest, CarryForwardKeepsEveryLaterReport)
     EXPECT_EQ(m_data.DataMaintenance(QDate(2004, 5, 31), QDate(), err), 10);
     EXPECT_EQ(m_data.DataMaintenance(QDate(2004, 3, 31), date, err), 10);
     EXPECT_EQ(Column(Rows(counts), U("n")).first(), after);
+}
+
+// A walk-in customer's invoices: one paid before the carry-forward date goes
+// with its money; one paid after it stays with its money, whose lists in
+// May still name the customer from the invoice's slip. No money is left
+// pointing at an invoice that is gone.
+TEST_F(CloseSalesTest, CarryForwardTakesAWalkInInvoiceAndItsMoneyTogether)
+{
+    struct Paid {
+        const char* no;
+        QDate closeDate, paidOn;
+    };
+    for (const Paid& p : {Paid{"OTa", {2004, 3, 15}, {2004, 3, 20}}, Paid{"OTb", {2004, 4, 10}, {2004, 5, 5}}}) {
+        const int close = Insert(TB_SALES_CLOSE,
+                                 {{"No", p.no}, {"Date", p.closeDate}, {"CustomerCode", "　"}, {"CloseDate", p.closeDate},
+                                  {"CollectDate", p.closeDate}, {"Status", 1}, {"TudoFlg", 0}},
+                                 p.no);
+        Insert(TB_SALES_H, {{"No", p.no}, {"Date", p.closeDate}, {"CustomerCode", "　"}, {"Company", "海山商店"},
+                            {"DenpyoType", 0}, {"TaxType", 2}, {"Amount", Yen("1000")}, {"Tax", Yen("50")},
+                            {"Total", Yen("1050")}, {"SeikyuID", close}});
+        const int money = Insert(TB_RECEIPT_H, {{"No", p.no}, {"Date", p.paidOn}, {"CustomerCode", "　"},
+                                                {"Amount", Yen("1050")}, {"SeikyuID", 0}, {"CloseID", close}});
+        Insert(TB_RECEIPT_B, {{"HeaderID", money}, {"LineNo", 1}, {"Code", "現金"}, {"Amount", Yen("1050")}});
+    }
+    const QString mayMoney = MakeReceiptListSQL(0, QDate(2004, 5, 1), QDate(2004, 5, 31));
+    const QStringList before = Table(Rows(mayMoney), {"No", "Company", "Amount"});
+    ASSERT_TRUE(before.contains(U("OTb|海山商店|1050")));
+
+    QString err;
+    ASSERT_EQ(m_data.DataMaintenance(QDate(2004, 4, 30), QDate(), err), 1) << err.toStdString();
+    const QString left = U("SELECT (SELECT COUNT(*) FROM Sales_Close WHERE \"No\" = '%1') || '/' || "
+                           "(SELECT COUNT(*) FROM Sales_H WHERE \"No\" = '%1') || '/' || "
+                           "(SELECT COUNT(*) FROM Receipt_H WHERE \"No\" = '%1') || '/' || "
+                           "(SELECT COUNT(*) FROM Receipt_B WHERE HeaderID IN (SELECT ID FROM Receipt_H "
+                           "WHERE \"No\" = '%1')) AS n");
+    EXPECT_EQ(Column(Rows(left.arg(U("OTa"))), U("n")), QStringList({"0/0/0/0"}));
+    EXPECT_EQ(Column(Rows(left.arg(U("OTb"))), U("n")), QStringList({"1/1/1/1"}));
+    EXPECT_EQ(Rows(U("SELECT ID FROM Receipt_H WHERE CloseID <> 0 AND CloseID NOT IN (SELECT ID FROM Sales_Close)"))
+                  .GetCount(),
+              0);
+    EXPECT_EQ(Table(Rows(mayMoney), {"No", "Company", "Amount"}), before);
 }

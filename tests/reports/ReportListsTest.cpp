@@ -570,3 +570,55 @@ TEST_F(ReportListsTest, AggregationsThroughTheirConditions)
     EXPECT_EQ(m_frame->m_nAggregateBy, 2);
     EXPECT_EQ(m_frame->m_bTradedOnly, 1);
 }
+
+// The last carry-forward lives as long as the report screens: loaded for the
+// stock list and forgotten on leaving, so a later sales aggregation of an
+// earlier period is accepted as in a fresh session. The payment schedule's
+// command takes every open closing whatever the calendar chose.
+TEST_F(ReportListsTest, CarryForwardDateAndScheduleDayOfTheCommands)
+{
+    Exec("INSERT INTO Util(StartDate) VALUES('2004-04-30')");
+    Exec("INSERT INTO Supplier(SupplierCode, Company, Section, Name, Day) VALUES"
+         "('P001', '北港資材', '', '', 31)");
+    Exec("INSERT INTO Stock_Close(No, \"Date\", SupplierCode, CloseDate, CollectDate, Status, TudoFlg) VALUES"
+         "('D1', '2004-04-30', 'P001', '2004-04-30', '2004-05-31', 0, 1),"
+         "('D2', '2004-05-31', 'P001', '2004-05-31', '2004-06-30', 0, 1)");
+    const QString refused = QStringLiteral("前回の繰越日以前の日付は指定できません。");
+    const struct Step {
+        int id;
+        QDate from;
+        int mode;
+        QDate carried; // while the list is shown
+        int rows;      // -1: not counted
+    } steps[] = {
+        {32960, QDate(2004, 4, 1), 25, QDate(), -1},
+        {32824, QDate(2004, 5, 1), 33, QDate(2004, 4, 30), -1},
+        {32960, QDate(2004, 4, 1), 25, QDate(), -1},
+        // The calendar's day 31 of 2004-05-31 would pick D1 alone.
+        {32987, QDate(), 11, QDate(), 2},
+    };
+    const Step* step = nullptr;
+    auto answer = SyukeiAnswer([&step](CSyukeiCondDlg& d) {
+        d.Rules().m_from = step->from;
+        d.Rules().m_to = QDate(2004, 5, 31);
+    });
+    for (const Step& s : steps) {
+        step = &s;
+        m_ui.Prompt().Clear();
+        CShimeView* view = Run(s.id, [this] {
+            m_frame->m_dtCalendarDate = QDate(2004, 5, 31);
+            m_frame->m_nCalendarCloseDay = 31;
+        });
+        ASSERT_TRUE(view) << s.id;
+        EXPECT_EQ(view->GetMode(), s.mode) << s.id;
+        EXPECT_FALSE(m_ui.Prompt().Texts().contains(refused)) << s.id;
+        EXPECT_EQ(m_frame->m_dtLastCarryForward, s.carried) << s.id;
+        if (s.rows >= 0)
+            EXPECT_EQ(view->List().Records().GetCount(), s.rows) << s.id;
+    }
+    m_frame->SwitchView(0);
+    Pump();
+    EXPECT_FALSE(m_frame->m_dtLastCarryForward.isValid());
+    EXPECT_EQ(m_frame->m_nCalendarCloseDay, 0);
+    m_ui.Prompt().Clear();
+}

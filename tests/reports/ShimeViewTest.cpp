@@ -5,6 +5,7 @@
 #include "platform/data/Record.h"
 #include "platform/ui/FakeUi.h"
 #include "reports/ColumnWidthFile.h"
+#include "reports/RecordFields.h"
 #include "reports/ReportsModule.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
@@ -503,7 +504,9 @@ TEST_F(ShimeViewTest, CarryForwardDialog)
     dialog.OnStart();
     EXPECT_EQ(backedUp, 1);
     EXPECT_EQ(m_ui.Prompt().Texts().value(2), QStringLiteral("繰越処理が完了しました。"));
-    EXPECT_EQ(m_frame->m_dtLastCarryForward, QDate(2024, 3, 31));
+    // The date is stored; the report conditions do not keep it.
+    EXPECT_EQ(m_frame->GetLastCarryForwardDate(), QDate(2024, 3, 31));
+    EXPECT_FALSE(m_frame->m_dtLastCarryForward.isValid());
     EXPECT_EQ(dialog.PreviousLabel()->text(), QStringLiteral("前回の繰越日：2024年03月31日"));
     m_ui.Prompt().Clear();
 }
@@ -559,6 +562,218 @@ TEST_F(ShimeViewTest, BilledListDatesShowWhole)
                                   list->visualRect(cell).width(), CellTextMargin(column)),
                   QStringLiteral("2026/12/31"))
             << column;
+    }
+    m_ui.Prompt().Clear();
+}
+
+// A slip or money saved after the closing list was loaded: that partner is
+// left open and named, the others close and get their invoices, and the
+// list is read again. Nothing of a partner left open is booked.
+TEST_F(ShimeViewTest, ClosingLeavesPartnersChangedSinceLoading)
+{
+    Exec("INSERT INTO Customer(CustomerCode, Company, Section, Name, Day, TaxRoundType) VALUES"
+         "('K003', '三田商店', '', '', 25, 1)");
+    Exec("INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, "
+         "Total, SeikyuID) VALUES ('S3', '2004-05-15', 'K003', 0, 1, 30000000, 30000000, 0, 30000000, 0)");
+    Exec("INSERT INTO Supplier(SupplierCode, Company, Section, Name, Day) VALUES"
+         "('P001', '北港資材', '', '', 25), ('P002', '南浜工業', '', '', 25)");
+    Exec("INSERT INTO Stock_H(No, \"Date\", SupplierCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, "
+         "Total, SeikyuID) VALUES ('T1', '2004-05-11', 'P001', 0, 1, 20000000, 20000000, 0, 20000000, 0),"
+         "('T2', '2004-05-12', 'P002', 0, 1, 40000000, 40000000, 0, 40000000, 0)");
+    struct Side {
+        const char *closing, *slips, *money, *code, *word;
+    };
+    const Side sales{"Sales_Close", "Sales_H", "Receipt_H", "CustomerCode", "入金"};
+    const Side purchase{"Stock_Close", "Stock_H", "Pay_H", "SupplierCode", "支払"};
+    // clang-format off
+    const struct Case {
+        int mode;
+        std::vector<const char*> changes;
+        QStringList left;     // "code name" as the message names them
+        QStringList closed;   // codes
+        QStringList reloaded; // "code|tax" of the rows read again
+    } cases[] = {
+        {8, {}, {}, {"K001", "K002", "K003"}, {}},
+        // The master's name is no figure of the bill.
+        {8, {"UPDATE Customer SET Company = '新青葉' WHERE CustomerCode = 'K001'"}, {}, {"K001", "K002", "K003"}, {}},
+        // 1,234 + 5,000 at 5 %, half up: 312.
+        {8,
+         {"INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, Total, "
+          "SeikyuID) VALUES ('S9', '2004-05-20', 'K001', 0, 1, 50000000, 50000000, 0, 50000000, 0)"},
+         {"K001 青葉商事"}, {"K002", "K003"}, {"K001|312"}},
+        {8,
+         {"INSERT INTO Receipt_H(No, \"Date\", CustomerCode, Amount, SeikyuID, CloseID) VALUES "
+          "('R9', '2004-05-20', 'K002', 10000000, 0, 0)"},
+         {"K002 赤坂物産"}, {"K001", "K003"}, {"K002|500"}},
+        {8, {"UPDATE Sales_H SET Amount = 31000000, AmountNoTax = 31000000, Total = 31000000 WHERE No = 'S3'"},
+         {"K003 三田商店"}, {"K001", "K002"}, {"K003|155"}},
+        // Its only slip now lies after the closing date: no row any more.
+        {8, {"UPDATE Sales_H SET \"Date\" = '2004-05-26' WHERE No = 'S2'"}, {"K002 赤坂物産"}, {"K001", "K003"}, {}},
+        {8,
+         {"INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, Total, "
+          "SeikyuID) VALUES ('S9', '2004-05-20', 'K001', 0, 1, 50000000, 50000000, 0, 50000000, 0)",
+          "INSERT INTO Receipt_H(No, \"Date\", CustomerCode, Amount, SeikyuID, CloseID) VALUES "
+          "('R9', '2004-05-25', 'K002', 10000000, 0, 0)"},
+         {"K001 青葉商事", "K002 赤坂物産"}, {"K003"}, {"K001|312", "K002|500"}},
+        {9,
+         {"INSERT INTO Pay_H(No, \"Date\", SupplierCode, Amount, SeikyuID, CloseID) VALUES "
+          "('Y9', '2004-05-20', 'P002', 5000000, 0, 0)"},
+         {"P002 南浜工業"}, {"P001"}, {"P002|200"}},
+    };
+    // clang-format on
+    CFirstForm forms;
+    const ProcessLauncher old = SetProcessLauncher([](const QString&, const QString&) { return true; });
+    auto codes = [this](const QString& sql) {
+        CCDSData request, result;
+        request.m_strCondition = sql;
+        QString err;
+        EXPECT_EQ(m_frame->GetMakeMsgID().GetDataList(request, result, err), 1) << err.toStdString();
+        QStringList texts;
+        for (int i = 0; i < result.GetCount(); ++i)
+            texts << result.GetAt(i)->GetAt(0)->GetText();
+        return texts;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.changes.empty() ? "" : c.changes.front());
+        const Side& s = c.mode == 9 ? purchase : sales;
+        CShimeView* view = Show(c.mode, QDate(2004, 5, 25), 25);
+        ASSERT_TRUE(view);
+        m_ui.Prompt().Clear();
+        // Each case is undone with the transaction it runs in.
+        QString err;
+        ASSERT_EQ(m_frame->GetMakeMsgID().BeginTransaction(err), 1);
+        for (const char* sql : c.changes)
+            Exec(sql);
+        m_ui.Prompt().QueueAnswers(c.left.isEmpty() ? QList<int>{IDOK, IDYES}
+                                                    : QList<int>{IDOK, IDOK, IDYES});
+        m_frame->ExecuteCommand(ID_REPORT_CLOSE_PRINT);
+        const QStringList texts = m_ui.Prompt().Texts();
+        ASSERT_EQ(texts.size(), c.left.isEmpty() ? 2 : 3);
+        if (!c.left.isEmpty())
+            EXPECT_EQ(texts[1],
+                      QStringLiteral("次の取引先は一覧を読み込んだ後に伝票または%1が変わったため、締めません"
+                                     "でした。一覧を読み込み直します。\n")
+                              .arg(QString::fromUtf8(s.word)) +
+                          c.left.join(u'\n'));
+        EXPECT_EQ(texts.last(), QStringLiteral("締め切りました。引き続き締め請求書を発行しますか？"));
+        const QString day = QStringLiteral("CloseDate = '2004-05-25' AND TudoFlg = 1");
+        EXPECT_EQ(codes(QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY 1").arg(s.code, s.closing, day)),
+                  c.closed);
+        // Slips, money and tax slips booked: those of the partners closed.
+        EXPECT_EQ(codes(QStringLiteral(
+                            "SELECT DISTINCT %1 FROM (SELECT %1, SeikyuID FROM %2 UNION ALL SELECT %1, "
+                            "SeikyuID FROM %3) WHERE SeikyuID IN (SELECT ID FROM %4 WHERE %5) ORDER BY 1")
+                            .arg(s.code, s.slips, s.money, s.closing, day)),
+                  c.closed);
+        EXPECT_EQ(
+            codes(QStringLiteral("SELECT %1 FROM %2 WHERE DenpyoType = 1 ORDER BY 1").arg(s.code, s.slips)),
+            c.closed);
+        EXPECT_EQ(codes(QStringLiteral("SELECT CustomerCode FROM WShime_H ORDER BY 1")), c.closed);
+        if (c.left.isEmpty()) {
+            for (const CReportRow& row : view->List().Rows())
+                EXPECT_EQ(row.mark, 1);
+        } else {
+            QStringList shown;
+            const QStringList listed = Column(*view, 1), taxes = Column(*view, 7);
+            for (int i = 0; i < listed.size(); ++i)
+                shown << listed[i] + u'|' + taxes[i];
+            EXPECT_EQ(shown, c.reloaded);
+        }
+        ASSERT_EQ(m_frame->GetMakeMsgID().Rollback(err), 1);
+        m_ui.Prompt().Clear();
+    }
+    SetProcessLauncher(old);
+}
+
+// The closing candidates and the schedules follow the other program's
+// changes, as the slip lists do.
+TEST_F(ShimeViewTest, ClosingListsAndSchedulesReloadOnDataChange)
+{
+    // clang-format off
+    const struct {
+        int kind;
+        QDate date;
+        int day, column;
+        const char* change;
+        QStringList before, after;
+    } cases[] = {
+        // K001's tax at closing: 1,234 then 6,234 at 5 %, half up.
+        {8, QDate(2004, 5, 25), 25, 7,
+         "INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, Total, "
+         "SeikyuID) VALUES ('S9', '2004-05-20', 'K001', 0, 1, 50000000, 50000000, 0, 50000000, 0)",
+         {"62", "500"}, {"312", "500"}},
+        {10, QDate(2004, 5, 10), 10, 3, "UPDATE Sales_Close SET CollectDate = '2004-05-11' WHERE No = 'C2'",
+         {"K001", "K002"}, {"K001"}},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        CShimeView* view = Show(c.kind, c.date, c.day);
+        ASSERT_TRUE(view);
+        EXPECT_EQ(Column(*view, c.column), c.before) << c.kind;
+        Exec(c.change);
+        m_ui.Prompt().Clear();
+        m_frame->OnDataChanged();
+        EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({QStringLiteral("リストを更新します。")})) << c.kind;
+        EXPECT_EQ(Column(*view, c.column), c.after) << c.kind;
+        m_ui.Prompt().Clear();
+    }
+}
+
+// The carry-over setting in the billed and paid lists: the amount billed
+// (paid) shown and kept for a reprint follows each switch.
+TEST_F(ShimeViewTest, CarryOverSwitchInTheBilledLists)
+{
+    Exec("UPDATE Customer SET Collect = 10000000 WHERE CustomerCode = 'K001'");
+    Exec("INSERT INTO Sales_Close(No, \"Date\", CustomerCode, CloseDate, CollectDate, Status, TudoFlg) VALUES"
+         "('C3', '2004-05-25', 'K001', '2004-05-25', '2004-06-10', 0, 1)");
+    Exec("INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, "
+         "Total, SeikyuID) SELECT 'S3', '2004-05-20', 'K001', 0, 2, 20000000, 20000000, 1000000, 21000000, ID "
+         "FROM Sales_Close WHERE No = 'C3'");
+    Exec("INSERT INTO Receipt_H(No, \"Date\", CustomerCode, Amount, SeikyuID, CloseID) "
+         "SELECT 'R3', '2004-05-21', 'K001', 3000000, ID, 0 FROM Sales_Close WHERE No = 'C3'");
+    Exec("INSERT INTO Supplier(SupplierCode, Company, Section, Name, Day, Collect) VALUES"
+         "('P001', '北港資材', '', '', 25, 5000000)");
+    Exec("INSERT INTO Stock_Close(No, \"Date\", SupplierCode, CloseDate, CollectDate, Status, TudoFlg) VALUES"
+         "('D3', '2004-05-25', 'P001', '2004-05-25', '2004-06-30', 0, 1)");
+    Exec("INSERT INTO Stock_H(No, \"Date\", SupplierCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, "
+         "Total, SeikyuID) SELECT 'T3', '2004-05-20', 'P001', 0, 2, 40000000, 40000000, 2000000, 42000000, ID "
+         "FROM Stock_Close WHERE No = 'D3'");
+    Exec("INSERT INTO Pay_H(No, \"Date\", SupplierCode, Amount, SeikyuID, CloseID) "
+         "SELECT 'Y3', '2004-05-21', 'P001', 10000000, ID, 0 FROM Stock_Close WHERE No = 'D3'");
+    m_ui.Clock().SetToday(QDate(2004, 6, 10));
+    const struct {
+        int kind;
+        const char *no, *field;
+        QStringList amounts; // carry included, left out, included again
+    } cases[] = {
+        // 1,000 opening - 300 received + 2,000 + 100 tax
+        {12, "C3", "今回売上額", {"2,800", "2,100", "2,800"}},
+        // 500 opening - 1,000 paid + 4,000 + 200 tax
+        {13, "D3", "今回仕入額", {"3,700", "4,200", "3,700"}},
+    };
+    for (const auto& c : cases) {
+        CShimeView* view = Show(c.kind, QDate(), 0);
+        ASSERT_TRUE(view);
+        QStringList amounts;
+        for (int step = 0; step < 3; ++step) {
+            if (step > 0)
+                m_frame->ExecuteCommand(ID_REPORT_CARRY_OVER);
+            const QString field = QString::fromUtf8(c.field);
+            int column = -1, row = -1;
+            for (int i = 0; i < int(view->List().Columns().size()); ++i)
+                if (view->List().Columns()[size_t(i)].m_strField == field)
+                    column = i;
+            for (int i = 0; i < view->List().RowCount(); ++i)
+                if (TextOf(view->List().RecordAt(i), "No") == QString::fromLatin1(c.no))
+                    row = i;
+            ASSERT_GE(column, 0);
+            ASSERT_GE(row, 0);
+            const QString shown = Column(*view, column)[row];
+            // The record behind the row holds the same amount for a reprint.
+            EXPECT_EQ(TextOf(view->List().RecordAt(row), field), QString(shown).remove(u','));
+            amounts << shown;
+        }
+        EXPECT_EQ(amounts, c.amounts) << c.kind;
     }
     m_ui.Prompt().Clear();
 }

@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <QHash>
+#include <QSet>
 #include <QStringBuilder>
 #include <QStringList>
 
@@ -91,9 +92,24 @@ class CLargePageCache
     qint64 m_old = 0;
 };
 
+// Whether the row read now still holds every figure the list showed.
+bool SameFigures(const COneRecord& shown, const COneRecord* now)
+{
+    if (!now)
+        return false;
+    for (int i = 0; i < shown.GetCount(); ++i) {
+        const CTb* was = shown.GetAt(i);
+        const CTb* is = now->GetOneField(QString(), was->GetName().section(u'.', -1));
+        if (!is || is->IsNull() != was->IsNull() || is->GetText() != was->GetText())
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
-int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& closeDate, QString& err)
+int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& closeDate, QString& err,
+                            CCloseCheck* check)
 {
     if (!m_db)
         return NoConnection(err);
@@ -106,24 +122,63 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
         err = QStringLiteral("締日が正しくありません。");
         return kFailed;
     }
+    if (check) {
+        check->changed.clear();
+        if (check->shown.GetCount() != headers.GetCount() || check->statement.isEmpty()) {
+            err = QStringLiteral("締め処理の確認内容が締める取引先と一致しません。");
+            return kFailed;
+        }
+    }
     if (headers.GetCount() == 0)
         return kOk;
     const QString table = headers.m_strTable;
     const QString code = L(side->code), d1 = SqlDate(closeDate.addDays(1));
-    auto resetIds = [&] {
-        for (int i = 0; i < headers.GetCount(); ++i)
-            if (CTb* id = headers.GetAt(i)->GetOneField(table, QStringLiteral("ID")))
-                *id = 0;
-    };
 
     CScopedTransaction run(*this);
     int result = run.Begin(err);
     if (result != kOk)
         return result;
+    // The headers whose partners still show what the list showed, in set
+    // order; the run works on copies of them, so that a failure leaves the
+    // caller's IDs at 0.
+    QList<int> kept;
+    QSet<QString> left;
+    if (check) {
+        CCDSData request, fresh;
+        request.m_strCondition = check->statement;
+        if ((result = GetDataList(request, fresh, err)) != kOk)
+            return result;
+        QHash<QString, const COneRecord*> rowOf;
+        for (int i = 0; i < fresh.GetCount(); ++i)
+            rowOf.insert(FieldText(fresh.GetAt(i), QString(), side->code).toLower(), fresh.GetAt(i));
+        for (int i = 0; i < headers.GetCount(); ++i) {
+            const QString who = FieldText(headers.GetAt(i), table, side->code);
+            if (SameFigures(*check->shown.GetAt(i), rowOf.value(who.toLower()))) {
+                kept << i;
+            } else {
+                check->changed << who;
+                left.insert(who.toLower());
+            }
+        }
+    } else {
+        for (int i = 0; i < headers.GetCount(); ++i)
+            kept << i;
+    }
+    if (kept.isEmpty())
+        return run.Commit(err);
+    CCDSData closings, slips;
+    closings.m_strTable = table;
+    slips.m_strTable = taxSlips.m_strTable;
+    for (int i : kept)
+        closings.Add(*headers.GetAt(i));
+    for (int i = 0; i < taxSlips.GetCount(); ++i)
+        if (!left.contains(FieldText(taxSlips.GetAt(i), taxSlips.m_strTable, side->code).toLower()))
+            slips.Add(*taxSlips.GetAt(i));
+
     QStringList codes;
     QString values;
-    for (int i = 0; i < headers.GetCount(); ++i) {
-        codes << FieldText(headers.GetAt(i), table, side->code);
+    for (int i = 0; i < closings.GetCount(); ++i) {
+        codes << FieldText(closings.GetAt(i), table, side->code);
         values += (i ? QStringLiteral(",(") : QStringLiteral("(")) % QString::number(i) % QStringLiteral(",'") %
                   SqlQuote(codes.last()) % QStringLiteral("')");
     }
@@ -135,11 +190,11 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
     };
     for (const QString& sql : prepare)
         if ((result = Execute(sql, err)) != kOk)
-            return resetIds(), result;
+            return result;
 
     // The first partner that cannot be closed, and why.
-    CCDSData check, refused;
-    check.m_strCondition =
+    CCDSData request, refused;
+    request.m_strCondition =
         QStringLiteral("SELECT code, why FROM (SELECT r.seq, r.code, CASE "
                        "WHEN (SELECT COUNT(*) FROM temp.close_run r2 WHERE r2.code = r.code) > 1 THEN 1 "
                        "WHEN EXISTS (SELECT 1 FROM \"%1\" X WHERE X.\"%2\" = r.code AND X.CloseDate = %3 "
@@ -148,8 +203,8 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
                        "AND H.\"Date\" < %5) THEN 3 END AS why FROM temp.close_run r) "
                        "WHERE why IS NOT NULL ORDER BY seq LIMIT 1")
             .arg(L(side->closing), code, SqlDate(closeDate), L(side->slips), d1);
-    if ((result = GetDataList(check, refused, err)) != kOk)
-        return resetIds(), result;
+    if ((result = GetDataList(request, refused, err)) != kOk)
+        return result;
     if (refused.GetCount() > 0) {
         const QString who = FieldText(refused.GetAt(0), QString(), "code");
         switch (FieldInt(refused.GetAt(0), QString(), "why")) {
@@ -157,15 +212,15 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
         case 2: err = QStringLiteral("取引先「%1」はこの締日ですでに締められています。").arg(who); break;
         default: err = QStringLiteral("取引先「%1」には締める伝票がありません。").arg(who); break;
         }
-        return resetIds(), kFailed;
+        return kFailed;
     }
 
-    if ((result = InsertData(headers, err)) != kOk)
-        return resetIds(), result;
+    if ((result = InsertData(closings, err)) != kOk)
+        return result;
     QHash<QString, int> idOfCode;
     values.clear();
-    for (int i = 0; i < headers.GetCount(); ++i) {
-        const int id = FieldInt(headers.GetAt(i), table, "ID");
+    for (int i = 0; i < closings.GetCount(); ++i) {
+        const int id = FieldInt(closings.GetAt(i), table, "ID");
         idOfCode.insert(codes[i].toLower(), id);
         values += (i ? QStringLiteral(",(") : QStringLiteral("(")) % QString::number(i) % QStringLiteral(",'") %
                   SqlQuote(codes[i]) % QStringLiteral("',") % QString::number(id) % u')';
@@ -182,23 +237,26 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
     };
     for (const QString& sql : booking)
         if ((result = Execute(sql, err)) != kOk)
-            return resetIds(), result;
+            return result;
 
     // The tax slips go in after the booking, already carrying their closing.
-    for (int i = 0; i < taxSlips.GetCount(); ++i) {
-        COneRecord* slip = taxSlips.GetAt(i);
-        const QString who = FieldText(slip, taxSlips.m_strTable, side->code);
+    for (int i = 0; i < slips.GetCount(); ++i) {
+        COneRecord* slip = slips.GetAt(i);
+        const QString who = FieldText(slip, slips.m_strTable, side->code);
         const auto found = idOfCode.constFind(who.toLower());
         if (found == idOfCode.cend()) {
             err = QStringLiteral("取引先「%1」の税額伝票に対応する締めがありません。").arg(who);
-            return resetIds(), kFailed;
+            return kFailed;
         }
-        slip->SetField(taxSlips.m_strTable % QStringLiteral(".SeikyuID"), *found);
+        slip->SetField(slips.m_strTable % QStringLiteral(".SeikyuID"), *found);
     }
-    if (taxSlips.GetCount() > 0 && (result = InsertData(taxSlips, err)) != kOk)
-        return resetIds(), result;
+    if (slips.GetCount() > 0 && (result = InsertData(slips, err)) != kOk)
+        return result;
     if ((result = run.Commit(err)) != kOk)
-        return resetIds(), result;
+        return result;
+    for (int k = 0; k < kept.size(); ++k)
+        headers.GetAt(kept[k])->SetField(table % QStringLiteral(".ID"),
+                                         FieldInt(closings.GetAt(k), table, "ID"));
     return kOk;
 }
 
@@ -373,25 +431,34 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
                                 "AS rn FROM \"%1\" WHERE Status = 0 AND \"%2\" IS NOT NULL) WHERE rn = 1")
                      .arg(t, code)
               // Closings up to the date before the partner's first open one.
+              // One that a one-time partner paid after the date stays with
+              // its money, which later lists still show.
               << QStringLiteral("INSERT INTO temp.carry_close(id) SELECT C.ID FROM \"%1\" C LEFT JOIN temp.carry_open F "
                                 "ON F.code = C.\"%2\" WHERE C.CloseDate < %3 AND (F.code IS NULL OR C.CloseDate < F.cd "
-                                "OR (C.CloseDate = F.cd AND C.ID < F.id))")
-                     .arg(t, code, d1)
+                                "OR (C.CloseDate = F.cd AND C.ID < F.id)) AND NOT EXISTS (SELECT 1 FROM \"%4\" P "
+                                "WHERE P.CloseID = C.ID AND P.\"Date\" >= %3)")
+                     .arg(t, code, d1, money)
               // What they billed less what was paid on them, per partner.
               << QStringLiteral("INSERT INTO temp.carry_sum(code, v) SELECT code, SUM(v) FROM (SELECT H.\"%1\" AS code, "
-                                "COALESCE(H.Total, 0) AS v FROM temp.carry_close K JOIN \"%2\" H ON H.SeikyuID = K.id "
+                                "%4 AS v FROM temp.carry_close K JOIN \"%2\" H ON H.SeikyuID = K.id "
                                 "UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0) FROM temp.carry_close K "
-                                "JOIN \"%3\" M ON M.SeikyuID = K.id) WHERE code IS NOT NULL GROUP BY code COLLATE NOCASE")
-                     .arg(code, slips, money)
+                                "JOIN \"%3\" M ON M.SeikyuID = K.id UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0) "
+                                "FROM temp.carry_close K JOIN \"%3\" M ON M.CloseID = K.id AND M.SeikyuID = 0) "
+                                "WHERE code IS NOT NULL GROUP BY code COLLATE NOCASE")
+                     .arg(code, slips, money, SqlSlipBilled(QStringLiteral("H.")))
               << QStringLiteral("UPDATE \"%1\" SET Collect = COALESCE(Collect, 0) + (SELECT v FROM temp.carry_sum s "
                                 "WHERE s.code = \"%1\".\"%2\") WHERE \"%2\" IN (SELECT code FROM temp.carry_sum)")
                      .arg(L(s.partner), code)
               << QStringLiteral("DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE SeikyuID IN %3)")
                      .arg(lines, slips, ids)
               << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(slips, ids)
-              << QStringLiteral("DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE SeikyuID IN %3)")
+              // The money goes with the closing it was booked to, and a
+              // one-time partner's with the invoice it paid.
+              << QStringLiteral("DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE SeikyuID IN %3 "
+                                "UNION ALL SELECT ID FROM \"%2\" WHERE CloseID IN %3 AND SeikyuID = 0)")
                      .arg(L(s.moneyLines), money, ids)
               << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(money, ids)
+              << QStringLiteral("DELETE FROM \"%1\" WHERE CloseID IN %2 AND SeikyuID = 0").arg(money, ids)
               << QStringLiteral("DELETE FROM \"%1\" WHERE ID IN %2").arg(t, ids);
     }
     steps << (util.GetCount() > 0

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -145,7 +146,24 @@ class CMakeMsgID
     // closing ID as SeikyuID. Refused (10, naming the partner): a partner
     // twice in the run, a partner already closed for the account on that
     // date, or one without an unbilled slip up to it (closed meanwhile).
-    int Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& closeDate, QString& err);
+    //
+    // With `check`, the run books only what the list showed: its statement
+    // is run again inside the transaction, and a partner whose row is gone
+    // or differs in any figure of its `shown` record is left out of the run
+    // (its ".ID" stays 0, no tax slip) and named in `changed`; the others
+    // close. A run whose partners all changed writes nothing and answers 1.
+    struct CCloseCheck {
+        // The candidate statement the list was loaded with; its rows carry
+        // the partner code by the bare name of the headers' code field.
+        QString statement;
+        // One record per header, in set order: the figures its row showed,
+        // by bare name.
+        CCDSData shown;
+        // Out: the codes left open, in header order.
+        QStringList changed;
+    };
+    int Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& closeDate, QString& err,
+                    CCloseCheck* check = nullptr);
     // Undoes closings: `closings` (table "Sales_Close" or "Stock_Close",
     // or no table and fields "Sales_Close.ID" or "Stock_Close.ID", one side
     // per call) names them by the ".ID" field of its records. Their slips, receipts

@@ -40,3 +40,13 @@ QString SqlLikeEscape(const QString& text)
     }
     return out;
 }
+
+QString SqlSlipTax(const QString& alias)
+{
+    return QStringLiteral("iif(%1TaxType IN (2, 3, 4) OR %1DenpyoType <> 0, %1Tax, 0)").arg(alias);
+}
+
+QString SqlSlipBilled(const QString& alias)
+{
+    return QStringLiteral("(COALESCE(%1Amount, 0) + COALESCE(%2, 0))").arg(alias, SqlSlipTax(alias));
+}

@@ -27,3 +27,14 @@ QString SqlQuote(const QString& text);
 // caller adds ESCAPE '\' ("Company LIKE '%" + SqlQuote(SqlLikeEscape(t)) +
 // "%' ESCAPE '\'").
 QString SqlLikeEscape(const QString& text);
+
+// The tax a slip carries itself: that of a slip taxed per delivery, per line
+// or inside its prices (TaxType 2, 3, 4) and that of a tax slip made at a
+// closing (DenpyoType not 0). A slip taxed at invoicing (1) or not at all (0)
+// carries none: its closing adds it. Every statement that sums a closing's
+// tax sums this, so the closing row, the invoice, the lists, the schedules
+// and the next closing agree. `alias` qualifies the columns ("H.").
+QString SqlSlipTax(const QString& alias = QString());
+
+// What a slip bills: its tax-exclusive Amount and the tax above.
+QString SqlSlipBilled(const QString& alias = QString());

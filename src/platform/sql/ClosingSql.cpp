@@ -31,9 +31,8 @@ QString ClosingCandidates(const SideTables& t, const QDate& closingDate, int clo
 
     const QString slips =
         QStringLiteral("SELECT H.%1, SUM(H.Amount) AS Net, SUM(iif(H.TaxType = 1, H.AmountNoTax, 0)) AS Taxable, "
-                       "SUM(iif(H.TaxType IN (2, 3), H.Tax, 0)) AS SlipTax, "
-                       "SUM(iif(H.DenpyoType = 0, 1, 0)) AS Slips%2 GROUP BY H.%1")
-            .arg(code, unbilled);
+                       "SUM(%3) AS SlipTax, SUM(iif(H.DenpyoType = 0, 1, 0)) AS Slips%2 GROUP BY H.%1")
+            .arg(code, unbilled, SqlSlipTax(QStringLiteral("H.")));
     const QString money = QStringLiteral("SELECT R.%1, SUM(R.Amount) AS Amount FROM %2 AS R "
                                          "WHERE R.SeikyuID = 0 AND R.\"Date\" < %3 AND R.%1 IN (%4) GROUP BY R.%1")
                               .arg(code, SqlName(t.money), d1, partners);

@@ -122,14 +122,14 @@ QString SqlMonthIndex(const QString& column, const QDate& first)
 namespace
 {
 
-// By partner among `partners` (every partner without them): the slips'
-// Total (or the money's Amount) booked to any closing, with a valid `before`
+// By partner among `partners` (every partner without them): what the slips
+// billed (or the money's Amount) booked to any closing, with a valid `before`
 // only those dated before it.
 QString BookedByPartner(const SideTables& t, bool money, const QString& partners, const QDate& before)
 {
     const QString code = SqlName(t.code);
     return QStringLiteral("SELECT %1, SUM(%2) AS Amount FROM %3 WHERE %4SeikyuID > 0%5 GROUP BY %1")
-        .arg(code, money ? QStringLiteral("Amount") : QStringLiteral("Total"), SqlName(money ? t.money : t.header),
+        .arg(code, money ? QStringLiteral("Amount") : SqlSlipBilled(), SqlName(money ? t.money : t.header),
              partners.isEmpty() ? QString() : code % QStringLiteral(" IN (") % partners % QStringLiteral(") AND "),
              before.isValid() ? QStringLiteral(" AND \"Date\" < ") % SqlDate(before) : QString());
 }
@@ -154,10 +154,10 @@ QString ClosingSumsSql(const SideTables& t, const QString& closings, bool manyPa
     const QString booked = QStringLiteral("SeikyuID IN (SELECT ID FROM %1 WHERE CloseDate >= (SELECT MIN(CloseDate) "
                                           "FROM %1%2) AND %3 IN (%4))")
                                .arg(closing, where, code, partners);
-    const QString slips = QStringLiteral("SELECT SeikyuID, %1, SUM(Total) AS SlipTotal, SUM(Amount) AS SlipAmount, "
-                                         "SUM(Tax) AS SlipTax, SUM(iif(DenpyoType = 0, 1, 0)) AS SlipCount, "
+    const QString slips = QStringLiteral("SELECT SeikyuID, %1, SUM(%4) AS SlipTotal, SUM(Amount) AS SlipAmount, "
+                                         "SUM(%5) AS SlipTax, SUM(iif(DenpyoType = 0, 1, 0)) AS SlipCount, "
                                          "MIN(ID) AS FirstSlipID FROM %2 WHERE %3 GROUP BY SeikyuID, %1")
-                              .arg(code, SqlName(t.header), booked);
+                              .arg(code, SqlName(t.header), booked, SqlSlipBilled(), SqlSlipTax());
     const QString money = QStringLiteral("SELECT SeikyuID, %1, SUM(Amount) AS Booked FROM %2 WHERE %3 "
                                          "GROUP BY SeikyuID, %1")
                               .arg(code, SqlName(t.money), booked);
@@ -189,7 +189,7 @@ QString PastSumsSql(const SideTables& t, const QString& partners, const QDate& b
     auto later = [&](bool money) -> QString {
         return QStringLiteral("SELECT %1, SUM(%2) AS Amount FROM %4 WHERE (SeikyuID, %1) IN (SELECT K.ID, K.%1 "
                               "FROM %3 AS K WHERE K.%1 IN (%5) AND K.CloseDate >= %6) AND \"Date\" < %6 GROUP BY %1")
-            .arg(code, money ? QStringLiteral("Amount") : QStringLiteral("Total"), SqlName(t.closing),
+            .arg(code, money ? QStringLiteral("Amount") : SqlSlipBilled(), SqlName(t.closing),
                  SqlName(money ? t.money : t.header), partners, SqlDate(bound));
     };
     return QStringLiteral("SELECT P.%1, COALESCE(BS.Amount, 0) - COALESCE(LS.Amount, 0) AS Slips, "

@@ -86,7 +86,7 @@ int MakeMonthLabels(int year, int startMonth, QStringList& labels, QList<int>* y
 QString SqlMonthIndex(const QString& column, const QDate& first);
 
 // The past sums behind the carried-over balances. "Past" is what a partner
-// was billed and paid through earlier closings: the Total of its slips and
+// was billed and paid through earlier closings: what its slips billed and
 // the Amount of its money booked to them (joined by SeikyuID, never summed
 // per row). A slip or receipt counts for its own partner. Both generators
 // start from the partner's booked totals, read from the partner-code index,
@@ -95,11 +95,11 @@ QString SqlMonthIndex(const QString& column, const QDate& first);
 // One row per closing record matching `closings` (a condition on the closing
 // table's bare column names, "Status = 0"; empty for every closing): every
 // column of the record, then
-//   SlipTotal, SlipAmount, SlipTax  sums of Total, Amount and Tax of its slips,
+//   SlipTotal, SlipAmount, SlipTax  what its slips billed, their Amount and tax,
 //   SlipCount                       its slips of DenpyoType 0,
 //   FirstSlipID                     its lowest slip ID (names of a one-time partner),
 //   Booked                          the money booked to it,
-//   PastBalance                     the slips' Total less the money over the
+//   PastBalance                     what the slips billed less the money over the
 //                                   partner's earlier closings: dated before
 //                                   it, or on its date with a lower ID.
 // With `manyPartners` (the closings chosen span most partners) every
