@@ -25,7 +25,7 @@ const Source kSources[] = {
     {TB_STOCKCHANGE, "COALESCE(B.InNumber, 0) - COALESCE(B.OutNumber, 0)", nullptr, "C"},
 };
 
-const QString kDay = QStringLiteral("B.\"Date\"");
+constexpr QLatin1StringView kDay("B.\"Date\"");
 
 // The tracked products M, filtered by the classification.
 struct Products {
@@ -100,10 +100,9 @@ QString StockOf(const QStringList& names)
              moved.join(QStringLiteral(" + ")));
 }
 
-const QString kItemColumns =
-    QStringLiteral("M.ItemCode, M.ItemName, M.StockNumber, M.StockJustNumber, M.Cost, "
-                   "M.Class1, M.Class2, M.Class3, M.Class4, M.Class5, M.SupplierCode, "
-                   "M.TaxFlg2");
+constexpr QLatin1StringView kItemColumns("M.ItemCode, M.ItemName, M.StockNumber, M.StockJustNumber, M.Cost, "
+                                          "M.Class1, M.Class2, M.Class3, M.Class4, M.Class5, M.SupplierCode, "
+                                          "M.TaxFlg2");
 
 } // namespace
 
@@ -137,7 +136,7 @@ QString MakeStockMovementSQL(const QDate& fromDate, const QDate& toDate, const Q
     return OverProducts(
         products, kItemColumns,
         {{QStringLiteral("Past"), History(fromDate, openingDate)},
-         {QStringLiteral("Now"), SqlPeriod(kDay, fromDate, toDate)}},
+         {QStringLiteral("Now"), SqlPeriod(QString(kDay), fromDate, toDate)}},
         QStringLiteral("T.ItemCode, T.ItemName, %1 AS %2, T.PNow AS %3, T.SNow AS %4, T.CNow AS %5, "
                        "(%1 + T.PNow - T.SNow + T.CNow) AS %6, T.Last AS %7, T.Class1, T.Class2, "
                        "T.Class3, T.Class4, T.Class5, T.Cost, T.TaxFlg2")
