@@ -25,10 +25,10 @@ QString FormatAmount(const CMny& value, int digits)
     if (!value.IsValid())
         return QString();
     if (digits < 0)
-        return InsertThousandsSeparators(MnyToText(value));
+        return MnyToGroupedText(value);
     CMny fixed;
     if (value.Round(fixed, CMny::kRoundHalfUp, digits) != 1 || fixed.Rescale(digits, fixed) != 1)
-        return InsertThousandsSeparators(MnyToText(value));
+        return MnyToGroupedText(value);
     const qint64 v = fixed.GetValue();
     const quint64 magnitude = v < 0 ? quint64(0) - quint64(v) : quint64(v);
     QString text = QString::number(magnitude);
@@ -91,94 +91,101 @@ void CReportList::Fail(const QString& text) const
 
 QString CReportList::DisplayName(COneRecord* record) const
 {
-    const QString code = TextOf(record, Q(m_bPurchase ? "SupplierCode" : "CustomerCode"));
+    const QString code =
+        TextOf(record, (m_bPurchase ? QStringLiteral("SupplierCode") : QStringLiteral("CustomerCode")));
     QString name = GetCompanySectionName(record, kNoTable);
     if (name.isEmpty() && IsBlankString(code))
-        name = Q("諸口");
+        name = QStringLiteral("諸口");
     return name;
 }
 
 int CReportList::CalcRowAmounts(COneRecord* record)
 {
     m_strCurrentCode.clear();
-    const QString partnerCode = Q(m_bPurchase ? "SupplierCode" : "CustomerCode");
+    const QString partnerCode =
+        (m_bPurchase ? QStringLiteral("SupplierCode") : QStringLiteral("CustomerCode"));
     if (m_nPartnerKind == 1 || m_nPartnerKind == 2) {
         m_strCurrentCode = TextOf(record, partnerCode);
-        record->SetField(Q("Company_Section_Name"), DisplayName(record));
+        record->SetField(QStringLiteral("Company_Section_Name"), DisplayName(record));
     } else if (m_nPartnerKind == 0) {
-        m_strCurrentCode = TextOf(record, Q("ItemCode"));
+        m_strCurrentCode = TextOf(record, QStringLiteral("ItemCode"));
     }
-    if ((m_nMode == 10 || m_nMode == 11) && TextOf(record, partnerCode) == Q("　"))
-        record->SetField(Q("CollectType"), m_cond.collectTypeText);
+    if ((m_nMode == 10 || m_nMode == 11) && TextOf(record, partnerCode) == QStringLiteral("　"))
+        record->SetField(QStringLiteral("CollectType"), m_cond.collectTypeText);
     if (m_nMode == 10)
-        record->SetField(Q("Phoenic_Company_Name"), GetReadingName(record, kNoTable));
+        record->SetField(QStringLiteral("Phoenic_Company_Name"), GetReadingName(record, kNoTable));
 
     const QString& prefix = m_strCurrentCode;
-    const QString netName = Q(m_bPurchase ? "今回税抜仕入額" : "今回税抜売上額");
+    const QString netName =
+        (m_bPurchase ? QStringLiteral("今回税抜仕入額") : QStringLiteral("今回税抜売上額"));
     CMny carry, net, tax;
     if (m_nMode == 8 || m_nMode == 9) {
         CMny fraction;
         if (m_TaxRate.Divide(CMny(100), fraction, CMny::kRoundTruncate, 2) != 1) {
-            Fail(Q("消費税率の取得ができませんでした。"));
+            Fail(QStringLiteral("消費税率の取得ができませんでした。"));
             return 0;
         }
-        carry = MoneyOf(record, Q("繰越額"));
+        carry = MoneyOf(record, QStringLiteral("繰越額"));
         net = MoneyOf(record, netName);
-        const CMny taxable = MoneyOf(record, Q("今回課税対象額"));
-        const CMny slipTax = MoneyOf(record, Q("今回算出済み税額"));
-        int roundType = IntOf(record, Q("TaxRoundType"));
+        const CMny taxable = MoneyOf(record, QStringLiteral("今回課税対象額"));
+        const CMny slipTax = MoneyOf(record, QStringLiteral("今回算出済み税額"));
+        int roundType = IntOf(record, QStringLiteral("TaxRoundType"));
         // An unknown rounding truncates rather than stopping the whole list.
         if (roundType < CMny::kRoundTruncate || roundType > CMny::kRoundUp)
             roundType = CMny::kRoundTruncate;
-        record->SetField(Q("ID"), 0);
-        record->SetField(Q("Status"), 0);
+        record->SetField(QStringLiteral("ID"), 0);
+        record->SetField(QStringLiteral("Status"), 0);
         CMny taxAtClosing;
         if (taxable.Multiply(fraction, taxAtClosing, roundType, 0) != 1) {
-            Fail(prefix + Q("の消費税の計算ができません。制限桁数を超えた可能性があります。"));
+            Fail(prefix + QStringLiteral("の消費税の計算ができません。制限桁数を超えた可能性があります。"));
             return 0;
         }
-        record->SetField(Q("締め時点税額"), taxAtClosing);
+        record->SetField(QStringLiteral("締め時点税額"), taxAtClosing);
         if (taxAtClosing.Plus(slipTax, tax) != 1) {
-            Fail(prefix + Q("の消費税額が計算できません。制限桁数を超えた可能性があります。"));
+            Fail(prefix + QStringLiteral("の消費税額が計算できません。制限桁数を超えた可能性があります。"));
             return 0;
         }
-        record->SetField(Q("消費税"), tax);
+        record->SetField(QStringLiteral("消費税"), tax);
     } else if (m_nMode == 12 || m_nMode == 13) {
-        carry = MoneyOf(record, Q("繰越額"));
+        carry = MoneyOf(record, QStringLiteral("繰越額"));
         net = MoneyOf(record, netName);
-        tax = MoneyOf(record, Q("消費税"));
+        tax = MoneyOf(record, QStringLiteral("消費税"));
     }
     if (m_nMode >= 8 && m_nMode <= 13 && m_nMode != 10 && m_nMode != 11) {
         CMny sales, billed;
         if (net.Plus(tax, sales) != 1) {
-            Fail(prefix + Q("の売上額が計算できません。制限桁数を超えた可能性があります。"));
+            Fail(prefix + QStringLiteral("の売上額が計算できません。制限桁数を超えた可能性があります。"));
             return 0;
         }
         if (m_nCarryOver == 0) {
             if (sales.Plus(carry, billed) != 1) {
-                Fail(prefix + Q("の今回請求額が計算できません。制限桁数を超えた可能性があります。"));
+                Fail(prefix +
+                     QStringLiteral("の今回請求額が計算できません。制限桁数を超えた可能性があります。"));
                 return 0;
             }
         } else {
             billed = sales;
         }
-        record->SetField(Q(m_bPurchase ? "今回仕入額" : "今回売上額"), billed);
+        record->SetField((m_bPurchase ? QStringLiteral("今回仕入額") : QStringLiteral("今回売上額")), billed);
     }
     if (m_nMode == 25 || m_nMode == 27 || m_nMode == 29 || m_nMode == 31) {
         CMny margin;
-        if (!ComputeMargin(MoneyOf(record, Q("粗利益")), MoneyOf(record, Q("純売上額")), margin)) {
-            Fail(prefix + Q("の粗利益（÷）が計算できません。制限桁数を超えた可能性があります。"));
+        if (!ComputeMargin(MoneyOf(record, QStringLiteral("粗利益")),
+                           MoneyOf(record, QStringLiteral("純売上額")), margin)) {
+            Fail(prefix +
+                 QStringLiteral("の粗利益（÷）が計算できません。制限桁数を超えた可能性があります。"));
             return 0;
         }
-        record->SetField(Q("粗利率"), margin);
+        record->SetField(QStringLiteral("粗利率"), margin);
     }
     if (m_nMode == 33) {
         CMny value;
-        if (MoneyOf(record, Q("Cost")).Multiply(MoneyOf(record, Q("在庫数")), value, CMny::kRoundTruncate, 0) != 1) {
-            Fail(Q("計算できません"));
+        if (MoneyOf(record, QStringLiteral("Cost"))
+                .Multiply(MoneyOf(record, QStringLiteral("在庫数")), value, CMny::kRoundTruncate, 0) != 1) {
+            Fail(QStringLiteral("計算できません"));
             return 0;
         }
-        record->SetField(Q("在庫評価額"), value);
+        record->SetField(QStringLiteral("在庫評価額"), value);
     }
     return 1;
 }
@@ -210,7 +217,7 @@ QString CReportList::CellText(const COneRecord* record, int column, int context,
             *hasAmount = true;
         if (detailList && value.IsZero())
             return QString();
-        return FormatAmount(value, info.m_strField == Q("粗利率") ? 1 : -1);
+        return FormatAmount(value, info.m_strField == QStringLiteral("粗利率") ? 1 : -1);
     }
     default:
         return tb->GetText();
@@ -225,7 +232,7 @@ bool CReportList::FillList(const QDate& closingDate)
         if (!closingDate.isValid() ||
             ::GetTaxRate(closingDate.year(), closingDate.month(), closingDate.day(), TaxRate::kConsumptionTax,
                        &value, &scale) == 0) {
-            Fail(Q("消費税率の取得に失敗しました。"));
+            Fail(QStringLiteral("消費税率の取得に失敗しました。"));
             return false;
         }
         m_TaxRate = CMny(value, scale);
@@ -239,7 +246,7 @@ bool CReportList::FillList(const QDate& closingDate)
 
     const bool grouping = IsGrouping();
     const int columns = int(m_columns.size());
-    QString previous = Q("　");
+    QString previous = QStringLiteral("　");
     bool started = false;
     int first = 0, kept = 0, insertRow = 0;
     for (int i = 0; i < m_Records.GetCount();) {
@@ -264,7 +271,8 @@ bool CReportList::FillList(const QDate& closingDate)
             const CListColumnInfo& lead = m_columns[0];
             const CTb* tb = Field(record, lead.m_strField);
             QString text = tb ? tb->GetText() : QString();
-            if (lead.m_strField == Q("CustomerCode") || lead.m_strField == Q("SupplierCode"))
+            if (lead.m_strField == QStringLiteral("CustomerCode") ||
+                lead.m_strField == QStringLiteral("SupplierCode"))
                 m_strCurrentCode = text;
             if (lead.m_nKind == CListColumnInfo::kCoded) {
                 int code = 0;
@@ -309,7 +317,7 @@ bool CReportList::FillList(const QDate& closingDate)
     if (grouping) {
         if (kept > first)
             AddSubtotalRow(0, insertRow++, previous, first);
-        AddSubtotalRow(1, insertRow, Q("総合"), kept);
+        AddSubtotalRow(1, insertRow, QStringLiteral("総合"), kept);
         if (!m_cond.classTotalsOnly)
             ExpandAllGroups();
     }
@@ -321,7 +329,8 @@ bool CReportList::FillList(const QDate& closingDate)
 int CReportList::AddSubtotalRow(int grand, int row, const QString& group, int first)
 {
     COneRecord* record = m_Subtotals.AddNew();
-    const QString caption = QStringLiteral("＜%1計＞").arg(group.isEmpty() ? Q("分類なし") : group);
+    const QString caption =
+        QStringLiteral("＜%1計＞").arg(group.isEmpty() ? QStringLiteral("分類なし") : group);
     CReportRow subtotal;
     subtotal.kind = grand ? CReportRow::kGrand : CReportRow::kSubtotal;
     subtotal.data = first;
@@ -331,9 +340,9 @@ int CReportList::AddSubtotalRow(int grand, int row, const QString& group, int fi
     CMny net(0), gross(0);
     for (const CListColumnInfo& c : m_columns) {
         const CMny& total = grand ? c.m_GrandTotal : c.m_GroupTotal;
-        if (c.m_strField == Q("純売上額"))
+        if (c.m_strField == QStringLiteral("純売上額"))
             net = total;
-        else if (c.m_strField == Q("粗利益"))
+        else if (c.m_strField == QStringLiteral("粗利益"))
             gross = total;
     }
     for (int p = 0; p < int(m_columns.size()); ++p) {
@@ -341,11 +350,11 @@ int CReportList::AddSubtotalRow(int grand, int row, const QString& group, int fi
         if (p == 0)
             record->SetField(c.m_strField, caption);
         CMny total = grand ? c.m_GrandTotal : c.m_GroupTotal;
-        if (c.m_strField == Q("粗利率") && !ComputeMargin(gross, net, total))
+        if (c.m_strField == QStringLiteral("粗利率") && !ComputeMargin(gross, net, total))
             total = CMny(0);
         if (c.m_nKind == CListColumnInfo::kTotalled) {
             record->SetField(c.m_strField, total);
-            subtotal.texts[p] = FormatAmount(total, c.m_strField == Q("粗利率") ? 1 : -1);
+            subtotal.texts[p] = FormatAmount(total, c.m_strField == QStringLiteral("粗利率") ? 1 : -1);
             if (!grand)
                 c.m_GroupTotal = CMny(0);
         }
@@ -362,7 +371,7 @@ bool CReportList::InsertGroupRows(int row, int from, int to)
     for (int k = std::max(from, 0); k < to; ++k) {
         COneRecord* record = m_Records.GetAt(k);
         if (m_nPartnerKind == 1 || m_nPartnerKind == 2)
-            record->SetField(Q("Company_Section_Name"), DisplayName(record));
+            record->SetField(QStringLiteral("Company_Section_Name"), DisplayName(record));
         CReportRow detail;
         detail.kind = CReportRow::kDetail;
         detail.record = record;
@@ -413,29 +422,36 @@ void CReportList::MoveUngroupedRecordsLast()
 
 QString CReportList::CodeToText(int code, int context, const QString& field, bool purchase)
 {
-    auto pick = [code](std::initializer_list<std::pair<int, const char*>> table) {
+    // The texts are literals: a coded column is read for every row of a list.
+    auto pick = [code](std::initializer_list<std::pair<int, QString>> table) {
         for (const auto& [value, text] : table)
             if (value == code)
-                return QString::fromUtf8(text);
+                return text;
         return QString();
     };
-    if (field == Q("TudoFlg"))
-        return pick({{0, "都度"}, {1, "締め"}});
-    if (field == Q("PaymentType"))
-        return pick({{0, "文書"}, {1, "電信"}});
-    if (field == Q("BankFee"))
-        return pick({{0, "先方"}, {1, "当方"}});
-    if (field.contains(Q("TaxFlg")))
-        return pick({{0, "非"}, {1, "外"}, {2, "内"}});
-    if (field == Q("ItemType")) {
+    if (field == QLatin1StringView("TudoFlg"))
+        return pick({{0, QStringLiteral("都度")}, {1, QStringLiteral("締め")}});
+    if (field == QLatin1StringView("PaymentType"))
+        return pick({{0, QStringLiteral("文書")}, {1, QStringLiteral("電信")}});
+    if (field == QLatin1StringView("BankFee"))
+        return pick({{0, QStringLiteral("先方")}, {1, QStringLiteral("当方")}});
+    if (field.contains(QLatin1StringView("TaxFlg")))
+        return pick({{0, QStringLiteral("非")}, {1, QStringLiteral("外")}, {2, QStringLiteral("内")}});
+    if (field == QLatin1StringView("ItemType")) {
         if (context == 2)
-            return Q(purchase ? "支払" : "入金");
-        return pick({{1, purchase ? "仕入" : "売上"}, {2, "値引"}, {3, "その他"}, {9, "消費税"}});
+            return purchase ? QStringLiteral("支払") : QStringLiteral("入金");
+        return pick({{1, purchase ? QStringLiteral("仕入") : QStringLiteral("売上")},
+                     {2, QStringLiteral("値引")},
+                     {3, QStringLiteral("その他")},
+                     {9, QStringLiteral("消費税")}});
     }
-    if (field == Q("Type"))
-        return pick({{0, "出庫"}, {1, "入庫"}});
-    if (field == Q("タイプ"))
-        return pick({{1, "売上"}, {2, "仕入"}, {3, "調整"}, {4, "棚卸"}});
+    if (field == QLatin1StringView("Type"))
+        return pick({{0, QStringLiteral("出庫")}, {1, QStringLiteral("入庫")}});
+    if (field == QStringView(u"タイプ"))
+        return pick({{1, QStringLiteral("売上")},
+                     {2, QStringLiteral("仕入")},
+                     {3, QStringLiteral("調整")},
+                     {4, QStringLiteral("棚卸")}});
     return QString();
 }
 
@@ -447,9 +463,10 @@ bool CReportList::IsWarningRow(int row) const
     if (!r.record || r.kind == CReportRow::kSubtotal || r.kind == CReportRow::kGrand)
         return false;
     if (m_nMode == 33)
-        return MoneyOf(r.record, Q("過不足数")) < CMny(0);
+        return MoneyOf(r.record, QStringLiteral("過不足数")) < CMny(0);
     if (m_nMode == 23)
-        return !MoneyOf(r.record, Q("Ceiling")).IsZero() && MoneyOf(r.record, Q("限度残額")) < CMny(0);
+        return !MoneyOf(r.record, QStringLiteral("Ceiling")).IsZero() &&
+               MoneyOf(r.record, QStringLiteral("限度残額")) < CMny(0);
     return false;
 }
 

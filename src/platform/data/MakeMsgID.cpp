@@ -823,7 +823,8 @@ int CMakeMsgID::GetDataList(const CCDSData& request, CCDSData& result, QString& 
     const int count = int(statement->columns.size());
     for (; rc == SQLITE_ROW; rc = sqlite3_step(handle)) {
         COneRecord* record = result.AddNew();
-        record->Reserve(count);
+        // Room for the few fields a list computes into its records.
+        record->Reserve(count + 4);
         CTb* fields = record->AddFields(count);
         for (int i = 0; i < count; ++i) {
             const Statement::Column& column = statement->columns[std::size_t(i)];

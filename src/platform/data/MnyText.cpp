@@ -3,6 +3,7 @@
 #include "platform/text/TextHelpers.h"
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -94,7 +95,12 @@ CMny TextToMny(const QString& text, bool* ok)
     return CMny(qint64(negative ? -magnitude : magnitude), scale);
 }
 
-QString MnyToText(const CMny& value)
+namespace
+{
+
+// The plain decimal of the value, with or without the commas, made in one
+// buffer: amounts are written for every cell of a list.
+QString MoneyText(const CMny& value, bool grouped)
 {
     if (!value.IsValid())
         return {};
@@ -104,13 +110,42 @@ QString MnyToText(const CMny& value)
     quint64 unit = 1;
     for (int i = 0; i < value.GetScale(); ++i)
         unit *= 10;
-    QString out = QString::number(magnitude / unit);
-    QString fraction = QString::number(magnitude % unit).rightJustified(value.GetScale(), u'0');
-    while (fraction.endsWith(u'0'))
-        fraction.chop(1);
-    if (!fraction.isEmpty())
-        out += u'.' % fraction;
+    // 20 digits, 6 commas, a sign, a point and the fraction.
+    char16_t buffer[64];
+    char16_t* const end = buffer + std::size(buffer);
+    char16_t* p = end;
+    quint64 fraction = magnitude % unit;
+    int places = value.GetScale();
+    while (places > 0 && fraction % 10 == 0) {
+        fraction /= 10;
+        --places;
+    }
+    for (int i = 0; i < places; ++i, fraction /= 10)
+        *--p = char16_t(u'0' + fraction % 10);
+    if (places > 0)
+        *--p = u'.';
+    quint64 whole = magnitude / unit;
+    int digits = 0;
+    do {
+        if (grouped && digits > 0 && digits % 3 == 0)
+            *--p = u',';
+        *--p = char16_t(u'0' + whole % 10);
+        whole /= 10;
+        ++digits;
+    } while (whole != 0);
     if (v < 0)
-        out.prepend(u'-');
-    return out;
+        *--p = u'-';
+    return QString(reinterpret_cast<const QChar*>(p), end - p);
+}
+
+} // namespace
+
+QString MnyToText(const CMny& value)
+{
+    return MoneyText(value, false);
+}
+
+QString MnyToGroupedText(const CMny& value)
+{
+    return MoneyText(value, true);
 }

@@ -18,3 +18,7 @@ CMny TextToMny(const QString& text, bool* ok = nullptr);
 // Plain decimal text without separators or trailing fraction zeros
 // ("1234.5", "-0.25", "100"); empty for an invalid value.
 QString MnyToText(const CMny& value);
+
+// MnyToText with a comma between each group of three digits of the whole
+// part ("-1,234,567.5"), as InsertThousandsSeparators gives it.
+QString MnyToGroupedText(const CMny& value);

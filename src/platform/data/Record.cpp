@@ -5,17 +5,23 @@
 #include "platform/data/MnyText.h"
 
 #include <limits>
+#include <new>
+#include <utility>
 
 namespace
 {
 
 constexpr qint64 kMsecsPerDay = 24 * 60 * 60 * 1000;
 
-
-QStringView BareName(QStringView name)
+// The part of `name` after its first point (the whole name without one) is
+// `field`. The lengths and the point rule out most names before any text is
+// compared: a record is searched field by field for every cell of a list.
+bool BareNameIs(QStringView name, QStringView field)
 {
-    const qsizetype dot = name.indexOf(u'.');
-    return dot < 0 ? name : name.mid(dot + 1);
+    const qsizetype n = name.size(), m = field.size();
+    if (n < m || (n > m && name[n - m - 1] != u'.') || !EqualsNoAsciiCase(name.right(m), field))
+        return false;
+    return !name.left(n > m ? n - m - 1 : n).contains(u'.');
 }
 
 // The name matches "table.field" without building that text.
@@ -200,10 +206,34 @@ QString CTb::GetText() const
         return MnyToText(CMny(m_value, m_scale));
     case kDate: {
         const QDate date = QDate::fromJulianDay(m_value);
-        QString text = date.toString(u"yyyy/MM/dd");
-        if (m_msecs >= 0)
-            text += u' ' % QTime::fromMSecsSinceStartOfDay(m_msecs).toString(u"HH:mm:ss");
-        return text;
+        if (date.year() < 1000 || date.year() > 9999) {
+            QString text = date.toString(u"yyyy/MM/dd");
+            if (m_msecs >= 0)
+                text += u' ' % QTime::fromMSecsSinceStartOfDay(m_msecs).toString(u"HH:mm:ss");
+            return text;
+        }
+        // Written by hand: the date of every row of a list is read, and the
+        // locale's formatting costs far more than the text.
+        char16_t text[19];
+        auto put = [&text](int at, int value, int digits) {
+            for (int i = digits - 1; i >= 0; --i, value /= 10)
+                text[at + i] = char16_t(u'0' + value % 10);
+        };
+        put(0, date.year(), 4);
+        text[4] = u'/';
+        put(5, date.month(), 2);
+        text[7] = u'/';
+        put(8, date.day(), 2);
+        if (m_msecs < 0)
+            return QString(reinterpret_cast<const QChar*>(text), 10);
+        const int seconds = m_msecs / 1000;
+        text[10] = u' ';
+        put(11, seconds / 3600, 2);
+        text[13] = u':';
+        put(14, seconds / 60 % 60, 2);
+        text[16] = u':';
+        put(17, seconds % 60, 2);
+        return QString(reinterpret_cast<const QChar*>(text), 19);
     }
     }
     return {};
@@ -322,11 +352,46 @@ COneRecord& COneRecord::operator=(const COneRecord& other)
     return *this;
 }
 
+COneRecord::COneRecord(COneRecord&& other) noexcept
+    : m_fields(std::move(other.m_fields)), m_blocks(std::exchange(other.m_blocks, nullptr))
+{
+    other.m_fields.clear();
+}
+
+COneRecord& COneRecord::operator=(COneRecord&& other) noexcept
+{
+    if (this != &other) {
+        Clear();
+        m_fields = std::move(other.m_fields);
+        other.m_fields.clear();
+        m_blocks = std::exchange(other.m_blocks, nullptr);
+    }
+    return *this;
+}
+
+COneRecord::~COneRecord()
+{
+    Clear();
+}
+
+CTb* COneRecord::Block::Fields()
+{
+    return reinterpret_cast<CTb*>(reinterpret_cast<char*>(this) + kBlockHeader);
+}
+
+void COneRecord::FreeBlock(Block* block)
+{
+    CTb* fields = block->Fields();
+    for (int i = 0; i < block->size; ++i)
+        fields[i].~CTb();
+    ::operator delete(block);
+}
+
 const CTb* COneRecord::GetOneField(const QString& table, const QString& field) const
 {
     if (table.isEmpty()) {
         for (const CTb* f : m_fields) {
-            if (EqualsNoAsciiCase(BareName(f->GetName()), field))
+            if (BareNameIs(f->GetName(), field))
                 return f;
         }
         return nullptr;
@@ -368,12 +433,16 @@ CTb* COneRecord::AddFields(int count)
 {
     if (count <= 0)
         return nullptr;
-    Block& block = m_blocks.emplace_back();
-    block.fields = std::make_unique<CTb[]>(std::size_t(count));
-    block.size = block.live = count;
+    void* memory = ::operator new(kBlockHeader + sizeof(CTb) * std::size_t(count));
+    Block* block = new (memory) Block{m_blocks, count, count};
+    CTb* fields = block->Fields();
     for (int i = 0; i < count; ++i)
-        m_fields.push_back(&block.fields[std::size_t(i)]);
-    return block.fields.get();
+        new (fields + i) CTb();
+    m_blocks = block;
+    m_fields.reserve(m_fields.size() + std::size_t(count));
+    for (int i = 0; i < count; ++i)
+        m_fields.push_back(fields + i);
+    return fields;
 }
 
 CTb& COneRecord::Set(const QString& name)
@@ -387,14 +456,17 @@ CTb& COneRecord::Set(const QString& name)
 
 void COneRecord::Release(CTb* field)
 {
-    for (auto it = m_blocks.begin(); it != m_blocks.end(); ++it) {
-        CTb* first = it->fields.get();
-        if (field < first || field >= first + it->size)
+    for (Block** link = &m_blocks; *link; link = &(*link)->next) {
+        Block* block = *link;
+        CTb* first = block->Fields();
+        if (field < first || field >= first + block->size)
             continue;
-        if (--it->live == 0)
-            m_blocks.erase(it);
-        else
+        if (--block->live == 0) {
+            *link = block->next;
+            FreeBlock(block);
+        } else {
             *field = CTb(); // frees its texts now; its memory goes with the block
+        }
         return;
     }
 }
@@ -463,7 +535,10 @@ void COneRecord::RemoveAt(int index)
 void COneRecord::Clear()
 {
     m_fields.clear();
-    m_blocks.clear();
+    while (Block* block = m_blocks) {
+        m_blocks = block->next;
+        FreeBlock(block);
+    }
 }
 
 // ---- CCDSData -----------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTime>
 
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -88,8 +89,9 @@ class COneRecord
     COneRecord() = default;
     COneRecord(const COneRecord& other);
     COneRecord& operator=(const COneRecord& other);
-    COneRecord(COneRecord&&) noexcept = default;
-    COneRecord& operator=(COneRecord&&) noexcept = default;
+    COneRecord(COneRecord&& other) noexcept;
+    COneRecord& operator=(COneRecord&& other) noexcept;
+    ~COneRecord();
 
     void Copy(const COneRecord& other) { *this = other; }
 
@@ -127,18 +129,25 @@ class COneRecord
     void Reserve(int count) { m_fields.reserve(size_t(count)); }
 
   private:
-    // Fields made together; the block goes when its last field is removed.
+    // Fields made together, in one allocation with this header; the block
+    // goes when its last field is removed. A record of a list is made once
+    // and read many times: one allocation a block keeps the making cheap.
     struct Block {
-        std::unique_ptr<CTb[]> fields;
-        int size = 0;
-        int live = 0;
+        Block* next;
+        int size;
+        int live;
+        CTb* Fields();
     };
+
+    static constexpr std::size_t kBlockHeader =
+        (sizeof(Block) + alignof(CTb) - 1) / alignof(CTb) * alignof(CTb);
 
     CTb& Set(const QString& name);
     void Release(CTb* field);
+    static void FreeBlock(Block* block);
 
     std::vector<CTb*> m_fields; // in record order
-    std::vector<Block> m_blocks;
+    Block* m_blocks = nullptr;  // the newest first
 };
 
 // An ordered set of records with a table name and a condition: a request

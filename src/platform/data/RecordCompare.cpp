@@ -10,9 +10,9 @@
 namespace
 {
 
-QString FieldText(const COneRecord* record, const QString& table, const char* field)
+QString FieldText(const COneRecord* record, const QString& table, const QString& field)
 {
-    const CTb* tb = record ? record->GetOneField(table, QString::fromLatin1(field)) : nullptr;
+    const CTb* tb = record ? record->GetOneField(table, field) : nullptr;
     return tb ? tb->GetText() : QString();
 }
 
@@ -65,13 +65,15 @@ template <typename T> int Order(const T& a, const T& b)
 
 QString GetCompanySectionName(const COneRecord* record, const QString& table)
 {
-    return TrimBlanks(FieldText(record, table, "Company") + u' ' + FieldText(record, table, "Section") + u' ' +
-                      FieldText(record, table, "Name"));
+    return TrimBlanks(FieldText(record, table, QStringLiteral("Company")) + u' ' +
+                      FieldText(record, table, QStringLiteral("Section")) + u' ' +
+                      FieldText(record, table, QStringLiteral("Name")));
 }
 
 QString GetReadingName(const COneRecord* record, const QString& table)
 {
-    return TrimBlanks(FieldText(record, table, "PhoenicCompany") + u' ' + FieldText(record, table, "PhoenicPerson"));
+    return TrimBlanks(FieldText(record, table, QStringLiteral("PhoenicCompany")) + u' ' +
+                      FieldText(record, table, QStringLiteral("PhoenicPerson")));
 }
 
 int CompareListText(const QString& a, const QString& b)
