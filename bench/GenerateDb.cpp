@@ -22,7 +22,7 @@ namespace
 {
 
 // Raise when the generated rows change, so cached files are made again.
-constexpr int kGeneratorVersion = 3;
+constexpr int kGeneratorVersion = 4;
 
 constexpr qint64 kUnit = 10000; // money is stored in ten-thousandths
 

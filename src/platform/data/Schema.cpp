@@ -267,10 +267,11 @@ struct IndexDef {
 
 // Joins and filters of the reports on partner code, SeikyuID, CloseID,
 // HeaderID and Date, and the lookups of the dialogs. The partner-code
-// indexes of slips and money carry the amount, so that a partner's booked
+// indexes of slips and money carry the amounts, so that a partner's booked
 // totals are read from the index alone; the SeikyuID indexes give each
 // closing's slips and money by partner, and the partners with unbilled
-// slips up to a date, the same way. The line indexes by product, partner
+// slips up to a date, the same way. The slips carry what their billed
+// amount and tax are made of (the tax type decides which tax counts). The line indexes by product, partner
 // and date carry what the aggregations, transitions and stock figures sum;
 // with the partner code on every line table, a code change finds them by index.
 // The product transitions read each product's lines of one month (goods and
@@ -284,8 +285,8 @@ constexpr IndexDef kIndexes[] = {
     {"ux_item_code", "Item", "ItemCode", true},
     {"ix_item_stocktype", "Item", "StockType"},
     {"ix_item_supplier", "Item", "SupplierCode"},
-    {"ix_sales_h_code_seikyu", "Sales_H", "CustomerCode,SeikyuID,Date,Total,DenpyoType"},
-    {"ix_sales_h_seikyu", "Sales_H", "SeikyuID,CustomerCode,Date,DenpyoType,Total,Amount,Tax"},
+    {"ix_sales_h_code_seikyu", "Sales_H", "CustomerCode,SeikyuID,Date,Total,DenpyoType,Amount,Tax,TaxType"},
+    {"ix_sales_h_seikyu", "Sales_H", "SeikyuID,CustomerCode,Date,DenpyoType,Total,Amount,Tax,TaxType,AmountNoTax"},
     {"ix_sales_h_date", "Sales_H", "Date"},
     {"ix_sales_h_person", "Sales_H", "MyPerson,Date"}, // the staff totals: slips by staff and date
     // with what the staff totals sum, so that they read no line rows
@@ -294,8 +295,8 @@ constexpr IndexDef kIndexes[] = {
     {"ix_sales_b_item_date", "Sales_B", "ItemCode,Date,ItemType,Amount,IncludeTax,Number"},
     {"ix_sales_b_date", "Sales_B", "Date,ItemType,TaxFlg,Amount,IncludeTax,Amount2,IncludeTax2"},
     {"ix_sales_b_code", "Sales_B", "CustomerCode,ItemType,Date,Amount,IncludeTax,Amount2,IncludeTax2"},
-    {"ix_stock_h_code_seikyu", "Stock_H", "SupplierCode,SeikyuID,Date,Total,DenpyoType"},
-    {"ix_stock_h_seikyu", "Stock_H", "SeikyuID,SupplierCode,Date,DenpyoType,Total,Amount,Tax"},
+    {"ix_stock_h_code_seikyu", "Stock_H", "SupplierCode,SeikyuID,Date,Total,DenpyoType,Amount,Tax,TaxType"},
+    {"ix_stock_h_seikyu", "Stock_H", "SeikyuID,SupplierCode,Date,DenpyoType,Total,Amount,Tax,TaxType,AmountNoTax"},
     {"ix_stock_h_date", "Stock_H", "Date"},
     {"ix_stock_b_header", "Stock_B", "HeaderID,LineNo"},
     {"ix_stock_b_item", "Stock_B", "ItemCode,ItemType,Date,Number,Amount,IncludeTax"},
