@@ -602,9 +602,9 @@ int CMakeMsgID::CreateDatabase(const QString& path, const QDateTime& now, QStrin
 namespace
 {
 
-// A database made by an earlier build lacks indexes added since, or has
-// one with other columns: each is made as the schema has it now, in one
-// transaction. The indexes only speed reading, so a database that cannot
+// A database made by an earlier build lacks indexes added since, has one
+// with other columns or one given up since: each is made as the schema has
+// it now, or dropped, in one transaction. The indexes only speed reading, so a database that cannot
 // be written (read-only file, another writer) is used as it is.
 void UpdateIndexes(sqlite3* db)
 {
@@ -621,6 +621,9 @@ void UpdateIndexes(sqlite3* db)
                         QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 1))));
     sqlite3_finalize(statement);
     QStringList work;
+    for (const QString& name : Schema::RetiredIndexes())
+        if (existing.contains(name))
+            work << QStringLiteral("DROP INDEX \"%1\"").arg(name);
     for (const Schema::IndexSpec& ix : Schema::Indexes()) {
         const auto found = existing.constFind(ix.name);
         if (found != existing.cend() && found->compare(ix.columns, Qt::CaseInsensitive) == 0)

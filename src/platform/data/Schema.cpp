@@ -271,12 +271,13 @@ struct IndexDef {
 // totals are read from the index alone; the SeikyuID indexes give each
 // closing's slips and money by partner, and the partners with unbilled
 // slips up to a date, the same way. The slips carry what their billed
-// amount and tax are made of (the tax type decides which tax counts). The line indexes by product, partner
-// and date carry what the aggregations, transitions and stock figures sum;
-// with the partner code on every line table, a code change finds them by index.
-// The product transitions read each product's lines of one month (goods and
-// discounts together) from the indexes by product and date, and the stock
-// figures each product's quantities of a span of days.
+// amount and tax are made of (the tax type decides which tax counts).
+// The line indexes by product and by partner lead with the code and the
+// date and carry what the aggregations, transitions and stock figures sum:
+// a code's lines of a period or of one month are one range of them. One
+// index a code is all the reports need, and every index costs the
+// carry-forward its entries of the lines it deletes. With the partner code
+// on every line table, a code change finds them by index too.
 constexpr IndexDef kIndexes[] = {
     {"ux_customer_code", "Customer", "CustomerCode", true},
     {"ix_customer_day", "Customer", "Day"},
@@ -286,23 +287,23 @@ constexpr IndexDef kIndexes[] = {
     {"ix_item_stocktype", "Item", "StockType"},
     {"ix_item_supplier", "Item", "SupplierCode"},
     {"ix_sales_h_code_seikyu", "Sales_H", "CustomerCode,SeikyuID,Date,Total,DenpyoType,Amount,Tax,TaxType"},
-    {"ix_sales_h_seikyu", "Sales_H", "SeikyuID,CustomerCode,Date,DenpyoType,Total,Amount,Tax,TaxType,AmountNoTax"},
+    {"ix_sales_h_seikyu", "Sales_H",
+     "SeikyuID,CustomerCode,Date,DenpyoType,Total,Amount,Tax,TaxType,AmountNoTax"},
     {"ix_sales_h_date", "Sales_H", "Date"},
     {"ix_sales_h_person", "Sales_H", "MyPerson,Date"}, // the staff totals: slips by staff and date
     // with what the staff totals sum, so that they read no line rows
     {"ix_sales_b_header", "Sales_B", "HeaderID,LineNo,ItemType,Amount,IncludeTax,Amount2,IncludeTax2"},
-    {"ix_sales_b_item", "Sales_B", "ItemCode,ItemType,Date,Number,Amount,IncludeTax,Amount2,IncludeTax2"},
-    {"ix_sales_b_item_date", "Sales_B", "ItemCode,Date,ItemType,Amount,IncludeTax,Number"},
+    {"ix_sales_b_item", "Sales_B", "ItemCode,Date,ItemType,Number,Amount,IncludeTax,Amount2,IncludeTax2"},
     {"ix_sales_b_date", "Sales_B", "Date,ItemType,TaxFlg,Amount,IncludeTax,Amount2,IncludeTax2"},
-    {"ix_sales_b_code", "Sales_B", "CustomerCode,ItemType,Date,Amount,IncludeTax,Amount2,IncludeTax2"},
+    {"ix_sales_b_code", "Sales_B", "CustomerCode,Date,ItemType,Amount,IncludeTax,Amount2,IncludeTax2"},
     {"ix_stock_h_code_seikyu", "Stock_H", "SupplierCode,SeikyuID,Date,Total,DenpyoType,Amount,Tax,TaxType"},
-    {"ix_stock_h_seikyu", "Stock_H", "SeikyuID,SupplierCode,Date,DenpyoType,Total,Amount,Tax,TaxType,AmountNoTax"},
+    {"ix_stock_h_seikyu", "Stock_H",
+     "SeikyuID,SupplierCode,Date,DenpyoType,Total,Amount,Tax,TaxType,AmountNoTax"},
     {"ix_stock_h_date", "Stock_H", "Date"},
     {"ix_stock_b_header", "Stock_B", "HeaderID,LineNo"},
-    {"ix_stock_b_item", "Stock_B", "ItemCode,ItemType,Date,Number,Amount,IncludeTax"},
-    {"ix_stock_b_item_date", "Stock_B", "ItemCode,Date,ItemType,Amount,IncludeTax,Number"},
+    {"ix_stock_b_item", "Stock_B", "ItemCode,Date,ItemType,Number,Amount,IncludeTax"},
     {"ix_stock_b_date", "Stock_B", "Date,ItemType,TaxFlg,Amount,IncludeTax"},
-    {"ix_stock_b_code", "Stock_B", "SupplierCode,ItemType,Date,Amount,IncludeTax"},
+    {"ix_stock_b_code", "Stock_B", "SupplierCode,Date,ItemType,Amount,IncludeTax"},
     {"ix_estimate_h_date", "Estimate_H", "Date"},
     {"ix_estimate_h_code", "Estimate_H", "CustomerCode"},
     {"ix_estimate_b_header", "Estimate_B", "HeaderID,LineNo"},
@@ -605,6 +606,12 @@ QList<IndexSpec> Indexes()
     for (const IndexDef& ix : kIndexes)
         specs.append({QString::fromLatin1(ix.name), QString::fromLatin1(ix.columns), CreateIndex(ix)});
     return specs;
+}
+
+QStringList RetiredIndexes()
+{
+    // The product's lines by date: the index by product leads with the date now.
+    return {QStringLiteral("ix_sales_b_item_date"), QStringLiteral("ix_stock_b_item_date")};
 }
 
 QStringList CreateStatements(const QString& now)

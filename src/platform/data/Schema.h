@@ -47,6 +47,8 @@ struct IndexSpec {
     QString create;
 };
 QList<IndexSpec> Indexes();
+// The indexes earlier builds made that the schema no longer has.
+QStringList RetiredIndexes();
 
 // The schema version kept in PRAGMA user_version.
 int Version();

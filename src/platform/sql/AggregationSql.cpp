@@ -11,7 +11,7 @@
 namespace
 {
 
-// The figures of a row, computed from the sums S of LineSums.
+// The figures of a row, computed from the sums S of its lines.
 enum Term { kGoods, kCost, kDiscount, kOther, kNet, kProfit, kSold, kReturned, kNetQuantity };
 
 QString TermColumn(Term term, bool sales)
@@ -49,11 +49,16 @@ QString TermColumns(bool sales, std::initializer_list<Term> terms)
     return columns.join(QStringLiteral(", "));
 }
 
-// The sums of the lines B (of the given FROM and WHERE) by `key` (named Grp):
-// plain sums by key and line kind first, which the line indexes give in
-// order, then one row per key with Goods, Cost, Discount, Other, and with
-// `quantities` the goods' Sold and Returned quantities.
-QString LineSums(const SideTables& t, const QString& key, const QString& from, const QString& where, bool quantities)
+// The lines of a period by their own date.
+QString LinePeriod(const QDate& fromDate, const QDate& toDate)
+{
+    return SqlPeriod(QStringLiteral("B.\"Date\""), fromDate, toDate);
+}
+
+// The sums of the period's lines B by day (named Grp), in the order of the
+// date index: plain sums by day and line kind first, then one row per day
+// with Goods, Cost, Discount and Other.
+QString DaySums(const SideTables& t, const QDate& fromDate, const QDate& toDate)
 {
     const bool sales = &t == &SideTablesOf(0);
     QString sums = QStringLiteral("SUM(B.Amount) AS A, SUM(B.IncludeTax) AS I");
@@ -64,24 +69,23 @@ QString LineSums(const SideTables& t, const QString& key, const QString& from, c
         sums += QStringLiteral(", SUM(B.Amount2) AS A2, SUM(B.IncludeTax2) AS I2");
         terms += QStringLiteral(", SUM(iif(Kind = 1, COALESCE(A2, 0) - COALESCE(I2, 0), 0)) AS Cost");
     }
-    if (quantities) {
-        sums += QStringLiteral(", SUM(iif(B.Number >= 0, B.Number, 0)) AS Sold, "
-                               "SUM(iif(B.Number < 0, B.Number, 0)) AS Returned");
-        terms += QStringLiteral(", SUM(iif(Kind = 1, Sold, 0)) AS Sold, SUM(iif(Kind = 1, Returned, 0)) AS Returned");
-    }
-    const QString byKind = QStringLiteral("SELECT %1 AS Grp, B.ItemType AS Kind, %2 FROM %3%4 GROUP BY 1, 2")
-                               .arg(key, sums, from, SqlWhere(where));
+    const QString byKind =
+        QStringLiteral("SELECT B.\"Date\" AS Grp, B.ItemType AS Kind, %1 FROM %2 AS B%3 GROUP BY 1, 2")
+            .arg(sums, SqlName(t.lines), SqlWhere(LinePeriod(fromDate, toDate)));
     return QStringLiteral("SELECT Grp, %1 FROM (%2) GROUP BY Grp").arg(terms, byKind);
 }
 
-// The lines of a period by their own date; `+` keeps the date index out of
-// a scan that the key's index gives in order.
-QString LinePeriod(const QDate& fromDate, const QDate& toDate, bool byDate)
+// The sums of one kind of line, Amount less its contained tax.
+QString KindSum(int kind, const char* amount, const char* tax, const char* name)
 {
-    return SqlPeriod(byDate ? QStringLiteral("B.\"Date\"") : QStringLiteral("+B.\"Date\""), fromDate, toDate);
+    return QStringLiteral("SUM(COALESCE(B.%1, 0) - COALESCE(B.%2, 0)) FILTER (WHERE B.ItemType = %3) AS %4")
+        .arg(QLatin1String(amount), QLatin1String(tax), QString::number(kind), QLatin1String(name));
 }
 
-// Every record of a master with the sums of its lines.
+// Every record of a master with the sums of its lines. Each code's lines of
+// the period are one range of the line index by code and date, which
+// carries what is summed: the master's codes come in order and each is
+// sought once, so no line outside the period is read and nothing is sorted.
 QString ByMaster(int side, bool byItem, const QDate& fromDate, const QDate& toDate, const QString& classField,
                  const QStringList& classValues, std::initializer_list<Term> terms)
 {
@@ -99,17 +103,26 @@ QString ByMaster(int side, bool byItem, const QDate& fromDate, const QDate& toDa
         columns += QStringLiteral(", ") % filter.Column(QStringLiteral("M."));
         order = filter.Column(QStringLiteral("M.")) % QStringLiteral(", ") % order;
     }
-    const QString sums = LineSums(t, QStringLiteral("B.") % code, SqlName(t.lines) % QStringLiteral(" AS B"),
-                                  LinePeriod(fromDate, toDate, false), byItem);
+    QStringList sums{KindSum(1, "Amount", "IncludeTax", "Goods"),
+                     KindSum(2, "Amount", "IncludeTax", "Discount"),
+                     KindSum(3, "Amount", "IncludeTax", "Other")};
+    if (side != 1)
+        sums << KindSum(1, "Amount2", "IncludeTax2", "Cost");
+    if (byItem)
+        sums << QStringLiteral("SUM(iif(B.Number >= 0, B.Number, 0)) FILTER (WHERE B.ItemType = 1) AS Sold")
+             << QStringLiteral(
+                    "SUM(iif(B.Number < 0, B.Number, 0)) FILTER (WHERE B.ItemType = 1) AS Returned");
+    QStringList where{LinePeriod(fromDate, toDate)};
+    if (!filter.Condition(QStringLiteral("L.")).isEmpty())
+        where << filter.Condition(QStringLiteral("L."));
+    where.removeAll(QString());
+    const QString bySums =
+        QStringLiteral("SELECT L.%1 AS Grp, %2 FROM %3 AS L CROSS JOIN %4 AS B ON B.%1 = L.%1%5 "
+                       "GROUP BY L.%1")
+            .arg(code, sums.join(QStringLiteral(", ")), master, SqlName(t.lines),
+                 SqlWhere(where.join(QStringLiteral(" AND "))));
     return QStringLiteral("SELECT %1 FROM %2 AS M LEFT JOIN (%3) AS S ON S.Grp = M.%4%5 ORDER BY %6")
-        .arg(columns, master, sums, code, SqlWhere(filter.Condition(QStringLiteral("M."))), order);
-}
-
-// The sums of one kind of line, Amount less its contained tax.
-QString KindSum(int kind, const char* amount, const char* tax, const char* name)
-{
-    return QStringLiteral("SUM(COALESCE(B.%1, 0) - COALESCE(B.%2, 0)) FILTER (WHERE B.ItemType = %3) AS %4")
-        .arg(QLatin1String(amount), QLatin1String(tax), QString::number(kind), QLatin1String(name));
+        .arg(columns, master, bySums, code, SqlWhere(filter.Condition(QStringLiteral("M."))), order);
 }
 
 QString ByStaff(int side, const QDate& fromDate, const QDate& toDate, std::initializer_list<Term> terms)
@@ -143,8 +156,7 @@ QString ByPeriod(int side, bool monthly, const QDate& fromDate, const QDate& toD
 {
     const SideTables& t = SideTablesOf(side);
     // Days come in the order of the date index; months are made of the days.
-    QString sums = LineSums(t, QStringLiteral("B.\"Date\""), SqlName(t.lines) % QStringLiteral(" AS B"),
-                            LinePeriod(fromDate, toDate, true), false);
+    QString sums = DaySums(t, fromDate, toDate);
     if (monthly)
         sums = QStringLiteral("SELECT date(Grp, 'start of month') AS Grp, SUM(Goods) AS Goods, %1"
                               "SUM(Discount) AS Discount, SUM(Other) AS Other FROM (%2) GROUP BY 1")
@@ -172,9 +184,10 @@ QString TaxBreakdown(int side, const QDate& fromDate, const QDate& toDate)
                         SqlPeriod(QStringLiteral("M.\"Date\""), fromDate, toDate),
                         SqlName(side == 1 ? RC_PAYMENT_DISCOUNT : RC_RECEIPT_DISCOUNT));
     // Plain sums by day, kind and tax flag come in the order of the date index.
-    return QStringLiteral("SELECT %1 FROM (SELECT B.ItemType AS Kind, B.TaxFlg AS Flag, SUM(B.Amount) AS A FROM %2 AS B "
-                          "WHERE %3 GROUP BY B.\"Date\", B.ItemType, B.TaxFlg)")
-        .arg(columns.join(QStringLiteral(", ")), SqlName(t.lines), LinePeriod(fromDate, toDate, true));
+    return QStringLiteral(
+               "SELECT %1 FROM (SELECT B.ItemType AS Kind, B.TaxFlg AS Flag, SUM(B.Amount) AS A FROM %2 AS B "
+               "WHERE %3 GROUP BY B.\"Date\", B.ItemType, B.TaxFlg)")
+        .arg(columns.join(QStringLiteral(", ")), SqlName(t.lines), LinePeriod(fromDate, toDate));
 }
 
 } // namespace

@@ -13,79 +13,49 @@ namespace
 
 enum Kind { kPartner, kItemAmount, kItemQuantity, kStaff };
 
-// By product: each month's sum is read apart, from the lines of that product
-// and month alone, through the line index led by product code and date. One
-// pass over the year with twelve conditional sums costs twelve additions a
-// line; here a line is added once, and the product's lines outside the year
-// are never read. The year's total adds the twelve months of the sub-select
-// T; its OFFSET keeps SQLite from copying T's sub-selects into the outer
-// columns, where each month would be read twice.
-QString ByItem(const SideTables& t, const QStringList& labels, const QDate& first, const QString& value,
-               const QString& lines, const ClassFilter& filter)
+// By partner or product: each month's sum is read apart, from the lines of
+// that code and month alone, through the line index led by the code and the
+// date. One pass over the year with twelve conditional sums costs twelve
+// additions a line; here a line is added once, and the code's lines outside
+// the year are never read. The year's total adds the twelve months of the
+// sub-select T; its OFFSET keeps SQLite from copying T's sub-selects into
+// the outer columns, where each month would be read twice.
+QString ByMaster(const SideTables& t, bool byItem, const QStringList& labels, const QDate& first,
+                 const QString& value, const QString& lines, const ClassFilter& filter)
 {
+    const QString code = SqlName(byItem ? "ItemCode" : t.code);
     QStringList months, columns, total;
     for (int i = 0; i < 12; ++i) {
         const QString month = QStringLiteral("M%1").arg(i + 1);
-        months << QStringLiteral("(SELECT COALESCE(SUM(%1), 0) FROM %2 AS B WHERE B.ItemCode = M.ItemCode AND "
-                                 "B.\"Date\" >= %3 AND B.\"Date\" < %4 AND %5) AS %6")
-                      .arg(value, SqlName(t.lines), SqlDate(first.addMonths(i)), SqlDate(first.addMonths(i + 1)),
-                           lines, month);
+        months << QStringLiteral("(SELECT COALESCE(SUM(%1), 0) FROM %2 AS B WHERE B.%3 = M.%3 AND "
+                                 "B.\"Date\" >= %4 AND B.\"Date\" < %5 AND %6) AS %7")
+                      .arg(value, SqlName(t.lines), code, SqlDate(first.addMonths(i)),
+                           SqlDate(first.addMonths(i + 1)), lines, month);
         columns << QStringLiteral("T.%1 AS %2").arg(month, SqlName(labels.at(i).toUtf8().constData()));
         total << QStringLiteral("T.") % month;
     }
-    QString keys = QStringLiteral("M.ItemCode, M.ItemName");
-    QString outer = QStringLiteral("T.ItemCode, T.ItemName, (%1) AS %2").arg(total.join(QStringLiteral(" + ")),
-                                                                          SqlName(RC_YEAR_TOTAL));
-    QString order = QStringLiteral("T.ItemCode");
+    QStringList keyList, outerList;
+    const QStringList names = byItem ? QStringList{code, QStringLiteral("ItemName")}
+                                     : QStringList{code, QStringLiteral("Company"),
+                                                   QStringLiteral("\"Section\""), QStringLiteral("Name")};
+    for (const QString& name : names) {
+        keyList << QStringLiteral("M.") % name;
+        outerList << QStringLiteral("T.") % name;
+    }
+    QString keys = keyList.join(QStringLiteral(", "));
+    QString outer =
+        outerList.join(QStringLiteral(", ")) %
+        QStringLiteral(", (%1) AS %2").arg(total.join(QStringLiteral(" + ")), SqlName(RC_YEAR_TOTAL));
+    QString order = QStringLiteral("T.") % code;
     if (!filter.field.isEmpty()) {
         keys += QStringLiteral(", ") % filter.Column(QStringLiteral("M."));
         outer += QStringLiteral(", ") % filter.Column(QStringLiteral("T."));
         order = filter.Column(QStringLiteral("T.")) % QStringLiteral(", ") % order;
     }
-    return QStringLiteral("SELECT %1, %2 FROM (SELECT %3, %4 FROM %5 AS M%6 LIMIT -1 OFFSET 0) AS T ORDER BY %7")
-        .arg(outer, columns.join(QStringLiteral(", ")), keys, months.join(QStringLiteral(", ")), SqlName(TB_ITEM),
-             SqlWhere(filter.Condition(QStringLiteral("M."))), order);
-}
-
-// By partner: the line index runs by partner, kind and date, and a month
-// of one kind of a partner's lines is one seek in it. The kinds a partner
-// has are found first, each by one seek past the one before (K), and each
-// month of each kind but 3 is then read apart; the partner's months add its
-// kinds. Twelve conditional sums over the year would add every line twelve
-// times.
-QString ByPartner(const SideTables& t, const QStringList& labels, const QDate& first, const QString& value,
-                  const ClassFilter& filter)
-{
-    const QString code = SqlName(t.code), lines = SqlName(t.lines);
-    const QString where = SqlWhere(filter.Condition(QStringLiteral("M.")));
-    const QString kinds =
-        QStringLiteral("WITH RECURSIVE K(Code, Kind) AS (SELECT M.%1, (SELECT MIN(B.ItemType) FROM %2 AS B WHERE "
-                       "B.%1 = M.%1) FROM %3 AS M%4 UNION ALL SELECT K.Code, (SELECT MIN(B.ItemType) FROM %2 AS B "
-                       "WHERE B.%1 = K.Code AND B.ItemType > K.Kind) FROM K WHERE K.Kind IS NOT NULL) ")
-            .arg(code, lines, SqlName(t.partner), where);
-    QStringList months, sums, total, columns;
-    for (int i = 0; i < 12; ++i) {
-        const QString month = QStringLiteral("M%1").arg(i + 1);
-        months << QStringLiteral("(SELECT COALESCE(SUM(%1), 0) FROM %2 AS B WHERE B.%3 = K.Code AND B.ItemType = "
-                                 "K.Kind AND B.\"Date\" >= %4 AND B.\"Date\" < %5) AS %6")
-                      .arg(value, lines, code, SqlDate(first.addMonths(i)), SqlDate(first.addMonths(i + 1)), month);
-        sums << QStringLiteral("SUM(%1) AS %1").arg(month);
-        total << month;
-        columns << QStringLiteral("COALESCE(S.%1, 0) AS %2").arg(month, SqlName(labels.at(i).toUtf8().constData()));
-    }
-    const QString bySums = kinds %
-        QStringLiteral("SELECT Code, %1, SUM(%2) AS Total FROM (SELECT K.Code, %3 FROM K WHERE K.Kind IS NOT NULL AND "
-                       "K.Kind <> 3 LIMIT -1 OFFSET 0) GROUP BY Code")
-            .arg(sums.join(QStringLiteral(", ")), total.join(QStringLiteral(" + ")), months.join(QStringLiteral(", ")));
-    QString keys = QStringLiteral("M.%1, M.Company, M.\"Section\", M.Name, COALESCE(S.Total, 0) AS %2")
-                       .arg(code, SqlName(RC_YEAR_TOTAL));
-    QString order = QStringLiteral("M.") % code;
-    if (!filter.field.isEmpty()) {
-        keys += QStringLiteral(", ") % filter.Column(QStringLiteral("M."));
-        order = filter.Column(QStringLiteral("M.")) % QStringLiteral(", ") % order;
-    }
-    return QStringLiteral("SELECT %1, %2 FROM %3 AS M LEFT JOIN (%4) AS S ON S.Code = M.%5%6 ORDER BY %7")
-        .arg(keys, columns.join(QStringLiteral(", ")), SqlName(t.partner), bySums, code, where, order);
+    return QStringLiteral(
+               "SELECT %1, %2 FROM (SELECT %3, %4 FROM %5 AS M%6 LIMIT -1 OFFSET 0) AS T ORDER BY %7")
+        .arg(outer, columns.join(QStringLiteral(", ")), keys, months.join(QStringLiteral(", ")),
+             SqlName(byItem ? TB_ITEM : t.partner), SqlWhere(filter.Condition(QStringLiteral("M."))), order);
 }
 
 QString Transition(Kind kind, int side, int year, int startMonth, const QString& classField,
@@ -97,33 +67,23 @@ QString Transition(Kind kind, int side, int year, int startMonth, const QString&
         return {};
     const SideTables& t = SideTablesOf(side);
     const QDate first(year, startMonth, 1);
-    const QString value = kind == kItemQuantity ? QStringLiteral("COALESCE(B.Number, 0)")
-                                                : QStringLiteral("COALESCE(B.Amount, 0) - COALESCE(B.IncludeTax, 0)");
-    // A product's goods lines of a month lie together in the line index by
-    // code, kind and date; its goods and discount lines together, in the one
-    // by code and date, which the `+` picks (the other would be sought twice).
+    const QString value = kind == kItemQuantity
+                              ? QStringLiteral("COALESCE(B.Number, 0)")
+                              : QStringLiteral("COALESCE(B.Amount, 0) - COALESCE(B.IncludeTax, 0)");
     const QString lines = kind == kItemQuantity ? QStringLiteral("B.ItemType = 1")
-                          : kind == kItemAmount ? QStringLiteral("+B.ItemType IN (1, 2)")
+                          : kind == kItemAmount ? QStringLiteral("B.ItemType IN (1, 2)")
                                                 : QStringLiteral("B.ItemType <> 3");
-    const bool byItem = kind == kItemAmount || kind == kItemQuantity;
-    if (byItem)
-        return ByItem(t, labels, first, value, lines, filter);
-    if (kind == kPartner)
-        return ByPartner(t, labels, first, value, filter);
-    const QString code = SqlName(t.code);
-    QString key = QStringLiteral("B.") % code;
-    QString from = SqlName(t.lines) % QStringLiteral(" AS B");
-    if (kind == kStaff) {
-        key = QStringLiteral("H.MyPerson");
-        from = QStringLiteral("%1 AS H INNER JOIN %2 AS B ON B.HeaderID = H.ID").arg(SqlName(t.header), SqlName(t.lines));
-    }
-    // One row per key with a column per month. A partner has many lines a
-    // day: they are summed by day first, in the order of the line index.
-    QString byDay = QStringLiteral("SELECT %1 AS Grp, B.\"Date\" AS Day, %2 AS V FROM %3 WHERE +B.\"Date\" >= %4 "
-                                   "AND +B.\"Date\" < %5 AND %6")
-                        .arg(key, QStringLiteral("SUM(%1)").arg(value), from, SqlDate(first),
-                             SqlDate(first.addMonths(12)), lines)
-                    % QStringLiteral(" GROUP BY %1, B.ItemType, B.\"Date\"").arg(key);
+    if (kind != kStaff)
+        return ByMaster(t, kind != kPartner, labels, first, value, lines, filter);
+    // The staff: one row per staff member with a column per month. A member
+    // has many lines a day: they are summed by day first.
+    const QString byDay =
+        QStringLiteral(
+            "SELECT H.MyPerson AS Grp, B.\"Date\" AS Day, SUM(%1) AS V FROM %2 AS H INNER JOIN %3 AS B "
+            "ON B.HeaderID = H.ID WHERE +B.\"Date\" >= %4 AND +B.\"Date\" < %5 AND %6 "
+            "GROUP BY H.MyPerson, B.ItemType, B.\"Date\"")
+            .arg(value, SqlName(t.header), SqlName(t.lines), SqlDate(first), SqlDate(first.addMonths(12)),
+                 lines);
     // Sums up to each month's end (one comparison a line); a month is the
     // difference of two of them.
     QStringList months, columns;
@@ -138,24 +98,10 @@ QString Transition(Kind kind, int side, int year, int startMonth, const QString&
     }
     const QString sums =
         QStringLiteral("SELECT Grp, SUM(V) AS Total, %1 FROM (%2) GROUP BY Grp").arg(months.join(QStringLiteral(", ")), byDay);
-    const QString total = QStringLiteral("COALESCE(S.Total, 0) AS ") % SqlName(RC_YEAR_TOTAL);
-
-    if (kind == kStaff) {
-        const QString staff = SqlStaff(t);
-        return QStringLiteral("SELECT T.MyPerson, %1, %2 FROM (%3) AS T LEFT JOIN (%4) AS S ON S.Grp = T.MyPerson "
-                              "ORDER BY T.MyPerson")
-            .arg(total, columns.join(QStringLiteral(", ")), staff, sums);
-    }
-    QString keys = QStringLiteral("M.%1, M.Company, M.\"Section\", M.Name").arg(code);
-    keys += QStringLiteral(", ") % total;
-    QString order = QStringLiteral("M.") % code;
-    if (!filter.field.isEmpty()) {
-        keys += QStringLiteral(", ") % filter.Column(QStringLiteral("M."));
-        order = filter.Column(QStringLiteral("M.")) % QStringLiteral(", ") % order;
-    }
-    return QStringLiteral("SELECT %1, %2 FROM %3 AS M LEFT JOIN (%4) AS S ON S.Grp = M.%5%6 ORDER BY %7")
-        .arg(keys, columns.join(QStringLiteral(", ")), SqlName(t.partner), sums, code,
-             SqlWhere(filter.Condition(QStringLiteral("M."))), order);
+    return QStringLiteral(
+               "SELECT T.MyPerson, COALESCE(S.Total, 0) AS %1, %2 FROM (%3) AS T LEFT JOIN (%4) AS S "
+               "ON S.Grp = T.MyPerson ORDER BY T.MyPerson")
+        .arg(SqlName(RC_YEAR_TOTAL), columns.join(QStringLiteral(", ")), SqlStaff(t), sums);
 }
 
 } // namespace
