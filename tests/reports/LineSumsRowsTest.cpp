@@ -140,3 +140,63 @@ TEST_F(LineSumsRowsTest, TransitionsByPartnerAndByProduct)
          {"ItemCode", "Class1", "2004/4", "2004/5"}, {"I004|事務機|0|3", "I001|文具|0|20", "I003|文具|0|0", "I002|紙製品|39|0"}},
     });
 }
+
+// The staff lists by month count each line in the month of its own date,
+// whatever the date of its slip: the E lines of S9 (鈴木, 6 May) fall from
+// May to June, and the slips of "abe" (three spellings of one name) are
+// dated after the year, not at all, and inside it with lines of no date and
+// of kind 3.
+TEST_F(LineSumsRowsTest, StaffTransitionsCountEachLineInItsOwnMonth)
+{
+    const FixtureValue none = FixtureValue::Null();
+    const struct {
+        const char* no;
+        FixtureValue date;
+        const char* person;
+    } slips[] = {{"X1", QDate(2005, 4, 2), "abe"}, {"X2", none, "ABE"}, {"X3", QDate(2004, 8, 8), "Abe"}};
+    for (const auto& s : slips)
+        Insert(TB_SALES_H,
+               {{"No", s.no},
+                {"Date", s.date},
+                {"CustomerCode", "K003"},
+                {"MyPerson", s.person},
+                {"DenpyoType", 0},
+                {"TaxType", 2},
+                {"SeikyuID", 0}},
+               s.no);
+    const struct {
+        const char* slip;
+        FixtureValue date, kind;
+        const char* amount;
+    } lines[] = {
+        {"X1", QDate(2005, 3, 31), 1, "70"},
+        {"X1", QDate(2005, 4, 2), 1, "11"},
+        {"X2", QDate(2004, 7, 7), 9, "8"},
+        {"X3", QDate(2004, 8, 8), 1, "100"},
+        {"X3", none, 1, "1000"},
+        {"X3", QDate(2004, 9, 1), 3, "30"},
+    };
+    int lineNo = 0;
+    for (const auto& l : lines)
+        Insert(TB_SALES_B, {{"HeaderID", Id(l.slip)},
+                            {"LineNo", ++lineNo},
+                            {"Date", l.date},
+                            {"CustomerCode", "K003"},
+                            {"ItemType", l.kind},
+                            {"TaxFlg", 1},
+                            {"ItemCode", ""},
+                            {"Amount", Yen(l.amount)},
+                            {"IncludeTax", Yen("0")}});
+    Exec(QStringLiteral("UPDATE Stock_H SET MyPerson = '山本' WHERE \"No\" = 'P6'"));
+
+    ExpectRows({
+        {"sales staff from April",
+         [] { return MakeStaffTransitionSQL(0, 2004, 4); },
+         {"MyPerson", "通期計", "2004/5", "2004/6", "2004/7", "2004/8", "2005/3"},
+         {"ABE|178|0|0|8|100|70", "佐藤|1680|1680|0|0|0|0", "田中|0|0|0|0|0|0", "鈴木|3554|2255|1299|0|0|0"}},
+        {"purchase staff from April",
+         [] { return MakeStaffTransitionSQL(1, 2004, 4); },
+         {"MyPerson", "通期計", "2004/4", "2004/5"},
+         {"山本|1430|-20|1450"}},
+    });
+}
