@@ -1,4 +1,5 @@
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/Schema.h"
 #include "platform/data/SqlText.h"
 
 #include <sqlite3.h>
@@ -56,41 +57,52 @@ int FieldInt(const COneRecord* record, const QString& table, const char* field)
     return value;
 }
 
-// Deleting a year of slip lines touches most pages of every line index.
-// With the default page cache of a few megabytes the changed pages are
-// written out and read back many times within one transaction; a cache
-// large enough for them is taken for the run and the old size restored.
-class CLargePageCache
+// A pragma set for the span of a scope and given back its old value.
+class CScopedPragma
 {
   public:
-    explicit CLargePageCache(sqlite3* db) : m_db(db)
+    CScopedPragma(sqlite3* db, const char* name, qint64 value) : m_db(db), m_name(name)
     {
         sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(m_db, "PRAGMA cache_size", -1, &statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW)
+        const QByteArray read = "PRAGMA " + m_name;
+        if (sqlite3_prepare_v2(m_db, read.constData(), -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW) {
             m_old = sqlite3_column_int64(statement, 0);
+            m_known = true;
+        }
         sqlite3_finalize(statement);
-        if (m_old != 0)
-            Set(kLarge);
+        if (m_known)
+            Set(value);
     }
-    ~CLargePageCache()
+    ~CScopedPragma()
     {
-        if (m_old != 0)
+        if (m_known)
             Set(m_old);
     }
-    CLargePageCache(const CLargePageCache&) = delete;
-    CLargePageCache& operator=(const CLargePageCache&) = delete;
+    CScopedPragma(const CScopedPragma&) = delete;
+    CScopedPragma& operator=(const CScopedPragma&) = delete;
 
   private:
-    static constexpr qint64 kLarge = -262144; // negative: a size in KiB, here 256 MiB
-    void Set(qint64 size)
+    void Set(qint64 value)
     {
-        const QByteArray sql = "PRAGMA cache_size=" + QByteArray::number(size);
+        const QByteArray sql = "PRAGMA " + m_name + '=' + QByteArray::number(value);
         sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, nullptr);
     }
     sqlite3* m_db;
+    QByteArray m_name;
     qint64 m_old = 0;
+    bool m_known = false;
 };
+
+// Deleting a year of slips touches most pages of every slip and line index.
+// With the default page cache of a few megabytes the changed pages are
+// written out and read back many times within one transaction; a cache
+// large enough for them is taken for the run (negative: a size in KiB, here
+// 1 GiB, of which only the pages read are taken). Deleted content is
+// overwritten where that costs no writes of its own, in the pages written
+// anyway, not in every page the deletions free.
+constexpr qint64 kCarryForwardCache = -1048576;
+constexpr qint64 kSecureDeleteFast = 2;
 
 // Whether the row read now still holds every figure the list showed.
 bool SameFigures(const COneRecord& shown, const COneRecord* now)
@@ -363,7 +375,8 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         err = QStringLiteral("繰越日が正しくありません。");
         return kFailed;
     }
-    const CLargePageCache cache(m_db);
+    const CScopedPragma cache(m_db, "cache_size", kCarryForwardCache);
+    const CScopedPragma zeroing(m_db, "secure_delete", kSecureDeleteFast);
     CScopedTransaction run(*this);
     int result = run.Begin(err);
     if (result != kOk)
@@ -420,52 +433,98 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         const char* moneyLines;
     };
     const Side sides[] = {{kSales, "Customer", "Receipt_B"}, {kPurchase, "Supplier", "Pay_B"}};
+    const auto execute = [&](const QStringList& statements) {
+        for (const QString& sql : statements)
+            if ((result = Execute(sql, err)) != kOk)
+                return false;
+        return true;
+    };
+    // The lines of the slips that go. When those slips are a third of their
+    // table or more, the line indexes led by a product or partner code are
+    // made again from the lines that stay: a line's entries in them lie
+    // anywhere, and deleting them one by one costs more than building them.
+    const auto deleteLines = [&](const QString& code, const QString& slips, const QString& lines,
+                                 const QString& ids) {
+        CCDSData going, all;
+        going.m_strCondition = QStringLiteral("SELECT ID FROM \"%1\" WHERE SeikyuID IN %2").arg(slips, ids);
+        all.m_strTable = slips;
+        int goingCount = 0, allCount = 0;
+        if ((result = GetDataNum(going, goingCount, err)) != kOk ||
+            (result = GetDataNum(all, allCount, err)) != kOk)
+            return false;
+        QList<Schema::IndexSpec> remade;
+        if (goingCount > 0 && goingCount * 3 >= allCount)
+            for (const Schema::IndexSpec& ix : Schema::Indexes())
+                if (ix.table == lines &&
+                    (ix.columns.startsWith(QLatin1String("ItemCode,")) || ix.columns.startsWith(code % u',')))
+                    remade << ix;
+        QStringList statements;
+        for (const Schema::IndexSpec& ix : remade)
+            statements << QStringLiteral("DROP INDEX \"%1\"").arg(ix.name);
+        statements << QStringLiteral(
+                          "DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE SeikyuID IN %3)")
+                          .arg(lines, slips, ids);
+        for (const Schema::IndexSpec& ix : remade)
+            statements << ix.create;
+        return execute(statements);
+    };
+    if (!execute(steps))
+        return result;
     for (const Side& s : sides) {
         const QString t = L(s.side.closing), code = L(s.side.code), slips = L(s.side.slips),
                       lines = L(s.side.lines), money = L(s.side.money), ids = QStringLiteral("(SELECT id FROM temp.carry_close)");
-        steps << QStringLiteral("DELETE FROM temp.carry_close") << QStringLiteral("DELETE FROM temp.carry_open")
+        steps = QStringList();
+        steps << QStringLiteral("DELETE FROM temp.carry_close")
+              << QStringLiteral("DELETE FROM temp.carry_open")
               << QStringLiteral("DELETE FROM temp.carry_sum")
               // Each partner's first open closing, once.
-              << QStringLiteral("INSERT INTO temp.carry_open(code, cd, id) SELECT code, cd, id FROM (SELECT \"%2\" AS code, "
-                                "CloseDate AS cd, ID AS id, ROW_NUMBER() OVER (PARTITION BY \"%2\" ORDER BY CloseDate, ID) "
+              << QStringLiteral("INSERT INTO temp.carry_open(code, cd, id) SELECT code, cd, id FROM (SELECT "
+                                "\"%2\" AS code, "
+                                "CloseDate AS cd, ID AS id, ROW_NUMBER() OVER (PARTITION BY \"%2\" ORDER BY "
+                                "CloseDate, ID) "
                                 "AS rn FROM \"%1\" WHERE Status = 0 AND \"%2\" IS NOT NULL) WHERE rn = 1")
                      .arg(t, code)
               // Closings up to the date before the partner's first open one.
               // One that a one-time partner paid after the date stays with
               // its money, which later lists still show.
-              << QStringLiteral("INSERT INTO temp.carry_close(id) SELECT C.ID FROM \"%1\" C LEFT JOIN temp.carry_open F "
-                                "ON F.code = C.\"%2\" WHERE C.CloseDate < %3 AND (F.code IS NULL OR C.CloseDate < F.cd "
-                                "OR (C.CloseDate = F.cd AND C.ID < F.id)) AND NOT EXISTS (SELECT 1 FROM \"%4\" P "
-                                "WHERE P.CloseID = C.ID AND P.\"Date\" >= %3)")
+              << QStringLiteral(
+                     "INSERT INTO temp.carry_close(id) SELECT C.ID FROM \"%1\" C LEFT JOIN temp.carry_open F "
+                     "ON F.code = C.\"%2\" WHERE C.CloseDate < %3 AND (F.code IS NULL OR C.CloseDate < F.cd "
+                     "OR (C.CloseDate = F.cd AND C.ID < F.id)) AND NOT EXISTS (SELECT 1 FROM \"%4\" P "
+                     "WHERE P.CloseID = C.ID AND P.\"Date\" >= %3)")
                      .arg(t, code, d1, money)
               // What they billed less what was paid on them, per partner.
-              << QStringLiteral("INSERT INTO temp.carry_sum(code, v) SELECT code, SUM(v) FROM (SELECT H.\"%1\" AS code, "
-                                "%4 AS v FROM temp.carry_close K JOIN \"%2\" H ON H.SeikyuID = K.id "
-                                "UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0) FROM temp.carry_close K "
-                                "JOIN \"%3\" M ON M.SeikyuID = K.id UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0) "
-                                "FROM temp.carry_close K JOIN \"%3\" M ON M.CloseID = K.id AND M.SeikyuID = 0) "
-                                "WHERE code IS NOT NULL GROUP BY code COLLATE NOCASE")
+              << QStringLiteral(
+                     "INSERT INTO temp.carry_sum(code, v) SELECT code, SUM(v) FROM (SELECT H.\"%1\" AS code, "
+                     "%4 AS v FROM temp.carry_close K JOIN \"%2\" H ON H.SeikyuID = K.id "
+                     "UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0) FROM temp.carry_close K "
+                     "JOIN \"%3\" M ON M.SeikyuID = K.id UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0) "
+                     "FROM temp.carry_close K JOIN \"%3\" M ON M.CloseID = K.id AND M.SeikyuID = 0) "
+                     "WHERE code IS NOT NULL GROUP BY code COLLATE NOCASE")
                      .arg(code, slips, money, SqlSlipBilled(QStringLiteral("H.")))
-              << QStringLiteral("UPDATE \"%1\" SET Collect = COALESCE(Collect, 0) + (SELECT v FROM temp.carry_sum s "
-                                "WHERE s.code = \"%1\".\"%2\") WHERE \"%2\" IN (SELECT code FROM temp.carry_sum)")
-                     .arg(L(s.partner), code)
-              << QStringLiteral("DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE SeikyuID IN %3)")
-                     .arg(lines, slips, ids)
-              << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(slips, ids)
+              << QStringLiteral(
+                     "UPDATE \"%1\" SET Collect = COALESCE(Collect, 0) + (SELECT v FROM temp.carry_sum s "
+                     "WHERE s.code = \"%1\".\"%2\") WHERE \"%2\" IN (SELECT code FROM temp.carry_sum)")
+                     .arg(L(s.partner), code);
+        if (!execute(steps) || !deleteLines(code, slips, lines, ids))
+            return result;
+        steps = QStringList();
+        steps << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(slips, ids)
               // The money goes with the closing it was booked to, and a
               // one-time partner's with the invoice it paid.
-              << QStringLiteral("DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE SeikyuID IN %3 "
-                                "UNION ALL SELECT ID FROM \"%2\" WHERE CloseID IN %3 AND SeikyuID = 0)")
+              << QStringLiteral(
+                     "DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE SeikyuID IN %3 "
+                     "UNION ALL SELECT ID FROM \"%2\" WHERE CloseID IN %3 AND SeikyuID = 0)")
                      .arg(L(s.moneyLines), money, ids)
               << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(money, ids)
               << QStringLiteral("DELETE FROM \"%1\" WHERE CloseID IN %2 AND SeikyuID = 0").arg(money, ids)
               << QStringLiteral("DELETE FROM \"%1\" WHERE ID IN %2").arg(t, ids);
-    }
-    steps << (util.GetCount() > 0
-                  ? QStringLiteral("UPDATE Util SET StartDate = %1").arg(SqlDate(date))
-                  : QStringLiteral("INSERT INTO Util(StartDate) VALUES (%1)").arg(SqlDate(date)));
-    for (const QString& sql : steps)
-        if ((result = Execute(sql, err)) != kOk)
+        if (!execute(steps))
             return result;
+    }
+    if (!execute({util.GetCount() > 0
+                      ? QStringLiteral("UPDATE Util SET StartDate = %1").arg(SqlDate(date))
+                      : QStringLiteral("INSERT INTO Util(StartDate) VALUES (%1)").arg(SqlDate(date))}))
+        return result;
     return run.Commit(err);
 }

@@ -290,9 +290,11 @@ constexpr IndexDef kIndexes[] = {
     {"ix_sales_h_seikyu", "Sales_H",
      "SeikyuID,CustomerCode,Date,DenpyoType,Total,Amount,Tax,TaxType,AmountNoTax"},
     {"ix_sales_h_date", "Sales_H", "Date"},
-    {"ix_sales_h_person", "Sales_H", "MyPerson,Date"}, // the staff totals: slips by staff and date
-    // with what the staff totals sum, so that they read no line rows
-    {"ix_sales_b_header", "Sales_B", "HeaderID,LineNo,ItemType,Amount,IncludeTax,Amount2,IncludeTax2"},
+    // The staff totals and transitions: slips by staff and date, and their
+    // lines by slip with what is summed and the line's own date, so that
+    // they read no row of either table.
+    {"ix_sales_h_person", "Sales_H", "MyPerson,Date"},
+    {"ix_sales_b_header", "Sales_B", "HeaderID,LineNo,ItemType,Amount,IncludeTax,Amount2,IncludeTax2,Date"},
     {"ix_sales_b_item", "Sales_B", "ItemCode,Date,ItemType,Number,Amount,IncludeTax,Amount2,IncludeTax2"},
     {"ix_sales_b_date", "Sales_B", "Date,ItemType,TaxFlg,Amount,IncludeTax,Amount2,IncludeTax2"},
     {"ix_sales_b_code", "Sales_B", "CustomerCode,Date,ItemType,Amount,IncludeTax,Amount2,IncludeTax2"},
@@ -300,7 +302,8 @@ constexpr IndexDef kIndexes[] = {
     {"ix_stock_h_seikyu", "Stock_H",
      "SeikyuID,SupplierCode,Date,DenpyoType,Total,Amount,Tax,TaxType,AmountNoTax"},
     {"ix_stock_h_date", "Stock_H", "Date"},
-    {"ix_stock_b_header", "Stock_B", "HeaderID,LineNo"},
+    {"ix_stock_h_person", "Stock_H", "MyPerson,Date"},
+    {"ix_stock_b_header", "Stock_B", "HeaderID,LineNo,ItemType,Amount,IncludeTax,Date"},
     {"ix_stock_b_item", "Stock_B", "ItemCode,Date,ItemType,Number,Amount,IncludeTax"},
     {"ix_stock_b_date", "Stock_B", "Date,ItemType,TaxFlg,Amount,IncludeTax"},
     {"ix_stock_b_code", "Stock_B", "SupplierCode,Date,ItemType,Amount,IncludeTax"},
@@ -604,7 +607,8 @@ QList<IndexSpec> Indexes()
 {
     QList<IndexSpec> specs;
     for (const IndexDef& ix : kIndexes)
-        specs.append({QString::fromLatin1(ix.name), QString::fromLatin1(ix.columns), CreateIndex(ix)});
+        specs.append({QString::fromLatin1(ix.name), QString::fromLatin1(ix.table),
+                      QString::fromLatin1(ix.columns), CreateIndex(ix)});
     return specs;
 }
 

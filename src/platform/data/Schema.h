@@ -39,10 +39,11 @@ const FieldDef* FindField(const TableDef& table, const QString& field);
 // `now` is the creation time written into the seed rows.
 QStringList CreateStatements(const QString& now);
 
-// One index of the schema: its name, its columns ("A,B,C") and the
-// statement that creates it.
+// One index of the schema: its name, its table, its columns ("A,B,C") and
+// the statement that creates it.
 struct IndexSpec {
     QString name;
+    QString table;
     QString columns;
     QString create;
 };

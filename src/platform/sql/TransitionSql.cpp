@@ -58,6 +58,54 @@ QString ByMaster(const SideTables& t, bool byItem, const QStringList& labels, co
              SqlName(byItem ? TB_ITEM : t.partner), SqlWhere(filter.Condition(QStringLiteral("M."))), order);
 }
 
+// By staff member: the named slips come in the order of the header index
+// by staff and date, each slip's lines from the line index by header, which
+// carries what is summed and the line's own date, so that the sums by staff
+// and slip date need no sort. A line dated as its slip goes into that day's
+// month with the day's sum; a line dated apart (or of a slip without a
+// date) is counted apart and, where a day has any, its slips are read again
+// for the month of each such line. Every named slip is read, whatever its
+// date: its lines may lie in the year when it does not.
+QString ByStaff(const SideTables& t, const QStringList& labels, const QDate& first, const QString& value,
+                const QString& lines)
+{
+    const QString header = SqlName(t.header), body = SqlName(t.lines);
+    const QString inYear = QStringLiteral("+B.\"Date\" >= %1 AND +B.\"Date\" < %2 AND %3")
+                               .arg(SqlDate(first), SqlDate(first.addMonths(12)), lines);
+    const QString byDay =
+        QStringLiteral(
+            "SELECT H.MyPerson AS Grp, H.\"Date\" AS Day, SUM(%1) AS V, SUM(%1) FILTER (WHERE +B.\"Date\" "
+            "IS NOT H.\"Date\") AS Apart FROM %2 AS H CROSS JOIN %3 AS B ON B.HeaderID = H.ID "
+            "WHERE H.MyPerson > '' AND %4 GROUP BY H.MyPerson, H.\"Date\"")
+            .arg(value, header, body, inYear);
+    QStringList months, sums, columns;
+    for (int i = 0; i < 12; ++i) {
+        const QString month = QStringLiteral("M%1").arg(i + 1);
+        const QString from = SqlDate(first.addMonths(i)), to = SqlDate(first.addMonths(i + 1));
+        // The lines dated apart of the day's slips that fall in this month.
+        const QString apart =
+            QStringLiteral(
+                "(SELECT COALESCE(SUM(%1), 0) FROM %2 AS H CROSS JOIN %3 AS B ON B.HeaderID = H.ID "
+                "WHERE H.MyPerson = D.Grp AND H.\"Date\" IS D.Day AND +B.\"Date\" IS NOT H.\"Date\" "
+                "AND +B.\"Date\" >= %4 AND +B.\"Date\" < %5 AND %6)")
+                .arg(value, header, body, from, to, lines);
+        months << QStringLiteral("iif(D.Day >= %1 AND D.Day < %2, D.V - COALESCE(D.Apart, 0), 0) + "
+                                 "iif(D.Apart IS NULL, 0, %3) AS %4")
+                      .arg(from, to, apart, month);
+        sums << QStringLiteral("SUM(%1) AS %1").arg(month);
+        columns << QStringLiteral("COALESCE(S.%1, 0) AS %2")
+                       .arg(month, SqlName(labels.at(i).toUtf8().constData()));
+    }
+    const QString byStaff =
+        QStringLiteral("SELECT Grp, SUM(V) AS Total, %1 FROM (SELECT D.Grp, D.V, %2 FROM (%3) AS D) "
+                       "GROUP BY Grp")
+            .arg(sums.join(QStringLiteral(", ")), months.join(QStringLiteral(", ")), byDay);
+    return QStringLiteral(
+               "SELECT T.MyPerson, COALESCE(S.Total, 0) AS %1, %2 FROM (%3) AS T LEFT JOIN (%4) AS S "
+               "ON S.Grp = T.MyPerson ORDER BY T.MyPerson")
+        .arg(SqlName(RC_YEAR_TOTAL), columns.join(QStringLiteral(", ")), SqlStaff(t), byStaff);
+}
+
 QString Transition(Kind kind, int side, int year, int startMonth, const QString& classField,
                    const QStringList& classValues)
 {
@@ -75,33 +123,7 @@ QString Transition(Kind kind, int side, int year, int startMonth, const QString&
                                                 : QStringLiteral("B.ItemType <> 3");
     if (kind != kStaff)
         return ByMaster(t, kind != kPartner, labels, first, value, lines, filter);
-    // The staff: one row per staff member with a column per month. A member
-    // has many lines a day: they are summed by day first.
-    const QString byDay =
-        QStringLiteral(
-            "SELECT H.MyPerson AS Grp, B.\"Date\" AS Day, SUM(%1) AS V FROM %2 AS H INNER JOIN %3 AS B "
-            "ON B.HeaderID = H.ID WHERE +B.\"Date\" >= %4 AND +B.\"Date\" < %5 AND %6 "
-            "GROUP BY H.MyPerson, B.ItemType, B.\"Date\"")
-            .arg(value, SqlName(t.header), SqlName(t.lines), SqlDate(first), SqlDate(first.addMonths(12)),
-                 lines);
-    // Sums up to each month's end (one comparison a line); a month is the
-    // difference of two of them.
-    QStringList months, columns;
-    for (int i = 0; i < 12; ++i) {
-        const QString label = SqlName(labels.at(i).toUtf8().constData());
-        const QString upTo = QStringLiteral("S.U%1").arg(i + 1);
-        if (i < 11)
-            months << QStringLiteral("SUM(iif(Day < %1, V, 0)) AS U%2").arg(SqlDate(first.addMonths(i + 1)), QString::number(i + 1));
-        const QString end = i < 11 ? upTo : QStringLiteral("S.Total");
-        columns << (i == 0 ? QStringLiteral("COALESCE(%1, 0) AS %2").arg(end, label)
-                           : QStringLiteral("(COALESCE(%1, 0) - COALESCE(S.U%2, 0)) AS %3").arg(end, QString::number(i), label));
-    }
-    const QString sums =
-        QStringLiteral("SELECT Grp, SUM(V) AS Total, %1 FROM (%2) GROUP BY Grp").arg(months.join(QStringLiteral(", ")), byDay);
-    return QStringLiteral(
-               "SELECT T.MyPerson, COALESCE(S.Total, 0) AS %1, %2 FROM (%3) AS T LEFT JOIN (%4) AS S "
-               "ON S.Grp = T.MyPerson ORDER BY T.MyPerson")
-        .arg(SqlName(RC_YEAR_TOTAL), columns.join(QStringLiteral(", ")), SqlStaff(t), sums);
+    return ByStaff(t, labels, first, value, lines);
 }
 
 } // namespace
