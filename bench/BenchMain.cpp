@@ -32,7 +32,7 @@
 namespace
 {
 
-constexpr double kRatioLimit = 2.0;
+constexpr double kRatioLimit = 1.1;
 
 QString g_folder;
 

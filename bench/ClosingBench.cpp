@@ -156,7 +156,7 @@ const bool registered = [] {
             }
         }
     });
-    RegisterBounded("Closing/CarryForwardOneYear", 10.0, [](benchmark::State& state) {
+    RegisterBounded("Closing/CarryForwardOneYear", 5.0, [](benchmark::State& state) {
         CMakeMsgID data;
         if (!Open(state, data))
             return;

@@ -11,14 +11,16 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
+#include <QStringEncoder>
 
 #include <sqlite3.h>
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <climits>
 #include <limits>
+#include <string>
 #include <unordered_map>
 
 namespace
@@ -298,7 +300,7 @@ struct QStringHash {
 
 struct CMakeMsgID::Statement {
     struct Column {
-        QString name; // the result field's name
+        const QString* name; // the result field's name, as every field keeps it
         int type;     // field type, or -1: by the stored value
     };
 
@@ -400,7 +402,7 @@ void CMakeMsgID::Describe(Statement& statement, const QString& table, bool bare)
             type = TypeOfDeclared(sqlite3_column_decltype(statement.handle, i));
         if (type < 0)
             type = Schema::ResultColumnType(name);
-        statement.columns.push_back({bare ? name : table % u'.' % name, type});
+        statement.columns.push_back({CTb::Intern(bare ? name : QString(table % u'.' % name)), type});
     }
     statement.described = true;
     statement.bare = bare;
@@ -409,6 +411,17 @@ void CMakeMsgID::Describe(Statement& statement, const QString& table, bool bare)
 
 void CMakeMsgID::ReadValue(CTb& field, sqlite3_stmt* statement, int column, int type)
 {
+    if (type == CTb::kText) {
+        // Most fields are texts: no value is a null pointer, without asking
+        // the storage class first.
+        const char* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+        if (!text)
+            return;
+        field.m_null = false;
+        field.m_type = CTb::kText;
+        field.m_text = QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
+        return;
+    }
     const int storage = sqlite3_column_type(statement, column);
     if (storage == SQLITE_NULL)
         return;
@@ -453,9 +466,6 @@ void CMakeMsgID::ReadValue(CTb& field, sqlite3_stmt* statement, int column, int 
         }
         return;
     }
-    case CTb::kText:
-        readText();
-        return;
     default:
         if (storage == SQLITE_INTEGER) {
             field.m_type = CTb::kInteger;
@@ -477,13 +487,13 @@ void CMakeMsgID::ReadValue(CTb& field, sqlite3_stmt* statement, int column, int 
 
 // Binds one field to its column, converted to the column's type.
 int CMakeMsgID::BindField(sqlite3_stmt* statement, int index, const CTb& field, const TableDef& table,
-                          const FieldDef& column, QString& err)
+                          const FieldDef& column, std::string& buffer, QString& err)
 {
     int rc = SQLITE_OK;
     if (field.IsNull()) {
         rc = sqlite3_bind_null(statement, index);
     } else if (column.type == Schema::kText) {
-        const QString text = field.GetText();
+        const QString text = field.m_type == CTb::kText ? field.m_text : field.GetText();
         // A CP932 character takes at most two bytes, so short texts need no count.
         // Too long is refused, never cut: the caller (an import, mostly) must
         // learn which record did not fit rather than store a shortened name.
@@ -494,9 +504,13 @@ int CMakeMsgID::BindField(sqlite3_stmt* statement, int index, const CTb& field, 
                       .arg(column.byteLimit);
             return kFailed;
         }
-        // Qt's encoder is several times faster than SQLite's own UTF-16 translation.
-        const QByteArray utf8 = text.toUtf8();
-        rc = sqlite3_bind_text(statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        // Qt's encoder is several times faster than SQLite's own UTF-16
+        // translation. The text is written into the caller's buffer, which
+        // outlives the step, so that SQLite takes it without a copy.
+        QStringEncoder utf8(QStringEncoder::Utf8);
+        buffer.resize(std::size_t(utf8.requiredSpace(text.size())));
+        const char* end = utf8.appendToBuffer(buffer.data(), text);
+        rc = sqlite3_bind_text(statement, index, buffer.data(), int(end - buffer.data()), SQLITE_STATIC);
     } else if (IsBlankText(field)) {
         rc = sqlite3_bind_null(statement, index);
     } else if (column.type == Schema::kDate) {
@@ -937,6 +951,7 @@ int CMakeMsgID::InsertRecords(CCDSData& set, const TableDef& table,
 
     std::vector<QString> names; // field names of the record the slots were made for
     std::vector<Slot> slots;
+    std::vector<std::string> texts; // the encoded texts of a record, one a slot, reused
     int idField = -1;
     Statement* statement = nullptr;
     for (int r = 0; r < set.GetCount(); ++r) {
@@ -973,9 +988,10 @@ int CMakeMsgID::InsertRecords(CCDSData& set, const TableDef& table,
         }
         sqlite3_stmt* handle = statement->handle;
         StatementUse use(handle);
+        texts.resize(slots.size());
         for (std::size_t k = 0; k < slots.size(); ++k) {
-            result =
-                BindField(handle, int(k + 1), *record.GetAt(slots[k].field), table, *slots[k].column, err);
+            result = BindField(handle, int(k + 1), *record.GetAt(slots[k].field), table, *slots[k].column,
+                               texts[k], err);
             if (result != kOk)
                 return result;
         }
@@ -1036,9 +1052,10 @@ int CMakeMsgID::UpdateData(const CCDSData& set, QString& err)
     if (result != kOk)
         return result;
     StatementUse use(statement->handle);
+    std::vector<std::string> texts(slots.size());
     for (std::size_t k = 0; k < slots.size(); ++k) {
         result = BindField(statement->handle, int(k + 1), *record.GetAt(slots[k].field), *table,
-                           *slots[k].column, err);
+                           *slots[k].column, texts[k], err);
         if (result != kOk)
             return result;
     }

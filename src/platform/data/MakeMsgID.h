@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -256,8 +257,10 @@ class CMakeMsgID
     void TrimCache();
     void Describe(Statement& statement, const QString& table, bool bare) const;
     static void ReadValue(CTb& field, sqlite3_stmt* statement, int column, int type);
+    // A text is encoded into `buffer`, which SQLite reads when the statement
+    // is stepped: it must live until then.
     static int BindField(sqlite3_stmt* statement, int index, const CTb& field, const Schema::TableDef& table,
-                         const Schema::FieldDef& column, QString& err);
+                         const Schema::FieldDef& column, std::string& buffer, QString& err);
     int RunStatement(const QString& sql, QString& err, int* changes = nullptr);
     int InsertRecords(CCDSData& set, const Schema::TableDef& table,
                       std::vector<std::pair<int, qint64>>& assigned, QString& err);

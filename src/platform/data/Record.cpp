@@ -4,6 +4,9 @@
 
 #include "platform/data/MnyText.h"
 
+#include <QHash>
+#include <QMutex>
+
 #include <limits>
 #include <new>
 #include <utility>
@@ -77,6 +80,22 @@ int ReadNumber(QStringView text, qsizetype& pos, int maxDigits)
 } // namespace
 
 // ---- CTb ----------------------------------------------------------------
+
+const QString CTb::s_noName;
+
+const QString* CTb::Intern(const QString& name)
+{
+    if (name.isEmpty())
+        return &s_noName;
+    static QMutex mutex;
+    static auto* const names =
+        new QHash<QString, const QString*>; // never freed: fields may outlive any owner
+    const QMutexLocker lock(&mutex);
+    auto it = names->constFind(name);
+    if (it == names->cend())
+        it = names->insert(name, new QString(name.constData(), name.size()));
+    return *it;
+}
 
 bool CTb::ParseDate(QStringView text, QDate& date, int& msecs)
 {

@@ -32,10 +32,17 @@ class CTb
     enum Type { kText = 0, kDate = 1, kMoney = 2, kInteger = 3 };
 
     CTb() = default;
-    explicit CTb(const QString& name, int type = kText) : m_name(name), m_type(type) {}
+    explicit CTb(const QString& name, int type = kText) : m_name(Intern(name)), m_type(qint8(type)) {}
 
-    const QString& GetName() const { return m_name; }
-    void SetName(const QString& name) { m_name = name; }
+    const QString& GetName() const { return *m_name; }
+    void SetName(const QString& name) { m_name = Intern(name); }
+
+    // The lasting copy of a field name that every field of that name points
+    // to. Names are the schema's fields, the statements' aliases and the
+    // names the program gives: a set that stays small, kept for the run.
+    // Fields are made by the million for lists; a pointer is copied without
+    // counting references and keeps a field small.
+    static const QString* Intern(const QString& name);
     int GetType() const { return m_type; }
     bool IsNull() const { return m_null; }
     // No value; the type stays.
@@ -70,7 +77,8 @@ class CTb
     // optionally followed by " HH:MM[:SS]"; msecs is -1 without a time.
     static bool ParseDate(QStringView text, QDate& date, int& msecs);
 
-    QString m_name;
+    static const QString s_noName;
+    const QString* m_name = &s_noName;
     QString m_text;      // text value
     qint64 m_value = 0;  // integer, money (at m_scale) or the date's Julian day
     qint32 m_msecs = -1; // time of day of a date in milliseconds; -1 = none
