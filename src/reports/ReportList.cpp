@@ -190,38 +190,82 @@ int CReportList::CalcRowAmounts(COneRecord* record)
     return 1;
 }
 
-QString CReportList::CellText(const COneRecord* record, int column, int context, bool* hasAmount, CMny* amount) const
+const CTb* CReportList::CellAmount(const COneRecord* record, int column, bool* hasAmount, CMny* amount) const
 {
     const CListColumnInfo& info = m_columns[size_t(column)];
     const CTb* tb = Field(record, info.m_strField);
+    if (!tb || (info.m_strField == m_cond.classField && !m_cond.classField.isEmpty()) ||
+        (info.m_nKind != CListColumnInfo::kTotalled && info.m_nKind != CListColumnInfo::kAmountNoTotal))
+        return tb;
+    CMny value(0);
+    if (!tb->IsNull() && !tb->GetData(value))
+        value = CMny(0);
+    *amount = value;
+    if (hasAmount && (IsDetailList() || !value.IsZero()))
+        *hasAmount = true;
+    return tb;
+}
+
+QString CReportList::CellText(const COneRecord* record, int column, int context, bool* hasAmount,
+                              CMny* amount) const
+{
+    const CListColumnInfo& info = m_columns[size_t(column)];
+    CMny value;
+    value.SetInvalid();
+    const CTb* tb = CellAmount(record, column, hasAmount, &value);
     if (!tb)
         return QString();
-    if (info.m_strField == m_cond.classField && !m_cond.classField.isEmpty())
-        return tb->GetText();
-    switch (info.m_nKind) {
-    case CListColumnInfo::kCoded: {
+    if (value.IsValid()) {
+        if (amount)
+            *amount = value;
+        if (IsDetailList() && value.IsZero())
+            return QString();
+        return FormatAmount(value, info.m_strField == QStringLiteral("粗利率") ? 1 : -1);
+    }
+    if (info.m_nKind == CListColumnInfo::kCoded && info.m_strField != m_cond.classField) {
         int code = 0;
         if (!tb->GetData(code))
             return QString();
         return CodeToText(code, context, info.m_strField, m_bPurchase != 0);
     }
-    case CListColumnInfo::kTotalled:
-    case CListColumnInfo::kAmountNoTotal: {
-        CMny value(0);
-        if (!tb->IsNull() && !tb->GetData(value))
-            value = CMny(0);
-        if (amount)
-            *amount = value;
-        const bool detailList = m_nMode >= 18 && m_nMode <= 21;
-        if (hasAmount && (detailList || !value.IsZero()))
-            *hasAmount = true;
-        if (detailList && value.IsZero())
-            return QString();
-        return FormatAmount(value, info.m_strField == QStringLiteral("粗利率") ? 1 : -1);
+    return tb->GetText();
+}
+
+QStringList CReportList::RowTexts(const COneRecord* record) const
+{
+    const int columns = int(m_columns.size());
+    QStringList texts;
+    texts.reserve(columns);
+    if (columns > 0) {
+        const CListColumnInfo& lead = m_columns[0];
+        const CTb* tb = Field(record, lead.m_strField);
+        QString text;
+        if (lead.m_nKind == CListColumnInfo::kCoded) {
+            // The lead code is the row's mark, not a text.
+        } else if (lead.m_nKind == CListColumnInfo::kDate && (m_nMode == 31 || m_nMode == 32) &&
+                   m_cond.periodShape == 1) {
+            QDate date;
+            if (tb && tb->GetData(date))
+                text = date.toString(QStringLiteral("yyyy年MM月"));
+            else if (tb)
+                text = tb->GetText();
+        } else if (tb) {
+            text = tb->GetText();
+        }
+        texts << text;
     }
-    default:
-        return tb->GetText();
+    for (int c = 1; c < columns; ++c)
+        texts << CellText(record, c, 0, nullptr, nullptr);
+    return texts;
+}
+
+const QStringList& CRowTexts::Get() const
+{
+    if (m_list) {
+        m_texts = m_list->RowTexts(m_record);
+        m_list = nullptr;
     }
+    return m_texts;
 }
 
 bool CReportList::FillList(const QDate& closingDate)
@@ -265,32 +309,24 @@ bool CReportList::FillList(const QDate& closingDate)
 
         CReportRow row;
         row.record = record;
-        row.texts.resize(columns);
+        row.texts.MakeLater(this, record);
         bool checked = false;
         if (columns > 0) {
             const CListColumnInfo& lead = m_columns[0];
             const CTb* tb = Field(record, lead.m_strField);
-            QString text = tb ? tb->GetText() : QString();
             if (lead.m_strField == QStringLiteral("CustomerCode") ||
                 lead.m_strField == QStringLiteral("SupplierCode"))
-                m_strCurrentCode = text;
+                m_strCurrentCode = tb ? tb->GetText() : QString();
             if (lead.m_nKind == CListColumnInfo::kCoded) {
                 int code = 0;
                 checked = tb && tb->GetData(code) && code != 0;
-                text.clear();
-            } else if (lead.m_nKind == CListColumnInfo::kDate && (m_nMode == 31 || m_nMode == 32) &&
-                       m_cond.periodShape == 1) {
-                QDate date;
-                if (tb && tb->GetData(date))
-                    text = date.toString(QStringLiteral("yyyy年MM月"));
             }
-            row.texts[0] = text;
         }
         bool hasAmount = false;
         for (int c = 1; c < columns; ++c) {
             CMny amount;
             amount.SetInvalid();
-            row.texts[c] = CellText(record, c, 0, &hasAmount, &amount);
+            CellAmount(record, c, &hasAmount, &amount);
             if (amount.IsValid()) {
                 CListColumnInfo& info = m_columns[size_t(c)];
                 CMny sum;

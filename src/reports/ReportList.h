@@ -10,6 +10,56 @@
 
 #include <vector>
 
+class CReportList;
+
+// The cell texts of a row, a list of texts to its readers. Those of a data
+// row are made from its record when first read: a list of many thousand
+// rows shows a page of them, and sorts and totals by the records.
+class CRowTexts
+{
+  public:
+    CRowTexts() = default;
+    CRowTexts(const QStringList& texts) : m_texts(texts) {}
+    CRowTexts& operator=(const QStringList& texts)
+    {
+        m_texts = texts;
+        m_list = nullptr;
+        return *this;
+    }
+    operator const QStringList&() const { return Get(); }
+    qsizetype size() const { return Get().size(); }
+    bool isEmpty() const { return Get().isEmpty(); }
+    const QString& operator[](qsizetype i) const { return Get()[i]; }
+    QString& operator[](qsizetype i) { return Made()[i]; }
+    QString value(qsizetype i) const { return Get().value(i); }
+    QStringList mid(qsizetype pos, qsizetype length = -1) const { return Get().mid(pos, length); }
+    void resize(qsizetype size) { Made().resize(size); }
+    CRowTexts& operator<<(const QString& text)
+    {
+        Made() << text;
+        return *this;
+    }
+    // The texts are the list's texts of the record, made when first read.
+    void MakeLater(const CReportList* list, const COneRecord* record)
+    {
+        m_texts.clear();
+        m_list = list;
+        m_record = record;
+    }
+
+  private:
+    const QStringList& Get() const;
+    QStringList& Made()
+    {
+        Get();
+        return m_texts;
+    }
+
+    mutable QStringList m_texts;
+    mutable const CReportList* m_list = nullptr;
+    const COneRecord* m_record = nullptr;
+};
+
 // One row of a report list: its cell texts, what it stands for and its mark.
 struct CReportRow {
     enum Kind { kData, kDetail, kSubtotal, kGrand };
@@ -20,7 +70,7 @@ struct CReportRow {
     int data = -1;
     // -1 none; 0 unchecked (a closed group); 1 checked (an open group).
     int mark = -1;
-    QStringList texts;
+    CRowTexts texts;
 };
 
 // The report conditions the frame holds for the list.
@@ -98,8 +148,16 @@ class CReportList
     int m_nCarryOver = 0; // nonzero: billed amounts leave the carry-over out
     CReportConditions m_cond;
 
+    // The cell texts of a data row of the record, as the list shows them.
+    QStringList RowTexts(const COneRecord* record) const;
+
   private:
     QString CellText(const COneRecord* record, int column, int context, bool* hasAmount, CMny* amount) const;
+    // The cell's field; the amount of an amount column (0 when unreadable)
+    // goes into `amount`, and `hasAmount` turns true for a shown one.
+    const CTb* CellAmount(const COneRecord* record, int column, bool* hasAmount, CMny* amount) const;
+    // The detail lists (18-21) show an amount of 0 as an empty cell.
+    bool IsDetailList() const { return m_nMode >= 18 && m_nMode <= 21; }
     QString DisplayName(COneRecord* record) const;
     void Fail(const QString& text) const;
 

@@ -95,8 +95,8 @@ QString OneTimeColumns(const SideTables& t, std::initializer_list<const char*> f
 // The rows of the closings chosen by `closings` with their sums (T1), the
 // partner (T4) and the first slip (T5) of the one-time partner's closings
 // and, with `perSlip`, of the per-slip invoices.
-QString ClosingRows(const SideTables& t, const QString& closings, bool manyPartners, const QString& columns,
-                    bool perSlip, const QString& joins, const QString& order)
+QString ClosingRows(const SideTables& t, const QString& closings, const QString& columns, bool perSlip,
+                    const QString& joins, const QString& order)
 {
     const QString code = SqlName(t.code);
     const QString slipJoin = QStringLiteral(" AND (T1.%1 = '%2'%3)")
@@ -104,12 +104,11 @@ QString ClosingRows(const SideTables& t, const QString& closings, bool manyPartn
                                       perSlip ? QStringLiteral(" OR T1.TudoFlg = 0") : QString());
     return QStringLiteral("SELECT %1 FROM (%2) AS T1 LEFT JOIN %3 AS T4 ON T4.%4 = T1.%4 "
                           "LEFT JOIN %5 AS T5 ON T5.ID = T1.FirstSlipID%6%7 ORDER BY %8")
-        .arg(columns, ClosingSumsSql(t, closings, manyPartners), SqlName(t.partner), code, SqlName(t.header), slipJoin, joins,
-             order);
+        .arg(columns, ClosingSumsSql(t, closings), SqlName(t.partner), code, SqlName(t.header), slipJoin,
+             joins, order);
 }
 
-// `manyPartners`: the closings are those of every partner (ClosingSumsSql).
-QString Schedule(const SideTables& t, bool withoutCarry, const QString& openClosings, bool manyPartners, bool payment,
+QString Schedule(const SideTables& t, bool withoutCarry, const QString& openClosings, bool payment,
                  bool transferOnly)
 {
     const QString due = withoutCarry ? QStringLiteral("(T1.SlipAmount + T1.SlipTax)")
@@ -135,7 +134,7 @@ QString Schedule(const SideTables& t, bool withoutCarry, const QString& openClos
     } else {
         columns += QStringLiteral(", T4.PhoenicCompany, T4.PhoenicPerson");
     }
-    return ClosingRows(t, openClosings, manyPartners, columns, false, joins, QStringLiteral("T1.CollectDate, T1.ID"));
+    return ClosingRows(t, openClosings, columns, false, joins, QStringLiteral("T1.CollectDate, T1.ID"));
 }
 
 // Every closing record whose CloseDate lies in the period, newest first: a
@@ -153,7 +152,7 @@ QString BilledList(const SideTables& t, const QDate& fromDate, const QDate& toDa
                  OneTimeColumns(t, {"Zip", "Address", "Company", "Section", "Name", "Keisho", "Keisho2", "MyPerson"}),
                  sales ? OneTimeColumns(t, {"TEL"}) % QStringLiteral(", T4.FAX") : QStringLiteral("T4.TEL, T4.FAX"),
                  CarryColumns(t), SqlName(t.netAmount), SqlName(RC_TAX), SqlName(t.slipCount));
-    return ClosingRows(t, SqlPeriod(QStringLiteral("CloseDate"), fromDate, toDate), true, columns, true, QString(),
+    return ClosingRows(t, SqlPeriod(QStringLiteral("CloseDate"), fromDate, toDate), columns, true, QString(),
                        QStringLiteral("T1.CloseDate DESC, T1.\"No\" DESC"));
 }
 
@@ -205,25 +204,22 @@ QString MakePaidListSQL(const QDate& fromDate, const QDate& toDate)
 
 QString MakeReceiptScheduleSQL(bool withoutCarry, const QString& openClosings)
 {
-    return Schedule(SideTablesOf(0), withoutCarry, openClosings, false, false, false);
+    return Schedule(SideTablesOf(0), withoutCarry, openClosings, false, false);
 }
 
 QString MakePaymentScheduleSQL(bool withoutCarry, const QString& openClosings, bool transferOnly)
 {
-    return Schedule(SideTablesOf(1), withoutCarry, openClosings, false, true, transferOnly);
+    return Schedule(SideTablesOf(1), withoutCarry, openClosings, true, transferOnly);
 }
 
 QString MakeOpenSalesCloseByCustomer(bool withoutCarry, const QString& customerCode)
 {
-    // The open closings of every partner span most of them.
-    return Schedule(SideTablesOf(0), withoutCarry, OpenClosings(SideTablesOf(0), customerCode), customerCode.isEmpty(),
-                    false, false);
+    return Schedule(SideTablesOf(0), withoutCarry, OpenClosings(SideTablesOf(0), customerCode), false, false);
 }
 
 QString MakeOpenStockCloseBySupplier(bool withoutCarry, const QString& supplierCode)
 {
-    return Schedule(SideTablesOf(1), withoutCarry, OpenClosings(SideTablesOf(1), supplierCode), supplierCode.isEmpty(),
-                    true, false);
+    return Schedule(SideTablesOf(1), withoutCarry, OpenClosings(SideTablesOf(1), supplierCode), true, false);
 }
 
 QString MakeOpenSalesCloseByCollectDate(bool withoutCarry, const QDate& collectDate)

@@ -136,50 +136,51 @@ QString BookedByPartner(const SideTables& t, bool money, const QString& partners
 
 } // namespace
 
-QString ClosingSumsSql(const SideTables& t, const QString& closings, bool manyPartners)
+QString ClosingSumsSql(const SideTables& t, const QString& closings)
 {
     const QString code = SqlName(t.code), closing = SqlName(t.closing);
+    const QString header = SqlName(t.header), money = SqlName(t.money);
     // Every closing when no condition is given.
     const QString where = SqlWhere(closings);
-    const QString partners = QStringLiteral("SELECT %1 FROM %2%3").arg(code, closing, where);
-    // Every closing of the partners from the date of the first one chosen:
-    // all that the past of a chosen closing must leave out. The partners
-    // lead (CROSS JOIN keeps the order), so that only those closings are read.
-    const QString later = QStringLiteral("FROM (SELECT %2, MIN(CloseDate) AS FirstDate FROM %1%3 GROUP BY %2) "
-                                         "AS F CROSS JOIN %1 AS K WHERE K.%2 = F.%2 AND K.CloseDate >= F.FirstDate")
-                              .arg(closing, code, where);
-    // What was booked to each of them, by SeikyuID and partner: to the
-    // partners' closings from the first date chosen of all (read from the
-    // CloseDate index).
-    const QString booked = QStringLiteral("SeikyuID IN (SELECT ID FROM %1 WHERE CloseDate >= (SELECT MIN(CloseDate) "
-                                          "FROM %1%2) AND %3 IN (%4))")
-                               .arg(closing, where, code, partners);
-    const QString slips = QStringLiteral("SELECT SeikyuID, %1, SUM(%4) AS SlipTotal, SUM(Amount) AS SlipAmount, "
-                                         "SUM(%5) AS SlipTax, SUM(iif(DenpyoType = 0, 1, 0)) AS SlipCount, "
-                                         "MIN(ID) AS FirstSlipID FROM %2 WHERE %3 GROUP BY SeikyuID, %1")
-                              .arg(code, SqlName(t.header), booked, SqlSlipBilled(), SqlSlipTax());
-    const QString money = QStringLiteral("SELECT SeikyuID, %1, SUM(Amount) AS Booked FROM %2 WHERE %3 "
-                                         "GROUP BY SeikyuID, %1")
-                              .arg(code, SqlName(t.money), booked);
+    // The partners of the closings chosen, from the date of their first one,
+    // with all they booked: read from the partner-code indexes, one range a
+    // partner.
+    const QString partners =
+        QStringLiteral(
+            "SELECT X.%1 AS Code, MIN(X.CloseDate) AS FirstDate, (SELECT SUM(%2) FROM %3 AS B "
+            "WHERE B.%1 = X.%1 AND B.SeikyuID > 0) AS BookedSlips, (SELECT SUM(B.Amount) FROM %4 AS B "
+            "WHERE B.%1 = X.%1 AND B.SeikyuID > 0) AS BookedMoney FROM %5 AS X%6 GROUP BY X.%1")
+            .arg(code, SqlSlipBilled(QStringLiteral("B.")), header, money, closing, where);
+    // Every closing of those partners from that date, which the past of a
+    // chosen closing must leave out, with its own slips and money: each
+    // closing's slips and money of its partner are one range of the SeikyuID
+    // indexes. The partners lead (CROSS JOIN keeps the order), so that only
+    // their closings are read.
+    const QString sums =
+        QStringLiteral(
+            "SELECT K.ID, K.%1, K.CloseDate, F.BookedSlips, F.BookedMoney, "
+            "COALESCE(SUM(%2), 0) AS SlipTotal, COALESCE(SUM(H.Amount), 0) AS SlipAmount, "
+            "COALESCE(SUM(%3), 0) AS SlipTax, COALESCE(SUM(iif(H.DenpyoType = 0, 1, 0)), 0) AS SlipCount, "
+            "MIN(H.ID) AS FirstSlipID, COALESCE((SELECT SUM(R.Amount) FROM %4 AS R WHERE R.SeikyuID = K.ID "
+            "AND R.%1 = K.%1), 0) AS Booked FROM (%5) AS F CROSS JOIN %6 AS K ON K.%1 = F.Code AND "
+            "K.CloseDate >= F.FirstDate LEFT JOIN %7 AS H ON H.SeikyuID = K.ID AND H.%1 = K.%1 "
+            "GROUP BY K.ID")
+            .arg(code, SqlSlipBilled(QStringLiteral("H.")), SqlSlipTax(QStringLiteral("H.")), money, partners,
+                 closing, header);
     // Past = booked in all - booked to this closing and the later ones. The
     // running sums go over narrow rows; the chosen records join them after.
-    const QString sums =
-        QStringLiteral("SELECT C.ID AS SumID, COALESCE(S.SlipTotal, 0) AS SlipTotal, "
-                       "COALESCE(S.SlipAmount, 0) AS SlipAmount, COALESCE(S.SlipTax, 0) AS SlipTax, "
-                       "COALESCE(S.SlipCount, 0) AS SlipCount, S.FirstSlipID, COALESCE(M.Booked, 0) AS Booked, "
-                       "COALESCE(BS.Amount, 0) - COALESCE(BM.Amount, 0) - "
-                       "SUM(COALESCE(S.SlipTotal, 0) - COALESCE(M.Booked, 0)) OVER Later AS PastBalance "
-                       "FROM (SELECT K.ID, K.%3, K.CloseDate %1) AS C "
-                       "LEFT JOIN (%2) AS S ON S.SeikyuID = C.ID AND S.%3 = C.%3 "
-                       "LEFT JOIN (%4) AS M ON M.SeikyuID = C.ID AND M.%3 = C.%3 "
-                       "LEFT JOIN (%5) AS BS ON BS.%3 = C.%3 LEFT JOIN (%6) AS BM ON BM.%3 = C.%3 "
-                       "WINDOW Later AS (PARTITION BY C.%3 ORDER BY C.CloseDate, C.ID "
-                       "ROWS BETWEEN CURRENT ROW AND UNBOUNDED FOLLOWING)")
-            .arg(later, slips, code, money, BookedByPartner(t, false, manyPartners ? QString() : partners, QDate()),
-                 BookedByPartner(t, true, manyPartners ? QString() : partners, QDate()));
-    return QStringLiteral("SELECT K.*, W.SlipTotal, W.SlipAmount, W.SlipTax, W.SlipCount, W.FirstSlipID, W.Booked, "
-                          "W.PastBalance FROM (%1) AS W CROSS JOIN %2 AS K ON K.ID = W.SumID%3")
-        .arg(sums, closing, where);
+    const QString past =
+        QStringLiteral(
+            "SELECT C.ID AS SumID, C.SlipTotal, C.SlipAmount, C.SlipTax, C.SlipCount, C.FirstSlipID, "
+            "C.Booked, COALESCE(C.BookedSlips, 0) - COALESCE(C.BookedMoney, 0) - "
+            "SUM(C.SlipTotal - C.Booked) OVER Later AS PastBalance FROM (%1) AS C "
+            "WINDOW Later AS (PARTITION BY C.%2 ORDER BY C.CloseDate, C.ID "
+            "ROWS BETWEEN CURRENT ROW AND UNBOUNDED FOLLOWING)")
+            .arg(sums, code);
+    return QStringLiteral(
+               "SELECT K.*, W.SlipTotal, W.SlipAmount, W.SlipTax, W.SlipCount, W.FirstSlipID, W.Booked, "
+               "W.PastBalance FROM (%1) AS W CROSS JOIN %2 AS K ON K.ID = W.SumID%3")
+        .arg(past, closing, where);
 }
 
 QString PastSumsSql(const SideTables& t, const QString& partners, const QDate& bound)

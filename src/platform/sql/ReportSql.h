@@ -102,9 +102,7 @@ QString SqlMonthIndex(const QString& column, const QDate& first);
 //   PastBalance                     what the slips billed less the money over the
 //                                   partner's earlier closings: dated before
 //                                   it, or on its date with a lower ID.
-// With `manyPartners` (the closings chosen span most partners) every
-// partner's totals are read in one pass instead of looking each one up.
-QString ClosingSumsSql(const SideTables& t, const QString& closings, bool manyPartners);
+QString ClosingSumsSql(const SideTables& t, const QString& closings);
 
 // One row per partner code given by the sub-select `partners`: Slips and
 // Money booked to its closings dated before `bound`, counting only slips and
