@@ -12,17 +12,21 @@ namespace
 {
 
 // Where stock moves: purchase lines in, sales lines out, movements both ways.
+// Movements by hand are few: cut into months they are summed in one pass
+// over them all, where seeking each product's month would cost more than
+// reading them.
 struct Source {
     const char* table;
     const char* quantity; // the quantity a row B moved in (sales: out)
     const char* counts;   // the rows B that move stock; null for every row
     const char* alias;
+    bool few;
 };
 
 const Source kSources[] = {
-    {TB_STOCK_B, "B.Number", "B.ItemType <> 2", "P"},
-    {TB_SALES_B, "B.Number", "B.ItemType <> 2", "S"},
-    {TB_STOCKCHANGE, "COALESCE(B.InNumber, 0) - COALESCE(B.OutNumber, 0)", nullptr, "C"},
+    {TB_STOCK_B, "B.Number", "B.ItemType <> 2", "P", false},
+    {TB_SALES_B, "B.Number", "B.ItemType <> 2", "S", false},
+    {TB_STOCKCHANGE, "COALESCE(B.InNumber, 0) - COALESCE(B.OutNumber, 0)", nullptr, "C", true},
 };
 
 constexpr QLatin1StringView kDay("B.\"Date\"");
@@ -65,7 +69,8 @@ QString Moved(const Source& s, const QString& days)
 }
 
 // The products M with the given columns T of their own and the sums named
-// <alias><name> of every source over the days given by name, then the
+// <alias><name> of every source over the days given by name (a few
+// source's over many spans from its sums by product G<alias>), then the
 // outer columns over T in the products' order. Each sum is taken once per
 // product: OFFSET keeps SQLite from copying the sub-select's columns into
 // the outer ones, where a sum used twice would be read twice.
@@ -74,15 +79,36 @@ QString OverProducts(const Products& products, const QString& own,
                      const QString& extra = QString())
 {
     QStringList sums;
-    for (const Source& s : kSources)
-        for (const auto& [name, condition] : days)
-            sums << Moved(s, condition) % QStringLiteral(" AS ") % QLatin1String(s.alias) % name;
+    QString joins;
+    for (const Source& s : kSources) {
+        const QString alias = QLatin1String(s.alias);
+        const bool inOnePass = s.few && days.size() > 2;
+        QStringList byProduct;
+        for (const auto& [name, condition] : days) {
+            if (!inOnePass) {
+                sums << Moved(s, condition) % QStringLiteral(" AS ") % alias % name;
+                continue;
+            }
+            QString rows = condition;
+            if (s.counts)
+                rows += QStringLiteral(" AND ") % QLatin1String(s.counts);
+            byProduct << QStringLiteral("SUM(%1) FILTER (WHERE %2) AS V%3")
+                             .arg(QLatin1String(s.quantity), rows, name);
+            sums << QStringLiteral("COALESCE(G%1.V%2, 0) AS %1%2").arg(alias, name);
+        }
+        if (inOnePass)
+            joins +=
+                QStringLiteral(" LEFT JOIN (SELECT B.ItemCode AS Code, %1 FROM %2 AS B GROUP BY B.ItemCode) "
+                               "AS G%3 ON G%3.Code = M.ItemCode")
+                    .arg(byProduct.join(QStringLiteral(", ")), SqlName(s.table), alias);
+    }
     QString order = QStringLiteral("T.ItemCode");
     if (!products.classColumn.isEmpty())
         order = products.classColumn % QStringLiteral(", ") % order;
     return QStringLiteral(
-               "SELECT %1 FROM (SELECT %2, %3%4 FROM %5 AS M WHERE %6 LIMIT -1 OFFSET 0) AS T ORDER BY %7")
-        .arg(outer, own, sums.join(QStringLiteral(", ")), extra, SqlName(TB_ITEM), products.where, order);
+               "SELECT %1 FROM (SELECT %2, %3%4 FROM %5 AS M%6 WHERE %7 LIMIT -1 OFFSET 0) AS T ORDER BY %8")
+        .arg(outer, own, sums.join(QStringLiteral(", ")), extra, SqlName(TB_ITEM), joins, products.where,
+             order);
 }
 
 // Opening stock plus purchases less sales plus movements of the sums named
