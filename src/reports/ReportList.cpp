@@ -190,12 +190,25 @@ int CReportList::CalcRowAmounts(COneRecord* record)
     return 1;
 }
 
-const CTb* CReportList::CellAmount(const COneRecord* record, int column, bool* hasAmount, CMny* amount) const
+std::shared_ptr<const CReportCells> CReportList::Cells() const
 {
-    const CListColumnInfo& info = m_columns[size_t(column)];
-    const CTb* tb = Field(record, info.m_strField);
-    if (!tb || (info.m_strField == m_cond.classField && !m_cond.classField.isEmpty()) ||
-        (info.m_nKind != CListColumnInfo::kTotalled && info.m_nKind != CListColumnInfo::kAmountNoTotal))
+    auto cells = std::make_shared<CReportCells>();
+    cells->mode = m_nMode;
+    cells->purchase = m_bPurchase != 0;
+    cells->classField = m_cond.classField;
+    cells->periodShape = m_cond.periodShape;
+    cells->columns.reserve(m_columns.size());
+    for (const CListColumnInfo& c : m_columns)
+        cells->columns.push_back({c.m_strField, c.m_nKind});
+    return cells;
+}
+
+const CTb* CReportCells::Amount(const COneRecord* record, int column, bool* hasAmount, CMny* amount) const
+{
+    const Column& info = columns[size_t(column)];
+    const CTb* tb = Field(record, info.field);
+    if (!tb || (info.field == classField && !classField.isEmpty()) ||
+        (info.kind != CListColumnInfo::kTotalled && info.kind != CListColumnInfo::kAmountNoTotal))
         return tb;
     CMny value(0);
     if (!tb->IsNull() && !tb->GetData(value))
@@ -206,44 +219,40 @@ const CTb* CReportList::CellAmount(const COneRecord* record, int column, bool* h
     return tb;
 }
 
-QString CReportList::CellText(const COneRecord* record, int column, int context, bool* hasAmount,
-                              CMny* amount) const
+QString CReportCells::Text(const COneRecord* record, int column, int context) const
 {
-    const CListColumnInfo& info = m_columns[size_t(column)];
+    const Column& info = columns[size_t(column)];
     CMny value;
     value.SetInvalid();
-    const CTb* tb = CellAmount(record, column, hasAmount, &value);
+    const CTb* tb = Amount(record, column, nullptr, &value);
     if (!tb)
         return QString();
     if (value.IsValid()) {
-        if (amount)
-            *amount = value;
         if (IsDetailList() && value.IsZero())
             return QString();
-        return FormatAmount(value, info.m_strField == QStringLiteral("粗利率") ? 1 : -1);
+        return FormatAmount(value, info.field == QStringLiteral("粗利率") ? 1 : -1);
     }
-    if (info.m_nKind == CListColumnInfo::kCoded && info.m_strField != m_cond.classField) {
+    if (info.kind == CListColumnInfo::kCoded && info.field != classField) {
         int code = 0;
         if (!tb->GetData(code))
             return QString();
-        return CodeToText(code, context, info.m_strField, m_bPurchase != 0);
+        return CReportList::CodeToText(code, context, info.field, purchase);
     }
     return tb->GetText();
 }
 
-QStringList CReportList::RowTexts(const COneRecord* record) const
+QStringList CReportCells::RowTexts(const COneRecord* record) const
 {
-    const int columns = int(m_columns.size());
+    const int count = int(columns.size());
     QStringList texts;
-    texts.reserve(columns);
-    if (columns > 0) {
-        const CListColumnInfo& lead = m_columns[0];
-        const CTb* tb = Field(record, lead.m_strField);
+    texts.reserve(count);
+    if (count > 0) {
+        const Column& lead = columns[0];
+        const CTb* tb = Field(record, lead.field);
         QString text;
-        if (lead.m_nKind == CListColumnInfo::kCoded) {
+        if (lead.kind == CListColumnInfo::kCoded) {
             // The lead code is the row's mark, not a text.
-        } else if (lead.m_nKind == CListColumnInfo::kDate && (m_nMode == 31 || m_nMode == 32) &&
-                   m_cond.periodShape == 1) {
+        } else if (lead.kind == CListColumnInfo::kDate && (mode == 31 || mode == 32) && periodShape == 1) {
             QDate date;
             if (tb && tb->GetData(date))
                 text = date.toString(QStringLiteral("yyyy年MM月"));
@@ -254,16 +263,16 @@ QStringList CReportList::RowTexts(const COneRecord* record) const
         }
         texts << text;
     }
-    for (int c = 1; c < columns; ++c)
-        texts << CellText(record, c, 0, nullptr, nullptr);
+    for (int c = 1; c < count; ++c)
+        texts << Text(record, c, 0);
     return texts;
 }
 
 const QStringList& CRowTexts::Get() const
 {
-    if (m_list) {
-        m_texts = m_list->RowTexts(m_record);
-        m_list = nullptr;
+    if (m_cells) {
+        m_texts = m_cells->RowTexts(m_record);
+        m_cells.reset();
     }
     return m_texts;
 }
@@ -289,6 +298,7 @@ bool CReportList::FillList(const QDate& closingDate)
         MoveUngroupedRecordsLast();
 
     const bool grouping = IsGrouping();
+    const std::shared_ptr<const CReportCells> cells = Cells();
     const int columns = int(m_columns.size());
     QString previous = QStringLiteral("　");
     bool started = false;
@@ -309,7 +319,7 @@ bool CReportList::FillList(const QDate& closingDate)
 
         CReportRow row;
         row.record = record;
-        row.texts.MakeLater(this, record);
+        row.texts.MakeLater(cells, record);
         bool checked = false;
         if (columns > 0) {
             const CListColumnInfo& lead = m_columns[0];
@@ -326,7 +336,7 @@ bool CReportList::FillList(const QDate& closingDate)
         for (int c = 1; c < columns; ++c) {
             CMny amount;
             amount.SetInvalid();
-            CellAmount(record, c, &hasAmount, &amount);
+            cells->Amount(record, c, &hasAmount, &amount);
             if (amount.IsValid()) {
                 CListColumnInfo& info = m_columns[size_t(c)];
                 CMny sum;
@@ -403,6 +413,7 @@ bool CReportList::InsertGroupRows(int row, int from, int to)
 {
     const int columns = int(m_columns.size());
     to = std::min(to, m_Records.GetCount());
+    const std::shared_ptr<const CReportCells> cells = Cells();
     std::vector<CReportRow> details;
     for (int k = std::max(from, 0); k < to; ++k) {
         COneRecord* record = m_Records.GetAt(k);
@@ -416,7 +427,7 @@ bool CReportList::InsertGroupRows(int row, int from, int to)
         if (columns > 0)
             detail.texts[0] = TextOf(record, m_columns[0].m_strField);
         for (int c = 1; c < columns; ++c)
-            detail.texts[c] = CellText(record, c, 1, nullptr, nullptr);
+            detail.texts[c] = cells->Text(record, c, 1);
         details.push_back(std::move(detail));
     }
     row = std::clamp(row, 0, int(m_rows.size()));

@@ -8,9 +8,37 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <vector>
 
-class CReportList;
+// How the cells of a data row read: the columns' fields and kinds and the
+// list's conditions as they were when the list was filled, kept apart from
+// the list, so that texts made later read as the fill would have.
+class CReportCells
+{
+  public:
+    struct Column {
+        QString field;
+        int kind;
+    };
+    int mode = 0;
+    bool purchase = false;
+    QString classField;
+    int periodShape = 0;
+    std::vector<Column> columns;
+
+    // The cell's field; the amount of an amount column (0 when unreadable)
+    // goes into `amount`, and `hasAmount` turns true for a shown one.
+    const CTb* Amount(const COneRecord* record, int column, bool* hasAmount, CMny* amount) const;
+    // The text of a cell; `context` as CReportList::CodeToText takes it.
+    QString Text(const COneRecord* record, int column, int context) const;
+    // The texts of a data row of the record, as the list shows them.
+    QStringList RowTexts(const COneRecord* record) const;
+
+  private:
+    // The detail lists (18-21) show an amount of 0 as an empty cell.
+    bool IsDetailList() const { return mode >= 18 && mode <= 21; }
+};
 
 // The cell texts of a row, a list of texts to its readers. Those of a data
 // row are made from its record when first read: a list of many thousand
@@ -23,7 +51,7 @@ class CRowTexts
     CRowTexts& operator=(const QStringList& texts)
     {
         m_texts = texts;
-        m_list = nullptr;
+        m_cells.reset();
         return *this;
     }
     operator const QStringList&() const { return Get(); }
@@ -39,11 +67,11 @@ class CRowTexts
         Made() << text;
         return *this;
     }
-    // The texts are the list's texts of the record, made when first read.
-    void MakeLater(const CReportList* list, const COneRecord* record)
+    // The texts are the record's as `cells` reads them, made when first read.
+    void MakeLater(std::shared_ptr<const CReportCells> cells, const COneRecord* record)
     {
         m_texts.clear();
-        m_list = list;
+        m_cells = std::move(cells);
         m_record = record;
     }
 
@@ -56,7 +84,7 @@ class CRowTexts
     }
 
     mutable QStringList m_texts;
-    mutable const CReportList* m_list = nullptr;
+    mutable std::shared_ptr<const CReportCells> m_cells;
     const COneRecord* m_record = nullptr;
 };
 
@@ -148,16 +176,9 @@ class CReportList
     int m_nCarryOver = 0; // nonzero: billed amounts leave the carry-over out
     CReportConditions m_cond;
 
-    // The cell texts of a data row of the record, as the list shows them.
-    QStringList RowTexts(const COneRecord* record) const;
-
   private:
-    QString CellText(const COneRecord* record, int column, int context, bool* hasAmount, CMny* amount) const;
-    // The cell's field; the amount of an amount column (0 when unreadable)
-    // goes into `amount`, and `hasAmount` turns true for a shown one.
-    const CTb* CellAmount(const COneRecord* record, int column, bool* hasAmount, CMny* amount) const;
-    // The detail lists (18-21) show an amount of 0 as an empty cell.
-    bool IsDetailList() const { return m_nMode >= 18 && m_nMode <= 21; }
+    // How the data rows' cells read with the columns and conditions now.
+    std::shared_ptr<const CReportCells> Cells() const;
     QString DisplayName(COneRecord* record) const;
     void Fail(const QString& text) const;
 
