@@ -843,11 +843,12 @@ int CMakeMsgID::GetDataList(const CCDSData& request, CCDSData& result, QString& 
     // tables changed since it was prepared.
     Describe(*statement, request.m_strTable, whole);
     const int count = int(statement->columns.size());
+    CRecordChunks chunks;
     for (; rc == SQLITE_ROW; rc = sqlite3_step(handle)) {
         COneRecord* record = result.AddNew();
         // Room for the few fields a list computes into its records.
         record->Reserve(count + 4);
-        CTb* fields = record->AddFields(count);
+        CTb* fields = chunks.AddFields(*record, count);
         for (int i = 0; i < count; ++i) {
             const Statement::Column& column = statement->columns[std::size_t(i)];
             CTb& field = fields[i];

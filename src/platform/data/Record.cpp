@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QMutex>
 
+#include <algorithm>
 #include <limits>
 #include <new>
 #include <utility>
@@ -398,12 +399,59 @@ CTb* COneRecord::Block::Fields()
     return reinterpret_cast<CTb*>(reinterpret_cast<char*>(this) + kBlockHeader);
 }
 
+// A chunk's header: the blocks carved from it that live, and one more
+// while it is being carved.
+struct COneRecord::Chunk {
+    int users;
+};
+
+namespace
+{
+
+constexpr std::size_t kChunkHeader = 16;
+constexpr std::size_t kChunkSize = 64 * 1024;
+
+} // namespace
+
 void COneRecord::FreeBlock(Block* block)
 {
     CTb* fields = block->Fields();
     for (int i = 0; i < block->size; ++i)
         fields[i].~CTb();
-    ::operator delete(block);
+    if (Chunk* chunk = block->chunk)
+        ReleaseChunk(chunk);
+    else
+        ::operator delete(block);
+}
+
+void COneRecord::ReleaseChunk(Chunk* chunk)
+{
+    if (--chunk->users == 0)
+        ::operator delete(chunk);
+}
+
+CRecordChunks::~CRecordChunks()
+{
+    if (m_chunk)
+        COneRecord::ReleaseChunk(m_chunk);
+}
+
+CTb* CRecordChunks::AddFields(COneRecord& record, int count)
+{
+    if (count <= 0)
+        return nullptr;
+    const std::size_t size = COneRecord::kBlockHeader + sizeof(CTb) * std::size_t(count);
+    if (!m_chunk || m_used + size > m_capacity) {
+        if (m_chunk)
+            COneRecord::ReleaseChunk(m_chunk);
+        m_capacity = std::max(kChunkSize, kChunkHeader + size);
+        m_chunk = new (::operator new(m_capacity)) COneRecord::Chunk{1};
+        m_used = kChunkHeader;
+    }
+    void* memory = reinterpret_cast<char*>(m_chunk) + m_used;
+    m_used += size;
+    ++m_chunk->users;
+    return record.Link(new (memory) COneRecord::Block{nullptr, count, count, m_chunk});
 }
 
 const CTb* COneRecord::GetOneField(const QString& table, const QString& field) const
@@ -453,10 +501,16 @@ CTb* COneRecord::AddFields(int count)
     if (count <= 0)
         return nullptr;
     void* memory = ::operator new(kBlockHeader + sizeof(CTb) * std::size_t(count));
-    Block* block = new (memory) Block{m_blocks, count, count};
+    return Link(new (memory) Block{nullptr, count, count, nullptr});
+}
+
+CTb* COneRecord::Link(Block* block)
+{
+    const int count = block->size;
     CTb* fields = block->Fields();
     for (int i = 0; i < count; ++i)
         new (fields + i) CTb();
+    block->next = m_blocks;
     m_blocks = block;
     m_fields.reserve(m_fields.size() + std::size_t(count));
     for (int i = 0; i < count; ++i)

@@ -137,15 +137,21 @@ class COneRecord
     void Reserve(int count) { m_fields.reserve(size_t(count)); }
 
   private:
-    // Fields made together, in one allocation with this header; the block
-    // goes when its last field is removed. A record of a list is made once
-    // and read many times: one allocation a block keeps the making cheap.
+    friend class CRecordChunks;
+    struct Chunk;
+
+    // Fields made together, in one allocation with this header, or carved
+    // with other records' blocks from a chunk; the block goes when its last
+    // field is removed, the chunk with its last block. A record of a list is
+    // made once and read many times: few allocations keep the making cheap.
     struct Block {
         Block* next;
         int size;
         int live;
+        Chunk* chunk; // null: the block is an allocation of its own
         CTb* Fields();
     };
+    CTb* Link(Block* block);
 
     static constexpr std::size_t kBlockHeader =
         (sizeof(Block) + alignof(CTb) - 1) / alignof(CTb) * alignof(CTb);
@@ -153,9 +159,32 @@ class COneRecord
     CTb& Set(const QString& name);
     void Release(CTb* field);
     static void FreeBlock(Block* block);
+    static void ReleaseChunk(Chunk* chunk);
 
     std::vector<CTb*> m_fields; // in record order
     Block* m_blocks = nullptr;  // the newest first
+};
+
+// The field blocks of many records read together, carved from shared
+// chunks of memory: a list of thousands of records takes a few allocations
+// instead of one a record. Each chunk goes with the last record using it;
+// records keep their fields when the carver goes.
+class CRecordChunks
+{
+  public:
+    CRecordChunks() = default;
+    ~CRecordChunks();
+    CRecordChunks(const CRecordChunks&) = delete;
+    CRecordChunks& operator=(const CRecordChunks&) = delete;
+
+    // Appends `count` fields without name or value to the record, as
+    // COneRecord::AddFields does, and answers the first.
+    CTb* AddFields(COneRecord& record, int count);
+
+  private:
+    COneRecord::Chunk* m_chunk = nullptr;
+    std::size_t m_used = 0;
+    std::size_t m_capacity = 0;
 };
 
 // An ordered set of records with a table name and a condition: a request
