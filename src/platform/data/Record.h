@@ -90,7 +90,8 @@ class CTb
 // One record: an ordered list of fields. Fields are owned and keep their
 // address until they are removed, so pointers from GetOneField stay valid
 // while fields are added. Fields are made in blocks: a record read from the
-// database or copied gets all its fields in one allocation.
+// database or copied gets all its fields in one block, side by side (the
+// blocks of records read together share chunks of memory).
 class COneRecord
 {
   public:
