@@ -15,6 +15,8 @@
 #include "resources/CommandIds.h"
 
 #include <QCoreApplication>
+#include "ShimeTestSupport.h"
+
 #include <gtest/gtest.h>
 
 // One closing's amount wherever it shows: the closing row, the invoice, the
@@ -28,13 +30,6 @@ QString U(const char* text)
     return QString::fromUtf8(text);
 }
 
-void Pump()
-{
-    for (int i = 0; i < 5; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
 
 struct Slip {
     const char* net; // Amount: without the tax even where the prices hold it
@@ -71,24 +66,6 @@ const Case kCases[] = {
     {"P4", 4, 1, 0, {{"1244", "62"}, {"567", "28"}}, "1306"},
 };
 
-// Takes the first invoice form offered.
-class CFirstForm : public IFormDialogs
-{
-  public:
-    CFirstForm() : m_old(CSelForm::SetDialogs(this)) {}
-    ~CFirstForm() override { CSelForm::SetDialogs(m_old); }
-    bool RunChooser(CFormChoice& choice) override
-    {
-        if (choice.GetForms().isEmpty())
-            return false;
-        choice.SetCurrentRow(0);
-        return true;
-    }
-    void RunFormCtrl(CFormCtrl&) override {}
-
-  private:
-    IFormDialogs* m_old;
-};
 
 const QDate kClose(2004, 5, 25);
 const QDate kNext(2004, 6, 25);

@@ -19,6 +19,8 @@
 #include <QCoreApplication>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include "ShimeTestSupport.h"
+
 #include <gtest/gtest.h>
 
 namespace
@@ -29,34 +31,7 @@ QString Q(const char* text)
     return QString::fromUtf8(text);
 }
 
-void Pump()
-{
-    for (int i = 0; i < 5; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
 
-// Takes the first form the chooser offers and records the kinds asked for.
-class CFirstForm : public IFormDialogs
-{
-  public:
-    CFirstForm() : m_old(CSelForm::SetDialogs(this)) {}
-    ~CFirstForm() override { CSelForm::SetDialogs(m_old); }
-    bool RunChooser(CFormChoice& choice) override
-    {
-        if (choice.GetForms().isEmpty())
-            return false;
-        m_kinds << choice.GetKind();
-        choice.SetCurrentRow(0);
-        return true;
-    }
-    void RunFormCtrl(CFormCtrl&) override {}
-    QList<int> m_kinds;
-
-  private:
-    IFormDialogs* m_old;
-};
 
 class ShimeDocumentsTest : public ::testing::Test
 {

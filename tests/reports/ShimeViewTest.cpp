@@ -26,18 +26,13 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
+#include "ShimeTestSupport.h"
+
 #include <gtest/gtest.h>
 
 namespace
 {
 
-void Pump()
-{
-    for (int i = 0; i < 5; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
 
 QStringList Column(const CShimeView& view, int column)
 {
@@ -315,34 +310,6 @@ TEST_F(ShimeViewTest, CarryOverThatCannotBeWritten)
     EXPECT_TRUE(m_frame->QueryCommandState(ID_REPORT_CARRY_OVER).checked);
     m_ui.Prompt().Clear();
 }
-
-namespace
-{
-
-// Picks the first form the chooser offers.
-class CFirstForm : public IFormDialogs
-{
-  public:
-    CFirstForm() : m_old(CSelForm::SetDialogs(this)) {}
-    ~CFirstForm() override { CSelForm::SetDialogs(m_old); }
-    bool RunChooser(CFormChoice& choice) override
-    {
-        if (choice.GetForms().isEmpty())
-            return false;
-        m_kinds << choice.GetKind();
-        m_id = choice.GetForms().first().m_nFormID;
-        choice.SetCurrentRow(0);
-        return true;
-    }
-    void RunFormCtrl(CFormCtrl&) override {}
-    QList<int> m_kinds;
-    long m_id = 0;
-
-  private:
-    IFormDialogs* m_old;
-};
-
-} // namespace
 
 // From the menu command through the options dialog to the candidates;
 // closing all, the invoices handed to the slip-form program, closing again
