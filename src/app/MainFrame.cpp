@@ -283,9 +283,10 @@ void CMainFrame::OnDataChanged()
 {
     if (ReloadCalendar() && m_nViewKind == 0)
         ResetMenuCalendar(GetActiveView());
-    // The slip lists, the closing candidates and schedules, and the slip
-    // line lists show what the other program may just have changed.
-    if ((m_nViewKind >= 4 && m_nViewKind <= 11) || (m_nViewKind >= 18 && m_nViewKind <= 21)) {
+    // The slip lists, the closing candidates, billed and paid lists and
+    // schedules, and the slip line lists show what the other program may
+    // just have changed.
+    if ((m_nViewKind >= 4 && m_nViewKind <= 13) || (m_nViewKind >= 18 && m_nViewKind <= 21)) {
         Message(QStringLiteral("リストを更新します。"), MB_OK, MB_ICONINFORMATION);
         if (CView* view = GetActiveView())
             view->RefreshAfterDataChange();

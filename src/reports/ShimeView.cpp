@@ -436,10 +436,11 @@ void CShimeView::OnEnvSettingsChanged()
 
 void CShimeView::RefreshAfterDataChange()
 {
-    // The closing candidates and the schedules too: a row that no longer
-    // matches the database would be closed or settled at its old amounts.
+    // The closing candidates, the billed and paid lists and the schedules
+    // too: a row that no longer matches the database would be closed,
+    // reprinted or settled at its old amounts.
     const int mode = m_list.GetMode();
-    if ((mode >= 8 && mode <= 11) || (mode >= 18 && mode <= 21))
+    if ((mode >= 8 && mode <= 13) || (mode >= 18 && mode <= 21))
         SetupListForMode(true);
 }
 

@@ -671,8 +671,14 @@ TEST_F(ShimeViewTest, ClosingListsAndSchedulesReloadOnDataChange)
          {"62", "500"}, {"312", "500"}},
         {10, QDate(2004, 5, 10), 10, 3, "UPDATE Sales_Close SET CollectDate = '2004-05-11' WHERE No = 'C2'",
          {"K001", "K002"}, {"K001"}},
+        // The billed list: a closing booked since.
+        {12, QDate(), 0, 5,
+         "INSERT INTO Sales_Close(No, \"Date\", CustomerCode, CloseDate, CollectDate, Status, TudoFlg) VALUES "
+         "('C4', '2004-05-25', 'K002', '2004-05-25', '2004-06-10', 0, 1)",
+         {"K002", "K001"}, {"K002", "K002", "K001"}},
     };
     // clang-format on
+    m_ui.Clock().SetToday(QDate(2004, 6, 10));
     for (const auto& c : cases) {
         CShimeView* view = Show(c.kind, c.date, c.day);
         ASSERT_TRUE(view);
