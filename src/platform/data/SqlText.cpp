@@ -43,7 +43,9 @@ QString SqlLikeEscape(const QString& text)
 
 QString SqlSlipTax(const QString& alias)
 {
-    return QStringLiteral("iif(%1TaxType IN (2, 3, 4) OR %1DenpyoType <> 0, %1Tax, 0)").arg(alias);
+    // Two comparisons: a list after IN is looked up in a table of its own
+    // for every slip read. The tax types are whole numbers.
+    return QStringLiteral("iif(%1TaxType BETWEEN 2 AND 4 OR %1DenpyoType <> 0, %1Tax, 0)").arg(alias);
 }
 
 QString SqlSlipBilled(const QString& alias)
