@@ -200,3 +200,56 @@ TEST_F(LineSumsRowsTest, StaffTransitionsCountEachLineInItsOwnMonth)
          {"山本|1430|-20|1450"}},
     });
 }
+
+// Spellings of one name that differ in case are one row, also when they
+// share a month, in the spelling of the name's earliest slip; the rows come
+// in the order of the names without regard to case ("bob" before "Carl").
+// "Bob" is dated before the year, its line in May.
+TEST_F(LineSumsRowsTest, StaffTransitionsJoinTheSpellingsOfANameWithinAMonth)
+{
+    const struct {
+        const char* no;
+        QDate date;
+        const char* person;
+    } slips[] = {{"Y1", {2004, 5, 3}, "bob"},
+                 {"Y2", {2004, 5, 20}, "BOB"},
+                 {"Y3", {2003, 12, 1}, "Bob"},
+                 {"Y4", {2004, 5, 4}, "Carl"}};
+    for (const auto& s : slips)
+        Insert(TB_SALES_H,
+               {{"No", s.no},
+                {"Date", s.date},
+                {"CustomerCode", "K003"},
+                {"MyPerson", s.person},
+                {"DenpyoType", 0},
+                {"TaxType", 2},
+                {"SeikyuID", 0}},
+               s.no);
+    const struct {
+        const char* slip;
+        QDate date;
+        int kind;
+        const char* amount;
+    } lines[] = {
+        {"Y1", {2004, 5, 3}, 1, "10"},     {"Y2", {2004, 5, 20}, 1, "200"}, {"Y2", {2004, 6, 2}, 2, "3000"},
+        {"Y3", {2004, 5, 31}, 1, "40000"}, {"Y4", {2004, 5, 4}, 1, "5"},
+    };
+    int lineNo = 0;
+    for (const auto& l : lines)
+        Insert(TB_SALES_B, {{"HeaderID", Id(l.slip)},
+                            {"LineNo", ++lineNo},
+                            {"Date", l.date},
+                            {"CustomerCode", "K003"},
+                            {"ItemType", l.kind},
+                            {"TaxFlg", 1},
+                            {"ItemCode", ""},
+                            {"Amount", Yen(l.amount)},
+                            {"IncludeTax", Yen("0")}});
+
+    ExpectRows({
+        {"sales staff from April",
+         [] { return MakeStaffTransitionSQL(0, 2004, 4); },
+         {"MyPerson", "通期計", "2004/5", "2004/6"},
+         {"Bob|43210|40210|3000", "Carl|5|5|0", "佐藤|1680|1680|0", "田中|0|0|0", "鈴木|3554|2255|1299"}},
+    });
+}
