@@ -6,8 +6,6 @@
 #include "platform/data/SqlText.h"
 #include "platform/data/TableNames.h"
 
-#include <utility>
-
 namespace
 {
 
@@ -66,6 +64,20 @@ Span History(const QString& name, const QDate& bound, const QDate& openingDate)
     return {name, openingDate.isValid() ? openingDate.addDays(1) : QDate(), bound.addDays(-1)};
 }
 
+// The days of all the spans, from the first to the last (a null end stays
+// open).
+Span Covering(const QList<Span>& spans)
+{
+    Span all{QString(), spans.value(0).from, spans.value(0).to};
+    for (const Span& span : spans) {
+        if (all.from.isValid() && (!span.from.isValid() || span.from < all.from))
+            all.from = span.from;
+        if (all.to.isValid() && (!span.to.isValid() || span.to > all.to))
+            all.to = span.to;
+    }
+    return all;
+}
+
 // The rows B of the source in the days of `span`, the day given by `day`.
 QString Rows(const Source& s, const Span& span, QLatin1StringView day)
 {
@@ -106,8 +118,6 @@ QString OverProducts(const Products& products, const QString& own, const QList<S
 {
     const bool grouped = spans.size() > 2;
     QStringList sums;
-    QDate first, last; // of all spans, null when any is open at that end
-    bool openFirst = false, openLast = false;
     for (const Span& span : spans) {
         QString net;
         for (const Source& s : kSources) {
@@ -119,24 +129,16 @@ QString OverProducts(const Products& products, const QString& own, const QList<S
         }
         if (!span.apart)
             sums << net % QStringLiteral(" AS N") % span.name;
-        openFirst = openFirst || !span.from.isValid();
-        openLast = openLast || !span.to.isValid();
-        if (span.from.isValid() && (!first.isValid() || span.from < first))
-            first = span.from;
-        if (span.to.isValid() && (!last.isValid() || span.to > last))
-            last = span.to;
     }
-    if (openFirst)
-        first = QDate();
-    if (openLast)
-        last = QDate();
     QString from = SqlName(TB_ITEM) % QStringLiteral(" AS M");
     QString group;
     if (grouped) {
         for (const Source& s : kSources) {
             if (!s.few)
                 continue;
-            QStringList on{QStringLiteral("B.ItemCode = M.ItemCode"), SqlPeriod(QString(kDay), first, last)};
+            const Span all = Covering(spans);
+            QStringList on{QStringLiteral("B.ItemCode = M.ItemCode"),
+                           SqlPeriod(QString(kDay), all.from, all.to)};
             on.removeAll(QString());
             from += QStringLiteral(" LEFT JOIN %1 AS B ON %2")
                         .arg(SqlName(s.table), on.join(QStringLiteral(" AND ")));
