@@ -15,7 +15,8 @@ namespace
 //        movements 05-12 +7, 05-13 -4 (discount lines move nothing)
 //   I002 10:  sales 03-05 -4, 05-10 -5; purchases 03-31 +6, 04-01 +9,
 //        04-15 +30; movements 03-31 +2, 04-01 +1, 06-02 +1
-//   I004 5:   movements 11-30 +2, 12-01 +3
+//   I004 5:   movements 11-30 +2, 12-01 +3, 2005-04-01 +50 (after every
+//        period)
 //   I005 -:   purchase 04-02 +10; sales of kind 3 05-03 -2, of kind 0
 //        05-04 -1, without a kind 05-05 (none), of kind 2 07-09 (none),
 //        without a quantity 06-10, without a date (none); movements 05-31
@@ -74,6 +75,12 @@ class StockSqlRowsTest : public ReportFixture
                             {"ItemCode", "I005"},
                             {"Number", Yen("10")},
                             {"Amount", Yen("0")}});
+        Insert(TB_STOCKCHANGE, {{"No", "M10"},
+                                {"Date", QDate(2005, 4, 1)},
+                                {"ItemCode", "I004"},
+                                {"Type", 0},
+                                {"InNumber", Yen("50")},
+                                {"OutNumber", FixtureValue::Null()}});
         Insert(TB_STOCKCHANGE, {{"No", "M8"},
                                 {"Date", QDate(2004, 5, 31)},
                                 {"ItemCode", "I005"},

@@ -11,40 +11,65 @@
 namespace
 {
 
-// The figures of a row, computed from the sums S of its lines.
+// The figures of a row, computed from the sums of its lines: each is an
+// expression (a column of the sums S or an aggregate) that is null without
+// lines. Quantities are kept as the net and the returned (negative) part of
+// the goods lines, sold being the one less the other: a line of goods adds to
+// two sums, not three.
+struct LineSums {
+    QString goods, cost, discount, other, net, returned;
+};
+
+const LineSums kNamedSums{QStringLiteral("S.Goods"),
+                          QStringLiteral("S.Cost"),
+                          QStringLiteral("S.Discount"),
+                          QStringLiteral("S.Other"),
+                          QString(),
+                          QString()};
+
 enum Term { kGoods, kCost, kDiscount, kOther, kNet, kProfit, kSold, kReturned, kNetQuantity };
 
-QString TermColumn(Term term, bool sales)
+QString Zeroed(const QString& sum)
 {
-    const QString goods = QStringLiteral("COALESCE(S.Goods, 0)"), cost = QStringLiteral("COALESCE(S.Cost, 0)"),
-                  discount = QStringLiteral("COALESCE(S.Discount, 0)");
-    const QString sold = QStringLiteral("COALESCE(S.Sold, 0)"), returned = QStringLiteral("COALESCE(S.Returned, 0)");
+    return QStringLiteral("COALESCE(") % sum % QStringLiteral(", 0)");
+}
+
+QString TermColumn(Term term, bool sales, const LineSums& s)
+{
+    const QString goods = Zeroed(s.goods), cost = Zeroed(s.cost), discount = Zeroed(s.discount);
+    const QString net = Zeroed(s.net), returned = Zeroed(s.returned);
     switch (term) {
-    case kGoods: return goods % QStringLiteral(" AS ") % SqlName(sales ? RC_SALES : RC_PURCHASES);
-    case kCost: return cost % QStringLiteral(" AS ") % SqlName(RC_COST);
-    case kDiscount: return discount % QStringLiteral(" AS ") % SqlName(RC_DISCOUNT);
-    case kOther: return QStringLiteral("COALESCE(S.Other, 0) AS ") % SqlName(RC_OTHER);
+    case kGoods:
+        return goods % QStringLiteral(" AS ") % SqlName(sales ? RC_SALES : RC_PURCHASES);
+    case kCost:
+        return cost % QStringLiteral(" AS ") % SqlName(RC_COST);
+    case kDiscount:
+        return discount % QStringLiteral(" AS ") % SqlName(RC_DISCOUNT);
+    case kOther:
+        return Zeroed(s.other) % QStringLiteral(" AS ") % SqlName(RC_OTHER);
     case kNet:
         return u'(' % goods % QStringLiteral(" + ") % discount % QStringLiteral(") AS ") %
                SqlName(sales ? RC_NET_SALES_TOTAL : RC_NET_PURCHASES_TOTAL);
     case kProfit:
-        return u'(' % goods % QStringLiteral(" + ") % discount % QStringLiteral(" - ") % cost % QStringLiteral(") AS ") %
-               SqlName(RC_PROFIT);
-    case kSold: return sold % QStringLiteral(" AS ") % SqlName(sales ? RC_SOLD : RC_BOUGHT);
-    case kReturned: return returned % QStringLiteral(" AS ") % SqlName(RC_RETURNED);
+        return u'(' % goods % QStringLiteral(" + ") % discount % QStringLiteral(" - ") % cost %
+               QStringLiteral(") AS ") % SqlName(RC_PROFIT);
+    case kSold:
+        return u'(' % net % QStringLiteral(" - ") % returned % QStringLiteral(") AS ") %
+               SqlName(sales ? RC_SOLD : RC_BOUGHT);
+    case kReturned:
+        return returned % QStringLiteral(" AS ") % SqlName(RC_RETURNED);
     case kNetQuantity:
-        return u'(' % sold % QStringLiteral(" + ") % returned % QStringLiteral(") AS ") %
-               SqlName(sales ? RC_NET_SOLD : RC_NET_BOUGHT);
+        return net % QStringLiteral(" AS ") % SqlName(sales ? RC_NET_SOLD : RC_NET_BOUGHT);
     }
     return {};
 }
 
-QString TermColumns(bool sales, std::initializer_list<Term> terms)
+QString TermColumns(bool sales, std::initializer_list<Term> terms, const LineSums& sums = kNamedSums)
 {
     QStringList columns;
     for (Term term : terms) {
         if (sales || term != kCost)
-            columns << TermColumn(term, sales);
+            columns << TermColumn(term, sales, sums);
     }
     return columns.join(QStringLiteral(", "));
 }
@@ -75,17 +100,36 @@ QString DaySums(const SideTables& t, const QDate& fromDate, const QDate& toDate)
     return QStringLiteral("SELECT Grp, %1 FROM (%2) GROUP BY Grp").arg(terms, byKind);
 }
 
-// The sums of one kind of line, Amount less its contained tax.
-QString KindSum(int kind, const char* amount, const char* tax, const char* name)
+// The sum of one kind of the lines B, Amount less its contained tax.
+QString KindSum(int kind, const char* amount, const char* tax)
 {
-    return QStringLiteral("SUM(COALESCE(B.%1, 0) - COALESCE(B.%2, 0)) FILTER (WHERE B.ItemType = %3) AS %4")
-        .arg(QLatin1String(amount), QLatin1String(tax), QString::number(kind), QLatin1String(name));
+    return QStringLiteral("SUM(COALESCE(B.%1, 0) - COALESCE(B.%2, 0)) FILTER (WHERE B.ItemType = %3)")
+        .arg(QLatin1String(amount), QLatin1String(tax), QString::number(kind));
 }
 
-// Every record of a master with the sums of its lines. Each code's lines of
-// the period are one range of the line index by code and date, which
-// carries what is summed: the master's codes come in order and each is
-// sought once, so no line outside the period is read and nothing is sorted.
+// The sums of the lines B by kind: the cost on the sales side, the goods'
+// quantities when asked for.
+LineSums KindSums(bool sales, bool quantities)
+{
+    LineSums sums{KindSum(1, "Amount", "IncludeTax"),
+                  sales ? KindSum(1, "Amount2", "IncludeTax2") : QString(),
+                  KindSum(2, "Amount", "IncludeTax"),
+                  KindSum(3, "Amount", "IncludeTax"),
+                  QString(),
+                  QString()};
+    if (quantities) {
+        sums.net = QStringLiteral("SUM(B.Number) FILTER (WHERE B.ItemType = 1)");
+        // Returns are rare: most lines fail the first test and add nothing.
+        sums.returned = QStringLiteral("SUM(B.Number) FILTER (WHERE B.Number < 0 AND B.ItemType = 1)");
+    }
+    return sums;
+}
+
+// Every record of a master with the sums of its lines, in one pass: the
+// master's codes come in order and each code's lines of the period are one
+// range of the line index by code and date, which carries what is summed, so
+// no line outside the period is read and nothing is sorted but for a
+// classification. A sum used by several figures is taken once.
 QString ByMaster(int side, bool byItem, const QDate& fromDate, const QDate& toDate, const QString& classField,
                  const QStringList& classValues, std::initializer_list<Term> terms)
 {
@@ -97,32 +141,20 @@ QString ByMaster(int side, bool byItem, const QDate& fromDate, const QDate& toDa
     const QString code = SqlName(byItem ? "ItemCode" : t.code);
     const QString keys = byItem ? QStringLiteral("M.ItemCode, M.ItemName")
                                 : QStringLiteral("M.%1, M.Company, M.\"Section\", M.Name").arg(code);
-    QString columns = keys % QStringLiteral(", ") % TermColumns(side != 1, terms);
+    QString columns =
+        keys % QStringLiteral(", ") % TermColumns(side != 1, terms, KindSums(side != 1, byItem));
     QString order = QStringLiteral("M.") % code;
     if (!filter.field.isEmpty()) {
         columns += QStringLiteral(", ") % filter.Column(QStringLiteral("M."));
         order = filter.Column(QStringLiteral("M.")) % QStringLiteral(", ") % order;
     }
-    QStringList sums{KindSum(1, "Amount", "IncludeTax", "Goods"),
-                     KindSum(2, "Amount", "IncludeTax", "Discount"),
-                     KindSum(3, "Amount", "IncludeTax", "Other")};
-    if (side != 1)
-        sums << KindSum(1, "Amount2", "IncludeTax2", "Cost");
-    if (byItem)
-        sums << QStringLiteral("SUM(iif(B.Number >= 0, B.Number, 0)) FILTER (WHERE B.ItemType = 1) AS Sold")
-             << QStringLiteral(
-                    "SUM(iif(B.Number < 0, B.Number, 0)) FILTER (WHERE B.ItemType = 1) AS Returned");
-    QStringList where{LinePeriod(fromDate, toDate)};
-    if (!filter.Condition(QStringLiteral("L.")).isEmpty())
-        where << filter.Condition(QStringLiteral("L."));
-    where.removeAll(QString());
-    const QString bySums =
-        QStringLiteral("SELECT L.%1 AS Grp, %2 FROM %3 AS L CROSS JOIN %4 AS B ON B.%1 = L.%1%5 "
-                       "GROUP BY L.%1")
-            .arg(code, sums.join(QStringLiteral(", ")), master, SqlName(t.lines),
-                 SqlWhere(where.join(QStringLiteral(" AND "))));
-    return QStringLiteral("SELECT %1 FROM %2 AS M LEFT JOIN (%3) AS S ON S.Grp = M.%4%5 ORDER BY %6")
-        .arg(columns, master, bySums, code, SqlWhere(filter.Condition(QStringLiteral("M."))), order);
+    QString lines = QStringLiteral("B.%1 = M.%1").arg(code);
+    const QString period = LinePeriod(fromDate, toDate);
+    if (!period.isEmpty())
+        lines += QStringLiteral(" AND ") % period;
+    return QStringLiteral("SELECT %1 FROM %2 AS M LEFT JOIN %3 AS B ON %4%5 GROUP BY M.%6 ORDER BY %7")
+        .arg(columns, master, SqlName(t.lines), lines, SqlWhere(filter.Condition(QStringLiteral("M."))), code,
+             order);
 }
 
 QString ByStaff(int side, const QDate& fromDate, const QDate& toDate, std::initializer_list<Term> terms)
@@ -130,11 +162,12 @@ QString ByStaff(int side, const QDate& fromDate, const QDate& toDate, std::initi
     const SideTables& t = SideTablesOf(side);
     // Every staff member of a slip is listed, with zeros outside the period.
     const QString staff = SqlStaff(t);
-    QStringList sums{KindSum(1, "Amount", "IncludeTax", "Goods"),
-                     KindSum(2, "Amount", "IncludeTax", "Discount"),
-                     KindSum(3, "Amount", "IncludeTax", "Other")};
+    const LineSums kinds = KindSums(side != 1, false);
+    QStringList sums{kinds.goods % QStringLiteral(" AS Goods"),
+                     kinds.discount % QStringLiteral(" AS Discount"),
+                     kinds.other % QStringLiteral(" AS Other")};
     if (side != 1)
-        sums << KindSum(1, "Amount2", "IncludeTax2", "Cost");
+        sums << kinds.cost % QStringLiteral(" AS Cost");
     // The named staff's slips come in staff order from the header index by
     // staff and date (a range on MyPerson > ''), so the sums need no sort;
     // each slip's lines come from the line index by header, which carries the
@@ -152,7 +185,8 @@ QString ByStaff(int side, const QDate& fromDate, const QDate& toDate, std::initi
         .arg(TermColumns(side != 1, terms), staff, byStaff);
 }
 
-QString ByPeriod(int side, bool monthly, const QDate& fromDate, const QDate& toDate, std::initializer_list<Term> terms)
+QString ByPeriod(int side, bool monthly, const QDate& fromDate, const QDate& toDate,
+                 std::initializer_list<Term> terms)
 {
     const SideTables& t = SideTablesOf(side);
     // Days come in the order of the date index; months are made of the days.
@@ -178,8 +212,9 @@ QString TaxBreakdown(int side, const QDate& fromDate, const QDate& toDate)
     }
     columns << QStringLiteral("COALESCE(SUM(iif(Kind = 9, A, 0)), 0) AS ") % SqlName(RC_TAX_LINES);
     // Discounts taken on the money of the period.
-    columns << QStringLiteral("(SELECT COALESCE(SUM(L.Amount), 0) FROM %1 AS M INNER JOIN %2 AS L ON L.HeaderID = M.ID "
-                              "WHERE L.Code = '値引き' AND %3) AS %4")
+    columns << QStringLiteral(
+                   "(SELECT COALESCE(SUM(L.Amount), 0) FROM %1 AS M INNER JOIN %2 AS L ON L.HeaderID = M.ID "
+                   "WHERE L.Code = '値引き' AND %3) AS %4")
                    .arg(SqlName(t.money), SqlName(t.moneyLines),
                         SqlPeriod(QStringLiteral("M.\"Date\""), fromDate, toDate),
                         SqlName(side == 1 ? RC_PAYMENT_DISCOUNT : RC_RECEIPT_DISCOUNT));
