@@ -290,17 +290,13 @@ constexpr IndexDef kIndexes[] = {
     {"ix_sales_h_seikyu", "Sales_H",
      "SeikyuID,CustomerCode,Date,DenpyoType,Total,Amount,Tax,TaxType,AmountNoTax"},
     {"ix_sales_h_date", "Sales_H", "Date"},
-    // The staff totals: slips by staff and date, and their lines by slip
-    // with what is summed and the line's own date, so that they read no row
-    // of either table. The transitions take the staff names from the first.
+    // The staff totals and transitions: slips by staff and date, and their
+    // lines by slip with what is summed and the line's own date, so that
+    // they read no row of either table.
     {"ix_sales_h_person", "Sales_H", "MyPerson,Date"},
     {"ix_sales_b_header", "Sales_B", "HeaderID,LineNo,ItemType,Amount,IncludeTax,Amount2,IncludeTax2,Date"},
     {"ix_sales_b_item", "Sales_B", "ItemCode,Date,ItemType,Number,Amount,IncludeTax,Amount2,IncludeTax2"},
     {"ix_sales_b_date", "Sales_B", "Date,ItemType,TaxFlg,Amount,IncludeTax,Amount2,IncludeTax2"},
-    // The staff transitions: a month's lines of each slip are one run of
-    // it, so that the lines of the year alone are read, whatever their
-    // slips' dates.
-    {"ix_sales_b_date_header", "Sales_B", "Date,HeaderID,ItemType,Amount,IncludeTax"},
     {"ix_sales_b_code", "Sales_B", "CustomerCode,Date,ItemType,Amount,IncludeTax,Amount2,IncludeTax2"},
     {"ix_stock_h_code_seikyu", "Stock_H", "SupplierCode,SeikyuID,Date,Total,DenpyoType,Amount,Tax,TaxType"},
     {"ix_stock_h_seikyu", "Stock_H",
@@ -310,7 +306,6 @@ constexpr IndexDef kIndexes[] = {
     {"ix_stock_b_header", "Stock_B", "HeaderID,LineNo,ItemType,Amount,IncludeTax,Date"},
     {"ix_stock_b_item", "Stock_B", "ItemCode,Date,ItemType,Number,Amount,IncludeTax"},
     {"ix_stock_b_date", "Stock_B", "Date,ItemType,TaxFlg,Amount,IncludeTax"},
-    {"ix_stock_b_date_header", "Stock_B", "Date,HeaderID,ItemType,Amount,IncludeTax"},
     {"ix_stock_b_code", "Stock_B", "SupplierCode,Date,ItemType,Amount,IncludeTax"},
     {"ix_estimate_h_date", "Estimate_H", "Date"},
     {"ix_estimate_h_code", "Estimate_H", "CustomerCode"},

@@ -122,7 +122,7 @@ TEST_F(SchemaDb, EveryTableHasExactlyItsFieldsTypesAndIndexes)
                 unique << ix[1];
         }
     }
-    EXPECT_EQ(indexes, 58);
+    EXPECT_EQ(indexes, 56);
     unique.sort();
     EXPECT_EQ(unique, QStringList({"ux_customer_code", "ux_item_code", "ux_supplier_code"}));
 
