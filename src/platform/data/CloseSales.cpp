@@ -4,7 +4,6 @@
 
 #include <sqlite3.h>
 
-#include <QThread>
 #include <QHash>
 #include <QSet>
 #include <QStringBuilder>
@@ -103,7 +102,6 @@ class CScopedPragma
 // overwritten where that costs no writes of its own, in the pages written
 // anyway, not in every page the deletions free.
 constexpr qint64 kCarryForwardCache = -1048576;
-constexpr qint64 kIndexBuildCache = -16384;
 constexpr qint64 kSecureDeleteFast = 2;
 
 // Whether the row read now still holds every figure the list showed.
@@ -460,30 +458,15 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
                 if (ix.table == lines &&
                     (ix.columns.startsWith(QLatin1String("ItemCode,")) || ix.columns.startsWith(code % u',')))
                     remade << ix;
-        QStringList statements, creates;
-        for (const Schema::IndexSpec& ix : remade) {
+        QStringList statements;
+        for (const Schema::IndexSpec& ix : remade)
             statements << QStringLiteral("DROP INDEX \"%1\"").arg(ix.name);
-            creates << ix.create;
-        }
         statements << QStringLiteral(
                           "DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE SeikyuID IN %3)")
                           .arg(lines, slips, ids);
-        if (!execute(statements))
-            return false;
-        // The sorter of an index build keeps its runs as large as the page
-        // cache, so with the run's large cache it sorts everything in one
-        // thread. With a small one it cuts the keys into runs that worker
-        // threads sort side by side. The changed pages stay in memory
-        // meanwhile (no spill): none is written out before the commit.
-        sqlite3_exec(m_db, "PRAGMA cache_spill=OFF", nullptr, nullptr, nullptr);
-        bool built = false;
-        {
-            const CScopedPragma runs(m_db, "cache_size", kIndexBuildCache);
-            const CScopedPragma threads(m_db, "threads", qBound(1, QThread::idealThreadCount(), 8));
-            built = execute(creates);
-        }
-        sqlite3_exec(m_db, "PRAGMA cache_spill=ON", nullptr, nullptr, nullptr);
-        return built;
+        for (const Schema::IndexSpec& ix : remade)
+            statements << ix.create;
+        return execute(statements);
     };
     if (!execute(steps))
         return result;
