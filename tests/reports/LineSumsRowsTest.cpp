@@ -68,6 +68,43 @@ class LineSumsRowsTest : public ReportFixture
                                 {"ItemType", l.kind}, {"TaxFlg", 1}, {"ItemCode", "I004"}, {"ItemName", "電卓"},
                                 {"Number", l.number}, {"Amount", l.amount}, {"IncludeTax", l.included}});
     }
+
+    // Sales slips of K003 by a staff member and their lines, for the staff
+    // transitions.
+    struct StaffSlip {
+        const char* no;
+        FixtureValue date;
+        const char* person;
+    };
+    struct StaffLine {
+        const char* slip;
+        FixtureValue date, kind;
+        const char* amount;
+    };
+    void InsertStaffSlips(std::initializer_list<StaffSlip> slips, std::initializer_list<StaffLine> lines)
+    {
+        for (const StaffSlip& s : slips)
+            Insert(TB_SALES_H,
+                   {{"No", s.no},
+                    {"Date", s.date},
+                    {"CustomerCode", "K003"},
+                    {"MyPerson", s.person},
+                    {"DenpyoType", 0},
+                    {"TaxType", 2},
+                    {"SeikyuID", 0}},
+                   s.no);
+        int lineNo = 0;
+        for (const StaffLine& l : lines)
+            Insert(TB_SALES_B, {{"HeaderID", Id(l.slip)},
+                                {"LineNo", ++lineNo},
+                                {"Date", l.date},
+                                {"CustomerCode", "K003"},
+                                {"ItemType", l.kind},
+                                {"TaxFlg", 1},
+                                {"ItemCode", ""},
+                                {"Amount", Yen(l.amount)},
+                                {"IncludeTax", Yen("0")}});
+    }
 };
 
 const QDate kMay1(2004, 5, 1), kMay31(2004, 5, 31);
@@ -149,44 +186,15 @@ TEST_F(LineSumsRowsTest, TransitionsByPartnerAndByProduct)
 TEST_F(LineSumsRowsTest, StaffTransitionsCountEachLineInItsOwnMonth)
 {
     const FixtureValue none = FixtureValue::Null();
-    const struct {
-        const char* no;
-        FixtureValue date;
-        const char* person;
-    } slips[] = {{"X1", QDate(2005, 4, 2), "abe"}, {"X2", none, "ABE"}, {"X3", QDate(2004, 8, 8), "Abe"}};
-    for (const auto& s : slips)
-        Insert(TB_SALES_H,
-               {{"No", s.no},
-                {"Date", s.date},
-                {"CustomerCode", "K003"},
-                {"MyPerson", s.person},
-                {"DenpyoType", 0},
-                {"TaxType", 2},
-                {"SeikyuID", 0}},
-               s.no);
-    const struct {
-        const char* slip;
-        FixtureValue date, kind;
-        const char* amount;
-    } lines[] = {
-        {"X1", QDate(2005, 3, 31), 1, "70"},
-        {"X1", QDate(2005, 4, 2), 1, "11"},
-        {"X2", QDate(2004, 7, 7), 9, "8"},
-        {"X3", QDate(2004, 8, 8), 1, "100"},
-        {"X3", none, 1, "1000"},
-        {"X3", QDate(2004, 9, 1), 3, "30"},
-    };
-    int lineNo = 0;
-    for (const auto& l : lines)
-        Insert(TB_SALES_B, {{"HeaderID", Id(l.slip)},
-                            {"LineNo", ++lineNo},
-                            {"Date", l.date},
-                            {"CustomerCode", "K003"},
-                            {"ItemType", l.kind},
-                            {"TaxFlg", 1},
-                            {"ItemCode", ""},
-                            {"Amount", Yen(l.amount)},
-                            {"IncludeTax", Yen("0")}});
+    InsertStaffSlips({{"X1", QDate(2005, 4, 2), "abe"}, {"X2", none, "ABE"}, {"X3", QDate(2004, 8, 8), "Abe"}},
+                     {
+                         {"X1", QDate(2005, 3, 31), 1, "70"},
+                         {"X1", QDate(2005, 4, 2), 1, "11"},
+                         {"X2", QDate(2004, 7, 7), 9, "8"},
+                         {"X3", QDate(2004, 8, 8), 1, "100"},
+                         {"X3", none, 1, "1000"},
+                         {"X3", QDate(2004, 9, 1), 3, "30"},
+                     });
     Exec(QStringLiteral("UPDATE Stock_H SET MyPerson = '山本' WHERE \"No\" = 'P6'"));
 
     ExpectRows({
@@ -207,44 +215,17 @@ TEST_F(LineSumsRowsTest, StaffTransitionsCountEachLineInItsOwnMonth)
 // "Bob" is dated before the year, its line in May.
 TEST_F(LineSumsRowsTest, StaffTransitionsJoinTheSpellingsOfANameWithinAMonth)
 {
-    const struct {
-        const char* no;
-        QDate date;
-        const char* person;
-    } slips[] = {{"Y1", {2004, 5, 3}, "bob"},
-                 {"Y2", {2004, 5, 20}, "BOB"},
-                 {"Y3", {2003, 12, 1}, "Bob"},
-                 {"Y4", {2004, 5, 4}, "Carl"}};
-    for (const auto& s : slips)
-        Insert(TB_SALES_H,
-               {{"No", s.no},
-                {"Date", s.date},
-                {"CustomerCode", "K003"},
-                {"MyPerson", s.person},
-                {"DenpyoType", 0},
-                {"TaxType", 2},
-                {"SeikyuID", 0}},
-               s.no);
-    const struct {
-        const char* slip;
-        QDate date;
-        int kind;
-        const char* amount;
-    } lines[] = {
-        {"Y1", {2004, 5, 3}, 1, "10"},     {"Y2", {2004, 5, 20}, 1, "200"}, {"Y2", {2004, 6, 2}, 2, "3000"},
-        {"Y3", {2004, 5, 31}, 1, "40000"}, {"Y4", {2004, 5, 4}, 1, "5"},
-    };
-    int lineNo = 0;
-    for (const auto& l : lines)
-        Insert(TB_SALES_B, {{"HeaderID", Id(l.slip)},
-                            {"LineNo", ++lineNo},
-                            {"Date", l.date},
-                            {"CustomerCode", "K003"},
-                            {"ItemType", l.kind},
-                            {"TaxFlg", 1},
-                            {"ItemCode", ""},
-                            {"Amount", Yen(l.amount)},
-                            {"IncludeTax", Yen("0")}});
+    InsertStaffSlips({{"Y1", QDate(2004, 5, 3), "bob"},
+                      {"Y2", QDate(2004, 5, 20), "BOB"},
+                      {"Y3", QDate(2003, 12, 1), "Bob"},
+                      {"Y4", QDate(2004, 5, 4), "Carl"}},
+                     {
+                         {"Y1", QDate(2004, 5, 3), 1, "10"},
+                         {"Y2", QDate(2004, 5, 20), 1, "200"},
+                         {"Y2", QDate(2004, 6, 2), 2, "3000"},
+                         {"Y3", QDate(2004, 5, 31), 1, "40000"},
+                         {"Y4", QDate(2004, 5, 4), 1, "5"},
+                     });
 
     ExpectRows({
         {"sales staff from April",

@@ -133,10 +133,10 @@ QString OverProducts(const Products& products, const QString& own, const QList<S
     QString from = SqlName(TB_ITEM) % QStringLiteral(" AS M");
     QString group;
     if (grouped) {
+        const Span all = Covering(spans);
         for (const Source& s : kSources) {
             if (!s.few)
                 continue;
-            const Span all = Covering(spans);
             QStringList on{QStringLiteral("B.ItemCode = M.ItemCode"),
                            SqlPeriod(QString(kDay), all.from, all.to)};
             on.removeAll(QString());
