@@ -290,13 +290,15 @@ constexpr IndexDef kIndexes[] = {
     {"ix_sales_h_seikyu", "Sales_H",
      "SeikyuID,CustomerCode,Date,DenpyoType,Total,Amount,Tax,TaxType,AmountNoTax"},
     {"ix_sales_h_date", "Sales_H", "Date"},
-    // The staff totals and transitions: slips by staff and date, and their
-    // lines by slip with what is summed and the line's own date, so that
-    // they read no row of either table.
+    // The staff totals: slips by staff and date, and their lines by slip
+    // with what is summed and the line's own date, so that they read no row
+    // of either table. The transitions take the staff names from the first.
     {"ix_sales_h_person", "Sales_H", "MyPerson,Date"},
     {"ix_sales_b_header", "Sales_B", "HeaderID,LineNo,ItemType,Amount,IncludeTax,Amount2,IncludeTax2,Date"},
     {"ix_sales_b_item", "Sales_B", "ItemCode,Date,ItemType,Number,Amount,IncludeTax,Amount2,IncludeTax2"},
-    {"ix_sales_b_date", "Sales_B", "Date,ItemType,TaxFlg,Amount,IncludeTax,Amount2,IncludeTax2"},
+    // The sums by day and kind of line, and the staff transitions: a day's
+    // lines of one slip, kind and tax rate lie together.
+    {"ix_sales_b_date", "Sales_B", "Date,ItemType,TaxFlg,HeaderID,Amount,IncludeTax,Amount2,IncludeTax2"},
     {"ix_sales_b_code", "Sales_B", "CustomerCode,Date,ItemType,Amount,IncludeTax,Amount2,IncludeTax2"},
     {"ix_stock_h_code_seikyu", "Stock_H", "SupplierCode,SeikyuID,Date,Total,DenpyoType,Amount,Tax,TaxType"},
     {"ix_stock_h_seikyu", "Stock_H",
@@ -305,7 +307,7 @@ constexpr IndexDef kIndexes[] = {
     {"ix_stock_h_person", "Stock_H", "MyPerson,Date"},
     {"ix_stock_b_header", "Stock_B", "HeaderID,LineNo,ItemType,Amount,IncludeTax,Date"},
     {"ix_stock_b_item", "Stock_B", "ItemCode,Date,ItemType,Number,Amount,IncludeTax"},
-    {"ix_stock_b_date", "Stock_B", "Date,ItemType,TaxFlg,Amount,IncludeTax"},
+    {"ix_stock_b_date", "Stock_B", "Date,ItemType,TaxFlg,HeaderID,Amount,IncludeTax"},
     {"ix_stock_b_code", "Stock_B", "SupplierCode,Date,ItemType,Amount,IncludeTax"},
     {"ix_estimate_h_date", "Estimate_H", "Date"},
     {"ix_estimate_h_code", "Estimate_H", "CustomerCode"},
