@@ -75,24 +75,24 @@ class StockSqlRowsTest : public ReportFixture
                             {"ItemCode", "I005"},
                             {"Number", Yen("10")},
                             {"Amount", Yen("0")}});
-        Insert(TB_STOCKCHANGE, {{"No", "M10"},
-                                {"Date", QDate(2005, 4, 1)},
-                                {"ItemCode", "I004"},
-                                {"Type", 0},
-                                {"InNumber", Yen("50")},
-                                {"OutNumber", FixtureValue::Null()}});
-        Insert(TB_STOCKCHANGE, {{"No", "M8"},
-                                {"Date", QDate(2004, 5, 31)},
-                                {"ItemCode", "I005"},
-                                {"Type", 0},
-                                {"InNumber", FixtureValue::Null()},
-                                {"OutNumber", Yen("3")}});
-        Insert(TB_STOCKCHANGE, {{"No", "M9"},
-                                {"Date", QDate(2004, 6, 1)},
-                                {"ItemCode", "i005"},
-                                {"Type", 1},
-                                {"InNumber", Yen("4")},
-                                {"OutNumber", FixtureValue::Null()}});
+        const FixtureValue none = FixtureValue::Null();
+        const struct {
+            const char *no, *item;
+            QDate date;
+            int type;
+            FixtureValue in, out;
+        } changes[] = {
+            {"M10", "I004", {2005, 4, 1}, 0, Yen("50"), none},
+            {"M8", "I005", {2004, 5, 31}, 0, none, Yen("3")},
+            {"M9", "i005", {2004, 6, 1}, 1, Yen("4"), none},
+        };
+        for (const auto& c : changes)
+            Insert(TB_STOCKCHANGE, {{"No", c.no},
+                                    {"Date", c.date},
+                                    {"ItemCode", c.item},
+                                    {"Type", c.type},
+                                    {"InNumber", c.in},
+                                    {"OutNumber", c.out}});
     }
 };
 

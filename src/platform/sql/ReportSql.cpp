@@ -91,7 +91,12 @@ QString ClassFilter::Condition(const QString& prefix) const
 
 QString SqlStaff(const SideTables& t)
 {
-    return QStringLiteral("SELECT MyPerson FROM %1 WHERE MyPerson IS NOT NULL AND MyPerson <> '' GROUP BY MyPerson")
+    // One seek a name in the header index by staff and date, instead of a
+    // pass over every slip: the first spelling of a name is its earliest.
+    return QStringLiteral(
+               "WITH RECURSIVE N(MyPerson) AS (SELECT MIN(MyPerson) FROM %1 WHERE MyPerson > '' "
+               "UNION ALL SELECT (SELECT MIN(MyPerson) FROM %1 WHERE MyPerson > N.MyPerson) FROM N "
+               "WHERE N.MyPerson IS NOT NULL) SELECT MyPerson FROM N WHERE MyPerson IS NOT NULL")
         .arg(SqlName(t.header));
 }
 

@@ -70,7 +70,9 @@ ClassFilter MakeClassFilter(const QString& field, const QStringList& values);
 // " WHERE <condition>", or nothing for an empty condition.
 QString SqlWhere(const QString& condition);
 
-// Every staff member named on a slip of the side (MyPerson), one row each.
+// Every staff member named on a slip of the side (MyPerson), one row each
+// in the order of the names without regard to case, spelled as on the
+// earliest slip. A statement of its own (WITH ... SELECT).
 QString SqlStaff(const SideTables& t);
 
 // Twelve labels "year/month" (no leading zeros) from the start month of the

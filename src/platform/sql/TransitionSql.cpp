@@ -64,20 +64,12 @@ QString ByMaster(const SideTables& t, bool byItem, const QStringList& labels, co
 // sorted by staff. So the lines of the year alone are read, each in the
 // month of its own date, whatever the date of its slip. The staff are
 // grouped as written first and without regard to case at the end, which
-// costs the sort of a month's slips less. The names come one seek each from
-// the header index by staff: every name of a slip is a row, also without
-// lines in the year, in the spelling that the index holds first.
+// costs the sort of a month's slips less. Every name of a slip is a row,
+// also without lines in the year.
 QString ByStaff(const SideTables& t, const QStringList& labels, const QDate& first, const QString& value,
                 const QString& lines)
 {
     const QString header = SqlName(t.header), body = SqlName(t.lines);
-    // Lists are read only by statements that start with SELECT, so the names
-    // are a sub-select with a WITH of its own.
-    const QString names =
-        QStringLiteral("(WITH RECURSIVE N(MyPerson) AS (SELECT MIN(MyPerson) FROM %1 WHERE MyPerson > '' "
-                       "UNION ALL SELECT (SELECT MIN(MyPerson) FROM %1 WHERE MyPerson > N.MyPerson) FROM N "
-                       "WHERE N.MyPerson IS NOT NULL) SELECT MyPerson FROM N WHERE MyPerson IS NOT NULL)")
-            .arg(header);
     QStringList months, columns;
     for (int i = 0; i < 12; ++i) {
         months << QStringLiteral(
@@ -94,10 +86,10 @@ QString ByStaff(const SideTables& t, const QStringList& labels, const QDate& fir
                        .arg(SqlName(labels.at(i).toUtf8().constData()));
     }
     return QStringLiteral(
-               "SELECT T.MyPerson, COALESCE(SUM(S.V), 0) AS %1, %2 FROM %3 AS T LEFT JOIN (%4) AS S "
+               "SELECT T.MyPerson, COALESCE(SUM(S.V), 0) AS %1, %2 FROM (%3) AS T LEFT JOIN (%4) AS S "
                "ON S.Grp = T.MyPerson COLLATE NOCASE GROUP BY T.MyPerson COLLATE NOCASE "
                "ORDER BY T.MyPerson COLLATE NOCASE")
-        .arg(SqlName(RC_YEAR_TOTAL), columns.join(QStringLiteral(", ")), names,
+        .arg(SqlName(RC_YEAR_TOTAL), columns.join(QStringLiteral(", ")), SqlStaff(t),
              months.join(QStringLiteral(" UNION ALL ")));
 }
 
