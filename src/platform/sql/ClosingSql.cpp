@@ -99,12 +99,14 @@ QString ClosingRows(const SideTables& t, const QString& closings, const QString&
                     const QString& joins, const QString& order)
 {
     const QString code = SqlName(t.code);
-    const QString slipJoin = QStringLiteral(" AND (T1.%1 = '%2'%3)")
-                                 .arg(code, QString::fromUtf8(ONE_TIME_CODE),
-                                      perSlip ? QStringLiteral(" OR T1.TudoFlg = 0") : QString());
+    // Only the rows that show the slip look it up: a null key seeks nothing,
+    // where a condition beside the key is tested after the seek.
+    const QString slipKey = QStringLiteral("iif(T1.%1 = '%2'%3, T1.FirstSlipID, NULL)")
+                                .arg(code, QString::fromUtf8(ONE_TIME_CODE),
+                                     perSlip ? QStringLiteral(" OR T1.TudoFlg = 0") : QString());
     return QStringLiteral("SELECT %1 FROM (%2) AS T1 LEFT JOIN %3 AS T4 ON T4.%4 = T1.%4 "
-                          "LEFT JOIN %5 AS T5 ON T5.ID = T1.FirstSlipID%6%7 ORDER BY %8")
-        .arg(columns, ClosingSumsSql(t, closings), SqlName(t.partner), code, SqlName(t.header), slipJoin,
+                          "LEFT JOIN %5 AS T5 ON T5.ID = %6%7 ORDER BY %8")
+        .arg(columns, ClosingSumsSql(t, closings), SqlName(t.partner), code, SqlName(t.header), slipKey,
              joins, order);
 }
 
