@@ -1,4 +1,5 @@
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/BookedTotals.h"
 #include "platform/data/Schema.h"
 #include "platform/data/SqlText.h"
 
@@ -425,7 +426,8 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_close(id INTEGER PRIMARY KEY)"),
         QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_open(code TEXT COLLATE NOCASE PRIMARY KEY, cd TEXT, "
                        "id INTEGER)"),
-        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_sum(code TEXT COLLATE NOCASE PRIMARY KEY, v INTEGER)"),
+        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_sum(code TEXT COLLATE NOCASE PRIMARY KEY, v INTEGER, "
+                       "u INTEGER)"),
     };
     struct Side {
         const CloseSide& side;
@@ -493,14 +495,16 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
                      "OR (C.CloseDate = F.cd AND C.ID < F.id)) AND NOT EXISTS (SELECT 1 FROM \"%4\" P "
                      "WHERE P.CloseID = C.ID AND P.\"Date\" >= %3)")
                      .arg(t, code, d1, money)
-              // What they billed less what was paid on them, per partner.
+              // What they billed less what was paid on them, per partner (v);
+              // u the part of it paid but booked to no closing, which the
+              // booked balances never held.
               << QStringLiteral(
-                     "INSERT INTO temp.carry_sum(code, v) SELECT code, SUM(v) FROM (SELECT H.\"%1\" AS code, "
-                     "%4 AS v FROM temp.carry_close K JOIN \"%2\" H ON H.SeikyuID = K.id "
-                     "UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0) FROM temp.carry_close K "
-                     "JOIN \"%3\" M ON M.SeikyuID = K.id UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0) "
-                     "FROM temp.carry_close K JOIN \"%3\" M ON M.CloseID = K.id AND M.SeikyuID = 0) "
-                     "WHERE code IS NOT NULL GROUP BY code COLLATE NOCASE")
+                     "INSERT INTO temp.carry_sum(code, v, u) SELECT code, SUM(v), SUM(u) FROM (SELECT H.\"%1\" AS "
+                     "code, %4 AS v, 0 AS u FROM temp.carry_close K JOIN \"%2\" H ON H.SeikyuID = K.id "
+                     "UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0), 0 FROM temp.carry_close K "
+                     "JOIN \"%3\" M ON M.SeikyuID = K.id UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0), "
+                     "-COALESCE(M.Amount, 0) FROM temp.carry_close K JOIN \"%3\" M ON M.CloseID = K.id AND "
+                     "M.SeikyuID = 0) WHERE code IS NOT NULL GROUP BY code COLLATE NOCASE")
                      .arg(code, slips, money, SqlSlipBilled(QStringLiteral("H.")))
               << QStringLiteral(
                      "UPDATE \"%1\" SET Collect = COALESCE(Collect, 0) + (SELECT v FROM temp.carry_sum s "
@@ -508,7 +512,10 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
                      .arg(L(s.partner), code);
         if (!execute(steps) || !deleteLines(code, slips, lines, ids))
             return result;
-        steps = QStringList();
+        // The booked slips and money go all at once: their triggers are set
+        // aside and the balances settled from the sums above, in one update.
+        const BookedTotals::Side& booked = &s.side == &kSales ? BookedTotals::Sales() : BookedTotals::Purchases();
+        steps = BookedTotals::DropTriggers(booked);
         steps << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(slips, ids)
               // The money goes with the closing it was booked to, and a
               // one-time partner's with the invoice it paid.
@@ -518,7 +525,11 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
                      .arg(L(s.moneyLines), money, ids)
               << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(money, ids)
               << QStringLiteral("DELETE FROM \"%1\" WHERE CloseID IN %2 AND SeikyuID = 0").arg(money, ids)
-              << QStringLiteral("DELETE FROM \"%1\" WHERE ID IN %2").arg(t, ids);
+              << QStringLiteral("DELETE FROM \"%1\" WHERE ID IN %2").arg(t, ids)
+              << QStringLiteral("UPDATE \"%1\" SET Balance = Balance - (SELECT v - u FROM temp.carry_sum s WHERE "
+                                "s.code = \"%1\".\"%2\") WHERE \"%2\" IN (SELECT code FROM temp.carry_sum)")
+                     .arg(L(booked.table), code)
+              << BookedTotals::CreateTriggers(booked);
         if (!execute(steps))
             return result;
     }

@@ -2,6 +2,7 @@
 
 #include "platform/text/TextHelpers.h"
 
+#include "platform/data/BookedTotals.h"
 #include "platform/data/Schema.h"
 #include "platform/data/TableNames.h"
 #include "platform/text/Cp932.h"
@@ -721,6 +722,13 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
         return kFatal;
     }
     UpdateIndexes(db);
+    // The closing lists read the booked balances: without them no list
+    // would be right, so a database that cannot get them is not used.
+    if (QString reason; BookedTotals::Ensure(db, reason) != 1) {
+        err = QStringLiteral("データベースの集計表を作成できませんでした。\n%1").arg(reason);
+        sqlite3_close_v2(db);
+        return kFatal;
+    }
     m_db = db;
     m_folder = folder;
     return kOk;

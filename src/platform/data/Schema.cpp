@@ -1,4 +1,5 @@
 #include "platform/data/Schema.h"
+#include "platform/data/BookedTotals.h"
 
 #include "platform/data/SqlText.h"
 
@@ -627,6 +628,7 @@ QStringList CreateStatements(const QString& now)
         statements << CreateTable(table);
     for (const IndexDef& ix : kIndexes)
         statements << CreateIndex(ix);
+    statements << BookedTotals::Definitions();
 
     // The one-time partners "　": several reports join the master with an
     // inner join, so their slips need a master row. Closing day 0 (each slip

@@ -33,6 +33,10 @@ inline constexpr char TB_BANK_B[] = "Bank_B";
 inline constexpr char TB_UTIL[] = "Util";
 inline constexpr char TB_SETITEM[] = "SetItem";
 
+// each partner's balance of what was booked to closings, kept by triggers
+inline constexpr char TB_SALES_BOOKED[] = "Sales_Booked";
+inline constexpr char TB_STOCK_BOOKED[] = "Stock_Booked";
+
 // work tables read by the slip-form program
 inline constexpr char TB_WATENA[] = "WAtena";
 inline constexpr char TB_WITEM[] = "WItem";

@@ -10,11 +10,11 @@ namespace
 
 constexpr SideTables kSales{TB_SALES_H,     TB_SALES_B,   TB_RECEIPT_H,   TB_RECEIPT_B,
                             TB_SALES_CLOSE, TB_CUSTOMER,  "CustomerCode", RC_PREV_BILLED,
-                            RC_RECEIVED,    RC_NET_SALES, RC_SALES_DUE,   RC_DELIVERIES};
+                            RC_RECEIVED,    RC_NET_SALES, RC_SALES_DUE,   RC_DELIVERIES, TB_SALES_BOOKED};
 
 constexpr SideTables kPurchases{TB_STOCK_H,     TB_STOCK_B,       TB_PAY_H,         TB_PAY_B,
                                 TB_STOCK_CLOSE, TB_SUPPLIER,      "SupplierCode",   RC_PREV_UNPAID,
-                                RC_PAID,        RC_NET_PURCHASES, RC_PURCHASES_DUE, RC_PURCHASE_SLIPS};
+                                RC_PAID,        RC_NET_PURCHASES, RC_PURCHASES_DUE, RC_PURCHASE_SLIPS, TB_STOCK_BOOKED};
 
 } // namespace
 
@@ -148,14 +148,11 @@ QString ClosingSumsSql(const SideTables& t, const QString& closings)
     // Every closing when no condition is given.
     const QString where = SqlWhere(closings);
     // The partners of the closings chosen, from the date of their first one,
-    // with all they booked: read from the partner-code indexes, one range a
-    // partner.
+    // with the balance of all they booked, which the triggers keep.
     const QString partners =
-        QStringLiteral(
-            "SELECT X.%1 AS Code, MIN(X.CloseDate) AS FirstDate, (SELECT SUM(%2) FROM %3 AS B "
-            "WHERE B.%1 = X.%1 AND B.SeikyuID > 0) AS BookedSlips, (SELECT SUM(B.Amount) FROM %4 AS B "
-            "WHERE B.%1 = X.%1 AND B.SeikyuID > 0) AS BookedMoney FROM %5 AS X%6 GROUP BY X.%1")
-            .arg(code, SqlSlipBilled(QStringLiteral("B.")), header, money, closing, where);
+        QStringLiteral("SELECT X.%1 AS Code, MIN(X.CloseDate) AS FirstDate, (SELECT S.Balance FROM %2 AS S "
+                       "WHERE S.%1 = X.%1) AS Balance FROM %3 AS X%4 GROUP BY X.%1")
+            .arg(code, SqlName(t.booked), closing, where);
     // Every closing of those partners from that date, which the past of a
     // chosen closing must leave out, with its own slips and money: each
     // closing's slips and money of its partner are one range of the SeikyuID
@@ -163,7 +160,7 @@ QString ClosingSumsSql(const SideTables& t, const QString& closings)
     // their closings are read.
     const QString sums =
         QStringLiteral(
-            "SELECT K.ID, K.%1, K.CloseDate, F.BookedSlips, F.BookedMoney, "
+            "SELECT K.ID, K.%1, K.CloseDate, F.Balance AS BookedBalance, "
             "COALESCE(SUM(%2), 0) AS SlipTotal, COALESCE(SUM(H.Amount), 0) AS SlipAmount, "
             "COALESCE(SUM(%3), 0) AS SlipTax, COALESCE(SUM(iif(H.DenpyoType = 0, 1, 0)), 0) AS SlipCount, "
             "MIN(H.ID) AS FirstSlipID, COALESCE((SELECT SUM(R.Amount) FROM %4 AS R WHERE R.SeikyuID = K.ID "
@@ -177,7 +174,7 @@ QString ClosingSumsSql(const SideTables& t, const QString& closings)
     const QString past =
         QStringLiteral(
             "SELECT C.ID AS SumID, C.SlipTotal, C.SlipAmount, C.SlipTax, C.SlipCount, C.FirstSlipID, "
-            "C.Booked, COALESCE(C.BookedSlips, 0) - COALESCE(C.BookedMoney, 0) - "
+            "C.Booked, COALESCE(C.BookedBalance, 0) - "
             "SUM(C.SlipTotal - C.Booked) OVER Later AS PastBalance FROM (%1) AS C "
             "WINDOW Later AS (PARTITION BY C.%2 ORDER BY C.CloseDate, C.ID "
             "ROWS BETWEEN CURRENT ROW AND UNBOUNDED FOLLOWING)")

@@ -27,6 +27,7 @@ struct SideTables {
     const char* netAmount;  // 今回税抜売上額 / 今回税抜仕入額
     const char* dueAmount;  // 今回売上額 / 今回仕入額
     const char* slipCount;  // 納品枚数 / 仕入枚数
+    const char* booked;     // each partner's balance of what is booked to closings
 };
 
 // Side 1 is purchases; every other value sales.

@@ -126,9 +126,10 @@ TEST_F(SchemaDb, EveryTableHasExactlyItsFieldsTypesAndIndexes)
     unique.sort();
     EXPECT_EQ(unique, QStringList({"ux_customer_code", "ux_item_code", "ux_supplier_code"}));
 
-    // Nothing is created that the table of tables does not list.
+    // Nothing is created that the table of tables does not list, but the
+    // booked balances its triggers keep.
     EXPECT_EQ(Value("SELECT count(*) FROM sqlite_master WHERE type = 'table' "
-                    "AND name <> 'sqlite_sequence'"),
+                    "AND name NOT IN ('sqlite_sequence', 'Sales_Booked', 'Stock_Booked')"),
               QString::number(Schema::Tables().size()));
     EXPECT_EQ(Schema::Tables().size(), 31u);
 }

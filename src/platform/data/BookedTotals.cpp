@@ -1,0 +1,188 @@
+#include "platform/data/BookedTotals.h"
+
+#include "platform/data/SqlText.h"
+#include "platform/data/TableNames.h"
+
+#include <sqlite3.h>
+
+#include <QHash>
+#include <QStringBuilder>
+
+namespace BookedTotals
+{
+
+namespace
+{
+
+constexpr Side kSales{TB_SALES_BOOKED, "CustomerCode", TB_SALES_H, TB_RECEIPT_H};
+constexpr Side kPurchases{TB_STOCK_BOOKED, "SupplierCode", TB_STOCK_H, TB_PAY_H};
+
+QString Q(const QString& name)
+{
+    return u'"' % name % u'"';
+}
+
+QString Q(const char* name)
+{
+    return Q(QString::fromLatin1(name));
+}
+
+// "tr_sales_h_booked_ins" ...
+QString TriggerName(const char* table, const char* event)
+{
+    return QStringLiteral("tr_%1_booked_%2").arg(QString::fromLatin1(table).toLower(), QLatin1String(event));
+}
+
+// A row `row` ("NEW", "OLD") counts when it is booked to a closing and has a code.
+QString Booked(const Side& s, const QString& row)
+{
+    return QStringLiteral("%1.SeikyuID > 0 AND %1.%2 IS NOT NULL").arg(row, Q(s.code));
+}
+
+// Adds `amount` to the balance of the row's code when the row counts; the
+// code's row is made on its first amount.
+QString Add(const Side& s, const QString& row, const QString& amount)
+{
+    return QStringLiteral("INSERT INTO %1(%2, \"Balance\") SELECT %3.%2, %4 WHERE %5 ON CONFLICT(%2) "
+                          "DO UPDATE SET \"Balance\" = \"Balance\" + excluded.\"Balance\";")
+        .arg(Q(s.table), Q(s.code), row, amount, Booked(s, row));
+}
+
+struct Header {
+    const char* table;
+    QString (*amount)(const QString& row); // what a booked row adds to the balance
+    const char* changed;                   // the columns an update can change it by
+};
+
+QString SlipAmount(const QString& row)
+{
+    return SqlSlipBilled(row % u'.');
+}
+
+QString MoneyAmount(const QString& row)
+{
+    return QStringLiteral("-COALESCE(%1.Amount, 0)").arg(row);
+}
+
+QList<Header> Headers(const Side& s)
+{
+    return {{s.slips, SlipAmount, "SeikyuID, %1, Amount, Tax, TaxType, DenpyoType"},
+            {s.money, MoneyAmount, "SeikyuID, %1, Amount"}};
+}
+
+QString CreateTable(const Side& s)
+{
+    return QStringLiteral("CREATE TABLE %1 (\"ID\" INTEGER PRIMARY KEY AUTOINCREMENT, %2 TEXT COLLATE NOCASE "
+                          "NOT NULL UNIQUE, \"Balance\" MONEY NOT NULL DEFAULT 0)")
+        .arg(Q(s.table), Q(s.code));
+}
+
+// Every booked row's amount with its code.
+QString Amounts(const Side& s)
+{
+    const QString row = QStringLiteral("R");
+    return QStringLiteral("SELECT R.%1 AS code, %2 AS v FROM %3 AS R WHERE %4 UNION ALL "
+                          "SELECT R.%1, %5 FROM %6 AS R WHERE %4")
+        .arg(Q(s.code), SlipAmount(row), Q(s.slips), Booked(s, row), MoneyAmount(row), Q(s.money));
+}
+
+QString Fill(const Side& s)
+{
+    return QStringLiteral(
+               "INSERT INTO %1(%2, \"Balance\") SELECT code, SUM(v) FROM (%3) GROUP BY code COLLATE NOCASE")
+        .arg(Q(s.table), Q(s.code), Amounts(s));
+}
+
+bool Exec(sqlite3* db, const QString& sql)
+{
+    return sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+} // namespace
+
+const Side& Sales()
+{
+    return kSales;
+}
+
+const Side& Purchases()
+{
+    return kPurchases;
+}
+
+QStringList CreateTriggers(const Side& s)
+{
+    QStringList statements;
+    for (const Header& h : Headers(s)) {
+        const QString on = Q(h.table);
+        const QString added = Add(s, QStringLiteral("NEW"), h.amount(QStringLiteral("NEW")));
+        const QString taken =
+            Add(s, QStringLiteral("OLD"), QStringLiteral("-(%1)").arg(h.amount(QStringLiteral("OLD"))));
+        statements << QStringLiteral("CREATE TRIGGER %1 AFTER INSERT ON %2 WHEN %3 BEGIN %4 END")
+                          .arg(Q(TriggerName(h.table, "ins")), on, Booked(s, QStringLiteral("NEW")), added)
+                   << QStringLiteral("CREATE TRIGGER %1 AFTER DELETE ON %2 WHEN %3 BEGIN %4 END")
+                          .arg(Q(TriggerName(h.table, "del")), on, Booked(s, QStringLiteral("OLD")), taken)
+                   << QStringLiteral(
+                          "CREATE TRIGGER %1 AFTER UPDATE OF %2 ON %3 WHEN (%4) OR (%5) BEGIN %6 %7 END")
+                          .arg(Q(TriggerName(h.table, "upd")), QString::fromLatin1(h.changed).arg(Q(s.code)),
+                               on, Booked(s, QStringLiteral("OLD")), Booked(s, QStringLiteral("NEW")), taken,
+                               added);
+    }
+    return statements;
+}
+
+QStringList DropTriggers(const Side& s)
+{
+    QStringList statements;
+    for (const Header& h : Headers(s))
+        for (const char* event : {"ins", "del", "upd"})
+            statements << QStringLiteral("DROP TRIGGER IF EXISTS ") % Q(TriggerName(h.table, event));
+    return statements;
+}
+
+QStringList Definitions()
+{
+    QStringList statements;
+    for (const Side* s : {&kSales, &kPurchases})
+        statements << CreateTable(*s) << CreateTriggers(*s);
+    return statements;
+}
+
+int Ensure(sqlite3* db, QString& err)
+{
+    // The stored text of each table and trigger is the statement that made it.
+    QHash<QString, QString> stored;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT name, sql FROM sqlite_master WHERE type IN ('table', 'trigger')", -1,
+                           &statement, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            stored.insert(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))),
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 1))));
+    }
+    sqlite3_finalize(statement);
+    bool current = true;
+    for (const QString& sql : Definitions()) {
+        // CREATE TABLE "name" ... / CREATE TRIGGER "name" ...
+        const qsizetype open = sql.indexOf(u'"'), close = sql.indexOf(u'"', open + 1);
+        current = current && stored.value(sql.mid(open + 1, close - open - 1)) == sql;
+    }
+    if (current)
+        return 1;
+    QStringList work{QStringLiteral("BEGIN IMMEDIATE")};
+    for (const Side* s : {&kSales, &kPurchases})
+        work << DropTriggers(*s) << QStringLiteral("DROP TABLE IF EXISTS ") % Q(s->table) << CreateTable(*s)
+             << Fill(*s) << CreateTriggers(*s);
+    work << QStringLiteral("COMMIT");
+    for (const QString& sql : work) {
+        if (!Exec(db, sql)) {
+            err = QString::fromUtf8(sqlite3_errmsg(db));
+            if (!sqlite3_get_autocommit(db))
+                sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            return 0;
+        }
+    }
+    return 1;
+}
+
+} // namespace BookedTotals

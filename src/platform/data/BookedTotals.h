@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct sqlite3;
+
+// Each partner's balance of everything booked to a closing: its booked
+// slips billed less its booked money. The past of every closing row starts
+// from it; summed from the slips it would read a partner's whole history
+// for each list. Triggers on the slip and money headers keep it, so every
+// writer does; only a bulk delete sets them aside and settles the balance
+// itself.
+namespace BookedTotals
+{
+
+// One side: the balance table, the partner code, the slip and money headers.
+struct Side {
+    const char* table;
+    const char* code;
+    const char* slips;
+    const char* money;
+};
+const Side& Sales();
+const Side& Purchases();
+
+// Every statement that makes the tables and triggers of both sides, for an
+// empty database.
+QStringList Definitions();
+
+// The triggers of one side: dropped, and made again.
+QStringList DropTriggers(const Side& side);
+QStringList CreateTriggers(const Side& side);
+
+// Makes the tables and triggers as defined, filled from the headers, when an
+// opened database lacks them or has others. 1 done; 0 with the reason.
+int Ensure(sqlite3* db, QString& err);
+
+} // namespace BookedTotals
