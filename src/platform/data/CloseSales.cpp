@@ -433,8 +433,10 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         const CloseSide& side;
         const char* partner;
         const char* moneyLines;
+        const BookedTotals::Side& booked;
     };
-    const Side sides[] = {{kSales, "Customer", "Receipt_B"}, {kPurchase, "Supplier", "Pay_B"}};
+    const Side sides[] = {{kSales, "Customer", "Receipt_B", BookedTotals::Sales()},
+                          {kPurchase, "Supplier", "Pay_B", BookedTotals::Purchases()}};
     const auto execute = [&](const QStringList& statements) {
         for (const QString& sql : statements)
             if ((result = Execute(sql, err)) != kOk)
@@ -514,8 +516,7 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
             return result;
         // The booked slips and money go all at once: their triggers are set
         // aside and the balances settled from the sums above, in one update.
-        const BookedTotals::Side& booked = &s.side == &kSales ? BookedTotals::Sales() : BookedTotals::Purchases();
-        steps = BookedTotals::DropTriggers(booked);
+        steps = BookedTotals::DropTriggers(s.booked);
         steps << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(slips, ids)
               // The money goes with the closing it was booked to, and a
               // one-time partner's with the invoice it paid.
@@ -528,8 +529,8 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
               << QStringLiteral("DELETE FROM \"%1\" WHERE ID IN %2").arg(t, ids)
               << QStringLiteral("UPDATE \"%1\" SET Balance = Balance - (SELECT v - u FROM temp.carry_sum s WHERE "
                                 "s.code = \"%1\".\"%2\") WHERE \"%2\" IN (SELECT code FROM temp.carry_sum)")
-                     .arg(L(booked.table), code)
-              << BookedTotals::CreateTriggers(booked);
+                     .arg(L(s.booked.table), code)
+              << BookedTotals::CreateTriggers(s.booked);
         if (!execute(steps))
             return result;
     }

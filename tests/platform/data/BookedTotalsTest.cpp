@@ -2,7 +2,6 @@
 
 #include "support/BookedBalances.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <sqlite3.h>
