@@ -26,6 +26,9 @@
 //
 // Options of our own (the others go to Google Benchmark):
 //   --db-customers=N --db-items=N --db-slips=N --db-lines=N   database sizes
+//   --db-scale=N     multiplies the four sizes (ten times the books: 10)
+//   --db-years=N     business years of slips (default 2); each year keeps the
+//                    trade of one default year, so slips and lines grow with it
 //   --db-cache=DIR   where generated databases are kept (default: bench-data
 //                    beside the folder of this program, i.e. in the build folder)
 
@@ -195,6 +198,17 @@ int main(int argc, char** argv)
         !TakeSize(argc, argv, "--db-items", sizes.items) ||
         !TakeSize(argc, argv, "--db-slips", sizes.slips) || !TakeSize(argc, argv, "--db-lines", sizes.lines))
         return 1;
+    int scale = 1;
+    if (!TakeSize(argc, argv, "--db-scale", scale) || !TakeSize(argc, argv, "--db-years", sizes.years))
+        return 1;
+    if (scale < 1 || sizes.years < 1) {
+        std::fprintf(stderr, "--db-scale and --db-years want a number of 1 or more\n");
+        return 1;
+    }
+    sizes.customers *= scale;
+    sizes.items *= scale;
+    sizes.slips = int(qint64(sizes.slips) * scale * sizes.years / 2);
+    sizes.lines = int(qint64(sizes.lines) * scale * sizes.years / 2);
     std::string cacheOption;
     const QString cacheRoot =
         TakeOption(argc, argv, "--db-cache", cacheOption)

@@ -547,9 +547,10 @@ struct TradeSide {
 constexpr TradeSide kSalesSide{"Sales_H", "Sales_B", "Receipt_H", "Receipt_B", "Sales_Close", "CustomerCode", true};
 constexpr TradeSide kPurchaseSide{"Stock_H", "Stock_B", "Pay_H", "Pay_B", "Stock_Close", "SupplierCode", false};
 
-// Two business years of trade; closings are made up to three months before the end.
-const QDate kFirstDay(2022, 4, 1);
+// The business years of trade end here; closings are made up to three months before the end.
 const QDate kLastDay(2024, 3, 31);
+// The first day of trade: two business years back unless the sizes say otherwise.
+QDate kFirstDay(2022, 4, 1);
 const QDate kLastClosing(2023, 12, 31);
 // Closings from here on are not paid yet.
 const QDate kOpenFrom(2023, 11, 1);
@@ -834,6 +835,11 @@ bool CDbGenerator::Generate(const QString& folder, const Sizes& sizes, QString& 
         err = QStringLiteral("Wrong sizes: at least one customer and item, and one line or more per slip.");
         return false;
     }
+    if (sizes.years < 1) {
+        err = QStringLiteral("Wrong sizes: at least one business year.");
+        return false;
+    }
+    kFirstDay = kLastDay.addDays(1).addYears(-sizes.years);
     if (!QDir().mkpath(folder)) {
         err = QStringLiteral("Cannot make the folder %1.").arg(folder);
         return false;
@@ -891,7 +897,8 @@ QString CDbGenerator::Cached(const QString& cacheRoot, const Sizes& sizes, QStri
                              .arg(sizes.items)
                              .arg(sizes.slips)
                              .arg(sizes.lines)
-                             .arg(QString::fromLatin1(hash.result().toHex().left(12)));
+                             .arg(QString::fromLatin1(hash.result().toHex().left(12))) +
+                         (sizes.years == 2 ? QString() : QStringLiteral("-y%1").arg(sizes.years));
     const QString folder = QDir(cacheRoot).filePath(name);
     if (QFileInfo(CMakeMsgID::DatabasePath(folder)).isFile())
         return folder;

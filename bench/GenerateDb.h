@@ -4,7 +4,7 @@
 
 // Generated trading databases of a realistic size for benchmarks (and for any
 // test that wants many rows): customers, suppliers (one for every five
-// customers), products, the bank fee table, two business years of sales
+// customers), products, the bank fee table, business years (two unless told) of sales
 // slips and lines, a quarter as many purchase slips and lines, their
 // closings up to three months before the end (a tenth per-slip invoices,
 // the last two months' still open), the money paying them and stock
@@ -19,6 +19,7 @@ class CDbGenerator
         int items = 10000;
         int slips = 200000;
         int lines = 1000000; // spread over the slips, at least one each
+        int years = 2;       // business years the slips are dated over, ending 2024-03-31
     };
 
     // Creates the database of `folder` (made when missing; it must not hold
