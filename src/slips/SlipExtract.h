@@ -3,17 +3,18 @@
 #include <QDate>
 #include <QString>
 
-// The conditions of a slip extraction.
+// The conditions of a slip extraction. Every member has its own initializer,
+// so a designated list names only the conditions it sets.
 struct CSlipConditions {
-    QString number;      // slip number, exact
-    QDate from, to;      // null: no bound; both days included
-    bool ordered = false;    // date mode 指定する: order by date
-    bool descending = false; // newest first
-    QString partnerCode; // exact
-    QString company, section, name; // contained
-    int status = -1;     // combo index, -1 none
-    QString itemCode;    // exact, on a line of the slip
-    QString itemName;    // contained, on a line of the slip
+    QString number{};                     // slip number, exact
+    QDate from{}, to{};                   // null: no bound; both days included
+    bool ordered = false;                 // date mode 指定する: order by date
+    bool descending = false;              // newest first
+    QString partnerCode{};                // exact
+    QString company{}, section{}, name{}; // contained
+    int status = -1;                      // combo index, -1 none
+    QString itemCode{};                   // exact, on a line of the slip
+    QString itemName{};                   // contained, on a line of the slip
 };
 
 // The complete statement listing the slips of a header table that meet

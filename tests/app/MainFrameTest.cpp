@@ -372,8 +372,9 @@ TEST(MainFrameTest, CommandPromptsShowInTheStatusBar)
         const qsizetype cut = it.value().indexOf(u'\n');
         const QAction* action = frame->Action(it.key());
         EXPECT_EQ(action->statusTip(), cut < 0 ? it.value() : it.value().left(cut)) << it.key();
-        if (cut >= 0)
+        if (cut >= 0) {
             EXPECT_EQ(action->toolTip(), it.value().mid(cut + 1)) << it.key();
+        }
     }
 
     // A menu-screen popup entry under the pointer, then none.

@@ -320,8 +320,9 @@ TEST_F(ExcelAppTest, SiblingBooksByVersionWithTheirFixedColumns)
         EXPECT_EQ(texts.isEmpty(), c.firstMessage.isEmpty()) << c.name;
         if (!texts.isEmpty()) {
             EXPECT_TRUE(texts.front().startsWith(c.firstMessage)) << c.name;
-            if (!c.answers.isEmpty())
+            if (!c.answers.isEmpty()) {
                 EXPECT_EQ(m_ui.Prompt().Calls().front().defaultButton, IDNO) << c.name;
+            }
         }
     }
     // The import sheet choice leaves the ConvertSheet out.

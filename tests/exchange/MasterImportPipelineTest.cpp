@@ -14,6 +14,7 @@
 #include "platform/data/MakeMsgID.h"
 #include "platform/text/Cp932.h"
 #include "platform/ui/FakeUi.h"
+#include "platform/ui/UiServices.h"
 #include "resources/CommandIds.h"
 #include "settings/CounterInfo.h"
 
@@ -119,14 +120,15 @@ class MasterImportPipelineTest : public ::testing::Test
         return import.ImportFromFile();
     }
     // Queues the dialogs up to the mapping for a CSV file.
-    void QueueCsv(const QString& path, CScriptedExchangeDialogs::MapScript map, int overwrite = 0)
+    void QueueCsv(const QString& path, CScriptedExchangeDialogs::MapScript map, int overwrite = 0,
+                  CFakePrompt* prompt = nullptr)
     {
         m_dialogs.QueueImportConfirm([overwrite](int& o) {
             o = overwrite;
             return int(IDOK);
         });
         m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
-        m_ui.Prompt().QueueFiles({path});
+        (prompt ? *prompt : m_ui.Prompt()).QueueFiles({path});
         m_dialogs.QueueDelimiter(CTextFormatRules::kComma);
         m_dialogs.QueueFieldMap(std::move(map));
     }
@@ -469,25 +471,73 @@ TEST_F(MasterImportPipelineTest, SuppliersFromAWorkbook)
               U("S1|仕入甲|一行目\r\n二行目|様"));
 }
 
-// Each long step of an import shows the wait dialog with its bar moving.
-TEST_F(MasterImportPipelineTest, AnImportShowsTheWaitDialogWithProgress)
+namespace
 {
-    QString text;
-    for (int i = 1; i <= 300; ++i)
-        text += QStringLiteral("W%1,%2\r\n").arg(i).arg(U("待機商事"));
-    QueueCsv(Csv(text), Pairing({"CustomerCode", "Company"}, 1));
-    EXPECT_EQ(Run(2), 1);
-    // Each run of positions as one "Pos <last>".
+// Notes for every message whether a wait dialog was open under it.
+class CWaitWatchingPrompt : public CFakePrompt
+{
+  public:
+    explicit CWaitWatchingPrompt(const CFakeWait& wait) : m_wait(wait), m_pOld(UiServices::SetPrompt(this)) {}
+    ~CWaitWatchingPrompt() override { UiServices::SetPrompt(m_pOld); }
+    int MessageBox(const QString& text, int buttons, int icon, int defaultButton,
+                   const QString& caption) override
+    {
+        m_depths << m_wait.Depth();
+        return CFakePrompt::MessageBox(text, buttons, icon, defaultButton, caption);
+    }
+    QList<int> m_depths;
+
+  private:
+    const CFakeWait& m_wait;
+    IPrompt* m_pOld;
+};
+
+// The wait log with each run of positions as one "Pos <last>".
+QStringList Steps(const QStringList& log)
+{
     QStringList steps;
-    for (const QString& line : m_ui.Wait().Log()) {
-        if (line.startsWith(u'P') && !steps.isEmpty() && steps.last().startsWith(u'P'))
+    for (const QString& line : log) {
+        if (line.startsWith(QLatin1String("Pos ")) && !steps.isEmpty() &&
+            steps.last().startsWith(QLatin1String("Pos ")))
             steps.last() = line;
         else
             steps << line;
     }
+    return steps;
+}
+} // namespace
+
+// Every long step of an import and of an export shows the wait dialog with
+// its bar moving, and takes it down before any message or dialog.
+TEST_F(MasterImportPipelineTest, ImportAndExportShowTheWaitDialogWithProgress)
+{
+    CWaitWatchingPrompt prompt(m_ui.Wait());
+    QString text;
+    for (int i = 1; i <= 300; ++i)
+        text += QStringLiteral("W%1,%2\r\n").arg(i).arg(U("待機商事"));
+    QueueCsv(Csv(text), Pairing({"CustomerCode", "Company"}, 1), 0, &prompt);
+    EXPECT_EQ(Run(2), 1);
+    EXPECT_EQ(prompt.Texts(), QStringList{U("300件のデータを新規登録しました。\n")});
     const QString reading = U("ファイルを読み込んでいます。"), importing = U("データを読み込んでいます。");
-    EXPECT_EQ(steps, QStringList({"Begin " + reading + " 100", "Pos 99", "End", "Begin " + importing + " 100",
-                                  "Pos 99", "End", "Begin " + importing + " 100", "Pos 99", "End"}));
+    EXPECT_EQ(Steps(m_ui.Wait().Log()),
+              QStringList({"Begin " + reading + " 100", "Pos 99", "End", "Begin " + importing + " 100",
+                           "Pos 99", "End", "Begin " + importing + " 100", "Pos 99", "End"}));
+
+    CCDSData request, records;
+    request.m_strTable = QStringLiteral("Customer");
+    request.m_strCondition = QStringLiteral("WHERE CustomerCode LIKE 'W%' ORDER BY ID");
+    QString err;
+    ASSERT_EQ(m_data.GetDataList(request, records, err), 1);
+    ASSERT_EQ(records.GetCount(), 300);
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
+    prompt.QueueFiles({QDir(m_folder).filePath(QStringLiteral("out.csv"))});
+    const qsizetype logged = m_ui.Wait().Log().size();
+    EXPECT_EQ(CListExport(2).Export(&records, 1, 1, 1), 1);
+    const QString exporting = U("データを書き出しています。");
+    EXPECT_EQ(Steps(m_ui.Wait().Log().mid(logged)),
+              QStringList({"Begin " + exporting + " 100", "Pos 99", "End", "Begin " + exporting + " 100",
+                           "Pos 99", "End", "Begin " + exporting + " 0", "End"}));
+    EXPECT_EQ(prompt.m_depths, QList<int>({0})) << "no wait dialog under the import's message";
 }
 
 TEST_F(MasterImportPipelineTest, SelectedCustomersExportedAndImportedIntoAnEmptyDatabase)

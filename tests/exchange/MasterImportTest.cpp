@@ -212,12 +212,13 @@ TEST_F(MasterImportTest, CompletionOrderAndDefaultsPerKind)
         EXPECT_EQ(items.SetDefaultHonorific(&item), 0);
         items.CompleteRecord(&item);
         EXPECT_TRUE(names(item).contains(QLatin1String(stock))) << type;
-        if (!*type)
+        if (!*type) {
             EXPECT_EQ(names(item), QStringLiteral("ID=0 StartDate=2025/06/07 08:09:10 LastUpdate=2025/06/07 08:09:10 "
                                                   "Class1= Class2= Class3= Class4= Class5= ItemType=1 TaxFlg=1 Price=0 "
                                                   "TaxFlg2=1 Cost=0 FixPrice=0 StockType=1 StockNumber=0 "
                                                   "StockJustNumber=0 SetItem=0 ItemName= Phoenic= JANCode= Unit= "
                                                   "Remarks= SupplierCode= TaxFlgYobi1=1 TaxFlgYobi2=1 YobiInt=0"));
+        }
     }
     EXPECT_EQ(items.SetDefaultHonorific(nullptr), -1);
 }

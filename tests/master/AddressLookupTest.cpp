@@ -115,8 +115,9 @@ TEST_F(AddressLookupTest, OpenFailuresAreSaidAndTriedAgain)
                  {"postal", "法人辞書のバージョンが正しくありません\n36\n"}};
     for (const auto& c : cases) {
         QFile::remove(m_dic + "/Hojin.dic");
-        if (c.corpFile)
+        if (c.corpFile) {
             ASSERT_TRUE(WriteDictionary(m_dic + "/Hojin.dic", c.corpFile, {}));
+        }
         m_ui.Prompt().Clear();
         CAddressLookup lookup;
         QList<CRLAddress> list;

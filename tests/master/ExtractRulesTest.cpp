@@ -377,6 +377,7 @@ TEST_F(ExtractRulesTest, SavedConditionsFindTheSameRowsAfterLoading)
     rules.SetValueText(0, QStringLiteral("¥"));
     m_names.queue = {QStringLiteral("円😀"), QStringLiteral("円")};
     EXPECT_EQ(rules.OnSave(), 1);
+    EXPECT_EQ(rules.GetSavedNames().last(), QStringLiteral("円"));
     const QString refused = QStringLiteral("使用できない文字「😀」が含まれています。");
     EXPECT_EQ(Texts(), QStringList({refused, refused, QStringLiteral("抽出条件を保存しました")}));
 }
@@ -407,6 +408,19 @@ TEST_F(ExtractRulesTest, ConditionsInTheirShownFormRestore)
          {},
          {},
          {"P1"}},
+        {"month",
+         "Month(Int([Customer].[StartDate]))= 7",
+         {"[Customer].[StartDate]", "7", "Month()= *"},
+         {},
+         {},
+         {"P1", "P2", "P4"}},
+        {"(A or B) and C",
+         "([Customer].[Day] = 99 OR [Customer].[Day] = 20) AND ([Customer].[Company] Like '%線' AND "
+         "[Customer].[Company] Not Like '')",
+         {"[Customer].[Day]", "月末", " = *", "OR"},
+         {"[Customer].[Day]", "毎月20日締", " = *", "AND"},
+         {"[Customer].[Company]", "線", " Like '%*'"},
+         {"P2", "P6", "P8"}},
         {"(month or day) and ends",
          "(Month(Int([Customer].[StartDate]))= 7 OR [Customer].[Day] = 20) AND ...",
          {"[Customer].[StartDate]", "7", "Month()= *", "OR"},
@@ -426,7 +440,9 @@ TEST_F(ExtractRulesTest, ConditionsInTheirShownFormRestore)
         SCOPED_TRACE(cases[i].name);
         rules.SelectSaved(i);
         EXPECT_EQ(rules.GetTakenOver(), 1);
+        EXPECT_GE(rules.Row(0).field, 0);
         EXPECT_EQ(rules.Row(0).field, rules.Builder().FindField(cases[i].a[0]));
+        EXPECT_EQ(rules.GetWorking().m_arrA, cases[i].a);
         ASSERT_TRUE(rules.OnRun());
         EXPECT_TRUE(m_host.m_active->m_strSQL.startsWith(kCustomerHead));
         EXPECT_EQ(m_host.m_active->m_strName, QString::fromUtf8(cases[i].name));

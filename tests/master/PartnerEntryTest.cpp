@@ -130,8 +130,9 @@ TEST(PartnerConversions, ClosingDayTaxTypeAndCollectionDay)
     for (int index = 0; index < 30; ++index) {
         const int day = DayIndexToCloseDay(index);
         EXPECT_EQ(CloseDayToDayIndex(day), index) << index;
-        if (index >= 2)
+        if (index >= 2) {
             EXPECT_EQ(entries[index], QStringLiteral("毎月%1日締").arg(day));
+        }
     }
     EXPECT_EQ(entries[7], QStringLiteral("毎月1日締"));
     EXPECT_EQ(entries[29], QStringLiteral("毎月28日締"));
@@ -143,8 +144,9 @@ TEST(PartnerConversions, ClosingDayTaxTypeAndCollectionDay)
     const std::pair<int, int> taxes[] = {{0, 4}, {1, 0}, {2, 1}, {3, 2}, {4, 3}, {5, -1}, {-1, -1}};
     for (const auto& [value, index] : taxes) {
         EXPECT_EQ(TaxTypeToIndex(value), index) << value;
-        if (index >= 0)
+        if (index >= 0) {
             EXPECT_EQ(TaxIndexToType(index), value);
+        }
     }
     EXPECT_EQ(TaxTypeEntries()[4], QStringLiteral("しない"));
     const std::pair<int, int> collect[] = {{99, 0}, {1, 1}, {28, 28}, {29, -1}, {-1, -1}};
@@ -528,6 +530,7 @@ TEST_F(PartnerEntryTest, AddressFillRules)
         const char* telephone;
     } joins[] = {
         {{"東京都", "千代田区", "千代田", ""}, "東京都千代田区千代田", "東京都千代田区千代田"},
+        {{"", "", "", "大手町1-1"}, "大手町1-1", "大手町1-1"},
         {{"東京都", "千代田区", "丸の内", "（地階）"},
          "東京都千代田区丸の内",
          "東京都千代田区丸の内\r\n（地階）"},

@@ -544,10 +544,11 @@ TEST_F(LedgerViewTest, ShowSlipOfTheSalesDetailList)
         starts.clear();
         m_ui.Prompt().Clear();
         view->ListCtrl()->clearSelection();
-        if (QByteArray(c.slip) == "*")
+        if (QByteArray(c.slip) == "*") {
             view->SelectAllRows();
-        else if (*c.slip)
+        } else if (*c.slip) {
             ASSERT_TRUE(view->SelectOnlyRow(RowOf(view, "No", c.slip))) << c.slip;
+        }
         // The clicked row is not the one shown: the selection decides.
         view->OnDblclkList(0);
         QStringList expected{ask};

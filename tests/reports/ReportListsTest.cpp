@@ -613,8 +613,9 @@ TEST_F(ReportListsTest, CarryForwardDateAndScheduleDayOfTheCommands)
         EXPECT_EQ(view->GetMode(), s.mode) << s.id;
         EXPECT_FALSE(m_ui.Prompt().Texts().contains(refused)) << s.id;
         EXPECT_EQ(m_frame->m_dtLastCarryForward, s.carried) << s.id;
-        if (s.rows >= 0)
+        if (s.rows >= 0) {
             EXPECT_EQ(view->List().Records().GetCount(), s.rows) << s.id;
+        }
     }
     m_frame->SwitchView(0);
     Pump();

@@ -616,12 +616,13 @@ TEST_F(ShimeViewTest, ClosingLeavesPartnersChangedSinceLoading)
         m_frame->ExecuteCommand(ID_REPORT_CLOSE_PRINT);
         const QStringList texts = m_ui.Prompt().Texts();
         ASSERT_EQ(texts.size(), c.left.isEmpty() ? 2 : 3);
-        if (!c.left.isEmpty())
+        if (!c.left.isEmpty()) {
             EXPECT_EQ(texts[1],
                       QStringLiteral("次の取引先は一覧を読み込んだ後に伝票または%1が変わったため、締めません"
                                      "でした。一覧を読み込み直します。\n")
                               .arg(QString::fromUtf8(s.word)) +
                           c.left.join(u'\n'));
+        }
         EXPECT_EQ(texts.last(), QStringLiteral("締め切りました。引き続き締め請求書を発行しますか？"));
         const QString day = QStringLiteral("CloseDate = '2004-05-25' AND TudoFlg = 1");
         EXPECT_EQ(codes(QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY 1").arg(s.code, s.closing, day)),

@@ -198,8 +198,9 @@ TEST(ExcelDates, SerialsAndFormatCodes)
     };
     for (const auto& s : serials) {
         EXPECT_EQ(ExcelSerialToDate(s.serial, s.date1904), s.date) << s.serial;
-        if (!s.date1904 && s.date.year() > 1899)
+        if (!s.date1904 && s.date.year() > 1899) {
             EXPECT_EQ(ExcelDateToSerial(s.date), std::floor(s.serial)) << s.serial;
+        }
     }
 
     const struct {

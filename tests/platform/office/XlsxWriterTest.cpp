@@ -40,12 +40,15 @@ TEST(XlsxWriter, TypedCellsCaptionStyleAndWidthsReadBack)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("out.xlsx"));
+    // The unit separator followed by "b", not the one byte 0xFB.
+    const QString controlThenB = U("a\x1f"
+                                   "b");
     const QList<QStringList> rows = {
         {U("コード"), U("日付"), U("金額"), U("数量"), U("備考"), U("ﾒﾓ")},
         {U("007"), U("2024/02/29"), U("1,234"), U("12"), U("=1+1"), U("ab\ncdefgh")},
         {U("0012"), U("2024-3-1 10:30"), U("12345678901234567"), U("-5"), U("1,23"), QString()},
         {U("1e3"), U("2024/02/30"), U("-0.5"), QString(), U("2024/02/29"), U("表示")},
-        {U("tab\there\x01_x0041_"), QString(), QString(), QString(), U("a\x1fb"), QString()},
+        {U("tab\there\x01_x0041_"), QString(), QString(), QString(), controlThenB, QString()},
     };
     QString error;
     ASSERT_TRUE(CXlsxWriter::Write(path, rows, 6, {0, 1, 2, 3}, &error)) << qPrintable(error);
@@ -85,7 +88,7 @@ TEST(XlsxWriter, TypedCellsCaptionStyleAndWidthsReadBack)
         {3, 3, CSheetCell::Blank, {}, 0, false},              // ... but formatted columns keep a blank
         {3, 4, CSheetCell::Number, {}, 45351, true},          // General takes a day as a date
         {4, 0, CSheetCell::Text, U("tab\there\x01_x0041_"), 0, false}, // control characters survive
-        {4, 4, CSheetCell::Text, U("a\x1fb"), 0, false},
+        {4, 4, CSheetCell::Text, controlThenB, 0, false},
     };
     for (const auto& e : expected) {
         const CSheetCell* c = cell(e.row, e.column);
