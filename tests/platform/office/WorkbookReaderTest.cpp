@@ -472,7 +472,7 @@ TEST(XlsHostile, TruncatedCyclicAndGarbledBooksAreRefusedNeverCrashing)
         {"table past the file", change([&](QByteArray& b) { set32(b, 0x4C, 0x7FFFFFFF); }), CWorkbookReader::NotWorkbook},
         {"first record runs past the stream", change([&](QByteArray& b) { b[stream + 2] = b[stream + 3] = '\xFF'; }),
          CWorkbookReader::NotWorkbook},
-        {"older BIFF", change([&](QByteArray& b) { b[stream + 5] = 0x05; }), CWorkbookReader::Unsupported},
+        {"older BIFF", change([&](QByteArray& b) { b[stream + 1] = 0x04; }), CWorkbookReader::Unsupported},
         {"shared text out of range", change([&](QByteArray& b) { set32(b, labelSst + 10, 0xFFFF); }),
          CWorkbookReader::NoError},
     };
