@@ -16,6 +16,7 @@
 #include <QTemporaryFile>
 #include <QUrl>
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -110,6 +111,7 @@ int CExcelApp::OpenBook()
 
 void CExcelApp::ReportBookError(CWorkbookReader::Error error)
 {
+    const QString name = QFileInfo(m_strPath).fileName();
     switch (error) {
     case CWorkbookReader::CannotOpen: {
         QFile file(m_strPath);
@@ -121,14 +123,28 @@ void CExcelApp::ReportBookError(CWorkbookReader::Error error)
         ShowExchangeMessage(QStringLiteral("メモリ不足です。または、読み込みファイルが大きすぎます。"));
         break;
     case CWorkbookReader::Unsupported:
-        ShowExchangeMessage(QStringLiteral("%1はExcelのブックですが、この形式は読み込めません。\n"
-                                           "（パスワードの付いたブックや、Excel 5.0/95より前の形式のブックです。）\n"
-                                           "Excelで開き、「Excel ブック（*.xlsx）」の形式で保存し直してから読み込んでください。")
-                                .arg(QFileInfo(m_strPath).fileName()));
+        ShowExchangeMessage(
+            QStringLiteral(
+                "%1はExcelのブックですが、この形式は読み込めません。\n"
+                "（Excel 5.0/95より前の形式か、読み込めない方式で暗号化されたブックです。）\n"
+                "Excelで開き、「Excel ブック（*.xlsx）」の形式で保存し直してから読み込んでください。")
+                .arg(name));
+        break;
+    case CWorkbookReader::Password:
+        ShowExchangeMessage(
+            QStringLiteral("%1はパスワードで保護されているため読み込めません。\n"
+                           "Excelで開いてパスワードを解除し、保存し直してから読み込んでください。")
+                .arg(name));
+        break;
+    case CWorkbookReader::FormulaResult:
+        ShowExchangeMessage(QStringLiteral("%1のセル%2は、数式の結果が読み込めません。\n"
+                                           "Excelで開いて再計算し、保存し直してから読み込んでください。")
+                                .arg(name, m_pBook ? m_pBook->FailedCell() : QString()));
         break;
     default:
-        ShowExchangeMessage(QStringLiteral("%1を開けませんでした。\nExcelのブック（.xlsx/.xls）ではないか、壊れています。")
-                                .arg(QFileInfo(m_strPath).fileName()));
+        ShowExchangeMessage(
+            QStringLiteral("%1を開けませんでした。\nExcelのブック（.xlsx/.xls）ではないか、壊れています。")
+                .arg(name));
         break;
     }
 }
@@ -162,6 +178,13 @@ int CExcelApp::ChooseSheet(bool import)
         if (sheet.isWorksheet && !(import && sheet.codeName == QLatin1String("ConvertSheet")))
             rules.m_names << sheet.name;
     }
+    // A book without any worksheet has lost them: no empty choice.
+    if (std::none_of(sheets.cbegin(), sheets.cend(),
+                     [](const CSheetInfo& sheet) { return sheet.isWorksheet; })) {
+        ReportBookError(CWorkbookReader::NotWorkbook);
+        Finish();
+        return -1;
+    }
     if (ExchangeDialogs().RunSheetSelect(rules) != IDOK) {
         Finish();
         return -1;
@@ -172,7 +195,8 @@ int CExcelApp::ChooseSheet(bool import)
     for (int pass = 0; pass < 2 && found < 0; ++pass) {
         for (int i = 0; i < sheets.size() && found < 0; ++i) {
             if (sheets.at(i).isWorksheet &&
-                sheets.at(i).name.compare(rules.m_strChosen, pass ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0)
+                sheets.at(i).name.compare(rules.m_strChosen,
+                                          pass ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0)
                 found = i;
         }
     }

@@ -528,7 +528,7 @@ int CMasterImport::ImportFromFile()
     }
     QString filter;
     if (choice == CImportFormatRules::kAccess)
-        filter = QStringLiteral("Microsoft Accessﾃﾞｰﾀﾍﾞｰｽ(*.mdb)|*.mdb||");
+        filter = QStringLiteral("Microsoft Accessﾃﾞｰﾀﾍﾞｰｽ(*.mdb;*.accdb)|*.mdb;*.accdb||");
     else if (choice == CImportFormatRules::kExcel)
         filter = QStringLiteral("Microsoft Excelｼｰﾄ(*.xls;*.xlsx)|*.xls;*.xlsx||");
     else if (choice == CImportFormatRules::kText)

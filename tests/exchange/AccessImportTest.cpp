@@ -207,6 +207,10 @@ TEST_F(AccessImportTest, ThePipelineReadsTheFirstRecordByDefault)
     import.SetMakeMsgID(&data);
     EXPECT_EQ(import.ImportFromFile(), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
     EXPECT_EQ(firstRowShown, 1);
+    // Both kinds of database are listed.
+    ASSERT_FALSE(m_ui.Prompt().PickerCalls().isEmpty());
+    EXPECT_EQ(m_ui.Prompt().PickerCalls().first().filter,
+              U("Microsoft Accessﾃﾞｰﾀﾍﾞｰｽ(*.mdb;*.accdb)|*.mdb;*.accdb||"));
     CCDSData request, result;
     request.m_strCondition = QStringLiteral("SELECT CustomerCode || Company FROM Customer WHERE CustomerCode LIKE 'K%' "
                                             "ORDER BY ID");

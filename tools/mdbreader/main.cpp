@@ -9,9 +9,12 @@
 //                                       R <value>...               rows
 //
 // Both end with a line "OK". A failure ends with "X <stage>" and exit code 2:
-// stage "open", "tables", "columns". Values: integers in
-// decimal, floats "%.17g", currency and decimals as libmdb writes them,
-// dates "YYYY-MM-DD HH:MM:SS", yes/no "1"/"0", GUIDs "{...}", text as UTF-8.
+// stage "open", "password" (a database encrypted with a password), "tables",
+// "columns", or "type <column>" / "value <column>" for a column whose type or
+// value cannot be read. Values: integers in decimal (large numbers too),
+// floats "%.17g", currency and decimals as libmdb writes them, dates and
+// extended dates "YYYY-MM-DD HH:MM:SS" from their stored day count, yes/no
+// "1"/"0", GUIDs "{...}", text as UTF-8.
 
 // glib and the C headers first, outside the header's extern "C" block.
 #include <fcntl.h>
@@ -24,6 +27,8 @@
 #include <mdbtools.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -59,6 +64,104 @@ int Fail(const char* stage)
     std::printf("X\t%s\n", stage);
     std::fflush(stdout);
     return 2;
+}
+
+// Access 2016's "Large Number" and 2019's "Date/Time Extended".
+constexpr int kBigInt = 0x13;
+constexpr int kExtendedDate = 0x14;
+
+bool IsReadableType(int type)
+{
+    switch (type) {
+    case MDB_BOOL:
+    case MDB_BYTE:
+    case MDB_INT:
+    case MDB_LONGINT:
+    case MDB_MONEY:
+    case MDB_FLOAT:
+    case MDB_DOUBLE:
+    case MDB_DATETIME:
+    case MDB_BINARY:
+    case MDB_TEXT:
+    case MDB_OLE:
+    case MDB_MEMO:
+    case MDB_REPID:
+    case MDB_NUMERIC:
+    case MDB_COMPLEX:
+    case kBigInt:
+    case kExtendedDate:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The day of a count of days from 1970-01-01 in the proleptic Gregorian
+// calendar.
+void CivilFromDays(long long z, long long& y, unsigned& m, unsigned& d)
+{
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = unsigned(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    y = (long long)yoe + era * 400;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    y += m <= 2;
+}
+
+// "YYYY-MM-DD HH:MM:SS" of a day from 1970-01-01 and the seconds into it;
+// false outside years 1-9999.
+bool PutDate(long long days, long long seconds)
+{
+    long long y;
+    unsigned m, d;
+    CivilFromDays(days, y, m, d);
+    if (y < 1 || y > 9999)
+        return false;
+    std::printf("%04lld-%02u-%02u %02lld:%02lld:%02lld", y, m, d, seconds / 3600, seconds / 60 % 60,
+                seconds % 60);
+    return true;
+}
+
+// An Access date: days from 1899-12-30 with the time of day as the
+// fraction's size, whatever the sign (-1.25 is 1899-12-29 06:00). libmdb
+// gives no dates before 1900, so the stored count is read here.
+bool PutAccessDate(const unsigned char* bytes)
+{
+    double value;
+    std::memcpy(&value, bytes, sizeof value);
+    if (!std::isfinite(value) || std::fabs(value) > 4e6)
+        return false;
+    const double whole = std::trunc(value);
+    long long days = (long long)whole - 25569; // 1899-12-30 from 1970-01-01
+    long long seconds = std::llround(std::fabs(value - whole) * 86400.0);
+    if (seconds >= 86400) {
+        seconds -= 86400;
+        ++days;
+    }
+    return PutDate(days, seconds);
+}
+
+// A "Date/Time Extended": 42 ASCII bytes, nineteen digits of days from
+// 0001-01-01, a colon, nineteen digits of 100-nanosecond ticks into the day.
+bool PutExtendedDate(const unsigned char* bytes, int length)
+{
+    if (length < 39 || bytes[19] != ':')
+        return false;
+    long long days = 0, ticks = 0;
+    for (int i = 0; i < 19; ++i) {
+        if (bytes[i] < '0' || bytes[i] > '9' || bytes[20 + i] < '0' || bytes[20 + i] > '9')
+            return false;
+        days = days * 10 + (bytes[i] - '0');
+        ticks = ticks * 10 + (bytes[20 + i] - '0');
+    }
+    const long long seconds = ticks / 10000000;
+    if (days > 3652059 || seconds >= 86400)
+        return false;
+    return PutDate(days - 719162, seconds); // 0001-01-01 from 1970-01-01
 }
 
 bool IsUserTable(MdbCatalogEntry* entry)
@@ -98,6 +201,19 @@ int ReadTable(MdbHandle* mdb, const char* name)
     if (!table || !mdb_read_columns(table))
         return Fail("columns");
     const unsigned count = table->num_cols;
+    // A column of a type not read fails the read by its name: never a
+    // column of blanks.
+    for (unsigned c = 0; c < count; ++c) {
+        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
+        if (!IsReadableType(col->col_type)) {
+            std::fputs("X\ttype\t", stdout);
+            Put(col->name);
+            std::fputc('\n', stdout);
+            std::fflush(stdout);
+            mdb_free_tabledef(table);
+            return 2;
+        }
+    }
     for (unsigned c = 0; c < count; ++c) {
         auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
         std::printf("C\t%u\t%d\t", c + 1, col->col_type);
@@ -146,9 +262,41 @@ int ReadTable(MdbHandle* mdb, const char* name)
                 const bool yes = length > 0 && (std::strcmp(v, "1") == 0 || std::strcmp(v, "TRUE") == 0 ||
                                                 std::strcmp(v, "True") == 0 || std::strcmp(v, "-1") == 0);
                 std::fputc(yes ? '1' : '0', stdout);
+            } else if (col->col_type == MDB_DATETIME || col->col_type == kBigInt ||
+                       col->col_type == kExtendedDate) {
+                // From the stored bytes, which stay in the page buffer; a
+                // null stores none.
+                const unsigned char* raw = mdb->pg_buf + col->cur_value_start;
+                const int size = col->cur_value_len;
+                bool put = false;
+                if (size == 0) {
+                    std::fputs("\\N", stdout);
+                    put = true;
+                } else if (col->cur_value_start < 0 || size < 0 ||
+                           size_t(col->cur_value_start) + size_t(size) > size_t(mdb->fmt->pg_size)) {
+                    put = false;
+                } else if (col->col_type == MDB_DATETIME && size == 8) {
+                    put = PutAccessDate(raw);
+                } else if (col->col_type == kBigInt && size == 8) {
+                    std::int64_t value;
+                    std::memcpy(&value, raw, sizeof value);
+                    std::printf("%lld", (long long)value);
+                    put = true;
+                } else if (col->col_type == kExtendedDate) {
+                    put = PutExtendedDate(raw, size);
+                }
+                if (!put) {
+                    std::fputs("\nX\tvalue\t", stdout);
+                    Put(col->name);
+                    std::fputc('\n', stdout);
+                    std::fflush(stdout);
+                    mdb_free_tabledef(table);
+                    return 2;
+                }
             } else if (length <= 0) {
                 std::fputs("\\N", stdout);
-            } else if (col->col_type == MDB_BINARY || col->col_type == MDB_OLE || col->col_type == MDB_COMPLEX) {
+            } else if (col->col_type == MDB_BINARY || col->col_type == MDB_OLE ||
+                       col->col_type == MDB_COMPLEX) {
                 // no text for them
             } else {
                 Put(values[c].data(), std::min<size_t>(size_t(length), std::strlen(values[c].data())));
@@ -179,6 +327,12 @@ int main(int argc, char** argv)
     if (stat(argv[2], &info) != 0 || !mdb->fmt || info.st_size < off_t(2) * mdb->fmt->pg_size) {
         mdb_close(mdb);
         return Fail("open");
+    }
+    // Access 2007 and later encrypt a database given a password: libmdb
+    // reads no page of it.
+    if (mdb->f->jet_version >= MDB_VER_ACCDB_2007 && mdb->f->db_key != 0) {
+        mdb_close(mdb);
+        return Fail("password");
     }
     mdb_set_date_fmt(mdb, "%Y-%m-%d %H:%M:%S");
     mdb_set_boolean_fmt_numbers(mdb);

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 
 namespace
@@ -21,7 +23,11 @@ int TypeOfMdb(int mdbType)
     case 0x01: return CAccessColumn::kBool;
     case 0x02:
     case 0x03:
-    case 0x04: return CAccessColumn::kInteger;
+    case 0x04:
+    case 0x13:
+        return CAccessColumn::kInteger; // 0x13: "Large Number"
+    case 0x14:
+        return CAccessColumn::kDate; // "Date/Time Extended"
     case 0x05:
     case 0x10: return CAccessColumn::kCurrency; // money and decimal: exact decimals
     case 0x06:
@@ -90,10 +96,26 @@ QVariant Typed(int type, const QString& text)
     }
 }
 
+// The peak address space of a running process, from /proc; 0 unknown.
+qint64 PeakBytes(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmPeak:"))
+            return line.mid(7).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return 0;
+}
+
 class CMdbAccessSource : public IAccessSource
 {
   public:
-    CMdbAccessSource(int timeoutMs, qint64 maxBytes) : m_nTimeout(timeoutMs), m_nMaxBytes(maxBytes) {}
+    CMdbAccessSource(int timeoutMs, qint64 maxBytes, qint64 memoryBytes)
+        : m_nTimeout(timeoutMs), m_nMaxBytes(maxBytes), m_nMemoryBytes(memoryBytes)
+    {
+    }
 
     int Open(const QString& path) override
     {
@@ -102,7 +124,10 @@ class CMdbAccessSource : public IAccessSource
         QStringList lines;
         QString stage;
         if (!Run({QStringLiteral("tables"), path}, lines, stage))
-            return stage == u"tables" ? kTables : kOpen;
+            return stage == u"tables"     ? kTables
+                   : stage == u"password" ? kPassword
+                   : stage == u"memory"   ? kMemory
+                                          : kOpen;
         for (const QString& line : std::as_const(lines)) {
             bool isNull = false;
             if (line.startsWith(u"T\t"))
@@ -123,10 +148,17 @@ class CMdbAccessSource : public IAccessSource
         QStringList lines;
         QString stage;
         if (!Run({QStringLiteral("read"), m_strPath, table}, lines, stage)) {
-            step = stage == u"time"      ? QStringLiteral("%1秒以内に読み込めませんでした").arg(m_nTimeout / 1000.0)
+            const QString column = stage.section(u'\t', 1);
+            step = stage == u"time"
+                       ? QStringLiteral("%1秒以内に読み込めませんでした").arg(m_nTimeout / 1000.0)
                    : stage == u"size"    ? QStringLiteral("読み込むデータが大きすぎます")
+                   : stage == u"memory"  ? MemoryText()
                    : stage == u"columns" ? QStringLiteral("列の読み込み")
-                                         : QStringLiteral("データベースの読み込み");
+                   : stage.startsWith(u"type\t")
+                       ? QStringLiteral("列「%1」はこのデータ型を読み込めません").arg(column)
+                   : stage.startsWith(u"value\t")
+                       ? QStringLiteral("列「%1」に読み込めない値があります").arg(column)
+                       : QStringLiteral("データベースの読み込み");
             return false;
         }
         for (const QString& line : std::as_const(lines)) {
@@ -158,7 +190,23 @@ class CMdbAccessSource : public IAccessSource
         return true;
     }
 
+    QString OpenMessage(int stage) const override
+    {
+        switch (stage) {
+        case kMemory:
+            return QStringLiteral("データベースを開けません。\n%1。ファイルが壊れている可能性があります。")
+                .arg(MemoryText());
+        default:
+            return IAccessSource::OpenMessage(stage);
+        }
+    }
+
   private:
+    QString MemoryText() const
+    {
+        return QStringLiteral("読み込みに必要なメモリが上限（%1MB）を超えました").arg(m_nMemoryBytes >> 20);
+    }
+
     static QString HelperPath()
     {
         const QString named = qEnvironmentVariable("CORVANTA_MDB_HELPER");
@@ -168,16 +216,30 @@ class CMdbAccessSource : public IAccessSource
     }
 
     // The helper's lines up to "OK"; false with the failed stage: "time" or
-    // "size" past a limit (the helper is stopped), "open" when it crashed,
-    // could not start or said nothing sensible. The deadline is checked on
-    // every pass, so a helper that keeps printing is stopped too.
+    // "size" past a limit (the helper is stopped), "memory" when it ended
+    // at its memory limit, "open" when it crashed otherwise, could not start
+    // or said nothing sensible. The deadline is checked on every pass, so a
+    // helper that keeps printing is stopped too; the helper's own limits
+    // (address space, processor time) end it even while this side waits.
     bool Run(const QStringList& arguments, QStringList& lines, QString& stage) const
     {
         stage = QStringLiteral("open");
         QProcess process;
         process.setProgram(HelperPath());
         process.setArguments(arguments);
-        process.setStandardErrorFile(QProcess::nullDevice());
+        const qint64 memory = m_nMemoryBytes;
+        const int seconds = m_nTimeout / 1000 + 1;
+        process.setChildProcessModifier([memory, seconds] {
+        // Only what is safe between fork and exec: two system calls.
+#if !defined(__SANITIZE_ADDRESS__)
+            const rlimit space{rlim_t(memory), rlim_t(memory)};
+            setrlimit(RLIMIT_AS, &space);
+#else
+            Q_UNUSED(memory);
+#endif
+            const rlimit cpu{rlim_t(seconds), rlim_t(seconds + 1)};
+            setrlimit(RLIMIT_CPU, &cpu);
+        });
         QElapsedTimer timer;
         timer.start();
         process.start(QIODevice::ReadOnly);
@@ -189,10 +251,14 @@ class CMdbAccessSource : public IAccessSource
             stage = QLatin1String(why);
             return false;
         };
-        QByteArray out;
+        QByteArray out, err;
+        qint64 peak = 0;
         for (;;) {
             const bool running = process.state() != QProcess::NotRunning;
+            if (running)
+                peak = qMax(peak, PeakBytes(process.processId()));
             out += process.readAllStandardOutput();
+            err = QByteArray(err + process.readAllStandardError()).right(4096);
             if (out.size() > m_nMaxBytes)
                 return stop("size");
             if (!running)
@@ -203,8 +269,15 @@ class CMdbAccessSource : public IAccessSource
             process.waitForReadyRead(int(qMin<qint64>(left, 200)));
         }
         const QStringList all = QString::fromUtf8(out).split(u'\n', Qt::SkipEmptyParts);
-        if (process.exitStatus() != QProcess::NormalExit)
+        if (process.exitStatus() != QProcess::NormalExit) {
+            // Ended by its memory limit: an allocation refused, or an end
+            // near the limit.
+            err += process.readAllStandardError();
+            if (err.contains("failed to allocate") || err.contains("Cannot allocate memory") ||
+                peak >= memory / 4 * 3)
+                stage = QStringLiteral("memory");
             return false;
+        }
         if (process.exitCode() != 0 || all.isEmpty() || all.last() != u"OK") {
             if (!all.isEmpty() && all.last().startsWith(u"X\t"))
                 stage = all.last().mid(2);
@@ -216,6 +289,7 @@ class CMdbAccessSource : public IAccessSource
 
     int m_nTimeout;
     qint64 m_nMaxBytes;
+    qint64 m_nMemoryBytes;
     QString m_strPath;
     QStringList m_tables;
 };
@@ -268,9 +342,17 @@ int CompareValues(const QVariant& a, const QVariant& b, int type)
 
 } // namespace
 
-std::unique_ptr<IAccessSource> MakeMdbAccessSource(int timeoutMs, qint64 maxBytes)
+std::unique_ptr<IAccessSource> MakeMdbAccessSource(int timeoutMs, qint64 maxBytes, qint64 memoryBytes)
 {
-    return std::make_unique<CMdbAccessSource>(timeoutMs, maxBytes);
+    return std::make_unique<CMdbAccessSource>(timeoutMs, maxBytes, memoryBytes);
+}
+
+QString IAccessSource::OpenMessage(int stage) const
+{
+    if (stage == kPassword)
+        return QStringLiteral("データベースがパスワードで保護されているため開けません。\n"
+                              "Accessで開いてパスワードを解除してから読み込んでください。");
+    return QStringLiteral("データベースを開けません<%1>").arg(stage);
 }
 
 std::unique_ptr<IAccessSource> MakeAccessSource()

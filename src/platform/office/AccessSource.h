@@ -27,8 +27,8 @@ using CAccessRow = QList<QVariant>;
 class IAccessSource
 {
   public:
-    // The step a failure happened in.
-    enum Stage { kOk = 0, kOpen = 1, kSession = 2, kTables = 3 };
+    // The step a failure happened in, or why opening failed.
+    enum Stage { kOk = 0, kOpen = 1, kSession = 2, kTables = 3, kPassword = 4, kMemory = 5 };
 
     virtual ~IAccessSource() = default;
     // kOk, or the stage that failed.
@@ -37,13 +37,19 @@ class IAccessSource
     // False with the step that failed, in words ("列の読み込み", ...).
     virtual bool ReadTable(const QString& table, QList<CAccessColumn>& columns, QStringList& keys,
                            QList<CAccessRow>& rows, QString& step) = 0;
+    // What the import says when Open() failed with `stage`: a protected
+    // database and a helper stopped at its limits say so, other stages
+    // "データベースを開けません<n>".
+    virtual QString OpenMessage(int stage) const;
 };
 
 // The source over libmdb, run in the helper process "corvanta-mdb" beside
 // the program (or where CORVANTA_MDB_HELPER names it): a file that makes
-// libmdb crash, hang (past `timeoutMs`) or run on (past `maxBytes` of
-// output) fails as that stage, never the program.
-std::unique_ptr<IAccessSource> MakeMdbAccessSource(int timeoutMs = 60000, qint64 maxBytes = qint64(64) << 20);
+// libmdb crash, hang (past `timeoutMs`), run on (past `maxBytes` of output)
+// or grow (past `memoryBytes` of address space, a limit the helper runs
+// under) fails as that stage, never the program.
+std::unique_ptr<IAccessSource> MakeMdbAccessSource(int timeoutMs = 60000, qint64 maxBytes = qint64(64) << 20,
+                                                   qint64 memoryBytes = qint64(1) << 30);
 
 // What the import uses; tests install their own (an empty function restores
 // the libmdb source).

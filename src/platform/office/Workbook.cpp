@@ -1,6 +1,5 @@
 #include "platform/office/Workbook.h"
 
-#include "platform/office/FreeXlReader.h"
 #include "platform/office/XlsReader.h"
 #include "platform/office/XlsxReader.h"
 
@@ -9,14 +8,39 @@
 #include <algorithm>
 #include <cmath>
 
-bool CSheetData::UsedRange(quint32& firstRow, quint32& firstColumn, quint32& lastRow, quint32& lastColumn) const
+void CSheetData::AddBlank(quint32 row, quint32 column)
 {
-    if (cells.empty())
+    if (!m_bBlanks) {
+        m_bBlanks = true;
+        m_blankRows[0] = m_blankRows[1] = row;
+        m_blankColumns[0] = m_blankColumns[1] = column;
+        return;
+    }
+    m_blankRows[0] = qMin(m_blankRows[0], row);
+    m_blankRows[1] = qMax(m_blankRows[1], row);
+    m_blankColumns[0] = qMin(m_blankColumns[0], column);
+    m_blankColumns[1] = qMax(m_blankColumns[1], column);
+}
+
+bool CSheetData::UsedRange(quint32& firstRow, quint32& firstColumn, quint32& lastRow,
+                           quint32& lastColumn) const
+{
+    if (cells.empty() && !m_bBlanks)
         return false;
+    if (m_bBlanks) {
+        firstRow = m_blankRows[0];
+        lastRow = m_blankRows[1];
+        firstColumn = m_blankColumns[0];
+        lastColumn = m_blankColumns[1];
+    } else {
+        firstRow = lastRow = cells.front().row;
+        firstColumn = lastColumn = cells.front().column;
+    }
     // Cells are sorted by row, so only the columns need a pass.
-    firstRow = cells.front().row;
-    lastRow = cells.back().row;
-    firstColumn = lastColumn = cells.front().column;
+    if (!cells.empty()) {
+        firstRow = qMin(firstRow, cells.front().row);
+        lastRow = qMax(lastRow, cells.back().row);
+    }
     for (const CSheetCell& cell : cells) {
         firstColumn = qMin(firstColumn, cell.column);
         lastColumn = qMax(lastColumn, cell.column);
@@ -30,8 +54,9 @@ void CSheetData::SortCells()
         return a.row != b.row ? a.row < b.row : a.column < b.column;
     };
     // Strictly increasing, as writers keep them: nothing to do.
-    if (std::adjacent_find(cells.begin(), cells.end(),
-                           [&](const CSheetCell& a, const CSheetCell& b) { return !before(a, b); }) == cells.end())
+    if (std::adjacent_find(cells.begin(), cells.end(), [&](const CSheetCell& a, const CSheetCell& b) {
+            return !before(a, b);
+        }) == cells.end())
         return;
     std::stable_sort(cells.begin(), cells.end(), before);
     std::vector<CSheetCell> unique;
@@ -45,12 +70,21 @@ void CSheetData::SortCells()
     cells = std::move(unique);
 }
 
+QString CWorkbookReader::CellName(quint32 row, quint32 column)
+{
+    QString name;
+    for (quint32 n = column + 1; n > 0; n = (n - 1) / 26)
+        name.prepend(QChar(u'A' + (n - 1) % 26));
+    return name + QString::number(quint64(row) + 1);
+}
+
 const CNumberFormat& CSheetData::FormatOf(const CSheetCell& cell) const
 {
     return cell.format < quint32(formats.size()) ? formats.at(cell.format) : formats.front();
 }
 
-std::unique_ptr<CWorkbookReader> CWorkbookReader::Open(const QString& path, Error* error, const Limits& limits)
+std::unique_ptr<CWorkbookReader> CWorkbookReader::Open(const QString& path, Error* error,
+                                                       const Limits& limits)
 {
     auto fail = [error](Error reason) {
         if (error)
@@ -69,15 +103,8 @@ std::unique_ptr<CWorkbookReader> CWorkbookReader::Open(const QString& path, Erro
     Error reason = NotWorkbook;
     if (head.startsWith(QByteArray(kZip, 4)))
         reader = CXlsxReader::Open(path, limits, reason);
-    else if (head == QByteArray(kCompound, 8)) {
+    else if (head == QByteArray(kCompound, 8))
         reader = CXlsReader::Open(path, limits, reason);
-        // FreeXL reads the older versions, and is the second opinion on a
-        // book our walk finds damaged.
-        if (!reader && (reason == NotWorkbook || reason == Unsupported)) {
-            Error other = NoError;
-            reader = CFreeXlReader::Open(path, other);
-        }
-    }
     if (!reader)
         return fail(reason);
     if (error)
@@ -88,7 +115,8 @@ std::unique_ptr<CWorkbookReader> CWorkbookReader::Open(const QString& path, Erro
 bool IsDateNumberFormat(int id, const QString& code, bool hasCode)
 {
     if (!hasCode)
-        return (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) || (id >= 50 && id <= 58);
+        return (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) ||
+               (id >= 50 && id <= 58);
     bool quoted = false;
     for (qsizetype i = 0; i < code.size(); ++i) {
         const QChar c = code.at(i);

@@ -9,13 +9,14 @@
 
 // Spreadsheet files as the program reads them: the sheets of a workbook and,
 // per sheet, the cells the file stores (sparse, typed, each with its number
-// format). .xlsx is read with libzip and libxml2, .xls (Excel 97-2003) by our
-// own walk over its records, older .xls with FreeXL; which one is chosen by
-// the file's first bytes, not its name.
+// format). .xlsx is read with libzip and libxml2, .xls (Excel 5.0/95 and
+// 97-2003) by our own walk over its records; which one is chosen by the
+// file's first bytes, not its name. Cells without a value are not kept: only
+// the range they span, which belongs to the sheet's used range.
 
 struct CNumberFormat {
-    int id = 0;      // the file's number-format id (0 General)
-    QString code;    // the format code when the file defines one
+    int id = 0;   // the file's number-format id (0 General)
+    QString code; // the format code when the file defines one
     bool isDate = false;
 };
 
@@ -31,15 +32,21 @@ struct CSheetCell {
 
 struct CSheetData {
     QList<CNumberFormat> formats{CNumberFormat()}; // [0] General
-    std::vector<CSheetCell> cells;                 // by row, then column
+    std::vector<CSheetCell> cells;                 // by row, then column; each with a value
     bool date1904 = false;
 
+    // A styled cell without a value: only its place counts.
+    void AddBlank(quint32 row, quint32 column);
     // The bounding box of every stored cell, styled empty ones included
     // (what Excel calls the used range); false when the sheet has no cell.
     bool UsedRange(quint32& firstRow, quint32& firstColumn, quint32& lastRow, quint32& lastColumn) const;
     // Cells into row and column order; of two in one place the later stays.
     void SortCells();
     const CNumberFormat& FormatOf(const CSheetCell& cell) const;
+
+  private:
+    bool m_bBlanks = false;
+    quint32 m_blankRows[2] = {0, 0}, m_blankColumns[2] = {0, 0}; // first, last
 };
 
 struct CSheetInfo {
@@ -48,11 +55,12 @@ struct CSheetInfo {
     bool isWorksheet = true; // false for chart, dialog and macro sheets
 };
 
-// Caps against hostile archives: the unpacked size of any one part and the
-// number of entries.
+// Caps against hostile archives: the unpacked size of any one part, the
+// number of entries, and the cells with a value in one sheet.
 struct CWorkbookLimits {
     qint64 maxEntryBytes = qint64(128) << 20;
     qint64 maxEntries = 10000;
+    qint64 maxCells = 8000000;
 };
 
 class CWorkbookReader
@@ -60,10 +68,13 @@ class CWorkbookReader
   public:
     enum Error {
         NoError,
-        CannotOpen,  // missing or unreadable
-        NotWorkbook, // a foreign or damaged file
-        TooLarge,    // a part beyond the limits below
-        Unsupported, // an Excel workbook of a kind not read (encrypted, or older than Excel 97 and beyond FreeXL)
+        CannotOpen,    // missing or unreadable
+        NotWorkbook,   // a foreign or damaged file
+        TooLarge,      // a part or a sheet beyond the limits below
+        Unsupported,   // an Excel workbook of a kind not read (older than Excel 5.0/95, or an unknown
+                       // encryption)
+        Password,      // encrypted with a password the user chose
+        FormulaResult, // a formula whose stored result cannot be read (FailedCell() names it)
     };
     using Limits = CWorkbookLimits;
     enum Format { Xlsx, Xls };
@@ -82,6 +93,10 @@ class CWorkbookReader
     // chart sheet has none. False with the reason when the sheet's part is
     // damaged or too large.
     virtual bool ReadSheet(int index, CSheetData& sheet, Error* error = nullptr) = 0;
+    // The cell ("B3") of the last FormulaResult failure.
+    const QString& FailedCell() const { return m_strFailedCell; }
+    // "B3" for a cell from row and column 0.
+    static QString CellName(quint32 row, quint32 column);
 
   protected:
     // A sheet started afresh, and the end of one that failed.
@@ -100,6 +115,7 @@ class CWorkbookReader
 
     QList<CSheetInfo> m_sheets;
     bool m_date1904 = false;
+    QString m_strFailedCell;
 };
 
 // True for the built-in date and time formats (ids 14-22, 27-36, 45-47,

@@ -1,9 +1,12 @@
 #include "platform/office/XlsReader.h"
 
 #include "platform/office/CompoundFile.h"
+#include "platform/office/XlsCrypt.h"
+#include "platform/text/Cp932.h"
 
 #include <QFile>
 #include <QHash>
+#include <QStringDecoder>
 #include <QtEndian>
 
 #include <algorithm>
@@ -16,6 +19,7 @@ enum RecordType : quint16 {
     kFormula = 0x0006,
     kEof = 0x000A,
     kDateMode = 0x0022,
+    kCodePage = 0x0042,
     kFilePass = 0x002F,
     kContinue = 0x003C,
     kBoundSheet = 0x0085,
@@ -36,8 +40,11 @@ enum RecordType : quint16 {
     kBof = 0x0809,
 };
 
+constexpr quint16 kBiff5 = 0x0500;
 constexpr quint16 kBiff8 = 0x0600;
 constexpr quint16 kGlobals = 0x0005;
+// The BOF records of Excel 2.x-4.0, whose books are not read.
+constexpr quint16 kOlderBofs[] = {0x0009, 0x0209, 0x0409};
 
 quint16 U16(QByteArrayView data, qsizetype at)
 {
@@ -82,13 +89,20 @@ double RkValue(quint32 rk)
 QString ErrorText(quint8 code)
 {
     switch (code) {
-    case 0x00: return QStringLiteral("#NULL!");
-    case 0x07: return QStringLiteral("#DIV/0!");
-    case 0x0F: return QStringLiteral("#VALUE!");
-    case 0x17: return QStringLiteral("#REF!");
-    case 0x1D: return QStringLiteral("#NAME?");
-    case 0x24: return QStringLiteral("#NUM!");
-    default: return QStringLiteral("#N/A");
+    case 0x00:
+        return QStringLiteral("#NULL!");
+    case 0x07:
+        return QStringLiteral("#DIV/0!");
+    case 0x0F:
+        return QStringLiteral("#VALUE!");
+    case 0x17:
+        return QStringLiteral("#REF!");
+    case 0x1D:
+        return QStringLiteral("#NAME?");
+    case 0x24:
+        return QStringLiteral("#NUM!");
+    default:
+        return QStringLiteral("#N/A");
     }
 }
 
@@ -127,6 +141,8 @@ class CRecords
     }
     quint16 Type() const { return m_type; }
     QByteArrayView Data() const { return m_data; }
+    // Where the next record begins (or where a damaged one began).
+    qsizetype Position() const { return m_at; }
     bool Damaged() const { return m_bDamaged; }
 
   private:
@@ -236,11 +252,17 @@ class CPieces
     qsizetype m_at = 0;
 };
 
-// One record's text (a label, a format code, a sheet or code name).
+// One record's text (a label, a format code, a sheet or code name). A text
+// of no characters may end before its option byte.
 bool RecordText(QByteArrayView data, qsizetype at, QString& text, bool shortCount = false)
 {
     if (at > data.size())
         return false;
+    const qsizetype countBytes = shortCount ? 1 : 2;
+    if (data.size() == at + countBytes && (shortCount ? data[at] == 0 : U16(data, at) == 0)) {
+        text.clear();
+        return true;
+    }
     CPieces pieces;
     pieces.Add(data.sliced(at));
     return pieces.UnicodeText(text, shortCount);
@@ -276,18 +298,28 @@ std::unique_ptr<CXlsReader> CXlsReader::FromBytes(const QByteArray& file, const 
         return nullptr;
     }
     std::unique_ptr<CXlsReader> reader(new CXlsReader);
-    switch (compound.ReadStream(QStringLiteral("Workbook"), reader->m_stream, limits.maxEntryBytes)) {
+    reader->m_limits = limits;
+    // Excel 97 and later name the stream "Workbook", Excel 5.0/95 "Book"
+    // (letter case varies by writer); a book saved for both keeps both and
+    // the newer is read. Which records follow, its BOF says.
+    CCompoundFile::Result found =
+        compound.ReadStream(QStringLiteral("Workbook"), reader->m_stream, limits.maxEntryBytes);
+    if (found == CCompoundFile::Missing)
+        found = compound.ReadStream(QStringLiteral("Book"), reader->m_stream, limits.maxEntryBytes);
+    switch (found) {
     case CCompoundFile::Ok:
         break;
     case CCompoundFile::TooLarge:
         error = TooLarge;
         return nullptr;
-    case CCompoundFile::Missing:
-        // Excel 5/95 keep their records in "Book".
-        error = compound.ReadStream(QStringLiteral("Book"), reader->m_stream, 0) == CCompoundFile::Missing
-                    ? NotWorkbook
-                    : Unsupported;
+    case CCompoundFile::Missing: {
+        // An .xlsx encrypted with a password is a compound file too.
+        QByteArray package;
+        error = compound.ReadStream(QStringLiteral("EncryptedPackage"), package, 0) != CCompoundFile::Missing
+                    ? Password
+                    : NotWorkbook;
         return nullptr;
+    }
     default:
         error = NotWorkbook;
         return nullptr;
@@ -298,19 +330,70 @@ std::unique_ptr<CXlsReader> CXlsReader::FromBytes(const QByteArray& file, const 
     return reader;
 }
 
+QString CXlsReader::Bytes(QByteArrayView bytes) const
+{
+    switch (m_nCodePage) {
+    case 932:
+        return Cp932::Decode(bytes.toByteArray());
+    case 367:
+    case 1200:
+        return QString::fromLatin1(bytes);
+    default:
+        if (!m_decoder.isValid())
+            return QString::fromLatin1(bytes);
+        m_decoder.resetState();
+        return m_decoder.decode(bytes);
+    }
+}
+
+void CXlsReader::SetCodePage(quint16 codePage)
+{
+    m_nCodePage = codePage;
+    const QByteArray name = codePage == 0x8000 || codePage == 10000 ? QByteArray("macintosh")
+                            : codePage == 0x8001                    ? QByteArray("windows-1252")
+                                                 : "windows-" + QByteArray::number(codePage);
+    m_decoder = QStringDecoder(name.constData());
+}
+
+bool CXlsReader::Text(QByteArrayView data, qsizetype at, int countBytes, QString& text) const
+{
+    if (m_nBiff == 8)
+        return RecordText(data, at, text, countBytes == 1);
+    // Excel 5.0/95: a count, then that many bytes in the book's code page.
+    if (at + countBytes > data.size())
+        return false;
+    const qsizetype count = countBytes == 1 ? quint8(data[at]) : U16(data, at);
+    if (at + countBytes + count > data.size())
+        return false;
+    text = Bytes(data.sliced(at + countBytes, count));
+    return true;
+}
+
 bool CXlsReader::ReadGlobals(Error& error)
 {
     CRecords records(m_stream, 0);
-    if (!records.Next() || records.Type() != kBof || records.Data().size() < 4) {
+    if (!records.Next() || records.Data().size() < 4) {
         error = NotWorkbook;
         return false;
     }
-    if (U16(records.Data(), 0) != kBiff8 || U16(records.Data(), 2) != kGlobals) {
+    if (std::find(std::begin(kOlderBofs), std::end(kOlderBofs), records.Type()) != std::end(kOlderBofs)) {
         error = Unsupported;
         return false;
     }
+    if (records.Type() != kBof) {
+        error = NotWorkbook;
+        return false;
+    }
+    const quint16 version = U16(records.Data(), 0);
+    if ((version != kBiff8 && version != kBiff5) || U16(records.Data(), 2) != kGlobals) {
+        error = Unsupported;
+        return false;
+    }
+    m_nBiff = version == kBiff8 ? 8 : 5;
+    SetCodePage(1252);
     QHash<quint16, QString> codes;
     QList<quint16> xfFormats;
+    QList<quint32> offsets;
     bool ended = false;
     while (!ended && records.Next()) {
         const QByteArrayView data = records.Data();
@@ -318,15 +401,27 @@ bool CXlsReader::ReadGlobals(Error& error)
         case kEof:
             ended = true;
             break;
-        case kFilePass:
-            error = Unsupported; // encrypted
+        case kFilePass: {
+            // Encrypted with the built-in password, the book opens as it
+            // does in Excel; with the user's own, it is refused.
+            const QByteArray filePass = data.toByteArray();
+            const XlsCrypt::Result result =
+                m_nBiff == 8 ? XlsCrypt::Decrypt(m_stream, filePass) : XlsCrypt::Unknown;
+            if (result == XlsCrypt::Decrypted)
+                break;
+            error = result == XlsCrypt::WrongPassword ? Password : Unsupported;
             return false;
+        }
+        case kCodePage:
+            if (data.size() >= 2 && m_nBiff == 5)
+                SetCodePage(U16(data, 0));
+            break;
         case kDateMode:
             m_date1904 = data.size() >= 2 && U16(data, 0) == 1;
             break;
         case kFormat: {
             QString code;
-            if (data.size() >= 2 && RecordText(data, 2, code))
+            if (data.size() >= 2 && Text(data, 2, m_nBiff == 8 ? 2 : 1, code))
                 codes.insert(U16(data, 0), code);
             break;
         }
@@ -336,16 +431,18 @@ bool CXlsReader::ReadGlobals(Error& error)
             break;
         case kBoundSheet: {
             CSheetInfo sheet;
-            if (data.size() < 8 || !RecordText(data, 6, sheet.name, true)) {
+            if (data.size() < 8 || !Text(data, 6, 1, sheet.name)) {
                 error = NotWorkbook;
                 return false;
             }
             sheet.isWorksheet = data[5] == 0;
             m_sheets << sheet;
-            m_sheetOffsets << U32(data, 0);
+            offsets << U32(data, 0);
             break;
         }
         case kSst: {
+            if (m_nBiff != 8)
+                break;
             CPieces pieces;
             pieces.Add(data);
             while (records.NextContinue())
@@ -371,31 +468,62 @@ bool CXlsReader::ReadGlobals(Error& error)
             break;
         }
     }
-    if (!ended) {
+    // A book whose sheets cannot be found is damaged, not empty.
+    if (!ended || m_sheets.isEmpty()) {
         error = NotWorkbook;
         return false;
     }
     for (quint16 id : std::as_const(xfFormats)) {
         const auto code = codes.constFind(id);
         const bool hasCode = code != codes.constEnd();
-        m_formats << CNumberFormat{id, hasCode ? *code : QString(), IsDateNumberFormat(id, hasCode ? *code : QString(), hasCode)};
+        m_formats << CNumberFormat{id, hasCode ? *code : QString(),
+                                   IsDateNumberFormat(id, hasCode ? *code : QString(), hasCode)};
     }
     if (m_formats.isEmpty())
         m_formats << CNumberFormat();
 
-    // The code names stand near the end of each sheet's records.
+    // The substreams in one pass over the stream; where damage stops it
+    // before a sheet's offset, another pass starts there. Each byte is
+    // walked once however many sheets name the same place.
+    QList<quint32> starts = offsets;
+    std::sort(starts.begin(), starts.end());
+    qsizetype covered = Scan(0);
+    for (quint32 start : std::as_const(starts)) {
+        if (qsizetype(start) >= covered && qsizetype(start) < m_stream.size())
+            covered = Scan(start);
+    }
+    // A sheet's records begin at the first BOF at or after its offset.
     for (qsizetype s = 0; s < m_sheets.size(); ++s) {
-        CRecords sheet(m_stream, m_sheetOffsets[s]);
-        for (int depth = 0; sheet.Next();) {
-            if (sheet.Type() == kBof)
-                ++depth;
-            else if (sheet.Type() == kEof && --depth <= 0)
-                break;
-            else if (sheet.Type() == kCodeName && depth == 1)
-                RecordText(sheet.Data(), 0, m_sheets[s].codeName);
-        }
+        const auto at =
+            std::lower_bound(m_substreams.cbegin(), m_substreams.cend(), qsizetype(offsets[s]),
+                             [](const CSubstream& sub, qsizetype offset) { return sub.begin < offset; });
+        m_sheetSubstreams << (at == m_substreams.cend() ? -1 : int(at - m_substreams.cbegin()));
+        if (at != m_substreams.cend())
+            m_sheets[s].codeName = at->codeName;
     }
     return true;
+}
+
+qsizetype CXlsReader::Scan(qsizetype from)
+{
+    CRecords records(m_stream, from);
+    int depth = 0;
+    qsizetype at = from;
+    while (records.Next()) {
+        const quint16 type = records.Type();
+        if (type == kBof) {
+            if (depth == 0)
+                m_substreams << CSubstream{at, -1, {}};
+            ++depth;
+        } else if (type == kEof && depth > 0) {
+            if (--depth == 0)
+                m_substreams.last().end = records.Position();
+        } else if (type == kCodeName && depth == 1) {
+            Text(records.Data(), 0, 2, m_substreams.last().codeName);
+        }
+        at = records.Position();
+    }
+    return records.Position();
 }
 
 bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
@@ -405,7 +533,10 @@ bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
     sheet.formats = m_formats;
     if (index < 0 || index >= m_sheets.size())
         return fail(NotWorkbook);
-    CRecords records(m_stream, m_sheetOffsets[index]);
+    const int substream = m_sheetSubstreams.at(index);
+    if (substream < 0 || m_substreams.at(substream).end < 0)
+        return fail(NotWorkbook);
+    CRecords records(m_stream, m_substreams.at(substream).begin);
     if (!records.Next() || records.Type() != kBof)
         return fail(NotWorkbook);
 
@@ -420,8 +551,14 @@ bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
         sheet.cells.push_back(std::move(cell));
         return sheet.cells.back();
     };
-    // A formula's text result follows it in a record of its own.
+    // A formula's text result follows it in a record of its own; a formula
+    // left without one has lost its result.
     qsizetype pendingText = -1;
+    auto lost = [&]() {
+        const CSheetCell& cell = sheet.cells[size_t(pendingText)];
+        m_strFailedCell = CellName(cell.row, cell.column);
+        return fail(FormulaResult);
+    };
     int depth = 1;
     while (depth > 0 && records.Next()) {
         const quint16 type = records.Type();
@@ -437,14 +574,41 @@ bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
         if (depth != 1)
             continue;
         if (type == kString) {
-            CPieces pieces;
-            pieces.Add(data);
-            while (records.NextContinue())
-                pieces.Add(records.Data());
-            if (pendingText >= 0 && !pieces.UnicodeText(sheet.cells[size_t(pendingText)].text))
-                return fail(NotWorkbook);
+            QString text;
+            bool read;
+            if (m_nBiff == 8) {
+                CPieces pieces;
+                pieces.Add(data);
+                while (records.NextContinue())
+                    pieces.Add(records.Data());
+                read = pieces.UnicodeText(text);
+            } else {
+                read = Text(data, 0, 2, text);
+            }
+            if (pendingText >= 0) {
+                if (!read)
+                    return lost();
+                sheet.cells[size_t(pendingText)].text = text;
+            }
             pendingText = -1;
             continue;
+        }
+        switch (type) {
+        case kNumber:
+        case kRk:
+        case kMulRk:
+        case kMulBlank:
+        case kBlank:
+        case kLabelSst:
+        case kLabel:
+        case kRString:
+        case kBoolErr:
+        case kFormula:
+            if (pendingText >= 0)
+                return lost();
+            break;
+        default:
+            continue; // records between a formula and its text keep it pending
         }
         switch (type) {
         case kNumber:
@@ -462,19 +626,26 @@ bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             const qsizetype width = type == kMulRk ? 6 : 2;
             if (data.size() < 6 || (data.size() - 6) % width != 0)
                 return fail(NotWorkbook);
-            const quint16 first = U16(data, 2);
-            for (qsizetype i = 0; i < (data.size() - 6) / width; ++i) {
-                CSheetCell& cell = add(data, 4 + i * width, type == kMulRk ? CSheetCell::Number : CSheetCell::Blank);
+            const quint16 row = U16(data, 0), first = U16(data, 2);
+            const qsizetype count = (data.size() - 6) / width;
+            if (type == kMulBlank) {
+                if (count > 0) {
+                    sheet.AddBlank(row, first);
+                    sheet.AddBlank(row, first + quint32(count) - 1);
+                }
+                break;
+            }
+            for (qsizetype i = 0; i < count; ++i) {
+                CSheetCell& cell = add(data, 4 + i * width, CSheetCell::Number);
                 cell.column = first + quint32(i);
-                if (type == kMulRk)
-                    cell.number = RkValue(U32(data, 6 + i * width));
+                cell.number = RkValue(U32(data, 6 + i * width));
             }
             break;
         }
         case kBlank:
             if (data.size() < 6)
                 return fail(NotWorkbook);
-            add(data, 4, CSheetCell::Blank);
+            sheet.AddBlank(U16(data, 0), U16(data, 2));
             break;
         case kLabelSst: {
             if (data.size() < 10)
@@ -488,7 +659,7 @@ bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
         case kLabel:
         case kRString: {
             QString text;
-            if (data.size() < 6 || !RecordText(data, 6, text))
+            if (data.size() < 6 || !Text(data, 6, 2, text))
                 return fail(NotWorkbook);
             add(data, 4, CSheetCell::Text).text = text;
             break;
@@ -517,21 +688,32 @@ bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             case 0:
                 add(data, 4, CSheetCell::Text);
                 pendingText = qsizetype(sheet.cells.size()) - 1;
-                continue;
-            case 1: add(data, 4, CSheetCell::Boolean).number = data[8] != 0; break;
-            case 2: add(data, 4, CSheetCell::Error).text = ErrorText(quint8(data[8])); break;
-            case 3: add(data, 4, CSheetCell::Text); break;
-            default: add(data, 4, CSheetCell::Blank); break;
+                break;
+            case 1:
+                add(data, 4, CSheetCell::Boolean).number = data[8] != 0;
+                break;
+            case 2:
+                add(data, 4, CSheetCell::Error).text = ErrorText(quint8(data[8]));
+                break;
+            case 3:
+                add(data, 4, CSheetCell::Text);
+                break;
+            default:
+                m_strFailedCell = CellName(U16(data, 0), U16(data, 2));
+                return fail(FormulaResult);
             }
             break;
         }
         default:
-            continue; // records between a formula and its text keep it pending
+            break;
         }
-        pendingText = -1;
+        if (qint64(sheet.cells.size()) > m_limits.maxCells)
+            return fail(TooLarge);
     }
     if (depth > 0)
         return fail(NotWorkbook);
+    if (pendingText >= 0)
+        return lost();
 
     sheet.SortCells();
     if (error)

@@ -3,13 +3,16 @@
 #include "platform/office/Workbook.h"
 
 #include <QByteArray>
+#include <QStringDecoder>
 #include <QStringList>
 
-// Excel 97-2003 workbooks (BIFF8 in a compound document), read by a walk
-// over the workbook stream's records: sheet names and code names, number
-// formats, shared strings, and every cell, formulas as the result stored
-// with them. Older BIFF versions and encrypted books are left to FreeXL
-// (`Unsupported` says so).
+// Excel 5.0/95 and 97-2003 workbooks (BIFF5 and BIFF8 in a compound
+// document), read by one walk over the workbook stream's records: sheet
+// names and code names, number formats, shared strings, and every cell with
+// a value, formulas as the result stored with them. Excel 5.0/95 keep their
+// texts in the book's code page. Books encrypted with Excel's built-in
+// password are decrypted; a password of the user's own is `Password`, older
+// versions and other encryptions `Unsupported`.
 class CXlsReader : public CWorkbookReader
 {
   public:
@@ -21,11 +24,31 @@ class CXlsReader : public CWorkbookReader
     bool ReadSheet(int index, CSheetData& sheet, Error* error = nullptr) override;
 
   private:
+    // The records from a BOF to its EOF; `end` -1 when damage came first.
+    struct CSubstream {
+        qsizetype begin = 0;
+        qsizetype end = -1;
+        QString codeName;
+    };
+
     CXlsReader() = default;
     bool ReadGlobals(Error& error);
+    // The substreams from `from` on, up to the end or the first damage;
+    // where the walk stopped.
+    qsizetype Scan(qsizetype from);
+    // A record's text at `at`, its count `countBytes` long: in BIFF8 a
+    // Unicode text, in BIFF5 bytes in the code page.
+    bool Text(QByteArrayView data, qsizetype at, int countBytes, QString& text) const;
+    QString Bytes(QByteArrayView bytes) const;
+    void SetCodePage(quint16 codePage);
 
-    QByteArray m_stream;             // the workbook stream
-    QList<quint32> m_sheetOffsets;   // where each sheet's records begin
+    Limits m_limits;
+    int m_nBiff = 8;
+    quint16 m_nCodePage = 1252;
+    mutable QStringDecoder m_decoder;
+    QByteArray m_stream;            // the workbook stream
+    QList<CSubstream> m_substreams; // by position
+    QList<int> m_sheetSubstreams;   // per sheet, into m_substreams; -1 none
     QStringList m_sharedStrings;
-    QList<CNumberFormat> m_formats;  // one per cell format (XF)
+    QList<CNumberFormat> m_formats; // one per cell format (XF)
 };

@@ -28,8 +28,11 @@ class CPartReader
   public:
     CPartReader(zip_t* zip, const QString& name, const CWorkbookReader::Limits& limits) : m_limits(limits)
     {
-        const QByteArray utf8 = name.toUtf8();
-        const zip_int64_t index = zip_name_locate(zip, utf8.constData(), ZIP_FL_NOCASE);
+        // Some writers separate the folders of part names with backslashes.
+        zip_int64_t index = zip_name_locate(zip, name.toUtf8().constData(), ZIP_FL_NOCASE);
+        if (index < 0 && name.contains(u'/'))
+            index =
+                zip_name_locate(zip, QString(name).replace(u'/', u'\\').toUtf8().constData(), ZIP_FL_NOCASE);
         if (index < 0)
             return;
         zip_stat_t stat;
@@ -258,7 +261,7 @@ bool ParseNumber(const QByteArray& text, double& value)
 // it leaves the archive.
 QString ResolveTarget(const QString& sourcePart, const QString& target)
 {
-    QString path = target;
+    QString path = QString(target).replace(u'\\', u'/');
     if (path.startsWith(u'/'))
         path = path.mid(1);
     else {
@@ -404,6 +407,7 @@ bool CXlsxReader::Load(Error& error)
         return false;
     m_stylesPart = TargetOfType(rels, QLatin1String("/styles"));
     m_sharedPart = TargetOfType(rels, QLatin1String("/sharedStrings"));
+    QHash<QString, QString> codeNames; // by part
     for (qsizetype i = 0; i < m_sheets.size(); ++i) {
         const auto rel = rels.constFind(ids.at(i));
         if (rel == rels.constEnd() || rel->target.isEmpty()) {
@@ -414,6 +418,13 @@ bool CXlsxReader::Load(Error& error)
         m_sheetParts << rel->target;
         if (!m_sheets[i].isWorksheet)
             continue;
+        // Sheets that share a part share its code name: each part is read
+        // once.
+        const auto known = codeNames.constFind(rel->target);
+        if (known != codeNames.constEnd()) {
+            m_sheets[i].codeName = *known;
+            continue;
+        }
         // The code name stands in the sheet's first element.
         CPartReader reader(m_zip, rel->target, m_limits);
         if (!reader.IsOpen() && !reader.Failed()) {
@@ -431,6 +442,7 @@ bool CXlsxReader::Load(Error& error)
             error = reader.Error();
             return false;
         }
+        codeNames.insert(rel->target, m_sheets[i].codeName);
     }
     error = NoError;
     return true;
@@ -651,6 +663,13 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
                 cell.kind = CSheetCell::Number;
             }
         }
+        // A styled empty cell only widens the used range.
+        if (cell.kind == CSheetCell::Blank) {
+            sheet.AddBlank(cell.row, cell.column);
+            continue;
+        }
+        if (qint64(sheet.cells.size()) >= m_limits.maxCells)
+            return fail(TooLarge);
         sheet.cells.push_back(std::move(cell));
     }
     if (reader.Failed())

@@ -1,0 +1,383 @@
+#include "platform/office/XlsCrypt.h"
+#include "platform/office/XlsReader.h"
+#include "support/XlsBytes.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+using namespace XlsBytes;
+using K = CSheetCell;
+
+QString U(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+QByteArray Utf16(const QString& text)
+{
+    QByteArray bytes;
+    for (QChar c : text)
+        bytes += U16(c.unicode());
+    return bytes;
+}
+
+QByteArray Md5(const QByteArray& data)
+{
+    return QCryptographicHash::hash(data, QCryptographicHash::Md5);
+}
+
+QByteArray Sha1(const QByteArray& data)
+{
+    return QCryptographicHash::hash(data, QCryptographicHash::Sha1);
+}
+
+QByteArray Rc4(const QByteArray& key, QByteArray data)
+{
+    XlsCrypt::Rc4(key, data);
+    return data;
+}
+
+// FILEPASS of plain RC4: the verifier and its MD5 encrypted with block 0's
+// key, made from the password as the format describes.
+QByteArray FilePassRc4(const QString& password)
+{
+    const QByteArray salt = QByteArray::fromHex("a1b2c3d4e5f60718293a4b5c6d7e8f90");
+    const QByteArray verifier = QByteArray::fromHex("00112233445566778899aabbccddeeff");
+    QByteArray repeated;
+    for (int i = 0; i < 16; ++i)
+        repeated += Md5(Utf16(password)).left(5) + salt;
+    const QByteArray key = Md5(Md5(repeated).left(5) + U32(0));
+    const QByteArray encrypted = Rc4(key, verifier + Md5(verifier));
+    return U16(1) + U16(1) + U16(1) + salt + encrypted;
+}
+
+// FILEPASS of RC4 through CryptoAPI with a 128-bit key.
+QByteArray FilePassCryptoApi(const QString& password)
+{
+    const QByteArray salt = QByteArray::fromHex("0f1e2d3c4b5a69788796a5b4c3d2e1f0");
+    const QByteArray verifier = QByteArray::fromHex("fedcba98765432100123456789abcdef");
+    const QByteArray key = Sha1(Sha1(salt + Utf16(password)) + U32(0)).left(16);
+    const QByteArray encrypted = Rc4(key, verifier + Sha1(verifier));
+    const QByteArray header = U32(0x24) + U32(0) + U32(0x6801) + U32(0x8004) + U32(128) + U32(1) + U32(0) +
+                              U32(0) + QByteArray(2, '\0');
+    return U16(1) + U16(4) + U16(2) + U32(0x24) + U32(quint32(header.size())) + header + U32(16) + salt +
+           encrypted.left(16) + U32(20) + encrypted.mid(16);
+}
+
+// The stream as Excel encrypts it after its FILEPASS record (which follows
+// the globals' BOF).
+QByteArray Encrypted(const QByteArray& plain, const QByteArray& filePass, const QString& password)
+{
+    QByteArray bytes = plain;
+    EXPECT_EQ(XlsCrypt::Decrypt(bytes, filePass, password), XlsCrypt::Decrypted);
+    EXPECT_NE(bytes, plain);
+    return bytes;
+}
+
+const CSheetCell* CellAt(const CSheetData& sheet, quint32 row, quint32 column)
+{
+    for (const CSheetCell& cell : sheet.cells) {
+        if (cell.row == row && cell.column == column)
+            return &cell;
+    }
+    return nullptr;
+}
+
+// A BIFF8 sheet of a number, a text and a formula with its result.
+QByteArray Biff8Cells()
+{
+    return Record(0x0203, Cell(0, 0, 0) + F64(1234.5)) + Record(0x0204, Cell(0, 1, 0) + Unicode(U("商品"))) +
+           Record(0x0006, Cell(1, 0, 0) + F64(2469) + U16(0) + U32(0) + U16(0));
+}
+
+QByteArray Biff8Book(const QByteArray& globals = {}, const QByteArray& cells = Biff8Cells())
+{
+    return Stream(8, globals, {{Unicode(U("Sheet1"), true), cells}});
+}
+
+TEST(XlsBooks, EachVersionAndStreamReadsItsValuesFormulaResultsAndTexts)
+{
+    // An Excel 95 book in the Japanese code page: a sheet name, a label, a
+    // formula of a number and one of a text, a dated number.
+    const QByteArray cp932Sheet("\x93\xBE\x88\xD3\x90\xE6", 6); // 得意先
+    const QByteArray cp932Label("\x8A\x94\x8E\xAE\x89\xEF\x8E\xD0\x83\x65\x83\x58\x83\x67",
+                                14);                                            // 株式会社テスト
+    const QByteArray cp932Kana("\xB6\xCC\xDE\xBC\xB7\xB6\xDE\xB2\xBC\xAC", 10); // ｶﾌﾞｼｷｶﾞｲｼｬ
+    const QByteArray biff5Globals = Record(0x0042, U16(932)) +
+                                    Record(0x041E, U16(164) + Bytes("yyyy/m/d", true)) +
+                                    Record(0x00E0, U16(0) + U16(0) + QByteArray(12, '\0')) +
+                                    Record(0x00E0, U16(0) + U16(164) + QByteArray(12, '\0'));
+    const QByteArray biff5Cells =
+        Record(0x0204, Cell(0, 0, 0) + Bytes(cp932Label)) +
+        Record(0x0006, Cell(0, 1, 0) + F64(1246912.89012345) + U16(0) + U32(0) + U16(0)) +
+        Record(0x0006, Cell(1, 0, 0) + QByteArray("\0\0\0\0\0\0\xFF\xFF", 8) + U16(0) + U32(0) + U16(0)) +
+        Record(0x0207, Bytes(cp932Kana)) + Record(0x0203, Cell(1, 1, 1) + F64(45351));
+    const QByteArray excel95 = Stream(5, biff5Globals, {{Bytes(cp932Sheet, true), biff5Cells}});
+    const QByteArray western =
+        Stream(5, Record(0x0042, U16(1252)),
+               {{Bytes("Caf\xE9", true), Record(0x0204, Cell(0, 0, 0) + Bytes("Caf\xE9"))}});
+    // The sheet's offset lands on a record before its BOF, or inside one.
+    const QByteArray padded = Stream(8, {}, {{Unicode(U("S"), true), Biff8Cells()}});
+    const QByteArray beforeBof = [] {
+        QByteArray stream = Stream(8, {}, {{Unicode(U("S"), true), Biff8Cells()}});
+        // A record of two bytes ahead of the sheet's BOF, where its offset
+        // points.
+        const qsizetype bof = stream.indexOf(Bof(8, 0x0010));
+        stream.insert(bof, Record(0x0013, U16(0)));
+        return stream;
+    }();
+    const QByteArray insideRecord =
+        Stream(8, {}, {{Unicode(U("S"), true), Biff8Cells()}}, [](int, quint32 at) { return at - 2; });
+    const QByteArray emptyLabel =
+        Biff8Book({}, Record(0x0204, Cell(0, 0, 0) + U16(0)) + Record(0x0203, Cell(0, 1, 0) + F64(7)));
+    const QByteArray biff4 = [] {
+        QByteArray stream = Biff8Book();
+        stream[0] = 0x09;
+        stream[1] = 0x04;
+        return stream;
+    }();
+    auto withFilePass = [](const QByteArray& filePass) {
+        return Stream(8, Record(0x002F, filePass) + Record(0x0042, U16(1200)),
+                      {{Unicode(U("Sheet1"), true), Biff8Cells()}});
+    };
+
+    const QList<QPair<QString, QString>> plainCells = {
+        {U("A1"), U("1234.5")}, {U("B1"), U("商品")}, {U("A2"), U("2469")}};
+    const struct {
+        const char* what;
+        QByteArray file;
+        CWorkbookReader::Error error;
+        QString sheet;
+        QList<QPair<QString, QString>> cells; // name, number or text
+    } cases[] = {
+        {"Excel 95 in the Japanese code page",
+         Compound({{U("Book"), excel95}}),
+         CWorkbookReader::NoError,
+         U("得意先"),
+         {{U("A1"), U("株式会社テスト")},
+          {U("B1"), U("1246912.89012345")},
+          {U("A2"), U("ｶﾌﾞｼｷｶﾞｲｼｬ")},
+          {U("B2"), U("date 45351")}}},
+        {"Excel 95 in the Western code page",
+         Compound({{U("Book"), western}}),
+         CWorkbookReader::NoError,
+         U("Café"),
+         {{U("A1"), U("Café")}}},
+        {"Excel 97 in a stream named BOOK", Compound({{U("BOOK"), Biff8Book()}}), CWorkbookReader::NoError,
+         U("Sheet1"), plainCells},
+        {"Excel 95 records in a stream named Workbook",
+         Compound({{U("Workbook"), western}}),
+         CWorkbookReader::NoError,
+         U("Café"),
+         {{U("A1"), U("Café")}}},
+        {"a book saved for both versions reads the newer",
+         Compound({{U("Book"), western}, {U("Workbook"), Biff8Book()}}), CWorkbookReader::NoError,
+         U("Sheet1"), plainCells},
+        {"a plain book", Compound({{U("Workbook"), padded}}), CWorkbookReader::NoError, U("S"), plainCells},
+        {"an offset on a record before the sheet's BOF", Compound({{U("Workbook"), beforeBof}}),
+         CWorkbookReader::NoError, U("S"), plainCells},
+        {"an offset inside a record", Compound({{U("Workbook"), insideRecord}}), CWorkbookReader::NoError,
+         U("S"), plainCells},
+        {"a label of no characters without its option byte",
+         Compound({{U("Workbook"), emptyLabel}}),
+         CWorkbookReader::NoError,
+         U("Sheet1"),
+         {{U("A1"), QString("")}, {U("B1"), U("7")}}},
+        {"the built-in password, plain RC4",
+         Compound({{U("Workbook"),
+                    Encrypted(withFilePass(FilePassRc4(XlsCrypt::kDefaultPassword)),
+                              FilePassRc4(XlsCrypt::kDefaultPassword), XlsCrypt::kDefaultPassword)}}),
+         CWorkbookReader::NoError, U("Sheet1"), plainCells},
+        {"the built-in password, RC4 through CryptoAPI",
+         Compound({{U("Workbook"),
+                    Encrypted(withFilePass(FilePassCryptoApi(XlsCrypt::kDefaultPassword)),
+                              FilePassCryptoApi(XlsCrypt::kDefaultPassword), XlsCrypt::kDefaultPassword)}}),
+         CWorkbookReader::NoError, U("Sheet1"), plainCells},
+        {"a password of the user's own",
+         Compound({{U("Workbook"), Encrypted(withFilePass(FilePassRc4(U("himitsu"))),
+                                             FilePassRc4(U("himitsu")), U("himitsu"))}}),
+         CWorkbookReader::Password,
+         {},
+         {}},
+        {"a CryptoAPI password of the user's own",
+         Compound({{U("Workbook"), Encrypted(withFilePass(FilePassCryptoApi(U("himitsu"))),
+                                             FilePassCryptoApi(U("himitsu")), U("himitsu"))}}),
+         CWorkbookReader::Password,
+         {},
+         {}},
+        {"XOR obfuscation",
+         Compound({{U("Workbook"), withFilePass(U16(0) + U16(0x1234) + U16(0x5678))}}),
+         CWorkbookReader::Unsupported,
+         {},
+         {}},
+        {"an encrypted .xlsx",
+         Compound({{U("EncryptionInfo"), QByteArray(200, '\x04')},
+                   {U("EncryptedPackage"), QByteArray(5000, 'x')}}),
+         CWorkbookReader::Password,
+         {},
+         {}},
+        {"Excel 4.0", Compound({{U("Workbook"), biff4}}), CWorkbookReader::Unsupported, {}, {}},
+        {"no workbook stream",
+         Compound({{U("Contents"), Biff8Book()}}),
+         CWorkbookReader::NotWorkbook,
+         {},
+         {}},
+        {"no sheet", Compound({{U("Workbook"), Stream(8, {}, {})}}), CWorkbookReader::NotWorkbook, {}, {}},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = dir.filePath(QStringLiteral("book.xls"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.file);
+        file.close();
+        CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
+        std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(path, &error);
+        EXPECT_EQ(error, c.error);
+        if (c.error != CWorkbookReader::NoError) {
+            EXPECT_FALSE(reader);
+            continue;
+        }
+        ASSERT_TRUE(reader);
+        ASSERT_EQ(reader->Sheets().size(), 1);
+        EXPECT_EQ(reader->Sheets().first().name, c.sheet);
+        CSheetData sheet;
+        ASSERT_TRUE(reader->ReadSheet(0, sheet, &error));
+        EXPECT_EQ(sheet.cells.size(), size_t(c.cells.size()));
+        for (const auto& [name, value] : c.cells) {
+            const CSheetCell* cell = nullptr;
+            for (const CSheetCell& each : sheet.cells) {
+                if (CWorkbookReader::CellName(each.row, each.column) == name)
+                    cell = &each;
+            }
+            ASSERT_TRUE(cell) << qPrintable(name);
+            if (value.startsWith(U("date "))) {
+                EXPECT_EQ(cell->kind, K::Number);
+                EXPECT_TRUE(sheet.FormatOf(*cell).isDate);
+                EXPECT_EQ(cell->number, value.mid(5).toDouble());
+            } else if (cell->kind == K::Number) {
+                EXPECT_EQ(cell->number, value.toDouble()) << qPrintable(name);
+            } else {
+                EXPECT_EQ(cell->kind, K::Text) << qPrintable(name);
+                EXPECT_EQ(cell->text, value) << qPrintable(name);
+            }
+        }
+    }
+}
+
+TEST(XlsBooks, Rc4GivesTheKnownKeyStream)
+{
+    EXPECT_EQ(Rc4("Key", "Plaintext").toHex(), "bbf316e8d940af0ad3");
+    EXPECT_EQ(Rc4("Wiki", "pedia").toHex(), "1021bf0420");
+}
+
+TEST(XlsBooks, LostFormulaResultsAreNamedAndEmptyCellsKeepOnlyTheirRange)
+{
+    const QByteArray textFormula =
+        Record(0x0006, Cell(1, 1, 0) + QByteArray("\0\0\0\0\0\0\xFF\xFF", 8) + U16(0) + U32(0) + U16(0));
+    const struct {
+        const char* what;
+        QByteArray cells;
+        CWorkbookReader::Error error;
+        QString failed;
+    } cases[] = {
+        {"a text result whose record never comes", textFormula + Record(0x0203, Cell(2, 0, 0) + F64(1)),
+         CWorkbookReader::FormulaResult, U("B2")},
+        {"a text result at the sheet's end", textFormula, CWorkbookReader::FormulaResult, U("B2")},
+        {"a result of an unknown kind",
+         Record(0x0006, Cell(4, 2, 0) + QByteArray("\x09\0\0\0\0\0\xFF\xFF", 8) + U16(0) + U32(0) + U16(0)),
+         CWorkbookReader::FormulaResult, U("C5")},
+        {"a text result after a shared formula",
+         textFormula + Record(0x04BC, QByteArray(10, '\0')) + Record(0x0207, Unicode(U("ok"))),
+         CWorkbookReader::NoError,
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CWorkbookReader::Error error = CWorkbookReader::NoError;
+        std::unique_ptr<CXlsReader> reader =
+            CXlsReader::FromBytes(Compound({{U("Workbook"), Biff8Book({}, c.cells)}}), {}, error);
+        ASSERT_TRUE(reader);
+        CSheetData sheet;
+        EXPECT_EQ(reader->ReadSheet(0, sheet, &error), c.error == CWorkbookReader::NoError);
+        EXPECT_EQ(error, c.error);
+        if (c.error == CWorkbookReader::FormulaResult)
+            EXPECT_EQ(reader->FailedCell(), c.failed);
+        else
+            EXPECT_EQ(CellAt(sheet, 1, 1)->text, U("ok"));
+    }
+
+    // Styled empty cells: none kept, their range kept; a value past the
+    // cap is refused as too large, blanks never count.
+    QByteArray blanks = Record(0x0203, Cell(3, 3, 0) + F64(5));
+    for (quint16 row = 0; row < 2000; ++row)
+        blanks += Record(0x00BE, U16(row) + U16(1) + QByteArray(2 * 200, '\0') + U16(200));
+    blanks += Record(0x0201, Cell(2500, 0, 0));
+    CWorkbookLimits limits;
+    limits.maxCells = 100;
+    CWorkbookReader::Error error = CWorkbookReader::NoError;
+    std::unique_ptr<CXlsReader> reader =
+        CXlsReader::FromBytes(Compound({{U("Workbook"), Biff8Book({}, blanks)}}), limits, error);
+    ASSERT_TRUE(reader);
+    CSheetData sheet;
+    ASSERT_TRUE(reader->ReadSheet(0, sheet, &error));
+    ASSERT_EQ(sheet.cells.size(), 1u);
+    quint32 r0, c0, r1, c1;
+    ASSERT_TRUE(sheet.UsedRange(r0, c0, r1, c1));
+    EXPECT_EQ(QList<quint32>({r0, c0, r1, c1}), QList<quint32>({0, 0, 2500, 200}));
+
+    QByteArray numbers;
+    for (quint16 row = 0; row < 101; ++row)
+        numbers += Record(0x0203, Cell(row, 0, 0) + F64(row));
+    reader = CXlsReader::FromBytes(Compound({{U("Workbook"), Biff8Book({}, numbers)}}), limits, error);
+    ASSERT_TRUE(reader);
+    EXPECT_FALSE(reader->ReadSheet(0, sheet, &error));
+    EXPECT_EQ(error, CWorkbookReader::TooLarge);
+    EXPECT_TRUE(sheet.cells.empty());
+}
+
+TEST(XlsHostileBooks, SharedRecordRunsAndLongDirectoryNamesReadOnceAndSafely)
+{
+    // Two thousand sheets whose BOUNDSHEETs all point at one run of ten
+    // thousand records: the walk takes each record once, every sheet reads
+    // the run.
+    QByteArray run;
+    for (quint16 row = 0; row < 10000; ++row)
+        run += Record(0x0203, Cell(row, 0, 0) + F64(row));
+    QList<Sheet> sheets;
+    for (int i = 0; i < 2000; ++i)
+        sheets << Sheet{Unicode(QStringLiteral("S%1").arg(i), true), i == 0 ? run : QByteArray()};
+    quint32 first = 0;
+    const QByteArray shared = Stream(8, {}, sheets, [&first](int i, quint32 at) {
+        if (i == 0)
+            first = at;
+        return first;
+    });
+    CWorkbookReader::Error error = CWorkbookReader::NoError;
+    std::unique_ptr<CXlsReader> reader =
+        CXlsReader::FromBytes(Compound({{U("Workbook"), shared}}), {}, error);
+    ASSERT_TRUE(reader);
+    ASSERT_EQ(reader->Sheets().size(), 2000);
+    for (int s : {0, 1, 1999}) {
+        CSheetData sheet;
+        ASSERT_TRUE(reader->ReadSheet(s, sheet, &error)) << s;
+        EXPECT_EQ(sheet.cells.size(), 10000u) << s;
+    }
+
+    // A root entry that declares an 8192-byte name: the name is cut to the
+    // entry, the book reads.
+    reader = CXlsReader::FromBytes(Compound({{U("Workbook"), Biff8Book()}}, 8192), {}, error);
+    ASSERT_TRUE(reader);
+    CSheetData sheet;
+    EXPECT_TRUE(reader->ReadSheet(0, sheet, &error));
+    EXPECT_EQ(sheet.cells.size(), 3u);
+}
+
+} // namespace
