@@ -597,7 +597,7 @@ int CMasterImport::ReadAccessFile(const QString& path)
     const std::unique_ptr<IAccessSource> source = MakeAccessSource();
     const int stage = source->Open(path);
     if (stage != IAccessSource::kOk) {
-        Say(QStringLiteral("データベースを開けません<%1>").arg(stage), MB_ICONEXCLAMATION);
+        Say(source->OpenMessage(stage), MB_ICONEXCLAMATION);
         return 0;
     }
     const QStringList names = source->Tables();

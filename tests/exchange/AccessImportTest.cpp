@@ -103,6 +103,7 @@ TEST_F(AccessImportTest, StagesTablesAndTheChoice)
         const char* message;
     } cases[] = {{1, {}, "データベースを開けません<1>"},
                  {3, {}, "データベースを開けません<3>"},
+                 {4, {}, "データベースがパスワードで保護されているため開けません。\nAccessで開いてパスワードを解除してから読み込んでください。"},
                  {0, {}, "テーブルがありません。\n処理を中止します。"}};
     for (const Case& c : cases) {
         m_db.openStage = c.openStage;

@@ -178,8 +178,9 @@ TEST(MdbAccessValues, OldDatesNewTypesAndDamageComeInOrSayWhy)
         EXPECT_EQ(QStringList({AccessCellText(columns[5].type, rows[1][5]),
                                AccessCellText(columns[6].type, rows[1][6])}),
                   c.second);
-        if (c.secondG.isValid())
+        if (c.secondG.isValid()) {
             EXPECT_EQ(rows[1][6].toDateTime(), c.secondG);
+        }
     }
     qunsetenv("CORVANTA_MDB_HELPER");
 }
