@@ -290,11 +290,9 @@ constexpr IndexDef kIndexes[] = {
     {"ix_sales_h_code_seikyu", "Sales_H", "CustomerCode,SeikyuID,Date,Total,DenpyoType,Amount,Tax,TaxType"},
     {"ix_sales_h_seikyu", "Sales_H",
      "SeikyuID,CustomerCode,Date,DenpyoType,Total,Amount,Tax,TaxType,AmountNoTax"},
-    // By date and ID, the order of the slip lists; a period's slips with what
-    // the balance lists sum (money carries it in its date index, its lists
-    // sort by number anyway).
-    {"ix_sales_h_date", "Sales_H", "Date"},
-    {"ix_sales_h_date_sums", "Sales_H", "Date,CustomerCode,SeikyuID,DenpyoType,Total,Amount,Tax,TaxType"},
+    // A period's slips and money by date carry what the balance lists sum;
+    // the slips by date and ID, the order of the slip lists.
+    {"ix_sales_h_date", "Sales_H", "Date,ID,CustomerCode,SeikyuID,DenpyoType,Total,Amount,Tax,TaxType"},
     // The staff totals: slips by staff and date, and their lines by slip
     // with what is summed and the line's own date, so that they read no row
     // of either table. The transitions take the staff names from the first.
@@ -308,8 +306,7 @@ constexpr IndexDef kIndexes[] = {
     {"ix_stock_h_code_seikyu", "Stock_H", "SupplierCode,SeikyuID,Date,Total,DenpyoType,Amount,Tax,TaxType"},
     {"ix_stock_h_seikyu", "Stock_H",
      "SeikyuID,SupplierCode,Date,DenpyoType,Total,Amount,Tax,TaxType,AmountNoTax"},
-    {"ix_stock_h_date", "Stock_H", "Date"},
-    {"ix_stock_h_date_sums", "Stock_H", "Date,SupplierCode,SeikyuID,DenpyoType,Total,Amount,Tax,TaxType"},
+    {"ix_stock_h_date", "Stock_H", "Date,ID,SupplierCode,SeikyuID,DenpyoType,Total,Amount,Tax,TaxType"},
     {"ix_stock_h_person", "Stock_H", "MyPerson,Date"},
     {"ix_stock_b_header", "Stock_B", "HeaderID,LineNo,ItemType,Amount,IncludeTax,Date"},
     {"ix_stock_b_item", "Stock_B", "ItemCode,Date,ItemType,Number,Amount,IncludeTax"},
