@@ -46,6 +46,19 @@ std::map<std::string, double>& Bounds()
     return bounds;
 }
 
+// Figures other than time: the bound, the unit and each run's value.
+struct Figure {
+    double bound;
+    std::string unit;
+    std::vector<double> values;
+};
+
+std::map<std::string, Figure>& Figures()
+{
+    static std::map<std::string, Figure> figures;
+    return figures;
+}
+
 class RatioReporter : public benchmark::ConsoleReporter
 {
   public:
@@ -92,6 +105,14 @@ class RatioReporter : public benchmark::ConsoleReporter
             std::printf("time %s: %.1f ms  (bound %.0f ms)%s\n", name.c_str(), median * 1e3, bound * 1e3,
                         median > bound ? "  ABOVE THE BOUND" : "");
             m_failed = m_failed || median > bound;
+        }
+        for (auto& [name, figure] : Figures()) {
+            if (figure.values.empty())
+                continue;
+            const double median = Median(figure.values);
+            std::printf("figure %s: %.2f %s  (bound %.2f %s)%s\n", name.c_str(), median, figure.unit.c_str(),
+                        figure.bound, figure.unit.c_str(), median > figure.bound ? "  ABOVE THE BOUND" : "");
+            m_failed = m_failed || median > figure.bound;
         }
         std::fflush(stdout);
     }
@@ -150,6 +171,17 @@ bool RegisterBound(const char* name, double milliseconds)
 {
     Bounds()[name] = milliseconds / 1e3;
     return true;
+}
+
+bool RegisterFigureBound(const char* name, double bound, const char* unit)
+{
+    Figures()[name] = {bound, unit, {}};
+    return true;
+}
+
+void ReportFigure(const char* name, double value)
+{
+    Figures().at(name).values.push_back(value);
 }
 
 const QString& BenchDatabaseFolder()

@@ -29,3 +29,9 @@ void RunRequest(benchmark::State& state, CMakeMsgID& data, const QString& table,
 // The same bound for a benchmark registered by name elsewhere (BENCHMARK),
 // in milliseconds. Returns true, for use in a static initialiser.
 bool RegisterBound(const char* name, double milliseconds);
+
+// A figure other than time (the memory a list row keeps) that must stay
+// within `bound`: measured by a benchmark with ReportFigure, its median is
+// printed beside the bound after the runs, and the program fails above it.
+bool RegisterFigureBound(const char* name, double bound, const char* unit);
+void ReportFigure(const char* name, double value);

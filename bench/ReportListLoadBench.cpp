@@ -19,6 +19,8 @@
 
 #include <QDate>
 
+#include <malloc.h>
+
 namespace
 {
 
@@ -123,7 +125,55 @@ void LoadFillReset(benchmark::State& state, const LoadCase& lc)
         state.SkipWithError(qPrintable(ui.Prompt().Texts().join(u' ')));
 }
 
+// The memory a row of the largest list keeps: the sales lines of a quarter,
+// their records and rows as the screen keeps them after its first page.
+constexpr char kRowMemory[] = "ReportListLoad/MemoryOfASalesLinesRow";
+constexpr double kRowMemoryBound = 0.8; // KB
+
+void RowMemory(benchmark::State& state)
+{
+    CMakeMsgID data;
+    if (!Open(state, data))
+        return;
+    ScopedFakeUi ui;
+    const LoadCase lc{kRowMemory, 18, {2024, 1, 1}, {2024, 3, 31}};
+    CLoaderConditions c;
+    c.from = lc.from;
+    c.to = lc.to;
+    CReportColumnParams params;
+    params.mode = lc.mode;
+    params.periodStart = lc.from;
+    params.unitWidth = 100;
+    for (auto _ : state) {
+        const std::size_t before = mallinfo2().uordblks;
+        {
+            CReportList list;
+            list.SetMode(lc.mode);
+            list.Columns() = BuildReportColumns(params);
+            CShimeListModel model(list);
+            CCDSData records;
+            if (LoadRecords(data, lc, c, records) != 1 ||
+                (list.SetRecords(std::move(records)), !list.FillList(lc.to))) {
+                state.SkipWithError("the list did not load");
+                return;
+            }
+            model.Reset();
+            const int shown = std::min(model.rowCount(), kPageRows);
+            for (int r = 0; r < shown; ++r)
+                for (int col = 0; col < model.columnCount(); ++col)
+                    benchmark::DoNotOptimize(model.data(model.index(r, col)));
+            const double kept = double(mallinfo2().uordblks) - double(before);
+            const double perRow = kept / 1024 / std::max(1, list.RowCount());
+            state.counters["rows"] = list.RowCount();
+            state.counters["KB/row"] = perRow;
+            ReportFigure(kRowMemory, perRow);
+        }
+    }
+}
+
 const bool registered = [] {
+    RegisterFigureBound(kRowMemory, kRowMemoryBound, "KB a row");
+    benchmark::RegisterBenchmark(kRowMemory, RowMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
     // The generated business years run from April 2022 to March 2024; the
     // closings end with December 2023, the money with February 2024.
     const QDate yearFrom(2023, 4, 1), yearTo(2024, 3, 31), monthFrom(2024, 1, 1), monthTo(2024, 1, 31);

@@ -54,7 +54,6 @@ bool IsFatal(int rc)
     }
 }
 
-
 QString QuoteId(const QString& name)
 {
     QString quoted = name;
@@ -302,7 +301,7 @@ struct QStringHash {
 struct CMakeMsgID::Statement {
     struct Column {
         const QString* name; // the result field's name, as every field keeps it
-        int type;     // field type, or -1: by the stored value
+        int type;            // field type, or -1: by the stored value
     };
 
     ~Statement() { sqlite3_finalize(handle); }
@@ -410,7 +409,7 @@ void CMakeMsgID::Describe(Statement& statement, const QString& table, bool bare)
     statement.reprepares = reprepares;
 }
 
-void CMakeMsgID::ReadValue(CTb& field, sqlite3_stmt* statement, int column, int type)
+void CMakeMsgID::ReadValue(CTb& field, sqlite3_stmt* statement, int column, int type, LastText* last)
 {
     if (type == CTb::kText) {
         // Most fields are texts: no value is a null pointer, without asking
@@ -420,7 +419,18 @@ void CMakeMsgID::ReadValue(CTb& field, sqlite3_stmt* statement, int column, int 
             return;
         field.m_null = false;
         field.m_type = CTb::kText;
-        field.m_text = QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
+        const int bytes = sqlite3_column_bytes(statement, column);
+        if (!last) {
+            field.m_text = QString::fromUtf8(text, bytes);
+            return;
+        }
+        // The same text as the column's last one shares its copy.
+        if (last->text.isNull() || last->stored.size() != std::size_t(bytes) ||
+            std::memcmp(last->stored.data(), text, std::size_t(bytes)) != 0) {
+            last->stored.assign(text, std::size_t(bytes));
+            last->text = QString::fromUtf8(text, bytes);
+        }
+        field.m_text = last->text;
         return;
     }
     const int storage = sqlite3_column_type(statement, column);
@@ -652,7 +662,8 @@ void UpdateIndexes(sqlite3* db)
     // Another writer now: no wait, the next opening tries again.
     sqlite3_busy_timeout(db, 0);
     const QByteArray sql = ("BEGIN IMMEDIATE; " + work.join(QStringLiteral("; ")) + "; COMMIT").toUtf8();
-    if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK && !sqlite3_get_autocommit(db))
+    if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK &&
+        !sqlite3_get_autocommit(db))
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_busy_timeout(db, 5000);
 }
@@ -852,6 +863,9 @@ int CMakeMsgID::GetDataList(const CCDSData& request, CCDSData& result, QString& 
     Describe(*statement, request.m_strTable, whole);
     const int count = int(statement->columns.size());
     CRecordChunks chunks;
+    // The text each column read last: rows in order repeat texts (the lines
+    // of one slip its number and partner), which then share one copy.
+    std::vector<LastText> last{std::size_t(count)};
     for (; rc == SQLITE_ROW; rc = sqlite3_step(handle)) {
         COneRecord* record = result.AddNew();
         // Room for the few fields a list computes into its records.
@@ -862,7 +876,7 @@ int CMakeMsgID::GetDataList(const CCDSData& request, CCDSData& result, QString& 
             CTb& field = fields[i];
             field.m_name = column.name;
             field.m_type = qint8(column.type < 0 ? CTb::kText : column.type);
-            ReadValue(field, handle, i, column.type);
+            ReadValue(field, handle, i, column.type, &last[std::size_t(i)]);
         }
     }
     if (rc != SQLITE_DONE) {

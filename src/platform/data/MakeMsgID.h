@@ -228,8 +228,8 @@ class CMakeMsgID
     // "タイプ", "LineNo", "Memo", "InNum", "OutNum" and the partner's
     // "Company", "Section", "Name" (the slip's own for the one-time partner;
     // empty for movements). Refused: an unknown product, a bad period.
-    int GetItemInOutList(const QString& code, const QDate& from, const QDate& to, CCDSData& head, CCDSData& rows,
-                         const QDate& lastCarry, QString& err);
+    int GetItemInOutList(const QString& code, const QDate& from, const QDate& to, CCDSData& head,
+                         CCDSData& rows, const QDate& lastCarry, QString& err);
     // Fills the ledger work tables for printing: WMotocho_H takes the
     // request's header records (table "WMotocho_H", numbered 1..n in set
     // order), WMotocho_B each header's ledger rows as GetMotocho gives them
@@ -256,7 +256,15 @@ class CMakeMsgID
     int Prepare(const QString& sql, Statement*& statement, QString& err);
     void TrimCache();
     void Describe(Statement& statement, const QString& table, bool bare) const;
-    static void ReadValue(CTb& field, sqlite3_stmt* statement, int column, int type);
+    // The text a column read last, as stored and as read.
+    struct LastText {
+        std::string stored;
+        QString text;
+    };
+    // One result value into `field`; with `last`, a text equal to the
+    // column's last one shares its copy.
+    static void ReadValue(CTb& field, sqlite3_stmt* statement, int column, int type,
+                          LastText* last = nullptr);
     // A text is encoded into `buffer`, which SQLite reads when the statement
     // is stepped: it must live until then.
     static int BindField(sqlite3_stmt* statement, int index, const CTb& field, const Schema::TableDef& table,

@@ -290,7 +290,9 @@ constexpr IndexDef kIndexes[] = {
     {"ix_sales_h_code_seikyu", "Sales_H", "CustomerCode,SeikyuID,Date,Total,DenpyoType,Amount,Tax,TaxType"},
     {"ix_sales_h_seikyu", "Sales_H",
      "SeikyuID,CustomerCode,Date,DenpyoType,Total,Amount,Tax,TaxType,AmountNoTax"},
-    {"ix_sales_h_date", "Sales_H", "Date"},
+    // A period's slips and money by date carry what the balance lists sum;
+    // the slips by date and ID, the order of the slip lists.
+    {"ix_sales_h_date", "Sales_H", "Date,ID,CustomerCode,SeikyuID,DenpyoType,Total,Amount,Tax,TaxType"},
     // The staff totals: slips by staff and date, and their lines by slip
     // with what is summed and the line's own date, so that they read no row
     // of either table. The transitions take the staff names from the first.
@@ -304,7 +306,7 @@ constexpr IndexDef kIndexes[] = {
     {"ix_stock_h_code_seikyu", "Stock_H", "SupplierCode,SeikyuID,Date,Total,DenpyoType,Amount,Tax,TaxType"},
     {"ix_stock_h_seikyu", "Stock_H",
      "SeikyuID,SupplierCode,Date,DenpyoType,Total,Amount,Tax,TaxType,AmountNoTax"},
-    {"ix_stock_h_date", "Stock_H", "Date"},
+    {"ix_stock_h_date", "Stock_H", "Date,ID,SupplierCode,SeikyuID,DenpyoType,Total,Amount,Tax,TaxType"},
     {"ix_stock_h_person", "Stock_H", "MyPerson,Date"},
     {"ix_stock_b_header", "Stock_B", "HeaderID,LineNo,ItemType,Amount,IncludeTax,Date"},
     {"ix_stock_b_item", "Stock_B", "ItemCode,Date,ItemType,Number,Amount,IncludeTax"},
@@ -323,12 +325,12 @@ constexpr IndexDef kIndexes[] = {
     {"ix_receipt_h_code_seikyu", "Receipt_H", "CustomerCode,SeikyuID,Date,Amount"},
     {"ix_receipt_h_seikyu", "Receipt_H", "SeikyuID,CustomerCode,Amount"},
     {"ix_receipt_h_closeid", "Receipt_H", "CloseID"},
-    {"ix_receipt_h_date", "Receipt_H", "Date"},
+    {"ix_receipt_h_date", "Receipt_H", "Date,CustomerCode,SeikyuID,Amount"},
     {"ix_receipt_b_header", "Receipt_B", "HeaderID,LineNo"},
     {"ix_pay_h_code_seikyu", "Pay_H", "SupplierCode,SeikyuID,Date,Amount"},
     {"ix_pay_h_seikyu", "Pay_H", "SeikyuID,SupplierCode,Amount"},
     {"ix_pay_h_closeid", "Pay_H", "CloseID"},
-    {"ix_pay_h_date", "Pay_H", "Date"},
+    {"ix_pay_h_date", "Pay_H", "Date,SupplierCode,SeikyuID,Amount"},
     {"ix_pay_b_header", "Pay_B", "HeaderID,LineNo"},
     {"ix_sales_close_code_date", "Sales_Close", "CustomerCode,CloseDate"},
     {"ix_sales_close_closedate", "Sales_Close", "CloseDate,CustomerCode"},

@@ -16,24 +16,43 @@ QString Balance(int side, const QDate& fromDate, const QDate& toDate, const QStr
         return {};
     const SideTables& t = SideTablesOf(side);
     const QString code = SqlName(t.code), d0 = SqlDate(fromDate), d1 = SqlDayAfter(toDate);
-    // One pass over each partner's slips (money) up to the end of the period.
-    const QString slips =
-        QStringLiteral("SELECT %1, SUM(iif(\"Date\" < %2, Total, 0)) AS Past, SUM(iif(\"Date\" >= %2, Total, 0)) AS Now, "
-                       "SUM(iif(\"Date\" >= %2 AND DenpyoType = 0, 1, 0)) AS Slips FROM %3 WHERE \"Date\" < %4 "
-                       "GROUP BY %1")
-            .arg(code, d0, SqlName(t.header), d1);
-    const QString money =
-        QStringLiteral("SELECT %1, SUM(iif(\"Date\" < %2, Amount, 0)) AS Past, SUM(iif(\"Date\" >= %2, Amount, 0)) AS Now, "
-                       "SUM(iif(\"Date\" >= %2, 1, 0)) AS Slips FROM %3 WHERE \"Date\" < %4 GROUP BY %1")
-            .arg(code, d0, SqlName(t.money), d1);
+    // The balance brought forward is the booked balance less what was booked
+    // from the period's start on, plus what no closing booked before it: the
+    // statement reads the period and what follows it (one range of the date
+    // index, which carries what is summed) and the unbooked rows (one range
+    // of the SeikyuID index), never the years before: "+" keeps the planner
+    // from a walk of the whole code index for the order of the groups, or of
+    // the date index up to the period. A slip bills its Total as the programs store slips,
+    // so the booked balance stands for the totals booked.
+    struct Sums {
+        QString from, before;
+    };
+    // `now`: a row's figure; `later`: what a booked row added to the booked
+    // balance; `counted`: which rows of the period count as slips.
+    auto sums = [&](const char* table, const QString& now, const QString& later, const QString& counted) {
+        return Sums{
+            QStringLiteral("SELECT %1, SUM(iif(\"Date\" < %2, %3, 0)) AS Now, SUM(iif(\"Date\" < %2%4, 1, "
+                           "0)) AS Slips, SUM(iif(SeikyuID > 0, %5, 0)) AS Later FROM %6 WHERE \"Date\" >= "
+                           "%7 GROUP BY +%1")
+                .arg(code, d1, now, counted, later, SqlName(table), d0),
+            QStringLiteral("SELECT %1, SUM(%2) AS Past FROM %3 WHERE (SeikyuID <= 0 OR SeikyuID IS NULL) "
+                           "AND +\"Date\" < %4 GROUP BY +%1")
+                .arg(code, now, SqlName(table), d0)};
+    };
+    const Sums slips =
+        sums(t.header, QStringLiteral("Total"), SqlSlipBilled(), QStringLiteral(" AND DenpyoType = 0"));
+    const Sums money =
+        sums(t.money, QStringLiteral("Amount"), QStringLiteral("-COALESCE(Amount, 0)"), QString());
     const QString prev =
-        QStringLiteral("(COALESCE(T1.Collect, 0) + COALESCE(T3.Past, 0) - COALESCE(T2.Past, 0))");
+        QStringLiteral("(COALESCE(T1.Collect, 0) + COALESCE(B.Balance, 0) - COALESCE(T3.Later, 0) + "
+                       "COALESCE(U3.Past, 0) - COALESCE(T2.Later, 0) - COALESCE(U2.Past, 0))");
     const QString sold = QStringLiteral("COALESCE(T3.Now, 0)"), paid = QStringLiteral("COALESCE(T2.Now, 0)");
     const QString balance = QStringLiteral("(%1 + %2 - %3)").arg(prev, sold, paid);
 
     QString columns =
-        QStringLiteral("iif(COALESCE(T3.Slips, 0) + COALESCE(T2.Slips, 0) > 0, 1, 0) AS %1, T1.%2, T1.Company, "
-                       "T1.\"Section\", T1.Name, %3 AS %4, %5 AS %6, %7 AS %8, %9 AS %10")
+        QStringLiteral(
+            "iif(COALESCE(T3.Slips, 0) + COALESCE(T2.Slips, 0) > 0, 1, 0) AS %1, T1.%2, T1.Company, "
+            "T1.\"Section\", T1.Name, %3 AS %4, %5 AS %6, %7 AS %8, %9 AS %10")
             .arg(SqlName(RC_KIND), code, prev, SqlName(RC_PREV_BALANCE), sold,
                  SqlName(side == 1 ? RC_PURCHASES_DUE : RC_SALES_DUE), paid, SqlName(t.received), balance,
                  SqlName(RC_BALANCE));
@@ -54,10 +73,12 @@ QString Balance(int side, const QDate& fromDate, const QDate& toDate, const QStr
     QString order = QStringLiteral("T1.") % code;
     if (!filter.field.isEmpty())
         order = filter.Column(QStringLiteral("T1.")) % QStringLiteral(", ") % order;
-    return QStringLiteral("SELECT %1 FROM %2 AS T1 LEFT JOIN (%3) AS T3 ON T3.%4 = T1.%4 "
-                          "LEFT JOIN (%5) AS T2 ON T2.%4 = T1.%4%6 ORDER BY %7")
-        .arg(columns, SqlName(t.partner), slips, code, money,
-             where.isEmpty() ? QString() : QStringLiteral(" WHERE ") % where.join(QStringLiteral(" AND ")), order);
+    return QStringLiteral("SELECT %1 FROM %2 AS T1 LEFT JOIN %8 AS B ON B.%4 = T1.%4 LEFT JOIN (%3) AS T3 "
+                          "ON T3.%4 = T1.%4 LEFT JOIN (%9) AS U3 ON U3.%4 = T1.%4 LEFT JOIN (%5) AS T2 "
+                          "ON T2.%4 = T1.%4 LEFT JOIN (%10) AS U2 ON U2.%4 = T1.%4%6 ORDER BY %7")
+        .arg(columns, SqlName(t.partner), slips.from, code, money.from,
+             where.isEmpty() ? QString() : QStringLiteral(" WHERE ") % where.join(QStringLiteral(" AND ")),
+             order, SqlName(t.booked), slips.before, money.before);
 }
 
 } // namespace

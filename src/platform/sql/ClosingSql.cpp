@@ -19,8 +19,8 @@ QString ClosingCandidates(const SideTables& t, const QDate& closingDate, int clo
     const QString code = SqlName(t.code), d1 = SqlDayAfter(closingDate);
     // Unbilled slips up to the date of the partners taking part; a partner
     // already closed for the account on this very date is not offered again.
-    QString unbilled = QStringLiteral(" FROM %1 AS H WHERE H.SeikyuID = 0 AND H.\"Date\" < %2")
-                           .arg(SqlName(t.header), d1);
+    QString unbilled =
+        QStringLiteral(" FROM %1 AS H WHERE H.SeikyuID = 0 AND H.\"Date\" < %2").arg(SqlName(t.header), d1);
     if (closingDay >= 0)
         unbilled += QStringLiteral(" AND H.%1 IN (SELECT %1 FROM %2 WHERE Day = %3)")
                         .arg(code, SqlName(t.partner), QString::number(closingDay));
@@ -30,23 +30,27 @@ QString ClosingCandidates(const SideTables& t, const QDate& closingDate, int clo
     const QString partners = QStringLiteral("SELECT H.") % code % unbilled;
 
     const QString slips =
-        QStringLiteral("SELECT H.%1, SUM(H.Amount) AS Net, SUM(iif(H.TaxType = 1, H.AmountNoTax, 0)) AS Taxable, "
-                       "SUM(%3) AS SlipTax, SUM(iif(H.DenpyoType = 0, 1, 0)) AS Slips%2 GROUP BY H.%1")
+        QStringLiteral(
+            "SELECT H.%1, SUM(H.Amount) AS Net, SUM(iif(H.TaxType = 1, H.AmountNoTax, 0)) AS Taxable, "
+            "SUM(%3) AS SlipTax, SUM(iif(H.DenpyoType = 0, 1, 0)) AS Slips%2 GROUP BY H.%1")
             .arg(code, unbilled, SqlSlipTax(QStringLiteral("H.")));
-    const QString money = QStringLiteral("SELECT R.%1, SUM(R.Amount) AS Amount FROM %2 AS R "
-                                         "WHERE R.SeikyuID = 0 AND R.\"Date\" < %3 AND R.%1 IN (%4) GROUP BY R.%1")
-                              .arg(code, SqlName(t.money), d1, partners);
-    // Slips and money booked to closings made before the day after the date.
+    const QString money =
+        QStringLiteral("SELECT R.%1, SUM(R.Amount) AS Amount FROM %2 AS R "
+                       "WHERE R.SeikyuID = 0 AND R.\"Date\" < %3 AND R.%1 IN (%4) GROUP BY R.%1")
+            .arg(code, SqlName(t.money), d1, partners);
+    // What is booked to the closings dated up to the date.
     const QString past = PastSumsSql(t, partners, closingDate.addDays(1));
 
-    const QString prev = QStringLiteral("(COALESCE(T3.Collect, 0) + COALESCE(TP.Slips, 0) - COALESCE(TP.Money, 0))");
+    const QString prev = QStringLiteral("(COALESCE(T3.Collect, 0) + COALESCE(TP.PastBalance, 0))");
     const QString received = QStringLiteral("COALESCE(T1.Amount, 0)");
     return QStringLiteral(
-               "SELECT COALESCE(T3.%1, T2.%1) AS %1, T3.Zip, T3.Address, T3.Company, T3.\"Section\", T3.Name, "
+               "SELECT COALESCE(T3.%1, T2.%1) AS %1, T3.Zip, T3.Address, T3.Company, T3.\"Section\", "
+               "T3.Name, "
                "T3.Keisho, T3.Keisho2, T3.MyPerson, %2 AS %3, %4 AS %5, (%2 - %4) AS %6, "
                "COALESCE(T2.Net, 0) AS %7, COALESCE(T2.Taxable, 0) AS %8, COALESCE(T2.SlipTax, 0) AS %9, "
                "T2.Slips AS %10, T3.TaxRoundType, T3.CollectCycle, T3.CollectDay "
-               "FROM (%11) AS T2 LEFT JOIN (%12) AS T1 ON T1.%1 = T2.%1 LEFT JOIN (%13) AS TP ON TP.%1 = T2.%1 "
+               "FROM (%11) AS T2 LEFT JOIN (%12) AS T1 ON T1.%1 = T2.%1 LEFT JOIN (%13) AS TP ON TP.%1 = "
+               "T2.%1 "
                "LEFT JOIN %14 AS T3 ON T3.%1 = T2.%1 ORDER BY T2.%1")
         .arg(code, prev, SqlName(t.prevBilled), received, SqlName(t.received), SqlName(RC_CARRIED),
              SqlName(t.netAmount), SqlName(RC_TAXABLE), SqlName(RC_SLIP_TAX), SqlName(t.slipCount), slips,
@@ -58,16 +62,16 @@ QString ClosingCandidates(const SideTables& t, const QDate& closingDate, int clo
 // exactly one bracket (of equal bounds, the lowest bracket).
 QString FeeBrackets()
 {
-    return QStringLiteral("SELECT PaymentType, BankType, Money, Fee, LEAD(Money) OVER (PARTITION BY PaymentType, "
-                          "BankType ORDER BY Money, ID DESC) AS NextMoney FROM %1 "
-                          "WHERE HeaderID = (SELECT MIN(ID) FROM %2)")
+    return QStringLiteral(
+               "SELECT PaymentType, BankType, Money, Fee, LEAD(Money) OVER (PARTITION BY PaymentType, "
+               "BankType ORDER BY Money, ID DESC) AS NextMoney FROM %1 "
+               "WHERE HeaderID = (SELECT MIN(ID) FROM %2)")
         .arg(SqlName(TB_BANK_B), SqlName(TB_BANK_H));
 }
 
 // The carried-over figures of a closing row T1 (ClosingSumsSql) of the
 // partner T4: a per-slip invoice carries nothing over and receives nothing.
-const QString kPrev =
-    QStringLiteral("iif(T1.TudoFlg = 1, COALESCE(T4.Collect, 0) + T1.PastBalance, 0)");
+const QString kPrev = QStringLiteral("iif(T1.TudoFlg = 1, COALESCE(T4.Collect, 0) + T1.PastBalance, 0)");
 const QString kReceived = QStringLiteral("iif(T1.TudoFlg = 1, T1.Booked, 0)");
 const QString kCarried = u'(' % kPrev % QStringLiteral(" - ") % kReceived % u')';
 
@@ -118,18 +122,20 @@ QString Schedule(const SideTables& t, bool withoutCarry, const QString& openClos
     QString columns = QStringLiteral("T1.ID, T1.\"No\", T1.CollectDate, T1.CloseDate, T1.%1, %2, %3, "
                                      "T1.SlipAmount AS %4, T1.SlipTax AS %5, %6 AS %7, "
                                      "iif(T1.TudoFlg = 1, T1.SlipCount, 0) AS %8, T4.CollectType, %9")
-                          .arg(SqlName(t.code), OneTimeColumns(t, {"Company", "Section", "Name"}), CarryColumns(t),
-                               SqlName(t.netAmount), SqlName(RC_TAX), due, SqlName(t.dueAmount),
-                               SqlName(t.slipCount), OneTimeColumns(t, {"MyPerson"}));
+                          .arg(SqlName(t.code), OneTimeColumns(t, {"Company", "Section", "Name"}),
+                               CarryColumns(t), SqlName(t.netAmount), SqlName(RC_TAX), due,
+                               SqlName(t.dueAmount), SqlName(t.slipCount), OneTimeColumns(t, {"MyPerson"}));
     QString joins;
     if (payment) {
-        const QString fee = QStringLiteral("iif(T4.CollectType = '%1', COALESCE(F.Fee, 0), 0)").arg(kTransfer);
+        const QString fee =
+            QStringLiteral("iif(T4.CollectType = '%1', COALESCE(F.Fee, 0), 0)").arg(kTransfer);
         columns += QStringLiteral(", %1 AS %2, T4.Bank, T4.BankCode, T4.BankBranch, T4.BankBranchCode, "
                                   "T4.BankAccountType, T4.BankNumber, T4.BankOnesName, T4.BankOnesPhoenic, "
                                   "T4.BankFee, T4.PaymentType, iif(T4.BankFee = 0, %3 - %1, %3) AS %4")
                        .arg(fee, SqlName(RC_TRANSFER_FEE), due, SqlName(RC_TRANSFER_AMOUNT));
-        joins = QStringLiteral(" LEFT JOIN (%1) AS F ON F.PaymentType = T4.PaymentType AND F.BankType = T4.BankType "
-                               "AND %2 >= F.Money AND (F.NextMoney IS NULL OR %2 < F.NextMoney)")
+        joins = QStringLiteral(
+                    " LEFT JOIN (%1) AS F ON F.PaymentType = T4.PaymentType AND F.BankType = T4.BankType "
+                    "AND %2 >= F.Money AND (F.NextMoney IS NULL OR %2 < F.NextMoney)")
                     .arg(FeeBrackets(), due);
         if (transferOnly)
             joins += QStringLiteral(" WHERE T4.CollectType = '%1'").arg(kTransfer);
@@ -145,14 +151,17 @@ QString BilledList(const SideTables& t, const QDate& fromDate, const QDate& toDa
 {
     const bool sales = &t == &SideTablesOf(0);
     const QString columns =
-        QStringLiteral("T1.ID, T1.Status, T1.TudoFlg, T1.\"Date\", T1.CollectDate, T1.CloseDate, T1.\"No\", T1.%1, "
-                       "%2, %3, %4, T1.SlipAmount AS %5, T1.SlipTax AS %6, T1.SlipCount AS %7, "
-                       "iif(T1.TudoFlg = 0, COALESCE(T5.ID, 0), 0) AS HeaderID, "
-                       "iif(T1.TudoFlg = 0, COALESCE(T5.FormID, 0), 0) AS FormID, "
-                       "iif(T1.TudoFlg = 0, COALESCE(T5.FileName, ''), '') AS FileName")
+        QStringLiteral(
+            "T1.ID, T1.Status, T1.TudoFlg, T1.\"Date\", T1.CollectDate, T1.CloseDate, T1.\"No\", T1.%1, "
+            "%2, %3, %4, T1.SlipAmount AS %5, T1.SlipTax AS %6, T1.SlipCount AS %7, "
+            "iif(T1.TudoFlg = 0, COALESCE(T5.ID, 0), 0) AS HeaderID, "
+            "iif(T1.TudoFlg = 0, COALESCE(T5.FormID, 0), 0) AS FormID, "
+            "iif(T1.TudoFlg = 0, COALESCE(T5.FileName, ''), '') AS FileName")
             .arg(SqlName(t.code),
-                 OneTimeColumns(t, {"Zip", "Address", "Company", "Section", "Name", "Keisho", "Keisho2", "MyPerson"}),
-                 sales ? OneTimeColumns(t, {"TEL"}) % QStringLiteral(", T4.FAX") : QStringLiteral("T4.TEL, T4.FAX"),
+                 OneTimeColumns(
+                     t, {"Zip", "Address", "Company", "Section", "Name", "Keisho", "Keisho2", "MyPerson"}),
+                 sales ? OneTimeColumns(t, {"TEL"}) % QStringLiteral(", T4.FAX")
+                       : QStringLiteral("T4.TEL, T4.FAX"),
                  CarryColumns(t), SqlName(t.netAmount), SqlName(RC_TAX), SqlName(t.slipCount));
     return ClosingRows(t, SqlPeriod(QStringLiteral("CloseDate"), fromDate, toDate), columns, true, QString(),
                        QStringLiteral("T1.CloseDate DESC, T1.\"No\" DESC"));
@@ -231,6 +240,5 @@ QString MakeOpenSalesCloseByCollectDate(bool withoutCarry, const QDate& collectD
 
 QString MakeOpenStockCloseByCollectDate(bool withoutCarry, const QDate& collectDate, bool transferOnly)
 {
-    return MakePaymentScheduleSQL(withoutCarry, OpenClosingsDue(collectDate),
-                                  transferOnly);
+    return MakePaymentScheduleSQL(withoutCarry, OpenClosingsDue(collectDate), transferOnly);
 }

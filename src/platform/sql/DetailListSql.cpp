@@ -15,14 +15,14 @@ QString PeriodWhere(const char* table, const QDate& fromDate, const QDate& toDat
 }
 
 // The money header M with its partner P and, for the one-time partner's
-// money that pays a closing, that closing's first slip S.
+// money that pays a closing, that closing's first slip S: looked up for
+// those rows alone, one seek each, so a period's money reads nothing else.
 QString MoneyJoins(const SideTables& t)
 {
-    return QStringLiteral(" LEFT JOIN %1 AS P ON P.%2 = M.%2 "
-                          "LEFT JOIN (SELECT SeikyuID, MIN(ID) AS FirstSlipID FROM %3 WHERE SeikyuID IN "
-                          "(SELECT CloseID FROM %4 WHERE CloseID <> 0) GROUP BY SeikyuID) AS F "
-                          "ON F.SeikyuID = M.CloseID AND M.CloseID <> 0 LEFT JOIN %3 AS S ON S.ID = F.FirstSlipID")
-        .arg(SqlName(t.partner), SqlName(t.code), SqlName(t.header), SqlName(t.money));
+    return QStringLiteral(
+               " LEFT JOIN %1 AS P ON P.%2 = M.%2 LEFT JOIN %3 AS S ON S.ID = iif(M.%2 = '%4' AND "
+               "M.CloseID <> 0, (SELECT MIN(F.ID) FROM %3 AS F WHERE F.SeikyuID = M.CloseID), NULL)")
+        .arg(SqlName(t.partner), SqlName(t.code), SqlName(t.header), QString::fromUtf8(ONE_TIME_CODE));
 }
 
 QString MoneyNames(const SideTables& t, std::initializer_list<const char*> fields)
@@ -54,33 +54,39 @@ QString MakeReceiptListSQL(int side, const QDate& fromDate, const QDate& toDate)
     if (side != 1)
         columns += QStringLiteral(", ") % MoneyNames(t, {"Zip", "Address", "Keisho", "Keisho2"});
     return QStringLiteral("SELECT %1 FROM %2 AS M%3%4 ORDER BY M.\"Date\" DESC, M.\"No\" DESC")
-        .arg(columns, SqlName(t.money), MoneyJoins(t), SqlWhere(SqlPeriod(QStringLiteral("M.\"Date\""), fromDate, toDate)));
+        .arg(columns, SqlName(t.money), MoneyJoins(t),
+             SqlWhere(SqlPeriod(QStringLiteral("M.\"Date\""), fromDate, toDate)));
 }
 
 QString MakeReceiptLineListSQL(int side, const QDate& fromDate, const QDate& toDate)
 {
     const SideTables& t = SideTablesOf(side);
-    return QStringLiteral("SELECT M.ID, M.\"Date\", M.\"No\", M.%1, %2, B.Code, B.Amount, B.Contents, B.DraftNo, "
-                          "B.DraftDate, M.MyPerson, B.LineNo FROM %3 AS M INNER JOIN %4 AS B ON B.HeaderID = M.ID%5%6 "
-                          "ORDER BY M.\"Date\", M.\"No\", B.LineNo")
-        .arg(SqlName(t.code), MoneyNames(t, {"Company", "Section", "Name"}), SqlName(t.money), SqlName(t.moneyLines),
-             MoneyJoins(t), SqlWhere(SqlPeriod(QStringLiteral("M.\"Date\""), fromDate, toDate)));
+    return QStringLiteral(
+               "SELECT M.ID, M.\"Date\", M.\"No\", M.%1, %2, B.Code, B.Amount, B.Contents, B.DraftNo, "
+               "B.DraftDate, M.MyPerson, B.LineNo FROM %3 AS M INNER JOIN %4 AS B ON B.HeaderID = M.ID%5%6 "
+               "ORDER BY M.\"Date\", M.\"No\", B.LineNo")
+        .arg(SqlName(t.code), MoneyNames(t, {"Company", "Section", "Name"}), SqlName(t.money),
+             SqlName(t.moneyLines), MoneyJoins(t),
+             SqlWhere(SqlPeriod(QStringLiteral("M.\"Date\""), fromDate, toDate)));
 }
 
 QString MakeSlipLineListSQL(int side, const QDate& fromDate, const QDate& toDate)
 {
     const SideTables& t = SideTablesOf(side);
     const QString h = SqlName(t.header) % u'.', b = SqlName(t.lines) % u'.';
-    QString columns = Prefixed(h, {"ID", "Date", "No", t.code, "Company", "Section", "Name"}) % QStringLiteral(", ") %
-                      Prefixed(b, {"ItemType", "TaxFlg", "ItemCode", "ItemName", "Number", "Unit", "Price", "Amount"});
+    QString columns =
+        Prefixed(h, {"ID", "Date", "No", t.code, "Company", "Section", "Name"}) % QStringLiteral(", ") %
+        Prefixed(b, {"ItemType", "TaxFlg", "ItemCode", "ItemName", "Number", "Unit", "Price", "Amount"});
     if (side != 1)
         columns += QStringLiteral(", ") % Prefixed(b, {"TaxFlg2", "Cost", "Amount2"});
     // An unbilled slip reads TudoFlg 1.
-    columns += QStringLiteral(", %1, %2, COALESCE(C.TudoFlg, 1) AS \"TudoFlg\", %3")
-                   .arg(Prefixed(b, {"Remarks"}), Prefixed(h, {"MyPerson", "SeikyuID"}), Prefixed(b, {"Tax"}));
+    columns +=
+        QStringLiteral(", %1, %2, COALESCE(C.TudoFlg, 1) AS \"TudoFlg\", %3")
+            .arg(Prefixed(b, {"Remarks"}), Prefixed(h, {"MyPerson", "SeikyuID"}), Prefixed(b, {"Tax"}));
     if (side != 1)
         columns += QStringLiteral(", ") % Prefixed(h, {"FormID"});
-    return QStringLiteral("SELECT %1 FROM %2 INNER JOIN %3 ON %4ID = %5HeaderID LEFT JOIN %6 AS C ON C.ID = %4SeikyuID%7 "
+    return QStringLiteral("SELECT %1 FROM %2 INNER JOIN %3 ON %4ID = %5HeaderID LEFT JOIN %6 AS C ON C.ID = "
+                          "%4SeikyuID%7 "
                           "ORDER BY %4\"Date\", %4DenpyoType, %4\"No\", %5LineNo, %4ID")
         .arg(columns, SqlName(t.header), SqlName(t.lines), h, b, SqlName(t.closing),
              PeriodWhere(t.header, fromDate, toDate));
@@ -92,15 +98,16 @@ QString MakeQuoteOrderLineListSQL(int side, const QDate& fromDate, const QDate& 
     const char* header = orders ? TB_ORDER_H : TB_ESTIMATE_H;
     const char* lines = orders ? TB_ORDER_B : TB_ESTIMATE_B;
     const QString h = SqlName(header) % u'.', b = SqlName(lines) % u'.';
-    QString columns = Prefixed(h, {"ID", "Status", "Date", "No", orders ? "SupplierCode" : "CustomerCode", "Company",
-                                   "Section", "Name", "MyPerson"});
+    QString columns = Prefixed(h, {"ID", "Status", "Date", "No", orders ? "SupplierCode" : "CustomerCode",
+                                   "Company", "Section", "Name", "MyPerson"});
     if (orders)
         columns += QStringLiteral(", ") % Prefixed(h, {"Limit"});
-    columns += QStringLiteral(", ") % Prefixed(b, {"ItemType", "TaxFlg", "ItemCode", "ItemName", "Number", "Unit",
-                                                   "Price", "Amount", "Remarks", "Tax"});
+    columns += QStringLiteral(", ") % Prefixed(b, {"ItemType", "TaxFlg", "ItemCode", "ItemName", "Number",
+                                                   "Unit", "Price", "Amount", "Remarks", "Tax"});
     if (!orders)
         columns += QStringLiteral(", ") % Prefixed(b, {"TaxFlg2", "Cost", "Amount2"});
-    return QStringLiteral("SELECT %1 FROM %2 INNER JOIN %3 ON %4ID = %5HeaderID%6 ORDER BY %4\"Date\", %4\"No\", %5LineNo")
+    return QStringLiteral("SELECT %1 FROM %2 INNER JOIN %3 ON %4ID = %5HeaderID%6 ORDER BY %4\"Date\", "
+                          "%4\"No\", %5LineNo")
         .arg(columns, SqlName(header), SqlName(lines), h, b, PeriodWhere(header, fromDate, toDate));
 }
 
@@ -113,8 +120,9 @@ QString MakeStockChangeListSQL(const QDate& fromDate, const QDate& toDate, int k
     if (!period.isEmpty())
         conditions << period;
     // The product master's name; the movement's own when the product is gone.
-    return QStringLiteral("SELECT S.ID, S.\"No\", S.\"Date\", S.ItemCode, S.Type, S.InNumber, S.OutNumber, S.Memo, "
-                          "COALESCE(I.ItemName, S.ItemName) AS ItemName FROM %1 AS S LEFT JOIN %2 AS I "
-                          "ON I.ItemCode = S.ItemCode%3 ORDER BY S.\"Date\", S.\"No\", S.ID")
+    return QStringLiteral(
+               "SELECT S.ID, S.\"No\", S.\"Date\", S.ItemCode, S.Type, S.InNumber, S.OutNumber, S.Memo, "
+               "COALESCE(I.ItemName, S.ItemName) AS ItemName FROM %1 AS S LEFT JOIN %2 AS I "
+               "ON I.ItemCode = S.ItemCode%3 ORDER BY S.\"Date\", S.\"No\", S.ID")
         .arg(SqlName(TB_STOCKCHANGE), SqlName(TB_ITEM), SqlWhere(conditions.join(QStringLiteral(" AND "))));
 }

@@ -8,13 +8,14 @@
 namespace
 {
 
-constexpr SideTables kSales{TB_SALES_H,     TB_SALES_B,   TB_RECEIPT_H,   TB_RECEIPT_B,
-                            TB_SALES_CLOSE, TB_CUSTOMER,  "CustomerCode", RC_PREV_BILLED,
-                            RC_RECEIVED,    RC_NET_SALES, RC_SALES_DUE,   RC_DELIVERIES, TB_SALES_BOOKED};
+constexpr SideTables kSales{TB_SALES_H,   TB_SALES_B,     TB_RECEIPT_H,   TB_RECEIPT_B, TB_SALES_CLOSE,
+                            TB_CUSTOMER,  "CustomerCode", RC_PREV_BILLED, RC_RECEIVED,  RC_NET_SALES,
+                            RC_SALES_DUE, RC_DELIVERIES,  TB_SALES_BOOKED};
 
 constexpr SideTables kPurchases{TB_STOCK_H,     TB_STOCK_B,       TB_PAY_H,         TB_PAY_B,
                                 TB_STOCK_CLOSE, TB_SUPPLIER,      "SupplierCode",   RC_PREV_UNPAID,
-                                RC_PAID,        RC_NET_PURCHASES, RC_PURCHASES_DUE, RC_PURCHASE_SLIPS, TB_STOCK_BOOKED};
+                                RC_PAID,        RC_NET_PURCHASES, RC_PURCHASES_DUE, RC_PURCHASE_SLIPS,
+                                TB_STOCK_BOOKED};
 
 } // namespace
 
@@ -120,23 +121,53 @@ QString SqlMonthIndex(const QString& column, const QDate& first)
 {
     QString index = QStringLiteral("CASE");
     for (int month = 0; month <= 12; ++month)
-        index += QStringLiteral(" WHEN %1 < %2 THEN %3").arg(column, SqlDate(first.addMonths(month)), QString::number(month));
+        index += QStringLiteral(" WHEN %1 < %2 THEN %3")
+                     .arg(column, SqlDate(first.addMonths(month)), QString::number(month));
     return index % QStringLiteral(" ELSE 13 END");
 }
 
 namespace
 {
 
-// By partner among `partners` (every partner without them): what the slips
-// billed (or the money's Amount) booked to any closing, with a valid `before`
-// only those dated before it.
-QString BookedByPartner(const SideTables& t, bool money, const QString& partners, const QDate& before)
+// The partners of the sub-select `partners` (Code, FirstDate) with the
+// balance of all they booked, which the triggers keep.
+QString WithBalance(const SideTables& t, const QString& partners)
 {
-    const QString code = SqlName(t.code);
-    return QStringLiteral("SELECT %1, SUM(%2) AS Amount FROM %3 WHERE %4SeikyuID > 0%5 GROUP BY %1")
-        .arg(code, money ? QStringLiteral("Amount") : SqlSlipBilled(), SqlName(money ? t.money : t.header),
-             partners.isEmpty() ? QString() : code % QStringLiteral(" IN (") % partners % QStringLiteral(") AND "),
-             before.isValid() ? QStringLiteral(" AND \"Date\" < ") % SqlDate(before) : QString());
+    return QStringLiteral("SELECT F.Code, F.FirstDate, (SELECT S.Balance FROM %1 AS S WHERE S.%2 = F.Code) "
+                          "AS Balance FROM (%3) AS F")
+        .arg(SqlName(t.booked), SqlName(t.code), partners);
+}
+
+// Every closing of the partners `partners` (Code, FirstDate, Balance) from
+// their FirstDate on, with its own slips and money: each closing's slips
+// and money of its partner are one range of the SeikyuID indexes. The
+// partners lead (CROSS JOIN keeps the order), so that only their closings
+// are read. A slip or money counts for the closing it is booked to and for
+// its own partner, whatever its date.
+QString BookedToClosings(const SideTables& t, const QString& partners)
+{
+    return QStringLiteral(
+               "SELECT K.ID, K.%1, K.CloseDate, F.Balance AS BookedBalance, "
+               "COALESCE(SUM(%2), 0) AS SlipTotal, COALESCE(SUM(H.Amount), 0) AS SlipAmount, "
+               "COALESCE(SUM(%3), 0) AS SlipTax, COALESCE(SUM(iif(H.DenpyoType = 0, 1, 0)), 0) AS SlipCount, "
+               "MIN(H.ID) AS FirstSlipID, COALESCE((SELECT SUM(R.Amount) FROM %4 AS R WHERE R.SeikyuID = "
+               "K.ID "
+               "AND R.%1 = K.%1), 0) AS Booked FROM (%5) AS F CROSS JOIN %6 AS K ON K.%1 = F.Code AND "
+               "K.CloseDate >= F.FirstDate LEFT JOIN %7 AS H ON H.SeikyuID = K.ID AND H.%1 = K.%1 "
+               "GROUP BY K.ID")
+        .arg(SqlName(t.code), SqlSlipBilled(QStringLiteral("H.")), SqlSlipTax(QStringLiteral("H.")),
+             SqlName(t.money), WithBalance(t, partners), SqlName(t.closing), SqlName(t.header));
+}
+
+// The past of a partner at a closing (or a date): all it booked less what
+// is booked to its closings from that one (that date) on, `later` summing
+// those closings' rows of BookedToClosings. The one definition of the
+// carried-over balance, whatever a slip's date or partner was changed to
+// after its closing.
+QString PastBalance(const QString& balance, const QString& later)
+{
+    return QStringLiteral("COALESCE(%1, 0) - COALESCE(%2, 0)")
+        .arg(balance, later.arg(QStringLiteral("SlipTotal - C.Booked")));
 }
 
 } // namespace
@@ -144,41 +175,23 @@ QString BookedByPartner(const SideTables& t, bool money, const QString& partners
 QString ClosingSumsSql(const SideTables& t, const QString& closings)
 {
     const QString code = SqlName(t.code), closing = SqlName(t.closing);
-    const QString header = SqlName(t.header), money = SqlName(t.money);
     // Every closing when no condition is given.
     const QString where = SqlWhere(closings);
-    // The partners of the closings chosen, from the date of their first one,
-    // with the balance of all they booked, which the triggers keep.
+    // The partners of the closings chosen, from the date of their first one.
     const QString partners =
-        QStringLiteral("SELECT X.%1 AS Code, MIN(X.CloseDate) AS FirstDate, (SELECT S.Balance FROM %2 AS S "
-                       "WHERE S.%1 = X.%1) AS Balance FROM %3 AS X%4 GROUP BY X.%1")
-            .arg(code, SqlName(t.booked), closing, where);
-    // Every closing of those partners from that date, which the past of a
-    // chosen closing must leave out, with its own slips and money: each
-    // closing's slips and money of its partner are one range of the SeikyuID
-    // indexes. The partners lead (CROSS JOIN keeps the order), so that only
-    // their closings are read.
-    const QString sums =
-        QStringLiteral(
-            "SELECT K.ID, K.%1, K.CloseDate, F.Balance AS BookedBalance, "
-            "COALESCE(SUM(%2), 0) AS SlipTotal, COALESCE(SUM(H.Amount), 0) AS SlipAmount, "
-            "COALESCE(SUM(%3), 0) AS SlipTax, COALESCE(SUM(iif(H.DenpyoType = 0, 1, 0)), 0) AS SlipCount, "
-            "MIN(H.ID) AS FirstSlipID, COALESCE((SELECT SUM(R.Amount) FROM %4 AS R WHERE R.SeikyuID = K.ID "
-            "AND R.%1 = K.%1), 0) AS Booked FROM (%5) AS F CROSS JOIN %6 AS K ON K.%1 = F.Code AND "
-            "K.CloseDate >= F.FirstDate LEFT JOIN %7 AS H ON H.SeikyuID = K.ID AND H.%1 = K.%1 "
-            "GROUP BY K.ID")
-            .arg(code, SqlSlipBilled(QStringLiteral("H.")), SqlSlipTax(QStringLiteral("H.")), money, partners,
-                 closing, header);
-    // Past = booked in all - booked to this closing and the later ones. The
+        QStringLiteral("SELECT X.%1 AS Code, MIN(X.CloseDate) AS FirstDate FROM %2 AS X%3 "
+                       "GROUP BY X.%1")
+            .arg(code, closing, where);
+    // The past of a closing leaves out this one and the later ones. The
     // running sums go over narrow rows; the chosen records join them after.
     const QString past =
         QStringLiteral(
             "SELECT C.ID AS SumID, C.SlipTotal, C.SlipAmount, C.SlipTax, C.SlipCount, C.FirstSlipID, "
-            "C.Booked, COALESCE(C.BookedBalance, 0) - "
-            "SUM(C.SlipTotal - C.Booked) OVER Later AS PastBalance FROM (%1) AS C "
-            "WINDOW Later AS (PARTITION BY C.%2 ORDER BY C.CloseDate, C.ID "
+            "C.Booked, %1 AS PastBalance FROM (%2) AS C "
+            "WINDOW Later AS (PARTITION BY C.%3 ORDER BY C.CloseDate, C.ID "
             "ROWS BETWEEN CURRENT ROW AND UNBOUNDED FOLLOWING)")
-            .arg(sums, code);
+            .arg(PastBalance(QStringLiteral("C.BookedBalance"), QStringLiteral("SUM(C.%1) OVER Later")),
+                 BookedToClosings(t, partners), code);
     return QStringLiteral(
                "SELECT K.*, W.SlipTotal, W.SlipAmount, W.SlipTax, W.SlipCount, W.FirstSlipID, W.Booked, "
                "W.PastBalance FROM (%1) AS W CROSS JOIN %2 AS K ON K.ID = W.SumID%3")
@@ -188,18 +201,12 @@ QString ClosingSumsSql(const SideTables& t, const QString& closings)
 QString PastSumsSql(const SideTables& t, const QString& partners, const QDate& bound)
 {
     const QString code = SqlName(t.code);
-    // What the partners booked to their closings on or after the bound.
-    auto later = [&](bool money) -> QString {
-        return QStringLiteral("SELECT %1, SUM(%2) AS Amount FROM %4 WHERE (SeikyuID, %1) IN (SELECT K.ID, K.%1 "
-                              "FROM %3 AS K WHERE K.%1 IN (%5) AND K.CloseDate >= %6) AND \"Date\" < %6 GROUP BY %1")
-            .arg(code, money ? QStringLiteral("Amount") : SqlSlipBilled(), SqlName(t.closing),
-                 SqlName(money ? t.money : t.header), partners, SqlDate(bound));
-    };
-    return QStringLiteral("SELECT P.%1, COALESCE(BS.Amount, 0) - COALESCE(LS.Amount, 0) AS Slips, "
-                          "COALESCE(BM.Amount, 0) - COALESCE(LM.Amount, 0) AS Money "
-                          "FROM (SELECT %1 FROM (%2) GROUP BY %1) AS P "
-                          "LEFT JOIN (%3) AS BS ON BS.%1 = P.%1 LEFT JOIN (%4) AS LS ON LS.%1 = P.%1 "
-                          "LEFT JOIN (%5) AS BM ON BM.%1 = P.%1 LEFT JOIN (%6) AS LM ON LM.%1 = P.%1")
-        .arg(code, partners, BookedByPartner(t, false, partners, bound), later(false),
-             BookedByPartner(t, true, partners, bound), later(true));
+    // Each partner once, from the bound on: its closings of that date or
+    // later are what its past leaves out. Most partners have none.
+    const QString from = QStringLiteral("SELECT %1 AS Code, %2 AS FirstDate FROM (%3) GROUP BY %1")
+                             .arg(code, SqlDate(bound), partners);
+    return QStringLiteral("SELECT P.Code AS %1, %2 AS PastBalance FROM (%3) AS P LEFT JOIN (%4) AS C "
+                          "ON C.%1 = P.Code GROUP BY P.Code")
+        .arg(code, PastBalance(QStringLiteral("P.Balance"), QStringLiteral("SUM(C.%1)")),
+             WithBalance(t, from), BookedToClosings(t, from));
 }

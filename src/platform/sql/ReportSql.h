@@ -57,7 +57,7 @@ QString SqlOneTime(const QString& codeColumn, const QString& slipValue, const QS
 // (the builder then returns no statement, as the name goes into the SQL).
 struct ClassFilter {
     bool valid = true;
-    QString field;       // "Class1".."Class5", empty without a field
+    QString field; // "Class1".."Class5", empty without a field
     QStringList values;
 
     // "<prefix>"ClassN" IN ('a','b')", or empty when nothing is filtered.
@@ -89,11 +89,14 @@ int MakeMonthLabels(int year, int startMonth, QStringList& labels, QList<int>* y
 QString SqlMonthIndex(const QString& column, const QDate& first);
 
 // The past sums behind the carried-over balances. "Past" is what a partner
-// was billed and paid through earlier closings: what its slips billed and
-// the Amount of its money booked to them (joined by SeikyuID, never summed
-// per row). A slip or receipt counts for its own partner. Both generators
-// start from the partner's booked totals, read from the partner-code index,
-// and take off what was booked to the later closings.
+// was billed and paid through earlier closings: its booked balance (kept by
+// the triggers) less what its slips billed and the Amount of its money booked
+// to its closings from the one in question on (joined by SeikyuID, never
+// summed per row). A slip or receipt counts for its own partner and for the
+// closing it is booked to, whatever its date: both generators use this one
+// definition, so the closing row, the billed lists, the reprint and the
+// schedules agree even about a slip re-dated or given to another partner
+// after its closing.
 
 // One row per closing record matching `closings` (a condition on the closing
 // table's bare column names, "Status = 0"; empty for every closing): every
@@ -107,7 +110,7 @@ QString SqlMonthIndex(const QString& column, const QDate& first);
 //                                   it, or on its date with a lower ID.
 QString ClosingSumsSql(const SideTables& t, const QString& closings);
 
-// One row per partner code given by the sub-select `partners`: Slips and
-// Money booked to its closings dated before `bound`, counting only slips and
-// money dated before `bound` themselves.
+// One row per partner code given by the sub-select `partners` (its first
+// column): PastBalance, what the slips billed less the money over the
+// partner's closings dated before `bound`.
 QString PastSumsSql(const SideTables& t, const QString& partners, const QDate& bound);
