@@ -1,10 +1,12 @@
 #include "app/MainFrame.h"
 
 #include "app/FindDialog.h"
+#include "app/FrameDbSession.h"
 #include "app/ManagerLink.h"
 #include "app/Tools.h"
 #include "app/View.h"
 #include "app/ViewRegistry.h"
+#include "app/menu/DisabledEntryPrompt.h"
 #include "platform/data/ExCondition.h"
 #include "platform/data/TableNames.h"
 #include "platform/env/ArdoEnv.h"
@@ -16,7 +18,6 @@
 #include "resources/Menus.h"
 #include "settings/db/Backup.h"
 #include "settings/db/Compaction.h"
-#include "app/FrameDbSession.h"
 #include "settings/db/Restore.h"
 
 #include <QAction>
@@ -394,6 +395,7 @@ void CMainFrame::SetMenuBarFor(int menuId)
         case CMenuEntry::PopupBegin: {
             QMenu* menu = stack.isEmpty() ? bar->addMenu(text) : stack.last()->addMenu(text);
             connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateMenuStates(menu); });
+            ShowDisabledEntryPrompts(menu, statusBar());
             stack << menu;
             break;
         }

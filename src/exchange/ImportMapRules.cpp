@@ -4,7 +4,9 @@
 #include "exchange/ExchangeDialogs.h"
 #include "platform/archive/SafeFile.h"
 #include "platform/data/Record.h"
+#include "platform/data/Schema.h"
 #include "platform/text/Cp932.h"
+#include "platform/text/TextHelpers.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 
@@ -427,6 +429,26 @@ QString CImportErrorRules::GetFieldCaptions(const QString& errField) const
     return captions.join(QStringLiteral("、"));
 }
 
+QString CImportErrorRules::GetCodeProblem(const COneRecord& record) const
+{
+    const QString table = TableOf(m_nKind), field = CodeFieldOf(m_nKind);
+    const CTb* value = record.GetOneField(table, field);
+    const QString code = value ? value->GetText() : QString();
+    // A code missing altogether says enough with the item's name.
+    if (code.isEmpty() || IsBlankString(code))
+        return {};
+    const QString caption = GetFieldCaptions(table + u'.' + field);
+    if (const QString bad = Cp932::UnmappableChars(code); !bad.isEmpty())
+        return QStringLiteral("%1に使用できない文字「%2」が含まれています。").arg(caption, bad);
+    if (ContainsBlank(code))
+        return QStringLiteral("%1にはスペースを含めることはできません。").arg(caption);
+    const Schema::TableDef* def = Schema::FindTable(table);
+    const Schema::FieldDef* column = def ? Schema::FindField(*def, field) : nullptr;
+    if (column && column->byteLimit > 0 && Cp932::ByteLength(code) > column->byteLimit)
+        return QStringLiteral("%1は%2バイトまでです。").arg(caption).arg(column->byteLimit);
+    return {};
+}
+
 void CImportErrorRules::FillList()
 {
     m_rows.clear();
@@ -448,8 +470,11 @@ void CImportErrorRules::FillList()
         for (const QString& field : fields)
             cells << GetFieldDisplayText(record.GetOneField(table, field), 1);
         const CTb* err = record.GetOneField(QString(), QStringLiteral("ErrField"));
-        cells << QStringLiteral("項目「%1」の内容に問題があります。")
-                     .arg(err ? GetFieldCaptions(err->GetText()) : QString());
+        QString problem = QStringLiteral("項目「%1」の内容に問題があります。")
+                              .arg(err ? GetFieldCaptions(err->GetText()) : QString());
+        if (err && err->GetText().split(QStringLiteral("、")).contains(table + u'.' + fields[0]))
+            problem += GetCodeProblem(record);
+        cells << problem;
         m_lines << cells.join(u',');
         m_rows << cells;
     }

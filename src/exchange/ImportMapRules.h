@@ -8,6 +8,7 @@
 #include <QStringList>
 
 class CCDSData;
+class COneRecord;
 
 // The pairing of a file's columns with the fields of a master, without
 // widgets: the field list (fields not yet paired) on the left, one entry
@@ -107,6 +108,9 @@ class CImportErrorRules
     void FillList();
     // The captions of the list columns of the faulty fields, joined by "、".
     QString GetFieldCaptions(const QString& errField) const;
+    // What is wrong with a refused record's code (a character, a space, its
+    // length), empty when the code is missing or none of these.
+    QString GetCodeProblem(const COneRecord& record) const;
     // Asks for a file and writes the report; the dialog stays open.
     void OnWriteFile();
     // CP932, one line per refused record ended by CR LF, replacing the file.

@@ -5,6 +5,7 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "settings/BunruiData.h"
+#include "settings/dlg/DlgHelpers.h"
 
 namespace
 {
@@ -199,6 +200,10 @@ bool CBulkEditRules::OnOK()
     case kEntryList:
     case kClassList:
     case kEditableCombo:
+        // The entry dialogs refuse what the record could not keep: so does
+        // the change of many records at once.
+        if (!CheckEncodable(m_strText))
+            return Refuse({}, kFocusValue);
         if (m_strText.isEmpty() &&
             Ask(QStringLiteral("文字列が空です。空文字として一括変更してよろしいですか？")) != IDYES)
             return Refuse({}, kFocusValue);

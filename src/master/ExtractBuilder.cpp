@@ -72,23 +72,6 @@ QString Fill(const QString& fragment, const QString& value)
     return star < 0 ? text : text.replace(star, 1, value);
 }
 
-// The column with each code page 932 alias read as its partner, for the
-// partners the value holds: a value with "¥" or "\" finds rows with either,
-// as the one byte 0x5C of a file stands for both. Written with char() so
-// that the statement comes back from the file as it was.
-QString FoldedColumn(const QString& column, const QString& foldedValue)
-{
-    QString expression = column;
-    for (const Cp932::SAlias& alias : Cp932::Aliases()) {
-        if (foldedValue.contains(QChar(alias.to)))
-            expression = QStringLiteral("replace(%1, char(%2), char(%3))")
-                             .arg(expression)
-                             .arg(int(alias.from))
-                             .arg(int(alias.to));
-    }
-    return expression;
-}
-
 } // namespace
 
 int GetExtractFieldType(const QString& field)
@@ -328,7 +311,7 @@ QString CExtractBuilder::BuildRow(int index, const CExtractRow& row, QStringList
             // finds the same rows before and after it is saved.
             const QString value = Cp932::FoldAliases(row.value);
             literal = SqlQuote(fragment.contains(QLatin1StringView("Like")) ? SqlLikeEscape(value) : value);
-            left = FoldedColumn(column, value);
+            left = SqlFoldedColumn(column, value);
         }
         break;
     case kExtractCoded:

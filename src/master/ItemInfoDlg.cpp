@@ -133,6 +133,18 @@ void CItemInfoDlg::Build()
             LimitTextBytes(box->lineEdit(), 100);
     // The remarks keep 50 bytes: what goes beyond is not taken.
     LimitPlainTextBytes(m_pRemarks, 50, false);
+    for (const auto& [field, caption] : {std::pair<QWidget*, QString>{m_pCode, QStringLiteral("品番")},
+                                         {m_pName, QStringLiteral("品名")},
+                                         {m_pPhoenic, QStringLiteral("フリガナ")},
+                                         {m_pJan, QStringLiteral("JANコード")},
+                                         {m_pUnit, QStringLiteral("単位")},
+                                         {m_pRemarks, QStringLiteral("備考")}})
+        RefuseOverLongInput(field, caption);
+    {
+        CBunruiData titles;
+        for (int i = 0; i < 5; ++i)
+            RefuseOverLongInput(m_pClass[size_t(i)], titles.GetTitle(0, i));
+    }
 
     SetImeMode(m_pCode, ImeField::Code);
     SetImeMode(m_pName, ImeField::Text);

@@ -5,6 +5,7 @@
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
 #include "platform/data/SqlText.h"
+#include "platform/text/Cp932.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
@@ -44,6 +45,12 @@ bool IsTextField(const QString& field)
                                    QStringLiteral("Class2"), QStringLiteral("Class3"), QStringLiteral("Class4"),
                                    QStringLiteral("Class5"), QStringLiteral("Keisho"), QStringLiteral("Keisho2")};
     return texts.contains(field);
+}
+
+bool IsClassField(const QString& field)
+{
+    return field.size() == 6 && field.startsWith(QLatin1StringView("Class")) && field[5] >= u'1' &&
+           field[5] <= u'5';
 }
 
 } // namespace
@@ -170,6 +177,44 @@ int CMasterEditRules::CheckCloseDayChange(const QList<int>& rows, int day)
     return 1;
 }
 
+bool CMasterEditRules::StoredSpelling(const QString& field, QString& text)
+{
+    // The classification list gives "¥" back as "\" (and the other code
+    // page 932 aliases as their partners); a value the records already hold
+    // in another of these spellings keeps the spelling most of them have.
+    const QString folded = Cp932::FoldAliases(text);
+    const QString table = m_list.GetTableName();
+    const QString column = table + u'.' + field;
+    const QString compared = SqlFoldedColumn(column, folded);
+    if (compared == column)
+        return true;
+    CCDSData request, spellings;
+    request.m_strCondition =
+        QStringLiteral("SELECT %1 AS Spelling, COUNT(*) AS Held FROM %2 WHERE %3 = '%4' "
+                       "GROUP BY %1 COLLATE BINARY ORDER BY Held DESC, %1 COLLATE BINARY")
+            .arg(column, table, compared, SqlQuote(folded));
+    QString err;
+    const int result = m_list.Db().GetDataList(request, spellings, err);
+    if (result == CMakeMsgID::kFatal) {
+        ShowFatalDataMessage();
+        return false;
+    }
+    if (result != CMakeMsgID::kOk) {
+        Message(err.isEmpty() ? FailureAdviceText(QStringLiteral("データの取得に失敗しました。")) : err,
+                MB_OK, MB_ICONEXCLAMATION);
+        return false;
+    }
+    for (int i = 0; i < spellings.GetCount(); ++i) {
+        const CTb* held = spellings.GetAt(i)->GetOneField(QString(), QStringLiteral("Spelling"));
+        // The comparison above ignores case; a spelling differing in case is another value.
+        if (held && Cp932::FoldAliases(held->GetText()) == folded) {
+            text = held->GetText();
+            break;
+        }
+    }
+    return true;
+}
+
 int CMasterEditRules::CheckUsage(const QList<int>& rows, QString& message, bool& fatal)
 {
     fatal = false;
@@ -288,13 +333,17 @@ int CMasterEditRules::BulkModify(const QList<int>& rows, const CBulkEditResult& 
     const QString word = GetPartnerWord();
     const auto name = [&table](const QString& field) -> QString { return table + u'.' + field; };
 
+    QString text = edit.text;
+    if (IsClassField(edit.field) && !StoredSpelling(edit.field, text))
+        return 0;
+
     CCDSData request;
     request.m_strTable = table;
     COneRecord* values = request.AddNew();
     if (edit.field == QLatin1StringView("Percent"))
         values->SetField(name(edit.field), edit.money);
     else if (IsTextField(edit.field))
-        values->SetField(name(edit.field), edit.text);
+        values->SetField(name(edit.field), text);
     else
         values->SetField(name(edit.field), edit.value1);
     values->SetField(name(QStringLiteral("LastUpdate")), UiServices::Clock().Now());

@@ -72,6 +72,10 @@ class CMasterEditRules
     QString GetPartnerWord() const;
 
   private:
+    // The spelling the records keep of a classification value that code
+    // page 932 writes alike ("¥100" and "\100"), put in `text`; `text`
+    // stays when none holds it. False after a failed query (shown).
+    bool StoredSpelling(const QString& field, QString& text);
     // The usage check without its messages: 1 none used; 0 used or failed
     // with the message (and whether it is the fatal one).
     int CheckUsage(const QList<int>& rows, QString& message, bool& fatal);

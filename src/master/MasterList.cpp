@@ -5,6 +5,7 @@
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
 #include "platform/data/SqlText.h"
+#include "platform/text/Cp932.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
@@ -70,8 +71,12 @@ bool CMasterList::BuildCondition(QString& condition) const
             return false;
         condition = m_pExtraction->m_strSQL.mid(where) + u' ';
     } else if (m_nFilterTitle >= 1 && m_nFilterTitle <= 5 && !m_strFilterValue.isEmpty()) {
+        // The value comes from the classification file, where "¥" reads as
+        // "\": the records may hold either.
         const QString field = QStringLiteral("%1.Class%2").arg(table).arg(m_nFilterTitle);
-        condition = QStringLiteral("WHERE ((%1='%2') AND %1 Not Like '')").arg(field, SqlQuote(m_strFilterValue));
+        const QString value = Cp932::FoldAliases(m_strFilterValue);
+        condition = QStringLiteral("WHERE ((%1='%2') AND %3 Not Like '')")
+                        .arg(SqlFoldedColumn(field, value), SqlQuote(value), field);
     }
     QString sortField = GetCodeFieldName();
     bool descending = false;

@@ -313,6 +313,30 @@ void CPartnerInfoDlg::BuildControls()
     for (int i = 0; i < 5; ++i)
         AddCell(410, 278 + 24 * i, 500, 301 + 24 * i, titles.GetTitle(traits.ledger, i));
     AddCell(410, 398, 500, 421, QStringLiteral("メモ"));
+
+    // What does not fit whole is refused, naming the field.
+    const std::pair<F, QString> limited[] = {
+        {F::Code, QStringLiteral("入力コード")},
+        {F::Zip, QStringLiteral("郵便番号")},
+        {F::Address, QStringLiteral("住所")},
+        {F::Company, QStringLiteral("会社名")},
+        {F::Section, QStringLiteral("部署名")},
+        {F::Name, QStringLiteral("名前")},
+        {F::Keisho, QStringLiteral("敬称")},
+        {F::Keisho2, QStringLiteral("敬称")},
+        {F::Tel, QStringLiteral("TEL")},
+        {F::Fax, QStringLiteral("FAX")},
+        {F::Mail, QStringLiteral("E-mail")},
+        {F::PhoenicCompany, QStringLiteral("会社ﾌﾘｶﾞﾅ")},
+        {F::PhoenicPerson, QStringLiteral("名前ﾌﾘｶﾞﾅ")},
+        {F::OnesCode, QStringLiteral("相手先指定コード")},
+        {F::MyPerson, QStringLiteral("自社担当者")},
+        {F::Memo, QStringLiteral("メモ")},
+    };
+    for (const auto& [field, caption] : limited)
+        RefuseOverLongInput(m_fields.value(field), caption);
+    for (int i = 0; i < 5; ++i)
+        RefuseOverLongInput(m_fields.value(F(int(F::Class1) + i)), titles.GetTitle(traits.ledger, i));
 }
 
 QString CPartnerInfoDlg::FieldText(EPartnerField field) const

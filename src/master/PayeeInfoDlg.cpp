@@ -60,6 +60,7 @@ CPayeeInfoDlg::CPayeeInfoDlg(const CPartnerValues& values, QWidget* parent) : QD
         edit->setGeometry(120, 40 + 24 * rows[i], 210, 23);
         edit->setFont(m_font);
         LimitTextBytes(edit, texts[i].limit);
+        RefuseOverLongInput(edit, captions[rows[i]]);
         const bool kana = i == 0 || i == 2 || i == 5;
         SetImeMode(edit, kana ? ImeField::Text : i == 6 ? ImeField::Reading : ImeField::Code);
         edit->setText(m_values.*texts[i].member);

@@ -4,6 +4,8 @@
 #include "app/Period.h"
 #include "app/ViewRegistry.h"
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/SqlText.h"
+#include "platform/sql/SlipListSql.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/Modal.h"
@@ -11,7 +13,6 @@
 #include "platform/ui/UiServices.h"
 #include "reports/RecordFields.h"
 #include "reports/ReportData.h"
-#include "platform/sql/SlipListSql.h"
 
 #include <QDateEdit>
 #include <QGridLayout>
@@ -128,6 +129,40 @@ int CKurikoshiRules::LoadStatus(CMakeMsgID& db, QList<StatusRow>& rows)
     return CMakeMsgID::kOk;
 }
 
+QString CKurikoshiRules::DoneMessage(CMakeMsgID& db, const QDate& date, const CCarryForwardCounts& counts)
+{
+    if (counts.closings > 0)
+        return Q("繰越処理が完了しました。\n\n繰越したデータ\n　締め（請求・支払）：%1 "
+                 "件\n　売上・仕入伝票：%2 件\n"
+                 "　入金伝票：%3 件\n　支払伝票：%4 件")
+            .arg(counts.closings)
+            .arg(counts.slips)
+            .arg(counts.receipts)
+            .arg(counts.payments);
+    // Why none went: no closing up to the date, or each one waits for its
+    // money or follows one of its partner's that does.
+    int closed = 0;
+    for (const char* table : {"Sales_Close", "Stock_Close"}) {
+        CCDSData request;
+        request.m_strTable = QString::fromLatin1(table);
+        request.m_strCondition = QStringLiteral("WHERE CloseDate <= %1").arg(SqlDate(date));
+        int count = 0;
+        QString err;
+        if (db.GetDataNum(request, count, err) == CMakeMsgID::kOk)
+            closed += count;
+    }
+    const QString day = Japanese(date);
+    const QString why =
+        closed == 0
+            ? Q("%1までに締め処理をした請求・支払がありません。").arg(day)
+            : Q("%1までに締めた請求・支払 %2 件は、どれも入金・支払が済んでいないか、同じ取引先にそれより前の"
+                "入金・支払の済んでいない締めがあるため、繰越の対象になりません。")
+                  .arg(day)
+                  .arg(closed);
+    return Q("繰越の対象となる締めがなかったため、伝票・締め・入金・支払のデータは削除していません。\n") +
+           why + Q("\n\n商品の在庫数は%1までの入出庫を繰越し、前回の繰越日を%1にしました。").arg(day);
+}
+
 CKurikoshiDlg::CKurikoshiDlg(CMainFrame& frame, QWidget* parent)
     : QDialog(parent), m_frame(frame), m_pDate(new QDateEdit(this)), m_pPrevious(new QLabel(this)),
       m_pStatus(new QTableWidget(0, 4, this))
@@ -216,10 +251,11 @@ void CKurikoshiDlg::OnStart()
                                         MB_ICONQUESTION) != IDOK)
         return;
     int result;
+    CCarryForwardCounts counts;
     {
         CWaitScope wait;
         QString err;
-        result = m_frame.GetMakeMsgID().DataMaintenance(date, m_dtPrevious, err);
+        result = m_frame.GetMakeMsgID().DataMaintenance(date, m_dtPrevious, err, &counts);
     }
     if (result != CMakeMsgID::kOk) {
         ShowReportFailure(result, Q("処理に失敗しました。"), QString());
@@ -231,7 +267,8 @@ void CKurikoshiDlg::OnStart()
     // when they are asked for, and no other list checks it.
     m_dtPrevious = GetLastCarryForwardDate(m_frame.GetMakeMsgID());
     m_pPrevious->setText(CKurikoshiRules::PreviousText(m_dtPrevious));
-    UiServices::Prompt().MessageBox(Q("繰越処理が完了しました。"), MB_OK, MB_ICONINFORMATION);
+    UiServices::Prompt().MessageBox(CKurikoshiRules::DoneMessage(m_frame.GetMakeMsgID(), date, counts), MB_OK,
+                                    MB_ICONINFORMATION);
 }
 
 void OnCarryForwardCommand(CMainFrame& frame)

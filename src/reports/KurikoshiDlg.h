@@ -9,6 +9,7 @@
 
 class CMainFrame;
 class CMakeMsgID;
+struct CCarryForwardCounts;
 class QDateEdit;
 class QLabel;
 class QTableWidget;
@@ -35,6 +36,10 @@ class CKurikoshiRules
     // How much each kind of data holds, with the total row last. 1, or the
     // library's failure (message shown; `rows` empty).
     static int LoadStatus(CMakeMsgID& db, QList<StatusRow>& rows);
+    // What a carry-forward to `date` did: how much it took out of the
+    // books, or that no closing qualified and why (the closings up to the
+    // date are counted for that).
+    static QString DoneMessage(CMakeMsgID& db, const QDate& date, const CCarryForwardCounts& counts);
 };
 
 // "データベースの繰越処理": shows the data held, checks the date, backs the

@@ -24,12 +24,14 @@ bool CBunruiComboModel::Learn(const QString& text)
 {
     // Unbound, the box has no classification to learn into; a character
     // without a CP932 form would come back from the file as '?'.
-    if (m_nLedger < 0 || text.isEmpty() || IsBlankString(text) || m_items.contains(text) ||
-        !Cp932::CanEncode(text))
+    if (m_nLedger < 0 || text.isEmpty() || IsBlankString(text) || !Cp932::CanEncode(text))
+        return false;
+    const QString learned = Cp932::FoldAliases(text);
+    if (m_items.contains(learned))
         return false;
     CBunruiData data;
-    if (data.AddContentAndSave(m_nLedger, m_nIndex, text) != 1)
+    if (data.AddContentAndSave(m_nLedger, m_nIndex, learned) != 1)
         return false;
-    m_items.append(text);
+    m_items.append(learned);
     return true;
 }

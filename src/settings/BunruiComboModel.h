@@ -18,8 +18,9 @@ class CBunruiComboModel
 
     // The box lost the focus with `text`: blank text, text already listed
     // and text without a code page 932 form are not learned. Otherwise the
-    // text is added to the file as it is now and, when that was saved,
-    // to the list. True when the text was learned.
+    // text is added to the file in the form the file gives back ("¥" as
+    // "\", see Cp932::FoldAliases) and, when that was saved, to the list;
+    // nothing is added when that form is listed. True when learned.
     bool Learn(const QString& text);
 
     const QStringList& GetItems() const { return m_items; }

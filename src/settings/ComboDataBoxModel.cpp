@@ -18,10 +18,13 @@ int CComboDataBoxModel::Fill(int kind, int learn)
 
 bool CComboDataBoxModel::Learn(const QString& text)
 {
-    if (!m_nLearn || text.isEmpty() || m_items.contains(text) || !Cp932::CanEncode(text))
+    if (!m_nLearn || text.isEmpty() || !Cp932::CanEncode(text))
         return false;
-    if (m_data.Add(text) != 1)
+    const QString learned = Cp932::FoldAliases(text);
+    if (m_items.contains(learned))
         return false;
-    m_items.append(text);
+    if (m_data.Add(learned) != 1)
+        return false;
+    m_items.append(learned);
     return true;
 }

@@ -14,8 +14,10 @@ class CComboDataBoxModel
     int Fill(int kind, int learn);
 
     // The box lost the focus with `text`: when learning, a text that is not
-    // empty, not listed and has a code page 932 form is added to the file
-    // and, when saved, to the list. True when the text was learned.
+    // empty, not listed and has a code page 932 form is added to the file in
+    // the form the file gives back ("¥" as "\", see Cp932::FoldAliases) and,
+    // when saved, to the list; nothing is added when that form is listed.
+    // True when the text was learned.
     bool Learn(const QString& text);
 
     const QStringList& GetItems() const { return m_items; }

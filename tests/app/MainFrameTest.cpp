@@ -23,14 +23,15 @@
 #include "slips/SlipsModule.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QEnterEvent>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
-#include <QEnterEvent>
+#include <QMouseEvent>
 #include <QStatusBar>
-#include <QToolBar>
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
+#include <QToolBar>
 
 namespace {
 
@@ -409,6 +410,59 @@ TEST(MainFrameTest, CommandPromptsShowInTheStatusBar)
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(button, &leave);
     EXPECT_EQ(status->currentMessage(), QString());
+}
+
+// A disabled entry under the pointer shows its prompt too, in the menu
+// screen's popups and the menu bar alike; an enabled one keeps Qt's own.
+TEST(MainFrameTest, DisabledEntriesShowTheirPrompt)
+{
+    CAppHome home;
+    ScopedFakeUi ui;
+    ASSERT_FALSE(home.AddCurrentDatabase(QStringLiteral("本社")).isEmpty());
+    auto frame = StartFrame();
+    ASSERT_TRUE(frame);
+    QStatusBar* status = frame->statusBar();
+    const auto hover = [](QMenu* menu, QAction* action) {
+        const QPointF at = menu->actionGeometry(action).center();
+        QMouseEvent move(QEvent::MouseMove, at, menu->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(menu, &move);
+    };
+
+    QMenu* settings = frame->m_BottomPopupMenu[1];
+    settings->popup(QPoint(10, 10));
+    const struct {
+        int id;
+        bool enabled;
+        QString shown;
+    } cases[] = {
+        {ID_TRANSFER_FEE, false, QStringLiteral("支払手数料を設定します")},
+        {ID_ENV_SETTINGS, false, QString()},
+        {ID_TRANSFER_FEE, true, QStringLiteral("支払手数料を設定します")},
+    };
+    for (const auto& c : cases) {
+        QAction* entry = PopupEntry(settings, c.id);
+        ASSERT_TRUE(entry);
+        status->showMessage(QStringLiteral("前の案内"));
+        entry->setEnabled(c.enabled);
+        hover(settings, entry);
+        Pump();
+        EXPECT_EQ(status->currentMessage(), c.shown) << c.id << " " << c.enabled;
+    }
+    settings->hide();
+
+    frame->SwitchView(1);
+    Pump();
+    QAction* print = frame->FindMenuItem(ID_MASTER_PRINT);
+    ASSERT_TRUE(print);
+    auto* file = qobject_cast<QMenu*>(print->parent());
+    ASSERT_TRUE(file);
+    file->popup(QPoint(10, 10));
+    print->setEnabled(false);
+    status->showMessage(QStringLiteral("前の案内"));
+    hover(file, print);
+    EXPECT_EQ(status->currentMessage(), QStringLiteral("一覧印刷します"));
+    file->hide();
 }
 
 // The frame shows whatever view a subsystem registered for a kind's class;

@@ -395,4 +395,47 @@ TEST_F(MasterImportTest, RefusedRowsListAndReport)
     EXPECT_EQ(closed.m_lines, QStringList{U(",P1,,項目「売価課税区分」の内容に問題があります。")});
 }
 
+// A refused code says what is wrong with it: a character the file cannot
+// hold, a space, its length; a missing or already registered code the item.
+TEST_F(MasterImportTest, RefusedCodeSaysWhatIsWrong)
+{
+    const QString item = U("項目「コード」の内容に問題があります。");
+    const struct {
+        int kind;
+        QString code; // null: no code field
+        QString errField;
+        QString said;
+    } cases[] = {
+        {2, U("A 1"), "CustomerCode", item + U("コードにはスペースを含めることはできません。")},
+        {2, U("Ａ\u30001"), "CustomerCode", item + U("コードにはスペースを含めることはできません。")},
+        {2, U(" A1"), "CustomerCode", item + U("コードにはスペースを含めることはできません。")},
+        {2, QString(21, u'9'), "CustomerCode", item + U("コードは20バイトまでです。")},
+        {2, U("得意先一二三四五六七八"), "CustomerCode", item + U("コードは20バイトまでです。")},
+        {2, QString(20, u'9'), "CustomerCode", item},
+        {2, U("C😀1"), "CustomerCode", item + U("コードに使用できない文字「😀」が含まれています。")},
+        {2, QString(), "CustomerCode", item},
+        {2, U("\u3000"), "CustomerCode", item},
+        {2, U("A 1"), "Day", U("項目「締日」の内容に問題があります。")},
+        {3, U("S 1"), "SupplierCode", item + U("コードにはスペースを含めることはできません。")},
+        {1, QString(101, u'P'), "ItemCode",
+         U("項目「品番」の内容に問題があります。品番は100バイトまでです。")},
+    };
+    for (const auto& c : cases) {
+        const QString table = c.kind == 1 ? U("Item") : c.kind == 2 ? U("Customer") : U("Supplier");
+        const QString codeField = c.kind == 1   ? U("ItemCode")
+                                  : c.kind == 2 ? U("CustomerCode")
+                                                : U("SupplierCode");
+        CCDSData refused;
+        COneRecord* r = refused.AddNew();
+        if (!c.code.isNull())
+            r->SetField(table + u'.' + codeField, c.code);
+        r->SetField(QStringLiteral("ErrField"), table + u'.' + c.errField);
+        CImportErrorRules rules(c.kind, 0, 1, 1);
+        rules.m_pRefused = &refused;
+        rules.OnInitDialog();
+        ASSERT_EQ(rules.m_rows.size(), 1);
+        EXPECT_EQ(rules.m_rows[0].last(), c.said) << c.code.toStdString();
+    }
+}
+
 } // namespace

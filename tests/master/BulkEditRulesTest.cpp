@@ -108,6 +108,15 @@ TEST(BulkEditRules, OkChecksTheValue)
         {"MyPerson", [](CBulkEditRules& r) { r.m_strText = QStringLiteral("佐藤"); }, {IDYES}, {kConfirm}, true,
          CBulkEditRules::kFocusNone, {QStringLiteral("MyPerson"), -1, -1, QStringLiteral("佐藤"), {}}},
         {"none", [](CBulkEditRules&) {}, {}, {"変更する項目が取得できませんでした。"}, false, CBulkEditRules::kFocusFields, {}},
+        // What the entry dialogs refuse, with their message.
+        {"MyPerson", [](CBulkEditRules& r) { r.m_strText = u"😀担当"_qs; }, {},
+         {"使用できない文字「😀」が含まれています。"}, false, CBulkEditRules::kFocusValue, {}},
+        {"Class1", [](CBulkEditRules& r) { r.m_strText = u"A🍣B😀🍣"_qs; }, {},
+         {"使用できない文字「🍣😀」が含まれています。"}, false, CBulkEditRules::kFocusValue, {}},
+        {"Keisho", [](CBulkEditRules& r) { r.m_strText = u"様\u2603"_qs; }, {},
+         {"使用できない文字「\u2603」が含まれています。"}, false, CBulkEditRules::kFocusValue, {}},
+        {"Class2", [](CBulkEditRules& r) { r.m_strText = u"¥100均一"_qs; }, {IDYES}, {kConfirm}, true,
+         CBulkEditRules::kFocusNone, {QStringLiteral("Class2"), -1, -1, u"¥100均一"_qs, {}}},
     };
     for (const auto& c : cases) {
         ui.Prompt().Clear();

@@ -11,10 +11,14 @@
 #include "platform/ui/Modal.h"
 #include "resources/CommandIds.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableView>
 #include <gtest/gtest.h>
 
@@ -189,4 +193,56 @@ TEST_F(PartnerDialogTest, SupplierPayeeDataSavedAndShownAgain)
     EXPECT_EQ(day, 20);
     EXPECT_TRUE(m_ui.Prompt().Texts().contains(
         QStringLiteral("同行の場合は、振込区分は「電信」のみです。\n振込区分を「電信」に変更してよろしいですか？")));
+}
+
+// A paste of 300 bytes into the fields that kept a part of it: the text
+// stays as it was and the status bar of the frame names the field's limit.
+TEST_F(PartnerDialogTest, OverLongPasteIsRefusedWithTheFieldsLimit)
+{
+    ASSERT_TRUE(Show(2));
+    int opened = 0;
+    ScopedModalRunner runner([&](QDialog& dialog) {
+        auto* partner = dynamic_cast<CPartnerInfoDlg*>(&dialog);
+        if (!partner)
+            return int(QDialog::Rejected);
+        ++opened;
+        const struct {
+            EPartnerField field;
+            const char* said;
+        } cases[] = {
+            {EPartnerField::Address, "住所は255バイトまでです。"},
+            {EPartnerField::Memo, "メモは255バイトまでです。"},
+            {EPartnerField::Company, "会社名は100バイトまでです。"},
+            {EPartnerField::MyPerson, "自社担当者は30バイトまでです。"},
+        };
+        for (const auto& c : cases) {
+            QWidget* field = partner->FieldWidget(c.field);
+            EXPECT_TRUE(field);
+            if (!field)
+                continue;
+            m_frame->statusBar()->clearMessage();
+            QGuiApplication::clipboard()->setText(QString(150, u'長'));
+            if (auto* plain = qobject_cast<QPlainTextEdit*>(field)) {
+                plain->setPlainText(QStringLiteral("元"));
+                plain->moveCursor(QTextCursor::End);
+                plain->paste();
+                EXPECT_EQ(plain->toPlainText(), QStringLiteral("元"));
+            } else {
+                QLineEdit* edit = qobject_cast<QComboBox*>(field)
+                                      ? qobject_cast<QComboBox*>(field)->lineEdit()
+                                      : Edit(*partner, c.field);
+                EXPECT_TRUE(edit);
+                if (!edit)
+                    continue;
+                edit->setText(QStringLiteral("元"));
+                edit->end(false);
+                edit->paste();
+                EXPECT_EQ(edit->text(), QStringLiteral("元"));
+            }
+            EXPECT_EQ(m_frame->statusBar()->currentMessage(), QString::fromUtf8(c.said));
+        }
+        return int(QDialog::Rejected);
+    });
+    m_frame->ExecuteCommand(ID_MASTER_NEW);
+    EXPECT_EQ(opened, 1);
 }

@@ -470,7 +470,14 @@ TEST_F(ShimeViewTest, CarryForwardDialog)
     m_ui.Prompt().QueueAnswers({IDOK, IDOK});
     dialog.OnStart();
     EXPECT_EQ(backedUp, 1);
-    EXPECT_EQ(m_ui.Prompt().Texts().value(2), QStringLiteral("繰越処理が完了しました。"));
+    // Every closing of the world up to the date waits for its money: none went.
+    EXPECT_EQ(
+        m_ui.Prompt().Texts().value(2),
+        QStringLiteral(
+            "繰越の対象となる締めがなかったため、伝票・締め・入金・支払のデータは削除していません。\n"
+            "2024年03月31日までに締めた請求・支払 2 件は、どれも入金・支払が済んでいないか、同じ取引先"
+            "にそれより前の入金・支払の済んでいない締めがあるため、繰越の対象になりません。\n\n"
+            "商品の在庫数は2024年03月31日までの入出庫を繰越し、前回の繰越日を2024年03月31日にしました。"));
     // The date is stored; the report conditions do not keep it.
     EXPECT_EQ(m_frame->GetLastCarryForwardDate(), QDate(2024, 3, 31));
     EXPECT_FALSE(m_frame->m_dtLastCarryForward.isValid());

@@ -607,3 +607,44 @@ TEST_F(DbBackup, RestoreOfACopyTakenMidWritePlaysItsJournal)
     EXPECT_FALSE(QFileInfo::exists(m_strFolder + "/QXSelvo.vrz-journal"));
     EXPECT_TRUE(QFileInfo::exists(copy + "/QXSelvo.vrz-journal")); // the copy is only read
 }
+
+// The restore looks for backups where the last backup went, else among the
+// databases; afterwards the next backup proposes the folder used here, not
+// the one the restored backup brought from where it was made.
+TEST_F(DbBackup, RestoreStartsInTheLastBackupFolderAndKeepsIt)
+{
+    const QString backup = Path("backup");
+    m_ui.Prompt().QueueAnswers({IDOK, IDYES});
+    m_dialogs.QueueFolder(backup);
+    ASSERT_EQ(BackupDatabase(m_session, 1), 1);
+    // What another computer's backup would carry.
+    ASSERT_TRUE(PutFile(backup + "/Budefdir.dat", "D:\\elsewhere"));
+    const QString databases = CArdoEnv().GetDatabasesFolder();
+    const QString older = Path("older");
+    ASSERT_TRUE(QDir().mkpath(older));
+
+    const struct {
+        const char* what;
+        QByteArray remembered; // null: no file
+        QString start;
+        QByteArray after;
+    } cases[] = {
+        {"the last backup folder", Cp932::Encode(older), older, Cp932::Encode(older)},
+        {"none remembered", QByteArray(), databases, Cp932::Encode(backup)},
+        {"remembered folder gone", Cp932::Encode(Path("gone")), databases, Cp932::Encode(Path("gone"))},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(m_strFolder + "/Budefdir.dat");
+        if (!c.remembered.isNull())
+            ASSERT_TRUE(PutFile(m_strFolder + "/Budefdir.dat", c.remembered));
+        m_ui.Prompt().Clear();
+        m_ui.Prompt().QueueFolders({backup});
+        m_ui.Prompt().QueueAnswers({IDYES});
+        m_dialogs.QueueRestoreAnswer(true);
+        EXPECT_EQ(RestoreDatabase(m_session), 1) << c.what;
+        EXPECT_EQ(LastText(), kRestored) << c.what;
+        ASSERT_EQ(m_ui.Prompt().PickerCalls().size(), 1) << c.what;
+        EXPECT_EQ(m_ui.Prompt().PickerCalls()[0].dir, c.start) << c.what;
+        EXPECT_EQ(GetFile(m_strFolder + "/Budefdir.dat"), c.after) << c.what;
+    }
+}

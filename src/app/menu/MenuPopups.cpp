@@ -1,6 +1,7 @@
 #include "app/menu/MenuPopups.h"
 
 #include "app/MainFrame.h"
+#include "app/menu/DisabledEntryPrompt.h"
 #include "app/menu/MenuPopupTable.h"
 #include "platform/ui/Fonts.h"
 #include "resources/Menus.h"
@@ -10,6 +11,7 @@
 #include <QFontMetrics>
 #include <QMenu>
 #include <QPainter>
+#include <QStatusBar>
 #include <QStyleOptionMenuItem>
 
 #include <algorithm>
@@ -126,6 +128,7 @@ int CMainFrame::BuildMenuScreenPopups()
                     action->setEnabled(QueryCommandState(action->data().toInt()).enabled);
             }
         });
+        ShowDisabledEntryPrompts(menu, statusBar());
         popups[number] = menu;
     }
     // Made after the menus, so that it is destroyed after them.

@@ -368,8 +368,12 @@ int CMakeMsgID::SetWShime(CCDSData& request, QString& err)
     return run.Commit(err);
 }
 
-int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QString& err)
+int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QString& err,
+                                CCarryForwardCounts* counts)
 {
+    CCarryForwardCounts carried;
+    if (counts)
+        *counts = carried;
     if (!m_db)
         return NoConnection(err);
     if (!date.isValid()) {
@@ -512,7 +516,22 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
                      "UPDATE \"%1\" SET Collect = COALESCE(Collect, 0) + (SELECT v FROM temp.carry_sum s "
                      "WHERE s.code = \"%1\".\"%2\") WHERE \"%2\" IN (SELECT code FROM temp.carry_sum)")
                      .arg(L(s.partner), code);
-        if (!execute(steps) || !deleteLines(code, slips, lines, ids))
+        if (!execute(steps))
+            return result;
+        CCDSData tally, taken;
+        tally.m_strCondition =
+            QStringLiteral(
+                "SELECT (SELECT COUNT(*) FROM temp.carry_close) AS c, (SELECT COUNT(*) FROM \"%1\" WHERE "
+                "SeikyuID IN %3 AND DenpyoType = 0) AS s, (SELECT COUNT(*) FROM \"%2\" WHERE SeikyuID IN "
+                "%3) + (SELECT COUNT(*) FROM \"%2\" WHERE CloseID IN %3 AND SeikyuID = 0) AS m")
+                .arg(slips, money, ids);
+        if ((result = GetDataList(tally, taken, err)) != kOk)
+            return result;
+        carried.closings += FieldInt(taken.GetAt(0), QString(), "c");
+        carried.slips += FieldInt(taken.GetAt(0), QString(), "s");
+        (&s.side == &kSales ? carried.receipts : carried.payments) +=
+            FieldInt(taken.GetAt(0), QString(), "m");
+        if (!deleteLines(code, slips, lines, ids))
             return result;
         // The booked slips and money go all at once: their triggers are set
         // aside and the balances settled from the sums above, in one update.
@@ -538,5 +557,7 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
                       ? QStringLiteral("UPDATE Util SET StartDate = %1").arg(SqlDate(date))
                       : QStringLiteral("INSERT INTO Util(StartDate) VALUES (%1)").arg(SqlDate(date))}))
         return result;
-    return run.Commit(err);
+    if ((result = run.Commit(err)) == kOk && counts)
+        *counts = carried;
+    return result;
 }

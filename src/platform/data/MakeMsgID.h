@@ -20,6 +20,16 @@ struct TableDef;
 struct FieldDef;
 } // namespace Schema
 
+// What a carry-forward took out of the books, both sides together: the
+// closings, the slips entered (not the tax slips of closings), and the
+// receipts and payments.
+struct CCarryForwardCounts {
+    int closings = 0;
+    int slips = 0;
+    int receipts = 0;
+    int payments = 0;
+};
+
 // The one data-access object: every read and write of the program goes
 // through it, over the SQLite file "QXSelvo.vrz" of the current database
 // folder. The database manager opens and closes the connection.
@@ -191,8 +201,9 @@ class CMakeMsgID
     // movements dated after `previous` up to the date, and Util.StartDate
     // becomes the date: reports after the date show the same figures.
     // Refused (10): a `previous` other than the stored date (invalid for
-    // none), or a date before it.
-    int DataMaintenance(const QDate& date, const QDate& previous, QString& err);
+    // none), or a date before it. `counts`, when given, tells what went.
+    int DataMaintenance(const QDate& date, const QDate& previous, QString& err,
+                        CCarryForwardCounts* counts = nullptr);
 
     // ---- Ledgers (written in Ledger.cpp) ----------------------------------
     // Read-only; 1 done, 10 refused with the reason in `err`, -100 broken

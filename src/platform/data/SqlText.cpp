@@ -1,5 +1,7 @@
 #include "platform/data/SqlText.h"
 
+#include "platform/text/Cp932.h"
+
 QString SqlMoney(const CMny& value)
 {
     CMny stored;
@@ -39,6 +41,20 @@ QString SqlLikeEscape(const QString& text)
         out += c;
     }
     return out;
+}
+
+QString SqlFoldedColumn(const QString& column, const QString& foldedValue)
+{
+    QString expression = column;
+    for (const Cp932::SAlias& alias : Cp932::Aliases()) {
+        if (foldedValue.contains(QChar(alias.to)))
+            expression = QStringLiteral("replace(%1, char(%2), char(%3))")
+                             .arg(expression)
+                             .arg(int(alias.from))
+                             .arg(int(alias.to));
+    }
+    // A function's result has no collation of its own.
+    return expression == column ? column : expression + QStringLiteral(" COLLATE NOCASE");
 }
 
 QString SqlSlipTax(const QString& alias)

@@ -28,6 +28,13 @@ QString SqlQuote(const QString& text);
 // "%' ESCAPE '\'").
 QString SqlLikeEscape(const QString& text);
 
+// The column with each code page 932 alias read as its partner, for the
+// partners `foldedValue` (a value through Cp932::FoldAliases) holds: a value
+// with "\" finds rows with "¥" or "\", as the one byte 0x5C of a settings
+// file stands for both. Written with char(), so that a statement kept in a
+// file comes back as it was; compared without case, as the column is.
+QString SqlFoldedColumn(const QString& column, const QString& foldedValue);
+
 // The tax a slip carries itself: that of a slip taxed per delivery, per line
 // or inside its prices (TaxType 2, 3, 4) and that of a tax slip made at a
 // closing (DenpyoType not 0). A slip taxed at invoicing (1) or not at all (0)

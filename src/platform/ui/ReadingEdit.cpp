@@ -1,5 +1,7 @@
 #include "platform/ui/ReadingEdit.h"
 
+#include "platform/ui/TextLimit.h"
+
 #include <QHash>
 #include <QInputMethodEvent>
 
@@ -69,15 +71,23 @@ CReadingEdit::CReadingEdit(QWidget* parent) : QLineEdit(parent) {}
 
 void CReadingEdit::inputMethodEvent(QInputMethodEvent* event)
 {
-    if (!event->commitString().isEmpty()) {
-        if (m_pPartner)
-            m_pPartner->setText(m_pPartner->text() + m_strReading);
+    const QString committed = event->commitString();
+    const QString reading = m_strReading;
+    const QString before = text();
+    if (!committed.isEmpty())
         m_strReading.clear();
-    }
     const QString composition = event->preeditString();
     if (IsReading(composition))
         m_strReading = ToHalfWidthKatakana(composition);
-    else if (composition.isEmpty() && event->commitString().isEmpty())
+    else if (composition.isEmpty() && committed.isEmpty())
         m_strReading.clear(); // the composition was cancelled
     QLineEdit::inputMethodEvent(event);
+    // The reading goes with its conversion, and whole or not at all: half a
+    // word reads wrong.
+    if (committed.isEmpty() || !m_pPartner || text() == before)
+        return;
+    const QString joined = m_pPartner->text() + reading;
+    const auto* limit = qobject_cast<const CByteLimitValidator*>(m_pPartner->validator());
+    if (!limit || limit->Fits(joined))
+        m_pPartner->setText(joined);
 }

@@ -2,7 +2,12 @@
 
 #include "platform/text/Cp932.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -31,6 +36,34 @@ QString FitPlainTextBytes(const QString& text, int room, bool crlf)
 namespace
 {
 
+constexpr char kRefuseProperty[] = "refuseOverLongInput";
+
+bool Refuses(const QWidget* field)
+{
+    return field && field->property(kRefuseProperty).toBool();
+}
+
+// The main window behind a field, whose status bar speaks for its dialogs.
+QMainWindow* MainWindowOf(QWidget* field)
+{
+    for (QWidget* w = field ? field->window() : nullptr; w;
+         w = w->parentWidget() ? w->parentWidget()->window() : nullptr)
+        if (auto* main = qobject_cast<QMainWindow*>(w))
+            return main;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* main = qobject_cast<QMainWindow*>(w); main && main->isVisible())
+            return main;
+    return nullptr;
+}
+
+// The input did not go in: said once, in the status bar.
+void Refuse(QWidget* field, int maxBytes)
+{
+    QApplication::beep();
+    if (QMainWindow* main = MainWindowOf(field))
+        main->statusBar()->showMessage(TextLimitMessage(field->accessibleName(), maxBytes));
+}
+
 // Where the text differs from the one before an edit: [start, end) of the
 // text. The edit leaves its cursor at the end of what went in; the
 // characters after it are the ones after it before.
@@ -56,6 +89,58 @@ std::pair<qsizetype, qsizetype> ChangedRange(const QString& before, const QStrin
 }
 
 } // namespace
+
+bool CByteLimitValidator::Fits(const QString& text) const
+{
+    return Cp932::ByteLength(text) <= m_nMaxBytes;
+}
+
+QValidator::State CByteLimitValidator::validate(QString& input, int& pos) const
+{
+    if (Fits(input))
+        return Acceptable;
+    auto* edit = qobject_cast<QLineEdit*>(parent());
+    if (Refuses(edit)) {
+        // Only the user's own change has made the edit modified: the text
+        // the program sets is shown as it is.
+        if (edit->isModified())
+            Refuse(edit, m_nMaxBytes);
+        return Invalid;
+    }
+    // The characters before the cursor are the ones just typed or pasted.
+    const QString after = input.mid(pos);
+    const int room = m_nMaxBytes - Cp932::ByteLength(after);
+    if (room < 0)
+        return Invalid;
+    const QString before = Cp932::TruncateToBytes(input.left(pos), room);
+    input = before + after;
+    pos = int(before.size());
+    return Acceptable;
+}
+
+void LimitTextBytes(QLineEdit* edit, int maxBytes)
+{
+    const auto* old = qobject_cast<const CByteLimitValidator*>(edit->validator());
+    edit->setValidator(maxBytes >= 0 ? new CByteLimitValidator(maxBytes, edit) : nullptr);
+    if (old && old->parent() == edit)
+        delete old;
+}
+
+QString TextLimitMessage(const QString& caption, int maxBytes)
+{
+    return caption.isEmpty() ? QStringLiteral("%1バイトまでです。").arg(maxBytes)
+                             : QStringLiteral("%1は%2バイトまでです。").arg(caption).arg(maxBytes);
+}
+
+void RefuseOverLongInput(QWidget* field, const QString& caption)
+{
+    if (auto* box = qobject_cast<QComboBox*>(field); box && box->lineEdit())
+        field = box->lineEdit();
+    if (!field)
+        return;
+    field->setProperty(kRefuseProperty, true);
+    field->setAccessibleName(caption);
+}
 
 void LimitPlainTextBytes(QPlainTextEdit* edit, int maxBytes, bool crlf)
 {
@@ -84,18 +169,25 @@ void LimitPlainTextBytes(QPlainTextEdit* edit, int maxBytes, bool crlf)
             return;
         }
         const auto [start, end] = ChangedRange(state->before, text, edit->textCursor().position());
+        const bool refuse = Refuses(edit);
         const int room = maxBytes - PlainTextBytes(text.left(start) + text.mid(end), crlf);
-        const qsizetype kept = FitPlainTextBytes(text.mid(start, end - start), qMax(room, 0), crlf).size();
+        const qsizetype kept =
+            refuse ? 0 : FitPlainTextBytes(text.mid(start, end - start), qMax(room, 0), crlf).size();
         QTextCursor cursor(document);
         cursor.setPosition(int(start + kept));
         cursor.setPosition(int(end), QTextCursor::KeepAnchor);
-        // One undo step with the insertion it cuts.
+        // One undo step with the insertion it cuts; a refused one gives back
+        // what it replaced.
         state->cutting = true;
         cursor.joinPreviousEditBlock();
         cursor.removeSelectedText();
+        if (refuse)
+            cursor.insertText(state->before.mid(start, state->before.size() - (text.size() - end) - start));
         cursor.endEditBlock();
         state->cutting = false;
         edit->setTextCursor(cursor);
         state->before = edit->toPlainText();
+        if (refuse)
+            Refuse(edit, maxBytes);
     });
 }

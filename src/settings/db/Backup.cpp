@@ -30,16 +30,6 @@ int Message(const QString& text, int buttons = MB_OK, int icon = MB_ICONNONE)
     return UiServices::Prompt().MessageBox(text, buttons, icon);
 }
 
-QString ReadProposedFolder(const QString& databaseFolder)
-{
-    const QString path = FindFileNoCase(databaseFolder, QLatin1String(kBackupFolderFile));
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray line = file.readLine(4096);
-    return Cp932::Decode(line).remove(u'\r').remove(u'\n');
-}
-
 // Asks until a folder passes or the user cancels; returns the folder, empty
 // when cancelled. `files` is the database file list.
 QString ChooseBackupFolder(const QString& proposed, const QStringList& forbidden, const QStringList& files)
@@ -191,14 +181,29 @@ EOutcome CopyBackup(const QString& name, const QString& databaseFolder, const QS
                  QFile::encodeName(JoinPath(folder, infoName)).constData()) != 0)
         return failed();
 
-    // Only a proposal for next time; a folder the file cannot name is not proposed.
-    if (Cp932::CanEncode(folder))
-        AtomicWriteFileNoCase(databaseFolder, QLatin1String(kBackupFolderFile), Cp932::Encode(folder));
+    RememberBackupFolder(databaseFolder, folder);
     Message(QStringLiteral("バックアップしました"), MB_OK, MB_ICONINFORMATION);
     return kDone;
 }
 
 } // namespace
+
+QString ReadProposedFolder(const QString& databaseFolder)
+{
+    const QString path = FindFileNoCase(databaseFolder, QLatin1String(kBackupFolderFile));
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray line = file.readLine(4096);
+    return Cp932::Decode(line).remove(u'\r').remove(u'\n');
+}
+
+void RememberBackupFolder(const QString& databaseFolder, const QString& folder)
+{
+    // Only a proposal for next time; a folder the file cannot name is not proposed.
+    if (Cp932::CanEncode(folder))
+        AtomicWriteFileNoCase(databaseFolder, QLatin1String(kBackupFolderFile), Cp932::Encode(folder));
+}
 
 QStringList BackupInfoLines(const QString& name, const QString& folder, int mode)
 {

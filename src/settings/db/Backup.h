@@ -21,5 +21,10 @@ int BackupDatabase(IDbSession& session, int mode);
 inline constexpr char kBackupInfoFile[] = "Buinf.sys";
 inline constexpr char kBackupFolderFile[] = "Budefdir.dat";
 
+// The last backup folder the database folder remembers (empty for none),
+// and remembering one: the folder the next backup proposes.
+QString ReadProposedFolder(const QString& databaseFolder);
+void RememberBackupFolder(const QString& databaseFolder, const QString& folder);
+
 // The five lines of "Buinf.sys" for a backup made now.
 QStringList BackupInfoLines(const QString& name, const QString& folder, int mode);

@@ -3,6 +3,7 @@
 #include "platform/archive/SafeFile.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/TableNames.h"
+#include "platform/env/ArdoEnv.h"
 #include "platform/env/DBDirMng.h"
 #include "platform/text/Cp932.h"
 #include "platform/ui/Prompt.h"
@@ -176,13 +177,20 @@ int RestoreDatabase(IDbSession& session)
                 MB_ICONINFORMATION);
         return 0;
     }
+    // The backups are where the last one went; without one, among the
+    // databases.
+    QString name, folder;
+    const bool known = CDBDirMng().GetNowDB(name, folder) && !folder.isEmpty();
+    const QString lastBackup = known ? ReadProposedFolder(folder) : QString();
     CFolderBrowser browser;
-    if (browser.Browse({}, QStringLiteral("バックアップファイルを保存しているフォルダを指定してください。")) != 1)
+    if (browser.Browse(!lastBackup.isEmpty() && QFileInfo(lastBackup).isDir()
+                           ? lastBackup
+                           : CArdoEnv().GetDatabasesFolder(),
+                       QStringLiteral("バックアップファイルを保存しているフォルダを指定してください。")) != 1)
         return 0;
     const QString backup = browser.GetPath();
 
-    QString name, folder;
-    if (!CDBDirMng().GetNowDB(name, folder) || folder.isEmpty()) {
+    if (!known) {
         Message(QStringLiteral("復元できません<1>"));
         return 0;
     }
@@ -272,6 +280,10 @@ int RestoreDatabase(IDbSession& session)
         }
         // A journal of the replaced file would be played into the new one.
         RemoveDatabaseJournal(folder);
+        // The backup brought the folder its own database last went to, maybe
+        // on another computer: the next backup proposes the one used here.
+        if (restored)
+            RememberBackupFolder(folder, lastBackup.isEmpty() ? backup : lastBackup);
     }
 
     if (session.Connect() != 1)

@@ -5,14 +5,19 @@
 
 #include "platform/ui/FakeUi.h"
 
+#include <QClipboard>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QGuiApplication>
 #include <QImage>
 #include <QInputMethodEvent>
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMainWindow>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -214,6 +219,126 @@ TEST(ControlsTest, PlainTextLimitRefusesWhereTyped)
     EXPECT_EQ(FitPlainTextBytes(QStringLiteral("ab\ncd"), 3, true), QStringLiteral("ab"));
     EXPECT_EQ(FitPlainTextBytes(QStringLiteral("ab\ncd"), 4, true), QStringLiteral("ab\n"));
     EXPECT_EQ(FitPlainTextBytes(QStringLiteral("aあ"), 2, false), QStringLiteral("a"));
+}
+
+// An entry dialog's field holding 250 of its 255 bytes: a paste or a
+// conversion that does not fit whole leaves the text as it was and says the
+// limit once in the status bar behind; what fits goes in and says nothing,
+// also over a selection that frees room. The program's own over-long text
+// is shown whole, without a word.
+TEST(ControlsTest, OverLongInputIsRefusedWhole)
+{
+    QMainWindow frame;
+    QDialog dialog(&frame);
+    QLineEdit line(&dialog);
+    LimitTextBytes(&line, 255);
+    QComboBox box(&dialog);
+    box.setEditable(true);
+    LimitTextBytes(box.lineEdit(), 255);
+    QPlainTextEdit memo(&dialog);
+    LimitPlainTextBytes(&memo, 255, true);
+    for (QWidget* field :
+         {static_cast<QWidget*>(&line), static_cast<QWidget*>(&box), static_cast<QWidget*>(&memo)})
+        RefuseOverLongInput(field, QStringLiteral("メモ"));
+    struct SField {
+        const char* name;
+        std::function<QString()> text;
+        std::function<void(const QString&)> set;
+        std::function<void(int, int)> select;
+        QWidget* input;
+        std::function<void()> paste;
+    } const fields[] = {
+        {"line edit", [&] { return line.text(); }, [&](const QString& t) { line.setText(t); },
+         [&](int from, int to) { line.setSelection(from, to - from); }, &line, [&] { line.paste(); }},
+        {"combo box", [&] { return box.currentText(); }, [&](const QString& t) { box.setEditText(t); },
+         [&](int from, int to) { box.lineEdit()->setSelection(from, to - from); }, box.lineEdit(),
+         [&] { box.lineEdit()->paste(); }},
+        {"multi-line", [&] { return memo.toPlainText(); }, [&](const QString& t) { memo.setPlainText(t); },
+         [&](int from, int to) {
+             QTextCursor cursor = memo.textCursor();
+             cursor.setPosition(from);
+             cursor.setPosition(to, QTextCursor::KeepAnchor);
+             memo.setTextCursor(cursor);
+         },
+         &memo, [&] { memo.paste(); }},
+    };
+    const QString held = QString(125, u'東');
+    const QString said = QStringLiteral("メモは255バイトまでです。");
+    const struct {
+        const char* name;
+        bool paste; // else an input-method commit
+        const char* input;
+        int from, to;       // the selection it replaces
+        const char* result; // null: refused
+    } cases[] = {
+        {"a paste of 6 bytes", true, "abcdef", 3, 3, nullptr},
+        {"a paste of 5 bytes", true, "abcde", 3, 3, "abcde"},
+        {"a conversion of 6 bytes", false, "漢字ab", 3, 3, nullptr},
+        {"a conversion of 5 bytes", false, "漢字a", 3, 3, "漢字a"},
+        {"a paste over 2 characters", true, "123456789", 3, 5, "123456789"},
+        {"a paste over 2 characters, 1 byte long", true, "1234567890", 3, 5, nullptr},
+    };
+    for (const SField& f : fields) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(f.name) + ": " + c.name);
+            f.set(held);
+            f.select(c.from, c.to);
+            frame.statusBar()->clearMessage();
+            const QString input = QString::fromUtf8(c.input);
+            if (c.paste) {
+                QGuiApplication::clipboard()->setText(input);
+                f.paste();
+            } else {
+                Compose(*f.input, {}, input);
+            }
+            if (c.result) {
+                EXPECT_EQ(f.text(), held.left(c.from) + QString::fromUtf8(c.result) + held.mid(c.to));
+                EXPECT_EQ(frame.statusBar()->currentMessage(), QString());
+            } else {
+                EXPECT_EQ(f.text(), held);
+                EXPECT_EQ(frame.statusBar()->currentMessage(), said);
+            }
+        }
+        frame.statusBar()->clearMessage();
+        const QString stored = QString(200, u'長');
+        f.set(stored);
+        EXPECT_EQ(f.text(), stored) << f.name;
+        EXPECT_EQ(frame.statusBar()->currentMessage(), QString()) << f.name;
+    }
+    EXPECT_EQ(TextLimitMessage(QString(), 20), QStringLiteral("20バイトまでです。"));
+}
+
+// The reading goes in whole or not at all, and only with its conversion.
+TEST(ControlsTest, ReadingIsAddedOnlyWhenItFits)
+{
+    QMainWindow frame;
+    QDialog dialog(&frame);
+    CReadingEdit company(&dialog);
+    LimitTextBytes(&company, 10);
+    QLineEdit reading(&dialog);
+    LimitTextBytes(&reading, 10);
+    company.SetPartner(&reading);
+    RefuseOverLongInput(&company, QStringLiteral("会社名"));
+    RefuseOverLongInput(&reading, QStringLiteral("会社ﾌﾘｶﾞﾅ"));
+    const struct {
+        const char* held;
+        const char* kana;
+        const char* converted;
+        const char* reading; // afterwards
+    } cases[] = {
+        {"", "かぶしき", "株式", "ｶﾌﾞｼｷ"},
+        {"", "かぶしきがいしゃだ", "株式会社だ", ""},       // ｶﾌﾞｼｷｶﾞｲｼｬﾀﾞ: 12 bytes
+        {"", "かぶしきがいしゃ", "株式会社", "ｶﾌﾞｼｷｶﾞｲｼｬ"}, // 10 bytes
+        {"株式会社", "ほんてん", "本店", ""},               // 12 bytes: the conversion is refused
+    };
+    for (const auto& c : cases) {
+        company.setText(QString::fromUtf8(c.held));
+        reading.clear();
+        Compose(company, QString::fromUtf8(c.kana));
+        Compose(company, QString::fromUtf8(c.converted));
+        Compose(company, {}, QString::fromUtf8(c.converted));
+        EXPECT_EQ(reading.text(), QString::fromUtf8(c.reading)) << c.kana;
+    }
 }
 
 TEST(ControlsTest, LabelCellDrawsAFramedCaption)
