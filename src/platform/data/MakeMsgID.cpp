@@ -338,9 +338,32 @@ int CMakeMsgID::NoConnection(QString& err) const
     return kFatal;
 }
 
+QString CMakeMsgID::ErrorText(int rc, const QString& path, const QString& engineText)
+{
+    switch (rc & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("データベース<%1>はほかのプログラムが使用中のため、処理できませんでした。"
+                              "しばらく待ってから、もう一度操作してください。")
+            .arg(path);
+    case SQLITE_READONLY:
+        return QStringLiteral("データベース<%1>は読み取り専用のため、書き込めません。").arg(path);
+    case SQLITE_FULL:
+        return QStringLiteral("ディスクの空き容量が足りないため、データベース<%1>に書き込めませんでした。"
+                              "空き容量を増やしてから、もう一度操作してください。")
+            .arg(path);
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return QStringLiteral("データベース<%1>が壊れています。バックアップから復元してください。").arg(path);
+    default:
+        return engineText;
+    }
+}
+
 int CMakeMsgID::Fail(int rc, QString& err) const
 {
-    err = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc));
+    err = ErrorText(rc, DatabasePath(m_folder),
+                    QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc)));
     return IsFatal(rc) ? kFatal : kFailed;
 }
 
@@ -605,7 +628,7 @@ int CMakeMsgID::CreateDatabase(const QString& path, const QDateTime& now, QStrin
         exec(statement);
     exec(QStringLiteral("PRAGMA user_version=%1; COMMIT").arg(Schema::Version()));
     if (rc != SQLITE_OK) {
-        err = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        err = ErrorText(rc, path, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
         sqlite3_close_v2(db);
         QFile::remove(path);
         return IsFatal(rc) ? kFatal : kFailed;
@@ -704,7 +727,7 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
         }
     }
     if (rc != SQLITE_OK) {
-        err = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        err = ErrorText(rc, path, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
         sqlite3_close_v2(db);
         return kFatal;
     }

@@ -61,6 +61,13 @@ class CMakeMsgID
     // stamped with `now`). An existing file is never overwritten.
     static int CreateDatabase(const QString& path, const QDateTime& now, QString& err);
 
+    // The words the user reads for a failure of the database engine (its
+    // result code `rc`) on the file `path`: a file another program holds
+    // (busy or locked), one that cannot be written (read-only), a full disk
+    // and a damaged file each have one text naming the file; any other
+    // failure keeps the engine's own text.
+    static QString ErrorText(int rc, const QString& path, const QString& engineText);
+
     // Opens the folder's database: 1, or -100 when the file is missing, is
     // not a database of this program, or cannot be opened. An open
     // connection is closed first.
