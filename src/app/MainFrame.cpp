@@ -194,7 +194,17 @@ int CMainFrame::ReleaseDatabase()
 
 int CMainFrame::ConnectDatabase()
 {
-    return m_pManager ? m_pManager->Connect(m_nConnectID) : -2;
+    const int answer = m_pManager ? m_pManager->Connect(m_nConnectID) : -2;
+    // Told once for each file opened: the lists show, but nothing can be kept.
+    const QString path = CMakeMsgID::DatabasePath(m_MakeMsgID.GetFolder());
+    if (answer == 1 && m_MakeMsgID.IsReadOnly() && path != m_strToldReadOnly) {
+        m_strToldReadOnly = path;
+        Message(QStringLiteral("データベース<%1>は読み取り専用のため、表示だけができます。\n"
+                               "登録や変更はできません。")
+                    .arg(path),
+                MB_OK, MB_ICONINFORMATION);
+    }
+    return answer;
 }
 
 void CMainFrame::OnManagerClose()

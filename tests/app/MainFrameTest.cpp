@@ -249,6 +249,37 @@ TEST(MainFrameTest, ConnectedAnswerLoadsPeriodCalendarAndName)
     EXPECT_EQ(manager.Connect(id, folder), CDbManager::kDone);
 }
 
+// A database file marked read-only opens for showing; the user is told so
+// once for the file, naming it, and a write fails in Japanese naming it too.
+TEST(MainFrameTest, AReadOnlyFileIsToldOnce)
+{
+    CAppHome home;
+    ASSERT_TRUE(home.IsReady());
+    ScopedFakeUi ui;
+    CBackupScript backup;
+    const QString folder = home.AddCurrentDatabase(QStringLiteral("本社"));
+    ASSERT_FALSE(folder.isEmpty());
+    const QString path = CMakeMsgID::DatabasePath(folder);
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    auto frame = StartFrame();
+    ASSERT_TRUE(frame);
+    const QString told = QStringLiteral("データベース<%1>は読み取り専用のため、表示だけができます。\n"
+                                        "登録や変更はできません。")
+                             .arg(path);
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList({told}));
+    EXPECT_TRUE(frame->IsConnected());
+    QString err;
+    EXPECT_EQ(frame->GetMakeMsgID().Execute(QStringLiteral("DELETE FROM Customer"), err), 10);
+    EXPECT_EQ(err, QStringLiteral("データベース<%1>は読み取り専用のため、書き込めません。").arg(path));
+    // Let go and taken again (as around a backup): not told again.
+    ASSERT_EQ(frame->ReleaseDatabase(), 1);
+    ASSERT_EQ(frame->ConnectDatabase(), 1);
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList({told}));
+    frame->close();
+    frame.reset();
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
 TEST(MainFrameTest, SwitchesViewsWithTheirMenusAndToolbars)
 {
     CAppHome home;

@@ -690,9 +690,13 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
         err = QStringLiteral("データベースファイル<%1>がありません。").arg(path);
         return kFatal;
     }
+    // A file marked read-only stays unwritten, whoever opens it.
+    const bool marked = !(QFileInfo(path).permissions() &
+                          (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther));
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+                             (marked ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
     // Before the first read: a writer's lock of a moment is waited out, not
     // taken for a broken file.
     if (rc == SQLITE_OK)
@@ -746,15 +750,53 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
     }
     UpdateIndexes(db);
     // The closing lists read the booked balances: without them no list
-    // would be right, so a database that cannot get them is not used.
-    if (QString reason; BookedTotals::Ensure(db, reason) != 1) {
-        err = QStringLiteral("データベースの集計表を作成できませんでした。\n%1").arg(reason);
+    // would be right, so a database that cannot get them is not used. One
+    // that cannot be written now has them summed for this connection; no
+    // wait for another writer, the next opening makes them in the file.
+    sqlite3_busy_timeout(db, 0);
+    bool pending = false;
+    if (int code = SQLITE_OK; BookedTotals::Ensure(db, code, pending) != 1) {
+        err = QStringLiteral("データベースの集計表を作成できませんでした。\n%1")
+                  .arg(ErrorText(code, path, QString::fromUtf8(sqlite3_errmsg(db))));
         sqlite3_close_v2(db);
         return kFatal;
     }
+    sqlite3_busy_timeout(db, 5000);
     m_db = db;
     m_folder = folder;
+    m_bBalancesPending = pending;
     return kOk;
+}
+
+bool CMakeMsgID::IsReadOnly() const
+{
+    return m_db && sqlite3_db_readonly(m_db, "main") == 1;
+}
+
+int CMakeMsgID::MakePendingBalances(QString& err)
+{
+    if (!m_db)
+        return NoConnection(err);
+    if (!m_bBalancesPending)
+        return kOk;
+    if (InTransaction()) {
+        err = QStringLiteral("処理中のトランザクションがあるため、集計表を作成できません。");
+        return kFailed;
+    }
+    m_cache->statements.clear();
+    const QByteArray drop = BookedTotals::DropForConnection().join(u';').toUtf8();
+    int rc = sqlite3_exec(m_db, drop.constData(), nullptr, nullptr, nullptr);
+    bool pending = true;
+    if (rc == SQLITE_OK && BookedTotals::Ensure(m_db, rc, pending) == 1 && !pending) {
+        m_bBalancesPending = false;
+        return kOk;
+    }
+    // The connection keeps balances it can read, whatever failed.
+    if (!pending) {
+        int ignored = SQLITE_OK;
+        BookedTotals::KeepForConnection(m_db, ignored);
+    }
+    return Fail(rc == SQLITE_OK ? SQLITE_READONLY : rc, err);
 }
 
 void CMakeMsgID::Close()
@@ -768,6 +810,7 @@ void CMakeMsgID::Close()
     m_db = nullptr;
     m_depth = 0;
     m_bImportPending = false;
+    m_bBalancesPending = false;
     m_folder.clear();
 }
 

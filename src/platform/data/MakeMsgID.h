@@ -75,6 +75,16 @@ class CMakeMsgID
     // Closes the connection; an open transaction is rolled back.
     void Close();
     bool IsOpen() const { return m_db != nullptr; }
+    // The file is open for reading only (marked read-only, or on a medium
+    // that cannot be written): every write fails.
+    bool IsReadOnly() const;
+    // The booked balances of a file of an earlier build that could not be
+    // written at opening are summed for this connection only: they are
+    // made in the file when it can be written, here or at the next opening.
+    bool AreBalancesPending() const { return m_bBalancesPending; }
+    // Makes them in the file now, outside any transaction: 1 (also when
+    // nothing was pending), or the failure; the connection keeps its own.
+    int MakePendingBalances(QString& err);
     const QString& GetFolder() const { return m_folder; }
 
     // Appends the records of the request to `result` (a failure appends
@@ -276,6 +286,7 @@ class CMakeMsgID
     QString m_folder;
     int m_depth = 0;
     bool m_bImportPending = false;
+    bool m_bBalancesPending = false;
     std::unique_ptr<Cache> m_cache;
 };
 
