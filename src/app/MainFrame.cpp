@@ -1,7 +1,9 @@
 #include "app/MainFrame.h"
 
 #include "app/FindDialog.h"
+#include "app/FrameDbSession.h"
 #include "app/ManagerLink.h"
+#include "app/OpenProgress.h"
 #include "app/Tools.h"
 #include "app/View.h"
 #include "app/ViewRegistry.h"
@@ -16,7 +18,6 @@
 #include "resources/Menus.h"
 #include "settings/db/Backup.h"
 #include "settings/db/Compaction.h"
-#include "app/FrameDbSession.h"
 #include "settings/db/Restore.h"
 
 #include <QAction>
@@ -57,6 +58,8 @@ CMainFrame::CMainFrame(ManagerLinkFactory linkFactory, QWidget* parent)
     : QMainWindow(parent), m_linkFactory(std::move(linkFactory))
 {
     s_pFrame = this;
+    // A file of an earlier build brought up to date shows the wait dialog.
+    InstallOpenProgress();
     MapCommands();
     // F1 anywhere in the frame opens the help contents.
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);

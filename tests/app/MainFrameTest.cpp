@@ -30,7 +30,9 @@
 #include <QToolBar>
 #include <QDir>
 #include <QFile>
+
 #include <QTemporaryDir>
+#include <sqlite3.h>
 
 namespace {
 
@@ -278,6 +280,58 @@ TEST(MainFrameTest, AReadOnlyFileIsToldOnce)
     frame->close();
     frame.reset();
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+// The first opening of a file of an earlier build (an index missing, no
+// booked balances) shows the wait dialog a step at a time, closed before the
+// program goes on; the next opening has nothing to do and shows nothing.
+TEST(MainFrameTest, AnEarlierBuildsFileIsBroughtUpToDateUnderTheWaitDialog)
+{
+    CAppHome home;
+    ASSERT_TRUE(home.IsReady());
+    ScopedFakeUi ui;
+    CBackupScript backup;
+    const QString folder = home.AddCurrentDatabase(QStringLiteral("本社"));
+    ASSERT_FALSE(folder.isEmpty());
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(CMakeMsgID::DatabasePath(folder)).constData(), &db),
+                  SQLITE_OK);
+        EXPECT_EQ(
+            sqlite3_exec(db,
+                         "DROP INDEX ix_sales_b_item; DROP TABLE Sales_Booked; DROP TABLE Stock_Booked; "
+                         "DROP TRIGGER tr_sales_h_booked_ins",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+        sqlite3_close(db);
+    }
+    const QStringList work{QStringLiteral("Begin データベースを新しい形式に更新しています。\n"
+                                          "しばらくお待ちください。 2"),
+                           QStringLiteral("Pos 1"), QStringLiteral("Pos 2"), QStringLiteral("End")};
+    for (const bool first : {true, false}) {
+        SCOPED_TRACE(first ? "first opening" : "second opening");
+        const qsizetype before = ui.Wait().Log().size();
+        auto frame = StartFrame();
+        ASSERT_TRUE(frame);
+        EXPECT_TRUE(frame->IsConnected());
+        EXPECT_EQ(ui.Wait().Log().mid(before).mid(0, first ? work.size() : 0), first ? work : QStringList());
+        EXPECT_FALSE(ui.Wait()
+                         .Log()
+                         .mid(before)
+                         .mid(first ? work.size() : 0)
+                         .join(u'|')
+                         .contains(QStringLiteral("新しい形式")));
+        EXPECT_EQ(ui.Wait().Depth(), 0);
+        CCDSData request, result;
+        request.m_strCondition =
+            QStringLiteral("SELECT name FROM sqlite_master WHERE name IN ('ix_sales_b_item', 'Sales_Booked', "
+                           "'tr_sales_h_booked_ins')");
+        QString err;
+        ASSERT_EQ(frame->GetMakeMsgID().GetDataList(request, result, err), 1) << err.toStdString();
+        EXPECT_EQ(result.GetCount(), 3);
+        frame->close();
+        frame.reset();
+    }
 }
 
 TEST(MainFrameTest, SwitchesViewsWithTheirMenusAndToolbars)

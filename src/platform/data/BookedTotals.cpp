@@ -159,10 +159,8 @@ QStringList Definitions()
     return statements;
 }
 
-int Ensure(sqlite3* db, int& rc, bool& pending)
+bool IsCurrent(sqlite3* db)
 {
-    rc = SQLITE_OK;
-    pending = false;
     // The stored text of each table and trigger is the statement that made it.
     QHash<QString, QString> stored;
     sqlite3_stmt* statement = nullptr;
@@ -180,7 +178,14 @@ int Ensure(sqlite3* db, int& rc, bool& pending)
         const qsizetype open = sql.indexOf(u'"'), close = sql.indexOf(u'"', open + 1);
         current = current && stored.value(sql.mid(open + 1, close - open - 1)) == sql;
     }
-    if (current)
+    return current;
+}
+
+int Ensure(sqlite3* db, int& rc, bool& pending)
+{
+    rc = SQLITE_OK;
+    pending = false;
+    if (IsCurrent(db))
         return 1;
     QStringList work{QStringLiteral("BEGIN IMMEDIATE")};
     for (const Side* s : {&kSales, &kPurchases})

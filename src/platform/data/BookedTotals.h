@@ -32,6 +32,9 @@ QStringList Definitions();
 QStringList DropTriggers(const Side& side);
 QStringList CreateTriggers(const Side& side);
 
+// The tables and triggers are those defined.
+bool IsCurrent(sqlite3* db);
+
 // Makes the tables and triggers as defined, filled from the headers, when an
 // opened database lacks them or has others. A database that cannot be
 // written now (a read-only file, another program writing, a full disk) gets

@@ -640,11 +640,24 @@ int CMakeMsgID::CreateDatabase(const QString& path, const QDateTime& now, QStrin
 namespace
 {
 
+IOpenProgress*& OpenProgress()
+{
+    static IOpenProgress* progress = nullptr;
+    return progress;
+}
+
+// The work of a long statement lets the windows paint now and then.
+int KeepWindowsPainted(void* progress)
+{
+    static_cast<IOpenProgress*>(progress)->Working();
+    return 0;
+}
+constexpr int kInstructionsBetweenPaints = 200000;
+
 // A database made by an earlier build lacks indexes added since, has one
 // with other columns or one given up since: each is made as the schema has
-// it now, or dropped, in one transaction. The indexes only speed reading, so a database that cannot
-// be written (read-only file, another writer) is used as it is.
-void UpdateIndexes(sqlite3* db)
+// it now, or dropped.
+QStringList IndexWork(sqlite3* db)
 {
     QHash<QString, QString> existing; // name -> columns
     sqlite3_stmt* statement = nullptr;
@@ -653,7 +666,7 @@ void UpdateIndexes(sqlite3* db)
                            "(SELECT name FROM pragma_index_info(m.name) ORDER BY seqno)) "
                            "FROM sqlite_master m WHERE m.type = 'index' AND m.sql IS NOT NULL",
                            -1, &statement, nullptr) != SQLITE_OK)
-        return;
+        return {};
     while (sqlite3_step(statement) == SQLITE_ROW)
         existing.insert(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))),
                         QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 1))));
@@ -670,17 +683,33 @@ void UpdateIndexes(sqlite3* db)
             work << QStringLiteral("DROP INDEX \"%1\"").arg(ix.name);
         work << ix.create;
     }
+    return work;
+}
+
+// The index work in one transaction, a step a statement. The indexes only
+// speed reading, so a database that cannot be written (read-only file,
+// another writer) is used as it is.
+void UpdateIndexes(sqlite3* db, const QStringList& work, IOpenProgress* progress)
+{
     if (work.isEmpty())
         return;
-    // Another writer now: no wait, the next opening tries again.
-    sqlite3_busy_timeout(db, 0);
-    const QByteArray sql = ("BEGIN IMMEDIATE; " + work.join(QStringLiteral("; ")) + "; COMMIT").toUtf8();
-    if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK && !sqlite3_get_autocommit(db))
+    bool done = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    for (const QString& sql : work) {
+        done = done && sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+        if (progress)
+            progress->Step();
+    }
+    done = done && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!done && !sqlite3_get_autocommit(db))
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_busy_timeout(db, 5000);
 }
 
 } // namespace
+
+void CMakeMsgID::SetOpenProgress(IOpenProgress* progress)
+{
+    OpenProgress() = progress;
+}
 
 int CMakeMsgID::Open(const QString& folder, QString& err)
 {
@@ -748,14 +777,32 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
         sqlite3_close_v2(db);
         return kFatal;
     }
-    UpdateIndexes(db);
+    // Another writer now: no wait, the next opening tries again.
+    sqlite3_busy_timeout(db, 0);
+    const QStringList indexWork = IndexWork(db);
+    const bool balances = !BookedTotals::IsCurrent(db);
+    IOpenProgress* progress = OpenProgress();
+    if (indexWork.isEmpty() && !balances)
+        progress = nullptr;
+    if (progress) {
+        progress->Begin(int(indexWork.size()) + (balances ? 1 : 0));
+        sqlite3_progress_handler(db, kInstructionsBetweenPaints, KeepWindowsPainted, progress);
+    }
+    UpdateIndexes(db, indexWork, progress);
     // The closing lists read the booked balances: without them no list
     // would be right, so a database that cannot get them is not used. One
-    // that cannot be written now has them summed for this connection; no
-    // wait for another writer, the next opening makes them in the file.
-    sqlite3_busy_timeout(db, 0);
+    // that cannot be written now has them summed for this connection; the
+    // next opening makes them in the file.
     bool pending = false;
-    if (int code = SQLITE_OK; BookedTotals::Ensure(db, code, pending) != 1) {
+    int code = SQLITE_OK;
+    const int made = BookedTotals::Ensure(db, code, pending);
+    if (progress) {
+        if (balances)
+            progress->Step();
+        sqlite3_progress_handler(db, 0, nullptr, nullptr);
+        progress->End();
+    }
+    if (made != 1) {
         err = QStringLiteral("データベースの集計表を作成できませんでした。\n%1")
                   .arg(ErrorText(code, path, QString::fromUtf8(sqlite3_errmsg(db))));
         sqlite3_close_v2(db);

@@ -20,6 +20,20 @@ struct TableDef;
 struct FieldDef;
 } // namespace Schema
 
+// Hears how the work of bringing a file of an earlier build up to date goes
+// while it opens: Begin with the number of steps, Step after each, Working
+// now and then inside a long one (to keep windows painted), End after the
+// last. Nothing is heard when the file needs no work.
+class IOpenProgress
+{
+  public:
+    virtual ~IOpenProgress() = default;
+    virtual void Begin(int steps) = 0;
+    virtual void Step() = 0;
+    virtual void Working() = 0;
+    virtual void End() = 0;
+};
+
 // The one data-access object: every read and write of the program goes
 // through it, over the SQLite file "QXSelvo.vrz" of the current database
 // folder. The database manager opens and closes the connection.
@@ -67,6 +81,10 @@ class CMakeMsgID
     // and a damaged file each have one text naming the file; any other
     // failure keeps the engine's own text.
     static QString ErrorText(int rc, const QString& path, const QString& engineText);
+
+    // Who hears the work of every opening in the program (none: null); the
+    // shell sets it, as the data access shows no window.
+    static void SetOpenProgress(IOpenProgress* progress);
 
     // Opens the folder's database: 1, or -100 when the file is missing, is
     // not a database of this program, or cannot be opened. An open
