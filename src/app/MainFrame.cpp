@@ -3,6 +3,7 @@
 #include "app/FindDialog.h"
 #include "app/FrameDbSession.h"
 #include "app/ManagerLink.h"
+#include "app/OpenProgress.h"
 #include "app/Tools.h"
 #include "app/View.h"
 #include "app/ViewRegistry.h"
@@ -58,6 +59,8 @@ CMainFrame::CMainFrame(ManagerLinkFactory linkFactory, QWidget* parent)
     : QMainWindow(parent), m_linkFactory(std::move(linkFactory))
 {
     s_pFrame = this;
+    // A file of an earlier build brought up to date shows the wait dialog.
+    InstallOpenProgress();
     MapCommands();
     // F1 anywhere in the frame opens the help contents.
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -195,7 +198,17 @@ int CMainFrame::ReleaseDatabase()
 
 int CMainFrame::ConnectDatabase()
 {
-    return m_pManager ? m_pManager->Connect(m_nConnectID) : -2;
+    const int answer = m_pManager ? m_pManager->Connect(m_nConnectID) : -2;
+    // Told once for each file opened: the lists show, but nothing can be kept.
+    const QString path = CMakeMsgID::DatabasePath(m_MakeMsgID.GetFolder());
+    if (answer == 1 && m_MakeMsgID.IsReadOnly() && path != m_strToldReadOnly) {
+        m_strToldReadOnly = path;
+        Message(QStringLiteral("データベース<%1>は読み取り専用のため、表示だけができます。\n"
+                               "登録や変更はできません。")
+                    .arg(path),
+                MB_OK, MB_ICONINFORMATION);
+    }
+    return answer;
 }
 
 void CMainFrame::OnManagerClose()

@@ -199,6 +199,7 @@ private:
     bool m_bCreated = false;
     bool m_bDestroyed = false;
     bool m_bConnectFailed = false;
+    QString m_strToldReadOnly; // the read-only file the user was told of
 
 public:
     // Values the frame keeps across screens; views and dialogs read and write

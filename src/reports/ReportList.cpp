@@ -68,6 +68,34 @@ void CReportList::SetRecords(CCDSData&& records)
     m_bComputed = false;
 }
 
+void CReportList::KeepClosedRecords(std::vector<std::unique_ptr<COneRecord>> closed)
+{
+    if (closed.empty())
+        return;
+    const QString code = m_bPurchase ? QStringLiteral("SupplierCode") : QStringLiteral("CustomerCode");
+    const auto before = [&code](const COneRecord* a, const COneRecord* b) {
+        return TextOf(a, code).compare(TextOf(b, code), Qt::CaseInsensitive) < 0;
+    };
+    std::stable_sort(closed.begin(), closed.end(),
+                     [&before](const auto& a, const auto& b) { return before(a.get(), b.get()); });
+    // Both runs are in code order, as the candidates' statement sorts them:
+    // a closed row goes before the first candidate whose code sorts after it.
+    std::vector<std::unique_ptr<COneRecord>> loaded;
+    for (int i = m_Records.GetCount() - 1; i >= 0; --i)
+        loaded.push_back(m_Records.TakeAt(i));
+    std::reverse(loaded.begin(), loaded.end());
+    auto next = closed.begin();
+    for (std::unique_ptr<COneRecord>& record : loaded) {
+        for (; next != closed.end() && before(next->get(), record.get()); ++next)
+            m_Records.Add(std::move(*next));
+        m_Records.Add(std::move(record));
+    }
+    for (; next != closed.end(); ++next)
+        m_Records.Add(std::move(*next));
+    m_rows.clear();
+    m_bComputed = false;
+}
+
 void CReportList::ClearRecords()
 {
     m_rows.clear();
@@ -133,8 +161,11 @@ int CReportList::CalcRowAmounts(COneRecord* record)
         // An unknown rounding truncates rather than stopping the whole list.
         if (roundType < CMny::kRoundTruncate || roundType > CMny::kRoundUp)
             roundType = CMny::kRoundTruncate;
-        record->SetField(QStringLiteral("ID"), 0);
-        record->SetField(QStringLiteral("Status"), 0);
+        // A row closed in this screen keeps its closing through a reload.
+        if (IntOf(record, QStringLiteral("ID")) == 0) {
+            record->SetField(QStringLiteral("ID"), 0);
+            record->SetField(QStringLiteral("Status"), 0);
+        }
         CMny taxAtClosing;
         if (taxable.Multiply(fraction, taxAtClosing, roundType, 0) != 1) {
             Fail(prefix + QStringLiteral("の消費税の計算ができません。制限桁数を超えた可能性があります。"));

@@ -126,6 +126,9 @@ class CReportList
     // A loader's new records; the computed fields are made again.
     void SetRecords(CCDSData&& records);
     void ClearRecords();
+    // The closing candidates read again: the records of rows closed before
+    // (a closing "ID" set) join them in partner-code order.
+    void KeepClosedRecords(std::vector<std::unique_ptr<COneRecord>> closed);
     CCDSData& Records() { return m_Records; }
     const CCDSData& Subtotals() const { return m_Subtotals; }
 

@@ -29,6 +29,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QSet>
 #include <QShortcut>
 
 namespace
@@ -440,8 +441,52 @@ void CShimeView::RefreshAfterDataChange()
     // too: a row that no longer matches the database would be closed,
     // reprinted or settled at its old amounts.
     const int mode = m_list.GetMode();
-    if ((mode >= 8 && mode <= 13) || (mode >= 18 && mode <= 21))
+    if (mode == 8 || mode == 9)
+        ReloadKeepingChoice();
+    else if ((mode >= 10 && mode <= 13) || (mode >= 18 && mode <= 21))
         SetupListForMode(true);
+}
+
+void CShimeView::ReloadKeepingChoice()
+{
+    const QString code =
+        m_list.IsPurchase() ? QStringLiteral("SupplierCode") : QStringLiteral("CustomerCode");
+    QSet<QString> chosen;
+    for (int row : GetSelectedRows())
+        chosen.insert(TextOf(m_list.RecordAt(row), code).toUpper());
+    // The rows closed here stay, to issue their invoices, while their
+    // closings do: one undone meanwhile comes back as a candidate.
+    std::vector<std::unique_ptr<COneRecord>> closed;
+    QList<int> ids;
+    for (const CReportRow& row : m_list.Rows())
+        if (const int id = row.record ? IntOf(row.record, "ID") : 0; id != 0) {
+            closed.push_back(std::make_unique<COneRecord>(*row.record));
+            ids << id;
+        }
+    QSet<int> standing;
+    for (const QString& batch : IdBatches(ids)) {
+        CCDSData records;
+        if (RunReportStatement(
+                GetFrame().GetMakeMsgID(),
+                QStringLiteral("SELECT ID FROM %1 WHERE ID IN (%2)")
+                    .arg(m_list.IsPurchase() ? QStringLiteral("Stock_Close") : QStringLiteral("Sales_Close"),
+                         batch),
+                records) != 1)
+            return;
+        for (int i = 0; i < records.GetCount(); ++i)
+            standing.insert(IntOf(records.GetAt(i), "ID"));
+    }
+    std::erase_if(closed,
+                  [&standing](const auto& record) { return !standing.contains(IntOf(record.get(), "ID")); });
+    TakeConditions();
+    LoadClosingList();
+    m_list.KeepClosedRecords(std::move(closed));
+    RefreshList();
+    QList<int> rows;
+    for (int row = 0; row < m_list.RowCount(); ++row)
+        if (chosen.contains(TextOf(m_list.RecordAt(row), code).toUpper()))
+            rows << row;
+    SelectRows(m_pListCtrl, rows);
 }
 
 void CShimeView::OnColumnClick(int column)

@@ -76,6 +76,9 @@ public:
     void OnChangeClosingDate();
     // The closing candidates loaded and filled again, columns kept.
     void ReloadClosingList();
+    // The same after another program's change, keeping the partners
+    // selected and the rows closed in this screen.
+    void ReloadKeepingChoice();
     // The closings made (modes 12, 13) in the frame's report period.
     void LoadBilledList(int periodShape);
     // Receipts, payments, slip lines and stock movements (14-22) in the

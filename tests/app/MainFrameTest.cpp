@@ -33,6 +33,8 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 
+#include <sqlite3.h>
+
 namespace {
 
 const QString kTitle = QStringLiteral("Corvanta／販売");
@@ -248,6 +250,89 @@ TEST(MainFrameTest, ConnectedAnswerLoadsPeriodCalendarAndName)
     frame->close();
     frame.reset();
     EXPECT_EQ(manager.Connect(id, folder), CDbManager::kDone);
+}
+
+// A database file marked read-only opens for showing; the user is told so
+// once for the file, naming it, and a write fails in Japanese naming it too.
+TEST(MainFrameTest, AReadOnlyFileIsToldOnce)
+{
+    CAppHome home;
+    ASSERT_TRUE(home.IsReady());
+    ScopedFakeUi ui;
+    CBackupScript backup;
+    const QString folder = home.AddCurrentDatabase(QStringLiteral("本社"));
+    ASSERT_FALSE(folder.isEmpty());
+    const QString path = CMakeMsgID::DatabasePath(folder);
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    auto frame = StartFrame();
+    ASSERT_TRUE(frame);
+    const QString told = QStringLiteral("データベース<%1>は読み取り専用のため、表示だけができます。\n"
+                                        "登録や変更はできません。")
+                             .arg(path);
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList({told}));
+    EXPECT_TRUE(frame->IsConnected());
+    QString err;
+    EXPECT_EQ(frame->GetMakeMsgID().Execute(QStringLiteral("DELETE FROM Customer"), err), 10);
+    EXPECT_EQ(err, QStringLiteral("データベース<%1>は読み取り専用のため、書き込めません。").arg(path));
+    // Let go and taken again (as around a backup): not told again.
+    ASSERT_EQ(frame->ReleaseDatabase(), 1);
+    ASSERT_EQ(frame->ConnectDatabase(), 1);
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList({told}));
+    frame->close();
+    frame.reset();
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+// The first opening of a file of an earlier build (an index missing, no
+// booked balances) shows the wait dialog a step at a time, closed before the
+// program goes on; the next opening has nothing to do and shows nothing.
+TEST(MainFrameTest, AnEarlierBuildsFileIsBroughtUpToDateUnderTheWaitDialog)
+{
+    CAppHome home;
+    ASSERT_TRUE(home.IsReady());
+    ScopedFakeUi ui;
+    CBackupScript backup;
+    const QString folder = home.AddCurrentDatabase(QStringLiteral("本社"));
+    ASSERT_FALSE(folder.isEmpty());
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(CMakeMsgID::DatabasePath(folder)).constData(), &db),
+                  SQLITE_OK);
+        EXPECT_EQ(
+            sqlite3_exec(db,
+                         "DROP INDEX ix_sales_b_item; DROP TABLE Sales_Booked; DROP TABLE Stock_Booked; "
+                         "DROP TRIGGER tr_sales_h_booked_ins",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+        sqlite3_close(db);
+    }
+    const QStringList work{QStringLiteral("Begin データベースを新しい形式に更新しています。\n"
+                                          "しばらくお待ちください。 2"),
+                           QStringLiteral("Pos 1"), QStringLiteral("Pos 2"), QStringLiteral("End")};
+    for (const bool first : {true, false}) {
+        SCOPED_TRACE(first ? "first opening" : "second opening");
+        const qsizetype before = ui.Wait().Log().size();
+        auto frame = StartFrame();
+        ASSERT_TRUE(frame);
+        EXPECT_TRUE(frame->IsConnected());
+        EXPECT_EQ(ui.Wait().Log().mid(before).mid(0, first ? work.size() : 0), first ? work : QStringList());
+        EXPECT_FALSE(ui.Wait()
+                         .Log()
+                         .mid(before)
+                         .mid(first ? work.size() : 0)
+                         .join(u'|')
+                         .contains(QStringLiteral("新しい形式")));
+        EXPECT_EQ(ui.Wait().Depth(), 0);
+        CCDSData request, result;
+        request.m_strCondition =
+            QStringLiteral("SELECT name FROM sqlite_master WHERE name IN ('ix_sales_b_item', 'Sales_Booked', "
+                           "'tr_sales_h_booked_ins')");
+        QString err;
+        ASSERT_EQ(frame->GetMakeMsgID().GetDataList(request, result, err), 1) << err.toStdString();
+        EXPECT_EQ(result.GetCount(), 3);
+        frame->close();
+        frame.reset();
+    }
 }
 
 TEST(MainFrameTest, SwitchesViewsWithTheirMenusAndToolbars)

@@ -23,10 +23,11 @@
 
 #include <QDir>
 
+#include "ShimeTestSupport.h"
 #include <QCoreApplication>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QLabel>
-#include "ShimeTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -697,6 +698,80 @@ TEST_F(ShimeViewTest, ClosingListsAndSchedulesReloadOnDataChange)
         EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({QStringLiteral("リストを更新します。")})) << c.kind;
         EXPECT_EQ(Column(*view, c.column), c.after) << c.kind;
         m_ui.Prompt().Clear();
+    }
+}
+
+// Another program's change reloads the closing candidates: the partners
+// chosen stay chosen, and a row closed in this screen stays with its mark
+// and its closing, while that closing stands.
+TEST_F(ShimeViewTest, AReloadKeepsTheChoiceAndTheRowsClosedHere)
+{
+    Exec("INSERT INTO Customer(CustomerCode, Company, Section, Name, Day, TaxRoundType) VALUES"
+         "('K003', '三田商店', '', '', 25, 1)");
+    Exec("INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, "
+         "Total, SeikyuID) VALUES ('S3', '2004-05-15', 'K003', 0, 1, 30000000, 30000000, 0, 30000000, 0)");
+    CShimeView* view = Show(8, QDate(2004, 5, 25), 25);
+    ASSERT_TRUE(view);
+    ASSERT_EQ(Column(*view, 1), QStringList({"K001", "K002", "K003"}));
+    // K002 closed here, without its invoice.
+    ASSERT_TRUE(view->SelectOnlyRow(1));
+    m_ui.Prompt().QueueAnswers({IDOK, IDNO});
+    m_frame->ExecuteCommand(ID_REPORT_CLOSE_PRINT);
+    m_ui.Prompt().Clear();
+    ASSERT_EQ(view->List().Rows()[1].mark, 1);
+    const int closing = IntOf(view->List().RecordAt(1), "ID");
+    ASSERT_NE(closing, 0);
+    const auto shown = [&] {
+        QStringList rows;
+        const QStringList codes = Column(*view, 1), taxes = Column(*view, 7);
+        for (int row = 0; row < view->List().RowCount(); ++row)
+            rows << QStringLiteral("%1|%2|%3|%4")
+                        .arg(codes[row], taxes[row])
+                        .arg(view->List().Rows()[size_t(row)].mark)
+                        .arg(IntOf(view->List().RecordAt(row), "ID") == closing ? "closing" : "");
+        return rows;
+    };
+    const auto chosen = [&] {
+        QStringList codes;
+        for (int row : view->GetSelectedRows())
+            codes << Column(*view, 1)[row];
+        return codes;
+    };
+    // clang-format off
+    const struct {
+        const char* change;
+        QList<int> select;
+        QStringList rows, selected;
+    } cases[] = {
+        // K001's tax at closing: 1,234 then 6,234 at 5 %, half up.
+        {"INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, Total, "
+         "SeikyuID) VALUES ('S9', '2004-05-20', 'K001', 0, 1, 50000000, 50000000, 0, 50000000, 0)",
+         {1, 2}, {"K001|312|0|", "K002|500|1|closing", "K003|150|0|"}, {"K002", "K003"}},
+        // A partner that is no candidate any more takes its choice along;
+        // the rows move up under the choice.
+        {"UPDATE Sales_H SET \"Date\" = '2004-05-26' WHERE No IN ('S1', 'S9')",
+         {0, 2}, {"K002|500|1|closing", "K003|150|0|"}, {"K003"}},
+        // The closing undone by the other program: K002 is a candidate again.
+        {"UPDATE Sales_H SET SeikyuID = 0 WHERE CustomerCode = 'K002'; DELETE FROM Sales_H WHERE DenpyoType = 1; "
+         "DELETE FROM Sales_Close WHERE CloseDate = '2004-05-25'",
+         {0}, {"K002|500|0|", "K003|150|0|"}, {"K002"}},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        view->SelectOnlyRow(c.select.first());
+        for (int row : c.select.mid(1))
+            view->ListCtrl()->selectionModel()->select(view->ListCtrl()->model()->index(row, 0),
+                                                       QItemSelectionModel::Select |
+                                                           QItemSelectionModel::Rows);
+        for (const QString& sql : QString::fromUtf8(c.change).split(QStringLiteral("; ")))
+            Exec(sql.toUtf8().constData());
+        m_frame->OnDataChanged();
+        EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({QStringLiteral("リストを更新します。")}));
+        m_ui.Prompt().Clear();
+        EXPECT_EQ(shown(), c.rows);
+        EXPECT_EQ(chosen(), c.selected);
+        EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数：%1件").arg(c.rows.size()));
     }
 }
 

@@ -635,8 +635,9 @@ TEST_F(DbBackup, RestoreStartsInTheLastBackupFolderAndKeepsIt)
     };
     for (const auto& c : cases) {
         QFile::remove(m_strFolder + "/Budefdir.dat");
-        if (!c.remembered.isNull())
+        if (!c.remembered.isNull()) {
             ASSERT_TRUE(PutFile(m_strFolder + "/Budefdir.dat", c.remembered));
+        }
         m_ui.Prompt().Clear();
         m_ui.Prompt().QueueFolders({backup});
         m_ui.Prompt().QueueAnswers({IDYES});

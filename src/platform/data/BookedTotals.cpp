@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QStringBuilder>
 
 namespace BookedTotals
@@ -93,9 +94,19 @@ QString Fill(const Side& s)
         .arg(Q(s.table), Q(s.code), Amounts(s));
 }
 
-bool Exec(sqlite3* db, const QString& sql)
+// Runs the statements in order; at the first failure its code goes into `rc`
+// and an open transaction is rolled back.
+bool Run(sqlite3* db, const QStringList& work, int& rc)
 {
-    return sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    for (const QString& sql : work) {
+        rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) {
+            if (!sqlite3_get_autocommit(db))
+                sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -148,7 +159,7 @@ QStringList Definitions()
     return statements;
 }
 
-int Ensure(sqlite3* db, QString& err)
+bool IsCurrent(sqlite3* db)
 {
     // The stored text of each table and trigger is the statement that made it.
     QHash<QString, QString> stored;
@@ -167,22 +178,68 @@ int Ensure(sqlite3* db, QString& err)
         const qsizetype open = sql.indexOf(u'"'), close = sql.indexOf(u'"', open + 1);
         current = current && stored.value(sql.mid(open + 1, close - open - 1)) == sql;
     }
-    if (current)
+    return current;
+}
+
+int Ensure(sqlite3* db, int& rc, bool& pending)
+{
+    rc = SQLITE_OK;
+    pending = false;
+    if (IsCurrent(db))
         return 1;
     QStringList work{QStringLiteral("BEGIN IMMEDIATE")};
     for (const Side* s : {&kSales, &kPurchases})
         work << DropTriggers(*s) << QStringLiteral("DROP TABLE IF EXISTS ") % Q(s->table) << CreateTable(*s)
              << Fill(*s) << CreateTriggers(*s);
     work << QStringLiteral("COMMIT");
-    for (const QString& sql : work) {
-        if (!Exec(db, sql)) {
-            err = QString::fromUtf8(sqlite3_errmsg(db));
-            if (!sqlite3_get_autocommit(db))
-                sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-            return 0;
-        }
+    if (Run(db, work, rc))
+        return 1;
+    switch (rc & 0xff) {
+    case SQLITE_READONLY:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_CANTOPEN:
+    case SQLITE_FULL:
+    case SQLITE_PERM:
+        break;
+    default:
+        return 0;
     }
+    const int failed = rc;
+    if (KeepForConnection(db, rc) != 1)
+        return 0;
+    rc = failed;
+    pending = true;
     return 1;
+}
+
+int KeepForConnection(sqlite3* db, int& rc)
+{
+    // Temporary objects hide those of the file by the same names, and
+    // temporary triggers may fill a temporary table from the file's headers.
+    const auto temporary = [](QStringList statements) {
+        for (QString& sql : statements)
+            sql.replace(QRegularExpression(QStringLiteral("^CREATE (TABLE|TRIGGER)")),
+                        QStringLiteral("CREATE TEMP \\1"));
+        return statements;
+    };
+    QStringList work{QStringLiteral("BEGIN")};
+    for (const Side* s : {&kSales, &kPurchases})
+        work << temporary({CreateTable(*s)}) << Fill(*s) << temporary(CreateTriggers(*s));
+    work << QStringLiteral("COMMIT");
+    return Run(db, work, rc) ? 1 : 0;
+}
+
+QStringList DropForConnection()
+{
+    QStringList statements;
+    for (const Side* s : {&kSales, &kPurchases}) {
+        for (const Header& h : Headers(*s))
+            for (const char* event : {"ins", "del", "upd"})
+                statements << QStringLiteral("DROP TRIGGER IF EXISTS temp.") % Q(TriggerName(h.table, event));
+        statements << QStringLiteral("DROP TABLE IF EXISTS temp.") % Q(s->table);
+    }
+    return statements;
 }
 
 } // namespace BookedTotals

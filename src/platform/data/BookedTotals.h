@@ -32,8 +32,19 @@ QStringList Definitions();
 QStringList DropTriggers(const Side& side);
 QStringList CreateTriggers(const Side& side);
 
+// The tables and triggers are those defined.
+bool IsCurrent(sqlite3* db);
+
 // Makes the tables and triggers as defined, filled from the headers, when an
-// opened database lacks them or has others. 1 done; 0 with the reason.
-int Ensure(sqlite3* db, QString& err);
+// opened database lacks them or has others. A database that cannot be
+// written now (a read-only file, another program writing, a full disk) gets
+// them as temporary tables and triggers of this connection instead, and
+// `pending` is set: the file gets them at an opening that can write. 1 done;
+// 0 with the engine's result code in `rc`.
+int Ensure(sqlite3* db, int& rc, bool& pending);
+// The temporary tables and triggers of this connection: made (1, or 0 with
+// `rc`), and the statements that drop them.
+int KeepForConnection(sqlite3* db, int& rc);
+QStringList DropForConnection();
 
 } // namespace BookedTotals

@@ -380,6 +380,9 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         err = QStringLiteral("繰越日が正しくありません。");
         return kFailed;
     }
+    // It settles the booked balances of the file itself.
+    if (const int made = MakePendingBalances(err); made != kOk)
+        return made;
     const CScopedPragma cache(m_db, "cache_size", kCarryForwardCache);
     const CScopedPragma zeroing(m_db, "secure_delete", kSecureDeleteFast);
     CScopedTransaction run(*this);

@@ -365,15 +365,16 @@ int CImportRun::Write(const COneRecord&, std::vector<Value>& values, qint64 exis
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
-bool IsFatalCode(int rc)
+// The database refused the record itself (a constraint, a value it cannot
+// keep); any other failure (a read-only or busy file, a full disk, a damaged
+// one) would refuse every record alike and stops the import.
+bool IsRecordFault(int rc)
 {
     switch (rc & 0xff) {
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-    case SQLITE_IOERR:
-    case SQLITE_CANTOPEN:
-    case SQLITE_FULL:
-    case SQLITE_NOMEM:
+    case SQLITE_CONSTRAINT:
+    case SQLITE_MISMATCH:
+    case SQLITE_TOOBIG:
+    case SQLITE_RANGE:
         return true;
     default:
         return false;
@@ -501,7 +502,7 @@ int CMakeMsgID::ImportMaster(int phase, int mode, CCDSData* records, int* newCou
                 }
                 continue;
             }
-            if (IsFatalCode(rc)) {
+            if (!IsRecordFault(rc)) {
                 const int failed = Fail(rc, err);
                 Rollback(ignored); // the savepoint
                 Rollback(ignored); // the import

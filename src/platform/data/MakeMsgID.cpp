@@ -337,9 +337,32 @@ int CMakeMsgID::NoConnection(QString& err) const
     return kFatal;
 }
 
+QString CMakeMsgID::ErrorText(int rc, const QString& path, const QString& engineText)
+{
+    switch (rc & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("データベース<%1>はほかのプログラムが使用中のため、処理できませんでした。"
+                              "しばらく待ってから、もう一度操作してください。")
+            .arg(path);
+    case SQLITE_READONLY:
+        return QStringLiteral("データベース<%1>は読み取り専用のため、書き込めません。").arg(path);
+    case SQLITE_FULL:
+        return QStringLiteral("ディスクの空き容量が足りないため、データベース<%1>に書き込めませんでした。"
+                              "空き容量を増やしてから、もう一度操作してください。")
+            .arg(path);
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return QStringLiteral("データベース<%1>が壊れています。バックアップから復元してください。").arg(path);
+    default:
+        return engineText;
+    }
+}
+
 int CMakeMsgID::Fail(int rc, QString& err) const
 {
-    err = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc));
+    err = ErrorText(rc, DatabasePath(m_folder),
+                    QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc)));
     return IsFatal(rc) ? kFatal : kFailed;
 }
 
@@ -615,7 +638,7 @@ int CMakeMsgID::CreateDatabase(const QString& path, const QDateTime& now, QStrin
         exec(statement);
     exec(QStringLiteral("PRAGMA user_version=%1; COMMIT").arg(Schema::Version()));
     if (rc != SQLITE_OK) {
-        err = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        err = ErrorText(rc, path, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
         sqlite3_close_v2(db);
         QFile::remove(path);
         return IsFatal(rc) ? kFatal : kFailed;
@@ -627,11 +650,24 @@ int CMakeMsgID::CreateDatabase(const QString& path, const QDateTime& now, QStrin
 namespace
 {
 
+IOpenProgress*& OpenProgress()
+{
+    static IOpenProgress* progress = nullptr;
+    return progress;
+}
+
+// The work of a long statement lets the windows paint now and then.
+int KeepWindowsPainted(void* progress)
+{
+    static_cast<IOpenProgress*>(progress)->Working();
+    return 0;
+}
+constexpr int kInstructionsBetweenPaints = 200000;
+
 // A database made by an earlier build lacks indexes added since, has one
 // with other columns or one given up since: each is made as the schema has
-// it now, or dropped, in one transaction. The indexes only speed reading, so a database that cannot
-// be written (read-only file, another writer) is used as it is.
-void UpdateIndexes(sqlite3* db)
+// it now, or dropped.
+QStringList IndexWork(sqlite3* db)
 {
     QHash<QString, QString> existing; // name -> columns
     sqlite3_stmt* statement = nullptr;
@@ -640,7 +676,7 @@ void UpdateIndexes(sqlite3* db)
                            "(SELECT name FROM pragma_index_info(m.name) ORDER BY seqno)) "
                            "FROM sqlite_master m WHERE m.type = 'index' AND m.sql IS NOT NULL",
                            -1, &statement, nullptr) != SQLITE_OK)
-        return;
+        return {};
     while (sqlite3_step(statement) == SQLITE_ROW)
         existing.insert(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))),
                         QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 1))));
@@ -657,18 +693,36 @@ void UpdateIndexes(sqlite3* db)
             work << QStringLiteral("DROP INDEX \"%1\"").arg(ix.name);
         work << ix.create;
     }
+    return work;
+}
+
+// The index work in one transaction, a step a statement. The indexes only
+// speed reading, so a database that cannot be written (read-only file,
+// another writer) is used as it is.
+void UpdateIndexes(sqlite3* db, const QStringList& work, IOpenProgress* progress)
+{
     if (work.isEmpty())
         return;
     // Another writer now: no wait, the next opening tries again.
     sqlite3_busy_timeout(db, 0);
-    const QByteArray sql = ("BEGIN IMMEDIATE; " + work.join(QStringLiteral("; ")) + "; COMMIT").toUtf8();
-    if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK &&
-        !sqlite3_get_autocommit(db))
+    bool done = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    for (const QString& sql : work) {
+        done = done && sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+        if (progress)
+            progress->Step();
+    }
+    done = done && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!done && !sqlite3_get_autocommit(db))
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_busy_timeout(db, 5000);
 }
 
 } // namespace
+
+void CMakeMsgID::SetOpenProgress(IOpenProgress* progress)
+{
+    OpenProgress() = progress;
+}
 
 int CMakeMsgID::Open(const QString& folder, QString& err)
 {
@@ -678,9 +732,13 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
         err = QStringLiteral("データベースファイル<%1>がありません。").arg(path);
         return kFatal;
     }
+    // A file marked read-only stays unwritten, whoever opens it.
+    const bool marked = !(QFileInfo(path).permissions() &
+                          (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther));
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+                             (marked ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
     // Before the first read: a writer's lock of a moment is waited out, not
     // taken for a broken file.
     if (rc == SQLITE_OK)
@@ -715,7 +773,7 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
         }
     }
     if (rc != SQLITE_OK) {
-        err = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        err = ErrorText(rc, path, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
         sqlite3_close_v2(db);
         return kFatal;
     }
@@ -732,17 +790,73 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
         sqlite3_close_v2(db);
         return kFatal;
     }
-    UpdateIndexes(db);
+    // Another writer now: no wait, the next opening tries again.
+    sqlite3_busy_timeout(db, 0);
+    const QStringList indexWork = IndexWork(db);
+    const bool balances = !BookedTotals::IsCurrent(db);
+    IOpenProgress* progress = OpenProgress();
+    if (indexWork.isEmpty() && !balances)
+        progress = nullptr;
+    if (progress) {
+        progress->Begin(int(indexWork.size()) + (balances ? 1 : 0));
+        sqlite3_progress_handler(db, kInstructionsBetweenPaints, KeepWindowsPainted, progress);
+    }
+    UpdateIndexes(db, indexWork, progress);
     // The closing lists read the booked balances: without them no list
-    // would be right, so a database that cannot get them is not used.
-    if (QString reason; BookedTotals::Ensure(db, reason) != 1) {
-        err = QStringLiteral("データベースの集計表を作成できませんでした。\n%1").arg(reason);
+    // would be right, so a database that cannot get them is not used. One
+    // that cannot be written now has them summed for this connection; the
+    // next opening makes them in the file.
+    bool pending = false;
+    int code = SQLITE_OK;
+    const int made = BookedTotals::Ensure(db, code, pending);
+    if (progress) {
+        if (balances)
+            progress->Step();
+        sqlite3_progress_handler(db, 0, nullptr, nullptr);
+        progress->End();
+    }
+    if (made != 1) {
+        err = QStringLiteral("データベースの集計表を作成できませんでした。\n%1")
+                  .arg(ErrorText(code, path, QString::fromUtf8(sqlite3_errmsg(db))));
         sqlite3_close_v2(db);
         return kFatal;
     }
+    sqlite3_busy_timeout(db, 5000);
     m_db = db;
     m_folder = folder;
+    m_bBalancesPending = pending;
     return kOk;
+}
+
+bool CMakeMsgID::IsReadOnly() const
+{
+    return m_db && sqlite3_db_readonly(m_db, "main") == 1;
+}
+
+int CMakeMsgID::MakePendingBalances(QString& err)
+{
+    if (!m_db)
+        return NoConnection(err);
+    if (!m_bBalancesPending)
+        return kOk;
+    if (InTransaction()) {
+        err = QStringLiteral("処理中のトランザクションがあるため、集計表を作成できません。");
+        return kFailed;
+    }
+    m_cache->statements.clear();
+    const QByteArray drop = BookedTotals::DropForConnection().join(u';').toUtf8();
+    int rc = sqlite3_exec(m_db, drop.constData(), nullptr, nullptr, nullptr);
+    bool pending = true;
+    if (rc == SQLITE_OK && BookedTotals::Ensure(m_db, rc, pending) == 1 && !pending) {
+        m_bBalancesPending = false;
+        return kOk;
+    }
+    // The connection keeps balances it can read, whatever failed.
+    if (!pending) {
+        int ignored = SQLITE_OK;
+        BookedTotals::KeepForConnection(m_db, ignored);
+    }
+    return Fail(rc == SQLITE_OK ? SQLITE_READONLY : rc, err);
 }
 
 void CMakeMsgID::Close()
@@ -756,6 +870,7 @@ void CMakeMsgID::Close()
     m_db = nullptr;
     m_depth = 0;
     m_bImportPending = false;
+    m_bBalancesPending = false;
     m_folder.clear();
 }
 

@@ -30,6 +30,20 @@ struct CCarryForwardCounts {
     int payments = 0;
 };
 
+// Hears how the work of bringing a file of an earlier build up to date goes
+// while it opens: Begin with the number of steps, Step after each, Working
+// now and then inside a long one (to keep windows painted), End after the
+// last. Nothing is heard when the file needs no work.
+class IOpenProgress
+{
+  public:
+    virtual ~IOpenProgress() = default;
+    virtual void Begin(int steps) = 0;
+    virtual void Step() = 0;
+    virtual void Working() = 0;
+    virtual void End() = 0;
+};
+
 // The one data-access object: every read and write of the program goes
 // through it, over the SQLite file "QXSelvo.vrz" of the current database
 // folder. The database manager opens and closes the connection.
@@ -71,6 +85,17 @@ class CMakeMsgID
     // stamped with `now`). An existing file is never overwritten.
     static int CreateDatabase(const QString& path, const QDateTime& now, QString& err);
 
+    // The words the user reads for a failure of the database engine (its
+    // result code `rc`) on the file `path`: a file another program holds
+    // (busy or locked), one that cannot be written (read-only), a full disk
+    // and a damaged file each have one text naming the file; any other
+    // failure keeps the engine's own text.
+    static QString ErrorText(int rc, const QString& path, const QString& engineText);
+
+    // Who hears the work of every opening in the program (none: null); the
+    // shell sets it, as the data access shows no window.
+    static void SetOpenProgress(IOpenProgress* progress);
+
     // Opens the folder's database: 1, or -100 when the file is missing, is
     // not a database of this program, or cannot be opened. An open
     // connection is closed first.
@@ -78,6 +103,16 @@ class CMakeMsgID
     // Closes the connection; an open transaction is rolled back.
     void Close();
     bool IsOpen() const { return m_db != nullptr; }
+    // The file is open for reading only (marked read-only, or on a medium
+    // that cannot be written): every write fails.
+    bool IsReadOnly() const;
+    // The booked balances of a file of an earlier build that could not be
+    // written at opening are summed for this connection only: they are
+    // made in the file when it can be written, here or at the next opening.
+    bool AreBalancesPending() const { return m_bBalancesPending; }
+    // Makes them in the file now, outside any transaction: 1 (also when
+    // nothing was pending), or the failure; the connection keeps its own.
+    int MakePendingBalances(QString& err);
     const QString& GetFolder() const { return m_folder; }
 
     // Appends the records of the request to `result` (a failure appends
@@ -288,6 +323,7 @@ class CMakeMsgID
     QString m_folder;
     int m_depth = 0;
     bool m_bImportPending = false;
+    bool m_bBalancesPending = false;
     std::unique_ptr<Cache> m_cache;
 };
 

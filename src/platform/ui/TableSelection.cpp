@@ -18,6 +18,19 @@ QList<int> SelectedRows(const QAbstractItemView* view)
     return rows;
 }
 
+void SelectRows(QAbstractItemView* view, const QList<int>& rows)
+{
+    QItemSelectionModel* selection = view ? view->selectionModel() : nullptr;
+    if (!selection || !view->model())
+        return;
+    const QAbstractItemModel* model = view->model();
+    QItemSelection chosen;
+    for (int row : rows)
+        if (row >= 0 && row < model->rowCount())
+            chosen.select(model->index(row, 0), model->index(row, 0));
+    selection->select(chosen, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
 void SelectRowExclusive(QAbstractItemView* view, int row)
 {
     QItemSelectionModel* selection = view ? view->selectionModel() : nullptr;

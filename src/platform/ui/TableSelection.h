@@ -12,5 +12,7 @@ void SetupRecordTable(QTableView* table);
 
 // The selected rows of a list, in ascending order; none without a model.
 QList<int> SelectedRows(const QAbstractItemView* view);
+// Selects exactly `rows` (whole rows), leaving the current row where it is.
+void SelectRows(QAbstractItemView* view, const QList<int>& rows);
 // Selects and focuses only `row` and scrolls it into view.
 void SelectRowExclusive(QAbstractItemView* view, int row);

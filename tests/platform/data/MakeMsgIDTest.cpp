@@ -496,6 +496,69 @@ TEST_F(DatabaseTest, BrokenFileOrNoConnectionIsFatal)
     EXPECT_TRUE(err.contains(QStringLiteral("WBank_B")));
 }
 
+// The engine's failures the user can act on read in Japanese and name the
+// file, extended codes with their family; any other keeps the engine's text.
+TEST(DatabaseErrorTextTest, EachKindOfFailureHasItsWords)
+{
+    const QString path = QStringLiteral("/data/本社/QXSelvo.vrz");
+    const QString busy =
+        QStringLiteral("データベース</data/本社/QXSelvo.vrz>はほかのプログラムが使用中のため、"
+                       "処理できませんでした。しばらく待ってから、もう一度操作してください。");
+    const QString readOnly =
+        QStringLiteral("データベース</data/本社/QXSelvo.vrz>は読み取り専用のため、書き込めません。");
+    const QString full =
+        QStringLiteral("ディスクの空き容量が足りないため、データベース</data/本社/QXSelvo.vrz>に"
+                       "書き込めませんでした。空き容量を増やしてから、もう一度操作してください。");
+    const QString damaged = QStringLiteral(
+        "データベース</data/本社/QXSelvo.vrz>が壊れています。バックアップから復元してください。");
+    const struct {
+        int rc;
+        QString text;
+    } cases[] = {
+        {SQLITE_BUSY, busy},
+        {SQLITE_BUSY_SNAPSHOT, busy},
+        {SQLITE_LOCKED, busy},
+        {SQLITE_LOCKED_SHAREDCACHE, busy},
+        {SQLITE_READONLY, readOnly},
+        {SQLITE_READONLY_DBMOVED, readOnly},
+        {SQLITE_FULL, full},
+        {SQLITE_CORRUPT, damaged},
+        {SQLITE_CORRUPT_INDEX, damaged},
+        {SQLITE_NOTADB, damaged},
+        {SQLITE_CONSTRAINT_UNIQUE, QStringLiteral("engine")},
+        {SQLITE_ERROR, QStringLiteral("engine")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CMakeMsgID::ErrorText(c.rc, path, QStringLiteral("engine")), c.text) << c.rc;
+}
+
+// A damaged file says so, naming it, through every request.
+TEST_F(DatabaseTest, ADamagedFileIsNamedInItsFailure)
+{
+    const CCDSData root =
+        List(QString(), QStringLiteral("SELECT rootpage, (SELECT page_size FROM "
+                                       "pragma_page_size) FROM sqlite_master WHERE name='Item'"));
+    ASSERT_EQ(root.GetCount(), 1);
+    int page = 0, pageSize = 0;
+    ASSERT_TRUE(root.GetAt(0)->GetAt(0)->GetData(page));
+    ASSERT_TRUE(root.GetAt(0)->GetAt(1)->GetData(pageSize));
+    m_data.Close();
+    const QString path = CMakeMsgID::DatabasePath(Folder());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek(qint64(page - 1) * pageSize));
+    file.write(QByteArray(pageSize, '\x5a'));
+    file.close();
+    QString err;
+    ASSERT_EQ(m_data.Open(Folder(), err), 1) << err.toStdString();
+    CCDSData request, result;
+    request.m_strTable = QStringLiteral("Item");
+    request.m_strCondition = QStringLiteral("WHERE ItemName <> 'X'");
+    EXPECT_EQ(m_data.GetDataList(request, result, err), -100);
+    EXPECT_EQ(err, CMakeMsgID::ErrorText(SQLITE_CORRUPT, path, QString()));
+    EXPECT_TRUE(err.contains(path));
+}
+
 TEST_F(DatabaseTest, TransactionsNestAndRollBack)
 {
     QString err;
