@@ -43,6 +43,13 @@ std::map<std::string, double>& Bounds()
     return bounds;
 }
 
+// Upper bounds of peak resident memory in megabytes by benchmark name.
+std::map<std::string, double>& MemoryBounds()
+{
+    static std::map<std::string, double> bounds;
+    return bounds;
+}
+
 class RatioReporter : public benchmark::ConsoleReporter
 {
   public:
@@ -58,6 +65,10 @@ class RatioReporter : public benchmark::ConsoleReporter
             const std::string& name = run.run_name.function_name;
             if (Bounds().count(name))
                 m_bounded[name].push_back(run.real_accumulated_time / double(run.iterations));
+            if (MemoryBounds().count(name) && run.counters.count(kPeakMemoryCounter)) {
+                double& peak = m_peaks[name];
+                peak = std::max(peak, double(run.counters.at(kPeakMemoryCounter)));
+            }
             const std::size_t slash = name.rfind('/');
             if (slash == std::string::npos)
                 continue;
@@ -90,6 +101,14 @@ class RatioReporter : public benchmark::ConsoleReporter
                         median > bound ? "  ABOVE THE BOUND" : "");
             m_failed = m_failed || median > bound;
         }
+        for (const auto& [name, bound] : MemoryBounds()) {
+            const auto peak = m_peaks.find(name);
+            if (peak == m_peaks.end())
+                continue;
+            std::printf("memory %s: %.1f MB  (bound %.0f MB)%s\n", name.c_str(), peak->second, bound,
+                        peak->second > bound ? "  ABOVE THE BOUND" : "");
+            m_failed = m_failed || peak->second > bound;
+        }
         std::fflush(stdout);
     }
 
@@ -110,6 +129,7 @@ class RatioReporter : public benchmark::ConsoleReporter
 
     std::map<std::string, Pair> m_pairs;
     std::map<std::string, std::vector<double>> m_bounded;
+    std::map<std::string, double> m_peaks;
     bool m_failed = false;
 };
 
@@ -147,6 +167,32 @@ bool RegisterBound(const char* name, double milliseconds)
 {
     Bounds()[name] = milliseconds / 1e3;
     return true;
+}
+
+bool RegisterMemoryBound(const char* name, double megabytes)
+{
+    MemoryBounds()[name] = megabytes;
+    return true;
+}
+
+void ResetPeakMemory()
+{
+    // "5" resets the peak resident set size (VmHWM) to the current one.
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}
+
+double PeakMemoryMB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    }
+    return 0;
 }
 
 const QString& BenchDatabaseFolder()

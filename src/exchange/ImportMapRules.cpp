@@ -397,8 +397,9 @@ void CImportErrorRules::OnInitDialog()
         m_strCancelText = QStringLiteral("閉じる");
         m_strPrompt = QStringLiteral("データを読み込むことができませんでした。");
     }
-    if (m_pRefused && m_pRefused->GetCount() > 0)
-        m_strCaption += QStringLiteral("（%1件中%2件）").arg(m_nSubmitted).arg(m_pRefused->GetCount());
+    const qsizetype refused = m_pRefused ? m_pRefused->GetCount() : m_pRefusals ? m_pRefusals->size() : 0;
+    if (refused > 0)
+        m_strCaption += QStringLiteral("（%1件中%2件）").arg(m_nSubmitted).arg(refused);
 }
 
 void CImportErrorRules::InitColumns()
@@ -427,31 +428,51 @@ QString CImportErrorRules::GetFieldCaptions(const QString& errField) const
     return captions.join(QStringLiteral("、"));
 }
 
+CImportRefusal MakeImportRefusal(int kind, const COneRecord& record, const QString& errField)
+{
+    const QString table = TableOf(kind);
+    QStringList fields;
+    if (kind == 1)
+        fields = {QStringLiteral("ItemCode"), QStringLiteral("ItemName")};
+    else
+        fields = {CodeFieldOf(kind), QStringLiteral("Company"), QStringLiteral("Section"),
+                  QStringLiteral("Name")};
+    CImportRefusal refusal;
+    const CTb* row = record.GetOneField(QString(), QLatin1String(kImportRowField));
+    refusal.row = row ? row->GetText() : QString();
+    for (const QString& field : std::as_const(fields))
+        refusal.shown << GetFieldDisplayText(record.GetOneField(table, field), 1);
+    refusal.errField = errField;
+    return refusal;
+}
+
 void CImportErrorRules::FillList()
 {
     m_rows.clear();
     m_lines.clear();
-    if (!m_pRefused)
-        return;
-    const QString table = TableOf(m_nKind);
-    QStringList fields;
-    if (m_nKind == 1)
-        fields = {QStringLiteral("ItemCode"), QStringLiteral("ItemName")};
-    else
-        fields = {CodeFieldOf(m_nKind), QStringLiteral("Company"), QStringLiteral("Section"),
-                  QStringLiteral("Name")};
-    for (int i = 0; i < m_pRefused->GetCount(); ++i) {
-        const COneRecord& record = *m_pRefused->GetAt(i);
+    // A few reasons recur over many rows: each is put into words once.
+    QHash<QString, QString> reasons;
+    const auto add = [this, &reasons](const CImportRefusal& refusal) {
+        auto reason = reasons.find(refusal.errField);
+        if (reason == reasons.end())
+            reason = reasons.insert(
+                refusal.errField,
+                QStringLiteral("項目「%1」の内容に問題があります。").arg(GetFieldCaptions(refusal.errField)));
         QStringList cells;
-        const CTb* row = record.GetOneField(QString(), QLatin1String(kImportRowField));
-        cells << (row ? row->GetText() : QString());
-        for (const QString& field : fields)
-            cells << GetFieldDisplayText(record.GetOneField(table, field), 1);
-        const CTb* err = record.GetOneField(QString(), QStringLiteral("ErrField"));
-        cells << QStringLiteral("項目「%1」の内容に問題があります。")
-                     .arg(err ? GetFieldCaptions(err->GetText()) : QString());
+        cells << refusal.row << refusal.shown << *reason;
         m_lines << cells.join(u',');
         m_rows << cells;
+    };
+    if (m_pRefusals) {
+        for (const CImportRefusal& refusal : *m_pRefusals)
+            add(refusal);
+    }
+    if (!m_pRefused)
+        return;
+    for (int i = 0; i < m_pRefused->GetCount(); ++i) {
+        const COneRecord& record = *m_pRefused->GetAt(i);
+        const CTb* err = record.GetOneField(QString(), QStringLiteral("ErrField"));
+        add(MakeImportRefusal(m_nKind, record, err ? err->GetText() : QString()));
     }
 }
 

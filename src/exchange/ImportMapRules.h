@@ -8,6 +8,19 @@
 #include <QStringList>
 
 class CCDSData;
+class COneRecord;
+
+// A refused record as the refused-rows list keeps it: its source row, the
+// texts of the fields the list shows, and its faulty fields as the library
+// names them ("Customer.Day、Customer.CollectType"); not the record itself.
+struct CImportRefusal {
+    QString row;
+    QStringList shown;
+    QString errField;
+};
+// The refusal of a record of a master kind (1 products, 2 customers, 3
+// suppliers).
+CImportRefusal MakeImportRefusal(int kind, const COneRecord& record, const QString& errField);
 
 // The pairing of a file's columns with the fields of a master, without
 // widgets: the field list (fields not yet paired) on the left, one entry
@@ -117,6 +130,8 @@ class CImportErrorRules
     int m_bCanCommit;
     int m_nSubmitted;
     const CCDSData* m_pRefused = nullptr;
+    // Or the refusals as an import keeps them.
+    const QList<CImportRefusal>* m_pRefusals = nullptr;
 
     QString m_strCaption;
     QString m_strPrompt; // above the list

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class CMakeMsgID;
@@ -69,6 +70,14 @@ class CMasterImport
     // by the pairing (an empty field name: column not imported).
     void BuildRecords(const QList<CQXCol>& mapping, int firstRow, int breakAfter1, int breakAfter2,
                       CCDSData& records);
+    // The record of one row; none when no field is made of it.
+    std::unique_ptr<COneRecord> BuildRecord(const QStringList& row, const QList<CQXCol>& mapping,
+                                            int breakAfter1, int breakAfter2);
+    // Builds and registers the records of every data row from `firstRow`,
+    // a batch at a time, in one transaction: rows held in m_rows, or those
+    // of the text or contact file read (m_rows then holds only its header
+    // and first rows). 1 registered, else not.
+    int RegisterRows(const QList<CQXCol>& mapping, int firstRow, int breakAfter1, int breakAfter2);
 
     // One typed field of the text, or none.
     std::optional<CTb> MakeFieldValue(const QString& name, const QString& text, int contactXml) const;
@@ -89,7 +98,20 @@ class CMasterImport
     int m_bAutoNumber = 0;
     int m_bContactXml = 0;
 
+    // The text or contact file whose rows are read again as they are
+    // registered: its delimiter and its number of data rows.
+    struct Stream {
+        QString path;
+        QChar delimiter;
+        qint64 rows = 0;
+    };
+    Stream m_stream;
+    int m_nXmlBlock = 0;
+    // The data rows a text file's check keeps for the pairing's samples.
+    static constexpr int kHeadRows = 2;
+
   private:
+    class Feed;
     int ImportSibling(CCDSData* records, const std::function<int(CCDSData*)>& read);
     int CheckCodeDataVersion(int source, bool items);
     int ReadCodeData(CCDSData* records, int source, bool items);
