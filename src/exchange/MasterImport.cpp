@@ -183,37 +183,7 @@ void TruncateBytes(QString& text, int bytes)
 
 bool ImportTextToMny(const QString& text, CMny& value)
 {
-    const auto isSign = [](QChar c) { return c == u'-' || c == u'－'; };
-    // 0x5C of a CP932 file decodes to "\" or "¥", whichever the decoder maps.
-    const auto isYen = [](QChar c) { return c == u'\\' || c == u'¥' || c == u'￥'; };
-    QString rest = text.trimmed();
-    bool negative = false;
-    if (!rest.isEmpty() && isSign(rest.front())) {
-        negative = true;
-        rest = rest.mid(1).trimmed();
-    }
-    if (!rest.isEmpty() && isYen(rest.front())) {
-        rest = rest.mid(1).trimmed();
-        if (!negative && !rest.isEmpty() && isSign(rest.front())) {
-            negative = true;
-            rest = rest.mid(1).trimmed();
-        }
-    }
-    if (rest.endsWith(u'円'))
-        rest = rest.chopped(1).trimmed();
-    if (!negative && rest.startsWith(u'+'))
-        rest.remove(0, 1);
-    // The amount starts the rest; its leading run is read as TextToMny reads.
-    const auto isDigit = [&](qsizetype i) {
-        return i < rest.size() &&
-               ((rest[i] >= u'0' && rest[i] <= u'9') || (rest[i] >= u'０' && rest[i] <= u'９'));
-    };
-    const bool point = !rest.isEmpty() && (rest.front() == u'.' || rest.front() == u'．');
-    if (!isDigit(0) && !(point && isDigit(1)))
-        return false;
-    bool ok = false;
-    value = TextToMny(negative ? u'-' + rest : rest, &ok);
-    return ok && value.IsValid();
+    return ReadWholeNumber(text, CNumberSyntax::Imported(), value);
 }
 
 void SetMoneyValue(CTb& field, const QString& text)

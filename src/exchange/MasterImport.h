@@ -125,10 +125,12 @@ class CMasterImport
 QString GetOtherFolder();
 // A field of that name holding the empty text.
 CTb MakeTextField(const QString& name);
-// The amount of a money cell as other programs write it: a leading yen sign
-// ("\1,234", "¥500", "￥980"; a sign may stand before or after it) and a
-// trailing "円" are dropped, and the number must start what is left. False
-// when the text holds no amount (or one beyond the money range).
+// The amount of a money cell as other programs write it: the whole cell is
+// the number, with an optional yen sign ("\1,234", "¥500", "￥980"; a sign
+// may stand before or after it) or trailing "円", thousands commas in their
+// places, a sign in front or behind, full-width digits. False for any other
+// text ("3万", "12箱", "1,2,3", "0x10"), whose row is then refused, and for
+// an amount beyond the money range.
 bool ImportTextToMny(const QString& text, CMny& value);
 // Gives a money field the amount of a non-empty text. A text without an
 // amount is kept as the value, so that the library refuses the row naming
