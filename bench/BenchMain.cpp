@@ -59,6 +59,13 @@ std::map<std::string, Figure>& Figures()
     return figures;
 }
 
+// Upper bounds of peak resident memory in megabytes by benchmark name.
+std::map<std::string, double>& MemoryBounds()
+{
+    static std::map<std::string, double> bounds;
+    return bounds;
+}
+
 class RatioReporter : public benchmark::ConsoleReporter
 {
   public:
@@ -74,6 +81,10 @@ class RatioReporter : public benchmark::ConsoleReporter
             const std::string& name = run.run_name.function_name;
             if (Bounds().count(name))
                 m_bounded[name].push_back(run.real_accumulated_time / double(run.iterations));
+            if (MemoryBounds().count(name) && run.counters.count(kPeakMemoryCounter)) {
+                double& peak = m_peaks[name];
+                peak = std::max(peak, double(run.counters.at(kPeakMemoryCounter)));
+            }
             const std::size_t slash = name.rfind('/');
             if (slash == std::string::npos)
                 continue;
@@ -114,6 +125,14 @@ class RatioReporter : public benchmark::ConsoleReporter
                         figure.bound, figure.unit.c_str(), median > figure.bound ? "  ABOVE THE BOUND" : "");
             m_failed = m_failed || median > figure.bound;
         }
+        for (const auto& [name, bound] : MemoryBounds()) {
+            const auto peak = m_peaks.find(name);
+            if (peak == m_peaks.end())
+                continue;
+            std::printf("memory %s: %.1f MB  (bound %.0f MB)%s\n", name.c_str(), peak->second, bound,
+                        peak->second > bound ? "  ABOVE THE BOUND" : "");
+            m_failed = m_failed || peak->second > bound;
+        }
         std::fflush(stdout);
     }
 
@@ -134,6 +153,7 @@ class RatioReporter : public benchmark::ConsoleReporter
 
     std::map<std::string, Pair> m_pairs;
     std::map<std::string, std::vector<double>> m_bounded;
+    std::map<std::string, double> m_peaks;
     bool m_failed = false;
 };
 
@@ -182,6 +202,32 @@ bool RegisterFigureBound(const char* name, double bound, const char* unit)
 void ReportFigure(const char* name, double value)
 {
     Figures().at(name).values.push_back(value);
+}
+
+bool RegisterMemoryBound(const char* name, double megabytes)
+{
+    MemoryBounds()[name] = megabytes;
+    return true;
+}
+
+void ResetPeakMemory()
+{
+    // "5" resets the peak resident set size (VmHWM) to the current one.
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}
+
+double PeakMemoryMB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    }
+    return 0;
 }
 
 const QString& BenchDatabaseFolder()

@@ -35,3 +35,14 @@ bool RegisterBound(const char* name, double milliseconds);
 // printed beside the bound after the runs, and the program fails above it.
 bool RegisterFigureBound(const char* name, double bound, const char* unit);
 void ReportFigure(const char* name, double value);
+// A bound on the peak resident memory of a benchmark, which reports it in
+// its counter kPeakMemoryCounter (megabytes): the largest figure of its
+// runs is printed beside the bound, and the program fails when it is above.
+// Returns true, for use in a static initialiser.
+inline constexpr char kPeakMemoryCounter[] = "peak_MB";
+bool RegisterMemoryBound(const char* name, double megabytes);
+// The process's peak resident memory is measured from here on (Linux).
+void ResetPeakMemory();
+// The peak resident memory since the last reset, in megabytes; 0 when the
+// system does not tell.
+double PeakMemoryMB();

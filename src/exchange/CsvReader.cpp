@@ -5,16 +5,160 @@
 #include "platform/ui/Prompt.h"
 
 #include <QFile>
+#include <QStringDecoder>
+
+#include <optional>
 
 namespace
 {
 
-// One block holds the whole file, as a QByteArray can.
+// One block holds the whole file, as a QByteArray can (the reading of a
+// whole table; the import streams).
 constexpr qint64 kMaxFileBytes = qint64(1) << 30;
+
+// The streaming reads take the file a block at a time.
+constexpr qint64 kBlockBytes = qint64(1) << 20;
 
 const char kBom[] = "\xEF\xBB\xBF";
 
+bool IsCp932Lead(uchar b)
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
 } // namespace
+
+// The grammar as a state machine fed any number of pieces of text, so that
+// a file can be parsed a block at a time: a quote inside quotes and a CR
+// wait for the character after them, which may come with the next piece.
+class CCsvParser
+{
+  public:
+    CCsvParser(CCsvReader& reader, qint64 rowsBefore, CCsvReader::RowSink sink)
+        : m_reader(reader), m_nRows(rowsBefore), m_sink(std::move(sink)),
+          m_bHasDelimiter(!reader.m_chDelimiter.isNull())
+    {
+    }
+
+    // Told the offset in the piece fed where each row starts.
+    void OnRowStart(std::function<void(qsizetype at)> hook) { m_rowStart = std::move(hook); }
+
+    // False on a format fault or when the sink stopped.
+    bool Feed(const QChar* p, qsizetype n)
+    {
+        for (m_nAt = 0; m_nAt < n; ++m_nAt) {
+            if (!Take(p[m_nAt]))
+                return false;
+        }
+        return true;
+    }
+
+    bool Finish()
+    {
+        if (m_bQuoteSeen) {
+            m_bQuoteSeen = false;
+            m_bInQuotes = false; // the closing quote ends the data
+        }
+        if (m_bCrSeen) {
+            m_bCrSeen = false;
+            m_value += u'\r';
+        }
+        if (m_bRowOpen && !EndRow())
+            return false;
+        if (m_bInQuotes)
+            return Fault();
+        return true;
+    }
+
+    bool Faulted() const { return m_bFault; }
+
+  private:
+    bool Fault()
+    {
+        m_bFault = true;
+        return false;
+    }
+
+    bool Take(QChar c)
+    {
+        const QChar quote(u'"'), cr(u'\r'), lf(u'\n');
+        if (m_bQuoteSeen) {
+            m_bQuoteSeen = false;
+            if (c == quote) {
+                m_value += quote; // a doubled quote, still inside quotes
+                return true;
+            }
+            m_bInQuotes = false;
+            if (!(m_bHasDelimiter && c == m_reader.m_chDelimiter) && c != cr && c != lf &&
+                !CCsvReader::IsDbcsChar(c))
+                return Fault();
+        } else if (m_bCrSeen) {
+            m_bCrSeen = false;
+            if (c == lf) {
+                if (!m_bInQuotes)
+                    return EndRow();
+                m_value += cr;
+                m_value += lf;
+                return true;
+            }
+            m_value += cr; // a lone CR is data
+        }
+        if (!m_bRowOpen) {
+            const qint64 number = m_nRows + 1 - (m_reader.m_bHeaderInFile ? 1 : 0);
+            m_row.clear();
+            m_row << (number == 0 ? QString() : QString::number(number));
+            m_bRowOpen = true;
+            if (m_rowStart)
+                m_rowStart(m_nAt);
+        }
+        if (c == quote) {
+            if (!m_bInQuotes)
+                m_bInQuotes = true;
+            else
+                m_bQuoteSeen = true;
+        } else if (c == cr) {
+            m_bCrSeen = true;
+        } else if (c == lf && !m_bInQuotes) {
+            return EndRow();
+        } else if (m_bHasDelimiter && c == m_reader.m_chDelimiter && !m_bInQuotes) {
+            m_row << m_value;
+            m_value.clear();
+        } else {
+            m_value += c;
+        }
+        return true;
+    }
+
+    bool EndRow()
+    {
+        m_row << m_value;
+        m_value.clear();
+        m_bRowOpen = false;
+        const int values = int(m_row.size()) - 1;
+        if (m_reader.m_nFieldCount == 0)
+            m_reader.m_nFieldCount = values;
+        else if (values != m_reader.m_nFieldCount)
+            return Fault();
+        ++m_nRows;
+        QStringList row = std::move(m_row);
+        m_row = QStringList();
+        return m_sink(std::move(row));
+    }
+
+    CCsvReader& m_reader;
+    qint64 m_nRows;
+    CCsvReader::RowSink m_sink;
+    std::function<void(qsizetype at)> m_rowStart;
+    qsizetype m_nAt = 0;
+    bool m_bHasDelimiter;
+    bool m_bInQuotes = false;
+    bool m_bQuoteSeen = false;
+    bool m_bCrSeen = false;
+    bool m_bRowOpen = false;
+    bool m_bFault = false;
+    QStringList m_row;
+    QString m_value;
+};
 
 CCsvReader::CCsvReader(const QString& path, QChar delimiter, int headerInFile)
     : m_strPath(path), m_chDelimiter(delimiter), m_bHeaderInFile(headerInFile)
@@ -153,98 +297,164 @@ bool CCsvReader::Fail(CImportRows* rows)
     return false;
 }
 
-bool CCsvReader::EndRow(CImportRows* rows, QStringList& row)
-{
-    const int values = int(row.size()) - 1;
-    if (m_nFieldCount == 0)
-        m_nFieldCount = values;
-    else if (values != m_nFieldCount)
-        return false;
-    rows->append(std::move(row));
-    row = QStringList();
-    return true;
-}
-
 bool CCsvReader::Parse(CImportRows* rows, const QByteArray& data)
 {
     QString text;
     if (!DecodeText(data, text))
         return Fail(rows);
-
-    const QChar* p = text.constData();
-    const qsizetype n = text.size();
-    CWaitProgress wait(n, kWaitReadingFile);
-    const auto fail = [&] {
+    CWaitProgress wait(text.size(), kWaitReadingFile);
+    CCsvParser parser(*this, rows->size(), [&](QStringList&& row) {
+        rows->append(std::move(row));
+        return true;
+    });
+    parser.OnRowStart([&wait](qsizetype at) { wait.SetPos(at); });
+    bool parsed = parser.Feed(text.constData(), text.size());
+    if (!parsed || !parser.Finish()) {
         wait.End();
         return Fail(rows);
-    };
-    const bool hasDelimiter = !m_chDelimiter.isNull();
-    const QChar quote(u'"'), cr(u'\r'), lf(u'\n');
-    bool inQuotes = false;
-    bool rowOpen = false;
-    QStringList row;
-    QString value;
-    for (qsizetype i = 0; i < n; ++i) {
-        if (!rowOpen) {
-            const qsizetype number = rows->size() + 1 - (m_bHeaderInFile ? 1 : 0);
-            row.clear();
-            row << (number == 0 ? QString() : QString::number(number));
-            rowOpen = true;
-            wait.SetPos(i);
-        }
-        const QChar c = p[i];
-        if (c == quote) {
-            if (!inQuotes) {
-                inQuotes = true;
-            } else if (i + 1 < n && p[i + 1] == quote) {
-                value += quote;
-                ++i;
-            } else {
-                inQuotes = false;
-                const bool end = i + 1 >= n;
-                const QChar next = end ? QChar() : p[i + 1];
-                if (!end && !(hasDelimiter && next == m_chDelimiter) && next != cr && next != lf && !IsDbcsChar(next))
-                    return fail();
-            }
-        } else if (c == cr && i + 1 < n && p[i + 1] == lf) {
-            ++i;
-            if (inQuotes) {
-                value += cr;
-                value += lf;
-            } else {
-                row << value;
-                value.clear();
-                rowOpen = false;
-                if (!EndRow(rows, row))
-                    return fail();
-            }
-        } else if (c == lf && !inQuotes) {
-            row << value;
-            value.clear();
-            rowOpen = false;
-            if (!EndRow(rows, row))
-                return fail();
-        } else if (hasDelimiter && c == m_chDelimiter && !inQuotes) {
-            row << value;
-            value.clear();
-        } else {
-            value += c;
-        }
-        if (i + 1 >= n && rowOpen) {
-            row << value;
-            value.clear();
-            rowOpen = false;
-            if (!EndRow(rows, row))
-                return fail();
-        }
     }
-    if (inQuotes)
-        return fail();
-    if (!m_bHeaderInFile) {
-        QStringList header{QString()};
-        for (int i = 1; i <= m_nFieldCount; ++i)
-            header << QStringLiteral("F%1").arg(i);
-        rows->insert(0, header);
-    }
+    if (!m_bHeaderInFile)
+        rows->insert(0, DefaultHeader());
     return true;
+}
+
+QStringList CCsvReader::DefaultHeader() const
+{
+    QStringList header{QString()};
+    for (int i = 1; i <= m_nFieldCount; ++i)
+        header << QStringLiteral("F%1").arg(i);
+    return header;
+}
+
+int CCsvReader::FileIsUtf8(QFile& file)
+{
+    // A byte-order mark decides; else the whole file must be valid UTF-8
+    // holding a character of three bytes or more, as for a file read whole.
+    const QByteArray head = file.peek(3);
+    if (head.startsWith(kBom))
+        return 1;
+    bool wide = false;
+    QByteArray carry;
+    while (true) {
+        QByteArray block = file.read(kBlockBytes);
+        if (file.error() != QFileDevice::NoError)
+            return -1;
+        if (block.isEmpty())
+            break;
+        block.prepend(carry);
+        bool blockWide = false;
+        qsizetype cut = 0;
+        if (!IsValidUtf8(block.constData(), block.size(), &blockWide, &cut))
+            return 0;
+        wide = wide || blockWide;
+        carry = block.right(cut);
+    }
+    return carry.isEmpty() && wide ? 1 : 0;
+}
+
+qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
+{
+    QFile file(m_strPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowExchangeMessage(FileErrorMessage(file), MB_ICONEXCLAMATION);
+        return 0;
+    }
+    const qint64 length = file.size();
+    m_nFieldCount = 0;
+    m_bStopped = false;
+    std::optional<CWaitProgress> wait;
+    if (showWait)
+        wait.emplace(length, kWaitReadingFile);
+    const auto endWait = [&wait] {
+        if (wait)
+            wait->End();
+    };
+    const int utf8 = FileIsUtf8(file);
+    if (utf8 < 0 || !file.seek(0)) {
+        endWait();
+        ShowExchangeMessage(FileErrorMessage(file), MB_ICONEXCLAMATION);
+        return 0;
+    }
+    if (utf8 && file.peek(3).startsWith(kBom))
+        file.read(3);
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    bool stopped = false;
+    CCsvParser parser(*this, 0, [&](QStringList&& row) {
+        stopped = !sink(std::move(row));
+        return !stopped;
+    });
+    // Where a row starts, in bytes, as near as the block's text tells.
+    qint64 blockStart = 0;
+    double bytesPerChar = 1;
+    if (wait)
+        parser.OnRowStart(
+            [&](qsizetype at) { wait->SetPos(blockStart + qint64(double(at) * bytesPerChar)); });
+    QByteArray carry;
+    bool parsed = true;
+    while (parsed) {
+        blockStart = file.pos() - carry.size();
+        QByteArray block = file.read(kBlockBytes);
+        if (file.error() != QFileDevice::NoError) {
+            endWait();
+            ShowExchangeMessage(FileErrorMessage(file), MB_ICONEXCLAMATION);
+            return 0;
+        }
+        if (block.isEmpty())
+            break;
+        QString text;
+        bool ok = true;
+        if (utf8) {
+            text = decoder.decode(block);
+            ok = !decoder.hasError();
+        } else {
+            // A double-byte character cut by the block's end waits for the next.
+            block.prepend(carry);
+            carry.clear();
+            qsizetype at = 0;
+            while (at < block.size())
+                at += IsCp932Lead(uchar(block[at])) ? 2 : 1;
+            if (at > block.size()) {
+                carry = block.right(1);
+                block.chop(1);
+            }
+            text = Cp932::Decode(block, &ok);
+        }
+        bytesPerChar = text.isEmpty() ? 1 : double(block.size()) / double(text.size());
+        parsed = ok && parser.Feed(text.constData(), text.size());
+    }
+    if (parsed && !carry.isEmpty())
+        parsed = false; // the file ends inside a character
+    endWait();
+    if (parsed && !stopped)
+        parsed = parser.Finish();
+    if (stopped) {
+        m_bStopped = true;
+        return 0;
+    }
+    if (!parsed) {
+        CImportRows none;
+        return Fail(&none);
+    }
+    return length;
+}
+
+qint64 CCsvReader::ReadHead(CImportRows* rows, int dataRows, qint64* rowCount)
+{
+    qint64 count = 0;
+    CImportRows head;
+    const qint64 length = ReadRows(
+        [&](QStringList&& row) {
+            if (count++ < dataRows + (m_bHeaderInFile ? 1 : 0))
+                head.append(std::move(row));
+            return true;
+        },
+        true);
+    if (length <= 0)
+        return length;
+    if (!m_bHeaderInFile)
+        head.insert(0, DefaultHeader());
+    *rows += std::move(head);
+    if (rowCount)
+        *rowCount = count - (m_bHeaderInFile ? 1 : 0);
+    return length;
 }

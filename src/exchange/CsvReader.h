@@ -6,6 +6,10 @@
 #include <QChar>
 #include <QString>
 
+#include <functional>
+
+class QFile;
+
 // Reads a delimited text file into the import row table. The file is
 // CP932, or UTF-8 by the rule of IsUtf8Text; it is decoded before it is
 // split, so the second byte of a double-byte character (0x5C "\", 0x7C "|")
@@ -26,6 +30,22 @@ class CCsvReader
     // Reads and parses the whole file: its length in bytes when parsed
     // (an empty file therefore gives 0), else 0 after a message.
     qint64 Read(CImportRows* rows);
+
+    // The same grammar over a file of any size, read a block at a time and
+    // never held whole: each row (its label, then its values) goes to the
+    // sink as it ends, the header line of a file with one included; the sink
+    // answers false to stop. The file's length when it was parsed to its
+    // end; else 0, after the message of a fault (a malformed file may have
+    // handed over rows before its fault was found) or with IsStopped().
+    // `showWait`: the wait dialog follows the file (else the caller's does).
+    using RowSink = std::function<bool(QStringList&& row)>;
+    qint64 ReadRows(const RowSink& sink, bool showWait);
+    bool IsStopped() const { return m_bStopped; }
+
+    // The whole file checked as ReadRows does, keeping only the header and
+    // the first `dataRows` rows (the table Read gives, cut short), with the
+    // number of data rows in `rowCount`.
+    qint64 ReadHead(CImportRows* rows, int dataRows, qint64* rowCount);
 
     // Decodes and parses the bytes into `rows`. Without a header in the file
     // a header row "F1".."Fn" is put in front. On a format failure the table
@@ -65,5 +85,12 @@ class CCsvReader
     int m_nFieldCount = 0;
 
   private:
-    bool EndRow(CImportRows* rows, QStringList& row);
+    friend class CCsvParser;
+    // "F1".."Fn" after an empty cell 0.
+    QStringList DefaultHeader() const;
+    // 1 UTF-8, 0 CP932 by the rule of IsUtf8Text over the whole file, -1 a
+    // read error; the file is left anywhere.
+    static int FileIsUtf8(QFile& file);
+
+    bool m_bStopped = false;
 };

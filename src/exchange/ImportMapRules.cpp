@@ -399,8 +399,9 @@ void CImportErrorRules::OnInitDialog()
         m_strCancelText = QStringLiteral("閉じる");
         m_strPrompt = QStringLiteral("データを読み込むことができませんでした。");
     }
-    if (m_pRefused && m_pRefused->GetCount() > 0)
-        m_strCaption += QStringLiteral("（%1件中%2件）").arg(m_nSubmitted).arg(m_pRefused->GetCount());
+    const qsizetype refused = m_pRefused ? m_pRefused->GetCount() : m_pRefusals ? m_pRefusals->size() : 0;
+    if (refused > 0)
+        m_strCaption += QStringLiteral("（%1件中%2件）").arg(m_nSubmitted).arg(refused);
 }
 
 void CImportErrorRules::InitColumns()
@@ -429,11 +430,9 @@ QString CImportErrorRules::GetFieldCaptions(const QString& errField) const
     return captions.join(QStringLiteral("、"));
 }
 
-QString CImportErrorRules::GetCodeProblem(const COneRecord& record) const
+QString CImportErrorRules::GetCodeProblem(const QString& code) const
 {
     const QString table = TableOf(m_nKind), field = CodeFieldOf(m_nKind);
-    const CTb* value = record.GetOneField(table, field);
-    const QString code = value ? value->GetText() : QString();
     // A code missing altogether says enough with the item's name.
     if (code.isEmpty() || IsBlankString(code))
         return {};
@@ -449,34 +448,55 @@ QString CImportErrorRules::GetCodeProblem(const COneRecord& record) const
     return {};
 }
 
+CImportRefusal MakeImportRefusal(int kind, const COneRecord& record, const QString& errField)
+{
+    const QString table = TableOf(kind);
+    QStringList fields;
+    if (kind == 1)
+        fields = {QStringLiteral("ItemCode"), QStringLiteral("ItemName")};
+    else
+        fields = {CodeFieldOf(kind), QStringLiteral("Company"), QStringLiteral("Section"),
+                  QStringLiteral("Name")};
+    CImportRefusal refusal;
+    const CTb* row = record.GetOneField(QString(), QLatin1String(kImportRowField));
+    refusal.row = row ? row->GetText() : QString();
+    for (const QString& field : std::as_const(fields))
+        refusal.shown << GetFieldDisplayText(record.GetOneField(table, field), 1);
+    refusal.errField = errField;
+    if (const CTb* code = record.GetOneField(table, fields[0]))
+        refusal.code = code->GetText();
+    return refusal;
+}
+
 void CImportErrorRules::FillList()
 {
     m_rows.clear();
     m_lines.clear();
-    if (!m_pRefused)
-        return;
-    const QString table = TableOf(m_nKind);
-    QStringList fields;
-    if (m_nKind == 1)
-        fields = {QStringLiteral("ItemCode"), QStringLiteral("ItemName")};
-    else
-        fields = {CodeFieldOf(m_nKind), QStringLiteral("Company"), QStringLiteral("Section"),
-                  QStringLiteral("Name")};
-    for (int i = 0; i < m_pRefused->GetCount(); ++i) {
-        const COneRecord& record = *m_pRefused->GetAt(i);
+    // A few reasons recur over many rows: each is put into words once.
+    QHash<QString, QString> reasons;
+    const auto add = [this, &reasons](const CImportRefusal& refusal) {
+        auto reason = reasons.find(refusal.errField);
+        if (reason == reasons.end())
+            reason = reasons.insert(
+                refusal.errField,
+                QStringLiteral("項目「%1」の内容に問題があります。").arg(GetFieldCaptions(refusal.errField)));
         QStringList cells;
-        const CTb* row = record.GetOneField(QString(), QLatin1String(kImportRowField));
-        cells << (row ? row->GetText() : QString());
-        for (const QString& field : fields)
-            cells << GetFieldDisplayText(record.GetOneField(table, field), 1);
-        const CTb* err = record.GetOneField(QString(), QStringLiteral("ErrField"));
-        QString problem = QStringLiteral("項目「%1」の内容に問題があります。")
-                              .arg(err ? GetFieldCaptions(err->GetText()) : QString());
-        if (err && err->GetText().split(QStringLiteral("、")).contains(table + u'.' + fields[0]))
-            problem += GetCodeProblem(record);
-        cells << problem;
+        cells << refusal.row << refusal.shown << *reason;
+        if (refusal.errField.split(QStringLiteral("、")).contains(TableOf(m_nKind) + u'.' + CodeFieldOf(m_nKind)))
+            cells.last() += GetCodeProblem(refusal.code);
         m_lines << cells.join(u',');
         m_rows << cells;
+    };
+    if (m_pRefusals) {
+        for (const CImportRefusal& refusal : *m_pRefusals)
+            add(refusal);
+    }
+    if (!m_pRefused)
+        return;
+    for (int i = 0; i < m_pRefused->GetCount(); ++i) {
+        const COneRecord& record = *m_pRefused->GetAt(i);
+        const CTb* err = record.GetOneField(QString(), QStringLiteral("ErrField"));
+        add(MakeImportRefusal(m_nKind, record, err ? err->GetText() : QString()));
     }
 }
 

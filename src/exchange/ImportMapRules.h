@@ -10,6 +10,19 @@
 class CCDSData;
 class COneRecord;
 
+// A refused record as the refused-rows list keeps it: its source row, the
+// texts of the fields the list shows, and its faulty fields as the library
+// names them ("Customer.Day、Customer.CollectType"); not the record itself.
+struct CImportRefusal {
+    QString row;
+    QStringList shown;
+    QString errField;
+    QString code; // the record's code as read, to say what is wrong with it
+};
+// The refusal of a record of a master kind (1 products, 2 customers, 3
+// suppliers).
+CImportRefusal MakeImportRefusal(int kind, const COneRecord& record, const QString& errField);
+
 // The pairing of a file's columns with the fields of a master, without
 // widgets: the field list (fields not yet paired) on the left, one entry
 // per file column on the right with the samples of the first two data
@@ -110,7 +123,7 @@ class CImportErrorRules
     QString GetFieldCaptions(const QString& errField) const;
     // What is wrong with a refused record's code (a character, a space, its
     // length), empty when the code is missing or none of these.
-    QString GetCodeProblem(const COneRecord& record) const;
+    QString GetCodeProblem(const QString& code) const;
     // Asks for a file and writes the report; the dialog stays open.
     void OnWriteFile();
     // CP932, one line per refused record ended by CR LF, replacing the file.
@@ -121,6 +134,8 @@ class CImportErrorRules
     int m_bCanCommit;
     int m_nSubmitted;
     const CCDSData* m_pRefused = nullptr;
+    // Or the refusals as an import keeps them.
+    const QList<CImportRefusal>* m_pRefusals = nullptr;
 
     QString m_strCaption;
     QString m_strPrompt; // above the list

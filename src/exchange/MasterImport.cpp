@@ -2,7 +2,6 @@
 
 #include "app/FieldCodes.h"
 #include "exchange/CsvReader.h"
-#include "platform/ui/ChoiceDlg.h"
 #include "exchange/ExcelApp.h"
 #include "exchange/ExchangeDialogs.h"
 #include "exchange/ExchangeText.h"
@@ -14,6 +13,7 @@
 #include "platform/office/ContactXml.h"
 #include "platform/text/Cp932.h"
 #include "platform/text/TextHelpers.h"
+#include "platform/ui/ChoiceDlg.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
@@ -24,6 +24,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
+
+#include <optional>
 
 namespace
 {
@@ -180,37 +183,7 @@ void TruncateBytes(QString& text, int bytes)
 
 bool ImportTextToMny(const QString& text, CMny& value)
 {
-    const auto isSign = [](QChar c) { return c == u'-' || c == u'－'; };
-    // 0x5C of a CP932 file decodes to "\" or "¥", whichever the decoder maps.
-    const auto isYen = [](QChar c) { return c == u'\\' || c == u'¥' || c == u'￥'; };
-    QString rest = text.trimmed();
-    bool negative = false;
-    if (!rest.isEmpty() && isSign(rest.front())) {
-        negative = true;
-        rest = rest.mid(1).trimmed();
-    }
-    if (!rest.isEmpty() && isYen(rest.front())) {
-        rest = rest.mid(1).trimmed();
-        if (!negative && !rest.isEmpty() && isSign(rest.front())) {
-            negative = true;
-            rest = rest.mid(1).trimmed();
-        }
-    }
-    if (rest.endsWith(u'円'))
-        rest = rest.chopped(1).trimmed();
-    if (!negative && rest.startsWith(u'+'))
-        rest.remove(0, 1);
-    // The amount starts the rest; its leading run is read as TextToMny reads.
-    const auto isDigit = [&](qsizetype i) {
-        return i < rest.size() &&
-               ((rest[i] >= u'0' && rest[i] <= u'9') || (rest[i] >= u'０' && rest[i] <= u'９'));
-    };
-    const bool point = !rest.isEmpty() && (rest.front() == u'.' || rest.front() == u'．');
-    if (!isDigit(0) && !(point && isDigit(1)))
-        return false;
-    bool ok = false;
-    value = TextToMny(negative ? u'-' + rest : rest, &ok);
-    return ok && value.IsValid();
+    return ReadWholeNumber(text, CNumberSyntax::Imported(), value);
 }
 
 void SetMoneyValue(CTb& field, const QString& text)
@@ -416,63 +389,279 @@ void CMasterImport::CompleteRecord(COneRecord* record)
 void CMasterImport::BuildRecords(const QList<CQXCol>& mapping, int firstRow, int breakAfter1, int breakAfter2,
                                  CCDSData& records)
 {
-    const QString autoCode = m_nKind == 2 ? QStringLiteral("CustomerCode")
-                           : m_nKind == 3 ? QStringLiteral("SupplierCode")
-                                          : QString();
     CWaitProgress wait(m_rows.size() - firstRow, kWaitImporting);
     for (int r = firstRow; r < m_rows.size(); ++r) {
         wait.SetPos(r - firstRow);
-        const QStringList& row = m_rows[r];
-        auto record = std::make_unique<COneRecord>();
-        QString parts[3];
-        bool honorific = false, direct = false, partSeen = false;
-        for (int c = 1; c < row.size(); ++c) {
-            const QString name = c - 1 < mapping.size() ? mapping[c - 1].m_strField : QString();
-            if (name.isEmpty() || In(name, {"ID", "StartDate", "LastUpdate"}) ||
-                (m_bAutoNumber && name == autoCode))
-                continue;
-            if (name == QLatin1String("Keisho") || name == QLatin1String("Keisho2"))
-                honorific = true;
-            QString value = row[c];
-            NormalizeLineBreaks(value);
-            if (name == QLatin1String("Address"))
-                direct = true;
-            bool part = false;
-            for (int p = 0; p < 3; ++p) {
-                if (name == QStringLiteral("Address%1").arg(p + 1)) {
-                    parts[p] = value;
-                    partSeen = part = true;
-                }
-            }
-            if (part)
-                continue;
-            if (const auto field = MakeFieldValue(name, value, m_bContactXml))
-                record->AddField(*field);
-        }
-        if (partSeen && !direct) {
-            QString text = parts[0];
-            bool broke = false;
-            if (breakAfter1 && !text.isEmpty()) {
-                text += QStringLiteral("\r\n");
-                broke = true;
-            }
-            text += parts[1];
-            if (breakAfter2 && !text.isEmpty() && !(parts[1].isEmpty() && broke))
-                text += QStringLiteral("\r\n");
-            text += parts[2];
-            if (const auto field = MakeFieldValue(QStringLiteral("Address"), text, m_bContactXml))
-                record->AddField(*field);
-        }
-        if (record->GetCount() == 0)
-            continue;
-        if (!honorific)
-            SetDefaultHonorific(record.get());
-        CompleteRecord(record.get());
-        // The source row, for the refused-rows list.
-        record->SetField(QLatin1String(kImportRowField), row.value(0));
-        records.Add(std::move(record));
+        if (auto record = BuildRecord(m_rows[r], mapping, breakAfter1, breakAfter2))
+            records.Add(std::move(record));
     }
 }
+
+std::unique_ptr<COneRecord> CMasterImport::BuildRecord(const QStringList& row, const QList<CQXCol>& mapping,
+                                                       int breakAfter1, int breakAfter2)
+{
+    const QString autoCode = m_nKind == 2   ? QStringLiteral("CustomerCode")
+                             : m_nKind == 3 ? QStringLiteral("SupplierCode")
+                                            : QString();
+    auto record = std::make_unique<COneRecord>();
+    QString parts[3];
+    bool honorific = false, direct = false, partSeen = false;
+    for (int c = 1; c < row.size(); ++c) {
+        const QString name = c - 1 < mapping.size() ? mapping[c - 1].m_strField : QString();
+        if (name.isEmpty() || In(name, {"ID", "StartDate", "LastUpdate"}) ||
+            (m_bAutoNumber && name == autoCode))
+            continue;
+        if (name == QLatin1String("Keisho") || name == QLatin1String("Keisho2"))
+            honorific = true;
+        QString value = row[c];
+        NormalizeLineBreaks(value);
+        if (name == QLatin1String("Address"))
+            direct = true;
+        bool part = false;
+        for (int p = 0; p < 3; ++p) {
+            if (name == QStringLiteral("Address%1").arg(p + 1)) {
+                parts[p] = value;
+                partSeen = part = true;
+            }
+        }
+        if (part)
+            continue;
+        if (const auto field = MakeFieldValue(name, value, m_bContactXml))
+            record->AddField(*field);
+    }
+    if (partSeen && !direct) {
+        QString text = parts[0];
+        bool broke = false;
+        if (breakAfter1 && !text.isEmpty()) {
+            text += QStringLiteral("\r\n");
+            broke = true;
+        }
+        text += parts[1];
+        if (breakAfter2 && !text.isEmpty() && !(parts[1].isEmpty() && broke))
+            text += QStringLiteral("\r\n");
+        text += parts[2];
+        if (const auto field = MakeFieldValue(QStringLiteral("Address"), text, m_bContactXml))
+            record->AddField(*field);
+    }
+    if (record->GetCount() == 0)
+        return nullptr;
+    if (!honorific)
+        SetDefaultHonorific(record.get());
+    CompleteRecord(record.get());
+    // The source row, for the refused-rows list.
+    record->SetField(QLatin1String(kImportRowField), row.value(0));
+    return record;
+}
+
+// ---- registration ------------------------------------------------------------
+
+// The registration of one import a batch at a time: records are built into
+// a batch and the batch is written into the import's one transaction when
+// it is full, so that neither the file nor its records are ever held whole.
+// A refused record leaves only its refusal for the list. Until the end the
+// import can be abandoned with nothing committed.
+class CMasterImport::Feed
+{
+  public:
+    // `rows`: how many rows the source gives (for the wait bar and the
+    // block of numbered codes).
+    Feed(CMasterImport& import, qint64 rows)
+        : m_import(import), m_nRows(qMax<qint64>(1, rows)),
+          m_codes(import.m_nKind == 2 ? COUNTER_CUSTOMER_CODE : COUNTER_SUPPLIER_CODE,
+                  int(qMin<qint64>(rows, kMaxBlock)))
+    {
+    }
+    ~Feed() { Abandon(); }
+
+    // Opens the import: 1, else 2 after the message.
+    int Open()
+    {
+        CMakeMsgID& db = *m_import.m_pDb;
+        m_nMode = m_import.m_bAutoNumber && (m_import.m_nKind == 2 || m_import.m_nKind == 3) ? 2
+                  : m_import.m_bOverwrite                                                    ? 1
+                                                                                             : 0;
+        QString message;
+        const int result = db.ImportMasterBegin(m_nMode, m_import.GetTableName(), message,
+                                                [this] { return m_codes.Next(); });
+        if (result != CMakeMsgID::kOk)
+            return Failed(result, message);
+        m_bOpen = true;
+        return 1;
+    }
+
+    // Before the row of that index (from 0) is built.
+    void AtRow(qint64 index)
+    {
+        if (!m_build)
+            m_build.emplace(m_nRows, kWaitImporting);
+        m_build->SetPos(index);
+    }
+
+    // A record built: false once the registration failed (after its message).
+    bool Add(std::unique_ptr<COneRecord> record)
+    {
+        m_batch.Add(std::move(record));
+        return m_batch.GetCount() < kBatch || Write(false);
+    }
+
+    // Writes a whole set as one batch: false after the message of a failure.
+    bool AddAll(CCDSData& records) { return Write(false, &records); }
+
+    // The rows are over: the rest written and the outcome told, with the
+    // refused-rows dialog when some were refused. 1 registered, 2 not.
+    int Close()
+    {
+        if (!m_bOpen)
+            return 2;
+        if (!Write(true))
+            return 2;
+        if (m_nSubmitted == 0) {
+            Abandon();
+            Say(QStringLiteral("読み込むデータはありませんでした"));
+            return 2;
+        }
+        int added = 0, replaced = 0;
+        QString message;
+        m_bOpen = false;
+        const int result = m_import.m_pDb->ImportMasterEnd(&added, &replaced, message);
+        m_outer.reset();
+        return Conclude(result, added, replaced, message);
+    }
+
+    // Nothing of the import is kept.
+    void Abandon()
+    {
+        m_build.reset();
+        m_outer.reset();
+        if (m_bOpen)
+            m_import.m_pDb->ImportMasterCancel();
+        m_bOpen = false;
+    }
+
+  private:
+    // Records a batch; a set long enough for the largest imports in one.
+    static constexpr int kBatch = 2000;
+    static constexpr qint64 kMaxBlock = 1000000;
+
+    bool Write(bool last, CCDSData* whole = nullptr)
+    {
+        CCDSData& batch = whole ? *whole : m_batch;
+        if (!last && !whole && !m_outer)
+            m_outer.emplace(0, kWaitImporting); // the wait dialog stays up between batches
+        m_build.reset();
+        if (batch.GetCount() == 0)
+            return true;
+        const qint64 total =
+            last || whole ? m_nSubmitted + batch.GetCount() : qMax(m_nRows, m_nSubmitted + batch.GetCount());
+        QString message;
+        int result;
+        {
+            CWaitCursor cursor;
+            CWaitProgress wait(total, kWaitImporting);
+            result = m_import.m_pDb->ImportMasterBatch(
+                batch,
+                [this](const COneRecord& record, const QString& errField) {
+                    CImportRefusal refusal = MakeImportRefusal(m_import.m_nKind, record, errField);
+                    // Rows refused for one reason share its text.
+                    refusal.errField = *m_reasons.insert(errField);
+                    m_refusals << std::move(refusal);
+                },
+                message, [&wait](int done) { wait.SetPos(done); });
+        }
+        m_nSubmitted += batch.GetCount();
+        if (!whole)
+            batch = CCDSData();
+        if (result == CMakeMsgID::kOk)
+            return true;
+        m_bOpen = false; // the library rolled the import back
+        Abandon();
+        Failed(result, message);
+        return false;
+    }
+
+    int Failed(int result, const QString& message)
+    {
+        m_build.reset();
+        m_outer.reset();
+        const QString title = ProgramTitle();
+        if (result == CMakeMsgID::kFatal)
+            Say(Fatal(), MB_ICONSTOP);
+        else
+            Say(!message.isEmpty()
+                    ? message
+                    : QStringLiteral("何らかのエラーが発生した可能性があります。\n『") + title +
+                          QStringLiteral("』を一旦終了してから操作し直すことをおすすめします。"),
+                MB_ICONEXCLAMATION);
+        return 2;
+    }
+
+    static QString Fatal()
+    {
+        return QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + ProgramTitle() +
+               QStringLiteral(
+                   "』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。");
+    }
+
+    int Conclude(int result, int added, int replaced, QString& message)
+    {
+        CMakeMsgID& db = *m_import.m_pDb;
+        switch (result) {
+        case CMakeMsgID::kOk:
+            if (added && replaced)
+                Say(QStringLiteral("%1件のデータを新規登録しました。\n%2件のデータを上書き登録しました。")
+                        .arg(added)
+                        .arg(replaced),
+                    MB_ICONINFORMATION);
+            else if (added)
+                Say(QStringLiteral("%1件のデータを新規登録しました。\n").arg(added), MB_ICONINFORMATION);
+            else
+                Say(QStringLiteral("%1件のデータを上書き登録しました。\n").arg(replaced), MB_ICONINFORMATION);
+            return 1;
+        case CMakeMsgID::kImportPending: {
+            CImportErrorRules dialog(m_import.m_nKind, m_import.m_bOverwrite, 1, int(m_nSubmitted));
+            dialog.m_pRefusals = &m_refusals;
+            if (ExchangeDialogs().RunImportError(dialog) == IDOK) {
+                // Only a commit that went through is a registration.
+                message.clear();
+                result = db.ImportMaster(1, 1, nullptr, nullptr, nullptr, nullptr, message);
+                if (result == CMakeMsgID::kOk)
+                    return 1;
+                Failed(result, message);
+                if (db.IsImportPending()) {
+                    QString ignored;
+                    db.ImportMaster(1, 0, nullptr, nullptr, nullptr, nullptr, ignored);
+                }
+                return 2;
+            }
+            QString ignored;
+            db.ImportMaster(1, 0, nullptr, nullptr, nullptr, nullptr, ignored);
+            Say(QStringLiteral("読み込みを中止しました。"), MB_ICONINFORMATION);
+            return 2;
+        }
+        case CMakeMsgID::kImportNothing: {
+            Say(QStringLiteral("登録できるデータがありません。"), MB_ICONEXCLAMATION);
+            CImportErrorRules dialog(m_import.m_nKind, m_import.m_bOverwrite, 0, int(m_nSubmitted));
+            dialog.m_pRefusals = &m_refusals;
+            ExchangeDialogs().RunImportError(dialog);
+            return 2;
+        }
+        default:
+            return Failed(result, message);
+        }
+    }
+
+    CMasterImport& m_import;
+    qint64 m_nRows;
+    CCodeBlock m_codes;
+    int m_nMode = 0;
+    bool m_bOpen = false;
+    qint64 m_nSubmitted = 0;
+    CCDSData m_batch;
+    QList<CImportRefusal> m_refusals;
+    QSet<QString> m_reasons;
+    std::optional<CWaitProgress> m_build;
+    std::optional<CWaitDlg> m_outer;
+};
 
 // ---- readers ----------------------------------------------------------------
 
@@ -494,14 +683,20 @@ int CMasterImport::ReadTextFile(const QString& path)
     const int answer = ExchangeDialogs().RunTextFormat(format);
     if (answer != IDOK)
         return answer;
+    // The whole file is checked now, so that a malformed one is refused
+    // before anything else is asked; only the caption line and the first
+    // rows the pairing shows are kept. The records are read again as they
+    // are registered.
     CCsvReader reader(path, format.GetDelimiter(), 0);
+    qint64 count = 0;
     // A file that cannot be read or parsed has had its message; an empty
     // one has not.
-    if (reader.Read(&m_rows) <= 0 || m_rows.isEmpty()) {
+    if (reader.ReadHead(&m_rows, kHeadRows, &count) <= 0 || m_rows.isEmpty()) {
         if (QFileInfo(path).isFile() && QFileInfo(path).size() == 0)
             Say(QStringLiteral("読み込めるデータがありませんでした"));
         return 0;
     }
+    m_stream = {path, format.GetDelimiter(), count};
     return 1;
 }
 
@@ -543,6 +738,7 @@ int CMasterImport::ImportFromFile()
     if (path.isEmpty())
         return IDCANCEL;
     m_rows.clear();
+    m_stream = {};
     m_bContactXml = choice == CImportFormatRules::kContactXml;
     const int read = m_bContactXml                             ? ReadContactXmlFile(path)
                      : choice == CImportFormatRules::kAccess ? ReadAccessFile(path)
@@ -555,16 +751,7 @@ int CMasterImport::ImportFromFile()
         QList<CQXCol> mapping;
         for (qsizetype c = 1; c < m_rows.first().size(); ++c)
             mapping << CQXCol(m_rows.first()[c], QString(), 0, 0, 1);
-        CCDSData records;
-        {
-            CWaitCursor wait;
-            BuildRecords(mapping, 1, 0, 0, records);
-        }
-        if (records.GetCount() == 0) {
-            Say(QStringLiteral("読み込むデータはありませんでした"));
-            return 2;
-        }
-        return Register(&records);
+        return RegisterRows(mapping, 1, 0, 0);
     }
     if (m_rows.size() < 2) {
         Say(QStringLiteral("データ行がありません。処理を中止します。"));
@@ -578,17 +765,85 @@ int CMasterImport::ImportFromFile()
     if (answer != IDOK)
         return answer;
     m_bAutoNumber = map.m_bAutoNumber;
-    CCDSData records;
-    {
-        CWaitCursor wait;
-        BuildRecords(map.m_resultSet.m_cols, map.m_bReadFirstRow ? 1 : 2, map.m_bBreakAfterAddress1,
-                     map.m_bBreakAfterAddress2, records);
-    }
-    if (records.GetCount() == 0) {
-        Say(QStringLiteral("読み込むデータはありませんでした"));
+    return RegisterRows(map.m_resultSet.m_cols, map.m_bReadFirstRow ? 1 : 2, map.m_bBreakAfterAddress1,
+                        map.m_bBreakAfterAddress2);
+}
+
+int CMasterImport::RegisterRows(const QList<CQXCol>& mapping, int firstRow, int breakAfter1, int breakAfter2)
+{
+    if (!m_pDb)
         return 2;
+    CWaitCursor cursor;
+    const auto build = [&](Feed& feed, const QStringList& row, qint64 index) {
+        feed.AtRow(index);
+        auto record = BuildRecord(row, mapping, breakAfter1, breakAfter2);
+        return !record || feed.Add(std::move(record));
+    };
+    if (m_bContactXml && !m_stream.path.isEmpty()) {
+        // Each contact is built as the file is read.
+        Feed feed(*this, m_stream.rows);
+        if (feed.Open() != 1)
+            return 2;
+        const QStringList header = m_rows.value(0);
+        qint64 index = 0;
+        QString reason;
+        bool registered = true;
+        const int read = CContactXmlConv().ReadContacts(
+            m_stream.path, m_nXmlBlock, header,
+            [&](QStringList&& row) {
+                // The contact's place in the file is its row.
+                row[0] = QString::number(index + 1);
+                registered = build(feed, row, index++);
+                return registered;
+            },
+            &reason);
+        if (!registered)
+            return 2;
+        if (read != 1) {
+            feed.Abandon();
+            Say(QStringLiteral("%1 を読み込めませんでした。\n%2").arg(m_stream.path, reason),
+                MB_ICONEXCLAMATION);
+            return 2;
+        }
+        return feed.Close();
     }
-    return Register(&records);
+    if (!m_bContactXml && !m_stream.path.isEmpty()) {
+        // Rows of a text file, from `firstRow` on (its first is row 1).
+        Feed feed(*this, m_stream.rows - (firstRow - 1));
+        if (feed.Open() != 1)
+            return 2;
+        CCsvReader reader(m_stream.path, m_stream.delimiter, 0);
+        bool registered = true;
+        const qint64 read = reader.ReadRows(
+            [&](QStringList&& row) {
+                const qint64 number = row.value(0).toLongLong();
+                if (number < firstRow)
+                    return true;
+                registered = build(feed, row, number - firstRow);
+                return registered;
+            },
+            false);
+        if (!registered)
+            return 2;
+        if (read <= 0) {
+            // The file changed since it was checked: nothing of it is kept.
+            feed.Abandon();
+            if (QFileInfo(m_stream.path).size() == 0)
+                Say(QStringLiteral("読み込めるデータがありませんでした"));
+            return 2;
+        }
+        return feed.Close();
+    }
+    // Rows held in memory (a table, a sheet): each is let go once built.
+    Feed feed(*this, m_rows.size() - firstRow);
+    if (feed.Open() != 1)
+        return 2;
+    for (int r = firstRow; r < m_rows.size(); ++r) {
+        if (!build(feed, m_rows[r], r - firstRow))
+            return 2;
+        m_rows[r] = QStringList();
+    }
+    return feed.Close();
 }
 
 int CMasterImport::ReadAccessFile(const QString& path)
@@ -653,29 +908,33 @@ int CMasterImport::ReadContactXmlFile(const QString& path)
     CContactXmlConv conv;
     if (conv.CheckXML() == 0)
         return 2;
+    QStringList header;
+    GetMasterFieldNames(m_nKind, header, 0);
+    m_rows.clear();
+    // One pass checks the whole file and tells what is asked below; the
+    // contacts are read again as they are registered.
     QString reason;
+    CContactXmlConv::Survey survey;
+    int read;
+    {
+        CWaitProgress wait(0, kWaitReadingFile);
+        read = conv.SurveyContacts(path, header.value(1), survey, &reason);
+    }
+    if (read != 1) {
+        Say(QStringLiteral("%1 を読み込めませんでした。\n%2").arg(path, reason), MB_ICONEXCLAMATION);
+        return 2;
+    }
     int block = CContactXmlConv::kCompany;
-    const int both = conv.HasBothBlocks(path, &reason);
-    if (both == 1) {
+    if (survey.bothBlocks) {
         const int answer = RunChoiceDialog(8, block);
         if (answer != IDOK)
             return answer;
     }
-    QStringList header;
-    GetMasterFieldNames(m_nKind, header, 0);
-    m_rows.clear();
     m_rows << header;
-    int hasCodes = 0;
-    CWaitProgress wait(0, kWaitReadingFile);
-    const bool read = both != 2 && conv.ImportContactXML(path, block, hasCodes, m_rows, &reason) == 1;
-    wait.End();
-    if (!read) {
-        m_rows.clear();
-        Say(QStringLiteral("%1 を読み込めませんでした。\n%2").arg(path, reason), MB_ICONEXCLAMATION);
-        return 2;
-    }
+    m_nXmlBlock = block;
+    m_stream = {path, QChar(), survey.contacts};
     m_bAutoNumber = 0;
-    if (!hasCodes) {
+    if (!survey.hasCodes) {
         // A file without codes: the library numbers the records.
         const int answer = ExchangeDialogs().RunCounterSet(m_nKind == 2 ? 100 : 101);
         if (answer != IDOK)
@@ -689,74 +948,10 @@ int CMasterImport::Register(CCDSData* records)
 {
     if (!m_pDb || !records)
         return 2;
-    const int mode = m_bAutoNumber && (m_nKind == 2 || m_nKind == 3) ? 2 : m_bOverwrite ? 1 : 0;
-    const QString title = ProgramTitle();
-    const QString fatal = QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + title +
-                          QStringLiteral("』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。");
-    const auto failed = [&](const QString& text) {
-        Say(!text.isEmpty() ? text
-                            : QStringLiteral("何らかのエラーが発生した可能性があります。\n『") + title +
-                                  QStringLiteral("』を一旦終了してから操作し直すことをおすすめします。"),
-            MB_ICONEXCLAMATION);
-    };
-    int added = 0, replaced = 0;
-    CCDSData refused;
-    QString message;
-    int result;
-    CCodeBlock codes(m_nKind == 2 ? COUNTER_CUSTOMER_CODE : COUNTER_SUPPLIER_CODE, records->GetCount());
-    {
-        CWaitCursor cursor;
-        CWaitProgress wait(records->GetCount(), kWaitImporting);
-        result = m_pDb->ImportMaster(
-            0, mode, records, &added, &replaced, &refused, message, [&codes] { return codes.Next(); },
-            [&wait](int done) { wait.SetPos(done); });
-    }
-    switch (result) {
-    case CMakeMsgID::kOk:
-        if (added && replaced)
-            Say(QStringLiteral("%1件のデータを新規登録しました。\n%2件のデータを上書き登録しました。").arg(added).arg(replaced),
-                MB_ICONINFORMATION);
-        else if (added)
-            Say(QStringLiteral("%1件のデータを新規登録しました。\n").arg(added), MB_ICONINFORMATION);
-        else
-            Say(QStringLiteral("%1件のデータを上書き登録しました。\n").arg(replaced), MB_ICONINFORMATION);
-        return 1;
-    case CMakeMsgID::kImportPending: {
-        CImportErrorRules dialog(m_nKind, m_bOverwrite, 1, records->GetCount());
-        dialog.m_pRefused = &refused;
-        if (ExchangeDialogs().RunImportError(dialog) == IDOK) {
-            // Only a commit that went through is a registration.
-            message.clear();
-            result = m_pDb->ImportMaster(1, 1, nullptr, nullptr, nullptr, nullptr, message);
-            if (result == CMakeMsgID::kOk)
-                return 1;
-            if (result == CMakeMsgID::kFatal)
-                Say(fatal, MB_ICONSTOP);
-            else
-                failed(message);
-            if (m_pDb->IsImportPending()) {
-                QString ignored;
-                m_pDb->ImportMaster(1, 0, nullptr, nullptr, nullptr, nullptr, ignored);
-            }
-            return 2;
-        }
-        QString ignored;
-        m_pDb->ImportMaster(1, 0, nullptr, nullptr, nullptr, nullptr, ignored);
-        Say(QStringLiteral("読み込みを中止しました。"), MB_ICONINFORMATION);
+    Feed feed(*this, records->GetCount());
+    if (feed.Open() != 1)
         return 2;
-    }
-    case CMakeMsgID::kImportNothing: {
-        Say(QStringLiteral("登録できるデータがありません。"), MB_ICONEXCLAMATION);
-        CImportErrorRules dialog(m_nKind, m_bOverwrite, 0, records->GetCount());
-        dialog.m_pRefused = &refused;
-        ExchangeDialogs().RunImportError(dialog);
+    if (!feed.AddAll(*records))
         return 2;
-    }
-    case CMakeMsgID::kFatal:
-        Say(fatal, MB_ICONSTOP);
-        return 2;
-    default:
-        failed(message);
-        return 2;
-    }
+    return feed.Close();
 }

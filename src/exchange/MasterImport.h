@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class CMakeMsgID;
@@ -69,6 +70,14 @@ class CMasterImport
     // by the pairing (an empty field name: column not imported).
     void BuildRecords(const QList<CQXCol>& mapping, int firstRow, int breakAfter1, int breakAfter2,
                       CCDSData& records);
+    // The record of one row; none when no field is made of it.
+    std::unique_ptr<COneRecord> BuildRecord(const QStringList& row, const QList<CQXCol>& mapping,
+                                            int breakAfter1, int breakAfter2);
+    // Builds and registers the records of every data row from `firstRow`,
+    // a batch at a time, in one transaction: rows held in m_rows, or those
+    // of the text or contact file read (m_rows then holds only its header
+    // and first rows). 1 registered, else not.
+    int RegisterRows(const QList<CQXCol>& mapping, int firstRow, int breakAfter1, int breakAfter2);
 
     // One typed field of the text, or none.
     std::optional<CTb> MakeFieldValue(const QString& name, const QString& text, int contactXml) const;
@@ -89,7 +98,20 @@ class CMasterImport
     int m_bAutoNumber = 0;
     int m_bContactXml = 0;
 
+    // The text or contact file whose rows are read again as they are
+    // registered: its delimiter and its number of data rows.
+    struct Stream {
+        QString path;
+        QChar delimiter;
+        qint64 rows = 0;
+    };
+    Stream m_stream;
+    int m_nXmlBlock = 0;
+    // The data rows a text file's check keeps for the pairing's samples.
+    static constexpr int kHeadRows = 2;
+
   private:
+    class Feed;
     int ImportSibling(CCDSData* records, const std::function<int(CCDSData*)>& read);
     int CheckCodeDataVersion(int source, bool items);
     int ReadCodeData(CCDSData* records, int source, bool items);
@@ -103,10 +125,12 @@ class CMasterImport
 QString GetOtherFolder();
 // A field of that name holding the empty text.
 CTb MakeTextField(const QString& name);
-// The amount of a money cell as other programs write it: a leading yen sign
-// ("\1,234", "¥500", "￥980"; a sign may stand before or after it) and a
-// trailing "円" are dropped, and the number must start what is left. False
-// when the text holds no amount (or one beyond the money range).
+// The amount of a money cell as other programs write it: the whole cell is
+// the number, with an optional yen sign ("\1,234", "¥500", "￥980"; a sign
+// may stand before or after it) or trailing "円", thousands commas in their
+// places, a sign in front or behind, full-width digits. False for any other
+// text ("3万", "12箱", "1,2,3", "0x10"), whose row is then refused, and for
+// an amount beyond the money range.
 bool ImportTextToMny(const QString& text, CMny& value);
 // Gives a money field the amount of a non-empty text. A text without an
 // amount is kept as the value, so that the library refuses the row naming

@@ -672,3 +672,99 @@ TEST_F(MasterImportPipelineTest, CustomersThroughContactXmlIntoAnEmptyDatabase)
     EXPECT_EQ(Run(2), 2);
     EXPECT_EQ(m_ui.Prompt().Texts().size(), 1);
 }
+
+// A big file is read and registered a batch at a time in one transaction:
+// the refused rows of every batch are listed with their row and reason (a
+// code is a duplicate of one written by an earlier batch too), and
+// cancelling or a failed commit keeps nothing of any batch.
+TEST_F(MasterImportPipelineTest, RefusedRowsAcrossBatchesAreAllListedAndNothingIsKeptUnlessCompleted)
+{
+    constexpr int kRows = 4500;
+    const QList<int> badDay{3, 1999, 2000, 2001, 4100, 4500};
+    QString text;
+    for (int i = 1; i <= kRows; ++i) {
+        // Row 4200 repeats the code of row 10, written two batches before.
+        const QString code = QStringLiteral("R%1").arg(i == 4200 ? 10 : i, 4, 10, QLatin1Char('0'));
+        text += QStringLiteral("%1,%2,%3\r\n")
+                    .arg(code, U("大量商事%1").arg(i), badDay.contains(i) ? "31" : "20");
+    }
+    const QString path = Csv(text);
+    QStringList expected;
+    for (int i : {3, 1999, 2000, 2001, 4100, 4200, 4500}) {
+        const QString code = QStringLiteral("R%1").arg(i == 4200 ? 10 : i, 4, 10, QLatin1Char('0'));
+        expected << QStringLiteral("%1,%2,").arg(i).arg(code) +
+                        U("大量商事%1,,,項目「%2」の内容に問題があります。")
+                            .arg(i)
+                            .arg(i == 4200 ? U("コード") : U("締日"));
+    }
+    const QStringList before = Dump();
+    const auto import = [&](const std::function<int(CImportErrorRules&)>& answer) {
+        QueueCsv(path, Pairing({"CustomerCode", "Company", "Day"}, 1));
+        QStringList listed;
+        QString caption;
+        m_dialogs.QueueImportError([&](CImportErrorRules& rules) {
+            listed = rules.m_lines;
+            caption = rules.m_strCaption;
+            return answer(rules);
+        });
+        const int result = Run(2);
+        EXPECT_EQ(listed, expected);
+        EXPECT_EQ(caption, U("読み込みできないデータがありました（4500件中7件）"));
+        return result;
+    };
+
+    EXPECT_EQ(import([](CImportErrorRules&) { return int(IDCANCEL); }), 2);
+    EXPECT_EQ(m_ui.Prompt().Texts().last(), U("読み込みを中止しました。"));
+    EXPECT_EQ(Dump(), before);
+
+    EXPECT_EQ(import([this](CImportErrorRules&) {
+                  sqlite3_commit_hook(m_data.Handle(), RefuseCommit, nullptr);
+                  return int(IDOK);
+              }),
+              2);
+    sqlite3_commit_hook(m_data.Handle(), nullptr, nullptr);
+    EXPECT_FALSE(m_data.InTransaction());
+    EXPECT_EQ(Dump(), before);
+
+    EXPECT_EQ(import([](CImportErrorRules&) { return int(IDOK); }), 1);
+    EXPECT_EQ(
+        Get(QStringLiteral("SELECT COUNT(*), MIN(Day), MAX(Day) FROM Customer WHERE CustomerCode LIKE 'R%'")),
+        QStringLiteral("4493|20|20"));
+    EXPECT_EQ(Get(QStringLiteral("SELECT Company FROM Customer WHERE CustomerCode = 'R0010'")),
+              U("大量商事10"));
+}
+
+// An imported amount is the whole cell; any other text refuses its row and
+// the list names the field.
+TEST_F(MasterImportPipelineTest, ImportedAmountsAreTheWholeCell)
+{
+    const struct {
+        const char* cell;
+        const char* price; // stored, or null: refused naming 売価
+    } cases[] = {
+        {"1,234,567", "1234567"}, {"500-", "-500"},    {"＋１２", "12"},
+        {"3万", nullptr},         {"12箱", nullptr},   {"1,2,3", nullptr},
+        {"0x10", nullptr},        {"12円34", nullptr}, {"1.5e2", nullptr},
+    };
+    QString text;
+    QStringList stored, refused;
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        const QString code = QStringLiteral("W%1").arg(i + 1);
+        text += QStringLiteral("%1,\"%2\"\r\n").arg(code, U(cases[i].cell));
+        if (cases[i].price)
+            stored << code + u'|' + QLatin1String(cases[i].price);
+        else
+            refused << QStringLiteral("%1,%2,,").arg(i + 1).arg(code) +
+                           U("項目「売価」の内容に問題があります。");
+    }
+    QueueCsv(Csv(text), Pairing({"ItemCode", "Price"}, 1));
+    QStringList listed;
+    m_dialogs.QueueImportError([&listed](CImportErrorRules& rules) {
+        listed = rules.m_lines;
+        return int(IDOK);
+    });
+    EXPECT_EQ(Run(1), 1);
+    EXPECT_EQ(listed, refused);
+    EXPECT_EQ(Get(QStringLiteral("SELECT ItemCode, Price FROM Item WHERE ItemCode LIKE 'W%' ORDER BY ID")),
+              stored.join(u'\n'));
+}

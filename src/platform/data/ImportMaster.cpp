@@ -12,8 +12,8 @@
 #include <vector>
 
 // The master import: the validity rules of the three master tables, the
-// duplicate test against the codes read once per run, and one transaction
-// with a savepoint per record.
+// duplicate test against the codes of each batch looked up in the code
+// index, and one transaction over all batches with a savepoint per record.
 
 namespace
 {
@@ -125,13 +125,20 @@ struct Value {
     bool null = false;
 };
 
+} // namespace
+
+// One master import from its first batch to its end: the table, the mode,
+// the counts so far and the statements, prepared once.
 class CImportRun
 {
   public:
-    CImportRun(sqlite3* db, const TableDef& table, int mode) : m_db(db), m_table(table), m_nMode(mode)
+    CImportRun(sqlite3* db, const TableDef& table, int mode, const std::function<QString()>& nextCode)
+        : m_db(db), m_table(table), m_nMode(mode), m_nextCode(nextCode)
     {
         m_strTable = QString::fromLatin1(table.name);
-        m_strCode = m_strTable == QLatin1String("Item") ? QStringLiteral("ItemCode") : m_strTable % QStringLiteral("Code");
+        m_strCode = m_strTable == QLatin1String("Item") ? QStringLiteral("ItemCode")
+                                                        : m_strTable % QStringLiteral("Code");
+        m_bNumbered = mode == 2 && m_strTable != QLatin1String("Item");
     }
     ~CImportRun()
     {
@@ -140,6 +147,10 @@ class CImportRun
     }
 
     const QString& CodeField() const { return m_strCode; }
+    const QString& TableName() const { return m_strTable; }
+    const TableDef& Table() const { return m_table; }
+    int Mode() const { return m_nMode; }
+    bool Numbered() const { return m_bNumbered; }
 
     int Prepare(const char* sql, sqlite3_stmt*& statement)
     {
@@ -149,29 +160,26 @@ class CImportRun
         return rc;
     }
 
-    // Existing codes, folded, with their IDs.
-    int ReadCodes()
-    {
-        const QByteArray sql = "SELECT ID, \"" + m_strCode.toLatin1() + "\" FROM \"" + m_strTable.toLatin1() + '"';
-        sqlite3_stmt* statement = nullptr;
-        int rc = Prepare(sql.constData(), statement);
-        if (rc != SQLITE_OK)
-            return rc;
-        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
-            if (text)
-                m_codes.insert(FoldCode(QString::fromUtf8(text, sqlite3_column_bytes(statement, 1))),
-                               sqlite3_column_int64(statement, 0));
-        }
-        return rc == SQLITE_DONE ? SQLITE_OK : rc;
-    }
+    // Which of the codes exist (this import's own writes included), folded,
+    // with their IDs: one look-up in the code index for a block of codes.
+    int LookUp(const QStringList& codes, QHash<QString, qint64>& found);
+
+    // `count` numbered codes for a batch, the counter's numbers in order
+    // with those whose code exists passed over; false when the counter gives
+    // none.
+    bool DrawCodes(int count, QStringList& codes, int& rc);
 
     // Checks the record; the faulty fields' names go to `faults`.
     void Check(const COneRecord& record, std::vector<Value>& values, QStringList& faults) const;
 
     int Write(const COneRecord& record, std::vector<Value>& values, qint64 existingId, const QString& code);
 
+    // The codes of the current batch that exist, and those it has written.
     QHash<QString, qint64> m_codes;
+    int m_nAdded = 0;
+    int m_nReplaced = 0;
+    int m_nRefused = 0;
+    int m_nDone = 0;
 
   private:
     sqlite3_stmt* Statement(const QString& key, const QByteArray& sql, int& rc)
@@ -193,11 +201,73 @@ class CImportRun
     sqlite3* m_db;
     const TableDef& m_table;
     int m_nMode;
+    bool m_bNumbered = false;
+    std::function<QString()> m_nextCode;
     QString m_strTable;
     QString m_strCode;
     QList<sqlite3_stmt*> m_statements;
     QHash<QString, sqlite3_stmt*> m_byKey;
 };
+
+namespace
+{
+// Codes looked up by one statement.
+constexpr int kLookUpCodes = 200;
+} // namespace
+
+int CImportRun::LookUp(const QStringList& codes, QHash<QString, qint64>& found)
+{
+    QByteArray sql = "SELECT ID, \"" + m_strCode.toLatin1() + "\" FROM \"" + m_strTable.toLatin1() +
+                     "\" WHERE \"" + m_strCode.toLatin1() + "\" IN (?";
+    for (int i = 1; i < kLookUpCodes; ++i)
+        sql += ",?";
+    sql += ')';
+    int rc = SQLITE_OK;
+    sqlite3_stmt* statement = Statement(QStringLiteral("lookup"), sql, rc);
+    if (!statement)
+        return rc;
+    std::vector<QByteArray> bound(kLookUpCodes);
+    for (qsizetype from = 0; from < codes.size(); from += kLookUpCodes) {
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+        for (int i = 0; i < kLookUpCodes && from + i < codes.size(); ++i) {
+            bound[i] = codes[from + i].toUtf8();
+            sqlite3_bind_text(statement, i + 1, bound[i].constData(), int(bound[i].size()), SQLITE_STATIC);
+        }
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
+            if (text)
+                found.insert(FoldCode(QString::fromUtf8(text, sqlite3_column_bytes(statement, 1))),
+                             sqlite3_column_int64(statement, 0));
+        }
+        if (rc != SQLITE_DONE)
+            return rc;
+    }
+    sqlite3_reset(statement);
+    return SQLITE_OK;
+}
+
+bool CImportRun::DrawCodes(int count, QStringList& codes, int& rc)
+{
+    rc = SQLITE_OK;
+    codes.clear();
+    while (codes.size() < count) {
+        QStringList drawn;
+        for (qsizetype i = codes.size(); i < count; ++i) {
+            drawn << m_nextCode();
+            if (drawn.last().isEmpty())
+                return false;
+        }
+        QHash<QString, qint64> existing;
+        if ((rc = LookUp(drawn, existing)) != SQLITE_OK)
+            return false;
+        for (const QString& code : std::as_const(drawn)) {
+            if (!existing.contains(FoldCode(code)))
+                codes << code;
+        }
+    }
+    return true;
+}
 
 void CImportRun::Check(const COneRecord& record, std::vector<Value>& values, QStringList& faults) const
 {
@@ -365,6 +435,9 @@ int CImportRun::Write(const COneRecord&, std::vector<Value>& values, qint64 exis
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
+namespace
+{
+
 // The database refused the record itself (a constraint, a value it cannot
 // keep); any other failure (a read-only or busy file, a full disk, a damaged
 // one) would refuse every record alike and stops the import.
@@ -381,11 +454,8 @@ bool IsRecordFault(int rc)
     }
 }
 
-const TableDef* ImportTable(const CCDSData& records)
+const TableDef* ImportTable(const QString& name)
 {
-    QString name = records.m_strTable;
-    if (name.isEmpty() && records.GetCount() > 0 && records.GetAt(0)->GetCount() > 0)
-        name = records.GetAt(0)->GetAt(0)->GetName().section(u'.', 0, 0);
     if (name.compare(QLatin1String("Item"), Qt::CaseInsensitive) != 0 &&
         name.compare(QLatin1String("Customer"), Qt::CaseInsensitive) != 0 &&
         name.compare(QLatin1String("Supplier"), Qt::CaseInsensitive) != 0)
@@ -394,6 +464,11 @@ const TableDef* ImportTable(const CCDSData& records)
 }
 
 } // namespace
+
+void CMakeMsgID::ImportRunDeleter::operator()(CImportRun* run) const
+{
+    delete run;
+}
 
 int CMakeMsgID::ImportMaster(int phase, int mode, CCDSData* records, int* newCount, int* overwritten,
                              CCDSData* refused, QString& err, const std::function<QString()>& nextCode,
@@ -417,7 +492,7 @@ int CMakeMsgID::ImportMaster(int phase, int mode, CCDSData* records, int* newCou
         }
         return Rollback(err);
     }
-    if (m_bImportPending || InTransaction()) {
+    if (m_bImportPending || InTransaction() || m_pImport) {
         err = QStringLiteral("ほかの書き込みが終わっていないため、読み込みできません。");
         return kFailed;
     }
@@ -425,110 +500,173 @@ int CMakeMsgID::ImportMaster(int phase, int mode, CCDSData* records, int* newCou
         err = QStringLiteral("読み込むデータが指定されていません。");
         return kFailed;
     }
-    const TableDef* table = ImportTable(*records);
-    if (!table) {
+    QString table = records->m_strTable;
+    if (table.isEmpty() && records->GetCount() > 0 && records->GetAt(0)->GetCount() > 0)
+        table = records->GetAt(0)->GetAt(0)->GetName().section(u'.', 0, 0);
+    int result = ImportMasterBegin(mode, table, err, nextCode);
+    if (result != kOk)
+        return result;
+    result = ImportMasterBatch(
+        *records,
+        [refused](const COneRecord& record, const QString& errField) {
+            refused->Add(record)->SetField(QStringLiteral("ErrField"), errField);
+        },
+        err, progress);
+    if (result != kOk)
+        return result;
+    return ImportMasterEnd(newCount, overwritten, err);
+}
+
+int CMakeMsgID::ImportMasterBegin(int mode, const QString& table, QString& err,
+                                  const std::function<QString()>& nextCode)
+{
+    if (!m_db)
+        return NoConnection(err);
+    if (m_bImportPending || InTransaction() || m_pImport) {
+        err = QStringLiteral("ほかの書き込みが終わっていないため、読み込みできません。");
+        return kFailed;
+    }
+    const TableDef* def = ImportTable(table);
+    if (!def) {
         err = QStringLiteral("データを読み込むテーブルが指定されていません。");
         return kFailed;
     }
-    int added = 0, replaced = 0;
-    CImportRun run(m_db, *table, mode);
-    const bool numbered = mode == 2 && QLatin1String(table->name) != QLatin1String("Item");
-    if (numbered && !nextCode) {
+    std::unique_ptr<CImportRun, ImportRunDeleter> run(new CImportRun(m_db, *def, mode, nextCode));
+    if (run->Numbered() && !nextCode) {
         err = QStringLiteral("コードの自動連番が設定されていません。");
         return kFailed;
     }
-    int result = BeginTransaction(err);
+    const int result = BeginTransaction(err);
     if (result != kOk)
         return result;
-    const auto abandon = [&](int rc) {
-        const int failed = Fail(rc, err);
-        QString ignored;
-        Rollback(ignored);
-        return failed;
+    m_pImport = std::move(run);
+    return kOk;
+}
+
+void CMakeMsgID::ImportMasterCancel()
+{
+    if (!m_pImport)
+        return;
+    m_pImport.reset();
+    QString ignored;
+    Rollback(ignored);
+}
+
+int CMakeMsgID::ImportMasterBatch(CCDSData& records, const ImportRefusedSink& refused, QString& err,
+                                  const std::function<void(int done)>& progress)
+{
+    if (!m_db)
+        return NoConnection(err);
+    if (!m_pImport) {
+        err = QStringLiteral("読み込みが始まっていません。");
+        return kFailed;
+    }
+    CImportRun& run = *m_pImport;
+    const auto abandon = [&](int result) {
+        ImportMasterCancel();
+        return result;
     };
-    int rc = run.ReadCodes();
-    if (rc != SQLITE_OK)
-        return abandon(rc);
+    const QString codeFull = run.TableName() % u'.' % run.CodeField();
+    // The batch's codes: drawn from the counter, or those of the records,
+    // looked up together.
+    QStringList codes;
+    int rc = SQLITE_OK;
+    run.m_codes.clear();
+    if (run.Numbered()) {
+        if (!run.DrawCodes(records.GetCount(), codes, rc)) {
+            if (rc != SQLITE_OK)
+                return abandon(Fail(rc, err));
+            err = QStringLiteral("コードの自動連番を取得できませんでした。");
+            return abandon(kFailed);
+        }
+    } else {
+        for (int r = 0; r < records.GetCount(); ++r) {
+            if (const CTb* field = records.GetAt(r)->FindField(codeFull); field && !field->IsNull())
+                codes << field->GetText();
+        }
+        if ((rc = run.LookUp(codes, run.m_codes)) != SQLITE_OK)
+            return abandon(Fail(rc, err));
+    }
 
     std::vector<Value> values;
     QStringList faults;
-    const QString codeName = run.CodeField();
-    const QString codeFull = QString::fromLatin1(table->name) % u'.' % codeName;
-    for (int r = 0; r < records->GetCount(); ++r) {
+    for (int r = 0; r < records.GetCount(); ++r) {
         if (progress)
-            progress(r);
-        COneRecord& record = *records->GetAt(r);
+            progress(run.m_nDone);
+        ++run.m_nDone;
+        COneRecord& record = *records.GetAt(r);
         faults.clear();
         QString code;
-        if (numbered) {
-            // Numbers whose code exists are passed over, never reused.
-            do {
-                code = nextCode();
-            } while (!code.isEmpty() && run.m_codes.contains(FoldCode(code)));
-            if (code.isEmpty()) {
-                err = QStringLiteral("コードの自動連番を取得できませんでした。");
-                QString ignored;
-                Rollback(ignored);
-                return kFailed;
-            }
+        if (run.Numbered()) {
+            code = codes[r];
             record.SetField(codeFull, code);
         }
         run.Check(record, values, faults);
-        if (!numbered) {
+        if (!run.Numbered()) {
             if (const CTb* field = record.FindField(codeFull); field && !field->IsNull())
                 code = field->GetText();
         }
         qint64 existing = 0;
         if (faults.isEmpty()) {
             existing = run.m_codes.value(FoldCode(code), 0);
-            if (existing > 0 && mode != 1)
+            if (existing > 0 && run.Mode() != 1)
                 faults << codeFull;
         }
         if (faults.isEmpty()) {
             QString ignored;
-            result = BeginTransaction(err);
-            if (result != kOk) {
-                Rollback(ignored);
-                return result;
-            }
+            int result = BeginTransaction(err);
+            if (result != kOk)
+                return abandon(result);
             rc = run.Write(record, values, existing, code);
             if (rc == SQLITE_OK) {
                 Commit(ignored);
                 if (existing > 0) {
-                    ++replaced;
+                    ++run.m_nReplaced;
                 } else {
-                    ++added;
+                    ++run.m_nAdded;
                     run.m_codes.insert(FoldCode(code), sqlite3_last_insert_rowid(m_db));
                 }
                 continue;
             }
             if (!IsRecordFault(rc)) {
                 const int failed = Fail(rc, err);
-                Rollback(ignored); // the savepoint
-                Rollback(ignored); // the import
-                return failed;
+                Rollback(ignored); // the savepoint; the import goes with the run
+                return abandon(failed);
             }
             Rollback(ignored);
             faults << codeFull; // refused by the database itself
         }
-        COneRecord* copy = refused->Add(record);
-        copy->SetField(QStringLiteral("ErrField"), faults.join(QStringLiteral("、")));
+        ++run.m_nRefused;
+        if (refused)
+            refused(record, faults.join(QStringLiteral("、")));
     }
+    return kOk;
+}
+
+int CMakeMsgID::ImportMasterEnd(int* newCount, int* overwritten, QString& err)
+{
+    if (!m_db)
+        return NoConnection(err);
+    if (!m_pImport) {
+        err = QStringLiteral("読み込みが始まっていません。");
+        return kFailed;
+    }
+    const std::unique_ptr<CImportRun, ImportRunDeleter> run = std::move(m_pImport);
     if (newCount)
-        *newCount = added;
+        *newCount = run->m_nAdded;
     if (overwritten)
-        *overwritten = replaced;
-    if (added + replaced == 0) {
+        *overwritten = run->m_nReplaced;
+    if (run->m_nAdded + run->m_nReplaced == 0) {
         QString ignored;
         Rollback(ignored);
         err = QStringLiteral("登録できるデータがありません。");
         return kImportNothing;
     }
-    if (refused->GetCount() > 0) {
+    if (run->m_nRefused > 0) {
         m_bImportPending = true;
         return kImportPending;
     }
-    result = Commit(err);
+    const int result = Commit(err);
     if (result != kOk && InTransaction()) {
         QString ignored;
         Rollback(ignored);

@@ -863,6 +863,7 @@ void CMakeMsgID::Close()
 {
     if (!m_db)
         return;
+    m_pImport.reset(); // its statements go before the connection
     m_cache->statements.clear();
     if (!sqlite3_get_autocommit(m_db))
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);

@@ -14,6 +14,7 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+class CImportRun;
 namespace Schema
 {
 struct TableDef;
@@ -176,6 +177,24 @@ class CMakeMsgID
                      const std::function<void(int done)>& progress = {});
     bool IsImportPending() const { return m_bImportPending; }
 
+    // The same import in batches, so that no caller has to hold a whole
+    // file's records: ImportMasterBegin opens the one transaction for the
+    // table ("Item", "Customer", "Supplier"); each ImportMasterBatch checks
+    // and writes its records as phase 0 does, handing each refused record
+    // with its "ErrField" text to `refused`; ImportMasterEnd gives phase 0's
+    // result (20 keeps the transaction open for phase 1). A batch that fails
+    // rolls the whole import back; ImportMasterCancel does so at any point
+    // before the end. Existing codes are looked up per batch in the code
+    // index, so the memory does not grow with the table or the import.
+    using ImportRefusedSink = std::function<void(const COneRecord& record, const QString& errField)>;
+    int ImportMasterBegin(int mode, const QString& table, QString& err,
+                          const std::function<QString()>& nextCode = {});
+    int ImportMasterBatch(CCDSData& records, const ImportRefusedSink& refused, QString& err,
+                          const std::function<void(int done)>& progress = {});
+    int ImportMasterEnd(int* newCount, int* overwritten, QString& err);
+    void ImportMasterCancel();
+    bool IsImportOpen() const { return m_pImport != nullptr; }
+
     // ---- Closing (written in CloseSales.cpp) ----------------------------
     // Each runs in one transaction (nested into a caller's when one is
     // open): everything is written or nothing. 1 done, 10 refused or failed
@@ -324,6 +343,10 @@ class CMakeMsgID
     int m_depth = 0;
     bool m_bImportPending = false;
     bool m_bBalancesPending = false;
+    struct ImportRunDeleter {
+        void operator()(CImportRun* run) const;
+    };
+    std::unique_ptr<CImportRun, ImportRunDeleter> m_pImport;
     std::unique_ptr<Cache> m_cache;
 };
 

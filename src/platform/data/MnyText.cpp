@@ -95,6 +95,107 @@ CMny TextToMny(const QString& text, bool* ok)
     return CMny(qint64(negative ? -magnitude : magnitude), scale);
 }
 
+CNumberSyntax CNumberSyntax::Imported()
+{
+    CNumberSyntax syntax;
+    syntax.yenSign = syntax.yenSuffix = syntax.grouping = syntax.signBehind = syntax.plusSign =
+        syntax.fullWidth = syntax.spaces = true;
+    return syntax;
+}
+
+bool ReadWholeNumber(const QString& text, const CNumberSyntax& syntax, CMny& value)
+{
+    // Full-width forms as their ASCII ones, so that one grammar reads both.
+    QString s = text;
+    if (syntax.fullWidth) {
+        for (QChar& c : s) {
+            if (c >= u'０' && c <= u'９')
+                c = QChar(c.unicode() - u'０' + u'0');
+            else if (c == u'，')
+                c = u',';
+            else if (c == u'．')
+                c = u'.';
+            else if (c == u'－' || c == u'−')
+                c = u'-';
+            else if (c == u'＋')
+                c = u'+';
+        }
+    }
+    const qsizetype n = s.size();
+    qsizetype i = 0;
+    const auto skipSpaces = [&] {
+        while (syntax.spaces && i < n && s[i].isSpace())
+            ++i;
+    };
+    bool negative = false, signSeen = false;
+    const auto takeSign = [&] {
+        if (signSeen || i >= n || !(s[i] == u'-' || (syntax.plusSign && s[i] == u'+')))
+            return;
+        negative = s[i] == u'-';
+        signSeen = true;
+        ++i;
+        skipSpaces();
+    };
+    const auto isDigit = [&](qsizetype at) { return at < n && s[at] >= u'0' && s[at] <= u'9'; };
+
+    skipSpaces();
+    takeSign();
+    // 0x5C of a CP932 file decodes to "\" or "¥", whichever the decoder maps.
+    if (syntax.yenSign && i < n && (s[i] == u'\\' || s[i] == u'¥' || s[i] == u'￥')) {
+        ++i;
+        skipSpaces();
+        takeSign();
+    }
+
+    // The whole part: plain digits, or groups of three after a first group
+    // of one to three.
+    QString number = negative ? QStringLiteral("-") : QString();
+    const qsizetype start = i;
+    while (isDigit(i))
+        number += s[i++];
+    if (syntax.grouping && i < n && s[i] == u',') {
+        if (i == start || i - start > 3)
+            return false;
+        while (i < n && s[i] == u',') {
+            if (!(isDigit(i + 1) && isDigit(i + 2) && isDigit(i + 3)) || isDigit(i + 4))
+                return false;
+            number += QStringView(s).mid(i + 1, 3);
+            i += 4;
+        }
+    }
+    const bool whole = i > start;
+    if (i < n && s[i] == u'.') {
+        // A fraction needs its digits, and a whole part or none but a point.
+        if (!isDigit(i + 1))
+            return false;
+        number += s[i++];
+        while (isDigit(i))
+            number += s[i++];
+    } else if (!whole) {
+        return false;
+    }
+
+    skipSpaces();
+    if (syntax.signBehind)
+        takeSign();
+    if (syntax.yenSuffix && i < n && s[i] == u'円') {
+        ++i;
+        skipSpaces();
+        if (syntax.signBehind)
+            takeSign();
+    }
+    if (i != n)
+        return false;
+    if (negative && !number.startsWith(u'-'))
+        number.prepend(u'-');
+    bool ok = false;
+    const CMny read = TextToMny(number, &ok);
+    if (!ok || !read.IsValid())
+        return false;
+    value = read;
+    return true;
+}
+
 namespace
 {
 

@@ -7,7 +7,9 @@
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#include <libxml/xmlreader.h>
 
+#include <functional>
 #include <memory>
 
 namespace
@@ -32,10 +34,15 @@ const QStringList& IdentityFields()
     return fields;
 }
 
-struct DocFree {
-    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+struct ReaderFree {
+    void operator()(xmlTextReader* reader) const { xmlFreeTextReader(reader); }
 };
-using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
+using ReaderPtr = std::unique_ptr<xmlTextReader, ReaderFree>;
+
+int ReadFile(void* context, char* buffer, int length)
+{
+    return int(static_cast<QFile*>(context)->read(buffer, length));
+}
 
 // The element's text with the program's CR LF line breaks (XML reads every
 // line break as LF).
@@ -79,100 +86,128 @@ struct Contact {
     QHash<QString, QString> home;
 };
 
-DocPtr Parse(const QString& path, QString* reason)
+Contact ReadContact(xmlNode* item)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (reason)
-            *reason = file.errorString();
-        return nullptr;
+    Contact contact;
+    if (xmlNode* full = Child(Child(Child(item, "PersonName"), "PersonNameItem"), "FullName")) {
+        contact.fields.insert(QStringLiteral("Name"), NodeText(full));
+        contact.fields.insert(QStringLiteral("PhoenicPerson"), Attribute(full, "pronunciation"));
     }
-    const QByteArray bytes = file.readAll();
-    // No network, no DTD, no entity substitution, no huge documents.
-    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-    DocPtr doc(xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr, options));
-    if (!doc) {
-        if (reason)
-            *reason = QStringLiteral("XMLの形式が正しくありません。");
-        return nullptr;
+    if (xmlNode* occupation = Child(item, "Occupation")) {
+        if (xmlNode* org = Child(occupation, "OrganizationName")) {
+            contact.fields.insert(QStringLiteral("Company"), NodeText(org));
+            contact.fields.insert(QStringLiteral("PhoenicCompany"), Attribute(org, "pronunciation"));
+        }
+        if (xmlNode* dept = Child(occupation, "Department"))
+            contact.fields.insert(QStringLiteral("Section"), NodeText(dept));
     }
-    // A document type declaration is where entities are declared: refused
-    // outright, whatever it declares.
-    if (doc->intSubset || doc->extSubset) {
-        if (reason)
-            *reason = QStringLiteral("文書型宣言を含むXMLは読み込めません。");
+    auto blockOf = [&contact](xmlNode* node) -> QHash<QString, QString>* {
+        const QString location = Attribute(node, "locationType");
+        if (location == QLatin1String(kOffice))
+            return &contact.office;
+        if (location == QLatin1String(kHome))
+            return &contact.home;
         return nullptr;
+    };
+    for (xmlNode* a = Child(Child(item, "Address"), "AddressItem"); a; a = a->next) {
+        if (!Is(a, "AddressItem"))
+            continue;
+        if (QHash<QString, QString>* block = blockOf(a)) {
+            if (xmlNode* zip = Child(a, "AddressCode"))
+                block->insert(QStringLiteral("Zip"), NodeText(zip));
+            if (xmlNode* full = Child(a, "FullAddress"))
+                block->insert(QStringLiteral("Address"), NodeText(full));
+        }
     }
-    xmlNode* root = xmlDocGetRootElement(doc.get());
-    if (!Is(root, "ContactXML")) {
-        if (reason)
-            *reason = QStringLiteral("ContactXMLのファイルではありません。");
-        return nullptr;
+    for (xmlNode* p = Child(Child(item, "Phone"), "PhoneItem"); p; p = p->next) {
+        if (!Is(p, "PhoneItem"))
+            continue;
+        if (QHash<QString, QString>* block = blockOf(p)) {
+            const bool fax = Attribute(p, "phoneType") == QLatin1String("Fax");
+            block->insert(fax ? QStringLiteral("FAX") : QStringLiteral("TEL"), NodeText(p));
+        }
     }
-    return doc;
+    for (xmlNode* e = Child(Child(item, "Email"), "EmailItem"); e; e = e->next) {
+        if (Is(e, "EmailItem")) {
+            if (QHash<QString, QString>* block = blockOf(e))
+                block->insert(QStringLiteral("E-mail"), NodeText(e));
+        }
+    }
+    for (xmlNode* x = Child(Child(item, "Extension"), "ExtensionItem"); x; x = x->next) {
+        if (Is(x, "ExtensionItem")) {
+            const QString name = Attribute(x, "name");
+            if (!name.isEmpty() && !LocationFields().contains(name) && !IdentityFields().contains(name))
+                contact.fields.insert(name, NodeText(x));
+        }
+    }
+    return contact;
 }
 
-QList<Contact> ReadContacts(xmlDoc* doc)
+// Reads the file as a stream, one contact at a time, so that a file of any
+// size is read in the memory of one contact; `take` answers false to stop.
+// 1 read to the end, 2 refused (with the reason), 3 stopped.
+int WalkContacts(const QString& path, const std::function<bool(const Contact&)>& take, QString* reason)
 {
-    QList<Contact> contacts;
-    for (xmlNode* item = xmlDocGetRootElement(doc)->children; item; item = item->next) {
-        if (!Is(item, "ContactXMLItem"))
-            continue;
-        Contact contact;
-        if (xmlNode* full = Child(Child(Child(item, "PersonName"), "PersonNameItem"), "FullName")) {
-            contact.fields.insert(QStringLiteral("Name"), NodeText(full));
-            contact.fields.insert(QStringLiteral("PhoenicPerson"), Attribute(full, "pronunciation"));
-        }
-        if (xmlNode* occupation = Child(item, "Occupation")) {
-            if (xmlNode* org = Child(occupation, "OrganizationName")) {
-                contact.fields.insert(QStringLiteral("Company"), NodeText(org));
-                contact.fields.insert(QStringLiteral("PhoenicCompany"), Attribute(org, "pronunciation"));
-            }
-            if (xmlNode* dept = Child(occupation, "Department"))
-                contact.fields.insert(QStringLiteral("Section"), NodeText(dept));
-        }
-        auto blockOf = [&contact](xmlNode* node) -> QHash<QString, QString>* {
-            const QString location = Attribute(node, "locationType");
-            if (location == QLatin1String(kOffice))
-                return &contact.office;
-            if (location == QLatin1String(kHome))
-                return &contact.home;
-            return nullptr;
-        };
-        for (xmlNode* a = Child(Child(item, "Address"), "AddressItem"); a; a = a->next) {
-            if (!Is(a, "AddressItem"))
+    const auto refuse = [reason](const QString& why) {
+        if (reason)
+            *reason = why;
+        return 2;
+    };
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return refuse(file.errorString());
+    // No network, no DTD, no entity substitution, no huge documents.
+    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    ReaderPtr reader(xmlReaderForIO(ReadFile, nullptr, &file, nullptr, nullptr, options));
+    if (!reader)
+        return refuse(QStringLiteral("XMLの形式が正しくありません。"));
+    const QString malformed = QStringLiteral("XMLの形式が正しくありません。");
+    bool rootSeen = false;
+    int ret = xmlTextReaderRead(reader.get());
+    while (ret == 1) {
+        const int type = xmlTextReaderNodeType(reader.get());
+        // A document type declaration is where entities are declared:
+        // refused outright, whatever it declares.
+        if (type == XML_READER_TYPE_DOCUMENT_TYPE)
+            return refuse(QStringLiteral("文書型宣言を含むXMLは読み込めません。"));
+        if (type == XML_READER_TYPE_ELEMENT) {
+            const int depth = xmlTextReaderDepth(reader.get());
+            const auto* name = reinterpret_cast<const char*>(xmlTextReaderConstLocalName(reader.get()));
+            if (depth == 0) {
+                if (qstrcmp(name, "ContactXML") != 0 || xmlTextReaderConstPrefix(reader.get()))
+                    return refuse(QStringLiteral("ContactXMLのファイルではありません。"));
+                rootSeen = true;
+            } else if (depth == 1 && qstrcmp(name, "ContactXMLItem") == 0 &&
+                       !xmlTextReaderConstPrefix(reader.get())) {
+                xmlNode* item = xmlTextReaderExpand(reader.get());
+                if (!item)
+                    return refuse(malformed);
+                if (!take(ReadContact(item)))
+                    return 3;
+                // Past the contact; the reader lets its nodes go.
+                ret = xmlTextReaderNext(reader.get());
                 continue;
-            if (QHash<QString, QString>* block = blockOf(a)) {
-                if (xmlNode* zip = Child(a, "AddressCode"))
-                    block->insert(QStringLiteral("Zip"), NodeText(zip));
-                if (xmlNode* full = Child(a, "FullAddress"))
-                    block->insert(QStringLiteral("Address"), NodeText(full));
             }
         }
-        for (xmlNode* p = Child(Child(item, "Phone"), "PhoneItem"); p; p = p->next) {
-            if (!Is(p, "PhoneItem"))
-                continue;
-            if (QHash<QString, QString>* block = blockOf(p)) {
-                const bool fax = Attribute(p, "phoneType") == QLatin1String("Fax");
-                block->insert(fax ? QStringLiteral("FAX") : QStringLiteral("TEL"), NodeText(p));
-            }
-        }
-        for (xmlNode* e = Child(Child(item, "Email"), "EmailItem"); e; e = e->next) {
-            if (Is(e, "EmailItem")) {
-                if (QHash<QString, QString>* block = blockOf(e))
-                    block->insert(QStringLiteral("E-mail"), NodeText(e));
-            }
-        }
-        for (xmlNode* x = Child(Child(item, "Extension"), "ExtensionItem"); x; x = x->next) {
-            if (Is(x, "ExtensionItem")) {
-                const QString name = Attribute(x, "name");
-                if (!name.isEmpty() && !LocationFields().contains(name) && !IdentityFields().contains(name))
-                    contact.fields.insert(name, NodeText(x));
-            }
-        }
-        contacts << contact;
+        ret = xmlTextReaderRead(reader.get());
     }
-    return contacts;
+    if (ret != 0 || !rootSeen)
+        return refuse(malformed);
+    return 1;
+}
+
+// The row of a contact in the header's field order, from the block chosen
+// (the one present when it has only one).
+QStringList ContactRow(const Contact& contact, int block, const QStringList& header)
+{
+    const QHash<QString, QString>* location = &contact.office;
+    if (contact.office.isEmpty() || (block == CContactXmlConv::kPerson && !contact.home.isEmpty()))
+        location = &contact.home;
+    QStringList row;
+    row.reserve(header.size());
+    for (const QString& name : header)
+        row << (name.isEmpty() ? QString() : contact.fields.value(name, location->value(name)));
+    return row;
 }
 
 } // namespace
@@ -273,14 +308,35 @@ int CContactXmlConv::ExportContactXML(const QString& path, const QList<QStringLi
 
 int CContactXmlConv::HasBothBlocks(const QString& path, QString* reason)
 {
-    const DocPtr doc = Parse(path, reason);
-    if (!doc)
+    Survey survey;
+    if (SurveyContacts(path, QString(), survey, reason) != 1)
         return 2;
-    for (const Contact& contact : ReadContacts(doc.get())) {
-        if (!contact.office.isEmpty() && !contact.home.isEmpty())
-            return 1;
-    }
-    return 0;
+    return survey.bothBlocks ? 1 : 0;
+}
+
+int CContactXmlConv::SurveyContacts(const QString& path, const QString& codeField, Survey& survey,
+                                    QString* reason)
+{
+    survey = Survey();
+    const int read = WalkContacts(
+        path,
+        [&](const Contact& contact) {
+            ++survey.contacts;
+            survey.bothBlocks = survey.bothBlocks || (!contact.office.isEmpty() && !contact.home.isEmpty());
+            survey.hasCodes =
+                survey.hasCodes || (!codeField.isEmpty() && !contact.fields.value(codeField).isEmpty());
+            return true;
+        },
+        reason);
+    return read == 1 ? 1 : 2;
+}
+
+int CContactXmlConv::ReadContacts(const QString& path, int block, const QStringList& header,
+                                  const RowSink& sink, QString* reason)
+{
+    const int read = WalkContacts(
+        path, [&](const Contact& contact) { return sink(ContactRow(contact, block, header)); }, reason);
+    return read == 3 ? 3 : read;
 }
 
 int CContactXmlConv::ImportContactXML(const QString& path, int block, int& hasCodes, QList<QStringList>& rows,
@@ -289,22 +345,23 @@ int CContactXmlConv::ImportContactXML(const QString& path, int block, int& hasCo
     hasCodes = 0;
     if (rows.isEmpty())
         return 2;
-    const DocPtr doc = Parse(path, reason);
-    if (!doc)
-        return 2;
     const QStringList header = rows.first();
     const QString codeField = header.size() > 1 ? header[1] : QString();
-    for (const Contact& contact : ReadContacts(doc.get())) {
-        const QHash<QString, QString>* location = &contact.office;
-        if (contact.office.isEmpty() || (block == kPerson && !contact.home.isEmpty()))
-            location = &contact.home;
-        QStringList row;
-        row.reserve(header.size());
-        for (const QString& name : header)
-            row << (name.isEmpty() ? QString() : contact.fields.value(name, location->value(name)));
-        if (!codeField.isEmpty() && !contact.fields.value(codeField).isEmpty())
-            hasCodes = 1;
-        rows << row;
-    }
+    // Appended only when the whole file was read.
+    QList<QStringList> read;
+    int codes = 0;
+    const int result = WalkContacts(
+        path,
+        [&](const Contact& contact) {
+            if (!codeField.isEmpty() && !contact.fields.value(codeField).isEmpty())
+                codes = 1;
+            read << ContactRow(contact, block, header);
+            return true;
+        },
+        reason);
+    if (result != 1)
+        return 2;
+    hasCodes = codes;
+    rows += read;
     return 1;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -55,4 +57,24 @@ class CContactXmlConv
     // 1 when some contact of the file has both an office and a home block;
     // 0 when none has, 2 when the file cannot be read.
     int HasBothBlocks(const QString& path, QString* reason = nullptr);
+
+    // What an import asks before it reads the contacts, learnt in one pass
+    // over the whole file (which is checked as the import reads it): the
+    // number of contacts, whether one has both blocks, whether one carries
+    // the code field `codeField`. 1 read, 2 refused with the reason.
+    struct Survey {
+        qint64 contacts = 0;
+        bool bothBlocks = false;
+        bool hasCodes = false;
+    };
+    int SurveyContacts(const QString& path, const QString& codeField, Survey& survey,
+                       QString* reason = nullptr);
+
+    // The rows ImportContactXML appends, handed one at a time to `sink` as
+    // the file is read, never holding more than one contact: 1 read to the
+    // end, 2 refused (rows may have been handed over before the fault was
+    // found), 3 the sink answered false.
+    using RowSink = std::function<bool(QStringList&& row)>;
+    int ReadContacts(const QString& path, int block, const QStringList& header, const RowSink& sink,
+                     QString* reason = nullptr);
 };

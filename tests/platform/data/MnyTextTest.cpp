@@ -87,3 +87,70 @@ TEST(MnyText, FormatsPlainDecimals)
     EXPECT_EQ(percent.GetScale(), 0);
     EXPECT_EQ(MnyFromLong(-7).GetValue(), -7);
 }
+
+// An imported amount is the whole cell: the forms other programs write are
+// read, anything else is no amount (and the row is refused by the caller).
+TEST(MnyText, ReadsAWholeImportedAmount)
+{
+    const struct {
+        QString text;
+        const char* value; // MnyToText of the amount, or null: not an amount
+    } cases[] = {
+        {u"1234"_s, "1234"},
+        {u"1,234"_s, "1234"},
+        {u"1,234,567.5"_s, "1234567.5"},
+        {u"¥500"_s, "500"},
+        {u"￥980"_s, "980"},
+        {u"\\1,000"_s, "1000"},
+        {u"1,200円"_s, "1200"},
+        {u"-\\1,000"_s, "-1000"},
+        {u"\\-50"_s, "-50"},
+        {u"500-"_s, "-500"},
+        {u"500円-"_s, "-500"},
+        {u"+25"_s, "25"},
+        {u"－３００"_s, "-300"},
+        {u"￥１，２３４．５"_s, "1234.5"},
+        {u" \\ 300 円 "_s, "300"},
+        {u"\u3000１２\u3000"_s, "12"},
+        {u".5"_s, "0.5"},
+        {u"0.00005"_s, "0.0001"},
+        {u"922337203685477"_s, "922337203685477"},
+        // Not an amount: units, words, misplaced commas, other notations.
+        {u"3万"_s, nullptr},
+        {u"12箱"_s, nullptr},
+        {u"1,2,3"_s, nullptr},
+        {u"0x10"_s, nullptr},
+        {u"1e3"_s, nullptr},
+        {u"12,34"_s, nullptr},
+        {u"1234,567"_s, nullptr},
+        {u",123"_s, nullptr},
+        {u"1,2345"_s, nullptr},
+        {u"1,234."_s, nullptr},
+        {u"1.2.3"_s, nullptr},
+        {u"1 000"_s, nullptr},
+        {u"--5"_s, nullptr},
+        {u"-5-"_s, nullptr},
+        {u"円500"_s, nullptr},
+        {u"500¥"_s, nullptr},
+        {u"¥"_s, nullptr},
+        {u"円"_s, nullptr},
+        {u"-"_s, nullptr},
+        {u"時価"_s, nullptr},
+        {QString(), nullptr},
+        {u"9223372036854775808"_s, nullptr}, // beyond the money range
+    };
+    for (const auto& c : cases) {
+        CMny value = MnyFromLong(7);
+        const bool read = ReadWholeNumber(c.text, CNumberSyntax::Imported(), value);
+        EXPECT_EQ(read, c.value != nullptr) << c.text.toStdString();
+        EXPECT_EQ(MnyToText(value), QLatin1String(c.value ? c.value : "7")) << c.text.toStdString();
+    }
+
+    // Each form is the reader's to allow: a plain syntax reads digits alone.
+    const CNumberSyntax plain;
+    CMny value;
+    EXPECT_TRUE(ReadWholeNumber(u"-12.5"_s, plain, value));
+    EXPECT_EQ(MnyToText(value), QStringLiteral("-12.5"));
+    for (const QString& text : {u"1,234"_s, u"¥5"_s, u"5円"_s, u"5-"_s, u"+5"_s, u"５"_s, u" 5"_s})
+        EXPECT_FALSE(ReadWholeNumber(text, plain, value)) << text.toStdString();
+}
