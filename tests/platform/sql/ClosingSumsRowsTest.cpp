@@ -1,4 +1,4 @@
-#include "ReportFixture.h"
+#include "reports/ReportFixture.h"
 
 #include "platform/sql/ClosingSql.h"
 

@@ -1,4 +1,4 @@
-#include "ReportFixture.h"
+#include "reports/ReportFixture.h"
 
 #include "platform/sql/ReportSql.h"
 #include "platform/sql/ResultNames.h"
