@@ -216,13 +216,14 @@ void CKurikoshiDlg::OnStart()
                                         MB_ICONQUESTION) != IDOK)
         return;
     int result;
+    QString err;
     {
-        CWaitScope wait;
-        QString err;
+        CDataWait wait(m_frame.GetMakeMsgID(), kWaitCarryForward);
         result = m_frame.GetMakeMsgID().DataMaintenance(date, m_dtPrevious, err);
     }
     if (result != CMakeMsgID::kOk) {
-        ShowReportFailure(result, Q("処理に失敗しました。"), QString());
+        // The library's reason (the free disk space it needs) on its own line.
+        ShowReportFailure(result, Q("処理に失敗しました。"), err.isEmpty() ? err : u'\n' + err);
         return;
     }
     FillStatusList();

@@ -10,6 +10,8 @@
 #include <QStringBuilder>
 #include <QStringList>
 
+#include <chrono>
+
 namespace
 {
 
@@ -119,7 +121,61 @@ bool SameFigures(const COneRecord& shown, const COneRecord* now)
     return true;
 }
 
+// How often SQLite calls back while a statement runs (in its virtual
+// machine's steps), and how often of those calls the listener hears.
+constexpr int kTickSteps = 1000;
+constexpr qint64 kTickMs = 100;
+
+qint64 NowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 } // namespace
+
+void CMakeMsgID::SetProgress(Progress progress)
+{
+    m_progress = std::move(progress);
+    m_nStepsDone = m_nStepsTotal = 0;
+    m_nLastTick = NowMs();
+    if (m_db)
+        sqlite3_progress_handler(m_db, m_progress ? kTickSteps : 0,
+                                 m_progress ? &CMakeMsgID::ProgressTick : nullptr, this);
+}
+
+int CMakeMsgID::ProgressTick(void* self)
+{
+    auto* me = static_cast<CMakeMsgID*>(self);
+    if (me->m_bInTick || !me->m_progress)
+        return 0;
+    const qint64 now = NowMs();
+    if (now - me->m_nLastTick < kTickMs)
+        return 0;
+    me->m_nLastTick = now;
+    me->m_bInTick = true;
+    me->m_progress(me->m_nStepsDone, me->m_nStepsTotal);
+    me->m_bInTick = false;
+    return 0; // never interrupts the statement
+}
+
+void CMakeMsgID::BeginSteps(int total)
+{
+    m_nStepsDone = 0;
+    m_nStepsTotal = total;
+    if (m_progress && !m_bInTick)
+        m_progress(m_nStepsDone, m_nStepsTotal);
+}
+
+void CMakeMsgID::StepDone()
+{
+    if (m_nStepsDone < m_nStepsTotal)
+        ++m_nStepsDone;
+    m_nLastTick = NowMs();
+    if (m_progress && !m_bInTick)
+        m_progress(m_nStepsDone, m_nStepsTotal);
+}
 
 int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& closeDate, QString& err,
                             CCloseCheck* check)
@@ -151,6 +207,9 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
     int result = run.Begin(err);
     if (result != kOk)
         return result;
+    // The recheck, the work table, the refusals, the closings, four
+    // bookings, the tax slips and the commit.
+    BeginSteps(10);
     // The headers whose partners still show what the list showed, in set
     // order; the run works on copies of them, so that a failure leaves the
     // caller's IDs at 0.
@@ -177,6 +236,7 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
         for (int i = 0; i < headers.GetCount(); ++i)
             kept << i;
     }
+    StepDone();
     if (kept.isEmpty())
         return run.Commit(err);
     CCDSData closings, slips;
@@ -198,12 +258,15 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
     const QString prepare[] = {
         QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS close_run(seq INTEGER PRIMARY KEY, code TEXT COLLATE NOCASE, "
                        "id INTEGER)"),
+        // Every check and booking below finds a partner's row by its code.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS temp.ix_close_run_code ON close_run(code)"),
         QStringLiteral("DELETE FROM temp.close_run"),
         QStringLiteral("INSERT INTO temp.close_run(seq, code) VALUES ") % values,
     };
     for (const QString& sql : prepare)
         if ((result = Execute(sql, err)) != kOk)
             return result;
+    StepDone();
 
     // The first partner that cannot be closed, and why.
     CCDSData request, refused;
@@ -218,6 +281,7 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
             .arg(L(side->closing), code, SqlDate(closeDate), L(side->slips), d1);
     if ((result = GetDataList(request, refused, err)) != kOk)
         return result;
+    StepDone();
     if (refused.GetCount() > 0) {
         const QString who = FieldText(refused.GetAt(0), QString(), "code");
         switch (FieldInt(refused.GetAt(0), QString(), "why")) {
@@ -230,6 +294,7 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
 
     if ((result = InsertData(closings, err)) != kOk)
         return result;
+    StepDone();
     QHash<QString, int> idOfCode;
     values.clear();
     for (int i = 0; i < closings.GetCount(); ++i) {
@@ -248,9 +313,11 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
                        "WHERE SeikyuID = 0 AND \"Date\" < %3 AND \"%2\" IN (SELECT code FROM temp.close_run)")
             .arg(L(side->money), code, d1),
     };
-    for (const QString& sql : booking)
+    for (const QString& sql : booking) {
         if ((result = Execute(sql, err)) != kOk)
             return result;
+        StepDone();
+    }
 
     // The tax slips go in after the booking, already carrying their closing.
     for (int i = 0; i < slips.GetCount(); ++i) {
@@ -265,8 +332,10 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
     }
     if (slips.GetCount() > 0 && (result = InsertData(slips, err)) != kOk)
         return result;
+    StepDone();
     if ((result = run.Commit(err)) != kOk)
         return result;
+    StepDone();
     for (int k = 0; k < kept.size(); ++k)
         headers.GetAt(kept[k])->SetField(table % QStringLiteral(".ID"),
                                          FieldInt(closings.GetAt(k), table, "ID"));
@@ -354,14 +423,17 @@ int CMakeMsgID::SetWShime(CCDSData& request, QString& err)
         return run.Commit(err);
     if ((result = InsertData(request, err)) != kOk)
         return result;
+    // The work table leads: it holds the few closings asked for, and the
+    // slips and lines are found from them by index, never by walking the
+    // lines of the books (which the planner would, knowing no row counts).
     const QString order = QStringLiteral("W.ID, H.\"Date\", H.\"No\", B.LineNo, B.ID");
     const QString lines =
         QStringLiteral("INSERT INTO WShime_B(ID, HeaderID, \"Date\", \"No\", LineNo, ItemType, ItemCode, ItemName, "
                        "Number, Unit, Price, Amount, TaxFlg, Tax, Remarks) "
                        "SELECT ROW_NUMBER() OVER (ORDER BY %1), W.ID, H.\"Date\", H.\"No\", B.LineNo, B.ItemType, "
                        "B.ItemCode, B.ItemName, B.Number, B.Unit, B.Price, B.Amount, B.TaxFlg, B.Tax, B.Remarks "
-                       "FROM WShime_H W JOIN \"%2\" H ON H.SeikyuID = W.SalesCloseID AND W.SalesCloseID <> 0 "
-                       "JOIN \"%3\" B ON B.HeaderID = H.ID ORDER BY %1")
+                       "FROM WShime_H W CROSS JOIN \"%2\" H ON H.SeikyuID = W.SalesCloseID AND W.SalesCloseID <> 0 "
+                       "CROSS JOIN \"%3\" B ON B.HeaderID = H.ID ORDER BY %1")
             .arg(order, L(side->slips), L(side->lines));
     if ((result = Execute(lines, err)) != kOk)
         return result;

@@ -132,6 +132,16 @@ class CMakeMsgID
     bool IsImportPending() const { return m_bImportPending; }
 
     // ---- Closing (written in CloseSales.cpp) ----------------------------
+    // Hears how far a long call has come: the closing, undo, invoice work
+    // tables and carry-forward report `done` of their `total` steps as they
+    // go; while any statement runs, the figures last reported (0 of 0
+    // outside those calls) come again every tenth of a second or so, so
+    // that the window can repaint. Set by a caller for the span of its
+    // calls, and cleared with an empty function; none by default. The
+    // listener must not use this object.
+    using Progress = std::function<void(int done, int total)>;
+    void SetProgress(Progress progress);
+
     // Each runs in one transaction (nested into a caller's when one is
     // open): everything is written or nothing. 1 done, 10 refused or failed
     // with the reason in `err`, -100 broken connection.
@@ -265,8 +275,18 @@ class CMakeMsgID
     int InsertRecords(CCDSData& set, const Schema::TableDef& table,
                       std::vector<std::pair<int, qint64>>& assigned, QString& err);
 
+    // Steps of the call under way, for the progress listener.
+    void BeginSteps(int total);
+    void StepDone();
+    static int ProgressTick(void* self);
+
     sqlite3* m_db = nullptr;
     QString m_folder;
+    Progress m_progress;
+    int m_nStepsDone = 0;
+    int m_nStepsTotal = 0;
+    qint64 m_nLastTick = 0;
+    bool m_bInTick = false;
     int m_depth = 0;
     bool m_bImportPending = false;
     std::unique_ptr<Cache> m_cache;

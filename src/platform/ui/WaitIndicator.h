@@ -19,6 +19,8 @@ class IWaitIndicator
     virtual void End() = 0;
     // True once the user pressed cancel in the current dialog.
     virtual bool IsCancelled() = 0;
+    // Lets the windows repaint during one long step, the bar standing still.
+    virtual void KeepAlive() {}
 };
 
 class CWaitDialog;
@@ -36,6 +38,7 @@ class CQtWaitIndicator : public IWaitIndicator
     void Step(int n) override;
     void End() override;
     bool IsCancelled() override;
+    void KeepAlive() override;
 
   private:
     void Pump();
