@@ -217,10 +217,13 @@ void CKurikoshiDlg::OnStart()
         return;
     int result;
     QString err;
+    bool remade = false;
     {
         CDataWait wait(m_frame.GetMakeMsgID(), kWaitCarryForward);
-        result = m_frame.GetMakeMsgID().DataMaintenance(date, m_dtPrevious, err);
+        result = m_frame.GetMakeMsgID().DataMaintenance(date, m_dtPrevious, err, &remade);
     }
+    if (remade)
+        UiServices::Prompt().MessageBox(CMakeMsgID::BookedBalancesRemadeText(), MB_OK, MB_ICONINFORMATION);
     if (result != CMakeMsgID::kOk) {
         // The library's reason (the free disk space it needs) on its own line.
         ShowReportFailure(result, Q("処理に失敗しました。"), err.isEmpty() ? err : u'\n' + err);

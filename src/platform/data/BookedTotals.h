@@ -32,6 +32,12 @@ QStringList Definitions();
 QStringList DropTriggers(const Side& side);
 QStringList CreateTriggers(const Side& side);
 
+// One statement giving a row when any balance of the side differs from
+// what its booked headers add up to (another tool may have written it).
+QString MismatchSql(const Side& side);
+// The statements that make the side's balances again from its headers.
+QStringList RefillSql(const Side& side);
+
 // Makes the tables and triggers as defined, filled from the headers, when an
 // opened database lacks them or has others. 1 done; 0 with the reason.
 int Ensure(sqlite3* db, QString& err);

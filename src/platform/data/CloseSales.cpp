@@ -5,8 +5,10 @@
 
 #include <sqlite3.h>
 
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <QStorageInfo>
 #include <QStringBuilder>
 #include <QStringList>
 
@@ -106,6 +108,8 @@ class CScopedPragma
 // anyway, not in every page the deletions free.
 constexpr qint64 kCarryForwardCache = -1048576;
 constexpr qint64 kSecureDeleteFast = 2;
+// About the statements of a carry-forward, for its progress.
+constexpr int kCarryForwardSteps = 60;
 
 // Whether the row read now still holds every figure the list showed.
 bool SameFigures(const COneRecord& shown, const COneRecord* now)
@@ -440,20 +444,70 @@ int CMakeMsgID::SetWShime(CCDSData& request, QString& err)
     return run.Commit(err);
 }
 
-int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QString& err)
+QString CMakeMsgID::CarryForwardSpaceShortage(qint64 fileSize, qint64 available)
 {
+    if (available < 0 || available >= fileSize)
+        return QString();
+    const auto megabytes = [](qint64 bytes) { return (bytes + (1 << 20) - 1) >> 20; };
+    return QStringLiteral(
+               "繰越処理に必要なディスクの空き容量が足りません。データベースのあるドライブに約%1MBの"
+               "空き容量が必要です（現在の空き容量：約%2MB）。空き容量を増やしてから、もう一度実行"
+               "してください。")
+        .arg(megabytes(fileSize))
+        .arg(available >> 20);
+}
+
+int CMakeMsgID::RecheckBookedBalances(bool& remade, QString& err)
+{
+    remade = false;
+    if (!m_db)
+        return NoConnection(err);
+    CScopedTransaction run(*this);
+    int result = run.Begin(err);
+    if (result != kOk)
+        return result;
+    for (const BookedTotals::Side* side : {&BookedTotals::Sales(), &BookedTotals::Purchases()}) {
+        CCDSData request, differing;
+        request.m_strCondition = BookedTotals::MismatchSql(*side);
+        if ((result = GetDataList(request, differing, err)) != kOk)
+            return result;
+        StepDone();
+        if (differing.GetCount() == 0)
+            continue;
+        for (const QString& sql : BookedTotals::RefillSql(*side))
+            if ((result = Execute(sql, err)) != kOk)
+                return result;
+        remade = true;
+    }
+    return run.Commit(err);
+}
+
+int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QString& err, bool* balancesRemade)
+{
+    if (balancesRemade)
+        *balancesRemade = false;
     if (!m_db)
         return NoConnection(err);
     if (!date.isValid()) {
         err = QStringLiteral("繰越日が正しくありません。");
         return kFailed;
     }
+    // The journal keeps the old content of every page the run changes, which
+    // may be most of the file: without the room for it the run would fail
+    // late, after a long wait.
+    const QFileInfo file(DatabasePath(m_folder));
+    const QStorageInfo disk(file.absolutePath());
+    err = CarryForwardSpaceShortage(file.size(), disk.isValid() ? disk.bytesAvailable() : -1);
+    if (!err.isEmpty())
+        return kFailed;
     const CScopedPragma cache(m_db, "cache_size", kCarryForwardCache);
     const CScopedPragma zeroing(m_db, "secure_delete", kSecureDeleteFast);
     CScopedTransaction run(*this);
     int result = run.Begin(err);
     if (result != kOk)
         return result;
+    // The checks, the balances, the stock, two sides and the date.
+    BeginSteps(kCarryForwardSteps);
     CCDSData request, util;
     request.m_strTable = QStringLiteral("Util");
     request.m_strCondition = QStringLiteral("ORDER BY ID");
@@ -471,6 +525,11 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         err = QStringLiteral("前回の繰越日より前の日付は指定できません。");
         return kFailed;
     }
+    StepDone();
+    // The balances settle the carried sums below: they must be right first.
+    bool remade = false;
+    if ((result = RecheckBookedBalances(remade, err)) != kOk)
+        return result;
     const QString d1 = SqlDate(date.addDays(1));
     // Stock moved after the last carry-forward up to the date becomes the
     // opening stock; lines of tax and discounts (ItemType 2) move none. Each
@@ -483,23 +542,31 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
     };
     const QString range = period(QStringLiteral("\"Date\""));
     QStringList steps{
-        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_stock(ItemCode TEXT COLLATE NOCASE PRIMARY KEY, q "
-                       "INTEGER)"),
+        QStringLiteral(
+            "CREATE TEMP TABLE IF NOT EXISTS carry_stock(ItemCode TEXT COLLATE NOCASE PRIMARY KEY, q "
+            "INTEGER)"),
         QStringLiteral("DELETE FROM temp.carry_stock"),
-        QStringLiteral("INSERT INTO temp.carry_stock(ItemCode, q) SELECT ItemCode, SUM(q) FROM ("
-                       "SELECT ItemCode, SUM(COALESCE(Number, 0)) AS q FROM Stock_B WHERE ItemType <> 2 AND %2 "
-                       "GROUP BY ItemCode UNION ALL SELECT ItemCode, -SUM(COALESCE(Number, 0)) FROM Sales_B WHERE "
-                       "ItemType <> 2 AND %2 GROUP BY ItemCode UNION ALL SELECT ItemCode, SUM(COALESCE(InNumber, 0) "
-                       "- COALESCE(OutNumber, 0)) FROM StockChange WHERE %1 GROUP BY ItemCode) WHERE ItemCode IS NOT "
-                       "NULL AND ItemCode <> '' GROUP BY ItemCode COLLATE NOCASE")
+        QStringLiteral(
+            "INSERT INTO temp.carry_stock(ItemCode, q) SELECT ItemCode, SUM(q) FROM ("
+            "SELECT ItemCode, SUM(COALESCE(Number, 0)) AS q FROM Stock_B WHERE ItemType <> 2 AND %2 "
+            "GROUP BY ItemCode UNION ALL SELECT ItemCode, -SUM(COALESCE(Number, 0)) FROM Sales_B WHERE "
+            "ItemType <> 2 AND %2 GROUP BY ItemCode UNION ALL SELECT ItemCode, SUM(COALESCE(InNumber, 0) "
+            "- COALESCE(OutNumber, 0)) FROM StockChange WHERE %1 GROUP BY ItemCode) WHERE ItemCode IS NOT "
+            "NULL AND ItemCode <> '' GROUP BY ItemCode COLLATE NOCASE")
             .arg(range, period(QStringLiteral("+\"Date\""))),
-        QStringLiteral("UPDATE Item SET StockNumber = COALESCE(StockNumber, 0) + (SELECT q FROM temp.carry_stock c "
-                       "WHERE c.ItemCode = Item.ItemCode) WHERE ItemCode IN (SELECT ItemCode FROM temp.carry_stock)"),
+        QStringLiteral(
+            "UPDATE Item SET StockNumber = COALESCE(StockNumber, 0) + (SELECT q FROM temp.carry_stock c "
+            "WHERE c.ItemCode = Item.ItemCode) WHERE ItemCode IN (SELECT ItemCode FROM temp.carry_stock)"),
         QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_close(id INTEGER PRIMARY KEY)"),
-        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_open(code TEXT COLLATE NOCASE PRIMARY KEY, cd TEXT, "
-                       "id INTEGER)"),
-        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_sum(code TEXT COLLATE NOCASE PRIMARY KEY, v INTEGER, "
-                       "u INTEGER)"),
+        QStringLiteral(
+            "CREATE TEMP TABLE IF NOT EXISTS carry_open(code TEXT COLLATE NOCASE PRIMARY KEY, cd TEXT, "
+            "id INTEGER)"),
+        QStringLiteral(
+            "CREATE TEMP TABLE IF NOT EXISTS carry_sum(code TEXT COLLATE NOCASE PRIMARY KEY, v INTEGER, "
+            "u INTEGER)"),
+        QStringLiteral(
+            "CREATE TEMP TABLE IF NOT EXISTS carry_kept(code TEXT COLLATE NOCASE PRIMARY KEY, fcd TEXT, "
+            "fid INTEGER)"),
     };
     struct Side {
         const CloseSide& side;
@@ -510,9 +577,11 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
     const Side sides[] = {{kSales, "Customer", "Receipt_B", BookedTotals::Sales()},
                           {kPurchase, "Supplier", "Pay_B", BookedTotals::Purchases()}};
     const auto execute = [&](const QStringList& statements) {
-        for (const QString& sql : statements)
+        for (const QString& sql : statements) {
             if ((result = Execute(sql, err)) != kOk)
                 return false;
+            StepDone();
+        }
         return true;
     };
     // The lines of the slips that go. When those slips are a third of their
@@ -548,7 +617,8 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         return result;
     for (const Side& s : sides) {
         const QString t = L(s.side.closing), code = L(s.side.code), slips = L(s.side.slips),
-                      lines = L(s.side.lines), money = L(s.side.money), ids = QStringLiteral("(SELECT id FROM temp.carry_close)");
+                      lines = L(s.side.lines), money = L(s.side.money),
+                      ids = QStringLiteral("(SELECT id FROM temp.carry_close)");
         steps = QStringList();
         steps << QStringLiteral("DELETE FROM temp.carry_close")
               << QStringLiteral("DELETE FROM temp.carry_open")
@@ -568,12 +638,62 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
                      "ON F.code = C.\"%2\" WHERE C.CloseDate < %3 AND (F.code IS NULL OR C.CloseDate < F.cd "
                      "OR (C.CloseDate = F.cd AND C.ID < F.id)) AND NOT EXISTS (SELECT 1 FROM \"%4\" P "
                      "WHERE P.CloseID = C.ID AND P.\"Date\" >= %3)")
-                     .arg(t, code, d1, money)
-              // What they billed less what was paid on them, per partner (v);
-              // u the part of it paid but booked to no closing, which the
-              // booked balances never held.
-              << QStringLiteral(
-                     "INSERT INTO temp.carry_sum(code, v, u) SELECT code, SUM(v), SUM(u) FROM (SELECT H.\"%1\" AS "
+                     .arg(t, code, d1, money);
+        if (!execute(steps))
+            return result;
+        // The past of a kept account closing is the opening balance and
+        // what its partner booked to closings before it. A closing that goes
+        // turns what it billed less what it booked into opening balance, and
+        // takes the money paid on it that no closing booked: so one that
+        // lies after a kept account closing and leaves an amount, or before
+        // one with such money, would change that closing's figures. It stays,
+        // and the round is made again when that keeps another account closing.
+        // Only the kept account closings up to the date can lie before one
+        // that goes (the others come after every one of them), and few
+        // closings have money no closing booked: both are read from those.
+        const QStringList keep{
+            QStringLiteral("DELETE FROM temp.carry_kept"),
+            QStringLiteral(
+                "INSERT INTO temp.carry_kept(code, fcd, fid) SELECT code, cd, id FROM (SELECT \"%2\" AS "
+                "code, CloseDate AS cd, ID AS id, ROW_NUMBER() OVER (PARTITION BY \"%2\" ORDER BY "
+                "CloseDate, ID) AS rn FROM \"%1\" WHERE CloseDate < %4 AND TudoFlg = 1 AND \"%2\" IS NOT "
+                "NULL AND ID NOT IN %3) WHERE rn = 1")
+                .arg(t, code, ids, d1),
+        };
+        const QString unbookedPaid =
+            QStringLiteral(
+                "COALESCE((SELECT SUM(M.Amount) FROM \"%1\" M WHERE M.CloseID = C.ID AND M.SeikyuID = 0), "
+                "0)")
+                .arg(money);
+        const QString stays =
+            QStringLiteral(
+                "DELETE FROM temp.carry_close WHERE id IN (SELECT C.ID FROM temp.carry_kept P JOIN \"%1\" C "
+                "ON "
+                "C.\"%2\" = P.code AND (C.CloseDate > P.fcd OR (C.CloseDate = P.fcd AND C.ID > P.fid)) AND "
+                "C.CloseDate < %7 WHERE C.ID IN %8 AND COALESCE((SELECT SUM(%5) FROM \"%3\" H WHERE "
+                "H.SeikyuID = "
+                "C.ID), 0) - COALESCE((SELECT SUM(M.Amount) FROM \"%4\" M WHERE M.SeikyuID = C.ID), 0) - %6 "
+                "<> 0 "
+                "UNION SELECT C.ID FROM (SELECT DISTINCT M.CloseID AS id FROM \"%4\" M WHERE M.CloseID IN %8 "
+                "AND "
+                "M.SeikyuID = 0) U JOIN \"%1\" C ON C.ID = U.id WHERE %6 <> 0 AND EXISTS (SELECT 1 FROM "
+                "\"%1\" K "
+                "WHERE K.\"%2\" = C.\"%2\" AND K.TudoFlg = 1 AND (K.CloseDate > C.CloseDate OR (K.CloseDate "
+                "= "
+                "C.CloseDate AND K.ID > C.ID)) AND K.ID NOT IN %8))")
+                .arg(t, code, slips, money, SqlSlipBilled(QStringLiteral("H.")), unbookedPaid, d1, ids);
+        for (int kept = 1; kept > 0;) {
+            if (!execute(keep) || (result = Execute(stays, err, &kept)) != kOk)
+                return result;
+        }
+        StepDone();
+        steps = QStringList();
+        // What they billed less what was paid on them, per partner (v);
+        // u the part of it paid but booked to no closing, which the
+        // booked balances never held.
+        steps << QStringLiteral(
+                     "INSERT INTO temp.carry_sum(code, v, u) SELECT code, SUM(v), SUM(u) FROM (SELECT "
+                     "H.\"%1\" AS "
                      "code, %4 AS v, 0 AS u FROM temp.carry_close K JOIN \"%2\" H ON H.SeikyuID = K.id "
                      "UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0), 0 FROM temp.carry_close K "
                      "JOIN \"%3\" M ON M.SeikyuID = K.id UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0), "
@@ -599,8 +719,9 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
               << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(money, ids)
               << QStringLiteral("DELETE FROM \"%1\" WHERE CloseID IN %2 AND SeikyuID = 0").arg(money, ids)
               << QStringLiteral("DELETE FROM \"%1\" WHERE ID IN %2").arg(t, ids)
-              << QStringLiteral("UPDATE \"%1\" SET Balance = Balance - (SELECT v - u FROM temp.carry_sum s WHERE "
-                                "s.code = \"%1\".\"%2\") WHERE \"%2\" IN (SELECT code FROM temp.carry_sum)")
+              << QStringLiteral(
+                     "UPDATE \"%1\" SET Balance = Balance - (SELECT v - u FROM temp.carry_sum s WHERE "
+                     "s.code = \"%1\".\"%2\") WHERE \"%2\" IN (SELECT code FROM temp.carry_sum)")
                      .arg(L(s.booked.table), code)
               << BookedTotals::CreateTriggers(s.booked);
         if (!execute(steps))
@@ -610,5 +731,11 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
                       ? QStringLiteral("UPDATE Util SET StartDate = %1").arg(SqlDate(date))
                       : QStringLiteral("INSERT INTO Util(StartDate) VALUES (%1)").arg(SqlDate(date))}))
         return result;
-    return run.Commit(err);
+    if ((result = run.Commit(err)) != kOk)
+        return result;
+    m_nStepsDone = m_nStepsTotal - 1;
+    StepDone();
+    if (balancesRemade)
+        *balancesRemade = remade;
+    return kOk;
 }

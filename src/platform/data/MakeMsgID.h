@@ -200,9 +200,31 @@ class CMakeMsgID
     // Collect. Item.StockNumber takes the stock change of the slip lines and
     // movements dated after `previous` up to the date, and Util.StartDate
     // becomes the date: reports after the date show the same figures.
+    // A closing that would go but lies after a kept account closing of its
+    // partner with an amount that closing never counted (or before one,
+    // with money paid on it that no closing booked) stays, with the ones
+    // after it: every kept closing keeps its figures.
     // Refused (10): a `previous` other than the stored date (invalid for
-    // none), or a date before it.
-    int DataMaintenance(const QDate& date, const QDate& previous, QString& err);
+    // none), or a date before it, or less free disk space beside the file
+    // than the file's size (its journal may take as much; `err` says how
+    // much is needed), before anything is changed. The booked balances are
+    // checked first and made again when they differ from the headers
+    // (`balancesRemade` then true).
+    int DataMaintenance(const QDate& date, const QDate& previous, QString& err,
+                        bool* balancesRemade = nullptr);
+    // The refusal of a carry-forward of a file of `fileSize` bytes with
+    // `available` bytes free beside it: empty when they suffice or the free
+    // space is unknown (negative).
+    static QString CarryForwardSpaceShortage(qint64 fileSize, qint64 available);
+    // Compares each side's booked balances with its headers (one statement a
+    // side) and makes a side's again when they differ, in one transaction:
+    // `remade` tells whether any was. Results as the other calls.
+    int RecheckBookedBalances(bool& remade, QString& err);
+    // What the user is told when they were made again.
+    static QString BookedBalancesRemadeText()
+    {
+        return QStringLiteral("取引先ごとの請求・支払の残高が伝票と一致していなかったため、作り直しました。");
+    }
 
     // ---- Ledgers (written in Ledger.cpp) ----------------------------------
     // Read-only; 1 done, 10 refused with the reason in `err`, -100 broken
