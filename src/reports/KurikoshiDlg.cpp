@@ -252,13 +252,17 @@ void CKurikoshiDlg::OnStart()
         return;
     int result;
     CCarryForwardCounts counts;
+    QString err;
+    bool remade = false;
     {
-        CWaitScope wait;
-        QString err;
-        result = m_frame.GetMakeMsgID().DataMaintenance(date, m_dtPrevious, err, &counts);
+        CDataWait wait(m_frame.GetMakeMsgID(), kWaitCarryForward);
+        result = m_frame.GetMakeMsgID().DataMaintenance(date, m_dtPrevious, err, &counts, &remade);
     }
+    if (remade)
+        UiServices::Prompt().MessageBox(CMakeMsgID::BookedBalancesRemadeText(), MB_OK, MB_ICONINFORMATION);
     if (result != CMakeMsgID::kOk) {
-        ShowReportFailure(result, Q("処理に失敗しました。"), QString());
+        // The library's reason (the free disk space it needs) on its own line.
+        ShowReportFailure(result, Q("処理に失敗しました。"), err.isEmpty() ? err : u'\n' + err);
         return;
     }
     FillStatusList();

@@ -9,6 +9,9 @@
 
 #include <QStringList>
 
+#include <algorithm>
+#include <utility>
+
 CWaitScope::CWaitScope()
 {
     UiServices::Wait().Begin(QString());
@@ -16,6 +19,28 @@ CWaitScope::CWaitScope()
 
 CWaitScope::~CWaitScope()
 {
+    UiServices::Wait().End();
+}
+
+CDataWait::CDataWait(CMakeMsgID& db, const QString& text) : m_db(db)
+{
+    UiServices::Wait().Begin(text, 100);
+    m_db.SetProgress([this](int done, int total) {
+        const int percent = total > 0 ? std::clamp(done * 100 / total, 0, 100) : m_nShown;
+        if (percent != m_nShown) {
+            m_nShown = percent;
+            UiServices::Wait().SetPos(percent);
+        } else {
+            UiServices::Wait().KeepPainting();
+        }
+    });
+}
+
+void CDataWait::End()
+{
+    if (!std::exchange(m_bOpen, false))
+        return;
+    m_db.SetProgress({});
     UiServices::Wait().End();
 }
 

@@ -19,6 +19,31 @@ class CWaitScope
     CWaitScope& operator=(const CWaitScope&) = delete;
 };
 
+// The wait dialog over the long calls of the data library made in its span
+// (closing, undo, carry-forward, a list read): `text` and a bar over the
+// steps the library reports, the window repainting while a step runs.
+// End, or the end of the scope, takes it down: before any message.
+class CDataWait
+{
+  public:
+    CDataWait(CMakeMsgID& db, const QString& text);
+    ~CDataWait() { End(); }
+    CDataWait(const CDataWait&) = delete;
+    CDataWait& operator=(const CDataWait&) = delete;
+    void End();
+
+  private:
+    CMakeMsgID& m_db;
+    int m_nShown = 0;
+    bool m_bOpen = true;
+};
+
+// Texts of the wait dialog.
+inline const QString kWaitClosing = QStringLiteral("締め処理を行っています。");
+inline const QString kWaitUndoingClosings = QStringLiteral("締め処理を取り消しています。");
+inline const QString kWaitCarryForward = QStringLiteral("繰越処理を行っています。");
+inline const QString kWaitReadingList = QStringLiteral("データを読み込んでいます。");
+
 // The stop-icon message of a failing data library.
 void ShowReportFatalMessage();
 // Tells a failed library call: the stop-icon message for -100, else

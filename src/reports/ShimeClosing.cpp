@@ -37,6 +37,25 @@ QDate CShimeView::CalcCollectDate(const QDate& base, int cycle, int day)
     return QDate(first.year(), first.month(), day == 99 ? last : std::clamp(day, 1, last));
 }
 
+QStringList CShimeView::TakeNumbers(CCounterInfo& counter, int kind, int count)
+{
+    QStringList numbers;
+    CCounterInfoElem* elem = counter.GetElem(kind);
+    if (!elem || count <= 0)
+        return numbers;
+    // A counter that cannot be saved still numbers this run from where it
+    // stands, as each number did before.
+    int number = elem->m_nNumber;
+    counter.Reserve(count, number);
+    for (int i = 0; i < count; ++i) {
+        numbers << elem->m_strPrefix +
+                       CCounterInfoElem::FormatNumber(number, elem->m_nDigits, elem->m_nZeroFill) +
+                       elem->m_strSuffix;
+        number = CCounterInfoElem::NextNumber(number, elem->m_nDigits);
+    }
+    return numbers;
+}
+
 void CShimeView::OnCloseAndPrint()
 {
     const int mode = m_list.GetMode();
@@ -63,7 +82,14 @@ void CShimeView::OnCloseAndPrint()
     const QDate closeDate = ClosingDate();
     const QDate today = UiServices::Clock().Today();
     const int kind = purchase ? COUNTER_PAYMENT_STATEMENT : COUNTER_INVOICE;
+    // One number for each partner to close, taken from the counter in one
+    // save before the closing starts.
+    QList<int> toClose;
+    for (int row : rows)
+        if (const COneRecord* record = m_list.RecordAt(row); record && IntOf(record, "ID") == 0)
+            toClose << row;
     CCounterInfo counter;
+    const QStringList numbers = TakeNumbers(counter, kind, int(toClose.size()));
     CCDSData headers, taxSlips;
     headers.m_strTable = table;
     taxSlips.m_strTable = slips;
@@ -75,16 +101,9 @@ void CShimeView::OnCloseAndPrint()
     CMakeMsgID::CCloseCheck check;
     check.statement = m_strClosingSql;
     QList<int> closedRows;
-    for (int row : rows) {
+    for (int row : toClose) {
         COneRecord* record = m_list.RecordAt(row);
-        if (!record || IntOf(record, "ID") != 0)
-            continue;
-        // The number is used once taken, even when the closing then fails.
-        QString number;
-        if (CCounterInfoElem* elem = counter.GetElem(kind)) {
-            number = elem->Format();
-            counter.Increment();
-        }
+        const QString number = numbers.value(closedRows.size());
         const QString code = TextOf(record, purchase ? "SupplierCode" : "CustomerCode");
         COneRecord* header = headers.AddNew();
         const QString t = table + u'.';
@@ -127,9 +146,14 @@ void CShimeView::OnCloseAndPrint()
     }
     QList<int> leftOpen;
     if (!closedRows.isEmpty()) {
-        CWaitCursor wait;
+        CDataWait wait(GetFrame().GetMakeMsgID(), kWaitClosing);
         QString err;
         const int result = GetFrame().GetMakeMsgID().Close_Sales(headers, taxSlips, closeDate, err, &check);
+        wait.End();
+        // Numbers of a closing that wrote nothing go back to the counter,
+        // unless someone took numbers since.
+        if (result != CMakeMsgID::kOk || check.changed.size() == closedRows.size())
+            counter.GiveBack();
         if (result != CMakeMsgID::kOk) {
             ShowReportFailure(result, Q("締め処理に失敗しました。"), err);
             return;
@@ -313,9 +337,10 @@ void CShimeView::OnCancelClose()
     }
     if (kept.isEmpty())
         return;
-    CWaitCursor wait;
+    CDataWait wait(GetFrame().GetMakeMsgID(), kWaitUndoingClosings);
     QString err;
     const int result = GetFrame().GetMakeMsgID().Reset_SalesClose(request, err);
+    wait.End();
     if (result != CMakeMsgID::kOk) {
         ShowReportFailure(result, Q("締めの取り消しに失敗しました。"), err);
         return;
@@ -345,7 +370,7 @@ void CShimeView::OnChangeClosingDate()
 
 void CShimeView::ReloadClosingList()
 {
-    CWaitScope wait;
+    CDataWait wait(GetFrame().GetMakeMsgID(), kWaitReadingList);
     LoadClosingList();
     RefreshList();
 }

@@ -8,6 +8,7 @@
 
 #include <optional>
 
+class CCounterInfo;
 class CMainFrame;
 struct CReportPrintSheet;
 struct CFormPrintItem;
@@ -92,6 +93,11 @@ public:
     // cycle 0, else day `day` (99 = the last) of the month `cycle` - 1
     // months on, one more for cycle 1 when the closing is past that day.
     static QDate CalcCollectDate(const QDate& base, int cycle, int day);
+    // `count` numbers of the counter `kind`, reserved in one save: each
+    // formatted, stepping as the counter steps (past its digits: 1 again).
+    // Numbered from where the counter stands when it cannot be saved; none
+    // without a counter file.
+    static QStringList TakeNumbers(CCounterInfo& counter, int kind, int count);
 
     void OnToggleCarryOver();
     bool WriteCollectAmountSetting();

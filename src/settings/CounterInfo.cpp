@@ -121,7 +121,34 @@ int CCounterInfo::Reserve(int count, int& first)
 {
     if (!m_bLoaded || m_strPath.isEmpty() || !m_pCurrent || count < 1)
         return 0;
-    return Commit(count, &first);
+    m_nBlockFirst = m_nBlockNext = 0;
+    int taken = 0;
+    const int result = Commit(count, &taken);
+    if (result != 0) {
+        first = taken;
+        m_nBlockFirst = taken;
+        m_nBlockNext = m_pCurrent->m_nNumber;
+    }
+    return result;
+}
+
+int CCounterInfo::GiveBack()
+{
+    if (!m_bLoaded || m_strPath.isEmpty() || !m_pCurrent || m_nBlockFirst == 0)
+        return 0;
+    SettingsElems<CCounterInfoElem> fresh;
+    if (!ReloadSettingsElems(m_strPath, fresh))
+        return 0;
+    Adopt(fresh, true);
+    if (m_pCurrent->m_nNumber != m_nBlockNext)
+        return 0;
+    m_pCurrent->m_nNumber = m_nBlockFirst;
+    if (!SaveSettingsElems(m_strPath, m_elems)) {
+        m_pCurrent->m_nNumber = m_nBlockNext;
+        return 0;
+    }
+    m_nBlockFirst = m_nBlockNext = 0;
+    return 1;
 }
 
 int CCounterInfo::Save()

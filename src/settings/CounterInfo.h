@@ -67,6 +67,11 @@ class CCounterInfo
     // saves once: `first` gets the first of them and the counter the number
     // after the last. Results as Increment's.
     int Reserve(int count, int& first);
+    // Gives the last block taken by Reserve back, when the file still holds
+    // the number after it (nobody took numbers since): the counter returns
+    // to the block's first number. 1 given back, 0 not (taken since, no
+    // block, or the file cannot be read or written).
+    int GiveBack();
     // Writes the served counter into the file as it is now: 1 or 0.
     int Save();
     void RemoveAll();
@@ -87,4 +92,7 @@ class CCounterInfo
     CCounterInfoElem* m_pCurrent = nullptr;
     SettingsElems<CCounterInfoElem> m_elems;
     bool m_bLoaded = false;
+    // The last block reserved: its first number and the number after it.
+    int m_nBlockFirst = 0;
+    int m_nBlockNext = 0;
 };

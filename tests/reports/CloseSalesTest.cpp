@@ -1,14 +1,15 @@
 #include "ReportFixture.h"
 #include "support/BookedBalances.h"
 
+#include "platform/data/Compact.h"
 #include "platform/data/SqlText.h"
-#include "reports/CloseInvoiceDlg.h"
-#include "reports/ShimeView.h"
 #include "platform/data/TableNames.h"
 #include "platform/sql/BalanceSql.h"
 #include "platform/sql/ClosingSql.h"
 #include "platform/sql/DetailListSql.h"
 #include "platform/sql/StockSql.h"
+#include "reports/CloseInvoiceDlg.h"
+#include "reports/ShimeView.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,20 @@ QString U(const char* text)
 }
 
 const QDate kClose(2004, 5, 25);
+
+// Every field of every closing in the billed list, by closing ID.
+QMap<QString, QString> BilledFigures(const CCDSData& rows)
+{
+    QMap<QString, QString> figures;
+    for (int i = 0; i < rows.GetCount(); ++i) {
+        const COneRecord* r = rows.GetAt(i);
+        QStringList fields;
+        for (int f = 0; f < r->GetCount(); ++f)
+            fields << r->GetAt(f)->GetName() + u'=' + r->GetAt(f)->GetText();
+        figures.insert(r->GetOneField(QString(), U("ID"))->GetText(), fields.join(u'|'));
+    }
+    return figures;
+}
 
 class CloseSalesTest : public ReportFixture
 {
@@ -362,10 +377,12 @@ TEST_F(CloseSalesTest, CarryForwardKeepsEveryLaterReport)
     EXPECT_EQ(Column(Rows(counts), U("n")).first(), after);
 }
 
-// A walk-in customer's invoices: one paid before the carry-forward date goes
-// with its money; one paid after it stays with its money, whose lists in
-// May still name the customer from the invoice's slip. No money is left
-// pointing at an invoice that is gone.
+// A walk-in customer's invoices: one paid before the carry-forward date
+// stays with its money while the walk-in's account closing of May, which
+// never counted that money, stays (taking the money into the opening
+// balance would change that closing's figures); one paid after it stays with
+// its money, whose lists in May still name the customer from the invoice's
+// slip. No money is left pointing at an invoice that is gone.
 TEST_F(CloseSalesTest, CarryForwardTakesAWalkInInvoiceAndItsMoneyTogether)
 {
     struct Paid {
@@ -387,9 +404,13 @@ TEST_F(CloseSalesTest, CarryForwardTakesAWalkInInvoiceAndItsMoneyTogether)
     const QString mayMoney = MakeReceiptListSQL(0, QDate(2004, 5, 1), QDate(2004, 5, 31));
     const QStringList before = Table(Rows(mayMoney), {"No", "Company", "Amount"});
     ASSERT_TRUE(before.contains(U("OTb|海山商店|1050")));
+    const QString billed = MakeBilledListSQL(QDate(), QDate());
+    const QMap<QString, QString> figures = BilledFigures(Rows(billed));
 
     QString err;
     ASSERT_EQ(m_data.DataMaintenance(QDate(2004, 4, 30), QDate(), err), 1) << err.toStdString();
+    for (const auto& [id, kept] : BilledFigures(Rows(billed)).asKeyValueRange())
+        EXPECT_EQ(kept, figures.value(id)) << "closing " << id.toStdString();
     // The invoice paid before the date leaves its slip's amount out of the
     // walk-in's booked balance, but not the money, which was never booked.
     EXPECT_EQ(BookedBalances::Kept(m_data, false), BookedBalances::Recounted(m_data, false));
@@ -398,10 +419,166 @@ TEST_F(CloseSalesTest, CarryForwardTakesAWalkInInvoiceAndItsMoneyTogether)
                            "(SELECT COUNT(*) FROM Receipt_H WHERE \"No\" = '%1') || '/' || "
                            "(SELECT COUNT(*) FROM Receipt_B WHERE HeaderID IN (SELECT ID FROM Receipt_H "
                            "WHERE \"No\" = '%1')) AS n");
-    EXPECT_EQ(Column(Rows(left.arg(U("OTa"))), U("n")), QStringList({"0/0/0/0"}));
+    EXPECT_EQ(Column(Rows(left.arg(U("OTa"))), U("n")), QStringList({"1/1/1/1"}));
     EXPECT_EQ(Column(Rows(left.arg(U("OTb"))), U("n")), QStringList({"1/1/1/1"}));
     EXPECT_EQ(Rows(U("SELECT ID FROM Receipt_H WHERE CloseID <> 0 AND CloseID NOT IN (SELECT ID FROM Sales_Close)"))
                   .GetCount(),
               0);
     EXPECT_EQ(Table(Rows(mayMoney), {"No", "Company", "Amount"}), before);
+}
+
+// A walk-in customer's closings that stay keep every figure: a per-slip
+// invoice paid with money that no closing booked stays while an account
+// closing after it stays (that closing never counted the money), and one
+// that comes after a kept account closing stays (that closing never counted
+// its amount). Both ways in, as the screens make them.
+TEST_F(CloseSalesTest, CarryForwardLeavesTheWalkInsKeptClosingsAlone)
+{
+    struct Closing {
+        const char* no;
+        QDate closeDate;
+        int tudo, status;
+        const char* slip; // billed, booked to it
+        QDate slipDate;
+        const char* paid; // money no closing booked, paid on it
+        QDate paidOn;
+    };
+    const struct Case {
+        const char* what;
+        QDate carry;
+        std::vector<Closing> closings;
+        const char* kept;       // its 前回請求額 must stay: with the walk-in's closing
+        const char* prevBilled; // of May (3,150 billed) before them
+        const char* before;     // done first
+    } cases[] = {
+        // Account closing 1 undone, its slip invoiced by itself and settled;
+        // account closing 2 booked the later slip.
+        {"per-slip invoice before a kept account closing",
+         {2004, 7, 31},
+         {{"WA3", {2004, 4, 29}, 0, 1, "38500.5", {2004, 4, 29}, "24900", {2004, 5, 10}},
+          {"WA2", {2004, 11, 16}, 1, 0, "20000", {2004, 8, 31}, nullptr, {}}},
+         "WA2",
+         "41650.5",
+         nullptr},
+        // Account closing A paid after the date; per-slip invoice B after it,
+        // paid in part before the date.
+        {"per-slip invoice after a kept account closing",
+         {2004, 11, 30},
+         {{"WB1", {2004, 11, 7}, 1, 1, "50000", {2004, 11, 1}, "50000", {2004, 12, 11}},
+          {"WB2", {2004, 11, 21}, 0, 1, "90000", {2004, 11, 21}, "30000", {2004, 11, 25}}},
+         "WB1",
+         "3150",
+         // The walk-in's closing of May is settled: none is open.
+         "UPDATE Sales_Close SET Status = 1 WHERE CustomerCode = '　'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QString err;
+        ASSERT_EQ(m_data.BeginTransaction(err), 1);
+        if (c.before)
+            Exec(QString::fromUtf8(c.before));
+        for (const Closing& k : c.closings) {
+            const int close = Insert(TB_SALES_CLOSE, {{"No", k.no},
+                                                      {"Date", k.closeDate},
+                                                      {"CustomerCode", "　"},
+                                                      {"CloseDate", k.closeDate},
+                                                      {"CollectDate", k.closeDate},
+                                                      {"Status", k.status},
+                                                      {"TudoFlg", k.tudo}});
+            Insert(TB_SALES_H, {{"No", k.no},
+                                {"Date", k.slipDate},
+                                {"CustomerCode", "　"},
+                                {"DenpyoType", 0},
+                                {"TaxType", 1},
+                                {"Amount", Yen(k.slip)},
+                                {"Tax", Yen("0")},
+                                {"Total", Yen(k.slip)},
+                                {"SeikyuID", close}});
+            if (k.paid)
+                Insert(TB_RECEIPT_H, {{"No", k.no},
+                                      {"Date", k.paidOn},
+                                      {"CustomerCode", "　"},
+                                      {"Amount", Yen(k.paid)},
+                                      {"SeikyuID", 0},
+                                      {"CloseID", close}});
+        }
+        const QString billed = MakeBilledListSQL(QDate(), QDate());
+        const QMap<QString, QString> before = BilledFigures(Rows(billed));
+        const QString prevBilled =
+            U("SELECT ID FROM Sales_Close WHERE \"No\" = '%1'").arg(QString::fromUtf8(c.kept));
+        const QString keptId = Column(Rows(prevBilled), U("ID")).value(0);
+        ASSERT_TRUE(before.value(keptId).split(u'|').contains(
+            U("前回請求額=%1").arg(QString::fromUtf8(c.prevBilled))))
+            << before.value(keptId).toStdString();
+
+        ASSERT_EQ(m_data.DataMaintenance(c.carry, QDate(), err), 1) << err.toStdString();
+        const QMap<QString, QString> after = BilledFigures(Rows(billed));
+        ASSERT_TRUE(after.contains(keptId));
+        for (auto it = after.cbegin(); it != after.cend(); ++it)
+            EXPECT_EQ(it.value(), before.value(it.key())) << "closing " << it.key().toStdString();
+        EXPECT_EQ(BookedBalances::Kept(m_data, false), BookedBalances::Recounted(m_data, false));
+        ASSERT_EQ(m_data.Rollback(err), 1);
+    }
+}
+
+// A booked balance written by another tool is found and made again at
+// compaction, and said so; a second compaction finds nothing.
+TEST_F(CloseSalesTest, ADamagedBalanceIsMadeAgainAtCompaction)
+{
+    const QString kept = BookedBalances::Kept(m_data, false);
+    ASSERT_EQ(kept, BookedBalances::Recounted(m_data, false));
+    const struct {
+        const char* damage;
+        bool remade;
+    } cases[] = {
+        {"UPDATE Sales_Booked SET Balance = Balance + 10000 WHERE CustomerCode = 'K001'", true},
+        {"DELETE FROM Stock_Booked WHERE ID = (SELECT MIN(ID) FROM Stock_Booked)", true},
+        {"INSERT INTO Sales_Booked(CustomerCode, Balance) VALUES ('NOBODY', 5)", true},
+        {"UPDATE Sales_Booked SET Balance = Balance WHERE 0", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.damage);
+        const QString purchases = BookedBalances::Kept(m_data, true);
+        Exec(QString::fromUtf8(c.damage));
+        QString info, err;
+        bool remade = !c.remade;
+        ASSERT_EQ(CompactDB(m_data, info, err, &remade), 1) << err.toStdString();
+        EXPECT_EQ(remade, c.remade);
+        for (const bool purchase : {false, true})
+            EXPECT_EQ(BookedBalances::Kept(m_data, purchase), BookedBalances::Recounted(m_data, purchase));
+        ASSERT_EQ(CompactDB(m_data, info, err, &remade), 1) << err.toStdString();
+        EXPECT_FALSE(remade);
+    }
+}
+
+// The carry-forward checks the balances first, and refuses to start
+// without room beside the file for its journal, saying how much it needs.
+TEST_F(CloseSalesTest, CarryForwardRechecksBalancesAndNeedsRoomForItsJournal)
+{
+    const qint64 mb = 1 << 20;
+    const struct {
+        qint64 size, available;
+        const char* message;
+    } rooms[] = {
+        {300 * mb, 400 * mb, ""},
+        {300 * mb, 300 * mb, ""},
+        {300 * mb, -1, ""},
+        {300 * mb + 1, 120 * mb + 5,
+         "繰越処理に必要なディスクの空き容量が足りません。データベースのあるドライブに約301MBの空き容量が必要"
+         "です"
+         "（現在の空き容量：約120MB）。空き容量を増やしてから、もう一度実行してください。"},
+    };
+    for (const auto& r : rooms)
+        EXPECT_EQ(CMakeMsgID::CarryForwardSpaceShortage(r.size, r.available), QString::fromUtf8(r.message))
+            << r.size << ' ' << r.available;
+
+    Exec(U("UPDATE Sales_Booked SET Balance = Balance - 70000 WHERE CustomerCode = 'K001'"));
+    QString err;
+    bool remade = false;
+    ASSERT_EQ(m_data.DataMaintenance(QDate(2004, 4, 30), QDate(), err, nullptr, &remade), 1) << err.toStdString();
+    EXPECT_TRUE(remade);
+    EXPECT_EQ(BookedBalances::Kept(m_data, false), BookedBalances::Recounted(m_data, false));
+    // K001: 10000 + 21000 (S1) - 8000 (R1), as with a sound balance.
+    EXPECT_EQ(Column(Rows(U("SELECT Collect FROM Customer WHERE CustomerCode = 'K001'")), U("Collect")),
+              QStringList({"23000"}));
 }

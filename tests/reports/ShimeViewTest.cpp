@@ -14,6 +14,7 @@
 #include "platform/forms/SelForm.h"
 #include "platform/ipc/ProcessLauncher.h"
 #include "platform/ui/Modal.h"
+#include "platform/ui/UiServices.h"
 #include "reports/CloseInvoiceDlg.h"
 #include "reports/KurikoshiDlg.h"
 #include <QTableWidget>
@@ -21,6 +22,7 @@
 #include <QDateEdit>
 #include "settings/SettingsFiles.h"
 
+#include "settings/CounterInfo.h"
 #include <QDir>
 
 #include "ShimeTestSupport.h"
@@ -30,6 +32,9 @@
 #include <QLabel>
 
 #include <gtest/gtest.h>
+
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace
 {
@@ -49,6 +54,79 @@ QByteArray FileBytes(const QString& path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// Notes for every message how deep the wait dialog was under it.
+class CWaitWatchingPrompt : public CFakePrompt
+{
+  public:
+    explicit CWaitWatchingPrompt(const CFakeWait& wait) : m_wait(wait), m_pOld(UiServices::SetPrompt(this)) {}
+    ~CWaitWatchingPrompt() override { UiServices::SetPrompt(m_pOld); }
+    int MessageBox(const QString& text, int buttons, int icon, int defaultButton,
+                   const QString& caption) override
+    {
+        m_depths << m_wait.Depth();
+        return CFakePrompt::MessageBox(text, buttons, icon, defaultButton, caption);
+    }
+    QList<int> m_depths;
+
+  private:
+    const CFakeWait& m_wait;
+    IPrompt* m_pOld;
+};
+
+// The wait log with each run of positions as one "Pos <last>".
+QStringList WaitSteps(const QStringList& log)
+{
+    QStringList steps;
+    for (const QString& line : log) {
+        if (line.startsWith(QLatin1String("Pos ")) && !steps.isEmpty() &&
+            steps.last().startsWith(QLatin1String("Pos ")))
+            steps.last() = line;
+        else
+            steps << line;
+    }
+    return steps;
+}
+
+// Counts the files of a name written into a folder (a settings file is
+// written by renaming a finished temporary over it).
+class CFileWrites
+{
+  public:
+    CFileWrites(const QString& folder, const QString& name) : m_name(name.toUtf8())
+    {
+        m_fd = inotify_init1(IN_NONBLOCK);
+        if (m_fd >= 0)
+            inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), IN_MOVED_TO | IN_CLOSE_WRITE);
+    }
+    ~CFileWrites()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    CFileWrites(const CFileWrites&) = delete;
+    CFileWrites& operator=(const CFileWrites&) = delete;
+    bool IsWatching() const { return m_fd >= 0; }
+    // The writes since the last call.
+    int Count()
+    {
+        int count = 0;
+        alignas(inotify_event) char buffer[8192];
+        for (ssize_t n; (n = read(m_fd, buffer, sizeof buffer)) > 0;) {
+            for (char* p = buffer; p < buffer + n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(p);
+                if (event->len > 0 && m_name == event->name)
+                    ++count;
+                p += sizeof(inotify_event) + event->len;
+            }
+        }
+        return count;
+    }
+
+  private:
+    QByteArray m_name;
+    int m_fd = -1;
+};
 
 class ShimeViewTest : public ::testing::Test
 {
@@ -832,4 +910,98 @@ TEST_F(ShimeViewTest, CarryOverSwitchInTheBilledLists)
         EXPECT_EQ(amounts, c.amounts) << c.kind;
     }
     m_ui.Prompt().Clear();
+}
+
+// Closing many partners takes their invoice numbers as one block, in one
+// save of the counter file, consecutive and past the digits from 1 again;
+// the wait dialog shows the closing's progress and is down before any
+// message. A closing that is refused gives its block back.
+TEST_F(ShimeViewTest, ClosingTakesItsNumbersAsOneBlockAndGivesThemBackWhenRefused)
+{
+    QString sql;
+    for (int i = 10; i < 40; ++i) {
+        Exec(QStringLiteral(
+                 "INSERT INTO Customer(CustomerCode, Company, Section, Name, Day, TaxRoundType) VALUES "
+                 "('K%1', '得意先%1', '', '', 25, 1)")
+                 .arg(i)
+                 .toUtf8()
+                 .constData());
+        Exec(QStringLiteral(
+                 "INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, "
+                 "AmountNoTax, Tax, Total, SeikyuID) VALUES ('S%1', '2004-05-%2', 'K%1', 0, 1, 10000, "
+                 "10000, 0, 10000, 0)")
+                 .arg(i)
+                 .arg(i % 20 + 1, 2, 10, QLatin1Char('0'))
+                 .toUtf8()
+                 .constData());
+    }
+    {
+        CCounterInfo counter;
+        CCounterInfoElem* elem = counter.GetElem(COUNTER_INVOICE);
+        ASSERT_NE(elem, nullptr);
+        elem->m_nNumber = 990;
+        elem->m_nDigits = 3;
+        elem->m_strPrefix = QStringLiteral("A-");
+        ASSERT_EQ(counter.Save(), 1);
+    }
+    auto column = [this](const char* statement) {
+        CCDSData request, result;
+        request.m_strCondition = QString::fromUtf8(statement);
+        QString err;
+        EXPECT_EQ(m_frame->GetMakeMsgID().GetDataList(request, result, err), 1) << err.toStdString();
+        QStringList texts;
+        for (int i = 0; i < result.GetCount(); ++i)
+            texts << result.GetAt(i)->GetAt(0)->GetText();
+        return texts;
+    };
+    const auto nextNumber = [] { return CCounterInfo().GetElem(COUNTER_INVOICE)->m_nNumber; };
+
+    // Refused by the database: the block goes back; nothing is written.
+    CShimeView* view = Show(8, QDate(2004, 5, 25), 25);
+    ASSERT_TRUE(view);
+    ASSERT_EQ(view->List().RowCount(), 32);
+    Exec("CREATE TEMP TRIGGER refuse_closing BEFORE INSERT ON Sales_Close BEGIN SELECT RAISE(ABORT, '拒否'); "
+         "END");
+    CFileWrites writes(m_folder, QStringLiteral("NoInfo.dat"));
+    ASSERT_TRUE(writes.IsWatching());
+    m_ui.Prompt().Clear();
+    {
+        CWaitWatchingPrompt prompt(m_ui.Wait());
+        prompt.QueueAnswers({IDOK});
+        m_frame->ExecuteCommand(ID_REPORT_CLOSE_PRINT);
+        ASSERT_EQ(prompt.Texts().size(), 2);
+        EXPECT_TRUE(prompt.Texts()[1].startsWith(QStringLiteral("締め処理に失敗しました。")))
+            << prompt.Texts()[1].toStdString();
+        EXPECT_EQ(prompt.m_depths, QList<int>({0, 0}));
+    }
+    EXPECT_EQ(nextNumber(), 990);
+    EXPECT_EQ(writes.Count(), 2) << "the block taken and given back";
+    EXPECT_EQ(column("SELECT No FROM Sales_Close ORDER BY ID"), QStringList({"C1", "C2"}));
+    Exec("DROP TRIGGER temp.refuse_closing");
+
+    // Closed: 32 numbers from 990, in one save.
+    view = Show(8, QDate(2004, 5, 25), 25);
+    ASSERT_TRUE(view);
+    const qsizetype logged = m_ui.Wait().Log().size();
+    CFirstForm forms;
+    const ProcessLauncher old = SetProcessLauncher([](const QString&, const QString&) { return true; });
+    {
+        CWaitWatchingPrompt prompt(m_ui.Wait());
+        prompt.QueueAnswers({IDOK, IDNO});
+        m_frame->ExecuteCommand(ID_REPORT_CLOSE_PRINT);
+        EXPECT_EQ(prompt.Texts().value(1),
+                  QStringLiteral("締め切りました。引き続き締め請求書を発行しますか？"));
+        EXPECT_EQ(prompt.m_depths, QList<int>({0, 0}));
+    }
+    SetProcessLauncher(old);
+    EXPECT_EQ(writes.Count(), 1);
+    QStringList expected;
+    for (int n = 990; n <= 999; ++n)
+        expected << QStringLiteral("A-%1").arg(n);
+    for (int n = 1; n <= 22; ++n)
+        expected << QStringLiteral("A-%1").arg(n, 3, 10, QLatin1Char('0'));
+    EXPECT_EQ(column("SELECT No FROM Sales_Close WHERE CloseDate = '2004-05-25' ORDER BY ID"), expected);
+    EXPECT_EQ(nextNumber(), 23);
+    EXPECT_EQ(WaitSteps(m_ui.Wait().Log().mid(logged)).mid(0, 3),
+              QStringList({QStringLiteral("Begin 締め処理を行っています。 100"), "Pos 100", "End"}));
 }

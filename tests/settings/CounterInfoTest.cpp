@@ -157,6 +157,85 @@ TEST(CounterInfo, CountersUsedAtOnceNeverRepeatANumber)
     EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
 }
 
+// A block of numbers is taken from the number the file holds at that
+// moment, in one save, stepping as Increment steps.
+TEST(CounterInfo, ABlockOfNumbersIsTakenAtOnce)
+{
+    ScopedFakeUi ui;
+    CSettingsTestDb db;
+    const struct {
+        int start;
+        int digits;
+        int count;
+        int result;
+        int next;
+    } cases[] = {
+        {7, 3, 3, 1, 10}, {998, 3, 1, 1, 999}, {998, 3, 2, -1, 1}, {998, 3, 4, -1, 3}, {5, 6, 0, 0, 5},
+    };
+    for (const auto& c : cases) {
+        CCounterInfo counter;
+        CCounterInfoElem* elem = counter.GetElem(COUNTER_CUSTOMER_CODE);
+        ASSERT_NE(elem, nullptr);
+        elem->m_nNumber = c.start;
+        elem->m_nDigits = c.digits;
+        ASSERT_EQ(counter.Save(), 1);
+        int first = -1;
+        EXPECT_EQ(counter.Reserve(c.count, first), c.result) << c.start << '+' << c.count;
+        EXPECT_EQ(first, c.result ? c.start : -1) << c.start << '+' << c.count;
+        EXPECT_EQ(CCounterInfo().GetElem(COUNTER_CUSTOMER_CODE)->m_nNumber, c.next)
+            << c.start << '+' << c.count;
+    }
+    // Another user took a number since this object read the file.
+    CCounterInfo mine, other;
+    ASSERT_EQ(mine.GetElem(COUNTER_CUSTOMER_CODE)->m_nNumber, 5);
+    ASSERT_EQ(other.GetElem(COUNTER_CUSTOMER_CODE) ? other.Increment() : 0, 1);
+    int first = 0;
+    EXPECT_EQ(mine.Reserve(10, first), 1);
+    EXPECT_EQ(first, 6);
+    EXPECT_EQ(CCounterInfo().GetElem(COUNTER_CUSTOMER_CODE)->m_nNumber, 16);
+    EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
+}
+
+// A block is given back only while the file still holds the number after
+// it: once another user took a number, giving back would hand out his
+// numbers twice.
+TEST(CounterInfo, ABlockIsGivenBackWhenNobodyTookNumbersSince)
+{
+    ScopedFakeUi ui;
+    CSettingsTestDb db;
+    const struct {
+        int start;
+        int digits;
+        int count;
+        int takenSince; // numbers another user took after the block
+        int given;      // GiveBack's answer
+        int next;       // the number the file holds after it
+    } cases[] = {
+        {7, 3, 3, 0, 1, 7},   {998, 3, 4, 0, 1, 998}, {7, 3, 3, 1, 0, 11},
+        {998, 3, 4, 2, 0, 5}, {5, 6, 0, 0, 0, 5},
+    };
+    for (const auto& c : cases) {
+        CCounterInfo counter;
+        CCounterInfoElem* elem = counter.GetElem(COUNTER_INVOICE);
+        ASSERT_NE(elem, nullptr);
+        elem->m_nNumber = c.start;
+        elem->m_nDigits = c.digits;
+        ASSERT_EQ(counter.Save(), 1);
+        int first = 0;
+        counter.Reserve(c.count, first);
+        for (int i = 0; i < c.takenSince; ++i) {
+            CCounterInfo other;
+            ASSERT_EQ(other.GetElem(COUNTER_INVOICE) ? other.Increment() : 0, 1);
+        }
+        EXPECT_EQ(counter.GiveBack(), c.given) << c.start << '+' << c.count << '+' << c.takenSince;
+        EXPECT_EQ(CCounterInfo().GetElem(COUNTER_INVOICE)->m_nNumber, c.next)
+            << c.start << '+' << c.count << '+' << c.takenSince;
+        // A block goes back once.
+        EXPECT_EQ(counter.GiveBack(), 0);
+    }
+    EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
+}
+
 TEST(CounterInfo, DamagedFileStartsAgainFromTheDefaults)
 {
     ScopedFakeUi ui;

@@ -142,6 +142,25 @@ QStringList CreateTriggers(const Side& s)
     return statements;
 }
 
+QString MismatchSql(const Side& s)
+{
+    // Each header summed by code in the order of its code index, so that only
+    // the per-partner sums meet the balances.
+    const QString row = QStringLiteral("R");
+    return QStringLiteral(
+               "SELECT code FROM (SELECT R.%1 AS code, SUM(%2) AS v FROM %3 AS R WHERE %4 GROUP BY R.%1 "
+               "UNION ALL SELECT R.%1, SUM(%5) FROM %6 AS R WHERE %4 GROUP BY R.%1 "
+               "UNION ALL SELECT %1, -\"Balance\" FROM %7) GROUP BY code COLLATE NOCASE "
+               "HAVING SUM(v) <> 0 LIMIT 1")
+        .arg(Q(s.code), SlipAmount(row), Q(s.slips), Booked(s, row), MoneyAmount(row), Q(s.money),
+             Q(s.table));
+}
+
+QStringList RefillSql(const Side& s)
+{
+    return {QStringLiteral("DELETE FROM ") % Q(s.table), Fill(s)};
+}
+
 QStringList DropTriggers(const Side& s)
 {
     QStringList statements;

@@ -34,6 +34,11 @@ QStringList CreateTriggers(const Side& side);
 
 // The tables and triggers are those defined.
 bool IsCurrent(sqlite3* db);
+// One statement giving a row when any balance of the side differs from
+// what its booked headers add up to (another tool may have written it).
+QString MismatchSql(const Side& side);
+// The statements that make the side's balances again from its headers.
+QStringList RefillSql(const Side& side);
 
 // Makes the tables and triggers as defined, filled from the headers, when an
 // opened database lacks them or has others. A database that cannot be

@@ -5,10 +5,14 @@
 
 #include <sqlite3.h>
 
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <QStorageInfo>
 #include <QStringBuilder>
 #include <QStringList>
+
+#include <chrono>
 
 namespace
 {
@@ -104,6 +108,8 @@ class CScopedPragma
 // anyway, not in every page the deletions free.
 constexpr qint64 kCarryForwardCache = -1048576;
 constexpr qint64 kSecureDeleteFast = 2;
+// About the statements of a carry-forward, for its progress.
+constexpr int kCarryForwardSteps = 60;
 
 // Whether the row read now still holds every figure the list showed.
 bool SameFigures(const COneRecord& shown, const COneRecord* now)
@@ -119,7 +125,61 @@ bool SameFigures(const COneRecord& shown, const COneRecord* now)
     return true;
 }
 
+// How often SQLite calls back while a statement runs (in its virtual
+// machine's steps), and how often of those calls the listener hears.
+constexpr int kTickSteps = 1000;
+constexpr qint64 kTickMs = 100;
+
+qint64 NowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 } // namespace
+
+void CMakeMsgID::SetProgress(Progress progress)
+{
+    m_progress = std::move(progress);
+    m_nStepsDone = m_nStepsTotal = 0;
+    m_nLastTick = NowMs();
+    if (m_db)
+        sqlite3_progress_handler(m_db, m_progress ? kTickSteps : 0,
+                                 m_progress ? &CMakeMsgID::ProgressTick : nullptr, this);
+}
+
+int CMakeMsgID::ProgressTick(void* self)
+{
+    auto* me = static_cast<CMakeMsgID*>(self);
+    if (me->m_bInTick || !me->m_progress)
+        return 0;
+    const qint64 now = NowMs();
+    if (now - me->m_nLastTick < kTickMs)
+        return 0;
+    me->m_nLastTick = now;
+    me->m_bInTick = true;
+    me->m_progress(me->m_nStepsDone, me->m_nStepsTotal);
+    me->m_bInTick = false;
+    return 0; // never interrupts the statement
+}
+
+void CMakeMsgID::BeginSteps(int total)
+{
+    m_nStepsDone = 0;
+    m_nStepsTotal = total;
+    if (m_progress && !m_bInTick)
+        m_progress(m_nStepsDone, m_nStepsTotal);
+}
+
+void CMakeMsgID::StepDone()
+{
+    if (m_nStepsDone < m_nStepsTotal)
+        ++m_nStepsDone;
+    m_nLastTick = NowMs();
+    if (m_progress && !m_bInTick)
+        m_progress(m_nStepsDone, m_nStepsTotal);
+}
 
 int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& closeDate, QString& err,
                             CCloseCheck* check)
@@ -151,6 +211,9 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
     int result = run.Begin(err);
     if (result != kOk)
         return result;
+    // The recheck, the work table, the refusals, the closings, four
+    // bookings, the tax slips and the commit.
+    BeginSteps(10);
     // The headers whose partners still show what the list showed, in set
     // order; the run works on copies of them, so that a failure leaves the
     // caller's IDs at 0.
@@ -177,6 +240,7 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
         for (int i = 0; i < headers.GetCount(); ++i)
             kept << i;
     }
+    StepDone();
     if (kept.isEmpty())
         return run.Commit(err);
     CCDSData closings, slips;
@@ -198,12 +262,15 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
     const QString prepare[] = {
         QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS close_run(seq INTEGER PRIMARY KEY, code TEXT COLLATE NOCASE, "
                        "id INTEGER)"),
+        // Every check and booking below finds a partner's row by its code.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS temp.ix_close_run_code ON close_run(code)"),
         QStringLiteral("DELETE FROM temp.close_run"),
         QStringLiteral("INSERT INTO temp.close_run(seq, code) VALUES ") % values,
     };
     for (const QString& sql : prepare)
         if ((result = Execute(sql, err)) != kOk)
             return result;
+    StepDone();
 
     // The first partner that cannot be closed, and why.
     CCDSData request, refused;
@@ -218,6 +285,7 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
             .arg(L(side->closing), code, SqlDate(closeDate), L(side->slips), d1);
     if ((result = GetDataList(request, refused, err)) != kOk)
         return result;
+    StepDone();
     if (refused.GetCount() > 0) {
         const QString who = FieldText(refused.GetAt(0), QString(), "code");
         switch (FieldInt(refused.GetAt(0), QString(), "why")) {
@@ -230,6 +298,7 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
 
     if ((result = InsertData(closings, err)) != kOk)
         return result;
+    StepDone();
     QHash<QString, int> idOfCode;
     values.clear();
     for (int i = 0; i < closings.GetCount(); ++i) {
@@ -248,9 +317,11 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
                        "WHERE SeikyuID = 0 AND \"Date\" < %3 AND \"%2\" IN (SELECT code FROM temp.close_run)")
             .arg(L(side->money), code, d1),
     };
-    for (const QString& sql : booking)
+    for (const QString& sql : booking) {
         if ((result = Execute(sql, err)) != kOk)
             return result;
+        StepDone();
+    }
 
     // The tax slips go in after the booking, already carrying their closing.
     for (int i = 0; i < slips.GetCount(); ++i) {
@@ -265,8 +336,10 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
     }
     if (slips.GetCount() > 0 && (result = InsertData(slips, err)) != kOk)
         return result;
+    StepDone();
     if ((result = run.Commit(err)) != kOk)
         return result;
+    StepDone();
     for (int k = 0; k < kept.size(); ++k)
         headers.GetAt(kept[k])->SetField(table % QStringLiteral(".ID"),
                                          FieldInt(closings.GetAt(k), table, "ID"));
@@ -354,32 +427,83 @@ int CMakeMsgID::SetWShime(CCDSData& request, QString& err)
         return run.Commit(err);
     if ((result = InsertData(request, err)) != kOk)
         return result;
+    // The work table leads: it holds the few closings asked for, and the
+    // slips and lines are found from them by index, never by walking the
+    // lines of the books (which the planner would, knowing no row counts).
     const QString order = QStringLiteral("W.ID, H.\"Date\", H.\"No\", B.LineNo, B.ID");
     const QString lines =
         QStringLiteral("INSERT INTO WShime_B(ID, HeaderID, \"Date\", \"No\", LineNo, ItemType, ItemCode, ItemName, "
                        "Number, Unit, Price, Amount, TaxFlg, Tax, Remarks) "
                        "SELECT ROW_NUMBER() OVER (ORDER BY %1), W.ID, H.\"Date\", H.\"No\", B.LineNo, B.ItemType, "
                        "B.ItemCode, B.ItemName, B.Number, B.Unit, B.Price, B.Amount, B.TaxFlg, B.Tax, B.Remarks "
-                       "FROM WShime_H W JOIN \"%2\" H ON H.SeikyuID = W.SalesCloseID AND W.SalesCloseID <> 0 "
-                       "JOIN \"%3\" B ON B.HeaderID = H.ID ORDER BY %1")
+                       "FROM WShime_H W CROSS JOIN \"%2\" H ON H.SeikyuID = W.SalesCloseID AND W.SalesCloseID <> 0 "
+                       "CROSS JOIN \"%3\" B ON B.HeaderID = H.ID ORDER BY %1")
             .arg(order, L(side->slips), L(side->lines));
     if ((result = Execute(lines, err)) != kOk)
         return result;
     return run.Commit(err);
 }
 
+QString CMakeMsgID::CarryForwardSpaceShortage(qint64 fileSize, qint64 available)
+{
+    if (available < 0 || available >= fileSize)
+        return QString();
+    const auto megabytes = [](qint64 bytes) { return (bytes + (1 << 20) - 1) >> 20; };
+    return QStringLiteral(
+               "繰越処理に必要なディスクの空き容量が足りません。データベースのあるドライブに約%1MBの"
+               "空き容量が必要です（現在の空き容量：約%2MB）。空き容量を増やしてから、もう一度実行"
+               "してください。")
+        .arg(megabytes(fileSize))
+        .arg(available >> 20);
+}
+
+int CMakeMsgID::RecheckBookedBalances(bool& remade, QString& err)
+{
+    remade = false;
+    if (!m_db)
+        return NoConnection(err);
+    CScopedTransaction run(*this);
+    int result = run.Begin(err);
+    if (result != kOk)
+        return result;
+    for (const BookedTotals::Side* side : {&BookedTotals::Sales(), &BookedTotals::Purchases()}) {
+        CCDSData request, differing;
+        request.m_strCondition = BookedTotals::MismatchSql(*side);
+        if ((result = GetDataList(request, differing, err)) != kOk)
+            return result;
+        StepDone();
+        if (differing.GetCount() == 0)
+            continue;
+        for (const QString& sql : BookedTotals::RefillSql(*side))
+            if ((result = Execute(sql, err)) != kOk)
+                return result;
+        remade = true;
+    }
+    return run.Commit(err);
+}
+
 int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QString& err,
-                                CCarryForwardCounts* counts)
+                                CCarryForwardCounts* counts, bool* balancesRemade)
 {
     CCarryForwardCounts carried;
     if (counts)
         *counts = carried;
+    if (balancesRemade)
+        *balancesRemade = false;
     if (!m_db)
         return NoConnection(err);
     if (!date.isValid()) {
         err = QStringLiteral("繰越日が正しくありません。");
         return kFailed;
     }
+    // The journal keeps the old content of every page the run changes, which
+    // may be most of the file: without the room for it the run would fail
+    // late, after a long wait.
+    const QFileInfo file(DatabasePath(m_folder));
+    const QStorageInfo disk(file.absolutePath());
+    err = CarryForwardSpaceShortage(file.size(), disk.isValid() ? disk.bytesAvailable() : -1);
+    if (!err.isEmpty())
+        return kFailed;
     // It settles the booked balances of the file itself.
     if (const int made = MakePendingBalances(err); made != kOk)
         return made;
@@ -389,6 +513,8 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
     int result = run.Begin(err);
     if (result != kOk)
         return result;
+    // The checks, the balances, the stock, two sides and the date.
+    BeginSteps(kCarryForwardSteps);
     CCDSData request, util;
     request.m_strTable = QStringLiteral("Util");
     request.m_strCondition = QStringLiteral("ORDER BY ID");
@@ -406,6 +532,11 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         err = QStringLiteral("前回の繰越日より前の日付は指定できません。");
         return kFailed;
     }
+    StepDone();
+    // The balances settle the carried sums below: they must be right first.
+    bool remade = false;
+    if ((result = RecheckBookedBalances(remade, err)) != kOk)
+        return result;
     const QString d1 = SqlDate(date.addDays(1));
     // Stock moved after the last carry-forward up to the date becomes the
     // opening stock; lines of tax and discounts (ItemType 2) move none. Each
@@ -418,23 +549,31 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
     };
     const QString range = period(QStringLiteral("\"Date\""));
     QStringList steps{
-        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_stock(ItemCode TEXT COLLATE NOCASE PRIMARY KEY, q "
-                       "INTEGER)"),
+        QStringLiteral(
+            "CREATE TEMP TABLE IF NOT EXISTS carry_stock(ItemCode TEXT COLLATE NOCASE PRIMARY KEY, q "
+            "INTEGER)"),
         QStringLiteral("DELETE FROM temp.carry_stock"),
-        QStringLiteral("INSERT INTO temp.carry_stock(ItemCode, q) SELECT ItemCode, SUM(q) FROM ("
-                       "SELECT ItemCode, SUM(COALESCE(Number, 0)) AS q FROM Stock_B WHERE ItemType <> 2 AND %2 "
-                       "GROUP BY ItemCode UNION ALL SELECT ItemCode, -SUM(COALESCE(Number, 0)) FROM Sales_B WHERE "
-                       "ItemType <> 2 AND %2 GROUP BY ItemCode UNION ALL SELECT ItemCode, SUM(COALESCE(InNumber, 0) "
-                       "- COALESCE(OutNumber, 0)) FROM StockChange WHERE %1 GROUP BY ItemCode) WHERE ItemCode IS NOT "
-                       "NULL AND ItemCode <> '' GROUP BY ItemCode COLLATE NOCASE")
+        QStringLiteral(
+            "INSERT INTO temp.carry_stock(ItemCode, q) SELECT ItemCode, SUM(q) FROM ("
+            "SELECT ItemCode, SUM(COALESCE(Number, 0)) AS q FROM Stock_B WHERE ItemType <> 2 AND %2 "
+            "GROUP BY ItemCode UNION ALL SELECT ItemCode, -SUM(COALESCE(Number, 0)) FROM Sales_B WHERE "
+            "ItemType <> 2 AND %2 GROUP BY ItemCode UNION ALL SELECT ItemCode, SUM(COALESCE(InNumber, 0) "
+            "- COALESCE(OutNumber, 0)) FROM StockChange WHERE %1 GROUP BY ItemCode) WHERE ItemCode IS NOT "
+            "NULL AND ItemCode <> '' GROUP BY ItemCode COLLATE NOCASE")
             .arg(range, period(QStringLiteral("+\"Date\""))),
-        QStringLiteral("UPDATE Item SET StockNumber = COALESCE(StockNumber, 0) + (SELECT q FROM temp.carry_stock c "
-                       "WHERE c.ItemCode = Item.ItemCode) WHERE ItemCode IN (SELECT ItemCode FROM temp.carry_stock)"),
+        QStringLiteral(
+            "UPDATE Item SET StockNumber = COALESCE(StockNumber, 0) + (SELECT q FROM temp.carry_stock c "
+            "WHERE c.ItemCode = Item.ItemCode) WHERE ItemCode IN (SELECT ItemCode FROM temp.carry_stock)"),
         QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_close(id INTEGER PRIMARY KEY)"),
-        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_open(code TEXT COLLATE NOCASE PRIMARY KEY, cd TEXT, "
-                       "id INTEGER)"),
-        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_sum(code TEXT COLLATE NOCASE PRIMARY KEY, v INTEGER, "
-                       "u INTEGER)"),
+        QStringLiteral(
+            "CREATE TEMP TABLE IF NOT EXISTS carry_open(code TEXT COLLATE NOCASE PRIMARY KEY, cd TEXT, "
+            "id INTEGER)"),
+        QStringLiteral(
+            "CREATE TEMP TABLE IF NOT EXISTS carry_sum(code TEXT COLLATE NOCASE PRIMARY KEY, v INTEGER, "
+            "u INTEGER)"),
+        QStringLiteral(
+            "CREATE TEMP TABLE IF NOT EXISTS carry_kept(code TEXT COLLATE NOCASE PRIMARY KEY, fcd TEXT, "
+            "fid INTEGER)"),
     };
     struct Side {
         const CloseSide& side;
@@ -445,9 +584,11 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
     const Side sides[] = {{kSales, "Customer", "Receipt_B", BookedTotals::Sales()},
                           {kPurchase, "Supplier", "Pay_B", BookedTotals::Purchases()}};
     const auto execute = [&](const QStringList& statements) {
-        for (const QString& sql : statements)
+        for (const QString& sql : statements) {
             if ((result = Execute(sql, err)) != kOk)
                 return false;
+            StepDone();
+        }
         return true;
     };
     // The lines of the slips that go. When those slips are a third of their
@@ -483,7 +624,8 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         return result;
     for (const Side& s : sides) {
         const QString t = L(s.side.closing), code = L(s.side.code), slips = L(s.side.slips),
-                      lines = L(s.side.lines), money = L(s.side.money), ids = QStringLiteral("(SELECT id FROM temp.carry_close)");
+                      lines = L(s.side.lines), money = L(s.side.money),
+                      ids = QStringLiteral("(SELECT id FROM temp.carry_close)");
         steps = QStringList();
         steps << QStringLiteral("DELETE FROM temp.carry_close")
               << QStringLiteral("DELETE FROM temp.carry_open")
@@ -503,12 +645,62 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
                      "ON F.code = C.\"%2\" WHERE C.CloseDate < %3 AND (F.code IS NULL OR C.CloseDate < F.cd "
                      "OR (C.CloseDate = F.cd AND C.ID < F.id)) AND NOT EXISTS (SELECT 1 FROM \"%4\" P "
                      "WHERE P.CloseID = C.ID AND P.\"Date\" >= %3)")
-                     .arg(t, code, d1, money)
-              // What they billed less what was paid on them, per partner (v);
-              // u the part of it paid but booked to no closing, which the
-              // booked balances never held.
-              << QStringLiteral(
-                     "INSERT INTO temp.carry_sum(code, v, u) SELECT code, SUM(v), SUM(u) FROM (SELECT H.\"%1\" AS "
+                     .arg(t, code, d1, money);
+        if (!execute(steps))
+            return result;
+        // The past of a kept account closing is the opening balance and
+        // what its partner booked to closings before it. A closing that goes
+        // turns what it billed less what it booked into opening balance, and
+        // takes the money paid on it that no closing booked: so one that
+        // lies after a kept account closing and leaves an amount, or before
+        // one with such money, would change that closing's figures. It stays,
+        // and the round is made again when that keeps another account closing.
+        // Only the kept account closings up to the date can lie before one
+        // that goes (the others come after every one of them), and few
+        // closings have money no closing booked: both are read from those.
+        const QStringList keep{
+            QStringLiteral("DELETE FROM temp.carry_kept"),
+            QStringLiteral(
+                "INSERT INTO temp.carry_kept(code, fcd, fid) SELECT code, cd, id FROM (SELECT \"%2\" AS "
+                "code, CloseDate AS cd, ID AS id, ROW_NUMBER() OVER (PARTITION BY \"%2\" ORDER BY "
+                "CloseDate, ID) AS rn FROM \"%1\" WHERE CloseDate < %4 AND TudoFlg = 1 AND \"%2\" IS NOT "
+                "NULL AND ID NOT IN %3) WHERE rn = 1")
+                .arg(t, code, ids, d1),
+        };
+        const QString unbookedPaid =
+            QStringLiteral(
+                "COALESCE((SELECT SUM(M.Amount) FROM \"%1\" M WHERE M.CloseID = C.ID AND M.SeikyuID = 0), "
+                "0)")
+                .arg(money);
+        const QString stays =
+            QStringLiteral(
+                "DELETE FROM temp.carry_close WHERE id IN (SELECT C.ID FROM temp.carry_kept P JOIN \"%1\" C "
+                "ON "
+                "C.\"%2\" = P.code AND (C.CloseDate > P.fcd OR (C.CloseDate = P.fcd AND C.ID > P.fid)) AND "
+                "C.CloseDate < %7 WHERE C.ID IN %8 AND COALESCE((SELECT SUM(%5) FROM \"%3\" H WHERE "
+                "H.SeikyuID = "
+                "C.ID), 0) - COALESCE((SELECT SUM(M.Amount) FROM \"%4\" M WHERE M.SeikyuID = C.ID), 0) - %6 "
+                "<> 0 "
+                "UNION SELECT C.ID FROM (SELECT DISTINCT M.CloseID AS id FROM \"%4\" M WHERE M.CloseID IN %8 "
+                "AND "
+                "M.SeikyuID = 0) U JOIN \"%1\" C ON C.ID = U.id WHERE %6 <> 0 AND EXISTS (SELECT 1 FROM "
+                "\"%1\" K "
+                "WHERE K.\"%2\" = C.\"%2\" AND K.TudoFlg = 1 AND (K.CloseDate > C.CloseDate OR (K.CloseDate "
+                "= "
+                "C.CloseDate AND K.ID > C.ID)) AND K.ID NOT IN %8))")
+                .arg(t, code, slips, money, SqlSlipBilled(QStringLiteral("H.")), unbookedPaid, d1, ids);
+        for (int kept = 1; kept > 0;) {
+            if (!execute(keep) || (result = Execute(stays, err, &kept)) != kOk)
+                return result;
+        }
+        StepDone();
+        steps = QStringList();
+        // What they billed less what was paid on them, per partner (v);
+        // u the part of it paid but booked to no closing, which the
+        // booked balances never held.
+        steps << QStringLiteral(
+                     "INSERT INTO temp.carry_sum(code, v, u) SELECT code, SUM(v), SUM(u) FROM (SELECT "
+                     "H.\"%1\" AS "
                      "code, %4 AS v, 0 AS u FROM temp.carry_close K JOIN \"%2\" H ON H.SeikyuID = K.id "
                      "UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0), 0 FROM temp.carry_close K "
                      "JOIN \"%3\" M ON M.SeikyuID = K.id UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0), "
@@ -549,8 +741,9 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
               << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(money, ids)
               << QStringLiteral("DELETE FROM \"%1\" WHERE CloseID IN %2 AND SeikyuID = 0").arg(money, ids)
               << QStringLiteral("DELETE FROM \"%1\" WHERE ID IN %2").arg(t, ids)
-              << QStringLiteral("UPDATE \"%1\" SET Balance = Balance - (SELECT v - u FROM temp.carry_sum s WHERE "
-                                "s.code = \"%1\".\"%2\") WHERE \"%2\" IN (SELECT code FROM temp.carry_sum)")
+              << QStringLiteral(
+                     "UPDATE \"%1\" SET Balance = Balance - (SELECT v - u FROM temp.carry_sum s WHERE "
+                     "s.code = \"%1\".\"%2\") WHERE \"%2\" IN (SELECT code FROM temp.carry_sum)")
                      .arg(L(s.booked.table), code)
               << BookedTotals::CreateTriggers(s.booked);
         if (!execute(steps))
@@ -560,7 +753,13 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
                       ? QStringLiteral("UPDATE Util SET StartDate = %1").arg(SqlDate(date))
                       : QStringLiteral("INSERT INTO Util(StartDate) VALUES (%1)").arg(SqlDate(date))}))
         return result;
-    if ((result = run.Commit(err)) == kOk && counts)
+    if ((result = run.Commit(err)) != kOk)
+        return result;
+    m_nStepsDone = m_nStepsTotal - 1;
+    StepDone();
+    if (counts)
         *counts = carried;
-    return result;
+    if (balancesRemade)
+        *balancesRemade = remade;
+    return kOk;
 }

@@ -196,6 +196,16 @@ class CMakeMsgID
     bool IsImportOpen() const { return m_pImport != nullptr; }
 
     // ---- Closing (written in CloseSales.cpp) ----------------------------
+    // Hears how far a long call has come: the closing, undo, invoice work
+    // tables and carry-forward report `done` of their `total` steps as they
+    // go; while any statement runs, the figures last reported (0 of 0
+    // outside those calls) come again every tenth of a second or so, so
+    // that the window can repaint. Set by a caller for the span of its
+    // calls, and cleared with an empty function; none by default. The
+    // listener must not use this object.
+    using Progress = std::function<void(int done, int total)>;
+    void SetProgress(Progress progress);
+
     // Each runs in one transaction (nested into a caller's when one is
     // open): everything is written or nothing. 1 done, 10 refused or failed
     // with the reason in `err`, -100 broken connection.
@@ -254,10 +264,32 @@ class CMakeMsgID
     // Collect. Item.StockNumber takes the stock change of the slip lines and
     // movements dated after `previous` up to the date, and Util.StartDate
     // becomes the date: reports after the date show the same figures.
+    // A closing that would go but lies after a kept account closing of its
+    // partner with an amount that closing never counted (or before one,
+    // with money paid on it that no closing booked) stays, with the ones
+    // after it: every kept closing keeps its figures.
     // Refused (10): a `previous` other than the stored date (invalid for
-    // none), or a date before it. `counts`, when given, tells what went.
+    // none), or a date before it, or less free disk space beside the file
+    // than the file's size (its journal may take as much; `err` says how
+    // much is needed), before anything is changed. The booked balances are
+    // checked first and made again when they differ from the headers
+    // (`balancesRemade` then true).
+    // `counts`, when given, tells what went.
     int DataMaintenance(const QDate& date, const QDate& previous, QString& err,
-                        CCarryForwardCounts* counts = nullptr);
+                        CCarryForwardCounts* counts = nullptr, bool* balancesRemade = nullptr);
+    // The refusal of a carry-forward of a file of `fileSize` bytes with
+    // `available` bytes free beside it: empty when they suffice or the free
+    // space is unknown (negative).
+    static QString CarryForwardSpaceShortage(qint64 fileSize, qint64 available);
+    // Compares each side's booked balances with its headers (one statement a
+    // side) and makes a side's again when they differ, in one transaction:
+    // `remade` tells whether any was. Results as the other calls.
+    int RecheckBookedBalances(bool& remade, QString& err);
+    // What the user is told when they were made again.
+    static QString BookedBalancesRemadeText()
+    {
+        return QStringLiteral("取引先ごとの請求・支払の残高が伝票と一致していなかったため、作り直しました。");
+    }
 
     // ---- Ledgers (written in Ledger.cpp) ----------------------------------
     // Read-only; 1 done, 10 refused with the reason in `err`, -100 broken
@@ -338,8 +370,18 @@ class CMakeMsgID
     int InsertRecords(CCDSData& set, const Schema::TableDef& table,
                       std::vector<std::pair<int, qint64>>& assigned, QString& err);
 
+    // Steps of the call under way, for the progress listener.
+    void BeginSteps(int total);
+    void StepDone();
+    static int ProgressTick(void* self);
+
     sqlite3* m_db = nullptr;
     QString m_folder;
+    Progress m_progress;
+    int m_nStepsDone = 0;
+    int m_nStepsTotal = 0;
+    qint64 m_nLastTick = 0;
+    bool m_bInTick = false;
     int m_depth = 0;
     bool m_bImportPending = false;
     bool m_bBalancesPending = false;

@@ -132,8 +132,11 @@ void CQtWaitIndicator::Pump()
         return;
     // User input is taken only when the box can be cancelled; the box is
     // application-modal, so it cannot reach the window that is working.
-    QCoreApplication::processEvents(m_cancellable ? QEventLoop::AllEvents
-                                                  : QEventLoop::ExcludeUserInputEvents);
+    // Notices from other programs wait on their sockets: one would reload
+    // a window in the middle of the work (even of a statement) under the box.
+    QCoreApplication::processEvents(
+        (m_cancellable ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents) |
+        QEventLoop::ExcludeSocketNotifiers);
     m_cancelled = m_cancelled || m_dialog->m_cancelled;
 }
 

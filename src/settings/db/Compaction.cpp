@@ -1,6 +1,7 @@
 #include "settings/db/Compaction.h"
 
 #include "platform/data/Compact.h"
+#include "platform/data/MakeMsgID.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
@@ -48,10 +49,13 @@ int CompactDatabase(IDbSession& session)
 
     QString info, err;
     int result;
+    bool remade = false;
     {
         CWaitCursor wait;
-        result = CompactDB(session.GetMakeMsgID(), info, err);
+        result = CompactDB(session.GetMakeMsgID(), info, err, &remade);
     }
+    if (remade)
+        Message(CMakeMsgID::BookedBalancesRemadeText(), MB_OK, MB_ICONINFORMATION);
     if (result == 1) {
         Message(QStringLiteral("最適化が終了しました"), MB_OK, MB_ICONINFORMATION);
     } else if (result == -100) {
