@@ -1,73 +1,24 @@
 #include "platform/data/MnyText.h"
 
-#include "platform/text/TextHelpers.h"
-
-#include <algorithm>
 #include <iterator>
 #include <limits>
 
-namespace {
+namespace
+{
 
 constexpr int kTextScale = 4;
 
-bool IsMoneyChar(QChar c)
+// The number read as money: at most 4 decimals, rounded half up beyond. An
+// amount beyond the ten-thousandths of 64 bits is invalid, `ok` false.
+CMny MnyFromDigits(const CNumberText& number, bool* ok)
 {
-    return (c >= u'0' && c <= u'9') || (c >= u'０' && c <= u'９') || c == u'-' || c == u'－'
-        || c == u'.' || c == u'．' || c == u',' || c == u'，';
-}
-
-bool IsDigits(QStringView text)
-{
-    for (QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
-CMny MnyFromLong(long value)
-{
-    return CMny(value, 0);
-}
-
-CMny TextToMny(const QString& text, bool* ok)
-{
-    if (ok)
-        *ok = true;
-    qsizetype end = 0;
-    while (end < text.size() && IsMoneyChar(text.at(end)))
-        ++end;
-    QString run = ToHalfWidthDigits(text.left(end));
-    run.remove(u',');
-    if (!std::any_of(run.cbegin(), run.cend(), [](QChar c) { return c.isDigit(); }))
-        return CMny(0);
-
-    // One sign, in front or behind.
-    bool negative = false;
-    if (run.startsWith(u'-')) {
-        negative = true;
-        run.remove(0, 1);
-    } else if (run.endsWith(u'-')) {
-        negative = true;
-        run.chop(1);
-    }
-    const qsizetype dot = run.indexOf(u'.');
-    const QStringView whole = dot < 0 ? QStringView(run) : QStringView(run).left(dot);
-    const QStringView fraction = dot < 0 ? QStringView() : QStringView(run).mid(dot + 1);
-    if (!IsDigits(whole) || !IsDigits(fraction)) {
-        if (ok)
-            *ok = false;
-        return CMny(0);
-    }
-
     // The magnitude in ten-thousandths may reach 2^63 only for a negative amount.
-    const __int128 limit = __int128(std::numeric_limits<qint64>::max()) + (negative ? 1 : 0);
+    const __int128 limit = __int128(std::numeric_limits<qint64>::max()) + (number.negative ? 1 : 0);
+    const QString& fraction = number.fraction;
     const int scale = int(qMin<qsizetype>(fraction.size(), kTextScale));
     __int128 magnitude = 0;
     bool tooLarge = false;
-    for (QChar c : whole) {
+    for (QChar c : number.whole) {
         magnitude = magnitude * 10 + (c.unicode() - u'0');
         if (magnitude > limit) {
             tooLarge = true;
@@ -92,104 +43,49 @@ CMny TextToMny(const QString& text, bool* ok)
     }
     for (int i = scale; i < kTextScale; ++i)
         magnitude /= 10;
-    return CMny(qint64(negative ? -magnitude : magnitude), scale);
+    return CMny(qint64(number.negative ? -magnitude : magnitude), scale);
 }
 
-CNumberSyntax CNumberSyntax::Imported()
+// What an amount typed or written by this system holds: its leading run of
+// digits, signs, points and commas, full-width or not, a sign in front or
+// behind.
+constexpr CNumberSyntax kTypedAmount{.signBehind = true,
+                                     .bareTrailingPoint = true,
+                                     .commas = CNumberSyntax::Commas::Dropped,
+                                     .fullWidth = true,
+                                     .leadingPart = true};
+
+} // namespace
+
+CMny MnyFromLong(long value)
 {
-    CNumberSyntax syntax;
-    syntax.yenSign = syntax.yenSuffix = syntax.grouping = syntax.signBehind = syntax.plusSign =
-        syntax.fullWidth = syntax.spaces = true;
-    return syntax;
+    return CMny(value, 0);
+}
+
+CMny TextToMny(const QString& text, bool* ok)
+{
+    if (ok)
+        *ok = true;
+    const CNumberText number = ReadNumberText(text, kTypedAmount);
+    switch (number.status) {
+    case CNumberText::Number:
+        return MnyFromDigits(number, ok);
+    case CNumberText::Malformed:
+        if (ok)
+            *ok = false;
+        return CMny(0);
+    default: // nothing with a digit to read
+        return CMny(0);
+    }
 }
 
 bool ReadWholeNumber(const QString& text, const CNumberSyntax& syntax, CMny& value)
 {
-    // Full-width forms as their ASCII ones, so that one grammar reads both.
-    QString s = text;
-    if (syntax.fullWidth) {
-        for (QChar& c : s) {
-            if (c >= u'０' && c <= u'９')
-                c = QChar(c.unicode() - u'０' + u'0');
-            else if (c == u'，')
-                c = u',';
-            else if (c == u'．')
-                c = u'.';
-            else if (c == u'－' || c == u'−')
-                c = u'-';
-            else if (c == u'＋')
-                c = u'+';
-        }
-    }
-    const qsizetype n = s.size();
-    qsizetype i = 0;
-    const auto skipSpaces = [&] {
-        while (syntax.spaces && i < n && s[i].isSpace())
-            ++i;
-    };
-    bool negative = false, signSeen = false;
-    const auto takeSign = [&] {
-        if (signSeen || i >= n || !(s[i] == u'-' || (syntax.plusSign && s[i] == u'+')))
-            return;
-        negative = s[i] == u'-';
-        signSeen = true;
-        ++i;
-        skipSpaces();
-    };
-    const auto isDigit = [&](qsizetype at) { return at < n && s[at] >= u'0' && s[at] <= u'9'; };
-
-    skipSpaces();
-    takeSign();
-    // 0x5C of a CP932 file decodes to "\" or "¥", whichever the decoder maps.
-    if (syntax.yenSign && i < n && (s[i] == u'\\' || s[i] == u'¥' || s[i] == u'￥')) {
-        ++i;
-        skipSpaces();
-        takeSign();
-    }
-
-    // The whole part: plain digits, or groups of three after a first group
-    // of one to three.
-    QString number = negative ? QStringLiteral("-") : QString();
-    const qsizetype start = i;
-    while (isDigit(i))
-        number += s[i++];
-    if (syntax.grouping && i < n && s[i] == u',') {
-        if (i == start || i - start > 3)
-            return false;
-        while (i < n && s[i] == u',') {
-            if (!(isDigit(i + 1) && isDigit(i + 2) && isDigit(i + 3)) || isDigit(i + 4))
-                return false;
-            number += QStringView(s).mid(i + 1, 3);
-            i += 4;
-        }
-    }
-    const bool whole = i > start;
-    if (i < n && s[i] == u'.') {
-        // A fraction needs its digits, and a whole part or none but a point.
-        if (!isDigit(i + 1))
-            return false;
-        number += s[i++];
-        while (isDigit(i))
-            number += s[i++];
-    } else if (!whole) {
+    const CNumberText number = ReadNumberText(text, syntax);
+    if (number.status != CNumberText::Number)
         return false;
-    }
-
-    skipSpaces();
-    if (syntax.signBehind)
-        takeSign();
-    if (syntax.yenSuffix && i < n && s[i] == u'円') {
-        ++i;
-        skipSpaces();
-        if (syntax.signBehind)
-            takeSign();
-    }
-    if (i != n)
-        return false;
-    if (negative && !number.startsWith(u'-'))
-        number.prepend(u'-');
-    bool ok = false;
-    const CMny read = TextToMny(number, &ok);
+    bool ok = true;
+    const CMny read = MnyFromDigits(number, &ok);
     if (!ok || !read.IsValid())
         return false;
     value = read;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/data/Mny.h"
+#include "platform/text/NumberText.h"
 
 #include <QString>
 
@@ -15,25 +16,10 @@ CMny MnyFromLong(long value);
 // ten-thousandths in 64 bits (which gives an invalid value, never zero).
 CMny TextToMny(const QString& text, bool* ok = nullptr);
 
-// What a text that is one amount as a whole may hold around and between
-// its digits. Each reader of such texts states its own forms.
-struct CNumberSyntax {
-    bool yenSign = false;    // "\\", "¥" or "￥" before the number; a sign may stand before or after it
-    bool yenSuffix = false;  // "円" after the number
-    bool grouping = false;   // commas between groups of three digits of the whole part, all in their places
-    bool signBehind = false; // the sign may follow the number ("500-", "500円-")
-    bool plusSign = false;   // "+" as well as "-"
-    bool fullWidth = false;  // full-width digits, signs, point and commas ("１，２３４")
-    bool spaces = false;     // spaces around the number, its yen sign, its "円" and its sign
-
-    // Amounts read from a file of another program: all of the above.
-    static CNumberSyntax Imported();
-};
-
-// The whole text as one amount by the syntax: digits with at most one
-// point (".5" too) and one sign; false, leaving `value` as it was, for any
-// other text ("3万", "12箱", "1,2,3", "0x10", "1e3", an empty one) and for
-// an amount beyond the range TextToMny reads.
+// The text as one amount by the syntax (see ReadNumberText); false,
+// leaving `value` as it was, for a text that is no number by it (by the
+// imported syntax "3万", "12箱", "1,2,3", "0x10", "1e3", an empty one) and
+// for an amount beyond the range TextToMny reads.
 bool ReadWholeNumber(const QString& text, const CNumberSyntax& syntax, CMny& value);
 
 // Plain decimal text without separators or trailing fraction zeros

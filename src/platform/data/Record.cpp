@@ -32,7 +32,8 @@ bool BareNameIs(QStringView name, QStringView field)
 bool MatchesFullName(QStringView name, QStringView table, QStringView field)
 {
     return name.size() == table.size() + 1 + field.size() && name[table.size()] == u'.' &&
-           EqualsNoAsciiCase(name.left(table.size()), table) && EqualsNoAsciiCase(name.mid(table.size() + 1), field);
+           EqualsNoAsciiCase(name.left(table.size()), table) &&
+           EqualsNoAsciiCase(name.mid(table.size() + 1), field);
 }
 
 // A whole number, optionally signed, nothing else but surrounding blanks.
@@ -43,27 +44,12 @@ bool ParseWhole(const QString& text, qint64& value)
     return ok;
 }
 
-// A plain decimal ("-12.5"), nothing else but surrounding blanks.
+// A plain decimal ("-12.5", "+.5", "5."), nothing else but surrounding blanks.
 bool ParseDecimal(const QString& text, CMny& value)
 {
-    const QString t = text.trimmed();
-    qsizetype i = (t.startsWith(u'-') || t.startsWith(u'+')) ? 1 : 0;
-    int digits = 0;
-    bool point = false;
-    for (; i < t.size(); ++i) {
-        const QChar c = t.at(i);
-        if (c >= u'0' && c <= u'9')
-            ++digits;
-        else if (c == u'.' && !point)
-            point = true;
-        else
-            return false;
-    }
-    if (digits == 0)
-        return false;
-    bool ok = true;
-    value = TextToMny(t.startsWith(u'+') ? t.mid(1) : t, &ok);
-    return ok && value.IsValid();
+    constexpr CNumberSyntax kStoredDecimal{
+        .plusSign = true, .bareTrailingPoint = true, .spaces = CNumberSyntax::Spaces::Around};
+    return ReadWholeNumber(text, kStoredDecimal, value);
 }
 
 int ReadNumber(QStringView text, qsizetype& pos, int maxDigits)

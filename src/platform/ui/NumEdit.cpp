@@ -3,6 +3,8 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 
+#include "platform/text/NumberText.h"
+
 #include <QClipboard>
 #include <QFocusEvent>
 #include <QGuiApplication>
@@ -24,25 +26,27 @@ bool IsDigit(QChar ch)
 // Empty when the text is a valid number, else the message that says why.
 QString CheckNumText(const QString& text, bool allowMinus, bool allowPoint, int maxDecimals, int maxIntegers)
 {
-    if (text.isEmpty())
+    // Digits, a minus in front and a point between digits, nothing else.
+    CNumberSyntax syntax;
+    syntax.minus = allowMinus;
+    syntax.point = allowPoint;
+    syntax.bareLeadingPoint = false;
+    const CNumberText number = ReadNumberText(text, syntax);
+    switch (number.status) {
+    case CNumberText::Number:
+        break;
+    case CNumberText::Empty:
         return {};
-    for (QChar ch : text) {
-        if (!IsDigit(ch) && !(allowMinus && ch == u'-') && !(allowPoint && ch == u'.')) {
-            return QStringLiteral("数値") + (allowMinus ? QStringLiteral("、マイナス") : QString()) +
-                   (allowPoint ? QStringLiteral("、小数点") : QString()) +
-                   QStringLiteral("以外の文字は入力できません。");
-        }
-    }
-    const qsizetype point = text.indexOf(u'.');
-    const bool wellFormed = std::any_of(text.begin(), text.end(), IsDigit) && text.lastIndexOf(u'-') <= 0 &&
-                            (point < 0 || (point > 0 && point < text.size() - 1 && IsDigit(text[point - 1]) &&
-                                           text.indexOf(u'.', point + 1) < 0));
-    if (!wellFormed)
+    case CNumberText::Foreign:
+        return QStringLiteral("数値") + (allowMinus ? QStringLiteral("、マイナス") : QString()) +
+               (allowPoint ? QStringLiteral("、小数点") : QString()) +
+               QStringLiteral("以外の文字は入力できません。");
+    default:
         return QStringLiteral("不正な数値が入力されています。");
+    }
 
-    const QString integer = point < 0 ? text : text.left(point);
-    const qsizetype integers = integer.size() - (integer.size() > 1 && integer.startsWith(u'-') ? 1 : 0);
-    const qsizetype decimals = point < 0 ? 0 : text.size() - point - 1;
+    const qsizetype integers = number.whole.size();
+    const qsizetype decimals = number.fraction.size();
     if (maxIntegers >= 0 && integers > maxIntegers)
         return QStringLiteral("入力できる整数部の桁数は、最大%1桁までです。").arg(maxIntegers);
     if (allowPoint && maxDecimals >= 0 && decimals > maxDecimals)
@@ -54,7 +58,8 @@ QString CheckNumText(const QString& text, bool allowMinus, bool allowPoint, int 
 
 } // namespace
 
-QString NumTextProblem(const QString& text, bool allowMinus, bool allowPoint, int maxDecimals, int maxIntegers)
+QString NumTextProblem(const QString& text, bool allowMinus, bool allowPoint, int maxDecimals,
+                       int maxIntegers)
 {
     return CheckNumText(text, allowMinus, allowPoint, maxDecimals, maxIntegers);
 }
@@ -84,7 +89,8 @@ void CNumEdit::keyPressEvent(QKeyEvent* event)
     // "\x7f" under X11), arrows and shortcuts keep their ordinary handling.
     const bool chord = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
     const QString text = event->text();
-    if (!chord && std::any_of(text.begin(), text.end(), [this](QChar ch) { return ch.isPrint() && !Accepts(ch); })) {
+    if (!chord &&
+        std::any_of(text.begin(), text.end(), [this](QChar ch) { return ch.isPrint() && !Accepts(ch); })) {
         event->accept();
         return;
     }
@@ -111,7 +117,8 @@ void CNumEdit::inputMethodEvent(QInputMethodEvent* event)
 int ValidateNumText(QLineEdit* edit, QString& value, bool allowMinus, bool allowPoint, int maxDecimals,
                     int maxIntegers)
 {
-    return ValidateNumText(edit ? edit->text() : QString(), value, allowMinus, allowPoint, maxDecimals, maxIntegers);
+    return ValidateNumText(edit ? edit->text() : QString(), value, allowMinus, allowPoint, maxDecimals,
+                           maxIntegers);
 }
 
 int ValidateNumText(const QString& text, QString& value, bool allowMinus, bool allowPoint, int maxDecimals,
