@@ -300,10 +300,9 @@ void CMainFrame::OnDataChanged()
     // The slip lists, the closing candidates, billed and paid lists and
     // schedules, and the slip line lists show what the other program may
     // just have changed.
-    if ((m_nViewKind >= 4 && m_nViewKind <= 13) || (m_nViewKind >= 18 && m_nViewKind <= 21)) {
+    if (CView* view = GetActiveView(); view && view->ReloadsOnDataChange()) {
         Message(QStringLiteral("リストを更新します。"), MB_OK, MB_ICONINFORMATION);
-        if (CView* view = GetActiveView())
-            view->RefreshAfterDataChange();
+        view->RefreshAfterDataChange();
     }
 }
 

@@ -43,6 +43,8 @@ public:
     virtual bool IsPrintPreview() const { return false; }
     // Another program changed data while this view is shown: refill the list.
     virtual void RefreshAfterDataChange() {}
+    // Whether this view's list follows data changed by another program.
+    virtual bool ReloadsOnDataChange() const { return false; }
     // The master list behind this view, null for every other view.
     virtual IMasterList* GetMasterList() { return nullptr; }
 

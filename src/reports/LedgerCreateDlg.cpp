@@ -13,6 +13,7 @@
 #include "platform/ui/WaitIndicator.h"
 #include "reports/RecordFields.h"
 #include "reports/ReportCommands.h"
+#include "reports/ReportModes.h"
 
 #include <QDateEdit>
 #include <QEvent>
@@ -28,14 +29,27 @@ namespace
 // The one-time partner: one full-width blank.
 const QString kOneTimeCode = QStringLiteral("\u3000");
 
+// The stock detail of a product (42).
+bool IsProductLedger(int mode)
+{
+    const CReportModeInfo& info = ReportMode(mode);
+    return info.ledger && info.partnerKind == 0;
+}
+
 // The text of the ledger's kind: the stock detail of a product (42), a
 // supplier ledger (44, 46) or a customer ledger.
 QString Pick(int mode, const char* product, const char* supplier, const char* customer)
 {
-    return Q(mode == 42 ? product : mode == 44 || mode == 46 ? supplier : customer);
+    const CReportModeInfo& info = ReportMode(mode);
+    return Q(IsProductLedger(mode) ? product : info.ledger && info.side != 0 ? supplier : customer);
 }
 
 } // namespace
+
+bool CLedgerCreateRules::IsProduct() const
+{
+    return IsProductLedger(m_nMode);
+}
 
 CLedgerCreateRules::CLedgerCreateRules(Lookup lookup) : m_lookup(std::move(lookup))
 {

@@ -32,7 +32,7 @@ class CLedgerCreateRules
     QString CodeField() const;
     // The code list's switch (" /C", " /S", " /G").
     QString ToolSwitch() const;
-    bool IsProduct() const { return m_nMode == 42; }
+    bool IsProduct() const;
 
     // The code edit was left: looks the code up and shows the name; false
     // (message shown, name emptied) when it was not found.

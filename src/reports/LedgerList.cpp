@@ -3,6 +3,7 @@
 #include "platform/data/Record.h"
 #include "reports/RecordFields.h"
 #include "reports/ReportList.h"
+#include "reports/ReportModes.h"
 
 namespace
 {
@@ -20,7 +21,7 @@ QString JoinedName(const QString& company, const QString& section, const QString
 CLedgerHead FillLedgerRows(CReportList& list, CCDSData& head, CCDSData& rows)
 {
     const int mode = list.GetMode();
-    const bool stock = mode == 42;
+    const bool stock = ReportMode(mode).ledger && ReportMode(mode).partnerKind == 0;
     std::vector<CListColumnInfo>& columns = list.Columns();
     for (CListColumnInfo& c : columns)
         c.m_GrandTotal = c.m_GroupTotal = CMny(0);

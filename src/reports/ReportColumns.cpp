@@ -126,9 +126,8 @@ void Billed(Builder& b, bool p, bool withCarry)
     b.Add(Pick(p, "納品枚数", "仕入枚数"), "伝票数", W, R, 3, 14);
 }
 
-void Slips(Builder& b, int mode)
+void Slips(Builder& b, bool p)
 {
-    const bool p = mode == 16;
     b.Add("Date", "日付", W, R, 2, 10);
     b.Add("No", "伝票番号", W, L, 1, 20);
     PartnerLead(b, p, 20);
@@ -138,9 +137,8 @@ void Slips(Builder& b, int mode)
     b.Add("MyPerson", "自社担当者", W, L, 1, 30);
 }
 
-void SlipLines(Builder& b, int mode)
+void SlipLines(Builder& b, bool p)
 {
-    const bool p = mode == 17;
     b.Add("Date", "日付", W, R, 2, 10);
     b.Add("No", "伝票番号", W, L, 1, 20);
     PartnerLead(b, p, 20);
@@ -152,23 +150,25 @@ void SlipLines(Builder& b, int mode)
     b.Add("MyPerson", "自社担当者", W, L, 1, 30);
 }
 
-void Details(Builder& b, int mode)
+void Details(Builder& b, const CReportModeInfo& info)
 {
-    const bool p = mode == 19 || mode == 21;
-    const bool withCost = mode == 18 || mode == 20;
-    if (mode <= 19)
+    const bool p = info.side != 0;
+    // Sales lines and estimates show the cost beside the price.
+    const bool withCost = !p;
+    if (info.billedLines)
         b.Add("SeikyuID", "請求", 50, L, 6, 4);
     else
-        b.Add("Status", mode == 20 ? "成立" : "納品", 50, L, 6, 4);
-    if (mode == 21)
+        b.Add("Status", info.mark == EReportRowMark::Concluded ? "成立" : "納品", 50, L, 6, 4);
+    if (info.dueDate)
         b.Add("Limit", "納期", W, R, 2, 10);
     b.Add("Date", "日付", W, R, 2, 10);
     b.Add("No", "伝票番号", W, L, 1, 20);
-    if (mode <= 19)
+    if (info.billedLines)
         b.Add("TudoFlg", "形態", W, L, 6, 6);
     PartnerLead(b, p, 20);
     b.Add("ItemType", "区分", W, L, 6, 6);
-    b.Add("ItemCode", "品番", W, L, 1, mode == 18 ? 20 : 0);
+    // Only the sales lines print their product code.
+    b.Add("ItemCode", "品番", W, L, 1, info.billedLines && !p ? 20 : 0);
     b.Add("ItemName", "品名", 250, L, 1, 0);
     b.Add("Number", "数量", W, R, 3, 14);
     b.Add("Unit", "単位", W, L, 1, 10);
@@ -200,17 +200,30 @@ void Ledger(Builder& b, bool p)
 
 void ModeColumns(Builder& b, const CReportColumnParams& params)
 {
-    const int mode = params.mode;
-    const bool p = GetReportModeInfo(mode)->side != 0;
+    using C = EReportColumns;
+    const CReportModeInfo& info = ReportMode(params.mode);
+    const bool p = info.side != 0;
     const bool withCarry = params.carryOver == 0;
-    switch (mode) {
-    case 8: case 9: Closing(b, p, withCarry); break;
-    case 10: case 11: Schedule(b, p); break;
-    case 12: case 13: Billed(b, p, withCarry); break;
-    case 14: case 16: Slips(b, mode); break;
-    case 15: case 17: SlipLines(b, mode); break;
-    case 18: case 19: case 20: case 21: Details(b, mode); break;
-    case 22:
+    switch (info.columns) {
+    case C::Closing:
+        Closing(b, p, withCarry);
+        break;
+    case C::Schedule:
+        Schedule(b, p);
+        break;
+    case C::Billed:
+        Billed(b, p, withCarry);
+        break;
+    case C::Slips:
+        Slips(b, p);
+        break;
+    case C::SlipLines:
+        SlipLines(b, p);
+        break;
+    case C::SlipDetails:
+        Details(b, info);
+        break;
+    case C::StockMoves:
         b.Add("Date", "日付", W, R, 2, 10);
         b.Add("No", "伝票番号", W, L, 1, 20);
         b.Add("ItemCode", "品番", W, L, 1, 0);
@@ -220,7 +233,7 @@ void ModeColumns(Builder& b, const CReportColumnParams& params)
         b.Add("OutNumber", "出庫数", W, R, 3, 14);
         b.Add("Memo", "摘要", W, L, 1, 14);
         break;
-    case 23: case 24:
+    case C::Balances:
         PartnerLead(b, p, 20);
         b.Add("前回残高", "前月残高", W, R, 3, 14);
         b.Add(Pick(p, "今回売上額", "今回仕入額"), Pick(p, "当月売上額", "当月仕入額"), W, R, 3, 14);
@@ -231,8 +244,11 @@ void ModeColumns(Builder& b, const CReportColumnParams& params)
             b.Add("限度残額", "限度残", W, R, 4, 14);
         }
         break;
-    case 25: case 26: PartnerLead(b, p, 20); p ? PurchaseAmounts(b) : SalesAmounts(b); break;
-    case 27:
+    case C::PartnerTotals:
+        PartnerLead(b, p, 20);
+        p ? PurchaseAmounts(b) : SalesAmounts(b);
+        break;
+    case C::ProductSales:
         ProductLead(b, 0);
         for (const char* f : {"総売上数", "返品数"})
             b.Amount(f);
@@ -242,20 +258,20 @@ void ModeColumns(Builder& b, const CReportColumnParams& params)
         b.Amount("粗利率", "粗利率(％)");
         b.Amount("その他");
         break;
-    case 28:
+    case C::ProductPurchases:
         ProductLead(b, 0);
         for (const char* f : {"仕入数", "返品数", "仕入額", "値引額", "純仕入額"})
             b.Amount(f);
         break;
-    case 29: case 30:
+    case C::StaffTotals:
         b.Add("MyPerson", "自社担当者", W, L, 1, 0);
         p ? PurchaseAmounts(b) : SalesAmounts(b);
         break;
-    case 31: case 32:
+    case C::PeriodTotals:
         b.Add("期間", "期間", W, L, 2, 20);
         p ? PurchaseAmounts(b) : SalesAmounts(b);
         break;
-    case 33:
+    case C::Stock:
         ProductLead(b, 20);
         b.Add("在庫数", "現在庫数", W, R, 3, 14);
         b.Add("StockJustNumber", "適正在庫数", W, R, 3, 14);
@@ -263,28 +279,29 @@ void ModeColumns(Builder& b, const CReportColumnParams& params)
         b.Add("Cost", "原単価", W, R, 3, 14);
         b.Add("在庫評価額", "在庫評価額", W, R, 3, 14);
         break;
-    case 34:
+    case C::StockInOut:
         ProductLead(b, 0);
         for (const char* f : {"前回在庫数", "今回仕入数", "今回出荷数", "調整数", "今回在庫数"})
             b.Amount(f);
         b.Add("最終出荷日", "最終出荷日", W, R, 2, 10);
         break;
-    case 35: case 36: case 37: case 38: case 39: case 40: case 41: {
-        if (mode <= 36)
+    case C::Trend:
+    case C::StockTrend: {
+        if (info.partnerKind == 1 || info.partnerKind == 2)
             PartnerLead(b, p, 20);
-        else if (mode == 39 || mode == 40)
+        else if (info.partnerKind == 3)
             b.Add("MyPerson", "自社担当者", W, L, 1, 30);
         else
             ProductLead(b, 0);
         const QDate& start = params.periodStart;
-        for (const QString& label : MakeMonthLabels(start.isValid() ? start.year() : 0,
-                                                    start.isValid() ? start.month() : 0))
+        for (const QString& label :
+             MakeMonthLabels(start.isValid() ? start.year() : 0, start.isValid() ? start.month() : 0))
             b.Add(label, label, W, R, 3, 14);
-        if (mode != 41)
+        if (info.columns != C::StockTrend)
             b.Amount("通期計");
         break;
     }
-    case 42:
+    case C::StockDetail:
         b.Add("Date", "日付", W, R, 2, 10);
         b.Add("No", "伝票番号", W, L, 1, 20);
         b.Add("タイプ", "区分", W, L, 6, 6);
@@ -293,15 +310,19 @@ void ModeColumns(Builder& b, const CReportColumnParams& params)
         b.Add("OutNum", "出庫数", W, R, 3, 14);
         b.Add("残高", "残数", W, R, 3, 14);
         break;
-    case 43: case 44: case 45: case 46: Ledger(b, p); break;
-    case 47: case 48:
+    case C::Ledger:
+        Ledger(b, p);
+        break;
+    case C::SummarySheet:
         b.Add("内訳", "内訳", 250, L, 1, 50);
         b.Add("金額", "金額", W, R, 3, 14);
         break;
-    default: break;
+    case C::None:
+        break;
     }
-    if (HasClassColumn(mode) && !params.classField.isEmpty())
-        b.Add(params.classField, params.classTitle, W, mode == 23 || mode == 24 ? R : L, CListColumnInfo::kText, 0);
+    if (info.classColumn && !params.classField.isEmpty())
+        b.Add(params.classField, params.classTitle, W, info.loader == EReportLoader::Balance ? R : L,
+              CListColumnInfo::kText, 0);
 }
 
 } // namespace

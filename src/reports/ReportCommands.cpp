@@ -10,6 +10,7 @@
 #include "reports/LedgerCreateDlg.h"
 #include "reports/PeriodDlg.h"
 #include "reports/ReportLoaders.h"
+#include "reports/ReportModes.h"
 #include "reports/SyukeiCondDlg.h"
 #include "app/SlipPeriod.h"
 
@@ -147,7 +148,7 @@ void StaffOrPeriodList(CMainFrame& frame, const CListCommand& row)
 // The balance dialog writes its conditions into the frame itself, on OK only.
 void BalanceList(CMainFrame& frame, int kind)
 {
-    CBalanceListCondDlg dialog(kind == 24 ? 2 : 1, frame);
+    CBalanceListCondDlg dialog(ReportMode(kind).side != 0 ? 2 : 1, frame);
     CBalanceCondRules& r = dialog.Rules();
     MonthPreset(Today(), r.m_from, r.m_to);
     dialog.OnInitDialog();
@@ -192,7 +193,7 @@ void RunListCommand(CMainFrame& frame, const CListCommand& row)
     switch (row.family) {
     case EFamily::Direct:
         // The payment schedule lists every open closing: no closing day.
-        if (row.kind == 11)
+        if (ReportMode(row.kind).loader == EReportLoader::Schedule && ReportMode(row.kind).side != 0)
             frame.m_nCalendarCloseDay = 0;
         frame.SwitchView(row.kind);
         break;

@@ -5,17 +5,14 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "reports/ReportData.h"
+#include "reports/ReportModes.h"
 
 #include <QStringList>
 
 QString ReportDeleteTable(int mode)
 {
-    switch (mode) {
-    case 14: return QStringLiteral("Receipt_H");
-    case 16: return QStringLiteral("Pay_H");
-    case 22: return QStringLiteral("StockChange");
-    default: return QString();
-    }
+    const char* table = ReportMode(mode).deleteTable;
+    return table ? QString::fromLatin1(table) : QString();
 }
 
 int DeleteReportRows(CMakeMsgID& db, const QString& table, const CCDSData& closings, const QList<int>& ids,

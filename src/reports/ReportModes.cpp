@@ -1,64 +1,204 @@
 #include "reports/ReportModes.h"
 
+#include <iterator>
+
 namespace
 {
 
 using L = EReportLoader;
+using M = EReportRowMark;
+using D = EReportDoubleClick;
+using A = EReportSummaryAsk;
+using P = EReportLedgerPrint;
+using S = EReportStockEdit;
+using C = EReportColumns;
 
 // clang-format off
 constexpr CReportModeInfo kModes[] = {
-    {8,  "締め請求書の作成",   0, 1, L::Closing,      149, 149, 4001},
-    {9,  "支払の締切",         1, 2, L::Closing,      149, 149, 4011},
-    {10, "入金予定表",         0, 1, L::Schedule,     153, 153, 4002},
-    {11, "支払予定表",         1, 2, L::Schedule,     169, 169, 4012},
-    {12, "請求済み一覧",       0, 1, L::Billed,       184, 184, 4003},
-    {13, "支払一覧",           1, 2, L::Billed,       184, 184, 4013},
-    {14, "入金一覧",           0, 1, L::SlipDetail,   190, 190, 4004},
-    {15, "入金明細一覧",       0, 1, L::SlipDetail,   197, 197, 4303},
-    {16, "出金伝票一覧",       1, 2, L::SlipDetail,   209, 209, 4014},
-    {17, "出金明細一覧",       1, 2, L::SlipDetail,   197, 197, 4313},
-    {18, "売上明細表",         0, 1, L::SlipDetail,   197, 197, 4302},
-    {19, "仕入明細表",         1, 2, L::SlipDetail,   197, 197, 4312},
-    {20, "見積明細表",         0, 1, L::SlipDetail,   197, 197, 4301},
-    {21, "注文明細表",         1, 2, L::SlipDetail,   197, 197, 4311},
-    {22, "入出庫データ一覧",   0, 0, L::SlipDetail,   173, 173, 4402},
-    {23, "売掛残高一覧",       0, 1, L::Balance,      192, 192, 4006},
-    {24, "買掛残高一覧",       1, 2, L::Balance,      192, 192, 4016},
-    {25, "得意先別売上集計表", 0, 1, L::Summary,      151, 151, 4101},
-    {26, "仕入先別仕入集計表", 1, 2, L::Summary,      151, 151, 4111},
-    {27, "商品別売上集計表",   0, 0, L::Summary,      151, 151, 4102},
-    {28, "商品別仕入集計表",   1, 0, L::Summary,      151, 151, 4112},
-    {29, "担当者別売上集計表", 0, 3, L::Summary,      151, 151, 4103},
-    {30, "担当者別仕入集計表", 1, 3, L::Summary,      151, 151, 4113},
-    {31, "期間別売上集計表",   0, 4, L::Summary,      151, 151, 4104},
-    {32, "期間別仕入集計表",   1, 4, L::Summary,      151, 151, 4114},
-    {33, "在庫一覧",           0, 0, L::Summary,      155, 155, 4405},
+    {.mode = 8, .title = "締め請求書の作成", .side = 0, .partnerKind = 1, .loader = L::Closing,
+     .menuId = 149, .toolBarId = 149, .helpId = 4001,
+     .closesPartners = true, .handlesClosings = true, .followsCarryOver = true, .selectsAll = true,
+     .mark = M::Chosen, .doubleClick = D::ClosePrint, .counterKind = 6, .counterName = "締め請求書",
+     .columns = C::Closing, .paper = {1, 7, 0}},
+    {.mode = 9, .title = "支払の締切", .side = 1, .partnerKind = 2, .loader = L::Closing,
+     .menuId = 149, .toolBarId = 149, .helpId = 4011,
+     .closesPartners = true, .handlesClosings = true, .followsCarryOver = true, .selectsAll = true,
+     .mark = M::Chosen, .doubleClick = D::ClosePrint, .counterKind = 7, .counterName = "支払明細書",
+     .columns = C::Closing, .paper = {1, 7, 0}},
+    {.mode = 10, .title = "入金予定表", .side = 0, .partnerKind = 1, .loader = L::Schedule,
+     .menuId = 153, .toolBarId = 153, .helpId = 4002,
+     .reloadsOnDataChange = true, .followsCarryOver = true, .selectsAll = true,
+     .doubleClick = D::Receipt, .opensReceipt = true, .counterKind = 10, .counterName = "入金",
+     .columns = C::Schedule, .paper = {1, 5, 0}},
+    {.mode = 11, .title = "支払予定表", .side = 1, .partnerKind = 2, .loader = L::Schedule,
+     .menuId = 169, .toolBarId = 169, .helpId = 4012,
+     .reloadsOnDataChange = true, .followsCarryOver = true, .selectsAll = true,
+     .doubleClick = D::Receipt, .opensReceipt = true, .printsTransferRequest = true,
+     .counterKind = 50, .counterName = "出金", .columns = C::Schedule, .paper = {1, 5, 0}},
+    {.mode = 12, .title = "請求済み一覧", .side = 0, .partnerKind = 1, .loader = L::Billed,
+     .menuId = 184, .toolBarId = 184, .helpId = 4003,
+     .handlesClosings = true, .reloadsOnDataChange = true, .followsCarryOver = true,
+     .opensOnDefaultPeriod = true, .selectsAll = true, .mark = M::Settled, .doubleClick = D::Reprint,
+     .columns = C::Billed, .settlesByMark = true, .paper = {1, 7, 0}},
+    {.mode = 13, .title = "支払一覧", .side = 1, .partnerKind = 2, .loader = L::Billed,
+     .menuId = 184, .toolBarId = 184, .helpId = 4013,
+     .handlesClosings = true, .reloadsOnDataChange = true, .followsCarryOver = true,
+     .opensOnDefaultPeriod = true, .selectsAll = true, .mark = M::Settled, .doubleClick = D::Reprint,
+     .columns = C::Billed, .settlesByMark = true, .paper = {1, 7, 0}},
+    {.mode = 14, .title = "入金一覧", .side = 0, .partnerKind = 1, .loader = L::SlipDetail,
+     .menuId = 190, .toolBarId = 190, .helpId = 4004,
+     .opensOnDefaultPeriod = true, .selectsAll = true, .doubleClick = D::Receipt, .opensReceipt = true,
+     .printsReceiptVoucher = true, .deleteTable = "Receipt_H", .deleteUndoesClosing = true,
+     .columns = C::Slips, .paper = {0, 4, 0}},
+    {.mode = 15, .title = "入金明細一覧", .side = 0, .partnerKind = 1, .loader = L::SlipDetail,
+     .menuId = 197, .toolBarId = 197, .helpId = 4303,
+     .doubleClick = D::Receipt, .opensReceipt = true, .columns = C::SlipLines, .paper = {1, 4, 0}},
+    {.mode = 16, .title = "出金伝票一覧", .side = 1, .partnerKind = 2, .loader = L::SlipDetail,
+     .menuId = 209, .toolBarId = 209, .helpId = 4014,
+     .opensOnDefaultPeriod = true, .selectsAll = true, .doubleClick = D::Receipt, .opensReceipt = true,
+     .deleteTable = "Pay_H", .deleteUndoesClosing = true, .columns = C::Slips},
+    {.mode = 17, .title = "出金明細一覧", .side = 1, .partnerKind = 2, .loader = L::SlipDetail,
+     .menuId = 197, .toolBarId = 197, .helpId = 4313,
+     .doubleClick = D::Receipt, .opensReceipt = true, .columns = C::SlipLines},
+    {.mode = 18, .title = "売上明細表", .side = 0, .partnerKind = 1, .loader = L::SlipDetail,
+     .menuId = 197, .toolBarId = 197, .helpId = 4302,
+     .reloadsOnDataChange = true, .mark = M::Settled, .doubleClick = D::ShowSlip, .billedLines = true,
+     .columns = C::SlipDetails, .slip = {"Sales_H", 2, "売上一覧"}, .paper = {1, 6, 3}},
+    {.mode = 19, .title = "仕入明細表", .side = 1, .partnerKind = 2, .loader = L::SlipDetail,
+     .menuId = 197, .toolBarId = 197, .helpId = 4312,
+     .reloadsOnDataChange = true, .mark = M::Settled, .doubleClick = D::ShowSlip, .billedLines = true,
+     .columns = C::SlipDetails, .slip = {"Stock_H", 5, "仕入一覧"}, .paper = {1, 6, 3}},
+    {.mode = 20, .title = "見積明細表", .side = 0, .partnerKind = 1, .loader = L::SlipDetail,
+     .menuId = 197, .toolBarId = 197, .helpId = 4301,
+     .reloadsOnDataChange = true, .mark = M::Concluded, .doubleClick = D::ShowSlip,
+     .columns = C::SlipDetails, .slip = {"Estimate_H", 1, "見積一覧"}, .paper = {1, 5, 3}},
+    {.mode = 21, .title = "注文明細表", .side = 1, .partnerKind = 2, .loader = L::SlipDetail,
+     .menuId = 197, .toolBarId = 197, .helpId = 4311,
+     .reloadsOnDataChange = true, .mark = M::Settled, .doubleClick = D::ShowSlip,
+     .columns = C::SlipDetails, .dueDate = true, .slip = {"Order_H", 4, "注文一覧"}, .paper = {1, 6, 3}},
+    {.mode = 22, .title = "入出庫データ一覧", .side = 0, .partnerKind = 0, .loader = L::SlipDetail,
+     .menuId = 173, .toolBarId = 173, .helpId = 4402,
+     .selectsAll = true, .doubleClick = D::EditStock, .deleteTable = "StockChange",
+     .stockEdit = S::Movement, .columns = C::StockMoves, .paper = {0, 4, 0}},
+    {.mode = 23, .title = "売掛残高一覧", .side = 0, .partnerKind = 1, .loader = L::Balance,
+     .menuId = 192, .toolBarId = 192, .helpId = 4006,
+     .selectsAll = true, .drillTo = 43, .doubleClick = D::DrillDown, .ledgerPrint = P::SelectedPartners,
+     .columns = C::Balances, .classColumn = true, .paper = {0, 2, 0}},
+    {.mode = 24, .title = "買掛残高一覧", .side = 1, .partnerKind = 2, .loader = L::Balance,
+     .menuId = 192, .toolBarId = 192, .helpId = 4016,
+     .selectsAll = true, .drillTo = 44, .doubleClick = D::DrillDown, .ledgerPrint = P::SelectedPartners,
+     .columns = C::Balances, .classColumn = true, .paper = {0, 2, 0}},
+    {.mode = 25, .title = "得意先別売上集計表", .side = 0, .partnerKind = 1, .loader = L::Summary,
+     .menuId = 151, .toolBarId = 151, .helpId = 4101,
+     .groupable = true, .summaryAsk = A::Aggregation, .columns = C::PartnerTotals, .classColumn = true, .paper = {0, 2, 0}},
+    {.mode = 26, .title = "仕入先別仕入集計表", .side = 1, .partnerKind = 2, .loader = L::Summary,
+     .menuId = 151, .toolBarId = 151, .helpId = 4111,
+     .groupable = true, .summaryAsk = A::Aggregation, .columns = C::PartnerTotals, .classColumn = true, .paper = {0, 2, 0}},
+    {.mode = 27, .title = "商品別売上集計表", .side = 0, .partnerKind = 0, .loader = L::Summary,
+     .menuId = 151, .toolBarId = 151, .helpId = 4102,
+     .groupable = true, .summaryAsk = A::Aggregation, .columns = C::ProductSales, .classColumn = true},
+    {.mode = 28, .title = "商品別仕入集計表", .side = 1, .partnerKind = 0, .loader = L::Summary,
+     .menuId = 151, .toolBarId = 151, .helpId = 4112,
+     .groupable = true, .summaryAsk = A::Aggregation, .columns = C::ProductPurchases, .classColumn = true, .paper = {0, 2, 0}},
+    {.mode = 29, .title = "担当者別売上集計表", .side = 0, .partnerKind = 3, .loader = L::Summary,
+     .menuId = 151, .toolBarId = 151, .helpId = 4103,
+     .groupable = true, .summaryAsk = A::Period, .columns = C::StaffTotals, .paper = {0, 1, 0}},
+    {.mode = 30, .title = "担当者別仕入集計表", .side = 1, .partnerKind = 3, .loader = L::Summary,
+     .menuId = 151, .toolBarId = 151, .helpId = 4113,
+     .groupable = true, .summaryAsk = A::Period, .columns = C::StaffTotals, .paper = {0, 1, 0}},
+    {.mode = 31, .title = "期間別売上集計表", .side = 0, .partnerKind = 4, .loader = L::Summary,
+     .menuId = 151, .toolBarId = 151, .helpId = 4104,
+     .groupable = true, .summaryAsk = A::PeriodTotals, .columns = C::PeriodTotals, .paper = {0, 1, 0}},
+    {.mode = 32, .title = "期間別仕入集計表", .side = 1, .partnerKind = 4, .loader = L::Summary,
+     .menuId = 151, .toolBarId = 151, .helpId = 4114,
+     .groupable = true, .summaryAsk = A::PeriodTotals, .columns = C::PeriodTotals, .paper = {0, 1, 0}},
+    {.mode = 33, .title = "在庫一覧", .side = 0, .partnerKind = 0, .loader = L::Summary,
+     .menuId = 155, .toolBarId = 155, .helpId = 4405,
+     .groupable = true, .doubleClick = D::EditStock, .stockEdit = S::NewMovement,
+     .summaryAsk = A::Aggregation, .asksNoEndDate = true, .columns = C::Stock, .classColumn = true, .paper = {0, 2, 0}},
     // The stock in/out list has a topic of its own beside the other stock lists.
-    {34, "入出庫一覧",         0, 0, L::Summary,      151, 151, 4403},
-    {35, "得意先別売上推移表", 0, 1, L::Summary,      151, 151, 4201},
-    {36, "仕入先別仕入推移表", 1, 2, L::Summary,      151, 151, 4211},
-    {37, "商品別売上推移表",   0, 0, L::Summary,      151, 151, 4202},
-    {38, "商品別仕入推移表",   1, 0, L::Summary,      151, 151, 4212},
-    {39, "担当者別売上推移表", 0, 3, L::Summary,      151, 151, 4203},
-    {40, "担当者別仕入推移表", 1, 3, L::Summary,      151, 151, 4213},
-    {41, "在庫推移表",         0, 0, L::Summary,      151, 151, 4406},
-    {42, "入出庫明細",         0, 0, L::Ledger,       228, 206, 4404},
-    {43, "",                   0, 1, L::None,         206, 206, 4005},
-    {44, "",                   1, 2, L::None,         206, 206, 4015},
-    {45, "得意先元帳",         0, 1, L::Ledger,       206, 446, 4005},
-    {46, "仕入先元帳",         1, 2, L::Ledger,       206, 446, 4015},
-    {47, "売上総括表",         0, 4, L::SummarySheet, 151, 151, 4105},
-    {48, "仕入総括表",         1, 4, L::SummarySheet, 151, 151, 4115},
+    {.mode = 34, .title = "入出庫一覧", .side = 0, .partnerKind = 0, .loader = L::Summary,
+     .menuId = 151, .toolBarId = 151, .helpId = 4403,
+     .groupable = true, .drillTo = 42, .doubleClick = D::DrillDown, .summaryAsk = A::Aggregation,
+     .columns = C::StockInOut, .classColumn = true, .paper = {0, 2, 0}},
+    {.mode = 35, .title = "得意先別売上推移表", .side = 0, .partnerKind = 1, .loader = L::Summary,
+     .menuId = 151, .toolBarId = 151, .helpId = 4201,
+     .groupable = true, .summaryAsk = A::Aggregation, .trend = true, .columns = C::Trend, .classColumn = true, .paper = {0, 2, 6}},
+    {.mode = 36, .title = "仕入先別仕入推移表", .side = 1, .partnerKind = 2, .loader = L::Summary,
+     .menuId = 151, .toolBarId = 151, .helpId = 4211,
+     .groupable = true, .summaryAsk = A::Aggregation, .trend = true, .columns = C::Trend, .classColumn = true, .paper = {0, 2, 6}},
+    {.mode = 37, .title = "商品別売上推移表", .side = 0, .partnerKind = 0, .loader = L::Summary,
+     .menuId = 151, .toolBarId = 151, .helpId = 4202,
+     .groupable = true, .summaryAsk = A::Aggregation, .trend = true, .columns = C::Trend, .classColumn = true, .paper = {0, 2, 6}},
+    {.mode = 38, .title = "商品別仕入推移表", .side = 1, .partnerKind = 0, .loader = L::Summary,
+     .menuId = 151, .toolBarId = 151, .helpId = 4212,
+     .groupable = true, .summaryAsk = A::Aggregation, .trend = true, .columns = C::Trend, .classColumn = true, .paper = {0, 2, 6}},
+    {.mode = 39, .title = "担当者別売上推移表", .side = 0, .partnerKind = 3, .loader = L::Summary,
+     .menuId = 151, .toolBarId = 151, .helpId = 4203,
+     .groupable = true, .summaryAsk = A::Period, .trend = true, .columns = C::Trend, .classColumn = true, .paper = {0, 1, 6}},
+    {.mode = 40, .title = "担当者別仕入推移表", .side = 1, .partnerKind = 3, .loader = L::Summary,
+     .menuId = 151, .toolBarId = 151, .helpId = 4213,
+     .groupable = true, .summaryAsk = A::Period, .trend = true, .columns = C::Trend, .classColumn = true, .paper = {0, 1, 6}},
+    {.mode = 41, .title = "在庫推移表", .side = 0, .partnerKind = 0, .loader = L::Summary,
+     .menuId = 151, .toolBarId = 151, .helpId = 4406,
+     .groupable = true, .summaryAsk = A::Aggregation, .trend = true, .columns = C::StockTrend, .classColumn = true, .paper = {0, 2, 6}},
+    {.mode = 42, .title = "入出庫明細", .side = 0, .partnerKind = 0, .loader = L::Ledger,
+     .menuId = 228, .toolBarId = 206, .helpId = 4404,
+     .groupable = true, .ledger = true, .backTo = 34, .drillTitle = "入出庫明細",
+     .ledgerPrint = P::ListPreview, .columns = C::StockDetail, .paper = {0, 4, 0}},
+    {.mode = 43, .title = "", .side = 0, .partnerKind = 1, .loader = L::None,
+     .menuId = 206, .toolBarId = 206, .helpId = 4005,
+     .groupable = true, .ledger = true, .backTo = 23, .drillTitle = "得意先別元帳",
+     .ledgerPrint = P::ShownLedger, .columns = C::Ledger, .paper = {0, 5, 0}},
+    {.mode = 44, .title = "", .side = 1, .partnerKind = 2, .loader = L::None,
+     .menuId = 206, .toolBarId = 206, .helpId = 4015,
+     .groupable = true, .ledger = true, .backTo = 24, .drillTitle = "仕入先別元帳",
+     .ledgerPrint = P::ShownLedger, .columns = C::Ledger, .paper = {0, 5, 0}},
+    {.mode = 45, .title = "得意先元帳", .side = 0, .partnerKind = 1, .loader = L::Ledger,
+     .menuId = 206, .toolBarId = 446, .helpId = 4005,
+     .groupable = true, .ledger = true, .ledgerPrint = P::ShownLedger, .columns = C::Ledger},
+    {.mode = 46, .title = "仕入先元帳", .side = 1, .partnerKind = 2, .loader = L::Ledger,
+     .menuId = 206, .toolBarId = 446, .helpId = 4015,
+     .groupable = true, .ledger = true, .ledgerPrint = P::ShownLedger, .columns = C::Ledger},
+    {.mode = 47, .title = "売上総括表", .side = 0, .partnerKind = 4, .loader = L::SummarySheet,
+     .menuId = 151, .toolBarId = 151, .helpId = 4105,
+     .groupable = true, .summaryAsk = A::Period, .columns = C::SummarySheet, .paper = {0, 1, 0}},
+    {.mode = 48, .title = "仕入総括表", .side = 1, .partnerKind = 4, .loader = L::SummarySheet,
+     .menuId = 151, .toolBarId = 151, .helpId = 4115,
+     .groupable = true, .summaryAsk = A::Period, .columns = C::SummarySheet, .paper = {0, 1, 0}},
 };
 // clang-format on
+
+constexpr bool InModeOrder()
+{
+    for (int i = 0; i < int(std::size(kModes)); ++i)
+        if (kModes[i].mode != kFirstReportMode + i)
+            return false;
+    return std::size(kModes) == kLastReportMode - kFirstReportMode + 1;
+}
+static_assert(InModeOrder(), "one row a mode, in mode order");
+
+// Outside the list modes: no title, no loader, nothing offered.
+constexpr CReportModeInfo kNoMode{};
 
 } // namespace
 
 const CReportModeInfo* GetReportModeInfo(int mode)
 {
-    if (mode < kFirstReportMode || mode > kLastReportMode)
+    if (!IsReportMode(mode))
         return nullptr;
     return &kModes[mode - kFirstReportMode];
+}
+
+const CReportModeInfo& ReportMode(int mode)
+{
+    const CReportModeInfo* info = GetReportModeInfo(mode);
+    return info ? *info : kNoMode;
+}
+
+bool IsReportMode(int mode)
+{
+    return mode >= kFirstReportMode && mode <= kLastReportMode;
 }
 
 QString GetReportModeTitle(int mode)
@@ -69,12 +209,18 @@ QString GetReportModeTitle(int mode)
 
 int GetReportMarkBitmap(int mode, bool grouping)
 {
-    switch (mode) {
-    case 8: case 9: return 183;
-    case 12: case 13: case 18: case 19: case 21: return 186;
-    case 20: return 196;
-    default: return mode >= 25 && mode <= 48 && grouping ? 202 : 229;
+    const CReportModeInfo& info = ReportMode(mode);
+    switch (info.mark) {
+    case EReportRowMark::Chosen:
+        return 183;
+    case EReportRowMark::Settled:
+        return 186;
+    case EReportRowMark::Concluded:
+        return 196;
+    case EReportRowMark::None:
+        break;
     }
+    return info.groupable && grouping ? 202 : 229;
 }
 
 bool ReportModeShowsMarks(int mode, bool grouping)

@@ -3,21 +3,149 @@
 #include <QString>
 
 // How a report mode gets its records.
-enum class EReportLoader { None, Closing, Schedule, Billed, SlipDetail, Balance, Summary, Ledger, SummarySheet };
+enum class EReportLoader {
+    None,
+    Closing,
+    Schedule,
+    Billed,
+    SlipDetail,
+    Balance,
+    Summary,
+    Ledger,
+    SummarySheet
+};
+
+// The mark in a row's first column: none, the closing candidate chosen, the
+// settled seal "済" and the concluded seal "成".
+enum class EReportRowMark { None, Chosen, Settled, Concluded };
+
+// What a double click on a row does.
+enum class EReportDoubleClick { None, ClosePrint, Receipt, Reprint, EditStock, DrillDown, ShowSlip };
+
+// The conditions a summary asks over a loaded list: the aggregation dialog,
+// a period only, or a period with its daily or monthly breakdown.
+enum class EReportSummaryAsk { None, Aggregation, Period, PeriodTotals };
+
+// How the ledger print command prints: the stock detail as a list through
+// its preview, the ledgers of the partners selected in a balance list, or
+// the ledger shown.
+enum class EReportLedgerPrint { None, ListPreview, SelectedPartners, ShownLedger };
+
+// The stock movement a row edit asks: a new one for the product of the row,
+// or the movement the row is.
+enum class EReportStockEdit { None, NewMovement, Movement };
+
+// The columns a mode lists.
+enum class EReportColumns {
+    None,
+    Closing,
+    Schedule,
+    Billed,
+    Slips,
+    SlipLines,
+    SlipDetails,
+    StockMoves,
+    Balances,
+    PartnerTotals,
+    ProductSales,
+    ProductPurchases,
+    StaffTotals,
+    PeriodTotals,
+    Stock,
+    StockInOut,
+    Trend,
+    StockTrend,
+    StockDetail,
+    Ledger,
+    SummarySheet
+};
+
+// The slip behind a detail row: its header table, the slip-form program's
+// kind and the slip list named when its layout is gone.
+struct CReportSlipSource {
+    const char* table = nullptr;
+    int kind = 0;
+    const char* listName = nullptr;
+};
+
+// The paper of a printed list: landscape, and the columns on the first and
+// second line of a row's block.
+struct CReportPaper {
+    int landscape = 1;
+    int leadColumns = 2;
+    int secondColumns = 0;
+};
 
 // One list mode of the report screen (modes 8-48 equal the frame's view
-// kinds): title, side (0 sales, 1 purchase), partner kind (0 none, 1
-// customer, 2 supplier, 3 staff, 4 period), loader, menu, toolbar, help
-// context and the row-mark bitmap with whether marks are shown.
+// kinds) and everything the screen does differently for it.
 struct CReportModeInfo {
-    int mode;
-    const char* title;
-    int side;
-    int partnerKind;
-    EReportLoader loader;
-    int menuId;
-    int toolBarId;
-    int helpId;
+    int mode = 0;
+    const char* title = "";
+    int side = 0;        // 0 sales, 1 purchase
+    int partnerKind = 0; // 0 none (products), 1 customer, 2 supplier, 3 staff, 4 period
+    EReportLoader loader = EReportLoader::None;
+    int menuId = 0;
+    int toolBarId = 0;
+    int helpId = 0;
+
+    // Rows are closing candidates: closing, its date, and invoices on closing.
+    bool closesPartners = false;
+    // Rows are or may become closings: undoing them, invoice reprints and
+    // address labels.
+    bool handlesClosings = false;
+    // Read again when another program changed data (closing candidates
+    // reload their own way, keeping the partners chosen).
+    bool reloadsOnDataChange = false;
+    // Loaded again when the carry-over switch changes.
+    bool followsCarryOver = false;
+    // Opens on the default period ending today.
+    bool opensOnDefaultPeriod = false;
+    // Select-all acts: the lists whose commands take many rows.
+    bool selectsAll = false;
+    EReportRowMark mark = EReportRowMark::None;
+    // Under a classification grouping, rows fold into groups.
+    bool groupable = false;
+    // A ledger or stock detail of one partner or product: filled from its own
+    // record sets, never sorted, with its own conditions.
+    bool ledger = false;
+    // The detail a double click drills down to, and the list it goes back to.
+    int drillTo = 0;
+    int backTo = 0;
+    // The title shown when reached by drilling down.
+    const char* drillTitle = "";
+    EReportDoubleClick doubleClick = EReportDoubleClick::None;
+    // The receipt or payment dialog opens on a row.
+    bool opensReceipt = false;
+    // Bank-transfer requests print from the rows.
+    bool printsTransferRequest = false;
+    // Receipt vouchers print from the rows.
+    bool printsReceiptVoucher = false;
+    EReportLedgerPrint ledgerPrint = EReportLedgerPrint::None;
+    // The table whose rows are deleted (null: nothing is), and whether a
+    // deleted row undoes the closing it was booked to.
+    const char* deleteTable = nullptr;
+    bool deleteUndoesClosing = false;
+    EReportStockEdit stockEdit = EReportStockEdit::None;
+    EReportSummaryAsk summaryAsk = EReportSummaryAsk::None;
+    // Twelve months a row.
+    bool trend = false;
+    // The aggregation dialog shows no end date.
+    bool asksNoEndDate = false;
+    // Lines of slips that get billed: their billing and their form show,
+    // and a slip may be the billing-time tax.
+    bool billedLines = false;
+    // The slip the number settings concern (-1 none) and its name.
+    int counterKind = -1;
+    const char* counterName = "";
+    EReportColumns columns = EReportColumns::None;
+    // The order lines' delivery date.
+    bool dueDate = false;
+    // The billed status toggles by a click on the row's mark.
+    bool settlesByMark = false;
+    // Gets the classification column when one is chosen.
+    bool classColumn = false;
+    CReportSlipSource slip = {};
+    CReportPaper paper = {};
 };
 
 inline constexpr int kFirstReportMode = 8;
@@ -25,7 +153,11 @@ inline constexpr int kLastReportMode = 48;
 
 // Null outside 8-48.
 const CReportModeInfo* GetReportModeInfo(int mode);
+// The facts of a mode; outside 8-48 a mode that does nothing.
+const CReportModeInfo& ReportMode(int mode);
 QString GetReportModeTitle(int mode);
+// View kinds 8-48 are the report list's modes.
+bool IsReportMode(int mode);
 
 // The row-mark picture of a mode (183, 186, 196, 202 or 229) and whether
 // rows show marks; `grouping` is the frame's classification grouping flag.
@@ -34,6 +166,12 @@ bool ReportModeShowsMarks(int mode, bool grouping);
 
 // Modes 25-41 list per product, partner, staff member or period and can be
 // grouped by a classification.
-inline bool IsSummaryMode(int mode) { return mode >= 25 && mode <= 41; }
+inline bool IsSummaryMode(int mode)
+{
+    return ReportMode(mode).loader == EReportLoader::Summary;
+}
 // Modes that get the classification column when one is chosen.
-inline bool HasClassColumn(int mode) { return (mode >= 23 && mode <= 28) || (mode >= 33 && mode <= 41); }
+inline bool HasClassColumn(int mode)
+{
+    return ReportMode(mode).classColumn;
+}

@@ -3,6 +3,7 @@
 #include "platform/text/Cp932.h"
 #include "platform/ui/Fonts.h"
 #include "reports/ReportList.h"
+#include "reports/ReportModes.h"
 
 #include <QFontMetricsF>
 
@@ -38,25 +39,10 @@ CPrintRect Shifted(const CPrintRect& r, int dx, int dy)
 CReportPrintLayout SetupPrintLayout(int mode)
 {
     CReportPrintLayout l;
-    const auto set = [&l](int landscape, int lead, int second) {
-        l.landscape = landscape;
-        l.leadColumns = lead;
-        l.secondColumns = second;
-    };
-    switch (mode) {
-    case 8: case 9: case 12: case 13: set(1, 7, 0); break;
-    case 10: case 11: set(1, 5, 0); break;
-    case 15: set(1, 4, 0); break;
-    case 18: case 19: case 21: set(1, 6, 3); break;
-    case 20: set(1, 5, 3); break;
-    case 14: case 22: case 42: set(0, 4, 0); break;
-    case 23: case 24: case 25: case 26: case 28: case 33: case 34: set(0, 2, 0); break;
-    case 29: case 30: case 31: case 32: case 47: case 48: set(0, 1, 0); break;
-    case 43: case 44: set(0, 5, 0); break;
-    case 35: case 36: case 37: case 38: case 41: set(0, 2, 6); break;
-    case 39: case 40: set(0, 1, 6); break;
-    default: break; // 16, 17, 27, 45, 46 and the rest keep the defaults
-    }
+    const CReportPaper& paper = ReportMode(mode).paper;
+    l.landscape = paper.landscape;
+    l.leadColumns = paper.leadColumns;
+    l.secondColumns = paper.secondColumns;
     if (!l.landscape)
         l.rowsPerPage = l.secondColumns > 0 ? 18 : 28;
     else
@@ -110,7 +96,9 @@ CReportPrintPage::Measure MakePrintMeasure()
     return [metrics](const QString& text, int fontHeight) {
         auto it = metrics->find(fontHeight);
         if (it == metrics->end())
-            it = metrics->emplace(fontHeight, QFontMetricsF(MakeFont(Face(), MulDiv(Points(fontHeight), 2540, 72))))
+            it = metrics
+                     ->emplace(fontHeight,
+                               QFontMetricsF(MakeFont(Face(), MulDiv(Points(fontHeight), 2540, 72))))
                      .first;
         return int(std::ceil(it->second.horizontalAdvance(text) / 10.0));
     };
@@ -175,7 +163,7 @@ QList<CPrintRect> CReportPrintPage::CellRects(int ruleY) const
         last += kLineHeight;
     }
     const int rest = lead + second;
-    const bool monthly = m_sheet.mode >= 35 && m_sheet.mode <= 41;
+    const bool monthly = ReportMode(m_sheet.mode).trend;
     if (monthly) {
         int x = 0;
         for (int k = rest; k < n; ++k) {
@@ -206,7 +194,8 @@ QString CReportPrintPage::CellText(const CReportPrintRow* row, int column) const
     if (column == 0 && c.kind == 6 && !row->total) {
         if (row->check == 0)
             return QString();
-        return m_sheet.mode == 20 ? QStringLiteral("成") : QStringLiteral("済");
+        return ReportMode(m_sheet.mode).mark == EReportRowMark::Concluded ? QStringLiteral("成")
+                                                                          : QStringLiteral("済");
     }
     return row->texts.value(column);
 }
@@ -229,7 +218,8 @@ int CReportPrintPage::PrintPageHeader(IPrintCanvas& canvas, int page) const
         canvas.DrawText(Shifted(item.rect, kMarginLeft, kMarginTop), item.text,
                         AlignFlag(item.align) | IPrintCanvas::kClip);
     }
-    canvas.DrawLine(kMarginLeft, kMarginTop + ruleY, kMarginLeft + m_layout.ContentWidth(), kMarginTop + ruleY, 5);
+    canvas.DrawLine(kMarginLeft, kMarginTop + ruleY, kMarginLeft + m_layout.ContentWidth(),
+                    kMarginTop + ruleY, 5);
     return ruleY;
 }
 
@@ -255,7 +245,8 @@ void CReportPrintPage::PrintListBody(IPrintCanvas& canvas, int page, int ruleY) 
             if (k > 0 && m_sheet.columns[k - 1].IsCode()) {
                 // Right after the code as printed, whatever its cell's width.
                 const QString code = caption ? QStringLiteral("コード") : row->texts.value(k - 1);
-                cell.left = cells[k - 1].left + left + ((Cp932::ByteLength(code) + 2) / 2) * kTextHeight + kUnit;
+                cell.left =
+                    cells[k - 1].left + left + ((Cp932::ByteLength(code) + 2) / 2) * kTextHeight + kUnit;
             }
             const int align = m_sheet.columns[k].right ? IPrintCanvas::kRight : IPrintCanvas::kLeft;
             canvas.DrawText(cell, CellText(row, k), align | IPrintCanvas::kVCenter | IPrintCanvas::kClip);
@@ -266,7 +257,8 @@ void CReportPrintPage::PrintListBody(IPrintCanvas& canvas, int page, int ruleY) 
 }
 
 CShimePrintDoc::CShimePrintDoc(Source source)
-    : m_source(std::move(source)), m_paperRule([](int landscape) { PrintJob::SetDefaultPaper(9, landscape ? 2 : 1); })
+    : m_source(std::move(source)),
+      m_paperRule([](int landscape) { PrintJob::SetDefaultPaper(9, landscape ? 2 : 1); })
 {
 }
 
@@ -294,9 +286,7 @@ bool CShimePrintDoc::OnPreparePrinting(CPrintInfo& info)
     return true;
 }
 
-void CShimePrintDoc::OnBeginPrinting(IPrintCanvas&, CPrintInfo&)
-{
-}
+void CShimePrintDoc::OnBeginPrinting(IPrintCanvas&, CPrintInfo&) {}
 
 void CShimePrintDoc::OnPrint(IPrintCanvas& canvas, CPrintInfo& info)
 {

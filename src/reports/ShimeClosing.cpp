@@ -59,7 +59,7 @@ QStringList CShimeView::TakeNumbers(CCounterInfo& counter, int kind, int count)
 void CShimeView::OnCloseAndPrint()
 {
     const int mode = m_list.GetMode();
-    if (mode != 8 && mode != 9)
+    if (!ReportMode(mode).closesPartners)
         return;
     if (m_list.RowCount() == 0) {
         UiServices::Prompt().MessageBox(Q("処理対象のレコードがありません"));
@@ -244,7 +244,7 @@ void CShimeView::IssueInvoices(const QList<int>& rows)
             const COneRecord* record = m_list.RecordAt(row);
             if (!record)
                 continue;
-            if (mode != 8 && mode != 9 && IntOf(record, "TudoFlg") == 0) {
+            if (!ReportMode(mode).closesPartners && IntOf(record, "TudoFlg") == 0) {
                 perSlip << row;
                 continue;
             }
@@ -321,7 +321,7 @@ void CShimeView::OnCancelClose()
                 UiServices::Prompt().MessageBox(Q("締め済みになっていないデータを選択しています。"));
             continue;
         }
-        if (mode == 12 || mode == 13) {
+        if (ReportMode(mode).loader == EReportLoader::Billed) {
             if (IntOf(record, "TudoFlg") == 0) {
                 if (!std::exchange(toldPerSlip, true))
                     UiServices::Prompt().MessageBox(
@@ -345,7 +345,7 @@ void CShimeView::OnCancelClose()
         ShowReportFailure(result, Q("締めの取り消しに失敗しました。"), err);
         return;
     }
-    if (mode == 8 || mode == 9) {
+    if (ReportMode(mode).closesPartners) {
         for (int row : kept) {
             CReportRow& target = m_list.Rows()[size_t(row)];
             target.record->SetField(Q("ID"), 0);
@@ -360,7 +360,7 @@ void CShimeView::OnCancelClose()
 void CShimeView::OnChangeClosingDate()
 {
     const int mode = m_list.GetMode();
-    if (mode != 8 && mode != 9)
+    if (!ReportMode(mode).closesPartners)
         return;
     CCloseInvoiceDlg dialog(m_list.IsPurchase() ? 1 : 0, GetFrame(), this);
     if (RunModal(dialog) != QDialog::Accepted)
@@ -378,7 +378,7 @@ void CShimeView::ReloadClosingList()
 void CShimeView::LoadBilledList(int periodShape)
 {
     const int mode = m_list.GetMode();
-    if (mode != 12 && mode != 13)
+    if (ReportMode(mode).loader != EReportLoader::Billed)
         return;
     m_list.ClearRecords();
     const CMainFrame& frame = GetFrame();
@@ -429,7 +429,7 @@ void CShimeView::LoadByMode(int periodShape)
 void CShimeView::LoadSlipDetailList(int periodShape)
 {
     const int mode = m_list.GetMode();
-    if (mode < 14 || mode > 22)
+    if (ReportMode(mode).loader != EReportLoader::SlipDetail)
         return;
     LoadByMode(periodShape);
 }
@@ -437,7 +437,7 @@ void CShimeView::LoadSlipDetailList(int periodShape)
 void CShimeView::LoadBalanceList()
 {
     const int mode = m_list.GetMode();
-    if (mode != 23 && mode != 24)
+    if (ReportMode(mode).loader != EReportLoader::Balance)
         return;
     LoadByMode(GetFrame().m_nPeriodShape);
 }

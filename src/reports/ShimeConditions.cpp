@@ -27,10 +27,10 @@ void ClearSummaryFilters(CMainFrame& frame)
 // Asks the period of the staff lists, staff trends and summary sheets
 // (option 0) or of the period totals (option 2) and writes it; false on
 // Cancel.
-bool AskSummaryPeriod(CMainFrame& frame, int mode)
+bool AskSummaryPeriod(CMainFrame& frame, const CReportModeInfo& info)
 {
-    const bool periodTotals = mode == 31 || mode == 32;
-    CPeriodDlg dialog(periodTotals ? 2 : 0, mode == 39 || mode == 40);
+    const bool periodTotals = info.summaryAsk == EReportSummaryAsk::PeriodTotals;
+    CPeriodDlg dialog(periodTotals ? 2 : 0, info.trend);
     CPeriodRules& r = dialog.Rules();
     r.m_from = frame.m_dtPeriodFrom;
     r.m_to = frame.m_dtPeriodTo;
@@ -59,10 +59,11 @@ bool AskSummaryPeriod(CMainFrame& frame, int mode)
 
 // The aggregation dialog over the list; it writes the classification and
 // its contents itself.
-bool AskAggregation(CMainFrame& frame, int mode)
+bool AskAggregation(CMainFrame& frame, const CReportModeInfo& info)
 {
-    const int ledger = (mode == 25 || mode == 35) ? 1 : (mode == 26 || mode == 36) ? 2 : 0;
-    CSyukeiCondDlg dialog(frame, ledger, mode >= 35, mode != 33);
+    // The customer or supplier lists offer the partner's classifications.
+    const int ledger = info.partnerKind == 1 || info.partnerKind == 2 ? info.partnerKind : 0;
+    CSyukeiCondDlg dialog(frame, ledger, info.trend, !info.asksNoEndDate);
     CSyukeiCondRules& r = dialog.Rules();
     r.m_from = frame.m_dtPeriodFrom;
     r.m_to = frame.m_dtPeriodTo;
@@ -103,8 +104,7 @@ void CShimeView::OnChangeDisplayPeriod()
         frame.m_dtPeriodTo = r.m_to;
     frame.m_nPeriodShape = (r.m_bNoStart ? 1 : 0) + (r.m_bNoEnd ? 2 : 0);
     TakeConditions();
-    const int mode = m_list.GetMode();
-    if (mode == 12 || mode == 13)
+    if (ReportMode(m_list.GetMode()).loader == EReportLoader::Billed)
         LoadBilledList(frame.m_nPeriodShape);
     else
         LoadSlipDetailList(frame.m_nPeriodShape);
@@ -113,8 +113,7 @@ void CShimeView::OnChangeDisplayPeriod()
 
 void CShimeView::OnBalanceConditions()
 {
-    const int mode = m_list.GetMode();
-    if (mode != 23 && mode != 24)
+    if (ReportMode(m_list.GetMode()).loader != EReportLoader::Balance)
         return;
     CMainFrame& frame = GetFrame();
     CBalanceListCondDlg dialog(m_list.IsPurchase() ? 2 : 1, frame);
@@ -135,17 +134,16 @@ void CShimeView::OnBalanceConditions()
 
 void CShimeView::OnSummaryConditions()
 {
-    const int mode = m_list.GetMode();
-    if (!IsSummaryMode(mode) && mode != 47 && mode != 48)
+    const CReportModeInfo& info = ReportMode(m_list.GetMode());
+    if (info.summaryAsk == EReportSummaryAsk::None)
         return;
     CMainFrame& frame = GetFrame();
-    const bool periodOnly = mode == 29 || mode == 30 || mode == 31 || mode == 32 || mode == 39 || mode == 40 ||
-                            mode == 47 || mode == 48;
-    if (!(periodOnly ? AskSummaryPeriod(frame, mode) : AskAggregation(frame, mode)))
+    const bool periodOnly = info.summaryAsk != EReportSummaryAsk::Aggregation;
+    if (!(periodOnly ? AskSummaryPeriod(frame, info) : AskAggregation(frame, info)))
         return;
     CWaitScope wait;
     TakeConditions();
-    if (mode == 47 || mode == 48)
+    if (info.loader == EReportLoader::SummarySheet)
         BuildSummaryTotals();
     else
         LoadSummaryList();
@@ -156,15 +154,15 @@ void CShimeView::OnSummaryConditions()
 
 void CShimeView::BuildSummaryTotals()
 {
-    const int mode = m_list.GetMode();
-    if (mode != 47 && mode != 48)
+    const CReportModeInfo& info = ReportMode(m_list.GetMode());
+    if (info.loader != EReportLoader::SummarySheet)
         return;
     const CMainFrame& frame = GetFrame();
     const QDate from = frame.m_dtPeriodFrom;
     const QDate to = frame.m_dtPeriodTo;
     m_list.ClearRecords();
     CCDSData records;
-    if (LoadSummaryTotals(GetFrame().GetMakeMsgID(), mode == 48, from, to, records) != 1)
+    if (LoadSummaryTotals(GetFrame().GetMakeMsgID(), info.side != 0, from, to, records) != 1)
         return;
     m_strPeriodText = PeriodText(from, to);
     m_strCountText = QStringLiteral("件数：%1件").arg(records.GetCount());

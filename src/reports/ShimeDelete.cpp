@@ -7,31 +7,33 @@
 #include "platform/ui/WaitIndicator.h"
 #include "reports/RecordFields.h"
 #include "reports/ReportDelete.h"
+#include "reports/ReportModes.h"
 #include "reports/ShimeView.h"
 
 namespace
 {
 
-QString DeleteQuestion(int mode)
+QString DeleteQuestion(const CReportModeInfo& info)
 {
-    switch (mode) {
-    case 14:
-        return QStringLiteral("選択された入金データを削除します。\nこの入金データを削除しても、請求済み一覧は入金済みのままです。\n"
-                              "※未入金にするには、請求済み一覧の「済」マークをクリックしてください。\n本当に削除してもよろしいですか？");
-    case 16:
-        return QStringLiteral("選択された出金データを削除します。\nこの出金データを削除しても、支払一覧は出金済みのままです。\n"
-                              "※未出金にするには、支払一覧の「済」マークをクリックしてください。\n本当に削除してもよろしいですか？");
-    default:
-        return QStringLiteral("選択された入出庫データを削除します。本当に削除してもよろしいですか？");
-    }
+    if (info.deleteUndoesClosing && info.side == 0)
+        return QStringLiteral("選択された入金データを削除します。\nこの入金データを削除しても、請求済み一覧は"
+                              "入金済みのままです。\n"
+                              "※未入金にするには、請求済み一覧の「済」マークをクリックしてください。\n本当に"
+                              "削除してもよろしいですか？");
+    if (info.deleteUndoesClosing)
+        return QStringLiteral(
+            "選択された出金データを削除します。\nこの出金データを削除しても、支払一覧は出金済みのままです。\n"
+            "※未出金にするには、支払一覧の「済」マークをクリックしてください。\n本当に削除してもよろしいです"
+            "か？");
+    return QStringLiteral("選択された入出庫データを削除します。本当に削除してもよろしいですか？");
 }
 
 } // namespace
 
 void CShimeView::OnDeleteRows()
 {
-    const int mode = m_list.GetMode();
-    const QString table = ReportDeleteTable(mode);
+    const CReportModeInfo& info = ReportMode(m_list.GetMode());
+    const QString table = ReportDeleteTable(info.mode);
     if (table.isEmpty())
         return;
     IPrompt& prompt = UiServices::Prompt();
@@ -42,11 +44,12 @@ void CShimeView::OnDeleteRows()
     const QList<int> rows = SelectedRowsOrSay(QStringLiteral("削除するレコードを選択してください"));
     if (rows.isEmpty())
         return;
-    if (prompt.MessageBox(DeleteQuestion(mode), MB_OKCANCEL, MB_ICONQUESTION, IDCANCEL) != IDOK)
+    if (prompt.MessageBox(DeleteQuestion(info), MB_OKCANCEL, MB_ICONQUESTION, IDCANCEL) != IDOK)
         return;
 
     // Receipts and payments booked to a closing undo it.
-    const QString closingField = mode == 16 ? QStringLiteral("Stock_Close.ID") : QStringLiteral("Sales_Close.ID");
+    const QString closingField =
+        info.side != 0 ? QStringLiteral("Stock_Close.ID") : QStringLiteral("Sales_Close.ID");
     CCDSData closings;
     QList<int> ids;
     for (int row : rows) {
@@ -54,15 +57,18 @@ void CShimeView::OnDeleteRows()
         if (!record)
             continue;
         ids << IntOf(record, QStringLiteral("ID"));
-        const int closing = mode == 22 ? 0 : IntOf(record, QStringLiteral("SeikyuID"));
+        const int closing = !info.deleteUndoesClosing ? 0 : IntOf(record, QStringLiteral("SeikyuID"));
         if (closing > 0)
             closings.AddNew()->SetField(closingField, closing);
     }
     if (closings.GetCount() > 0 &&
-        prompt.MessageBox(QStringLiteral("！！！ご注意！！！\n削除しようとしているデータには締め済みの入金が含まれています。\n"
-                                         "このまま削除処理を続行すると締め請求は解除されます。その場合あとで締め処理をおこなってください。"
-                                         "削除してもよろしいですか？"),
-                          MB_OKCANCEL, MB_ICONEXCLAMATION, IDCANCEL) != IDOK) {
+        prompt.MessageBox(
+            QStringLiteral(
+                "！！！ご注意！！！\n削除しようとしているデータには締め済みの入金が含まれています。\n"
+                "このまま削除処理を続行すると締め請求は解除されます。その場合あとで締め処理をおこなってくださ"
+                "い。"
+                "削除してもよろしいですか？"),
+            MB_OKCANCEL, MB_ICONEXCLAMATION, IDCANCEL) != IDOK) {
         prompt.MessageBox(QStringLiteral("削除を中止しました。"), MB_OK, MB_ICONINFORMATION);
         return;
     }

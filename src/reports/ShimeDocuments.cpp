@@ -13,6 +13,7 @@
 #include "platform/ui/WaitIndicator.h"
 #include "reports/RecordFields.h"
 #include "reports/ReportData.h"
+#include "reports/ReportModes.h"
 #include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
 
@@ -44,7 +45,7 @@ void AddCopy(COneRecord& target, const CTb& field, const QString& name)
 
 void CShimeView::OnPrintReceipt()
 {
-    if (m_list.GetMode() != 14)
+    if (!ReportMode(m_list.GetMode()).printsReceiptVoucher)
         return;
     const QList<int> rows = SelectedRowsOrSay(Q("印刷するデータを選択してください。"));
     if (rows.isEmpty())
@@ -132,8 +133,7 @@ void CShimeView::OnPrintReceipt()
 
 void CShimeView::OnReprintInvoices()
 {
-    const int mode = m_list.GetMode();
-    if (mode != 8 && mode != 9 && mode != 12 && mode != 13)
+    if (!ReportMode(m_list.GetMode()).handlesClosings)
         return;
     const QList<int> rows = SelectedRowsOrSay(Q("印刷するデータを選択してください。"));
     if (rows.isEmpty())
@@ -143,14 +143,14 @@ void CShimeView::OnReprintInvoices()
 
 void CShimeView::OnPrintLedger()
 {
-    const int mode = m_list.GetMode();
-    if (mode == 42) {
+    const EReportLedgerPrint kind = ReportMode(m_list.GetMode()).ledgerPrint;
+    if (kind == EReportLedgerPrint::ListPreview) {
         // The stock detail prints as a list, through its preview.
         QMetaObject::invokeMethod(
             this, [this] { GetFrame().ExecuteCommand(ID_REPORT_LIST_PREVIEW); }, Qt::QueuedConnection);
         return;
     }
-    if (mode != 23 && mode != 24 && (mode < 43 || mode > 46))
+    if (kind == EReportLedgerPrint::None)
         return;
     CMainFrame& frame = GetFrame();
     const bool purchase = m_list.IsPurchase();
@@ -158,7 +158,7 @@ void CShimeView::OnPrintLedger()
     request.m_strTable = Q("WMotocho_H");
     request.m_strCondition = Q(purchase ? "Supplier" : "Customer");
     const QString t = Q("WMotocho_H.");
-    if (mode == 23 || mode == 24) {
+    if (kind == EReportLedgerPrint::SelectedPartners) {
         const QList<int> rows = SelectedRowsOrSay(Q("データを選択してください。"));
         if (rows.isEmpty())
             return;
@@ -204,8 +204,7 @@ void CShimeView::OnPrintLedger()
 
 void CShimeView::OnAddressPrint()
 {
-    const int mode = m_list.GetMode();
-    if (mode != 8 && mode != 9 && mode != 12 && mode != 13)
+    if (!ReportMode(m_list.GetMode()).handlesClosings)
         return;
     const QList<int> rows = SelectedRowsOrSay(Q("データを選択してください。"));
     if (rows.isEmpty())

@@ -27,21 +27,6 @@ namespace
 // The stock movement edit of the stock lists.
 constexpr int kEditStockRow = 32905;
 
-// The slip behind a detail row of the lists 18-21.
-struct CSlipSource {
-    int mode;
-    const char* table;
-    int kind;
-    const char* listName;
-};
-
-constexpr CSlipSource kSlipSources[] = {
-    {18, "Sales_H", 2, "売上一覧"},
-    {19, "Stock_H", 5, "仕入一覧"},
-    {20, "Estimate_H", 1, "見積一覧"},
-    {21, "Order_H", 4, "注文一覧"},
-};
-
 } // namespace
 
 void CShimeView::ShowListMode(int mode, const QString& title, int menuId)
@@ -57,9 +42,12 @@ void CShimeView::ShowListMode(int mode, const QString& title, int menuId)
 
 void CShimeView::DrillDown(int row)
 {
-    const int mode = m_list.GetMode();
-    if ((mode != 23 && mode != 24 && mode != 34) || row < 0 || row >= m_list.RowCount())
+    const CReportModeInfo& info = ReportMode(m_list.GetMode());
+    if (info.drillTo == 0 || row < 0 || row >= m_list.RowCount())
         return;
+    // The stock in/out list drills down to a product, the balances to a partner.
+    const bool product = info.partnerKind == 0;
+    const bool purchase = info.side != 0;
     CMainFrame& frame = GetFrame();
     const CReportRow& target = m_list.Rows()[size_t(row)];
     // Under a classification the detail rows name their record by position.
@@ -78,20 +66,22 @@ void CShimeView::DrillDown(int row)
     int result;
     {
         CWaitScope wait;
-        if (mode == 34) {
+        if (product) {
             code = TextOf(record, "ItemCode");
             name = TextOf(record, "ItemName");
-            result = frame.GetMakeMsgID().GetItemInOutList(code, frame.m_dtPeriodFrom, frame.m_dtPeriodTo, head, rows,
-                                                           frame.m_dtLastCarryForward, err);
+            result = frame.GetMakeMsgID().GetItemInOutList(code, frame.m_dtPeriodFrom, frame.m_dtPeriodTo,
+                                                           head, rows, frame.m_dtLastCarryForward, err);
         } else {
-            code = TextOf(record, mode == 24 ? "SupplierCode" : "CustomerCode");
+            code = TextOf(record, purchase ? "SupplierCode" : "CustomerCode");
             name = TextOf(record, "Company_Section_Name");
-            result = frame.GetMakeMsgID().GetMotocho(mode == 24 ? 1 : 0, code, frame.m_dtPeriodFrom,
+            result = frame.GetMakeMsgID().GetMotocho(purchase ? 1 : 0, code, frame.m_dtPeriodFrom,
                                                      frame.m_dtPeriodTo, head, rows, err);
         }
     }
     if (result != CMakeMsgID::kOk) {
-        ShowReportFailure(result, Q(mode == 34 ? "明細データの取得に失敗しました。" : "元帳データの取得に失敗しました。"), err);
+        ShowReportFailure(
+            result, Q(product ? "明細データの取得に失敗しました。" : "元帳データの取得に失敗しました。"),
+            err);
         return;
     }
     // The detail's label, reload and print name the partner or product shown.
@@ -100,20 +90,16 @@ void CShimeView::DrillDown(int row)
     m_LedgerHead = std::move(head);
     m_LedgerRows = std::move(rows);
     m_bLedgerDirect = 0;
-    if (mode == 34)
-        ShowListMode(42, Q("入出庫明細"), 228);
-    else if (mode == 23)
-        ShowListMode(43, Q("得意先別元帳"), 206);
-    else
-        ShowListMode(44, Q("仕入先別元帳"), 206);
+    const CReportModeInfo& detail = ReportMode(info.drillTo);
+    ShowListMode(detail.mode, Q(detail.drillTitle), detail.menuId);
     InitListControl();
     RefreshList();
 }
 
 void CShimeView::LoadLedger()
 {
-    const int mode = m_list.GetMode();
-    if (mode < 42 || mode > 46)
+    const CReportModeInfo& info = ReportMode(m_list.GetMode());
+    if (!info.ledger)
         return;
     CMainFrame& frame = GetFrame();
     // The rows shown point into the sets about to be emptied.
@@ -125,7 +111,7 @@ void CShimeView::LoadLedger()
     int result;
     {
         CWaitScope wait;
-        if (mode == 42)
+        if (info.partnerKind == 0)
             result = frame.GetMakeMsgID().GetItemInOutList(frame.m_strLedgerCode, frame.m_dtPeriodFrom,
                                                            frame.m_dtPeriodTo, m_LedgerHead, m_LedgerRows,
                                                            frame.m_dtLastCarryForward, err);
@@ -155,18 +141,16 @@ int CShimeView::FillLedgerList()
 
 void CShimeView::OnBackToList()
 {
-    const int mode = m_list.GetMode();
     if (m_bLedgerDirect) {
         GetFrame().SwitchView(0);
         return;
     }
-    if (mode < 42 || mode > 44)
+    const int backTo = ReportMode(m_list.GetMode()).backTo;
+    if (backTo == 0)
         return;
     SaveColumnWidths();
-    if (mode == 42)
-        ShowListMode(34, Q("入出庫一覧"), 151);
-    else
-        ShowListMode(mode == 43 ? 23 : 24, Q(mode == 43 ? "売掛残高一覧" : "買掛残高一覧"), 192);
+    const CReportModeInfo& list = ReportMode(backTo);
+    ShowListMode(list.mode, Q(list.title), list.menuId);
     InitListControl();
     RefreshList();
     m_strCountText = Q("件数：%1件").arg(m_list.Records().GetCount());
@@ -179,7 +163,7 @@ void CShimeView::OnBackToList()
 void CShimeView::OnLedgerCondition()
 {
     const int mode = m_list.GetMode();
-    if (mode < 42 || mode > 46)
+    if (!ReportMode(mode).ledger)
         return;
     CMainFrame& frame = GetFrame();
     if (!AskLedgerConditions(frame, mode, frame.m_dtPeriodFrom, frame.m_dtPeriodTo))
@@ -197,26 +181,36 @@ void CShimeView::OnDblclkList(int row)
 {
     if (row < 0 || row >= m_list.RowCount())
         return;
-    const int mode = m_list.GetMode();
+    const EReportDoubleClick action = ReportMode(m_list.GetMode()).doubleClick;
     // Under a classification the group rows and the grand total open nothing.
     if (GetFrame().m_bGroupByClass) {
         const CReportRow& target = m_list.Rows()[size_t(row)];
         if (target.mark >= 0 || row == m_list.RowCount() - 1)
             return;
     }
-    if (mode >= 18 && mode <= 21)
-        ShowSlip();
     // The handlers of the other lists are reached by their commands.
-    switch (mode) {
-    case 8: case 9: OnCmdMsg(ID_REPORT_CLOSE_PRINT); break;
-    case 10: case 11: case 14: case 15: case 16: case 17: OnCmdMsg(ID_REPORT_RECEIPT); break;
-    case 12: case 13: OnCmdMsg(ID_REPORT_REPRINT); break;
-    case 22: case 33: OnCmdMsg(kEditStockRow); break;
-    case 23: case 24: case 34:
+    switch (action) {
+    case EReportDoubleClick::ShowSlip:
+        ShowSlip();
+        break;
+    case EReportDoubleClick::ClosePrint:
+        OnCmdMsg(ID_REPORT_CLOSE_PRINT);
+        break;
+    case EReportDoubleClick::Receipt:
+        OnCmdMsg(ID_REPORT_RECEIPT);
+        break;
+    case EReportDoubleClick::Reprint:
+        OnCmdMsg(ID_REPORT_REPRINT);
+        break;
+    case EReportDoubleClick::EditStock:
+        OnCmdMsg(kEditStockRow);
+        break;
+    case EReportDoubleClick::DrillDown:
         if (UiServices::Prompt().MessageBox(Q("詳細を表示しますか？"), MB_OKCANCEL, MB_ICONQUESTION) == IDOK)
             DrillDown(row);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -233,11 +227,8 @@ void CShimeView::ShowSlip()
         tell(Q("表示するデータを１つだけ選択してください。\n"));
         return;
     }
-    const int mode = m_list.GetMode();
-    const CSlipSource* source = nullptr;
-    for (const CSlipSource& s : kSlipSources)
-        if (s.mode == mode)
-            source = &s;
+    const CReportModeInfo& info = ReportMode(m_list.GetMode());
+    const CReportSlipSource* source = info.slip.table ? &info.slip : nullptr;
     if (!source)
         return;
     const int row = rows.first();
@@ -269,7 +260,7 @@ void CShimeView::ShowSlip()
     }
     const COneRecord* header = found.GetAt(0);
     auto field = [header](const char* name) { return Field(header, name); };
-    if ((mode == 18 || mode == 19) && IntOf(header, "DenpyoType") != 0) {
+    if (info.billedLines && IntOf(header, "DenpyoType") != 0) {
         tell(Q("請求時消費税なので伝票はありません。"));
         return;
     }

@@ -16,6 +16,7 @@
 #include "reports/PaymentSlips.h"
 #include "reports/RecordFields.h"
 #include "reports/ReportData.h"
+#include "reports/ReportModes.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
 #include "settings/CounterInfo.h"
@@ -58,7 +59,7 @@ void CShimeView::RemoveSettledRows(const QList<int>& rows)
 void CShimeView::OnReceiptPaymentDialog()
 {
     const int mode = m_list.GetMode();
-    if (mode < 10 || mode > 17 || mode == 12 || mode == 13)
+    if (!ReportMode(mode).opensReceipt)
         return;
     const QList<int> selected = GetSelectedRows();
     if (selected.isEmpty())
@@ -76,7 +77,7 @@ void CShimeView::OnReceiptPaymentDialog()
     request.m_strCode = code;
     request.m_strName = name;
 
-    if (mode >= 14) {
+    if (ReportMode(mode).loader == EReportLoader::SlipDetail) {
         // An existing slip: changed in the dialog, then the list is read again.
         request.m_nMode = 2;
         request.m_nHeaderID = IntOf(record, "ID");
@@ -110,7 +111,7 @@ void CShimeView::OnReceiptPaymentDialog()
 void CShimeView::OnBulkReceiptPayment()
 {
     const int mode = m_list.GetMode();
-    if (mode != 10 && mode != 11)
+    if (ReportMode(mode).loader != EReportLoader::Schedule)
         return;
     const QString question = Q("選択されたデータの") +
                              Q(m_list.IsPurchase() ? "支払予定額で出金処理" : "入金予定額で入金処理") +
@@ -126,7 +127,7 @@ void CShimeView::OnBulkReceiptPayment()
 int CShimeView::CreatePaymentSlips(const QList<int>& rows)
 {
     const int mode = m_list.GetMode();
-    if ((mode != 10 && mode != 11) || rows.isEmpty())
+    if (ReportMode(mode).loader != EReportLoader::Schedule || rows.isEmpty())
         return 0;
     const bool purchase = m_list.IsPurchase();
     QList<CScheduledPayment> payments;
@@ -176,7 +177,7 @@ int CShimeView::CreatePaymentSlips(const QList<int>& rows)
 void CShimeView::OnChangeScheduledDate()
 {
     const int mode = m_list.GetMode();
-    if (mode != 10 && mode != 11)
+    if (ReportMode(mode).loader != EReportLoader::Schedule)
         return;
     const QString word = Q(m_list.IsPurchase() ? "支払" : "入金");
     const QList<int> rows = SelectedRowsOrSay(word + Q("予定日を変更したいデータを選択してください。"));
@@ -206,7 +207,7 @@ void CShimeView::OnChangeScheduledDate()
 
 void CShimeView::OnPrintTransferRequest()
 {
-    if (m_list.GetMode() != 11)
+    if (!ReportMode(m_list.GetMode()).printsTransferRequest)
         return;
     // The day is the view's own: the frame's closing date keeps choosing
     // what the schedule loads.

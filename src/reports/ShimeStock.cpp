@@ -10,13 +10,15 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "reports/RecordFields.h"
+#include "reports/ReportModes.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
 
 void CShimeView::OnEditStockRow()
 {
     const int mode = m_list.GetMode();
-    if (mode != 22 && mode != 33)
+    const EReportStockEdit edit = ReportMode(mode).stockEdit;
+    if (edit == EReportStockEdit::None)
         return;
     const QList<int> selected = SelectedRowsOrSay(Q("修正するデータを選択してください。"));
     if (selected.isEmpty())
@@ -32,10 +34,10 @@ void CShimeView::OnEditStockRow()
         return;
 
     CStockChangeRequest request;
-    request.m_nMode = mode == 22 ? 2 : 1;
+    request.m_nMode = edit == EReportStockEdit::Movement ? 2 : 1;
     request.m_strCode = TextOf(record, "ItemCode");
     request.m_strName = TextOf(record, "ItemName");
-    if (mode == 22) {
+    if (edit == EReportStockEdit::Movement) {
         request.m_nID = IntOf(record, "ID");
         request.m_date = DateOf(record, "Date");
         request.m_strNo = TextOf(record, "No");
@@ -63,7 +65,7 @@ void CShimeView::OnEditStockRow()
     bool ok = false;
     const CMny quantity = TextToMny(request.m_strQuantity, &ok);
     const bool in = request.m_nType == CStockChangeRequest::kIn;
-    if (mode == 22) {
+    if (edit == EReportStockEdit::Movement) {
         const CMny zero(0);
         show("Date", record->SetField(Q("Date"), request.m_date)->GetText());
         show("No", record->SetField(Q("No"), request.m_strNo)->GetText());

@@ -3,6 +3,7 @@
 #include "app/ExchangePorts.h"
 #include "app/FindDialog.h"
 #include "app/MainFrame.h"
+#include "app/SlipPeriod.h"
 #include "platform/data/Record.h"
 #include "platform/env/DBDirMng.h"
 #include "platform/ui/Clock.h"
@@ -19,7 +20,6 @@
 #include "reports/ReportModes.h"
 #include "reports/ShimeListCtrl.h"
 #include "resources/CommandIds.h"
-#include "app/SlipPeriod.h"
 #include "settings/QXColSet.h"
 #include "settings/SettingsFiles.h"
 #include "settings/dlg/CounterSetDlg.h"
@@ -50,7 +50,8 @@ QString CurrentDbFolder()
 
 CShimeView::CShimeView(CMainFrame& frame)
     : CView(frame), m_pModel(new CShimeListModel(m_list, this)), m_pListCtrl(new CShimeListCtrl(*this)),
-      m_pPeriod(new QLabel(QStringLiteral("期間："), this)), m_pCount(new QLabel(QStringLiteral("件数"), this))
+      m_pPeriod(new QLabel(QStringLiteral("期間："), this)),
+      m_pCount(new QLabel(QStringLiteral("件数"), this))
 {
     m_pListCtrl->setModel(m_pModel);
     // A group's caption ("＜…計＞") takes the empty cell beside its own, so
@@ -82,7 +83,8 @@ CShimeView::CShimeView(CMainFrame& frame)
     MapCommand(ID_REPORT_BALANCE_CONDITION, [this] { OnBalanceConditions(); });
     MapCommand(ID_REPORT_SUMMARY_CONDITION, [this] { OnSummaryConditions(); });
     // The Del key of the lists that delete rows (their toolbars lack the command).
-    auto* del = new QShortcut(QKeySequence::Delete, m_pListCtrl, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    auto* del =
+        new QShortcut(QKeySequence::Delete, m_pListCtrl, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(del, &QShortcut::activated, this, [this] { OnDeleteRows(); });
     MapCommand(ID_BACK_TO_LIST, [this] { OnBackToList(); });
     MapCommand(ID_LEDGER_CONDITION, [this] { OnLedgerCondition(); });
@@ -117,7 +119,7 @@ CShimeView::~CShimeView()
 
 bool IsReportViewKind(int kind)
 {
-    return kind >= 8 && kind <= 48;
+    return IsReportMode(kind);
 }
 
 void ResetReportParameters(CMainFrame& frame)
@@ -156,7 +158,7 @@ void CShimeView::TakeConditions()
     c.classTotalsOnly = frame.m_bClassTotalsOnly;
     c.tradedOnly = frame.m_bTradedOnly;
     c.periodShape = frame.m_nPeriodShape;
-    if (m_list.GetMode() == 10 || m_list.GetMode() == 11)
+    if (ReportMode(m_list.GetMode()).loader == EReportLoader::Schedule)
         c.collectTypeText = ReadAutoSetting(QStringLiteral("COLLECTTYPE.AUT"));
 }
 
@@ -174,7 +176,7 @@ void CShimeView::OnInitialUpdate()
         const int mode = m_list.GetMode();
         // The billed, paid and slip-line lists always open on the default
         // period ending today.
-        if (mode == 12 || mode == 13 || mode == 14 || mode == 16) {
+        if (ReportMode(mode).opensOnDefaultPeriod) {
             const QDate today = UiServices::Clock().Today();
             frame.m_nPeriodShape = 2;
             frame.m_dtPeriodTo = today;
@@ -198,10 +200,11 @@ void CShimeView::OnInitialUpdate()
         DoLayout();
     }
     if (m_list.RowCount() == 0)
-        UiServices::Prompt().MessageBox(m_list.GetMode() == 10 || m_list.GetMode() == 11
-                                            ? QStringLiteral("対象データはありませんでした。")
-                                            : QStringLiteral("指定された期間の対象データはありませんでした。"),
-                                        MB_OK, MB_ICONINFORMATION);
+        UiServices::Prompt().MessageBox(
+            ReportMode(m_list.GetMode()).loader == EReportLoader::Schedule
+                ? QStringLiteral("対象データはありませんでした。")
+                : QStringLiteral("指定された期間の対象データはありませんでした。"),
+            MB_OK, MB_ICONINFORMATION);
 }
 
 void CShimeView::SetupListForMode(bool keepColumns)
@@ -211,15 +214,33 @@ void CShimeView::SetupListForMode(bool keepColumns)
     TakeConditions();
     const CReportModeInfo* info = GetReportModeInfo(mode);
     switch (info ? info->loader : EReportLoader::None) {
-    case EReportLoader::Closing: LoadClosingList(); break;
-    case EReportLoader::Schedule: LoadScheduleList(); break;
-    case EReportLoader::Billed: LoadBilledList(GetFrame().m_nPeriodShape); break;
-    case EReportLoader::SlipDetail: LoadSlipDetailList(GetFrame().m_nPeriodShape); break;
-    case EReportLoader::Balance: LoadBalanceList(); break;
-    case EReportLoader::Summary: LoadSummaryList(); break;
-    case EReportLoader::SummarySheet: BuildSummaryTotals(); break;
-    case EReportLoader::Ledger: m_bLedgerDirect = 1; LoadLedger(); break;
-    default: break; // the other loaders come with their lists
+    case EReportLoader::Closing:
+        LoadClosingList();
+        break;
+    case EReportLoader::Schedule:
+        LoadScheduleList();
+        break;
+    case EReportLoader::Billed:
+        LoadBilledList(GetFrame().m_nPeriodShape);
+        break;
+    case EReportLoader::SlipDetail:
+        LoadSlipDetailList(GetFrame().m_nPeriodShape);
+        break;
+    case EReportLoader::Balance:
+        LoadBalanceList();
+        break;
+    case EReportLoader::Summary:
+        LoadSummaryList();
+        break;
+    case EReportLoader::SummarySheet:
+        BuildSummaryTotals();
+        break;
+    case EReportLoader::Ledger:
+        m_bLedgerDirect = 1;
+        LoadLedger();
+        break;
+    default:
+        break; // the other loaders come with their lists
     }
     if (!keepColumns)
         InitListControl();
@@ -244,7 +265,8 @@ void CShimeView::SaveColumnWidths()
     m_widths.clear();
     const int shown = m_pModel->columnCount();
     for (int i = 0; i < int(m_list.Columns().size()); ++i)
-        m_widths.append(quint32(i < shown ? m_pListCtrl->columnWidth(i) : m_list.Columns()[size_t(i)].m_nWidth));
+        m_widths.append(
+            quint32(i < shown ? m_pListCtrl->columnWidth(i) : m_list.Columns()[size_t(i)].m_nWidth));
     m_widthMap.insert(quint16(m_list.GetMode()), m_widths);
     SaveColumnWidthFile(folder, m_widthMap);
 }
@@ -284,7 +306,7 @@ void CShimeView::RefreshList()
 {
     m_list.ClearRows();
     // Ledgers (42-46) fill from their own record sets and set their labels.
-    const bool ledger = m_list.GetMode() >= 42 && m_list.GetMode() <= 46;
+    const bool ledger = ReportMode(m_list.GetMode()).ledger;
     if (ledger)
         FillLedgerList();
     else
@@ -313,7 +335,8 @@ void CShimeView::UpdateLabels()
 
 void CShimeView::DoLayout()
 {
-    const int h = GetFrame().HasListFont() ? std::max(QFontMetrics(GetFrame().GetListFont()).height(), 1) : 12;
+    const int h =
+        GetFrame().HasListFont() ? std::max(QFontMetrics(GetFrame().GetListFont()).height(), 1) : 12;
     const int right = std::max(width(), kMinWidth) - 15;
     const int bottom = std::max(height(), kMinHeight) - 15;
     m_pListCtrl->setGeometry(QRect(QPoint(15, 4 * h), QPoint(right, bottom)));
@@ -345,8 +368,8 @@ void CShimeView::LoadScheduleList()
     m_list.ClearRecords();
     CCDSData records;
     const int result = RunReportStatement(GetFrame().GetMakeMsgID(),
-                                          ScheduleListSql(m_list.IsPurchase(), m_list.m_nCarryOver, ClosingDate(),
-                                                          GetFrame().m_nCalendarCloseDay),
+                                          ScheduleListSql(m_list.IsPurchase(), m_list.m_nCarryOver,
+                                                          ClosingDate(), GetFrame().m_nCalendarCloseDay),
                                           records);
     if (result != 1)
         return;
@@ -373,8 +396,8 @@ bool CShimeView::SelectOnlyRow(int row)
     if (row < 0 || row >= m_pModel->rowCount())
         return false;
     const QModelIndex index = m_pModel->index(row, 0);
-    m_pListCtrl->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_pListCtrl->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                              QItemSelectionModel::Rows);
     m_pListCtrl->scrollTo(index);
     return true;
 }
@@ -389,7 +412,7 @@ bool CShimeView::SelectAllRows()
 
 bool CShimeView::SelectsAllRows(int mode)
 {
-    return (mode >= 8 && mode <= 14) || mode == 16 || (mode >= 22 && mode <= 24);
+    return ReportMode(mode).selectsAll;
 }
 
 void CShimeView::OnSelectAll()
@@ -440,11 +463,17 @@ void CShimeView::RefreshAfterDataChange()
     // The closing candidates, the billed and paid lists and the schedules
     // too: a row that no longer matches the database would be closed,
     // reprinted or settled at its old amounts.
-    const int mode = m_list.GetMode();
-    if (mode == 8 || mode == 9)
+    const CReportModeInfo& info = ReportMode(m_list.GetMode());
+    if (info.closesPartners)
         ReloadKeepingChoice();
-    else if ((mode >= 10 && mode <= 13) || (mode >= 18 && mode <= 21))
+    else if (info.reloadsOnDataChange)
         SetupListForMode(true);
+}
+
+bool CShimeView::ReloadsOnDataChange() const
+{
+    const CReportModeInfo& info = ReportMode(m_list.GetMode());
+    return info.closesPartners || info.reloadsOnDataChange;
 }
 
 void CShimeView::ReloadKeepingChoice()
@@ -491,8 +520,7 @@ void CShimeView::ReloadKeepingChoice()
 
 void CShimeView::OnColumnClick(int column)
 {
-    const int mode = m_list.GetMode();
-    if (mode >= 42 && mode <= 46)
+    if (ReportMode(m_list.GetMode()).ledger)
         return;
     if (GetFrame().m_bGroupByClass) {
         UiServices::Prompt().MessageBox(QStringLiteral("分類計を表示しているときは並べ替えできません。"));
@@ -506,9 +534,9 @@ void CShimeView::OnColumnClick(int column)
 
 void CShimeView::OnToggleCarryOver()
 {
-    const int mode = m_list.GetMode();
+    const CReportModeInfo& info = ReportMode(m_list.GetMode());
     const int old = m_list.m_nCarryOver;
-    if (mode == 8 || mode == 9) {
+    if (info.closesPartners) {
         for (const CReportRow& row : m_list.Rows()) {
             if (IntOf(row.record, "ID") > 0) {
                 UiServices::Prompt().MessageBox(
@@ -524,12 +552,21 @@ void CShimeView::OnToggleCarryOver()
         return;
     }
     CWaitScope wait;
-    if (mode == 8 || mode == 9)
-        LoadClosingList();
-    else if (mode == 10 || mode == 11)
-        LoadScheduleList();
-    else if (mode == 12 || mode == 13)
-        LoadBilledList(GetFrame().m_nPeriodShape);
+    if (info.followsCarryOver) {
+        switch (info.loader) {
+        case EReportLoader::Closing:
+            LoadClosingList();
+            break;
+        case EReportLoader::Schedule:
+            LoadScheduleList();
+            break;
+        case EReportLoader::Billed:
+            LoadBilledList(GetFrame().m_nPeriodShape);
+            break;
+        default:
+            break;
+        }
+    }
     SaveColumnWidths();
     InitListControl();
     RefreshList();
@@ -546,15 +583,9 @@ bool CShimeView::WriteCollectAmountSetting()
 
 void CShimeView::OnNumberSettings()
 {
-    int kind = -1;
-    QString name;
-    switch (m_list.GetMode()) {
-    case 8: kind = 6; name = QStringLiteral("締め請求書"); break;
-    case 9: kind = 7; name = QStringLiteral("支払明細書"); break;
-    case 10: kind = 10; name = QStringLiteral("入金"); break;
-    case 11: kind = 50; name = QStringLiteral("出金"); break;
-    default: break;
-    }
+    const CReportModeInfo& info = ReportMode(m_list.GetMode());
+    const int kind = info.counterKind;
+    const QString name = QString::fromUtf8(info.counterName);
     UiServices::Prompt().MessageBox(name + QStringLiteral("の伝票番号の初期値・形式を設定できます。"), MB_OK,
                                     MB_ICONINFORMATION);
     CCounterSetDlg dialog(kind, this);
@@ -575,7 +606,8 @@ void CShimeView::OnListExport(int askFormatAndFile)
     {
         const CWaitCursor wait;
         for (const CListColumnInfo& column : m_list.Columns())
-            columns.m_cols << CQXCol(column.m_strField, column.m_strCaption, column.m_nWidth, column.m_nAlignment, 1);
+            columns.m_cols << CQXCol(column.m_strField, column.m_strCaption, column.m_nWidth,
+                                     column.m_nAlignment, 1);
         if (frame.m_bGroupByClass) {
             rows.Copy(totals ? m_list.Subtotals() : m_list.Records());
         } else {
@@ -586,7 +618,8 @@ void CShimeView::OnListExport(int askFormatAndFile)
         }
     }
     if (GetReportExportHandler()(m_list.GetMode(), columns, rows, askFormatAndFile) == 1)
-        UiServices::Prompt().MessageBox(QStringLiteral("書き出しを完了しました。"), MB_OK, MB_ICONINFORMATION);
+        UiServices::Prompt().MessageBox(QStringLiteral("書き出しを完了しました。"), MB_OK,
+                                        MB_ICONINFORMATION);
 }
 
 void CShimeView::OnHelp()
@@ -598,50 +631,74 @@ void CShimeView::OnHelp()
 bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
 {
     const int selected = int(GetSelectedRows().size());
-    const int mode = m_list.GetMode();
+    const CReportModeInfo& info = ReportMode(m_list.GetMode());
     switch (id) {
     case ID_REPORT_CARRY_OVER:
         ui.Enable(true);
         ui.SetCheck(m_list.m_nCarryOver == 0);
         return true;
     case ID_REPORT_NUMBER_SETTINGS:
-    case ID_LIST_HELP: ui.Enable(true); return true;
+    case ID_LIST_HELP:
+        ui.Enable(true);
+        return true;
     // Offered only where it acts: the lists whose commands take many rows.
-    case ID_REPORT_SELECT_ALL: ui.Enable(m_list.RowCount() > 0 && SelectsAllRows(mode)); return true;
-    case ID_REPORT_CLOSE_PRINT: ui.Enable(m_list.RowCount() > 0 && (mode == 8 || mode == 9)); return true;
-    case ID_REPORT_CLOSING_DATE: ui.Enable(mode == 8 || mode == 9); return true;
-    case ID_REPORT_UNDO_CLOSE: ui.Enable(selected >= 1 && ((mode >= 8 && mode <= 9) || mode == 12 || mode == 13)); return true;
+    case ID_REPORT_SELECT_ALL:
+        ui.Enable(m_list.RowCount() > 0 && info.selectsAll);
+        return true;
+    case ID_REPORT_CLOSE_PRINT:
+        ui.Enable(m_list.RowCount() > 0 && info.closesPartners);
+        return true;
+    case ID_REPORT_CLOSING_DATE:
+        ui.Enable(info.closesPartners);
+        return true;
+    case ID_REPORT_UNDO_CLOSE:
+        ui.Enable(selected >= 1 && info.handlesClosings);
+        return true;
     case ID_REPORT_EXCEL:
-    case ID_REPORT_EXPORT: ui.Enable(bool(GetReportExportHandler())); return true;
+    case ID_REPORT_EXPORT:
+        ui.Enable(bool(GetReportExportHandler()));
+        return true;
     case ID_FILE_PRINT:
     case ID_FILE_PRINT_DIRECT:
-    case ID_REPORT_LIST_PRINT: ui.Enable(m_list.RowCount() > 0 && HasCommandHandler(id)); return true;
+    case ID_REPORT_LIST_PRINT:
+        ui.Enable(m_list.RowCount() > 0 && HasCommandHandler(id));
+        return true;
     case ID_REPORT_SCHEDULE_DATE:
     case ID_REPORT_BULK_RECEIPT:
     case ID_MASTER_DELETE:
     case ID_REPORT_RECEIPT_PRINT:
-    case ID_REPORT_REPRINT: ui.Enable(selected >= 1 && HasCommandHandler(id)); return true;
-    case ID_REPORT_RECEIPT: ui.Enable(selected == 1 && HasCommandHandler(id)); return true;
-    case ID_BACK_TO_LIST: ui.Enable(mode >= 42 && mode <= 44 && !m_bLedgerDirect); return true;
-    case ID_LEDGER_CONDITION: ui.Enable(mode >= 42 && mode <= 46); return true;
-    default: return false;
+    case ID_REPORT_REPRINT:
+        ui.Enable(selected >= 1 && HasCommandHandler(id));
+        return true;
+    case ID_REPORT_RECEIPT:
+        ui.Enable(selected == 1 && HasCommandHandler(id));
+        return true;
+    case ID_BACK_TO_LIST:
+        ui.Enable(info.backTo != 0 && !m_bLedgerDirect);
+        return true;
+    case ID_LEDGER_CONDITION:
+        ui.Enable(info.ledger);
+        return true;
+    default:
+        return false;
     }
 }
 
 void CShimeView::OnMarkClick(int row)
 {
-    const int mode = m_list.GetMode();
+    const CReportModeInfo& info = ReportMode(m_list.GetMode());
     if (row < 0 || row >= m_list.RowCount())
         return;
-    if (mode == 12 || mode == 13) {
+    if (info.settlesByMark) {
         QList<int> rows = GetSelectedRows();
         if (!(rows.size() > 1 && rows.contains(row)))
             rows = {row};
         const int status = m_list.Rows()[size_t(row)].mark == 0 ? 1 : 0;
         const QString word = m_list.IsPurchase() ? QStringLiteral("出金") : QStringLiteral("入金");
         const QString question =
-            status == 1 ? QStringLiteral("%1済みにしますか？※%1済みにしても%1データは変更されません。").arg(word)
-                        : QStringLiteral("未%1に変更にしますか？※未%1にしても%1データは変更されません。").arg(word);
+            status == 1
+                ? QStringLiteral("%1済みにしますか？※%1済みにしても%1データは変更されません。").arg(word)
+                : QStringLiteral("未%1に変更にしますか？※未%1にしても%1データは変更されません。").arg(word);
         if (UiServices::Prompt().MessageBox(question, MB_OKCANCEL, MB_ICONNONE, IDCANCEL) != IDOK)
             return;
         CTb value(QStringLiteral("Status"), CTb::kInteger);
@@ -657,7 +714,7 @@ void CShimeView::OnMarkClick(int row)
         m_pListCtrl->viewport()->update();
         return;
     }
-    if (mode >= 25 && m_list.IsGrouping()) {
+    if (info.groupable && m_list.IsGrouping()) {
         const CReportRow& target = m_list.Rows()[size_t(row)];
         if (row == m_list.RowCount() - 1 || target.mark < 0)
             return;
@@ -708,6 +765,7 @@ void CShimeView::DrawMark(QPainter& painter, const QRect& box, int mark) const
             painter.restore();
         }
         break;
-    default: break;
+    default:
+        break;
     }
 }

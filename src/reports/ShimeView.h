@@ -34,6 +34,7 @@ public:
     long OnFindRequest(const CFindRequest& request) override;
     // Another program changed data: the detail lists reload, keeping columns.
     void RefreshAfterDataChange() override;
+    bool ReloadsOnDataChange() const override;
     bool OnUpdateCmdUI(int id, CCmdUI& ui) override;
 
     int GetMode() const { return m_list.GetMode(); }

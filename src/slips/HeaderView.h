@@ -30,6 +30,7 @@ public:
     // the selection are not touched.
     void RefreshList();
     void RefreshAfterDataChange() override { RefreshList(); }
+    bool ReloadsOnDataChange() const override { return true; }
 
     int GetMode() const { return m_nMode; }
     QString GetHeaderTable() const;

@@ -1,0 +1,209 @@
+// The facts of each report mode against the list behaviour they stand for:
+// every rule below is the one the screen followed mode by mode.
+
+#include "reports/ReportModes.h"
+#include "reports/ReportDelete.h"
+#include "reports/ReportPrint.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace
+{
+
+bool In(int mode, std::initializer_list<int> modes)
+{
+    return std::set<int>(modes).contains(mode);
+}
+
+bool Between(int mode, int first, int last)
+{
+    return mode >= first && mode <= last;
+}
+
+using L = EReportLoader;
+
+TEST(ReportModesTest, EachModeKeepsItsListBehaviour)
+{
+    for (int m = kFirstReportMode; m <= kLastReportMode; ++m) {
+        SCOPED_TRACE(m);
+        const CReportModeInfo& info = ReportMode(m);
+        ASSERT_EQ(info.mode, m);
+        EXPECT_EQ(info.closesPartners, In(m, {8, 9}));
+        EXPECT_EQ(info.handlesClosings, In(m, {8, 9, 12, 13}));
+        // The data-changed notice reaches the candidates, the billed and paid
+        // lists, the schedules and the slip lines.
+        EXPECT_EQ(info.closesPartners || info.reloadsOnDataChange, Between(m, 8, 13) || Between(m, 18, 21));
+        EXPECT_EQ(info.followsCarryOver, Between(m, 8, 13));
+        EXPECT_EQ(info.opensOnDefaultPeriod, In(m, {12, 13, 14, 16}));
+        EXPECT_EQ(info.selectsAll, Between(m, 8, 14) || m == 16 || Between(m, 22, 24));
+        EXPECT_EQ(info.settlesByMark, In(m, {12, 13}));
+        EXPECT_EQ(info.groupable, m >= 25);
+        EXPECT_EQ(info.ledger, Between(m, 42, 46));
+        EXPECT_EQ(info.opensReceipt, Between(m, 10, 17) && !In(m, {12, 13}));
+        EXPECT_EQ(info.printsTransferRequest, m == 11);
+        EXPECT_EQ(info.printsReceiptVoucher, m == 14);
+        EXPECT_EQ(info.trend, Between(m, 35, 41));
+        EXPECT_EQ(info.billedLines, In(m, {18, 19}));
+        EXPECT_EQ(info.dueDate, m == 21);
+        EXPECT_EQ(IsSummaryMode(m), Between(m, 25, 41));
+        EXPECT_EQ(HasClassColumn(m), Between(m, 23, 28) || Between(m, 33, 41));
+
+        const L loader = In(m, {8, 9})         ? L::Closing
+                         : In(m, {10, 11})     ? L::Schedule
+                         : In(m, {12, 13})     ? L::Billed
+                         : Between(m, 14, 22)  ? L::SlipDetail
+                         : In(m, {23, 24})     ? L::Balance
+                         : Between(m, 25, 41)  ? L::Summary
+                         : In(m, {42, 45, 46}) ? L::Ledger
+                         : In(m, {47, 48})     ? L::SummarySheet
+                                               : L::None;
+        EXPECT_EQ(info.loader, loader);
+
+        // Drill-down from the balances and the stock in/out list, and back.
+        EXPECT_EQ(info.drillTo, m == 23 ? 43 : m == 24 ? 44 : m == 34 ? 42 : 0);
+        EXPECT_EQ(info.backTo, m == 42 ? 34 : m == 43 ? 23 : m == 44 ? 24 : 0);
+        const char* drillTitle = m == 42   ? "入出庫明細"
+                                 : m == 43 ? "得意先別元帳"
+                                 : m == 44 ? "仕入先別元帳"
+                                           : "";
+        EXPECT_STREQ(info.drillTitle, drillTitle);
+
+        using D = EReportDoubleClick;
+        const D click = In(m, {8, 9})                     ? D::ClosePrint
+                        : In(m, {10, 11, 14, 15, 16, 17}) ? D::Receipt
+                        : In(m, {12, 13})                 ? D::Reprint
+                        : In(m, {22, 33})                 ? D::EditStock
+                        : In(m, {23, 24, 34})             ? D::DrillDown
+                        : Between(m, 18, 21)              ? D::ShowSlip
+                                                          : D::None;
+        EXPECT_EQ(info.doubleClick, click);
+
+        using P = EReportLedgerPrint;
+        EXPECT_EQ(info.ledgerPrint, m == 42              ? P::ListPreview
+                                    : In(m, {23, 24})    ? P::SelectedPartners
+                                    : Between(m, 43, 46) ? P::ShownLedger
+                                                         : P::None);
+
+        using S = EReportStockEdit;
+        EXPECT_EQ(info.stockEdit, m == 22 ? S::Movement : m == 33 ? S::NewMovement : S::None);
+
+        using A = EReportSummaryAsk;
+        const A ask = In(m, {31, 32})                   ? A::PeriodTotals
+                      : In(m, {29, 30, 39, 40, 47, 48}) ? A::Period
+                      : Between(m, 25, 41)              ? A::Aggregation
+                                                        : A::None;
+        EXPECT_EQ(info.summaryAsk, ask);
+        if (ask == A::Aggregation) {
+            EXPECT_EQ(info.asksNoEndDate, m == 33);
+        }
+
+        EXPECT_EQ(info.counterKind, m == 8 ? 6 : m == 9 ? 7 : m == 10 ? 10 : m == 11 ? 50 : -1);
+        const char* counter = m == 8    ? "締め請求書"
+                              : m == 9  ? "支払明細書"
+                              : m == 10 ? "入金"
+                              : m == 11 ? "出金"
+                                        : "";
+        EXPECT_STREQ(info.counterName, counter);
+    }
+}
+
+TEST(ReportModesTest, DeletesReceiptsPaymentsAndStockMovementsOnly)
+{
+    for (int m = kFirstReportMode - 2; m <= kLastReportMode + 2; ++m) {
+        SCOPED_TRACE(m);
+        const QString table = m == 14 ? "Receipt_H" : m == 16 ? "Pay_H" : m == 22 ? "StockChange" : QString();
+        EXPECT_EQ(ReportDeleteTable(m), table);
+        EXPECT_EQ(ReportMode(m).deleteUndoesClosing, In(m, {14, 16}));
+    }
+}
+
+TEST(ReportModesTest, SlipBehindADetailRow)
+{
+    struct Row {
+        int mode;
+        const char* table;
+        int kind;
+        const char* listName;
+    };
+    const Row rows[] = {
+        {18, "Sales_H", 2, "売上一覧"},
+        {19, "Stock_H", 5, "仕入一覧"},
+        {20, "Estimate_H", 1, "見積一覧"},
+        {21, "Order_H", 4, "注文一覧"},
+    };
+    for (const Row& r : rows) {
+        const CReportSlipSource& slip = ReportMode(r.mode).slip;
+        ASSERT_NE(slip.table, nullptr) << r.mode;
+        EXPECT_STREQ(slip.table, r.table);
+        EXPECT_EQ(slip.kind, r.kind);
+        EXPECT_STREQ(slip.listName, r.listName);
+    }
+    for (int m = kFirstReportMode; m <= kLastReportMode; ++m) {
+        if (!Between(m, 18, 21)) {
+            EXPECT_EQ(ReportMode(m).slip.table, nullptr) << m;
+        }
+    }
+}
+
+TEST(ReportModesTest, MarksAndPaperPerMode)
+{
+    for (int m = kFirstReportMode - 1; m <= kLastReportMode + 1; ++m) {
+        SCOPED_TRACE(m);
+        for (bool grouping : {false, true}) {
+            const int bitmap = In(m, {8, 9})                    ? 183
+                               : In(m, {12, 13, 18, 19, 21})    ? 186
+                               : m == 20                        ? 196
+                               : Between(m, 25, 48) && grouping ? 202
+                                                                : 229;
+            EXPECT_EQ(GetReportMarkBitmap(m, grouping), bitmap) << grouping;
+            EXPECT_EQ(ReportModeShowsMarks(m, grouping), bitmap != 229) << grouping;
+        }
+        int landscape = 1, lead = 2, second = 0;
+        if (In(m, {8, 9, 12, 13}))
+            lead = 7;
+        else if (In(m, {10, 11}))
+            lead = 5;
+        else if (m == 15)
+            lead = 4;
+        else if (In(m, {18, 19, 21}))
+            lead = 6, second = 3;
+        else if (m == 20)
+            lead = 5, second = 3;
+        else if (In(m, {14, 22, 42}))
+            landscape = 0, lead = 4;
+        else if (In(m, {23, 24, 25, 26, 28, 33, 34}))
+            landscape = 0;
+        else if (In(m, {29, 30, 31, 32, 47, 48}))
+            landscape = 0, lead = 1;
+        else if (In(m, {43, 44}))
+            landscape = 0, lead = 5;
+        else if (In(m, {35, 36, 37, 38, 41}))
+            landscape = 0, second = 6;
+        else if (In(m, {39, 40}))
+            landscape = 0, lead = 1, second = 6;
+        const CReportPrintLayout layout = SetupPrintLayout(m);
+        EXPECT_EQ(layout.landscape, landscape);
+        EXPECT_EQ(layout.leadColumns, lead);
+        EXPECT_EQ(layout.secondColumns, second);
+        EXPECT_EQ(layout.rowsPerPage, landscape ? (second ? 11 : 18) : (second ? 18 : 28));
+    }
+}
+
+TEST(ReportModesTest, OutsideTheListModesNothingIsOffered)
+{
+    for (int m : {-1, 0, 7, 49, 1000}) {
+        const CReportModeInfo& info = ReportMode(m);
+        EXPECT_FALSE(IsReportMode(m));
+        EXPECT_EQ(GetReportModeInfo(m), nullptr);
+        EXPECT_EQ(info.loader, EReportLoader::None);
+        EXPECT_FALSE(info.closesPartners || info.handlesClosings || info.reloadsOnDataChange ||
+                     info.selectsAll || info.ledger || info.opensReceipt);
+        EXPECT_EQ(info.doubleClick, EReportDoubleClick::None);
+        EXPECT_EQ(info.deleteTable, nullptr);
+        EXPECT_TRUE(GetReportModeTitle(m).isEmpty());
+    }
+}
+
+} // namespace
