@@ -1,3 +1,4 @@
+#include "TestPaths.h"
 #include "app/AppHome.h"
 #include "app/ExchangePorts.h"
 #include "app/MainFrame.h"
@@ -12,11 +13,13 @@
 #include "master/MasterModule.h"
 #include "master/MasterView.h"
 #include "platform/data/MakeMsgID.h"
+#include "platform/office/AccessSource.h"
 #include "platform/text/Cp932.h"
 #include "platform/ui/FakeUi.h"
 #include "platform/ui/UiServices.h"
 #include "resources/CommandIds.h"
 #include "settings/CounterInfo.h"
+#include "support/XlsBytes.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -768,3 +771,102 @@ TEST_F(MasterImportPipelineTest, ImportedAmountsAreTheWholeCell)
     EXPECT_EQ(Get(QStringLiteral("SELECT ItemCode, Price FROM Item WHERE ItemCode LIKE 'W%' ORDER BY ID")),
               stored.join(u'\n'));
 }
+
+// An Excel 95 product list in the Japanese code page whose prices are
+// formulas: each comes in as its stored result read to three decimals, a
+// formula's text result is the product's name, and a result that keeps
+// more decimals than a price holds refuses its row naming the field.
+TEST_F(MasterImportPipelineTest, ProductsFromAnExcel95BookOfFormulas)
+{
+    using namespace XlsBytes;
+    const auto label = [](quint16 row, quint16 column, const char* text) {
+        return Record(0x0204, Cell(row, column, 0) + Bytes(Cp932::Encode(U(text))));
+    };
+    const auto formula = [](quint16 row, quint16 column, const QByteArray& result) {
+        return Record(0x0006, Cell(row, column, 0) + result + U16(0) + U32(0) + U16(0));
+    };
+    const QByteArray textResult("\0\0\0\0\0\0\xFF\xFF", 8);
+    const QByteArray cells =
+        label(0, 0, "商品コード") + label(0, 1, "商品名") + label(0, 2, "売価") + label(0, 3, "原価") +
+        label(0, 4, "備考") + //
+        label(1, 0, "T-001") + label(1, 1, "特選煎茶") + formula(1, 2, F64(1246912.89012345)) +
+        formula(1, 3, F64(1234.5000001)) + label(1, 4, "ｶﾌﾞｼｷｶﾞｲｼｬ向け") + //
+        label(2, 0, "T-002") + formula(2, 1, textResult) + Record(0x0207, Bytes(Cp932::Encode(U("玄米茶")))) +
+        formula(2, 2, F64(1500)) + Record(0x0203, Cell(2, 3, 0) + F64(800)) + //
+        label(3, 0, "T-003") + label(3, 1, "ほうじ茶") + formula(3, 2, F64(98765.43215)) +
+        formula(3, 3, F64(0));
+    const QString path = QDir(m_folder).filePath(QStringLiteral("items95.xls"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(Compound(
+            {{QStringLiteral("Book"),
+              Stream(5, Record(0x0042, U16(932)), {{Bytes(Cp932::Encode(U("商品一覧")), true), cells}})}}));
+    }
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kExcel);
+    m_ui.Prompt().QueueFiles({path});
+    m_dialogs.QueueSheetChoice(0);
+    m_dialogs.QueueFieldMap(Pairing({"ItemCode", "ItemName", "Price", "Cost", "Remarks"}, 0));
+    QStringList listed;
+    m_dialogs.QueueImportError([&listed](CImportErrorRules& rules) {
+        listed = rules.m_lines;
+        return int(IDOK);
+    });
+    EXPECT_EQ(Run(1), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
+    EXPECT_EQ(listed, QStringList{U("4,T-003,ほうじ茶,項目「売価」の内容に問題があります。")});
+    EXPECT_EQ(m_dialogs.Log(),
+              QStringList({"ImportConfirm 0 -> IDOK", "ImportFormat 2 -> IDOK",
+                           U("SheetSelect 商品一覧 -> IDOK"), "FieldMap 1 -> IDOK",
+                           U("ImportError 読み込みできないデータがありました（3件中1件） -> IDOK")}));
+    EXPECT_EQ(Get(QStringLiteral("SELECT ItemCode, ItemName, Price, Cost, Remarks FROM Item "
+                                 "WHERE ItemCode LIKE 'T-%' ORDER BY ItemCode")),
+              U("T-001|特選煎茶|1246912.89|1234.5|ｶﾌﾞｼｷｶﾞｲｼｬ向け\nT-002|玄米茶|1500|800|"));
+}
+
+#ifdef CORVANTA_MDB_HELPER_PATH
+// Customers from an Access 2010 table whose dates are from before 1900,
+// read by the helper process: each date comes in whole as the memo's text.
+TEST_F(MasterImportPipelineTest, CustomersFromAnAccessTableWithDatesBefore1900)
+{
+    QFile fixture(QStringLiteral(CORVANTA_FIXTURES "/real/access/V2010-test.accdb"));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    QByteArray bytes = fixture.readAll();
+    // Table1's stored day counts: 1974-09-21 of abcdefg, 1981-12-12 of a.
+    const auto day = [](double value) {
+        QByteArray count(8, '\0');
+        qToLittleEndian(value, count.data());
+        return count;
+    };
+    for (const auto& [at, from, to] :
+         {std::tuple{0x4CF9C, 27293.0, -115858.0}, {0x4CFE2, 29932.0, -149008.75}}) {
+        ASSERT_EQ(bytes.mid(at, 8), day(from)) << at;
+        bytes.replace(at, 8, day(to));
+    }
+    const QString path = QDir(m_folder).filePath(QStringLiteral("old.accdb"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    qputenv("CORVANTA_MDB_HELPER", CORVANTA_MDB_HELPER_PATH);
+    const AccessSourceFactory old = SetAccessSourceFactory([] { return MakeMdbAccessSource(); });
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kAccess);
+    m_ui.Prompt().QueueFiles({path});
+    QStringList tables;
+    m_dialogs.QueueTableSelect([&tables](CTableSelectRules& rules) {
+        tables = *rules.m_pNames;
+        rules.m_nSelected = 0;
+        return int(IDOK);
+    });
+    // The code, the name, the date as memo text, the currency as the rate.
+    m_dialogs.QueueFieldMap(Pairing({"CustomerCode", "Company", "", "", "", "", "Memo", "Percent"}, 1));
+    EXPECT_EQ(Run(2), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
+    SetAccessSourceFactory(old);
+    qunsetenv("CORVANTA_MDB_HELPER");
+    EXPECT_EQ(tables, QStringList({"Table1", "Table2", "Table3", "Table4"}));
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("2件のデータを新規登録しました。\n")});
+    EXPECT_EQ(Get(QStringLiteral("SELECT CustomerCode, Company, Memo, Percent FROM Customer "
+                                 "WHERE CustomerCode IN ('a', 'abcdefg') ORDER BY CustomerCode")),
+              U("a|b|1492/01/10|0\nabcdefg|hijklmnop|1582/10/15|3.5"));
+}
+#endif
