@@ -301,7 +301,7 @@ TEST(MainFrameTest, AnEarlierBuildsFileIsBroughtUpToDateUnderTheWaitDialog)
         EXPECT_EQ(
             sqlite3_exec(db,
                          "DROP INDEX ix_sales_b_item; DROP TABLE Sales_Booked; DROP TABLE Stock_Booked; "
-                         "DROP TRIGGER tr_sales_h_booked_ins",
+                         "DROP TRIGGER tr_sales_h_booked_ins; PRAGMA user_version = 1",
                          nullptr, nullptr, nullptr),
             SQLITE_OK);
         sqlite3_close(db);
