@@ -176,7 +176,10 @@ void CMainFrame::OnConnectResult()
         // Nothing was connected, so there is nothing to back up at exit.
         m_bSkipBackupAtExit = true;
         m_bConnectFailed = true;
-        Message(ConnectFailureText(answer));
+        // The reason the data access gave, when it gave one (a file of a
+        // later version names both versions), follows the failure.
+        const QString reason = m_pManager ? m_pManager->ConnectError() : QString();
+        Message(ConnectFailureText(answer) + reason);
         QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
         return;
     }

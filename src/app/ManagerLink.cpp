@@ -21,11 +21,12 @@ int CDbManagerLink::Register()
 
 int CDbManagerLink::Connect(int id)
 {
+    m_strConnectError.clear();
     if (!m_pManager)
         return CDbManager::kUnknownId;
     QString name, folder;
     CDBDirMng().GetNowDB(name, folder);
-    return m_pManager->Connect(id, folder);
+    return m_pManager->Connect(id, folder, m_strConnectError);
 }
 
 int CDbManagerLink::Release(int id)

@@ -20,6 +20,9 @@ public:
     virtual int Register() = 0;
     // Connects the current database for the id.
     virtual int Connect(int id) = 0;
+    // Why the last Connect failed, in the user's words (a file of a later
+    // version, a damaged file ...), or empty when nothing more is known.
+    virtual QString ConnectError() const { return QString(); }
     virtual int Release(int id) = 0;
     virtual int Unregister(int id) = 0;
     virtual bool IsConnected() const = 0;
@@ -37,6 +40,7 @@ public:
     bool Start() override;
     int Register() override;
     int Connect(int id) override;
+    QString ConnectError() const override { return m_strConnectError; }
     int Release(int id) override;
     int Unregister(int id) override;
     bool IsConnected() const override;
@@ -47,6 +51,7 @@ public:
 private:
     CMakeMsgID& m_data;
     std::unique_ptr<CDbManager> m_pManager;
+    QString m_strConnectError;
 };
 
 // The message for a connect answer other than 1 (every one ends the program).

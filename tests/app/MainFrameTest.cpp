@@ -9,6 +9,7 @@
 #include "master/MasterModule.h"
 #include "master/MasterView.h"
 #include "platform/data/DbManager.h"
+#include "platform/data/Schema.h"
 #include "platform/data/TableNames.h"
 #include "platform/forms/FormsTestUtil.h"
 #include "platform/ipc/ProcessLauncher.h"
@@ -301,7 +302,7 @@ TEST(MainFrameTest, AnEarlierBuildsFileIsBroughtUpToDateUnderTheWaitDialog)
         EXPECT_EQ(
             sqlite3_exec(db,
                          "DROP INDEX ix_sales_b_item; DROP TABLE Sales_Booked; DROP TABLE Stock_Booked; "
-                         "DROP TRIGGER tr_sales_h_booked_ins",
+                         "DROP TRIGGER tr_sales_h_booked_ins; PRAGMA user_version = 1",
                          nullptr, nullptr, nullptr),
             SQLITE_OK);
         sqlite3_close(db);
@@ -333,6 +334,48 @@ TEST(MainFrameTest, AnEarlierBuildsFileIsBroughtUpToDateUnderTheWaitDialog)
         frame->close();
         frame.reset();
     }
+}
+
+// A file of a later version than this program's schema is not opened: the
+// failure names both versions, the program closes and the file keeps its
+// version.
+TEST(MainFrameTest, AFileOfALaterVersionIsRefusedWithBothVersions)
+{
+    CAppHome home;
+    ASSERT_TRUE(home.IsReady());
+    ScopedFakeUi ui;
+    CBackupScript backup;
+    const QString folder = home.AddCurrentDatabase(QStringLiteral("本社"));
+    ASSERT_FALSE(folder.isEmpty());
+    const QByteArray path = QFile::encodeName(CMakeMsgID::DatabasePath(folder));
+    const auto version = [&path](const char* set) {
+        sqlite3* db = nullptr;
+        EXPECT_EQ(sqlite3_open(path.constData(), &db), SQLITE_OK);
+        if (set) {
+            EXPECT_EQ(sqlite3_exec(db, set, nullptr, nullptr, nullptr), SQLITE_OK);
+        }
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &st, nullptr);
+        const int found = st && sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : -1;
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+        return found;
+    };
+    ASSERT_EQ(version("PRAGMA user_version = 9"), 9);
+    auto frame = StartFrame();
+    ASSERT_TRUE(frame);
+    EXPECT_FALSE(frame->IsConnected());
+    ASSERT_LT(Schema::Version(), 9);
+    EXPECT_EQ(
+        ui.Prompt().Texts(),
+        QStringList({QStringLiteral("データベースへの接続に失敗しました。\n"
+                                    "このデータベース（バージョン9）は、このプログラム（バージョン%1）より"
+                                    "新しいため開けません。新しいプログラムで開いてください。")
+                         .arg(Schema::Version())}));
+    EXPECT_FALSE(frame->isVisible());
+    frame.reset();
+    EXPECT_EQ(version(nullptr), 9);
+    EXPECT_TRUE(backup.modes.isEmpty());
 }
 
 TEST(MainFrameTest, SwitchesViewsWithTheirMenusAndToolbars)

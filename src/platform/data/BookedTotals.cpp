@@ -5,7 +5,6 @@
 
 #include <sqlite3.h>
 
-#include <QHash>
 #include <QRegularExpression>
 #include <QStringBuilder>
 
@@ -178,58 +177,13 @@ QStringList Definitions()
     return statements;
 }
 
-bool IsCurrent(sqlite3* db)
+QStringList Remake()
 {
-    // The stored text of each table and trigger is the statement that made it.
-    QHash<QString, QString> stored;
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT name, sql FROM sqlite_master WHERE type IN ('table', 'trigger')", -1,
-                           &statement, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(statement) == SQLITE_ROW)
-            stored.insert(
-                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))),
-                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 1))));
-    }
-    sqlite3_finalize(statement);
-    bool current = true;
-    for (const QString& sql : Definitions()) {
-        // CREATE TABLE "name" ... / CREATE TRIGGER "name" ...
-        const qsizetype open = sql.indexOf(u'"'), close = sql.indexOf(u'"', open + 1);
-        current = current && stored.value(sql.mid(open + 1, close - open - 1)) == sql;
-    }
-    return current;
-}
-
-int Ensure(sqlite3* db, int& rc, bool& pending)
-{
-    rc = SQLITE_OK;
-    pending = false;
-    if (IsCurrent(db))
-        return 1;
-    QStringList work{QStringLiteral("BEGIN IMMEDIATE")};
+    QStringList work;
     for (const Side* s : {&kSales, &kPurchases})
         work << DropTriggers(*s) << QStringLiteral("DROP TABLE IF EXISTS ") % Q(s->table) << CreateTable(*s)
              << Fill(*s) << CreateTriggers(*s);
-    work << QStringLiteral("COMMIT");
-    if (Run(db, work, rc))
-        return 1;
-    switch (rc & 0xff) {
-    case SQLITE_READONLY:
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-    case SQLITE_CANTOPEN:
-    case SQLITE_FULL:
-    case SQLITE_PERM:
-        break;
-    default:
-        return 0;
-    }
-    const int failed = rc;
-    if (KeepForConnection(db, rc) != 1)
-        return 0;
-    rc = failed;
-    pending = true;
-    return 1;
+    return work;
 }
 
 int KeepForConnection(sqlite3* db, int& rc)

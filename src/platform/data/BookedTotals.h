@@ -32,21 +32,16 @@ QStringList Definitions();
 QStringList DropTriggers(const Side& side);
 QStringList CreateTriggers(const Side& side);
 
-// The tables and triggers are those defined.
-bool IsCurrent(sqlite3* db);
 // One statement giving a row when any balance of the side differs from
 // what its booked headers add up to (another tool may have written it).
 QString MismatchSql(const Side& side);
 // The statements that make the side's balances again from its headers.
 QStringList RefillSql(const Side& side);
 
-// Makes the tables and triggers as defined, filled from the headers, when an
-// opened database lacks them or has others. A database that cannot be
-// written now (a read-only file, another program writing, a full disk) gets
-// them as temporary tables and triggers of this connection instead, and
-// `pending` is set: the file gets them at an opening that can write. 1 done;
-// 0 with the engine's result code in `rc`.
-int Ensure(sqlite3* db, int& rc, bool& pending);
+// The statements that make the tables and triggers as defined, filled from
+// the headers, in place of any a file has (the step that brings a file of
+// an earlier build to them runs them in its transaction).
+QStringList Remake();
 // The temporary tables and triggers of this connection: made (1, or 0 with
 // `rc`), and the statements that drop them.
 int KeepForConnection(sqlite3* db, int& rc);

@@ -2,8 +2,8 @@
 
 #include "platform/text/TextHelpers.h"
 
-#include "platform/data/BookedTotals.h"
 #include "platform/data/Schema.h"
+#include "platform/data/SchemaSteps.h"
 #include "platform/data/TableNames.h"
 #include "platform/text/Cp932.h"
 
@@ -656,67 +656,6 @@ IOpenProgress*& OpenProgress()
     return progress;
 }
 
-// The work of a long statement lets the windows paint now and then.
-int KeepWindowsPainted(void* progress)
-{
-    static_cast<IOpenProgress*>(progress)->Working();
-    return 0;
-}
-constexpr int kInstructionsBetweenPaints = 200000;
-
-// A database made by an earlier build lacks indexes added since, has one
-// with other columns or one given up since: each is made as the schema has
-// it now, or dropped.
-QStringList IndexWork(sqlite3* db)
-{
-    QHash<QString, QString> existing; // name -> columns
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db,
-                           "SELECT m.name, (SELECT group_concat(name, ',') FROM "
-                           "(SELECT name FROM pragma_index_info(m.name) ORDER BY seqno)) "
-                           "FROM sqlite_master m WHERE m.type = 'index' AND m.sql IS NOT NULL",
-                           -1, &statement, nullptr) != SQLITE_OK)
-        return {};
-    while (sqlite3_step(statement) == SQLITE_ROW)
-        existing.insert(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))),
-                        QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 1))));
-    sqlite3_finalize(statement);
-    QStringList work;
-    for (const QString& name : Schema::RetiredIndexes())
-        if (existing.contains(name))
-            work << QStringLiteral("DROP INDEX \"%1\"").arg(name);
-    for (const Schema::IndexSpec& ix : Schema::Indexes()) {
-        const auto found = existing.constFind(ix.name);
-        if (found != existing.cend() && found->compare(ix.columns, Qt::CaseInsensitive) == 0)
-            continue;
-        if (found != existing.cend())
-            work << QStringLiteral("DROP INDEX \"%1\"").arg(ix.name);
-        work << ix.create;
-    }
-    return work;
-}
-
-// The index work in one transaction, a step a statement. The indexes only
-// speed reading, so a database that cannot be written (read-only file,
-// another writer) is used as it is.
-void UpdateIndexes(sqlite3* db, const QStringList& work, IOpenProgress* progress)
-{
-    if (work.isEmpty())
-        return;
-    // Another writer now: no wait, the next opening tries again.
-    sqlite3_busy_timeout(db, 0);
-    bool done = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
-    for (const QString& sql : work) {
-        done = done && sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
-        if (progress)
-            progress->Step();
-    }
-    done = done && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
-    if (!done && !sqlite3_get_autocommit(db))
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_busy_timeout(db, 5000);
-}
-
 } // namespace
 
 void CMakeMsgID::SetOpenProgress(IOpenProgress* progress)
@@ -765,12 +704,7 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
         }
         sqlite3_finalize(statement);
         if (rc == SQLITE_DONE)
-            rc = sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &statement, nullptr);
-        if (rc == SQLITE_OK) {
-            if (sqlite3_step(statement) == SQLITE_ROW)
-                version = sqlite3_column_int(statement, 0);
-            sqlite3_finalize(statement);
-        }
+            version = SchemaSteps::FileVersion(db, rc);
     }
     if (rc != SQLITE_OK) {
         err = ErrorText(rc, path, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
@@ -778,7 +712,13 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
         return kFatal;
     }
     QString problem;
-    if (version != Schema::Version())
+    if (version > Schema::Version())
+        problem =
+            QStringLiteral("このデータベース（バージョン%1）は、このプログラム（バージョン%2）より新しいため"
+                           "開けません。新しいプログラムで開いてください。")
+                .arg(version)
+                .arg(Schema::Version());
+    else if (version < SchemaSteps::kFirstVersion)
         problem = QStringLiteral("データベースの形式が違います。");
     for (const TableDef& table : Schema::Tables()) {
         if (problem.isEmpty() && !tables.contains(QString::fromLatin1(table.name).toLower()))
@@ -790,33 +730,15 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
         sqlite3_close_v2(db);
         return kFatal;
     }
+    // A file of an earlier build takes the steps to this one's schema. One
+    // that cannot be written now is read as it is, with what the steps make
+    // done for this connection; the next opening that can write takes them.
     // Another writer now: no wait, the next opening tries again.
     sqlite3_busy_timeout(db, 0);
-    const QStringList indexWork = IndexWork(db);
-    const bool balances = !BookedTotals::IsCurrent(db);
-    IOpenProgress* progress = OpenProgress();
-    if (indexWork.isEmpty() && !balances)
-        progress = nullptr;
-    if (progress) {
-        progress->Begin(int(indexWork.size()) + (balances ? 1 : 0));
-        sqlite3_progress_handler(db, kInstructionsBetweenPaints, KeepWindowsPainted, progress);
-    }
-    UpdateIndexes(db, indexWork, progress);
-    // The closing lists read the booked balances: without them no list
-    // would be right, so a database that cannot get them is not used. One
-    // that cannot be written now has them summed for this connection; the
-    // next opening makes them in the file.
     bool pending = false;
     int code = SQLITE_OK;
-    const int made = BookedTotals::Ensure(db, code, pending);
-    if (progress) {
-        if (balances)
-            progress->Step();
-        sqlite3_progress_handler(db, 0, nullptr, nullptr);
-        progress->End();
-    }
-    if (made != 1) {
-        err = QStringLiteral("データベースの集計表を作成できませんでした。\n%1")
+    if (SchemaSteps::Upgrade(db, version, OpenProgress(), pending, code) != 1) {
+        err = QStringLiteral("データベースを新しい形式に更新できませんでした。\n%1")
                   .arg(ErrorText(code, path, QString::fromUtf8(sqlite3_errmsg(db))));
         sqlite3_close_v2(db);
         return kFatal;
@@ -844,17 +766,24 @@ int CMakeMsgID::MakePendingBalances(QString& err)
         return kFailed;
     }
     m_cache->statements.clear();
-    const QByteArray drop = BookedTotals::DropForConnection().join(u';').toUtf8();
-    int rc = sqlite3_exec(m_db, drop.constData(), nullptr, nullptr, nullptr);
-    bool pending = true;
-    if (rc == SQLITE_OK && BookedTotals::Ensure(m_db, rc, pending) == 1 && !pending) {
+    int rc = SQLITE_OK;
+    const int version = SchemaSteps::FileVersion(m_db, rc);
+    if (version < 0)
+        return Fail(rc, err);
+    SchemaSteps::DropForConnection(m_db, version);
+    bool pending = false;
+    const int upgraded = SchemaSteps::Upgrade(m_db, version, nullptr, pending, rc);
+    if (upgraded == 1 && !pending) {
         m_bBalancesPending = false;
         return kOk;
     }
-    // The connection keeps balances it can read, whatever failed.
-    if (!pending) {
+    // Still unwritable, the connection has made its own again; after any
+    // other failure it makes them anew, so it keeps reading right.
+    if (upgraded != 1) {
         int ignored = SQLITE_OK;
-        BookedTotals::KeepForConnection(m_db, ignored);
+        SchemaSteps::DropForConnection(m_db, version);
+        const int reached = SchemaSteps::FileVersion(m_db, ignored);
+        SchemaSteps::KeepForConnection(m_db, reached < 0 ? version : reached, ignored);
     }
     return Fail(rc == SQLITE_OK ? SQLITE_READONLY : rc, err);
 }

@@ -98,8 +98,10 @@ class CMakeMsgID
     static void SetOpenProgress(IOpenProgress* progress);
 
     // Opens the folder's database: 1, or -100 when the file is missing, is
-    // not a database of this program, or cannot be opened. An open
-    // connection is closed first.
+    // not a database of this program, is of a later version than this
+    // program's schema (the text names both), or cannot be opened. A file of
+    // an earlier build is brought to the schema first (see SchemaSteps). An
+    // open connection is closed first.
     int Open(const QString& folder, QString& err);
     // Closes the connection; an open transaction is rolled back.
     void Close();
@@ -107,12 +109,13 @@ class CMakeMsgID
     // The file is open for reading only (marked read-only, or on a medium
     // that cannot be written): every write fails.
     bool IsReadOnly() const;
-    // The booked balances of a file of an earlier build that could not be
-    // written at opening are summed for this connection only: they are
-    // made in the file when it can be written, here or at the next opening.
+    // A file of an earlier build that could not be written at opening has
+    // not taken the steps to this schema: what they make (the booked
+    // balances) is made for this connection only, and in the file when it
+    // can be written, here or at the next opening.
     bool AreBalancesPending() const { return m_bBalancesPending; }
-    // Makes them in the file now, outside any transaction: 1 (also when
-    // nothing was pending), or the failure; the connection keeps its own.
+    // Takes those steps in the file now, outside any transaction: 1 (also
+    // when nothing was pending), or the failure; the connection keeps its own.
     int MakePendingBalances(QString& err);
     const QString& GetFolder() const { return m_folder; }
 

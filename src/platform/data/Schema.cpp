@@ -1,5 +1,6 @@
 #include "platform/data/Schema.h"
 #include "platform/data/BookedTotals.h"
+#include "platform/data/SchemaSteps.h"
 
 #include "platform/data/SqlText.h"
 
@@ -617,12 +618,6 @@ QList<IndexSpec> Indexes()
     return specs;
 }
 
-QStringList RetiredIndexes()
-{
-    // The product's lines by date: the index by product leads with the date now.
-    return {QStringLiteral("ix_sales_b_item_date"), QStringLiteral("ix_stock_b_item_date")};
-}
-
 QStringList CreateStatements(const QString& now)
 {
     QStringList statements;
@@ -665,7 +660,10 @@ QStringList CreateStatements(const QString& now)
     return statements;
 }
 
-int Version() { return 1; }
+int Version()
+{
+    return SchemaSteps::Current();
+}
 
 int ResultColumnType(const QString& alias)
 {

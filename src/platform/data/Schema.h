@@ -48,10 +48,9 @@ struct IndexSpec {
     QString create;
 };
 QList<IndexSpec> Indexes();
-// The indexes earlier builds made that the schema no longer has.
-QStringList RetiredIndexes();
 
-// The schema version kept in PRAGMA user_version.
+// The schema version kept in PRAGMA user_version: where the last step of
+// SchemaSteps leads.
 int Version();
 
 // The type of a computed result column by its name (前回請求額 is money,

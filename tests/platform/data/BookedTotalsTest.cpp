@@ -97,9 +97,9 @@ TEST_F(BookedTotalsTest, OpeningMakesMissingBalancesFromTheHeaders)
         const char* what;
         const char* damage;
     } cases[] = {
-        {"no balances at all", "DROP TABLE Sales_Booked; DROP TABLE Stock_Booked"},
-        {"a trigger lost and a balance wrong",
-         "DROP TRIGGER tr_receipt_h_booked_ins; UPDATE Sales_Booked SET Balance = 1"},
+        {"no balances at all", "DROP TABLE Sales_Booked; DROP TABLE Stock_Booked; PRAGMA user_version = 1"},
+        {"a trigger lost and a balance wrong", "DROP TRIGGER tr_receipt_h_booked_ins; UPDATE Sales_Booked "
+                                               "SET Balance = 1; PRAGMA user_version = 1"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -3,8 +3,10 @@
 #include "platform/data/MakeMsgID.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <ostream>
 
@@ -27,6 +29,18 @@ class DatabaseTest : public ::testing::Test
     }
 
     QString Folder() const { return m_dir.path(); }
+    QString Path() const { return CMakeMsgID::DatabasePath(Folder()); }
+
+    // Statements on the closed file, as another program would run them.
+    void OnFile(const QStringList& statements)
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(Path()).constData(), &db), SQLITE_OK);
+        for (const QString& sql : statements)
+            EXPECT_EQ(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK)
+                << sql.toStdString() << ": " << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    }
 
     // The records of a request; fails the test unless the answer is 1.
     CCDSData List(const QString& table, const QString& condition)

@@ -812,7 +812,8 @@ TEST_F(DatabaseTest, OpeningBringsTheIndexesOfAnOlderDatabaseUpToDate)
     const QString retired = QStringLiteral("ItemCode,Date,ItemType,Amount,IncludeTax");
     exec("DROP INDEX ix_sales_b_item; DROP INDEX ix_sales_b_header;"
          "CREATE INDEX ix_sales_b_header ON Sales_B(HeaderID, LineNo);"
-         "CREATE INDEX ix_sales_b_item_date ON Sales_B(ItemCode, Date, ItemType, Amount, IncludeTax)");
+         "CREATE INDEX ix_sales_b_item_date ON Sales_B(ItemCode, Date, ItemType, Amount, IncludeTax);"
+         "PRAGMA user_version = 1");
 
     sqlite3* writer = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &writer), SQLITE_OK);

@@ -30,23 +30,10 @@ class UnwritableFileTest : public DatabaseTest
         QFile::setPermissions(Path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 
-    QString Path() const { return CMakeMsgID::DatabasePath(Folder()); }
-
     void Run(const QString& sql)
     {
         QString err;
         ASSERT_EQ(m_data.Execute(sql, err), 1) << sql.toStdString() << ": " << err.toStdString();
-    }
-
-    // Statements on the closed file, as another program would run them.
-    void OnFile(const QStringList& statements)
-    {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(QFile::encodeName(Path()).constData(), &db), SQLITE_OK);
-        for (const QString& sql : statements)
-            EXPECT_EQ(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK)
-                << sql.toStdString() << ": " << sqlite3_errmsg(db);
-        sqlite3_close(db);
     }
 
     // The file as the builds before the booked balances left it.
@@ -57,7 +44,7 @@ class UnwritableFileTest : public DatabaseTest
         for (const BookedTotals::Side* side : {&BookedTotals::Sales(), &BookedTotals::Purchases()})
             statements << BookedTotals::DropTriggers(*side)
                        << QStringLiteral("DROP TABLE \"%1\"").arg(QLatin1String(side->table));
-        OnFile(statements);
+        OnFile(statements << QStringLiteral("PRAGMA user_version = 1"));
     }
 
     // How many of the balance tables the file itself holds.

@@ -67,6 +67,7 @@ TEST_F(UnwritableListsTest, AnEarlierBuildsReadOnlyFileShowsTheSameLists)
         for (const QString& sql : statements)
             EXPECT_EQ(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
     }
+    EXPECT_EQ(sqlite3_exec(db, "PRAGMA user_version = 1", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
     ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
     QString err;

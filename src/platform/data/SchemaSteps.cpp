@@ -1,0 +1,233 @@
+#include "platform/data/SchemaSteps.h"
+
+#include "platform/data/BookedTotals.h"
+#include "platform/data/MakeMsgID.h"
+#include "platform/data/Schema.h"
+
+#include <QHash>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <iterator>
+
+namespace SchemaSteps
+{
+
+namespace
+{
+
+// ---- the steps ------------------------------------------------------------
+
+// The builds before the steps made their indexes as the schema had them at
+// the time: some are missing, some have other columns, and the product's
+// lines by date were two indexes of their own. Each is made as the schema
+// has it now, or dropped. A later step that changes an index drops and makes
+// it by name, so it holds after this one.
+QStringList IndexesOfEarlierBuilds(sqlite3* db)
+{
+    QHash<QString, QString> existing; // name -> columns
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           "SELECT m.name, (SELECT group_concat(name, ',') FROM "
+                           "(SELECT name FROM pragma_index_info(m.name) ORDER BY seqno)) "
+                           "FROM sqlite_master m WHERE m.type = 'index' AND m.sql IS NOT NULL",
+                           -1, &statement, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            existing.insert(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))),
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 1))));
+    }
+    sqlite3_finalize(statement);
+    QStringList work;
+    for (const char* retired : {"ix_sales_b_item_date", "ix_stock_b_item_date"})
+        if (existing.contains(QLatin1String(retired)))
+            work << QStringLiteral("DROP INDEX \"%1\"").arg(QLatin1String(retired));
+    for (const Schema::IndexSpec& ix : Schema::Indexes()) {
+        const auto found = existing.constFind(ix.name);
+        if (found != existing.cend() && found->compare(ix.columns, Qt::CaseInsensitive) == 0)
+            continue;
+        if (found != existing.cend())
+            work << QStringLiteral("DROP INDEX \"%1\"").arg(ix.name);
+        work << ix.create;
+    }
+    return work;
+}
+
+// The indexes only speed reading: a file without them reads right.
+int ReadsAsItIs(sqlite3*, int& rc)
+{
+    rc = SQLITE_OK;
+    return 1;
+}
+
+// The builds before the steps had no booked balances, or balances kept by
+// triggers of an earlier form: they are made afresh from the headers.
+QStringList BookedBalances(sqlite3*)
+{
+    return BookedTotals::Remake();
+}
+
+constexpr Step kSteps[] = {
+    {1, "indexes as the schema has them", IndexesOfEarlierBuilds, ReadsAsItIs, nullptr},
+    {2, "booked balances and their triggers", BookedBalances, BookedTotals::KeepForConnection,
+     BookedTotals::DropForConnection},
+};
+
+// ---- running them -----------------------------------------------------------
+
+// The work of a long statement lets the windows paint now and then.
+int KeepWindowsPainted(void* progress)
+{
+    static_cast<IOpenProgress*>(progress)->Working();
+    return 0;
+}
+constexpr int kInstructionsBetweenPaints = 200000;
+
+// Failures of a file that cannot be written now, but reads.
+bool IsUnwritable(int rc)
+{
+    switch (rc & 0xff) {
+    case SQLITE_READONLY:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_CANTOPEN:
+    case SQLITE_FULL:
+    case SQLITE_PERM:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool Exec(sqlite3* db, const QString& sql, int& rc)
+{
+    rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    return rc == SQLITE_OK;
+}
+
+// One step with the version it leads to, all or nothing.
+bool Take(sqlite3* db, const Step& step, int& rc)
+{
+    if (!Exec(db, QStringLiteral("BEGIN IMMEDIATE"), rc))
+        return false;
+    QStringList work = step.work(db);
+    work << QStringLiteral("PRAGMA user_version = %1").arg(step.from + 1) << QStringLiteral("COMMIT");
+    for (const QString& sql : work) {
+        if (!Exec(db, sql, rc)) {
+            if (!sqlite3_get_autocommit(db))
+                sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            return false;
+        }
+    }
+    return true;
+}
+
+// The steps from `version` on.
+std::span<const Step> From(int version)
+{
+    const auto first = std::find_if(std::begin(kSteps), std::end(kSteps),
+                                    [version](const Step& step) { return step.from >= version; });
+    return {first, std::end(kSteps)};
+}
+
+} // namespace
+
+std::span<const Step> Steps()
+{
+    return kSteps;
+}
+
+int Current()
+{
+    return std::end(kSteps)[-1].from + 1;
+}
+
+int FileVersion(sqlite3* db, int& rc)
+{
+    sqlite3_stmt* statement = nullptr;
+    rc = sqlite3_prepare_v2(db, "PRAGMA main.user_version", -1, &statement, nullptr);
+    int version = -1;
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(statement);
+        if (rc == SQLITE_ROW) {
+            version = sqlite3_column_int(statement, 0);
+            rc = SQLITE_OK;
+        }
+    }
+    sqlite3_finalize(statement);
+    return version;
+}
+
+int Upgrade(sqlite3* db, int version, IOpenProgress* progress, bool& pending, int& rc)
+{
+    rc = SQLITE_OK;
+    pending = false;
+    const std::span<const Step> due = From(version);
+    if (due.empty())
+        return 1;
+    if (progress) {
+        progress->Begin(int(due.size()));
+        sqlite3_progress_handler(db, kInstructionsBetweenPaints, KeepWindowsPainted, progress);
+    }
+    int unwritable = SQLITE_OK;
+    bool done = true;
+    for (const Step& step : due) {
+        // Once a step could not be written, none after it can be taken.
+        if (!pending && Take(db, step, rc)) {
+            if (progress)
+                progress->Step();
+            continue;
+        }
+        if (!pending) {
+            if (!IsUnwritable(rc)) {
+                done = false;
+                break;
+            }
+            unwritable = rc;
+            pending = true;
+        }
+        if (!step.forConnection) {
+            rc = unwritable;
+            done = false;
+            break;
+        }
+        if (step.forConnection(db, rc) != 1) {
+            done = false;
+            break;
+        }
+        if (progress)
+            progress->Step();
+    }
+    if (progress) {
+        sqlite3_progress_handler(db, 0, nullptr, nullptr);
+        progress->End();
+    }
+    if (done && pending)
+        rc = unwritable;
+    return done ? 1 : 0;
+}
+
+void DropForConnection(sqlite3* db, int version)
+{
+    for (const Step& step : From(version))
+        if (step.dropForConnection)
+            for (const QString& sql : step.dropForConnection())
+                sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+}
+
+int KeepForConnection(sqlite3* db, int version, int& rc)
+{
+    rc = SQLITE_OK;
+    for (const Step& step : From(version)) {
+        if (!step.forConnection) {
+            rc = SQLITE_READONLY;
+            return 0;
+        }
+        if (step.forConnection(db, rc) != 1)
+            return 0;
+    }
+    return 1;
+}
+
+} // namespace SchemaSteps
