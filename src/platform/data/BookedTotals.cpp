@@ -77,13 +77,18 @@ QString CreateTable(const Side& s)
         .arg(Q(s.table), Q(s.code));
 }
 
-// Every booked row's amount with its code.
-QString Amounts(const Side& s)
+// Every booked row's amount with its code; only the slips and money rows `R`
+// that meet the conditions, when given.
+QString Amounts(const Side& s, const QString& slipsWhere = QString(), const QString& moneyWhere = QString())
 {
     const QString row = QStringLiteral("R");
-    return QStringLiteral("SELECT R.%1 AS code, %2 AS v FROM %3 AS R WHERE %4 UNION ALL "
-                          "SELECT R.%1, %5 FROM %6 AS R WHERE %4")
-        .arg(Q(s.code), SlipAmount(row), Q(s.slips), Booked(s, row), MoneyAmount(row), Q(s.money));
+    const auto also = [](const QString& where) {
+        return where.isEmpty() ? QString() : QStringLiteral(" AND (%1)").arg(where);
+    };
+    return QStringLiteral("SELECT R.%1 AS code, %2 AS v FROM %3 AS R WHERE %4%7 UNION ALL "
+                          "SELECT R.%1, %5 FROM %6 AS R WHERE %4%8")
+        .arg(Q(s.code), SlipAmount(row), Q(s.slips), Booked(s, row), MoneyAmount(row), Q(s.money),
+             also(slipsWhere), also(moneyWhere));
 }
 
 QString Fill(const Side& s)
@@ -153,6 +158,19 @@ QString MismatchSql(const Side& s)
                "HAVING SUM(v) <> 0 LIMIT 1")
         .arg(Q(s.code), SlipAmount(row), Q(s.slips), Booked(s, row), MoneyAmount(row), Q(s.money),
              Q(s.table));
+}
+
+QString BookedAmountsSql(const Side& s, const QString& slipsWhere, const QString& moneyWhere)
+{
+    return Amounts(s, slipsWhere, moneyWhere);
+}
+
+QString TakeAwaySql(const Side& s, const QString& sums, const QString& column)
+{
+    return QStringLiteral(
+               "UPDATE %1 SET \"Balance\" = \"Balance\" - (SELECT S.%3 FROM %4 AS S WHERE S.code = %1.%2) "
+               "WHERE %2 IN (SELECT code FROM %4)")
+        .arg(Q(s.table), Q(s.code), column, sums);
 }
 
 QStringList RefillSql(const Side& s)

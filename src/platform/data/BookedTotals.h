@@ -9,8 +9,8 @@ struct sqlite3;
 // slips billed less its booked money. The past of every closing row starts
 // from it; summed from the slips it would read a partner's whole history
 // for each list. Triggers on the slip and money headers keep it, so every
-// writer does; only a bulk delete sets them aside and settles the balance
-// itself.
+// writer does; only a bulk delete sets them aside, and settles the balance
+// by the sums of `BookedAmountsSql` with `TakeAwaySql`.
 namespace BookedTotals
 {
 
@@ -35,6 +35,14 @@ QStringList CreateTriggers(const Side& side);
 // One statement giving a row when any balance of the side differs from
 // what its booked headers add up to (another tool may have written it).
 QString MismatchSql(const Side& side);
+// The booked rows among the slips and the money rows `R` meeting the
+// conditions (none: every row), each as its code and what it adds to the
+// balance: a query of (code, v).
+QString BookedAmountsSql(const Side& side, const QString& slipsWhere, const QString& moneyWhere);
+// Takes away from the balances the sums in `column` of the table `sums`,
+// one row a code (column code): the booked amounts of rows deleted while the
+// triggers were set aside.
+QString TakeAwaySql(const Side& side, const QString& sums, const QString& column);
 // The statements that make the side's balances again from its headers.
 QStringList RefillSql(const Side& side);
 

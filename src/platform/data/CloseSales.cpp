@@ -570,7 +570,7 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
             "id INTEGER)"),
         QStringLiteral(
             "CREATE TEMP TABLE IF NOT EXISTS carry_sum(code TEXT COLLATE NOCASE PRIMARY KEY, v INTEGER, "
-            "u INTEGER)"),
+            "b INTEGER)"),
         QStringLiteral(
             "CREATE TEMP TABLE IF NOT EXISTS carry_kept(code TEXT COLLATE NOCASE PRIMARY KEY, fcd TEXT, "
             "fid INTEGER)"),
@@ -695,22 +695,22 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         }
         StepDone();
         steps = QStringList();
-        // What they billed less what was paid on them, per partner (v);
-        // u the part of it paid but booked to no closing, which the
-        // booked balances never held.
-        steps << QStringLiteral(
-                     "INSERT INTO temp.carry_sum(code, v, u) SELECT code, SUM(v), SUM(u) FROM (SELECT "
-                     "H.\"%1\" AS "
-                     "code, %4 AS v, 0 AS u FROM temp.carry_close K JOIN \"%2\" H ON H.SeikyuID = K.id "
-                     "UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0), 0 FROM temp.carry_close K "
-                     "JOIN \"%3\" M ON M.SeikyuID = K.id UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0), "
-                     "-COALESCE(M.Amount, 0) FROM temp.carry_close K JOIN \"%3\" M ON M.CloseID = K.id AND "
-                     "M.SeikyuID = 0) WHERE code IS NOT NULL GROUP BY code COLLATE NOCASE")
-                     .arg(code, slips, money, SqlSlipBilled(QStringLiteral("H.")))
-              << QStringLiteral(
-                     "UPDATE \"%1\" SET Collect = COALESCE(Collect, 0) + (SELECT v FROM temp.carry_sum s "
-                     "WHERE s.code = \"%1\".\"%2\") WHERE \"%2\" IN (SELECT code FROM temp.carry_sum)")
-                     .arg(L(s.partner), code);
+        // What they billed less what was paid on them, per partner (v); b
+        // the part of it booked, which the booked balances hold, counted as
+        // they count it. Money paid on them but booked to no closing is
+        // the rest.
+        const QString going = QStringLiteral("R.SeikyuID IN %1").arg(ids);
+        steps
+            << QStringLiteral(
+                   "INSERT INTO temp.carry_sum(code, v, b) SELECT code, SUM(v), SUM(b) FROM (SELECT code, v, "
+                   "v AS b FROM (%3) UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0), 0 FROM "
+                   "temp.carry_close K JOIN \"%2\" M ON M.CloseID = K.id AND M.SeikyuID = 0) WHERE code IS "
+                   "NOT NULL GROUP BY code COLLATE NOCASE")
+                   .arg(code, money, BookedTotals::BookedAmountsSql(s.booked, going, going))
+            << QStringLiteral(
+                   "UPDATE \"%1\" SET Collect = COALESCE(Collect, 0) + (SELECT v FROM temp.carry_sum s "
+                   "WHERE s.code = \"%1\".\"%2\") WHERE \"%2\" IN (SELECT code FROM temp.carry_sum)")
+                   .arg(L(s.partner), code);
         if (!execute(steps))
             return result;
         CCDSData tally, taken;
@@ -741,10 +741,7 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
               << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(money, ids)
               << QStringLiteral("DELETE FROM \"%1\" WHERE CloseID IN %2 AND SeikyuID = 0").arg(money, ids)
               << QStringLiteral("DELETE FROM \"%1\" WHERE ID IN %2").arg(t, ids)
-              << QStringLiteral(
-                     "UPDATE \"%1\" SET Balance = Balance - (SELECT v - u FROM temp.carry_sum s WHERE "
-                     "s.code = \"%1\".\"%2\") WHERE \"%2\" IN (SELECT code FROM temp.carry_sum)")
-                     .arg(L(s.booked.table), code)
+              << BookedTotals::TakeAwaySql(s.booked, QStringLiteral("temp.carry_sum"), QStringLiteral("b"))
               << BookedTotals::CreateTriggers(s.booked);
         if (!execute(steps))
             return result;
