@@ -95,7 +95,7 @@ void CShimeView::OnCloseAndPrint()
     taxSlips.m_strTable = slips;
     // The closing books what each row counted: the figures the row's amounts
     // come from go along, to be checked against the database as it closes.
-    const SideTables& side = SideTablesOf(purchase ? 1 : 0);
+    const CTradeSide& side = CTradeSide::Of(purchase ? 1 : 0);
     const char* const figures[] = {side.prevBilled, side.received, side.netAmount,
                                    RC_TAXABLE,      RC_SLIP_TAX,   side.slipCount};
     CMakeMsgID::CCloseCheck check;
