@@ -4,6 +4,7 @@
 #include "app/FindDialog.h"
 #include "app/MainFrame.h"
 #include "platform/data/Record.h"
+#include "platform/data/TradeSide.h"
 #include "platform/env/DBDirMng.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/Help.h"
@@ -449,8 +450,7 @@ void CShimeView::RefreshAfterDataChange()
 
 void CShimeView::ReloadKeepingChoice()
 {
-    const QString code =
-        m_list.IsPurchase() ? QStringLiteral("SupplierCode") : QStringLiteral("CustomerCode");
+    const QString code = QString::fromLatin1(CTradeSide::Of(m_list.IsPurchase()).code);
     QSet<QString> chosen;
     for (int row : GetSelectedRows())
         chosen.insert(TextOf(m_list.RecordAt(row), code).toUpper());
@@ -469,8 +469,7 @@ void CShimeView::ReloadKeepingChoice()
         if (RunReportStatement(
                 GetFrame().GetMakeMsgID(),
                 QStringLiteral("SELECT ID FROM %1 WHERE ID IN (%2)")
-                    .arg(m_list.IsPurchase() ? QStringLiteral("Stock_Close") : QStringLiteral("Sales_Close"),
-                         batch),
+                    .arg(QString::fromLatin1(CTradeSide::Of(m_list.IsPurchase()).closing), batch),
                 records) != 1)
             return;
         for (int i = 0; i < records.GetCount(); ++i)
