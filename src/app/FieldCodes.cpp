@@ -10,6 +10,7 @@
 #include "platform/archive/AutFile.h"
 #include "platform/data/MnyText.h"
 #include "platform/data/Record.h"
+#include "platform/data/TradeSide.h"
 #include "platform/text/TextHelpers.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
@@ -229,11 +230,11 @@ int GetMasterFieldNames(int kind, QStringList& names, int withDates)
     if (kind != 2 && kind != 3)
         return 0;
     const bool supplier = kind == 3;
-    names << QString() << (supplier ? QStringLiteral("SupplierCode") : QStringLiteral("CustomerCode"))
-          << QStringLiteral("Company") << QStringLiteral("Section") << QStringLiteral("Name")
-          << QStringLiteral("Keisho") << QStringLiteral("Keisho2") << QStringLiteral("PhoenicCompany")
-          << QStringLiteral("PhoenicPerson") << QStringLiteral("Zip") << QStringLiteral("Address")
-          << QStringLiteral("TEL") << QStringLiteral("FAX") << QStringLiteral("E-mail") << QStringLiteral("Day")
+    names << QString() << QString::fromLatin1(CTradeSide::Of(supplier).code) << QStringLiteral("Company")
+          << QStringLiteral("Section") << QStringLiteral("Name") << QStringLiteral("Keisho")
+          << QStringLiteral("Keisho2") << QStringLiteral("PhoenicCompany") << QStringLiteral("PhoenicPerson")
+          << QStringLiteral("Zip") << QStringLiteral("Address") << QStringLiteral("TEL")
+          << QStringLiteral("FAX") << QStringLiteral("E-mail") << QStringLiteral("Day")
           << QStringLiteral("TaxType") << QStringLiteral("TaxRoundType") << QStringLiteral("RoundType");
     if (!supplier)
         names << QStringLiteral("Percent");

@@ -8,6 +8,7 @@
 #include "exchange/ImportMapRules.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/MnyText.h"
+#include "platform/data/TradeSide.h"
 #include "platform/env/DBDirMng.h"
 #include "platform/office/AccessSource.h"
 #include "platform/office/ContactXml.h"
@@ -76,7 +77,7 @@ FieldClass ClassOf(int kind, const QString& name)
         return kCoded;
     if (In(name, {"Percent", "Collect", "Ceiling"}))
         return kMoney;
-    if (In(name, {kind == 2 ? "CustomerCode" : "SupplierCode", "OnesCode"}) || IsClass(name))
+    if (In(name, {CTradeSide::Of(kind != 2).code, "OnesCode"}) || IsClass(name))
         return kCode;
     if (In(name, {"Company", "Section", "Name", "Keisho", "Keisho2", "PhoenicCompany", "PhoenicPerson", "Zip",
                   "Address", "TEL", "FAX", "E-mail", "CollectType", "MyPerson", "Memo"}) ||
@@ -400,9 +401,8 @@ void CMasterImport::BuildRecords(const QList<CQXCol>& mapping, int firstRow, int
 std::unique_ptr<COneRecord> CMasterImport::BuildRecord(const QStringList& row, const QList<CQXCol>& mapping,
                                                        int breakAfter1, int breakAfter2)
 {
-    const QString autoCode = m_nKind == 2   ? QStringLiteral("CustomerCode")
-                             : m_nKind == 3 ? QStringLiteral("SupplierCode")
-                                            : QString();
+    const CTradeSide* side = CTradeSide::OfMaster(m_nKind);
+    const QString autoCode = side ? QString::fromLatin1(side->code) : QString();
     auto record = std::make_unique<COneRecord>();
     QString parts[3];
     bool honorific = false, direct = false, partSeen = false;

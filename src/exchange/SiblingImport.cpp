@@ -8,6 +8,7 @@
 #include "exchange/MasterImport.h"
 #include "platform/archive/ArchiveError.h"
 #include "platform/archive/ArchiveReader.h"
+#include "platform/data/TradeSide.h"
 #include "platform/env/RegistryIni.h"
 #include "platform/office/QRTData.h"
 #include "platform/text/TextHelpers.h"
@@ -37,7 +38,8 @@ int Say(const QString& text, int icon = MB_ICONNONE)
 
 QString CodeFieldOf(int kind)
 {
-    return kind == 3 ? QStringLiteral("SupplierCode") : kind == 2 ? QStringLiteral("CustomerCode") : QStringLiteral("ItemCode");
+    const CTradeSide* side = CTradeSide::OfMaster(kind);
+    return side ? QString::fromLatin1(side->code) : QStringLiteral("ItemCode");
 }
 
 // The leading decimal number, when the text starts with one.

@@ -5,6 +5,7 @@
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
 #include "platform/data/SqlText.h"
+#include "platform/data/TradeSide.h"
 #include "platform/text/Cp932.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/Prompt.h"
@@ -28,13 +29,23 @@ QStringList OrBatches(const QStringList& terms, int size)
     return conditions;
 }
 
+// The tables whose rows keep a partner in use: the side's quotes or orders,
+// its slips, closings and money.
+QStringList PartnerUsage(const char* unclosed, const CTradeSide& side)
+{
+    return {QString::fromLatin1(unclosed), QString::fromLatin1(side.header),
+            QString::fromLatin1(side.closing), QString::fromLatin1(side.money)};
+}
+
 // The tables whose rows keep a master record in use, by master kind.
 QStringList UsageTables(int kind)
 {
     switch (kind) {
     case 1: return {QStringLiteral("Estimate_B"), QStringLiteral("Sales_B"), QStringLiteral("Order_B"), QStringLiteral("Stock_B"), QStringLiteral("StockChange")};
-    case 2: return {QStringLiteral("Estimate_H"), QStringLiteral("Sales_H"), QStringLiteral("Sales_Close"), QStringLiteral("Receipt_H")};
-    case 3: return {QStringLiteral("Order_H"), QStringLiteral("Stock_H"), QStringLiteral("Stock_Close"), QStringLiteral("Pay_H")};
+    case 2:
+        return PartnerUsage(TB_ESTIMATE_H, CTradeSide::Sales());
+    case 3:
+        return PartnerUsage(TB_ORDER_H, CTradeSide::Purchases());
     default: return {};
     }
 }
@@ -122,13 +133,14 @@ bool CMasterEditRules::AnySelectedHasValue(const QList<int>& rows, const QString
 
 QString CMasterEditRules::CloseDaySlipTable(int kind)
 {
-    return kind == 2 ? QStringLiteral("Sales_H") : kind == 3 ? QStringLiteral("Stock_H") : QString();
+    const CTradeSide* side = CTradeSide::OfMaster(kind);
+    return side ? QString::fromLatin1(side->header) : QString();
 }
 
 QString CMasterEditRules::CloseDaySlipTerm(int kind, const QString& code, bool perSlip)
 {
     const QString slips = CloseDaySlipTable(kind);
-    const QString codeField = kind == 2 ? QStringLiteral("CustomerCode") : QStringLiteral("SupplierCode");
+    const QString codeField = QString::fromLatin1(CTradeSide::Of(kind != 2).code);
     return perSlip ? QStringLiteral("((%1.%2='%3') AND (%1.SeikyuID=0))").arg(slips, codeField, SqlQuote(code))
                    : QStringLiteral("(%1.%2='%3')").arg(slips, codeField, SqlQuote(code));
 }

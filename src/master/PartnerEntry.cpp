@@ -5,6 +5,7 @@
 #include "master/MasterEditRules.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/MnyText.h"
+#include "platform/data/TradeSide.h"
 #include "platform/lookup/RLAddress.h"
 #include "platform/text/Cp932.h"
 #include "platform/text/TextHelpers.h"
@@ -27,6 +28,11 @@ int InList(int index, int count)
 const QString kSama = QStringLiteral("様");
 const QString kHundred = QStringLiteral("100.0");
 
+QString L(const char* name)
+{
+    return QString::fromLatin1(name);
+}
+
 // A field of the record, read by name; null when the record lacks it.
 const CTb* Field(const COneRecord& record, const QString& table, const char* name)
 {
@@ -37,15 +43,17 @@ const CTb* Field(const COneRecord& record, const QString& table, const char* nam
 
 const SPartnerTraits& SPartnerTraits::Customer()
 {
-    static const SPartnerTraits traits{2, QStringLiteral("Customer"), QStringLiteral("CustomerCode"),
-                                       QStringLiteral("得意先"), 100, 1, QStringLiteral("Sales_H"), true};
+    const CTradeSide& s = CTradeSide::Sales();
+    static const SPartnerTraits traits{2, L(s.partner), L(s.code), QStringLiteral("得意先"), 100,
+                                       1, L(s.header),  true};
     return traits;
 }
 
 const SPartnerTraits& SPartnerTraits::Supplier()
 {
-    static const SPartnerTraits traits{3, QStringLiteral("Supplier"), QStringLiteral("SupplierCode"),
-                                       QStringLiteral("仕入先"), 101, 2, QStringLiteral("Stock_H"), false};
+    const CTradeSide& s = CTradeSide::Purchases();
+    static const SPartnerTraits traits{3, L(s.partner), L(s.code), QStringLiteral("仕入先"), 101,
+                                       2, L(s.header),  false};
     return traits;
 }
 

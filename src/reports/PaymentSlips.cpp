@@ -2,6 +2,7 @@
 
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
+#include "platform/data/TradeSide.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "reports/RecordFields.h"
@@ -35,11 +36,11 @@ int WritePaymentSlips(CMakeMsgID& db, bool purchase, const QList<CScheduledPayme
 {
     if (rows.isEmpty())
         return 1;
-    const QString header = Q(purchase ? "Pay_H" : "Receipt_H");
-    const QString line = Q(purchase ? "Pay_B" : "Receipt_B");
+    const QString header = Q(CTradeSide::Of(purchase).money);
+    const QString line = Q(CTradeSide::Of(purchase).moneyLines);
     const QString h = header + u'.';
     const QString b = line + u'.';
-    const QString codeField = Q(purchase ? "SupplierCode" : "CustomerCode");
+    const QString codeField = Q(CTradeSide::Of(purchase).code);
 
     CCDSData headers;
     headers.m_strTable = header;

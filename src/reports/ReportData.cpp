@@ -2,6 +2,7 @@
 
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
+#include "platform/data/TradeSide.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
@@ -113,7 +114,7 @@ int UpdateClosingRecords(CMakeMsgID& db, bool purchase, const QString& field, co
         *requests = 0;
     if (ids.isEmpty())
         return 1;
-    const QString table = QString::fromLatin1(purchase ? "Stock_Close" : "Sales_Close");
+    const QString table = QString::fromLatin1(CTradeSide::Of(purchase).closing);
     QString err;
     const QString failed = QStringLiteral("データの更新に失敗しました。");
     int result = db.BeginTransaction(err);

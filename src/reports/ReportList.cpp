@@ -3,6 +3,7 @@
 
 #include "platform/data/MnyText.h"
 #include "platform/data/RecordCompare.h"
+#include "platform/data/TradeSide.h"
 #include "platform/tax/TaxRate.h"
 #include "platform/text/TextHelpers.h"
 #include "platform/ui/Prompt.h"
@@ -72,7 +73,7 @@ void CReportList::KeepClosedRecords(std::vector<std::unique_ptr<COneRecord>> clo
 {
     if (closed.empty())
         return;
-    const QString code = m_bPurchase ? QStringLiteral("SupplierCode") : QStringLiteral("CustomerCode");
+    const QString code = QString::fromLatin1(CTradeSide::Of(m_bPurchase != 0).code);
     const auto before = [&code](const COneRecord* a, const COneRecord* b) {
         return TextOf(a, code).compare(TextOf(b, code), Qt::CaseInsensitive) < 0;
     };
@@ -119,8 +120,7 @@ void CReportList::Fail(const QString& text) const
 
 QString CReportList::DisplayName(COneRecord* record) const
 {
-    const QString code =
-        TextOf(record, (m_bPurchase ? QStringLiteral("SupplierCode") : QStringLiteral("CustomerCode")));
+    const QString code = TextOf(record, CTradeSide::Of(m_bPurchase != 0).code);
     QString name = GetCompanySectionName(record, kNoTable);
     if (name.isEmpty() && IsBlankString(code))
         name = QStringLiteral("諸口");
@@ -130,8 +130,7 @@ QString CReportList::DisplayName(COneRecord* record) const
 int CReportList::CalcRowAmounts(COneRecord* record)
 {
     m_strCurrentCode.clear();
-    const QString partnerCode =
-        (m_bPurchase ? QStringLiteral("SupplierCode") : QStringLiteral("CustomerCode"));
+    const QString partnerCode = QString::fromLatin1(CTradeSide::Of(m_bPurchase != 0).code);
     if (m_nPartnerKind == 1 || m_nPartnerKind == 2) {
         m_strCurrentCode = TextOf(record, partnerCode);
         record->SetField(QStringLiteral("Company_Section_Name"), DisplayName(record));

@@ -4,6 +4,7 @@
 #include "app/MainFrame.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
+#include "platform/data/TradeSide.h"
 #include "platform/sql/ClosingSql.h"
 #include "platform/sql/ReportSql.h"
 #include "platform/sql/ResultNames.h"
@@ -76,9 +77,9 @@ void CShimeView::OnCloseAndPrint()
             rows << i;
 
     const bool purchase = m_list.IsPurchase();
-    const QString table = Q(purchase ? "Stock_Close" : "Sales_Close");
-    const QString slips = Q(purchase ? "Stock_H" : "Sales_H");
-    const QString codeField = Q(purchase ? "SupplierCode" : "CustomerCode");
+    const QString table = Q(CTradeSide::Of(purchase).closing);
+    const QString slips = Q(CTradeSide::Of(purchase).header);
+    const QString codeField = Q(CTradeSide::Of(purchase).code);
     const QDate closeDate = ClosingDate();
     const QDate today = UiServices::Clock().Today();
     const int kind = purchase ? COUNTER_PAYMENT_STATEMENT : COUNTER_INVOICE;
@@ -95,7 +96,7 @@ void CShimeView::OnCloseAndPrint()
     taxSlips.m_strTable = slips;
     // The closing books what each row counted: the figures the row's amounts
     // come from go along, to be checked against the database as it closes.
-    const SideTables& side = SideTablesOf(purchase ? 1 : 0);
+    const CTradeSide& side = CTradeSide::Of(purchase);
     const char* const figures[] = {side.prevBilled, side.received, side.netAmount,
                                    RC_TAXABLE,      RC_SLIP_TAX,   side.slipCount};
     CMakeMsgID::CCloseCheck check;
@@ -104,7 +105,7 @@ void CShimeView::OnCloseAndPrint()
     for (int row : toClose) {
         COneRecord* record = m_list.RecordAt(row);
         const QString number = numbers.value(closedRows.size());
-        const QString code = TextOf(record, purchase ? "SupplierCode" : "CustomerCode");
+        const QString code = TextOf(record, CTradeSide::Of(purchase).code);
         COneRecord* header = headers.AddNew();
         const QString t = table + u'.';
         header->SetField(t + Q("ID"), 0);
@@ -207,7 +208,7 @@ void CShimeView::IssueInvoices(const QList<int>& rows)
     const int carryOver = m_list.m_nCarryOver;
     CCDSData request;
     request.m_strTable = Q("WShime_H");
-    request.m_strCondition = QStringLiteral("%1,%2").arg(Q(purchase ? "Stock_Close" : "Sales_Close")).arg(carryOver);
+    request.m_strCondition = QStringLiteral("%1,%2").arg(Q(CTradeSide::Of(purchase).closing)).arg(carryOver);
     QList<int> perSlip;
     // Row field -> work field; the carried-over amounts only with the
     // carry-over included. A payment statement's receipt is the payment.
@@ -306,7 +307,7 @@ void CShimeView::OnCancelClose()
     if (selected.isEmpty())
         return;
     const bool purchase = m_list.IsPurchase();
-    const QString table = Q(purchase ? "Stock_Close" : "Sales_Close");
+    const QString table = Q(CTradeSide::Of(purchase).closing);
     CCDSData request;
     request.m_strTable = table;
     QList<int> kept;

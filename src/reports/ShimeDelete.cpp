@@ -2,6 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "platform/data/Record.h"
+#include "platform/data/TradeSide.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
@@ -48,8 +49,7 @@ void CShimeView::OnDeleteRows()
         return;
 
     // Receipts and payments booked to a closing undo it.
-    const QString closingField =
-        info.side != 0 ? QStringLiteral("Stock_Close.ID") : QStringLiteral("Sales_Close.ID");
+    const QString closingField = QLatin1String(CTradeSide::Of(info.side != 0).closing) + QStringLiteral(".ID");
     CCDSData closings;
     QList<int> ids;
     for (int row : rows) {

@@ -5,6 +5,7 @@
 #include "app/MainFrame.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
+#include "platform/data/TradeSide.h"
 #include "platform/forms/LayoutInfo.h"
 #include "platform/forms/PloMainData.h"
 #include "platform/forms/SlipFormCommand.h"
@@ -156,7 +157,7 @@ void CShimeView::OnPrintLedger()
     const bool purchase = m_list.IsPurchase();
     CCDSData request;
     request.m_strTable = Q("WMotocho_H");
-    request.m_strCondition = Q(purchase ? "Supplier" : "Customer");
+    request.m_strCondition = Q(CTradeSide::Of(purchase).partner);
     const QString t = Q("WMotocho_H.");
     if (kind == EReportLedgerPrint::SelectedPartners) {
         const QList<int> rows = SelectedRowsOrSay(Q("データを選択してください。"));
@@ -168,7 +169,7 @@ void CShimeView::OnPrintLedger()
                 continue; // a classification subtotal
             COneRecord* work = request.AddNew();
             work->SetField(t + Q("ID"), 0);
-            work->SetField(t + Q("CustomerCode"), TextOf(record, purchase ? "SupplierCode" : "CustomerCode"));
+            work->SetField(t + Q("CustomerCode"), TextOf(record, CTradeSide::Of(purchase).code));
             work->SetField(t + Q("Name"), TextOf(record, "Company_Section_Name"));
             work->SetField(t + Q("Term"), m_strPeriodText);
             work->SetField(t + Q("LastCollect"), MoneyOf(record, "前回残高"));

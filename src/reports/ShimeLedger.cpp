@@ -6,6 +6,7 @@
 #include "app/MainFrame.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
+#include "platform/data/TradeSide.h"
 #include "platform/forms/LayoutInfo.h"
 #include "platform/forms/PloMainData.h"
 #include "platform/ui/Prompt.h"
@@ -72,7 +73,7 @@ void CShimeView::DrillDown(int row)
             result = frame.GetMakeMsgID().GetItemInOutList(code, frame.m_dtPeriodFrom, frame.m_dtPeriodTo,
                                                            head, rows, frame.m_dtLastCarryForward, err);
         } else {
-            code = TextOf(record, purchase ? "SupplierCode" : "CustomerCode");
+            code = TextOf(record, CTradeSide::Of(purchase).code);
             name = TextOf(record, "Company_Section_Name");
             result = frame.GetMakeMsgID().GetMotocho(purchase ? 1 : 0, code, frame.m_dtPeriodFrom,
                                                      frame.m_dtPeriodTo, head, rows, err);

@@ -7,6 +7,7 @@
 #include "app/ViewRegistry.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
+#include "platform/data/TradeSide.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
@@ -70,7 +71,7 @@ void CShimeView::OnReceiptPaymentDialog()
         return;
     const bool purchase = m_list.IsPurchase();
     const int kind = purchase ? 1 : 0;
-    const QString code = TextOf(record, purchase ? "SupplierCode" : "CustomerCode");
+    const QString code = TextOf(record, CTradeSide::Of(purchase).code);
     const QString name = TextOf(record, "Company_Section_Name");
     CReceiptRequest request;
     request.m_nKind = kind;
@@ -138,8 +139,8 @@ int CShimeView::CreatePaymentSlips(const QList<int>& rows)
             continue;
         CScheduledPayment payment;
         payment.closingId = IntOf(record, "ID");
-        payment.partnerCode = TextOf(record, purchase ? "SupplierCode" : "CustomerCode");
-        payment.amount = MoneyOf(record, purchase ? "今回仕入額" : "今回売上額");
+        payment.partnerCode = TextOf(record, CTradeSide::Of(purchase).code);
+        payment.amount = MoneyOf(record, CTradeSide::Of(purchase).dueAmount);
         payment.myPerson = TextOf(record, "MyPerson");
         payment.method = TextOf(record, "CollectType");
         payments << payment;

@@ -5,6 +5,7 @@
 #include "app/MainFrame.h"
 #include "app/SlipPeriod.h"
 #include "platform/data/Record.h"
+#include "platform/data/TradeSide.h"
 #include "platform/env/DBDirMng.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/Help.h"
@@ -478,8 +479,7 @@ bool CShimeView::ReloadsOnDataChange() const
 
 void CShimeView::ReloadKeepingChoice()
 {
-    const QString code =
-        m_list.IsPurchase() ? QStringLiteral("SupplierCode") : QStringLiteral("CustomerCode");
+    const QString code = QString::fromLatin1(CTradeSide::Of(m_list.IsPurchase()).code);
     QSet<QString> chosen;
     for (int row : GetSelectedRows())
         chosen.insert(TextOf(m_list.RecordAt(row), code).toUpper());
@@ -498,8 +498,7 @@ void CShimeView::ReloadKeepingChoice()
         if (RunReportStatement(
                 GetFrame().GetMakeMsgID(),
                 QStringLiteral("SELECT ID FROM %1 WHERE ID IN (%2)")
-                    .arg(m_list.IsPurchase() ? QStringLiteral("Stock_Close") : QStringLiteral("Sales_Close"),
-                         batch),
+                    .arg(QString::fromLatin1(CTradeSide::Of(m_list.IsPurchase()).closing), batch),
                 records) != 1)
             return;
         for (int i = 0; i < records.GetCount(); ++i)

@@ -134,19 +134,19 @@ CReceiptRules::~CReceiptRules() = default;
 
 QString CReceiptRules::HeaderTable() const
 {
-    return m_nKind == 0 ? QStringLiteral("Receipt_H") : QStringLiteral("Pay_H");
+    return QString::fromLatin1(Side().money);
 }
 QString CReceiptRules::RowTable() const
 {
-    return m_nKind == 0 ? QStringLiteral("Receipt_B") : QStringLiteral("Pay_B");
+    return QString::fromLatin1(Side().moneyLines);
 }
 QString CReceiptRules::CloseTable() const
 {
-    return m_nKind == 0 ? QStringLiteral("Sales_Close") : QStringLiteral("Stock_Close");
+    return QString::fromLatin1(Side().closing);
 }
 QString CReceiptRules::CodeField() const
 {
-    return m_nKind == 0 ? QStringLiteral("CustomerCode") : QStringLiteral("SupplierCode");
+    return QString::fromLatin1(Side().code);
 }
 QString CReceiptRules::PartnerWord() const
 {
@@ -307,7 +307,7 @@ bool CReceiptRules::LookupPartner()
         if (rc != CMakeMsgID::kOk) {
             ShowResult(rc, QStringLiteral("データの取得に失敗しました。\n"), err);
         } else {
-            const QString due = Tr(m_nKind == 0 ? RC_SALES_DUE : RC_PURCHASES_DUE);
+            const QString due = Tr(Side().dueAmount);
             for (int i = 0; i < result.GetCount(); ++i) {
                 const COneRecord* r = result.GetAt(i);
                 CCloseHistoryItem item;
@@ -331,8 +331,7 @@ bool CReceiptRules::LookupPartner()
     } else if (m_nMode == 2 && m_strCode == SundryCode()) {
         CCDSData slips;
         if (ReadSundrySlips(slips) && slips.GetCount() > 0)
-            m_strName = GetCompanySectionName(slips.GetAt(0), m_nKind == 0 ? QStringLiteral("Sales_H")
-                                                                            : QStringLiteral("Stock_H"));
+            m_strName = GetCompanySectionName(slips.GetAt(0), QString::fromLatin1(Side().header));
     }
     if (!lastStaff.isEmpty())
         m_strMyPerson = lastStaff;
@@ -345,7 +344,7 @@ bool CReceiptRules::LookupPartner()
         return true;
     }
     CCDSData master;
-    const QString table = m_nKind == 0 ? QStringLiteral("Customer") : QStringLiteral("Supplier");
+    const QString table = QString::fromLatin1(Side().partner);
     if (!ReadMasterByCode(m_data, table, CodeField(), m_strCode, master))
         return false;
     if (master.GetCount() == 0) {
@@ -461,7 +460,7 @@ bool CReceiptRules::ReadSundrySlips(CCDSData& slips)
     const int closeId = ClosingIdForSundry();
     if (closeId == 0)
         return false;
-    slips.m_strTable = m_nKind == 0 ? QStringLiteral("Sales_H") : QStringLiteral("Stock_H");
+    slips.m_strTable = QString::fromLatin1(Side().header);
     slips.m_strCondition = QStringLiteral("WHERE (SeikyuID=%1)").arg(closeId);
     QString err;
     const int rc = m_data.GetDataList(slips, slips, err);

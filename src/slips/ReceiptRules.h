@@ -2,6 +2,7 @@
 
 #include "platform/data/Mny.h"
 #include "platform/data/Record.h"
+#include "platform/data/TradeSide.h"
 
 #include <QDate>
 #include <QString>
@@ -60,6 +61,8 @@ class CReceiptRules
 
     int GetKind() const { return m_nKind; }
     int GetMode() const { return m_nMode; }
+    // Kind 0 receipts from customers; any other payments to suppliers.
+    const CTradeSide& Side() const { return CTradeSide::Of(m_nKind != 0); }
     QString HeaderTable() const;
     QString RowTable() const;
     QString CloseTable() const;

@@ -12,7 +12,7 @@ int CReceiptRules::PrintVoucher(const std::function<int(int, const QString&, lon
     ComputeTotals();
     // Partner data: the master, or the one-time partner's slips.
     CCDSData partner;
-    const QString masterTable = m_nKind == 0 ? QStringLiteral("Customer") : QStringLiteral("Supplier");
+    const QString masterTable = QString::fromLatin1(Side().partner);
     if (m_strCode == SundryCode())
         ReadSundrySlips(partner);
     else if (!m_strCode.isEmpty())

@@ -1,6 +1,7 @@
 #include "slips/SlipListRules.h"
 
 #include "platform/data/Record.h"
+#include "platform/data/TradeSide.h"
 #include "platform/text/TextHelpers.h"
 
 #include <QDate>
@@ -8,11 +9,16 @@
 namespace
 {
 
+// Quotes and sales are of the sales side, orders and purchases of the
+// purchase side; only sales and purchases are closed.
+constexpr const CTradeSide& S = CTradeSide::Sales();
+constexpr const CTradeSide& P = CTradeSide::Purchases();
+
 const CSlipMode kModes[] = {
-    {4, "Estimate_H", 1, u"－見積一覧", 3, "CustomerCode", "Customer", nullptr, "Estimate_B", 3001},
-    {5, "Sales_H", 2, u"－売上一覧", 4, "CustomerCode", "Customer", "Sales_Close", "Sales_B", 3009},
-    {6, "Order_H", 4, u"－注文一覧", 5, "SupplierCode", "Supplier", nullptr, "Order_B", 0},
-    {7, "Stock_H", 5, u"－仕入一覧", 6, "SupplierCode", "Supplier", "Stock_Close", "Stock_B", 0},
+    {4, TB_ESTIMATE_H, 1, u"－見積一覧", 3, S.code, S.partner, nullptr, TB_ESTIMATE_B, 3001},
+    {5, S.header, 2, u"－売上一覧", 4, S.code, S.partner, S.closing, S.lines, 3009},
+    {6, TB_ORDER_H, 4, u"－注文一覧", 5, P.code, P.partner, nullptr, TB_ORDER_B, 0},
+    {7, P.header, 5, u"－仕入一覧", 6, P.code, P.partner, P.closing, P.lines, 0},
 };
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "app/MainFrame.h"
 #include "app/ViewRegistry.h"
 #include "platform/data/RecordCompare.h"
+#include "platform/data/TradeSide.h"
 #include "platform/ui/CodeListTool.h"
 #include "platform/ui/Modal.h"
 #include "resources/CommandIds.h"
@@ -34,12 +35,11 @@ QList<CCodeListEntry> ReadCodeList(QChar kind)
     CMainFrame* frame = CMainFrame::Instance();
     if (!frame)
         return entries;
-    const QString table = kind == u'C' ? QStringLiteral("Customer")
-                          : kind == u'S' ? QStringLiteral("Supplier")
-                                         : QStringLiteral("Item");
-    const QString code = kind == u'C' ? QStringLiteral("CustomerCode")
-                         : kind == u'S' ? QStringLiteral("SupplierCode")
-                                        : QStringLiteral("ItemCode");
+    const CTradeSide* side = kind == u'C'   ? &CTradeSide::Sales()
+                             : kind == u'S' ? &CTradeSide::Purchases()
+                                            : nullptr;
+    const QString table = side ? QString::fromLatin1(side->partner) : QStringLiteral("Item");
+    const QString code = side ? QString::fromLatin1(side->code) : QStringLiteral("ItemCode");
     CCDSData request;
     request.m_strTable = table;
     request.m_strCondition = QStringLiteral("ORDER BY ") + code;

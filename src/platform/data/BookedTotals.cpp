@@ -14,9 +14,6 @@ namespace BookedTotals
 namespace
 {
 
-constexpr Side kSales{TB_SALES_BOOKED, "CustomerCode", TB_SALES_H, TB_RECEIPT_H};
-constexpr Side kPurchases{TB_STOCK_BOOKED, "SupplierCode", TB_STOCK_H, TB_PAY_H};
-
 QString Q(const QString& name)
 {
     return u'"' % name % u'"';
@@ -34,18 +31,18 @@ QString TriggerName(const char* table, const char* event)
 }
 
 // A row `row` ("NEW", "OLD") counts when it is booked to a closing and has a code.
-QString Booked(const Side& s, const QString& row)
+QString Booked(const CTradeSide& s, const QString& row)
 {
     return QStringLiteral("%1.SeikyuID > 0 AND %1.%2 IS NOT NULL").arg(row, Q(s.code));
 }
 
 // Adds `amount` to the balance of the row's code when the row counts; the
 // code's row is made on its first amount.
-QString Add(const Side& s, const QString& row, const QString& amount)
+QString Add(const CTradeSide& s, const QString& row, const QString& amount)
 {
     return QStringLiteral("INSERT INTO %1(%2, \"Balance\") SELECT %3.%2, %4 WHERE %5 ON CONFLICT(%2) "
                           "DO UPDATE SET \"Balance\" = \"Balance\" + excluded.\"Balance\";")
-        .arg(Q(s.table), Q(s.code), row, amount, Booked(s, row));
+        .arg(Q(s.booked), Q(s.code), row, amount, Booked(s, row));
 }
 
 struct Header {
@@ -64,22 +61,22 @@ QString MoneyAmount(const QString& row)
     return QStringLiteral("-COALESCE(%1.Amount, 0)").arg(row);
 }
 
-QList<Header> Headers(const Side& s)
+QList<Header> Headers(const CTradeSide& s)
 {
-    return {{s.slips, SlipAmount, "SeikyuID, %1, Amount, Tax, TaxType, DenpyoType"},
+    return {{s.header, SlipAmount, "SeikyuID, %1, Amount, Tax, TaxType, DenpyoType"},
             {s.money, MoneyAmount, "SeikyuID, %1, Amount"}};
 }
 
-QString CreateTable(const Side& s)
+QString CreateTable(const CTradeSide& s)
 {
     return QStringLiteral("CREATE TABLE %1 (\"ID\" INTEGER PRIMARY KEY AUTOINCREMENT, %2 TEXT COLLATE NOCASE "
                           "NOT NULL UNIQUE, \"Balance\" MONEY NOT NULL DEFAULT 0)")
-        .arg(Q(s.table), Q(s.code));
+        .arg(Q(s.booked), Q(s.code));
 }
 
 // Every booked row's amount with its code; only the slips and money rows `R`
 // that meet the conditions, when given.
-QString Amounts(const Side& s, const QString& slipsWhere = QString(), const QString& moneyWhere = QString())
+QString Amounts(const CTradeSide& s, const QString& slipsWhere = QString(), const QString& moneyWhere = QString())
 {
     const QString row = QStringLiteral("R");
     const auto also = [](const QString& where) {
@@ -87,15 +84,15 @@ QString Amounts(const Side& s, const QString& slipsWhere = QString(), const QStr
     };
     return QStringLiteral("SELECT R.%1 AS code, %2 AS v FROM %3 AS R WHERE %4%7 UNION ALL "
                           "SELECT R.%1, %5 FROM %6 AS R WHERE %4%8")
-        .arg(Q(s.code), SlipAmount(row), Q(s.slips), Booked(s, row), MoneyAmount(row), Q(s.money),
+        .arg(Q(s.code), SlipAmount(row), Q(s.header), Booked(s, row), MoneyAmount(row), Q(s.money),
              also(slipsWhere), also(moneyWhere));
 }
 
-QString Fill(const Side& s)
+QString Fill(const CTradeSide& s)
 {
     return QStringLiteral(
                "INSERT INTO %1(%2, \"Balance\") SELECT code, SUM(v) FROM (%3) GROUP BY code COLLATE NOCASE")
-        .arg(Q(s.table), Q(s.code), Amounts(s));
+        .arg(Q(s.booked), Q(s.code), Amounts(s));
 }
 
 // Runs the statements in order; at the first failure its code goes into `rc`
@@ -117,15 +114,17 @@ bool Run(sqlite3* db, const QStringList& work, int& rc)
 
 const Side& Sales()
 {
-    return kSales;
+    static const Side side{CTradeSide::Sales(), CTradeSide::Sales().booked};
+    return side;
 }
 
 const Side& Purchases()
 {
-    return kPurchases;
+    static const Side side{CTradeSide::Purchases(), CTradeSide::Purchases().booked};
+    return side;
 }
 
-QStringList CreateTriggers(const Side& s)
+QStringList CreateTriggers(const CTradeSide& s)
 {
     QStringList statements;
     for (const Header& h : Headers(s)) {
@@ -146,7 +145,7 @@ QStringList CreateTriggers(const Side& s)
     return statements;
 }
 
-QString MismatchSql(const Side& s)
+QString MismatchSql(const CTradeSide& s)
 {
     // Each header summed by code in the order of its code index, so that only
     // the per-partner sums meet the balances.
@@ -156,29 +155,29 @@ QString MismatchSql(const Side& s)
                "UNION ALL SELECT R.%1, SUM(%5) FROM %6 AS R WHERE %4 GROUP BY R.%1 "
                "UNION ALL SELECT %1, -\"Balance\" FROM %7) GROUP BY code COLLATE NOCASE "
                "HAVING SUM(v) <> 0 LIMIT 1")
-        .arg(Q(s.code), SlipAmount(row), Q(s.slips), Booked(s, row), MoneyAmount(row), Q(s.money),
-             Q(s.table));
+        .arg(Q(s.code), SlipAmount(row), Q(s.header), Booked(s, row), MoneyAmount(row), Q(s.money),
+             Q(s.booked));
 }
 
-QString BookedAmountsSql(const Side& s, const QString& slipsWhere, const QString& moneyWhere)
+QString BookedAmountsSql(const CTradeSide& s, const QString& slipsWhere, const QString& moneyWhere)
 {
     return Amounts(s, slipsWhere, moneyWhere);
 }
 
-QString TakeAwaySql(const Side& s, const QString& sums, const QString& column)
+QString TakeAwaySql(const CTradeSide& s, const QString& sums, const QString& column)
 {
     return QStringLiteral(
                "UPDATE %1 SET \"Balance\" = \"Balance\" - (SELECT S.%3 FROM %4 AS S WHERE S.code = %1.%2) "
                "WHERE %2 IN (SELECT code FROM %4)")
-        .arg(Q(s.table), Q(s.code), column, sums);
+        .arg(Q(s.booked), Q(s.code), column, sums);
 }
 
-QStringList RefillSql(const Side& s)
+QStringList RefillSql(const CTradeSide& s)
 {
-    return {QStringLiteral("DELETE FROM ") % Q(s.table), Fill(s)};
+    return {QStringLiteral("DELETE FROM ") % Q(s.booked), Fill(s)};
 }
 
-QStringList DropTriggers(const Side& s)
+QStringList DropTriggers(const CTradeSide& s)
 {
     QStringList statements;
     for (const Header& h : Headers(s))
@@ -190,7 +189,7 @@ QStringList DropTriggers(const Side& s)
 QStringList Definitions()
 {
     QStringList statements;
-    for (const Side* s : {&kSales, &kPurchases})
+    for (const CTradeSide* s : CTradeSide::Both())
         statements << CreateTable(*s) << CreateTriggers(*s);
     return statements;
 }
@@ -198,8 +197,8 @@ QStringList Definitions()
 QStringList Remake()
 {
     QStringList work;
-    for (const Side* s : {&kSales, &kPurchases})
-        work << DropTriggers(*s) << QStringLiteral("DROP TABLE IF EXISTS ") % Q(s->table) << CreateTable(*s)
+    for (const CTradeSide* s : CTradeSide::Both())
+        work << DropTriggers(*s) << QStringLiteral("DROP TABLE IF EXISTS ") % Q(s->booked) << CreateTable(*s)
              << Fill(*s) << CreateTriggers(*s);
     return work;
 }
@@ -215,7 +214,7 @@ int KeepForConnection(sqlite3* db, int& rc)
         return statements;
     };
     QStringList work{QStringLiteral("BEGIN")};
-    for (const Side* s : {&kSales, &kPurchases})
+    for (const CTradeSide* s : CTradeSide::Both())
         work << temporary({CreateTable(*s)}) << Fill(*s) << temporary(CreateTriggers(*s));
     work << QStringLiteral("COMMIT");
     return Run(db, work, rc) ? 1 : 0;
@@ -224,11 +223,11 @@ int KeepForConnection(sqlite3* db, int& rc)
 QStringList DropForConnection()
 {
     QStringList statements;
-    for (const Side* s : {&kSales, &kPurchases}) {
+    for (const CTradeSide* s : CTradeSide::Both()) {
         for (const Header& h : Headers(*s))
             for (const char* event : {"ins", "del", "upd"})
                 statements << QStringLiteral("DROP TRIGGER IF EXISTS temp.") % Q(TriggerName(h.table, event));
-        statements << QStringLiteral("DROP TABLE IF EXISTS temp.") % Q(s->table);
+        statements << QStringLiteral("DROP TABLE IF EXISTS temp.") % Q(s->booked);
     }
     return statements;
 }

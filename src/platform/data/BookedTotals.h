@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/data/TradeSide.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -14,12 +16,11 @@ struct sqlite3;
 namespace BookedTotals
 {
 
-// One side: the balance table, the partner code, the slip and money headers.
-struct Side {
-    const char* table;
-    const char* code;
-    const char* slips;
-    const char* money;
+// The statements below take a side of the trade: its balance table
+// (`booked`), partner code, slip and money headers. `Side` is that side
+// under the name the balance table goes by here.
+struct Side : CTradeSide {
+    const char* table; // booked
 };
 const Side& Sales();
 const Side& Purchases();
@@ -29,22 +30,22 @@ const Side& Purchases();
 QStringList Definitions();
 
 // The triggers of one side: dropped, and made again.
-QStringList DropTriggers(const Side& side);
-QStringList CreateTriggers(const Side& side);
+QStringList DropTriggers(const CTradeSide& side);
+QStringList CreateTriggers(const CTradeSide& side);
 
 // One statement giving a row when any balance of the side differs from
 // what its booked headers add up to (another tool may have written it).
-QString MismatchSql(const Side& side);
+QString MismatchSql(const CTradeSide& side);
 // The booked rows among the slips and the money rows `R` meeting the
 // conditions (none: every row), each as its code and what it adds to the
 // balance: a query of (code, v).
-QString BookedAmountsSql(const Side& side, const QString& slipsWhere, const QString& moneyWhere);
+QString BookedAmountsSql(const CTradeSide& side, const QString& slipsWhere, const QString& moneyWhere);
 // Takes away from the balances the sums in `column` of the table `sums`,
 // one row a code (column code): the booked amounts of rows deleted while the
 // triggers were set aside.
-QString TakeAwaySql(const Side& side, const QString& sums, const QString& column);
+QString TakeAwaySql(const CTradeSide& side, const QString& sums, const QString& column);
 // The statements that make the side's balances again from its headers.
-QStringList RefillSql(const Side& side);
+QStringList RefillSql(const CTradeSide& side);
 
 // The statements that make the tables and triggers as defined, filled from
 // the headers, in place of any a file has (the step that brings a file of

@@ -2,40 +2,41 @@
 
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/SqlText.h"
+#include "platform/data/TradeSide.h"
 
 namespace
 {
 
 // Per partner with closings (Day 0 bills each slip by itself): its code,
 // closing day and oldest unbilled slip, read once instead of once per day.
-QString OpenPartners(const char* master, const char* slips, const char* code)
+QString OpenPartners(const CTradeSide& side)
 {
     return QStringLiteral("SELECT m.\"%3\" AS pcode, m.\"Day\" AS cday, (SELECT MIN(s.\"Date\") FROM \"%2\" s "
                           "WHERE s.\"%3\" = m.\"%3\" AND s.\"SeikyuID\" = 0) AS oldest "
                           "FROM \"%1\" m WHERE m.\"Day\" <> 0")
-        .arg(QLatin1StringView(master), QLatin1StringView(slips), QLatin1StringView(code));
+        .arg(QLatin1StringView(side.partner), QLatin1StringView(side.header), QLatin1StringView(side.code));
 }
 
 // Partners whose closing falls on day d and who have a slip to close by
 // then, unless the account was closed on that very day already: the closing
 // list offers no second closing there, and a slip entered afterwards goes
 // into the next one.
-QString ClosingsOn(const char* partners, const char* closings, const char* code)
+QString ClosingsOn(const char* partners, const CTradeSide& side)
 {
     return QStringLiteral("(SELECT COUNT(*) FROM %1 p WHERE oldest < nextDay "
                           "AND (cday = dom OR (cday = 99 AND monthEnd)) "
                           "AND NOT EXISTS (SELECT 1 FROM \"%2\" x WHERE x.\"%3\" = p.pcode "
                           "AND x.\"CloseDate\" >= d AND x.\"CloseDate\" < nextDay AND x.\"TudoFlg\" = 1))")
-        .arg(QLatin1StringView(partners), QLatin1StringView(closings), QLatin1StringView(code));
+        .arg(QLatin1StringView(partners), QLatin1StringView(side.closing), QLatin1StringView(side.code));
 }
 
 // Open closings due that day; the half-open range also finds a date stored
 // with a time of day.
-QString DueOn(const char* closings)
+QString DueOn(const CTradeSide& side)
 {
     return QStringLiteral("(SELECT COUNT(*) FROM \"%1\" WHERE \"Status\" = 0 "
                           "AND \"CollectDate\" >= d AND \"CollectDate\" < nextDay)")
-        .arg(QLatin1StringView(closings));
+        .arg(QLatin1StringView(side.closing));
 }
 
 } // namespace
@@ -62,9 +63,9 @@ int GetCalendar(CMakeMsgID& db, const QDate& from, const QDate& to, CCDSData& re
                        "SELECT d AS \"日付\", %5 AS \"締め請求\", %6 AS \"締め支払\", "
                        "%7 AS \"入金\", %8 AS \"出金\" FROM span) "
                        "WHERE \"締め請求\" + \"締め支払\" + \"入金\" + \"出金\" > 0 ORDER BY \"日付\"")
-            .arg(SqlDate(from), SqlDate(to), OpenPartners("Customer", "Sales_H", "CustomerCode"),
-                 OpenPartners("Supplier", "Stock_H", "SupplierCode"), ClosingsOn("bill", "Sales_Close", "CustomerCode"),
-                 ClosingsOn("pay", "Stock_Close", "SupplierCode"),
-                 DueOn("Sales_Close"), DueOn("Stock_Close"));
+            .arg(SqlDate(from), SqlDate(to), OpenPartners(CTradeSide::Sales()),
+                 OpenPartners(CTradeSide::Purchases()), ClosingsOn("bill", CTradeSide::Sales()),
+                 ClosingsOn("pay", CTradeSide::Purchases()), DueOn(CTradeSide::Sales()),
+                 DueOn(CTradeSide::Purchases()));
     return db.GetDataList(request, result, err);
 }

@@ -2,6 +2,7 @@
 #include "platform/data/BookedTotals.h"
 #include "platform/data/Schema.h"
 #include "platform/data/SqlText.h"
+#include "platform/data/TradeSide.h"
 
 #include <sqlite3.h>
 
@@ -16,27 +17,6 @@
 
 namespace
 {
-
-// The tables of one side of the closing.
-struct CloseSide {
-    const char* closing;
-    const char* code;
-    const char* slips;
-    const char* lines;
-    const char* money;
-};
-
-constexpr CloseSide kSales{"Sales_Close", "CustomerCode", "Sales_H", "Sales_B", "Receipt_H"};
-constexpr CloseSide kPurchase{"Stock_Close", "SupplierCode", "Stock_H", "Stock_B", "Pay_H"};
-
-const CloseSide* SideOf(const QString& closingTable)
-{
-    if (closingTable.compare(QLatin1String(kSales.closing), Qt::CaseInsensitive) == 0)
-        return &kSales;
-    if (closingTable.compare(QLatin1String(kPurchase.closing), Qt::CaseInsensitive) == 0)
-        return &kPurchase;
-    return nullptr;
-}
 
 QString L(const char* text)
 {
@@ -186,8 +166,8 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
 {
     if (!m_db)
         return NoConnection(err);
-    const CloseSide* side = SideOf(headers.m_strTable);
-    if (!side || (taxSlips.GetCount() > 0 && taxSlips.m_strTable.compare(L(side->slips), Qt::CaseInsensitive) != 0)) {
+    const CTradeSide* side = CTradeSide::OfClosing(headers.m_strTable);
+    if (!side || (taxSlips.GetCount() > 0 && taxSlips.m_strTable.compare(L(side->header), Qt::CaseInsensitive) != 0)) {
         err = QStringLiteral("締め処理のテーブル指定が正しくありません。");
         return kFailed;
     }
@@ -282,7 +262,7 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
                        "WHEN NOT EXISTS (SELECT 1 FROM \"%4\" H WHERE H.\"%2\" = r.code AND H.SeikyuID = 0 "
                        "AND H.\"Date\" < %5) THEN 3 END AS why FROM temp.close_run r) "
                        "WHERE why IS NOT NULL ORDER BY seq LIMIT 1")
-            .arg(L(side->closing), code, SqlDate(closeDate), L(side->slips), d1);
+            .arg(L(side->closing), code, SqlDate(closeDate), L(side->header), d1);
     if ((result = GetDataList(request, refused, err)) != kOk)
         return result;
     StepDone();
@@ -312,7 +292,7 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
         QStringLiteral("INSERT INTO temp.close_run(seq, code, id) VALUES ") % values,
         QStringLiteral("UPDATE \"%1\" SET SeikyuID = (SELECT r.id FROM temp.close_run r WHERE r.code = \"%1\".\"%2\") "
                        "WHERE SeikyuID = 0 AND \"Date\" < %3 AND \"%2\" IN (SELECT code FROM temp.close_run)")
-            .arg(L(side->slips), code, d1),
+            .arg(L(side->header), code, d1),
         QStringLiteral("UPDATE \"%1\" SET SeikyuID = (SELECT r.id FROM temp.close_run r WHERE r.code = \"%1\".\"%2\") "
                        "WHERE SeikyuID = 0 AND \"Date\" < %3 AND \"%2\" IN (SELECT code FROM temp.close_run)")
             .arg(L(side->money), code, d1),
@@ -355,7 +335,7 @@ int CMakeMsgID::Reset_SalesClose(const CCDSData& closings, QString& err)
     QString table = closings.m_strTable;
     if (table.isEmpty() && closings.GetCount() > 0 && closings.GetAt(0)->GetCount() == 1)
         table = closings.GetAt(0)->GetAt(0)->GetName().section(u'.', 0, 0);
-    const CloseSide* side = SideOf(table);
+    const CTradeSide* side = CTradeSide::OfClosing(table);
     if (!side && table.isEmpty() && closings.GetCount() == 0)
         return kOk;
     QString values;
@@ -389,9 +369,9 @@ int CMakeMsgID::Reset_SalesClose(const CCDSData& closings, QString& err)
         // Tax slips made by the closing go with it.
         QStringLiteral("DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE DenpyoType = 1 AND SeikyuID "
                        "IN %3)")
-            .arg(L(side->lines), L(side->slips), ids),
-        QStringLiteral("DELETE FROM \"%1\" WHERE DenpyoType = 1 AND SeikyuID IN %2").arg(L(side->slips), ids),
-        QStringLiteral("UPDATE \"%1\" SET SeikyuID = 0 WHERE SeikyuID IN %2").arg(L(side->slips), ids),
+            .arg(L(side->lines), L(side->header), ids),
+        QStringLiteral("DELETE FROM \"%1\" WHERE DenpyoType = 1 AND SeikyuID IN %2").arg(L(side->header), ids),
+        QStringLiteral("UPDATE \"%1\" SET SeikyuID = 0 WHERE SeikyuID IN %2").arg(L(side->header), ids),
         QStringLiteral("UPDATE \"%1\" SET SeikyuID = 0 WHERE SeikyuID IN %2").arg(L(side->money), ids),
         QStringLiteral("DELETE FROM \"%1\" WHERE ID IN %2").arg(L(side->closing), ids),
     };
@@ -406,7 +386,7 @@ int CMakeMsgID::SetWShime(CCDSData& request, QString& err)
     if (!m_db)
         return NoConnection(err);
     const QStringList parts = request.m_strCondition.split(u',');
-    const CloseSide* side = parts.size() == 2 ? SideOf(parts[0].trimmed()) : nullptr;
+    const CTradeSide* side = parts.size() == 2 ? CTradeSide::OfClosing(parts[0].trimmed()) : nullptr;
     const QString flag = parts.value(1).trimmed();
     if (!side || (flag != QLatin1String("0") && flag != QLatin1String("1")) ||
         request.m_strTable.compare(QLatin1String("WShime_H"), Qt::CaseInsensitive) != 0) {
@@ -438,7 +418,7 @@ int CMakeMsgID::SetWShime(CCDSData& request, QString& err)
                        "B.ItemCode, B.ItemName, B.Number, B.Unit, B.Price, B.Amount, B.TaxFlg, B.Tax, B.Remarks "
                        "FROM WShime_H W CROSS JOIN \"%2\" H ON H.SeikyuID = W.SalesCloseID AND W.SalesCloseID <> 0 "
                        "CROSS JOIN \"%3\" B ON B.HeaderID = H.ID ORDER BY %1")
-            .arg(order, L(side->slips), L(side->lines));
+            .arg(order, L(side->header), L(side->lines));
     if ((result = Execute(lines, err)) != kOk)
         return result;
     return run.Commit(err);
@@ -466,7 +446,7 @@ int CMakeMsgID::RecheckBookedBalances(bool& remade, QString& err)
     int result = run.Begin(err);
     if (result != kOk)
         return result;
-    for (const BookedTotals::Side* side : {&BookedTotals::Sales(), &BookedTotals::Purchases()}) {
+    for (const CTradeSide* side : CTradeSide::Both()) {
         CCDSData request, differing;
         request.m_strCondition = BookedTotals::MismatchSql(*side);
         if ((result = GetDataList(request, differing, err)) != kOk)
@@ -575,14 +555,6 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
             "CREATE TEMP TABLE IF NOT EXISTS carry_kept(code TEXT COLLATE NOCASE PRIMARY KEY, fcd TEXT, "
             "fid INTEGER)"),
     };
-    struct Side {
-        const CloseSide& side;
-        const char* partner;
-        const char* moneyLines;
-        const BookedTotals::Side& booked;
-    };
-    const Side sides[] = {{kSales, "Customer", "Receipt_B", BookedTotals::Sales()},
-                          {kPurchase, "Supplier", "Pay_B", BookedTotals::Purchases()}};
     const auto execute = [&](const QStringList& statements) {
         for (const QString& sql : statements) {
             if ((result = Execute(sql, err)) != kOk)
@@ -622,9 +594,10 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
     };
     if (!execute(steps))
         return result;
-    for (const Side& s : sides) {
-        const QString t = L(s.side.closing), code = L(s.side.code), slips = L(s.side.slips),
-                      lines = L(s.side.lines), money = L(s.side.money),
+    for (const CTradeSide* side : CTradeSide::Both()) {
+        const CTradeSide& s = *side;
+        const QString t = L(s.closing), code = L(s.code), slips = L(s.header), lines = L(s.lines),
+                      money = L(s.money),
                       ids = QStringLiteral("(SELECT id FROM temp.carry_close)");
         steps = QStringList();
         steps << QStringLiteral("DELETE FROM temp.carry_close")
@@ -706,7 +679,7 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
                    "v AS b FROM (%3) UNION ALL SELECT M.\"%1\", -COALESCE(M.Amount, 0), 0 FROM "
                    "temp.carry_close K JOIN \"%2\" M ON M.CloseID = K.id AND M.SeikyuID = 0) WHERE code IS "
                    "NOT NULL GROUP BY code COLLATE NOCASE")
-                   .arg(code, money, BookedTotals::BookedAmountsSql(s.booked, going, going))
+                   .arg(code, money, BookedTotals::BookedAmountsSql(s, going, going))
             << QStringLiteral(
                    "UPDATE \"%1\" SET Collect = COALESCE(Collect, 0) + (SELECT v FROM temp.carry_sum s "
                    "WHERE s.code = \"%1\".\"%2\") WHERE \"%2\" IN (SELECT code FROM temp.carry_sum)")
@@ -724,13 +697,13 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
             return result;
         carried.closings += FieldInt(taken.GetAt(0), QString(), "c");
         carried.slips += FieldInt(taken.GetAt(0), QString(), "s");
-        (&s.side == &kSales ? carried.receipts : carried.payments) +=
+        (s.IsPurchases() ? carried.payments : carried.receipts) +=
             FieldInt(taken.GetAt(0), QString(), "m");
         if (!deleteLines(code, slips, lines, ids))
             return result;
         // The booked slips and money go all at once: their triggers are set
         // aside and the balances settled from the sums above, in one update.
-        steps = BookedTotals::DropTriggers(s.booked);
+        steps = BookedTotals::DropTriggers(s);
         steps << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(slips, ids)
               // The money goes with the closing it was booked to, and a
               // one-time partner's with the invoice it paid.
@@ -741,8 +714,8 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
               << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(money, ids)
               << QStringLiteral("DELETE FROM \"%1\" WHERE CloseID IN %2 AND SeikyuID = 0").arg(money, ids)
               << QStringLiteral("DELETE FROM \"%1\" WHERE ID IN %2").arg(t, ids)
-              << BookedTotals::TakeAwaySql(s.booked, QStringLiteral("temp.carry_sum"), QStringLiteral("b"))
-              << BookedTotals::CreateTriggers(s.booked);
+              << BookedTotals::TakeAwaySql(s, QStringLiteral("temp.carry_sum"), QStringLiteral("b"))
+              << BookedTotals::CreateTriggers(s);
         if (!execute(steps))
             return result;
     }

@@ -1,24 +1,12 @@
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/SqlText.h"
+#include "platform/data/TradeSide.h"
 
 #include <QStringBuilder>
 #include <QStringList>
 
 namespace
 {
-
-// The tables of one side of the ledger.
-struct LedgerSide {
-    const char* partner;
-    const char* code;
-    const char* slips;
-    const char* lines;
-    const char* money;
-    const char* moneyLines;
-};
-
-constexpr LedgerSide kCustomer{"Customer", "CustomerCode", "Sales_H", "Sales_B", "Receipt_H", "Receipt_B"};
-constexpr LedgerSide kSupplier{"Supplier", "SupplierCode", "Stock_H", "Stock_B", "Pay_H", "Pay_B"};
 
 QString L(const char* text)
 {
@@ -40,7 +28,7 @@ int BadPeriod(const QDate& from, const QDate& to, QString& err)
 // "= 'K001'" or "IN (SELECT ...)") within [from, to], into temp.ledger_rows.
 // The temporary table declares the column types, so the rows read back
 // typed; `seq` is the ledger order within a partner.
-QStringList LedgerRowSteps(const LedgerSide& s, const QString& codes, const QDate& from, const QDate& to)
+QStringList LedgerRowSteps(const CTradeSide& s, const QString& codes, const QDate& from, const QDate& to)
 {
     const QString code = L(s.code), d0 = SqlDate(from), d1 = SqlDate(to.addDays(1));
     const QString slips = QStringLiteral("H.\"%1\" %2 AND H.\"Date\" >= %3 AND H.\"Date\" < %4").arg(code, codes, d0, d1);
@@ -75,7 +63,7 @@ QStringList LedgerRowSteps(const LedgerSide& s, const QString& codes, const QDat
             "(SELECT M.\"%2\" AS c, M.\"Date\" AS d, M.\"No\" AS n, M.ID AS hid, COALESCE(M.Amount, 0) AS t, "
             "(SELECT MAX(LineNo) FROM \"%6\" WHERE HeaderID = M.ID) AS last, (SELECT COALESCE(SUM(Amount), 0) FROM "
             "\"%6\" WHERE HeaderID = M.ID) AS sum FROM \"%8\" M WHERE %5) WHERE t <> sum)")
-            .arg(columns, code, slips, L(s.lines), money, L(s.moneyLines), L(s.slips), L(s.money)),
+            .arg(columns, code, slips, L(s.lines), money, L(s.moneyLines), L(s.header), L(s.money)),
     };
 }
 
@@ -104,7 +92,7 @@ int CMakeMsgID::GetMotocho(int side, const QString& code, const QDate& from, con
     int result = BadPeriod(from, to, err);
     if (result != kOk)
         return result;
-    const LedgerSide& s = side ? kSupplier : kCustomer;
+    const CTradeSide& s = CTradeSide::Of(side != 0);
     const QString c = L(s.code), d0 = SqlDate(from), literal = u'\'' % SqlQuote(code) % u'\'';
     CCDSData request, found;
     request.m_strCondition =
@@ -112,7 +100,7 @@ int CMakeMsgID::GetMotocho(int side, const QString& code, const QDate& from, con
                        "COALESCE((SELECT SUM(Total) FROM \"%2\" WHERE \"%1\" = P.\"%1\" AND \"Date\" < %4), 0) - "
                        "COALESCE((SELECT SUM(Amount) FROM \"%3\" WHERE \"%1\" = P.\"%1\" AND \"Date\" < %4), 0) AS "
                        "\"前月繰越額\" FROM \"%5\" P WHERE P.\"%1\" = %6 ORDER BY P.ID LIMIT 1")
-            .arg(c, L(s.slips), L(s.money), d0, L(s.partner), literal);
+            .arg(c, L(s.header), L(s.money), d0, L(s.partner), literal);
     if ((result = GetDataList(request, found, err)) != kOk)
         return result;
     if (found.GetCount() == 0) {
@@ -165,15 +153,15 @@ int CMakeMsgID::GetItemInOutList(const QString& code, const QDate& from, const Q
     };
     // A slip line's partner: the master's names, the slip's own for the
     // one-time partner.
-    const auto partnerLines = [&](const char* type, const char* slips, const char* lines, const char* partner,
-                                  const char* codeField, const char* in, const char* out) -> QString {
-        const QString who = QStringLiteral("iif(H.\"%1\" = '%2', H.%3, P.%3)").arg(L(codeField), kOneTime);
+    const auto partnerLines = [&](const char* type, const CTradeSide& s, const char* in,
+                                  const char* out) -> QString {
+        const QString who = QStringLiteral("iif(H.\"%1\" = '%2', H.%3, P.%3)").arg(L(s.code), kOneTime);
         return QStringLiteral("SELECT %1, B.\"Date\", H.\"No\", B.LineNo, NULL, %2, %3, %4, %5, %6 FROM \"%7\" B "
                               "JOIN \"%8\" H ON H.ID = B.HeaderID LEFT JOIN \"%9\" P ON P.\"%10\" = H.\"%10\" "
                               "WHERE B.ItemCode = %11 AND B.ItemType <> 2 AND ")
                    .arg(L(type), L(in), L(out), who.arg(QStringLiteral("Company")),
-                        who.arg(QStringLiteral("\"Section\"")), who.arg(QStringLiteral("Name")), L(lines), L(slips),
-                        L(partner), L(codeField), literal) %
+                        who.arg(QStringLiteral("\"Section\"")), who.arg(QStringLiteral("Name")), L(s.lines),
+                        L(s.header), L(s.partner), L(s.code), literal) %
                period("B.");
     };
     const QString steps[] = {
@@ -182,9 +170,9 @@ int CMakeMsgID::GetItemInOutList(const QString& code, const QDate& from, const Q
                        "Name TEXT)"),
         QStringLiteral("DELETE FROM temp.stock_rows"),
         QStringLiteral("INSERT INTO temp.stock_rows SELECT * FROM (") %
-            partnerLines("1", "Sales_H", "Sales_B", "Customer", "CustomerCode", "0", "COALESCE(B.Number, 0)") %
+            partnerLines("1", CTradeSide::Sales(), "0", "COALESCE(B.Number, 0)") %
             QStringLiteral(" UNION ALL ") %
-            partnerLines("2", "Stock_H", "Stock_B", "Supplier", "SupplierCode", "COALESCE(B.Number, 0)", "0") %
+            partnerLines("2", CTradeSide::Purchases(), "COALESCE(B.Number, 0)", "0") %
             QStringLiteral(" UNION ALL SELECT 3, \"Date\", \"No\", 0, Memo, COALESCE(InNumber, 0), "
                            "COALESCE(OutNumber, 0), '', '', '' FROM StockChange WHERE ItemCode = %1 AND %2)")
                 .arg(literal, period("")),
@@ -206,8 +194,8 @@ int CMakeMsgID::SetWMotocho(CCDSData& request, const QDate& from, const QDate& t
     if (!m_db)
         return NoConnection(err);
     const QString partners = request.m_strCondition.trimmed();
-    const LedgerSide* side = nullptr;
-    for (const LedgerSide* s : {&kCustomer, &kSupplier})
+    const CTradeSide* side = nullptr;
+    for (const CTradeSide* s : CTradeSide::Both())
         if (partners.compare(L(s->partner), Qt::CaseInsensitive) == 0)
             side = s;
     if (!side || request.m_strTable.compare(QLatin1String("WMotocho_H"), Qt::CaseInsensitive) != 0) {

@@ -83,9 +83,9 @@ QString LinePeriod(const QDate& fromDate, const QDate& toDate)
 // The sums of the period's lines B by day (named Grp), in the order of the
 // date index: plain sums by day and line kind first, then one row per day
 // with Goods, Cost, Discount and Other.
-QString DaySums(const SideTables& t, const QDate& fromDate, const QDate& toDate)
+QString DaySums(const CTradeSide& t, const QDate& fromDate, const QDate& toDate)
 {
-    const bool sales = &t == &SideTablesOf(0);
+    const bool sales = !t.IsPurchases();
     QString sums = QStringLiteral("SUM(B.Amount) AS A, SUM(B.IncludeTax) AS I");
     QString terms = QStringLiteral("SUM(iif(Kind = 1, COALESCE(A, 0) - COALESCE(I, 0), 0)) AS Goods, "
                                    "SUM(iif(Kind = 2, COALESCE(A, 0) - COALESCE(I, 0), 0)) AS Discount, "
@@ -136,7 +136,7 @@ QString ByMaster(int side, bool byItem, const QDate& fromDate, const QDate& toDa
     const ClassFilter filter = MakeClassFilter(classField, classValues);
     if (!filter.valid)
         return {};
-    const SideTables& t = SideTablesOf(side);
+    const CTradeSide& t = CTradeSide::Of(side);
     const QString master = SqlName(byItem ? TB_ITEM : t.partner);
     const QString code = SqlName(byItem ? "ItemCode" : t.code);
     const QString keys = byItem ? QStringLiteral("M.ItemCode, M.ItemName")
@@ -159,7 +159,7 @@ QString ByMaster(int side, bool byItem, const QDate& fromDate, const QDate& toDa
 
 QString ByStaff(int side, const QDate& fromDate, const QDate& toDate, std::initializer_list<Term> terms)
 {
-    const SideTables& t = SideTablesOf(side);
+    const CTradeSide& t = CTradeSide::Of(side);
     // Every staff member of a slip is listed, with zeros outside the period.
     const QString staff = SqlStaff(t);
     const LineSums kinds = KindSums(side != 1, false);
@@ -188,7 +188,7 @@ QString ByStaff(int side, const QDate& fromDate, const QDate& toDate, std::initi
 QString ByPeriod(int side, bool monthly, const QDate& fromDate, const QDate& toDate,
                  std::initializer_list<Term> terms)
 {
-    const SideTables& t = SideTablesOf(side);
+    const CTradeSide& t = CTradeSide::Of(side);
     // Days come in the order of the date index; months are made of the days.
     QString sums = DaySums(t, fromDate, toDate);
     if (monthly)
@@ -201,7 +201,7 @@ QString ByPeriod(int side, bool monthly, const QDate& fromDate, const QDate& toD
 
 QString TaxBreakdown(int side, const QDate& fromDate, const QDate& toDate)
 {
-    const SideTables& t = SideTablesOf(side);
+    const CTradeSide& t = CTradeSide::Of(side);
     const auto& names = side == 1 ? kPurchaseBreakdownNames : kSalesBreakdownNames;
     QStringList columns;
     int n = 0;

@@ -14,7 +14,7 @@ QString Balance(int side, const QDate& fromDate, const QDate& toDate, const QStr
     const ClassFilter filter = MakeClassFilter(classField, classValues);
     if (!filter.valid)
         return {};
-    const SideTables& t = SideTablesOf(side);
+    const CTradeSide& t = CTradeSide::Of(side);
     const QString code = SqlName(t.code), d0 = SqlDate(fromDate), d1 = SqlDayAfter(toDate);
     // The balance brought forward is the booked balance less what was booked
     // from the period's start on, plus what no closing booked before it: the
@@ -54,7 +54,7 @@ QString Balance(int side, const QDate& fromDate, const QDate& toDate, const QStr
             "iif(COALESCE(T3.Slips, 0) + COALESCE(T2.Slips, 0) > 0, 1, 0) AS %1, T1.%2, T1.Company, "
             "T1.\"Section\", T1.Name, %3 AS %4, %5 AS %6, %7 AS %8, %9 AS %10")
             .arg(SqlName(RC_KIND), code, prev, SqlName(RC_PREV_BALANCE), sold,
-                 SqlName(side == 1 ? RC_PURCHASES_DUE : RC_SALES_DUE), paid, SqlName(t.received), balance,
+                 SqlName(t.dueAmount), paid, SqlName(t.received), balance,
                  SqlName(RC_BALANCE));
     // A credit limit of 0 is no limit.
     if (side != 1)

@@ -14,7 +14,7 @@ namespace
 constexpr char kTransfer[] = "振込";
 
 // Closing candidates of one side. A closing day below 0 takes every partner.
-QString ClosingCandidates(const SideTables& t, const QDate& closingDate, int closingDay)
+QString ClosingCandidates(const CTradeSide& t, const QDate& closingDate, int closingDay)
 {
     const QString code = SqlName(t.code), d1 = SqlDayAfter(closingDate);
     // Unbilled slips up to the date of the partners taking part; a partner
@@ -76,7 +76,7 @@ const QString kReceived = QStringLiteral("iif(T1.TudoFlg = 1, T1.Booked, 0)");
 const QString kCarried = u'(' % kPrev % QStringLiteral(" - ") % kReceived % u')';
 
 // The previous, received and carried amounts, named for the side.
-QString CarryColumns(const SideTables& t)
+QString CarryColumns(const CTradeSide& t)
 {
     return QStringLiteral("%1 AS %2, %3 AS %4, %5 AS %6")
         .arg(kPrev, SqlName(t.prevBilled), kReceived, SqlName(t.received), kCarried, SqlName(RC_CARRIED));
@@ -84,7 +84,7 @@ QString CarryColumns(const SideTables& t)
 
 // A name or address field of the row: the closing's first slip's (T5) for
 // the one-time partner, the master's (T4) otherwise.
-QString OneTimeColumns(const SideTables& t, std::initializer_list<const char*> fields)
+QString OneTimeColumns(const CTradeSide& t, std::initializer_list<const char*> fields)
 {
     QStringList columns;
     for (const char* field : fields) {
@@ -99,7 +99,7 @@ QString OneTimeColumns(const SideTables& t, std::initializer_list<const char*> f
 // The rows of the closings chosen by `closings` with their sums (T1), the
 // partner (T4) and the first slip (T5) of the one-time partner's closings
 // and, with `perSlip`, of the per-slip invoices.
-QString ClosingRows(const SideTables& t, const QString& closings, const QString& columns, bool perSlip,
+QString ClosingRows(const CTradeSide& t, const QString& closings, const QString& columns, bool perSlip,
                     const QString& joins, const QString& order)
 {
     const QString code = SqlName(t.code);
@@ -114,7 +114,7 @@ QString ClosingRows(const SideTables& t, const QString& closings, const QString&
              joins, order);
 }
 
-QString Schedule(const SideTables& t, bool withoutCarry, const QString& openClosings, bool payment,
+QString Schedule(const CTradeSide& t, bool withoutCarry, const QString& openClosings, bool payment,
                  bool transferOnly)
 {
     const QString due = withoutCarry ? QStringLiteral("(T1.SlipAmount + T1.SlipTax)")
@@ -147,9 +147,9 @@ QString Schedule(const SideTables& t, bool withoutCarry, const QString& openClos
 
 // Every closing record whose CloseDate lies in the period, newest first: a
 // per-slip invoice with its slip, so that the slip's invoice can be printed again.
-QString BilledList(const SideTables& t, const QDate& fromDate, const QDate& toDate)
+QString BilledList(const CTradeSide& t, const QDate& fromDate, const QDate& toDate)
 {
-    const bool sales = &t == &SideTablesOf(0);
+    const bool sales = !t.IsPurchases();
     const QString columns =
         QStringLiteral(
             "T1.ID, T1.Status, T1.TudoFlg, T1.\"Date\", T1.CollectDate, T1.CloseDate, T1.\"No\", T1.%1, "
@@ -168,7 +168,7 @@ QString BilledList(const SideTables& t, const QDate& fromDate, const QDate& toDa
 }
 
 // Open closings of every partner, or of the one whose code is given.
-QString OpenClosings(const SideTables& t, const QString& code)
+QString OpenClosings(const CTradeSide& t, const QString& code)
 {
     QString condition = QStringLiteral("Status = 0");
     if (!code.isEmpty())
@@ -185,52 +185,54 @@ QString OpenClosingsDue(const QDate& collectDate)
 
 QString MakeSeikyuSQL(const QDate& closingDate, int closingDay)
 {
-    return ClosingCandidates(SideTablesOf(0), closingDate, qMax(0, closingDay));
+    return ClosingCandidates(CTradeSide::Sales(), closingDate, qMax(0, closingDay));
 }
 
 QString MakeShiharaiSQL(const QDate& closingDate, int closingDay)
 {
-    return ClosingCandidates(SideTablesOf(1), closingDate, qMax(0, closingDay));
+    return ClosingCandidates(CTradeSide::Purchases(), closingDate, qMax(0, closingDay));
 }
 
 QString MakeSeikyuUpToDateSQL(const QDate& closingDate)
 {
-    return ClosingCandidates(SideTablesOf(0), closingDate, -1);
+    return ClosingCandidates(CTradeSide::Sales(), closingDate, -1);
 }
 
 QString MakeShiharaiUpToDateSQL(const QDate& closingDate)
 {
-    return ClosingCandidates(SideTablesOf(1), closingDate, -1);
+    return ClosingCandidates(CTradeSide::Purchases(), closingDate, -1);
 }
 
 QString MakeBilledListSQL(const QDate& fromDate, const QDate& toDate)
 {
-    return BilledList(SideTablesOf(0), fromDate, toDate);
+    return BilledList(CTradeSide::Sales(), fromDate, toDate);
 }
 
 QString MakePaidListSQL(const QDate& fromDate, const QDate& toDate)
 {
-    return BilledList(SideTablesOf(1), fromDate, toDate);
+    return BilledList(CTradeSide::Purchases(), fromDate, toDate);
 }
 
 QString MakeReceiptScheduleSQL(bool withoutCarry, const QString& openClosings)
 {
-    return Schedule(SideTablesOf(0), withoutCarry, openClosings, false, false);
+    return Schedule(CTradeSide::Sales(), withoutCarry, openClosings, false, false);
 }
 
 QString MakePaymentScheduleSQL(bool withoutCarry, const QString& openClosings, bool transferOnly)
 {
-    return Schedule(SideTablesOf(1), withoutCarry, openClosings, true, transferOnly);
+    return Schedule(CTradeSide::Purchases(), withoutCarry, openClosings, true, transferOnly);
 }
 
 QString MakeOpenSalesCloseByCustomer(bool withoutCarry, const QString& customerCode)
 {
-    return Schedule(SideTablesOf(0), withoutCarry, OpenClosings(SideTablesOf(0), customerCode), false, false);
+    const CTradeSide& s = CTradeSide::Sales();
+    return Schedule(s, withoutCarry, OpenClosings(s, customerCode), false, false);
 }
 
 QString MakeOpenStockCloseBySupplier(bool withoutCarry, const QString& supplierCode)
 {
-    return Schedule(SideTablesOf(1), withoutCarry, OpenClosings(SideTablesOf(1), supplierCode), true, false);
+    const CTradeSide& s = CTradeSide::Purchases();
+    return Schedule(s, withoutCarry, OpenClosings(s, supplierCode), true, false);
 }
 
 QString MakeOpenSalesCloseByCollectDate(bool withoutCarry, const QDate& collectDate)

@@ -17,7 +17,7 @@ QString PeriodWhere(const char* table, const QDate& fromDate, const QDate& toDat
 // The money header M with its partner P and, for the one-time partner's
 // money that pays a closing, that closing's first slip S: looked up for
 // those rows alone, one seek each, so a period's money reads nothing else.
-QString MoneyJoins(const SideTables& t)
+QString MoneyJoins(const CTradeSide& t)
 {
     return QStringLiteral(
                " LEFT JOIN %1 AS P ON P.%2 = M.%2 LEFT JOIN %3 AS S ON S.ID = iif(M.%2 = '%4' AND "
@@ -25,7 +25,7 @@ QString MoneyJoins(const SideTables& t)
         .arg(SqlName(t.partner), SqlName(t.code), SqlName(t.header), QString::fromUtf8(ONE_TIME_CODE));
 }
 
-QString MoneyNames(const SideTables& t, std::initializer_list<const char*> fields)
+QString MoneyNames(const CTradeSide& t, std::initializer_list<const char*> fields)
 {
     QStringList columns;
     for (const char* field : fields) {
@@ -49,7 +49,7 @@ QString Prefixed(const QString& prefix, std::initializer_list<const char*> field
 
 QString MakeReceiptListSQL(int side, const QDate& fromDate, const QDate& toDate)
 {
-    const SideTables& t = SideTablesOf(side);
+    const CTradeSide& t = CTradeSide::Of(side);
     QString columns = MoneyNames(t, {"Company", "Section", "Name"}) % QStringLiteral(", M.*");
     if (side != 1)
         columns += QStringLiteral(", ") % MoneyNames(t, {"Zip", "Address", "Keisho", "Keisho2"});
@@ -60,7 +60,7 @@ QString MakeReceiptListSQL(int side, const QDate& fromDate, const QDate& toDate)
 
 QString MakeReceiptLineListSQL(int side, const QDate& fromDate, const QDate& toDate)
 {
-    const SideTables& t = SideTablesOf(side);
+    const CTradeSide& t = CTradeSide::Of(side);
     return QStringLiteral(
                "SELECT M.ID, M.\"Date\", M.\"No\", M.%1, %2, B.Code, B.Amount, B.Contents, B.DraftNo, "
                "B.DraftDate, M.MyPerson, B.LineNo FROM %3 AS M INNER JOIN %4 AS B ON B.HeaderID = M.ID%5%6 "
@@ -72,7 +72,7 @@ QString MakeReceiptLineListSQL(int side, const QDate& fromDate, const QDate& toD
 
 QString MakeSlipLineListSQL(int side, const QDate& fromDate, const QDate& toDate)
 {
-    const SideTables& t = SideTablesOf(side);
+    const CTradeSide& t = CTradeSide::Of(side);
     const QString h = SqlName(t.header) % u'.', b = SqlName(t.lines) % u'.';
     QString columns =
         Prefixed(h, {"ID", "Date", "No", t.code, "Company", "Section", "Name"}) % QStringLiteral(", ") %
@@ -98,7 +98,7 @@ QString MakeQuoteOrderLineListSQL(int side, const QDate& fromDate, const QDate& 
     const char* header = orders ? TB_ORDER_H : TB_ESTIMATE_H;
     const char* lines = orders ? TB_ORDER_B : TB_ESTIMATE_B;
     const QString h = SqlName(header) % u'.', b = SqlName(lines) % u'.';
-    QString columns = Prefixed(h, {"ID", "Status", "Date", "No", orders ? "SupplierCode" : "CustomerCode",
+    QString columns = Prefixed(h, {"ID", "Status", "Date", "No", CTradeSide::Of(side).code,
                                    "Company", "Section", "Name", "MyPerson"});
     if (orders)
         columns += QStringLiteral(", ") % Prefixed(h, {"Limit"});

@@ -5,25 +5,6 @@
 #include "platform/data/SqlText.h"
 #include "platform/data/TableNames.h"
 
-namespace
-{
-
-constexpr SideTables kSales{TB_SALES_H,   TB_SALES_B,     TB_RECEIPT_H,   TB_RECEIPT_B, TB_SALES_CLOSE,
-                            TB_CUSTOMER,  "CustomerCode", RC_PREV_BILLED, RC_RECEIVED,  RC_NET_SALES,
-                            RC_SALES_DUE, RC_DELIVERIES,  TB_SALES_BOOKED};
-
-constexpr SideTables kPurchases{TB_STOCK_H,     TB_STOCK_B,       TB_PAY_H,         TB_PAY_B,
-                                TB_STOCK_CLOSE, TB_SUPPLIER,      "SupplierCode",   RC_PREV_UNPAID,
-                                RC_PAID,        RC_NET_PURCHASES, RC_PURCHASES_DUE, RC_PURCHASE_SLIPS,
-                                TB_STOCK_BOOKED};
-
-} // namespace
-
-const SideTables& SideTablesOf(int side)
-{
-    return side == 1 ? kPurchases : kSales;
-}
-
 QString SqlName(const char* name)
 {
     return u'"' % QString::fromUtf8(name) % u'"';
@@ -90,7 +71,7 @@ QString ClassFilter::Condition(const QString& prefix) const
     return Column(prefix) % QStringLiteral(" IN (") % quoted.join(u',') % u')';
 }
 
-QString SqlStaff(const SideTables& t)
+QString SqlStaff(const CTradeSide& t)
 {
     // One seek a name in the header index by staff and date, instead of a
     // pass over every slip: the first spelling of a name is its earliest.
@@ -131,7 +112,7 @@ namespace
 
 // The partners of the sub-select `partners` (Code, FirstDate) with the
 // balance of all they booked, which the triggers keep.
-QString WithBalance(const SideTables& t, const QString& partners)
+QString WithBalance(const CTradeSide& t, const QString& partners)
 {
     return QStringLiteral("SELECT F.Code, F.FirstDate, (SELECT S.Balance FROM %1 AS S WHERE S.%2 = F.Code) "
                           "AS Balance FROM (%3) AS F")
@@ -144,7 +125,7 @@ QString WithBalance(const SideTables& t, const QString& partners)
 // partners lead (CROSS JOIN keeps the order), so that only their closings
 // are read. A slip or money counts for the closing it is booked to and for
 // its own partner, whatever its date.
-QString BookedToClosings(const SideTables& t, const QString& partners)
+QString BookedToClosings(const CTradeSide& t, const QString& partners)
 {
     return QStringLiteral(
                "SELECT K.ID, K.%1, K.CloseDate, F.Balance AS BookedBalance, "
@@ -172,7 +153,7 @@ QString PastBalance(const QString& balance, const QString& later)
 
 } // namespace
 
-QString ClosingSumsSql(const SideTables& t, const QString& closings)
+QString ClosingSumsSql(const CTradeSide& t, const QString& closings)
 {
     const QString code = SqlName(t.code), closing = SqlName(t.closing);
     // Every closing when no condition is given.
@@ -198,7 +179,7 @@ QString ClosingSumsSql(const SideTables& t, const QString& closings)
         .arg(past, closing, where);
 }
 
-QString PastSumsSql(const SideTables& t, const QString& partners, const QDate& bound)
+QString PastSumsSql(const CTradeSide& t, const QString& partners, const QDate& bound)
 {
     const QString code = SqlName(t.code);
     // Each partner once, from the bound on: its closings of that date or

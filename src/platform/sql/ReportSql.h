@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/data/TradeSide.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -10,28 +12,6 @@
 // the sums of what each closing billed. Every builder is a plain function:
 // arguments in, one SQLite statement out; nothing is read from the database.
 // Money stays integer ten-thousandths all the way through (no REAL).
-
-// The tables, fields and aliases of one side: 0 sales (customers, receipts),
-// 1 purchases (suppliers, payments).
-struct SideTables {
-    const char* header;     // "Sales_H" / "Stock_H"
-    const char* lines;      // "Sales_B" / "Stock_B"
-    const char* money;      // "Receipt_H" / "Pay_H"
-    const char* moneyLines; // "Receipt_B" / "Pay_B"
-    const char* closing;    // "Sales_Close" / "Stock_Close"
-    const char* partner;    // "Customer" / "Supplier"
-    const char* code;       // "CustomerCode" / "SupplierCode"
-    // The alias twins: 売上 becomes 仕入, 入金 支払, 請求 未払.
-    const char* prevBilled; // 前回請求額 / 前回未払額
-    const char* received;   // 今回入金額 / 今回支払額
-    const char* netAmount;  // 今回税抜売上額 / 今回税抜仕入額
-    const char* dueAmount;  // 今回売上額 / 今回仕入額
-    const char* slipCount;  // 納品枚数 / 仕入枚数
-    const char* booked;     // each partner's balance of what is booked to closings
-};
-
-// Side 1 is purchases; every other value sales.
-const SideTables& SideTablesOf(int side);
 
 // The one-time (walk-in) partner's code: one full-width blank.
 inline constexpr char ONE_TIME_CODE[] = "　";
@@ -74,7 +54,7 @@ QString SqlWhere(const QString& condition);
 // Every staff member named on a slip of the side (MyPerson), one row each
 // in the order of the names without regard to case, spelled as on the
 // earliest slip. A statement of its own (WITH ... SELECT).
-QString SqlStaff(const SideTables& t);
+QString SqlStaff(const CTradeSide& t);
 
 // Twelve labels "year/month" (no leading zeros) from the start month of the
 // year, wrapping into the next year; `years` and `months` (when given)
@@ -108,9 +88,9 @@ QString SqlMonthIndex(const QString& column, const QDate& first);
 //   PastBalance                     what the slips billed less the money over the
 //                                   partner's earlier closings: dated before
 //                                   it, or on its date with a lower ID.
-QString ClosingSumsSql(const SideTables& t, const QString& closings);
+QString ClosingSumsSql(const CTradeSide& t, const QString& closings);
 
 // One row per partner code given by the sub-select `partners` (its first
 // column): PastBalance, what the slips billed less the money over the
 // partner's closings dated before `bound`.
-QString PastSumsSql(const SideTables& t, const QString& partners, const QDate& bound);
+QString PastSumsSql(const CTradeSide& t, const QString& partners, const QDate& bound);

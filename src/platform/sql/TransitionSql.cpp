@@ -20,7 +20,7 @@ enum Kind { kPartner, kItemAmount, kItemQuantity, kStaff };
 // the year are never read. The year's total adds the twelve months of the
 // sub-select T; its OFFSET keeps SQLite from copying T's sub-selects into
 // the outer columns, where each month would be read twice.
-QString ByMaster(const SideTables& t, bool byItem, const QStringList& labels, const QDate& first,
+QString ByMaster(const CTradeSide& t, bool byItem, const QStringList& labels, const QDate& first,
                  const QString& value, const QString& lines, const ClassFilter& filter)
 {
     const QString code = SqlName(byItem ? "ItemCode" : t.code);
@@ -66,7 +66,7 @@ QString ByMaster(const SideTables& t, bool byItem, const QStringList& labels, co
 // grouped as written first and without regard to case at the end, which
 // costs the sort of a month's slips less. Every name of a slip is a row,
 // also without lines in the year.
-QString ByStaff(const SideTables& t, const QStringList& labels, const QDate& first, const QString& value,
+QString ByStaff(const CTradeSide& t, const QStringList& labels, const QDate& first, const QString& value,
                 const QString& lines)
 {
     const QString header = SqlName(t.header), body = SqlName(t.lines);
@@ -100,7 +100,7 @@ QString Transition(Kind kind, int side, int year, int startMonth, const QString&
     const ClassFilter filter = MakeClassFilter(classField, classValues);
     if (!MakeMonthLabels(year, startMonth, labels) || !filter.valid)
         return {};
-    const SideTables& t = SideTablesOf(side);
+    const CTradeSide& t = CTradeSide::Of(side);
     const QDate first(year, startMonth, 1);
     const QString value = kind == kItemQuantity
                               ? QStringLiteral("COALESCE(B.Number, 0)")

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "platform/data/TableNames.h"
+
+#include <array>
+
+class QString;
+
+// The names each side's figures carry in the results of the report
+// statements: 売上 becomes 仕入, 入金 支払, 請求 未払.
+inline constexpr char RC_PREV_BILLED[] = "前回請求額";
+inline constexpr char RC_PREV_UNPAID[] = "前回未払額";
+inline constexpr char RC_RECEIVED[] = "今回入金額";
+inline constexpr char RC_PAID[] = "今回支払額";
+inline constexpr char RC_NET_SALES[] = "今回税抜売上額";
+inline constexpr char RC_NET_PURCHASES[] = "今回税抜仕入額";
+inline constexpr char RC_DELIVERIES[] = "納品枚数";
+inline constexpr char RC_PURCHASE_SLIPS[] = "仕入枚数";
+inline constexpr char RC_SALES_DUE[] = "今回売上額";
+inline constexpr char RC_PURCHASES_DUE[] = "今回仕入額";
+
+// One side of the trade: sales (customers, receipts) or purchases
+// (suppliers, payments). Every table, field and result name that differs
+// between the two is here, so code working on either side names the side
+// once and takes the rest from it.
+struct CTradeSide {
+    int kind;               // 0 sales, 1 purchases
+    const char* header;     // "Sales_H" / "Stock_H"
+    const char* lines;      // "Sales_B" / "Stock_B"
+    const char* money;      // "Receipt_H" / "Pay_H"
+    const char* moneyLines; // "Receipt_B" / "Pay_B"
+    const char* closing;    // "Sales_Close" / "Stock_Close"
+    const char* partner;    // "Customer" / "Supplier"
+    const char* code;       // "CustomerCode" / "SupplierCode"
+    const char* booked;     // each partner's balance of what is booked to closings
+    const char* prevBilled; // 前回請求額 / 前回未払額
+    const char* received;   // 今回入金額 / 今回支払額
+    const char* netAmount;  // 今回税抜売上額 / 今回税抜仕入額
+    const char* dueAmount;  // 今回売上額 / 今回仕入額
+    const char* slipCount;  // 納品枚数 / 仕入枚数
+
+    static constexpr const CTradeSide& Sales();
+    static constexpr const CTradeSide& Purchases();
+    // Sales, then purchases.
+    static constexpr const std::array<const CTradeSide*, 2>& Both();
+    // Kind 1 (or true) is purchases; every other value sales.
+    static constexpr const CTradeSide& Of(int kind);
+    // The side whose partner master has the master kind (2 customers,
+    // 3 suppliers); null for any other kind.
+    static constexpr const CTradeSide* OfMaster(int masterKind);
+    // The side whose closing table is named, whatever the case; null for any
+    // other table.
+    static const CTradeSide* OfClosing(const QString& table);
+
+    constexpr bool IsPurchases() const { return kind == 1; }
+};
+
+namespace TradeSides
+{
+inline constexpr CTradeSide kSales{0,
+                                   TB_SALES_H,
+                                   TB_SALES_B,
+                                   TB_RECEIPT_H,
+                                   TB_RECEIPT_B,
+                                   TB_SALES_CLOSE,
+                                   TB_CUSTOMER,
+                                   "CustomerCode",
+                                   TB_SALES_BOOKED,
+                                   RC_PREV_BILLED,
+                                   RC_RECEIVED,
+                                   RC_NET_SALES,
+                                   RC_SALES_DUE,
+                                   RC_DELIVERIES};
+inline constexpr CTradeSide kPurchases{1,
+                                       TB_STOCK_H,
+                                       TB_STOCK_B,
+                                       TB_PAY_H,
+                                       TB_PAY_B,
+                                       TB_STOCK_CLOSE,
+                                       TB_SUPPLIER,
+                                       "SupplierCode",
+                                       TB_STOCK_BOOKED,
+                                       RC_PREV_UNPAID,
+                                       RC_PAID,
+                                       RC_NET_PURCHASES,
+                                       RC_PURCHASES_DUE,
+                                       RC_PURCHASE_SLIPS};
+inline constexpr std::array<const CTradeSide*, 2> kBoth{&kSales, &kPurchases};
+} // namespace TradeSides
+
+constexpr const CTradeSide& CTradeSide::Sales()
+{
+    return TradeSides::kSales;
+}
+
+constexpr const CTradeSide& CTradeSide::Purchases()
+{
+    return TradeSides::kPurchases;
+}
+
+constexpr const std::array<const CTradeSide*, 2>& CTradeSide::Both()
+{
+    return TradeSides::kBoth;
+}
+
+constexpr const CTradeSide& CTradeSide::Of(int kind)
+{
+    return kind == 1 ? Purchases() : Sales();
+}
+
+constexpr const CTradeSide* CTradeSide::OfMaster(int masterKind)
+{
+    return masterKind == 2 ? &Sales() : masterKind == 3 ? &Purchases() : nullptr;
+}
