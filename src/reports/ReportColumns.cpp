@@ -1,5 +1,6 @@
 #include "reports/ReportColumns.h"
 
+#include "platform/data/TradeSide.h"
 #include "reports/ReportModes.h"
 
 namespace
@@ -47,7 +48,7 @@ const char* Pick(bool purchase, const char* sales, const char* purchases)
 
 void PartnerLead(Builder& b, bool purchase, int codePrint)
 {
-    b.Add(Pick(purchase, "CustomerCode", "SupplierCode"), "コード", W, L, 1, codePrint);
+    b.Add(CTradeSide::Of(purchase).code, "コード", W, L, 1, codePrint);
     b.Add("Company_Section_Name", "名称", 250, L, 1, 0);
 }
 
@@ -91,7 +92,7 @@ void Schedule(Builder& b, bool p)
     b.Add("CollectDate", Pick(p, "入金予定日", "出金予定日"), W, R, 2, 10);
     b.Add("CloseDate", "請求日", W, R, 2, 10);
     b.Add("No", "伝票番号", W, L, 1, 20);
-    b.Add(Pick(p, "CustomerCode", "SupplierCode"), "コード", W, L, 1, 20);
+    b.Add(CTradeSide::Of(p).code, "コード", W, L, 1, 20);
     b.Add("Company_Section_Name", "名称", 250, L, 1, 0);
     if (!p)
         b.Add("Phoenic_Company_Name", "フリガナ", 150, L, 1, 0);
@@ -113,7 +114,7 @@ void Billed(Builder& b, bool p, bool withCarry)
     b.Add("CloseDate", "請求日", W, R, 2, 10);
     b.Add("No", "伝票番号", W, L, 1, 20);
     b.Add("TudoFlg", "区分", W, L, 6, 6);
-    b.Add(Pick(p, "CustomerCode", "SupplierCode"), "コード", W, L, 1, 20);
+    b.Add(CTradeSide::Of(p).code, "コード", W, L, 1, 20);
     b.Add("Company_Section_Name", "名称", 250, L, 1, 0);
     if (withCarry) {
         b.Add(Pick(p, "前回請求額", "前回未払額"), Pick(p, "前回請求額", "前回未払額"), W, R, 3, 14);
