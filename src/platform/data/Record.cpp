@@ -164,12 +164,10 @@ CTb& CTb::operator=(CTb&& other) noexcept
     return *this;
 }
 
-void CTb::ReleaseText()
+void CTb::DropText()
 {
-    if (m_type == kText && !m_null && m_text) {
-        ReleaseShared(m_text);
-        m_value = 0;
-    }
+    ReleaseShared(m_text);
+    m_value = 0;
 }
 
 void CTb::ShareText(Text* text)
@@ -518,8 +516,10 @@ void CSharedTexts::Set(CTb& field, int column, const char* utf8, int bytes)
         field.ShareText(c.text);
         return;
     }
-    // A column of texts that hardly ever repeat (slip numbers) stops looking.
-    const bool pooled = c.lookups < kSharingTrial || c.hits * 32 >= c.lookups;
+    // A column whose texts repeat less than one time in four (slip numbers,
+    // a year's many items) stops looking: its table would cost more time
+    // in scattered reads than its shared copies save.
+    const bool pooled = c.lookups < kSharingTrial || c.hits * 4 >= c.lookups;
     CTb::Text* text = nullptr;
     if (pooled) {
         ++c.lookups;

@@ -105,7 +105,12 @@ class CTb
     int Msecs() const;
     // A text value that shares `text` (null: the empty text).
     void ShareText(Text* text);
-    void ReleaseText();
+    void ReleaseText()
+    {
+        if (m_type == kText && !m_null && m_text)
+            DropText();
+    }
+    void DropText();
     void CopyValue(const CTb& other);
 
     static const QString s_noName;
