@@ -1,5 +1,5 @@
-#include "reports/ReportLoaders.h"
 #include "reports/ReportList.h"
+#include "reports/ReportLoaders.h"
 
 #include "platform/data/MnyText.h"
 #include "platform/data/RecordCompare.h"
@@ -127,13 +127,22 @@ QString CReportList::DisplayName(COneRecord* record) const
     return name;
 }
 
+void CReportList::SetDisplayName(COneRecord* record)
+{
+    // The lines of one slip show one name: they share its text.
+    const QString name = DisplayName(record);
+    if (m_displayName.IsNull() || m_displayName.GetText() != name)
+        m_displayName = name;
+    record->SetField(QStringLiteral("Company_Section_Name"), m_displayName);
+}
+
 int CReportList::CalcRowAmounts(COneRecord* record)
 {
     m_strCurrentCode.clear();
     const QString partnerCode = QString::fromLatin1(CTradeSide::Of(m_bPurchase != 0).code);
     if (m_nPartnerKind == 1 || m_nPartnerKind == 2) {
         m_strCurrentCode = TextOf(record, partnerCode);
-        record->SetField(QStringLiteral("Company_Section_Name"), DisplayName(record));
+        SetDisplayName(record);
     } else if (m_nPartnerKind == 0) {
         m_strCurrentCode = TextOf(record, QStringLiteral("ItemCode"));
     }
@@ -312,9 +321,8 @@ bool CReportList::FillList(const QDate& closingDate)
     if (m_nMode == 8 || m_nMode == 9) {
         qint64 value = 0;
         int scale = 0;
-        if (!closingDate.isValid() ||
-            ::GetTaxRate(closingDate.year(), closingDate.month(), closingDate.day(), TaxRate::kConsumptionTax,
-                       &value, &scale) == 0) {
+        if (!closingDate.isValid() || ::GetTaxRate(closingDate.year(), closingDate.month(), closingDate.day(),
+                                                   TaxRate::kConsumptionTax, &value, &scale) == 0) {
             Fail(QStringLiteral("消費税率の取得に失敗しました。"));
             return false;
         }
@@ -448,7 +456,7 @@ bool CReportList::InsertGroupRows(int row, int from, int to)
     for (int k = std::max(from, 0); k < to; ++k) {
         COneRecord* record = m_Records.GetAt(k);
         if (m_nPartnerKind == 1 || m_nPartnerKind == 2)
-            record->SetField(QStringLiteral("Company_Section_Name"), DisplayName(record));
+            SetDisplayName(record);
         CReportRow detail;
         detail.kind = CReportRow::kDetail;
         detail.record = record;

@@ -103,11 +103,11 @@ struct CReportRow {
 
 // The report conditions the frame holds for the list.
 struct CReportConditions {
-    QString classField;  // classification of the summaries, empty for none
+    QString classField;   // classification of the summaries, empty for none
     int groupByClass = 0; // "分類ごとに集計する"
     int classTotalsOnly = 0;
-    int tradedOnly = 0;  // "取引のあるものだけ集計"
-    int periodShape = 0; // 1: monthly periods in modes 31 and 32
+    int tradedOnly = 0;      // "取引のあるものだけ集計"
+    int periodShape = 0;     // 1: monthly periods in modes 31 and 32
     QString collectTypeText; // "COLLECTTYPE.AUT", the one-time partner's way of payment
 };
 
@@ -143,7 +143,10 @@ class CReportList
     std::vector<CReportRow>& Rows() { return m_rows; }
     int RowCount() const { return int(m_rows.size()); }
     // The record behind a shown row; none for a total row or a row out of range.
-    COneRecord* RecordAt(int row) const { return row >= 0 && row < RowCount() ? m_rows[size_t(row)].record : nullptr; }
+    COneRecord* RecordAt(int row) const
+    {
+        return row >= 0 && row < RowCount() ? m_rows[size_t(row)].record : nullptr;
+    }
     void ClearRows() { m_rows.clear(); }
 
     // The rows from the records: computed fields once per record set, cell
@@ -183,6 +186,8 @@ class CReportList
     // How the data rows' cells read with the columns and conditions now.
     std::shared_ptr<const CReportCells> Cells() const;
     QString DisplayName(COneRecord* record) const;
+    // Sets the record's "Company_Section_Name" to DisplayName.
+    void SetDisplayName(COneRecord* record);
     void Fail(const QString& text) const;
 
     int m_nMode = 0;
@@ -196,6 +201,7 @@ class CReportList
     bool m_bComputed = false;
     QString m_strCurrentCode;
     QString m_strCountText;
+    CTb m_displayName; // the name set last, whose text the next rows share
 };
 
 // Money with exactly `digits` decimals and thousands separators.

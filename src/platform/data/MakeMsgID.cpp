@@ -300,8 +300,8 @@ struct QStringHash {
 
 struct CMakeMsgID::Statement {
     struct Column {
-        const QString* name; // the result field's name, as every field keeps it
-        int type;            // field type, or -1: by the stored value
+        CTb::NameId name; // the result field's name, as every field keeps it
+        int type;         // field type, or -1: by the stored value
     };
 
     ~Statement() { sqlite3_finalize(handle); }
@@ -432,7 +432,7 @@ void CMakeMsgID::Describe(Statement& statement, const QString& table, bool bare)
     statement.reprepares = reprepares;
 }
 
-void CMakeMsgID::ReadValue(CTb& field, sqlite3_stmt* statement, int column, int type, LastText* last)
+void CMakeMsgID::ReadValue(CTb& field, sqlite3_stmt* statement, int column, int type, CSharedTexts* shared)
 {
     if (type == CTb::kText) {
         // Most fields are texts: no value is a null pointer, without asking
@@ -440,30 +440,19 @@ void CMakeMsgID::ReadValue(CTb& field, sqlite3_stmt* statement, int column, int 
         const char* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
         if (!text)
             return;
-        field.m_null = false;
-        field.m_type = CTb::kText;
         const int bytes = sqlite3_column_bytes(statement, column);
-        if (!last) {
-            field.m_text = QString::fromUtf8(text, bytes);
-            return;
-        }
-        // The same text as the column's last one shares its copy.
-        if (last->text.isNull() || last->stored.size() != std::size_t(bytes) ||
-            std::memcmp(last->stored.data(), text, std::size_t(bytes)) != 0) {
-            last->stored.assign(text, std::size_t(bytes));
-            last->text = QString::fromUtf8(text, bytes);
-        }
-        field.m_text = last->text;
+        if (shared)
+            shared->Set(field, column, text, bytes);
+        else
+            field = QString::fromUtf8(text, bytes);
         return;
     }
     const int storage = sqlite3_column_type(statement, column);
     if (storage == SQLITE_NULL)
         return;
     auto readText = [&] {
-        field.m_type = CTb::kText;
-        field.m_text =
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
-                              sqlite3_column_bytes(statement, column));
+        field = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+                                  sqlite3_column_bytes(statement, column));
     };
     field.m_null = false;
     switch (type) {
@@ -494,10 +483,12 @@ void CMakeMsgID::ReadValue(CTb& field, sqlite3_stmt* statement, int column, int 
         return;
     case CTb::kDate: {
         const char* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-        if (!ParseStoredDate(text, sqlite3_column_bytes(statement, column), field.m_value, field.m_msecs)) {
-            // Not a stored day: keep what is there as text.
-            readText();
-        }
+        qint64 julianDay = 0;
+        qint32 msecs = -1;
+        if (ParseStoredDate(text, sqlite3_column_bytes(statement, column), julianDay, msecs))
+            field.SetDay(julianDay, msecs);
+        else
+            readText(); // not a stored day: keep what is there as text
         return;
     }
     default:
@@ -527,7 +518,7 @@ int CMakeMsgID::BindField(sqlite3_stmt* statement, int index, const CTb& field, 
     if (field.IsNull()) {
         rc = sqlite3_bind_null(statement, index);
     } else if (column.type == Schema::kText) {
-        const QString text = field.m_type == CTb::kText ? field.m_text : field.GetText();
+        const QString text = field.GetText();
         // A CP932 character takes at most two bytes, so short texts need no count.
         // Too long is refused, never cut: the caller (an import, mostly) must
         // learn which record did not fit rather than store a shortened name.
@@ -548,12 +539,15 @@ int CMakeMsgID::BindField(sqlite3_stmt* statement, int index, const CTb& field, 
     } else if (IsBlankText(field)) {
         rc = sqlite3_bind_null(statement, index);
     } else if (column.type == Schema::kDate) {
-        qint64 julianDay = field.m_value;
-        int msecs = field.m_msecs;
+        qint64 julianDay = 0;
+        int msecs = -1;
         QDate parsed;
-        if (field.m_type == CTb::kText && CTb::ParseDate(field.m_text, parsed, msecs)) {
+        if (field.m_type == CTb::kDate) {
+            julianDay = field.Day();
+            msecs = field.Msecs();
+        } else if (field.m_type == CTb::kText && CTb::ParseDate(field.GetText(), parsed, msecs)) {
             julianDay = parsed.toJulianDay();
-        } else if (field.m_type != CTb::kDate) {
+        } else {
             err = QStringLiteral("「%1」に日付でない値があります。").arg(FieldLabel(table, column));
             return kFailed;
         }
@@ -908,20 +902,19 @@ int CMakeMsgID::GetDataList(const CCDSData& request, CCDSData& result, QString& 
     Describe(*statement, request.m_strTable, whole);
     const int count = int(statement->columns.size());
     CRecordChunks chunks;
-    // The text each column read last: rows in order repeat texts (the lines
-    // of one slip its number and partner), which then share one copy.
-    std::vector<LastText> last{std::size_t(count)};
+    // Rows repeat texts (the lines of one slip its number and partner, a
+    // list's lines their items), which then share one copy.
+    CSharedTexts shared(count);
     for (; rc == SQLITE_ROW; rc = sqlite3_step(handle)) {
         COneRecord* record = result.AddNew();
-        // Room for the few fields a list computes into its records.
-        record->Reserve(count + 4);
-        CTb* fields = chunks.AddFields(*record, count);
+        // Room for the field a list computes into its records, the shown name.
+        CTb* fields = chunks.AddFields(*record, count, 1);
         for (int i = 0; i < count; ++i) {
             const Statement::Column& column = statement->columns[std::size_t(i)];
             CTb& field = fields[i];
             field.m_name = column.name;
             field.m_type = qint8(column.type < 0 ? CTb::kText : column.type);
-            ReadValue(field, handle, i, column.type, &last[std::size_t(i)]);
+            ReadValue(field, handle, i, column.type, &shared);
         }
     }
     if (rc != SQLITE_DONE) {

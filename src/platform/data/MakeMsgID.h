@@ -356,15 +356,10 @@ class CMakeMsgID
     int Prepare(const QString& sql, Statement*& statement, QString& err);
     void TrimCache();
     void Describe(Statement& statement, const QString& table, bool bare) const;
-    // The text a column read last, as stored and as read.
-    struct LastText {
-        std::string stored;
-        QString text;
-    };
-    // One result value into `field`; with `last`, a text equal to the
-    // column's last one shares its copy.
+    // One result value into `field`; with `shared`, a text equal to one
+    // read before shares its copy.
     static void ReadValue(CTb& field, sqlite3_stmt* statement, int column, int type,
-                          LastText* last = nullptr);
+                          CSharedTexts* shared = nullptr);
     // A text is encoded into `buffer`, which SQLite reads when the statement
     // is stepped: it must live until then.
     static int BindField(sqlite3_stmt* statement, int index, const CTb& field, const Schema::TableDef& table,

@@ -8,6 +8,7 @@
 #include <QMutex>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <utility>
@@ -70,18 +71,152 @@ int ReadNumber(QStringView text, qsizetype& pos, int maxDigits)
 
 const QString CTb::s_noName;
 
-const QString* CTb::Intern(const QString& name)
+namespace
+{
+
+// The interned names by number, in chunks that never move: a name is read
+// without a lock, the chunks only ever gain entries.
+constexpr CTb::NameId kNamesPerChunk = 1024;
+constexpr CTb::NameId kNameChunks = 4096;
+const QString** g_names[kNameChunks] = {};
+
+const QString kEmptyText = QStringLiteral("");
+
+void ReleaseShared(CTb::Text* text);
+
+} // namespace
+
+CTb::NameId CTb::Intern(const QString& name)
 {
     if (name.isEmpty())
-        return &s_noName;
+        return 0;
     static QMutex mutex;
-    static auto* const names =
-        new QHash<QString, const QString*>; // never freed: fields may outlive any owner
+    static auto* const ids = new QHash<QString, NameId>; // never freed: fields may outlive any owner
+    static NameId next = 1;
     const QMutexLocker lock(&mutex);
-    auto it = names->constFind(name);
-    if (it == names->cend())
-        it = names->insert(name, new QString(name.constData(), name.size()));
-    return *it;
+    if (const auto it = ids->constFind(name); it != ids->cend())
+        return *it;
+    const NameId id = next;
+    if (id / kNamesPerChunk >= kNameChunks)
+        qFatal("Too many field names");
+    const QString**& chunk = g_names[id / kNamesPerChunk];
+    if (!chunk)
+        chunk = new const QString*[kNamesPerChunk]();
+    chunk[id % kNamesPerChunk] = new QString(name.constData(), name.size());
+    ids->insert(name, id);
+    ++next;
+    return id;
+}
+
+const QString& CTb::GetName() const
+{
+    return m_name == 0 ? s_noName : *g_names[m_name / kNamesPerChunk][m_name % kNamesPerChunk];
+}
+
+CTb::CTb(const CTb& other)
+    : m_name(other.m_name), m_type(other.m_type), m_scale(other.m_scale), m_null(other.m_null),
+      m_value(other.m_value)
+{
+    if (m_type == kText && !m_null && m_text)
+        m_text->ref.ref();
+}
+
+CTb::CTb(CTb&& other) noexcept
+    : m_name(other.m_name), m_type(other.m_type), m_scale(other.m_scale), m_null(other.m_null),
+      m_value(std::exchange(other.m_value, 0))
+{
+    other.m_null = true;
+    other.m_scale = 0;
+}
+
+CTb& CTb::operator=(const CTb& other)
+{
+    m_name = other.m_name;
+    CopyValue(other);
+    return *this;
+}
+
+CTb& CTb::operator=(CTb&& other) noexcept
+{
+    if (this != &other) {
+        ReleaseText();
+        m_name = other.m_name;
+        m_type = other.m_type;
+        m_scale = std::exchange(other.m_scale, qint8(0));
+        m_null = std::exchange(other.m_null, true);
+        m_value = std::exchange(other.m_value, 0);
+    }
+    return *this;
+}
+
+void CTb::DropText()
+{
+    ReleaseShared(m_text);
+    m_value = 0;
+}
+
+void CTb::ShareText(Text* text)
+{
+    if (text)
+        text->ref.ref();
+    SetNull();
+    m_type = kText;
+    m_null = false;
+    m_text = text;
+}
+
+void CTb::CopyValue(const CTb& other)
+{
+    if (this == &other)
+        return;
+    const bool text = other.m_type == kText && !other.m_null;
+    if (text && other.m_text)
+        other.m_text->ref.ref();
+    ReleaseText();
+    m_type = other.m_type;
+    m_scale = other.m_scale;
+    m_null = other.m_null;
+    m_value = other.m_value;
+}
+
+namespace
+{
+
+// The greatest day a date with a time of day keeps in the 64-bit value.
+constexpr qint64 kTimedDays = std::numeric_limits<qint64>::max() / kMsecsPerDay - 1;
+
+void ReleaseShared(CTb::Text* text)
+{
+    if (text && !text->ref.deref())
+        delete text;
+}
+
+} // namespace
+
+void CTb::SetDay(qint64 julianDay, int msecs)
+{
+    if (msecs >= 0 && julianDay > -kTimedDays && julianDay < kTimedDays) {
+        m_value = julianDay * kMsecsPerDay + msecs;
+        m_scale = 1;
+    } else {
+        m_value = julianDay;
+        m_scale = 0;
+    }
+}
+
+qint64 CTb::Day() const
+{
+    if (m_scale == 0)
+        return m_value;
+    qint64 day = m_value / kMsecsPerDay;
+    if (m_value % kMsecsPerDay < 0)
+        --day;
+    return day;
+}
+
+int CTb::Msecs() const
+{
+    return m_scale == 0 ? -1 : int(m_value - Day() * kMsecsPerDay);
 }
 
 bool CTb::ParseDate(QStringView text, QDate& date, int& msecs)
@@ -125,11 +260,10 @@ bool CTb::ParseDate(QStringView text, QDate& date, int& msecs)
 
 void CTb::SetNull()
 {
+    ReleaseText();
     m_null = true;
-    m_text.clear();
     m_value = 0;
     m_scale = 0;
-    m_msecs = -1;
 }
 
 CTb& CTb::operator=(int value)
@@ -143,10 +277,15 @@ CTb& CTb::operator=(int value)
 
 CTb& CTb::operator=(const QString& value)
 {
+    // A text of its own takes the new one in place.
+    if (m_type == kText && !m_null && m_text && m_text->ref.loadRelaxed() == 1) {
+        m_text->text = value;
+        return *this;
+    }
     SetNull();
     m_type = kText;
-    m_text = value;
     m_null = false;
+    m_text = value.isEmpty() ? nullptr : new Text{QAtomicInt(1), value};
     return *this;
 }
 
@@ -167,7 +306,7 @@ CTb& CTb::operator=(const QDate& value)
     SetNull();
     m_type = kDate;
     if (value.isValid()) {
-        m_value = value.toJulianDay();
+        SetDay(value.toJulianDay(), -1);
         m_null = false;
     }
     return *this;
@@ -180,8 +319,7 @@ CTb& CTb::operator=(const QDateTime& value)
     if (value.isValid()) {
         // Stored date-times are local wall-clock times, as GetData answers them.
         const QDateTime local = value.toLocalTime();
-        m_value = local.date().toJulianDay();
-        m_msecs = local.time().msecsSinceStartOfDay();
+        SetDay(local.date().toJulianDay(), local.time().msecsSinceStartOfDay());
         m_null = false;
     }
     return *this;
@@ -189,14 +327,7 @@ CTb& CTb::operator=(const QDateTime& value)
 
 void CTb::SetData(const CTb& other)
 {
-    if (this == &other)
-        return;
-    m_text = other.m_text;
-    m_value = other.m_value;
-    m_msecs = other.m_msecs;
-    m_type = other.m_type;
-    m_scale = other.m_scale;
-    m_null = other.m_null;
+    CopyValue(other);
 }
 
 QString CTb::GetText() const
@@ -205,17 +336,18 @@ QString CTb::GetText() const
         return {};
     switch (m_type) {
     case kText:
-        return m_text;
+        return m_text ? m_text->text : kEmptyText;
     case kInteger:
         return QString::number(m_value);
     case kMoney:
         return MnyToText(CMny(m_value, m_scale));
     case kDate: {
-        const QDate date = QDate::fromJulianDay(m_value);
+        const QDate date = QDate::fromJulianDay(Day());
+        const int msecs = Msecs();
         if (date.year() < 1000 || date.year() > 9999) {
             QString text = date.toString(u"yyyy/MM/dd");
-            if (m_msecs >= 0)
-                text += u' ' % QTime::fromMSecsSinceStartOfDay(m_msecs).toString(u"HH:mm:ss");
+            if (msecs >= 0)
+                text += u' ' % QTime::fromMSecsSinceStartOfDay(msecs).toString(u"HH:mm:ss");
             return text;
         }
         // Written by hand: the date of every row of a list is read, and the
@@ -230,9 +362,9 @@ QString CTb::GetText() const
         put(5, date.month(), 2);
         text[7] = u'/';
         put(8, date.day(), 2);
-        if (m_msecs < 0)
+        if (msecs < 0)
             return QString(reinterpret_cast<const QChar*>(text), 10);
-        const int seconds = m_msecs / 1000;
+        const int seconds = msecs / 1000;
         text[10] = u' ';
         put(11, seconds / 3600, 2);
         text[13] = u':';
@@ -269,7 +401,7 @@ bool CTb::GetData(int& value) const
         break;
     }
     case kText:
-        if (!ParseWhole(m_text, whole))
+        if (!m_text || !ParseWhole(m_text->text, whole))
             return false;
         break;
     default:
@@ -294,7 +426,7 @@ bool CTb::GetData(CMny& value) const
         value = CMny(m_value, 0);
         return true;
     case kText:
-        if (ParseDecimal(m_text, value))
+        if (m_text && ParseDecimal(m_text->text, value))
             return true;
         value = CMny(0);
         return false;
@@ -309,11 +441,11 @@ bool CTb::GetData(QDate& value) const
     if (m_null)
         return false;
     if (m_type == kDate) {
-        value = QDate::fromJulianDay(m_value);
+        value = QDate::fromJulianDay(Day());
         return true;
     }
     int msecs = -1;
-    if (m_type == kText && ParseDate(m_text, value, msecs))
+    if (m_type == kText && m_text && ParseDate(m_text->text, value, msecs))
         return true;
     value = QDate();
     return false;
@@ -327,13 +459,73 @@ bool CTb::GetData(QDateTime& value) const
     if (m_null)
         return false;
     if (m_type == kDate) {
-        date = QDate::fromJulianDay(m_value);
-        msecs = m_msecs;
-    } else if (m_type != kText || !ParseDate(m_text, date, msecs)) {
+        date = QDate::fromJulianDay(Day());
+        msecs = Msecs();
+    } else if (m_type != kText || !m_text || !ParseDate(m_text->text, date, msecs)) {
         return false;
     }
     value = QDateTime(date, msecs < 0 ? QTime(0, 0) : QTime::fromMSecsSinceStartOfDay(msecs));
     return true;
+}
+
+// ---- CSharedTexts -------------------------------------------------------
+
+namespace
+{
+
+// Lookups of a column before its share of repeated texts is judged: a
+// column of a few thousand items repeats rarely in its first rows.
+constexpr int kSharingTrial = 1024;
+
+} // namespace
+
+CSharedTexts::CSharedTexts(int columns) : m_columns(std::size_t(std::max(columns, 0))) {}
+
+CSharedTexts::~CSharedTexts()
+{
+    for (const Column& column : m_columns)
+        ReleaseShared(column.text);
+    for (CTb::Text* text : std::as_const(m_texts))
+        ReleaseShared(text);
+}
+
+void CSharedTexts::Set(CTb& field, int column, const char* utf8, int bytes)
+{
+    if (bytes <= 0) {
+        field.ShareText(nullptr);
+        return;
+    }
+    Column& c = m_columns[std::size_t(column)];
+    if (c.text && c.last.size() == std::size_t(bytes) &&
+        std::memcmp(c.last.data(), utf8, std::size_t(bytes)) == 0) {
+        field.ShareText(c.text);
+        return;
+    }
+    // A column whose texts repeat less than one time in four (slip numbers,
+    // a year's many items) stops looking: its table would cost more time
+    // in scattered reads than its shared copies save.
+    const bool pooled = c.lookups < kSharingTrial || c.hits * 4 >= c.lookups;
+    CTb::Text* text = nullptr;
+    if (pooled) {
+        ++c.lookups;
+        const auto it = m_texts.constFind(QByteArray::fromRawData(utf8, bytes));
+        if (it != m_texts.cend()) {
+            ++c.hits;
+            text = *it;
+        }
+    }
+    if (!text) {
+        text = new CTb::Text{QAtomicInt(0), QString::fromUtf8(utf8, bytes)};
+        if (pooled) {
+            text->ref.ref();
+            m_texts.insert(QByteArray(utf8, bytes), text);
+        }
+    }
+    text->ref.ref();
+    ReleaseShared(c.text);
+    c.text = text;
+    c.last.assign(utf8, std::size_t(bytes));
+    field.ShareText(text);
 }
 
 // ---- COneRecord ---------------------------------------------------------
@@ -348,29 +540,32 @@ COneRecord& COneRecord::operator=(const COneRecord& other)
     if (this == &other)
         return *this;
     COneRecord copy;
-    if (!other.m_fields.empty()) {
-        copy.m_fields.reserve(other.m_fields.size());
-        CTb* fields = copy.AddFields(other.GetCount());
-        for (std::size_t i = 0; i < other.m_fields.size(); ++i)
-            fields[i] = *other.m_fields[i];
+    if (other.m_count > 0) {
+        CTb* fields = copy.AddFields(other.m_count);
+        int i = 0;
+        other.Find([&](const CTb& field) {
+            fields[i++] = field;
+            return false;
+        });
     }
     *this = std::move(copy);
     return *this;
 }
 
 COneRecord::COneRecord(COneRecord&& other) noexcept
-    : m_fields(std::move(other.m_fields)), m_blocks(std::exchange(other.m_blocks, nullptr))
+    : m_blocks(std::exchange(other.m_blocks, nullptr)), m_last(std::exchange(other.m_last, nullptr)),
+      m_count(std::exchange(other.m_count, 0)), m_reserve(std::exchange(other.m_reserve, 0))
 {
-    other.m_fields.clear();
 }
 
 COneRecord& COneRecord::operator=(COneRecord&& other) noexcept
 {
     if (this != &other) {
         Clear();
-        m_fields = std::move(other.m_fields);
-        other.m_fields.clear();
         m_blocks = std::exchange(other.m_blocks, nullptr);
+        m_last = std::exchange(other.m_last, nullptr);
+        m_count = std::exchange(other.m_count, 0);
+        m_reserve = std::exchange(other.m_reserve, 0);
     }
     return *this;
 }
@@ -396,13 +591,46 @@ namespace
 
 constexpr std::size_t kChunkHeader = 16;
 constexpr std::size_t kChunkSize = 64 * 1024;
+// Room a block for fields added one by one leaves for the next ones.
+constexpr int kAddedRoom = 4;
 
 } // namespace
+
+template <typename Visit> CTb* COneRecord::Find(Visit visit) const
+{
+    for (Block* block = m_blocks; block; block = block->next) {
+        CTb* fields = block->Fields();
+        const bool holes = block->live != block->used;
+        for (int i = 0; i < block->used; ++i) {
+            if (!(holes && fields[i].m_removed) && visit(fields[i]))
+                return fields + i;
+        }
+    }
+    return nullptr;
+}
+
+CTb* COneRecord::GetAt(int index)
+{
+    for (Block* block = m_blocks; block && index >= 0; block = block->next) {
+        CTb* fields = block->Fields();
+        if (block->live == block->used) {
+            if (index < block->used)
+                return fields + index;
+            index -= block->used;
+            continue;
+        }
+        for (int i = 0; i < block->used; ++i) {
+            if (!fields[i].m_removed && index-- == 0)
+                return fields + i;
+        }
+    }
+    return nullptr;
+}
 
 void COneRecord::FreeBlock(Block* block)
 {
     CTb* fields = block->Fields();
-    for (int i = 0; i < block->size; ++i)
+    for (int i = 0; i < block->used; ++i)
         fields[i].~CTb();
     if (Chunk* chunk = block->chunk)
         ReleaseChunk(chunk);
@@ -422,11 +650,12 @@ CRecordChunks::~CRecordChunks()
         COneRecord::ReleaseChunk(m_chunk);
 }
 
-CTb* CRecordChunks::AddFields(COneRecord& record, int count)
+CTb* CRecordChunks::AddFields(COneRecord& record, int count, int spare)
 {
     if (count <= 0)
         return nullptr;
-    const std::size_t size = COneRecord::kBlockHeader + sizeof(CTb) * std::size_t(count);
+    const int capacity = count + std::max(spare, 0);
+    const std::size_t size = COneRecord::kBlockHeader + sizeof(CTb) * std::size_t(capacity);
     if (!m_chunk || m_used + size > m_capacity) {
         if (m_chunk)
             COneRecord::ReleaseChunk(m_chunk);
@@ -437,23 +666,14 @@ CTb* CRecordChunks::AddFields(COneRecord& record, int count)
     void* memory = reinterpret_cast<char*>(m_chunk) + m_used;
     m_used += size;
     ++m_chunk->users;
-    return record.Link(new (memory) COneRecord::Block{nullptr, count, count, m_chunk});
+    return record.Link(new (memory) COneRecord::Block{nullptr, m_chunk, capacity, 0, 0}, count);
 }
 
 const CTb* COneRecord::GetOneField(const QString& table, const QString& field) const
 {
-    if (table.isEmpty()) {
-        for (const CTb* f : m_fields) {
-            if (BareNameIs(f->GetName(), field))
-                return f;
-        }
-        return nullptr;
-    }
-    for (const CTb* f : m_fields) {
-        if (MatchesFullName(f->GetName(), table, field))
-            return f;
-    }
-    return nullptr;
+    if (table.isEmpty())
+        return Find([&field](const CTb& f) { return BareNameIs(f.GetName(), field); });
+    return Find([&](const CTb& f) { return MatchesFullName(f.GetName(), table, field); });
 }
 
 CTb* COneRecord::GetOneField(const QString& table, const QString& field)
@@ -463,11 +683,7 @@ CTb* COneRecord::GetOneField(const QString& table, const QString& field)
 
 const CTb* COneRecord::FindField(const QString& name) const
 {
-    for (const CTb* f : m_fields) {
-        if (EqualsNoAsciiCase(f->GetName(), name))
-            return f;
-    }
-    return nullptr;
+    return Find([&name](const CTb& f) { return EqualsNoAsciiCase(f.GetName(), name); });
 }
 
 CTb* COneRecord::FindField(const QString& name)
@@ -486,21 +702,25 @@ CTb* COneRecord::AddFields(int count)
 {
     if (count <= 0)
         return nullptr;
-    void* memory = ::operator new(kBlockHeader + sizeof(CTb) * std::size_t(count));
-    return Link(new (memory) Block{nullptr, count, count, nullptr});
+    if (m_last && m_last->capacity - m_last->used >= count)
+        return Link(m_last, count);
+    const int capacity = std::max({count, m_reserve - m_count, count == 1 ? kAddedRoom : 0});
+    void* memory = ::operator new(kBlockHeader + sizeof(CTb) * std::size_t(capacity));
+    return Link(new (memory) Block{nullptr, nullptr, capacity, 0, 0}, count);
 }
 
-CTb* COneRecord::Link(Block* block)
+CTb* COneRecord::Link(Block* block, int count)
 {
-    const int count = block->size;
-    CTb* fields = block->Fields();
+    CTb* fields = block->Fields() + block->used;
     for (int i = 0; i < count; ++i)
         new (fields + i) CTb();
-    block->next = m_blocks;
-    m_blocks = block;
-    m_fields.reserve(m_fields.size() + std::size_t(count));
-    for (int i = 0; i < count; ++i)
-        m_fields.push_back(fields + i);
+    if (block != m_last) {
+        (m_last ? m_last->next : m_blocks) = block;
+        m_last = block;
+    }
+    block->used += count;
+    block->live += count;
+    m_count += count;
     return fields;
 }
 
@@ -511,23 +731,6 @@ CTb& COneRecord::Set(const QString& name)
     CTb* added = AddFields(1);
     added->SetName(name);
     return *added;
-}
-
-void COneRecord::Release(CTb* field)
-{
-    for (Block** link = &m_blocks; *link; link = &(*link)->next) {
-        Block* block = *link;
-        CTb* first = block->Fields();
-        if (field < first || field >= first + block->size)
-            continue;
-        if (--block->live == 0) {
-            *link = block->next;
-            FreeBlock(block);
-        } else {
-            *field = CTb(); // frees its texts now; its memory goes with the block
-        }
-        return;
-    }
 }
 
 CTb* COneRecord::SetField(const QString& name, int value)
@@ -574,30 +777,52 @@ CTb* COneRecord::SetField(const QString& name, const CTb& value)
 
 bool COneRecord::RemoveField(const QString& table, const QString& field)
 {
-    const CTb* target = GetOneField(table, field);
-    for (std::size_t i = 0; i < m_fields.size(); ++i) {
-        if (m_fields[i] == target) {
-            RemoveAt(int(i));
-            return true;
-        }
-    }
-    return false;
+    CTb* target = GetOneField(table, field);
+    if (!target)
+        return false;
+    Remove(target);
+    return true;
 }
 
 void COneRecord::RemoveAt(int index)
 {
-    CTb* field = m_fields[size_t(index)];
-    m_fields.erase(m_fields.begin() + index);
-    Release(field);
+    if (CTb* field = GetAt(index))
+        Remove(field);
+}
+
+void COneRecord::Remove(CTb* field)
+{
+    Block* previous = nullptr;
+    for (Block* block = m_blocks; block; previous = block, block = block->next) {
+        CTb* fields = block->Fields();
+        if (field < fields || field >= fields + block->used)
+            continue;
+        --m_count;
+        if (--block->live == 0) {
+            (previous ? previous->next : m_blocks) = block->next;
+            if (m_last == block)
+                m_last = previous;
+            FreeBlock(block);
+        } else if (field == fields + block->used - 1) {
+            // The last slot is free for the next field added.
+            field->~CTb();
+            --block->used;
+        } else {
+            *field = CTb(); // frees its text now; its slot goes with the block
+            field->m_removed = true;
+        }
+        return;
+    }
 }
 
 void COneRecord::Clear()
 {
-    m_fields.clear();
     while (Block* block = m_blocks) {
         m_blocks = block->next;
         FreeBlock(block);
     }
+    m_last = nullptr;
+    m_count = 0;
 }
 
 // ---- CCDSData -----------------------------------------------------------

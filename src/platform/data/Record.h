@@ -2,13 +2,17 @@
 
 #include "platform/data/Mny.h"
 
+#include <QAtomicInt>
+#include <QByteArray>
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <QTime>
 
 #include <cstddef>
 #include <memory>
+#include <string>
 #include <vector>
 
 class CMakeMsgID;
@@ -30,19 +34,28 @@ class CTb
 {
   public:
     enum Type { kText = 0, kDate = 1, kMoney = 2, kInteger = 3 };
+    // A field name's number in the run's table of names; 0 is no name.
+    using NameId = quint32;
 
-    CTb() = default;
-    explicit CTb(const QString& name, int type = kText) : m_name(Intern(name)), m_type(qint8(type)) {}
+    CTb() : m_value(0) {}
+    explicit CTb(const QString& name, int type = kText)
+        : m_name(Intern(name)), m_type(qint8(type)), m_value(0)
+    {
+    }
+    CTb(const CTb& other);
+    CTb(CTb&& other) noexcept;
+    CTb& operator=(const CTb& other);
+    CTb& operator=(CTb&& other) noexcept;
+    ~CTb() { ReleaseText(); }
 
-    const QString& GetName() const { return *m_name; }
+    const QString& GetName() const;
     void SetName(const QString& name) { m_name = Intern(name); }
 
-    // The lasting copy of a field name that every field of that name points
-    // to. Names are the schema's fields, the statements' aliases and the
-    // names the program gives: a set that stays small, kept for the run.
-    // Fields are made by the million for lists; a pointer is copied without
-    // counting references and keeps a field small.
-    static const QString* Intern(const QString& name);
+    // The number every field of that name keeps instead of the name. Names
+    // are the schema's fields, the statements' aliases and the names the
+    // program gives: a set that stays small, kept for the run. Fields are
+    // made by the million for lists: four bytes keep a field small.
+    static NameId Intern(const QString& name);
     int GetType() const { return m_type; }
     bool IsNull() const { return m_null; }
     // No value; the type stays.
@@ -68,30 +81,84 @@ class CTb
     // The date with its time of day (00:00:00 for a plain date).
     bool GetData(QDateTime& value) const;
     // True for a date that carries a time of day.
-    bool HasTime() const { return m_type == kDate && !m_null && m_msecs >= 0; }
+    bool HasTime() const { return m_type == kDate && !m_null && m_scale != 0; }
+
+    // A text value, shared by the fields that copy it (the lines of one
+    // slip their partner, a list's rows their item) and freed with the last.
+    struct Text {
+        QAtomicInt ref;
+        QString text;
+    };
 
   private:
     friend class CMakeMsgID;
+    friend class COneRecord;
+    friend class CSharedTexts;
 
     // "YYYY/MM/DD" or "YYYY-MM-DD" (month and day of one or two digits),
     // optionally followed by " HH:MM[:SS]"; msecs is -1 without a time.
     static bool ParseDate(QStringView text, QDate& date, int& msecs);
 
+    // A date value: the Julian day and the time of day (-1 for none).
+    void SetDay(qint64 julianDay, int msecs);
+    qint64 Day() const;
+    int Msecs() const;
+    // A text value that shares `text` (null: the empty text).
+    void ShareText(Text* text);
+    void ReleaseText()
+    {
+        if (m_type == kText && !m_null && m_text)
+            DropText();
+    }
+    void DropText();
+    void CopyValue(const CTb& other);
+
     static const QString s_noName;
-    const QString* m_name = &s_noName;
-    QString m_text;      // text value
-    qint64 m_value = 0;  // integer, money (at m_scale) or the date's Julian day
-    qint32 m_msecs = -1; // time of day of a date in milliseconds; -1 = none
+    // 16 bytes: a list keeps millions. The value is the integer, the money
+    // at m_scale, the date's Julian day (with its time of day in
+    // milliseconds after day * 86 400 000 when m_scale is 1), or the text.
+    NameId m_name = 0;
     qint8 m_type = kText;
     qint8 m_scale = 0;
     bool m_null = true;
+    bool m_removed = false; // the slot of a field removed from its record
+    union {
+        qint64 m_value;
+        Text* m_text; // null for the empty text
+    };
+};
+
+// Equal texts read together share one copy: a result's rows repeat their
+// slip's partner and their item. A column whose texts rarely repeat is
+// compared with its last text only.
+class CSharedTexts
+{
+  public:
+    explicit CSharedTexts(int columns);
+    ~CSharedTexts();
+    CSharedTexts(const CSharedTexts&) = delete;
+    CSharedTexts& operator=(const CSharedTexts&) = delete;
+
+    // `field` holds the UTF-8 text as column `column`'s value.
+    void Set(CTb& field, int column, const char* utf8, int bytes);
+
+  private:
+    struct Column {
+        std::string last;
+        CTb::Text* text = nullptr;
+        int lookups = 0;
+        int hits = 0;
+    };
+    std::vector<Column> m_columns;
+    QHash<QByteArray, CTb::Text*> m_texts;
 };
 
 // One record: an ordered list of fields. Fields are owned and keep their
 // address until they are removed, so pointers from GetOneField stay valid
-// while fields are added. Fields are made in blocks: a record read from the
-// database or copied gets all its fields in one block, side by side (the
-// blocks of records read together share chunks of memory).
+// while fields are added. Fields are made in blocks, side by side: a record
+// read from the database or copied gets all its fields in one block (the
+// blocks of records read together share chunks of memory), and fields added
+// later go into a block with room for a few more.
 class COneRecord
 {
   public:
@@ -104,9 +171,9 @@ class COneRecord
 
     void Copy(const COneRecord& other) { *this = other; }
 
-    int GetCount() const { return int(m_fields.size()); }
-    CTb* GetAt(int index) { return m_fields[size_t(index)]; }
-    const CTb* GetAt(int index) const { return m_fields[size_t(index)]; }
+    int GetCount() const { return m_count; }
+    CTb* GetAt(int index);
+    const CTb* GetAt(int index) const { return const_cast<COneRecord*>(this)->GetAt(index); }
 
     // The field "table.field"; with an empty table, the first field whose
     // bare name (the part after the first point, or the whole name) is
@@ -135,7 +202,9 @@ class COneRecord
     bool RemoveField(const QString& table, const QString& field);
     void RemoveAt(int index);
     void Clear();
-    void Reserve(int count) { m_fields.reserve(size_t(count)); }
+    // Room for `count` fields in all: the next block added has room for
+    // the fields still missing.
+    void Reserve(int count) { m_reserve = count; }
 
   private:
     friend class CRecordChunks;
@@ -145,25 +214,32 @@ class COneRecord
     // with other records' blocks from a chunk; the block goes when its last
     // field is removed, the chunk with its last block. A record of a list is
     // made once and read many times: few allocations keep the making cheap.
+    // The blocks are in record order; a removed field leaves its slot.
     struct Block {
         Block* next;
-        int size;
-        int live;
         Chunk* chunk; // null: the block is an allocation of its own
+        int capacity;
+        int used;
+        int live;
         CTb* Fields();
     };
-    CTb* Link(Block* block);
+    CTb* Link(Block* block, int count);
 
     static constexpr std::size_t kBlockHeader =
         (sizeof(Block) + alignof(CTb) - 1) / alignof(CTb) * alignof(CTb);
 
+    // Calls `visit` with each field in order until it answers true; answers
+    // that field or null.
+    template <typename Visit> CTb* Find(Visit visit) const;
     CTb& Set(const QString& name);
-    void Release(CTb* field);
+    void Remove(CTb* field);
     static void FreeBlock(Block* block);
     static void ReleaseChunk(Chunk* chunk);
 
-    std::vector<CTb*> m_fields; // in record order
-    Block* m_blocks = nullptr;  // the newest first
+    Block* m_blocks = nullptr; // the oldest first
+    Block* m_last = nullptr;
+    int m_count = 0;
+    int m_reserve = 0;
 };
 
 // The field blocks of many records read together, carved from shared
@@ -179,8 +255,9 @@ class CRecordChunks
     CRecordChunks& operator=(const CRecordChunks&) = delete;
 
     // Appends `count` fields without name or value to the record, as
-    // COneRecord::AddFields does, and answers the first.
-    CTb* AddFields(COneRecord& record, int count);
+    // COneRecord::AddFields does, and answers the first; the block has room
+    // for `spare` fields more, which the record fills as it adds fields.
+    CTb* AddFields(COneRecord& record, int count, int spare = 0);
 
   private:
     COneRecord::Chunk* m_chunk = nullptr;

@@ -247,6 +247,83 @@ TEST_F(RecordStorage, SurvivingFieldsKeepTheirAddressAndValue)
     EXPECT_EQ(copy.FindField(QStringLiteral("Customer.Memo"))->GetText(), QString(100, u'メ'));
 }
 
+// Equal texts read together share one copy, near or far apart; a field
+// given a new value, emptied or copied leaves the others' value alone.
+TEST_F(RecordStorage, EqualTextsShareOneCopyAndChangeAlone)
+{
+    CCDSData insert;
+    insert.m_strTable = QStringLiteral("Customer");
+    const QStringList companies{QStringLiteral("東京商事"), QStringLiteral("大阪物産"),
+                                QStringLiteral("東京商事"), QStringLiteral("東京商事")};
+    for (int i = 0; i < companies.size(); ++i) {
+        COneRecord* row = insert.AddNew();
+        row->SetField(QStringLiteral("Customer.CustomerCode"), QStringLiteral("T%1").arg(i));
+        row->SetField(QStringLiteral("Customer.Company"), companies[i]);
+    }
+    QString err;
+    ASSERT_EQ(m_data.InsertData(insert, err), 1) << err.toStdString();
+    CCDSData read = List(QStringLiteral("Customer"),
+                         QStringLiteral("WHERE CustomerCode LIKE 'T%' ORDER BY CustomerCode"));
+    ASSERT_EQ(read.GetCount(), 4);
+    const auto company = [&read](int row) {
+        return read.GetAt(row)->GetOneField(QStringLiteral("Customer"), QStringLiteral("Company"));
+    };
+    for (int row = 0; row < 4; ++row)
+        EXPECT_EQ(company(row)->GetText(), companies[row]) << row;
+    EXPECT_EQ(company(0)->GetText().constData(), company(2)->GetText().constData());
+    EXPECT_EQ(company(0)->GetText().constData(), company(3)->GetText().constData());
+
+    const CTb kept = *company(2);
+    *company(0) = QStringLiteral("名古屋");
+    company(3)->SetNull();
+    read.GetAt(2)->SetField(QStringLiteral("Customer.Company"), *company(1));
+    EXPECT_EQ(company(0)->GetText(), QStringLiteral("名古屋"));
+    EXPECT_EQ(company(1)->GetText(), QStringLiteral("大阪物産"));
+    EXPECT_TRUE(company(3)->IsNull());
+    EXPECT_EQ(kept.GetText(), QStringLiteral("東京商事"));
+    read.RemoveAt(2);
+    EXPECT_EQ(kept.GetText(), QStringLiteral("東京商事"));
+}
+
+// Dates keep their day and time of day together in one value: each reads
+// back as it was given, also before the calendar's epoch and at midnight.
+TEST(Record, DatesWithAndWithoutTimeReadBackAsGiven)
+{
+    struct Case {
+        QDate date;
+        int msecs;        // -1: a plain date
+        const char* text; // null: as the locale writes far years
+    };
+    const Case cases[] = {
+        {QDate(2024, 3, 31), -1, "2024/03/31"},
+        {QDate(2024, 3, 31), 0, "2024/03/31 00:00:00"},
+        {QDate(2024, 3, 31), 86399000, "2024/03/31 23:59:59"},
+        {QDate(1000, 1, 1), 45296000, "1000/01/01 12:34:56"},
+        {QDate(-4713, 1, 1), 1000, nullptr},
+        {QDate(-20000, 6, 1), 3600000, nullptr},
+    };
+    for (const Case& c : cases) {
+        CTb field(QStringLiteral("Sales_H.Date"));
+        if (c.msecs < 0)
+            field = c.date;
+        else
+            field = QDateTime(c.date, QTime::fromMSecsSinceStartOfDay(c.msecs));
+        const QString name = c.date.toString(Qt::ISODate);
+        EXPECT_EQ(field.HasTime(), c.msecs >= 0) << qPrintable(name);
+        if (c.text) {
+            EXPECT_EQ(field.GetText(), QString::fromUtf8(c.text));
+        }
+        QDateTime back;
+        ASSERT_TRUE(field.GetData(back)) << qPrintable(name);
+        EXPECT_EQ(back.date(), c.date) << qPrintable(name);
+        EXPECT_EQ(back.time().msecsSinceStartOfDay(), std::max(c.msecs, 0)) << qPrintable(name);
+        const CTb copy = field;
+        QDate day;
+        ASSERT_TRUE(copy.GetData(day));
+        EXPECT_EQ(day, c.date) << qPrintable(name);
+    }
+}
+
 TEST(SqlText, LiteralsForMoneyDatesQuotesAndLike)
 {
     EXPECT_EQ(SqlMoney(CMny(12345, 1)), QStringLiteral("12345000"));
