@@ -88,6 +88,8 @@ class CScopedPragma
 // anyway, not in every page the deletions free.
 constexpr qint64 kCarryForwardCache = -1048576;
 constexpr qint64 kSecureDeleteFast = 2;
+// From how many closings an undo sets the balance triggers aside.
+constexpr int kBulkUndoClosings = 50;
 // About the statements of a carry-forward, for its progress.
 constexpr int kCarryForwardSteps = 60;
 
@@ -362,19 +364,44 @@ int CMakeMsgID::Reset_SalesClose(const CCDSData& closings, QString& err)
     if (result != kOk)
         return result;
     const QString ids = QStringLiteral("(SELECT id FROM temp.reset_run)");
-    const QString steps[] = {
+    const QString slips = L(side->header), money = L(side->money);
+    QStringList steps{
         QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS reset_run(id INTEGER PRIMARY KEY)"),
         QStringLiteral("DELETE FROM temp.reset_run"),
         QStringLiteral("INSERT OR IGNORE INTO temp.reset_run(id) VALUES ") % values,
-        // Tax slips made by the closing go with it.
-        QStringLiteral("DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE DenpyoType = 1 AND SeikyuID "
-                       "IN %3)")
-            .arg(L(side->lines), L(side->header), ids),
-        QStringLiteral("DELETE FROM \"%1\" WHERE DenpyoType = 1 AND SeikyuID IN %2").arg(L(side->header), ids),
-        QStringLiteral("UPDATE \"%1\" SET SeikyuID = 0 WHERE SeikyuID IN %2").arg(L(side->header), ids),
-        QStringLiteral("UPDATE \"%1\" SET SeikyuID = 0 WHERE SeikyuID IN %2").arg(L(side->money), ids),
-        QStringLiteral("DELETE FROM \"%1\" WHERE ID IN %2").arg(L(side->closing), ids),
     };
+    // Many closings at once: the triggers of the booked balances are set
+    // aside and the balances settled in one update from what each partner
+    // had booked to them (row by row, each slip and money row would update
+    // its partner's balance twice). A few keep the triggers, cheaper than
+    // dropping and making them. Balances kept for this connection only (a
+    // file that could not be written at opening) keep their own triggers.
+    const bool bulk = !m_bBalancesPending && closings.GetCount() >= kBulkUndoClosings;
+    const CTradeSide& booked = *side;
+    if (bulk) {
+        const QString going = QStringLiteral("R.SeikyuID IN %1").arg(ids);
+        steps << QStringLiteral(
+                     "CREATE TEMP TABLE IF NOT EXISTS reset_sum(code TEXT COLLATE NOCASE PRIMARY KEY, v "
+                     "INTEGER)")
+              << QStringLiteral("DELETE FROM temp.reset_sum")
+              << QStringLiteral(
+                     "INSERT INTO temp.reset_sum(code, v) SELECT code, SUM(v) FROM (%1) WHERE code IS "
+                     "NOT NULL GROUP BY code COLLATE NOCASE")
+                     .arg(BookedTotals::BookedAmountsSql(booked, going, going))
+              << BookedTotals::DropTriggers(booked);
+    }
+    steps << // Tax slips made by the closing go with it.
+        QStringLiteral(
+            "DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE DenpyoType = 1 AND SeikyuID "
+            "IN %3)")
+            .arg(L(side->lines), slips, ids)
+          << QStringLiteral("DELETE FROM \"%1\" WHERE DenpyoType = 1 AND SeikyuID IN %2").arg(slips, ids)
+          << QStringLiteral("UPDATE \"%1\" SET SeikyuID = 0 WHERE SeikyuID IN %2").arg(slips, ids)
+          << QStringLiteral("UPDATE \"%1\" SET SeikyuID = 0 WHERE SeikyuID IN %2").arg(money, ids)
+          << QStringLiteral("DELETE FROM \"%1\" WHERE ID IN %2").arg(L(side->closing), ids);
+    if (bulk)
+        steps << BookedTotals::TakeAwaySql(booked, QStringLiteral("temp.reset_sum"), QStringLiteral("v"))
+              << BookedTotals::CreateTriggers(booked);
     for (const QString& sql : steps)
         if ((result = Execute(sql, err)) != kOk)
             return result;

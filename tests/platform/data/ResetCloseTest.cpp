@@ -1,5 +1,8 @@
 #include "DataTestUtil.h"
 
+#include "platform/data/BookedTotals.h"
+#include "support/BookedBalances.h"
+
 namespace
 {
 
@@ -59,4 +62,76 @@ TEST_F(ResetCloseTest, ClosingsUndoneWithTheirSlipsAndMoney)
     EXPECT_EQ(m_data.Reset_SalesClose(Closings("Stock_Close.ID", {7}), err), 10);
     EXPECT_EQ(Count("Stock_H", "WHERE SeikyuID = 7"), 1);
     EXPECT_EQ(m_data.Reset_SalesClose(CCDSData(), err), 1);
+}
+
+// However many closings go at once, on either side, the booked balances are
+// what the headers add up to afterwards, and later writes still keep them.
+// Partners have closings that go and closings that stay, codes in either
+// case, tax slips with lines, taxes that count or not, money booked and not.
+TEST_F(ResetCloseTest, UndoingManyClosingsLeavesTheBalancesOfTheHeaders)
+{
+    const struct {
+        bool purchase;
+        int undone; // closings 1..undone of 80 go
+    } cases[] = {{false, 3}, {false, 60}, {true, 3}, {true, 60}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.purchase ? "purchases, " : "sales, ") + std::to_string(c.undone));
+        const QString closing = c.purchase ? QStringLiteral("Stock_Close") : QStringLiteral("Sales_Close");
+        const QString code = c.purchase ? QStringLiteral("SupplierCode") : QStringLiteral("CustomerCode");
+        const QString slips = c.purchase ? QStringLiteral("Stock_H") : QStringLiteral("Sales_H");
+        const QString lines = c.purchase ? QStringLiteral("Stock_B") : QStringLiteral("Sales_B");
+        const QString money = c.purchase ? QStringLiteral("Pay_H") : QStringLiteral("Receipt_H");
+        for (const QString& table : {closing, slips, lines, money})
+            Exec(QStringLiteral("DELETE FROM ") + table);
+        const QString numbers =
+            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                           "WHERE i < 320) ");
+        // Closing k belongs to partner k % 20; slip i to closing (i - 1) % 80 + 1, every
+        // fifth of them a tax slip; money j to closing j % 80 + 1 when j is even.
+        Exec(numbers +
+             QStringLiteral("INSERT INTO %1(ID, %2, TudoFlg) SELECT i, iif(i % 2, 'P', 'p') || (i % 20), 1 "
+                            "FROM n WHERE i <= 80")
+                 .arg(closing, code));
+        Exec(numbers +
+             QStringLiteral("INSERT INTO %1(ID, No, %2, DenpyoType, TaxType, Amount, Tax, SeikyuID) SELECT "
+                            "i, 'S' || i, iif(i % 7 = 0, NULL, iif(i % 3, 'P', 'p') || (((i - 1) % 80 + 1) "
+                            "% 20)), iif(i % 5 = 0, 1, 0), i % 5, i * 1000 * 10000, i * 100 * 10000, "
+                            "(i - 1) % 80 + 1 FROM n")
+                 .arg(slips, code));
+        Exec(numbers +
+             QStringLiteral("INSERT INTO %1(HeaderID, LineNo, ItemType) SELECT i, 1, 0 FROM n").arg(lines));
+        Exec(numbers +
+             QStringLiteral("INSERT INTO %1(ID, No, %2, Amount, SeikyuID, CloseID) SELECT i, 'M' || i, 'P' "
+                            "|| ((i % 80 + 1) % 20), i * 300 * 10000, iif(i % 2, 0, i % 80 + 1), 0 FROM n "
+                            "WHERE i <= 160")
+                 .arg(money, code));
+        const bool purchase = c.purchase;
+        ASSERT_EQ(BookedBalances::Kept(m_data, purchase), BookedBalances::Recounted(m_data, purchase));
+        const QString before = BookedBalances::Kept(m_data, purchase);
+
+        CCDSData undo;
+        undo.m_strTable = closing;
+        for (int id = 1; id <= c.undone; ++id)
+            undo.AddNew()->SetField(closing + QStringLiteral(".ID"), id);
+        QString err;
+        ASSERT_EQ(m_data.Reset_SalesClose(undo, err), 1) << err.toStdString();
+        EXPECT_EQ(Count(closing), 80 - c.undone);
+        EXPECT_EQ(Count(slips, QStringLiteral("WHERE SeikyuID BETWEEN 1 AND %1").arg(c.undone)), 0);
+        EXPECT_EQ(Count(money, QStringLiteral("WHERE SeikyuID BETWEEN 1 AND %1").arg(c.undone)), 0);
+        const QString after = BookedBalances::Kept(m_data, purchase);
+        EXPECT_NE(after, before);
+        EXPECT_FALSE(after.isEmpty());
+        EXPECT_EQ(after, BookedBalances::Recounted(m_data, purchase));
+        CCDSData request, differing;
+        request.m_strCondition =
+            BookedTotals::MismatchSql(purchase ? BookedTotals::Purchases() : BookedTotals::Sales());
+        ASSERT_EQ(m_data.GetDataList(request, differing, err), 1) << err.toStdString();
+        EXPECT_EQ(differing.GetCount(), 0);
+
+        // The triggers are back: a slip booked again and money deleted count.
+        Exec(QStringLiteral("UPDATE %1 SET SeikyuID = 80 WHERE ID = 1").arg(slips));
+        Exec(QStringLiteral("DELETE FROM %1 WHERE ID = 70").arg(money));
+        EXPECT_NE(BookedBalances::Kept(m_data, purchase), after);
+        EXPECT_EQ(BookedBalances::Kept(m_data, purchase), BookedBalances::Recounted(m_data, purchase));
+    }
 }
