@@ -64,7 +64,8 @@ int CloseAll(CMakeMsgID& data, CCDSData& headers)
         h->SetField(Q("Sales_Close.Status"), 0);
         h->SetField(Q("Sales_Close.TudoFlg"), 1);
         CMny tax(0);
-        if (const CTb* t = row->GetOneField(QString(), Q("締め時点税額")); t && t->GetData(tax) && tax != CMny(0)) {
+        if (const CTb* t = row->GetOneField(QString(), Q("締め時点税額"));
+            t && t->GetData(tax) && tax != CMny(0)) {
             COneRecord* s = slips.AddNew();
             s->SetField(Q("Sales_H.Tax"), tax);
             s->SetField(Q("Sales_H.Total"), tax);
@@ -84,7 +85,8 @@ int CloseAll(CMakeMsgID& data, CCDSData& headers)
         headers.GetAt(i)->GetOneField(Q("Sales_Close"), Q("ID"))->GetData(id);
         COneRecord* w = work.AddNew();
         w->SetField(Q("WShime_H.SalesCloseID"), id);
-        w->SetField(Q("WShime_H.CustomerCode"), headers.GetAt(i)->GetOneField(Q("Sales_Close"), Q("CustomerCode"))->GetText());
+        w->SetField(Q("WShime_H.CustomerCode"),
+                    headers.GetAt(i)->GetOneField(Q("Sales_Close"), Q("CustomerCode"))->GetText());
     }
     if (data.SetWShime(work, err) != 1)
         return -1;
@@ -143,7 +145,8 @@ const bool registered = [] {
             CCDSData undo;
             undo.m_strTable = Q("Sales_Close");
             for (int i = 0; i < headers.GetCount(); ++i)
-                undo.AddNew()->SetField(Q("Sales_Close.ID"), *headers.GetAt(i)->GetOneField(Q("Sales_Close"), Q("ID")));
+                undo.AddNew()->SetField(Q("Sales_Close.ID"),
+                                        *headers.GetAt(i)->GetOneField(Q("Sales_Close"), Q("ID")));
             state.ResumeTiming();
             QString err;
             const int result = data.Reset_SalesClose(undo, err);

@@ -11,8 +11,8 @@
 
 #include <sqlite3.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <string>
 #include <utility>
@@ -245,7 +245,8 @@ Partner DrawPartner(Random& random, std::string code, int i)
     const char* form = random.Pick(kLegalForms);
     Partner p;
     p.code = std::move(code);
-    p.company = i % 3 == 0 ? std::string(owner.text) + trade.text + form : std::string(form) + owner.text + trade.text;
+    p.company = i % 3 == 0 ? std::string(owner.text) + trade.text + form
+                           : std::string(form) + owner.text + trade.text;
     p.section = random.Pick(kSections);
     p.name = std::string(surname.text) + ' ' + given.text;
     p.kanaCompany = std::string(owner.kana) + trade.kana;
@@ -331,20 +332,50 @@ bool FillCustomers(sqlite3* db, Random& random, int count, std::vector<Partner>&
     return true;
 }
 
-constexpr const char* kBanks[] = {"みずほ銀行", "三菱UFJ銀行", "三井住友銀行", "りそな銀行", "横浜銀行", "京都信用金庫"};
+constexpr const char* kBanks[] = {"みずほ銀行", "三菱UFJ銀行", "三井住友銀行",
+                                  "りそな銀行", "横浜銀行",    "京都信用金庫"};
 constexpr const char* kBranches[] = {"本店", "東京支店", "大阪支店", "名古屋支店", "新宿支店", "駅前支店"};
 
 bool FillSuppliers(sqlite3* db, Random& random, int count, std::vector<Partner>& suppliers)
 {
     Insert insert(db, "Supplier",
-                  {"SupplierCode",   "Company",       "Section",         "Name",         "Keisho",
-                   "Keisho2",        "PhoenicCompany", "PhoenicPerson",  "Zip",          "Address",
-                   "TEL",            "FAX",            "Day",            "TaxType",      "TaxRoundType",
-                   "RoundType",      "CollectCycle",   "CollectDay",     "Collect",      "CollectType",
-                   "Bank",           "BankCode",       "BankBranch",     "BankBranchCode", "BankAccountType",
-                   "BankNumber",     "BankOnesName",   "BankOnesPhoenic", "BankFee",     "PaymentType",
-                   "BankType",       "Class1",         "Class2",         "MyPerson",     "StartDate",
-                   "LastUpdate",     "FormID"});
+                  {"SupplierCode",
+                   "Company",
+                   "Section",
+                   "Name",
+                   "Keisho",
+                   "Keisho2",
+                   "PhoenicCompany",
+                   "PhoenicPerson",
+                   "Zip",
+                   "Address",
+                   "TEL",
+                   "FAX",
+                   "Day",
+                   "TaxType",
+                   "TaxRoundType",
+                   "RoundType",
+                   "CollectCycle",
+                   "CollectDay",
+                   "Collect",
+                   "CollectType",
+                   "Bank",
+                   "BankCode",
+                   "BankBranch",
+                   "BankBranchCode",
+                   "BankAccountType",
+                   "BankNumber",
+                   "BankOnesName",
+                   "BankOnesPhoenic",
+                   "BankFee",
+                   "PaymentType",
+                   "BankType",
+                   "Class1",
+                   "Class2",
+                   "MyPerson",
+                   "StartDate",
+                   "LastUpdate",
+                   "FormID"});
     suppliers.reserve(std::size_t(count));
     for (int i = 0; i < count; ++i) {
         Partner s = DrawPartner(random, Format("V%04d", i + 1), i);
@@ -401,8 +432,9 @@ bool FillSuppliers(sqlite3* db, Random& random, int count, std::vector<Partner>&
 // brackets times four bank relations.
 bool FillBank(sqlite3* db)
 {
-    Insert header(db, "Bank_H", {"ID", "Bank", "BankCode", "BankBranch", "BankBranchCode", "BankAccountType",
-                                 "BankNumber", "BankOnesName", "BankOnesPhoenic"});
+    Insert header(db, "Bank_H",
+                  {"ID", "Bank", "BankCode", "BankBranch", "BankBranchCode", "BankAccountType", "BankNumber",
+                   "BankOnesName", "BankOnesPhoenic"});
     if (!header.Int(1)
              .Text("三井住友銀行")
              .Text("0009")
@@ -419,7 +451,12 @@ bool FillBank(sqlite3* db)
     constexpr int kFees[3][4] = {{110, 220, 330, 440}, {220, 330, 440, 550}, {330, 550, 660, 770}};
     for (int i = 0; i < 3; ++i) {
         for (int j = 0; j < 4; ++j) {
-            if (!fee.Int(1).Int(j < 3 ? 1 : 0).Int(j <= 2 ? j + 1 : 3).Money(kBounds[i]).Money(kFees[i][j]).Step())
+            if (!fee.Int(1)
+                     .Int(j < 3 ? 1 : 0)
+                     .Int(j <= 2 ? j + 1 : 3)
+                     .Money(kBounds[i])
+                     .Money(kFees[i][j])
+                     .Step())
                 return false;
         }
     }
@@ -530,7 +567,8 @@ QDate CollectDateOf(const QDate& closeDate, int cycle, int day)
     if (cycle == 1 && day != 99 && closeDate.day() > day)
         ++months;
     const QDate month = QDate(closeDate.year(), closeDate.month(), 1).addMonths(months);
-    return QDate(month.year(), month.month(), day == 99 ? month.daysInMonth() : qMin(day, month.daysInMonth()));
+    return QDate(month.year(), month.month(),
+                 day == 99 ? month.daysInMonth() : qMin(day, month.daysInMonth()));
 }
 
 // The tables of one side of the trade.
@@ -544,8 +582,10 @@ struct TradeSide {
     bool sales; // sales lines carry the cost columns and sell at the price
 };
 
-constexpr TradeSide kSalesSide{"Sales_H", "Sales_B", "Receipt_H", "Receipt_B", "Sales_Close", "CustomerCode", true};
-constexpr TradeSide kPurchaseSide{"Stock_H", "Stock_B", "Pay_H", "Pay_B", "Stock_Close", "SupplierCode", false};
+constexpr TradeSide kSalesSide{"Sales_H",     "Sales_B",      "Receipt_H", "Receipt_B",
+                               "Sales_Close", "CustomerCode", true};
+constexpr TradeSide kPurchaseSide{"Stock_H",     "Stock_B",      "Pay_H", "Pay_B",
+                                  "Stock_Close", "SupplierCode", false};
 
 // The business years of trade end here; closings are made up to three months before the end.
 const QDate kLastDay(2024, 3, 31);
@@ -574,7 +614,8 @@ class Closings
         const QDate closeDate = ClosingDateOf(date, partners[std::size_t(partner)].day);
         if (closeDate > kLastClosing)
             return 0;
-        auto [it, added] = m_accounts.try_emplace({partner, closeDate.toJulianDay()}, qint64(m_all.size()) + 1);
+        auto [it, added] =
+            m_accounts.try_emplace({partner, closeDate.toJulianDay()}, qint64(m_all.size()) + 1);
         if (added)
             m_all.push_back({partner, closeDate, false});
         return it->second;
@@ -598,17 +639,17 @@ class Closings
 bool FillSlips(sqlite3* db, Random& random, const TradeSide& side, int slips, int lineCount,
                const std::vector<Partner>& partners, const std::vector<Item>& items, Closings& closings)
 {
-    Insert header(db, side.header, {"ID",          "Date",     "No",      side.code, "Company", "Section",
-                                    "Name",        "Keisho",   "Keisho2", "Zip",     "Address", "MyPerson",
+    Insert header(db, side.header, {"ID",          "Date",     "No",      side.code,    "Company", "Section",
+                                    "Name",        "Keisho",   "Keisho2", "Zip",        "Address", "MyPerson",
                                     "FormID",      "FileName", "TEL",     "DenpyoType", "TaxType", "Amount",
                                     "AmountNoTax", "Tax",      "Total",   "SeikyuID"});
-    const std::vector<const char*> salesLine{"HeaderID", "LineNo",     "Date",    "CustomerCode", "ItemType",
-                                             "TaxFlg",   "TaxFlg2",    "ItemCode", "ItemName",    "Number",
-                                             "Unit",     "Price",      "Amount",  "IncludeTax",   "Amount2",
-                                             "IncludeTax2", "Cost",    "Remarks", "Tax"};
-    const std::vector<const char*> purchaseLine{"HeaderID", "LineNo",   "Date",   "SupplierCode", "ItemType",
-                                                "TaxFlg",   "ItemCode", "ItemName", "Number",     "Unit",
-                                                "Price",    "Amount",   "IncludeTax", "Remarks",  "Tax"};
+    const std::vector<const char*> salesLine{"HeaderID",    "LineNo",  "Date",     "CustomerCode", "ItemType",
+                                             "TaxFlg",      "TaxFlg2", "ItemCode", "ItemName",     "Number",
+                                             "Unit",        "Price",   "Amount",   "IncludeTax",   "Amount2",
+                                             "IncludeTax2", "Cost",    "Remarks",  "Tax"};
+    const std::vector<const char*> purchaseLine{
+        "HeaderID", "LineNo", "Date",  "SupplierCode", "ItemType",   "TaxFlg",  "ItemCode", "ItemName",
+        "Number",   "Unit",   "Price", "Amount",       "IncludeTax", "Remarks", "Tax"};
     Insert line(db, side.lines, side.sales ? salesLine : purchaseLine);
     const std::vector<int> counts = LineCounts(random, slips, lineCount);
     // Numbered and dated in the order entered.
@@ -676,19 +717,16 @@ bool FillSlips(sqlite3* db, Random& random, const TradeSide& side, int slips, in
             return false;
         for (std::size_t n = 0; n < lines.size(); ++n) {
             const Line& l = lines[n];
-            line.Int(id)
-                .Int(qint64(n) + 1)
-                .Text(date)
-                .Text(partner.code)
-                .Int(1)
-                .Int(l.item->taxFlg);
+            line.Int(id).Int(qint64(n) + 1).Text(date).Text(partner.code).Int(1).Int(l.item->taxFlg);
             if (side.sales)
                 line.Int(l.item->taxFlg);
             line.Text(l.item->code).Text(l.item->name).Money(l.number).Text(l.item->unit).Money(l.price);
             line.Money(l.amount).Money(l.included);
             if (side.sales) {
                 const qint64 costAmount = qint64(l.item->cost) * l.number;
-                line.Money(costAmount).Money(l.item->taxFlg == 2 ? costAmount * 10 / 110 : 0).Money(l.item->cost);
+                line.Money(costAmount)
+                    .Money(l.item->taxFlg == 2 ? costAmount * 10 / 110 : 0)
+                    .Money(l.item->cost);
             }
             line.Text(n == 0 && s % 50 == 0 ? "特価" : "").Money(l.tax);
             if (!line.Step())
@@ -715,22 +753,25 @@ bool FillMoney(sqlite3* db, Random& random, const TradeSide& side, const std::ve
     for (std::size_t i = 0; i < billed; ++i) {
         const Closings::Closing c = closings.At(qint64(i) + 1);
         const Partner& partner = partners[std::size_t(c.partner)];
-        const QDate paid =
-            c.perSlip ? c.closeDate.addDays(30) : CollectDateOf(c.closeDate, partner.collectCycle, partner.collectDay);
+        const QDate paid = c.perSlip ? c.closeDate.addDays(30)
+                                     : CollectDateOf(c.closeDate, partner.collectCycle, partner.collectDay);
         if (c.total == 0 || paid > kLastDay)
             continue;
         money.push_back({paid, c.partner, c.total, closings.Account(partners, c.partner, paid)});
     }
-    std::stable_sort(money.begin(), money.end(), [](const Money& a, const Money& b) { return a.date < b.date; });
+    std::stable_sort(money.begin(), money.end(),
+                     [](const Money& a, const Money& b) { return a.date < b.date; });
 
-    Insert header(db, side.money, {"ID", "No", "Date", side.code, "Amount", "MyPerson", "SeikyuID", "CloseID"});
+    Insert header(db, side.money,
+                  {"ID", "No", "Date", side.code, "Amount", "MyPerson", "SeikyuID", "CloseID"});
     Insert line(db, side.moneyLines, {"HeaderID", "LineNo", "Code", "Amount", "Contents"});
     for (std::size_t i = 0; i < money.size(); ++i) {
         const Money& m = money[i];
         const Partner& partner = partners[std::size_t(m.partner)];
         const qint64 id = qint64(i) + 1;
         // Now and then a small discount is taken off the transfer.
-        const qint64 discount = random.Between(1, 20) == 1 ? qMin<qint64>(m.amount, random.Between(1, 50) * 10) : 0;
+        const qint64 discount =
+            random.Between(1, 20) == 1 ? qMin<qint64>(m.amount, random.Between(1, 50) * 10) : 0;
         if (!header.Int(id)
                  .Text(Format("%08d", int(id)))
                  .Text(IsoDate(m.date))
@@ -745,8 +786,9 @@ bool FillMoney(sqlite3* db, Random& random, const TradeSide& side, const std::ve
             return false;
     }
 
-    Insert closing(db, side.closing, {"ID", "No", "Date", side.code, "CloseDate", "CollectDate", "Status",
-                                      "TaxRate", "TudoFlg"});
+    Insert closing(
+        db, side.closing,
+        {"ID", "No", "Date", side.code, "CloseDate", "CollectDate", "Status", "TaxRate", "TudoFlg"});
     for (std::size_t i = 0; i < closings.Count(); ++i) {
         const Closings::Closing& c = closings.At(qint64(i) + 1);
         const Partner& partner = partners[std::size_t(c.partner)];
@@ -756,8 +798,9 @@ bool FillMoney(sqlite3* db, Random& random, const TradeSide& side, const std::ve
                  .Text(closeDate)
                  .Text(partner.code)
                  .Text(closeDate)
-                 .Text(IsoDate(c.perSlip ? c.closeDate.addDays(30)
-                                         : CollectDateOf(c.closeDate, partner.collectCycle, partner.collectDay)))
+                 .Text(IsoDate(c.perSlip
+                                   ? c.closeDate.addDays(30)
+                                   : CollectDateOf(c.closeDate, partner.collectCycle, partner.collectDay)))
                  .Int(c.closeDate < kOpenFrom ? 1 : 0)
                  .Money(10)
                  .Int(c.perSlip ? 0 : 1)
@@ -771,7 +814,8 @@ bool FillMoney(sqlite3* db, Random& random, const TradeSide& side, const std::ve
 // dated over the two years in the order entered.
 bool FillStockChanges(sqlite3* db, Random& random, int count, const std::vector<Item>& items)
 {
-    Insert insert(db, "StockChange", {"No", "Date", "ItemCode", "ItemName", "Type", "InNumber", "OutNumber", "Memo"});
+    Insert insert(db, "StockChange",
+                  {"No", "Date", "ItemCode", "ItemName", "Type", "InNumber", "OutNumber", "Memo"});
     const int days = int(kFirstDay.daysTo(kLastDay)) + 1;
     for (int i = 0; i < count; ++i) {
         const Item& item = items[std::size_t(random.Skewed(int(items.size())))];
@@ -810,8 +854,7 @@ std::vector<std::string> DropIndexes(sqlite3* db, int& rc)
 {
     std::vector<std::pair<std::string, std::string>> found;
     sqlite3_stmt* statement = nullptr;
-    rc = sqlite3_prepare_v2(db,
-                            "SELECT name, sql FROM sqlite_master WHERE type='index' AND sql IS NOT NULL",
+    rc = sqlite3_prepare_v2(db, "SELECT name, sql FROM sqlite_master WHERE type='index' AND sql IS NOT NULL",
                             -1, &statement, nullptr);
     while (rc == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
         found.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)),
@@ -866,8 +909,8 @@ bool CDbGenerator::Generate(const QString& folder, const Sizes& sizes, QString& 
             !FillSuppliers(db, random, qMax(1, sizes.customers / 5), suppliers) ||
             !FillItems(db, random, sizes.items, items) || !FillBank(db) ||
             !FillTrade(db, random, kSalesSide, sizes.slips, sizes.lines, customers, items) ||
-            !FillTrade(db, random, kPurchaseSide, sizes.slips / 4, qMax(sizes.slips / 4, sizes.lines / 4), suppliers,
-                       items) ||
+            !FillTrade(db, random, kPurchaseSide, sizes.slips / 4, qMax(sizes.slips / 4, sizes.lines / 4),
+                       suppliers, items) ||
             !FillStockChanges(db, random, sizes.slips / 10, items))
             rc = qMax(sqlite3_errcode(db), int(SQLITE_ERROR));
     }

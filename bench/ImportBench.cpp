@@ -139,7 +139,8 @@ void ImportProducts(benchmark::State& state, bool overwrite)
     }
     // The overwritten products are put back afterwards: the stock and
     // aggregation benchmarks that run later read the generated data.
-    if (overwrite && data.Execute(QStringLiteral("CREATE TEMP TABLE ItemBefore AS SELECT * FROM Item"), err) != 1) {
+    if (overwrite &&
+        data.Execute(QStringLiteral("CREATE TEMP TABLE ItemBefore AS SELECT * FROM Item"), err) != 1) {
         state.SkipWithError(qPrintable(err));
         return;
     }
@@ -149,13 +150,15 @@ void ImportProducts(benchmark::State& state, bool overwrite)
         if (!Import(state, data, 1, path, kFields, 0, overwrite ? 1 : 0, dialogs, ui.Prompt()))
             break;
         state.PauseTiming();
-        if (!overwrite && data.Execute(QStringLiteral("DELETE FROM Item WHERE ItemCode LIKE 'BN%'"), err) != 1)
+        if (!overwrite &&
+            data.Execute(QStringLiteral("DELETE FROM Item WHERE ItemCode LIKE 'BN%'"), err) != 1)
             state.SkipWithError(qPrintable(err));
         state.ResumeTiming();
     }
     if (!overwrite)
         return;
-    bool restored = data.BeginTransaction(err) == 1 && data.Execute(QStringLiteral("DELETE FROM Item"), err) == 1 &&
+    bool restored = data.BeginTransaction(err) == 1 &&
+                    data.Execute(QStringLiteral("DELETE FROM Item"), err) == 1 &&
                     data.Execute(QStringLiteral("INSERT INTO Item SELECT * FROM temp.ItemBefore"), err) == 1;
     restored = restored ? data.Commit(err) == 1 : (data.Rollback(err), false);
     if (!restored || data.Execute(QStringLiteral("DROP TABLE temp.ItemBefore"), err) != 1)

@@ -26,7 +26,8 @@ QString First(CMakeMsgID& data, const char* statement)
     CCDSData request, result;
     request.m_strCondition = Q(statement);
     QString err;
-    if (data.GetDataList(request, result, err) != 1 || result.GetCount() == 0 || result.GetAt(0)->GetCount() == 0)
+    if (data.GetDataList(request, result, err) != 1 || result.GetCount() == 0 ||
+        result.GetAt(0)->GetCount() == 0)
         return {};
     return result.GetAt(0)->GetAt(0)->GetText();
 }
@@ -54,8 +55,9 @@ const bool registered = [] {
         CMakeMsgID data;
         if (!Open(state, data))
             return;
-        const QString code = First(data, "SELECT ItemCode FROM Sales_B WHERE \"Date\" >= '2023-04-01' AND ItemCode "
-                                         "<> '' GROUP BY ItemCode ORDER BY COUNT(*) DESC LIMIT 1");
+        const QString code =
+            First(data, "SELECT ItemCode FROM Sales_B WHERE \"Date\" >= '2023-04-01' AND ItemCode "
+                        "<> '' GROUP BY ItemCode ORDER BY COUNT(*) DESC LIMIT 1");
         int rows = 0;
         for (auto _ : state) {
             CCDSData head, list;

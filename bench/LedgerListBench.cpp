@@ -26,7 +26,8 @@ QString FirstValue(CMakeMsgID& data, const char* statement)
     CCDSData request, result;
     request.m_strCondition = QString::fromUtf8(statement);
     QString err;
-    if (data.GetDataList(request, result, err) != 1 || result.GetCount() == 0 || result.GetAt(0)->GetCount() == 0)
+    if (data.GetDataList(request, result, err) != 1 || result.GetCount() == 0 ||
+        result.GetAt(0)->GetCount() == 0)
         return {};
     return result.GetAt(0)->GetAt(0)->GetText();
 }
@@ -51,8 +52,9 @@ void LoadFillShow(benchmark::State& state, int mode, const char* busiest)
     for (auto _ : state) {
         CCDSData head, records;
         QString err;
-        const int result = mode == 42 ? data.GetItemInOutList(code, kFrom, kTo, head, records, QDate(), err)
-                                      : data.GetMotocho(purchase ? 1 : 0, code, kFrom, kTo, head, records, err);
+        const int result = mode == 42
+                               ? data.GetItemInOutList(code, kFrom, kTo, head, records, QDate(), err)
+                               : data.GetMotocho(purchase ? 1 : 0, code, kFrom, kTo, head, records, err);
         if (result != 1) {
             state.SkipWithError(err.toStdString().c_str());
             return;
@@ -65,10 +67,12 @@ void LoadFillShow(benchmark::State& state, int mode, const char* busiest)
     state.counters["rows"] = rows;
 }
 
-constexpr char kBusiestCustomer[] = "SELECT CustomerCode FROM Sales_H WHERE \"Date\" >= '2023-04-01' AND "
-                                   "\"Date\" <= '2024-03-31' GROUP BY CustomerCode ORDER BY COUNT(*) DESC LIMIT 1";
-constexpr char kBusiestSupplier[] = "SELECT SupplierCode FROM Stock_H WHERE \"Date\" >= '2023-04-01' AND "
-                                    "\"Date\" <= '2024-03-31' GROUP BY SupplierCode ORDER BY COUNT(*) DESC LIMIT 1";
+constexpr char kBusiestCustomer[] =
+    "SELECT CustomerCode FROM Sales_H WHERE \"Date\" >= '2023-04-01' AND "
+    "\"Date\" <= '2024-03-31' GROUP BY CustomerCode ORDER BY COUNT(*) DESC LIMIT 1";
+constexpr char kBusiestSupplier[] =
+    "SELECT SupplierCode FROM Stock_H WHERE \"Date\" >= '2023-04-01' AND "
+    "\"Date\" <= '2024-03-31' GROUP BY SupplierCode ORDER BY COUNT(*) DESC LIMIT 1";
 
 const bool registered = [] {
     static const struct {
@@ -82,12 +86,14 @@ const bool registered = [] {
         {"LedgerList/BusiestSupplierLedgerOneYear", 46, kBusiestSupplier},
     };
     for (const auto& ledger : partnerLedgers)
-        RegisterBounded(ledger.name, 0.3,
-                        [&ledger](benchmark::State& state) { LoadFillShow(state, ledger.mode, ledger.busiest); });
+        RegisterBounded(ledger.name, 0.3, [&ledger](benchmark::State& state) {
+            LoadFillShow(state, ledger.mode, ledger.busiest);
+        });
     RegisterBounded("LedgerList/BusiestProductStockDetailOneYear", 0.3, [](benchmark::State& state) {
-        LoadFillShow(state, 42,
-                     "SELECT ItemCode FROM Sales_B WHERE \"Date\" >= '2023-04-01' AND \"Date\" <= '2024-03-31' AND "
-                     "ItemCode <> '' GROUP BY ItemCode ORDER BY COUNT(*) DESC LIMIT 1");
+        LoadFillShow(
+            state, 42,
+            "SELECT ItemCode FROM Sales_B WHERE \"Date\" >= '2023-04-01' AND \"Date\" <= '2024-03-31' AND "
+            "ItemCode <> '' GROUP BY ItemCode ORDER BY COUNT(*) DESC LIMIT 1");
     });
     return true;
 }();

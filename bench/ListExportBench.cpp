@@ -69,7 +69,8 @@ void ExportProducts(benchmark::State& state, int format)
         CListExport exporter(1);
         exporter.m_colSet = products.columns;
         if (exporter.Export(&products.records, 1, 1, 0) != 1) {
-            state.SkipWithError(qPrintable(QString(QStringLiteral("export failed: ") + ui.Prompt().Texts().join(u'\n'))));
+            state.SkipWithError(
+                qPrintable(QString(QStringLiteral("export failed: ") + ui.Prompt().Texts().join(u'\n'))));
             return;
         }
         if (exporter.m_rows.size() != products.records.GetCount() + 1) {
@@ -82,8 +83,10 @@ void ExportProducts(benchmark::State& state, int format)
 }
 
 const bool s_registered = [] {
-    RegisterBounded("ListExport/Csv10000x24", 1.0, [](benchmark::State& s) { ExportProducts(s, CImportFormatRules::kText); });
-    RegisterBounded("ListExport/Xlsx10000x24", 1.5, [](benchmark::State& s) { ExportProducts(s, CImportFormatRules::kExcel); });
+    RegisterBounded("ListExport/Csv10000x24", 1.0,
+                    [](benchmark::State& s) { ExportProducts(s, CImportFormatRules::kText); });
+    RegisterBounded("ListExport/Xlsx10000x24", 1.5,
+                    [](benchmark::State& s) { ExportProducts(s, CImportFormatRules::kExcel); });
     return true;
 }();
 

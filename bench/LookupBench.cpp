@@ -35,9 +35,12 @@ const QString& DictionaryFolder()
         rows.reserve(kPrefixes * kPerPrefix);
         for (int p = 0; p < kPrefixes; ++p)
             for (int n = 0; n < kPerPrefix; ++n) {
-                const QString code = QString::number(100 + p) + QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0'));
-                rows.append({code, QStringLiteral("県%1").arg(p % 47), QStringLiteral("市%1-%2").arg(p).arg(n / 100),
-                             QStringLiteral("町%1").arg(n / 10), n % 3 ? QString() : QStringLiteral("ビル%1").arg(n)});
+                const QString code =
+                    QString::number(100 + p) + QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0'));
+                rows.append({code, QStringLiteral("県%1").arg(p % 47),
+                             QStringLiteral("市%1-%2").arg(p).arg(n / 100),
+                             QStringLiteral("町%1").arg(n / 10),
+                             n % 3 ? QString() : QStringLiteral("ビル%1").arg(n)});
             }
         if (!WriteDictionary(dir->filePath("Yubin.dic"), "postal", rows) ||
             !WriteDictionary(dir->filePath("Hojin.dic"), "corporate", {}))

@@ -4,8 +4,8 @@
 
 #include "BenchMain.h"
 
-#include "master/MasterDb.h"
 #include "master/ExtractBuilder.h"
+#include "master/MasterDb.h"
 #include "master/MasterEditRules.h"
 #include "master/MasterList.h"
 #include "platform/data/ExCondition.h"
@@ -58,9 +58,10 @@ class CMasterBench
         columns.m_nID = setId;
         for (const CQXColDef& def : kFactoryColumns) {
             if (def.nSetID == setId && (def.nShown == 1 || !shownOnly))
-                columns.m_cols.append(CQXCol(QString::fromUtf8(def.pszField),
-                                             QString::fromUtf8(def.pszCaption ? def.pszCaption : def.pszField),
-                                             def.nWidth, def.nAlign, def.nShown));
+                columns.m_cols.append(
+                    CQXCol(QString::fromUtf8(def.pszField),
+                           QString::fromUtf8(def.pszCaption ? def.pszCaption : def.pszField), def.nWidth,
+                           def.nAlign, def.nShown));
         }
         return columns;
     }
@@ -139,11 +140,13 @@ void UsageOfSixHundredProducts(benchmark::State& state)
         return;
     // 600 products that no slip uses, so every statement runs.
     QString err;
-    if (bench.m_data.Execute(QStringLiteral("DELETE FROM Item WHERE ItemCode LIKE 'ZB%'"), err) != CMakeMsgID::kOk ||
-        bench.m_data.Execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 600) "
-                                            "INSERT INTO Item(ItemCode, ItemName) SELECT 'ZB' || substr('0000' || i, -4), "
-                                            "'未使用' FROM n"),
-                             err) != CMakeMsgID::kOk) {
+    if (bench.m_data.Execute(QStringLiteral("DELETE FROM Item WHERE ItemCode LIKE 'ZB%'"), err) !=
+            CMakeMsgID::kOk ||
+        bench.m_data.Execute(
+            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 600) "
+                           "INSERT INTO Item(ItemCode, ItemName) SELECT 'ZB' || substr('0000' || i, -4), "
+                           "'未使用' FROM n"),
+            err) != CMakeMsgID::kOk) {
         state.SkipWithError(qPrintable(err));
         return;
     }
@@ -162,8 +165,8 @@ void UsageOfSixHundredProducts(benchmark::State& state)
 }
 
 // One row of an extraction: field, operator text, value.
-CExtractRow Condition(const CExtractBuilder& builder, const char* field, const char16_t* op, const QString& value,
-                      int connector)
+CExtractRow Condition(const CExtractBuilder& builder, const char* field, const char16_t* op,
+                      const QString& value, int connector)
 {
     CExtractRow row;
     for (int i = 0; i < builder.GetFields().size(); ++i) {
@@ -179,7 +182,8 @@ CExtractRow Condition(const CExtractBuilder& builder, const char* field, const c
     return row;
 }
 
-void RunExtraction(benchmark::State& state, int kind, const std::array<CExtractRow, 3>& rows, CExtractBuilder& builder)
+void RunExtraction(benchmark::State& state, int kind, const std::array<CExtractRow, 3>& rows,
+                   CExtractBuilder& builder)
 {
     CMasterBench bench;
     if (!bench.Open(state))
@@ -216,14 +220,27 @@ void ExtractProducts(benchmark::State& state)
 {
     CExtractBuilder builder(0);
     builder.SetFields(CMasterBench::Columns(0, false));
-    RunExtraction(state, 1, {Condition(builder, "ItemName", u"を含む", QStringLiteral("ペン"), 2), {}, {}}, builder);
+    RunExtraction(state, 1, {Condition(builder, "ItemName", u"を含む", QStringLiteral("ペン"), 2), {}, {}},
+                  builder);
 }
 
 } // namespace
 
-BENCHMARK(ExtractCustomers)->Name("MasterList/ExtractCustomersThreeRows")->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(ExtractProducts)->Name("MasterList/ExtractProductsByName")->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(LoadAllProducts)->Name("MasterList/LoadAndShow10000Products")->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(ExtractCustomers)
+    ->Name("MasterList/ExtractCustomersThreeRows")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(ExtractProducts)
+    ->Name("MasterList/ExtractProductsByName")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadAllProducts)
+    ->Name("MasterList/LoadAndShow10000Products")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(SortProductsByName)->Name("MasterList/SortByName")->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(FindWithoutHit)->Name("MasterList/FindWithoutHit")->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(UsageOfSixHundredProducts)->Name("MasterList/UsageCheck600Products")->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(UsageOfSixHundredProducts)
+    ->Name("MasterList/UsageCheck600Products")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);

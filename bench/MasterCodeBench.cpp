@@ -33,13 +33,15 @@ QString FirstText(CMakeMsgID& data, const QString& sql)
 // Every statement the change runs for the field, as the query planner sees it.
 void CheckPlans(CMakeMsgID& data, const char* master, const char* field)
 {
-    QStringList statements{QStringLiteral("SELECT ID FROM \"%1\" WHERE \"%2\"=?1").arg(QLatin1String(master), QLatin1String(field))};
+    QStringList statements{QStringLiteral("SELECT ID FROM \"%1\" WHERE \"%2\"=?1")
+                               .arg(QLatin1String(master), QLatin1String(field))};
     for (const Schema::TableDef& t : Schema::Tables()) {
         if (t.workTable)
             continue;
         for (const Schema::FieldDef& f : t.fields)
             if (std::strcmp(f.name, field) == 0)
-                statements << QStringLiteral("UPDATE \"%1\" SET \"%2\"=?2 WHERE \"%2\"=?1").arg(QLatin1String(t.name), QLatin1String(field));
+                statements << QStringLiteral("UPDATE \"%1\" SET \"%2\"=?2 WHERE \"%2\"=?1")
+                                  .arg(QLatin1String(t.name), QLatin1String(field));
     }
     for (const QString& sql : statements) {
         sqlite3_stmt* statement = nullptr;
@@ -49,7 +51,8 @@ void CheckPlans(CMakeMsgID& data, const char* master, const char* field)
             std::exit(1);
         }
         while (sqlite3_step(statement) == SQLITE_ROW) {
-            const QString detail = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 3)));
+            const QString detail =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 3)));
             if (detail.startsWith(QStringLiteral("SCAN"))) {
                 std::fprintf(stderr, "the code change scans a whole table: %s (%s)\n", qPrintable(sql),
                              qPrintable(detail));
@@ -86,12 +89,15 @@ void ChangeBusiest(benchmark::State& state, const char* master, const char* fiel
 
 const bool kRegistered = [] {
     RegisterBounded("MasterCode/ChangeBusiestCustomer", kBoundSeconds, [](benchmark::State& state) {
-        ChangeBusiest(state, "Customer", "CustomerCode",
-                      QStringLiteral("SELECT CustomerCode FROM Sales_H GROUP BY CustomerCode ORDER BY COUNT(*) DESC LIMIT 1"));
+        ChangeBusiest(
+            state, "Customer", "CustomerCode",
+            QStringLiteral(
+                "SELECT CustomerCode FROM Sales_H GROUP BY CustomerCode ORDER BY COUNT(*) DESC LIMIT 1"));
     });
     RegisterBounded("MasterCode/ChangeBusiestProduct", kBoundSeconds, [](benchmark::State& state) {
-        ChangeBusiest(state, "Item", "ItemCode",
-                      QStringLiteral("SELECT ItemCode FROM Sales_B GROUP BY ItemCode ORDER BY COUNT(*) DESC LIMIT 1"));
+        ChangeBusiest(
+            state, "Item", "ItemCode",
+            QStringLiteral("SELECT ItemCode FROM Sales_B GROUP BY ItemCode ORDER BY COUNT(*) DESC LIMIT 1"));
     });
     return true;
 }();

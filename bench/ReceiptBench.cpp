@@ -25,8 +25,8 @@ constexpr double kBound = 0.05; // seconds
 QString BusiestCustomer(CMakeMsgID& data)
 {
     CCDSData request, result;
-    request.m_strCondition = QStringLiteral(
-        "SELECT CustomerCode FROM Sales_Close GROUP BY CustomerCode ORDER BY COUNT(*) DESC, CustomerCode LIMIT 1");
+    request.m_strCondition = QStringLiteral("SELECT CustomerCode FROM Sales_Close GROUP BY CustomerCode "
+                                            "ORDER BY COUNT(*) DESC, CustomerCode LIMIT 1");
     QString err;
     if (data.GetDataList(request, result, err) != CMakeMsgID::kOk || result.GetCount() != 1)
         return QString();
@@ -82,7 +82,8 @@ const bool kRegistered = [] {
         rules.m_strCode = BusiestCustomer(data);
         rules.m_date = QDate(2023, 4, 1);
         const QString statement =
-            QStringLiteral("SELECT COUNT(*) FROM Sales_Close WHERE CloseDate>=%1 AND CustomerCode='%2' AND TudoFlg=1")
+            QStringLiteral(
+                "SELECT COUNT(*) FROM Sales_Close WHERE CloseDate>=%1 AND CustomerCode='%2' AND TudoFlg=1")
                 .arg(SqlDate(rules.m_date), SqlQuote(rules.m_strCode));
         if (ScansClosings(data, statement)) {
             ScanFound("the billed-period question");

@@ -27,7 +27,8 @@ const bool kRegistered = [] {
         // ones booked to closings, which the delete undoes.
         CCDSData request, rows;
         request.m_strCondition = QStringLiteral(
-            "SELECT ID, SeikyuID FROM (SELECT ID, SeikyuID FROM Receipt_H ORDER BY \"Date\" DESC, No DESC LIMIT 300) "
+            "SELECT ID, SeikyuID FROM (SELECT ID, SeikyuID FROM Receipt_H ORDER BY \"Date\" DESC, No DESC "
+            "LIMIT 300) "
             "UNION SELECT ID, SeikyuID FROM (SELECT ID, SeikyuID FROM Receipt_H WHERE SeikyuID > 0 "
             "ORDER BY \"Date\" DESC, No DESC LIMIT 300)");
         QString err;

@@ -38,7 +38,8 @@ void LoadAndFill(benchmark::State& state, int mode, const QString& sql, const QD
         CReportList list;
         Prepare(list, mode);
         CCDSData records;
-        if (RunReportStatement(data, sql, records) != 1 || (list.SetRecords(std::move(records)), !list.FillList(closingDate))) {
+        if (RunReportStatement(data, sql, records) != 1 ||
+            (list.SetRecords(std::move(records)), !list.FillList(closingDate))) {
             state.SkipWithError("the list did not fill");
             return;
         }

@@ -34,9 +34,10 @@ const QDate kLastClosing(2023, 12, 31);
 QDate BusiestCollectDate(CMakeMsgID& data, const char* closing)
 {
     CCDSData request, result;
-    request.m_strCondition = QStringLiteral("SELECT CollectDate FROM \"%1\" WHERE Status = 0 GROUP BY CollectDate "
-                                            "ORDER BY COUNT(*) DESC, CollectDate LIMIT 1")
-                                 .arg(QString::fromLatin1(closing));
+    request.m_strCondition =
+        QStringLiteral("SELECT CollectDate FROM \"%1\" WHERE Status = 0 GROUP BY CollectDate "
+                       "ORDER BY COUNT(*) DESC, CollectDate LIMIT 1")
+            .arg(QString::fromLatin1(closing));
     QString err;
     QDate date;
     if (data.GetDataList(request, result, err) == CMakeMsgID::kOk && result.GetCount() == 1)
@@ -78,29 +79,35 @@ const bool kRegistered = [] {
     Bounded("SalesSlipListThreeMonths", [](CMakeMsgID&) {
         return MakeSlipListSQL(kLastDay.addMonths(-3).addDays(1), kLastDay, 2, 0, TB_SALES_H);
     });
-    Bounded("BilledListThreeMonths", [](CMakeMsgID&) { return MakeBilledListSQL(QDate(2023, 10, 1), kLastClosing); });
-    Bounded("PaidListThreeMonths", [](CMakeMsgID&) { return MakePaidListSQL(QDate(2023, 10, 1), kLastClosing); });
-    Bounded("ReceivableBalanceYear", [](CMakeMsgID&) {
-        return MakeReceivableBalanceSQL(kYearStart, kLastDay, QString(), {}, false);
-    });
-    Bounded("ReceivableBalanceYearActive", [](CMakeMsgID&) {
-        return MakeReceivableBalanceSQL(kYearStart, kLastDay, QString(), {}, true);
-    });
-    Bounded("PayableBalanceYear", [](CMakeMsgID&) {
-        return MakePayableBalanceSQL(kYearStart, kLastDay, QString(), {}, false);
-    });
-    Bounded("PayableBalanceYearActive", [](CMakeMsgID&) {
-        return MakePayableBalanceSQL(kYearStart, kLastDay, QString(), {}, true);
-    });
-    Bounded("SalesSlipLinesMonth", [](CMakeMsgID&) { return MakeSlipLineListSQL(0, QDate(2024, 3, 1), kLastDay); });
-    Bounded("ReceiptsMonth", [](CMakeMsgID&) { return MakeReceiptListSQL(0, QDate(2024, 2, 1), QDate(2024, 2, 29)); });
-    Bounded("SalesByCustomerYear", [](CMakeMsgID&) { return MakeSalesByCustomerSQL(kYearStart, kLastDay, QString(), {}); });
-    Bounded("SalesByItemYear", [](CMakeMsgID&) { return MakeSalesByItemSQL(kYearStart, kLastDay, QString(), {}); });
+    Bounded("BilledListThreeMonths",
+            [](CMakeMsgID&) { return MakeBilledListSQL(QDate(2023, 10, 1), kLastClosing); });
+    Bounded("PaidListThreeMonths",
+            [](CMakeMsgID&) { return MakePaidListSQL(QDate(2023, 10, 1), kLastClosing); });
+    Bounded("ReceivableBalanceYear",
+            [](CMakeMsgID&) { return MakeReceivableBalanceSQL(kYearStart, kLastDay, QString(), {}, false); });
+    Bounded("ReceivableBalanceYearActive",
+            [](CMakeMsgID&) { return MakeReceivableBalanceSQL(kYearStart, kLastDay, QString(), {}, true); });
+    Bounded("PayableBalanceYear",
+            [](CMakeMsgID&) { return MakePayableBalanceSQL(kYearStart, kLastDay, QString(), {}, false); });
+    Bounded("PayableBalanceYearActive",
+            [](CMakeMsgID&) { return MakePayableBalanceSQL(kYearStart, kLastDay, QString(), {}, true); });
+    Bounded("SalesSlipLinesMonth",
+            [](CMakeMsgID&) { return MakeSlipLineListSQL(0, QDate(2024, 3, 1), kLastDay); });
+    Bounded("ReceiptsMonth",
+            [](CMakeMsgID&) { return MakeReceiptListSQL(0, QDate(2024, 2, 1), QDate(2024, 2, 29)); });
+    Bounded("SalesByCustomerYear",
+            [](CMakeMsgID&) { return MakeSalesByCustomerSQL(kYearStart, kLastDay, QString(), {}); });
+    Bounded("SalesByItemYear",
+            [](CMakeMsgID&) { return MakeSalesByItemSQL(kYearStart, kLastDay, QString(), {}); });
     Bounded("SalesByMonthYear", [](CMakeMsgID&) { return MakeSalesByPeriodSQL(true, kYearStart, kLastDay); });
-    Bounded("SalesTaxBreakdownYear", [](CMakeMsgID&) { return MakeSalesTaxBreakdownSQL(kYearStart, kLastDay); });
-    Bounded("PartnerTransition", [](CMakeMsgID&) { return MakePartnerTransitionSQL(0, 2023, 4, QString(), {}); });
-    Bounded("ItemTransition", [](CMakeMsgID&) { return MakeItemAmountTransitionSQL(0, 2023, 4, QString(), {}); });
-    Bounded("StockListLastDay", [](CMakeMsgID&) { return MakeStockListSQL(kLastDay, QString(), {}, QDate()); });
+    Bounded("SalesTaxBreakdownYear",
+            [](CMakeMsgID&) { return MakeSalesTaxBreakdownSQL(kYearStart, kLastDay); });
+    Bounded("PartnerTransition",
+            [](CMakeMsgID&) { return MakePartnerTransitionSQL(0, 2023, 4, QString(), {}); });
+    Bounded("ItemTransition",
+            [](CMakeMsgID&) { return MakeItemAmountTransitionSQL(0, 2023, 4, QString(), {}); });
+    Bounded("StockListLastDay",
+            [](CMakeMsgID&) { return MakeStockListSQL(kLastDay, QString(), {}, QDate()); });
     Bounded("StockMovementMonth", [](CMakeMsgID&) {
         return MakeStockMovementSQL(QDate(2024, 3, 1), kLastDay, QString(), {}, QDate());
     });

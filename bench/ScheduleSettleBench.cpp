@@ -36,7 +36,8 @@ const bool kRegistered = [] {
         for (int i = 0; i < closings.GetCount(); ++i) {
             CScheduledPayment row;
             closings.GetAt(i)->GetOneField(QString(), QStringLiteral("ID"))->GetData(row.closingId);
-            row.partnerCode = closings.GetAt(i)->GetOneField(QString(), QStringLiteral("CustomerCode"))->GetText();
+            row.partnerCode =
+                closings.GetAt(i)->GetOneField(QString(), QStringLiteral("CustomerCode"))->GetText();
             row.amount = CMny(1234567, 2);
             row.myPerson = QStringLiteral("佐藤");
             row.method = QStringLiteral("振込");
@@ -51,8 +52,8 @@ const bool kRegistered = [] {
             state.PauseTiming();
             // Every row must have its slip and line before the run is undone.
             CCDSData check, written;
-            check.m_strCondition = QStringLiteral(
-                "SELECT COUNT(*) AS n FROM Receipt_H H JOIN Receipt_B B ON B.HeaderID = H.ID WHERE H.\"No\" LIKE 'B%'");
+            check.m_strCondition = QStringLiteral("SELECT COUNT(*) AS n FROM Receipt_H H JOIN Receipt_B B ON "
+                                                  "B.HeaderID = H.ID WHERE H.\"No\" LIKE 'B%'");
             int slips = 0;
             if (data.GetDataList(check, written, err) == 1 && written.GetCount() == 1)
                 written.GetAt(0)->GetOneField(QString(), QStringLiteral("n"))->GetData(slips);

@@ -7,8 +7,8 @@
 
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
-#include "platform/ui/FakeUi.h"
 #include "platform/sql/SlipListSql.h"
+#include "platform/ui/FakeUi.h"
 #include "settings/QXColFactory.h"
 #include "slips/SlipExtract.h"
 #include "slips/SlipList.h"
@@ -64,8 +64,9 @@ class CSlipBench
         columns.m_nID = 4;
         for (const CQXColDef& def : kFactoryColumns) {
             if (def.nSetID == 4 && def.nShown == 1)
-                columns.m_cols.append(CQXCol(QString::fromUtf8(def.pszField), QString::fromUtf8(def.pszCaption),
-                                             def.nWidth, def.nAlign, def.nShown));
+                columns.m_cols.append(CQXCol(QString::fromUtf8(def.pszField),
+                                             QString::fromUtf8(def.pszCaption), def.nWidth, def.nAlign,
+                                             def.nShown));
         }
         return columns;
     }
@@ -74,8 +75,9 @@ class CSlipBench
     bool Load(benchmark::State& state, CSlipList& list)
     {
         list.Model().SetColumns(Columns());
-        list.SetExtraction(MakeSlipListSQL(m_newest.addYears(-1).addDays(1), m_newest, 2, 0, QStringLiteral("Sales_H")),
-                           m_newest.addYears(-1).addDays(1), m_newest);
+        list.SetExtraction(
+            MakeSlipListSQL(m_newest.addYears(-1).addDays(1), m_newest, 2, 0, QStringLiteral("Sales_H")),
+            m_newest.addYears(-1).addDays(1), m_newest);
         list.Reload();
         return Quiet(state);
     }
@@ -152,7 +154,8 @@ void ExtractByItemCode(benchmark::State& state)
     if (!bench.Open(state))
         return;
     CCDSData request, result;
-    request.m_strCondition = QStringLiteral("SELECT ItemCode FROM Sales_B WHERE ItemCode <> '' LIMIT 1 OFFSET 5000");
+    request.m_strCondition =
+        QStringLiteral("SELECT ItemCode FROM Sales_B WHERE ItemCode <> '' LIMIT 1 OFFSET 5000");
     QString err, code;
     if (bench.m_data.GetDataList(request, result, err) != CMakeMsgID::kOk || result.GetCount() != 1 ||
         !result.GetAt(0)->GetAt(0)->GetData(code)) {
@@ -177,6 +180,12 @@ void ExtractByItemCode(benchmark::State& state)
 } // namespace
 
 BENCHMARK(LoadYearOfSales)->Name("SlipList/LoadYearOfSales")->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(SortByPartnerName)->Name("SlipList/SortByPartnerName")->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(SortByPartnerName)
+    ->Name("SlipList/SortByPartnerName")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(FindWithoutHit)->Name("SlipList/FindWithoutHit")->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(ExtractByItemCode)->Name("SlipList/ExtractByItemCode")->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(ExtractByItemCode)
+    ->Name("SlipList/ExtractByItemCode")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);

@@ -19,12 +19,15 @@ const bool registered = [] {
         // The labels as the report list writes them: the partner's address
         // block with an amount.
         CCDSData request, labels;
-        request.m_strCondition = QStringLiteral(
-            "SELECT ID AS \"WAtena.ID\", CustomerCode AS \"WAtena.CustomerCode\", Company AS \"WAtena.Company\", "
-            "\"Section\" AS \"WAtena.Section\", Name AS \"WAtena.Name\", Keisho AS \"WAtena.Keisho\", Keisho2 AS "
-            "\"WAtena.Keisho2\", Zip AS \"WAtena.Zip\", Address AS \"WAtena.Address\", TEL AS \"WAtena.TEL\", FAX AS "
-            "\"WAtena.FAX\", MyPerson AS \"WAtena.MyPerson\", Collect AS \"WAtena.Amount\" FROM Customer ORDER BY ID "
-            "LIMIT 1000");
+        request.m_strCondition = QStringLiteral("SELECT ID AS \"WAtena.ID\", CustomerCode AS "
+                                                "\"WAtena.CustomerCode\", Company AS \"WAtena.Company\", "
+                                                "\"Section\" AS \"WAtena.Section\", Name AS \"WAtena.Name\", "
+                                                "Keisho AS \"WAtena.Keisho\", Keisho2 AS "
+                                                "\"WAtena.Keisho2\", Zip AS \"WAtena.Zip\", Address AS "
+                                                "\"WAtena.Address\", TEL AS \"WAtena.TEL\", FAX AS "
+                                                "\"WAtena.FAX\", MyPerson AS \"WAtena.MyPerson\", Collect AS "
+                                                "\"WAtena.Amount\" FROM Customer ORDER BY ID "
+                                                "LIMIT 1000");
         QString err;
         if (data.GetDataList(request, labels, err) != CMakeMsgID::kOk || labels.GetCount() < 1000) {
             state.SkipWithError(err.isEmpty() ? "fewer than 1000 customers" : qPrintable(err));

@@ -76,9 +76,8 @@ void CTollavineApp::OnAppAbout()
     QDialog about(m_pFrame.get());
     about.setWindowTitle(QStringLiteral("Tollavineのﾊﾞｰｼﾞｮﾝ情報"));
     auto* layout = new QVBoxLayout(&about);
-    layout->addWidget(new QLabel(ProgramTitle() + QStringLiteral("    Version ") +
-                                     FormatVersion(CArdoEnv().GetVersion()),
-                                 &about));
+    layout->addWidget(new QLabel(
+        ProgramTitle() + QStringLiteral("    Version ") + FormatVersion(CArdoEnv().GetVersion()), &about));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &about);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
     layout->addWidget(buttons);

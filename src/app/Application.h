@@ -11,8 +11,9 @@ class IStartupServices;
 
 // The application object: start-up checks, the frame, the application's own
 // commands (About, password, help topics) and the exit.
-class CTollavineApp : public CCommandTarget {
-public:
+class CTollavineApp : public CCommandTarget
+{
+  public:
     // Real services unless a test passes its own.
     explicit CTollavineApp(std::unique_ptr<IStartupServices> services = {});
     ~CTollavineApp() override;
@@ -28,7 +29,7 @@ public:
     // The About box's version text: 120 shows as "1.20".
     static QString FormatVersion(int version);
 
-private:
+  private:
     void OnAppAbout();
     void OnPassword();
 

@@ -16,8 +16,9 @@ struct CCmdUI {
 // then the frame, then the application; the first target that answers true
 // has handled the command (or set its state). A command that no target of
 // the route has a handler for is shown disabled.
-class CCommandTarget {
-public:
+class CCommandTarget
+{
+  public:
     virtual ~CCommandTarget() = default;
     // Runs the mapped handler of the command; false when there is none.
     virtual bool OnCmdMsg(int id);
@@ -26,10 +27,10 @@ public:
     // commands outside its map answers for those too.
     virtual bool HasCommandHandler(int id) const { return m_commandMap.contains(id); }
 
-protected:
+  protected:
     void MapCommand(int id, std::function<void()> handler) { m_commandMap.insert(id, std::move(handler)); }
 
-private:
+  private:
     QHash<int, std::function<void()>> m_commandMap;
 };
 

@@ -49,13 +49,23 @@ const CMasterField kMasterFields[] = {
     {kItem, "StockType", kWords, {{0, u"しない"}, {1, u"する"}}},
     {kItem, "SetItem", kWords, {{0, u"通常商品"}, {1, u"組立商品"}}},
     {kPartner, "Day", kClosingDay, {{0, u"都度"}, {99, u"月末"}}},
-    {kPartner, "TaxType", kWords,
+    {kPartner,
+     "TaxType",
+     kWords,
      {{1, u"請求時"}, {2, u"納品ごと"}, {3, u"明細ごと"}, {4, u"内税"}, {0, u"しない"}}},
     {kPartner, "TaxRoundType", kWords, kRoundWords},
     {kPartner, "RoundType", kWords, kRoundWords},
-    {kPartner, "CollectCycle", kWords,
-     {{0, u"請求後"}, {1, u"当月"}, {2, u"翌月"}, {3, u"翌々月"}, {4, u"3ヶ月"}, {5, u"4ヶ月"},
-      {6, u"5ヶ月"}, {7, u"6ヶ月"}}},
+    {kPartner,
+     "CollectCycle",
+     kWords,
+     {{0, u"請求後"},
+      {1, u"当月"},
+      {2, u"翌月"},
+      {3, u"翌々月"},
+      {4, u"3ヶ月"},
+      {5, u"4ヶ月"},
+      {6, u"5ヶ月"},
+      {7, u"6ヶ月"}}},
     {kPartner, "CollectDay", kCollectDay, {{99, u"月末"}}},
     {kSupplier, "BankAccountType", kWords, {{1, u"当座"}, {2, u"普通"}, {3, u"貯蓄"}}},
     {kSupplier, "BankFee", kWords, {{0, u"相手負担"}, {1, u"自社負担"}}},
@@ -244,8 +254,8 @@ int GetMasterFieldNames(int kind, QStringList& names, int withDates)
         names << QStringLiteral("Bank") << QStringLiteral("BankCode") << QStringLiteral("BankBranch")
               << QStringLiteral("BankBranchCode") << QStringLiteral("BankAccountType")
               << QStringLiteral("BankNumber") << QStringLiteral("BankOnesName")
-              << QStringLiteral("BankOnesPhoenic") << QStringLiteral("BankType") << QStringLiteral("PaymentType")
-              << QStringLiteral("BankFee");
+              << QStringLiteral("BankOnesPhoenic") << QStringLiteral("BankType")
+              << QStringLiteral("PaymentType") << QStringLiteral("BankFee");
     }
     names << QStringLiteral("OnesCode") << QStringLiteral("Class1") << QStringLiteral("Class2")
           << QStringLiteral("Class3") << QStringLiteral("Class4") << QStringLiteral("Class5")

@@ -48,9 +48,8 @@ CFindDialog::CFindDialog(QWidget* owner) : QDialog(owner)
     layout->addLayout(left);
     layout->addLayout(buttons);
 
-    connect(m_pEdit, &QLineEdit::textChanged, findNext, [findNext](const QString& text) {
-        findNext->setEnabled(!text.isEmpty());
-    });
+    connect(m_pEdit, &QLineEdit::textChanged, findNext,
+            [findNext](const QString& text) { findNext->setEnabled(!text.isEmpty()); });
     connect(findNext, &QPushButton::clicked, this, [this] { Q_EMIT Request(MakeRequest(false)); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -84,7 +83,8 @@ void CFindDialog::done(int result)
     }
 }
 
-int FindNextRow(const CFindRequest& request, const QList<int>& selected, const std::function<int(int start)>& find)
+int FindNextRow(const CFindRequest& request, const QList<int>& selected,
+                const std::function<int(int start)>& find)
 {
     int start = -1;
     if (!selected.isEmpty())

@@ -5,8 +5,9 @@
 class CMainFrame;
 
 // The main frame's side of the database operations.
-class CFrameDbSession : public IDbSession {
-public:
+class CFrameDbSession : public IDbSession
+{
+  public:
     explicit CFrameDbSession(CMainFrame& frame) : m_frame(frame) {}
 
     int Release() override;
@@ -15,6 +16,6 @@ public:
     void ActivateOtherWindows() override;
     CMakeMsgID& GetMakeMsgID() override;
 
-private:
+  private:
     CMainFrame& m_frame;
 };

@@ -39,7 +39,8 @@ QDate CMainFrame::GetLastCarryForwardDate()
     return ::GetLastCarryForwardDate(m_MakeMsgID);
 }
 
-namespace {
+namespace
+{
 
 QString CurrentSettingsPath()
 {
@@ -59,7 +60,8 @@ int CMainFrame::LoadSettings()
     const CEnvSettings::LoadResult result = m_EnvSettings.Load(path);
     if (result == CEnvSettings::kShort || result == CEnvSettings::kUnreadable)
         UiServices::Prompt().MessageBox(
-            QStringLiteral("設定ファイル<%1>を読み込めませんでした。\n読み込めなかった設定には既定値を使います。")
+            QStringLiteral(
+                "設定ファイル<%1>を読み込めませんでした。\n読み込めなかった設定には既定値を使います。")
                 .arg(path),
             MB_OK, MB_ICONEXCLAMATION);
     RecreateListFont();

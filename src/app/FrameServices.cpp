@@ -3,9 +3,9 @@
 // list font and the active extraction.
 #include "app/FindDialog.h"
 #include "app/MainFrame.h"
+#include "app/View.h"
 #include "app/ViewRegistry.h"
 #include "platform/data/ExCondition.h"
-#include "app/View.h"
 #include "platform/data/SqlText.h"
 #include "platform/data/TableNames.h"
 #include "platform/env/DBDirMng.h"
@@ -65,13 +65,16 @@ int CMainFrame::CheckDuplicateCode(const QString& table, const QString& field, c
         return 1;
     const QString title = ProgramTitle();
     if (rc == CMakeMsgID::kFatal)
-        UiServices::Prompt().MessageBox(QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + title +
-                                            QStringLiteral("』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。"),
-                                        MB_OK, MB_ICONSTOP);
+        UiServices::Prompt().MessageBox(
+            QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + title +
+                QStringLiteral(
+                    "』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。"),
+            MB_OK, MB_ICONSTOP);
     else
         UiServices::Prompt().MessageBox(
-            QStringLiteral("データの二重登録チェックに失敗しました。何らかのエラーが発生した可能性があります。\n『") + title +
-            QStringLiteral("』を一旦終了してから操作し直すことをおすすめします。"));
+            QStringLiteral(
+                "データの二重登録チェックに失敗しました。何らかのエラーが発生した可能性があります。\n『") +
+            title + QStringLiteral("』を一旦終了してから操作し直すことをおすすめします。"));
     return 0;
 }
 
@@ -135,7 +138,8 @@ void CMainFrame::OnEditFind()
     if (m_nViewKind < 1 || m_nViewKind > kMaxViewKind)
         return;
     m_pFindDialog = new CFindDialog(this);
-    connect(m_pFindDialog, &CFindDialog::Request, this, [this](const CFindRequest& request) { OnFindReplace(request); });
+    connect(m_pFindDialog, &CFindDialog::Request, this,
+            [this](const CFindRequest& request) { OnFindReplace(request); });
     m_pFindDialog->show();
 }
 
@@ -167,7 +171,8 @@ void CMainFrame::SetListFont(QWidget* window, bool redraw)
         window->update();
 }
 
-void CMainFrame::MoveAndSetListFont(QWidget* window, const QRect& rect, const QFont* font, bool repaint, bool redraw)
+void CMainFrame::MoveAndSetListFont(QWidget* window, const QRect& rect, const QFont* font, bool repaint,
+                                    bool redraw)
 {
     if (!window)
         return;
@@ -199,4 +204,3 @@ void CMainFrame::ReleaseExtractCondition()
     m_pExCondition.reset();
     m_bExtract = 0;
 }
-

@@ -32,7 +32,8 @@
 #include <QTimer>
 #include <QToolBar>
 
-namespace {
+namespace
+{
 
 CMainFrame* s_pFrame = nullptr;
 CCommandTarget* s_pAppTarget = nullptr;
@@ -180,7 +181,8 @@ void CMainFrame::OnConnectResult()
         // later version names both versions), follows the failure.
         const QString reason = m_pManager ? m_pManager->ConnectError() : QString();
         Message(ConnectFailureText(answer) + reason);
-        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { close(); }, Qt::QueuedConnection);
         return;
     }
     SetCurrentPeriod();
@@ -217,7 +219,8 @@ int CMainFrame::ConnectDatabase()
 void CMainFrame::OnManagerClose()
 {
     m_bSkipBackupAtExit = true;
-    QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { close(); }, Qt::QueuedConnection);
 }
 
 void CMainFrame::SetBackupHandler(BackupHandler handler)
@@ -574,14 +577,20 @@ void CMainFrame::MapCommands()
     MapCommand(ID_ENV_SETTINGS, [this] { OnEnvSettings(); });
     MapCommand(ID_TOOL_SEAL, [this] { RunTool(ID_TOOL_SEAL, {QStringLiteral("Veltrane"), {}}, {}); });
     MapCommand(ID_TOOL_PHRASES, [this] { RunTool(ID_TOOL_PHRASES, {QStringLiteral("Ossrick"), {}}, {}); });
-    MapCommand(ID_TOOL_CALCULATOR,
-               [this] { RunTool(ID_TOOL_CALCULATOR, {QStringLiteral("Tamberlo"), DesktopCalculators()}, {}); });
-    MapCommand(ID_TOOL_PHONEBOOK, [this] { RunTool(ID_TOOL_PHONEBOOK, {QStringLiteral("MorvekTel"), {}}, {}); });
-    MapCommand(ID_TOOL_PHONEBOOK_BACKUP,
-               [this] { RunTool(ID_TOOL_PHONEBOOK_BACKUP, {QStringLiteral("MorvekTel"), {}}, QStringLiteral(" /B")); });
-    MapCommand(ID_TOOL_PHONEBOOK_RESTORE,
-               [this] { RunTool(ID_TOOL_PHONEBOOK_RESTORE, {QStringLiteral("MorvekTel"), {}}, QStringLiteral(" /R")); });
-    MapCommand(ID_WEB_SOFTWARE, [this] { OpenUrl(QStringLiteral("https://www.corvanta.example.jp/software/")); });
+    MapCommand(ID_TOOL_CALCULATOR, [this] {
+        RunTool(ID_TOOL_CALCULATOR, {QStringLiteral("Tamberlo"), DesktopCalculators()}, {});
+    });
+    MapCommand(ID_TOOL_PHONEBOOK, [this] {
+        RunTool(ID_TOOL_PHONEBOOK, {QStringLiteral("MorvekTel"), {}}, {});
+    });
+    MapCommand(ID_TOOL_PHONEBOOK_BACKUP, [this] {
+        RunTool(ID_TOOL_PHONEBOOK_BACKUP, {QStringLiteral("MorvekTel"), {}}, QStringLiteral(" /B"));
+    });
+    MapCommand(ID_TOOL_PHONEBOOK_RESTORE, [this] {
+        RunTool(ID_TOOL_PHONEBOOK_RESTORE, {QStringLiteral("MorvekTel"), {}}, QStringLiteral(" /R"));
+    });
+    MapCommand(ID_WEB_SOFTWARE,
+               [this] { OpenUrl(QStringLiteral("https://www.corvanta.example.jp/software/")); });
     MapCommand(ID_WEB_SHOP, [this] { OpenUrl(QStringLiteral("https://shop.lindqvar.example.jp/")); });
     // The subsystems' own frame commands.
     const auto& commands = CViewRegistry::Instance().GetCommands();

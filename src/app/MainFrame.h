@@ -35,10 +35,11 @@ struct CFindRequest;
 // The one frame window. It owns the data-access object and the connection
 // to the database manager, swaps one view at a time by view kind, holds the
 // values that cross screens and decides whether the program may close.
-class CMainFrame : public QMainWindow, public CCommandTarget {
+class CMainFrame : public QMainWindow, public CCommandTarget
+{
     Q_OBJECT
 
-public:
+  public:
     // Backup of the current database: (frame, mode) -> 1 done, 0 cancelled,
     // -1 failed, -10/-20/-100 as above but not reconnected. Mode 2 = at exit.
     using BackupHandler = std::function<int(CMainFrame& frame, int mode)>;
@@ -169,14 +170,14 @@ public:
     CExCondition* GetExtractCondition() const { return m_pExCondition.get(); }
     void ReleaseExtractCondition();
 
-public Q_SLOTS:
+  public Q_SLOTS:
     // Another program of the installation changed data.
     void OnDataChanged();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void MapCommands();
     void OnManagerConnected();
     void UpdateMenuStates(QMenu* menu);
@@ -201,7 +202,7 @@ private:
     bool m_bConnectFailed = false;
     QString m_strToldReadOnly; // the read-only file the user was told of
 
-public:
+  public:
     // Values the frame keeps across screens; views and dialogs read and write
     // them directly.
 

@@ -11,8 +11,9 @@ class CMakeMsgID;
 // The frame's link to the database manager. The manager hands out a
 // connection id when it comes up and answers connect and release requests
 // with its codes (1 done, 50, 51, 52, -2, -3, -4, ...).
-class IManagerLink {
-public:
+class IManagerLink
+{
+  public:
     virtual ~IManagerLink() = default;
     // Starts the manager; false when it cannot be started.
     virtual bool Start() = 0;
@@ -32,8 +33,9 @@ public:
 
 // The in-process manager over the frame's data-access object; it connects
 // the folder of the register's current database.
-class CDbManagerLink : public IManagerLink {
-public:
+class CDbManagerLink : public IManagerLink
+{
+  public:
     explicit CDbManagerLink(CMakeMsgID& data);
     ~CDbManagerLink() override;
 
@@ -48,7 +50,7 @@ public:
 
     CDbManager* GetManager() const { return m_pManager.get(); }
 
-private:
+  private:
     CMakeMsgID& m_data;
     std::unique_ptr<CDbManager> m_pManager;
     QString m_strConnectError;

@@ -9,7 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
+namespace
+{
 
 QLineEdit* AddField(QDialog& dialog, QFormLayout& form, const QString& label)
 {

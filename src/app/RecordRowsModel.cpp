@@ -1,14 +1,15 @@
 #include "app/RecordRowsModel.h"
 
-#include "platform/data/RecordCompare.h"
 #include "platform/data/Record.h"
+#include "platform/data/RecordCompare.h"
 
 #include <QHash>
 
 #include <algorithm>
 #include <unordered_set>
 
-void CRecordRowsModel::ResetRows(std::shared_ptr<CCDSData> set, const std::function<bool(const COneRecord*)>& shown)
+void CRecordRowsModel::ResetRows(std::shared_ptr<CCDSData> set,
+                                 const std::function<bool(const COneRecord*)>& shown)
 {
     beginResetModel();
     m_pSet = std::move(set);

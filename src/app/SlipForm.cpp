@@ -23,8 +23,8 @@ void Repaint(QWidget* view)
 
 QString BackupFilter(bool withAllFiles)
 {
-    return ProgramTitle() + QStringLiteral("ﾊﾞｯｸｱｯﾌﾟﾌｧｲﾙ(*.vrb)|*.vrb|")
-           + (withAllFiles ? QStringLiteral("すべてのﾌｧｲﾙ(*.*)|*.*||") : QStringLiteral("|"));
+    return ProgramTitle() + QStringLiteral("ﾊﾞｯｸｱｯﾌﾟﾌｧｲﾙ(*.vrb)|*.vrb|") +
+           (withAllFiles ? QStringLiteral("すべてのﾌｧｲﾙ(*.*)|*.*||") : QStringLiteral("|"));
 }
 
 } // namespace
@@ -67,7 +67,8 @@ int RunSlipFormProgram(const QString& commandLine)
         return 0;
     if (RunExe(ProgramPath(), commandLine))
         return 1;
-    UiServices::Prompt().MessageBox(QStringLiteral("フォーム画面を起動できません"), MB_OK, MB_ICONEXCLAMATION);
+    UiServices::Prompt().MessageBox(QStringLiteral("フォーム画面を起動できません"), MB_OK,
+                                    MB_ICONEXCLAMATION);
     return 0;
 }
 
@@ -79,9 +80,10 @@ int PutSlipListOnClipboard(const CFormPrintList* list, long layout)
     // refused with a word rather than handed over without it.
     for (const CFormPrintItem& item : *list) {
         if (!Cp932::CanEncode(item.m_strFileName)) {
-            UiServices::Prompt().MessageBox(QStringLiteral("伝票ファイル名<%1>に使用できない文字「%2」が含まれています。")
-                                                .arg(item.m_strFileName, Cp932::UnmappableChars(item.m_strFileName)),
-                                            MB_OK, MB_ICONEXCLAMATION);
+            UiServices::Prompt().MessageBox(
+                QStringLiteral("伝票ファイル名<%1>に使用できない文字「%2」が含まれています。")
+                    .arg(item.m_strFileName, Cp932::UnmappableChars(item.m_strFileName)),
+                MB_OK, MB_ICONEXCLAMATION);
             return -1;
         }
     }
@@ -125,8 +127,9 @@ void OnBackupOrgCommand()
     IPrompt& prompt = UiServices::Prompt();
     CPloMainData data;
     if (!data.ReadPickUp()) {
-        prompt.MessageBox(QStringLiteral("オリジナルフォーム情報を取得できません。\nバックアップできません。"), MB_OK,
-                          MB_ICONEXCLAMATION);
+        prompt.MessageBox(
+            QStringLiteral("オリジナルフォーム情報を取得できません。\nバックアップできません。"), MB_OK,
+            MB_ICONEXCLAMATION);
         return;
     }
     if (data.GetUserForms().isEmpty()) {
@@ -134,13 +137,16 @@ void OnBackupOrgCommand()
                           MB_ICONEXCLAMATION);
         return;
     }
-    prompt.MessageBox(QStringLiteral("すべてのオリジナルフォームのバックアップをおこないます。\n"
-                                     "オリジナルフォームのバックアップでは、フォームに含まれる画像データのバックアップは行いません。\n"
-                                     "フォームに画像が含まれている場合は、個別にデータを保存しておく必要があります。"),
-                      MB_OK, MB_ICONINFORMATION);
-    const QString path = prompt.GetSaveFileName(
-        QStringLiteral("ｵﾘｼﾞﾅﾙﾌｫｰﾑ情報のﾊﾞｯｸｱｯﾌﾟ"),
-        CArdoEnv().GetDataRoot() + QStringLiteral("/ｵﾘｼﾞﾅﾙﾌｫｰﾑ情報.vrb"), BackupFilter(false), QStringLiteral("vrb"));
+    prompt.MessageBox(
+        QStringLiteral(
+            "すべてのオリジナルフォームのバックアップをおこないます。\n"
+            "オリジナルフォームのバックアップでは、フォームに含まれる画像データのバックアップは行いません。\n"
+            "フォームに画像が含まれている場合は、個別にデータを保存しておく必要があります。"),
+        MB_OK, MB_ICONINFORMATION);
+    const QString path =
+        prompt.GetSaveFileName(QStringLiteral("ｵﾘｼﾞﾅﾙﾌｫｰﾑ情報のﾊﾞｯｸｱｯﾌﾟ"),
+                               CArdoEnv().GetDataRoot() + QStringLiteral("/ｵﾘｼﾞﾅﾙﾌｫｰﾑ情報.vrb"),
+                               BackupFilter(false), QStringLiteral("vrb"));
     if (!path.isEmpty())
         CSelForm().BackupOrg(path);
 }
@@ -149,15 +155,16 @@ void OnRestoreOrgCommand()
 {
     IPrompt& prompt = UiServices::Prompt();
     const int answer = prompt.MessageBox(
-        QStringLiteral("オリジナルフォームの情報をバックアップを取ったときの状態に戻します。"
-                       "バックアップを取ったあとに行った変更や新しく作成したオリジナルフォームの情報は失われます。\n"
-                       "復元してよろしいですか？\n"
-                       "復元してよい場合は【はい】をクリックしたあとバックアップファイルを指定してください。"),
+        QStringLiteral(
+            "オリジナルフォームの情報をバックアップを取ったときの状態に戻します。"
+            "バックアップを取ったあとに行った変更や新しく作成したオリジナルフォームの情報は失われます。\n"
+            "復元してよろしいですか？\n"
+            "復元してよい場合は【はい】をクリックしたあとバックアップファイルを指定してください。"),
         MB_YESNO, MB_ICONQUESTION, IDNO);
     if (answer != IDYES)
         return;
-    const QString path =
-        prompt.GetOpenFileName(QStringLiteral("ｵﾘｼﾞﾅﾙﾌｫｰﾑ情報の復元"), CArdoEnv().GetDataRoot(), BackupFilter(true));
+    const QString path = prompt.GetOpenFileName(QStringLiteral("ｵﾘｼﾞﾅﾙﾌｫｰﾑ情報の復元"),
+                                                CArdoEnv().GetDataRoot(), BackupFilter(true));
     if (!path.isEmpty())
         CSelForm().RestoreOrg(path);
 }

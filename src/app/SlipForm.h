@@ -49,8 +49,8 @@ int NewSlipKindOfCommand(int commandId);
 // The frame's commands. Each repaints `activeView` (when given) afterwards
 // where the menu screen must redraw after a dialog.
 void OnNewSlipCommand(int commandId, QWidget* activeView); // 32795, 32798, 32801, 32804
-void OnFormCtrlCommand(QWidget* activeView);                // 32994
-void OnBackupOrgCommand();                                  // 32995
-void OnRestoreOrgCommand();                                 // 32996
+void OnFormCtrlCommand(QWidget* activeView);               // 32994
+void OnBackupOrgCommand();                                 // 32995
+void OnRestoreOrgCommand();                                // 32996
 
 } // namespace SlipForm

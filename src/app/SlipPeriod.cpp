@@ -9,7 +9,10 @@
 int DaysInMonth(int year, int month)
 {
     switch (month) {
-    case 4: case 6: case 9: case 11:
+    case 4:
+    case 6:
+    case 9:
+    case 11:
         return 30;
     case 2:
         return ((year % 4 == 0 && year % 100 != 0) || year % 400 == 0) ? 29 : 28;

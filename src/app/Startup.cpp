@@ -1,9 +1,6 @@
 #include "app/Startup.h"
 
 #include "app/PasswordDialog.h"
-#include "settings/db/DBNameRules.h"
-#include "settings/db/DbDialogs.h"
-#include "settings/db/DbTemplate.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/TableNames.h"
 #include "platform/env/ArdoEnv.h"
@@ -11,6 +8,9 @@
 #include "platform/env/Password.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "settings/db/DBNameRules.h"
+#include "settings/db/DbDialogs.h"
+#include "settings/db/DbTemplate.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -20,7 +20,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 int Message(const QString& text, int icon = MB_ICONNONE)
 {
@@ -52,7 +53,9 @@ bool CStartup::Run()
     }
 
     if (m_services.OtherUserIsActive()) {
-        Message(WithTitle("他のユーザーが『%1』を使用しています。\nそのユーザーがアプリケーションを終了してからご利用ください。"));
+        Message(
+            WithTitle("他のユーザーが『%"
+                      "1』を使用しています。\nそのユーザーがアプリケーションを終了してからご利用ください。"));
         m_services.ReleaseLocks();
         return false;
     }
@@ -60,7 +63,8 @@ bool CStartup::Run()
     const int password = m_services.CheckPassword();
     if (password != 1) {
         if (password == -1)
-            Message(WithTitle("構成ファイルがないため『%1』を起動できません\n再インストールしてください。"), MB_ICONEXCLAMATION);
+            Message(WithTitle("構成ファイルがないため『%1』を起動できません\n再インストールしてください。"),
+                    MB_ICONEXCLAMATION);
         else
             Message(WithTitle("『%1』を起動できません\n"));
         m_services.ReleaseLocks();
@@ -126,7 +130,8 @@ bool CStartup::SelectDatabase()
                 if (QFileInfo(CMakeMsgID::DatabasePath(folder)).isFile())
                     ask = false;
                 else
-                    Message(QStringLiteral("指定されているフォルダ\n<%1>\nには、必要なデータベースファイル<%2>が存在しません。\n"
+                    Message(QStringLiteral("指定されているフォルダ\n<%1>\nには、必要なデータベースファイル<%"
+                                           "2>が存在しません。\n"
                                            "データベースファイルの存在するフォルダを指定してください。")
                                 .arg(folder, QString::fromUtf8(DB_FILE_NAME)));
             }
@@ -137,7 +142,8 @@ bool CStartup::SelectDatabase()
 
     QString name, folder;
     if (!m_services.ChooseDatabase(name, folder)) {
-        Message(QStringLiteral("データベースが選択されていないので、アプリケーションを起動できません。\n終了します。\n"),
+        Message(QStringLiteral(
+                    "データベースが選択されていないので、アプリケーションを起動できません。\n終了します。\n"),
                 MB_ICONSTOP);
         return false;
     }
@@ -145,7 +151,8 @@ bool CStartup::SelectDatabase()
     CDBDirMng databases(registerPath);
     if (QFileInfo(CMakeMsgID::DatabasePath(folder)).isFile()) {
         if (databases.AddCompName(name, folder, false) != 1) {
-            Message(QStringLiteral("設定ファイルを更新できませんでした。\nアプリケーションを起動できません。終了します。"));
+            Message(QStringLiteral(
+                "設定ファイルを更新できませんでした。\nアプリケーションを起動できません。終了します。"));
             return false;
         }
     } else if (m_services.CreateDatabaseFromTemplate(folder, name) != 1) {
@@ -157,7 +164,8 @@ bool CStartup::SelectDatabase()
         Message(QStringLiteral("使用するデータベースに設定できませんでした。\n終了します。"));
         return false;
     }
-    Message(QStringLiteral("使用するﾃﾞｰﾀﾍﾞｰｽを設定しました。\n\nﾃﾞｰﾀﾍﾞｰｽ名 ： %1\n保存先ﾌｫﾙﾀﾞ： %2\n").arg(name, folder),
+    Message(QStringLiteral("使用するﾃﾞｰﾀﾍﾞｰｽを設定しました。\n\nﾃﾞｰﾀﾍﾞｰｽ名 ： %1\n保存先ﾌｫﾙﾀﾞ： %2\n")
+                .arg(name, folder),
             MB_ICONINFORMATION);
     return true;
 }

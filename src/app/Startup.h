@@ -8,8 +8,9 @@
 
 // What start-up needs of the system, so that every branch can be run
 // without windows.
-class IStartupServices {
-public:
+class IStartupServices
+{
+  public:
     virtual ~IStartupServices() = default;
 
     // Makes the data root's folders and the new-database template where
@@ -39,8 +40,9 @@ public:
 // The checks before the frame, in their fixed order: single instance,
 // folder access, other users, password, current database. Each failure
 // shows its message once and ends start-up.
-class CStartup {
-public:
+class CStartup
+{
+  public:
     explicit CStartup(IStartupServices& services) : m_services(services) {}
 
     // True when the program may create its frame.
@@ -52,14 +54,15 @@ public:
     // The first free "<path>001", "<path>002", ... for a file moved aside.
     static QString FreeBackupName(const QString& path);
 
-private:
+  private:
     IStartupServices& m_services;
 };
 
 // The services of a real start: named locks, file probes, the password
 // dialog, the database name and folder dialog and the new-database template.
-class CStartupServices : public IStartupServices {
-public:
+class CStartupServices : public IStartupServices
+{
+  public:
     CStartupServices();
     ~CStartupServices() override;
 
@@ -73,7 +76,7 @@ public:
     bool ChooseDatabase(QString& name, QString& folder) override;
     int CreateDatabaseFromTemplate(const QString& folder, const QString& name) override;
 
-private:
+  private:
     std::unique_ptr<CNamedLock> m_pInstanceLock;
     std::unique_ptr<CNamedLock> m_pSessionLock;
     // The "Other" folder the name dialog laid out for a new database.

@@ -10,8 +10,9 @@ struct CFindRequest;
 
 // What the frame asks of the master list on screen, on behalf of the entry
 // dialogs: new and changed records shown, stepping to the next record.
-class IMasterList {
-public:
+class IMasterList
+{
+  public:
     virtual ~IMasterList() = default;
     // Replaces the row of the record's "ID" or adds it on top; the list's
     // own record, null when it was not placed.
@@ -25,10 +26,11 @@ public:
 
 // A screen of the frame: one view is shown at a time, by view kind. The frame
 // creates it, stores the new kind, then runs its first update.
-class CView : public QWidget, public CCommandTarget {
+class CView : public QWidget, public CCommandTarget
+{
     Q_OBJECT
 
-public:
+  public:
     explicit CView(CMainFrame& frame);
 
     CMainFrame& GetFrame() const { return m_frame; }
@@ -48,6 +50,6 @@ public:
     // The master list behind this view, null for every other view.
     virtual IMasterList* GetMasterList() { return nullptr; }
 
-private:
+  private:
     CMainFrame& m_frame;
 };

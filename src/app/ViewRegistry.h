@@ -14,8 +14,9 @@ struct CStockChangeRequest;
 
 // The views the frame can show, by view class. Each subsystem registers the
 // function that makes its view; the shell itself knows only the menu screen.
-class CViewRegistry {
-public:
+class CViewRegistry
+{
+  public:
     using Creator = std::function<CView*(CMainFrame& frame)>;
 
     // The program's one registry, filled before the frame is created.
@@ -59,14 +60,16 @@ public:
     // reads back (app/DialogRequests.h): the receipt or payment of a
     // schedule or receipt-list row, the stock movement of a stock-list row.
     // The answer whether the user accepted; false when none is registered.
-    using ReceiptOpener = std::function<bool(CMainFrame& frame, QWidget* parent, const CReceiptRequest& request)>;
-    using StockChangeOpener = std::function<bool(CMainFrame& frame, QWidget* parent, CStockChangeRequest& request)>;
+    using ReceiptOpener =
+        std::function<bool(CMainFrame& frame, QWidget* parent, const CReceiptRequest& request)>;
+    using StockChangeOpener =
+        std::function<bool(CMainFrame& frame, QWidget* parent, CStockChangeRequest& request)>;
     void RegisterOpener(ReceiptOpener opener) { m_receiptOpener = std::move(opener); }
     void RegisterOpener(StockChangeOpener opener) { m_stockChangeOpener = std::move(opener); }
     bool RunOpener(CMainFrame& frame, QWidget* parent, const CReceiptRequest& request) const;
     bool RunOpener(CMainFrame& frame, QWidget* parent, CStockChangeRequest& request) const;
 
-private:
+  private:
     QHash<int, Creator> m_creators;
     QHash<int, CommandHandler> m_commands;
     QHash<int, CommandEnabler> m_enablers;

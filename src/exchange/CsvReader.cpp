@@ -188,8 +188,8 @@ qint64 CCsvReader::Read(CImportRows* rows)
 
 bool CCsvReader::IsDbcsChar(QChar c)
 {
-    return c.unicode() >= 0x80 && !(c.unicode() >= 0xFF61 && c.unicode() <= 0xFF9F) && c.unicode() != 0x00A5 &&
-           c.unicode() != 0x203E;
+    return c.unicode() >= 0x80 && !(c.unicode() >= 0xFF61 && c.unicode() <= 0xFF9F) &&
+           c.unicode() != 0x00A5 && c.unicode() != 0x203E;
 }
 
 bool CCsvReader::IsValidUtf8(const char* data, qsizetype size, bool* wide, qsizetype* cutAtEnd)

@@ -33,18 +33,21 @@ struct CSiblingBook {
     const char* newer;
 };
 
-const char kBrenloMissing[] = "『ブレンロ３』または『ブレンロ４』が見つかりません。\n"
-                              "この機能は『ブレンロ３』または『ブレンロ４』がインストールしてある場合のみ有効です。\n";
-const char kBrenloNewer[] = "『ブレンロ４』より新しいバージョンがインストールされています。\n"
-                            "データが正しく取り込めないかもしれませんが、処理を続けますか？\n\n"
-                            "※『ブレンロ４』の得意先Excelブックと列構成が変更されていない場合は正常に取り込めます。\n"
-                            "データ構成についてはブレンロのマニュアルなどでご確認ください。";
+const char kBrenloMissing[] =
+    "『ブレンロ３』または『ブレンロ４』が見つかりません。\n"
+    "この機能は『ブレンロ３』または『ブレンロ４』がインストールしてある場合のみ有効です。\n";
+const char kBrenloNewer[] =
+    "『ブレンロ４』より新しいバージョンがインストールされています。\n"
+    "データが正しく取り込めないかもしれませんが、処理を続けますか？\n\n"
+    "※『ブレンロ４』の得意先Excelブックと列構成が変更されていない場合は正常に取り込めます。\n"
+    "データ構成についてはブレンロのマニュアルなどでご確認ください。";
 const char kCadmirMissing[] = "『カドミア３』が見つかりません。\n"
                               "この機能は『カドミア３』がインストールしてある場合のみ有効です。\n";
-const char kCadmirNewer[] = "『カドミア３』より新しいバージョンがインストールされています。\n"
-                            "データが正しく取り込めないかもしれませんが、処理を続けますか？\n\n"
-                            "※『カドミア３』の得意先Excelブックと列構成が変更されていない場合は正常に取り込めます。\n"
-                            "データ構成についてはカドミアのマニュアルなどでご確認ください。";
+const char kCadmirNewer[] =
+    "『カドミア３』より新しいバージョンがインストールされています。\n"
+    "データが正しく取り込めないかもしれませんが、処理を続けますか？\n\n"
+    "※『カドミア３』の得意先Excelブックと列構成が変更されていない場合は正常に取り込めます。\n"
+    "データ構成についてはカドミアのマニュアルなどでご確認ください。";
 
 const CSiblingBook kSiblingBooks[] = {
     {"SOFTWARE\\Pellam\\Fennimor\\Brenlo", "Kokyaku.xls", 16, 800, kBrenloMissing, kBrenloNewer},
@@ -69,7 +72,8 @@ void UsedRangeOf(const CSheetData& sheet, quint32& firstRow, quint32& firstColum
 int ColumnsWithin256(quint32 firstColumn, int columns)
 {
     if (int(firstColumn) + columns > kMaxReadColumn) {
-        ShowExchangeMessage(QStringLiteral("読み込み列が256列目を超えています。\n256列目までを読み込みます。"));
+        ShowExchangeMessage(
+            QStringLiteral("読み込み列が256列目を超えています。\n256列目までを読み込みます。"));
         return qMax(0, kMaxReadColumn - int(firstColumn));
     }
     return columns;
@@ -294,7 +298,8 @@ int CExcelApp::ReadSiblingBook(int book, CImportRows* rows)
         return 0;
     }
     if (version >= sibling.newerFrom &&
-        UiServices::Prompt().MessageBox(QString::fromUtf8(sibling.newer), MB_YESNO, MB_ICONQUESTION, IDNO) != IDYES)
+        UiServices::Prompt().MessageBox(QString::fromUtf8(sibling.newer), MB_YESNO, MB_ICONQUESTION, IDNO) !=
+            IDYES)
         return 0;
     m_strPath = dir + QStringLiteral("/Excel/") + QString::fromLatin1(sibling.file);
     if (m_nSheet < 0 && SelectImportSheet() < 0)
@@ -343,10 +348,11 @@ int CExcelApp::WriteBook(const CImportRows* rows)
     qsizetype count = rows->size();
     if (count > m_nMaxRows) {
         const int records = m_nMaxRows - 1;
-        ShowExchangeMessage(QStringLiteral("一度に書き出せるのは%1件までです。\n%2件目までのデータを書き出します。")
-                                .arg(records)
-                                .arg(records),
-                            MB_ICONINFORMATION);
+        ShowExchangeMessage(
+            QStringLiteral("一度に書き出せるのは%1件までです。\n%2件目までのデータを書き出します。")
+                .arg(records)
+                .arg(records),
+            MB_ICONINFORMATION);
         count = m_nMaxRows;
     }
     CWaitCursor cursor;

@@ -3,9 +3,9 @@
 #include "exchange/ImportDialogs.h"
 #include "exchange/ImportMapDialogs.h"
 #include "platform/ui/Modal.h"
+#include "platform/ui/Prompt.h"
 #include "settings/dlg/ColumnSetDlg.h"
 #include "settings/dlg/CounterSetDlg.h"
-#include "platform/ui/Prompt.h"
 
 #include <QApplication>
 
@@ -184,7 +184,8 @@ int CScriptedExchangeDialogs::RunSheetSelect(CSheetSelectRules& rules)
     const bool refused = scripted == IDOK && !rules.OnOK();
     const int answer = refused ? int(IDCANCEL) : scripted;
     m_log << QStringLiteral("SheetSelect %1 -> %2%3")
-                 .arg(rules.m_names.join(u'|'), Answer(answer), refused ? QStringLiteral(" refused") : QString());
+                 .arg(rules.m_names.join(u'|'), Answer(answer),
+                      refused ? QStringLiteral(" refused") : QString());
     return answer;
 }
 
@@ -276,6 +277,7 @@ int CScriptedExchangeDialogs::RunTableSelect(CTableSelectRules& rules)
     const bool refused = scripted == IDOK && !rules.OnOK();
     const int answer = refused ? int(IDCANCEL) : scripted;
     m_log << QStringLiteral("TableSelect %1 -> %2%3")
-                 .arg(rules.m_pNames->join(u'|'), Answer(answer), refused ? QStringLiteral(" refused") : QString());
+                 .arg(rules.m_pNames->join(u'|'), Answer(answer),
+                      refused ? QStringLiteral(" refused") : QString());
     return answer;
 }

@@ -18,18 +18,24 @@ void RegisterExchangeCommands()
         import.SetMakeMsgID(&frame.GetMakeMsgID());
         CCDSData records;
         switch (command) {
-        case ID_IMPORT_BRENLO: return import.ImportFromBrenlo(&records);
-        case ID_IMPORT_CADMIR: return import.ImportFromCadmir(&records);
-        case ID_IMPORT_TOSKEL: return import.ImportFromToskel(&records);
-        case ID_IMPORT_VELMIRA: return import.ImportFromQRT(&records);
-        default: return 2;
+        case ID_IMPORT_BRENLO:
+            return import.ImportFromBrenlo(&records);
+        case ID_IMPORT_CADMIR:
+            return import.ImportFromCadmir(&records);
+        case ID_IMPORT_TOSKEL:
+            return import.ImportFromToskel(&records);
+        case ID_IMPORT_VELMIRA:
+            return import.ImportFromQRT(&records);
+        default:
+            return 2;
         }
     });
-    SetReportExportHandler([](int mode, const CQXColSet& columns, const CCDSData& records, int askFormatAndFile) {
-        CListExport exporter(mode);
-        exporter.m_colSet = columns;
-        return exporter.Export(&records, askFormatAndFile, askFormatAndFile, 0);
-    });
+    SetReportExportHandler(
+        [](int mode, const CQXColSet& columns, const CCDSData& records, int askFormatAndFile) {
+            CListExport exporter(mode);
+            exporter.m_colSet = columns;
+            return exporter.Export(&records, askFormatAndFile, askFormatAndFile, 0);
+        });
     SetMasterExportHandler([](CMainFrame&, int kind, const CCDSData& records) {
         CListExport exporter(kind);
         return exporter.Export(&records, 1, 1, 1);

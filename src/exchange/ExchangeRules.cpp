@@ -27,10 +27,12 @@ QString CImportFormatRules::GetPrompt() const
     switch (m_nMode) {
     case 0:
     case 2:
-        return QStringLiteral("データを読み込みます。\n読み込みデータの形式を選択して【次へ】をクリックしてください。");
+        return QStringLiteral(
+            "データを読み込みます。\n読み込みデータの形式を選択して【次へ】をクリックしてください。");
     case 1:
     case 3:
-        return QStringLiteral("データを書き出します。\n書き出しデータの形式を選択して【次へ】をクリックしてください。");
+        return QStringLiteral(
+            "データを書き出します。\n書き出しデータの形式を選択して【次へ】をクリックしてください。");
     default:
         return {};
     }

@@ -58,12 +58,15 @@ void CImportFormatDlg::accept()
         QDialog::accept();
 }
 
-CTextFormatDlg::CTextFormatDlg(const CTextFormatRules& rules, QWidget* parent) : QDialog(parent), m_rules(rules)
+CTextFormatDlg::CTextFormatDlg(const CTextFormatRules& rules, QWidget* parent)
+    : QDialog(parent), m_rules(rules)
 {
     setWindowTitle(QStringLiteral("ﾃｷｽﾄﾌｧｲﾙの形式"));
     auto* layout = new QGridLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("読み込むファイルで使用している、データの区切り文字を指定してください。"), this),
-                      0, 0, 1, 3);
+    layout->addWidget(
+        new QLabel(QStringLiteral("読み込むファイルで使用している、データの区切り文字を指定してください。"),
+                   this),
+        0, 0, 1, 3);
     m_pChoices = new QButtonGroup(this);
     const char* texts[] = {"カンマ区切り", "タブ区切り", "スペース区切り", "その他・・・・・＞"};
     for (int choice = 0; choice < 4; ++choice) {
@@ -140,7 +143,8 @@ void CTextFormatDlg::ShowValues()
         m_pOther->setText(m_rules.GetOther());
 }
 
-CTableSelectDlg::CTableSelectDlg(const CTableSelectRules& rules, QWidget* parent) : QDialog(parent), m_rules(rules)
+CTableSelectDlg::CTableSelectDlg(const CTableSelectRules& rules, QWidget* parent)
+    : QDialog(parent), m_rules(rules)
 {
     setWindowTitle(QStringLiteral("ﾃｰﾌﾞﾙの選択"));
     auto* layout = new QVBoxLayout(this);
@@ -159,7 +163,8 @@ void CTableSelectDlg::accept()
         QDialog::accept();
 }
 
-CSheetSelectDlg::CSheetSelectDlg(const CSheetSelectRules& rules, QWidget* parent) : QDialog(parent), m_rules(rules)
+CSheetSelectDlg::CSheetSelectDlg(const CSheetSelectRules& rules, QWidget* parent)
+    : QDialog(parent), m_rules(rules)
 {
     setWindowTitle(QStringLiteral("シートの選択"));
     auto* layout = new QVBoxLayout(this);

@@ -5,8 +5,8 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QGroupBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -21,8 +21,8 @@ CImportConfirmDlg::CImportConfirmDlg(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("データの読み込み"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("データの読み込みを開始します。よろしいですか？"), this));
-    layout->addWidget(
-        new QLabel(QStringLiteral("※不足データ及び不適切なデータは、販売条件で設定した初期値に置き換えられます"), this));
+    layout->addWidget(new QLabel(
+        QStringLiteral("※不足データ及び不適切なデータは、販売条件で設定した初期値に置き換えられます"), this));
     m_pOverwrite = new QCheckBox(QStringLiteral("重複するコードがあった場合、上書きする"), this);
     layout->addWidget(m_pOverwrite);
     auto* buttons = new QDialogButtonBox(this);
@@ -45,7 +45,8 @@ CImportFieldMapDlg::CImportFieldMapDlg(CImportFieldMapRules& rules, QWidget* par
 {
     setWindowTitle(QStringLiteral("読み込む項目の対応付け"));
     auto* layout = new QGridLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("データベースの項目と、読み込むデータを対応づけます。"), this), 0, 0, 1, 3);
+    layout->addWidget(
+        new QLabel(QStringLiteral("データベースの項目と、読み込むデータを対応づけます。"), this), 0, 0, 1, 3);
     layout->addWidget(new QLabel(QStringLiteral("データベースの項目"), this), 1, 0);
     layout->addWidget(new QLabel(QStringLiteral("読み込むデータ"), this), 1, 2);
     m_pFields = new QListWidget(this);
@@ -61,8 +62,8 @@ CImportFieldMapDlg::CImportFieldMapDlg(CImportFieldMapRules& rules, QWidget* par
     m_pColumns = new QTreeWidget(this);
     m_pColumns->setRootIsDecorated(false);
     m_pColumns->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_pColumns->setHeaderLabels({QStringLiteral("対応させる列"), QStringLiteral("%1行目").arg(1),
-                                 QStringLiteral("%1行目").arg(2)});
+    m_pColumns->setHeaderLabels(
+        {QStringLiteral("対応させる列"), QStringLiteral("%1行目").arg(1), QStringLiteral("%1行目").arg(2)});
     m_pColumns->setMinimumWidth(420);
     for (int i = 0; i < 3; ++i)
         m_pColumns->setColumnWidth(i, 136);
@@ -71,7 +72,8 @@ CImportFieldMapDlg::CImportFieldMapDlg(CImportFieldMapRules& rules, QWidget* par
     m_pFirstRow->setChecked(m_rules.m_bReadFirstRow);
     layout->addWidget(m_pFirstRow, 3, 2);
     layout->addWidget(
-        new QLabel(QStringLiteral("※１行目が項目名などで読み込みが不要な場合はチェックをはずします。"), this), 4, 2);
+        new QLabel(QStringLiteral("※１行目が項目名などで読み込みが不要な場合はチェックをはずします。"), this),
+        4, 2);
     layout->addWidget(new QLabel(QStringLiteral("読み込めるデータについて"), this), 3, 0);
     m_pDescription = new QPlainTextEdit(this);
     m_pDescription->setReadOnly(true);
@@ -119,7 +121,8 @@ void CImportFieldMapDlg::ShowLists()
 
 void CImportFieldMapDlg::TakeSelection()
 {
-    m_rules.m_nSelField = m_pFields->currentItem() && m_pFields->currentItem()->isSelected() ? m_pFields->currentRow() : -1;
+    m_rules.m_nSelField =
+        m_pFields->currentItem() && m_pFields->currentItem()->isSelected() ? m_pFields->currentRow() : -1;
     QTreeWidgetItem* item = m_pColumns->currentItem();
     m_rules.m_nSelColumn = item && item->isSelected() ? m_pColumns->indexOfTopLevelItem(item) : -1;
 }

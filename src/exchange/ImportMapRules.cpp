@@ -23,25 +23,33 @@ int Ask(const QString& text, int buttons = MB_OK, int icon = MB_ICONNONE)
 QString CodeFieldOf(int kind)
 {
     switch (kind) {
-    case 1: return QStringLiteral("ItemCode");
-    case 2: return QStringLiteral("CustomerCode");
-    case 3: return QStringLiteral("SupplierCode");
-    default: return {};
+    case 1:
+        return QStringLiteral("ItemCode");
+    case 2:
+        return QStringLiteral("CustomerCode");
+    case 3:
+        return QStringLiteral("SupplierCode");
+    default:
+        return {};
     }
 }
 
 QString TableOf(int kind)
 {
     switch (kind) {
-    case 1: return QStringLiteral("Item");
-    case 2: return QStringLiteral("Customer");
-    case 3: return QStringLiteral("Supplier");
-    default: return {};
+    case 1:
+        return QStringLiteral("Item");
+    case 2:
+        return QStringLiteral("Customer");
+    case 3:
+        return QStringLiteral("Supplier");
+    default:
+        return {};
     }
 }
 
 struct Description {
-    int kinds; // bit 1 items, 2 customers, 4 suppliers
+    int kinds;              // bit 1 items, 2 customers, 4 suppliers
     const char16_t* fields; // separated by '|'
     const char16_t* text;
 };
@@ -50,7 +58,8 @@ constexpr int P = 1, C = 2, S = 4;
 
 const Description kDescriptions[] = {
     {C | S, u"CustomerCode|SupplierCode",
-     u"半角20文字（使用不可能な文字：半角／全角スペース）。これを超えるデータ、不正な文字を使用しているデータは読み込みに失敗します。"},
+     u"半角20文字（使用不可能な文字：半角／全角スペース）。これを超えるデータ、不正な文字を使用しているデータ"
+     u"は読み込みに失敗します。"},
     {C | S, u"Company|Section", u"全角50文字（半角100文字）。これを超えるデータは切り捨てられます。"},
     {C | S, u"PhoenicCompany", u"半角100文字（全角50文字）。これを超えるデータは切り捨てられます。"},
     {C | S, u"Keisho|Keisho2", u"全角5文字（半角10文字）。これを超えるデータは切り捨てられます。"},
@@ -64,42 +73,67 @@ const Description kDescriptions[] = {
     {C | S, u"E-mail", u"半角255文字。これを超えるデータは切り捨てられます。"},
     {C | S, u"MyPerson", u"全角15文字（半角30文字）。これを超えるデータは切り捨てられます。"},
     {C | S, u"Day",
-     u"数値で 0 ～ 28、または99。0：都度、99：月末、1 ～ 28：日付。対応づけなかった場合、通常使用する販売条件として登録されている締日で登録されます。"},
+     u"数値で 0 ～ 28、または99。0：都度、99：月末、1 ～ "
+     u"28：日付。対応づけなかった場合、通常使用する販売条件として登録されている締日で登録されます。"},
     {C | S, u"TaxType",
-     u"数値で 0 ～ 4。0：しない、1：請求時、2：納品ごと、3：明細ごと、4：内税。対応づけなかった場合、通常使用する販売条件として登録されている税転嫁方法で登録されます。"},
+     u"数値で 0 ～ "
+     u"4。0：しない、1：請求時、2：納品ごと、3：明細ごと、4：内税。対応づけなかった場合、通常使用する販売条件"
+     u"として登録されている税転嫁方法で登録されます。"},
     {C | S, u"TaxRoundType",
-     u"数値で 1 ～ 3。1：切り捨て、2：四捨五入、3：切り上げ。対応づけなかった場合、通常使用する販売条件として登録されている税端数処理方法で登録されます。"},
+     u"数値で 1 ～ "
+     u"3。1：切り捨て、2：四捨五入、3：切り上げ。対応づけなかった場合、通常使用する販売条件として登録されてい"
+     u"る税端数処理方法で登録されます。"},
     {C | S, u"RoundType",
-     u"数値で 1 ～ 3。1：切り捨て、2：四捨五入、3：切り上げ。対応づけなかった場合、通常使用する販売条件として登録されている金額端数処理方法で登録されます。"},
+     u"数値で 1 ～ "
+     u"3。1：切り捨て、2：四捨五入、3：切り上げ。対応づけなかった場合、通常使用する販売条件として登録されてい"
+     u"る金額端数処理方法で登録されます。"},
     {C, u"Percent", u"整数 3 桁、小数点以下 1 桁 まで。。対応づけなかった場合、100となります。"},
     {C, u"CollectCycle",
-     u"数値で 0 ～ 7。0：請求後、1：当月、2：翌月、3：翌々月、4：３ヶ月、5：４ヶ月、6：５ヶ月、7：６ヶ月。対応づけなかった場合、通常使用する販売条件として登録されている入金予定で登録されます。"},
+     u"数値で 0 ～ "
+     u"7。0：請求後、1：当月、2：翌月、3：翌々月、4：３ヶ月、5：４ヶ月、6：５ヶ月、7：６ヶ月。対応づけなかっ"
+     u"た場合、通常使用する販売条件として登録されている入金予定で登録されます。"},
     {C, u"CollectDay",
-     u"数値で0以上の正数。ただし、入金サイクルで1～7を指定した場合は 1 ～ 28、または99のみ。99：月末、1 ～ 28：日付。対応づけなかった場合、通常使用する販売条件として登録されている入金予定日で登録されます。"},
+     u"数値で0以上の正数。ただし、入金サイクルで1～7を指定した場合は 1 ～ 28、または99のみ。99：月末、1 ～ "
+     u"28：日付。対応づけなかった場合、通常使用する販売条件として登録されている入金予定日で登録されます。"},
     {C, u"CollectType",
-     u"文字列で｢現金｣｢小切手｣｢振込｣｢手形｣｢相殺｣｢その他｣のいずれかのみ。これ以外の文字を指定した場合は読み込みは失敗します。また、対応づけなかった場合、通常使用する販売条件として登録されている主な入金方法で登録されます。"},
+     u"文字列で｢現金｣｢小切手｣｢振込｣｢手形｣｢相殺｣｢その他｣のいずれかのみ。これ以外の文字を指定した場合は読み込み"
+     u"は失敗します。また、対応づけなかった場合、通常使用する販売条件として登録されている主な入金方法で登録さ"
+     u"れます。"},
     {C, u"Collect|Ceiling", u"整数 11 桁。対応づけなかった場合、未設定となります。"},
     {S, u"CollectCycle",
-     u"数値で 0 ～ 7。0：請求後、1：当月、2：翌月、3：翌々月、4：３ヶ月、5：４ヶ月、6：５ヶ月、7：６ヶ月。対応づけなかった場合、通常使用する販売条件として登録されている支払予定で登録されます。"},
+     u"数値で 0 ～ "
+     u"7。0：請求後、1：当月、2：翌月、3：翌々月、4：３ヶ月、5：４ヶ月、6：５ヶ月、7：６ヶ月。対応づけなかっ"
+     u"た場合、通常使用する販売条件として登録されている支払予定で登録されます。"},
     {S, u"CollectDay",
-     u"数値で0以上の正数。ただし、支払サイクルで1～7を指定した場合は 1 ～ 28、または99のみ。99：月末、1 ～ 28：日付。対応づけなかった場合、通常使用する販売条件として登録されている支払予定日で登録されます。"},
+     u"数値で0以上の正数。ただし、支払サイクルで1～7を指定した場合は 1 ～ 28、または99のみ。99：月末、1 ～ "
+     u"28：日付。対応づけなかった場合、通常使用する販売条件として登録されている支払予定日で登録されます。"},
     {S, u"CollectType",
-     u"文字列で｢現金｣｢小切手｣｢振込｣｢手形｣｢相殺｣｢その他｣のいずれかのみ。これ以外の文字を指定した場合は読み込みは失敗します。また、対応づけなかった場合、通常使用する販売条件として登録されている主な支払方法で登録されます。"},
+     u"文字列で｢現金｣｢小切手｣｢振込｣｢手形｣｢相殺｣｢その他｣のいずれかのみ。これ以外の文字を指定した場合は読み込み"
+     u"は失敗します。また、対応づけなかった場合、通常使用する販売条件として登録されている主な支払方法で登録さ"
+     u"れます。"},
     {S, u"Collect", u"整数11 桁。対応づけなかった場合、未設定となります。"},
     {S, u"Bank|BankBranch", u"全角25文字（半角50文字）。これを超えるデータは切り捨てられます。"},
     {S, u"BankCode|BankBranchCode|BankNumber", u"半角10文字。これを超えるデータは切り捨てられます。"},
-    {S, u"BankAccountType", u"数値で 1 を当座、数値で 2 を普通とします。対応づけなかった場合、1：当座で登録されます。"},
-    {S, u"BankOnesName|BankOnesPhoenic", u"全角50文字（半角100文字）。これを超えるデータは切り捨てられます。"},
-    {S, u"BankFee", u"数値で 0 を相手負担、数値で 1 を自社負担とします。対応づけなかった場合、相手負担で登録されます。"},
-    {S, u"PaymentType", u"数値で 0 を文書、数値で 1 を電信とします。対応づけなかった場合、電信で登録されます。"},
+    {S, u"BankAccountType",
+     u"数値で 1 を当座、数値で 2 を普通とします。対応づけなかった場合、1：当座で登録されます。"},
+    {S, u"BankOnesName|BankOnesPhoenic",
+     u"全角50文字（半角100文字）。これを超えるデータは切り捨てられます。"},
+    {S, u"BankFee",
+     u"数値で 0 を相手負担、数値で 1 を自社負担とします。対応づけなかった場合、相手負担で登録されます。"},
+    {S, u"PaymentType",
+     u"数値で 0 を文書、数値で 1 を電信とします。対応づけなかった場合、電信で登録されます。"},
     {S, u"BankType",
-     u"数値で 1 ～ 3。1：同行同支店、2：同行他支店、3：他行。対応づけなかった場合、同行同支店で登録されます。"},
+     u"数値で 1 ～ "
+     u"3。1：同行同支店、2：同行他支店、3：他行。対応づけなかった場合、同行同支店で登録されます。"},
     {C | S, u"OnesCode", u"全角10文字（半角20文字）。これを超えるデータは切り捨てられます。"},
     {C | S, u"Memo", u"全角127文字（半角255文字）。これを超えるデータは切り捨てられます。"},
     {P, u"ItemType",
-     u"数値で 1 ～ 3。1：商品、2：値引き、3：その他。判別できなかった場合または対応づけなかった場合、1：商品として登録されます。"},
+     u"数値で 1 ～ "
+     u"3。1：商品、2：値引き、3：その他。判別できなかった場合または対応づけなかった場合、1：商品として登録さ"
+     u"れます。"},
     {P, u"ItemCode",
-     u"半角100文字（使用不可能な文字：半角／全角スペース）。これを超えるデータ、不正な文字を使用しているデータは読み込みに失敗します。"},
+     u"半角100文字（使用不可能な文字：半角／全角スペース）。これを超えるデータ、不正な文字を使用しているデー"
+     u"タは読み込みに失敗します。"},
     {P, u"ItemName", u"全角127文字（半角255文字）。これを超えるデータは切り捨てられます。"},
     {P, u"Phoenic", u"半角255文字（全角127文字）。これを超えるデータは切り捨てられます。"},
     {P, u"Unit", u"全角10文字（半角20文字）。これを超えるデータは切り捨てられます。"},
@@ -295,8 +329,10 @@ bool CImportFieldMapRules::CheckCodeFieldMapped()
     const QString caption = QString::fromUtf16(kCaptions[m_nKind - 1]);
     bool passed = false;
     if (m_nKind == 1) {
-        Ask(QStringLiteral("%1が対応付けられていません。\n%1のないデータは読み込むことが出来ません。").arg(caption));
-    } else if (Ask(QStringLiteral("%1が対応付けられていません。\n%1に自動連番をふって、データをよみこみますか？")
+        Ask(QStringLiteral("%1が対応付けられていません。\n%1のないデータは読み込むことが出来ません。")
+                .arg(caption));
+    } else if (Ask(QStringLiteral(
+                       "%1が対応付けられていません。\n%1に自動連番をふって、データをよみこみますか？")
                        .arg(caption),
                    MB_YESNO, MB_ICONQUESTION) == IDYES &&
                ExchangeDialogs().RunCounterSet(m_nKind == 2 ? 100 : 101) == IDOK) {
@@ -373,7 +409,8 @@ bool CAddressJoinRules::OnInitDialog()
         return false;
     }
     m_strCaption = QStringLiteral("住所読み込みの設定");
-    m_strPrompt = QStringLiteral("「住所１」～「住所３」を、「住所」データにまとめます。\n各データの後に改行を入れますか？");
+    m_strPrompt = QStringLiteral(
+        "「住所１」～「住所３」を、「住所」データにまとめます。\n各データの後に改行を入れますか？");
     m_bBreakAfterAddress1 = 0;
     m_bBreakAfterAddress2 = 0;
     return true;
@@ -482,7 +519,8 @@ void CImportErrorRules::FillList()
                 QStringLiteral("項目「%1」の内容に問題があります。").arg(GetFieldCaptions(refusal.errField)));
         QStringList cells;
         cells << refusal.row << refusal.shown << *reason;
-        if (refusal.errField.split(QStringLiteral("、")).contains(TableOf(m_nKind) + u'.' + CodeFieldOf(m_nKind)))
+        if (refusal.errField.split(QStringLiteral("、"))
+                .contains(TableOf(m_nKind) + u'.' + CodeFieldOf(m_nKind)))
             cells.last() += GetCodeProblem(refusal.code);
         m_lines << cells.join(u',');
         m_rows << cells;
@@ -503,18 +541,19 @@ void CImportErrorRules::FillList()
 void CImportErrorRules::OnWriteFile()
 {
     IPrompt& prompt = UiServices::Prompt();
-    prompt.MessageBox(QStringLiteral("読み込みできないデータを書き出します。\n書き出すファイルを指定してください。"),
-                      MB_OK, MB_ICONINFORMATION);
-    const QString path =
-        prompt.GetSaveFileName(QString(), QString(), QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ(*.txt)|*.txt||"), QStringLiteral("txt"));
+    prompt.MessageBox(
+        QStringLiteral("読み込みできないデータを書き出します。\n書き出すファイルを指定してください。"), MB_OK,
+        MB_ICONINFORMATION);
+    const QString path = prompt.GetSaveFileName(
+        QString(), QString(), QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ(*.txt)|*.txt||"), QStringLiteral("txt"));
     if (path.isEmpty())
         return;
     if (!WriteReport(path)) {
         prompt.MessageBox(QStringLiteral("ファイルを作成できませんでした。"), MB_OK, MB_ICONEXCLAMATION);
         return;
     }
-    prompt.MessageBox(QStringLiteral("%1に、\n読み込みできないデータの情報を書き出しました。").arg(path), MB_OK,
-                      MB_ICONINFORMATION);
+    prompt.MessageBox(QStringLiteral("%1に、\n読み込みできないデータの情報を書き出しました。").arg(path),
+                      MB_OK, MB_ICONINFORMATION);
 }
 
 bool CImportErrorRules::WriteReport(const QString& path) const

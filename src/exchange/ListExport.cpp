@@ -43,17 +43,22 @@ QString CollectDayText(const COneRecord& record, const QString& table, const CTb
     int cycle = -1;
     const CTb* cycleField = record.GetOneField(table, QStringLiteral("CollectCycle"));
     const bool afterInvoice = cycleField && cycleField->GetData(cycle) && cycle == 0;
-    const QString word = (!afterInvoice && day == 99) ? QStringLiteral("月末") : QStringLiteral("%1日").arg(day);
+    const QString word =
+        (!afterInvoice && day == 99) ? QStringLiteral("月末") : QStringLiteral("%1日").arg(day);
     return withCode ? QStringLiteral("%1:%2").arg(day).arg(word) : word;
 }
 
 QString CodeFieldOf(int kind)
 {
     switch (kind) {
-    case 1: return QStringLiteral("ItemCode");
-    case 2: return QStringLiteral("CustomerCode");
-    case 3: return QStringLiteral("SupplierCode");
-    default: return {};
+    case 1:
+        return QStringLiteral("ItemCode");
+    case 2:
+        return QStringLiteral("CustomerCode");
+    case 3:
+        return QStringLiteral("SupplierCode");
+    default:
+        return {};
     }
 }
 
@@ -62,10 +67,14 @@ QString CodeFieldOf(int kind)
 QString CListExport::GetTableName() const
 {
     switch (m_nKind) {
-    case 1: return QStringLiteral("Item");
-    case 2: return QStringLiteral("Customer");
-    case 3: return QStringLiteral("Supplier");
-    default: return {};
+    case 1:
+        return QStringLiteral("Item");
+    case 2:
+        return QStringLiteral("Customer");
+    case 3:
+        return QStringLiteral("Supplier");
+    default:
+        return {};
     }
 }
 
@@ -121,7 +130,9 @@ int CListExport::Export(const CCDSData* records, int askFormat, int askFile, int
             filter = QStringLiteral("XML ﾌｧｲﾙ(*.xml)|*.xml||");
             suffix = QStringLiteral("xml");
             break;
-        default: Tell("選択した形式が不正です"); return 2;
+        default:
+            Tell("選択した形式が不正です");
+            return 2;
         }
         const QString path = UiServices::Prompt().GetSaveFileName(QString(), QString(), filter, suffix);
         if (path.isEmpty())
@@ -319,11 +330,16 @@ namespace
 int TaxTypeToQRT(int type)
 {
     switch (type) {
-    case 0: return 3;
-    case 2: return 0;
-    case 3: return 4;
-    case 4: return 2;
-    default: return type;
+    case 0:
+        return 3;
+    case 2:
+        return 0;
+    case 3:
+        return 4;
+    case 4:
+        return 2;
+    default:
+        return type;
     }
 }
 

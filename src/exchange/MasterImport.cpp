@@ -62,7 +62,8 @@ FieldClass ClassOf(int kind, const QString& name)
             return kCoded;
         if (In(name, {"TaxFlgYobi1", "TaxFlgYobi2", "YobiInt"}))
             return kPlainInt;
-        if (In(name, {"Price", "Cost", "FixPrice", "StockNumber", "StockJustNumber", "PriceYobi1", "PriceYobi2"}))
+        if (In(name,
+               {"Price", "Cost", "FixPrice", "StockNumber", "StockJustNumber", "PriceYobi1", "PriceYobi2"}))
             return kMoney;
         if (In(name, {"ItemCode", "SupplierCode"}) || IsClass(name))
             return kCode;
@@ -81,8 +82,8 @@ FieldClass ClassOf(int kind, const QString& name)
         return kCode;
     if (In(name, {"Company", "Section", "Name", "Keisho", "Keisho2", "PhoenicCompany", "PhoenicPerson", "Zip",
                   "Address", "TEL", "FAX", "E-mail", "CollectType", "MyPerson", "Memo"}) ||
-        (kind == 3 && In(name, {"Bank", "BankCode", "BankBranch", "BankBranchCode", "BankNumber", "BankOnesName",
-                                "BankOnesPhoenic"})))
+        (kind == 3 && In(name, {"Bank", "BankCode", "BankBranch", "BankBranchCode", "BankNumber",
+                                "BankOnesName", "BankOnesPhoenic"})))
         return kText;
     return kNone;
 }
@@ -106,9 +107,9 @@ struct DefaultDef {
     const char* file; // null: not from a file
 };
 constexpr DefaultDef kDefaults[] = {
-    {"TaxType", "TAXTYPE.AUT"},   {"Day", "CLOSEDAY.AUT"},          {"TaxRoundType", "TAXROUNDTYPE.AUT"},
-    {"RoundType", "ROUNDTYPE.AUT"}, {"Percent", nullptr},           {"CollectCycle", "COLLECTCYCLE.AUT"},
-    {"CollectDay", "COLLECTDAY.AUT"}, {"StartDate", nullptr},       {"LastUpdate", nullptr},
+    {"TaxType", "TAXTYPE.AUT"},         {"Day", "CLOSEDAY.AUT"}, {"TaxRoundType", "TAXROUNDTYPE.AUT"},
+    {"RoundType", "ROUNDTYPE.AUT"},     {"Percent", nullptr},    {"CollectCycle", "COLLECTCYCLE.AUT"},
+    {"CollectDay", "COLLECTDAY.AUT"},   {"StartDate", nullptr},  {"LastUpdate", nullptr},
     {"CollectType", "COLLECTTYPE.AUT"},
 };
 
@@ -201,16 +202,21 @@ void SetMoneyValue(CTb& field, const QString& text)
 QString CMasterImport::GetTableName() const
 {
     switch (m_nKind) {
-    case 1: return QStringLiteral("Item");
-    case 2: return QStringLiteral("Customer");
-    case 3: return QStringLiteral("Supplier");
-    default: return {};
+    case 1:
+        return QStringLiteral("Item");
+    case 2:
+        return QStringLiteral("Customer");
+    case 3:
+        return QStringLiteral("Supplier");
+    default:
+        return {};
     }
 }
 
 // ---- records ----------------------------------------------------------------
 
-std::optional<CTb> CMasterImport::MakeFieldValue(const QString& name, const QString& text, int contactXml) const
+std::optional<CTb> CMasterImport::MakeFieldValue(const QString& name, const QString& text,
+                                                 int contactXml) const
 {
     const QString table = GetTableName();
     if (name.isEmpty() || table.isEmpty() || (contactXml && text.isEmpty()))
@@ -355,12 +361,13 @@ void CMasterImport::CompleteRecord(COneRecord* record)
         addDefault("CollectType", 9);
         if (m_nKind == 2)
             addZero("Ceiling");
-        for (const char* t : {"Company", "Section", "Name", "Keisho", "Keisho2", "PhoenicCompany", "PhoenicPerson",
-                              "Zip", "Address", "TEL", "FAX", "E-mail", "OnesCode", "MyPerson", "Memo"})
+        for (const char* t :
+             {"Company", "Section", "Name", "Keisho", "Keisho2", "PhoenicCompany", "PhoenicPerson", "Zip",
+              "Address", "TEL", "FAX", "E-mail", "OnesCode", "MyPerson", "Memo"})
             addText(t);
         if (m_nKind == 3) {
-            for (const char* t : {"Bank", "BankCode", "BankBranch", "BankBranchCode", "BankNumber", "BankOnesName",
-                                  "BankOnesPhoenic"})
+            for (const char* t : {"Bank", "BankCode", "BankBranch", "BankBranchCode", "BankNumber",
+                                  "BankOnesName", "BankOnesPhoenic"})
                 addText(t);
         }
         return;
@@ -740,7 +747,7 @@ int CMasterImport::ImportFromFile()
     m_rows.clear();
     m_stream = {};
     m_bContactXml = choice == CImportFormatRules::kContactXml;
-    const int read = m_bContactXml                             ? ReadContactXmlFile(path)
+    const int read = m_bContactXml                           ? ReadContactXmlFile(path)
                      : choice == CImportFormatRules::kAccess ? ReadAccessFile(path)
                      : choice == CImportFormatRules::kExcel  ? ReadExcelFile(path)
                                                              : ReadTextFile(path);
@@ -873,7 +880,8 @@ int CMasterImport::ReadAccessFile(const QString& path)
     const bool read = source->ReadTable(choice.m_strChosen, columns, keys, rows, step);
     wait.End();
     if (!read) {
-        Say(QStringLiteral("データベースの読み込みに失敗しました。\n（%1：%2）").arg(choice.m_strChosen, step),
+        Say(QStringLiteral("データベースの読み込みに失敗しました。\n（%1：%2）")
+                .arg(choice.m_strChosen, step),
             MB_ICONEXCLAMATION);
         return 0;
     }

@@ -2,7 +2,6 @@
 // Excel ledger books, the series' shared code-data files and the customer
 // product's customers.
 
-#include "platform/ui/ChoiceDlg.h"
 #include "exchange/ExcelApp.h"
 #include "exchange/ExchangeDialogs.h"
 #include "exchange/MasterImport.h"
@@ -12,6 +11,7 @@
 #include "platform/env/RegistryIni.h"
 #include "platform/office/QRTData.h"
 #include "platform/text/TextHelpers.h"
+#include "platform/ui/ChoiceDlg.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
@@ -164,11 +164,15 @@ QString JoinAddress(const CKokyaku::CBlock& block, int join1, int join2)
 int TaxTypeFromQRT(int type)
 {
     switch (type) {
-    case 0: return 2;
-    case 2: return 4;
+    case 0:
+        return 2;
+    case 2:
+        return 4;
     case 3:
-    case 4: return 0;
-    default: return type;
+    case 4:
+        return 0;
+    default:
+        return type;
     }
 }
 
@@ -192,7 +196,9 @@ int CMasterImport::ImportFromQRT(CCDSData* records)
     m_bOverwrite = qrt.m_bOverwrite;
     {
         const CWaitCursor wait;
-        const auto name = [&table](const char* field) -> QString { return table + u'.' + QLatin1String(field); };
+        const auto name = [&table](const char* field) -> QString {
+            return table + u'.' + QLatin1String(field);
+        };
         for (const CKokyaku& k : std::as_const(qrt.m_list)) {
             auto record = std::make_unique<COneRecord>();
             record->SetField(name("ID"), 0);
@@ -203,7 +209,8 @@ int CMasterImport::ImportFromQRT(CCDSData* records)
                 record->SetField(name("PhoenicCompany"), k.m_strPhoenicCompany);
             }
             record->SetField(name("Name"), k.m_strName);
-            record->SetField(name(k.m_nKind == 1 || !k.m_strName.isEmpty() ? "Keisho2" : "Keisho"), k.m_strKeisho);
+            record->SetField(name(k.m_nKind == 1 || !k.m_strName.isEmpty() ? "Keisho2" : "Keisho"),
+                             k.m_strKeisho);
             record->SetField(name("PhoenicPerson"), k.m_strPhoenicName);
             const CKokyaku::CBlock& block = k.m_nKind == 0 ? k.m_company : k.m_personal;
             record->SetField(name("Zip"), block.m_strZip);
@@ -218,8 +225,9 @@ int CMasterImport::ImportFromQRT(CCDSData* records)
                 record->AddField(CTb(name("E-mail")));
             record->SetField(name("Day"), k.m_nDay >= 29 && k.m_nDay <= 31 ? 99 : k.m_nDay);
             record->SetField(name("TaxType"), TaxTypeFromQRT(k.m_nTaxType));
-            record->SetField(name("CollectType"),
-                             k.m_strCollectType == QStringLiteral("振込み") ? QStringLiteral("振込") : k.m_strCollectType);
+            record->SetField(name("CollectType"), k.m_strCollectType == QStringLiteral("振込み")
+                                                      ? QStringLiteral("振込")
+                                                      : k.m_strCollectType);
             record->SetField(name("MyPerson"), k.m_strMyPerson);
             record->SetField(name("Class1"), k.m_strClass1);
             record->SetField(name("Class2"), k.m_strClass2);
@@ -253,9 +261,9 @@ int CMasterImport::ReadSiblingCustomerBook(CCDSData* records, int source)
     if (!excel.ReadSiblingBook(source == 1 ? 2 : 0, &m_rows))
         return 2;
     const CWaitCursor wait;
-    static const char* const kFields[] = {nullptr, "Company", "Section", "Keisho", "Name", "Keisho2", "Zip",
-                                          "Address", "TEL", "FAX", nullptr, "TaxType", "Day", "Collect",
-                                          nullptr, "Memo"};
+    static const char* const kFields[] = {nullptr, "Company", "Section", "Keisho", "Name",  "Keisho2",
+                                          "Zip",   "Address", "TEL",     "FAX",    nullptr, "TaxType",
+                                          "Day",   "Collect", nullptr,   "Memo"};
     for (const QStringList& row : std::as_const(m_rows)) {
         auto record = std::make_unique<COneRecord>();
         bool anyText = false;
@@ -349,7 +357,8 @@ int CMasterImport::CheckCodeDataVersion(int source, bool items)
         product = "ブレンロ";
         latest = "ブレンロ４";
         if (version < 610) {
-            Say(QStringLiteral("『ブレンロ３』または『ブレンロ４』が見つかりません。\nこの機能は『ブレンロ３』または『ブレンロ４』がインストールしてある場合のみ有効です。"));
+            Say(QStringLiteral("『ブレンロ３』または『ブレンロ４』が見つかりません。\nこの機能は『ブレンロ３"
+                               "』または『ブレンロ４』がインストールしてある場合のみ有効です。"));
             return 2;
         }
     } else if (source == 1) {
@@ -357,7 +366,8 @@ int CMasterImport::CheckCodeDataVersion(int source, bool items)
         product = "トスケル";
         latest = "トスケル３";
         if (version < 610) {
-            Say(QStringLiteral("『トスケル２』または『トスケル３』が見つかりません。\nこの機能は『トスケル２』または『トスケル３』がインストールしてある場合のみ有効です。"));
+            Say(QStringLiteral("『トスケル２』または『トスケル３』が見つかりません。\nこの機能は『トスケル２"
+                               "』または『トスケル３』がインストールしてある場合のみ有効です。"));
             return 2;
         }
     } else {
@@ -366,8 +376,13 @@ int CMasterImport::CheckCodeDataVersion(int source, bool items)
     }
     if (version >= 800) {
         const QString text =
-            QStringLiteral("『%1』より新しいバージョンがインストールされています。\nデータが正しく取り込めないかもしれませんが、処理を続けますか？\n\n※『%1』の%2とデータ構成が変更されていない場合は正常に取り込めます。データ構成については%3のマニュアルなどでご確認ください。")
-                .arg(QString::fromUtf8(latest), items ? QStringLiteral("商品ケルダン") : QStringLiteral("顧客ケルダン"),
+            QStringLiteral("『%"
+                           "1』より新しいバージョンがインストールされています。\nデータが正しく取り込めないか"
+                           "もしれませんが、処理を続けますか？\n\n※『%1』の%"
+                           "2とデータ構成が変更されていない場合は正常に取り込めます。データ構成については%"
+                           "3のマニュアルなどでご確認ください。")
+                .arg(QString::fromUtf8(latest),
+                     items ? QStringLiteral("商品ケルダン") : QStringLiteral("顧客ケルダン"),
                      QString::fromUtf8(product));
         if (UiServices::Prompt().MessageBox(text, MB_YESNO, MB_ICONINFORMATION, IDNO) != IDYES)
             return 2;
@@ -389,8 +404,8 @@ int CMasterImport::ReadCodeData(CCDSData* records, int source, bool items)
         return 2;
     }
     const CWaitCursor wait;
-    static const char* const kCustomer[] = {nullptr, "Company", "Section", "Keisho", "Name",
-                                            "Keisho2", "Zip", "Address", "TEL", "FAX"};
+    static const char* const kCustomer[] = {nullptr,   "Company", "Section", "Keisho", "Name",
+                                            "Keisho2", "Zip",     "Address", "TEL",    "FAX"};
     static const char* const kItem[] = {"ItemCode", "ItemName", "Price", "Unit", "Remarks"};
     for (const QStringList& element : std::as_const(elements)) {
         auto record = std::make_unique<COneRecord>();
@@ -398,7 +413,9 @@ int CMasterImport::ReadCodeData(CCDSData* records, int source, bool items)
         for (int i = 0; i < count && i < element.size(); ++i) {
             QString text = element[i];
             NormalizeLineBreaks(text);
-            const QString name = items ? QLatin1String(kItem[i]) : i == 0 ? CodeFieldOf(m_nKind) : QLatin1String(kCustomer[i]);
+            const QString name = items    ? QLatin1String(kItem[i])
+                                 : i == 0 ? CodeFieldOf(m_nKind)
+                                          : QLatin1String(kCustomer[i]);
             if (items && i == 2) {
                 CTb field(table + u'.' + name);
                 SetMoneyValue(field, text);
@@ -462,7 +479,8 @@ int CMasterImport::ReadCodeDataFile(QList<QStringList>& elements, int choice)
         return 0;
     }
     const QString path =
-        FindFile(QString(folder).replace(u'\\', u'/'), choice == 0 ? QStringLiteral("CodeKokyaku2.dat") : QStringLiteral("CodeShohin2.dat"));
+        FindFile(QString(folder).replace(u'\\', u'/'),
+                 choice == 0 ? QStringLiteral("CodeKokyaku2.dat") : QStringLiteral("CodeShohin2.dat"));
     if (!QFileInfo(path).isFile()) {
         Say(QStringLiteral("データファイルがありません"));
         return 0;

@@ -151,11 +151,13 @@ int CAddressLookup::OpenDictionary()
     }
     // Paths are used as they are: there are no short names to make.
     m_nZipOpen = m_zipDictionary.Open(postal, corporate);
-    static const QHash<int, const char*> kMessages{
-        {1, "パラメーターの内容に問題があります\n1\n"}, {2, "辞書ファイルをオープンできません\n2\n"},
-        {3, "メモリ不足です\n3\n"},                     {4, "ファイルが壊れています\n4\n"},
-        {5, "辞書のバージョンが正しくありません\n5\n"}, {35, "法人辞書ファイルをオープンできません\n35\n"},
-        {36, "法人辞書のバージョンが正しくありません\n36\n"}};
+    static const QHash<int, const char*> kMessages{{1, "パラメーターの内容に問題があります\n1\n"},
+                                                   {2, "辞書ファイルをオープンできません\n2\n"},
+                                                   {3, "メモリ不足です\n3\n"},
+                                                   {4, "ファイルが壊れています\n4\n"},
+                                                   {5, "辞書のバージョンが正しくありません\n5\n"},
+                                                   {35, "法人辞書ファイルをオープンできません\n35\n"},
+                                                   {36, "法人辞書のバージョンが正しくありません\n36\n"}};
     if (m_nZipOpen == 0)
         return 1;
     if (const char* text = kMessages.value(m_nZipOpen))
@@ -180,12 +182,13 @@ int CAddressLookup::OpenTelDirectory()
                             "電話番号検索をするには、電話帳のCDをセットして操作しなおしてください。\n"));
         return 0;
     }
-    m_nTelOpen = m_telDirectory.Open(hardDisk, disc.isEmpty() ? QString() : disc + QStringLiteral("MorvekTel"),
-                                     difference)
+    m_nTelOpen = m_telDirectory.Open(
+                     hardDisk, disc.isEmpty() ? QString() : disc + QStringLiteral("MorvekTel"), difference)
                      ? 1
                      : 0;
     if (!m_nTelOpen) {
-        Warn(QStringLiteral("電話番号検索のためのデータが開けませんでした。\n電話番号からの検索、住所からの検索ができません。\n"));
+        Warn(QStringLiteral("電話番号検索のためのデータが開けませんでした。\n電話番号からの検索、住所からの検"
+                            "索ができません。\n"));
         return 0;
     }
     return 1;

@@ -33,7 +33,8 @@ CAddressSelectDlg::CAddressSelectDlg(QWidget* parent) : QDialog(parent)
     m_pList->setHeaderLabels({QStringLiteral("〒"), QStringLiteral("住所"), QStringLiteral("氏名")});
     // The selection stays visible when the list loses the focus.
     QPalette palette = m_pList->palette();
-    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                     palette.color(QPalette::Active, QPalette::Highlight));
     palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     m_pList->setPalette(palette);
@@ -67,7 +68,8 @@ void CAddressSelectDlg::FillRows()
     for (int i = 0; i < m_pCandidates->size(); ++i) {
         const CRLAddress& a = (*m_pCandidates)[i];
         auto* row = new QTreeWidgetItem(
-            {a.m_strPostcode, a.m_strAddress1 + a.m_strAddress2 + a.m_strAddress3 + a.m_strAddress4, a.m_strName});
+            {a.m_strPostcode, a.m_strAddress1 + a.m_strAddress2 + a.m_strAddress3 + a.m_strAddress4,
+             a.m_strName});
         row->setData(0, Qt::UserRole, i);
         rows << row;
     }
@@ -80,7 +82,8 @@ void CAddressSelectDlg::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     const int scroll = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_pList);
-    const int client = m_pList->viewport()->width() + (m_pList->verticalScrollBar()->isVisible() ? scroll : 0);
+    const int client =
+        m_pList->viewport()->width() + (m_pList->verticalScrollBar()->isVisible() ? scroll : 0);
     m_pList->setColumnWidth(0, kPostcodeWidth);
     m_pList->setColumnWidth(1, qMax(0, client - kPostcodeWidth - kNameWidth - scroll));
     m_pList->setColumnWidth(2, kNameWidth);

@@ -158,9 +158,11 @@ void CBulkEditDlg::ShowValueControls()
     m_pClass->clear();
     {
         const QSignalBlocker block(m_pCycle);
-        Fill(m_pCycle, control == CBulkEditRules::kCycle ? CBulkEditRules::CycleItems() : QList<CBulkEditRules::CItem>{});
+        Fill(m_pCycle, control == CBulkEditRules::kCycle ? CBulkEditRules::CycleItems()
+                                                         : QList<CBulkEditRules::CItem>{});
     }
-    Fill(m_pDay, control == CBulkEditRules::kCycle ? CBulkEditRules::DayItems() : QList<CBulkEditRules::CItem>{});
+    Fill(m_pDay,
+         control == CBulkEditRules::kCycle ? CBulkEditRules::DayItems() : QList<CBulkEditRules::CItem>{});
 
     m_pNumber->setVisible(control == CBulkEditRules::kNumber);
     m_pList->setVisible(control == CBulkEditRules::kListCombo);
@@ -177,7 +179,8 @@ void CBulkEditDlg::ShowValueControls()
     else if (control == CBulkEditRules::kClassList)
         m_pClass->Fill(m_rules.GetLedger(), m_rules.GetClassIndex());
     if (control == CBulkEditRules::kEntryList || control == CBulkEditRules::kClassList)
-        (control == CBulkEditRules::kEntryList ? static_cast<QComboBox*>(m_pStaff) : m_pClass)->setEditText(QString());
+        (control == CBulkEditRules::kEntryList ? static_cast<QComboBox*>(m_pStaff) : m_pClass)
+            ->setEditText(QString());
     OnCycleChanged(-1);
 }
 
@@ -189,10 +192,18 @@ void CBulkEditDlg::TakeInput()
     m_rules.m_nDayIndex = m_pDay->currentIndex();
     m_rules.m_strDays = m_pDays->text();
     switch (m_rules.GetValueControl()) {
-    case CBulkEditRules::kEditableCombo: m_rules.m_strText = m_pEditable->currentText(); break;
-    case CBulkEditRules::kEntryList: m_rules.m_strText = m_pStaff->currentText(); break;
-    case CBulkEditRules::kClassList: m_rules.m_strText = m_pClass->currentText(); break;
-    default: m_rules.m_strText.clear(); break;
+    case CBulkEditRules::kEditableCombo:
+        m_rules.m_strText = m_pEditable->currentText();
+        break;
+    case CBulkEditRules::kEntryList:
+        m_rules.m_strText = m_pStaff->currentText();
+        break;
+    case CBulkEditRules::kClassList:
+        m_rules.m_strText = m_pClass->currentText();
+        break;
+    default:
+        m_rules.m_strText.clear();
+        break;
     }
 }
 
@@ -200,20 +211,40 @@ void CBulkEditDlg::FocusRefused()
 {
     QWidget* target = nullptr;
     switch (m_rules.GetFocus()) {
-    case CBulkEditRules::kFocusFields: target = m_pFields; break;
-    case CBulkEditRules::kFocusNumber: target = m_pNumber; m_pNumber->selectAll(); break;
-    case CBulkEditRules::kFocusCycle: target = m_pCycle; break;
-    case CBulkEditRules::kFocusDay: target = m_pDay; break;
-    case CBulkEditRules::kFocusDays: target = m_pDays; break;
+    case CBulkEditRules::kFocusFields:
+        target = m_pFields;
+        break;
+    case CBulkEditRules::kFocusNumber:
+        target = m_pNumber;
+        m_pNumber->selectAll();
+        break;
+    case CBulkEditRules::kFocusCycle:
+        target = m_pCycle;
+        break;
+    case CBulkEditRules::kFocusDay:
+        target = m_pDay;
+        break;
+    case CBulkEditRules::kFocusDays:
+        target = m_pDays;
+        break;
     case CBulkEditRules::kFocusValue:
         switch (m_rules.GetValueControl()) {
-        case CBulkEditRules::kEditableCombo: target = m_pEditable; break;
-        case CBulkEditRules::kEntryList: target = m_pStaff; break;
-        case CBulkEditRules::kClassList: target = m_pClass; break;
-        default: target = m_pList; break;
+        case CBulkEditRules::kEditableCombo:
+            target = m_pEditable;
+            break;
+        case CBulkEditRules::kEntryList:
+            target = m_pStaff;
+            break;
+        case CBulkEditRules::kClassList:
+            target = m_pClass;
+            break;
+        default:
+            target = m_pList;
+            break;
         }
         break;
-    case CBulkEditRules::kFocusNone: break;
+    case CBulkEditRules::kFocusNone:
+        break;
     }
     if (target)
         target->setFocus();

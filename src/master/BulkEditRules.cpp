@@ -39,7 +39,9 @@ CBulkEditRules::CBulkEditRules(int ledger) : m_nLedger(ledger) {}
 
 QString CBulkEditRules::GetCaption() const
 {
-    const QString word = m_nLedger == 0 ? QStringLiteral("商品") : m_nLedger == 1 ? QStringLiteral("得意先") : QStringLiteral("仕入先");
+    const QString word = m_nLedger == 0   ? QStringLiteral("商品")
+                         : m_nLedger == 1 ? QStringLiteral("得意先")
+                                          : QStringLiteral("仕入先");
     return word + QStringLiteral(" - 一括修正する項目を選択して、修正後の値を設定してください");
 }
 
@@ -85,15 +87,22 @@ QString CBulkEditRules::GetFieldName() const
 int CBulkEditRules::GetClassIndex() const
 {
     const QString field = GetFieldName();
-    if (field.size() == 6 && field.startsWith(QLatin1StringView("Class")) && field[5] >= u'1' && field[5] <= u'5')
+    if (field.size() == 6 && field.startsWith(QLatin1StringView("Class")) && field[5] >= u'1' &&
+        field[5] <= u'5')
         return field[5].unicode() - u'1';
     return -1;
 }
 
 QList<CItem> CBulkEditRules::CycleItems()
 {
-    return Items({{u"請求後", 0}, {u"当月", 1}, {u"翌月", 2}, {u"翌々月", 3}, {u"３ヶ月", 4}, {u"４ヶ月", 5},
-                  {u"５ヶ月", 6}, {u"６ヶ月", 7}});
+    return Items({{u"請求後", 0},
+                  {u"当月", 1},
+                  {u"翌月", 2},
+                  {u"翌々月", 3},
+                  {u"３ヶ月", 4},
+                  {u"４ヶ月", 5},
+                  {u"５ヶ月", 6},
+                  {u"６ヶ月", 7}});
 }
 
 QList<CItem> CBulkEditRules::DayItems()
@@ -141,7 +150,8 @@ void CBulkEditRules::SelectField(int index)
         } else if (field == QLatin1StringView("RoundType") || field == QLatin1StringView("TaxRoundType")) {
             m_items = Items({{u"切り捨て", 1}, {u"四捨五入", 2}, {u"切り上げ", 3}});
         } else if (field == QLatin1StringView("TaxType")) {
-            m_items = Items({{u"請求時", 1}, {u"納品ごと", 2}, {u"明細ごと", 3}, {u"内税", 4}, {u"しない", 0}});
+            m_items =
+                Items({{u"請求時", 1}, {u"納品ごと", 2}, {u"明細ごと", 3}, {u"内税", 4}, {u"しない", 0}});
         } else if (field == QLatin1StringView("CollectType")) {
             m_items = Texts({u"現金", u"小切手", u"振込", u"手形", u"相殺", u"その他"});
         }
@@ -222,8 +232,9 @@ bool CBulkEditRules::OnOK()
         break;
     }
     m_result = result;
-    if (UiServices::Prompt().MessageBox(QStringLiteral("指定された内容で、選択中のデータの一括変更を行ないます。\nよろしいですか？"),
-                                        MB_YESNO, MB_ICONQUESTION) != IDYES)
+    if (UiServices::Prompt().MessageBox(
+            QStringLiteral("指定された内容で、選択中のデータの一括変更を行ないます。\nよろしいですか？"),
+            MB_YESNO, MB_ICONQUESTION) != IDYES)
         return Refuse({}, kFocusNone);
     return true;
 }

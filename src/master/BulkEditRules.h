@@ -60,12 +60,12 @@ class CBulkEditRules
     bool ShowsDaysEdit() const { return m_control == kCycle && m_nCycleIndex == 0; }
 
     // What the user entered, written by the dialog before OK.
-    QString m_strNumber;     // numeric edit
-    int m_nValueIndex = -1;  // selection of the list combo
-    QString m_strText;       // editable combo or entry / classification combo
+    QString m_strNumber;    // numeric edit
+    int m_nValueIndex = -1; // selection of the list combo
+    QString m_strText;      // editable combo or entry / classification combo
     int m_nCycleIndex = -1;
     int m_nDayIndex = -1;
-    QString m_strDays;       // days edit
+    QString m_strDays; // days edit
 
     // The checks of OK with their messages and the final question: true
     // when the dialog may close with the result.

@@ -27,11 +27,12 @@ CCodeChangeDlg::CCodeChangeDlg(int kind, const QString& currentCode, ICodeChange
 void CCodeChangeDlg::Build()
 {
     setWindowTitle(QStringLiteral("ｺｰﾄﾞ変更"));
-    auto* text = new QLabel(QStringLiteral("登録されているデータのコードを変更します。\n\n"
-                                           "※作成されている各データのコードも、すべて新しいコードに変更します。\n"
-                                           "※すでに存在するコードには変更できません。\n"
-                                           "※変更には時間がかかる場合があります。"),
-                            this);
+    auto* text =
+        new QLabel(QStringLiteral("登録されているデータのコードを変更します。\n\n"
+                                  "※作成されている各データのコードも、すべて新しいコードに変更します。\n"
+                                  "※すでに存在するコードには変更できません。\n"
+                                  "※変更には時間がかかる場合があります。"),
+                   this);
     m_pCurrent = new QLineEdit(this);
     m_pCurrent->setReadOnly(true);
     m_pNewCode = new QLineEdit(this);
@@ -92,8 +93,13 @@ void CCodeChangeDlg::accept()
         return;
     }
     switch (m_rules.GetFocus()) {
-    case CCodeChangeRules::kFocusNewCode: m_pNewCode->setFocus(); break;
-    case CCodeChangeRules::kFocusCurrentCode: m_pCurrent->setFocus(); break;
-    default: break;
+    case CCodeChangeRules::kFocusNewCode:
+        m_pNewCode->setFocus();
+        break;
+    case CCodeChangeRules::kFocusCurrentCode:
+        m_pCurrent->setFocus();
+        break;
+    default:
+        break;
     }
 }

@@ -1,9 +1,9 @@
 #include "master/CodeChangeRules.h"
 
 #include "app/MainFrame.h"
-#include "platform/data/RecordCompare.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
+#include "platform/data/RecordCompare.h"
 #include "platform/text/Cp932.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
@@ -63,20 +63,28 @@ CCodeChangeRules::~CCodeChangeRules() = default;
 QString CCodeChangeRules::GetCaption() const
 {
     switch (m_nKind) {
-    case 1: return QStringLiteral("品番の変更");
-    case 2: return QStringLiteral("得意先コードの変更");
-    case 3: return QStringLiteral("仕入先コードの変更");
-    default: return QStringLiteral("ｺｰﾄﾞ変更");
+    case 1:
+        return QStringLiteral("品番の変更");
+    case 2:
+        return QStringLiteral("得意先コードの変更");
+    case 3:
+        return QStringLiteral("仕入先コードの変更");
+    default:
+        return QStringLiteral("ｺｰﾄﾞ変更");
     }
 }
 
 QString CCodeChangeRules::GetTableName() const
 {
     switch (m_nKind) {
-    case 1: return QStringLiteral("Item");
-    case 2: return QStringLiteral("Customer");
-    case 3: return QStringLiteral("Supplier");
-    default: return {};
+    case 1:
+        return QStringLiteral("Item");
+    case 2:
+        return QStringLiteral("Customer");
+    case 3:
+        return QStringLiteral("Supplier");
+    default:
+        return {};
     }
 }
 
@@ -89,10 +97,14 @@ QString CCodeChangeRules::GetCodeFieldName() const
 QString CCodeChangeRules::GetCodeLabel() const
 {
     switch (m_nKind) {
-    case 1: return QStringLiteral("品番");
-    case 2: return QStringLiteral("得意先コード");
-    case 3: return QStringLiteral("仕入先コード");
-    default: return {};
+    case 1:
+        return QStringLiteral("品番");
+    case 2:
+        return QStringLiteral("得意先コード");
+    case 3:
+        return QStringLiteral("仕入先コード");
+    default:
+        return {};
     }
 }
 
@@ -153,13 +165,15 @@ int CCodeChangeRules::Ok(const QString& newCode)
     }
     // Only the record itself may hold the new code (a change of letter case,
     // or the same code).
-    if (found.GetCount() > 1 || (found.GetCount() == 1 && IdOf(*found.GetAt(0), GetTableName()) != m_nRecordID))
+    if (found.GetCount() > 1 ||
+        (found.GetCount() == 1 && IdOf(*found.GetAt(0), GetTableName()) != m_nRecordID))
         return Refuse(QStringLiteral("このコードは既に登録されています。他のコードを指定してください。"),
                       kFocusNewCode);
 
     const QString question =
-        QStringLiteral("%1を「%2」から「%3」に変更します。\nデータベースに登録されているデータのコードも変更します。\n"
-                       "変更には時間がかかる場合があります。\n\n変更を実行してよろしいですか？%4")
+        QStringLiteral(
+            "%1を「%2」から「%3」に変更します。\nデータベースに登録されているデータのコードも変更します。\n"
+            "変更には時間がかかる場合があります。\n\n変更を実行してよろしいですか？%4")
             .arg(GetCodeLabel(), m_strCurrentCode, newCode, QString());
     if (UiServices::Prompt().MessageBox(question, MB_YESNO, MB_ICONQUESTION) != IDYES)
         return 0;
@@ -175,14 +189,17 @@ int CCodeChangeRules::Ok(const QString& newCode)
         return 1;
     }
     if (result == CMakeMsgID::kFatal) {
-        UiServices::Prompt().MessageBox(QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + ProgramTitle()
-                                            + QStringLiteral("』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。"),
-                                        MB_OK, MB_ICONSTOP);
+        UiServices::Prompt().MessageBox(
+            QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + ProgramTitle() +
+                QStringLiteral(
+                    "』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。"),
+            MB_OK, MB_ICONSTOP);
     } else {
         UiServices::Prompt().MessageBox(
-            !err.isEmpty() ? err
-                           : QStringLiteral("何らかのエラーが発生した可能性があります。\n『") + ProgramTitle()
-                                 + QStringLiteral("』を一旦終了してから操作し直すことをおすすめします。"));
+            !err.isEmpty()
+                ? err
+                : QStringLiteral("何らかのエラーが発生した可能性があります。\n『") + ProgramTitle() +
+                      QStringLiteral("』を一旦終了してから操作し直すことをおすすめします。"));
     }
     return 0;
 }

@@ -26,15 +26,18 @@ bool RunMasterEntryDialog(int kind, const COneRecord* record, QWidget* parent)
         return true;
     }
     case 2:
-    case 3: return RunPartnerDialog(kind, record, parent);
-    default: return false;
+    case 3:
+        return RunPartnerDialog(kind, record, parent);
+    default:
+        return false;
     }
 }
 
 void RegisterMasterEntryDialogs(CViewRegistry& registry)
 {
-    registry.RegisterOpener(CViewRegistry::EOpener::MasterEntry,
-                            [](CMainFrame&, int kind) { return RunMasterEntryDialog(kind, nullptr, nullptr); });
+    registry.RegisterOpener(CViewRegistry::EOpener::MasterEntry, [](CMainFrame&, int kind) {
+        return RunMasterEntryDialog(kind, nullptr, nullptr);
+    });
     // The dialog leaves the confirmed extraction in the frame for the list.
     registry.RegisterOpener(CViewRegistry::EOpener::MasterExtract, [](CMainFrame& frame, int target) {
         return target >= 0 && target <= 2 && RunExtractDialog(target, frame, &frame) == IDOK;

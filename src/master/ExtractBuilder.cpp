@@ -1,8 +1,8 @@
 #include "master/ExtractBuilder.h"
 
-#include "platform/data/RecordCompare.h"
 #include "platform/data/ExCondition.h"
 #include "platform/data/MnyText.h"
+#include "platform/data/RecordCompare.h"
 #include "platform/data/SqlText.h"
 #include "platform/text/Cp932.h"
 #include "platform/text/TextHelpers.h"
@@ -76,18 +76,27 @@ QString Fill(const QString& fragment, const QString& value)
 
 int GetExtractFieldType(const QString& field)
 {
-    if (In(field, {"ItemCode", "ItemName", "Phoenic", "Unit", "SupplierCode", "Remarks", "JANCode", "Class1", "Class2",
-                   "Class3", "Class4", "Class5", "CustomerCode", "Company", "Section", "Name", "Keisho", "Keisho2",
-                   "PhoenicCompany", "PhoenicPerson", "Zip", "Address", "TEL", "FAX", "E-mail", "CollectType",
-                   "OnesCode", "MyPerson", "Memo", "Bank", "BankCode", "BankBranch", "BankBranchCode", "BankNumber",
-                   "BankOnesName", "BankOnesPhoenic"}))
+    if (In(field, {"ItemCode",       "ItemName",      "Phoenic",
+                   "Unit",           "SupplierCode",  "Remarks",
+                   "JANCode",        "Class1",        "Class2",
+                   "Class3",         "Class4",        "Class5",
+                   "CustomerCode",   "Company",       "Section",
+                   "Name",           "Keisho",        "Keisho2",
+                   "PhoenicCompany", "PhoenicPerson", "Zip",
+                   "Address",        "TEL",           "FAX",
+                   "E-mail",         "CollectType",   "OnesCode",
+                   "MyPerson",       "Memo",          "Bank",
+                   "BankCode",       "BankBranch",    "BankBranchCode",
+                   "BankNumber",     "BankOnesName",  "BankOnesPhoenic"}))
         return kExtractText;
     if (In(field, {"StartDate", "LastUpdate"}))
         return kExtractDate;
-    if (In(field, {"Price", "Cost", "FixPrice", "StockNumber", "StockJustNumber", "Percent", "Collect", "Ceiling"}))
+    if (In(field,
+           {"Price", "Cost", "FixPrice", "StockNumber", "StockJustNumber", "Percent", "Collect", "Ceiling"}))
         return kExtractNumber;
     if (In(field, {"ItemType", "TaxFlg", "TaxFlg2", "StockType", "SetItem", "Day", "TaxType", "TaxRoundType",
-                   "RoundType", "CollectCycle", "CollectDay", "BankAccountType", "BankFee", "BankType", "PaymentType"}))
+                   "RoundType", "CollectCycle", "CollectDay", "BankAccountType", "BankFee", "BankType",
+                   "PaymentType"}))
         return kExtractCoded;
     return kExtractOther;
 }
@@ -102,8 +111,8 @@ ImeField GetExtractImeField(const QString& field)
     const int type = GetExtractFieldType(field);
     if (type == kExtractDate || type == kExtractNumber || type == kExtractCoded)
         return ImeField::Number;
-    if (In(field, {"ItemCode", "JANCode", "CustomerCode", "Zip", "TEL", "FAX", "E-mail", "CollectType", "OnesCode",
-                   "SupplierCode", "BankCode", "BankBranchCode", "BankNumber"}))
+    if (In(field, {"ItemCode", "JANCode", "CustomerCode", "Zip", "TEL", "FAX", "E-mail", "CollectType",
+                   "OnesCode", "SupplierCode", "BankCode", "BankBranchCode", "BankNumber"}))
         return ImeField::Code;
     if (In(field, {"Phoenic", "PhoenicCompany", "PhoenicPerson", "BankOnesPhoenic"}))
         return ImeField::Reading;
@@ -115,9 +124,12 @@ CExtractBuilder::CExtractBuilder(int target) : m_nTarget(target) {}
 QString CExtractBuilder::GetTable() const
 {
     switch (m_nTarget) {
-    case 0: return QStringLiteral("Item");
-    case 1: return QStringLiteral("Customer");
-    default: return QStringLiteral("Supplier");
+    case 0:
+        return QStringLiteral("Item");
+    case 1:
+        return QStringLiteral("Customer");
+    default:
+        return QStringLiteral("Supplier");
     }
 }
 
@@ -175,23 +187,39 @@ QList<CExtractOperator> CExtractBuilder::GetOperators(const QString& field) cons
 {
     switch (GetExtractFieldType(field)) {
     case kExtractText: {
-        QList<CExtractOperator> operators =
-            Operators({{u"と等しい", " = '*'"}, {u"と等しくない", " <> '*'"}, {u"で始まる", " Like '*%'"},
-                       {u"で始まらない", " Not Like '*%'"}, {u"で終わる", " Like '%*'"}, {u"で終わらない", " Not Like '%*'"},
-                       {u"を含む", " Like '%*%'"}, {u"を含まない", " Not Like '%*%'"}});
+        QList<CExtractOperator> operators = Operators({{u"と等しい", " = '*'"},
+                                                       {u"と等しくない", " <> '*'"},
+                                                       {u"で始まる", " Like '*%'"},
+                                                       {u"で始まらない", " Not Like '*%'"},
+                                                       {u"で終わる", " Like '%*'"},
+                                                       {u"で終わらない", " Not Like '%*'"},
+                                                       {u"を含む", " Like '%*%'"},
+                                                       {u"を含まない", " Not Like '%*%'"}});
         const bool code = In(field, {"ItemCode", "CustomerCode"}) ||
                           (field == QLatin1StringView("SupplierCode") && m_nTarget != 0);
         if (code)
-            operators += Operators({{u"より大きい", " > '*'"}, {u"以上", " >= '*'"}, {u"より小さい", " < '*'"}, {u"以下", " <= '*'"}});
+            operators += Operators({{u"より大きい", " > '*'"},
+                                    {u"以上", " >= '*'"},
+                                    {u"より小さい", " < '*'"},
+                                    {u"以下", " <= '*'"}});
         return operators;
     }
     case kExtractDate:
-        return Operators({{u"と等しい", " = *"}, {u"と月が等しい", "Month()= *"}, {u"と日にちが等しい", "Day()= *"},
-                          {u"と等しくない", " <> *"}, {u"より前", " < *"}, {u"以前", " <= *"}, {u"より後", " > *"},
+        return Operators({{u"と等しい", " = *"},
+                          {u"と月が等しい", "Month()= *"},
+                          {u"と日にちが等しい", "Day()= *"},
+                          {u"と等しくない", " <> *"},
+                          {u"より前", " < *"},
+                          {u"以前", " <= *"},
+                          {u"より後", " > *"},
                           {u"以降", " >= *"}});
     case kExtractNumber:
-        return Operators({{u"と等しい", " = *"}, {u"と等しくない", " <> *"}, {u"より大きい", " > *"}, {u"以上", " >= *"},
-                          {u"より小さい", " < *"}, {u"以下", " <= *"}});
+        return Operators({{u"と等しい", " = *"},
+                          {u"と等しくない", " <> *"},
+                          {u"より大きい", " > *"},
+                          {u"以上", " >= *"},
+                          {u"より小さい", " < *"},
+                          {u"以下", " <= *"}});
     case kExtractCoded:
         return Operators({{u"と等しい", " = *"}, {u"と等しくない", " <> *"}});
     default:
@@ -204,8 +232,8 @@ QList<CExtractValue> CExtractBuilder::GetValues(const QString& field) const
     if (In(field, {"Keisho", "Keisho2"}))
         return Texts({QStringLiteral("様"), QStringLiteral("御中"), QStringLiteral("殿")});
     if (field == QLatin1StringView("CollectType"))
-        return Texts({QStringLiteral("現金"), QStringLiteral("小切手"), QStringLiteral("振込"), QStringLiteral("手形"),
-                      QStringLiteral("相殺"), QStringLiteral("その他")});
+        return Texts({QStringLiteral("現金"), QStringLiteral("小切手"), QStringLiteral("振込"),
+                      QStringLiteral("手形"), QStringLiteral("相殺"), QStringLiteral("その他")});
     if (field == QLatin1StringView("ItemType"))
         return Coded({{u"商品", 1}, {u"値引き", 2}, {u"その他", 3}});
     if (In(field, {"TaxFlg", "TaxFlg2"}))
@@ -225,8 +253,14 @@ QList<CExtractValue> CExtractBuilder::GetValues(const QString& field) const
     if (In(field, {"TaxRoundType", "RoundType"}))
         return Coded({{u"切り捨て", 1}, {u"四捨五入", 2}, {u"切り上げ", 3}});
     if (field == QLatin1StringView("CollectCycle"))
-        return Coded({{u"請求後", 0}, {u"当月", 1}, {u"翌月", 2}, {u"翌々月", 3}, {u"３ヶ月", 4}, {u"４ヶ月", 5},
-                      {u"５ヶ月", 6}, {u"６ヶ月", 7}});
+        return Coded({{u"請求後", 0},
+                      {u"当月", 1},
+                      {u"翌月", 2},
+                      {u"翌々月", 3},
+                      {u"３ヶ月", 4},
+                      {u"４ヶ月", 5},
+                      {u"５ヶ月", 6},
+                      {u"６ヶ月", 7}});
     if (field == QLatin1StringView("CollectDay")) {
         QList<CExtractValue> values = Coded({{u"月末", 99}});
         for (int day = 1; day <= 28; ++day)
@@ -250,7 +284,8 @@ QList<CExtractValue> CExtractBuilder::GetValues(const QString& field) const
         }
         return Texts(names);
     }
-    if (field.size() == 6 && field.startsWith(QLatin1StringView("Class")) && field[5] >= u'1' && field[5] <= u'5') {
+    if (field.size() == 6 && field.startsWith(QLatin1StringView("Class")) && field[5] >= u'1' &&
+        field[5] <= u'5') {
         CBunruiData data;
         const CBunruiDataElem* elem = data.Find(m_nTarget, field[5].unicode() - u'1');
         return Texts(elem ? elem->m_contents : QStringList());
@@ -326,7 +361,9 @@ QString CExtractBuilder::BuildRow(int index, const CExtractRow& row, QStringList
             if (!month && ParseDate(row.value, date))
                 month = date.month();
             if (!month)
-                return Refuse(index, QStringLiteral("入力された日付の形式が正しくありません。\n月を指定する場合は 1 ～ 12 の数字または、yyyy/mm/dd 形式で入力してください。"),
+                return Refuse(index,
+                              QStringLiteral("入力された日付の形式が正しくありません。\n月を指定する場合は 1 "
+                                             "～ 12 の数字または、yyyy/mm/dd 形式で入力してください。"),
                               kFocusValue);
             literal = QString::number(month);
         } else if (fragment.startsWith(QLatin1StringView("Day("))) {
@@ -334,12 +371,16 @@ QString CExtractBuilder::BuildRow(int index, const CExtractRow& row, QStringList
             if (!day && ParseDate(row.value, date))
                 day = date.day();
             if (!day)
-                return Refuse(index, QStringLiteral("入力された日付の形式が正しくありません。\n日にちを指定する場合は 1 ～ 31 の数字または、yyyy/mm/dd 形式で入力してください。"),
+                return Refuse(index,
+                              QStringLiteral("入力された日付の形式が正しくありません。\n日にちを指定する場合"
+                                             "は 1 ～ 31 の数字または、yyyy/mm/dd 形式で入力してください。"),
                               kFocusValue);
             literal = QString::number(day);
         } else {
             if (!ParseDate(row.value, date))
-                return Refuse(index, QStringLiteral("入力された日付の形式が正しくありません。\n日付は yyyy/mm/dd 形式で入力してください。"),
+                return Refuse(index,
+                              QStringLiteral("入力された日付の形式が正しくありません。\n日付は yyyy/mm/dd "
+                                             "形式で入力してください。"),
                               kFocusValue);
             literal = SqlDate(date);
             left = QStringLiteral("date(") + column + u')';
@@ -380,10 +421,12 @@ QString CExtractBuilder::BuildRow(int index, const CExtractRow& row, QStringList
 
     parts = {column, row.value, fragment};
     QString condition;
-    if (type == kExtractDate && (fragment.startsWith(QLatin1StringView("Month(")) || fragment.startsWith(QLatin1StringView("Day(")))) {
+    if (type == kExtractDate && (fragment.startsWith(QLatin1StringView("Month(")) ||
+                                 fragment.startsWith(QLatin1StringView("Day(")))) {
         const bool month = fragment.startsWith(QLatin1StringView("Month("));
         const qsizetype close = fragment.indexOf(u')');
-        condition = QStringLiteral("CAST(strftime('%1', %2) AS INTEGER)").arg(month ? QStringLiteral("%m") : QStringLiteral("%d"), column) +
+        condition = QStringLiteral("CAST(strftime('%1', %2) AS INTEGER)")
+                        .arg(month ? QStringLiteral("%m") : QStringLiteral("%d"), column) +
                     Fill(fragment.mid(close + 1), literal);
     } else {
         condition = left + Fill(fragment, literal);
@@ -410,7 +453,9 @@ int CExtractBuilder::Build(const std::array<CExtractRow, 3>& rows, CExCondition&
 int CExtractBuilder::BuildRows(const std::array<CExtractRow, 3>& rows, CExCondition& condition)
 {
     const auto joined = [](int connector) { return connector == 0 || connector == 1; };
-    const auto word = [](int connector) { return connector == 0 ? QStringLiteral("AND") : QStringLiteral("OR"); };
+    const auto word = [](int connector) {
+        return connector == 0 ? QStringLiteral("AND") : QStringLiteral("OR");
+    };
     const auto invalid = [this](int index) {
         if (m_bAsk)
             UiServices::Prompt().MessageBox(

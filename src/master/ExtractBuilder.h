@@ -13,7 +13,13 @@
 class CExCondition;
 
 // How a field of the master tables is compared.
-enum ExtractFieldType : int { kExtractText = 0, kExtractDate = 1, kExtractNumber = 2, kExtractCoded = 3, kExtractOther = 4 };
+enum ExtractFieldType : int {
+    kExtractText = 0,
+    kExtractDate = 1,
+    kExtractNumber = 2,
+    kExtractCoded = 3,
+    kExtractOther = 4
+};
 int GetExtractFieldType(const QString& field);
 // Coded fields and "CollectType" offer a fixed list; every other field an
 // editable box.
@@ -36,11 +42,11 @@ struct CExtractValue {
 
 // One condition row as the user set it, with the lists its field offers.
 struct CExtractRow {
-    int field = -1;      // index into the builder's fields; -1 none
-    QString value;       // the value text, typed or chosen
-    int valueItem = -1;  // the chosen entry of the value list; -1 none
-    int op = -1;         // index into `operators`; -1 none
-    int connector = -1;  // rows A and B: 0 "かつ", 1 "または", 2 "おわり", -1 none
+    int field = -1;     // index into the builder's fields; -1 none
+    QString value;      // the value text, typed or chosen
+    int valueItem = -1; // the chosen entry of the value list; -1 none
+    int op = -1;        // index into `operators`; -1 none
+    int connector = -1; // rows A and B: 0 "かつ", 1 "または", 2 "おわり", -1 none
     QList<CExtractOperator> operators;
     QList<CExtractValue> values;
 };

@@ -30,7 +30,8 @@ ExtractDialogRunner& Runner()
 } // namespace
 
 CExtractDlg::CExtractDlg(int target, CMainFrame& frame, QWidget* parent)
-    : QDialog(parent), m_host(frame), m_rules(target, m_host, [this](const QString& caption, const QString& prompt, QString& name) {
+    : QDialog(parent), m_host(frame),
+      m_rules(target, m_host, [this](const QString& caption, const QString& prompt, QString& name) {
           CRenameDlg dialog(this);
           dialog.SetCaption(caption);
           dialog.SetMessage(prompt);
@@ -67,7 +68,8 @@ CExtractDlg::CExtractDlg(int target, CMainFrame& frame, QWidget* parent)
         grid->addWidget(row.op, r + 1, 3);
         if (r < 2) {
             row.connector = new QComboBox(this);
-            row.connector->addItems({QStringLiteral("かつ"), QStringLiteral("または"), QStringLiteral("おわり")});
+            row.connector->addItems(
+                {QStringLiteral("かつ"), QStringLiteral("または"), QStringLiteral("おわり")});
             grid->addWidget(row.connector, r + 1, 4);
         }
         connect(row.field, &QComboBox::activated, this, [this, r](int index) {
@@ -78,8 +80,10 @@ CExtractDlg::CExtractDlg(int target, CMainFrame& frame, QWidget* parent)
             if (!m_bShowing)
                 m_rules.SetValueText(r, text);
         });
-        connect(row.list, &QComboBox::activated, this, [this, r](int index) { m_rules.SelectValue(r, index); });
-        connect(row.op, &QComboBox::activated, this, [this, r](int index) { m_rules.SelectOperator(r, index); });
+        connect(row.list, &QComboBox::activated, this,
+                [this, r](int index) { m_rules.SelectValue(r, index); });
+        connect(row.op, &QComboBox::activated, this,
+                [this, r](int index) { m_rules.SelectOperator(r, index); });
         if (row.connector) {
             connect(row.connector, &QComboBox::activated, this, [this, r](int index) {
                 m_rules.SelectConnector(r, index);
@@ -143,10 +147,16 @@ CExtractDlg::CExtractDlg(int target, CMainFrame& frame, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(new QLabel(QStringLiteral("※ （A B） Cの優先順です。"), this));
-    layout->addWidget(new QLabel(QStringLiteral("※ 項目が日付の場合、yyyy/mm/ddと入力してください。\n (例：2004/07/18) 時刻は無視します。"), this));
+    layout->addWidget(new QLabel(
+        QStringLiteral(
+            "※ 項目が日付の場合、yyyy/mm/ddと入力してください。\n (例：2004/07/18) 時刻は無視します。"),
+        this));
     layout->addWidget(new QLabel(QStringLiteral("保存済み抽出条件"), this));
     layout->addLayout(saved);
-    layout->addWidget(new QLabel(QStringLiteral("※新しい条件を指定するか、保存済み条件から選択して、【抽出実行】ボタンをクリックしてください。"), this));
+    layout->addWidget(new QLabel(
+        QStringLiteral(
+            "※新しい条件を指定するか、保存済み条件から選択して、【抽出実行】ボタンをクリックしてください。"),
+        this));
     layout->addLayout(buttons);
 }
 
@@ -244,13 +254,21 @@ void CExtractDlg::FocusRefused()
 {
     const int r = m_rules.GetFocusRow();
     switch (m_rules.GetFocus()) {
-    case CExtractRules::kFocusList: m_pSaved->setFocus(); break;
-    case CExtractRules::kFocusField: m_rows[size_t(r)].field->setFocus(); break;
-    case CExtractRules::kFocusValue:
-        (m_rows[size_t(r)].list->isVisible() ? m_rows[size_t(r)].list : m_rows[size_t(r)].editable)->setFocus();
+    case CExtractRules::kFocusList:
+        m_pSaved->setFocus();
         break;
-    case CExtractRules::kFocusOperator: m_rows[size_t(r)].op->setFocus(); break;
-    case CExtractRules::kFocusNone: break;
+    case CExtractRules::kFocusField:
+        m_rows[size_t(r)].field->setFocus();
+        break;
+    case CExtractRules::kFocusValue:
+        (m_rows[size_t(r)].list->isVisible() ? m_rows[size_t(r)].list : m_rows[size_t(r)].editable)
+            ->setFocus();
+        break;
+    case CExtractRules::kFocusOperator:
+        m_rows[size_t(r)].op->setFocus();
+        break;
+    case CExtractRules::kFocusNone:
+        break;
     }
 }
 

@@ -45,9 +45,12 @@ CExtractRules::CExtractRules(int target, IExtractHost& host, NameAsker askName)
 QString CExtractRules::GetCaption() const
 {
     switch (GetTarget()) {
-    case 0: return QStringLiteral("商品の抽出");
-    case 1: return QStringLiteral("得意先の抽出");
-    default: return QStringLiteral("仕入先の抽出");
+    case 0:
+        return QStringLiteral("商品の抽出");
+    case 1:
+        return QStringLiteral("得意先の抽出");
+    default:
+        return QStringLiteral("仕入先の抽出");
     }
 }
 
@@ -69,10 +72,14 @@ bool CExtractRules::IsRowEnabled(int row) const
 {
     const auto joined = [](int connector) { return connector == 0 || connector == 1; };
     switch (row) {
-    case 0: return true;
-    case 1: return joined(m_rows[0].connector);
-    case 2: return joined(m_rows[0].connector) && joined(m_rows[1].connector);
-    default: return false;
+    case 0:
+        return true;
+    case 1:
+        return joined(m_rows[0].connector);
+    case 2:
+        return joined(m_rows[0].connector) && joined(m_rows[1].connector);
+    default:
+        return false;
     }
 }
 
@@ -211,7 +218,9 @@ int CExtractRules::RestoreRow(int index, const QStringList& parts)
     }
     if (index < 2) {
         const QString connector = parts.value(3);
-        row.connector = connector == QLatin1StringView("AND") ? 0 : connector == QLatin1StringView("OR") ? 1 : 2;
+        row.connector = connector == QLatin1StringView("AND")  ? 0
+                        : connector == QLatin1StringView("OR") ? 1
+                                                               : 2;
     }
     if (row.op < 0) {
         Message(kCannotRestore, MB_OK, MB_ICONEXCLAMATION);
@@ -227,10 +236,18 @@ bool CExtractRules::BuildWorking()
         return true;
     m_nFocusRow = m_builder.GetFailedRow();
     switch (m_builder.GetFocus()) {
-    case CExtractBuilder::kFocusField: m_focus = kFocusField; break;
-    case CExtractBuilder::kFocusValue: m_focus = kFocusValue; break;
-    case CExtractBuilder::kFocusOperator: m_focus = kFocusOperator; break;
-    default: m_focus = kFocusNone; break;
+    case CExtractBuilder::kFocusField:
+        m_focus = kFocusField;
+        break;
+    case CExtractBuilder::kFocusValue:
+        m_focus = kFocusValue;
+        break;
+    case CExtractBuilder::kFocusOperator:
+        m_focus = kFocusOperator;
+        break;
+    default:
+        m_focus = kFocusNone;
+        break;
     }
     return false;
 }

@@ -39,17 +39,17 @@ struct CellDef {
     int l, t, r, b;
 };
 constexpr CellDef kCells[22] = {
-    {u"商品区分", 10, 50, 130, 73},      {u"品番(入力コード)", 10, 74, 130, 97},
-    {u"品名", 10, 98, 130, 121},         {u"JANコード", 10, 122, 130, 145},
-    {u"単位", 10, 146, 130, 169},        {u"売価課税区分", 10, 176, 130, 199},
-    {u"売価", 10, 200, 130, 223},        {u"原価課税区分", 10, 224, 130, 247},
-    {u"原価", 10, 248, 130, 271},        {u"在庫管理", 0, 0, 0, 0},
-    {u"繰越在庫数", 0, 0, 0, 0},         {u"適正在庫数", 0, 0, 0, 0},
-    {u"登録日", 350, 50, 430, 73},       {u"更新日", 350, 74, 430, 97},
-    {u"主な仕入先", 0, 0, 0, 0},         {u"統一伝票用売価", 300, 176, 420, 199},
-    {nullptr, 300, 200, 420, 223},       {nullptr, 300, 224, 420, 247},
-    {nullptr, 300, 248, 420, 271},       {nullptr, 300, 272, 420, 295},
-    {nullptr, 300, 296, 420, 319},       {u"備考", 300, 320, 420, 343},
+    {u"商品区分", 10, 50, 130, 73}, {u"品番(入力コード)", 10, 74, 130, 97},
+    {u"品名", 10, 98, 130, 121},    {u"JANコード", 10, 122, 130, 145},
+    {u"単位", 10, 146, 130, 169},   {u"売価課税区分", 10, 176, 130, 199},
+    {u"売価", 10, 200, 130, 223},   {u"原価課税区分", 10, 224, 130, 247},
+    {u"原価", 10, 248, 130, 271},   {u"在庫管理", 0, 0, 0, 0},
+    {u"繰越在庫数", 0, 0, 0, 0},    {u"適正在庫数", 0, 0, 0, 0},
+    {u"登録日", 350, 50, 430, 73},  {u"更新日", 350, 74, 430, 97},
+    {u"主な仕入先", 0, 0, 0, 0},    {u"統一伝票用売価", 300, 176, 420, 199},
+    {nullptr, 300, 200, 420, 223},  {nullptr, 300, 224, 420, 247},
+    {nullptr, 300, 248, 420, 271},  {nullptr, 300, 272, 420, 295},
+    {nullptr, 300, 296, 420, 319},  {u"備考", 300, 320, 420, 343},
 };
 constexpr int kFirstClassCell = 16;
 
@@ -85,7 +85,8 @@ void CItemInfoDlg::Build()
     setPalette(grey);
     setAutoFillBackground(true);
 
-    m_pItemType = MakeList({QStringLiteral("商品"), QStringLiteral("値引"), QStringLiteral("その他（経費など）")}, this);
+    m_pItemType = MakeList(
+        {QStringLiteral("商品"), QStringLiteral("値引"), QStringLiteral("その他（経費など）")}, this);
     m_pCode = new QLineEdit(this);
     m_pName = new CReadingEdit(this);
     m_pPhoenic = new QLineEdit(this);
@@ -151,32 +152,45 @@ void CItemInfoDlg::Build()
     SetImeMode(m_pPhoenic, ImeField::Reading);
     SetImeMode(m_pJan, ImeField::Code);
     SetImeMode(m_pUnit, ImeField::Text);
-    for (QWidget* w : {static_cast<QWidget*>(m_pPrice), static_cast<QWidget*>(m_pCost), static_cast<QWidget*>(m_pFixPrice)})
+    for (QWidget* w : {static_cast<QWidget*>(m_pPrice), static_cast<QWidget*>(m_pCost),
+                       static_cast<QWidget*>(m_pFixPrice)})
         SetImeMode(w, ImeField::Number);
     for (CBunruiComboBox* box : m_pClass)
         SetImeMode(box, ImeField::Text);
     SetImeMode(m_pRemarks, ImeField::Text);
     m_pName->SetPartner(m_pPhoenic);
 
-    const QString classHint = QStringLiteral("集計及びデータ表示の分類の内容を設定してください。新しく入力した分類内容は自動的にリストに追加されます。分類ジャンルの名前変更もできます。");
-    const QString taxHint = QStringLiteral(
-        "単価の課税区分を設定します。伝票作成時には税転嫁方法に合わせて課税します。\r\n課税区分が「外税」で税転嫁方法「内税」の場合は、自動的に内税額に変更します。\r\n"
-        "課税区分が「内税」で税転嫁方法「請求時」「納品ごと」「明細ごと」「しない」の場合は、自動的に外税額に変更します。\r\n"
-        "非課税で登録した場合、伝票上で課税はしません。\r\n※集計資料は税抜で計算します。");
+    const QString classHint =
+        QStringLiteral("集計及びデータ表示の分類の内容を設定してください。新しく入力した分類内容は自動的にリ"
+                       "ストに追加されます。分類ジャンルの名前変更もできます。");
+    const QString taxHint =
+        QStringLiteral("単価の課税区分を設定します。伝票作成時には税転嫁方法に合わせて課税します。\r\n課税区"
+                       "分が「外税」で税転嫁方法「内税」の場合は、自動的に内税額に変更します。\r\n"
+                       "課税区分が「内税」で税転嫁方法「請求時」「納品ごと」「明細ごと」「しない」の場合は、"
+                       "自動的に外税額に変更します。\r\n"
+                       "非課税で登録した場合、伝票上で課税はしません。\r\n※集計資料は税抜で計算します。");
     m_hints = {
-        {m_pItemType, QStringLiteral("商品タイプは、売上集計資料で売上の計算で使用します。\r\n商品にした場合は売上額に含めます。\r\n"
-                                     "値引にした場合は値引額として集計し、売上額＋値引額＝純売上とします。\r\nその他（経費）は売上額に含めません。\r\n"
-                                     "「値引」「その他（経費）」は得意先ごとの掛率対象外です。")},
+        {m_pItemType,
+         QStringLiteral(
+             "商品タイプは、売上集計資料で売上の計算で使用します。\r\n商品にした場合は売上額に含めます。\r\n"
+             "値引にした場合は値引額として集計し、売上額＋値引額＝純売上とします。\r\nその他（経費）は売上額"
+             "に含めません。\r\n"
+             "「値引」「その他（経費）」は得意先ごとの掛率対象外です。")},
         {m_pCode, QStringLiteral("伝票でのコード入力、また集計資料の集計用コードになります。")},
         {m_pName, QStringLiteral("品名を入力してください。")},
         {m_pPhoenic, QStringLiteral("フリガナを入力してください。")},
         {m_pJan, QStringLiteral("JANコードを入力してください。")},
-        {m_pCost, QStringLiteral("仕入値（原価）を入力してください。商品区分が「値引」「その他（経費）」の場合には、原価を設定しても粗利益計算には反映されません。")},
-        {m_pPrice, QStringLiteral("販売価格を入力してください。値引を登録する場合はマイナス金額で入力してください。")},
-        {m_pRemarks, QStringLiteral("備考を入力します。販売仕入条件の設定で「備考欄に反映する」と設定した場合、伝票の備考欄に入力したデータが自動的に表示されます。")},
-        {m_pUnit, QStringLiteral("単位を入力してください。リストから選択もできます。新しく入力した単位は自動的にリストに追加されます。")},
+        {m_pCost, QStringLiteral("仕入値（原価）を入力してください。商品区分が「値引」「その他（経費）」の場"
+                                 "合には、原価を設定しても粗利益計算には反映されません。")},
+        {m_pPrice,
+         QStringLiteral("販売価格を入力してください。値引を登録する場合はマイナス金額で入力してください。")},
+        {m_pRemarks, QStringLiteral("備考を入力します。販売仕入条件の設定で「備考欄に反映する」と設定した場合"
+                                    "、伝票の備考欄に入力したデータが自動的に表示されます。")},
+        {m_pUnit, QStringLiteral("単位を入力してください。リストから選択もできます。新しく入力した単位は自動"
+                                 "的にリストに追加されます。")},
         {m_pTaxFlg, taxHint},
-        {m_pTaxFlg2, QStringLiteral("原単価の課税区分を設定します。\r\n※粗利益、集計資料は税抜で計算します。")},
+        {m_pTaxFlg2,
+         QStringLiteral("原単価の課税区分を設定します。\r\n※粗利益、集計資料は税抜で計算します。")},
         {m_pFixPrice, QStringLiteral("統一伝票用売価を入力してください。")},
         {m_pPrev, QStringLiteral("前のデータを表示します")},
         {m_pNext, QStringLiteral("次のデータを表示します")},
@@ -189,7 +203,8 @@ void CItemInfoDlg::Build()
     };
     for (int i = 0; i < 5; ++i) {
         m_hints.insert(m_pClass[size_t(i)], classHint);
-        m_hints.insert(m_pRename[size_t(i)], QStringLiteral("集計及びデータ表示の分類ジャンルの名称を設定します。"));
+        m_hints.insert(m_pRename[size_t(i)],
+                       QStringLiteral("集計及びデータ表示の分類ジャンルの名称を設定します。"));
     }
     for (auto it = m_hints.cbegin(); it != m_hints.cend(); ++it) {
         it.key()->installEventFilter(this);
@@ -343,7 +358,8 @@ bool CItemInfoDlg::UpdateData(bool save)
         return true;
     }
     QString price, cost, fix;
-    if (!DDX_NumText(true, m_pPrice, price, true, true, 2, 8) || !DDX_NumText(true, m_pCost, cost, true, true, 2, 8) ||
+    if (!DDX_NumText(true, m_pPrice, price, true, true, 2, 8) ||
+        !DDX_NumText(true, m_pCost, cost, true, true, 2, 8) ||
         !DDX_NumText(true, m_pFixPrice, fix, true, true, 2, 8))
         return false;
     f.nItemType = m_pItemType->currentIndex();
@@ -367,15 +383,33 @@ void CItemInfoDlg::FocusField(CItemInfoRules::Focus focus)
 {
     QWidget* target = nullptr;
     switch (focus) {
-    case CItemInfoRules::kFocusItemType: target = m_pItemType; break;
-    case CItemInfoRules::kFocusCode: target = m_pCode; break;
-    case CItemInfoRules::kFocusName: target = m_pName; break;
-    case CItemInfoRules::kFocusPhoenic: target = m_pPhoenic; break;
-    case CItemInfoRules::kFocusJan: target = m_pJan; break;
-    case CItemInfoRules::kFocusUnit: target = m_pUnit; break;
-    case CItemInfoRules::kFocusTaxFlg: target = m_pTaxFlg; break;
-    case CItemInfoRules::kFocusTaxFlg2: target = m_pTaxFlg2; break;
-    case CItemInfoRules::kFocusRemarks: target = m_pRemarks; break;
+    case CItemInfoRules::kFocusItemType:
+        target = m_pItemType;
+        break;
+    case CItemInfoRules::kFocusCode:
+        target = m_pCode;
+        break;
+    case CItemInfoRules::kFocusName:
+        target = m_pName;
+        break;
+    case CItemInfoRules::kFocusPhoenic:
+        target = m_pPhoenic;
+        break;
+    case CItemInfoRules::kFocusJan:
+        target = m_pJan;
+        break;
+    case CItemInfoRules::kFocusUnit:
+        target = m_pUnit;
+        break;
+    case CItemInfoRules::kFocusTaxFlg:
+        target = m_pTaxFlg;
+        break;
+    case CItemInfoRules::kFocusTaxFlg2:
+        target = m_pTaxFlg2;
+        break;
+    case CItemInfoRules::kFocusRemarks:
+        target = m_pRemarks;
+        break;
     default:
         if (focus >= CItemInfoRules::kFocusClass1 && focus < CItemInfoRules::kFocusClass1 + 5)
             target = m_pClass[size_t(focus - CItemInfoRules::kFocusClass1)];
@@ -465,8 +499,8 @@ bool CItemInfoDlg::eventFilter(QObject* watched, QEvent* event)
         // Not while a message box of this dialog takes the focus, nor on the
         // way to "閉じる".
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (m_rules.GetMode() == 0 && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
-            QApplication::focusWidget() != m_pClose)
+        if (m_rules.GetMode() == 0 && reason != Qt::ActiveWindowFocusReason &&
+            reason != Qt::PopupFocusReason && QApplication::focusWidget() != m_pClose)
             OnCodeLeft();
     }
     return QDialog::eventFilter(watched, event);

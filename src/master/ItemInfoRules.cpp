@@ -49,20 +49,28 @@ CItemInfoRules::CItemInfoRules(IMasterStoreHost& host) : m_store(host)
 int CItemInfoRules::TaxIndexToCode(int index)
 {
     switch (index) {
-    case 0: return 1;
-    case 1: return 2;
-    case 2: return 0;
-    default: return -1;
+    case 0:
+        return 1;
+    case 1:
+        return 2;
+    case 2:
+        return 0;
+    default:
+        return -1;
     }
 }
 
 int CItemInfoRules::TaxCodeToIndex(int code)
 {
     switch (code) {
-    case 1: return 0;
-    case 2: return 1;
-    case 0: return 2;
-    default: return -1;
+    case 1:
+        return 0;
+    case 2:
+        return 1;
+    case 0:
+        return 2;
+    default:
+        return -1;
     }
 }
 
@@ -192,20 +200,26 @@ int CItemInfoRules::Save(bool confirm)
         m_f.nSetItem = 0;
 
     // A character the database keeps as '?' would be lost on saving.
-    const std::pair<const QString*, Focus> texts[] = {
-        {&m_f.strCode, kFocusCode}, {&m_f.strName, kFocusName}, {&m_f.strPhoenic, kFocusPhoenic},
-        {&m_f.strJan, kFocusJan}, {&m_f.strUnit, kFocusUnit}, {&m_f.strRemarks, kFocusRemarks},
-        {&m_f.strClass[0], Focus(kFocusClass1)}, {&m_f.strClass[1], Focus(kFocusClass1 + 1)},
-        {&m_f.strClass[2], Focus(kFocusClass1 + 2)}, {&m_f.strClass[3], Focus(kFocusClass1 + 3)},
-        {&m_f.strClass[4], Focus(kFocusClass1 + 4)}};
+    const std::pair<const QString*, Focus> texts[] = {{&m_f.strCode, kFocusCode},
+                                                      {&m_f.strName, kFocusName},
+                                                      {&m_f.strPhoenic, kFocusPhoenic},
+                                                      {&m_f.strJan, kFocusJan},
+                                                      {&m_f.strUnit, kFocusUnit},
+                                                      {&m_f.strRemarks, kFocusRemarks},
+                                                      {&m_f.strClass[0], Focus(kFocusClass1)},
+                                                      {&m_f.strClass[1], Focus(kFocusClass1 + 1)},
+                                                      {&m_f.strClass[2], Focus(kFocusClass1 + 2)},
+                                                      {&m_f.strClass[3], Focus(kFocusClass1 + 3)},
+                                                      {&m_f.strClass[4], Focus(kFocusClass1 + 4)}};
     for (const auto& [text, focus] : texts) {
         if (const QString bad = Cp932::UnmappableChars(*text); !bad.isEmpty())
             return Refuse(QStringLiteral("使用できない文字「%1」が含まれています。").arg(bad), focus);
     }
 
     if (m_nMode != 0) {
-        if (confirm && UiServices::Prompt().MessageBox(QStringLiteral("商品情報を修正します。よろしいですか？"), MB_YESNO,
-                                                       MB_ICONQUESTION) != IDYES)
+        if (confirm &&
+            UiServices::Prompt().MessageBox(QStringLiteral("商品情報を修正します。よろしいですか？"),
+                                            MB_YESNO, MB_ICONQUESTION) != IDYES)
             return 0;
         return UpdateRecord();
     }
@@ -224,8 +238,8 @@ int CItemInfoRules::Save(bool confirm)
     CCDSData found;
     if (m_store.IsDuplicateCode(m_f.strCode, found))
         return Refuse(QStringLiteral("この品番は既に登録されています。\n登録できません。\n"), kFocusCode);
-    if (confirm && UiServices::Prompt().MessageBox(QStringLiteral("新しい商品を登録します。よろしいですか？"), MB_YESNO,
-                                                   MB_ICONQUESTION) != IDYES)
+    if (confirm && UiServices::Prompt().MessageBox(QStringLiteral("新しい商品を登録します。よろしいですか？"),
+                                                   MB_YESNO, MB_ICONQUESTION) != IDYES)
         return 0;
     if (m_store.Insert(request) != 1)
         return 0;
@@ -312,8 +326,9 @@ bool CItemInfoRules::LookUpCode(const QString& code)
     if (found.GetCount() == 0)
         return false;
     if (UiServices::Prompt().MessageBox(
-            QStringLiteral("入力した品番と一致するデータが既に登録されています。\nそのデータを表示しますか？"), MB_YESNO,
-            MB_ICONQUESTION) != IDYES) {
+            QStringLiteral(
+                "入力した品番と一致するデータが既に登録されています。\nそのデータを表示しますか？"),
+            MB_YESNO, MB_ICONQUESTION) != IDYES) {
         m_f.strCode.clear();
         m_focus = kFocusCode;
         return false;
@@ -326,9 +341,12 @@ bool CItemInfoRules::LookUpCode(const QString& code)
 int CItemInfoRules::AskSaveChanges(const QString& question)
 {
     switch (UiServices::Prompt().MessageBox(question, MB_YESNOCANCEL, MB_ICONQUESTION)) {
-    case IDYES: return Save(false) ? 1 : 0;
-    case IDNO: return 1;
-    default: return 0;
+    case IDYES:
+        return Save(false) ? 1 : 0;
+    case IDNO:
+        return 1;
+    default:
+        return 0;
     }
 }
 
@@ -337,10 +355,11 @@ bool CItemInfoRules::ShowNeighbour(int direction)
     m_focus = kFocusNone;
     if (IsModified() && !AskSaveChanges(QStringLiteral("この商品データは変更されています。登録しますか？")))
         return false;
-    COneRecord* record = direction == 0 ? m_store.SelectPrevRecord(nullptr) : m_store.SelectNextRecord(nullptr);
+    COneRecord* record =
+        direction == 0 ? m_store.SelectPrevRecord(nullptr) : m_store.SelectNextRecord(nullptr);
     if (!record) {
-        UiServices::Prompt().MessageBox((direction == 0 ? QStringLiteral("前の") : QStringLiteral("次の"))
-                                        + QStringLiteral("データが取得できませんでした。\n"));
+        UiServices::Prompt().MessageBox((direction == 0 ? QStringLiteral("前の") : QStringLiteral("次の")) +
+                                        QStringLiteral("データが取得できませんでした。\n"));
         return false;
     }
     SetRecord(record);
@@ -356,7 +375,8 @@ bool CItemInfoRules::QueryClose()
 {
     m_focus = kFocusNone;
     if (m_nMode == 1) {
-        return !IsModified() || AskSaveChanges(QStringLiteral("この商品データは変更されています。\n登録しますか？"));
+        return !IsModified() ||
+               AskSaveChanges(QStringLiteral("この商品データは変更されています。\n登録しますか？"));
     }
     if (!ClearFields(false))
         return true;
@@ -405,14 +425,18 @@ bool CItemInfoRules::IsModified() const
     };
     if (codeDiffers("ItemType", m_f.nItemType + 1))
         return true;
-    const std::pair<const char*, const QString*> texts[] = {
-        {"ItemCode", &m_f.strCode}, {"ItemName", &m_f.strName}, {"Phoenic", &m_f.strPhoenic},
-        {"JANCode", &m_f.strJan}, {"Unit", &m_f.strUnit}};
+    const std::pair<const char*, const QString*> texts[] = {{"ItemCode", &m_f.strCode},
+                                                            {"ItemName", &m_f.strName},
+                                                            {"Phoenic", &m_f.strPhoenic},
+                                                            {"JANCode", &m_f.strJan},
+                                                            {"Unit", &m_f.strUnit}};
     for (const auto& [name, text] : texts)
         if (IsFieldChanged(QLatin1String(name), *text))
             return true;
-    if (codeDiffers("TaxFlg", TaxIndexToCode(m_f.nTaxFlg)) || IsFieldChanged(QStringLiteral("Price"), m_f.strPrice) ||
-        codeDiffers("TaxFlg2", TaxIndexToCode(m_f.nTaxFlg2)) || IsFieldChanged(QStringLiteral("Cost"), m_f.strCost) ||
+    if (codeDiffers("TaxFlg", TaxIndexToCode(m_f.nTaxFlg)) ||
+        IsFieldChanged(QStringLiteral("Price"), m_f.strPrice) ||
+        codeDiffers("TaxFlg2", TaxIndexToCode(m_f.nTaxFlg2)) ||
+        IsFieldChanged(QStringLiteral("Cost"), m_f.strCost) ||
         IsFieldChanged(QStringLiteral("FixPrice"), m_f.strFixPrice))
         return true;
     for (int i = 0; i < 5; ++i)

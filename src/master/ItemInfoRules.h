@@ -12,13 +12,13 @@
 // The product dialog's values as its controls hold them: lists as their
 // index (-1 unselected), money as its text.
 struct CItemFields {
-    int nItemType = 0;          // 0 商品, 1 値引, 2 その他（経費など）
+    int nItemType = 0; // 0 商品, 1 値引, 2 その他（経費など）
     QString strCode;
     QString strName;
     QString strPhoenic;
     QString strJan;
     QString strUnit;
-    int nTaxFlg = 0;            // 0 外税, 1 内税, 2 非課税
+    int nTaxFlg = 0; // 0 外税, 1 内税, 2 非課税
     QString strPrice;
     int nTaxFlg2 = 0;
     QString strCost;
@@ -27,11 +27,11 @@ struct CItemFields {
     QString strStockNumber;     // hidden
     QString strStockJustNumber; // hidden
     int nSetItem = 0;
-    QString strSupplierCode;    // the main supplier, hidden
+    QString strSupplierCode; // the main supplier, hidden
     QString strRemarks;
     std::array<QString, 5> strClass;
     int nID = 0;
-    QDateTime startDate;        // null when none
+    QDateTime startDate; // null when none
     QDateTime lastUpdate;
     int nTaxFlgYobi1 = 1;
     int nTaxFlgYobi2 = 1;
@@ -50,8 +50,17 @@ class CItemInfoRules
 {
   public:
     enum Focus {
-        kFocusNone = 0, kFocusItemType, kFocusCode, kFocusName, kFocusPhoenic, kFocusJan, kFocusUnit,
-        kFocusTaxFlg, kFocusTaxFlg2, kFocusRemarks, kFocusClass1 // + index for Class1-Class5
+        kFocusNone = 0,
+        kFocusItemType,
+        kFocusCode,
+        kFocusName,
+        kFocusPhoenic,
+        kFocusJan,
+        kFocusUnit,
+        kFocusTaxFlg,
+        kFocusTaxFlg2,
+        kFocusRemarks,
+        kFocusClass1 // + index for Class1-Class5
     };
 
     // Through the program's frame.

@@ -41,9 +41,11 @@ int CMasterDb::Rollback(QString& err)
 
 void ShowFatalDataMessage()
 {
-    UiServices::Prompt().MessageBox(QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + ProgramTitle() +
-                                        QStringLiteral("』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。"),
-                                    MB_OK, MB_ICONSTOP);
+    UiServices::Prompt().MessageBox(
+        QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + ProgramTitle() +
+            QStringLiteral(
+                "』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。"),
+        MB_OK, MB_ICONSTOP);
 }
 
 QString FailureAdviceText(const QString& firstLine)

@@ -41,20 +41,24 @@ QStringList PartnerUsage(const char* unclosed, const CTradeSide& side)
 QStringList UsageTables(int kind)
 {
     switch (kind) {
-    case 1: return {QStringLiteral("Estimate_B"), QStringLiteral("Sales_B"), QStringLiteral("Order_B"), QStringLiteral("Stock_B"), QStringLiteral("StockChange")};
+    case 1:
+        return {QStringLiteral("Estimate_B"), QStringLiteral("Sales_B"), QStringLiteral("Order_B"),
+                QStringLiteral("Stock_B"), QStringLiteral("StockChange")};
     case 2:
         return PartnerUsage(TB_ESTIMATE_H, CTradeSide::Sales());
     case 3:
         return PartnerUsage(TB_ORDER_H, CTradeSide::Purchases());
-    default: return {};
+    default:
+        return {};
     }
 }
 
 bool IsTextField(const QString& field)
 {
-    static const QStringList texts{QStringLiteral("CollectType"), QStringLiteral("MyPerson"), QStringLiteral("Class1"),
-                                   QStringLiteral("Class2"), QStringLiteral("Class3"), QStringLiteral("Class4"),
-                                   QStringLiteral("Class5"), QStringLiteral("Keisho"), QStringLiteral("Keisho2")};
+    static const QStringList texts{
+        QStringLiteral("CollectType"), QStringLiteral("MyPerson"), QStringLiteral("Class1"),
+        QStringLiteral("Class2"),      QStringLiteral("Class3"),   QStringLiteral("Class4"),
+        QStringLiteral("Class5"),      QStringLiteral("Keisho"),   QStringLiteral("Keisho2")};
     return texts.contains(field);
 }
 
@@ -80,9 +84,12 @@ QStringList CMasterEditRules::IdBatchConditions(const QList<int>& ids, int size)
 QString CMasterEditRules::GetPartnerWord() const
 {
     switch (m_list.GetKind()) {
-    case 1: return QStringLiteral("商品");
-    case 2: return QStringLiteral("得意先");
-    default: return QStringLiteral("仕入先");
+    case 1:
+        return QStringLiteral("商品");
+    case 2:
+        return QStringLiteral("得意先");
+    default:
+        return QStringLiteral("仕入先");
     }
 }
 
@@ -141,8 +148,9 @@ QString CMasterEditRules::CloseDaySlipTerm(int kind, const QString& code, bool p
 {
     const QString slips = CloseDaySlipTable(kind);
     const QString codeField = QString::fromLatin1(CTradeSide::Of(kind != 2).code);
-    return perSlip ? QStringLiteral("((%1.%2='%3') AND (%1.SeikyuID=0))").arg(slips, codeField, SqlQuote(code))
-                   : QStringLiteral("(%1.%2='%3')").arg(slips, codeField, SqlQuote(code));
+    return perSlip
+               ? QStringLiteral("((%1.%2='%3') AND (%1.SeikyuID=0))").arg(slips, codeField, SqlQuote(code))
+               : QStringLiteral("(%1.%2='%3')").arg(slips, codeField, SqlQuote(code));
 }
 
 int CMasterEditRules::CheckCloseDayChange(const QList<int>& rows, int day)
@@ -167,20 +175,23 @@ int CMasterEditRules::CheckCloseDayChange(const QList<int>& rows, int day)
             return 0;
         }
         if (result != CMakeMsgID::kOk) {
-            Message(err.isEmpty() ? FailureAdviceText(QStringLiteral("伝票件数を取得しようとして、")) : err, MB_OK,
-                    MB_ICONEXCLAMATION);
+            Message(err.isEmpty() ? FailureAdviceText(QStringLiteral("伝票件数を取得しようとして、")) : err,
+                    MB_OK, MB_ICONEXCLAMATION);
             return 0;
         }
         if (count <= 0)
             continue;
         if (perSlip) {
-            Message(QStringLiteral("！！！ご注意！！！\n締め処理をしていない伝票がありますので、締日の変更はできません。\n"
-                                   "締処理を行ってから変更してください。"),
-                    MB_OK, MB_ICONEXCLAMATION);
+            Message(
+                QStringLiteral(
+                    "！！！ご注意！！！\n締め処理をしていない伝票がありますので、締日の変更はできません。\n"
+                    "締処理を行ってから変更してください。"),
+                MB_OK, MB_ICONEXCLAMATION);
             return 0;
         }
         return Message(QStringLiteral("！！！ご注意！！！\n都度請求から締め請求に変更しようとしています。\n"
-                                      "次回、締め請求を行った場合、いままでの請求額と入金額が前回請求額と今回入金額に加算されるようになります。\n"
+                                      "次回、締め請求を行った場合、いままでの請求額と入金額が前回請求額と今回"
+                                      "入金額に加算されるようになります。\n"
                                       "よろしいですか？"),
                        MB_OKCANCEL, MB_ICONWARNING) == IDOK
                    ? 1
@@ -248,11 +259,15 @@ int CMasterEditRules::CheckUsage(const QList<int>& rows, QString& message, bool&
                 return 0;
             }
             if (result != CMakeMsgID::kOk) {
-                message = err.isEmpty() ? FailureAdviceText(QStringLiteral("削除可能件数を取得しようとして失敗しました。")) : err;
+                message =
+                    err.isEmpty()
+                        ? FailureAdviceText(QStringLiteral("削除可能件数を取得しようとして失敗しました。"))
+                        : err;
                 return 0;
             }
             if (count > 0) {
-                message = QStringLiteral("選択されているアイテムは既に取引で利用されています。削除することは出来ません");
+                message = QStringLiteral(
+                    "選択されているアイテムは既に取引で利用されています。削除することは出来ません");
                 return 0;
             }
         }
@@ -323,12 +338,14 @@ int CMasterEditRules::DeleteRows(const QList<int>& rows)
                 ShowFatalDataMessage();
             else
                 Message(message, MB_OK, MB_ICONEXCLAMATION);
-            Message(QStringLiteral("選択されているデータを削除できませんでした。"), MB_OK, MB_ICONEXCLAMATION);
+            Message(QStringLiteral("選択されているデータを削除できませんでした。"), MB_OK,
+                    MB_ICONEXCLAMATION);
             return 0;
         }
         CCDSData request;
         request.m_strTable = m_list.GetTableName();
-        result = WriteIdBatches(rows, request, [&db](CCDSData& batch, QString& e) { return db.DeleteData(batch, e); }, err);
+        result = WriteIdBatches(
+            rows, request, [&db](CCDSData& batch, QString& e) { return db.DeleteData(batch, e); }, err);
     }
     if (!ReportWrite(result, err, QStringLiteral("データの削除に失敗しました。")))
         return 0;
@@ -364,10 +381,11 @@ int CMasterEditRules::BulkModify(const QList<int>& rows, const CBulkEditResult& 
 
     if (edit.field == QLatin1StringView("TaxType") && edit.value1 == 1 &&
         AnySelectedHasValue(rows, QStringLiteral("Day"), 0)) {
-        Message(QStringLiteral("締日が「都度」の") + word +
-                    QStringLiteral("が含まれているため、\n税転嫁方法を「請求時」にすることができませんでした。\n"
-                                   "締日を「都度」以外に変更してから、再度変更を行なってください。"),
-                MB_OK, MB_ICONEXCLAMATION);
+        Message(
+            QStringLiteral("締日が「都度」の") + word +
+                QStringLiteral("が含まれているため、\n税転嫁方法を「請求時」にすることができませんでした。\n"
+                               "締日を「都度」以外に変更してから、再度変更を行なってください。"),
+            MB_OK, MB_ICONEXCLAMATION);
         return 0;
     }
     if (edit.field == QLatin1StringView("Day") && edit.value1 == 0 &&
@@ -388,7 +406,8 @@ int CMasterEditRules::BulkModify(const QList<int>& rows, const CBulkEditResult& 
         const CWaitDlg indicator;
         result = db.BeginTransaction(err);
         if (result == CMakeMsgID::kOk)
-            result = WriteIdBatches(rows, request, [&db](CCDSData& batch, QString& e) { return db.UpdateData(batch, e); }, err);
+            result = WriteIdBatches(
+                rows, request, [&db](CCDSData& batch, QString& e) { return db.UpdateData(batch, e); }, err);
     }
     if (!ReportWrite(result, err, QStringLiteral("データの修正に失敗しました。")))
         return 0;

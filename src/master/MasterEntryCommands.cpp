@@ -35,21 +35,23 @@ void CMasterView::OnCodeChange()
         return;
     }
     if (rows.size() > 1) {
-        UiServices::Prompt().MessageBox(QStringLiteral("複数のデータが選択されています。\n") + word
-                                        + QStringLiteral("を変更するデータを、一件だけ選択してください。"));
+        UiServices::Prompt().MessageBox(QStringLiteral("複数のデータが選択されています。\n") + word +
+                                        QStringLiteral("を変更するデータを、一件だけ選択してください。"));
         return;
     }
     const COneRecord* record = m_pList->Model().RecordAt(rows.first());
     const CTb* field = record ? record->GetOneField(GetTableName(), GetCodeFieldName()) : nullptr;
     const QString code = field ? field->GetText() : QString();
     if (code.isEmpty()) {
-        UiServices::Prompt().MessageBox(QStringLiteral("変更するデータの") + word + QStringLiteral("が取得できません。"));
+        UiServices::Prompt().MessageBox(QStringLiteral("変更するデータの") + word +
+                                        QStringLiteral("が取得できません。"));
         return;
     }
     CCodeChangeDlg dialog(m_nMode, code, this);
     if (dialog.DoModal() != IDOK || !dialog.IsChanged())
         return;
-    UiServices::Prompt().MessageBox(word + QStringLiteral("の変更が行なわれましたので、リストを表示しなおします。"), MB_OK,
-                                    MB_ICONINFORMATION);
+    UiServices::Prompt().MessageBox(
+        word + QStringLiteral("の変更が行なわれましたので、リストを表示しなおします。"), MB_OK,
+        MB_ICONINFORMATION);
     Reload(true);
 }

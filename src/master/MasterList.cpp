@@ -17,8 +17,8 @@ namespace
 
 QString QueryFailureText()
 {
-    return QStringLiteral("データの取得に失敗しました。何らかのエラーが発生した可能性があります。\n『") + ProgramTitle() +
-           QStringLiteral("』を一旦終了してから操作し直してください。");
+    return QStringLiteral("データの取得に失敗しました。何らかのエラーが発生した可能性があります。\n『") +
+           ProgramTitle() + QStringLiteral("』を一旦終了してから操作し直してください。");
 }
 
 int RecordId(const COneRecord& record, const QString& table, bool& found)
@@ -41,10 +41,14 @@ CMasterList::~CMasterList() = default;
 QString CMasterList::GetTableName(int kind)
 {
     switch (kind) {
-    case 1: return QStringLiteral("Item");
-    case 2: return QStringLiteral("Customer");
-    case 3: return QStringLiteral("Supplier");
-    default: return {};
+    case 1:
+        return QStringLiteral("Item");
+    case 2:
+        return QStringLiteral("Customer");
+    case 3:
+        return QStringLiteral("Supplier");
+    default:
+        return {};
     }
 }
 
@@ -85,7 +89,8 @@ bool CMasterList::BuildCondition(QString& condition) const
         sortField = entry->m_strField;
         descending = entry->m_nOrder == 1;
     }
-    condition += QStringLiteral("ORDER BY [%1]%2").arg(sortField, descending ? QStringLiteral(" DESC") : QString());
+    condition +=
+        QStringLiteral("ORDER BY [%1]%2").arg(sortField, descending ? QStringLiteral(" DESC") : QString());
     return true;
 }
 
@@ -115,7 +120,8 @@ int CMasterList::LoadList()
     default:
         // Any failure is said: an empty list must never pass for an empty
         // table. Only a failure with text (10) brings a text of its own.
-        UiServices::Prompt().MessageBox(result == CMakeMsgID::kFailed && !err.isEmpty() ? err : QueryFailureText(),
+        UiServices::Prompt().MessageBox(result == CMakeMsgID::kFailed && !err.isEmpty() ? err
+                                                                                        : QueryFailureText(),
                                         MB_OK, MB_ICONEXCLAMATION);
         m_pLoaded->RemoveAll();
         break;
@@ -144,7 +150,8 @@ int CMasterList::LoadTotalCount()
 {
     CCDSData request;
     request.m_strTable = GetTableName();
-    request.m_strCondition = QStringLiteral("WHERE %1.%2 <> '%3'").arg(request.m_strTable, GetCodeFieldName(), QStringLiteral("　"));
+    request.m_strCondition = QStringLiteral("WHERE %1.%2 <> '%3'")
+                                 .arg(request.m_strTable, GetCodeFieldName(), QStringLiteral("　"));
     int count = 0;
     QString err;
     const int result = m_db.GetDataNum(request, count, err);
@@ -152,7 +159,8 @@ int CMasterList::LoadTotalCount()
         m_nTotal = count;
         return m_nTotal;
     }
-    UiServices::Prompt().MessageBox(QStringLiteral("データ件数が取得できませんでした。"), MB_OK, MB_ICONEXCLAMATION);
+    UiServices::Prompt().MessageBox(QStringLiteral("データ件数が取得できませんでした。"), MB_OK,
+                                    MB_ICONEXCLAMATION);
     m_nTotal = 0;
     if (result == CMakeMsgID::kFatal)
         ShowFatalDataMessage();

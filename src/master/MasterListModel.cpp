@@ -1,8 +1,8 @@
 #include "master/MasterListModel.h"
 
 #include "app/FieldCodes.h"
-#include "platform/data/RecordCompare.h"
 #include "platform/data/Record.h"
+#include "platform/data/RecordCompare.h"
 #include "platform/text/TextHelpers.h"
 
 #include <QHash>
@@ -33,15 +33,19 @@ QString CollectDayText(const COneRecord* record, const QString& table)
 Qt::Alignment ColumnAlignment(int align)
 {
     switch (align) {
-    case 1: return Qt::AlignRight | Qt::AlignVCenter;
-    case 2: return Qt::AlignHCenter | Qt::AlignVCenter;
-    default: return Qt::AlignLeft | Qt::AlignVCenter;
+    case 1:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    case 2:
+        return Qt::AlignHCenter | Qt::AlignVCenter;
+    default:
+        return Qt::AlignLeft | Qt::AlignVCenter;
     }
 }
 
 } // namespace
 
-QString GetMasterCellText(const QString& table, const CQXColSet& columns, const COneRecord* record, int column)
+QString GetMasterCellText(const QString& table, const CQXColSet& columns, const COneRecord* record,
+                          int column)
 {
     if (!record || column < 0 || column >= columns.m_cols.size())
         return {};

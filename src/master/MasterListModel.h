@@ -15,7 +15,8 @@ class COneRecord;
 // partner names, the collection day in words, every other field as its
 // display text (money with separators); line breaks are taken out. Empty
 // for a missing record or a column beyond the set.
-QString GetMasterCellText(const QString& table, const CQXColSet& columns, const COneRecord* record, int column);
+QString GetMasterCellText(const QString& table, const CQXColSet& columns, const COneRecord* record,
+                          int column);
 
 // True when the record's code field holds only half-width and full-width
 // blanks: the one-time partner, which no list shows or counts.

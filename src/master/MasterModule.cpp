@@ -1,8 +1,8 @@
 #include "master/MasterModule.h"
 
+#include "app/ViewRegistry.h"
 #include "master/EntryDialogs.h"
 #include "master/MasterView.h"
-#include "app/ViewRegistry.h"
 
 void RegisterMasterViews(CViewRegistry& registry)
 {

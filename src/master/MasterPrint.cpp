@@ -1,9 +1,9 @@
 #include "master/MasterPrint.h"
 
 #include "app/FieldCodes.h"
-#include "platform/ui/ChoiceDlg.h"
 #include "platform/data/Record.h"
 #include "platform/text/TextHelpers.h"
+#include "platform/ui/ChoiceDlg.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/PrintCanvas.h"
 #include "platform/ui/Prompt.h"

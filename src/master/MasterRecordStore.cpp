@@ -59,9 +59,11 @@ class CFrameStoreHost : public IMasterStoreHost
 
 void ShowFatal()
 {
-    UiServices::Prompt().MessageBox(QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + ProgramTitle()
-                                        + QStringLiteral("』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。"),
-                                    MB_OK, MB_ICONSTOP);
+    UiServices::Prompt().MessageBox(
+        QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + ProgramTitle() +
+            QStringLiteral(
+                "』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。"),
+        MB_OK, MB_ICONSTOP);
 }
 
 // The library's own text, or the general advice when it gave none.
@@ -69,8 +71,8 @@ void ShowLibraryError(const QString& err)
 {
     UiServices::Prompt().MessageBox(
         !err.isEmpty() ? err
-                       : QStringLiteral("何らかのエラーが発生した可能性があります。\n『") + ProgramTitle()
-                             + QStringLiteral("』を一旦終了してから操作し直すことをおすすめします。"),
+                       : QStringLiteral("何らかのエラーが発生した可能性があります。\n『") + ProgramTitle() +
+                             QStringLiteral("』を一旦終了してから操作し直すことをおすすめします。"),
         MB_OK, MB_ICONEXCLAMATION);
 }
 
@@ -81,10 +83,7 @@ CMasterRecordStore::CMasterRecordStore()
 {
 }
 
-CMasterRecordStore::CMasterRecordStore(IMasterStoreHost& host)
-    : m_pHost(&host)
-{
-}
+CMasterRecordStore::CMasterRecordStore(IMasterStoreHost& host) : m_pHost(&host) {}
 
 CMasterRecordStore::~CMasterRecordStore() = default;
 
@@ -137,8 +136,9 @@ int CMasterRecordStore::Insert(CCDSData& set)
         ShowLibraryError(err);
         break;
     default:
-        UiServices::Prompt().MessageBox(QStringLiteral("一部のレコードを追加できませんでした。\n『") + ProgramTitle()
-                                            + QStringLiteral("』を一旦終了してから操作し直してください。"),
+        UiServices::Prompt().MessageBox(QStringLiteral("一部のレコードを追加できませんでした。\n『") +
+                                            ProgramTitle() +
+                                            QStringLiteral("』を一旦終了してから操作し直してください。"),
                                         MB_OK, MB_ICONEXCLAMATION);
         break;
     }

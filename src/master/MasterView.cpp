@@ -138,11 +138,13 @@ void CMasterView::PatchFileMenu()
         label->setText(m_nMode == 1 ? QStringLiteral("商品ラベル印刷") : QStringLiteral("宛名印刷"));
     if ((m_nMode == 2 || m_nMode == 3) && !frame.FindMenuItem(ID_MASTER_CREATE_SLIP)) {
         frame.InsertMenuItem(ID_MASTER_LABEL_PRINT, ID_MASTER_CREATE_SLIP,
-                             m_nMode == 2 ? QStringLiteral("売上伝票/見積書の作成") : QStringLiteral("注文書/仕入伝票の作成"),
+                             m_nMode == 2 ? QStringLiteral("売上伝票/見積書の作成")
+                                          : QStringLiteral("注文書/仕入伝票の作成"),
                              true);
     }
     if (QAction* code = frame.FindMenuItem(ID_MASTER_CODE_CHANGE)) {
-        static const char16_t* const kWords[] = {u"品番の変更...", u"得意先コードの変更...", u"仕入先コードの変更..."};
+        static const char16_t* const kWords[] = {u"品番の変更...", u"得意先コードの変更...",
+                                                 u"仕入先コードの変更..."};
         if (m_nMode >= 1 && m_nMode <= 3)
             code->setText(QString::fromUtf16(kWords[m_nMode - 1]));
     }
@@ -152,9 +154,9 @@ void CMasterView::PatchFileMenu()
 void CMasterView::ApplyListLook()
 {
     CMainFrame& frame = GetFrame();
-    for (QWidget* w : {static_cast<QWidget*>(m_pCount), static_cast<QWidget*>(m_pTitle), static_cast<QWidget*>(m_pGa),
-                       static_cast<QWidget*>(m_pValue), static_cast<QWidget*>(m_pNoMono),
-                       static_cast<QWidget*>(m_pTable)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_pCount), static_cast<QWidget*>(m_pTitle), static_cast<QWidget*>(m_pGa),
+          static_cast<QWidget*>(m_pValue), static_cast<QWidget*>(m_pNoMono), static_cast<QWidget*>(m_pTable)})
         frame.SetListFont(w, false);
     m_pTable->verticalHeader()->setDefaultSectionSize(m_pTable->fontMetrics().height() + 6);
     QPalette palette = this->palette();
@@ -175,7 +177,8 @@ void CMasterView::DoLayout()
     if (!m_bLaidOut) {
         const int row = m_pCount->fontMetrics().height() + 2 * edge;
         const auto textWidth = [](QLabel* w, const QString& text) {
-            return qMax(w->sizeHint().width(), w->fontMetrics().horizontalAdvance(text) + 2 * w->margin() + 8);
+            return qMax(w->sizeHint().width(),
+                        w->fontMetrics().horizontalAdvance(text) + 2 * w->margin() + 8);
         };
         m_pCount->setGeometry(10, 10, qMax(200, textWidth(m_pCount, m_pCount->text())), row);
         const int top = m_pCount->geometry().bottom() + 1 + 5;
@@ -267,7 +270,8 @@ void CMasterView::StoreColumnWidths()
 void CMasterView::TakeFilter()
 {
     const int title = m_pTitle->currentIndex();
-    m_pList->SetFilter(title, title >= 1 && m_pValue->currentIndex() >= 0 ? m_pValue->currentText() : QString());
+    m_pList->SetFilter(title,
+                       title >= 1 && m_pValue->currentIndex() >= 0 ? m_pValue->currentText() : QString());
     m_pList->SetExtraction(GetFrame().GetExtractCondition());
 }
 
@@ -380,7 +384,8 @@ bool CMasterView::RefreshClassHeadings()
     for (int column = 0; column < columns.m_cols.size(); ++column) {
         const QString& field = columns.m_cols[column].m_strField;
         for (int i = 0; i < 5; ++i) {
-            if (field == QStringLiteral("Class%1").arg(i + 1) && columns.m_cols[column].m_strCaption != titles[i])
+            if (field == QStringLiteral("Class%1").arg(i + 1) &&
+                columns.m_cols[column].m_strCaption != titles[i])
                 model.SetColumnCaption(column, titles[i]);
         }
     }
@@ -499,32 +504,66 @@ bool CMasterView::OnCmdMsg(int id)
     if (!m_pList)
         return false;
     switch (id) {
-    case ID_MASTER_DELETE: OnDelete(); return true;
-    case ID_MASTER_MODIFY: OnModify(); return true;
-    case ID_MASTER_NEW: OnNew(); return true;
-    case ID_MASTER_CODE_CHANGE: OnCodeChange(); return true;
-    case ID_MASTER_CREATE_SLIP: OnCreateSlip(); return true;
-    case ID_MASTER_SELECT_ALL: OnSelectAll(); return true;
-    case ID_MASTER_SHOW_ALL: OnShowAll(); return true;
-    case ID_MASTER_EXTRACT: OnExtract(); return true;
-    case ID_MASTER_COLUMN_SET: OnColumnSettings(); return true;
-    case ID_MASTER_HELP: ShowHelpTopic(1610); return true;
-    case ID_MASTER_PRINT: OnListPrint(); return true;
-    case ID_MASTER_PRINT_PREVIEW: OnListPrintPreview(); return true;
-    case ID_MASTER_LABEL_PRINT: OnAddressPrint(); return true;
+    case ID_MASTER_DELETE:
+        OnDelete();
+        return true;
+    case ID_MASTER_MODIFY:
+        OnModify();
+        return true;
+    case ID_MASTER_NEW:
+        OnNew();
+        return true;
+    case ID_MASTER_CODE_CHANGE:
+        OnCodeChange();
+        return true;
+    case ID_MASTER_CREATE_SLIP:
+        OnCreateSlip();
+        return true;
+    case ID_MASTER_SELECT_ALL:
+        OnSelectAll();
+        return true;
+    case ID_MASTER_SHOW_ALL:
+        OnShowAll();
+        return true;
+    case ID_MASTER_EXTRACT:
+        OnExtract();
+        return true;
+    case ID_MASTER_COLUMN_SET:
+        OnColumnSettings();
+        return true;
+    case ID_MASTER_HELP:
+        ShowHelpTopic(1610);
+        return true;
+    case ID_MASTER_PRINT:
+        OnListPrint();
+        return true;
+    case ID_MASTER_PRINT_PREVIEW:
+        OnListPrintPreview();
+        return true;
+    case ID_MASTER_LABEL_PRINT:
+        OnAddressPrint();
+        return true;
     case ID_MASTER_IMPORT:
         if (GetMasterImportHandler() && GetMasterImportHandler()(GetFrame(), m_nMode) == 1) {
-            UiServices::Prompt().MessageBox(QStringLiteral("リストを表示しなおします。"), MB_OK, MB_ICONINFORMATION);
+            UiServices::Prompt().MessageBox(QStringLiteral("リストを表示しなおします。"), MB_OK,
+                                            MB_ICONINFORMATION);
             Reload(true);
         }
         return true;
-    case ID_MASTER_EXPORT: OnExport(); return true;
+    case ID_MASTER_EXPORT:
+        OnExport();
+        return true;
     case ID_IMPORT_BRENLO:
     case ID_IMPORT_CADMIR:
     case ID_IMPORT_VELMIRA:
-    case ID_IMPORT_TOSKEL: OnSiblingImport(id); return true;
-    case ID_EXPORT_VELMIRA: OnSiblingExport(); return true;
-    default: return false;
+    case ID_IMPORT_TOSKEL:
+        OnSiblingImport(id);
+        return true;
+    case ID_EXPORT_VELMIRA:
+        OnSiblingExport();
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -532,11 +571,11 @@ bool CMasterView::HasCommandHandler(int id) const
 {
     // The commands of OnCmdMsg's switch, so the route finds them.
     static const QSet<int> kHandled = {
-        ID_MASTER_DELETE,     ID_MASTER_MODIFY,      ID_MASTER_NEW,          ID_MASTER_CODE_CHANGE,
-        ID_MASTER_CREATE_SLIP, ID_MASTER_SELECT_ALL, ID_MASTER_SHOW_ALL,     ID_MASTER_EXTRACT,
-        ID_MASTER_COLUMN_SET, ID_MASTER_HELP,        ID_MASTER_PRINT,        ID_MASTER_PRINT_PREVIEW,
-        ID_MASTER_LABEL_PRINT, ID_MASTER_IMPORT,     ID_MASTER_EXPORT,       ID_IMPORT_BRENLO,
-        ID_IMPORT_CADMIR,     ID_IMPORT_VELMIRA,     ID_IMPORT_TOSKEL,       ID_EXPORT_VELMIRA};
+        ID_MASTER_DELETE,      ID_MASTER_MODIFY,     ID_MASTER_NEW,      ID_MASTER_CODE_CHANGE,
+        ID_MASTER_CREATE_SLIP, ID_MASTER_SELECT_ALL, ID_MASTER_SHOW_ALL, ID_MASTER_EXTRACT,
+        ID_MASTER_COLUMN_SET,  ID_MASTER_HELP,       ID_MASTER_PRINT,    ID_MASTER_PRINT_PREVIEW,
+        ID_MASTER_LABEL_PRINT, ID_MASTER_IMPORT,     ID_MASTER_EXPORT,   ID_IMPORT_BRENLO,
+        ID_IMPORT_CADMIR,      ID_IMPORT_VELMIRA,    ID_IMPORT_TOSKEL,   ID_EXPORT_VELMIRA};
     return (m_pList && kHandled.contains(id)) || CView::HasCommandHandler(id);
 }
 
@@ -664,7 +703,8 @@ void CMasterView::OnShowAll()
 {
     CMainFrame& frame = GetFrame();
     if (frame.GetExtractCondition()) {
-        if (UiServices::Prompt().MessageBox(QStringLiteral("抽出を解除してよろしいですか？"), MB_YESNO, MB_ICONQUESTION) != IDYES)
+        if (UiServices::Prompt().MessageBox(QStringLiteral("抽出を解除してよろしいですか？"), MB_YESNO,
+                                            MB_ICONQUESTION) != IDYES)
             return;
         frame.ReleaseExtractCondition();
     }
@@ -687,13 +727,15 @@ void CMasterView::OnSiblingImport(int id)
     // The kinds each source can fill: suppliers none, products not from the
     // waybill or the customer product.
     if (m_nMode == 3 || (m_nMode == 1 && (id == ID_IMPORT_CADMIR || id == ID_IMPORT_VELMIRA))) {
-        UiServices::Prompt().MessageBox(m_nMode == 3 ? QStringLiteral("仕入先台帳にはデータを読み込むことはできません。\n")
-                                                     : QStringLiteral("商品台帳にはデータを読み込むことはできません。\n"),
-                                        MB_OK, MB_ICONEXCLAMATION);
+        UiServices::Prompt().MessageBox(
+            m_nMode == 3 ? QStringLiteral("仕入先台帳にはデータを読み込むことはできません。\n")
+                         : QStringLiteral("商品台帳にはデータを読み込むことはできません。\n"),
+            MB_OK, MB_ICONEXCLAMATION);
         return;
     }
     if (GetMasterSiblingImportHandler()(GetFrame(), id, m_nMode) == 1) {
-        UiServices::Prompt().MessageBox(QStringLiteral("リストを表示しなおします。"), MB_OK, MB_ICONINFORMATION);
+        UiServices::Prompt().MessageBox(QStringLiteral("リストを表示しなおします。"), MB_OK,
+                                        MB_ICONINFORMATION);
         Reload(true);
     }
 }
@@ -715,17 +757,19 @@ int CMasterView::ExportSelected(int target)
     if (!handler)
         return 2;
     if (target == 1 && m_nMode != 2) {
-        UiServices::Prompt().MessageBox(QStringLiteral("得意先データ以外のデータを書き出すことはできません"), MB_OK,
-                                        MB_ICONEXCLAMATION);
+        UiServices::Prompt().MessageBox(QStringLiteral("得意先データ以外のデータを書き出すことはできません"),
+                                        MB_OK, MB_ICONEXCLAMATION);
         return 2;
     }
     const QList<int> rows = GetSelectedRows();
     if (rows.isEmpty()) {
-        UiServices::Prompt().MessageBox(QStringLiteral("書き出すデータを選択してください。\n"), MB_OK, MB_ICONEXCLAMATION);
+        UiServices::Prompt().MessageBox(QStringLiteral("書き出すデータを選択してください。\n"), MB_OK,
+                                        MB_ICONEXCLAMATION);
         return 2;
     }
-    if (UiServices::Prompt().MessageBox(QStringLiteral("選択されている%1件の情報を書き出します。よろしいですか？").arg(rows.size()),
-                                        MB_YESNO, MB_ICONQUESTION) != IDYES)
+    if (UiServices::Prompt().MessageBox(
+            QStringLiteral("選択されている%1件の情報を書き出します。よろしいですか？").arg(rows.size()),
+            MB_YESNO, MB_ICONQUESTION) != IDYES)
         return 2;
     CWaitCursor wait;
     CCDSData records;
@@ -735,7 +779,8 @@ int CMasterView::ExportSelected(int target)
     }
     const int result = handler(GetFrame(), m_nMode, records);
     if (result == 1)
-        UiServices::Prompt().MessageBox(QStringLiteral("書き出しを完了しました。"), MB_OK, MB_ICONINFORMATION);
+        UiServices::Prompt().MessageBox(QStringLiteral("書き出しを完了しました。"), MB_OK,
+                                        MB_ICONINFORMATION);
     return result;
 }
 

@@ -18,10 +18,11 @@ class QTableView;
 // value) and the rows in the columns of the kind's column set. It handles
 // its own commands; the rules and the query live in CMasterList and
 // CMasterEditRules.
-class CMasterView : public CView, public IMasterList {
+class CMasterView : public CView, public IMasterList
+{
     Q_OBJECT
 
-public:
+  public:
     explicit CMasterView(CMainFrame& frame);
     ~CMasterView() override;
 
@@ -101,10 +102,10 @@ public:
     // The choice of a value.
     void OnValueChanged(int index);
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void PatchFileMenu();
     void ApplyListLook();
     void DoLayout();

@@ -96,8 +96,8 @@ QStringList KeishoTexts()
 
 QStringList TaxTypeEntries()
 {
-    return {QStringLiteral("請求時"), QStringLiteral("納品ごと"), QStringLiteral("明細ごと"), QStringLiteral("内税"),
-            QStringLiteral("しない")};
+    return {QStringLiteral("請求時"), QStringLiteral("納品ごと"), QStringLiteral("明細ごと"),
+            QStringLiteral("内税"), QStringLiteral("しない")};
 }
 
 QStringList RoundEntries()
@@ -107,8 +107,9 @@ QStringList RoundEntries()
 
 QStringList CycleEntries()
 {
-    return {QStringLiteral("請求後"), QStringLiteral("当月"),  QStringLiteral("翌月"),  QStringLiteral("翌々月"),
-            QStringLiteral("3ヶ月"),  QStringLiteral("4ヶ月"), QStringLiteral("5ヶ月"), QStringLiteral("6ヶ月")};
+    return {QStringLiteral("請求後"), QStringLiteral("当月"),  QStringLiteral("翌月"),
+            QStringLiteral("翌々月"), QStringLiteral("3ヶ月"), QStringLiteral("4ヶ月"),
+            QStringLiteral("5ヶ月"),  QStringLiteral("6ヶ月")};
 }
 
 QStringList CollectDayEntries()
@@ -427,7 +428,8 @@ bool CPartnerEntry::IsModified() const
     const auto minusOne = [](int value) { return InList(value - 1, 3); };
     if (intDiffers("Day", v.day, CloseDayToDayIndex) || intDiffers("TaxType", v.taxType, TaxTypeToIndex) ||
         intDiffers("TaxRoundType", v.taxRound, minusOne) || intDiffers("RoundType", v.round, minusOne) ||
-        intDiffers("CollectCycle", v.cycle, +[](int value) { return InList(value, 8); }))
+        intDiffers(
+            "CollectCycle", v.cycle, +[](int value) { return InList(value, 8); }))
         return true;
     if (v.DayCountActive() ? intDiffers("CollectDay", v.dayCount.trimmed().toInt(), same)
                            : intDiffers("CollectDay", v.dayList, CollectDayToIndex))
@@ -467,7 +469,7 @@ int CPartnerEntry::CheckEncodable()
     // Characters without a code page 932 form would be stored as '?'.
     const CPartnerValues& v = m_values;
     QStringList texts{v.code, v.method, v.percent, v.collect, v.ceiling, v.dayCount};
-    QList<EPartnerField> fields{EPartnerField::Code, EPartnerField::Method, EPartnerField::Percent,
+    QList<EPartnerField> fields{EPartnerField::Code,    EPartnerField::Method,  EPartnerField::Percent,
                                 EPartnerField::Collect, EPartnerField::Ceiling, EPartnerField::DayCount};
     for (const SPartnerText& field : AllTexts(m_traits)) {
         texts << v.*field.member;
@@ -481,8 +483,8 @@ int CPartnerEntry::CheckEncodable()
         const QString bad = Cp932::UnmappableChars(texts[i]);
         if (bad.isEmpty())
             continue;
-        Message(QStringLiteral("使用できない文字「%1」が含まれています。").arg(bad), MB_OK, MB_ICONEXCLAMATION,
-                fields[i]);
+        Message(QStringLiteral("使用できない文字「%1」が含まれています。").arg(bad), MB_OK,
+                MB_ICONEXCLAMATION, fields[i]);
         return 0;
     }
     return 1;
@@ -525,7 +527,8 @@ int CPartnerEntry::CheckDayTaxRule()
 {
     if (DayIndexToCloseDay(m_values.day) != 0 || m_values.taxType != 0)
         return 1;
-    Message(QStringLiteral("締日の設定が「都度」になっています。\n税転嫁方法に「請求時」を設定することは出来ません。\n"),
+    Message(QStringLiteral(
+                "締日の設定が「都度」になっています。\n税転嫁方法に「請求時」を設定することは出来ません。\n"),
             MB_OK, MB_ICONEXCLAMATION, EPartnerField::TaxType);
     return 0;
 }
@@ -623,13 +626,15 @@ int CPartnerEntry::CheckCloseDayChange()
     if (count <= 0)
         return 1;
     if (perSlip) {
-        Message(QStringLiteral("！！！ご注意！！！\n締め処理をしていない伝票がありますので、締日の変更はできません。\n"
-                               "締処理を行ってから変更してください。"),
+        Message(QStringLiteral(
+                    "！！！ご注意！！！\n締め処理をしていない伝票がありますので、締日の変更はできません。\n"
+                    "締処理を行ってから変更してください。"),
                 MB_OK, MB_ICONEXCLAMATION, EPartnerField::Day);
         return 0;
     }
     if (Message(QStringLiteral("！！！ご注意！！！\n都度請求から締め請求に変更しようとしています。\n"
-                               "次回、締め請求を行った場合、いままでの請求額と入金額が前回請求額と今回入金額に加算されるようになります。\n"
+                               "次回、締め請求を行った場合、いままでの請求額と入金額が前回請求額と今回入金額"
+                               "に加算されるようになります。\n"
                                "よろしいですか？"),
                 MB_OKCANCEL, MB_ICONEXCLAMATION) != IDOK) {
         m_focus = EPartnerField::Day;
@@ -676,8 +681,8 @@ int CPartnerEntry::Save(int ask)
     }
     CCDSData found;
     if (m_pStore->IsDuplicateCode(m_values.code, found) != 0) {
-        Message(QStringLiteral("この%1コードは既に登録されています。\n登録できません。\n").arg(m_traits.word), MB_OK,
-                MB_ICONEXCLAMATION, EPartnerField::Code);
+        Message(QStringLiteral("この%1コードは既に登録されています。\n登録できません。\n").arg(m_traits.word),
+                MB_OK, MB_ICONEXCLAMATION, EPartnerField::Code);
         return 0;
     }
     if (ask && Message(QStringLiteral("新しい%1を登録します。よろしいですか？").arg(m_traits.word), MB_YESNO,
@@ -718,14 +723,16 @@ bool CPartnerEntry::QueryClose()
 bool CPartnerEntry::MoveRecord(int direction)
 {
     if (IsModified()) {
-        const int answer = Message(QStringLiteral("この%1データは変更されています。登録しますか？").arg(m_traits.word),
-                                   MB_YESNOCANCEL, MB_ICONQUESTION);
+        const int answer =
+            Message(QStringLiteral("この%1データは変更されています。登録しますか？").arg(m_traits.word),
+                    MB_YESNOCANCEL, MB_ICONQUESTION);
         if (answer == IDCANCEL)
             return false;
         if (answer == IDYES && !Save(0))
             return false;
     }
-    const COneRecord* record = direction ? m_pStore->SelectNextRecord(nullptr) : m_pStore->SelectPrevRecord(nullptr);
+    const COneRecord* record =
+        direction ? m_pStore->SelectNextRecord(nullptr) : m_pStore->SelectPrevRecord(nullptr);
     if (!record) {
         Message((direction ? QStringLiteral("次の") : QStringLiteral("前の")) +
                     QStringLiteral("データが取得できませんでした。\n"),
@@ -743,7 +750,8 @@ int CPartnerEntry::OnCodeLeft()
     CCDSData found;
     if (!m_pStore->IsDuplicateCode(m_values.code, found) || found.GetCount() == 0)
         return -1;
-    if (Message(QStringLiteral("入力した%1コードと一致するデータが既に登録されています。\nそのデータを表示しますか？")
+    if (Message(QStringLiteral(
+                    "入力した%1コードと一致するデータが既に登録されています。\nそのデータを表示しますか？")
                     .arg(m_traits.word),
                 MB_YESNO, MB_ICONQUESTION) == IDYES) {
         SetRecord(found.GetAt(0));
@@ -801,8 +809,9 @@ QString JoinedAddress(const CRLAddress& hit, bool stripBracket)
 
 bool AskOverwrite(const QString& words)
 {
-    return words.isEmpty() || UiServices::Prompt().MessageBox(words + QStringLiteral("を上書きしてよろしいですか？"),
-                                                              MB_YESNO, MB_ICONQUESTION) == IDYES;
+    return words.isEmpty() ||
+           UiServices::Prompt().MessageBox(words + QStringLiteral("を上書きしてよろしいですか？"), MB_YESNO,
+                                           MB_ICONQUESTION) == IDYES;
 }
 
 } // namespace
@@ -901,7 +910,8 @@ bool CPayeeRules::CheckOk()
     if ((m_nBankType != 0 && m_nBankType != 1) || m_nPaymentType != 0)
         return true;
     if (UiServices::Prompt().MessageBox(
-            QStringLiteral("同行の場合は、振込区分は「電信」のみです。\n振込区分を「電信」に変更してよろしいですか？"),
+            QStringLiteral(
+                "同行の場合は、振込区分は「電信」のみです。\n振込区分を「電信」に変更してよろしいですか？"),
             MB_YESNOCANCEL, MB_ICONQUESTION) != IDYES)
         return false;
     m_nPaymentType = 1;

@@ -16,14 +16,14 @@ class CRLAddress;
 
 // What differs between the customer and the supplier ledger.
 struct SPartnerTraits {
-    int kind;               // master kind 2 / 3
-    QString table;          // "Customer" / "Supplier"
-    QString codeField;      // "CustomerCode" / "SupplierCode"
-    QString word;           // "得意先" / "仕入先"
-    int counterKind;        // 100 / 101
-    int ledger;             // classification ledger 1 / 2
-    QString slipTable;      // "Sales_H" / "Stock_H"
-    bool customer;          // "Percent" and "Ceiling"; else the bank fields
+    int kind;          // master kind 2 / 3
+    QString table;     // "Customer" / "Supplier"
+    QString codeField; // "CustomerCode" / "SupplierCode"
+    QString word;      // "得意先" / "仕入先"
+    int counterKind;   // 100 / 101
+    int ledger;        // classification ledger 1 / 2
+    QString slipTable; // "Sales_H" / "Stock_H"
+    bool customer;     // "Percent" and "Ceiling"; else the bank fields
 
     static const SPartnerTraits& Customer();
     static const SPartnerTraits& Supplier();
@@ -52,18 +52,56 @@ QStringList MethodEntries();
 
 // The fields of the dialog, as focus targets of the rules.
 enum class EPartnerField {
-    None, CodeMode, Code, Company, Section, Name, Keisho, Keisho2, PhoenicCompany, PhoenicPerson, Zip, Address,
-    Tel, Fax, Mail, Day, TaxType, TaxRound, Round, Percent, Cycle, DayList, DayCount, Collect, Method, Ceiling,
-    Class1, Class2, Class3, Class4, Class5, OnesCode, MyPerson, Memo, Bank, BankCode, BankBranch,
-    BankBranchCode, BankNumber, BankOnesName, BankOnesPhoenic,
+    None,
+    CodeMode,
+    Code,
+    Company,
+    Section,
+    Name,
+    Keisho,
+    Keisho2,
+    PhoenicCompany,
+    PhoenicPerson,
+    Zip,
+    Address,
+    Tel,
+    Fax,
+    Mail,
+    Day,
+    TaxType,
+    TaxRound,
+    Round,
+    Percent,
+    Cycle,
+    DayList,
+    DayCount,
+    Collect,
+    Method,
+    Ceiling,
+    Class1,
+    Class2,
+    Class3,
+    Class4,
+    Class5,
+    OnesCode,
+    MyPerson,
+    Memo,
+    Bank,
+    BankCode,
+    BankBranch,
+    BankBranchCode,
+    BankNumber,
+    BankOnesName,
+    BankOnesPhoenic,
 };
 
 // The values the dialog shows, as its controls hold them: texts as typed,
 // lists as entry indexes (-1 none).
 struct CPartnerValues {
     QString code;
-    QString company, section, name, keisho, keisho2, phoenicCompany, phoenicPerson, zip, address, tel, fax, mail;
-    int day = -1;      // closing-day entry
+    QString company, section, name, keisho, keisho2, phoenicCompany, phoenicPerson, zip, address, tel, fax,
+        mail;
+    int day = -1; // closing-day entry
     int taxType = -1;
     int taxRound = -1;
     int round = -1;

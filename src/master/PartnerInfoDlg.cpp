@@ -114,7 +114,9 @@ void CPartnerInfoDlg::BuildControls()
         place(pushButton, x, y, width, height);
         return pushButton;
     };
-    const auto hint = [this](QWidget* widget, const char* text) { m_hints.insert(widget, QString::fromUtf8(text)); };
+    const auto hint = [this](QWidget* widget, const char* text) {
+        m_hints.insert(widget, QString::fromUtf8(text));
+    };
     const QString& w = traits.word;
     Q_UNUSED(w);
 
@@ -142,9 +144,11 @@ void CPartnerInfoDlg::BuildControls()
     m_pCodeMode->addItems({QStringLiteral("自分で設定する"), QStringLiteral("自動連番")});
     place(m_pCodeMode, 130, 50, 135);
     m_fields.insert(F::CodeMode, m_pCodeMode);
-    hint(m_pCodeMode, "コードを自分で設定するか、自動連番にするか設定できます。自動連番にした場合、連番の形式を設定してください。");
+    hint(m_pCodeMode, "コードを自分で設定するか、自動連番にするか設定できます。自動連番にした場合、連番の形式"
+                      "を設定してください。");
     connect(m_pCodeMode, &QComboBox::activated, this, &CPartnerInfoDlg::OnCodeModeChange);
-    hint(lineEdit(F::Code, 265, 50, 135, 20, ImeField::Code), "伝票でコード入力する場合のコードを設定します。");
+    hint(lineEdit(F::Code, 265, 50, 135, 20, ImeField::Code),
+         "伝票でコード入力する場合のコードを設定します。");
     hint(lineEdit(F::Zip, 130, 74, 135, 10, ImeField::Postcode),
          "郵便番号を入力します。となりのボタンをクリックすると自動的に住所が表示されます。");
     QPushButton* zipButton = button(QStringLiteral("..."), 265, 74, 23, 23);
@@ -184,14 +188,17 @@ void CPartnerInfoDlg::BuildControls()
     int y = 223;
     if (customer) {
         CNumEdit* percent = numEdit(F::Percent, 130, y, 135, true);
-        hint(percent, "掛率を％で小数点以下1桁までで設定します。伝票入力時に商品台帳に登録した販売価格×掛率が自動的に計算されます。");
+        hint(percent, "掛率を％で小数点以下1桁までで設定します。伝票入力時に商品台帳に登録した販売価格×掛率が"
+                      "自動的に計算されます。");
         y += 24;
     }
     const int dayRow = y, roundRow = y + 24, taxRow = y + 48, cycleRow = y + 72, methodRow = y + 96,
               balanceRow = y + 120;
     hint(list(F::Day, CloseDayEntries(), 130, dayRow, 190),
-         customer ? "請求方法（都度請求か締請求の場合は締日）を設定します。" : "仕入形態（都度請求か締請求の場合は締日）を設定します。");
-    hint(list(F::Round, RoundEntries(), 130, roundRow, 135), "数量×単価の小数点以下の端数の処理方法を設定します。");
+         customer ? "請求方法（都度請求か締請求の場合は締日）を設定します。"
+                  : "仕入形態（都度請求か締請求の場合は締日）を設定します。");
+    hint(list(F::Round, RoundEntries(), 130, roundRow, 135),
+         "数量×単価の小数点以下の端数の処理方法を設定します。");
     hint(list(F::TaxType, TaxTypeEntries(), 130, taxRow, 135),
          "消費税をいつ計算するか設定します。都度請求の場合は「請求時」は選択できません。");
     hint(list(F::TaxRound, RoundEntries(), 265, taxRow, 135), "消費税の端数の処理方法を設定します。");
@@ -214,8 +221,10 @@ void CPartnerInfoDlg::BuildControls()
         connect(m_pPayee, &QPushButton::clicked, this, &CPartnerInfoDlg::OnPayee);
     }
     hint(numEdit(F::Collect, 130, balanceRow, 190, true),
-         customer ? "このソフトを導入したときの売掛残高を入力してください。この金額を初期値として請求や売掛の管理を行います。"
-                  : "このソフトを導入したときの買掛残高を入力してください。この金額を初期値として支払や買掛の管理を行います。");
+         customer ? "このソフトを導入したときの売掛残高を入力してください。この金額を初期値として請求や売掛の"
+                    "管理を行います。"
+                  : "このソフトを導入したときの買掛残高を入力してください。この金額を初期値として支払や買掛の"
+                    "管理を行います。");
     if (customer)
         hint(numEdit(F::Ceiling, 130, balanceRow + 24, 190, true),
              "与信限度額を入力して下さい。伝票登録時に与信限度額を越した場合、警告メッセージを表示します。");
@@ -233,7 +242,8 @@ void CPartnerInfoDlg::BuildControls()
     hint(telButton, "入力されている電話番号を電話帳から検索して宛先データを表示します。");
     connect(telButton, &QPushButton::clicked, this, &CPartnerInfoDlg::OnTelLookup);
     hint(lineEdit(F::Fax, 500, 128, 190, 20, ImeField::Telephone), "FAX番号を入力します。");
-    hint(lineEdit(F::Mail, 500, 152, 190, 255, ImeField::Mail), "E-mailを入力します。伝票のE-mail送信ができます。");
+    hint(lineEdit(F::Mail, 500, 152, 190, 255, ImeField::Mail),
+         "E-mailを入力します。伝票のE-mail送信ができます。");
     QPushButton* mailButton = button(QStringLiteral("..."), 690, 152, 23, 23);
     hint(mailButton, "入力されているE-mailアドレスにメールを送信します。");
     connect(mailButton, &QPushButton::clicked, this, &CPartnerInfoDlg::OnSendMail);
@@ -260,7 +270,8 @@ void CPartnerInfoDlg::BuildControls()
         LimitTextBytes(box->lineEdit(), 100);
         SetImeMode(box, ImeField::Text);
         m_fields.insert(F(int(F::Class1) + i), box);
-        hint(box, "集計及びデータ表示の分類の内容を設定してください。新しく入力した分類内容は自動的にリストに追加されます。分類ジャンルの名前変更もできます。");
+        hint(box, "集計及びデータ表示の分類の内容を設定してください。新しく入力した分類内容は自動的にリストに"
+                  "追加されます。分類ジャンルの名前変更もできます。");
         QPushButton* rename = button(QStringLiteral("編"), 690, 278 + 24 * i, 23, 23);
         hint(rename, "集計及びデータ表示の分類ジャンルの名称を設定します。");
         connect(rename, &QPushButton::clicked, this, [this, i] { RenameClassTitle(i); });
@@ -294,9 +305,12 @@ void CPartnerInfoDlg::BuildControls()
     AddCell(10, dayRow, 130, dayRow + 23, QStringLiteral("締日"));
     AddCell(10, roundRow, 130, roundRow + 23, QStringLiteral("金額端数"));
     AddCell(10, taxRow, 130, taxRow + 23, QStringLiteral("税転嫁"));
-    AddCell(10, cycleRow, 130, cycleRow + 23, customer ? QStringLiteral("入金予定") : QStringLiteral("支払予定"));
-    AddCell(10, methodRow, 130, methodRow + 23, customer ? QStringLiteral("主な入金方法") : QStringLiteral("主な支払方法"));
-    AddCell(10, balanceRow, 130, balanceRow + 23, customer ? QStringLiteral("導入時売掛残") : QStringLiteral("導入時買掛残"));
+    AddCell(10, cycleRow, 130, cycleRow + 23,
+            customer ? QStringLiteral("入金予定") : QStringLiteral("支払予定"));
+    AddCell(10, methodRow, 130, methodRow + 23,
+            customer ? QStringLiteral("主な入金方法") : QStringLiteral("主な支払方法"));
+    AddCell(10, balanceRow, 130, balanceRow + 23,
+            customer ? QStringLiteral("導入時売掛残") : QStringLiteral("導入時買掛残"));
     if (customer)
         AddCell(10, 391, 130, 414, QStringLiteral("与信限度額"));
     AddCell(410, 50, 500, 73, QStringLiteral("登録日"));
@@ -347,7 +361,8 @@ QString CPartnerInfoDlg::FieldText(EPartnerField field) const
     if (auto* plain = qobject_cast<QPlainTextEdit*>(widget))
         return plain->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     if (auto* box = qobject_cast<QComboBox*>(widget))
-        return box->isEditable() ? box->currentText() : (box->currentIndex() >= 0 ? box->currentText() : QString());
+        return box->isEditable() ? box->currentText()
+                                 : (box->currentIndex() >= 0 ? box->currentText() : QString());
     return {};
 }
 
@@ -369,7 +384,8 @@ bool CPartnerInfoDlg::ValidateNumbers()
     QString value;
     const auto check = [&](F field, bool minus, bool point, int decimals, int integers) {
         auto* edit = qobject_cast<QLineEdit*>(m_fields.value(field));
-        return !edit || !edit->isEnabled() || DDX_NumText(true, edit, value, minus, point, decimals, integers);
+        return !edit || !edit->isEnabled() ||
+               DDX_NumText(true, edit, value, minus, point, decimals, integers);
     };
     return check(F::Percent, true, true, 1, 3) && check(F::Collect, true, false, 0, 11) &&
            check(F::Ceiling, true, false, 0, 11) && check(F::DayCount, false, false, 0, 9);
@@ -385,7 +401,9 @@ void CPartnerInfoDlg::TakeValues()
     }
     for (int i = 0; i < 5; ++i)
         v.cls[i] = FieldText(F(int(F::Class1) + i));
-    const auto index = [this](F field) { return static_cast<QComboBox*>(m_fields.value(field))->currentIndex(); };
+    const auto index = [this](F field) {
+        return static_cast<QComboBox*>(m_fields.value(field))->currentIndex();
+    };
     v.day = index(F::Day);
     v.taxType = index(F::TaxType);
     v.taxRound = index(F::TaxRound);
@@ -413,7 +431,9 @@ void CPartnerInfoDlg::ShowValues()
     }
     for (int i = 0; i < 5; ++i)
         SetFieldText(F(int(F::Class1) + i), v.cls[i]);
-    const auto select = [this](F field, int index) { Select(static_cast<QComboBox*>(m_fields.value(field)), index); };
+    const auto select = [this](F field, int index) {
+        Select(static_cast<QComboBox*>(m_fields.value(field)), index);
+    };
     select(F::Day, v.day);
     select(F::TaxType, v.taxType);
     select(F::TaxRound, v.taxRound);
@@ -427,8 +447,10 @@ void CPartnerInfoDlg::ShowValues()
         SetFieldText(F::Percent, v.percent);
         SetFieldText(F::Ceiling, v.ceiling);
     }
-    m_pStartDate->setText(v.startDate.isValid() ? v.startDate.toString(QStringLiteral("yyyy/MM/dd")) : QString());
-    m_pLastUpdate->setText(v.lastUpdate.isValid() ? v.lastUpdate.toString(QStringLiteral("yyyy/MM/dd")) : QString());
+    m_pStartDate->setText(v.startDate.isValid() ? v.startDate.toString(QStringLiteral("yyyy/MM/dd"))
+                                                : QString());
+    m_pLastUpdate->setText(v.lastUpdate.isValid() ? v.lastUpdate.toString(QStringLiteral("yyyy/MM/dd"))
+                                                  : QString());
     m_pCodeMode->setCurrentIndex(m_entry.m_nCodeMode);
     UpdateCollectDayControls();
 }
@@ -603,7 +625,8 @@ void CPartnerInfoDlg::OnSendMail()
 {
     const QString address = FieldText(F::Mail);
     if (address.isEmpty()) {
-        UiServices::Prompt().MessageBox(QStringLiteral("メールアドレスを入力してください。"), MB_OK, MB_ICONEXCLAMATION);
+        UiServices::Prompt().MessageBox(QStringLiteral("メールアドレスを入力してください。"), MB_OK,
+                                        MB_ICONEXCLAMATION);
         m_fields.value(F::Mail)->setFocus();
         return;
     }

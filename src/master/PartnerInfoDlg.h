@@ -1,7 +1,7 @@
 #pragma once
 
-#include "master/PartnerEntry.h"
 #include "master/AddressLookup.h"
+#include "master/PartnerEntry.h"
 #include "platform/ui/LabelCell.h"
 
 #include <QDialog>

@@ -24,7 +24,8 @@ void Select(QComboBox* box, int index)
 
 } // namespace
 
-CPayeeInfoDlg::CPayeeInfoDlg(const CPartnerValues& values, QWidget* parent) : QDialog(parent), m_values(values)
+CPayeeInfoDlg::CPayeeInfoDlg(const CPartnerValues& values, QWidget* parent)
+    : QDialog(parent), m_values(values)
 {
     setWindowTitle(QStringLiteral("振込先情報"));
     m_font = MakeFont(QStringLiteral("ＭＳ ゴシック"), 14);
@@ -41,10 +42,11 @@ CPayeeInfoDlg::CPayeeInfoDlg(const CPartnerValues& values, QWidget* parent) : QD
     top->setGeometry(10, 10, 420, 23);
     top->setFont(m_font);
 
-    const QStringList captions{QStringLiteral("銀行名"),     QStringLiteral("銀行コード"), QStringLiteral("支店名"),
-                               QStringLiteral("支店コード"), QStringLiteral("預金種別"),   QStringLiteral("口座番号"),
-                               QStringLiteral("名義"),       QStringLiteral("ﾌﾘｶﾞﾅ"),      QStringLiteral("振込手数料"),
-                               QStringLiteral("自社利用銀行と"), QStringLiteral("振込区分")};
+    const QStringList captions{
+        QStringLiteral("銀行名"),         QStringLiteral("銀行コード"), QStringLiteral("支店名"),
+        QStringLiteral("支店コード"),     QStringLiteral("預金種別"),   QStringLiteral("口座番号"),
+        QStringLiteral("名義"),           QStringLiteral("ﾌﾘｶﾞﾅ"),      QStringLiteral("振込手数料"),
+        QStringLiteral("自社利用銀行と"), QStringLiteral("振込区分")};
     for (int i = 0; i < captions.size(); ++i) {
         CLabelCell cell;
         cell.m_rect = QRect(10, 40 + 24 * i, 110, 23);

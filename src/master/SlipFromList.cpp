@@ -1,9 +1,9 @@
 #include "master/SlipFromList.h"
 
-#include "platform/ui/ChoiceDlg.h"
 #include "master/MasterList.h"
 #include "platform/data/Record.h"
 #include "platform/text/Cp932.h"
+#include "platform/ui/ChoiceDlg.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 
@@ -31,7 +31,8 @@ int CSlipFromList::Run(const QList<const COneRecord*>& selected)
         return 0;
     }
     if (selected.size() > 1) {
-        prompt.MessageBox(QStringLiteral("複数の") + word + QStringLiteral("が選択されています。\n伝票を作成する") + word +
+        prompt.MessageBox(QStringLiteral("複数の") + word +
+                          QStringLiteral("が選択されています。\n伝票を作成する") + word +
                           QStringLiteral("を、一件だけ選択してください。"));
         return 0;
     }
@@ -45,7 +46,8 @@ int CSlipFromList::Run(const QList<const COneRecord*>& selected)
         return 0;
     const int slipKind = customer ? (choice == 0 ? 2 : 1) : (choice == 0 ? 4 : 5);
 
-    const QString table = CMasterList::GetTableName(m_nKind), codeField = CMasterList::GetCodeFieldName(m_nKind);
+    const QString table = CMasterList::GetTableName(m_nKind),
+                  codeField = CMasterList::GetCodeFieldName(m_nKind);
     const CTb* codeTb = record->GetOneField(table, codeField);
     const QString code = codeTb ? codeTb->GetText() : QString();
     long layout = 0;
@@ -55,7 +57,8 @@ int CSlipFromList::Run(const QList<const COneRecord*>& selected)
         CCDSData found;
         if (m_lookup && m_lookup(table, codeField, code, found) == 1 && found.GetCount() == 1) {
             int formId = 0;
-            if (const CTb* form = found.GetAt(0)->GetOneField(table, QStringLiteral("FormID")); form && form->GetData(formId))
+            if (const CTb* form = found.GetAt(0)->GetOneField(table, QStringLiteral("FormID"));
+                form && form->GetData(formId))
                 layout = formId;
         }
     }

@@ -16,7 +16,8 @@ class CSlipFromList
 {
   public:
     // The frame's code lookup: 1 when it ran, the matches in `result`.
-    using Lookup = std::function<int(const QString& table, const QString& field, const QString& code, CCDSData& result)>;
+    using Lookup =
+        std::function<int(const QString& table, const QString& field, const QString& code, CCDSData& result)>;
     // Starts the slip-form program with (slip kind, partner text, layout).
     using Launcher = std::function<int(int kind, const QString& text, long layout)>;
 

@@ -120,7 +120,8 @@ CCloseInvoiceDlg::CCloseInvoiceDlg(int mode, CMainFrame& frame, QWidget* parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &CCloseInvoiceDlg::reject);
 
     // Without a database the dialog keeps its defaults.
-    m_rules.m_nDayIndex = CCloseInvoiceRules::IndexOfSetting(CShimeView::ReadAutoSetting(QStringLiteral("CLOSEDAY.AUT")));
+    m_rules.m_nDayIndex =
+        CCloseInvoiceRules::IndexOfSetting(CShimeView::ReadAutoSetting(QStringLiteral("CLOSEDAY.AUT")));
     m_pDay->setCurrentIndex(m_rules.m_nDayIndex);
     m_pMonth->setDate(m_rules.m_dtMonth);
     m_pUpTo->setDate(m_rules.m_dtUpTo);

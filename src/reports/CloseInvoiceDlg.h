@@ -33,8 +33,8 @@ class CCloseInvoiceRules
 
     int m_nOption = kByClosingDay;
     int m_nDayIndex = 0;
-    QDate m_dtMonth;  // the month of the closing day (the 1st)
-    QDate m_dtUpTo;   // the date up to which slips are closed
+    QDate m_dtMonth; // the month of the closing day (the 1st)
+    QDate m_dtUpTo;  // the date up to which slips are closed
     int m_bShowAll = 0;
 };
 

@@ -66,13 +66,21 @@ QString CKurikoshiRules::Check(const QDate& date, const QDate& previous, const Q
 QString CKurikoshiRules::BackupMessage(int result)
 {
     switch (result) {
-    case 1: return QString();
-    case 0: return Q("処理を中止します。");
-    case -10: return Q("データベースへの接続に失敗しました。アプリケーションを終了してもう一度起動しなおしてください。1");
-    case -20: return Q("データベースへの接続に失敗しました。アプリケーションを終了してもう一度起動しなおしてください。2");
+    case 1:
+        return QString();
+    case 0:
+        return Q("処理を中止します。");
+    case -10:
+        return Q("データベースへの接続に失敗しました。アプリケーションを終了してもう一度起動しなおしてくださ"
+                 "い。1");
+    case -20:
+        return Q("データベースへの接続に失敗しました。アプリケーションを終了してもう一度起動しなおしてくださ"
+                 "い。2");
     case -100:
-        return Q("バックアップとデータベースへの接続に失敗しました。アプリケーションを終了してもう一度起動しなおしてください。");
-    default: return Q("バックアップに失敗しました。");
+        return Q("バックアップとデータベースへの接続に失敗しました。アプリケーションを終了してもう一度起動し"
+                 "なおしてください。");
+    default:
+        return Q("バックアップに失敗しました。");
     }
 }
 
@@ -85,10 +93,14 @@ int CKurikoshiRules::LoadStatus(CMakeMsgID& db, QList<StatusRow>& rows)
         const char* condition;
     };
     static const Kind kKinds[] = {
-        {"得意先台帳", "Customer", ""},     {"商品台帳", "Item", ""},
-        {"見積書", "Estimate_H", ""},       {"見積書明細", "Estimate_B", ""},
-        {"売上伝票", "Sales_H", "WHERE DenpyoType = 0"}, {"売上明細", "Sales_B", ""},
-        {"請求書", "Sales_Close", ""},      {"入金伝票", "Receipt_H", ""},
+        {"得意先台帳", "Customer", ""},
+        {"商品台帳", "Item", ""},
+        {"見積書", "Estimate_H", ""},
+        {"見積書明細", "Estimate_B", ""},
+        {"売上伝票", "Sales_H", "WHERE DenpyoType = 0"},
+        {"売上明細", "Sales_B", ""},
+        {"請求書", "Sales_Close", ""},
+        {"入金伝票", "Receipt_H", ""},
         {"入金明細", "Receipt_B", ""},
     };
     QList<StatusRow> made;
@@ -171,9 +183,11 @@ CKurikoshiDlg::CKurikoshiDlg(CMainFrame& frame, QWidget* parent)
     m_backup = [this] { return m_frame.BackupDatabase(3); };
     auto* carry = new QGroupBox(Q("データベースの繰越処理"), this);
     auto* text = new QLabel(
-        Q("年度末など一年に一度をめやすに、データベースを整頓し販売管理を再開します。この処理はデータが多くなってソフトの動きが鈍くなった場合にも、有効です。\n"
+        Q("年度末など一年に一度をめやすに、データベースを整頓し販売管理を再開します。この処理はデータが多くな"
+          "ってソフトの動きが鈍くなった場合にも、有効です。\n"
           "指定された日付までの請求済みのデータを削除し、得意先台帳の導入時売掛残を書き換えます。\n\n"
-          "※繰越日以前の資料は作成できなくなるので、必要な場合はあらかじめ作成して印刷しておいてください。また繰越日以前の宛名や商品の履歴参照もできなくなります。"),
+          "※繰越日以前の資料は作成できなくなるので、必要な場合はあらかじめ作成して印刷しておいてください。ま"
+          "た繰越日以前の宛名や商品の履歴参照もできなくなります。"),
         carry);
     text->setWordWrap(true);
     m_pDate->setDisplayFormat(QStringLiteral("yyyy'年'M'月'd'日'"));
@@ -238,9 +252,9 @@ void CKurikoshiDlg::OnStart()
         UiServices::Prompt().MessageBox(refused);
         return;
     }
-    if (UiServices::Prompt().MessageBox(
-            Q("現在のデータをバックアップしてから、指定された日付までの請求済みデータを削除します。\nよろしいですか？"),
-            MB_OKCANCEL, MB_ICONQUESTION, IDCANCEL) != IDOK)
+    if (UiServices::Prompt().MessageBox(Q("現在のデータをバックアップしてから、指定された日付までの請求済みデ"
+                                          "ータを削除します。\nよろしいですか？"),
+                                        MB_OKCANCEL, MB_ICONQUESTION, IDCANCEL) != IDOK)
         return;
     const QString backup = CKurikoshiRules::BackupMessage(m_backup ? m_backup() : 0);
     if (!backup.isEmpty()) {

@@ -121,7 +121,7 @@ bool CLedgerCreateRules::LookupCode()
         m_strName = Q("諸口");
     else
         m_strName = QString(TextOf(record, "Company") + u' ' + TextOf(record, "Section") + u' ' +
-                     TextOf(record, "Name"))
+                            TextOf(record, "Name"))
                         .trimmed();
     m_bFound = 1;
     return true;

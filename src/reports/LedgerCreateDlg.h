@@ -21,7 +21,8 @@ class CLedgerCreateRules
   public:
     // The master look-up: 1 with the matching records in `result`, 0 when
     // the query failed.
-    using Lookup = std::function<int(const QString& table, const QString& field, const QString& code, CCDSData& result)>;
+    using Lookup =
+        std::function<int(const QString& table, const QString& field, const QString& code, CCDSData& result)>;
 
     // Without a look-up, the frame's duplicate-code check is asked.
     explicit CLedgerCreateRules(Lookup lookup = {});

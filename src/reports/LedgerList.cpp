@@ -146,6 +146,7 @@ CLedgerHead FillLedgerRows(CReportList& list, CCDSData& head, CCDSData& rows)
     }
     list.Rows().push_back(std::move(totals));
 
-    result.partnerLabel = result.code == kOneTimeCode ? Q("諸口") : QStringLiteral("%1 %2").arg(result.code, result.name);
+    result.partnerLabel =
+        result.code == kOneTimeCode ? Q("諸口") : QStringLiteral("%1 %2").arg(result.code, result.name);
     return result;
 }

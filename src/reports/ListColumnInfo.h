@@ -29,9 +29,9 @@ class CListColumnInfo
     int m_nWidth;         // pixels on screen
     int m_nAlignment;     // 0 left, 1 right
     int m_nKind;
-    CMny m_GroupTotal;    // since the last subtotal row
-    CMny m_GrandTotal;    // over the whole list
-    int m_nPrintWidth;    // characters on paper, 0 none given
+    CMny m_GroupTotal; // since the last subtotal row
+    CMny m_GrandTotal; // over the whole list
+    int m_nPrintWidth; // characters on paper, 0 none given
     int m_nDisplayLevel;
     QStringList m_arrTexts;
 };

@@ -3,11 +3,11 @@
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
 #include "platform/data/TradeSide.h"
+#include "platform/sql/ReportSql.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "reports/RecordFields.h"
 #include "reports/ReportData.h"
-#include "platform/sql/ReportSql.h"
 
 namespace
 {
@@ -75,7 +75,8 @@ int WritePaymentSlips(CMakeMsgID& db, bool purchase, const QList<CScheduledPayme
     for (int i = 0; i < headers.GetCount(); ++i) {
         const int id = IntOf(Field(headers.GetAt(i), header, "ID"));
         if (id <= 0)
-            return Fail(db, CMakeMsgID::kFailed, Q("明細の追加に失敗しました。"), Q("伝票のIDが取得できません。"));
+            return Fail(db, CMakeMsgID::kFailed, Q("明細の追加に失敗しました。"),
+                        Q("伝票のIDが取得できません。"));
         COneRecord* record = lines.AddNew();
         record->SetField(b + Q("ID"), 0);
         record->SetField(b + Q("HeaderID"), id);

@@ -17,7 +17,7 @@ struct CScheduledPayment {
     QString partnerCode; // "　" for a one-time partner
     CMny amount{0};      // the scheduled amount, exactly
     QString myPerson;
-    QString method;      // the partner's way of payment ("現金", "振込" ...)
+    QString method; // the partner's way of payment ("現金", "振込" ...)
 };
 
 // The method word as the receipt dialog's first-line index: 現金 0,

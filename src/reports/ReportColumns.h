@@ -17,8 +17,8 @@ struct CReportColumnParams {
     int carryOver = 0;
     QString classField; // the chosen classification, empty for none
     QString classTitle;
-    QDate periodStart;  // first month of the trend lists
-    int unitWidth = 0;  // a tenth of the list's client width
+    QDate periodStart;          // first month of the trend lists
+    int unitWidth = 0;          // a tenth of the list's client width
     QList<quint32> savedWidths; // by position; beyond them the defaults
 };
 

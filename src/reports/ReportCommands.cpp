@@ -1,6 +1,7 @@
 #include "reports/ReportCommands.h"
 
 #include "app/MainFrame.h"
+#include "app/SlipPeriod.h"
 #include "app/ViewRegistry.h"
 #include "platform/env/DBDirMng.h"
 #include "platform/ui/Clock.h"
@@ -12,7 +13,6 @@
 #include "reports/ReportLoaders.h"
 #include "reports/ReportModes.h"
 #include "reports/SyukeiCondDlg.h"
-#include "app/SlipPeriod.h"
 
 namespace
 {

@@ -3,10 +3,10 @@
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
 #include "platform/data/TradeSide.h"
+#include "platform/sql/ClosingSql.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
-#include "platform/sql/ClosingSql.h"
 
 #include <QStringList>
 
@@ -47,9 +47,11 @@ void CDataWait::End()
 
 void ShowReportFatalMessage()
 {
-    UiServices::Prompt().MessageBox(QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + ProgramTitle() +
-                                        QStringLiteral("』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。"),
-                                    MB_OK, MB_ICONSTOP);
+    UiServices::Prompt().MessageBox(
+        QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + ProgramTitle() +
+            QStringLiteral(
+                "』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。"),
+        MB_OK, MB_ICONSTOP);
 }
 
 void ShowReportFailure(int result, const QString& firstLine, const QString& err)

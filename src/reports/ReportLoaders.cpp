@@ -1,11 +1,11 @@
 #include "reports/ReportLoaders.h"
 
-#include "reports/ReportModes.h"
 #include "platform/sql/AggregationSql.h"
 #include "platform/sql/BalanceSql.h"
 #include "platform/sql/DetailListSql.h"
 #include "platform/sql/StockSql.h"
 #include "platform/sql/TransitionSql.h"
+#include "reports/ReportModes.h"
 
 namespace
 {
@@ -24,11 +24,21 @@ bool IsTrendMode(int mode)
 void ShapeBounds(const CLoaderConditions& c, QDate& start, QDate& end)
 {
     switch (c.periodShape) {
-    case 0: start = c.from; end = c.to; break;
-    case 1: end = c.to; break;
-    case 2: start = c.from; break;
-    case 3: break;
-    default: Q_ASSERT_X(false, "ShapeBounds", "period shape outside 0-3"); break;
+    case 0:
+        start = c.from;
+        end = c.to;
+        break;
+    case 1:
+        end = c.to;
+        break;
+    case 2:
+        start = c.from;
+        break;
+    case 3:
+        break;
+    default:
+        Q_ASSERT_X(false, "ShapeBounds", "period shape outside 0-3");
+        break;
     }
 }
 
@@ -51,36 +61,64 @@ QString BuildReportModeSql(int mode, const CLoaderConditions& c)
         ShapeBounds(c, start, end);
         const int side = (mode == 16 || mode == 17 || mode == 19 || mode == 21) ? 1 : 0;
         switch (mode) {
-        case 14: case 16: return MakeReceiptListSQL(side, start, end);
-        case 15: case 17: return MakeReceiptLineListSQL(side, start, end);
-        case 18: case 19: return MakeSlipLineListSQL(side, start, end);
-        case 20: case 21: return MakeQuoteOrderLineListSQL(side, start, end);
-        default: return MakeStockChangeListSQL(start, end, 0);
+        case 14:
+        case 16:
+            return MakeReceiptListSQL(side, start, end);
+        case 15:
+        case 17:
+            return MakeReceiptLineListSQL(side, start, end);
+        case 18:
+        case 19:
+            return MakeSlipLineListSQL(side, start, end);
+        case 20:
+        case 21:
+            return MakeQuoteOrderLineListSQL(side, start, end);
+        default:
+            return MakeStockChangeListSQL(start, end, 0);
         }
     }
     const int side = (mode == 36 || mode == 38 || mode == 40) ? 1 : 0;
     const int year = c.from.year();
     const int month = c.from.month();
     switch (mode) {
-    case 23: return MakeReceivableBalanceSQL(c.from, c.to, c.classField, c.classValues, c.tradedOnly);
-    case 24: return MakePayableBalanceSQL(c.from, c.to, c.classField, c.classValues, c.tradedOnly);
-    case 25: return MakeSalesByCustomerSQL(c.from, c.to, c.classField, c.classValues);
-    case 26: return MakePurchaseBySupplierSQL(c.from, c.to, c.classField, c.classValues);
-    case 27: return MakeSalesByItemSQL(c.from, c.to, c.classField, c.classValues);
-    case 28: return MakePurchaseByItemSQL(c.from, c.to, c.classField, c.classValues);
-    case 29: return MakeSalesByStaffSQL(c.from, c.to);
-    case 30: return MakePurchaseByStaffSQL(c.from, c.to);
-    case 31: return MakeSalesByPeriodSQL(c.periodShape == 1, c.from, c.to);
-    case 32: return MakePurchaseByPeriodSQL(c.periodShape == 1, c.from, c.to);
-    case 33: return MakeStockListSQL(c.from, c.classField, c.classValues, c.lastCarryForward);
-    case 34: return MakeStockMovementSQL(c.from, c.to, c.classField, c.classValues, c.lastCarryForward);
-    case 35: case 36: return MakePartnerTransitionSQL(side, year, month, c.classField, c.classValues);
-    case 37: case 38:
+    case 23:
+        return MakeReceivableBalanceSQL(c.from, c.to, c.classField, c.classValues, c.tradedOnly);
+    case 24:
+        return MakePayableBalanceSQL(c.from, c.to, c.classField, c.classValues, c.tradedOnly);
+    case 25:
+        return MakeSalesByCustomerSQL(c.from, c.to, c.classField, c.classValues);
+    case 26:
+        return MakePurchaseBySupplierSQL(c.from, c.to, c.classField, c.classValues);
+    case 27:
+        return MakeSalesByItemSQL(c.from, c.to, c.classField, c.classValues);
+    case 28:
+        return MakePurchaseByItemSQL(c.from, c.to, c.classField, c.classValues);
+    case 29:
+        return MakeSalesByStaffSQL(c.from, c.to);
+    case 30:
+        return MakePurchaseByStaffSQL(c.from, c.to);
+    case 31:
+        return MakeSalesByPeriodSQL(c.periodShape == 1, c.from, c.to);
+    case 32:
+        return MakePurchaseByPeriodSQL(c.periodShape == 1, c.from, c.to);
+    case 33:
+        return MakeStockListSQL(c.from, c.classField, c.classValues, c.lastCarryForward);
+    case 34:
+        return MakeStockMovementSQL(c.from, c.to, c.classField, c.classValues, c.lastCarryForward);
+    case 35:
+    case 36:
+        return MakePartnerTransitionSQL(side, year, month, c.classField, c.classValues);
+    case 37:
+    case 38:
         return c.quantities ? MakeItemQuantityTransitionSQL(side, year, month, c.classField, c.classValues)
                             : MakeItemAmountTransitionSQL(side, year, month, c.classField, c.classValues);
-    case 39: case 40: return MakeStaffTransitionSQL(side, year, month);
-    case 41: return MakeStockTransitionSQL(year, month, c.classField, c.classValues, c.lastCarryForward);
-    default: return QString();
+    case 39:
+    case 40:
+        return MakeStaffTransitionSQL(side, year, month);
+    case 41:
+        return MakeStockTransitionSQL(year, month, c.classField, c.classValues, c.lastCarryForward);
+    default:
+        return QString();
     }
 }
 
@@ -93,10 +131,14 @@ QString ReportPeriodText(int mode, const CLoaderConditions& c)
 {
     if (IsDetailMode(mode)) {
         switch (c.periodShape) {
-        case 0: return PeriodText(c.from, c.to);
-        case 1: return QStringLiteral("期間：～%1").arg(Day(c.to));
-        case 2: return QStringLiteral("期間：%1～").arg(Day(c.from));
-        default: return QStringLiteral("期間：指定なし");
+        case 0:
+            return PeriodText(c.from, c.to);
+        case 1:
+            return QStringLiteral("期間：～%1").arg(Day(c.to));
+        case 2:
+            return QStringLiteral("期間：%1～").arg(Day(c.from));
+        default:
+            return QStringLiteral("期間：指定なし");
         }
     }
     // Monthly totals and the trends show months.

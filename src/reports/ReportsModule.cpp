@@ -1,10 +1,10 @@
 #include "reports/ReportsModule.h"
 
+#include "app/MainFrame.h"
 #include "app/ViewRegistry.h"
 #include "reports/CloseInvoiceDlg.h"
 #include "reports/KurikoshiDlg.h"
 #include "reports/ReportCommands.h"
-#include "app/MainFrame.h"
 #include "reports/ShimeView.h"
 #include "reports/TransferBankDlg.h"
 #include "resources/CommandIds.h"
@@ -17,8 +17,9 @@ void RegisterReportViews(CViewRegistry& registry)
     registry.RegisterCommand(ID_CLOSE_PAYMENT, [](CMainFrame& frame) { OnCloseInvoiceCommand(frame, 1); });
     RegisterReportListCommands(registry);
     // The company's transfer account and fee table, from the settings popup.
-    registry.RegisterCommand(ID_TRANSFER_FEE, [](CMainFrame& frame) { OnTransferFeeCommand(frame); },
-                             [](const CMainFrame& frame) { return frame.IsConnected(); });
+    registry.RegisterCommand(
+        ID_TRANSFER_FEE, [](CMainFrame& frame) { OnTransferFeeCommand(frame); },
+        [](const CMainFrame& frame) { return frame.IsConnected(); });
     // The same id deletes on the lists; the carry-forward is the menu screen's.
     registry.RegisterCommand(
         ID_MASTER_DELETE,

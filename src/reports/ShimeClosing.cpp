@@ -67,9 +67,9 @@ void CShimeView::OnCloseAndPrint()
         return;
     }
     QList<int> rows = GetSelectedRows();
-    const QString question = rows.isEmpty()
-                                 ? Q("リスト上のすべての取引先の請求を締め切り、請求書を発行します。よろしいですか？")
-                                 : Q("選択された取引先の請求を締め切り、請求書を発行します。よろしいですか？");
+    const QString question =
+        rows.isEmpty() ? Q("リスト上のすべての取引先の請求を締め切り、請求書を発行します。よろしいですか？")
+                       : Q("選択された取引先の請求を締め切り、請求書を発行します。よろしいですか？");
     if (UiServices::Prompt().MessageBox(question, MB_OKCANCEL, MB_ICONQUESTION) != IDOK)
         return;
     if (rows.isEmpty())
@@ -113,8 +113,8 @@ void CShimeView::OnCloseAndPrint()
         header->SetField(t + Q("Date"), today);
         header->SetField(t + codeField, code);
         header->SetField(t + Q("CloseDate"), closeDate);
-        header->SetField(t + Q("CollectDate"),
-                         CalcCollectDate(closeDate, IntOf(record, "CollectCycle"), IntOf(record, "CollectDay")));
+        header->SetField(t + Q("CollectDate"), CalcCollectDate(closeDate, IntOf(record, "CollectCycle"),
+                                                               IntOf(record, "CollectDay")));
         header->SetField(t + Q("Status"), 0);
         header->SetField(t + Q("TaxRate"), m_list.GetTaxRate());
         header->SetField(t + Q("TudoFlg"), 1);
@@ -286,18 +286,19 @@ void CShimeView::IssueInvoices(const QList<int>& rows)
         }
     }
     // Per-slip invoices print as their sales slips, one hand-over per form.
-    if (!perSlip.isEmpty() &&
-        UiServices::Prompt().MessageBox(Q("都度請求書を印刷します。よろしいですか？"), MB_OKCANCEL, MB_ICONQUESTION) == IDOK)
+    if (!perSlip.isEmpty() && UiServices::Prompt().MessageBox(Q("都度請求書を印刷します。よろしいですか？"),
+                                                              MB_OKCANCEL, MB_ICONQUESTION) == IDOK)
         PrintByForm(perSlip);
 }
 
 void CShimeView::OnCancelClose()
 {
     const int mode = m_list.GetMode();
-    if (UiServices::Prompt().MessageBox(
-            Q("！！！ご注意！！！\n\n") + Q("選択した締め処理を取り消しますか？\n") +
-                Q("※この請求よりあとに締め請求がある場合は、その締め請求の前回請求額及び繰越額が変わります。よろしいですか？"),
-            MB_OKCANCEL, MB_ICONEXCLAMATION, IDCANCEL) != IDOK)
+    if (UiServices::Prompt().MessageBox(Q("！！！ご注意！！！\n\n") +
+                                            Q("選択した締め処理を取り消しますか？\n") +
+                                            Q("※この請求よりあとに締め請求がある場合は、その締め請求の前回請"
+                                              "求額及び繰越額が変わります。よろしいですか？"),
+                                        MB_OKCANCEL, MB_ICONEXCLAMATION, IDCANCEL) != IDOK)
         return;
     if (m_list.RowCount() == 0) {
         UiServices::Prompt().MessageBox(Q("処理対象のレコードがありません"));
@@ -326,12 +327,13 @@ void CShimeView::OnCancelClose()
             if (IntOf(record, "TudoFlg") == 0) {
                 if (!std::exchange(toldPerSlip, true))
                     UiServices::Prompt().MessageBox(
-                        Q("都度請求が含まれていますが、都度請求書の取り消しはここからはできません。売上伝票一覧から伝票の削除を行ってください。"));
+                        Q("都度請求が含まれていますが、都度請求書の取り消しはここからはできません。売上伝票一"
+                          "覧から伝票の削除を行ってください。"));
                 continue;
             }
             if (IntOf(record, "Status") != 0 && !std::exchange(toldPaid, true))
-                UiServices::Prompt().MessageBox(
-                    Q("すでに入金済みのデータを選択しています。締め処理を取り消しても入金データはそのままですのでご注意ください。"));
+                UiServices::Prompt().MessageBox(Q("すでに入金済みのデータを選択しています。締め処理を取り消し"
+                                                  "ても入金データはそのままですのでご注意ください。"));
         }
         kept << row;
         request.AddNew()->SetField(table + Q(".ID"), id);
@@ -388,11 +390,25 @@ void CShimeView::LoadBilledList(int periodShape)
     QDate start, end;
     QString text;
     switch (periodShape) {
-    case 0: start = frame.m_dtPeriodFrom; end = frame.m_dtPeriodTo; text = Q("期間：%1～%2").arg(from, to); break;
-    case 1: end = frame.m_dtPeriodTo; text = Q("期間：～%1").arg(to); break;
-    case 2: start = frame.m_dtPeriodFrom; text = Q("期間：%1～").arg(from); break;
-    case 3: text = Q("期間：指定なし"); break;
-    default: Q_ASSERT_X(false, "LoadBilledList", "period shape outside 0-3"); return;
+    case 0:
+        start = frame.m_dtPeriodFrom;
+        end = frame.m_dtPeriodTo;
+        text = Q("期間：%1～%2").arg(from, to);
+        break;
+    case 1:
+        end = frame.m_dtPeriodTo;
+        text = Q("期間：～%1").arg(to);
+        break;
+    case 2:
+        start = frame.m_dtPeriodFrom;
+        text = Q("期間：%1～").arg(from);
+        break;
+    case 3:
+        text = Q("期間：指定なし");
+        break;
+    default:
+        Q_ASSERT_X(false, "LoadBilledList", "period shape outside 0-3");
+        return;
     }
     m_strPeriodText = text;
     CCDSData records;

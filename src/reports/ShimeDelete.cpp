@@ -49,7 +49,8 @@ void CShimeView::OnDeleteRows()
         return;
 
     // Receipts and payments booked to a closing undo it.
-    const QString closingField = QLatin1String(CTradeSide::Of(info.side != 0).closing) + QStringLiteral(".ID");
+    const QString closingField =
+        QLatin1String(CTradeSide::Of(info.side != 0).closing) + QStringLiteral(".ID");
     CCDSData closings;
     QList<int> ids;
     for (int row : rows) {

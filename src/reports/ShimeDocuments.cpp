@@ -278,7 +278,8 @@ void CShimeView::PrintByForm(QList<int>& rows)
     QString lost;
     for (qsizetype i = 0; i < rows.size();) {
         int form = 0;
-        if (formOf(m_list.RecordAt(rows[i]), form) && form > CLayoutInfo::kUserFormBase && !layouts.GetLayoutInfo(form)) {
+        if (formOf(m_list.RecordAt(rows[i]), form) && form > CLayoutInfo::kUserFormBase &&
+            !layouts.GetLayoutInfo(form)) {
             lost += Q("伝票番号：%1　得意先名：%2\n").arg(cell(rows[i], noColumn), cell(rows[i], nameColumn));
             rows.removeAt(i);
             continue;
@@ -293,8 +294,8 @@ void CShimeView::PrintByForm(QList<int>& rows)
     const qsizetype total = rows.size();
     bool firstPass = true;
     for (int pass = 0; !rows.isEmpty(); ++pass) {
-        if (pass > 0 &&
-            UiServices::Prompt().MessageBox(Q("次の印刷フォームを起動しますか？"), MB_YESNO, MB_ICONQUESTION) != IDYES)
+        if (pass > 0 && UiServices::Prompt().MessageBox(Q("次の印刷フォームを起動しますか？"), MB_YESNO,
+                                                        MB_ICONQUESTION) != IDYES)
             return;
         long layout = 0;
         CFormPrintList list;
@@ -326,7 +327,8 @@ void CShimeView::PrintByForm(QList<int>& rows)
             return;
         }
         if (firstPass && taken.size() < total) {
-            Tell(Q("選択した得意先の印刷フォームが異なります。\nフォーム別に起動します。\nフォーム別に印刷をしてください。\n"));
+            Tell(Q("選択した得意先の印刷フォームが異なります。\nフォーム別に起動します。\nフォーム別に印刷を"
+                   "してください。\n"));
             firstPass = false;
         }
         const int format = frame.PutSlipListOnClipboard(&list, layout);

@@ -17,7 +17,8 @@ constexpr int kMarkWidth = 16;
 
 } // namespace
 
-QString MakeShortString(const std::function<int(const QString&)>& extent, const QString& text, int width, int offset)
+QString MakeShortString(const std::function<int(const QString&)>& extent, const QString& text, int width,
+                        int offset)
 {
     if (text.isEmpty() || extent(text) + offset <= width)
         return text;
@@ -38,7 +39,8 @@ int CellTextMargin(int column)
     return column == 0 ? 4 : 12;
 }
 
-CShimeListModel::CShimeListModel(CReportList& list, QObject* parent) : QAbstractTableModel(parent), m_list(list)
+CShimeListModel::CShimeListModel(CReportList& list, QObject* parent)
+    : QAbstractTableModel(parent), m_list(list)
 {
 }
 
@@ -65,17 +67,21 @@ QVariant CShimeListModel::data(const QModelIndex& index, int role) const
         return {};
     const CReportRow& row = m_list.Rows()[size_t(index.row())];
     switch (role) {
-    case Qt::DisplayRole: return index.column() < row.texts.size() ? row.texts[index.column()] : QString();
+    case Qt::DisplayRole:
+        return index.column() < row.texts.size() ? row.texts[index.column()] : QString();
     case Qt::TextAlignmentRole:
-        return int(Qt::AlignVCenter | (index.column() > 0 && m_list.Columns()[size_t(index.column())].m_nAlignment == 1
-                                           ? Qt::AlignRight
-                                           : Qt::AlignLeft));
+        return int(Qt::AlignVCenter |
+                   (index.column() > 0 && m_list.Columns()[size_t(index.column())].m_nAlignment == 1
+                        ? Qt::AlignRight
+                        : Qt::AlignLeft));
     case Qt::ForegroundRole:
         if (m_list.IsWarningRow(index.row()))
             return QColor(255, 0, 0);
         return {};
-    case kMarkRole: return row.mark;
-    default: return {};
+    case kMarkRole:
+        return row.mark;
+    default:
+        return {};
     }
 }
 
@@ -86,11 +92,13 @@ QVariant CShimeListModel::headerData(int section, Qt::Orientation orientation, i
     return m_list.Columns()[size_t(section)].m_strCaption;
 }
 
-CShimeListDelegate::CShimeListDelegate(CShimeView& view, QObject* parent) : QStyledItemDelegate(parent), m_view(view)
+CShimeListDelegate::CShimeListDelegate(CShimeView& view, QObject* parent)
+    : QStyledItemDelegate(parent), m_view(view)
 {
 }
 
-void CShimeListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+void CShimeListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                               const QModelIndex& index) const
 {
     const bool selected = option.state & QStyle::State_Selected;
     const QPalette& pal = option.palette;
@@ -101,11 +109,13 @@ void CShimeListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         band.setLeft(band.left() + kMarkWidth);
     painter->fillRect(band, selected ? pal.highlight() : pal.base());
     const QVariant red = index.data(Qt::ForegroundRole);
-    painter->setPen(red.isValid() ? red.value<QColor>() : (selected ? pal.highlightedText().color() : pal.text().color()));
+    painter->setPen(red.isValid() ? red.value<QColor>()
+                                  : (selected ? pal.highlightedText().color() : pal.text().color()));
     if (index.column() == 0 && marks) {
         const int mark = index.data(CShimeListModel::kMarkRole).toInt();
-        const QRect box(option.rect.left() + 1, option.rect.top() + 1 + std::max(0, (option.rect.height() - 17) / 2),
-                        kMarkWidth - 2, std::min(14, option.rect.height() - 2));
+        const QRect box(option.rect.left() + 1,
+                        option.rect.top() + 1 + std::max(0, (option.rect.height() - 17) / 2), kMarkWidth - 2,
+                        std::min(14, option.rect.height() - 2));
         m_view.DrawMark(*painter, box, mark);
     }
     const QString text = index.data(Qt::DisplayRole).toString();
@@ -113,8 +123,8 @@ void CShimeListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         const int inset = index.column() == 0 ? 2 : 6;
         QRect rect = band.adjusted(inset, 0, -inset, 0);
         const QFontMetrics fm(option.font);
-        const QString shown = MakeShortString([&fm](const QString& t) { return fm.horizontalAdvance(t); }, text,
-                                              band.width(), CellTextMargin(index.column()));
+        const QString shown = MakeShortString([&fm](const QString& t) { return fm.horizontalAdvance(t); },
+                                              text, band.width(), CellTextMargin(index.column()));
         int align = index.data(Qt::TextAlignmentRole).toInt();
         if (shown != text)
             align = Qt::AlignLeft | Qt::AlignVCenter;

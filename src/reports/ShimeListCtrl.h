@@ -12,7 +12,8 @@ class CShimeView;
 // The text fitted to a cell: itself when its extent plus `offset` fits the
 // width, else the longest head that fits with "..." after it, or nothing
 // when not even the dots fit. Characters are never split.
-QString MakeShortString(const std::function<int(const QString&)>& extent, const QString& text, int width, int offset);
+QString MakeShortString(const std::function<int(const QString&)>& extent, const QString& text, int width,
+                        int offset);
 // The room a cell of the column keeps beside its text (the `offset` above).
 int CellTextMargin(int column);
 
@@ -46,7 +47,8 @@ class CShimeListDelegate : public QStyledItemDelegate
     Q_OBJECT
   public:
     CShimeListDelegate(CShimeView& view, QObject* parent = nullptr);
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
 
   private:
     CShimeView& m_view;

@@ -23,8 +23,9 @@ namespace
 std::shared_ptr<CShimePrintDoc> MakePrintDoc(CShimeView& view, bool totalsOnly)
 {
     const QPointer<CShimeView> screen(&view);
-    auto document = std::make_shared<CShimePrintDoc>(
-        [screen, totalsOnly](CReportPrintSheet& sheet) { return screen && screen->TakePrintSheet(sheet, totalsOnly); });
+    auto document = std::make_shared<CShimePrintDoc>([screen, totalsOnly](CReportPrintSheet& sheet) {
+        return screen && screen->TakePrintSheet(sheet, totalsOnly);
+    });
     document->SetEndPreview([screen] {
         if (screen)
             screen->OnEndPrintPreview();

@@ -22,10 +22,11 @@ class QPainter;
 // The report list screen: one view for the list modes 8-48, the mode being
 // the frame's view kind. The rows and their rules live in CReportList; the
 // view loads, shows and handles the list's commands.
-class CShimeView : public CView {
+class CShimeView : public CView
+{
     Q_OBJECT
 
-public:
+  public:
     explicit CShimeView(CMainFrame& frame);
     ~CShimeView() override;
 
@@ -179,10 +180,10 @@ public:
     // without a record.
     static std::optional<CFormPrintItem> MakeFormPrintItem(const COneRecord* record);
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void DoLayout();
     void ResetModel();
     void TakeConditions();

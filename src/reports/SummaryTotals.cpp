@@ -1,8 +1,8 @@
 #include "reports/SummaryTotals.h"
 
 #include "platform/data/Record.h"
-#include "reports/ReportData.h"
 #include "platform/sql/AggregationSql.h"
+#include "reports/ReportData.h"
 
 int LoadSummaryTotals(CMakeMsgID& db, bool purchase, const QDate& from, const QDate& to, CCDSData& records)
 {

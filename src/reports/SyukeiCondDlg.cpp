@@ -99,7 +99,8 @@ QString CSyukeiCondRules::Check(const QDate& lastCarryForward) const
         return QStringLiteral("日付の指定が正しくありません。");
     // A hidden end date is not the user's to change, so it is not held
     // against the carry-forward.
-    if (lastCarryForward.isValid() && (m_from <= lastCarryForward || (m_bShowEnd && m_to <= lastCarryForward)))
+    if (lastCarryForward.isValid() &&
+        (m_from <= lastCarryForward || (m_bShowEnd && m_to <= lastCarryForward)))
         return QStringLiteral("前回の繰越日以前の日付は指定できません。");
     if (m_filter.m_nSelected > 0 && m_bFilter && m_filter.Ticked().isEmpty())
         return QStringLiteral("絞り込む分類を選択してください。");

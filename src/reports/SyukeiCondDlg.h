@@ -21,7 +21,10 @@ class QTreeWidget;
 class CSyukeiCondRules
 {
   public:
-    CSyukeiCondRules(int ledger, bool monthly, bool showEnd) : m_nLedger(ledger), m_bMonthly(monthly), m_bShowEnd(showEnd) {}
+    CSyukeiCondRules(int ledger, bool monthly, bool showEnd)
+        : m_nLedger(ledger), m_bMonthly(monthly), m_bShowEnd(showEnd)
+    {
+    }
 
     // Takes the previous conditions of the frame.
     void Open(const CMainFrame& frame, CBunruiData& data);

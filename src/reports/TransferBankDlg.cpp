@@ -59,7 +59,8 @@ void CTransferBankDlg::AddCell(int left, int top, int right, int bottom, const c
 void CTransferBankDlg::Build()
 {
     // Captions of the account, rows 24 pixels apart.
-    const char* const captions[] = {"銀行名", "銀行コード", "支店名", "支店コード", "預金種別", "口座番号", "名義", "ﾌﾘｶﾞﾅ"};
+    const char* const captions[] = {"銀行名",   "銀行コード", "支店名", "支店コード",
+                                    "預金種別", "口座番号",   "名義",   "ﾌﾘｶﾞﾅ"};
     for (int i = 0; i < 8; ++i)
         AddCell(10, 10 + 24 * i, 110, 33 + 24 * i, captions[i]);
     AddCell(10, 208, 614, 231, "手数料一覧", CLabelCell::kCenter);
@@ -84,15 +85,16 @@ void CTransferBankDlg::Build()
         ImeField ime;
     };
     const TextField fields[] = {
-        {kBank, 10, 391, 50, ImeField::Text},        {kBankCode, 34, 211, 10, ImeField::Code},
-        {kBranch, 58, 391, 50, ImeField::Text},      {kBranchCode, 82, 211, 10, ImeField::Code},
-        {kNumber, 130, 211, 10, ImeField::Code},     {kHolder, 154, 391, 100, ImeField::Text},
+        {kBank, 10, 391, 50, ImeField::Text},         {kBankCode, 34, 211, 10, ImeField::Code},
+        {kBranch, 58, 391, 50, ImeField::Text},       {kBranchCode, 82, 211, 10, ImeField::Code},
+        {kNumber, 130, 211, 10, ImeField::Code},      {kHolder, 154, 391, 100, ImeField::Text},
         {kReading, 178, 391, 100, ImeField::Reading},
     };
     for (const TextField& f : fields) {
         if (f.index == kNumber) {
             m_pAccountType = new QComboBox(this);
-            m_pAccountType->addItems({QStringLiteral("当座"), QStringLiteral("普通"), QStringLiteral("その他")});
+            m_pAccountType->addItems(
+                {QStringLiteral("当座"), QStringLiteral("普通"), QStringLiteral("その他")});
             m_pAccountType->setGeometry(Edges(111, 106, 211, 129));
             SetImeMode(m_pAccountType, ImeField::Text);
         }
@@ -164,8 +166,9 @@ int CTransferBankDlg::OnInitDialog()
 
 void CTransferBankDlg::ShowValues()
 {
-    const QString* texts[kTexts] = {&m_rules.m_strBank,       &m_rules.m_strBankCode, &m_rules.m_strBankBranch,
-                                    &m_rules.m_strBankBranchCode, &m_rules.m_strBankNumber, &m_rules.m_strOnesName,
+    const QString* texts[kTexts] = {&m_rules.m_strBank,       &m_rules.m_strBankCode,
+                                    &m_rules.m_strBankBranch, &m_rules.m_strBankBranchCode,
+                                    &m_rules.m_strBankNumber, &m_rules.m_strOnesName,
                                     &m_rules.m_strOnesPhoenic};
     for (int i = 0; i < kTexts; ++i)
         m_texts[size_t(i)]->setText(*texts[i]);
@@ -188,8 +191,9 @@ void CTransferBankDlg::ShowEnabling()
 
 void CTransferBankDlg::ReadValues()
 {
-    QString* texts[kTexts] = {&m_rules.m_strBank,       &m_rules.m_strBankCode, &m_rules.m_strBankBranch,
-                              &m_rules.m_strBankBranchCode, &m_rules.m_strBankNumber, &m_rules.m_strOnesName,
+    QString* texts[kTexts] = {&m_rules.m_strBank,       &m_rules.m_strBankCode,
+                              &m_rules.m_strBankBranch, &m_rules.m_strBankBranchCode,
+                              &m_rules.m_strBankNumber, &m_rules.m_strOnesName,
                               &m_rules.m_strOnesPhoenic};
     for (int i = 0; i < kTexts; ++i)
         *texts[i] = m_texts[size_t(i)]->text();
@@ -219,10 +223,10 @@ void CTransferBankDlg::OnBound2Left()
 
 void CTransferBankDlg::FocusField(int field)
 {
-    QLineEdit* edit = field == CTransferBankRules::kBound1   ? m_pBound1
-                      : field == CTransferBankRules::kBound2 ? m_pBound2
+    QLineEdit* edit = field == CTransferBankRules::kBound1              ? m_pBound1
+                      : field == CTransferBankRules::kBound2            ? m_pBound2
                       : field >= 0 && field < CTransferBankRules::kFees ? m_feeEdits[size_t(field)]
-                                                                          : nullptr;
+                                                                        : nullptr;
     if (!edit)
         return;
     // A refused amount in a closed cell must still be reachable.

@@ -6,12 +6,25 @@
 
 #include <utility>
 
-namespace {
+namespace
+{
 
-CMenuEntry Popup(const char* text) { return {CMenuEntry::PopupBegin, 0, text}; }
-CMenuEntry End() { return {CMenuEntry::PopupEnd, 0, ""}; }
-CMenuEntry Item(int id, const char* text) { return {CMenuEntry::Command, id, text}; }
-CMenuEntry Separator() { return {CMenuEntry::Separator, 0, ""}; }
+CMenuEntry Popup(const char* text)
+{
+    return {CMenuEntry::PopupBegin, 0, text};
+}
+CMenuEntry End()
+{
+    return {CMenuEntry::PopupEnd, 0, ""};
+}
+CMenuEntry Item(int id, const char* text)
+{
+    return {CMenuEntry::Command, id, text};
+}
+CMenuEntry Separator()
+{
+    return {CMenuEntry::Separator, 0, ""};
+}
 
 // Every list screen's menu bar starts from these five menus; the screens add
 // their own commands to their resource's table.
@@ -130,19 +143,20 @@ void AddReportMenus(QMap<int, QList<CMenuEntry>>& menus)
     const CMenuEntry summary = Item(ID_REPORT_SUMMARY_CONDITION, "条件設定...");
     const CMenuEntry ledgerPrint = Item(ID_LIST_PRINT, "元帳印刷...");
     // Closing candidates, schedules and billed lists.
-    menus.insert(149, ReportMenu({reprint, labels},
-                                 {Item(ID_REPORT_CLOSE_PRINT, "締めて印刷"), Item(ID_REPORT_UNDO_CLOSE, "締めの取消"),
-                                  Item(ID_REPORT_CLOSING_DATE, "締日の変更"), selectAll},
-                                 {Item(ID_REPORT_NUMBER_SETTINGS, "伝票番号の設定..."), carryOver}));
+    menus.insert(
+        149, ReportMenu({reprint, labels},
+                        {Item(ID_REPORT_CLOSE_PRINT, "締めて印刷"), Item(ID_REPORT_UNDO_CLOSE, "締めの取消"),
+                         Item(ID_REPORT_CLOSING_DATE, "締日の変更"), selectAll},
+                        {Item(ID_REPORT_NUMBER_SETTINGS, "伝票番号の設定..."), carryOver}));
     menus.insert(153, ReportMenu({print, preview},
-                                 {Item(ID_REPORT_RECEIPT, "入金処理..."), Item(ID_REPORT_BULK_RECEIPT, "一括入金処理"),
-                                  selectAll},
+                                 {Item(ID_REPORT_RECEIPT, "入金処理..."),
+                                  Item(ID_REPORT_BULK_RECEIPT, "一括入金処理"), selectAll},
                                  {Item(ID_REPORT_NUMBER_SETTINGS, "入金番号の設定..."),
                                   Item(ID_REPORT_SCHEDULE_DATE, "予定日の変更..."),
                                   Item(ID_REPORT_CARRY_OVER, "繰越額を入金予定額に含める")}));
     menus.insert(169, ReportMenu({Item(ID_REPORT_TRANSFER, "振込依頼書の印刷..."), print, preview},
-                                 {Item(ID_REPORT_RECEIPT, "出金処理..."), Item(ID_REPORT_BULK_RECEIPT, "一括出金処理"),
-                                  selectAll},
+                                 {Item(ID_REPORT_RECEIPT, "出金処理..."),
+                                  Item(ID_REPORT_BULK_RECEIPT, "一括出金処理"), selectAll},
                                  {Item(ID_REPORT_NUMBER_SETTINGS, "出金番号の設定..."),
                                   Item(ID_REPORT_CARRY_OVER, "繰越額を出金予定額に含める")}));
     menus.insert(184, ReportMenu({reprint, labels, print, preview},
@@ -152,26 +166,27 @@ void AddReportMenus(QMap<int, QList<CMenuEntry>>& menus)
                                  {Item(ID_REPORT_RECEIPT, "修正..."), del,
                                   Item(ID_REPORT_DISPLAY_PERIOD, "表示期間の変更..."), selectAll},
                                  {}));
-    menus.insert(197, ReportMenu({Item(ID_REPORT_EXPORT, "外部ﾃﾞｰﾀの書き出し..."), Item(ID_REPORT_EXCEL, "Excelへの書き出し"),
-                                  print, preview},
+    menus.insert(197, ReportMenu({Item(ID_REPORT_EXPORT, "外部ﾃﾞｰﾀの書き出し..."),
+                                  Item(ID_REPORT_EXCEL, "Excelへの書き出し"), print, preview},
                                  {period}, {}));
     menus.insert(209, ReportMenu({Item(ID_FILE_PRINT, "一覧印刷(&P)...\tCtrl+P"), preview},
                                  {Item(ID_REPORT_RECEIPT, "修正..."), del, period, selectAll}, {}));
-    menus.insert(173, ReportMenu({Item(ID_REPORT_EXPORT, "外部ﾃﾞｰﾀの書き出し..."), Item(ID_REPORT_EXCEL, "Excelへの書き出し"),
-                                  print, preview},
+    menus.insert(173, ReportMenu({Item(ID_REPORT_EXPORT, "外部ﾃﾞｰﾀの書き出し..."),
+                                  Item(ID_REPORT_EXCEL, "Excelへの書き出し"), print, preview},
                                  {Item(ID_REPORT_STOCK_EDIT, "修正..."), del, period, selectAll}, {}));
     // Balances, aggregations and stock.
     menus.insert(192, ReportMenu({Item(ID_REPORT_EXPORT, "外部ﾃﾞｰﾀの書き出し..."),
                                   Item(ID_REPORT_EXCEL, "Excelへの書き出し..."), ledgerPrint, print, preview},
                                  {Item(ID_REPORT_BALANCE_CONDITION, "条件設定..."), selectAll}, {}));
-    menus.insert(151, ReportMenu({Item(ID_REPORT_EXPORT, "外部データへの書き出し..."), Item(ID_REPORT_EXCEL, "Excelへの書き出し"),
-                                  print, preview},
+    menus.insert(151, ReportMenu({Item(ID_REPORT_EXPORT, "外部データへの書き出し..."),
+                                  Item(ID_REPORT_EXCEL, "Excelへの書き出し"), print, preview},
                                  {summary}, {}));
     menus.insert(155, ReportMenu({Item(ID_REPORT_EXCEL, "Excelへの書き出し..."), print, preview},
                                  {Item(ID_REPORT_STOCK_EDIT, "棚卸調整..."), summary, selectAll}, {}));
     // Ledgers.
-    menus.insert(228, ReportMenu({Item(ID_LIST_PRINT, "印刷(&P)..."), Item(ID_REPORT_LIST_PREVIEW, "印刷ﾌﾟﾚﾋﾞｭｰ(&V)")}, {},
-                                 {}));
+    menus.insert(
+        228, ReportMenu({Item(ID_LIST_PRINT, "印刷(&P)..."), Item(ID_REPORT_LIST_PREVIEW, "印刷ﾌﾟﾚﾋﾞｭｰ(&V)")},
+                        {}, {}));
     menus.insert(206, ReportMenu({ledgerPrint}, {Item(ID_LEDGER_CONDITION, "条件設定...")}, {}));
 }
 
@@ -234,10 +249,22 @@ const QList<CToolBarDef>& GetToolBarDefs()
     static const QList<int> report{ID_EDIT_FIND, ID_LIST_HELP, 0, ID_BACK_TO_MENU};
     // The master lists: the products' bar (404) and the partners' (145)
     // offer the same buttons.
-    static const QList<int> master{ID_MASTER_NEW, ID_MASTER_MODIFY, ID_MASTER_DELETE, 0, ID_EDIT_FIND,
-                                   ID_MASTER_EXTRACT, ID_MASTER_SHOW_ALL, 0, ID_MASTER_LABEL_PRINT,
-                                   ID_MASTER_IMPORT, ID_MASTER_EXPORT, 0, ID_MASTER_COLUMN_SET, ID_MASTER_HELP,
-                                   0, ID_BACK_TO_MENU};
+    static const QList<int> master{ID_MASTER_NEW,
+                                   ID_MASTER_MODIFY,
+                                   ID_MASTER_DELETE,
+                                   0,
+                                   ID_EDIT_FIND,
+                                   ID_MASTER_EXTRACT,
+                                   ID_MASTER_SHOW_ALL,
+                                   0,
+                                   ID_MASTER_LABEL_PRINT,
+                                   ID_MASTER_IMPORT,
+                                   ID_MASTER_EXPORT,
+                                   0,
+                                   ID_MASTER_COLUMN_SET,
+                                   ID_MASTER_HELP,
+                                   0,
+                                   ID_BACK_TO_MENU};
     static const QList<CToolBarDef> defs{
         {145, 0xE821, master},
         {404, 0xE830, master},
@@ -251,11 +278,16 @@ const QList<CToolBarDef>& GetToolBarDefs()
         {155, 0xE827, common},
         {151, 0xE828, common},
         {173, 0xE829, common},
-        {206, 0xE82C, {ID_LEDGER_CONDITION, ID_LIST_PRINT, ID_EDIT_FIND, ID_LIST_HELP, ID_BACK_TO_LIST, 0, ID_BACK_TO_MENU}},
+        {206,
+         0xE82C,
+         {ID_LEDGER_CONDITION, ID_LIST_PRINT, ID_EDIT_FIND, ID_LIST_HELP, ID_BACK_TO_LIST, 0,
+          ID_BACK_TO_MENU}},
         {446, 0xE831, {ID_LEDGER_CONDITION, ID_LIST_PRINT, ID_EDIT_FIND, ID_LIST_HELP, 0, ID_BACK_TO_MENU}},
         {197, 0xE82A, common},
-        {147, 0xE82B, {ID_SLIP_NEW, ID_SLIP_MODIFY, ID_SLIP_DELETE, ID_SLIP_TRANSCRIBE, 0, ID_SLIP_EXTRACT, ID_EDIT_FIND, 0,
-                       ID_SLIP_BATCH_PRINT, ID_SLIP_ADDRESS_PRINT, 0, ID_SLIP_HELP, ID_BACK_TO_MENU}},
+        {147,
+         0xE82B,
+         {ID_SLIP_NEW, ID_SLIP_MODIFY, ID_SLIP_DELETE, ID_SLIP_TRANSCRIBE, 0, ID_SLIP_EXTRACT, ID_EDIT_FIND,
+          0, ID_SLIP_BATCH_PRINT, ID_SLIP_ADDRESS_PRINT, 0, ID_SLIP_HELP, ID_BACK_TO_MENU}},
     };
     return defs;
 }
@@ -348,9 +380,13 @@ QList<int> GetAcceleratorCommands()
 QString GetCommandShortcut(int id)
 {
     switch (id) {
-    case ID_EDIT_FIND: return QStringLiteral("Ctrl+F");
-    case ID_MASTER_DELETE: return QStringLiteral("Del");
-    case ID_MASTER_SELECT_ALL: return QStringLiteral("Ctrl+A");
-    default: return {};
+    case ID_EDIT_FIND:
+        return QStringLiteral("Ctrl+F");
+    case ID_MASTER_DELETE:
+        return QStringLiteral("Del");
+    case ID_MASTER_SELECT_ALL:
+        return QStringLiteral("Ctrl+A");
+    default:
+        return {};
     }
 }

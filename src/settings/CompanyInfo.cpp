@@ -29,11 +29,10 @@ QString ReadCompanyInfoItem(int index)
 
 const QStringList& CCompanyInfoRules::ItemFileNames()
 {
-    static const QStringList names{QStringLiteral("COM.AUT"),   QStringLiteral("BUSYO.AUT"),
-                                   QStringLiteral("NAME.AUT"),  QStringLiteral("ZIPHIFN.AUT"),
-                                   QStringLiteral("ADD.AUT"),   QStringLiteral("TEL.AUT"),
-                                   QStringLiteral("FAX.AUT"),   QStringLiteral("KOUZA.AUT"),
-                                   QStringLiteral("CATCH.AUT")};
+    static const QStringList names{
+        QStringLiteral("COM.AUT"),     QStringLiteral("BUSYO.AUT"), QStringLiteral("NAME.AUT"),
+        QStringLiteral("ZIPHIFN.AUT"), QStringLiteral("ADD.AUT"),   QStringLiteral("TEL.AUT"),
+        QStringLiteral("FAX.AUT"),     QStringLiteral("KOUZA.AUT"), QStringLiteral("CATCH.AUT")};
     return names;
 }
 
@@ -51,9 +50,9 @@ const QStringList& CCompanyInfoRules::SaveFileNames()
 
 QStringList CCompanyInfoRules::Captions()
 {
-    return {QStringLiteral("会社名"), QStringLiteral("部署名"),   QStringLiteral("担当者"),
+    return {QStringLiteral("会社名"), QStringLiteral("部署名"),      QStringLiteral("担当者"),
             QStringLiteral("〒"),     QStringLiteral("住所/所在地"), QStringLiteral("TEL"),
-            QStringLiteral("FAX"),    QStringLiteral("取引銀行"), QStringLiteral("会社ｷｬｯﾁﾌﾚｰｽﾞ")};
+            QStringLiteral("FAX"),    QStringLiteral("取引銀行"),    QStringLiteral("会社ｷｬｯﾁﾌﾚｰｽﾞ")};
 }
 
 QString CCompanyInfoRules::Note()
@@ -142,11 +141,16 @@ int CCompanyInfoRules::MaxLength(Field field)
 CCompanyInfoRules::Field CCompanyInfoRules::NextFocus(Field field, const QString& text)
 {
     switch (field) {
-    case ZIP1: return text.size() == 3 ? ZIP2 : NO_FIELD;
-    case ZIP2: return text.size() == 4 ? ADDRESS : NO_FIELD;
-    case TEL3: return text.size() == 4 ? FAX1 : NO_FIELD;
-    case FAX3: return text.size() == 4 ? ACCOUNT : NO_FIELD;
-    default: return NO_FIELD;
+    case ZIP1:
+        return text.size() == 3 ? ZIP2 : NO_FIELD;
+    case ZIP2:
+        return text.size() == 4 ? ADDRESS : NO_FIELD;
+    case TEL3:
+        return text.size() == 4 ? FAX1 : NO_FIELD;
+    case FAX3:
+        return text.size() == 4 ? ACCOUNT : NO_FIELD;
+    default:
+        return NO_FIELD;
     }
 }
 

@@ -20,8 +20,22 @@ class CCompanyInfoRules
     enum { kItemCount = 9 };
     // The edit fields of the dialog.
     enum Field {
-        COMPANY, DEPARTMENT, PERSON, ZIP1, ZIP2, ADDRESS, TEL1, TEL2, TEL3, FAX1, FAX2, FAX3, ACCOUNT, CATCH,
-        kFieldCount, NO_FIELD = -1
+        COMPANY,
+        DEPARTMENT,
+        PERSON,
+        ZIP1,
+        ZIP2,
+        ADDRESS,
+        TEL1,
+        TEL2,
+        TEL3,
+        FAX1,
+        FAX2,
+        FAX3,
+        ACCOUNT,
+        CATCH,
+        kFieldCount,
+        NO_FIELD = -1
     };
 
     // The item files in the order of the items.

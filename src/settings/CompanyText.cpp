@@ -58,7 +58,8 @@ QString MapChars(const QString& text, QStringView from, QStringView to)
 // Half-width katakana in the order of their code points U+FF66-U+FF9F, and
 // their full-width forms; the punctuation U+FF61-U+FF65 is left alone.
 constexpr char16_t kHalfKana[] = u"ｦｧｨｩｪｫｬｭｮｯｰｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜﾝﾞﾟ";
-constexpr char16_t kFullKana[] = u"ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン゛゜";
+constexpr char16_t kFullKana[] = u"ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハ"
+                                 u"ヒフヘホマミムメモヤユヨラリルレロワン゛゜";
 static_assert(sizeof(kHalfKana) == sizeof(kFullKana));
 static_assert(sizeof(kHalfKana) / sizeof(char16_t) - 1 == 58);
 
@@ -114,7 +115,8 @@ QString ToVerticalText(const QString& text)
     out = MapChars(out, u"0123456789", kKanjiDigits);
     out = MapChars(out, u"０１２３４５６７８９", kKanjiDigits);
     out = MapChars(out, u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ",
-                   u"ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏｐｑｒｓｔｕｖｗｘｙｚＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱＲＳＴＵＶＷＸＹＺ");
+                   u"ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏｐｑｒｓｔｕｖｗｘｙｚＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱＲ"
+                   u"ＳＴＵＶＷＸＹＺ");
     out = MapChars(out, kHalfKana, kFullKana);
     return Replace(out, kVoiced);
 }

@@ -13,7 +13,15 @@ class CCounterSetModel
     // What OK found wrong; the dialog shows the framework's range message
     // for the fields, the total has its own message (already shown), and so
     // has a damaged "NoInfo.dat" the user kept (nothing saved).
-    enum Check { CHECK_OK, CHECK_PREFIX, CHECK_SUFFIX, CHECK_DIGITS, CHECK_NUMBER, CHECK_TOTAL, CHECK_NOT_SAVED };
+    enum Check {
+        CHECK_OK,
+        CHECK_PREFIX,
+        CHECK_SUFFIX,
+        CHECK_DIGITS,
+        CHECK_NUMBER,
+        CHECK_TOTAL,
+        CHECK_NOT_SAVED
+    };
 
     static constexpr int kMaxAffixBytes = 6;
     static constexpr int kMaxTotalBytes = 20;

@@ -156,7 +156,8 @@ std::optional<QList<CQXColSet>> ReadFactoryFile(const QString& path)
             return std::nullopt;
         QList<CQXColSet> sets = ReadSets(*bytes);
         for (int id = 0; id < kColSetCount; ++id) {
-            if (std::none_of(sets.begin(), sets.end(), [id](const CQXColSet& set) { return set.m_nID == id; }))
+            if (std::none_of(sets.begin(), sets.end(),
+                             [id](const CQXColSet& set) { return set.m_nID == id; }))
                 return std::nullopt;
         }
         return sets;

@@ -12,14 +12,27 @@ namespace
 {
 
 // Indexes 2-29 of the closing-day list; 0 is "都度" and 1 "月末締".
-constexpr int kListDays[] = {5, 10, 15, 20, 25, 1, 2, 3, 4, 6, 7, 8, 9, 11, 12,
-                             13, 14, 16, 17, 18, 19, 21, 22, 23, 24, 26, 27, 28};
+constexpr int kListDays[] = {5,  10, 15, 20, 25, 1,  2,  3,  4,  6,  7,  8,  9,  11,
+                             12, 13, 14, 16, 17, 18, 19, 21, 22, 23, 24, 26, 27, 28};
 
 const QStringList kMethods{QStringLiteral("現金"), QStringLiteral("小切手"), QStringLiteral("振込"),
-                           QStringLiteral("手形"), QStringLiteral("相殺"), QStringLiteral("その他")};
+                           QStringLiteral("手形"), QStringLiteral("相殺"),   QStringLiteral("その他")};
 
-enum File { ROUNDTYPE, PRICEROUNDTYPE, TAXTYPE, TAXROUNDTYPE, CLOSEDAY, COLLECTCYCLE, COLLECTDAY, COLLECTTYPE,
-            COLLECTAMOUNT, PLOTERM, HINBAN, REMARKS, PRICEDIGIT };
+enum File {
+    ROUNDTYPE,
+    PRICEROUNDTYPE,
+    TAXTYPE,
+    TAXROUNDTYPE,
+    CLOSEDAY,
+    COLLECTCYCLE,
+    COLLECTDAY,
+    COLLECTTYPE,
+    COLLECTAMOUNT,
+    PLOTERM,
+    HINBAN,
+    REMARKS,
+    PRICEDIGIT
+};
 
 } // namespace
 
@@ -52,12 +65,13 @@ QStringList CloseDayTexts()
 
 const QStringList& CSalesConditionRules::FileNames()
 {
-    static const QStringList names{
-        QStringLiteral("ROUNDTYPE.AUT"),     QStringLiteral("PRICEROUNDTYPE.AUT"), QStringLiteral("TAXTYPE.AUT"),
-        QStringLiteral("TAXROUNDTYPE.AUT"),  QStringLiteral("CLOSEDAY.AUT"),       QStringLiteral("COLLECTCYCLE.AUT"),
-        QStringLiteral("COLLECTDAY.AUT"),    QStringLiteral("COLLECTTYPE.AUT"),    QStringLiteral("COLLECTAMOUNT.AUT"),
-        QStringLiteral("PLOTERM.AUT"),       QStringLiteral("HINBAN.AUT"),         QStringLiteral("REMARKS.AUT"),
-        QStringLiteral("PRICEDIGIT.AUT")};
+    static const QStringList names{QStringLiteral("ROUNDTYPE.AUT"),     QStringLiteral("PRICEROUNDTYPE.AUT"),
+                                   QStringLiteral("TAXTYPE.AUT"),       QStringLiteral("TAXROUNDTYPE.AUT"),
+                                   QStringLiteral("CLOSEDAY.AUT"),      QStringLiteral("COLLECTCYCLE.AUT"),
+                                   QStringLiteral("COLLECTDAY.AUT"),    QStringLiteral("COLLECTTYPE.AUT"),
+                                   QStringLiteral("COLLECTAMOUNT.AUT"), QStringLiteral("PLOTERM.AUT"),
+                                   QStringLiteral("HINBAN.AUT"),        QStringLiteral("REMARKS.AUT"),
+                                   QStringLiteral("PRICEDIGIT.AUT")};
     return names;
 }
 
@@ -68,8 +82,8 @@ QStringList CSalesConditionRules::RoundTexts()
 
 QStringList CSalesConditionRules::TaxTypeTexts()
 {
-    return {QStringLiteral("請求時"), QStringLiteral("納品ごと"), QStringLiteral("明細ごと"), QStringLiteral("内税"),
-            QStringLiteral("しない")};
+    return {QStringLiteral("請求時"), QStringLiteral("納品ごと"), QStringLiteral("明細ごと"),
+            QStringLiteral("内税"), QStringLiteral("しない")};
 }
 
 QStringList CSalesConditionRules::TaxRoundTexts()
@@ -79,8 +93,9 @@ QStringList CSalesConditionRules::TaxRoundTexts()
 
 QStringList CSalesConditionRules::CycleTexts()
 {
-    return {QStringLiteral("請求後"),  QStringLiteral("当月"),    QStringLiteral("翌月"),    QStringLiteral("翌々月"),
-            QStringLiteral("3ヶ月後"), QStringLiteral("4ヶ月後"), QStringLiteral("5ヶ月後"), QStringLiteral("6ヶ月後")};
+    return {QStringLiteral("請求後"),  QStringLiteral("当月"),    QStringLiteral("翌月"),
+            QStringLiteral("翌々月"),  QStringLiteral("3ヶ月後"), QStringLiteral("4ヶ月後"),
+            QStringLiteral("5ヶ月後"), QStringLiteral("6ヶ月後")};
 }
 
 QStringList CSalesConditionRules::DayTexts()
@@ -210,8 +225,8 @@ bool CSalesConditionRules::Save(const QString& dbFolder) const
                                         MB_ICONEXCLAMATION);
         return false;
     case CHECK_CLOSE_TAX:
-        UiServices::Prompt().MessageBox(
-            QStringLiteral("締日の設定が「都度」になっています。\n税転嫁方法に「請求時」を設定することは出来ません。\n"));
+        UiServices::Prompt().MessageBox(QStringLiteral(
+            "締日の設定が「都度」になっています。\n税転嫁方法に「請求時」を設定することは出来ません。\n"));
         return false;
     case CHECK_OK:
         break;

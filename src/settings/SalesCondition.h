@@ -58,18 +58,18 @@ class CSalesConditionRules
 
     // Members, as list indexes where the control is a list. The defaults
     // are those of a database without the files.
-    int m_nCarryOver = 0;     // 0 includes the carried-over balance
-    int m_nMonths = 12;       // slip list period, 1-12
-    int m_nCloseDay = 1;      // closing-day list index ("月末締")
-    int m_nRound = 0;         // amount rounding
-    int m_nTaxType = 1;       // "納品ごと"
+    int m_nCarryOver = 0; // 0 includes the carried-over balance
+    int m_nMonths = 12;   // slip list period, 1-12
+    int m_nCloseDay = 1;  // closing-day list index ("月末締")
+    int m_nRound = 0;     // amount rounding
+    int m_nTaxType = 1;   // "納品ごと"
     int m_nTaxRound = 0;
-    int m_nCycle = 2;         // "翌月"
-    int m_nDayIndex = 0;      // "月末"
-    int m_nMethod = 0;        // "現金"
+    int m_nCycle = 2;    // "翌月"
+    int m_nDayIndex = 0; // "月末"
+    int m_nMethod = 0;   // "現金"
     int m_nRemarks = 1;
-    int m_nDayCount = 1;      // days after the invoice (cycle 0)
+    int m_nDayCount = 1; // days after the invoice (cycle 0)
     int m_nPriceDigits = 0;
     int m_nPriceRound = 0;
-    int m_nShowCode = 1;      // product code shown
+    int m_nShowCode = 1; // product code shown
 };

@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
+#include "platform/archive/ArchiveError.h"
 #include "platform/archive/ArchiveReader.h"
 #include "platform/archive/ArchiveWriter.h"
-#include "platform/archive/ArchiveError.h"
 
 // The small settings files beside a database: each holds one collection
 // (a count, then per element its object tag and fields) and is rewritten

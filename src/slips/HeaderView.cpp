@@ -145,8 +145,8 @@ void CHeaderView::OnEnvSettingsChanged()
 void CHeaderView::ApplyListLook()
 {
     CMainFrame& frame = GetFrame();
-    for (QWidget* w : {static_cast<QWidget*>(m_pPeriod), static_cast<QWidget*>(m_pCount),
-                       static_cast<QWidget*>(m_pTable)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_pPeriod), static_cast<QWidget*>(m_pCount), static_cast<QWidget*>(m_pTable)})
         frame.SetListFont(w, false);
     m_pTable->verticalHeader()->setDefaultSectionSize(m_pTable->fontMetrics().height() + 6);
     QPalette palette = this->palette();
@@ -155,7 +155,8 @@ void CHeaderView::ApplyListLook()
     setAutoFillBackground(true);
     // Light text on the list colour; on a light colour it would vanish, so
     // the labels then take black.
-    const QColor text = frame.GetListBackColor().lightness() < 128 ? QColor(222, 222, 222) : QColor(Qt::black);
+    const QColor text =
+        frame.GetListBackColor().lightness() < 128 ? QColor(222, 222, 222) : QColor(Qt::black);
     for (QLabel* label : {m_pPeriod, m_pCount}) {
         QPalette p = label->palette();
         p.setColor(QPalette::WindowText, text);

@@ -14,10 +14,11 @@ class QTableView;
 // purchases: the period and count labels over the slip headers of the
 // default period or an extraction. Slips are entered and changed by the
 // slip-form program; this screen lists, sorts, finds and hands them over.
-class CHeaderView : public CView {
+class CHeaderView : public CView
+{
     Q_OBJECT
 
-public:
+  public:
     explicit CHeaderView(CMainFrame& frame);
     ~CHeaderView() override;
 
@@ -49,11 +50,11 @@ public:
     QLabel* PeriodLabel() const { return m_pPeriod; }
     QLabel* CountLabel() const { return m_pCount; }
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void ApplyListLook();
     void DoLayout();
     void FillList(bool selectFirst);

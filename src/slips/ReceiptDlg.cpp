@@ -44,7 +44,8 @@ QString TextOfAmount(const CMny& amount)
 
 QString DateText(const QDate& date)
 {
-    return date.isValid() ? QStringLiteral("%1/%2/%3").arg(date.year()).arg(date.month()).arg(date.day()) : QString();
+    return date.isValid() ? QStringLiteral("%1/%2/%3").arg(date.year()).arg(date.month()).arg(date.day())
+                          : QString();
 }
 
 } // namespace
@@ -188,8 +189,9 @@ void CReceiptDlg::Build()
     m_pHistory->setGeometry(8, 432, 578, 88);
     m_pHistory->setRootIsDecorated(false);
     m_pHistory->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_pHistory->setHeaderLabels({QString(), receipt ? QStringLiteral("入金予定日") : QStringLiteral("支払予定日"),
-                                 QStringLiteral("請求日"), receipt ? QStringLiteral("請求額") : QStringLiteral("支払額")});
+    m_pHistory->setHeaderLabels(
+        {QString(), receipt ? QStringLiteral("入金予定日") : QStringLiteral("支払予定日"),
+         QStringLiteral("請求日"), receipt ? QStringLiteral("請求額") : QStringLiteral("支払額")});
     // A check column, then three equal columns in the width left beside
     // the vertical scroll bar.
     const int rest = 578 - 4 - 18 - 18; // frame, scroll bar, check column
@@ -333,7 +335,7 @@ void CReceiptDlg::OnHistoryClicked(QTreeWidgetItem* item, int column)
     // The list shows the rules' ticks, whatever the click did to the box.
     for (int i = 0; i < m_pHistory->topLevelItemCount(); ++i)
         m_pHistory->topLevelItem(i)->setCheckState(0, m_rules.m_history[size_t(i)].m_bTicked ? Qt::Checked
-                                                                                                : Qt::Unchecked);
+                                                                                             : Qt::Unchecked);
     m_pName->setText(m_rules.m_strName);
 }
 
@@ -399,11 +401,20 @@ void CReceiptDlg::OnCounterSet()
 void CReceiptDlg::Focus(CReceiptRules::Field field)
 {
     switch (field) {
-    case CReceiptRules::kCode: m_pCode->setFocus(); break;
-    case CReceiptRules::kNo: m_pNo->setFocus(); break;
-    case CReceiptRules::kMethod1: m_rows[0].method->setFocus(); break;
-    case CReceiptRules::kAmount: FocusAmount(std::max(m_rules.FilledRows() - 1, 0)); break;
-    default: break;
+    case CReceiptRules::kCode:
+        m_pCode->setFocus();
+        break;
+    case CReceiptRules::kNo:
+        m_pNo->setFocus();
+        break;
+    case CReceiptRules::kMethod1:
+        m_rows[0].method->setFocus();
+        break;
+    case CReceiptRules::kAmount:
+        FocusAmount(std::max(m_rules.FilledRows() - 1, 0));
+        break;
+    default:
+        break;
     }
 }
 

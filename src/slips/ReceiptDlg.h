@@ -49,7 +49,10 @@ class CReceiptDlg : public QDialog
     // The code list answered: wParam 1 or 2 with a partner code.
     void OnCodeChosen(int wParam, const QString& code);
     // The slip-form start of the voucher; the frame's by default.
-    void SetSlipFormOpener(std::function<int(int, const QString&, long)> opener) { m_opener = std::move(opener); }
+    void SetSlipFormOpener(std::function<int(int, const QString&, long)> opener)
+    {
+        m_opener = std::move(opener);
+    }
 
     QLineEdit* CodeEdit() const { return m_pCode; }
     QComboBox* MethodCombo(int row) const { return m_rows[size_t(row)].method; }

@@ -4,16 +4,16 @@
 
 #include "platform/archive/AutFile.h"
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/MnyText.h"
 #include "platform/data/RecordCompare.h"
 #include "platform/data/SqlText.h"
-#include "platform/data/MnyText.h"
+#include "platform/sql/ClosingSql.h"
+#include "platform/sql/ResultNames.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/NumEdit.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
-#include "platform/sql/ClosingSql.h"
-#include "platform/sql/ResultNames.h"
 #include "settings/CounterInfo.h"
 
 #include <QDir>
@@ -54,7 +54,8 @@ int ReadCollectAmountFlag(const QString& folder)
             break;
         }
     bool read = false;
-    const QString text = ReadAutFile(dir.filePath(other + QStringLiteral("/CollectAmount.aut")), nullptr, &read);
+    const QString text =
+        ReadAutFile(dir.filePath(other + QStringLiteral("/CollectAmount.aut")), nullptr, &read);
     if (!read)
         return 0;
     // atoi: leading digits after optional blanks and sign, else 0.
@@ -105,16 +106,18 @@ int ReadMasterByCode(CMakeMsgID& data, const QString& table, const QString& fiel
     if (rc == CMakeMsgID::kFatal)
         ShowSlipFatalMessage();
     else
-        Ask().MessageBox(QStringLiteral("データの二重登録チェックに失敗しました。何らかのエラーが発生した可能性があります。\n『") +
-                         ProgramTitle() + QStringLiteral("』を一旦終了してから操作し直すことをおすすめします。"));
+        Ask().MessageBox(
+            QStringLiteral(
+                "データの二重登録チェックに失敗しました。何らかのエラーが発生した可能性があります。\n『") +
+            ProgramTitle() + QStringLiteral("』を一旦終了してから操作し直すことをおすすめします。"));
     return 0;
 }
 
 const QStringList& CReceiptRules::Methods()
 {
-    static const QStringList methods{QStringLiteral("現金"), QStringLiteral("小切手"), QStringLiteral("振込"),
-                                     QStringLiteral("手形"), QStringLiteral("相殺"),   QStringLiteral("その他"),
-                                     QStringLiteral("手数料"), QStringLiteral("値引き")};
+    static const QStringList methods{
+        QStringLiteral("現金"), QStringLiteral("小切手"), QStringLiteral("振込"),   QStringLiteral("手形"),
+        QStringLiteral("相殺"), QStringLiteral("その他"), QStringLiteral("手数料"), QStringLiteral("値引き")};
     return methods;
 }
 
@@ -123,7 +126,8 @@ QString CReceiptRules::SundryCode()
     return QStringLiteral("　");
 }
 
-CReceiptRules::CReceiptRules(CMakeMsgID& data, int kind, int mode) : m_data(data), m_nKind(kind), m_nMode(mode)
+CReceiptRules::CReceiptRules(CMakeMsgID& data, int kind, int mode)
+    : m_data(data), m_nKind(kind), m_nMode(mode)
 {
     m_date = UiServices::Clock().Today();
     for (auto& row : m_rows)
@@ -348,13 +352,15 @@ bool CReceiptRules::LookupPartner()
     if (!ReadMasterByCode(m_data, table, CodeField(), m_strCode, master))
         return false;
     if (master.GetCount() == 0) {
-        Ask().MessageBox(QStringLiteral("「%1」の%2コードは台帳に登録がありません。\n").arg(m_strCode, PartnerWord()));
+        Ask().MessageBox(
+            QStringLiteral("「%1」の%2コードは台帳に登録がありません。\n").arg(m_strCode, PartnerWord()));
         m_strCode.clear();
         m_strShownCode.clear();
         return false;
     }
     m_strName = GetCompanySectionName(master.GetAt(0), table);
-    if (const CTb* f = master.GetAt(0)->GetOneField(table, QStringLiteral("MyPerson")); f && !f->GetText().isEmpty())
+    if (const CTb* f = master.GetAt(0)->GetOneField(table, QStringLiteral("MyPerson"));
+        f && !f->GetText().isEmpty())
         m_strMyPerson = f->GetText();
     return true;
 }
@@ -406,7 +412,8 @@ CReceiptRules::Field CReceiptRules::Validate()
         return kCode;
     }
     if (m_strNo.isEmpty() || m_strNo == QStringLiteral("0")) {
-        Ask().MessageBox(m_nKind == 0 ? QStringLiteral("入金Noを入力してください") : QStringLiteral("出金Noを入力してください"));
+        Ask().MessageBox(m_nKind == 0 ? QStringLiteral("入金Noを入力してください")
+                                      : QStringLiteral("出金Noを入力してください"));
         return kNo;
     }
     if (m_rows[0].m_nMethod < 0) {
@@ -416,7 +423,8 @@ CReceiptRules::Field CReceiptRules::Validate()
     // Each amount fits, but eight of them together may not: the header
     // would get no amount at all.
     if (!IsStorableMny(m_total) || !IsStorableMny(m_bill)) {
-        Ask().MessageBox(QStringLiteral("合計金額が大きすぎます。金額を確認してください。"), MB_OK, MB_ICONEXCLAMATION);
+        Ask().MessageBox(QStringLiteral("合計金額が大きすぎます。金額を確認してください。"), MB_OK,
+                         MB_ICONEXCLAMATION);
         return kAmount;
     }
     return kNone;
@@ -644,13 +652,18 @@ CReceiptRules::SaveResult CReceiptRules::Save()
         if (seikyu != 0) {
             warned = true;
             if (Ask().MessageBox(
-                    QStringLiteral("注意！\n\n　請求済みの伝票を修正しようとしています。\n　この伝票を修正すると、この得意先の締め処理は取り消されます。\n　必要であれば、修正後に再度締め処理を行なってください。\n　（詳しくはマニュアル、またはヘルプをご覧ください。）\n\n本当に修正してもよろしいですか？"),
+                    QStringLiteral("注意！\n\n　請求済みの伝票を修正しようとしています。\n　この伝票を修正す"
+                                   "ると、この得意先の締め処理は取り消されます。\n　必要であれば、修正後に再"
+                                   "度締め処理を行なってください。\n　（詳しくはマニュアル、またはヘルプをご"
+                                   "覧ください。）\n\n本当に修正してもよろしいですか？"),
                     MB_OKCANCEL, MB_ICONEXCLAMATION) != IDOK)
                 return kWarningCancelled;
         }
     }
     if (!warned && IsInBilledPeriod()) {
-        if (Ask().MessageBox(QStringLiteral("請求済みになっている期間の入金ですので、次回の締め請求書で反映されます。\n前回の締め請求に反映させたい場合は、締めを取り消してから再度締め処理を行なってください。\nよろしいですか？"),
+        if (Ask().MessageBox(QStringLiteral("請求済みになっている期間の入金ですので、次回の締め請求書で反映さ"
+                                            "れます。\n前回の締め請求に反映させたい場合は、締めを取り消してか"
+                                            "ら再度締め処理を行なってください。\nよろしいですか？"),
                              MB_OKCANCEL, MB_ICONEXCLAMATION) != IDOK)
             return kWarningCancelled;
     }

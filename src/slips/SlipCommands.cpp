@@ -1,11 +1,10 @@
 #include "slips/SlipCommands.h"
 
+#include "app/SlipPeriod.h"
 #include "slips/SlipList.h"
 #include "slips/SlipListRules.h"
-#include "app/SlipPeriod.h"
 
 #include "app/SlipForm.h"
-#include "platform/ui/ChoiceDlg.h"
 #include "platform/archive/SafeFile.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
@@ -15,6 +14,7 @@
 #include "platform/forms/SlipFormCommand.h"
 #include "platform/office/QRTData.h"
 #include "platform/text/Cp932.h"
+#include "platform/ui/ChoiceDlg.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
@@ -51,8 +51,7 @@ void TellFailure(int result, const QString& firstLine, const QString& err)
 
 // Runs the writes as one unit: all of them or none. A step may name its
 // own first line for the failure message.
-template <class Steps>
-int InTransaction(CMakeMsgID& data, QString failureLine, Steps steps)
+template <class Steps> int InTransaction(CMakeMsgID& data, QString failureLine, Steps steps)
 {
     QString err;
     int result = data.BeginTransaction(err);
@@ -76,8 +75,8 @@ int InTransaction(CMakeMsgID& data, QString failureLine, Steps steps)
 
 QString CSlipCommands::FindFormFile(const QString& databaseFolder, const QString& fileName)
 {
-    if (databaseFolder.isEmpty() || fileName.isEmpty() || fileName.contains(u'/') || fileName.contains(u'\\') ||
-        fileName == u"." || fileName == u"..")
+    if (databaseFolder.isEmpty() || fileName.isEmpty() || fileName.contains(u'/') ||
+        fileName.contains(u'\\') || fileName == u"." || fileName == u"..")
         return {};
     QString files = databaseFolder + QStringLiteral("/Files");
     if (!QFileInfo(files).isDir()) {
@@ -133,7 +132,8 @@ int CSlipCommands::OnModify(const QList<int>& rows)
     }
     CPloMainData layouts;
     if (formId > CLayoutInfo::kUserFormBase && !layouts.GetLayoutInfo(formId)) {
-        Tell(QStringLiteral("オリジナルフォームが削除されたため、修正できません。\n別フォームへデータを転記し、保存しなおしてください。\n"));
+        Tell(QStringLiteral("オリジナルフォームが削除されたため、修正できません。\n別フォームへデータを転記し"
+                            "、保存しなおしてください。\n"));
         return 0;
     }
     int kind = m_list.GetSlipKind();
@@ -205,42 +205,45 @@ int CSlipCommands::OnDelete(const QList<int>& rows)
                 slipInvoices << id;
         }
     }
-    QString question = QStringLiteral("一旦削除したデータは、元に戻すことは出来ません。\n本当に削除してよろしいですか？");
+    QString question =
+        QStringLiteral("一旦削除したデータは、元に戻すことは出来ません。\n本当に削除してよろしいですか？");
     if (!accountClosings.isEmpty())
-        question = QStringLiteral("注意！\n\n　請求済みの伝票を削除しようとしています。\n"
-                                  "　この伝票を削除すると、この得意先の締め処理は取り消されます。\n"
-                                  "　必要であれば、削除後に再度締め処理を行なってください。\n"
-                                  "　（詳しくはマニュアル、またはヘルプをご覧ください。）\n\n本当に削除してもよろしいですか？");
+        question = QStringLiteral(
+            "注意！\n\n　請求済みの伝票を削除しようとしています。\n"
+            "　この伝票を削除すると、この得意先の締め処理は取り消されます。\n"
+            "　必要であれば、削除後に再度締め処理を行なってください。\n"
+            "　（詳しくはマニュアル、またはヘルプをご覧ください。）\n\n本当に削除してもよろしいですか？");
     else if (!slipInvoices.isEmpty())
         question = QStringLiteral("請求済みの伝票を削除しようとしています。\n本当に削除してよろしいですか？");
     if (Ask(question, MB_YESNO, MB_ICONEXCLAMATION, IDNO) != IDYES)
         return 0;
 
     const QStringList conditions = MakeIdConditions(ids, kBatch);
-    const int done = InTransaction(data, QStringLiteral("データの削除に失敗しました。\n"), [&](QString& err, QString& line) {
-        // The closings go first, releasing the money booked to them; only
-        // then the slips they billed.
-        if (!accountClosings.isEmpty() || !slipInvoices.isEmpty()) {
-            CCDSData undo;
-            for (qint64 id : accountClosings + slipInvoices)
-                undo.AddNew()->SetField(closingTable + QStringLiteral(".ID"), int(id));
-            const int result = data.Reset_SalesClose(undo, err);
-            if (result != CMakeMsgID::kOk) {
-                line = QStringLiteral("締め請求の取り消しに失敗しました。\n");
-                return result;
+    const int done = InTransaction(
+        data, QStringLiteral("データの削除に失敗しました。\n"), [&](QString& err, QString& line) {
+            // The closings go first, releasing the money booked to them; only
+            // then the slips they billed.
+            if (!accountClosings.isEmpty() || !slipInvoices.isEmpty()) {
+                CCDSData undo;
+                for (qint64 id : accountClosings + slipInvoices)
+                    undo.AddNew()->SetField(closingTable + QStringLiteral(".ID"), int(id));
+                const int result = data.Reset_SalesClose(undo, err);
+                if (result != CMakeMsgID::kOk) {
+                    line = QStringLiteral("締め請求の取り消しに失敗しました。\n");
+                    return result;
+                }
             }
-        }
-        line = QStringLiteral("データの削除に失敗しました。\n");
-        for (const QString& condition : conditions) {
-            CCDSData request;
-            request.m_strTable = m_list.GetHeaderTable();
-            request.m_strCondition = condition;
-            const int result = data.DeleteData(request, err);
-            if (result != CMakeMsgID::kOk)
-                return result;
-        }
-        return int(CMakeMsgID::kOk);
-    });
+            line = QStringLiteral("データの削除に失敗しました。\n");
+            for (const QString& condition : conditions) {
+                CCDSData request;
+                request.m_strTable = m_list.GetHeaderTable();
+                request.m_strCondition = condition;
+                const int result = data.DeleteData(request, err);
+                if (result != CMakeMsgID::kOk)
+                    return result;
+            }
+            return int(CMakeMsgID::kOk);
+        });
     if (!done)
         return 0;
 
@@ -282,8 +285,9 @@ int CSlipCommands::OnChangeStatus(const QList<int>& rows)
             statuses << status;
     }
     const int status = DecideNewStatus(statuses);
-    const QString question = status == 1 ? QStringLiteral("選択したデータの状況を「成立」に変更してもよろしいですか？")
-                                          : QStringLiteral("選択したデータの状況を「未成立」に変更してもよろしいですか？");
+    const QString question =
+        status == 1 ? QStringLiteral("選択したデータの状況を「成立」に変更してもよろしいですか？")
+                    : QStringLiteral("選択したデータの状況を「未成立」に変更してもよろしいですか？");
     if (Ask(question, MB_YESNO, MB_ICONQUESTION, IDNO) != IDYES)
         return 0;
     if (!SetStatusOfRows(rows, status))
@@ -298,8 +302,9 @@ int CSlipCommands::OnStateIconClick(int row, const QList<int>& selected)
     if ((kind != 4 && kind != 6) || !m_list.Model().RecordAt(row))
         return 0;
     const bool ticked = m_list.Model().IsChecked(row);
-    const QString question = !ticked ? QStringLiteral("選択したデータの状況を「成立」に変更してもよろしいですか？")
-                                     : QStringLiteral("選択したデータの状況を「未成立」に変更してもよろしいですか？");
+    const QString question =
+        !ticked ? QStringLiteral("選択したデータの状況を「成立」に変更してもよろしいですか？")
+                : QStringLiteral("選択したデータの状況を「未成立」に変更してもよろしいですか？");
     if (Ask(question, MB_OKCANCEL, MB_ICONQUESTION) != IDOK)
         return 0;
     return SetStatusOfRows(selected.contains(row) ? selected : QList<int>{row}, ticked ? 0 : 1);
@@ -317,18 +322,19 @@ int CSlipCommands::SetStatusOfRows(const QList<int>& rows, int status)
     CMakeMsgID& data = m_list.Data();
     const QString header = m_list.GetHeaderTable();
     const QStringList conditions = MakeIdConditions(ids, kBatch);
-    const int done = InTransaction(data, QStringLiteral("データの変更に失敗しました。\n"), [&](QString& err, QString&) {
-        for (const QString& condition : conditions) {
-            CCDSData set;
-            set.m_strTable = header;
-            set.m_strCondition = condition;
-            set.AddNew()->SetField(header + QStringLiteral(".Status"), status);
-            const int result = data.UpdateData(set, err);
-            if (result != CMakeMsgID::kOk)
-                return result;
-        }
-        return int(CMakeMsgID::kOk);
-    });
+    const int done =
+        InTransaction(data, QStringLiteral("データの変更に失敗しました。\n"), [&](QString& err, QString&) {
+            for (const QString& condition : conditions) {
+                CCDSData set;
+                set.m_strTable = header;
+                set.m_strCondition = condition;
+                set.AddNew()->SetField(header + QStringLiteral(".Status"), status);
+                const int result = data.UpdateData(set, err);
+                if (result != CMakeMsgID::kOk)
+                    return result;
+            }
+            return int(CMakeMsgID::kOk);
+        });
     if (!done)
         return 0;
     for (int row : rows) {
@@ -384,7 +390,8 @@ int CSlipCommands::OnBatchPrint(const QList<int>& rows)
     }
     for (qsizetype i = 0; i < passes.size(); ++i) {
         const CBatchPass& pass = passes[i];
-        if (i > 0 && Ask(QStringLiteral("次の印刷フォームを起動しますか？"), MB_YESNO, MB_ICONQUESTION) != IDYES)
+        if (i > 0 &&
+            Ask(QStringLiteral("次の印刷フォームを起動しますか？"), MB_YESNO, MB_ICONQUESTION) != IDYES)
             return 0;
         if (i == 0 && pass.slips.size() < slips.size())
             Tell(QStringLiteral("選択した得意先の印刷フォームが異なります。\nフォーム別に起動します。\n"));
@@ -470,7 +477,8 @@ int CSlipCommands::OnAddressPrint(const QList<int>& rows)
         put("CustomerCode", code);
         for (const char* field : {"Company", "Section", "Name", "Keisho", "Keisho2", "Zip", "Address"})
             put(field, SlipFieldText(slip, QLatin1String(field)));
-        put("TEL", telFromSlip ? SlipFieldText(slip, QStringLiteral("TEL")) : SlipFieldText(master, QStringLiteral("TEL")));
+        put("TEL", telFromSlip ? SlipFieldText(slip, QStringLiteral("TEL"))
+                               : SlipFieldText(master, QStringLiteral("TEL")));
         put("FAX", SlipFieldText(master, QStringLiteral("FAX")));
         put("MyPerson", SlipFieldText(slip, QStringLiteral("MyPerson")));
         int total = 0;
@@ -543,8 +551,8 @@ int CSlipCommands::OnExport(const QList<int>& rows)
         Tell(QStringLiteral("書き出すデータを選択してください。\n"));
         return 0;
     }
-    if (Ask(QStringLiteral("選択されている%1件の情報を書き出します。よろしいですか？").arg(rows.size()), MB_YESNO,
-            MB_ICONQUESTION) != IDYES)
+    if (Ask(QStringLiteral("選択されている%1件の情報を書き出します。よろしいですか？").arg(rows.size()),
+            MB_YESNO, MB_ICONQUESTION) != IDYES)
         return 0;
     CSlipListModel& model = m_list.Model();
     QList<const COneRecord*> slips;

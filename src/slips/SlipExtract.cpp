@@ -11,7 +11,8 @@ namespace
 
 QString Contains(const QString& column, const QString& text)
 {
-    return column + QStringLiteral(" LIKE '%") + SqlQuote(SqlLikeEscape(text)) + QStringLiteral("%' ESCAPE '\\'");
+    return column + QStringLiteral(" LIKE '%") + SqlQuote(SqlLikeEscape(text)) +
+           QStringLiteral("%' ESCAPE '\\'");
 }
 
 } // namespace
@@ -28,7 +29,8 @@ QString MakeSlipExtractWhere(const QString& header, const CSlipConditions& c)
         statement += QStringLiteral(", COALESCE(%1.TudoFlg, 1) AS TudoFlg").arg(QLatin1String(mode->closing));
     statement += QStringLiteral(" FROM ") + t;
     if (mode->closing)
-        statement += QStringLiteral(" LEFT JOIN %1 ON %2.SeikyuID = %1.ID").arg(QLatin1String(mode->closing), t);
+        statement +=
+            QStringLiteral(" LEFT JOIN %1 ON %2.SeikyuID = %1.ID").arg(QLatin1String(mode->closing), t);
 
     QStringList where;
     if (!c.number.isEmpty())

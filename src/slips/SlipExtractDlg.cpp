@@ -77,9 +77,10 @@ CSlipExtractDlg::CSlipExtractDlg(const QString& header, bool extracted, QWidget*
 {
     setWindowTitle(QStringLiteral("抽出条件の設定"));
     auto* top = new QVBoxLayout(this);
-    top->addWidget(new QLabel(QStringLiteral("抽出条件を指定してください。\n     ※指定したい箇所のみ入力します。\n"
-                                             "        条件が何も指定されていない場合は全データを表示します。"),
-                              this));
+    top->addWidget(
+        new QLabel(QStringLiteral("抽出条件を指定してください。\n     ※指定したい箇所のみ入力します。\n"
+                                  "        条件が何も指定されていない場合は全データを表示します。"),
+                   this));
     auto* grid = new QGridLayout;
     top->addLayout(grid);
     int row = 0;
@@ -125,14 +126,18 @@ CSlipExtractDlg::CSlipExtractDlg(const QString& header, bool extracted, QWidget*
     m_pSection = Edit(this, 100);
     m_pName = Edit(this, 50);
     const bool customers = header == u"Estimate_H" || header == u"Sales_H";
-    grid->addWidget(new QLabel(customers ? QStringLiteral("得意先") : QStringLiteral("仕入先"), this), row++, 0);
+    grid->addWidget(new QLabel(customers ? QStringLiteral("得意先") : QStringLiteral("仕入先"), this), row++,
+                    0);
     for (auto [label, edit] : {std::pair{u"コード", m_pCode}, std::pair{u"会社名", m_pCompany},
                                std::pair{u"部署名", m_pSection}, std::pair{u"名前", m_pName}}) {
         grid->addWidget(new QLabel(QString::fromUtf16(label), this), row, 0, Qt::AlignRight);
         grid->addWidget(edit, row++, 1);
     }
-    grid->addWidget(new QLabel(QStringLiteral("※コードは完全一致で抽出します。\n※他の項目は部分一致するものを抽出します。"), this),
-                    row - 4, 2, 4, 1);
+    grid->addWidget(
+        new QLabel(
+            QStringLiteral("※コードは完全一致で抽出します。\n※他の項目は部分一致するものを抽出します。"),
+            this),
+        row - 4, 2, 4, 1);
 
     m_pStatus = new QComboBox(this);
     const QStringList choices = SlipStatusChoices(header);
@@ -147,7 +152,8 @@ CSlipExtractDlg::CSlipExtractDlg(const QString& header, bool extracted, QWidget*
     grid->addWidget(m_pItemCode, row++, 1);
     grid->addWidget(new QLabel(QStringLiteral("品名"), this), row, 0);
     grid->addWidget(m_pItemName, row++, 1);
-    grid->addWidget(new QLabel(QStringLiteral("※品番は完全一致、品名は部分一致で抽出します。"), this), row - 2, 2, 2, 1);
+    grid->addWidget(new QLabel(QStringLiteral("※品番は完全一致、品名は部分一致で抽出します。"), this),
+                    row - 2, 2, 2, 1);
 
     auto* buttons = new QHBoxLayout;
     auto* ok = new QPushButton(QStringLiteral("抽出実行"), this);
@@ -166,14 +172,15 @@ CSlipExtractDlg::CSlipExtractDlg(const QString& header, bool extracted, QWidget*
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_pRelease, &QPushButton::clicked, this, &CSlipExtractDlg::OnRelease);
     connect(help, &QPushButton::clicked, this, [] { ShowHelpTopic(5003); });
-    for (QAbstractButton* b : {static_cast<QAbstractButton*>(m_pDatesOff), static_cast<QAbstractButton*>(m_pDatesOn),
-                               static_cast<QAbstractButton*>(m_pStartNone), static_cast<QAbstractButton*>(m_pEndNone)})
+    for (QAbstractButton* b :
+         {static_cast<QAbstractButton*>(m_pDatesOff), static_cast<QAbstractButton*>(m_pDatesOn),
+          static_cast<QAbstractButton*>(m_pStartNone), static_cast<QAbstractButton*>(m_pEndNone)})
         connect(b, &QAbstractButton::toggled, this, [this] { UpdateEnabled(); });
-    for (QWidget* w : {static_cast<QWidget*>(m_pNumber), static_cast<QWidget*>(m_pCode),
-                       static_cast<QWidget*>(m_pItemCode), static_cast<QWidget*>(m_pStart),
-                       static_cast<QWidget*>(m_pEnd), static_cast<QWidget*>(m_pCompany),
-                       static_cast<QWidget*>(m_pSection), static_cast<QWidget*>(m_pName),
-                       static_cast<QWidget*>(m_pItemName)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_pNumber), static_cast<QWidget*>(m_pCode),
+          static_cast<QWidget*>(m_pItemCode), static_cast<QWidget*>(m_pStart), static_cast<QWidget*>(m_pEnd),
+          static_cast<QWidget*>(m_pCompany), static_cast<QWidget*>(m_pSection),
+          static_cast<QWidget*>(m_pName), static_cast<QWidget*>(m_pItemName)})
         w->installEventFilter(this);
     UpdateEnabled();
 }
@@ -182,7 +189,8 @@ bool CSlipExtractDlg::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusIn) {
         // Codes, numbers and dates take Latin text; names Japanese.
-        const bool japanese = watched == m_pCompany || watched == m_pSection || watched == m_pName || watched == m_pItemName;
+        const bool japanese =
+            watched == m_pCompany || watched == m_pSection || watched == m_pName || watched == m_pItemName;
         SetImeMode(japanese, static_cast<QWidget*>(watched));
     }
     return QDialog::eventFilter(watched, event);

@@ -1,21 +1,23 @@
 #include "slips/SlipList.h"
 
-#include "slips/SlipListRules.h"
 #include "app/SlipPeriod.h"
+#include "slips/SlipListRules.h"
 
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
+#include "platform/sql/SlipListSql.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
-#include "platform/sql/SlipListSql.h"
 #include "settings/QXColSet.h"
 
 void ShowSlipFatalMessage()
 {
-    UiServices::Prompt().MessageBox(QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + ProgramTitle() +
-                                        QStringLiteral("』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。"),
-                                    MB_OK, MB_ICONSTOP);
+    UiServices::Prompt().MessageBox(
+        QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + ProgramTitle() +
+            QStringLiteral(
+                "』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。"),
+        MB_OK, MB_ICONSTOP);
 }
 
 CSlipList::CSlipList(int viewKind, CMakeMsgID& data)

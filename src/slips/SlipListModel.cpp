@@ -4,7 +4,6 @@
 
 #include "platform/data/Record.h"
 
-
 CSlipListModel::CSlipListModel(QObject* parent) : CRecordRowsModel(parent) {}
 
 CSlipListModel::~CSlipListModel() = default;
@@ -72,7 +71,8 @@ QVariant CSlipListModel::data(const QModelIndex& index, int role) const
 
 QVariant CSlipListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_columns.m_cols.size())
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < m_columns.m_cols.size())
         return m_columns.m_cols[section].m_strCaption;
     return {};
 }

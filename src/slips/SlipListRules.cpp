@@ -90,7 +90,8 @@ bool BareNameIs(const QString& name, const QString& field)
 
 } // namespace
 
-QString GetSlipCellText(const CQXColSet& columns, const COneRecord* record, int column, std::vector<int>* hints)
+QString GetSlipCellText(const CQXColSet& columns, const COneRecord* record, int column,
+                        std::vector<int>* hints)
 {
     if (!record || column <= 0 || column >= columns.m_cols.size())
         return {};
@@ -142,7 +143,8 @@ QString SlipCountLabel(int count)
 
 QString SlipLabelDate(const QDate& date)
 {
-    return date.isValid() ? QStringLiteral("%1/%2/%3").arg(date.year()).arg(date.month()).arg(date.day()) : QString();
+    return date.isValid() ? QStringLiteral("%1/%2/%3").arg(date.year()).arg(date.month()).arg(date.day())
+                          : QString();
 }
 
 QStringList MakeIdConditions(const QList<qint64>& ids, int batch, const QString& field)
@@ -173,7 +175,8 @@ QList<CBatchPass> PlanBatchPrint(const QList<CBatchSlip>& slips)
     for (const CBatchSlip& slip : slips) {
         if (slip.layout == 0)
             continue;
-        auto it = std::find_if(passes.begin(), passes.end(), [&](const CBatchPass& p) { return p.layout == slip.layout; });
+        auto it = std::find_if(passes.begin(), passes.end(),
+                               [&](const CBatchPass& p) { return p.layout == slip.layout; });
         if (it == passes.end()) {
             passes.append(CBatchPass{slip.layout, {}});
             it = passes.end() - 1;

@@ -14,16 +14,16 @@ class CTb;
 
 // What a slip list of one view kind shows and works on.
 struct CSlipMode {
-    int viewKind;           // 4 quotes, 5 sales, 6 orders, 7 purchases
-    const char* header;     // "Estimate_H" ...
-    int slipKind;           // the slip-form program's kind: 1, 2, 4, 5
-    const char16_t* title;  // window-title suffix
-    int columnSet;          // 3-6
-    const char* partner;    // "CustomerCode" or "SupplierCode"
+    int viewKind;             // 4 quotes, 5 sales, 6 orders, 7 purchases
+    const char* header;       // "Estimate_H" ...
+    int slipKind;             // the slip-form program's kind: 1, 2, 4, 5
+    const char16_t* title;    // window-title suffix
+    int columnSet;            // 3-6
+    const char* partner;      // "CustomerCode" or "SupplierCode"
     const char* partnerTable; // "Customer" or "Supplier"
-    const char* closing;    // "Sales_Close", "Stock_Close" or null
-    const char* body;       // "Estimate_B" ...
-    int helpId;             // 0 for none
+    const char* closing;      // "Sales_Close", "Stock_Close" or null
+    const char* body;         // "Estimate_B" ...
+    int helpId;               // 0 for none
 };
 
 // The mode of a view kind; null outside 4-7.
@@ -42,7 +42,8 @@ bool SlipFieldInt(const COneRecord* record, const QString& field, int& value);
 // its own text. The first column shows no text (see GetSlipCheckState).
 // `hints` (one per column, -1 at first) remember where each column's field
 // stood in the last record, as the records of one query share their layout.
-QString GetSlipCellText(const CQXColSet& columns, const COneRecord* record, int column, std::vector<int>* hints = nullptr);
+QString GetSlipCellText(const CQXColSet& columns, const COneRecord* record, int column,
+                        std::vector<int>* hints = nullptr);
 // The field's text before the list's display rules ("TaxType", "TudoFlg" as words).
 QString GetSlipValueText(const COneRecord* record, const QString& field);
 // Whether the row is ticked: the first column's text is neither "0" nor
@@ -58,7 +59,8 @@ QString SlipLabelDate(const QDate& date);
 // The ID conditions of a batched write: "WHERE ID IN (...)", at most
 // `batch` IDs each, in the given order; `field` names another ID column
 // ("WHERE HeaderID IN (...)" for the lines of slips).
-QStringList MakeIdConditions(const QList<qint64>& ids, int batch = 250, const QString& field = QStringLiteral("ID"));
+QStringList MakeIdConditions(const QList<qint64>& ids, int batch = 250,
+                             const QString& field = QStringLiteral("ID"));
 
 // The new Status of a status change over the selected rows' values: 1
 // (成立) when the zeros are at least as many as the others, else 0.

@@ -2,8 +2,8 @@
 
 #include "slips/HeaderView.h"
 #include "slips/ReceiptDlg.h"
-#include "slips/StockChangeDlg.h"
 #include "slips/SlipExtractDlg.h"
+#include "slips/StockChangeDlg.h"
 
 #include "app/DialogRequests.h"
 #include "app/MainFrame.h"
@@ -51,8 +51,8 @@ QList<CCodeListEntry> ReadCodeList(QChar kind)
         const COneRecord* r = result.GetAt(i);
         const CTb* c = r->GetOneField(table, code);
         const CTb* n = kind == u'G' ? r->GetOneField(table, QStringLiteral("ItemName")) : nullptr;
-        entries.append({c ? c->GetText() : QString(), kind == u'G' ? (n ? n->GetText() : QString())
-                                                                    : GetCompanySectionName(r, table)});
+        entries.append({c ? c->GetText() : QString(),
+                        kind == u'G' ? (n ? n->GetText() : QString()) : GetCompanySectionName(r, table)});
     }
     return entries;
 }
@@ -139,7 +139,8 @@ void RegisterSlipViews(CViewRegistry& registry)
     for (const auto& e : extractions) {
         const QString header = QString::fromLatin1(e.header);
         const int kind = e.kind;
-        registry.RegisterCommand(e.id, [header, kind](CMainFrame& frame) { ExtractAndList(frame, header, kind); });
+        registry.RegisterCommand(e.id,
+                                 [header, kind](CMainFrame& frame) { ExtractAndList(frame, header, kind); });
     }
     SetCodeListReader(ReadCodeList);
     registry.RegisterCommand(ID_RECEIPT_NEW, [](CMainFrame& frame) { RunReceiptEntry(frame, 0); });

@@ -118,11 +118,20 @@ void CStockChangeDlg::ReadValues()
 void CStockChangeDlg::Focus(CStockChangeRules::Field field)
 {
     switch (field) {
-    case CStockChangeRules::kDate: m_pDate->setFocus(); break;
-    case CStockChangeRules::kCode: m_pCode->setFocus(); break;
-    case CStockChangeRules::kQuantity: m_pQuantity->setFocus(); break;
-    case CStockChangeRules::kType: m_pType->setFocus(); break;
-    default: break;
+    case CStockChangeRules::kDate:
+        m_pDate->setFocus();
+        break;
+    case CStockChangeRules::kCode:
+        m_pCode->setFocus();
+        break;
+    case CStockChangeRules::kQuantity:
+        m_pQuantity->setFocus();
+        break;
+    case CStockChangeRules::kType:
+        m_pType->setFocus();
+        break;
+    default:
+        break;
     }
 }
 
@@ -171,9 +180,16 @@ void CStockChangeDlg::accept()
 {
     ReadValues();
     switch (m_rules.OnOK()) {
-    case CStockChangeRules::kCloseOk: QDialog::accept(); return;
-    case CStockChangeRules::kNext: ShowValues(); m_pCode->setFocus(); return;
-    default: Focus(m_rules.FocusAfterFailure()); return;
+    case CStockChangeRules::kCloseOk:
+        QDialog::accept();
+        return;
+    case CStockChangeRules::kNext:
+        ShowValues();
+        m_pCode->setFocus();
+        return;
+    default:
+        Focus(m_rules.FocusAfterFailure());
+        return;
     }
 }
 
@@ -181,9 +197,15 @@ void CStockChangeDlg::reject()
 {
     ReadValues();
     switch (m_rules.OnCancel()) {
-    case CStockChangeRules::kCloseOk: QDialog::accept(); return;
-    case CStockChangeRules::kCloseCancel: QDialog::reject(); return;
-    default: Focus(m_rules.FocusAfterFailure()); return;
+    case CStockChangeRules::kCloseOk:
+        QDialog::accept();
+        return;
+    case CStockChangeRules::kCloseCancel:
+        QDialog::reject();
+        return;
+    default:
+        Focus(m_rules.FocusAfterFailure());
+        return;
     }
 }
 

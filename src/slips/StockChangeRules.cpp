@@ -167,7 +167,8 @@ void CStockChangeRules::AfterInsert()
 CStockChangeRules::Outcome CStockChangeRules::OnOK()
 {
     const QString verb = m_nMode == 0 ? QStringLiteral("登録") : QStringLiteral("修正");
-    if (Ask().MessageBox(verb + QStringLiteral("してもよろしいですか？"), MB_OKCANCEL, MB_ICONQUESTION) != IDOK)
+    if (Ask().MessageBox(verb + QStringLiteral("してもよろしいですか？"), MB_OKCANCEL, MB_ICONQUESTION) !=
+        IDOK)
         return kStay;
     if (ValidateAndSave() != kNone)
         return kStay;
@@ -185,8 +186,9 @@ CStockChangeRules::Outcome CStockChangeRules::OnCancel()
 {
     if (m_strCode.isEmpty() || m_strQuantity.isEmpty())
         return kCloseCancel;
-    const int answer = Ask().MessageBox(QStringLiteral("登録されていないデータがあります。画面を閉じる前に登録しますか？"),
-                                        MB_YESNOCANCEL, MB_ICONQUESTION);
+    const int answer =
+        Ask().MessageBox(QStringLiteral("登録されていないデータがあります。画面を閉じる前に登録しますか？"),
+                         MB_YESNOCANCEL, MB_ICONQUESTION);
     if (answer == IDCANCEL)
         return kStay;
     if (answer == IDNO)

@@ -12,14 +12,15 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-
 // A fresh installation for one test: CORVANTA_HOME, the program folder and
 // the inter-process folders all point into a temporary folder; the data
 // root has its layout and the new-database template unless asked not to.
-class CAppHome {
-public:
+class CAppHome
+{
+  public:
     // `layout` false leaves the data root empty, as on a first start.
-    explicit CAppHome(bool layout = true) : m_hadOld(qEnvironmentVariableIsSet("CORVANTA_HOME")), m_old(qgetenv("CORVANTA_HOME"))
+    explicit CAppHome(bool layout = true)
+        : m_hadOld(qEnvironmentVariableIsSet("CORVANTA_HOME")), m_old(qgetenv("CORVANTA_HOME"))
     {
         QDir().mkpath(m_dir.path() + QStringLiteral("/program"));
         QDir().mkpath(m_dir.path() + QStringLiteral("/ipc/user"));
@@ -50,7 +51,8 @@ public:
     // A database made from the template in <root>/<sub>, registered and
     // current. Without `firstRun` its first-run marker is gone, as after its
     // first start, so connecting a frame asks nothing.
-    QString AddCurrentDatabase(const QString& name, const QString& sub = QStringLiteral("db"), bool firstRun = false)
+    QString AddCurrentDatabase(const QString& name, const QString& sub = QStringLiteral("db"),
+                               bool firstRun = false)
     {
         const QString folder = Root() + u'/' + sub;
         QDir().mkpath(folder + QStringLiteral("/Files"));
@@ -63,7 +65,7 @@ public:
         return folder;
     }
 
-private:
+  private:
     QTemporaryDir m_dir;
     bool m_hadOld;
     QByteArray m_old;

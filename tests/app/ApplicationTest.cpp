@@ -13,11 +13,13 @@
 #include <QDialog>
 #include <QFileInfo>
 
-namespace {
+namespace
+{
 
 // The name and folder dialog as a user fills it in and presses OK.
-class CTypingDialogs : public IDbDialogs {
-public:
+class CTypingDialogs : public IDbDialogs
+{
+  public:
     QString name;
     QString folder;
     int opened = 0;
@@ -84,7 +86,8 @@ TEST(ApplicationTest, FirstStartOnAnEmptyDataRootConnectsTheFirstDatabase)
     {
         CTollavineApp second;
         EXPECT_FALSE(second.InitInstance());
-        EXPECT_EQ(ui.Prompt().Texts(), QStringList{QStringLiteral("『Corvanta／販売』は既に起動しています。")});
+        EXPECT_EQ(ui.Prompt().Texts(),
+                  QStringList{QStringLiteral("『Corvanta／販売』は既に起動しています。")});
     }
 
     // The About box's version: the first digit, a point, the last two.
@@ -109,7 +112,8 @@ TEST(ApplicationTest, FirstStartOnAnEmptyDataRootConnectsTheFirstDatabase)
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
     EXPECT_EQ(ui.Prompt().Texts(),
-              QStringList{QStringLiteral("他のプロセスからデータベースにアクセスされています。接続できません。\n")});
+              QStringList{
+                  QStringLiteral("他のプロセスからデータベースにアクセスされています。接続できません。\n")});
     EXPECT_FALSE(again.GetMainFrame()->isVisible());
     EXPECT_EQ(again.ExitInstance(), 1);
 }

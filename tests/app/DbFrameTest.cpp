@@ -1,17 +1,18 @@
 #include "settings/DbTestSupport.h"
 
 #include "app/AppHome.h"
+#include "app/FrameDbSession.h"
 #include "app/MainFrame.h"
 #include "platform/data/TableNames.h"
 #include "settings/db/Backup.h"
 #include "settings/db/Compaction.h"
 #include "settings/db/DBChangeRules.h"
-#include "app/FrameDbSession.h"
 #include "settings/db/Restore.h"
 
 #include <QCoreApplication>
 
-namespace {
+namespace
+{
 
 void Pump()
 {

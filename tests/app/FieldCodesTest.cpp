@@ -44,13 +44,20 @@ QList<CWordRow> MasterWords()
     add({"Item"}, "TaxFlg2", {{1, u"外税"}, {2, u"内税"}, {0, u"非課税"}});
     add({"Item"}, "StockType", {{0, u"しない"}, {1, u"する"}});
     add({"Item"}, "SetItem", {{0, u"通常商品"}, {1, u"組立商品"}});
-    add({"Customer", "Supplier"}, "Day", {{0, u"都度"}, {99, u"月末"}, {15, u"15日"}, {1, u"1日"}, {28, u"28日"}});
+    add({"Customer", "Supplier"}, "Day",
+        {{0, u"都度"}, {99, u"月末"}, {15, u"15日"}, {1, u"1日"}, {28, u"28日"}});
     add({"Customer", "Supplier"}, "TaxType",
         {{1, u"請求時"}, {2, u"納品ごと"}, {3, u"明細ごと"}, {4, u"内税"}, {0, u"しない"}});
     add({"Customer", "Supplier"}, "TaxRoundType", {{1, u"切り捨て"}, {2, u"四捨五入"}, {3, u"切り上げ"}});
     add({"Customer", "Supplier"}, "RoundType", {{1, u"切り捨て"}, {2, u"四捨五入"}, {3, u"切り上げ"}});
     add({"Customer", "Supplier"}, "CollectCycle",
-        {{0, u"請求後"}, {1, u"当月"}, {2, u"翌月"}, {3, u"翌々月"}, {4, u"3ヶ月"}, {5, u"4ヶ月"}, {6, u"5ヶ月"},
+        {{0, u"請求後"},
+         {1, u"当月"},
+         {2, u"翌月"},
+         {3, u"翌々月"},
+         {4, u"3ヶ月"},
+         {5, u"4ヶ月"},
+         {6, u"5ヶ月"},
          {7, u"6ヶ月"}});
     add({"Supplier"}, "BankAccountType", {{1, u"当座"}, {2, u"普通"}, {3, u"貯蓄"}});
     add({"Supplier"}, "BankFee", {{0, u"相手負担"}, {1, u"自社負担"}});
@@ -69,10 +76,13 @@ TEST(FieldCodes, MasterWordsBothWays)
         EXPECT_EQ(Shown(name, row.code), row.word);
         EXPECT_EQ(Shown(name, row.code, 1), QString::number(row.code) + u':' + row.word);
         int code = -12345;
-        EXPECT_EQ(GetFieldCodeFromText(QLatin1String(row.table), QLatin1String(row.field), row.word, code), 1);
+        EXPECT_EQ(GetFieldCodeFromText(QLatin1String(row.table), QLatin1String(row.field), row.word, code),
+                  1);
         EXPECT_EQ(code, row.code);
         code = -12345;
-        EXPECT_EQ(GetFieldCodeFromText(QLatin1String(row.table), u'.' + QLatin1String(row.field), row.word, code), 1);
+        EXPECT_EQ(
+            GetFieldCodeFromText(QLatin1String(row.table), u'.' + QLatin1String(row.field), row.word, code),
+            1);
         EXPECT_EQ(code, row.code);
     }
     // A code without a word shows as nothing, or as its code and a colon.
@@ -88,9 +98,11 @@ TEST(FieldCodes, RefusedWords)
     const struct {
         QString table, field, text;
     } refused[] = {
-        {QStringLiteral("Customer"), QStringLiteral("BankFee"), QStringLiteral("相手負担")}, // bank data: suppliers only
+        {QStringLiteral("Customer"), QStringLiteral("BankFee"),
+         QStringLiteral("相手負担")}, // bank data: suppliers only
         {QStringLiteral("Customer"), QStringLiteral("BankAccountType"), QStringLiteral("当座")},
-        {QStringLiteral("Customer"), QStringLiteral("TaxType"), QStringLiteral("切り捨て")}, // another field's word
+        {QStringLiteral("Customer"), QStringLiteral("TaxType"),
+         QStringLiteral("切り捨て")}, // another field's word
         {QStringLiteral("Item"), QStringLiteral("Day"), QStringLiteral("都度")},
         {QStringLiteral("Sales_H"), QStringLiteral("TaxType"), QStringLiteral("請求時")},
         {QString(), QStringLiteral("TaxType"), QStringLiteral("請求時")},
@@ -112,7 +124,8 @@ TEST(FieldCodes, RefusedWords)
     };
     for (const auto& r : refused) {
         int code = -12345;
-        EXPECT_EQ(GetFieldCodeFromText(r.table, r.field, r.text, code), 0) << r.field.toStdString() << " " << r.text.toStdString();
+        EXPECT_EQ(GetFieldCodeFromText(r.table, r.field, r.text, code), 0)
+            << r.field.toStdString() << " " << r.text.toStdString();
         EXPECT_EQ(code, -12345);
     }
 
@@ -120,14 +133,19 @@ TEST(FieldCodes, RefusedWords)
         QString field, text;
         int code;
     } days[] = {
-        {QStringLiteral("Day"), QStringLiteral("0"), 0},         {QStringLiteral("Day"), QStringLiteral("28"), 28},
-        {QStringLiteral("Day"), QStringLiteral("99"), 99},       {QStringLiteral("Day"), QStringLiteral("０５"), 5},
-        {QStringLiteral("CollectDay"), QStringLiteral("月末"), 99}, {QStringLiteral("CollectDay"), QStringLiteral("20"), 20},
-        {QStringLiteral("CollectDay"), QStringLiteral("45日"), 45}, {QStringLiteral("CollectDay"), QStringLiteral("0"), 0},
+        {QStringLiteral("Day"), QStringLiteral("0"), 0},
+        {QStringLiteral("Day"), QStringLiteral("28"), 28},
+        {QStringLiteral("Day"), QStringLiteral("99"), 99},
+        {QStringLiteral("Day"), QStringLiteral("０５"), 5},
+        {QStringLiteral("CollectDay"), QStringLiteral("月末"), 99},
+        {QStringLiteral("CollectDay"), QStringLiteral("20"), 20},
+        {QStringLiteral("CollectDay"), QStringLiteral("45日"), 45},
+        {QStringLiteral("CollectDay"), QStringLiteral("0"), 0},
     };
     for (const auto& d : days) {
         int code = -1;
-        EXPECT_EQ(GetFieldCodeFromText(QStringLiteral("Customer"), d.field, d.text, code), 1) << d.text.toStdString();
+        EXPECT_EQ(GetFieldCodeFromText(QStringLiteral("Customer"), d.field, d.text, code), 1)
+            << d.text.toStdString();
         EXPECT_EQ(code, d.code);
     }
 }
@@ -166,7 +184,8 @@ TEST(FieldCodes, DisplayByTypeAndBareNames)
         {QStringLiteral("タイプ"), 3, QStringLiteral("調整"), QStringLiteral("調整")},
         {QStringLiteral("タイプ"), 4, QStringLiteral("棚卸"), QStringLiteral("棚卸")},
         {QStringLiteral("Customer.ID"), 42, QStringLiteral("42"), QStringLiteral("42:42")},
-        {QStringLiteral("Customer.BankFee"), 1, QStringLiteral("1"), QStringLiteral("1:1")}, // bank words: suppliers only
+        {QStringLiteral("Customer.BankFee"), 1, QStringLiteral("1"),
+         QStringLiteral("1:1")}, // bank words: suppliers only
         {QStringLiteral("Customer.Day"), 99, QStringLiteral("月末"), QStringLiteral("99:月末")},
     };
     for (const auto& s : shown) {
@@ -183,20 +202,23 @@ TEST(FieldCodes, MasterFieldOrder)
 
     ASSERT_EQ(GetMasterFieldNames(2, names, 0), 1);
     EXPECT_EQ(names.size(), 32);
-    EXPECT_EQ(names.mid(0, 3), (QStringList{QString(), QStringLiteral("CustomerCode"), QStringLiteral("Company")}));
-    EXPECT_EQ(names.mid(17, 3), (QStringList{QStringLiteral("RoundType"), QStringLiteral("Percent"), QStringLiteral("CollectCycle")}));
+    EXPECT_EQ(names.mid(0, 3),
+              (QStringList{QString(), QStringLiteral("CustomerCode"), QStringLiteral("Company")}));
+    EXPECT_EQ(names.mid(17, 3), (QStringList{QStringLiteral("RoundType"), QStringLiteral("Percent"),
+                                             QStringLiteral("CollectCycle")}));
     EXPECT_EQ(names.last(), QStringLiteral("Memo"));
 
     ASSERT_EQ(GetMasterFieldNames(3, names, 1), 1);
     EXPECT_EQ(names.size(), 44);
     EXPECT_EQ(names[1], QStringLiteral("SupplierCode"));
     EXPECT_FALSE(names.contains(QStringLiteral("Percent")));
-    EXPECT_EQ(names.mid(22, 12),
-              (QStringList{QStringLiteral("Ceiling"), QStringLiteral("Bank"), QStringLiteral("BankCode"),
-                           QStringLiteral("BankBranch"), QStringLiteral("BankBranchCode"),
-                           QStringLiteral("BankAccountType"), QStringLiteral("BankNumber"),
-                           QStringLiteral("BankOnesName"), QStringLiteral("BankOnesPhoenic"),
-                           QStringLiteral("BankType"), QStringLiteral("PaymentType"), QStringLiteral("BankFee")}));
+    EXPECT_EQ(
+        names.mid(22, 12),
+        (QStringList{QStringLiteral("Ceiling"), QStringLiteral("Bank"), QStringLiteral("BankCode"),
+                     QStringLiteral("BankBranch"), QStringLiteral("BankBranchCode"),
+                     QStringLiteral("BankAccountType"), QStringLiteral("BankNumber"),
+                     QStringLiteral("BankOnesName"), QStringLiteral("BankOnesPhoenic"),
+                     QStringLiteral("BankType"), QStringLiteral("PaymentType"), QStringLiteral("BankFee")}));
     EXPECT_EQ(names.mid(42), (QStringList{QStringLiteral("StartDate"), QStringLiteral("LastUpdate")}));
 }
 
@@ -207,7 +229,8 @@ TEST(FieldCodes, DefaultValueFiles)
     ScopedFakeUi ui;
     QFile file(dir.filePath(QStringLiteral("CLOSEDAY.AUT")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("\x02" "15");
+    file.write("\x02"
+               "15");
     file.close();
     EXPECT_EQ(ReadAutFile(dir.filePath(QStringLiteral("CloseDay.aut"))), QStringLiteral("15"));
     EXPECT_EQ(ReadAutFile(dir.filePath(QStringLiteral("Missing.aut"))), QString());
@@ -215,7 +238,8 @@ TEST(FieldCodes, DefaultValueFiles)
 
     QFile damaged(dir.filePath(QStringLiteral("Com.aut")));
     ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
-    damaged.write("\x05" "ab");
+    damaged.write("\x05"
+                  "ab");
     damaged.close();
     EXPECT_EQ(ReadAutFile(damaged.fileName()), QString());
     ASSERT_EQ(ui.Prompt().Texts().size(), 1);

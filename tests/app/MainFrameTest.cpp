@@ -36,7 +36,8 @@
 
 #include <sqlite3.h>
 
-namespace {
+namespace
+{
 
 const QString kTitle = QStringLiteral("Corvanta／販売");
 
@@ -55,8 +56,9 @@ struct CLinkScript {
     QStringList log;
 };
 
-class CFakeLink : public IManagerLink {
-public:
+class CFakeLink : public IManagerLink
+{
+  public:
     explicit CFakeLink(CLinkScript& script) : m_script(script) {}
     bool Start() override { return true; }
     int Register() override { return 7; }
@@ -79,7 +81,7 @@ public:
     bool IsConnected() const override { return m_connected; }
     void SetCloseOrderHandler(std::function<void()>) override {}
 
-private:
+  private:
     CLinkScript& m_script;
     bool m_connected = false;
 };
@@ -134,8 +136,8 @@ TEST(ViewKindTest, TableRowsAndIrregularKinds)
         const CViewKindInfo info = GetViewKindInfo(kind);
         return QList<int>{int(info.viewClass), info.menuId, info.toolBarId};
     };
-    const int menu = int(EViewClass::Menu), master = int(EViewClass::Master), header = int(EViewClass::Header),
-              shime = int(EViewClass::Shime);
+    const int menu = int(EViewClass::Menu), master = int(EViewClass::Master),
+              header = int(EViewClass::Header), shime = int(EViewClass::Shime);
     EXPECT_EQ(row(0), QList<int>({menu, 0, 0}));
     // Kind 1 shares the menu of 2 and 3 but has a toolbar of its own.
     EXPECT_EQ(row(1), QList<int>({master, 145, 404}));
@@ -224,8 +226,9 @@ TEST(MainFrameTest, ConnectedAnswerLoadsPeriodCalendarAndName)
         CLinkScript script;
         auto frame = StartFrame([&](CMainFrame&) { return std::make_unique<CFakeLink>(script); });
         ASSERT_TRUE(frame);
-        EXPECT_EQ(ui.Prompt().Texts(), QStringList({QStringLiteral("カレンダーのデータ取得に失敗しました。"),
-                                                    QStringLiteral("現在のデータベース名取得に失敗しました。")}));
+        EXPECT_EQ(ui.Prompt().Texts(),
+                  QStringList({QStringLiteral("カレンダーのデータ取得に失敗しました。"),
+                               QStringLiteral("現在のデータベース名取得に失敗しました。")}));
         EXPECT_TRUE(frame->isVisible());
         EXPECT_EQ(frame->GetConnectionID(), 7);
     }
@@ -438,8 +441,9 @@ TEST(MainFrameTest, SwitchesViewsWithTheirMenusAndToolbars)
     EXPECT_TRUE(VisibleToolBars(*frame).isEmpty());
     // The empty schedule said so; the ledger, opened without its dialog's
     // partner and period, could not be loaded.
-    EXPECT_EQ(ui.Prompt().Texts(), QStringList({QStringLiteral("対象データはありませんでした。"),
-                                                QStringLiteral("データの取得に失敗しました。期間が正しくありません。")}));
+    EXPECT_EQ(ui.Prompt().Texts(),
+              QStringList({QStringLiteral("対象データはありませんでした。"),
+                           QStringLiteral("データの取得に失敗しました。期間が正しくありません。")}));
     ui.Prompt().Clear();
 
     // The screen commands of the frame.
@@ -597,8 +601,9 @@ TEST(MainFrameTest, DisabledEntriesShowTheirPrompt)
 // a class nobody registered falls back to the menu screen.
 TEST(MainFrameTest, ViewsComeFromTheRegistry)
 {
-    class CProbeView : public CView {
-    public:
+    class CProbeView : public CView
+    {
+      public:
         using CView::CView;
         void OnInitialUpdate() override { mode = GetFrame().GetViewKind(); }
         int mode = -1;
@@ -613,7 +618,8 @@ TEST(MainFrameTest, ViewsComeFromTheRegistry)
 
     CViewRegistry& registry = CViewRegistry::Instance();
     CProbeView* made = nullptr;
-    registry.Register(EViewClass::Header, [&made](CMainFrame& f) -> CView* { return made = new CProbeView(f); });
+    registry.Register(EViewClass::Header,
+                      [&made](CMainFrame& f) -> CView* { return made = new CProbeView(f); });
     frame->SwitchView(6);
     Pump();
     EXPECT_EQ(frame->GetActiveView(), made);
@@ -640,9 +646,13 @@ TEST(MainFrameTest, ViewsComeFromTheRegistry)
 // application) has a handler for it; update handlers still decide first.
 TEST(MainFrameTest, CommandsWithoutAHandlerAreDisabled)
 {
-    class CAppTarget : public CCommandTarget {
-    public:
-        CAppTarget() { MapCommand(40002, [this] { ++runs; }); }
+    class CAppTarget : public CCommandTarget
+    {
+      public:
+        CAppTarget()
+        {
+            MapCommand(40002, [this] { ++runs; });
+        }
         int runs = 0;
     };
     CAppHome home;
@@ -849,17 +859,26 @@ TEST(MainFrameTest, CodeLookupAndTools)
     ASSERT_EQ(frame->GetMakeMsgID().InsertData(set, err), 1) << err.toStdString();
 
     CCDSData found;
-    EXPECT_EQ(frame->CheckDuplicateCode(QStringLiteral("Customer"), QStringLiteral("CustomerCode"), QStringLiteral("O'Neil"), found), 1);
+    EXPECT_EQ(frame->CheckDuplicateCode(QStringLiteral("Customer"), QStringLiteral("CustomerCode"),
+                                        QStringLiteral("O'Neil"), found),
+              1);
     EXPECT_EQ(found.GetCount(), 1);
     CCDSData none;
-    EXPECT_EQ(frame->CheckDuplicateCode(QStringLiteral("Customer"), QStringLiteral("CustomerCode"), QStringLiteral("O'Ne"), none), 1);
+    EXPECT_EQ(frame->CheckDuplicateCode(QStringLiteral("Customer"), QStringLiteral("CustomerCode"),
+                                        QStringLiteral("O'Ne"), none),
+              1);
     EXPECT_EQ(none.GetCount(), 0);
-    EXPECT_EQ(frame->CheckDuplicateCode(QStringLiteral("Customer"), QStringLiteral("CustomerCode"), QString(), none), 0);
+    EXPECT_EQ(frame->CheckDuplicateCode(QStringLiteral("Customer"), QStringLiteral("CustomerCode"), QString(),
+                                        none),
+              0);
     EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
     // A lookup that fails says so and answers 0.
-    EXPECT_EQ(frame->CheckDuplicateCode(QStringLiteral("NoSuchTable"), QStringLiteral("Code"), QStringLiteral("1"), none), 0);
+    EXPECT_EQ(frame->CheckDuplicateCode(QStringLiteral("NoSuchTable"), QStringLiteral("Code"),
+                                        QStringLiteral("1"), none),
+              0);
     ASSERT_EQ(ui.Prompt().Calls().size(), 1);
-    EXPECT_TRUE(ui.Prompt().Calls()[0].text.startsWith(QStringLiteral("データの二重登録チェックに失敗しました。")));
+    EXPECT_TRUE(
+        ui.Prompt().Calls()[0].text.startsWith(QStringLiteral("データの二重登録チェックに失敗しました。")));
 
     // Tools start from the program's "Exe" folder, their arguments after one
     // blank; a tool that is not there is named as not installed, and the
@@ -888,21 +907,26 @@ TEST(MainFrameTest, CodeLookupAndTools)
     standIn(desktop.filePath(QStringLiteral("xcalc")));
     frame->ExecuteCommand(ID_TOOL_CALCULATOR);
     qputenv("PATH", path);
-    EXPECT_EQ(started, QStringList({exe + QStringLiteral("MorvekTel| /B"), desktop.filePath(QStringLiteral("xcalc")) + u'|'}));
+    EXPECT_EQ(started, QStringList({exe + QStringLiteral("MorvekTel| /B"),
+                                    desktop.filePath(QStringLiteral("xcalc")) + u'|'}));
     EXPECT_EQ(ui.Prompt().Texts(), QStringList{QStringLiteral("「電卓」はインストールされていません。")});
     ui.Prompt().Clear();
     startWorks = false;
     frame->ExecuteCommand(ID_TOOL_PHONEBOOK);
-    EXPECT_EQ(ui.Prompt().Texts(), QStringList{QStringLiteral("「電話帳・郵便番号検索」を起動できませんでした。")});
+    EXPECT_EQ(ui.Prompt().Texts(),
+              QStringList{QStringLiteral("「電話帳・郵便番号検索」を起動できませんでした。")});
     SetProcessLauncher(old);
 
     // Without a connection the lookup is a fatal error.
     ui.Prompt().Clear();
     frame->GetMakeMsgID().Close();
-    EXPECT_EQ(frame->CheckDuplicateCode(QStringLiteral("Customer"), QStringLiteral("CustomerCode"), QStringLiteral("A"), none), 0);
+    EXPECT_EQ(frame->CheckDuplicateCode(QStringLiteral("Customer"), QStringLiteral("CustomerCode"),
+                                        QStringLiteral("A"), none),
+              0);
     ASSERT_EQ(ui.Prompt().Calls().size(), 1);
     EXPECT_EQ(ui.Prompt().Calls()[0].icon, MB_ICONSTOP);
-    EXPECT_TRUE(ui.Prompt().Calls()[0].text.startsWith(QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + kTitle));
+    EXPECT_TRUE(ui.Prompt().Calls()[0].text.startsWith(
+        QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + kTitle));
 }
 
 // The database popup's backup, restore and compaction run on the connected
@@ -1030,8 +1054,11 @@ TEST(MainFrameTest, SlipFormCommandsFromThePopups)
         int popup;
         int id;
         long pick;
-    } steps[] = {{3, ID_ESTIMATE_NEW, 102}, {4, ID_SALES_NEW, 201}, {4, ID_SALES_NEW, 202},
-                 {5, ID_ORDER_NEW, 401},    {6, ID_STOCK_NEW, 501}};
+    } steps[] = {{3, ID_ESTIMATE_NEW, 102},
+                 {4, ID_SALES_NEW, 201},
+                 {4, ID_SALES_NEW, 202},
+                 {5, ID_ORDER_NEW, 401},
+                 {6, ID_STOCK_NEW, 501}};
     for (const auto& step : steps) {
         QAction* entry = PopupEntry(frame->m_PopupMenu[step.popup], step.id);
         ASSERT_TRUE(entry) << step.id;
@@ -1065,7 +1092,8 @@ TEST(MainFrameTest, SlipFormCommandsFromThePopups)
     const QStringList shown = ui.Prompt().Texts();
     ASSERT_EQ(shown.size(), 2);
     EXPECT_EQ(shown[0], QStringLiteral("オリジナルフォームがありません。バックアップを中止します。"));
-    EXPECT_TRUE(shown[1].startsWith(QStringLiteral("オリジナルフォームの情報をバックアップを取ったときの状態に戻します。")));
+    EXPECT_TRUE(shown[1].startsWith(
+        QStringLiteral("オリジナルフォームの情報をバックアップを取ったときの状態に戻します。")));
     EXPECT_TRUE(ui.Prompt().PickerCalls().isEmpty());
 }
 
@@ -1084,7 +1112,8 @@ TEST(MainFrameTest, BackToMenuReloadsTheCalendarFromScreensThatChangeData)
     EXPECT_EQ(frame->GetCalendarData().GetCount(), 0);
 
     // An open closing due within the period, written while a list is shown.
-    Sql(frame->GetMakeMsgID(), QStringLiteral("INSERT INTO Sales_Close(CollectDate, Status) VALUES('2024-04-10', 0)"));
+    Sql(frame->GetMakeMsgID(),
+        QStringLiteral("INSERT INTO Sales_Close(CollectDate, Status) VALUES('2024-04-10', 0)"));
     for (int kind : {1, 4, 6}) {
         frame->SwitchView(kind);
         frame->ExecuteCommand(ID_BACK_TO_MENU);

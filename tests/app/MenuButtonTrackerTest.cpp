@@ -4,14 +4,16 @@
 
 #include <set>
 
-namespace {
+namespace
+{
 
 using Group = CMenuButtonTracker::Group;
 
 // Three bottom buttons side by side, two file buttons above them, four
 // calendar cells of which only 1 and 2 carry a mark.
-class MenuButtonTrackerTest : public ::testing::Test {
-protected:
+class MenuButtonTrackerTest : public ::testing::Test
+{
+  protected:
     void SetUp() override
     {
         m_tracker.SetRects(CMenuButtonTracker::Bottom, {kB0, kB1, kB2});
@@ -31,7 +33,8 @@ protected:
 
     static inline const QRect kB0{0, 100, 50, 20}, kB1{60, 100, 50, 20}, kB2{120, 100, 50, 20};
     static inline const QRect kF0{0, 0, 50, 50}, kF1{60, 0, 50, 50};
-    static inline const QRect kC0{200, 0, 40, 20}, kC1{200, 30, 40, 20}, kC2{200, 60, 40, 20}, kC3{200, 90, 40, 20};
+    static inline const QRect kC0{200, 0, 40, 20}, kC1{200, 30, 40, 20}, kC2{200, 60, 40, 20},
+        kC3{200, 90, 40, 20};
     const QPoint kNowhere{180, 200};
 
     CMenuButtonTracker m_tracker;

@@ -8,7 +8,8 @@
 
 #include <functional>
 
-namespace {
+namespace
+{
 
 void AddDay(CCDSData& set, const QDate& date, int bill, int pay, int in, int out)
 {
@@ -39,9 +40,9 @@ TEST(MenuCalendarTest, MarksFromRecords)
     CCDSData set;
     AddDay(set, start, 2, 0, 0, 1);
     AddDay(set, QDate(2024, 1, 31), 0, 3, 0, 0);
-    AddDay(set, QDate(2024, 2, 14), 0, 0, 4, 0);  // the period's last day
-    AddDay(set, QDate(2024, 1, 14), 9, 9, 9, 9);  // before the period
-    AddDay(set, QDate(2024, 2, 15), 9, 9, 9, 9);  // offset 31: beyond the rows
+    AddDay(set, QDate(2024, 2, 14), 0, 0, 4, 0); // the period's last day
+    AddDay(set, QDate(2024, 1, 14), 9, 9, 9, 9); // before the period
+    AddDay(set, QDate(2024, 2, 15), 9, 9, 9, 9); // offset 31: beyond the rows
     // A record without a date, one with only some fields, one with text.
     set.AddNew()->SetField(QStringLiteral("締め請求"), 5);
     COneRecord* partial = set.AddNew();
@@ -53,8 +54,9 @@ TEST(MenuCalendarTest, MarksFromRecords)
 
     CMenuCalendar calendar;
     calendar.PrepareCalender(start, set);
-    EXPECT_EQ(Marks(calendar), QStringList({QStringLiteral("0:0=2"), QStringLiteral("0:3=1"), QStringLiteral("5:2=7"),
-                                            QStringLiteral("16:1=3"), QStringLiteral("30:2=4")}));
+    EXPECT_EQ(Marks(calendar),
+              QStringList({QStringLiteral("0:0=2"), QStringLiteral("0:3=1"), QStringLiteral("5:2=7"),
+                           QStringLiteral("16:1=3"), QStringLiteral("30:2=4")}));
     EXPECT_EQ(calendar.Mark(4, 0), 0);
     EXPECT_EQ(calendar.Mark(0, 31), 0);
 
@@ -169,8 +171,9 @@ TEST(MenuCalendarTest, MonthMoves)
 
 // The calendar marks of a real database: customers and suppliers with
 // closing days and unbilled slips, open closings with collection dates.
-class MenuCalendarDbTest : public DatabaseTest {
-protected:
+class MenuCalendarDbTest : public DatabaseTest
+{
+  protected:
     void Insert(const QString& table, const std::function<void(COneRecord&)>& fill)
     {
         CCDSData set;
@@ -189,7 +192,8 @@ TEST_F(MenuCalendarDbTest, MarksFromFixtureDatabase)
             r.SetField(table + QStringLiteral(".Day"), day);
         });
     };
-    auto slip = [this](const QString& table, const QString& codeField, const QString& code, const QDate& date) {
+    auto slip = [this](const QString& table, const QString& codeField, const QString& code,
+                       const QDate& date) {
         Insert(table, [&](COneRecord& r) {
             r.SetField(table + u'.' + codeField, code);
             r.SetField(table + QStringLiteral(".Date"), date);
@@ -224,8 +228,9 @@ TEST_F(MenuCalendarDbTest, MarksFromFixtureDatabase)
     calendar.PrepareCalender(start, records);
     // 20 January: two customers; 25 January: one supplier; 31 January: the
     // month-end customer and a payment due; 10 February: a receipt due.
-    EXPECT_EQ(Marks(calendar), QStringList({QStringLiteral("5:0=2"), QStringLiteral("10:1=1"), QStringLiteral("16:0=1"),
-                                            QStringLiteral("16:3=1"), QStringLiteral("26:2=1")}));
+    EXPECT_EQ(Marks(calendar),
+              QStringList({QStringLiteral("5:0=2"), QStringLiteral("10:1=1"), QStringLiteral("16:0=1"),
+                           QStringLiteral("16:3=1"), QStringLiteral("26:2=1")}));
     // The month-end customer's mark opens the customers' closing for day 99.
     calendar.SetFirstRow(16);
     EXPECT_EQ(calendar.CellMark(0), 1);

@@ -23,7 +23,8 @@
 #include <map>
 #include <set>
 
-namespace {
+namespace
+{
 
 void Pump()
 {
@@ -42,8 +43,9 @@ int MarkCount(const CMenuCalendar& calendar)
 
 // The master openers replaced by ones that write down what they were asked
 // and answer as told; the real ones come back at the end.
-class CRecordingOpeners {
-public:
+class CRecordingOpeners
+{
+  public:
     CRecordingOpeners()
     {
         CViewRegistry& registry = CViewRegistry::Instance();
@@ -65,8 +67,9 @@ public:
 };
 
 // A connected frame on a database from the template, today 20 January 2024.
-class MenuCommandsTest : public ::testing::Test {
-protected:
+class MenuCommandsTest : public ::testing::Test
+{
+  protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_home.IsReady());
@@ -176,7 +179,8 @@ TEST_F(MenuCommandsTest, EachCommandOpensItsDialogAndWhatFollows)
         before = after;
     }
     whileOpen.clear();
-    EXPECT_TRUE(m_ui.Prompt().ScriptErrors().isEmpty()) << m_ui.Prompt().ScriptErrors().join(u'|').toStdString();
+    EXPECT_TRUE(m_ui.Prompt().ScriptErrors().isEmpty())
+        << m_ui.Prompt().ScriptErrors().join(u'|').toStdString();
 
     // Delete is the carry-forward on the menu screen; a list deletes its own
     // rows instead (nothing selected here: it says so).
@@ -213,7 +217,8 @@ TEST_F(MenuCommandsTest, FirstRunAsksCompanyThenConditionsOncePerDatabase)
         }
         return int(QDialog::Rejected);
     });
-    CTollavineView::SetDatabaseSwitcher([](CMainFrame&, const QString& name) { return CDBDirMng().SetNowDB(name); });
+    CTollavineView::SetDatabaseSwitcher(
+        [](CMainFrame&, const QString& name) { return CDBDirMng().SetNowDB(name); });
     const QStringList setup{QStringLiteral("自社情報の設定"), QStringLiteral("販売条件の設定")};
 
     // Start on the new database.
@@ -251,7 +256,8 @@ TEST_F(MenuCommandsTest, FirstRunAsksCompanyThenConditionsOncePerDatabase)
     m_frame.ExecuteCommand(32783);
     EXPECT_EQ(titles, QStringList{QStringLiteral("データベースの追加")});
     EXPECT_EQ(m_frame.GetDatabaseName(), QStringLiteral("本社"));
-    const QString another = m_home.AddCurrentDatabase(QStringLiteral("新店"), QStringLiteral("another"), true);
+    const QString another =
+        m_home.AddCurrentDatabase(QStringLiteral("新店"), QStringLiteral("another"), true);
     ASSERT_TRUE(CDBDirMng().SetNowDB(QStringLiteral("本社")) == 1 && !another.isEmpty());
     titles.clear();
     switchTo = QStringLiteral("新店");
@@ -264,7 +270,8 @@ TEST_F(MenuCommandsTest, FirstRunAsksCompanyThenConditionsOncePerDatabase)
     CTollavineView::SetDatabaseSwitcher({});
 }
 
-namespace {
+namespace
+{
 
 // Every command a user can reach: the entries of each view kind's menu bar
 // and toolbar, and of the menu screen's popups.
@@ -323,7 +330,8 @@ TEST_F(MenuCommandsTest, EveryReachableCommandHasAHandlerAndAText)
                 missing[id] << QString::number(kind);
             // The popups carry their own texts; toolbar buttons need the
             // string table's tip or a menu entry of the same id.
-            if (kind != 0 && GetCommandText(id).isEmpty() && !menuTexts.contains(id) && !textless.contains(id))
+            if (kind != 0 && GetCommandText(id).isEmpty() && !menuTexts.contains(id) &&
+                !textless.contains(id))
                 textless << id;
         }
     }

@@ -1,9 +1,10 @@
-#include "app/menu/MenuBitmaps.h"
 #include "app/menu/MenuLayout.h"
+#include "app/menu/MenuBitmaps.h"
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 TEST(MenuLayoutTest, FixedCorners)
 {
@@ -16,7 +17,8 @@ TEST(MenuLayoutTest, FixedCorners)
     const QPoint bottom[7] = {{7, 466}, {72, 466}, {136, 466}, {200, 466}, {264, 466}, {328, 466}, {210, 18}};
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(layout.Bottom(i).topLeft(), bottom[i]) << i;
-    const QPoint file[8] = {{15, 110}, {90, 110}, {210, 150}, {300, 150}, {10, 290}, {110, 290}, {260, 350}, {300, 350}};
+    const QPoint file[8] = {{15, 110}, {90, 110},  {210, 150}, {300, 150},
+                            {10, 290}, {110, 290}, {260, 350}, {300, 350}};
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(layout.File(i).topLeft(), file[i]) << i;
     const QPoint cal[3] = {{650, 32}, {670, 32}, {720, 32}};
@@ -50,7 +52,8 @@ TEST(MenuLayoutTest, FixedCorners)
     for (int r = 0; r < 15; ++r) {
         EXPECT_EQ(layout.Day(r), QRect(QPoint(415, rowTops[r] + 4), cell)) << r;
         for (int c = 0; c < 4; ++c)
-            EXPECT_EQ(layout.Cell(r * 4 + c), QRect(QPoint(443 + c * (cell.width() + 3), rowTops[r]), cell)) << r;
+            EXPECT_EQ(layout.Cell(r * 4 + c), QRect(QPoint(443 + c * (cell.width() + 3), rowTops[r]), cell))
+                << r;
     }
     EXPECT_EQ(layout.CellRects().size(), 60);
     EXPECT_EQ(layout.CellRects()[17], layout.Cell(17));
@@ -75,12 +78,14 @@ TEST(MenuLayoutTest, PicturesFitTheirButtons)
     for (int s = 0; s < 3; ++s) {
         for (int i = 0; i < 7; ++i) {
             EXPECT_EQ(MenuBitmap::Size(MenuBitmap::GetFileButtonBitmap(0, i, s)), layout.File(i).size()) << i;
-            EXPECT_EQ(MenuBitmap::Size(MenuBitmap::GetBottomButtonBitmap(i, s)), layout.Bottom(i).size()) << i;
+            EXPECT_EQ(MenuBitmap::Size(MenuBitmap::GetBottomButtonBitmap(i, s)), layout.Bottom(i).size())
+                << i;
         }
         for (int i = 0; i < 8; ++i)
             EXPECT_EQ(MenuBitmap::Size(MenuBitmap::GetFileButtonBitmap(1, i, s)), layout.File(i).size()) << i;
         for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(MenuBitmap::Size(MenuBitmap::GetCalButtonBitmap(i, s)), layout.CalButton(i).size()) << i;
+            EXPECT_EQ(MenuBitmap::Size(MenuBitmap::GetCalButtonBitmap(i, s)), layout.CalButton(i).size())
+                << i;
         for (int c = 0; c < 4; ++c)
             EXPECT_EQ(MenuBitmap::Size(MenuBitmap::GetCellBitmap(c, s)), layout.Cell(c).size()) << c;
     }

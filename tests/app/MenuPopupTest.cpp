@@ -11,7 +11,8 @@
 
 #include <set>
 
-namespace {
+namespace
+{
 
 // The popups as the menu screen fixes them, one line per popup: "id text"
 // per command, "> text = popup" per submenu, entries separated by " | ".
@@ -41,14 +42,16 @@ const char* const kExpected[MenuPopup::kCount] = {
     "32971 仕入先別 | 32972 商品別 | 32973 担当者別 | 33007 期間別",
     "32974 仕入先別 | 32975 商品別 | 32976 担当者別",
     "1424 弊社ソフトウェアページへ | 1425 オンラインショップ「Lindqvar」",
-    "32783 データベースの追加 | 32831 使用中のデータベースのバックアップ | 32832 使用中のデータベースへの復元 | "
+    "32783 データベースの追加 | 32831 使用中のデータベースのバックアップ | 32832 "
+    "使用中のデータベースへの復元 | "
     "32833 データベースの最適化 | 32789 データベースの繰越処理 | 32835 パスワードの設定・解除",
     "32780 自社情報の設定 | 32788 販売条件の設定 | 32781 担当者の設定 | 32836 入金摘要内容の設定 | "
     "32782 集計用の分類設定 | 32837 支払手数料の設定 | 33020 環境設定",
     "32994 ﾌｫｰﾑの作成・管理 | 32995 ｵﾘｼﾞﾅﾙﾌｫｰﾑのﾊﾞｯｸｱｯﾌﾟ | 32996 ｵﾘｼﾞﾅﾙﾌｫｰﾑの復元",
     "32790 社印・印鑑画像作成 | 32791 定型文の登録 | 32792 電卓 | 32793 電話帳・郵便番号検索 | "
     "32794 電話帳追加ﾃﾞｰﾀのﾊﾞｯｸｱｯﾌﾟ | 32839 電話帳追加ﾃﾞｰﾀの復元",
-    "57667 目次 ｷｰﾜｰﾄﾞ検索 | 1422 サポート案内 | 1423 Ｑ＆Ａ集 | 33049 用紙問合せ先 | > オンラインサービス = 24 | "
+    "57667 目次 ｷｰﾜｰﾄﾞ検索 | 1422 サポート案内 | 1423 Ｑ＆Ａ集 | 33049 用紙問合せ先 | > オンラインサービス = "
+    "24 | "
     "57664 バージョン情報",
 };
 
@@ -122,13 +125,15 @@ TEST(MenuPopupTest, LookAndSizeOfEntries)
     // business popups orange, entry by entry.
     for (int n = 0; n < MenuPopup::kCount; ++n) {
         for (const MenuPopup::SEntry& e : MenuPopup::Entries(n))
-            EXPECT_EQ(MenuPopup::IsBottomEntry(e), n >= 24) << "popup " << n << " " << e.text.toString().toStdString();
+            EXPECT_EQ(MenuPopup::IsBottomEntry(e), n >= 24)
+                << "popup " << n << " " << e.text.toString().toStdString();
     }
     // Ranges at their edges, and an id in no popup.
-    for (int id : {1422, 1425, 32780, 32783, 32788, 32794, 32831, 32833, 32835, 32837, 32839, 32994, 32996, 33020,
-                   33049, 57664, 57667})
+    for (int id : {1422, 1425, 32780, 32783, 32788, 32794, 32831, 32833, 32835, 32837, 32839, 32994, 32996,
+                   33020, 33049, 57664, 57667})
         EXPECT_TRUE(MenuPopup::IsBottomMenuItem(id)) << id;
-    for (int id : {1421, 1426, 32779, 32784, 32787, 32795, 32830, 32834, 32838, 32993, 32997, 33019, 57665, 0})
+    for (int id :
+         {1421, 1426, 32779, 32784, 32787, 32795, 32830, 32834, 32838, 32993, 32997, 33019, 57665, 0})
         EXPECT_FALSE(MenuPopup::IsBottomMenuItem(id)) << id;
 
     const int h = 20;
@@ -139,8 +144,10 @@ TEST(MenuPopupTest, LookAndSizeOfEntries)
     EXPECT_EQ(MenuPopup::MeasureEntry(QStringLiteral("電卓"), true, h), QSize(140, 26));
     // Half-width katakana are one byte each: 19 bytes, 114 px, so 140.
     EXPECT_EQ(MenuPopup::MeasureEntry(QStringLiteral("ｵﾘｼﾞﾅﾙﾌｫｰﾑのﾊﾞｯｸｱｯﾌﾟ"), true, h).width(), 140);
-    EXPECT_EQ(MenuPopup::MeasureEntry(QStringLiteral("使用中のデータベースのバックアップ"), true, h).width(), 204);
-    EXPECT_EQ(MenuPopup::MeasureEntry(QStringLiteral("オンラインショップ「Lindqvar」"), true, h).width(), 6 * 30);
+    EXPECT_EQ(MenuPopup::MeasureEntry(QStringLiteral("使用中のデータベースのバックアップ"), true, h).width(),
+              204);
+    EXPECT_EQ(MenuPopup::MeasureEntry(QStringLiteral("オンラインショップ「Lindqvar」"), true, h).width(),
+              6 * 30);
 }
 
 // Draws one entry of a frame popup through its style.

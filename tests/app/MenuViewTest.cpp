@@ -5,19 +5,19 @@
 #include "app/menu/MenuPictures.h"
 #include "app/menu/MenuPopups.h"
 #include "app/menu/TollavineView.h"
+#include "platform/archive/AutFile.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/TableNames.h"
 #include "platform/env/DBDirMng.h"
-#include "platform/archive/AutFile.h"
 #include "platform/ui/FakeUi.h"
 #include "platform/ui/Modal.h"
 #include "settings/CompanyInfo.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
-#include <QApplication>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
@@ -25,7 +25,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 void AddDay(CCDSData& set, const QDate& date, int bill, int pay, int in, int out)
 {
@@ -46,8 +47,9 @@ bool AnyMark(const CMenuCalendar& calendar)
     return false;
 }
 
-class MenuViewTest : public ::testing::Test {
-protected:
+class MenuViewTest : public ::testing::Test
+{
+  protected:
     void SetUp() override { m_ui.Clock().SetToday(QDate(2024, 1, 20)); }
 
     // The menu screen as the frame shows it: through its view switch.
@@ -69,8 +71,10 @@ protected:
 
     static void Mouse(QWidget* widget, QEvent::Type type, const QPoint& at, Qt::MouseButton button)
     {
-        const Qt::MouseButtons buttons = type == QEvent::MouseButtonPress ? Qt::MouseButtons(button) : Qt::NoButton;
-        QMouseEvent event(type, QPointF(at), QPointF(widget->mapToGlobal(at)), button, buttons, Qt::NoModifier);
+        const Qt::MouseButtons buttons =
+            type == QEvent::MouseButtonPress ? Qt::MouseButtons(button) : Qt::NoButton;
+        QMouseEvent event(type, QPointF(at), QPointF(widget->mapToGlobal(at)), button, buttons,
+                          Qt::NoModifier);
         QApplication::sendEvent(widget, &event);
     }
 
@@ -197,7 +201,9 @@ TEST_F(MenuViewTest, MonthButtonsReloadFromTheDatabase)
     // A month-end customer with an unbilled slip of 5 January.
     QTemporaryDir dir;
     QString err;
-    ASSERT_EQ(CMakeMsgID::CreateDatabase(CMakeMsgID::DatabasePath(dir.path()), QDateTime::currentDateTime(), err), 1);
+    ASSERT_EQ(
+        CMakeMsgID::CreateDatabase(CMakeMsgID::DatabasePath(dir.path()), QDateTime::currentDateTime(), err),
+        1);
     ASSERT_EQ(m_frame.GetMakeMsgID().Open(dir.path(), err), 1);
     CCDSData set;
     set.m_strTable = TB_CUSTOMER;
@@ -266,7 +272,9 @@ TEST_F(MenuViewTest, PaintsMarksOnTheirRows)
 
     view->ScrollBar()->setValue(10);
     const QImage scrolled = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    auto marked = [&](int cell) { return scrolled.copy(layout.Cell(cell)) != ground.copy(layout.Cell(cell)); };
+    auto marked = [&](int cell) {
+        return scrolled.copy(layout.Cell(cell)) != ground.copy(layout.Cell(cell));
+    };
     EXPECT_TRUE(marked(6 * 4 + 0));
     EXPECT_FALSE(marked(6 * 4 + 1));
     EXPECT_TRUE(marked(6 * 4 + 3));

@@ -6,7 +6,8 @@
 
 // The shell's tests run the frame as the program does: with every
 // subsystem's screens registered before any frame is made.
-namespace {
+namespace
+{
 const bool g_registered = [] {
     CViewRegistry& views = CViewRegistry::Instance();
     RegisterMasterViews(views);

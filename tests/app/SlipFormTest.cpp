@@ -1,5 +1,5 @@
-#include "AppHome.h"
 #include "app/SlipForm.h"
+#include "AppHome.h"
 #include "platform/forms/FormsTestUtil.h"
 #include "platform/forms/PloMainData.h"
 #include "platform/ipc/ClipboardFormats.h"
@@ -49,7 +49,11 @@ TEST(SlipForm, ClipboardBlockUnderTheLayoutsFormat)
     const int format = SlipForm::PutSlipListOnClipboard(&list, 3);
     ASSERT_GT(format, 0);
     EXPECT_EQ(uint(format), RegisterClipboardFormat(QStringLiteral("CF_RL_MORVEK3")));
-    EXPECT_EQ(GetClipboardBlock(uint(format)), QByteArray::fromHex("01000000" "07000000" "02" "6162" "00"));
+    EXPECT_EQ(GetClipboardBlock(uint(format)), QByteArray::fromHex("01000000"
+                                                                   "07000000"
+                                                                   "02"
+                                                                   "6162"
+                                                                   "00"));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("another program's text"));
 
     CFormPrintList longName{{1, QString(300, u'x')}, {2, QStringLiteral("b")}};
@@ -71,8 +75,8 @@ TEST(SlipForm, ClipboardBlockUnderTheLayoutsFormat)
     // A FileName the slip-form program could never open is refused aloud.
     CFormPrintList unmappable{{1, QStringLiteral("a.vrh")}, {2, QStringLiteral("売😀.vrh")}};
     EXPECT_EQ(SlipForm::PutSlipListOnClipboard(&unmappable, 4), -1);
-    EXPECT_EQ(ui.Prompt().Texts(),
-              QStringList{QStringLiteral("伝票ファイル名<売😀.vrh>に使用できない文字「😀」が含まれています。")});
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList{QStringLiteral(
+                                       "伝票ファイル名<売😀.vrh>に使用できない文字「😀」が含まれています。")});
 
     // A format that cannot be registered puts nothing on the clipboard.
     const QString registry = home.Root() + QStringLiteral("/MyData/ClipboardFormats.txt");
@@ -103,21 +107,21 @@ TEST(SlipForm, CommandLinesOfOpenSlipForm)
         int kind;
         QString text;
         long layout;
-        long pick;      // the chooser's answer when it is shown
+        long pick; // the chooser's answer when it is shown
         int result;
-        QString args;   // empty: nothing started
+        QString args; // empty: nothing started
         bool chooser;
     } cases[] = {
         {6, {}, 15, 0, 1, QStringLiteral(" /L:15 /C:6 /W:"), false},
         {13, {}, 1301, 0, 1, QStringLiteral(" /L:1301 /C:13 /W:"), false},
         {4, QStringLiteral("04\"A001\""), 401, 0, 1, QStringLiteral(" /L:401 /C:4 /N:04\"A001\""), false},
         {1, {}, 0, 102, 1, QStringLiteral(" /L:102 /C:1"), true},
-        {2, {}, 0, 202, 1, QStringLiteral(" /L:202 /C:3"), true},      // form classification 2
+        {2, {}, 0, 202, 1, QStringLiteral(" /L:202 /C:3"), true}, // form classification 2
         {2, {}, 0, 201, 1, QStringLiteral(" /L:201 /C:2"), true},
-        {2, {}, 0, 60001, 1, QStringLiteral(" /L:60001 /C:3"), true},  // a user form of classification 2
+        {2, {}, 0, 60001, 1, QStringLiteral(" /L:60001 /C:3"), true}, // a user form of classification 2
         {2, QStringLiteral("03\"C01\""), 202, 0, 1, QStringLiteral(" /L:202 /C:3 /N:03\"C01\""), false},
-        {5, {}, 0, 0, 0, {}, true},                                    // chooser cancelled
-        {14, {}, 5, 0, 0, {}, false},                                  // no such kind
+        {5, {}, 0, 0, 0, {}, true},   // chooser cancelled
+        {14, {}, 5, 0, 0, {}, false}, // no such kind
         {0, {}, 0, 0, 0, {}, false},
         {-1, {}, 7, 0, 0, {}, false},
     };
@@ -126,7 +130,8 @@ TEST(SlipForm, CommandLinesOfOpenSlipForm)
         dialogs.m_nPick = c.pick;
         const qsizetype shown = dialogs.m_chooserKinds.size();
         EXPECT_EQ(SlipForm::OpenSlipForm(c.kind, c.text, c.layout), c.result) << c.kind;
-        EXPECT_EQ(launcher.m_starts, c.args.isEmpty() ? QStringList() : QStringList{program + c.args}) << c.kind;
+        EXPECT_EQ(launcher.m_starts, c.args.isEmpty() ? QStringList() : QStringList{program + c.args})
+            << c.kind;
         EXPECT_EQ(dialogs.m_chooserKinds.size() - shown, c.chooser ? 1 : 0) << c.kind;
     }
     EXPECT_TRUE(ui.Prompt().Texts().isEmpty());
@@ -150,7 +155,8 @@ TEST(SlipForm, NewSlipCommandsShowTheChooserOfTheirKind)
     for (int id : {32795, 32798, 32801, 32804, 32805})
         SlipForm::OnNewSlipCommand(id, nullptr);
     EXPECT_EQ(dialogs.m_chooserKinds, (QList<int>{1, 2, 4, 5}));
-    EXPECT_EQ(launcher.m_starts, QStringList{home.ProgramFolder() + QStringLiteral("/MorvekForm| /L:501 /C:5")});
+    EXPECT_EQ(launcher.m_starts,
+              QStringList{home.ProgramFolder() + QStringLiteral("/MorvekForm| /L:501 /C:5")});
 }
 
 TEST(SlipForm, UserFormBackupAndRestoreCommands)
@@ -165,12 +171,14 @@ TEST(SlipForm, UserFormBackupAndRestoreCommands)
 
     QFile damaged(CPloMainData().GetUserCatalogPath());
     ASSERT_TRUE(QDir().mkpath(home.Root() + QStringLiteral("/Org")) && damaged.open(QIODevice::WriteOnly));
-    damaged.write("\x05" "Corv");
+    damaged.write("\x05"
+                  "Corv");
     damaged.close();
     ui.Prompt().Clear();
     SlipForm::OnBackupOrgCommand();
-    EXPECT_EQ(ui.Prompt().Texts(),
-              QStringList{QStringLiteral("オリジナルフォーム情報を取得できません。\nバックアップできません。")});
+    EXPECT_EQ(
+        ui.Prompt().Texts(),
+        QStringList{QStringLiteral("オリジナルフォーム情報を取得できません。\nバックアップできません。")});
     EXPECT_TRUE(ui.Prompt().PickerCalls().isEmpty());
 
     CFormCatalog user;
@@ -188,7 +196,8 @@ TEST(SlipForm, UserFormBackupAndRestoreCommands)
     EXPECT_EQ(save.filter, QStringLiteral("Corvanta／販売ﾊﾞｯｸｱｯﾌﾟﾌｧｲﾙ(*.vrb)|*.vrb||"));
     EXPECT_TRUE(save.dir.endsWith(QStringLiteral("/ｵﾘｼﾞﾅﾙﾌｫｰﾑ情報.vrb")));
     EXPECT_EQ(ui.Prompt().Calls()[0].icon, MB_ICONINFORMATION);
-    EXPECT_TRUE(ui.Prompt().Calls()[0].text.startsWith(QStringLiteral("すべてのオリジナルフォームのバックアップをおこないます。\n")));
+    EXPECT_TRUE(ui.Prompt().Calls()[0].text.startsWith(
+        QStringLiteral("すべてのオリジナルフォームのバックアップをおこないます。\n")));
     EXPECT_TRUE(QFile::exists(backup));
 
     ASSERT_TRUE(CPloMainData().SaveUserForms(CFormCatalog()));

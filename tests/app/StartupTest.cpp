@@ -6,11 +6,13 @@
 
 #include <QFileInfo>
 
-namespace {
+namespace
+{
 
 // Scripted system for start-up: what each check answers, and what was asked.
-class CFakeStartupServices : public IStartupServices {
-public:
+class CFakeStartupServices : public IStartupServices
+{
+  public:
     LockState instance = LockState::Acquired;
     bool otherUser = false;
     int password = 1;
@@ -80,7 +82,8 @@ TEST(StartupTest, EarlyChecksEndStartUpWithTheirMessage)
         services.instance = LockState::HeldBySameUser;
         EXPECT_FALSE(CStartup(services).Run());
         ASSERT_EQ(ui.Prompt().Calls().size(), 1);
-        EXPECT_EQ(ui.Prompt().Calls()[0].text, QStringLiteral("『") + kTitle + QStringLiteral("』は既に起動しています。"));
+        EXPECT_EQ(ui.Prompt().Calls()[0].text,
+                  QStringLiteral("『") + kTitle + QStringLiteral("』は既に起動しています。"));
         EXPECT_EQ(ui.Prompt().Calls()[0].icon, MB_ICONINFORMATION);
         EXPECT_EQ(services.log, QStringList{"instance"});
     }
@@ -90,9 +93,12 @@ TEST(StartupTest, EarlyChecksEndStartUpWithTheirMessage)
         CFakeStartupServices services;
         services.otherUser = true;
         EXPECT_FALSE(CStartup(services).Run());
-        EXPECT_EQ(ui.Prompt().Texts(),
-                  QStringList{QStringLiteral("他のユーザーが『") + kTitle +
-                              QStringLiteral("』を使用しています。\nそのユーザーがアプリケーションを終了してからご利用ください。")});
+        EXPECT_EQ(
+            ui.Prompt().Texts(),
+            QStringList{
+                QStringLiteral("他のユーザーが『") + kTitle +
+                QStringLiteral(
+                    "』を使用しています。\nそのユーザーがアプリケーションを終了してからご利用ください。")});
         EXPECT_EQ(services.log, QStringList({"instance", "prepare", "session", "release"}));
     }
     // The password: a damaged password file, then a refusal.
@@ -102,15 +108,17 @@ TEST(StartupTest, EarlyChecksEndStartUpWithTheirMessage)
         services.password = -1;
         EXPECT_FALSE(CStartup(services).Run());
         ASSERT_EQ(ui.Prompt().Calls().size(), 1);
-        EXPECT_EQ(ui.Prompt().Calls()[0].text, QStringLiteral("構成ファイルがないため『") + kTitle +
-                                                   QStringLiteral("』を起動できません\n再インストールしてください。"));
+        EXPECT_EQ(ui.Prompt().Calls()[0].text,
+                  QStringLiteral("構成ファイルがないため『") + kTitle +
+                      QStringLiteral("』を起動できません\n再インストールしてください。"));
         EXPECT_EQ(ui.Prompt().Calls()[0].icon, MB_ICONEXCLAMATION);
         EXPECT_EQ(services.log.last(), QStringLiteral("release"));
 
         ui.Prompt().Clear();
         services.password = 0;
         EXPECT_FALSE(CStartup(services).Run());
-        EXPECT_EQ(ui.Prompt().Texts(), QStringList{QStringLiteral("『") + kTitle + QStringLiteral("』を起動できません\n")});
+        EXPECT_EQ(ui.Prompt().Texts(),
+                  QStringList{QStringLiteral("『") + kTitle + QStringLiteral("』を起動できません\n")});
     }
 }
 
@@ -119,8 +127,9 @@ TEST(StartupTest, FolderCheckSkipsMissingFoldersAndFailsOnUnwritableOnes)
     CAppHome home;
     ASSERT_TRUE(home.IsReady());
     ScopedFakeUi ui;
-    const QString denied = QStringLiteral("ファイルの書き込み権限がないため『") + kTitle +
-                           QStringLiteral("』は使えません。\n制限ユーザーに設定されている場合は権限を変更してご利用ください。");
+    const QString denied =
+        QStringLiteral("ファイルの書き込み権限がないため『") + kTitle +
+        QStringLiteral("』は使えません。\n制限ユーザーに設定されている場合は権限を変更してご利用ください。");
 
     // Only existing folders are probed, in the fixed order.
     CFakeStartupServices services;
@@ -151,8 +160,8 @@ TEST(StartupTest, FolderCheckSkipsMissingFoldersAndFailsOnUnwritableOnes)
     ASSERT_TRUE(QFile::remove(CArdoEnv().GetAccessCheckFile()));
     CFakeStartupServices fresh;
     EXPECT_FALSE(CStartup(fresh).Run());
-    EXPECT_EQ(ui.Prompt().Texts(),
-              QStringList{QStringLiteral("ファイルが見つからないため『") + kTitle + QStringLiteral("』を起動できません")});
+    EXPECT_EQ(ui.Prompt().Texts(), QStringList{QStringLiteral("ファイルが見つからないため『") + kTitle +
+                                               QStringLiteral("』を起動できません")});
     EXPECT_FALSE(fresh.log.contains(QStringLiteral("password")));
 }
 
@@ -210,7 +219,10 @@ TEST(StartupTest, DatabaseSelection)
                   QStringLiteral("指定されているフォルダ\n<") + folder +
                       QStringLiteral(">\nには、必要なデータベースファイル<QXSelvo.vrz>が存在しません。\n"
                                      "データベースファイルの存在するフォルダを指定してください。"));
-        EXPECT_EQ(ui.Prompt().Calls()[1].text, QStringLiteral("データベースが選択されていないので、アプリケーションを起動できません。\n終了します。\n"));
+        EXPECT_EQ(
+            ui.Prompt().Calls()[1].text,
+            QStringLiteral(
+                "データベースが選択されていないので、アプリケーションを起動できません。\n終了します。\n"));
         EXPECT_EQ(ui.Prompt().Calls()[1].icon, MB_ICONSTOP);
         EXPECT_EQ(services.log.last(), QStringLiteral("release"));
     }
@@ -230,9 +242,11 @@ TEST(StartupTest, DatabaseSelection)
         services.chosenFolder = home.Root() + QStringLiteral("/honsha");
         EXPECT_TRUE(CStartup(services).Run());
         EXPECT_TRUE(QFileInfo::exists(reg + QStringLiteral("002")));
-        EXPECT_EQ(services.log.mid(services.log.indexOf(QStringLiteral("choose"))), QStringList({"choose", "create"}));
+        EXPECT_EQ(services.log.mid(services.log.indexOf(QStringLiteral("choose"))),
+                  QStringList({"choose", "create"}));
         ASSERT_EQ(ui.Prompt().Calls().size(), 2);
-        EXPECT_TRUE(ui.Prompt().Calls()[0].text.startsWith(QStringLiteral("データベース設定ファイルが壊れています。")));
+        EXPECT_TRUE(ui.Prompt().Calls()[0].text.startsWith(
+            QStringLiteral("データベース設定ファイルが壊れています。")));
         EXPECT_EQ(ui.Prompt().Calls()[1].text,
                   QStringLiteral("使用するﾃﾞｰﾀﾍﾞｰｽを設定しました。\n\nﾃﾞｰﾀﾍﾞｰｽ名 ： 本社\n保存先ﾌｫﾙﾀﾞ： ") +
                       services.chosenFolder + u'\n');
@@ -253,7 +267,9 @@ TEST(StartupTest, DatabaseSelection)
         services.chosenName = QStringLiteral("支店");
         services.chosenFolder = folder;
         QString err;
-        ASSERT_EQ(CMakeMsgID::CreateDatabase(folder + QStringLiteral("/QXSelvo.vrz"), QDateTime::currentDateTime(), err), 1);
+        ASSERT_EQ(CMakeMsgID::CreateDatabase(folder + QStringLiteral("/QXSelvo.vrz"),
+                                             QDateTime::currentDateTime(), err),
+                  1);
         EXPECT_TRUE(CStartup(services).Run());
         EXPECT_FALSE(services.log.contains(QStringLiteral("create")));
         QString name, current;
@@ -265,10 +281,14 @@ TEST(StartupTest, DatabaseSelection)
         services.chosenName = QStringLiteral("本社"); // taken by another folder
         services.chosenFolder = home.Root() + QStringLiteral("/honsha2");
         ASSERT_TRUE(QDir().mkpath(services.chosenFolder));
-        ASSERT_EQ(CMakeMsgID::CreateDatabase(services.chosenFolder + QStringLiteral("/QXSelvo.vrz"), QDateTime::currentDateTime(), err), 1);
+        ASSERT_EQ(CMakeMsgID::CreateDatabase(services.chosenFolder + QStringLiteral("/QXSelvo.vrz"),
+                                             QDateTime::currentDateTime(), err),
+                  1);
         EXPECT_FALSE(CStartup(services).Run());
-        EXPECT_EQ(ui.Prompt().Texts().last(),
-                  QStringLiteral("設定ファイルを更新できませんでした。\nアプリケーションを起動できません。終了します。"));
+        EXPECT_EQ(
+            ui.Prompt().Texts().last(),
+            QStringLiteral(
+                "設定ファイルを更新できませんでした。\nアプリケーションを起動できません。終了します。"));
     }
 
     // A new database that cannot be made ends start-up too.

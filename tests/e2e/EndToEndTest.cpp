@@ -6,6 +6,7 @@
 // data outside the work tables stays as it was.
 #include "reports/ReportFixture.h"
 
+#include "TestPaths.h"
 #include "app/AppHome.h"
 #include "app/Application.h"
 #include "app/MainFrame.h"
@@ -26,7 +27,6 @@
 #include "resources/Menus.h"
 #include "resources/ViewKinds.h"
 #include "slips/SlipsModule.h"
-#include "TestPaths.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -53,7 +53,8 @@
 #include <map>
 #include <set>
 
-namespace {
+namespace
+{
 
 // The program's composition, as main makes it.
 const bool g_registered = [] {
@@ -86,7 +87,6 @@ const QSet<QString> kExpectedMessages = {
 // Commands never triggered: they end the program.
 const QSet<int> kNotTriggered = {57665};
 
-
 // Screens no menu entry opens: the ledgers and the stock detail come from a
 // double click on a balance or stock row, driven after the others.
 const QSet<int> kDrillDownKinds = {42, 43, 44};
@@ -104,7 +104,8 @@ const QSet<QString> kQuietCommands = {QStringLiteral("6:33024")};
 // fill for themselves, and SQLite's own.
 bool IsWorkTable(const QString& table)
 {
-    return (table.size() > 1 && table[0] == u'W' && table[1].isUpper()) || table.startsWith(QStringLiteral("sqlite_"));
+    return (table.size() > 1 && table[0] == u'W' && table[1].isUpper()) ||
+           table.startsWith(QStringLiteral("sqlite_"));
 }
 
 // Every row of every table but the work tables, as one digest per table.
@@ -112,13 +113,15 @@ std::map<QString, QByteArray> Snapshot(const QString& file)
 {
     std::map<QString, QByteArray> tables;
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK) {
         sqlite3_close(db);
         return tables;
     }
     QStringList names;
     sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name", -1, &st, nullptr);
+    sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name", -1, &st,
+                       nullptr);
     while (sqlite3_step(st) == SQLITE_ROW)
         names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
     sqlite3_finalize(st);
@@ -132,7 +135,8 @@ std::map<QString, QByteArray> Snapshot(const QString& file)
         while (sqlite3_step(st) == SQLITE_ROW) {
             for (int c = 0; c < sqlite3_column_count(st); ++c) {
                 const auto* text = sqlite3_column_text(st, c);
-                hash.addData(text ? QByteArrayView(reinterpret_cast<const char*>(text)) : QByteArrayView("\x01"));
+                hash.addData(text ? QByteArrayView(reinterpret_cast<const char*>(text))
+                                  : QByteArrayView("\x01"));
                 hash.addData(QByteArrayView("\x02"));
             }
         }
@@ -145,18 +149,22 @@ std::map<QString, QByteArray> Snapshot(const QString& file)
 
 // Records the program's messages and answers each the way Escape would:
 // No, Cancel, or OK when that is the only button; pickers are cancelled.
-class CEscapePrompt : public IPrompt {
-public:
+class CEscapePrompt : public IPrompt
+{
+  public:
     int MessageBox(const QString& text, int buttons, int icon, int, const QString&) override
     {
         messages << SMessage{text, icon, context};
         if (!yes.isEmpty() && text == yes)
             return buttons == MB_OKCANCEL ? IDOK : IDYES;
         switch (buttons) {
-        case MB_YESNO: return IDNO;
+        case MB_YESNO:
+            return IDNO;
         case MB_OKCANCEL:
-        case MB_YESNOCANCEL: return IDCANCEL;
-        default: return IDOK;
+        case MB_YESNOCANCEL:
+            return IDCANCEL;
+        default:
+            return IDOK;
         }
     }
     QString GetOpenFileName(const QString& title, const QString&, const QString&) override
@@ -187,8 +195,9 @@ public:
 };
 
 // External programs, web pages and mail: written down, never started.
-class CMailStandIn : public IMailOpener {
-public:
+class CMailStandIn : public IMailOpener
+{
+  public:
     bool IsInstalled() override { return true; }
     int Compose(const CMailMessage&) override
     {
@@ -200,11 +209,13 @@ public:
 
 // Every window that opens while the program runs: written down, then
 // closed with Escape; a dialog that chooses what a screen shows is accepted.
-class CWindowWatcher : public QObject {
-public:
+class CWindowWatcher : public QObject
+{
+  public:
     // `asked` counts the questions shown so far: a window that answers Escape
     // with a question (save the changes?) is not stubborn.
-    CWindowWatcher(QWidget* frame, std::function<qsizetype()> asked) : m_frame(frame), m_asked(std::move(asked))
+    CWindowWatcher(QWidget* frame, std::function<qsizetype()> asked)
+        : m_frame(frame), m_asked(std::move(asked))
     {
         qApp->installEventFilter(this);
     }
@@ -219,7 +230,8 @@ public:
             widget->inherits("QTipLabel"))
             return false;
         const QString title = widget->windowTitle();
-        opened << QStringLiteral("%1 [%2]").arg(title, QString::fromLatin1(widget->metaObject()->className()));
+        opened << QStringLiteral("%1 [%2]").arg(title,
+                                                QString::fromLatin1(widget->metaObject()->className()));
         QPointer<QWidget> target(widget);
         const bool accept = kAcceptedDialogs.contains(title);
         const qsizetype asked = m_asked();
@@ -230,7 +242,7 @@ public:
     QStringList opened;
     QStringList stubborn;
 
-private:
+  private:
     void Close(QPointer<QWidget> target, bool accept, int attempt, qsizetype asked)
     {
         if (!target || !target->isVisible())
@@ -239,9 +251,10 @@ private:
         if (auto* ledger = qobject_cast<CLedgerCreateDlg*>(target.data()); ledger && attempt == 0) {
             // A ledger needs its partner or product: the fixture's busiest.
             const QString table = ledger->Rules().Table();
-            ledger->CodeEdit()->setText(ledger->Rules().IsProduct()                  ? QStringLiteral("I001")
-                                        : table.contains(QStringLiteral("Supplier")) ? QStringLiteral("SP01")
-                                                                                     : QStringLiteral("K001"));
+            ledger->CodeEdit()->setText(ledger->Rules().IsProduct() ? QStringLiteral("I001")
+                                        : table.contains(QStringLiteral("Supplier"))
+                                            ? QStringLiteral("SP01")
+                                            : QStringLiteral("K001"));
             ledger->OnCodeLeft();
             ledger->OnOK();
         } else if (accept && dialog && attempt == 0) {
@@ -298,7 +311,9 @@ void Pump()
         QCoreApplication::processEvents();
 }
 
-class EndToEnd : public ReportFixture {};
+class EndToEnd : public ReportFixture
+{
+};
 
 } // namespace
 
@@ -325,10 +340,11 @@ TEST_F(EndToEnd, EveryScreenEntryAndButton)
     IClock* oldClock = UiServices::SetClock(&clock);
     IWaitIndicator* oldWait = UiServices::SetWait(&wait);
     QStringList launched;
-    ProcessLauncher oldLauncher = SetProcessLauncher([&launched](const QString& program, const QString& args) {
-        launched << program + u' ' + args;
-        return true;
-    });
+    ProcessLauncher oldLauncher =
+        SetProcessLauncher([&launched](const QString& program, const QString& args) {
+            launched << program + u' ' + args;
+            return true;
+        });
     UrlOpener oldOpener = SetUrlOpener([&launched](const QUrl& url) {
         launched << url.toString();
         return true;
@@ -355,18 +371,21 @@ TEST_F(EndToEnd, EveryScreenEntryAndButton)
 
         const auto handled = [&](int id) {
             CView* view = frame->GetActiveView();
-            return (view && view->HasCommandHandler(id)) || frame->HasCommandHandler(id) || app.HasCommandHandler(id);
+            return (view && view->HasCommandHandler(id)) || frame->HasCommandHandler(id) ||
+                   app.HasCommandHandler(id);
         };
         // What a user could see of a command: a window, a message, a picker,
         // a launch, help, another screen, or a change of the list.
         const auto observable = [&] {
-            QStringList state{QString::number(watcher.opened.size()), QString::number(prompt.messages.size()),
-                              QString::number(prompt.pickers.size()), QString::number(launched.size()),
-                              QString::number(help.Topics().size()), QString::number(mail.composed),
-                              QString::number(frame->GetViewKind()),
-                              QString::number(quintptr(frame->GetActiveView()))};
-            if (QAbstractItemView* list = frame->GetActiveView() ? MainList(frame->GetActiveView()) : nullptr) {
-                state << QString::number(list->model()->rowCount()) << QString::number(list->model()->columnCount())
+            QStringList state{
+                QString::number(watcher.opened.size()), QString::number(prompt.messages.size()),
+                QString::number(prompt.pickers.size()), QString::number(launched.size()),
+                QString::number(help.Topics().size()),  QString::number(mail.composed),
+                QString::number(frame->GetViewKind()),  QString::number(quintptr(frame->GetActiveView()))};
+            if (QAbstractItemView* list =
+                    frame->GetActiveView() ? MainList(frame->GetActiveView()) : nullptr) {
+                state << QString::number(list->model()->rowCount())
+                      << QString::number(list->model()->columnCount())
                       << QString::number(list->selectionModel()->selectedRows().size());
             }
             return state;
@@ -440,17 +459,27 @@ TEST_F(EndToEnd, EveryScreenEntryAndButton)
                 auto* shown = qobject_cast<CTollavineView*>(frame->GetActiveView());
                 if (!shown)
                     break;
-                const QDate day = frame->GetPeriodStart().addDays(shown->Calendar().FirstRow() + cell / CMenuLayout::kColumns);
+                const QDate day = frame->GetPeriodStart().addDays(shown->Calendar().FirstRow() +
+                                                                  cell / CMenuLayout::kColumns);
                 shown->ClickMark(cell);
                 Pump();
                 const int kind = frame->GetViewKind();
                 QAbstractItemView* list = MainList(frame->GetActiveView());
                 const int count = list ? list->model()->rowCount() : -1;
-                marks << QStringLiteral("%1/%2->%3:%4").arg(day.toString(Qt::ISODate)).arg(cell % CMenuLayout::kColumns).arg(kind).arg(count);
-                frame->grab().save(shots + QStringLiteral("/mark-%1-%2.png").arg(day.toString(Qt::ISODate)).arg(cell % CMenuLayout::kColumns));
+                marks << QStringLiteral("%1/%2->%3:%4")
+                             .arg(day.toString(Qt::ISODate))
+                             .arg(cell % CMenuLayout::kColumns)
+                             .arg(kind)
+                             .arg(count);
+                frame->grab().save(shots + QStringLiteral("/mark-%1-%2.png")
+                                               .arg(day.toString(Qt::ISODate))
+                                               .arg(cell % CMenuLayout::kColumns));
                 if (kind == 0 || count <= 0)
                     faults << QStringLiteral("calendar mark %1 column %2 opens kind %3 with %4 rows")
-                                  .arg(day.toString(Qt::ISODate)).arg(cell % CMenuLayout::kColumns).arg(kind).arg(count);
+                                  .arg(day.toString(Qt::ISODate))
+                                  .arg(cell % CMenuLayout::kColumns)
+                                  .arg(kind)
+                                  .arg(count);
             }
         }
         std::cout << "calendar marks: " << marks.join(u' ').toStdString() << std::endl;
@@ -464,7 +493,8 @@ TEST_F(EndToEnd, EveryScreenEntryAndButton)
                 return QModelIndex();
             const QModelIndex first = now->model()->index(0, 0);
             now->setCurrentIndex(first);
-            now->selectionModel()->select(first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            now->selectionModel()->select(first,
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             return first;
         };
         const auto exercise = [&](int kind, const std::function<void()>& reach) {
@@ -502,15 +532,21 @@ TEST_F(EndToEnd, EveryScreenEntryAndButton)
                     Q_EMIT menu->aboutToShow();
                 const bool enabled = frame->QueryCommandState(id).enabled;
                 if (item && item->isEnabled() != enabled)
-                    faults << QStringLiteral("kind %1: menu entry %2 shows another state than its command").arg(kind).arg(id);
+                    faults << QStringLiteral("kind %1: menu entry %2 shows another state than its command")
+                                  .arg(kind)
+                                  .arg(id);
                 if (!enabled)
                     continue;
                 if (!handled(id))
                     faults << QStringLiteral("kind %1: %2 enabled without a handler").arg(kind).arg(id);
                 trigger(kind, id, item);
                 const int after = frame->GetViewKind();
-                if (after != kind && after != 0 && !reachedBy.count(after) && !kDrillDownKinds.contains(after))
-                    faults << QStringLiteral("kind %1 reached only from kind %2 by %3").arg(after).arg(kind).arg(id);
+                if (after != kind && after != 0 && !reachedBy.count(after) &&
+                    !kDrillDownKinds.contains(after))
+                    faults << QStringLiteral("kind %1 reached only from kind %2 by %3")
+                                  .arg(after)
+                                  .arg(kind)
+                                  .arg(id);
             }
         };
         const std::map<int, int> opened = reachedBy;
@@ -568,7 +604,8 @@ TEST_F(EndToEnd, EveryScreenEntryAndButton)
         if (!faults.isEmpty() || qEnvironmentVariableIsSet("CORVANTA_E2E_VERBOSE")) {
             std::cout << "silent: " << silent.join(u' ').toStdString() << "\n";
             for (const auto& m : prompt.messages)
-                std::cout << "  message " << m.context.toStdString() << ": " << m.text.simplified().toStdString() << "\n";
+                std::cout << "  message " << m.context.toStdString() << ": "
+                          << m.text.simplified().toStdString() << "\n";
             for (const QString& w : watcher.opened)
                 std::cout << "  window " << w.toStdString() << "\n";
         }

@@ -1,10 +1,10 @@
+#include "TestPaths.h"
 #include "app/AppHome.h"
 #include "exchange/ExchangeDialogs.h"
 #include "exchange/MasterImport.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/office/AccessSource.h"
 #include "platform/ui/FakeUi.h"
-#include "TestPaths.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -44,8 +44,8 @@ class CFakeAccessSource : public IAccessSource
     explicit CFakeAccessSource(CFakeDb& db) : m_db(db) {}
     int Open(const QString&) override { return m_db.openStage; }
     QStringList Tables() const override { return m_db.tables; }
-    bool ReadTable(const QString& table, QList<CAccessColumn>& columns, QStringList& keys, QList<CAccessRow>& rows,
-                   QString& step) override
+    bool ReadTable(const QString& table, QList<CAccessColumn>& columns, QStringList& keys,
+                   QList<CAccessRow>& rows, QString& step) override
     {
         m_db.readTables << table;
         if (!m_db.failStep.isEmpty()) {
@@ -103,7 +103,10 @@ TEST_F(AccessImportTest, StagesTablesAndTheChoice)
         const char* message;
     } cases[] = {{1, {}, "データベースを開けません<1>"},
                  {3, {}, "データベースを開けません<3>"},
-                 {4, {}, "データベースがパスワードで保護されているため開けません。\nAccessで開いてパスワードを解除してから読み込んでください。"},
+                 {4,
+                  {},
+                  "データベースがパスワードで保護されているため開けません。\nAccessで開いてパスワードを解除し"
+                  "てから読み込んでください。"},
                  {0, {}, "テーブルがありません。\n処理を中止します。"}};
     for (const Case& c : cases) {
         m_db.openStage = c.openStage;
@@ -134,9 +137,11 @@ TEST_F(AccessImportTest, StagesTablesAndTheChoice)
     CMasterImport import(2);
     EXPECT_EQ(Read(import), 0);
     EXPECT_EQ(m_db.readTables, QStringList{"B"});
-    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("データベースの読み込みに失敗しました。\n（B：主キーの読み込み）")});
-    EXPECT_EQ(m_dialogs.Log(), QStringList({"TableSelect A|B -> IDCANCEL", "TableSelect A|B -> IDCANCEL refused",
-                                            "TableSelect A|B -> IDOK"}));
+    EXPECT_EQ(m_ui.Prompt().Texts(),
+              QStringList{U("データベースの読み込みに失敗しました。\n（B：主キーの読み込み）")});
+    EXPECT_EQ(m_dialogs.Log(),
+              QStringList({"TableSelect A|B -> IDCANCEL", "TableSelect A|B -> IDCANCEL refused",
+                           "TableSelect A|B -> IDOK"}));
 }
 
 TEST_F(AccessImportTest, RowsSortedByTypedKeysWithTheirTexts)
@@ -144,17 +149,24 @@ TEST_F(AccessImportTest, RowsSortedByTypedKeysWithTheirTexts)
     using C = CAccessColumn;
     m_db.tables = {U("得意先")};
     // The columns arrive out of position order; cells go by position.
-    m_db.columns = {{2, "No", C::kInteger},   {1, U("名前"), C::kText}, {3, "Rate", C::kFloat},
-                    {4, "Money", C::kCurrency}, {5, "When", C::kDate},  {6, "Yes", C::kBool},
-                    {7, "Id", C::kGuid},        {8, "Blob", C::kBinary}, {9, "Grp", C::kText}};
+    m_db.columns = {{2, "No", C::kInteger},     {1, U("名前"), C::kText}, {3, "Rate", C::kFloat},
+                    {4, "Money", C::kCurrency}, {5, "When", C::kDate},    {6, "Yes", C::kBool},
+                    {7, "Id", C::kGuid},        {8, "Blob", C::kBinary},  {9, "Grp", C::kText}};
     m_db.keys = {"Grp", "No"};
     const QString longText = QString(126, u'あ') + QStringLiteral("xyz"); // 252 + 3 bytes
     auto row = [](QVariant grp, QVariant no, const QString& name) {
-        return CAccessRow{no, name, 3.0, QStringLiteral("1234.5"), QDateTime(QDate(2004, 8, 24), QTime(13, 5)),
-                          true, QStringLiteral("{0A1B2C3D-0000-1111-2222-333344445555}"), QStringLiteral("bin"), grp};
+        return CAccessRow{no,
+                          name,
+                          3.0,
+                          QStringLiteral("1234.5"),
+                          QDateTime(QDate(2004, 8, 24), QTime(13, 5)),
+                          true,
+                          QStringLiteral("{0A1B2C3D-0000-1111-2222-333344445555}"),
+                          QStringLiteral("bin"),
+                          grp};
     };
-    m_db.rows = {row("b", 10, "r1"), row("b", 9, "r2"), row(QVariant(), 5, "r3"), row("a", QVariant(), "r4"),
-                 row("b", 9, "r5"), row("a", 2, longText)};
+    m_db.rows = {row("b", 10, "r1"),         row("b", 9, "r2"), row(QVariant(), 5, "r3"),
+                 row("a", QVariant(), "r4"), row("b", 9, "r5"), row("a", 2, longText)};
     m_db.rows[1][2] = 0.25;
     m_db.rows[1][3] = QStringLiteral("-0.5");
     m_db.rows[1][5] = false;
@@ -162,14 +174,16 @@ TEST_F(AccessImportTest, RowsSortedByTypedKeysWithTheirTexts)
     CMasterImport import(2);
     ASSERT_EQ(Read(import), 1);
     ASSERT_EQ(import.m_rows.size(), 7);
-    EXPECT_EQ(import.m_rows[0], QStringList({"", U("名前"), "No", "Rate", "Money", "When", "Yes", "Id", "Blob", "Grp"}));
+    EXPECT_EQ(import.m_rows[0],
+              QStringList({"", U("名前"), "No", "Rate", "Money", "When", "Yes", "Id", "Blob", "Grp"}));
     QStringList order;
     for (int r = 1; r < import.m_rows.size(); ++r)
         order << import.m_rows[r][0] + u':' + import.m_rows[r][1];
     // Null group first, then "a" (null number first), then "b" by number; equal keys keep their order.
-    EXPECT_EQ(order, QStringList({"1:r3", "2:r4", "3:" + QString(126, u'あ') + "xy", "4:r2", "5:r5", "6:r1"}));
+    EXPECT_EQ(order,
+              QStringList({"1:r3", "2:r4", "3:" + QString(126, u'あ') + "xy", "4:r2", "5:r5", "6:r1"}));
     EXPECT_EQ(import.m_rows[6].mid(2), QStringList({"10", "3", "1234.5", "2004/08/24", "1",
-                                                     "{0A1B2C3D-0000-1111-2222-333344445555}", "", "b"}));
+                                                    "{0A1B2C3D-0000-1111-2222-333344445555}", "", "b"}));
     EXPECT_EQ(import.m_rows[4].mid(3, 4), QStringList({"0.25", "-0.5", "2004/08/24", "0"}));
     EXPECT_EQ(import.m_rows[2][2], QString()) << "null number";
 
@@ -201,8 +215,9 @@ TEST_F(AccessImportTest, ThePipelineReadsTheFirstRecordByDefault)
     int firstRowShown = -1;
     m_dialogs.QueueFieldMap([&firstRowShown](CImportFieldMapRules& rules) {
         firstRowShown = rules.m_bReadFirstRow;
-        return rules.Pair(0, QStringLiteral("CustomerCode")) && rules.Pair(1, QStringLiteral("Company")) ? int(IDOK)
-                                                                                                         : int(IDCANCEL);
+        return rules.Pair(0, QStringLiteral("CustomerCode")) && rules.Pair(1, QStringLiteral("Company"))
+                   ? int(IDOK)
+                   : int(IDCANCEL);
     });
     CMasterImport import(2);
     import.SetMakeMsgID(&data);
@@ -213,8 +228,9 @@ TEST_F(AccessImportTest, ThePipelineReadsTheFirstRecordByDefault)
     EXPECT_EQ(m_ui.Prompt().PickerCalls().first().filter,
               U("Microsoft Accessﾃﾞｰﾀﾍﾞｰｽ(*.mdb;*.accdb)|*.mdb;*.accdb||"));
     CCDSData request, result;
-    request.m_strCondition = QStringLiteral("SELECT CustomerCode || Company FROM Customer WHERE CustomerCode LIKE 'K%' "
-                                            "ORDER BY ID");
+    request.m_strCondition =
+        QStringLiteral("SELECT CustomerCode || Company FROM Customer WHERE CustomerCode LIKE 'K%' "
+                       "ORDER BY ID");
     ASSERT_EQ(data.GetDataList(request, result, err), 1);
     ASSERT_EQ(result.GetCount(), 2);
     EXPECT_EQ(result.GetAt(0)->GetAt(0)->GetText(), U("K1甲"));
@@ -277,8 +293,10 @@ TEST(MdbAccessSource, HostileFilesAreRefusedNeverCrashing)
     for (char& c : random)
         c = char((x = x * 1103515245 + 12345) >> 16);
     QByteArray garbled = header + random; // a Jet header over random pages
-    const QList<QPair<const char*, QByteArray>> files{
-        {"empty.mdb", {}}, {"random.mdb", random}, {"header.mdb", header.left(100)}, {"garbled.mdb", garbled}};
+    const QList<QPair<const char*, QByteArray>> files{{"empty.mdb", {}},
+                                                      {"random.mdb", random},
+                                                      {"header.mdb", header.left(100)},
+                                                      {"garbled.mdb", garbled}};
     for (const auto& [name, bytes] : files) {
         const QString path = dir.filePath(QLatin1String(name));
         QFile file(path);
@@ -307,7 +325,8 @@ TEST(MdbAccessSource, HostileFilesAreRefusedNeverCrashing)
     }
     // A helper that cannot be started fails as opening.
     qputenv("CORVANTA_MDB_HELPER", "/nonexistent/corvanta-mdb");
-    EXPECT_EQ(MakeMdbAccessSource(2000)->Open(dir.filePath(QStringLiteral("empty.mdb"))), IAccessSource::kOpen);
+    EXPECT_EQ(MakeMdbAccessSource(2000)->Open(dir.filePath(QStringLiteral("empty.mdb"))),
+              IAccessSource::kOpen);
     qunsetenv("CORVANTA_MDB_HELPER");
 }
 
@@ -324,7 +343,8 @@ TEST(MdbAccessSource, RealDatabasesGiveTheirTablesAndRowsInKeyOrder)
         QStringList keys;
         QList<CAccessRow> rows;
         QString step;
-        ASSERT_TRUE(source->ReadTable(QStringLiteral("Table1"), columns, keys, rows, step)) << step.toStdString();
+        ASSERT_TRUE(source->ReadTable(QStringLiteral("Table1"), columns, keys, rows, step))
+            << step.toStdString();
         EXPECT_EQ(keys, QStringList{"A"});
         ASSERT_EQ(columns.size(), 9);
         SortAccessRows(columns, keys, rows);
@@ -338,7 +358,8 @@ TEST(MdbAccessSource, RealDatabasesGiveTheirTablesAndRowsInKeyOrder)
         EXPECT_EQ(texts, QList<QStringList>({{"a", "b", "0", "0", "0", "0", "1981/12/12", "0", "0"},
                                              {"abcdefg", "hijklmnop", "2", "222", "333333333", "444.555",
                                               "1974/09/21", "3.5", "1"}}));
-        ASSERT_TRUE(source->ReadTable(QStringLiteral("Table2"), columns, keys, rows, step)) << step.toStdString();
+        ASSERT_TRUE(source->ReadTable(QStringLiteral("Table2"), columns, keys, rows, step))
+            << step.toStdString();
         EXPECT_EQ(columns.size(), 89);
         EXPECT_EQ(columns.last().name, QStringLiteral("column89"));
         EXPECT_TRUE(rows.isEmpty());
@@ -360,8 +381,9 @@ TEST(MdbAccessSource, StandInHelpersAreStoppedPastTheirLimits)
     };
     // A memo with a line break inside and a tab, and a null, as the helper
     // frames them.
-    const QString framed = helper("framed", "printf 'T\\tM\\nC\\t1\\t12\\tMemo\\nC\\t2\\t4\\tN\\nK\\tN\\n"
-                                            "R\\tline1\\\\r\\\\nline2\\\\ttab\\\\\\\\\\t7\\nR\\t\\\\N\\t3\\nOK\\n'\n");
+    const QString framed =
+        helper("framed", "printf 'T\\tM\\nC\\t1\\t12\\tMemo\\nC\\t2\\t4\\tN\\nK\\tN\\n"
+                         "R\\tline1\\\\r\\\\nline2\\\\ttab\\\\\\\\\\t7\\nR\\t\\\\N\\t3\\nOK\\n'\n");
     const QString flood = helper("flood", "while :; do echo 'R\tx'; done\n");
     const QString trickle = helper("trickle", "while :; do echo R; sleep 0.05; done\n");
     const QString silent = helper("silent", "exec sleep 30\n");
@@ -380,7 +402,8 @@ TEST(MdbAccessSource, StandInHelpersAreStoppedPastTheirLimits)
         SCOPED_TRACE(c.helper.toStdString());
         qputenv("CORVANTA_MDB_HELPER", QFile::encodeName(c.helper));
         const auto source = MakeMdbAccessSource(c.timeoutMs, c.maxBytes);
-        EXPECT_EQ(source->Open(QStringLiteral("/x/db.mdb")), c.step.isEmpty() ? IAccessSource::kOk : IAccessSource::kOpen);
+        EXPECT_EQ(source->Open(QStringLiteral("/x/db.mdb")),
+                  c.step.isEmpty() ? IAccessSource::kOk : IAccessSource::kOpen);
         QList<CAccessColumn> columns;
         QStringList keys;
         QList<CAccessRow> rows;
@@ -402,7 +425,8 @@ TEST(MdbAccessSource, StandInHelpersAreStoppedPastTheirLimits)
 TEST(MdbAccessSource, CommittedFixtures)
 {
     const QDir fixtures(QStringLiteral(CORVANTA_FIXTURES "/real/access"));
-    const QStringList files = fixtures.entryList({QStringLiteral("*.mdb"), QStringLiteral("*.accdb")}, QDir::Files);
+    const QStringList files =
+        fixtures.entryList({QStringLiteral("*.mdb"), QStringLiteral("*.accdb")}, QDir::Files);
     if (files.isEmpty())
         GTEST_SKIP() << "no Access database committed under tests/fixtures/real/access";
     qputenv("CORVANTA_MDB_HELPER", CORVANTA_MDB_HELPER_PATH);

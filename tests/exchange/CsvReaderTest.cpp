@@ -20,7 +20,8 @@ QByteArray Sjis(const char* utf8)
     return Cp932::Encode(QString::fromUtf8(utf8));
 }
 
-const QString kFormatMessage = QStringLiteral("テキストファイルの形式が正しくありません。\nファイルの読み込みを中止します。");
+const QString kFormatMessage =
+    QStringLiteral("テキストファイルの形式が正しくありません。\nファイルの読み込みを中止します。");
 
 // Data rows only (labels and values); the header is checked separately.
 using Rows = QList<QStringList>;
@@ -35,7 +36,11 @@ TEST(CsvReader, ParsesTheGrammarAndItsEdgeCases)
         bool ok;
         Rows rows; // values of each data row, labels left out
     } cases[] = {
-        {"empty values and a last empty value", "a,,c\r\n1,2,\r\n", comma, true, {{"a", "", "c"}, {"1", "2", ""}}},
+        {"empty values and a last empty value",
+         "a,,c\r\n1,2,\r\n",
+         comma,
+         true,
+         {{"a", "", "c"}, {"1", "2", ""}}},
         {"last line without a line end", "x,y\r\nz,w", comma, true, {{"x", "y"}, {"z", "w"}}},
         {"a blank line among two fields", "a,b\r\n\r\nc,d\r\n", comma, false, {}},
         {"a blank line among one field", "a\r\n\r\nb\r\n", comma, true, {{"a"}, {""}, {"b"}}},
@@ -53,17 +58,39 @@ TEST(CsvReader, ParsesTheGrammarAndItsEdgeCases)
         {"an unclosed quote", "\"abc,d\r\n", comma, false, {}},
         {"a quote closing at the end", "a,\"b\"", comma, true, {{"a", "b"}}},
         {"a double-byte character after a closing quote", Sjis("\"ab\"漢,c"), comma, true, {{"ab漢", "c"}}},
-        {"trail byte 0x5C with a backslash delimiter", Sjis("表\\x\r\nソ\\y"), u'\\', true, {{"表", "x"}, {"ソ", "y"}}},
+        {"trail byte 0x5C with a backslash delimiter",
+         Sjis("表\\x\r\nソ\\y"),
+         u'\\',
+         true,
+         {{"表", "x"}, {"ソ", "y"}}},
         {"trail byte 0x7C with a bar delimiter", Sjis("ポ|q|ポポ\r\n"), u'|', true, {{"ポ", "q", "ポポ"}}},
         {"tab delimiter", "a\tb,c\r\n", u'\t', true, {{"a", "b,c"}}},
         {"no delimiter: one value per line", "a,b\r\nc", QChar(), true, {{"a,b"}, {"c"}}},
         {"half-width katakana delimiter", Sjis("aｱb\r\n"), QChar(0xFF71), true, {{"a", "b"}}},
         {"CP932", Sjis("名前,値\r\n表,ソ\r\n"), comma, true, {{"名前", "値"}, {"表", "ソ"}}},
-        {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF名前,値\r\n表,ソ\r\n", comma, true, {{"名前", "値"}, {"表", "ソ"}}},
-        {"UTF-8 without a byte-order mark", "名前,値\r\n表,ソ\r\n", comma, true, {{"名前", "値"}, {"表", "ソ"}}},
-        {"an invalid CP932 byte", "a,\x80" "b\r\n", comma, false, {}},
+        {"UTF-8 with a byte-order mark",
+         "\xEF\xBB\xBF名前,値\r\n表,ソ\r\n",
+         comma,
+         true,
+         {{"名前", "値"}, {"表", "ソ"}}},
+        {"UTF-8 without a byte-order mark",
+         "名前,値\r\n表,ソ\r\n",
+         comma,
+         true,
+         {{"名前", "値"}, {"表", "ソ"}}},
+        {"an invalid CP932 byte",
+         "a,\x80"
+         "b\r\n",
+         comma,
+         false,
+         {}},
         {"a lead byte without its trail byte", "a,\x95", comma, false, {}},
-        {"invalid UTF-8 after a byte-order mark", "\xEF\xBB\xBF" "a,\xE3\x81", comma, false, {}},
+        {"invalid UTF-8 after a byte-order mark",
+         "\xEF\xBB\xBF"
+         "a,\xE3\x81",
+         comma,
+         false,
+         {}},
     };
     for (const auto& c : cases) {
         ScopedFakeUi ui;

@@ -1,5 +1,6 @@
-#include "exchange/CsvReader.h"
 #include "exchange/ExcelApp.h"
+#include "TestPaths.h"
+#include "exchange/CsvReader.h"
 #include "exchange/ExchangeDialogs.h"
 #include "exchange/MasterImport.h"
 #include "fixtures/office/FixtureRows.h"
@@ -9,7 +10,6 @@
 #include "platform/text/Cp932.h"
 #include "platform/ui/FakeUi.h"
 #include "support/XlsxZip.h"
-#include "TestPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,12 +29,16 @@ QString U(const char* text)
 
 QString Inline(const char* ref, const char* text)
 {
-    return QStringLiteral("<c r=\"%1\" t=\"inlineStr\"><is><t>%2</t></is></c>").arg(QLatin1String(ref), U(text));
+    return QStringLiteral("<c r=\"%1\" t=\"inlineStr\"><is><t>%2</t></is></c>")
+        .arg(QLatin1String(ref), U(text));
 }
 
 QString Number(const char* ref, const char* value, int style = 0)
 {
-    return QStringLiteral("<c r=\"%1\" s=\"%2\"><v>%3</v></c>").arg(QLatin1String(ref)).arg(style).arg(QLatin1String(value));
+    return QStringLiteral("<c r=\"%1\" s=\"%2\"><v>%3</v></c>")
+        .arg(QLatin1String(ref))
+        .arg(style)
+        .arg(QLatin1String(value));
 }
 
 QString Row(int r, const QString& cells)
@@ -157,7 +161,9 @@ TEST_F(ExcelAppTest, SingleCellsAndEmptySheets)
     };
     for (const auto& c : cases) {
         int result = -1;
-        EXPECT_EQ(Read(Save(OneSheet(c.rows), QString::fromLatin1(c.name) + QStringLiteral(".xlsx")), &result), c.read)
+        EXPECT_EQ(
+            Read(Save(OneSheet(c.rows), QString::fromLatin1(c.name) + QStringLiteral(".xlsx")), &result),
+            c.read)
             << c.name;
         EXPECT_EQ(result, c.result) << c.name;
     }
@@ -167,8 +173,9 @@ TEST_F(ExcelAppTest, SheetChoiceOffersWorksheetsAndTheImportLeavesOutConvertShee
 {
     XlsxZip::Book book;
     book.sheets << qMakePair(U("変換"), XlsxZip::Sheet(Row(1, Inline("A1", "conv")), U("ConvertSheet")))
-                << qMakePair(U("グラフ"), XlsxZip::Xml(U("<chartsheet xmlns=\"http://schemas.openxmlformats.org/"
-                                                         "spreadsheetml/2006/main\"/>")))
+                << qMakePair(U("グラフ"),
+                             XlsxZip::Xml(U("<chartsheet xmlns=\"http://schemas.openxmlformats.org/"
+                                            "spreadsheetml/2006/main\"/>")))
                 << qMakePair(U("Sheet3"), XlsxZip::Sheet(Row(1, Inline("A1", "three"))));
     const QString path = Save(book);
     {
@@ -195,8 +202,9 @@ TEST_F(ExcelAppTest, SheetChoiceOffersWorksheetsAndTheImportLeavesOutConvertShee
         EXPECT_TRUE(rows.isEmpty());
         EXPECT_EQ(app.GetSheetIndex(), -1);
     }
-    EXPECT_EQ(m_dialogs.Log(), QStringList({U("SheetSelect 変換|Sheet3 -> IDOK"), U("SheetSelect Sheet3 -> IDOK"),
-                                            U("SheetSelect 変換|Sheet3 -> IDCANCEL")}));
+    EXPECT_EQ(m_dialogs.Log(),
+              QStringList({U("SheetSelect 変換|Sheet3 -> IDOK"), U("SheetSelect Sheet3 -> IDOK"),
+                           U("SheetSelect 変換|Sheet3 -> IDCANCEL")}));
 }
 
 TEST_F(ExcelAppTest, ColumnsPast256AreCutInEveryRowAndTallSheetsReadSparsely)
@@ -207,7 +215,8 @@ TEST_F(ExcelAppTest, ColumnsPast256AreCutInEveryRowAndTallSheetsReadSparsely)
     second = Inline("A2", "left") + Inline("KN2", "beyond");
     const QString rows = Row(1, first) + Row(2, second) + Row(3, Inline("IW3", "only beyond"));
     const CImportRows read = Read(Save(OneSheet(rows), QStringLiteral("wide.xlsx")));
-    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("読み込み列が256列目を超えています。\n256列目までを読み込みます。")});
+    EXPECT_EQ(m_ui.Prompt().Texts(),
+              QStringList{U("読み込み列が256列目を超えています。\n256列目までを読み込みます。")});
     ASSERT_EQ(read.size(), 3);
     for (const QStringList& row : read)
         EXPECT_EQ(row.size(), 257);
@@ -237,7 +246,8 @@ TEST_F(ExcelAppTest, MissingDamagedAndForeignFilesGiveTheirMessages)
     cutFile.write(whole.left(whole.size() - 40));
     cutFile.close();
 
-    const QString damaged = U("%1を開けませんでした。\nExcelのブック（.xlsx/.xls）ではないか、壊れています。");
+    const QString damaged =
+        U("%1を開けませんでした。\nExcelのブック（.xlsx/.xls）ではないか、壊れています。");
     const struct {
         QString path;
         QString message;
@@ -268,7 +278,9 @@ TEST_F(ExcelAppTest, SiblingBooksByVersionWithTheirFixedColumns)
     // Four heading rows, then a full row, an empty one and a short one.
     QString full;
     for (int c = 1; c <= 17; ++c)
-        full += QStringLiteral("<c r=\"%1\" t=\"inlineStr\"><is><t>v%2</t></is></c>").arg(CExcelApp::CellName(c, 5)).arg(c);
+        full += QStringLiteral("<c r=\"%1\" t=\"inlineStr\"><is><t>v%2</t></is></c>")
+                    .arg(CExcelApp::CellName(c, 5))
+                    .arg(c);
     XlsxZip::Book book = OneSheet(Row(1, Inline("A1", "得意先台帳")) + Row(5, full) +
                                   Row(7, Inline("B7", "short") + Number("C7", "45351", 2)));
     book.sheets.prepend(qMakePair(U("作業"), XlsxZip::Sheet(Row(1, Inline("A1", "x")), U("ConvertSheet"))));
@@ -282,8 +294,9 @@ TEST_F(ExcelAppTest, SiblingBooksByVersionWithTheirFixedColumns)
     const CImportRows customers = {v16, QStringList(16), short16};
     const CImportRows products = {v16.mid(0, 5), QStringList(5), short16.mid(0, 5)};
 
-    const QString brenloMissing = U("『ブレンロ３』または『ブレンロ４』が見つかりません。\n"
-                                    "この機能は『ブレンロ３』または『ブレンロ４』がインストールしてある場合のみ有効です。\n");
+    const QString brenloMissing =
+        U("『ブレンロ３』または『ブレンロ４』が見つかりません。\n"
+          "この機能は『ブレンロ３』または『ブレンロ４』がインストールしてある場合のみ有効です。\n");
     const QString cadmirMissing = U("『カドミア３』が見つかりません。\n"
                                     "この機能は『カドミア３』がインストールしてある場合のみ有効です。\n");
     const struct {
@@ -296,17 +309,55 @@ TEST_F(ExcelAppTest, SiblingBooksByVersionWithTheirFixedColumns)
         CImportRows rows;
     } cases[] = {
         {"no key", {}, 0, {}, 0, brenloMissing, {}},
-        {"too old", U("[SOFTWARE\\Pellam\\Fennimor\\Brenlo]\nInstalledDir=%1\nVer=609\n"), 0, {}, 0, brenloMissing, {}},
-        {"customers", U("[software\\pellam\\FENNIMOR\\brenlo]\ninstalleddir=%1\nVER=610\n"), 0, {}, 1, {}, customers},
-        {"products", U("[SOFTWARE/Pellam/Fennimor/Brenlo]\nInstalledDir=\"%1\"\nVer=799\n"), 1, {}, 1, {}, products},
-        {"newer, declined", U("[SOFTWARE\\Pellam\\Fennimor\\Brenlo]\nInstalledDir=%1\nVer=800\n"), 0, {IDNO}, 0,
-         U("『ブレンロ４』より新しいバージョンがインストールされています。"), {}},
-        {"newer, accepted", U("[SOFTWARE\\Pellam\\Fennimor\\Brenlo]\nInstalledDir=%1\nVer=900\n"), 1, {IDYES}, 1,
-         U("『ブレンロ４』より新しいバージョンがインストールされています。"), products},
-        {"cadmir missing", U("[SOFTWARE\\Pellam\\Fennimor\\Brenlo]\nInstalledDir=%1\nVer=650\n"), 2, {}, 0,
-         cadmirMissing, {}},
-        {"cadmir newer", U("[SOFTWARE\\Pellam\\Fennimor\\Cadmir]\nInstalledDir=%1\nVer=700\n"), 2, {IDYES}, 1,
-         U("『カドミア３』より新しいバージョンがインストールされています。"), customers},
+        {"too old",
+         U("[SOFTWARE\\Pellam\\Fennimor\\Brenlo]\nInstalledDir=%1\nVer=609\n"),
+         0,
+         {},
+         0,
+         brenloMissing,
+         {}},
+        {"customers",
+         U("[software\\pellam\\FENNIMOR\\brenlo]\ninstalleddir=%1\nVER=610\n"),
+         0,
+         {},
+         1,
+         {},
+         customers},
+        {"products",
+         U("[SOFTWARE/Pellam/Fennimor/Brenlo]\nInstalledDir=\"%1\"\nVer=799\n"),
+         1,
+         {},
+         1,
+         {},
+         products},
+        {"newer, declined",
+         U("[SOFTWARE\\Pellam\\Fennimor\\Brenlo]\nInstalledDir=%1\nVer=800\n"),
+         0,
+         {IDNO},
+         0,
+         U("『ブレンロ４』より新しいバージョンがインストールされています。"),
+         {}},
+        {"newer, accepted",
+         U("[SOFTWARE\\Pellam\\Fennimor\\Brenlo]\nInstalledDir=%1\nVer=900\n"),
+         1,
+         {IDYES},
+         1,
+         U("『ブレンロ４』より新しいバージョンがインストールされています。"),
+         products},
+        {"cadmir missing",
+         U("[SOFTWARE\\Pellam\\Fennimor\\Brenlo]\nInstalledDir=%1\nVer=650\n"),
+         2,
+         {},
+         0,
+         cadmirMissing,
+         {}},
+        {"cadmir newer",
+         U("[SOFTWARE\\Pellam\\Fennimor\\Cadmir]\nInstalledDir=%1\nVer=700\n"),
+         2,
+         {IDYES},
+         1,
+         U("『カドミア３』より新しいバージョンがインストールされています。"),
+         customers},
     };
     for (const auto& c : cases) {
         registry(c.ini.contains(QLatin1String("%1")) ? c.ini.arg(folder) : c.ini);
@@ -363,7 +414,8 @@ TEST_F(ExcelAppTest, WrittenWorkbooksReadBackAsTheyWereHandedOver)
         EXPECT_EQ(app.WriteBook(&rows), 1);
     }
     ASSERT_EQ(m_ui.Prompt().Calls().size(), 1);
-    EXPECT_EQ(m_ui.Prompt().Calls().front().text, U("一度に書き出せるのは2件までです。\n2件目までのデータを書き出します。"));
+    EXPECT_EQ(m_ui.Prompt().Calls().front().text,
+              U("一度に書き出せるのは2件までです。\n2件目までのデータを書き出します。"));
     EXPECT_EQ(m_ui.Prompt().Calls().front().icon, MB_ICONINFORMATION);
     EXPECT_EQ(Read(m_dir.filePath(QStringLiteral("limit.xlsx"))).size(), 4);
 
@@ -390,7 +442,8 @@ TEST_F(ExcelAppTest, AFailedSaveKeepsTheOldWorkbook)
     EXPECT_EQ(app.WriteBook(&rows), 0);
     EXPECT_EQ(FileBytes(path), QByteArray("the previous export"));
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("ファイル操作中にエラーが発生しました。")});
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("keep.xlsx")});
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("keep.xlsx")});
 }
 
 TEST_F(ExcelAppTest, AWorkbookWithoutAPathIsShownWhenFinished)
@@ -422,7 +475,8 @@ TEST(ExcelNames, ColumnsAndCells)
     const struct {
         int column;
         const char* name;
-    } names[] = {{1, "A"}, {26, "Z"}, {27, "AA"}, {52, "AZ"}, {256, "IV"}, {702, "ZZ"}, {703, "AAA"}, {0, ""}};
+    } names[] = {{1, "A"},    {26, "Z"},   {27, "AA"},   {52, "AZ"},
+                 {256, "IV"}, {702, "ZZ"}, {703, "AAA"}, {0, ""}};
     for (const auto& n : names)
         EXPECT_EQ(CExcelApp::ColumnName(n.column), QString::fromLatin1(n.name)) << n.column;
     EXPECT_EQ(CExcelApp::CellName(3, 5), QStringLiteral("C5"));
@@ -495,7 +549,8 @@ TEST_F(ExcelAppTest, FormulaResultsOfRealXlsBooksComeInAsExcelGivesThem)
     for (const auto& book : books) {
         SCOPED_TRACE(book.file);
         int result = 0;
-        const CImportRows rows = Read(QStringLiteral(CORVANTA_FIXTURES "/real/xls/") + QLatin1String(book.file), &result);
+        const CImportRows rows =
+            Read(QStringLiteral(CORVANTA_FIXTURES "/real/xls/") + QLatin1String(book.file), &result);
         EXPECT_EQ(result, 1);
         ASSERT_FALSE(rows.isEmpty());
         EXPECT_EQ(rows.mid(1), book.rows);

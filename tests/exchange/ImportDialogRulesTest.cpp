@@ -34,7 +34,8 @@ TEST(ImportFormatRules, ModesShowTheirFormatsAndOkWantsAChoice)
         const CImportFormatRules rules(m.mode);
         EXPECT_EQ(rules.GetCaption(), m.caption) << m.mode;
         EXPECT_TRUE(rules.GetPrompt().startsWith(U(m.promptStart))) << m.mode;
-        EXPECT_TRUE(rules.GetPrompt().endsWith(U("形式を選択して【次へ】をクリックしてください。"))) << m.mode;
+        EXPECT_TRUE(rules.GetPrompt().endsWith(U("形式を選択して【次へ】をクリックしてください。")))
+            << m.mode;
         EXPECT_EQ(QList<bool>({rules.IsChoiceShown(0), rules.IsChoiceShown(1), rules.IsChoiceShown(2),
                                rules.IsChoiceShown(3)}),
                   QList<bool>({m.access, m.excel, m.text, m.contact}))
@@ -61,11 +62,10 @@ TEST(TextFormatRules, OtherDelimiterKeepsOneSingleByteCharacter)
         QChar delimiter;
         bool message;
     } cases[] = {
-        {";", ";", u';', false},           {"ab", "a", u'a', false},
-        {"\"", "", QChar(), true},         {"\"x", "", QChar(), true},
-        {"漢", "", QChar(), false},        {"漢,", "", QChar(), false},
-        {"ｱ", "ｱ", QChar(0xFF71), false},  {"¥", "¥", u'\\', false},
-        {"", "", QChar(), false},          {"😀", "", QChar(), false},
+        {";", ";", u';', false},          {"ab", "a", u'a', false},   {"\"", "", QChar(), true},
+        {"\"x", "", QChar(), true},       {"漢", "", QChar(), false}, {"漢,", "", QChar(), false},
+        {"ｱ", "ｱ", QChar(0xFF71), false}, {"¥", "¥", u'\\', false},   {"", "", QChar(), false},
+        {"😀", "", QChar(), false},
     };
     for (const auto& c : cases) {
         ScopedFakeUi ui;
@@ -148,7 +148,8 @@ TEST(SheetSelectRules, FirstSheetPreselectedAndOkWantsASelection)
     none.OnInitDialog();
     EXPECT_EQ(none.m_nSelected, -1);
     EXPECT_FALSE(none.OnOK());
-    EXPECT_EQ(ui.Prompt().Texts(), QStringList({U("シート名を選択してください."), U("シート名を選択してください.")}));
+    EXPECT_EQ(ui.Prompt().Texts(),
+              QStringList({U("シート名を選択してください."), U("シート名を選択してください.")}));
 }
 
 TEST(ScriptedExchangeDialogs, RunTheRulesAndLogTheAnswers)

@@ -1,7 +1,7 @@
+#include "exchange/ListExport.h"
 #include "app/AppHome.h"
 #include "exchange/ExcelApp.h"
 #include "exchange/ExchangeDialogs.h"
-#include "exchange/ListExport.h"
 #include "platform/data/Record.h"
 #include "platform/office/ContactXml.h"
 #include "platform/text/Cp932.h"
@@ -90,12 +90,18 @@ TEST_F(ListExportTest, RowsCarryCodedWordsTheCollectionDayAndColumnTypes)
     AddCustomer(data, QStringLiteral("C2"), U("乙"), 99, 0, 1);
     AddCustomer(data, QStringLiteral("C3"), U("丙"), 25, -1, 0);
     CListExport exporter(2);
-    const CQXColSet columns = Columns({{"CustomerCode", "コード"}, {"CollectDay", "回収日"}, {"TaxType", "税"},
-                                       {"Ceiling", "与信"}, {"StartDate", "開始"}, {"Memo", "メモ"}});
+    const CQXColSet columns = Columns({{"CustomerCode", "コード"},
+                                       {"CollectDay", "回収日"},
+                                       {"TaxType", "税"},
+                                       {"Ceiling", "与信"},
+                                       {"StartDate", "開始"},
+                                       {"Memo", "メモ"}});
     QList<int> types;
     ASSERT_EQ(exporter.BuildRows(&data, &types, &columns), 1);
-    EXPECT_EQ(exporter.m_rows.value(0), QStringList({U("コード"), U("回収日"), U("税"), U("与信"), U("開始"), U("メモ")}));
-    EXPECT_EQ(exporter.m_rows.value(1), QStringList({"C1", U("99:月末"), U("4:内税"), "1234.5", "2024/02/29", ""}));
+    EXPECT_EQ(exporter.m_rows.value(0),
+              QStringList({U("コード"), U("回収日"), U("税"), U("与信"), U("開始"), U("メモ")}));
+    EXPECT_EQ(exporter.m_rows.value(1),
+              QStringList({"C1", U("99:月末"), U("4:内税"), "1234.5", "2024/02/29", ""}));
     EXPECT_EQ(exporter.m_rows.value(2).mid(0, 2), QStringList({"C2", U("99:99日")}));
     EXPECT_EQ(exporter.m_rows.value(3).mid(0, 2), QStringList({"C3", U("25:25日")}));
     EXPECT_EQ(types, QList<int>({0, 3, 3, 2, 1, 4}));
@@ -119,9 +125,9 @@ TEST_F(ListExportTest, CsvBytesAndTheOldFileKeptOnEveryFailure)
     exporter.m_codes = {"A\"1", "", ""};
     exporter.m_strPath = Path("out.csv");
     ASSERT_EQ(exporter.ExportCSV(), 1);
-    const QByteArray expected = QByteArray("\"") + Cp932::Encode(U("コード")) + "\",\"" + Cp932::Encode(U("名前")) +
-                                "\"\r\n\"A\"\"1\",\"" + Cp932::Encode(U("表")) + "\r\n" + Cp932::Encode(U("記")) +
-                                "\"\r\n\"\",\"\"\r\n\r\n";
+    const QByteArray expected = QByteArray("\"") + Cp932::Encode(U("コード")) + "\",\"" +
+                                Cp932::Encode(U("名前")) + "\"\r\n\"A\"\"1\",\"" + Cp932::Encode(U("表")) +
+                                "\r\n" + Cp932::Encode(U("記")) + "\"\r\n\"\",\"\"\r\n\r\n";
     EXPECT_EQ(FileBytes(exporter.m_strPath), expected);
     EXPECT_EQ(CListExport::CsvQuote(QStringLiteral("a\"\"b")), QStringLiteral("a\"\"\"\"b"));
 
@@ -138,14 +144,16 @@ TEST_F(ListExportTest, CsvBytesAndTheOldFileKeptOnEveryFailure)
     // the old file whole.
     m_ui.Prompt().Clear();
     exporter.m_rows = {{QString(5000, u'x')}};
-    struct rlimit old {};
+    struct rlimit old {
+    };
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = old;
     small.rlim_cur = 1024;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     const int result = exporter.ExportCSV();
-    const int xmlResult = CContactXmlConv().ExportContactXML(Path("out.csv"), {{"", "Memo"}, {"", QString(5000, u'x')}});
+    const int xmlResult =
+        CContactXmlConv().ExportContactXML(Path("out.csv"), {{"", "Memo"}, {"", QString(5000, u'x')}});
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(result, 2);
@@ -207,15 +215,17 @@ TEST_F(ListExportTest, ExportDialogsPerKindWithTheirCancelResults)
     EXPECT_TRUE(QFile::exists(Path("c.xml")));
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("書き出すデータがありません")});
 
-    EXPECT_EQ(m_dialogs.Log(), QStringList({"ImportFormat 1 -> IDCANCEL", "ImportFormat 3 -> IDOK",
-                                            "ImportFormat 1 -> IDOK", "ColumnSet 2 0 -> IDCANCEL",
-                                            "ImportFormat 1 -> IDOK", "ColumnSet 2 2 -> IDOK",
-                                            "ImportFormat 1 -> IDOK"}));
+    EXPECT_EQ(m_dialogs.Log(),
+              QStringList({"ImportFormat 1 -> IDCANCEL", "ImportFormat 3 -> IDOK", "ImportFormat 1 -> IDOK",
+                           "ColumnSet 2 0 -> IDCANCEL", "ImportFormat 1 -> IDOK", "ColumnSet 2 2 -> IDOK",
+                           "ImportFormat 1 -> IDOK"}));
     QStringList filters;
     for (const CPickerCall& call : m_ui.Prompt().PickerCalls())
         filters << call.filter;
-    EXPECT_EQ(filters, QStringList({U("ﾃｷｽﾄﾌｧｲﾙ(*.csv;*.txt)|*.csv; *.txt||"), U("ﾃｷｽﾄﾌｧｲﾙ(*.csv;*.txt)|*.csv; *.txt||"),
-                                    U("ﾃｷｽﾄﾌｧｲﾙ(*.csv;*.txt)|*.csv; *.txt||"), U("XML ﾌｧｲﾙ(*.xml)|*.xml||")}));
+    EXPECT_EQ(
+        filters,
+        QStringList({U("ﾃｷｽﾄﾌｧｲﾙ(*.csv;*.txt)|*.csv; *.txt||"), U("ﾃｷｽﾄﾌｧｲﾙ(*.csv;*.txt)|*.csv; *.txt||"),
+                     U("ﾃｷｽﾄﾌｧｲﾙ(*.csv;*.txt)|*.csv; *.txt||"), U("XML ﾌｧｲﾙ(*.xml)|*.xml||")}));
 }
 
 TEST_F(ListExportTest, WorkbookReadsBackAsTheRows)
@@ -224,8 +234,11 @@ TEST_F(ListExportTest, WorkbookReadsBackAsTheRows)
     AddCustomer(data, QStringLiteral("C1"), U("甲商事"), 99, 1, 4);
     AddCustomer(data, QStringLiteral("0012"), U("改\r\n行"), 10, 1, 1);
     CListExport exporter(2);
-    exporter.m_colSet = Columns({{"CustomerCode", "コード"}, {"Company", "会社"}, {"CollectDay", "回収日"},
-                                 {"Ceiling", "与信"}, {"StartDate", "開始"}});
+    exporter.m_colSet = Columns({{"CustomerCode", "コード"},
+                                 {"Company", "会社"},
+                                 {"CollectDay", "回収日"},
+                                 {"Ceiling", "与信"},
+                                 {"StartDate", "開始"}});
     exporter.m_strPath = Path("book.xlsx");
     // Asking nothing but the file: Excel format, the columns set by the caller.
     m_ui.Prompt().QueueFiles({exporter.m_strPath});
@@ -280,7 +293,8 @@ TEST_F(ListExportTest, ContactXmlRoundTripBlocksAndHostileFiles)
         QList<QStringList> rows{{"", "CustomerCode", "Address", "TEL"}};
         ASSERT_EQ(conv.ImportContactXML(Path("both.xml"), block, hasCodes, rows), 1);
         EXPECT_EQ(hasCodes, 0);
-        EXPECT_EQ(rows.value(1), block == 0 ? QStringList({"", "", "O", ""}) : QStringList({"", "", "H", "9"}));
+        EXPECT_EQ(rows.value(1),
+                  block == 0 ? QStringList({"", "", "O", ""}) : QStringList({"", "", "H", "9"}));
     }
 
     const QList<QByteArray> hostile{
@@ -288,12 +302,14 @@ TEST_F(ListExportTest, ContactXmlRoundTripBlocksAndHostileFiles)
         "<?xml version=\"1.0\"?><!DOCTYPE ContactXML [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
         "<ContactXML><ContactXMLItem><Extension><ExtensionItem name=\"Memo\">&x;</ExtensionItem></Extension>"
         "</ContactXMLItem></ContactXML>",
-        "<?xml version=\"1.0\"?><!DOCTYPE ContactXML [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;"
-        "&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">]>"
-        "<ContactXML><ContactXMLItem><Extension><ExtensionItem name=\"Memo\">&d;&d;&d;</ExtensionItem></Extension>"
+        "<?xml version=\"1.0\"?><!DOCTYPE ContactXML [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b "
+        "\"&a;&a;&a;&a;&a;&a;"
+        "&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d "
+        "\"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">]>"
+        "<ContactXML><ContactXMLItem><Extension><ExtensionItem "
+        "name=\"Memo\">&d;&d;&d;</ExtensionItem></Extension>"
         "</ContactXMLItem></ContactXML>",
-        "<Other/>",
-        ""};
+        "<Other/>", ""};
     for (const QByteArray& bytes : hostile) {
         WriteBytes(Path("bad.xml"), bytes);
         QList<QStringList> rows{{"", "CustomerCode", "Memo"}};

@@ -3,9 +3,8 @@
 #include "app/ExchangePorts.h"
 #include "app/MainFrame.h"
 #include "app/ViewRegistry.h"
-#include "platform/ui/ChoiceDlg.h"
-#include "exchange/ExchangeDialogs.h"
 #include "exchange/ExcelApp.h"
+#include "exchange/ExchangeDialogs.h"
 #include "exchange/ExchangeModule.h"
 #include "exchange/ListExport.h"
 #include "exchange/MasterImport.h"
@@ -15,6 +14,7 @@
 #include "platform/data/MakeMsgID.h"
 #include "platform/office/AccessSource.h"
 #include "platform/text/Cp932.h"
+#include "platform/ui/ChoiceDlg.h"
 #include "platform/ui/FakeUi.h"
 #include "platform/ui/UiServices.h"
 #include "resources/CommandIds.h"
@@ -153,7 +153,8 @@ TEST_F(MasterImportPipelineTest, CustomersFromATextFileWithOneRefusedRow)
                                "A2,乙産業,30,1,大阪府,北区,,\r\n"
                                "a3,\"丙\"\"社\",99,2,,,,\r\n"
                                "a4,丁,5,非課税,,,,\r\n"));
-    QueueCsv(path, Pairing({"CustomerCode", "Company", "Day", "TaxType", "Address1", "Address2", "Address3", ""}));
+    QueueCsv(path,
+             Pairing({"CustomerCode", "Company", "Day", "TaxType", "Address1", "Address2", "Address3", ""}));
     m_dialogs.QueueAddressJoin([](CAddressJoinRules& join) {
         join.m_bBreakAfterAddress1 = 1;
         join.m_bBreakAfterAddress2 = 1;
@@ -166,18 +167,21 @@ TEST_F(MasterImportPipelineTest, CustomersFromATextFileWithOneRefusedRow)
         return int(IDOK);
     });
     EXPECT_EQ(Run(2), 1);
-    EXPECT_EQ(m_dialogs.Log(), QStringList({"ImportConfirm 0 -> IDOK", "ImportFormat 0 -> IDOK", "TextFormat -> IDOK",
-                                            "AddressJoin 11 -> IDOK", "FieldMap 2 -> IDOK",
-                                            U("ImportError 読み込みできないデータがありました（4件中2件） -> IDOK")}))
+    EXPECT_EQ(m_dialogs.Log(),
+              QStringList({"ImportConfirm 0 -> IDOK", "ImportFormat 0 -> IDOK", "TextFormat -> IDOK",
+                           "AddressJoin 11 -> IDOK", "FieldMap 2 -> IDOK",
+                           U("ImportError 読み込みできないデータがありました（4件中2件） -> IDOK")}))
         << m_dialogs.Log().join(u'\n').toStdString() << m_ui.Prompt().Texts().join(u'\n').toStdString();
     // "内税" is 4; "非課税" is no word of the customer's tax and is refused, not stored as 0.
     EXPECT_EQ(listed, QStringList({U("3,A2,乙産業,,,項目「締日」の内容に問題があります。"),
                                    U("5,a4,丁,,,項目「税転嫁」の内容に問題があります。")}))
         << listed.join(u'\n').toStdString();
-    EXPECT_EQ(Get(QStringLiteral("SELECT CustomerCode, Company, Day, TaxType, Address, Keisho2, ID<>77 FROM Customer "
-                                 "WHERE CustomerCode IN ('A1','a3') ORDER BY CustomerCode")),
+    EXPECT_EQ(Get(QStringLiteral(
+                  "SELECT CustomerCode, Company, Day, TaxType, Address, Keisho2, ID<>77 FROM Customer "
+                  "WHERE CustomerCode IN ('A1','a3') ORDER BY CustomerCode")),
               U("A1|甲商事|20|4|東京都\r\n1-2|様|1\na3|丙\"社|99|2||様|1"))
-        << Get(QStringLiteral("SELECT CustomerCode, Company, Day, TaxType, Address, Keisho2 FROM Customer")).toStdString();
+        << Get(QStringLiteral("SELECT CustomerCode, Company, Day, TaxType, Address, Keisho2 FROM Customer"))
+               .toStdString();
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList()) << "completing shows no count";
 }
 
@@ -208,20 +212,25 @@ TEST_F(MasterImportPipelineTest, EdgeCasesOfThePipeline)
     m_ui.Prompt().QueueAnswers({IDYES});
     EXPECT_EQ(Run(3), 1);
     EXPECT_EQ(m_ui.Prompt().Texts().last(), U("2件のデータを新規登録しました。\n"));
-    EXPECT_EQ(Get(QStringLiteral("SELECT COUNT(*) FROM Supplier WHERE SupplierCode='X9'")), QStringLiteral("0"));
-    EXPECT_EQ(Get(QStringLiteral("SELECT COUNT(*) FROM Supplier WHERE SupplierCode='%1'").arg(firstCode)), QStringLiteral("1"));
+    EXPECT_EQ(Get(QStringLiteral("SELECT COUNT(*) FROM Supplier WHERE SupplierCode='X9'")),
+              QStringLiteral("0"));
+    EXPECT_EQ(Get(QStringLiteral("SELECT COUNT(*) FROM Supplier WHERE SupplierCode='%1'").arg(firstCode)),
+              QStringLiteral("1"));
     EXPECT_EQ(counter.GetElem(COUNTER_SUPPLIER_CODE)->m_nNumber, 3) << "two numbers taken and saved";
 
     // Overwrite: the same codes again in any ASCII case.
-    QueueCsv(Csv(U("P1,一,7\r\np1,二,2\r\nP2,三,1\r\n")), Pairing({"ItemCode", "ItemName", "ItemType"}, 1), 0);
+    QueueCsv(Csv(U("P1,一,7\r\np1,二,2\r\nP2,三,1\r\n")), Pairing({"ItemCode", "ItemName", "ItemType"}, 1),
+             0);
     m_dialogs.QueueImportError([](CImportErrorRules&) { return int(IDOK); });
     EXPECT_EQ(Run(1), 1);
-    EXPECT_EQ(Get(QStringLiteral("SELECT ItemCode, ItemName, ItemType, StockType FROM Item ORDER BY ItemCode")),
-              U("P1|一|1|1\nP2|三|1|1"));
+    EXPECT_EQ(
+        Get(QStringLiteral("SELECT ItemCode, ItemName, ItemType, StockType FROM Item ORDER BY ItemCode")),
+        U("P1|一|1|1\nP2|三|1|1"));
     QueueCsv(Csv(U("p1,改,2\r\n")), Pairing({"ItemCode", "ItemName", "ItemType"}, 1), 1);
     EXPECT_EQ(Run(1), 1);
     EXPECT_EQ(m_ui.Prompt().Texts().last(), U("1件のデータを上書き登録しました。\n"));
-    EXPECT_EQ(Get(QStringLiteral("SELECT ItemCode, ItemName, StockType FROM Item WHERE ItemCode='p1'")), U("p1|改|0"));
+    EXPECT_EQ(Get(QStringLiteral("SELECT ItemCode, ItemName, StockType FROM Item WHERE ItemCode='p1'")),
+              U("p1|改|0"));
 }
 
 // Numbered codes are taken from the counter a block at a time and saved
@@ -325,11 +334,18 @@ TEST_F(MasterImportPipelineTest, RecordsFromRowsAndThePairing)
     import.m_rows = {{QString(), "F1", "F2", "F3", "F4", "F5", "F6"},
                      {"1", "C1", "99", U("東京"), "", U("三丁目"), "2001/01/01"},
                      {"2", "C2", "98", "", "", "", ""},
-                     {"3", "", "", "", "", "", ""}};
+                     { "3",
+                       "",
+                       "",
+                       "",
+                       "",
+                       "",
+                       "" }};
     const auto col = [](const char* field) { return CQXCol(QLatin1String(field), QString(), 0, 0, 1); };
     CCDSData records;
-    import.BuildRecords({col("CustomerCode"), col("ID"), col("Address1"), col("Address2"), col("Address3"), col("StartDate")},
-                        1, 1, 1, records);
+    import.BuildRecords(
+        {col("CustomerCode"), col("ID"), col("Address1"), col("Address2"), col("Address3"), col("StartDate")},
+        1, 1, 1, records);
     ASSERT_EQ(records.GetCount(), 3) << "a row with an empty code still makes a field";
     const auto text = [&](int r, const char* field) {
         const CTb* f = records.GetAt(r)->GetOneField(QString(), QLatin1String(field));
@@ -342,11 +358,11 @@ TEST_F(MasterImportPipelineTest, RecordsFromRowsAndThePairing)
     EXPECT_EQ(text(1, "Address"), QString());
 
     CCDSData one;
-    import.m_rows = {{QString(), "F1", "F2"}, {"1", U("札幌"), "x"}};
+    import.m_rows = {{QString(), "F1", "F2"}, { "1", U("札幌"), "x" }};
     import.BuildRecords({col("Address1")}, 1, 1, 0, one);
     EXPECT_EQ(one.GetAt(0)->GetOneField(QString(), QStringLiteral("Address"))->GetText(), U("札幌\r\n"));
     CCDSData direct;
-    import.m_rows = {{QString(), "F1", "F2"}, {"1", U("札幌"), U("函館")}};
+    import.m_rows = {{QString(), "F1", "F2"}, { "1", U("札幌"), U("函館") }};
     import.BuildRecords({col("Address"), col("Address1")}, 1, 0, 0, direct);
     EXPECT_EQ(direct.GetAt(0)->GetOneField(QString(), QStringLiteral("Address"))->GetText(), U("札幌"));
     CCDSData numbered;
@@ -380,7 +396,8 @@ TEST_F(MasterImportPipelineTest, CommandOfTheCustomerList)
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList()) << m_ui.Prompt().Texts().join(u'\n').toStdString();
     QueueCsv(Csv(U("N1,新規一\r\nN2,新規二\r\n")), Pairing({"CustomerCode", "Company"}, 1));
     frame->ExecuteCommand(ID_MASTER_IMPORT);
-    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({U("2件のデータを新規登録しました。\n"), U("リストを表示しなおします。")}))
+    EXPECT_EQ(m_ui.Prompt().Texts(),
+              QStringList({U("2件のデータを新規登録しました。\n"), U("リストを表示しなおします。")}))
         << m_ui.Prompt().Texts().join(u'\n').toStdString();
     EXPECT_EQ(view->List()->Model().GetRowCount(), before + 2);
     frame.reset();
@@ -470,7 +487,8 @@ TEST_F(MasterImportPipelineTest, SuppliersFromAWorkbook)
     });
     EXPECT_EQ(Run(3), 1);
     EXPECT_EQ(listed, QStringList{U("3,,仕入乙,,,項目「コード」の内容に問題があります。")});
-    EXPECT_EQ(Get(QStringLiteral("SELECT SupplierCode, Company, Memo, Keisho2 FROM Supplier WHERE SupplierCode='S1'")),
+    EXPECT_EQ(Get(QStringLiteral(
+                  "SELECT SupplierCode, Company, Memo, Keisho2 FROM Supplier WHERE SupplierCode='S1'")),
               U("S1|仕入甲|一行目\r\n二行目|様"));
 }
 
@@ -594,7 +612,9 @@ TEST_F(MasterImportPipelineTest, SelectedCustomersExportedAndImportedIntoAnEmpty
         return int(IDOK);
     });
     frame->ExecuteCommand(ID_MASTER_EXPORT);
-    EXPECT_EQ(m_ui.Prompt().Texts(), (QStringList{U("選択されている2件の情報を書き出します。よろしいですか？"), U("書き出しを完了しました。")}));
+    EXPECT_EQ(m_ui.Prompt().Texts(),
+              (QStringList{U("選択されている2件の情報を書き出します。よろしいですか？"),
+                           U("書き出しを完了しました。")}));
     frame.reset();
     SetMasterImportHandler({});
     SetMasterExportHandler({});
@@ -612,16 +632,19 @@ TEST_F(MasterImportPipelineTest, SelectedCustomersExportedAndImportedIntoAnEmpty
 
 TEST_F(MasterImportPipelineTest, CustomersThroughContactXmlIntoAnEmptyDatabase)
 {
-    QueueCsv(Csv(U("A1,甲商事,山田,\"東京都\r\n1-2\",03-1,20,1,1,99\r\nA2,,個人 花子,大阪府,06-2,99,4,0,99\r\n")),
-             Pairing({"CustomerCode", "Company", "Name", "Address1", "TEL", "Day", "TaxType", "CollectCycle",
-                      "CollectDay"},
-                     1));
-    ASSERT_EQ(Run(2), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString() << m_dialogs.Log().join(u'\n').toStdString();
+    QueueCsv(
+        Csv(U("A1,甲商事,山田,\"東京都\r\n1-2\",03-1,20,1,1,99\r\nA2,,個人 花子,大阪府,06-2,99,4,0,99\r\n")),
+        Pairing({"CustomerCode", "Company", "Name", "Address1", "TEL", "Day", "TaxType", "CollectCycle",
+                 "CollectDay"},
+                1));
+    ASSERT_EQ(Run(2), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString()
+                         << m_dialogs.Log().join(u'\n').toStdString();
     const QString query = QStringLiteral(
         "SELECT CustomerCode, Company, Name, Address, TEL, Day, TaxType, CollectCycle, CollectDay, Keisho2 "
         "FROM Customer WHERE CustomerCode IN ('A1','A2') ORDER BY CustomerCode");
     const QString before = Get(query);
-    ASSERT_TRUE(before.startsWith(U("A1|甲商事|山田|東京都\r\n1-2|03-1|20|1|1|99|様\nA2|"))) << before.toStdString();
+    ASSERT_TRUE(before.startsWith(U("A1|甲商事|山田|東京都\r\n1-2|03-1|20|1|1|99|様\nA2|")))
+        << before.toStdString();
     CCDSData request, records;
     request.m_strTable = QStringLiteral("Customer");
     request.m_strCondition = QStringLiteral("WHERE CustomerCode IN ('A1','A2')");
@@ -662,7 +685,8 @@ TEST_F(MasterImportPipelineTest, CustomersThroughContactXmlIntoAnEmptyDatabase)
     SetChoiceDialogRunner(old);
     EXPECT_EQ(modes, QList<int>{8});
     EXPECT_TRUE(m_dialogs.Log().contains(QStringLiteral("CounterSet 100 -> IDOK")));
-    const QString added = Get(QStringLiteral("SELECT Address, CustomerCode <> '' FROM Customer WHERE Company = 'Z'"));
+    const QString added =
+        Get(QStringLiteral("SELECT Address, CustomerCode <> '' FROM Customer WHERE Company = 'Z'"));
     EXPECT_EQ(added, QStringLiteral("H|1"));
 
     // A malformed file is refused with one message and registers nothing.

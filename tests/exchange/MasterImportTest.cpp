@@ -1,7 +1,7 @@
+#include "exchange/MasterImport.h"
 #include "app/AppHome.h"
 #include "exchange/ExchangeDialogs.h"
 #include "exchange/ImportMapRules.h"
-#include "exchange/MasterImport.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/MnyText.h"
 #include "platform/text/Cp932.h"
@@ -87,7 +87,9 @@ class MasterImportTest : public ::testing::Test
     {
         CCDSData request, result;
         request.m_strTable = table;
-        request.m_strCondition = QStringLiteral("WHERE %1Code='%2'").arg(table == QLatin1String("Item") ? QStringLiteral("Item") : table, code);
+        request.m_strCondition =
+            QStringLiteral("WHERE %1Code='%2'")
+                .arg(table == QLatin1String("Item") ? QStringLiteral("Item") : table, code);
         QString err;
         EXPECT_EQ(m_data.GetDataList(request, result, err), 1);
         if (result.GetCount() != 1)
@@ -112,22 +114,22 @@ TEST_F(MasterImportTest, FieldValuesByClassAndKind)
         const char* shown;
     } cases[] = {
         {1, "TaxFlg", "1", "3:1"},
-        {1, "TaxFlg", "非課税", "3:0"},       // the word of the field
-        {2, "TaxType", "内税", "3:4"},        // not 0 ("no tax") as atoi would give
+        {1, "TaxFlg", "非課税", "3:0"}, // the word of the field
+        {2, "TaxType", "内税", "3:4"},  // not 0 ("no tax") as atoi would give
         {2, "TaxType", "1:請求時", "3:1"},
-        {2, "TaxType", "たぶん", "null"},     // neither: refused by the library
+        {2, "TaxType", "たぶん", "null"}, // neither: refused by the library
         {2, "TaxType", "", "null"},
         {3, "BankFee", "1", "3:1"},
-        {2, "BankFee", "1", "null"},            // a supplier field for a customer
+        {2, "BankFee", "1", "null"}, // a supplier field for a customer
         {1, "YobiInt", "42abc", "3:42"},
         {1, "Price", "1,234.5", "2:1234.5"},
         {1, "Price", "", "null"},
         {2, "Percent", "80", "2:80"},
-        {2, "CustomerCode", "\u3000", "null"},  // a full-width blank code
+        {2, "CustomerCode", "\u3000", "null"}, // a full-width blank code
         {2, "CustomerCode", "", "0:"},
         {3, "SupplierCode", " S1", "0: S1"},
         {2, "Company", "会社", "0:会社"},
-        {1, "Company", "x", "null"},            // unknown for products
+        {1, "Company", "x", "null"}, // unknown for products
         {2, "Nonsense", "x", "null"},
         {0, "Company", "x", "-"},
         {2, "", "x", "-"},
@@ -140,7 +142,8 @@ TEST_F(MasterImportTest, FieldValuesByClassAndKind)
     const CMasterImport customers(2);
     EXPECT_EQ(Show(customers.MakeFieldValue(QStringLiteral("Company"), QString(), 1)), QStringLiteral("-"))
         << "an empty ContactXML value makes no field";
-    EXPECT_EQ(Show(customers.MakeFieldValue(QStringLiteral("TaxType"), QStringLiteral("4"), 1)), QStringLiteral("null"))
+    EXPECT_EQ(Show(customers.MakeFieldValue(QStringLiteral("TaxType"), QStringLiteral("4"), 1)),
+              QStringLiteral("null"))
         << "ContactXML translates words only";
 
     // 300 bytes are cut to 256 at a character boundary.
@@ -169,13 +172,15 @@ TEST_F(MasterImportTest, TextHelpers)
 
 TEST_F(MasterImportTest, CompletionOrderAndDefaultsPerKind)
 {
-    ASSERT_TRUE(WriteDefaultValues(m_folder, {QStringLiteral("CLOSEDAY.AUT"), QStringLiteral("COLLECTTYPE.AUT")},
+    ASSERT_TRUE(WriteDefaultValues(m_folder,
+                                   {QStringLiteral("CLOSEDAY.AUT"), QStringLiteral("COLLECTTYPE.AUT")},
                                    {QStringLiteral("20"), U("手形")}));
     m_ui.Clock().Set(QDateTime(QDate(2025, 6, 7), QTime(8, 9, 10)));
     const auto names = [](const COneRecord& r) {
         QStringList out;
         for (int i = 0; i < r.GetCount(); ++i)
-            out << r.GetAt(i)->GetName().section(u'.', 1) + u'=' + (r.GetAt(i)->IsNull() ? QStringLiteral("null") : r.GetAt(i)->GetText());
+            out << r.GetAt(i)->GetName().section(u'.', 1) + u'=' +
+                       (r.GetAt(i)->IsNull() ? QStringLiteral("null") : r.GetAt(i)->GetText());
         return out.join(u' ');
     };
 
@@ -186,11 +191,13 @@ TEST_F(MasterImportTest, CompletionOrderAndDefaultsPerKind)
     customer.AddField(*customers.MakeFieldValue(QStringLiteral("Collect"), QString(), 0));
     EXPECT_EQ(customers.SetDefaultHonorific(&customer), 1);
     customers.CompleteRecord(&customer);
-    EXPECT_EQ(names(customer),
-              U("CustomerCode=null Collect=0 Keisho2=様 ID=0 StartDate=2025/06/07 08:09:10 LastUpdate=2025/06/07 08:09:10 "
-                "Class1= Class2= Class3= Class4= Class5= TaxType=2 Day=20 TaxRoundType=1 RoundType=1 Percent=100 "
-                "CollectCycle=2 CollectDay=99 CollectType=手形 Ceiling=0 Company= Section= Name= Keisho= "
-                "PhoenicCompany= PhoenicPerson= Zip= Address= TEL= FAX= E-mail= OnesCode= MyPerson= Memo="));
+    EXPECT_EQ(
+        names(customer),
+        U("CustomerCode=null Collect=0 Keisho2=様 ID=0 StartDate=2025/06/07 08:09:10 LastUpdate=2025/06/07 "
+          "08:09:10 "
+          "Class1= Class2= Class3= Class4= Class5= TaxType=2 Day=20 TaxRoundType=1 RoundType=1 Percent=100 "
+          "CollectCycle=2 CollectDay=99 CollectType=手形 Ceiling=0 Company= Section= Name= Keisho= "
+          "PhoenicCompany= PhoenicPerson= Zip= Address= TEL= FAX= E-mail= OnesCode= MyPerson= Memo="));
 
     CMasterImport suppliers(3);
     suppliers.SetMakeMsgID(&m_data);
@@ -201,11 +208,13 @@ TEST_F(MasterImportTest, CompletionOrderAndDefaultsPerKind)
     const QString s = names(supplier);
     EXPECT_FALSE(s.contains(QStringLiteral("Percent"))) << s.toStdString();
     EXPECT_FALSE(s.contains(QStringLiteral("Ceiling")));
-    EXPECT_TRUE(s.endsWith(QStringLiteral("Memo= Bank= BankCode= BankBranch= BankBranchCode= BankNumber= BankOnesName= BankOnesPhoenic=")));
+    EXPECT_TRUE(s.endsWith(QStringLiteral(
+        "Memo= Bank= BankCode= BankBranch= BankBranchCode= BankNumber= BankOnesName= BankOnesPhoenic=")));
 
     CMasterImport items(1);
     items.SetMakeMsgID(&m_data);
-    for (const auto& [type, stock] : {std::pair{"2", "StockType=0"}, std::pair{"1", "StockType=1"}, std::pair{"", "StockType=1"}}) {
+    for (const auto& [type, stock] :
+         {std::pair{"2", "StockType=0"}, std::pair{"1", "StockType=1"}, std::pair{"", "StockType=1"}}) {
         COneRecord item;
         if (*type)
             item.AddField(*items.MakeFieldValue(QStringLiteral("ItemType"), QLatin1String(type), 0));
@@ -213,11 +222,12 @@ TEST_F(MasterImportTest, CompletionOrderAndDefaultsPerKind)
         items.CompleteRecord(&item);
         EXPECT_TRUE(names(item).contains(QLatin1String(stock))) << type;
         if (!*type) {
-            EXPECT_EQ(names(item), QStringLiteral("ID=0 StartDate=2025/06/07 08:09:10 LastUpdate=2025/06/07 08:09:10 "
-                                                  "Class1= Class2= Class3= Class4= Class5= ItemType=1 TaxFlg=1 Price=0 "
-                                                  "TaxFlg2=1 Cost=0 FixPrice=0 StockType=1 StockNumber=0 "
-                                                  "StockJustNumber=0 SetItem=0 ItemName= Phoenic= JANCode= Unit= "
-                                                  "Remarks= SupplierCode= TaxFlgYobi1=1 TaxFlgYobi2=1 YobiInt=0"));
+            EXPECT_EQ(names(item),
+                      QStringLiteral("ID=0 StartDate=2025/06/07 08:09:10 LastUpdate=2025/06/07 08:09:10 "
+                                     "Class1= Class2= Class3= Class4= Class5= ItemType=1 TaxFlg=1 Price=0 "
+                                     "TaxFlg2=1 Cost=0 FixPrice=0 StockType=1 StockNumber=0 "
+                                     "StockJustNumber=0 SetItem=0 ItemName= Phoenic= JANCode= Unit= "
+                                     "Remarks= SupplierCode= TaxFlgYobi1=1 TaxFlgYobi2=1 YobiInt=0"));
         }
     }
     EXPECT_EQ(items.SetDefaultHonorific(nullptr), -1);
@@ -234,10 +244,11 @@ TEST_F(MasterImportTest, DefaultValuesFromTheConditionFiles)
     EXPECT_EQ(Show(missing.GetDefaultValue(-1)), QStringLiteral("-"));
     EXPECT_EQ(Show(CMasterImport(4).GetDefaultValue(1)), QStringLiteral("-"));
 
-    ASSERT_TRUE(WriteDefaultValues(m_folder,
-                                   {QStringLiteral("CLOSEDAY.AUT"), QStringLiteral("TAXTYPE.AUT"), QStringLiteral("COLLECTDAY.AUT"),
-                                    QStringLiteral("COLLECTTYPE.AUT")},
-                                   {QStringLiteral("15"), QStringLiteral("0"), QStringLiteral("10"), U("相殺")}));
+    ASSERT_TRUE(
+        WriteDefaultValues(m_folder,
+                           {QStringLiteral("CLOSEDAY.AUT"), QStringLiteral("TAXTYPE.AUT"),
+                            QStringLiteral("COLLECTDAY.AUT"), QStringLiteral("COLLECTTYPE.AUT")},
+                           {QStringLiteral("15"), QStringLiteral("0"), QStringLiteral("10"), U("相殺")}));
     CMasterImport saved(2);
     saved.SetMakeMsgID(&m_data);
     EXPECT_EQ(Show(saved.GetDefaultValue(0)), QStringLiteral("3:0"));
@@ -252,9 +263,10 @@ TEST_F(MasterImportTest, DefaultValuesFromTheConditionFiles)
 
 TEST_F(MasterImportTest, PairingRulesAndTheirRefusals)
 {
-    const CImportRows rows{{QString(), QStringLiteral("F1"), QStringLiteral("F2"), QStringLiteral("F3")},
-                           {QStringLiteral("1"), QStringLiteral("a"), QStringLiteral("b")},
-                           {QStringLiteral("2"), QStringLiteral("c"), QStringLiteral("d"), QStringLiteral("e")}};
+    const CImportRows rows{
+        {QString(), QStringLiteral("F1"), QStringLiteral("F2"), QStringLiteral("F3")},
+        {QStringLiteral("1"), QStringLiteral("a"), QStringLiteral("b")},
+        {QStringLiteral("2"), QStringLiteral("c"), QStringLiteral("d"), QStringLiteral("e")}};
     CImportFieldMapRules map(2, &rows);
     ASSERT_TRUE(map.OnInitDialog());
     ASSERT_EQ(map.m_columns.size(), 3) << "the longer sample line counts";
@@ -263,7 +275,8 @@ TEST_F(MasterImportTest, PairingRulesAndTheirRefusals)
     QStringList offered;
     for (int i = 0; i < map.m_offered.size(); ++i)
         offered << map.OfferedField(i)->m_strField;
-    for (const char* hidden : {"ID", "StartDate", "LastUpdate", "Company_Section_Name", "PhoenicCompany_PhoenicPerson", "Address"})
+    for (const char* hidden :
+         {"ID", "StartDate", "LastUpdate", "Company_Section_Name", "PhoenicCompany_PhoenicPerson", "Address"})
         EXPECT_FALSE(offered.contains(QLatin1String(hidden))) << hidden;
     const qsizetype a1 = offered.indexOf(QStringLiteral("Address1"));
     ASSERT_GE(a1, 0);
@@ -288,11 +301,14 @@ TEST_F(MasterImportTest, PairingRulesAndTheirRefusals)
     EXPECT_GE(map.SelectField(QStringLiteral("Company")), 0);
     EXPECT_EQ(m_ui.Prompt().Texts(),
               QStringList({U("対応付ける列を選択してください。"), U("対応付けるデータを選択してください。"),
-                           U("このデータは既に対応付けられています。\n他の列と対応付ける場合、一旦対応付けを解除してから行なってください。"),
+                           U("このデータは既に対応付けられています。\n他の列と対応付ける場合、一旦対応付けを"
+                             "解除してから行なってください。"),
                            U("対応付ける列を選択してください。"),
                            U("このデータは対応付けられていません。対応付けを解除できません。")}));
-    EXPECT_EQ(map.OnSelchangeFieldList(), U("全角50文字（半角100文字）。これを超えるデータは切り捨てられます。"));
-    EXPECT_EQ(ImportFieldDescription(3, QStringLiteral("SupplierCode")), ImportFieldDescription(2, QStringLiteral("CustomerCode")));
+    EXPECT_EQ(map.OnSelchangeFieldList(),
+              U("全角50文字（半角100文字）。これを超えるデータは切り捨てられます。"));
+    EXPECT_EQ(ImportFieldDescription(3, QStringLiteral("SupplierCode")),
+              ImportFieldDescription(2, QStringLiteral("CustomerCode")));
     EXPECT_EQ(ImportFieldDescription(2, QStringLiteral("SupplierCode")), QString());
     EXPECT_EQ(ImportFieldDescription(1, QStringLiteral("Company")), QString());
 
@@ -319,14 +335,17 @@ TEST_F(MasterImportTest, PairingRulesAndTheirRefusals)
     EXPECT_TRUE(map.OnOK());
     EXPECT_EQ(map.m_bAutoNumber, 1);
     EXPECT_EQ(map.m_bBreakAfterAddress1, 1);
-    EXPECT_EQ(dialogs.Log(), QStringList({"CounterSet 100 -> IDCANCEL", "CounterSet 100 -> IDOK", "AddressJoin 10 -> IDOK"}));
+    EXPECT_EQ(dialogs.Log(), QStringList({"CounterSet 100 -> IDCANCEL", "CounterSet 100 -> IDOK",
+                                          "AddressJoin 10 -> IDOK"}));
     ASSERT_EQ(map.m_resultSet.m_cols.size(), 3);
     EXPECT_EQ(map.m_resultSet.m_cols[2].m_strField, QStringLiteral("Address3"));
-    EXPECT_EQ(m_ui.Prompt().Texts(),
-              QStringList({U("項目が一つも対応付けられていません。"),
-                           U("得意先コードが対応付けられていません。\n得意先コードに自動連番をふって、データをよみこみますか？"),
-                           U("得意先コードが対応付けられていません。\n得意先コードに自動連番をふって、データをよみこみますか？"),
-                           U("得意先コードが対応付けられていません。\n得意先コードに自動連番をふって、データをよみこみますか？")}));
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({U("項目が一つも対応付けられていません。"),
+                                                  U("得意先コードが対応付けられていません。\n得意先コードに自"
+                                                    "動連番をふって、データをよみこみますか？"),
+                                                  U("得意先コードが対応付けられていません。\n得意先コードに自"
+                                                    "動連番をふって、データをよみこみますか？"),
+                                                  U("得意先コードが対応付けられていません。\n得意先コードに自"
+                                                    "動連番をふって、データをよみこみますか？")}));
 
     // Products: no numbering offered.
     m_ui.Prompt().Clear();
@@ -334,7 +353,8 @@ TEST_F(MasterImportTest, PairingRulesAndTheirRefusals)
     ASSERT_TRUE(items.OnInitDialog());
     ASSERT_TRUE(items.Pair(0, QStringLiteral("ItemName")));
     EXPECT_FALSE(items.OnOK());
-    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("品番が対応付けられていません。\n品番のないデータは読み込むことが出来ません。")});
+    EXPECT_EQ(m_ui.Prompt().Texts(),
+              QStringList{U("品番が対応付けられていません。\n品番のないデータは読み込むことが出来ません。")});
     EXPECT_EQ(items.m_offered.contains(items.m_fieldSet.IndexOf(QStringLiteral("SetItem"))), false);
 }
 
@@ -359,8 +379,10 @@ TEST_F(MasterImportTest, RefusedRowsListAndReport)
     open.OnInitDialog();
     EXPECT_EQ(open.m_strCaption, U("読み込みできないデータがありました（5件中2件）"));
     EXPECT_TRUE(open.m_bCommitShown);
-    EXPECT_TRUE(open.m_strNote.endsWith(U("\n※既存データとコードが重複するデータは読み込むことができません。")));
-    EXPECT_EQ(open.m_headers, QStringList({U("行"), U("コード"), U("会社名"), U("部署名"), U("名前"), U("不正な値の項目")}));
+    EXPECT_TRUE(
+        open.m_strNote.endsWith(U("\n※既存データとコードが重複するデータは読み込むことができません。")));
+    EXPECT_EQ(open.m_headers,
+              QStringList({U("行"), U("コード"), U("会社名"), U("部署名"), U("名前"), U("不正な値の項目")}));
     ASSERT_EQ(open.m_rows.size(), 2);
     EXPECT_EQ(open.m_rows[0].last(), U("項目「締日、入金方法」の内容に問題があります。"));
 

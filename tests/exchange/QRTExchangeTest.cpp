@@ -151,19 +151,41 @@ TEST_F(QRTExchangeTest, CustomersWrittenIntoTheProductsTable)
     Store({kept, old});
 
     CCDSData records;
-    records.Add(Customer({{"CustomerCode", "C1"}, {"Company", U("甲商事")}, {"Section", U("営業部")},
-                          {"PhoenicCompany", U("コウショウジ")}, {"Name", ""}, {"Keisho", U("御中")},
-                          {"Keisho2", ""}, {"Zip", "100-0001"}, {"Address", U("東京都\r\n千代田区")},
-                          {"TEL", "03-1"}, {"FAX", "03-2"}, {"E-mail", "a@b.jp"}, {"CollectType", U("振込")},
-                          {"MyPerson", U("担当")}, {"Class1", U("甲")}, {"Class2", U("乙")}, {"Memo", U("メモ")},
+    records.Add(Customer({{"CustomerCode", "C1"},
+                          {"Company", U("甲商事")},
+                          {"Section", U("営業部")},
+                          {"PhoenicCompany", U("コウショウジ")},
+                          {"Name", ""},
+                          {"Keisho", U("御中")},
+                          {"Keisho2", ""},
+                          {"Zip", "100-0001"},
+                          {"Address", U("東京都\r\n千代田区")},
+                          {"TEL", "03-1"},
+                          {"FAX", "03-2"},
+                          {"E-mail", "a@b.jp"},
+                          {"CollectType", U("振込")},
+                          {"MyPerson", U("担当")},
+                          {"Class1", U("甲")},
+                          {"Class2", U("乙")},
+                          {"Memo", U("メモ")},
                           {"Class3", U("渡さない")}},
                          31, 0));
-    records.Add(Customer({{"CustomerCode", "C2"}, {"Company", ""}, {"Name", U("山田太郎")},
-                          {"PhoenicPerson", U("ヤマダタロウ")}, {"Keisho", U("御中")}, {"Keisho2", ""},
-                          {"Zip", "530-0001"}, {"Address", U("大阪府")}, {"TEL", "06-1"}, {"E-mail", "y@d.jp"},
+    records.Add(Customer({{"CustomerCode", "C2"},
+                          {"Company", ""},
+                          {"Name", U("山田太郎")},
+                          {"PhoenicPerson", U("ヤマダタロウ")},
+                          {"Keisho", U("御中")},
+                          {"Keisho2", ""},
+                          {"Zip", "530-0001"},
+                          {"Address", U("大阪府")},
+                          {"TEL", "06-1"},
+                          {"E-mail", "y@d.jp"},
                           {"CollectType", U("現金")}},
                          20, 4));
-    records.Add(Customer({{"CustomerCode", "C3"}, {"Company", U("乙")}, {"Name", U("佐藤")}, {"Keisho", U("御中")},
+    records.Add(Customer({{"CustomerCode", "C3"},
+                          {"Company", U("乙")},
+                          {"Name", U("佐藤")},
+                          {"Keisho", U("御中")},
                           {"Keisho2", U("様")}},
                          99, 3));
     records.Add(Customer({{"CustomerCode", "C4"}, {"Keisho", U("殿")}}, 5, 2));
@@ -263,7 +285,8 @@ TEST_F(QRTExchangeTest, RefusedExportsLeaveTheProductAlone)
     }();
     m_ui.Prompt().Clear();
     EXPECT_EQ(CListExport(2).ExportToQRT(&one), 2);
-    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("Velmiraの顧客データの形式が正しくありません。\n") + m_file});
+    EXPECT_EQ(m_ui.Prompt().Texts(),
+              QStringList{U("Velmiraの顧客データの形式が正しくありません。\n") + m_file});
     QFile file(m_file);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), damaged);
@@ -274,7 +297,8 @@ TEST_F(QRTExchangeTest, RefusedExportsLeaveTheProductAlone)
     });
     m_ui.Prompt().Clear();
     EXPECT_EQ(Import(), 2);
-    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("Velmiraの顧客データの形式が正しくありません。\n") + m_file});
+    EXPECT_EQ(m_ui.Prompt().Texts(),
+              QStringList{U("Velmiraの顧客データの形式が正しくありません。\n") + m_file});
 
     QFile ini(CRegistryIni::FilePath());
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -351,13 +375,24 @@ TEST_F(QRTExchangeTest, CustomersTakenFromTheProductsTable)
     }
     const auto row = [](const QStringList& cells) { return cells.join(u'|'); };
     EXPECT_EQ(Get(query),
-              QStringList({row({"Q1", U("甲商事"), U("営業部"), U("コウショウジ"), "", U("御中"), "", "", "100-0001",
-                                U("東京都\r\n千代田区1\r\nビル3F"), "03-1", "03-2", "a@b.jp", "99", "2", U("振込"),
-                                U("担当"), U("一"), U("二"), U("メモ"), "0", "0"}),
-                           row({"Q2", "", "", "", U("山田"), "", U("様"), U("ヤマダ"), "530-0001", U("大阪府\r\n梅田"),
-                                "06-1", "06-2", "", "99", "4", U("現金"), "", "", "", "", "0", "0"}),
-                           row({"Q3", "", "", "", "", U("殿"), "", "", "", "", "", "", "second@x.jp", "28", "0", U("小切手"),
-                                "", "", "", "", "0", "0"})})
+              QStringList({row({"Q1",        U("甲商事"),
+                                U("営業部"), U("コウショウジ"),
+                                "",          U("御中"),
+                                "",          "",
+                                "100-0001",  U("東京都\r\n千代田区1\r\nビル3F"),
+                                "03-1",      "03-2",
+                                "a@b.jp",    "99",
+                                "2",         U("振込"),
+                                U("担当"),   U("一"),
+                                U("二"),     U("メモ"),
+                                "0",         "0"}),
+                           row({"Q2",      "",      "",          "",         U("山田"),
+                                "",        U("様"), U("ヤマダ"), "530-0001", U("大阪府\r\n梅田"),
+                                "06-1",    "06-2",  "",          "99",       "4",
+                                U("現金"), "",      "",          "",         "",
+                                "0",       "0"}),
+                           row({"Q3",          "",   "",  "",          "", U("殿"), "", "", "",  "", "", "",
+                                "second@x.jp", "28", "0", U("小切手"), "", "",      "", "", "0", "0"})})
                   .join(u'\n'));
 
     // Overwritten with the other joins: break only where a flag and text on
@@ -396,15 +431,16 @@ TEST_F(QRTExchangeTest, RoundTripThroughTheListCommands)
     QString err;
     ASSERT_EQ(m_data.Execute(QStringLiteral("DELETE FROM Customer"), err), 1) << err.toStdString();
     for (int tax = 0; tax <= 4; ++tax) {
-        ASSERT_EQ(m_data.Execute(U("INSERT INTO Customer (CustomerCode, Company, Name, Keisho2, Day, TaxType, "
-                                   "CollectType) VALUES ('R%1', '会社%1', '人%1', '様', 31, %1, '振込')")
-                                     .arg(tax),
-                                 err),
-                  1)
+        ASSERT_EQ(
+            m_data.Execute(U("INSERT INTO Customer (CustomerCode, Company, Name, Keisho2, Day, TaxType, "
+                             "CollectType) VALUES ('R%1', '会社%1', '人%1', '様', 31, %1, '振込')")
+                               .arg(tax),
+                           err),
+            1)
             << err.toStdString();
     }
-    const QString query = QStringLiteral(
-        "SELECT CustomerCode, Company, Name, Keisho2, Day, TaxType, CollectType FROM Customer ORDER BY CustomerCode");
+    const QString query = QStringLiteral("SELECT CustomerCode, Company, Name, Keisho2, Day, TaxType, "
+                                         "CollectType FROM Customer ORDER BY CustomerCode");
     m_data.Close();
 
     RegisterMasterViews(CViewRegistry::Instance());
@@ -430,12 +466,14 @@ TEST_F(QRTExchangeTest, RoundTripThroughTheListCommands)
     pump();
     m_ui.Prompt().QueueAnswers({IDNO});
     frame->ExecuteCommand(ID_EXPORT_VELMIRA); // answered No
-    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("選択されている5件の情報を書き出します。よろしいですか？")});
+    EXPECT_EQ(m_ui.Prompt().Texts(),
+              QStringList{U("選択されている5件の情報を書き出します。よろしいですか？")});
     EXPECT_FALSE(QFile::exists(m_file));
     m_ui.Prompt().Clear();
     frame->ExecuteCommand(ID_EXPORT_VELMIRA);
     EXPECT_EQ(m_ui.Prompt().Texts(),
-              QStringList({U("選択されている5件の情報を書き出します。よろしいですか？"), U("書き出しを完了しました。")}));
+              QStringList({U("選択されている5件の情報を書き出します。よろしいですか？"),
+                           U("書き出しを完了しました。")}));
     QList<int> taxes;
     for (const CKokyaku& k : Stored())
         taxes << k.m_nTaxType;

@@ -50,7 +50,8 @@ TEST(ReportExport, TheListIntoAWorkbookOnScreenAndIntoAFile)
     for (const char* sql :
          {"INSERT INTO Customer(CustomerCode, Company, Section, Name, Day, TaxRoundType) VALUES"
           "('K001', '青葉商事', '', '', 25, 2), ('K002', '赤坂\"物産', '', '', 25, 1)",
-          "INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, Total, "
+          "INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, "
+          "Total, "
           "SeikyuID) VALUES ('S1', '2004-05-10', 'K001', 0, 1, 12340000, 12340000, 0, 12340000, 0),"
           "('S2', '2004-05-12', 'K002', 0, 1, 100000000, 100000000, 0, 100000000, 0)"}) {
         QString err;

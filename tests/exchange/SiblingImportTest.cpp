@@ -1,11 +1,11 @@
 #include "app/AppHome.h"
-#include "platform/ui/ChoiceDlg.h"
 #include "exchange/ExchangeDialogs.h"
 #include "exchange/MasterImport.h"
 #include "platform/archive/ArchiveWriter.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/env/RegistryIni.h"
 #include "platform/office/XlsxWriter.h"
+#include "platform/ui/ChoiceDlg.h"
 #include "platform/ui/FakeUi.h"
 
 #include <QDir>
@@ -74,7 +74,8 @@ class SiblingImportTest : public ::testing::Test
     {
         QList<QStringList> all{{U("台帳")}, {}, {}, {}};
         all += rows;
-        ASSERT_TRUE(CXlsxWriter::Write(QDir(m_sibling).filePath(QStringLiteral("Excel/") + name), all, columns, {}));
+        ASSERT_TRUE(
+            CXlsxWriter::Write(QDir(m_sibling).filePath(QStringLiteral("Excel/") + name), all, columns, {}));
     }
     QString Get(const QString& sql)
     {
@@ -141,7 +142,8 @@ TEST_F(SiblingImportTest, CodeDataArchivesAndDamagedOnes)
     const qsizetype stringsAt = good.size() - 7; // the count before "A1" and "B"
     hugeStrings.replace(stringsAt, 2, QByteArray::fromHex("ffffffffff7f"));
     QByteArray backReference = good.left(6) + QByteArray::fromHex("0100");
-    for (const QByteArray& bad : {hugeCount, hugeStrings, backReference, good.left(good.size() - 1), QByteArray()}) {
+    for (const QByteArray& bad :
+         {hugeCount, hugeStrings, backReference, good.left(good.size() - 1), QByteArray()}) {
         EXPECT_EQ(CMasterImport::ParseCodeData(bad, elements), -1) << bad.toHex().constData();
         EXPECT_TRUE(elements.isEmpty());
     }
@@ -149,10 +151,12 @@ TEST_F(SiblingImportTest, CodeDataArchivesAndDamagedOnes)
 
 TEST_F(SiblingImportTest, CodeDataByVersionIntoTheDatabase)
 {
-    WriteFile(QStringLiteral("codekokyaku2.DAT"), CodeData({{"T1", U("東商事"), U("営業部"), "", U("田中"), U("様"),
-                                                            "100-0001", U("東京都\n千代田区"), "03-1", "03-2", "x"},
-                                                           {"T2", U("西")}}));
-    const QString old = U("『トスケル２』または『トスケル３』が見つかりません。\nこの機能は『トスケル２』または『トスケル３』がインストールしてある場合のみ有効です。");
+    WriteFile(QStringLiteral("codekokyaku2.DAT"),
+              CodeData({{"T1", U("東商事"), U("営業部"), "", U("田中"), U("様"), "100-0001",
+                         U("東京都\n千代田区"), "03-1", "03-2", "x"},
+                        {"T2", U("西")}}));
+    const QString old = U("『トスケル２』または『トスケル３』が見つかりません。\nこの機能は『トスケル２』また"
+                          "は『トスケル３』がインストールしてある場合のみ有効です。");
     const QString newer = U("『トスケル３』より新しいバージョンがインストールされています。");
     const struct {
         const char* ver;
@@ -161,9 +165,10 @@ TEST_F(SiblingImportTest, CodeDataByVersionIntoTheDatabase)
         QString first;
     } cases[] = {{"609", {}, 2, old}, {"800", {IDNO}, 2, newer}, {"799", {}, 1, {}}};
     for (const auto& c : cases) {
-        Registry(U("[software\\pellam\\fennimor\\TOSKEL]\nver=%2\n[SOFTWARE\\Pellam\\Fennimor\\Common\\CodeData]\n"
-                   "datapath=%1\n")
-                     .arg(QStringLiteral("%1"), QLatin1String(c.ver)));
+        Registry(
+            U("[software\\pellam\\fennimor\\TOSKEL]\nver=%2\n[SOFTWARE\\Pellam\\Fennimor\\Common\\CodeData]\n"
+              "datapath=%1\n")
+                .arg(QStringLiteral("%1"), QLatin1String(c.ver)));
         m_ui.Prompt().Clear();
         m_ui.Prompt().QueueAnswers(c.answers);
         EXPECT_EQ(Toskel(2), c.result) << c.ver;
@@ -173,9 +178,10 @@ TEST_F(SiblingImportTest, CodeDataByVersionIntoTheDatabase)
         else
             EXPECT_TRUE(texts.value(0).startsWith(c.first)) << c.ver << texts.value(0).toStdString();
     }
-    EXPECT_EQ(Get(QStringLiteral("SELECT CustomerCode, Company, Section, Name, Keisho2, Zip, Address, TEL, FAX "
-                                 "FROM Customer WHERE CustomerCode LIKE 'T%' ORDER BY CustomerCode")),
-              U("T1|東商事|営業部|田中|様|100-0001|東京都\r\n千代田区|03-1|03-2\nT2|西|||||||"));
+    EXPECT_EQ(
+        Get(QStringLiteral("SELECT CustomerCode, Company, Section, Name, Keisho2, Zip, Address, TEL, FAX "
+                           "FROM Customer WHERE CustomerCode LIKE 'T%' ORDER BY CustomerCode")),
+        U("T1|東商事|営業部|田中|様|100-0001|東京都\r\n千代田区|03-1|03-2\nT2|西|||||||"));
 
     // A damaged file is said, nothing registered; no path, no file: their own messages.
     WriteFile(QStringLiteral("codekokyaku2.DAT"), CodeData({{"T9"}}).left(9));
@@ -186,11 +192,13 @@ TEST_F(SiblingImportTest, CodeDataByVersionIntoTheDatabase)
     m_ui.Prompt().Clear();
     EXPECT_EQ(Toskel(1), 2);
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("ケルダンのデータが取得できませんでした。")});
-    Registry(U("[SOFTWARE\\Pellam\\Fennimor\\Toskel]\nVer=610\n[SOFTWARE\\Pellam\\Fennimor\\Common\\CodeData]\nDataPath=%1\n"));
+    Registry(U("[SOFTWARE\\Pellam\\Fennimor\\Toskel]\nVer=610\n[SOFTWARE\\Pellam\\Fennimor\\Common\\CodeData]"
+               "\nDataPath=%1\n"));
     m_ui.Prompt().Clear();
     EXPECT_EQ(Toskel(1), 2);
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("データファイルがありません")});
-    EXPECT_EQ(Get(QStringLiteral("SELECT COUNT(*) FROM Customer WHERE CustomerCode = 'T9'")), QStringLiteral("0"));
+    EXPECT_EQ(Get(QStringLiteral("SELECT COUNT(*) FROM Customer WHERE CustomerCode = 'T9'")),
+              QStringLiteral("0"));
 }
 
 TEST_F(SiblingImportTest, LedgerBooksAndTheLinkedWaybillProduct)
@@ -202,7 +210,8 @@ TEST_F(SiblingImportTest, LedgerBooksAndTheLinkedWaybillProduct)
           {"", "", "", "", "", "", "", "", "", "", U("無視"), "", "", "", U("無視")},
           {"K2", U("南"), "", "", "", "", "", "", "", "", "", "1", "99", "", "", ""}},
          16);
-    Book(QStringLiteral("Shohin.xls"), {{"P1", U("品一"), "1200", U("個"), U("特売 非課税 品")}, {"P2", U("品二"), "", "", ""}}, 5);
+    Book(QStringLiteral("Shohin.xls"),
+         {{"P1", U("品一"), "1200", U("個"), U("特売 非課税 品")}, {"P2", U("品二"), "", "", ""}}, 5);
 
     // The waybill product linked to the slip-printing one reads that book,
     // columns 11-13 included.

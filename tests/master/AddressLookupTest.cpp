@@ -32,8 +32,8 @@ QStringList Lines(const QList<CRLAddress>& list)
 {
     QStringList lines;
     for (const CRLAddress& a : list)
-        lines << QStringList({a.m_strPostcode, a.m_strAddress1, a.m_strAddress2, a.m_strAddress3, a.m_strAddress4,
-                              a.m_strName, QString::number(a.m_nSource)})
+        lines << QStringList({a.m_strPostcode, a.m_strAddress1, a.m_strAddress2, a.m_strAddress3,
+                              a.m_strAddress4, a.m_strName, QString::number(a.m_nSource)})
                      .join(u'|');
     return lines;
 }
@@ -46,19 +46,21 @@ class AddressLookupTest : public ::testing::Test
     {
         m_dic = m_home.Path() + "/dic";
         QDir().mkpath(m_dic);
-        Put(RegistryIniPath(), ("[SOFTWARE\\Pellam\\Morvek\\Common\\MorvekTel]\nYubinPath=" + m_dic +
-                                "\nHojinPath=" + m_dic + "\nDataPath=" + m_home.Path() + "\nHDPath=" + m_dic + "\n")
-                                   .toUtf8());
+        Put(RegistryIniPath(),
+            ("[SOFTWARE\\Pellam\\Morvek\\Common\\MorvekTel]\nYubinPath=" + m_dic + "\nHojinPath=" + m_dic +
+             "\nDataPath=" + m_home.Path() + "\nHDPath=" + m_dic + "\n")
+                .toUtf8());
         ASSERT_TRUE(WriteDictionary(m_dic + "/Yubin.dic", "postal",
                                     {{"1000004", U("東京都"), U("千代田区"), U("大手町"), ""},
                                      {"1006590", U("東京都"), U("千代田区"), U("丸の内"), U("丸の内ビル")},
                                      {"1006591", U("東京都"), U("千代田区"), U("丸の内"), U("丸の内ビル")},
                                      {"1010001", U("東京都"), U("千代田区"), U("神田"), ""}}));
-        ASSERT_TRUE(WriteDictionary(m_dic + "/Hojin.dic", "corporate",
-                                    {{"1008111", U("株式会社甲"), U("大手町一丁目1番"), U("東京都"), U("千代田区")}}));
+        ASSERT_TRUE(WriteDictionary(
+            m_dic + "/Hojin.dic", "corporate",
+            {{"1008111", U("株式会社甲"), U("大手町一丁目1番"), U("東京都"), U("千代田区")}}));
         ASSERT_TRUE(WriteDictionary(m_dic + "/Tel.dic", "telephone",
-                                    {{"0312345678", "1", "0", "03-1234-5678", "1000004", U("甲商事"), U("東京都"),
-                                      U("千代田区"), U("大手町"), U("一丁目")}}));
+                                    {{"0312345678", "1", "0", "03-1234-5678", "1000004", U("甲商事"),
+                                      U("東京都"), U("千代田区"), U("大手町"), U("一丁目")}}));
     }
 
     ScopedFakeUi m_ui;
@@ -122,15 +124,17 @@ TEST_F(AddressLookupTest, OpenFailuresAreSaidAndTriedAgain)
         CAddressLookup lookup;
         QList<CRLAddress> list;
         EXPECT_EQ(lookup.SearchByPostcode("1000004", list), 0);
-        EXPECT_EQ(m_ui.Prompt().Texts(),
-                  QStringList({U(c.message), U("データが開けませんでした。\n郵便番号データ検索ができません。\n")}));
+        EXPECT_EQ(
+            m_ui.Prompt().Texts(),
+            QStringList({U(c.message), U("データが開けませんでした。\n郵便番号データ検索ができません。\n")}));
     }
     // A failed open is tried again by the next search.
     CAddressLookup lookup;
     QList<CRLAddress> list;
     Put(m_dic + "/Yubin.dic", "garbage that is not a dictionary");
     EXPECT_EQ(lookup.SearchByPostcode("1000004", list), 0);
-    EXPECT_EQ(m_ui.Prompt().Texts().value(m_ui.Prompt().Texts().size() - 2), U("ファイルが壊れています\n4\n"));
+    EXPECT_EQ(m_ui.Prompt().Texts().value(m_ui.Prompt().Texts().size() - 2),
+              U("ファイルが壊れています\n4\n"));
     ASSERT_TRUE(WriteDictionary(m_dic + "/Yubin.dic", "postal", {{"1000004", "a", "b", "c", ""}}));
     ASSERT_TRUE(WriteDictionary(m_dic + "/Hojin.dic", "corporate", {}));
     EXPECT_EQ(lookup.SearchByPostcode("1000004", list), 1);
@@ -141,11 +145,13 @@ TEST_F(AddressLookupTest, OpenFailuresAreSaidAndTriedAgain)
     m_ui.Prompt().Clear();
     CAddressLookup none;
     EXPECT_EQ(none.SearchByPostcode("1000004", list), 0);
-    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("郵便番号・住所検索のためのデータが取得できませんでした。\n")});
+    EXPECT_EQ(m_ui.Prompt().Texts(),
+              QStringList{U("郵便番号・住所検索のためのデータが取得できませんでした。\n")});
     m_ui.Prompt().Clear();
     EXPECT_EQ(none.SearchByTelephone("03", list), 0);
-    EXPECT_EQ(m_ui.Prompt().Texts().value(0), U("電話番号検索のためのデータパスが取得できませんでした。\n"
-                                                "電話番号検索をするには、電話帳のCDをセットして操作しなおしてください。\n"));
+    EXPECT_EQ(m_ui.Prompt().Texts().value(0),
+              U("電話番号検索のためのデータパスが取得できませんでした。\n"
+                "電話番号検索をするには、電話帳のCDをセットして操作しなおしてください。\n"));
 }
 
 TEST_F(AddressLookupTest, TelephoneSearch)
@@ -226,10 +232,10 @@ TEST(AddressLookup, StripParenthesisedAndTheDirectoryDisc)
     QDir().mkpath(dir.filePath("data/MorvekTel"));
     QDir().mkpath(dir.filePath("empty"));
     const QString mounts = dir.filePath("mounts");
-    Put(mounts, ("/dev/sda1 " + dir.filePath("data") + " ext4 rw 0 0\n" +
-                 "/dev/sr0 " + dir.filePath("empty") + " iso9660 ro 0 0\n" +
-                 "/dev/sr1 " + dir.filePath("disc\\040two") + " udf ro 0 0\n")
-                    .toUtf8());
+    Put(mounts,
+        ("/dev/sda1 " + dir.filePath("data") + " ext4 rw 0 0\n" + "/dev/sr0 " + dir.filePath("empty") +
+         " iso9660 ro 0 0\n" + "/dev/sr1 " + dir.filePath("disc\\040two") + " udf ro 0 0\n")
+            .toUtf8());
     CAddressLookup::SetMountsFile(mounts);
     EXPECT_EQ(CAddressLookup::FindDirectoryCD(), dir.filePath("disc two/"));
     CAddressLookup::SetMountsFile(dir.filePath("missing"));

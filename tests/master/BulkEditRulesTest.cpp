@@ -1,5 +1,5 @@
-#include "app/AppHome.h"
 #include "master/BulkEditRules.h"
+#include "app/AppHome.h"
 #include "platform/ui/FakeUi.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,8 @@
 namespace
 {
 
-const QString kConfirm = QStringLiteral("指定された内容で、選択中のデータの一括変更を行ないます。\nよろしいですか？");
+const QString kConfirm =
+    QStringLiteral("指定された内容で、選択中のデータの一括変更を行ないます。\nよろしいですか？");
 const QString kMissing = QStringLiteral("値を設定してください。");
 
 int FieldIndex(const CBulkEditRules& rules, const char* field)
@@ -25,30 +26,38 @@ TEST(BulkEditRules, FieldsAndChoices)
     CBulkEditRules products(0), customers(1), suppliers(2);
     for (CBulkEditRules* rules : {&products, &customers, &suppliers})
         rules->Init();
-    EXPECT_EQ(products.GetFieldCaptions(),
-              QStringList({"売価課税区分", "原価課税区分", "商品区分", "分類１", "分類２", "分類３", "分類４", "分類５"}));
+    EXPECT_EQ(products.GetFieldCaptions(), QStringList({"売価課税区分", "原価課税区分", "商品区分", "分類１",
+                                                        "分類２", "分類３", "分類４", "分類５"}));
     EXPECT_EQ(customers.GetFieldNames(),
-              QStringList({"Keisho", "Keisho2", "Day", "Percent", "RoundType", "TaxType", "TaxRoundType", "CollectCycle",
-                           "CollectType", "MyPerson", "Class1", "Class2", "Class3", "Class4", "Class5"}));
+              QStringList({"Keisho", "Keisho2", "Day", "Percent", "RoundType", "TaxType", "TaxRoundType",
+                           "CollectCycle", "CollectType", "MyPerson", "Class1", "Class2", "Class3", "Class4",
+                           "Class5"}));
     EXPECT_EQ(suppliers.GetFieldCaptions().mid(0, 9),
-              QStringList({"敬称１", "敬称２", "締日", "金額端数", "税転嫁", "税端数", "支払方法", "主な支払方法", "自社担当者"}));
-    EXPECT_EQ(customers.GetCaption(), QStringLiteral("得意先 - 一括修正する項目を選択して、修正後の値を設定してください"));
+              QStringList({"敬称１", "敬称２", "締日", "金額端数", "税転嫁", "税端数", "支払方法",
+                           "主な支払方法", "自社担当者"}));
+    EXPECT_EQ(customers.GetCaption(),
+              QStringLiteral("得意先 - 一括修正する項目を選択して、修正後の値を設定してください"));
 
     customers.SelectField(FieldIndex(customers, "Day"));
     ASSERT_EQ(customers.GetValueControl(), CBulkEditRules::kListCombo);
     const auto& days = customers.GetValueItems();
     ASSERT_EQ(days.size(), 30);
-    EXPECT_EQ(days[0].text + days[1].text + days[2].text + days[29].text, QStringLiteral("都度月末毎月1日締毎月28日締"));
-    EXPECT_EQ(QList<int>({days[0].code, days[1].code, days[2].code, days[29].code}), QList<int>({0, 99, 1, 28}));
+    EXPECT_EQ(days[0].text + days[1].text + days[2].text + days[29].text,
+              QStringLiteral("都度月末毎月1日締毎月28日締"));
+    EXPECT_EQ(QList<int>({days[0].code, days[1].code, days[2].code, days[29].code}),
+              QList<int>({0, 99, 1, 28}));
 
     const struct {
         CBulkEditRules* rules;
         const char* field;
         CBulkEditRules::ValueControl control;
     } controls[] = {
-        {&customers, "Percent", CBulkEditRules::kNumber},        {&customers, "CollectCycle", CBulkEditRules::kCycle},
-        {&suppliers, "MyPerson", CBulkEditRules::kEntryList},    {&products, "Class3", CBulkEditRules::kClassList},
-        {&suppliers, "Keisho2", CBulkEditRules::kEditableCombo}, {&customers, "CollectType", CBulkEditRules::kListCombo},
+        {&customers, "Percent", CBulkEditRules::kNumber},
+        {&customers, "CollectCycle", CBulkEditRules::kCycle},
+        {&suppliers, "MyPerson", CBulkEditRules::kEntryList},
+        {&products, "Class3", CBulkEditRules::kClassList},
+        {&suppliers, "Keisho2", CBulkEditRules::kEditableCombo},
+        {&customers, "CollectType", CBulkEditRules::kListCombo},
     };
     for (const auto& c : controls) {
         c.rules->SelectField(FieldIndex(*c.rules, c.field));
@@ -79,44 +88,144 @@ TEST(BulkEditRules, OkChecksTheValue)
         CBulkEditRules::Focus focus;
         CBulkEditResult result;
     } cases[] = {
-        {"CollectCycle", [](CBulkEditRules& r) { r.SelectCycle(0); r.m_nCycleIndex = 0; }, {}, {kMissing}, false,
-         CBulkEditRules::kFocusDays, {}},
-        {"CollectCycle", [](CBulkEditRules& r) { r.m_nCycleIndex = 0; r.m_strDays = QStringLiteral("15"); }, {IDYES},
-         {kConfirm}, true, CBulkEditRules::kFocusNone, {QStringLiteral("CollectCycle"), 0, 15, {}, {}}},
-        {"CollectCycle", [](CBulkEditRules& r) { r.m_nCycleIndex = 2; r.m_nDayIndex = 0; }, {IDYES}, {kConfirm}, true,
-         CBulkEditRules::kFocusNone, {QStringLiteral("CollectCycle"), 2, 99, {}, {}}},
-        {"CollectCycle", [](CBulkEditRules& r) { r.m_nCycleIndex = 2; }, {}, {kMissing}, false,
-         CBulkEditRules::kFocusDay, {}},
+        {"CollectCycle",
+         [](CBulkEditRules& r) {
+             r.SelectCycle(0);
+             r.m_nCycleIndex = 0;
+         },
+         {},
+         {kMissing},
+         false,
+         CBulkEditRules::kFocusDays,
+         {}},
+        {"CollectCycle",
+         [](CBulkEditRules& r) {
+             r.m_nCycleIndex = 0;
+             r.m_strDays = QStringLiteral("15");
+         },
+         {IDYES},
+         {kConfirm},
+         true,
+         CBulkEditRules::kFocusNone,
+         {QStringLiteral("CollectCycle"), 0, 15, {}, {}}},
+        {"CollectCycle",
+         [](CBulkEditRules& r) {
+             r.m_nCycleIndex = 2;
+             r.m_nDayIndex = 0;
+         },
+         {IDYES},
+         {kConfirm},
+         true,
+         CBulkEditRules::kFocusNone,
+         {QStringLiteral("CollectCycle"), 2, 99, {}, {}}},
+        {"CollectCycle",
+         [](CBulkEditRules& r) { r.m_nCycleIndex = 2; },
+         {},
+         {kMissing},
+         false,
+         CBulkEditRules::kFocusDay,
+         {}},
         {"CollectCycle", [](CBulkEditRules&) {}, {}, {kMissing}, false, CBulkEditRules::kFocusCycle, {}},
-        {"Keisho", [](CBulkEditRules&) {}, {IDYES, IDYES},
-         {"文字列が空です。空文字として一括変更してよろしいですか？", kConfirm}, true, CBulkEditRules::kFocusNone,
+        {"Keisho",
+         [](CBulkEditRules&) {},
+         {IDYES, IDYES},
+         {"文字列が空です。空文字として一括変更してよろしいですか？", kConfirm},
+         true,
+         CBulkEditRules::kFocusNone,
          {QStringLiteral("Keisho"), -1, -1, {}, {}}},
-        {"Keisho", [](CBulkEditRules&) {}, {IDNO}, {"文字列が空です。空文字として一括変更してよろしいですか？"}, false,
-         CBulkEditRules::kFocusValue, {}},
-        {"Percent", [](CBulkEditRules&) {}, {}, {"掛率の値を設定してください。"}, false, CBulkEditRules::kFocusNumber, {}},
-        {"Percent", [](CBulkEditRules& r) { r.m_strNumber = QStringLiteral("1234"); }, {},
-         {"入力できる整数部の桁数は、最大3桁までです。"}, false, CBulkEditRules::kFocusNumber, {}},
-        {"Percent", [](CBulkEditRules& r) { r.m_strNumber = QStringLiteral("-95.5"); }, {IDYES}, {kConfirm}, true,
-         CBulkEditRules::kFocusNone, {QStringLiteral("Percent"), -1, -1, {}, CMny(-955, 1)}},
-        {"TaxType", [](CBulkEditRules& r) { r.m_nValueIndex = 4; }, {IDNO}, {kConfirm}, false,
-         CBulkEditRules::kFocusNone, {}},
-        {"TaxType", [](CBulkEditRules& r) { r.m_nValueIndex = 4; }, {IDYES}, {kConfirm}, true,
-         CBulkEditRules::kFocusNone, {QStringLiteral("TaxType"), 0, -1, {}, {}}},
-        {"CollectType", [](CBulkEditRules& r) { r.m_nValueIndex = 2; }, {IDYES}, {kConfirm}, true,
-         CBulkEditRules::kFocusNone, {QStringLiteral("CollectType"), -1, -1, QStringLiteral("振込"), {}}},
+        {"Keisho",
+         [](CBulkEditRules&) {},
+         {IDNO},
+         {"文字列が空です。空文字として一括変更してよろしいですか？"},
+         false,
+         CBulkEditRules::kFocusValue,
+         {}},
+        {"Percent",
+         [](CBulkEditRules&) {},
+         {},
+         {"掛率の値を設定してください。"},
+         false,
+         CBulkEditRules::kFocusNumber,
+         {}},
+        {"Percent",
+         [](CBulkEditRules& r) { r.m_strNumber = QStringLiteral("1234"); },
+         {},
+         {"入力できる整数部の桁数は、最大3桁までです。"},
+         false,
+         CBulkEditRules::kFocusNumber,
+         {}},
+        {"Percent",
+         [](CBulkEditRules& r) { r.m_strNumber = QStringLiteral("-95.5"); },
+         {IDYES},
+         {kConfirm},
+         true,
+         CBulkEditRules::kFocusNone,
+         {QStringLiteral("Percent"), -1, -1, {}, CMny(-955, 1)}},
+        {"TaxType",
+         [](CBulkEditRules& r) { r.m_nValueIndex = 4; },
+         {IDNO},
+         {kConfirm},
+         false,
+         CBulkEditRules::kFocusNone,
+         {}},
+        {"TaxType",
+         [](CBulkEditRules& r) { r.m_nValueIndex = 4; },
+         {IDYES},
+         {kConfirm},
+         true,
+         CBulkEditRules::kFocusNone,
+         {QStringLiteral("TaxType"), 0, -1, {}, {}}},
+        {"CollectType",
+         [](CBulkEditRules& r) { r.m_nValueIndex = 2; },
+         {IDYES},
+         {kConfirm},
+         true,
+         CBulkEditRules::kFocusNone,
+         {QStringLiteral("CollectType"), -1, -1, QStringLiteral("振込"), {}}},
         {"CollectType", [](CBulkEditRules&) {}, {}, {kMissing}, false, CBulkEditRules::kFocusValue, {}},
-        {"MyPerson", [](CBulkEditRules& r) { r.m_strText = QStringLiteral("佐藤"); }, {IDYES}, {kConfirm}, true,
-         CBulkEditRules::kFocusNone, {QStringLiteral("MyPerson"), -1, -1, QStringLiteral("佐藤"), {}}},
-        {"none", [](CBulkEditRules&) {}, {}, {"変更する項目が取得できませんでした。"}, false, CBulkEditRules::kFocusFields, {}},
+        {"MyPerson",
+         [](CBulkEditRules& r) { r.m_strText = QStringLiteral("佐藤"); },
+         {IDYES},
+         {kConfirm},
+         true,
+         CBulkEditRules::kFocusNone,
+         {QStringLiteral("MyPerson"), -1, -1, QStringLiteral("佐藤"), {}}},
+        {"none",
+         [](CBulkEditRules&) {},
+         {},
+         {"変更する項目が取得できませんでした。"},
+         false,
+         CBulkEditRules::kFocusFields,
+         {}},
         // What the entry dialogs refuse, with their message.
-        {"MyPerson", [](CBulkEditRules& r) { r.m_strText = u"😀担当"_qs; }, {},
-         {"使用できない文字「😀」が含まれています。"}, false, CBulkEditRules::kFocusValue, {}},
-        {"Class1", [](CBulkEditRules& r) { r.m_strText = u"A🍣B😀🍣"_qs; }, {},
-         {"使用できない文字「🍣😀」が含まれています。"}, false, CBulkEditRules::kFocusValue, {}},
-        {"Keisho", [](CBulkEditRules& r) { r.m_strText = u"様\u2603"_qs; }, {},
-         {"使用できない文字「\u2603」が含まれています。"}, false, CBulkEditRules::kFocusValue, {}},
-        {"Class2", [](CBulkEditRules& r) { r.m_strText = u"¥100均一"_qs; }, {IDYES}, {kConfirm}, true,
-         CBulkEditRules::kFocusNone, {QStringLiteral("Class2"), -1, -1, u"¥100均一"_qs, {}}},
+        {"MyPerson",
+         [](CBulkEditRules& r) { r.m_strText = u"😀担当"_qs; },
+         {},
+         {"使用できない文字「😀」が含まれています。"},
+         false,
+         CBulkEditRules::kFocusValue,
+         {}},
+        {"Class1",
+         [](CBulkEditRules& r) { r.m_strText = u"A🍣B😀🍣"_qs; },
+         {},
+         {"使用できない文字「🍣😀」が含まれています。"},
+         false,
+         CBulkEditRules::kFocusValue,
+         {}},
+        {"Keisho",
+         [](CBulkEditRules& r) { r.m_strText = u"様\u2603"_qs; },
+         {},
+         {"使用できない文字「\u2603」が含まれています。"},
+         false,
+         CBulkEditRules::kFocusValue,
+         {}},
+        {"Class2",
+         [](CBulkEditRules& r) { r.m_strText = u"¥100均一"_qs; },
+         {IDYES},
+         {kConfirm},
+         true,
+         CBulkEditRules::kFocusNone,
+         {QStringLiteral("Class2"), -1, -1, u"¥100均一"_qs, {}}},
     };
     for (const auto& c : cases) {
         ui.Prompt().Clear();

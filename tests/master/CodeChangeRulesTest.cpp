@@ -90,8 +90,8 @@ TEST(CodeChangeRules, ChecksBeforeTheChange)
         {2, "C1", QStringLiteral("　A"), kBlank, CCodeChangeRules::kFocusNewCode},
         {2, "GONE", "C5", "変更前のコードが正しく指定されていません。", CCodeChangeRules::kFocusCurrentCode},
         {2, "", "C5", "変更前のコードが正しく指定されていません。", CCodeChangeRules::kFocusCurrentCode},
-        {2, "C1", "C1", {}, CCodeChangeRules::kFocusNone},     // only itself
-        {2, "C1", "c1", {}, CCodeChangeRules::kFocusNone},     // itself, other case
+        {2, "C1", "C1", {}, CCodeChangeRules::kFocusNone},        // only itself
+        {2, "C1", "c1", {}, CCodeChangeRules::kFocusNone},        // itself, other case
         {2, "C1", "C2", kTaken, CCodeChangeRules::kFocusNewCode}, // another record
         {2, "C1", "TWICE", kTaken, CCodeChangeRules::kFocusNewCode},
         {2, "C1", "BROKEN", {}, CCodeChangeRules::kFocusNewCode}, // failed lookup stops silently
@@ -134,9 +134,17 @@ TEST(CodeChangeRules, ResultsOfTheChange)
     };
     const Case cases[] = {
         {1, {}, {}, true},
-        {-100, {}, "処理中に重大なエラーが発生しました。このまま『" + title + "』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。", false},
+        {-100,
+         {},
+         "処理中に重大なエラーが発生しました。このまま『" + title +
+             "』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。",
+         false},
         {10, "コード「X」は既に登録されています。", "コード「X」は既に登録されています。", false},
-        {10, {}, "何らかのエラーが発生した可能性があります。\n『" + title + "』を一旦終了してから操作し直すことをおすすめします。", false},
+        {10,
+         {},
+         "何らかのエラーが発生した可能性があります。\n『" + title +
+             "』を一旦終了してから操作し直すことをおすすめします。",
+         false},
     };
     for (const Case& c : cases) {
         ScopedFakeUi ui;
@@ -148,8 +156,10 @@ TEST(CodeChangeRules, ResultsOfTheChange)
         rules.Open();
         EXPECT_EQ(rules.Ok(QStringLiteral("S9")), c.changed ? 1 : 0);
         EXPECT_EQ(rules.IsChanged(), c.changed);
-        QStringList expected{QStringLiteral("仕入先コードを「S1」から「S9」に変更します。\nデータベースに登録されているデータのコードも変更します。\n"
-                                            "変更には時間がかかる場合があります。\n\n変更を実行してよろしいですか？")};
+        QStringList expected{
+            QStringLiteral("仕入先コードを「S1」から「S9」に変更します。\nデータベースに登録されているデータ"
+                           "のコードも変更します。\n"
+                           "変更には時間がかかる場合があります。\n\n変更を実行してよろしいですか？")};
         if (!c.message.isEmpty())
             expected << c.message;
         EXPECT_EQ(ui.Prompt().Texts(), expected);

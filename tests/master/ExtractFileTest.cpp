@@ -57,18 +57,43 @@ TEST_F(ExtractFileTest, GoldenBytesAndReadingBack)
     const CExCondition first = Condition(3, QStringLiteral("S"), QStringLiteral("名"), {"a", "b", "c"});
     ASSERT_EQ(store.Add(first), 1);
     EXPECT_EQ(Read(Path()), QByteArray::fromHex("0100"
-                                                "ffff" "0100" "0c00" "434578436f6e646974696f6e"
-                                                "03000000" "0000" "0153" "0296bc"
-                                                "0300" "0161" "0162" "0163" "0000" "0000"));
+                                                "ffff"
+                                                "0100"
+                                                "0c00"
+                                                "434578436f6e646974696f6e"
+                                                "03000000"
+                                                "0000"
+                                                "0153"
+                                                "0296bc"
+                                                "0300"
+                                                "0161"
+                                                "0162"
+                                                "0163"
+                                                "0000"
+                                                "0000"));
 
     const QString longText(255, u'x');
-    const CExCondition second = Condition(4, longText, QStringLiteral("得意先A"), {"a", "b", "c", "OR"}, {"d", "e", "f"});
+    const CExCondition second =
+        Condition(4, longText, QStringLiteral("得意先A"), {"a", "b", "c", "OR"}, {"d", "e", "f"});
     ASSERT_EQ(store.Add(second), 1);
     const QByteArray bytes = Read(Path());
-    const QByteArray tail = QByteArray::fromHex("0180" "04000000" "0000" "ffff00") + QByteArray(255, 'x') +
-                            QByteArray::fromHex("07" "93be88d390e641"
-                                                "0400" "0161" "0162" "0163" "024f52"
-                                                "0300" "0164" "0165" "0166" "0000");
+    const QByteArray tail = QByteArray::fromHex("0180"
+                                                "04000000"
+                                                "0000"
+                                                "ffff00") +
+                            QByteArray(255, 'x') +
+                            QByteArray::fromHex("07"
+                                                "93be88d390e641"
+                                                "0400"
+                                                "0161"
+                                                "0162"
+                                                "0163"
+                                                "024f52"
+                                                "0300"
+                                                "0164"
+                                                "0165"
+                                                "0166"
+                                                "0000");
     EXPECT_EQ(bytes.left(2), QByteArray::fromHex("0200"));
     EXPECT_TRUE(bytes.endsWith(tail));
     EXPECT_EQ(bytes.size(), 2 + 41 + tail.size());
@@ -91,12 +116,13 @@ TEST_F(ExtractFileTest, DamagedFilesTakeTheResetQuestion)
     ASSERT_EQ(store.Add(Condition(3, QStringLiteral("S"), QStringLiteral("n"), {"a", "b", "c"})), 1);
     const QByteArray good = Read(Path());
     const QByteArray damaged[] = {
-        good.chopped(1),                                          // cut short
-        QByteArray::fromHex("0500") + good.mid(2),                // more conditions than bytes
+        good.chopped(1),                           // cut short
+        QByteArray::fromHex("0500") + good.mid(2), // more conditions than bytes
         // a second condition whose tag refers to no class
         QByteArray::fromHex("0200") + good.mid(2) + QByteArray::fromHex("0580") + good.mid(20),
     };
-    const QString question = QStringLiteral("設定ファイル<%1>が壊れています。初期状態にしてよろしいですか？").arg(Path());
+    const QString question =
+        QStringLiteral("設定ファイル<%1>が壊れています。初期状態にしてよろしいですか？").arg(Path());
     for (const QByteArray& file : damaged) {
         for (int answer : {IDNO, IDYES}) {
             m_ui.Prompt().Clear();
@@ -108,12 +134,14 @@ TEST_F(ExtractFileTest, DamagedFilesTakeTheResetQuestion)
             ASSERT_EQ(m_ui.Prompt().Texts().size(), 2);
             EXPECT_EQ(m_ui.Prompt().Texts()[1], question);
             if (answer == IDNO) {
-                EXPECT_EQ(loaded.Add(Condition(3, QStringLiteral("T"), QStringLiteral("m"), {"a", "b", "c"})), 0);
+                EXPECT_EQ(loaded.Add(Condition(3, QStringLiteral("T"), QStringLiteral("m"), {"a", "b", "c"})),
+                          0);
                 EXPECT_EQ(loaded.Save(), 0);
                 EXPECT_EQ(Read(Path()), file);
             } else {
                 EXPECT_FALSE(QFile::exists(Path()));
-                EXPECT_EQ(loaded.Add(Condition(3, QStringLiteral("T"), QStringLiteral("m"), {"a", "b", "c"})), 1);
+                EXPECT_EQ(loaded.Add(Condition(3, QStringLiteral("T"), QStringLiteral("m"), {"a", "b", "c"})),
+                          1);
             }
         }
     }

@@ -168,9 +168,14 @@ TEST_F(ExtractRulesTest, RowsFollowTheConnectors)
     const struct {
         const char* field;
         ImeField ime;
-    } imes[] = {{"CustomerCode", ImeField::Code}, {"E-mail", ImeField::Code}, {"Day", ImeField::Number},
-                {"StartDate", ImeField::Number}, {"PhoenicCompany", ImeField::Reading}, {"Company", ImeField::Text},
-                {"Memo", ImeField::Text}, {"BankOnesPhoenic", ImeField::Reading}};
+    } imes[] = {{"CustomerCode", ImeField::Code},
+                {"E-mail", ImeField::Code},
+                {"Day", ImeField::Number},
+                {"StartDate", ImeField::Number},
+                {"PhoenicCompany", ImeField::Reading},
+                {"Company", ImeField::Text},
+                {"Memo", ImeField::Text},
+                {"BankOnesPhoenic", ImeField::Reading}};
     for (const auto& c : imes)
         EXPECT_EQ(GetExtractImeField(QString::fromLatin1(c.field)), c.ime) << c.field;
 }
@@ -184,7 +189,8 @@ TEST_F(ExtractRulesTest, TakeOverAndRun)
            Stored(4, QStringLiteral("仕入先"), QStringLiteral("SELECT Supplier.* FROM Supplier WHERE 1"), {}),
            Stored(7, QStringLiteral("種類不明"), kCustomerHead + QStringLiteral("WHERE 1"), {}),
            Stored(3, QStringLiteral("他の表"), QStringLiteral("SELECT Item.* FROM Item WHERE 1"), {}),
-           Stored(3, QStringLiteral("項目なし"), kCustomerHead + QStringLiteral("WHERE 1"), {"[Customer].[Nope]", "x", " = '*'"})});
+           Stored(3, QStringLiteral("項目なし"), kCustomerHead + QStringLiteral("WHERE 1"),
+                  {"[Customer].[Nope]", "x", " = '*'"})});
     CExtractRules rules(1, m_host, m_names.Asker());
     rules.Init();
     EXPECT_EQ(rules.GetSavedNames(), QStringList({"月末の得意先", "他の表", "項目なし"}));
@@ -249,12 +255,14 @@ TEST_F(ExtractRulesTest, SaveRenameDelete)
     EXPECT_EQ(rules.OnSave(), 1);
     EXPECT_EQ(rules.GetTakenOver(), 1);
     EXPECT_EQ(rules.GetSavedNames(), QStringList{"商事"});
-    EXPECT_EQ(m_names.asked, QStringList{"名前をつけて条件を保存|名前を入力して【OK】をクリックしてください。|"});
+    EXPECT_EQ(m_names.asked,
+              QStringList{"名前をつけて条件を保存|名前を入力して【OK】をクリックしてください。|"});
 
     rules.SelectSaved(0);
     m_names.queue = {QStringLiteral("商事の得意先")};
     EXPECT_EQ(rules.OnRename(), 1);
-    EXPECT_EQ(m_names.asked.last(), QStringLiteral("名前の変更|名前を変更して【OK】をクリックしてください。|商事"));
+    EXPECT_EQ(m_names.asked.last(),
+              QStringLiteral("名前の変更|名前を変更して【OK】をクリックしてください。|商事"));
     EXPECT_EQ(rules.GetSavedNames(), QStringList{"商事の得意先"});
     EXPECT_EQ(rules.GetSavedSelection(), 0);
 
@@ -262,8 +270,9 @@ TEST_F(ExtractRulesTest, SaveRenameDelete)
     EXPECT_EQ(rules.OnDelete(), 0);
     EXPECT_EQ(rules.OnDelete(), 1);
     EXPECT_TRUE(rules.GetSavedNames().isEmpty());
-    EXPECT_EQ(Texts(), QStringList({"抽出条件を保存しました", "条件「商事の得意先」を削除します。\nよろしいですか？",
-                                    "条件「商事の得意先」を削除します。\nよろしいですか？"}));
+    EXPECT_EQ(Texts(),
+              QStringList({"抽出条件を保存しました", "条件「商事の得意先」を削除します。\nよろしいですか？",
+                           "条件「商事の得意先」を削除します。\nよろしいですか？"}));
     EXPECT_EQ(m_ui.Prompt().Calls()[1].defaultButton, IDNO);
 
     // A damaged store kept as it is: nothing listed, nothing saved over it.

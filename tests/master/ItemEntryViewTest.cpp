@@ -55,10 +55,11 @@ class ItemEntryViewTest : public ::testing::Test
         Pump();
         ASSERT_TRUE(m_frame->IsConnected());
         QString err;
-        for (const char* sql : {"INSERT INTO Item(ItemCode, ItemName, ItemType, TaxFlg, TaxFlg2) VALUES "
-                                "('A1', '鉛筆', 1, 1, 1), ('A2', '消しゴム', 1, 1, 1)",
-                                "INSERT INTO Customer(CustomerCode, Company) VALUES ('C1', 'いろは商店'), ('C2', 'ほへと')",
-                                "INSERT INTO Sales_H(CustomerCode) VALUES ('C1')"})
+        for (const char* sql :
+             {"INSERT INTO Item(ItemCode, ItemName, ItemType, TaxFlg, TaxFlg2) VALUES "
+              "('A1', '鉛筆', 1, 1, 1), ('A2', '消しゴム', 1, 1, 1)",
+              "INSERT INTO Customer(CustomerCode, Company) VALUES ('C1', 'いろは商店'), ('C2', 'ほへと')",
+              "INSERT INTO Sales_H(CustomerCode) VALUES ('C1')"})
             ASSERT_EQ(m_frame->GetMakeMsgID().Execute(QString::fromUtf8(sql), err), 1) << err.toStdString();
     }
     void TearDown() override
@@ -117,7 +118,8 @@ TEST_F(ItemEntryViewTest, RegisterChangeAndStepFromTheProductList)
     ASSERT_TRUE(id);
     EXPECT_EQ(id->GetText(), QStringLiteral("3"));
     EXPECT_EQ(Column(*view, 0).first(), QStringLiteral("B1"));
-    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({"新しい商品を登録します。よろしいですか？", "\n登録しました。"}));
+    EXPECT_EQ(m_ui.Prompt().Texts(),
+              QStringList({"新しい商品を登録します。よろしいですか？", "\n登録しました。"}));
 
     // Change the registered product (the selected top row), then step on.
     m_ui.Prompt().Clear();
@@ -139,7 +141,8 @@ TEST_F(ItemEntryViewTest, RegisterChangeAndStepFromTheProductList)
         });
         m_frame->ExecuteCommand(ID_MASTER_MODIFY);
     }
-    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({"商品情報を修正します。よろしいですか？", "\n修正しました。"}));
+    EXPECT_EQ(m_ui.Prompt().Texts(),
+              QStringList({"商品情報を修正します。よろしいですか？", "\n修正しました。"}));
     EXPECT_EQ(view->List()->Model().GetRowCount(), 3);
     const int name = view->List()->Model().GetColumns().IndexOf(QStringLiteral("ItemName"));
     ASSERT_GE(name, 0);
@@ -174,7 +177,8 @@ TEST_F(ItemEntryViewTest, CodeChangeFromTheCustomerList)
         m_frame->ExecuteCommand(ID_MASTER_CODE_CHANGE);
     }
     ASSERT_EQ(m_ui.Prompt().Texts().size(), 2);
-    EXPECT_EQ(m_ui.Prompt().Texts().at(1), QStringLiteral("得意先コードの変更が行なわれましたので、リストを表示しなおします。"));
+    EXPECT_EQ(m_ui.Prompt().Texts().at(1),
+              QStringLiteral("得意先コードの変更が行なわれましたので、リストを表示しなおします。"));
     EXPECT_EQ(Column(*view, 0), QStringList({"C2", "K100"}));
     CCDSData request;
     request.m_strTable = QStringLiteral("Sales_H");
@@ -188,8 +192,10 @@ TEST_F(ItemEntryViewTest, CodeChangeFromTheCustomerList)
     m_ui.Prompt().Clear();
     view->ListControl()->selectAll();
     m_frame->ExecuteCommand(ID_MASTER_CODE_CHANGE);
-    EXPECT_EQ(m_ui.Prompt().Texts(),
-              QStringList{QStringLiteral("複数のデータが選択されています。\n得意先コードを変更するデータを、一件だけ選択してください。")});
+    EXPECT_EQ(
+        m_ui.Prompt().Texts(),
+        QStringList{QStringLiteral(
+            "複数のデータが選択されています。\n得意先コードを変更するデータを、一件だけ選択してください。")});
 }
 
 // A new entry as it opens, its hint line, and the helpers beside the unit
@@ -213,7 +219,8 @@ TEST_F(ItemEntryViewTest, NewEntryLayoutHintsAndHelpers)
         QCoreApplication::sendEvent(w, &in);
     };
     focus(dialog.CodeEdit());
-    EXPECT_EQ(dialog.HintBox()->toPlainText(), QStringLiteral("伝票でのコード入力、また集計資料の集計用コードになります。"));
+    EXPECT_EQ(dialog.HintBox()->toPlainText(),
+              QStringLiteral("伝票でのコード入力、また集計資料の集計用コードになります。"));
     focus(dialog.StartDateEdit());
     EXPECT_EQ(dialog.HintBox()->toPlainText(), QString());
     focus(dialog.CloseButton());

@@ -52,7 +52,10 @@ class CDbStoreHost : public IMasterStoreHost
     {
         return m_nRow + 1 < int(m_list.size()) ? &m_list[size_t(++m_nRow)] : nullptr;
     }
-    COneRecord* SelectPrevMasterRecord(COneRecord*) override { return m_nRow > 0 ? &m_list[size_t(--m_nRow)] : nullptr; }
+    COneRecord* SelectPrevMasterRecord(COneRecord*) override
+    {
+        return m_nRow > 0 ? &m_list[size_t(--m_nRow)] : nullptr;
+    }
     int GetMasterPrevNextState(bool& hasPrev, bool& hasNext) override
     {
         hasPrev = m_bListShown && m_nRow > 0;
@@ -84,16 +87,18 @@ class ItemInfoRulesTest : public CMasterDbTest
     void SetUp() override
     {
         CMasterDbTest::SetUp();
-        Exec(QStringLiteral("INSERT INTO Item(ItemCode, ItemName, ItemType, TaxFlg, TaxFlg2, Price, SupplierCode, "
-                            "StartDate, LastUpdate) VALUES ('A1', '鉛筆', 1, 1, 0, 1000000, 'S9', '2023-01-02 03:04:05', "
-                            "'2023-02-03 04:05:06'), ('A2', '消しゴム', 2, 5, 2, NULL, '', NULL, NULL)"));
+        Exec(QStringLiteral(
+            "INSERT INTO Item(ItemCode, ItemName, ItemType, TaxFlg, TaxFlg2, Price, SupplierCode, "
+            "StartDate, LastUpdate) VALUES ('A1', '鉛筆', 1, 1, 0, 1000000, 'S9', '2023-01-02 03:04:05', "
+            "'2023-02-03 04:05:06'), ('A2', '消しゴム', 2, 5, 2, NULL, '', NULL, NULL)"));
         m_ui.Clock().Set(kNow);
     }
 
     COneRecord Stored(const QString& code)
     {
         CCDSData found;
-        EXPECT_EQ(m_host.CheckDuplicateCode(QStringLiteral("Item"), QStringLiteral("ItemCode"), code, found), 1);
+        EXPECT_EQ(m_host.CheckDuplicateCode(QStringLiteral("Item"), QStringLiteral("ItemCode"), code, found),
+                  1);
         EXPECT_EQ(found.GetCount(), 1);
         return found.GetCount() ? *found.GetAt(0) : COneRecord();
     }
@@ -127,21 +132,31 @@ TEST_F(ItemInfoRulesTest, RecordsOfRegistrationAndChange)
     f.nSetItem = 7;
     ASSERT_EQ(rules.Save(true), 1);
     EXPECT_EQ(Texts(), QStringList({"新しい商品を登録します。よろしいですか？", "\n登録しました。"}));
-    EXPECT_EQ(FieldNames(m_host.m_sent),
-              QStringList({"ID:3", "ItemType:3", "ItemCode:0", "ItemName:0", "Phoenic:0", "Unit:0", "TaxFlg:3",
-                           "Price:2", "TaxFlg2:3", "Cost:2", "FixPrice:2", "StockType:3", "StockNumber:2",
-                           "StockJustNumber:2", "SetItem:3", "SupplierCode:0", "Remarks:0", "Class1:0", "Class2:0",
-                           "Class3:0", "Class4:0", "Class5:0", "JANCode:0", "StartDate:1", "LastUpdate:1",
-                           "TaxFlgYobi1:3", "TaxFlgYobi2:3", "YobiInt:3"}));
+    EXPECT_EQ(
+        FieldNames(m_host.m_sent),
+        QStringList({"ID:3",           "ItemType:3",    "ItemCode:0",    "ItemName:0",        "Phoenic:0",
+                     "Unit:0",         "TaxFlg:3",      "Price:2",       "TaxFlg2:3",         "Cost:2",
+                     "FixPrice:2",     "StockType:3",   "StockNumber:2", "StockJustNumber:2", "SetItem:3",
+                     "SupplierCode:0", "Remarks:0",     "Class1:0",      "Class2:0",          "Class3:0",
+                     "Class4:0",       "Class5:0",      "JANCode:0",     "StartDate:1",       "LastUpdate:1",
+                     "TaxFlgYobi1:3",  "TaxFlgYobi2:3", "YobiInt:3"}));
     const COneRecord row = Stored(QStringLiteral("N1"));
     auto text = [&](const COneRecord& r, const char* field) {
         const CTb* tb = r.GetOneField(QStringLiteral("Item"), QLatin1String(field));
         return tb ? tb->GetText() : QStringLiteral("<none>");
     };
-    const std::pair<const char*, const char*> expected[] = {
-        {"ItemType", "2"}, {"TaxFlg", "2"}, {"TaxFlg2", "0"}, {"Price", "-12.5"}, {"StockType", "0"},
-        {"SetItem", "0"}, {"SupplierCode", ""}, {"TaxFlgYobi1", "1"}, {"TaxFlgYobi2", "1"}, {"YobiInt", "0"},
-        {"StartDate", "2024/05/06 07:08:09"}, {"LastUpdate", "2024/05/06 07:08:09"}};
+    const std::pair<const char*, const char*> expected[] = {{"ItemType", "2"},
+                                                            {"TaxFlg", "2"},
+                                                            {"TaxFlg2", "0"},
+                                                            {"Price", "-12.5"},
+                                                            {"StockType", "0"},
+                                                            {"SetItem", "0"},
+                                                            {"SupplierCode", ""},
+                                                            {"TaxFlgYobi1", "1"},
+                                                            {"TaxFlgYobi2", "1"},
+                                                            {"YobiInt", "0"},
+                                                            {"StartDate", "2024/05/06 07:08:09"},
+                                                            {"LastUpdate", "2024/05/06 07:08:09"}};
     for (const auto& [field, value] : expected)
         EXPECT_EQ(text(row, field), QString::fromUtf8(value)) << field;
     // The list got the registered record with its new ID; the dialog is empty again.
@@ -254,29 +269,53 @@ TEST_F(ItemInfoRulesTest, SaveRefusals)
     };
     const COneRecord a2 = Stored(QStringLiteral("A2"));
     const Case cases[] = {
-        {"blank-only code", [](CItemInfoRules& r) { r.Fields().strCode = QStringLiteral("　 　"); }, {required},
-         CItemInfoRules::kFocusCode, QString()},
-        {"half-width blank", [](CItemInfoRules& r) { r.Fields().strCode = QStringLiteral("A B"); },
-         {QStringLiteral("品番には、スペース文字を含めることはできません。")}, CItemInfoRules::kFocusCode, "A B"},
-        {"no item type", [](CItemInfoRules& r) { r.Fields().strCode = "X"; r.Fields().nItemType = -1; }, {required},
-         CItemInfoRules::kFocusItemType, "X"},
+        {"blank-only code",
+         [](CItemInfoRules& r) { r.Fields().strCode = QStringLiteral("　 　"); },
+         {required},
+         CItemInfoRules::kFocusCode,
+         QString()},
+        {"half-width blank",
+         [](CItemInfoRules& r) { r.Fields().strCode = QStringLiteral("A B"); },
+         {QStringLiteral("品番には、スペース文字を含めることはできません。")},
+         CItemInfoRules::kFocusCode,
+         "A B"},
+        {"no item type",
+         [](CItemInfoRules& r) {
+             r.Fields().strCode = "X";
+             r.Fields().nItemType = -1;
+         },
+         {required},
+         CItemInfoRules::kFocusItemType,
+         "X"},
         {"unknown stored tax",
          [&](CItemInfoRules& r) {
              r.SetMode(1);
              r.SetRecord(&a2);
          },
-         {required}, CItemInfoRules::kFocusTaxFlg, "A2"},
-        {"no cost tax", [](CItemInfoRules& r) { r.Fields().strCode = "X"; r.Fields().nTaxFlg2 = -1; }, {required},
-         CItemInfoRules::kFocusTaxFlg2, "X"},
+         {required},
+         CItemInfoRules::kFocusTaxFlg,
+         "A2"},
+        {"no cost tax",
+         [](CItemInfoRules& r) {
+             r.Fields().strCode = "X";
+             r.Fields().nTaxFlg2 = -1;
+         },
+         {required},
+         CItemInfoRules::kFocusTaxFlg2,
+         "X"},
         {"no code page 932 form",
          [](CItemInfoRules& r) {
              r.Fields().strCode = "X";
              r.Fields().strClass[2] = QStringLiteral("表\U0001F600");
          },
-         {QStringLiteral("使用できない文字「\U0001F600」が含まれています。")}, CItemInfoRules::Focus(CItemInfoRules::kFocusClass1 + 2),
+         {QStringLiteral("使用できない文字「\U0001F600」が含まれています。")},
+         CItemInfoRules::Focus(CItemInfoRules::kFocusClass1 + 2),
          "X"},
-        {"duplicate, case blind", [](CItemInfoRules& r) { r.Fields().strCode = "a1"; },
-         {QStringLiteral("この品番は既に登録されています。\n登録できません。\n")}, CItemInfoRules::kFocusCode, "a1"},
+        {"duplicate, case blind",
+         [](CItemInfoRules& r) { r.Fields().strCode = "a1"; },
+         {QStringLiteral("この品番は既に登録されています。\n登録できません。\n")},
+         CItemInfoRules::kFocusCode,
+         "a1"},
     };
     for (const Case& c : cases) {
         m_ui.Prompt().Clear();
@@ -318,10 +357,15 @@ TEST_F(ItemInfoRulesTest, LookupSteppingAndClosing)
     EXPECT_TRUE(rules.LookUpCode(QStringLiteral("A1")));
     EXPECT_EQ(rules.GetMode(), 1);
     EXPECT_EQ(rules.Fields().strName, QStringLiteral("鉛筆"));
-    EXPECT_EQ(Texts(), QStringList(2, QStringLiteral("入力した品番と一致するデータが既に登録されています。\nそのデータを表示しますか？")));
+    EXPECT_EQ(
+        Texts(),
+        QStringList(2,
+                    QStringLiteral(
+                        "入力した品番と一致するデータが既に登録されています。\nそのデータを表示しますか？")));
 
     // The list holds A1 (focused) and A3.
-    Exec(QStringLiteral("INSERT INTO Item(ItemCode, ItemName, ItemType, TaxFlg, TaxFlg2) VALUES ('A3', '筆', 3, 0, 2)"));
+    Exec(QStringLiteral(
+        "INSERT INTO Item(ItemCode, ItemName, ItemType, TaxFlg, TaxFlg2) VALUES ('A3', '筆', 3, 0, 2)"));
     m_host.m_list = {Stored(QStringLiteral("A1")), Stored(QStringLiteral("A3"))};
     m_ui.Prompt().Clear();
     rules.Fields().strName = QStringLiteral("鉛筆２");

@@ -1,8 +1,8 @@
-#include "master/MasterList.h"
 #include "master/MasterDb.h"
-#include "platform/data/RecordCompare.h"
+#include "master/MasterList.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
+#include "platform/data/RecordCompare.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +45,9 @@ QStringList Codes(const CMasterListModel& model)
 {
     QStringList codes;
     for (int row = 0; row < model.GetRowCount(); ++row)
-        codes << model.RecordAt(row)->GetOneField(QStringLiteral("Customer"), QStringLiteral("CustomerCode"))->GetText();
+        codes << model.RecordAt(row)
+                     ->GetOneField(QStringLiteral("Customer"), QStringLiteral("CustomerCode"))
+                     ->GetText();
     return codes;
 }
 
@@ -56,10 +58,19 @@ QStringList Codes(const CMasterListModel& model)
 TEST(MasterCellText, PartnerColumns)
 {
     const auto set = Customers({
-        {{"Company", "A社"}, {"Section", ""}, {"Name", "山田"}, {"CollectCycle", 1}, {"CollectDay", 99},
-         {"Collect", QVariant(qlonglong(12345670))}, {"Address", "東京都\r\n千代田区\n1-1"},
-         {"PhoenicCompany", "ｴｰ"}, {"PhoenicPerson", "ﾔﾏﾀﾞ"}},
-        {{"Company", " B "}, {"CollectCycle", 0}, {"CollectDay", 20}, {"Collect", QVariant(qlonglong(-12345))}},
+        {{"Company", "A社"},
+         {"Section", ""},
+         {"Name", "山田"},
+         {"CollectCycle", 1},
+         {"CollectDay", 99},
+         {"Collect", QVariant(qlonglong(12345670))},
+         {"Address", "東京都\r\n千代田区\n1-1"},
+         {"PhoenicCompany", "ｴｰ"},
+         {"PhoenicPerson", "ﾔﾏﾀﾞ"}},
+        {{"Company", " B "},
+         {"CollectCycle", 0},
+         {"CollectDay", 20},
+         {"Collect", QVariant(qlonglong(-12345))}},
         {{"CollectCycle", 2}, {"CollectDay", 15}},
         {},
     });
@@ -138,7 +149,10 @@ TEST(MasterListSortFind, ClicksAlternateAndFindStopsAtTheEnd)
     EXPECT_EQ(Codes(model), QStringList({"C4", "C1", "C3", "C2"}));
     EXPECT_FALSE(list.SortByColumn(3));
     EXPECT_EQ(Codes(model), QStringList({"C4", "C1", "C3", "C2"})) << "the set's order is not the rows'";
-    EXPECT_EQ(model.GetSet()->GetAt(0)->GetOneField(QStringLiteral("Customer"), QStringLiteral("CustomerCode"))->GetText(),
+    EXPECT_EQ(model.GetSet()
+                  ->GetAt(0)
+                  ->GetOneField(QStringLiteral("Customer"), QStringLiteral("CustomerCode"))
+                  ->GetText(),
               QStringLiteral("C1"));
 
     EXPECT_EQ(model.FindRow(QStringLiteral("03-"), true, 0), 1);

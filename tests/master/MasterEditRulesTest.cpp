@@ -26,7 +26,8 @@ QString Numbered(const QString& table, const QString& codeField, const QString& 
              extraValues.isEmpty() ? QString() : u',' + extraValues);
 }
 
-const QString kUsed = QStringLiteral("選択されているアイテムは既に取引で利用されています。削除することは出来ません");
+const QString kUsed =
+    QStringLiteral("選択されているアイテムは既に取引で利用されています。削除することは出来ません");
 const QString kNotDeleted = QStringLiteral("選択されているデータを削除できませんでした。");
 
 } // namespace
@@ -59,15 +60,19 @@ TEST_F(MasterEditRulesTest, DeleteBatchesOfProducts)
         for (const char* table : {"Estimate_B", "Sales_B", "Order_B", "Stock_B", "StockChange"})
             expected << QStringLiteral("count %1 %2").arg(QLatin1StringView(table)).arg(size);
     }
-    expected << "delete Item 250" << "delete Item 250" << "delete Item 100" << "count Item 1";
+    expected << "delete Item 250"
+             << "delete Item 250"
+             << "delete Item 100"
+             << "count Item 1";
     EXPECT_EQ(db.Summary(), expected);
     EXPECT_EQ(Count(QStringLiteral("Item")), 0);
     EXPECT_EQ(list->Model().GetRowCount(), 0);
     EXPECT_EQ(list->Model().GetSet()->GetCount(), 0);
     EXPECT_EQ(list->GetCountLine(), QStringLiteral("件数 : 0 ／ 0件"));
-    EXPECT_EQ(Texts(), QStringList({QStringLiteral("一旦削除したデータは、元に戻すことは出来ません。\n"
-                                                   "選択されている600件のデータを本当に削除してよろしいですか？"),
-                                    QStringLiteral("削除しました。")}));
+    EXPECT_EQ(Texts(),
+              QStringList({QStringLiteral("一旦削除したデータは、元に戻すことは出来ません。\n"
+                                          "選択されている600件のデータを本当に削除してよろしいですか？"),
+                           QStringLiteral("削除しました。")}));
     EXPECT_EQ(m_ui.Prompt().Calls()[0].defaultButton, IDNO);
 }
 
@@ -97,8 +102,9 @@ TEST_F(MasterEditRulesTest, UsedRecordsAreKept)
         EXPECT_EQ(CMasterEditRules(*list).DeleteRows(AllRows(*list)), 0);
         EXPECT_EQ(Texts().mid(1), c.texts) << c.kind;
         EXPECT_EQ(list->Model().GetRowCount(), c.left);
-        EXPECT_EQ(Count(CMasterList::GetTableName(c.kind), c.kind == 1 ? QStringLiteral("WHERE ItemCode IN ('K1', 'K2')")
-                                                                        : QStringLiteral("WHERE CustomerCode IN ('O''Neil', 'C2')")),
+        EXPECT_EQ(Count(CMasterList::GetTableName(c.kind),
+                        c.kind == 1 ? QStringLiteral("WHERE ItemCode IN ('K1', 'K2')")
+                                    : QStringLiteral("WHERE CustomerCode IN ('O''Neil', 'C2')")),
                   2);
     }
 }
@@ -115,7 +121,8 @@ TEST_F(MasterEditRulesTest, FailedBatchLeavesEverything)
     db.m_requests.clear();
     m_ui.Prompt().QueueAnswers({IDYES});
     EXPECT_EQ(CMasterEditRules(*list).DeleteRows(AllRows(*list)), 0);
-    EXPECT_EQ(db.Summary().filter(QStringLiteral("delete")), QStringList({"delete Item 250", "delete Item 50"}));
+    EXPECT_EQ(db.Summary().filter(QStringLiteral("delete")),
+              QStringList({"delete Item 250", "delete Item 50"}));
     EXPECT_EQ(Count(QStringLiteral("Item")), 300);
     EXPECT_EQ(list->Model().GetRowCount(), 300);
     ASSERT_EQ(Texts().size(), 2);
@@ -138,20 +145,25 @@ TEST_F(MasterEditRulesTest, ClosingDayChanges)
         edit.field = QStringLiteral("Day");
         edit.value1 = 0;
         EXPECT_EQ(CMasterEditRules(*list).BulkModify(AllRows(*list), edit), 1);
-        EXPECT_EQ(db.Summary().mid(0, 4),
-                  QStringList({"count Stock_H 40", "count Stock_H 40", "count Stock_H 20", "update Supplier 100"}));
-        EXPECT_EQ(Count(QStringLiteral("Supplier"), QStringLiteral("WHERE Day = 0 AND SupplierCode <> '　'")), 100);
+        EXPECT_EQ(db.Summary().mid(0, 4), QStringList({"count Stock_H 40", "count Stock_H 40",
+                                                       "count Stock_H 20", "update Supplier 100"}));
+        EXPECT_EQ(Count(QStringLiteral("Supplier"), QStringLiteral("WHERE Day = 0 AND SupplierCode <> '　'")),
+                  100);
         EXPECT_EQ(Texts(), QStringList{QStringLiteral("一括変更されましたので、データを取得しなおします。")});
     }
 
     Exec(Numbered(QStringLiteral("Customer"), QStringLiteral("CustomerCode"), QStringLiteral("C"), 300,
                   QStringLiteral("Day"), QStringLiteral("0")));
-    Exec(QStringLiteral("INSERT INTO Sales_H(CustomerCode, Date, SeikyuID) VALUES('C0001', '2024-04-01', 0)"));
-    const QString unbilled = QStringLiteral("！！！ご注意！！！\n締め処理をしていない伝票がありますので、締日の変更はできません。\n"
-                                            "締処理を行ってから変更してください。");
-    const QString toClosing = QStringLiteral("！！！ご注意！！！\n都度請求から締め請求に変更しようとしています。\n"
-                                             "次回、締め請求を行った場合、いままでの請求額と入金額が前回請求額と今回入金額に加算されるようになります。\n"
-                                             "よろしいですか？");
+    Exec(
+        QStringLiteral("INSERT INTO Sales_H(CustomerCode, Date, SeikyuID) VALUES('C0001', '2024-04-01', 0)"));
+    const QString unbilled = QStringLiteral(
+        "！！！ご注意！！！\n締め処理をしていない伝票がありますので、締日の変更はできません。\n"
+        "締処理を行ってから変更してください。");
+    const QString toClosing =
+        QStringLiteral("！！！ご注意！！！\n都度請求から締め請求に変更しようとしています。\n"
+                       "次回、締め請求を行った場合、いままでの請求額と入金額が前回請求額と今回入金額に加算さ"
+                       "れるようになります。\n"
+                       "よろしいですか？");
     const struct {
         int day;
         QList<int> answers;
@@ -184,10 +196,12 @@ TEST_F(MasterEditRulesTest, TaxTypeAndClosingDayRules)
 {
     Exec(QStringLiteral("INSERT INTO Customer(CustomerCode, Day, TaxType) VALUES('A', 0, 2), ('B', 20, 2)"));
     Exec(QStringLiteral("INSERT INTO Supplier(SupplierCode, Day, TaxType) VALUES('S', 20, 1)"));
-    const QString taxRefused = QStringLiteral("締日が「都度」の得意先が含まれているため、\n税転嫁方法を「請求時」にすることができませんでした。\n"
-                                              "締日を「都度」以外に変更してから、再度変更を行なってください。");
-    const QString dayRefused = QStringLiteral("税転嫁方法が「請求時」の仕入先が含まれているため、\n締日を「都度」にすることができませんでした。\n"
-                                              "税転嫁方法を「請求時」以外に変更してから、再度変更を行なってください。");
+    const QString taxRefused = QStringLiteral(
+        "締日が「都度」の得意先が含まれているため、\n税転嫁方法を「請求時」にすることができませんでした。\n"
+        "締日を「都度」以外に変更してから、再度変更を行なってください。");
+    const QString dayRefused = QStringLiteral(
+        "税転嫁方法が「請求時」の仕入先が含まれているため、\n締日を「都度」にすることができませんでした。\n"
+        "税転嫁方法を「請求時」以外に変更してから、再度変更を行なってください。");
     const struct {
         int kind;
         const char* field;
@@ -209,22 +223,27 @@ TEST_F(MasterEditRulesTest, TaxTypeAndClosingDayRules)
         CBulkEditResult edit;
         edit.field = QString::fromLatin1(c.field);
         edit.value1 = c.value;
-        EXPECT_EQ(CMasterEditRules(*list).BulkModify(AllRows(*list), edit), c.message.isEmpty() ? 1 : 0) << c.field;
-        EXPECT_EQ(Texts().first(), c.message.isEmpty() ? QStringLiteral("一括変更されましたので、データを取得しなおします。") : c.message);
+        EXPECT_EQ(CMasterEditRules(*list).BulkModify(AllRows(*list), edit), c.message.isEmpty() ? 1 : 0)
+            << c.field;
+        EXPECT_EQ(Texts().first(), c.message.isEmpty()
+                                       ? QStringLiteral("一括変更されましたので、データを取得しなおします。")
+                                       : c.message);
         EXPECT_EQ(Count(CMasterList::GetTableName(c.kind), c.check), c.expected) << c.field;
     }
 
     // Text, money and the cycle with its day arrive with their types.
     CMasterDb db(m_data);
     auto list = Load(2, db);
-    for (const CBulkEditResult& edit : {CBulkEditResult{QStringLiteral("Percent"), -1, -1, {}, CMny(955, 1)},
-                                        CBulkEditResult{QStringLiteral("Keisho"), -1, -1, QStringLiteral("御中"), {}},
-                                        CBulkEditResult{QStringLiteral("CollectCycle"), 0, 45, {}, {}}}) {
+    for (const CBulkEditResult& edit :
+         {CBulkEditResult{QStringLiteral("Percent"), -1, -1, {}, CMny(955, 1)},
+          CBulkEditResult{QStringLiteral("Keisho"), -1, -1, QStringLiteral("御中"), {}},
+          CBulkEditResult{QStringLiteral("CollectCycle"), 0, 45, {}, {}}}) {
         m_ui.Prompt().QueueAnswers({IDOK});
         EXPECT_EQ(CMasterEditRules(*list).BulkModify(AllRows(*list), edit), 1);
     }
     EXPECT_EQ(Count(QStringLiteral("Customer"),
-                    QStringLiteral("WHERE Percent = 955000 AND Keisho = '御中' AND CollectCycle = 0 AND CollectDay = 45 "
-                                   "AND LastUpdate = '2024-04-01 09:00:00'")),
+                    QStringLiteral(
+                        "WHERE Percent = 955000 AND Keisho = '御中' AND CollectCycle = 0 AND CollectDay = 45 "
+                        "AND LastUpdate = '2024-04-01 09:00:00'")),
               2);
 }

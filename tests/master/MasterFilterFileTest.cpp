@@ -49,7 +49,7 @@ TEST(MasterFilterFile, LinesAndWhatTheyRestore)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("MasterBunSet.dat"));
     EXPECT_EQ(MasterFilterFile::ReadLines(path), QStringList({"", "", ""})); // missing file
-    ASSERT_TRUE(Write(path, QByteArray("3,\x8A\xD6\x90\xBC,B\n-1,\r\n")));    // LF only, a short file
+    ASSERT_TRUE(Write(path, QByteArray("3,\x8A\xD6\x90\xBC,B\n-1,\r\n")));   // LF only, a short file
     EXPECT_EQ(MasterFilterFile::ReadLines(path), QStringList({"3,関西,B", "-1,", ""}));
 
     const struct {
@@ -58,12 +58,9 @@ TEST(MasterFilterFile, LinesAndWhatTheyRestore)
         int index;
         QString value;
     } cases[] = {
-        {"", false, 0, {}},
-        {"2", false, 0, {}},
-        {"-1,", true, -1, {}},
-        {"3,関西,B", true, 3, "関西,B"},
-        {" 4x,v", true, 4, "v"},
-        {"abc,v", true, 0, "v"},
+        {"", false, 0, {}},      {"2", false, 0, {}},
+        {"-1,", true, -1, {}},   {"3,関西,B", true, 3, "関西,B"},
+        {" 4x,v", true, 4, "v"}, {"abc,v", true, 0, "v"},
     };
     for (const auto& c : cases) {
         int index = 99;

@@ -11,12 +11,16 @@ QStringList RowCodes(const CMasterList& list)
 {
     QStringList codes;
     for (int row = 0; row < list.Model().GetRowCount(); ++row)
-        codes << list.Model().RecordAt(row)->GetOneField(list.GetTableName(), list.GetCodeFieldName())->GetText();
+        codes << list.Model()
+                     .RecordAt(row)
+                     ->GetOneField(list.GetTableName(), list.GetCodeFieldName())
+                     ->GetText();
     return codes;
 }
 
-const QString kFailure = QStringLiteral("データの取得に失敗しました。何らかのエラーが発生した可能性があります。\n"
-                                        "『Corvanta／販売』を一旦終了してから操作し直してください。");
+const QString kFailure =
+    QStringLiteral("データの取得に失敗しました。何らかのエラーが発生した可能性があります。\n"
+                   "『Corvanta／販売』を一旦終了してから操作し直してください。");
 
 class MasterListTest : public CMasterDbTest
 {
@@ -26,8 +30,9 @@ class MasterListTest : public CMasterDbTest
         CMasterDbTest::SetUp();
         Exec(QStringLiteral("INSERT INTO Item(ItemCode, ItemName, Class1) VALUES"
                             "('P2', 'b', 'a'), ('P1', 'a', 'A'), ('P3', 'c', 'B'), ('P4', 'd', '')"));
-        Exec(QStringLiteral("INSERT INTO Customer(CustomerCode, Company, Class2, Day) VALUES"
-                            "('C1', 'いろは', 'O''Neil', 20), ('C2', 'あいう', 'ONeil', 99), ('C3', 'ABC', '', 99)"));
+        Exec(QStringLiteral(
+            "INSERT INTO Customer(CustomerCode, Company, Class2, Day) VALUES"
+            "('C1', 'いろは', 'O''Neil', 20), ('C2', 'あいう', 'ONeil', 99), ('C3', 'ABC', '', 99)"));
     }
 };
 
@@ -51,8 +56,14 @@ TEST_F(MasterListTest, QueriesGiveTheirRows)
         {"filter on class 1 ignores case", 1, 1, "A", {}, -1, {"P1", "P2"}, "件数 : 2 ／ 4件"},
         {"title without value", 1, 1, {}, {}, -1, {"P1", "P2", "P3", "P4"}, "件数 : 4 ／ 4件"},
         {"quote in the value", 2, 2, "O'Neil", {}, -1, {"C1"}, "件数 : 1 ／ 3件"},
-        {"extraction tail", 2, 2, "O'Neil", "SELECT Customer.* FROM Customer WHERE [Customer].[Day] = 99", -1,
-         {"C2", "C3"}, "抽出件数 : 2 ／ 3件"},
+        {"extraction tail",
+         2,
+         2,
+         "O'Neil",
+         "SELECT Customer.* FROM Customer WHERE [Customer].[Day] = 99",
+         -1,
+         {"C2", "C3"},
+         "抽出件数 : 2 ／ 3件"},
         {"start-up order descending", 2, 0, {}, {}, 1, {"C1", "C2", "C3"}, "件数 : 3 ／ 3件"},
         {"start-up order ascending", 2, 0, {}, {}, 0, {"C3", "C2", "C1"}, "件数 : 3 ／ 3件"},
     };
@@ -103,7 +114,8 @@ TEST_F(MasterListTest, FailedQueriesAreSaidAndLeaveNoRows)
         {"no WHERE", "SELECT Customer.* FROM Customer", 0, {}, {kFailure}, {"count Customer 1"}},
         {"unexpected answer", {}, 3, "ignored", {kFailure}, {"list Customer 1", "count Customer 1"}},
         {"library text", {}, 10, "壊れています", {"壊れています"}, {"list Customer 1", "count Customer 1"}},
-        {"fatal", {},
+        {"fatal",
+         {},
          -100,
          {},
          {"処理中に重大なエラーが発生しました。このまま『Corvanta／販売』を使用することはできません。\n\n"

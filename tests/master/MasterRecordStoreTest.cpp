@@ -11,9 +11,9 @@ namespace
 class CScriptedHost : public IMasterStoreHost
 {
   public:
-    int m_nLookup = 1;     // CheckDuplicateCode's answer
-    int m_nFound = 0;      // records the lookup finds
-    int m_nResult = 1;     // InsertData / UpdateData / GetDataNum
+    int m_nLookup = 1; // CheckDuplicateCode's answer
+    int m_nFound = 0;  // records the lookup finds
+    int m_nResult = 1; // InsertData / UpdateData / GetDataNum
     QString m_strError;
     QStringList m_calls;
     QList<const COneRecord*> m_notified;
@@ -57,10 +57,12 @@ class CScriptedHost : public IMasterStoreHost
     COneRecord m_next;
 };
 
-const QString kFatal = QStringLiteral("処理中に重大なエラーが発生しました。このまま『Corvanta／販売』を使用することはできません。"
-                                      "\n\nすみやかにアプリケーションを終了してください。");
-const QString kAdvice = QStringLiteral("何らかのエラーが発生した可能性があります。\n『Corvanta／販売』を一旦終了してから"
-                                       "操作し直すことをおすすめします。");
+const QString kFatal = QStringLiteral(
+    "処理中に重大なエラーが発生しました。このまま『Corvanta／販売』を使用することはできません。"
+    "\n\nすみやかにアプリケーションを終了してください。");
+const QString kAdvice =
+    QStringLiteral("何らかのエラーが発生した可能性があります。\n『Corvanta／販売』を一旦終了してから"
+                   "操作し直すことをおすすめします。");
 
 } // namespace
 
@@ -74,10 +76,12 @@ TEST(MasterRecordStore, InsertMessagesByResult)
     } cases[] = {
         {1, {}, QStringLiteral("\n登録しました。"), MB_ICONINFORMATION},
         {-100, QStringLiteral("disk"), kFatal, MB_ICONSTOP},
-        {10, QStringLiteral("コードが長すぎます。"), QStringLiteral("コードが長すぎます。"), MB_ICONEXCLAMATION},
+        {10, QStringLiteral("コードが長すぎます。"), QStringLiteral("コードが長すぎます。"),
+         MB_ICONEXCLAMATION},
         {10, {}, kAdvice, MB_ICONEXCLAMATION},
         {3, QStringLiteral("ignored"),
-         QStringLiteral("一部のレコードを追加できませんでした。\n『Corvanta／販売』を一旦終了してから操作し直してください。"),
+         QStringLiteral("一部のレコードを追加できませんでした。\n『Corvanta／販売』を一旦終了してから操作し直"
+                        "してください。"),
          MB_ICONEXCLAMATION},
     };
     for (const auto& c : cases) {
@@ -124,7 +128,8 @@ TEST(MasterRecordStore, UpdateMessagesByResult)
         CMasterRecordStore store(host);
         store.SetKind(CMasterRecordStore::kItem);
         EXPECT_EQ(store.Update(CCDSData(), c.showDone), c.result);
-        EXPECT_EQ(ui.Prompt().Texts(), c.message.isEmpty() ? QStringList() : QStringList{c.message}) << c.result;
+        EXPECT_EQ(ui.Prompt().Texts(), c.message.isEmpty() ? QStringList() : QStringList{c.message})
+            << c.result;
     }
 }
 

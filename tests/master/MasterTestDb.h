@@ -61,19 +61,25 @@ class CRecordingDb : public CMasterDb
 
     int GetDataList(const CCDSData& request, CCDSData& result, QString& err) override
     {
-        return Log(QStringLiteral("list"), request, [&] { return CMasterDb::GetDataList(request, result, err); }, err);
+        return Log(
+            QStringLiteral("list"), request, [&] { return CMasterDb::GetDataList(request, result, err); },
+            err);
     }
     int GetDataNum(const CCDSData& request, int& count, QString& err) override
     {
-        return Log(QStringLiteral("count"), request, [&] { return CMasterDb::GetDataNum(request, count, err); }, err);
+        return Log(
+            QStringLiteral("count"), request, [&] { return CMasterDb::GetDataNum(request, count, err); },
+            err);
     }
     int UpdateData(const CCDSData& set, QString& err) override
     {
-        return Log(QStringLiteral("update"), set, [&] { return CMasterDb::UpdateData(set, err); }, err);
+        return Log(
+            QStringLiteral("update"), set, [&] { return CMasterDb::UpdateData(set, err); }, err);
     }
     int DeleteData(const CCDSData& set, QString& err) override
     {
-        return Log(QStringLiteral("delete"), set, [&] { return CMasterDb::DeleteData(set, err); }, err);
+        return Log(
+            QStringLiteral("delete"), set, [&] { return CMasterDb::DeleteData(set, err); }, err);
     }
 
     // Lines "verb table terms": the number of " OR "-joined terms.
@@ -81,7 +87,9 @@ class CRecordingDb : public CMasterDb
     {
         QStringList lines;
         for (const auto& [verb, request] : m_requests)
-            lines << QStringLiteral("%1 %2 %3").arg(verb, request.first).arg(request.second.count(QStringLiteral(" OR ")) + 1);
+            lines << QStringLiteral("%1 %2 %3")
+                         .arg(verb, request.first)
+                         .arg(request.second.count(QStringLiteral(" OR ")) + 1);
         return lines;
     }
 

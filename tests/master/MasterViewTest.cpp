@@ -1,3 +1,4 @@
+#include "master/MasterView.h"
 #include "app/AppHome.h"
 #include "app/FindDialog.h"
 #include "app/MainFrame.h"
@@ -6,7 +7,6 @@
 #include "master/MasterFilterFile.h"
 #include "master/MasterList.h"
 #include "master/MasterModule.h"
-#include "master/MasterView.h"
 #include "platform/data/ExCondition.h"
 #include "platform/data/Record.h"
 #include "platform/ui/FakeUi.h"
@@ -60,12 +60,14 @@ class MasterViewTest : public ::testing::Test
         Pump();
         ASSERT_TRUE(m_frame->IsConnected());
         QString err;
-        ASSERT_EQ(m_frame->GetMakeMsgID().Execute(
-                      QStringLiteral("INSERT INTO Customer(CustomerCode, Company, Name, Class2, CollectCycle, CollectDay) VALUES"
-                                     "('C1', 'いろは商店', '', '関西', 0, 20), ('C2', 'abc', '', '関東', 1, 99),"
-                                     "('C3', 'ABD', '', '関東', 2, 5)"),
-                      err),
-                  1)
+        ASSERT_EQ(
+            m_frame->GetMakeMsgID().Execute(
+                QStringLiteral("INSERT INTO Customer(CustomerCode, Company, Name, Class2, CollectCycle, "
+                               "CollectDay) VALUES"
+                               "('C1', 'いろは商店', '', '関西', 0, 20), ('C2', 'abc', '', '関東', 1, 99),"
+                               "('C3', 'ABD', '', '関東', 2, 5)"),
+                err),
+            1)
             << err.toStdString();
     }
     void TearDown() override
@@ -163,7 +165,8 @@ TEST_F(MasterViewTest, ExtractionRelaysAndStepping)
 {
     auto condition = std::make_unique<CExCondition>();
     condition->m_nKind = 3;
-    condition->m_strSQL = QStringLiteral("SELECT Customer.* FROM Customer WHERE [Customer].[CollectCycle] <> 0");
+    condition->m_strSQL =
+        QStringLiteral("SELECT Customer.* FROM Customer WHERE [Customer].[CollectCycle] <> 0");
     m_frame->SetExtractCondition(std::move(condition), 0);
     CMasterView* view = Show(2);
     ASSERT_TRUE(view);
@@ -222,7 +225,7 @@ TEST_F(MasterViewTest, ExtractionCommandNarrowsTheList)
                 field = i;
         }
         rules.SetField(0, field);
-        rules.SelectValue(0, 0); // 月末
+        rules.SelectValue(0, 0);    // 月末
         rules.SelectOperator(0, 1); // と等しくない
         return rules.OnRun() ? int(IDOK) : int(IDCANCEL);
     });

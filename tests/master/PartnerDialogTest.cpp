@@ -51,11 +51,13 @@ class PartnerDialogTest : public ::testing::Test
         ASSERT_TRUE(m_frame->Create());
         Pump();
         ASSERT_TRUE(m_frame->IsConnected());
-        const QString conditions = QStringLiteral("Day, TaxType, TaxRoundType, RoundType, CollectCycle, CollectDay");
+        const QString conditions =
+            QStringLiteral("Day, TaxType, TaxRoundType, RoundType, CollectCycle, CollectDay");
         Exec(QStringLiteral("DELETE FROM Customer; DELETE FROM Supplier;"
                             "INSERT INTO Customer(CustomerCode, Company, %1) VALUES"
                             "('C1', '一番', 99, 2, 1, 1, 2, 99), ('C2', '二番', 99, 2, 1, 1, 2, 99);"
-                            "INSERT INTO Supplier(SupplierCode, Company, %1) VALUES('S1', '仕入一番', 20, 2, 1, 1, 2, 10)")
+                            "INSERT INTO Supplier(SupplierCode, Company, %1) VALUES('S1', '仕入一番', 20, 2, "
+                            "1, 1, 2, 10)")
                  .arg(conditions));
     }
     void TearDown() override
@@ -191,8 +193,8 @@ TEST_F(PartnerDialogTest, SupplierPayeeDataSavedAndShownAgain)
     EXPECT_EQ(paymentType, 1);
     EXPECT_EQ(bankType, 1);
     EXPECT_EQ(day, 20);
-    EXPECT_TRUE(m_ui.Prompt().Texts().contains(
-        QStringLiteral("同行の場合は、振込区分は「電信」のみです。\n振込区分を「電信」に変更してよろしいですか？")));
+    EXPECT_TRUE(m_ui.Prompt().Texts().contains(QStringLiteral(
+        "同行の場合は、振込区分は「電信」のみです。\n振込区分を「電信」に変更してよろしいですか？")));
 }
 
 // A paste of 300 bytes into the fields that kept a part of it: the text

@@ -205,20 +205,24 @@ TEST_F(PartnerEntryTest, RefusalsBeforeAnythingIsWritten)
         EPartnerField focus;
     } cases[] = {
         {"　", {}, QStringLiteral("必須項目です。入力してください。"), EPartnerField::Code},
-        {"A B", {}, QStringLiteral("得意先コードには、スペース文字を含めることはできません。"), EPartnerField::Code},
+        {"A B",
+         {},
+         QStringLiteral("得意先コードには、スペース文字を含めることはできません。"),
+         EPartnerField::Code},
         {"A1", [](CPartnerValues& v) { v.day = 0, v.taxType = 0; },
-         QStringLiteral("締日の設定が「都度」になっています。\n税転嫁方法に「請求時」を設定することは出来ません。\n"),
+         QStringLiteral(
+             "締日の設定が「都度」になっています。\n税転嫁方法に「請求時」を設定することは出来ません。\n"),
          EPartnerField::TaxType},
-        {"A1", [](CPartnerValues& v) { v.day = -1, v.taxType = -1; }, QStringLiteral("必須項目です。入力してください。"),
-         EPartnerField::Day},
-        {"A1", [](CPartnerValues& v) { v.taxType = -1, v.round = -1; }, QStringLiteral("必須項目です。入力してください。"),
-         EPartnerField::TaxType},
+        {"A1", [](CPartnerValues& v) { v.day = -1, v.taxType = -1; },
+         QStringLiteral("必須項目です。入力してください。"), EPartnerField::Day},
+        {"A1", [](CPartnerValues& v) { v.taxType = -1, v.round = -1; },
+         QStringLiteral("必須項目です。入力してください。"), EPartnerField::TaxType},
         {"A1", [](CPartnerValues& v) { v.round = -1, v.percent.clear(); },
          QStringLiteral("必須項目です。入力してください。"), EPartnerField::Round},
         {"A1", [](CPartnerValues& v) { v.percent.clear(), v.cycle = -1; },
          QStringLiteral("必須項目です。入力してください。"), EPartnerField::Percent},
-        {"A1", [](CPartnerValues& v) { v.cycle = 2, v.dayList = -1; }, QStringLiteral("必須項目です。入力してください。"),
-         EPartnerField::DayList},
+        {"A1", [](CPartnerValues& v) { v.cycle = 2, v.dayList = -1; },
+         QStringLiteral("必須項目です。入力してください。"), EPartnerField::DayList},
         {"A1", [](CPartnerValues& v) { v.cycle = 0, v.dayCount = QStringLiteral("-1"); },
          QStringLiteral("必須項目です。入力してください。"), EPartnerField::DayCount},
         {"A1", [](CPartnerValues& v) { v.memo = QStringLiteral("😀"); },
@@ -244,7 +248,8 @@ TEST_F(PartnerEntryTest, RefusalsBeforeAnythingIsWritten)
         Fill(entry, fails ? QStringLiteral("NEW") : QStringLiteral("a1"));
         m_ui.Prompt().Clear();
         EXPECT_EQ(entry.Save(1), 0);
-        EXPECT_EQ(Texts(), QStringList{QStringLiteral("この得意先コードは既に登録されています。\n登録できません。\n")});
+        EXPECT_EQ(Texts(), QStringList{QStringLiteral(
+                               "この得意先コードは既に登録されています。\n登録できません。\n")});
     }
     EXPECT_EQ(Count(QStringLiteral("Customer")), 1);
 }
@@ -266,7 +271,8 @@ TEST_F(PartnerEntryTest, InsertsWithAutomaticNumbersThenChangesKeepTheStartDate)
     // The automatic code alone is input: closing asks.
     m_ui.Prompt().QueueAnswers({IDNO});
     EXPECT_TRUE(entry.QueryClose());
-    EXPECT_EQ(Texts(), QStringList{QStringLiteral("この仕入先データはまだ登録されていません。\n登録しますか？")});
+    EXPECT_EQ(Texts(),
+              QStringList{QStringLiteral("この仕入先データはまだ登録されていません。\n登録しますか？")});
     m_ui.Prompt().Clear();
 
     m_ui.Clock().Set(QDateTime(QDate(2024, 5, 2), QTime(10, 30)));
@@ -312,10 +318,11 @@ TEST_F(PartnerEntryTest, InsertsWithAutomaticNumbersThenChangesKeepTheStartDate)
     EXPECT_EQ(names.mid(0, 3), QStringList({"Company", "Section", "Name"}));
     EXPECT_EQ(names.mid(12, 8), QStringList({"Day", "TaxType", "TaxRoundType", "RoundType", "CollectCycle",
                                              "CollectDay", "Collect", "CollectType"}));
-    EXPECT_EQ(names.mid(20, 11), QStringList({"Bank", "BankCode", "BankBranch", "BankBranchCode", "BankAccountType",
-                                              "BankNumber", "BankOnesName", "BankOnesPhoenic", "BankFee",
-                                              "PaymentType", "BankType"}));
-    EXPECT_EQ(names.mid(names.size() - 6), QStringList({"Class5", "OnesCode", "MyPerson", "Memo", "StartDate", "LastUpdate"}));
+    EXPECT_EQ(names.mid(20, 11), QStringList({"Bank", "BankCode", "BankBranch", "BankBranchCode",
+                                              "BankAccountType", "BankNumber", "BankOnesName",
+                                              "BankOnesPhoenic", "BankFee", "PaymentType", "BankType"}));
+    EXPECT_EQ(names.mid(names.size() - 6),
+              QStringList({"Class5", "OnesCode", "MyPerson", "Memo", "StartDate", "LastUpdate"}));
     EXPECT_EQ(request.m_strCondition, QStringLiteral("WHERE ID=%1").arg(entry.RecordId()));
 
     m_ui.Clock().Set(QDateTime(QDate(2024, 6, 3), QTime(8, 0)));
@@ -323,7 +330,8 @@ TEST_F(PartnerEntryTest, InsertsWithAutomaticNumbersThenChangesKeepTheStartDate)
     EXPECT_TRUE(entry.IsModified());
     m_ui.Prompt().Clear();
     ASSERT_EQ(entry.Save(1), 1);
-    EXPECT_EQ(Texts(), QStringList({QStringLiteral("仕入先情報を修正します。よろしいですか？"), QStringLiteral("\n修正しました。")}));
+    EXPECT_EQ(Texts(), QStringList({QStringLiteral("仕入先情報を修正します。よろしいですか？"),
+                                    QStringLiteral("\n修正しました。")}));
     // No master list took the record: the dialog stays on what it wrote.
     EXPECT_EQ(entry.m_nMode, 1);
     EXPECT_EQ(entry.Values().code, QStringLiteral("S000041"));
@@ -341,11 +349,13 @@ TEST_F(PartnerEntryTest, InsertsWithAutomaticNumbersThenChangesKeepTheStartDate)
 
 TEST_F(PartnerEntryTest, ClosingDayChangeAgainstTheSlips)
 {
-    Exec(QStringLiteral("INSERT INTO Customer(CustomerCode, Day, TaxType, TaxRoundType, RoundType, CollectCycle, CollectDay)"
-                        " VALUES('C''1', 99, 2, 1, 1, 2, 99)"));
+    Exec(QStringLiteral(
+        "INSERT INTO Customer(CustomerCode, Day, TaxType, TaxRoundType, RoundType, CollectCycle, CollectDay)"
+        " VALUES('C''1', 99, 2, 1, 1, 2, 99)"));
     Exec(QStringLiteral("INSERT INTO Sales_H(CustomerCode, SeikyuID) VALUES('C''1', 0)"));
-    Exec(QStringLiteral("INSERT INTO Supplier(SupplierCode, Day, TaxType, TaxRoundType, RoundType, CollectCycle, CollectDay)"
-                        " VALUES('S1', 0, 2, 1, 1, 2, 99), ('S2', 0, 2, 1, 1, 2, 99)"));
+    Exec(QStringLiteral(
+        "INSERT INTO Supplier(SupplierCode, Day, TaxType, TaxRoundType, RoundType, CollectCycle, CollectDay)"
+        " VALUES('S1', 0, 2, 1, 1, 2, 99), ('S2', 0, 2, 1, 1, 2, 99)"));
     Exec(QStringLiteral("INSERT INTO Stock_H(SupplierCode, SeikyuID) VALUES('S1', 7)"));
 
     // "月末締" to "都度" with an unbilled slip: refused, the day stays.
@@ -355,20 +365,25 @@ TEST_F(PartnerEntryTest, ClosingDayChangeAgainstTheSlips)
     customer.Values().day = 0;
     customer.Values().taxType = 1;
     EXPECT_EQ(customer.Save(0), 0);
-    EXPECT_EQ(Texts(), QStringList{QStringLiteral("！！！ご注意！！！\n締め処理をしていない伝票がありますので、締日の変更はできません。\n"
-                                                  "締処理を行ってから変更してください。")});
+    EXPECT_EQ(Texts(),
+              QStringList{QStringLiteral(
+                  "！！！ご注意！！！\n締め処理をしていない伝票がありますので、締日の変更はできません。\n"
+                  "締処理を行ってから変更してください。")});
     EXPECT_EQ(customer.FocusField(), EPartnerField::Day);
     EXPECT_EQ(Count(QStringLiteral("Customer"), QStringLiteral("WHERE Day=99")), 1);
 
     // "都度" to "毎月20日締" with slips: OK/Cancel, Cancel keeps it.
-    const QString question = QStringLiteral("！！！ご注意！！！\n都度請求から締め請求に変更しようとしています。\n"
-                                            "次回、締め請求を行った場合、いままでの請求額と入金額が前回請求額と今回入金額に加算されるようになります。\n"
-                                            "よろしいですか？");
+    const QString question =
+        QStringLiteral("！！！ご注意！！！\n都度請求から締め請求に変更しようとしています。\n"
+                       "次回、締め請求を行った場合、いままでの請求額と入金額が前回請求額と今回入金額に加算さ"
+                       "れるようになります。\n"
+                       "よろしいですか？");
     CPartnerEntry supplier(SPartnerTraits::Supplier(), &m_host);
     for (const char* code : {"S1", "S2"}) {
         m_ui.Prompt().Clear();
         m_host.m_calls.clear();
-        supplier.SetRecord(Rows(QStringLiteral("Supplier"), QStringLiteral("WHERE SupplierCode='%1'").arg(code)).GetAt(0));
+        supplier.SetRecord(
+            Rows(QStringLiteral("Supplier"), QStringLiteral("WHERE SupplierCode='%1'").arg(code)).GetAt(0));
         supplier.m_nMode = 1;
         supplier.Values().day = CloseDayToDayIndex(20);
         const bool slips = QLatin1StringView(code) == QLatin1StringView("S1");
@@ -388,9 +403,15 @@ TEST_F(PartnerEntryTest, ClosingDayChangeAgainstTheSlips)
         QString err;
         QString message;
     } failures[] = {
-        {-100, {}, QStringLiteral("処理中に重大なエラーが発生しました。このまま『Corvanta／販売』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。")},
+        {-100,
+         {},
+         QStringLiteral("処理中に重大なエラーが発生しました。このまま『Corvanta／販売』を使用することはできま"
+                        "せん。\n\nすみやかにアプリケーションを終了してください。")},
         {10, QStringLiteral("ディスクエラー"), QStringLiteral("ディスクエラー")},
-        {10, {}, QStringLiteral("仕入先の伝票件数を取得しようとして、何らかのエラーが発生した可能性があります。\n『Corvanta／販売』を一旦終了してから操作し直すことをおすすめします。")},
+        {10,
+         {},
+         QStringLiteral("仕入先の伝票件数を取得しようとして、何らかのエラーが発生した可能性があります。\n『Co"
+                        "rvanta／販売』を一旦終了してから操作し直すことをおすすめします。")},
     };
     supplier.SetRecord(Rows(QStringLiteral("Supplier"), QStringLiteral("WHERE SupplierCode='S1'")).GetAt(0));
     supplier.Values().day = CloseDayToDayIndex(25);
@@ -406,9 +427,10 @@ TEST_F(PartnerEntryTest, ClosingDayChangeAgainstTheSlips)
 
 TEST_F(PartnerEntryTest, ModifiedTestCloseQuestionsStepsAndCodeLookup)
 {
-    Exec(QStringLiteral("INSERT INTO Customer(CustomerCode, Company, Day, TaxType, TaxRoundType, RoundType, Percent,"
-                        " CollectCycle, CollectDay, Collect, CollectType) VALUES('K1', '会社', 5, 5, 1, 1, 800000, 2, 10,"
-                        " 123450000, '振込')"));
+    Exec(QStringLiteral(
+        "INSERT INTO Customer(CustomerCode, Company, Day, TaxType, TaxRoundType, RoundType, Percent,"
+        " CollectCycle, CollectDay, Collect, CollectType) VALUES('K1', '会社', 5, 5, 1, 1, 800000, 2, 10,"
+        " 123450000, '振込')"));
     const CCDSData rows = Rows(QStringLiteral("Customer"));
     CPartnerEntry entry(SPartnerTraits::Customer(), &m_host);
     entry.SetRecord(rows.GetAt(0));
@@ -419,8 +441,10 @@ TEST_F(PartnerEntryTest, ModifiedTestCloseQuestionsStepsAndCodeLookup)
     EXPECT_FALSE(entry.IsModified());
     // Each kind of field counts: text, money (by value), list, day list.
     const std::function<void(CPartnerValues&)> changes[] = {
-        [](CPartnerValues& v) { v.company += u'x'; }, [](CPartnerValues& v) { v.collect = QStringLiteral("12346"); },
-        [](CPartnerValues& v) { v.round = 2; },       [](CPartnerValues& v) { v.dayList = 11; },
+        [](CPartnerValues& v) { v.company += u'x'; },
+        [](CPartnerValues& v) { v.collect = QStringLiteral("12346"); },
+        [](CPartnerValues& v) { v.round = 2; },
+        [](CPartnerValues& v) { v.dayList = 11; },
         [](CPartnerValues& v) { v.method = QStringLiteral("現金"); },
     };
     for (const auto& change : changes) {
@@ -444,7 +468,8 @@ TEST_F(PartnerEntryTest, ModifiedTestCloseQuestionsStepsAndCodeLookup)
     m_ui.Prompt().QueueAnswers({IDCANCEL, IDNO});
     EXPECT_FALSE(entry.QueryClose());
     EXPECT_TRUE(entry.QueryClose());
-    EXPECT_EQ(Texts(), QStringList(2, QStringLiteral("この得意先データは変更されています。\n登録しますか？")));
+    EXPECT_EQ(Texts(),
+              QStringList(2, QStringLiteral("この得意先データは変更されています。\n登録しますか？")));
     m_ui.Prompt().Clear();
 
     // The last row: nothing after it.
@@ -472,7 +497,12 @@ TEST_F(PartnerEntryTest, ModifiedTestCloseQuestionsStepsAndCodeLookup)
     EXPECT_EQ(fresh.OnCodeLeft(), 1);
     EXPECT_EQ(fresh.m_nMode, 1);
     EXPECT_EQ(fresh.Values().company, QStringLiteral("会社"));
-    EXPECT_EQ(Texts(), QStringList(2, QStringLiteral("入力した得意先コードと一致するデータが既に登録されています。\nそのデータを表示しますか？")));
+    EXPECT_EQ(
+        Texts(),
+        QStringList(
+            2,
+            QStringLiteral(
+                "入力した得意先コードと一致するデータが既に登録されています。\nそのデータを表示しますか？")));
     m_ui.Prompt().Clear();
 }
 
@@ -506,7 +536,8 @@ TEST_F(PartnerEntryTest, AddressFillRules)
     m_ui.Prompt().Clear();
     m_ui.Prompt().QueueAnswers({IDYES});
     EXPECT_TRUE(entry.FillFromTelephone(person));
-    EXPECT_EQ(Texts(), QStringList{QStringLiteral("「郵便番号」「住所」「名前」を上書きしてよろしいですか？")});
+    EXPECT_EQ(Texts(),
+              QStringList{QStringLiteral("「郵便番号」「住所」「名前」を上書きしてよろしいですか？")});
     EXPECT_EQ(entry.Values().name, QStringLiteral("山田太郎"));
     EXPECT_EQ(entry.Values().company, QStringLiteral("千代田商事"));
     EXPECT_EQ(entry.Values().address, QStringLiteral("東京都千代田区千代田（次のビルを除く）\r\n1-1"));
@@ -517,7 +548,8 @@ TEST_F(PartnerEntryTest, AddressFillRules)
     m_ui.Prompt().Clear();
     m_ui.Prompt().QueueAnswers({IDYES});
     EXPECT_TRUE(entry.FillFromTelephone(company));
-    EXPECT_EQ(Texts(), QStringList{QStringLiteral("「郵便番号」「住所」「会社名」を上書きしてよろしいですか？")});
+    EXPECT_EQ(Texts(),
+              QStringList{QStringLiteral("「郵便番号」「住所」「会社名」を上書きしてよろしいですか？")});
     EXPECT_EQ(entry.Values().company, QStringLiteral("電話帳商会"));
     EXPECT_EQ(entry.Values().name, QStringLiteral("山田太郎"));
     m_ui.Prompt().Clear();

@@ -1,6 +1,6 @@
-#include "platform/ui/ChoiceDlg.h"
 #include "master/SlipFromList.h"
 #include "platform/data/Record.h"
+#include "platform/ui/ChoiceDlg.h"
 #include "platform/ui/FakeUi.h"
 
 #include <gtest/gtest.h>
@@ -48,22 +48,20 @@ TEST(SlipFromList, KindTextAndLayout)
 {
     ScopedFakeUi ui;
     CScriptedChoice choice;
-    const COneRecord customer = Partner(QStringLiteral("Customer"), QStringLiteral("C-12345678")); // ten bytes
-    const COneRecord supplier = Partner(QStringLiteral("Supplier"), QStringLiteral("仕入01"));      // six bytes
+    const COneRecord customer =
+        Partner(QStringLiteral("Customer"), QStringLiteral("C-12345678"));                     // ten bytes
+    const COneRecord supplier = Partner(QStringLiteral("Supplier"), QStringLiteral("仕入01")); // six bytes
     const struct {
         int kind;
         const COneRecord* record;
         int answer;
-        int found; // records the lookup finds, each with FormID 31
+        int found;      // records the lookup finds, each with FormID 31
         QString launch; // empty: nothing started
         int mode;
     } cases[] = {
-        {2, &customer, 0, 1, "2|10\"C-12345678\"|31", 5},
-        {2, &customer, 1, 1, "1|10\"C-12345678\"|0", 5},
-        {2, &customer, 0, 2, "2|10\"C-12345678\"|0", 5},
-        {3, &supplier, 0, 1, "4|06\"仕入01\"|31", 6},
-        {3, &supplier, 1, 1, "5|06\"仕入01\"|0", 6},
-        {3, &supplier, -1, 1, {}, 6},
+        {2, &customer, 0, 1, "2|10\"C-12345678\"|31", 5}, {2, &customer, 1, 1, "1|10\"C-12345678\"|0", 5},
+        {2, &customer, 0, 2, "2|10\"C-12345678\"|0", 5},  {3, &supplier, 0, 1, "4|06\"仕入01\"|31", 6},
+        {3, &supplier, 1, 1, "5|06\"仕入01\"|0", 6},      {3, &supplier, -1, 1, {}, 6},
     };
     for (const auto& c : cases) {
         choice.m_answer = c.answer;
@@ -82,7 +80,8 @@ TEST(SlipFromList, KindTextAndLayout)
                 return 1;
             });
         EXPECT_EQ(command.Run({c.record}), c.launch.isEmpty() ? 0 : 1);
-        EXPECT_EQ(launches, c.launch.isEmpty() ? QStringList() : QStringList{c.launch}) << c.launch.toStdString();
+        EXPECT_EQ(launches, c.launch.isEmpty() ? QStringList() : QStringList{c.launch})
+            << c.launch.toStdString();
         EXPECT_EQ(choice.m_modes, QList<int>{c.mode});
         const bool looked = c.answer == 0;
         EXPECT_EQ(lookups.size(), looked ? 1 : 0) << c.launch.toStdString();

@@ -20,8 +20,9 @@ TEST_F(CarryForwardCacheTest, TheConnectionKeepsItsOwnPageCache)
     // A previous date that is not the stored one.
     EXPECT_EQ(m_data.DataMaintenance(date, date, err), 10);
     EXPECT_EQ(Column(Rows(size), QStringLiteral("n")), QStringList({"-3000"}));
-    Exec(QStringLiteral("CREATE TEMP TRIGGER refuse_carry BEFORE DELETE ON Stock_Close BEGIN SELECT RAISE(ABORT, "
-                        "'no'); END"));
+    Exec(QStringLiteral(
+        "CREATE TEMP TRIGGER refuse_carry BEFORE DELETE ON Stock_Close BEGIN SELECT RAISE(ABORT, "
+        "'no'); END"));
     EXPECT_EQ(m_data.DataMaintenance(date, QDate(), err), 10);
     EXPECT_EQ(Column(Rows(size), QStringLiteral("n")), QStringList({"-3000"}));
     Exec(QStringLiteral("DROP TRIGGER temp.refuse_carry"));

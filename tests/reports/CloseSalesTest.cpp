@@ -42,7 +42,8 @@ class CloseSalesTest : public ReportFixture
   protected:
     // Closing records for the partners as the report list makes them, and a
     // tax slip for each partner given a tax.
-    void Build(const QStringList& codes, const QHash<QString, QString>& taxes, CCDSData& headers, CCDSData& slips)
+    void Build(const QStringList& codes, const QHash<QString, QString>& taxes, CCDSData& headers,
+               CCDSData& slips)
     {
         headers.Clear();
         slips.Clear();
@@ -89,8 +90,8 @@ class CloseSalesTest : public ReportFixture
                                .arg(QLatin1String(table), quoted.join(u','))),
                       U("SeikyuID"));
     }
-    const QStringList kCandidateFields{U("CustomerCode"), U("前回請求額"), U("今回入金額"), U("繰越額"),
-                                       U("今回税抜売上額"), U("納品枚数")};
+    const QStringList kCandidateFields{U("CustomerCode"), U("前回請求額"),     U("今回入金額"),
+                                       U("繰越額"),       U("今回税抜売上額"), U("納品枚数")};
 };
 
 } // namespace
@@ -115,9 +116,11 @@ TEST_F(CloseSalesTest, RoundTripOfTheCandidates)
     const QString k1 = QString::number(ids[0]), on = QString::number(ids[2]);
 
     // S4-S6 up to the date, S7 the day after; "o'neil" is O'Neil.
-    EXPECT_EQ(Booked("Sales_H", {"S4", "S5", "S6", "S7", "S8", "S9"}), QStringList({k1, k1, k1, "0", on, on}));
+    EXPECT_EQ(Booked("Sales_H", {"S4", "S5", "S6", "S7", "S8", "S9"}),
+              QStringList({k1, k1, k1, "0", on, on}));
     EXPECT_EQ(Booked("Receipt_H", {"R3", "R4"}), QStringList({k1, "0"}));
-    EXPECT_EQ(Table(Rows(QStringLiteral("SELECT SeikyuID, Total FROM Sales_H WHERE DenpyoType = 1 AND \"Date\" = %1")
+    EXPECT_EQ(Table(Rows(QStringLiteral(
+                             "SELECT SeikyuID, Total FROM Sales_H WHERE DenpyoType = 1 AND \"Date\" = %1")
                              .arg(SqlDate(kClose))),
                     {"SeikyuID", "Total"}),
               QStringList({k1 + "|617"}));
@@ -151,7 +154,9 @@ TEST_F(CloseSalesTest, RoundTripOfTheCandidates)
     ASSERT_EQ(m_data.Reset_SalesClose(undo, err), 1) << err.toStdString();
     EXPECT_EQ(Table(Rows(MakeSeikyuSQL(kClose, 25)), kCandidateFields), candidates);
     EXPECT_EQ(Booked("Receipt_H", {"R2", "R3"}), QStringList({QString::number(Id("K1C2")), "0"}));
-    EXPECT_EQ(Rows(QStringLiteral("SELECT ID FROM Sales_H WHERE DenpyoType = 1 AND \"Date\" = '2004-05-25'")).GetCount(), 0);
+    EXPECT_EQ(Rows(QStringLiteral("SELECT ID FROM Sales_H WHERE DenpyoType = 1 AND \"Date\" = '2004-05-25'"))
+                  .GetCount(),
+              0);
 }
 
 // A run is all or nothing: a failing third tax slip, a partner closed
@@ -222,8 +227,9 @@ TEST_F(CloseSalesTest, InvoiceWorkTables)
     ASSERT_EQ(m_data.SetWShime(request, err), 1) << err.toStdString();
     EXPECT_EQ(Table(Rows(U("SELECT ID, CustomerCode FROM WShime_H ORDER BY ID")), {"ID", "CustomerCode"}),
               QStringList({"1|O'Neil", "2|K001"}));
-    EXPECT_EQ(Table(Rows(U("SELECT ID, HeaderID, \"No\" FROM WShime_B ORDER BY ID")), {"ID", "HeaderID", "No"}),
-              QStringList({"1|1|S9", "2|2|S4", "3|2|S4", "4|2|S4", "5|2|S4", "6|2|S4", "7|2|S6", "8|2|S5"}));
+    EXPECT_EQ(
+        Table(Rows(U("SELECT ID, HeaderID, \"No\" FROM WShime_B ORDER BY ID")), {"ID", "HeaderID", "No"}),
+        QStringList({"1|1|S9", "2|2|S4", "3|2|S4", "4|2|S4", "5|2|S4", "6|2|S4", "7|2|S6", "8|2|S5"}));
 
     request.RemoveAt(1);
     request.m_strCondition = U("Sales_Close,1");
@@ -273,9 +279,12 @@ TEST(ClosingRules, CollectDatesAndClosingDays)
         QDate date;
         int day;
     } const forms[] = {
-        {0, 0, {2024, 2, 1}, {}, true, {2024, 2, 29}, 99},  {0, 0, {2100, 2, 1}, {}, true, {2100, 2, 28}, 99},
-        {0, 0, {2000, 2, 1}, {}, true, {2000, 2, 29}, 99},  {0, 31, {2004, 4, 1}, {}, false, {}, 0},
-        {0, 5, {2004, 4, 1}, {}, true, {2004, 4, 25}, 25},  {1, 5, {2004, 4, 1}, {2004, 4, 12}, true, {2004, 4, 12}, 0},
+        {0, 0, {2024, 2, 1}, {}, true, {2024, 2, 29}, 99},
+        {0, 0, {2100, 2, 1}, {}, true, {2100, 2, 28}, 99},
+        {0, 0, {2000, 2, 1}, {}, true, {2000, 2, 29}, 99},
+        {0, 31, {2004, 4, 1}, {}, false, {}, 0},
+        {0, 5, {2004, 4, 1}, {}, true, {2004, 4, 25}, 25},
+        {1, 5, {2004, 4, 1}, {2004, 4, 12}, true, {2004, 4, 12}, 0},
     };
     for (const Form& f : forms) {
         CCloseInvoiceRules rules;
@@ -332,13 +341,15 @@ TEST_F(CloseSalesTest, CarryForwardKeepsEveryLaterReport)
     };
     const QDate date(2004, 4, 30);
     const QStringList before = reports(QDate());
-    const QString counts = U("SELECT (SELECT COUNT(*) FROM Sales_Close) || '/' || (SELECT COUNT(*) FROM Stock_Close) "
-                             "|| '/' || (SELECT COUNT(*) FROM Sales_H) || '/' || (SELECT COUNT(*) FROM Receipt_H) "
-                             "|| '/' || (SELECT COUNT(*) FROM Sales_B) AS n");
+    const QString counts =
+        U("SELECT (SELECT COUNT(*) FROM Sales_Close) || '/' || (SELECT COUNT(*) FROM Stock_Close) "
+          "|| '/' || (SELECT COUNT(*) FROM Sales_H) || '/' || (SELECT COUNT(*) FROM Receipt_H) "
+          "|| '/' || (SELECT COUNT(*) FROM Sales_B) AS n");
     const QString start = Column(Rows(counts), U("n")).first();
 
     // A failure at the very end (the purchase side) leaves everything.
-    Exec(U("CREATE TEMP TRIGGER refuse_carry BEFORE DELETE ON Stock_Close BEGIN SELECT RAISE(ABORT, 'no'); END"));
+    Exec(U("CREATE TEMP TRIGGER refuse_carry BEFORE DELETE ON Stock_Close BEGIN SELECT RAISE(ABORT, 'no'); "
+           "END"));
     QString err;
     EXPECT_EQ(m_data.DataMaintenance(date, QDate(), err), 10);
     EXPECT_EQ(Column(Rows(counts), U("n")).first(), start);
@@ -355,7 +366,9 @@ TEST_F(CloseSalesTest, CarryForwardKeepsEveryLaterReport)
     EXPECT_NE(after, start);
     // K1C1, K6C1 and K7C1 are settled before the first open ones; K1C2 (open) stays.
     EXPECT_EQ(Rows(QStringLiteral("SELECT ID FROM Sales_Close WHERE ID IN (%1, %2, %3)")
-                       .arg(Id("K1C1")).arg(Id("K6C1")).arg(Id("K7C1")))
+                       .arg(Id("K1C1"))
+                       .arg(Id("K6C1"))
+                       .arg(Id("K7C1")))
                   .GetCount(),
               0);
     EXPECT_EQ(Rows(QStringLiteral("SELECT ID FROM Sales_Close WHERE ID = %1").arg(Id("K1C2"))).GetCount(), 1);
@@ -389,16 +402,33 @@ TEST_F(CloseSalesTest, CarryForwardTakesAWalkInInvoiceAndItsMoneyTogether)
         const char* no;
         QDate closeDate, paidOn;
     };
-    for (const Paid& p : {Paid{"OTa", {2004, 3, 15}, {2004, 3, 20}}, Paid{"OTb", {2004, 4, 10}, {2004, 5, 5}}}) {
+    for (const Paid& p :
+         {Paid{"OTa", {2004, 3, 15}, {2004, 3, 20}}, Paid{"OTb", {2004, 4, 10}, {2004, 5, 5}}}) {
         const int close = Insert(TB_SALES_CLOSE,
-                                 {{"No", p.no}, {"Date", p.closeDate}, {"CustomerCode", "　"}, {"CloseDate", p.closeDate},
-                                  {"CollectDate", p.closeDate}, {"Status", 1}, {"TudoFlg", 0}},
+                                 {{"No", p.no},
+                                  {"Date", p.closeDate},
+                                  {"CustomerCode", "　"},
+                                  {"CloseDate", p.closeDate},
+                                  {"CollectDate", p.closeDate},
+                                  {"Status", 1},
+                                  {"TudoFlg", 0}},
                                  p.no);
-        Insert(TB_SALES_H, {{"No", p.no}, {"Date", p.closeDate}, {"CustomerCode", "　"}, {"Company", "海山商店"},
-                            {"DenpyoType", 0}, {"TaxType", 2}, {"Amount", Yen("1000")}, {"Tax", Yen("50")},
-                            {"Total", Yen("1050")}, {"SeikyuID", close}});
-        const int money = Insert(TB_RECEIPT_H, {{"No", p.no}, {"Date", p.paidOn}, {"CustomerCode", "　"},
-                                                {"Amount", Yen("1050")}, {"SeikyuID", 0}, {"CloseID", close}});
+        Insert(TB_SALES_H, {{"No", p.no},
+                            {"Date", p.closeDate},
+                            {"CustomerCode", "　"},
+                            {"Company", "海山商店"},
+                            {"DenpyoType", 0},
+                            {"TaxType", 2},
+                            {"Amount", Yen("1000")},
+                            {"Tax", Yen("50")},
+                            {"Total", Yen("1050")},
+                            {"SeikyuID", close}});
+        const int money = Insert(TB_RECEIPT_H, {{"No", p.no},
+                                                {"Date", p.paidOn},
+                                                {"CustomerCode", "　"},
+                                                {"Amount", Yen("1050")},
+                                                {"SeikyuID", 0},
+                                                {"CloseID", close}});
         Insert(TB_RECEIPT_B, {{"HeaderID", money}, {"LineNo", 1}, {"Code", "現金"}, {"Amount", Yen("1050")}});
     }
     const QString mayMoney = MakeReceiptListSQL(0, QDate(2004, 5, 1), QDate(2004, 5, 31));
@@ -421,9 +451,10 @@ TEST_F(CloseSalesTest, CarryForwardTakesAWalkInInvoiceAndItsMoneyTogether)
                            "WHERE \"No\" = '%1')) AS n");
     EXPECT_EQ(Column(Rows(left.arg(U("OTa"))), U("n")), QStringList({"1/1/1/1"}));
     EXPECT_EQ(Column(Rows(left.arg(U("OTb"))), U("n")), QStringList({"1/1/1/1"}));
-    EXPECT_EQ(Rows(U("SELECT ID FROM Receipt_H WHERE CloseID <> 0 AND CloseID NOT IN (SELECT ID FROM Sales_Close)"))
-                  .GetCount(),
-              0);
+    EXPECT_EQ(
+        Rows(U("SELECT ID FROM Receipt_H WHERE CloseID <> 0 AND CloseID NOT IN (SELECT ID FROM Sales_Close)"))
+            .GetCount(),
+        0);
     EXPECT_EQ(Table(Rows(mayMoney), {"No", "Company", "Amount"}), before);
 }
 
@@ -575,7 +606,8 @@ TEST_F(CloseSalesTest, CarryForwardRechecksBalancesAndNeedsRoomForItsJournal)
     Exec(U("UPDATE Sales_Booked SET Balance = Balance - 70000 WHERE CustomerCode = 'K001'"));
     QString err;
     bool remade = false;
-    ASSERT_EQ(m_data.DataMaintenance(QDate(2004, 4, 30), QDate(), err, nullptr, &remade), 1) << err.toStdString();
+    ASSERT_EQ(m_data.DataMaintenance(QDate(2004, 4, 30), QDate(), err, nullptr, &remade), 1)
+        << err.toStdString();
     EXPECT_TRUE(remade);
     EXPECT_EQ(BookedBalances::Kept(m_data, false), BookedBalances::Recounted(m_data, false));
     // K001: 10000 + 21000 (S1) - 8000 (R1), as with a sound balance.

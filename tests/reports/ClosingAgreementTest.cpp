@@ -14,8 +14,8 @@
 #include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
 
-#include <QCoreApplication>
 #include "ShimeTestSupport.h"
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,6 @@ QString U(const char* text)
 {
     return QString::fromUtf8(text);
 }
-
 
 struct Slip {
     const char* net; // Amount: without the tax even where the prices hold it
@@ -65,7 +64,6 @@ const Case kCases[] = {
     {"P3", 3, 3, 0, {{"1244", "63"}, {"567", "29"}}, "1307"},
     {"P4", 4, 1, 0, {{"1244", "62"}, {"567", "28"}}, "1306"},
 };
-
 
 const QDate kClose(2004, 5, 25);
 const QDate kNext(2004, 6, 25);

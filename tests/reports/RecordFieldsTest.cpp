@@ -1,5 +1,5 @@
-#include "platform/data/Record.h"
 #include "reports/RecordFields.h"
+#include "platform/data/Record.h"
 
 #include <gtest/gtest.h>
 

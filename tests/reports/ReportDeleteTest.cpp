@@ -47,8 +47,7 @@ struct DeleteTrace {
     }
 };
 
-template <class Dialog>
-ScopedModalRunner Answer(std::function<void(Dialog&)> fill, bool ok = true)
+template <class Dialog> ScopedModalRunner Answer(std::function<void(Dialog&)> fill, bool ok = true)
 {
     return ScopedModalRunner([fill, ok](QDialog& dialog) {
         auto* d = dynamic_cast<Dialog*>(&dialog);
@@ -81,7 +80,8 @@ class ReportDeleteTest : public ::testing::Test
         Exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 600) "
              "INSERT INTO Receipt_H(No, \"Date\", CustomerCode, Amount, SeikyuID, CloseID) "
              "SELECT printf('R%03d', i), '2004-05-10', 'K001', 10000, iif(i <= 3, 7, 0), 0 FROM n");
-        Exec("INSERT INTO Receipt_B(HeaderID, LineNo, Code, Amount) SELECT ID, 1, '現金', 10000 FROM Receipt_H");
+        Exec("INSERT INTO Receipt_B(HeaderID, LineNo, Code, Amount) SELECT ID, 1, '現金', 10000 FROM "
+             "Receipt_H");
     }
     void TearDown() override
     {
@@ -96,7 +96,8 @@ class ReportDeleteTest : public ::testing::Test
     int Count(const char* table, const char* where = "")
     {
         CCDSData request, rows;
-        request.m_strCondition = QStringLiteral("SELECT COUNT(*) FROM %1 %2").arg(QString::fromUtf8(table), QString::fromUtf8(where));
+        request.m_strCondition = QStringLiteral("SELECT COUNT(*) FROM %1 %2")
+                                     .arg(QString::fromUtf8(table), QString::fromUtf8(where));
         QString err;
         EXPECT_EQ(m_frame->GetMakeMsgID().GetDataList(request, rows, err), 1) << err.toStdString();
         int n = -1;
@@ -117,10 +118,16 @@ class ReportDeleteTest : public ::testing::Test
     {
         view->ListCtrl()->clearSelection();
         for (int row = 0; row < view->List().RowCount(); ++row) {
-            const int no = view->List().Rows()[size_t(row)].record->GetOneField(QString(), QStringLiteral("No"))->GetText().mid(1).toInt();
+            const int no = view->List()
+                               .Rows()[size_t(row)]
+                               .record->GetOneField(QString(), QStringLiteral("No"))
+                               ->GetText()
+                               .mid(1)
+                               .toInt();
             if (std::find(numbers.begin(), numbers.end(), no) != numbers.end())
                 view->ListCtrl()->selectionModel()->select(view->ListCtrl()->model()->index(row, 0),
-                                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                                                           QItemSelectionModel::Select |
+                                                               QItemSelectionModel::Rows);
         }
     }
 

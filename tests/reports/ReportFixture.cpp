@@ -17,8 +17,12 @@ FixtureValue FixtureValue::Null()
 void FixtureValue::Put(COneRecord& record, const QString& name) const
 {
     switch (m_kind) {
-    case kText: record.SetField(name, m_text); break;
-    case kInteger: record.SetField(name, m_integer); break;
+    case kText:
+        record.SetField(name, m_text);
+        break;
+    case kInteger:
+        record.SetField(name, m_integer);
+        break;
     case kMoney: {
         bool ok = false;
         const CMny amount = TextToMny(m_text, &ok);
@@ -26,8 +30,12 @@ void FixtureValue::Put(COneRecord& record, const QString& name) const
         record.SetField(name, amount);
         break;
     }
-    case kDate: record.SetField(name, m_date); break;
-    case kNull: record.AddField(CTb(name))->SetNull(); break;
+    case kDate:
+        record.SetField(name, m_date);
+        break;
+    case kNull:
+        record.AddField(CTb(name))->SetNull();
+        break;
     }
 }
 
@@ -71,7 +79,8 @@ CCDSData ReportFixture::Rows(const QString& statement)
     CCDSData request, result;
     request.m_strCondition = statement;
     QString err;
-    EXPECT_EQ(m_data.GetDataList(request, result, err), 1) << err.toStdString() << "\n" << statement.toStdString();
+    EXPECT_EQ(m_data.GetDataList(request, result, err), 1) << err.toStdString() << "\n"
+                                                           << statement.toStdString();
     return result;
 }
 
@@ -141,21 +150,45 @@ QStringList ReportFixture::Table(const CCDSData& rows, const QStringList& fields
 //   K3C1  first closing: 5000, due 12350
 void ReportFixture::BuildSales()
 {
-    Insert(TB_CUSTOMER, {{"CustomerCode", "K001"}, {"Company", "青葉商事"}, {"Section", "営業部"},
-                         {"Name", "青葉 一郎"}, {"Zip", "100-0001"}, {"Address", "東京都千代田区1-1"},
-                         {"Keisho", "様"}, {"Keisho2", "御中"}, {"MyPerson", "佐藤"}, {"TEL", "03-1111-1111"},
-                         {"FAX", "03-1111-1112"}, {"Collect", Yen("10000")}, {"Day", 25}, {"TaxRoundType", 2},
-                         {"CollectCycle", 1}, {"CollectDay", 10}, {"CollectType", "振込"},
-                         {"PhoenicCompany", "アオバショウジ"}, {"PhoenicPerson", "アオバ イチロウ"},
-                         {"Class1", "東京"}, {"StartDate", QDate(2003, 1, 15)}, {"Ceiling", Yen("60000")}});
-    Insert(TB_CUSTOMER, {{"CustomerCode", "O'Neil"}, {"Company", "オニール商会"}, {"Collect", Yen("0")},
-                         {"Day", 25}, {"Class1", "大阪"}});
-    Insert(TB_CUSTOMER, {{"CustomerCode", "K003"}, {"Company", "三河屋"}, {"Collect", Yen("5000")}, {"Day", 99},
+    Insert(TB_CUSTOMER, {{"CustomerCode", "K001"},
+                         {"Company", "青葉商事"},
+                         {"Section", "営業部"},
+                         {"Name", "青葉 一郎"},
+                         {"Zip", "100-0001"},
+                         {"Address", "東京都千代田区1-1"},
+                         {"Keisho", "様"},
+                         {"Keisho2", "御中"},
+                         {"MyPerson", "佐藤"},
+                         {"TEL", "03-1111-1111"},
+                         {"FAX", "03-1111-1112"},
+                         {"Collect", Yen("10000")},
+                         {"Day", 25},
+                         {"TaxRoundType", 2},
+                         {"CollectCycle", 1},
+                         {"CollectDay", 10},
+                         {"CollectType", "振込"},
+                         {"PhoenicCompany", "アオバショウジ"},
+                         {"PhoenicPerson", "アオバ イチロウ"},
+                         {"Class1", "東京"},
+                         {"StartDate", QDate(2003, 1, 15)},
+                         {"Ceiling", Yen("60000")}});
+    Insert(TB_CUSTOMER, {{"CustomerCode", "O'Neil"},
+                         {"Company", "オニール商会"},
+                         {"Collect", Yen("0")},
+                         {"Day", 25},
+                         {"Class1", "大阪"}});
+    Insert(TB_CUSTOMER, {{"CustomerCode", "K003"},
+                         {"Company", "三河屋"},
+                         {"Collect", Yen("5000")},
+                         {"Day", 99},
                          {"Class1", "東京"}});
-    Insert(TB_CUSTOMER, {{"CustomerCode", "K004"}, {"Company", "四谷工業"}, {"Collect", Yen("0")}, {"Day", 25}});
+    Insert(TB_CUSTOMER,
+           {{"CustomerCode", "K004"}, {"Company", "四谷工業"}, {"Collect", Yen("0")}, {"Day", 25}});
     Insert(TB_CUSTOMER, {{"CustomerCode", "K005"}, {"Company", "五反田物産"}, {"Day", 25}});
-    Insert(TB_CUSTOMER, {{"CustomerCode", "K006"}, {"Company", "六本木電機"}, {"Collect", Yen("1000")}, {"Day", 20}});
-    Insert(TB_CUSTOMER, {{"CustomerCode", "K007"}, {"Company", "七尾食品"}, {"Collect", Yen("2000")}, {"Day", 99}});
+    Insert(TB_CUSTOMER,
+           {{"CustomerCode", "K006"}, {"Company", "六本木電機"}, {"Collect", Yen("1000")}, {"Day", 20}});
+    Insert(TB_CUSTOMER,
+           {{"CustomerCode", "K007"}, {"Company", "七尾食品"}, {"Collect", Yen("2000")}, {"Day", 99}});
 
     struct Closing {
         const char* name;
@@ -164,17 +197,27 @@ void ReportFixture::BuildSales()
         int status, tudo;
     };
     const Closing closings[] = {
-        {"K1C1", "K001", {2004, 3, 25}, {2004, 4, 10}, 1, 1}, {"K6C1", "K006", {2004, 3, 20}, {2004, 4, 10}, 1, 1},
-        {"K7C1", "K007", {2004, 3, 31}, {2004, 4, 30}, 1, 1}, {"K1C2", "K001", {2004, 4, 25}, {2004, 5, 10}, 0, 1},
-        {"K6C2", "K006", {2004, 4, 20}, {2004, 5, 20}, 0, 1}, {"K6C3", "K006", {2004, 4, 20}, {2004, 5, 20}, 0, 1},
-        {"K7C2", "K007", {2004, 4, 30}, {2004, 5, 31}, 0, 1}, {"OT1", "　", {2004, 5, 20}, {2004, 5, 20}, 0, 1},
-        {"K4C1", "K004", {2004, 5, 25}, {2004, 5, 25}, 0, 0}, {"K3C1", "K003", {2004, 5, 31}, {2004, 6, 30}, 0, 1},
+        {"K1C1", "K001", {2004, 3, 25}, {2004, 4, 10}, 1, 1},
+        {"K6C1", "K006", {2004, 3, 20}, {2004, 4, 10}, 1, 1},
+        {"K7C1", "K007", {2004, 3, 31}, {2004, 4, 30}, 1, 1},
+        {"K1C2", "K001", {2004, 4, 25}, {2004, 5, 10}, 0, 1},
+        {"K6C2", "K006", {2004, 4, 20}, {2004, 5, 20}, 0, 1},
+        {"K6C3", "K006", {2004, 4, 20}, {2004, 5, 20}, 0, 1},
+        {"K7C2", "K007", {2004, 4, 30}, {2004, 5, 31}, 0, 1},
+        {"OT1", "　", {2004, 5, 20}, {2004, 5, 20}, 0, 1},
+        {"K4C1", "K004", {2004, 5, 25}, {2004, 5, 25}, 0, 0},
+        {"K3C1", "K003", {2004, 5, 31}, {2004, 6, 30}, 0, 1},
         {"ON1", "O'Neil", {2004, 4, 25}, {2004, 5, 31}, 0, 1},
     };
     for (const Closing& c : closings)
         Insert(TB_SALES_CLOSE,
-               {{"No", c.name}, {"Date", c.closeDate}, {"CustomerCode", c.code}, {"CloseDate", c.closeDate},
-                {"CollectDate", c.collectDate}, {"Status", c.status}, {"TudoFlg", c.tudo}},
+               {{"No", c.name},
+                {"Date", c.closeDate},
+                {"CustomerCode", c.code},
+                {"CloseDate", c.closeDate},
+                {"CollectDate", c.collectDate},
+                {"Status", c.status},
+                {"TudoFlg", c.tudo}},
                c.name);
 
     struct Slip {
@@ -215,15 +258,22 @@ void ReportFixture::BuildSales()
         const bool oneTime = QString::fromUtf8(s.code) == QStringLiteral("　");
         const bool second = oneTime && QByteArray(s.no) == "S16";
         Insert(TB_SALES_H,
-               {{"No", s.no}, {"Date", s.date}, {"CustomerCode", s.code},
+               {{"No", s.no},
+                {"Date", s.date},
+                {"CustomerCode", s.code},
                 {"Company", oneTime ? (second ? "川山商店" : "山川商店") : ""},
                 {"Section", oneTime ? (second ? "支店" : "本店") : ""},
                 {"Name", oneTime ? (second ? "川山" : "山川") : ""},
-                {"MyPerson", oneTime ? (second ? "鈴木" : "田中") : ""}, {"DenpyoType", s.kind},
-                {"TaxType", s.taxType}, {"Amount", Yen(s.amount)},
+                {"MyPerson", oneTime ? (second ? "鈴木" : "田中") : ""},
+                {"DenpyoType", s.kind},
+                {"TaxType", s.taxType},
+                {"Amount", Yen(s.amount)},
                 // The taxable base of tax at invoicing is the amount itself.
-                {"AmountNoTax", Yen(s.taxType == 1 ? s.amount : "0")}, {"Tax", Yen(s.tax)}, {"Total", Yen(s.total)},
-                {"SeikyuID", s.closing ? Id(s.closing) : 0}, {"FormID", s.closing && QByteArray(s.no) == "S13" ? 3 : 0},
+                {"AmountNoTax", Yen(s.taxType == 1 ? s.amount : "0")},
+                {"Tax", Yen(s.tax)},
+                {"Total", Yen(s.total)},
+                {"SeikyuID", s.closing ? Id(s.closing) : 0},
+                {"FormID", s.closing && QByteArray(s.no) == "S13" ? 3 : 0},
                 {"FileName", QByteArray(s.no) == "S13" ? "k4.frm" : ""}},
                s.no);
     }
@@ -248,8 +298,12 @@ void ReportFixture::BuildSales()
     };
     for (const Money& m : receipts)
         Insert(TB_RECEIPT_H,
-               {{"No", m.no}, {"Date", m.date}, {"CustomerCode", m.code}, {"Amount", Yen(m.amount)},
-                {"SeikyuID", m.booked ? Id(m.booked) : 0}, {"CloseID", m.pays ? Id(m.pays) : 0}},
+               {{"No", m.no},
+                {"Date", m.date},
+                {"CustomerCode", m.code},
+                {"Amount", Yen(m.amount)},
+                {"SeikyuID", m.booked ? Id(m.booked) : 0},
+                {"CloseID", m.pays ? Id(m.pays) : 0}},
                m.no);
 
     for (const auto& [no, date] : {std::pair{"Q1", QDate(2004, 5, 10)}, std::pair{"Q2", QDate(2004, 6, 2)},
@@ -285,23 +339,36 @@ void ReportFixture::BuildPurchases()
         {"SP05", "中央印刷", "0", "振込", 0, 3, 0},
     };
     for (const Supplier& s : suppliers)
-        Insert(TB_SUPPLIER, {{"SupplierCode", s.code}, {"Company", s.company}, {"Collect", Yen(s.collect)},
-                             {"Day", 25}, {"CollectType", s.collectType},
-                             {"PaymentType", s.paymentType < 0 ? FixtureValue::Null() : FixtureValue(s.paymentType)},
-                             {"BankType", s.bankType}, {"BankFee", s.bankFee}, {"Bank", "みずほ銀行"},
-                             {"BankCode", "0001"}, {"BankBranch", "本店"}, {"BankBranchCode", "100"},
-                             {"BankAccountType", 1}, {"BankNumber", "1234567"}, {"BankOnesName", s.company},
-                             {"BankOnesPhoenic", "ホクト"}});
+        Insert(TB_SUPPLIER,
+               {{"SupplierCode", s.code},
+                {"Company", s.company},
+                {"Collect", Yen(s.collect)},
+                {"Day", 25},
+                {"CollectType", s.collectType},
+                {"PaymentType", s.paymentType < 0 ? FixtureValue::Null() : FixtureValue(s.paymentType)},
+                {"BankType", s.bankType},
+                {"BankFee", s.bankFee},
+                {"Bank", "みずほ銀行"},
+                {"BankCode", "0001"},
+                {"BankBranch", "本店"},
+                {"BankBranchCode", "100"},
+                {"BankAccountType", 1},
+                {"BankNumber", "1234567"},
+                {"BankOnesName", s.company},
+                {"BankOnesPhoenic", "ホクト"}});
 
-    const int bank = Insert(TB_BANK_H, {{"Bank", "三井住友銀行"}, {"BankBranch", "東京支店"}, {"BankOnesName", "当社"}},
-                            "BANK1");
+    const int bank = Insert(
+        TB_BANK_H, {{"Bank", "三井住友銀行"}, {"BankBranch", "東京支店"}, {"BankOnesName", "当社"}}, "BANK1");
     const char* const bounds[] = {"0", "10000", "30000"};
-    const char* const fees[3][4] = {{"220", "330", "440", "550"}, {"440", "550", "660", "770"},
-                                    {"330", "770", "880", "990"}};
+    const char* const fees[3][4] = {
+        {"220", "330", "440", "550"}, {"440", "550", "660", "770"}, {"330", "770", "880", "990"}};
     for (int i = 0; i < 3; ++i) {
         for (int j = 0; j < 4; ++j)
-            Insert(TB_BANK_B, {{"HeaderID", bank}, {"PaymentType", j < 3 ? 1 : 0}, {"BankType", j <= 2 ? j + 1 : 3},
-                               {"Money", Yen(bounds[i])}, {"Fee", Yen(fees[i][j])}});
+            Insert(TB_BANK_B, {{"HeaderID", bank},
+                               {"PaymentType", j < 3 ? 1 : 0},
+                               {"BankType", j <= 2 ? j + 1 : 3},
+                               {"Money", Yen(bounds[i])},
+                               {"Fee", Yen(fees[i][j])}});
     }
 
     struct Closing {
@@ -317,8 +384,13 @@ void ReportFixture::BuildPurchases()
     };
     for (const Closing& c : closings)
         Insert(TB_STOCK_CLOSE,
-               {{"No", c.name}, {"Date", c.closeDate}, {"SupplierCode", c.code}, {"CloseDate", c.closeDate},
-                {"CollectDate", c.collectDate}, {"Status", c.status}, {"TudoFlg", 1}},
+               {{"No", c.name},
+                {"Date", c.closeDate},
+                {"SupplierCode", c.code},
+                {"CloseDate", c.closeDate},
+                {"CollectDate", c.collectDate},
+                {"Status", c.status},
+                {"TudoFlg", 1}},
                c.name);
 
     struct Slip {
@@ -339,16 +411,31 @@ void ReportFixture::BuildPurchases()
     };
     for (const Slip& s : slips)
         Insert(TB_STOCK_H,
-               {{"No", s.no}, {"Date", s.date}, {"SupplierCode", s.code}, {"DenpyoType", 0}, {"TaxType", 2},
-                {"Amount", Yen(s.amount)}, {"AmountNoTax", Yen("0")}, {"Tax", Yen(s.tax)}, {"Total", Yen(s.total)},
+               {{"No", s.no},
+                {"Date", s.date},
+                {"SupplierCode", s.code},
+                {"DenpyoType", 0},
+                {"TaxType", 2},
+                {"Amount", Yen(s.amount)},
+                {"AmountNoTax", Yen("0")},
+                {"Tax", Yen(s.tax)},
+                {"Total", Yen(s.total)},
                 {"SeikyuID", s.closing ? Id(s.closing) : 0}},
                s.no);
 
-    Insert(TB_PAY_H, {{"No", "Y0"}, {"Date", QDate(2004, 3, 25)}, {"SupplierCode", "SP01"}, {"Amount", Yen("3000")},
-                      {"SeikyuID", Id("PC0")}},
+    Insert(TB_PAY_H,
+           {{"No", "Y0"},
+            {"Date", QDate(2004, 3, 25)},
+            {"SupplierCode", "SP01"},
+            {"Amount", Yen("3000")},
+            {"SeikyuID", Id("PC0")}},
            "Y0");
-    Insert(TB_PAY_H, {{"No", "Y1"}, {"Date", QDate(2004, 5, 22)}, {"SupplierCode", "SP03"}, {"Amount", Yen("100")},
-                      {"SeikyuID", 0}},
+    Insert(TB_PAY_H,
+           {{"No", "Y1"},
+            {"Date", QDate(2004, 5, 22)},
+            {"SupplierCode", "SP03"},
+            {"Amount", Yen("100")},
+            {"SeikyuID", 0}},
            "Y1");
 }
 
@@ -390,9 +477,15 @@ void ReportFixture::BuildLines()
         {"I004", "電卓", 1, "5", "0", "1500", "事務機"},
     };
     for (const Product& p : products)
-        Insert(TB_ITEM, {{"ItemCode", p.code}, {"ItemName", p.name}, {"StockType", p.tracked},
-                         {"StockNumber", Yen(p.opening)}, {"StockJustNumber", Yen(p.proper)}, {"Cost", Yen(p.cost)},
-                         {"Class1", p.cls}, {"SupplierCode", "SP01"}, {"TaxFlg2", 1}});
+        Insert(TB_ITEM, {{"ItemCode", p.code},
+                         {"ItemName", p.name},
+                         {"StockType", p.tracked},
+                         {"StockNumber", Yen(p.opening)},
+                         {"StockJustNumber", Yen(p.proper)},
+                         {"Cost", Yen(p.cost)},
+                         {"Class1", p.cls},
+                         {"SupplierCode", "SP01"},
+                         {"TaxFlg2", 1}});
 
     struct Line {
         const char* name;
@@ -418,17 +511,28 @@ void ReportFixture::BuildLines()
     // A line carries its slip's date and partner; sales lines their cost too.
     auto insertLines = [&](const auto& lines, const char* header, const char* body, const char* codeField) {
         for (const Line& l : lines) {
-            const CCDSData slip = List(QString::fromLatin1(header), QStringLiteral("WHERE ID = %1").arg(Id(l.slip)));
+            const CCDSData slip =
+                List(QString::fromLatin1(header), QStringLiteral("WHERE ID = %1").arg(Id(l.slip)));
             QDate date;
             slip.GetAt(0)->GetOneField(QString::fromLatin1(header), QStringLiteral("Date"))->GetData(date);
             const QByteArray code =
-                slip.GetAt(0)->GetOneField(QString::fromLatin1(header), QString::fromLatin1(codeField))->GetText().toUtf8();
+                slip.GetAt(0)
+                    ->GetOneField(QString::fromLatin1(header), QString::fromLatin1(codeField))
+                    ->GetText()
+                    .toUtf8();
             const int id = Insert(body,
-                                  {{"HeaderID", Id(l.slip)}, {"LineNo", ++lineNo[QString::fromLatin1(l.slip)]},
-                                   {"Date", date}, {codeField, code.constData()}, {"ItemType", l.kind},
-                                   {"TaxFlg", l.taxFlag}, {"ItemCode", l.item}, {"ItemName", l.name},
-                                   {"Number", Yen(l.number)}, {"Amount", Yen(l.amount)},
-                                   {"IncludeTax", Yen(l.included)}, {"Tax", Yen("0")}},
+                                  {{"HeaderID", Id(l.slip)},
+                                   {"LineNo", ++lineNo[QString::fromLatin1(l.slip)]},
+                                   {"Date", date},
+                                   {codeField, code.constData()},
+                                   {"ItemType", l.kind},
+                                   {"TaxFlg", l.taxFlag},
+                                   {"ItemCode", l.item},
+                                   {"ItemName", l.name},
+                                   {"Number", Yen(l.number)},
+                                   {"Amount", Yen(l.amount)},
+                                   {"IncludeTax", Yen(l.included)},
+                                   {"Tax", Yen("0")}},
                                   l.name);
             if (QByteArray(body) == TB_SALES_B)
                 Exec(QStringLiteral("UPDATE Sales_B SET Amount2 = %1, IncludeTax2 = %2 WHERE ID = %3")
@@ -443,13 +547,23 @@ void ReportFixture::BuildLines()
     Insert(TB_CUSTOMER, {{"CustomerCode", "K008"}, {"Company", "休眠商事"}, {"Day", 25}});
     // Money of the one-time partner that pays no closing is named after the master.
     Exec(QStringLiteral("UPDATE Customer SET Company = '諸口' WHERE CustomerCode = '　'"));
-    Insert(TB_RECEIPT_H, {{"No", "R10"}, {"Date", QDate(2004, 5, 21)}, {"CustomerCode", "　"}, {"Amount", Yen("0")},
-                          {"SeikyuID", 0}, {"CloseID", 0}},
+    Insert(TB_RECEIPT_H,
+           {{"No", "R10"},
+            {"Date", QDate(2004, 5, 21)},
+            {"CustomerCode", "　"},
+            {"Amount", Yen("0")},
+            {"SeikyuID", 0},
+            {"CloseID", 0}},
            "R10");
     Insert(TB_SUPPLIER, {{"SupplierCode", "SP06"}, {"Company", "返品商会"}, {"Day", 20}});
-    Insert(TB_STOCK_CLOSE, {{"No", "PC6"}, {"Date", QDate(2004, 4, 20)}, {"SupplierCode", "SP06"},
-                            {"CloseDate", QDate(2004, 4, 20)}, {"CollectDate", QDate(2004, 5, 31)}, {"Status", 1},
-                            {"TudoFlg", 1}},
+    Insert(TB_STOCK_CLOSE,
+           {{"No", "PC6"},
+            {"Date", QDate(2004, 4, 20)},
+            {"SupplierCode", "SP06"},
+            {"CloseDate", QDate(2004, 4, 20)},
+            {"CollectDate", QDate(2004, 5, 31)},
+            {"Status", 1},
+            {"TudoFlg", 1}},
            "PC6");
     struct Slip {
         const char* no;
@@ -459,11 +573,19 @@ void ReportFixture::BuildLines()
         const char* total;
         const char* closing;
     };
-    for (const Slip& s : {Slip{"P7", {2004, 3, 31}, "SP01", 1, "0", "PC0"}, Slip{"P8", {2004, 4, 1}, "SP01", 1, "0", "PC1"},
-                          Slip{"P9", {2004, 4, 10}, "SP06", 0, "-500", "PC6"}})
+    for (const Slip& s :
+         {Slip{"P7", {2004, 3, 31}, "SP01", 1, "0", "PC0"}, Slip{"P8", {2004, 4, 1}, "SP01", 1, "0", "PC1"},
+          Slip{"P9", {2004, 4, 10}, "SP06", 0, "-500", "PC6"}})
         Insert(TB_STOCK_H,
-               {{"No", s.no}, {"Date", s.date}, {"SupplierCode", s.code}, {"DenpyoType", s.kind}, {"TaxType", 2},
-                {"Amount", Yen(s.total)}, {"AmountNoTax", Yen("0")}, {"Tax", Yen("0")}, {"Total", Yen(s.total)},
+               {{"No", s.no},
+                {"Date", s.date},
+                {"SupplierCode", s.code},
+                {"DenpyoType", s.kind},
+                {"TaxType", 2},
+                {"Amount", Yen(s.total)},
+                {"AmountNoTax", Yen("0")},
+                {"Tax", Yen("0")},
+                {"Total", Yen(s.total)},
                 {"SeikyuID", Id(s.closing)}},
                s.no);
     const Line purchases[] = {
@@ -490,8 +612,14 @@ void ReportFixture::BuildLines()
         {"M7", {2004, 12, 1}, "I004", 1, "3", "0"},
     };
     for (const Movement& m : movements)
-        Insert(TB_STOCKCHANGE, {{"No", m.no}, {"Date", m.date}, {"ItemCode", m.item}, {"ItemName", "旧名"},
-                                {"Type", m.type}, {"InNumber", Yen(m.in)}, {"OutNumber", Yen(m.out)}},
+        Insert(TB_STOCKCHANGE,
+               {{"No", m.no},
+                {"Date", m.date},
+                {"ItemCode", m.item},
+                {"ItemName", "旧名"},
+                {"Type", m.type},
+                {"InNumber", Yen(m.in)},
+                {"OutNumber", Yen(m.out)}},
                m.no);
 
     // Money lines: R3 partly a discount; discounts outside May on R9 and Y0.
@@ -508,17 +636,39 @@ void ReportFixture::BuildLines()
         {TB_PAY_B, "Y1", "値引き", "10", "端数"}, {TB_PAY_B, "Y0", "値引き", "30", "値引き"},
     };
     for (const MoneyLine& m : moneyLines)
-        Insert(m.table, {{"HeaderID", Id(m.header)}, {"LineNo", ++lineNo[QString::fromLatin1(m.header)]},
-                         {"Code", m.code}, {"Amount", Yen(m.amount)}, {"Contents", m.contents},
+        Insert(m.table, {{"HeaderID", Id(m.header)},
+                         {"LineNo", ++lineNo[QString::fromLatin1(m.header)]},
+                         {"Code", m.code},
+                         {"Amount", Yen(m.amount)},
+                         {"Contents", m.contents},
                          {"DraftNo", ""}});
 
-    Insert(TB_ESTIMATE_B, {{"HeaderID", Id("Q1")}, {"LineNo", 1}, {"ItemType", 1}, {"ItemCode", "I001"},
-                           {"ItemName", "ボールペン"}, {"Number", Yen("2")}, {"Amount", Yen("200")}});
-    Insert(TB_ESTIMATE_B, {{"HeaderID", Id("Q1")}, {"LineNo", 2}, {"ItemType", 1}, {"ItemCode", "I002"},
-                           {"ItemName", "ノート"}, {"Number", Yen("1")}, {"Amount", Yen("150")}});
-    const int order = Insert(TB_ORDER_H, {{"No", "O1"}, {"Date", QDate(2004, 5, 15)}, {"SupplierCode", "SP01"},
-                                          {"Limit", QDate(2004, 5, 31)}, {"Status", 0}},
+    Insert(TB_ESTIMATE_B, {{"HeaderID", Id("Q1")},
+                           {"LineNo", 1},
+                           {"ItemType", 1},
+                           {"ItemCode", "I001"},
+                           {"ItemName", "ボールペン"},
+                           {"Number", Yen("2")},
+                           {"Amount", Yen("200")}});
+    Insert(TB_ESTIMATE_B, {{"HeaderID", Id("Q1")},
+                           {"LineNo", 2},
+                           {"ItemType", 1},
+                           {"ItemCode", "I002"},
+                           {"ItemName", "ノート"},
+                           {"Number", Yen("1")},
+                           {"Amount", Yen("150")}});
+    const int order = Insert(TB_ORDER_H,
+                             {{"No", "O1"},
+                              {"Date", QDate(2004, 5, 15)},
+                              {"SupplierCode", "SP01"},
+                              {"Limit", QDate(2004, 5, 31)},
+                              {"Status", 0}},
                              "O1");
-    Insert(TB_ORDER_B, {{"HeaderID", order}, {"LineNo", 1}, {"ItemType", 1}, {"ItemCode", "I001"},
-                        {"ItemName", "ボールペン"}, {"Number", Yen("50")}, {"Amount", Yen("2500")}});
+    Insert(TB_ORDER_B, {{"HeaderID", order},
+                        {"LineNo", 1},
+                        {"ItemType", 1},
+                        {"ItemCode", "I001"},
+                        {"ItemName", "ボールペン"},
+                        {"Number", Yen("50")},
+                        {"Amount", Yen("2500")}});
 }

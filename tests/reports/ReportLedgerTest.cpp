@@ -104,28 +104,52 @@ TEST(LedgerFill, LedgerRowsBalancesTotalsAndLabels)
         QStringList rows;
         const char* label;
     } cases[] = {
-        {43, "K001", true,
+        {43,
+         "K001",
+         true,
          {"|繰越|||500", "売上|りんご|1,000||1,500", "入金|現金||1,500|0", "|期間合計|1,000|1,500|"},
          "K001 青葉商事 本店"},
-        {44, "S001", true,
+        {44,
+         "S001",
+         true,
          {"|繰越|||500", "仕入|りんご|1,000||1,500", "支払|現金||1,500|0", "|期間合計|1,000|1,500|"},
          "S001 青葉商事 本店"},
-        {45, "\u3000", false,
-         {"|繰越|||", "売上|りんご|1,000||1,000", "入金|現金||1,500|-500", "|期間合計|1,000|1,500|"}, "諸口"},
+        {45,
+         "\u3000",
+         false,
+         {"|繰越|||", "売上|りんご|1,000||1,000", "入金|現金||1,500|-500", "|期間合計|1,000|1,500|"},
+         "諸口"},
     };
     for (const auto& c : cases) {
         CReportList list = ListOf(c.mode);
         CCDSData head, rows;
         if (c.carried)
-            Put(head, {{c.mode == 44 ? "SupplierCode" : "CustomerCode", Q(c.code)}, {"Company", Q("青葉商事")},
-                       {"Section", Q("本店")}, {"Name", QString()}, {"前月繰越額", Q("m:500")}});
+            Put(head, {{c.mode == 44 ? "SupplierCode" : "CustomerCode", Q(c.code)},
+                       {"Company", Q("青葉商事")},
+                       {"Section", Q("本店")},
+                       {"Name", QString()},
+                       {"前月繰越額", Q("m:500")}});
         else
-            Put(head, {{"CustomerCode", Q(c.code)}, {"Company", QString()}, {"Section", QString()},
+            Put(head, {{"CustomerCode", Q(c.code)},
+                       {"Company", QString()},
+                       {"Section", QString()},
                        {"Name", Q("一見客")}});
-        Put(rows, {{"Date", Q("2004/05/10")}, {"No", Q("S1")}, {"タイプ", 1}, {"ItemType", 1}, {"ItemName", Q("りんご")},
-                   {"TaxFlg", 1}, {"Amount", Q("m:1000")}, {"Receipt", Q("m:0")}});
-        Put(rows, {{"Date", Q("2004/05/20")}, {"No", Q("R1")}, {"タイプ", 2}, {"ItemType", 0}, {"ItemName", Q("現金")},
-                   {"TaxFlg", 0}, {"Amount", Q("m:0")}, {"Receipt", Q("m:1500")}});
+        Put(rows, {{"Date", Q("2004/05/10")},
+                   {"No", Q("S1")},
+                   {"タイプ", 1},
+                   {"ItemType", 1},
+                   {"ItemName", Q("りんご")},
+                   {"TaxFlg", 1},
+                   {"Amount", Q("m:1000")},
+                   {"Receipt", Q("m:0")}});
+        Put(rows, {{"Date", Q("2004/05/20")},
+                   {"No", Q("R1")},
+                   {"タイプ", 2},
+                   {"ItemType", 0},
+                   {"ItemName", Q("現金")},
+                   {"TaxFlg", 0},
+                   {"Amount", Q("m:0")},
+                   {"Receipt", Q("m:1500")}});
         for (int fill = 0; fill < 2; ++fill) {
             const CLedgerHead result = FillLedgerRows(list, head, rows);
             EXPECT_EQ(Cells(list, {2, 4, 9, 10, 11}), c.rows) << c.mode;
@@ -150,8 +174,14 @@ TEST(LedgerFill, StockDetailMemosAndQuantities)
     Put(head, {{"ItemCode", Q("A001")}, {"ItemName", Q("りんご")}, {"繰越数", Q("m:10")}});
     const auto row = [&](int type, const char* in, const char* out, const char* company, const char* section,
                          const char* name, const char* memo) {
-        Put(rows, {{"Date", Q("2004/05/01")}, {"No", Q("N")}, {"タイプ", type}, {"Memo", Q(memo)},
-                   {"InNum", Q(in)}, {"OutNum", Q(out)}, {"Company", Q(company)}, {"Section", Q(section)},
+        Put(rows, {{"Date", Q("2004/05/01")},
+                   {"No", Q("N")},
+                   {"タイプ", type},
+                   {"Memo", Q(memo)},
+                   {"InNum", Q(in)},
+                   {"OutNum", Q(out)},
+                   {"Company", Q(company)},
+                   {"Section", Q(section)},
                    {"Name", Q(name)}});
     };
     row(1, "m:0", "m:3", "青葉商事", "本店", "", "");
@@ -194,19 +224,26 @@ class LedgerViewTest : public ::testing::Test
              "('K001', '青葉商事', '本店', '', 25, 5000000), ('K002', '赤坂物産', '', '', 25, 0)");
         Exec("INSERT INTO Supplier(SupplierCode, Company, Section, Name, Day, Collect) VALUES"
              "('S001', '緑川製作所', '', '', 20, 0)");
-        Exec("INSERT INTO Item(ItemCode, ItemName, StockType, StockNumber) VALUES ('A001', 'りんご', 1, 100000)");
-        Exec("INSERT INTO Sales_H(ID, No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, Total, SeikyuID, "
-             "FileName, FormID) VALUES (1, 'S1', '2004-05-10', 'K001', 0, 1, 10000000, 10000000, 0, 'a b.vrh', 201),"
+        Exec("INSERT INTO Item(ItemCode, ItemName, StockType, StockNumber) VALUES ('A001', 'りんご', 1, "
+             "100000)");
+        Exec("INSERT INTO Sales_H(ID, No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, Total, "
+             "SeikyuID, "
+             "FileName, FormID) VALUES (1, 'S1', '2004-05-10', 'K001', 0, 1, 10000000, 10000000, 0, 'a "
+             "b.vrh', 201),"
              "(2, 'S2', '2004-05-12', 'K002', 0, 1, 20000000, 20000000, 0, 'k2.vrh', 202)");
-        Exec("INSERT INTO Sales_B(HeaderID, \"Date\", LineNo, ItemType, ItemCode, ItemName, Number, Price, TaxFlg, "
+        Exec("INSERT INTO Sales_B(HeaderID, \"Date\", LineNo, ItemType, ItemCode, ItemName, Number, Price, "
+             "TaxFlg, "
              "Amount) VALUES (1, '2004-05-10', 1, 1, 'A001', 'りんご', 30000, 3333333, 1, 10000000),"
              "(2, '2004-05-12', 1, 1, 'A001', 'りんご', 10000, 20000000, 1, 20000000)");
         Exec("INSERT INTO Receipt_H(ID, No, \"Date\", CustomerCode, Amount, SeikyuID, CloseID) VALUES"
              "(1, 'R1', '2004-05-20', 'K001', 15000000, 0, 0)");
-        Exec("INSERT INTO Receipt_B(HeaderID, LineNo, Code, Contents, Amount) VALUES (1, 1, 1, '現金', 15000000)");
-        Exec("INSERT INTO Stock_H(ID, No, \"Date\", SupplierCode, DenpyoType, TaxType, Amount, Total, SeikyuID) VALUES"
+        Exec("INSERT INTO Receipt_B(HeaderID, LineNo, Code, Contents, Amount) VALUES (1, 1, 1, '現金', "
+             "15000000)");
+        Exec("INSERT INTO Stock_H(ID, No, \"Date\", SupplierCode, DenpyoType, TaxType, Amount, Total, "
+             "SeikyuID) VALUES"
              "(1, 'P1', '2004-05-08', 'S001', 0, 1, 40000000, 40000000, 0)");
-        Exec("INSERT INTO Stock_B(HeaderID, \"Date\", LineNo, ItemType, ItemCode, ItemName, Number, Price, TaxFlg, "
+        Exec("INSERT INTO Stock_B(HeaderID, \"Date\", LineNo, ItemType, ItemCode, ItemName, Number, Price, "
+             "TaxFlg, "
              "Amount) VALUES (1, '2004-05-08', 1, 1, 'A001', 'りんご', 50000, 8000000, 1, 40000000)");
         Exec("INSERT INTO Pay_H(ID, No, \"Date\", SupplierCode, Amount, SeikyuID, CloseID) VALUES"
              "(1, 'Y1', '2004-05-25', 'S001', 10000000, 0, 0)");
@@ -306,12 +343,36 @@ TEST_F(LedgerViewTest, DrillDownAndBackFromTheThreeLists)
         QStringList balances;
         int balanceColumn;
     } cases[] = {
-        {23, "CustomerCode", "K001", 43, "得意先別元帳", "売掛残高一覧", "青葉商事 本店", "K001 青葉商事 本店",
-         {"500", "1,500", "0", ""}, 11},
-        {24, "SupplierCode", "S001", 44, "仕入先別元帳", "買掛残高一覧", "緑川製作所", "S001 緑川製作所",
-         {"0", "4,000", "3,000", ""}, 11},
-        {34, "ItemCode", "A001", 42, "入出庫明細", "入出庫一覧", "りんご", "A001 りんご",
-         {"10", "15", "12", "11", "10", ""}, 6},
+        {23,
+         "CustomerCode",
+         "K001",
+         43,
+         "得意先別元帳",
+         "売掛残高一覧",
+         "青葉商事 本店",
+         "K001 青葉商事 本店",
+         {"500", "1,500", "0", ""},
+         11},
+        {24,
+         "SupplierCode",
+         "S001",
+         44,
+         "仕入先別元帳",
+         "買掛残高一覧",
+         "緑川製作所",
+         "S001 緑川製作所",
+         {"0", "4,000", "3,000", ""},
+         11},
+        {34,
+         "ItemCode",
+         "A001",
+         42,
+         "入出庫明細",
+         "入出庫一覧",
+         "りんご",
+         "A001 りんご",
+         {"10", "15", "12", "11", "10", ""},
+         6},
     };
     for (const auto& c : cases) {
         m_frame->SwitchView(0);
@@ -411,7 +472,8 @@ TEST_F(LedgerViewTest, FailedDrillDownAndNewConditions)
     // The reload failing on a partner gone meanwhile: its message, an empty ledger.
     Exec("DELETE FROM Customer WHERE CustomerCode = 'K002'");
     view->LoadLedger();
-    EXPECT_EQ(m_ui.Prompt().Texts().last(), Q("データの取得に失敗しました。取引先「K002」が見つかりません。"));
+    EXPECT_EQ(m_ui.Prompt().Texts().last(),
+              Q("データの取得に失敗しました。取引先「K002」が見つかりません。"));
     EXPECT_EQ(view->LedgerHead().GetCount(), 0);
     EXPECT_EQ(view->List().RowCount(), 0);
 }
@@ -464,15 +526,22 @@ TEST_F(LedgerViewTest, DoubleClickDispatchPerMode)
         QList<int> ids;
         const char* question;
     } cases[] = {
-        {8, {ID_REPORT_CLOSE_PRINT}, nullptr},   {9, {ID_REPORT_CLOSE_PRINT}, nullptr},
-        {10, {ID_REPORT_RECEIPT}, nullptr},      {11, {ID_REPORT_RECEIPT}, nullptr},
-        {14, {ID_REPORT_RECEIPT}, nullptr},      {17, {ID_REPORT_RECEIPT}, nullptr},
-        {12, {ID_REPORT_REPRINT}, nullptr},      {13, {ID_REPORT_REPRINT}, nullptr},
-        {22, {32905}, nullptr},                  {33, {32905}, nullptr},
+        {8, {ID_REPORT_CLOSE_PRINT}, nullptr},
+        {9, {ID_REPORT_CLOSE_PRINT}, nullptr},
+        {10, {ID_REPORT_RECEIPT}, nullptr},
+        {11, {ID_REPORT_RECEIPT}, nullptr},
+        {14, {ID_REPORT_RECEIPT}, nullptr},
+        {17, {ID_REPORT_RECEIPT}, nullptr},
+        {12, {ID_REPORT_REPRINT}, nullptr},
+        {13, {ID_REPORT_REPRINT}, nullptr},
+        {22, {32905}, nullptr},
+        {33, {32905}, nullptr},
         {18, {}, "選択されたデータに該当する伝票を表示しますか？"},
         {21, {}, "選択されたデータに該当する伝票を表示しますか？"},
-        {23, {}, "詳細を表示しますか？"},        {34, {}, "詳細を表示しますか？"},
-        {25, {}, nullptr},                       {42, {}, nullptr},
+        {23, {}, "詳細を表示しますか？"},
+        {34, {}, "詳細を表示しますか？"},
+        {25, {}, nullptr},
+        {42, {}, nullptr},
     };
     m_frame->SwitchView(0);
     Pump();
@@ -521,8 +590,8 @@ TEST_F(LedgerViewTest, ShowSlipOfTheSalesDetailList)
     ASSERT_TRUE(view);
     const QString ask = Q("選択されたデータに該当する伝票を表示しますか？");
     const struct {
-        const char* sql; // run before, or null
-        const char* slip; // the row selected: "" none, "*" all
+        const char* sql;     // run before, or null
+        const char* slip;    // the row selected: "" none, "*" all
         const char* message; // after the question, or null
         const char* started; // or null
     } cases[] = {
@@ -530,13 +599,15 @@ TEST_F(LedgerViewTest, ShowSlipOfTheSalesDetailList)
         {nullptr, "*", "表示するデータを１つだけ選択してください。\n", nullptr},
         {nullptr, "S1", nullptr, "MorvekForm a b.vrh /C:2 /R:1"},
         {nullptr, "S2", nullptr, "MorvekForm k2.vrh /C:3 /R:2"},
-        {"UPDATE Sales_H SET DenpyoType = 1 WHERE ID = 2", "S2", "請求時消費税なので伝票はありません。", nullptr},
+        {"UPDATE Sales_H SET DenpyoType = 1 WHERE ID = 2", "S2", "請求時消費税なので伝票はありません。",
+         nullptr},
         {"UPDATE Sales_H SET FileName = '' WHERE ID = 1", "S1", "以前起動したﾌｧｲﾙがありません\n", nullptr},
         {"UPDATE Sales_H SET FileName = 'a.vrh', FormID = 60009 WHERE ID = 1", "S1",
-         "オリジナルフォームが削除されたため表示できません。\n売上一覧で別フォームへデータを転記し、保存しなおしてください。\n",
+         "オリジナルフォームが削除されたため表示できません。\n売上一覧で別フォームへデータを転記し、保存しな"
+         "おしてください。\n",
          nullptr},
-        {"DELETE FROM Sales_H WHERE ID = 1", "S1", "データの取得に失敗しました。\n該当する伝票が見つかりません。",
-         nullptr},
+        {"DELETE FROM Sales_H WHERE ID = 1", "S1",
+         "データの取得に失敗しました。\n該当する伝票が見つかりません。", nullptr},
     };
     for (const auto& c : cases) {
         if (c.sql)
@@ -640,7 +711,8 @@ TEST_F(LedgerViewTest, LedgerDialogRules)
     rules.m_from = QDate(2004, 5, 1);
     rules.m_strCode.clear();
     EXPECT_FALSE(rules.OnOK());
-    EXPECT_EQ(m_ui.Prompt().Texts(), (QStringList{Q("日付の設定が正しくありません。"), Q("コードを指定してください。")}));
+    EXPECT_EQ(m_ui.Prompt().Texts(),
+              (QStringList{Q("日付の設定が正しくありません。"), Q("コードを指定してください。")}));
 
     CLedgerCreateRules failing([](const QString&, const QString&, const QString&, CCDSData&) { return 0; });
     failing.m_nMode = 43;
@@ -656,7 +728,8 @@ TEST_F(LedgerViewTest, LedgerDialogRules)
 // open nothing, and the grouped list comes back whole.
 TEST_F(LedgerViewTest, DrillDownUnderAClassification)
 {
-    Exec("INSERT INTO Item(ItemCode, ItemName, StockType, StockNumber, Class1) VALUES ('B001', 'ばなな', 1, 0, '果物')");
+    Exec("INSERT INTO Item(ItemCode, ItemName, StockType, StockNumber, Class1) VALUES ('B001', 'ばなな', 1, "
+         "0, '果物')");
     Exec("UPDATE Item SET Class1 = '果物'");
     m_frame->m_strClassField = Q("Class1");
     m_frame->m_strClassTitle = Q("分類１");

@@ -38,7 +38,8 @@ QString Text(const COneRecord* record, const char* field)
 }
 
 // A list of a mode with its catalogue columns.
-void Prepare(CReportList& list, int mode, CCDSData&& records, int carryOver = 0, const QString& classField = {})
+void Prepare(CReportList& list, int mode, CCDSData&& records, int carryOver = 0,
+             const QString& classField = {})
 {
     list.SetMode(mode);
     list.m_nCarryOver = carryOver;
@@ -67,7 +68,7 @@ TEST(ReportRowAmounts, ClosingTaxByRateAndRoundingTheBilledAmountAndTheOneTimeNa
 {
     ScopedFakeUi ui;
     struct Case {
-        QDate date; // 5 %, 8 %, 10 %
+        QDate date;        // 5 %, 8 %, 10 %
         QStringList taxes; // rounding 1, 2, 3 and an unknown one (truncates)
     };
     const Case cases[] = {
@@ -79,9 +80,14 @@ TEST(ReportRowAmounts, ClosingTaxByRateAndRoundingTheBilledAmountAndTheOneTimeNa
         for (int carryOver : {0, 1}) {
             CCDSData records;
             for (int round : {1, 2, 3, 7})
-                AddRecord(records, {{"CustomerCode", "K1"}, {"Company", "青葉"}, {"Section", ""}, {"Name", "一郎"},
-                                    {"繰越額", Yen("1000")}, {"今回税抜売上額", Yen("2000")},
-                                    {"今回課税対象額", Yen("1234")}, {"今回算出済み税額", Yen("10")},
+                AddRecord(records, {{"CustomerCode", "K1"},
+                                    {"Company", "青葉"},
+                                    {"Section", ""},
+                                    {"Name", "一郎"},
+                                    {"繰越額", Yen("1000")},
+                                    {"今回税抜売上額", Yen("2000")},
+                                    {"今回課税対象額", Yen("1234")},
+                                    {"今回算出済み税額", Yen("10")},
                                     {"TaxRoundType", round}});
             CReportList list;
             Prepare(list, 8, std::move(records), carryOver);
@@ -93,7 +99,8 @@ TEST(ReportRowAmounts, ClosingTaxByRateAndRoundingTheBilledAmountAndTheOneTimeNa
                 const CMny tax = TextToMny(Text(r, "消費税"));
                 CMny expected;
                 // sales + tax (+ carry-over when it is included)
-                TextToMny(QString::number(2000 + 10 + taxes.last().toInt() + (carryOver ? 0 : 1000))).Round(expected, 1, 0);
+                TextToMny(QString::number(2000 + 10 + taxes.last().toInt() + (carryOver ? 0 : 1000)))
+                    .Round(expected, 1, 0);
                 EXPECT_EQ(TextToMny(Text(r, "今回売上額")), expected) << c.date.year() << carryOver;
                 EXPECT_EQ(tax, TextToMny(QString::number(taxes.last().toInt() + 10)));
                 EXPECT_EQ(Text(r, "ID"), "0");
@@ -129,17 +136,21 @@ TEST(ReportRowAmounts, SubtotalsMarginsDroppedRowsAndOrder)
     ScopedFakeUi ui;
     // Sales by customer grouped by region: the unclassified group goes last.
     CCDSData records;
-    AddRecord(records, {{"CustomerCode", "K3"}, {"Class1", ""}, {"純売上額", Yen("0")}, {"粗利益", Yen("0")}});
-    AddRecord(records, {{"CustomerCode", "K1"}, {"Class1", "関東"}, {"純売上額", Yen("3")}, {"粗利益", Yen("1")}});
-    AddRecord(records, {{"CustomerCode", "K2"}, {"Class1", "関西"}, {"純売上額", Yen("3")}, {"粗利益", Yen("-1")}});
+    AddRecord(records,
+              {{"CustomerCode", "K3"}, {"Class1", ""}, {"純売上額", Yen("0")}, {"粗利益", Yen("0")}});
+    AddRecord(records,
+              {{"CustomerCode", "K1"}, {"Class1", "関東"}, {"純売上額", Yen("3")}, {"粗利益", Yen("1")}});
+    AddRecord(records,
+              {{"CustomerCode", "K2"}, {"Class1", "関西"}, {"純売上額", Yen("3")}, {"粗利益", Yen("-1")}});
     CReportList list;
     list.m_cond.groupByClass = 1;
     Prepare(list, 25, std::move(records), 0, QStringLiteral("Class1"));
     ASSERT_TRUE(list.FillList(QDate()));
     const int margin = 7; // "粗利率(％)"
-    EXPECT_EQ(ColumnTexts(list, 0), QStringList({U("＜関東計＞"), "K1", U("＜関西計＞"), "K2", U("＜分類なし計＞"), "K3",
-                                                 U("＜総合計＞")}));
-    EXPECT_EQ(ColumnTexts(list, margin), QStringList({"33.3", "33.3", "-33.3", "-33.3", "0.0", "0.0", "0.0"}));
+    EXPECT_EQ(ColumnTexts(list, 0), QStringList({U("＜関東計＞"), "K1", U("＜関西計＞"), "K2",
+                                                 U("＜分類なし計＞"), "K3", U("＜総合計＞")}));
+    EXPECT_EQ(ColumnTexts(list, margin),
+              QStringList({"33.3", "33.3", "-33.3", "-33.3", "0.0", "0.0", "0.0"}));
     EXPECT_EQ(ColumnTexts(list, 4), QStringList({"3", "3", "3", "3", "0", "0", "6"}));
     EXPECT_EQ(list.Subtotals().GetCount(), 4);
     // The classification column is not shown while grouping.
@@ -228,14 +239,17 @@ TEST(ReportRowAmounts, RedRowsFindAndCodes)
         const char* text;
     };
     const Code codes[] = {
-        {1, 0, "TudoFlg", false, "締め"}, {0, 0, "PaymentType", false, "文書"}, {1, 0, "BankFee", true, "当方"},
-        {2, 0, "TaxFlg2", false, "内"},   {1, 0, "ItemType", true, "仕入"},     {1, 0, "ItemType", false, "売上"},
-        {7, 2, "ItemType", false, "入金"}, {7, 2, "ItemType", true, "支払"},    {0, 0, "Type", false, "出庫"},
-        {1, 0, "Type", false, "入庫"},     {4, 0, "タイプ", false, "棚卸"},     {5, 0, "TudoFlg", false, ""},
+        {1, 0, "TudoFlg", false, "締め"},  {0, 0, "PaymentType", false, "文書"},
+        {1, 0, "BankFee", true, "当方"},   {2, 0, "TaxFlg2", false, "内"},
+        {1, 0, "ItemType", true, "仕入"},  {1, 0, "ItemType", false, "売上"},
+        {7, 2, "ItemType", false, "入金"}, {7, 2, "ItemType", true, "支払"},
+        {0, 0, "Type", false, "出庫"},     {1, 0, "Type", false, "入庫"},
+        {4, 0, "タイプ", false, "棚卸"},   {5, 0, "TudoFlg", false, ""},
         {1, 0, "Other", false, ""},
     };
     for (const Code& c : codes)
-        EXPECT_EQ(CReportList::CodeToText(c.code, c.context, U(c.field), c.purchase), U(c.text)) << c.field << c.code;
+        EXPECT_EQ(CReportList::CodeToText(c.code, c.context, U(c.field), c.purchase), U(c.text))
+            << c.field << c.code;
 }
 
 TEST(ReportColumns, CatalogueCountsCarryOverMonthsAndSavedWidths)
@@ -250,11 +264,11 @@ TEST(ReportColumns, CatalogueCountsCarryOverMonthsAndSavedWidths)
     p.unitWidth = 80;
     p.mode = 8;
     p.carryOver = 1;
-    EXPECT_EQ(keys(p), QStringList({"ID", "CustomerCode", "Company_Section_Name", U("今回税抜売上額"), U("消費税"),
-                                    U("今回売上額"), U("納品枚数")}));
+    EXPECT_EQ(keys(p), QStringList({"ID", "CustomerCode", "Company_Section_Name", U("今回税抜売上額"),
+                                    U("消費税"), U("今回売上額"), U("納品枚数")}));
     p.carryOver = 0;
-    const std::pair<int, int> counts[] = {{8, 10}, {9, 10}, {10, 9}, {11, 12}, {12, 14}, {18, 17}, {19, 15},
-                                          {20, 16}, {21, 15}, {23, 8}, {24, 6}, {47, 2}, {7, 0}, {49, 0}};
+    const std::pair<int, int> counts[] = {{8, 10},  {9, 10},  {10, 9}, {11, 12}, {12, 14}, {18, 17}, {19, 15},
+                                          {20, 16}, {21, 15}, {23, 8}, {24, 6},  {47, 2},  {7, 0},   {49, 0}};
     for (const auto& [mode, count] : counts) {
         p.mode = mode;
         EXPECT_EQ(keys(p).size(), count) << mode;
@@ -262,8 +276,9 @@ TEST(ReportColumns, CatalogueCountsCarryOverMonthsAndSavedWidths)
     p.mode = 35;
     p.periodStart = QDate(2004, 11, 1);
     const QStringList trend = keys(p);
-    EXPECT_EQ(trend.mid(2), QStringList({"2004/11", "2004/12", "2005/1", "2005/2", "2005/3", "2005/4", "2005/5",
-                                         "2005/6", "2005/7", "2005/8", "2005/9", "2005/10", U("通期計")}));
+    EXPECT_EQ(trend.mid(2),
+              QStringList({"2004/11", "2004/12", "2005/1", "2005/2", "2005/3", "2005/4", "2005/5", "2005/6",
+                           "2005/7", "2005/8", "2005/9", "2005/10", U("通期計")}));
     p.periodStart = QDate();
     EXPECT_EQ(keys(p), QStringList({"CustomerCode", "Company_Section_Name", U("通期計")}));
     p.mode = 41;
@@ -293,9 +308,17 @@ TEST(ColumnWidthFile, GoldenBytesLastEntryWinsAndDamage)
     map.insert(8, {50, 100});
     map.insert(12, {7});
     const QByteArray golden = QByteArray::fromHex("0200"
-                                                  "0800" "ffff0000" "0b00") + "CDWordArray" +
-                              QByteArray::fromHex("0200" "32000000" "64000000"
-                                                  "0c00" "0180" "0100" "07000000");
+                                                  "0800"
+                                                  "ffff0000"
+                                                  "0b00") +
+                              "CDWordArray" +
+                              QByteArray::fromHex("0200"
+                                                  "32000000"
+                                                  "64000000"
+                                                  "0c00"
+                                                  "0180"
+                                                  "0100"
+                                                  "07000000");
     EXPECT_EQ(WriteColumnWidthMap(map).toHex(), golden.toHex());
 
     CColumnWidthMap read;
@@ -304,16 +327,27 @@ TEST(ColumnWidthFile, GoldenBytesLastEntryWinsAndDamage)
     // A mode twice: the later entry wins.
     QByteArray twice = golden;
     twice[0] = 3;
-    twice += QByteArray::fromHex("0800" "0180" "0100" "09000000");
+    twice += QByteArray::fromHex("0800"
+                                 "0180"
+                                 "0100"
+                                 "09000000");
     read.clear();
     ASSERT_TRUE(ReadColumnWidthMap(twice, read));
     EXPECT_EQ(read.value(8), QList<quint32>({9}));
 
     ScopedFakeUi ui;
-    for (const QByteArray& bad : QList<QByteArray>{golden.left(golden.size() - 2), golden.left(7), QByteArray::fromHex("0100" "0800" "0180"),
-                                  QByteArray("\x01\x00\x08\x00\xff\xff\x00\x00\x0b\x00" "CObArray...", 21),
-                                  QByteArray(QByteArray::fromHex("0100" "0800" "ffff0000" "0b00") + "CDWordArray" +
-                                             QByteArray::fromHex("ffff"))}) {
+    for (const QByteArray& bad : QList<QByteArray>{golden.left(golden.size() - 2), golden.left(7),
+                                                   QByteArray::fromHex("0100"
+                                                                       "0800"
+                                                                       "0180"),
+                                                   QByteArray("\x01\x00\x08\x00\xff\xff\x00\x00\x0b\x00"
+                                                              "CObArray...",
+                                                              21),
+                                                   QByteArray(QByteArray::fromHex("0100"
+                                                                                  "0800"
+                                                                                  "ffff0000"
+                                                                                  "0b00") +
+                                                              "CDWordArray" + QByteArray::fromHex("ffff"))}) {
         CColumnWidthMap partial;
         EXPECT_FALSE(ReadColumnWidthMap(bad, partial)) << bad.toHex().toStdString();
     }
@@ -344,9 +378,9 @@ TEST(ShimeListCtrl, MakeShortStringFitsCutsAndNeverSplitsACharacter)
     };
     const Case cases[] = {
         {"ABC", 40, 12, "ABC"},
-        {"ABCDEFGH", 59, 12, "AB..."},        // 24 + 12 + 24 = 60 is one too wide
+        {"ABCDEFGH", 59, 12, "AB..."},           // 24 + 12 + 24 = 60 is one too wide
         {"青葉商事株式会社", 80, 12, "青葉..."}, // a 3-byte room never takes half of 商
-        {"青葉商事", 45, 12, ""},              // not even the dots with one character
+        {"青葉商事", 45, 12, ""},                // not even the dots with one character
         {"", 0, 12, ""},
     };
     for (const Case& c : cases)
@@ -362,25 +396,31 @@ TEST_F(ClosingUpdateTest, BatchesOf250AllOrNothing)
     ScopedFakeUi ui;
     for (int i = 0; i < 260; ++i)
         Exec(QStringLiteral("INSERT INTO Sales_Close(CustomerCode, Status) VALUES ('Z%1', 0)").arg(i));
-    const CCDSData all = Rows(QStringLiteral("SELECT ID FROM Sales_Close WHERE CustomerCode LIKE 'Z%' ORDER BY ID"));
+    const CCDSData all =
+        Rows(QStringLiteral("SELECT ID FROM Sales_Close WHERE CustomerCode LIKE 'Z%' ORDER BY ID"));
     QList<int> ids;
     for (int i = 0; i < all.GetCount(); ++i)
         ids << Values(all, i, {"ID"}).first().toInt();
     CTb settled(QStringLiteral("Status"), CTb::kInteger);
     settled = 1;
     auto settledCount = [this] {
-        return Values(Rows(QStringLiteral("SELECT COUNT(*) AS N FROM Sales_Close WHERE CustomerCode LIKE 'Z%' AND "
-                                          "Status = 1")),
+        return Values(Rows(QStringLiteral(
+                          "SELECT COUNT(*) AS N FROM Sales_Close WHERE CustomerCode LIKE 'Z%' AND "
+                          "Status = 1")),
                       0, {"N"})
             .first()
             .toInt();
     };
     int requests = 0;
-    ASSERT_EQ(UpdateClosingRecords(m_data, false, QStringLiteral("Status"), settled, ids.mid(0, 250), &requests), 1);
+    ASSERT_EQ(
+        UpdateClosingRecords(m_data, false, QStringLiteral("Status"), settled, ids.mid(0, 250), &requests),
+        1);
     EXPECT_EQ(requests, 1);
     EXPECT_EQ(settledCount(), 250);
     settled = 0;
-    ASSERT_EQ(UpdateClosingRecords(m_data, false, QStringLiteral("Status"), settled, ids.mid(0, 251), &requests), 1);
+    ASSERT_EQ(
+        UpdateClosingRecords(m_data, false, QStringLiteral("Status"), settled, ids.mid(0, 251), &requests),
+        1);
     EXPECT_EQ(requests, 2);
     EXPECT_EQ(settledCount(), 0);
 
@@ -429,8 +469,10 @@ TEST(ReportGroups, UngroupedLastExpandCollapseAndOneTimeNames)
     CCDSData records;
     AddRecord(records, {{"CustomerCode", " "}, {"Company", "山田"}, {"Class1", ""}, {"純売上額", Yen("1")}});
     AddRecord(records, {{"CustomerCode", "　"}, {"Class1", ""}, {"純売上額", Yen("2")}});
-    AddRecord(records, {{"CustomerCode", "K1"}, {"Company", "青葉"}, {"Class1", "関東"}, {"純売上額", Yen("3")}});
-    AddRecord(records, {{"CustomerCode", "K2"}, {"Company", "赤坂"}, {"Class1", "関東"}, {"純売上額", Yen("4")}});
+    AddRecord(records,
+              {{"CustomerCode", "K1"}, {"Company", "青葉"}, {"Class1", "関東"}, {"純売上額", Yen("3")}});
+    AddRecord(records,
+              {{"CustomerCode", "K2"}, {"Company", "赤坂"}, {"Class1", "関東"}, {"純売上額", Yen("4")}});
     CReportList list;
     list.m_cond.groupByClass = 1;
     Prepare(list, 25, std::move(records), 0, QStringLiteral("Class1"));
@@ -451,7 +493,8 @@ TEST(ReportGroups, UngroupedLastExpandCollapseAndOneTimeNames)
     // Closing the first group leaves its subtotal; opening it brings the
     // same rows back; the grand total has no mark.
     list.CollapseGroup(0);
-    EXPECT_EQ(ColumnTexts(list, 0), QStringList({U("＜関東計＞"), U("＜分類なし計＞"), " ", U("　"), U("＜総合計＞")}));
+    EXPECT_EQ(ColumnTexts(list, 0),
+              QStringList({U("＜関東計＞"), U("＜分類なし計＞"), " ", U("　"), U("＜総合計＞")}));
     EXPECT_EQ(list.Rows()[0].mark, 0);
     list.InsertGroupRows(1, list.Rows()[0].data, list.Rows()[1].data);
     EXPECT_EQ(ColumnTexts(list, 0),

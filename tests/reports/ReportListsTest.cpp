@@ -505,7 +505,8 @@ TEST_F(ReportListsTest, AggregationsThroughTheirConditions)
                 EXPECT_TRUE(r.m_bListEnabled);
                 d.ClassCombo()->setCurrentIndex(0);
                 EXPECT_EQ(r.m_bGroupByClass + r.m_bTotalsOnly, 0);
-                EXPECT_FALSE(r.m_bGroupEnabled || r.m_bTotalsEnabled || r.m_bFilterEnabled || r.m_bListEnabled);
+                EXPECT_FALSE(r.m_bGroupEnabled || r.m_bTotalsEnabled || r.m_bFilterEnabled ||
+                             r.m_bListEnabled);
             },
             false);
         EXPECT_EQ(Run(32960, osaka), nullptr);
@@ -564,7 +565,8 @@ TEST_F(ReportListsTest, AggregationsThroughTheirConditions)
     }
     ASSERT_TRUE(view);
     EXPECT_EQ(view->GetMode(), 33);
-    EXPECT_EQ(m_ui.Prompt().Texts().mid(0, 2), QStringList(2, QStringLiteral("前回の繰越日以前の日付は指定できません。")));
+    EXPECT_EQ(m_ui.Prompt().Texts().mid(0, 2),
+              QStringList(2, QStringLiteral("前回の繰越日以前の日付は指定できません。")));
     EXPECT_EQ(m_frame->m_dtLastCarryForward, QDate(2004, 4, 30));
     EXPECT_EQ(m_frame->m_dtPeriodFrom, QDate(2004, 5, 1));
     EXPECT_EQ(m_frame->m_nAggregateBy, 2);

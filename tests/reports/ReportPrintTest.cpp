@@ -1,3 +1,4 @@
+#include "reports/ReportPrint.h"
 #include "app/AppHome.h"
 #include "app/ExchangePorts.h"
 #include "app/MainFrame.h"
@@ -9,7 +10,6 @@
 #include "platform/ui/PrintCanvas.h"
 #include "platform/ui/PrintJob.h"
 #include "reports/ExportSettingDlg.h"
-#include "reports/ReportPrint.h"
 #include "reports/ReportsModule.h"
 #include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
@@ -58,9 +58,10 @@ TEST(ReportPrintPages, RowsPerPageAndCaptionRowOnEveryPage)
     struct Case {
         int mode, rows, pages, landscape, lead, second, perPage;
     } const cases[] = {
-        {14, 29, 2, 0, 4, 0, 28}, {14, 28, 1, 0, 4, 0, 28}, {14, 0, 0, 0, 4, 0, 28}, {8, 19, 2, 1, 7, 0, 18},
-        {10, 18, 1, 1, 5, 0, 18}, {15, 1, 1, 1, 4, 0, 18},  {27, 37, 3, 1, 2, 0, 18}, {18, 12, 2, 1, 6, 3, 11},
-        {20, 11, 1, 1, 5, 3, 11}, {29, 57, 3, 0, 1, 0, 28}, {43, 1, 1, 0, 5, 0, 28},  {35, 19, 2, 0, 2, 6, 18},
+        {14, 29, 2, 0, 4, 0, 28}, {14, 28, 1, 0, 4, 0, 28}, {14, 0, 0, 0, 4, 0, 28},
+        {8, 19, 2, 1, 7, 0, 18},  {10, 18, 1, 1, 5, 0, 18}, {15, 1, 1, 1, 4, 0, 18},
+        {27, 37, 3, 1, 2, 0, 18}, {18, 12, 2, 1, 6, 3, 11}, {20, 11, 1, 1, 5, 3, 11},
+        {29, 57, 3, 0, 1, 0, 28}, {43, 1, 1, 0, 5, 0, 28},  {35, 19, 2, 0, 2, 6, 18},
         {39, 36, 2, 0, 1, 6, 18},
     };
     for (const Case& c : cases) {
@@ -103,7 +104,8 @@ TEST(ReportPrintPages, HeaderItemsRuleAndMeasuredWidths)
     struct Case { // pageWidth: measured width of "3ページ"
         QString subTitle;
         int pageWidth, ruleY, pageLeft;
-    } const cases[] = {{QString(), 0, 138, 1800 - 280}, {QStringLiteral("K001 青葉"), 0, 178, 1800 - 280},
+    } const cases[] = {{QString(), 0, 138, 1800 - 280},
+                       {QStringLiteral("K001 青葉"), 0, 178, 1800 - 280},
                        {QString(), 500, 138, 1300}};
     for (const Case& c : cases) {
         sheet.subTitle = c.subTitle;
@@ -145,9 +147,15 @@ TEST(ReportPrintPages, CellsPackRightOrLeft)
     for (int k = 0; k < 9; ++k)
         right.columns[k].printWidth = widths8[k];
     const QList<CPrintRect> packed = CReportPrintPage(right).CellRects(138);
-    EXPECT_EQ(packed, (QList<CPrintRect>{{0, 138, 80, 182}, {96, 138, 208, 182}, {224, 138, 400, 182},
-                                         {416, 138, 560, 182}, {576, 138, 720, 182}, {736, 138, 880, 182},
-                                         {896, 138, 1040, 182}, {2280, 182, 2488, 226}, {2504, 182, 2600, 226}}));
+    EXPECT_EQ(packed, (QList<CPrintRect>{{0, 138, 80, 182},
+                                         {96, 138, 208, 182},
+                                         {224, 138, 400, 182},
+                                         {416, 138, 560, 182},
+                                         {576, 138, 720, 182},
+                                         {736, 138, 880, 182},
+                                         {896, 138, 1040, 182},
+                                         {2280, 182, 2488, 226},
+                                         {2504, 182, 2600, 226}}));
 
     CReportPrintSheet left = Sheet(35, 11, 1); // 2, then 6, then 3
     const int widths35[] = {6, 0, 10, 10, 10, 10, 10, 10, 8, 0, 8};
@@ -159,8 +167,13 @@ TEST(ReportPrintPages, CellsPackRightOrLeft)
     // Lead: a column without width runs to the edge; last line: no width
     // gives an empty cell.
     EXPECT_EQ((QList<CPrintRect>{cells[0], cells[1], cells[2], cells[7], cells[8], cells[9], cells[10]}),
-              (QList<CPrintRect>{{0, 178, 112, 222}, {128, 178, 1800, 222}, {0, 222, 176, 266}, {960, 222, 1136, 266},
-                                 {0, 266, 144, 310}, {160, 266, 160, 310}, {176, 266, 320, 310}}));
+              (QList<CPrintRect>{{0, 178, 112, 222},
+                                 {128, 178, 1800, 222},
+                                 {0, 222, 176, 266},
+                                 {960, 222, 1136, 266},
+                                 {0, 266, 144, 310},
+                                 {160, 266, 160, 310},
+                                 {176, 266, 320, 310}}));
     EXPECT_EQ(monthly.BlockHeight(), 132);
 }
 
@@ -247,7 +260,8 @@ struct CPdfDialogs : IPrintDialogs {
         info.m_nToPage = info.m_nMaxPage;
         return true;
     }
-    void Preview(QPrinter& printer, const std::function<void(QPrinter&)>& paint, const std::function<void()>&) override
+    void Preview(QPrinter& printer, const std::function<void(QPrinter&)>& paint,
+                 const std::function<void()>&) override
     {
         ToPdf(printer);
         paint(printer);

@@ -37,7 +37,10 @@
 namespace
 {
 
-QString Q(const char* text) { return QString::fromUtf8(text); }
+QString Q(const char* text)
+{
+    return QString::fromUtf8(text);
+}
 
 void Pump()
 {
@@ -69,7 +72,8 @@ QStringList NextNumbers(int kind, int count)
     CCounterInfo counter;
     CCounterInfoElem* elem = counter.GetElem(kind);
     QStringList numbers;
-    for (CCounterInfoElem copy = elem ? *elem : CCounterInfoElem(); elem && numbers.size() < count; ++copy.m_nNumber)
+    for (CCounterInfoElem copy = elem ? *elem : CCounterInfoElem(); elem && numbers.size() < count;
+         ++copy.m_nNumber)
         numbers << copy.Format();
     return numbers;
 }
@@ -179,15 +183,21 @@ TEST_F(ReportScheduleTest, BulkSettlementOnBothSides)
         const char* slips; // Date|CloseID|Amount|Bill|SeikyuID|LineNo|Code|line Amount, new slips
         QStringList closings, expected;
     };
-    const char* const receipts = "SELECT H.\"No\", H.\"Date\", H.CloseID, H.Amount, H.Bill, H.SeikyuID, B.LineNo, "
-                                 "B.Code, B.Amount AS Line FROM Receipt_H H JOIN Receipt_B B ON B.HeaderID = H.ID "
-                                 "WHERE H.ID > %1 ORDER BY H.ID";
+    const char* const receipts =
+        "SELECT H.\"No\", H.\"Date\", H.CloseID, H.Amount, H.Bill, H.SeikyuID, B.LineNo, "
+        "B.Code, B.Amount AS Line FROM Receipt_H H JOIN Receipt_B B ON B.HeaderID = H.ID "
+        "WHERE H.ID > %1 ORDER BY H.ID";
     const Case cases[] = {
-        {10, {0, 3, 6}, "選択されたデータの入金予定額で入金処理をします。よろしいですか？", receipts,
+        {10,
+         {0, 3, 6},
+         "選択されたデータの入金予定額で入金処理をします。よろしいですか？",
+         receipts,
          {"K1C2", "OT1", "ON1"},
          {"2004/06/10|0|42000.52|42000.52|0|1|振込|42000.52", "2004/06/10|%1|3150|3150|0|1|現金|3150",
           "2004/06/10|0|420|420|0|1|現金|420"}},
-        {11, {1, 4}, "選択されたデータの支払予定額で出金処理をします。よろしいですか？",
+        {11,
+         {1, 4},
+         "選択されたデータの支払予定額で出金処理をします。よろしいですか？",
          "SELECT H.\"No\", H.\"Date\", H.CloseID, H.Amount, NULL AS Bill, H.SeikyuID, B.LineNo, B.Code, "
          "B.Amount AS Line FROM Pay_H H JOIN Pay_B B ON B.HeaderID = H.ID WHERE H.ID > %1 ORDER BY H.ID",
          {"PC2", "PC5"},
@@ -201,10 +211,15 @@ TEST_F(ReportScheduleTest, BulkSettlementOnBothSides)
         QStringList kept = Cells(*view, 3);
         for (auto it = c.rows.crbegin(); it != c.rows.crend(); ++it)
             kept.removeAt(*it);
-        const QStringList numbers = NextNumbers(c.mode == 10 ? COUNTER_RECEIPT : COUNTER_PAYMENT, int(c.rows.size()));
+        const QStringList numbers =
+            NextNumbers(c.mode == 10 ? COUNTER_RECEIPT : COUNTER_PAYMENT, int(c.rows.size()));
         ASSERT_EQ(numbers.size(), c.rows.size());
-        const int lastId = Rows(Q(c.mode == 10 ? "SELECT MAX(ID) AS m FROM Receipt_H" : "SELECT MAX(ID) AS m FROM Pay_H"))
-                               .GetAt(0)->GetOneField(QString(), Q("m"))->GetText().toInt();
+        const int lastId =
+            Rows(Q(c.mode == 10 ? "SELECT MAX(ID) AS m FROM Receipt_H" : "SELECT MAX(ID) AS m FROM Pay_H"))
+                .GetAt(0)
+                ->GetOneField(QString(), Q("m"))
+                ->GetText()
+                .toInt();
 
         Select(*view, {});
         m_ui.Prompt().QueueAnswers({IDOK});
@@ -221,7 +236,8 @@ TEST_F(ReportScheduleTest, BulkSettlementOnBothSides)
         EXPECT_EQ(Column(slips, Q("No")), numbers);
         QStringList expected = c.expected;
         expected.replaceInStrings(Q("%1"), QString::number(Id("OT1")));
-        EXPECT_EQ(Table(slips, {"Date", "CloseID", "Amount", "Bill", "SeikyuID", "LineNo", "Code", "Line"}), expected);
+        EXPECT_EQ(Table(slips, {"Date", "CloseID", "Amount", "Bill", "SeikyuID", "LineNo", "Code", "Line"}),
+                  expected);
         QStringList ids;
         for (const QString& name : c.closings)
             ids << QString::number(Id(name.toUtf8().constData()));
@@ -300,7 +316,6 @@ TEST_F(ReportScheduleTest, ScheduledDateMovedInPlace)
     EXPECT_EQ(Cells(*view, 3), codes);
     EXPECT_EQ(Query(Q("SELECT \"No\" FROM Sales_Close WHERE CollectDate = '2004-07-01' ORDER BY ID"), {"No"}),
               QStringList({"K6C2", "ON1"}));
-
 }
 
 // One row through the receipt dialog, preset from the schedule row with
@@ -308,7 +323,8 @@ TEST_F(ReportScheduleTest, ScheduledDateMovedInPlace)
 // receipt list the same command changes the slip and reloads the list.
 TEST_F(ReportScheduleTest, OneRowThroughTheReceiptDialog)
 {
-    const std::pair<const char*, int> methods[] = {{"現金", 0}, {"振込", 2}, {"相殺", 4}, {"手数料", 5}, {"振込 ", 5}};
+    const std::pair<const char*, int> methods[] = {
+        {"現金", 0}, {"振込", 2}, {"相殺", 4}, {"手数料", 5}, {"振込 ", 5}};
     for (const auto& [word, index] : methods)
         EXPECT_EQ(ReceiptMethodIndex(Q(word)), index) << word;
     struct Case {
@@ -327,7 +343,8 @@ TEST_F(ReportScheduleTest, OneRowThroughTheReceiptDialog)
                 const CReceiptRules& r = receipt.Rules();
                 EXPECT_EQ(QList<int>({r.GetMode(), r.GetKind(), r.m_rows[0].m_nMethod, r.m_history[0].m_nID}),
                           QList<int>({1, c.mode == 10 ? 0 : 1, 2, Id(c.closing)}));
-                EXPECT_EQ(QStringList({r.m_strCode, MnyToText(r.m_rows[0].m_amount), MnyToText(r.m_history[0].m_amount)}),
+                EXPECT_EQ(QStringList({r.m_strCode, MnyToText(r.m_rows[0].m_amount),
+                                       MnyToText(r.m_history[0].m_amount)}),
                           QStringList({Q(c.code), Q(c.amount), Q(c.amount)}));
                 EXPECT_TRUE(r.m_history.size() == 1 && r.m_history[0].m_bTicked);
                 receipt.OnRegister();
@@ -389,8 +406,17 @@ TEST_F(ReportScheduleTest, TransferRequests)
         launched << text;
         return true;
     });
-    const QStringList fields{"HeaderID", "Bank", "BankCode", "BankBranch", "BankBranchCode", "BankAccountType",
-                             "BankNumber", "BankOnesName", "Amount", "PaymentType", "Fee"};
+    const QStringList fields{"HeaderID",
+                             "Bank",
+                             "BankCode",
+                             "BankBranch",
+                             "BankBranchCode",
+                             "BankAccountType",
+                             "BankNumber",
+                             "BankOnesName",
+                             "Amount",
+                             "PaymentType",
+                             "Fee"};
     const QStringList transfers{"1|みずほ銀行|0001|本店|100|1|1234567|北斗製作所|34670|1|330",
                                 "1|みずほ銀行|0001|本店|100|1|1234567|南海運輸|10000|1|550",
                                 "1|みずほ銀行|0001|本店|100|1|1234567|中央印刷|9449.99|0|550"};
@@ -407,7 +433,8 @@ TEST_F(ReportScheduleTest, TransferRequests)
         auto answer = DateAnswer(QDate(2004, 6, 15), true, &prompts);
         m_frame->ExecuteCommand(ID_REPORT_TRANSFER);
         EXPECT_EQ(Texts(), QStringList({"振込依頼書に印刷したデータを支払済みにしますか？"}));
-        EXPECT_EQ(Query(Q("SELECT * FROM WBank_H"), {"ID", "Date", "Bank", "BankBranch", "BankOnesName", "BankOnesPhoenic"}),
+        EXPECT_EQ(Query(Q("SELECT * FROM WBank_H"),
+                        {"ID", "Date", "Bank", "BankBranch", "BankOnesName", "BankOnesPhoenic"}),
                   QStringList({Q(r.own)}));
         EXPECT_EQ(Query(Q("SELECT * FROM WBank_B ORDER BY rowid"), fields), transfers);
         EXPECT_EQ(m_frame->m_dtCalendarDate, closing);
@@ -416,10 +443,11 @@ TEST_F(ReportScheduleTest, TransferRequests)
     EXPECT_EQ(forms.m_kinds, QList<int>({13, 13}));
     ASSERT_EQ(launched.size(), 2);
     EXPECT_TRUE(launched[1].endsWith(Q(" /C:13 /W:"))) << launched[1].toStdString();
-    EXPECT_EQ(Query(Q("SELECT H.SupplierCode, H.Amount, B.Code FROM Pay_H H JOIN Pay_B B ON B.HeaderID = H.ID "
-                      "WHERE H.\"No\" NOT IN ('Y0', 'Y1') ORDER BY H.ID"),
-                    {"SupplierCode", "Amount", "Code"}),
-              QStringList({"SP01|35000|振込", "SP02|10000|振込", "SP05|9999.99|振込"}));
+    EXPECT_EQ(
+        Query(Q("SELECT H.SupplierCode, H.Amount, B.Code FROM Pay_H H JOIN Pay_B B ON B.HeaderID = H.ID "
+                "WHERE H.\"No\" NOT IN ('Y0', 'Y1') ORDER BY H.ID"),
+              {"SupplierCode", "Amount", "Code"}),
+        QStringList({"SP01|35000|振込", "SP02|10000|振込", "SP05|9999.99|振込"}));
     EXPECT_EQ(Cells(*view, 3), QStringList({"SP03", "SP04"}));
     EXPECT_EQ(view->CountLabel()->text(), Q("件数：2件"));
 
@@ -439,14 +467,20 @@ TEST_F(ReportScheduleTest, TransferRequests)
 // row; under grouping subtotal and total rows open nothing.
 TEST_F(ReportScheduleTest, StockRowEdits)
 {
-    Insert("StockChange", {{"No", "M0"}, {"Date", QDate(2004, 5, 14)}, {"ItemCode", "I001"}, {"Type", 0},
-                           {"InNumber", Yen("0")}, {"OutNumber", Yen("0")}},
+    Insert("StockChange",
+           {{"No", "M0"},
+            {"Date", QDate(2004, 5, 14)},
+            {"ItemCode", "I001"},
+            {"Type", 0},
+            {"InNumber", Yen("0")},
+            {"OutNumber", Yen("0")}},
            "M0");
     CShimeView* view = Show(22, [this] { m_frame->m_nPeriodShape = 3; });
     ASSERT_TRUE(view);
     ASSERT_EQ(Cells(*view, 1), QStringList({"M3", "M5", "M1", "M2", "M0", "M4", "M6", "M7"}));
     // Edit one after another through the dialog, answering its question.
-    auto edit = [&](int mode, int type, const char* quantity, const std::function<void(CStockChangeDlg&)>& check) {
+    auto edit = [&](int mode, int type, const char* quantity,
+                    const std::function<void(CStockChangeDlg&)>& check) {
         ScopedModalRunner runner([&](QDialog& dialog) {
             auto& stock = dynamic_cast<CStockChangeDlg&>(dialog);
             EXPECT_EQ(stock.Rules().GetMode(), mode);
@@ -475,12 +509,17 @@ TEST_F(ReportScheduleTest, StockRowEdits)
                               Movement{4, "M0", "0|0", 0, "2", {"出庫", "0", "2"}, "0|0|2"}}) {
         SCOPED_TRACE(m.name);
         ASSERT_TRUE(view->SelectOnlyRow(m.row));
-        EXPECT_EQ(edit(2, m.type, m.quantity, [&](CStockChangeDlg& stock) {
-            EXPECT_EQ(stock.Rules().m_nID, Id(m.name));
-            EXPECT_EQ(QString::number(stock.TypeCombo()->currentIndex()) + u'|' + stock.QuantityEdit()->text(), m.opens);
-        }), QStringList({question}));
+        EXPECT_EQ(edit(2, m.type, m.quantity,
+                       [&](CStockChangeDlg& stock) {
+                           EXPECT_EQ(stock.Rules().m_nID, Id(m.name));
+                           EXPECT_EQ(QString::number(stock.TypeCombo()->currentIndex()) + u'|' +
+                                         stock.QuantityEdit()->text(),
+                                     m.opens);
+                       }),
+                  QStringList({question}));
         EXPECT_EQ(view->List().Rows()[size_t(m.row)].texts.mid(4, 3), m.columns4to6);
-        EXPECT_EQ(Query(QStringLiteral("SELECT Type, InNumber, OutNumber FROM StockChange WHERE ID = %1").arg(Id(m.name)),
+        EXPECT_EQ(Query(QStringLiteral("SELECT Type, InNumber, OutNumber FROM StockChange WHERE ID = %1")
+                            .arg(Id(m.name)),
                         {"Type", "InNumber", "OutNumber"}),
                   QStringList({Q(m.stored)}));
     }
@@ -501,7 +540,8 @@ TEST_F(ReportScheduleTest, StockRowEdits)
         CCDSData records;
         COneRecord* r = records.AddNew();
         r->SetField(Q("ItemCode"), Q("I001"));
-        const std::pair<const char*, const char*> figures[] = {{"在庫数", t.stock}, {"StockJustNumber", t.target}, {"Cost", t.cost}};
+        const std::pair<const char*, const char*> figures[] = {
+            {"在庫数", t.stock}, {"StockJustNumber", t.target}, {"Cost", t.cost}};
         for (const auto& [field, value] : figures)
             r->SetField(Q(field), TextToMny(Q(value)));
         view->List().SetRecords(std::move(records));
@@ -516,7 +556,8 @@ TEST_F(ReportScheduleTest, StockRowEdits)
         const QStringList after = view->List().Rows()[0].texts;
         EXPECT_EQ(t.shown.isEmpty() ? after : QStringList({after[2], after[4], after[6]}),
                   t.shown.isEmpty() ? before : t.shown);
-        EXPECT_EQ(texts, t.shown.isEmpty() ? QStringList({question, Q("計算できません")}) : QStringList({question}));
+        EXPECT_EQ(texts,
+                  t.shown.isEmpty() ? QStringList({question, Q("計算できません")}) : QStringList({question}));
     }
 
     view = Show(33, [this] {

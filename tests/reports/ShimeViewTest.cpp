@@ -1,26 +1,26 @@
+#include "reports/ShimeView.h"
 #include "app/AppHome.h"
 #include "app/FindDialog.h"
 #include "app/MainFrame.h"
+#include "app/SlipPeriod.h"
 #include "app/ViewRegistry.h"
 #include "platform/data/Record.h"
-#include "platform/ui/FakeUi.h"
-#include "reports/ColumnWidthFile.h"
-#include "reports/RecordFields.h"
-#include "reports/ReportsModule.h"
-#include "reports/ShimeListCtrl.h"
-#include "reports/ShimeView.h"
-#include "resources/CommandIds.h"
-#include "app/SlipPeriod.h"
 #include "platform/forms/SelForm.h"
 #include "platform/ipc/ProcessLauncher.h"
+#include "platform/ui/FakeUi.h"
 #include "platform/ui/Modal.h"
 #include "platform/ui/UiServices.h"
 #include "reports/CloseInvoiceDlg.h"
+#include "reports/ColumnWidthFile.h"
 #include "reports/KurikoshiDlg.h"
-#include <QTableWidget>
+#include "reports/RecordFields.h"
+#include "reports/ReportsModule.h"
+#include "reports/ShimeListCtrl.h"
+#include "resources/CommandIds.h"
+#include "settings/SettingsFiles.h"
 #include <QComboBox>
 #include <QDateEdit>
-#include "settings/SettingsFiles.h"
+#include <QTableWidget>
 
 #include "settings/CounterInfo.h"
 #include <QDir>
@@ -38,7 +38,6 @@
 
 namespace
 {
-
 
 QStringList Column(const CShimeView& view, int column)
 {
@@ -142,11 +141,14 @@ class ShimeViewTest : public ::testing::Test
         Pump();
         ASSERT_TRUE(m_frame->IsConnected());
         Exec("INSERT INTO Customer(CustomerCode, Company, Section, Name, Day, TaxRoundType) VALUES"
-             "('K001', '青葉商事', '', '', 25, 2), ('K002', '赤坂物産', '', '', 25, 1), ('K009', '九段', '', '', 20, 1)");
-        Exec("INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, Total, "
+             "('K001', '青葉商事', '', '', 25, 2), ('K002', '赤坂物産', '', '', 25, 1), ('K009', '九段', '', "
+             "'', 20, 1)");
+        Exec("INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, "
+             "Total, "
              "SeikyuID) VALUES ('S1', '2004-05-10', 'K001', 0, 1, 12340000, 12340000, 0, 12340000, 0),"
              "('S2', '2004-05-12', 'K002', 0, 1, 100000000, 100000000, 0, 100000000, 0)");
-        Exec("INSERT INTO Sales_Close(No, \"Date\", CustomerCode, CloseDate, CollectDate, Status, TudoFlg) VALUES"
+        Exec("INSERT INTO Sales_Close(No, \"Date\", CustomerCode, CloseDate, CollectDate, Status, TudoFlg) "
+             "VALUES"
              "('C1', '2004-04-25', 'K001', '2004-04-25', '2004-05-10', 0, 0),"
              "('C2', '2004-04-25', 'K002', '2004-04-25', '2004-05-10', 0, 0)");
     }
@@ -208,8 +210,9 @@ TEST_F(ShimeViewTest, ClosingCandidatesCarryOverWidthsSortAndFind)
     // A partner already closed in the list: refused, nothing changes.
     view->List().Records().GetAt(0)->SetField(QStringLiteral("ID"), 5);
     m_frame->ExecuteCommand(ID_REPORT_CARRY_OVER);
-    EXPECT_EQ(m_ui.Prompt().Texts(),
-              QStringList({QStringLiteral("すでに締め済みのデータがありますので、繰越設定は変更できません。")}));
+    EXPECT_EQ(
+        m_ui.Prompt().Texts(),
+        QStringList({QStringLiteral("すでに締め済みのデータがありますので、繰越設定は変更できません。")}));
     EXPECT_TRUE(m_frame->QueryCommandState(ID_REPORT_CARRY_OVER).checked);
     EXPECT_EQ(FileBytes(file).toHex(), "0130");
     m_ui.Prompt().Clear();
@@ -257,7 +260,8 @@ TEST_F(ShimeViewTest, SchedulesAndEmptyLists)
     m_ui.Prompt().Clear();
     view = Show(9, QDate(2004, 5, 25), 25);
     ASSERT_TRUE(view);
-    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({QStringLiteral("指定された期間の対象データはありませんでした。")}));
+    EXPECT_EQ(m_ui.Prompt().Texts(),
+              QStringList({QStringLiteral("指定された期間の対象データはありませんでした。")}));
 }
 
 // The settled mark of the billed list writes every selected closing.
@@ -294,8 +298,9 @@ TEST_F(ShimeViewTest, SettledMarkClick)
     view->OnMarkClick(1);
     EXPECT_EQ(settled(), 2);
     EXPECT_EQ(view->List().Rows()[0].mark, 1);
-    EXPECT_EQ(m_ui.Prompt().Texts(),
-              QStringList(2, QStringLiteral("入金済みにしますか？※入金済みにしても入金データは変更されません。")));
+    EXPECT_EQ(
+        m_ui.Prompt().Texts(),
+        QStringList(2, QStringLiteral("入金済みにしますか？※入金済みにしても入金データは変更されません。")));
     EXPECT_EQ(m_ui.Prompt().Calls()[0].defaultButton, IDCANCEL);
 }
 
@@ -495,7 +500,8 @@ TEST_F(ShimeViewTest, CarryForwardDialog)
     EXPECT_EQ(CKurikoshiRules::ProposedDate(QDate(), today), QDate(2024, 3, 31));
     EXPECT_EQ(CKurikoshiRules::ProposedDate(QDate(2023, 3, 31), today), QDate(2023, 4, 1));
     EXPECT_EQ(CKurikoshiRules::PreviousText(QDate()), QStringLiteral("前回の繰越日：なし"));
-    EXPECT_EQ(CKurikoshiRules::PreviousText(QDate(2023, 3, 1)), QStringLiteral("前回の繰越日：2023年03月01日"));
+    EXPECT_EQ(CKurikoshiRules::PreviousText(QDate(2023, 3, 1)),
+              QStringLiteral("前回の繰越日：2023年03月01日"));
     struct Check {
         QDate date, previous;
         const char* message;
@@ -534,8 +540,10 @@ TEST_F(ShimeViewTest, CarryForwardDialog)
     const struct {
         int result;
         const char* message;
-    } backups[] = {{0, "処理を中止します。"}, {-1, "バックアップに失敗しました。"},
-                   {-100, "バックアップとデータベースへの接続に失敗しました。アプリケーションを終了してもう一度起動しなおしてください。"}};
+    } backups[] = {{0, "処理を中止します。"},
+                   {-1, "バックアップに失敗しました。"},
+                   {-100, "バックアップとデータベースへの接続に失敗しました。アプリケーションを終了してもう一"
+                          "度起動しなおしてください。"}};
     for (const auto& b : backups) {
         dialog.m_backup = [&] { return b.result; };
         m_ui.Prompt().QueueAnswers({IDOK});
@@ -591,7 +599,8 @@ TEST_F(ShimeViewTest, BilledListPeriodShapes)
         EXPECT_EQ(view->PeriodLabel()->text(), QString::fromUtf8(c.caption));
         QStringList numbers;
         for (int i = 0; i < view->List().Records().GetCount(); ++i)
-            numbers << view->List().Records().GetAt(i)->GetOneField(QString(), QStringLiteral("No"))->GetText();
+            numbers
+                << view->List().Records().GetAt(i)->GetOneField(QString(), QStringLiteral("No"))->GetText();
         EXPECT_EQ(numbers, c.numbers) << c.shape;
         EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数：%1件").arg(c.numbers.size()));
     }
@@ -611,8 +620,9 @@ TEST_F(ShimeViewTest, BilledListDatesShowWhole)
     for (int column : {1, 2}) {
         const QModelIndex cell = list->model()->index(0, column);
         ASSERT_EQ(cell.data().toString(), QStringLiteral("2026/12/31"));
-        EXPECT_EQ(MakeShortString([&fm](const QString& t) { return fm.horizontalAdvance(t); }, cell.data().toString(),
-                                  list->visualRect(cell).width(), CellTextMargin(column)),
+        EXPECT_EQ(MakeShortString([&fm](const QString& t) { return fm.horizontalAdvance(t); },
+                                  cell.data().toString(), list->visualRect(cell).width(),
+                                  CellTextMargin(column)),
                   QStringLiteral("2026/12/31"))
             << column;
     }
@@ -860,18 +870,20 @@ TEST_F(ShimeViewTest, CarryOverSwitchInTheBilledLists)
     Exec("UPDATE Customer SET Collect = 10000000 WHERE CustomerCode = 'K001'");
     Exec("INSERT INTO Sales_Close(No, \"Date\", CustomerCode, CloseDate, CollectDate, Status, TudoFlg) VALUES"
          "('C3', '2004-05-25', 'K001', '2004-05-25', '2004-06-10', 0, 1)");
-    Exec("INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, "
-         "Total, SeikyuID) SELECT 'S3', '2004-05-20', 'K001', 0, 2, 20000000, 20000000, 1000000, 21000000, ID "
-         "FROM Sales_Close WHERE No = 'C3'");
+    Exec(
+        "INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, "
+        "Total, SeikyuID) SELECT 'S3', '2004-05-20', 'K001', 0, 2, 20000000, 20000000, 1000000, 21000000, ID "
+        "FROM Sales_Close WHERE No = 'C3'");
     Exec("INSERT INTO Receipt_H(No, \"Date\", CustomerCode, Amount, SeikyuID, CloseID) "
          "SELECT 'R3', '2004-05-21', 'K001', 3000000, ID, 0 FROM Sales_Close WHERE No = 'C3'");
     Exec("INSERT INTO Supplier(SupplierCode, Company, Section, Name, Day, Collect) VALUES"
          "('P001', '北港資材', '', '', 25, 5000000)");
     Exec("INSERT INTO Stock_Close(No, \"Date\", SupplierCode, CloseDate, CollectDate, Status, TudoFlg) VALUES"
          "('D3', '2004-05-25', 'P001', '2004-05-25', '2004-06-30', 0, 1)");
-    Exec("INSERT INTO Stock_H(No, \"Date\", SupplierCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, "
-         "Total, SeikyuID) SELECT 'T3', '2004-05-20', 'P001', 0, 2, 40000000, 40000000, 2000000, 42000000, ID "
-         "FROM Stock_Close WHERE No = 'D3'");
+    Exec(
+        "INSERT INTO Stock_H(No, \"Date\", SupplierCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, "
+        "Total, SeikyuID) SELECT 'T3', '2004-05-20', 'P001', 0, 2, 40000000, 40000000, 2000000, 42000000, ID "
+        "FROM Stock_Close WHERE No = 'D3'");
     Exec("INSERT INTO Pay_H(No, \"Date\", SupplierCode, Amount, SeikyuID, CloseID) "
          "SELECT 'Y3', '2004-05-21', 'P001', 10000000, ID, 0 FROM Stock_Close WHERE No = 'D3'");
     m_ui.Clock().SetToday(QDate(2004, 6, 10));

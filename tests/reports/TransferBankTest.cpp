@@ -23,8 +23,8 @@
 namespace
 {
 
-const QStringList kFeeFields{QStringLiteral("PaymentType"), QStringLiteral("BankType"), QStringLiteral("Money"),
-                             QStringLiteral("Fee")};
+const QStringList kFeeFields{QStringLiteral("PaymentType"), QStringLiteral("BankType"),
+                             QStringLiteral("Money"), QStringLiteral("Fee")};
 
 class TransferBankTest : public ReportFixture
 {
@@ -32,16 +32,18 @@ class TransferBankTest : public ReportFixture
     // The fee records of the stored accounts, in the order they were written.
     QStringList FeeRows()
     {
-        return Table(Rows(QStringLiteral("SELECT B.HeaderID, B.PaymentType, B.BankType, B.Money, B.Fee FROM Bank_B AS B "
-                                         "ORDER BY B.ID")),
+        return Table(Rows(QStringLiteral(
+                         "SELECT B.HeaderID, B.PaymentType, B.BankType, B.Money, B.Fee FROM Bank_B AS B "
+                         "ORDER BY B.ID")),
                      {QStringLiteral("HeaderID"), QStringLiteral("PaymentType"), QStringLiteral("BankType"),
                       QStringLiteral("Money"), QStringLiteral("Fee")});
     }
     QStringList Accounts()
     {
-        return Table(Rows(QStringLiteral("SELECT ID, Bank, BankAccountType, BankOnesName FROM Bank_H ORDER BY ID")),
-                     {QStringLiteral("ID"), QStringLiteral("Bank"), QStringLiteral("BankAccountType"),
-                      QStringLiteral("BankOnesName")});
+        return Table(
+            Rows(QStringLiteral("SELECT ID, Bank, BankAccountType, BankOnesName FROM Bank_H ORDER BY ID")),
+            {QStringLiteral("ID"), QStringLiteral("Bank"), QStringLiteral("BankAccountType"),
+             QStringLiteral("BankOnesName")});
     }
     // The twelve rows a save of these bounds and fees must leave for `id`.
     static QStringList Expected(int id, const QStringList& bounds, const QStringList& fees)
@@ -49,8 +51,9 @@ class TransferBankTest : public ReportFixture
         const char* const relations[] = {"1|1", "1|2", "1|3", "0|3"};
         QStringList rows;
         for (int i = 0; i < 12; ++i)
-            rows << QStringLiteral("%1|%2|%3|%4").arg(id).arg(QString::fromLatin1(relations[i % 4]),
-                                                          bounds[i / 4], fees[i]);
+            rows << QStringLiteral("%1|%2|%3|%4")
+                        .arg(id)
+                        .arg(QString::fromLatin1(relations[i % 4]), bounds[i / 4], fees[i]);
         return rows;
     }
 
@@ -73,12 +76,14 @@ TEST_F(TransferBankTest, LoadsTheTwelveFeesAndSavingTwiceLeavesOneAccountOfTwelv
     EXPECT_EQ(rules.m_nAccountType, -1);
     EXPECT_EQ(rules.m_strBound1, QStringLiteral("10000"));
     EXPECT_EQ(rules.m_strBound2, QStringLiteral("30000"));
-    const QStringList stored{"220", "330", "440", "550", "440", "550", "660", "770", "330", "770", "880", "990"};
+    const QStringList stored{"220", "330", "440", "550", "440", "550",
+                             "660", "770", "330", "770", "880", "990"};
     EXPECT_EQ(QStringList(rules.m_fees.begin(), rules.m_fees.end()), stored);
     EXPECT_TRUE(rules.m_bBound2Enabled);
     EXPECT_EQ(std::count(rules.m_feeEnabled.begin(), rules.m_feeEnabled.end(), true), 12);
 
-    const QStringList fees{"100", "200", "300", "400", "110", "210", "310", "410", "120", "220", "320", "420"};
+    const QStringList fees{"100", "200", "300", "400", "110", "210",
+                           "310", "410", "120", "220", "320", "420"};
     std::copy(fees.begin(), fees.end(), rules.m_fees.begin());
     rules.m_strBound1 = QStringLiteral("20000");
     rules.m_strBound2 = QStringLiteral("50000");
@@ -89,7 +94,8 @@ TEST_F(TransferBankTest, LoadsTheTwelveFeesAndSavingTwiceLeavesOneAccountOfTwelv
     ASSERT_EQ(rules.Save(), 1);
     EXPECT_NE(rules.m_nID, first);
     EXPECT_FALSE(m_data.InTransaction());
-    EXPECT_EQ(Accounts(), QStringList{QStringLiteral("%1|三井住友銀行|1|株式会社コルヴァンタ").arg(rules.m_nID)});
+    EXPECT_EQ(Accounts(),
+              QStringList{QStringLiteral("%1|三井住友銀行|1|株式会社コルヴァンタ").arg(rules.m_nID)});
     EXPECT_EQ(FeeRows(), Expected(rules.m_nID, {"0", "20000", "50000"}, fees));
 
     CTransferBankRules reopened(m_data);
@@ -234,7 +240,7 @@ class TransferFeeCommandTest : public ::testing::Test
         QString err;
         EXPECT_EQ(m_frame->GetMakeMsgID().GetDataList(request, result, err), 1) << err.toStdString();
         return result.GetCount() > 0 && result.GetAt(0)->GetCount() > 0 ? result.GetAt(0)->GetAt(0)->GetText()
-                                                                         : QString();
+                                                                        : QString();
     }
     void Exec(const char* sql)
     {
@@ -292,9 +298,10 @@ TEST_F(TransferFeeCommandTest, TheMenuCommandOpensTheDialogAndSavesThroughIt)
               1);
     EXPECT_EQ(Value("SELECT count(*) FROM Bank_H"), QStringLiteral("1"));
     EXPECT_EQ(Value("SELECT Bank || '/' || BankAccountType FROM Bank_H"), QStringLiteral("みずほ銀行/0"));
-    EXPECT_EQ(Value("SELECT group_concat(Money || ':' || Fee, ' ') FROM (SELECT Money / 10000 AS Money, "
-                    "Fee / 10000 AS Fee FROM Bank_B ORDER BY ID)"),
-              QStringLiteral("0:100 0:200 0:300 0:400 30000:500 30000:600 30000:700 30000:800 0:0 0:0 0:0 0:0"));
+    EXPECT_EQ(
+        Value("SELECT group_concat(Money || ':' || Fee, ' ') FROM (SELECT Money / 10000 AS Money, "
+              "Fee / 10000 AS Fee FROM Bank_B ORDER BY ID)"),
+        QStringLiteral("0:100 0:200 0:300 0:400 30000:500 30000:600 30000:700 30000:800 0:0 0:0 0:0 0:0"));
 
     Exec("CREATE TRIGGER refuse_fee BEFORE INSERT ON Bank_B BEGIN SELECT RAISE(ABORT, 'refused'); END");
     EXPECT_EQ(Run([](CTransferBankDlg& dlg) {
@@ -307,8 +314,9 @@ TEST_F(TransferFeeCommandTest, TheMenuCommandOpensTheDialogAndSavesThroughIt)
                   return int(QDialog::Rejected);
               }),
               1);
-    EXPECT_EQ(Value("SELECT Bank || '/' || (SELECT count(*) FROM Bank_B WHERE HeaderID = Bank_H.ID) FROM Bank_H"),
-              QStringLiteral("みずほ銀行/12"));
+    EXPECT_EQ(
+        Value("SELECT Bank || '/' || (SELECT count(*) FROM Bank_B WHERE HeaderID = Bank_H.ID) FROM Bank_H"),
+        QStringLiteral("みずほ銀行/12"));
     ASSERT_FALSE(m_ui.Prompt().Texts().isEmpty());
     EXPECT_TRUE(m_ui.Prompt().Texts().last().startsWith(QStringLiteral("データの追加に失敗しました(H)。")));
 

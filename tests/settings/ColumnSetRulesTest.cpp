@@ -293,7 +293,8 @@ TEST(ColumnSetRules, DamagedFactoryFileIsBuiltAgainAndOnlyAFailedBuildIsReported
     EXPECT_FALSE(rules.Open());
     EXPECT_TRUE(rules.GetLeftCaptions().isEmpty());
     EXPECT_TRUE(rules.GetRightCaptions().isEmpty());
-    EXPECT_EQ(db.Prompt().Texts(), QStringList{U("列情報の取得に失敗しました。\n再インストールしてください。")});
+    EXPECT_EQ(db.Prompt().Texts(),
+              QStringList{U("列情報の取得に失敗しました。\n再インストールしてください。")});
     EXPECT_FALSE(rules.OnOK());
     EXPECT_FALSE(QFileInfo::exists(db.DisplayPath()));
 }

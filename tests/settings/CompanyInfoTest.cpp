@@ -6,11 +6,11 @@
 #include "settings/CompanyInfo.h"
 #include "settings/dlg/CompanyInfoDlg.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QApplication>
-#include <QKeyEvent>
 
 namespace
 {
@@ -45,8 +45,13 @@ TEST(CompanyInfo, SplitJoinAndPrintedForms)
         const char* zip;
         const char* zip1;
         const char* zip2;
-    } zips[] = {{"123-4567", "123", "4567"}, {"123-", "123", ""}, {"1234567", "", "1234567"},
-                {"-", "", ""},               {"1", "1", ""},      {"1-2-3", "2", "3"}, {"", "", ""}};
+    } zips[] = {{"123-4567", "123", "4567"},
+                {"123-", "123", ""},
+                {"1234567", "", "1234567"},
+                {"-", "", ""},
+                {"1", "1", ""},
+                {"1-2-3", "2", "3"},
+                {"", "", ""}};
     for (const auto& z : zips) {
         QString a, b;
         F::SplitPostcode(U(z.zip), a, b);
@@ -58,8 +63,12 @@ TEST(CompanyInfo, SplitJoinAndPrintedForms)
         const char* p1;
         const char* p2;
         const char* p3;
-    } tels[] = {{"03-1234-5678", "03", "1234", "5678"}, {"--5678", "", "", "5678"}, {"0312345678", "", "", "0312345678"},
-                {"03-5678", "03", "", "5678"},         {"03", "03", "", ""},        {"1-2-3-4", "1", "2", "4"},
+    } tels[] = {{"03-1234-5678", "03", "1234", "5678"},
+                {"--5678", "", "", "5678"},
+                {"0312345678", "", "", "0312345678"},
+                {"03-5678", "03", "", "5678"},
+                {"03", "03", "", ""},
+                {"1-2-3-4", "1", "2", "4"},
                 {"", "", "", ""}};
     for (const auto& t : tels) {
         QString a, b, c;
@@ -76,9 +85,22 @@ TEST(CompanyInfo, SplitJoinAndPrintedForms)
     const QStringList texts = rules.SaveTexts();
     ASSERT_EQ(texts.size(), 16);
     ASSERT_EQ(F::SaveFileNames().size(), 16);
-    const QStringList expected{U("株式会社テスト"), "", "", "100-", U("一〇〇-"), "100", U("１００"),
-                               U("千代田区1-2\r\nｶﾞｰﾃﾞﾝ"), U("千代田区一-二\r\nガーデン"), "--5678", U("--五六七八"),
-                               "5678", "", "", "", ""};
+    const QStringList expected{U("株式会社テスト"),
+                               "",
+                               "",
+                               "100-",
+                               U("一〇〇-"),
+                               "100",
+                               U("１００"),
+                               U("千代田区1-2\r\nｶﾞｰﾃﾞﾝ"),
+                               U("千代田区一-二\r\nガーデン"),
+                               "--5678",
+                               U("--五六七八"),
+                               "5678",
+                               "",
+                               "",
+                               "",
+                               ""};
     EXPECT_EQ(texts, expected);
     EXPECT_EQ(F::JoinParts({"", "", ""}), QString());
     EXPECT_EQ(F::JoinParts({"03", "", ""}), "03--");
@@ -90,8 +112,9 @@ TEST(CompanyInfo, SplitJoinAndPrintedForms)
         F::Field field;
         const char* text;
         F::Field next;
-    } moves[] = {{F::ZIP1, "100", F::ZIP2},   {F::ZIP1, "10", F::NO_FIELD}, {F::ZIP2, "0004", F::ADDRESS},
-                 {F::TEL3, "5678", F::FAX1},  {F::FAX3, "5678", F::ACCOUNT}, {F::TEL1, "0312", F::NO_FIELD},
+    } moves[] = {{F::ZIP1, "100", F::ZIP2},      {F::ZIP1, "10", F::NO_FIELD},
+                 {F::ZIP2, "0004", F::ADDRESS},  {F::TEL3, "5678", F::FAX1},
+                 {F::FAX3, "5678", F::ACCOUNT},  {F::TEL1, "0312", F::NO_FIELD},
                  {F::TEL2, "1234", F::NO_FIELD}, {F::FAX3, "567", F::NO_FIELD}};
     for (const auto& m : moves)
         EXPECT_EQ(F::NextFocus(m.field, m.text), m.next) << int(m.field) << " " << m.text;

@@ -29,8 +29,7 @@ TEST(CompanyText, PrintedForms)
         // Byte by byte: a full-width character is two bytes, two zeros.
         {ToFullWidthDigits, "1２", "１００"},
         {ToVerticalDigits, "２", "〇〇"},
-        {ToVerticalText, "港区1-2-3 ｶﾞｰﾃﾞﾝﾊﾟｰｸ B棟\r\n５階",
-         "港区一-二-三 ガーデンパーク Ｂ棟\r\n五階"},
+        {ToVerticalText, "港区1-2-3 ｶﾞｰﾃﾞﾝﾊﾟｰｸ B棟\r\n５階", "港区一-二-三 ガーデンパーク Ｂ棟\r\n五階"},
         {ToVerticalText, "1－2", "一-二"},
         {ToVerticalText, "カ゛ハ゜ホ゛", "ガパボ"},
         {ToVerticalText, "ウ゛ｳﾞ", "ウ゛ウ゛"},

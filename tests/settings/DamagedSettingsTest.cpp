@@ -79,9 +79,8 @@ TEST(DamagedSettingsFile, OkAfterARefusedResetSaysSoAndKeepsTheEdits)
              counter = std::make_unique<CCounterSetModel>(COUNTER_RECEIPT);
              counter->Open();
              counter->m_strPrefix = "R";
-             return std::function<int()>([&] {
-                 return counter->OnOK() == CCounterSetModel::CHECK_OK ? 1 : -1;
-             });
+             return std::function<int()>(
+                 [&] { return counter->OnOK() == CCounterSetModel::CHECK_OK ? 1 : -1; });
          },
          [] {
              CCounterInfo info;

@@ -12,7 +12,8 @@
 #include <QDirIterator>
 #include <QMap>
 
-namespace {
+namespace
+{
 
 const QString kMain = QString::fromUtf8("本社");
 const QString kDone = QString::fromUtf8("バックアップしました");
@@ -20,8 +21,9 @@ const QString kRestored = QString::fromUtf8("復元しました");
 
 // The current database "本社" with two products, a slip file, a default and
 // environment settings, connected.
-class DbBackup : public CDbAdminTest {
-protected:
+class DbBackup : public CDbAdminTest
+{
+  protected:
     void SetUp() override
     {
         m_ui.Clock().Set(QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)));
@@ -51,8 +53,10 @@ TEST_F(DbBackup, BackupChangeRestoreGivesTheBackedUpDataBack)
     m_dialogs.QueueFolder(backup);
     EXPECT_EQ(BackupDatabase(m_session, 1), 1);
     EXPECT_EQ(LastText(), kDone);
-    EXPECT_TRUE(Texts().first().startsWith(QString::fromUtf8("データベース「本社」のバックアップを行ないます。")));
-    EXPECT_TRUE(Texts().first().endsWith(QString::fromUtf8("(オリジナルフォームや電話帳データは含まれません)。")));
+    EXPECT_TRUE(
+        Texts().first().startsWith(QString::fromUtf8("データベース「本社」のバックアップを行ないます。")));
+    EXPECT_TRUE(
+        Texts().first().endsWith(QString::fromUtf8("(オリジナルフォームや電話帳データは含まれません)。")));
     EXPECT_EQ(m_session.m_nReleases, 1);
     EXPECT_EQ(m_session.m_nConnects, 1);
     EXPECT_EQ(m_dialogs.m_folderCalls.first(),
@@ -60,9 +64,11 @@ TEST_F(DbBackup, BackupChangeRestoreGivesTheBackedUpDataBack)
                            QString::fromUtf8("データをバックアップするフォルダを指定してください。")}));
 
     // The identity file, byte for byte, and the folder remembered for next time.
-    const QByteArray info = Cp932::Encode(QString::fromUtf8(
-        "『Corvanta／販売』データバックアップ\r\nデータベース名：本社\r\nバックアップ元フォルダ：%1\r\n"
-        "バックアップ日時：2024/05/06 07:08:09\r\n処理：データバックアップ\r\n").arg(m_strFolder));
+    const QByteArray info = Cp932::Encode(
+        QString::fromUtf8(
+            "『Corvanta／販売』データバックアップ\r\nデータベース名：本社\r\nバックアップ元フォルダ：%1\r\n"
+            "バックアップ日時：2024/05/06 07:08:09\r\n処理：データバックアップ\r\n")
+            .arg(m_strFolder));
     EXPECT_EQ(GetFile(backup + "/Buinf.sys"), info);
     EXPECT_EQ(GetFile(m_strFolder + "/Budefdir.dat"), Cp932::Encode(backup));
     EXPECT_EQ(GetFile(backup + "/Files/0001.vrh"), "slip 1");
@@ -76,11 +82,13 @@ TEST_F(DbBackup, BackupChangeRestoreGivesTheBackedUpDataBack)
     m_dialogs.QueueFolder(backup + "/");
     EXPECT_EQ(BackupDatabase(m_session, 3), 1);
     EXPECT_EQ(m_dialogs.m_folderCalls.last().first(), backup);
-    EXPECT_EQ(Texts().first(), QString::fromUtf8("指定されたフォルダにはファイルが存在しています。\nこれらのファイルを上書きしてよろしいですか？"));
+    EXPECT_EQ(Texts().first(), QString::fromUtf8("指定されたフォルダにはファイルが存在しています。\nこれらの"
+                                                 "ファイルを上書きしてよろしいですか？"));
     EXPECT_EQ(QDir(backup + "/Files").entryList(QDir::Files), QStringList{"0001.vrh"});
     EXPECT_EQ(m_session.m_nConnects, 2);
     EXPECT_EQ(GetFile(m_strFolder + "/Budefdir.dat"), Cp932::Encode(backup));
-    EXPECT_TRUE(GetFile(backup + "/Buinf.sys").endsWith(Cp932::Encode(QString::fromUtf8("処理：繰越処理時のバックアップ\r\n"))));
+    EXPECT_TRUE(GetFile(backup + "/Buinf.sys")
+                    .endsWith(Cp932::Encode(QString::fromUtf8("処理：繰越処理時のバックアップ\r\n"))));
 
     // Change everything, then restore.
     Sql(Data(), "DELETE FROM Item WHERE ItemCode = 'A1'");
@@ -124,8 +132,10 @@ TEST_F(DbBackup, BackupChangeRestoreGivesTheBackedUpDataBack)
     m_ui.Prompt().QueueAnswers({IDYES});
     m_session.m_nReleases = 0;
     EXPECT_EQ(RestoreDatabase(m_session), 0);
-    EXPECT_EQ(LastText(), QString::fromUtf8("指定されたフォルダは『Corvanta／販売』で使用しているデータベースフォルダです。\n"
-                                            "このフォルダから復元することはできません。"));
+    EXPECT_EQ(
+        LastText(),
+        QString::fromUtf8("指定されたフォルダは『Corvanta／販売』で使用しているデータベースフォルダです。\n"
+                          "このフォルダから復元することはできません。"));
     EXPECT_EQ(m_session.m_nReleases, 0);
     EXPECT_EQ(GetFile(m_strFolder + "/BupTmp/MSettingInfo.dat"), "settings B");
     EXPECT_EQ(QDir(m_strFolder + "/BupTmp/Files").entryList(QDir::Files), QStringList{"0002.vrh"});
@@ -142,23 +152,27 @@ TEST_F(DbBackup, BackupRefusals)
     EXPECT_EQ(BackupDatabase(m_session, 2), -1);
     EXPECT_EQ(m_session.m_nActivations, 1);
     EXPECT_TRUE(m_dialogs.m_folderCalls.isEmpty());
-    EXPECT_EQ(LastText(), QString::fromUtf8("データベースをバックアップするには、メニュー画面以外の『Corvanta／販売』の各画面を"
-                                            "閉じる必要があります。\n各画面を閉じてから再度バックアップ操作を行ってください。"));
+    EXPECT_EQ(LastText(),
+              QString::fromUtf8(
+                  "データベースをバックアップするには、メニュー画面以外の『Corvanta／販売』の各画面を"
+                  "閉じる必要があります。\n各画面を閉じてから再度バックアップ操作を行ってください。"));
     m_session.m_manager.SetOtherUsers(0);
 
     // A database operation under way.
     QString err;
     ASSERT_EQ(Data().BeginTransaction(err), 1);
     EXPECT_EQ(BackupDatabase(m_session, 3), -1);
-    EXPECT_EQ(LastText(), QString::fromUtf8("現在、データベース処理が行われているためバックアップできません。\n"
-                                            "処理が終了してから再度操作してください。"));
+    EXPECT_EQ(LastText(),
+              QString::fromUtf8("現在、データベース処理が行われているためバックアップできません。\n"
+                                "処理が終了してから再度操作してください。"));
     ASSERT_EQ(Data().Rollback(err), 1);
 
     // Any other refusal leaves the file open, so nothing is copied.
     m_session.m_forcedRelease = -2;
     m_dialogs.QueueFolder(Path("never"));
     EXPECT_EQ(BackupDatabase(m_session, 3), -1);
-    EXPECT_EQ(LastText(), QString::fromUtf8("現在のデータベースとの接続を切ることができません。\n切り替えができません。"));
+    EXPECT_EQ(LastText(), QString::fromUtf8(
+                              "現在のデータベースとの接続を切ることができません。\n切り替えができません。"));
     EXPECT_TRUE(m_dialogs.m_folderCalls.isEmpty());
     m_session.m_forcedRelease.reset();
     m_dialogs.Clear();
@@ -173,11 +187,13 @@ TEST_F(DbBackup, BackupRefusals)
     m_ui.Prompt().Clear();
     m_ui.Prompt().QueueAnswers({IDOK, IDOK, IDOK, IDOK, IDOK, IDYES});
     EXPECT_EQ(BackupDatabase(m_session, 1), 0);
-    const QString forbidden = QString::fromUtf8("指定されたフォルダは『Corvanta／販売』で使用しているデータベースフォルダです。\n"
-                                                "このフォルダにバックアップすることはできません。");
-    EXPECT_EQ(Texts().mid(1), QStringList({forbidden, forbidden, forbidden, forbidden,
-                                           QString::fromUtf8("指定されたフォルダは存在しません。\nフォルダを作成しますか？"),
-                                           QString::fromUtf8("フォルダを作成できませんでした。\n") + Path("plain/sub")}));
+    const QString forbidden =
+        QString::fromUtf8("指定されたフォルダは『Corvanta／販売』で使用しているデータベースフォルダです。\n"
+                          "このフォルダにバックアップすることはできません。");
+    EXPECT_EQ(Texts().mid(1),
+              QStringList({forbidden, forbidden, forbidden, forbidden,
+                           QString::fromUtf8("指定されたフォルダは存在しません。\nフォルダを作成しますか？"),
+                           QString::fromUtf8("フォルダを作成できませんでした。\n") + Path("plain/sub")}));
     EXPECT_EQ(m_dialogs.m_folderCalls.size(), 6);
     EXPECT_EQ(m_dialogs.m_folderCalls[5].first(), Path("plain/sub")); // proposes what was typed
     EXPECT_TRUE(m_session.m_manager.IsConnected());
@@ -190,7 +206,8 @@ TEST_F(DbBackup, BackupRefusals)
     m_dialogs.QueueFolder(Path("blocked"));
     m_ui.Prompt().Clear();
     EXPECT_EQ(BackupDatabase(m_session, 3), 0);
-    EXPECT_EQ(Texts(), QStringList{QString::fromUtf8("フォルダを作成できませんでした。\n") + Path("blocked/Files")});
+    EXPECT_EQ(Texts(),
+              QStringList{QString::fromUtf8("フォルダを作成できませんでした。\n") + Path("blocked/Files")});
     EXPECT_EQ(m_dialogs.m_folderCalls.last().first(), Path("blocked"));
 
     // A folder whose "Files" or "Other" links to a database's own: the
@@ -211,8 +228,9 @@ TEST_F(DbBackup, BackupRefusals)
     QDir().mkpath(Path("bad/Buinf.sys"));
     m_dialogs.QueueFolder(Path("bad"));
     EXPECT_EQ(BackupDatabase(m_session, 3), -1);
-    EXPECT_EQ(LastText(), QString::fromUtf8("バックアップできませんでした。\nバックアップ先のディスク容量が少ない場合は"
-                                            "空き容量を充分確保してからバックアップしてください。"));
+    EXPECT_EQ(LastText(),
+              QString::fromUtf8("バックアップできませんでした。\nバックアップ先のディスク容量が少ない場合は"
+                                "空き容量を充分確保してからバックアップしてください。"));
     EXPECT_FALSE(QFileInfo::exists(m_strFolder + "/Budefdir.dat"));
 
     // Without a connection there is nothing to release: the backup goes on
@@ -257,10 +275,12 @@ TEST_F(DbBackup, RestoreRefusalsAndRollback)
     four.truncate(info.lastIndexOf("\r\n", info.size() - 3) + 2);
     ASSERT_TRUE(PutFile(backup + "/Buinf.sys", four));
     EXPECT_EQ(restore(backup), 0);
-    EXPECT_EQ(LastText(), QString::fromUtf8("指定されたフォルダのバックアップデータが不正です。\n復元できません。"));
+    EXPECT_EQ(LastText(),
+              QString::fromUtf8("指定されたフォルダのバックアップデータが不正です。\n復元できません。"));
     ASSERT_TRUE(PutFile(backup + "/Buinf.sys", info + "\r\n")); // six lines
     EXPECT_EQ(restore(backup), 0);
-    EXPECT_EQ(LastText(), QString::fromUtf8("指定されたフォルダのバックアップデータが不正です。\n復元できません。"));
+    EXPECT_EQ(LastText(),
+              QString::fromUtf8("指定されたフォルダのバックアップデータが不正です。\n復元できません。"));
     ASSERT_TRUE(PutFile(backup + "/Buinf.sys", info));
 
     // Without the database file; without the identity file (No is the default).
@@ -276,15 +296,18 @@ TEST_F(DbBackup, RestoreRefusalsAndRollback)
     m_ui.Prompt().Clear();
     m_ui.Prompt().QueueAnswers({IDNO});
     EXPECT_EQ(RestoreDatabase(m_session), 0);
-    EXPECT_EQ(LastText(), QString::fromUtf8("先に現在のデータをバックアップするなどしてから再度復元作業を行なってください"));
+    EXPECT_EQ(
+        LastText(),
+        QString::fromUtf8("先に現在のデータをバックアップするなどしてから再度復元作業を行なってください"));
     EXPECT_EQ(m_session.m_nReleases, 0);
 
     // Other screens open.
     m_session.m_manager.SetOtherUsers(1);
     m_dialogs.QueueRestoreAnswer(true);
     EXPECT_EQ(restore(backup), 0);
-    EXPECT_EQ(LastText(), QString::fromUtf8("データベースを復元するには、メニュー画面以外の『Corvanta／販売』の各画面を"
-                                            "閉じる必要があります。\n画面を閉じてから再度操作してください。"));
+    EXPECT_EQ(LastText(),
+              QString::fromUtf8("データベースを復元するには、メニュー画面以外の『Corvanta／販売』の各画面を"
+                                "閉じる必要があります。\n画面を閉じてから再度操作してください。"));
     m_session.m_manager.SetOtherUsers(0);
     EXPECT_EQ(Items(), 3);
 
@@ -301,7 +324,8 @@ TEST_F(DbBackup, RestoreRefusalsAndRollback)
     m_session.m_forcedRelease = -2;
     m_dialogs.QueueRestoreAnswer(true);
     EXPECT_EQ(restore(backup), 0);
-    EXPECT_EQ(LastText(), QString::fromUtf8("現在のデータベースとの接続を切ることができません。\n切り替えができません。"));
+    EXPECT_EQ(LastText(), QString::fromUtf8(
+                              "現在のデータベースとの接続を切ることができません。\n切り替えができません。"));
     m_session.m_forcedRelease.reset();
     EXPECT_EQ(m_session.m_nConnects, connects);
     EXPECT_TRUE(QDir(m_strFolder + "/BupTmp").entryList(QDir::Files).isEmpty());
@@ -314,7 +338,8 @@ TEST_F(DbBackup, RestoreRefusalsAndRollback)
     m_dialogs.QueueRestoreAnswer(true);
     EXPECT_EQ(restore(backup), 0);
     EXPECT_EQ(Texts().mid(Texts().size() - 1),
-              QStringList{QString::fromUtf8("いくつかのファイルの復元ができなかったため、復元前の状態に戻します。")});
+              QStringList{
+                  QString::fromUtf8("いくつかのファイルの復元ができなかったため、復元前の状態に戻します。")});
     ASSERT_TRUE(m_session.m_manager.IsConnected());
     EXPECT_EQ(Items(), 3);
     EXPECT_EQ(CountRows(Data(), TB_ITEM, "WHERE ItemCode = 'B1'"), 1);
@@ -326,8 +351,10 @@ TEST_F(DbBackup, RestoreRefusalsAndRollback)
     // The database folder itself is no backup of itself: refused before the release.
     const int releases = m_session.m_nReleases;
     EXPECT_EQ(restore(m_strFolder + "/"), 0);
-    EXPECT_EQ(LastText(), QString::fromUtf8("指定されたフォルダは『Corvanta／販売』で使用しているデータベースフォルダです。\n"
-                                            "このフォルダから復元することはできません。"));
+    EXPECT_EQ(
+        LastText(),
+        QString::fromUtf8("指定されたフォルダは『Corvanta／販売』で使用しているデータベースフォルダです。\n"
+                          "このフォルダから復元することはできません。"));
     EXPECT_EQ(m_session.m_nReleases, releases);
     EXPECT_EQ(Items(), 3);
 
@@ -337,7 +364,8 @@ TEST_F(DbBackup, RestoreRefusalsAndRollback)
     ASSERT_TRUE(PutFile(backup + "/QXSelvo.vrz", QByteArray(8192, 'x')));
     m_dialogs.QueueRestoreAnswer(true);
     EXPECT_EQ(restore(backup), 0);
-    EXPECT_EQ(LastText(), QString::fromUtf8("いくつかのファイルの復元ができなかったため、復元前の状態に戻します。"));
+    EXPECT_EQ(LastText(),
+              QString::fromUtf8("いくつかのファイルの復元ができなかったため、復元前の状態に戻します。"));
     ASSERT_TRUE(m_session.m_manager.IsConnected());
     EXPECT_EQ(CountRows(Data(), TB_ITEM, "WHERE ItemCode = 'B1'"), 1);
     EXPECT_EQ(m_session.m_nReloads, 0);
@@ -364,8 +392,9 @@ TEST_F(DbBackup, UnusableDatabaseNeverReplacesAnEarlierBackup)
         m_ui.Prompt().QueueAnswers({IDOK, IDYES});
         m_dialogs.QueueFolder(backup);
         EXPECT_EQ(BackupDatabase(m_session, 2), -1) << round;
-        EXPECT_EQ(LastText(), QString::fromUtf8("バックアップできませんでした。\nバックアップ先のディスク容量が少ない場合は"
-                                                "空き容量を充分確保してからバックアップしてください。"));
+        EXPECT_EQ(LastText(), QString::fromUtf8(
+                                  "バックアップできませんでした。\nバックアップ先のディスク容量が少ない場合は"
+                                  "空き容量を充分確保してからバックアップしてください。"));
         EXPECT_EQ(GetFile(backup + "/QXSelvo.vrz"), database) << round;
         EXPECT_EQ(GetFile(backup + "/Buinf.sys"), info) << round;
         EXPECT_EQ(GetFile(backup + "/Files/0001.vrh"), "slip 1") << round;
@@ -403,8 +432,9 @@ TEST_F(DbBackup, FailedCopyKeepsTheEarlierBackupWhole)
     m_ui.Prompt().QueueAnswers({IDYES});
     m_dialogs.QueueFolder(backup);
     EXPECT_EQ(BackupDatabase(m_session, 3), -1);
-    EXPECT_EQ(LastText(), QString::fromUtf8("バックアップできませんでした。\nバックアップ先のディスク容量が少ない場合は"
-                                            "空き容量を充分確保してからバックアップしてください。"));
+    EXPECT_EQ(LastText(),
+              QString::fromUtf8("バックアップできませんでした。\nバックアップ先のディスク容量が少ない場合は"
+                                "空き容量を充分確保してからバックアップしてください。"));
     EXPECT_EQ(Snapshot(backup), earlier);
     EXPECT_TRUE(m_session.m_manager.IsConnected());
 
@@ -423,7 +453,8 @@ TEST_F(DbBackup, FailedCopyKeepsTheEarlierBackupWhole)
     EXPECT_EQ(now.value("/Files/0002.vrh"), "slip 2");
     EXPECT_FALSE(now.contains("/Files/0001.vrh"));
     EXPECT_FALSE(now.contains("/tanto.DAT"));
-    EXPECT_TRUE(now.value("/Buinf.sys").endsWith(Cp932::Encode(QString::fromUtf8("処理：繰越処理時のバックアップ\r\n"))));
+    EXPECT_TRUE(now.value("/Buinf.sys")
+                    .endsWith(Cp932::Encode(QString::fromUtf8("処理：繰越処理時のバックアップ\r\n"))));
     QStringList top;
     for (const QString& path : now.keys())
         if (path.count(u'/') == 1 && now.value(path) == "<dir>")
@@ -445,9 +476,10 @@ TEST_F(DbBackup, RestoreOfAnotherDatabasesBackupSaysSoFirst)
     ASSERT_EQ(Items(), 0);
     const int releases = m_session.m_nReleases;
 
-    const QString warning = QString::fromUtf8("このバックアップは「本社」のデータです。使用中の「支店」に復元すると、"
-                                              "「支店」のデータはすべて「本社」のデータに置き換わります。\n\n"
-                                              "復元を続けてよろしいですか？");
+    const QString warning =
+        QString::fromUtf8("このバックアップは「本社」のデータです。使用中の「支店」に復元すると、"
+                          "「支店」のデータはすべて「本社」のデータに置き換わります。\n\n"
+                          "復元を続けてよろしいですか？");
     const auto restore = [&](int answer) {
         m_ui.Prompt().Clear();
         m_dialogs.Clear();
@@ -571,8 +603,10 @@ TEST_F(DbBackup, CompactionShrinksTheFileAndKeepsEveryRow)
     // sentence) with the library's detail.
     m_session.m_pData = &closed;
     EXPECT_EQ(CompactDatabase(m_session), -100);
-    EXPECT_EQ(LastText(), QString::fromUtf8("処理中に重大なエラーが発生しました。このまま『Corvanta／販売』を使用することは"
-                                            "できません。\nすみやかにアプリケーションを終了してください。\n\n<詳細>\n") + err);
+    EXPECT_EQ(LastText(), QString::fromUtf8(
+                              "処理中に重大なエラーが発生しました。このまま『Corvanta／販売』を使用することは"
+                              "できません。\nすみやかにアプリケーションを終了してください。\n\n<詳細>\n") +
+                              err);
     EXPECT_EQ(m_ui.Prompt().Calls().last().icon, MB_ICONSTOP);
 }
 

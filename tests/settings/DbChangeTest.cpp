@@ -4,15 +4,17 @@
 #include "settings/db/DBChangeDlg.h"
 #include "settings/db/DBChangeRules.h"
 
-namespace {
+namespace
+{
 
 const QString kMain = QString::fromUtf8("本社");
 const QString kBranch = QString::fromUtf8("支店");
 
 // Two databases, the main one current and connected, with one product each
 // so that the connected one can be told apart.
-class DbChange : public CDbAdminTest {
-protected:
+class DbChange : public CDbAdminTest
+{
+  protected:
     void SetUp() override
     {
         m_strMain = MakeDatabase(kMain, "main", true);
@@ -110,9 +112,10 @@ TEST_F(DbChange, SwitchAndSwitchBack)
     EXPECT_EQ(rules.SwitchDatabase(kBranch), 1);
     EXPECT_EQ(m_dialogs.m_nameModes, QList<int>{CDBNameRules::kLocate});
     EXPECT_EQ(ConnectedCode(), "B1");
-    EXPECT_EQ(Texts().first(), QString::fromUtf8("指定されているフォルダ\n<") + m_strBranch +
-                                   QString::fromUtf8(">\nには、必要なデータベースファイル<QXSelvo.vrz>が存在しません。\n"
-                                                     "データベースファイルの存在するフォルダを指定してください。"));
+    EXPECT_EQ(Texts().first(),
+              QString::fromUtf8("指定されているフォルダ\n<") + m_strBranch +
+                  QString::fromUtf8(">\nには、必要なデータベースファイル<QXSelvo.vrz>が存在しません。\n"
+                                    "データベースファイルの存在するフォルダを指定してください。"));
 
     // Without a frame nothing is switched.
     CDBChangeRules noFrame(nullptr);
@@ -129,8 +132,9 @@ TEST_F(DbChange, RefusedReleaseKeepsTheDatabase)
     // Other screens are open: 50.
     m_session.m_manager.SetOtherUsers(1);
     EXPECT_EQ(rules.SwitchDatabase(kBranch), 0);
-    EXPECT_EQ(LastText(), QString::fromUtf8("データベースを切り替えるには、メニュー画面以外の『Corvanta／販売』の各画面を"
-                                            "閉じる必要があります。\n画面を閉じてから再度操作してください。"));
+    EXPECT_EQ(LastText(),
+              QString::fromUtf8("データベースを切り替えるには、メニュー画面以外の『Corvanta／販売』の各画面を"
+                                "閉じる必要があります。\n画面を閉じてから再度操作してください。"));
     EXPECT_EQ(Current(), kMain);
     EXPECT_EQ(ConnectedCode(), "M1");
     m_session.m_manager.SetOtherUsers(0);
@@ -149,7 +153,8 @@ TEST_F(DbChange, RefusedReleaseKeepsTheDatabase)
     ASSERT_EQ(m_session.m_data.BeginTransaction(err), 1);
     rules.Select(1);
     EXPECT_EQ(rules.OnOK(), 0);
-    EXPECT_EQ(LastText(), QString::fromUtf8("現在のデータベースとの接続を切ることができません。\n切り替えができません。"));
+    EXPECT_EQ(LastText(), QString::fromUtf8(
+                              "現在のデータベースとの接続を切ることができません。\n切り替えができません。"));
     EXPECT_EQ(Current(), kMain);
     ASSERT_EQ(m_session.m_data.Rollback(err), 1);
     EXPECT_EQ(ConnectedCode(), "M1");
@@ -174,8 +179,9 @@ TEST_F(DbChange, RefusedReleaseKeepsTheDatabase)
     // connected again and the failure reported.
     m_session.m_connectAnswers = {51};
     EXPECT_EQ(rules.OnOK(), 0);
-    EXPECT_EQ(LastText(), QString::fromUtf8("データベースへの接続ができませんでした。\n"
-                                            "切り替えを中止し、元のデータベース「本社」に接続しなおしました。"));
+    EXPECT_EQ(LastText(),
+              QString::fromUtf8("データベースへの接続ができませんでした。\n"
+                                "切り替えを中止し、元のデータベース「本社」に接続しなおしました。"));
     EXPECT_EQ(Current(), kMain);
     EXPECT_EQ(ConnectedCode(), "M1");
 
@@ -183,8 +189,10 @@ TEST_F(DbChange, RefusedReleaseKeepsTheDatabase)
     m_session.m_connectAnswers = {51, -3};
     EXPECT_EQ(rules.OnOK(), CDBChangeRules::kReconnectFailed);
     EXPECT_EQ(m_ui.Prompt().Calls().last().icon, MB_ICONSTOP);
-    EXPECT_EQ(LastText(), QString::fromUtf8("データベースへの接続ができませんでした。\nこのまま『Corvanta／販売』を"
-                                            "使用することはできません。\n\nアプリケーションを終了して起動しなおしてください。"));
+    EXPECT_EQ(LastText(),
+              QString::fromUtf8(
+                  "データベースへの接続ができませんでした。\nこのまま『Corvanta／販売』を"
+                  "使用することはできません。\n\nアプリケーションを終了して起動しなおしてください。"));
     EXPECT_EQ(Current(), kMain);
 
     // A file that is no database is refused before the database in use is
@@ -290,8 +298,10 @@ TEST_F(DbChange, NewAndCopy)
     // Other screens open: refused before the dialog.
     m_session.m_manager.SetOtherUsers(1);
     EXPECT_EQ(rules.OnCopy(), 0);
-    EXPECT_EQ(LastText(), QString::fromUtf8("現在使用中のデータベースをコピーするには、メニュー画面以外の『Corvanta／販売』の"
-                                            "各画面を閉じる必要があります。\n画面を閉じてから再度操作してください。"));
+    EXPECT_EQ(
+        LastText(),
+        QString::fromUtf8("現在使用中のデータベースをコピーするには、メニュー画面以外の『Corvanta／販売』の"
+                          "各画面を閉じる必要があります。\n画面を閉じてから再度操作してください。"));
     EXPECT_EQ(m_dialogs.m_nameModes.size(), 3);
     m_session.m_manager.SetOtherUsers(0);
 

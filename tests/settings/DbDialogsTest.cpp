@@ -9,10 +9,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
+namespace
+{
 
-class DbDialogs : public CDbAdminTest {
-protected:
+class DbDialogs : public CDbAdminTest
+{
+  protected:
     static QPushButton* Button(QWidget& dialog, const char* text)
     {
         for (QPushButton* button : dialog.findChildren<QPushButton*>())

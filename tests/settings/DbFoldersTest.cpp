@@ -6,7 +6,8 @@
 
 #include <QTemporaryDir>
 
-namespace {
+namespace
+{
 
 const QString kWrongPath = QString::fromUtf8("正しいパスを指定してください");
 const QString kCannotCreate = QString::fromUtf8("フォルダを作成できませんでした。\n");
@@ -60,7 +61,8 @@ TEST(DbFolders, CheckAndCreateFolders)
     ui.Prompt().QueueAnswers({IDNO});
     EXPECT_EQ(CheckFolder(base + "/a/b/c", true, true), 3);
     ASSERT_EQ(ui.Prompt().Calls().size(), 1);
-    EXPECT_EQ(ui.Prompt().Calls()[0].text, QString::fromUtf8("指定されたフォルダは存在しません。\nフォルダを作成しますか？"));
+    EXPECT_EQ(ui.Prompt().Calls()[0].text,
+              QString::fromUtf8("指定されたフォルダは存在しません。\nフォルダを作成しますか？"));
     EXPECT_EQ(ui.Prompt().Calls()[0].buttons, MB_YESNO);
     EXPECT_FALSE(QFileInfo::exists(base + "/a"));
 

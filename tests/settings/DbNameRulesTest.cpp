@@ -3,13 +3,19 @@
 #include "platform/env/ArdoEnv.h"
 #include "settings/db/DBNameRules.h"
 
-namespace {
+namespace
+{
 
-const QString kSameName = QString::fromUtf8("すでに同じ名前のデータベースが存在します。名前を変えてください。");
-const QString kNotEmpty = QString::fromUtf8("指定されたフォルダにはファイルが存在しています。\nコピー先のフォルダには空のフォルダを指定してください。");
-const QString kRoot = QString::fromUtf8("ルートディレクトリを指定することはできません。別のフォルダを指定してください。");
+const QString kSameName =
+    QString::fromUtf8("すでに同じ名前のデータベースが存在します。名前を変えてください。");
+const QString kNotEmpty = QString::fromUtf8("指定されたフォルダにはファイルが存在しています。\nコピー先のフォ"
+                                            "ルダには空のフォルダを指定してください。");
+const QString kRoot =
+    QString::fromUtf8("ルートディレクトリを指定することはできません。別のフォルダを指定してください。");
 
-class DbNameRules : public CDbAdminTest {};
+class DbNameRules : public CDbAdminTest
+{
+};
 
 } // namespace
 
@@ -60,14 +66,17 @@ TEST_F(DbNameRules, NewAndCopyNeedAFreeNameAndAnEmptyFolder)
     for (const QString& file : QDir(office).entryList(QDir::Files))
         ASSERT_TRUE(QFile::remove(office + '/' + file));
     ASSERT_TRUE(QDir(office + "/Other").removeRecursively());
-    const QString inUse = QString::fromUtf8("指定されたフォルダは『Corvanta／販売』で使用しているデータベースフォルダです。\n"
-                                            "別のフォルダを指定してください。");
+    const QString inUse =
+        QString::fromUtf8("指定されたフォルダは『Corvanta／販売』で使用しているデータベースフォルダです。\n"
+                          "別のフォルダを指定してください。");
     for (const QString& folder : {Path("main/BupTmp/"), Path("main/./BupTmp"), office}) {
         rules.SetFolder(folder);
         EXPECT_FALSE(rules.OnOK()) << folder.toStdString();
-        EXPECT_EQ(LastText(), folder == office ? QString::fromUtf8("指定されたフォルダはデータベース「営業所」で使用しています。\n"
-                                                                   "別のフォルダを指定してください。")
-                                               : inUse);
+        EXPECT_EQ(LastText(),
+                  folder == office
+                      ? QString::fromUtf8("指定されたフォルダはデータベース「営業所」で使用しています。\n"
+                                          "別のフォルダを指定してください。")
+                      : inUse);
     }
     EXPECT_FALSE(QFileInfo::exists(Path("main/BupTmp/BupTmp")));
     EXPECT_FALSE(QFileInfo::exists(office + "/Other"));
@@ -153,8 +162,10 @@ TEST_F(DbNameRules, StartupRegistersOrCreates)
     ASSERT_TRUE(PutFile(fresh + "/notes.txt", ""));
     m_ui.Prompt().QueueAnswers({IDYES});
     EXPECT_FALSE(rules.OnOK());
-    EXPECT_EQ(LastText(), QString::fromUtf8("指定されたフォルダにはファイルが存在しています。データベースを作成できません。\n"
-                                            "新しくデータベースを作成する場合は、空のフォルダを指定してください"));
+    EXPECT_EQ(
+        LastText(),
+        QString::fromUtf8("指定されたフォルダにはファイルが存在しています。データベースを作成できません。\n"
+                          "新しくデータベースを作成する場合は、空のフォルダを指定してください"));
 }
 
 TEST_F(DbNameRules, LocateRepointsARegisteredDatabase)
@@ -174,7 +185,10 @@ TEST_F(DbNameRules, LocateRepointsARegisteredDatabase)
     ASSERT_TRUE(QDir(moved + "/Other").removeRecursively());
     rules.SetFolder(moved);
     EXPECT_FALSE(rules.OnOK());
-    EXPECT_EQ(LastText(), QString::fromUtf8("指定されたフォルダにはデータベース情報がありません。\nフォルダを指定しなおしてください。"));
+    EXPECT_EQ(
+        LastText(),
+        QString::fromUtf8(
+            "指定されたフォルダにはデータベース情報がありません。\nフォルダを指定しなおしてください。"));
 
     QDir().mkpath(moved + "/Other");
     EXPECT_TRUE(rules.OnOK());
@@ -277,7 +291,8 @@ TEST_F(DbNameRules, NamesWithoutACp932FormAreRefusedBeforeAnythingIsWritten)
     const QString main = MakeDatabase("本社", "main", true);
     const QByteArray before = GetFile(CDBDirMng::GetDefaultPath());
     const QString name = QString::fromUtf8("テスト商事😀");
-    for (int mode : {CDBNameRules::kNew, CDBNameRules::kRename, CDBNameRules::kCopy, CDBNameRules::kStartup}) {
+    for (int mode :
+         {CDBNameRules::kNew, CDBNameRules::kRename, CDBNameRules::kCopy, CDBNameRules::kStartup}) {
         SCOPED_TRACE(mode);
         m_ui.Prompt().Clear();
         CDBNameRules rules("本社", main, mode);

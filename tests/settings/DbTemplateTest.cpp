@@ -5,9 +5,12 @@
 #include "platform/env/ArdoEnv.h"
 #include "settings/db/DbFiles.h"
 
-namespace {
+namespace
+{
 
-class DbTemplate : public CDbAdminTest {};
+class DbTemplate : public CDbAdminTest
+{
+};
 
 QStringList Entries(const QString& folder)
 {
@@ -37,12 +40,17 @@ TEST_F(DbTemplate, NewDatabaseHoldsExactlyTheTemplate)
     EXPECT_TRUE(defaults.contains("CloseDay.aut"));
     EXPECT_FALSE(defaults.contains("CLOSEDAY.AUT"));
     EXPECT_EQ(ReadAutFile(folder + "/Other/CLOSEDAY.AUT", nullptr), "20");
-    EXPECT_EQ(GetFile(folder + "/Other/TAXTYPE.AUT"), QByteArray("\x01" "2"));
-    EXPECT_EQ(GetFile(folder + "/Other/PLOTERM.AUT"), QByteArray("\x02" "12"));
-    EXPECT_EQ(GetFile(folder + "/Other/COLLECTDAY.AUT"), QByteArray("\x02" "99"));
+    EXPECT_EQ(GetFile(folder + "/Other/TAXTYPE.AUT"), QByteArray("\x01"
+                                                                 "2"));
+    EXPECT_EQ(GetFile(folder + "/Other/PLOTERM.AUT"), QByteArray("\x02"
+                                                                 "12"));
+    EXPECT_EQ(GetFile(folder + "/Other/COLLECTDAY.AUT"), QByteArray("\x02"
+                                                                    "99"));
     EXPECT_EQ(GetFile(folder + "/Other/COLLECTTYPE.AUT"), QByteArray::fromHex("048cbb8be0"));
-    EXPECT_EQ(GetFile(folder + "/Other/HINBAN.AUT"), QByteArray("\x01" "0"));
-    EXPECT_EQ(GetFile(folder + "/Other/REMARKS.AUT"), QByteArray("\x01" "1"));
+    EXPECT_EQ(GetFile(folder + "/Other/HINBAN.AUT"), QByteArray("\x01"
+                                                                "0"));
+    EXPECT_EQ(GetFile(folder + "/Other/REMARKS.AUT"), QByteArray("\x01"
+                                                                 "1"));
     EXPECT_EQ(GetFile(folder + "/Other/COM.AUT"), QByteArray(1, '\0'));
     EXPECT_EQ(GetFile(folder + "/Other/TELNOHIFN.AUT"), QByteArray(1, '\0'));
 
@@ -79,7 +87,8 @@ TEST_F(DbTemplate, DamagedTemplateDatabaseIsMadeAgain)
     for (const QByteArray& damaged : {QByteArray(), QByteArray(4096, 'x')}) {
         ASSERT_TRUE(PutFile(templ + "/QXSelvo.vrz", damaged));
         ASSERT_TRUE(PutFile(templ + "/QXSelvo.vrz-journal", "left over"));
-        const QString folder = MakeDatabase(QString::number(damaged.size()), QString::number(damaged.size()), false);
+        const QString folder =
+            MakeDatabase(QString::number(damaged.size()), QString::number(damaged.size()), false);
         CMakeMsgID data;
         QString err;
         EXPECT_EQ(data.Open(folder, err), 1) << err.toStdString();
@@ -93,10 +102,11 @@ TEST_F(DbTemplate, FileListAndCopyHelpers)
 {
     QStringList files{"stale"};
     GetDbSettingFiles(files);
-    EXPECT_EQ(files, QStringList({"QXSelvo.vrz", "NoInfo.dat", "Recent.dat", "ClassTitle.dat", "QXDispColSet.dat",
-                                  "QXDispColSet2.dat", "NWTenkiBunSet.dat", "MasterBunSet.dat", "Money.dat",
-                                  "MSettingInfo.dat", "SelForm.dat", "Tanto.dat", "Unit.dat", "FTtemp.dat",
-                                  "QXExtract.sys", "Budefdir.dat", "OleErrLog.txt", "DefOrder.dat"}));
+    EXPECT_EQ(files,
+              QStringList({"QXSelvo.vrz", "NoInfo.dat", "Recent.dat", "ClassTitle.dat", "QXDispColSet.dat",
+                           "QXDispColSet2.dat", "NWTenkiBunSet.dat", "MasterBunSet.dat", "Money.dat",
+                           "MSettingInfo.dat", "SelForm.dat", "Tanto.dat", "Unit.dat", "FTtemp.dat",
+                           "QXExtract.sys", "Budefdir.dat", "OleErrLog.txt", "DefOrder.dat"}));
 
     const QString from = Path("from");
     const QString to = Path("to");

@@ -39,8 +39,9 @@ inline QByteArray GetFile(const QString& path)
 
 // The frame's side over a real manager and data-access object: it connects
 // the register's current database, as the frame's manager link does.
-class CTestSession : public IDbSession {
-public:
+class CTestSession : public IDbSession
+{
+  public:
     CTestSession() : m_id(m_manager.Register()) {}
 
     int Release() override
@@ -76,8 +77,9 @@ public:
 };
 
 // Answers the database dialogs from queues; an empty queue cancels.
-class CScriptedDbDialogs : public IDbDialogs {
-public:
+class CScriptedDbDialogs : public IDbDialogs
+{
+  public:
     using NameScript = std::function<void(CDBNameRules&)>;
 
     CScriptedDbDialogs() : m_old(SetDbDialogs(this)) {}
@@ -116,7 +118,8 @@ public:
         }
         return IDCANCEL;
     }
-    bool SelectFolder(const QString& initial, const QString& title, const QString& prompt, QString& folder) override
+    bool SelectFolder(const QString& initial, const QString& title, const QString& prompt,
+                      QString& folder) override
     {
         m_folderCalls.append({initial, title, prompt});
         if (m_folders.isEmpty())
@@ -134,7 +137,7 @@ public:
     QList<QStringList> m_folderCalls; // initial folder, title, prompt
     QStringList m_restoreLines;
 
-private:
+  private:
     IDbDialogs* m_old;
     QList<std::pair<QString, QString>> m_names;
     QStringList m_folders;
@@ -142,8 +145,9 @@ private:
 };
 
 // A temporary data root with the fakes installed.
-class CDbAdminTest : public ::testing::Test {
-protected:
+class CDbAdminTest : public ::testing::Test
+{
+  protected:
     void TearDown() override
     {
         EXPECT_EQ(m_ui.Prompt().ScriptErrors(), QStringList());

@@ -42,7 +42,21 @@ CSalesConditionRules Loaded(const QMap<int, QString>& texts)
     return rules;
 }
 
-enum { ROUND, PRICEROUND, TAXTYPE, TAXROUND, CLOSEDAY, CYCLE, DAY, METHOD, AMOUNT, TERM, HINBAN, REMARKS, DIGITS };
+enum {
+    ROUND,
+    PRICEROUND,
+    TAXTYPE,
+    TAXROUND,
+    CLOSEDAY,
+    CYCLE,
+    DAY,
+    METHOD,
+    AMOUNT,
+    TERM,
+    HINBAN,
+    REMARKS,
+    DIGITS
+};
 
 } // namespace
 
@@ -142,9 +156,9 @@ TEST(SalesCondition, FreshFolderWritesTheDefaultsInTableOrder)
     ASSERT_TRUE(rules.Save(db.Folder()));
     EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
 
-    const QList<QByteArray> golden{Aut("1"),  Aut("1"),  Aut("2"),                  Aut("1"),  Aut("99"),
-                                   Aut("2"),  Aut("99"), Aut("\x8c\xbb\x8b\xe0"), Aut("0"),  Aut("12"),
-                                   Aut("0"),  Aut("1"),  Aut("0")};
+    const QList<QByteArray> golden{
+        Aut("1"), Aut("1"),  Aut("2"), Aut("1"), Aut("99"), Aut("2"), Aut("99"), Aut("\x8c\xbb\x8b\xe0"),
+        Aut("0"), Aut("12"), Aut("0"), Aut("1"), Aut("0")};
     const QStringList names = CSalesConditionRules::FileNames();
     ASSERT_EQ(names.size(), golden.size());
     for (int i = 0; i < names.size(); ++i)
@@ -160,7 +174,7 @@ TEST(SalesCondition, StoredFilesRulesAndFailures)
     QDir().mkpath(db.File("Other"));
     CSettingsTestDb::Put(db.File("Other/CloseDay.aut"), Aut("15"));
     CSettingsTestDb::Put(db.File("Other/taxtype.aut"), Aut("3"));
-    CSettingsTestDb::Put(db.File("Other/PloTerm.aut"), Hex("05 31")); // cut short
+    CSettingsTestDb::Put(db.File("Other/PloTerm.aut"), Hex("05 31"));                // cut short
     CSettingsTestDb::Put(db.File("Other/CollectType.aut"), Aut("\x90\x55\x8d\x9e")); // 振込
 
     // The damaged file is named once and keeps its default; the rest load.
@@ -178,8 +192,10 @@ TEST(SalesCondition, StoredFilesRulesAndFailures)
     rules.m_nCloseDay = 0;
     rules.m_nTaxType = 0;
     EXPECT_FALSE(rules.Save(db.Folder()));
-    ASSERT_EQ(prompt.Texts(),
-              QStringList{U("締日の設定が「都度」になっています。\n税転嫁方法に「請求時」を設定することは出来ません。\n")});
+    ASSERT_EQ(
+        prompt.Texts(),
+        QStringList{
+            U("締日の設定が「都度」になっています。\n税転嫁方法に「請求時」を設定することは出来ません。\n")});
     EXPECT_EQ(CSettingsTestDb::Get(db.File("Other/CloseDay.aut")), Aut("15"));
     EXPECT_EQ(QDir(db.File("Other")).entryList(QDir::Files).size(), 4);
     prompt.Clear();
@@ -258,7 +274,9 @@ TEST(SalesConditionDlg, ShowsStoredValuesAndSavesChanges)
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
 
-    const auto stored = [&db](const char* name) { return ReadAutFile(db.File(QStringLiteral("Other/") + name), nullptr); };
+    const auto stored = [&db](const char* name) {
+        return ReadAutFile(db.File(QStringLiteral("Other/") + name), nullptr);
+    };
     EXPECT_EQ(stored("COLLECTCYCLE.AUT"), "2");
     EXPECT_EQ(stored("COLLECTDAY.AUT"), "20");
     EXPECT_EQ(stored("PRICEROUNDTYPE.AUT"), "3");

@@ -1,18 +1,18 @@
 // The slip-form program's documents from the work tables: what each page
 // of each kind holds, the continued tables, the labels, and a PDF.
 
+#include "slipform/WorkDocument.h"
 #include "platform/data/DataTestUtil.h"
 #include "platform/data/Record.h"
 #include "platform/data/Schema.h"
 #include "platform/ui/FakeUi.h"
 #include "platform/ui/PrintCanvas.h"
-#include "slipform/WorkDocument.h"
 
 #include <QProcess>
 
-#include <tuple>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace
 {
@@ -106,8 +106,9 @@ TEST(WorkDocument, EveryColumnOfEveryKind)
         const char* skipped; // a header field left empty
     };
     const Case cases[] = {
-        {6, "締め請求書", "Keisho2"}, {7, "支払明細書", "MyPerson"}, {8, "得意先元帳", "Term"},
-        {9, "仕入先元帳", "LastCollect"}, {10, "領収書", "Zip"}, {13, "振込依頼書", "BankOnesPhoenic"},
+        {6, "締め請求書", "Keisho2"}, {7, "支払明細書", "MyPerson"},
+        {8, "得意先元帳", "Term"},    {9, "仕入先元帳", "LastCollect"},
+        {10, "領収書", "Zip"},        {13, "振込依頼書", "BankOnesPhoenic"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind);
@@ -238,14 +239,18 @@ TEST(WorkDocumentLoad, BodiesJoinTheirHeaders)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QString err;
-    ASSERT_EQ(CMakeMsgID::CreateDatabase(CMakeMsgID::DatabasePath(dir.path()), QDateTime::currentDateTime(), err), 1);
+    ASSERT_EQ(
+        CMakeMsgID::CreateDatabase(CMakeMsgID::DatabasePath(dir.path()), QDateTime::currentDateTime(), err),
+        1);
     CMakeMsgID data;
     ASSERT_EQ(data.Open(dir.path(), err), 1);
-    ASSERT_EQ(data.Execute(Q("INSERT INTO WBank_H(ID, Bank) VALUES (1, '青葉銀行'), (2, '赤坂銀行')"), err), 1);
-    ASSERT_EQ(data.Execute(Q("INSERT INTO WBank_B(HeaderID, BankOnesName, Amount) VALUES "
-                             "(2, '丸の内製作所', 15000000000), (1, '九段工業', 20000), (2, '四谷商会', 30000)"),
-                           err),
+    ASSERT_EQ(data.Execute(Q("INSERT INTO WBank_H(ID, Bank) VALUES (1, '青葉銀行'), (2, '赤坂銀行')"), err),
               1);
+    ASSERT_EQ(
+        data.Execute(Q("INSERT INTO WBank_B(HeaderID, BankOnesName, Amount) VALUES "
+                       "(2, '丸の内製作所', 15000000000), (1, '九段工業', 20000), (2, '四谷商会', 30000)"),
+                     err),
+        1);
     CWorkDocument document(13);
     ASSERT_EQ(LoadWorkDocument(data, document, err), 1) << err.toStdString();
     ASSERT_EQ(document.GetPageCount(), 2);
@@ -282,7 +287,8 @@ TEST(WorkDocumentPdf, TextLayerHoldsTheHeader)
     ASSERT_TRUE(text.waitForFinished(30000)) << "pdftotext (poppler-utils) is needed";
     // Some ideographs come back as their radical look-alikes; the values
     // checked here avoid them.
-    const QString layer = QString::fromUtf8(text.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+    const QString layer =
+        QString::fromUtf8(text.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
     EXPECT_TRUE(layer.contains(Q("締め請求書"))) << layer.toStdString();
     EXPECT_TRUE(layer.contains(Q("アオバ商事株式会社"))) << layer.toStdString();
     EXPECT_TRUE(layer.contains(Q("1,234,567")));

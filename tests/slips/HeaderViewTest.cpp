@@ -1,10 +1,10 @@
 #include "SlipTestDb.h"
 
+#include "app/SlipPeriod.h"
 #include "slips/HeaderView.h"
 #include "slips/SlipExtractDlg.h"
 #include "slips/SlipList.h"
 #include "slips/SlipListRules.h"
-#include "app/SlipPeriod.h"
 #include "slips/SlipsModule.h"
 
 #include "app/FindDialog.h"
@@ -46,10 +46,13 @@ class HeaderViewTest : public ::testing::Test
         auto day = [&](int offset) { return m_start.addDays(offset).toString(Qt::ISODate); };
         QString err;
         ASSERT_EQ(m_frame->GetMakeMsgID().Execute(
-                      QStringLiteral("INSERT INTO Sales_H(ID, Date, No, CustomerCode, Company, DenpyoType, Total, SeikyuID) VALUES"
-                                     "(1, '%1', 'S-2', 'C1', 'いろは', 0, 10000000, 0), (2, '%2', 'S-1', 'C2', 'ABC', 0, 0, 0),"
-                                     "(3, '%3', 'S-3', 'C1', 'いろは', 0, 0, 0), (4, '%4', 'S-4', 'C1', 'x', 1, 0, 0),"
-                                     "(5, '%5', 'S-0', 'C1', 'old', 0, 0, 0)")
+                      QStringLiteral(
+                          "INSERT INTO Sales_H(ID, Date, No, CustomerCode, Company, DenpyoType, Total, "
+                          "SeikyuID) VALUES"
+                          "(1, '%1', 'S-2', 'C1', 'いろは', 0, 10000000, 0), (2, '%2', 'S-1', 'C2', 'ABC', "
+                          "0, 0, 0),"
+                          "(3, '%3', 'S-3', 'C1', 'いろは', 0, 0, 0), (4, '%4', 'S-4', 'C1', 'x', 1, 0, 0),"
+                          "(5, '%5', 'S-0', 'C1', 'old', 0, 0, 0)")
                           .arg(day(0), day(5), day(1), day(2), day(-1)),
                       err),
                   1)
@@ -90,7 +93,8 @@ TEST_F(HeaderViewTest, SalesListOfTheDefaultPeriod)
     CHeaderView* view = Show(5);
     ASSERT_TRUE(view);
     EXPECT_TRUE(m_frame->windowTitle().endsWith(QStringLiteral("－売上一覧")));
-    EXPECT_EQ(view->PeriodLabel()->text(), QStringLiteral("期間 : ") + SlipLabelDate(m_start) + QStringLiteral("～"));
+    EXPECT_EQ(view->PeriodLabel()->text(),
+              QStringLiteral("期間 : ") + SlipLabelDate(m_start) + QStringLiteral("～"));
     EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数 : 3件"));
     EXPECT_EQ(Column(view, 2), (QStringList{"S-1", "S-3", "S-2"}));
     EXPECT_EQ(Column(view, 9).value(2), QStringLiteral("1,000"));
@@ -144,7 +148,8 @@ TEST_F(HeaderViewTest, MenuExtractionHandsOverOnce)
     view->OnExtract();
     EXPECT_FALSE(view->List()->IsExtracted());
     EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数 : 3件"));
-    EXPECT_EQ(view->PeriodLabel()->text(), QStringLiteral("期間 : ") + SlipLabelDate(m_start) + QStringLiteral("～"));
+    EXPECT_EQ(view->PeriodLabel()->text(),
+              QStringLiteral("期間 : ") + SlipLabelDate(m_start) + QStringLiteral("～"));
 
     // The next list opens with the default period.
     m_frame->SwitchView(0);

@@ -13,10 +13,12 @@ class ReceiptDb : public CSlipDbTest
     void SetUp() override
     {
         CSlipDbTest::SetUp();
-        Exec(QStringLiteral("INSERT INTO Customer(CustomerCode, Company, Section, Name, MyPerson, Zip, Address, Keisho) "
-                            "VALUES('K1', '青木商事', '営業部', '青木', '佐藤', '100-0001', '東京都千代田区', '様')"));
-        Exec(QStringLiteral("INSERT INTO Supplier(SupplierCode, Company, Section, Name, MyPerson, Zip, Address) "
-                            "VALUES('S1', '北星物産', '', '北村', '鈴木', '060-0001', '札幌市')"));
+        Exec(QStringLiteral(
+            "INSERT INTO Customer(CustomerCode, Company, Section, Name, MyPerson, Zip, Address, Keisho) "
+            "VALUES('K1', '青木商事', '営業部', '青木', '佐藤', '100-0001', '東京都千代田区', '様')"));
+        Exec(QStringLiteral(
+            "INSERT INTO Supplier(SupplierCode, Company, Section, Name, MyPerson, Zip, Address) "
+            "VALUES('S1', '北星物産', '', '北村', '鈴木', '060-0001', '札幌市')"));
     }
     // An open closing of a customer, with one slip booked to it.
     void AddClosing(int id, const QString& code, const QString& closeDate, int tudo = 1, int status = 0,
@@ -24,8 +26,9 @@ class ReceiptDb : public CSlipDbTest
     {
         const QString field = table == QStringLiteral("Sales_Close") ? QStringLiteral("CustomerCode")
                                                                      : QStringLiteral("SupplierCode");
-        Exec(QStringLiteral("INSERT INTO %1(ID, No, Date, %2, CloseDate, CollectDate, Status, TaxRate, TudoFlg) "
-                            "VALUES(%3, 'C%3', '%4', '%5', '%4', '2024-05-31', %6, 100000, %7)")
+        Exec(QStringLiteral(
+                 "INSERT INTO %1(ID, No, Date, %2, CloseDate, CollectDate, Status, TaxRate, TudoFlg) "
+                 "VALUES(%3, 'C%3', '%4', '%5', '%4', '2024-05-31', %6, 100000, %7)")
                  .arg(table, field)
                  .arg(id)
                  .arg(closeDate, code)
@@ -42,7 +45,8 @@ class ReceiptDb : public CSlipDbTest
         return result.GetCount() ? result.GetAt(0)->GetAt(0)->GetText() : QStringLiteral("<none>");
     }
     // A receipt filled for customer K1 with the given rows.
-    void Fill(CReceiptRules& r, const QList<std::pair<int, int>>& rows, const QString& code = QStringLiteral("K1"))
+    void Fill(CReceiptRules& r, const QList<std::pair<int, int>>& rows,
+              const QString& code = QStringLiteral("K1"))
     {
         r.m_strCode = code;
         r.m_date = QDate(2024, 4, 10);
@@ -157,7 +161,8 @@ TEST_F(ReceiptDb, TypedAmountsAreReadExactlyOrRefused)
     ASSERT_TRUE(r.SetAmountText(1, "0.5"));
     EXPECT_EQ(r.Validate(), CReceiptRules::kNone);
     EXPECT_EQ(r.Save(), CReceiptRules::kSaved);
-    EXPECT_EQ(Value("SELECT Amount || '|' || Bill FROM Receipt_H"), "9223372036854775000|9223372036854775000");
+    EXPECT_EQ(Value("SELECT Amount || '|' || Bill FROM Receipt_H"),
+              "9223372036854775000|9223372036854775000");
     EXPECT_EQ(Value("SELECT group_concat(Amount, ',') FROM Receipt_B"), "9223372036854770000,5000");
 }
 
@@ -179,9 +184,10 @@ TEST_F(ReceiptDb, NewReceiptsSettleTheTickedClosingAndAdvanceTheCounter)
     EXPECT_EQ(r.Save(), CReceiptRules::kSaved);
     EXPECT_EQ(Texts(), QStringList{"登録しました"});
     const int id1 = Value("SELECT max(ID) FROM Receipt_H").toInt();
-    EXPECT_EQ(Value("SELECT No || '|' || CustomerCode || '|' || Amount || '|' || Bill || '|' || CloseID || '|' || "
-                    "SeikyuID || '|' || Date FROM Receipt_H"),
-              first + "|K1|15000000|10000000|0|0|2024-04-10");
+    EXPECT_EQ(
+        Value("SELECT No || '|' || CustomerCode || '|' || Amount || '|' || Bill || '|' || CloseID || '|' || "
+              "SeikyuID || '|' || Date FROM Receipt_H"),
+        first + "|K1|15000000|10000000|0|0|2024-04-10");
     EXPECT_EQ(Value(QStringLiteral("SELECT group_concat(LineNo || Code || Amount || Contents, ',') FROM "
                                    "(SELECT * FROM Receipt_B WHERE HeaderID=%1 ORDER BY LineNo)")
                         .arg(id1)),
@@ -195,7 +201,8 @@ TEST_F(ReceiptDb, NewReceiptsSettleTheTickedClosingAndAdvanceTheCounter)
     const QString second = r.m_strNo;
     Fill(r, {{0, 700}});
     EXPECT_EQ(r.Save(), CReceiptRules::kSaved);
-    EXPECT_EQ(Value("SELECT group_concat(No, ',') FROM (SELECT No FROM Receipt_H ORDER BY ID)"), first + "," + second);
+    EXPECT_EQ(Value("SELECT group_concat(No, ',') FROM (SELECT No FROM Receipt_H ORDER BY ID)"),
+              first + "," + second);
     EXPECT_EQ(Value("SELECT max(ID) FROM Receipt_H").toInt(), id1 + 1);
     EXPECT_EQ(r.m_strNo.toInt(), second.toInt() + 1);
 }
@@ -292,7 +299,8 @@ class StoredReceipt : public ReceiptDb
         Exec("INSERT INTO Receipt_H(ID, No, Date, CustomerCode, Amount, MyPerson, SeikyuID, Bill, CloseID) "
              "VALUES(20, 'R-20', '2024-03-15', 'K1', 12345000, '佐藤', 7, 12345000, 0)");
         Exec("INSERT INTO Receipt_B(HeaderID, LineNo, Code, Amount, Contents, DraftNo, DraftDate) VALUES"
-             "(20, 1, '手形', 10000000, '手形入金', 'D-1', '2024-06-30'), (20, 2, '現金', 2345000, '', '', NULL)");
+             "(20, 1, '手形', 10000000, '手形入金', 'D-1', '2024-06-30'), (20, 2, '現金', 2345000, '', '', "
+             "NULL)");
     }
     std::unique_ptr<CReceiptRules> Open()
     {
@@ -419,9 +427,10 @@ TEST_F(ReceiptDb, VoucherWritesWhatIsShownAndStartsKindTen)
     Fill(r, {{0, 1000}, {CReceiptRules::kDiscountMethod, 200}});
     EXPECT_EQ(r.PrintVoucher(opener), 1);
     EXPECT_EQ(kinds, QList<int>{10});
-    EXPECT_EQ(Value("SELECT No || '|' || CustomerCode || '|' || Zip || '|' || Company || '|' || Keisho || '|' || "
-                    "MyPerson || '|' || Bill FROM WReceipt_H"),
-              "V-1|K1|100-0001|青木商事|様|佐藤|10000000");
+    EXPECT_EQ(
+        Value("SELECT No || '|' || CustomerCode || '|' || Zip || '|' || Company || '|' || Keisho || '|' || "
+              "MyPerson || '|' || Bill FROM WReceipt_H"),
+        "V-1|K1|100-0001|青木商事|様|佐藤|10000000");
     EXPECT_EQ(Value("SELECT group_concat(LineNo || Code || Amount || Contents, ',') FROM "
                     "(SELECT * FROM WReceipt_B ORDER BY LineNo)"),
               "1現金10000000摘要1,2値引き2000000摘要2");
@@ -433,7 +442,8 @@ TEST_F(ReceiptDb, VoucherWritesWhatIsShownAndStartsKindTen)
     Fill(p, {{2, 300}}, "S1");
     EXPECT_EQ(p.PrintVoucher(opener), 1);
     EXPECT_EQ(Count("WReceipt_H"), 1);
-    EXPECT_EQ(Value("SELECT CustomerCode || '|' || Address || '|' || Bill FROM WReceipt_H"), "S1|札幌市|3000000");
+    EXPECT_EQ(Value("SELECT CustomerCode || '|' || Address || '|' || Bill FROM WReceipt_H"),
+              "S1|札幌市|3000000");
     EXPECT_EQ(Count("WReceipt_B"), 1);
 
     // The one-time partner without a tick: empty partner fields.

@@ -4,7 +4,6 @@
 #include "slips/SlipExtract.h"
 #include "slips/SlipList.h"
 
-#include "platform/ui/ChoiceDlg.h"
 #include "platform/env/RegistryIni.h"
 #include "platform/forms/FormCatalog.h"
 #include "platform/forms/PloMainData.h"
@@ -15,6 +14,7 @@
 #include "platform/ipc/ProcessLauncher.h"
 #include "platform/office/QRTData.h"
 #include "platform/text/Cp932.h"
+#include "platform/ui/ChoiceDlg.h"
 
 #include <QFile>
 
@@ -103,9 +103,11 @@ class SlipCommandsTest : public CSlipDbTest
         QStringList values;
         for (int id = 1; id <= count; ++id)
             values << QStringLiteral("(%1, '2004-04-01', 'N%1', 'C1', 0, 'S%1.vrh', 201)").arg(id);
-        Exec(QStringLiteral("INSERT INTO Sales_H(ID, Date, No, CustomerCode, DenpyoType, FileName, FormID) VALUES ") +
+        Exec(QStringLiteral(
+                 "INSERT INTO Sales_H(ID, Date, No, CustomerCode, DenpyoType, FileName, FormID) VALUES ") +
              values.join(u','));
-        Exec(QStringLiteral("INSERT INTO Sales_B(HeaderID, LineNo, ItemCode) SELECT ID, 1, 'P' FROM Sales_H"));
+        Exec(
+            QStringLiteral("INSERT INTO Sales_B(HeaderID, LineNo, ItemCode) SELECT ID, 1, 'P' FROM Sales_H"));
     }
 };
 
@@ -133,16 +135,20 @@ TEST_F(SlipCommandsTest, DeleteInOneUnitThenTheFiles)
 
     m_ui.Prompt().QueueAnswers({IDYES});
     EXPECT_EQ(CSlipCommands(*list).OnDelete(Range(0, 599)), 1);
-    EXPECT_EQ(Texts(), (QStringList{QStringLiteral("一旦削除したデータは、元に戻すことは出来ません。\n本当に削除してよろしいですか？"),
-                                    QStringLiteral("削除するファイル（*.vrh）が存在しませんでした。"),
-                                    QStringLiteral("削除しました。")}));
+    EXPECT_EQ(
+        Texts(),
+        (QStringList{QStringLiteral(
+                         "一旦削除したデータは、元に戻すことは出来ません。\n本当に削除してよろしいですか？"),
+                     QStringLiteral("削除するファイル（*.vrh）が存在しませんでした。"),
+                     QStringLiteral("削除しました。")}));
     EXPECT_EQ(Count("Sales_H"), 0);
     EXPECT_EQ(Count("Sales_B"), 0);
-    EXPECT_TRUE(QDir(m_folder + "/Files").entryList({QStringLiteral("*.vrh"), QStringLiteral("*.VRH")}, QDir::Files).isEmpty())
+    EXPECT_TRUE(QDir(m_folder + "/Files")
+                    .entryList({QStringLiteral("*.vrh"), QStringLiteral("*.VRH")}, QDir::Files)
+                    .isEmpty())
         << QDir(m_folder + "/Files").entryList(QDir::Files).join(u' ').toStdString();
     EXPECT_EQ(list->Model().GetRowCount(), 0);
     EXPECT_EQ(list->GetCountLabel(), QStringLiteral("件数 : 0件"));
-
 }
 
 // Deleting billed slips undoes their closings in the same unit: the words
@@ -161,7 +167,8 @@ TEST_F(SlipCommandsTest, DeleteBilledSlipsUndoesTheirClosings)
     m_ui.Prompt().QueueAnswers({IDYES});
     EXPECT_EQ(CSlipCommands(*list).OnDelete({0}), 0);
     ASSERT_EQ(Texts().size(), 2);
-    EXPECT_TRUE(Texts()[0].startsWith(QStringLiteral("注意！\n\n　請求済みの伝票を削除しようとしています。")));
+    EXPECT_TRUE(
+        Texts()[0].startsWith(QStringLiteral("注意！\n\n　請求済みの伝票を削除しようとしています。")));
     EXPECT_TRUE(Texts()[1].startsWith(QStringLiteral("締め請求の取り消しに失敗しました。\n")));
     EXPECT_EQ(Count("Sales_H", "WHERE SeikyuID = 7"), 2);
     EXPECT_EQ(list->Model().GetRowCount(), 4);
@@ -179,7 +186,8 @@ TEST_F(SlipCommandsTest, DeleteBilledSlipsUndoesTheirClosings)
     m_ui.Prompt().QueueAnswers({IDNO});
     const int row = list->Model().GetRowCount() - 2; // slip 3
     EXPECT_EQ(CSlipCommands(*list).OnDelete({row}), 0);
-    EXPECT_EQ(Texts(), QStringList{QStringLiteral("請求済みの伝票を削除しようとしています。\n本当に削除してよろしいですか？")});
+    EXPECT_EQ(Texts(), QStringList{QStringLiteral(
+                           "請求済みの伝票を削除しようとしています。\n本当に削除してよろしいですか？")});
     EXPECT_EQ(Count("Sales_Close"), 1);
 }
 
@@ -190,7 +198,8 @@ TEST_F(SlipCommandsTest, FailedBatchRollsEverythingBack)
     AddSlips(600);
     for (int id = 1; id <= 600; ++id)
         Touch(QStringLiteral("S%1.vrh").arg(id));
-    Exec("CREATE TRIGGER refuse BEFORE DELETE ON Sales_H WHEN OLD.ID = 400 BEGIN SELECT RAISE(ABORT, 'locked'); END");
+    Exec("CREATE TRIGGER refuse BEFORE DELETE ON Sales_H WHEN OLD.ID = 400 BEGIN SELECT RAISE(ABORT, "
+         "'locked'); END");
     auto list = List(5, "Sales_H");
 
     m_ui.Prompt().QueueAnswers({IDNO});
@@ -198,7 +207,8 @@ TEST_F(SlipCommandsTest, FailedBatchRollsEverythingBack)
     m_ui.Prompt().QueueAnswers({IDYES});
     EXPECT_EQ(CSlipCommands(*list).OnDelete(Range(0, 599)), 0);
     ASSERT_EQ(Texts().size(), 3);
-    EXPECT_TRUE(Texts()[2].startsWith(QStringLiteral("データの削除に失敗しました。\n"))) << Texts()[2].toStdString();
+    EXPECT_TRUE(Texts()[2].startsWith(QStringLiteral("データの削除に失敗しました。\n")))
+        << Texts()[2].toStdString();
     EXPECT_EQ(Count("Sales_H"), 600);
     EXPECT_EQ(Count("Sales_B"), 600);
     EXPECT_EQ(QDir(m_folder + "/Files").entryList({QStringLiteral("S*.vrh")}, QDir::Files).size(), 600);
@@ -215,8 +225,9 @@ TEST_F(SlipCommandsTest, StatusOfQuotes)
     CSlipCommands commands(*list);
     m_ui.Prompt().QueueAnswers({IDYES});
     EXPECT_EQ(commands.OnChangeStatus({0, 1}), 1);
-    EXPECT_EQ(Texts(), (QStringList{QStringLiteral("選択したデータの状況を「成立」に変更してもよろしいですか？"),
-                                    QStringLiteral("変更しました。")}));
+    EXPECT_EQ(Texts(),
+              (QStringList{QStringLiteral("選択したデータの状況を「成立」に変更してもよろしいですか？"),
+                           QStringLiteral("変更しました。")}));
     EXPECT_EQ(Count("Estimate_H", "WHERE Status = 1"), 2);
     EXPECT_TRUE(list->Model().IsChecked(0));
 
@@ -228,8 +239,9 @@ TEST_F(SlipCommandsTest, StatusOfQuotes)
     EXPECT_EQ(Count("Estimate_H", "WHERE Status = 0"), 2);
     EXPECT_FALSE(list->Model().IsChecked(1));
     EXPECT_TRUE(list->Model().IsChecked(2));
-    EXPECT_EQ(Texts(), (QStringList{QStringLiteral("選択したデータの状況を「成立」に変更してもよろしいですか？"),
-                                    QStringLiteral("選択したデータの状況を「未成立」に変更してもよろしいですか？")}));
+    EXPECT_EQ(Texts(),
+              (QStringList{QStringLiteral("選択したデータの状況を「成立」に変更してもよろしいですか？"),
+                           QStringLiteral("選択したデータの状況を「未成立」に変更してもよろしいですか？")}));
 
     m_ui.Prompt().Clear();
     AddSales(1, "2004-04-01", "A", "C1", "x");
@@ -250,9 +262,12 @@ TEST_F(SlipCommandsTest, BatchPrintPerForm)
     CLaunchRecorder launches;
     m_ui.Prompt().QueueAnswers({IDOK, IDOK, IDYES});
     EXPECT_EQ(CSlipCommands(*list).OnBatchPrint({0, 1, 2, 3}), 1);
-    EXPECT_EQ(Texts(), (QStringList{QStringLiteral("伝票番号：N4　得意先名：丁\n\n上記の伝票は、オリジナルフォームが削除されたため印刷できません。\n"),
-                                    QStringLiteral("選択した得意先の印刷フォームが異なります。\nフォーム別に起動します。\n"),
-                                    QStringLiteral("次の印刷フォームを起動しますか？")}));
+    EXPECT_EQ(
+        Texts(),
+        (QStringList{QStringLiteral("伝票番号：N4　得意先名：丁\n\n上記の伝票は、オリジナルフォームが削除され"
+                                    "たため印刷できません。\n"),
+                     QStringLiteral("選択した得意先の印刷フォームが異なります。\nフォーム別に起動します。\n"),
+                     QStringLiteral("次の印刷フォームを起動しますか？")}));
     ASSERT_EQ(launches.m_lines.size(), 2);
     CSlipFormCommand first, second;
     ASSERT_TRUE(first.Parse(launches.m_lines[0]));
@@ -270,7 +285,8 @@ TEST_F(SlipCommandsTest, BatchPrintPerForm)
 TEST_F(SlipCommandsTest, ModifyAndTranscribeCommandLines)
 {
     AddSales(5, "2004-04-01", "N1", "C1", "甲", 1, 0, "my slip.vrh", 202);
-    Exec("INSERT INTO Estimate_H(ID, Date, No, CustomerCode, Status, FileName, FormID) VALUES(8, '2004-04-01', 'E1', 'C1', 0, 'q.vrh', 101)");
+    Exec("INSERT INTO Estimate_H(ID, Date, No, CustomerCode, Status, FileName, FormID) VALUES(8, "
+         "'2004-04-01', 'E1', 'C1', 0, 'q.vrh', 101)");
     CLaunchRecorder launches;
     CScriptedPickers pickers;
     EXPECT_EQ(CSlipCommands(*List(5, "Sales_H")).OnModify({0}), 1);
@@ -303,7 +319,8 @@ TEST_F(SlipCommandsTest, ModifyAndTranscribeCommandLines)
     Exec("UPDATE Sales_H SET FormID = 60010");
     EXPECT_EQ(CSlipCommands(*List(5, "Sales_H")).OnModify({0}), 0);
     EXPECT_EQ(launches.m_lines.size(), 2);
-    EXPECT_TRUE(Texts().value(0).startsWith(QStringLiteral("オリジナルフォームが削除されたため、修正できません。")));
+    EXPECT_TRUE(
+        Texts().value(0).startsWith(QStringLiteral("オリジナルフォームが削除されたため、修正できません。")));
 }
 
 // Two slips of one customer give two labels from one master; 1 200
@@ -316,7 +333,8 @@ TEST_F(SlipCommandsTest, AddressLabels)
         slips << QStringLiteral("(%1, '2004-04-01', 'N%1', 'K%1', 0, '会社%1', 1500000)").arg(i);
     }
     Exec("INSERT INTO Customer(CustomerCode, Company, TEL, FAX) VALUES " + customers.join(u','));
-    Exec("INSERT INTO Sales_H(ID, Date, No, CustomerCode, DenpyoType, Company, Total) VALUES " + slips.join(u','));
+    Exec("INSERT INTO Sales_H(ID, Date, No, CustomerCode, DenpyoType, Company, Total) VALUES " +
+         slips.join(u','));
     Exec("INSERT INTO Sales_H(ID, Date, No, CustomerCode, DenpyoType, Company, TEL, Total) VALUES "
          "(1201, '2004-04-02', 'M', 'K7', 0, '会社7', '045-1', 20000)");
     auto list = List(5, "Sales_H");
@@ -386,7 +404,9 @@ TEST_F(SlipCommandsTest, ExportToTheCustomerProduct)
     EXPECT_EQ(records[0].second.m_strKind, QStringLiteral("購入"));
     EXPECT_EQ(records[0].second.m_strPerson, QStringLiteral("山田"));
     EXPECT_EQ(records[0].second.m_dtDate.date(), QDate(2004, 4, 1));
-    EXPECT_EQ(records[0].second.m_strMemo,
-              QStringLiteral("品番 品名 数量 単位 単価 金額 備考\r\nP1 赤いペン 2 個 100 200 \r\n（税額：0）"));
-    EXPECT_EQ(records[1].second.m_strMemo, QStringLiteral("品番 品名 数量 単位 単価 金額 備考\r\n（税額：0）"));
+    EXPECT_EQ(
+        records[0].second.m_strMemo,
+        QStringLiteral("品番 品名 数量 単位 単価 金額 備考\r\nP1 赤いペン 2 個 100 200 \r\n（税額：0）"));
+    EXPECT_EQ(records[1].second.m_strMemo,
+              QStringLiteral("品番 品名 数量 単位 単価 金額 備考\r\n（税額：0）"));
 }

@@ -35,7 +35,8 @@ class SlipExtractTest : public CSlipDbTest
         request.m_strCondition = MakeSlipExtractWhere(QStringLiteral("Sales_H"), conditions);
         CCDSData result;
         QString err;
-        EXPECT_EQ(m_data.GetDataList(request, result, err), 1) << err.toStdString() << request.m_strCondition.toStdString();
+        EXPECT_EQ(m_data.GetDataList(request, result, err), 1)
+            << err.toStdString() << request.m_strCondition.toStdString();
         QList<int> ids;
         for (int i = 0; i < result.GetCount(); ++i) {
             int id = 0, flag = -1;

@@ -1,5 +1,5 @@
-#include "slips/SlipListRules.h"
 #include "app/SlipPeriod.h"
+#include "slips/SlipListRules.h"
 
 #include "app/AppHome.h"
 #include "platform/archive/AutFile.h"
@@ -18,16 +18,17 @@ TEST(SlipPeriod, DefaultStartByMonthsAndDays)
         int months;
         QDate start;
     } cases[] = {
-        {{2004, 8, 24}, 3, {2004, 5, 25}},  {{2004, 5, 31}, 3, {2004, 3, 1}},  // leap year
-        {{2005, 5, 31}, 3, {2005, 3, 1}},   {{2004, 5, 28}, 3, {2004, 2, 29}},
-        {{2005, 5, 28}, 3, {2005, 3, 1}},   {{2004, 12, 31}, 3, {2004, 10, 1}},
-        {{2005, 2, 15}, 3, {2004, 11, 16}}, {{2005, 2, 15}, -1, {2004, 11, 16}}, // unset means 3
-        {{2005, 2, 15}, 0, {2005, 2, 16}},  {{2005, 2, 28}, 0, {2005, 3, 1}},     // tomorrow
+        {{2004, 8, 24}, 3, {2004, 5, 25}},   {{2004, 5, 31}, 3, {2004, 3, 1}}, // leap year
+        {{2005, 5, 31}, 3, {2005, 3, 1}},    {{2004, 5, 28}, 3, {2004, 2, 29}},
+        {{2005, 5, 28}, 3, {2005, 3, 1}},    {{2004, 12, 31}, 3, {2004, 10, 1}},
+        {{2005, 2, 15}, 3, {2004, 11, 16}},  {{2005, 2, 15}, -1, {2004, 11, 16}}, // unset means 3
+        {{2005, 2, 15}, 0, {2005, 2, 16}},   {{2005, 2, 28}, 0, {2005, 3, 1}},    // tomorrow
         {{2005, 2, 15}, 15, {2003, 11, 16}}, {{2005, 2, 15}, 500, {1995, 2, 16}}, // held to 120
         {{2005, 3, 31}, 25, {2003, 3, 1}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(GetDefaultPeriodStart(c.today, c.months), c.start) << c.today.toString().toStdString() << " " << c.months;
+        EXPECT_EQ(GetDefaultPeriodStart(c.today, c.months), c.start)
+            << c.today.toString().toStdString() << " " << c.months;
     EXPECT_EQ(DaysInMonth(1900, 2), 28);
     EXPECT_EQ(DaysInMonth(2000, 2), 29);
     EXPECT_EQ(DaysInMonth(2001, 11), 30);
@@ -91,23 +92,26 @@ TEST(SlipRows, CellTexts)
     prefixed.SetField(QStringLiteral("Sales_H.Name"), QStringLiteral("山田"));
     prefixed.SetField(QStringLiteral("Sales_H.Total"), CMny(12345678, 0));
     prefixed.SetField(QStringLiteral("Sales_H.Tax"), CMny(-1234, 0));
-    const CQXColSet columns = Columns({"SeikyuID", "TaxType", "TudoFlg", "Company_Section_Name", "Total", "Tax",
-                                       "Company", "Name", "Memo"});
+    const CQXColSet columns = Columns({"SeikyuID", "TaxType", "TudoFlg", "Company_Section_Name", "Total",
+                                       "Tax", "Company", "Name", "Memo"});
     QStringList texts;
     for (int column = 0; column < columns.m_cols.size(); ++column)
         texts << GetSlipCellText(columns, &prefixed, column);
-    EXPECT_EQ(texts, (QStringList{"", "請求時", "都度", "いろは商店  山田", "12,345,678", "-1,234", "いろは商店", "山田", ""}));
+    EXPECT_EQ(texts, (QStringList{"", "請求時", "都度", "いろは商店  山田", "12,345,678", "-1,234",
+                                  "いろは商店", "山田", ""}));
 
     struct Case {
         const char* field;
         int value;
         const char* text;
-    } words[] = {{"TaxType", 0, "しない"}, {"TaxType", 2, "納品ごと"}, {"TaxType", 3, "明細ごと"}, {"TaxType", 4, "内税"},
-                 {"TaxType", 5, ""},       {"TaxType", -1, ""},        {"TudoFlg", 1, "締め"},     {"TudoFlg", 2, ""}};
+    } words[] = {{"TaxType", 0, "しない"}, {"TaxType", 2, "納品ごと"}, {"TaxType", 3, "明細ごと"},
+                 {"TaxType", 4, "内税"},   {"TaxType", 5, ""},         {"TaxType", -1, ""},
+                 {"TudoFlg", 1, "締め"},   {"TudoFlg", 2, ""}};
     for (const Case& c : words) {
         COneRecord bare;
         bare.SetField(QString::fromLatin1(c.field), c.value);
-        EXPECT_EQ(GetSlipCellText(Columns({"X", c.field}), &bare, 1), QString::fromUtf8(c.text)) << c.field << c.value;
+        EXPECT_EQ(GetSlipCellText(Columns({"X", c.field}), &bare, 1), QString::fromUtf8(c.text))
+            << c.field << c.value;
     }
 }
 
@@ -119,13 +123,14 @@ TEST(SlipRows, CheckState)
         int kind;
         QString value; // empty: no field
         bool ticked;
-    } cases[] = {{4, "1", true}, {4, "0", false}, {4, "2", true}, {4, "", false}, {5, "17", true},
+    } cases[] = {{4, "1", true},  {4, "0", false}, {4, "2", true},  {4, "", false},  {5, "17", true},
                  {5, "0", false}, {6, "1", true},  {6, "2", false}, {6, "0", false}, {7, "5", true}};
     for (const Case& c : cases) {
         COneRecord record;
         if (!c.value.isEmpty())
             record.SetField(QStringLiteral("Status"), c.value.toInt());
-        EXPECT_EQ(GetSlipCheckState(c.kind, Columns({"Status", "No"}), &record), c.ticked) << c.kind << " " << c.value.toStdString();
+        EXPECT_EQ(GetSlipCheckState(c.kind, Columns({"Status", "No"}), &record), c.ticked)
+            << c.kind << " " << c.value.toStdString();
     }
 }
 

@@ -45,13 +45,16 @@ class CSlipDbTest : public ::testing::Test
     }
     // A sales slip (DenpyoType 0 unless given).
     void AddSales(int id, const QString& date, const QString& no, const QString& code, const QString& company,
-                  int total = 1000, int seikyu = 0, const QString& file = {}, int formId = 1, int denpyoType = 0)
+                  int total = 1000, int seikyu = 0, const QString& file = {}, int formId = 1,
+                  int denpyoType = 0)
     {
-        Exec(QStringLiteral("INSERT INTO Sales_H(ID, Date, No, CustomerCode, Company, Section, Name, TEL, DenpyoType, "
-                            "TaxType, Amount, Tax, Total, SeikyuID, FileName, FormID, MyPerson) VALUES(%1, '%2', '%3', "
-                            "'%4', '%5', '', '', '03-1111', %10, 1, %6, 0, %6, %7, '%8', %9, '山田')")
+        Exec(QStringLiteral(
+                 "INSERT INTO Sales_H(ID, Date, No, CustomerCode, Company, Section, Name, TEL, DenpyoType, "
+                 "TaxType, Amount, Tax, Total, SeikyuID, FileName, FormID, MyPerson) VALUES(%1, '%2', '%3', "
+                 "'%4', '%5', '', '', '03-1111', %10, 1, %6, 0, %6, %7, '%8', %9, '山田')")
                  .arg(id)
-                 .arg(date, QString(no).replace(u'\'', QStringLiteral("''")), code, QString(company).replace(u'\'', QStringLiteral("''")))
+                 .arg(date, QString(no).replace(u'\'', QStringLiteral("''")), code,
+                      QString(company).replace(u'\'', QStringLiteral("''")))
                  .arg(qint64(total) * 10000)
                  .arg(seikyu)
                  .arg(file)
@@ -61,8 +64,9 @@ class CSlipDbTest : public ::testing::Test
     void AddLine(int headerId, int lineNo, const QString& code, const QString& name, int itemType = 0,
                  const QString& table = QStringLiteral("Sales_B"))
     {
-        Exec(QStringLiteral("INSERT INTO %6(HeaderID, LineNo, ItemType, ItemCode, ItemName, Number, Unit, Price, "
-                            "Amount, Remarks) VALUES(%1, %2, %3, '%4', '%5', 20000, '個', 1000000, 2000000, '')")
+        Exec(QStringLiteral(
+                 "INSERT INTO %6(HeaderID, LineNo, ItemType, ItemCode, ItemName, Number, Unit, Price, "
+                 "Amount, Remarks) VALUES(%1, %2, %3, '%4', '%5', 20000, '個', 1000000, 2000000, '')")
                  .arg(headerId)
                  .arg(lineNo)
                  .arg(itemType)

@@ -20,15 +20,18 @@ class StockChangeDb : public CSlipDbTest
     void SetUp() override
     {
         CSlipDbTest::SetUp();
-        Exec("INSERT INTO Item(ItemCode, ItemName, StockType) VALUES('A-1', 'ボールペン', 1), ('N-1', '送料', 0)");
+        Exec("INSERT INTO Item(ItemCode, ItemName, StockType) VALUES('A-1', 'ボールペン', 1), ('N-1', "
+             "'送料', 0)");
         Exec("DELETE FROM Util");
     }
     QString Row(const QString& condition = {})
     {
         CCDSData request;
-        request.m_strCondition = QStringLiteral("SELECT No || '|' || Date || '|' || ItemCode || '|' || ItemName || '|' "
-                                                "|| Type || '|' || InNumber || '|' || OutNumber || '|' || Memo "
-                                                "FROM StockChange ") + condition + QStringLiteral(" ORDER BY ID");
+        request.m_strCondition =
+            QStringLiteral("SELECT No || '|' || Date || '|' || ItemCode || '|' || ItemName || '|' "
+                           "|| Type || '|' || InNumber || '|' || OutNumber || '|' || Memo "
+                           "FROM StockChange ") +
+            condition + QStringLiteral(" ORDER BY ID");
         CCDSData result;
         QString err;
         EXPECT_EQ(m_data.GetDataList(request, result, err), 1) << err.toStdString();
@@ -111,7 +114,8 @@ TEST_F(StockChangeDb, DirectionFieldsAndTheCounter)
     EXPECT_EQ(next.m_strNo.toInt(), first + 2);
     const QString n1 = QString::number(first).rightJustified(6, u'0');
     const QString n2 = QString::number(first + 1).rightJustified(6, u'0');
-    EXPECT_EQ(Row(), n1 + "|2024-04-10|A-1|ボールペン|1|125000|0|棚卸," + n2 + "|2024-04-10|A-1||0|0|30000|棚卸");
+    EXPECT_EQ(Row(),
+              n1 + "|2024-04-10|A-1|ボールペン|1|125000|0|棚卸," + n2 + "|2024-04-10|A-1||0|0|30000|棚卸");
 
     // A change turning the direction round zeroes the other field.
     CStockChangeRules change(m_data, 2);
@@ -166,7 +170,8 @@ TEST_F(StockChangeDb, DialogSavesAMovement)
     // Leaving the quantity checks it; the window losing the focus does not.
     dialog.QuantityEdit()->setText("0");
     m_ui.Prompt().Clear();
-    QFocusEvent tabbed(QEvent::FocusOut, Qt::TabFocusReason), away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QFocusEvent tabbed(QEvent::FocusOut, Qt::TabFocusReason),
+        away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
     QCoreApplication::sendEvent(dialog.QuantityEdit(), &away);
     EXPECT_TRUE(Texts().isEmpty());
     QCoreApplication::sendEvent(dialog.QuantityEdit(), &tabbed);

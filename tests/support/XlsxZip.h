@@ -70,11 +70,12 @@ inline QByteArray Xml(const QString& body)
 // code name is given).
 inline QByteArray Sheet(const QString& rows, const QString& codeName = {}, const QString& dimension = {})
 {
-    return Xml(QStringLiteral("<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-                              "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">") +
-               (codeName.isEmpty() ? QString() : QStringLiteral("<sheetPr codeName=\"%1\"/>").arg(codeName)) +
-               (dimension.isEmpty() ? QString() : QStringLiteral("<dimension ref=\"%1\"/>").arg(dimension)) +
-               QStringLiteral("<sheetData>") + rows + QStringLiteral("</sheetData></worksheet>"));
+    return Xml(
+        QStringLiteral("<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                       "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">") +
+        (codeName.isEmpty() ? QString() : QStringLiteral("<sheetPr codeName=\"%1\"/>").arg(codeName)) +
+        (dimension.isEmpty() ? QString() : QStringLiteral("<dimension ref=\"%1\"/>").arg(dimension)) +
+        QStringLiteral("<sheetData>") + rows + QStringLiteral("</sheetData></worksheet>"));
 }
 
 // A whole workbook: the sheets in order (name, part body; a body starting
@@ -90,37 +91,47 @@ struct Book {
     Parts ToParts() const
     {
         const QString main = QStringLiteral("http://schemas.openxmlformats.org/spreadsheetml/2006/main");
-        const QString rel = QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
+        const QString rel =
+            QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
         Parts parts;
         parts.insert(QStringLiteral("[Content_Types].xml"),
-                     Xml(QStringLiteral("<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>")));
-        parts.insert(QStringLiteral("_rels/.rels"),
-                     Xml(QStringLiteral("<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-                                        "<Relationship Id=\"rId1\" Type=\"%1/officeDocument\" Target=\"xl/workbook.xml\"/>"
-                                        "</Relationships>")
-                             .arg(rel)));
+                     Xml(QStringLiteral(
+                         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>")));
+        parts.insert(
+            QStringLiteral("_rels/.rels"),
+            Xml(QStringLiteral(
+                    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                    "<Relationship Id=\"rId1\" Type=\"%1/officeDocument\" Target=\"xl/workbook.xml\"/>"
+                    "</Relationships>")
+                    .arg(rel)));
         QString sheetList, rels;
         for (int i = 0; i < sheets.size(); ++i) {
             const bool chart = sheets.at(i).second.contains("<chartsheet");
             const QString target = chart ? QStringLiteral("chartsheets/sheet%1.xml").arg(i + 1)
                                          : QStringLiteral("worksheets/sheet%1.xml").arg(i + 1);
-            sheetList += QStringLiteral("<sheet name=\"%1\" sheetId=\"%2\" r:id=\"rId%2\"/>").arg(sheets.at(i).first).arg(i + 1);
+            sheetList += QStringLiteral("<sheet name=\"%1\" sheetId=\"%2\" r:id=\"rId%2\"/>")
+                             .arg(sheets.at(i).first)
+                             .arg(i + 1);
             rels += QStringLiteral("<Relationship Id=\"rId%1\" Type=\"%2/%3\" Target=\"%4\"/>")
                         .arg(i + 1)
                         .arg(rel, chart ? QStringLiteral("chartsheet") : QStringLiteral("worksheet"), target);
             parts.insert(QStringLiteral("xl/") + target, sheets.at(i).second);
         }
-        rels += QStringLiteral("<Relationship Id=\"rIdS\" Type=\"%1/styles\" Target=\"styles.xml\"/>"
-                               "<Relationship Id=\"rIdT\" Type=\"%1/sharedStrings\" Target=\"sharedStrings.xml\"/>")
+        rels += QStringLiteral(
+                    "<Relationship Id=\"rIdS\" Type=\"%1/styles\" Target=\"styles.xml\"/>"
+                    "<Relationship Id=\"rIdT\" Type=\"%1/sharedStrings\" Target=\"sharedStrings.xml\"/>")
                     .arg(rel);
-        parts.insert(QStringLiteral("xl/workbook.xml"),
-                     Xml(QStringLiteral("<workbook xmlns=\"%1\" xmlns:r=\"%2\">%3<sheets>%4</sheets></workbook>")
-                             .arg(main, rel, date1904 ? QStringLiteral("<workbookPr date1904=\"1\"/>") : QString(),
-                                  sheetList)));
-        parts.insert(QStringLiteral("xl/_rels/workbook.xml.rels"),
-                     Xml(QStringLiteral("<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">%1"
-                                        "</Relationships>")
-                             .arg(rels)));
+        parts.insert(
+            QStringLiteral("xl/workbook.xml"),
+            Xml(QStringLiteral("<workbook xmlns=\"%1\" xmlns:r=\"%2\">%3<sheets>%4</sheets></workbook>")
+                    .arg(main, rel, date1904 ? QStringLiteral("<workbookPr date1904=\"1\"/>") : QString(),
+                         sheetList)));
+        parts.insert(
+            QStringLiteral("xl/_rels/workbook.xml.rels"),
+            Xml(QStringLiteral(
+                    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">%1"
+                    "</Relationships>")
+                    .arg(rels)));
         QString xfs;
         for (int id : cellXfs)
             xfs += QStringLiteral("<xf numFmtId=\"%1\" fontId=\"0\"/>").arg(id);

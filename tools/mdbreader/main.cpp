@@ -44,11 +44,20 @@ void Put(const char* text, size_t length)
     out.reserve(length);
     for (size_t i = 0; i < length; ++i) {
         switch (text[i]) {
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\\': out += "\\\\"; break;
-        default: out += text[i];
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        default:
+            out += text[i];
         }
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
@@ -312,7 +321,8 @@ int ReadTable(MdbHandle* mdb, const char* name)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3 || (std::strcmp(argv[1], "tables") != 0 && (std::strcmp(argv[1], "read") != 0 || argc < 4))) {
+    if (argc < 3 ||
+        (std::strcmp(argv[1], "tables") != 0 && (std::strcmp(argv[1], "read") != 0 || argc < 4))) {
         std::fprintf(stderr, "usage: corvanta-mdb tables <file> | read <file> <table>\n");
         return 1;
     }
@@ -323,7 +333,8 @@ int main(int argc, char** argv)
         return Fail("open");
     // A database holds at least its header page and the catalog's page;
     // libmdb itself accepts less.
-    struct stat info {};
+    struct stat info {
+    };
     if (stat(argv[2], &info) != 0 || !mdb->fmt || info.st_size < off_t(2) * mdb->fmt->pg_size) {
         mdb_close(mdb);
         return Fail("open");

@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "WorkDocument.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
 #include "platform/env/ArdoEnv.h"
@@ -24,7 +25,6 @@
 #include "platform/ui/PrintJob.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
-#include "WorkDocument.h"
 
 namespace
 {
@@ -104,13 +104,16 @@ void CSlipFormWindow::AddSummary(QVBoxLayout& layout)
 {
     auto* form = new QFormLayout;
     const int kind = m_command.GetKind();
-    form->addRow(QStringLiteral("伝票種類："), Plain(QStringLiteral("%1 %2").arg(kind).arg(SlipFormKindName(kind))));
+    form->addRow(QStringLiteral("伝票種類："),
+                 Plain(QStringLiteral("%1 %2").arg(kind).arg(SlipFormKindName(kind))));
     if (m_command.GetMode() != CSlipFormCommand::kReopen) {
         CPloMainData layouts;
         const CLayoutInfo* info = layouts.GetLayoutInfo(m_command.GetLayout());
-        form->addRow(QStringLiteral("レイアウト："),
-                     Plain(QStringLiteral("%1 %2").arg(m_command.GetLayout()).arg(
-                         info ? info->m_strName : QStringLiteral("（登録されていないレイアウト）"))));
+        form->addRow(
+            QStringLiteral("レイアウト："),
+            Plain(QStringLiteral("%1 %2")
+                      .arg(m_command.GetLayout())
+                      .arg(info ? info->m_strName : QStringLiteral("（登録されていないレイアウト）"))));
     }
     form->addRow(QStringLiteral("処理："), Plain(ModeText(m_command)));
     switch (m_command.GetMode()) {
@@ -123,12 +126,13 @@ void CSlipFormWindow::AddSummary(QVBoxLayout& layout)
         break;
     case CSlipFormCommand::kTransfer:
         form->addRow(QStringLiteral("転記元の伝票ID："), Plain(QString::number(m_command.GetID())));
-        form->addRow(QStringLiteral("転記先："), Plain(m_command.GetTransferMode() == 1
-                                                                ? QStringLiteral("同じ種類の伝票")
-                                                                : QStringLiteral("別の種類の伝票")));
+        form->addRow(QStringLiteral("転記先："),
+                     Plain(m_command.GetTransferMode() == 1 ? QStringLiteral("同じ種類の伝票")
+                                                            : QStringLiteral("別の種類の伝票")));
         break;
     case CSlipFormCommand::kClipboard:
-        form->addRow(QStringLiteral("クリップボード形式："), Plain(QString::number(m_command.GetClipFormat())));
+        form->addRow(QStringLiteral("クリップボード形式："),
+                     Plain(QString::number(m_command.GetClipFormat())));
         break;
     default:
         break;
@@ -183,12 +187,14 @@ void CSlipFormWindow::AddWorkTables(QVBoxLayout& layout)
 
 void CSlipFormWindow::AddClipboardList(QVBoxLayout& layout)
 {
-    const std::optional<QList<CFormPrintItem>> items = DecodeSlipList(GetClipboardBlock(uint(m_command.GetClipFormat())));
+    const std::optional<QList<CFormPrintItem>> items =
+        DecodeSlipList(GetClipboardBlock(uint(m_command.GetClipFormat())));
     if (!items) {
         layout.addWidget(Note(QStringLiteral("クリップボードに印刷する伝票の一覧がありません。"), this));
         return;
     }
-    QTableWidget* grid = MakeTable(this, {QStringLiteral("ID"), QStringLiteral("FileName")}, int(items->size()));
+    QTableWidget* grid =
+        MakeTable(this, {QStringLiteral("ID"), QStringLiteral("FileName")}, int(items->size()));
     for (int r = 0; r < items->size(); ++r) {
         grid->setItem(r, 0, new QTableWidgetItem(QString::number((*items)[r].m_nID)));
         grid->setItem(r, 1, new QTableWidgetItem((*items)[r].m_strFileName));

@@ -50,9 +50,12 @@ int WidthWeight(const QString& table, const QString& field)
     if (!column)
         return 4;
     switch (column->type) {
-    case Schema::kInteger: return 3;
-    case Schema::kDate: return 5;
-    case Schema::kMoney: return 4;
+    case Schema::kInteger:
+        return 3;
+    case Schema::kDate:
+        return 5;
+    case Schema::kMoney:
+        return 4;
     default:
         if (column->byteLimit > 0 && column->byteLimit <= 20)
             return 4;
@@ -89,9 +92,10 @@ CWorkDocument::CWorkDocument(int kind) : m_nKind(kind), m_strTitle(SlipFormKindN
     int used = 0;
     for (int i = 0; i < m_bodyFields.size(); ++i) {
         // The last column takes what rounding left over.
-        const int width = i + 1 == m_bodyFields.size()
-                              ? (kRight - kLeft) - used
-                              : (kRight - kLeft) * WidthWeight(m_strBodyTable, m_bodyFields[i]) / std::max(weights, 1);
+        const int width =
+            i + 1 == m_bodyFields.size()
+                ? (kRight - kLeft) - used
+                : (kRight - kLeft) * WidthWeight(m_strBodyTable, m_bodyFields[i]) / std::max(weights, 1);
         m_bodyWidths << width;
         used += width;
     }
@@ -101,14 +105,21 @@ QStringList CWorkDocument::TablesOfKind(int kind)
 {
     switch (kind) {
     case 6:
-    case 7: return {QStringLiteral("WShime_H"), QStringLiteral("WShime_B")};
+    case 7:
+        return {QStringLiteral("WShime_H"), QStringLiteral("WShime_B")};
     case 8:
-    case 9: return {QStringLiteral("WMotocho_H"), QStringLiteral("WMotocho_B")};
-    case 10: return {QStringLiteral("WReceipt_H"), QStringLiteral("WReceipt_B")};
-    case 11: return {QStringLiteral("WAtena")};
-    case 12: return {QStringLiteral("WItem")};
-    case 13: return {QStringLiteral("WBank_H"), QStringLiteral("WBank_B")};
-    default: return {};
+    case 9:
+        return {QStringLiteral("WMotocho_H"), QStringLiteral("WMotocho_B")};
+    case 10:
+        return {QStringLiteral("WReceipt_H"), QStringLiteral("WReceipt_B")};
+    case 11:
+        return {QStringLiteral("WAtena")};
+    case 12:
+        return {QStringLiteral("WItem")};
+    case 13:
+        return {QStringLiteral("WBank_H"), QStringLiteral("WBank_B")};
+    default:
+        return {};
     }
 }
 
@@ -116,23 +127,69 @@ QString CWorkDocument::Caption(const QString& field)
 {
     static const QHash<QString, QString> captions = [] {
         const char* pairs[][2] = {
-            {"ID", "ID"}, {"HeaderID", "伝票ID"}, {"No", "番号"}, {"Date", "日付"}, {"CloseDate", "締日"},
-            {"CustomerCode", "取引先コード"}, {"SupplierCode", "仕入先コード"}, {"Zip", "郵便番号"},
-            {"Address", "住所"}, {"Company", "会社名"}, {"Section", "部署名"}, {"Name", "氏名"},
-            {"Keisho", "敬称"}, {"Keisho2", "敬称2"}, {"MyPerson", "担当者"}, {"LastCollect", "前回残高"},
-            {"Receipt", "入金額"}, {"Balance", "残高"}, {"Amount", "金額"}, {"Tax", "消費税"},
-            {"Total", "合計"}, {"DenpyoNum", "伝票枚数"}, {"SalesCloseID", "締めID"}, {"LineNo", "行"},
-            {"ItemType", "区分"}, {"ItemCode", "商品コード"}, {"ItemName", "品名"}, {"Number", "数量"},
-            {"Unit", "単位"}, {"Price", "単価"}, {"TaxFlg", "課税区分"}, {"TaxFlg2", "課税区分2"},
-            {"Remarks", "備考"}, {"Code", "種別"}, {"RowType", "行種別"}, {"Term", "期間"},
-            {"Bill", "請求額"}, {"SeikyuID", "請求ID"}, {"CloseID", "消込ID"},
-            {"Company_Section_Name", "名称"}, {"Contents", "内容"}, {"DraftNo", "手形番号"},
-            {"DraftDate", "手形期日"}, {"Bank", "銀行名"}, {"BankCode", "銀行コード"},
-            {"BankBranch", "支店名"}, {"BankBranchCode", "支店コード"}, {"BankAccountType", "口座種別"},
-            {"BankNumber", "口座番号"}, {"BankOnesName", "口座名義"}, {"BankOnesPhoenic", "口座名義カナ"},
-            {"PaymentType", "支払方法"}, {"Fee", "手数料"}, {"TEL", "電話番号"}, {"FAX", "FAX番号"},
-            {"Phoenic", "フリガナ"}, {"Cost", "原価"}, {"Class1", "分類1"}, {"Class2", "分類2"},
-            {"Class3", "分類3"}, {"Class4", "分類4"}, {"Class5", "分類5"}, {"JANCode", "JANコード"},
+            {"ID", "ID"},
+            {"HeaderID", "伝票ID"},
+            {"No", "番号"},
+            {"Date", "日付"},
+            {"CloseDate", "締日"},
+            {"CustomerCode", "取引先コード"},
+            {"SupplierCode", "仕入先コード"},
+            {"Zip", "郵便番号"},
+            {"Address", "住所"},
+            {"Company", "会社名"},
+            {"Section", "部署名"},
+            {"Name", "氏名"},
+            {"Keisho", "敬称"},
+            {"Keisho2", "敬称2"},
+            {"MyPerson", "担当者"},
+            {"LastCollect", "前回残高"},
+            {"Receipt", "入金額"},
+            {"Balance", "残高"},
+            {"Amount", "金額"},
+            {"Tax", "消費税"},
+            {"Total", "合計"},
+            {"DenpyoNum", "伝票枚数"},
+            {"SalesCloseID", "締めID"},
+            {"LineNo", "行"},
+            {"ItemType", "区分"},
+            {"ItemCode", "商品コード"},
+            {"ItemName", "品名"},
+            {"Number", "数量"},
+            {"Unit", "単位"},
+            {"Price", "単価"},
+            {"TaxFlg", "課税区分"},
+            {"TaxFlg2", "課税区分2"},
+            {"Remarks", "備考"},
+            {"Code", "種別"},
+            {"RowType", "行種別"},
+            {"Term", "期間"},
+            {"Bill", "請求額"},
+            {"SeikyuID", "請求ID"},
+            {"CloseID", "消込ID"},
+            {"Company_Section_Name", "名称"},
+            {"Contents", "内容"},
+            {"DraftNo", "手形番号"},
+            {"DraftDate", "手形期日"},
+            {"Bank", "銀行名"},
+            {"BankCode", "銀行コード"},
+            {"BankBranch", "支店名"},
+            {"BankBranchCode", "支店コード"},
+            {"BankAccountType", "口座種別"},
+            {"BankNumber", "口座番号"},
+            {"BankOnesName", "口座名義"},
+            {"BankOnesPhoenic", "口座名義カナ"},
+            {"PaymentType", "支払方法"},
+            {"Fee", "手数料"},
+            {"TEL", "電話番号"},
+            {"FAX", "FAX番号"},
+            {"Phoenic", "フリガナ"},
+            {"Cost", "原価"},
+            {"Class1", "分類1"},
+            {"Class2", "分類2"},
+            {"Class3", "分類3"},
+            {"Class4", "分類4"},
+            {"Class5", "分類5"},
+            {"JANCode", "JANコード"},
         };
         QHash<QString, QString> map;
         for (const auto& pair : pairs)
@@ -171,7 +228,8 @@ QString CWorkDocument::ValueText(const CTb* field)
         QDate date;
         return field->GetData(date) ? date.toString(QStringLiteral("yyyy/MM/dd")) : QString();
     }
-    default: return field->GetText();
+    default:
+        return field->GetText();
     }
 }
 
@@ -223,7 +281,8 @@ void CWorkDocument::Paginate()
     const int laterCapacity = (kBottom - kBodyTop - kCaptionHeight) / kRowHeight;
     for (int h = 0; h < m_headers.GetCount(); ++h) {
         const int rows = int(m_bodyRows[h].size());
-        const int pages = rows <= firstCapacity ? 1 : 1 + (rows - firstCapacity + laterCapacity - 1) / laterCapacity;
+        const int pages =
+            rows <= firstCapacity ? 1 : 1 + (rows - firstCapacity + laterCapacity - 1) / laterCapacity;
         int first = 0;
         for (int p = 0; p < pages; ++p) {
             const int capacity = p == 0 ? firstCapacity : laterCapacity;
@@ -255,7 +314,8 @@ void CWorkDocument::DrawHeading(IPrintCanvas& canvas, const Page& page) const
 {
     canvas.SetFont(kFace, 16);
     const QString title = page.number == 1 ? m_strTitle : m_strTitle + QStringLiteral("（続き）");
-    canvas.DrawText({kLeft, kHeadingTop, kRight, kHeadingTop + 90}, title, IPrintCanvas::kCenter | IPrintCanvas::kVCenter);
+    canvas.DrawText({kLeft, kHeadingTop, kRight, kHeadingTop + 90}, title,
+                    IPrintCanvas::kCenter | IPrintCanvas::kVCenter);
     canvas.SetFont(kFace, 8);
     canvas.DrawText({kRight - 400, kHeadingTop, kRight, kHeadingTop + 40},
                     QStringLiteral("%1 / %2").arg(page.number).arg(page.pages), IPrintCanvas::kRight);
@@ -273,7 +333,8 @@ int CWorkDocument::DrawHeaderFields(IPrintCanvas& canvas, const COneRecord& head
         const int y = top + (i / 2) * kFieldHeight;
         const CPrintRect caption{left, y, left + captionWidth, y + kFieldHeight};
         const CPrintRect value{left + captionWidth + kCellPad, y, left + half - kCellPad, y + kFieldHeight};
-        canvas.DrawText(caption, Caption(field), IPrintCanvas::kLeft | IPrintCanvas::kVCenter | IPrintCanvas::kClip);
+        canvas.DrawText(caption, Caption(field),
+                        IPrintCanvas::kLeft | IPrintCanvas::kVCenter | IPrintCanvas::kClip);
         canvas.DrawText(value, ValueText(header.GetOneField(m_strHeaderTable, field)),
                         IPrintCanvas::kLeft | IPrintCanvas::kVCenter | IPrintCanvas::kClip);
         canvas.DrawLine(left, y + kFieldHeight, left + half - kCellPad, y + kFieldHeight);
@@ -290,7 +351,8 @@ void CWorkDocument::DrawBodyTable(IPrintCanvas& canvas, const Page& page, int to
     int x = kLeft;
     for (int c = 0; c < m_bodyFields.size(); ++c) {
         const CPrintRect cell{x + kTablePad, top, x + m_bodyWidths[c] - kTablePad, top + kCaptionHeight};
-        canvas.DrawText(cell, Caption(m_bodyFields[c]), IPrintCanvas::kCenter | IPrintCanvas::kVCenter | IPrintCanvas::kClip);
+        canvas.DrawText(cell, Caption(m_bodyFields[c]),
+                        IPrintCanvas::kCenter | IPrintCanvas::kVCenter | IPrintCanvas::kClip);
         canvas.DrawLine(x, top, x, bottom);
         x += m_bodyWidths[c];
     }
@@ -302,7 +364,8 @@ void CWorkDocument::DrawBodyTable(IPrintCanvas& canvas, const Page& page, int to
         x = kLeft;
         for (int c = 0; c < m_bodyFields.size(); ++c) {
             const CPrintRect cell{x + kTablePad, y, x + m_bodyWidths[c] - kTablePad, y + kRowHeight};
-            const int align = IsRightAligned(m_strBodyTable, m_bodyFields[c]) ? IPrintCanvas::kRight : IPrintCanvas::kLeft;
+            const int align =
+                IsRightAligned(m_strBodyTable, m_bodyFields[c]) ? IPrintCanvas::kRight : IPrintCanvas::kLeft;
             canvas.DrawText(cell, ValueText(body.GetOneField(m_strBodyTable, m_bodyFields[c])),
                             align | IPrintCanvas::kVCenter | IPrintCanvas::kClip);
             x += m_bodyWidths[c];
@@ -319,7 +382,8 @@ void CWorkDocument::DrawLabels(IPrintCanvas& canvas, const Page& page) const
     const int width = (kRight - kLeft) / columns;
     const int height = (kBottom - kHeadingTop) / rows;
     // Every field stays inside its label, however many the table has.
-    const int line = std::min<int>(kLabelLine, (height - 2 * kCellPad) / std::max<int>(int(m_headerFields.size()), 1));
+    const int line =
+        std::min<int>(kLabelLine, (height - 2 * kCellPad) / std::max<int>(int(m_headerFields.size()), 1));
     canvas.SetFont(kFace, line >= 30 ? 7 : 6);
     for (int i = 0; i < page.count; ++i) {
         const COneRecord& label = *m_headers.GetAt(page.record + i);
@@ -368,7 +432,8 @@ int LoadWorkDocument(CMakeMsgID& data, CWorkDocument& document, QString& err)
 bool CWorkPrintDocument::OnPreparePrinting(CPrintInfo& info)
 {
     if (!m_document || m_document->GetPageCount() == 0) {
-        UiServices::Prompt().MessageBox(QStringLiteral("印刷するデータがありません。"), MB_OK, MB_ICONINFORMATION);
+        UiServices::Prompt().MessageBox(QStringLiteral("印刷するデータがありません。"), MB_OK,
+                                        MB_ICONINFORMATION);
         return false;
     }
     info.m_nMinPage = 1;

@@ -56,11 +56,11 @@ class CWorkDocument
 
   private:
     struct Page {
-        int record = 0;   // documents: the header; labels: the first label
-        int first = 0;    // documents: the first body row of the header's list
-        int count = 0;    // body rows or labels on the page
-        int number = 1;   // the page within its document
-        int pages = 1;    // the document's pages
+        int record = 0; // documents: the header; labels: the first label
+        int first = 0;  // documents: the first body row of the header's list
+        int count = 0;  // body rows or labels on the page
+        int number = 1; // the page within its document
+        int pages = 1;  // the document's pages
     };
 
     void Paginate();
@@ -92,7 +92,10 @@ int LoadWorkDocument(CMakeMsgID& data, CWorkDocument& document, QString& err);
 class CWorkPrintDocument : public IPrintDocument
 {
   public:
-    explicit CWorkPrintDocument(std::shared_ptr<const CWorkDocument> document) : m_document(std::move(document)) {}
+    explicit CWorkPrintDocument(std::shared_ptr<const CWorkDocument> document)
+        : m_document(std::move(document))
+    {
+    }
 
     bool OnPreparePrinting(CPrintInfo& info) override;
     void OnBeginPrinting(IPrintCanvas&, CPrintInfo&) override {}

@@ -3,8 +3,10 @@
 #include <QHash>
 #include <QList>
 
-namespace MenuBitmap {
-namespace {
+namespace MenuBitmap
+{
+namespace
+{
 
 // [state][button]
 constexpr int kFilePage0[3][7] = {{267, 270, 285, 255, 288, 261, 258},

@@ -8,7 +8,8 @@
 // its sizes from them and the pickers choose them per button and state
 // (0 normal, 1 under the mouse, 2 pressed). Each picker answers -1 when
 // nothing applies.
-namespace MenuBitmap {
+namespace MenuBitmap
+{
 
 constexpr int kBackground = 230;
 constexpr int kStartup = 399;

@@ -13,8 +13,9 @@
 // only when the left button is released over the button it was pressed on.
 // Button states: 0 normal, 1 under the mouse, 2 pressed. The page tabs are
 // a fifth group that follows the same rules.
-class CMenuButtonTracker {
-public:
+class CMenuButtonTracker
+{
+  public:
     // In the order in which a mouse move examines them.
     enum Group { File, Cell, CalButton, Bottom, Tab, GroupCount };
 
@@ -27,7 +28,10 @@ public:
     void SetRects(Group group, const QList<QRect>& rects);
     // A button of the group takes part only while this answers true for it
     // (calendar cells with a mark, the tab of the other page).
-    void SetFilter(Group group, std::function<bool(int index)> takes) { m_groups[group].takes = std::move(takes); }
+    void SetFilter(Group group, std::function<bool(int index)> takes)
+    {
+        m_groups[group].takes = std::move(takes);
+    }
     // Clears a group's hover, press and states.
     void Reset(Group group);
 
@@ -46,7 +50,7 @@ public:
     bool HandCursor() const { return m_bHand; }
     void ClearHandCursor() { m_bHand = false; }
 
-private:
+  private:
     struct SGroup {
         QList<QRect> rects;
         QList<int> states;

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
-const QString kMarkFields[CMenuCalendar::kColumns] = {
-    QStringLiteral(u"締め請求"), QStringLiteral(u"締め支払"), QStringLiteral(u"入金"), QStringLiteral(u"出金")};
+const QString kMarkFields[CMenuCalendar::kColumns] = {QStringLiteral(u"締め請求"),
+                                                      QStringLiteral(u"締め支払"), QStringLiteral(u"入金"),
+                                                      QStringLiteral(u"出金")};
 
 QDate MonthEnd(const QDate& first)
 {

@@ -8,8 +8,9 @@ class CCDSData;
 // period (at most 31 days), fifteen of them visible, and four mark columns
 // per day: customer closings to bill, supplier closings to pay, expected
 // receipts and expected payments.
-class CMenuCalendar {
-public:
+class CMenuCalendar
+{
+  public:
     static constexpr int kDays = 31;
     static constexpr int kColumns = 4;
     static constexpr int kVisibleRows = 15;
@@ -56,7 +57,7 @@ public:
     static void PrevMonth(const QDate& start, QDate& newStart, QDate& newEnd);
     static void NextMonth(const QDate& start, QDate& newStart, QDate& newEnd);
 
-private:
+  private:
     QDate m_start;
     QDate m_end;
     int m_nMax = 0;

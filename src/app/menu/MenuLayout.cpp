@@ -2,7 +2,8 @@
 
 #include "app/menu/MenuBitmaps.h"
 
-namespace {
+namespace
+{
 
 QRect At(int x, int y, int bitmapId)
 {
@@ -34,8 +35,8 @@ void CMenuLayout::CalcLayout()
     m_rcBottom[6] = At(210, 18, 440);
 
     static constexpr int kFileIds[kFileButtons] = {266, 269, 284, 254, 287, 254, 257, 252};
-    static constexpr QPoint kFileCorner[kFileButtons] = {{15, 110},  {90, 110},  {210, 150}, {300, 150},
-                                                         {10, 290},  {110, 290}, {260, 350}, {300, 350}};
+    static constexpr QPoint kFileCorner[kFileButtons] = {{15, 110}, {90, 110},  {210, 150}, {300, 150},
+                                                         {10, 290}, {110, 290}, {260, 350}, {300, 350}};
     for (int i = 0; i < kFileButtons; ++i)
         m_rcFile[i] = At(kFileCorner[i].x(), kFileCorner[i].y(), kFileIds[i]);
     if (m_nPage == 1)

@@ -6,8 +6,9 @@
 // Where everything on the menu screen sits, in the view's coordinates. The
 // corners are fixed; the sizes come from the pictures. Until CalcLayout runs
 // (while the start-up picture shows) every rectangle is empty.
-class CMenuLayout {
-public:
+class CMenuLayout
+{
+  public:
     static constexpr int kFileButtons = 8;
     static constexpr int kBottomButtons = 7;
     static constexpr int kCalButtons = 3;
@@ -48,7 +49,7 @@ public:
     // the last mark column and the last row, with the year and both months.
     QRect CalendarArea() const;
 
-private:
+  private:
     bool m_bCalculated = false;
     int m_nPage = 0;
     QRect m_rcFile[kFileButtons];

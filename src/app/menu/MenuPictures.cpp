@@ -9,7 +9,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace {
+namespace
+{
 
 using MenuBitmap::SArt;
 
@@ -48,23 +49,37 @@ const SMarkLook kMarks[4] = {{u"締め請求", QColor(0xdf, 0x7a, 0x33), QColor(
                              {u"入金予定", QColor(0x35, 0x96, 0x66), QColor(0xdf, 0xf2, 0xe7)},
                              {u"出金予定", QColor(0xb3, 0x52, 0x76), QColor(0xf7, 0xe2, 0xea)}};
 
-enum class EIcon { Box, Person, Building, Quote, Sales, Order, Purchase, Billing, Payment, Ledger, Chart, Stock };
+enum class EIcon {
+    Box,
+    Person,
+    Building,
+    Quote,
+    Sales,
+    Order,
+    Purchase,
+    Billing,
+    Payment,
+    Ledger,
+    Chart,
+    Stock
+};
 
 struct SFileButton {
     const char16_t* label;
     EIcon icon;
 };
 
-const SFileButton kFilePage0[7] = {{u"商品", EIcon::Box},         {u"得意先", EIcon::Person},
-                                   {u"見積", EIcon::Quote},       {u"売上", EIcon::Sales},
+const SFileButton kFilePage0[7] = {{u"商品", EIcon::Box},           {u"得意先", EIcon::Person},
+                                   {u"見積", EIcon::Quote},         {u"売上", EIcon::Sales},
                                    {u"請求・入金", EIcon::Billing}, {u"得意先元帳", EIcon::Ledger},
                                    {u"売上分析", EIcon::Chart}};
-const SFileButton kFilePage1[8] = {{u"商品", EIcon::Box},          {u"仕入先", EIcon::Building},
-                                   {u"注文", EIcon::Order},        {u"仕入", EIcon::Purchase},
+const SFileButton kFilePage1[8] = {{u"商品", EIcon::Box},           {u"仕入先", EIcon::Building},
+                                   {u"注文", EIcon::Order},         {u"仕入", EIcon::Purchase},
                                    {u"支払・出金", EIcon::Payment}, {u"仕入先元帳", EIcon::Ledger},
                                    {u"仕入分析", EIcon::Chart},     {u"在庫", EIcon::Stock}};
 
-const char16_t* const kBottomLabels[6] = {u"データベース", u"設定", u"フォーム", u"ツール", u"ヘルプ", u"終了"};
+const char16_t* const kBottomLabels[6] = {u"データベース", u"設定",   u"フォーム",
+                                          u"ツール",       u"ヘルプ", u"終了"};
 
 const char16_t* const kTabLabels[2] = {u"販売", u"仕入・在庫"};
 
@@ -142,7 +157,8 @@ QRectF DrawFace(QPainter& p, const QSize& size, const SButtonLook& look, int sta
     if (state != 2) {
         // A thin highlight along the top edge.
         p.setPen(QPen(QColor(255, 255, 255, 170), 1));
-        p.drawLine(QPointF(face.left() + radius, face.top() + 1.5), QPointF(face.right() - radius, face.top() + 1.5));
+        p.drawLine(QPointF(face.left() + radius, face.top() + 1.5),
+                   QPointF(face.right() - radius, face.top() + 1.5));
     }
     return face;
 }
@@ -271,9 +287,11 @@ QImage FileButton(const SArt& art)
     }
     p.setBrush(discFill);
     p.drawEllipse(disc);
-    DrawIcon(p, disc.adjusted(5, 5, -5, -5), button.icon, art.state == 2 ? QColor(0xd9, 0x78, 0x14) : Qt::white);
+    DrawIcon(p, disc.adjusted(5, 5, -5, -5), button.icon,
+             art.state == 2 ? QColor(0xd9, 0x78, 0x14) : Qt::white);
 
-    const QRectF text(face.left() + 3, disc.bottom() + 2, face.width() - 6, face.bottom() - disc.bottom() - 4);
+    const QRectF text(face.left() + 3, disc.bottom() + 2, face.width() - 6,
+                      face.bottom() - disc.bottom() - 4);
     p.setPen(look.text);
     DrawFitted(p, text, QString::fromUtf16(button.label), 12, true);
     return pixmap;
@@ -400,8 +418,10 @@ QImage MonthLabel(const SArt& art)
     p.setBrush(QColor(0x4a, 0x7f, 0xb5));
     p.drawRoundedRect(tag, 3, 3);
     p.setPen(Qt::white);
-    DrawFitted(p, QRectF(tag.left() + 1, tag.top() + 1, tag.width() - 2, 10), QString::number(art.index), 10, true);
-    DrawFitted(p, QRectF(tag.left() + 1, tag.top() + 11, tag.width() - 2, 10), QStringLiteral(u"月"), 9, false);
+    DrawFitted(p, QRectF(tag.left() + 1, tag.top() + 1, tag.width() - 2, 10), QString::number(art.index), 10,
+               true);
+    DrawFitted(p, QRectF(tag.left() + 1, tag.top() + 11, tag.width() - 2, 10), QStringLiteral(u"月"), 9,
+               false);
     return pixmap;
 }
 
@@ -438,8 +458,8 @@ void Group(QPainter& p, const QRectF& rect, const QString& caption)
     p.drawRoundedRect(rect, 8, 8);
     p.setFont(Face(11, true));
     p.setPen(QColor(0xa0, 0x6a, 0x2a));
-    p.drawText(QRectF(rect.left() + 8, rect.top() + 3, rect.width() - 16, 16), Qt::AlignLeft | Qt::AlignVCenter,
-               caption);
+    p.drawText(QRectF(rect.left() + 8, rect.top() + 3, rect.width() - 16, 16),
+               Qt::AlignLeft | Qt::AlignVCenter, caption);
 }
 
 // The flow from one group to the next: a quiet curve with an arrowhead.
@@ -482,7 +502,8 @@ QImage DrawBackground(const QSize& size, int page)
     // button of the database list (the name is drawn live).
     p.setFont(Face(10));
     p.setPen(kMuted);
-    p.drawText(QRectF(16, 2, 190, 15), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral(u"使用中のデータベース"));
+    p.drawText(QRectF(16, 2, 190, 15), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral(u"使用中のデータベース"));
     const QRect button = layout.Bottom(6);
     const QRectF field(10.5, button.top() + 1.5, button.left() + 2 - 10.5, button.height() - 3);
     p.setPen(QPen(kPanelLine, 1));
@@ -509,12 +530,15 @@ QImage DrawBackground(const QSize& size, int page)
         boxes[g] = Around(layout.File(box.first), layout.File(box.last), 22, 4);
     }
     const QRectF &masters = boxes[0], &slips = boxes[1], &money = boxes[2], &analysis = boxes[3];
-    Flow(p, QPointF(masters.right() + 2, masters.center().y()), QPointF(masters.right() + 30, masters.center().y()),
-         QPointF(slips.left() - 30, slips.center().y()), QPointF(slips.left() - 3, slips.center().y()));
+    Flow(p, QPointF(masters.right() + 2, masters.center().y()),
+         QPointF(masters.right() + 30, masters.center().y()), QPointF(slips.left() - 30, slips.center().y()),
+         QPointF(slips.left() - 3, slips.center().y()));
     Flow(p, QPointF(slips.center().x(), slips.bottom() + 2), QPointF(slips.center().x(), slips.bottom() + 60),
          QPointF(money.right() + 60, money.center().y()), QPointF(money.right() + 3, money.center().y()));
-    Flow(p, QPointF(money.center().x(), money.bottom() + 2), QPointF(money.center().x(), analysis.center().y()),
-         QPointF(analysis.left() - 40, analysis.center().y()), QPointF(analysis.left() - 3, analysis.center().y()));
+    Flow(p, QPointF(money.center().x(), money.bottom() + 2),
+         QPointF(money.center().x(), analysis.center().y()),
+         QPointF(analysis.left() - 40, analysis.center().y()),
+         QPointF(analysis.left() - 3, analysis.center().y()));
     for (int g = 0; g < 4; ++g)
         Group(p, boxes[g], QString::fromUtf16(kGroups[page][g].caption));
 
@@ -540,26 +564,29 @@ QImage DrawBackground(const QSize& size, int page)
     p.setBrush(headerFill);
     p.drawPath(header.intersected(headerClip));
     p.setPen(QPen(kPanelLine, 1));
-    p.drawLine(QPointF(calendar.left() + 1, calendar.top() + 44.5), QPointF(calendar.right() - 1, calendar.top() + 44.5));
+    p.drawLine(QPointF(calendar.left() + 1, calendar.top() + 44.5),
+               QPointF(calendar.right() - 1, calendar.top() + 44.5));
     p.setFont(Face(10, true));
     p.setPen(kMuted);
     p.drawText(QRectF(408, 11, 200, 16), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral(u"スケジュール"));
     p.setFont(Face(11, true));
     p.setPen(kInk);
-    p.drawText(QRectF(layout.Year().left() + 33, layout.Year().top() - 1, 16, 15), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral(u"年"));
+    p.drawText(QRectF(layout.Year().left() + 33, layout.Year().top() - 1, 16, 15),
+               Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral(u"年"));
 
     // Row bands: light stripes under the fifteen visible days.
     const int right = layout.Cell(CMenuLayout::kCells - 1).right();
     for (int r = 0; r < CMenuLayout::kRows; ++r) {
         const QRect cell = layout.Cell(r * CMenuLayout::kColumns);
-        const QRectF band(kCalendarLeft + 2, cell.top() - 1, right + 2 - kCalendarLeft - 2, cell.height() + 2);
+        const QRectF band(kCalendarLeft + 2, cell.top() - 1, right + 2 - kCalendarLeft - 2,
+                          cell.height() + 2);
         p.fillRect(band, r % 2 ? QColor(0xf6, 0xf8, 0xfb) : QColor(0xff, 0xff, 0xff));
         p.setPen(QPen(QColor(0xea, 0xee, 0xf3), 1));
         p.drawLine(QPointF(band.left(), band.bottom() + 0.5), QPointF(band.right(), band.bottom() + 0.5));
     }
     p.setPen(QPen(QColor(0xe2, 0xe7, 0xee), 1));
-    p.drawLine(QPointF(440.5, layout.Cell(0).top() - 1), QPointF(440.5, layout.Cell(CMenuLayout::kCells - 1).bottom()));
+    p.drawLine(QPointF(440.5, layout.Cell(0).top() - 1),
+               QPointF(440.5, layout.Cell(CMenuLayout::kCells - 1).bottom()));
     return pixmap;
 }
 
@@ -600,8 +627,8 @@ QImage DrawTab(const QSize& size, int page, int state)
         p.drawLine(QPointF(r - 1, top + 1.25), QPointF(size.width() - r + 1, top + 1.25));
     }
     p.setPen(current ? kInk : state == 1 ? QColor(0x3a, 0x55, 0x70) : kMuted);
-    DrawFitted(p, QRectF(4, top + 2, size.width() - 8, bottom - top - 3), QString::fromUtf16(kTabLabels[page]), 12,
-               true);
+    DrawFitted(p, QRectF(4, top + 2, size.width() - 8, bottom - top - 3),
+               QString::fromUtf16(kTabLabels[page]), 12, true);
     return pixmap;
 }
 
@@ -644,17 +671,28 @@ QImage Startup(const SArt& art)
 QImage Draw(const SArt& art)
 {
     switch (art.kind) {
-    case SArt::Background: return DrawBackground(art.size, 0);
-    case SArt::Startup: return Startup(art);
-    case SArt::FileButton: return FileButton(art);
-    case SArt::BottomButton: return BottomButton(art);
-    case SArt::CalButton: return CalButton(art);
-    case SArt::Cell: return Cell(art);
-    case SArt::Digit: return Digit(art);
-    case SArt::MonthNumber: return MonthNumber(art);
-    case SArt::MonthLabel: return MonthLabel(art);
-    case SArt::Day: return Day(art);
-    case SArt::Tab: break;
+    case SArt::Background:
+        return DrawBackground(art.size, 0);
+    case SArt::Startup:
+        return Startup(art);
+    case SArt::FileButton:
+        return FileButton(art);
+    case SArt::BottomButton:
+        return BottomButton(art);
+    case SArt::CalButton:
+        return CalButton(art);
+    case SArt::Cell:
+        return Cell(art);
+    case SArt::Digit:
+        return Digit(art);
+    case SArt::MonthNumber:
+        return MonthNumber(art);
+    case SArt::MonthLabel:
+        return MonthLabel(art);
+    case SArt::Day:
+        return Day(art);
+    case SArt::Tab:
+        break;
     }
     // The tabs are drawn per page and state (CMenuPictures::Tab).
     return QImage();

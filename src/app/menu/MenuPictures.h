@@ -7,8 +7,9 @@
 // the run: the background of each page, the start-up picture, every button
 // in its three states, the page tabs, the calendar's cells, digits, months
 // and days.
-class CMenuPictures {
-public:
+class CMenuPictures
+{
+  public:
     static const CMenuPictures& Instance();
 
     // The picture of a resource number (see MenuBitmap); null when unknown.
@@ -21,7 +22,7 @@ public:
     // A page tab in state 0 normal, 1 under the mouse, 2 current page.
     const QImage& Tab(int page, int state) const;
 
-private:
+  private:
     CMenuPictures();
 
     QHash<int, QImage> m_pictures;

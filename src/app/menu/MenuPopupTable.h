@@ -9,7 +9,8 @@
 // 得意先元帳, 支払・出金, 仕入先元帳, 売上分析, 仕入分析, 在庫), 14-24 are
 // their submenus, 25-29 belong to the bottom buttons (データベース, 設定,
 // フォーム, ツール, ヘルプ).
-namespace MenuPopup {
+namespace MenuPopup
+{
 
 constexpr int kCount = 30;
 constexpr int kOnlineServices = 24;

@@ -16,7 +16,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 const char* const kBottomLook = "corvantaBottomLook";
 
@@ -77,7 +78,7 @@ void CMenuPopupStyle::drawControl(ControlElement element, const QStyleOption* op
     painter->fillRect(outer.adjusted(2, 2, -2, -2), selected ? look.border : look.fill);
 
     const QPalette& palette = item->palette;
-    const QColor textColour = !enabled  ? palette.color(QPalette::Disabled, QPalette::Text)
+    const QColor textColour = !enabled   ? palette.color(QPalette::Disabled, QPalette::Text)
                               : selected ? palette.color(QPalette::HighlightedText)
                                          : palette.color(QPalette::Active, QPalette::WindowText);
     painter->setPen(textColour);

@@ -8,9 +8,10 @@ class QMenu;
 // the look's colour around a lighter middle, the whole entry in that colour
 // when selected. Blue for the bottom buttons' popups, orange for the
 // business buttons'.
-class CMenuPopupStyle : public QProxyStyle {
+class CMenuPopupStyle : public QProxyStyle
+{
     Q_OBJECT
-public:
+  public:
     using QProxyStyle::QProxyStyle;
 
     QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,

@@ -33,7 +33,8 @@
 #include <QSignalBlocker>
 #include <QStatusBar>
 
-namespace {
+namespace
+{
 
 int SwitchDatabase(CMainFrame& frame, const QString& name)
 {
@@ -68,7 +69,8 @@ CTollavineView::CTollavineView(CMainFrame& frame) : CView(frame)
     MapCommand(ID_DB_CHANGE, [this] { OnAddDatabase(); });
     MapCommand(ID_COMPANY_INFO, [this] { OnCompanyInfo(); });
     MapCommand(ID_SALES_CONDITION, [this] { OnSalesCondition(); });
-    m_tracker.SetFilter(CMenuButtonTracker::Cell, [this](int cell) { return m_calendar.CellMark(cell) != 0; });
+    m_tracker.SetFilter(CMenuButtonTracker::Cell,
+                        [this](int cell) { return m_calendar.CellMark(cell) != 0; });
     m_tracker.SetFilter(CMenuButtonTracker::Tab, [this](int tab) { return tab != m_layout.Page(); });
 }
 
@@ -115,7 +117,8 @@ void CTollavineView::ShowMenuScreen()
     if (!m_pScrollBar) {
         m_pScrollBar = new QScrollBar(Qt::Vertical, this);
         m_pScrollBar->setObjectName(QStringLiteral("CalendarScrollBar%1").arg(kScrollBarId));
-        const int width = m_pScrollBar->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_pScrollBar);
+        const int width =
+            m_pScrollBar->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_pScrollBar);
         m_pScrollBar->setGeometry(QRect(QPoint(734 - width, 54), QPoint(739 - 1, 493 - 1)));
         m_pScrollBar->setSingleStep(1);
         m_pScrollBar->setPageStep(3);
@@ -465,7 +468,8 @@ bool CTollavineView::OnUpdateCmdUI(int id, CCmdUI& ui)
     case ID_SUPPLIER_EXTRACT:
         ui.Enable(CViewRegistry::Instance().HasOpener(CViewRegistry::EOpener::MasterExtract));
         return true;
-    default: break;
+    default:
+        break;
     }
     const auto found = m_mapPopupId.constFind(id);
     if (found == m_mapPopupId.constEnd())
@@ -478,10 +482,17 @@ bool CTollavineView::OnUpdateCmdUI(int id, CCmdUI& ui)
 int CTollavineView::ClickCalButton(int index)
 {
     switch (index) {
-    case 0: OnCalPrev(); break;
-    case 1: OnCalToday(); break;
-    case 2: OnCalNext(); break;
-    default: break;
+    case 0:
+        OnCalPrev();
+        break;
+    case 1:
+        OnCalToday();
+        break;
+    case 2:
+        OnCalNext();
+        break;
+    default:
+        break;
     }
     return 1;
 }
@@ -545,12 +556,23 @@ void CTollavineView::mouseReleaseEvent(QMouseEvent* event)
         return;
     const QPoint screen = event->globalPosition().toPoint();
     switch (action->group) {
-    case CMenuButtonTracker::Bottom: ClickBtn(screen, action->index); break;
-    case CMenuButtonTracker::File: ClickFile(screen, action->index); break;
-    case CMenuButtonTracker::CalButton: ClickCalButton(action->index); break;
-    case CMenuButtonTracker::Cell: ClickMark(action->index); break;
-    case CMenuButtonTracker::Tab: ClickTab(action->index); break;
-    case CMenuButtonTracker::GroupCount: break;
+    case CMenuButtonTracker::Bottom:
+        ClickBtn(screen, action->index);
+        break;
+    case CMenuButtonTracker::File:
+        ClickFile(screen, action->index);
+        break;
+    case CMenuButtonTracker::CalButton:
+        ClickCalButton(action->index);
+        break;
+    case CMenuButtonTracker::Cell:
+        ClickMark(action->index);
+        break;
+    case CMenuButtonTracker::Tab:
+        ClickTab(action->index);
+        break;
+    case CMenuButtonTracker::GroupCount:
+        break;
     }
 }
 
@@ -575,8 +597,8 @@ void CTollavineView::paintEvent(QPaintEvent*)
     QPainter painter(this);
     const CMenuPictures& pictures = CMenuPictures::Instance();
     const int page = m_layout.Page();
-    const QImage& background =
-        m_nBackground == MenuBitmap::kBackground ? pictures.Background(page) : pictures.Picture(m_nBackground);
+    const QImage& background = m_nBackground == MenuBitmap::kBackground ? pictures.Background(page)
+                                                                        : pictures.Picture(m_nBackground);
     if (!DrawImage(painter, background, QPoint(0, 0)))
         painter.fillRect(rect(), palette().window());
     // Before the layout exists (the start-up picture) there is nothing more.
@@ -652,7 +674,8 @@ void CTollavineView::DrawCalendar(QPainter& painter) const
             }
             DrawPicture(painter, MenuBitmap::GetMonthBitmap(date.month()), day.topLeft() - QPoint(13, 0));
         }
-        DrawPicture(painter, MenuBitmap::GetDayBitmap(date.day(), date.dayOfWeek() == Qt::Sunday), day.topLeft());
+        DrawPicture(painter, MenuBitmap::GetDayBitmap(date.day(), date.dayOfWeek() == Qt::Sunday),
+                    day.topLeft());
         if (date == today) {
             painter.setPen(QPen(QColor(255, 150, 0), 3));
             painter.setBrush(Qt::NoBrush);

@@ -23,10 +23,11 @@ class QScrollBar;
 // Until the connection has given a current period it shows the start-up
 // picture. The rules live in the layout, tracker and calendar classes; the
 // view paints and forwards events.
-class CTollavineView : public CView {
+class CTollavineView : public CView
+{
     Q_OBJECT
 
-public:
+  public:
     // Switches the current database to a registered name: 1 switched,
     // anything else not (the switch has said why).
     using DatabaseSwitcher = std::function<int(CMainFrame& frame, const QString& name)>;
@@ -73,14 +74,14 @@ public:
     // The database list as last shown; null before.
     QMenu* DatabaseMenu() const { return m_pDatabaseMenu; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
-private:
+  private:
     void SetCaption(bool caption);
     void FitFrameToBitmap(bool startup);
     void ResetCalendar(const CCDSData& records);

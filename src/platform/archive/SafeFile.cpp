@@ -43,9 +43,7 @@ void SyncFolder(const QByteArray& folder)
     }
 }
 
-
 } // namespace
-
 
 bool AtomicWriteFile(const QString& path, const QByteArray& bytes)
 {

@@ -76,7 +76,8 @@ QString CreateTable(const CTradeSide& s)
 
 // Every booked row's amount with its code; only the slips and money rows `R`
 // that meet the conditions, when given.
-QString Amounts(const CTradeSide& s, const QString& slipsWhere = QString(), const QString& moneyWhere = QString())
+QString Amounts(const CTradeSide& s, const QString& slipsWhere = QString(),
+                const QString& moneyWhere = QString())
 {
     const QString row = QStringLiteral("R");
     const auto also = [](const QString& where) {

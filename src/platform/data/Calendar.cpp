@@ -11,9 +11,10 @@ namespace
 // closing day and oldest unbilled slip, read once instead of once per day.
 QString OpenPartners(const CTradeSide& side)
 {
-    return QStringLiteral("SELECT m.\"%3\" AS pcode, m.\"Day\" AS cday, (SELECT MIN(s.\"Date\") FROM \"%2\" s "
-                          "WHERE s.\"%3\" = m.\"%3\" AND s.\"SeikyuID\" = 0) AS oldest "
-                          "FROM \"%1\" m WHERE m.\"Day\" <> 0")
+    return QStringLiteral(
+               "SELECT m.\"%3\" AS pcode, m.\"Day\" AS cday, (SELECT MIN(s.\"Date\") FROM \"%2\" s "
+               "WHERE s.\"%3\" = m.\"%3\" AND s.\"SeikyuID\" = 0) AS oldest "
+               "FROM \"%1\" m WHERE m.\"Day\" <> 0")
         .arg(QLatin1StringView(side.partner), QLatin1StringView(side.header), QLatin1StringView(side.code));
 }
 

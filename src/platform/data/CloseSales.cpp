@@ -1,5 +1,5 @@
-#include "platform/data/MakeMsgID.h"
 #include "platform/data/BookedTotals.h"
+#include "platform/data/MakeMsgID.h"
 #include "platform/data/Schema.h"
 #include "platform/data/SqlText.h"
 #include "platform/data/TradeSide.h"
@@ -169,7 +169,8 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
     if (!m_db)
         return NoConnection(err);
     const CTradeSide* side = CTradeSide::OfClosing(headers.m_strTable);
-    if (!side || (taxSlips.GetCount() > 0 && taxSlips.m_strTable.compare(L(side->header), Qt::CaseInsensitive) != 0)) {
+    if (!side ||
+        (taxSlips.GetCount() > 0 && taxSlips.m_strTable.compare(L(side->header), Qt::CaseInsensitive) != 0)) {
         err = QStringLiteral("締め処理のテーブル指定が正しくありません。");
         return kFailed;
     }
@@ -238,12 +239,13 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
     QString values;
     for (int i = 0; i < closings.GetCount(); ++i) {
         codes << FieldText(closings.GetAt(i), table, side->code);
-        values += (i ? QStringLiteral(",(") : QStringLiteral("(")) % QString::number(i) % QStringLiteral(",'") %
-                  SqlQuote(codes.last()) % QStringLiteral("')");
+        values += (i ? QStringLiteral(",(") : QStringLiteral("(")) % QString::number(i) %
+                  QStringLiteral(",'") % SqlQuote(codes.last()) % QStringLiteral("')");
     }
     const QString prepare[] = {
-        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS close_run(seq INTEGER PRIMARY KEY, code TEXT COLLATE NOCASE, "
-                       "id INTEGER)"),
+        QStringLiteral(
+            "CREATE TEMP TABLE IF NOT EXISTS close_run(seq INTEGER PRIMARY KEY, code TEXT COLLATE NOCASE, "
+            "id INTEGER)"),
         // Every check and booking below finds a partner's row by its code.
         QStringLiteral("CREATE INDEX IF NOT EXISTS temp.ix_close_run_code ON close_run(code)"),
         QStringLiteral("DELETE FROM temp.close_run"),
@@ -271,9 +273,15 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
     if (refused.GetCount() > 0) {
         const QString who = FieldText(refused.GetAt(0), QString(), "code");
         switch (FieldInt(refused.GetAt(0), QString(), "why")) {
-        case 1: err = QStringLiteral("取引先「%1」が二度指定されています。").arg(who); break;
-        case 2: err = QStringLiteral("取引先「%1」はこの締日ですでに締められています。").arg(who); break;
-        default: err = QStringLiteral("取引先「%1」には締める伝票がありません。").arg(who); break;
+        case 1:
+            err = QStringLiteral("取引先「%1」が二度指定されています。").arg(who);
+            break;
+        case 2:
+            err = QStringLiteral("取引先「%1」はこの締日ですでに締められています。").arg(who);
+            break;
+        default:
+            err = QStringLiteral("取引先「%1」には締める伝票がありません。").arg(who);
+            break;
         }
         return kFailed;
     }
@@ -286,17 +294,20 @@ int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& 
     for (int i = 0; i < closings.GetCount(); ++i) {
         const int id = FieldInt(closings.GetAt(i), table, "ID");
         idOfCode.insert(codes[i].toLower(), id);
-        values += (i ? QStringLiteral(",(") : QStringLiteral("(")) % QString::number(i) % QStringLiteral(",'") %
-                  SqlQuote(codes[i]) % QStringLiteral("',") % QString::number(id) % u')';
+        values += (i ? QStringLiteral(",(") : QStringLiteral("(")) % QString::number(i) %
+                  QStringLiteral(",'") % SqlQuote(codes[i]) % QStringLiteral("',") % QString::number(id) %
+                  u')';
     }
     const QString booking[] = {
         QStringLiteral("DELETE FROM temp.close_run"),
         QStringLiteral("INSERT INTO temp.close_run(seq, code, id) VALUES ") % values,
-        QStringLiteral("UPDATE \"%1\" SET SeikyuID = (SELECT r.id FROM temp.close_run r WHERE r.code = \"%1\".\"%2\") "
-                       "WHERE SeikyuID = 0 AND \"Date\" < %3 AND \"%2\" IN (SELECT code FROM temp.close_run)")
+        QStringLiteral(
+            "UPDATE \"%1\" SET SeikyuID = (SELECT r.id FROM temp.close_run r WHERE r.code = \"%1\".\"%2\") "
+            "WHERE SeikyuID = 0 AND \"Date\" < %3 AND \"%2\" IN (SELECT code FROM temp.close_run)")
             .arg(L(side->header), code, d1),
-        QStringLiteral("UPDATE \"%1\" SET SeikyuID = (SELECT r.id FROM temp.close_run r WHERE r.code = \"%1\".\"%2\") "
-                       "WHERE SeikyuID = 0 AND \"Date\" < %3 AND \"%2\" IN (SELECT code FROM temp.close_run)")
+        QStringLiteral(
+            "UPDATE \"%1\" SET SeikyuID = (SELECT r.id FROM temp.close_run r WHERE r.code = \"%1\".\"%2\") "
+            "WHERE SeikyuID = 0 AND \"Date\" < %3 AND \"%2\" IN (SELECT code FROM temp.close_run)")
             .arg(L(side->money), code, d1),
     };
     for (const QString& sql : booking) {
@@ -351,7 +362,8 @@ int CMakeMsgID::Reset_SalesClose(const CCDSData& closings, QString& err)
         }
         int value = 0;
         id->GetData(value);
-        values += (values.isEmpty() ? QStringLiteral("(") : QStringLiteral(",(")) % QString::number(value) % u')';
+        values +=
+            (values.isEmpty() ? QStringLiteral("(") : QStringLiteral(",(")) % QString::number(value) % u')';
     }
     if (!side) {
         err = QStringLiteral("締めの取り消しのテーブル指定が正しくありません。");
@@ -439,12 +451,13 @@ int CMakeMsgID::SetWShime(CCDSData& request, QString& err)
     // lines of the books (which the planner would, knowing no row counts).
     const QString order = QStringLiteral("W.ID, H.\"Date\", H.\"No\", B.LineNo, B.ID");
     const QString lines =
-        QStringLiteral("INSERT INTO WShime_B(ID, HeaderID, \"Date\", \"No\", LineNo, ItemType, ItemCode, ItemName, "
-                       "Number, Unit, Price, Amount, TaxFlg, Tax, Remarks) "
-                       "SELECT ROW_NUMBER() OVER (ORDER BY %1), W.ID, H.\"Date\", H.\"No\", B.LineNo, B.ItemType, "
-                       "B.ItemCode, B.ItemName, B.Number, B.Unit, B.Price, B.Amount, B.TaxFlg, B.Tax, B.Remarks "
-                       "FROM WShime_H W CROSS JOIN \"%2\" H ON H.SeikyuID = W.SalesCloseID AND W.SalesCloseID <> 0 "
-                       "CROSS JOIN \"%3\" B ON B.HeaderID = H.ID ORDER BY %1")
+        QStringLiteral(
+            "INSERT INTO WShime_B(ID, HeaderID, \"Date\", \"No\", LineNo, ItemType, ItemCode, ItemName, "
+            "Number, Unit, Price, Amount, TaxFlg, Tax, Remarks) "
+            "SELECT ROW_NUMBER() OVER (ORDER BY %1), W.ID, H.\"Date\", H.\"No\", B.LineNo, B.ItemType, "
+            "B.ItemCode, B.ItemName, B.Number, B.Unit, B.Price, B.Amount, B.TaxFlg, B.Tax, B.Remarks "
+            "FROM WShime_H W CROSS JOIN \"%2\" H ON H.SeikyuID = W.SalesCloseID AND W.SalesCloseID <> 0 "
+            "CROSS JOIN \"%3\" B ON B.HeaderID = H.ID ORDER BY %1")
             .arg(order, L(side->header), L(side->lines));
     if ((result = Execute(lines, err)) != kOk)
         return result;
@@ -529,7 +542,8 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         return result;
     QDate stored;
     if (util.GetCount() > 0)
-        if (const CTb* field = util.GetAt(0)->GetOneField(QStringLiteral("Util"), QStringLiteral("StartDate")))
+        if (const CTb* field =
+                util.GetAt(0)->GetOneField(QStringLiteral("Util"), QStringLiteral("StartDate")))
             field->GetData(stored);
     if (stored != previous) {
         err = QStringLiteral("前回の繰越日が一致しません。");
@@ -551,8 +565,9 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
     // (the `+` keeps the date index, which would read every line row and
     // sort them, out of it).
     const auto period = [&](const QString& column) {
-        return stored.isValid() ? QStringLiteral("%1 >= %2 AND %1 < %3").arg(column, SqlDate(stored.addDays(1)), d1)
-                                : QStringLiteral("%1 < %2").arg(column, d1);
+        return stored.isValid()
+                   ? QStringLiteral("%1 >= %2 AND %1 < %3").arg(column, SqlDate(stored.addDays(1)), d1)
+                   : QStringLiteral("%1 < %2").arg(column, d1);
     };
     const QString range = period(QStringLiteral("\"Date\""));
     QStringList steps{
@@ -624,8 +639,7 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
     for (const CTradeSide* side : CTradeSide::Both()) {
         const CTradeSide& s = *side;
         const QString t = L(s.closing), code = L(s.code), slips = L(s.header), lines = L(s.lines),
-                      money = L(s.money),
-                      ids = QStringLiteral("(SELECT id FROM temp.carry_close)");
+                      money = L(s.money), ids = QStringLiteral("(SELECT id FROM temp.carry_close)");
         steps = QStringList();
         steps << QStringLiteral("DELETE FROM temp.carry_close")
               << QStringLiteral("DELETE FROM temp.carry_open")
@@ -724,8 +738,7 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
             return result;
         carried.closings += FieldInt(taken.GetAt(0), QString(), "c");
         carried.slips += FieldInt(taken.GetAt(0), QString(), "s");
-        (s.IsPurchases() ? carried.payments : carried.receipts) +=
-            FieldInt(taken.GetAt(0), QString(), "m");
+        (s.IsPurchases() ? carried.payments : carried.receipts) += FieldInt(taken.GetAt(0), QString(), "m");
         if (!deleteLines(code, slips, lines, ids))
             return result;
         // The booked slips and money go all at once: their triggers are set

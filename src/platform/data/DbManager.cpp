@@ -168,9 +168,12 @@ int CDbManager::GetOtherUsers() const
 int CDbManager::ProbeLock(const QString& folder)
 {
     switch (HeldElsewhere(folder, kLockFileName)) {
-    case 0: return kDone;
-    case 1: return kOtherProcess;
-    default: return kFailed;
+    case 0:
+        return kDone;
+    case 1:
+        return kOtherProcess;
+    default:
+        return kFailed;
     }
 }
 

@@ -10,8 +10,9 @@ class CArchiveWriter;
 // the parts of its up to three rows, kept so that the extraction dialog can
 // show a saved condition again. The frame owns at most one active
 // condition; the extraction dialog keeps named ones in "QXExtract.sys".
-class CExCondition {
-public:
+class CExCondition
+{
+  public:
     static constexpr const char kClassName[] = "CExCondition";
 
     CExCondition() = default;

@@ -29,25 +29,53 @@ struct IntRule {
     bool (*valid)(int value);
 };
 
-bool Day(int v) { return (v >= 0 && v <= 28) || v == 99; }
-bool ZeroToFour(int v) { return v >= 0 && v <= 4; }
-bool OneToThree(int v) { return v >= 1 && v <= 3; }
-bool ZeroToSeven(int v) { return v >= 0 && v <= 7; }
-bool ZeroToTwo(int v) { return v >= 0 && v <= 2; }
-bool ZeroOrOne(int v) { return v == 0 || v == 1; }
-bool NotNegative(int v) { return v >= 0; }
+bool Day(int v)
+{
+    return (v >= 0 && v <= 28) || v == 99;
+}
+bool ZeroToFour(int v)
+{
+    return v >= 0 && v <= 4;
+}
+bool OneToThree(int v)
+{
+    return v >= 1 && v <= 3;
+}
+bool ZeroToSeven(int v)
+{
+    return v >= 0 && v <= 7;
+}
+bool ZeroToTwo(int v)
+{
+    return v >= 0 && v <= 2;
+}
+bool ZeroOrOne(int v)
+{
+    return v == 0 || v == 1;
+}
+bool NotNegative(int v)
+{
+    return v >= 0;
+}
 
 // Coded fields that must hold a value in their range.
 constexpr IntRule kNeeded[] = {
-    {nullptr, "Day", Day},           {nullptr, "TaxType", ZeroToFour},    {nullptr, "TaxRoundType", OneToThree},
-    {nullptr, "RoundType", OneToThree}, {nullptr, "CollectCycle", ZeroToSeven}, {nullptr, "CollectDay", NotNegative},
-    {"Item", "TaxFlg", ZeroToTwo},   {"Item", "TaxFlg2", ZeroToTwo},
+    {nullptr, "Day", Day},
+    {nullptr, "TaxType", ZeroToFour},
+    {nullptr, "TaxRoundType", OneToThree},
+    {nullptr, "RoundType", OneToThree},
+    {nullptr, "CollectCycle", ZeroToSeven},
+    {nullptr, "CollectDay", NotNegative},
+    {"Item", "TaxFlg", ZeroToTwo},
+    {"Item", "TaxFlg2", ZeroToTwo},
 };
 // Coded fields whose value, when there is one, must be in range; without
 // one the column's default applies.
 constexpr IntRule kOptional[] = {
-    {"Supplier", "BankAccountType", OneToThree}, {"Supplier", "BankFee", ZeroOrOne},
-    {"Supplier", "PaymentType", ZeroOrOne},      {"Supplier", "BankType", OneToThree},
+    {"Supplier", "BankAccountType", OneToThree},
+    {"Supplier", "BankFee", ZeroOrOne},
+    {"Supplier", "PaymentType", ZeroOrOne},
+    {"Supplier", "BankType", OneToThree},
     {"Item", "StockType", ZeroOrOne},
 };
 
@@ -58,16 +86,18 @@ struct MoneyRule {
     int decimals;
 };
 constexpr MoneyRule kMoney[] = {
-    {"Customer", "Percent", 3, 1}, {nullptr, "Collect", 11, 0},   {"Customer", "Ceiling", 11, 0},
-    {"Item", "Price", 8, 2},       {"Item", "Cost", 8, 2},        {"Item", "FixPrice", 8, 2},
-    {"Item", "StockNumber", 11, 4}, {"Item", "StockJustNumber", 11, 4}, {"Item", "PriceYobi1", 11, 4},
-    {"Item", "PriceYobi2", 11, 4},
+    {"Customer", "Percent", 3, 1},  {nullptr, "Collect", 11, 0},
+    {"Customer", "Ceiling", 11, 0}, {"Item", "Price", 8, 2},
+    {"Item", "Cost", 8, 2},         {"Item", "FixPrice", 8, 2},
+    {"Item", "StockNumber", 11, 4}, {"Item", "StockJustNumber", 11, 4},
+    {"Item", "PriceYobi1", 11, 4},  {"Item", "PriceYobi2", 11, 4},
 };
 
 const QStringList& CollectTypes()
 {
-    static const QStringList types{QStringLiteral("現金"), QStringLiteral("小切手"), QStringLiteral("振込"),
-                                   QStringLiteral("手形"),   QStringLiteral("相殺"),   QStringLiteral("その他")};
+    static const QStringList types{QStringLiteral("現金"), QStringLiteral("小切手"),
+                                   QStringLiteral("振込"), QStringLiteral("手形"),
+                                   QStringLiteral("相殺"), QStringLiteral("その他")};
     return types;
 }
 
@@ -357,7 +387,7 @@ void CImportRun::Check(const COneRecord& record, std::vector<Value>& values, QSt
     if (cycle >= 1 && cycle <= 7) {
         for (const Value& v : values) {
             if (QLatin1String(v.column->name) == QLatin1String("CollectDay") && !v.null &&
-                !Day(int(v.number)) )
+                !Day(int(v.number)))
                 fault(*v.column);
             if (QLatin1String(v.column->name) == QLatin1String("CollectDay") && !v.null && v.number == 0)
                 fault(*v.column);

@@ -31,37 +31,47 @@ int BadPeriod(const QDate& from, const QDate& to, QString& err)
 QStringList LedgerRowSteps(const CTradeSide& s, const QString& codes, const QDate& from, const QDate& to)
 {
     const QString code = L(s.code), d0 = SqlDate(from), d1 = SqlDate(to.addDays(1));
-    const QString slips = QStringLiteral("H.\"%1\" %2 AND H.\"Date\" >= %3 AND H.\"Date\" < %4").arg(code, codes, d0, d1);
-    const QString money = QStringLiteral("M.\"%1\" %2 AND M.\"Date\" >= %3 AND M.\"Date\" < %4").arg(code, codes, d0, d1);
-    const QString columns = QStringLiteral(
-        "code, \"タイプ\", \"Date\", \"No\", LineNo, ItemType, ItemCode, ItemName, Number, Unit, Price, TaxFlg, "
-        "Amount, Receipt");
+    const QString slips =
+        QStringLiteral("H.\"%1\" %2 AND H.\"Date\" >= %3 AND H.\"Date\" < %4").arg(code, codes, d0, d1);
+    const QString money =
+        QStringLiteral("M.\"%1\" %2 AND M.\"Date\" >= %3 AND M.\"Date\" < %4").arg(code, codes, d0, d1);
+    const QString columns = QStringLiteral("code, \"タイプ\", \"Date\", \"No\", LineNo, ItemType, ItemCode, "
+                                           "ItemName, Number, Unit, Price, TaxFlg, "
+                                           "Amount, Receipt");
     return {
-        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS ledger_rows(code TEXT COLLATE NOCASE, \"タイプ\" INTEGER, "
-                       "\"Date\" DATE, \"No\" TEXT, LineNo INTEGER, ItemType INTEGER, ItemCode TEXT, ItemName TEXT, "
-                       "Number MONEY, Unit TEXT, Price MONEY, TaxFlg INTEGER, Amount MONEY, Receipt MONEY, "
-                       "seq INTEGER)"),
+        QStringLiteral(
+            "CREATE TEMP TABLE IF NOT EXISTS ledger_rows(code TEXT COLLATE NOCASE, \"タイプ\" INTEGER, "
+            "\"Date\" DATE, \"No\" TEXT, LineNo INTEGER, ItemType INTEGER, ItemCode TEXT, ItemName TEXT, "
+            "Number MONEY, Unit TEXT, Price MONEY, TaxFlg INTEGER, Amount MONEY, Receipt MONEY, "
+            "seq INTEGER)"),
         QStringLiteral("DELETE FROM temp.ledger_rows"),
         QStringLiteral(
             "INSERT INTO temp.ledger_rows(%1, seq) SELECT %1, ROW_NUMBER() OVER (PARTITION BY code ORDER BY "
             "\"Date\", \"No\", \"タイプ\", hid, LineNo) FROM ("
             // slip lines
-            "SELECT H.\"%2\" AS code, 1 AS \"タイプ\", H.\"Date\" AS \"Date\", H.\"No\" AS \"No\", B.LineNo AS LineNo, "
+            "SELECT H.\"%2\" AS code, 1 AS \"タイプ\", H.\"Date\" AS \"Date\", H.\"No\" AS \"No\", B.LineNo "
+            "AS LineNo, "
             "B.ItemType AS ItemType, B.ItemCode AS ItemCode, B.ItemName AS ItemName, B.Number AS Number, "
-            "B.Unit AS Unit, B.Price AS Price, B.TaxFlg AS TaxFlg, COALESCE(B.Amount, 0) AS Amount, 0 AS Receipt, "
+            "B.Unit AS Unit, B.Price AS Price, B.TaxFlg AS TaxFlg, COALESCE(B.Amount, 0) AS Amount, 0 AS "
+            "Receipt, "
             "H.ID AS hid FROM \"%7\" H JOIN \"%4\" B ON B.HeaderID = H.ID WHERE %3 "
             // what the lines do not carry of the slip's Total
-            "UNION ALL SELECT c, 1, d, n, COALESCE(last, 0) + 1, 9, '', '', NULL, '', NULL, 0, t - sum, 0, hid FROM "
+            "UNION ALL SELECT c, 1, d, n, COALESCE(last, 0) + 1, 9, '', '', NULL, '', NULL, 0, t - sum, 0, "
+            "hid FROM "
             "(SELECT H.\"%2\" AS c, H.\"Date\" AS d, H.\"No\" AS n, H.ID AS hid, COALESCE(H.Total, 0) AS t, "
-            "(SELECT MAX(LineNo) FROM \"%4\" WHERE HeaderID = H.ID) AS last, (SELECT COALESCE(SUM(Amount), 0) FROM "
+            "(SELECT MAX(LineNo) FROM \"%4\" WHERE HeaderID = H.ID) AS last, (SELECT COALESCE(SUM(Amount), "
+            "0) FROM "
             "\"%4\" WHERE HeaderID = H.ID) AS sum FROM \"%7\" H WHERE %3) WHERE t <> sum "
             // money lines
-            "UNION ALL SELECT M.\"%2\", 2, M.\"Date\", M.\"No\", B.LineNo, 0, '', TRIM(COALESCE(B.Code, '') || ' ' "
+            "UNION ALL SELECT M.\"%2\", 2, M.\"Date\", M.\"No\", B.LineNo, 0, '', TRIM(COALESCE(B.Code, '') "
+            "|| ' ' "
             "|| COALESCE(B.Contents, '')), NULL, '', NULL, 0, 0, COALESCE(B.Amount, 0), M.ID FROM \"%8\" M "
             "JOIN \"%6\" B ON B.HeaderID = M.ID WHERE %5 "
-            "UNION ALL SELECT c, 2, d, n, COALESCE(last, 0) + 1, 0, '', '', NULL, '', NULL, 0, 0, t - sum, hid FROM "
+            "UNION ALL SELECT c, 2, d, n, COALESCE(last, 0) + 1, 0, '', '', NULL, '', NULL, 0, 0, t - sum, "
+            "hid FROM "
             "(SELECT M.\"%2\" AS c, M.\"Date\" AS d, M.\"No\" AS n, M.ID AS hid, COALESCE(M.Amount, 0) AS t, "
-            "(SELECT MAX(LineNo) FROM \"%6\" WHERE HeaderID = M.ID) AS last, (SELECT COALESCE(SUM(Amount), 0) FROM "
+            "(SELECT MAX(LineNo) FROM \"%6\" WHERE HeaderID = M.ID) AS last, (SELECT COALESCE(SUM(Amount), "
+            "0) FROM "
             "\"%6\" WHERE HeaderID = M.ID) AS sum FROM \"%8\" M WHERE %5) WHERE t <> sum)")
             .arg(columns, code, slips, L(s.lines), money, L(s.moneyLines), L(s.header), L(s.money)),
     };
@@ -96,10 +106,11 @@ int CMakeMsgID::GetMotocho(int side, const QString& code, const QDate& from, con
     const QString c = L(s.code), d0 = SqlDate(from), literal = u'\'' % SqlQuote(code) % u'\'';
     CCDSData request, found;
     request.m_strCondition =
-        QStringLiteral("SELECT P.\"%1\", P.Company, P.\"Section\", P.Name, COALESCE(P.Collect, 0) + "
-                       "COALESCE((SELECT SUM(Total) FROM \"%2\" WHERE \"%1\" = P.\"%1\" AND \"Date\" < %4), 0) - "
-                       "COALESCE((SELECT SUM(Amount) FROM \"%3\" WHERE \"%1\" = P.\"%1\" AND \"Date\" < %4), 0) AS "
-                       "\"前月繰越額\" FROM \"%5\" P WHERE P.\"%1\" = %6 ORDER BY P.ID LIMIT 1")
+        QStringLiteral(
+            "SELECT P.\"%1\", P.Company, P.\"Section\", P.Name, COALESCE(P.Collect, 0) + "
+            "COALESCE((SELECT SUM(Total) FROM \"%2\" WHERE \"%1\" = P.\"%1\" AND \"Date\" < %4), 0) - "
+            "COALESCE((SELECT SUM(Amount) FROM \"%3\" WHERE \"%1\" = P.\"%1\" AND \"Date\" < %4), 0) AS "
+            "\"前月繰越額\" FROM \"%5\" P WHERE P.\"%1\" = %6 ORDER BY P.ID LIMIT 1")
             .arg(c, L(s.header), L(s.money), d0, L(s.partner), literal);
     if ((result = GetDataList(request, found, err)) != kOk)
         return result;
@@ -113,9 +124,9 @@ int CMakeMsgID::GetMotocho(int side, const QString& code, const QDate& from, con
     for (const QString& sql : LedgerRowSteps(s, u"= " % literal, from, to))
         if ((result = Execute(sql, err)) != kOk)
             return result;
-    request.m_strCondition = QStringLiteral(
-        "SELECT \"Date\", \"No\", \"タイプ\", LineNo, ItemType, ItemCode, ItemName, Number, Unit, Price, TaxFlg, "
-        "Amount, Receipt FROM temp.ledger_rows ORDER BY seq");
+    request.m_strCondition = QStringLiteral("SELECT \"Date\", \"No\", \"タイプ\", LineNo, ItemType, "
+                                            "ItemCode, ItemName, Number, Unit, Price, TaxFlg, "
+                                            "Amount, Receipt FROM temp.ledger_rows ORDER BY seq");
     return Deliver(*this, run, request, found, head, rows, err);
 }
 
@@ -135,12 +146,13 @@ int CMakeMsgID::GetItemInOutList(const QString& code, const QDate& from, const Q
         past += QStringLiteral(" AND \"Date\" > ") % SqlDate(lastCarry);
     CCDSData request, found;
     request.m_strCondition =
-        QStringLiteral("SELECT I.ItemCode, I.ItemName, COALESCE(I.StockNumber, 0) + COALESCE((SELECT SUM(q) FROM ("
-                       "SELECT COALESCE(Number, 0) AS q FROM Stock_B WHERE ItemCode = I.ItemCode AND ItemType <> 2 "
-                       "AND %1 UNION ALL SELECT -COALESCE(Number, 0) FROM Sales_B WHERE ItemCode = I.ItemCode AND "
-                       "ItemType <> 2 AND %1 UNION ALL SELECT COALESCE(InNumber, 0) - COALESCE(OutNumber, 0) FROM "
-                       "StockChange WHERE ItemCode = I.ItemCode AND %1)), 0) AS \"繰越数\" FROM Item I "
-                       "WHERE I.ItemCode = %2 ORDER BY I.ID LIMIT 1")
+        QStringLiteral(
+            "SELECT I.ItemCode, I.ItemName, COALESCE(I.StockNumber, 0) + COALESCE((SELECT SUM(q) FROM ("
+            "SELECT COALESCE(Number, 0) AS q FROM Stock_B WHERE ItemCode = I.ItemCode AND ItemType <> 2 "
+            "AND %1 UNION ALL SELECT -COALESCE(Number, 0) FROM Sales_B WHERE ItemCode = I.ItemCode AND "
+            "ItemType <> 2 AND %1 UNION ALL SELECT COALESCE(InNumber, 0) - COALESCE(OutNumber, 0) FROM "
+            "StockChange WHERE ItemCode = I.ItemCode AND %1)), 0) AS \"繰越数\" FROM Item I "
+            "WHERE I.ItemCode = %2 ORDER BY I.ID LIMIT 1")
             .arg(past, literal);
     if ((result = GetDataList(request, found, err)) != kOk)
         return result;
@@ -156,18 +168,20 @@ int CMakeMsgID::GetItemInOutList(const QString& code, const QDate& from, const Q
     const auto partnerLines = [&](const char* type, const CTradeSide& s, const char* in,
                                   const char* out) -> QString {
         const QString who = QStringLiteral("iif(H.\"%1\" = '%2', H.%3, P.%3)").arg(L(s.code), kOneTime);
-        return QStringLiteral("SELECT %1, B.\"Date\", H.\"No\", B.LineNo, NULL, %2, %3, %4, %5, %6 FROM \"%7\" B "
-                              "JOIN \"%8\" H ON H.ID = B.HeaderID LEFT JOIN \"%9\" P ON P.\"%10\" = H.\"%10\" "
-                              "WHERE B.ItemCode = %11 AND B.ItemType <> 2 AND ")
+        return QStringLiteral(
+                   "SELECT %1, B.\"Date\", H.\"No\", B.LineNo, NULL, %2, %3, %4, %5, %6 FROM \"%7\" B "
+                   "JOIN \"%8\" H ON H.ID = B.HeaderID LEFT JOIN \"%9\" P ON P.\"%10\" = H.\"%10\" "
+                   "WHERE B.ItemCode = %11 AND B.ItemType <> 2 AND ")
                    .arg(L(type), L(in), L(out), who.arg(QStringLiteral("Company")),
                         who.arg(QStringLiteral("\"Section\"")), who.arg(QStringLiteral("Name")), L(s.lines),
                         L(s.header), L(s.partner), L(s.code), literal) %
                period("B.");
     };
     const QString steps[] = {
-        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS stock_rows(\"タイプ\" INTEGER, \"Date\" DATE, \"No\" TEXT, "
-                       "LineNo INTEGER, Memo TEXT, InNum MONEY, OutNum MONEY, Company TEXT, \"Section\" TEXT, "
-                       "Name TEXT)"),
+        QStringLiteral(
+            "CREATE TEMP TABLE IF NOT EXISTS stock_rows(\"タイプ\" INTEGER, \"Date\" DATE, \"No\" TEXT, "
+            "LineNo INTEGER, Memo TEXT, InNum MONEY, OutNum MONEY, Company TEXT, \"Section\" TEXT, "
+            "Name TEXT)"),
         QStringLiteral("DELETE FROM temp.stock_rows"),
         QStringLiteral("INSERT INTO temp.stock_rows SELECT * FROM (") %
             partnerLines("1", CTradeSide::Sales(), "0", "COALESCE(B.Number, 0)") %
@@ -221,11 +235,15 @@ int CMakeMsgID::SetWMotocho(CCDSData& request, const QDate& from, const QDate& t
     QStringList steps =
         LedgerRowSteps(*side, QStringLiteral("IN (SELECT CustomerCode FROM WMotocho_H)"), from, to);
     steps << QStringLiteral(
-        "INSERT INTO WMotocho_B(ID, HeaderID, RowType, \"Date\", \"No\", ItemType, ItemCode, ItemName, Number, "
-        "Unit, Price, TaxFlg, Amount, Receipt, Balance) SELECT ROW_NUMBER() OVER (ORDER BY W.ID, R.seq), W.ID, "
+        "INSERT INTO WMotocho_B(ID, HeaderID, RowType, \"Date\", \"No\", ItemType, ItemCode, ItemName, "
+        "Number, "
+        "Unit, Price, TaxFlg, Amount, Receipt, Balance) SELECT ROW_NUMBER() OVER (ORDER BY W.ID, R.seq), "
+        "W.ID, "
         "R.\"タイプ\", R.\"Date\", R.\"No\", R.ItemType, R.ItemCode, R.ItemName, R.Number, R.Unit, R.Price, "
-        "R.TaxFlg, R.Amount, R.Receipt, COALESCE(W.LastCollect, 0) + SUM(R.Amount - R.Receipt) OVER (PARTITION "
-        "BY W.ID ORDER BY R.seq ROWS UNBOUNDED PRECEDING) FROM WMotocho_H W JOIN temp.ledger_rows R ON R.code = "
+        "R.TaxFlg, R.Amount, R.Receipt, COALESCE(W.LastCollect, 0) + SUM(R.Amount - R.Receipt) OVER "
+        "(PARTITION "
+        "BY W.ID ORDER BY R.seq ROWS UNBOUNDED PRECEDING) FROM WMotocho_H W JOIN temp.ledger_rows R ON "
+        "R.code = "
         "W.CustomerCode ORDER BY W.ID, R.seq");
     for (const QString& sql : steps)
         if ((result = Execute(sql, err)) != kOk)

@@ -93,8 +93,9 @@ int CMakeMsgID::ChangeMasterCode(const QString& table, const QString& oldCode, c
 
     const QString masterName = QuoteName(master->table);
     qint64 id = 0;
-    result = run(QStringLiteral("SELECT \"ID\" FROM %1 WHERE %2=?1 ORDER BY \"ID\" LIMIT 1").arg(masterName, code),
-                 &id);
+    result =
+        run(QStringLiteral("SELECT \"ID\" FROM %1 WHERE %2=?1 ORDER BY \"ID\" LIMIT 1").arg(masterName, code),
+            &id);
     if (result != kOk)
         return fail(result);
     if (id == 0) {
@@ -115,7 +116,9 @@ int CMakeMsgID::ChangeMasterCode(const QString& table, const QString& oldCode, c
 
     // Every table of the catalogue that carries the code, the master first,
     // so that a table added later is covered without a change here.
-    result = run(QStringLiteral("UPDATE %1 SET %2=?2 WHERE \"ID\"=%3 AND ?1 IS NOT NULL").arg(masterName, code).arg(id),
+    result = run(QStringLiteral("UPDATE %1 SET %2=?2 WHERE \"ID\"=%3 AND ?1 IS NOT NULL")
+                     .arg(masterName, code)
+                     .arg(id),
                  nullptr);
     for (const Schema::TableDef& t : Schema::Tables()) {
         if (result != kOk)
@@ -126,7 +129,8 @@ int CMakeMsgID::ChangeMasterCode(const QString& table, const QString& oldCode, c
         for (const Schema::FieldDef& f : t.fields)
             hasCode = hasCode || std::strcmp(f.name, master->field) == 0;
         if (hasCode)
-            result = run(QStringLiteral("UPDATE %1 SET %2=?2 WHERE %2=?1").arg(QuoteName(t.name), code), nullptr);
+            result =
+                run(QStringLiteral("UPDATE %1 SET %2=?2 WHERE %2=?1").arg(QuoteName(t.name), code), nullptr);
     }
     if (result != kOk)
         return fail(result);

@@ -5,7 +5,8 @@
 // Intermediates are 128-bit: two 64-bit values times a power of ten up to
 // 10^18 stay far below 2^127, so every step is exact and overflow is only
 // checked once, when the answer must fit 64 bits again.
-namespace {
+namespace
+{
 
 using Wide = __int128;
 
@@ -25,7 +26,10 @@ bool IsRoundType(int type)
     return type == CMny::kRoundTruncate || type == CMny::kRoundHalfUp || type == CMny::kRoundUp;
 }
 
-bool IsScale(int scale) { return scale >= 0 && scale <= CMny::kMaxScale; }
+bool IsScale(int scale)
+{
+    return scale >= 0 && scale <= CMny::kMaxScale;
+}
 
 // numerator / denominator (denominator > 0) rounded on the magnitude.
 Wide DivideRounded(Wide numerator, Wide denominator, int roundType)
@@ -34,8 +38,8 @@ Wide DivideRounded(Wide numerator, Wide denominator, int roundType)
     const Wide magnitude = negative ? -numerator : numerator;
     Wide quotient = magnitude / denominator;
     const Wide remainder = magnitude % denominator;
-    if ((roundType == CMny::kRoundHalfUp && remainder * 2 >= denominator)
-        || (roundType == CMny::kRoundUp && remainder != 0))
+    if ((roundType == CMny::kRoundHalfUp && remainder * 2 >= denominator) ||
+        (roundType == CMny::kRoundUp && remainder != 0))
         ++quotient;
     return negative ? -quotient : quotient;
 }
@@ -96,8 +100,8 @@ int CMny::Plus(const CMny& operand, CMny& result) const
     if (!m_valid || !operand.m_valid)
         return Fail(result);
     const int scale = qMax(m_scale, operand.m_scale);
-    return Store(Wide(m_value) * Pow10(scale - m_scale)
-                     + Wide(operand.m_value) * Pow10(scale - operand.m_scale),
+    return Store(Wide(m_value) * Pow10(scale - m_scale) +
+                     Wide(operand.m_value) * Pow10(scale - operand.m_scale),
                  scale, result);
 }
 
@@ -106,8 +110,8 @@ int CMny::Minus(const CMny& operand, CMny& result) const
     if (!m_valid || !operand.m_valid)
         return Fail(result);
     const int scale = qMax(m_scale, operand.m_scale);
-    return Store(Wide(m_value) * Pow10(scale - m_scale)
-                     - Wide(operand.m_value) * Pow10(scale - operand.m_scale),
+    return Store(Wide(m_value) * Pow10(scale - m_scale) -
+                     Wide(operand.m_value) * Pow10(scale - operand.m_scale),
                  scale, result);
 }
 
@@ -115,14 +119,13 @@ int CMny::Multiply(const CMny& operand, CMny& result, int roundType, int digits)
 {
     if (!m_valid || !operand.m_valid)
         return Fail(result);
-    return RoundWide(Wide(m_value) * Wide(operand.m_value), m_scale + operand.m_scale, result,
-                     roundType, digits);
+    return RoundWide(Wide(m_value) * Wide(operand.m_value), m_scale + operand.m_scale, result, roundType,
+                     digits);
 }
 
 int CMny::Divide(const CMny& operand, CMny& result, int roundType, int digits) const
 {
-    if (!m_valid || !operand.m_valid || operand.m_value == 0 || !IsRoundType(roundType)
-        || !IsScale(digits))
+    if (!m_valid || !operand.m_valid || operand.m_value == 0 || !IsRoundType(roundType) || !IsScale(digits))
         return Fail(result);
     // a / b in units of 10^-digits is a.value * 10^(b.scale - a.scale + digits) / b.value.
     const int exponent = operand.m_scale - m_scale + digits;

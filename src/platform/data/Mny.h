@@ -7,8 +7,9 @@
 // rounding type 1 truncate, 2 half up, 3 up, always on the magnitude, so a
 // negative amount rounds like its positive twin. Overflow and division by
 // zero fail (answer 0) and leave the result invalid, never a wrong number.
-class CMny {
-public:
+class CMny
+{
+  public:
     enum { kRoundTruncate = 1, kRoundHalfUp = 2, kRoundUp = 3 };
     static constexpr int kMaxScale = 9;
 
@@ -50,7 +51,7 @@ public:
 
     double ToDouble() const;
 
-private:
+  private:
     qint64 m_value = 0;
     int m_scale = 0;
     bool m_valid = true;

@@ -89,11 +89,12 @@ CRecordSortKey MakeRecordSortKey(const COneRecord* record, const QString& key)
     const qsizetype dot = key.indexOf(u'.');
     const QString table = dot < 0 ? QString() : key.left(dot);
     const QString field = dot < 0 ? key : key.mid(dot + 1);
-    if (field == QLatin1StringView(kCompanySectionNameField) || field == QLatin1StringView(kReadingNameField)) {
+    if (field == QLatin1StringView(kCompanySectionNameField) ||
+        field == QLatin1StringView(kReadingNameField)) {
         result.rank = 1 + CTb::kText;
-        result.text = FoldedBytes(field == QLatin1StringView(kReadingNameField)
-                                      ? GetReadingName(record, table)
-                                      : GetCompanySectionName(record, table));
+        result.text =
+            FoldedBytes(field == QLatin1StringView(kReadingNameField) ? GetReadingName(record, table)
+                                                                      : GetCompanySectionName(record, table));
         return result;
     }
     const CTb* tb = record->GetOneField(table, field);
@@ -133,11 +134,15 @@ int CompareSortKeys(const CRecordSortKey& a, const CRecordSortKey& b)
     if (a.rank != b.rank)
         return a.rank < b.rank ? -1 : 1;
     switch (a.rank - 1) {
-    case CTb::kText: return CompareBytes(a.text, b.text);
-    case CTb::kMoney: return Order(a.money, b.money);
+    case CTb::kText:
+        return CompareBytes(a.text, b.text);
+    case CTb::kMoney:
+        return Order(a.money, b.money);
     case CTb::kDate:
-    case CTb::kInteger: return Order(a.number, b.number);
-    default: return 0;
+    case CTb::kInteger:
+        return Order(a.number, b.number);
+    default:
+        return 0;
     }
 }
 

@@ -12,19 +12,41 @@
 #include <functional>
 #include <iterator>
 
-namespace Schema {
-namespace {
+namespace Schema
+{
+namespace
+{
 
-constexpr FieldDef Id() { return {"ID", kInteger, 0, false, false}; }
-constexpr FieldDef Text(const char* n, int limit = 0) { return {n, kText, limit, false, false}; }
-constexpr FieldDef Code(const char* n, int limit) { return {n, kText, limit, false, true}; }
-constexpr FieldDef Date(const char* n) { return {n, kDate, 0, false, false}; }
-constexpr FieldDef DateTime(const char* n) { return {n, kDate, 0, true, false}; }
-constexpr FieldDef Money(const char* n) { return {n, kMoney, 0, false, false}; }
-constexpr FieldDef Int(const char* n) { return {n, kInteger, 0, false, false}; }
+constexpr FieldDef Id()
+{
+    return {"ID", kInteger, 0, false, false};
+}
+constexpr FieldDef Text(const char* n, int limit = 0)
+{
+    return {n, kText, limit, false, false};
+}
+constexpr FieldDef Code(const char* n, int limit)
+{
+    return {n, kText, limit, false, true};
+}
+constexpr FieldDef Date(const char* n)
+{
+    return {n, kDate, 0, false, false};
+}
+constexpr FieldDef DateTime(const char* n)
+{
+    return {n, kDate, 0, true, false};
+}
+constexpr FieldDef Money(const char* n)
+{
+    return {n, kMoney, 0, false, false};
+}
+constexpr FieldDef Int(const char* n)
+{
+    return {n, kInteger, 0, false, false};
+}
 
-template <std::size_t... N>
-constexpr auto Cat(const std::array<FieldDef, N>&... parts)
+template <std::size_t... N> constexpr auto Cat(const std::array<FieldDef, N>&... parts)
 {
     std::array<FieldDef, (N + ...)> all{};
     std::size_t i = 0;
@@ -34,117 +56,185 @@ constexpr auto Cat(const std::array<FieldDef, N>&... parts)
 
 // ---- masters ----------------------------------------------------------------
 
-constexpr std::array kPartnerName{
-    Text("Company", 100), Text("Section", 100), Text("Name", 50), Text("Keisho", 10),
-    Text("Keisho2", 10), Text("PhoenicCompany", 100), Text("PhoenicPerson", 50), Text("Zip", 10),
-    Text("Address", 255), Text("TEL", 20), Text("FAX", 20), Text("E-mail", 255),
-    Int("Day"), Int("TaxType"), Int("TaxRoundType"), Int("RoundType")};
+constexpr std::array kPartnerName{Text("Company", 100),
+                                  Text("Section", 100),
+                                  Text("Name", 50),
+                                  Text("Keisho", 10),
+                                  Text("Keisho2", 10),
+                                  Text("PhoenicCompany", 100),
+                                  Text("PhoenicPerson", 50),
+                                  Text("Zip", 10),
+                                  Text("Address", 255),
+                                  Text("TEL", 20),
+                                  Text("FAX", 20),
+                                  Text("E-mail", 255),
+                                  Int("Day"),
+                                  Int("TaxType"),
+                                  Int("TaxRoundType"),
+                                  Int("RoundType")};
 
 constexpr std::array kClasses{Text("Class1", 100), Text("Class2", 100), Text("Class3", 100),
                               Text("Class4", 100), Text("Class5", 100)};
 
-constexpr std::array kPartnerTail{Text("OnesCode", 20), Text("MyPerson", 30), Text("Memo", 255),
+constexpr std::array kPartnerTail{Text("OnesCode", 20),  Text("MyPerson", 30),   Text("Memo", 255),
                                   DateTime("StartDate"), DateTime("LastUpdate"), Int("FormID")};
 
-constexpr auto kCustomer = Cat(
-    std::array{Id(), Code("CustomerCode", 20)}, kPartnerName,
-    std::array{Money("Percent"), Int("CollectCycle"), Int("CollectDay"), Money("Collect"),
-               Text("CollectType"), Money("Ceiling")},
-    kClasses, kPartnerTail);
+constexpr auto kCustomer = Cat(std::array{Id(), Code("CustomerCode", 20)}, kPartnerName,
+                               std::array{Money("Percent"), Int("CollectCycle"), Int("CollectDay"),
+                                          Money("Collect"), Text("CollectType"), Money("Ceiling")},
+                               kClasses, kPartnerTail);
 
-constexpr auto kSupplier = Cat(
-    std::array{Id(), Code("SupplierCode", 20)}, kPartnerName,
-    std::array{Int("CollectCycle"), Int("CollectDay"), Money("Collect"), Text("CollectType"),
-               Text("Bank", 50), Text("BankCode", 10), Text("BankBranch", 50),
-               Text("BankBranchCode", 10), Int("BankAccountType"), Text("BankNumber", 10),
-               Text("BankOnesName", 100), Text("BankOnesPhoenic", 100), Int("BankFee"),
-               Int("PaymentType"), Int("BankType")},
-    kClasses, kPartnerTail);
+constexpr auto kSupplier =
+    Cat(std::array{Id(), Code("SupplierCode", 20)}, kPartnerName,
+        std::array{Int("CollectCycle"), Int("CollectDay"), Money("Collect"), Text("CollectType"),
+                   Text("Bank", 50), Text("BankCode", 10), Text("BankBranch", 50), Text("BankBranchCode", 10),
+                   Int("BankAccountType"), Text("BankNumber", 10), Text("BankOnesName", 100),
+                   Text("BankOnesPhoenic", 100), Int("BankFee"), Int("PaymentType"), Int("BankType")},
+        kClasses, kPartnerTail);
 
-constexpr auto kItem = Cat(
-    std::array{Id(), Int("ItemType"), Code("ItemCode", 100), Text("ItemName", 255),
-               Text("Phoenic", 255), Text("Unit", 20), Int("TaxFlg"), Money("Price"),
-               Int("TaxFlg2"), Money("Cost"), Money("FixPrice"), Int("StockType"),
-               Money("StockNumber"), Money("StockJustNumber"), Int("SetItem"),
-               Text("SupplierCode", 20), Text("Remarks", 50)},
-    kClasses,
-    std::array{Text("JANCode", 20), DateTime("StartDate"), DateTime("LastUpdate"),
-               Int("TaxFlgYobi1"), Int("TaxFlgYobi2"), Int("YobiInt"), Money("PriceYobi1"),
-               Money("PriceYobi2")});
+constexpr auto kItem =
+    Cat(std::array{Id(), Int("ItemType"), Code("ItemCode", 100), Text("ItemName", 255), Text("Phoenic", 255),
+                   Text("Unit", 20), Int("TaxFlg"), Money("Price"), Int("TaxFlg2"), Money("Cost"),
+                   Money("FixPrice"), Int("StockType"), Money("StockNumber"), Money("StockJustNumber"),
+                   Int("SetItem"), Text("SupplierCode", 20), Text("Remarks", 50)},
+        kClasses,
+        std::array{Text("JANCode", 20), DateTime("StartDate"), DateTime("LastUpdate"), Int("TaxFlgYobi1"),
+                   Int("TaxFlgYobi2"), Int("YobiInt"), Money("PriceYobi1"), Money("PriceYobi2")});
 
 // ---- slips ------------------------------------------------------------------
 
 constexpr std::array<FieldDef, 14> SlipHeader(const char* partnerCode)
 {
-    return {Id(), Date("Date"), Text("No", 20), Text(partnerCode, 20), Text("Company", 100),
-            Text("Section", 100), Text("Name", 50), Text("Keisho", 10), Text("Keisho2", 10),
-            Text("Zip", 10), Text("Address", 255), Text("MyPerson", 30), Int("FormID"),
+    return {Id(),
+            Date("Date"),
+            Text("No", 20),
+            Text(partnerCode, 20),
+            Text("Company", 100),
+            Text("Section", 100),
+            Text("Name", 50),
+            Text("Keisho", 10),
+            Text("Keisho2", 10),
+            Text("Zip", 10),
+            Text("Address", 255),
+            Text("MyPerson", 30),
+            Int("FormID"),
             Text("FileName", 255)};
 }
 
-constexpr auto kEstimateH = Cat(SlipHeader("CustomerCode"),
-                                std::array{Int("Status"), Money("Amount"), Money("Tax"),
-                                           Money("Total"), Text("Title")});
+constexpr auto kEstimateH =
+    Cat(SlipHeader("CustomerCode"),
+        std::array{Int("Status"), Money("Amount"), Money("Tax"), Money("Total"), Text("Title")});
 
-constexpr auto kSalesH = Cat(
-    SlipHeader("CustomerCode"),
-    std::array{Text("TEL", 20), Int("DenpyoType"), Int("TaxType"), Money("Amount"),
-               Money("AmountNoTax"), Money("Tax"), Money("Total"), Int("SeikyuID")});
+constexpr auto kSalesH = Cat(SlipHeader("CustomerCode"),
+                             std::array{Text("TEL", 20), Int("DenpyoType"), Int("TaxType"), Money("Amount"),
+                                        Money("AmountNoTax"), Money("Tax"), Money("Total"), Int("SeikyuID")});
 
-constexpr auto kOrderH = Cat(SlipHeader("SupplierCode"),
-                             std::array{Int("Status"), Money("Total"), Date("Limit")});
+constexpr auto kOrderH =
+    Cat(SlipHeader("SupplierCode"), std::array{Int("Status"), Money("Total"), Date("Limit")});
 
-constexpr auto kStockH = Cat(
-    SlipHeader("SupplierCode"),
-    std::array{Text("TEL", 20), Int("DenpyoType"), Int("TaxType"), Money("Amount"),
-               Money("AmountNoTax"), Money("Tax"), Money("Total"), Int("SeikyuID")});
+constexpr auto kStockH = Cat(SlipHeader("SupplierCode"),
+                             std::array{Text("TEL", 20), Int("DenpyoType"), Int("TaxType"), Money("Amount"),
+                                        Money("AmountNoTax"), Money("Tax"), Money("Total"), Int("SeikyuID")});
 
 // Quote lines have the same fields as sales lines; order lines as purchase lines.
-constexpr std::array kSalesLine{
-    Id(), Int("HeaderID"), Int("LineNo"), Date("Date"), Text("CustomerCode", 20),
-    Int("ItemType"), Int("TaxFlg"), Int("TaxFlg2"), Text("ItemCode", 100),
-    Text("ItemName", 255), Money("Number"), Text("Unit", 20), Money("Price"), Money("Amount"),
-    Money("IncludeTax"), Money("Amount2"), Money("IncludeTax2"), Money("Cost"),
-    Text("Remarks", 50), Money("Tax")};
+constexpr std::array kSalesLine{Id(),
+                                Int("HeaderID"),
+                                Int("LineNo"),
+                                Date("Date"),
+                                Text("CustomerCode", 20),
+                                Int("ItemType"),
+                                Int("TaxFlg"),
+                                Int("TaxFlg2"),
+                                Text("ItemCode", 100),
+                                Text("ItemName", 255),
+                                Money("Number"),
+                                Text("Unit", 20),
+                                Money("Price"),
+                                Money("Amount"),
+                                Money("IncludeTax"),
+                                Money("Amount2"),
+                                Money("IncludeTax2"),
+                                Money("Cost"),
+                                Text("Remarks", 50),
+                                Money("Tax")};
 
-constexpr std::array kPurchaseLine{
-    Id(), Int("HeaderID"), Int("LineNo"), Date("Date"), Text("SupplierCode", 20),
-    Int("ItemType"), Int("TaxFlg"), Text("ItemCode", 100), Text("ItemName", 255),
-    Money("Number"), Text("Unit", 20), Money("Price"), Money("Amount"), Money("IncludeTax"),
-    Text("Remarks", 50), Money("Tax")};
+constexpr std::array kPurchaseLine{Id(),
+                                   Int("HeaderID"),
+                                   Int("LineNo"),
+                                   Date("Date"),
+                                   Text("SupplierCode", 20),
+                                   Int("ItemType"),
+                                   Int("TaxFlg"),
+                                   Text("ItemCode", 100),
+                                   Text("ItemName", 255),
+                                   Money("Number"),
+                                   Text("Unit", 20),
+                                   Money("Price"),
+                                   Money("Amount"),
+                                   Money("IncludeTax"),
+                                   Text("Remarks", 50),
+                                   Money("Tax")};
 
 // ---- receipts, payments, closings, stock, bank ------------------------------
 
-constexpr std::array kReceiptH{Id(), Text("No", 20), Date("Date"), Text("CustomerCode", 20),
-                               Money("Amount"), Text("MyPerson", 30), Int("SeikyuID"),
-                               Money("Bill"), Int("CloseID")};
+constexpr std::array kReceiptH{Id(),
+                               Text("No", 20),
+                               Date("Date"),
+                               Text("CustomerCode", 20),
+                               Money("Amount"),
+                               Text("MyPerson", 30),
+                               Int("SeikyuID"),
+                               Money("Bill"),
+                               Int("CloseID")};
 
-constexpr std::array kPayH{Id(), Text("No", 20), Date("Date"), Text("SupplierCode", 20),
-                           Money("Amount"), Text("MyPerson", 30), Int("SeikyuID"),
+constexpr std::array kPayH{Id(),
+                           Text("No", 20),
+                           Date("Date"),
+                           Text("SupplierCode", 20),
+                           Money("Amount"),
+                           Text("MyPerson", 30),
+                           Int("SeikyuID"),
                            Int("CloseID")};
 
-constexpr std::array kMoneyLine{Id(), Int("HeaderID"), Int("LineNo"), Text("Code"),
-                                Money("Amount"), Text("Contents", 50), Text("DraftNo", 10),
+constexpr std::array kMoneyLine{Id(),
+                                Int("HeaderID"),
+                                Int("LineNo"),
+                                Text("Code"),
+                                Money("Amount"),
+                                Text("Contents", 50),
+                                Text("DraftNo", 10),
                                 Date("DraftDate")};
 
 constexpr std::array<FieldDef, 9> Closing(const char* partnerCode)
 {
-    return {Id(), Text("No", 20), Date("Date"), Text(partnerCode, 20), Date("CloseDate"),
-            Date("CollectDate"), Int("Status"), Money("TaxRate"), Int("TudoFlg")};
+    return {Id(),
+            Text("No", 20),
+            Date("Date"),
+            Text(partnerCode, 20),
+            Date("CloseDate"),
+            Date("CollectDate"),
+            Int("Status"),
+            Money("TaxRate"),
+            Int("TudoFlg")};
 }
 constexpr auto kSalesClose = Closing("CustomerCode");
 constexpr auto kStockClose = Closing("SupplierCode");
 
-constexpr std::array kStockChange{Id(), Text("No", 20), Date("Date"), Text("ItemCode", 100),
-                                  Text("ItemName", 255), Int("Type"), Money("InNumber"),
-                                  Money("OutNumber"), Text("Memo", 50)};
+constexpr std::array kStockChange{
+    Id(),        Text("No", 20),    Date("Date"),       Text("ItemCode", 100), Text("ItemName", 255),
+    Int("Type"), Money("InNumber"), Money("OutNumber"), Text("Memo", 50)};
 
-constexpr std::array kBankH{Id(), Text("Bank", 50), Text("BankCode", 10), Text("BankBranch", 50),
-                            Text("BankBranchCode", 10), Int("BankAccountType"),
-                            Text("BankNumber", 10), Text("BankOnesName", 100),
+constexpr std::array kBankH{Id(),
+                            Text("Bank", 50),
+                            Text("BankCode", 10),
+                            Text("BankBranch", 50),
+                            Text("BankBranchCode", 10),
+                            Int("BankAccountType"),
+                            Text("BankNumber", 10),
+                            Text("BankOnesName", 100),
                             Text("BankOnesPhoenic", 100)};
 
-constexpr std::array kBankB{Id(), Int("HeaderID"), Int("PaymentType"), Int("BankType"),
+constexpr std::array kBankB{Id(),           Int("HeaderID"), Int("PaymentType"), Int("BankType"),
                             Money("Money"), Money("Fee")};
 
 constexpr std::array kUtil{Id(), Date("StartDate")};
@@ -152,81 +242,138 @@ constexpr std::array kUtil{Id(), Date("StartDate")};
 // ---- work tables (ID is a plain column there) -------------------------------
 
 constexpr std::array kAddressBlock{Text("Company", 100), Text("Section", 100), Text("Name", 50),
-                                   Text("Keisho", 10), Text("Keisho2", 10), Text("Zip", 10),
+                                   Text("Keisho", 10),   Text("Keisho2", 10),  Text("Zip", 10),
                                    Text("Address", 255)};
 
-constexpr auto kWAtena = Cat(
-    std::array{Id(), Text("CustomerCode", 20), Text("SupplierCode", 20)}, kAddressBlock,
-    std::array{Text("TEL", 20), Text("FAX", 20), Text("MyPerson", 30), Money("Amount")});
+constexpr auto kWAtena =
+    Cat(std::array{Id(), Text("CustomerCode", 20), Text("SupplierCode", 20)}, kAddressBlock,
+        std::array{Text("TEL", 20), Text("FAX", 20), Text("MyPerson", 30), Money("Amount")});
 
-constexpr auto kWItem = Cat(
-    std::array{Id(), Int("ItemType"), Text("ItemCode", 100), Text("ItemName", 255),
-               Text("Phoenic", 255), Text("Unit", 20), Int("TaxFlg"), Money("Price"),
-               Int("TaxFlg2"), Money("Cost"), Text("Remarks", 50)},
-    kClasses, std::array{Text("JANCode", 20)});
+constexpr auto kWItem = Cat(std::array{Id(), Int("ItemType"), Text("ItemCode", 100), Text("ItemName", 255),
+                                       Text("Phoenic", 255), Text("Unit", 20), Int("TaxFlg"), Money("Price"),
+                                       Int("TaxFlg2"), Money("Cost"), Text("Remarks", 50)},
+                            kClasses, std::array{Text("JANCode", 20)});
 
-constexpr auto kWShimeH = Cat(
-    std::array{Id(), Int("SalesCloseID"), Text("No", 20), Date("Date"), Date("CloseDate"),
-               Text("CustomerCode", 20), Text("Zip", 10), Text("Address", 255),
-               Text("Company", 100), Text("Section", 100), Text("Name", 50), Text("Keisho", 10),
-               Text("Keisho2", 10), Text("MyPerson", 30), Money("LastCollect"),
-               Money("Receipt"), Money("Balance"), Money("Amount"), Money("Tax"),
-               Money("Total"), Int("DenpyoNum")});
+constexpr auto kWShimeH = Cat(std::array{Id(),
+                                         Int("SalesCloseID"),
+                                         Text("No", 20),
+                                         Date("Date"),
+                                         Date("CloseDate"),
+                                         Text("CustomerCode", 20),
+                                         Text("Zip", 10),
+                                         Text("Address", 255),
+                                         Text("Company", 100),
+                                         Text("Section", 100),
+                                         Text("Name", 50),
+                                         Text("Keisho", 10),
+                                         Text("Keisho2", 10),
+                                         Text("MyPerson", 30),
+                                         Money("LastCollect"),
+                                         Money("Receipt"),
+                                         Money("Balance"),
+                                         Money("Amount"),
+                                         Money("Tax"),
+                                         Money("Total"),
+                                         Int("DenpyoNum")});
 
 // One row per billed slip line, or per receipt (Code).
-constexpr std::array kWShimeB{Id(), Int("HeaderID"), Date("Date"), Text("No", 20), Int("LineNo"),
-                              Int("ItemType"), Text("ItemCode", 100), Text("ItemName", 255),
-                              Money("Number"), Text("Unit", 20), Money("Price"),
-                              Money("Amount"), Int("TaxFlg"), Money("Tax"), Text("Remarks", 50),
+constexpr std::array kWShimeB{Id(),
+                              Int("HeaderID"),
+                              Date("Date"),
+                              Text("No", 20),
+                              Int("LineNo"),
+                              Int("ItemType"),
+                              Text("ItemCode", 100),
+                              Text("ItemName", 255),
+                              Money("Number"),
+                              Text("Unit", 20),
+                              Money("Price"),
+                              Money("Amount"),
+                              Int("TaxFlg"),
+                              Money("Tax"),
+                              Text("Remarks", 50),
                               Text("Code")};
 
 constexpr std::array kWMotochoH{Id(), Text("CustomerCode", 20), Text("Name"), Text("Term"),
                                 Money("LastCollect")};
 
 // The ledger rows, with ASCII names for タイプ and 残高.
-constexpr std::array kWMotochoB{Id(), Int("HeaderID"), Int("RowType"), Date("Date"),
-                                Text("No", 20), Int("ItemType"), Text("ItemCode", 100),
-                                Text("ItemName", 255), Money("Number"), Text("Unit", 20),
-                                Money("Price"), Int("TaxFlg"), Money("Amount"),
-                                Money("Receipt"), Money("Balance")};
+constexpr std::array kWMotochoB{Id(),
+                                Int("HeaderID"),
+                                Int("RowType"),
+                                Date("Date"),
+                                Text("No", 20),
+                                Int("ItemType"),
+                                Text("ItemCode", 100),
+                                Text("ItemName", 255),
+                                Money("Number"),
+                                Text("Unit", 20),
+                                Money("Price"),
+                                Int("TaxFlg"),
+                                Money("Amount"),
+                                Money("Receipt"),
+                                Money("Balance")};
 
-constexpr auto kWReceiptH = Cat(
-    std::array{Id(), Text("No", 20), Date("Date"), Text("CustomerCode", 20)}, kAddressBlock,
-    std::array{Text("MyPerson", 30), Money("Bill"), Money("Amount"), Int("SeikyuID"),
-               Int("CloseID"), Text("Company_Section_Name")});
+constexpr auto kWReceiptH =
+    Cat(std::array{Id(), Text("No", 20), Date("Date"), Text("CustomerCode", 20)}, kAddressBlock,
+        std::array{Text("MyPerson", 30), Money("Bill"), Money("Amount"), Int("SeikyuID"), Int("CloseID"),
+                   Text("Company_Section_Name")});
 
-constexpr std::array kWReceiptB{Id(), Int("HeaderID"), Int("LineNo"), Text("Code"),
-                                Text("Contents", 50), Money("Amount"), Text("DraftNo", 10),
+constexpr std::array kWReceiptB{Id(),
+                                Int("HeaderID"),
+                                Int("LineNo"),
+                                Text("Code"),
+                                Text("Contents", 50),
+                                Money("Amount"),
+                                Text("DraftNo", 10),
                                 Date("DraftDate")};
 
-constexpr std::array kWBankH{Id(), DateTime("Date"), Text("Bank", 50), Text("BankBranch", 50),
-                             Text("BankOnesName", 100), Text("BankOnesPhoenic", 100)};
+constexpr std::array kWBankH{Id(),
+                             DateTime("Date"),
+                             Text("Bank", 50),
+                             Text("BankBranch", 50),
+                             Text("BankOnesName", 100),
+                             Text("BankOnesPhoenic", 100)};
 
 // The transfer lines have no ID at all.
-constexpr std::array kWBankB{Int("HeaderID"), Text("Bank", 50), Text("BankCode", 10),
-                             Text("BankBranch", 50), Text("BankBranchCode", 10),
-                             Int("BankAccountType"), Text("BankNumber", 10),
-                             Text("BankOnesName", 100), Text("BankOnesPhoenic", 100),
-                             Money("Amount"), Int("PaymentType"), Money("Fee")};
+constexpr std::array kWBankB{Int("HeaderID"),        Text("Bank", 50),           Text("BankCode", 10),
+                             Text("BankBranch", 50), Text("BankBranchCode", 10), Int("BankAccountType"),
+                             Text("BankNumber", 10), Text("BankOnesName", 100),  Text("BankOnesPhoenic", 100),
+                             Money("Amount"),        Int("PaymentType"),         Money("Fee")};
 
 // No "SetItem" table: nothing reads or writes one; Item.SetItem is the flag.
 constexpr TableDef kTables[] = {
-    {"Customer", kCustomer, false},       {"Supplier", kSupplier, false},
-    {"Item", kItem, false},               {"Estimate_H", kEstimateH, false},
-    {"Estimate_B", kSalesLine, false},    {"Sales_H", kSalesH, false},
-    {"Sales_B", kSalesLine, false},       {"Order_H", kOrderH, false},
-    {"Order_B", kPurchaseLine, false},    {"Stock_H", kStockH, false},
-    {"Stock_B", kPurchaseLine, false},    {"Receipt_H", kReceiptH, false},
-    {"Receipt_B", kMoneyLine, false},     {"Pay_H", kPayH, false},
-    {"Pay_B", kMoneyLine, false},         {"Sales_Close", kSalesClose, false},
-    {"Stock_Close", kStockClose, false},  {"StockChange", kStockChange, false},
-    {"Bank_H", kBankH, false},            {"Bank_B", kBankB, false},
+    {"Customer", kCustomer, false},
+    {"Supplier", kSupplier, false},
+    {"Item", kItem, false},
+    {"Estimate_H", kEstimateH, false},
+    {"Estimate_B", kSalesLine, false},
+    {"Sales_H", kSalesH, false},
+    {"Sales_B", kSalesLine, false},
+    {"Order_H", kOrderH, false},
+    {"Order_B", kPurchaseLine, false},
+    {"Stock_H", kStockH, false},
+    {"Stock_B", kPurchaseLine, false},
+    {"Receipt_H", kReceiptH, false},
+    {"Receipt_B", kMoneyLine, false},
+    {"Pay_H", kPayH, false},
+    {"Pay_B", kMoneyLine, false},
+    {"Sales_Close", kSalesClose, false},
+    {"Stock_Close", kStockClose, false},
+    {"StockChange", kStockChange, false},
+    {"Bank_H", kBankH, false},
+    {"Bank_B", kBankB, false},
     {"Util", kUtil, false},
-    {"WAtena", kWAtena, true},            {"WItem", kWItem, true},
-    {"WShime_H", kWShimeH, true},         {"WShime_B", kWShimeB, true},
-    {"WMotocho_H", kWMotochoH, true},     {"WMotocho_B", kWMotochoB, true},
-    {"WReceipt_H", kWReceiptH, true},     {"WReceipt_B", kWReceiptB, true},
-    {"WBank_H", kWBankH, true},           {"WBank_B", kWBankB, true},
+    {"WAtena", kWAtena, true},
+    {"WItem", kWItem, true},
+    {"WShime_H", kWShimeH, true},
+    {"WShime_B", kWShimeB, true},
+    {"WMotocho_H", kWMotochoH, true},
+    {"WMotocho_B", kWMotochoB, true},
+    {"WReceipt_H", kWReceiptH, true},
+    {"WReceipt_B", kWReceiptB, true},
+    {"WBank_H", kWBankH, true},
+    {"WBank_B", kWBankB, true},
 };
 
 // ---- defaults, indexes ------------------------------------------------------
@@ -241,23 +388,48 @@ struct DefaultDef {
 };
 
 constexpr DefaultDef kDefaults[] = {
-    {nullptr, "SeikyuID", 0}, {nullptr, "DenpyoType", 0}, {nullptr, "Status", 0},
-    {nullptr, "FormID", 0}, {nullptr, "CloseID", 0}, {nullptr, "InNumber", 0},
+    {nullptr, "SeikyuID", 0},
+    {nullptr, "DenpyoType", 0},
+    {nullptr, "Status", 0},
+    {nullptr, "FormID", 0},
+    {nullptr, "CloseID", 0},
+    {nullptr, "InNumber", 0},
     {nullptr, "OutNumber", 0},
     // The factory sales conditions of a partner.
-    {"Customer", "Day", 99}, {"Customer", "TaxType", 2}, {"Customer", "TaxRoundType", 1},
-    {"Customer", "RoundType", 1}, {"Customer", "CollectCycle", 2}, {"Customer", "CollectDay", 99},
-    {"Customer", "CollectType", 0, "現金"}, {"Customer", "Percent", 100},
-    {"Customer", "Collect", 0}, {"Customer", "Ceiling", 0},
-    {"Supplier", "Day", 99}, {"Supplier", "TaxType", 2}, {"Supplier", "TaxRoundType", 1},
-    {"Supplier", "RoundType", 1}, {"Supplier", "CollectCycle", 2}, {"Supplier", "CollectDay", 99},
-    {"Supplier", "CollectType", 0, "現金"}, {"Supplier", "Collect", 0},
-    {"Supplier", "BankAccountType", 1}, {"Supplier", "BankFee", 0},
-    {"Supplier", "PaymentType", 1}, {"Supplier", "BankType", 1},
-    {"Item", "ItemType", 1}, {"Item", "TaxFlg", 1}, {"Item", "TaxFlg2", 1}, {"Item", "SetItem", 0},
-    {"Item", "TaxFlgYobi1", 1}, {"Item", "TaxFlgYobi2", 1}, {"Item", "YobiInt", 0},
-    {"Item", "Price", 0}, {"Item", "Cost", 0}, {"Item", "FixPrice", 0},
-    {"Item", "StockNumber", 0}, {"Item", "StockJustNumber", 0},
+    {"Customer", "Day", 99},
+    {"Customer", "TaxType", 2},
+    {"Customer", "TaxRoundType", 1},
+    {"Customer", "RoundType", 1},
+    {"Customer", "CollectCycle", 2},
+    {"Customer", "CollectDay", 99},
+    {"Customer", "CollectType", 0, "現金"},
+    {"Customer", "Percent", 100},
+    {"Customer", "Collect", 0},
+    {"Customer", "Ceiling", 0},
+    {"Supplier", "Day", 99},
+    {"Supplier", "TaxType", 2},
+    {"Supplier", "TaxRoundType", 1},
+    {"Supplier", "RoundType", 1},
+    {"Supplier", "CollectCycle", 2},
+    {"Supplier", "CollectDay", 99},
+    {"Supplier", "CollectType", 0, "現金"},
+    {"Supplier", "Collect", 0},
+    {"Supplier", "BankAccountType", 1},
+    {"Supplier", "BankFee", 0},
+    {"Supplier", "PaymentType", 1},
+    {"Supplier", "BankType", 1},
+    {"Item", "ItemType", 1},
+    {"Item", "TaxFlg", 1},
+    {"Item", "TaxFlg2", 1},
+    {"Item", "SetItem", 0},
+    {"Item", "TaxFlgYobi1", 1},
+    {"Item", "TaxFlgYobi2", 1},
+    {"Item", "YobiInt", 0},
+    {"Item", "Price", 0},
+    {"Item", "Cost", 0},
+    {"Item", "FixPrice", 0},
+    {"Item", "StockNumber", 0},
+    {"Item", "StockJustNumber", 0},
 };
 
 struct IndexDef {
@@ -352,30 +524,95 @@ constexpr IndexDef kIndexes[] = {
 
 constexpr const char* kMoneyResults[] = {
     // closing and schedules
-    "前回請求額", "前回未払額", "今回入金額", "今回支払額", "繰越額", "今回税抜売上額",
-    "今回税抜仕入額", "今回課税対象額", "今回算出済み税額", "消費税", "今回売上額", "今回仕入額",
-    "締め時点税額", "過去の総売上", "過去の総入金", "過去の売上額", "過去の入金", "今回の入金",
-    "過去の仕入額", "過去の支払",
+    "前回請求額",
+    "前回未払額",
+    "今回入金額",
+    "今回支払額",
+    "繰越額",
+    "今回税抜売上額",
+    "今回税抜仕入額",
+    "今回課税対象額",
+    "今回算出済み税額",
+    "消費税",
+    "今回売上額",
+    "今回仕入額",
+    "締め時点税額",
+    "過去の総売上",
+    "過去の総入金",
+    "過去の売上額",
+    "過去の入金",
+    "今回の入金",
+    "過去の仕入額",
+    "過去の支払",
     // balances
-    "前回残高", "今回残高", "限度残額", "過去の売上", "過去の仕入", "残高",
+    "前回残高",
+    "今回残高",
+    "限度残額",
+    "過去の売上",
+    "過去の仕入",
+    "残高",
     // aggregation and transition
-    "売上額", "仕入額", "原価", "値引額", "その他", "純売上額", "純仕入額", "粗利益", "総売上数",
-    "総仕入数", "返品数", "純売上数", "純仕入数", "取引額", "取引数", "通期計",
+    "売上額",
+    "仕入額",
+    "原価",
+    "値引額",
+    "その他",
+    "純売上額",
+    "純仕入額",
+    "粗利益",
+    "総売上数",
+    "総仕入数",
+    "返品数",
+    "純売上数",
+    "純仕入数",
+    "取引額",
+    "取引数",
+    "通期計",
     // stock
-    "在庫数", "過不足数", "前回在庫数", "今回仕入数", "今回出荷数", "調整数", "今回在庫数",
-    "在庫評価額", "過去の仕入数", "過去の売上数", "過去の入庫数", "過去の出庫数", "今回の入庫数",
-    "今回の出庫数", "繰越数", "InNum", "OutNum",
+    "在庫数",
+    "過不足数",
+    "前回在庫数",
+    "今回仕入数",
+    "今回出荷数",
+    "調整数",
+    "今回在庫数",
+    "在庫評価額",
+    "過去の仕入数",
+    "過去の売上数",
+    "過去の入庫数",
+    "過去の出庫数",
+    "今回の入庫数",
+    "今回の出庫数",
+    "繰越数",
+    "InNum",
+    "OutNum",
     // transfers, ledgers
-    "振込み手数料", "振込額", "前月繰越額", "Receipt",
+    "振込み手数料",
+    "振込額",
+    "前月繰越額",
+    "Receipt",
     // summary tables
-    "税抜売上", "税込売上", "非課税売上", "税抜仕入", "税込仕入", "非課税仕入", "税抜値引",
-    "税込値引", "非課税値引", "税抜その他", "税込その他", "非課税その他", "税額", "入金値引",
-    "支払値引", "金額",
+    "税抜売上",
+    "税込売上",
+    "非課税売上",
+    "税抜仕入",
+    "税込仕入",
+    "非課税仕入",
+    "税抜値引",
+    "税込値引",
+    "非課税値引",
+    "税抜その他",
+    "税込その他",
+    "非課税その他",
+    "税額",
+    "入金値引",
+    "支払値引",
+    "金額",
 };
 
 constexpr const char* kIntegerResults[] = {
-    "納品枚数", "仕入枚数", "タイプ", "入金伝票枚数", "出金伝票枚数", "売上伝票枚数",
-    "仕入伝票枚数", "HeaderID", "FormID", "締め請求", "締め支払", "入金", "出金",
+    "納品枚数", "仕入枚数", "タイプ",   "入金伝票枚数", "出金伝票枚数", "売上伝票枚数", "仕入伝票枚数",
+    "HeaderID", "FormID",   "締め請求", "締め支払",     "入金",         "出金",
 };
 
 constexpr const char* kDateResults[] = {"最古", "最新", "最終出荷日", "期間", "日付"};
@@ -404,15 +641,13 @@ QString AsciiLower(const QString& s)
 
 // Each name is stored as written and folded, so the usual exact spelling
 // finds its entry without building a folded copy.
-template <typename T>
-void Add(QHash<QString, T>& hash, const QString& name, T value)
+template <typename T> void Add(QHash<QString, T>& hash, const QString& name, T value)
 {
     hash.insert(name, value);
     hash.insert(AsciiLower(name), value);
 }
 
-template <typename T>
-const T* Lookup(const QHash<QString, T>& hash, const QString& name)
+template <typename T> const T* Lookup(const QHash<QString, T>& hash, const QString& name)
 {
     auto it = hash.constFind(name);
     if (it == hash.cend()) {
@@ -492,18 +727,28 @@ QString Quote(const char* identifier)
     return u'"' + quoted.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
 }
 
-QString TextLiteral(const QString& text) { return u'\'' + SqlQuote(text) + u'\''; }
+QString TextLiteral(const QString& text)
+{
+    return u'\'' + SqlQuote(text) + u'\'';
+}
 
 // Money is stored as INTEGER ten-thousandths (100 % is 1000000).
-QString MoneyLiteral(qint64 units) { return SqlMoney(CMny(units)); }
+QString MoneyLiteral(qint64 units)
+{
+    return SqlMoney(CMny(units));
+}
 
 QString DeclaredType(const FieldDef& f)
 {
     switch (f.type) {
-    case kText: return QStringLiteral("TEXT COLLATE NOCASE");
-    case kDate: return f.dateTime ? QStringLiteral("DATETIME") : QStringLiteral("DATE");
-    case kMoney: return QStringLiteral("MONEY");
-    default: return QStringLiteral("INTEGER");
+    case kText:
+        return QStringLiteral("TEXT COLLATE NOCASE");
+    case kDate:
+        return f.dateTime ? QStringLiteral("DATETIME") : QStringLiteral("DATE");
+    case kMoney:
+        return QStringLiteral("MONEY");
+    default:
+        return QStringLiteral("INTEGER");
     }
 }
 
@@ -546,13 +791,13 @@ QString CreateTable(const TableDef& table)
         }
         if (IsLineTable(table) && std::strcmp(f.name, "HeaderID") == 0) {
             const QByteArray header = QByteArray(table.name).chopped(2) + "_H";
-            column += QStringLiteral(" REFERENCES ") + Quote(header.constData())
-                      + QStringLiteral("(\"ID\") ON DELETE CASCADE");
+            column += QStringLiteral(" REFERENCES ") + Quote(header.constData()) +
+                      QStringLiteral("(\"ID\") ON DELETE CASCADE");
         }
         columns << column;
     }
-    return QStringLiteral("CREATE TABLE ") + Quote(table.name) + QStringLiteral(" (")
-           + columns.join(QStringLiteral(", ")) + u')';
+    return QStringLiteral("CREATE TABLE ") + Quote(table.name) + QStringLiteral(" (") +
+           columns.join(QStringLiteral(", ")) + u')';
 }
 
 QString CreateIndex(const IndexDef& ix)
@@ -560,9 +805,9 @@ QString CreateIndex(const IndexDef& ix)
     QStringList columns;
     for (const QString& c : QString::fromLatin1(ix.columns).split(u','))
         columns << Quote(c.toLatin1().constData());
-    return QStringLiteral("CREATE ") + (ix.unique ? QStringLiteral("UNIQUE ") : QString())
-           + QStringLiteral("INDEX ") + Quote(ix.name) + QStringLiteral(" ON ") + Quote(ix.table)
-           + u'(' + columns.join(u',') + u')';
+    return QStringLiteral("CREATE ") + (ix.unique ? QStringLiteral("UNIQUE ") : QString()) +
+           QStringLiteral("INDEX ") + Quote(ix.name) + QStringLiteral(" ON ") + Quote(ix.table) + u'(' +
+           columns.join(u',') + u')';
 }
 
 // A seed row: the given values, '' for every other text field.
@@ -578,14 +823,17 @@ QString InsertSeed(const char* tableName, const QHash<QString, QString>& values)
         names << Quote(f.name);
         literals << (it == values.cend() ? QStringLiteral("''") : *it);
     }
-    return QStringLiteral("INSERT INTO ") + Quote(tableName) + QStringLiteral(" (")
-           + names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (")
-           + literals.join(QStringLiteral(", ")) + u')';
+    return QStringLiteral("INSERT INTO ") + Quote(tableName) + QStringLiteral(" (") +
+           names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
+           literals.join(QStringLiteral(", ")) + u')';
 }
 
 } // namespace
 
-std::span<const TableDef> Tables() { return kTables; }
+std::span<const TableDef> Tables()
+{
+    return kTables;
+}
 
 const TableDef* FindTable(const QString& name)
 {

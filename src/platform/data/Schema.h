@@ -7,23 +7,24 @@
 
 // The database schema as one table of tables: it creates a new database,
 // checks an opened one and types every result column.
-namespace Schema {
+namespace Schema
+{
 
 // Field types, the same numbers the record fields use.
 enum FieldType { kText = 0, kDate = 1, kMoney = 2, kInteger = 3 };
 
 struct FieldDef {
-    const char* name;   // exact column name ("E-mail", "Limit" ...)
-    int type;           // FieldType
-    int byteLimit;      // CP932 bytes for texts; 0 = no limit
-    bool dateTime;      // dates that keep their time of day ('YYYY-MM-DD HH:MM:SS')
-    bool code;          // a master code: over-long values are refused, not cut
+    const char* name; // exact column name ("E-mail", "Limit" ...)
+    int type;         // FieldType
+    int byteLimit;    // CP932 bytes for texts; 0 = no limit
+    bool dateTime;    // dates that keep their time of day ('YYYY-MM-DD HH:MM:SS')
+    bool code;        // a master code: over-long values are refused, not cut
 };
 
 struct TableDef {
     const char* name;
     std::span<const FieldDef> fields;
-    bool workTable;     // filled for the slip-form program; no AUTOINCREMENT rules
+    bool workTable; // filled for the slip-form program; no AUTOINCREMENT rules
 };
 
 // Every table, in creation order.

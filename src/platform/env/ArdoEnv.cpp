@@ -5,7 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
+namespace
+{
 
 const char kDatabaseFile[] = "QXSelvo.vrz";
 const char kTemplateMarker[] = "FTtemp.dat";

@@ -10,8 +10,9 @@
 // folder: "MyData" (the database register and factory settings) and
 // "DataBase" (the template of a new database, with "Files" and "Other").
 // Paths carry no trailing separator.
-class CArdoEnv {
-public:
+class CArdoEnv
+{
+  public:
     // Three digits: 100 is shown as 1.00.
     static constexpr int kVersion = 100;
 

@@ -11,7 +11,8 @@
 #include <QJsonObject>
 #include <QSet>
 
-namespace {
+namespace
+{
 
 // Marks the file as ours, so a file of another kind reads as damaged.
 const char kFormat[] = "corvanta-dbdir";
@@ -36,7 +37,8 @@ QByteArray Serialize(const QList<CDBDirData>& entries, const QString& current)
 {
     QJsonArray list;
     for (const CDBDirData& e : entries)
-        list.append(QJsonObject{{QStringLiteral("name"), e.GetName()}, {QStringLiteral("folder"), e.GetFolder()}});
+        list.append(
+            QJsonObject{{QStringLiteral("name"), e.GetName()}, {QStringLiteral("folder"), e.GetFolder()}});
     const QJsonObject root{{QStringLiteral("format"), QLatin1String(kFormat)},
                            {QStringLiteral("version"), kFormatVersion},
                            {QStringLiteral("current"), current},
@@ -156,8 +158,7 @@ int CDBDirMng::IsExistName(const QString& name) const
     return m_bReadable && IndexOf(m_entries, name) >= 0 ? 1 : 0;
 }
 
-template <class Change>
-int CDBDirMng::Update(Change change)
+template <class Change> int CDBDirMng::Update(Change change)
 {
     // Start from what is on disk; an unreadable register is never overwritten.
     if (!ReadData())

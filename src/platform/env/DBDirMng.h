@@ -5,8 +5,9 @@
 #include <QStringList>
 
 // One registered database: its name (unique in the register) and folder.
-class CDBDirData {
-public:
+class CDBDirData
+{
+  public:
     CDBDirData() = default;
     CDBDirData(const QString& name, const QString& folder) : m_strName(name), m_strFolder(folder) {}
 
@@ -17,7 +18,7 @@ public:
 
     bool operator==(const CDBDirData&) const = default;
 
-private:
+  private:
     QString m_strName;
     QString m_strFolder;
 };
@@ -32,8 +33,9 @@ private:
 // duplicate names, a current name that is not registered) leaves the object
 // unreadable: every operation answers 0 and nothing is written over the
 // file. A missing file is an empty register.
-class CDBDirMng {
-public:
+class CDBDirMng
+{
+  public:
     CDBDirMng();
     explicit CDBDirMng(const QString& filePath);
 
@@ -70,9 +72,8 @@ public:
     // 1 when the name is registered, else 0.
     int IsExistName(const QString& name) const;
 
-private:
-    template <class Change>
-    int Update(Change change);
+  private:
+    template <class Change> int Update(Change change);
 
     QString m_strPath;
     bool m_bReadable = false;

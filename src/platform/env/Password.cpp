@@ -14,7 +14,8 @@
 #include <QMessageAuthenticationCode>
 #include <QRandomGenerator>
 
-namespace {
+namespace
+{
 
 const char kFormat[] = "corvanta-password";
 constexpr int kFormatVersion = 1;
@@ -58,8 +59,8 @@ bool SameBytes(const QByteArray& a, const QByteArray& b)
 
 QByteArray Base64(const QJsonValue& value)
 {
-    const auto decoded = QByteArray::fromBase64Encoding(value.toString().toLatin1(),
-                                                         QByteArray::AbortOnBase64DecodingErrors);
+    const auto decoded =
+        QByteArray::fromBase64Encoding(value.toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
     return decoded ? *decoded : QByteArray();
 }
 
@@ -163,21 +164,23 @@ int CNWPassCheck::SetPassWord()
         }
         if (!QFile::remove(m_strPath))
             return -1;
-        Tell(QStringLiteral("パスワードを解除しました。\n起動時にパスワードは聞かれません。"), MB_ICONINFORMATION);
+        Tell(QStringLiteral("パスワードを解除しました。\n起動時にパスワードは聞かれません。"),
+             MB_ICONINFORMATION);
         return 1;
     }
 
     QByteArray salt(kSaltBytes, '\0');
     QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(salt.data()), kSaltBytes / 4);
-    const QJsonObject root{{QStringLiteral("format"), QLatin1String(kFormat)},
-                           {QStringLiteral("version"), kFormatVersion},
-                           {QStringLiteral("iterations"), kIterations},
-                           {QStringLiteral("salt"), QString::fromLatin1(salt.toBase64())},
-                           {QStringLiteral("hash"),
-                            QString::fromLatin1(DeriveKey(newPassword, salt, kIterations).toBase64())}};
+    const QJsonObject root{
+        {QStringLiteral("format"), QLatin1String(kFormat)},
+        {QStringLiteral("version"), kFormatVersion},
+        {QStringLiteral("iterations"), kIterations},
+        {QStringLiteral("salt"), QString::fromLatin1(salt.toBase64())},
+        {QStringLiteral("hash"), QString::fromLatin1(DeriveKey(newPassword, salt, kIterations).toBase64())}};
     if (!QDir().mkpath(QFileInfo(m_strPath).absolutePath()) ||
         !AtomicWriteFile(m_strPath, QJsonDocument(root).toJson(QJsonDocument::Compact)))
         return -1;
-    Tell(QStringLiteral("パスワードを設定しました。\n次回の起動からパスワードの入力が必要です。"), MB_ICONINFORMATION);
+    Tell(QStringLiteral("パスワードを設定しました。\n次回の起動からパスワードの入力が必要です。"),
+         MB_ICONINFORMATION);
     return 1;
 }

@@ -11,8 +11,9 @@
 // user typed and answer false when the user cancels. The messages are:
 // after each wrong password it says so with the tries left, and it confirms
 // a password set or removed.
-class CNWPassCheck {
-public:
+class CNWPassCheck
+{
+  public:
     using Prompt = std::function<bool(QString& password)>;
     // Wrong answers allowed before the password counts as refused.
     static constexpr int kMaxTries = 3;
@@ -34,7 +35,7 @@ public:
     // file is damaged or cannot be written.
     int SetPassWord();
 
-private:
+  private:
     struct CStored {
         QByteArray salt;
         QByteArray hash;

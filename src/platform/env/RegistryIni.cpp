@@ -90,7 +90,7 @@ int CRegistryIni::GetInt(const QString& key, const QString& name) const
     const QString text = GetString(key, name).trimmed();
     bool ok = false;
     const int value = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2).toInt(&ok, 16)
-                                                                                 : text.toInt(&ok, 10);
+                                                                                : text.toInt(&ok, 10);
     return ok ? value : 0;
 }
 

@@ -21,9 +21,8 @@ void Refuse(const char* what)
 QString SlipFormKindName(int kind)
 {
     static const char16_t* const kNames[] = {
-        u"見積書",     u"売上伝票",   u"売上伝票",   u"注文書",     u"仕入伝票",
-        u"締め請求書", u"支払明細書", u"得意先元帳", u"仕入先元帳", u"領収書",
-        u"宛名ラベル", u"商品ラベル", u"振込依頼書",
+        u"見積書",     u"売上伝票",   u"売上伝票", u"注文書",     u"仕入伝票",   u"締め請求書", u"支払明細書",
+        u"得意先元帳", u"仕入先元帳", u"領収書",   u"宛名ラベル", u"商品ラベル", u"振込依頼書",
     };
     return kind >= 1 && kind <= 13 ? QString::fromUtf16(kNames[kind - 1]) : QString();
 }
@@ -68,8 +67,8 @@ CFormCatalog CFormCatalog::Read(const QByteArray& bytes, const char* magic, Cont
         const bool idFits = contents == kUserForms
                                 ? layout.IsUserForm() && layout.m_nFormID < catalog.m_nNextUserID
                                 : layout.m_nFormID >= 1 && !layout.IsUserForm();
-        if (!idFits || ids.contains(layout.m_nFormID) || layout.m_nKind < 1 || layout.m_nKind > 13
-            || layout.m_nLayout < 1 || layout.m_strName.isEmpty())
+        if (!idFits || ids.contains(layout.m_nFormID) || layout.m_nKind < 1 || layout.m_nKind > 13 ||
+            layout.m_nLayout < 1 || layout.m_strName.isEmpty())
             Refuse("unsound layout in form catalogue");
         ids.insert(layout.m_nFormID);
         catalog.m_layouts << layout;
@@ -106,6 +105,7 @@ CFormCatalog CFormCatalog::BuiltInFactoryForms()
     };
     CFormCatalog catalog;
     for (const auto& form : kForms)
-        catalog.m_layouts << CLayoutInfo{form.id, form.kind, form.bunrui, form.id, QString::fromUtf16(form.name)};
+        catalog.m_layouts << CLayoutInfo{form.id, form.kind, form.bunrui, form.id,
+                                         QString::fromUtf16(form.name)};
     return catalog;
 }

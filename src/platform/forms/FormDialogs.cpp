@@ -35,7 +35,8 @@ bool CQtFormDialogs::RunChooser(CFormChoice& choice)
     dialog.setWindowTitle(choice.GetTitle());
     auto* list = new QListWidget(&dialog);
     for (const CSelFormData& form : choice.GetForms())
-        list->addItem(form.m_bUserForm ? form.m_strName + QStringLiteral("　［オリジナル］") : form.m_strName);
+        list->addItem(form.m_bUserForm ? form.m_strName + QStringLiteral("　［オリジナル］")
+                                       : form.m_strName);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
@@ -96,13 +97,14 @@ void CQtFormDialogs::RunFormCtrl(CFormCtrl& ctrl)
         for (const CLayoutInfo& base : bases)
             labels << LayoutLabel(base);
         bool ok = false;
-        const QString picked = QInputDialog::getItem(&dialog, QStringLiteral("新規作成"),
-                                                     QStringLiteral("元にするフォーム"), labels, 0, false, &ok);
+        const QString picked = QInputDialog::getItem(
+            &dialog, QStringLiteral("新規作成"), QStringLiteral("元にするフォーム"), labels, 0, false, &ok);
         const qsizetype index = labels.indexOf(picked);
         if (!ok || index < 0)
             return;
-        const QString name = QInputDialog::getText(&dialog, QStringLiteral("新規作成"), QStringLiteral("フォーム名"),
-                                                   QLineEdit::Normal, bases[index].m_strName, &ok);
+        const QString name =
+            QInputDialog::getText(&dialog, QStringLiteral("新規作成"), QStringLiteral("フォーム名"),
+                                  QLineEdit::Normal, bases[index].m_strName, &ok);
         if (!ok)
             return;
         const int row = ctrl.Create(bases[index], name);

@@ -65,10 +65,7 @@ long CFormChoice::GetChosenID() const
     return m_nRow >= 0 ? m_forms[m_nRow].m_nFormID : 0;
 }
 
-CFormCtrl::CFormCtrl(CPloMainData& data)
-    : m_data(data)
-{
-}
+CFormCtrl::CFormCtrl(CPloMainData& data) : m_data(data) {}
 
 bool CFormCtrl::Load()
 {
@@ -86,7 +83,8 @@ QString CFormCtrl::CheckName(const QString& name, qint32 formID) const
     if (name.trimmed().isEmpty())
         return QStringLiteral("フォーム名を入力してください。");
     if (!Cp932::CanEncode(name))
-        return QStringLiteral("フォーム名に使用できない文字「%1」が含まれています。").arg(Cp932::UnmappableChars(name));
+        return QStringLiteral("フォーム名に使用できない文字「%1」が含まれています。")
+            .arg(Cp932::UnmappableChars(name));
     if (Cp932::ByteLength(name) > kMaxNameBytes)
         return QStringLiteral("フォーム名は全角%1文字（半角%2文字）以内で入力してください。")
             .arg(kMaxNameBytes / 2)
@@ -133,7 +131,8 @@ bool CFormCtrl::Delete(int row)
     if (row < 0 || row >= m_catalog.m_layouts.size())
         return false;
     const QString question =
-        QStringLiteral("オリジナルフォーム「%1」を削除してよろしいですか？\nこのフォームで作成した伝票は修正できなくなります。")
+        QStringLiteral("オリジナルフォーム「%"
+                       "1」を削除してよろしいですか？\nこのフォームで作成した伝票は修正できなくなります。")
             .arg(m_catalog.m_layouts[row].m_strName);
     if (UiServices::Prompt().MessageBox(question, MB_YESNO, MB_ICONQUESTION, IDNO) != IDYES)
         return false;
@@ -153,10 +152,7 @@ bool CFormCtrl::Save(const CFormCatalog& changed)
     return true;
 }
 
-CSelForm::CSelForm(const QString& dataRoot)
-    : m_data(dataRoot)
-{
-}
+CSelForm::CSelForm(const QString& dataRoot) : m_data(dataRoot) {}
 
 CSelForm::~CSelForm()
 {
@@ -169,8 +165,8 @@ long CSelForm::SelectForm(int kind, long current)
     if (kind < 1 || kind > 13)
         return 0;
     for (const CLayoutInfo& layout : m_data.GetLayouts(kind))
-        m_mapSelForm.insert(uint(layout.m_nFormID),
-                            CSelFormData{layout.m_nFormID, layout.m_nBunrui, layout.m_strName, layout.IsUserForm()});
+        m_mapSelForm.insert(uint(layout.m_nFormID), CSelFormData{layout.m_nFormID, layout.m_nBunrui,
+                                                                 layout.m_strName, layout.IsUserForm()});
     CFormChoice choice(kind, m_mapSelForm.values(), current);
     if (!Dialogs().RunChooser(choice))
         return 0;
@@ -219,7 +215,8 @@ int CSelForm::RestoreOrg(const QString& path)
             throw CArchiveError(CArchiveError::FileError, "backup cannot be read");
         catalog = CFormCatalog::Read(bytes, kBackupMagic, CFormCatalog::kUserForms);
     } catch (const CArchiveError&) {
-        Tell(QStringLiteral("<%1>はオリジナルフォームのバックアップファイルではないか、壊れています。\n復元できません。")
+        Tell(QStringLiteral(
+                 "<%1>はオリジナルフォームのバックアップファイルではないか、壊れています。\n復元できません。")
                  .arg(Native(path)));
         return 0;
     }

@@ -67,20 +67,20 @@ bool CSlipFormCommand::Fail(const QString& reason)
 bool CSlipFormCommand::Parse(const QString& line)
 {
     static const QRegularExpression reLayoutForm(QStringLiteral(R"(^ /L:(-?\d+) /C:(-?\d+)(.*)$)"),
-                                                QRegularExpression::DotMatchesEverythingOption);
+                                                 QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression rePartner(QStringLiteral(R"re(^ /N:(\d{2,})"(.*)"$)re"),
-                                             QRegularExpression::DotMatchesEverythingOption);
+                                              QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression reTransfer(QStringLiteral(R"(^ /R:(\d+) /T:(\d+)$)"));
     static const QRegularExpression reClip(QStringLiteral(R"(^ /CLIP:(\d+)$)"));
     static const QRegularExpression reReopen(QStringLiteral(R"(^ (.+) /C:(-?\d+) /R:(\d+)$)"),
-                                            QRegularExpression::DotMatchesEverythingOption);
+                                             QRegularExpression::DotMatchesEverythingOption);
 
     // A reopened slip's FileName may itself begin like a layout form
     // ("/L:1 /C:2 …"), so a line is a layout form only when its whole tail
     // is one of that form's tails; every other line ending in " /R:" reopens.
     const auto isLayoutTail = [&](const QString& rest) {
-        return rest.isEmpty() || rest == QLatin1String(" /W:") || rePartner.match(rest).hasMatch()
-               || reTransfer.match(rest).hasMatch() || reClip.match(rest).hasMatch();
+        return rest.isEmpty() || rest == QLatin1String(" /W:") || rePartner.match(rest).hasMatch() ||
+               reTransfer.match(rest).hasMatch() || reClip.match(rest).hasMatch();
     };
 
     *this = CSlipFormCommand();
@@ -136,7 +136,7 @@ bool CSlipFormCommand::Parse(const QString& line)
         return Fail(QStringLiteral("コマンドラインの形式が正しくありません。"));
     }
 
-    const bool kindFits = m_nMode == kWorkTables ? m_nKind >= 6 && m_nKind <= 13
+    const bool kindFits = m_nMode == kWorkTables  ? m_nKind >= 6 && m_nKind <= 13
                           : m_nMode == kClipboard ? m_nKind >= 1 && m_nKind <= 13
                                                   : m_nKind >= 1 && m_nKind <= 5;
     if (!kindFits)

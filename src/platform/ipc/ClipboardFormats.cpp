@@ -69,15 +69,9 @@ class CFileLock
 
 } // namespace
 
-CClipboardFormats::CClipboardFormats()
-    : CClipboardFormats(CArdoEnv().GetMyDataFolder())
-{
-}
+CClipboardFormats::CClipboardFormats() : CClipboardFormats(CArdoEnv().GetMyDataFolder()) {}
 
-CClipboardFormats::CClipboardFormats(const QString& folder)
-    : m_folder(folder)
-{
-}
+CClipboardFormats::CClipboardFormats(const QString& folder) : m_folder(folder) {}
 
 uint CClipboardFormats::Register(const QString& name) const
 {
@@ -106,8 +100,8 @@ uint CClipboardFormats::Register(const QString& name) const
         bool ok = false;
         const uint number = tab > 0 ? line.left(tab).toUInt(&ok) : 0;
         const QString known = QString::fromUtf8(line.mid(tab + 1));
-        if (!ok || number < kFirst || number > kLast || !IsValidName(known) || numbers.contains(known)
-            || taken.contains(number))
+        if (!ok || number < kFirst || number > kLast || !IsValidName(known) || numbers.contains(known) ||
+            taken.contains(number))
             continue;
         numbers.insert(known, number);
         taken.insert(number);
@@ -134,8 +128,8 @@ QString ClipboardFormatMimeType(uint format)
 
 bool SetClipboardBlock(uint format, const QByteArray& block)
 {
-    if (format < CClipboardFormats::kFirst || format > CClipboardFormats::kLast
-        || !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    if (format < CClipboardFormats::kFirst || format > CClipboardFormats::kLast ||
+        !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return false;
     QClipboard* clipboard = QGuiApplication::clipboard();
     const QString mime = ClipboardFormatMimeType(format);

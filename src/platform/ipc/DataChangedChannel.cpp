@@ -18,8 +18,7 @@ constexpr qint64 kMaxNoticeBytes = 64;
 
 } // namespace
 
-CDataChangedServer::CDataChangedServer(QObject* parent)
-    : QObject(parent)
+CDataChangedServer::CDataChangedServer(QObject* parent) : QObject(parent)
 {
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server.nextPendingConnection()) {

@@ -57,9 +57,9 @@ QString UserFolder(bool create)
     if (folder.isEmpty()) {
         const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
         struct stat st;
-        const bool runtimeUsable = runtime.startsWith(u'/')
-            && ::lstat(QFile::encodeName(runtime).constData(), &st) == 0 && S_ISDIR(st.st_mode)
-            && st.st_uid == ::getuid();
+        const bool runtimeUsable = runtime.startsWith(u'/') &&
+                                   ::lstat(QFile::encodeName(runtime).constData(), &st) == 0 &&
+                                   S_ISDIR(st.st_mode) && st.st_uid == ::getuid();
         folder = runtimeUsable ? runtime + QStringLiteral("/corvanta")
                                : QStringLiteral("/tmp/corvanta-%1").arg(::getuid());
     }
@@ -68,7 +68,8 @@ QString UserFolder(bool create)
 
 QString SharedFolder(bool create)
 {
-    const QString folder = SharedOverride().isEmpty() ? QStringLiteral("/tmp/corvanta-locks") : SharedOverride();
+    const QString folder =
+        SharedOverride().isEmpty() ? QStringLiteral("/tmp/corvanta-locks") : SharedOverride();
     return EnsureFolder(folder, 01777, false, create) ? folder : QString();
 }
 

@@ -29,8 +29,8 @@ QString FileNameFor(const QString& name)
     const QByteArray bytes = (IsShared(name) ? name.mid(kGlobalPrefix.size()) : name).toUtf8();
     QString file;
     for (const char c : bytes) {
-        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
-            || c == '_' || c == '-';
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                           c == '_' || c == '-';
         file += plain ? QString(QChar(c)) : QStringLiteral("%%1").arg(uchar(c), 2, 16, QChar('0')).toUpper();
     }
     if (file.isEmpty() || file.size() > kMaxFileNameBytes)
@@ -125,7 +125,8 @@ CNamedLock::~CNamedLock()
 QString CNamedLock::LockFilePath(const QString& name, bool createFolder)
 {
     const QString file = FileNameFor(name);
-    const QString folder = IsShared(name) ? IpcFolders::SharedFolder(createFolder) : IpcFolders::UserFolder(createFolder);
+    const QString folder =
+        IsShared(name) ? IpcFolders::SharedFolder(createFolder) : IpcFolders::UserFolder(createFolder);
     if (file.isEmpty() || folder.isEmpty())
         return {};
     return folder + u'/' + file;

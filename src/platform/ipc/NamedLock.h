@@ -6,8 +6,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-enum class LockState
-{
+enum class LockState {
     Acquired,        // this object holds the lock now
     Free,            // (probe) nobody holds it
     HeldBySameUser,  // another process of this user, or another object here

@@ -66,7 +66,8 @@ CDictionaryFile::Result CDictionaryFile::Open(const QString& path, const char* k
     m_strPath = path;
     if (!QFileInfo(path).isFile())
         return MISSING;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_pDb, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_pDb, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK) {
         Close();
         return BROKEN;
     }
@@ -89,7 +90,8 @@ void CDictionaryFile::Close()
     m_pDb = nullptr;
 }
 
-bool WriteDictionary(const QString& path, const char* kind, const QList<QStringList>& rows, const QString& source)
+bool WriteDictionary(const QString& path, const char* kind, const QList<QStringList>& rows,
+                     const QString& source)
 {
     const CTableDef* table = FindTable(kind);
     if (!table)
@@ -98,7 +100,9 @@ bool WriteDictionary(const QString& path, const char* kind, const QList<QStringL
     QFile::remove(temp);
     sqlite3* db = nullptr;
     bool ok = sqlite3_open(QFile::encodeName(temp).constData(), &db) == SQLITE_OK;
-    const auto exec = [&](const char* sql) { ok = ok && sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; };
+    const auto exec = [&](const char* sql) {
+        ok = ok && sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    };
     exec("BEGIN");
     exec("CREATE TABLE dic_info(key TEXT PRIMARY KEY, value TEXT NOT NULL)");
     exec(table->create);

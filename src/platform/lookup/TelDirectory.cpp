@@ -111,11 +111,13 @@ bool CTelDirectory::Open(const QString& hardDisk, const QString& disc, const QSt
         if (folder.isEmpty())
             continue;
         auto file = std::make_unique<CDictionaryFile>();
-        if (file->Open(QDir(folder).filePath(QLatin1String(kTelephoneFileName)), "telephone") == CDictionaryFile::OK)
+        if (file->Open(QDir(folder).filePath(QLatin1String(kTelephoneFileName)), "telephone") ==
+            CDictionaryFile::OK)
             m_files.push_back(std::move(file));
     }
     if (m_files.empty())
-        Message(QStringLiteral("データが取得できませんでした。\n電話番号検索をするには、電話帳のCDをセットして操作しなおしてください。\n"));
+        Message(QStringLiteral("データが取得できませんでした。\n電話番号検索をするには、電話帳のCDをセットし"
+                               "て操作しなおしてください。\n"));
     return !m_files.empty();
 }
 
@@ -143,10 +145,11 @@ int CTelDirectory::Search(const QString& number, QList<CRLAddress>& list)
     const QByteArray key = digits.toUtf8();
     for (const auto& file : m_files) {
         sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(file->Handle(),
-                               "SELECT kind, sub, telephone, postcode, name, address1, address2, address3, address4 "
-                               "FROM telephone WHERE number = ? ORDER BY rowid",
-                               -1, &stmt, nullptr) != SQLITE_OK) {
+        if (sqlite3_prepare_v2(
+                file->Handle(),
+                "SELECT kind, sub, telephone, postcode, name, address1, address2, address3, address4 "
+                "FROM telephone WHERE number = ? ORDER BY rowid",
+                -1, &stmt, nullptr) != SQLITE_OK) {
             result = -1;
             m_strFailedPath = file->GetPath();
             continue;
@@ -178,6 +181,7 @@ int CTelDirectory::Search(const QString& number, QList<CRLAddress>& list)
     }
     list += hits;
     // The user's deletions hide directory entries, never the user's own.
-    list.removeIf([this](const CRLAddress& record) { return record.m_nSource != 4 && m_deleted.contains(record); });
+    list.removeIf(
+        [this](const CRLAddress& record) { return record.m_nSource != 4 && m_deleted.contains(record); });
     return result;
 }

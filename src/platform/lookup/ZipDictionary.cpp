@@ -45,10 +45,14 @@ int CZipDictionary::Open(const QString& postalFolder, const QString& corporateFo
     if (postalFolder.isEmpty() || corporateFolder.isEmpty())
         return 1;
     switch (m_postal.Open(QDir(postalFolder).filePath(QLatin1String(kPostalFileName)), "postal")) {
-    case CDictionaryFile::OK: break;
-    case CDictionaryFile::MISSING: return 2;
-    case CDictionaryFile::BROKEN: return 4;
-    case CDictionaryFile::OTHER_VERSION: return 5;
+    case CDictionaryFile::OK:
+        break;
+    case CDictionaryFile::MISSING:
+        return 2;
+    case CDictionaryFile::BROKEN:
+        return 4;
+    case CDictionaryFile::OTHER_VERSION:
+        return 5;
     }
     const CDictionaryFile::Result corp =
         m_corporate.Open(QDir(corporateFolder).filePath(QLatin1String(kCorporateFileName)), "corporate");
@@ -121,11 +125,13 @@ int CZipDictionary::Search()
     const QByteArray low = key.toUtf8();
     // An exact key is the range up to the key followed by the lowest byte.
     const QByteArray high = low + (prefix ? ':' : '\x01');
-    const char* sql = m_bCorporate
-        ? "SELECT pref, city, postcode, company, address FROM corporate WHERE postcode >= ?1 AND postcode < ?2 "
-          "ORDER BY postcode, rowid"
-        : "SELECT pref, city, town, rest, postcode FROM postal WHERE postcode >= ?1 AND postcode < ?2 "
-          "ORDER BY postcode, rowid";
+    const char* sql =
+        m_bCorporate
+            ? "SELECT pref, city, postcode, company, address FROM corporate WHERE postcode >= ?1 AND "
+              "postcode < ?2 "
+              "ORDER BY postcode, rowid"
+            : "SELECT pref, city, town, rest, postcode FROM postal WHERE postcode >= ?1 AND postcode < ?2 "
+              "ORDER BY postcode, rowid";
     sqlite3* db = (m_bCorporate ? m_corporate : m_postal).Handle();
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK)

@@ -73,7 +73,7 @@ class CZipDictionary
   private:
     struct CNode {
         CZipEntry entry;
-        QList<int> children;  // node indexes
+        QList<int> children;    // node indexes
         QList<CCorpEntry> corp; // companies under a city
     };
     int FillLevel(int level, int parent);
@@ -84,7 +84,7 @@ class CZipDictionary
     bool m_bOpen = false;
     bool m_bCorporate = false;
     QString m_strKey[8];
-    QList<CNode> m_nodes;       // node 0 is the root
+    QList<CNode> m_nodes;         // node 0 is the root
     QList<int> m_levels[kLevels]; // node indexes shown at each level
     int m_nSelected[kLevels] = {};
     int m_nLastSelected = -1;

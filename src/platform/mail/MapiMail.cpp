@@ -35,7 +35,16 @@ void Tell(const QString& text)
 bool IsCreateFailure(int result)
 {
     switch (result) {
-    case 2: case 3: case 5: case 9: case 11: case 12: case 14: case 15: case 18: case 21:
+    case 2:
+    case 3:
+    case 5:
+    case 9:
+    case 11:
+    case 12:
+    case 14:
+    case 15:
+    case 18:
+    case 21:
         return true;
     default:
         return false;
@@ -63,8 +72,8 @@ QString MailtoUrl(const CMailMessage& message)
 
 bool CDesktopMailOpener::IsInstalled()
 {
-    return !QStandardPaths::findExecutable(QStringLiteral("xdg-email")).isEmpty()
-           || !QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty();
+    return !QStandardPaths::findExecutable(QStringLiteral("xdg-email")).isEmpty() ||
+           !QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty();
 }
 
 int CDesktopMailOpener::Compose(const CMailMessage& message)
@@ -90,7 +99,8 @@ int SendMapiMail(const QStringList& recipients, const QString& subject)
         return 0;
     }
     if (recipients.size() > kMaxMailRecipients) {
-        Tell(QStringLiteral("メール送信の対象者が多すぎます。一括で送信できるのは %1 人までです。\n送信対象者を減らしてください。")
+        Tell(QStringLiteral("メール送信の対象者が多すぎます。一括で送信できるのは %1 "
+                            "人までです。\n送信対象者を減らしてください。")
                  .arg(kMaxMailRecipients));
         return 0;
     }
@@ -109,7 +119,8 @@ int SendMapiMail(const QStringList& recipients, const QString& subject)
     if (result == SUCCESS_SUCCESS)
         return 1;
     if (result == MAPI_E_TOO_MANY_RECIPIENTS)
-        Tell(QStringLiteral("メール送信の対象者が多すぎます。ご利用のメーラーでは %1 件の同報送信はできませんでした。")
+        Tell(QStringLiteral(
+                 "メール送信の対象者が多すぎます。ご利用のメーラーでは %1 件の同報送信はできませんでした。")
                  .arg(recipients.size()));
     else if (IsCreateFailure(result))
         Tell(QStringLiteral("メールを作成できませんでした。"));

@@ -20,7 +20,8 @@ namespace
 int TypeOfMdb(int mdbType)
 {
     switch (mdbType) {
-    case 0x01: return CAccessColumn::kBool;
+    case 0x01:
+        return CAccessColumn::kBool;
     case 0x02:
     case 0x03:
     case 0x04:
@@ -29,15 +30,21 @@ int TypeOfMdb(int mdbType)
     case 0x14:
         return CAccessColumn::kDate; // "Date/Time Extended"
     case 0x05:
-    case 0x10: return CAccessColumn::kCurrency; // money and decimal: exact decimals
+    case 0x10:
+        return CAccessColumn::kCurrency; // money and decimal: exact decimals
     case 0x06:
-    case 0x07: return CAccessColumn::kFloat;
-    case 0x08: return CAccessColumn::kDate;
-    case 0x0f: return CAccessColumn::kGuid;
+    case 0x07:
+        return CAccessColumn::kFloat;
+    case 0x08:
+        return CAccessColumn::kDate;
+    case 0x0f:
+        return CAccessColumn::kGuid;
     case 0x09:
     case 0x0b:
-    case 0x12: return CAccessColumn::kBinary;
-    default: return CAccessColumn::kText;
+    case 0x12:
+        return CAccessColumn::kBinary;
+    default:
+        return CAccessColumn::kText;
     }
 }
 
@@ -86,13 +93,16 @@ QVariant Typed(int type, const QString& text)
         const double value = text.toDouble(&ok);
         return ok ? QVariant(value) : QVariant();
     }
-    case CAccessColumn::kCurrency: return PlainDecimal(text);
+    case CAccessColumn::kCurrency:
+        return PlainDecimal(text);
     case CAccessColumn::kDate: {
         const QDateTime value = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         return value.isValid() ? QVariant(value) : QVariant();
     }
-    case CAccessColumn::kBool: return text == u"1";
-    default: return text;
+    case CAccessColumn::kBool:
+        return text == u"1";
+    default:
+        return text;
     }
 }
 
@@ -139,8 +149,8 @@ class CMdbAccessSource : public IAccessSource
 
     QStringList Tables() const override { return m_tables; }
 
-    bool ReadTable(const QString& table, QList<CAccessColumn>& columns, QStringList& keys, QList<CAccessRow>& rows,
-                   QString& step) override
+    bool ReadTable(const QString& table, QList<CAccessColumn>& columns, QStringList& keys,
+                   QList<CAccessRow>& rows, QString& step) override
     {
         columns.clear();
         keys.clear();
@@ -335,8 +345,10 @@ int CompareValues(const QVariant& a, const QVariant& b, int type)
         const QDateTime x = a.toDateTime(), y = b.toDateTime();
         return x < y ? -1 : x > y ? 1 : 0;
     }
-    case CAccessColumn::kBool: return int(a.toBool()) - int(b.toBool());
-    default: return a.toString().compare(b.toString());
+    case CAccessColumn::kBool:
+        return int(a.toBool()) - int(b.toBool());
+    default:
+        return a.toString().compare(b.toString());
     }
 }
 
@@ -395,12 +407,19 @@ QString AccessCellText(int type, const QVariant& value)
     if (value.isNull())
         return {};
     switch (type) {
-    case CAccessColumn::kInteger: return QString::number(value.toLongLong());
-    case CAccessColumn::kFloat: return PlainDecimal(QString::asprintf("%f", value.toDouble()));
-    case CAccessColumn::kCurrency: return PlainDecimal(value.toString());
-    case CAccessColumn::kDate: return value.toDateTime().date().toString(QStringLiteral("yyyy/MM/dd"));
-    case CAccessColumn::kBool: return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    case CAccessColumn::kBinary: return {};
-    default: return Cp932::TruncateToBytes(value.toString(), 254);
+    case CAccessColumn::kInteger:
+        return QString::number(value.toLongLong());
+    case CAccessColumn::kFloat:
+        return PlainDecimal(QString::asprintf("%f", value.toDouble()));
+    case CAccessColumn::kCurrency:
+        return PlainDecimal(value.toString());
+    case CAccessColumn::kDate:
+        return value.toDateTime().date().toString(QStringLiteral("yyyy/MM/dd"));
+    case CAccessColumn::kBool:
+        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    case CAccessColumn::kBinary:
+        return {};
+    default:
+        return Cp932::TruncateToBytes(value.toString(), 254);
     }
 }

@@ -92,7 +92,8 @@ bool CCompoundFile::Open(const QByteArray& bytes)
         entry.right = U32(directory, at + 0x48);
         entry.child = U32(directory, at + 0x4C);
         entry.start = U32(directory, at + 0x74);
-        entry.size = version4 ? qFromLittleEndian<quint64>(directory.constData() + at + 0x78) : U32(directory, at + 0x78);
+        entry.size = version4 ? qFromLittleEndian<quint64>(directory.constData() + at + 0x78)
+                              : U32(directory, at + 0x78);
         m_entries << entry;
     }
     if (m_entries.isEmpty() || m_entries.first().type != 5)
@@ -108,7 +109,8 @@ bool CCompoundFile::Open(const QByteArray& bytes)
             return false;
         AppendEntries(miniTable, 0, miniTable.size() / 4, m_miniFat);
         const Entry& root = m_entries.first();
-        if (root.start != kEndOfChain && !ReadChain(m_fat, root.start, m_nSectorShift, m_bytes, 0, m_miniStream))
+        if (root.start != kEndOfChain &&
+            !ReadChain(m_fat, root.start, m_nSectorShift, m_bytes, 0, m_miniStream))
             return false;
         if (quint64(m_miniStream.size()) > root.size)
             m_miniStream.truncate(qsizetype(root.size));
@@ -120,8 +122,8 @@ bool CCompoundFile::Open(const QByteArray& bytes)
 // `size` 0 takes the whole chain, else exactly that many bytes (the chain
 // must hold them). A link outside the table or the source, or back to a unit
 // already read (a cycle), is damage.
-bool CCompoundFile::ReadChain(const QVector<quint32>& table, quint32 start, int unitShift, const QByteArray& source,
-                              quint64 size, QByteArray& out) const
+bool CCompoundFile::ReadChain(const QVector<quint32>& table, quint32 start, int unitShift,
+                              const QByteArray& source, quint64 size, QByteArray& out) const
 {
     out.clear();
     const qsizetype unit = qsizetype(1) << unitShift;

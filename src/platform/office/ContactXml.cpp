@@ -66,7 +66,8 @@ QString Attribute(xmlNode* node, const char* name)
 
 bool Is(xmlNode* node, const char* name)
 {
-    return node && node->type == XML_ELEMENT_NODE && xmlStrcmp(node->name, reinterpret_cast<const xmlChar*>(name)) == 0;
+    return node && node->type == XML_ELEMENT_NODE &&
+           xmlStrcmp(node->name, reinterpret_cast<const xmlChar*>(name)) == 0;
 }
 
 xmlNode* Child(xmlNode* node, const char* name)
@@ -235,9 +236,11 @@ int CContactXmlConv::ExportContactXML(const QString& path, const QList<QStringLi
             if (!header[c].isEmpty())
                 f.insert(header[c], rows[r][c]);
         }
-        const QString location = QLatin1String(f.value(QStringLiteral("Company")).isEmpty() ? kHome : kOffice);
+        const QString location =
+            QLatin1String(f.value(QStringLiteral("Company")).isEmpty() ? kHome : kOffice);
         xml.writeStartElement(QStringLiteral("ContactXMLItem"));
-        if (!f.value(QStringLiteral("Name")).isEmpty() || !f.value(QStringLiteral("PhoenicPerson")).isEmpty()) {
+        if (!f.value(QStringLiteral("Name")).isEmpty() ||
+            !f.value(QStringLiteral("PhoenicPerson")).isEmpty()) {
             xml.writeStartElement(QStringLiteral("PersonName"));
             xml.writeStartElement(QStringLiteral("PersonNameItem"));
             xml.writeStartElement(QStringLiteral("FullName"));
@@ -271,7 +274,8 @@ int CContactXmlConv::ExportContactXML(const QString& path, const QList<QStringLi
             xml.writeStartElement(QStringLiteral("PhoneItem"));
             xml.writeAttribute(QStringLiteral("locationType"), location);
             xml.writeAttribute(QStringLiteral("phoneType"), QLatin1String(type));
-            xml.writeCharacters(f.value(qstrcmp(type, "Fax") == 0 ? QStringLiteral("FAX") : QStringLiteral("TEL")));
+            xml.writeCharacters(
+                f.value(qstrcmp(type, "Fax") == 0 ? QStringLiteral("FAX") : QStringLiteral("TEL")));
             xml.writeEndElement();
         }
         xml.writeEndElement();

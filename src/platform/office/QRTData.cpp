@@ -11,12 +11,12 @@
 #include <QDialogButtonBox>
 #include <QDir>
 
-#include <algorithm>
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QStringList>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace
 {
@@ -142,8 +142,9 @@ int CExportRireki::Export()
         return 0;
     }
     for (const auto& [code, r] : m_records) {
-        const QStringList fields{Escape(code), r.m_dtDate.toString(Qt::ISODate), Escape(r.m_strPerson),
-                                 QString::number(r.m_dTotal, 'f', 4), Escape(r.m_strKind), Escape(r.m_strMemo),
+        const QStringList fields{Escape(code),          r.m_dtDate.toString(Qt::ISODate),
+                                 Escape(r.m_strPerson), QString::number(r.m_dTotal, 'f', 4),
+                                 Escape(r.m_strKind),   Escape(r.m_strMemo),
                                  Escape(r.m_strTitle)};
         bytes += fields.join(u'\t').toUtf8() + '\n';
     }
@@ -184,8 +185,8 @@ bool CExportRireki::ReadHistory(const QString& path, QList<QPair<QString, CQXRir
 
 QString CImportQRTData::CustomerFile(const char* refusal)
 {
-    const QString folder =
-        CRegistryIni().GetString(QString::fromLatin1(CExportRireki::kRegistryKey), QStringLiteral("InstalledDir"));
+    const QString folder = CRegistryIni().GetString(QString::fromLatin1(CExportRireki::kRegistryKey),
+                                                    QStringLiteral("InstalledDir"));
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
         Complain(QString::fromUtf8(refusal));
         return {};
@@ -197,10 +198,12 @@ QByteArray CImportQRTData::Format(const QList<CKokyaku>& customers)
 {
     QByteArray bytes = QByteArray(kMagic) + '\n';
     for (const CKokyaku& k : customers) {
-        QStringList f{k.m_strCode, QString::number(k.m_nKind), k.m_strName, k.m_strPhoenicName, k.m_strKeisho,
-                      k.m_strCompany, k.m_strPhoenicCompany, k.m_strSection, k.m_strMyPerson};
+        QStringList f{
+            k.m_strCode,    QString::number(k.m_nKind), k.m_strName,    k.m_strPhoenicName, k.m_strKeisho,
+            k.m_strCompany, k.m_strPhoenicCompany,      k.m_strSection, k.m_strMyPerson};
         for (const CKokyaku::CBlock* b : {&k.m_personal, &k.m_company})
-            f << b->m_strZip << b->m_strAddress1 << b->m_strAddress2 << b->m_strAddress3 << b->m_strTel << b->m_strFax;
+            f << b->m_strZip << b->m_strAddress1 << b->m_strAddress2 << b->m_strAddress3 << b->m_strTel
+              << b->m_strFax;
         for (const QString& mail : k.m_strMail)
             f << mail;
         f << QString::number(k.m_nMailSelect) << QString::number(k.m_nDay) << QString::number(k.m_nTaxType)
@@ -315,10 +318,10 @@ int CImportQRTData::ExportData()
         file.close();
     }
     for (const CKokyaku& k : std::as_const(m_list)) {
-        auto same = k.m_strCode.isEmpty() ? stored.end()
-                                          : std::find_if(stored.begin(), stored.end(), [&k](const CKokyaku& s) {
-                                                return s.m_strCode == k.m_strCode;
-                                            });
+        auto same = k.m_strCode.isEmpty()
+                        ? stored.end()
+                        : std::find_if(stored.begin(), stored.end(),
+                                       [&k](const CKokyaku& s) { return s.m_strCode == k.m_strCode; });
         if (same != stored.end())
             *same = k;
         else

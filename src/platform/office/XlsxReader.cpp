@@ -51,8 +51,8 @@ class CPartReader
             return;
         }
         m_reader = xmlReaderForIO(&CPartReader::ReadChunk, nullptr, this, nullptr, nullptr,
-                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOCDATA |
-                                      XML_PARSE_COMPACT);
+                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING |
+                                      XML_PARSE_NOCDATA | XML_PARSE_COMPACT);
         if (!m_reader) {
             m_error = CWorkbookReader::NotWorkbook;
             return;
@@ -207,7 +207,8 @@ QString DecodeEscapes(const QByteArray& utf8)
     qsizetype from = 0;
     while (at >= 0) {
         bool ok = false;
-        const ushort code = at + 7 <= text.size() && text.at(at + 6) == u'_' ? text.mid(at + 2, 4).toUShort(&ok, 16) : 0;
+        const ushort code =
+            at + 7 <= text.size() && text.at(at + 6) == u'_' ? text.mid(at + 2, 4).toUShort(&ok, 16) : 0;
         if (ok) {
             out += QStringView(text).mid(from, at - from);
             out += QChar(code);
@@ -331,8 +332,8 @@ std::unique_ptr<CXlsxReader> CXlsxReader::Open(const QString& path, const Limits
     zip_t* zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &zipError);
     if (!zip) {
         error = zipError == ZIP_ER_OPEN || zipError == ZIP_ER_READ ? CannotOpen
-                : zipError == ZIP_ER_MEMORY                      ? TooLarge
-                                                                 : NotWorkbook;
+                : zipError == ZIP_ER_MEMORY                        ? TooLarge
+                                                                   : NotWorkbook;
         return nullptr;
     }
     std::unique_ptr<CXlsxReader> reader(new CXlsxReader);
@@ -644,7 +645,8 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             cell.kind = CSheetCell::Number;
             if (when.isValid()) {
                 const QDate base = m_date1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30);
-                cell.number = double(base.daysTo(when.date())) + when.time().msecsSinceStartOfDay() / 86400000.0;
+                cell.number =
+                    double(base.daysTo(when.date())) + when.time().msecsSinceStartOfDay() / 86400000.0;
                 if (!m_date1904 && when.date() < QDate(1900, 3, 1))
                     cell.number -= 1;
                 cell.format = isoFormat;

@@ -304,7 +304,9 @@ bool CXlsxWriter::Write(const QString& path, const QList<QStringList>& rows, int
     QList<int> kinds(columnCount, kNoField);
     for (int c = 0; c < columnCount && c < kFormattedColumns && c < columnTypes.size(); ++c) {
         kinds[c] = columnTypes.at(c);
-        columnFormat[c] = kinds[c] == kText || kinds[c] == kInteger ? text : kinds[c] == kDate ? date : nullptr;
+        columnFormat[c] = kinds[c] == kText || kinds[c] == kInteger ? text
+                          : kinds[c] == kDate                       ? date
+                                                                    : nullptr;
     }
 
     for (qsizetype r = 0; r < rows.size(); ++r) {
@@ -321,13 +323,15 @@ bool CXlsxWriter::Write(const QString& path, const QList<QStringList>& rows, int
                 if (format)
                     rc = worksheet_write_blank(sheet, sheetRow, sheetColumn, format);
             } else if (format == caption || format == text) {
-                rc = worksheet_write_string(sheet, sheetRow, sheetColumn, CellUtf8(value).constData(), format);
+                rc =
+                    worksheet_write_string(sheet, sheetRow, sheetColumn, CellUtf8(value).constData(), format);
             } else if (ParseTypedDate(value, number)) {
                 rc = worksheet_write_number(sheet, sheetRow, sheetColumn, number, date);
             } else if (ParseTypedNumber(value, number)) {
                 rc = worksheet_write_number(sheet, sheetRow, sheetColumn, number, format);
             } else {
-                rc = worksheet_write_string(sheet, sheetRow, sheetColumn, CellUtf8(value).constData(), format);
+                rc =
+                    worksheet_write_string(sheet, sheetRow, sheetColumn, CellUtf8(value).constData(), format);
             }
             if (rc != LXW_NO_ERROR)
                 return abandon(ErrorText(rc));
@@ -343,7 +347,8 @@ bool CXlsxWriter::Write(const QString& path, const QList<QStringList>& rows, int
     struct stat old;
     const QByteArray targetName = QFile::encodeName(target.absoluteFilePath());
     const mode_t mode = ::stat(targetName.constData(), &old) == 0 ? (old.st_mode & 07777) : CreationMode();
-    if (::chmod(tempName.constData(), mode) != 0 || std::rename(tempName.constData(), targetName.constData()) != 0)
+    if (::chmod(tempName.constData(), mode) != 0 ||
+        std::rename(tempName.constData(), targetName.constData()) != 0)
         return failRemoving(QString::fromLocal8Bit(std::strerror(errno)));
     return true;
 }

@@ -53,9 +53,8 @@ QString Balance(int side, const QDate& fromDate, const QDate& toDate, const QStr
         QStringLiteral(
             "iif(COALESCE(T3.Slips, 0) + COALESCE(T2.Slips, 0) > 0, 1, 0) AS %1, T1.%2, T1.Company, "
             "T1.\"Section\", T1.Name, %3 AS %4, %5 AS %6, %7 AS %8, %9 AS %10")
-            .arg(SqlName(RC_KIND), code, prev, SqlName(RC_PREV_BALANCE), sold,
-                 SqlName(t.dueAmount), paid, SqlName(t.received), balance,
-                 SqlName(RC_BALANCE));
+            .arg(SqlName(RC_KIND), code, prev, SqlName(RC_PREV_BALANCE), sold, SqlName(t.dueAmount), paid,
+                 SqlName(t.received), balance, SqlName(RC_BALANCE));
     // A credit limit of 0 is no limit.
     if (side != 1)
         columns += QStringLiteral(", NULLIF(T1.Ceiling, 0) AS Ceiling, "

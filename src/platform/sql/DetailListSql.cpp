@@ -98,8 +98,8 @@ QString MakeQuoteOrderLineListSQL(int side, const QDate& fromDate, const QDate& 
     const char* header = orders ? TB_ORDER_H : TB_ESTIMATE_H;
     const char* lines = orders ? TB_ORDER_B : TB_ESTIMATE_B;
     const QString h = SqlName(header) % u'.', b = SqlName(lines) % u'.';
-    QString columns = Prefixed(h, {"ID", "Status", "Date", "No", CTradeSide::Of(side).code,
-                                   "Company", "Section", "Name", "MyPerson"});
+    QString columns = Prefixed(h, {"ID", "Status", "Date", "No", CTradeSide::Of(side).code, "Company",
+                                   "Section", "Name", "MyPerson"});
     if (orders)
         columns += QStringLiteral(", ") % Prefixed(h, {"Limit"});
     columns += QStringLiteral(", ") % Prefixed(b, {"ItemType", "TaxFlg", "ItemCode", "ItemName", "Number",

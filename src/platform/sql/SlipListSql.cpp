@@ -18,7 +18,8 @@ bool Storable(const QDate& date)
 
 } // namespace
 
-QString MakeSlipListSQL(const QDate& fromDate, const QDate& toDate, int order, int slipKind, const QString& table)
+QString MakeSlipListSQL(const QDate& fromDate, const QDate& toDate, int order, int slipKind,
+                        const QString& table)
 {
     const char* closing = nullptr;
     if (table == QLatin1String(TB_SALES_H))
@@ -27,7 +28,8 @@ QString MakeSlipListSQL(const QDate& fromDate, const QDate& toDate, int order, i
         closing = TB_STOCK_CLOSE;
     else if (table != QLatin1String(TB_ESTIMATE_H) && table != QLatin1String(TB_ORDER_H))
         return {};
-    if (!Storable(fromDate) || !Storable(toDate) || (fromDate.isValid() && toDate.isValid() && fromDate > toDate))
+    if (!Storable(fromDate) || !Storable(toDate) ||
+        (fromDate.isValid() && toDate.isValid() && fromDate > toDate))
         return {};
 
     const QString header = SqlName(table.toUtf8().constData());
@@ -56,8 +58,9 @@ QString MakeSlipListSQL(const QDate& fromDate, const QDate& toDate, int order, i
 
 QString MakeDateRangeSQL(const QString& table)
 {
-    static const char* const kDated[] = {TB_ESTIMATE_H, TB_SALES_H, TB_SALES_CLOSE, TB_RECEIPT_H, TB_ORDER_H,
-                                         TB_STOCK_H,    TB_STOCK_CLOSE, TB_PAY_H,   TB_STOCKCHANGE};
+    static const char* const kDated[] = {TB_ESTIMATE_H,  TB_SALES_H, TB_SALES_CLOSE,
+                                         TB_RECEIPT_H,   TB_ORDER_H, TB_STOCK_H,
+                                         TB_STOCK_CLOSE, TB_PAY_H,   TB_STOCKCHANGE};
     static const char* const kMasters[] = {TB_CUSTOMER, TB_ITEM, TB_SUPPLIER};
     auto range = [&](const char* name, const char* first, const char* last) -> QString {
         return QStringLiteral("SELECT MIN(%1) AS %2, MAX(%3) AS %4 FROM %5")

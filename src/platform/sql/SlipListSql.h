@@ -13,7 +13,8 @@
 //              no kind and ignore it).
 // Empty when there is nothing to query: a date the database cannot hold
 // (year outside 1..9999), a from date after the to date, an unknown table.
-QString MakeSlipListSQL(const QDate& fromDate, const QDate& toDate, int order, int slipKind, const QString& table);
+QString MakeSlipListSQL(const QDate& fromDate, const QDate& toDate, int order, int slipKind,
+                        const QString& table);
 
 // The oldest and newest date of a slip, money, closing or stock movement
 // table (its Date), or of a master (first StartDate, last LastUpdate), as

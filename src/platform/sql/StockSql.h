@@ -26,5 +26,5 @@ QString MakeStockMovementSQL(const QDate& fromDate, const QDate& toDate, const Q
 // ItemCode, ItemName, the classification field when given, then the stock at
 // the end of each of twelve months, named by the month labels. Empty when
 // the start month is not 1..12.
-QString MakeStockTransitionSQL(int year, int startMonth, const QString& classField, const QStringList& classValues,
-                               const QDate& openingDate);
+QString MakeStockTransitionSQL(int year, int startMonth, const QString& classField,
+                               const QStringList& classValues, const QDate& openingDate);

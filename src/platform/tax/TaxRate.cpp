@@ -1,6 +1,7 @@
 #include "platform/tax/TaxRate.h"
 
-namespace {
+namespace
+{
 
 struct CRateStep {
     int year, month, day;
@@ -37,8 +38,8 @@ CMny TaxRateOf(const QDate& date)
     CMny rate;
     qint64 value = 0;
     int scale = 0;
-    if (date.isValid()
-        && GetTaxRate(date.year(), date.month(), date.day(), TaxRate::kConsumptionTax, &value, &scale))
+    if (date.isValid() &&
+        GetTaxRate(date.year(), date.month(), date.day(), TaxRate::kConsumptionTax, &value, &scale))
         rate.SetValue(value, scale);
     else
         rate.SetInvalid();

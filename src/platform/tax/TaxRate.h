@@ -5,7 +5,8 @@
 #include <QDate>
 
 // Consumption-tax rate of a date, in percent.
-namespace TaxRate {
+namespace TaxRate
+{
 // The only kind the program asks for: the standard consumption-tax rate.
 constexpr int kConsumptionTax = 1;
 } // namespace TaxRate

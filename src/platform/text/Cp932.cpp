@@ -16,8 +16,10 @@
 //   must start at the beginning of a string.
 // - Single bytes 0x80, 0xA0 and 0xFD-0xFF, which Windows passes through,
 //   are invalid here and decode to U+FFFD.
-namespace Cp932 {
-namespace {
+namespace Cp932
+{
+namespace
+{
 
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
 constexpr char kUtf16[] = "UTF-16LE";
@@ -28,8 +30,9 @@ constexpr char kUtf16[] = "UTF-16BE";
 // A descriptor carries conversion state and must not be shared between
 // threads; opening one costs far more than a conversion, so each thread
 // keeps one per direction.
-class CConverter {
-public:
+class CConverter
+{
+  public:
     CConverter(const char* to, const char* from) : m_cd(iconv_open(to, from))
     {
         if (m_cd == reinterpret_cast<iconv_t>(-1))
@@ -45,7 +48,7 @@ public:
         return m_cd;
     }
 
-private:
+  private:
     iconv_t m_cd;
 };
 
@@ -61,8 +64,14 @@ iconv_t Decoder()
     return converter.Reset();
 }
 
-bool IsLead(uchar b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool IsTrail(uchar b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+bool IsLead(uchar b)
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+bool IsTrail(uchar b)
+{
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
 
 bool IsAscii(const QString& text)
 {
@@ -76,8 +85,7 @@ bool IsAscii(const QString& text)
 // UTF-16 units of the character starting at i (2 for a surrogate pair).
 int UnitsAt(const QString& text, qsizetype i)
 {
-    return text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()
-               ? 2 : 1;
+    return text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
 }
 
 // Makes room for at least `need` more bytes after outPtr.

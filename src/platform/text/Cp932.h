@@ -7,7 +7,8 @@
 // Code page 932 (Shift-JIS with the vendor extensions) through glibc iconv.
 // Every byte boundary the program fixes (settings files, exported text,
 // clipboard blocks, command lines, length limits) goes through here.
-namespace Cp932 {
+namespace Cp932
+{
 
 // Encodes text. Characters without a CP932 form are replaced by '?' and,
 // when `unmappable` is given, listed there (each distinct character once).

@@ -1,10 +1,14 @@
 #include "platform/text/TextHelpers.h"
 
-namespace {
+namespace
+{
 
 constexpr char16_t kFullSpace = u'\u3000';
 
-bool IsYenSign(QChar c) { return c == u'\\' || c == u'\u00A5'; }
+bool IsYenSign(QChar c)
+{
+    return c == u'\\' || c == u'\u00A5';
+}
 
 } // namespace
 

@@ -26,12 +26,14 @@ bool GetChoiceModeTexts(int mode, CChoiceTexts& texts)
     switch (mode) {
     case 2:
         texts = {QStringLiteral("ブレンロデータの取り込み"),
-                 QStringLiteral("「ブレンロ」の得意先データを取り込みます。\n取り込むデータを選択して【OK】をクリックしてください。"),
+                 QStringLiteral("「ブレンロ」の得意先データを取り込みます。\n取り込むデータを選択して【OK】を"
+                                "クリックしてください。"),
                  QStringLiteral("得意先台帳EXCELブック"), QStringLiteral("得意先ケルダン")};
         return true;
     case 3:
         texts = {QStringLiteral("ブレンロデータの取り込み"),
-                 QStringLiteral("「ブレンロ」の商品データを取り込みます。\n取り込むデータを選択して【OK】をクリックしてください。"),
+                 QStringLiteral("「ブレンロ」の商品データを取り込みます。\n取り込むデータを選択して【OK】をク"
+                                "リックしてください。"),
                  QStringLiteral("商品台帳EXCELブック"), QStringLiteral("商品ケルダン")};
         return true;
     case 4:
@@ -41,22 +43,27 @@ bool GetChoiceModeTexts(int mode, CChoiceTexts& texts)
         return true;
     case 5:
         texts = {QStringLiteral("作成する伝票の選択"),
-                 QStringLiteral("選択された得意先の伝票を作成します。\n作成する伝票の種類を選択して【OK】をクリックしてください。"),
+                 QStringLiteral("選択された得意先の伝票を作成します。\n作成する伝票の種類を選択して【OK】をク"
+                                "リックしてください。"),
                  QStringLiteral("売上伝票（この得意先が最後に使用したフォーム）"), QStringLiteral("見積書")};
         return true;
     case 6:
         texts = {QStringLiteral("作成する伝票の選択"),
-                 QStringLiteral("選択された仕入先の伝票を作成します。\n作成する伝票の種類を選択して【OK】をクリックしてください。"),
+                 QStringLiteral("選択された仕入先の伝票を作成します。\n作成する伝票の種類を選択して【OK】をク"
+                                "リックしてください。"),
                  QStringLiteral("注文書"), QStringLiteral("仕入伝票")};
         return true;
     case 7:
         texts = {QStringLiteral("転記する伝票の選択"),
-                 QStringLiteral("選択された得意先の伝票を転記します。\n転記する伝票の種類を選択して【OK】をクリックしてください。"),
+                 QStringLiteral("選択された得意先の伝票を転記します。\n転記する伝票の種類を選択して【OK】をク"
+                                "リックしてください。"),
                  QStringLiteral("売上伝票"), QStringLiteral("見積書")};
         return true;
     case 8:
         texts = {QStringLiteral("会社/個人の選択"),
-                 QStringLiteral("会社/個人の区別があるデータが両方あった場合に、\nどちらを読み込むか選択して【OK】をクリックしてください。"),
+                 QStringLiteral("会社/"
+                                "個人の区別があるデータが両方あった場合に、\nどちらを読み込むか選択して【OK】"
+                                "をクリックしてください。"),
                  QStringLiteral("会社（郵便番号･住所･TEL･FAX･E-mail）"),
                  QStringLiteral("個人（郵便番号･住所･TEL･FAX･E-mail）")};
         return true;

@@ -70,7 +70,10 @@ QString CodeListTitle(QChar kind)
 
 CCodeListPicker::CCodeListPicker(QWidget* owner, QChar kind, const QList<CCodeListEntry>& entries,
                                  CodeListAnswer answer)
-    : QDialog(owner, Qt::Window), m_nWParam(kind == u'G' ? 0 : kind == u'C' ? 1 : 2), m_answer(std::move(answer))
+    : QDialog(owner, Qt::Window), m_nWParam(kind == u'G'   ? 0
+                                            : kind == u'C' ? 1
+                                                           : 2),
+      m_answer(std::move(answer))
 {
     setWindowTitle(CodeListTitle(kind));
     setModal(false);

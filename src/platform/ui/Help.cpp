@@ -32,7 +32,8 @@ bool ShowHelpTopic(int context)
     if (UiServices::Help().ShowTopic(context))
         return true;
     UiServices::Prompt().MessageBox(
-        QStringLiteral("ヘルプを表示できませんでした。\nヘルプのページが見つからないか、ブラウザを起動できません。"),
+        QStringLiteral(
+            "ヘルプを表示できませんでした。\nヘルプのページが見つからないか、ブラウザを起動できません。"),
         MB_OK, MB_ICONEXCLAMATION);
     return false;
 }

@@ -34,7 +34,8 @@ class CNumEdit : public QLineEdit
 int ValidateNumText(QLineEdit* edit, QString& value, bool allowMinus, bool allowPoint, int maxDecimals,
                     int maxIntegers);
 // Why the text is not such a number; empty when it is (an empty text is).
-QString NumTextProblem(const QString& text, bool allowMinus, bool allowPoint, int maxDecimals, int maxIntegers);
+QString NumTextProblem(const QString& text, bool allowMinus, bool allowPoint, int maxDecimals,
+                       int maxIntegers);
 // The same check on a text, for the rules classes of the dialogs.
 int ValidateNumText(const QString& text, QString& value, bool allowMinus, bool allowPoint, int maxDecimals,
                     int maxIntegers);

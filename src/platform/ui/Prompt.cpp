@@ -104,10 +104,11 @@ void FitWindowTitle(QDialog& dialog)
     // Title bars use about the application font; the icon and the frame's
     // buttons take some 140 pixels besides.
     const int width = QFontMetrics(QApplication::font()).horizontalAdvance(dialog.windowTitle()) + 140;
-    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()); grid && qobject_cast<QMessageBox*>(&dialog)) {
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+        grid && qobject_cast<QMessageBox*>(&dialog)) {
         // A message box sizes itself from its layout, not from a minimum width.
-        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
-                      grid->columnCount());
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(),
+                      0, 1, grid->columnCount());
         return;
     }
     dialog.setMinimumWidth(std::max(dialog.minimumWidth(), width));

@@ -2,8 +2,8 @@
 
 #include <QAbstractItemView>
 #include <QHeaderView>
-#include <QTableView>
 #include <QItemSelectionModel>
+#include <QTableView>
 
 #include <algorithm>
 

@@ -21,7 +21,8 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 enum EOutcome { kCancelled, kDone, kFailed };
 
@@ -37,7 +38,8 @@ QString ChooseBackupFolder(const QString& proposed, const QStringList& forbidden
     QString folder = proposed;
     for (;;) {
         if (!DbDialogs().SelectFolder(folder, QStringLiteral("ﾊﾞｯｸｱｯﾌﾟﾌｫﾙﾀﾞの選択"),
-                                      QStringLiteral("データをバックアップするフォルダを指定してください。"), folder))
+                                      QStringLiteral("データをバックアップするフォルダを指定してください。"),
+                                      folder))
             return {};
         int kind;
         while ((kind = GetPathKind(folder)) == 2 || kind == 4)
@@ -66,12 +68,14 @@ QString ChooseBackupFolder(const QString& proposed, const QStringList& forbidden
                 return IsSameFolder(f, folder) || IsSameFolder(f, slips) || IsSameFolder(f, defaults);
             })) {
             Message(QStringLiteral("指定されたフォルダは『") + ProgramTitle() +
-                    QStringLiteral("』で使用しているデータベースフォルダです。\nこのフォルダにバックアップすることはできません。"));
+                    QStringLiteral("』で使用しているデータベースフォルダです。\nこのフォルダにバックアップす"
+                                   "ることはできません。"));
             continue;
         }
         if ((CountExistingFiles(folder, files) > 0 || FolderHasFiles(slips, QLatin1String(kSlipFileExt)) ||
              FolderHasFiles(defaults, QLatin1String(kDefaultFileExt))) &&
-            Message(QStringLiteral("指定されたフォルダにはファイルが存在しています。\nこれらのファイルを上書きしてよろしいですか？"),
+            Message(QStringLiteral("指定されたフォルダにはファイルが存在しています。\nこれらのファイルを上書"
+                                   "きしてよろしいですか？"),
                     MB_YESNO, MB_ICONINFORMATION) != IDYES)
             continue;
         return folder;
@@ -95,7 +99,8 @@ bool MoveStagedFiles(const QString& from, const QString& to, QSet<QString>& writ
         QString target = FindFileNoCase(to, name);
         if (target.isEmpty() || written.contains(target))
             target = JoinPath(to, name);
-        if (::rename(QFile::encodeName(JoinPath(from, name)).constData(), QFile::encodeName(target).constData()) != 0)
+        if (::rename(QFile::encodeName(JoinPath(from, name)).constData(),
+                     QFile::encodeName(target).constData()) != 0)
             moved = false;
         else
             written.insert(target);
@@ -115,7 +120,8 @@ void DeleteStaleFiles(const QString& folder, const QStringList& files, const QSe
         }
     };
     sweep(folder, [&](const QString& name) {
-        return std::any_of(files.begin(), files.end(), [&](const QString& f) { return EqualsNoAsciiCase(f, name); });
+        return std::any_of(files.begin(), files.end(),
+                           [&](const QString& f) { return EqualsNoAsciiCase(f, name); });
     });
     sweep(SubFolder(folder, QLatin1String(kDbFilesFolder)), [](const QString& name) {
         return name.endsWith(u'.' + QLatin1String(kSlipFileExt), Qt::CaseInsensitive);
@@ -125,8 +131,8 @@ void DeleteStaleFiles(const QString& folder, const QStringList& files, const QSe
     });
 }
 
-EOutcome CopyBackup(const QString& name, const QString& databaseFolder, const QString& folder, const QStringList& files,
-                    int mode)
+EOutcome CopyBackup(const QString& name, const QString& databaseFolder, const QString& folder,
+                    const QStringList& files, int mode)
 {
     const auto failed = [] {
         Message(QStringLiteral("バックアップできませんでした。\nバックアップ先のディスク容量が少ない場合は"
@@ -146,15 +152,14 @@ EOutcome CopyBackup(const QString& name, const QString& databaseFolder, const QS
     const QString stageDefaults = SubFolder(stage.path(), QLatin1String(kDbOtherFolder));
     if (!stage.isValid() || !QDir().mkdir(stageSlips) || !QDir().mkdir(stageDefaults))
         return failed();
-    const bool copied =
-        CopyFileList(databaseFolder, stage.path(), files, false, false) == 0 &&
-        CopyFolderFiles(SubFolder(databaseFolder, QLatin1String(kDbFilesFolder)), stageSlips,
-                        QLatin1String(kSlipFileExt), false, false) == 0 &&
-        CopyFolderFiles(SubFolder(databaseFolder, QLatin1String(kDbOtherFolder)), stageDefaults,
-                        QLatin1String(kDefaultFileExt), false, false) == 0;
+    const bool copied = CopyFileList(databaseFolder, stage.path(), files, false, false) == 0 &&
+                        CopyFolderFiles(SubFolder(databaseFolder, QLatin1String(kDbFilesFolder)), stageSlips,
+                                        QLatin1String(kSlipFileExt), false, false) == 0 &&
+                        CopyFolderFiles(SubFolder(databaseFolder, QLatin1String(kDbOtherFolder)),
+                                        stageDefaults, QLatin1String(kDefaultFileExt), false, false) == 0;
     // Without its identity file the backup is not complete, so that is a failure too.
-    const QByteArray info = Cp932::Encode(BackupInfoLines(name, databaseFolder, mode).join(QStringLiteral("\r\n")) +
-                                          QStringLiteral("\r\n"));
+    const QByteArray info = Cp932::Encode(
+        BackupInfoLines(name, databaseFolder, mode).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
     const QString stagedInfo = JoinPath(stage.path(), QLatin1String(kBackupInfoFile));
     if (!copied || !AtomicWriteFile(stagedInfo, info))
         return failed();
@@ -173,7 +178,8 @@ EOutcome CopyBackup(const QString& name, const QString& databaseFolder, const QS
     QSet<QString> written;
     bool moved = MoveStagedFiles(stage.path(), folder, written, infoName);
     moved = MoveStagedFiles(stageSlips, SubFolder(folder, QLatin1String(kDbFilesFolder)), written) && moved;
-    moved = MoveStagedFiles(stageDefaults, SubFolder(folder, QLatin1String(kDbOtherFolder)), written) && moved;
+    moved =
+        MoveStagedFiles(stageDefaults, SubFolder(folder, QLatin1String(kDbOtherFolder)), written) && moved;
     if (!moved)
         return failed();
     DeleteStaleFiles(folder, files, written);
@@ -208,11 +214,11 @@ void RememberBackupFolder(const QString& databaseFolder, const QString& folder)
 QStringList BackupInfoLines(const QString& name, const QString& folder, int mode)
 {
     return {QStringLiteral("『") + ProgramTitle() + QStringLiteral("』データバックアップ"),
-            QStringLiteral("データベース名：") + name,
-            QStringLiteral("バックアップ元フォルダ：") + folder,
+            QStringLiteral("データベース名：") + name, QStringLiteral("バックアップ元フォルダ：") + folder,
             QStringLiteral("バックアップ日時：") +
                 UiServices::Clock().Now().toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")),
-            mode == 3 ? QStringLiteral("処理：繰越処理時のバックアップ") : QStringLiteral("処理：データバックアップ")};
+            mode == 3 ? QStringLiteral("処理：繰越処理時のバックアップ")
+                      : QStringLiteral("処理：データバックアップ")};
 }
 
 int BackupDatabase(IDbSession& session, int mode)
@@ -237,7 +243,8 @@ int BackupDatabase(IDbSession& session, int mode)
         }
         // The scratch folder is emptied by that database's next restore.
         forbidden << folder << SubFolder(folder, QLatin1String(kDbScratchFolder))
-                  << SubFolder(folder, QLatin1String(kDbFilesFolder)) << SubFolder(folder, QLatin1String(kDbOtherFolder));
+                  << SubFolder(folder, QLatin1String(kDbFilesFolder))
+                  << SubFolder(folder, QLatin1String(kDbOtherFolder));
     }
 
     QStringList files;
@@ -245,12 +252,14 @@ int BackupDatabase(IDbSession& session, int mode)
     const QString proposed = ReadProposedFolder(databaseFolder);
 
     if (mode == 1 || mode == 2) {
-        QString text = QStringLiteral("データベース「%1」のバックアップを行ないます。\n"
-                                      "【OK】をクリックしたあと、データを保存するフォルダを指定してください。")
-                           .arg(name);
+        QString text =
+            QStringLiteral("データベース「%1」のバックアップを行ないます。\n"
+                           "【OK】をクリックしたあと、データを保存するフォルダを指定してください。")
+                .arg(name);
         if (mode == 1)
-            text += QStringLiteral("\n\nこの処理でバックアップされるデータは\n  ・台帳データ\n  ・伝票データ\n  ・各種設定\n"
-                                   "です(オリジナルフォームや電話帳データは含まれません)。");
+            text += QStringLiteral(
+                "\n\nこの処理でバックアップされるデータは\n  ・台帳データ\n  ・伝票データ\n  ・各種設定\n"
+                "です(オリジナルフォームや電話帳データは含まれません)。");
         Message(text, MB_OK, MB_ICONINFORMATION);
     }
 
@@ -261,7 +270,8 @@ int BackupDatabase(IDbSession& session, int mode)
     }
     if (answer == 50) {
         Message(QStringLiteral("データベースをバックアップするには、メニュー画面以外の『") + ProgramTitle() +
-                QStringLiteral("』の各画面を閉じる必要があります。\n各画面を閉じてから再度バックアップ操作を行ってください。"));
+                QStringLiteral("』の各画面を閉じる必要があります。\n各画面を閉じてから再度バックアップ操作を"
+                               "行ってください。"));
         session.ActivateOtherWindows();
         return -1;
     }

@@ -7,7 +7,8 @@
 #include "platform/ui/WaitIndicator.h"
 #include "settings/db/DbSession.h"
 
-namespace {
+namespace
+{
 
 int Message(const QString& text, int buttons = MB_OK, int icon = MB_ICONNONE)
 {
@@ -31,20 +32,23 @@ int CompactDatabase(IDbSession& session)
         return 0;
     }
     if (answer != 1) {
-        Message(QStringLiteral("データベースとの接続を切断できませんでした。最適化できません。\n一旦『") + title +
-                QStringLiteral("』を終了して再起動してください。"));
+        Message(QStringLiteral("データベースとの接続を切断できませんでした。最適化できません。\n一旦『") +
+                title + QStringLiteral("』を終了して再起動してください。"));
         return 0;
     }
     if (session.Connect() != 1) {
-        Message(QStringLiteral("データベースへの再接続ができませんでした。最適化できません。\nこのまま『%1』を使用することは"
-                               "できません。\n\nアプリケーションを終了して起動しなおしてください。")
-                    .arg(title),
-                MB_OK, MB_ICONSTOP);
+        Message(
+            QStringLiteral(
+                "データベースへの再接続ができませんでした。最適化できません。\nこのまま『%1』を使用することは"
+                "できません。\n\nアプリケーションを終了して起動しなおしてください。")
+                .arg(title),
+            MB_OK, MB_ICONSTOP);
         return 0;
     }
-    if (Message(QStringLiteral("データベースの最適化を行います。データ量によっては時間がかかる場合がありますが、"
-                               "途中でキャンセルすることはできません。\n最適化を開始してよろしいですか？"),
-                MB_YESNO, MB_ICONINFORMATION) != IDYES)
+    if (Message(
+            QStringLiteral("データベースの最適化を行います。データ量によっては時間がかかる場合がありますが、"
+                           "途中でキャンセルすることはできません。\n最適化を開始してよろしいですか？"),
+            MB_YESNO, MB_ICONINFORMATION) != IDYES)
         return 0;
 
     QString info, err;
@@ -59,8 +63,9 @@ int CompactDatabase(IDbSession& session)
     if (result == 1) {
         Message(QStringLiteral("最適化が終了しました"), MB_OK, MB_ICONINFORMATION);
     } else if (result == -100) {
-        QString text = QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + title +
-                       QStringLiteral("』を使用することはできません。\nすみやかにアプリケーションを終了してください。");
+        QString text =
+            QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + title +
+            QStringLiteral("』を使用することはできません。\nすみやかにアプリケーションを終了してください。");
         if (!err.isEmpty())
             text += QStringLiteral("\n\n<詳細>\n") + err;
         Message(text, MB_OK, MB_ICONSTOP);

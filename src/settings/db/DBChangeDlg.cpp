@@ -12,14 +12,16 @@
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 
 constexpr int kHelpContext = 5001;
 
 // Draws a line as the owner-drawn list did: highlight or window background,
 // red text for the database in use, black otherwise.
-class CDBLineDelegate : public QStyledItemDelegate {
-public:
+class CDBLineDelegate : public QStyledItemDelegate
+{
+  public:
     CDBLineDelegate(CDBListBox* list) : QStyledItemDelegate(list), m_pList(list) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
@@ -30,7 +32,9 @@ public:
         painter->fillRect(option.rect, selected ? palette.highlight() : palette.base());
         bool inUse = false;
         const QString text = CDBListBox::LineText(index.data().toString(), m_pList->GetInUseName(), &inUse);
-        painter->setPen(inUse ? QColor(255, 0, 0) : selected ? palette.highlightedText().color() : QColor(Qt::black));
+        painter->setPen(inUse      ? QColor(255, 0, 0)
+                        : selected ? palette.highlightedText().color()
+                                   : QColor(Qt::black));
         painter->drawText(option.rect.adjusted(1, 1, -1, -1), Qt::AlignLeft | Qt::AlignTop, text);
         if (option.state & QStyle::State_HasFocus) {
             painter->setPen(QPen(palette.text().color(), 1, Qt::DotLine));
@@ -39,7 +43,7 @@ public:
         painter->restore();
     }
 
-private:
+  private:
     CDBListBox* m_pList;
 };
 
@@ -60,8 +64,7 @@ QString CDBListBox::LineText(const QString& text, const QString& inUseName, bool
 }
 
 CDBChangeDlg::CDBChangeDlg(std::unique_ptr<IDbSession> session, QWidget* parent)
-    : QDialog(parent), m_pSession(std::move(session)),
-      m_rules(m_pSession.get())
+    : QDialog(parent), m_pSession(std::move(session)), m_rules(m_pSession.get())
 {
     setWindowTitle(QStringLiteral("データベースの追加"));
     m_pList = new CDBListBox;
@@ -69,8 +72,8 @@ CDBChangeDlg::CDBChangeDlg(std::unique_ptr<IDbSession> session, QWidget* parent)
     m_pFolder->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_pFolder->setMinimumWidth(320);
 
-    auto* intro = new QLabel(QStringLiteral(
-        "データを会社ごと部署ごとに分けて管理することができます。\n※各データベースをまたがった集計はできません。"));
+    auto* intro = new QLabel(QStringLiteral("データを会社ごと部署ごとに分けて管理することができます。\n※各デ"
+                                            "ータベースをまたがった集計はできません。"));
     auto* newButton = new QPushButton(QStringLiteral("新規作成..."));
     auto* copyButton = new QPushButton(QStringLiteral("コピー..."));
     auto* renameButton = new QPushButton(QStringLiteral("名前の変更..."));

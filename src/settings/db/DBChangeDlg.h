@@ -12,9 +12,10 @@ class QLabel;
 
 // The list of registered databases: the line of the database in use is red
 // and carries " - 使用中".
-class CDBListBox : public QListWidget {
+class CDBListBox : public QListWidget
+{
     Q_OBJECT
-public:
+  public:
     explicit CDBListBox(QWidget* parent = nullptr);
 
     void SetInUseName(const QString& name) { m_strInUse = name; }
@@ -24,16 +25,17 @@ public:
     // database in use (then `inUse` is set).
     static QString LineText(const QString& text, const QString& inUseName, bool* inUse = nullptr);
 
-private:
+  private:
     QString m_strInUse;
 };
 
 // "データの切り替え" (shown as "データベースの追加"). exec() answers IDOK when
 // the current database changed, IDCANCEL when nothing did, and
 // CDBChangeRules::kReconnectFailed when the manager could not connect again.
-class CDBChangeDlg : public QDialog {
+class CDBChangeDlg : public QDialog
+{
     Q_OBJECT
-public:
+  public:
     // `frame` may be null: then the operations that need the manager refuse.
     // The session is the running program's side of release and connect; null
     // when there is none.
@@ -45,7 +47,7 @@ public:
 
     void reject() override;
 
-private:
+  private:
     void ShowRules();
     void EndWith(int code);
 

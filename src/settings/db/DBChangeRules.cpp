@@ -15,7 +15,8 @@
 #include "settings/db/DbSession.h"
 #include "settings/db/DbTemplate.h"
 
-namespace {
+namespace
+{
 
 int Message(const QString& text, int buttons = MB_OK, int icon = MB_ICONNONE, int defaultButton = 0)
 {
@@ -112,7 +113,8 @@ int CDBChangeRules::OnCopy()
         CWaitCursor wait;
         QString sourceFolder;
         CDBDirMng().GetCompDBPath(source, sourceFolder);
-        if (!CopyDatabase(sourceFolder, dialog.GetFolder(), dialog.GetFilesFolder(), dialog.GetOtherFolder())) {
+        if (!CopyDatabase(sourceFolder, dialog.GetFolder(), dialog.GetFilesFolder(),
+                          dialog.GetOtherFolder())) {
             Message(QStringLiteral("コピーできませんでした"));
         } else if (CDBDirMng().AddCompName(dialog.GetName(), dialog.GetFolder(), false) == 1) {
             RefreshList(dialog.GetName());
@@ -162,8 +164,9 @@ void CDBChangeRules::OnRename()
 
 void CDBChangeRules::OnDelete()
 {
-    if (Message(QStringLiteral("選択しているデータベースの情報を削除します（データベースフォルダは削除しません）。\n"
-                               "よろしいですか？"),
+    if (Message(QStringLiteral(
+                    "選択しているデータベースの情報を削除します（データベースフォルダは削除しません）。\n"
+                    "よろしいですか？"),
                 MB_YESNO, MB_ICONQUESTION, IDNO) != IDYES)
         return;
     const QString name = GetSelectedName();
@@ -192,9 +195,12 @@ int CDBChangeRules::OnOK()
     if (name == m_strInUse)
         return IDCANCEL;
     switch (SwitchDatabase(name)) {
-    case 1: return IDOK;
-    case -1: return kReconnectFailed;
-    default: return 0;
+    case 1:
+        return IDOK;
+    case -1:
+        return kReconnectFailed;
+    default:
+        return 0;
     }
 }
 
@@ -214,9 +220,10 @@ int CDBChangeRules::SwitchDatabase(const QString& name)
 
     const QString database = QString::fromUtf8(DB_FILE_NAME);
     if (FindFileNoCase(folder, database).isEmpty()) {
-        Message(QStringLiteral("指定されているフォルダ\n<") + folder +
-                QStringLiteral(">\nには、必要なデータベースファイル<") + database +
-                QStringLiteral(">が存在しません。\nデータベースファイルの存在するフォルダを指定してください。"));
+        Message(
+            QStringLiteral("指定されているフォルダ\n<") + folder +
+            QStringLiteral(">\nには、必要なデータベースファイル<") + database +
+            QStringLiteral(">が存在しません。\nデータベースファイルの存在するフォルダを指定してください。"));
         CDBNameRules locate(name, {}, CDBNameRules::kLocate);
         if (DbDialogs().RunNameDialog(locate) != IDOK) {
             Message(QStringLiteral("データベースファイルが見つからないため、切り替えはできません。"));
@@ -246,7 +253,8 @@ int CDBChangeRules::SwitchDatabase(const QString& name)
     }
     const int answer = m_pSession->Release();
     if (answer != 1 && answer != -1) {
-        Message(answer == 50 ? OtherScreensOpenText(QStringLiteral("データベースを切り替える")) : CannotDisconnectText());
+        Message(answer == 50 ? OtherScreensOpenText(QStringLiteral("データベースを切り替える"))
+                             : CannotDisconnectText());
         databases.SetNowDB(previous);
         return 0;
     }
@@ -263,8 +271,9 @@ int CDBChangeRules::SwitchDatabase(const QString& name)
                     .arg(previous));
         return 0;
     }
-    Message(QStringLiteral("データベースへの接続ができませんでした。\nこのまま『%1』を使用することはできません。\n\n"
-                           "アプリケーションを終了して起動しなおしてください。")
+    Message(QStringLiteral(
+                "データベースへの接続ができませんでした。\nこのまま『%1』を使用することはできません。\n\n"
+                "アプリケーションを終了して起動しなおしてください。")
                 .arg(ProgramTitle()),
             MB_OK, MB_ICONSTOP);
     return -1;

@@ -9,8 +9,9 @@ class IDbSession;
 // databases with the one in use, and the new, copy, rename, delete and
 // switch operations. Every operation reads the register afresh. Without a
 // session (no frame) the operations that need the manager refuse.
-class CDBChangeRules {
-public:
+class CDBChangeRules
+{
+  public:
     // The dialog's end codes besides IDOK and IDCANCEL: the manager could
     // not connect again, so the program cannot go on.
     enum { kReconnectFailed = 3 };
@@ -44,8 +45,9 @@ public:
     // cannot go on).
     int SwitchDatabase(const QString& name);
 
-private:
-    bool CopyDatabase(const QString& source, const QString& target, const QString& files, const QString& other);
+  private:
+    bool CopyDatabase(const QString& source, const QString& target, const QString& files,
+                      const QString& other);
 
     IDbSession* m_pSession;
     QStringList m_names;

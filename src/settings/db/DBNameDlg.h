@@ -8,9 +8,10 @@ class QLineEdit;
 
 // The database name and folder dialog; its rules are CDBNameRules.
 // exec() ends at once with Rejected when the mode's set-up refuses.
-class CDBNameDlg : public QDialog {
+class CDBNameDlg : public QDialog
+{
     Q_OBJECT
-public:
+  public:
     CDBNameDlg(const QString& name, const QString& folder, int mode, QWidget* parent = nullptr);
     CDBNameDlg(const CDBNameRules& rules, QWidget* parent = nullptr);
 
@@ -19,7 +20,7 @@ public:
     int exec() override;
     void accept() override;
 
-private:
+  private:
     void OnBrowse();
 
     CDBNameRules m_rules;

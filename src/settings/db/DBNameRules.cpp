@@ -11,7 +11,8 @@
 #include "settings/db/DbFolders.h"
 #include "settings/dlg/DlgHelpers.h"
 
-namespace {
+namespace
+{
 
 int Message(const QString& text, int buttons = MB_OK, int icon = MB_ICONNONE)
 {
@@ -56,8 +57,9 @@ bool UsedByDatabase(const QString& folder, const QString& self)
         used = IsSameFolder(folder, SubFolder(registered, QLatin1String(kDbScratchFolder)));
     }
     if (used)
-        Message(QStringLiteral("指定されたフォルダは『") + ProgramTitle() +
-                QStringLiteral("』で使用しているデータベースフォルダです。\n別のフォルダを指定してください。"));
+        Message(
+            QStringLiteral("指定されたフォルダは『") + ProgramTitle() +
+            QStringLiteral("』で使用しているデータベースフォルダです。\n別のフォルダを指定してください。"));
     return used;
 }
 
@@ -80,24 +82,34 @@ CDBNameRules::CDBNameRules(const QString& name, const QString& folder, int mode)
 QString CDBNameRules::GetTitle() const
 {
     switch (m_nMode) {
-    case kNew: return QStringLiteral("データベースの新規作成");
-    case kRename: return QStringLiteral("データベースの変更");
-    case kCopy: return QStringLiteral("データベースの複製");
-    default: return QStringLiteral("データベースフォルダの指定");
+    case kNew:
+        return QStringLiteral("データベースの新規作成");
+    case kRename:
+        return QStringLiteral("データベースの変更");
+    case kCopy:
+        return QStringLiteral("データベースの複製");
+    default:
+        return QStringLiteral("データベースフォルダの指定");
     }
 }
 
 QString CDBNameRules::GetPrompt() const
 {
     switch (m_nMode) {
-    case kNew: return QStringLiteral("新しいデータベースを作成します。\nデータベース名と保存先フォルダを指定してください。");
-    case kRename: return QStringLiteral("データベースの名前を変更します。\n変更するデータベース名を指定してください。");
+    case kNew:
+        return QStringLiteral(
+            "新しいデータベースを作成します。\nデータベース名と保存先フォルダを指定してください。");
+    case kRename:
+        return QStringLiteral("データベースの名前を変更します。\n変更するデータベース名を指定してください。");
     case kCopy:
-        return QStringLiteral("選択されたデータベースを複製します。\n複製先のデータベース名とフォルダを指定してください。");
+        return QStringLiteral(
+            "選択されたデータベースを複製します。\n複製先のデータベース名とフォルダを指定してください。");
     case kStartup:
-        return QStringLiteral("データベースの情報をもつフォルダを指定します。\nデータベース名とフォルダを指定してください。");
+        return QStringLiteral(
+            "データベースの情報をもつフォルダを指定します。\nデータベース名とフォルダを指定してください。");
     default:
-        return QStringLiteral("データベースフォルダを指定します。\nデータベースファイルの存在するフォルダを指定してください。");
+        return QStringLiteral(
+            "データベースフォルダを指定します。\nデータベースファイルの存在するフォルダを指定してください。");
     }
 }
 
@@ -136,8 +148,9 @@ bool CDBNameRules::OnOK()
         return false;
     }
     if (kind == 3 || kind == 4) {
-        Message(QStringLiteral("ルートディレクトリを指定することはできません。別のフォルダを指定してください。"), MB_OK,
-                MB_ICONEXCLAMATION);
+        Message(
+            QStringLiteral("ルートディレクトリを指定することはできません。別のフォルダを指定してください。"),
+            MB_OK, MB_ICONEXCLAMATION);
         return false;
     }
 
@@ -177,8 +190,9 @@ bool CDBNameRules::OnOK()
                     MB_YESNO, MB_ICONQUESTION) != IDYES)
             return false;
         if (FolderHasFiles(m_strFolder)) {
-            Message(QStringLiteral("指定されたフォルダにはファイルが存在しています。データベースを作成できません。\n"
-                                   "新しくデータベースを作成する場合は、空のフォルダを指定してください"));
+            Message(QStringLiteral(
+                "指定されたフォルダにはファイルが存在しています。データベースを作成できません。\n"
+                "新しくデータベースを作成する場合は、空のフォルダを指定してください"));
             return false;
         }
         const int checked = CheckFolder(m_strFolder, true, true);
@@ -191,7 +205,8 @@ bool CDBNameRules::OnOK()
         const QString other = SubFolder(m_strFolder, QLatin1String(kDbOtherFolder));
         if (!HasDatabaseFile(m_strFolder) || CheckFolder(files, false, false) != 1 ||
             CheckFolder(other, false, false) != 1) {
-            Message(QStringLiteral("指定されたフォルダにはデータベース情報がありません。\nフォルダを指定しなおしてください。"));
+            Message(QStringLiteral(
+                "指定されたフォルダにはデータベース情報がありません。\nフォルダを指定しなおしてください。"));
             return false;
         }
         if (UsedByDatabase(m_strFolder, m_strName))

@@ -7,8 +7,9 @@
 // create a database there), 4 re-point a registered database to the folder
 // that now holds its file. The dialog shows them; the caller reads the
 // name, the folder and the two sub-folder paths after OK.
-class CDBNameRules {
-public:
+class CDBNameRules
+{
+  public:
     enum { kNew = 0, kRename = 1, kCopy = 2, kStartup = 3, kLocate = 4 };
 
     CDBNameRules(const QString& name, const QString& folder, int mode);
@@ -40,7 +41,7 @@ public:
     bool OnOK();
     bool IsRepointed() const { return m_bRepoint; }
 
-private:
+  private:
     bool CheckNewFolder();
     bool LayOutFolder();
     bool Repoint();

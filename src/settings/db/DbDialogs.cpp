@@ -7,10 +7,12 @@
 
 #include <QApplication>
 
-namespace {
+namespace
+{
 
-class CQtDbDialogs : public IDbDialogs {
-public:
+class CQtDbDialogs : public IDbDialogs
+{
+  public:
     int RunNameDialog(CDBNameRules& rules) override
     {
         CDBNameDlg dialog(rules, QApplication::activeWindow());
@@ -19,7 +21,8 @@ public:
         return result == QDialog::Accepted ? IDOK : IDCANCEL;
     }
 
-    bool SelectFolder(const QString& initial, const QString& title, const QString& prompt, QString& folder) override
+    bool SelectFolder(const QString& initial, const QString& title, const QString& prompt,
+                      QString& folder) override
     {
         CFolderSelectDlg dialog(QApplication::activeWindow(), initial, title, prompt);
         if (dialog.exec() != QDialog::Accepted)

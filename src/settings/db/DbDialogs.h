@@ -8,8 +8,9 @@ class CDBNameRules;
 // The modal dialogs the database operations open, so that tests can answer
 // them from a script. The Qt dialogs answer until something else is
 // installed.
-class IDbDialogs {
-public:
+class IDbDialogs
+{
+  public:
     virtual ~IDbDialogs() = default;
     // The name and folder dialog over `rules` (IDOK or IDCANCEL): it opens
     // with the rules' Init and closes through their OnOK, so the rules hold

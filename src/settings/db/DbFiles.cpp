@@ -11,7 +11,8 @@
 #include <QSaveFile>
 #include <QSet>
 
-namespace {
+namespace
+{
 
 bool CopyOneFile(const QString& source, const QString& target, bool clearReadOnly)
 {
@@ -66,8 +67,8 @@ QFileInfoList FolderFiles(const QString& folder, const QString& extension)
 {
     QFileInfoList files;
     const QString suffix = u'.' + extension;
-    for (const QFileInfo& entry :
-         QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
+    for (const QFileInfo& entry : QDir(folder).entryInfoList(
+             QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
         if (extension.isEmpty() || entry.fileName().endsWith(suffix, Qt::CaseInsensitive))
             files << entry;
     }
@@ -83,24 +84,15 @@ QString JournalPath(const QString& folder)
 
 void GetDbSettingFiles(QStringList& files)
 {
-    files = {QString::fromUtf8(DB_FILE_NAME),
-             QStringLiteral("NoInfo.dat"),
-             QStringLiteral("Recent.dat"),
-             QStringLiteral("ClassTitle.dat"),
-             QStringLiteral("QXDispColSet.dat"),
-             QStringLiteral("QXDispColSet2.dat"),
-             QStringLiteral("NWTenkiBunSet.dat"),
-             QStringLiteral("MasterBunSet.dat"),
-             QStringLiteral("Money.dat"),
-             QStringLiteral("MSettingInfo.dat"),
-             QStringLiteral("SelForm.dat"),
-             QStringLiteral("Tanto.dat"),
-             QStringLiteral("Unit.dat"),
-             QString::fromLatin1(kFirstRunMarker),
-             QStringLiteral("QXExtract.sys"),
-             QStringLiteral("Budefdir.dat"),
-             QStringLiteral("OleErrLog.txt"),
-             QStringLiteral("DefOrder.dat")};
+    files = {QString::fromUtf8(DB_FILE_NAME),     QStringLiteral("NoInfo.dat"),
+             QStringLiteral("Recent.dat"),        QStringLiteral("ClassTitle.dat"),
+             QStringLiteral("QXDispColSet.dat"),  QStringLiteral("QXDispColSet2.dat"),
+             QStringLiteral("NWTenkiBunSet.dat"), QStringLiteral("MasterBunSet.dat"),
+             QStringLiteral("Money.dat"),         QStringLiteral("MSettingInfo.dat"),
+             QStringLiteral("SelForm.dat"),       QStringLiteral("Tanto.dat"),
+             QStringLiteral("Unit.dat"),          QString::fromLatin1(kFirstRunMarker),
+             QStringLiteral("QXExtract.sys"),     QStringLiteral("Budefdir.dat"),
+             QStringLiteral("OleErrLog.txt"),     QStringLiteral("DefOrder.dat")};
 }
 
 int CopyFileList(const QString& from, const QString& to, const QStringList& names, bool failIfExists,

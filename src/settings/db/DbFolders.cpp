@@ -9,7 +9,8 @@
 #include <QFileInfo>
 #include <QStringList>
 
-namespace {
+namespace
+{
 
 int Message(const QString& text, int buttons = MB_OK, int icon = MB_ICONNONE)
 {
@@ -50,8 +51,8 @@ int CheckFolder(const QString& folder, bool create, bool ask)
         return 1;
     if (!create)
         return 0;
-    if (ask && Message(QStringLiteral("指定されたフォルダは存在しません。\nフォルダを作成しますか？"), MB_YESNO,
-                       MB_ICONQUESTION) != IDYES)
+    if (ask && Message(QStringLiteral("指定されたフォルダは存在しません。\nフォルダを作成しますか？"),
+                       MB_YESNO, MB_ICONQUESTION) != IDYES)
         return 3;
     if (!CreateNestedFolder(folder)) {
         // Callers make several folders in turn: the name tells which failed.
@@ -85,8 +86,8 @@ int CreateNestedFolder(const QString& path)
 
 int FolderHasFiles(const QString& folder, const QString& extension, QString* firstPath)
 {
-    const QFileInfoList entries =
-        QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    const QFileInfoList entries = QDir(folder).entryInfoList(
+        QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     const QString suffix = u'.' + extension;
     for (const QFileInfo& entry : entries) {
         if (extension.isEmpty() || entry.fileName().endsWith(suffix, Qt::CaseInsensitive)) {
@@ -111,8 +112,8 @@ QString FindEntryNoCase(const QString& folder, const QString& name)
     const QFileInfo info(exact);
     if (info.exists() || info.isSymLink())
         return exact;
-    const QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                                       QDir::NoDotAndDotDot, QDir::Name);
+    const QStringList entries = QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString& entry : entries) {
         if (EqualsNoAsciiCase(entry, name))
             return JoinPath(folder, entry);

@@ -4,8 +4,9 @@
 
 QString ReconnectFailedText()
 {
-    return QStringLiteral("データベースへの再接続ができませんでした。\nこのまま『%1』を使用することはできません。\n\n"
-                          "アプリケーションを終了して起動しなおしてください。")
+    return QStringLiteral(
+               "データベースへの再接続ができませんでした。\nこのまま『%1』を使用することはできません。\n\n"
+               "アプリケーションを終了して起動しなおしてください。")
         .arg(ProgramTitle());
 }
 

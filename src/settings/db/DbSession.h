@@ -7,8 +7,9 @@ class CMakeMsgID;
 // What the database operations need of the main frame: its requests to the
 // database manager and what it reloads when the current database's files
 // changed. The frame implements it (CFrameDbSession); tests use their own.
-class IDbSession {
-public:
+class IDbSession
+{
+  public:
     virtual ~IDbSession() = default;
 
     // The manager's answers to the release and the connect request of the

@@ -16,7 +16,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
+namespace
+{
 
 struct CFactoryValue {
     const char* file;
@@ -26,13 +27,34 @@ struct CFactoryValue {
 // What the sales-condition and company-information dialogs would write for
 // a fresh database left at their defaults.
 constexpr CFactoryValue kFactoryValues[] = {
-    {"ROUNDTYPE.AUT", "1"},   {"PRICEROUNDTYPE.AUT", "1"}, {"TAXTYPE.AUT", "2"},       {"TAXROUNDTYPE.AUT", "1"},
-    {"CLOSEDAY.AUT", "99"},   {"COLLECTCYCLE.AUT", "2"},   {"COLLECTDAY.AUT", "99"},   {"COLLECTTYPE.AUT", "現金"},
-    {"COLLECTAMOUNT.AUT", "0"}, {"PLOTERM.AUT", "12"},     {"HINBAN.AUT", "0"},        {"REMARKS.AUT", "1"},
-    {"PRICEDIGIT.AUT", "0"},  {"COM.AUT", ""},             {"BUSYO.AUT", ""},          {"NAME.AUT", ""},
-    {"ZIPHIFN.AUT", ""},      {"TATEZIP.AUT", ""},         {"ZIP.AUT", ""},            {"ZENZIP.AUT", ""},
-    {"ADD.AUT", ""},          {"TATEADD.AUT", ""},         {"TEL.AUT", ""},            {"TATETEL.AUT", ""},
-    {"TELNOHIFN.AUT", ""},    {"FAX.AUT", ""},             {"TATEFAX.AUT", ""},        {"KOUZA.AUT", ""},
+    {"ROUNDTYPE.AUT", "1"},
+    {"PRICEROUNDTYPE.AUT", "1"},
+    {"TAXTYPE.AUT", "2"},
+    {"TAXROUNDTYPE.AUT", "1"},
+    {"CLOSEDAY.AUT", "99"},
+    {"COLLECTCYCLE.AUT", "2"},
+    {"COLLECTDAY.AUT", "99"},
+    {"COLLECTTYPE.AUT", "現金"},
+    {"COLLECTAMOUNT.AUT", "0"},
+    {"PLOTERM.AUT", "12"},
+    {"HINBAN.AUT", "0"},
+    {"REMARKS.AUT", "1"},
+    {"PRICEDIGIT.AUT", "0"},
+    {"COM.AUT", ""},
+    {"BUSYO.AUT", ""},
+    {"NAME.AUT", ""},
+    {"ZIPHIFN.AUT", ""},
+    {"TATEZIP.AUT", ""},
+    {"ZIP.AUT", ""},
+    {"ZENZIP.AUT", ""},
+    {"ADD.AUT", ""},
+    {"TATEADD.AUT", ""},
+    {"TEL.AUT", ""},
+    {"TATETEL.AUT", ""},
+    {"TELNOHIFN.AUT", ""},
+    {"FAX.AUT", ""},
+    {"TATEFAX.AUT", ""},
+    {"KOUZA.AUT", ""},
     {"CATCH.AUT", ""},
 };
 
@@ -76,16 +98,18 @@ int CreateDatabaseFromTemplate(const QString& folder, const QString& otherFolder
     const QString templ = CArdoEnv().GetTemplateFolder();
     const QStringList files{QString::fromUtf8(DB_FILE_NAME), QLatin1String(kFirstRunMarker)};
     if (!CompleteDatabaseTemplate(templ)) {
-        Message(QStringLiteral("データベースの新規作成に必要なファイルが見つかりません。\n修正インストールなどを試みてください。"));
+        Message(QStringLiteral("データベースの新規作成に必要なファイルが見つかりません。\n修正インストールな"
+                               "どを試みてください。"));
         return 0;
     }
-    if (CopyFileList(templ, folder, files, false, false) != 0 || CountExistingFiles(folder, files) != files.size()) {
+    if (CopyFileList(templ, folder, files, false, false) != 0 ||
+        CountExistingFiles(folder, files) != files.size()) {
         Message(QStringLiteral("データベースを作成できませんでした"));
         return 0;
     }
     // A default that failed to copy only leaves its dialog's own default.
-    CopyFolderFiles(SubFolder(templ, QLatin1String(kDbOtherFolder)), otherFolder, QLatin1String(kDefaultFileExt), false,
-                    false);
+    CopyFolderFiles(SubFolder(templ, QLatin1String(kDbOtherFolder)), otherFolder,
+                    QLatin1String(kDefaultFileExt), false, false);
     if (CDBDirMng().AddCompName(name, folder, false) != 1) {
         Message(QStringLiteral("設定ファイルを更新できませんでした"));
         return 0;

@@ -18,7 +18,8 @@ CFolderSelectDlg::CFolderSelectDlg(QWidget* parent, const QString& initialFolder
     : QDialog(parent)
 {
     setWindowTitle(title.isEmpty() ? QStringLiteral("フォルダの参照") : title);
-    auto* label = new QLabel(prompt.isEmpty() ? QStringLiteral("フォルダを選択して【OK】をクリックしてください。") : prompt);
+    auto* label = new QLabel(
+        prompt.isEmpty() ? QStringLiteral("フォルダを選択して【OK】をクリックしてください。") : prompt);
     label->setWordWrap(true);
     m_pFolder = new QLineEdit(initialFolder);
     // Folder names are typed with the input method off.

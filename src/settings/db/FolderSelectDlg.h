@@ -7,11 +7,13 @@ class QLineEdit;
 
 // "フォルダの参照": a folder typed or chosen with "参照...". The caller checks
 // the folder; OK only refuses an empty one.
-class CFolderSelectDlg : public QDialog {
+class CFolderSelectDlg : public QDialog
+{
     Q_OBJECT
-public:
+  public:
     // Empty texts keep the dialog's own.
-    CFolderSelectDlg(QWidget* parent, const QString& initialFolder, const QString& title, const QString& prompt);
+    CFolderSelectDlg(QWidget* parent, const QString& initialFolder, const QString& title,
+                     const QString& prompt);
 
     const QString& GetFolder() const { return m_strFolder; }
 
@@ -20,7 +22,7 @@ public:
 
     void accept() override;
 
-private:
+  private:
     void OnBrowse();
 
     QString m_strFolder;

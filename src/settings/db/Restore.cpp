@@ -20,7 +20,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
+namespace
+{
 
 // A "Buinf.sys" is five short lines; anything near this size is not one.
 constexpr qint64 kMaxInfoSize = 64 * 1024;
@@ -90,8 +91,8 @@ int CRestoreFileSet::SaveCurrent()
             present << QFileInfo(path).fileName();
     }
     if (!SaveFiles(m_strFolder, scratch, present, m_savedFiles) ||
-        !SaveFiles(Files(m_strFolder), Files(scratch), FileNames(Files(m_strFolder), QLatin1String(kSlipFileExt)),
-                   m_savedSlips) ||
+        !SaveFiles(Files(m_strFolder), Files(scratch),
+                   FileNames(Files(m_strFolder), QLatin1String(kSlipFileExt)), m_savedSlips) ||
         !SaveFiles(Other(m_strFolder), Other(scratch),
                    FileNames(Other(m_strFolder), QLatin1String(kDefaultFileExt)), m_savedDefaults)) {
         ClearSaved();
@@ -109,7 +110,8 @@ int CRestoreFileSet::ClearSaved()
 {
     if (m_strScratch.isEmpty())
         return 1;
-    const int failed = DeleteFileList(m_strScratch, m_savedFiles) + DeleteFileList(Files(m_strScratch), m_savedSlips) +
+    const int failed = DeleteFileList(m_strScratch, m_savedFiles) +
+                       DeleteFileList(Files(m_strScratch), m_savedSlips) +
                        DeleteFileList(Other(m_strScratch), m_savedDefaults);
     return failed == 0 ? 1 : 0;
 }
@@ -173,8 +175,9 @@ int RestoreDatabase(IDbSession& session)
     if (Message(QStringLiteral("現在のデータベースにバックアップデータを上書きします。\n"
                                "現在のデータはすべて消失しますがよろしいですか？"),
                 MB_YESNO, MB_ICONEXCLAMATION, IDNO) != IDYES) {
-        Message(QStringLiteral("先に現在のデータをバックアップするなどしてから再度復元作業を行なってください"), MB_OK,
-                MB_ICONINFORMATION);
+        Message(
+            QStringLiteral("先に現在のデータをバックアップするなどしてから再度復元作業を行なってください"),
+            MB_OK, MB_ICONINFORMATION);
         return 0;
     }
     // The backups are where the last one went; without one, among the
@@ -196,7 +199,8 @@ int RestoreDatabase(IDbSession& session)
     }
     // The save empties the scratch folder and the database folder before the
     // backup is copied in, so neither can be the backup.
-    if (IsSameFolder(backup, folder) || IsSameFolder(backup, SubFolder(folder, QLatin1String(kDbScratchFolder)))) {
+    if (IsSameFolder(backup, folder) ||
+        IsSameFolder(backup, SubFolder(folder, QLatin1String(kDbScratchFolder)))) {
         Message(QStringLiteral("指定されたフォルダは『%1』で使用しているデータベースフォルダです。\n"
                                "このフォルダから復元することはできません。")
                     .arg(ProgramTitle()));
@@ -225,11 +229,14 @@ int RestoreDatabase(IDbSession& session)
             return 0;
         if (!DbDialogs().ConfirmRestore(lines))
             return 0;
-    } else if (Message(QStringLiteral("指定されたフォルダ<%1>のデータは『%2』アプリケーションで行ったバックアップデータではありません。\n"
-                                      "このフォルダ内のファイルが正しい『%2』のデータであることがはっきりしている場合以外は"
-                                      "復元を中止して確認してください。\n\n復元を行いますか？")
-                           .arg(backup, ProgramTitle()),
-                       MB_YESNO, MB_ICONEXCLAMATION, IDNO) != IDYES) {
+    } else if (Message(
+                   QStringLiteral(
+                       "指定されたフォルダ<%1>のデータは『%"
+                       "2』アプリケーションで行ったバックアップデータではありません。\n"
+                       "このフォルダ内のファイルが正しい『%2』のデータであることがはっきりしている場合以外は"
+                       "復元を中止して確認してください。\n\n復元を行いますか？")
+                       .arg(backup, ProgramTitle()),
+                   MB_YESNO, MB_ICONEXCLAMATION, IDNO) != IDYES) {
         return 0;
     }
 
@@ -249,8 +256,10 @@ int RestoreDatabase(IDbSession& session)
     bool restored = false;
     CRestoreFileSet saved(folder);
     if (!SettleDatabaseFile(folder) || !saved.SaveCurrent()) {
-        Message(QStringLiteral("現状(復元前)の状態を保存できませんでした。\n処理を中止します。ディスクの空き容量が"
-                               "足りない場合は、いったん『%1』を終了して、ディスクの空き容量を増やしてから再度操作してください。")
+        Message(QStringLiteral(
+                    "現状(復元前)の状態を保存できませんでした。\n処理を中止します。ディスクの空き容量が"
+                    "足りない場合は、いったん『%"
+                    "1』を終了して、ディスクの空き容量を増やしてから再度操作してください。")
                     .arg(ProgramTitle()));
     } else {
         // A folder registered where only the database file lay has no
@@ -262,19 +271,25 @@ int RestoreDatabase(IDbSession& session)
         // A copy taken while its database was being written needs its
         // journal, which the check below plays back into it.
         listed << QFileInfo(CMakeMsgID::DatabasePath(backup)).fileName() + QStringLiteral("-journal");
-        const int failed = CopyFileList(backup, folder, listed, false, true) +
-                           CopyFolderFiles(Files(backup), Files(folder), QLatin1String(kSlipFileExt), false, true) +
-                           CopyFolderFiles(Other(backup), Other(folder), QLatin1String(kDefaultFileExt), false, true);
+        const int failed =
+            CopyFileList(backup, folder, listed, false, true) +
+            CopyFolderFiles(Files(backup), Files(folder), QLatin1String(kSlipFileExt), false, true) +
+            CopyFolderFiles(Other(backup), Other(folder), QLatin1String(kDefaultFileExt), false, true);
         // A restore must never leave the folder without a database that opens.
         restored = failed == 0 && CheckDatabaseFile(folder);
         if (!restored) {
             Message(QStringLiteral("いくつかのファイルの復元ができなかったため、復元前の状態に戻します。"));
             if (!saved.RollBack()) {
-                Message(QStringLiteral("復元前の状態に戻すのに失敗しました。データファイルの状態が不正です。\n"
-                                       "すみやかに『%1』を終了してください。\nディスク容量が足りない場合は空き容量を確保してください。\n"
-                                       " その後、<%2> に保存されている復元前のデータを元に戻して『%1』を起動し、再度復元操作を行ってください。")
-                            .arg(ProgramTitle(), saved.GetSavedFolder()),
-                        MB_OK, MB_ICONSTOP);
+                Message(
+                    QStringLiteral(
+                        "復元前の状態に戻すのに失敗しました。データファイルの状態が不正です。\n"
+                        "すみやかに『%"
+                        "1』を終了してください。\nディスク容量が足りない場合は空き容量を確保してください。\n"
+                        " その後、<%2> "
+                        "に保存されている復元前のデータを元に戻して『%"
+                        "1』を起動し、再度復元操作を行ってください。")
+                        .arg(ProgramTitle(), saved.GetSavedFolder()),
+                    MB_OK, MB_ICONSTOP);
                 return 0;
             }
         }

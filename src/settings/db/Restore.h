@@ -9,8 +9,9 @@ class IDbSession;
 // are moved into its scratch folder "BupTmp" first, so that a restore that
 // fails half-way can put them back. The saved state stays in "BupTmp" after
 // a successful restore until the next one.
-class CRestoreFileSet {
-public:
+class CRestoreFileSet
+{
+  public:
     explicit CRestoreFileSet(const QString& databaseFolder);
 
     // 1 saved (the current files are now only in "BupTmp"); 0 not saved
@@ -24,7 +25,7 @@ public:
     // The scratch folder once the state is saved, else empty.
     QString GetSavedFolder() const;
 
-private:
+  private:
     QString m_strFolder;
     QString m_strScratch;
     bool m_bSaved = false;

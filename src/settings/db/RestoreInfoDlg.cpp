@@ -11,7 +11,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 
 constexpr int kHelpContext = 5002;
 constexpr int kItemColumnWidth = 140;
@@ -51,9 +52,11 @@ CRestoreInfoDlg::CRestoreInfoDlg(const QStringList& lines, QWidget* parent) : QD
     buttons->addWidget(no);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("指定されたフォルダに保存されているデータは以下のものです。")));
+    layout->addWidget(
+        new QLabel(QStringLiteral("指定されたフォルダに保存されているデータは以下のものです。")));
     layout->addWidget(list);
-    layout->addWidget(new QLabel(QStringLiteral("＊＊このデータを現在使用中のデータベースに上書きします。＊＊")));
+    layout->addWidget(
+        new QLabel(QStringLiteral("＊＊このデータを現在使用中のデータベースに上書きします。＊＊")));
     layout->addWidget(new QLabel(QStringLiteral("このデータを復元してよろしいですか？")));
     layout->addLayout(buttons);
 

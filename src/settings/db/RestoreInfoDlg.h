@@ -5,11 +5,12 @@
 
 // "復元するデータ情報": the identity of a backup, item and content per line of
 // its "Buinf.sys"; "はい" accepts.
-class CRestoreInfoDlg : public QDialog {
+class CRestoreInfoDlg : public QDialog
+{
     Q_OBJECT
-public:
+  public:
     CRestoreInfoDlg(const QStringList& lines, QWidget* parent = nullptr);
 
-private:
+  private:
     QStringList m_lines;
 };

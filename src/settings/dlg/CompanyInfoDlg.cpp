@@ -38,12 +38,12 @@ const CPlace kPlaces[] = {
 };
 
 // The caption rows of the nine items, in item order (top and height).
-constexpr int kCaptionRows[][2] = {{48, 22}, {73, 22}, {98, 22}, {123, 22}, {148, 44},
+constexpr int kCaptionRows[][2] = {{48, 22},  {73, 22},  {98, 22},  {123, 22}, {148, 44},
                                    {195, 22}, {220, 22}, {245, 44}, {292, 22}};
 
 // The "－" between the parts: left and right of each, and its row.
-constexpr int kSeparators[][3] = {{162, 172, 123}, {172, 182, 195}, {236, 246, 195},
-                                  {172, 182, 220}, {236, 246, 220}};
+constexpr int kSeparators[][3] = {
+    {162, 172, 123}, {172, 182, 195}, {236, 246, 195}, {172, 182, 220}, {236, 246, 220}};
 
 // Multi-line fields show and take line breaks as "\n"; the files keep the
 // "\r\n" that the slip-form program prints.
@@ -116,11 +116,14 @@ CCompanyInfoDlg::CCompanyInfoDlg(QWidget* parent) : QDialog(parent)
             edit->setGeometry(place.rect);
             widget = edit;
             if (F::IsDigitField(place.field))
-                connect(edit, &QLineEdit::textEdited, this, [this, field = place.field] { OnDigitsEdited(field); });
+                connect(edit, &QLineEdit::textEdited, this,
+                        [this, field = place.field] { OnDigitsEdited(field); });
         }
         widget->setObjectName(QStringLiteral("field%1").arg(int(place.field)));
         const bool zip = place.field == F::ZIP1 || place.field == F::ZIP2;
-        SetImeMode(widget, zip ? ImeField::Postcode : F::IsDigitField(place.field) ? ImeField::Telephone : ImeField::Text);
+        SetImeMode(widget, zip                            ? ImeField::Postcode
+                           : F::IsDigitField(place.field) ? ImeField::Telephone
+                                                          : ImeField::Text);
         m_pField[place.field] = widget;
     }
 
@@ -198,8 +201,8 @@ void CCompanyInfoDlg::paintEvent(QPaintEvent* event)
                          lines[i]);
     const QStringList captions = F::Captions();
     for (int i = 0; i < captions.size(); ++i)
-        painter.drawText(QRect(12, kCaptionRows[i][0], 106, kCaptionRows[i][1]), Qt::AlignRight | Qt::AlignVCenter,
-                         captions[i]);
+        painter.drawText(QRect(12, kCaptionRows[i][0], 106, kCaptionRows[i][1]),
+                         Qt::AlignRight | Qt::AlignVCenter, captions[i]);
     for (const auto& sep : kSeparators)
         painter.drawText(QRect(sep[0], sep[2], sep[1] - sep[0], 22), Qt::AlignCenter, QStringLiteral("－"));
 }

@@ -1,7 +1,7 @@
 #include "settings/dlg/CounterSetDlg.h"
 
-#include "platform/ui/NumEdit.h"
 #include "platform/ui/Ime.h"
+#include "platform/ui/NumEdit.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "settings/dlg/DlgHelpers.h"

@@ -69,7 +69,8 @@ CSalesConditionDlg::CSalesConditionDlg(QWidget* parent) : QDialog(parent)
     m_pDayCount = new QLineEdit(this);
     m_pDayCount->setObjectName(QStringLiteral("dayCount"));
     m_pDayCount->setMaximumWidth(60);
-    m_pDayCount->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), this));
+    m_pDayCount->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), this));
     SetImeMode(m_pDayCount, ImeField::Number);
     m_pDayUnit = new QLabel(QStringLiteral("日"), this);
     m_pMethod = List(CSalesConditionRules::MethodTexts(), "method", this);
@@ -103,7 +104,8 @@ CSalesConditionDlg::CSalesConditionDlg(QWidget* parent) : QDialog(parent)
 
     m_pRemarks = new QCheckBox(QStringLiteral("商品台帳の備考内容を、伝票の備考欄に表示する"), this);
     m_pRemarks->setObjectName(QStringLiteral("remarks"));
-    m_pShowCode = new QCheckBox(QStringLiteral("「品番」と「品名」が同じスペースの伝票の場合、品番を表示する"), this);
+    m_pShowCode =
+        new QCheckBox(QStringLiteral("「品番」と「品名」が同じスペースの伝票の場合、品番を表示する"), this);
     m_pShowCode->setObjectName(QStringLiteral("showCode"));
     auto* code = new QGroupBox(QStringLiteral("コード入力条件"), this);
     auto* codeBox = new QVBoxLayout(code);
@@ -135,7 +137,8 @@ CSalesConditionDlg::CSalesConditionDlg(QWidget* parent) : QDialog(parent)
     priceRow->addWidget(m_pExample);
     priceRow->addStretch();
     optionBox->addLayout(priceRow);
-    optionBox->addWidget(new QLabel(QStringLiteral("※常に同じ桁数で表記したい場合は、スペースごとに設定します"), options));
+    optionBox->addWidget(
+        new QLabel(QStringLiteral("※常に同じ桁数で表記したい場合は、スペースごとに設定します"), options));
     auto* carryRow = new QHBoxLayout;
     carryRow->addWidget(new QLabel(QStringLiteral("・今回請求額に繰越金額を"), options));
     carryRow->addWidget(include);

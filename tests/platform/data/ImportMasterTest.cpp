@@ -103,25 +103,36 @@ TEST_F(ImportMasterTest, EachRuleRefusesItsRecordNamingTheField)
         {"D30", [](COneRecord& r) { r.SetField(QStringLiteral("Customer.Day"), 30); }, "Customer.Day"},
         {"D99", [](COneRecord& r) { r.SetField(QStringLiteral("Customer.Day"), 99); }, nullptr},
         {"TT5", [](COneRecord& r) { r.SetField(QStringLiteral("Customer.TaxType"), 5); }, "Customer.TaxType"},
-        {"NODAY", [](COneRecord& r) { r.GetOneField(QString(), QStringLiteral("Day"))->SetNull(); }, "Customer.Day"},
+        {"NODAY", [](COneRecord& r) { r.GetOneField(QString(), QStringLiteral("Day"))->SetNull(); },
+         "Customer.Day"},
         {"TWO",
          [](COneRecord& r) {
              r.SetField(QStringLiteral("Customer.Day"), 29);
              r.SetField(QStringLiteral("Customer.CollectType"), U("銀行"));
          },
          "Customer.Day、Customer.CollectType"},
-        {"CD0", [](COneRecord& r) { r.SetField(QStringLiteral("Customer.CollectDay"), 0); }, "Customer.CollectDay"},
+        {"CD0", [](COneRecord& r) { r.SetField(QStringLiteral("Customer.CollectDay"), 0); },
+         "Customer.CollectDay"},
         {"CD0C0",
          [](COneRecord& r) {
              r.SetField(QStringLiteral("Customer.CollectCycle"), 0);
              r.SetField(QStringLiteral("Customer.CollectDay"), 45);
          },
          nullptr},
-        {"PCT", [](COneRecord& r) { r.SetField(QStringLiteral("Customer.Percent"), TextToMny(QStringLiteral("1000"))); },
+        {"PCT",
+         [](COneRecord& r) {
+             r.SetField(QStringLiteral("Customer.Percent"), TextToMny(QStringLiteral("1000")));
+         },
          "Customer.Percent"},
-        {"PCT2", [](COneRecord& r) { r.SetField(QStringLiteral("Customer.Percent"), TextToMny(QStringLiteral("99.25"))); },
+        {"PCT2",
+         [](COneRecord& r) {
+             r.SetField(QStringLiteral("Customer.Percent"), TextToMny(QStringLiteral("99.25")));
+         },
          "Customer.Percent"},
-        {"COL", [](COneRecord& r) { r.SetField(QStringLiteral("Customer.Collect"), TextToMny(QStringLiteral("100000000000"))); },
+        {"COL",
+         [](COneRecord& r) {
+             r.SetField(QStringLiteral("Customer.Collect"), TextToMny(QStringLiteral("100000000000")));
+         },
          "Customer.Collect"},
         {"A B", {}, "Customer.CustomerCode"},
         {"", {}, "Customer.CustomerCode"},
@@ -195,8 +206,8 @@ TEST_F(ImportMasterTest, ModesTreatExistingAndRepeatedCodes)
         records.Add(Customer(QStringLiteral("N1")));
         records.Add(Customer(QStringLiteral("n1")));
         ASSERT_EQ(Import(0, records, refused), CMakeMsgID::kImportPending);
-        EXPECT_EQ(Refused(refused),
-                  QStringList({QStringLiteral("ABC=Customer.CustomerCode"), QStringLiteral("n1=Customer.CustomerCode")}));
+        EXPECT_EQ(Refused(refused), QStringList({QStringLiteral("ABC=Customer.CustomerCode"),
+                                                 QStringLiteral("n1=Customer.CustomerCode")}));
         QString err;
         EXPECT_EQ(m_data.ImportMaster(1, 0, nullptr, nullptr, nullptr, nullptr, err), 1);
         EXPECT_EQ(Count(QStringLiteral("Customer")), seeded) << "aborted";
@@ -213,13 +224,15 @@ TEST_F(ImportMasterTest, ModesTreatExistingAndRepeatedCodes)
         EXPECT_EQ(m_nNew, 1);
         EXPECT_EQ(m_nOver, 2);
         const CCDSData abc = List(QStringLiteral("Customer"), QStringLiteral("WHERE ID=") + oldId);
-        EXPECT_EQ(abc.GetAt(0)->GetOneField(QString(), QStringLiteral("CustomerCode"))->GetText(), QStringLiteral("ABC"));
+        EXPECT_EQ(abc.GetAt(0)->GetOneField(QString(), QStringLiteral("CustomerCode"))->GetText(),
+                  QStringLiteral("ABC"));
         EXPECT_EQ(abc.GetAt(0)->GetOneField(QString(), QStringLiteral("Company"))->GetText(), U("会社ABC"));
         EXPECT_EQ(abc.GetAt(0)->GetOneField(QString(), QStringLiteral("StartDate"))->GetText(),
                   QStringLiteral("2020/05/06 07:08:09"));
         const CCDSData n1 = List(QStringLiteral("Customer"), QStringLiteral("WHERE CustomerCode='n1'"));
         ASSERT_EQ(n1.GetCount(), 1);
-        EXPECT_EQ(n1.GetAt(0)->GetOneField(QString(), QStringLiteral("Company"))->GetText(), QStringLiteral("second"));
+        EXPECT_EQ(n1.GetAt(0)->GetOneField(QString(), QStringLiteral("Company"))->GetText(),
+                  QStringLiteral("second"));
     }
     // Mode 2: numbers from the counter, skipping codes that exist; the file's codes are ignored.
     {
@@ -252,7 +265,8 @@ TEST_F(ImportMasterTest, AbortAndNothingAcceptableLeaveEveryTableAsBefore)
 
     CCDSData bad, refused2;
     bad.Add(Customer(QStringLiteral("S1")));
-    bad.Add(Customer(QStringLiteral("X"), [](COneRecord& r) { r.SetField(QStringLiteral("Customer.Day"), -1); }));
+    bad.Add(
+        Customer(QStringLiteral("X"), [](COneRecord& r) { r.SetField(QStringLiteral("Customer.Day"), -1); }));
     EXPECT_EQ(Import(0, bad, refused2), CMakeMsgID::kImportNothing);
     EXPECT_EQ(refused2.GetCount(), 2);
     EXPECT_EQ(Dump(), before);

@@ -16,11 +16,13 @@ TEST_F(LedgerTest, CustomerAndSupplierLedgersAddUpToTheBalance)
 {
     CCDSData head, rows;
     QString err;
-    ASSERT_EQ(m_data.GetMotocho(0, QStringLiteral("k1"), D(4, 1), D(4, 30), head, rows, err), 1) << err.toStdString();
+    ASSERT_EQ(m_data.GetMotocho(0, QStringLiteral("k1"), D(4, 1), D(4, 30), head, rows, err), 1)
+        << err.toStdString();
     ASSERT_EQ(head.GetCount(), 1);
     EXPECT_EQ(Table(head, {"CustomerCode", "Company", "Section", "Name", "前月繰越額"}),
               QStringList{"K1|青木商事|本社|青木|1700"});
-    EXPECT_EQ(Table(rows, {"Date", "No", "タイプ", "LineNo", "ItemType", "ItemName", "Number", "Amount", "Receipt"}),
+    EXPECT_EQ(Table(rows, {"Date", "No", "タイプ", "LineNo", "ItemType", "ItemName", "Number", "Amount",
+                           "Receipt"}),
               (QStringList{"2024/04/05|A2|1|1|1|ボールペン|3|3000|0", "2024/04/05|A2|1|2|9|||300|0",
                            "2024/04/10|A3|1|1|1|ボールペン|1|1100|0", "2024/04/10|A3|1|2|2|値引|1|-100|0",
                            "2024/04/10|R1|2|1|0|現金||0|1500", "2024/04/10|R1|2|2|0|振込 4月分||0|500",
@@ -28,11 +30,13 @@ TEST_F(LedgerTest, CustomerAndSupplierLedgersAddUpToTheBalance)
     EXPECT_EQ(EndBalance(head, rows, "前月繰越額", "Amount", "Receipt"), CMny(3450));
 
     // A later call appends; the supplier side reads its own tables.
-    ASSERT_EQ(m_data.GetMotocho(1, QStringLiteral("SP1"), D(4, 1), D(4, 30), head, rows, err), 1) << err.toStdString();
+    ASSERT_EQ(m_data.GetMotocho(1, QStringLiteral("SP1"), D(4, 1), D(4, 30), head, rows, err), 1)
+        << err.toStdString();
     ASSERT_EQ(head.GetCount(), 2);
     EXPECT_EQ(Table(head, {"SupplierCode", "前月繰越額"}).last(), QStringLiteral("SP1|0"));
     CCDSData supplierHead, supplierRows;
-    ASSERT_EQ(m_data.GetMotocho(1, QStringLiteral("SP1"), D(4, 1), D(4, 30), supplierHead, supplierRows, err), 1);
+    ASSERT_EQ(m_data.GetMotocho(1, QStringLiteral("SP1"), D(4, 1), D(4, 30), supplierHead, supplierRows, err),
+              1);
     EXPECT_EQ(Table(supplierRows, {"No", "タイプ", "ItemType", "Amount", "Receipt"}),
               (QStringList{"P1|1|1|1000|0", "P1|1|9|100|0", "Y1|2|0|0|600"}));
     EXPECT_EQ(EndBalance(supplierHead, supplierRows, "前月繰越額", "Amount", "Receipt"), CMny(500));
@@ -63,9 +67,11 @@ TEST_F(LedgerTest, StockDetailStartsAtTheOpeningStockAndEndsAtTheStock)
     EXPECT_EQ(EndBalance(head, rows, "繰越数", "InNum", "OutNum"), CMny(14));
 
     CCDSData carried, ignored;
-    ASSERT_EQ(m_data.GetItemInOutList(QStringLiteral("I1"), D(4, 1), D(4, 30), carried, ignored, D(3, 10), err), 1);
+    ASSERT_EQ(
+        m_data.GetItemInOutList(QStringLiteral("I1"), D(4, 1), D(4, 30), carried, ignored, D(3, 10), err), 1);
     EXPECT_EQ(Table(carried, {"繰越数"}), QStringList{"8"});
-    EXPECT_EQ(m_data.GetItemInOutList(QStringLiteral("I9"), D(4, 1), D(4, 30), carried, ignored, QDate(), err), 10);
+    EXPECT_EQ(
+        m_data.GetItemInOutList(QStringLiteral("I9"), D(4, 1), D(4, 30), carried, ignored, QDate(), err), 10);
     EXPECT_EQ(carried.GetCount(), 1);
 }
 
@@ -121,5 +127,6 @@ TEST_F(LedgerTest, PrintTablesHoldEachPartnersLedgerWithItsBalance)
     CCDSData again = request("Customer");
     EXPECT_EQ(m_data.SetWMotocho(again, D(4, 1), D(4, 30), err), 10);
     EXPECT_EQ(Count("WMotocho_B"), 3);
-    EXPECT_EQ(Table(List("WMotocho_H", ""), {"CustomerCode"}, QStringLiteral("WMotocho_H")), QStringList{"SP1"});
+    EXPECT_EQ(Table(List("WMotocho_H", ""), {"CustomerCode"}, QStringLiteral("WMotocho_H")),
+              QStringList{"SP1"});
 }

@@ -27,12 +27,15 @@ class LedgerWorld : public DatabaseTest
     {
         DatabaseTest::SetUp();
         // Money is stored in ten-thousandths.
-        Exec("INSERT INTO Customer(CustomerCode, Company, Section, Name, Collect) VALUES('K1', '青木商事', '本社', "
+        Exec("INSERT INTO Customer(CustomerCode, Company, Section, Name, Collect) VALUES('K1', '青木商事', "
+             "'本社', "
              "'青木', 10000000), ('K2', '井上商店', '', '', 0)");
         Exec("INSERT INTO Supplier(SupplierCode, Company, Collect) VALUES('SP1', '北山製作所', 0)");
-        Exec("INSERT INTO Item(ItemCode, ItemName, StockType, StockNumber) VALUES('I1', 'ボールペン', 1, 100000)");
+        Exec("INSERT INTO Item(ItemCode, ItemName, StockType, StockNumber) VALUES('I1', 'ボールペン', 1, "
+             "100000)");
         // Total = Amount + Tax; A3's tax is included in its lines.
-        Exec("INSERT INTO Sales_H(ID, \"Date\", \"No\", CustomerCode, Company, DenpyoType, TaxType, Amount, Tax, "
+        Exec("INSERT INTO Sales_H(ID, \"Date\", \"No\", CustomerCode, Company, DenpyoType, TaxType, Amount, "
+             "Tax, "
              "Total) VALUES(1, '2024-03-20', 'A1', 'K1', '', 0, 2, 20000000, 2000000, 22000000),"
              "(2, '2024-04-05', 'A2', 'K1', '', 0, 2, 30000000, 3000000, 33000000),"
              "(3, '2024-04-10', 'A3', 'K1', '', 0, 4, 9090000, 910000, 10000000),"
@@ -40,7 +43,8 @@ class LedgerWorld : public DatabaseTest
              "(5, '2024-05-02', 'A4', 'K1', '', 0, 2, 5000000, 0, 5000000),"
              "(6, '2024-04-08', 'B1', 'K2', '', 0, 0, 4000000, 0, 4000000),"
              "(7, '2024-04-11', 'A5', '　', '山田商店', 0, 0, 1000000, 0, 1000000)");
-        Exec("INSERT INTO Sales_B(HeaderID, LineNo, \"Date\", ItemType, TaxFlg, ItemCode, ItemName, Number, Unit, "
+        Exec("INSERT INTO Sales_B(HeaderID, LineNo, \"Date\", ItemType, TaxFlg, ItemCode, ItemName, Number, "
+             "Unit, "
              "Price, Amount) VALUES"
              "(1, 1, '2024-03-20', 1, 1, 'I1', 'ボールペン', 20000, '本', 10000000, 20000000),"
              "(2, 1, '2024-04-05', 1, 1, 'I1', 'ボールペン', 30000, '本', 10000000, 30000000),"
@@ -52,17 +56,22 @@ class LedgerWorld : public DatabaseTest
         Exec("INSERT INTO Receipt_H(ID, \"No\", \"Date\", CustomerCode, Amount) VALUES"
              "(1, 'R0', '2024-03-25', 'K1', 15000000), (2, 'R1', '2024-04-10', 'K1', 20000000),"
              "(3, 'R2', '2024-04-20', 'K1', 7000000)");
-        Exec("INSERT INTO Receipt_B(HeaderID, LineNo, Code, Amount, Contents) VALUES(1, 1, '現金', 15000000, ''),"
+        Exec("INSERT INTO Receipt_B(HeaderID, LineNo, Code, Amount, Contents) VALUES(1, 1, '現金', 15000000, "
+             "''),"
              "(2, 1, '現金', 15000000, ''), (2, 2, '振込', 5000000, '4月分')");
         Exec("INSERT INTO Stock_H(ID, \"Date\", \"No\", SupplierCode, DenpyoType, TaxType, Total) VALUES"
              "(1, '2024-04-03', 'P1', 'SP1', 0, 3, 11000000)");
         Exec("UPDATE Stock_H SET Amount = 10000000, Tax = 1000000");
-        Exec("INSERT INTO Stock_B(HeaderID, LineNo, \"Date\", ItemType, ItemCode, ItemName, Number, Amount) VALUES"
-             "(1, 1, '2024-04-03', 1, 'I1', 'ボールペン', 100000, 10000000), (1, 2, '2024-04-03', 9, '', '', 0, "
+        Exec("INSERT INTO Stock_B(HeaderID, LineNo, \"Date\", ItemType, ItemCode, ItemName, Number, Amount) "
+             "VALUES"
+             "(1, 1, '2024-04-03', 1, 'I1', 'ボールペン', 100000, 10000000), (1, 2, '2024-04-03', 9, '', '', "
+             "0, "
              "1000000)");
-        Exec("INSERT INTO Pay_H(\"No\", \"Date\", SupplierCode, Amount) VALUES('Y1', '2024-04-15', 'SP1', 6000000)");
+        Exec("INSERT INTO Pay_H(\"No\", \"Date\", SupplierCode, Amount) VALUES('Y1', '2024-04-15', 'SP1', "
+             "6000000)");
         Exec("INSERT INTO StockChange(\"No\", \"Date\", ItemCode, Type, InNumber, OutNumber, Memo) VALUES"
-             "('M0', '2024-03-01', 'I1', 1, 50000, 0, '棚卸'), ('M1', '2024-04-12', 'I1', 0, 0, 40000, '破損')");
+             "('M0', '2024-03-01', 'I1', 1, 50000, 0, '棚卸'), ('M1', '2024-04-12', 'I1', 0, 0, 40000, "
+             "'破損')");
     }
 
     void Exec(const char* sql)
@@ -71,7 +80,8 @@ class LedgerWorld : public DatabaseTest
         ASSERT_EQ(m_data.Execute(QString::fromUtf8(sql), err), 1) << err.toStdString() << " in " << sql;
     }
 
-    static QStringList Table(const CCDSData& rows, const QStringList& fields, const QString& table = QString())
+    static QStringList Table(const CCDSData& rows, const QStringList& fields,
+                             const QString& table = QString())
     {
         QStringList all;
         for (int i = 0; i < rows.GetCount(); ++i) {

@@ -446,8 +446,9 @@ TEST_F(DatabaseTest, BrokenFileOrNoConnectionIsFatal)
     };
 
     // A damaged page of one table: the file opens, and every use of that table is fatal.
-    const CCDSData root = List(QString(), QStringLiteral("SELECT rootpage, (SELECT page_size FROM "
-                                                         "pragma_page_size) FROM sqlite_master WHERE name='Customer'"));
+    const CCDSData root =
+        List(QString(), QStringLiteral("SELECT rootpage, (SELECT page_size FROM "
+                                       "pragma_page_size) FROM sqlite_master WHERE name='Customer'"));
     ASSERT_EQ(root.GetCount(), 1);
     int page = 0, pageSize = 0;
     ASSERT_TRUE(root.GetAt(0)->GetAt(0)->GetData(page));
@@ -797,7 +798,8 @@ TEST_F(DatabaseTest, OpeningBringsTheIndexesOfAnOlderDatabaseUpToDate)
         sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
         sqlite3_stmt* st = nullptr;
         QStringList names;
-        const QByteArray sql = QByteArray("SELECT name FROM pragma_index_info('") + index + "') ORDER BY seqno";
+        const QByteArray sql =
+            QByteArray("SELECT name FROM pragma_index_info('") + index + "') ORDER BY seqno";
         sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
         while (st && sqlite3_step(st) == SQLITE_ROW)
             names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));

@@ -23,9 +23,11 @@ class MasterCodeChangeTest : public DatabaseTest
         const char* rows[] = {
             "INSERT INTO Customer(CustomerCode, Company) VALUES ('C1', 'A'), ('C2', 'B')",
             "INSERT INTO Supplier(SupplierCode, Company) VALUES ('S1', 'X'), ('S2', 'Y')",
-            "INSERT INTO Item(ItemCode, ItemName, SupplierCode) VALUES ('P1', 'pen', 'S1'), ('P2', 'ink', 'S2')",
+            "INSERT INTO Item(ItemCode, ItemName, SupplierCode) VALUES ('P1', 'pen', 'S1'), ('P2', 'ink', "
+            "'S2')",
             "INSERT INTO Estimate_H(CustomerCode) VALUES ('C1')",
-            "INSERT INTO Estimate_B(HeaderID, CustomerCode, ItemCode) VALUES (last_insert_rowid(), 'C1', 'P1')",
+            "INSERT INTO Estimate_B(HeaderID, CustomerCode, ItemCode) VALUES (last_insert_rowid(), 'C1', "
+            "'P1')",
             "INSERT INTO Sales_H(CustomerCode) VALUES ('c1')",
             "INSERT INTO Sales_B(HeaderID, CustomerCode, ItemCode) VALUES (last_insert_rowid(), 'C1', 'P1')",
             "INSERT INTO Sales_H(CustomerCode) VALUES ('C2')",
@@ -56,8 +58,9 @@ class MasterCodeChangeTest : public DatabaseTest
                 if (std::strcmp(f.name, field) != 0)
                     continue;
                 const QString table = QString::fromLatin1(t.name);
-                const int n = Count(table, QStringLiteral("WHERE \"%1\"='%2' COLLATE BINARY")
-                                               .arg(QLatin1String(field), code));
+                const int n =
+                    Count(table,
+                          QStringLiteral("WHERE \"%1\"='%2' COLLATE BINARY").arg(QLatin1String(field), code));
                 if (n > 0)
                     uses[table] = n;
             }
@@ -84,11 +87,20 @@ TEST_F(MasterCodeChangeTest, CodeMovesIntoEveryTableThatCarriesItButTheWorkTable
         QStringList expected; // non-work tables that held the old code
     };
     const Case cases[] = {
-        {"Item", "ItemCode", "P1", "品番１",
+        {"Item",
+         "ItemCode",
+         "P1",
+         "品番１",
          {"Item", "Estimate_B", "Sales_B", "Order_B", "Stock_B", "StockChange"}},
-        {"Customer", "CustomerCode", "C1", "NEWC",
+        {"Customer",
+         "CustomerCode",
+         "C1",
+         "NEWC",
          {"Customer", "Estimate_H", "Estimate_B", "Sales_H", "Sales_B", "Receipt_H", "Sales_Close"}},
-        {"Supplier", "SupplierCode", "S1", "NEWS",
+        {"Supplier",
+         "SupplierCode",
+         "S1",
+         "NEWS",
          {"Supplier", "Item", "Order_H", "Order_B", "Stock_H", "Stock_B", "Pay_H", "Stock_Close"}},
     };
     for (const Case& c : cases) {
@@ -98,7 +110,11 @@ TEST_F(MasterCodeChangeTest, CodeMovesIntoEveryTableThatCarriesItButTheWorkTable
         for (auto [table, n] : Uses(c.field, c.oldCode.toLower()).asKeyValueRange())
             before[table] += n;
         const QStringList work = {QStringLiteral("WAtena"), QStringLiteral("WItem")};
-        EXPECT_EQ(Without(before, work).keys(), [&] { QStringList k = c.expected; k.sort(); return k; }());
+        EXPECT_EQ(Without(before, work).keys(), [&] {
+            QStringList k = c.expected;
+            k.sort();
+            return k;
+        }());
         const QMap<QString, int> otherBefore = Uses(c.field, c.oldCode.left(1) + u'2');
 
         QString err;
@@ -118,10 +134,13 @@ TEST_F(MasterCodeChangeTest, CodeMovesIntoEveryTableThatCarriesItButTheWorkTable
 TEST_F(MasterCodeChangeTest, LetterCaseAloneMayChangeButAnotherRecordsCodeIsRefused)
 {
     QString err;
-    ASSERT_EQ(m_data.ChangeMasterCode(QStringLiteral("Customer"), QStringLiteral("C1"), QStringLiteral("c1"), err), 1)
+    ASSERT_EQ(
+        m_data.ChangeMasterCode(QStringLiteral("Customer"), QStringLiteral("C1"), QStringLiteral("c1"), err),
+        1)
         << err.toStdString();
     EXPECT_EQ(Count(QStringLiteral("Customer"), QStringLiteral("WHERE CustomerCode='c1' COLLATE BINARY")), 1);
-    EXPECT_EQ(Count(QStringLiteral("Receipt_H"), QStringLiteral("WHERE CustomerCode='c1' COLLATE BINARY")), 1);
+    EXPECT_EQ(Count(QStringLiteral("Receipt_H"), QStringLiteral("WHERE CustomerCode='c1' COLLATE BINARY")),
+              1);
 
     const QMap<QString, int> before = Uses("CustomerCode", QStringLiteral("c1"));
     struct Refusal {
@@ -130,16 +149,17 @@ TEST_F(MasterCodeChangeTest, LetterCaseAloneMayChangeButAnotherRecordsCodeIsRefu
         const char* text;
     };
     const Refusal refusals[] = {
-        {"Customer", "c1", "c2", "既に登録されています"},          // C2 exists, whatever the case
-        {"Customer", "NONE", "C9", "データがありません"},          // no master row
+        {"Customer", "c1", "c2", "既に登録されています"}, // C2 exists, whatever the case
+        {"Customer", "NONE", "C9", "データがありません"}, // no master row
         {"Customer", "c1", "", "指定されていません"},
         {"Customer", "c1", "123456789012345678901", "20ﾊﾞｲﾄまで"}, // 21 bytes
-        {"Customer", "c1", "C\U0001F600", "使用できない文字"},      // no code page 932 form
+        {"Customer", "c1", "C\U0001F600", "使用できない文字"},     // no code page 932 form
         {"Sales_H", "c1", "C9", "変更できません"},
     };
     for (const Refusal& r : refusals) {
         err.clear();
-        EXPECT_EQ(m_data.ChangeMasterCode(QString::fromLatin1(r.table), r.oldCode, r.newCode, err), 10) << r.text;
+        EXPECT_EQ(m_data.ChangeMasterCode(QString::fromLatin1(r.table), r.oldCode, r.newCode, err), 10)
+            << r.text;
         EXPECT_TRUE(err.contains(QString::fromUtf8(r.text))) << err.toStdString();
         EXPECT_EQ(Uses("CustomerCode", QStringLiteral("c1")), before);
         EXPECT_FALSE(m_data.InTransaction());
@@ -156,7 +176,8 @@ TEST_F(MasterCodeChangeTest, FailureInTheLastTableLeavesEveryTableAsItWas)
                 last = QString::fromLatin1(t.name);
     ASSERT_FALSE(last.isEmpty());
     QString err;
-    ASSERT_EQ(m_data.Execute(QStringLiteral("INSERT INTO \"%1\"(CustomerCode) VALUES ('C1')").arg(last), err), 1)
+    ASSERT_EQ(m_data.Execute(QStringLiteral("INSERT INTO \"%1\"(CustomerCode) VALUES ('C1')").arg(last), err),
+              1)
         << err.toStdString();
     ASSERT_EQ(m_data.Execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON \"%1\" "
                                             "BEGIN SELECT RAISE(ABORT, 'refused by trigger'); END")
@@ -166,7 +187,9 @@ TEST_F(MasterCodeChangeTest, FailureInTheLastTableLeavesEveryTableAsItWas)
         << err.toStdString();
     const QMap<QString, int> before = Uses("CustomerCode", QStringLiteral("C1"));
 
-    EXPECT_EQ(m_data.ChangeMasterCode(QStringLiteral("Customer"), QStringLiteral("C1"), QStringLiteral("NEWC"), err), 10);
+    EXPECT_EQ(m_data.ChangeMasterCode(QStringLiteral("Customer"), QStringLiteral("C1"),
+                                      QStringLiteral("NEWC"), err),
+              10);
     EXPECT_TRUE(err.contains(QStringLiteral("refused by trigger"))) << err.toStdString();
     EXPECT_EQ(Uses("CustomerCode", QStringLiteral("C1")), before);
     EXPECT_TRUE(Uses("CustomerCode", QStringLiteral("NEWC")).isEmpty());
@@ -175,7 +198,9 @@ TEST_F(MasterCodeChangeTest, FailureInTheLastTableLeavesEveryTableAsItWas)
     // Inside a caller's transaction only the change's own work is undone.
     ASSERT_EQ(m_data.BeginTransaction(err), 1);
     ASSERT_EQ(m_data.Execute(QStringLiteral("INSERT INTO Customer(CustomerCode) VALUES ('C7')"), err), 1);
-    EXPECT_EQ(m_data.ChangeMasterCode(QStringLiteral("Customer"), QStringLiteral("C1"), QStringLiteral("NEWC"), err), 10);
+    EXPECT_EQ(m_data.ChangeMasterCode(QStringLiteral("Customer"), QStringLiteral("C1"),
+                                      QStringLiteral("NEWC"), err),
+              10);
     ASSERT_EQ(m_data.Commit(err), 1) << err.toStdString();
     EXPECT_EQ(Count(QStringLiteral("Customer"), QStringLiteral("WHERE CustomerCode='C7'")), 1);
     EXPECT_EQ(Uses("CustomerCode", QStringLiteral("C1")), before);

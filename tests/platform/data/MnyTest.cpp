@@ -4,7 +4,8 @@
 
 #include <limits>
 
-namespace {
+namespace
+{
 
 constexpr qint64 kMax = std::numeric_limits<qint64>::max();
 constexpr qint64 kMin = std::numeric_limits<qint64>::min();

@@ -47,9 +47,9 @@ TEST(MnyText, ParsesTheLeadingNumber)
 TEST(MnyText, ReportsWhatItCannotRead)
 {
     // Too large: reported and invalid, never turned into zero.
-    for (const QString& text : {u"922337203685477.5808"_s, u"-922337203685477.5809"_s,
-                                u"922337203685478"_s, u"922337203685477.58075"_s,
-                                u"99999999999999999999999999999999999999999999"_s}) {
+    for (const QString& text :
+         {u"922337203685477.5808"_s, u"-922337203685477.5809"_s, u"922337203685478"_s,
+          u"922337203685477.58075"_s, u"99999999999999999999999999999999999999999999"_s}) {
         bool ok = true;
         EXPECT_FALSE(TextToMny(text, &ok).IsValid()) << text.toStdString();
         EXPECT_FALSE(ok) << text.toStdString();

@@ -1,5 +1,5 @@
-#include "EnvHome.h"
 #include "platform/env/ArdoEnv.h"
+#include "EnvHome.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,7 +8,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 bool WriteFile(const QString& path, const QByteArray& bytes)
 {

@@ -1,12 +1,13 @@
-#include "EnvHome.h"
 #include "platform/env/DBDirMng.h"
+#include "EnvHome.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 const QString kMain = QString::fromUtf8("本社データ");
 const QString kBranch = QString::fromUtf8("大阪支店");

@@ -6,8 +6,9 @@
 
 // Points CORVANTA_HOME at a fresh temporary folder for one test and puts
 // the previous value back afterwards.
-class CEnvHome {
-public:
+class CEnvHome
+{
+  public:
     CEnvHome() : m_hadOld(qEnvironmentVariableIsSet("CORVANTA_HOME")), m_old(qgetenv("CORVANTA_HOME"))
     {
         qputenv("CORVANTA_HOME", QFile::encodeName(m_dir.path()));
@@ -24,7 +25,7 @@ public:
 
     QString Path() const { return m_dir.path(); }
 
-private:
+  private:
     QTemporaryDir m_dir;
     bool m_hadOld;
     QByteArray m_old;

@@ -1,5 +1,5 @@
-#include "EnvHome.h"
 #include "platform/env/Password.h"
+#include "EnvHome.h"
 #include "platform/ui/FakeUi.h"
 
 #include <QFile>
@@ -10,12 +10,14 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 // Answers the prompts from a script and counts how often it was asked;
 // an exhausted script cancels.
-class CScript {
-public:
+class CScript
+{
+  public:
     explicit CScript(QStringList answers) : m_answers(std::move(answers)) {}
     CNWPassCheck::Prompt Prompt()
     {
@@ -29,7 +31,7 @@ public:
     }
     int Asked() const { return m_asked; }
 
-private:
+  private:
     QStringList m_answers;
     int m_asked = 0;
 };
@@ -120,8 +122,8 @@ TEST(Password, DamagedFileStopsBothCalls)
         QString::fromLatin1(good).replace(cost, QStringLiteral("\"iterations\":2000000000")).toLatin1();
     QByteArray shortSalt = good;
     shortSalt.replace("\"salt\":\"", "\"salt\":\"AAAA");
-    const QByteArray damaged[] = {QByteArray(), "\x01\x02garbage", good.left(good.size() / 2), hostileCost,
-                                  shortSalt, "{}"};
+    const QByteArray damaged[] = {QByteArray(), "\x01\x02garbage", good.left(good.size() / 2),
+                                  hostileCost,  shortSalt,         "{}"};
     for (const QByteArray& bytes : damaged) {
         SCOPED_TRACE(bytes.toStdString());
         QFile file(path);
@@ -158,14 +160,34 @@ TEST(Password, WrongTriesAreToldAndChangesConfirmed)
         {"nothing to remove", [&] { return Set(path, {}, ""); }, 1, {u("パスワードは設定されていません。")}},
         {"set", [&] { return Set(path, {}, "pw"); }, 1, {set}},
         {"right at once", [&] { return Check(path, {"pw"}); }, 1, {}},
-        {"right at the last try", [&] { return Check(path, {"a", "b", "pw"}); }, 1, {left2, left1}},
-        {"wrong three times", [&] { return Check(path, {"a", "b", "c"}); }, 0,
+        {"right at the last try",
+         [&] {
+             return Check(path, {"a", "b", "pw"});
+         },
+         1,
+         {left2, left1}},
+        {"wrong three times",
+         [&] {
+             return Check(path, {"a", "b", "c"});
+         },
+         0,
          {left2, left1, u("パスワードが違います。")}},
         {"cancelled after one", [&] { return Check(path, {"a"}); }, 0, {left2}},
-        {"change refused", [&] { return Set(path, {"a", "b", "c"}, "new"); }, 0,
+        {"change refused",
+         [&] {
+             return Set(path, {"a", "b", "c"}, "new");
+         },
+         0,
          {left2, left1, u("パスワードが違います。\nパスワードの設定・解除を中止します。")}},
-        {"changed", [&] { return Set(path, {"x", "pw"}, "new"); }, 1, {left2, set}},
-        {"removed", [&] { return Set(path, {"new"}, ""); }, 1,
+        {"changed",
+         [&] {
+             return Set(path, {"x", "pw"}, "new");
+         },
+         1,
+         {left2, set}},
+        {"removed",
+         [&] { return Set(path, {"new"}, ""); },
+         1,
          {u("パスワードを解除しました。\n起動時にパスワードは聞かれません。")}},
     };
     for (const Step& step : steps) {
@@ -175,7 +197,7 @@ TEST(Password, WrongTriesAreToldAndChangesConfirmed)
         EXPECT_EQ(ui.Prompt().Texts(), step.texts);
         for (const CPromptCall& call : ui.Prompt().Calls())
             EXPECT_EQ(call.icon, call.text.startsWith(u("パスワードが違います。")) ? MB_ICONEXCLAMATION
-                                                                                  : MB_ICONINFORMATION);
+                                                                                   : MB_ICONINFORMATION);
     }
     EXPECT_FALSE(QFileInfo::exists(path));
 

@@ -1,5 +1,5 @@
-#include "platform/archive/ArchiveError.h"
 #include "platform/forms/FormCatalog.h"
+#include "platform/archive/ArchiveError.h"
 #include "platform/forms/PloMainData.h"
 
 #include <QDir>
@@ -39,8 +39,10 @@ TEST(FormCatalog, BytesAndRoundTrip)
     catalog.m_layouts = {{60001, 2, 2, 60001, QStringLiteral("ab")}};
     catalog.m_nNextUserID = 60002;
     // name "M", version 1, next id 60002, count 1, then the four numbers and "ab".
-    EXPECT_EQ(catalog.Write("M").toHex(' '),
-              QByteArray("01 4d 01 00 00 00 62 ea 00 00 01 00 61 ea 00 00 02 00 00 00 02 00 00 00 61 ea 00 00 02 61 62"));
+    EXPECT_EQ(
+        catalog.Write("M").toHex(' '),
+        QByteArray(
+            "01 4d 01 00 00 00 62 ea 00 00 01 00 61 ea 00 00 02 00 00 00 02 00 00 00 61 ea 00 00 02 61 62"));
     const CFormCatalog two = TwoUserForms();
     const CFormCatalog back = CFormCatalog::Read(two.Write("M"), "M", CFormCatalog::kUserForms);
     EXPECT_EQ(back.m_layouts, two.m_layouts);
@@ -63,9 +65,9 @@ TEST(FormCatalog, RefusesDamagedAndUnsoundCatalogues)
         spoil(catalog);
         return Refused(catalog.Write("M"), CFormCatalog::kUserForms);
     };
-    EXPECT_TRUE(refusedWith([](CFormCatalog& c) { c.m_layouts[1].m_nFormID = 60001; }));   // duplicate id
-    EXPECT_TRUE(refusedWith([](CFormCatalog& c) { c.m_layouts[0].m_nFormID = 60000; }));   // not a user id
-    EXPECT_TRUE(refusedWith([](CFormCatalog& c) { c.m_nNextUserID = 60003; }));           // id not below next
+    EXPECT_TRUE(refusedWith([](CFormCatalog& c) { c.m_layouts[1].m_nFormID = 60001; })); // duplicate id
+    EXPECT_TRUE(refusedWith([](CFormCatalog& c) { c.m_layouts[0].m_nFormID = 60000; })); // not a user id
+    EXPECT_TRUE(refusedWith([](CFormCatalog& c) { c.m_nNextUserID = 60003; }));          // id not below next
     EXPECT_TRUE(refusedWith([](CFormCatalog& c) { c.m_layouts[0].m_nKind = 14; }));
     EXPECT_TRUE(refusedWith([](CFormCatalog& c) { c.m_layouts[0].m_nKind = 0; }));
     EXPECT_TRUE(refusedWith([](CFormCatalog& c) { c.m_layouts[0].m_nLayout = 0; }));

@@ -1,6 +1,6 @@
+#include "platform/forms/SelForm.h"
 #include "FormsTestUtil.h"
 #include "platform/forms/PloMainData.h"
-#include "platform/forms/SelForm.h"
 #include "platform/ui/FakeUi.h"
 
 #include <QFile>
@@ -44,7 +44,8 @@ TEST(SelForm, SelectFormOffersTheKindsLayoutsAndAnswersBelowOneOnCancel)
     QTemporaryDir root;
     ASSERT_TRUE(root.isValid());
     CFormCatalog user;
-    user.m_layouts = {{60005, 2, 2, 60005, QStringLiteral("自社納品書")}, {60006, 4, 1, 60006, QStringLiteral("注文B")}};
+    user.m_layouts = {{60005, 2, 2, 60005, QStringLiteral("自社納品書")},
+                      {60006, 4, 1, 60006, QStringLiteral("注文B")}};
     user.m_nNextUserID = 60007;
     ASSERT_TRUE(CPloMainData(root.path()).SaveUserForms(user));
     CScriptedFormDialogs dialogs;

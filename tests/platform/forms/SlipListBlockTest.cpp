@@ -4,7 +4,11 @@
 
 TEST(SlipListBlock, GoldenBytesAndLengthPrefixes)
 {
-    EXPECT_EQ(EncodeSlipList({{7, QStringLiteral("ab")}}), QByteArray::fromHex("01000000" "07000000" "02" "6162" "00"));
+    EXPECT_EQ(EncodeSlipList({{7, QStringLiteral("ab")}}), QByteArray::fromHex("01000000"
+                                                                               "07000000"
+                                                                               "02"
+                                                                               "6162"
+                                                                               "00"));
     EXPECT_TRUE(EncodeSlipList({}).isEmpty());
 
     const QByteArray long300 = EncodeSlipList({{1, QString(300, u'x')}});
@@ -31,7 +35,14 @@ TEST(SlipListBlock, DecodesWhatWasEncodedAndRefusesDamagedBlocks)
     for (qsizetype cut = 0; cut < block.size() - 1; ++cut)
         EXPECT_FALSE(DecodeSlipList(block.left(cut)).has_value()) << cut;
     EXPECT_FALSE(DecodeSlipList(block + 'x').has_value());
-    EXPECT_FALSE(DecodeSlipList(QByteArray::fromHex("00000000" "00")).has_value());
-    EXPECT_FALSE(DecodeSlipList(QByteArray::fromHex("ffffffff" "00")).has_value());
-    EXPECT_FALSE(DecodeSlipList(QByteArray::fromHex("ffffff7f" "07000000" "0161")).has_value());
+    EXPECT_FALSE(DecodeSlipList(QByteArray::fromHex("00000000"
+                                                    "00"))
+                     .has_value());
+    EXPECT_FALSE(DecodeSlipList(QByteArray::fromHex("ffffffff"
+                                                    "00"))
+                     .has_value());
+    EXPECT_FALSE(DecodeSlipList(QByteArray::fromHex("ffffff7f"
+                                                    "07000000"
+                                                    "0161"))
+                     .has_value());
 }

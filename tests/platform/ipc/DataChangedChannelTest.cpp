@@ -35,7 +35,8 @@ TEST(DataChangedChannel, NoticesReachTheFrameOfTheSameInstallationOnly)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     IpcFolders::OverrideFolders(dir.filePath(QStringLiteral("user")), dir.filePath(QStringLiteral("shared")));
-    const QString root = dir.filePath(QStringLiteral("root")), otherRoot = dir.filePath(QStringLiteral("other"));
+    const QString root = dir.filePath(QStringLiteral("root")),
+                  otherRoot = dir.filePath(QStringLiteral("other"));
     EXPECT_NE(CDataChangedServer::ChannelName(root), CDataChangedServer::ChannelName(otherRoot));
 
     auto server = std::make_unique<CDataChangedServer>();

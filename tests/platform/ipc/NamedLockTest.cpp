@@ -1,5 +1,5 @@
-#include "platform/ipc/IpcFolders.h"
 #include "platform/ipc/NamedLock.h"
+#include "platform/ipc/IpcFolders.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -20,7 +20,8 @@ class NamedLockTest : public ::testing::Test
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        IpcFolders::OverrideFolders(m_dir.filePath(QStringLiteral("user")), m_dir.filePath(QStringLiteral("shared")));
+        IpcFolders::OverrideFolders(m_dir.filePath(QStringLiteral("user")),
+                                    m_dir.filePath(QStringLiteral("shared")));
     }
     void TearDown() override { IpcFolders::OverrideFolders({}, {}); }
 
@@ -60,7 +61,8 @@ TEST_F(NamedLockTest, TwoHoldersConflictAndReleaseFrees)
 
 TEST_F(NamedLockTest, NamesStayInsideTheirFoldersWithTheRightModes)
 {
-    const QString user = m_dir.filePath(QStringLiteral("user")), shared = m_dir.filePath(QStringLiteral("shared"));
+    const QString user = m_dir.filePath(QStringLiteral("user")),
+                  shared = m_dir.filePath(QStringLiteral("shared"));
     // Probing a lock nobody took creates neither folder nor file.
     EXPECT_EQ(CNamedLock::Probe(kSiblingLockNames[0]), LockState::Free);
     EXPECT_FALSE(QFileInfo::exists(shared));

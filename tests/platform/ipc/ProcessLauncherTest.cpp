@@ -8,8 +8,7 @@
 namespace
 {
 
-struct Recorded
-{
+struct Recorded {
     QString program, text;
 };
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "TestPaths.h"
 #include "platform/lookup/DictionaryFile.h"
 #include "platform/lookup/ZipDictionary.h"
-#include "TestPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,8 +54,9 @@ QStringList Walk(CZipDictionary& dic)
 QString RunConverter(const QString& package, const QString& out)
 {
     QProcess process;
-    process.start(QStringLiteral("python3"), {QStringLiteral(CORVANTA_SOURCE_DIR "/scripts/build-postcode-dict"), package,
-                                               out, QStringLiteral("--min-rows=1")});
+    process.start(QStringLiteral("python3"),
+                  {QStringLiteral(CORVANTA_SOURCE_DIR "/scripts/build-postcode-dict"), package, out,
+                   QStringLiteral("--min-rows=1")});
     if (!process.waitForFinished(60000))
         return QStringLiteral("did not finish");
     return process.exitCode() == 0 ? QString() : QString::fromUtf8(process.readAllStandardError());
@@ -93,8 +94,9 @@ TEST(ZipDictionary, OpenResults)
     // Another format version.
     {
         QProcess sql;
-        sql.start("python3", {"-c", "import sqlite3,sys; d=sqlite3.connect(sys.argv[1]); "
-                                    "d.execute(\"update dic_info set value='2' where key='version'\"); d.commit()",
+        sql.start("python3", {"-c",
+                              "import sqlite3,sys; d=sqlite3.connect(sys.argv[1]); "
+                              "d.execute(\"update dic_info set value='2' where key='version'\"); d.commit()",
                               postal + "/Yubin.dic"});
         ASSERT_TRUE(sql.waitForFinished(30000));
         ASSERT_EQ(sql.exitCode(), 0);
@@ -106,13 +108,14 @@ TEST(ZipDictionary, OpenResults)
 TEST(ZipDictionary, LevelsAndCorporateLists)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(WriteDictionary(dir.filePath("Yubin.dic"), "postal",
-                                {{"1000004", U("東京都"), U("千代田区"), U("大手町"), ""},
-                                 {"1000005", U("東京都"), U("千代田区"), U("丸の内"), ""},
-                                 {"1006590", U("東京都"), U("千代田区"), U("丸の内"), U("丸の内ビルディング")},
-                                 {"1006591", U("東京都"), U("千代田区"), U("丸の内"), U("丸の内ビルディング")},
-                                 {"1010001", U("東京都"), U("千代田区"), U("神田"), ""},
-                                 {"0600042", U("北海道"), U("札幌市中央区"), U("大通西"), ""}}));
+    ASSERT_TRUE(
+        WriteDictionary(dir.filePath("Yubin.dic"), "postal",
+                        {{"1000004", U("東京都"), U("千代田区"), U("大手町"), ""},
+                         {"1000005", U("東京都"), U("千代田区"), U("丸の内"), ""},
+                         {"1006590", U("東京都"), U("千代田区"), U("丸の内"), U("丸の内ビルディング")},
+                         {"1006591", U("東京都"), U("千代田区"), U("丸の内"), U("丸の内ビルディング")},
+                         {"1010001", U("東京都"), U("千代田区"), U("神田"), ""},
+                         {"0600042", U("北海道"), U("札幌市中央区"), U("大通西"), ""}}));
     ASSERT_TRUE(WriteDictionary(dir.filePath("Hojin.dic"), "corporate",
                                 {{"1008111", U("株式会社甲"), U("一丁目1番"), U("東京都"), U("千代田区")},
                                  {"1008112", U("乙株式会社"), U("二丁目2番"), U("東京都"), U("千代田区")}}));
@@ -123,9 +126,10 @@ TEST(ZipDictionary, LevelsAndCorporateLists)
     dic.SetKey(4, "100*");
     ASSERT_EQ(dic.Search(), 0);
     // Two rows of one address keep their own postcodes; 101 is outside.
-    EXPECT_EQ(Walk(dic), QStringList({U("東京都/千代田区/大手町//1000004"), U("東京都/千代田区/丸の内//1000005"),
-                                       U("東京都/千代田区/丸の内/丸の内ビルディング/1006590"),
-                                       U("東京都/千代田区/丸の内/丸の内ビルディング/1006591")}));
+    EXPECT_EQ(Walk(dic),
+              QStringList({U("東京都/千代田区/大手町//1000004"), U("東京都/千代田区/丸の内//1000005"),
+                           U("東京都/千代田区/丸の内/丸の内ビルディング/1006590"),
+                           U("東京都/千代田区/丸の内/丸の内ビルディング/1006591")}));
     dic.Reset();
     dic.SetKey(4, "1000005");
     ASSERT_EQ(dic.Search(), 0);
@@ -167,8 +171,8 @@ TEST(PostcodeConverter, BuildsTheDictionaryOrFailsWithout)
     dic.SetKey(4, "100*");
     ASSERT_EQ(dic.Search(), 0);
     EXPECT_EQ(Walk(dic), QStringList({U("東京都/千代田区///1000000"), U("東京都/千代田区/大手町//1000004"),
-                                       U("東京都/千代田区/丸の内//1000005"),
-                                       U("東京都/千代田区/丸の内/丸の内ビルディング/1006590")}));
+                                      U("東京都/千代田区/丸の内//1000005"),
+                                      U("東京都/千代田区/丸の内/丸の内ビルディング/1006590")}));
     dic.Reset();
     dic.SetKey(4, "0600042");
     ASSERT_EQ(dic.Search(), 0);

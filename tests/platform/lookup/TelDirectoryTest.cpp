@@ -94,7 +94,9 @@ TEST(RegistryIni, ValuesWithoutCaseAndTheByteLimit)
     EXPECT_EQ(ReadRegistryText(key, "YubinPath"), QString());
     const QString long259(259, u'x');
     Put(RegistryIniPath(), ("; the registry stand-in\n[software\\pellam\\morvek\\common\\MORVEKTEL]\n"
-                            "yubinpath = /data/yubin\nHDPath=" + long259 + "\nDiffPath=" + long259 + "y\n"
+                            "yubinpath = /data/yubin\nHDPath=" +
+                            long259 + "\nDiffPath=" + long259 +
+                            "y\n"
                             "Count=12\n[Other]\nHojinPath=/elsewhere\n")
                                .toUtf8());
     EXPECT_EQ(ReadRegistryText(key, "YubinPath", 260), "/data/yubin");
@@ -129,11 +131,13 @@ TEST(TelDirectory, UserFilesAndDictionaryHits)
     EXPECT_TRUE(dir.LoadDirectoryLibrary());
     // No data folder: the open fails with both messages.
     EXPECT_FALSE(dir.Open(hd, {}, {}));
-    EXPECT_EQ(ui.Prompt().Texts(), QStringList({U("データパスの取得に失敗しました。\nユーザー電話帳データを使用できません。"),
-                                                U("ユーザー辞書を取得できませんでした\n")}));
+    EXPECT_EQ(ui.Prompt().Texts(),
+              QStringList({U("データパスの取得に失敗しました。\nユーザー電話帳データを使用できません。"),
+                           U("ユーザー辞書を取得できませんでした\n")}));
     ui.Prompt().Clear();
 
-    Put(RegistryIniPath(), ("[SOFTWARE\\Pellam\\Morvek\\Common\\MorvekTel]\nDataPath=" + data + "\n").toUtf8());
+    Put(RegistryIniPath(),
+        ("[SOFTWARE\\Pellam\\Morvek\\Common\\MorvekTel]\nDataPath=" + data + "\n").toUtf8());
     // Empty user files, no dictionary: the "no data" message.
     Put(data + "/UserAddTelData.dat", {});
     EXPECT_FALSE(dir.Open(hd, {}, {}));
@@ -141,12 +145,13 @@ TEST(TelDirectory, UserFilesAndDictionaryHits)
     EXPECT_TRUE(dir.UserAdded().isEmpty());
     ui.Prompt().Clear();
 
-    ASSERT_TRUE(WriteDictionary(hd + "/Tel.dic", "telephone",
-                                {{"0312345678", "1", "0", "03-1234-5678", "1000004", U("甲商事"), U("東京都"), "", "", ""},
-                                 {"0312345678", "2", "5", "03(1234)5678", "", U("乙商会"), "", "", "", ""},
-                                 {"0312345678", "3", "0", "03-1234-5678", "", U("丙"), "", "", "", ""},
-                                 {"0312345678", "1", "0", "TEL03", "", U("丁"), "", "", "", ""},
-                                 {"0399999999", "1", "0", "03-9999-9999", "", U("戊"), "", "", "", ""}}));
+    ASSERT_TRUE(WriteDictionary(
+        hd + "/Tel.dic", "telephone",
+        {{"0312345678", "1", "0", "03-1234-5678", "1000004", U("甲商事"), U("東京都"), "", "", ""},
+         {"0312345678", "2", "5", "03(1234)5678", "", U("乙商会"), "", "", "", ""},
+         {"0312345678", "3", "0", "03-1234-5678", "", U("丙"), "", "", "", ""},
+         {"0312345678", "1", "0", "TEL03", "", U("丁"), "", "", "", ""},
+         {"0399999999", "1", "0", "03-9999-9999", "", U("戊"), "", "", "", ""}}));
     CRLAddress deletedHit;
     deletedHit.m_nB = 2;
     deletedHit.m_nC = 5;

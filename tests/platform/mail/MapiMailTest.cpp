@@ -51,7 +51,8 @@ TEST(MapiMail, RecipientsGoAsToForOneAndBccForSeveral)
     EXPECT_EQ(SendMapiMail({QStringLiteral("taro@example.jp")}, QString()), 1);
     ASSERT_EQ(opener.m_sent.size(), 1);
     EXPECT_EQ(opener.m_sent[0].m_recipients,
-              (QList<CMailRecipient>{{MAPI_TO, QStringLiteral("taro@example.jp"), QStringLiteral("taro@example.jp")}}));
+              (QList<CMailRecipient>{
+                  {MAPI_TO, QStringLiteral("taro@example.jp"), QStringLiteral("taro@example.jp")}}));
 
     EXPECT_EQ(SendMapiMail({QStringLiteral("a@x.jp"), QStringLiteral("b@x.jp")}, QStringLiteral("件名")), 1);
     for (const CMailRecipient& r : opener.m_sent[1].m_recipients)
@@ -73,31 +74,34 @@ TEST(MapiMail, RefusalsBeforeTheMailProgram)
     opener.m_bInstalled = false;
     EXPECT_EQ(SendMapiMail({QStringLiteral("a@x.jp")}, QString()), 0);
     EXPECT_TRUE(opener.m_sent.isEmpty());
-    EXPECT_EQ(ui.Prompt().Texts(),
-              (QStringList{QStringLiteral("メール送信の対象者が指定されていません"),
-                           QStringLiteral("メール送信の対象者が多すぎます。一括で送信できるのは 1000 人までです。\n"
-                                          "送信対象者を減らしてください。"),
-                           QStringLiteral("MAPI32.DLL をロードできませんでした")}));
+    EXPECT_EQ(
+        ui.Prompt().Texts(),
+        (QStringList{QStringLiteral("メール送信の対象者が指定されていません"),
+                     QStringLiteral("メール送信の対象者が多すぎます。一括で送信できるのは 1000 人までです。\n"
+                                    "送信対象者を減らしてください。"),
+                     QStringLiteral("MAPI32.DLL をロードできませんでした")}));
 }
 
 TEST(MapiMail, AnswersOfTheMailProgram)
 {
     const QString failed = QStringLiteral("メールを作成できませんでした。");
-    const QString tooMany = QStringLiteral("メール送信の対象者が多すぎます。ご利用のメーラーでは 3 件の同報送信はできませんでした。");
+    const QString tooMany = QStringLiteral(
+        "メール送信の対象者が多すぎます。ご利用のメーラーでは 3 件の同報送信はできませんでした。");
     const struct {
         int result;
         QString message; // empty: none
     } cases[] = {
-        {1, {}},       {25, {}},      {2, failed},   {3, failed},  {5, failed}, {9, failed}, {11, failed},
-        {12, failed},  {14, failed},  {15, failed},  {18, failed}, {21, failed}, {10, tooMany}, {4, {}},
-        {6, {}},       {13, {}},      {24, {}},      {26, {}},
+        {1, {}},       {25, {}},     {2, failed},  {3, failed},  {5, failed},  {9, failed},
+        {11, failed},  {12, failed}, {14, failed}, {15, failed}, {18, failed}, {21, failed},
+        {10, tooMany}, {4, {}},      {6, {}},      {13, {}},     {24, {}},     {26, {}},
     };
     for (const auto& c : cases) {
         ScopedFakeUi ui;
         CScriptedMailOpener opener;
         opener.m_nResult = c.result;
         EXPECT_EQ(SendMapiMail(Addresses(3), QString()), 0) << c.result;
-        EXPECT_EQ(ui.Prompt().Texts(), c.message.isEmpty() ? QStringList() : QStringList{c.message}) << c.result;
+        EXPECT_EQ(ui.Prompt().Texts(), c.message.isEmpty() ? QStringList() : QStringList{c.message})
+            << c.result;
     }
 }
 
@@ -112,5 +116,5 @@ TEST(MapiMail, MailtoAddressKeepsEachRecipientWhole)
     several.m_recipients = {{MAPI_BCC, {}, QStringLiteral("a@x.jp")},
                             {MAPI_BCC, {}, QStringLiteral("b@x.jp?cc=evil@y.jp&body=z,c@d")}};
     EXPECT_EQ(MailtoUrl(several), QStringLiteral("mailto:?bcc=a@x.jp,b@x.jp%3Fcc%3Devil@y.jp%26body%3Dz%2Cc@d"
-                                                  "&subject=%E3%81%94%E6%A1%88%E5%86%85"));
+                                                 "&subject=%E3%81%94%E6%A1%88%E5%86%85"));
 }

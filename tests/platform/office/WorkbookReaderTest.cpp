@@ -1,7 +1,7 @@
-#include "support/XlsxZip.h"
+#include "TestPaths.h"
 #include "platform/office/Workbook.h"
 #include "platform/office/XlsReader.h"
-#include "TestPaths.h"
+#include "support/XlsxZip.h"
 
 #include <QDir>
 #include <QFile>
@@ -51,10 +51,11 @@ TEST_F(WorkbookReaderTest, CellsKeepTheirTypesTextsAndDateFormats)
         U("<t>a_x000D_\nb</t>"),
         U("<t>under_x005F_x0041_</t>"),
     };
-    book.numFmts = U("<numFmt numFmtId=\"164\" formatCode=\"yyyy/m/d\"/>"
-                     "<numFmt numFmtId=\"165\" formatCode=\"[Red]0.00\"/>"
-                     "<numFmt numFmtId=\"166\" formatCode=\"0&quot;d&quot;\"/>"
-                     "<numFmt numFmtId=\"167\" formatCode=\"[$-411]ggge&quot;年&quot;m&quot;月&quot;d&quot;日&quot;\"/>");
+    book.numFmts = U(
+        "<numFmt numFmtId=\"164\" formatCode=\"yyyy/m/d\"/>"
+        "<numFmt numFmtId=\"165\" formatCode=\"[Red]0.00\"/>"
+        "<numFmt numFmtId=\"166\" formatCode=\"0&quot;d&quot;\"/>"
+        "<numFmt numFmtId=\"167\" formatCode=\"[$-411]ggge&quot;年&quot;m&quot;月&quot;d&quot;日&quot;\"/>");
     book.cellXfs = {0, 14, 164, 165, 20, 166, 167};
     book.sheets << qMakePair(U("データ"),
                              XlsxZip::Sheet(U("<row r=\"1\">"
@@ -128,10 +129,12 @@ TEST_F(WorkbookReaderTest, SheetsWithCodeNamesChartsAndThe1904System)
     book.cellXfs = {0, 14};
     book.sheets << qMakePair(U("変換"), XlsxZip::Sheet(U("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"),
                                                        U("ConvertSheet")))
-                << qMakePair(U("グラフ"), XlsxZip::Xml(U("<chartsheet xmlns=\"http://schemas.openxmlformats.org/"
-                                                         "spreadsheetml/2006/main\"><sheetPr codeName=\"Chart1\"/>"
-                                                         "</chartsheet>")))
-                << qMakePair(U("Sheet3"), XlsxZip::Sheet(U("<row r=\"2\"><c r=\"B2\" s=\"1\"><v>43889</v></c></row>")));
+                << qMakePair(U("グラフ"),
+                             XlsxZip::Xml(U("<chartsheet xmlns=\"http://schemas.openxmlformats.org/"
+                                            "spreadsheetml/2006/main\"><sheetPr codeName=\"Chart1\"/>"
+                                            "</chartsheet>")))
+                << qMakePair(U("Sheet3"),
+                             XlsxZip::Sheet(U("<row r=\"2\"><c r=\"B2\" s=\"1\"><v>43889</v></c></row>")));
     std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(Save(book));
     ASSERT_TRUE(reader);
     ASSERT_EQ(reader->Sheets().size(), 3);
@@ -194,8 +197,9 @@ TEST(ExcelDates, SerialsAndFormatCodes)
         bool date1904;
         QDate date;
     } serials[] = {
-        {45351, false, QDate(2024, 2, 29)}, {45351.75, false, QDate(2024, 2, 29)}, {0.5, false, QDate(1899, 12, 30)},
-        {1, false, QDate(1900, 1, 1)},      {59, false, QDate(1900, 2, 28)},        {61, false, QDate(1900, 3, 1)},
+        {45351, false, QDate(2024, 2, 29)}, {45351.75, false, QDate(2024, 2, 29)},
+        {0.5, false, QDate(1899, 12, 30)},  {1, false, QDate(1900, 1, 1)},
+        {59, false, QDate(1900, 2, 28)},    {61, false, QDate(1900, 3, 1)},
         {0.5, true, QDate(1904, 1, 1)},     {43889, true, QDate(2024, 2, 29)},
     };
     for (const auto& s : serials) {
@@ -211,12 +215,12 @@ TEST(ExcelDates, SerialsAndFormatCodes)
         bool hasCode;
         bool date;
     } formats[] = {
-        {14, "", false, true},           {22, "", false, true},          {27, "", false, true},
-        {45, "", false, true},           {58, "", false, true},          {0, "", false, false},
-        {49, "", false, false},          {23, "", false, false},         {44, "", false, false},
-        {164, "yyyy/m/d", true, true},   {164, "[h]:mm:ss", true, true}, {164, "[Red]#,##0", true, false},
-        {164, "0\"日\"", true, false},   {164, "G/標準", true, false},   {164, "General", true, false},
-        {164, "0.0\\d", true, false},    {164, "#,##0_d", true, false},  {164, "**0", true, false},
+        {14, "", false, true},         {22, "", false, true},          {27, "", false, true},
+        {45, "", false, true},         {58, "", false, true},          {0, "", false, false},
+        {49, "", false, false},        {23, "", false, false},         {44, "", false, false},
+        {164, "yyyy/m/d", true, true}, {164, "[h]:mm:ss", true, true}, {164, "[Red]#,##0", true, false},
+        {164, "0\"日\"", true, false}, {164, "G/標準", true, false},   {164, "General", true, false},
+        {164, "0.0\\d", true, false},  {164, "#,##0_d", true, false},  {164, "**0", true, false},
         {14, "0.00", true, false}, // a file may redefine a built-in id
     };
     for (const auto& f : formats)
@@ -230,10 +234,11 @@ TEST_F(WorkbookReaderTest, SparseSheetsAllocateOnlyTheirCells)
     XlsxZip::Book book;
     book.cellXfs = {0, 49};
     book.sharedStrings = {U("<t>x</t>")};
-    book.sheets << qMakePair(U("長い"), XlsxZip::Sheet(U("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>"
-                                                         "<row r=\"2\"><c r=\"B2\"><v>2</v></c></row>"
-                                                         "<row r=\"1048576\"><c r=\"C1048576\" s=\"1\"/></row>"),
-                                                     {}, U("A1:C1048576")))
+    book.sheets << qMakePair(U("長い"),
+                             XlsxZip::Sheet(U("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>"
+                                              "<row r=\"2\"><c r=\"B2\"><v>2</v></c></row>"
+                                              "<row r=\"1048576\"><c r=\"C1048576\" s=\"1\"/></row>"),
+                                            {}, U("A1:C1048576")))
                 << qMakePair(U("広い"), XlsxZip::Sheet(U("<row r=\"1\"><c r=\"A1\"><v>1</v></c>"
                                                          "<c r=\"KN1\"><v>300</v></c></row>")));
     std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(Save(book));
@@ -286,33 +291,54 @@ TEST_F(WorkbookReaderTest, DamagedForeignAndOversizedFilesAreRefused)
         {m_dir.filePath(U("missing.xlsx")), {}, CWorkbookReader::CannotOpen, {}},
         {file("cut.xlsx", zipBytes.left(zipBytes.size() / 2)), {}, CWorkbookReader::NotWorkbook, {}},
         {file("text.xlsx", "商品コード,商品名\r\n"), {}, CWorkbookReader::NotWorkbook, {}},
-        {file("cfb.xls", QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(600, '\x7F')), {},
-         CWorkbookReader::NotWorkbook, {}},
-        {book("noworkbook.xlsx", [](XlsxZip::Parts& p) { p.remove(QStringLiteral("xl/workbook.xml")); }), {},
-         CWorkbookReader::NotWorkbook, {}},
-        {book("doctype.xlsx",
-              [](XlsxZip::Parts& p) {
-                  p[QStringLiteral("xl/workbook.xml")].replace(
-                      "<workbook", "<!DOCTYPE workbook [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]><workbook");
-              }),
-         {}, CWorkbookReader::NotWorkbook, {}},
+        {file("cfb.xls", QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(600, '\x7F')),
+         {},
+         CWorkbookReader::NotWorkbook,
+         {}},
+        {book("noworkbook.xlsx", [](XlsxZip::Parts& p) { p.remove(QStringLiteral("xl/workbook.xml")); }),
+         {},
+         CWorkbookReader::NotWorkbook,
+         {}},
+        {book(
+             "doctype.xlsx",
+             [](XlsxZip::Parts& p) {
+                 p[QStringLiteral("xl/workbook.xml")].replace(
+                     "<workbook",
+                     "<!DOCTYPE workbook [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]><workbook");
+             }),
+         {},
+         CWorkbookReader::NotWorkbook,
+         {}},
         {goodPath, {2000, 10000}, CWorkbookReader::TooLarge, {}},
         {goodPath, {qint64(1) << 20, 5}, CWorkbookReader::TooLarge, {}},
         {book("badxml.xlsx",
               [](XlsxZip::Parts& p) { p[QStringLiteral("xl/worksheets/sheet1.xml")].replace("</row>", ""); }),
-         {}, CWorkbookReader::NoError, CWorkbookReader::NotWorkbook},
+         {},
+         CWorkbookReader::NoError,
+         CWorkbookReader::NotWorkbook},
         {book("offsheet.xlsx",
-              [](XlsxZip::Parts& p) { p[QStringLiteral("xl/worksheets/sheet1.xml")].replace("\"A1\"", "\"A1048577\""); }),
-         {}, CWorkbookReader::NoError, CWorkbookReader::NotWorkbook},
+              [](XlsxZip::Parts& p) {
+                  p[QStringLiteral("xl/worksheets/sheet1.xml")].replace("\"A1\"", "\"A1048577\"");
+              }),
+         {},
+         CWorkbookReader::NoError,
+         CWorkbookReader::NotWorkbook},
         {book("badindex.xlsx",
-              [](XlsxZip::Parts& p) { p[QStringLiteral("xl/worksheets/sheet1.xml")].replace("<v>0</v>", "<v>7</v>"); }),
-         {}, CWorkbookReader::NoError, CWorkbookReader::NotWorkbook},
+              [](XlsxZip::Parts& p) {
+                  p[QStringLiteral("xl/worksheets/sheet1.xml")].replace("<v>0</v>", "<v>7</v>");
+              }),
+         {},
+         CWorkbookReader::NoError,
+         CWorkbookReader::NotWorkbook},
         {book("entity.xlsx",
               [](XlsxZip::Parts& p) {
-                  p[QStringLiteral("xl/sharedStrings.xml")] = XlsxZip::Xml(QStringLiteral(
-                      "<!DOCTYPE sst [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><sst><si><t>&x;</t></si></sst>"));
+                  p[QStringLiteral("xl/sharedStrings.xml")] =
+                      XlsxZip::Xml(QStringLiteral("<!DOCTYPE sst [<!ENTITY x SYSTEM "
+                                                  "\"file:///etc/passwd\">]><sst><si><t>&x;</t></si></sst>"));
               }),
-         {}, CWorkbookReader::NoError, CWorkbookReader::NotWorkbook},
+         {},
+         CWorkbookReader::NoError,
+         CWorkbookReader::NotWorkbook},
     };
     for (const auto& c : cases) {
         CWorkbookReader::Error error = CWorkbookReader::NoError;
@@ -350,7 +376,7 @@ TEST(XlsFixtures, TwoSheetsOfTextsNumbersAndDates)
         double number;
         bool date;
     } first[] = {
-        {0, 0, CSheetCell::Text, U("コード"), 0, false},  {1, 0, CSheetCell::Text, U("0100"), 0, false},
+        {0, 0, CSheetCell::Text, U("コード"), 0, false},   {1, 0, CSheetCell::Text, U("0100"), 0, false},
         {1, 1, CSheetCell::Text, U("消しゴム"), 0, false}, {1, 2, CSheetCell::Number, {}, 42, false},
         {1, 3, CSheetCell::Number, {}, 45351, true},       {2, 1, CSheetCell::Text, U("定規 30cm"), 0, false},
         {2, 2, CSheetCell::Number, {}, -3.25, false},      {2, 3, CSheetCell::Number, {}, 36526, true},
@@ -391,11 +417,20 @@ TEST(XlsFixtures, RealBooksGiveEveryCellWithTheResultStoredWithItsFormula)
             double number;
         } cells[7];
     } books[] = {
-        {"xls_formula.xls", {"Sheet1", "Sheet2"}, 0, 4,
-         {{0, 0, K::Number, {}, 10}, {1, 0, K::Number, {}, 20}, {2, 0, K::Number, {}, 110}, {3, 0, K::Number, {}, 65}}},
+        {"xls_formula.xls",
+         {"Sheet1", "Sheet2"},
+         0,
+         4,
+         {{0, 0, K::Number, {}, 10},
+          {1, 0, K::Number, {}, 20},
+          {2, 0, K::Number, {}, 110},
+          {3, 0, K::Number, {}, 65}}},
         // B1 is a formula whose stored result is FALSE.
         {"empty-string.xls", {"Sheet1"}, 0, 2, {{0, 0, K::Text, QString(""), 0}, {0, 1, K::Boolean, {}, 0}}},
-        {"formula_test_sjmachin.xls", {"Sheet1", "Sheet2", "Sheet3"}, 0, 16,
+        {"formula_test_sjmachin.xls",
+         {"Sheet1", "Sheet2", "Sheet3"},
+         0,
+         16,
          {{1, 1, K::Text, cyrillic, 0},
           {2, 1, K::Number, {}, 1.0 / 7},
           {3, 1, K::Text, U("ABCDEF"), 0},
@@ -407,8 +442,8 @@ TEST(XlsFixtures, RealBooksGiveEveryCellWithTheResultStoredWithItsFormula)
     for (const auto& book : books) {
         SCOPED_TRACE(book.file);
         CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
-        std::unique_ptr<CWorkbookReader> reader =
-            CWorkbookReader::Open(QStringLiteral(CORVANTA_FIXTURES "/real/xls/") + QLatin1String(book.file), &error);
+        std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(
+            QStringLiteral(CORVANTA_FIXTURES "/real/xls/") + QLatin1String(book.file), &error);
         ASSERT_TRUE(reader);
         EXPECT_EQ(error, CWorkbookReader::NoError);
         QStringList names;
@@ -437,8 +472,12 @@ TEST(XlsHostile, TruncatedCyclicAndGarbledBooksAreRefusedNeverCrashing)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray good = file.readAll();
     const CWorkbookLimits limits;
-    auto u32 = [](const QByteArray& bytes, qsizetype at) { return qFromLittleEndian<quint32>(bytes.constData() + at); };
-    auto set32 = [](QByteArray& bytes, qsizetype at, quint32 value) { qToLittleEndian(value, bytes.data() + at); };
+    auto u32 = [](const QByteArray& bytes, qsizetype at) {
+        return qFromLittleEndian<quint32>(bytes.constData() + at);
+    };
+    auto set32 = [](QByteArray& bytes, qsizetype at, quint32 value) {
+        qToLittleEndian(value, bytes.data() + at);
+    };
     // 512-byte sectors: sector n at (n + 1) * 512; the first sector of the
     // sector table holds the links of sectors 0-127.
     const qsizetype fat = (u32(good, 0x4C) + 1) * 512;
@@ -472,8 +511,10 @@ TEST(XlsHostile, TruncatedCyclicAndGarbledBooksAreRefusedNeverCrashing)
          CWorkbookReader::NotWorkbook},
         {"stream links itself", change([&](QByteArray& b) { set32(b, fat + 4 * workbook, workbook); }),
          CWorkbookReader::NotWorkbook},
-        {"table past the file", change([&](QByteArray& b) { set32(b, 0x4C, 0x7FFFFFFF); }), CWorkbookReader::NotWorkbook},
-        {"first record runs past the stream", change([&](QByteArray& b) { b[stream + 2] = b[stream + 3] = '\xFF'; }),
+        {"table past the file", change([&](QByteArray& b) { set32(b, 0x4C, 0x7FFFFFFF); }),
+         CWorkbookReader::NotWorkbook},
+        {"first record runs past the stream",
+         change([&](QByteArray& b) { b[stream + 2] = b[stream + 3] = '\xFF'; }),
          CWorkbookReader::NotWorkbook},
         {"older BIFF", change([&](QByteArray& b) { b[stream + 1] = 0x04; }), CWorkbookReader::Unsupported},
         {"shared text out of range", change([&](QByteArray& b) { set32(b, labelSst + 10, 0xFFFF); }),

@@ -1,6 +1,6 @@
-#include "support/XlsxZip.h"
-#include "platform/office/Workbook.h"
 #include "platform/office/XlsxWriter.h"
+#include "platform/office/Workbook.h"
+#include "support/XlsxZip.h"
 
 #include <QDir>
 #include <QFile>
@@ -91,21 +91,21 @@ TEST(XlsxWriter, TypedCellsCaptionStyleAndWidthsReadBack)
         double number;
         bool date;
     } expected[] = {
-        {1, 0, CSheetCell::Text, U("007"), 0, false},         // text column: as typed
-        {1, 1, CSheetCell::Number, {}, 45351, true},          // a day
-        {1, 2, CSheetCell::Number, {}, 1234, false},          // separators dropped
-        {1, 3, CSheetCell::Text, U("12"), 0, false},          // integers are text
-        {1, 4, CSheetCell::Text, U("=1+1"), 0, false},        // never a formula
-        {1, 5, CSheetCell::Text, U("ab\ncdefgh"), 0, false},  // no type: General
+        {1, 0, CSheetCell::Text, U("007"), 0, false},        // text column: as typed
+        {1, 1, CSheetCell::Number, {}, 45351, true},         // a day
+        {1, 2, CSheetCell::Number, {}, 1234, false},         // separators dropped
+        {1, 3, CSheetCell::Text, U("12"), 0, false},         // integers are text
+        {1, 4, CSheetCell::Text, U("=1+1"), 0, false},       // never a formula
+        {1, 5, CSheetCell::Text, U("ab\ncdefgh"), 0, false}, // no type: General
         {2, 1, CSheetCell::Number, {}, 45352 + 10.5 / 24, true},
         {2, 2, CSheetCell::Text, U("12345678901234567"), 0, false}, // 17 digits stay text
         {2, 4, CSheetCell::Text, U("1,23"), 0, false},
-        {2, 5, CSheetCell::Blank, {}, 0, false},              // nothing written ...
+        {2, 5, CSheetCell::Blank, {}, 0, false}, // nothing written ...
         {3, 0, CSheetCell::Text, U("1e3"), 0, false},
-        {3, 1, CSheetCell::Text, U("2024/02/30"), 0, true},   // no such day
+        {3, 1, CSheetCell::Text, U("2024/02/30"), 0, true}, // no such day
         {3, 2, CSheetCell::Number, {}, -0.5, false},
-        {3, 3, CSheetCell::Blank, {}, 0, false},              // ... but formatted columns keep a blank
-        {3, 4, CSheetCell::Number, {}, 45351, true},          // General takes a day as a date
+        {3, 3, CSheetCell::Blank, {}, 0, false},     // ... but formatted columns keep a blank
+        {3, 4, CSheetCell::Number, {}, 45351, true}, // General takes a day as a date
         {4, 0, CSheetCell::Text, U("tab\there\x01_x0041_"), 0, false}, // control characters survive
         {4, 4, CSheetCell::Text, controlThenB, 0, false},
     };
@@ -141,9 +141,11 @@ TEST(XlsxWriter, TypedCellsCaptionStyleAndWidthsReadBack)
     const qsizetype xfsStart = styles.indexOf("<cellXfs");
     const QByteArray cellXfs = styles.mid(xfsStart, styles.indexOf("</cellXfs>") - xfsStart);
     const int xf = captionStyle.toInt();
-    EXPECT_EQ(Attributes(cellXfs, QStringLiteral("xf"), QStringLiteral("numFmtId")).value(xf), QStringLiteral("49"));
+    EXPECT_EQ(Attributes(cellXfs, QStringLiteral("xf"), QStringLiteral("numFmtId")).value(xf),
+              QStringLiteral("49"));
     const int font = Attributes(cellXfs, QStringLiteral("xf"), QStringLiteral("fontId")).value(xf).toInt();
-    const int border = Attributes(cellXfs, QStringLiteral("xf"), QStringLiteral("borderId")).value(xf).toInt();
+    const int border =
+        Attributes(cellXfs, QStringLiteral("xf"), QStringLiteral("borderId")).value(xf).toInt();
     const QRegularExpression fontRe(QStringLiteral("<font>(.*?)</font>"));
     QStringList fontBodies;
     for (const QRegularExpressionMatch& m : fontRe.globalMatch(QString::fromUtf8(styles)))
@@ -191,10 +193,12 @@ TEST(XlsxWriter, AFailedWriteKeepsTheOldFileAndLeavesNothingBehind)
 
     // A cell holds at most 32767 characters: the write fails half-way.
     QString error;
-    EXPECT_FALSE(CXlsxWriter::Write(path, {{U("見出し")}, {U("新しい")}, {QString(40000, u'x')}}, 1, {0}, &error));
+    EXPECT_FALSE(
+        CXlsxWriter::Write(path, {{U("見出し")}, {U("新しい")}, {QString(40000, u'x')}}, 1, {0}, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(FileBytes(path), old);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("keep.xlsx")});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("keep.xlsx")});
 
     // A folder that does not exist.
     EXPECT_FALSE(CXlsxWriter::Write(dir.filePath(QStringLiteral("no/such.xlsx")), {{U("a")}}, 1, {}));

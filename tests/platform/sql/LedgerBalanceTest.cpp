@@ -65,7 +65,8 @@ TEST_F(LedgerBalanceTest, LedgerAndStockDetailEndWhereTheClosingAndListsDo)
 
     CCDSData head, rows;
     QString err;
-    ASSERT_EQ(m_data.GetMotocho(0, QStringLiteral("K1"), D(4, 1), D(4, 30), head, rows, err), 1) << err.toStdString();
+    ASSERT_EQ(m_data.GetMotocho(0, QStringLiteral("K1"), D(4, 1), D(4, 30), head, rows, err), 1)
+        << err.toStdString();
     const CMny end = EndBalance(head, rows, "前月繰越額", "Amount", "Receipt");
     EXPECT_EQ(end, CMny(3450));
 
@@ -88,11 +89,13 @@ TEST_F(LedgerBalanceTest, LedgerAndStockDetailEndWhereTheClosingAndListsDo)
 
     for (const QDate& carried : {QDate(), D(3, 10)}) {
         CCDSData stockHead, stockRows;
-        ASSERT_EQ(m_data.GetItemInOutList(QStringLiteral("I1"), D(4, 1), D(4, 30), stockHead, stockRows, carried, err),
+        ASSERT_EQ(m_data.GetItemInOutList(QStringLiteral("I1"), D(4, 1), D(4, 30), stockHead, stockRows,
+                                          carried, err),
                   1);
         const CCDSData stock = Rows(MakeStockMovementSQL(D(4, 1), D(4, 30), QString(), {}, carried));
         ASSERT_EQ(stock.GetCount(), 1);
         EXPECT_EQ(Money(stockHead.GetAt(0), "繰越数"), Field(stock, 0, "前回在庫数"));
-        EXPECT_EQ(EndBalance(stockHead, stockRows, "繰越数", "InNum", "OutNum"), Field(stock, 0, "今回在庫数"));
+        EXPECT_EQ(EndBalance(stockHead, stockRows, "繰越数", "InNum", "OutNum"),
+                  Field(stock, 0, "今回在庫数"));
     }
 }

@@ -50,10 +50,19 @@ class LineSumsRowsTest : public ReportFixture
         };
         int lineNo = 10;
         for (const auto& l : sales)
-            Insert(TB_SALES_B, {{"HeaderID", Id("S9")}, {"LineNo", ++lineNo}, {"Date", l.date}, {"CustomerCode", l.code},
-                                {"ItemType", l.kind}, {"TaxFlg", 1}, {"ItemCode", l.item}, {"ItemName", "電卓"},
-                                {"Number", l.number}, {"Amount", l.amount}, {"IncludeTax", l.included},
-                                {"Amount2", l.cost}, {"IncludeTax2", l.costTax}});
+            Insert(TB_SALES_B, {{"HeaderID", Id("S9")},
+                                {"LineNo", ++lineNo},
+                                {"Date", l.date},
+                                {"CustomerCode", l.code},
+                                {"ItemType", l.kind},
+                                {"TaxFlg", 1},
+                                {"ItemCode", l.item},
+                                {"ItemName", "電卓"},
+                                {"Number", l.number},
+                                {"Amount", l.amount},
+                                {"IncludeTax", l.included},
+                                {"Amount2", l.cost},
+                                {"IncludeTax2", l.costTax}});
         const struct {
             QDate date;
             const char* code;
@@ -64,9 +73,17 @@ class LineSumsRowsTest : public ReportFixture
             {{2004, 4, 30}, "SP02", 2, none, Yen("-20"), Yen("0")},
         };
         for (const auto& l : purchases)
-            Insert(TB_STOCK_B, {{"HeaderID", Id("P6")}, {"LineNo", ++lineNo}, {"Date", l.date}, {"SupplierCode", l.code},
-                                {"ItemType", l.kind}, {"TaxFlg", 1}, {"ItemCode", "I004"}, {"ItemName", "電卓"},
-                                {"Number", l.number}, {"Amount", l.amount}, {"IncludeTax", l.included}});
+            Insert(TB_STOCK_B, {{"HeaderID", Id("P6")},
+                                {"LineNo", ++lineNo},
+                                {"Date", l.date},
+                                {"SupplierCode", l.code},
+                                {"ItemType", l.kind},
+                                {"TaxFlg", 1},
+                                {"ItemCode", "I004"},
+                                {"ItemName", "電卓"},
+                                {"Number", l.number},
+                                {"Amount", l.amount},
+                                {"IncludeTax", l.included}});
     }
 
     // Sales slips of K003 by a staff member and their lines, for the staff
@@ -117,35 +134,48 @@ TEST_F(LineSumsRowsTest, SumsByPartnerAndByProduct)
 {
     const QString cls = QStringLiteral("Class1");
     const QStringList sales{"CustomerCode", "売上額", "原価", "値引額", "その他", "純売上額", "粗利益"};
-    const QStringList items{"ItemCode", "総売上数", "返品数", "純売上数", "売上額", "値引額", "原価", "その他", "純売上額",
-                            "粗利益"};
+    const QStringList items{"ItemCode", "総売上数", "返品数", "純売上数", "売上額",
+                            "値引額",   "原価",     "その他", "純売上額", "粗利益"};
     ExpectRows({
-        {"sales by customer in May", [] { return MakeSalesByCustomerSQL(kMay1, kMay31, QString(), {}); }, sales,
-         {"K001|1800|1000|-200|300|1600|600", "K003|150|-85|-5|40|145|230", "K004|0|0|0|0|0|0", "K005|0|0|0|0|0|0",
-          "K006|0|0|0|0|0|0", "K007|0|0|0|0|0|0", "K008|0|0|0|0|0|0", "O'Neil|500|0|0|0|500|500",
-          "　|1000|0|0|0|1000|1000"}},
+        {"sales by customer in May",
+         [] { return MakeSalesByCustomerSQL(kMay1, kMay31, QString(), {}); },
+         sales,
+         {"K001|1800|1000|-200|300|1600|600", "K003|150|-85|-5|40|145|230", "K004|0|0|0|0|0|0",
+          "K005|0|0|0|0|0|0", "K006|0|0|0|0|0|0", "K007|0|0|0|0|0|0", "K008|0|0|0|0|0|0",
+          "O'Neil|500|0|0|0|500|500", "　|1000|0|0|0|1000|1000"}},
         // No class first, equal classes by code.
-        {"sales by customer by class", [cls] { return MakeSalesByCustomerSQL(kMay1, kMay31, cls, {}); },
+        {"sales by customer by class",
+         [cls] { return MakeSalesByCustomerSQL(kMay1, kMay31, cls, {}); },
          {"CustomerCode", "Class1", "売上額"},
-         {"K004||0", "K005||0", "K006||0", "K007||0", "K008||0", "　||1000", "O'Neil|大阪|500", "K001|東京|1800",
-          "K003|東京|150"}},
-        {"sales by product in May", [] { return MakeSalesByItemSQL(kMay1, kMay31, QString(), {}); }, items,
-         {"I001|10|-2|8|800|-200|400|0|600|200", "I002|5|0|5|1000|0|600|0|1000|400", "I003|2|0|2|1500|0|0|0|1500|1500",
-          "I004|2|-3|-1|150|-5|-85|40|145|230"}},
+         {"K004||0", "K005||0", "K006||0", "K007||0", "K008||0", "　||1000", "O'Neil|大阪|500",
+          "K001|東京|1800", "K003|東京|150"}},
+        {"sales by product in May",
+         [] { return MakeSalesByItemSQL(kMay1, kMay31, QString(), {}); },
+         items,
+         {"I001|10|-2|8|800|-200|400|0|600|200", "I002|5|0|5|1000|0|600|0|1000|400",
+          "I003|2|0|2|1500|0|0|0|1500|1500", "I004|2|-3|-1|150|-5|-85|40|145|230"}},
         {"sales by product of the class 事務機 and 文具",
-         [cls] { return MakeSalesByItemSQL(kMay1, kMay31, cls, {QStringLiteral("文具"), QStringLiteral("事務機")}); },
-         {"ItemCode", "Class1", "売上額"}, {"I004|事務機|150", "I001|文具|800", "I003|文具|1500"}},
-        {"purchases by supplier in May", [] { return MakePurchaseBySupplierSQL(kMay1, kMay31, QString(), {}); },
+         [cls] {
+             return MakeSalesByItemSQL(kMay1, kMay31, cls,
+                                       {QStringLiteral("文具"), QStringLiteral("事務機")});
+         },
+         {"ItemCode", "Class1", "売上額"},
+         {"I004|事務機|150", "I001|文具|800", "I003|文具|1500"}},
+        {"purchases by supplier in May",
+         [] { return MakePurchaseBySupplierSQL(kMay1, kMay31, QString(), {}); },
          {"SupplierCode", "仕入額", "値引額", "その他", "純仕入額"},
          {"SP01|0|0|0|0", "SP02|550|0|0|550", "SP03|1000|-100|0|900", "SP04|0|0|0|0", "SP05|0|0|0|0",
           "SP06|0|0|0|0", "　|0|0|0|0"}},
         {"purchases by supplier in April",
          [] { return MakePurchaseBySupplierSQL(QDate(2004, 4, 1), QDate(2004, 4, 30), QString(), {}); },
-         {"SupplierCode", "仕入額", "値引額", "純仕入額"}, {"SP01|2728|0|2728", "SP02|0|-20|-20", "SP03|0|0|0",
-                                                          "SP04|0|0|0", "SP05|0|0|0", "SP06|0|0|0", "　|0|0|0"}},
-        {"purchases by product in May", [] { return MakePurchaseByItemSQL(kMay1, kMay31, QString(), {}); },
+         {"SupplierCode", "仕入額", "値引額", "純仕入額"},
+         {"SP01|2728|0|2728", "SP02|0|-20|-20", "SP03|0|0|0", "SP04|0|0|0", "SP05|0|0|0", "SP06|0|0|0",
+          "　|0|0|0"}},
+        {"purchases by product in May",
+         [] { return MakePurchaseByItemSQL(kMay1, kMay31, QString(), {}); },
          {"ItemCode", "総仕入数", "返品数", "純仕入数", "仕入額", "値引額", "その他", "純仕入額"},
-         {"I001|20|0|20|1000|-100|0|900", "I002|0|0|0|0|0|0|0", "I003|0|0|0|0|0|0|0", "I004|3|0|3|550|0|0|550"}},
+         {"I001|20|0|20|1000|-100|0|900", "I002|0|0|0|0|0|0|0", "I003|0|0|0|0|0|0|0",
+          "I004|3|0|3|550|0|0|550"}},
     });
 }
 
@@ -156,25 +186,33 @@ TEST_F(LineSumsRowsTest, TransitionsByPartnerAndByProduct)
     const QString cls = QStringLiteral("Class1");
     const QStringList months{"通期計", "2004/4", "2004/5", "2004/6"};
     ExpectRows({
-        {"customers from April", [] { return MakePartnerTransitionSQL(0, 2004, 4, QString(), {}); },
+        {"customers from April",
+         [] { return MakePartnerTransitionSQL(0, 2004, 4, QString(), {}); },
          QStringList{"CustomerCode"} + months,
          {"K001|1760.5|0|1760.5|0", "K003|1254|0|255|999", "K004|0|0|0|0", "K005|0|0|0|0", "K006|0|0|0|0",
           "K007|0|0|0|0", "K008|0|0|0|0", "O'Neil|800|0|500|300", "　|1000|0|1000|0"}},
-        {"customers by class", [cls] { return MakePartnerTransitionSQL(0, 2004, 4, cls, {}); },
+        {"customers by class",
+         [cls] { return MakePartnerTransitionSQL(0, 2004, 4, cls, {}); },
          {"CustomerCode", "Class1", "2004/5"},
-         {"K004||0", "K005||0", "K006||0", "K007||0", "K008||0", "　||1000", "O'Neil|大阪|500", "K001|東京|1760.5",
-          "K003|東京|255"}},
-        {"suppliers from April", [] { return MakePartnerTransitionSQL(1, 2004, 4, QString(), {}); },
+         {"K004||0", "K005||0", "K006||0", "K007||0", "K008||0", "　||1000", "O'Neil|大阪|500",
+          "K001|東京|1760.5", "K003|東京|255"}},
+        {"suppliers from April",
+         [] { return MakePartnerTransitionSQL(1, 2004, 4, QString(), {}); },
          QStringList{"SupplierCode"} + months,
          {"SP01|2828|2828|0|0", "SP02|530|-20|550|0", "SP03|900|0|900|0", "SP04|0|0|0|0", "SP05|0|0|0|0",
           "SP06|0|0|0|0", "　|0|0|0|0"}},
-        {"product amounts from April", [] { return MakeItemAmountTransitionSQL(0, 2004, 4, QString(), {}); },
+        {"product amounts from April",
+         [] { return MakeItemAmountTransitionSQL(0, 2004, 4, QString(), {}); },
          QStringList{"ItemCode"} + months,
          {"I001|900|0|600|300", "I002|1000|0|1000|0", "I003|1500|0|1500|0", "I004|1144|0|145|999"}},
-        {"product quantities from April", [] { return MakeItemQuantityTransitionSQL(0, 2004, 4, QString(), {}); },
-         QStringList{"ItemCode"} + months, {"I001|11|0|8|3", "I002|5|0|5|0", "I003|2|0|2|0", "I004|6|0|-1|7"}},
-        {"purchased quantities by class", [cls] { return MakeItemQuantityTransitionSQL(1, 2004, 4, cls, {}); },
-         {"ItemCode", "Class1", "2004/4", "2004/5"}, {"I004|事務機|0|3", "I001|文具|0|20", "I003|文具|0|0", "I002|紙製品|39|0"}},
+        {"product quantities from April",
+         [] { return MakeItemQuantityTransitionSQL(0, 2004, 4, QString(), {}); },
+         QStringList{"ItemCode"} + months,
+         {"I001|11|0|8|3", "I002|5|0|5|0", "I003|2|0|2|0", "I004|6|0|-1|7"}},
+        {"purchased quantities by class",
+         [cls] { return MakeItemQuantityTransitionSQL(1, 2004, 4, cls, {}); },
+         {"ItemCode", "Class1", "2004/4", "2004/5"},
+         {"I004|事務機|0|3", "I001|文具|0|20", "I003|文具|0|0", "I002|紙製品|39|0"}},
     });
 }
 
@@ -186,15 +224,16 @@ TEST_F(LineSumsRowsTest, TransitionsByPartnerAndByProduct)
 TEST_F(LineSumsRowsTest, StaffTransitionsCountEachLineInItsOwnMonth)
 {
     const FixtureValue none = FixtureValue::Null();
-    InsertStaffSlips({{"X1", QDate(2005, 4, 2), "abe"}, {"X2", none, "ABE"}, {"X3", QDate(2004, 8, 8), "Abe"}},
-                     {
-                         {"X1", QDate(2005, 3, 31), 1, "70"},
-                         {"X1", QDate(2005, 4, 2), 1, "11"},
-                         {"X2", QDate(2004, 7, 7), 9, "8"},
-                         {"X3", QDate(2004, 8, 8), 1, "100"},
-                         {"X3", none, 1, "1000"},
-                         {"X3", QDate(2004, 9, 1), 3, "30"},
-                     });
+    InsertStaffSlips(
+        {{"X1", QDate(2005, 4, 2), "abe"}, {"X2", none, "ABE"}, {"X3", QDate(2004, 8, 8), "Abe"}},
+        {
+            {"X1", QDate(2005, 3, 31), 1, "70"},
+            {"X1", QDate(2005, 4, 2), 1, "11"},
+            {"X2", QDate(2004, 7, 7), 9, "8"},
+            {"X3", QDate(2004, 8, 8), 1, "100"},
+            {"X3", none, 1, "1000"},
+            {"X3", QDate(2004, 9, 1), 3, "30"},
+        });
     Exec(QStringLiteral("UPDATE Stock_H SET MyPerson = '山本' WHERE \"No\" = 'P6'"));
 
     ExpectRows({

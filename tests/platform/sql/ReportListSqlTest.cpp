@@ -13,8 +13,8 @@ using ReportListSqlTest = ReportFixture;
 
 TEST_F(ReportListSqlTest, BilledListsGiveOneRowPerClosingNewestFirst)
 {
-    const QStringList fields{"No", "前回請求額", "今回入金額", "繰越額", "今回税抜売上額", "消費税", "納品枚数",
-                             "HeaderID", "FormID", "FileName"};
+    const QStringList fields{"No",     "前回請求額", "今回入金額", "繰越額", "今回税抜売上額",
+                             "消費税", "納品枚数",   "HeaderID",   "FormID", "FileName"};
     const QString k4c1 = QStringLiteral("K4C1|0|0|0|8000|400|1|%1|3|k4.frm").arg(Id("S13"));
     const QStringList all{
         QStringLiteral("K3C1|5000|0|5000|7000|350|1|0|0|"),
@@ -35,19 +35,23 @@ TEST_F(ReportListSqlTest, BilledListsGiveOneRowPerClosingNewestFirst)
     };
     EXPECT_EQ(Table(Rows(MakeBilledListSQL(QDate(), QDate())), fields), all);
     EXPECT_EQ(Table(Rows(MakeBilledListSQL(QDate(), QDate(2004, 3, 31))), fields), all.mid(8));
-    EXPECT_EQ(Table(Rows(MakeBilledListSQL(QDate(2004, 5, 25), QDate(2004, 5, 25))), fields), QStringList({k4c1}));
+    EXPECT_EQ(Table(Rows(MakeBilledListSQL(QDate(2004, 5, 25), QDate(2004, 5, 25))), fields),
+              QStringList({k4c1}));
 
     const CCDSData oneTime = Rows(MakeBilledListSQL(QDate(2004, 5, 20), QDate(2004, 5, 20)));
-    EXPECT_EQ(Values(oneTime, 0, {"ID", "Status", "TudoFlg", "CloseDate", "CustomerCode", "Company", "Section", "Name",
-                                  "MyPerson", "FAX"}),
-              QStringList({QString::number(Id("OT1")), "0", "1", "2004/05/20", "　", "山川商店", "本店", "山川", "田中",
-                           ""}));
-    EXPECT_EQ(Values(Rows(MakeBilledListSQL(QDate(2004, 4, 25), QDate(2004, 4, 25))), 1,
-                     {"No", "Zip", "Address", "Company", "TEL", "FAX"}),
-              QStringList({"K1C2", "100-0001", "東京都千代田区1-1", "青葉商事", "03-1111-1111", "03-1111-1112"}));
+    EXPECT_EQ(Values(oneTime, 0,
+                     {"ID", "Status", "TudoFlg", "CloseDate", "CustomerCode", "Company", "Section", "Name",
+                      "MyPerson", "FAX"}),
+              QStringList({QString::number(Id("OT1")), "0", "1", "2004/05/20", "　", "山川商店", "本店",
+                           "山川", "田中", ""}));
+    EXPECT_EQ(
+        Values(Rows(MakeBilledListSQL(QDate(2004, 4, 25), QDate(2004, 4, 25))), 1,
+               {"No", "Zip", "Address", "Company", "TEL", "FAX"}),
+        QStringList({"K1C2", "100-0001", "東京都千代田区1-1", "青葉商事", "03-1111-1111", "03-1111-1112"}));
 
     EXPECT_EQ(Table(Rows(MakePaidListSQL(QDate(2004, 4, 1), QDate(2004, 4, 30))),
-                    {"No", "前回未払額", "今回支払額", "繰越額", "今回税抜仕入額", "消費税", "仕入枚数", "Company"}),
+                    {"No", "前回未払額", "今回支払額", "繰越額", "今回税抜仕入額", "消費税", "仕入枚数",
+                     "Company"}),
               QStringList({"PC5|0|0|0|9999.99|0|1|中央印刷", "PC4|0|0|0|4000|0|1|西陣織物",
                            "PC3|0|0|0|1900|100|1|東邦商店", "PC2|0|0|0|9500|500|1|南海運輸",
                            "PC1|5000|0|5000|28000|2000|1|北斗製作所", "PC6|0|0|0|-500|0|1|返品商会"}));
@@ -55,8 +59,8 @@ TEST_F(ReportListSqlTest, BilledListsGiveOneRowPerClosingNewestFirst)
 
 TEST_F(ReportListSqlTest, BalancesByDateWithCreditLimitAndActiveOnly)
 {
-    const QStringList fields{"CustomerCode", "タイプ", "前回残高", "今回売上額", "今回入金額", "今回残高",
-                             "Ceiling", "限度残額"};
+    const QStringList fields{"CustomerCode", "タイプ",   "前回残高", "今回売上額",
+                             "今回入金額",   "今回残高", "Ceiling",  "限度残額"};
     const QStringList all{
         QStringLiteral("K001|1|42000.52|14525.12|7000|49525.64|60000|10474.36"),
         QStringLiteral("K003|1|5000|11980|0|16980||"),
@@ -83,13 +87,15 @@ TEST_F(ReportListSqlTest, BalancesByDateWithCreditLimitAndActiveOnly)
               QStringList({"O'Neil|2520|3255|5775|大阪"}));
 
     const QStringList payables{"SP01|0|35000|0|0|35000", "SP02|0|10000|0|0|10000", "SP03|1|2000|735|100|2635",
-                               "SP04|0|4000|0|0|4000",   "SP05|0|9999.99|0|0|9999.99",
+                               "SP04|0|4000|0|0|4000", "SP05|0|9999.99|0|0|9999.99",
                                // Only a return: a negative balance is still a figure.
                                "SP06|0|-500|0|0|-500"};
-    const QStringList payableFields{"SupplierCode", "タイプ", "前回残高", "今回仕入額", "今回支払額", "今回残高"};
+    const QStringList payableFields{"SupplierCode", "タイプ",     "前回残高",
+                                    "今回仕入額",   "今回支払額", "今回残高"};
     EXPECT_EQ(Table(Rows(MakePayableBalanceSQL(may1, may31, QString(), {}, true)), payableFields), payables);
     EXPECT_EQ(Rows(MakePayableBalanceSQL(may1, may31, QString(), {}, false)).GetCount(), 7);
-    EXPECT_EQ(MakePayableBalanceSQL(may1, may31, QStringLiteral("Company"), {QStringLiteral("x")}, false), QString());
+    EXPECT_EQ(MakePayableBalanceSQL(may1, may31, QStringLiteral("Company"), {QStringLiteral("x")}, false),
+              QString());
 }
 
 TEST_F(ReportListSqlTest, DetailListsOfMoneySlipLinesAndMovements)
@@ -125,13 +131,15 @@ TEST_F(ReportListSqlTest, DetailListsOfMoneySlipLinesAndMovements)
     EXPECT_EQ(Table(Rows(MakeQuoteOrderLineListSQL(0, QDate(2004, 5, 1), QDate(2004, 5, 31))),
                     {"No", "CustomerCode", "ItemName", "Amount"}),
               QStringList({"Q1|K001|ボールペン|200", "Q1|K001|ノート|150"}));
-    EXPECT_EQ(Table(Rows(MakeQuoteOrderLineListSQL(1, QDate(), QDate())), {"No", "Limit", "ItemCode", "Number"}),
-              QStringList({"O1|2004/05/31|I001|50"}));
+    EXPECT_EQ(
+        Table(Rows(MakeQuoteOrderLineListSQL(1, QDate(), QDate())), {"No", "Limit", "ItemCode", "Number"}),
+        QStringList({"O1|2004/05/31|I001|50"}));
 
     // Stock in and out are both movements; kind 1 keeps Type 3.
     EXPECT_EQ(Table(Rows(MakeStockChangeListSQL(QDate(), QDate(2004, 6, 30), 0)),
                     {"No", "Type", "InNumber", "OutNumber", "ItemName"}),
               QStringList({"M3|3|2|0|ノート", "M5|1|1|0|ノート", "M1|1|7|0|ボールペン", "M2|0|0|4|ボールペン",
                            "M4|1|1|0|ノート"}));
-    EXPECT_EQ(Column(Rows(MakeStockChangeListSQL(QDate(), QDate(), 1)), QStringLiteral("No")), QStringList({"M3"}));
+    EXPECT_EQ(Column(Rows(MakeStockChangeListSQL(QDate(), QDate(), 1)), QStringLiteral("No")),
+              QStringList({"M3"}));
 }

@@ -20,13 +20,14 @@ TEST_F(SlipListSqlTest, SalesSlipsOfMayNewestFirstWithTheirClosingsFlag)
 {
     const CCDSData may = Rows(MakeSlipListSQL(QDate(2004, 5, 1), QDate(2004, 5, 31), 2, 0, TB_SALES_H));
     // 31 May in, 1 June out, the tax slip S6 hidden; same day by ID descending.
-    EXPECT_EQ(Column(may, QStringLiteral("No")),
-              QStringList({"S21", "S10", "S7", "S5", "S13", "S16", "S15", "S14", "S11", "S4", "S9", "S8", "S12"}));
+    EXPECT_EQ(Column(may, QStringLiteral("No")), QStringList({"S21", "S10", "S7", "S5", "S13", "S16", "S15",
+                                                              "S14", "S11", "S4", "S9", "S8", "S12"}));
     // Only the per-slip invoice reads 0; unbilled slips read 1.
     EXPECT_EQ(Column(may, QStringLiteral("TudoFlg")),
               QStringList({"1", "1", "1", "1", "0", "1", "1", "1", "1", "1", "1", "1", "1"}));
-    EXPECT_EQ(Values(may, 4, {"ID", "CustomerCode", "Total", "SeikyuID", "FileName"}),
-              QStringList({QString::number(Id("S13")), "K004", "8400", QString::number(Id("K4C1")), "k4.frm"}));
+    EXPECT_EQ(
+        Values(may, 4, {"ID", "CustomerCode", "Total", "SeikyuID", "FileName"}),
+        QStringList({QString::number(Id("S13")), "K004", "8400", QString::number(Id("K4C1")), "k4.frm"}));
 
     const CCDSData taxSlips = Rows(MakeSlipListSQL(QDate(), QDate(2004, 5, 20), 1, 1, TB_SALES_H));
     EXPECT_EQ(Column(taxSlips, QStringLiteral("No")), QStringList({"S3", "S6"}));
@@ -37,7 +38,8 @@ TEST_F(SlipListSqlTest, SalesSlipsOfMayNewestFirstWithTheirClosingsFlag)
     // Nothing to query: reversed, unstorable, unknown table.
     EXPECT_EQ(MakeSlipListSQL(QDate(2004, 5, 31), QDate(2004, 5, 1), 2, 0, TB_SALES_H), QString());
     EXPECT_EQ(MakeSlipListSQL(QDate(2004, 5, 1), QDate(9999, 12, 31), 2, 0, TB_SALES_H), QString());
-    EXPECT_EQ(MakeSlipListSQL(QDate(), QDate(), 1, -1, QStringLiteral("Sales_H; DELETE FROM Sales_H")), QString());
+    EXPECT_EQ(MakeSlipListSQL(QDate(), QDate(), 1, -1, QStringLiteral("Sales_H; DELETE FROM Sales_H")),
+              QString());
     EXPECT_NE(MakeSlipListSQL(QDate(2004, 5, 1), QDate(2004, 5, 1), 2, 0, TB_SALES_H), QString());
 }
 
@@ -60,11 +62,16 @@ TEST_F(SlipListSqlTest, DateRangeOfEveryListedTable)
         const char* table;
         QStringList range;
     } cases[] = {
-        {TB_ESTIMATE_H, {"2004/04/30", "2004/06/02"}},   {TB_SALES_H, {"2004/03/05", "2004/06/01"}},
-        {TB_SALES_CLOSE, {"2004/03/20", "2004/05/31"}},  {TB_RECEIPT_H, {"2004/03/20", "2004/05/28"}},
-        {TB_ORDER_H, {"2004/05/15", "2004/05/15"}},      {TB_STOCK_H, {"2004/03/15", "2004/05/20"}},
-        {TB_STOCK_CLOSE, {"2004/03/31", "2004/04/30"}},  {TB_PAY_H, {"2004/03/25", "2004/05/22"}},
-        {TB_STOCKCHANGE, {"2004/03/31", "2004/12/01"}},  {TB_ITEM, {"", ""}}, // products without stamps
+        {TB_ESTIMATE_H, {"2004/04/30", "2004/06/02"}},
+        {TB_SALES_H, {"2004/03/05", "2004/06/01"}},
+        {TB_SALES_CLOSE, {"2004/03/20", "2004/05/31"}},
+        {TB_RECEIPT_H, {"2004/03/20", "2004/05/28"}},
+        {TB_ORDER_H, {"2004/05/15", "2004/05/15"}},
+        {TB_STOCK_H, {"2004/03/15", "2004/05/20"}},
+        {TB_STOCK_CLOSE, {"2004/03/31", "2004/04/30"}},
+        {TB_PAY_H, {"2004/03/25", "2004/05/22"}},
+        {TB_STOCKCHANGE, {"2004/03/31", "2004/12/01"}},
+        {TB_ITEM, {"", ""}}, // products without stamps
         // Masters: the first StartDate and the last LastUpdate (the
         // one-time partners' creation stamp).
         {TB_CUSTOMER, {"2003/01/15 00:00:00", "2024/04/01 09:30:00"}},
@@ -87,8 +94,8 @@ TEST(ReportSqlConventions, MonthLabelsWrapIntoTheNextYear)
     QStringList labels;
     QList<int> years, months;
     EXPECT_EQ(MakeMonthLabels(2004, 11, labels, &years, &months), 1);
-    EXPECT_EQ(labels, QStringList({"2004/11", "2004/12", "2005/1", "2005/2", "2005/3", "2005/4", "2005/5", "2005/6",
-                                   "2005/7", "2005/8", "2005/9", "2005/10"}));
+    EXPECT_EQ(labels, QStringList({"2004/11", "2004/12", "2005/1", "2005/2", "2005/3", "2005/4", "2005/5",
+                                   "2005/6", "2005/7", "2005/8", "2005/9", "2005/10"}));
     EXPECT_EQ(years.first(), 2004);
     EXPECT_EQ(years.last(), 2005);
     EXPECT_EQ(months.at(2), 1);
@@ -117,8 +124,9 @@ TEST_F(SlipListSqlTest, ClassificationFilterTakesAnyNumberOfValues)
     values << QStringLiteral("東京");
     const ClassFilter filter = MakeClassFilter(QStringLiteral("class1"), values);
     ASSERT_TRUE(filter.valid);
-    const CCDSData rows = Rows(QStringLiteral("SELECT CustomerCode, %1 FROM Customer AS T WHERE %2 ORDER BY CustomerCode")
-                                   .arg(filter.Column(QStringLiteral("T.")), filter.Condition(QStringLiteral("T."))));
+    const CCDSData rows =
+        Rows(QStringLiteral("SELECT CustomerCode, %1 FROM Customer AS T WHERE %2 ORDER BY CustomerCode")
+                 .arg(filter.Column(QStringLiteral("T.")), filter.Condition(QStringLiteral("T."))));
     EXPECT_EQ(Column(rows, QStringLiteral("CustomerCode")), QStringList({"K001", "K003"}));
     EXPECT_EQ(Column(rows, QStringLiteral("Class1")), QStringList({"東京", "東京"}));
 

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 struct CDay {
     int year, month, day;
@@ -14,9 +15,9 @@ struct CDay {
 TEST(TaxRate, RateChangesOnItsFirstDay)
 {
     const CDay days[] = {
-        {1, 1, 1, 0},        {1989, 3, 31, 0},  {1989, 4, 1, 3},   {1997, 3, 31, 3},
-        {1997, 4, 1, 5},     {2014, 3, 31, 5},  {2014, 4, 1, 8},   {2019, 9, 30, 8},
-        {2019, 10, 1, 10},   {2024, 2, 29, 10}, {9999, 12, 31, 10},
+        {1, 1, 1, 0},      {1989, 3, 31, 0},  {1989, 4, 1, 3},    {1997, 3, 31, 3},
+        {1997, 4, 1, 5},   {2014, 3, 31, 5},  {2014, 4, 1, 8},    {2019, 9, 30, 8},
+        {2019, 10, 1, 10}, {2024, 2, 29, 10}, {9999, 12, 31, 10},
     };
     for (const CDay& d : days) {
         SCOPED_TRACE(QStringLiteral("%1-%2-%3").arg(d.year).arg(d.month).arg(d.day).toStdString());

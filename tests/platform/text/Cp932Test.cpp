@@ -4,7 +4,8 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
+namespace
+{
 
 QByteArray Bytes(std::initializer_list<int> values)
 {
@@ -144,9 +145,9 @@ TEST(CodecDecode, DamagedBytesBecomeReplacementCharacters)
         QByteArray bytes;
         QString text;
     } cases[] = {
-        {Bytes({0x81, 0x20, 0x41}), bad + u" A"},        // lead byte without a trail byte
-        {Bytes({0x85, 0x40, 0x41}), bad + u"A"},         // unassigned double-byte code
-        {Bytes({0x41, 0x95}), u"A" + bad},               // cut after a lead byte
+        {Bytes({0x81, 0x20, 0x41}), bad + u" A"}, // lead byte without a trail byte
+        {Bytes({0x85, 0x40, 0x41}), bad + u"A"},  // unassigned double-byte code
+        {Bytes({0x41, 0x95}), u"A" + bad},        // cut after a lead byte
         {Bytes({0x80, 0xA0, 0xFD, 0xB1}), bad + bad + bad + u"ｱ"},
     };
     for (const auto& c : cases) {

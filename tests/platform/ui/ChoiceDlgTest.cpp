@@ -22,7 +22,8 @@ TEST(ChoiceDlg, ModesAndTheirAnswers)
         {5, "作成する伝票の選択", "売上伝票（この得意先が最後に使用したフォーム）", "見積書"},
         {6, "作成する伝票の選択", "注文書", "仕入伝票"},
         {7, "転記する伝票の選択", "売上伝票", "見積書"},
-        {8, "会社/個人の選択", "会社（郵便番号･住所･TEL･FAX･E-mail）", "個人（郵便番号･住所･TEL･FAX･E-mail）"},
+        {8, "会社/個人の選択", "会社（郵便番号･住所･TEL･FAX･E-mail）",
+         "個人（郵便番号･住所･TEL･FAX･E-mail）"},
     };
     for (const auto& c : cases) {
         CChoiceDlg first(c.mode);
@@ -40,8 +41,8 @@ TEST(ChoiceDlg, ModesAndTheirAnswers)
     }
     CChoiceDlg five(5);
     five.show();
-    EXPECT_EQ(five.PromptLabel()->text(),
-              QStringLiteral("選択された得意先の伝票を作成します。\n作成する伝票の種類を選択して【OK】をクリックしてください。"));
+    EXPECT_EQ(five.PromptLabel()->text(), QStringLiteral("選択された得意先の伝票を作成します。\n作成する伝票"
+                                                         "の種類を選択して【OK】をクリックしてください。"));
     EXPECT_TRUE(ui.Prompt().Texts().isEmpty());
 
     CChoiceDlg unknown(1);

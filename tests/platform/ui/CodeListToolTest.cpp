@@ -33,7 +33,9 @@ TEST(CodeListTool, EachSwitchListsItsTableAndAnswersOnce)
     for (const Case& c : cases) {
         QWidget owner;
         QList<std::pair<int, QString>> answers;
-        CodeListTool().Start(&owner, c.switches, [&answers](int w, const QString& code) { answers.append({w, code}); });
+        CodeListTool().Start(&owner, c.switches, [&answers](int w, const QString& code) {
+            answers.append({w, code});
+        });
         CCodeListPicker* picker = OpenPicker(owner);
         ASSERT_NE(picker, nullptr);
         EXPECT_EQ(picker->windowTitle(), c.title);

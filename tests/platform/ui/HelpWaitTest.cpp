@@ -1,8 +1,8 @@
+#include "TestPaths.h"
 #include "platform/ui/FakeUi.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
-#include "TestPaths.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -81,10 +81,12 @@ TEST(HtmlHelp, InstalledPagesAndTheMessageWhenNoneOpens)
         opened << url.fileName();
         return true;
     });
-    const QList<int> topics{kHelpContents, 1101, 1106, 1109, 1502, 1503, 1505, 1506, 1507, 1508, 1601, 1602, 1610, 1615, 1641, 1642, 1650, 2011, 3001, 3009, 4001, 4002, 4011, 4012, 5001, 5002, 5003,
-                            4003, 4004, 4005, 4006, 4007, 4013, 4014, 4015, 4016, 4101, 4102, 4103, 4104,
-                            4105, 4111, 4112, 4113, 4114, 4115, 4121, 4201, 4202, 4203, 4211, 4212, 4213, 4221,
-                            4301, 4302, 4303, 4311, 4312, 4313, 4402, 4403, 4404, 4405, 4406, 4901};
+    const QList<int> topics{kHelpContents, 1101, 1106, 1109, 1502, 1503, 1505, 1506, 1507, 1508, 1601,
+                            1602,          1610, 1615, 1641, 1642, 1650, 2011, 3001, 3009, 4001, 4002,
+                            4011,          4012, 5001, 5002, 5003, 4003, 4004, 4005, 4006, 4007, 4013,
+                            4014,          4015, 4016, 4101, 4102, 4103, 4104, 4105, 4111, 4112, 4113,
+                            4114,          4115, 4121, 4201, 4202, 4203, 4211, 4212, 4213, 4221, 4301,
+                            4302,          4303, 4311, 4312, 4313, 4402, 4403, 4404, 4405, 4406, 4901};
     for (int topic : topics)
         EXPECT_TRUE(help.ShowTopic(topic)) << topic;
     for (int i = 1; i < topics.size(); ++i)

@@ -1,8 +1,8 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/Translation.h"
 
-#include <QCoreApplication>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFontMetrics>
