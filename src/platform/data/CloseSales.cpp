@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <iterator>
 
 namespace
 {
@@ -375,9 +376,13 @@ int CMakeMsgID::Reset_SalesClose(const CCDSData& closings, QString& err)
         QStringLiteral("UPDATE \"%1\" SET SeikyuID = 0 WHERE SeikyuID IN %2").arg(L(side->money), ids),
         QStringLiteral("DELETE FROM \"%1\" WHERE ID IN %2").arg(L(side->closing), ids),
     };
-    for (const QString& sql : steps)
+    // Each statement is a step of the wait dialog's bar.
+    BeginSteps(int(std::size(steps)));
+    for (const QString& sql : steps) {
         if ((result = Execute(sql, err)) != kOk)
             return result;
+        StepDone();
+    }
     return run.Commit(err);
 }
 
