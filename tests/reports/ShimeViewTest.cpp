@@ -1017,3 +1017,38 @@ TEST_F(ShimeViewTest, ClosingTakesItsNumbersAsOneBlockAndGivesThemBackWhenRefuse
     EXPECT_EQ(WaitSteps(m_ui.Wait().Log().mid(logged)).mid(0, 3),
               QStringList({QStringLiteral("Begin 締め処理を行っています。 100"), "Pos 100", "End"}));
 }
+
+// Undoing closings moves the wait dialog's bar to its end, a step at a time,
+// and takes it down before anything else is said.
+TEST_F(ShimeViewTest, UndoingClosingsShowsItsProgress)
+{
+    const auto closings = [this] {
+        CCDSData request, result;
+        request.m_strCondition =
+            QStringLiteral("SELECT COUNT(*) FROM Sales_Close WHERE CloseDate = '2004-05-25'");
+        QString err;
+        EXPECT_EQ(m_frame->GetMakeMsgID().GetDataList(request, result, err), 1) << err.toStdString();
+        return result.GetCount() == 1 ? result.GetAt(0)->GetAt(0)->GetText() : QString();
+    };
+    CShimeView* view = Show(8, QDate(2004, 5, 25), 25);
+    ASSERT_TRUE(view);
+    const int rows = view->List().RowCount();
+    ASSERT_GT(rows, 0);
+    m_ui.Prompt().QueueAnswers({IDOK, IDNO});
+    m_frame->ExecuteCommand(ID_REPORT_CLOSE_PRINT);
+    ASSERT_EQ(closings(), QString::number(rows));
+
+    ASSERT_TRUE(view->SelectAllRows());
+    const qsizetype logged = m_ui.Wait().Log().size();
+    {
+        CWaitWatchingPrompt prompt(m_ui.Wait());
+        prompt.QueueAnswers({IDOK});
+        m_frame->ExecuteCommand(ID_REPORT_UNDO_CLOSE);
+        EXPECT_EQ(prompt.m_depths, QList<int>({0}));
+    }
+    EXPECT_EQ(WaitSteps(m_ui.Wait().Log().mid(logged)),
+              QStringList({QStringLiteral("Begin 締め処理を取り消しています。 100"), "Pos 100", "End"}));
+    EXPECT_EQ(closings(), QStringLiteral("0"));
+    for (int row = 0; row < rows; ++row)
+        EXPECT_EQ(view->List().Rows()[size_t(row)].mark, 0) << row;
+}

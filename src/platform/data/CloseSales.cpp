@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <iterator>
 
 namespace
 {
@@ -414,9 +415,13 @@ int CMakeMsgID::Reset_SalesClose(const CCDSData& closings, QString& err)
     if (bulk)
         steps << BookedTotals::TakeAwaySql(booked, QStringLiteral("temp.reset_sum"), QStringLiteral("v"))
               << BookedTotals::CreateTriggers(booked);
-    for (const QString& sql : steps)
+    // Each statement is a step of the wait dialog's bar.
+    BeginSteps(int(steps.size()));
+    for (const QString& sql : steps) {
         if ((result = Execute(sql, err)) != kOk)
             return result;
+        StepDone();
+    }
     return run.Commit(err);
 }
 
