@@ -59,7 +59,7 @@ CScriptedExchangeDialogs::MapScript Pairing(const QStringList& fields, int first
 
 class MasterImportPipelineTest : public ::testing::Test
 {
-  protected:
+  public: // the shared steps below the fixture use it too
     void SetUp() override
     {
         ASSERT_TRUE(m_home.IsReady());
@@ -530,19 +530,33 @@ QStringList Steps(const QStringList& log)
 
 // Every long step of an import and of an export shows the wait dialog with
 // its bar moving, and takes it down before any message or dialog.
-TEST_F(MasterImportPipelineTest, ImportAndExportShowTheWaitDialogWithProgress)
+// 300 customers imported from a CSV: the reading and the two import phases
+// each show the wait dialog with progress, and its message comes after.
+void ImportCustomersUnderTheWaitDialog(MasterImportPipelineTest& test, CWaitWatchingPrompt& prompt)
 {
-    CWaitWatchingPrompt prompt(m_ui.Wait());
     QString text;
     for (int i = 1; i <= 300; ++i)
         text += QStringLiteral("W%1,%2\r\n").arg(i).arg(U("待機商事"));
-    QueueCsv(Csv(text), Pairing({"CustomerCode", "Company"}, 1), 0, &prompt);
-    EXPECT_EQ(Run(2), 1);
+    test.QueueCsv(test.Csv(text), Pairing({"CustomerCode", "Company"}, 1), 0, &prompt);
+    EXPECT_EQ(test.Run(2), 1);
     EXPECT_EQ(prompt.Texts(), QStringList{U("300件のデータを新規登録しました。\n")});
     const QString reading = U("ファイルを読み込んでいます。"), importing = U("データを読み込んでいます。");
-    EXPECT_EQ(Steps(m_ui.Wait().Log()),
+    EXPECT_EQ(Steps(test.m_ui.Wait().Log()),
               QStringList({"Begin " + reading + " 100", "Pos 99", "End", "Begin " + importing + " 100",
                            "Pos 99", "End", "Begin " + importing + " 100", "Pos 99", "End"}));
+}
+
+TEST_F(MasterImportPipelineTest, AnImportShowsTheWaitDialogWithProgress)
+{
+    CWaitWatchingPrompt prompt(m_ui.Wait());
+    ImportCustomersUnderTheWaitDialog(*this, prompt);
+    EXPECT_EQ(prompt.m_depths, QList<int>({0})) << "no wait dialog under the import's message";
+}
+
+TEST_F(MasterImportPipelineTest, ImportAndExportShowTheWaitDialogWithProgress)
+{
+    CWaitWatchingPrompt prompt(m_ui.Wait());
+    ImportCustomersUnderTheWaitDialog(*this, prompt);
 
     CCDSData request, records;
     request.m_strTable = QStringLiteral("Customer");
