@@ -208,13 +208,9 @@ void CShimeView::OnInitialUpdate()
             MB_OK, MB_ICONINFORMATION);
 }
 
-void CShimeView::SetupListForMode(bool keepColumns)
+void CShimeView::LoadByLoader(EReportLoader loader)
 {
-    const int mode = m_list.GetMode();
-    m_strTitle = GetReportModeTitle(mode);
-    TakeConditions();
-    const CReportModeInfo* info = GetReportModeInfo(mode);
-    switch (info ? info->loader : EReportLoader::None) {
+    switch (loader) {
     case EReportLoader::Closing:
         LoadClosingList();
         break;
@@ -243,6 +239,15 @@ void CShimeView::SetupListForMode(bool keepColumns)
     default:
         break; // the other loaders come with their lists
     }
+}
+
+void CShimeView::SetupListForMode(bool keepColumns)
+{
+    const int mode = m_list.GetMode();
+    m_strTitle = GetReportModeTitle(mode);
+    TakeConditions();
+    const CReportModeInfo* info = GetReportModeInfo(mode);
+    LoadByLoader(info ? info->loader : EReportLoader::None);
     if (!keepColumns)
         InitListControl();
     RefreshList();
@@ -551,21 +556,8 @@ void CShimeView::OnToggleCarryOver()
         return;
     }
     CWaitScope wait;
-    if (info.followsCarryOver) {
-        switch (info.loader) {
-        case EReportLoader::Closing:
-            LoadClosingList();
-            break;
-        case EReportLoader::Schedule:
-            LoadScheduleList();
-            break;
-        case EReportLoader::Billed:
-            LoadBilledList(GetFrame().m_nPeriodShape);
-            break;
-        default:
-            break;
-        }
-    }
+    if (info.followsCarryOver)
+        LoadByLoader(info.loader);
     SaveColumnWidths();
     InitListControl();
     RefreshList();

@@ -3,6 +3,7 @@
 #include "app/View.h"
 #include "reports/ColumnWidthFile.h"
 #include "reports/ReportList.h"
+#include "reports/ReportModes.h"
 
 #include <QList>
 
@@ -47,6 +48,9 @@ class CShimeView : public CView
     int GetCarryOver() const { return m_list.m_nCarryOver; }
 
     void SetupListForMode(bool keepColumns);
+    // Loads the list the way the mode's loader says (the lists that come
+    // with their own loading are left as they are).
+    void LoadByLoader(EReportLoader loader);
     bool InitListControl();
     void RefreshList();
     void UpdateLabels();
