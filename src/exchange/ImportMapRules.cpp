@@ -1,4 +1,5 @@
 #include "exchange/ImportMapRules.h"
+#include "platform/data/MasterKinds.h"
 
 #include "app/FieldCodes.h"
 #include "exchange/ExchangeDialogs.h"
@@ -18,34 +19,6 @@ namespace
 int Ask(const QString& text, int buttons = MB_OK, int icon = MB_ICONNONE)
 {
     return UiServices::Prompt().MessageBox(text, buttons, icon);
-}
-
-QString CodeFieldOf(int kind)
-{
-    switch (kind) {
-    case 1:
-        return QStringLiteral("ItemCode");
-    case 2:
-        return QStringLiteral("CustomerCode");
-    case 3:
-        return QStringLiteral("SupplierCode");
-    default:
-        return {};
-    }
-}
-
-QString TableOf(int kind)
-{
-    switch (kind) {
-    case 1:
-        return QStringLiteral("Item");
-    case 2:
-        return QStringLiteral("Customer");
-    case 3:
-        return QStringLiteral("Supplier");
-    default:
-        return {};
-    }
 }
 
 struct Description {
@@ -320,7 +293,7 @@ int CImportFieldMapRules::CountMappedColumns() const
 bool CImportFieldMapRules::CheckCodeFieldMapped()
 {
     m_bAutoNumber = 0;
-    const QString code = CodeFieldOf(m_nKind);
+    const QString code = MasterCodeFieldOf(m_nKind);
     for (const Column& column : std::as_const(m_columns)) {
         if (column.paired >= 0 && m_fieldSet.m_cols[column.paired].m_strField == code)
             return true;
@@ -469,7 +442,7 @@ QString CImportErrorRules::GetFieldCaptions(const QString& errField) const
 
 QString CImportErrorRules::GetCodeProblem(const QString& code) const
 {
-    const QString table = TableOf(m_nKind), field = CodeFieldOf(m_nKind);
+    const QString table = MasterTableOf(m_nKind), field = MasterCodeFieldOf(m_nKind);
     // A code missing altogether says enough with the item's name.
     if (code.isEmpty() || IsBlankString(code))
         return {};
@@ -487,12 +460,12 @@ QString CImportErrorRules::GetCodeProblem(const QString& code) const
 
 CImportRefusal MakeImportRefusal(int kind, const COneRecord& record, const QString& errField)
 {
-    const QString table = TableOf(kind);
+    const QString table = MasterTableOf(kind);
     QStringList fields;
     if (kind == 1)
         fields = {QStringLiteral("ItemCode"), QStringLiteral("ItemName")};
     else
-        fields = {CodeFieldOf(kind), QStringLiteral("Company"), QStringLiteral("Section"),
+        fields = {MasterCodeFieldOf(kind), QStringLiteral("Company"), QStringLiteral("Section"),
                   QStringLiteral("Name")};
     CImportRefusal refusal;
     const CTb* row = record.GetOneField(QString(), QLatin1String(kImportRowField));
@@ -520,7 +493,7 @@ void CImportErrorRules::FillList()
         QStringList cells;
         cells << refusal.row << refusal.shown << *reason;
         if (refusal.errField.split(QStringLiteral("、"))
-                .contains(TableOf(m_nKind) + u'.' + CodeFieldOf(m_nKind)))
+                .contains(MasterTableOf(m_nKind) + u'.' + MasterCodeFieldOf(m_nKind)))
             cells.last() += GetCodeProblem(refusal.code);
         m_lines << cells.join(u',');
         m_rows << cells;

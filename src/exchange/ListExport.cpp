@@ -1,4 +1,5 @@
 #include "exchange/ListExport.h"
+#include "platform/data/MasterKinds.h"
 
 #include "app/FieldCodes.h"
 #include "exchange/ExcelApp.h"
@@ -48,34 +49,11 @@ QString CollectDayText(const COneRecord& record, const QString& table, const CTb
     return withCode ? QStringLiteral("%1:%2").arg(day).arg(word) : word;
 }
 
-QString CodeFieldOf(int kind)
-{
-    switch (kind) {
-    case 1:
-        return QStringLiteral("ItemCode");
-    case 2:
-        return QStringLiteral("CustomerCode");
-    case 3:
-        return QStringLiteral("SupplierCode");
-    default:
-        return {};
-    }
-}
-
 } // namespace
 
 QString CListExport::GetTableName() const
 {
-    switch (m_nKind) {
-    case 1:
-        return QStringLiteral("Item");
-    case 2:
-        return QStringLiteral("Customer");
-    case 3:
-        return QStringLiteral("Supplier");
-    default:
-        return {};
-    }
+    return MasterTableOf(m_nKind);
 }
 
 void CListExport::ClearRows()
@@ -180,7 +158,7 @@ int CListExport::BuildRows(const CCDSData* records, QList<int>* types, const CQX
     m_rows.reserve(records->GetCount() + 1);
     m_rows << captions;
     const QString table = GetTableName();
-    const QString codeField = CodeFieldOf(m_nKind);
+    const QString codeField = MasterCodeFieldOf(m_nKind);
     CWaitProgress wait(records->GetCount(), kWaitExporting);
     for (int r = 0; r < records->GetCount(); ++r) {
         wait.SetPos(r);

@@ -1,4 +1,5 @@
 #include "exchange/MasterImport.h"
+#include "platform/data/MasterKinds.h"
 
 #include "app/FieldCodes.h"
 #include "exchange/CsvReader.h"
@@ -201,16 +202,7 @@ void SetMoneyValue(CTb& field, const QString& text)
 
 QString CMasterImport::GetTableName() const
 {
-    switch (m_nKind) {
-    case 1:
-        return QStringLiteral("Item");
-    case 2:
-        return QStringLiteral("Customer");
-    case 3:
-        return QStringLiteral("Supplier");
-    default:
-        return {};
-    }
+    return MasterTableOf(m_nKind);
 }
 
 // ---- records ----------------------------------------------------------------

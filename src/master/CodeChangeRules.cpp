@@ -1,4 +1,5 @@
 #include "master/CodeChangeRules.h"
+#include "platform/data/MasterKinds.h"
 
 #include "app/MainFrame.h"
 #include "platform/data/MakeMsgID.h"
@@ -76,16 +77,7 @@ QString CCodeChangeRules::GetCaption() const
 
 QString CCodeChangeRules::GetTableName() const
 {
-    switch (m_nKind) {
-    case 1:
-        return QStringLiteral("Item");
-    case 2:
-        return QStringLiteral("Customer");
-    case 3:
-        return QStringLiteral("Supplier");
-    default:
-        return {};
-    }
+    return MasterTableOf(m_nKind);
 }
 
 QString CCodeChangeRules::GetCodeFieldName() const

@@ -1,4 +1,5 @@
 #include "master/MasterList.h"
+#include "platform/data/MasterKinds.h"
 
 #include "master/MasterDb.h"
 #include "platform/data/ExCondition.h"
@@ -40,16 +41,7 @@ CMasterList::~CMasterList() = default;
 
 QString CMasterList::GetTableName(int kind)
 {
-    switch (kind) {
-    case 1:
-        return QStringLiteral("Item");
-    case 2:
-        return QStringLiteral("Customer");
-    case 3:
-        return QStringLiteral("Supplier");
-    default:
-        return {};
-    }
+    return MasterTableOf(kind);
 }
 
 QString CMasterList::GetCodeFieldName(int kind)

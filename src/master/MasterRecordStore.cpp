@@ -1,4 +1,5 @@
 #include "master/MasterRecordStore.h"
+#include "platform/data/MasterKinds.h"
 
 #include "app/MainFrame.h"
 #include "platform/data/Record.h"
@@ -89,16 +90,7 @@ CMasterRecordStore::~CMasterRecordStore() = default;
 
 QString CMasterRecordStore::GetTableName() const
 {
-    switch (m_nKind) {
-    case kItem:
-        return QStringLiteral("Item");
-    case kCustomer:
-        return QStringLiteral("Customer");
-    case kSupplier:
-        return QStringLiteral("Supplier");
-    default:
-        return {};
-    }
+    return MasterTableOf(m_nKind);
 }
 
 QString CMasterRecordStore::GetCodeFieldName() const
