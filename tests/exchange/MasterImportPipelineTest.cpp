@@ -19,6 +19,7 @@
 #include "platform/ui/UiServices.h"
 #include "resources/CommandIds.h"
 #include "settings/CounterInfo.h"
+#include "support/WaitWatching.h"
 #include "support/XlsBytes.h"
 
 #include <QCoreApplication>
@@ -492,44 +493,6 @@ TEST_F(MasterImportPipelineTest, SuppliersFromAWorkbook)
               U("S1|仕入甲|一行目\r\n二行目|様"));
 }
 
-namespace
-{
-// Notes for every message whether a wait dialog was open under it.
-class CWaitWatchingPrompt : public CFakePrompt
-{
-  public:
-    explicit CWaitWatchingPrompt(const CFakeWait& wait) : m_wait(wait), m_pOld(UiServices::SetPrompt(this)) {}
-    ~CWaitWatchingPrompt() override { UiServices::SetPrompt(m_pOld); }
-    int MessageBox(const QString& text, int buttons, int icon, int defaultButton,
-                   const QString& caption) override
-    {
-        m_depths << m_wait.Depth();
-        return CFakePrompt::MessageBox(text, buttons, icon, defaultButton, caption);
-    }
-    QList<int> m_depths;
-
-  private:
-    const CFakeWait& m_wait;
-    IPrompt* m_pOld;
-};
-
-// The wait log with each run of positions as one "Pos <last>".
-QStringList Steps(const QStringList& log)
-{
-    QStringList steps;
-    for (const QString& line : log) {
-        if (line.startsWith(QLatin1String("Pos ")) && !steps.isEmpty() &&
-            steps.last().startsWith(QLatin1String("Pos ")))
-            steps.last() = line;
-        else
-            steps << line;
-    }
-    return steps;
-}
-} // namespace
-
-// Every long step of an import and of an export shows the wait dialog with
-// its bar moving, and takes it down before any message or dialog.
 // 300 customers imported from a CSV: the reading and the two import phases
 // each show the wait dialog with progress, and its message comes after.
 void ImportCustomersUnderTheWaitDialog(MasterImportPipelineTest& test, CWaitWatchingPrompt& prompt)
@@ -541,7 +504,7 @@ void ImportCustomersUnderTheWaitDialog(MasterImportPipelineTest& test, CWaitWatc
     EXPECT_EQ(test.Run(2), 1);
     EXPECT_EQ(prompt.Texts(), QStringList{U("300件のデータを新規登録しました。\n")});
     const QString reading = U("ファイルを読み込んでいます。"), importing = U("データを読み込んでいます。");
-    EXPECT_EQ(Steps(test.m_ui.Wait().Log()),
+    EXPECT_EQ(WaitSteps(test.m_ui.Wait().Log()),
               QStringList({"Begin " + reading + " 100", "Pos 99", "End", "Begin " + importing + " 100",
                            "Pos 99", "End", "Begin " + importing + " 100", "Pos 99", "End"}));
 }
@@ -569,7 +532,7 @@ TEST_F(MasterImportPipelineTest, ImportAndExportShowTheWaitDialogWithProgress)
     const qsizetype logged = m_ui.Wait().Log().size();
     EXPECT_EQ(CListExport(2).Export(&records, 1, 1, 1), 1);
     const QString exporting = U("データを書き出しています。");
-    EXPECT_EQ(Steps(m_ui.Wait().Log().mid(logged)),
+    EXPECT_EQ(WaitSteps(m_ui.Wait().Log().mid(logged)),
               QStringList({"Begin " + exporting + " 100", "Pos 99", "End", "Begin " + exporting + " 100",
                            "Pos 99", "End", "Begin " + exporting + " 0", "End"}));
     EXPECT_EQ(prompt.m_depths, QList<int>({0})) << "no wait dialog under the import's message";

@@ -18,6 +18,7 @@
 #include "reports/ShimeListCtrl.h"
 #include "resources/CommandIds.h"
 #include "settings/SettingsFiles.h"
+#include "support/WaitWatching.h"
 #include <QComboBox>
 #include <QDateEdit>
 #include <QTableWidget>
@@ -52,39 +53,6 @@ QByteArray FileBytes(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Notes for every message how deep the wait dialog was under it.
-class CWaitWatchingPrompt : public CFakePrompt
-{
-  public:
-    explicit CWaitWatchingPrompt(const CFakeWait& wait) : m_wait(wait), m_pOld(UiServices::SetPrompt(this)) {}
-    ~CWaitWatchingPrompt() override { UiServices::SetPrompt(m_pOld); }
-    int MessageBox(const QString& text, int buttons, int icon, int defaultButton,
-                   const QString& caption) override
-    {
-        m_depths << m_wait.Depth();
-        return CFakePrompt::MessageBox(text, buttons, icon, defaultButton, caption);
-    }
-    QList<int> m_depths;
-
-  private:
-    const CFakeWait& m_wait;
-    IPrompt* m_pOld;
-};
-
-// The wait log with each run of positions as one "Pos <last>".
-QStringList WaitSteps(const QStringList& log)
-{
-    QStringList steps;
-    for (const QString& line : log) {
-        if (line.startsWith(QLatin1String("Pos ")) && !steps.isEmpty() &&
-            steps.last().startsWith(QLatin1String("Pos ")))
-            steps.last() = line;
-        else
-            steps << line;
-    }
-    return steps;
 }
 
 // Counts the files of a name written into a folder (a settings file is
