@@ -432,40 +432,40 @@ void CMakeMsgID::Describe(Statement& statement, const QString& table, bool bare)
     statement.reprepares = reprepares;
 }
 
-void CMakeMsgID::ReadValue(CTb& field, sqlite3_stmt* statement, int column, int type, CSharedTexts* shared)
+void CMakeMsgID::ReadValue(CTb& field, sqlite3_value* value, int column, int type, CSharedTexts* shared)
 {
     if (type == CTb::kText) {
         // Most fields are texts: no value is a null pointer, without asking
         // the storage class first.
-        const char* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+        const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
         if (!text)
             return;
-        const int bytes = sqlite3_column_bytes(statement, column);
+        const int bytes = sqlite3_value_bytes(value);
         if (shared)
             shared->Set(field, column, text, bytes);
         else
             field = QString::fromUtf8(text, bytes);
         return;
     }
-    const int storage = sqlite3_column_type(statement, column);
+    const int storage = sqlite3_value_type(value);
     if (storage == SQLITE_NULL)
         return;
     auto readText = [&] {
-        field = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
-                                  sqlite3_column_bytes(statement, column));
+        field = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(value)),
+                                  sqlite3_value_bytes(value));
     };
     field.m_null = false;
     switch (type) {
     case CTb::kInteger:
-        field.m_value = sqlite3_column_int64(statement, column);
+        field.m_value = sqlite3_value_int64(value);
         return;
     case CTb::kMoney:
         if (storage == SQLITE_INTEGER) {
-            field.m_value = sqlite3_column_int64(statement, column);
+            field.m_value = sqlite3_value_int64(value);
             field.m_scale = 4;
         } else if (storage == SQLITE_FLOAT) {
             // A stored amount is ten-thousandths even when an expression made it real.
-            const double units = std::round(sqlite3_column_double(statement, column));
+            const double units = std::round(sqlite3_value_double(value));
             if (std::fabs(units) < 9.2e18) {
                 field.m_value = qint64(units);
                 field.m_scale = 4;
@@ -474,18 +474,18 @@ void CMakeMsgID::ReadValue(CTb& field, sqlite3_stmt* statement, int column, int 
             }
         } else {
             readText();
-            CMny value;
-            const bool ok = field.GetData(value);
-            field = value;
+            CMny money;
+            const bool ok = field.GetData(money);
+            field = money;
             if (!ok)
                 field.SetNull();
         }
         return;
     case CTb::kDate: {
-        const char* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+        const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
         qint64 julianDay = 0;
         qint32 msecs = -1;
-        if (ParseStoredDate(text, sqlite3_column_bytes(statement, column), julianDay, msecs))
+        if (ParseStoredDate(text, sqlite3_value_bytes(value), julianDay, msecs))
             field.SetDay(julianDay, msecs);
         else
             readText(); // not a stored day: keep what is there as text
@@ -494,9 +494,9 @@ void CMakeMsgID::ReadValue(CTb& field, sqlite3_stmt* statement, int column, int 
     default:
         if (storage == SQLITE_INTEGER) {
             field.m_type = CTb::kInteger;
-            field.m_value = sqlite3_column_int64(statement, column);
+            field.m_value = sqlite3_value_int64(value);
         } else if (storage == SQLITE_FLOAT) {
-            const double units = std::round(sqlite3_column_double(statement, column) * 10000);
+            const double units = std::round(sqlite3_value_double(value) * 10000);
             field.m_type = CTb::kMoney;
             if (std::fabs(units) < 9.2e18) {
                 field.m_value = qint64(units);
@@ -902,19 +902,24 @@ int CMakeMsgID::GetDataList(const CCDSData& request, CCDSData& result, QString& 
     Describe(*statement, request.m_strTable, whole);
     const int count = int(statement->columns.size());
     CRecordChunks chunks;
-    // Rows repeat texts (the lines of one slip its number and partner, a
-    // list's lines their items), which then share one copy.
-    CSharedTexts shared(count);
-    for (; rc == SQLITE_ROW; rc = sqlite3_step(handle)) {
-        COneRecord* record = result.AddNew();
-        // Room for the field a list computes into its records, the shown name.
-        CTb* fields = chunks.AddFields(*record, count, 1);
-        for (int i = 0; i < count; ++i) {
-            const Statement::Column& column = statement->columns[std::size_t(i)];
-            CTb& field = fields[i];
-            field.m_name = column.name;
-            field.m_type = qint8(column.type < 0 ? CTb::kText : column.type);
-            ReadValue(field, handle, i, column.type, &shared);
+    {
+        // Rows repeat texts (the lines of one slip its number and partner, a
+        // list's lines their items), which then share one copy. Their counts
+        // are complete when it goes, before any record may be removed.
+        CSharedTexts shared(count);
+        for (; rc == SQLITE_ROW; rc = sqlite3_step(handle)) {
+            COneRecord* record = result.AddNew();
+            // Room for the field a list computes into its records, the shown name.
+            CTb* fields = chunks.AddFields(*record, count, 1);
+            for (int i = 0; i < count; ++i) {
+                const Statement::Column& column = statement->columns[std::size_t(i)];
+                CTb& field = fields[i];
+                field.m_name = column.name;
+                field.m_type = qint8(column.type < 0 ? CTb::kText : column.type);
+                // The value of the row itself: the column calls would check the
+                // statement and its errors once more for every field.
+                ReadValue(field, sqlite3_column_value(handle, i), i, column.type, &shared);
+            }
         }
     }
     if (rc != SQLITE_DONE) {

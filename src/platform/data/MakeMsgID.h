@@ -14,6 +14,7 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct sqlite3_value;
 class CImportRun;
 namespace Schema
 {
@@ -356,9 +357,9 @@ class CMakeMsgID
     int Prepare(const QString& sql, Statement*& statement, QString& err);
     void TrimCache();
     void Describe(Statement& statement, const QString& table, bool bare) const;
-    // One result value into `field`; with `shared`, a text equal to one
-    // read before shares its copy.
-    static void ReadValue(CTb& field, sqlite3_stmt* statement, int column, int type,
+    // Column `column`'s result value `value` into `field`; with `shared`,
+    // a text equal to one read before shares its copy.
+    static void ReadValue(CTb& field, sqlite3_value* value, int column, int type,
                           CSharedTexts* shared = nullptr);
     // A text is encoded into `buffer`, which SQLite reads when the statement
     // is stepped: it must live until then.

@@ -159,6 +159,11 @@ void CTb::ShareText(Text* text)
 {
     if (text)
         text->ref.ref();
+    PointAt(text);
+}
+
+void CTb::PointAt(Text* text)
+{
     SetNull();
     m_type = kText;
     m_null = false;
@@ -476,6 +481,28 @@ namespace
 // Lookups of a column before its share of repeated texts is judged: a
 // column of a few thousand items repeats rarely in its first rows.
 constexpr int kSharingTrial = 1024;
+constexpr std::size_t kFirstSlots = 1024;
+
+// A hash of a short text eight bytes at a time; the slot is taken from its
+// high bits.
+quint64 HashBytes(const char* p, int n)
+{
+    quint64 h = 0x9E3779B97F4A7C15ULL ^ quint64(n);
+    for (; n >= 8; p += 8, n -= 8) {
+        quint64 w;
+        std::memcpy(&w, p, 8);
+        h = (h ^ w) * 0xFF51AFD7ED558CCDULL;
+        h ^= h >> 32;
+    }
+    if (n > 0) {
+        quint64 w = 0;
+        std::memcpy(&w, p, std::size_t(n));
+        h = (h ^ w) * 0xC4CEB9FE1A85EC53ULL;
+    }
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDULL;
+    return h ^ (h >> 29);
+}
 
 } // namespace
 
@@ -483,10 +510,67 @@ CSharedTexts::CSharedTexts(int columns) : m_columns(std::size_t(std::max(columns
 
 CSharedTexts::~CSharedTexts()
 {
-    for (const Column& column : m_columns)
-        ReleaseShared(column.text);
-    for (CTb::Text* text : std::as_const(m_texts))
+    for (Column& column : m_columns)
+        Leave(column);
+    // The pool's own hold goes last, so a text counted here never reaches 0 early.
+    for (const auto& [text, shares] : m_shares) {
+        if (shares > 0)
+            text->ref.fetchAndAddRelaxed(int(shares));
         ReleaseShared(text);
+    }
+}
+
+void CSharedTexts::Leave(Column& column)
+{
+    if (column.entry == kNoEntry)
+        ReleaseShared(column.text);
+    column.text = nullptr;
+    column.entry = kNoEntry;
+}
+
+const CSharedTexts::Slot* CSharedTexts::Find(quint64 hash, const char* utf8, int bytes) const
+{
+    if (m_slots.empty())
+        return nullptr;
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = std::size_t(hash >> 20) & mask;; i = (i + 1) & mask) {
+        const Slot& slot = m_slots[i];
+        if (!slot.text)
+            return nullptr;
+        if (slot.hash == hash && slot.bytes == quint32(bytes) &&
+            std::memcmp(m_bytes.data() + slot.offset, utf8, std::size_t(bytes)) == 0)
+            return &slot;
+    }
+}
+
+bool CSharedTexts::Insert(quint64 hash, const char* utf8, int bytes, CTb::Text* text)
+{
+    // The bytes of all texts stay addressable by a 32-bit offset.
+    if (m_bytes.size() + std::size_t(bytes) > std::numeric_limits<quint32>::max() ||
+        m_shares.size() >= kNoEntry)
+        return false;
+    if ((m_shares.size() + 1) * 2 > m_slots.size()) {
+        std::vector<Slot> old(std::max(kFirstSlots, m_slots.size() * 2));
+        old.swap(m_slots);
+        const std::size_t mask = m_slots.size() - 1;
+        for (const Slot& slot : old) {
+            if (!slot.text)
+                continue;
+            std::size_t i = std::size_t(slot.hash >> 20) & mask;
+            while (m_slots[i].text)
+                i = (i + 1) & mask;
+            m_slots[i] = slot;
+        }
+    }
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t i = std::size_t(hash >> 20) & mask;
+    while (m_slots[i].text)
+        i = (i + 1) & mask;
+    m_slots[i] = {hash, text, quint32(m_shares.size()), quint32(m_bytes.size()), quint32(bytes)};
+    m_bytes.insert(m_bytes.end(), utf8, utf8 + bytes);
+    text->ref.ref(); // the pool's hold
+    m_shares.emplace_back(text, 0);
+    return true;
 }
 
 void CSharedTexts::Set(CTb& field, int column, const char* utf8, int bytes)
@@ -498,34 +582,45 @@ void CSharedTexts::Set(CTb& field, int column, const char* utf8, int bytes)
     Column& c = m_columns[std::size_t(column)];
     if (c.text && c.last.size() == std::size_t(bytes) &&
         std::memcmp(c.last.data(), utf8, std::size_t(bytes)) == 0) {
-        field.ShareText(c.text);
+        Share(field, c);
         return;
     }
     // A column whose texts repeat less than one time in four (slip numbers,
     // a year's many items) stops looking: its table would cost more time
     // in scattered reads than its shared copies save.
     const bool pooled = c.lookups < kSharingTrial || c.hits * 4 >= c.lookups;
-    CTb::Text* text = nullptr;
+    const Slot* slot = nullptr;
+    quint64 hash = 0;
     if (pooled) {
         ++c.lookups;
-        const auto it = m_texts.constFind(QByteArray::fromRawData(utf8, bytes));
-        if (it != m_texts.cend()) {
+        hash = HashBytes(utf8, bytes);
+        slot = Find(hash, utf8, bytes);
+        if (slot)
             ++c.hits;
-            text = *it;
-        }
     }
-    if (!text) {
-        text = new CTb::Text{QAtomicInt(0), QString::fromUtf8(utf8, bytes)};
-        if (pooled) {
-            text->ref.ref();
-            m_texts.insert(QByteArray(utf8, bytes), text);
-        }
+    Leave(c);
+    if (slot) {
+        c.text = slot->text;
+        c.entry = slot->entry;
+    } else {
+        c.text = new CTb::Text{QAtomicInt(0), QString::fromUtf8(utf8, bytes)};
+        if (pooled && Insert(hash, utf8, bytes, c.text))
+            c.entry = quint32(m_shares.size() - 1);
+        else
+            c.text->ref.ref(); // the column's hold
     }
-    text->ref.ref();
-    ReleaseShared(c.text);
-    c.text = text;
     c.last.assign(utf8, std::size_t(bytes));
-    field.ShareText(text);
+    Share(field, c);
+}
+
+void CSharedTexts::Share(CTb& field, const Column& column)
+{
+    if (column.entry == kNoEntry) {
+        field.ShareText(column.text);
+    } else {
+        ++m_shares[column.entry].second;
+        field.PointAt(column.text);
+    }
 }
 
 // ---- COneRecord ---------------------------------------------------------

@@ -105,6 +105,8 @@ class CTb
     int Msecs() const;
     // A text value that shares `text` (null: the empty text).
     void ShareText(Text* text);
+    // The same without counting the share in `text`, which the caller does.
+    void PointAt(Text* text);
     void ReleaseText()
     {
         if (m_type == kText && !m_null && m_text)
@@ -130,7 +132,11 @@ class CTb
 
 // Equal texts read together share one copy: a result's rows repeat their
 // slip's partner and their item. A column whose texts rarely repeat is
-// compared with its last text only.
+// compared with its last text only. The fields sharing a pooled text are
+// counted here and added to the text's count once, when the reading ends:
+// a list of a hundred thousand rows would otherwise touch a text scattered
+// in memory for every field. Until then the set holds each pooled text, so
+// it must go before any field read through it is removed.
 class CSharedTexts
 {
   public:
@@ -143,14 +149,35 @@ class CSharedTexts
     void Set(CTb& field, int column, const char* utf8, int bytes);
 
   private:
+    static constexpr quint32 kNoEntry = 0xFFFFFFFF;
     struct Column {
         std::string last;
         CTb::Text* text = nullptr;
+        quint32 entry = kNoEntry; // of a pooled text; else the column holds its text itself
         int lookups = 0;
         int hits = 0;
     };
+    // A pooled text, its hash and its bytes in m_bytes: a lookup reads the
+    // slot and the bytes alone, and tells another text of the same slot
+    // apart by the hash before comparing any byte.
+    struct Slot {
+        quint64 hash = 0;
+        CTb::Text* text = nullptr; // null: the slot is free
+        quint32 entry = 0;         // in m_shares
+        quint32 offset = 0;
+        quint32 bytes = 0;
+    };
+    const Slot* Find(quint64 hash, const char* utf8, int bytes) const;
+    // Pools a new text; false when the pool is full.
+    bool Insert(quint64 hash, const char* utf8, int bytes, CTb::Text* text);
+    void Leave(Column& column);
+    void Share(CTb& field, const Column& column);
+
     std::vector<Column> m_columns;
-    QHash<QByteArray, CTb::Text*> m_texts;
+    std::vector<Slot> m_slots; // open addressing; a power of two, at most half used
+    std::vector<char> m_bytes;
+    // Each pooled text and the fields sharing it not yet counted in it.
+    std::vector<std::pair<CTb::Text*, quint32>> m_shares;
 };
 
 // One record: an ordered list of fields. Fields are owned and keep their

@@ -285,6 +285,68 @@ TEST_F(RecordStorage, EqualTextsShareOneCopyAndChangeAlone)
     EXPECT_EQ(kept.GetText(), QStringLiteral("東京商事"));
 }
 
+// A long result shares its texts in every way it can (a text repeated far
+// apart, the same text on the next row, a column whose texts never repeat):
+// each field keeps its value whichever records go first, and a read that
+// fails part way leaves the records read before it as they were.
+TEST_F(RecordStorage, SharedTextsOfALongResultOutliveEachOtherInAnyOrder)
+{
+    constexpr int kRows = 3000;
+    const auto company = [](int i) { return QStringLiteral("商事%1").arg(i % 40); };
+    const auto section = [](int i) { return QStringLiteral("課%1").arg(i / 3); };
+    CCDSData insert;
+    insert.m_strTable = QStringLiteral("Customer");
+    for (int i = 0; i < kRows; ++i) {
+        COneRecord* row = insert.AddNew();
+        row->SetField(QStringLiteral("Customer.CustomerCode"),
+                      QStringLiteral("T%1").arg(i, 5, 10, QChar(u'0')));
+        row->SetField(QStringLiteral("Customer.Company"), company(i));
+        row->SetField(QStringLiteral("Customer.Section"), section(i));
+        row->SetField(QStringLiteral("Customer.Name"), i % 7 ? QStringLiteral("担当") : QString());
+    }
+    QString err;
+    ASSERT_EQ(m_data.InsertData(insert, err), 1) << err.toStdString();
+
+    const QString condition = QStringLiteral("WHERE CustomerCode LIKE 'T%' ORDER BY CustomerCode");
+    const auto expectRow = [&](const COneRecord* row, int i) {
+        const auto text = [row](const char* field) {
+            return row->GetOneField(QStringLiteral("Customer"), QString::fromLatin1(field))->GetText();
+        };
+        EXPECT_EQ(text("CustomerCode"), QStringLiteral("T%1").arg(i, 5, 10, QChar(u'0')));
+        EXPECT_EQ(text("Company"), company(i));
+        EXPECT_EQ(text("Section"), section(i));
+        EXPECT_EQ(text("Name"), i % 7 ? QStringLiteral("担当") : QString());
+    };
+    CTb kept;
+    {
+        CCDSData read = List(QStringLiteral("Customer"), condition);
+        ASSERT_EQ(read.GetCount(), kRows);
+        kept = *read.GetAt(kRows - 1)->GetOneField(QStringLiteral("Customer"), QStringLiteral("Company"));
+        for (int i = kRows - 1; i >= 0; i -= 2)
+            read.RemoveAt(i);
+        ASSERT_EQ(read.GetCount(), kRows / 2);
+        for (int i = 0; i < read.GetCount(); ++i)
+            expectRow(read.GetAt(i), 2 * i);
+        // The rest goes from the first record on.
+        while (read.GetCount() > 1)
+            read.RemoveAt(0);
+        expectRow(read.GetAt(0), kRows - 2);
+    }
+    EXPECT_EQ(kept.GetText(), company(kRows - 1));
+
+    // The value of one row overflows, so the read fails after two thousand rows.
+    CCDSData request,
+        result = List(QStringLiteral("Customer"), QStringLiteral("WHERE CustomerCode = 'T00039'"));
+    ASSERT_EQ(result.GetCount(), 1);
+    request.m_strCondition =
+        QStringLiteral("SELECT Company, Section, Name, CustomerCode, iif(CustomerCode = 'T02000', "
+                       "abs(-9223372036854775807 - 1), 0) AS Failing FROM Customer ") %
+        condition;
+    EXPECT_NE(m_data.GetDataList(request, result, err), 1);
+    ASSERT_EQ(result.GetCount(), 1);
+    expectRow(result.GetAt(0), 39);
+}
+
 // Dates keep their day and time of day together in one value: each reads
 // back as it was given, also before the calendar's epoch and at midnight.
 TEST(Record, DatesWithAndWithoutTimeReadBackAsGiven)
