@@ -110,16 +110,17 @@ QString SqlMonthIndex(const QString& column, const QDate& first)
 namespace
 {
 
-// The partners of the sub-select `partners` (Code, FirstDate) with the
-// balance of all they booked, which the triggers keep.
+// The partners of the sub-select `partners` (Code, FirstDate) as F, each
+// with its row S of the balance of all it booked, which the triggers keep
+// (none for a partner who never booked anything). A join, not a sub-select
+// in the columns: that would be looked up again for every slip summed.
 QString WithBalance(const CTradeSide& t, const QString& partners)
 {
-    return QStringLiteral("SELECT F.Code, F.FirstDate, (SELECT S.Balance FROM %1 AS S WHERE S.%2 = F.Code) "
-                          "AS Balance FROM (%3) AS F")
-        .arg(SqlName(t.booked), SqlName(t.code), partners);
+    return QStringLiteral("(%1) AS F LEFT JOIN %2 AS S ON S.%3 = F.Code")
+        .arg(partners, SqlName(t.booked), SqlName(t.code));
 }
 
-// Every closing of the partners `partners` (Code, FirstDate, Balance) from
+// Every closing of the partners `partners` (Code, FirstDate) from
 // their FirstDate on, with its own slips and money: each closing's slips
 // and money of its partner are one range of the SeikyuID indexes. The
 // partners lead (CROSS JOIN keeps the order), so that only their closings
@@ -128,12 +129,12 @@ QString WithBalance(const CTradeSide& t, const QString& partners)
 QString BookedToClosings(const CTradeSide& t, const QString& partners)
 {
     return QStringLiteral(
-               "SELECT K.ID, K.%1, K.CloseDate, F.Balance AS BookedBalance, "
+               "SELECT K.ID, K.%1, K.CloseDate, S.Balance AS BookedBalance, "
                "COALESCE(SUM(%2), 0) AS SlipTotal, COALESCE(SUM(H.Amount), 0) AS SlipAmount, "
                "COALESCE(SUM(%3), 0) AS SlipTax, COALESCE(SUM(iif(H.DenpyoType = 0, 1, 0)), 0) AS SlipCount, "
                "MIN(H.ID) AS FirstSlipID, COALESCE((SELECT SUM(R.Amount) FROM %4 AS R WHERE R.SeikyuID = "
                "K.ID "
-               "AND R.%1 = K.%1), 0) AS Booked FROM (%5) AS F CROSS JOIN %6 AS K ON K.%1 = F.Code AND "
+               "AND R.%1 = K.%1), 0) AS Booked FROM %5 CROSS JOIN %6 AS K ON K.%1 = F.Code AND "
                "K.CloseDate >= F.FirstDate LEFT JOIN %7 AS H ON H.SeikyuID = K.ID AND H.%1 = K.%1 "
                "GROUP BY K.ID")
         .arg(SqlName(t.code), SqlSlipBilled(QStringLiteral("H.")), SqlSlipTax(QStringLiteral("H.")),
@@ -186,8 +187,8 @@ QString PastSumsSql(const CTradeSide& t, const QString& partners, const QDate& b
     // later are what its past leaves out. Most partners have none.
     const QString from = QStringLiteral("SELECT %1 AS Code, %2 AS FirstDate FROM (%3) GROUP BY %1")
                              .arg(code, SqlDate(bound), partners);
-    return QStringLiteral("SELECT P.Code AS %1, %2 AS PastBalance FROM (%3) AS P LEFT JOIN (%4) AS C "
-                          "ON C.%1 = P.Code GROUP BY P.Code")
-        .arg(code, PastBalance(QStringLiteral("P.Balance"), QStringLiteral("SUM(C.%1)")),
+    return QStringLiteral("SELECT F.Code AS %1, %2 AS PastBalance FROM %3 LEFT JOIN (%4) AS C "
+                          "ON C.%1 = F.Code GROUP BY F.Code")
+        .arg(code, PastBalance(QStringLiteral("S.Balance"), QStringLiteral("SUM(C.%1)")),
              WithBalance(t, from), BookedToClosings(t, from));
 }

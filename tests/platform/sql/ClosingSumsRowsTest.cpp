@@ -99,3 +99,42 @@ TEST_F(ClosingSumsRowsTest, BilledListsAndSchedulesCarryWhatWasBookedBefore)
           "OT1|0|0|0|3000|150|3150|2"}},
     });
 }
+
+// A partner who never had anything booked has no booked balance at all:
+// its closings and its candidacy still show, carrying its opening balance.
+TEST_F(ClosingSumsRowsTest, APartnerWithNothingBookedCarriesItsOpeningBalance)
+{
+    Insert(TB_CUSTOMER,
+           {{"CustomerCode", "K009"}, {"Company", "九段商会"}, {"Collect", Yen("700")}, {"Day", 99}});
+    Insert(TB_SALES_CLOSE, {{"No", "K9C1"},
+                            {"Date", QDate(2004, 4, 30)},
+                            {"CustomerCode", "K009"},
+                            {"CloseDate", QDate(2004, 4, 30)},
+                            {"CollectDate", QDate(2004, 5, 31)},
+                            {"Status", 0},
+                            {"TudoFlg", 1}});
+    Insert(TB_SALES_H, {{"No", "S30"},
+                        {"Date", QDate(2004, 5, 12)},
+                        {"CustomerCode", "K009"},
+                        {"DenpyoType", 0},
+                        {"TaxType", 2},
+                        {"Amount", Yen("1000")},
+                        {"AmountNoTax", Yen("0")},
+                        {"Tax", Yen("50")},
+                        {"Total", Yen("1050")},
+                        {"SeikyuID", 0}});
+    ExpectRows({
+        {"billed on 30 April",
+         [] { return MakeBilledListSQL(QDate(2004, 4, 30), QDate(2004, 4, 30)); },
+         {"No", "前回請求額", "今回入金額", "繰越額", "今回税抜売上額", "消費税", "納品枚数", "Company"},
+         {"K9C1|700|0|700|0|0|0|九段商会", "K7C2|1500|0|1500|1000|50|1|七尾食品"}},
+        {"its open closing",
+         [] { return MakeOpenSalesCloseByCustomer(false, QStringLiteral("K009")); },
+         {"No", "前回請求額", "今回入金額", "繰越額", "今回売上額", "納品枚数"},
+         {"K9C1|700|0|700|700|0"}},
+        {"closing candidates of the month's end",
+         [] { return MakeSeikyuSQL(QDate(2004, 5, 31), 99); },
+         {"CustomerCode", "前回請求額", "今回入金額", "繰越額", "今回税抜売上額", "納品枚数"},
+         {"K009|700|0|700|1000|1"}},
+    });
+}
