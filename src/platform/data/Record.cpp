@@ -80,6 +80,41 @@ constexpr CTb::NameId kNamesPerChunk = 1024;
 constexpr CTb::NameId kNameChunks = 4096;
 const QString** g_names[kNameChunks] = {};
 
+// Each name's hashes, with ASCII letters folded: of the whole name and of
+// its bare part (after the first point, or the whole name). A record is
+// searched by name for every cell of a list: the hashes rule out the other
+// fields without reading their names.
+struct NameHashes {
+    quint32 full;
+    quint32 bare;
+};
+NameHashes* g_hashes[kNameChunks] = {};
+
+constexpr quint32 kHashBasis = 2166136261U;
+
+quint32 FoldedHash(QStringView text, quint32 hash = kHashBasis)
+{
+    for (const QChar c : text) {
+        char16_t u = c.unicode();
+        if (u >= u'A' && u <= u'Z')
+            u += u'a' - u'A';
+        hash = (hash ^ u) * 16777619U;
+    }
+    return hash;
+}
+
+NameHashes HashesOfName(QStringView name)
+{
+    const qsizetype dot = name.indexOf(u'.');
+    return {FoldedHash(name), FoldedHash(dot < 0 ? name : name.mid(dot + 1))};
+}
+
+const NameHashes& HashesOf(CTb::NameId id)
+{
+    static const NameHashes unnamed = HashesOfName(QStringView());
+    return id == 0 ? unnamed : g_hashes[id / kNamesPerChunk][id % kNamesPerChunk];
+}
+
 const QString kEmptyText = QStringLiteral("");
 
 void ReleaseShared(CTb::Text* text);
@@ -100,8 +135,11 @@ CTb::NameId CTb::Intern(const QString& name)
     if (id / kNamesPerChunk >= kNameChunks)
         qFatal("Too many field names");
     const QString**& chunk = g_names[id / kNamesPerChunk];
-    if (!chunk)
+    if (!chunk) {
+        g_hashes[id / kNamesPerChunk] = new NameHashes[kNamesPerChunk]();
         chunk = new const QString*[kNamesPerChunk]();
+    }
+    g_hashes[id / kNamesPerChunk][id % kNamesPerChunk] = HashesOfName(name);
     chunk[id % kNamesPerChunk] = new QString(name.constData(), name.size());
     ids->insert(name, id);
     ++next;
@@ -766,9 +804,15 @@ CTb* CRecordChunks::AddFields(COneRecord& record, int count, int spare)
 
 const CTb* COneRecord::GetOneField(const QString& table, const QString& field) const
 {
-    if (table.isEmpty())
-        return Find([&field](const CTb& f) { return BareNameIs(f.GetName(), field); });
-    return Find([&](const CTb& f) { return MatchesFullName(f.GetName(), table, field); });
+    if (table.isEmpty()) {
+        const quint32 hash = FoldedHash(field);
+        return Find(
+            [&](const CTb& f) { return HashesOf(f.m_name).bare == hash && BareNameIs(f.GetName(), field); });
+    }
+    const quint32 hash = FoldedHash(field, FoldedHash(u".", FoldedHash(table)));
+    return Find([&](const CTb& f) {
+        return HashesOf(f.m_name).full == hash && MatchesFullName(f.GetName(), table, field);
+    });
 }
 
 CTb* COneRecord::GetOneField(const QString& table, const QString& field)
@@ -778,7 +822,10 @@ CTb* COneRecord::GetOneField(const QString& table, const QString& field)
 
 const CTb* COneRecord::FindField(const QString& name) const
 {
-    return Find([&name](const CTb& f) { return EqualsNoAsciiCase(f.GetName(), name); });
+    const quint32 hash = FoldedHash(name);
+    return Find([&](const CTb& f) {
+        return HashesOf(f.m_name).full == hash && EqualsNoAsciiCase(f.GetName(), name);
+    });
 }
 
 CTb* COneRecord::FindField(const QString& name)

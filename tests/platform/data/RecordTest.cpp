@@ -113,6 +113,27 @@ TEST(Record, FieldsAreFoundByFullOrBareNameAndReplacedNotAppended)
     EXPECT_EQ(record.GetAt(0), company);
 }
 
+// Names whose 32-bit hashes agree, with ASCII letters folded: the bare
+// names "F3498b" and "F778b8", the full names "T.Fbd5a" and "T.Fb6709". A
+// search by either finds only the field of that very name.
+TEST(Record, NamesSharingAHashAreToldApart)
+{
+    COneRecord record;
+    record.SetField(QStringLiteral("T.F3498b"), 1);
+    record.SetField(QStringLiteral("T.Fbd5a"), 2);
+    EXPECT_EQ(record.GetOneField(QString(), QStringLiteral("F778b8")), nullptr);
+    EXPECT_EQ(record.GetOneField(QStringLiteral("T"), QStringLiteral("FB6709")), nullptr);
+    EXPECT_EQ(record.FindField(QStringLiteral("t.fb6709")), nullptr);
+    CTb* bare = record.SetField(QStringLiteral("U.F778b8"), 3);
+    CTb* full = record.SetField(QStringLiteral("T.Fb6709"), 4);
+    EXPECT_EQ(record.GetCount(), 4);
+    EXPECT_EQ(record.GetOneField(QString(), QStringLiteral("f778B8")), bare);
+    EXPECT_EQ(record.GetOneField(QStringLiteral("t"), QStringLiteral("Fb6709")), full);
+    EXPECT_EQ(record.FindField(QStringLiteral("T.FB6709")), full);
+    EXPECT_EQ(record.GetOneField(QString(), QStringLiteral("F3498B"))->GetText(), QStringLiteral("1"));
+    EXPECT_EQ(record.FindField(QStringLiteral("t.fBD5A"))->GetText(), QStringLiteral("2"));
+}
+
 TEST(Record, SetsCopyDeeplyAndClearForReuse)
 {
     CCDSData set;
