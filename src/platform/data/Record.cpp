@@ -109,10 +109,12 @@ NameHashes HashesOfName(QStringView name)
     return {FoldedHash(name), FoldedHash(dot < 0 ? name : name.mid(dot + 1))};
 }
 
-const NameHashes& HashesOf(CTb::NameId id)
+// The hashes of the empty name, which a field without a name has.
+constexpr NameHashes kUnnamed{kHashBasis, kHashBasis};
+
+inline const NameHashes& HashesOf(CTb::NameId id)
 {
-    static const NameHashes unnamed = HashesOfName(QStringView());
-    return id == 0 ? unnamed : g_hashes[id / kNamesPerChunk][id % kNamesPerChunk];
+    return id == 0 ? kUnnamed : g_hashes[id / kNamesPerChunk][id % kNamesPerChunk];
 }
 
 const QString kEmptyText = QStringLiteral("");
@@ -155,8 +157,8 @@ CTb::CTb(const CTb& other)
     : m_name(other.m_name), m_type(other.m_type), m_scale(other.m_scale), m_null(other.m_null),
       m_value(other.m_value)
 {
-    if (m_type == kText && !m_null && m_text)
-        m_text->ref.ref();
+    if (Text* text = Shared())
+        text->ref.ref();
 }
 
 CTb::CTb(CTb&& other) noexcept
@@ -208,13 +210,39 @@ void CTb::PointAt(Text* text)
     m_text = text;
 }
 
+bool CTb::FitsInline(const char* ascii, int bytes)
+{
+    if (bytes <= 0 || bytes > kInlineBytes)
+        return false;
+    for (int i = 0; i < bytes; ++i) {
+        if (uchar(ascii[i]) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+void CTb::SetInline(const char* ascii, int bytes)
+{
+    SetNull();
+    m_type = kText;
+    m_null = false;
+    std::memcpy(&m_value, ascii, std::size_t(bytes));
+    m_scale = qint8(bytes);
+}
+
+QString CTb::TextValue() const
+{
+    if (m_scale != 0)
+        return QString::fromLatin1(reinterpret_cast<const char*>(&m_value), m_scale);
+    return m_text ? m_text->text : kEmptyText;
+}
+
 void CTb::CopyValue(const CTb& other)
 {
     if (this == &other)
         return;
-    const bool text = other.m_type == kText && !other.m_null;
-    if (text && other.m_text)
-        other.m_text->ref.ref();
+    if (Text* text = other.Shared())
+        text->ref.ref();
     ReleaseText();
     m_type = other.m_type;
     m_scale = other.m_scale;
@@ -321,8 +349,8 @@ CTb& CTb::operator=(int value)
 CTb& CTb::operator=(const QString& value)
 {
     // A text of its own takes the new one in place.
-    if (m_type == kText && !m_null && m_text && m_text->ref.loadRelaxed() == 1) {
-        m_text->text = value;
+    if (Text* text = Shared(); text && text->ref.loadRelaxed() == 1) {
+        text->text = value;
         return *this;
     }
     SetNull();
@@ -379,7 +407,7 @@ QString CTb::GetText() const
         return {};
     switch (m_type) {
     case kText:
-        return m_text ? m_text->text : kEmptyText;
+        return TextValue();
     case kInteger:
         return QString::number(m_value);
     case kMoney:
@@ -444,7 +472,7 @@ bool CTb::GetData(int& value) const
         break;
     }
     case kText:
-        if (!m_text || !ParseWhole(m_text->text, whole))
+        if (!ParseWhole(TextValue(), whole))
             return false;
         break;
     default:
@@ -469,7 +497,7 @@ bool CTb::GetData(CMny& value) const
         value = CMny(m_value, 0);
         return true;
     case kText:
-        if (m_text && ParseDecimal(m_text->text, value))
+        if (ParseDecimal(TextValue(), value))
             return true;
         value = CMny(0);
         return false;
@@ -488,7 +516,7 @@ bool CTb::GetData(QDate& value) const
         return true;
     }
     int msecs = -1;
-    if (m_type == kText && m_text && ParseDate(m_text->text, value, msecs))
+    if (m_type == kText && ParseDate(TextValue(), value, msecs))
         return true;
     value = QDate();
     return false;
@@ -504,7 +532,7 @@ bool CTb::GetData(QDateTime& value) const
     if (m_type == kDate) {
         date = QDate::fromJulianDay(Day());
         msecs = Msecs();
-    } else if (m_type != kText || !m_text || !ParseDate(m_text->text, date, msecs)) {
+    } else if (m_type != kText || !ParseDate(TextValue(), date, msecs)) {
         return false;
     }
     value = QDateTime(date, msecs < 0 ? QTime(0, 0) : QTime::fromMSecsSinceStartOfDay(msecs));
@@ -615,6 +643,11 @@ void CSharedTexts::Set(CTb& field, int column, const char* utf8, int bytes)
 {
     if (bytes <= 0) {
         field.ShareText(nullptr);
+        return;
+    }
+    // Codes and numbers need no copy of their own to share.
+    if (CTb::FitsInline(utf8, bytes)) {
+        field.SetInline(utf8, bytes);
         return;
     }
     Column& c = m_columns[std::size_t(column)];

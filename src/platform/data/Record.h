@@ -107,9 +107,17 @@ class CTb
     void ShareText(Text* text);
     // The same without counting the share in `text`, which the caller does.
     void PointAt(Text* text);
+    // A text of at most kInlineBytes ASCII bytes kept in the field itself.
+    static constexpr int kInlineBytes = 8;
+    static bool FitsInline(const char* ascii, int bytes);
+    void SetInline(const char* ascii, int bytes);
+    // The shared text of a text value; null for the empty or a kept one.
+    Text* Shared() const { return m_type == kText && !m_null && m_scale == 0 ? m_text : nullptr; }
+    // The value of a text field as text.
+    QString TextValue() const;
     void ReleaseText()
     {
-        if (m_type == kText && !m_null && m_text)
+        if (Shared())
             DropText();
     }
     void DropText();
@@ -118,7 +126,9 @@ class CTb
     static const QString s_noName;
     // 16 bytes: a list keeps millions. The value is the integer, the money
     // at m_scale, the date's Julian day (with its time of day in
-    // milliseconds after day * 86 400 000 when m_scale is 1), or the text.
+    // milliseconds after day * 86 400 000 when m_scale is 1), or the text:
+    // shared when m_scale is 0, else m_scale ASCII bytes in m_value itself
+    // (codes and numbers, most of them, are short).
     NameId m_name = 0;
     qint8 m_type = kText;
     qint8 m_scale = 0;

@@ -368,6 +368,64 @@ TEST_F(RecordStorage, SharedTextsOfALongResultOutliveEachOtherInAnyOrder)
     expectRow(result.GetAt(0), 39);
 }
 
+// Texts read from the database, short ASCII ones kept in the field itself
+// and the others shared: each reads as every type exactly as the same text
+// given to a field does, and copies, moves and new values leave the others
+// alone whichever kind either side holds.
+TEST_F(RecordStorage, ShortAndLongTextsReadAndCopyAlike)
+{
+    const QStringList texts{QStringLiteral("12345678"), QStringLiteral("123456789"), QStringLiteral("-12.5"),
+                            QStringLiteral("2004-7-8"), QStringLiteral("a\tb c"),    QStringLiteral("様"),
+                            QStringLiteral("0"),        QStringLiteral("C01530"),    QString()};
+    CCDSData insert;
+    insert.m_strTable = QStringLiteral("Customer");
+    for (int i = 0; i < texts.size(); ++i) {
+        COneRecord* row = insert.AddNew();
+        row->SetField(QStringLiteral("Customer.CustomerCode"), QStringLiteral("Z%1").arg(i));
+        row->SetField(QStringLiteral("Customer.Company"), texts[i]);
+    }
+    QString err;
+    ASSERT_EQ(m_data.InsertData(insert, err), 1) << err.toStdString();
+    CCDSData read =
+        List(QStringLiteral("Customer"), QStringLiteral("WHERE CustomerCode LIKE 'Z%' ORDER BY ID"));
+    ASSERT_EQ(read.GetCount(), texts.size());
+
+    std::vector<CTb> copies;
+    for (int i = 0; i < texts.size(); ++i) {
+        const CTb* field = read.GetAt(i)->GetOneField(QStringLiteral("Customer"), QStringLiteral("Company"));
+        ASSERT_TRUE(field);
+        CTb given(QStringLiteral("Customer.Company"));
+        given = texts[i];
+        const QString what = texts[i];
+        EXPECT_EQ(field->GetType(), CTb::kText) << qPrintable(what);
+        EXPECT_FALSE(field->IsNull()) << qPrintable(what);
+        EXPECT_EQ(field->GetText(), texts[i]) << qPrintable(what);
+        int whole = -1, givenWhole = -1;
+        EXPECT_EQ(field->GetData(whole), given.GetData(givenWhole)) << qPrintable(what);
+        EXPECT_EQ(whole, givenWhole) << qPrintable(what);
+        CMny money, givenMoney;
+        EXPECT_EQ(field->GetData(money), given.GetData(givenMoney)) << qPrintable(what);
+        EXPECT_EQ(money, givenMoney) << qPrintable(what);
+        QDate date, givenDate;
+        EXPECT_EQ(field->GetData(date), given.GetData(givenDate)) << qPrintable(what);
+        EXPECT_EQ(date, givenDate) << qPrintable(what);
+        copies.push_back(*field);
+    }
+    // New values over the read fields, in turn long, short and none.
+    for (int i = 0; i < read.GetCount(); ++i) {
+        CTb* field = read.GetAt(i)->GetOneField(QStringLiteral("Customer"), QStringLiteral("Company"));
+        *field = copies[size_t((i + 1) % copies.size())];
+        *field = QStringLiteral("長い名前の会社");
+        *field = copies[size_t(i)];
+        field->SetNull();
+        CTb moved = std::move(copies[size_t(i)]);
+        copies[size_t(i)] = moved;
+    }
+    read.RemoveAll();
+    for (int i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(copies[size_t(i)].GetText(), texts[i]) << i;
+}
+
 // Dates keep their day and time of day together in one value: each reads
 // back as it was given, also before the calendar's epoch and at midnight.
 TEST(Record, DatesWithAndWithoutTimeReadBackAsGiven)
