@@ -579,10 +579,10 @@ CSharedTexts::~CSharedTexts()
     for (Column& column : m_columns)
         Leave(column);
     // The pool's own hold goes last, so a text counted here never reaches 0 early.
-    for (const auto& [text, shares] : m_shares) {
-        if (shares > 0)
-            text->ref.fetchAndAddRelaxed(int(shares));
-        ReleaseShared(text);
+    for (const Entry& entry : m_entries) {
+        if (entry.shares > 0)
+            entry.text->ref.fetchAndAddRelaxed(int(entry.shares));
+        ReleaseShared(entry.text);
     }
 }
 
@@ -613,9 +613,9 @@ bool CSharedTexts::Insert(quint64 hash, const char* utf8, int bytes, CTb::Text* 
 {
     // The bytes of all texts stay addressable by a 32-bit offset.
     if (m_bytes.size() + std::size_t(bytes) > std::numeric_limits<quint32>::max() ||
-        m_shares.size() >= kNoEntry)
+        m_entries.size() >= kNoEntry)
         return false;
-    if ((m_shares.size() + 1) * 2 > m_slots.size()) {
+    if ((m_entries.size() + 1) * 2 > m_slots.size()) {
         std::vector<Slot> old(std::max(kFirstSlots, m_slots.size() * 2));
         old.swap(m_slots);
         const std::size_t mask = m_slots.size() - 1;
@@ -632,10 +632,11 @@ bool CSharedTexts::Insert(quint64 hash, const char* utf8, int bytes, CTb::Text* 
     std::size_t i = std::size_t(hash >> 20) & mask;
     while (m_slots[i].text)
         i = (i + 1) & mask;
-    m_slots[i] = {hash, text, quint32(m_shares.size()), quint32(m_bytes.size()), quint32(bytes)};
+    const quint32 offset = quint32(m_bytes.size());
+    m_slots[i] = {hash, text, quint32(m_entries.size()), offset, quint32(bytes)};
     m_bytes.insert(m_bytes.end(), utf8, utf8 + bytes);
     text->ref.ref(); // the pool's hold
-    m_shares.emplace_back(text, 0);
+    m_entries.push_back({text, 0, offset, quint32(bytes)});
     return true;
 }
 
@@ -651,8 +652,7 @@ void CSharedTexts::Set(CTb& field, int column, const char* utf8, int bytes)
         return;
     }
     Column& c = m_columns[std::size_t(column)];
-    if (c.text && c.last.size() == std::size_t(bytes) &&
-        std::memcmp(c.last.data(), utf8, std::size_t(bytes)) == 0) {
+    if (IsLast(c, utf8, bytes)) {
         Share(field, c);
         return;
     }
@@ -676,12 +676,25 @@ void CSharedTexts::Set(CTb& field, int column, const char* utf8, int bytes)
     } else {
         c.text = new CTb::Text{QAtomicInt(0), QString::fromUtf8(utf8, bytes)};
         if (pooled && Insert(hash, utf8, bytes, c.text))
-            c.entry = quint32(m_shares.size() - 1);
+            c.entry = quint32(m_entries.size() - 1);
         else
             c.text->ref.ref(); // the column's hold
     }
-    c.last.assign(utf8, std::size_t(bytes));
+    if (c.entry == kNoEntry)
+        c.bytes.assign(utf8, std::size_t(bytes));
     Share(field, c);
+}
+
+bool CSharedTexts::IsLast(const Column& column, const char* utf8, int bytes) const
+{
+    if (!column.text)
+        return false;
+    if (column.entry == kNoEntry)
+        return column.bytes.size() == std::size_t(bytes) &&
+               std::memcmp(column.bytes.data(), utf8, std::size_t(bytes)) == 0;
+    const Entry& entry = m_entries[column.entry];
+    return entry.bytes == quint32(bytes) &&
+           std::memcmp(m_bytes.data() + entry.offset, utf8, std::size_t(bytes)) == 0;
 }
 
 void CSharedTexts::Share(CTb& field, const Column& column)
@@ -689,7 +702,7 @@ void CSharedTexts::Share(CTb& field, const Column& column)
     if (column.entry == kNoEntry) {
         field.ShareText(column.text);
     } else {
-        ++m_shares[column.entry].second;
+        ++m_entries[column.entry].shares;
         field.PointAt(column.text);
     }
 }

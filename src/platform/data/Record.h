@@ -160,10 +160,12 @@ class CSharedTexts
 
   private:
     static constexpr quint32 kNoEntry = 0xFFFFFFFF;
+    // The column's last text: pooled (its entry), or held by the column with
+    // its bytes kept here.
     struct Column {
-        std::string last;
         CTb::Text* text = nullptr;
-        quint32 entry = kNoEntry; // of a pooled text; else the column holds its text itself
+        quint32 entry = kNoEntry;
+        std::string bytes;
         int lookups = 0;
         int hits = 0;
     };
@@ -173,10 +175,19 @@ class CSharedTexts
     struct Slot {
         quint64 hash = 0;
         CTb::Text* text = nullptr; // null: the slot is free
-        quint32 entry = 0;         // in m_shares
+        quint32 entry = 0;         // in m_entries
         quint32 offset = 0;
         quint32 bytes = 0;
     };
+    // Each pooled text, where its bytes are, and the fields sharing it not
+    // yet counted in it.
+    struct Entry {
+        CTb::Text* text;
+        quint32 shares;
+        quint32 offset;
+        quint32 bytes;
+    };
+    bool IsLast(const Column& column, const char* utf8, int bytes) const;
     const Slot* Find(quint64 hash, const char* utf8, int bytes) const;
     // Pools a new text; false when the pool is full.
     bool Insert(quint64 hash, const char* utf8, int bytes, CTb::Text* text);
@@ -186,8 +197,7 @@ class CSharedTexts
     std::vector<Column> m_columns;
     std::vector<Slot> m_slots; // open addressing; a power of two, at most half used
     std::vector<char> m_bytes;
-    // Each pooled text and the fields sharing it not yet counted in it.
-    std::vector<std::pair<CTb::Text*, quint32>> m_shares;
+    std::vector<Entry> m_entries;
 };
 
 // One record: an ordered list of fields. Fields are owned and keep their
