@@ -545,8 +545,9 @@ namespace
 {
 
 // Lookups of a column before its share of repeated texts is judged: a
-// column of a few thousand items repeats rarely in its first rows.
-constexpr int kSharingTrial = 1024;
+// column of a few thousand partners or items repeats rarely in its first
+// thousand rows, though each repeats many times over a year's slips.
+constexpr int kSharingTrial = 16384;
 constexpr std::size_t kFirstSlots = 1024;
 
 // A hash of a short text eight bytes at a time; the slot is taken from its
@@ -656,10 +657,10 @@ void CSharedTexts::Set(CTb& field, int column, const char* utf8, int bytes)
         Share(field, c);
         return;
     }
-    // A column whose texts repeat less than one time in four (slip numbers,
-    // a year's many items) stops looking: its table would cost more time
-    // in scattered reads than its shared copies save.
-    const bool pooled = c.lookups < kSharingTrial || c.hits * 4 >= c.lookups;
+    // A column whose texts repeat less than one time in eight (numbers,
+    // memos) stops looking: its table would cost more time than its shared
+    // copies save.
+    const bool pooled = c.lookups < kSharingTrial || c.hits * 8 >= c.lookups;
     const Slot* slot = nullptr;
     quint64 hash = 0;
     if (pooled) {
