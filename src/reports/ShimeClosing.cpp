@@ -384,23 +384,22 @@ void CShimeView::LoadBilledList(int periodShape)
     if (ReportMode(mode).loader != EReportLoader::Billed)
         return;
     m_list.ClearRecords();
-    const CMainFrame& frame = GetFrame();
-    const QString from = frame.m_dtPeriodFrom.toString(QStringLiteral("yyyy/MM/dd"));
-    const QString to = frame.m_dtPeriodTo.toString(QStringLiteral("yyyy/MM/dd"));
+    const QString from = m_request.from.toString(QStringLiteral("yyyy/MM/dd"));
+    const QString to = m_request.to.toString(QStringLiteral("yyyy/MM/dd"));
     QDate start, end;
     QString text;
     switch (periodShape) {
     case 0:
-        start = frame.m_dtPeriodFrom;
-        end = frame.m_dtPeriodTo;
+        start = m_request.from;
+        end = m_request.to;
         text = Q("期間：%1～%2").arg(from, to);
         break;
     case 1:
-        end = frame.m_dtPeriodTo;
+        end = m_request.to;
         text = Q("期間：～%1").arg(to);
         break;
     case 2:
-        start = frame.m_dtPeriodFrom;
+        start = m_request.from;
         text = Q("期間：%1～").arg(from);
         break;
     case 3:
@@ -422,16 +421,15 @@ void CShimeView::LoadBilledList(int periodShape)
 
 void CShimeView::LoadByMode(int periodShape)
 {
-    const CMainFrame& frame = GetFrame();
     CLoaderConditions c;
-    c.from = frame.m_dtPeriodFrom;
-    c.to = frame.m_dtPeriodTo;
+    c.from = m_request.from;
+    c.to = m_request.to;
     c.periodShape = periodShape;
-    c.classField = frame.m_strClassField;
-    c.classValues = frame.m_arrClassItems;
-    c.tradedOnly = frame.m_bTradedOnly != 0;
-    c.quantities = frame.m_nAmountOrQuantity != 0;
-    c.lastCarryForward = frame.m_dtLastCarryForward;
+    c.classField = m_request.classField;
+    c.classValues = m_request.classItems;
+    c.tradedOnly = m_request.tradedOnly != 0;
+    c.quantities = m_request.amountOrQuantity != 0;
+    c.lastCarryForward = m_request.lastCarryForward;
     const int mode = m_list.GetMode();
     m_list.ClearRecords();
     CCDSData records;
@@ -456,12 +454,12 @@ void CShimeView::LoadBalanceList()
     const int mode = m_list.GetMode();
     if (ReportMode(mode).loader != EReportLoader::Balance)
         return;
-    LoadByMode(GetFrame().m_nPeriodShape);
+    LoadByMode(m_request.periodShape);
 }
 
 void CShimeView::LoadSummaryList()
 {
     if (!IsSummaryMode(m_list.GetMode()))
         return;
-    LoadByMode(GetFrame().m_nPeriodShape);
+    LoadByMode(m_request.periodShape);
 }

@@ -185,8 +185,8 @@ void CShimeView::OnPrintLedger()
         const CMny carried = MoneyOf(head, "前月繰越額");
         COneRecord* work = request.AddNew();
         work->SetField(t + Q("ID"), 0);
-        work->SetField(t + Q("CustomerCode"), frame.m_strLedgerCode);
-        work->SetField(t + Q("Name"), frame.m_strLedgerName);
+        work->SetField(t + Q("CustomerCode"), m_request.ledgerCode);
+        work->SetField(t + Q("Name"), m_request.ledgerName);
         work->SetField(t + Q("Term"), m_strPeriodText);
         work->SetField(t + Q("LastCollect"), carried);
     }
@@ -194,7 +194,7 @@ void CShimeView::OnPrintLedger()
     int result;
     {
         CWaitDlg wait(0);
-        result = frame.GetMakeMsgID().SetWMotocho(request, frame.m_dtPeriodFrom, frame.m_dtPeriodTo, err);
+        result = frame.GetMakeMsgID().SetWMotocho(request, m_request.from, m_request.to, err);
     }
     if (result != CMakeMsgID::kOk) {
         ShowReportFailure(result, Q("元帳データの作成に失敗しました。"), err);

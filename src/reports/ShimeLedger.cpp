@@ -53,7 +53,7 @@ void CShimeView::DrillDown(int row)
     const CReportRow& target = m_list.Rows()[size_t(row)];
     // Under a classification the detail rows name their record by position.
     COneRecord* record = target.record;
-    if (frame.m_bGroupByClass && target.kind == CReportRow::kDetail && target.data >= 0 &&
+    if (m_request.groupByClass && target.kind == CReportRow::kDetail && target.data >= 0 &&
         target.data < m_list.Records().GetCount())
         record = m_list.Records().GetAt(target.data);
     if (!record)
@@ -70,13 +70,13 @@ void CShimeView::DrillDown(int row)
         if (product) {
             code = TextOf(record, "ItemCode");
             name = TextOf(record, "ItemName");
-            result = frame.GetMakeMsgID().GetItemInOutList(code, frame.m_dtPeriodFrom, frame.m_dtPeriodTo,
-                                                           head, rows, frame.m_dtLastCarryForward, err);
+            result = frame.GetMakeMsgID().GetItemInOutList(code, m_request.from, m_request.to, head, rows,
+                                                           m_request.lastCarryForward, err);
         } else {
             code = TextOf(record, CTradeSide::Of(purchase).code);
             name = TextOf(record, "Company_Section_Name");
-            result = frame.GetMakeMsgID().GetMotocho(purchase ? 1 : 0, code, frame.m_dtPeriodFrom,
-                                                     frame.m_dtPeriodTo, head, rows, err);
+            result = frame.GetMakeMsgID().GetMotocho(purchase ? 1 : 0, code, m_request.from, m_request.to,
+                                                     head, rows, err);
         }
     }
     if (result != CMakeMsgID::kOk) {
@@ -86,8 +86,8 @@ void CShimeView::DrillDown(int row)
         return;
     }
     // The detail's label, reload and print name the partner or product shown.
-    frame.m_strLedgerCode = code;
-    frame.m_strLedgerName = name;
+    m_request.ledgerCode = code;
+    m_request.ledgerName = name;
     m_LedgerHead = std::move(head);
     m_LedgerRows = std::move(rows);
     m_bLedgerDirect = 0;
@@ -113,20 +113,20 @@ void CShimeView::LoadLedger()
     {
         CWaitScope wait;
         if (info.partnerKind == 0)
-            result = frame.GetMakeMsgID().GetItemInOutList(frame.m_strLedgerCode, frame.m_dtPeriodFrom,
-                                                           frame.m_dtPeriodTo, m_LedgerHead, m_LedgerRows,
-                                                           frame.m_dtLastCarryForward, err);
+            result = frame.GetMakeMsgID().GetItemInOutList(m_request.ledgerCode, m_request.from, m_request.to,
+                                                           m_LedgerHead, m_LedgerRows,
+                                                           m_request.lastCarryForward, err);
         else
-            result = frame.GetMakeMsgID().GetMotocho(m_list.IsPurchase() ? 1 : 0, frame.m_strLedgerCode,
-                                                     frame.m_dtPeriodFrom, frame.m_dtPeriodTo, m_LedgerHead,
-                                                     m_LedgerRows, err);
+            result = frame.GetMakeMsgID().GetMotocho(m_list.IsPurchase() ? 1 : 0, m_request.ledgerCode,
+                                                     m_request.from, m_request.to, m_LedgerHead, m_LedgerRows,
+                                                     err);
     }
     if (result != CMakeMsgID::kOk) {
         ShowReportFailure(result, Q("データの取得に失敗しました。"), err);
         return;
     }
-    m_strPeriodText = PeriodText(frame.m_dtPeriodFrom, frame.m_dtPeriodTo);
-    m_strCountText = Q("%1 %2").arg(frame.m_strLedgerCode, frame.m_strLedgerName);
+    m_strPeriodText = PeriodText(m_request.from, m_request.to);
+    m_strCountText = Q("%1 %2").arg(m_request.ledgerCode, m_request.ledgerName);
     UpdateLabels();
 }
 
@@ -166,8 +166,7 @@ void CShimeView::OnLedgerCondition()
     const int mode = m_list.GetMode();
     if (!ReportMode(mode).ledger)
         return;
-    CMainFrame& frame = GetFrame();
-    if (!AskLedgerConditions(frame, mode, frame.m_dtPeriodFrom, frame.m_dtPeriodTo))
+    if (!AskLedgerConditions(m_request, mode, m_request.from, m_request.to))
         return;
     LoadLedger();
     RefreshList();
@@ -184,7 +183,7 @@ void CShimeView::OnDblclkList(int row)
         return;
     const EReportDoubleClick action = ReportMode(m_list.GetMode()).doubleClick;
     // Under a classification the group rows and the grand total open nothing.
-    if (GetFrame().m_bGroupByClass) {
+    if (m_request.groupByClass) {
         const CReportRow& target = m_list.Rows()[size_t(row)];
         if (target.mark >= 0 || row == m_list.RowCount() - 1)
             return;

@@ -86,7 +86,7 @@ void CShimeView::OnReceiptPaymentDialog()
             return;
         UiServices::Prompt().MessageBox(Q("リストを更新します"), MB_OK, MB_ICONINFORMATION);
         CWaitScope wait;
-        LoadSlipDetailList(GetFrame().m_nPeriodShape);
+        LoadSlipDetailList(m_request.periodShape);
         RefreshList();
         return;
     }

@@ -110,12 +110,14 @@ CShimeView::~CShimeView()
     // The widths of the last mode shown survive the screen.
     if (m_bInitialized)
         SaveColumnWidths();
-    // Leaving the reports, the conditions the dialogs left in the frame are
-    // forgotten. Another report screen took its own conditions just before
-    // this one goes, so they stay for it.
+    // Leaving the reports, the closing day the calendar chose for them is
+    // forgotten. Another report screen took it just before this one goes,
+    // so it stays for it.
     CMainFrame& frame = GetFrame();
-    if (m_bInitialized && !IsReportViewKind(frame.GetViewKind()))
-        ResetReportParameters(frame);
+    if (m_bInitialized && !IsReportViewKind(frame.GetViewKind())) {
+        frame.m_nCalendarCloseDay = 0;
+        frame.m_dtCalendarDate = QDate();
+    }
 }
 
 bool IsReportViewKind(int kind)
@@ -123,23 +125,10 @@ bool IsReportViewKind(int kind)
     return IsReportMode(kind);
 }
 
-void ResetReportParameters(CMainFrame& frame)
+void CShimeView::TakeRequest(std::any request)
 {
-    frame.m_strClassField.clear();
-    frame.m_strClassTitle.clear();
-    frame.m_strLedgerCode.clear();
-    frame.m_strLedgerName.clear();
-    frame.m_arrClassItems.clear();
-    frame.m_nCalendarCloseDay = 0;
-    frame.m_bTradedOnly = 0;
-    frame.m_bGroupByClass = 0;
-    frame.m_bClassTotalsOnly = 0;
-    frame.m_bClassFilter = 0;
-    frame.m_nAmountOrQuantity = 0;
-    frame.m_nAggregateBy = 0;
-    frame.m_nPeriodShape = 0;
-    frame.m_dtCalendarDate = QDate();
-    frame.m_dtLastCarryForward = QDate();
+    if (auto* conditions = std::any_cast<CReportRequest>(&request))
+        m_request = std::move(*conditions);
 }
 
 QString CShimeView::ReadAutoSetting(const QString& name)
@@ -152,13 +141,12 @@ QString CShimeView::ReadAutoSetting(const QString& name)
 
 void CShimeView::TakeConditions()
 {
-    CMainFrame& frame = GetFrame();
     CReportConditions& c = m_list.m_cond;
-    c.classField = frame.m_strClassField;
-    c.groupByClass = frame.m_bGroupByClass;
-    c.classTotalsOnly = frame.m_bClassTotalsOnly;
-    c.tradedOnly = frame.m_bTradedOnly;
-    c.periodShape = frame.m_nPeriodShape;
+    c.classField = m_request.classField;
+    c.groupByClass = m_request.groupByClass;
+    c.classTotalsOnly = m_request.classTotalsOnly;
+    c.tradedOnly = m_request.tradedOnly;
+    c.periodShape = m_request.periodShape;
     if (ReportMode(m_list.GetMode()).loader == EReportLoader::Schedule)
         c.collectTypeText = ReadAutoSetting(QStringLiteral("COLLECTTYPE.AUT"));
 }
@@ -179,9 +167,9 @@ void CShimeView::OnInitialUpdate()
         // period ending today.
         if (ReportMode(mode).opensOnDefaultPeriod) {
             const QDate today = UiServices::Clock().Today();
-            frame.m_nPeriodShape = 2;
-            frame.m_dtPeriodTo = today;
-            frame.m_dtPeriodFrom = GetDefaultPeriodStart(today, ReadPeriodMonthsOf(CurrentDbFolder()));
+            m_request.periodShape = 2;
+            m_request.to = today;
+            m_request.from = GetDefaultPeriodStart(today, ReadPeriodMonthsOf(CurrentDbFolder()));
         }
         m_list.m_nCarryOver = LeadingInt(ReadAutoSetting(QString::fromLatin1(kCollectAmountFile)));
         frame.ShowViewToolBar(true);
@@ -218,10 +206,10 @@ void CShimeView::LoadByLoader(EReportLoader loader)
         LoadScheduleList();
         break;
     case EReportLoader::Billed:
-        LoadBilledList(GetFrame().m_nPeriodShape);
+        LoadBilledList(m_request.periodShape);
         break;
     case EReportLoader::SlipDetail:
-        LoadSlipDetailList(GetFrame().m_nPeriodShape);
+        LoadSlipDetailList(m_request.periodShape);
         break;
     case EReportLoader::Balance:
         LoadBalanceList();
@@ -279,16 +267,15 @@ void CShimeView::SaveColumnWidths()
 
 bool CShimeView::InitListControl()
 {
-    CMainFrame& frame = GetFrame();
-    const bool grouping = frame.m_bGroupByClass != 0;
+    const bool grouping = m_request.groupByClass != 0;
     m_nMarkBitmap = GetReportMarkBitmap(m_list.GetMode(), grouping);
     m_pListCtrl->m_bStateImages = ReportModeShowsMarks(m_list.GetMode(), grouping) ? 1 : 0;
     CReportColumnParams params;
     params.mode = m_list.GetMode();
     params.carryOver = m_list.m_nCarryOver;
-    params.classField = frame.m_strClassField;
-    params.classTitle = frame.m_strClassTitle;
-    params.periodStart = frame.m_dtPeriodFrom;
+    params.classField = m_request.classField;
+    params.classTitle = m_request.classTitle;
+    params.periodStart = m_request.from;
     // A tenth of the list, but never too narrow for a whole date in the
     // list's font: a small window would otherwise show every date cut short.
     params.unitWidth = std::max(std::max(m_pListCtrl->viewport()->width(), kMinWidth - 30) / 10,
@@ -526,7 +513,7 @@ void CShimeView::OnColumnClick(int column)
 {
     if (ReportMode(m_list.GetMode()).ledger)
         return;
-    if (GetFrame().m_bGroupByClass) {
+    if (m_request.groupByClass) {
         UiServices::Prompt().MessageBox(QStringLiteral("分類計を表示しているときは並べ替えできません。"));
         return;
     }
@@ -587,10 +574,9 @@ void CShimeView::OnListExport(int askFormatAndFile)
 {
     if (!GetReportExportHandler())
         return;
-    const CMainFrame& frame = GetFrame();
     // A grouped list asks for its details or its classification totals.
     int totals = 0;
-    if (frame.m_bGroupByClass && !AskExportSetting(frame.m_bClassTotalsOnly, totals, this))
+    if (m_request.groupByClass && !AskExportSetting(m_request.classTotalsOnly, totals, this))
         return;
     CQXColSet columns;
     CCDSData rows;
@@ -599,7 +585,7 @@ void CShimeView::OnListExport(int askFormatAndFile)
         for (const CListColumnInfo& column : m_list.Columns())
             columns.m_cols << CQXCol(column.m_strField, column.m_strCaption, column.m_nWidth,
                                      column.m_nAlignment, 1);
-        if (frame.m_bGroupByClass) {
+        if (m_request.groupByClass) {
             rows.Copy(totals ? m_list.Subtotals() : m_list.Records());
         } else {
             for (const CReportRow& row : m_list.Rows()) {

@@ -4,6 +4,7 @@
 #include "reports/ColumnWidthFile.h"
 #include "reports/ReportList.h"
 #include "reports/ReportModes.h"
+#include "reports/ReportRequest.h"
 
 #include <QList>
 
@@ -31,6 +32,9 @@ class CShimeView : public CView
     explicit CShimeView(CMainFrame& frame);
     ~CShimeView() override;
 
+    // The conditions the opening command chose (a CReportRequest); none
+    // leaves the defaults.
+    void TakeRequest(std::any request) override;
     void OnInitialUpdate() override;
     void OnEnvSettingsChanged() override;
     long OnFindRequest(const CFindRequest& request) override;
@@ -40,6 +44,10 @@ class CShimeView : public CView
     bool OnUpdateCmdUI(int id, CCmdUI& ui) override;
 
     int GetMode() const { return m_list.GetMode(); }
+    // This list's conditions: the loaders read them, the condition commands
+    // change them.
+    CReportRequest& Request() { return m_request; }
+    const CReportRequest& Request() const { return m_request; }
     CReportList& List() { return m_list; }
     CShimeListCtrl* ListCtrl() const { return m_pListCtrl; }
     QLabel* PeriodLabel() const { return m_pPeriod; }
@@ -86,10 +94,10 @@ class CShimeView : public CView
     // The same after another program's change, keeping the partners
     // selected and the rows closed in this screen.
     void ReloadKeepingChoice();
-    // The closings made (modes 12, 13) in the frame's report period.
+    // The closings made (modes 12, 13) in the list's period.
     void LoadBilledList(int periodShape);
     // Receipts, payments, slip lines and stock movements (14-22) in the
-    // frame's period of the given shape; balances (23, 24); aggregations,
+    // list's period of the given shape; balances (23, 24); aggregations,
     // trends and stock lists (25-41). Records only: the callers fill.
     void LoadSlipDetailList(int periodShape);
     void LoadBalanceList();
@@ -195,6 +203,7 @@ class CShimeView : public CView
     void LoadByMode(int periodShape);
 
     CReportList m_list;
+    CReportRequest m_request;
     CShimeListModel* m_pModel;
     CShimeListCtrl* m_pListCtrl;
     QLabel* m_pPeriod;
@@ -222,5 +231,3 @@ class CShimeView : public CView
 
 // View kinds 8-48 are the report list's modes.
 bool IsReportViewKind(int kind);
-// The report conditions of the frame back to their start values.
-void ResetReportParameters(CMainFrame& frame);

@@ -249,8 +249,8 @@ class LedgerViewTest : public ::testing::Test
              "(1, 'Y1', '2004-05-25', 'S001', 10000000, 0, 0)");
         Exec("INSERT INTO StockChange(No, \"Date\", ItemCode, Type, InNumber, OutNumber, Memo) VALUES"
              "('M1', '2004-05-15', 'A001', 0, 0, 10000, '破損')");
-        m_frame->m_dtPeriodFrom = QDate(2004, 5, 1);
-        m_frame->m_dtPeriodTo = QDate(2004, 5, 31);
+        m_request.from = QDate(2004, 5, 1);
+        m_request.to = QDate(2004, 5, 31);
     }
     void TearDown() override
     {
@@ -265,7 +265,7 @@ class LedgerViewTest : public ::testing::Test
     }
     CShimeView* Show(int kind)
     {
-        m_frame->SwitchView(kind);
+        m_frame->SwitchView(kind, m_request);
         Pump();
         return qobject_cast<CShimeView*>(m_frame->GetActiveView());
     }
@@ -292,6 +292,8 @@ class LedgerViewTest : public ::testing::Test
     CAppHome m_home;
     ScopedFakeUi m_ui;
     std::unique_ptr<CMainFrame> m_frame;
+    // The conditions Show opens its list with.
+    CReportRequest m_request;
 };
 
 // Answers the ledger dialog: `fill` sets its rules, then OK (which may
@@ -330,7 +332,7 @@ class CRecordingView : public CShimeView
 // records and count untouched, widths kept per mode.
 TEST_F(LedgerViewTest, DrillDownAndBackFromTheThreeLists)
 {
-    m_frame->m_dtLastCarryForward = QDate();
+    m_request.lastCarryForward = QDate();
     const struct {
         int list;
         const char* field;
@@ -377,8 +379,8 @@ TEST_F(LedgerViewTest, DrillDownAndBackFromTheThreeLists)
     for (const auto& c : cases) {
         m_frame->SwitchView(0);
         Pump();
-        m_frame->m_dtPeriodFrom = QDate(2004, 5, 1);
-        m_frame->m_dtPeriodTo = QDate(2004, 5, 31);
+        m_request.from = QDate(2004, 5, 1);
+        m_request.to = QDate(2004, 5, 31);
         CShimeView* view = Show(c.list);
         ASSERT_TRUE(view) << c.list;
         const int records = view->List().Records().GetCount();
@@ -396,8 +398,8 @@ TEST_F(LedgerViewTest, DrillDownAndBackFromTheThreeLists)
         ASSERT_EQ(view->GetMode(), c.detail);
         EXPECT_EQ(m_frame->GetViewKind(), c.detail);
         EXPECT_EQ(view->GetTitle(), Q(c.title));
-        EXPECT_EQ(m_frame->m_strLedgerCode, Q(c.code));
-        EXPECT_EQ(m_frame->m_strLedgerName, Q(c.ledgerName));
+        EXPECT_EQ(view->Request().ledgerCode, Q(c.code));
+        EXPECT_EQ(view->Request().ledgerName, Q(c.ledgerName));
         EXPECT_EQ(view->CountLabel()->text(), Q(c.label));
         EXPECT_EQ(view->GetPrintSubTitle(), Q(c.label));
         EXPECT_EQ(Column(view, c.balanceColumn), c.balances) << c.list;
@@ -434,7 +436,7 @@ TEST_F(LedgerViewTest, FailedDrillDownAndNewConditions)
     ASSERT_TRUE(view);
     const QStringList before = Column(view, 0);
     const int row = RowOf(view, "CustomerCode", "K001");
-    m_frame->m_dtPeriodTo = QDate(2004, 4, 1); // reversed: the library refuses
+    view->Request().to = QDate(2004, 4, 1); // reversed: the library refuses
     m_ui.Prompt().QueueAnswers({IDOK});
     view->OnDblclkList(row);
     EXPECT_EQ(m_ui.Prompt().Texts().last(), Q("元帳データの取得に失敗しました。期間が正しくありません。"));
@@ -442,9 +444,9 @@ TEST_F(LedgerViewTest, FailedDrillDownAndNewConditions)
     EXPECT_EQ(m_frame->GetViewKind(), 23);
     EXPECT_EQ(Column(view, 0), before);
     EXPECT_EQ(view->LedgerRows().GetCount(), 0);
-    EXPECT_TRUE(m_frame->m_strLedgerCode.isEmpty());
+    EXPECT_TRUE(view->Request().ledgerCode.isEmpty());
 
-    m_frame->m_dtPeriodTo = QDate(2004, 5, 31);
+    view->Request().to = QDate(2004, 5, 31);
     m_ui.Prompt().QueueAnswers({IDOK});
     view->OnDblclkList(row);
     ASSERT_EQ(view->GetMode(), 43);
@@ -452,7 +454,7 @@ TEST_F(LedgerViewTest, FailedDrillDownAndNewConditions)
         auto cancel = LedgerAnswer([](CLedgerCreateDlg& d) { d.Rules().m_strCode = Q("K002"); }, false);
         m_frame->ExecuteCommand(ID_LEDGER_CONDITION);
     }
-    EXPECT_EQ(m_frame->m_strLedgerCode, Q("K001"));
+    EXPECT_EQ(view->Request().ledgerCode, Q("K001"));
     {
         auto answer = LedgerAnswer([](CLedgerCreateDlg& d) {
             EXPECT_EQ(d.windowTitle(), Q("得意先元帳の作成"));
@@ -463,9 +465,9 @@ TEST_F(LedgerViewTest, FailedDrillDownAndNewConditions)
         m_frame->ExecuteCommand(ID_LEDGER_CONDITION);
     }
     EXPECT_EQ(view->GetMode(), 43);
-    EXPECT_EQ(m_frame->m_strLedgerCode, Q("K002"));
-    EXPECT_EQ(m_frame->m_strLedgerName, Q("赤坂物産"));
-    EXPECT_EQ(m_frame->m_dtPeriodFrom, QDate(2004, 5, 11));
+    EXPECT_EQ(view->Request().ledgerCode, Q("K002"));
+    EXPECT_EQ(view->Request().ledgerName, Q("赤坂物産"));
+    EXPECT_EQ(view->Request().from, QDate(2004, 5, 11));
     EXPECT_EQ(view->CountLabel()->text(), Q("K002 赤坂物産"));
     EXPECT_EQ(view->PeriodLabel()->text(), Q("期間：2004/05/11～2004/05/31"));
     EXPECT_EQ(Column(view, 11), (QStringList{"0", "2,000", ""}));
@@ -558,9 +560,9 @@ TEST_F(LedgerViewTest, DoubleClickDispatchPerMode)
         EXPECT_EQ(view.m_ids, c.ids) << c.mode;
         EXPECT_EQ(m_ui.Prompt().Texts(), c.question ? QStringList{Q(c.question)} : QStringList()) << c.mode;
     }
-    m_frame->m_bGroupByClass = 1;
     m_ui.Prompt().Clear();
     CRecordingView view(*m_frame);
+    view.Request().groupByClass = 1;
     view.List().SetMode(34);
     view.List().Rows().resize(4);
     view.List().Rows()[0].mark = 1; // an open group
@@ -571,7 +573,6 @@ TEST_F(LedgerViewTest, DoubleClickDispatchPerMode)
     m_ui.Prompt().QueueAnswers({IDCANCEL});
     view.OnDblclkList(1);
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{Q("詳細を表示しますか？")});
-    m_frame->m_bGroupByClass = 0;
 }
 
 // The slip behind a row of 売上明細表: the command line with the slip kind
@@ -585,7 +586,7 @@ TEST_F(LedgerViewTest, ShowSlipOfTheSalesDetailList)
         starts << program.section(u'/', -1) + text;
         return true;
     });
-    m_frame->m_nPeriodShape = 0;
+    m_request.periodShape = 0;
     CShimeView* view = Show(18);
     ASSERT_TRUE(view);
     const QString ask = Q("選択されたデータに該当する伝票を表示しますか？");
@@ -731,9 +732,9 @@ TEST_F(LedgerViewTest, DrillDownUnderAClassification)
     Exec("INSERT INTO Item(ItemCode, ItemName, StockType, StockNumber, Class1) VALUES ('B001', 'ばなな', 1, "
          "0, '果物')");
     Exec("UPDATE Item SET Class1 = '果物'");
-    m_frame->m_strClassField = Q("Class1");
-    m_frame->m_strClassTitle = Q("分類１");
-    m_frame->m_bGroupByClass = 1;
+    m_request.classField = Q("Class1");
+    m_request.classTitle = Q("分類１");
+    m_request.groupByClass = 1;
     CShimeView* view = Show(34);
     ASSERT_TRUE(view);
     const int rows = view->List().RowCount();
@@ -746,7 +747,7 @@ TEST_F(LedgerViewTest, DrillDownUnderAClassification)
     m_ui.Prompt().QueueAnswers({IDOK});
     view->OnDblclkList(row);
     ASSERT_EQ(view->GetMode(), 42);
-    EXPECT_EQ(m_frame->m_strLedgerCode, Q("A001"));
+    EXPECT_EQ(view->Request().ledgerCode, Q("A001"));
     EXPECT_EQ(view->CountLabel()->text(), Q("A001 りんご"));
     view->OnBackToList();
     EXPECT_EQ(view->GetMode(), 34);

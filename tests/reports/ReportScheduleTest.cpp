@@ -144,13 +144,11 @@ class ReportScheduleTest : public ReportFixture
         EXPECT_EQ(m_ui.Prompt().ScriptErrors(), QStringList());
     }
     // A report list opened from the menu screen, `before` setting conditions.
-    CShimeView* Show(int mode, const std::function<void()>& before = {})
+    CShimeView* Show(int mode, const CReportRequest& request = {})
     {
         m_frame->SwitchView(0);
         Pump();
-        if (before)
-            before();
-        m_frame->SwitchView(mode);
+        m_frame->SwitchView(mode, request);
         Pump();
         return qobject_cast<CShimeView*>(m_frame->GetActiveView());
     }
@@ -475,7 +473,9 @@ TEST_F(ReportScheduleTest, StockRowEdits)
             {"InNumber", Yen("0")},
             {"OutNumber", Yen("0")}},
            "M0");
-    CShimeView* view = Show(22, [this] { m_frame->m_nPeriodShape = 3; });
+    CReportRequest everything;
+    everything.periodShape = 3;
+    CShimeView* view = Show(22, everything);
     ASSERT_TRUE(view);
     ASSERT_EQ(Cells(*view, 1), QStringList({"M3", "M5", "M1", "M2", "M0", "M4", "M6", "M7"}));
     // Edit one after another through the dialog, answering its question.
@@ -560,10 +560,10 @@ TEST_F(ReportScheduleTest, StockRowEdits)
                   t.shown.isEmpty() ? QStringList({question, Q("計算できません")}) : QStringList({question}));
     }
 
-    view = Show(33, [this] {
-        m_frame->m_bGroupByClass = 1;
-        m_frame->m_strClassField = Q("Class1");
-    });
+    CReportRequest grouped;
+    grouped.groupByClass = 1;
+    grouped.classField = Q("Class1");
+    view = Show(33, grouped);
     ASSERT_TRUE(view);
     CCDSData records;
     for (const char* code : {"I001", "I002"}) {

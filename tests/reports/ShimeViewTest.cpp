@@ -130,13 +130,13 @@ class ShimeViewTest : public ::testing::Test
         QString err;
         ASSERT_EQ(m_frame->GetMakeMsgID().Execute(QString::fromUtf8(sql), err), 1) << err.toStdString();
     }
-    CShimeView* Show(int kind, const QDate& date, int closeDay)
+    CShimeView* Show(int kind, const QDate& date, int closeDay, const CReportRequest& request = {})
     {
         m_frame->SwitchView(0);
         Pump();
         m_frame->m_dtCalendarDate = date;
         m_frame->m_nCalendarCloseDay = closeDay;
-        m_frame->SwitchView(kind);
+        m_frame->SwitchView(kind, request);
         Pump();
         return qobject_cast<CShimeView*>(m_frame->GetActiveView());
     }
@@ -273,14 +273,16 @@ TEST_F(ShimeViewTest, SettledMarkClick)
 }
 
 // A grouped list: a click on a group's mark closes and opens it, the header
-// sort is refused while grouping; leaving the reports forgets the
-// conditions, another report keeps them.
+// sort is refused while grouping; another report opens on its own
+// conditions, not on those of the list shown before it; leaving the
+// reports forgets the calendar's choice.
 TEST_F(ShimeViewTest, GroupMarksRefusedSortAndConditionsOnLeaving)
 {
-    m_frame->m_bGroupByClass = 1;
-    m_frame->m_strClassField = QStringLiteral("Class1");
+    CReportRequest grouped;
+    grouped.groupByClass = 1;
+    grouped.classField = QStringLiteral("Class1");
     m_ui.Prompt().QueueAnswers({IDOK});
-    CShimeView* view = Show(25, QDate(), 0);
+    CShimeView* view = Show(25, QDate(), 0, grouped);
     ASSERT_TRUE(view);
     m_ui.Prompt().Clear();
     CCDSData records;
@@ -304,16 +306,17 @@ TEST_F(ShimeViewTest, GroupMarksRefusedSortAndConditionsOnLeaving)
     EXPECT_EQ(Column(*view, 0), QStringList({"＜関東計＞", "K1", "K2", "＜総合計＞"}));
     m_ui.Prompt().Clear();
 
-    // To another report: the conditions stay for it.
+    // To another report: it takes none of the grouped list's conditions.
     m_ui.Prompt().QueueAnswers({IDOK});
     m_frame->SwitchView(27);
     Pump();
-    EXPECT_EQ(m_frame->m_strClassField, QStringLiteral("Class1"));
-    EXPECT_EQ(m_frame->m_bGroupByClass, 1);
+    auto* other = qobject_cast<CShimeView*>(m_frame->GetActiveView());
+    ASSERT_TRUE(other);
+    EXPECT_EQ(other->Request().classField, QString());
+    EXPECT_EQ(other->Request().groupByClass, 0);
+    EXPECT_FALSE(other->List().IsGrouping());
     m_frame->SwitchView(0);
     Pump();
-    EXPECT_EQ(m_frame->m_strClassField, QString());
-    EXPECT_EQ(m_frame->m_bGroupByClass, 0);
     EXPECT_FALSE(m_frame->m_dtCalendarDate.isValid());
     m_ui.Prompt().Clear();
 }
@@ -338,12 +341,12 @@ TEST_F(ShimeViewTest, DefaultPeriodOfTheBilledList)
 
     ASSERT_TRUE(WriteDefaultValues(m_folder, {QStringLiteral("PLOTERM.AUT")}, {QStringLiteral("1")}));
     m_ui.Clock().SetToday(QDate(2024, 3, 31));
-    m_frame->m_nPeriodShape = 0;
     m_ui.Prompt().QueueAnswers({IDOK});
-    ASSERT_TRUE(Show(12, QDate(), 0));
-    EXPECT_EQ(m_frame->m_nPeriodShape, 2);
-    EXPECT_EQ(m_frame->m_dtPeriodTo, QDate(2024, 3, 31));
-    EXPECT_EQ(m_frame->m_dtPeriodFrom, QDate(2024, 3, 1));
+    CShimeView* view = Show(12, QDate(), 0);
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->Request().periodShape, 2);
+    EXPECT_EQ(view->Request().to, QDate(2024, 3, 31));
+    EXPECT_EQ(view->Request().from, QDate(2024, 3, 1));
     m_ui.Prompt().Clear();
 }
 
@@ -533,9 +536,8 @@ TEST_F(ShimeViewTest, CarryForwardDialog)
             "2024年03月31日までに締めた請求・支払 2 件は、どれも入金・支払が済んでいないか、同じ取引先"
             "にそれより前の入金・支払の済んでいない締めがあるため、繰越の対象になりません。\n\n"
             "商品の在庫数は2024年03月31日までの入出庫を繰越し、前回の繰越日を2024年03月31日にしました。"));
-    // The date is stored; the report conditions do not keep it.
+    // The date is stored.
     EXPECT_EQ(m_frame->GetLastCarryForwardDate(), QDate(2024, 3, 31));
-    EXPECT_FALSE(m_frame->m_dtLastCarryForward.isValid());
     EXPECT_EQ(dialog.PreviousLabel()->text(), QStringLiteral("前回の繰越日：2024年03月31日"));
     m_ui.Prompt().Clear();
 }
@@ -549,8 +551,8 @@ TEST_F(ShimeViewTest, BilledListPeriodShapes)
     CShimeView* view = Show(12, QDate(), 0);
     ASSERT_TRUE(view);
     m_ui.Prompt().Clear();
-    m_frame->m_dtPeriodFrom = QDate(2004, 4, 1);
-    m_frame->m_dtPeriodTo = QDate(2004, 4, 25);
+    view->Request().from = QDate(2004, 4, 1);
+    view->Request().to = QDate(2004, 4, 25);
     const struct {
         int shape;
         const char* caption;
