@@ -230,11 +230,6 @@ class CMainFrame : public QMainWindow, public CCommandTarget
     QDate m_dtCalendarDate;
     int m_nCalendarCloseDay = 0;
 
-    // The slip extraction of the menu screen's commands, for the slip list
-    // they switch to.
-    QString m_strSlipCondition;
-    int m_bSlipExtracted = 0;
-
     // The list font made from the settings' description.
     QFont m_ListFont;
     bool m_bListFontCreated = false;
