@@ -3,6 +3,7 @@
 #include "platform/data/Mny.h"
 #include "platform/data/Record.h"
 #include "reports/ListColumnInfo.h"
+#include "reports/ReportRequest.h"
 
 #include <QDate>
 #include <QString>
@@ -101,13 +102,10 @@ struct CReportRow {
     CRowTexts texts;
 };
 
-// The report conditions the frame holds for the list.
-struct CReportConditions {
-    QString classField;   // classification of the summaries, empty for none
-    int groupByClass = 0; // "分類ごとに集計する"
-    int classTotalsOnly = 0;
-    int tradedOnly = 0;      // "取引のあるものだけ集計"
-    int periodShape = 0;     // 1: monthly periods in modes 31 and 32
+// The conditions of the list: those its command chose (the summaries'
+// classification, grouping, totals-only, traded-only, the monthly periods
+// of modes 31 and 32 ...) and what the list reads besides.
+struct CReportConditions : CReportRequest {
     QString collectTypeText; // "COLLECTTYPE.AUT", the one-time partner's way of payment
 };
 

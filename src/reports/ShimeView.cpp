@@ -141,14 +141,8 @@ QString CShimeView::ReadAutoSetting(const QString& name)
 
 void CShimeView::TakeConditions()
 {
-    CReportConditions& c = m_list.m_cond;
-    c.classField = m_request.classField;
-    c.groupByClass = m_request.groupByClass;
-    c.classTotalsOnly = m_request.classTotalsOnly;
-    c.tradedOnly = m_request.tradedOnly;
-    c.periodShape = m_request.periodShape;
     if (ReportMode(m_list.GetMode()).loader == EReportLoader::Schedule)
-        c.collectTypeText = ReadAutoSetting(QStringLiteral("COLLECTTYPE.AUT"));
+        m_list.m_cond.collectTypeText = ReadAutoSetting(QStringLiteral("COLLECTTYPE.AUT"));
 }
 
 QDate CShimeView::ClosingDate() const

@@ -198,12 +198,15 @@ class CShimeView : public CView
   private:
     void DoLayout();
     void ResetModel();
+    // The one-time partner's way of payment for the schedules, read again.
     void TakeConditions();
     QDate ClosingDate() const;
     void LoadByMode(int periodShape);
 
     CReportList m_list;
-    CReportRequest m_request;
+    // The list's conditions as its command chose them: the view changes
+    // them, the list reads them.
+    CReportRequest& m_request = m_list.m_cond;
     CShimeListModel* m_pModel;
     CShimeListCtrl* m_pListCtrl;
     QLabel* m_pPeriod;
