@@ -151,6 +151,11 @@ void CBalanceListCondDlg::OnOK()
         UiServices::Prompt().MessageBox(refused);
         return;
     }
-    m_rules.Store(m_request);
     accept();
+}
+
+void CBalanceListCondDlg::accept()
+{
+    m_rules.Store(m_request);
+    QDialog::accept();
 }

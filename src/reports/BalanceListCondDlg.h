@@ -50,7 +50,10 @@ class CBalanceListCondDlg : public QDialog
     const CReportRequest& Request() const { return m_request; }
     // Shows the values set: the opener presets the period, then opens.
     void OnInitDialog();
+    // Checks, then accepts.
     void OnOK();
+    // However the dialog is accepted, the request takes what it shows.
+    void accept() override;
     // Mirrors the rules into the widgets (after a test or a rule changed them).
     void ShowValues();
 

@@ -287,6 +287,11 @@ void CSyukeiCondDlg::OnOK()
         return;
     }
     m_rules.Finish();
-    m_rules.Store(m_request);
     accept();
+}
+
+void CSyukeiCondDlg::accept()
+{
+    m_rules.Store(m_request);
+    QDialog::accept();
 }

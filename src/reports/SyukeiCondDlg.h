@@ -74,7 +74,10 @@ class CSyukeiCondDlg : public QDialog
     CSyukeiCondRules& Rules() { return m_rules; }
     const CReportRequest& Request() const { return m_request; }
     void OnInitDialog();
+    // Checks, then accepts.
     void OnOK();
+    // However the dialog is accepted, the request takes what it shows.
+    void accept() override;
     void ShowValues();
 
     QComboBox* ClassCombo() const { return m_pCombo; }
