@@ -534,6 +534,11 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         return made;
     const CScopedPragma cache(m_db, "cache_size", kCarryForwardCache);
     const CScopedPragma zeroing(m_db, "secure_delete", kSecureDeleteFast);
+    // The run deletes the lines and money of each slip itself, before the
+    // slip: the cascade would look for them again, a slip at a time. It is
+    // set aside when the run holds its own transaction (the setting does not
+    // change inside one).
+    const CScopedPragma keys(m_db, "foreign_keys", 0);
     CScopedTransaction run(*this);
     int result = run.Begin(err);
     if (result != kOk)
