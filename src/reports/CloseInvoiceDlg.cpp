@@ -7,6 +7,7 @@
 #include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "reports/ReportModes.h"
 #include "reports/ShimeView.h"
 #include "settings/SettingsFiles.h"
 
@@ -169,7 +170,7 @@ void OnCloseInvoiceCommand(CMainFrame& frame, int mode)
     CCloseInvoiceDlg dialog(mode, frame, &frame);
     if (RunModal(dialog) != QDialog::Accepted)
         return;
-    const int kind = mode == 1 ? 9 : 8;
+    const int kind = GetClosingReportMode(mode == 1);
     if (frame.GetViewKind() == kind) {
         if (auto* view = qobject_cast<CShimeView*>(frame.GetActiveView()))
             view->ReloadClosingList();

@@ -62,7 +62,7 @@ bool AskSummaryPeriod(CMainFrame& frame, const CReportModeInfo& info)
 bool AskAggregation(CMainFrame& frame, const CReportModeInfo& info)
 {
     // The customer or supplier lists offer the partner's classifications.
-    const int ledger = info.partnerKind == 1 || info.partnerKind == 2 ? info.partnerKind : 0;
+    const int ledger = info.ListsPartners() ? int(info.partnerKind) : 0;
     CSyukeiCondDlg dialog(frame, ledger, info.trend, !info.asksNoEndDate);
     CSyukeiCondRules& r = dialog.Rules();
     r.m_from = frame.m_dtPeriodFrom;

@@ -47,7 +47,7 @@ void CShimeView::DrillDown(int row)
     if (info.drillTo == 0 || row < 0 || row >= m_list.RowCount())
         return;
     // The stock in/out list drills down to a product, the balances to a partner.
-    const bool product = info.partnerKind == 0;
+    const bool product = info.ListsProducts();
     const bool purchase = info.side != 0;
     CMainFrame& frame = GetFrame();
     const CReportRow& target = m_list.Rows()[size_t(row)];
@@ -112,7 +112,7 @@ void CShimeView::LoadLedger()
     int result;
     {
         CWaitScope wait;
-        if (info.partnerKind == 0)
+        if (info.ListsProducts())
             result = frame.GetMakeMsgID().GetItemInOutList(frame.m_strLedgerCode, frame.m_dtPeriodFrom,
                                                            frame.m_dtPeriodTo, m_LedgerHead, m_LedgerRows,
                                                            frame.m_dtLastCarryForward, err);
