@@ -7,6 +7,7 @@
 #include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "reports/ClosingController.h"
 #include "reports/ReportModes.h"
 #include "reports/ShimeView.h"
 #include "settings/SettingsFiles.h"
@@ -173,7 +174,8 @@ void OnCloseInvoiceCommand(CMainFrame& frame, int mode)
     const int kind = GetClosingReportMode(mode == 1);
     if (frame.GetViewKind() == kind) {
         if (auto* view = qobject_cast<CShimeView*>(frame.GetActiveView()))
-            view->ReloadClosingList();
+            if (auto* closing = dynamic_cast<CClosingController*>(&view->Controller()))
+                closing->ReloadClosingList();
         return;
     }
     frame.SwitchView(kind);

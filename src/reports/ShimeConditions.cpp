@@ -1,17 +1,16 @@
-// Conditions changed over a loaded list (period, balance and summary
-// conditions) and the summary sheets.
+// Conditions changed over a loaded list that several families share: the
+// display period and the summary conditions.
 
 #include "app/MainFrame.h"
 #include "platform/data/Record.h"
 #include "platform/ui/Modal.h"
-#include "reports/BalanceListCondDlg.h"
 #include "reports/PeriodDlg.h"
 #include "reports/ReportCommands.h"
+#include "reports/ReportController.h"
 #include "reports/ReportData.h"
 #include "reports/ReportLoaders.h"
 #include "reports/ReportModes.h"
 #include "reports/ShimeView.h"
-#include "reports/SummaryTotals.h"
 #include "reports/SyukeiCondDlg.h"
 
 namespace
@@ -104,31 +103,11 @@ void CShimeView::OnChangeDisplayPeriod()
         frame.m_dtPeriodTo = r.m_to;
     frame.m_nPeriodShape = (r.m_bNoStart ? 1 : 0) + (r.m_bNoEnd ? 2 : 0);
     TakeConditions();
+    // The billed and paid lists load by their family's own loader.
     if (ReportMode(m_list.GetMode()).loader == EReportLoader::Billed)
-        LoadBilledList(frame.m_nPeriodShape);
+        Controller().Load();
     else
         LoadSlipDetailList(frame.m_nPeriodShape);
-    RefreshList();
-}
-
-void CShimeView::OnBalanceConditions()
-{
-    if (ReportMode(m_list.GetMode()).loader != EReportLoader::Balance)
-        return;
-    CMainFrame& frame = GetFrame();
-    CBalanceListCondDlg dialog(m_list.IsPurchase() ? 2 : 1, frame);
-    CBalanceCondRules& r = dialog.Rules();
-    r.m_from = frame.m_dtPeriodFrom;
-    r.m_to = frame.m_dtPeriodTo;
-    dialog.OnInitDialog();
-    if (RunModal(dialog) != QDialog::Accepted)
-        return;
-    CWaitScope wait;
-    TakeConditions();
-    LoadBalanceList();
-    // The classification column follows the classification chosen.
-    SaveColumnWidths();
-    InitListControl();
     RefreshList();
 }
 
@@ -143,29 +122,12 @@ void CShimeView::OnSummaryConditions()
         return;
     CWaitScope wait;
     TakeConditions();
+    // The summary sheets build by their family's own loader.
     if (info.loader == EReportLoader::SummarySheet)
-        BuildSummaryTotals();
+        Controller().Load();
     else
         LoadSummaryList();
     SaveColumnWidths();
     InitListControl();
     RefreshList();
-}
-
-void CShimeView::BuildSummaryTotals()
-{
-    const CReportModeInfo& info = ReportMode(m_list.GetMode());
-    if (info.loader != EReportLoader::SummarySheet)
-        return;
-    const CMainFrame& frame = GetFrame();
-    const QDate from = frame.m_dtPeriodFrom;
-    const QDate to = frame.m_dtPeriodTo;
-    m_list.ClearRecords();
-    CCDSData records;
-    if (LoadSummaryTotals(GetFrame().GetMakeMsgID(), info.side != 0, from, to, records) != 1)
-        return;
-    m_strPeriodText = PeriodText(from, to);
-    m_strCountText = QStringLiteral("件数：%1件").arg(records.GetCount());
-    m_list.SetRecords(std::move(records));
-    UpdateLabels();
 }

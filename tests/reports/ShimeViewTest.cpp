@@ -11,6 +11,7 @@
 #include "platform/ui/Modal.h"
 #include "platform/ui/UiServices.h"
 #include "reports/CloseInvoiceDlg.h"
+#include "reports/ClosingController.h"
 #include "reports/ColumnWidthFile.h"
 #include "reports/KurikoshiDlg.h"
 #include "reports/RecordFields.h"
@@ -447,7 +448,7 @@ TEST_F(ShimeViewTest, CloseIssueAndUndoThroughTheCommands)
     EXPECT_EQ(count("SELECT ID FROM Sales_Close WHERE CloseDate = '2004-05-25'"), 1);
     EXPECT_EQ(count("SELECT ID FROM Sales_H WHERE SeikyuID = 0 AND CustomerCode = 'K001'"), 1);
     m_ui.Prompt().Clear();
-    view->IssueInvoices({0, 1});
+    dynamic_cast<CClosingController&>(view->Controller()).IssueInvoices({0, 1});
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({"締め済みになっていないデータを選択しています"}));
     EXPECT_EQ(launched.size(), 1);
     m_ui.Prompt().Clear();
@@ -562,7 +563,7 @@ TEST_F(ShimeViewTest, BilledListPeriodShapes)
         {3, "期間：指定なし", {"C2", "C1", "C3"}},
     };
     for (const auto& c : cases) {
-        view->LoadBilledList(c.shape);
+        dynamic_cast<CClosingController&>(view->Controller()).LoadBilledList(c.shape);
         view->RefreshList();
         EXPECT_EQ(view->PeriodLabel()->text(), QString::fromUtf8(c.caption));
         QStringList numbers;
