@@ -1,6 +1,7 @@
 #include "reports/ReportController.h"
 
 #include "reports/ShimeView.h"
+#include "resources/CommandIds.h"
 
 #include <map>
 
@@ -14,6 +15,17 @@ std::map<EReportFamily, ReportControllerFactory>& Factories()
 }
 
 } // namespace
+
+const QList<int>& ReportFamilyCommands()
+{
+    static const QList<int> commands{
+        ID_REPORT_CLOSE_PRINT, ID_REPORT_UNDO_CLOSE,    ID_REPORT_CLOSING_DATE,      ID_REPORT_REPRINT,
+        ID_MASTER_LABEL_PRINT, ID_REPORT_RECEIPT,       ID_REPORT_BULK_RECEIPT,      ID_REPORT_SCHEDULE_DATE,
+        ID_REPORT_TRANSFER,    ID_REPORT_RECEIPT_PRINT, ID_REPORT_BALANCE_CONDITION, ID_BACK_TO_LIST,
+        ID_LEDGER_CONDITION,   ID_REPORT_STOCK_EDIT,
+    };
+    return commands;
+}
 
 CReportController::CReportController(CShimeView& view) : m_view(view), m_list(view.List()) {}
 

@@ -3,6 +3,8 @@
 #include "app/CommandTarget.h"
 #include "reports/ReportModes.h"
 
+#include <QList>
+
 #include <functional>
 #include <memory>
 
@@ -51,6 +53,10 @@ class CReportController : public IReportController
     CShimeView& m_view;
     CReportList& m_list;
 };
+
+// The commands the families run: the view passes each to the controller of
+// the mode shown; in a family without it the command does nothing.
+const QList<int>& ReportFamilyCommands();
 
 using ReportControllerFactory = std::function<std::unique_ptr<IReportController>(CShimeView&)>;
 

@@ -40,14 +40,6 @@ constexpr int kMinWidth = 600;
 constexpr int kMinHeight = 480;
 const char kCollectAmountFile[] = "COLLECTAMOUNT.AUT";
 
-// The commands the families' controllers run.
-constexpr int kFamilyCommands[] = {
-    ID_REPORT_CLOSE_PRINT, ID_REPORT_UNDO_CLOSE,    ID_REPORT_CLOSING_DATE,      ID_REPORT_REPRINT,
-    ID_MASTER_LABEL_PRINT, ID_REPORT_RECEIPT,       ID_REPORT_BULK_RECEIPT,      ID_REPORT_SCHEDULE_DATE,
-    ID_REPORT_TRANSFER,    ID_REPORT_RECEIPT_PRINT, ID_REPORT_BALANCE_CONDITION, ID_BACK_TO_LIST,
-    ID_LEDGER_CONDITION,   ID_REPORT_STOCK_EDIT,
-};
-
 QString CurrentDbFolder()
 {
     QString name, folder;
@@ -99,7 +91,7 @@ CShimeView::CShimeView(CMainFrame& frame)
     MapCommand(ID_LIST_PRINT, [this] { OnPrintLedger(); });
     // The commands of one family of lists go to the controller of the mode
     // shown; in the other lists they do nothing.
-    for (int id : kFamilyCommands)
+    for (int id : ReportFamilyCommands())
         MapCommand(id, [this, id] { Controller().OnCmdMsg(id); });
 }
 
