@@ -15,7 +15,8 @@ class CShimeView;
 // What one family of report lists does beyond the list, its columns and the
 // commands every list shares. The view keeps one controller a family and
 // asks the mode table which one answers for the mode shown; the commands of
-// the family's menus reach it through the view, which keeps their state.
+// the family's menus reach it through the view, which sets their state
+// unless the controller does (OnUpdateCmdUI).
 class IReportController : public CCommandTarget
 {
   public:
