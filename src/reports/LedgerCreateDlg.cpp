@@ -34,7 +34,7 @@ const QString kOneTimeCode = QStringLiteral("\u3000");
 bool IsProductLedger(int mode)
 {
     const CReportModeInfo& info = ReportMode(mode);
-    return info.ledger && info.partnerKind == 0;
+    return info.ledger && info.ListsProducts();
 }
 
 // The text of the ledger's kind: the stock detail of a product (42), a

@@ -37,8 +37,8 @@ class CReportCells
     QStringList RowTexts(const COneRecord* record) const;
 
   private:
-    // The detail lists (18-21) show an amount of 0 as an empty cell.
-    bool IsDetailList() const { return mode >= 18 && mode <= 21; }
+    // The slip-line lists show an amount of 0 as an empty cell.
+    bool BlankZeros() const;
 };
 
 // The cell texts of a row, a list of texts to its readers. Those of a data
@@ -119,7 +119,6 @@ class CReportList
     void SetMode(int mode);
     int GetMode() const { return m_nMode; }
     bool IsPurchase() const { return m_bPurchase != 0; }
-    int GetPartnerKind() const { return m_nPartnerKind; }
 
     // A loader's new records; the computed fields are made again.
     void SetRecords(CCDSData&& records);
@@ -190,7 +189,6 @@ class CReportList
 
     int m_nMode = 0;
     int m_bPurchase = 0;
-    int m_nPartnerKind = 0;
     CMny m_TaxRate;
     CCDSData m_Records;
     CCDSData m_Subtotals;

@@ -1,16 +1,15 @@
-// Conditions changed over a loaded list (period, balance and summary
-// conditions) and the summary sheets.
+// Conditions changed over a loaded list that several families share: the
+// display period and the summary conditions.
 
 #include "app/MainFrame.h"
 #include "platform/data/Record.h"
 #include "platform/ui/Modal.h"
-#include "reports/BalanceListCondDlg.h"
 #include "reports/PeriodDlg.h"
+#include "reports/ReportController.h"
 #include "reports/ReportData.h"
 #include "reports/ReportLoaders.h"
 #include "reports/ReportModes.h"
 #include "reports/ShimeView.h"
-#include "reports/SummaryTotals.h"
 #include "reports/SyukeiCondDlg.h"
 
 namespace
@@ -61,7 +60,7 @@ bool AskSummaryPeriod(CReportRequest& request, const CReportModeInfo& info)
 bool AskAggregation(CReportRequest& request, const CReportModeInfo& info)
 {
     // The customer or supplier lists offer the partner's classifications.
-    const int ledger = info.partnerKind == 1 || info.partnerKind == 2 ? info.partnerKind : 0;
+    const int ledger = info.ListsPartners() ? int(info.partnerKind) : 0;
     CSyukeiCondDlg dialog(request, ledger, info.trend, !info.asksNoEndDate);
     CSyukeiCondRules& r = dialog.Rules();
     r.m_from = request.from;
@@ -97,30 +96,11 @@ void CShimeView::OnChangeDisplayPeriod()
         m_request.to = r.m_to;
     m_request.periodShape = (r.m_bNoStart ? 1 : 0) + (r.m_bNoEnd ? 2 : 0);
     TakeConditions();
+    // The billed and paid lists load by their family's own loader.
     if (ReportMode(m_list.GetMode()).loader == EReportLoader::Billed)
-        LoadBilledList(m_request.periodShape);
+        Controller().Load();
     else
         LoadSlipDetailList(m_request.periodShape);
-    RefreshList();
-}
-
-void CShimeView::OnBalanceConditions()
-{
-    if (ReportMode(m_list.GetMode()).loader != EReportLoader::Balance)
-        return;
-    CBalanceListCondDlg dialog(m_list.IsPurchase() ? 2 : 1, m_request);
-    CBalanceCondRules& r = dialog.Rules();
-    r.m_from = m_request.from;
-    r.m_to = m_request.to;
-    dialog.OnInitDialog();
-    if (RunModal(dialog) != QDialog::Accepted)
-        return;
-    CWaitScope wait;
-    TakeConditions();
-    LoadBalanceList();
-    // The classification column follows the classification chosen.
-    SaveColumnWidths();
-    InitListControl();
     RefreshList();
 }
 
@@ -134,28 +114,12 @@ void CShimeView::OnSummaryConditions()
         return;
     CWaitScope wait;
     TakeConditions();
+    // The summary sheets build by their family's own loader.
     if (info.loader == EReportLoader::SummarySheet)
-        BuildSummaryTotals();
+        Controller().Load();
     else
         LoadSummaryList();
     SaveColumnWidths();
     InitListControl();
     RefreshList();
-}
-
-void CShimeView::BuildSummaryTotals()
-{
-    const CReportModeInfo& info = ReportMode(m_list.GetMode());
-    if (info.loader != EReportLoader::SummarySheet)
-        return;
-    const QDate from = m_request.from;
-    const QDate to = m_request.to;
-    m_list.ClearRecords();
-    CCDSData records;
-    if (LoadSummaryTotals(GetFrame().GetMakeMsgID(), info.side != 0, from, to, records) != 1)
-        return;
-    m_strPeriodText = PeriodText(from, to);
-    m_strCountText = QStringLiteral("件数：%1件").arg(records.GetCount());
-    m_list.SetRecords(std::move(records));
-    UpdateLabels();
 }

@@ -6,6 +6,7 @@
 #include "platform/ui/CodeListTool.h"
 #include "platform/ui/FakeUi.h"
 #include "platform/ui/Modal.h"
+#include "reports/LedgerController.h"
 #include "reports/LedgerCreateDlg.h"
 #include "reports/LedgerList.h"
 #include "reports/ReportColumns.h"
@@ -325,6 +326,12 @@ class CRecordingView : public CShimeView
     QList<int> m_ids;
 };
 
+// The controller of the screen's ledgers and details.
+CLedgerController& Ledger(CShimeView* view)
+{
+    return dynamic_cast<CLedgerController&>(view->ControllerFor(43));
+}
+
 } // namespace
 
 // From each list into its detail and back: modes, titles, menus' kinds,
@@ -401,9 +408,9 @@ TEST_F(LedgerViewTest, DrillDownAndBackFromTheThreeLists)
         EXPECT_EQ(view->Request().ledgerCode, Q(c.code));
         EXPECT_EQ(view->Request().ledgerName, Q(c.ledgerName));
         EXPECT_EQ(view->CountLabel()->text(), Q(c.label));
-        EXPECT_EQ(view->GetPrintSubTitle(), Q(c.label));
+        EXPECT_EQ(Ledger(view).GetPrintSubTitle(), Q(c.label));
         EXPECT_EQ(Column(view, c.balanceColumn), c.balances) << c.list;
-        EXPECT_FALSE(view->IsLedgerOpenedDirectly());
+        EXPECT_FALSE(Ledger(view).IsLedgerOpenedDirectly());
         EXPECT_TRUE(m_frame->QueryCommandState(ID_BACK_TO_LIST).enabled);
         EXPECT_TRUE(m_frame->QueryCommandState(ID_LEDGER_CONDITION).enabled);
         view->ListCtrl()->setColumnWidth(0, 66);
@@ -415,7 +422,7 @@ TEST_F(LedgerViewTest, DrillDownAndBackFromTheThreeLists)
         EXPECT_EQ(view->List().Records().GetCount(), records);
         EXPECT_EQ(view->CountLabel()->text(), count);
         EXPECT_EQ(view->CountLabel()->text(), Q("件数：%1件").arg(records));
-        EXPECT_TRUE(view->GetPrintSubTitle().isEmpty());
+        EXPECT_TRUE(Ledger(view).GetPrintSubTitle().isEmpty());
         EXPECT_EQ(view->ListCtrl()->columnWidth(0), 77);
         EXPECT_FALSE(m_frame->QueryCommandState(ID_LEDGER_CONDITION).enabled);
 
@@ -443,7 +450,7 @@ TEST_F(LedgerViewTest, FailedDrillDownAndNewConditions)
     EXPECT_EQ(view->GetMode(), 23);
     EXPECT_EQ(m_frame->GetViewKind(), 23);
     EXPECT_EQ(Column(view, 0), before);
-    EXPECT_EQ(view->LedgerRows().GetCount(), 0);
+    EXPECT_EQ(Ledger(view).LedgerRows().GetCount(), 0);
     EXPECT_TRUE(view->Request().ledgerCode.isEmpty());
 
     view->Request().to = QDate(2004, 5, 31);
@@ -473,10 +480,10 @@ TEST_F(LedgerViewTest, FailedDrillDownAndNewConditions)
     EXPECT_EQ(Column(view, 11), (QStringList{"0", "2,000", ""}));
     // The reload failing on a partner gone meanwhile: its message, an empty ledger.
     Exec("DELETE FROM Customer WHERE CustomerCode = 'K002'");
-    view->LoadLedger();
+    Ledger(view).LoadLedger();
     EXPECT_EQ(m_ui.Prompt().Texts().last(),
               Q("データの取得に失敗しました。取引先「K002」が見つかりません。"));
-    EXPECT_EQ(view->LedgerHead().GetCount(), 0);
+    EXPECT_EQ(Ledger(view).LedgerHead().GetCount(), 0);
     EXPECT_EQ(view->List().RowCount(), 0);
 }
 
@@ -508,12 +515,12 @@ TEST_F(LedgerViewTest, LedgerCommandOpensTheLedgerDirectly)
     ASSERT_TRUE(view);
     EXPECT_EQ(view->GetMode(), 45);
     EXPECT_EQ(view->GetTitle(), Q("得意先元帳"));
-    EXPECT_TRUE(view->IsLedgerOpenedDirectly());
+    EXPECT_TRUE(Ledger(view).IsLedgerOpenedDirectly());
     EXPECT_EQ(Column(view, 2), (QStringList{"", "売上", "入金", ""}));
     EXPECT_EQ(Column(view, 11), (QStringList{"500", "1,500", "0", ""}));
     EXPECT_EQ(view->PeriodLabel()->text(), Q("期間：2004/05/01～2004/05/31"));
     EXPECT_FALSE(m_frame->QueryCommandState(ID_BACK_TO_LIST).enabled);
-    view->OnBackToList();
+    Ledger(view).OnBackToList();
     Pump();
     EXPECT_EQ(m_frame->GetViewKind(), 0);
 }
@@ -749,7 +756,7 @@ TEST_F(LedgerViewTest, DrillDownUnderAClassification)
     ASSERT_EQ(view->GetMode(), 42);
     EXPECT_EQ(view->Request().ledgerCode, Q("A001"));
     EXPECT_EQ(view->CountLabel()->text(), Q("A001 りんご"));
-    view->OnBackToList();
+    Ledger(view).OnBackToList();
     EXPECT_EQ(view->GetMode(), 34);
     EXPECT_EQ(view->List().RowCount(), rows);
     EXPECT_EQ(RowOf(view, "ItemCode", "A001"), row);

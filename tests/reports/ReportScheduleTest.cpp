@@ -16,6 +16,7 @@
 #include "reports/DateSetDlg.h"
 #include "reports/PaymentSlips.h"
 #include "reports/ReportsModule.h"
+#include "reports/ScheduleController.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
@@ -269,7 +270,7 @@ TEST_F(ReportScheduleTest, FailedSettlementWritesNothing)
         SCOPED_TRACE(message);
         Exec(QStringLiteral("CREATE TRIGGER t %1 BEGIN SELECT RAISE(ABORT, '不可'); END").arg(Q(trigger)));
         taken += NextNumbers(COUNTER_RECEIPT, 2);
-        EXPECT_EQ(view->CreatePaymentSlips({1, 2}), 0);
+        EXPECT_EQ(dynamic_cast<CScheduleController&>(view->Controller()).CreatePaymentSlips({1, 2}), 0);
         EXPECT_EQ(Texts(), QStringList({Q(message)}));
         EXPECT_EQ(Count(Q("Receipt_H")), receipts);
         EXPECT_EQ(Count(Q("Receipt_B")), lines);
@@ -280,7 +281,7 @@ TEST_F(ReportScheduleTest, FailedSettlementWritesNothing)
     }
     const QStringList next = NextNumbers(COUNTER_RECEIPT, 1);
     EXPECT_FALSE(taken.contains(next.first()));
-    EXPECT_EQ(view->CreatePaymentSlips({1}), 1);
+    EXPECT_EQ(dynamic_cast<CScheduleController&>(view->Controller()).CreatePaymentSlips({1}), 1);
     EXPECT_EQ(Column(Rows(Q("SELECT \"No\" FROM Receipt_H ORDER BY ID DESC LIMIT 1")), Q("No")), next);
 }
 
@@ -295,7 +296,7 @@ TEST_F(ReportScheduleTest, ScheduledDateMovedInPlace)
     {
         auto answer = DateAnswer(QDate(2004, 7, 1), true, &prompts);
         Select(*view, {});
-        view->OnChangeScheduledDate();
+        dynamic_cast<CScheduleController&>(view->Controller()).OnChangeScheduledDate();
         EXPECT_EQ(Texts(), QStringList({"入金予定日を変更したいデータを選択してください。"}));
         Select(*view, {1, 6});
         auto cancel = DateAnswer(QDate(2004, 7, 1), false, &prompts, &opened);

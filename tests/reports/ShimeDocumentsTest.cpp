@@ -11,6 +11,7 @@
 #include "platform/ipc/ClipboardFormats.h"
 #include "platform/ipc/ProcessLauncher.h"
 #include "platform/ui/FakeUi.h"
+#include "reports/ClosingController.h"
 #include "reports/ReportsModule.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
@@ -335,7 +336,7 @@ TEST_F(ShimeDocumentsTest, AddressLabelsAndPerSlipInvoicesByForm)
     // Declining the second form stops after the first hand-over.
     QList<int> rows{0, 1, 2};
     m_ui.Prompt().QueueAnswers({IDOK, IDNO});
-    view->PrintByForm(rows);
+    dynamic_cast<CClosingController&>(view->Controller()).PrintByForm(rows);
     EXPECT_EQ(m_launched.size(), 1);
     EXPECT_EQ(rows, QList<int>({1}));
 }

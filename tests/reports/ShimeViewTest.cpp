@@ -11,12 +11,16 @@
 #include "platform/ui/Modal.h"
 #include "platform/ui/UiServices.h"
 #include "reports/CloseInvoiceDlg.h"
+#include "reports/ClosingController.h"
 #include "reports/ColumnWidthFile.h"
 #include "reports/KurikoshiDlg.h"
 #include "reports/RecordFields.h"
+#include "reports/ReportController.h"
 #include "reports/ReportsModule.h"
 #include "reports/ShimeListCtrl.h"
 #include "resources/CommandIds.h"
+#include "resources/Menus.h"
+#include "resources/ViewKinds.h"
 #include "settings/SettingsFiles.h"
 #include "support/WaitWatching.h"
 #include <QComboBox>
@@ -31,6 +35,7 @@
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -450,7 +455,7 @@ TEST_F(ShimeViewTest, CloseIssueAndUndoThroughTheCommands)
     EXPECT_EQ(count("SELECT ID FROM Sales_Close WHERE CloseDate = '2004-05-25'"), 1);
     EXPECT_EQ(count("SELECT ID FROM Sales_H WHERE SeikyuID = 0 AND CustomerCode = 'K001'"), 1);
     m_ui.Prompt().Clear();
-    view->IssueInvoices({0, 1});
+    dynamic_cast<CClosingController&>(view->Controller()).IssueInvoices({0, 1});
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({"締め済みになっていないデータを選択しています"}));
     EXPECT_EQ(launched.size(), 1);
     m_ui.Prompt().Clear();
@@ -564,7 +569,7 @@ TEST_F(ShimeViewTest, BilledListPeriodShapes)
         {3, "期間：指定なし", {"C2", "C1", "C3"}},
     };
     for (const auto& c : cases) {
-        view->LoadBilledList(c.shape);
+        dynamic_cast<CClosingController&>(view->Controller()).LoadBilledList(c.shape);
         view->RefreshList();
         EXPECT_EQ(view->PeriodLabel()->text(), QString::fromUtf8(c.caption));
         QStringList numbers;
@@ -1021,4 +1026,53 @@ TEST_F(ShimeViewTest, UndoingClosingsShowsItsProgress)
     EXPECT_EQ(closings(), QStringLiteral("0"));
     for (int row = 0; row < rows; ++row)
         EXPECT_EQ(view->List().Rows()[size_t(row)].mark, 0) << row;
+}
+
+// Every command a family runs that a list offers (on its menu bar, its
+// toolbar or by its double click) reaches the controller of the list's
+// family: none lands in a family that would let it do nothing.
+TEST_F(ShimeViewTest, EachListsFamilyCommandsReachItsController)
+{
+    const QList<int>& familyCommands = ReportFamilyCommands();
+    CShimeView view(*m_frame);
+    QSet<EReportFamily> reached;
+    for (int mode = kFirstReportMode; mode <= kLastReportMode; ++mode) {
+        SCOPED_TRACE(mode);
+        const CViewKindInfo kind = GetViewKindInfo(mode);
+        QSet<int> offered;
+        for (const CMenuEntry& entry : GetMenuResource(kind.menuId))
+            if (entry.kind == CMenuEntry::Command)
+                offered.insert(entry.id);
+        for (const CToolBarDef& bar : GetToolBarDefs())
+            if (bar.resourceId == kind.toolBarId)
+                offered.unite(QSet<int>(bar.buttons.begin(), bar.buttons.end()));
+        switch (ReportMode(mode).doubleClick) {
+        case EReportDoubleClick::ClosePrint:
+            offered.insert(ID_REPORT_CLOSE_PRINT);
+            break;
+        case EReportDoubleClick::Receipt:
+            offered.insert(ID_REPORT_RECEIPT);
+            break;
+        case EReportDoubleClick::Reprint:
+            offered.insert(ID_REPORT_REPRINT);
+            break;
+        case EReportDoubleClick::EditStock:
+            offered.insert(ID_REPORT_STOCK_EDIT);
+            break;
+        default:
+            break;
+        }
+        IReportController& controller = view.ControllerFor(mode);
+        for (int id : offered) {
+            if (!familyCommands.contains(id))
+                continue;
+            EXPECT_TRUE(view.HasCommandHandler(id)) << id;
+            EXPECT_TRUE(controller.HasCommandHandler(id)) << id;
+            reached.insert(ReportMode(mode).family);
+        }
+    }
+    // Each family runs commands some list offers.
+    EXPECT_EQ(reached,
+              QSet<EReportFamily>({EReportFamily::Closing, EReportFamily::Schedule,
+                                   EReportFamily::Aggregation, EReportFamily::Ledger, EReportFamily::Stock}));
 }
