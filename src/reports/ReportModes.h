@@ -160,7 +160,7 @@ QString GetReportModeTitle(int mode);
 bool IsReportMode(int mode);
 
 // The row-mark picture of a mode (183, 186, 196, 202 or 229) and whether
-// rows show marks; `grouping` is the frame's classification grouping flag.
+// rows show marks; `grouping` is the list's classification grouping flag.
 int GetReportMarkBitmap(int mode, bool grouping);
 bool ReportModeShowsMarks(int mode, bool grouping);
 
