@@ -476,7 +476,7 @@ void CMainFrame::UpdateToolBarStates()
     }
 }
 
-void CMainFrame::SwitchView(int kind)
+void CMainFrame::SwitchView(int kind, std::any request)
 {
     if (kind < 0 || kind > kMaxViewKind)
         return;
@@ -502,6 +502,7 @@ void CMainFrame::SwitchView(int kind)
         // never outlives the frame.
         setCentralWidget(view);
         view->show();
+        view->TakeRequest(std::move(request));
         view->OnInitialUpdate();
         m_pActiveView = view;
         view->update();

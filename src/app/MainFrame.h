@@ -16,6 +16,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <any>
 #include <functional>
 #include <memory>
 
@@ -68,8 +69,10 @@ class CMainFrame : public QMainWindow, public CCommandTarget
     void SetViewKind(int kind) { m_nViewKind = kind; }
     void SetViewMenu(int menuId);
     // Shows the view of `kind` with its menu bar; the view shows its toolbar
-    // in its first update.
-    void SwitchView(int kind);
+    // in its first update. `request` goes to the new view before that
+    // update: what the command chose for the screen it opens (a report's
+    // conditions, a slip list's extraction). The frame only carries it.
+    void SwitchView(int kind, std::any request = {});
     // Hides every toolbar but the current kind's, which gets `show`.
     void ShowViewToolBar(bool show);
     QToolBar* GetToolBar(int resourceId) const;
@@ -226,28 +229,6 @@ class CMainFrame : public QMainWindow, public CCommandTarget
     // Date and closing day chosen on the menu-screen calendar.
     QDate m_dtCalendarDate;
     int m_nCalendarCloseDay = 0;
-
-    // Report parameters: set by the list commands and condition dialogs,
-    // read by the list that the command switches to.
-    QString m_strSlipCondition;
-    int m_bSlipExtracted = 0;
-    QDate m_dtPeriodTo;
-    QDate m_dtPeriodFrom;
-    QString m_strClassField;
-    QString m_strClassTitle;
-    QStringList m_arrClassItems;
-    int m_bClassTotalsOnly = 0;
-    int m_bClassFilter = 0;
-    int m_bGroupByClass = 0;
-    int m_nAmountOrQuantity = 0;
-    int m_bTradedOnly = 0;
-    int m_nAggregateBy = 0;
-    // Detail lists: 0 both dates, 1 end only, 2 start only, 3 none (bit 0 =
-    // no start, bit 1 = no end); period totals: 0 daily, 1 monthly.
-    int m_nPeriodShape = 0;
-    QDate m_dtLastCarryForward;
-    QString m_strLedgerCode;
-    QString m_strLedgerName;
 
     // The list font made from the settings' description.
     QFont m_ListFont;

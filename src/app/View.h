@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <any>
+
 class CMainFrame;
 class COneRecord;
 struct CFindRequest;
@@ -35,6 +37,10 @@ class CView : public QWidget, public CCommandTarget
 
     CMainFrame& GetFrame() const { return m_frame; }
 
+    // What the command that switched to this view handed over with the
+    // switch (CMainFrame::SwitchView), before the first update; empty when
+    // it handed nothing. The subsystem that makes the view knows its type.
+    virtual void TakeRequest(std::any /*request*/) {}
     // The first update: a view reads its mode from the frame's view kind here
     // and shows its toolbar (ShowViewToolBar).
     virtual void OnInitialUpdate() {}

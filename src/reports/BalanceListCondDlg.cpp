@@ -1,11 +1,11 @@
 #include "reports/BalanceListCondDlg.h"
 
-#include "app/MainFrame.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/Ime.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "reports/ClassFilterList.h"
+#include "reports/ReportRequest.h"
 #include "settings/BunruiData.h"
 
 #include <QCheckBox>
@@ -15,11 +15,10 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-void CBalanceCondRules::Open(const CMainFrame& frame, CBunruiData& data)
+void CBalanceCondRules::Open(const CReportRequest& request, CBunruiData& data)
 {
-    m_bWithoutTrade = frame.m_bTradedOnly;
-    m_filter.Build(data, Ledger(), QStringLiteral("絞り込まない"), frame.m_strClassTitle,
-                   frame.m_arrClassItems);
+    m_bWithoutTrade = request.tradedOnly;
+    m_filter.Build(data, Ledger(), QStringLiteral("絞り込まない"), request.classTitle, request.classItems);
 }
 
 QString CBalanceCondRules::Check() const
@@ -31,24 +30,24 @@ QString CBalanceCondRules::Check() const
     return QString();
 }
 
-void CBalanceCondRules::Store(CMainFrame& frame) const
+void CBalanceCondRules::Store(CReportRequest& request) const
 {
-    frame.m_dtPeriodFrom = m_from;
-    frame.m_dtPeriodTo = m_to;
-    frame.m_bTradedOnly = m_bWithoutTrade;
+    request.from = m_from;
+    request.to = m_to;
+    request.tradedOnly = m_bWithoutTrade;
     if (m_filter.m_nSelected == 0) {
-        frame.m_strClassField.clear();
-        frame.m_strClassTitle.clear();
-        frame.m_arrClassItems.clear();
+        request.classField.clear();
+        request.classTitle.clear();
+        request.classItems.clear();
         return;
     }
-    frame.m_strClassField = m_filter.FieldName();
-    frame.m_strClassTitle = m_filter.m_entries[m_filter.m_nSelected].title;
-    frame.m_arrClassItems = m_filter.Ticked();
+    request.classField = m_filter.FieldName();
+    request.classTitle = m_filter.m_entries[m_filter.m_nSelected].title;
+    request.classItems = m_filter.Ticked();
 }
 
-CBalanceListCondDlg::CBalanceListCondDlg(int mode, CMainFrame& frame, QWidget* parent)
-    : QDialog(parent), m_frame(frame), m_rules(mode), m_pFrom(new QDateEdit(this)),
+CBalanceListCondDlg::CBalanceListCondDlg(int mode, CReportRequest& request, QWidget* parent)
+    : QDialog(parent), m_request(request), m_rules(mode), m_pFrom(new QDateEdit(this)),
       m_pTo(new QDateEdit(this)),
       m_pWithoutTrade(new QCheckBox(QStringLiteral("期間中に取引のないものは表示しない"), this)),
       m_pCombo(new QComboBox(this)), m_pList(new QTreeWidget(this))
@@ -122,7 +121,7 @@ void CBalanceListCondDlg::OnInitDialog()
     if (!m_rules.m_to.isValid())
         m_rules.m_to = today;
     CBunruiData data;
-    m_rules.Open(m_frame, data);
+    m_rules.Open(m_request, data);
     ShowValues();
 }
 
@@ -152,6 +151,11 @@ void CBalanceListCondDlg::OnOK()
         UiServices::Prompt().MessageBox(refused);
         return;
     }
-    m_rules.Store(m_frame);
     accept();
+}
+
+void CBalanceListCondDlg::accept()
+{
+    m_rules.Store(m_request);
+    QDialog::accept();
 }

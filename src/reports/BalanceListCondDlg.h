@@ -8,26 +8,26 @@
 #include "reports/ClassFilterRules.h"
 
 class CBunruiData;
-class CMainFrame;
+struct CReportRequest;
 class QComboBox;
 class QCheckBox;
 class QDateEdit;
 class QTreeWidget;
 
 // The rules of the balance list conditions: validate everything, then write
-// the report parameters; a refusal leaves them as they were.
+// the list's conditions; a refusal leaves them as they were.
 class CBalanceCondRules
 {
   public:
     explicit CBalanceCondRules(int mode) : m_nMode(mode) {}
 
     int Ledger() const { return m_nMode == 2 ? 2 : 1; }
-    // Takes the previous conditions of the frame (classification and flag).
-    void Open(const CMainFrame& frame, CBunruiData& data);
+    // Takes the previous conditions (classification and flag).
+    void Open(const CReportRequest& request, CBunruiData& data);
     // The refusal of the values, empty when OK may write them.
     QString Check() const;
     // After a successful check.
-    void Store(CMainFrame& frame) const;
+    void Store(CReportRequest& request) const;
 
     int m_nMode;
     QDate m_from;
@@ -43,12 +43,17 @@ class CBalanceListCondDlg : public QDialog
     Q_OBJECT
 
   public:
-    CBalanceListCondDlg(int mode, CMainFrame& frame, QWidget* parent = nullptr);
+    // Opens on the conditions of `request` and writes them on OK.
+    CBalanceListCondDlg(int mode, CReportRequest& request, QWidget* parent = nullptr);
 
     CBalanceCondRules& Rules() { return m_rules; }
+    const CReportRequest& Request() const { return m_request; }
     // Shows the values set: the opener presets the period, then opens.
     void OnInitDialog();
+    // Checks, then accepts.
     void OnOK();
+    // However the dialog is accepted, the request takes what it shows.
+    void accept() override;
     // Mirrors the rules into the widgets (after a test or a rule changed them).
     void ShowValues();
 
@@ -58,7 +63,7 @@ class CBalanceListCondDlg : public QDialog
   private:
     void FillList();
 
-    CMainFrame& m_frame;
+    CReportRequest& m_request;
     CBalanceCondRules m_rules;
     QDateEdit* m_pFrom;
     QDateEdit* m_pTo;

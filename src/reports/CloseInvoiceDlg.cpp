@@ -7,6 +7,8 @@
 #include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "reports/ClosingController.h"
+#include "reports/ReportModes.h"
 #include "reports/ShimeView.h"
 #include "settings/SettingsFiles.h"
 
@@ -169,10 +171,11 @@ void OnCloseInvoiceCommand(CMainFrame& frame, int mode)
     CCloseInvoiceDlg dialog(mode, frame, &frame);
     if (RunModal(dialog) != QDialog::Accepted)
         return;
-    const int kind = mode == 1 ? 9 : 8;
+    const int kind = GetClosingReportMode(mode == 1);
     if (frame.GetViewKind() == kind) {
         if (auto* view = qobject_cast<CShimeView*>(frame.GetActiveView()))
-            view->ReloadClosingList();
+            if (auto* closing = dynamic_cast<CClosingController*>(&view->Controller()))
+                closing->ReloadClosingList();
         return;
     }
     frame.SwitchView(kind);

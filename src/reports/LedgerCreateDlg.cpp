@@ -14,6 +14,7 @@
 #include "reports/RecordFields.h"
 #include "reports/ReportCommands.h"
 #include "reports/ReportModes.h"
+#include "reports/ReportRequest.h"
 
 #include <QDateEdit>
 #include <QEvent>
@@ -33,7 +34,7 @@ const QString kOneTimeCode = QStringLiteral("\u3000");
 bool IsProductLedger(int mode)
 {
     const CReportModeInfo& info = ReportMode(mode);
-    return info.ledger && info.partnerKind == 0;
+    return info.ledger && info.ListsProducts();
 }
 
 // The text of the ledger's kind: the stock detail of a product (42), a
@@ -296,7 +297,7 @@ bool CLedgerCreateDlg::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-bool AskLedgerConditions(CMainFrame& frame, int mode, const QDate& from, const QDate& to)
+bool AskLedgerConditions(CReportRequest& request, int mode, const QDate& from, const QDate& to)
 {
     CLedgerCreateDlg dialog(mode);
     CLedgerCreateRules& r = dialog.Rules();
@@ -305,10 +306,10 @@ bool AskLedgerConditions(CMainFrame& frame, int mode, const QDate& from, const Q
     dialog.OnInitDialog();
     if (RunModal(dialog) != QDialog::Accepted)
         return false;
-    frame.m_dtPeriodFrom = r.m_from;
-    frame.m_dtPeriodTo = r.m_to;
-    frame.m_strLedgerCode = r.m_strCode;
-    frame.m_strLedgerName = r.m_strName;
+    request.from = r.m_from;
+    request.to = r.m_to;
+    request.ledgerCode = r.m_strCode;
+    request.ledgerName = r.m_strName;
     return true;
 }
 
@@ -320,8 +321,9 @@ void OpenLedger(CMainFrame& frame, int kind)
 {
     QDate from, to;
     MonthPreset(UiServices::Clock().Today(), from, to);
-    if (AskLedgerConditions(frame, kind, from, to))
-        frame.SwitchView(kind);
+    CReportRequest request;
+    if (AskLedgerConditions(request, kind, from, to))
+        frame.SwitchView(kind, request);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 class CCDSData;
 class CMainFrame;
+struct CReportRequest;
 class CViewRegistry;
 class QDateEdit;
 class QLabel;
@@ -98,8 +99,8 @@ class CLedgerCreateDlg : public QDialog
 };
 
 // Runs the dialog of `mode` over from..to; on OK its period, code and name
-// become the frame's ledger conditions. True on OK.
-bool AskLedgerConditions(CMainFrame& frame, int mode, const QDate& from, const QDate& to);
+// become the request's ledger conditions. True on OK.
+bool AskLedgerConditions(CReportRequest& request, int mode, const QDate& from, const QDate& to);
 
 // The menu screen's ledger commands (32828 customers, 32830 suppliers):
 // the dialog on this month, then the ledger list on OK.

@@ -21,7 +21,7 @@ QString JoinedName(const QString& company, const QString& section, const QString
 CLedgerHead FillLedgerRows(CReportList& list, CCDSData& head, CCDSData& rows)
 {
     const int mode = list.GetMode();
-    const bool stock = ReportMode(mode).ledger && ReportMode(mode).partnerKind == 0;
+    const bool stock = ReportMode(mode).ledger && ReportMode(mode).ListsProducts();
     std::vector<CListColumnInfo>& columns = list.Columns();
     for (CListColumnInfo& c : columns)
         c.m_GrandTotal = c.m_GroupTotal = CMny(0);

@@ -86,3 +86,15 @@ QDate DateOf(const COneRecord* record, const char* name)
 {
     return DateOf(Field(record, name));
 }
+
+QString BareName(const CTb& field)
+{
+    return field.GetName().section(u'.', -1);
+}
+
+void AddCopy(COneRecord& target, const CTb& field, const QString& name)
+{
+    CTb copy(field);
+    copy.SetName(name);
+    target.AddField(copy);
+}

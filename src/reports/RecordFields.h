@@ -34,3 +34,8 @@ int IntOf(const COneRecord* record, const char* name);
 CMny MoneyOf(const COneRecord* record, const QString& name);
 CMny MoneyOf(const COneRecord* record, const char* name);
 QDate DateOf(const COneRecord* record, const char* name);
+
+// The field's name without its table.
+QString BareName(const CTb& field);
+// Adds a copy of the field under a new name, keeping its type and value.
+void AddCopy(COneRecord& target, const CTb& field, const QString& name);

@@ -288,9 +288,9 @@ void ModeColumns(Builder& b, const CReportColumnParams& params)
         break;
     case C::Trend:
     case C::StockTrend: {
-        if (info.partnerKind == 1 || info.partnerKind == 2)
+        if (info.ListsPartners())
             PartnerLead(b, p, 20);
-        else if (info.partnerKind == 3)
+        else if (info.partnerKind == EReportPartner::Staff)
             b.Add("MyPerson", "自社担当者", W, L, 1, 30);
         else
             ProductLead(b, 0);

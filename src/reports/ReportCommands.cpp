@@ -12,6 +12,7 @@
 #include "reports/PeriodDlg.h"
 #include "reports/ReportLoaders.h"
 #include "reports/ReportModes.h"
+#include "reports/ReportRequest.h"
 #include "reports/SyukeiCondDlg.h"
 
 namespace
@@ -88,26 +89,24 @@ QDate Today()
 
 void DetailList(CMainFrame& frame, int kind)
 {
-    // The default period stays in the frame even when the dialog is cancelled.
+    // The dialog opens on the default period, start only.
     QString name, folder;
     CDBDirMng().GetNowDB(name, folder);
     const QDate today = Today();
-    frame.m_nPeriodShape = 2;
-    frame.m_dtPeriodTo = today;
-    frame.m_dtPeriodFrom = GetDefaultPeriodStart(today, ReadPeriodMonthsOf(folder));
     CPeriodDlg dialog(1, false);
     CPeriodRules& r = dialog.Rules();
-    r.m_from = frame.m_dtPeriodFrom;
-    r.m_to = frame.m_dtPeriodTo;
+    r.m_from = GetDefaultPeriodStart(today, ReadPeriodMonthsOf(folder));
+    r.m_to = today;
     r.m_bNoStart = 0;
     r.m_bNoEnd = 1;
     dialog.OnInitDialog();
     if (RunModal(dialog) != QDialog::Accepted)
         return;
-    frame.m_dtPeriodFrom = r.m_from;
-    frame.m_dtPeriodTo = r.m_to;
-    frame.m_nPeriodShape = (r.m_bNoStart ? 1 : 0) + (r.m_bNoEnd ? 2 : 0);
-    frame.SwitchView(kind);
+    CReportRequest request;
+    request.from = r.m_from;
+    request.to = r.m_to;
+    request.periodShape = (r.m_bNoStart ? 1 : 0) + (r.m_bNoEnd ? 2 : 0);
+    frame.SwitchView(kind, request);
 }
 
 void StaffOrPeriodList(CMainFrame& frame, const CListCommand& row)
@@ -122,46 +121,48 @@ void StaffOrPeriodList(CMainFrame& frame, const CListCommand& row)
     dialog.OnInitDialog();
     if (RunModal(dialog) != QDialog::Accepted)
         return;
-    ClearClassification(frame);
-    frame.m_dtPeriodFrom = r.m_from;
-    frame.m_dtPeriodTo = r.m_to;
+    CReportRequest request;
+    request.from = r.m_from;
+    request.to = r.m_to;
     switch (row.family) {
     case EFamily::Staff:
-        frame.m_bTradedOnly = 0;
-        frame.m_nAggregateBy = 3;
+        request.aggregateBy = 3;
         break;
     case EFamily::Period:
-        frame.m_nPeriodShape = r.m_nBreakdown;
-        frame.m_nAggregateBy = 4;
+        request.periodShape = r.m_nBreakdown;
+        request.aggregateBy = 4;
         // Monthly totals cover whole months, purchases as sales.
         if (r.m_nBreakdown == 1) {
-            frame.m_dtPeriodFrom = QDate(r.m_from.year(), r.m_from.month(), 1);
-            frame.m_dtPeriodTo = GetLastDayOfMonth(r.m_to);
+            request.from = QDate(r.m_from.year(), r.m_from.month(), 1);
+            request.to = GetLastDayOfMonth(r.m_to);
         }
         break;
     default:
         break;
     }
-    frame.SwitchView(row.kind);
+    frame.SwitchView(row.kind, request);
 }
 
-// The balance dialog writes its conditions into the frame itself, on OK only.
+// The balance dialog writes its conditions into the request itself, on OK
+// only.
 void BalanceList(CMainFrame& frame, int kind)
 {
-    CBalanceListCondDlg dialog(ReportMode(kind).side != 0 ? 2 : 1, frame);
+    CReportRequest request;
+    CBalanceListCondDlg dialog(ReportMode(kind).side != 0 ? 2 : 1, request);
     CBalanceCondRules& r = dialog.Rules();
     MonthPreset(Today(), r.m_from, r.m_to);
     dialog.OnInitDialog();
     if (RunModal(dialog) != QDialog::Accepted)
         return;
-    frame.SwitchView(kind);
+    frame.SwitchView(kind, request);
 }
 
 void AggregationList(CMainFrame& frame, const CAggregationCommand& row)
 {
+    CReportRequest request;
     if (row.stock)
-        frame.m_dtLastCarryForward = frame.GetLastCarryForwardDate();
-    CSyukeiCondDlg dialog(frame, row.ledger, row.monthly, row.showEnd);
+        request.lastCarryForward = frame.GetLastCarryForwardDate();
+    CSyukeiCondDlg dialog(request, row.ledger, row.monthly, row.showEnd);
     CSyukeiCondRules& r = dialog.Rules();
     // The stock list keeps the dialog's own date, today.
     if (row.id != 32824) {
@@ -173,19 +174,14 @@ void AggregationList(CMainFrame& frame, const CAggregationCommand& row)
     dialog.OnInitDialog();
     if (RunModal(dialog) != QDialog::Accepted)
         return;
-    // The dialog wrote the classification and its contents.
-    frame.m_dtPeriodFrom = r.m_from;
-    frame.m_dtPeriodTo = r.m_to;
-    frame.m_bClassTotalsOnly = r.m_bTotalsOnly;
-    frame.m_bClassFilter = r.m_bFilter;
-    frame.m_bGroupByClass = r.m_bGroupByClass;
+    // The dialog wrote the period and the classification.
     if (row.tradedOnly)
-        frame.m_bTradedOnly = r.m_bTradedOnly;
+        request.tradedOnly = r.m_bTradedOnly;
     if (row.quantity)
-        frame.m_nAmountOrQuantity = r.m_nQuantity;
+        request.amountOrQuantity = r.m_nQuantity;
     if (row.aggregateBy >= 0)
-        frame.m_nAggregateBy = row.aggregateBy;
-    frame.SwitchView(row.kind);
+        request.aggregateBy = row.aggregateBy;
+    frame.SwitchView(row.kind, request);
 }
 
 void RunListCommand(CMainFrame& frame, const CListCommand& row)
@@ -210,15 +206,6 @@ void RunListCommand(CMainFrame& frame, const CListCommand& row)
 }
 
 } // namespace
-
-void ClearClassification(CMainFrame& frame)
-{
-    frame.m_strClassField.clear();
-    frame.m_strClassTitle.clear();
-    frame.m_bClassFilter = 0;
-    frame.m_bGroupByClass = 0;
-    frame.m_bClassTotalsOnly = 0;
-}
 
 void MonthPreset(const QDate& today, QDate& from, QDate& to)
 {

@@ -59,7 +59,6 @@ void CReportList::SetMode(int mode)
     const CReportModeInfo* info = GetReportModeInfo(mode);
     if (info && info->side)
         m_bPurchase = 1;
-    m_nPartnerKind = info ? info->partnerKind : 0;
 }
 
 void CReportList::SetRecords(CCDSData&& records)
@@ -139,23 +138,24 @@ void CReportList::SetDisplayName(COneRecord* record)
 int CReportList::CalcRowAmounts(COneRecord* record)
 {
     m_strCurrentCode.clear();
+    const CReportModeInfo& info = ReportMode(m_nMode);
     const QString partnerCode = QString::fromLatin1(CTradeSide::Of(m_bPurchase != 0).code);
-    if (m_nPartnerKind == 1 || m_nPartnerKind == 2) {
+    if (info.ListsPartners()) {
         m_strCurrentCode = TextOf(record, partnerCode);
         SetDisplayName(record);
-    } else if (m_nPartnerKind == 0) {
+    } else if (info.ListsProducts()) {
         m_strCurrentCode = TextOf(record, QStringLiteral("ItemCode"));
     }
-    if ((m_nMode == 10 || m_nMode == 11) && TextOf(record, partnerCode) == QStringLiteral("　"))
+    if (info.loader == EReportLoader::Schedule && TextOf(record, partnerCode) == QStringLiteral("　"))
         record->SetField(QStringLiteral("CollectType"), m_cond.collectTypeText);
-    if (m_nMode == 10)
+    if (info.readingName)
         record->SetField(QStringLiteral("Phoenic_Company_Name"), GetReadingName(record, kNoTable));
 
     const QString& prefix = m_strCurrentCode;
     const QString netName =
         (m_bPurchase ? QStringLiteral("今回税抜仕入額") : QStringLiteral("今回税抜売上額"));
     CMny carry, net, tax;
-    if (m_nMode == 8 || m_nMode == 9) {
+    if (info.amounts == EReportAmounts::Closing) {
         CMny fraction;
         if (m_TaxRate.Divide(CMny(100), fraction, CMny::kRoundTruncate, 2) != 1) {
             Fail(QStringLiteral("消費税率の取得ができませんでした。"));
@@ -185,12 +185,12 @@ int CReportList::CalcRowAmounts(COneRecord* record)
             return 0;
         }
         record->SetField(QStringLiteral("消費税"), tax);
-    } else if (m_nMode == 12 || m_nMode == 13) {
+    } else if (info.amounts == EReportAmounts::Billed) {
         carry = MoneyOf(record, QStringLiteral("繰越額"));
         net = MoneyOf(record, netName);
         tax = MoneyOf(record, QStringLiteral("消費税"));
     }
-    if (m_nMode >= 8 && m_nMode <= 13 && m_nMode != 10 && m_nMode != 11) {
+    if (info.amounts == EReportAmounts::Closing || info.amounts == EReportAmounts::Billed) {
         CMny sales, billed;
         if (net.Plus(tax, sales) != 1) {
             Fail(prefix + QStringLiteral("の売上額が計算できません。制限桁数を超えた可能性があります。"));
@@ -207,7 +207,7 @@ int CReportList::CalcRowAmounts(COneRecord* record)
         }
         record->SetField((m_bPurchase ? QStringLiteral("今回仕入額") : QStringLiteral("今回売上額")), billed);
     }
-    if (m_nMode == 25 || m_nMode == 27 || m_nMode == 29 || m_nMode == 31) {
+    if (info.amounts == EReportAmounts::Margin) {
         CMny margin;
         if (!ComputeMargin(MoneyOf(record, QStringLiteral("粗利益")),
                            MoneyOf(record, QStringLiteral("純売上額")), margin)) {
@@ -217,7 +217,7 @@ int CReportList::CalcRowAmounts(COneRecord* record)
         }
         record->SetField(QStringLiteral("粗利率"), margin);
     }
-    if (m_nMode == 33) {
+    if (info.amounts == EReportAmounts::StockValue) {
         CMny value;
         if (MoneyOf(record, QStringLiteral("Cost"))
                 .Multiply(MoneyOf(record, QStringLiteral("在庫数")), value, CMny::kRoundTruncate, 0) != 1) {
@@ -253,7 +253,7 @@ const CTb* CReportCells::Amount(const COneRecord* record, int column, bool* hasA
     if (!tb->IsNull() && !tb->GetData(value))
         value = CMny(0);
     *amount = value;
-    if (hasAmount && (IsDetailList() || !value.IsZero()))
+    if (hasAmount && (BlankZeros() || !value.IsZero()))
         *hasAmount = true;
     return tb;
 }
@@ -267,7 +267,7 @@ QString CReportCells::Text(const COneRecord* record, int column, int context) co
     if (!tb)
         return QString();
     if (value.IsValid()) {
-        if (IsDetailList() && value.IsZero())
+        if (BlankZeros() && value.IsZero())
             return QString();
         return FormatAmount(value, info.field == QStringLiteral("粗利率") ? 1 : -1);
     }
@@ -291,7 +291,7 @@ QStringList CReportCells::RowTexts(const COneRecord* record) const
         QString text;
         if (lead.kind == CListColumnInfo::kCoded) {
             // The lead code is the row's mark, not a text.
-        } else if (lead.kind == CListColumnInfo::kDate && (mode == 31 || mode == 32) && periodShape == 1) {
+        } else if (lead.kind == CListColumnInfo::kDate && ReportMode(mode).periodRows && periodShape == 1) {
             QDate date;
             if (tb && tb->GetData(date))
                 text = date.toString(QStringLiteral("yyyy年MM月"));
@@ -307,6 +307,11 @@ QStringList CReportCells::RowTexts(const COneRecord* record) const
     return texts;
 }
 
+bool CReportCells::BlankZeros() const
+{
+    return ReportMode(mode).blankZeros;
+}
+
 const QStringList& CRowTexts::Get() const
 {
     if (m_cells) {
@@ -318,7 +323,8 @@ const QStringList& CRowTexts::Get() const
 
 bool CReportList::FillList(const QDate& closingDate)
 {
-    if (m_nMode == 8 || m_nMode == 9) {
+    const CReportModeInfo& info = ReportMode(m_nMode);
+    if (info.amounts == EReportAmounts::Closing) {
         qint64 value = 0;
         int scale = 0;
         if (!closingDate.isValid() || ::GetTaxRate(closingDate.year(), closingDate.month(), closingDate.day(),
@@ -384,7 +390,7 @@ bool CReportList::FillList(const QDate& closingDate)
                     info.m_GrandTotal = sum;
             }
         }
-        if (!hasAmount && (m_cond.tradedOnly || m_nMode == 31 || m_nMode == 32)) {
+        if (!hasAmount && (m_cond.tradedOnly || info.periodRows)) {
             m_Records.RemoveAt(i);
             continue;
         }
@@ -394,7 +400,7 @@ bool CReportList::FillList(const QDate& closingDate)
             row.mark = checked ? 1 : 0;
             m_rows.insert(m_rows.begin() + insertRow, std::move(row));
             // The one-time partner's rows stay below all others.
-            if (!(m_nMode >= 23 && IsBlankString(m_strCurrentCode)))
+            if (!(info.blankCodeLast && IsBlankString(m_strCurrentCode)))
                 ++insertRow;
         }
     }
@@ -455,7 +461,7 @@ bool CReportList::InsertGroupRows(int row, int from, int to)
     std::vector<CReportRow> details;
     for (int k = std::max(from, 0); k < to; ++k) {
         COneRecord* record = m_Records.GetAt(k);
-        if (m_nPartnerKind == 1 || m_nPartnerKind == 2)
+        if (ReportMode(m_nMode).ListsPartners())
             SetDisplayName(record);
         CReportRow detail;
         detail.kind = CReportRow::kDetail;
@@ -547,11 +553,15 @@ bool CReportList::IsWarningRow(int row) const
     const CReportRow& r = m_rows[size_t(row)];
     if (!r.record || r.kind == CReportRow::kSubtotal || r.kind == CReportRow::kGrand)
         return false;
-    if (m_nMode == 33)
+    switch (ReportMode(m_nMode).warning) {
+    case EReportWarning::StockShortage:
         return MoneyOf(r.record, QStringLiteral("過不足数")) < CMny(0);
-    if (m_nMode == 23)
+    case EReportWarning::CreditLimit:
         return !MoneyOf(r.record, QStringLiteral("Ceiling")).IsZero() &&
                MoneyOf(r.record, QStringLiteral("限度残額")) < CMny(0);
+    case EReportWarning::None:
+        break;
+    }
     return false;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/data/Mny.h"
 #include "platform/data/Record.h"
 #include "reports/ListColumnInfo.h"
+#include "reports/ReportRequest.h"
 
 #include <QDate>
 #include <QString>
@@ -36,8 +37,8 @@ class CReportCells
     QStringList RowTexts(const COneRecord* record) const;
 
   private:
-    // The detail lists (18-21) show an amount of 0 as an empty cell.
-    bool IsDetailList() const { return mode >= 18 && mode <= 21; }
+    // The slip-line lists show an amount of 0 as an empty cell.
+    bool BlankZeros() const;
 };
 
 // The cell texts of a row, a list of texts to its readers. Those of a data
@@ -101,13 +102,10 @@ struct CReportRow {
     CRowTexts texts;
 };
 
-// The report conditions the frame holds for the list.
-struct CReportConditions {
-    QString classField;   // classification of the summaries, empty for none
-    int groupByClass = 0; // "分類ごとに集計する"
-    int classTotalsOnly = 0;
-    int tradedOnly = 0;      // "取引のあるものだけ集計"
-    int periodShape = 0;     // 1: monthly periods in modes 31 and 32
+// The conditions of the list: those its command chose (the summaries'
+// classification, grouping, totals-only, traded-only, the monthly periods
+// of modes 31 and 32 ...) and what the list reads besides.
+struct CReportConditions : CReportRequest {
     QString collectTypeText; // "COLLECTTYPE.AUT", the one-time partner's way of payment
 };
 
@@ -121,7 +119,6 @@ class CReportList
     void SetMode(int mode);
     int GetMode() const { return m_nMode; }
     bool IsPurchase() const { return m_bPurchase != 0; }
-    int GetPartnerKind() const { return m_nPartnerKind; }
 
     // A loader's new records; the computed fields are made again.
     void SetRecords(CCDSData&& records);
@@ -192,7 +189,6 @@ class CReportList
 
     int m_nMode = 0;
     int m_bPurchase = 0;
-    int m_nPartnerKind = 0;
     CMny m_TaxRate;
     CCDSData m_Records;
     CCDSData m_Subtotals;

@@ -10,16 +10,6 @@
 namespace
 {
 
-bool IsDetailMode(int mode)
-{
-    return mode >= 14 && mode <= 22;
-}
-
-bool IsTrendMode(int mode)
-{
-    return mode >= 35 && mode <= 41;
-}
-
 // The detail lists pass only the bounds their shape keeps.
 void ShapeBounds(const CLoaderConditions& c, QDate& start, QDate& end)
 {
@@ -56,70 +46,56 @@ QString Month(const QDate& d)
 
 QString BuildReportModeSql(int mode, const CLoaderConditions& c)
 {
-    if (IsDetailMode(mode)) {
-        QDate start, end;
+    using S = EReportStatement;
+    const CReportModeInfo& info = ReportMode(mode);
+    const int side = info.side;
+    QDate start, end;
+    if (info.loader == EReportLoader::SlipDetail)
         ShapeBounds(c, start, end);
-        const int side = (mode == 16 || mode == 17 || mode == 19 || mode == 21) ? 1 : 0;
-        switch (mode) {
-        case 14:
-        case 16:
-            return MakeReceiptListSQL(side, start, end);
-        case 15:
-        case 17:
-            return MakeReceiptLineListSQL(side, start, end);
-        case 18:
-        case 19:
-            return MakeSlipLineListSQL(side, start, end);
-        case 20:
-        case 21:
-            return MakeQuoteOrderLineListSQL(side, start, end);
-        default:
-            return MakeStockChangeListSQL(start, end, 0);
-        }
-    }
-    const int side = (mode == 36 || mode == 38 || mode == 40) ? 1 : 0;
     const int year = c.from.year();
     const int month = c.from.month();
-    switch (mode) {
-    case 23:
-        return MakeReceivableBalanceSQL(c.from, c.to, c.classField, c.classValues, c.tradedOnly);
-    case 24:
-        return MakePayableBalanceSQL(c.from, c.to, c.classField, c.classValues, c.tradedOnly);
-    case 25:
-        return MakeSalesByCustomerSQL(c.from, c.to, c.classField, c.classValues);
-    case 26:
-        return MakePurchaseBySupplierSQL(c.from, c.to, c.classField, c.classValues);
-    case 27:
-        return MakeSalesByItemSQL(c.from, c.to, c.classField, c.classValues);
-    case 28:
-        return MakePurchaseByItemSQL(c.from, c.to, c.classField, c.classValues);
-    case 29:
-        return MakeSalesByStaffSQL(c.from, c.to);
-    case 30:
-        return MakePurchaseByStaffSQL(c.from, c.to);
-    case 31:
-        return MakeSalesByPeriodSQL(c.periodShape == 1, c.from, c.to);
-    case 32:
-        return MakePurchaseByPeriodSQL(c.periodShape == 1, c.from, c.to);
-    case 33:
+    switch (info.statement) {
+    case S::Receipts:
+        return MakeReceiptListSQL(side, start, end);
+    case S::ReceiptLines:
+        return MakeReceiptLineListSQL(side, start, end);
+    case S::SlipLines:
+        return MakeSlipLineListSQL(side, start, end);
+    case S::QuoteOrderLines:
+        return MakeQuoteOrderLineListSQL(side, start, end);
+    case S::StockMoves:
+        return MakeStockChangeListSQL(start, end, 0);
+    case S::Balances:
+        return side ? MakePayableBalanceSQL(c.from, c.to, c.classField, c.classValues, c.tradedOnly)
+                    : MakeReceivableBalanceSQL(c.from, c.to, c.classField, c.classValues, c.tradedOnly);
+    case S::PartnerTotals:
+        return side ? MakePurchaseBySupplierSQL(c.from, c.to, c.classField, c.classValues)
+                    : MakeSalesByCustomerSQL(c.from, c.to, c.classField, c.classValues);
+    case S::ProductTotals:
+        return side ? MakePurchaseByItemSQL(c.from, c.to, c.classField, c.classValues)
+                    : MakeSalesByItemSQL(c.from, c.to, c.classField, c.classValues);
+    case S::StaffTotals:
+        return side ? MakePurchaseByStaffSQL(c.from, c.to) : MakeSalesByStaffSQL(c.from, c.to);
+    case S::PeriodTotals:
+        return side ? MakePurchaseByPeriodSQL(c.periodShape == 1, c.from, c.to)
+                    : MakeSalesByPeriodSQL(c.periodShape == 1, c.from, c.to);
+    case S::Stock:
         return MakeStockListSQL(c.from, c.classField, c.classValues, c.lastCarryForward);
-    case 34:
+    case S::StockInOut:
         return MakeStockMovementSQL(c.from, c.to, c.classField, c.classValues, c.lastCarryForward);
-    case 35:
-    case 36:
+    case S::PartnerTrend:
         return MakePartnerTransitionSQL(side, year, month, c.classField, c.classValues);
-    case 37:
-    case 38:
+    case S::ProductTrend:
         return c.quantities ? MakeItemQuantityTransitionSQL(side, year, month, c.classField, c.classValues)
                             : MakeItemAmountTransitionSQL(side, year, month, c.classField, c.classValues);
-    case 39:
-    case 40:
+    case S::StaffTrend:
         return MakeStaffTransitionSQL(side, year, month);
-    case 41:
+    case S::StockTrend:
         return MakeStockTransitionSQL(year, month, c.classField, c.classValues, c.lastCarryForward);
-    default:
-        return QString();
+    case S::None:
+        break;
     }
+    return QString();
 }
 
 QString PeriodText(const QDate& from, const QDate& to)
@@ -129,7 +105,8 @@ QString PeriodText(const QDate& from, const QDate& to)
 
 QString ReportPeriodText(int mode, const CLoaderConditions& c)
 {
-    if (IsDetailMode(mode)) {
+    const CReportModeInfo& info = ReportMode(mode);
+    if (info.loader == EReportLoader::SlipDetail) {
         switch (c.periodShape) {
         case 0:
             return PeriodText(c.from, c.to);
@@ -142,18 +119,19 @@ QString ReportPeriodText(int mode, const CLoaderConditions& c)
         }
     }
     // Monthly totals and the trends show months.
-    const bool months = IsSummaryMode(mode) && (c.periodShape != 0 || IsTrendMode(mode));
+    const bool months = IsSummaryMode(mode) && (c.periodShape != 0 || info.trend);
     const QString from = months ? Month(c.from) : Day(c.from);
     const QString to = months ? Month(c.to) : Day(c.to);
-    if (mode == 33)
+    if (info.oneDate)
         return QStringLiteral("日付：%1").arg(from);
     return QStringLiteral("期間：%1～%2").arg(from, to);
 }
 
 QString ReportCountText(int mode, int count)
 {
-    const bool lines = mode == 15 || (mode >= 17 && mode <= 22);
-    return QStringLiteral("件数：%1%2").arg(count).arg(lines ? QStringLiteral("明細") : QStringLiteral("件"));
+    return QStringLiteral("件数：%1%2")
+        .arg(count)
+        .arg(ReportMode(mode).countsLines ? QStringLiteral("明細") : QStringLiteral("件"));
 }
 
 QDate GetLastDayOfMonth(const QDate& date)

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-// The report conditions a list loader reads from the frame.
+// The report conditions a list loader reads from its list's request.
 struct CLoaderConditions {
     QDate from;
     QDate to;

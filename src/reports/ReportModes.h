@@ -15,6 +15,44 @@ enum class EReportLoader {
     SummarySheet
 };
 
+// The family of lists a mode belongs to: the controller that runs what the
+// family does beyond the list, its columns and the commands all lists share.
+enum class EReportFamily { None, Closing, Schedule, Aggregation, Ledger, Stock };
+
+// What a row stands for; customers and suppliers keep the numbers the
+// aggregation dialog takes for its kind of report.
+enum class EReportPartner { Product = 0, Customer = 1, Supplier = 2, Staff = 3, Period = 4 };
+
+// The amounts a row gets beside those its statement delivers: the closing
+// candidates' tax at closing and billed amount, the billed lists' billed
+// amount, the sales totals' gross margin, the stock list's stock value.
+enum class EReportAmounts { None, Closing, Billed, Margin, StockValue };
+
+// The rows shown red: a stock shortage, a credit limit exceeded.
+enum class EReportWarning { None, StockShortage, CreditLimit };
+
+// The statement of a mode loaded by statement; the side picks the sales or
+// the purchase twin.
+enum class EReportStatement {
+    None,
+    Receipts,
+    ReceiptLines,
+    SlipLines,
+    QuoteOrderLines,
+    StockMoves,
+    Balances,
+    PartnerTotals,
+    ProductTotals,
+    StaffTotals,
+    PeriodTotals,
+    Stock,
+    StockInOut,
+    PartnerTrend,
+    ProductTrend,
+    StaffTrend,
+    StockTrend
+};
+
 // The mark in a row's first column: none, the closing candidate chosen, the
 // settled seal "済" and the concluded seal "成".
 enum class EReportRowMark { None, Chosen, Settled, Concluded };
@@ -81,9 +119,10 @@ struct CReportPaper {
 struct CReportModeInfo {
     int mode = 0;
     const char* title = "";
-    int side = 0;        // 0 sales, 1 purchase
-    int partnerKind = 0; // 0 none (products), 1 customer, 2 supplier, 3 staff, 4 period
+    int side = 0; // 0 sales, 1 purchase
+    EReportPartner partnerKind = EReportPartner::Product;
     EReportLoader loader = EReportLoader::None;
+    EReportFamily family = EReportFamily::None;
     int menuId = 0;
     int toolBarId = 0;
     int helpId = 0;
@@ -146,10 +185,38 @@ struct CReportModeInfo {
     bool classColumn = false;
     CReportSlipSource slip = {};
     CReportPaper paper = {};
+    EReportAmounts amounts = EReportAmounts::None;
+    EReportWarning warning = EReportWarning::None;
+    EReportStatement statement = EReportStatement::None;
+    // The receipt schedule lists the partners' readings.
+    bool readingName = false;
+    // Slip lines: an amount of 0 shows as an empty cell, yet counts as an
+    // amount the line has.
+    bool blankZeros = false;
+    // Rows are the days or months of the period: one without amounts is left
+    // out, and a month reads "yyyy年MM月".
+    bool periodRows = false;
+    // Rows of a blank code (the one-time partner) stay below all others.
+    bool blankCodeLast = false;
+    // The count counts lines ("明細") rather than slips ("件").
+    bool countsLines = false;
+    // The list stands at one date, which its label shows alone.
+    bool oneDate = false;
+
+    // Customers or suppliers, one a row.
+    constexpr bool ListsPartners() const
+    {
+        return partnerKind == EReportPartner::Customer || partnerKind == EReportPartner::Supplier;
+    }
+    constexpr bool ListsProducts() const { return partnerKind == EReportPartner::Product; }
 };
 
 inline constexpr int kFirstReportMode = 8;
 inline constexpr int kLastReportMode = 48;
+
+// The closing candidates of a side (sales: invoices, purchases: payment
+// statements).
+int GetClosingReportMode(bool purchase);
 
 // Null outside 8-48.
 const CReportModeInfo* GetReportModeInfo(int mode);
@@ -160,7 +227,7 @@ QString GetReportModeTitle(int mode);
 bool IsReportMode(int mode);
 
 // The row-mark picture of a mode (183, 186, 196, 202 or 229) and whether
-// rows show marks; `grouping` is the frame's classification grouping flag.
+// rows show marks; `grouping` is the list's classification grouping flag.
 int GetReportMarkBitmap(int mode, bool grouping);
 bool ReportModeShowsMarks(int mode, bool grouping);
 

@@ -191,7 +191,7 @@ QString CReportPrintPage::CellText(const CReportPrintRow* row, int column) const
     const CReportPrintColumn& c = m_sheet.columns[column];
     if (!row)
         return c.caption;
-    if (column == 0 && c.kind == 6 && !row->total) {
+    if (column == 0 && c.kind == CListColumnInfo::kCoded && !row->total) {
         if (row->check == 0)
             return QString();
         return ReportMode(m_sheet.mode).mark == EReportRowMark::Concluded ? QStringLiteral("成")

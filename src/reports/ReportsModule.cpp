@@ -2,16 +2,37 @@
 
 #include "app/MainFrame.h"
 #include "app/ViewRegistry.h"
+#include "reports/AggregationController.h"
 #include "reports/CloseInvoiceDlg.h"
+#include "reports/ClosingController.h"
 #include "reports/KurikoshiDlg.h"
+#include "reports/LedgerController.h"
 #include "reports/ReportCommands.h"
+#include "reports/ScheduleController.h"
 #include "reports/ShimeView.h"
+#include "reports/StockController.h"
 #include "reports/TransferBankDlg.h"
 #include "resources/CommandIds.h"
+
+namespace
+{
+
+template <class T> void RegisterController(EReportFamily family)
+{
+    RegisterReportController(family, [](CShimeView& view) { return std::make_unique<T>(view); });
+}
+
+} // namespace
 
 void RegisterReportViews(CViewRegistry& registry)
 {
     registry.Register(EViewClass::Shime, [](CMainFrame& frame) -> CView* { return new CShimeView(frame); });
+    // What each family of report lists does beyond the shared list.
+    RegisterController<CClosingController>(EReportFamily::Closing);
+    RegisterController<CScheduleController>(EReportFamily::Schedule);
+    RegisterController<CAggregationController>(EReportFamily::Aggregation);
+    RegisterController<CLedgerController>(EReportFamily::Ledger);
+    RegisterController<CStockController>(EReportFamily::Stock);
     // The closings of the menu screen ask their options before the list.
     registry.RegisterCommand(ID_CLOSE_INVOICE, [](CMainFrame& frame) { OnCloseInvoiceCommand(frame, 0); });
     registry.RegisterCommand(ID_CLOSE_PAYMENT, [](CMainFrame& frame) { OnCloseInvoiceCommand(frame, 1); });

@@ -1,4 +1,5 @@
-// Deleting receipts, payments and stock movements from their lists.
+// Deleting receipts, payments and stock movements from their lists, and
+// taking rows deleted or settled out of a list.
 
 #include "app/MainFrame.h"
 #include "platform/data/Record.h"
@@ -9,7 +10,10 @@
 #include "reports/RecordFields.h"
 #include "reports/ReportDelete.h"
 #include "reports/ReportModes.h"
+#include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
+
+#include <algorithm>
 
 namespace
 {
@@ -81,4 +85,37 @@ void CShimeView::OnDeleteRows()
             return;
     }
     RemoveSettledRows(rows);
+}
+
+void CShimeView::RemoveSettledRows(const QList<int>& rows)
+{
+    // From the last, so that the earlier indexes stay valid; the records go
+    // too, so that a later refill cannot show them as open again.
+    QList<int> sorted = rows;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    std::vector<CReportRow>& list = m_list.Rows();
+    CCDSData& records = m_list.Records();
+    for (auto it = sorted.crbegin(); it != sorted.crend(); ++it) {
+        const int row = *it;
+        if (row < 0 || row >= int(list.size()))
+            continue;
+        const COneRecord* record = list[size_t(row)].record;
+        list.erase(list.begin() + row);
+        for (int i = 0; record && i < records.GetCount(); ++i) {
+            if (records.GetAt(i) == record) {
+                records.RemoveAt(i);
+                break;
+            }
+        }
+    }
+    // The columns keep the widths the user gave them.
+    QList<int> widths;
+    for (int i = 0; i < m_pModel->columnCount(); ++i)
+        widths << m_pListCtrl->columnWidth(i);
+    m_pModel->RowsChanged();
+    for (int i = 0; i < int(widths.size()) && i < m_pModel->columnCount(); ++i)
+        m_pListCtrl->setColumnWidth(i, widths[i]);
+    m_strCountText = Q("件数：%1件").arg(m_list.RowCount());
+    UpdateLabels();
 }

@@ -58,23 +58,21 @@ void CShimeView::OnFilePrint()
     // An empty list has nothing to print (its preview still shows the page).
     if (m_list.RowCount() == 0)
         return;
-    const CMainFrame& frame = GetFrame();
     int totals = 0;
-    if (frame.m_bGroupByClass && !AskExportSetting(frame.m_bClassTotalsOnly, totals, this))
+    if (m_request.groupByClass && !AskExportSetting(m_request.classTotalsOnly, totals, this))
         return;
-    if (frame.m_bGroupByClass && !totals && ExpandClosedGroups(m_list))
+    if (m_request.groupByClass && !totals && ExpandClosedGroups(m_list))
         m_pModel->RowsChanged();
     PrintJob::PostPrint(MakePrintDoc(*this, totals != 0));
 }
 
 void CShimeView::OnFilePrintPreview()
 {
-    const CMainFrame& frame = GetFrame();
     int totals = 0;
-    if (frame.m_bGroupByClass && m_list.RowCount() > 0 &&
-        !AskExportSetting(frame.m_bClassTotalsOnly, totals, this))
+    if (m_request.groupByClass && m_list.RowCount() > 0 &&
+        !AskExportSetting(m_request.classTotalsOnly, totals, this))
         return;
-    if (frame.m_bGroupByClass && !totals && ExpandClosedGroups(m_list))
+    if (m_request.groupByClass && !totals && ExpandClosedGroups(m_list))
         m_pModel->RowsChanged();
     PrintJob::PostPreview(MakePrintDoc(*this, totals != 0));
 }

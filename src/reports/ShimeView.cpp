@@ -5,7 +5,6 @@
 #include "app/MainFrame.h"
 #include "app/SlipPeriod.h"
 #include "platform/data/Record.h"
-#include "platform/data/TradeSide.h"
 #include "platform/env/DBDirMng.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/Help.h"
@@ -17,7 +16,9 @@
 #include "reports/ExportSettingDlg.h"
 #include "reports/RecordFields.h"
 #include "reports/ReportColumns.h"
+#include "reports/ReportController.h"
 #include "reports/ReportData.h"
+#include "reports/ReportLoaders.h"
 #include "reports/ReportModes.h"
 #include "reports/ShimeListCtrl.h"
 #include "resources/CommandIds.h"
@@ -30,7 +31,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QResizeEvent>
-#include <QSet>
 #include <QShortcut>
 
 namespace
@@ -72,37 +72,27 @@ CShimeView::CShimeView(CMainFrame& frame)
     MapCommand(ID_REPORT_CARRY_OVER, [this] { OnToggleCarryOver(); });
     MapCommand(ID_REPORT_SELECT_ALL, [this] { OnSelectAll(); });
     MapCommand(ID_LIST_HELP, [this] { OnHelp(); });
-    MapCommand(ID_REPORT_CLOSE_PRINT, [this] { OnCloseAndPrint(); });
-    MapCommand(ID_REPORT_UNDO_CLOSE, [this] { OnCancelClose(); });
-    MapCommand(ID_REPORT_CLOSING_DATE, [this] { OnChangeClosingDate(); });
     connect(m_pListCtrl, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { OnRowDoubleClick(index.row()); });
     MapCommand(ID_REPORT_EXCEL, [this] { OnListExport(0); });
     MapCommand(ID_REPORT_EXPORT, [this] { OnListExport(1); });
     MapCommand(ID_REPORT_DELETE, [this] { OnDeleteRows(); });
     MapCommand(ID_REPORT_DISPLAY_PERIOD, [this] { OnChangeDisplayPeriod(); });
-    MapCommand(ID_REPORT_BALANCE_CONDITION, [this] { OnBalanceConditions(); });
     MapCommand(ID_REPORT_SUMMARY_CONDITION, [this] { OnSummaryConditions(); });
     // The Del key of the lists that delete rows (their toolbars lack the command).
     auto* del =
         new QShortcut(QKeySequence::Delete, m_pListCtrl, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(del, &QShortcut::activated, this, [this] { OnDeleteRows(); });
-    MapCommand(ID_BACK_TO_LIST, [this] { OnBackToList(); });
-    MapCommand(ID_LEDGER_CONDITION, [this] { OnLedgerCondition(); });
-    MapCommand(ID_REPORT_RECEIPT, [this] { OnReceiptPaymentDialog(); });
-    MapCommand(ID_REPORT_BULK_RECEIPT, [this] { OnBulkReceiptPayment(); });
-    MapCommand(ID_REPORT_SCHEDULE_DATE, [this] { OnChangeScheduledDate(); });
-    MapCommand(ID_REPORT_TRANSFER, [this] { OnPrintTransferRequest(); });
-    MapCommand(ID_REPORT_STOCK_EDIT, [this] { OnEditStockRow(); });
     MapCommand(ID_REPORT_LIST_PRINT, [this] { OnFilePrint(); });
     MapCommand(ID_REPORT_LIST_PREVIEW, [this] { OnFilePrintPreview(); });
     MapCommand(ID_FILE_PRINT, [this] { OnFilePrint(); });
     MapCommand(ID_FILE_PRINT_DIRECT, [this] { OnFilePrint(); });
     MapCommand(ID_FILE_PRINT_PREVIEW, [this] { OnFilePrintPreview(); });
-    MapCommand(ID_REPORT_RECEIPT_PRINT, [this] { OnPrintReceipt(); });
-    MapCommand(ID_REPORT_REPRINT, [this] { OnReprintInvoices(); });
     MapCommand(ID_LIST_PRINT, [this] { OnPrintLedger(); });
-    MapCommand(ID_MASTER_LABEL_PRINT, [this] { OnAddressPrint(); });
+    // The commands of one family of lists go to the controller of the mode
+    // shown; in the other lists they do nothing.
+    for (int id : ReportFamilyCommands())
+        MapCommand(id, [this, id] { Controller().OnCmdMsg(id); });
 }
 
 CShimeView::~CShimeView()
@@ -110,12 +100,28 @@ CShimeView::~CShimeView()
     // The widths of the last mode shown survive the screen.
     if (m_bInitialized)
         SaveColumnWidths();
-    // Leaving the reports, the conditions the dialogs left in the frame are
-    // forgotten. Another report screen took its own conditions just before
-    // this one goes, so they stay for it.
+    // Leaving the reports, the closing day the calendar chose for them is
+    // forgotten. Another report screen took it just before this one goes,
+    // so it stays for it.
     CMainFrame& frame = GetFrame();
-    if (m_bInitialized && !IsReportViewKind(frame.GetViewKind()))
-        ResetReportParameters(frame);
+    if (m_bInitialized && !IsReportViewKind(frame.GetViewKind())) {
+        frame.m_nCalendarCloseDay = 0;
+        frame.m_dtCalendarDate = QDate();
+    }
+}
+
+IReportController& CShimeView::Controller()
+{
+    return ControllerFor(m_list.GetMode());
+}
+
+IReportController& CShimeView::ControllerFor(int mode)
+{
+    const EReportFamily family = ReportMode(mode).family;
+    std::unique_ptr<IReportController>& controller = m_controllers[family];
+    if (!controller)
+        controller = CreateReportController(family, *this);
+    return *controller;
 }
 
 bool IsReportViewKind(int kind)
@@ -123,23 +129,10 @@ bool IsReportViewKind(int kind)
     return IsReportMode(kind);
 }
 
-void ResetReportParameters(CMainFrame& frame)
+void CShimeView::TakeRequest(std::any request)
 {
-    frame.m_strClassField.clear();
-    frame.m_strClassTitle.clear();
-    frame.m_strLedgerCode.clear();
-    frame.m_strLedgerName.clear();
-    frame.m_arrClassItems.clear();
-    frame.m_nCalendarCloseDay = 0;
-    frame.m_bTradedOnly = 0;
-    frame.m_bGroupByClass = 0;
-    frame.m_bClassTotalsOnly = 0;
-    frame.m_bClassFilter = 0;
-    frame.m_nAmountOrQuantity = 0;
-    frame.m_nAggregateBy = 0;
-    frame.m_nPeriodShape = 0;
-    frame.m_dtCalendarDate = QDate();
-    frame.m_dtLastCarryForward = QDate();
+    if (auto* conditions = std::any_cast<CReportRequest>(&request))
+        m_request = std::move(*conditions);
 }
 
 QString CShimeView::ReadAutoSetting(const QString& name)
@@ -152,15 +145,8 @@ QString CShimeView::ReadAutoSetting(const QString& name)
 
 void CShimeView::TakeConditions()
 {
-    CMainFrame& frame = GetFrame();
-    CReportConditions& c = m_list.m_cond;
-    c.classField = frame.m_strClassField;
-    c.groupByClass = frame.m_bGroupByClass;
-    c.classTotalsOnly = frame.m_bClassTotalsOnly;
-    c.tradedOnly = frame.m_bTradedOnly;
-    c.periodShape = frame.m_nPeriodShape;
     if (ReportMode(m_list.GetMode()).loader == EReportLoader::Schedule)
-        c.collectTypeText = ReadAutoSetting(QStringLiteral("COLLECTTYPE.AUT"));
+        m_list.m_cond.collectTypeText = ReadAutoSetting(QStringLiteral("COLLECTTYPE.AUT"));
 }
 
 QDate CShimeView::ClosingDate() const
@@ -179,9 +165,9 @@ void CShimeView::OnInitialUpdate()
         // period ending today.
         if (ReportMode(mode).opensOnDefaultPeriod) {
             const QDate today = UiServices::Clock().Today();
-            frame.m_nPeriodShape = 2;
-            frame.m_dtPeriodTo = today;
-            frame.m_dtPeriodFrom = GetDefaultPeriodStart(today, ReadPeriodMonthsOf(CurrentDbFolder()));
+            m_request.periodShape = 2;
+            m_request.to = today;
+            m_request.from = GetDefaultPeriodStart(today, ReadPeriodMonthsOf(CurrentDbFolder()));
         }
         m_list.m_nCarryOver = LeadingInt(ReadAutoSetting(QString::fromLatin1(kCollectAmountFile)));
         frame.ShowViewToolBar(true);
@@ -211,17 +197,8 @@ void CShimeView::OnInitialUpdate()
 void CShimeView::LoadByLoader(EReportLoader loader)
 {
     switch (loader) {
-    case EReportLoader::Closing:
-        LoadClosingList();
-        break;
-    case EReportLoader::Schedule:
-        LoadScheduleList();
-        break;
-    case EReportLoader::Billed:
-        LoadBilledList(GetFrame().m_nPeriodShape);
-        break;
     case EReportLoader::SlipDetail:
-        LoadSlipDetailList(GetFrame().m_nPeriodShape);
+        LoadSlipDetailList(m_request.periodShape);
         break;
     case EReportLoader::Balance:
         LoadBalanceList();
@@ -229,16 +206,56 @@ void CShimeView::LoadByLoader(EReportLoader loader)
     case EReportLoader::Summary:
         LoadSummaryList();
         break;
-    case EReportLoader::SummarySheet:
-        BuildSummaryTotals();
-        break;
-    case EReportLoader::Ledger:
-        m_bLedgerDirect = 1;
-        LoadLedger();
-        break;
     default:
-        break; // the other loaders come with their lists
+        // Closings, schedules, billed lists, summary sheets and ledgers.
+        Controller().Load();
+        break;
     }
+}
+
+void CShimeView::LoadByMode(int periodShape)
+{
+    CLoaderConditions c;
+    c.from = m_request.from;
+    c.to = m_request.to;
+    c.periodShape = periodShape;
+    c.classField = m_request.classField;
+    c.classValues = m_request.classItems;
+    c.tradedOnly = m_request.tradedOnly != 0;
+    c.quantities = m_request.amountOrQuantity != 0;
+    c.lastCarryForward = m_request.lastCarryForward;
+    const int mode = m_list.GetMode();
+    m_list.ClearRecords();
+    CCDSData records;
+    if (RunReportStatement(GetFrame().GetMakeMsgID(), BuildReportModeSql(mode, c), records) != 1)
+        return;
+    m_strPeriodText = ReportPeriodText(mode, c);
+    m_strCountText = ReportCountText(mode, records.GetCount());
+    m_list.SetRecords(std::move(records));
+    UpdateLabels();
+}
+
+void CShimeView::LoadSlipDetailList(int periodShape)
+{
+    const int mode = m_list.GetMode();
+    if (ReportMode(mode).loader != EReportLoader::SlipDetail)
+        return;
+    LoadByMode(periodShape);
+}
+
+void CShimeView::LoadBalanceList()
+{
+    const int mode = m_list.GetMode();
+    if (ReportMode(mode).loader != EReportLoader::Balance)
+        return;
+    LoadByMode(m_request.periodShape);
+}
+
+void CShimeView::LoadSummaryList()
+{
+    if (!IsSummaryMode(m_list.GetMode()))
+        return;
+    LoadByMode(m_request.periodShape);
 }
 
 void CShimeView::SetupListForMode(bool keepColumns)
@@ -279,16 +296,15 @@ void CShimeView::SaveColumnWidths()
 
 bool CShimeView::InitListControl()
 {
-    CMainFrame& frame = GetFrame();
-    const bool grouping = frame.m_bGroupByClass != 0;
+    const bool grouping = m_request.groupByClass != 0;
     m_nMarkBitmap = GetReportMarkBitmap(m_list.GetMode(), grouping);
     m_pListCtrl->m_bStateImages = ReportModeShowsMarks(m_list.GetMode(), grouping) ? 1 : 0;
     CReportColumnParams params;
     params.mode = m_list.GetMode();
     params.carryOver = m_list.m_nCarryOver;
-    params.classField = frame.m_strClassField;
-    params.classTitle = frame.m_strClassTitle;
-    params.periodStart = frame.m_dtPeriodFrom;
+    params.classField = m_request.classField;
+    params.classTitle = m_request.classTitle;
+    params.periodStart = m_request.from;
     // A tenth of the list, but never too narrow for a whole date in the
     // list's font: a small window would otherwise show every date cut short.
     params.unitWidth = std::max(std::max(m_pListCtrl->viewport()->width(), kMinWidth - 30) / 10,
@@ -311,11 +327,9 @@ void CShimeView::ResetModel()
 void CShimeView::RefreshList()
 {
     m_list.ClearRows();
-    // Ledgers (42-46) fill from their own record sets and set their labels.
-    const bool ledger = ReportMode(m_list.GetMode()).ledger;
-    if (ledger)
-        FillLedgerList();
-    else
+    // A family that fills its rows itself sets its labels too.
+    const bool own = Controller().FillRows();
+    if (!own)
         m_list.FillList(ClosingDate());
     const int widths = m_pModel->columnCount();
     QList<int> kept;
@@ -324,7 +338,7 @@ void CShimeView::RefreshList()
     m_pModel->Reset();
     for (int i = 0; i < widths && i < m_pModel->columnCount(); ++i)
         m_pListCtrl->setColumnWidth(i, kept[i]);
-    if (!ledger && !m_list.GetCountText().isEmpty())
+    if (!own && !m_list.GetCountText().isEmpty())
         m_strCountText = m_list.GetCountText();
     UpdateLabels();
 }
@@ -353,35 +367,6 @@ void CShimeView::resizeEvent(QResizeEvent* event)
 {
     CView::resizeEvent(event);
     DoLayout();
-}
-
-void CShimeView::LoadClosingList()
-{
-    m_list.ClearRecords();
-    CCDSData records;
-    const QDate date = ClosingDate();
-    m_strClosingSql = ClosingListSql(m_list.IsPurchase(), date, GetFrame().m_nCalendarCloseDay);
-    if (RunReportStatement(GetFrame().GetMakeMsgID(), m_strClosingSql, records) != 1)
-        return;
-    m_strPeriodText = QStringLiteral("締日：%1").arg(date.toString(QStringLiteral("yyyy/MM/dd")));
-    m_strCountText = QStringLiteral("件数：%1件").arg(records.GetCount());
-    m_list.SetRecords(std::move(records));
-    UpdateLabels();
-}
-
-void CShimeView::LoadScheduleList()
-{
-    m_list.ClearRecords();
-    CCDSData records;
-    const int result = RunReportStatement(GetFrame().GetMakeMsgID(),
-                                          ScheduleListSql(m_list.IsPurchase(), m_list.m_nCarryOver,
-                                                          ClosingDate(), GetFrame().m_nCalendarCloseDay),
-                                          records);
-    if (result != 1)
-        return;
-    m_strCountText = QStringLiteral("件数：%1件").arg(records.GetCount());
-    m_list.SetRecords(std::move(records));
-    UpdateLabels();
 }
 
 QList<int> CShimeView::GetSelectedRows() const
@@ -469,10 +454,9 @@ void CShimeView::RefreshAfterDataChange()
     // The closing candidates, the billed and paid lists and the schedules
     // too: a row that no longer matches the database would be closed,
     // reprinted or settled at its old amounts.
-    const CReportModeInfo& info = ReportMode(m_list.GetMode());
-    if (info.closesPartners)
-        ReloadKeepingChoice();
-    else if (info.reloadsOnDataChange)
+    if (Controller().ReloadAfterDataChange())
+        return;
+    if (ReportMode(m_list.GetMode()).reloadsOnDataChange)
         SetupListForMode(true);
 }
 
@@ -482,51 +466,11 @@ bool CShimeView::ReloadsOnDataChange() const
     return info.closesPartners || info.reloadsOnDataChange;
 }
 
-void CShimeView::ReloadKeepingChoice()
-{
-    const QString code = QString::fromLatin1(CTradeSide::Of(m_list.IsPurchase()).code);
-    QSet<QString> chosen;
-    for (int row : GetSelectedRows())
-        chosen.insert(TextOf(m_list.RecordAt(row), code).toUpper());
-    // The rows closed here stay, to issue their invoices, while their
-    // closings do: one undone meanwhile comes back as a candidate.
-    std::vector<std::unique_ptr<COneRecord>> closed;
-    QList<int> ids;
-    for (const CReportRow& row : m_list.Rows())
-        if (const int id = row.record ? IntOf(row.record, "ID") : 0; id != 0) {
-            closed.push_back(std::make_unique<COneRecord>(*row.record));
-            ids << id;
-        }
-    QSet<int> standing;
-    for (const QString& batch : IdBatches(ids)) {
-        CCDSData records;
-        if (RunReportStatement(
-                GetFrame().GetMakeMsgID(),
-                QStringLiteral("SELECT ID FROM %1 WHERE ID IN (%2)")
-                    .arg(QString::fromLatin1(CTradeSide::Of(m_list.IsPurchase()).closing), batch),
-                records) != 1)
-            return;
-        for (int i = 0; i < records.GetCount(); ++i)
-            standing.insert(IntOf(records.GetAt(i), "ID"));
-    }
-    std::erase_if(closed,
-                  [&standing](const auto& record) { return !standing.contains(IntOf(record.get(), "ID")); });
-    TakeConditions();
-    LoadClosingList();
-    m_list.KeepClosedRecords(std::move(closed));
-    RefreshList();
-    QList<int> rows;
-    for (int row = 0; row < m_list.RowCount(); ++row)
-        if (chosen.contains(TextOf(m_list.RecordAt(row), code).toUpper()))
-            rows << row;
-    SelectRows(m_pListCtrl, rows);
-}
-
 void CShimeView::OnColumnClick(int column)
 {
     if (ReportMode(m_list.GetMode()).ledger)
         return;
-    if (GetFrame().m_bGroupByClass) {
+    if (m_request.groupByClass) {
         UiServices::Prompt().MessageBox(QStringLiteral("分類計を表示しているときは並べ替えできません。"));
         return;
     }
@@ -587,10 +531,9 @@ void CShimeView::OnListExport(int askFormatAndFile)
 {
     if (!GetReportExportHandler())
         return;
-    const CMainFrame& frame = GetFrame();
     // A grouped list asks for its details or its classification totals.
     int totals = 0;
-    if (frame.m_bGroupByClass && !AskExportSetting(frame.m_bClassTotalsOnly, totals, this))
+    if (m_request.groupByClass && !AskExportSetting(m_request.classTotalsOnly, totals, this))
         return;
     CQXColSet columns;
     CCDSData rows;
@@ -599,7 +542,7 @@ void CShimeView::OnListExport(int askFormatAndFile)
         for (const CListColumnInfo& column : m_list.Columns())
             columns.m_cols << CQXCol(column.m_strField, column.m_strCaption, column.m_nWidth,
                                      column.m_nAlignment, 1);
-        if (frame.m_bGroupByClass) {
+        if (m_request.groupByClass) {
             rows.Copy(totals ? m_list.Subtotals() : m_list.Records());
         } else {
             for (const CReportRow& row : m_list.Rows()) {
@@ -621,6 +564,8 @@ void CShimeView::OnHelp()
 
 bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
 {
+    if (Controller().OnUpdateCmdUI(id, ui))
+        return true;
     const int selected = int(GetSelectedRows().size());
     const CReportModeInfo& info = ReportMode(m_list.GetMode());
     switch (id) {
@@ -665,7 +610,7 @@ bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
         ui.Enable(selected == 1 && HasCommandHandler(id));
         return true;
     case ID_BACK_TO_LIST:
-        ui.Enable(info.backTo != 0 && !m_bLedgerDirect);
+        ui.Enable(info.backTo != 0);
         return true;
     case ID_LEDGER_CONDITION:
         ui.Enable(info.ledger);
@@ -680,31 +625,8 @@ void CShimeView::OnMarkClick(int row)
     const CReportModeInfo& info = ReportMode(m_list.GetMode());
     if (row < 0 || row >= m_list.RowCount())
         return;
-    if (info.settlesByMark) {
-        QList<int> rows = GetSelectedRows();
-        if (!(rows.size() > 1 && rows.contains(row)))
-            rows = {row};
-        const int status = m_list.Rows()[size_t(row)].mark == 0 ? 1 : 0;
-        const QString word = m_list.IsPurchase() ? QStringLiteral("出金") : QStringLiteral("入金");
-        const QString question =
-            status == 1
-                ? QStringLiteral("%1済みにしますか？※%1済みにしても%1データは変更されません。").arg(word)
-                : QStringLiteral("未%1に変更にしますか？※未%1にしても%1データは変更されません。").arg(word);
-        if (UiServices::Prompt().MessageBox(question, MB_OKCANCEL, MB_ICONNONE, IDCANCEL) != IDOK)
-            return;
-        CTb value(QStringLiteral("Status"), CTb::kInteger);
-        value = status;
-        if (!UpdateSelectedRecords(QStringLiteral("Status"), value, rows))
-            return;
-        for (int r : rows) {
-            CReportRow& target = m_list.Rows()[size_t(r)];
-            if (target.record)
-                target.record->SetField(QStringLiteral("Status"), status);
-            target.mark = status;
-        }
-        m_pListCtrl->viewport()->update();
+    if (Controller().OnMarkClick(row))
         return;
-    }
     if (info.groupable && m_list.IsGrouping()) {
         const CReportRow& target = m_list.Rows()[size_t(row)];
         if (row == m_list.RowCount() - 1 || target.mark < 0)
@@ -755,6 +677,61 @@ void CShimeView::DrawMark(QPainter& painter, const QRect& box, int mark) const
                 painter.drawLine(cx, r.top() + 2, cx, r.bottom() - 2);
             painter.restore();
         }
+        break;
+    default:
+        break;
+    }
+}
+
+void CShimeView::ShowListMode(int mode, const QString& title, int menuId)
+{
+    CMainFrame& frame = GetFrame();
+    m_list.SetMode(mode);
+    frame.SetViewKind(mode);
+    m_strTitle = title;
+    frame.SetViewMenu(menuId);
+    frame.ShowViewToolBar(true);
+    frame.setWindowTitle(ProgramTitle() + QStringLiteral("－") + title);
+}
+
+void CShimeView::OnRowDoubleClick(int row)
+{
+    OnDblclkList(row);
+}
+
+void CShimeView::OnDblclkList(int row)
+{
+    if (row < 0 || row >= m_list.RowCount())
+        return;
+    const EReportDoubleClick action = ReportMode(m_list.GetMode()).doubleClick;
+    // Under a classification the group rows and the grand total open nothing.
+    if (m_request.groupByClass) {
+        const CReportRow& target = m_list.Rows()[size_t(row)];
+        if (target.mark >= 0 || row == m_list.RowCount() - 1)
+            return;
+    }
+    // The handlers of the other lists are reached by their commands; a
+    // drill-down goes to the family of the detail.
+    switch (action) {
+    case EReportDoubleClick::ShowSlip:
+        Controller().OpenRow(row);
+        break;
+    case EReportDoubleClick::ClosePrint:
+        OnCmdMsg(ID_REPORT_CLOSE_PRINT);
+        break;
+    case EReportDoubleClick::Receipt:
+        OnCmdMsg(ID_REPORT_RECEIPT);
+        break;
+    case EReportDoubleClick::Reprint:
+        OnCmdMsg(ID_REPORT_REPRINT);
+        break;
+    case EReportDoubleClick::EditStock:
+        OnCmdMsg(ID_REPORT_STOCK_EDIT);
+        break;
+    case EReportDoubleClick::DrillDown:
+        if (UiServices::Prompt().MessageBox(QStringLiteral("詳細を表示しますか？"), MB_OKCANCEL,
+                                            MB_ICONQUESTION) == IDOK)
+            ControllerFor(ReportMode(m_list.GetMode()).drillTo).DrillDown(row);
         break;
     default:
         break;

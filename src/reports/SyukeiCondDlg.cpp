@@ -1,12 +1,12 @@
 #include "reports/SyukeiCondDlg.h"
 
-#include "app/MainFrame.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/Ime.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "reports/ClassFilterList.h"
 #include "reports/PeriodDlg.h"
+#include "reports/ReportRequest.h"
 #include "settings/BunruiData.h"
 
 #include <QButtonGroup>
@@ -26,18 +26,18 @@ QDate FirstOfMonth(const QDate& d)
 }
 } // namespace
 
-void CSyukeiCondRules::Open(const CMainFrame& frame, CBunruiData& data)
+void CSyukeiCondRules::Open(const CReportRequest& request, CBunruiData& data)
 {
     if (m_bMonthly) {
         m_from = FirstOfMonth(m_from);
         m_to = FirstOfMonth(m_to);
     }
-    m_bGroupByClass = frame.m_bGroupByClass;
-    m_bTotalsOnly = frame.m_bClassTotalsOnly;
-    m_bFilter = frame.m_bClassFilter;
-    m_bTradedOnly = frame.m_bTradedOnly;
-    m_nQuantity = frame.m_nAmountOrQuantity;
-    m_filter.Build(data, m_nLedger, QStringLiteral("コード順"), frame.m_strClassTitle, frame.m_arrClassItems);
+    m_bGroupByClass = request.groupByClass;
+    m_bTotalsOnly = request.classTotalsOnly;
+    m_bFilter = request.classFilter;
+    m_bTradedOnly = request.tradedOnly;
+    m_nQuantity = request.amountOrQuantity;
+    m_filter.Build(data, m_nLedger, QStringLiteral("コード順"), request.classTitle, request.classItems);
     const bool chosen = m_filter.m_nSelected > 0;
     m_bGroupEnabled = chosen;
     m_bFilterEnabled = chosen;
@@ -113,22 +113,28 @@ void CSyukeiCondRules::Finish()
         m_to = CPeriodRules::ElevenMonthsOn(m_from);
 }
 
-void CSyukeiCondRules::StoreClassification(CMainFrame& frame) const
+void CSyukeiCondRules::Store(CReportRequest& request) const
 {
-    frame.m_arrClassItems.clear();
+    request.from = m_from;
+    request.to = m_to;
+    request.classTotalsOnly = m_bTotalsOnly;
+    request.classFilter = m_bFilter;
+    request.groupByClass = m_bGroupByClass;
+    request.classItems.clear();
     if (m_filter.m_nSelected == 0) {
-        frame.m_strClassField.clear();
-        frame.m_strClassTitle.clear();
+        request.classField.clear();
+        request.classTitle.clear();
         return;
     }
-    frame.m_strClassField = m_filter.FieldName();
-    frame.m_strClassTitle = m_filter.m_entries[m_filter.m_nSelected].title;
+    request.classField = m_filter.FieldName();
+    request.classTitle = m_filter.m_entries[m_filter.m_nSelected].title;
     if (m_bFilter)
-        frame.m_arrClassItems = m_filter.Ticked();
+        request.classItems = m_filter.Ticked();
 }
 
-CSyukeiCondDlg::CSyukeiCondDlg(CMainFrame& frame, int ledger, bool monthly, bool showEnd, QWidget* parent)
-    : QDialog(parent), m_frame(frame), m_rules(ledger, monthly, showEnd), m_pFrom(new QDateEdit(this)),
+CSyukeiCondDlg::CSyukeiCondDlg(CReportRequest& request, int ledger, bool monthly, bool showEnd,
+                               QWidget* parent)
+    : QDialog(parent), m_request(request), m_rules(ledger, monthly, showEnd), m_pFrom(new QDateEdit(this)),
       m_pTo(new QDateEdit(this)), m_pPeriodLabel(new QLabel(QStringLiteral("期間"), this)),
       m_pTilde(new QLabel(QStringLiteral("～"), this)), m_pCombo(new QComboBox(this)),
       m_pGroup(new QCheckBox(QStringLiteral("分類ごとに集計する"), this)),
@@ -244,7 +250,7 @@ void CSyukeiCondDlg::OnInitDialog()
     if (!m_rules.m_to.isValid())
         m_rules.m_to = today;
     CBunruiData data;
-    m_rules.Open(m_frame, data);
+    m_rules.Open(m_request, data);
     ShowValues();
 }
 
@@ -275,12 +281,17 @@ void CSyukeiCondDlg::ShowValues()
 
 void CSyukeiCondDlg::OnOK()
 {
-    const QString refused = m_rules.Check(m_frame.m_dtLastCarryForward);
+    const QString refused = m_rules.Check(m_request.lastCarryForward);
     if (!refused.isEmpty()) {
         UiServices::Prompt().MessageBox(refused);
         return;
     }
     m_rules.Finish();
-    m_rules.StoreClassification(m_frame);
     accept();
+}
+
+void CSyukeiCondDlg::accept()
+{
+    m_rules.Store(m_request);
+    QDialog::accept();
 }

@@ -7,7 +7,7 @@
 #include "reports/ClassFilterRules.h"
 
 class CBunruiData;
-class CMainFrame;
+struct CReportRequest;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -26,8 +26,8 @@ class CSyukeiCondRules
     {
     }
 
-    // Takes the previous conditions of the frame.
-    void Open(const CMainFrame& frame, CBunruiData& data);
+    // Takes the previous conditions of the list.
+    void Open(const CReportRequest& request, CBunruiData& data);
     void SelectEntry(int entry);
     void SetFilter(bool on);
     void SetGroupByClass(bool on);
@@ -37,10 +37,11 @@ class CSyukeiCondRules
     // The refusal of the values, empty when OK may write them. A period
     // that does not start after the last carry-forward is refused.
     QString Check(const QDate& lastCarryForward) const;
-    // After a successful check: the monthly end, then the classification
-    // and its contents into the frame.
+    // After a successful check: the monthly end, then the period, the
+    // classification with its contents, grouping, totals-only and filter
+    // into the request (traded-only and quantities are the opener's to take).
     void Finish();
-    void StoreClassification(CMainFrame& frame) const;
+    void Store(CReportRequest& request) const;
 
     int m_nLedger;
     bool m_bMonthly;
@@ -60,17 +61,23 @@ class CSyukeiCondRules
 };
 
 // "条件設定": period and classification of the aggregations, transitions
-// and stock lists.
+// and stock lists, over the conditions of a list: it opens on them, checks
+// against their last carry-forward and writes them on OK.
 class CSyukeiCondDlg : public QDialog
 {
     Q_OBJECT
 
   public:
-    CSyukeiCondDlg(CMainFrame& frame, int ledger, bool monthly, bool showEnd, QWidget* parent = nullptr);
+    CSyukeiCondDlg(CReportRequest& request, int ledger, bool monthly, bool showEnd,
+                   QWidget* parent = nullptr);
 
     CSyukeiCondRules& Rules() { return m_rules; }
+    const CReportRequest& Request() const { return m_request; }
     void OnInitDialog();
+    // Checks, then accepts.
     void OnOK();
+    // However the dialog is accepted, the request takes what it shows.
+    void accept() override;
     void ShowValues();
 
     QComboBox* ClassCombo() const { return m_pCombo; }
@@ -79,7 +86,7 @@ class CSyukeiCondDlg : public QDialog
     QRadioButton* QuantityRadio() const { return m_pQuantity; }
 
   private:
-    CMainFrame& m_frame;
+    CReportRequest& m_request;
     CSyukeiCondRules m_rules;
     QDateEdit* m_pFrom;
     QDateEdit* m_pTo;

@@ -20,6 +20,8 @@
 #include <QMouseEvent>
 #include <QTableView>
 
+#include <utility>
+
 namespace
 {
 
@@ -97,6 +99,12 @@ int CHeaderView::GetSlipKind() const
     return m_pList ? m_pList->GetSlipKind() : 0;
 }
 
+void CHeaderView::TakeRequest(std::any request)
+{
+    if (const auto* extraction = std::any_cast<CSlipExtraction>(&request))
+        m_strHandedCondition = extraction->condition;
+}
+
 void CHeaderView::OnInitialUpdate()
 {
     CMainFrame& frame = GetFrame();
@@ -110,15 +118,12 @@ void CHeaderView::OnInitialUpdate()
     frame.ShowViewToolBar(true);
     ApplyListLook();
 
-    // The extraction the frame's menu commands left is used once.
-    const bool handedOver = frame.m_bSlipExtracted && !frame.m_strSlipCondition.isEmpty();
-    const QString condition = frame.m_strSlipCondition;
-    frame.m_strSlipCondition.clear();
-    frame.m_bSlipExtracted = 0;
+    // The extraction the menu command handed over is used once.
+    const QString condition = std::exchange(m_strHandedCondition, QString());
 
     if (m_pList->InitColumns()) {
         ApplyColumnWidths();
-        if (handedOver)
+        if (!condition.isEmpty())
             m_pList->SetExtraction(condition, QDate(), QDate());
         else
             m_pList->SetDefaultPeriod(UiServices::Clock().Today());

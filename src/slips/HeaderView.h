@@ -3,12 +3,19 @@
 #include "app/View.h"
 
 #include <QList>
+#include <QString>
 
 #include <memory>
 
 class CSlipList;
 class QLabel;
 class QTableView;
+
+// What the menu screen's slip extraction hands over to the list it opens:
+// the condition to list instead of the default period.
+struct CSlipExtraction {
+    QString condition;
+};
 
 // The slip list screen of view kinds 4 quotes, 5 sales, 6 orders, 7
 // purchases: the period and count labels over the slip headers of the
@@ -22,6 +29,9 @@ class CHeaderView : public CView
     explicit CHeaderView(CMainFrame& frame);
     ~CHeaderView() override;
 
+    // An extraction (CSlipExtraction) to list once instead of the default
+    // period.
+    void TakeRequest(std::any request) override;
     void OnInitialUpdate() override;
     void OnEnvSettingsChanged() override;
     long OnFindRequest(const CFindRequest& request) override;
@@ -64,6 +74,7 @@ class CHeaderView : public CView
     void SelectRowExclusive(int row);
 
     int m_nMode = 0;
+    QString m_strHandedCondition; // empty when none was handed over
     std::unique_ptr<CSlipList> m_pList;
     QLabel* m_pPeriod;
     QLabel* m_pCount;

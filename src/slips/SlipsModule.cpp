@@ -23,9 +23,7 @@ void ExtractAndList(CMainFrame& frame, const QString& header, int viewKind)
     CSlipExtractDlg dialog(header, false, &frame);
     if (RunModal(dialog) != QDialog::Accepted || dialog.Rules().m_nExtractionSet != 1)
         return;
-    frame.m_strSlipCondition = dialog.Rules().m_strResult;
-    frame.m_bSlipExtracted = 1;
-    frame.SwitchView(viewKind);
+    frame.SwitchView(viewKind, CSlipExtraction{dialog.Rules().m_strResult});
 }
 
 // The code list over the frame's database: code and name of each record.

@@ -7,27 +7,37 @@ namespace
 
 using CarryForwardCacheTest = ReportFixture;
 
-// The carry-forward takes a large page cache for its run only: afterwards
-// the connection has its own size again, after a refused run, a failed one
-// and a done one alike.
-TEST_F(CarryForwardCacheTest, TheConnectionKeepsItsOwnPageCache)
+// The carry-forward takes a large page cache and sets the foreign keys
+// aside for its run only: afterwards the connection has its own settings
+// again, after a refused run, a failed one and a done one alike. The done
+// run leaves no line or money row without its slip.
+TEST_F(CarryForwardCacheTest, TheConnectionKeepsItsOwnSettings)
 {
-    const QString size = QStringLiteral("SELECT cache_size AS n FROM pragma_cache_size()");
+    const QString settings = QStringLiteral(
+        "SELECT (SELECT cache_size FROM pragma_cache_size()) || '/' || (SELECT foreign_keys FROM "
+        "pragma_foreign_keys()) AS n");
+    const QStringList own{QStringLiteral("-3000/1")};
     Exec(QStringLiteral("PRAGMA cache_size=-3000"));
-    ASSERT_EQ(Column(Rows(size), QStringLiteral("n")), QStringList({"-3000"}));
+    ASSERT_EQ(Column(Rows(settings), QStringLiteral("n")), own);
     const QDate date(2004, 4, 30);
     QString err;
     // A previous date that is not the stored one.
     EXPECT_EQ(m_data.DataMaintenance(date, date, err), 10);
-    EXPECT_EQ(Column(Rows(size), QStringLiteral("n")), QStringList({"-3000"}));
+    EXPECT_EQ(Column(Rows(settings), QStringLiteral("n")), own);
     Exec(QStringLiteral(
         "CREATE TEMP TRIGGER refuse_carry BEFORE DELETE ON Stock_Close BEGIN SELECT RAISE(ABORT, "
         "'no'); END"));
     EXPECT_EQ(m_data.DataMaintenance(date, QDate(), err), 10);
-    EXPECT_EQ(Column(Rows(size), QStringLiteral("n")), QStringList({"-3000"}));
+    EXPECT_EQ(Column(Rows(settings), QStringLiteral("n")), own);
     Exec(QStringLiteral("DROP TRIGGER temp.refuse_carry"));
+    const QString lines = QStringLiteral(
+        "SELECT (SELECT COUNT(*) FROM Sales_B) + (SELECT COUNT(*) FROM Stock_B) + (SELECT COUNT(*) FROM "
+        "Receipt_B) + (SELECT COUNT(*) FROM Pay_B) AS n");
+    const QStringList before = Column(Rows(lines), QStringLiteral("n"));
     ASSERT_EQ(m_data.DataMaintenance(date, QDate(), err), 1) << err.toStdString();
-    EXPECT_EQ(Column(Rows(size), QStringLiteral("n")), QStringList({"-3000"}));
+    EXPECT_EQ(Column(Rows(settings), QStringLiteral("n")), own);
+    EXPECT_NE(Column(Rows(lines), QStringLiteral("n")), before) << "the run took no line away";
+    EXPECT_TRUE(Rows(QStringLiteral("SELECT * FROM pragma_foreign_key_check")).GetCount() == 0);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "platform/sql/DetailListSql.h"
 #include "platform/sql/StockSql.h"
 #include "reports/CloseInvoiceDlg.h"
+#include "reports/ClosingController.h"
 #include "reports/ShimeView.h"
 
 #include <gtest/gtest.h>
@@ -258,7 +259,7 @@ TEST(ClosingRules, CollectDatesAndClosingDays)
         {{2003, 12, 31}, 3, 29, {2004, 2, 29}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(CShimeView::CalcCollectDate(c.base, c.cycle, c.day), c.expected)
+        EXPECT_EQ(CClosingController::CalcCollectDate(c.base, c.cycle, c.day), c.expected)
             << c.base.toString().toStdString() << " " << c.cycle << " " << c.day;
 
     EXPECT_EQ(CCloseInvoiceRules::DayText(0), U("月末締"));

@@ -234,7 +234,7 @@ TEST_F(ReportDeleteTest, InListConditionsReload)
         });
         m_frame->ExecuteCommand(ID_REPORT_DISPLAY_PERIOD);
     }
-    EXPECT_EQ(m_frame->m_nPeriodShape, 0);
+    EXPECT_EQ(view->Request().periodShape, 0);
     EXPECT_EQ(view->PeriodLabel()->text(), QStringLiteral("期間：2004/05/11～2004/05/31"));
     EXPECT_EQ(view->List().RowCount(), 0);
 
@@ -247,7 +247,7 @@ TEST_F(ReportDeleteTest, InListConditionsReload)
     }
     ASSERT_TRUE(view);
     EXPECT_EQ(view->GetMode(), 47);
-    EXPECT_EQ(m_frame->m_nAggregateBy, 3);
+    EXPECT_EQ(view->Request().aggregateBy, 3);
     EXPECT_EQ(view->ListCtrl()->model()->rowCount(), 11);
     EXPECT_EQ(view->ListCtrl()->model()->index(1, 1).data().toString(), QStringLiteral("1,100"));
     {
@@ -268,7 +268,8 @@ TEST_F(ReportDeleteTest, InListConditionsReload)
             d.ClassCombo()->setCurrentIndex(1);
             d.Rules().SetGroupByClass(true);
         });
-        m_frame->SwitchView(25);
+        // Opened over the staff totals' period.
+        m_frame->SwitchView(25, view->Request());
         Pump();
         view = qobject_cast<CShimeView*>(m_frame->GetActiveView());
         ASSERT_TRUE(view);
@@ -276,8 +277,8 @@ TEST_F(ReportDeleteTest, InListConditionsReload)
         m_frame->ExecuteCommand(ID_REPORT_SUMMARY_CONDITION);
         EXPECT_EQ(view->List().Columns().size(), columns + 1);
     }
-    EXPECT_EQ(m_frame->m_strClassField, QStringLiteral("Class1"));
-    EXPECT_EQ(m_frame->m_bGroupByClass, 1);
+    EXPECT_EQ(view->Request().classField, QStringLiteral("Class1"));
+    EXPECT_EQ(view->Request().groupByClass, 1);
     EXPECT_TRUE(view->List().IsGrouping());
     ASSERT_GT(view->List().RowCount(), 0);
     EXPECT_EQ(view->List().Rows().back().kind, CReportRow::kGrand);

@@ -6,6 +6,7 @@
 #include "platform/ui/CodeListTool.h"
 #include "platform/ui/FakeUi.h"
 #include "platform/ui/Modal.h"
+#include "reports/LedgerController.h"
 #include "reports/LedgerCreateDlg.h"
 #include "reports/LedgerList.h"
 #include "reports/ReportColumns.h"
@@ -249,8 +250,8 @@ class LedgerViewTest : public ::testing::Test
              "(1, 'Y1', '2004-05-25', 'S001', 10000000, 0, 0)");
         Exec("INSERT INTO StockChange(No, \"Date\", ItemCode, Type, InNumber, OutNumber, Memo) VALUES"
              "('M1', '2004-05-15', 'A001', 0, 0, 10000, '破損')");
-        m_frame->m_dtPeriodFrom = QDate(2004, 5, 1);
-        m_frame->m_dtPeriodTo = QDate(2004, 5, 31);
+        m_request.from = QDate(2004, 5, 1);
+        m_request.to = QDate(2004, 5, 31);
     }
     void TearDown() override
     {
@@ -265,7 +266,7 @@ class LedgerViewTest : public ::testing::Test
     }
     CShimeView* Show(int kind)
     {
-        m_frame->SwitchView(kind);
+        m_frame->SwitchView(kind, m_request);
         Pump();
         return qobject_cast<CShimeView*>(m_frame->GetActiveView());
     }
@@ -292,6 +293,8 @@ class LedgerViewTest : public ::testing::Test
     CAppHome m_home;
     ScopedFakeUi m_ui;
     std::unique_ptr<CMainFrame> m_frame;
+    // The conditions Show opens its list with.
+    CReportRequest m_request;
 };
 
 // Answers the ledger dialog: `fill` sets its rules, then OK (which may
@@ -323,6 +326,12 @@ class CRecordingView : public CShimeView
     QList<int> m_ids;
 };
 
+// The controller of the screen's ledgers and details.
+CLedgerController& Ledger(CShimeView* view)
+{
+    return dynamic_cast<CLedgerController&>(view->ControllerFor(43));
+}
+
 } // namespace
 
 // From each list into its detail and back: modes, titles, menus' kinds,
@@ -330,7 +339,7 @@ class CRecordingView : public CShimeView
 // records and count untouched, widths kept per mode.
 TEST_F(LedgerViewTest, DrillDownAndBackFromTheThreeLists)
 {
-    m_frame->m_dtLastCarryForward = QDate();
+    m_request.lastCarryForward = QDate();
     const struct {
         int list;
         const char* field;
@@ -377,8 +386,8 @@ TEST_F(LedgerViewTest, DrillDownAndBackFromTheThreeLists)
     for (const auto& c : cases) {
         m_frame->SwitchView(0);
         Pump();
-        m_frame->m_dtPeriodFrom = QDate(2004, 5, 1);
-        m_frame->m_dtPeriodTo = QDate(2004, 5, 31);
+        m_request.from = QDate(2004, 5, 1);
+        m_request.to = QDate(2004, 5, 31);
         CShimeView* view = Show(c.list);
         ASSERT_TRUE(view) << c.list;
         const int records = view->List().Records().GetCount();
@@ -396,12 +405,12 @@ TEST_F(LedgerViewTest, DrillDownAndBackFromTheThreeLists)
         ASSERT_EQ(view->GetMode(), c.detail);
         EXPECT_EQ(m_frame->GetViewKind(), c.detail);
         EXPECT_EQ(view->GetTitle(), Q(c.title));
-        EXPECT_EQ(m_frame->m_strLedgerCode, Q(c.code));
-        EXPECT_EQ(m_frame->m_strLedgerName, Q(c.ledgerName));
+        EXPECT_EQ(view->Request().ledgerCode, Q(c.code));
+        EXPECT_EQ(view->Request().ledgerName, Q(c.ledgerName));
         EXPECT_EQ(view->CountLabel()->text(), Q(c.label));
-        EXPECT_EQ(view->GetPrintSubTitle(), Q(c.label));
+        EXPECT_EQ(Ledger(view).GetPrintSubTitle(), Q(c.label));
         EXPECT_EQ(Column(view, c.balanceColumn), c.balances) << c.list;
-        EXPECT_FALSE(view->IsLedgerOpenedDirectly());
+        EXPECT_FALSE(Ledger(view).IsLedgerOpenedDirectly());
         EXPECT_TRUE(m_frame->QueryCommandState(ID_BACK_TO_LIST).enabled);
         EXPECT_TRUE(m_frame->QueryCommandState(ID_LEDGER_CONDITION).enabled);
         view->ListCtrl()->setColumnWidth(0, 66);
@@ -413,7 +422,7 @@ TEST_F(LedgerViewTest, DrillDownAndBackFromTheThreeLists)
         EXPECT_EQ(view->List().Records().GetCount(), records);
         EXPECT_EQ(view->CountLabel()->text(), count);
         EXPECT_EQ(view->CountLabel()->text(), Q("件数：%1件").arg(records));
-        EXPECT_TRUE(view->GetPrintSubTitle().isEmpty());
+        EXPECT_TRUE(Ledger(view).GetPrintSubTitle().isEmpty());
         EXPECT_EQ(view->ListCtrl()->columnWidth(0), 77);
         EXPECT_FALSE(m_frame->QueryCommandState(ID_LEDGER_CONDITION).enabled);
 
@@ -434,17 +443,17 @@ TEST_F(LedgerViewTest, FailedDrillDownAndNewConditions)
     ASSERT_TRUE(view);
     const QStringList before = Column(view, 0);
     const int row = RowOf(view, "CustomerCode", "K001");
-    m_frame->m_dtPeriodTo = QDate(2004, 4, 1); // reversed: the library refuses
+    view->Request().to = QDate(2004, 4, 1); // reversed: the library refuses
     m_ui.Prompt().QueueAnswers({IDOK});
     view->OnDblclkList(row);
     EXPECT_EQ(m_ui.Prompt().Texts().last(), Q("元帳データの取得に失敗しました。期間が正しくありません。"));
     EXPECT_EQ(view->GetMode(), 23);
     EXPECT_EQ(m_frame->GetViewKind(), 23);
     EXPECT_EQ(Column(view, 0), before);
-    EXPECT_EQ(view->LedgerRows().GetCount(), 0);
-    EXPECT_TRUE(m_frame->m_strLedgerCode.isEmpty());
+    EXPECT_EQ(Ledger(view).LedgerRows().GetCount(), 0);
+    EXPECT_TRUE(view->Request().ledgerCode.isEmpty());
 
-    m_frame->m_dtPeriodTo = QDate(2004, 5, 31);
+    view->Request().to = QDate(2004, 5, 31);
     m_ui.Prompt().QueueAnswers({IDOK});
     view->OnDblclkList(row);
     ASSERT_EQ(view->GetMode(), 43);
@@ -452,7 +461,7 @@ TEST_F(LedgerViewTest, FailedDrillDownAndNewConditions)
         auto cancel = LedgerAnswer([](CLedgerCreateDlg& d) { d.Rules().m_strCode = Q("K002"); }, false);
         m_frame->ExecuteCommand(ID_LEDGER_CONDITION);
     }
-    EXPECT_EQ(m_frame->m_strLedgerCode, Q("K001"));
+    EXPECT_EQ(view->Request().ledgerCode, Q("K001"));
     {
         auto answer = LedgerAnswer([](CLedgerCreateDlg& d) {
             EXPECT_EQ(d.windowTitle(), Q("得意先元帳の作成"));
@@ -463,18 +472,18 @@ TEST_F(LedgerViewTest, FailedDrillDownAndNewConditions)
         m_frame->ExecuteCommand(ID_LEDGER_CONDITION);
     }
     EXPECT_EQ(view->GetMode(), 43);
-    EXPECT_EQ(m_frame->m_strLedgerCode, Q("K002"));
-    EXPECT_EQ(m_frame->m_strLedgerName, Q("赤坂物産"));
-    EXPECT_EQ(m_frame->m_dtPeriodFrom, QDate(2004, 5, 11));
+    EXPECT_EQ(view->Request().ledgerCode, Q("K002"));
+    EXPECT_EQ(view->Request().ledgerName, Q("赤坂物産"));
+    EXPECT_EQ(view->Request().from, QDate(2004, 5, 11));
     EXPECT_EQ(view->CountLabel()->text(), Q("K002 赤坂物産"));
     EXPECT_EQ(view->PeriodLabel()->text(), Q("期間：2004/05/11～2004/05/31"));
     EXPECT_EQ(Column(view, 11), (QStringList{"0", "2,000", ""}));
     // The reload failing on a partner gone meanwhile: its message, an empty ledger.
     Exec("DELETE FROM Customer WHERE CustomerCode = 'K002'");
-    view->LoadLedger();
+    Ledger(view).LoadLedger();
     EXPECT_EQ(m_ui.Prompt().Texts().last(),
               Q("データの取得に失敗しました。取引先「K002」が見つかりません。"));
-    EXPECT_EQ(view->LedgerHead().GetCount(), 0);
+    EXPECT_EQ(Ledger(view).LedgerHead().GetCount(), 0);
     EXPECT_EQ(view->List().RowCount(), 0);
 }
 
@@ -506,12 +515,12 @@ TEST_F(LedgerViewTest, LedgerCommandOpensTheLedgerDirectly)
     ASSERT_TRUE(view);
     EXPECT_EQ(view->GetMode(), 45);
     EXPECT_EQ(view->GetTitle(), Q("得意先元帳"));
-    EXPECT_TRUE(view->IsLedgerOpenedDirectly());
+    EXPECT_TRUE(Ledger(view).IsLedgerOpenedDirectly());
     EXPECT_EQ(Column(view, 2), (QStringList{"", "売上", "入金", ""}));
     EXPECT_EQ(Column(view, 11), (QStringList{"500", "1,500", "0", ""}));
     EXPECT_EQ(view->PeriodLabel()->text(), Q("期間：2004/05/01～2004/05/31"));
     EXPECT_FALSE(m_frame->QueryCommandState(ID_BACK_TO_LIST).enabled);
-    view->OnBackToList();
+    Ledger(view).OnBackToList();
     Pump();
     EXPECT_EQ(m_frame->GetViewKind(), 0);
 }
@@ -558,9 +567,9 @@ TEST_F(LedgerViewTest, DoubleClickDispatchPerMode)
         EXPECT_EQ(view.m_ids, c.ids) << c.mode;
         EXPECT_EQ(m_ui.Prompt().Texts(), c.question ? QStringList{Q(c.question)} : QStringList()) << c.mode;
     }
-    m_frame->m_bGroupByClass = 1;
     m_ui.Prompt().Clear();
     CRecordingView view(*m_frame);
+    view.Request().groupByClass = 1;
     view.List().SetMode(34);
     view.List().Rows().resize(4);
     view.List().Rows()[0].mark = 1; // an open group
@@ -571,7 +580,6 @@ TEST_F(LedgerViewTest, DoubleClickDispatchPerMode)
     m_ui.Prompt().QueueAnswers({IDCANCEL});
     view.OnDblclkList(1);
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{Q("詳細を表示しますか？")});
-    m_frame->m_bGroupByClass = 0;
 }
 
 // The slip behind a row of 売上明細表: the command line with the slip kind
@@ -585,7 +593,7 @@ TEST_F(LedgerViewTest, ShowSlipOfTheSalesDetailList)
         starts << program.section(u'/', -1) + text;
         return true;
     });
-    m_frame->m_nPeriodShape = 0;
+    m_request.periodShape = 0;
     CShimeView* view = Show(18);
     ASSERT_TRUE(view);
     const QString ask = Q("選択されたデータに該当する伝票を表示しますか？");
@@ -731,9 +739,9 @@ TEST_F(LedgerViewTest, DrillDownUnderAClassification)
     Exec("INSERT INTO Item(ItemCode, ItemName, StockType, StockNumber, Class1) VALUES ('B001', 'ばなな', 1, "
          "0, '果物')");
     Exec("UPDATE Item SET Class1 = '果物'");
-    m_frame->m_strClassField = Q("Class1");
-    m_frame->m_strClassTitle = Q("分類１");
-    m_frame->m_bGroupByClass = 1;
+    m_request.classField = Q("Class1");
+    m_request.classTitle = Q("分類１");
+    m_request.groupByClass = 1;
     CShimeView* view = Show(34);
     ASSERT_TRUE(view);
     const int rows = view->List().RowCount();
@@ -746,9 +754,9 @@ TEST_F(LedgerViewTest, DrillDownUnderAClassification)
     m_ui.Prompt().QueueAnswers({IDOK});
     view->OnDblclkList(row);
     ASSERT_EQ(view->GetMode(), 42);
-    EXPECT_EQ(m_frame->m_strLedgerCode, Q("A001"));
+    EXPECT_EQ(view->Request().ledgerCode, Q("A001"));
     EXPECT_EQ(view->CountLabel()->text(), Q("A001 りんご"));
-    view->OnBackToList();
+    Ledger(view).OnBackToList();
     EXPECT_EQ(view->GetMode(), 34);
     EXPECT_EQ(view->List().RowCount(), rows);
     EXPECT_EQ(RowOf(view, "ItemCode", "A001"), row);

@@ -10,6 +10,7 @@
 #include "reports/ReportsModule.h"
 #include "reports/ShimeView.h"
 #include "reports/SyukeiCondDlg.h"
+#include "resources/CommandIds.h"
 #include "settings/BunruiData.h"
 
 #include <QComboBox>
@@ -52,18 +53,21 @@ ScopedModalRunner PeriodAnswer(std::function<void(CPeriodRules&)> fill, bool ok 
 }
 
 // Answers the balance dialog: `fill` changes its rules after it opened,
-// then OK (which may refuse) or Cancel.
-ScopedModalRunner BalanceAnswer(std::function<void(CBalanceListCondDlg&)> fill, bool ok = true)
+// then OK (which may refuse) or Cancel; `after` gets the conditions as the
+// dialog leaves them.
+ScopedModalRunner BalanceAnswer(std::function<void(CBalanceListCondDlg&)> fill, bool ok = true,
+                                CReportRequest* after = nullptr)
 {
-    return ScopedModalRunner([fill, ok](QDialog& dialog) {
+    return ScopedModalRunner([fill, ok, after](QDialog& dialog) {
         auto* balance = dynamic_cast<CBalanceListCondDlg*>(&dialog);
         if (!balance)
             return int(QDialog::Rejected);
         fill(*balance);
-        if (!ok)
-            return int(QDialog::Rejected);
-        balance->OnOK();
-        return balance->result();
+        if (ok)
+            balance->OnOK();
+        if (after)
+            *after = balance->Request();
+        return ok ? balance->result() : int(QDialog::Rejected);
     });
 }
 
@@ -168,30 +172,36 @@ TEST_F(ReportListsTest, ReceiptListsThroughTheirCommands)
         // The header list takes the period in place.
         view = qobject_cast<CShimeView*>(m_frame->GetActiveView());
         ASSERT_TRUE(view);
-        m_frame->m_dtPeriodFrom = c.from;
-        m_frame->m_dtPeriodTo = c.to;
-        m_frame->m_nPeriodShape = c.noStart + 2 * c.noEnd;
-        view->LoadSlipDetailList(m_frame->m_nPeriodShape);
+        view->Request().from = c.from;
+        view->Request().to = c.to;
+        view->Request().periodShape = c.noStart + 2 * c.noEnd;
+        view->LoadSlipDetailList(view->Request().periodShape);
         EXPECT_EQ(view->PeriodLabel()->text(), QString::fromUtf8(c.period));
         EXPECT_EQ(view->List().Records().GetCount(), c.rows) << c.period;
         EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数：%1件").arg(c.rows));
     }
 
-    // The slip lines ask their period; Cancel switches nothing but keeps the
-    // default period in the frame.
+    // The slip lines ask their period, opened on the default one; Cancel
+    // switches nothing.
     m_frame->SwitchView(0);
     Pump();
-    m_frame->m_nPeriodShape = 0;
     int opened = 0;
+    int shownShape = 0;
+    QDate shownFrom;
     {
-        auto cancel = PeriodAnswer([](CPeriodRules&) {}, false, &opened);
+        auto cancel = PeriodAnswer(
+            [&](CPeriodRules& r) {
+                shownShape = r.m_bNoStart + 2 * r.m_bNoEnd;
+                shownFrom = r.m_from;
+            },
+            false, &opened);
         m_frame->ExecuteCommand(32815);
         Pump();
     }
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(m_frame->GetViewKind(), 0);
-    EXPECT_EQ(m_frame->m_nPeriodShape, 2);
-    EXPECT_EQ(m_frame->m_dtPeriodFrom, QDate(2003, 6, 1));
+    EXPECT_EQ(shownShape, 2);
+    EXPECT_EQ(shownFrom, QDate(2003, 6, 1));
     {
         auto both = PeriodAnswer([](CPeriodRules& r) { r.m_bNoStart = r.m_bNoEnd = 1; });
         m_frame->ExecuteCommand(32815);
@@ -200,7 +210,7 @@ TEST_F(ReportListsTest, ReceiptListsThroughTheirCommands)
     view = qobject_cast<CShimeView*>(m_frame->GetActiveView());
     ASSERT_TRUE(view);
     EXPECT_EQ(view->GetMode(), 18);
-    EXPECT_EQ(m_frame->m_nPeriodShape, 3);
+    EXPECT_EQ(view->Request().periodShape, 3);
     EXPECT_EQ(view->PeriodLabel()->text(), QStringLiteral("期間：指定なし"));
     EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数：0明細"))
         << m_ui.Prompt().Texts().join(u'|').toStdString();
@@ -223,10 +233,10 @@ TEST_F(ReportListsTest, PeriodTotalsAndCustomerAggregation)
             CShimeView* view = Run(id);
             ASSERT_TRUE(view);
             EXPECT_EQ(view->GetMode(), id == 32963 ? 31 : 32);
-            EXPECT_EQ(m_frame->m_nPeriodShape, breakdown);
-            EXPECT_EQ(m_frame->m_nAggregateBy, 4);
-            EXPECT_EQ(m_frame->m_dtPeriodFrom, breakdown ? QDate(2004, 3, 1) : QDate(2004, 3, 15));
-            EXPECT_EQ(m_frame->m_dtPeriodTo, breakdown ? QDate(2004, 5, 31) : QDate(2004, 5, 10));
+            EXPECT_EQ(view->Request().periodShape, breakdown);
+            EXPECT_EQ(view->Request().aggregateBy, 4);
+            EXPECT_EQ(view->Request().from, breakdown ? QDate(2004, 3, 1) : QDate(2004, 3, 15));
+            EXPECT_EQ(view->Request().to, breakdown ? QDate(2004, 5, 31) : QDate(2004, 5, 10));
             EXPECT_EQ(view->PeriodLabel()->text(), breakdown
                                                        ? QStringLiteral("期間：2004年03月～2004年05月")
                                                        : QStringLiteral("期間：2004/03/15～2004/05/10"));
@@ -236,10 +246,11 @@ TEST_F(ReportListsTest, PeriodTotalsAndCustomerAggregation)
 
     m_frame->SwitchView(0);
     Pump();
-    m_frame->m_dtPeriodFrom = QDate(2004, 4, 1);
-    m_frame->m_dtPeriodTo = QDate(2004, 4, 30);
-    m_frame->m_nPeriodShape = 0;
-    m_frame->SwitchView(25);
+    CReportRequest april;
+    april.from = QDate(2004, 4, 1);
+    april.to = QDate(2004, 4, 30);
+    april.periodShape = 0;
+    m_frame->SwitchView(25, april);
     Pump();
     auto* view = qobject_cast<CShimeView*>(m_frame->GetActiveView());
     ASSERT_TRUE(view);
@@ -247,12 +258,12 @@ TEST_F(ReportListsTest, PeriodTotalsAndCustomerAggregation)
     EXPECT_EQ(view->PeriodLabel()->text(), QStringLiteral("期間：2004/04/01～2004/04/30"));
     // A field that is no classification gives no statement: the failure is
     // said and the labels stay.
-    m_frame->m_strClassField = QStringLiteral("Company");
+    view->Request().classField = QStringLiteral("Company");
     view->LoadSummaryList();
     EXPECT_TRUE(m_ui.Prompt().Texts().last().startsWith(QStringLiteral("データの取得に失敗しました。")));
     EXPECT_EQ(view->List().Records().GetCount(), 0);
     EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数：3件"));
-    m_frame->m_strClassField.clear();
+    view->Request().classField.clear();
 }
 
 // The period dialog's rules and the presets of the commands.
@@ -317,8 +328,8 @@ TEST(PeriodRules, MonthsBreakdownChecksAndPresets)
 }
 
 // The balance lists ask period and classification; a refusal or Cancel
-// leaves every report parameter as it was, OK writes them and the list
-// follows; reopening preselects the classification and its ticks.
+// leaves every condition as it was, OK writes them and the list follows;
+// reopening preselects the classification and its ticks.
 TEST_F(ReportListsTest, BalanceListsThroughTheirConditions)
 {
     CBunruiData classes;
@@ -327,12 +338,6 @@ TEST_F(ReportListsTest, BalanceListsThroughTheirConditions)
         ASSERT_EQ(classes.AddContentAndSave(BUNRUI_CUSTOMER, 0, QString::fromUtf8(value)), 1);
     Exec("UPDATE Customer SET Class1 = iif(CustomerCode = 'K001', '東京', '大阪')");
 
-    // Earlier conditions of another list, which refusals must not touch.
-    m_frame->m_strClassField = QStringLiteral("Class3");
-    m_frame->m_strClassTitle = QStringLiteral("前回");
-    m_frame->m_arrClassItems = QStringList{QStringLiteral("残り")};
-    m_frame->m_dtPeriodFrom = QDate(2003, 1, 1);
-    m_frame->m_bTradedOnly = 0;
     struct Refusal {
         int entry;
         QDate from;
@@ -346,30 +351,36 @@ TEST_F(ReportListsTest, BalanceListsThroughTheirConditions)
     };
     for (const Refusal& c : refusals) {
         m_ui.Prompt().Clear();
-        auto answer = BalanceAnswer([&](CBalanceListCondDlg& d) {
-            CBalanceCondRules& r = d.Rules();
-            EXPECT_EQ(r.m_from, QDate(2004, 5, 1));
-            EXPECT_EQ(r.m_to, QDate(2004, 5, 31));
-            EXPECT_EQ(d.windowTitle(), QStringLiteral("売掛一覧の表示条件を設定"));
-            EXPECT_EQ(d.ClassCombo()->itemText(1), QStringLiteral("地域"));
-            EXPECT_EQ(d.ClassCombo()->itemText(2), QStringLiteral("分類２"));
-            r.m_from = c.from;
-            r.m_bWithoutTrade = 1;
-            d.ClassCombo()->setCurrentIndex(c.entry);
-        });
+        CReportRequest after;
+        after.classTitle = QStringLiteral("<not left>");
+        auto answer = BalanceAnswer(
+            [&](CBalanceListCondDlg& d) {
+                CBalanceCondRules& r = d.Rules();
+                EXPECT_EQ(r.m_from, QDate(2004, 5, 1));
+                EXPECT_EQ(r.m_to, QDate(2004, 5, 31));
+                EXPECT_EQ(d.windowTitle(), QStringLiteral("売掛一覧の表示条件を設定"));
+                EXPECT_EQ(d.ClassCombo()->itemText(1), QStringLiteral("地域"));
+                EXPECT_EQ(d.ClassCombo()->itemText(2), QStringLiteral("分類２"));
+                r.m_from = c.from;
+                r.m_bWithoutTrade = 1;
+                d.ClassCombo()->setCurrentIndex(c.entry);
+            },
+            true, &after);
         EXPECT_EQ(Run(32834), nullptr);
         EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{QString::fromUtf8(c.message)});
-        EXPECT_EQ(m_frame->m_strClassField, QStringLiteral("Class3"));
-        EXPECT_EQ(m_frame->m_strClassTitle, QStringLiteral("前回"));
-        EXPECT_EQ(m_frame->m_arrClassItems, QStringList{QStringLiteral("残り")});
-        EXPECT_EQ(m_frame->m_dtPeriodFrom, QDate(2003, 1, 1));
-        EXPECT_EQ(m_frame->m_bTradedOnly, 0);
+        EXPECT_EQ(after.classField, QString());
+        EXPECT_EQ(after.classTitle, QString());
+        EXPECT_EQ(after.classItems, QStringList());
+        EXPECT_FALSE(after.from.isValid());
+        EXPECT_EQ(after.tradedOnly, 0);
     }
     {
+        CReportRequest after;
+        after.classTitle = QStringLiteral("<not left>");
         auto cancel =
-            BalanceAnswer([](CBalanceListCondDlg& d) { d.ClassCombo()->setCurrentIndex(0); }, false);
+            BalanceAnswer([](CBalanceListCondDlg& d) { d.ClassCombo()->setCurrentIndex(1); }, false, &after);
         EXPECT_EQ(Run(32834), nullptr);
-        EXPECT_EQ(m_frame->m_strClassTitle, QStringLiteral("前回"));
+        EXPECT_EQ(after.classTitle, QString());
     }
 
     // Tick Tokyo through a click on its check box.
@@ -386,10 +397,10 @@ TEST_F(ReportListsTest, BalanceListsThroughTheirConditions)
     }
     ASSERT_TRUE(view);
     EXPECT_EQ(view->GetMode(), 23);
-    EXPECT_EQ(m_frame->m_strClassField, QStringLiteral("Class1"));
-    EXPECT_EQ(m_frame->m_strClassTitle, QStringLiteral("地域"));
-    EXPECT_EQ(m_frame->m_arrClassItems, QStringList{QStringLiteral("東京")});
-    EXPECT_EQ(m_frame->m_dtPeriodFrom, QDate(2004, 5, 1));
+    EXPECT_EQ(view->Request().classField, QStringLiteral("Class1"));
+    EXPECT_EQ(view->Request().classTitle, QStringLiteral("地域"));
+    EXPECT_EQ(view->Request().classItems, QStringList{QStringLiteral("東京")});
+    EXPECT_EQ(view->Request().from, QDate(2004, 5, 1));
     ASSERT_EQ(view->List().Records().GetCount(), 1);
     EXPECT_EQ(CodeOf(view, 0), QStringLiteral("K001"));
 
@@ -397,9 +408,9 @@ TEST_F(ReportListsTest, BalanceListsThroughTheirConditions)
     // Both contents ticked at once through the selection, then Tokyo
     // unticked alone: Osaka's K002 remains.
     {
-        CBalanceListCondDlg d(1, *m_frame);
-        d.Rules().m_from = m_frame->m_dtPeriodFrom;
-        d.Rules().m_to = m_frame->m_dtPeriodTo;
+        CBalanceListCondDlg d(1, view->Request());
+        d.Rules().m_from = view->Request().from;
+        d.Rules().m_to = view->Request().to;
         d.OnInitDialog();
         EXPECT_EQ(d.ClassCombo()->currentIndex(), 1);
         CClassFilterRules& f = d.Rules().m_filter;
@@ -413,8 +424,8 @@ TEST_F(ReportListsTest, BalanceListsThroughTheirConditions)
         EXPECT_EQ(d.result(), int(QDialog::Accepted));
     }
     view->LoadBalanceList();
-    EXPECT_EQ(m_frame->m_arrClassItems, QStringList{QStringLiteral("大阪")});
-    EXPECT_EQ(m_frame->m_bTradedOnly, 1);
+    EXPECT_EQ(view->Request().classItems, QStringList{QStringLiteral("大阪")});
+    EXPECT_EQ(view->Request().tradedOnly, 1);
     ASSERT_EQ(view->List().Records().GetCount(), 1);
     EXPECT_EQ(CodeOf(view, 0), QStringLiteral("K002"));
 
@@ -430,26 +441,21 @@ TEST_F(ReportListsTest, BalanceListsThroughTheirConditions)
     }
     ASSERT_TRUE(view);
     EXPECT_EQ(view->GetMode(), 24);
-    EXPECT_TRUE(m_frame->m_strClassField.isEmpty());
-    EXPECT_TRUE(m_frame->m_strClassTitle.isEmpty());
-    EXPECT_TRUE(m_frame->m_arrClassItems.isEmpty());
+    EXPECT_TRUE(view->Request().classField.isEmpty());
+    EXPECT_TRUE(view->Request().classTitle.isEmpty());
+    EXPECT_TRUE(view->Request().classItems.isEmpty());
 }
 
-// Aggregations: a refused filter leaves the frame as it was, OK copies the
-// row's members; twelve months follow the start; the stock list keeps its
-// aggregation and traded-only and refuses dates up to the carry-forward.
+// Aggregations: a refused filter leaves the conditions as they were, OK
+// copies the row's members; twelve months follow the start; the stock list
+// keeps its aggregation and traded-only and refuses dates up to the
+// carry-forward.
 TEST_F(ReportListsTest, AggregationsThroughTheirConditions)
 {
     CBunruiData classes;
     ASSERT_EQ(classes.SetTitle(BUNRUI_CUSTOMER, 0, QStringLiteral("地域")), 1);
     for (const char* value : {"東京", "大阪"})
         ASSERT_EQ(classes.AddContentAndSave(BUNRUI_CUSTOMER, 0, QString::fromUtf8(value)), 1);
-    const auto previous = [this] {
-        m_frame->m_strClassTitle = QStringLiteral("前回");
-        m_frame->m_arrClassItems = QStringList{QStringLiteral("残り")};
-        m_frame->m_nAggregateBy = 3;
-    };
-
     const QString chooseMsg = QStringLiteral("絞り込む分類を選択してください。");
     CShimeView* view = nullptr;
     {
@@ -472,29 +478,30 @@ TEST_F(ReportListsTest, AggregationsThroughTheirConditions)
             // Nothing ticked: refused before anything is written.
             d.OnOK();
             EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{chooseMsg});
-            EXPECT_EQ(m_frame->m_strClassTitle, QStringLiteral("前回"));
-            EXPECT_EQ(m_frame->m_arrClassItems, QStringList{QStringLiteral("残り")});
+            EXPECT_EQ(d.Request().classTitle, QString());
+            EXPECT_EQ(d.Request().classItems, QStringList());
+            EXPECT_EQ(d.Request().groupByClass, 0);
             r.m_filter.ClickCheck(0, {});
         });
-        view = Run(32960, previous);
+        view = Run(32960);
     }
     ASSERT_TRUE(view);
     EXPECT_EQ(view->GetMode(), 25);
-    EXPECT_EQ(m_frame->m_strClassField, QStringLiteral("Class1"));
-    EXPECT_EQ(m_frame->m_strClassTitle, QStringLiteral("地域"));
-    EXPECT_EQ(m_frame->m_arrClassItems, QStringList{QStringLiteral("東京")});
-    EXPECT_EQ((std::array{m_frame->m_bGroupByClass, m_frame->m_bClassTotalsOnly, m_frame->m_bClassFilter,
-                          m_frame->m_bTradedOnly, m_frame->m_nAggregateBy}),
+    EXPECT_EQ(view->Request().classField, QStringLiteral("Class1"));
+    EXPECT_EQ(view->Request().classTitle, QStringLiteral("地域"));
+    EXPECT_EQ(view->Request().classItems, QStringList{QStringLiteral("東京")});
+    const CReportRequest& shown = view->Request();
+    EXPECT_EQ((std::array{shown.groupByClass, shown.classTotalsOnly, shown.classFilter, shown.tradedOnly,
+                          shown.aggregateBy}),
               (std::array{1, 1, 1, 1, 1}));
-    EXPECT_EQ(m_frame->m_dtPeriodTo, QDate(2004, 5, 31));
+    EXPECT_EQ(view->Request().to, QDate(2004, 5, 31));
 
     // Back to code order clears grouping and totals; Cancel writes nothing.
-    const auto osaka = [this] {
-        m_frame->m_strClassTitle = QStringLiteral("地域");
-        m_frame->m_arrClassItems = QStringList{QStringLiteral("大阪")};
-        m_frame->m_bClassFilter = 1;
-        m_frame->m_bGroupByClass = 1;
-    };
+    // The list's own condition command reopens the dialog on its conditions.
+    view->Request().classTitle = QStringLiteral("地域");
+    view->Request().classItems = QStringList{QStringLiteral("大阪")};
+    view->Request().classFilter = 1;
+    view->Request().groupByClass = 1;
     {
         auto cancel = SyukeiAnswer(
             [](CSyukeiCondDlg& d) {
@@ -509,10 +516,12 @@ TEST_F(ReportListsTest, AggregationsThroughTheirConditions)
                              r.m_bListEnabled);
             },
             false);
-        EXPECT_EQ(Run(32960, osaka), nullptr);
+        m_frame->ExecuteCommand(ID_REPORT_SUMMARY_CONDITION);
+        Pump();
     }
-    EXPECT_EQ(m_frame->m_arrClassItems, QStringList{QStringLiteral("大阪")});
-    EXPECT_EQ(m_frame->m_bGroupByClass, 1);
+    EXPECT_EQ(m_frame->GetActiveView(), view);
+    EXPECT_EQ(view->Request().classItems, QStringList{QStringLiteral("大阪")});
+    EXPECT_EQ(view->Request().groupByClass, 1);
 
     // Product transitions: twelve months from the chosen month, quantities.
     {
@@ -534,26 +543,22 @@ TEST_F(ReportListsTest, AggregationsThroughTheirConditions)
     }
     ASSERT_TRUE(view);
     EXPECT_EQ(view->GetMode(), 37);
-    EXPECT_EQ(m_frame->m_dtPeriodFrom, QDate(2004, 1, 1));
-    EXPECT_EQ(m_frame->m_dtPeriodTo, QDate(2004, 12, 1));
-    EXPECT_EQ(m_frame->m_nAmountOrQuantity, 1);
-    EXPECT_EQ(m_frame->m_nAggregateBy, 0);
-    EXPECT_TRUE(m_frame->m_strClassField.isEmpty());
-    EXPECT_TRUE(m_frame->m_arrClassItems.isEmpty());
+    EXPECT_EQ(view->Request().from, QDate(2004, 1, 1));
+    EXPECT_EQ(view->Request().to, QDate(2004, 12, 1));
+    EXPECT_EQ(view->Request().amountOrQuantity, 1);
+    EXPECT_EQ(view->Request().aggregateBy, 0);
+    EXPECT_TRUE(view->Request().classField.isEmpty());
+    EXPECT_TRUE(view->Request().classItems.isEmpty());
 
     // The stock list: one date, checked against the carry-forward of 2004-04-30.
     Exec("INSERT INTO Util(StartDate) VALUES('2004-04-30')");
-    const auto earlier = [this] {
-        m_frame->m_nAggregateBy = 2;
-        m_frame->m_bTradedOnly = 1;
-    };
     m_ui.Prompt().Clear();
     {
         auto answer = SyukeiAnswer([](CSyukeiCondDlg& d) {
             CSyukeiCondRules& r = d.Rules();
             EXPECT_EQ(r.m_from, QDate::currentDate());
             EXPECT_TRUE(d.ToEdit()->isHidden());
-            r.m_bTradedOnly = 0;
+            r.m_bTradedOnly = 1;
             r.m_to = QDate(2000, 1, 1);
             for (QDate from : {QDate(2004, 4, 29), QDate(2004, 4, 30)}) {
                 r.m_from = from;
@@ -561,16 +566,17 @@ TEST_F(ReportListsTest, AggregationsThroughTheirConditions)
             }
             r.m_from = QDate(2004, 5, 1);
         });
-        view = Run(32824, earlier);
+        view = Run(32824);
     }
     ASSERT_TRUE(view);
     EXPECT_EQ(view->GetMode(), 33);
     EXPECT_EQ(m_ui.Prompt().Texts().mid(0, 2),
               QStringList(2, QStringLiteral("前回の繰越日以前の日付は指定できません。")));
-    EXPECT_EQ(m_frame->m_dtLastCarryForward, QDate(2004, 4, 30));
-    EXPECT_EQ(m_frame->m_dtPeriodFrom, QDate(2004, 5, 1));
-    EXPECT_EQ(m_frame->m_nAggregateBy, 2);
-    EXPECT_EQ(m_frame->m_bTradedOnly, 1);
+    EXPECT_EQ(view->Request().lastCarryForward, QDate(2004, 4, 30));
+    EXPECT_EQ(view->Request().from, QDate(2004, 5, 1));
+    // Neither taken from the dialog.
+    EXPECT_EQ(view->Request().aggregateBy, 0);
+    EXPECT_EQ(view->Request().tradedOnly, 0);
 }
 
 // The last carry-forward lives as long as the report screens: loaded for the
@@ -614,14 +620,92 @@ TEST_F(ReportListsTest, CarryForwardDateAndScheduleDayOfTheCommands)
         ASSERT_TRUE(view) << s.id;
         EXPECT_EQ(view->GetMode(), s.mode) << s.id;
         EXPECT_FALSE(m_ui.Prompt().Texts().contains(refused)) << s.id;
-        EXPECT_EQ(m_frame->m_dtLastCarryForward, s.carried) << s.id;
+        EXPECT_EQ(view->Request().lastCarryForward, s.carried) << s.id;
         if (s.rows >= 0) {
             EXPECT_EQ(view->List().Records().GetCount(), s.rows) << s.id;
         }
     }
     m_frame->SwitchView(0);
     Pump();
-    EXPECT_FALSE(m_frame->m_dtLastCarryForward.isValid());
     EXPECT_EQ(m_frame->m_nCalendarCloseDay, 0);
+    m_ui.Prompt().Clear();
+}
+
+// A list opens on the conditions its own command chose, not on those of a
+// list shown or a command cancelled before it: a stock list's carry-forward
+// refuses no earlier sales period, a detail list's open end turns no staff
+// period into months, an aggregation's grouping groups no balance list.
+TEST_F(ReportListsTest, AListOpensOnItsOwnConditionsOnly)
+{
+    Exec("INSERT INTO Util(StartDate) VALUES('2004-04-30')");
+    CBunruiData classes;
+    ASSERT_EQ(classes.SetTitle(BUNRUI_CUSTOMER, 0, QStringLiteral("地域")), 1);
+    ASSERT_EQ(classes.AddContentAndSave(BUNRUI_CUSTOMER, 0, QStringLiteral("東京")), 1);
+    Exec("UPDATE Customer SET Class1 = '東京'");
+    const struct Case {
+        int first;     // from the menu screen
+        bool accepted; // its dialog's answer
+        int then;      // over what the first left
+        int mode;
+    } cases[] = {
+        // The stock movements from May 2004, after the carry-forward.
+        {32823, true, 32960, 25},
+        {32823, false, 32960, 25},
+        // The slip lines on their default period, start only.
+        {32815, false, 32962, 29},
+        // The sales by customer grouped by region.
+        {32960, true, 32834, 23},
+    };
+    const Case* current = nullptr;
+    bool first = true;
+    ScopedModalRunner answer([&](QDialog& dialog) {
+        const bool ok = !first || current->accepted;
+        const QDate from = first ? QDate(2004, 5, 1) : QDate(2004, 4, 1);
+        const QDate to(2004, 5, 31);
+        if (auto* d = dynamic_cast<CSyukeiCondDlg*>(&dialog)) {
+            d->Rules().m_from = from;
+            d->Rules().m_to = to;
+            if (first && current->first == 32960) {
+                d->ClassCombo()->setCurrentIndex(1);
+                d->Rules().SetGroupByClass(true);
+            }
+            if (ok)
+                d->OnOK();
+        } else if (auto* d = dynamic_cast<CPeriodDlg*>(&dialog)) {
+            d->Rules().m_from = from;
+            d->Rules().m_to = to;
+            if (ok)
+                d->OnOK();
+        } else if (auto* d = dynamic_cast<CBalanceListCondDlg*>(&dialog)) {
+            d->Rules().m_from = from;
+            d->Rules().m_to = to;
+            if (ok)
+                d->OnOK();
+        }
+        return ok ? dialog.result() : int(QDialog::Rejected);
+    });
+    for (const Case& c : cases) {
+        current = &c;
+        first = true;
+        m_ui.Prompt().Clear();
+        CShimeView* before = Run(c.first);
+        EXPECT_EQ(before != nullptr, c.accepted) << c.first;
+        first = false;
+        m_frame->ExecuteCommand(c.then);
+        Pump();
+        auto* view = qobject_cast<CShimeView*>(m_frame->GetActiveView());
+        ASSERT_TRUE(view) << c.first << "->" << c.then;
+        EXPECT_EQ(view->GetMode(), c.mode) << c.first << "->" << c.then;
+        EXPECT_FALSE(
+            m_ui.Prompt().Texts().contains(QStringLiteral("前回の繰越日以前の日付は指定できません。")))
+            << c.first << "->" << c.then;
+        const CReportRequest& request = view->Request();
+        EXPECT_FALSE(request.lastCarryForward.isValid()) << c.first << "->" << c.then;
+        EXPECT_EQ(request.periodShape, 0) << c.first << "->" << c.then;
+        EXPECT_EQ(request.groupByClass, 0) << c.first << "->" << c.then;
+        EXPECT_FALSE(view->List().IsGrouping()) << c.first << "->" << c.then;
+        EXPECT_EQ(view->PeriodLabel()->text(), QStringLiteral("期間：2004/04/01～2004/05/31"))
+            << c.first << "->" << c.then;
+    }
     m_ui.Prompt().Clear();
 }

@@ -99,6 +99,82 @@ TEST(ReportModesTest, EachModeKeepsItsListBehaviour)
             EXPECT_EQ(info.asksNoEndDate, m == 33);
         }
 
+        using K = EReportPartner;
+        const K partner = In(m, {8, 10, 12, 14, 15, 18, 20, 23, 25, 35, 43, 45})   ? K::Customer
+                          : In(m, {9, 11, 13, 16, 17, 19, 21, 24, 26, 36, 44, 46}) ? K::Supplier
+                          : In(m, {29, 30, 39, 40})                                ? K::Staff
+                          : In(m, {31, 32, 47, 48})                                ? K::Period
+                                                                                   : K::Product;
+        EXPECT_EQ(info.partnerKind, partner);
+        EXPECT_EQ(info.ListsPartners(), partner == K::Customer || partner == K::Supplier);
+        EXPECT_EQ(info.ListsProducts(), partner == K::Product);
+
+        // The rows' computed amounts, red rows and the fill's rules.
+        using N = EReportAmounts;
+        EXPECT_EQ(info.amounts, In(m, {8, 9})             ? N::Closing
+                                : In(m, {12, 13})         ? N::Billed
+                                : In(m, {25, 27, 29, 31}) ? N::Margin
+                                : m == 33                 ? N::StockValue
+                                                          : N::None);
+        using W = EReportWarning;
+        EXPECT_EQ(info.warning, m == 33 ? W::StockShortage : m == 23 ? W::CreditLimit : W::None);
+        EXPECT_EQ(info.readingName, m == 10);
+        EXPECT_EQ(info.blankZeros, Between(m, 18, 21));
+        EXPECT_EQ(info.periodRows, In(m, {31, 32}));
+        EXPECT_EQ(info.blankCodeLast, m >= 23);
+        EXPECT_EQ(info.countsLines, m == 15 || Between(m, 17, 22));
+        EXPECT_EQ(info.oneDate, m == 33);
+
+        using Q = EReportStatement;
+        const Q statement = In(m, {14, 16})   ? Q::Receipts
+                            : In(m, {15, 17}) ? Q::ReceiptLines
+                            : In(m, {18, 19}) ? Q::SlipLines
+                            : In(m, {20, 21}) ? Q::QuoteOrderLines
+                            : m == 22         ? Q::StockMoves
+                            : In(m, {23, 24}) ? Q::Balances
+                            : In(m, {25, 26}) ? Q::PartnerTotals
+                            : In(m, {27, 28}) ? Q::ProductTotals
+                            : In(m, {29, 30}) ? Q::StaffTotals
+                            : In(m, {31, 32}) ? Q::PeriodTotals
+                            : m == 33         ? Q::Stock
+                            : m == 34         ? Q::StockInOut
+                            : In(m, {35, 36}) ? Q::PartnerTrend
+                            : In(m, {37, 38}) ? Q::ProductTrend
+                            : In(m, {39, 40}) ? Q::StaffTrend
+                            : m == 41         ? Q::StockTrend
+                                              : Q::None;
+        EXPECT_EQ(info.statement, statement);
+        // A statement loads exactly the lists of the slip, balance and
+        // summary loaders.
+        EXPECT_EQ(statement != Q::None,
+                  info.loader == L::SlipDetail || info.loader == L::Balance || info.loader == L::Summary);
+
+        // Each family holds the lists whose commands its controller runs.
+        using F = EReportFamily;
+        const F family = In(m, {8, 9, 12, 13})                      ? F::Closing
+                         : In(m, {10, 11}) || Between(m, 14, 17)    ? F::Schedule
+                         : Between(m, 18, 21) || Between(m, 42, 46) ? F::Ledger
+                         : In(m, {22, 33})                          ? F::Stock
+                                                                    : F::Aggregation;
+        EXPECT_EQ(info.family, family);
+        if (info.handlesClosings || info.settlesByMark || info.loader == L::Closing ||
+            info.loader == L::Billed) {
+            EXPECT_EQ(info.family, F::Closing);
+        }
+        if (info.opensReceipt || info.printsTransferRequest || info.printsReceiptVoucher ||
+            info.loader == L::Schedule) {
+            EXPECT_EQ(info.family, F::Schedule);
+        }
+        if (info.ledger || info.slip.table || info.loader == L::Ledger) {
+            EXPECT_EQ(info.family, F::Ledger);
+        }
+        if (info.stockEdit != EReportStockEdit::None) {
+            EXPECT_EQ(info.family, F::Stock);
+        }
+        if (info.loader == L::Balance || info.loader == L::SummarySheet) {
+            EXPECT_EQ(info.family, F::Aggregation);
+        }
+
         EXPECT_EQ(info.counterKind, m == 8 ? 6 : m == 9 ? 7 : m == 10 ? 10 : m == 11 ? 50 : -1);
         const char* counter = m == 8    ? "締め請求書"
                               : m == 9  ? "支払明細書"
@@ -117,6 +193,12 @@ TEST(ReportModesTest, DeletesReceiptsPaymentsAndStockMovementsOnly)
         EXPECT_EQ(ReportDeleteTable(m), table);
         EXPECT_EQ(ReportMode(m).deleteUndoesClosing, In(m, {14, 16}));
     }
+}
+
+TEST(ReportModesTest, ClosingListOfEachSide)
+{
+    EXPECT_EQ(GetClosingReportMode(false), 8);
+    EXPECT_EQ(GetClosingReportMode(true), 9);
 }
 
 TEST(ReportModesTest, SlipBehindADetailRow)
@@ -201,6 +283,9 @@ TEST(ReportModesTest, OutsideTheListModesNothingIsOffered)
         EXPECT_FALSE(info.closesPartners || info.handlesClosings || info.reloadsOnDataChange ||
                      info.selectsAll || info.ledger || info.opensReceipt);
         EXPECT_EQ(info.doubleClick, EReportDoubleClick::None);
+        EXPECT_EQ(info.family, EReportFamily::None);
+        EXPECT_EQ(info.statement, EReportStatement::None);
+        EXPECT_EQ(info.amounts, EReportAmounts::None);
         EXPECT_EQ(info.deleteTable, nullptr);
         EXPECT_TRUE(GetReportModeTitle(m).isEmpty());
     }

@@ -309,10 +309,11 @@ TEST(ReportPrintView, GroupedListExportAndPrintToPdf)
     CMainFrame frame;
     ASSERT_TRUE(frame.Create());
     Pump();
-    frame.m_bGroupByClass = 1;
-    frame.m_strClassField = QStringLiteral("Class1");
+    CReportRequest grouped;
+    grouped.groupByClass = 1;
+    grouped.classField = QStringLiteral("Class1");
     ui.Prompt().QueueAnswers({IDOK});
-    frame.SwitchView(25);
+    frame.SwitchView(25, grouped);
     Pump();
     auto* view = qobject_cast<CShimeView*>(frame.GetActiveView());
     ASSERT_TRUE(view);
@@ -352,7 +353,7 @@ TEST(ReportPrintView, GroupedListExportAndPrintToPdf)
     };
     run(ID_REPORT_EXCEL, -1);
     EXPECT_EQ(exported, -1);
-    frame.m_bClassTotalsOnly = 1;
+    view->Request().classTotalsOnly = 1;
     run(ID_REPORT_EXCEL, 1);
     EXPECT_EQ(exported, 3); // two groups and the grand total
     SetReportExportHandler({});

@@ -16,6 +16,7 @@
 #include "reports/DateSetDlg.h"
 #include "reports/PaymentSlips.h"
 #include "reports/ReportsModule.h"
+#include "reports/ScheduleController.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
@@ -144,13 +145,11 @@ class ReportScheduleTest : public ReportFixture
         EXPECT_EQ(m_ui.Prompt().ScriptErrors(), QStringList());
     }
     // A report list opened from the menu screen, `before` setting conditions.
-    CShimeView* Show(int mode, const std::function<void()>& before = {})
+    CShimeView* Show(int mode, const CReportRequest& request = {})
     {
         m_frame->SwitchView(0);
         Pump();
-        if (before)
-            before();
-        m_frame->SwitchView(mode);
+        m_frame->SwitchView(mode, request);
         Pump();
         return qobject_cast<CShimeView*>(m_frame->GetActiveView());
     }
@@ -271,7 +270,7 @@ TEST_F(ReportScheduleTest, FailedSettlementWritesNothing)
         SCOPED_TRACE(message);
         Exec(QStringLiteral("CREATE TRIGGER t %1 BEGIN SELECT RAISE(ABORT, '不可'); END").arg(Q(trigger)));
         taken += NextNumbers(COUNTER_RECEIPT, 2);
-        EXPECT_EQ(view->CreatePaymentSlips({1, 2}), 0);
+        EXPECT_EQ(dynamic_cast<CScheduleController&>(view->Controller()).CreatePaymentSlips({1, 2}), 0);
         EXPECT_EQ(Texts(), QStringList({Q(message)}));
         EXPECT_EQ(Count(Q("Receipt_H")), receipts);
         EXPECT_EQ(Count(Q("Receipt_B")), lines);
@@ -282,7 +281,7 @@ TEST_F(ReportScheduleTest, FailedSettlementWritesNothing)
     }
     const QStringList next = NextNumbers(COUNTER_RECEIPT, 1);
     EXPECT_FALSE(taken.contains(next.first()));
-    EXPECT_EQ(view->CreatePaymentSlips({1}), 1);
+    EXPECT_EQ(dynamic_cast<CScheduleController&>(view->Controller()).CreatePaymentSlips({1}), 1);
     EXPECT_EQ(Column(Rows(Q("SELECT \"No\" FROM Receipt_H ORDER BY ID DESC LIMIT 1")), Q("No")), next);
 }
 
@@ -297,7 +296,7 @@ TEST_F(ReportScheduleTest, ScheduledDateMovedInPlace)
     {
         auto answer = DateAnswer(QDate(2004, 7, 1), true, &prompts);
         Select(*view, {});
-        view->OnChangeScheduledDate();
+        dynamic_cast<CScheduleController&>(view->Controller()).OnChangeScheduledDate();
         EXPECT_EQ(Texts(), QStringList({"入金予定日を変更したいデータを選択してください。"}));
         Select(*view, {1, 6});
         auto cancel = DateAnswer(QDate(2004, 7, 1), false, &prompts, &opened);
@@ -475,7 +474,9 @@ TEST_F(ReportScheduleTest, StockRowEdits)
             {"InNumber", Yen("0")},
             {"OutNumber", Yen("0")}},
            "M0");
-    CShimeView* view = Show(22, [this] { m_frame->m_nPeriodShape = 3; });
+    CReportRequest everything;
+    everything.periodShape = 3;
+    CShimeView* view = Show(22, everything);
     ASSERT_TRUE(view);
     ASSERT_EQ(Cells(*view, 1), QStringList({"M3", "M5", "M1", "M2", "M0", "M4", "M6", "M7"}));
     // Edit one after another through the dialog, answering its question.
@@ -560,10 +561,10 @@ TEST_F(ReportScheduleTest, StockRowEdits)
                   t.shown.isEmpty() ? QStringList({question, Q("計算できません")}) : QStringList({question}));
     }
 
-    view = Show(33, [this] {
-        m_frame->m_bGroupByClass = 1;
-        m_frame->m_strClassField = Q("Class1");
-    });
+    CReportRequest grouped;
+    grouped.groupByClass = 1;
+    grouped.classField = Q("Class1");
+    view = Show(33, grouped);
     ASSERT_TRUE(view);
     CCDSData records;
     for (const char* code : {"I001", "I002"}) {

@@ -11,6 +11,7 @@
 #include "platform/ipc/ClipboardFormats.h"
 #include "platform/ipc/ProcessLauncher.h"
 #include "platform/ui/FakeUi.h"
+#include "reports/ClosingController.h"
 #include "reports/ReportsModule.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
@@ -88,7 +89,7 @@ class ShimeDocumentsTest : public ::testing::Test
     {
         m_frame->SwitchView(0);
         Pump();
-        m_frame->SwitchView(kind);
+        m_frame->SwitchView(kind, m_request);
         Pump();
         return qobject_cast<CShimeView*>(m_frame->GetActiveView());
     }
@@ -104,6 +105,8 @@ class ShimeDocumentsTest : public ::testing::Test
     CAppHome m_home;
     ScopedFakeUi m_ui;
     std::unique_ptr<CMainFrame> m_frame;
+    // The conditions Show opens its list with.
+    CReportRequest m_request;
     ProcessLauncher m_oldLauncher;
     QStringList m_launched;
 };
@@ -194,8 +197,8 @@ TEST_F(ShimeDocumentsTest, LedgersFromBalanceListsAndFromALedger)
     Exec("INSERT INTO Sales_B(HeaderID, LineNo, \"Date\", CustomerCode, ItemType, ItemName, Number, Price, "
          "Amount) "
          "SELECT ID, 1, \"Date\", CustomerCode, 0, '品物', 1, Total, Total FROM Sales_H");
-    m_frame->m_dtPeriodFrom = QDate(2024, 3, 1);
-    m_frame->m_dtPeriodTo = QDate(2024, 3, 31);
+    m_request.from = QDate(2024, 3, 1);
+    m_request.to = QDate(2024, 3, 31);
     CShimeView* view = Show(23);
     ASSERT_TRUE(view);
     ASSERT_GE(view->List().RowCount(), 2);
@@ -243,8 +246,8 @@ TEST_F(ShimeDocumentsTest, LedgersFromBalanceListsAndFromALedger)
     view = Show(45);
     ASSERT_TRUE(view);
     m_ui.Prompt().Clear();
-    m_frame->m_strLedgerCode = Q("K002");
-    m_frame->m_strLedgerName = Q("赤坂物産 営業部");
+    view->Request().ledgerCode = Q("K002");
+    view->Request().ledgerName = Q("赤坂物産 営業部");
     CCDSData head;
     COneRecord* record = head.AddNew();
     record->SetField(Q("CustomerCode"), Q("K002"));
@@ -333,7 +336,7 @@ TEST_F(ShimeDocumentsTest, AddressLabelsAndPerSlipInvoicesByForm)
     // Declining the second form stops after the first hand-over.
     QList<int> rows{0, 1, 2};
     m_ui.Prompt().QueueAnswers({IDOK, IDNO});
-    view->PrintByForm(rows);
+    dynamic_cast<CClosingController&>(view->Controller()).PrintByForm(rows);
     EXPECT_EQ(m_launched.size(), 1);
     EXPECT_EQ(rows, QList<int>({1}));
 }

@@ -11,12 +11,16 @@
 #include "platform/ui/Modal.h"
 #include "platform/ui/UiServices.h"
 #include "reports/CloseInvoiceDlg.h"
+#include "reports/ClosingController.h"
 #include "reports/ColumnWidthFile.h"
 #include "reports/KurikoshiDlg.h"
 #include "reports/RecordFields.h"
+#include "reports/ReportController.h"
 #include "reports/ReportsModule.h"
 #include "reports/ShimeListCtrl.h"
 #include "resources/CommandIds.h"
+#include "resources/Menus.h"
+#include "resources/ViewKinds.h"
 #include "settings/SettingsFiles.h"
 #include "support/WaitWatching.h"
 #include <QComboBox>
@@ -31,6 +35,7 @@
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -130,13 +135,13 @@ class ShimeViewTest : public ::testing::Test
         QString err;
         ASSERT_EQ(m_frame->GetMakeMsgID().Execute(QString::fromUtf8(sql), err), 1) << err.toStdString();
     }
-    CShimeView* Show(int kind, const QDate& date, int closeDay)
+    CShimeView* Show(int kind, const QDate& date, int closeDay, const CReportRequest& request = {})
     {
         m_frame->SwitchView(0);
         Pump();
         m_frame->m_dtCalendarDate = date;
         m_frame->m_nCalendarCloseDay = closeDay;
-        m_frame->SwitchView(kind);
+        m_frame->SwitchView(kind, request);
         Pump();
         return qobject_cast<CShimeView*>(m_frame->GetActiveView());
     }
@@ -273,14 +278,16 @@ TEST_F(ShimeViewTest, SettledMarkClick)
 }
 
 // A grouped list: a click on a group's mark closes and opens it, the header
-// sort is refused while grouping; leaving the reports forgets the
-// conditions, another report keeps them.
+// sort is refused while grouping; another report opens on its own
+// conditions, not on those of the list shown before it; leaving the
+// reports forgets the calendar's choice.
 TEST_F(ShimeViewTest, GroupMarksRefusedSortAndConditionsOnLeaving)
 {
-    m_frame->m_bGroupByClass = 1;
-    m_frame->m_strClassField = QStringLiteral("Class1");
+    CReportRequest grouped;
+    grouped.groupByClass = 1;
+    grouped.classField = QStringLiteral("Class1");
     m_ui.Prompt().QueueAnswers({IDOK});
-    CShimeView* view = Show(25, QDate(), 0);
+    CShimeView* view = Show(25, QDate(), 0, grouped);
     ASSERT_TRUE(view);
     m_ui.Prompt().Clear();
     CCDSData records;
@@ -304,16 +311,17 @@ TEST_F(ShimeViewTest, GroupMarksRefusedSortAndConditionsOnLeaving)
     EXPECT_EQ(Column(*view, 0), QStringList({"＜関東計＞", "K1", "K2", "＜総合計＞"}));
     m_ui.Prompt().Clear();
 
-    // To another report: the conditions stay for it.
+    // To another report: it takes none of the grouped list's conditions.
     m_ui.Prompt().QueueAnswers({IDOK});
     m_frame->SwitchView(27);
     Pump();
-    EXPECT_EQ(m_frame->m_strClassField, QStringLiteral("Class1"));
-    EXPECT_EQ(m_frame->m_bGroupByClass, 1);
+    auto* other = qobject_cast<CShimeView*>(m_frame->GetActiveView());
+    ASSERT_TRUE(other);
+    EXPECT_EQ(other->Request().classField, QString());
+    EXPECT_EQ(other->Request().groupByClass, 0);
+    EXPECT_FALSE(other->List().IsGrouping());
     m_frame->SwitchView(0);
     Pump();
-    EXPECT_EQ(m_frame->m_strClassField, QString());
-    EXPECT_EQ(m_frame->m_bGroupByClass, 0);
     EXPECT_FALSE(m_frame->m_dtCalendarDate.isValid());
     m_ui.Prompt().Clear();
 }
@@ -338,12 +346,12 @@ TEST_F(ShimeViewTest, DefaultPeriodOfTheBilledList)
 
     ASSERT_TRUE(WriteDefaultValues(m_folder, {QStringLiteral("PLOTERM.AUT")}, {QStringLiteral("1")}));
     m_ui.Clock().SetToday(QDate(2024, 3, 31));
-    m_frame->m_nPeriodShape = 0;
     m_ui.Prompt().QueueAnswers({IDOK});
-    ASSERT_TRUE(Show(12, QDate(), 0));
-    EXPECT_EQ(m_frame->m_nPeriodShape, 2);
-    EXPECT_EQ(m_frame->m_dtPeriodTo, QDate(2024, 3, 31));
-    EXPECT_EQ(m_frame->m_dtPeriodFrom, QDate(2024, 3, 1));
+    CShimeView* view = Show(12, QDate(), 0);
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->Request().periodShape, 2);
+    EXPECT_EQ(view->Request().to, QDate(2024, 3, 31));
+    EXPECT_EQ(view->Request().from, QDate(2024, 3, 1));
     m_ui.Prompt().Clear();
 }
 
@@ -447,7 +455,7 @@ TEST_F(ShimeViewTest, CloseIssueAndUndoThroughTheCommands)
     EXPECT_EQ(count("SELECT ID FROM Sales_Close WHERE CloseDate = '2004-05-25'"), 1);
     EXPECT_EQ(count("SELECT ID FROM Sales_H WHERE SeikyuID = 0 AND CustomerCode = 'K001'"), 1);
     m_ui.Prompt().Clear();
-    view->IssueInvoices({0, 1});
+    dynamic_cast<CClosingController&>(view->Controller()).IssueInvoices({0, 1});
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({"締め済みになっていないデータを選択しています"}));
     EXPECT_EQ(launched.size(), 1);
     m_ui.Prompt().Clear();
@@ -533,9 +541,8 @@ TEST_F(ShimeViewTest, CarryForwardDialog)
             "2024年03月31日までに締めた請求・支払 2 件は、どれも入金・支払が済んでいないか、同じ取引先"
             "にそれより前の入金・支払の済んでいない締めがあるため、繰越の対象になりません。\n\n"
             "商品の在庫数は2024年03月31日までの入出庫を繰越し、前回の繰越日を2024年03月31日にしました。"));
-    // The date is stored; the report conditions do not keep it.
+    // The date is stored.
     EXPECT_EQ(m_frame->GetLastCarryForwardDate(), QDate(2024, 3, 31));
-    EXPECT_FALSE(m_frame->m_dtLastCarryForward.isValid());
     EXPECT_EQ(dialog.PreviousLabel()->text(), QStringLiteral("前回の繰越日：2024年03月31日"));
     m_ui.Prompt().Clear();
 }
@@ -549,8 +556,8 @@ TEST_F(ShimeViewTest, BilledListPeriodShapes)
     CShimeView* view = Show(12, QDate(), 0);
     ASSERT_TRUE(view);
     m_ui.Prompt().Clear();
-    m_frame->m_dtPeriodFrom = QDate(2004, 4, 1);
-    m_frame->m_dtPeriodTo = QDate(2004, 4, 25);
+    view->Request().from = QDate(2004, 4, 1);
+    view->Request().to = QDate(2004, 4, 25);
     const struct {
         int shape;
         const char* caption;
@@ -562,7 +569,7 @@ TEST_F(ShimeViewTest, BilledListPeriodShapes)
         {3, "期間：指定なし", {"C2", "C1", "C3"}},
     };
     for (const auto& c : cases) {
-        view->LoadBilledList(c.shape);
+        dynamic_cast<CClosingController&>(view->Controller()).LoadBilledList(c.shape);
         view->RefreshList();
         EXPECT_EQ(view->PeriodLabel()->text(), QString::fromUtf8(c.caption));
         QStringList numbers;
@@ -1019,4 +1026,53 @@ TEST_F(ShimeViewTest, UndoingClosingsShowsItsProgress)
     EXPECT_EQ(closings(), QStringLiteral("0"));
     for (int row = 0; row < rows; ++row)
         EXPECT_EQ(view->List().Rows()[size_t(row)].mark, 0) << row;
+}
+
+// Every command a family runs that a list offers (on its menu bar, its
+// toolbar or by its double click) reaches the controller of the list's
+// family: none lands in a family that would let it do nothing.
+TEST_F(ShimeViewTest, EachListsFamilyCommandsReachItsController)
+{
+    const QList<int>& familyCommands = ReportFamilyCommands();
+    CShimeView view(*m_frame);
+    QSet<EReportFamily> reached;
+    for (int mode = kFirstReportMode; mode <= kLastReportMode; ++mode) {
+        SCOPED_TRACE(mode);
+        const CViewKindInfo kind = GetViewKindInfo(mode);
+        QSet<int> offered;
+        for (const CMenuEntry& entry : GetMenuResource(kind.menuId))
+            if (entry.kind == CMenuEntry::Command)
+                offered.insert(entry.id);
+        for (const CToolBarDef& bar : GetToolBarDefs())
+            if (bar.resourceId == kind.toolBarId)
+                offered.unite(QSet<int>(bar.buttons.begin(), bar.buttons.end()));
+        switch (ReportMode(mode).doubleClick) {
+        case EReportDoubleClick::ClosePrint:
+            offered.insert(ID_REPORT_CLOSE_PRINT);
+            break;
+        case EReportDoubleClick::Receipt:
+            offered.insert(ID_REPORT_RECEIPT);
+            break;
+        case EReportDoubleClick::Reprint:
+            offered.insert(ID_REPORT_REPRINT);
+            break;
+        case EReportDoubleClick::EditStock:
+            offered.insert(ID_REPORT_STOCK_EDIT);
+            break;
+        default:
+            break;
+        }
+        IReportController& controller = view.ControllerFor(mode);
+        for (int id : offered) {
+            if (!familyCommands.contains(id))
+                continue;
+            EXPECT_TRUE(view.HasCommandHandler(id)) << id;
+            EXPECT_TRUE(controller.HasCommandHandler(id)) << id;
+            reached.insert(ReportMode(mode).family);
+        }
+    }
+    // Each family runs commands some list offers.
+    EXPECT_EQ(reached,
+              QSet<EReportFamily>({EReportFamily::Closing, EReportFamily::Schedule,
+                                   EReportFamily::Aggregation, EReportFamily::Ledger, EReportFamily::Stock}));
 }

@@ -142,8 +142,6 @@ TEST_F(HeaderViewTest, MenuExtractionHandsOverOnce)
     EXPECT_TRUE(view->List()->IsExtracted());
     EXPECT_EQ(view->PeriodLabel()->text(), QStringLiteral("期間 : 指定なし"));
     EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数 : 3件"));
-    EXPECT_TRUE(m_frame->m_strSlipCondition.isEmpty());
-    EXPECT_EQ(m_frame->m_bSlipExtracted, 0);
 
     view->OnExtract();
     EXPECT_FALSE(view->List()->IsExtracted());

@@ -94,6 +94,19 @@ constexpr int kBulkUndoClosings = 50;
 // About the statements of a carry-forward, for its progress.
 constexpr int kCarryForwardSteps = 60;
 
+// Whether an index led by this column keeps the rows of the books in the
+// order they were entered: a slip's lines, a day's, a closing's.
+// A staff member's slips and the closings of one status are few runs,
+// each in the order of the dates that follow.
+bool LiesInTheOrderOfTheBooks(const QString& column)
+{
+    for (const char* ordered :
+         {"HeaderID", "Date", "SeikyuID", "CloseID", "CloseDate", "ID", "MyPerson", "Status"})
+        if (column.compare(QLatin1String(ordered), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 // Whether the row read now still holds every figure the list showed.
 bool SameFigures(const COneRecord& shown, const COneRecord* now)
 {
@@ -534,6 +547,11 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         return made;
     const CScopedPragma cache(m_db, "cache_size", kCarryForwardCache);
     const CScopedPragma zeroing(m_db, "secure_delete", kSecureDeleteFast);
+    // The run deletes the lines and money of each slip itself, before the
+    // slip: the cascade would look for them again, a slip at a time. It is
+    // set aside when the run holds its own transaction (the setting does not
+    // change inside one).
+    const CScopedPragma keys(m_db, "foreign_keys", 0);
     CScopedTransaction run(*this);
     int result = run.Begin(err);
     if (result != kOk)
@@ -610,15 +628,20 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         }
         return true;
     };
-    // The lines of the slips that go. When those slips are a third of their
-    // table or more, the line indexes led by a product or partner code are
-    // made again from the lines that stay: a line's entries in them lie
-    // anywhere, and deleting them one by one costs more than building them.
-    const auto deleteLines = [&](const QString& code, const QString& slips, const QString& lines,
-                                 const QString& ids) {
+    // Rows of the books go oldest first: their entries in an index led by
+    // the slip, the date or the closing lie together, but those in an index
+    // led by a code (or a status) lie anywhere. When a third of a table or
+    // more goes, such indexes are made again from the rows that stay:
+    // deleting their entries one by one costs more than building them.
+    // The share that goes is counted on `shareOf` rows matching `shareWhere`
+    // (the slips stand for their lines, cheaper to count), else on the
+    // table's own.
+    const auto deleteRemaking = [&](const QString& table, const QString& where, const QString& shareOf = {},
+                                    const QString& shareWhere = {}) {
         CCDSData going, all;
-        going.m_strCondition = QStringLiteral("SELECT ID FROM \"%1\" WHERE SeikyuID IN %2").arg(slips, ids);
-        all.m_strTable = slips;
+        all.m_strTable = shareOf.isEmpty() ? table : shareOf;
+        going.m_strCondition = QStringLiteral("SELECT 1 FROM \"%1\" WHERE %2")
+                                   .arg(all.m_strTable, shareOf.isEmpty() ? where : shareWhere);
         int goingCount = 0, allCount = 0;
         if ((result = GetDataNum(going, goingCount, err)) != kOk ||
             (result = GetDataNum(all, allCount, err)) != kOk)
@@ -626,15 +649,18 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         QList<Schema::IndexSpec> remade;
         if (goingCount > 0 && goingCount * 3 >= allCount)
             for (const Schema::IndexSpec& ix : Schema::Indexes())
-                if (ix.table == lines &&
-                    (ix.columns.startsWith(QLatin1String("ItemCode,")) || ix.columns.startsWith(code % u',')))
+                if (ix.table == table && !LiesInTheOrderOfTheBooks(ix.columns.section(u',', 0, 0)))
                     remade << ix;
+        // The pages of a dropped index are freed, not written: overwriting
+        // them would write every one of them.
         QStringList statements;
+        if (!remade.isEmpty())
+            statements << QStringLiteral("PRAGMA secure_delete=0");
         for (const Schema::IndexSpec& ix : remade)
             statements << QStringLiteral("DROP INDEX \"%1\"").arg(ix.name);
-        statements << QStringLiteral(
-                          "DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE SeikyuID IN %3)")
-                          .arg(lines, slips, ids);
+        if (!remade.isEmpty())
+            statements << QStringLiteral("PRAGMA secure_delete=%1").arg(kSecureDeleteFast);
+        statements << QStringLiteral("DELETE FROM \"%1\" WHERE %2").arg(table, where);
         for (const Schema::IndexSpec& ix : remade)
             statements << ix.create;
         return execute(statements);
@@ -693,7 +719,8 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
                 .arg(money);
         const QString stays =
             QStringLiteral(
-                "DELETE FROM temp.carry_close WHERE id IN (SELECT C.ID FROM temp.carry_kept P JOIN \"%1\" C "
+                "DELETE FROM temp.carry_close WHERE id IN (SELECT C.ID FROM temp.carry_kept P CROSS JOIN "
+                "\"%1\" C "
                 "ON "
                 "C.\"%2\" = P.code AND (C.CloseDate > P.fcd OR (C.CloseDate = P.fcd AND C.ID > P.fid)) AND "
                 "C.CloseDate < %7 WHERE C.ID IN %8 AND COALESCE((SELECT SUM(%5) FROM \"%3\" H WHERE "
@@ -744,24 +771,26 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         carried.closings += FieldInt(taken.GetAt(0), QString(), "c");
         carried.slips += FieldInt(taken.GetAt(0), QString(), "s");
         (s.IsPurchases() ? carried.payments : carried.receipts) += FieldInt(taken.GetAt(0), QString(), "m");
-        if (!deleteLines(code, slips, lines, ids))
-            return result;
         // The booked slips and money go all at once: their triggers are set
         // aside and the balances settled from the sums above, in one update.
-        steps = BookedTotals::DropTriggers(s);
-        steps << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(slips, ids)
-              // The money goes with the closing it was booked to, and a
-              // one-time partner's with the invoice it paid.
-              << QStringLiteral(
-                     "DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE SeikyuID IN %3 "
-                     "UNION ALL SELECT ID FROM \"%2\" WHERE CloseID IN %3 AND SeikyuID = 0)")
-                     .arg(L(s.moneyLines), money, ids)
-              << QStringLiteral("DELETE FROM \"%1\" WHERE SeikyuID IN %2").arg(money, ids)
-              << QStringLiteral("DELETE FROM \"%1\" WHERE CloseID IN %2 AND SeikyuID = 0").arg(money, ids)
-              << QStringLiteral("DELETE FROM \"%1\" WHERE ID IN %2").arg(t, ids)
-              << BookedTotals::TakeAwaySql(s, QStringLiteral("temp.carry_sum"), QStringLiteral("b"))
-              << BookedTotals::CreateTriggers(s);
-        if (!execute(steps))
+        // The money goes with the closing it was booked to, and a one-time
+        // partner's with the invoice it paid.
+        if (!deleteRemaking(
+                lines,
+                QStringLiteral("HeaderID IN (SELECT ID FROM \"%1\" WHERE SeikyuID IN %2)").arg(slips, ids),
+                slips, QStringLiteral("SeikyuID IN %1").arg(ids)) ||
+            !execute(BookedTotals::DropTriggers(s)) ||
+            !deleteRemaking(slips, QStringLiteral("SeikyuID IN %1").arg(ids)) ||
+            !execute({QStringLiteral(
+                          "DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE SeikyuID IN %3 "
+                          "UNION ALL SELECT ID FROM \"%2\" WHERE CloseID IN %3 AND SeikyuID = 0)")
+                          .arg(L(s.moneyLines), money, ids)}) ||
+            !deleteRemaking(money,
+                            QStringLiteral("SeikyuID IN %1 OR (CloseID IN %1 AND SeikyuID = 0)").arg(ids)) ||
+            !deleteRemaking(t, QStringLiteral("ID IN %1").arg(ids)) ||
+            !execute(QStringList{
+                         BookedTotals::TakeAwaySql(s, QStringLiteral("temp.carry_sum"), QStringLiteral("b"))}
+                     << BookedTotals::CreateTriggers(s)))
             return result;
     }
     if (!execute({util.GetCount() > 0

@@ -1,6 +1,9 @@
-// Receipts and payments taken from the schedules, the scheduled date, the
-// receipt and payment slips changed from their lists, and bank-transfer
-// requests.
+// The schedules (10, 11) and the receipts and payments (14-17): receipts
+// and payments taken from the schedules, the scheduled date, the receipt and
+// payment slips changed from their lists, bank-transfer requests and receipt
+// vouchers.
+
+#include "reports/ScheduleController.h"
 
 #include "app/DialogRequests.h"
 #include "app/MainFrame.h"
@@ -20,49 +23,32 @@
 #include "reports/ReportModes.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
+#include "resources/CommandIds.h"
 #include "settings/CounterInfo.h"
 
-#include <algorithm>
+#include <QHash>
 
-void CShimeView::RemoveSettledRows(const QList<int>& rows)
+CScheduleController::CScheduleController(CShimeView& view) : CReportController(view)
 {
-    // From the last, so that the earlier indexes stay valid; the records go
-    // too, so that a later refill cannot show them as open again.
-    QList<int> sorted = rows;
-    std::sort(sorted.begin(), sorted.end());
-    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
-    std::vector<CReportRow>& list = m_list.Rows();
-    CCDSData& records = m_list.Records();
-    for (auto it = sorted.crbegin(); it != sorted.crend(); ++it) {
-        const int row = *it;
-        if (row < 0 || row >= int(list.size()))
-            continue;
-        const COneRecord* record = list[size_t(row)].record;
-        list.erase(list.begin() + row);
-        for (int i = 0; record && i < records.GetCount(); ++i) {
-            if (records.GetAt(i) == record) {
-                records.RemoveAt(i);
-                break;
-            }
-        }
-    }
-    // The columns keep the widths the user gave them.
-    QList<int> widths;
-    for (int i = 0; i < m_pModel->columnCount(); ++i)
-        widths << m_pListCtrl->columnWidth(i);
-    m_pModel->RowsChanged();
-    for (int i = 0; i < int(widths.size()) && i < m_pModel->columnCount(); ++i)
-        m_pListCtrl->setColumnWidth(i, widths[i]);
-    m_strCountText = Q("件数：%1件").arg(m_list.RowCount());
-    UpdateLabels();
+    MapCommand(ID_REPORT_RECEIPT, [this] { OnReceiptPaymentDialog(); });
+    MapCommand(ID_REPORT_BULK_RECEIPT, [this] { OnBulkReceiptPayment(); });
+    MapCommand(ID_REPORT_SCHEDULE_DATE, [this] { OnChangeScheduledDate(); });
+    MapCommand(ID_REPORT_TRANSFER, [this] { OnPrintTransferRequest(); });
+    MapCommand(ID_REPORT_RECEIPT_PRINT, [this] { OnPrintReceipt(); });
 }
 
-void CShimeView::OnReceiptPaymentDialog()
+void CScheduleController::Load()
+{
+    if (ReportMode(m_list.GetMode()).loader == EReportLoader::Schedule)
+        LoadScheduleList();
+}
+
+void CScheduleController::OnReceiptPaymentDialog()
 {
     const int mode = m_list.GetMode();
     if (!ReportMode(mode).opensReceipt)
         return;
-    const QList<int> selected = GetSelectedRows();
+    const QList<int> selected = m_view.GetSelectedRows();
     if (selected.isEmpty())
         return;
     const int row = selected.first();
@@ -82,12 +68,12 @@ void CShimeView::OnReceiptPaymentDialog()
         // An existing slip: changed in the dialog, then the list is read again.
         request.m_nMode = 2;
         request.m_nHeaderID = IntOf(record, "ID");
-        if (!CViewRegistry::Instance().RunOpener(GetFrame(), this, request))
+        if (!CViewRegistry::Instance().RunOpener(GetFrame(), &m_view, request))
             return;
         UiServices::Prompt().MessageBox(Q("リストを更新します"), MB_OK, MB_ICONINFORMATION);
         CWaitScope wait;
-        LoadSlipDetailList(GetFrame().m_nPeriodShape);
-        RefreshList();
+        m_view.LoadSlipDetailList(m_view.Request().periodShape);
+        m_view.RefreshList();
         return;
     }
 
@@ -100,16 +86,16 @@ void CShimeView::OnReceiptPaymentDialog()
     request.m_amount = MoneyOf(record, purchase ? "今回仕入額" : "今回売上額");
     request.m_strMyPerson = TextOf(record, "MyPerson");
     request.m_nMethod = ReceiptMethodIndex(TextOf(record, "CollectType"));
-    if (!CViewRegistry::Instance().RunOpener(GetFrame(), this, request))
+    if (!CViewRegistry::Instance().RunOpener(GetFrame(), &m_view, request))
         return;
     CTb status(Q("Status"), CTb::kInteger);
     status = 1;
-    if (UpdateSelectedRecords(Q("Status"), status, {row}) != 1)
+    if (m_view.UpdateSelectedRecords(Q("Status"), status, {row}) != 1)
         return;
-    RemoveSettledRows({row});
+    m_view.RemoveSettledRows({row});
 }
 
-void CShimeView::OnBulkReceiptPayment()
+void CScheduleController::OnBulkReceiptPayment()
 {
     const int mode = m_list.GetMode();
     if (ReportMode(mode).loader != EReportLoader::Schedule)
@@ -119,13 +105,13 @@ void CShimeView::OnBulkReceiptPayment()
                              Q("をします。よろしいですか？");
     if (UiServices::Prompt().MessageBox(question, MB_OKCANCEL, MB_ICONQUESTION) != IDOK)
         return;
-    const QList<int> rows = SelectedRowsOrSay(Q("処理を行うレコードを選択してください"));
+    const QList<int> rows = m_view.SelectedRowsOrSay(Q("処理を行うレコードを選択してください"));
     if (rows.isEmpty())
         return;
     CreatePaymentSlips(rows);
 }
 
-int CShimeView::CreatePaymentSlips(const QList<int>& rows)
+int CScheduleController::CreatePaymentSlips(const QList<int>& rows)
 {
     const int mode = m_list.GetMode();
     if (ReportMode(mode).loader != EReportLoader::Schedule || rows.isEmpty())
@@ -171,28 +157,29 @@ int CShimeView::CreatePaymentSlips(const QList<int>& rows)
     }
     if (result != 1)
         return 0;
-    RemoveSettledRows(taken);
+    m_view.RemoveSettledRows(taken);
     return 1;
 }
 
-void CShimeView::OnChangeScheduledDate()
+void CScheduleController::OnChangeScheduledDate()
 {
     const int mode = m_list.GetMode();
     if (ReportMode(mode).loader != EReportLoader::Schedule)
         return;
     const QString word = Q(m_list.IsPurchase() ? "支払" : "入金");
-    const QList<int> rows = SelectedRowsOrSay(word + Q("予定日を変更したいデータを選択してください。"));
+    const QList<int> rows =
+        m_view.SelectedRowsOrSay(word + Q("予定日を変更したいデータを選択してください。"));
     if (rows.isEmpty())
         return;
     QDateTime chosen;
-    CDateSetDlg dialog(&chosen, this);
+    CDateSetDlg dialog(&chosen, &m_view);
     dialog.SetPrompt(word + Q("予定日を指定してください。"));
     if (RunModal(dialog) != QDialog::Accepted || !chosen.isValid())
         return;
     const QDate date = chosen.date();
     CTb value(Q("CollectDate"), CTb::kDate);
     value = date;
-    if (UpdateSelectedRecords(Q("CollectDate"), value, rows) != 1)
+    if (m_view.UpdateSelectedRecords(Q("CollectDate"), value, rows) != 1)
         return;
     // In place: the list keeps its order until it is loaded again.
     for (int row : rows) {
@@ -203,17 +190,17 @@ void CShimeView::OnChangeScheduledDate()
         if (!target.texts.isEmpty())
             target.texts[0] = field->GetText();
     }
-    m_pListCtrl->viewport()->update();
+    m_view.ListCtrl()->viewport()->update();
 }
 
-void CShimeView::OnPrintTransferRequest()
+void CScheduleController::OnPrintTransferRequest()
 {
     if (!ReportMode(m_list.GetMode()).printsTransferRequest)
         return;
     // The day is the view's own: the frame's closing date keeps choosing
     // what the schedule loads.
     QDateTime transferDate;
-    CDateSetDlg dialog(&transferDate, this);
+    CDateSetDlg dialog(&transferDate, &m_view);
     dialog.SetPrompt(Q("振込指定日を指定してください。"));
     if (RunModal(dialog) != QDialog::Accepted || !transferDate.isValid())
         return;
@@ -272,4 +259,108 @@ void CShimeView::OnPrintTransferRequest()
         return;
     // Paid at the scheduled amounts, not the transfer amounts.
     CreatePaymentSlips(rows);
+}
+
+void CScheduleController::LoadScheduleList()
+{
+    m_list.ClearRecords();
+    CCDSData records;
+    const int result =
+        RunReportStatement(GetFrame().GetMakeMsgID(),
+                           ScheduleListSql(m_list.IsPurchase(), m_list.m_nCarryOver, m_view.ClosingDate(),
+                                           GetFrame().m_nCalendarCloseDay),
+                           records);
+    if (result != 1)
+        return;
+    m_view.SetCountText(QStringLiteral("件数：%1件").arg(records.GetCount()));
+    m_list.SetRecords(std::move(records));
+    m_view.UpdateLabels();
+}
+
+void CScheduleController::OnPrintReceipt()
+{
+    if (!ReportMode(m_list.GetMode()).printsReceiptVoucher)
+        return;
+    const QList<int> rows = m_view.SelectedRowsOrSay(Q("印刷するデータを選択してください。"));
+    if (rows.isEmpty())
+        return;
+    CCDSData headers;
+    headers.m_strTable = Q("WReceipt_H");
+    QList<int> ids;
+    QHash<int, int> renumbered;
+    for (int row : rows) {
+        const COneRecord* record = m_list.RecordAt(row);
+        if (!record)
+            continue;
+        const int number = headers.GetCount() + 1;
+        COneRecord* work = headers.AddNew();
+        for (int f = 0; f < record->GetCount(); ++f) {
+            const CTb& field = *record->GetAt(f);
+            const QString name = BareName(field);
+            if (name.compare(Q("ID"), Qt::CaseInsensitive) == 0) {
+                int id = 0;
+                field.GetData(id);
+                ids << id;
+                renumbered.insert(id, number);
+                work->SetField(Q("WReceipt_H.ID"), number);
+                continue;
+            }
+            AddCopy(*work, field, Q("WReceipt_H.") + name);
+        }
+    }
+    if (headers.GetCount() == 0)
+        return;
+
+    CMakeMsgID& data = GetFrame().GetMakeMsgID();
+    QString err;
+    // Every body is read before anything is written, so a failed read
+    // leaves the work tables as they were.
+    CCDSData bodies;
+    for (const QString& batch : IdBatches(ids)) {
+        CCDSData request;
+        request.m_strTable = Q("Receipt_B");
+        request.m_strCondition = Q("WHERE HeaderID IN (%1) ORDER BY HeaderID, LineNo, ID").arg(batch);
+        const int result = data.GetDataList(request, bodies, err);
+        if (result != CMakeMsgID::kOk) {
+            ShowReportFailure(result, Q("データの取得に失敗しました。"), err);
+            return;
+        }
+    }
+    CCDSData lines;
+    lines.m_strTable = Q("WReceipt_B");
+    for (int i = 0; i < bodies.GetCount(); ++i) {
+        const COneRecord* body = bodies.GetAt(i);
+        COneRecord* work = lines.AddNew();
+        for (int f = 0; f < body->GetCount(); ++f) {
+            const CTb& field = *body->GetAt(f);
+            const QString name = Q("W") + field.GetName();
+            if (BareName(field).compare(Q("HeaderID"), Qt::CaseInsensitive) == 0) {
+                int id = 0;
+                field.GetData(id);
+                work->SetField(name, renumbered.value(id));
+                continue;
+            }
+            AddCopy(*work, field, name);
+        }
+    }
+
+    // Headers and bodies as one unit: a voucher never lacks its lines.
+    int result = data.BeginTransaction(err);
+    if (result != CMakeMsgID::kOk) {
+        ShowReportFailure(result, Q("データの追加に失敗しました(H)。"), err);
+        return;
+    }
+    if ((result = data.InsertData(headers, err)) != CMakeMsgID::kOk) {
+        AbandonReportTransaction(data, result, Q("データの追加に失敗しました(H)。"), err);
+        return;
+    }
+    if (lines.GetCount() > 0 && (result = data.InsertData(lines, err)) != CMakeMsgID::kOk) {
+        AbandonReportTransaction(data, result, Q("データの追加に失敗しました(B)。"), err);
+        return;
+    }
+    if ((result = data.Commit(err)) != CMakeMsgID::kOk) {
+        AbandonReportTransaction(data, result, Q("データの追加に失敗しました(B)。"), err);
+        return;
+    }
+    GetFrame().OpenSlipForm(10, QString(), 0);
 }

@@ -1,28 +1,107 @@
-// The closing commands of the report list: closing partners, issuing their
-// invoices or payment statements, undoing closings, and the billed lists.
+// The closing lists of the report screen: closing partners, issuing their
+// invoices or payment statements, undoing closings, the billed and paid
+// lists and the documents printed from them.
+
+#include "reports/ClosingController.h"
 
 #include "app/MainFrame.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
 #include "platform/data/TradeSide.h"
+#include "platform/forms/LayoutInfo.h"
+#include "platform/forms/PloMainData.h"
+#include "platform/forms/SlipFormCommand.h"
 #include "platform/sql/ClosingSql.h"
 #include "platform/sql/ReportSql.h"
 #include "platform/sql/ResultNames.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
+#include "platform/ui/TableSelection.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
 #include "reports/CloseInvoiceDlg.h"
 #include "reports/RecordFields.h"
 #include "reports/ReportData.h"
-#include "reports/ReportLoaders.h"
 #include "reports/ReportModes.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
+#include "resources/CommandIds.h"
 #include "settings/CounterInfo.h"
 
-QDate CShimeView::CalcCollectDate(const QDate& base, int cycle, int day)
+#include <QSet>
+
+namespace
+{
+
+void Tell(const QString& text)
+{
+    UiServices::Prompt().MessageBox(text);
+}
+
+} // namespace
+
+CClosingController::CClosingController(CShimeView& view) : CReportController(view)
+{
+    MapCommand(ID_REPORT_CLOSE_PRINT, [this] { OnCloseAndPrint(); });
+    MapCommand(ID_REPORT_UNDO_CLOSE, [this] { OnCancelClose(); });
+    MapCommand(ID_REPORT_CLOSING_DATE, [this] { OnChangeClosingDate(); });
+    MapCommand(ID_REPORT_REPRINT, [this] { OnReprintInvoices(); });
+    MapCommand(ID_MASTER_LABEL_PRINT, [this] { OnAddressPrint(); });
+}
+
+void CClosingController::Load()
+{
+    switch (ReportMode(m_list.GetMode()).loader) {
+    case EReportLoader::Closing:
+        LoadClosingList();
+        break;
+    case EReportLoader::Billed:
+        LoadBilledList(m_view.Request().periodShape);
+        break;
+    default:
+        break;
+    }
+}
+
+bool CClosingController::ReloadAfterDataChange()
+{
+    if (!ReportMode(m_list.GetMode()).closesPartners)
+        return false;
+    ReloadKeepingChoice();
+    return true;
+}
+
+bool CClosingController::OnMarkClick(int row)
+{
+    if (!ReportMode(m_list.GetMode()).settlesByMark)
+        return false;
+    QList<int> rows = m_view.GetSelectedRows();
+    if (!(rows.size() > 1 && rows.contains(row)))
+        rows = {row};
+    const int status = m_list.Rows()[size_t(row)].mark == 0 ? 1 : 0;
+    const QString word = m_list.IsPurchase() ? QStringLiteral("出金") : QStringLiteral("入金");
+    const QString question =
+        status == 1
+            ? QStringLiteral("%1済みにしますか？※%1済みにしても%1データは変更されません。").arg(word)
+            : QStringLiteral("未%1に変更にしますか？※未%1にしても%1データは変更されません。").arg(word);
+    if (UiServices::Prompt().MessageBox(question, MB_OKCANCEL, MB_ICONNONE, IDCANCEL) != IDOK)
+        return true;
+    CTb value(QStringLiteral("Status"), CTb::kInteger);
+    value = status;
+    if (!m_view.UpdateSelectedRecords(QStringLiteral("Status"), value, rows))
+        return true;
+    for (int r : rows) {
+        CReportRow& target = m_list.Rows()[size_t(r)];
+        if (target.record)
+            target.record->SetField(QStringLiteral("Status"), status);
+        target.mark = status;
+    }
+    m_view.ListCtrl()->viewport()->update();
+    return true;
+}
+
+QDate CClosingController::CalcCollectDate(const QDate& base, int cycle, int day)
 {
     if (!base.isValid())
         return QDate();
@@ -38,7 +117,7 @@ QDate CShimeView::CalcCollectDate(const QDate& base, int cycle, int day)
     return QDate(first.year(), first.month(), day == 99 ? last : std::clamp(day, 1, last));
 }
 
-QStringList CShimeView::TakeNumbers(CCounterInfo& counter, int kind, int count)
+QStringList CClosingController::TakeNumbers(CCounterInfo& counter, int kind, int count)
 {
     QStringList numbers;
     CCounterInfoElem* elem = counter.GetElem(kind);
@@ -57,7 +136,7 @@ QStringList CShimeView::TakeNumbers(CCounterInfo& counter, int kind, int count)
     return numbers;
 }
 
-void CShimeView::OnCloseAndPrint()
+void CClosingController::OnCloseAndPrint()
 {
     const int mode = m_list.GetMode();
     if (!ReportMode(mode).closesPartners)
@@ -66,7 +145,7 @@ void CShimeView::OnCloseAndPrint()
         UiServices::Prompt().MessageBox(Q("処理対象のレコードがありません"));
         return;
     }
-    QList<int> rows = GetSelectedRows();
+    QList<int> rows = m_view.GetSelectedRows();
     const QString question =
         rows.isEmpty() ? Q("リスト上のすべての取引先の請求を締め切り、請求書を発行します。よろしいですか？")
                        : Q("選択された取引先の請求を締め切り、請求書を発行します。よろしいですか？");
@@ -80,7 +159,7 @@ void CShimeView::OnCloseAndPrint()
     const QString table = Q(CTradeSide::Of(purchase).closing);
     const QString slips = Q(CTradeSide::Of(purchase).header);
     const QString codeField = Q(CTradeSide::Of(purchase).code);
-    const QDate closeDate = ClosingDate();
+    const QDate closeDate = m_view.ClosingDate();
     const QDate today = UiServices::Clock().Today();
     const int kind = purchase ? COUNTER_PAYMENT_STATEMENT : COUNTER_INVOICE;
     // One number for each partner to close, taken from the counter in one
@@ -169,7 +248,7 @@ void CShimeView::OnCloseAndPrint()
             row.record->SetField(Q("ID"), id);
             row.mark = 1;
         }
-        m_pListCtrl->viewport()->update();
+        m_view.ListCtrl()->viewport()->update();
     }
     if (!leftOpen.isEmpty()) {
         QStringList partners;
@@ -197,7 +276,7 @@ void CShimeView::OnCloseAndPrint()
         ReloadClosingList();
 }
 
-void CShimeView::IssueInvoices(const QList<int>& rows)
+void CClosingController::IssueInvoices(const QList<int>& rows)
 {
     if (m_list.RowCount() == 0) {
         UiServices::Prompt().MessageBox(Q("処理対象のレコードがありません"));
@@ -291,7 +370,7 @@ void CShimeView::IssueInvoices(const QList<int>& rows)
         PrintByForm(perSlip);
 }
 
-void CShimeView::OnCancelClose()
+void CClosingController::OnCancelClose()
 {
     const int mode = m_list.GetMode();
     if (UiServices::Prompt().MessageBox(Q("！！！ご注意！！！\n\n") +
@@ -304,7 +383,7 @@ void CShimeView::OnCancelClose()
         UiServices::Prompt().MessageBox(Q("処理対象のレコードがありません"));
         return;
     }
-    const QList<int> selected = SelectedRowsOrSay(Q("処理を取り消すレコードを選択してください"));
+    const QList<int> selected = m_view.SelectedRowsOrSay(Q("処理を取り消すレコードを選択してください"));
     if (selected.isEmpty())
         return;
     const bool purchase = m_list.IsPurchase();
@@ -354,53 +433,53 @@ void CShimeView::OnCancelClose()
             target.record->SetField(Q("ID"), 0);
             target.mark = 0;
         }
-        m_pListCtrl->viewport()->update();
+        m_view.ListCtrl()->viewport()->update();
         return;
     }
-    SetupListForMode(true);
+    m_view.SetupListForMode(true);
 }
 
-void CShimeView::OnChangeClosingDate()
+void CClosingController::OnChangeClosingDate()
 {
     const int mode = m_list.GetMode();
     if (!ReportMode(mode).closesPartners)
         return;
-    CCloseInvoiceDlg dialog(m_list.IsPurchase() ? 1 : 0, GetFrame(), this);
+    CCloseInvoiceDlg dialog(m_list.IsPurchase() ? 1 : 0, GetFrame(), &m_view);
     if (RunModal(dialog) != QDialog::Accepted)
         return;
     ReloadClosingList();
 }
 
-void CShimeView::ReloadClosingList()
+void CClosingController::ReloadClosingList()
 {
     CDataWait wait(GetFrame().GetMakeMsgID(), kWaitReadingList);
     LoadClosingList();
-    RefreshList();
+    m_view.RefreshList();
 }
 
-void CShimeView::LoadBilledList(int periodShape)
+void CClosingController::LoadBilledList(int periodShape)
 {
     const int mode = m_list.GetMode();
     if (ReportMode(mode).loader != EReportLoader::Billed)
         return;
     m_list.ClearRecords();
-    const CMainFrame& frame = GetFrame();
-    const QString from = frame.m_dtPeriodFrom.toString(QStringLiteral("yyyy/MM/dd"));
-    const QString to = frame.m_dtPeriodTo.toString(QStringLiteral("yyyy/MM/dd"));
+    const CReportRequest& request = m_view.Request();
+    const QString from = request.from.toString(QStringLiteral("yyyy/MM/dd"));
+    const QString to = request.to.toString(QStringLiteral("yyyy/MM/dd"));
     QDate start, end;
     QString text;
     switch (periodShape) {
     case 0:
-        start = frame.m_dtPeriodFrom;
-        end = frame.m_dtPeriodTo;
+        start = request.from;
+        end = request.to;
         text = Q("期間：%1～%2").arg(from, to);
         break;
     case 1:
-        end = frame.m_dtPeriodTo;
+        end = request.to;
         text = Q("期間：～%1").arg(to);
         break;
     case 2:
-        start = frame.m_dtPeriodFrom;
+        start = request.from;
         text = Q("期間：%1～").arg(from);
         break;
     case 3:
@@ -410,58 +489,216 @@ void CShimeView::LoadBilledList(int periodShape)
         Q_ASSERT_X(false, "LoadBilledList", "period shape outside 0-3");
         return;
     }
-    m_strPeriodText = text;
+    m_view.SetPeriodText(text);
     CCDSData records;
     const QString sql = m_list.IsPurchase() ? MakePaidListSQL(start, end) : MakeBilledListSQL(start, end);
     if (RunReportStatement(GetFrame().GetMakeMsgID(), sql, records) != 1)
         return;
-    m_strCountText = Q("件数：%1件").arg(records.GetCount());
+    m_view.SetCountText(Q("件数：%1件").arg(records.GetCount()));
     m_list.SetRecords(std::move(records));
-    UpdateLabels();
+    m_view.UpdateLabels();
 }
 
-void CShimeView::LoadByMode(int periodShape)
+void CClosingController::ReloadKeepingChoice()
 {
-    const CMainFrame& frame = GetFrame();
-    CLoaderConditions c;
-    c.from = frame.m_dtPeriodFrom;
-    c.to = frame.m_dtPeriodTo;
-    c.periodShape = periodShape;
-    c.classField = frame.m_strClassField;
-    c.classValues = frame.m_arrClassItems;
-    c.tradedOnly = frame.m_bTradedOnly != 0;
-    c.quantities = frame.m_nAmountOrQuantity != 0;
-    c.lastCarryForward = frame.m_dtLastCarryForward;
-    const int mode = m_list.GetMode();
+    const QString code = QString::fromLatin1(CTradeSide::Of(m_list.IsPurchase()).code);
+    QSet<QString> chosen;
+    for (int row : m_view.GetSelectedRows())
+        chosen.insert(TextOf(m_list.RecordAt(row), code).toUpper());
+    // The rows closed here stay, to issue their invoices, while their
+    // closings do: one undone meanwhile comes back as a candidate.
+    std::vector<std::unique_ptr<COneRecord>> closed;
+    QList<int> ids;
+    for (const CReportRow& row : m_list.Rows())
+        if (const int id = row.record ? IntOf(row.record, "ID") : 0; id != 0) {
+            closed.push_back(std::make_unique<COneRecord>(*row.record));
+            ids << id;
+        }
+    QSet<int> standing;
+    for (const QString& batch : IdBatches(ids)) {
+        CCDSData records;
+        if (RunReportStatement(
+                GetFrame().GetMakeMsgID(),
+                QStringLiteral("SELECT ID FROM %1 WHERE ID IN (%2)")
+                    .arg(QString::fromLatin1(CTradeSide::Of(m_list.IsPurchase()).closing), batch),
+                records) != 1)
+            return;
+        for (int i = 0; i < records.GetCount(); ++i)
+            standing.insert(IntOf(records.GetAt(i), "ID"));
+    }
+    std::erase_if(closed,
+                  [&standing](const auto& record) { return !standing.contains(IntOf(record.get(), "ID")); });
+    m_view.TakeConditions();
+    LoadClosingList();
+    m_list.KeepClosedRecords(std::move(closed));
+    m_view.RefreshList();
+    QList<int> rows;
+    for (int row = 0; row < m_list.RowCount(); ++row)
+        if (chosen.contains(TextOf(m_list.RecordAt(row), code).toUpper()))
+            rows << row;
+    SelectRows(m_view.ListCtrl(), rows);
+}
+
+void CClosingController::LoadClosingList()
+{
     m_list.ClearRecords();
     CCDSData records;
-    if (RunReportStatement(GetFrame().GetMakeMsgID(), BuildReportModeSql(mode, c), records) != 1)
+    const QDate date = m_view.ClosingDate();
+    m_strClosingSql = ClosingListSql(m_list.IsPurchase(), date, GetFrame().m_nCalendarCloseDay);
+    if (RunReportStatement(GetFrame().GetMakeMsgID(), m_strClosingSql, records) != 1)
         return;
-    m_strPeriodText = ReportPeriodText(mode, c);
-    m_strCountText = ReportCountText(mode, records.GetCount());
+    m_view.SetPeriodText(QStringLiteral("締日：%1").arg(date.toString(QStringLiteral("yyyy/MM/dd"))));
+    m_view.SetCountText(QStringLiteral("件数：%1件").arg(records.GetCount()));
     m_list.SetRecords(std::move(records));
-    UpdateLabels();
+    m_view.UpdateLabels();
 }
 
-void CShimeView::LoadSlipDetailList(int periodShape)
+void CClosingController::OnReprintInvoices()
 {
-    const int mode = m_list.GetMode();
-    if (ReportMode(mode).loader != EReportLoader::SlipDetail)
+    if (!ReportMode(m_list.GetMode()).handlesClosings)
         return;
-    LoadByMode(periodShape);
+    const QList<int> rows = m_view.SelectedRowsOrSay(Q("印刷するデータを選択してください。"));
+    if (rows.isEmpty())
+        return;
+    IssueInvoices(rows);
 }
 
-void CShimeView::LoadBalanceList()
+void CClosingController::OnAddressPrint()
 {
-    const int mode = m_list.GetMode();
-    if (ReportMode(mode).loader != EReportLoader::Balance)
+    if (!ReportMode(m_list.GetMode()).handlesClosings)
         return;
-    LoadByMode(GetFrame().m_nPeriodShape);
+    const QList<int> rows = m_view.SelectedRowsOrSay(Q("データを選択してください。"));
+    if (rows.isEmpty())
+        return;
+    const QString amountField = Q(m_list.IsPurchase() ? "今回仕入額" : "今回売上額");
+    CCDSData labels;
+    labels.m_strTable = Q("WAtena");
+    for (int row : rows) {
+        const COneRecord* record = m_list.RecordAt(row);
+        if (!record)
+            continue;
+        const bool hasAmount = Field(record, amountField) != nullptr;
+        COneRecord* work = labels.AddNew();
+        for (int f = 0; f < record->GetCount(); ++f) {
+            const CTb& field = *record->GetAt(f);
+            const QString name = BareName(field);
+            if (name == amountField) {
+                AddCopy(*work, field, Q("WAtena.Amount"));
+                continue;
+            }
+            // The label's amount is the period's; a field of the row that
+            // is already called so would give the label two.
+            if (hasAmount && name.compare(Q("Amount"), Qt::CaseInsensitive) == 0)
+                continue;
+            AddCopy(*work, field, Q("WAtena.") + name);
+        }
+    }
+    if (labels.GetCount() == 0)
+        return;
+    QString err;
+    const int result = GetFrame().GetMakeMsgID().InsertData(labels, err);
+    if (result != CMakeMsgID::kOk) {
+        ShowReportFailure(result, Q("データの追加に失敗しました。"), err);
+        return;
+    }
+    GetFrame().OpenSlipForm(11, QString(), 0);
 }
 
-void CShimeView::LoadSummaryList()
+std::optional<CFormPrintItem> CClosingController::MakeFormPrintItem(const COneRecord* record)
 {
-    if (!IsSummaryMode(m_list.GetMode()))
+    if (!record)
+        return std::nullopt;
+    CFormPrintItem item;
+    item.m_nID = quint32(IntOf(record, "HeaderID"));
+    item.m_strFileName = TextOf(record, "FileName");
+    return item;
+}
+
+void CClosingController::PrintByForm(QList<int>& rows)
+{
+    CMainFrame& frame = GetFrame();
+    int noColumn = -1, nameColumn = -1;
+    for (int i = 0; i < int(m_list.Columns().size()); ++i) {
+        const QString& key = m_list.Columns()[size_t(i)].m_strField;
+        if (noColumn < 0 && key == Q("No"))
+            noColumn = i;
+        if (nameColumn < 0 && key == Q("Company_Section_Name"))
+            nameColumn = i;
+    }
+    const auto cell = [this](int row, int column) {
+        return column < 0 ? QString() : m_list.Rows()[size_t(row)].texts.value(column);
+    };
+    const auto formOf = [](const COneRecord* record, int& form) {
+        const CTb* field = Field(record, "FormID");
+        form = 0;
+        return field && !field->IsNull() && field->GetData(form);
+    };
+
+    CPloMainData layouts;
+    QString lost;
+    for (qsizetype i = 0; i < rows.size();) {
+        int form = 0;
+        if (formOf(m_list.RecordAt(rows[i]), form) && form > CLayoutInfo::kUserFormBase &&
+            !layouts.GetLayoutInfo(form)) {
+            lost += Q("伝票番号：%1　得意先名：%2\n").arg(cell(rows[i], noColumn), cell(rows[i], nameColumn));
+            rows.removeAt(i);
+            continue;
+        }
+        ++i;
+    }
+    if (!lost.isEmpty())
+        Tell(lost + Q("\n上記の伝票は、オリジナルフォームが削除されたため印刷できません。\n"));
+    if (rows.isEmpty())
         return;
-    LoadByMode(GetFrame().m_nPeriodShape);
+
+    const qsizetype total = rows.size();
+    bool firstPass = true;
+    for (int pass = 0; !rows.isEmpty(); ++pass) {
+        if (pass > 0 && UiServices::Prompt().MessageBox(Q("次の印刷フォームを起動しますか？"), MB_YESNO,
+                                                        MB_ICONQUESTION) != IDYES)
+            return;
+        long layout = 0;
+        CFormPrintList list;
+        QList<qsizetype> taken;
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            const COneRecord* record = m_list.RecordAt(rows[i]);
+            int form = 0;
+            if (!formOf(record, form))
+                continue;
+            long rowLayout = form;
+            if (form > CLayoutInfo::kUserFormBase) {
+                const CLayoutInfo* info = layouts.GetLayoutInfo(form);
+                rowLayout = info ? info->m_nLayout : 0;
+            }
+            if (rowLayout == 0)
+                continue;
+            if (layout == 0)
+                layout = rowLayout;
+            if (rowLayout != layout)
+                continue; // for a later pass
+            const std::optional<CFormPrintItem> item = MakeFormPrintItem(record);
+            if (!item)
+                return;
+            list.append(*item);
+            taken << i;
+        }
+        if (taken.isEmpty()) {
+            Tell(Q("印刷フォームの情報が取得できませんでした。"));
+            return;
+        }
+        if (firstPass && taken.size() < total) {
+            Tell(Q("選択した得意先の印刷フォームが異なります。\nフォーム別に起動します。\nフォーム別に印刷を"
+                   "してください。\n"));
+            firstPass = false;
+        }
+        const int format = frame.PutSlipListOnClipboard(&list, layout);
+        FreeStringPtrList(&list);
+        if (format < 0) {
+            Tell(Q("クリップボードにデータ転送できないため、印刷できません。"));
+            return;
+        }
+        frame.RunSlipFormProgram(CSlipFormCommand::Clipboard(layout, 2, format));
+        for (qsizetype k = taken.size() - 1; k >= 0; --k)
+            rows.removeAt(taken[k]);
+    }
 }

@@ -1,7 +1,9 @@
 // The ledgers and stock in/out details of the report list: drill-down from
 // the balance and stock in/out lists and back, the load and fill of one
-// partner's or product's rows, and the double click with the slip behind a
-// detail row.
+// partner's or product's rows; and the slip behind a row of the slip-line
+// lists.
+
+#include "reports/LedgerController.h"
 
 #include "app/MainFrame.h"
 #include "platform/data/MakeMsgID.h"
@@ -22,43 +24,61 @@
 #include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
 
-namespace
+CLedgerController::CLedgerController(CShimeView& view) : CReportController(view)
 {
-
-// The stock movement edit of the stock lists.
-constexpr int kEditStockRow = 32905;
-
-} // namespace
-
-void CShimeView::ShowListMode(int mode, const QString& title, int menuId)
-{
-    CMainFrame& frame = GetFrame();
-    m_list.SetMode(mode);
-    frame.SetViewKind(mode);
-    m_strTitle = title;
-    frame.SetViewMenu(menuId);
-    frame.ShowViewToolBar(true);
-    frame.setWindowTitle(ProgramTitle() + QStringLiteral("－") + title);
+    MapCommand(ID_BACK_TO_LIST, [this] { OnBackToList(); });
+    MapCommand(ID_LEDGER_CONDITION, [this] { OnLedgerCondition(); });
 }
 
-void CShimeView::DrillDown(int row)
+void CLedgerController::Load()
+{
+    if (ReportMode(m_list.GetMode()).loader != EReportLoader::Ledger)
+        return;
+    m_bLedgerDirect = 1;
+    LoadLedger();
+}
+
+bool CLedgerController::FillRows()
+{
+    // Ledgers (42-46) fill from their own record sets and set their labels.
+    if (!ReportMode(m_list.GetMode()).ledger)
+        return false;
+    FillLedgerList();
+    return true;
+}
+
+void CLedgerController::OpenRow(int /*row*/)
+{
+    ShowSlip();
+}
+
+bool CLedgerController::OnUpdateCmdUI(int id, CCmdUI& ui)
+{
+    if (id != ID_BACK_TO_LIST)
+        return false;
+    ui.Enable(ReportMode(m_list.GetMode()).backTo != 0 && !m_bLedgerDirect);
+    return true;
+}
+
+void CLedgerController::DrillDown(int row)
 {
     const CReportModeInfo& info = ReportMode(m_list.GetMode());
     if (info.drillTo == 0 || row < 0 || row >= m_list.RowCount())
         return;
     // The stock in/out list drills down to a product, the balances to a partner.
-    const bool product = info.partnerKind == 0;
+    const bool product = info.ListsProducts();
     const bool purchase = info.side != 0;
     CMainFrame& frame = GetFrame();
+    CReportRequest& request = m_view.Request();
     const CReportRow& target = m_list.Rows()[size_t(row)];
     // Under a classification the detail rows name their record by position.
     COneRecord* record = target.record;
-    if (frame.m_bGroupByClass && target.kind == CReportRow::kDetail && target.data >= 0 &&
+    if (request.groupByClass && target.kind == CReportRow::kDetail && target.data >= 0 &&
         target.data < m_list.Records().GetCount())
         record = m_list.Records().GetAt(target.data);
     if (!record)
         return;
-    SaveColumnWidths();
+    m_view.SaveColumnWidths();
     m_LedgerHead.RemoveAll();
     m_LedgerRows.RemoveAll();
 
@@ -70,13 +90,13 @@ void CShimeView::DrillDown(int row)
         if (product) {
             code = TextOf(record, "ItemCode");
             name = TextOf(record, "ItemName");
-            result = frame.GetMakeMsgID().GetItemInOutList(code, frame.m_dtPeriodFrom, frame.m_dtPeriodTo,
-                                                           head, rows, frame.m_dtLastCarryForward, err);
+            result = frame.GetMakeMsgID().GetItemInOutList(code, request.from, request.to, head, rows,
+                                                           request.lastCarryForward, err);
         } else {
             code = TextOf(record, CTradeSide::Of(purchase).code);
             name = TextOf(record, "Company_Section_Name");
-            result = frame.GetMakeMsgID().GetMotocho(purchase ? 1 : 0, code, frame.m_dtPeriodFrom,
-                                                     frame.m_dtPeriodTo, head, rows, err);
+            result = frame.GetMakeMsgID().GetMotocho(purchase ? 1 : 0, code, request.from, request.to, head,
+                                                     rows, err);
         }
     }
     if (result != CMakeMsgID::kOk) {
@@ -86,61 +106,62 @@ void CShimeView::DrillDown(int row)
         return;
     }
     // The detail's label, reload and print name the partner or product shown.
-    frame.m_strLedgerCode = code;
-    frame.m_strLedgerName = name;
+    request.ledgerCode = code;
+    request.ledgerName = name;
     m_LedgerHead = std::move(head);
     m_LedgerRows = std::move(rows);
     m_bLedgerDirect = 0;
     const CReportModeInfo& detail = ReportMode(info.drillTo);
-    ShowListMode(detail.mode, Q(detail.drillTitle), detail.menuId);
-    InitListControl();
-    RefreshList();
+    m_view.ShowListMode(detail.mode, Q(detail.drillTitle), detail.menuId);
+    m_view.InitListControl();
+    m_view.RefreshList();
 }
 
-void CShimeView::LoadLedger()
+void CLedgerController::LoadLedger()
 {
     const CReportModeInfo& info = ReportMode(m_list.GetMode());
     if (!info.ledger)
         return;
     CMainFrame& frame = GetFrame();
+    CReportRequest& request = m_view.Request();
     // The rows shown point into the sets about to be emptied.
     m_list.ClearRows();
-    m_pModel->Reset();
+    m_view.Model()->Reset();
     m_LedgerHead.RemoveAll();
     m_LedgerRows.RemoveAll();
     QString err;
     int result;
     {
         CWaitScope wait;
-        if (info.partnerKind == 0)
-            result = frame.GetMakeMsgID().GetItemInOutList(frame.m_strLedgerCode, frame.m_dtPeriodFrom,
-                                                           frame.m_dtPeriodTo, m_LedgerHead, m_LedgerRows,
-                                                           frame.m_dtLastCarryForward, err);
+        if (info.ListsProducts())
+            result = frame.GetMakeMsgID().GetItemInOutList(request.ledgerCode, request.from, request.to,
+                                                           m_LedgerHead, m_LedgerRows,
+                                                           request.lastCarryForward, err);
         else
-            result = frame.GetMakeMsgID().GetMotocho(m_list.IsPurchase() ? 1 : 0, frame.m_strLedgerCode,
-                                                     frame.m_dtPeriodFrom, frame.m_dtPeriodTo, m_LedgerHead,
-                                                     m_LedgerRows, err);
+            result =
+                frame.GetMakeMsgID().GetMotocho(m_list.IsPurchase() ? 1 : 0, request.ledgerCode, request.from,
+                                                request.to, m_LedgerHead, m_LedgerRows, err);
     }
     if (result != CMakeMsgID::kOk) {
         ShowReportFailure(result, Q("データの取得に失敗しました。"), err);
         return;
     }
-    m_strPeriodText = PeriodText(frame.m_dtPeriodFrom, frame.m_dtPeriodTo);
-    m_strCountText = Q("%1 %2").arg(frame.m_strLedgerCode, frame.m_strLedgerName);
-    UpdateLabels();
+    m_view.SetPeriodText(PeriodText(request.from, request.to));
+    m_view.SetCountText(Q("%1 %2").arg(request.ledgerCode, request.ledgerName));
+    m_view.UpdateLabels();
 }
 
-int CShimeView::FillLedgerList()
+int CLedgerController::FillLedgerList()
 {
     const CLedgerHead head = FillLedgerRows(m_list, m_LedgerHead, m_LedgerRows);
     m_LedgerCarried = head.carried;
-    m_strCountText = head.partnerLabel;
-    UpdateLabels();
+    m_view.SetCountText(head.partnerLabel);
+    m_view.UpdateLabels();
     m_strPrintSubTitle = head.partnerLabel;
     return 1;
 }
 
-void CShimeView::OnBackToList()
+void CLedgerController::OnBackToList()
 {
     if (m_bLedgerDirect) {
         GetFrame().SwitchView(0);
@@ -149,79 +170,37 @@ void CShimeView::OnBackToList()
     const int backTo = ReportMode(m_list.GetMode()).backTo;
     if (backTo == 0)
         return;
-    SaveColumnWidths();
+    m_view.SaveColumnWidths();
     const CReportModeInfo& list = ReportMode(backTo);
-    ShowListMode(list.mode, Q(list.title), list.menuId);
-    InitListControl();
-    RefreshList();
-    m_strCountText = Q("件数：%1件").arg(m_list.Records().GetCount());
-    UpdateLabels();
+    m_view.ShowListMode(list.mode, Q(list.title), list.menuId);
+    m_view.InitListControl();
+    m_view.RefreshList();
+    m_view.SetCountText(Q("件数：%1件").arg(m_list.Records().GetCount()));
+    m_view.UpdateLabels();
     m_strPrintSubTitle.clear();
     m_LedgerHead.RemoveAll();
     m_LedgerRows.RemoveAll();
 }
 
-void CShimeView::OnLedgerCondition()
+void CLedgerController::OnLedgerCondition()
 {
     const int mode = m_list.GetMode();
     if (!ReportMode(mode).ledger)
         return;
-    CMainFrame& frame = GetFrame();
-    if (!AskLedgerConditions(frame, mode, frame.m_dtPeriodFrom, frame.m_dtPeriodTo))
+    CReportRequest& request = m_view.Request();
+    if (!AskLedgerConditions(request, mode, request.from, request.to))
         return;
     LoadLedger();
-    RefreshList();
+    m_view.RefreshList();
 }
 
-void CShimeView::OnRowDoubleClick(int row)
-{
-    OnDblclkList(row);
-}
-
-void CShimeView::OnDblclkList(int row)
-{
-    if (row < 0 || row >= m_list.RowCount())
-        return;
-    const EReportDoubleClick action = ReportMode(m_list.GetMode()).doubleClick;
-    // Under a classification the group rows and the grand total open nothing.
-    if (GetFrame().m_bGroupByClass) {
-        const CReportRow& target = m_list.Rows()[size_t(row)];
-        if (target.mark >= 0 || row == m_list.RowCount() - 1)
-            return;
-    }
-    // The handlers of the other lists are reached by their commands.
-    switch (action) {
-    case EReportDoubleClick::ShowSlip:
-        ShowSlip();
-        break;
-    case EReportDoubleClick::ClosePrint:
-        OnCmdMsg(ID_REPORT_CLOSE_PRINT);
-        break;
-    case EReportDoubleClick::Receipt:
-        OnCmdMsg(ID_REPORT_RECEIPT);
-        break;
-    case EReportDoubleClick::Reprint:
-        OnCmdMsg(ID_REPORT_REPRINT);
-        break;
-    case EReportDoubleClick::EditStock:
-        OnCmdMsg(kEditStockRow);
-        break;
-    case EReportDoubleClick::DrillDown:
-        if (UiServices::Prompt().MessageBox(Q("詳細を表示しますか？"), MB_OKCANCEL, MB_ICONQUESTION) == IDOK)
-            DrillDown(row);
-        break;
-    default:
-        break;
-    }
-}
-
-void CShimeView::ShowSlip()
+void CLedgerController::ShowSlip()
 {
     auto tell = [](const QString& text) { UiServices::Prompt().MessageBox(text); };
     if (UiServices::Prompt().MessageBox(Q("選択されたデータに該当する伝票を表示しますか？"), MB_OKCANCEL,
                                         MB_ICONQUESTION) != IDOK)
         return;
-    const QList<int> rows = SelectedRowsOrSay(Q("表示するデータを選択してください。\n"));
+    const QList<int> rows = m_view.SelectedRowsOrSay(Q("表示するデータを選択してください。\n"));
     if (rows.isEmpty())
         return;
     if (rows.size() > 1) {

@@ -2,6 +2,8 @@
 // taken into account from the stock list (mode 33); the row is brought up
 // to date in place.
 
+#include "reports/StockController.h"
+
 #include "app/DialogRequests.h"
 #include "app/MainFrame.h"
 #include "app/ViewRegistry.h"
@@ -13,14 +15,20 @@
 #include "reports/ReportModes.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
+#include "resources/CommandIds.h"
 
-void CShimeView::OnEditStockRow()
+CStockController::CStockController(CShimeView& view) : CReportController(view)
+{
+    MapCommand(ID_REPORT_STOCK_EDIT, [this] { OnEditStockRow(); });
+}
+
+void CStockController::OnEditStockRow()
 {
     const int mode = m_list.GetMode();
     const EReportStockEdit edit = ReportMode(mode).stockEdit;
     if (edit == EReportStockEdit::None)
         return;
-    const QList<int> selected = SelectedRowsOrSay(Q("修正するデータを選択してください。"));
+    const QList<int> selected = m_view.SelectedRowsOrSay(Q("修正するデータを選択してください。"));
     if (selected.isEmpty())
         return;
     const int row = selected.first();
@@ -52,7 +60,7 @@ void CShimeView::OnEditStockRow()
             request.m_nType = CStockChangeRequest::kOut;
         }
     }
-    if (!CViewRegistry::Instance().RunOpener(GetFrame(), this, request))
+    if (!CViewRegistry::Instance().RunOpener(GetFrame(), &m_view, request))
         return;
 
     // The dialog has saved the movement; the row shows it.
@@ -96,5 +104,5 @@ void CShimeView::OnEditStockRow()
         show("過不足数", FormatAmount(shortage));
         show("在庫評価額", FormatAmount(value));
     }
-    m_pListCtrl->viewport()->update();
+    m_view.ListCtrl()->viewport()->update();
 }

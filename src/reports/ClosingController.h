@@ -1,0 +1,71 @@
+#pragma once
+
+#include "reports/ReportController.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class CCounterInfo;
+struct CFormPrintItem;
+class COneRecord;
+
+// The closing candidates (8, 9) and the billed and paid lists (12, 13):
+// closing partners and issuing their invoices or payment statements, undoing
+// closings, the settled mark, invoice reprints and address labels.
+class CClosingController : public CReportController
+{
+  public:
+    explicit CClosingController(CShimeView& view);
+
+    void Load() override;
+    // The settled status of the billed and paid lists (12, 13).
+    bool OnMarkClick(int row) override;
+    // The closing candidates reload keeping the partners chosen.
+    bool ReloadAfterDataChange() override;
+
+    // The closing candidates of the frame's closing date.
+    void LoadClosingList();
+    // Closing (modes 8, 9): closes the selected rows, or all, and offers the
+    // invoices; undoes closings (also 12, 13); asks the closing again.
+    void OnCloseAndPrint();
+    void IssueInvoices(const QList<int>& rows);
+    void OnCancelClose();
+    void OnChangeClosingDate();
+    // The closing candidates loaded and filled again, columns kept.
+    void ReloadClosingList();
+    // The same after another program's change, keeping the partners
+    // selected and the rows closed in this screen.
+    void ReloadKeepingChoice();
+    // The closings made (modes 12, 13) in the list's period.
+    void LoadBilledList(int periodShape);
+
+    // Invoice reprints and address labels (8, 9, 12, 13) go to the slip-form
+    // program through the work tables; per-slip invoices through the
+    // clipboard batch list, one hand-over per layout. PrintByForm drops the
+    // rows it handed over or refused from `rows`.
+    void OnReprintInvoices();
+    void OnAddressPrint();
+    void PrintByForm(QList<int>& rows);
+    // The batch element of a row record ("HeaderID", "FileName"); none
+    // without a record.
+    static std::optional<CFormPrintItem> MakeFormPrintItem(const COneRecord* record);
+
+    // The collection (payment) date of a closing: `day` days after it for
+    // cycle 0, else day `day` (99 = the last) of the month `cycle` - 1
+    // months on, one more for cycle 1 when the closing is past that day.
+    static QDate CalcCollectDate(const QDate& base, int cycle, int day);
+    // `count` numbers of the counter `kind`, reserved in one save: each
+    // formatted, stepping as the counter steps (past its digits: 1 again).
+    // Numbered from where the counter stands when it cannot be saved; none
+    // without a counter file.
+    static QStringList TakeNumbers(CCounterInfo& counter, int kind, int count);
+
+  private:
+    // The statement the closing candidates were last loaded with: the
+    // closing checks each row against it again before booking.
+    QString m_strClosingSql;
+};

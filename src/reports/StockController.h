@@ -1,0 +1,13 @@
+#pragma once
+
+#include "reports/ReportController.h"
+
+// The stock movements (22) and the stock list (33): a movement changed from
+// its row, or a new one for the row's product; the row shows it at once.
+class CStockController : public CReportController
+{
+  public:
+    explicit CStockController(CShimeView& view);
+
+    void OnEditStockRow();
+};
