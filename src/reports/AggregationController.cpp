@@ -59,7 +59,5 @@ void CAggregationController::BuildSummaryTotals()
     if (LoadSummaryTotals(GetFrame().GetMakeMsgID(), info.side != 0, from, to, records) != 1)
         return;
     m_view.SetPeriodText(PeriodText(from, to));
-    m_view.SetCountText(QStringLiteral("件数：%1件").arg(records.GetCount()));
-    m_list.SetRecords(std::move(records));
-    m_view.UpdateLabels();
+    m_view.ShowLoaded(std::move(records));
 }

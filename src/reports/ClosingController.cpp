@@ -23,6 +23,7 @@
 #include "reports/CloseInvoiceDlg.h"
 #include "reports/RecordFields.h"
 #include "reports/ReportData.h"
+#include "reports/ReportLoaders.h"
 #include "reports/ReportModes.h"
 #include "reports/ShimeListCtrl.h"
 #include "reports/ShimeView.h"
@@ -464,39 +465,14 @@ void CClosingController::LoadBilledList(int periodShape)
         return;
     m_list.ClearRecords();
     const CReportRequest& request = m_view.Request();
-    const QString from = request.from.toString(QStringLiteral("yyyy/MM/dd"));
-    const QString to = request.to.toString(QStringLiteral("yyyy/MM/dd"));
-    QDate start, end;
-    QString text;
-    switch (periodShape) {
-    case 0:
-        start = request.from;
-        end = request.to;
-        text = Q("期間：%1～%2").arg(from, to);
-        break;
-    case 1:
-        end = request.to;
-        text = Q("期間：～%1").arg(to);
-        break;
-    case 2:
-        start = request.from;
-        text = Q("期間：%1～").arg(from);
-        break;
-    case 3:
-        text = Q("期間：指定なし");
-        break;
-    default:
-        Q_ASSERT_X(false, "LoadBilledList", "period shape outside 0-3");
-        return;
-    }
-    m_view.SetPeriodText(text);
+    const CShapedPeriod period = ShapePeriod(request.from, request.to, periodShape);
+    m_view.SetPeriodText(period.text);
     CCDSData records;
-    const QString sql = m_list.IsPurchase() ? MakePaidListSQL(start, end) : MakeBilledListSQL(start, end);
+    const QString sql = m_list.IsPurchase() ? MakePaidListSQL(period.start, period.end)
+                                            : MakeBilledListSQL(period.start, period.end);
     if (RunReportStatement(GetFrame().GetMakeMsgID(), sql, records) != 1)
         return;
-    m_view.SetCountText(Q("件数：%1件").arg(records.GetCount()));
-    m_list.SetRecords(std::move(records));
-    m_view.UpdateLabels();
+    m_view.ShowLoaded(std::move(records));
 }
 
 void CClosingController::ReloadKeepingChoice()
@@ -548,9 +524,7 @@ void CClosingController::LoadClosingList()
     if (RunReportStatement(GetFrame().GetMakeMsgID(), m_strClosingSql, records) != 1)
         return;
     m_view.SetPeriodText(QStringLiteral("締日：%1").arg(date.toString(QStringLiteral("yyyy/MM/dd"))));
-    m_view.SetCountText(QStringLiteral("件数：%1件").arg(records.GetCount()));
-    m_list.SetRecords(std::move(records));
-    m_view.UpdateLabels();
+    m_view.ShowLoaded(std::move(records));
 }
 
 void CClosingController::OnReprintInvoices()

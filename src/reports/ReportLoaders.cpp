@@ -10,28 +10,6 @@
 namespace
 {
 
-// The detail lists pass only the bounds their shape keeps.
-void ShapeBounds(const CLoaderConditions& c, QDate& start, QDate& end)
-{
-    switch (c.periodShape) {
-    case 0:
-        start = c.from;
-        end = c.to;
-        break;
-    case 1:
-        end = c.to;
-        break;
-    case 2:
-        start = c.from;
-        break;
-    case 3:
-        break;
-    default:
-        Q_ASSERT_X(false, "ShapeBounds", "period shape outside 0-3");
-        break;
-    }
-}
-
 QString Day(const QDate& d)
 {
     return d.toString(QStringLiteral("yyyy/MM/dd"));
@@ -50,8 +28,11 @@ QString BuildReportModeSql(int mode, const CLoaderConditions& c)
     const CReportModeInfo& info = ReportMode(mode);
     const int side = info.side;
     QDate start, end;
-    if (info.loader == EReportLoader::SlipDetail)
-        ShapeBounds(c, start, end);
+    if (info.loader == EReportLoader::SlipDetail) {
+        const CShapedPeriod period = ShapePeriod(c.from, c.to, c.periodShape);
+        start = period.start;
+        end = period.end;
+    }
     const int year = c.from.year();
     const int month = c.from.month();
     switch (info.statement) {
@@ -103,21 +84,28 @@ QString PeriodText(const QDate& from, const QDate& to)
     return QStringLiteral("期間：%1～%2").arg(Day(from), Day(to));
 }
 
+CShapedPeriod ShapePeriod(const QDate& from, const QDate& to, int shape)
+{
+    switch (shape) {
+    case 0:
+        return {from, to, PeriodText(from, to)};
+    case 1:
+        return {QDate(), to, QStringLiteral("期間：～%1").arg(Day(to))};
+    case 2:
+        return {from, QDate(), QStringLiteral("期間：%1～").arg(Day(from))};
+    case 3:
+        return {QDate(), QDate(), QStringLiteral("期間：指定なし")};
+    default:
+        Q_ASSERT_X(false, "ShapePeriod", "period shape outside 0-3");
+        return {QDate(), QDate(), QStringLiteral("期間：指定なし")};
+    }
+}
+
 QString ReportPeriodText(int mode, const CLoaderConditions& c)
 {
     const CReportModeInfo& info = ReportMode(mode);
-    if (info.loader == EReportLoader::SlipDetail) {
-        switch (c.periodShape) {
-        case 0:
-            return PeriodText(c.from, c.to);
-        case 1:
-            return QStringLiteral("期間：～%1").arg(Day(c.to));
-        case 2:
-            return QStringLiteral("期間：%1～").arg(Day(c.from));
-        default:
-            return QStringLiteral("期間：指定なし");
-        }
-    }
+    if (info.loader == EReportLoader::SlipDetail)
+        return ShapePeriod(c.from, c.to, c.periodShape).text;
     // Monthly totals and the trends show months.
     const bool months = IsSummaryMode(mode) && (c.periodShape != 0 || info.trend);
     const QString from = months ? Month(c.from) : Day(c.from);

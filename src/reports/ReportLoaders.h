@@ -21,6 +21,16 @@ struct CLoaderConditions {
 // other modes. A detail-list period shape outside 0-3 is a programming error.
 QString BuildReportModeSql(int mode, const CLoaderConditions& c);
 
+// The bounds a period shape keeps of `from`-`to` (0 both, 1 the end only,
+// 2 the start only, 3 none) and its text ("期間：…"). A shape outside 0-3 is
+// a programming error.
+struct CShapedPeriod {
+    QDate start;
+    QDate end;
+    QString text;
+};
+CShapedPeriod ShapePeriod(const QDate& from, const QDate& to, int shape);
+
 // The period and count texts a successful load shows.
 QString ReportPeriodText(int mode, const CLoaderConditions& c);
 // "期間：yyyy/MM/dd～yyyy/MM/dd".

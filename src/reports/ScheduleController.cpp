@@ -272,9 +272,7 @@ void CScheduleController::LoadScheduleList()
                            records);
     if (result != 1)
         return;
-    m_view.SetCountText(QStringLiteral("件数：%1件").arg(records.GetCount()));
-    m_list.SetRecords(std::move(records));
-    m_view.UpdateLabels();
+    m_view.ShowLoaded(std::move(records));
 }
 
 void CScheduleController::OnPrintReceipt()

@@ -343,6 +343,13 @@ void CShimeView::RefreshList()
     UpdateLabels();
 }
 
+void CShimeView::ShowLoaded(CCDSData&& records)
+{
+    m_strCountText = QStringLiteral("件数：%1件").arg(records.GetCount());
+    m_list.SetRecords(std::move(records));
+    UpdateLabels();
+}
+
 void CShimeView::UpdateLabels()
 {
     const QFont& font = GetFrame().GetListFont();

@@ -74,6 +74,8 @@ class CShimeView : public CView
     bool InitListControl();
     void RefreshList();
     void UpdateLabels();
+    // Takes the records a family loaded as the list's, with their count.
+    void ShowLoaded(CCDSData&& records);
     // The one-time partner's way of payment for the schedules, read again.
     void TakeConditions();
     // The frame's closing date, of the closing candidates and schedules.
