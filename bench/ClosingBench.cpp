@@ -108,12 +108,29 @@ void Undo(CMakeMsgID& data)
     data.Rollback(err);
 }
 
+// One closing run and rolled back before the timing: each timed iteration
+// then meets the connection's page cache as the one before it left it. A
+// run takes several iterations at the default size but one at larger books,
+// so without this the first, cold iteration would weigh on the larger books
+// alone and their growth would read too high.
+bool WarmUp(benchmark::State& state, CMakeMsgID& data)
+{
+    CCDSData headers;
+    const bool closed = Begin(state, data) && CloseAll(data, headers) > 0;
+    Undo(data);
+    if (!closed)
+        state.SkipWithError("nothing closed");
+    return closed;
+}
+
 const bool registered = [] {
     RegisterBounded("Closing/CloseAllOfDay99", 2.0, [](benchmark::State& state) {
         CMakeMsgID data;
         if (!Open(state, data))
             return;
         ScopedFakeUi ui;
+        if (!WarmUp(state, data))
+            return;
         int closed = 0;
         for (auto _ : state) {
             if (!Begin(state, data))
@@ -135,6 +152,8 @@ const bool registered = [] {
         if (!Open(state, data))
             return;
         ScopedFakeUi ui;
+        if (!WarmUp(state, data))
+            return;
         for (auto _ : state) {
             state.PauseTiming();
             CCDSData headers;

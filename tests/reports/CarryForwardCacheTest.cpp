@@ -13,12 +13,20 @@ using CarryForwardCacheTest = ReportFixture;
 // run leaves no line or money row without its slip.
 TEST_F(CarryForwardCacheTest, TheConnectionKeepsItsOwnSettings)
 {
+    // The page cache, the foreign keys, the sort threads and the spilling of
+    // changed pages (with its threshold) as the connection had them.
     const QString settings = QStringLiteral(
         "SELECT (SELECT cache_size FROM pragma_cache_size()) || '/' || (SELECT foreign_keys FROM "
-        "pragma_foreign_keys()) AS n");
-    const QStringList own{QStringLiteral("-3000/1")};
+        "pragma_foreign_keys()) || '/' || (SELECT threads FROM pragma_threads()) || '/' || (SELECT "
+        "cache_spill FROM pragma_cache_spill()) AS n");
     Exec(QStringLiteral("PRAGMA cache_size=-3000"));
+    Exec(QStringLiteral("PRAGMA cache_spill=2000"));
+    const QStringList own{QStringLiteral("-3000/1/0/2000")};
     ASSERT_EQ(Column(Rows(settings), QStringLiteral("n")), own);
+    const QString indexes = QStringLiteral(
+        "SELECT group_concat(name, ',') AS n FROM (SELECT name FROM sqlite_master WHERE type = "
+        "'index' AND sql IS NOT NULL ORDER BY name)");
+    const QStringList indexesBefore = Column(Rows(indexes), QStringLiteral("n"));
     const QDate date(2004, 4, 30);
     QString err;
     // A previous date that is not the stored one.
@@ -37,6 +45,8 @@ TEST_F(CarryForwardCacheTest, TheConnectionKeepsItsOwnSettings)
     ASSERT_EQ(m_data.DataMaintenance(date, QDate(), err), 1) << err.toStdString();
     EXPECT_EQ(Column(Rows(settings), QStringLiteral("n")), own);
     EXPECT_NE(Column(Rows(lines), QStringLiteral("n")), before) << "the run took no line away";
+    // The indexes it set aside while deleting are all back.
+    EXPECT_EQ(Column(Rows(indexes), QStringLiteral("n")), indexesBefore);
     EXPECT_TRUE(Rows(QStringLiteral("SELECT * FROM pragma_foreign_key_check")).GetCount() == 0);
 }
 
