@@ -236,7 +236,7 @@ TEST_F(CloseSalesTest, InvoiceWorkTables)
     request.m_strCondition = U("Sales_Close,1");
     ASSERT_EQ(m_data.SetWShime(request, err), 1) << err.toStdString();
     EXPECT_EQ(Rows(U("SELECT ID FROM WShime_H")).GetCount(), 1);
-    EXPECT_EQ(Rows(U("SELECT ID FROM WShime_B")).GetCount(), 1);
+    EXPECT_EQ(Column(Rows(U("SELECT ID FROM WShime_B")), U("ID")), QStringList({"1"}));
     for (const char* bad : {"Sales_H,0", "Sales_Close,2", "Sales_Close", ""}) {
         request.m_strCondition = U(bad);
         EXPECT_EQ(m_data.SetWShime(request, err), 10) << bad;

@@ -486,17 +486,21 @@ int CMakeMsgID::SetWShime(CCDSData& request, QString& err)
     // The work table leads: it holds the few closings asked for, and the
     // slips and lines are found from them by index, never by walking the
     // lines of the books (which the planner would, knowing no row counts).
-    const QString order = QStringLiteral("W.ID, H.\"Date\", H.\"No\", B.LineNo, B.ID");
+    // The lines go in in their order into the emptied table, so each one's
+    // row number is its place in it: the numbering is set from that
+    // afterwards, which costs less than a numbering window, which holds
+    // every line once more.
     const QString lines =
         QStringLiteral(
-            "INSERT INTO WShime_B(ID, HeaderID, \"Date\", \"No\", LineNo, ItemType, ItemCode, ItemName, "
+            "INSERT INTO WShime_B(HeaderID, \"Date\", \"No\", LineNo, ItemType, ItemCode, ItemName, "
             "Number, Unit, Price, Amount, TaxFlg, Tax, Remarks) "
-            "SELECT ROW_NUMBER() OVER (ORDER BY %1), W.ID, H.\"Date\", H.\"No\", B.LineNo, B.ItemType, "
-            "B.ItemCode, B.ItemName, B.Number, B.Unit, B.Price, B.Amount, B.TaxFlg, B.Tax, B.Remarks "
-            "FROM WShime_H W CROSS JOIN \"%2\" H ON H.SeikyuID = W.SalesCloseID AND W.SalesCloseID <> 0 "
-            "CROSS JOIN \"%3\" B ON B.HeaderID = H.ID ORDER BY %1")
-            .arg(order, L(side->header), L(side->lines));
-    if ((result = Execute(lines, err)) != kOk)
+            "SELECT W.ID, H.\"Date\", H.\"No\", B.LineNo, B.ItemType, B.ItemCode, B.ItemName, B.Number, "
+            "B.Unit, B.Price, B.Amount, B.TaxFlg, B.Tax, B.Remarks "
+            "FROM WShime_H W CROSS JOIN \"%1\" H ON H.SeikyuID = W.SalesCloseID AND W.SalesCloseID <> 0 "
+            "CROSS JOIN \"%2\" B ON B.HeaderID = H.ID ORDER BY W.ID, H.\"Date\", H.\"No\", B.LineNo, B.ID")
+            .arg(L(side->header), L(side->lines));
+    if ((result = Execute(lines, err)) != kOk ||
+        (result = Execute(QStringLiteral("UPDATE WShime_B SET ID = rowid"), err)) != kOk)
         return result;
     return run.Commit(err);
 }
