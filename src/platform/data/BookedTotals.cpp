@@ -74,8 +74,10 @@ QString CreateTable(const CTradeSide& s)
         .arg(Q(s.booked), Q(s.code));
 }
 
-// Every booked row's amount with its code; only the slips and money rows `R`
-// that meet the conditions, when given.
+// The booked rows' amounts summed by code, the slips and the money apart;
+// only the slips and money rows `R` that meet the conditions, when given.
+// Each header is summed by code first, in the order of an index when one
+// serves, so that only a few rows a code meet in the sum across both.
 QString Amounts(const CTradeSide& s, const QString& slipsWhere = QString(),
                 const QString& moneyWhere = QString())
 {
@@ -83,8 +85,8 @@ QString Amounts(const CTradeSide& s, const QString& slipsWhere = QString(),
     const auto also = [](const QString& where) {
         return where.isEmpty() ? QString() : QStringLiteral(" AND (%1)").arg(where);
     };
-    return QStringLiteral("SELECT R.%1 AS code, %2 AS v FROM %3 AS R WHERE %4%7 UNION ALL "
-                          "SELECT R.%1, %5 FROM %6 AS R WHERE %4%8")
+    return QStringLiteral("SELECT R.%1 AS code, SUM(%2) AS v FROM %3 AS R WHERE %4%7 GROUP BY R.%1 UNION ALL "
+                          "SELECT R.%1, SUM(%5) FROM %6 AS R WHERE %4%8 GROUP BY R.%1")
         .arg(Q(s.code), SlipAmount(row), Q(s.header), Booked(s, row), MoneyAmount(row), Q(s.money),
              also(slipsWhere), also(moneyWhere));
 }

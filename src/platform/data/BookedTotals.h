@@ -37,8 +37,9 @@ QStringList CreateTriggers(const CTradeSide& side);
 // what its booked headers add up to (another tool may have written it).
 QString MismatchSql(const CTradeSide& side);
 // The booked rows among the slips and the money rows `R` meeting the
-// conditions (none: every row), each as its code and what it adds to the
-// balance: a query of (code, v).
+// conditions (none: every row), as what they add to the balance of each
+// code: a query of (code, v), with a row for the slips and one for the
+// money of a code, to be summed again by code.
 QString BookedAmountsSql(const CTradeSide& side, const QString& slipsWhere, const QString& moneyWhere);
 // Takes away from the balances the sums in `column` of the table `sums`,
 // one row a code (column code): the booked amounts of rows deleted while the
