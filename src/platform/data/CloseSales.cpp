@@ -48,26 +48,7 @@ int FieldInt(const COneRecord* record, const QString& table, const char* field)
 class CScopedPragma
 {
   public:
-    // A switch is set by name, so that a setting kept beside it (such as
-    // the spill threshold beside `cache_spill`) stays as it was.
-    struct Switch {
-        bool on;
-    };
-    CScopedPragma(sqlite3* db, const char* name, Switch value) : m_db(db), m_name(name), m_switch(true)
-    {
-        Begin(value.on ? 1 : 0);
-    }
-    CScopedPragma(sqlite3* db, const char* name, qint64 value) : m_db(db), m_name(name) { Begin(value); }
-    ~CScopedPragma()
-    {
-        if (m_known)
-            Set(m_old);
-    }
-    CScopedPragma(const CScopedPragma&) = delete;
-    CScopedPragma& operator=(const CScopedPragma&) = delete;
-
-  private:
-    void Begin(qint64 value)
+    CScopedPragma(sqlite3* db, const char* name, qint64 value) : m_db(db), m_name(name)
     {
         sqlite3_stmt* statement = nullptr;
         const QByteArray read = "PRAGMA " + m_name;
@@ -80,15 +61,22 @@ class CScopedPragma
         if (m_known)
             Set(value);
     }
+    ~CScopedPragma()
+    {
+        if (m_known)
+            Set(m_old);
+    }
+    CScopedPragma(const CScopedPragma&) = delete;
+    CScopedPragma& operator=(const CScopedPragma&) = delete;
+
+  private:
     void Set(qint64 value)
     {
-        const QByteArray sql = "PRAGMA " + m_name + '=' +
-                               (m_switch ? QByteArray(value ? "ON" : "OFF") : QByteArray::number(value));
+        const QByteArray sql = "PRAGMA " + m_name + '=' + QByteArray::number(value);
         sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, nullptr);
     }
     sqlite3* m_db;
     QByteArray m_name;
-    bool m_switch = false;
     qint64 m_old = 0;
     bool m_known = false;
 };
@@ -107,6 +95,11 @@ constexpr qint64 kSecureDeleteFast = 2;
 // merged. The indexes remade after a large delete are built with a small
 // cache so that their sort runs on several cores: about half the time.
 constexpr qint64 kSortPieceCache = -2048;
+// Changed pages are written out before the commit only past this many
+// (about 1 GiB of 4 KiB pages), whatever the cache's size: so also while it
+// is made small for a rebuild. Read back, the setting is the larger of it
+// and the cache, which is what the connection had when it is set back.
+constexpr qint64 kCarryForwardSpillPages = 262144;
 constexpr int kMostSortThreads = 4;
 // From how many closings an undo sets the balance triggers aside.
 constexpr int kBulkUndoClosings = 50;
@@ -568,6 +561,7 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
     // It settles the booked balances of the file itself.
     if (const int made = MakePendingBalances(err); made != kOk)
         return made;
+    const CScopedPragma spill(m_db, "cache_spill", kCarryForwardSpillPages);
     const CScopedPragma cache(m_db, "cache_size", kCarryForwardCache);
     const CScopedPragma zeroing(m_db, "secure_delete", kSecureDeleteFast);
     // The run deletes the lines and money of each slip itself, before the
@@ -694,10 +688,8 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
     // The indexes dropped above are built again once every delete is done,
     // with a small page cache: the sort behind each runs in pieces no larger
     // than the cache, which worker threads sort side by side. The changed
-    // pages stay in memory meanwhile, rather than being written out early to
-    // make room.
+    // pages stay in memory meanwhile, up to the run's spill threshold.
     const auto rebuild = [&]() {
-        const CScopedPragma spill(m_db, "cache_spill", CScopedPragma::Switch{false});
         const CScopedPragma pieces(m_db, "cache_size", kSortPieceCache);
         QStringList statements;
         for (const Schema::IndexSpec& ix : rebuilt)
