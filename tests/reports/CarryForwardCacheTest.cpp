@@ -13,8 +13,8 @@ using CarryForwardCacheTest = ReportFixture;
 // run leaves no line or money row without its slip.
 TEST_F(CarryForwardCacheTest, TheConnectionKeepsItsOwnSettings)
 {
-    // The page cache, the foreign keys, the sort threads and the spilling of
-    // changed pages (with its threshold) as the connection had them.
+    // The page cache, the foreign keys, the sort threads and the threshold
+    // past which changed pages are written early, as the connection had them.
     const QString settings = QStringLiteral(
         "SELECT (SELECT cache_size FROM pragma_cache_size()) || '/' || (SELECT foreign_keys FROM "
         "pragma_foreign_keys()) || '/' || (SELECT threads FROM pragma_threads()) || '/' || (SELECT "

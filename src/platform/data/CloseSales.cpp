@@ -95,12 +95,12 @@ constexpr qint64 kSecureDeleteFast = 2;
 // merged. The indexes remade after a large delete are built with a small
 // cache so that their sort runs on several cores: about half the time.
 constexpr qint64 kSortPieceCache = -2048;
+constexpr int kMostSortThreads = 4;
 // Changed pages are written out before the commit only past this many
 // (about 1 GiB of 4 KiB pages), whatever the cache's size: so also while it
 // is made small for a rebuild. Read back, the setting is the larger of it
 // and the cache, which is what the connection had when it is set back.
 constexpr qint64 kCarryForwardSpillPages = 262144;
-constexpr int kMostSortThreads = 4;
 // From how many closings an undo sets the balance triggers aside.
 constexpr int kBulkUndoClosings = 50;
 // About the statements of a carry-forward, for its progress.
