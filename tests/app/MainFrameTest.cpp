@@ -311,8 +311,9 @@ TEST(MainFrameTest, AnEarlierBuildsFileIsBroughtUpToDateUnderTheWaitDialog)
         sqlite3_close(db);
     }
     const QStringList work{QStringLiteral("Begin データベースを新しい形式に更新しています。\n"
-                                          "しばらくお待ちください。 2"),
-                           QStringLiteral("Pos 1"), QStringLiteral("Pos 2"), QStringLiteral("End")};
+                                          "しばらくお待ちください。 3"),
+                           QStringLiteral("Pos 1"), QStringLiteral("Pos 2"), QStringLiteral("Pos 3"),
+                           QStringLiteral("End")};
     for (const bool first : {true, false}) {
         SCOPED_TRACE(first ? "first opening" : "second opening");
         const qsizetype before = ui.Wait().Log().size();

@@ -616,6 +616,47 @@ TEST_F(CloseSalesTest, ADamagedBalanceIsMadeAgainAtCompaction)
     }
 }
 
+// The balance check takes what a code has booked as all its rows less its
+// unbooked ones. Rows of no closing in any form (none, 0, below 0) and codes
+// written in the other case count as the balances count them: a sound file
+// is not made again, and a damaged one is still found.
+TEST_F(CloseSalesTest, TheBalanceCheckCountsEveryFormOfUnbookedRow)
+{
+    for (const char* rows :
+         {"INSERT INTO Sales_H(CustomerCode, TaxType, Amount, Tax, SeikyuID) VALUES ('K001', 2, 500000000, "
+          "50000000, NULL), ('K001', 2, 300000000, 0, -3), ('k001', 2, 70000000, 7000000, 9001), (NULL, 2, "
+          "10000000, 0, 9001)",
+          "INSERT INTO Receipt_H(CustomerCode, Amount, SeikyuID) VALUES ('K001', 30000000, NULL), ('K001', "
+          "20000000, -1), ('k001', 40000000, 9001)",
+          "INSERT INTO Stock_H(SupplierCode, TaxType, Amount, Tax, SeikyuID) VALUES ('sp01', 2, 90000000, "
+          "9000000, 9002), ('SP01', 2, 60000000, 0, NULL)",
+          "INSERT INTO Pay_H(SupplierCode, Amount, SeikyuID) VALUES ('SP01', 10000000, -2), ('sp01', "
+          "5000000, 9002)"})
+        Exec(QString::fromUtf8(rows));
+    for (const bool purchase : {false, true})
+        ASSERT_EQ(BookedBalances::Kept(m_data, purchase), BookedBalances::Recounted(m_data, purchase));
+    const struct {
+        const char* damage;
+        bool remade;
+    } cases[] = {
+        {"UPDATE Sales_Booked SET Balance = Balance WHERE 0", false},
+        {"UPDATE Sales_Booked SET Balance = Balance + 1 WHERE CustomerCode = 'K001'", true},
+        {"UPDATE Stock_Booked SET Balance = Balance - 1 WHERE SupplierCode = 'SP01'", true},
+        {"DELETE FROM Sales_Booked WHERE CustomerCode = 'K001'", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.damage);
+        Exec(QString::fromUtf8(c.damage));
+        QString info, err;
+        bool remade = !c.remade;
+        ASSERT_EQ(CompactDB(m_data, info, err, &remade), 1) << err.toStdString();
+        EXPECT_EQ(remade, c.remade);
+        for (const bool purchase : {false, true})
+            EXPECT_EQ(BookedBalances::Kept(m_data, purchase), BookedBalances::Recounted(m_data, purchase));
+    }
+    EXPECT_TRUE(BookedBalances::Kept(m_data, false).contains(QStringLiteral("K001:")));
+}
+
 // The carry-forward checks the balances first, and refuses to start
 // without room beside the file for its journal, saying how much it needs.
 TEST_F(CloseSalesTest, CarryForwardRechecksBalancesAndNeedsRoomForItsJournal)

@@ -441,11 +441,14 @@ struct IndexDef {
 
 // Joins and filters of the reports on partner code, SeikyuID, CloseID,
 // HeaderID and Date, and the lookups of the dialogs. The partner-code
-// indexes of slips and money carry the amounts, so that a partner's booked
-// totals are read from the index alone; the SeikyuID indexes give each
-// closing's slips and money by partner, and the partners with unbilled
-// slips up to a date, the same way. The slips carry what their billed
-// amount and tax are made of (the tax type decides which tax counts).
+// indexes of slips and money lead with the code and the date and carry the
+// amounts, so that a partner's slips of a period are read from the index
+// alone. They hold no closing: a closing and its undo change a slip's
+// SeikyuID, and every index holding it is changed twice a slip. The
+// SeikyuID indexes give each closing's slips and money by partner, and the
+// partners' unbilled slips up to a date, the same way. The slips carry what
+// their billed amount and tax are made of (the tax type decides which tax
+// counts).
 // The line indexes by product and by partner lead with the code and the
 // date and carry what the aggregations, transitions and stock figures sum:
 // a code's lines of a period or of one month are one range of them. One
@@ -460,7 +463,7 @@ constexpr IndexDef kIndexes[] = {
     {"ux_item_code", "Item", "ItemCode", true},
     {"ix_item_stocktype", "Item", "StockType"},
     {"ix_item_supplier", "Item", "SupplierCode"},
-    {"ix_sales_h_code_seikyu", "Sales_H", "CustomerCode,SeikyuID,Date,Total,DenpyoType,Amount,Tax,TaxType"},
+    {"ix_sales_h_code", "Sales_H", "CustomerCode,Date,Total,DenpyoType,Amount,Tax,TaxType"},
     {"ix_sales_h_seikyu", "Sales_H",
      "SeikyuID,CustomerCode,Date,DenpyoType,Total,Amount,Tax,TaxType,AmountNoTax"},
     // A period's slips and money by date carry what the balance lists sum;
@@ -476,7 +479,7 @@ constexpr IndexDef kIndexes[] = {
     // lines of one slip, kind and tax rate lie together.
     {"ix_sales_b_date", "Sales_B", "Date,ItemType,TaxFlg,HeaderID,Amount,IncludeTax,Amount2,IncludeTax2"},
     {"ix_sales_b_code", "Sales_B", "CustomerCode,Date,ItemType,Amount,IncludeTax,Amount2,IncludeTax2"},
-    {"ix_stock_h_code_seikyu", "Stock_H", "SupplierCode,SeikyuID,Date,Total,DenpyoType,Amount,Tax,TaxType"},
+    {"ix_stock_h_code", "Stock_H", "SupplierCode,Date,Total,DenpyoType,Amount,Tax,TaxType"},
     {"ix_stock_h_seikyu", "Stock_H",
      "SeikyuID,SupplierCode,Date,DenpyoType,Total,Amount,Tax,TaxType,AmountNoTax"},
     {"ix_stock_h_date", "Stock_H", "Date,ID,SupplierCode,SeikyuID,DenpyoType,Total,Amount,Tax,TaxType"},
@@ -495,12 +498,12 @@ constexpr IndexDef kIndexes[] = {
     {"ix_order_b_header", "Order_B", "HeaderID,LineNo"},
     {"ix_order_b_item", "Order_B", "ItemCode"},
     {"ix_order_b_code", "Order_B", "SupplierCode"},
-    {"ix_receipt_h_code_seikyu", "Receipt_H", "CustomerCode,SeikyuID,Date,Amount"},
+    {"ix_receipt_h_code", "Receipt_H", "CustomerCode,Date,Amount"},
     {"ix_receipt_h_seikyu", "Receipt_H", "SeikyuID,CustomerCode,Amount"},
     {"ix_receipt_h_closeid", "Receipt_H", "CloseID"},
     {"ix_receipt_h_date", "Receipt_H", "Date,CustomerCode,SeikyuID,Amount"},
     {"ix_receipt_b_header", "Receipt_B", "HeaderID,LineNo"},
-    {"ix_pay_h_code_seikyu", "Pay_H", "SupplierCode,SeikyuID,Date,Amount"},
+    {"ix_pay_h_code", "Pay_H", "SupplierCode,Date,Amount"},
     {"ix_pay_h_seikyu", "Pay_H", "SeikyuID,SupplierCode,Amount"},
     {"ix_pay_h_closeid", "Pay_H", "CloseID"},
     {"ix_pay_h_date", "Pay_H", "Date,SupplierCode,SeikyuID,Amount"},

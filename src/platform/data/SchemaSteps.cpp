@@ -21,9 +21,10 @@ namespace
 
 // The builds before the steps made their indexes as the schema had them at
 // the time: some are missing, some have other columns, and the product's
-// lines by date were two indexes of their own. Each is made as the schema
-// has it now, or dropped. A later step that changes an index drops and makes
-// it by name, so it holds after this one.
+// lines by date were two indexes of their own, and the partner-code
+// indexes of the headers held the closing. Each is made as the schema has
+// it now, or dropped. A later step that changes an index takes this one
+// again, which then finds only what that step changed.
 QStringList IndexesOfEarlierBuilds(sqlite3* db)
 {
     QHash<QString, QString> existing; // name -> columns
@@ -40,7 +41,8 @@ QStringList IndexesOfEarlierBuilds(sqlite3* db)
     }
     sqlite3_finalize(statement);
     QStringList work;
-    for (const char* retired : {"ix_sales_b_item_date", "ix_stock_b_item_date"})
+    for (const char* retired : {"ix_sales_b_item_date", "ix_stock_b_item_date", "ix_sales_h_code_seikyu",
+                                "ix_stock_h_code_seikyu", "ix_receipt_h_code_seikyu", "ix_pay_h_code_seikyu"})
         if (existing.contains(QLatin1String(retired)))
             work << QStringLiteral("DROP INDEX \"%1\"").arg(QLatin1String(retired));
     for (const Schema::IndexSpec& ix : Schema::Indexes()) {
@@ -72,6 +74,7 @@ constexpr Step kSteps[] = {
     {1, "indexes as the schema has them", IndexesOfEarlierBuilds, ReadsAsItIs, nullptr},
     {2, "booked balances and their triggers", BookedBalances, BookedTotals::KeepForConnection,
      BookedTotals::DropForConnection},
+    {3, "partner indexes without the closing", IndexesOfEarlierBuilds, ReadsAsItIs, nullptr},
 };
 
 // ---- running them -----------------------------------------------------------

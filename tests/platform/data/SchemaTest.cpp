@@ -274,7 +274,7 @@ TEST(Schema, ResultColumnTypesByName)
     };
     for (const auto& c : cases)
         EXPECT_EQ(Schema::ResultColumnType(QString::fromUtf8(c.alias)), c.type) << c.alias;
-    EXPECT_EQ(Schema::Version(), 3);
+    EXPECT_EQ(Schema::Version(), 4);
 }
 
 } // namespace
