@@ -207,7 +207,7 @@ void RunExtraction(benchmark::State& state, int kind, const std::array<CExtractR
 
 void ExtractCustomers(benchmark::State& state)
 {
-    CExtractBuilder builder(1);
+    CExtractBuilder builder(EMasterKind::Customer);
     builder.SetFields(CMasterBench::Columns(1, false));
     RunExtraction(state, 2,
                   {Condition(builder, "Company", u"を含む", QStringLiteral("商事"), 0),
@@ -218,7 +218,7 @@ void ExtractCustomers(benchmark::State& state)
 
 void ExtractProducts(benchmark::State& state)
 {
-    CExtractBuilder builder(0);
+    CExtractBuilder builder(EMasterKind::Item);
     builder.SetFields(CMasterBench::Columns(0, false));
     RunExtraction(state, 1, {Condition(builder, "ItemName", u"を含む", QStringLiteral("ペン"), 2), {}, {}},
                   builder);

@@ -55,7 +55,7 @@ QDate LastCarryForward(CMakeMsgID& data)
 // The records of the mode as its loader reads them; 1 done.
 int LoadRecords(CMakeMsgID& data, const LoadCase& lc, const CLoaderConditions& c, CCDSData& records)
 {
-    const bool purchase = GetReportModeInfo(lc.mode)->side == 1;
+    const bool purchase = GetReportModeInfo(lc.mode)->side.IsPurchases();
     switch (GetReportModeInfo(lc.mode)->loader) {
     case EReportLoader::Closing:
         return RunReportStatement(data, ClosingListSql(purchase, c.to, lc.closingDay), records);

@@ -91,10 +91,12 @@ const bool kRegistered = [] {
             [](CMakeMsgID&) { return MakePayableBalanceSQL(kYearStart, kLastDay, QString(), {}, false); });
     Bounded("PayableBalanceYearActive",
             [](CMakeMsgID&) { return MakePayableBalanceSQL(kYearStart, kLastDay, QString(), {}, true); });
-    Bounded("SalesSlipLinesMonth",
-            [](CMakeMsgID&) { return MakeSlipLineListSQL(0, QDate(2024, 3, 1), kLastDay); });
-    Bounded("ReceiptsMonth",
-            [](CMakeMsgID&) { return MakeReceiptListSQL(0, QDate(2024, 2, 1), QDate(2024, 2, 29)); });
+    Bounded("SalesSlipLinesMonth", [](CMakeMsgID&) {
+        return MakeSlipLineListSQL(CTradeSide::Sales(), QDate(2024, 3, 1), kLastDay);
+    });
+    Bounded("ReceiptsMonth", [](CMakeMsgID&) {
+        return MakeReceiptListSQL(CTradeSide::Sales(), QDate(2024, 2, 1), QDate(2024, 2, 29));
+    });
     Bounded("SalesByCustomerYear",
             [](CMakeMsgID&) { return MakeSalesByCustomerSQL(kYearStart, kLastDay, QString(), {}); });
     Bounded("SalesByItemYear",
@@ -102,10 +104,12 @@ const bool kRegistered = [] {
     Bounded("SalesByMonthYear", [](CMakeMsgID&) { return MakeSalesByPeriodSQL(true, kYearStart, kLastDay); });
     Bounded("SalesTaxBreakdownYear",
             [](CMakeMsgID&) { return MakeSalesTaxBreakdownSQL(kYearStart, kLastDay); });
-    Bounded("PartnerTransition",
-            [](CMakeMsgID&) { return MakePartnerTransitionSQL(0, 2023, 4, QString(), {}); });
-    Bounded("ItemTransition",
-            [](CMakeMsgID&) { return MakeItemAmountTransitionSQL(0, 2023, 4, QString(), {}); });
+    Bounded("PartnerTransition", [](CMakeMsgID&) {
+        return MakePartnerTransitionSQL(CTradeSide::Sales(), 2023, 4, QString(), {});
+    });
+    Bounded("ItemTransition", [](CMakeMsgID&) {
+        return MakeItemAmountTransitionSQL(CTradeSide::Sales(), 2023, 4, QString(), {});
+    });
     Bounded("StockListLastDay",
             [](CMakeMsgID&) { return MakeStockListSQL(kLastDay, QString(), {}, QDate()); });
     Bounded("StockMovementMonth", [](CMakeMsgID&) {

@@ -25,11 +25,14 @@ void Bounded(const char* name, std::function<QString()> build)
 }
 
 const bool kRegistered = [] {
-    Bounded("ItemQuantity", [] { return MakeItemQuantityTransitionSQL(0, 2023, 4, QString(), {}); });
-    Bounded("Staff", [] { return MakeStaffTransitionSQL(0, 2023, 4); });
-    Bounded("PurchasePartner", [] { return MakePartnerTransitionSQL(1, 2023, 4, QString(), {}); });
-    Bounded("PurchaseItem", [] { return MakeItemAmountTransitionSQL(1, 2023, 4, QString(), {}); });
-    Bounded("PurchaseStaff", [] { return MakeStaffTransitionSQL(1, 2023, 4); });
+    Bounded("ItemQuantity",
+            [] { return MakeItemQuantityTransitionSQL(CTradeSide::Sales(), 2023, 4, QString(), {}); });
+    Bounded("Staff", [] { return MakeStaffTransitionSQL(CTradeSide::Sales(), 2023, 4); });
+    Bounded("PurchasePartner",
+            [] { return MakePartnerTransitionSQL(CTradeSide::Purchases(), 2023, 4, QString(), {}); });
+    Bounded("PurchaseItem",
+            [] { return MakeItemAmountTransitionSQL(CTradeSide::Purchases(), 2023, 4, QString(), {}); });
+    Bounded("PurchaseStaff", [] { return MakeStaffTransitionSQL(CTradeSide::Purchases(), 2023, 4); });
     return true;
 }();
 

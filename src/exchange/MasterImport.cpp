@@ -400,8 +400,9 @@ void CMasterImport::BuildRecords(const QList<CQXCol>& mapping, int firstRow, int
 std::unique_ptr<COneRecord> CMasterImport::BuildRecord(const QStringList& row, const QList<CQXCol>& mapping,
                                                        int breakAfter1, int breakAfter2)
 {
-    const CTradeSide* side = CTradeSide::OfMaster(m_nKind);
-    const QString autoCode = side ? QString::fromLatin1(side->code) : QString();
+    // Only partners take an automatic code.
+    const CMasterKind* master = CMasterKind::OfNumber(m_nKind);
+    const QString autoCode = master && master->side ? master->CodeField() : QString();
     auto record = std::make_unique<COneRecord>();
     QString parts[3];
     bool honorific = false, direct = false, partSeen = false;

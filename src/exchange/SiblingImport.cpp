@@ -7,7 +7,7 @@
 #include "exchange/MasterImport.h"
 #include "platform/archive/ArchiveError.h"
 #include "platform/archive/ArchiveReader.h"
-#include "platform/data/TradeSide.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/env/RegistryIni.h"
 #include "platform/office/QRTData.h"
 #include "platform/text/TextHelpers.h"
@@ -38,8 +38,8 @@ int Say(const QString& text, int icon = MB_ICONNONE)
 
 QString CodeFieldOf(int kind)
 {
-    const CTradeSide* side = CTradeSide::OfMaster(kind);
-    return side ? QString::fromLatin1(side->code) : QStringLiteral("ItemCode");
+    const CMasterKind* master = CMasterKind::OfNumber(kind);
+    return master && master->side ? master->CodeField() : QStringLiteral("ItemCode");
 }
 
 // The leading decimal number, when the text starts with one.

@@ -63,16 +63,8 @@ CCodeChangeRules::~CCodeChangeRules() = default;
 
 QString CCodeChangeRules::GetCaption() const
 {
-    switch (m_nKind) {
-    case 1:
-        return QStringLiteral("品番の変更");
-    case 2:
-        return QStringLiteral("得意先コードの変更");
-    case 3:
-        return QStringLiteral("仕入先コードの変更");
-    default:
-        return QStringLiteral("ｺｰﾄﾞ変更");
-    }
+    const CMasterKind* kind = CMasterKind::OfNumber(m_nKind);
+    return kind ? kind->CodeLabel() + QStringLiteral("の変更") : QStringLiteral("ｺｰﾄﾞ変更");
 }
 
 QString CCodeChangeRules::GetTableName() const
@@ -82,22 +74,13 @@ QString CCodeChangeRules::GetTableName() const
 
 QString CCodeChangeRules::GetCodeFieldName() const
 {
-    const QString table = GetTableName();
-    return table.isEmpty() ? QString() : table + QStringLiteral("Code");
+    return MasterCodeFieldOf(m_nKind);
 }
 
 QString CCodeChangeRules::GetCodeLabel() const
 {
-    switch (m_nKind) {
-    case 1:
-        return QStringLiteral("品番");
-    case 2:
-        return QStringLiteral("得意先コード");
-    case 3:
-        return QStringLiteral("仕入先コード");
-    default:
-        return {};
-    }
+    const CMasterKind* kind = CMasterKind::OfNumber(m_nKind);
+    return kind ? kind->CodeLabel() : QString();
 }
 
 bool CCodeChangeRules::Open()

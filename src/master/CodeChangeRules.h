@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/data/MasterKinds.h"
+
 #include <QString>
 
 #include <memory>
@@ -34,7 +36,7 @@ class CCodeChangeRules
     CCodeChangeRules(int kind, const QString& currentCode, ICodeChangeHost& host);
     ~CCodeChangeRules();
 
-    bool IsKnownKind() const { return m_nKind >= 1 && m_nKind <= 3; }
+    bool IsKnownKind() const { return CMasterKind::OfNumber(m_nKind) != nullptr; }
     QString GetCaption() const;
     QString GetTableName() const;
     QString GetCodeFieldName() const;

@@ -40,6 +40,7 @@ void RegisterMasterEntryDialogs(CViewRegistry& registry)
     });
     // The dialog leaves the confirmed extraction in the frame for the list.
     registry.RegisterOpener(CViewRegistry::EOpener::MasterExtract, [](CMainFrame& frame, int target) {
-        return target >= 0 && target <= 2 && RunExtractDialog(target, frame, &frame) == IDOK;
+        const CMasterKind* kind = CMasterKind::OfColumnSet(target);
+        return kind && RunExtractDialog(kind->kind, frame, &frame) == IDOK;
     });
 }

@@ -119,18 +119,11 @@ ImeField GetExtractImeField(const QString& field)
     return ImeField::Text;
 }
 
-CExtractBuilder::CExtractBuilder(int target) : m_nTarget(target) {}
+CExtractBuilder::CExtractBuilder(EMasterKind target) : m_target(CMasterKind::Of(target)) {}
 
 QString CExtractBuilder::GetTable() const
 {
-    switch (m_nTarget) {
-    case 0:
-        return QStringLiteral("Item");
-    case 1:
-        return QStringLiteral("Customer");
-    default:
-        return QStringLiteral("Supplier");
-    }
+    return m_target.Table();
 }
 
 QString CExtractBuilder::GetHead() const
@@ -141,7 +134,7 @@ QString CExtractBuilder::GetHead() const
 bool CExtractBuilder::LoadFields()
 {
     CQXColSet columns;
-    const bool loaded = CQXColOperate().GetDefaultColSet(m_nTarget, columns) != 0;
+    const bool loaded = CQXColOperate().GetDefaultColSet(m_target.columnSet, columns) != 0;
     SetFields(columns);
     return loaded;
 }
@@ -196,7 +189,7 @@ QList<CExtractOperator> CExtractBuilder::GetOperators(const QString& field) cons
                                                        {u"を含む", " Like '%*%'"},
                                                        {u"を含まない", " Not Like '%*%'"}});
         const bool code = In(field, {"ItemCode", "CustomerCode"}) ||
-                          (field == QLatin1StringView("SupplierCode") && m_nTarget != 0);
+                          (field == QLatin1StringView("SupplierCode") && m_target.kind != EMasterKind::Item);
         if (code)
             operators += Operators({{u"より大きい", " > '*'"},
                                     {u"以上", " >= '*'"},
@@ -287,7 +280,7 @@ QList<CExtractValue> CExtractBuilder::GetValues(const QString& field) const
     if (field.size() == 6 && field.startsWith(QLatin1StringView("Class")) && field[5] >= u'1' &&
         field[5] <= u'5') {
         CBunruiData data;
-        const CBunruiDataElem* elem = data.Find(m_nTarget, field[5].unicode() - u'1');
+        const CBunruiDataElem* elem = data.Find(m_target.columnSet, field[5].unicode() - u'1');
         return Texts(elem ? elem->m_contents : QStringList());
     }
     return {};
@@ -491,7 +484,7 @@ int CExtractBuilder::BuildRows(const std::array<CExtractRow, 3>& rows, CExCondit
     else
         statement += QStringLiteral("WHERE ") + texts[0];
     condition.Clear();
-    condition.m_nKind = m_nTarget + 2;
+    condition.m_nKind = m_target.extractKind;
     condition.m_strSQL = statement;
     condition.m_arrA = parts[0];
     condition.m_arrB = parts[1];

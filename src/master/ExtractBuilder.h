@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/data/MasterKinds.h"
 #include "platform/ui/Ime.h"
 #include "settings/QXColSet.h"
 
@@ -62,9 +63,11 @@ class CExtractBuilder
     // The control a refusal sends the user back to.
     enum Focus { kFocusNone, kFocusField, kFocusValue, kFocusOperator };
 
-    explicit CExtractBuilder(int target);
+    explicit CExtractBuilder(EMasterKind target);
 
-    int GetTarget() const { return m_nTarget; }
+    const CMasterKind& Kind() const { return m_target; }
+    // The column set's number of the target: 0 products, 1 customers, 2 suppliers.
+    int GetTarget() const { return m_target.columnSet; }
     QString GetTable() const;
     // "SELECT T.* FROM T ": the start of every statement of the target.
     QString GetHead() const;
@@ -105,7 +108,7 @@ class CExtractBuilder
     int BuildRows(const std::array<CExtractRow, 3>& rows, CExCondition& condition);
     QString Refuse(int index, const QString& text, Focus focus);
 
-    int m_nTarget;
+    const CMasterKind& m_target;
     QList<CQXCol> m_fields;
     int m_nFailedRow = -1;
     Focus m_focus = kFocusNone;

@@ -29,7 +29,7 @@ ExtractDialogRunner& Runner()
 
 } // namespace
 
-CExtractDlg::CExtractDlg(int target, CMainFrame& frame, QWidget* parent)
+CExtractDlg::CExtractDlg(EMasterKind target, CMainFrame& frame, QWidget* parent)
     : QDialog(parent), m_host(frame),
       m_rules(target, m_host, [this](const QString& caption, const QString& prompt, QString& name) {
           CRenameDlg dialog(this);
@@ -287,7 +287,7 @@ void CExtractDlg::accept()
     FocusRefused();
 }
 
-int RunExtractDialog(int target, CMainFrame& frame, QWidget* parent)
+int RunExtractDialog(EMasterKind target, CMainFrame& frame, QWidget* parent)
 {
     if (Runner())
         return Runner()(target, frame);

@@ -21,7 +21,7 @@ class CExtractDlg : public QDialog
 {
     Q_OBJECT
   public:
-    CExtractDlg(int target, CMainFrame& frame, QWidget* parent = nullptr);
+    CExtractDlg(EMasterKind target, CMainFrame& frame, QWidget* parent = nullptr);
 
     // IDOK after "抽出実行" or "抽出解除", else IDCANCEL.
     int DoModal();
@@ -62,6 +62,6 @@ class CExtractDlg : public QDialog
 
 // Runs the extraction dialog for the frame's master list: IDOK when the
 // list must load again. Tests install a runner in its place.
-int RunExtractDialog(int target, CMainFrame& frame, QWidget* parent);
-using ExtractDialogRunner = std::function<int(int target, CMainFrame& frame)>;
+int RunExtractDialog(EMasterKind target, CMainFrame& frame, QWidget* parent);
+using ExtractDialogRunner = std::function<int(EMasterKind target, CMainFrame& frame)>;
 ExtractDialogRunner SetExtractDialogRunner(ExtractDialogRunner runner);

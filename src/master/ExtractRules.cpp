@@ -37,21 +37,14 @@ void CFrameExtractHost::ReleaseActiveExtraction()
     m_frame.ReleaseExtractCondition();
 }
 
-CExtractRules::CExtractRules(int target, IExtractHost& host, NameAsker askName)
+CExtractRules::CExtractRules(EMasterKind target, IExtractHost& host, NameAsker askName)
     : m_host(host), m_askName(std::move(askName)), m_builder(target)
 {
 }
 
 QString CExtractRules::GetCaption() const
 {
-    switch (GetTarget()) {
-    case 0:
-        return QStringLiteral("商品の抽出");
-    case 1:
-        return QStringLiteral("得意先の抽出");
-    default:
-        return QStringLiteral("仕入先の抽出");
-    }
+    return m_builder.Kind().Word() + QStringLiteral("の抽出");
 }
 
 void CExtractRules::Init()

@@ -54,7 +54,7 @@ class CExtractRules
     enum Focus { kFocusNone, kFocusList, kFocusField, kFocusValue, kFocusOperator };
 
     // Target 0 products, 1 customers, 2 suppliers.
-    CExtractRules(int target, IExtractHost& host, NameAsker askName);
+    CExtractRules(EMasterKind target, IExtractHost& host, NameAsker askName);
 
     int GetTarget() const { return m_builder.GetTarget(); }
     QString GetCaption() const;
@@ -108,7 +108,7 @@ class CExtractRules
     // row stays selected when asked for and after a failure.
     int SaveStore(bool keepSelection);
     bool AskName(const QString& caption, const QString& prompt, QString& name);
-    bool FitsTarget(int kind) const { return kind == GetTarget() + 2; }
+    bool FitsTarget(int kind) const { return kind == m_builder.Kind().extractKind; }
     bool BuildWorking();
     void Touched() { m_bTakenOver = 0; }
 

@@ -3,9 +3,9 @@
 #include "master/MasterDb.h"
 #include "master/MasterList.h"
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/data/Record.h"
 #include "platform/data/SqlText.h"
-#include "platform/data/TradeSide.h"
 #include "platform/text/Cp932.h"
 #include "platform/ui/Clock.h"
 #include "platform/ui/Prompt.h"
@@ -83,14 +83,9 @@ QStringList CMasterEditRules::IdBatchConditions(const QList<int>& ids, int size)
 
 QString CMasterEditRules::GetPartnerWord() const
 {
-    switch (m_list.GetKind()) {
-    case 1:
-        return QStringLiteral("商品");
-    case 2:
-        return QStringLiteral("得意先");
-    default:
-        return QStringLiteral("仕入先");
-    }
+    // Anything but products and customers has always read as suppliers.
+    const CMasterKind* kind = CMasterKind::OfNumber(m_list.GetKind());
+    return (kind ? *kind : CMasterKind::Of(EMasterKind::Supplier)).Word();
 }
 
 QList<int> CMasterEditRules::SelectedIds(const QList<int>& rows) const
@@ -140,8 +135,8 @@ bool CMasterEditRules::AnySelectedHasValue(const QList<int>& rows, const QString
 
 QString CMasterEditRules::CloseDaySlipTable(int kind)
 {
-    const CTradeSide* side = CTradeSide::OfMaster(kind);
-    return side ? QString::fromLatin1(side->header) : QString();
+    const CMasterKind* master = CMasterKind::OfNumber(kind);
+    return master && master->side ? QString::fromLatin1(master->side->header) : QString();
 }
 
 QString CMasterEditRules::CloseDaySlipTerm(int kind, const QString& code, bool perSlip)

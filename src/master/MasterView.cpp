@@ -716,7 +716,8 @@ void CMasterView::OnShowAll()
 void CMasterView::OnExtract()
 {
     // The dialog has set or dropped the frame's extraction.
-    if (RunExtractDialog(m_nMode - 1, GetFrame(), this) == IDOK)
+    const CMasterKind* kind = CMasterKind::OfNumber(m_nMode);
+    if (kind && RunExtractDialog(kind->kind, GetFrame(), this) == IDOK)
         Reload(true);
 }
 

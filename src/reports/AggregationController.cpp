@@ -56,7 +56,7 @@ void CAggregationController::BuildSummaryTotals()
     const QDate to = m_view.Request().to;
     m_list.ClearRecords();
     CCDSData records;
-    if (LoadSummaryTotals(GetFrame().GetMakeMsgID(), info.side != 0, from, to, records) != 1)
+    if (LoadSummaryTotals(GetFrame().GetMakeMsgID(), info.side.IsPurchases(), from, to, records) != 1)
         return;
     m_view.SetPeriodText(PeriodText(from, to));
     m_view.ShowLoaded(std::move(records));

@@ -67,7 +67,7 @@ void CLedgerController::DrillDown(int row)
         return;
     // The stock in/out list drills down to a product, the balances to a partner.
     const bool product = info.ListsProducts();
-    const bool purchase = info.side != 0;
+    const bool purchase = info.side.IsPurchases();
     CMainFrame& frame = GetFrame();
     CReportRequest& request = m_view.Request();
     const CReportRow& target = m_list.Rows()[size_t(row)];

@@ -42,7 +42,7 @@ bool IsProductLedger(int mode)
 QString Pick(int mode, const char* product, const char* supplier, const char* customer)
 {
     const CReportModeInfo& info = ReportMode(mode);
-    return Q(IsProductLedger(mode) ? product : info.ledger && info.side != 0 ? supplier : customer);
+    return Q(IsProductLedger(mode) ? product : info.ledger && info.side.IsPurchases() ? supplier : customer);
 }
 
 } // namespace

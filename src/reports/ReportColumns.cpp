@@ -153,7 +153,7 @@ void SlipLines(Builder& b, bool p)
 
 void Details(Builder& b, const CReportModeInfo& info)
 {
-    const bool p = info.side != 0;
+    const bool p = info.side.IsPurchases();
     // Sales lines and estimates show the cost beside the price.
     const bool withCost = !p;
     if (info.billedLines)
@@ -203,7 +203,7 @@ void ModeColumns(Builder& b, const CReportColumnParams& params)
 {
     using C = EReportColumns;
     const CReportModeInfo& info = ReportMode(params.mode);
-    const bool p = info.side != 0;
+    const bool p = info.side.IsPurchases();
     const bool withCarry = params.carryOver == 0;
     switch (info.columns) {
     case C::Closing:

@@ -148,7 +148,7 @@ void StaffOrPeriodList(CMainFrame& frame, const CListCommand& row)
 void BalanceList(CMainFrame& frame, int kind)
 {
     CReportRequest request;
-    CBalanceListCondDlg dialog(ReportMode(kind).side != 0 ? 2 : 1, request);
+    CBalanceListCondDlg dialog(ReportMode(kind).side.IsPurchases() ? 2 : 1, request);
     CBalanceCondRules& r = dialog.Rules();
     MonthPreset(Today(), r.m_from, r.m_to);
     dialog.OnInitDialog();
@@ -189,7 +189,7 @@ void RunListCommand(CMainFrame& frame, const CListCommand& row)
     switch (row.family) {
     case EFamily::Direct:
         // The payment schedule lists every open closing: no closing day.
-        if (ReportMode(row.kind).loader == EReportLoader::Schedule && ReportMode(row.kind).side != 0)
+        if (ReportMode(row.kind).loader == EReportLoader::Schedule && ReportMode(row.kind).side.IsPurchases())
             frame.m_nCalendarCloseDay = 0;
         frame.SwitchView(row.kind);
         break;

@@ -57,7 +57,7 @@ void CReportList::SetMode(int mode)
 {
     m_nMode = mode;
     const CReportModeInfo* info = GetReportModeInfo(mode);
-    if (info && info->side)
+    if (info && info->side.IsPurchases())
         m_bPurchase = 1;
 }
 

@@ -26,7 +26,8 @@ QString BuildReportModeSql(int mode, const CLoaderConditions& c)
 {
     using S = EReportStatement;
     const CReportModeInfo& info = ReportMode(mode);
-    const int side = info.side;
+    const CTradeSide& side = info.side;
+    const bool purchases = side.IsPurchases();
     QDate start, end;
     if (info.loader == EReportLoader::SlipDetail) {
         const CShapedPeriod period = ShapePeriod(c.from, c.to, c.periodShape);
@@ -47,19 +48,19 @@ QString BuildReportModeSql(int mode, const CLoaderConditions& c)
     case S::StockMoves:
         return MakeStockChangeListSQL(start, end, 0);
     case S::Balances:
-        return side ? MakePayableBalanceSQL(c.from, c.to, c.classField, c.classValues, c.tradedOnly)
-                    : MakeReceivableBalanceSQL(c.from, c.to, c.classField, c.classValues, c.tradedOnly);
+        return purchases ? MakePayableBalanceSQL(c.from, c.to, c.classField, c.classValues, c.tradedOnly)
+                         : MakeReceivableBalanceSQL(c.from, c.to, c.classField, c.classValues, c.tradedOnly);
     case S::PartnerTotals:
-        return side ? MakePurchaseBySupplierSQL(c.from, c.to, c.classField, c.classValues)
-                    : MakeSalesByCustomerSQL(c.from, c.to, c.classField, c.classValues);
+        return purchases ? MakePurchaseBySupplierSQL(c.from, c.to, c.classField, c.classValues)
+                         : MakeSalesByCustomerSQL(c.from, c.to, c.classField, c.classValues);
     case S::ProductTotals:
-        return side ? MakePurchaseByItemSQL(c.from, c.to, c.classField, c.classValues)
-                    : MakeSalesByItemSQL(c.from, c.to, c.classField, c.classValues);
+        return purchases ? MakePurchaseByItemSQL(c.from, c.to, c.classField, c.classValues)
+                         : MakeSalesByItemSQL(c.from, c.to, c.classField, c.classValues);
     case S::StaffTotals:
-        return side ? MakePurchaseByStaffSQL(c.from, c.to) : MakeSalesByStaffSQL(c.from, c.to);
+        return purchases ? MakePurchaseByStaffSQL(c.from, c.to) : MakeSalesByStaffSQL(c.from, c.to);
     case S::PeriodTotals:
-        return side ? MakePurchaseByPeriodSQL(c.periodShape == 1, c.from, c.to)
-                    : MakeSalesByPeriodSQL(c.periodShape == 1, c.from, c.to);
+        return purchases ? MakePurchaseByPeriodSQL(c.periodShape == 1, c.from, c.to)
+                         : MakeSalesByPeriodSQL(c.periodShape == 1, c.from, c.to);
     case S::Stock:
         return MakeStockListSQL(c.from, c.classField, c.classValues, c.lastCarryForward);
     case S::StockInOut:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/data/TradeSide.h"
+
 #include <QString>
 
 // How a report mode gets its records.
@@ -119,7 +121,7 @@ struct CReportPaper {
 struct CReportModeInfo {
     int mode = 0;
     const char* title = "";
-    int side = 0; // 0 sales, 1 purchase
+    const CTradeSide& side = CTradeSide::Sales();
     EReportPartner partnerKind = EReportPartner::Product;
     EReportLoader loader = EReportLoader::None;
     EReportFamily family = EReportFamily::None;

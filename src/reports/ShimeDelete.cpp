@@ -20,7 +20,7 @@ namespace
 
 QString DeleteQuestion(const CReportModeInfo& info)
 {
-    if (info.deleteUndoesClosing && info.side == 0)
+    if (info.deleteUndoesClosing && !info.side.IsPurchases())
         return QStringLiteral("選択された入金データを削除します。\nこの入金データを削除しても、請求済み一覧は"
                               "入金済みのままです。\n"
                               "※未入金にするには、請求済み一覧の「済」マークをクリックしてください。\n本当に"
@@ -53,8 +53,7 @@ void CShimeView::OnDeleteRows()
         return;
 
     // Receipts and payments booked to a closing undo it.
-    const QString closingField =
-        QLatin1String(CTradeSide::Of(info.side != 0).closing) + QStringLiteral(".ID");
+    const QString closingField = QLatin1String(info.side.closing) + QStringLiteral(".ID");
     CCDSData closings;
     QList<int> ids;
     for (int row : rows) {

@@ -79,7 +79,7 @@ class ExtractBuilderTest : public CMasterDbTest
 // kept for the dialog.
 TEST_F(ExtractBuilderTest, StatementsFindTheirRows)
 {
-    CExtractBuilder customers(1), products(0);
+    CExtractBuilder customers(EMasterKind::Customer), products(EMasterKind::Item);
     ASSERT_TRUE(customers.LoadFields());
     ASSERT_TRUE(products.LoadFields());
     const auto& c = customers;
@@ -215,7 +215,7 @@ TEST_F(ExtractBuilderTest, StatementsFindTheirRows)
 // invalid; nothing reaches the condition.
 TEST_F(ExtractBuilderTest, RefusalsNameTheirRow)
 {
-    CExtractBuilder customers(1);
+    CExtractBuilder customers(EMasterKind::Customer);
     ASSERT_TRUE(customers.LoadFields());
     const auto& c = customers;
     const QString dateForm = QStringLiteral(
@@ -340,7 +340,7 @@ TEST_F(ExtractBuilderTest, RefusalsNameTheirRow)
 // What the fields offer: operators by type and the coded lists.
 TEST(ExtractBuilder, OffersByField)
 {
-    CExtractBuilder products(0), suppliers(2);
+    CExtractBuilder products(EMasterKind::Item), suppliers(EMasterKind::Supplier);
     const auto texts = [](const QList<CExtractOperator>& ops) {
         QStringList list;
         for (const CExtractOperator& op : ops)

@@ -149,7 +149,7 @@ const QString kCustomerHead = QStringLiteral("SELECT Customer.* FROM Customer ")
 // method of its value box.
 TEST_F(ExtractRulesTest, RowsFollowTheConnectors)
 {
-    CExtractRules rules(1, m_host, m_names.Asker());
+    CExtractRules rules(EMasterKind::Customer, m_host, m_names.Asker());
     rules.Init();
     EXPECT_EQ(rules.GetCaption(), QStringLiteral("得意先の抽出"));
     EXPECT_EQ(rules.Row(0).connector, 2);
@@ -191,10 +191,10 @@ TEST_F(ExtractRulesTest, TakeOverAndRun)
            Stored(3, QStringLiteral("他の表"), QStringLiteral("SELECT Item.* FROM Item WHERE 1"), {}),
            Stored(3, QStringLiteral("項目なし"), kCustomerHead + QStringLiteral("WHERE 1"),
                   {"[Customer].[Nope]", "x", " = '*'"})});
-    CExtractRules rules(1, m_host, m_names.Asker());
+    CExtractRules rules(EMasterKind::Customer, m_host, m_names.Asker());
     rules.Init();
     EXPECT_EQ(rules.GetSavedNames(), QStringList({"月末の得意先", "他の表", "項目なし"}));
-    CExtractRules suppliers(2, m_host, m_names.Asker());
+    CExtractRules suppliers(EMasterKind::Supplier, m_host, m_names.Asker());
     suppliers.Init();
     EXPECT_EQ(suppliers.GetSavedNames(), QStringList{"仕入先"});
 
@@ -229,7 +229,7 @@ TEST_F(ExtractRulesTest, TakeOverAndRun)
     EXPECT_EQ(Texts(), QStringList(2, QStringLiteral("条件が不正なため、再現できません")));
 
     // The active extraction comes back when the dialog opens again.
-    CExtractRules reopened(1, m_host, m_names.Asker());
+    CExtractRules reopened(EMasterKind::Customer, m_host, m_names.Asker());
     reopened.Init();
     EXPECT_EQ(reopened.Row(0).op, Op(reopened, 0, "と等しくない"));
     EXPECT_EQ(reopened.GetTakenOver(), 0);
@@ -240,7 +240,7 @@ TEST_F(ExtractRulesTest, TakeOverAndRun)
 // cannot be read offers neither rename nor delete.
 TEST_F(ExtractRulesTest, SaveRenameDelete)
 {
-    CExtractRules rules(1, m_host, m_names.Asker());
+    CExtractRules rules(EMasterKind::Customer, m_host, m_names.Asker());
     rules.Init();
     EXPECT_EQ(rules.OnRename(), 0);
     EXPECT_EQ(rules.GetFocus(), CExtractRules::kFocusList);
@@ -282,7 +282,7 @@ TEST_F(ExtractRulesTest, SaveRenameDelete)
     file.close();
     m_ui.Prompt().Clear();
     m_ui.Prompt().QueueAnswers({IDOK, IDNO});
-    CExtractRules damaged(1, m_host, m_names.Asker());
+    CExtractRules damaged(EMasterKind::Customer, m_host, m_names.Asker());
     damaged.Init();
     EXPECT_TRUE(damaged.GetSavedNames().isEmpty());
     EXPECT_FALSE(damaged.CanRenameOrDelete());
@@ -300,7 +300,7 @@ TEST_F(ExtractRulesTest, SaveRenameDelete)
 // "抽出解除": a word when there is nothing to release, else a question.
 TEST_F(ExtractRulesTest, Release)
 {
-    CExtractRules rules(1, m_host, m_names.Asker());
+    CExtractRules rules(EMasterKind::Customer, m_host, m_names.Asker());
     rules.Init();
     EXPECT_FALSE(rules.OnRelease());
     EXPECT_EQ(Texts(), QStringList{"現在抽出条件は設定されていません。"});
@@ -351,7 +351,7 @@ TEST_F(ExtractRulesTest, SavedConditionsFindTheSameRowsAfterLoading)
     for (const auto& c : cases) {
         const QString name = QString::fromUtf8(c.value) + QString::fromUtf8(c.op);
         SCOPED_TRACE(name.toStdString());
-        CExtractRules rules(1, m_host, m_names.Asker());
+        CExtractRules rules(EMasterKind::Customer, m_host, m_names.Asker());
         rules.Init();
         rules.SetField(0, Field(rules, "Company"));
         rules.SetValueText(0, QString::fromUtf8(c.value));
@@ -361,7 +361,7 @@ TEST_F(ExtractRulesTest, SavedConditionsFindTheSameRowsAfterLoading)
         m_names.queue = {name};
         ASSERT_EQ(rules.OnSave(), 1);
 
-        CExtractRules loaded(1, m_host, m_names.Asker());
+        CExtractRules loaded(EMasterKind::Customer, m_host, m_names.Asker());
         loaded.Init();
         loaded.SelectSaved(int(loaded.GetSavedNames().size()) - 1);
         EXPECT_EQ(loaded.GetTakenOver(), 1);
@@ -377,7 +377,7 @@ TEST_F(ExtractRulesTest, SavedConditionsFindTheSameRowsAfterLoading)
     // What the file cannot hold is refused, never saved as "?"; a name is
     // asked for again.
     m_ui.Prompt().Clear();
-    CExtractRules rules(1, m_host, m_names.Asker());
+    CExtractRules rules(EMasterKind::Customer, m_host, m_names.Asker());
     rules.Init();
     rules.SetField(0, Field(rules, "Company"));
     rules.SetValueText(0, QStringLiteral("😀"));
@@ -443,7 +443,7 @@ TEST_F(ExtractRulesTest, ConditionsInTheirShownFormRestore)
         stored.m_arrC = c.c;
         Store({stored});
     }
-    CExtractRules rules(1, m_host, m_names.Asker());
+    CExtractRules rules(EMasterKind::Customer, m_host, m_names.Asker());
     rules.Init();
     for (int i = 0; i < int(std::size(cases)); ++i) {
         SCOPED_TRACE(cases[i].name);
@@ -467,7 +467,7 @@ TEST_F(ExtractRulesTest, FailedRenameOrDeleteShowsTheFile)
     Customers();
     Store({Stored(3, QStringLiteral("月末"), {}, {"[Customer].[Day]", "月末", " = *"}),
            Stored(3, QStringLiteral("都度"), {}, {"[Customer].[Day]", "都度", " = *"})});
-    CExtractRules rules(1, m_host, m_names.Asker());
+    CExtractRules rules(EMasterKind::Customer, m_host, m_names.Asker());
     rules.Init();
     const QStringList names{"月末", "都度"};
     const QString failed = QStringLiteral("抽出条件を保存できませんでした");

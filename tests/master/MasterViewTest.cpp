@@ -214,8 +214,8 @@ TEST_F(MasterViewTest, ExtractionCommandNarrowsTheList)
     ASSERT_TRUE(view);
     EXPECT_TRUE(m_frame->QueryCommandState(ID_MASTER_EXTRACT).enabled);
     QList<int> targets;
-    const ExtractDialogRunner old = SetExtractDialogRunner([&](int target, CMainFrame& frame) {
-        targets << target;
+    const ExtractDialogRunner old = SetExtractDialogRunner([&](EMasterKind target, CMainFrame& frame) {
+        targets << CMasterKind::Of(target).columnSet;
         CFrameExtractHost host(frame);
         CExtractRules rules(target, host, {});
         rules.Init();

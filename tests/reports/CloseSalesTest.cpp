@@ -484,7 +484,7 @@ TEST_F(CloseSalesTest, CarryForwardTakesAWalkInInvoiceAndItsMoneyTogether)
                                                 {"CloseID", close}});
         Insert(TB_RECEIPT_B, {{"HeaderID", money}, {"LineNo", 1}, {"Code", "現金"}, {"Amount", Yen("1050")}});
     }
-    const QString mayMoney = MakeReceiptListSQL(0, QDate(2004, 5, 1), QDate(2004, 5, 31));
+    const QString mayMoney = MakeReceiptListSQL(CTradeSide::Sales(), QDate(2004, 5, 1), QDate(2004, 5, 31));
     const QStringList before = Table(Rows(mayMoney), {"No", "Company", "Amount"});
     ASSERT_TRUE(before.contains(U("OTb|海山商店|1050")));
     const QString billed = MakeBilledListSQL(QDate(), QDate());

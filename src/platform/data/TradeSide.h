@@ -43,11 +43,12 @@ struct CTradeSide {
     static constexpr const CTradeSide& Purchases();
     // Sales, then purchases.
     static constexpr const std::array<const CTradeSide*, 2>& Both();
-    // Kind 1 (or true) is purchases; every other value sales.
-    static constexpr const CTradeSide& Of(int kind);
-    // The side whose partner master has the master kind (2 customers,
-    // 3 suppliers); null for any other kind.
-    static constexpr const CTradeSide* OfMaster(int masterKind);
+    static constexpr const CTradeSide& Of(bool purchases);
+    // A number is not a side: an int that is neither 0 nor 1 would read as
+    // one side without a word. Numbers that files keep go through OfKind.
+    static const CTradeSide& Of(int) = delete;
+    // Kind 0 sales, 1 purchases; null for any other number.
+    static constexpr const CTradeSide* OfKind(int kind);
     // The side whose closing table is named, whatever the case; null for any
     // other table.
     static const CTradeSide* OfClosing(const QString& table);
@@ -103,12 +104,12 @@ constexpr const std::array<const CTradeSide*, 2>& CTradeSide::Both()
     return TradeSides::kBoth;
 }
 
-constexpr const CTradeSide& CTradeSide::Of(int kind)
+constexpr const CTradeSide& CTradeSide::Of(bool purchases)
 {
-    return kind == 1 ? Purchases() : Sales();
+    return purchases ? Purchases() : Sales();
 }
 
-constexpr const CTradeSide* CTradeSide::OfMaster(int masterKind)
+constexpr const CTradeSide* CTradeSide::OfKind(int kind)
 {
-    return masterKind == 2 ? &Sales() : masterKind == 3 ? &Purchases() : nullptr;
+    return kind == 0 ? &Sales() : kind == 1 ? &Purchases() : nullptr;
 }

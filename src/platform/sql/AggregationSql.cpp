@@ -130,19 +130,19 @@ LineSums KindSums(bool sales, bool quantities)
 // range of the line index by code and date, which carries what is summed, so
 // no line outside the period is read and nothing is sorted but for a
 // classification. A sum used by several figures is taken once.
-QString ByMaster(int side, bool byItem, const QDate& fromDate, const QDate& toDate, const QString& classField,
-                 const QStringList& classValues, std::initializer_list<Term> terms)
+QString ByMaster(const CTradeSide& side, bool byItem, const QDate& fromDate, const QDate& toDate,
+                 const QString& classField, const QStringList& classValues, std::initializer_list<Term> terms)
 {
     const ClassFilter filter = MakeClassFilter(classField, classValues);
     if (!filter.valid)
         return {};
-    const CTradeSide& t = CTradeSide::Of(side);
+    const CTradeSide& t = side;
     const QString master = SqlName(byItem ? TB_ITEM : t.partner);
     const QString code = SqlName(byItem ? "ItemCode" : t.code);
     const QString keys = byItem ? QStringLiteral("M.ItemCode, M.ItemName")
                                 : QStringLiteral("M.%1, M.Company, M.\"Section\", M.Name").arg(code);
-    QString columns =
-        keys % QStringLiteral(", ") % TermColumns(side != 1, terms, KindSums(side != 1, byItem));
+    QString columns = keys % QStringLiteral(", ") %
+                      TermColumns(!side.IsPurchases(), terms, KindSums(!side.IsPurchases(), byItem));
     QString order = QStringLiteral("M.") % code;
     if (!filter.field.isEmpty()) {
         columns += QStringLiteral(", ") % filter.Column(QStringLiteral("M."));
@@ -157,16 +157,17 @@ QString ByMaster(int side, bool byItem, const QDate& fromDate, const QDate& toDa
              order);
 }
 
-QString ByStaff(int side, const QDate& fromDate, const QDate& toDate, std::initializer_list<Term> terms)
+QString ByStaff(const CTradeSide& side, const QDate& fromDate, const QDate& toDate,
+                std::initializer_list<Term> terms)
 {
-    const CTradeSide& t = CTradeSide::Of(side);
+    const CTradeSide& t = side;
     // Every staff member of a slip is listed, with zeros outside the period.
     const QString staff = SqlStaff(t);
-    const LineSums kinds = KindSums(side != 1, false);
+    const LineSums kinds = KindSums(!side.IsPurchases(), false);
     QStringList sums{kinds.goods % QStringLiteral(" AS Goods"),
                      kinds.discount % QStringLiteral(" AS Discount"),
                      kinds.other % QStringLiteral(" AS Other")};
-    if (side != 1)
+    if (!side.IsPurchases())
         sums << kinds.cost % QStringLiteral(" AS Cost");
     // The named staff's slips come in staff order from the header index by
     // staff and date (a range on MyPerson > ''), so the sums need no sort;
@@ -182,27 +183,27 @@ QString ByStaff(int side, const QDate& fromDate, const QDate& toDate, std::initi
             .arg(sums.join(QStringLiteral(", ")), SqlName(t.header), SqlName(t.lines), where);
     return QStringLiteral("SELECT T.MyPerson, %1 FROM (%2) AS T LEFT JOIN (%3) AS S ON S.Grp = T.MyPerson "
                           "ORDER BY T.MyPerson")
-        .arg(TermColumns(side != 1, terms), staff, byStaff);
+        .arg(TermColumns(!side.IsPurchases(), terms), staff, byStaff);
 }
 
-QString ByPeriod(int side, bool monthly, const QDate& fromDate, const QDate& toDate,
+QString ByPeriod(const CTradeSide& side, bool monthly, const QDate& fromDate, const QDate& toDate,
                  std::initializer_list<Term> terms)
 {
-    const CTradeSide& t = CTradeSide::Of(side);
+    const CTradeSide& t = side;
     // Days come in the order of the date index; months are made of the days.
     QString sums = DaySums(t, fromDate, toDate);
     if (monthly)
         sums = QStringLiteral("SELECT date(Grp, 'start of month') AS Grp, SUM(Goods) AS Goods, %1"
                               "SUM(Discount) AS Discount, SUM(Other) AS Other FROM (%2) GROUP BY 1")
-                   .arg(side != 1 ? QStringLiteral("SUM(Cost) AS Cost, ") : QString(), sums);
+                   .arg(!side.IsPurchases() ? QStringLiteral("SUM(Cost) AS Cost, ") : QString(), sums);
     return QStringLiteral("SELECT S.Grp AS %1, %2 FROM (%3) AS S ORDER BY S.Grp")
-        .arg(SqlName(RC_PERIOD), TermColumns(side != 1, terms), sums);
+        .arg(SqlName(RC_PERIOD), TermColumns(!side.IsPurchases(), terms), sums);
 }
 
-QString TaxBreakdown(int side, const QDate& fromDate, const QDate& toDate)
+QString TaxBreakdown(const CTradeSide& side, const QDate& fromDate, const QDate& toDate)
 {
-    const CTradeSide& t = CTradeSide::Of(side);
-    const auto& names = side == 1 ? kPurchaseBreakdownNames : kSalesBreakdownNames;
+    const CTradeSide& t = side;
+    const auto& names = side.IsPurchases() ? kPurchaseBreakdownNames : kSalesBreakdownNames;
     QStringList columns;
     int n = 0;
     for (int kind : {1, 2, 3}) {
@@ -217,7 +218,7 @@ QString TaxBreakdown(int side, const QDate& fromDate, const QDate& toDate)
                    "WHERE L.Code = '値引き' AND %3) AS %4")
                    .arg(SqlName(t.money), SqlName(t.moneyLines),
                         SqlPeriod(QStringLiteral("M.\"Date\""), fromDate, toDate),
-                        SqlName(side == 1 ? RC_PAYMENT_DISCOUNT : RC_RECEIPT_DISCOUNT));
+                        SqlName(side.IsPurchases() ? RC_PAYMENT_DISCOUNT : RC_RECEIPT_DISCOUNT));
     // Plain sums by day, kind and tax flag come in the order of the date index.
     return QStringLiteral(
                "SELECT %1 FROM (SELECT B.ItemType AS Kind, B.TaxFlg AS Flag, SUM(B.Amount) AS A FROM %2 AS B "
@@ -230,56 +231,58 @@ QString TaxBreakdown(int side, const QDate& fromDate, const QDate& toDate)
 QString MakeSalesByCustomerSQL(const QDate& fromDate, const QDate& toDate, const QString& classField,
                                const QStringList& classValues)
 {
-    return ByMaster(0, false, fromDate, toDate, classField, classValues,
+    return ByMaster(CTradeSide::Sales(), false, fromDate, toDate, classField, classValues,
                     {kGoods, kCost, kDiscount, kOther, kNet, kProfit});
 }
 
 QString MakePurchaseBySupplierSQL(const QDate& fromDate, const QDate& toDate, const QString& classField,
                                   const QStringList& classValues)
 {
-    return ByMaster(1, false, fromDate, toDate, classField, classValues, {kGoods, kDiscount, kOther, kNet});
+    return ByMaster(CTradeSide::Purchases(), false, fromDate, toDate, classField, classValues,
+                    {kGoods, kDiscount, kOther, kNet});
 }
 
 QString MakeSalesByItemSQL(const QDate& fromDate, const QDate& toDate, const QString& classField,
                            const QStringList& classValues)
 {
-    return ByMaster(0, true, fromDate, toDate, classField, classValues,
+    return ByMaster(CTradeSide::Sales(), true, fromDate, toDate, classField, classValues,
                     {kSold, kReturned, kNetQuantity, kGoods, kDiscount, kCost, kOther, kNet, kProfit});
 }
 
 QString MakePurchaseByItemSQL(const QDate& fromDate, const QDate& toDate, const QString& classField,
                               const QStringList& classValues)
 {
-    return ByMaster(1, true, fromDate, toDate, classField, classValues,
+    return ByMaster(CTradeSide::Purchases(), true, fromDate, toDate, classField, classValues,
                     {kSold, kReturned, kNetQuantity, kGoods, kDiscount, kOther, kNet});
 }
 
 QString MakeSalesByStaffSQL(const QDate& fromDate, const QDate& toDate)
 {
-    return ByStaff(0, fromDate, toDate, {kGoods, kCost, kDiscount, kOther, kNet, kProfit});
+    return ByStaff(CTradeSide::Sales(), fromDate, toDate, {kGoods, kCost, kDiscount, kOther, kNet, kProfit});
 }
 
 QString MakePurchaseByStaffSQL(const QDate& fromDate, const QDate& toDate)
 {
-    return ByStaff(1, fromDate, toDate, {kGoods, kDiscount, kOther, kNet});
+    return ByStaff(CTradeSide::Purchases(), fromDate, toDate, {kGoods, kDiscount, kOther, kNet});
 }
 
 QString MakeSalesByPeriodSQL(bool monthly, const QDate& fromDate, const QDate& toDate)
 {
-    return ByPeriod(0, monthly, fromDate, toDate, {kGoods, kCost, kDiscount, kNet, kOther, kProfit});
+    return ByPeriod(CTradeSide::Sales(), monthly, fromDate, toDate,
+                    {kGoods, kCost, kDiscount, kNet, kOther, kProfit});
 }
 
 QString MakePurchaseByPeriodSQL(bool monthly, const QDate& fromDate, const QDate& toDate)
 {
-    return ByPeriod(1, monthly, fromDate, toDate, {kGoods, kDiscount, kOther, kNet});
+    return ByPeriod(CTradeSide::Purchases(), monthly, fromDate, toDate, {kGoods, kDiscount, kOther, kNet});
 }
 
 QString MakeSalesTaxBreakdownSQL(const QDate& fromDate, const QDate& toDate)
 {
-    return TaxBreakdown(0, fromDate, toDate);
+    return TaxBreakdown(CTradeSide::Sales(), fromDate, toDate);
 }
 
 QString MakePurchaseTaxBreakdownSQL(const QDate& fromDate, const QDate& toDate)
 {
-    return TaxBreakdown(1, fromDate, toDate);
+    return TaxBreakdown(CTradeSide::Purchases(), fromDate, toDate);
 }

@@ -8,13 +8,13 @@
 namespace
 {
 
-QString Balance(int side, const QDate& fromDate, const QDate& toDate, const QString& classField,
+QString Balance(const CTradeSide& side, const QDate& fromDate, const QDate& toDate, const QString& classField,
                 const QStringList& classValues, bool activeOnly)
 {
     const ClassFilter filter = MakeClassFilter(classField, classValues);
     if (!filter.valid)
         return {};
-    const CTradeSide& t = CTradeSide::Of(side);
+    const CTradeSide& t = side;
     const QString code = SqlName(t.code), d0 = SqlDate(fromDate), d1 = SqlDayAfter(toDate);
     // The balance brought forward is the booked balance less what was booked
     // from the period's start on, plus what no closing booked before it: the
@@ -56,7 +56,7 @@ QString Balance(int side, const QDate& fromDate, const QDate& toDate, const QStr
             .arg(SqlName(RC_KIND), code, prev, SqlName(RC_PREV_BALANCE), sold, SqlName(t.dueAmount), paid,
                  SqlName(t.received), balance, SqlName(RC_BALANCE));
     // A credit limit of 0 is no limit.
-    if (side != 1)
+    if (!side.IsPurchases())
         columns += QStringLiteral(", NULLIF(T1.Ceiling, 0) AS Ceiling, "
                                   "iif(COALESCE(T1.Ceiling, 0) = 0, NULL, T1.Ceiling - %1) AS %2")
                        .arg(balance, SqlName(RC_CREDIT_LEFT));
@@ -85,11 +85,11 @@ QString Balance(int side, const QDate& fromDate, const QDate& toDate, const QStr
 QString MakeReceivableBalanceSQL(const QDate& fromDate, const QDate& toDate, const QString& classField,
                                  const QStringList& classValues, bool activeOnly)
 {
-    return Balance(0, fromDate, toDate, classField, classValues, activeOnly);
+    return Balance(CTradeSide::Sales(), fromDate, toDate, classField, classValues, activeOnly);
 }
 
 QString MakePayableBalanceSQL(const QDate& fromDate, const QDate& toDate, const QString& classField,
                               const QStringList& classValues, bool activeOnly)
 {
-    return Balance(1, fromDate, toDate, classField, classValues, activeOnly);
+    return Balance(CTradeSide::Purchases(), fromDate, toDate, classField, classValues, activeOnly);
 }

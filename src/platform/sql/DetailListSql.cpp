@@ -47,20 +47,20 @@ QString Prefixed(const QString& prefix, std::initializer_list<const char*> field
 
 } // namespace
 
-QString MakeReceiptListSQL(int side, const QDate& fromDate, const QDate& toDate)
+QString MakeReceiptListSQL(const CTradeSide& side, const QDate& fromDate, const QDate& toDate)
 {
-    const CTradeSide& t = CTradeSide::Of(side);
+    const CTradeSide& t = side;
     QString columns = MoneyNames(t, {"Company", "Section", "Name"}) % QStringLiteral(", M.*");
-    if (side != 1)
+    if (!side.IsPurchases())
         columns += QStringLiteral(", ") % MoneyNames(t, {"Zip", "Address", "Keisho", "Keisho2"});
     return QStringLiteral("SELECT %1 FROM %2 AS M%3%4 ORDER BY M.\"Date\" DESC, M.\"No\" DESC")
         .arg(columns, SqlName(t.money), MoneyJoins(t),
              SqlWhere(SqlPeriod(QStringLiteral("M.\"Date\""), fromDate, toDate)));
 }
 
-QString MakeReceiptLineListSQL(int side, const QDate& fromDate, const QDate& toDate)
+QString MakeReceiptLineListSQL(const CTradeSide& side, const QDate& fromDate, const QDate& toDate)
 {
-    const CTradeSide& t = CTradeSide::Of(side);
+    const CTradeSide& t = side;
     return QStringLiteral(
                "SELECT M.ID, M.\"Date\", M.\"No\", M.%1, %2, B.Code, B.Amount, B.Contents, B.DraftNo, "
                "B.DraftDate, M.MyPerson, B.LineNo FROM %3 AS M INNER JOIN %4 AS B ON B.HeaderID = M.ID%5%6 "
@@ -70,20 +70,20 @@ QString MakeReceiptLineListSQL(int side, const QDate& fromDate, const QDate& toD
              SqlWhere(SqlPeriod(QStringLiteral("M.\"Date\""), fromDate, toDate)));
 }
 
-QString MakeSlipLineListSQL(int side, const QDate& fromDate, const QDate& toDate)
+QString MakeSlipLineListSQL(const CTradeSide& side, const QDate& fromDate, const QDate& toDate)
 {
-    const CTradeSide& t = CTradeSide::Of(side);
+    const CTradeSide& t = side;
     const QString h = SqlName(t.header) % u'.', b = SqlName(t.lines) % u'.';
     QString columns =
         Prefixed(h, {"ID", "Date", "No", t.code, "Company", "Section", "Name"}) % QStringLiteral(", ") %
         Prefixed(b, {"ItemType", "TaxFlg", "ItemCode", "ItemName", "Number", "Unit", "Price", "Amount"});
-    if (side != 1)
+    if (!side.IsPurchases())
         columns += QStringLiteral(", ") % Prefixed(b, {"TaxFlg2", "Cost", "Amount2"});
     // An unbilled slip reads TudoFlg 1.
     columns +=
         QStringLiteral(", %1, %2, COALESCE(C.TudoFlg, 1) AS \"TudoFlg\", %3")
             .arg(Prefixed(b, {"Remarks"}), Prefixed(h, {"MyPerson", "SeikyuID"}), Prefixed(b, {"Tax"}));
-    if (side != 1)
+    if (!side.IsPurchases())
         columns += QStringLiteral(", ") % Prefixed(h, {"FormID"});
     return QStringLiteral("SELECT %1 FROM %2 INNER JOIN %3 ON %4ID = %5HeaderID LEFT JOIN %6 AS C ON C.ID = "
                           "%4SeikyuID%7 "
@@ -92,14 +92,14 @@ QString MakeSlipLineListSQL(int side, const QDate& fromDate, const QDate& toDate
              PeriodWhere(t.header, fromDate, toDate));
 }
 
-QString MakeQuoteOrderLineListSQL(int side, const QDate& fromDate, const QDate& toDate)
+QString MakeQuoteOrderLineListSQL(const CTradeSide& side, const QDate& fromDate, const QDate& toDate)
 {
-    const bool orders = side == 1;
+    const bool orders = side.IsPurchases();
     const char* header = orders ? TB_ORDER_H : TB_ESTIMATE_H;
     const char* lines = orders ? TB_ORDER_B : TB_ESTIMATE_B;
     const QString h = SqlName(header) % u'.', b = SqlName(lines) % u'.';
-    QString columns = Prefixed(h, {"ID", "Status", "Date", "No", CTradeSide::Of(side).code, "Company",
-                                   "Section", "Name", "MyPerson"});
+    QString columns =
+        Prefixed(h, {"ID", "Status", "Date", "No", side.code, "Company", "Section", "Name", "MyPerson"});
     if (orders)
         columns += QStringLiteral(", ") % Prefixed(h, {"Limit"});
     columns += QStringLiteral(", ") % Prefixed(b, {"ItemType", "TaxFlg", "ItemCode", "ItemName", "Number",

@@ -93,14 +93,14 @@ QString ByStaff(const CTradeSide& t, const QStringList& labels, const QDate& fir
              months.join(QStringLiteral(" UNION ALL ")));
 }
 
-QString Transition(Kind kind, int side, int year, int startMonth, const QString& classField,
+QString Transition(Kind kind, const CTradeSide& side, int year, int startMonth, const QString& classField,
                    const QStringList& classValues)
 {
     QStringList labels;
     const ClassFilter filter = MakeClassFilter(classField, classValues);
     if (!MakeMonthLabels(year, startMonth, labels) || !filter.valid)
         return {};
-    const CTradeSide& t = CTradeSide::Of(side);
+    const CTradeSide& t = side;
     const QDate first(year, startMonth, 1);
     const QString value = kind == kItemQuantity
                               ? QStringLiteral("COALESCE(B.Number, 0)")
@@ -115,25 +115,25 @@ QString Transition(Kind kind, int side, int year, int startMonth, const QString&
 
 } // namespace
 
-QString MakePartnerTransitionSQL(int side, int year, int startMonth, const QString& classField,
+QString MakePartnerTransitionSQL(const CTradeSide& side, int year, int startMonth, const QString& classField,
                                  const QStringList& classValues)
 {
     return Transition(kPartner, side, year, startMonth, classField, classValues);
 }
 
-QString MakeItemAmountTransitionSQL(int side, int year, int startMonth, const QString& classField,
-                                    const QStringList& classValues)
+QString MakeItemAmountTransitionSQL(const CTradeSide& side, int year, int startMonth,
+                                    const QString& classField, const QStringList& classValues)
 {
     return Transition(kItemAmount, side, year, startMonth, classField, classValues);
 }
 
-QString MakeItemQuantityTransitionSQL(int side, int year, int startMonth, const QString& classField,
-                                      const QStringList& classValues)
+QString MakeItemQuantityTransitionSQL(const CTradeSide& side, int year, int startMonth,
+                                      const QString& classField, const QStringList& classValues)
 {
     return Transition(kItemQuantity, side, year, startMonth, classField, classValues);
 }
 
-QString MakeStaffTransitionSQL(int side, int year, int startMonth)
+QString MakeStaffTransitionSQL(const CTradeSide& side, int year, int startMonth)
 {
     return Transition(kStaff, side, year, startMonth, QString(), QStringList());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/data/TradeSide.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -11,13 +13,13 @@
 // is not Class1..Class5. Side 0 sales, 1 purchases.
 
 // By customer (supplier): tax-exclusive amounts of every line but kind 3.
-QString MakePartnerTransitionSQL(int side, int year, int startMonth, const QString& classField,
+QString MakePartnerTransitionSQL(const CTradeSide& side, int year, int startMonth, const QString& classField,
                                  const QStringList& classValues);
 // By product: tax-exclusive amounts of goods and discount lines.
-QString MakeItemAmountTransitionSQL(int side, int year, int startMonth, const QString& classField,
-                                    const QStringList& classValues);
+QString MakeItemAmountTransitionSQL(const CTradeSide& side, int year, int startMonth,
+                                    const QString& classField, const QStringList& classValues);
 // By product: quantities of goods lines.
-QString MakeItemQuantityTransitionSQL(int side, int year, int startMonth, const QString& classField,
-                                      const QStringList& classValues);
+QString MakeItemQuantityTransitionSQL(const CTradeSide& side, int year, int startMonth,
+                                      const QString& classField, const QStringList& classValues);
 // By staff member named on the slips: as by partner.
-QString MakeStaffTransitionSQL(int side, int year, int startMonth);
+QString MakeStaffTransitionSQL(const CTradeSide& side, int year, int startMonth);

@@ -80,7 +80,7 @@ TEST_F(AnalysisSqlTest, TransitionsHaveTwelveMonthColumns)
 {
     const QStringList months{"2004/4",  "2004/5",  "2004/6",  "2004/7", "2004/8", "2004/9",
                              "2004/10", "2004/11", "2004/12", "2005/1", "2005/2", "2005/3"};
-    const CCDSData partners = Rows(MakePartnerTransitionSQL(0, 2004, 4, QString(), {}));
+    const CCDSData partners = Rows(MakePartnerTransitionSQL(CTradeSide::Sales(), 2004, 4, QString(), {}));
     ASSERT_EQ(partners.GetCount(), 9);
     const COneRecord* first = partners.GetAt(0);
     ASSERT_EQ(first->GetCount(), 5 + 12);
@@ -93,21 +93,23 @@ TEST_F(AnalysisSqlTest, TransitionsHaveTwelveMonthColumns)
     EXPECT_EQ(Values(partners, 7, fields), QStringList({"O'Neil", "800", "0", "500", "300", "0"}));
 
     const QStringList itemFields{"ItemCode", "通期計", "2004/5", "2004/6"};
-    EXPECT_EQ(Table(Rows(MakeItemAmountTransitionSQL(0, 2004, 4, QString(), {})), itemFields),
-              QStringList({"I001|900|600|300", "I002|1000|1000|0", "I003|1500|1500|0", "I004|0|0|0"}));
-    EXPECT_EQ(Table(Rows(MakeItemQuantityTransitionSQL(0, 2004, 4, QStringLiteral("Class1"),
+    EXPECT_EQ(
+        Table(Rows(MakeItemAmountTransitionSQL(CTradeSide::Sales(), 2004, 4, QString(), {})), itemFields),
+        QStringList({"I001|900|600|300", "I002|1000|1000|0", "I003|1500|1500|0", "I004|0|0|0"}));
+    EXPECT_EQ(Table(Rows(MakeItemQuantityTransitionSQL(CTradeSide::Sales(), 2004, 4, QStringLiteral("Class1"),
                                                        {QStringLiteral("文具")})),
                     {"ItemCode", "通期計", "Class1", "2004/5", "2004/6"}),
               QStringList({"I001|11|文具|8|3", "I003|2|文具|2|0"}));
-    EXPECT_EQ(Table(Rows(MakeStaffTransitionSQL(0, 2004, 4)), {"MyPerson", "通期計", "2004/5", "2004/6"}),
+    EXPECT_EQ(Table(Rows(MakeStaffTransitionSQL(CTradeSide::Sales(), 2004, 4)),
+                    {"MyPerson", "通期計", "2004/5", "2004/6"}),
               QStringList({"佐藤|1680|1680|0", "田中|0|0|0", "鈴木|1800|1500|300"}));
     // A year from March 2004 takes K006's March line.
-    EXPECT_EQ(
-        Values(Rows(MakePartnerTransitionSQL(0, 2004, 3, QString(), {})), 4, {"CustomerCode", "2004/3"}),
-        QStringList({"K006", "400"}));
+    EXPECT_EQ(Values(Rows(MakePartnerTransitionSQL(CTradeSide::Sales(), 2004, 3, QString(), {})), 4,
+                     {"CustomerCode", "2004/3"}),
+              QStringList({"K006", "400"}));
 
-    EXPECT_EQ(MakePartnerTransitionSQL(0, 2004, 13, QString(), {}), QString());
-    EXPECT_EQ(MakeStaffTransitionSQL(1, 2004, 0), QString());
+    EXPECT_EQ(MakePartnerTransitionSQL(CTradeSide::Sales(), 2004, 13, QString(), {}), QString());
+    EXPECT_EQ(MakeStaffTransitionSQL(CTradeSide::Purchases(), 2004, 0), QString());
 }
 
 TEST_F(AnalysisSqlTest, StockFromOpeningStockAndEveryMovement)

@@ -187,30 +187,30 @@ TEST_F(LineSumsRowsTest, TransitionsByPartnerAndByProduct)
     const QStringList months{"通期計", "2004/4", "2004/5", "2004/6"};
     ExpectRows({
         {"customers from April",
-         [] { return MakePartnerTransitionSQL(0, 2004, 4, QString(), {}); },
+         [] { return MakePartnerTransitionSQL(CTradeSide::Sales(), 2004, 4, QString(), {}); },
          QStringList{"CustomerCode"} + months,
          {"K001|1760.5|0|1760.5|0", "K003|1254|0|255|999", "K004|0|0|0|0", "K005|0|0|0|0", "K006|0|0|0|0",
           "K007|0|0|0|0", "K008|0|0|0|0", "O'Neil|800|0|500|300", "　|1000|0|1000|0"}},
         {"customers by class",
-         [cls] { return MakePartnerTransitionSQL(0, 2004, 4, cls, {}); },
+         [cls] { return MakePartnerTransitionSQL(CTradeSide::Sales(), 2004, 4, cls, {}); },
          {"CustomerCode", "Class1", "2004/5"},
          {"K004||0", "K005||0", "K006||0", "K007||0", "K008||0", "　||1000", "O'Neil|大阪|500",
           "K001|東京|1760.5", "K003|東京|255"}},
         {"suppliers from April",
-         [] { return MakePartnerTransitionSQL(1, 2004, 4, QString(), {}); },
+         [] { return MakePartnerTransitionSQL(CTradeSide::Purchases(), 2004, 4, QString(), {}); },
          QStringList{"SupplierCode"} + months,
          {"SP01|2828|2828|0|0", "SP02|530|-20|550|0", "SP03|900|0|900|0", "SP04|0|0|0|0", "SP05|0|0|0|0",
           "SP06|0|0|0|0", "　|0|0|0|0"}},
         {"product amounts from April",
-         [] { return MakeItemAmountTransitionSQL(0, 2004, 4, QString(), {}); },
+         [] { return MakeItemAmountTransitionSQL(CTradeSide::Sales(), 2004, 4, QString(), {}); },
          QStringList{"ItemCode"} + months,
          {"I001|900|0|600|300", "I002|1000|0|1000|0", "I003|1500|0|1500|0", "I004|1144|0|145|999"}},
         {"product quantities from April",
-         [] { return MakeItemQuantityTransitionSQL(0, 2004, 4, QString(), {}); },
+         [] { return MakeItemQuantityTransitionSQL(CTradeSide::Sales(), 2004, 4, QString(), {}); },
          QStringList{"ItemCode"} + months,
          {"I001|11|0|8|3", "I002|5|0|5|0", "I003|2|0|2|0", "I004|6|0|-1|7"}},
         {"purchased quantities by class",
-         [cls] { return MakeItemQuantityTransitionSQL(1, 2004, 4, cls, {}); },
+         [cls] { return MakeItemQuantityTransitionSQL(CTradeSide::Purchases(), 2004, 4, cls, {}); },
          {"ItemCode", "Class1", "2004/4", "2004/5"},
          {"I004|事務機|0|3", "I001|文具|0|20", "I003|文具|0|0", "I002|紙製品|39|0"}},
     });
@@ -238,11 +238,11 @@ TEST_F(LineSumsRowsTest, StaffTransitionsCountEachLineInItsOwnMonth)
 
     ExpectRows({
         {"sales staff from April",
-         [] { return MakeStaffTransitionSQL(0, 2004, 4); },
+         [] { return MakeStaffTransitionSQL(CTradeSide::Sales(), 2004, 4); },
          {"MyPerson", "通期計", "2004/5", "2004/6", "2004/7", "2004/8", "2005/3"},
          {"ABE|178|0|0|8|100|70", "佐藤|1680|1680|0|0|0|0", "田中|0|0|0|0|0|0", "鈴木|3554|2255|1299|0|0|0"}},
         {"purchase staff from April",
-         [] { return MakeStaffTransitionSQL(1, 2004, 4); },
+         [] { return MakeStaffTransitionSQL(CTradeSide::Purchases(), 2004, 4); },
          {"MyPerson", "通期計", "2004/4", "2004/5"},
          {"山本|1430|-20|1450"}},
     });
@@ -268,7 +268,7 @@ TEST_F(LineSumsRowsTest, StaffTransitionsJoinTheSpellingsOfANameWithinAMonth)
 
     ExpectRows({
         {"sales staff from April",
-         [] { return MakeStaffTransitionSQL(0, 2004, 4); },
+         [] { return MakeStaffTransitionSQL(CTradeSide::Sales(), 2004, 4); },
          {"MyPerson", "通期計", "2004/5", "2004/6"},
          {"Bob|43210|40210|3000", "Carl|5|5|0", "佐藤|1680|1680|0", "田中|0|0|0", "鈴木|3554|2255|1299"}},
     });

@@ -52,19 +52,19 @@ TEST_F(PartnerTransitionTest, EveryKindButThreeInItsMonth)
     // P7 of 31 March is outside, P8 of 1 April is 0. SP03: P6 of 20 May,
     // 1000 less a discount of 100.
     EXPECT_EQ(
-        Table(Rows(MakePartnerTransitionSQL(1, 2004, 4, QString(), {})),
+        Table(Rows(MakePartnerTransitionSQL(CTradeSide::Purchases(), 2004, 4, QString(), {})),
               {"SupplierCode", "通期計", "2004/4", "2004/5", "2004/6", "2004/7", "2005/3"}),
         QStringList({"SP01|2828|2828|0|0|0|0", "SP02|0|0|0|0|0|0", "SP03|900|0|900|0|0|0", "SP04|0|0|0|0|0|0",
                      "SP05|0|0|0|0|0|0", "SP06|0|0|0|0|0|0", "SP07|1230|900|70|60|0|200", "　|0|0|0|0|0|0"}));
     // From May 2004 SP07's April lines fall out and its 1 April 2005 line in.
-    EXPECT_EQ(Values(Rows(MakePartnerTransitionSQL(1, 2004, 5, QString(), {})), 6,
+    EXPECT_EQ(Values(Rows(MakePartnerTransitionSQL(CTradeSide::Purchases(), 2004, 5, QString(), {})), 6,
                      {"SupplierCode", "通期計", "2004/5", "2005/4"}),
               QStringList({"SP07", "630", "70", "300"}));
 
     // The classification column follows the total; the filter keeps the
     // partners of the class alone.
-    const CCDSData osaka =
-        Rows(MakePartnerTransitionSQL(0, 2004, 4, QStringLiteral("Class1"), {QStringLiteral("大阪")}));
+    const CCDSData osaka = Rows(MakePartnerTransitionSQL(CTradeSide::Sales(), 2004, 4,
+                                                         QStringLiteral("Class1"), {QStringLiteral("大阪")}));
     EXPECT_EQ(Table(osaka, {"CustomerCode", "通期計", "Class1", "2004/5", "2004/6"}),
               QStringList({"O'Neil|800|大阪|500|300"}));
     ASSERT_EQ(osaka.GetCount(), 1);

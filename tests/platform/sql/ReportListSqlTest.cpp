@@ -101,39 +101,45 @@ TEST_F(ReportListSqlTest, BalancesByDateWithCreditLimitAndActiveOnly)
 TEST_F(ReportListSqlTest, DetailListsOfMoneySlipLinesAndMovements)
 {
     // Only a to date.
-    EXPECT_EQ(Column(Rows(MakeReceiptListSQL(0, QDate(), QDate(2004, 4, 30))), QStringLiteral("No")),
+    EXPECT_EQ(Column(Rows(MakeReceiptListSQL(CTradeSide::Sales(), QDate(), QDate(2004, 4, 30))),
+                     QStringLiteral("No")),
               QStringList({"R8", "R2", "R9", "R1"}));
     // The one-time payer of a closing is named after its first slip; a
     // registered payer after the master.
-    const CCDSData receipts = Rows(MakeReceiptListSQL(0, QDate(2004, 5, 15), QDate(2004, 5, 21)));
+    const CCDSData receipts =
+        Rows(MakeReceiptListSQL(CTradeSide::Sales(), QDate(2004, 5, 15), QDate(2004, 5, 21)));
     EXPECT_EQ(Table(receipts, {"No", "Company", "Name", "Amount", "CloseID"}),
               QStringList({QStringLiteral("R7|山川商店|山川|2100|%1").arg(Id("OT1")), "R10|諸口||0|0",
                            "R3|青葉商事|青葉 一郎|5000|0"}));
     EXPECT_EQ(Values(receipts, 2, {"Zip", "Keisho", "CustomerCode", "SeikyuID"}),
               QStringList({"100-0001", "様", "K001", "0"}));
-    EXPECT_EQ(Table(Rows(MakeReceiptLineListSQL(0, QDate(2004, 5, 15), QDate(2004, 5, 15))),
+    EXPECT_EQ(Table(Rows(MakeReceiptLineListSQL(CTradeSide::Sales(), QDate(2004, 5, 15), QDate(2004, 5, 15))),
                     {"No", "Company", "Code", "Amount", "Contents", "LineNo"}),
               QStringList({"R3|青葉商事|振込|4800||1", "R3|青葉商事|値引き|200|端数|2"}));
-    EXPECT_EQ(Table(Rows(MakeReceiptListSQL(1, QDate(2004, 5, 1), QDate())), {"No", "Company", "Amount"}),
+    EXPECT_EQ(Table(Rows(MakeReceiptListSQL(CTradeSide::Purchases(), QDate(2004, 5, 1), QDate())),
+                    {"No", "Company", "Amount"}),
               QStringList({"Y1|東邦商店|100"}));
 
     // One date: the ordinary slip before the tax slip, then by number and line.
-    const CCDSData lines = Rows(MakeSlipLineListSQL(0, QDate(2004, 5, 10), QDate(2004, 5, 20)));
+    const CCDSData lines =
+        Rows(MakeSlipLineListSQL(CTradeSide::Sales(), QDate(2004, 5, 10), QDate(2004, 5, 20)));
     EXPECT_EQ(Table(lines, {"No", "ItemName", "ItemType", "TudoFlg"}),
               QStringList({"S4|L1|1|1", "S4|L2|1|1", "S4|L3|2|1", "S4|L4|3|1", "S4|L5|9|1", "S16|L11|1|1",
                            "S6|L10|9|1"}));
     EXPECT_EQ(Values(lines, 1, {"Amount", "Amount2", "TaxFlg", "MyPerson", "CustomerCode"}),
               QStringList({"1100", "660", "2", "佐藤", "K001"}));
-    EXPECT_EQ(Table(Rows(MakeSlipLineListSQL(1, QDate(2004, 4, 15), QDate(2004, 4, 15))),
-                    {"No", "ItemName", "Amount", "TudoFlg"}),
-              QStringList({"P1|PL3|3000|1", "P1|PL4|100|1"}));
-
-    EXPECT_EQ(Table(Rows(MakeQuoteOrderLineListSQL(0, QDate(2004, 5, 1), QDate(2004, 5, 31))),
-                    {"No", "CustomerCode", "ItemName", "Amount"}),
-              QStringList({"Q1|K001|ボールペン|200", "Q1|K001|ノート|150"}));
     EXPECT_EQ(
-        Table(Rows(MakeQuoteOrderLineListSQL(1, QDate(), QDate())), {"No", "Limit", "ItemCode", "Number"}),
-        QStringList({"O1|2004/05/31|I001|50"}));
+        Table(Rows(MakeSlipLineListSQL(CTradeSide::Purchases(), QDate(2004, 4, 15), QDate(2004, 4, 15))),
+              {"No", "ItemName", "Amount", "TudoFlg"}),
+        QStringList({"P1|PL3|3000|1", "P1|PL4|100|1"}));
+
+    EXPECT_EQ(
+        Table(Rows(MakeQuoteOrderLineListSQL(CTradeSide::Sales(), QDate(2004, 5, 1), QDate(2004, 5, 31))),
+              {"No", "CustomerCode", "ItemName", "Amount"}),
+        QStringList({"Q1|K001|ボールペン|200", "Q1|K001|ノート|150"}));
+    EXPECT_EQ(Table(Rows(MakeQuoteOrderLineListSQL(CTradeSide::Purchases(), QDate(), QDate())),
+                    {"No", "Limit", "ItemCode", "Number"}),
+              QStringList({"O1|2004/05/31|I001|50"}));
 
     // Stock in and out are both movements; kind 1 keeps Type 3.
     EXPECT_EQ(Table(Rows(MakeStockChangeListSQL(QDate(), QDate(2004, 6, 30), 0)),

@@ -11,8 +11,8 @@ namespace
 
 using ProductTransitionTest = ReportFixture;
 
-using Builder =
-    std::function<QString(int side, int year, int startMonth, const QString&, const QStringList&)>;
+using Builder = std::function<QString(const CTradeSide& side, int year, int startMonth, const QString&,
+                                      const QStringList&)>;
 
 } // namespace
 
@@ -79,16 +79,18 @@ TEST_F(ProductTransitionTest, MonthsOfBothSidesFromTheirOwnLines)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(Table(Rows(c.build(c.side, c.year, c.startMonth, QString(), {})), c.fields), c.rows);
+        EXPECT_EQ(
+            Table(Rows(c.build(*CTradeSide::OfKind(c.side), c.year, c.startMonth, QString(), {})), c.fields),
+            c.rows);
     }
 
     // The classification column follows the total and leads the order.
-    EXPECT_EQ(Table(Rows(MakeItemAmountTransitionSQL(0, 2004, 4, QStringLiteral("Class1"),
+    EXPECT_EQ(Table(Rows(MakeItemAmountTransitionSQL(CTradeSide::Sales(), 2004, 4, QStringLiteral("Class1"),
                                                      {QStringLiteral("文具"), QStringLiteral("事務機")})),
                     {"ItemCode", "通期計", "Class1", "2004/4"}),
               QStringList({"I004|700|事務機|0", "I001|900|文具|0", "I003|1500|文具|0"}));
-    const CCDSData rows =
-        Rows(MakeItemQuantityTransitionSQL(1, 2004, 4, QStringLiteral("Class1"), {QStringLiteral("紙製品")}));
+    const CCDSData rows = Rows(MakeItemQuantityTransitionSQL(
+        CTradeSide::Purchases(), 2004, 4, QStringLiteral("Class1"), {QStringLiteral("紙製品")}));
     ASSERT_EQ(rows.GetCount(), 1);
     QStringList names;
     for (int i = 0; i < rows.GetAt(0)->GetCount(); ++i)
