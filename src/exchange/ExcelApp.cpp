@@ -145,6 +145,11 @@ void CExcelApp::ReportBookError(CWorkbookReader::Error error)
                                            "Excelで開いて再計算し、保存し直してから読み込んでください。")
                                 .arg(name, m_pBook ? m_pBook->FailedCell() : QString()));
         break;
+    case CWorkbookReader::CellText:
+        ShowExchangeMessage(QStringLiteral("%1のセル%2は、文字列がブックに残っていないため読み込めません。\n"
+                                           "Excelで開いて確かめ、保存し直してから読み込んでください。")
+                                .arg(name, m_pBook ? m_pBook->FailedCell() : QString()));
+        break;
     default:
         ShowExchangeMessage(
             QStringLiteral("%1を開けませんでした。\nExcelのブック（.xlsx/.xls）ではないか、壊れています。")

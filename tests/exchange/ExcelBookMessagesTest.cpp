@@ -1,3 +1,4 @@
+#include "TestPaths.h"
 #include "exchange/ExcelApp.h"
 #include "exchange/ExchangeDialogs.h"
 #include "platform/office/XlsCrypt.h"
@@ -52,6 +53,11 @@ TEST(ExcelBookMessages, BooksThatCannotBeReadSayWhyAndExcel95FormulasComeIn)
         return stream;
     }();
 
+    const QByteArray lostString = Stream(8, Record(0x00FC, U32(2) + U32(2) + Unicode(U("a"))),
+                                         {{Unicode(U("S"), true), Record(0x00FD, Cell(4, 1, 0) + U32(1))}});
+    QFile unresolved(QStringLiteral(CORVANTA_FIXTURES "/real/xlsx/wtf_path.xlsx"));
+    ASSERT_TRUE(unresolved.open(QIODevice::ReadOnly));
+
     const QString retry =
         U("Excelで開き、「Excel ブック（*.xlsx）」の形式で保存し直してから読み込んでください。");
     const struct {
@@ -69,6 +75,22 @@ TEST(ExcelBookMessages, BooksThatCannotBeReadSayWhyAndExcel95FormulasComeIn)
          U("book.xlsはExcelのブックですが、この形式は読み込めません。\n"
            "（Excel 5.0/95より前の形式か、読み込めない方式で暗号化されたブックです。）\n") +
              retry,
+         {}},
+        {"Excel 2.1, outside a compound file",
+         Record(0x0009, U16(2) + U16(0x0010)) + Eof(),
+         U("book.xlsはExcelのブックですが、この形式は読み込めません。\n"
+           "（Excel 5.0/95より前の形式か、読み込めない方式で暗号化されたブックです。）\n") +
+             retry,
+         {}},
+        {"a shared string the book lost",
+         Compound({{U("Workbook"), lostString}}),
+         U("book.xlsのセルB5は、文字列がブックに残っていないため読み込めません。\n"
+           "Excelで開いて確かめ、保存し直してから読み込んでください。"),
+         {}},
+        {"an .xlsx formula saved without its result",
+         unresolved.readAll(),
+         U("book.xlsのセルD1は、数式の結果が読み込めません。\n"
+           "Excelで開いて再計算し、保存し直してから読み込んでください。"),
          {}},
         {"a user's password",
          Compound({{U("Workbook"), locked}}),

@@ -105,6 +105,8 @@ std::unique_ptr<CWorkbookReader> CWorkbookReader::Open(const QString& path, Erro
         reader = CXlsxReader::Open(path, limits, reason);
     else if (head == QByteArray(kCompound, 8))
         reader = CXlsReader::Open(path, limits, reason);
+    else if (CXlsReader::IsOlderBook(head))
+        reason = Unsupported;
     if (!reader)
         return fail(reason);
     if (error)

@@ -75,6 +75,7 @@ class CWorkbookReader
                        // encryption)
         Password,      // encrypted with a password the user chose
         FormulaResult, // a formula whose stored result cannot be read (FailedCell() names it)
+        CellText,      // a cell's text that the book lost (FailedCell() names it)
     };
     using Limits = CWorkbookLimits;
     enum Format { Xlsx, Xls };
@@ -93,7 +94,7 @@ class CWorkbookReader
     // chart sheet has none. False with the reason when the sheet's part is
     // damaged or too large.
     virtual bool ReadSheet(int index, CSheetData& sheet, Error* error = nullptr) = 0;
-    // The cell ("B3") of the last FormulaResult failure.
+    // The cell ("B3") of the last FormulaResult or CellText failure.
     const QString& FailedCell() const { return m_strFailedCell; }
     // "B3" for a cell from row and column 0.
     static QString CellName(quint32 row, quint32 column);

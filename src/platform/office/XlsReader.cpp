@@ -21,6 +21,7 @@ enum RecordType : quint16 {
     kDateMode = 0x0022,
     kCodePage = 0x0042,
     kFilePass = 0x002F,
+    kFont = 0x0031,
     kContinue = 0x003C,
     kBoundSheet = 0x0085,
     kMulRk = 0x00BD,
@@ -45,6 +46,64 @@ constexpr quint16 kBiff8 = 0x0600;
 constexpr quint16 kGlobals = 0x0005;
 // The BOF records of Excel 2.x-4.0, whose books are not read.
 constexpr quint16 kOlderBofs[] = {0x0009, 0x0209, 0x0409};
+constexpr quint16 kMacRoman = 10000;
+
+// The code page a FONT record's character set stands for; 0 for the
+// Western, symbol and OEM sets, which say nothing about the book's script.
+quint16 CharSetCodePage(quint8 charSet)
+{
+    switch (charSet) {
+    case 128:
+        return 932;
+    case 129:
+        return 949;
+    case 134:
+        return 936;
+    case 136:
+        return 950;
+    case 161:
+        return 1253;
+    case 162:
+        return 1254;
+    case 163:
+        return 1258;
+    case 177:
+        return 1255;
+    case 178:
+        return 1256;
+    case 186:
+        return 1257;
+    case 204:
+        return 1251;
+    case 222:
+        return 874;
+    case 238:
+        return 1250;
+    default:
+        return 0;
+    }
+}
+
+bool IsDoubleByte(quint16 codePage)
+{
+    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
+}
+
+// Where `count` characters of a double-byte code page starting at `from`
+// end; -1 past the data.
+qsizetype DoubleByteEnd(QByteArrayView data, qsizetype from, qsizetype count, quint16 codePage)
+{
+    qsizetype at = from;
+    for (qsizetype i = 0; i < count; ++i) {
+        if (at >= data.size())
+            return -1;
+        const quint8 byte = quint8(data[at]);
+        const bool lead = codePage == 932 ? (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC)
+                                          : byte >= 0x81 && byte <= 0xFE;
+        at += lead ? 2 : 1;
+    }
+    return at <= data.size() ? at : -1;
+}
 
 quint16 U16(QByteArrayView data, qsizetype at)
 {
@@ -330,6 +389,18 @@ std::unique_ptr<CXlsReader> CXlsReader::FromBytes(const QByteArray& file, const 
     return reader;
 }
 
+bool CXlsReader::IsOlderBook(QByteArrayView head)
+{
+    // The record's length and the kind of sheet its BOF announces
+    // (worksheet, chart, macro sheet or workbook) tell it from text.
+    if (head.size() < 8 ||
+        std::find(std::begin(kOlderBofs), std::end(kOlderBofs), U16(head, 0)) == std::end(kOlderBofs))
+        return false;
+    const quint16 length = U16(head, 2), kind = U16(head, 6);
+    return length >= 4 && length <= 16 &&
+           (kind == 0x0010 || kind == 0x0020 || kind == 0x0040 || kind == 0x0100);
+}
+
 QString CXlsReader::Bytes(QByteArrayView bytes) const
 {
     switch (m_nCodePage) {
@@ -355,7 +426,21 @@ void CXlsReader::SetCodePage(quint16 codePage)
     m_decoder = QStringDecoder(name.constData());
 }
 
-bool CXlsReader::Text(QByteArrayView data, qsizetype at, int countBytes, QString& text) const
+void CXlsReader::ChooseCodePage(quint16 declared, quint16 fonts)
+{
+    // Without a CODEPAGE record the fonts tell the script. Excel for the Mac
+    // declares Mac Roman whatever the script, and writes Japanese, Chinese
+    // and Korean texts in their own double-byte code page: a font of such a
+    // character set names it.
+    if (declared == 0)
+        SetCodePage(fonts ? fonts : 1252);
+    else if ((declared == kMacRoman || declared == 0x8000) && IsDoubleByte(fonts))
+        SetCodePage(fonts);
+    else
+        SetCodePage(declared);
+}
+
+bool CXlsReader::Text(QByteArrayView data, qsizetype at, int countBytes, QString& text, bool runs) const
 {
     if (m_nBiff == 8)
         return RecordText(data, at, text, countBytes == 1);
@@ -363,9 +448,27 @@ bool CXlsReader::Text(QByteArrayView data, qsizetype at, int countBytes, QString
     if (at + countBytes > data.size())
         return false;
     const qsizetype count = countBytes == 1 ? quint8(data[at]) : U16(data, at);
-    if (at + countBytes + count > data.size())
+    const qsizetype from = at + countBytes;
+    // The text fills the record, or is followed by exactly its formatting
+    // runs (a count byte, two bytes a run).
+    auto fills = [&](qsizetype end) {
+        if (end < 0 || end > data.size())
+            return false;
+        if (!runs)
+            return end == data.size();
+        return end < data.size() && end + 1 + 2 * qsizetype(quint8(data[end])) == data.size();
+    };
+    qsizetype end = from + count;
+    // Excel for the Mac counts characters, not bytes: in a double-byte code
+    // page the text then runs on past the count.
+    if (!fills(end) && IsDoubleByte(m_nCodePage)) {
+        const qsizetype characters = DoubleByteEnd(data, from, count, m_nCodePage);
+        if (fills(characters))
+            end = characters;
+    }
+    if (end > data.size())
         return false;
-    text = Bytes(data.sliced(at + countBytes, count));
+    text = Bytes(data.sliced(from, end - from));
     return true;
 }
 
@@ -391,6 +494,7 @@ bool CXlsReader::ReadGlobals(Error& error)
     }
     m_nBiff = version == kBiff8 ? 8 : 5;
     SetCodePage(1252);
+    quint16 declaredCodePage = 0, fontCodePage = 0;
     QHash<quint16, QString> codes;
     QList<quint16> xfFormats;
     QList<quint32> offsets;
@@ -413,8 +517,18 @@ bool CXlsReader::ReadGlobals(Error& error)
             return false;
         }
         case kCodePage:
-            if (data.size() >= 2 && m_nBiff == 5)
-                SetCodePage(U16(data, 0));
+            if (data.size() >= 2 && m_nBiff == 5) {
+                declaredCodePage = U16(data, 0);
+                ChooseCodePage(declaredCodePage, fontCodePage);
+            }
+            break;
+        case kFont:
+            // The first font of a script other than the Western one.
+            if (data.size() >= 13 && m_nBiff == 5 && fontCodePage == 0) {
+                fontCodePage = CharSetCodePage(quint8(data[12]));
+                if (fontCodePage)
+                    ChooseCodePage(declaredCodePage, fontCodePage);
+            }
             break;
         case kDateMode:
             m_date1904 = data.size() >= 2 && U16(data, 0) == 1;
@@ -453,13 +567,14 @@ bool CXlsReader::ReadGlobals(Error& error)
                 return false;
             }
             // Each text takes at least three bytes: no trust in the count.
+            // Some writers claim more texts than they write; those written
+            // are kept, and only a cell of a missing one is refused.
+            m_nClaimedStrings = unique;
             m_sharedStrings.reserve(qMin<qsizetype>(unique, data.size() / 3 + 1));
             for (quint32 i = 0; i < unique; ++i) {
                 QString text;
-                if (!pieces.UnicodeText(text)) {
-                    error = NotWorkbook;
-                    return false;
-                }
+                if (!pieces.UnicodeText(text))
+                    break;
                 m_sharedStrings << text;
             }
             break;
@@ -492,11 +607,20 @@ bool CXlsReader::ReadGlobals(Error& error)
         if (qsizetype(start) >= covered && qsizetype(start) < m_stream.size())
             covered = Scan(start);
     }
-    // A sheet's records begin at the first BOF at or after its offset.
+    // A sheet's records are the substream whose records hold its offset
+    // (some writers point past the BOF), else they begin at the first BOF
+    // after it. The globals are no sheet, and an offset on a substream's
+    // EOF points at the next.
     for (qsizetype s = 0; s < m_sheets.size(); ++s) {
-        const auto at =
-            std::lower_bound(m_substreams.cbegin(), m_substreams.cend(), qsizetype(offsets[s]),
+        const qsizetype offset = qsizetype(offsets[s]);
+        auto at =
+            std::lower_bound(m_substreams.cbegin(), m_substreams.cend(), offset,
                              [](const CSubstream& sub, qsizetype offset) { return sub.begin < offset; });
+        if (at != m_substreams.cbegin() && (at == m_substreams.cend() || at->begin != offset)) {
+            const auto holder = at - 1;
+            if (holder != m_substreams.cbegin() && holder->eof >= 0 && offset < holder->eof)
+                at = holder;
+        }
         m_sheetSubstreams << (at == m_substreams.cend() ? -1 : int(at - m_substreams.cbegin()));
         if (at != m_substreams.cend())
             m_sheets[s].codeName = at->codeName;
@@ -516,8 +640,10 @@ qsizetype CXlsReader::Scan(qsizetype from)
                 m_substreams << CSubstream{at, -1, {}};
             ++depth;
         } else if (type == kEof && depth > 0) {
-            if (--depth == 0)
+            if (--depth == 0) {
+                m_substreams.last().eof = at;
                 m_substreams.last().end = records.Position();
+            }
         } else if (type == kCodeName && depth == 1) {
             Text(records.Data(), 0, 2, m_substreams.last().codeName);
         }
@@ -651,15 +777,19 @@ bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             if (data.size() < 10)
                 return fail(NotWorkbook);
             const quint32 at = U32(data, 6);
-            if (at >= quint32(m_sharedStrings.size()))
+            if (at >= m_nClaimedStrings)
                 return fail(NotWorkbook);
+            if (at >= quint32(m_sharedStrings.size())) {
+                m_strFailedCell = CellName(U16(data, 0), U16(data, 2));
+                return fail(CellText);
+            }
             add(data, 4, CSheetCell::Text).text = m_sharedStrings.at(at);
             break;
         }
         case kLabel:
         case kRString: {
             QString text;
-            if (data.size() < 6 || !Text(data, 6, 2, text))
+            if (data.size() < 6 || !Text(data, 6, 2, text, type == kRString))
                 return fail(NotWorkbook);
             add(data, 4, CSheetCell::Text).text = text;
             break;

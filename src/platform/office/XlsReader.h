@@ -19,6 +19,10 @@ class CXlsReader : public CWorkbookReader
     static std::unique_ptr<CXlsReader> Open(const QString& path, const Limits& limits, Error& error);
     // The same over the bytes of a file.
     static std::unique_ptr<CXlsReader> FromBytes(const QByteArray& file, const Limits& limits, Error& error);
+    // True when a file's first bytes are the BOF of an Excel 2.x-4.0 sheet
+    // or workbook, which are record streams of their own, never compound
+    // files.
+    static bool IsOlderBook(QByteArrayView head);
 
     Format GetFormat() const override { return Xls; }
     bool ReadSheet(int index, CSheetData& sheet, Error* error = nullptr) override;
@@ -29,6 +33,7 @@ class CXlsReader : public CWorkbookReader
         qsizetype begin = 0;
         qsizetype end = -1;
         QString codeName;
+        qsizetype eof = -1; // where its EOF record begins
     };
 
     CXlsReader() = default;
@@ -37,10 +42,14 @@ class CXlsReader : public CWorkbookReader
     // where the walk stopped.
     qsizetype Scan(qsizetype from);
     // A record's text at `at`, its count `countBytes` long: in BIFF8 a
-    // Unicode text, in BIFF5 bytes in the code page.
-    bool Text(QByteArrayView data, qsizetype at, int countBytes, QString& text) const;
+    // Unicode text, in BIFF5 bytes in the code page, ending the record or,
+    // with `runs`, followed by its formatting runs.
+    bool Text(QByteArrayView data, qsizetype at, int countBytes, QString& text, bool runs = false) const;
     QString Bytes(QByteArrayView bytes) const;
     void SetCodePage(quint16 codePage);
+    // The code page of a BIFF5 book from its CODEPAGE record (0 none) and
+    // the first of its fonts in a non-Western character set (0 none).
+    void ChooseCodePage(quint16 declared, quint16 fonts);
 
     Limits m_limits;
     int m_nBiff = 8;
@@ -50,5 +59,6 @@ class CXlsReader : public CWorkbookReader
     QList<CSubstream> m_substreams; // by position
     QList<int> m_sheetSubstreams;   // per sheet, into m_substreams; -1 none
     QStringList m_sharedStrings;
+    quint32 m_nClaimedStrings = 0;  // as the table's header says
     QList<CNumberFormat> m_formats; // one per cell format (XF)
 };

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -247,6 +248,62 @@ bool ParseReference(const char* ref, quint32& column, quint32& row)
     return true;
 }
 
+// A reference of digits alone names no column: the cell stands where its
+// place in the row puts it.
+bool IsPlaceless(const std::string& ref)
+{
+    return std::all_of(ref.begin(), ref.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// An ISO 8601 duration ("PT24H0M0.000S", as Excel writes elapsed times) in
+// days; years and months, of no fixed length, only when zero.
+bool ParseDuration(const QByteArray& text, double& days)
+{
+    const char* p = text.constData();
+    const char* end = p + text.size();
+    const bool negative = p != end && *p == '-';
+    if (negative)
+        ++p;
+    if (p == end || *p++ != 'P')
+        return false;
+    bool time = false, any = false;
+    double total = 0;
+    while (p != end) {
+        if (*p == 'T' && !time) {
+            time = true;
+            ++p;
+            continue;
+        }
+        if (*p < '0' || *p > '9')
+            return false;
+        double value = 0;
+        const auto [next, ec] = std::from_chars(p, end, value, std::chars_format::fixed);
+        if (ec != std::errc() || next == end)
+            return false;
+        const char unit = *next;
+        p = next + 1;
+        any = true;
+        if (!time && unit == 'W')
+            total += value * 7;
+        else if (!time && unit == 'D')
+            total += value;
+        else if (!time && (unit == 'Y' || unit == 'M') && value == 0)
+            continue;
+        else if (time && unit == 'H')
+            total += value / 24;
+        else if (time && unit == 'M')
+            total += value / 1440;
+        else if (time && unit == 'S')
+            total += value / 86400;
+        else
+            return false;
+    }
+    if (!any || !std::isfinite(total))
+        return false;
+    days = negative ? -total : total;
+    return true;
+}
+
 bool ParseNumber(const QByteArray& text, double& value)
 {
     const QByteArray trimmed = text.trimmed();
@@ -389,6 +446,10 @@ bool CXlsxReader::Load(Error& error)
                     else if (!std::strcmp(name, "id"))
                         id = QString::fromUtf8(value);
                 });
+                // A sheet listed without a relationship (as some writers list
+                // very hidden ones) has no part to read.
+                if (id.isEmpty())
+                    continue;
                 m_sheets << info;
                 ids << id;
             }
@@ -526,11 +587,12 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
     if (!LoadShared(reason))
         return fail(reason);
     sheet.formats = m_formats;
-    // A cell of type "d" holds an ISO 8601 date or time; it reads like a
-    // dated number.
+    // A cell of type "d" holds an ISO 8601 date, time or duration; it reads
+    // like a dated number, a duration as days.
     const quint32 isoFormat = quint32(sheet.formats.size());
     sheet.formats << CNumberFormat{0, QStringLiteral("yyyy-mm-dd"), true}
-                  << CNumberFormat{0, QStringLiteral("hh:mm:ss"), true};
+                  << CNumberFormat{0, QStringLiteral("hh:mm:ss"), true}
+                  << CNumberFormat{0, QStringLiteral("[h]:mm:ss"), true};
 
     CPartReader reader(m_zip, m_sheetParts.at(index), m_limits);
     if (!reader.IsOpen() && !reader.Failed())
@@ -576,7 +638,7 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             else if (!std::strcmp(name, "t"))
                 type = value;
         });
-        if (!ref.empty()) {
+        if (!ref.empty() && !IsPlaceless(ref)) {
             if (!ParseReference(ref.c_str(), column, row))
                 return fail(NotWorkbook);
         } else {
@@ -593,7 +655,7 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             cell.format = s < quint32(m_formats.size()) ? s : 0;
         }
         QByteArray value, inlineText;
-        bool hasValue = false, hasInline = false;
+        bool hasValue = false, hasInline = false, hasFormula = false;
         if (!reader.IsEmpty()) {
             const int depth = reader.Depth();
             while (reader.Read()) {
@@ -607,14 +669,25 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
                 } else if (reader.NameIs("is")) {
                     inlineText = reader.Text(true);
                     hasInline = true;
+                } else if (reader.NameIs("f")) {
+                    hasFormula = true;
+                    reader.Text();
                 } else {
-                    reader.Text(); // a formula or an extension: skipped
+                    reader.Text(); // an extension: skipped
                 }
             }
             if (reader.Failed())
                 break;
         }
 
+        // A formula saved without its result (never calculated, or by a
+        // writer that leaves that to Excel) has none to give; an empty text
+        // is a result.
+        if (hasFormula && type != "inlineStr" &&
+            (!hasValue || (type != "str" && value.trimmed().isEmpty()))) {
+            m_strFailedCell = CellName(cell.row, cell.column);
+            return fail(FormulaResult);
+        }
         if (type == "inlineStr") {
             cell.kind = hasInline ? CSheetCell::Text : CSheetCell::Blank;
             cell.text = DecodeEscapes(inlineText);
@@ -653,6 +726,8 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             } else if (time.isValid()) {
                 cell.number = time.msecsSinceStartOfDay() / 86400000.0;
                 cell.format = isoFormat + 1;
+            } else if (ParseDuration(value.trimmed(), cell.number)) {
+                cell.format = isoFormat + 2;
             } else {
                 return fail(NotWorkbook);
             }

@@ -343,6 +343,223 @@ TEST(XlsBooks, LostFormulaResultsAreNamedAndEmptyCellsKeepOnlyTheirRange)
     EXPECT_TRUE(sheet.cells.empty());
 }
 
+// A FONT record of Excel 5.0/95 in a character set.
+QByteArray Font(quint8 charSet)
+{
+    return Record(0x0031, U16(200) + U16(0) + U16(0x7FFF) + U16(400) + U16(0) + QByteArray(1, '\0') +
+                              QByteArray(1, '\x02') + QByteArray(1, char(charSet)) + QByteArray(1, '\0') +
+                              Bytes("Font", true));
+}
+
+// Excel 5.0/95 texts: the code page declared, else that of the fonts; Excel
+// for the Mac declaring Mac Roman over Japanese and counting characters.
+TEST(XlsBooks, Excel95TextsComeInTheirScriptAndWhole)
+{
+    const QByteArray kanji("\x8A\xBF\x8E\x9A", 4); // 漢字 in Shift_JIS
+    const QByteArray moskva("\xCC\xEE\xF1\xEA\xE2\xE0", 6);
+    // A label and a text of formatting runs (two runs of two bytes), their
+    // counts given.
+    auto label = [](quint16 column, const QByteArray& bytes, quint16 count) {
+        return Record(0x0204, Cell(0, column, 0) + U16(count) + bytes);
+    };
+    auto rich = [](quint16 column, const QByteArray& bytes, quint16 count) {
+        return Record(0x00D6,
+                      Cell(0, column, 0) + U16(count) + bytes + QByteArray("\x02\x00\x08\x02\x00", 5));
+    };
+    const struct {
+        const char* what;
+        QByteArray globals;
+        QByteArray sheetName; // with its one-byte count
+        QByteArray cells;
+        QString name;
+        QStringList texts; // A1, B1, ...
+    } cases[] = {
+        {"no CODEPAGE, Cyrillic fonts",
+         Font(204) + Font(204),
+         Bytes("\xCB\xE8\xF1\xF2", true),
+         label(0, moskva, 6),
+         U("Лист"),
+         {U("Москва")}},
+        {"no CODEPAGE, Western fonts",
+         Font(0),
+         Bytes("S", true),
+         label(0, "Caf\xE9", 4),
+         U("S"),
+         {U("Café")}},
+        {"Mac Roman declared, a Japanese font among Western ones",
+         Record(0x0042, U16(10000)) + Font(0) + Font(128),
+         QByteArray("\x03\x93\xBE\x88\xD3\x90\xE6", 7),
+         label(0, kanji, 2) + rich(1, kanji + "withColor", 11),
+         U("得意先"),
+         {U("漢字"), U("漢字withColor")}},
+        {"Mac Roman declared, Western fonts",
+         Record(0x0042, U16(10000)) + Font(0),
+         Bytes("S", true),
+         label(0, "Caf\x8E", 4),
+         U("S"),
+         {U("Café")}},
+        {"Mac Roman declared, a Cyrillic font",
+         Record(0x0042, U16(0x8000)) + Font(204),
+         Bytes("S", true),
+         label(0, "Caf\x8E", 4),
+         U("S"),
+         {U("Café")}},
+        {"the Japanese code page declared, counts in bytes",
+         Record(0x0042, U16(932)),
+         Bytes("S", true),
+         label(0, kanji, 4) + rich(1, kanji + "withColor", 13),
+         U("S"),
+         {U("漢字"), U("漢字withColor")}},
+        {"a declared code page outranks the fonts",
+         Record(0x0042, U16(1251)) + Font(128),
+         Bytes("S", true),
+         label(0, moskva, 6),
+         U("S"),
+         {U("Москва")}},
+        {"no CODEPAGE, the first non-Western font decides",
+         Font(0) + Font(134) + Font(129),
+         Bytes("S", true),
+         label(0, QByteArray("\xBA\xBA\xD7\xD6", 4), 2),
+         U("S"),
+         {U("汉字")}},
+        {"no CODEPAGE, a Korean font",
+         Font(129),
+         Bytes("S", true),
+         label(0, "\xC7\xD1\xB1\xB9", 2),
+         U("S"),
+         {U("한국")}},
+        {"no CODEPAGE, a Taiwanese font",
+         Font(136),
+         Bytes("S", true),
+         label(0, "\xBA\x7E\xA6\x72", 4),
+         U("S"),
+         {U("漢字")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CWorkbookReader::Error error = CWorkbookReader::NotWorkbook;
+        std::unique_ptr<CXlsReader> reader = CXlsReader::FromBytes(
+            Compound({{U("Book"), Stream(5, c.globals, {{c.sheetName, c.cells}})}}), {}, error);
+        ASSERT_TRUE(reader);
+        EXPECT_EQ(reader->Sheets().first().name, c.name);
+        CSheetData sheet;
+        ASSERT_TRUE(reader->ReadSheet(0, sheet, &error));
+        QStringList texts;
+        for (const CSheetCell& cell : sheet.cells)
+            texts << cell.text;
+        EXPECT_EQ(texts, c.texts);
+    }
+}
+
+// A shared-string table that claims more strings than it holds keeps those
+// it holds; a cell of a missing one is named, an index past the claim is
+// damage. Sheet offsets past their BOF find their own records.
+TEST(XlsBooks, ShortStringTablesAndOffsetsPastTheBof)
+{
+    const QByteArray table = Record(0x00FC, U32(3) + U32(3) + Unicode(U("a")) + Unicode(U("b")));
+    auto shared = [](quint32 index) { return Record(0x00FD, Cell(3, 2, 0) + U32(index)); };
+    const QList<Sheet> two = {{Unicode(U("S1"), true), Record(0x0203, Cell(0, 0, 0) + F64(1))},
+                              {Unicode(U("S2"), true), Record(0x0203, Cell(0, 0, 0) + F64(2))}};
+    constexpr quint32 kBofBytes = 20;
+    const struct {
+        const char* what;
+        QByteArray stream;
+        CWorkbookReader::Error error; // of the last sheet
+        QString failed;
+        QList<double> numbers; // A1 of each sheet
+    } cases[] = {
+        {"a string the table holds",
+         Stream(8, table, {{Unicode(U("S"), true), shared(1)}}),
+         CWorkbookReader::NoError,
+         {},
+         {}},
+        {"a string the table lost",
+         Stream(8, table, {{Unicode(U("S"), true), shared(2)}}),
+         CWorkbookReader::CellText,
+         U("C4"),
+         {}},
+        {"an index past the table's claim",
+         Stream(8, table, {{Unicode(U("S"), true), shared(3)}}),
+         CWorkbookReader::NotWorkbook,
+         {},
+         {}},
+        {"each offset just past its BOF",
+         Stream(8, {}, two, [](int, quint32 at) { return at + kBofBytes; }),
+         CWorkbookReader::NoError,
+         {},
+         {1, 2}},
+        {"the last offset inside its records",
+         Stream(8, {}, two, [](int i, quint32 at) { return i == 1 ? at + kBofBytes + 4 : at; }),
+         CWorkbookReader::NoError,
+         {},
+         {1, 2}},
+        {"an offset on the EOF before its BOF",
+         Stream(8, {}, two, [](int i, quint32 at) { return i == 1 ? at - 2 : at; }),
+         CWorkbookReader::NoError,
+         {},
+         {1, 2}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CWorkbookReader::Error error = CWorkbookReader::NotWorkbook;
+        std::unique_ptr<CXlsReader> reader =
+            CXlsReader::FromBytes(Compound({{U("Workbook"), c.stream}}), {}, error);
+        ASSERT_TRUE(reader);
+        CSheetData sheet;
+        for (int s = 0; s < reader->Sheets().size(); ++s) {
+            const bool read = s + 1 < reader->Sheets().size() || c.error == CWorkbookReader::NoError;
+            EXPECT_EQ(reader->ReadSheet(s, sheet, &error), read);
+            if (!read)
+                break;
+            ASSERT_EQ(sheet.cells.size(), 1u);
+            if (c.numbers.isEmpty()) {
+                EXPECT_EQ(sheet.cells.front().text, U("b"));
+            } else {
+                EXPECT_EQ(sheet.cells.front().number, c.numbers.at(s));
+            }
+        }
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(reader->FailedCell(), c.failed);
+    }
+}
+
+// Excel 2.x-4.0 files are records of their own, never compound files: they
+// are told as the older format, not as foreign files.
+TEST(XlsBooks, OlderBooksOutsideACompoundFileAreToldApart)
+{
+    const struct {
+        const char* what;
+        QByteArray file;
+        CWorkbookReader::Error error;
+    } cases[] = {
+        {"Excel 2.1 worksheet", Record(0x0009, U16(2) + U16(0x0010)) + Eof(), CWorkbookReader::Unsupported},
+        {"Excel 3.0 chart", Record(0x0209, U16(0) + U16(0x0020) + U16(0)) + Eof(),
+         CWorkbookReader::Unsupported},
+        {"Excel 4.0 workbook", Record(0x0409, U16(0) + U16(0x0100) + U16(0)) + Eof(),
+         CWorkbookReader::Unsupported},
+        {"an Excel 4.0 BOF of an unknown kind", Record(0x0409, U16(0) + U16(0x0123) + U16(0)),
+         CWorkbookReader::NotWorkbook},
+        {"text that starts like one",
+         QByteArray("\x09\x00\x04\x00"
+                    "abcd",
+                    8),
+         CWorkbookReader::NotWorkbook},
+        {"too short", QByteArray("\x09\x00\x04\x00", 4), CWorkbookReader::NotWorkbook},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = dir.filePath(QStringLiteral("old.xls"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.file);
+        file.close();
+        CWorkbookReader::Error error = CWorkbookReader::NoError;
+        EXPECT_FALSE(CWorkbookReader::Open(path, &error));
+        EXPECT_EQ(error, c.error);
+    }
+}
+
 TEST(XlsHostileBooks, SharedRecordRunsAndLongDirectoryNamesReadOnceAndSafely)
 {
     // Two thousand sheets whose BOUNDSHEETs all point at one run of ten

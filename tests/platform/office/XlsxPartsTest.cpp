@@ -105,4 +105,97 @@ TEST(XlsxParts, BackslashNamesSharedSheetPartsAndEmptyCells)
     }
 }
 
+// Cells as some writers leave them: elapsed times as durations, references
+// of digits alone, formulas without their results; and a very hidden sheet
+// listed without a relationship.
+TEST(XlsxParts, DurationsPlacelessReferencesFormulaResultsAndSheetsWithoutParts)
+{
+    const struct {
+        const char* what;
+        QString row; // the cells of row 2
+        CWorkbookReader::Error error;
+        QString failed;
+        QList<double> numbers; // of B2, C2, ... as read
+        bool elapsed = false;  // read as elapsed times
+    } cases[] = {
+        {"elapsed times",
+         U("<c r=\"B2\" t=\"d\"><v>PT24H0M0.000S</v></c><c r=\"C2\" t=\"d\"><v>PT1H30M</v></c>"
+           "<c r=\"D2\" t=\"d\"><v>P1DT12H</v></c><c r=\"E2\" t=\"d\"><v>-PT12H</v></c>"
+           "<c r=\"F2\" t=\"d\"><v>P0Y0M2W</v></c>"),
+         CWorkbookReader::NoError,
+         {},
+         {1, 0.0625, 1.5, -0.5, 14},
+         true},
+        {"a duration of months",
+         U("<c r=\"B2\" t=\"d\"><v>P1M</v></c>"),
+         CWorkbookReader::NotWorkbook,
+         {},
+         {}},
+        {"a duration of nothing",
+         U("<c r=\"B2\" t=\"d\"><v>PT</v></c>"),
+         CWorkbookReader::NotWorkbook,
+         {},
+         {}},
+        {"references of digits alone",
+         U("<c r=\"B2\"><v>7</v></c><c r=\"0\"><v>8</v></c><c r=\"0\"><v>9</v></c>"),
+         CWorkbookReader::NoError,
+         {},
+         {7, 8, 9}},
+        {"a formula and its result",
+         U("<c r=\"B2\"><f>1+1</f><v>2</v></c>"),
+         CWorkbookReader::NoError,
+         {},
+         {2}},
+        {"a formula giving an empty text",
+         U("<c r=\"B2\" t=\"str\"><f>\"\"</f><v></v></c>"),
+         CWorkbookReader::NoError,
+         {},
+         {0}},
+        {"a formula without its result",
+         U("<c r=\"B2\"><v>1</v></c><c r=\"E2\"><f>1+1</f></c>"),
+         CWorkbookReader::FormulaResult,
+         U("E2"),
+         {}},
+        {"a formula with an empty number",
+         U("<c r=\"C2\"><f>1+1</f><v/></c>"),
+         CWorkbookReader::FormulaResult,
+         U("C2"),
+         {}},
+        {"a text formula without its result",
+         U("<c r=\"D2\" t=\"str\"><f>A1</f></c>"),
+         CWorkbookReader::FormulaResult,
+         U("D2"),
+         {}},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        XlsxZip::Book book;
+        book.sheets << qMakePair(U("S"), XlsxZip::Sheet(U("<row r=\"2\">") + c.row + U("</row>")))
+                    << qMakePair(U("T"), XlsxZip::Sheet({}));
+        XlsxZip::Parts parts = book.ToParts();
+        parts[QStringLiteral("xl/workbook.xml")].replace(
+            "</sheets>", "<sheet name=\"Secret\" sheetId=\"9\" state=\"veryHidden\" r:id=\"\"/></sheets>");
+        const QString path = dir.filePath(QStringLiteral("book.xlsx"));
+        ASSERT_TRUE(XlsxZip::Write(path, parts));
+        CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
+        std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(path, &error);
+        ASSERT_TRUE(reader);
+        ASSERT_EQ(reader->Sheets().size(), 2);
+        EXPECT_EQ(reader->Sheets().at(1).name, U("T"));
+        CSheetData sheet;
+        EXPECT_EQ(reader->ReadSheet(0, sheet, &error), c.error == CWorkbookReader::NoError);
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(reader->FailedCell(), c.failed);
+        ASSERT_EQ(sheet.cells.size(), size_t(c.numbers.size()));
+        for (qsizetype i = 0; i < c.numbers.size(); ++i) {
+            const CSheetCell& cell = sheet.cells.at(size_t(i));
+            EXPECT_EQ(CWorkbookReader::CellName(cell.row, cell.column),
+                      CWorkbookReader::CellName(1, quint32(i + 1)));
+            EXPECT_DOUBLE_EQ(cell.number, c.numbers.at(i)) << i;
+            EXPECT_EQ(sheet.FormatOf(cell).code, c.elapsed ? U("[h]:mm:ss") : QString()) << i;
+        }
+    }
+}
+
 } // namespace
