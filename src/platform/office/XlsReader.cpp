@@ -394,7 +394,7 @@ bool CXlsReader::ReadGlobals(Error& error)
     QHash<quint16, QString> codes;
     QList<quint16> xfFormats;
     QList<quint32> offsets;
-    bool ended = false;
+    bool ended = false, decrypted = false;
     while (!ended && records.Next()) {
         const QByteArrayView data = records.Data();
         switch (records.Type()) {
@@ -403,11 +403,18 @@ bool CXlsReader::ReadGlobals(Error& error)
             break;
         case kFilePass: {
             // Encrypted with the built-in password, the book opens as it
-            // does in Excel; with the user's own, it is refused.
+            // does in Excel; with the user's own, it is refused. A book is
+            // encrypted once: another FILEPASS is damage, and each would
+            // decrypt the whole stream again.
+            if (decrypted) {
+                error = NotWorkbook;
+                return false;
+            }
             const QByteArray filePass = data.toByteArray();
             const XlsCrypt::Result result =
                 m_nBiff == 8 ? XlsCrypt::Decrypt(m_stream, filePass) : XlsCrypt::Unknown;
-            if (result == XlsCrypt::Decrypted)
+            decrypted = result == XlsCrypt::Decrypted;
+            if (decrypted)
                 break;
             error = result == XlsCrypt::WrongPassword ? Password : Unsupported;
             return false;
@@ -426,6 +433,10 @@ bool CXlsReader::ReadGlobals(Error& error)
             break;
         }
         case kXf:
+            if (xfFormats.size() >= m_limits.maxFormats) {
+                error = TooLarge;
+                return false;
+            }
             if (data.size() >= 4)
                 xfFormats << U16(data, 2);
             break;
@@ -433,6 +444,10 @@ bool CXlsReader::ReadGlobals(Error& error)
             CSheetInfo sheet;
             if (data.size() < 8 || !Text(data, 6, 1, sheet.name)) {
                 error = NotWorkbook;
+                return false;
+            }
+            if (m_sheets.size() >= m_limits.maxSheets) {
+                error = TooLarge;
                 return false;
             }
             sheet.isWorksheet = data[5] == 0;
