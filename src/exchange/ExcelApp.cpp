@@ -79,6 +79,24 @@ int ColumnsWithin256(quint32 firstColumn, int columns)
     return columns;
 }
 
+// The columns of the range that stay within the 256th, as
+// ColumnsWithin256 gives them, without its message.
+int ColumnsRead(quint32 firstColumn, int columns)
+{
+    return qMin(columns, qMax(0, kMaxReadColumn - int(firstColumn)));
+}
+
+// The rows are made as wide as the range, one for each sheet row that holds
+// a cell: a wide range of few cells costs far more than its cells, so the
+// table is bounded by the same count as the cells of a sheet.
+bool TableWithin(const CSheetData& sheet, qint64 columns, const CWorkbookLimits& limits)
+{
+    qint64 rows = 0;
+    for (std::size_t at = 0; at < sheet.cells.size(); ++at)
+        rows += at == 0 || sheet.cells[at].row != sheet.cells[at - 1].row;
+    return rows * columns <= limits.maxCells;
+}
+
 } // namespace
 
 CExcelApp::~CExcelApp()
@@ -103,7 +121,7 @@ int CExcelApp::OpenBook()
     CWaitCursor cursor;
     CWaitProgress wait(0, kWaitReadingFile);
     CWorkbookReader::Error error = CWorkbookReader::NoError;
-    m_pBook = CWorkbookReader::Open(m_strPath, &error);
+    m_pBook = CWorkbookReader::Open(m_strPath, &error, m_limits);
     m_nSheet = -1;
     wait.End();
     if (!m_pBook) {
@@ -240,6 +258,10 @@ int CExcelApp::ReadSheet(CImportRows* rows)
         return 0;
     quint32 firstRow, firstColumn, lastRow, lastColumn;
     UsedRangeOf(sheet, firstRow, firstColumn, lastRow, lastColumn);
+    if (!TableWithin(sheet, ColumnsRead(firstColumn, int(lastColumn - firstColumn + 1)) + 1, m_limits)) {
+        ReportBookError(CWorkbookReader::TooLarge);
+        return 0;
+    }
     // The cut applies to every row, as the message says.
     const int columns = ColumnsWithin256(firstColumn, int(lastColumn - firstColumn + 1));
 
@@ -317,6 +339,12 @@ int CExcelApp::ReadSiblingBook(int book, CImportRows* rows)
     quint32 firstRow, firstColumn, lastRow, lastColumn;
     UsedRangeOf(sheet, firstRow, firstColumn, lastRow, lastColumn);
     const int used = int(lastColumn - firstColumn + 1);
+    // Every row below the headings, empty or not, each of the book's width.
+    if (qint64(lastRow) - firstRow + 1 > kSiblingSkippedRows &&
+        (qint64(lastRow) - firstRow + 1 - kSiblingSkippedRows) * sibling.columns > m_limits.maxCells) {
+        ReportBookError(CWorkbookReader::TooLarge);
+        return 0;
+    }
     ColumnsWithin256(firstColumn, used); // the message only: the books have fixed columns
 
     if (firstRow == lastRow && firstColumn == lastColumn) {

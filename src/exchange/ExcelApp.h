@@ -84,6 +84,9 @@ class CExcelApp
 
     // Tests write the row limit's message with fewer rows.
     void SetMaxRows(int rows) { m_nMaxRows = rows; }
+    // Tests read with lower caps: the reader's, and the table's of rows by
+    // columns, which shares its cell cap.
+    void SetLimits(const CWorkbookLimits& limits) { m_limits = limits; }
     // Where a workbook written without a path was saved.
     const QString& GetShownPath() const { return m_strShown; }
     int GetSheetIndex() const { return m_nSheet; }
@@ -100,4 +103,5 @@ class CExcelApp
     int m_nSheet = -1;
     QString m_strShown;
     int m_nMaxRows = kMaxRows;
+    CWorkbookLimits m_limits;
 };

@@ -381,6 +381,57 @@ TEST_F(ExcelAppTest, SiblingBooksByVersionWithTheirFixedColumns)
     EXPECT_FALSE(m_dialogs.Log().join(u'\n').contains(U("作業")));
 }
 
+// The import holds a sheet as a table, each row that holds a cell as wide
+// as the range (its label too), every row of a sibling book below the
+// headings: a table beyond the cells a sheet may bring is refused as too
+// large before it is made, however few cells stand in it.
+TEST_F(ExcelAppTest, TablesBeyondTheCellCapAreRefusedAsTooLarge)
+{
+    CEnvHome home;
+    QFile ini(CRegistryIni::FilePath());
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ini.write(U("[SOFTWARE\\Pellam\\Fennimor\\Brenlo]\nInstalledDir=%1\nVer=700\n")
+                  .arg(m_dir.filePath(QStringLiteral("brenlo")))
+                  .toUtf8());
+    ini.close();
+    // Column A from row 1 down to `rows`, and one cell at `far` in row 1.
+    auto column = [](int rows, const char* far) {
+        QString sheet = Row(1, Inline("A1", "r1") + Inline(far, "far"));
+        for (int r = 2; r <= rows; ++r)
+            sheet += Row(r, QStringLiteral("<c r=\"A%1\"><v>%1</v></c>").arg(r));
+        return sheet;
+    };
+    CWorkbookLimits limits;
+    limits.maxCells = 100;
+    const QString tooLarge = U("メモリ不足です。または、読み込みファイルが大きすぎます。");
+    const struct {
+        const char* what;
+        QString sheet;
+        bool sibling;
+        int rows; // read: the rows handed over; 0 refused
+    } cases[] = {
+        {"10 rows of 9 columns and their labels", column(10, "I1"), false, 11},
+        {"11 rows of 9 columns and their labels", column(11, "I1"), false, 0},
+        {"10 rows of 10 columns and their labels", column(10, "J1"), false, 0},
+        {"6 sibling rows of 16 cells below the headings", column(10, "B1"), true, 6},
+        {"7 sibling rows of 16 cells below the headings", column(11, "B1"), true, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_ui.Prompt().Clear();
+        Save(OneSheet(c.sheet),
+             c.sibling ? QStringLiteral("brenlo/Excel/Kokyaku.xls") : QStringLiteral("book.xlsx"));
+        CExcelApp app;
+        app.SetLimits(limits);
+        app.SetPath(m_dir.filePath(QStringLiteral("book.xlsx")));
+        CImportRows rows;
+        const int result = c.sibling ? app.ReadSiblingBook(0, &rows) : app.ReadSheet(&rows);
+        EXPECT_EQ(result, c.rows ? 1 : 0);
+        EXPECT_EQ(rows.size(), c.rows);
+        EXPECT_EQ(m_ui.Prompt().Texts(), c.rows ? QStringList() : QStringList{tooLarge});
+    }
+}
+
 TEST_F(ExcelAppTest, WrittenWorkbooksReadBackAsTheyWereHandedOver)
 {
     const QString typed = m_dir.filePath(QStringLiteral("out.xls"));

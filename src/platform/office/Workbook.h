@@ -55,12 +55,23 @@ struct CSheetInfo {
     bool isWorksheet = true; // false for chart, dialog and macro sheets
 };
 
-// Caps against hostile archives: the unpacked size of any one part, the
-// number of entries, and the cells with a value in one sheet.
+// Caps against hostile files, each near what Excel itself writes, counted
+// while a file is read so that a small file cannot buy a large allocation:
+// the unpacked size of any one part and the number of entries of an
+// archive; the cell formats, number formats and sheets of a book; the cells
+// with a value in one sheet, which also bounds the book's shared strings.
 struct CWorkbookLimits {
+    // The cells of one sheet that an import can hold within its memory: a
+    // stored cell, its slot in the import's table of rows and the text made
+    // of it take about 110 bytes, so two million stay near 220 MB. The
+    // import bounds its table (rows by columns) by the same count.
+    static constexpr qint64 kImportCells = 2000000;
+
     qint64 maxEntryBytes = qint64(128) << 20;
     qint64 maxEntries = 10000;
-    qint64 maxCells = 8000000;
+    qint64 maxCells = kImportCells;
+    qint64 maxFormats = 65536; // Excel keeps at most 64 000 cell formats
+    qint64 maxSheets = 4096;
 };
 
 class CWorkbookReader

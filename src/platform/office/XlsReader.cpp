@@ -498,7 +498,7 @@ bool CXlsReader::ReadGlobals(Error& error)
     QHash<quint16, QString> codes;
     QList<quint16> xfFormats;
     QList<quint32> offsets;
-    bool ended = false;
+    bool ended = false, decrypted = false;
     while (!ended && records.Next()) {
         const QByteArrayView data = records.Data();
         switch (records.Type()) {
@@ -507,11 +507,18 @@ bool CXlsReader::ReadGlobals(Error& error)
             break;
         case kFilePass: {
             // Encrypted with the built-in password, the book opens as it
-            // does in Excel; with the user's own, it is refused.
+            // does in Excel; with the user's own, it is refused. A book is
+            // encrypted once: another FILEPASS is damage, and each would
+            // decrypt the whole stream again.
+            if (decrypted) {
+                error = NotWorkbook;
+                return false;
+            }
             const QByteArray filePass = data.toByteArray();
             const XlsCrypt::Result result =
                 m_nBiff == 8 ? XlsCrypt::Decrypt(m_stream, filePass) : XlsCrypt::Unknown;
-            if (result == XlsCrypt::Decrypted)
+            decrypted = result == XlsCrypt::Decrypted;
+            if (decrypted)
                 break;
             error = result == XlsCrypt::WrongPassword ? Password : Unsupported;
             return false;
@@ -540,6 +547,10 @@ bool CXlsReader::ReadGlobals(Error& error)
             break;
         }
         case kXf:
+            if (xfFormats.size() >= m_limits.maxFormats) {
+                error = TooLarge;
+                return false;
+            }
             if (data.size() >= 4)
                 xfFormats << U16(data, 2);
             break;
@@ -547,6 +558,10 @@ bool CXlsReader::ReadGlobals(Error& error)
             CSheetInfo sheet;
             if (data.size() < 8 || !Text(data, 6, 1, sheet.name)) {
                 error = NotWorkbook;
+                return false;
+            }
+            if (m_sheets.size() >= m_limits.maxSheets) {
+                error = TooLarge;
                 return false;
             }
             sheet.isWorksheet = data[5] == 0;
@@ -572,6 +587,11 @@ bool CXlsReader::ReadGlobals(Error& error)
             m_nClaimedStrings = unique;
             m_sharedStrings.reserve(qMin<qsizetype>(unique, data.size() / 3 + 1));
             for (quint32 i = 0; i < unique; ++i) {
+                // No sheet can use more texts than it may hold cells.
+                if (m_sharedStrings.size() >= m_limits.maxCells) {
+                    error = TooLarge;
+                    return false;
+                }
                 QString text;
                 if (!pieces.UnicodeText(text))
                     break;

@@ -346,9 +346,15 @@ bool ReadRelationships(zip_t* zip, const QString& part, const CWorkbookReader::L
                        QHash<QString, CRelationship>& rels, CWorkbookReader::Error& error)
 {
     CPartReader reader(zip, RelsPartOf(part), limits);
+    qint64 count = 0;
     while (reader.Read()) {
         if (!reader.IsElement("Relationship"))
             continue;
+        // Each names a part, and the archive holds no more parts than this.
+        if (++count > limits.maxEntries) {
+            reader.Fail(CWorkbookReader::TooLarge);
+            break;
+        }
         QString id, type, target, mode;
         reader.Attributes([&](const char* name, const char* value) {
             if (!std::strcmp(name, "Id"))
@@ -438,6 +444,10 @@ bool CXlsxReader::Load(Error& error)
                         m_date1904 = IsTrue(value);
                 });
             } else if (reader.NameIs("sheet")) {
+                if (m_sheets.size() >= m_limits.maxSheets) {
+                    reader.Fail(TooLarge);
+                    break;
+                }
                 CSheetInfo info;
                 QString id;
                 reader.Attributes([&](const char* name, const char* value) {
@@ -520,8 +530,13 @@ bool CXlsxReader::LoadShared(Error& error)
         QHash<int, QString> codes;
         CPartReader reader(m_zip, m_stylesPart, m_limits);
         int xfsDepth = -1;
+        qint64 numFmts = 0;
         while (reader.Read()) {
             if (reader.IsElement("numFmt")) {
+                if (++numFmts > m_limits.maxFormats) {
+                    reader.Fail(TooLarge);
+                    break;
+                }
                 int id = -1;
                 QString code;
                 reader.Attributes([&](const char* name, const char* value) {
@@ -537,6 +552,10 @@ bool CXlsxReader::LoadShared(Error& error)
             } else if (reader.IsEnd("cellXfs")) {
                 xfsDepth = -1;
             } else if (xfsDepth >= 0 && reader.Depth() == xfsDepth + 1 && reader.IsElement("xf")) {
+                if (m_formats.size() >= m_limits.maxFormats) {
+                    reader.Fail(TooLarge);
+                    break;
+                }
                 CNumberFormat format;
                 reader.Attributes([&](const char* name, const char* value) {
                     if (!std::strcmp(name, "numFmtId"))
@@ -555,13 +574,24 @@ bool CXlsxReader::LoadShared(Error& error)
     }
     if (m_formats.isEmpty())
         m_formats << CNumberFormat();
+    // A cell of type "d" holds an ISO 8601 date, time or duration and reads
+    // like a dated number: the last three formats, after the file's own.
+    m_formats << CNumberFormat{0, QStringLiteral("yyyy-mm-dd"), true}
+              << CNumberFormat{0, QStringLiteral("hh:mm:ss"), true}
+              << CNumberFormat{0, QStringLiteral("[h]:mm:ss"), true};
 
     m_sharedStrings.clear();
     if (!m_sharedPart.isEmpty()) {
         CPartReader reader(m_zip, m_sharedPart, m_limits);
         while (reader.Read()) {
-            if (reader.IsElement("si"))
-                m_sharedStrings << DecodeEscapes(reader.Text(true));
+            if (!reader.IsElement("si"))
+                continue;
+            // No sheet could show more strings than it holds cells.
+            if (m_sharedStrings.size() >= m_limits.maxCells) {
+                reader.Fail(TooLarge);
+                break;
+            }
+            m_sharedStrings << DecodeEscapes(reader.Text(true));
         }
         if (reader.Failed()) {
             error = reader.Error();
@@ -586,13 +616,12 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
     }
     if (!LoadShared(reason))
         return fail(reason);
+    // Shared with the reader, never copied: a book may hold tens of
+    // thousands of formats.
     sheet.formats = m_formats;
     // A cell of type "d" holds an ISO 8601 date, time or duration; it reads
     // like a dated number, a duration as days.
-    const quint32 isoFormat = quint32(sheet.formats.size());
-    sheet.formats << CNumberFormat{0, QStringLiteral("yyyy-mm-dd"), true}
-                  << CNumberFormat{0, QStringLiteral("hh:mm:ss"), true}
-                  << CNumberFormat{0, QStringLiteral("[h]:mm:ss"), true};
+    const quint32 isoFormat = quint32(m_formats.size()) - 3;
 
     CPartReader reader(m_zip, m_sheetParts.at(index), m_limits);
     if (!reader.IsOpen() && !reader.Failed())
@@ -652,7 +681,7 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
         cell.column = column - 1;
         if (!style.empty()) {
             const quint32 s = quint32(std::strtoul(style.c_str(), nullptr, 10));
-            cell.format = s < quint32(m_formats.size()) ? s : 0;
+            cell.format = s < isoFormat ? s : 0;
         }
         QByteArray value, inlineText;
         bool hasValue = false, hasInline = false, hasFormula = false;

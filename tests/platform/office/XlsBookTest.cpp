@@ -343,6 +343,26 @@ TEST(XlsBooks, LostFormulaResultsAreNamedAndEmptyCellsKeepOnlyTheirRange)
     EXPECT_TRUE(sheet.cells.empty());
 }
 
+// A shared-string table holds no more texts than a sheet may hold cells:
+// at the cap the book opens, one past it is too large before any sheet.
+TEST(XlsBook, SharedStringsWithinTheCellCap)
+{
+    CWorkbookLimits limits;
+    limits.maxCells = 100;
+    for (const quint32 count : {100u, 101u}) {
+        SCOPED_TRACE(count);
+        QByteArray texts;
+        for (quint32 i = 0; i < count; ++i)
+            texts += Unicode(U("s"));
+        const QByteArray table = Record(0x00FC, U32(count) + U32(count) + texts);
+        CWorkbookReader::Error error = CWorkbookReader::NoError;
+        const std::unique_ptr<CXlsReader> reader =
+            CXlsReader::FromBytes(Compound({{U("Workbook"), Biff8Book(table)}}), limits, error);
+        EXPECT_EQ(reader != nullptr, count == 100);
+        EXPECT_EQ(error, count == 100 ? CWorkbookReader::NoError : CWorkbookReader::TooLarge);
+    }
+}
+
 // A FONT record of Excel 5.0/95 in a character set.
 QByteArray Font(quint8 charSet)
 {
@@ -595,6 +615,78 @@ TEST(XlsHostileBooks, SharedRecordRunsAndLongDirectoryNamesReadOnceAndSafely)
     CSheetData sheet;
     EXPECT_TRUE(reader->ReadSheet(0, sheet, &error));
     EXPECT_EQ(sheet.cells.size(), 3u);
+}
+
+// A book's counts are capped while its globals are walked: cell formats and
+// sheets one past the cap are too large, at the cap the book reads. A book
+// is encrypted once: a FILEPASS after the first is damage, even one that
+// would verify after the stream's second decryption.
+TEST(XlsHostileBooks, CountsOfFormatsAndSheetsAreCappedAndOneFilePassDecrypts)
+{
+    auto xfs = [](int count) {
+        QByteArray globals = Record(0x041E, U16(200) + Unicode(U("yyyy/m/d")));
+        for (int i = 0; i < count; ++i)
+            globals += Record(0x00E0, U16(0) + U16(i == 1 ? 200 : 0) + QByteArray(16, '\0'));
+        return Compound(
+            {{U("Workbook"), Biff8Book(globals, Biff8Cells() + Record(0x0203, Cell(2, 0, 1) + F64(45351)))}});
+    };
+    auto sheets = [](int count) {
+        QList<Sheet> list;
+        for (int i = 0; i < count; ++i)
+            list << Sheet{Unicode(QStringLiteral("S%1").arg(i), true), i == 0 ? Biff8Cells() : QByteArray()};
+        return Compound({{U("Workbook"), Stream(8, {}, list)}});
+    };
+    // Each FILEPASS after the first as it reads once the stream has been
+    // decrypted for every one before it.
+    auto filePasses = [](int count) {
+        const QByteArray filePass = Record(0x002F, FilePassRc4(XlsCrypt::kDefaultPassword));
+        const QByteArray plain = Stream(8, filePass.repeated(count) + Record(0x0042, U16(1200)),
+                                        {{Unicode(U("Sheet1"), true), Biff8Cells()}});
+        const QByteArray encrypted =
+            Encrypted(plain, FilePassRc4(XlsCrypt::kDefaultPassword), XlsCrypt::kDefaultPassword);
+        const qsizetype first = Bof(8, 0x0005).size();
+        QByteArray stream = count % 2 ? encrypted : plain;
+        for (int i = 0; i < count; ++i)
+            stream.replace(first + i * filePass.size(), filePass.size(),
+                           (i % 2 ? encrypted : plain).mid(first + i * filePass.size(), filePass.size()));
+        return Compound({{U("Workbook"), stream}});
+    };
+
+    const struct {
+        const char* what;
+        QByteArray file;
+        CWorkbookReader::Error error;
+        int sheets;
+        bool dated; // the number at A3, of the second cell format
+    } cases[] = {
+        {"65536 cell formats", xfs(65536), CWorkbookReader::NoError, 1, true},
+        {"65537 cell formats", xfs(65537), CWorkbookReader::TooLarge, 0, false},
+        {"4096 sheets", sheets(4096), CWorkbookReader::NoError, 4096, false},
+        {"4097 sheets", sheets(4097), CWorkbookReader::TooLarge, 0, false},
+        {"one FILEPASS", filePasses(1), CWorkbookReader::NoError, 1, false},
+        {"three FILEPASS", filePasses(3), CWorkbookReader::NotWorkbook, 0, false},
+        {"two FILEPASS", filePasses(2), CWorkbookReader::NotWorkbook, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
+        std::unique_ptr<CXlsReader> reader = CXlsReader::FromBytes(c.file, {}, error);
+        EXPECT_EQ(error, c.error);
+        if (c.error != CWorkbookReader::NoError) {
+            EXPECT_FALSE(reader);
+            continue;
+        }
+        ASSERT_TRUE(reader);
+        ASSERT_EQ(reader->Sheets().size(), c.sheets);
+        CSheetData sheet;
+        ASSERT_TRUE(reader->ReadSheet(0, sheet, &error));
+        EXPECT_EQ(CellAt(sheet, 0, 1)->text, U("商品"));
+        const CSheetCell* dated = CellAt(sheet, 2, 0);
+        ASSERT_EQ(dated != nullptr, c.dated);
+        if (dated) {
+            EXPECT_TRUE(sheet.FormatOf(*dated).isDate);
+        }
+    }
 }
 
 } // namespace

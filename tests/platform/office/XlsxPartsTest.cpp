@@ -198,4 +198,122 @@ TEST(XlsxParts, DurationsPlacelessReferencesFormulaResultsAndSheetsWithoutParts)
     }
 }
 
+// Counts a book declares are capped while its parts are read, near what
+// Excel writes: cell and number formats, sheets, relationships, and shared
+// strings within the cell cap. One past a cap is too large; at the cap the
+// book reads, its formats held once for all its sheets.
+TEST(XlsxParts, CountsOfFormatsSheetsRelationshipsAndStringsAreCapped)
+{
+    const CWorkbookLimits defaults;
+    CWorkbookLimits tenCells;
+    tenCells.maxCells = 10;
+    auto styles = [](int xfs, int numFmts) {
+        return [xfs, numFmts](XlsxZip::Parts& parts) {
+            QByteArray body = "<styleSheet><numFmts>";
+            for (int i = 0; i < numFmts; ++i)
+                body += "<numFmt numFmtId=\"" + QByteArray::number(200 + i) + "\" formatCode=\"yyyy\"/>";
+            body += "</numFmts><cellXfs><xf/><xf numFmtId=\"200\"/>" + QByteArray("<xf/>").repeated(xfs - 2) +
+                    "</cellXfs></styleSheet>";
+            parts[QStringLiteral("xl/styles.xml")] = body;
+        };
+    };
+    // Sheet entries beyond the first all on the first sheet's part.
+    auto sheets = [](int count) {
+        return [count](XlsxZip::Parts& parts) {
+            QByteArray list, rels;
+            for (int i = 1; i <= count; ++i) {
+                list += "<sheet name=\"S" + QByteArray::number(i) + "\" sheetId=\"" + QByteArray::number(i) +
+                        "\" r:id=\"rId" + QByteArray::number(i) + "\"/>";
+                rels += "<Relationship Id=\"rId" + QByteArray::number(i) +
+                        "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+                        "worksheet\" Target=\"worksheets/sheet1.xml\"/>";
+            }
+            QByteArray& workbook = parts[QStringLiteral("xl/workbook.xml")];
+            workbook.replace(workbook.indexOf("<sheet "),
+                             workbook.indexOf("</sheets>") - workbook.indexOf("<sheet "), list);
+            parts[QStringLiteral("xl/_rels/workbook.xml.rels")].replace(
+                "<Relationship Id=\"rId1\"", QByteArray(rels + "<Relationship Id=\"rIdX\""));
+        };
+    };
+    // Empty relationships of the workbook beside its own.
+    auto relationships = [](int extra) {
+        return [extra](XlsxZip::Parts& parts) {
+            QByteArray rels;
+            for (int i = 0; i < extra; ++i)
+                rels += "<Relationship Id=\"x" + QByteArray::number(i) + "\" Type=\"t\" Target=\"none\"/>";
+            parts[QStringLiteral("xl/_rels/workbook.xml.rels")].replace(
+                "</Relationships>", QByteArray(rels + "</Relationships>"));
+        };
+    };
+    auto strings = [](int count) {
+        return [count](XlsxZip::Parts& parts) {
+            parts[QStringLiteral("xl/sharedStrings.xml")] =
+                "<sst><si><t>A</t></si>" + QByteArray("<si/>").repeated(count - 1) + "</sst>";
+        };
+    };
+
+    const struct {
+        const char* what;
+        std::function<void(XlsxZip::Parts&)> change;
+        CWorkbookLimits limits;
+        CWorkbookReader::Error open, read;
+        int sheets;
+    } cases[] = {
+        {"65536 cell formats", styles(65536, 1), defaults, CWorkbookReader::NoError, CWorkbookReader::NoError,
+         1},
+        {"65537 cell formats", styles(65537, 1), defaults, CWorkbookReader::NoError,
+         CWorkbookReader::TooLarge, 1},
+        {"65536 number formats", styles(2, 65536), defaults, CWorkbookReader::NoError,
+         CWorkbookReader::NoError, 1},
+        {"65537 number formats", styles(2, 65537), defaults, CWorkbookReader::NoError,
+         CWorkbookReader::TooLarge, 1},
+        {"4096 sheets", sheets(4096), defaults, CWorkbookReader::NoError, CWorkbookReader::NoError, 4096},
+        {"4097 sheets", sheets(4097), defaults, CWorkbookReader::TooLarge, {}, 0},
+        {"10000 relationships", relationships(10000 - 3), defaults, CWorkbookReader::NoError,
+         CWorkbookReader::NoError, 1},
+        {"10001 relationships", relationships(10001 - 3), defaults, CWorkbookReader::TooLarge, {}, 0},
+        {"as many strings as cells", strings(10), tenCells, CWorkbookReader::NoError,
+         CWorkbookReader::NoError, 1},
+        {"a string more than cells", strings(11), tenCells, CWorkbookReader::NoError,
+         CWorkbookReader::TooLarge, 1},
+    };
+    XlsxZip::Book book;
+    book.cellXfs = {0, 14};
+    book.sharedStrings = {U("<t>A</t>")};
+    book.sheets << qMakePair(QStringLiteral("S1"),
+                             XlsxZip::Sheet(U("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c>"
+                                              "<c r=\"B1\" s=\"1\"><v>45351</v></c></row>")));
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        XlsxZip::Parts parts = book.ToParts();
+        c.change(parts);
+        const QString path = dir.filePath(QStringLiteral("book.xlsx"));
+        ASSERT_TRUE(XlsxZip::Write(path, parts));
+        CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
+        std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(path, &error, c.limits);
+        EXPECT_EQ(error, c.open);
+        if (c.open != CWorkbookReader::NoError) {
+            EXPECT_FALSE(reader);
+            continue;
+        }
+        ASSERT_TRUE(reader);
+        EXPECT_EQ(reader->Sheets().size(), c.sheets);
+        CSheetData first, last;
+        EXPECT_EQ(reader->ReadSheet(0, first, &error), c.read == CWorkbookReader::NoError);
+        EXPECT_EQ(error, c.read);
+        if (c.read != CWorkbookReader::NoError) {
+            EXPECT_TRUE(first.cells.empty());
+            continue;
+        }
+        ASSERT_EQ(first.cells.size(), 2u);
+        EXPECT_EQ(first.cells.at(0).text, U("A"));
+        // The file's second cell format is the dated one, whatever the
+        // count.
+        EXPECT_TRUE(first.FormatOf(first.cells.at(1)).isDate);
+        ASSERT_TRUE(reader->ReadSheet(c.sheets - 1, last, &error));
+        EXPECT_EQ(first.formats.constData(), last.formats.constData());
+    }
+}
+
 } // namespace

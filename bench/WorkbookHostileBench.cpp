@@ -1,0 +1,250 @@
+// Hostile workbooks of a few hundred kilobytes whose counts would buy
+// gigabytes or minutes from a reader that trusted them: 25 million empty
+// cell formats, 25 million empty shared strings, 4 million sheet names,
+// 4 518 FILEPASS records, 8 million cells 256 wide, and a million rows of
+// one cell whose range is 256 wide; each is refused. And the largest table
+// the import admits, read whole into its rows. Each run's time and peak
+// resident memory are bounded.
+
+#include "BenchMain.h"
+
+#include "exchange/ExcelApp.h"
+#include "exchange/ExchangeDialogs.h"
+#include "platform/office/XlsCrypt.h"
+#include "platform/ui/FakeUi.h"
+#include "support/XlsBytes.h"
+#include "support/XlsxZip.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace
+{
+
+constexpr double kBoundSeconds = 1;
+constexpr double kAdmittedBoundSeconds = 5;
+constexpr double kBoundMB = 300;
+const QString kTooLarge = QStringLiteral("メモリ不足です。または、読み込みファイルが大きすぎます。");
+
+QString Folder()
+{
+    const QString folder = BenchDatabaseFolder() + QStringLiteral("/hostile");
+    QDir().mkpath(folder);
+    return folder;
+}
+
+// A book of one sheet whose parts are then changed; the path, or empty.
+QString WriteXlsx(const QString& name, const std::function<void(XlsxZip::Parts&)>& change)
+{
+    XlsxZip::Book book;
+    book.sharedStrings = {QStringLiteral("<t>A</t>")};
+    book.sheets << qMakePair(QStringLiteral("S1"),
+                             XlsxZip::Sheet(QStringLiteral("<row><c t=\"s\"><v>0</v></c></row>")));
+    XlsxZip::Parts parts = book.ToParts();
+    change(parts);
+    const QString path = Folder() + u'/' + name;
+    return XlsxZip::Write(path, parts) ? path : QString();
+}
+
+QString WriteFile(const QString& name, const QByteArray& bytes)
+{
+    const QString path = Folder() + u'/' + name;
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
+}
+
+// `rows` rows of `columns` cells of the number, as a sheet part.
+QByteArray NumberRows(int rows, int columns, const QByteArray& number)
+{
+    const QByteArray row = "<row>" + QByteArray("<c><v>" + number + "</v></c>").repeated(columns) + "</row>";
+    return XlsxZip::Sheet({}).replace("<sheetData>", QByteArray("<sheetData>" + row.repeated(rows)));
+}
+
+// FILEPASS of plain RC4 with Excel's built-in password.
+QByteArray FilePass()
+{
+    using namespace XlsBytes;
+    auto md5 = [](const QByteArray& data) { return QCryptographicHash::hash(data, QCryptographicHash::Md5); };
+    QByteArray password;
+    for (QChar c : XlsCrypt::kDefaultPassword)
+        password += U16(c.unicode());
+    const QByteArray salt(16, '\x5C'), verifier(16, '\x3A');
+    QByteArray repeated;
+    for (int i = 0; i < 16; ++i)
+        repeated += md5(password).left(5) + salt;
+    QByteArray check = verifier + md5(verifier);
+    XlsCrypt::Rc4(md5(md5(repeated).left(5) + U32(0)), check);
+    return U16(1) + U16(1) + U16(1) + salt + check;
+}
+
+// `count` FILEPASS records, each as it would verify once the stream had
+// been decrypted for every one before it, then a sheet of numbers.
+QByteArray FilePasses(int count)
+{
+    using namespace XlsBytes;
+    const QByteArray body = FilePass();
+    const QByteArray record = Record(0x002F, body);
+    QByteArray cells;
+    for (quint16 r = 0; r < 100; ++r)
+        cells += Record(0x0203, Cell(r, 0, 0) + F64(r));
+    const QByteArray plain = Stream(8, record.repeated(count), {{Unicode(QStringLiteral("S"), true), cells}});
+    QByteArray encrypted = plain;
+    XlsCrypt::Decrypt(encrypted, body);
+    const qsizetype first = Bof(8, 0x0005).size();
+    QByteArray stream = count % 2 ? encrypted : plain;
+    for (int i = 0; i < count; ++i)
+        stream.replace(first + i * record.size(), record.size(),
+                       (i % 2 ? encrypted : plain).mid(first + i * record.size(), record.size()));
+    return Compound({{QStringLiteral("Workbook"), stream}});
+}
+
+// Runs `read` once an iteration with the peak memory measured around it;
+// `read` says what went wrong, or nothing.
+void Measure(benchmark::State& state, const QString& path, const std::function<QString(const QString&)>& read)
+{
+    if (path.isEmpty()) {
+        state.SkipWithError("cannot write the book");
+        return;
+    }
+    double peak = 0;
+    for (auto _ : state) {
+        // What writing the books left free goes back first, so that the
+        // peak is the process's own and the read's.
+        malloc_trim(0);
+        ResetPeakMemory();
+        const QString wrong = read(path);
+        peak = std::max(peak, PeakMemoryMB());
+        if (!wrong.isEmpty()) {
+            state.SkipWithError(qPrintable(wrong));
+            return;
+        }
+    }
+    state.counters[kPeakMemoryCounter] = peak;
+    state.counters["KB"] = double(QFile(path).size()) / 1024;
+}
+
+// The book refused as `expected` on opening, or else on reading its first
+// sheet.
+QString Refused(const QString& path, CWorkbookReader::Error expected)
+{
+    CWorkbookReader::Error error = CWorkbookReader::NoError;
+    std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(path, &error);
+    if (reader) {
+        CSheetData sheet;
+        reader->ReadSheet(0, sheet, &error);
+    }
+    return error == expected ? QString() : QStringLiteral("refused with %1").arg(int(error));
+}
+
+// The sheet read as the import reads it: `rows` rows handed over, or 0 and
+// the too-large message.
+QString Imported(const QString& path, qsizetype rows)
+{
+    ScopedFakeUi ui;
+    CScriptedExchangeDialogs dialogs;
+    CExcelApp app;
+    app.SetPath(path);
+    CImportRows read;
+    const int result = app.ReadSheet(&read);
+    if (rows ? result == 1 && read.size() == rows
+             : result == 0 && ui.Prompt().Texts() == QStringList{kTooLarge})
+        return {};
+    return QStringLiteral("result %1, %2 rows: %3")
+        .arg(result)
+        .arg(read.size())
+        .arg(ui.Prompt().Texts().join(u' '));
+}
+
+// The book is written on the first run, outside the measure.
+void Register(const char* name, const std::function<QString()>& write,
+              const std::function<QString(const QString&)>& read, double seconds = kBoundSeconds)
+{
+    RegisterMemoryBound(name, kBoundMB);
+    auto path = std::make_shared<std::optional<QString>>();
+    RegisterBounded(name, seconds, [write, read, path](benchmark::State& state) {
+        if (!*path)
+            *path = write();
+        Measure(state, **path, read);
+    });
+}
+
+const bool s_registered = [] {
+    Register(
+        "HostileBook/25MEmptyCellFormats",
+        [] {
+            return WriteXlsx(QStringLiteral("xfs.xlsx"), [](XlsxZip::Parts& parts) {
+                parts[QStringLiteral("xl/styles.xml")] = "<styleSheet><cellXfs>" +
+                                                         QByteArray("<xf/>").repeated(25000000) +
+                                                         "</cellXfs></styleSheet>";
+            });
+        },
+        [](const QString& path) { return Refused(path, CWorkbookReader::TooLarge); });
+    Register(
+        "HostileBook/25MEmptySharedStrings",
+        [] {
+            return WriteXlsx(QStringLiteral("strings.xlsx"), [](XlsxZip::Parts& parts) {
+                parts[QStringLiteral("xl/sharedStrings.xml")] =
+                    "<sst>" + QByteArray("<si/>").repeated(25000000) + "</sst>";
+            });
+        },
+        [](const QString& path) { return Refused(path, CWorkbookReader::TooLarge); });
+    Register(
+        "HostileBook/4MSheetNames",
+        [] {
+            return WriteXlsx(QStringLiteral("sheets.xlsx"), [](XlsxZip::Parts& parts) {
+                QByteArray& workbook = parts[QStringLiteral("xl/workbook.xml")];
+                workbook.replace(
+                    "<sheets>",
+                    QByteArray("<sheets>" +
+                               QByteArray("<sheet name=\"S\" r:id=\"rId1\"/>").repeated(4000000)));
+            });
+        },
+        [](const QString& path) { return Refused(path, CWorkbookReader::TooLarge); });
+    Register(
+        "HostileBook/4518FilePass",
+        [] { return WriteFile(QStringLiteral("filepass.xls"), FilePasses(4518)); },
+        [](const QString& path) { return Refused(path, CWorkbookReader::NotWorkbook); });
+    Register(
+        "HostileBook/8MCells256Wide",
+        [] {
+            return WriteXlsx(QStringLiteral("cells.xlsx"), [](XlsxZip::Parts& parts) {
+                parts[QStringLiteral("xl/worksheets/sheet1.xml")] = NumberRows(31249, 256, "1");
+            });
+        },
+        [](const QString& path) { return Imported(path, 0); });
+    Register(
+        "HostileBook/1MRowsOfOneCell256Wide",
+        [] {
+            return WriteXlsx(QStringLiteral("sparse.xlsx"), [](XlsxZip::Parts& parts) {
+                QByteArray& sheet = parts[QStringLiteral("xl/worksheets/sheet1.xml")];
+                sheet = NumberRows(1048575, 1, "1234567");
+                sheet.replace("<sheetData>",
+                              "<sheetData><row><c><v>1</v></c><c r=\"IV1\"><v>1</v></c></row>");
+            });
+        },
+        [](const QString& path) { return Imported(path, 0); });
+    // The largest table admitted, 7 781 rows of 256 numbers and a label:
+    // its memory is the figure that counts; its time is that of two
+    // million cells read, typed and turned into texts.
+    Register(
+        "HostileBook/2MCells256WideRead",
+        [] {
+            return WriteXlsx(QStringLiteral("admitted.xlsx"), [](XlsxZip::Parts& parts) {
+                parts[QStringLiteral("xl/worksheets/sheet1.xml")] =
+                    NumberRows(int(CWorkbookLimits::kImportCells / 257), 256, "1234567.5");
+            });
+        },
+        [](const QString& path) { return Imported(path, CWorkbookLimits::kImportCells / 257 + 1); },
+        kAdmittedBoundSeconds);
+    return true;
+}();
+
+} // namespace
