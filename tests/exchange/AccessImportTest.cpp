@@ -281,6 +281,116 @@ TEST_F(AccessImportTest, CustomersComeFromARealDatabaseInKeyOrder)
 #endif
 
 #ifdef CORVANTA_MDB_HELPER_PATH
+// Whole imports from the real databases: calculated names register as
+// Access shows them, an Access 97 text in code page 1252 registers as its
+// characters, and a character CP932 has no form for (an accented letter, an
+// emoji) refuses its row naming the field, never coming in as another.
+TEST_F(AccessImportTest, RealDatabasesRegisterTheirTextsOrRefuseThemByField)
+{
+    QTemporaryDir dir;
+    // test2V1997.mdb with the project's name "Taquería" in code page 1252.
+    const QString accented = dir.filePath(QStringLiteral("accented.mdb"));
+    {
+        QFile fixture(QStringLiteral(CORVANTA_FIXTURES "/real/access/test2V1997.mdb"));
+        ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+        QByteArray bytes = fixture.readAll();
+        ASSERT_EQ(bytes.mid(104303, 8), QByteArray("Project1"));
+        bytes.replace(104303, 8, "Taquer\xED\x61");
+        QFile out(accented);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+    }
+    const QString real = QStringLiteral(CORVANTA_FIXTURES "/real/access/");
+    const struct {
+        const char* what;
+        QString file;
+        QList<QPair<int, const char*>> pairs; // file column, customer field
+        QStringList registered;               // code|company|memo, ordered by code
+        QString refusal;                      // the refused-rows dialog, empty: none shown
+        QStringList listed;                   // its first rows
+    } cases[] = {
+        {"calculated names",
+         real + QStringLiteral("calcFieldTestV2010.accdb"),
+         {{0, "CustomerCode"}, {3, "Company"}, {9, "Memo"}},
+         {U("1|Wayne, Bruce|Wayne, Bruce=Wayne, Bruce"), U("2|Simpson, Bart|Simpson, Bart=Simpson, Bart"),
+          U("3|Doe, John|Doe, John=Doe, John"), U("4|User, Test|User, Test=User, Test")},
+         {},
+         {}},
+        {"a currency sign in code page 1252",
+         real + QStringLiteral("test2V1997.mdb"),
+         {{0, "CustomerCode"}, {1, "Company"}, {9, "Memo"}},
+         {U("1|Project1|£")},
+         {},
+         {}},
+        {"an accented letter in code page 1252",
+         accented,
+         {{0, "CustomerCode"}, {1, "Company"}, {9, "Memo"}},
+         {},
+         U("ImportError 読み込みできません（1件中1件） -> IDCANCEL"),
+         {U("1,1,Taquería,,,項目「会社名」の内容に問題があります。")}},
+        {"emoji",
+         real + QStringLiteral("testEmoticonsV2010.accdb"),
+         {{0, "CustomerCode"}, {1, "Company"}},
+         {},
+         U("ImportError 読み込みできません（80件中80件） -> IDCANCEL"),
+         {U("1,128512,a😀a,,,項目「会社名」の内容に問題があります。"),
+          U("2,128513,a😁a,,,項目「会社名」の内容に問題があります。")}},
+    };
+    qputenv("CORVANTA_MDB_HELPER", CORVANTA_MDB_HELPER_PATH);
+    SetAccessSourceFactory([] { return MakeMdbAccessSource(); });
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ++n;
+        CMakeMsgID data;
+        QString err;
+        ASSERT_EQ(
+            data.Open(m_home.AddCurrentDatabase(U("本社%1").arg(n), QStringLiteral("db%1").arg(n)), err), 1)
+            << err.toStdString();
+        m_ui.Prompt().Clear();
+        m_dialogs.QueueFormatChoice(CImportFormatRules::kAccess);
+        m_ui.Prompt().QueueFiles({c.file});
+        m_dialogs.QueueTableSelect(Choose(0));
+        m_dialogs.QueueFieldMap([&c](CImportFieldMapRules& rules) {
+            for (const auto& [column, field] : c.pairs) {
+                if (!rules.Pair(column, QLatin1String(field)))
+                    return int(IDCANCEL);
+            }
+            return int(IDOK);
+        });
+        QStringList listed;
+        if (!c.refusal.isEmpty()) {
+            m_dialogs.QueueImportError([&listed](CImportErrorRules& rules) {
+                for (const QStringList& row : std::as_const(rules.m_rows))
+                    listed << row.join(u',');
+                return int(IDCANCEL);
+            });
+        }
+        CMasterImport import(2);
+        import.SetMakeMsgID(&data);
+        EXPECT_EQ(import.ImportFromFile(), c.registered.isEmpty() ? 2 : 1)
+            << m_ui.Prompt().Texts().join(u'\n').toStdString();
+        if (!c.refusal.isEmpty()) {
+            EXPECT_EQ(m_dialogs.Log().last(), c.refusal);
+            EXPECT_EQ(listed.mid(0, c.listed.size()), c.listed);
+            EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("登録できるデータがありません。")});
+        }
+        // The template's one-time customer has no company.
+        CCDSData request, result;
+        request.m_strCondition = QStringLiteral(
+            "SELECT CustomerCode || '|' || Company || '|' || Memo FROM Customer WHERE Company <> '' "
+            "ORDER BY CustomerCode");
+        ASSERT_EQ(data.GetDataList(request, result, err), 1) << err.toStdString();
+        QStringList rows;
+        for (int i = 0; i < result.GetCount(); ++i)
+            rows << result.GetAt(i)->GetAt(0)->GetText();
+        EXPECT_EQ(rows, c.registered);
+    }
+    qunsetenv("CORVANTA_MDB_HELPER");
+}
+#endif
+
+#ifdef CORVANTA_MDB_HELPER_PATH
 TEST(MdbAccessSource, HostileFilesAreRefusedNeverCrashing)
 {
     qputenv("CORVANTA_MDB_HELPER", CORVANTA_MDB_HELPER_PATH);

@@ -1,5 +1,6 @@
 #include "TestPaths.h"
 #include "platform/office/AccessSource.h"
+#include "platform/text/Cp932.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -180,6 +181,220 @@ TEST(MdbAccessValues, OldDatesNewTypesAndDamageComeInOrSayWhy)
                   c.second);
         if (c.secondG.isValid()) {
             EXPECT_EQ(rows[1][6].toDateTime(), c.secondG);
+        }
+    }
+    qunsetenv("CORVANTA_MDB_HELPER");
+}
+
+QByteArray Cp932Bytes(const QString& text)
+{
+    return Cp932::Encode(text);
+}
+
+QByteArray Hex(const char* hex)
+{
+    return QByteArray::fromHex(hex);
+}
+
+// The fixtures from the makers' own tests, as stored and with bytes
+// changed: calculated columns by their results, multi-valued and attachment
+// columns by their items, texts outside the BMP, and Access 97 texts in the
+// code page their header declares. Each value comes in as stored, or the
+// read fails naming the column: never a blank, a zero or a "?".
+TEST(MdbAccessValues, CalculatedListsAndTextsComeInAsStored)
+{
+    const QString calc = U("calcFieldTestV2010.accdb"), lists = U("complexDataTestV2007.accdb"),
+                  emoji = U("testEmoticonsV2010.accdb"), jet3 = U("test2V1997.mdb");
+    using C = CAccessColumn;
+    struct CCell {
+        const char* key;    // the text of the row's first column
+        const char* column; // by name
+        QString text;       // as the import reads it
+        int type = -1;      // the column's type, -1 any
+    };
+    // In test2V1997.mdb the header's code page is stored masked: flipping
+    // these bits turns 1252 into 932. The project's name and title.
+    const CPatch to932{0x3C, Hex("9F46"), Hex("DF41")};
+    const auto name = [](const QByteArray& to) { return CPatch{104303, "Project1", to}; };
+    const auto title = [](const QByteArray& to) { return CPatch{104369, "Project1", to}; };
+    const QByteArray accented("Taquer\xED\x61"); // "Taquería" in code page 1252
+    const struct {
+        const char* what;
+        QString file;
+        QList<CPatch> patches;
+        QString table;
+        QString step;        // the failure, empty when read
+        QStringList columns; // their names in order, when given
+        QList<CCell> cells;
+    } cases[] = {
+        {"calculated columns",
+         calc,
+         {},
+         U("Table1"),
+         {},
+         {},
+         {{"1", "LastFirst", U("Wayne, Bruce"), C::kText},
+          {"1", "LastFirstLen", U("12"), C::kInteger},
+          {"1", "MonthlySalary", U("83333.3333"), C::kCurrency}, // a currency result in a "Double" column
+          {"1", "IsRich", U("1"), C::kBool},
+          {"1", "AllNames", U("Wayne, Bruce=Wayne, Bruce"), C::kText}, // a memo on a page of its own
+          {"1", "WeeklySalary", U("19230.7692307692"), C::kCurrency},
+          {"1", "DecimalTest", U("50.325"), C::kCurrency},
+          {"1", "FloatTest", U("2583.2092"), C::kFloat},
+          {"1", "BigNumTest", U("56505085819.42479129657228018")},
+          {"2", "LastFirst", U("Simpson, Bart")},
+          {"2", "MonthlySalary", U("-0.0833")},
+          {"2", "WeeklySalary", U("-0.0192307692307692")},
+          {"2", "IsRich", U("0")},
+          {"3", "AllNames", U("Doe, John=Doe, John")}, // a memo kept in the row
+          {"3", "FloatTest", U("0")},
+          {"4", "BigNumTest", U("0.000000278701928982421698083")}}},
+        // MonthlySalary's result type (in the column's properties) made a
+        // date, and its first two values date counts.
+        {"a calculated date",
+         calc,
+         {{0xAD7F7, "\x05", "\x08"},
+          {0x5AED4, Hex("55A8AB3100000000"), Double(38223.5)},
+          {0x5AD30, Hex("BFFCFFFFFFFFFFFF"), Double(-1.25)}},
+         U("Table1"),
+         {},
+         {},
+         {{"1", "MonthlySalary", U("2004/08/24"), C::kDate}, {"2", "MonthlySalary", U("1899/12/29")}}},
+        // "Bruce" compressed, made "B", a switch to two bytes a character,
+        // "ひ" and a switch back.
+        {"a compressed text switching to two bytes a character",
+         calc,
+         {{0x5AE6A, Hex("FFFE4272756365"), Hex("FFFE4200723000")}},
+         U("Table1"),
+         {},
+         {},
+         {{"1", "FirstName", U("Bひ")}, {"2", "FirstName", U("Bart")}}},
+        {"a calculated value longer than its bytes",
+         calc,
+         {{0x5AE88, "\x0E", "\x30"}},
+         U("Table1"),
+         U("列「LastFirst」に読み込めない値があります"),
+         {},
+         {}},
+        // The column keeping the append-only memo's history is left out.
+        {"multi-valued and attachment columns",
+         lists,
+         {},
+         U("Table1"),
+         {},
+         {"id", "memo-data", "append-memo-data", "multi-value-data", "attach-data"},
+         {{"row1", "multi-value-data", {}},
+          {"row2", "multi-value-data", U("value1、value4"), C::kText},
+          {"row3", "multi-value-data", U("value1、value2、value3、value4")},
+          {"row2", "attach-data", U("test_data.txt、test_data2.txt"), C::kText},
+          {"row3", "attach-data", {}},
+          {"row4", "attach-data", U("test_data2.txt")},
+          {"row3", "append-memo-data", U("row3-memo-again")}}},
+        // The list of list columns names another table for the items.
+        {"items whose table is not found",
+         lists,
+         {{0x74F2D, "\x3C", "\x3D"}},
+         U("Table1"),
+         U("列「multi-value-data」はこのデータ型を読み込めません"),
+         {},
+         {}},
+        {"characters outside the BMP",
+         emoji,
+         {},
+         U("data"),
+         {},
+         {"key", "data"},
+         {{"128512", "data", U("a😀a")}, {"128513", "data", U("a😁a")}, {"128591", "data", U("a🙏a")}}},
+        {"half a surrogate pair",
+         emoji,
+         {{0x56FF5, Hex("00DE"), Hex("6100")}},
+         U("data"),
+         U("列「data」に読み込めない値があります"),
+         {},
+         {}},
+        {"Access 97 in code page 1252",
+         jet3,
+         {},
+         U("MSP_PROJECTS"),
+         {},
+         {},
+         {{"1", "PROJ_OPT_CURRENCY_SYMBOL", U("£")},
+          {"1", "PROJ_NAME", U("Project1")},
+          {"1", "PROJ_PROP_TITLE", U("Project1")},
+          {"1", "PROJ_INFO_CAL_NAME", U("Standard")}}},
+        {"accented letters in code page 1252",
+         jet3,
+         {name(accented), title(accented)},
+         U("MSP_PROJECTS"),
+         {},
+         {},
+         {{"1", "PROJ_NAME", U("Taquería")}, {"1", "PROJ_PROP_TITLE", U("Taquería")}}},
+        {"a byte code page 1252 has no character for",
+         jet3,
+         {name("Project\x81")},
+         U("MSP_PROJECTS"),
+         U("列「PROJ_NAME」に読み込めない値があります"),
+         {},
+         {}},
+        {"Access 97 declaring code page 932",
+         jet3,
+         {to932, name(Cp932Bytes(U("得意先12"))), title(Cp932Bytes(U("得意先12")))},
+         U("MSP_PROJECTS"),
+         {},
+         {},
+         {{"1", "PROJ_NAME", U("得意先12")},
+          {"1", "PROJ_PROP_TITLE", U("得意先12")},
+          {"1", "PROJ_OPT_CURRENCY_SYMBOL", U("｣")}}},
+    };
+    QTemporaryDir dir;
+    qputenv("CORVANTA_MDB_HELPER", CORVANTA_MDB_HELPER_PATH);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile fixture(QStringLiteral(CORVANTA_FIXTURES "/real/access/") + c.file);
+        ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+        QByteArray bytes = fixture.readAll();
+        for (const CPatch& patch : c.patches) {
+            ASSERT_EQ(bytes.mid(patch.at, patch.from.size()).toHex(), patch.from.toHex()) << patch.at;
+            ASSERT_EQ(patch.from.size(), patch.to.size());
+            bytes.replace(patch.at, patch.to.size(), patch.to);
+        }
+        const QString path = dir.filePath(c.file);
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(bytes);
+        out.close();
+
+        const auto source = MakeMdbAccessSource();
+        ASSERT_EQ(source->Open(path), IAccessSource::kOk);
+        QList<CAccessColumn> columns;
+        QStringList keys;
+        QList<CAccessRow> rows;
+        QString step;
+        const bool read = source->ReadTable(c.table, columns, keys, rows, step);
+        EXPECT_EQ(step, c.step);
+        EXPECT_EQ(read, c.step.isEmpty());
+        if (!read)
+            continue;
+        QStringList names;
+        for (const CAccessColumn& column : std::as_const(columns))
+            names << column.name;
+        if (!c.columns.isEmpty()) {
+            EXPECT_EQ(names, c.columns);
+            for (qsizetype i = 0; i < columns.size(); ++i)
+                EXPECT_EQ(columns[i].ordinal, i + 1);
+        }
+        for (const CCell& cell : c.cells) {
+            SCOPED_TRACE(std::string(cell.key) + " " + cell.column);
+            const qsizetype at = names.indexOf(QLatin1String(cell.column));
+            ASSERT_GE(at, 0);
+            const auto row = std::find_if(rows.begin(), rows.end(), [&](const CAccessRow& r) {
+                return AccessCellText(columns[0].type, r.value(0)) == QLatin1String(cell.key);
+            });
+            ASSERT_NE(row, rows.end());
+            EXPECT_EQ(AccessCellText(columns[at].type, row->value(at)), cell.text);
+            if (cell.type >= 0) {
+                EXPECT_EQ(columns[at].type, cell.type);
+            }
         }
     }
     qunsetenv("CORVANTA_MDB_HELPER");

@@ -12,9 +12,17 @@
 // stage "open", "password" (a database encrypted with a password), "tables",
 // "columns", or "type <column>" / "value <column>" for a column whose type or
 // value cannot be read. Values: integers in decimal (large numbers too),
-// floats "%.17g", currency and decimals as libmdb writes them, dates and
-// extended dates "YYYY-MM-DD HH:MM:SS" from their stored day count, yes/no
-// "1"/"0", GUIDs "{...}", text as UTF-8.
+// floats in their shortest exact form, currency and decimals as exact
+// decimals, dates and extended dates "YYYY-MM-DD HH:MM:SS" from their stored
+// day count, yes/no "1"/"0", GUIDs "{...}", text as UTF-8 (a text that does
+// not decode is a failed value, never a "?").
+//
+// A calculated column is given with the type of its result and the value
+// Access stored for it. A multi-valued column (and an attachment column, by
+// its file names) is given as text: its items joined with "、", as the import
+// lists things. The hidden column that keeps an append-only memo's earlier
+// texts is left out, as Access shows it nowhere; ordinals count the columns
+// given.
 
 // glib and the C headers first, outside the header's extern "C" block.
 #include <fcntl.h>
@@ -26,14 +34,18 @@
 
 #include <mdbtools.h>
 
+#include "Columns.h"
+
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
+
+using namespace Mdb;
 
 namespace
 {
@@ -75,104 +87,6 @@ int Fail(const char* stage)
     return 2;
 }
 
-// Access 2016's "Large Number" and 2019's "Date/Time Extended".
-constexpr int kBigInt = 0x13;
-constexpr int kExtendedDate = 0x14;
-
-bool IsReadableType(int type)
-{
-    switch (type) {
-    case MDB_BOOL:
-    case MDB_BYTE:
-    case MDB_INT:
-    case MDB_LONGINT:
-    case MDB_MONEY:
-    case MDB_FLOAT:
-    case MDB_DOUBLE:
-    case MDB_DATETIME:
-    case MDB_BINARY:
-    case MDB_TEXT:
-    case MDB_OLE:
-    case MDB_MEMO:
-    case MDB_REPID:
-    case MDB_NUMERIC:
-    case MDB_COMPLEX:
-    case kBigInt:
-    case kExtendedDate:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// The day of a count of days from 1970-01-01 in the proleptic Gregorian
-// calendar.
-void CivilFromDays(long long z, long long& y, unsigned& m, unsigned& d)
-{
-    z += 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = unsigned(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    y = (long long)yoe + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y += m <= 2;
-}
-
-// "YYYY-MM-DD HH:MM:SS" of a day from 1970-01-01 and the seconds into it;
-// false outside years 1-9999.
-bool PutDate(long long days, long long seconds)
-{
-    long long y;
-    unsigned m, d;
-    CivilFromDays(days, y, m, d);
-    if (y < 1 || y > 9999)
-        return false;
-    std::printf("%04lld-%02u-%02u %02lld:%02lld:%02lld", y, m, d, seconds / 3600, seconds / 60 % 60,
-                seconds % 60);
-    return true;
-}
-
-// An Access date: days from 1899-12-30 with the time of day as the
-// fraction's size, whatever the sign (-1.25 is 1899-12-29 06:00). libmdb
-// gives no dates before 1900, so the stored count is read here.
-bool PutAccessDate(const unsigned char* bytes)
-{
-    double value;
-    std::memcpy(&value, bytes, sizeof value);
-    if (!std::isfinite(value) || std::fabs(value) > 4e6)
-        return false;
-    const double whole = std::trunc(value);
-    long long days = (long long)whole - 25569; // 1899-12-30 from 1970-01-01
-    long long seconds = std::llround(std::fabs(value - whole) * 86400.0);
-    if (seconds >= 86400) {
-        seconds -= 86400;
-        ++days;
-    }
-    return PutDate(days, seconds);
-}
-
-// A "Date/Time Extended": 42 ASCII bytes, nineteen digits of days from
-// 0001-01-01, a colon, nineteen digits of 100-nanosecond ticks into the day.
-bool PutExtendedDate(const unsigned char* bytes, int length)
-{
-    if (length < 39 || bytes[19] != ':')
-        return false;
-    long long days = 0, ticks = 0;
-    for (int i = 0; i < 19; ++i) {
-        if (bytes[i] < '0' || bytes[i] > '9' || bytes[20 + i] < '0' || bytes[20 + i] > '9')
-            return false;
-        days = days * 10 + (bytes[i] - '0');
-        ticks = ticks * 10 + (bytes[20 + i] - '0');
-    }
-    const long long seconds = ticks / 10000000;
-    if (days > 3652059 || seconds >= 86400)
-        return false;
-    return PutDate(days - 719162, seconds); // 0001-01-01 from 1970-01-01
-}
-
 bool IsUserTable(MdbCatalogEntry* entry)
 {
     return entry->object_type == MDB_TABLE && !mdb_is_system_table(entry) &&
@@ -210,28 +124,66 @@ int ReadTable(MdbHandle* mdb, const char* name)
     if (!table || !mdb_read_columns(table))
         return Fail("columns");
     const unsigned count = table->num_cols;
+    // libmdb answers NULL here even when it read the indexes: they are
+    // left in the table. A table without any keeps no array. Read before
+    // anything else reads pages.
+    mdb_read_indices(table);
+    auto column = [table](unsigned c) {
+        return static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
+    };
+    std::vector<int> calculated;
+    if (!CalculatedColumns(mdb, table, calculated)) {
+        mdb_free_tabledef(table);
+        return Fail("columns");
+    }
     // A column of a type not read fails the read by its name: never a
     // column of blanks.
+    std::vector<CColumnPlan> plans(count);
+    std::vector<CListSource> sources;
+    bool sourcesRead = false;
+    std::vector<std::unique_ptr<ItemLists>> lists;
     for (unsigned c = 0; c < count; ++c) {
-        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
-        if (!IsReadableType(col->col_type)) {
+        CColumnPlan& plan = plans[c];
+        plan.col = column(c);
+        plan.type = plan.col->col_type;
+        plan.calculated =
+            std::find(calculated.begin(), calculated.end(), plan.col->col_num) != calculated.end();
+        bool readable = IsReadableType(plan.type);
+        if (plan.calculated) {
+            // Its values are of its result's type, which its own type need
+            // not be (a currency result in a "Double" column).
+            const char* result = mdb_col_get_prop(plan.col, "ResultType");
+            if (result && std::atoi(result) > 0)
+                plan.type = std::atoi(result);
+            readable = IsResultType(plan.type);
+        } else if (plan.type == MDB_COMPLEX) {
+            if (!sourcesRead)
+                sourcesRead = ListSources(mdb, table, sources);
+            const auto source = std::find_if(sources.begin(), sources.end(), [&plan](const CListSource& s) {
+                return s.column == plan.col->name;
+            });
+            lists.push_back(std::make_unique<ItemLists>());
+            plan.items = lists.back().get();
+            readable = source != sources.end() && LoadItems(mdb, *source, *lists.back(), plan.hidden);
+        }
+        if (!readable) {
             std::fputs("X\ttype\t", stdout);
-            Put(col->name);
+            Put(plan.col->name);
             std::fputc('\n', stdout);
             std::fflush(stdout);
             mdb_free_tabledef(table);
             return 2;
         }
     }
-    for (unsigned c = 0; c < count; ++c) {
-        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
-        std::printf("C\t%u\t%d\t", c + 1, col->col_type);
-        Put(col->name);
+    unsigned ordinal = 0;
+    for (const CColumnPlan& plan : plans) {
+        if (plan.hidden)
+            continue;
+        // A list comes as text.
+        std::printf("C\t%u\t%d\t", ++ordinal, plan.type == MDB_COMPLEX ? int(MDB_TEXT) : plan.type);
+        Put(plan.col->name);
         std::fputc('\n', stdout);
     }
-    // libmdb answers NULL here even when it read the indexes: they are
-    // left in the table. A table without any keeps no array.
-    mdb_read_indices(table);
     for (unsigned i = 0; table->indices && i < table->num_idxs && i < table->indices->len; ++i) {
         auto* idx = static_cast<MdbIndex*>(g_ptr_array_index(table->indices, i));
         if (idx->index_type != 1) // the primary key
@@ -245,7 +197,7 @@ int ReadTable(MdbHandle* mdb, const char* name)
                 key.clear();
                 break;
             }
-            key.push_back(static_cast<MdbColumn*>(g_ptr_array_index(table->columns, colNum - 1)));
+            key.push_back(column(unsigned(colNum - 1)));
         }
         for (MdbColumn* col : key) {
             std::fputs("K\t", stdout);
@@ -259,57 +211,27 @@ int ReadTable(MdbHandle* mdb, const char* name)
     for (unsigned c = 0; c < count; ++c)
         mdb_bind_column(table, int(c + 1), values[c].data(), &lengths[c]);
     mdb_rewind_table(table);
+    std::string cell;
     while (mdb_fetch_row(table)) {
         std::fputc('R', stdout);
         for (unsigned c = 0; c < count; ++c) {
+            if (plans[c].hidden)
+                continue;
             std::fputc('\t', stdout);
-            auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
-            const int length = lengths[c];
-            if (col->col_type == MDB_BOOL) {
-                // Yes/No lives in the null mask: never null.
-                const char* v = values[c].data();
-                const bool yes = length > 0 && (std::strcmp(v, "1") == 0 || std::strcmp(v, "TRUE") == 0 ||
-                                                std::strcmp(v, "True") == 0 || std::strcmp(v, "-1") == 0);
-                std::fputc(yes ? '1' : '0', stdout);
-            } else if (col->col_type == MDB_DATETIME || col->col_type == kBigInt ||
-                       col->col_type == kExtendedDate) {
-                // From the stored bytes, which stay in the page buffer; a
-                // null stores none.
-                const unsigned char* raw = mdb->pg_buf + col->cur_value_start;
-                const int size = col->cur_value_len;
-                bool put = false;
-                if (size == 0) {
-                    std::fputs("\\N", stdout);
-                    put = true;
-                } else if (col->cur_value_start < 0 || size < 0 ||
-                           size_t(col->cur_value_start) + size_t(size) > size_t(mdb->fmt->pg_size)) {
-                    put = false;
-                } else if (col->col_type == MDB_DATETIME && size == 8) {
-                    put = PutAccessDate(raw);
-                } else if (col->col_type == kBigInt && size == 8) {
-                    std::int64_t value;
-                    std::memcpy(&value, raw, sizeof value);
-                    std::printf("%lld", (long long)value);
-                    put = true;
-                } else if (col->col_type == kExtendedDate) {
-                    put = PutExtendedDate(raw, size);
-                }
-                if (!put) {
-                    std::fputs("\nX\tvalue\t", stdout);
-                    Put(col->name);
-                    std::fputc('\n', stdout);
-                    std::fflush(stdout);
-                    mdb_free_tabledef(table);
-                    return 2;
-                }
-            } else if (length <= 0) {
-                std::fputs("\\N", stdout);
-            } else if (col->col_type == MDB_BINARY || col->col_type == MDB_OLE ||
-                       col->col_type == MDB_COMPLEX) {
-                // no text for them
-            } else {
-                Put(values[c].data(), std::min<size_t>(size_t(length), std::strlen(values[c].data())));
+            cell.clear();
+            const Got got = ReadValue(mdb, plans[c], values[c].data(), lengths[c], cell);
+            if (got == kBad) {
+                std::fputs("\nX\tvalue\t", stdout);
+                Put(plans[c].col->name);
+                std::fputc('\n', stdout);
+                std::fflush(stdout);
+                mdb_free_tabledef(table);
+                return 2;
             }
+            if (got == kNull)
+                std::fputs("\\N", stdout);
+            else
+                Put(cell.data(), cell.size());
         }
         std::fputc('\n', stdout);
     }
@@ -326,7 +248,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: corvanta-mdb tables <file> | read <file> <table>\n");
         return 1;
     }
-    // Jet 3 texts are in the Japanese code page.
+    // Jet 3 names are read in the Japanese code page unless the header
+    // declares one that iconv knows (SetTextCodePage below).
     setenv("MDB_JET3_CHARSET", "CP932", 1);
     MdbHandle* mdb = mdb_open(argv[2], MDB_NOFLAGS);
     if (!mdb)
@@ -345,6 +268,7 @@ int main(int argc, char** argv)
         mdb_close(mdb);
         return Fail("password");
     }
+    SetTextCodePage(mdb);
     mdb_set_date_fmt(mdb, "%Y-%m-%d %H:%M:%S");
     mdb_set_boolean_fmt_numbers(mdb);
     mdb_set_repid_fmt(mdb, MDB_BRACES_4_2_2_8);
