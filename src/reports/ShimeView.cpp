@@ -186,6 +186,12 @@ void CShimeView::OnInitialUpdate()
         frame.setWindowTitle(ProgramTitle() + QStringLiteral("－") + m_strTitle);
         DoLayout();
     }
+    // The lists need the whole screen, as the master and slip lists do: the
+    // menu screen's small frame leaves no room for their amounts.
+    if (frame.isVisible())
+        frame.showMaximized();
+    else
+        frame.setWindowState(frame.windowState() | Qt::WindowMaximized);
     if (m_list.RowCount() == 0)
         UiServices::Prompt().MessageBox(
             ReportMode(m_list.GetMode()).loader == EReportLoader::Schedule

@@ -1076,3 +1076,27 @@ TEST_F(ShimeViewTest, EachListsFamilyCommandsReachItsController)
               QSet<EReportFamily>({EReportFamily::Closing, EReportFamily::Schedule,
                                    EReportFamily::Aggregation, EReportFamily::Ledger, EReportFamily::Stock}));
 }
+
+// Every report list opens in the maximised frame, whether the menu screen
+// left the frame hidden or shown at its own small size: at that size the
+// amounts of the billed list lie beyond the frame's edge.
+TEST_F(ShimeViewTest, ListsOpenInTheMaximisedFrame)
+{
+    const struct {
+        int kind;
+        QDate date;
+        int day;
+    } cases[] = {
+        {12, QDate(), 0}, {8, QDate(2004, 5, 25), 25}, {12, QDate(), 0}, {10, QDate(2004, 5, 10), 10}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        m_frame->SwitchView(0);
+        Pump();
+        ASSERT_FALSE(m_frame->windowState() & Qt::WindowMaximized);
+        const bool shown = m_frame->isVisible();
+        ASSERT_TRUE(Show(c.kind, c.date, c.day));
+        EXPECT_TRUE(m_frame->windowState() & Qt::WindowMaximized);
+        EXPECT_EQ(m_frame->isVisible(), shown);
+    }
+    m_ui.Prompt().Clear();
+}

@@ -55,10 +55,10 @@ QStringList LedgerRowSteps(const CTradeSide& s, const QString& codes, const QDat
             "B.Unit AS Unit, B.Price AS Price, B.TaxFlg AS TaxFlg, COALESCE(B.Amount, 0) AS Amount, 0 AS "
             "Receipt, "
             "H.ID AS hid FROM \"%7\" H JOIN \"%4\" B ON B.HeaderID = H.ID WHERE %3 "
-            // what the lines do not carry of the slip's Total
+            // what the lines do not carry of what the slip bills
             "UNION ALL SELECT c, 1, d, n, COALESCE(last, 0) + 1, 9, '', '', NULL, '', NULL, 0, t - sum, 0, "
             "hid FROM "
-            "(SELECT H.\"%2\" AS c, H.\"Date\" AS d, H.\"No\" AS n, H.ID AS hid, COALESCE(H.Total, 0) AS t, "
+            "(SELECT H.\"%2\" AS c, H.\"Date\" AS d, H.\"No\" AS n, H.ID AS hid, %9 AS t, "
             "(SELECT MAX(LineNo) FROM \"%4\" WHERE HeaderID = H.ID) AS last, (SELECT COALESCE(SUM(Amount), "
             "0) FROM "
             "\"%4\" WHERE HeaderID = H.ID) AS sum FROM \"%7\" H WHERE %3) WHERE t <> sum "
@@ -73,7 +73,8 @@ QStringList LedgerRowSteps(const CTradeSide& s, const QString& codes, const QDat
             "(SELECT MAX(LineNo) FROM \"%6\" WHERE HeaderID = M.ID) AS last, (SELECT COALESCE(SUM(Amount), "
             "0) FROM "
             "\"%6\" WHERE HeaderID = M.ID) AS sum FROM \"%8\" M WHERE %5) WHERE t <> sum)")
-            .arg(columns, code, slips, L(s.lines), money, L(s.moneyLines), L(s.header), L(s.money)),
+            .arg(columns, code, slips, L(s.lines), money, L(s.moneyLines), L(s.header), L(s.money),
+                 SqlSlipBilled(QStringLiteral("H."))),
     };
 }
 
@@ -108,10 +109,10 @@ int CMakeMsgID::GetMotocho(int side, const QString& code, const QDate& from, con
     request.m_strCondition =
         QStringLiteral(
             "SELECT P.\"%1\", P.Company, P.\"Section\", P.Name, COALESCE(P.Collect, 0) + "
-            "COALESCE((SELECT SUM(Total) FROM \"%2\" WHERE \"%1\" = P.\"%1\" AND \"Date\" < %4), 0) - "
+            "COALESCE((SELECT SUM(%7) FROM \"%2\" H WHERE H.\"%1\" = P.\"%1\" AND H.\"Date\" < %4), 0) - "
             "COALESCE((SELECT SUM(Amount) FROM \"%3\" WHERE \"%1\" = P.\"%1\" AND \"Date\" < %4), 0) AS "
             "\"前月繰越額\" FROM \"%5\" P WHERE P.\"%1\" = %6 ORDER BY P.ID LIMIT 1")
-            .arg(c, L(s.header), L(s.money), d0, L(s.partner), literal);
+            .arg(c, L(s.header), L(s.money), d0, L(s.partner), literal, SqlSlipBilled(QStringLiteral("H.")));
     if ((result = GetDataList(request, found, err)) != kOk)
         return result;
     if (found.GetCount() == 0) {

@@ -8,6 +8,7 @@
 #include "platform/text/Cp932.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -16,6 +17,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -650,11 +652,56 @@ IOpenProgress*& OpenProgress()
     return progress;
 }
 
+int& WriterWait()
+{
+    static int wait = 5000;
+    return wait;
+}
+
+// An opening that waits for another program's write keeps the wait dialog
+// painted, and gives up as a request does.
+struct CWriterWait {
+    IOpenProgress* progress = nullptr;
+    int limit = 0;
+    QElapsedTimer waited;
+};
+
+int WaitForWriter(void* context, int tries)
+{
+    auto* wait = static_cast<CWriterWait*>(context);
+    if (tries == 0)
+        wait->waited.start();
+    const qint64 left = wait->limit - wait->waited.elapsed();
+    if (left <= 0)
+        return 0;
+    wait->progress->Working();
+    // A lock of a moment is the usual case: short naps first.
+    sqlite3_sleep(int(std::min<qint64>({qint64(1) << std::min(tries, 5), 25, left})));
+    return 1;
+}
+
+// Changes with every commit of another connection to the file.
+qint64 DataVersion(sqlite3* db)
+{
+    sqlite3_stmt* statement = nullptr;
+    qint64 version = -1;
+    if (sqlite3_prepare_v2(db, "PRAGMA main.data_version", -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        version = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    return version;
+}
+
 } // namespace
 
 void CMakeMsgID::SetOpenProgress(IOpenProgress* progress)
 {
     OpenProgress() = progress;
+}
+
+int CMakeMsgID::SetWriterWait(int milliseconds)
+{
+    return std::exchange(WriterWait(), std::max(0, milliseconds));
 }
 
 int CMakeMsgID::Open(const QString& folder, QString& err)
@@ -675,7 +722,7 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
     // Before the first read: a writer's lock of a moment is waited out, not
     // taken for a broken file.
     if (rc == SQLITE_OK)
-        sqlite3_busy_timeout(db, 5000);
+        sqlite3_busy_timeout(db, WriterWait());
     // A closed database must be one self-contained file that backup can copy.
     // A report reads tens of megabytes of index pages: with SQLite's default
     // cache of 2 MB each read of them is a call to the system and a copy.
@@ -728,23 +775,29 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
         sqlite3_close_v2(db);
         return kFatal;
     }
-    // A file of an earlier build takes the steps to this one's schema. One
-    // that cannot be written now is read as it is, with what the steps make
-    // done for this connection; the next opening that can write takes them.
-    // Another writer now: no wait, the next opening tries again.
-    sqlite3_busy_timeout(db, 0);
+    // A file of an earlier build takes the steps to this one's schema. Another
+    // program's write is waited out as for any request: balances made for
+    // this connection alone would miss what others book later. One that
+    // still cannot be written is read as it is, with what the steps make
+    // done for this connection; a write or the next opening takes them.
+    CWriterWait wait{OpenProgress(), WriterWait(), {}};
+    if (wait.progress)
+        sqlite3_busy_handler(db, WaitForWriter, &wait);
+    const qint64 seen = DataVersion(db);
     bool pending = false;
     int code = SQLITE_OK;
-    if (SchemaSteps::Upgrade(db, version, OpenProgress(), pending, code) != 1) {
+    const int upgraded = SchemaSteps::Upgrade(db, version, wait.progress, pending, code);
+    sqlite3_busy_timeout(db, WriterWait());
+    if (upgraded != 1) {
         err = QStringLiteral("データベースを新しい形式に更新できませんでした。\n%1")
                   .arg(ErrorText(code, path, QString::fromUtf8(sqlite3_errmsg(db))));
         sqlite3_close_v2(db);
         return kFatal;
     }
-    sqlite3_busy_timeout(db, 5000);
     m_db = db;
     m_folder = folder;
     m_bBalancesPending = pending;
+    m_nBalancesSeen = seen;
     return kOk;
 }
 
@@ -764,11 +817,14 @@ int CMakeMsgID::MakePendingBalances(QString& err)
         return kFailed;
     }
     m_cache->statements.clear();
+    const qint64 seen = DataVersion(m_db);
     int rc = SQLITE_OK;
     const int version = SchemaSteps::FileVersion(m_db, rc);
     if (version < 0)
         return Fail(rc, err);
-    SchemaSteps::DropForConnection(m_db, version);
+    // From the first version: another program may have taken steps since
+    // this connection made its own, which would hide the file's.
+    SchemaSteps::DropForConnection(m_db, SchemaSteps::kFirstVersion);
     bool pending = false;
     const int upgraded = SchemaSteps::Upgrade(m_db, version, nullptr, pending, rc);
     if (upgraded == 1 && !pending) {
@@ -779,11 +835,34 @@ int CMakeMsgID::MakePendingBalances(QString& err)
     // other failure it makes them anew, so it keeps reading right.
     if (upgraded != 1) {
         int ignored = SQLITE_OK;
-        SchemaSteps::DropForConnection(m_db, version);
+        SchemaSteps::DropForConnection(m_db, SchemaSteps::kFirstVersion);
         const int reached = SchemaSteps::FileVersion(m_db, ignored);
         SchemaSteps::KeepForConnection(m_db, reached < 0 ? version : reached, ignored);
     }
+    m_nBalancesSeen = seen;
     return Fail(rc == SQLITE_OK ? SQLITE_READONLY : rc, err);
+}
+
+int CMakeMsgID::KeepPendingBalancesCurrent(QString& err)
+{
+    if (!m_bBalancesPending || m_depth > 0 || !sqlite3_get_autocommit(m_db))
+        return kOk;
+    const qint64 seen = DataVersion(m_db);
+    if (seen == m_nBalancesSeen)
+        return kOk;
+    // Another program wrote: what it booked is summed again from the headers.
+    m_cache->statements.clear();
+    int rc = SQLITE_OK;
+    const int version = SchemaSteps::FileVersion(m_db, rc);
+    if (version < 0)
+        return Fail(rc, err);
+    SchemaSteps::DropForConnection(m_db, SchemaSteps::kFirstVersion);
+    if (SchemaSteps::KeepForConnection(m_db, version, rc) != 1)
+        return Fail(rc, err);
+    // It may have taken the steps itself.
+    m_bBalancesPending = version < SchemaSteps::Current();
+    m_nBalancesSeen = seen;
+    return kOk;
 }
 
 void CMakeMsgID::Close()
@@ -811,6 +890,15 @@ int CMakeMsgID::BeginTransaction(QString& err)
     if (m_depth > 0 && sqlite3_get_autocommit(m_db)) {
         err = QStringLiteral("処理中のトランザクションは取り消されています。");
         return kFailed;
+    }
+    // A write (a closing, its undo, a receipt, a slip) starts from the
+    // balances of the file itself: those kept for this connection alone
+    // would miss what another program books while this one writes.
+    if (m_depth == 0 && m_bBalancesPending && !IsReadOnly()) {
+        if (const int made = MakePendingBalances(err); made != kOk) {
+            err = PendingBalancesText() + u'\n' + err;
+            return made;
+        }
     }
     const QByteArray sql =
         m_depth == 0 ? QByteArray("BEGIN IMMEDIATE") : "SAVEPOINT sp" + QByteArray::number(m_depth);
@@ -883,6 +971,8 @@ int CMakeMsgID::GetDataList(const CCDSData& request, CCDSData& result, QString& 
 {
     if (!m_db)
         return NoConnection(err);
+    if (const int current = KeepPendingBalancesCurrent(err); current != kOk)
+        return current;
     TrimCache();
     const QString tail = Tail(request.m_strCondition);
     const bool whole = StartsWithKeyword(tail, QLatin1StringView("SELECT"));
@@ -939,6 +1029,8 @@ int CMakeMsgID::GetDataNum(const CCDSData& request, int& count, QString& err)
     count = 0;
     if (!m_db)
         return NoConnection(err);
+    if (const int current = KeepPendingBalancesCurrent(err); current != kOk)
+        return current;
     TrimCache();
     const QString tail = Tail(request.m_strCondition);
     const bool whole = StartsWithKeyword(tail, QLatin1StringView("SELECT"));

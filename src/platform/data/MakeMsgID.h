@@ -97,6 +97,11 @@ class CMakeMsgID
     // Who hears the work of every opening in the program (none: null); the
     // shell sets it, as the data access shows no window.
     static void SetOpenProgress(IOpenProgress* progress);
+    // How long a request, the opening's steps included, waits for another
+    // program's write to end before it fails as busy: 5 seconds unless set;
+    // answers the wait set before. It holds for the connections opened after.
+    // The opening's wait keeps the wait dialog painted.
+    static int SetWriterWait(int milliseconds);
 
     // Opens the folder's database: 1, or -100 when the file is missing, is
     // not a database of this program, is of a later version than this
@@ -113,11 +118,17 @@ class CMakeMsgID
     // A file of an earlier build that could not be written at opening has
     // not taken the steps to this schema: what they make (the booked
     // balances) is made for this connection only, and in the file when it
-    // can be written, here or at the next opening.
+    // can be written, here or at the next opening. Meanwhile a read after
+    // another program's commit makes them again, and a transaction takes the
+    // steps first or is refused (PendingBalancesText, then the failure).
     bool AreBalancesPending() const { return m_bBalancesPending; }
     // Takes those steps in the file now, outside any transaction: 1 (also
     // when nothing was pending), or the failure; the connection keeps its own.
     int MakePendingBalances(QString& err);
+    static QString PendingBalancesText()
+    {
+        return QStringLiteral("データベースを新しい形式に更新できないため、登録や変更はできません。");
+    }
     const QString& GetFolder() const { return m_folder; }
 
     // Appends the records of the request to `result` (a failure appends
@@ -302,13 +313,14 @@ class CMakeMsgID
     // The ledger of one customer (`side` 0) or supplier (nonzero) from
     // `from` to `to`. `head`: one record with "CustomerCode" or
     // "SupplierCode", "Company", "Section", "Name" and "前月繰越額" = the
-    // partner's Collect plus the Total of its slips less its receipts or
-    // payments dated before `from` (the figure the balance lists carry).
+    // partner's Collect plus what its slips bill (amount and the tax they
+    // carry, as the closings count them) less its receipts or payments
+    // dated before `from` (the figure the balance lists carry).
     // `rows`, by Date, No, then slips before money, each slip or receipt
     // whole by LineNo: each slip line ("タイプ" 1, "Amount" = the line's
     // Amount) and each money line (2, "Receipt" = its Amount, "ItemName"
     // its kind and contents); the
-    // part of a slip's Total not on its lines (its tax outside the lines,
+    // part of what a slip bills not on its lines (its tax outside the lines,
     // the whole of a tax slip without lines) is one more row of ItemType 9
     // after its lines, and the part of a receipt or payment not on its lines
     // one more money row; so the balance always ends at the balance list's
@@ -351,6 +363,9 @@ class CMakeMsgID
     struct Cache;
 
     int NoConnection(QString& err) const;
+    // Makes the connection's own balances again when another connection has
+    // committed since they were made (outside a transaction; 1 or the failure).
+    int KeepPendingBalancesCurrent(QString& err);
     // 1 when connected with a transaction open, else the failure to answer.
     int CheckOpenTransaction(QString& err) const;
     int Fail(int rc, QString& err) const;
@@ -384,6 +399,7 @@ class CMakeMsgID
     int m_depth = 0;
     bool m_bImportPending = false;
     bool m_bBalancesPending = false;
+    qint64 m_nBalancesSeen = -1; // the file's data version they were made at
     struct ImportRunDeleter {
         void operator()(CImportRun* run) const;
     };

@@ -22,8 +22,10 @@ QString Balance(const CTradeSide& side, const QDate& fromDate, const QDate& toDa
     // index, which carries what is summed) and the unbooked rows (one range
     // of the SeikyuID index), never the years before: "+" keeps the planner
     // from a walk of the whole code index for the order of the groups, or of
-    // the date index up to the period. A slip bills its Total as the programs store slips,
-    // so the booked balance stands for the totals booked.
+    // the date index up to the period. A slip counts what it bills, its
+    // amount and the tax it carries, as in the booked balance, the closings
+    // and the invoices: a Total another program wrote otherwise would move
+    // the balance between one period's end and the next one's start.
     struct Sums {
         QString from, before;
     };
@@ -40,7 +42,7 @@ QString Balance(const CTradeSide& side, const QDate& fromDate, const QDate& toDa
                 .arg(code, now, SqlName(table), d0)};
     };
     const Sums slips =
-        sums(t.header, QStringLiteral("Total"), SqlSlipBilled(), QStringLiteral(" AND DenpyoType = 0"));
+        sums(t.header, SqlSlipBilled(), SqlSlipBilled(), QStringLiteral(" AND DenpyoType = 0"));
     const Sums money =
         sums(t.money, QStringLiteral("Amount"), QStringLiteral("-COALESCE(Amount, 0)"), QString());
     const QString prev =

@@ -2,10 +2,13 @@
 
 #include "platform/data/BookedTotals.h"
 #include "platform/sql/ClosingSql.h"
+#include "support/WriterWait.h"
 
 #include <QFile>
 
 #include <sqlite3.h>
+
+#include <memory>
 
 namespace
 {
@@ -75,4 +78,63 @@ TEST_F(UnwritableListsTest, AnEarlierBuildsReadOnlyFileShowsTheSameLists)
     ASSERT_TRUE(m_data.IsReadOnly());
     ASSERT_TRUE(m_data.AreBalancesPending());
     EXPECT_EQ(Lists(), lists);
+}
+
+// A file of the builds before the booked balances that another program was
+// writing through its opening keeps its balances for the connection. When
+// that program books a slip to K001's first closing, every list starting
+// from the balances shows it as the file opened afresh does: the closing
+// list after a change of the closing date, the billed list, the schedules.
+TEST_F(UnwritableListsTest, AnEarlierBuildsFileShowsWhatAnotherProgramBooksMeanwhile)
+{
+    const QStringList before = Lists();
+    // The opening does not wait for the other program's write.
+    const CScopedWriterWait noWait(0);
+    const QString path = CMakeMsgID::DatabasePath(Folder());
+    const QString booking =
+        QStringLiteral(
+            "INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, Tax, Total, "
+            "SeikyuID) VALUES ('S99', '2004-03-15', 'K001', 0, 2, 8183800, 818400, 9002200, %1)")
+            .arg(Id("K1C1"));
+    for (const bool stillWriting : {true, false}) {
+        SCOPED_TRACE(stillWriting ? "the other program writes on" : "the other program is done");
+        m_data.Close();
+        sqlite3* handle = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &handle), SQLITE_OK);
+        // What it has not committed goes with it.
+        std::unique_ptr<sqlite3, int (*)(sqlite3*)> owned(handle, sqlite3_close);
+        sqlite3* other = handle;
+        QStringList statements{QStringLiteral("DELETE FROM Sales_H WHERE No = 'S99'")};
+        for (const BookedTotals::Side* side : {&BookedTotals::Sales(), &BookedTotals::Purchases()})
+            statements << BookedTotals::DropTriggers(*side)
+                       << QStringLiteral("DROP TABLE \"%1\"").arg(QLatin1String(side->table));
+        statements << QStringLiteral("PRAGMA user_version = 1") << QStringLiteral("BEGIN IMMEDIATE");
+        for (const QString& sql : statements)
+            ASSERT_EQ(sqlite3_exec(other, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK)
+                << sql.toStdString();
+        QString err;
+        ASSERT_EQ(m_data.Open(Folder(), err), 1) << err.toStdString();
+        ASSERT_TRUE(m_data.AreBalancesPending());
+        EXPECT_EQ(Lists(), before);
+
+        for (const QString& sql : {booking, QStringLiteral("COMMIT")})
+            ASSERT_EQ(sqlite3_exec(other, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        if (stillWriting) {
+            ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        }
+        const QStringList meanwhile = Lists();
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        owned.reset();
+        EXPECT_TRUE(m_data.AreBalancesPending());
+        EXPECT_NE(meanwhile, before);
+        // 23,000 before, and 818.38 + 81.84 booked to the closing before it.
+        const CCDSData billed = Rows(MakeBilledListSQL(QDate(2004, 4, 25), QDate(2004, 4, 25)));
+        ASSERT_GE(billed.GetCount(), 2);
+        EXPECT_EQ(Values(billed, 1, {"No", "前回請求額"}), QStringList({"K1C2", "23900.22"}));
+
+        m_data.Close();
+        ASSERT_EQ(m_data.Open(Folder(), err), 1) << err.toStdString();
+        EXPECT_FALSE(m_data.AreBalancesPending());
+        EXPECT_EQ(Lists(), meanwhile);
+    }
 }
