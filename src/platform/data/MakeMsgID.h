@@ -371,7 +371,7 @@ class CMakeMsgID
 
     // Steps of the call under way, for the progress listener.
     void BeginSteps(int total);
-    void StepDone();
+    void StepDone(int steps = 1);
     static int ProgressTick(void* self);
 
     sqlite3* m_db = nullptr;
