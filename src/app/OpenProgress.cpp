@@ -13,15 +13,32 @@ constexpr qint64 kPaintEveryMs = 50;
 
 void CWaitOpenProgress::Begin(int steps)
 {
-    UiServices::Wait().Begin(
-        QStringLiteral("データベースを新しい形式に更新しています。\nしばらくお待ちください。"), steps);
+    // The dialog handles events as it opens, which may bring parts done.
+    m_nShown = 0;
     m_sincePaint.start();
+    UiServices::Wait().Begin(
+        QStringLiteral("データベースを新しい形式に更新しています。\nしばらくお待ちください。"),
+        m_nParts > 0 ? m_nParts : steps);
 }
 
 void CWaitOpenProgress::Step()
 {
-    UiServices::Wait().Step(1);
+    if (m_nParts == 0)
+        UiServices::Wait().Step(1);
     m_sincePaint.restart();
+}
+
+void CWaitOpenProgress::PartsDone(int done, int total)
+{
+    // Heard first before Begin, with the total the bar is made for.
+    if (!m_sincePaint.isValid()) {
+        m_nParts = qMax(0, total);
+        return;
+    }
+    if (m_nParts > 0 && done != m_nShown) {
+        m_nShown = done;
+        UiServices::Wait().SetPos(done);
+    }
 }
 
 void CWaitOpenProgress::Working()
@@ -36,6 +53,7 @@ void CWaitOpenProgress::End()
 {
     UiServices::Wait().End();
     m_sincePaint.invalidate();
+    m_nParts = 0;
 }
 
 void InstallOpenProgress()

@@ -4,9 +4,9 @@
 
 #include <QElapsedTimer>
 
-// The wait dialog over the work of opening a file of an earlier build: a
-// step of the bar for each step of the work, and the windows painted now and
-// then inside a long one.
+// The wait dialog over the work of opening a file of an earlier build: the
+// bar counts the parts of the work (a step when only steps are told), and
+// the windows are painted now and then inside a long one.
 class CWaitOpenProgress : public IOpenProgress
 {
   public:
@@ -14,9 +14,12 @@ class CWaitOpenProgress : public IOpenProgress
     void Step() override;
     void Working() override;
     void End() override;
+    void PartsDone(int done, int total) override;
 
   private:
     QElapsedTimer m_sincePaint;
+    int m_nParts = 0; // 0: the bar counts steps
+    int m_nShown = 0;
 };
 
 // Every opening of a database in the program reports to the wait dialog.

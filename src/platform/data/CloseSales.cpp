@@ -48,7 +48,11 @@ int FieldInt(const COneRecord* record, const QString& table, const char* field)
 class CScopedPragma
 {
   public:
-    CScopedPragma(sqlite3* db, const char* name, qint64 value) : m_db(db), m_name(name)
+    CScopedPragma(sqlite3* db, const char* name, qint64 value)
+        : CScopedPragma(db, name, QByteArray::number(value))
+    {
+    }
+    CScopedPragma(sqlite3* db, const char* name, const QByteArray& value) : m_db(db), m_name(name)
     {
         sqlite3_stmt* statement = nullptr;
         const QByteArray read = "PRAGMA " + m_name;
@@ -64,16 +68,22 @@ class CScopedPragma
     ~CScopedPragma()
     {
         if (m_known)
-            Set(m_old);
+            Set(Written(m_old));
     }
     CScopedPragma(const CScopedPragma&) = delete;
     CScopedPragma& operator=(const CScopedPragma&) = delete;
 
   private:
-    void Set(qint64 value)
+    void Set(const QByteArray& value)
     {
-        const QByteArray sql = "PRAGMA " + m_name + '=' + QByteArray::number(value);
+        const QByteArray sql = "PRAGMA " + m_name + '=' + value;
         sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, nullptr);
+    }
+    // The value read back, as it must be written to mean the same:
+    // secure_delete reads its fast mode as 2, but takes a number as on or off.
+    QByteArray Written(qint64 value) const
+    {
+        return m_name == "secure_delete" && value == 2 ? QByteArray("FAST") : QByteArray::number(value);
     }
     sqlite3* m_db;
     QByteArray m_name;
@@ -89,7 +99,7 @@ class CScopedPragma
 // overwritten where that costs no writes of its own, in the pages written
 // anyway, not in every page the deletions free.
 constexpr qint64 kCarryForwardCache = -1048576;
-constexpr qint64 kSecureDeleteFast = 2;
+constexpr const char* kSecureDeleteFast = "FAST";
 // An index is built from a sort that runs in pieces no larger than the page
 // cache, each sorted by a worker thread while the rows are still read, then
 // merged. The indexes remade after a large delete are built with a small
@@ -103,8 +113,11 @@ constexpr int kMostSortThreads = 4;
 constexpr qint64 kCarryForwardSpillPages = 262144;
 // From how many closings an undo sets the balance triggers aside.
 constexpr int kBulkUndoClosings = 50;
-// About the statements of a carry-forward, for its progress.
-constexpr int kCarryForwardSteps = 60;
+// The carry-forward's bar counts each statement that reads or writes the
+// books in bulk, and each index made again: per side, its open and its
+// going closings, the kept ones checked, their sums and the partners'
+// balances, five deletes and the booked balances.
+constexpr int kCarryForwardSideSteps = 11;
 
 // Whether an index led by this column keeps the rows of the books in the
 // order they were entered: a slip's lines, a day's, a closing's.
@@ -180,10 +193,9 @@ void CMakeMsgID::BeginSteps(int total)
         m_progress(m_nStepsDone, m_nStepsTotal);
 }
 
-void CMakeMsgID::StepDone()
+void CMakeMsgID::StepDone(int steps)
 {
-    if (m_nStepsDone < m_nStepsTotal)
-        ++m_nStepsDone;
+    m_nStepsDone = qMin(m_nStepsDone + steps, m_nStepsTotal);
     m_nLastTick = NowMs();
     if (m_progress && !m_bInTick)
         m_progress(m_nStepsDone, m_nStepsTotal);
@@ -574,8 +586,25 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
     int result = run.Begin(err);
     if (result != kOk)
         return result;
-    // The checks, the balances, the stock, two sides and the date.
-    BeginSteps(kCarryForwardSteps);
+    // Rows of the books go oldest first: their entries in an index led by
+    // the slip, the date or the closing lie together, but those in an index
+    // led by a code (or a status) lie anywhere. When a third of a table or
+    // more goes, such indexes are made again from the rows that stay:
+    // deleting their entries one by one costs more than building them.
+    const auto remakable = [](const QString& table) {
+        QList<Schema::IndexSpec> indexes;
+        for (const Schema::IndexSpec& ix : Schema::Indexes())
+            if (ix.table == table && !LiesInTheOrderOfTheBooks(ix.columns.section(u',', 0, 0)))
+                indexes << ix;
+        return indexes;
+    };
+    int mayRemake = 0;
+    for (const CTradeSide* side : CTradeSide::Both())
+        for (const char* table : {side->lines, side->header, side->money, side->closing})
+            mayRemake += int(remakable(L(table)).size());
+    // The checks, each side's balances, the stock, two sides, the indexes,
+    // the date and the commit.
+    BeginSteps(1 + 2 + 2 + 2 * kCarryForwardSideSteps + mayRemake + 1 + 1);
     CCDSData request, util;
     request.m_strTable = QStringLiteral("Util");
     request.m_strCondition = QStringLiteral("ORDER BY ID");
@@ -612,11 +641,23 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
                    : QStringLiteral("%1 < %2").arg(column, d1);
     };
     const QString range = period(QStringLiteral("R.\"Date\""));
-    QStringList steps{
+    const QStringList tables{
         QStringLiteral(
             "CREATE TEMP TABLE IF NOT EXISTS carry_stock(ItemCode TEXT COLLATE NOCASE PRIMARY KEY, q "
             "INTEGER)"),
         QStringLiteral("DELETE FROM temp.carry_stock"),
+        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_close(id INTEGER PRIMARY KEY)"),
+        QStringLiteral(
+            "CREATE TEMP TABLE IF NOT EXISTS carry_open(code TEXT COLLATE NOCASE PRIMARY KEY, cd TEXT, "
+            "id INTEGER)"),
+        QStringLiteral(
+            "CREATE TEMP TABLE IF NOT EXISTS carry_sum(code TEXT COLLATE NOCASE PRIMARY KEY, v INTEGER, "
+            "b INTEGER)"),
+        QStringLiteral(
+            "CREATE TEMP TABLE IF NOT EXISTS carry_kept(code TEXT COLLATE NOCASE PRIMARY KEY, fcd TEXT, "
+            "fid INTEGER)"),
+    };
+    QStringList steps{
         QStringLiteral(
             "INSERT INTO temp.carry_stock(ItemCode, q) SELECT ItemCode, COALESCE(a, 0) - COALESCE(b, 0) + "
             "COALESCE(c, 0) FROM (SELECT I.ItemCode, (SELECT SUM(COALESCE(R.Number, 0)) FROM Stock_B R "
@@ -629,17 +670,8 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         QStringLiteral(
             "UPDATE Item SET StockNumber = COALESCE(StockNumber, 0) + (SELECT q FROM temp.carry_stock c "
             "WHERE c.ItemCode = Item.ItemCode) WHERE ItemCode IN (SELECT ItemCode FROM temp.carry_stock)"),
-        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS carry_close(id INTEGER PRIMARY KEY)"),
-        QStringLiteral(
-            "CREATE TEMP TABLE IF NOT EXISTS carry_open(code TEXT COLLATE NOCASE PRIMARY KEY, cd TEXT, "
-            "id INTEGER)"),
-        QStringLiteral(
-            "CREATE TEMP TABLE IF NOT EXISTS carry_sum(code TEXT COLLATE NOCASE PRIMARY KEY, v INTEGER, "
-            "b INTEGER)"),
-        QStringLiteral(
-            "CREATE TEMP TABLE IF NOT EXISTS carry_kept(code TEXT COLLATE NOCASE PRIMARY KEY, fcd TEXT, "
-            "fid INTEGER)"),
     };
+    // Statements over the books, a step of the bar each.
     const auto execute = [&](const QStringList& statements) {
         for (const QString& sql : statements) {
             if ((result = Execute(sql, err)) != kOk)
@@ -648,14 +680,18 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         }
         return true;
     };
-    // Rows of the books go oldest first: their entries in an index led by
-    // the slip, the date or the closing lie together, but those in an index
-    // led by a code (or a status) lie anywhere. When a third of a table or
-    // more goes, such indexes are made again from the rows that stay:
-    // deleting their entries one by one costs more than building them.
-    // The share that goes is counted on `shareOf` rows matching `shareWhere`
-    // (the slips stand for their lines, cheaper to count), else on the
-    // table's own.
+    // Statements that set the run's own tables, triggers and indexes up or
+    // aside: too quick to count.
+    const auto arrange = [&](const QStringList& statements) {
+        for (const QString& sql : statements)
+            if ((result = Execute(sql, err)) != kOk)
+                return false;
+        return true;
+    };
+    // A table's remakable indexes are made again when a third of it or
+    // more goes. The share that goes is counted on `shareOf` rows matching
+    // `shareWhere` (the slips stand for their lines, cheaper to count), else
+    // on the table's own.
     QList<Schema::IndexSpec> rebuilt;
     const auto deleteRemaking = [&](const QString& table, const QString& where, const QString& shareOf = {},
                                     const QString& shareWhere = {}) {
@@ -667,11 +703,12 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         if ((result = GetDataNum(going, goingCount, err)) != kOk ||
             (result = GetDataNum(all, allCount, err)) != kOk)
             return false;
-        QList<Schema::IndexSpec> remade;
-        if (goingCount > 0 && goingCount * 3 >= allCount)
-            for (const Schema::IndexSpec& ix : Schema::Indexes())
-                if (ix.table == table && !LiesInTheOrderOfTheBooks(ix.columns.section(u',', 0, 0)))
-                    remade << ix;
+        QList<Schema::IndexSpec> remade = remakable(table);
+        if (goingCount == 0 || goingCount * 3 < allCount) {
+            // Their steps of the bar are not to come.
+            StepDone(int(remade.size()));
+            remade.clear();
+        }
         // The pages of a dropped index are freed, not written: overwriting
         // them would write every one of them.
         QStringList statements;
@@ -680,10 +717,10 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         for (const Schema::IndexSpec& ix : remade)
             statements << QStringLiteral("DROP INDEX \"%1\"").arg(ix.name);
         if (!remade.isEmpty())
-            statements << QStringLiteral("PRAGMA secure_delete=%1").arg(kSecureDeleteFast);
-        statements << QStringLiteral("DELETE FROM \"%1\" WHERE %2").arg(table, where);
+            statements << QStringLiteral("PRAGMA secure_delete=%1").arg(QLatin1String(kSecureDeleteFast));
         rebuilt << remade;
-        return execute(statements);
+        return arrange(statements) &&
+               execute({QStringLiteral("DELETE FROM \"%1\" WHERE %2").arg(table, where)});
     };
     // The indexes dropped above are built again once every delete is done,
     // with a small page cache: the sort behind each runs in pieces no larger
@@ -696,32 +733,33 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
             statements << ix.create;
         return execute(statements);
     };
-    if (!execute(steps))
+    if (!arrange(tables) || !execute(steps))
         return result;
     for (const CTradeSide* side : CTradeSide::Both()) {
         const CTradeSide& s = *side;
         const QString t = L(s.closing), code = L(s.code), slips = L(s.header), lines = L(s.lines),
                       money = L(s.money), ids = QStringLiteral("(SELECT id FROM temp.carry_close)");
+        if (!arrange({QStringLiteral("DELETE FROM temp.carry_close"),
+                      QStringLiteral("DELETE FROM temp.carry_open"),
+                      QStringLiteral("DELETE FROM temp.carry_sum")}))
+            return result;
         steps = QStringList();
-        steps << QStringLiteral("DELETE FROM temp.carry_close")
-              << QStringLiteral("DELETE FROM temp.carry_open")
-              << QStringLiteral("DELETE FROM temp.carry_sum")
-              // Each partner's first open closing, once.
-              << QStringLiteral("INSERT INTO temp.carry_open(code, cd, id) SELECT code, cd, id FROM (SELECT "
-                                "\"%2\" AS code, "
-                                "CloseDate AS cd, ID AS id, ROW_NUMBER() OVER (PARTITION BY \"%2\" ORDER BY "
-                                "CloseDate, ID) "
-                                "AS rn FROM \"%1\" WHERE Status = 0 AND \"%2\" IS NOT NULL) WHERE rn = 1")
-                     .arg(t, code)
-              // Closings up to the date before the partner's first open one.
-              // One that a one-time partner paid after the date stays with
-              // its money, which later lists still show.
-              << QStringLiteral(
-                     "INSERT INTO temp.carry_close(id) SELECT C.ID FROM \"%1\" C LEFT JOIN temp.carry_open F "
-                     "ON F.code = C.\"%2\" WHERE C.CloseDate < %3 AND (F.code IS NULL OR C.CloseDate < F.cd "
-                     "OR (C.CloseDate = F.cd AND C.ID < F.id)) AND NOT EXISTS (SELECT 1 FROM \"%4\" P "
-                     "WHERE P.CloseID = C.ID AND P.\"Date\" >= %3)")
-                     .arg(t, code, d1, money);
+        steps // Each partner's first open closing, once.
+            << QStringLiteral("INSERT INTO temp.carry_open(code, cd, id) SELECT code, cd, id FROM (SELECT "
+                              "\"%2\" AS code, "
+                              "CloseDate AS cd, ID AS id, ROW_NUMBER() OVER (PARTITION BY \"%2\" ORDER BY "
+                              "CloseDate, ID) "
+                              "AS rn FROM \"%1\" WHERE Status = 0 AND \"%2\" IS NOT NULL) WHERE rn = 1")
+                   .arg(t, code)
+            // Closings up to the date before the partner's first open one.
+            // One that a one-time partner paid after the date stays with
+            // its money, which later lists still show.
+            << QStringLiteral(
+                   "INSERT INTO temp.carry_close(id) SELECT C.ID FROM \"%1\" C LEFT JOIN temp.carry_open F "
+                   "ON F.code = C.\"%2\" WHERE C.CloseDate < %3 AND (F.code IS NULL OR C.CloseDate < F.cd "
+                   "OR (C.CloseDate = F.cd AND C.ID < F.id)) AND NOT EXISTS (SELECT 1 FROM \"%4\" P "
+                   "WHERE P.CloseID = C.ID AND P.\"Date\" >= %3)")
+                   .arg(t, code, d1, money);
         if (!execute(steps))
             return result;
         // The past of a kept account closing is the opening balance and
@@ -767,7 +805,7 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
                 "C.CloseDate AND K.ID > C.ID)) AND K.ID NOT IN %8))")
                 .arg(t, code, slips, money, SqlSlipBilled(QStringLiteral("H.")), unbookedPaid, d1, ids);
         for (int kept = 1; kept > 0;) {
-            if (!execute(keep) || (result = Execute(stays, err, &kept)) != kOk)
+            if (!arrange(keep) || (result = Execute(stays, err, &kept)) != kOk)
                 return result;
         }
         StepDone();
@@ -810,7 +848,7 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
                 lines,
                 QStringLiteral("HeaderID IN (SELECT ID FROM \"%1\" WHERE SeikyuID IN %2)").arg(slips, ids),
                 slips, QStringLiteral("SeikyuID IN %1").arg(ids)) ||
-            !execute(BookedTotals::DropTriggers(s)) ||
+            !arrange(BookedTotals::DropTriggers(s)) ||
             !deleteRemaking(slips, QStringLiteral("SeikyuID IN %1").arg(ids)) ||
             !execute({QStringLiteral(
                           "DELETE FROM \"%1\" WHERE HeaderID IN (SELECT ID FROM \"%2\" WHERE SeikyuID IN %3 "
@@ -819,9 +857,8 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
             !deleteRemaking(money,
                             QStringLiteral("SeikyuID IN %1 OR (CloseID IN %1 AND SeikyuID = 0)").arg(ids)) ||
             !deleteRemaking(t, QStringLiteral("ID IN %1").arg(ids)) ||
-            !execute(QStringList{
-                         BookedTotals::TakeAwaySql(s, QStringLiteral("temp.carry_sum"), QStringLiteral("b"))}
-                     << BookedTotals::CreateTriggers(s)))
+            !execute({BookedTotals::TakeAwaySql(s, QStringLiteral("temp.carry_sum"), QStringLiteral("b"))}) ||
+            !arrange(BookedTotals::CreateTriggers(s)))
             return result;
     }
     if (!rebuild() ||
@@ -831,7 +868,6 @@ int CMakeMsgID::DataMaintenance(const QDate& date, const QDate& previous, QStrin
         return result;
     if ((result = run.Commit(err)) != kOk)
         return result;
-    m_nStepsDone = m_nStepsTotal - 1;
     StepDone();
     if (counts)
         *counts = carried;

@@ -34,8 +34,9 @@ struct CCarryForwardCounts {
 
 // Hears how the work of bringing a file of an earlier build up to date goes
 // while it opens: Begin with the number of steps, Step after each, Working
-// now and then inside a long one (to keep windows painted), End after the
-// last. Nothing is heard when the file needs no work.
+// now and then inside a long one when the work runs on the listener's own
+// thread (to keep windows painted), End after the last. Nothing is heard
+// when the file needs no work. Every call comes on the thread that opens.
 class IOpenProgress
 {
   public:
@@ -44,6 +45,15 @@ class IOpenProgress
     virtual void Step() = 0;
     virtual void Working() = 0;
     virtual void End() = 0;
+    // The work counted finer, in parts out of `total`: each index made is
+    // one, a step that makes none is one. Heard with none done before
+    // Begin, then as the parts are done; a step's last part is done with
+    // its step, so `total` only once all the work is.
+    virtual void PartsDone(int done, int total)
+    {
+        Q_UNUSED(done);
+        Q_UNUSED(total);
+    }
 };
 
 // The one data-access object: every read and write of the program goes
@@ -386,7 +396,7 @@ class CMakeMsgID
 
     // Steps of the call under way, for the progress listener.
     void BeginSteps(int total);
-    void StepDone();
+    void StepDone(int steps = 1);
     static int ProgressTick(void* self);
 
     sqlite3* m_db = nullptr;

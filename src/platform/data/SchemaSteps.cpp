@@ -4,12 +4,20 @@
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Schema.h"
 
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QHash>
+#include <QObject>
 
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
+#include <numeric>
+#include <thread>
+#include <vector>
 
 namespace SchemaSteps
 {
@@ -109,12 +117,29 @@ bool Exec(sqlite3* db, const QString& sql, int& rc)
     return rc == SQLITE_OK;
 }
 
-// One step with the version it leads to, all or nothing.
-bool Take(sqlite3* db, const Step& step, int& rc)
+// Building an index reads and sorts a whole table: it is the work that
+// takes time, so the bar counts it.
+bool MakesIndex(const QString& sql)
+{
+    return sql.startsWith(QLatin1String("CREATE INDEX "), Qt::CaseInsensitive) ||
+           sql.startsWith(QLatin1String("CREATE UNIQUE INDEX "), Qt::CaseInsensitive);
+}
+
+// The parts of a step's work: each index it makes, and at least one.
+int PartsOf(const QStringList& work)
+{
+    return qMax(1, int(std::count_if(work.cbegin(), work.cend(), MakesIndex)));
+}
+
+// One step with the version it leads to, all or nothing. `part` hears each
+// index made, done of the step's parts; the last part comes with the commit.
+bool Take(sqlite3* db, const Step& step, int& rc, const std::function<void(int done, int parts)>& part)
 {
     if (!Exec(db, QStringLiteral("BEGIN IMMEDIATE"), rc))
         return false;
     QStringList work = step.work(db);
+    const int parts = PartsOf(work);
+    int done = 0;
     work << QStringLiteral("PRAGMA user_version = %1").arg(step.from + 1) << QStringLiteral("COMMIT");
     for (const QString& sql : work) {
         if (!Exec(db, sql, rc)) {
@@ -122,7 +147,10 @@ bool Take(sqlite3* db, const Step& step, int& rc)
                 sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
             return false;
         }
+        if (MakesIndex(sql) && ++done < parts)
+            part(done, parts);
     }
+    part(parts, parts);
     return true;
 }
 
@@ -132,6 +160,130 @@ std::span<const Step> From(int version)
     const auto first = std::find_if(std::begin(kSteps), std::end(kSteps),
                                     [version](const Step& step) { return step.from >= version; });
     return {first, std::end(kSteps)};
+}
+
+// The parts each due step is expected to have, read from the file before
+// any is taken. A step that takes the work of an earlier one of the run
+// again finds only what came between them, which no step does yet: one part.
+std::vector<int> PlannedParts(sqlite3* db, std::span<const Step> due)
+{
+    std::vector<int> planned;
+    for (auto step = due.begin(); step != due.end(); ++step) {
+        const bool again =
+            std::any_of(due.begin(), step, [&](const Step& earlier) { return earlier.work == step->work; });
+        planned.push_back(again ? 1 : PartsOf(step->work(db)));
+    }
+    return planned;
+}
+
+// Takes the due steps, telling `heard` (may be null) the parts planned and
+// the steps, then each step and where the bar stands in the planned parts:
+// a step's parts as it does them, scaled to what was planned for it, so the
+// bar never goes back and stands at the end only when the last step is done.
+int Run(sqlite3* db, std::span<const Step> due, IOpenProgress* heard, bool& pending, int& rc)
+{
+    const std::vector<int> planned = heard ? PlannedParts(db, due) : std::vector<int>(due.size(), 1);
+    const int total = std::accumulate(planned.cbegin(), planned.cend(), 0);
+    if (heard) {
+        heard->PartsDone(0, total);
+        heard->Begin(int(due.size()));
+    }
+    int reached = 0; // the parts of the steps before this one
+    const auto stand = [&](std::size_t i, int done, int parts) {
+        if (heard)
+            heard->PartsDone(reached + planned[i] * done / parts, total);
+    };
+    int unwritable = SQLITE_OK;
+    bool done = true;
+    for (std::size_t i = 0; i < due.size(); ++i) {
+        const Step& step = due[i];
+        const auto part = [&](int partsDone, int parts) { stand(i, partsDone, parts); };
+        // Once a step could not be written, none after it can be taken.
+        if (!pending && Take(db, step, rc, part)) {
+            reached += planned[i];
+            if (heard)
+                heard->Step();
+            continue;
+        }
+        if (!pending) {
+            if (!IsUnwritable(rc)) {
+                done = false;
+                break;
+            }
+            unwritable = rc;
+            pending = true;
+        }
+        if (!step.forConnection) {
+            rc = unwritable;
+            done = false;
+            break;
+        }
+        if (step.forConnection(db, rc) != 1) {
+            done = false;
+            break;
+        }
+        stand(i, 1, 1);
+        reached += planned[i];
+        if (heard)
+            heard->Step();
+    }
+    if (done && pending)
+        rc = unwritable;
+    return done ? 1 : 0;
+}
+
+// What the work on another thread tells, handed to the listener on the
+// thread that waits for it, in the order told.
+class CPostedProgress : public IOpenProgress
+{
+  public:
+    CPostedProgress(IOpenProgress& listener, QObject& waiter) : m_listener(listener), m_waiter(waiter) {}
+    void Begin(int steps) override
+    {
+        Post([this, steps] { m_listener.Begin(steps); });
+    }
+    void Step() override
+    {
+        Post([this] { m_listener.Step(); });
+    }
+    void Working() override {}
+    void End() override {}
+    void PartsDone(int done, int total) override
+    {
+        Post([this, done, total] { m_listener.PartsDone(done, total); });
+    }
+
+  private:
+    template <class F> void Post(F&& tell)
+    {
+        QMetaObject::invokeMethod(&m_waiter, std::forward<F>(tell), Qt::QueuedConnection);
+    }
+    IOpenProgress& m_listener;
+    QObject& m_waiter;
+};
+
+// Runs the steps on a thread of their own while this one keeps handling its
+// events, so that its windows paint even while an index is sorted (SQLite
+// calls back no progress inside a sort). Only the other thread uses the
+// connection meanwhile. This one takes no user input and no notices from
+// other programs while it waits: they wait until the work is done, as
+// under the wait dialog.
+int RunBeside(sqlite3* db, std::span<const Step> due, IOpenProgress& listener, bool& pending, int& rc)
+{
+    QObject waiter;
+    QEventLoop loop;
+    CPostedProgress posted(listener, waiter);
+    int result = 0;
+    std::thread worker([&] {
+        result = Run(db, due, &posted, pending, rc);
+        QMetaObject::invokeMethod(
+            &waiter, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+    worker.join();
+    // A loop that could not run (the application is quitting) leaves them.
+    QCoreApplication::sendPostedEvents(&waiter);
+    return result;
 }
 
 } // namespace
@@ -169,46 +321,19 @@ int Upgrade(sqlite3* db, int version, IOpenProgress* progress, bool& pending, in
     const std::span<const Step> due = From(version);
     if (due.empty())
         return 1;
-    if (progress) {
-        progress->Begin(int(due.size()));
+    if (!progress)
+        return Run(db, due, nullptr, pending, rc);
+    int done;
+    if (QAbstractEventDispatcher::instance()) {
+        done = RunBeside(db, due, *progress, pending, rc);
+    } else {
+        // No event loop here to keep: the work runs on this thread.
         sqlite3_progress_handler(db, kInstructionsBetweenPaints, KeepWindowsPainted, progress);
-    }
-    int unwritable = SQLITE_OK;
-    bool done = true;
-    for (const Step& step : due) {
-        // Once a step could not be written, none after it can be taken.
-        if (!pending && Take(db, step, rc)) {
-            if (progress)
-                progress->Step();
-            continue;
-        }
-        if (!pending) {
-            if (!IsUnwritable(rc)) {
-                done = false;
-                break;
-            }
-            unwritable = rc;
-            pending = true;
-        }
-        if (!step.forConnection) {
-            rc = unwritable;
-            done = false;
-            break;
-        }
-        if (step.forConnection(db, rc) != 1) {
-            done = false;
-            break;
-        }
-        if (progress)
-            progress->Step();
-    }
-    if (progress) {
+        done = Run(db, due, progress, pending, rc);
         sqlite3_progress_handler(db, 0, nullptr, nullptr);
-        progress->End();
     }
-    if (done && pending)
-        rc = unwritable;
-    return done ? 1 : 0;
+    progress->End();
+    return done;
 }
 
 void DropForConnection(sqlite3* db, int version)

@@ -42,7 +42,11 @@ std::span<const Step> Steps();
 int Current();
 
 // Takes a file of `version` to the current one, step by step, heard by
-// `progress` (may be null; nothing is heard when no step is due). A step
+// `progress` (may be null; nothing is heard when no step is due). Heard,
+// and with an event loop on the calling thread, the steps run on a thread
+// of their own while the caller's thread handles its events (but no user
+// input and no notices from other programs) and hears the progress; nothing
+// else may use the connection until the call returns. A step
 // that cannot be written now (a read-only file, another program writing, a
 // full disk) and all after it are done for the connection instead: the
 // answer is then 1 with `pending` set and the failure's code in `rc`, and

@@ -1,0 +1,131 @@
+// Opening the generated database as a file of the first version would be
+// opened: every index made again and the booked balances made afresh. The
+// work runs beside the thread that opens, which keeps handling its events
+// so the wait dialog paints: the longest it went without handling one is a
+// figure with a bound. Each run works on a copy made outside the timing.
+
+#include "BenchMain.h"
+
+#include "platform/data/BookedTotals.h"
+#include "platform/data/MakeMsgID.h"
+#include "platform/data/Schema.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace
+{
+
+constexpr char kName[] = "Upgrade/FirstVersion";
+constexpr char kLongestPause[] = "Upgrade/FirstVersion/LongestPause";
+// A window that goes this long without painting looks hung.
+constexpr double kLongestPauseBound = 250; // ms
+constexpr int kTickMs = 10;
+
+// The positions the bar took.
+class CBarPositions : public IOpenProgress
+{
+  public:
+    void Begin(int) override {}
+    void Step() override {}
+    void Working() override {}
+    void End() override {}
+    void PartsDone(int done, int total) override
+    {
+        positions.insert(done);
+        parts = total;
+    }
+
+    QSet<int> positions;
+    int parts = 0;
+};
+
+// The file as the builds before the steps left it: no index of today's
+// schema, no booked balances, version 1.
+bool MakeFirstVersion(const QString& path)
+{
+    QStringList statements;
+    for (const Schema::IndexSpec& ix : Schema::Indexes())
+        statements << QStringLiteral("DROP INDEX IF EXISTS \"%1\"").arg(ix.name);
+    for (const BookedTotals::Side* side : {&BookedTotals::Sales(), &BookedTotals::Purchases()})
+        statements << BookedTotals::DropTriggers(*side)
+                   << QStringLiteral("DROP TABLE IF EXISTS \"%1\"").arg(QLatin1String(side->table));
+    statements << QStringLiteral("PRAGMA user_version = 1");
+    sqlite3* db = nullptr;
+    bool done = sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK;
+    for (const QString& sql : statements)
+        done = done && sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return done;
+}
+
+void FirstVersion(benchmark::State& state)
+{
+    // The program opens with its application's event loop at hand.
+    static int argc = 1;
+    static char program[] = "corvanta_bench";
+    static char* argv[] = {program, nullptr};
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance())
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    const QString source = CMakeMsgID::DatabasePath(BenchDatabaseFolder());
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir dir(QDir(BenchDatabaseFolder()).filePath(QStringLiteral("../upgrade-XXXXXX")));
+        const QString path = dir.path() + QStringLiteral("/QXSelvo.vrz");
+        if (!dir.isValid() || !QFile::copy(source, path) || !MakeFirstVersion(path)) {
+            state.SkipWithError("cannot make a file of the first version");
+            return;
+        }
+        CBarPositions bar;
+        CMakeMsgID::SetOpenProgress(&bar);
+        QElapsedTimer sinceEvent;
+        qint64 longest = 0;
+        QTimer ticks;
+        ticks.setInterval(kTickMs);
+        QObject::connect(&ticks, &QTimer::timeout,
+                         [&] { longest = std::max(longest, sinceEvent.restart() - kTickMs); });
+        CMakeMsgID data;
+        QString err;
+        state.ResumeTiming();
+        sinceEvent.start();
+        ticks.start();
+        const int result = data.Open(dir.path(), err);
+        longest = std::max(longest, sinceEvent.elapsed() - kTickMs);
+        state.PauseTiming();
+        ticks.stop();
+        CMakeMsgID::SetOpenProgress(nullptr);
+        data.Close();
+        if (result != CMakeMsgID::kOk) {
+            state.SkipWithError(qPrintable(err));
+            return;
+        }
+        ReportFigure(kLongestPause, double(longest));
+        state.counters["longest_pause_ms"] = double(longest);
+        state.counters["bar_parts"] = bar.parts;
+        state.counters["bar_positions"] = double(bar.positions.size());
+        state.ResumeTiming();
+    }
+}
+
+const bool kRegistered = [] {
+    RegisterFigureBound(kLongestPause, kLongestPauseBound, "ms");
+    benchmark::RegisterBenchmark(kName, FirstVersion)
+        ->Iterations(1)
+        ->Repetitions(1)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+    return true;
+}();
+
+} // namespace
