@@ -562,9 +562,8 @@ void CImportErrorRules::FillList()
             cells.last() += GetCodeProblem(refusal.code);
         for (const auto& [name, text] : refusal.amounts) {
             const qsizetype dot = name.indexOf(u'.');
-            int digits = -1, decimals = 0;
-            if (!CMakeMsgID::ImportMoneyLimits(name.left(dot), name.mid(dot + 1), digits, decimals))
-                digits = -1;
+            int digits = -1, decimals = 0; // stay so for a field without limits
+            CMakeMsgID::ImportMoneyLimits(name.left(dot), name.mid(dot + 1), digits, decimals);
             cells.last() += ImportAmountProblem(GetFieldCaptions(name), text, digits, decimals);
         }
         m_lines << cells.join(u',');
