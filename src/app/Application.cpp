@@ -7,6 +7,7 @@
 #include "platform/env/ArdoEnv.h"
 #include "platform/env/Password.h"
 #include "platform/ui/Help.h"
+#include "platform/ui/PopupPlacement.h"
 #include "platform/ui/PrintJob.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/Translation.h"
@@ -98,9 +99,13 @@ void CTollavineApp::OnPassword()
 
 int RunApplication(int argc, char* argv[])
 {
+    // Qt's file pickers write dates and sizes as the locale read here says.
+    CQtJapaneseLocale japanese;
     QApplication app(argc, argv);
+    japanese.Restore();
     QApplication::setApplicationName(QStringLiteral("Corvanta"));
     InstallQtTranslation(app);
+    KeepPopupsOnScreen(app);
     // Developer aid: a picture of the whole screen a few seconds after the
     // start, then the process ends (for checking the screens headless).
     if (const QString shot = qEnvironmentVariable("CORVANTA_SCREENSHOT"); !shot.isEmpty()) {

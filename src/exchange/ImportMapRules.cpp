@@ -4,9 +4,12 @@
 #include "app/FieldCodes.h"
 #include "exchange/ExchangeDialogs.h"
 #include "platform/archive/SafeFile.h"
+#include "platform/data/MakeMsgID.h"
+#include "platform/data/MnyText.h"
 #include "platform/data/Record.h"
 #include "platform/data/Schema.h"
 #include "platform/text/Cp932.h"
+#include "platform/text/NumberText.h"
 #include "platform/text/TextHelpers.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
@@ -475,7 +478,69 @@ CImportRefusal MakeImportRefusal(int kind, const COneRecord& record, const QStri
     refusal.errField = errField;
     if (const CTb* code = record.GetOneField(table, fields[0]))
         refusal.code = code->GetText();
+    // An amount that was no number came as its text; one out of the field's
+    // limits as its value.
+    const Schema::TableDef* def = Schema::FindTable(table);
+    for (const QString& name : errField.split(QStringLiteral("、"), Qt::SkipEmptyParts)) {
+        const QString field = name.mid(name.indexOf(u'.') + 1);
+        const Schema::FieldDef* column = def ? Schema::FindField(*def, field) : nullptr;
+        const CTb* value = record.GetOneField(table, field);
+        if (column && column->type == Schema::kMoney && value && !value->IsNull())
+            refusal.amounts.append({name, value->GetText()});
+    }
     return refusal;
+}
+
+QString ImportAmountProblem(const QString& caption, const QString& text, int intDigits, int decimals)
+{
+    // A long cell is quoted by its start.
+    constexpr qsizetype kQuoted = 20;
+    const QString quoted = text.size() > kQuoted ? text.left(kQuoted) + u'…' : text;
+    const CNumberSyntax syntax = CNumberSyntax::Imported();
+    const CNumberText read = ReadNumberText(text, syntax);
+    switch (read.status) {
+    case CNumberText::Empty:
+        return {};
+    case CNumberText::Foreign:
+        return QStringLiteral("%1「%2」の「%3」は数値に使えない文字です。")
+            .arg(caption, quoted, read.foreign);
+    case CNumberText::NoDigits:
+        return QStringLiteral("%1「%2」には数字がありません。").arg(caption, quoted);
+    case CNumberText::Malformed: {
+        CNumberSyntax anyCommas = syntax;
+        anyCommas.commas = CNumberSyntax::Commas::Dropped;
+        if (ReadNumberText(text, anyCommas).status == CNumberText::Number)
+            return QStringLiteral("%1「%2」は桁区切りのカンマの位置が正しくありません。")
+                .arg(caption, quoted);
+        return QStringLiteral("%1「%2」は数値として読めません。").arg(caption, quoted);
+    }
+    case CNumberText::Number:
+        break;
+    }
+    const QString tooLong = QStringLiteral("%1の整数部は%2桁までです。").arg(caption).arg(intDigits);
+    CMny value;
+    if (!ReadWholeNumber(text, syntax, value))
+        return intDigits >= 0 ? tooLong
+                              : QStringLiteral("%1「%2」は数値の範囲を超えています。").arg(caption, quoted);
+    if (intDigits < 0)
+        return {};
+    // The import's own measure: ten-thousandths, rounded half up.
+    CMny rounded, scaled;
+    if (!value.Round(rounded, CMny::kRoundHalfUp, 4) || !rounded.Rescale(4, scaled))
+        return tooLong;
+    const qint64 units = scaled.GetValue();
+    qint64 step = 1;
+    for (int i = decimals; i < 4; ++i)
+        step *= 10;
+    if (units % step != 0)
+        return decimals == 0 ? QStringLiteral("%1に小数は使えません。").arg(caption)
+                             : QStringLiteral("%1の小数は%2桁までです。").arg(caption).arg(decimals);
+    qint64 limit = 10000;
+    for (int i = 0; i < intDigits; ++i)
+        limit *= 10;
+    if (units >= limit || units <= -limit)
+        return tooLong;
+    return {};
 }
 
 void CImportErrorRules::FillList()
@@ -495,6 +560,12 @@ void CImportErrorRules::FillList()
         if (refusal.errField.split(QStringLiteral("、"))
                 .contains(MasterTableOf(m_nKind) + u'.' + MasterCodeFieldOf(m_nKind)))
             cells.last() += GetCodeProblem(refusal.code);
+        for (const auto& [name, text] : refusal.amounts) {
+            const qsizetype dot = name.indexOf(u'.');
+            int digits = -1, decimals = 0; // stay so for a field without limits
+            CMakeMsgID::ImportMoneyLimits(name.left(dot), name.mid(dot + 1), digits, decimals);
+            cells.last() += ImportAmountProblem(GetFieldCaptions(name), text, digits, decimals);
+        }
         m_lines << cells.join(u',');
         m_rows << cells;
     };

@@ -18,10 +18,19 @@ struct CImportRefusal {
     QStringList shown;
     QString errField;
     QString code; // the record's code as read, to say what is wrong with it
+    // Its faulty amounts, each field ("Item.Price") with the text as read.
+    QList<std::pair<QString, QString>> amounts;
 };
 // The refusal of a record of a master kind (1 products, 2 customers, 3
 // suppliers).
 CImportRefusal MakeImportRefusal(int kind, const COneRecord& record, const QString& errField);
+
+// What is wrong with the text of a refused amount, after the field's
+// caption: a character that is no part of a number, commas out of their
+// places, a fraction or more whole digits than the field takes (its limits
+// `intDigits` and `decimals`; a negative `intDigits` when it has none).
+// Empty when the text is a number the field takes.
+QString ImportAmountProblem(const QString& caption, const QString& text, int intDigits, int decimals);
 
 // The pairing of a file's columns with the fields of a master, without
 // widgets: the field list (fields not yet paired) on the left, one entry

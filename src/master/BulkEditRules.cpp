@@ -212,7 +212,7 @@ bool CBulkEditRules::OnOK()
     case kEditableCombo:
         // The entry dialogs refuse what the record could not keep: so does
         // the change of many records at once.
-        if (!CheckEncodable(m_strText))
+        if (!CheckEncodable(m_strText, m_captions.value(m_nField)))
             return Refuse({}, kFocusValue);
         if (m_strText.isEmpty() &&
             Ask(QStringLiteral("文字列が空です。空文字として一括変更してよろしいですか？")) != IDYES)

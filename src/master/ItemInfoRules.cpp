@@ -6,6 +6,10 @@
 #include "platform/ui/Clock.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "settings/BunruiData.h"
+#include "settings/dlg/DlgHelpers.h"
+
+#include <tuple>
 
 namespace
 {
@@ -200,20 +204,26 @@ int CItemInfoRules::Save(bool confirm)
         m_f.nSetItem = 0;
 
     // A character the database keeps as '?' would be lost on saving.
-    const std::pair<const QString*, Focus> texts[] = {{&m_f.strCode, kFocusCode},
-                                                      {&m_f.strName, kFocusName},
-                                                      {&m_f.strPhoenic, kFocusPhoenic},
-                                                      {&m_f.strJan, kFocusJan},
-                                                      {&m_f.strUnit, kFocusUnit},
-                                                      {&m_f.strRemarks, kFocusRemarks},
-                                                      {&m_f.strClass[0], Focus(kFocusClass1)},
-                                                      {&m_f.strClass[1], Focus(kFocusClass1 + 1)},
-                                                      {&m_f.strClass[2], Focus(kFocusClass1 + 2)},
-                                                      {&m_f.strClass[3], Focus(kFocusClass1 + 3)},
-                                                      {&m_f.strClass[4], Focus(kFocusClass1 + 4)}};
-    for (const auto& [text, focus] : texts) {
-        if (const QString bad = Cp932::UnmappableChars(*text); !bad.isEmpty())
-            return Refuse(QStringLiteral("使用できない文字「%1」が含まれています。").arg(bad), focus);
+    // The classifications are named by their titles.
+    const std::tuple<const QString*, Focus, const char16_t*> texts[] = {
+        {&m_f.strCode, kFocusCode, u"品番"},
+        {&m_f.strName, kFocusName, u"品名"},
+        {&m_f.strPhoenic, kFocusPhoenic, u"フリガナ"},
+        {&m_f.strJan, kFocusJan, u"JANコード"},
+        {&m_f.strUnit, kFocusUnit, u"単位"},
+        {&m_f.strRemarks, kFocusRemarks, u"備考"},
+        {&m_f.strClass[0], Focus(kFocusClass1), nullptr},
+        {&m_f.strClass[1], Focus(kFocusClass1 + 1), nullptr},
+        {&m_f.strClass[2], Focus(kFocusClass1 + 2), nullptr},
+        {&m_f.strClass[3], Focus(kFocusClass1 + 3), nullptr},
+        {&m_f.strClass[4], Focus(kFocusClass1 + 4), nullptr}};
+    for (const auto& [text, focus, caption] : texts) {
+        const QString bad = Cp932::UnmappableChars(*text);
+        if (bad.isEmpty())
+            continue;
+        const QString field =
+            caption ? QString::fromUtf16(caption) : CBunruiData().GetTitle(0, focus - kFocusClass1);
+        return Refuse(UnusableCharsText(field, bad), focus);
     }
 
     if (m_nMode != 0) {

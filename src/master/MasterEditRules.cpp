@@ -406,7 +406,12 @@ int CMasterEditRules::BulkModify(const QList<int>& rows, const CBulkEditResult& 
     }
     if (!ReportWrite(result, err, QStringLiteral("データの修正に失敗しました。")))
         return 0;
-    Message(QStringLiteral("一括変更されましたので、データを取得しなおします。"), MB_OK, MB_ICONINFORMATION);
+    QString done = QStringLiteral("一括変更されましたので、データを取得しなおします。");
+    // The records' own spelling was written, not the one chosen: say so.
+    if (text != edit.text)
+        done += QStringLiteral("\n「%1」は、登録済みのデータと同じ表記「%2」で書き込みました。")
+                    .arg(edit.text, text);
+    Message(done, MB_OK, MB_ICONINFORMATION);
     m_list.Reload(true);
     return 1;
 }

@@ -12,10 +12,12 @@
 #include "platform/ui/Clock.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "settings/BunruiData.h"
 #include "settings/CounterInfo.h"
 #include "settings/SalesCondition.h"
 #include "settings/SettingsArchive.h"
 #include "settings/SettingsFiles.h"
+#include "settings/dlg/DlgHelpers.h"
 
 namespace
 {
@@ -173,6 +175,73 @@ const QList<SPartnerText>& PartnerTailTexts()
         {"Memo", &V::memo, 255, F::Memo},
     };
     return texts;
+}
+
+QString PartnerFieldCaption(const SPartnerTraits& traits, EPartnerField field)
+{
+    using F = EPartnerField;
+    const bool customer = traits.customer;
+    if (field >= F::Class1 && field <= F::Class5)
+        return CBunruiData().GetTitle(traits.ledger, int(field) - int(F::Class1));
+    switch (field) {
+    case F::Code:
+        return QStringLiteral("入力コード");
+    case F::Company:
+        return QStringLiteral("会社名");
+    case F::Section:
+        return QStringLiteral("部署名");
+    case F::Name:
+        return QStringLiteral("名前");
+    case F::Keisho:
+    case F::Keisho2:
+        return QStringLiteral("敬称");
+    case F::PhoenicCompany:
+        return QStringLiteral("会社ﾌﾘｶﾞﾅ");
+    case F::PhoenicPerson:
+        return QStringLiteral("名前ﾌﾘｶﾞﾅ");
+    case F::Zip:
+        return QStringLiteral("郵便番号");
+    case F::Address:
+        return QStringLiteral("住所");
+    case F::Tel:
+        return QStringLiteral("TEL");
+    case F::Fax:
+        return QStringLiteral("FAX");
+    case F::Mail:
+        return QStringLiteral("E-mail");
+    case F::Percent:
+        return QStringLiteral("掛率");
+    case F::DayCount:
+        return customer ? QStringLiteral("入金予定") : QStringLiteral("支払予定");
+    case F::Collect:
+        return customer ? QStringLiteral("導入時売掛残") : QStringLiteral("導入時買掛残");
+    case F::Method:
+        return customer ? QStringLiteral("主な入金方法") : QStringLiteral("主な支払方法");
+    case F::Ceiling:
+        return QStringLiteral("与信限度額");
+    case F::OnesCode:
+        return QStringLiteral("相手先指定コード");
+    case F::MyPerson:
+        return QStringLiteral("自社担当者");
+    case F::Memo:
+        return QStringLiteral("メモ");
+    case F::Bank:
+        return QStringLiteral("振込先の銀行名");
+    case F::BankCode:
+        return QStringLiteral("振込先の銀行コード");
+    case F::BankBranch:
+        return QStringLiteral("振込先の支店名");
+    case F::BankBranchCode:
+        return QStringLiteral("振込先の支店コード");
+    case F::BankNumber:
+        return QStringLiteral("振込先の口座番号");
+    case F::BankOnesName:
+        return QStringLiteral("振込先の名義");
+    case F::BankOnesPhoenic:
+        return QStringLiteral("振込先の名義ﾌﾘｶﾞﾅ");
+    default:
+        return {};
+    }
 }
 
 namespace
@@ -483,8 +552,8 @@ int CPartnerEntry::CheckEncodable()
         const QString bad = Cp932::UnmappableChars(texts[i]);
         if (bad.isEmpty())
             continue;
-        Message(QStringLiteral("使用できない文字「%1」が含まれています。").arg(bad), MB_OK,
-                MB_ICONEXCLAMATION, fields[i]);
+        Message(UnusableCharsText(PartnerFieldCaption(m_traits, fields[i]), bad), MB_OK, MB_ICONEXCLAMATION,
+                fields[i]);
         return 0;
     }
     return 1;

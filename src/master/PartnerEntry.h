@@ -135,6 +135,11 @@ const QList<SPartnerText>& PartnerHeadTexts();
 const QList<SPartnerText>& PartnerBankTexts();
 const QList<SPartnerText>& PartnerTailTexts();
 
+// The caption a field has in the dialog, to name it in a message: the
+// classifications by their titles, the bank fields of the payee dialog as
+// "振込先の…"; empty for a field without text.
+QString PartnerFieldCaption(const SPartnerTraits& traits, EPartnerField field);
+
 // The rules of the customer and supplier entry dialogs without widgets: the
 // values, a new record with the database's defaults, loading, the modified
 // test, the save path with its checks, navigation and the close question.

@@ -412,22 +412,23 @@ TEST_F(MasterImportPipelineTest, AmountsWithAYenSignOrWithoutANumber)
 {
     const struct {
         const char* cell;
-        const char* price; // stored, or null: the row is refused naming 売価
+        const char* price;  // stored, or null: the row is refused naming 売価
+        const char* reason; // what the list adds for a refused row
     } cases[] = {
-        {"\\1,234", "1234"},
-        {"¥500", "500"},
-        {"￥980", "980"},
-        {"1,200円", "1200"},
-        {"-\\1,000", "-1000"},
-        {"\\-50", "-50"},
-        {"￥１，２３４．５", "1234.5"},
-        {" \\ 300 円", "300"},
-        {"", "0"},
-        {"\\", nullptr},
-        {"時価", nullptr},
-        {"円", nullptr},
-        {"1.2.3", nullptr},
-        {"-", nullptr},
+        {"\\1,234", "1234", nullptr},
+        {"¥500", "500", nullptr},
+        {"￥980", "980", nullptr},
+        {"1,200円", "1200", nullptr},
+        {"-\\1,000", "-1000", nullptr},
+        {"\\-50", "-50", nullptr},
+        {"￥１，２３４．５", "1234.5", nullptr},
+        {" \\ 300 円", "300", nullptr},
+        {"", "0", nullptr},
+        {"\\", nullptr, "売価「\\」には数字がありません。"},
+        {"時価", nullptr, "売価「時価」の「時」は数値に使えない文字です。"},
+        {"円", nullptr, "売価「円」には数字がありません。"},
+        {"1.2.3", nullptr, "売価「1.2.3」は数値として読めません。"},
+        {"-", nullptr, "売価「-」には数字がありません。"},
     };
     for (const bool utf8 : {false, true}) {
         const QString prefix = utf8 ? QStringLiteral("U") : QStringLiteral("C");
@@ -440,7 +441,7 @@ TEST_F(MasterImportPipelineTest, AmountsWithAYenSignOrWithoutANumber)
                 stored << code + u'|' + QLatin1String(cases[i].price);
             else
                 refused << QStringLiteral("%1,%2,,").arg(i + 1).arg(code) +
-                               U("項目「売価」の内容に問題があります。");
+                               U("項目「売価」の内容に問題があります。") + U(cases[i].reason);
         }
         const QString path = Csv(QString());
         QFile file(path);
@@ -744,11 +745,18 @@ TEST_F(MasterImportPipelineTest, ImportedAmountsAreTheWholeCell)
 {
     const struct {
         const char* cell;
-        const char* price; // stored, or null: refused naming 売価
+        const char* price;  // stored, or null: refused naming 売価
+        const char* reason; // what the list adds for a refused row
     } cases[] = {
-        {"1,234,567", "1234567"}, {"500-", "-500"},    {"＋１２", "12"},
-        {"3万", nullptr},         {"12箱", nullptr},   {"1,2,3", nullptr},
-        {"0x10", nullptr},        {"12円34", nullptr}, {"1.5e2", nullptr},
+        {"1,234,567", "1234567", nullptr},
+        {"500-", "-500", nullptr},
+        {"＋１２", "12", nullptr},
+        {"3万", nullptr, "売価「3万」の「万」は数値に使えない文字です。"},
+        {"12箱", nullptr, "売価「12箱」の「箱」は数値に使えない文字です。"},
+        {"1,2,3", nullptr, "売価「1,2,3」は桁区切りのカンマの位置が正しくありません。"},
+        {"0x10", nullptr, "売価「0x10」の「x」は数値に使えない文字です。"},
+        {"12円34", nullptr, "売価「12円34」は数値として読めません。"},
+        {"1.5e2", nullptr, "売価「1.5e2」の「e」は数値に使えない文字です。"},
     };
     QString text;
     QStringList stored, refused;
@@ -759,7 +767,7 @@ TEST_F(MasterImportPipelineTest, ImportedAmountsAreTheWholeCell)
             stored << code + u'|' + QLatin1String(cases[i].price);
         else
             refused << QStringLiteral("%1,%2,,").arg(i + 1).arg(code) +
-                           U("項目「売価」の内容に問題があります。");
+                           U("項目「売価」の内容に問題があります。") + U(cases[i].reason);
     }
     QueueCsv(Csv(text), Pairing({"ItemCode", "Price"}, 1));
     QStringList listed;
@@ -814,7 +822,8 @@ TEST_F(MasterImportPipelineTest, ProductsFromAnExcel95BookOfFormulas)
         return int(IDOK);
     });
     EXPECT_EQ(Run(1), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
-    EXPECT_EQ(listed, QStringList{U("4,T-003,ほうじ茶,項目「売価」の内容に問題があります。")});
+    EXPECT_EQ(listed, QStringList{U(
+                          "4,T-003,ほうじ茶,項目「売価」の内容に問題があります。売価の小数は2桁までです。")});
     EXPECT_EQ(m_dialogs.Log(),
               QStringList({"ImportConfirm 0 -> IDOK", "ImportFormat 2 -> IDOK",
                            U("SheetSelect 商品一覧 -> IDOK"), "FieldMap 1 -> IDOK",

@@ -142,3 +142,44 @@ TEST_F(AliasSpellingTest, StaffListLearnsTheFileForm)
         EXPECT_EQ(box.GetItems().filter(u"担当"_qs), QStringList{u"\\担当"_qs}) << visit;
     }
 }
+
+// When the bulk change writes the spelling the records hold instead of the
+// one chosen, its closing message says so; a value written as chosen adds
+// nothing to it.
+TEST_F(AliasSpellingTest, BulkChangeSaysWhenItKeptTheRecordsSpelling)
+{
+    Exec(QStringLiteral(
+        "INSERT INTO Customer(CustomerCode, Class3) VALUES('C1', '¥100均一'), ('C2', '佐藤－一郎'), "
+        "('C3', 'x')"));
+    const QString done = u"一括変更されましたので、データを取得しなおします。"_qs;
+    const struct {
+        QString chosen;
+        QString written;
+        QString said;
+    } cases[] = {
+        {u"\\100均一"_qs, u"¥100均一"_qs,
+         done + u"\n「\\100均一」は、登録済みのデータと同じ表記「¥100均一」で書き込みました。"_qs},
+        {u"佐藤−一郎"_qs, u"佐藤－一郎"_qs,
+         done + u"\n「佐藤−一郎」は、登録済みのデータと同じ表記「佐藤－一郎」で書き込みました。"_qs},
+        {u"¥100均一"_qs, u"¥100均一"_qs, done},
+        {u"新しい値"_qs, u"新しい値"_qs, done},
+    };
+    for (const auto& c : cases) {
+        m_ui.Prompt().Clear();
+        CMasterDb db(m_data);
+        CMasterList list(2, db);
+        list.Reload(true);
+        m_ui.Prompt().QueueAnswers({IDOK});
+        CBulkEditResult edit;
+        edit.field = QStringLiteral("Class3");
+        edit.text = c.chosen;
+        const int row = int(Codes(list).indexOf(QStringLiteral("C3")));
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(CMasterEditRules(list).BulkModify({row}, edit), 1) << c.chosen.toStdString();
+        EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{c.said}) << c.chosen.toStdString();
+        EXPECT_EQ(Count(QStringLiteral("Customer"),
+                        QStringLiteral("WHERE CustomerCode = 'C3' AND Class3 = '%1'").arg(c.written)),
+                  1)
+            << c.chosen.toStdString();
+    }
+}

@@ -308,7 +308,7 @@ TEST_F(ItemInfoRulesTest, SaveRefusals)
              r.Fields().strCode = "X";
              r.Fields().strClass[2] = QStringLiteral("表\U0001F600");
          },
-         {QStringLiteral("使用できない文字「\U0001F600」が含まれています。")},
+         {QStringLiteral("分類３に使用できない文字「\U0001F600」(U+1F600) が含まれています。")},
          CItemInfoRules::Focus(CItemInfoRules::kFocusClass1 + 2),
          "X"},
         {"duplicate, case blind",

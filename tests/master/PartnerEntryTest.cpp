@@ -7,6 +7,7 @@
 #include "platform/env/RegistryIni.h"
 #include "platform/lookup/DictionaryFile.h"
 #include "platform/lookup/RLAddress.h"
+#include "settings/BunruiData.h"
 #include "settings/CounterInfo.h"
 #include "settings/SettingsFiles.h"
 
@@ -226,7 +227,7 @@ TEST_F(PartnerEntryTest, RefusalsBeforeAnythingIsWritten)
         {"A1", [](CPartnerValues& v) { v.cycle = 0, v.dayCount = QStringLiteral("-1"); },
          QStringLiteral("必須項目です。入力してください。"), EPartnerField::DayCount},
         {"A1", [](CPartnerValues& v) { v.memo = QStringLiteral("😀"); },
-         QStringLiteral("使用できない文字「😀」が含まれています。"), EPartnerField::Memo},
+         QStringLiteral("メモに使用できない文字「😀」(U+1F600) が含まれています。"), EPartnerField::Memo},
     };
     for (const auto& c : cases) {
         entry.NewRecord();
@@ -252,6 +253,49 @@ TEST_F(PartnerEntryTest, RefusalsBeforeAnythingIsWritten)
                                "この得意先コードは既に登録されています。\n登録できません。\n")});
     }
     EXPECT_EQ(Count(QStringLiteral("Customer")), 1);
+}
+
+// A text the record could not keep is refused naming the field as the
+// dialog captions it (a classification by its title, a payee field as the
+// payee's) and the code point of each character, drawn as a box where no
+// font has it; the field takes the focus and nothing is written.
+TEST_F(PartnerEntryTest, RefusedCharactersNameTheFieldAndTheirCodePoints)
+{
+    CBunruiData titles;
+    ASSERT_EQ(titles.SetTitle(BUNRUI_SUPPLIER, 1, QStringLiteral("地区")), 1);
+    const struct {
+        bool customer;
+        std::function<void(CPartnerValues&)> change;
+        const char* said;
+        EPartnerField focus;
+    } cases[] = {
+        {true, [](CPartnerValues& v) { v.company = u"いろは😀"_qs; },
+         "会社名に使用できない文字「😀」(U+1F600) が含まれています。", EPartnerField::Company},
+        {true, [](CPartnerValues& v) { v.phoenicPerson = u"ｲﾛﾊ\u00E9"_qs; },
+         "名前ﾌﾘｶﾞﾅに使用できない文字「é」(U+00E9) が含まれています。", EPartnerField::PhoenicPerson},
+        {true, [](CPartnerValues& v) { v.cls[0] = u"🍣東🍣\u2603"_qs; },
+         "分類１に使用できない文字「🍣\u2603」(U+1F363, U+2603) が含まれています。", EPartnerField::Class1},
+        {true, [](CPartnerValues& v) { v.myPerson = u"佐藤\u0301"_qs; },
+         "自社担当者に使用できない文字「\u0301」(U+0301) が含まれています。", EPartnerField::MyPerson},
+        {false, [](CPartnerValues& v) { v.cls[1] = u"北\U0001F5FE"_qs; },
+         "地区に使用できない文字「\U0001F5FE」(U+1F5FE) が含まれています。", EPartnerField::Class2},
+        {false, [](CPartnerValues& v) { v.bankOnesName = u"ｶ)ｲﾛﾊ😀"_qs; },
+         "振込先の名義に使用できない文字「😀」(U+1F600) が含まれています。", EPartnerField::BankOnesName},
+        {false, [](CPartnerValues& v) { v.mail = u"a@例.jp\u200B"_qs; },
+         "E-mailに使用できない文字「\u200B」(U+200B) が含まれています。", EPartnerField::Mail},
+    };
+    for (const auto& c : cases) {
+        CPartnerEntry entry(c.customer ? SPartnerTraits::Customer() : SPartnerTraits::Supplier(), &m_host);
+        entry.NewRecord();
+        Fill(entry, QStringLiteral("R1"));
+        c.change(entry.Values());
+        m_ui.Prompt().Clear();
+        m_host.m_calls.clear();
+        EXPECT_EQ(entry.Save(0), 0) << c.said;
+        EXPECT_EQ(Texts(), QStringList{QString::fromUtf8(c.said)});
+        EXPECT_EQ(entry.FocusField(), c.focus) << c.said;
+        EXPECT_EQ(m_host.m_calls, QStringList()) << c.said;
+    }
 }
 
 TEST_F(PartnerEntryTest, InsertsWithAutomaticNumbersThenChangesKeepTheStartDate)

@@ -683,3 +683,52 @@ TEST_F(DbBackup, RestoreStartsInTheLastBackupFolderAndKeepsIt)
         EXPECT_EQ(GetFile(m_strFolder + "/Budefdir.dat"), c.after) << c.what;
     }
 }
+
+// The backup asked for at exit lets the program end when the folder dialog
+// is cancelled: it says first that no backup was made, whether the database
+// came back or not. Cancelled from the menu or before a carry-forward, the
+// user stays in the program and nothing more is said.
+TEST_F(DbBackup, ACancelledBackupAtExitSaysThatThereIsNone)
+{
+    const QString none = QString::fromUtf8("バックアップは作成されませんでした。");
+    const QString intro =
+        QString::fromUtf8("データベース「本社」のバックアップを行ないます。\n"
+                          "【OK】をクリックしたあと、データを保存するフォルダを指定してください。");
+    const QString reconnect = QString::fromUtf8("データベースへの再接続ができませんでした。\n"
+                                                "このまま『Corvanta／販売』を使用することはできません。\n\n"
+                                                "アプリケーションを終了して起動しなおしてください。");
+    const struct {
+        const char* name;
+        int mode;
+        bool reconnects;
+        int result;
+        QStringList texts; // after the introduction of modes 1 and 2
+    } cases[] = {
+        {"at exit", 2, true, 0, {none}},
+        {"from the menu", 1, true, 0, {}},
+        {"before a carry-forward", 3, true, 0, {}},
+        // Last: the database stays away.
+        {"at exit, not reconnected", 2, false, -20, {reconnect, none}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_ui.Prompt().Clear();
+        m_dialogs.Clear();
+        if (!c.reconnects) {
+            // Released without a word, its file gone: it cannot come back.
+            ASSERT_EQ(m_session.m_manager.Release(m_session.m_id), 1);
+            m_session.m_forcedRelease = 1;
+            ASSERT_TRUE(QFile::rename(m_strFolder + "/QXSelvo.vrz", m_strFolder + "/moved.vrz"));
+        }
+        EXPECT_EQ(BackupDatabase(m_session, c.mode), c.result);
+        EXPECT_EQ(m_dialogs.m_folderCalls.size(), 1);
+        QStringList texts = Texts();
+        if (c.mode != 3 && !texts.isEmpty() && texts.first().startsWith(intro))
+            texts.removeFirst();
+        EXPECT_EQ(texts, c.texts);
+        if (!texts.isEmpty() && texts.last() == none) {
+            EXPECT_EQ(m_ui.Prompt().Calls().last().icon, MB_ICONINFORMATION);
+        }
+    }
+    EXPECT_EQ(m_ui.Prompt().ScriptErrors(), QStringList());
+}

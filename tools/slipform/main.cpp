@@ -6,14 +6,19 @@
 #include "platform/env/DBDirMng.h"
 #include "platform/forms/SlipFormCommand.h"
 #include "platform/ipc/NamedLock.h"
+#include "platform/ui/PopupPlacement.h"
 #include "platform/ui/Translation.h"
 
 // The slip-form program. The main program passes its whole command line as
 // one argument; typed by hand it may arrive split at blanks.
 int main(int argc, char* argv[])
 {
+    // Qt's file pickers write dates and sizes as the locale read here says.
+    CQtJapaneseLocale japanese;
     QApplication app(argc, argv);
+    japanese.Restore();
     InstallQtTranslation(app);
+    KeepPopupsOnScreen(app);
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
     QString line = arguments.size() == 1 ? arguments.first() : arguments.join(u' ');

@@ -495,6 +495,18 @@ const TableDef* ImportTable(const QString& name)
 
 } // namespace
 
+bool CMakeMsgID::ImportMoneyLimits(const QString& table, const QString& field, int& intDigits, int& decimals)
+{
+    for (const MoneyRule& rule : kMoney) {
+        if (field == QLatin1String(rule.field) && RuleApplies(rule.table, table)) {
+            intDigits = rule.intDigits;
+            decimals = rule.decimals;
+            return true;
+        }
+    }
+    return false;
+}
+
 void CMakeMsgID::ImportRunDeleter::operator()(CImportRun* run) const
 {
     delete run;

@@ -219,6 +219,10 @@ class CMakeMsgID
     int ImportMasterEnd(int* newCount, int* overwritten, QString& err);
     void ImportMasterCancel();
     bool IsImportOpen() const { return m_pImport != nullptr; }
+    // The digits the import allows an amount of the table's field: whole
+    // digits and decimals ("Item", "Price": 8 and 2). False for a field
+    // without such limits.
+    static bool ImportMoneyLimits(const QString& table, const QString& field, int& intDigits, int& decimals);
 
     // ---- Closing (written in CloseSales.cpp) ----------------------------
     // Hears how far a long call has come: the closing, undo, invoice work

@@ -52,6 +52,9 @@ CNumberText ReadNumberText(QStringView text, const CNumberSyntax& syntax)
         s.truncate(n);
     else if (n < s.size()) {
         read.status = CNumberText::Foreign;
+        // The forms above change no length: the place is the text's own.
+        const bool pair = text[n].isHighSurrogate() && n + 1 < text.size() && text[n + 1].isLowSurrogate();
+        read.foreign = text.mid(n, pair ? 2 : 1).toString();
         return read;
     }
     if (syntax.spaces != CNumberSyntax::Spaces::None)

@@ -49,6 +49,7 @@ struct CNumberText {
     bool negative = false;
     QString whole;    // half-width digits before the point, commas gone ("" for ".5")
     QString fraction; // half-width digits after it
+    QString foreign;  // Foreign: the first character the syntax has no place for, as written
 };
 
 CNumberText ReadNumberText(QStringView text, const CNumberSyntax& syntax);

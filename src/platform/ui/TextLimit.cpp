@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -56,12 +57,58 @@ QMainWindow* MainWindowOf(QWidget* field)
     return nullptr;
 }
 
+// A refusal's line in the status bar speaks of a field of the dialog: it
+// goes when the dialog closes, unless another line has taken its place.
+class CRefusalLineSweeper : public QObject
+{
+  public:
+    static constexpr char kName[] = "refusalLineSweeper";
+
+    CRefusalLineSweeper(QWidget* dialog, QStatusBar* status) : QObject(dialog), m_pStatus(status)
+    {
+        setObjectName(QLatin1String(kName));
+        dialog->installEventFilter(this);
+    }
+    ~CRefusalLineSweeper() override { Sweep(); }
+
+    void Said(const QString& line) { m_strLine = line; }
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide)
+            Sweep();
+        return false;
+    }
+
+  private:
+    void Sweep()
+    {
+        if (m_pStatus && !m_strLine.isEmpty() && m_pStatus->currentMessage() == m_strLine)
+            m_pStatus->clearMessage();
+        m_strLine.clear();
+    }
+
+    QPointer<QStatusBar> m_pStatus;
+    QString m_strLine;
+};
+
 // The input did not go in: said once, in the status bar.
 void Refuse(QWidget* field, int maxBytes)
 {
     QApplication::beep();
-    if (QMainWindow* main = MainWindowOf(field))
-        main->statusBar()->showMessage(TextLimitMessage(field->accessibleName(), maxBytes));
+    QMainWindow* main = MainWindowOf(field);
+    if (!main)
+        return;
+    const QString line = TextLimitMessage(field->accessibleName(), maxBytes);
+    main->statusBar()->showMessage(line);
+    QWidget* dialog = field->window();
+    if (dialog == main)
+        return;
+    auto* sweeper = dynamic_cast<CRefusalLineSweeper*>(
+        dialog->findChild<QObject*>(QLatin1String(CRefusalLineSweeper::kName), Qt::FindDirectChildrenOnly));
+    if (!sweeper)
+        sweeper = new CRefusalLineSweeper(dialog, main->statusBar());
+    sweeper->Said(line);
 }
 
 // Where the text differs from the one before an edit: [start, end) of the

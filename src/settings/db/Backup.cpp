@@ -295,12 +295,17 @@ int BackupDatabase(IDbSession& session, int mode)
         outcome = CopyBackup(name, databaseFolder, folder, files, mode);
     }
 
+    int result = outcome == kDone ? 1 : outcome == kCancelled ? 0 : -1;
     if (released) {
         CWaitCursor wait;
         if (session.Connect() != 1) {
             Message(ReconnectFailedText(), MB_OK, MB_ICONSTOP);
-            return outcome == kDone ? -10 : outcome == kCancelled ? -20 : -100;
+            result = outcome == kDone ? -10 : outcome == kCancelled ? -20 : -100;
         }
     }
-    return outcome == kDone ? 1 : outcome == kCancelled ? 0 : -1;
+    // At exit a cancelled backup lets the program end: it must not end
+    // without saying that there is no backup.
+    if (mode == 2 && outcome == kCancelled)
+        Message(QStringLiteral("バックアップは作成されませんでした。"), MB_OK, MB_ICONINFORMATION);
+    return result;
 }

@@ -17,6 +17,24 @@ bool CheckEncodable(const QString& text)
     return false;
 }
 
+bool CheckEncodable(const QString& text, const QString& field)
+{
+    const QString bad = Cp932::UnmappableChars(text);
+    if (bad.isEmpty())
+        return true;
+    UiServices::Prompt().MessageBox(UnusableCharsText(field, bad), MB_OK, MB_ICONEXCLAMATION);
+    return false;
+}
+
+QString UnusableCharsText(const QString& field, const QString& chars)
+{
+    QStringList points;
+    for (const char32_t c : chars.toUcs4())
+        points << QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+    return QStringLiteral("%1に使用できない文字「%2」(%3) が含まれています。")
+        .arg(field, chars, points.join(QStringLiteral(", ")));
+}
+
 QPushButton* MakeButton(const QString& text, QWidget* parent)
 {
     auto* button = new QPushButton(text, parent);

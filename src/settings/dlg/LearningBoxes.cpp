@@ -5,6 +5,7 @@
 
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 namespace
 {
@@ -35,6 +36,18 @@ void ShowItems(QComboBox* box, const QStringList& items, int maxBytes)
     box->setEditText(text);
 }
 
+// Adds the learned entry while the box keeps the text as typed: the entry is
+// in the file's form ("¥" comes back as a backslash), and as the first entry
+// of an empty list it would become the current one and replace the text.
+void AddLearned(QComboBox* box, const QString& learned)
+{
+    const QSignalBlocker quiet(box);
+    const QString typed = box->currentText();
+    box->addItem(learned);
+    if (box->currentText() != typed)
+        box->setEditText(typed);
+}
+
 } // namespace
 
 CBunruiComboBox::CBunruiComboBox(QWidget* parent) : QComboBox(parent)
@@ -52,7 +65,7 @@ int CBunruiComboBox::Fill(int ledger, int index)
 void CBunruiComboBox::focusOutEvent(QFocusEvent* event)
 {
     if (LeavesBox(event) && m_model.Learn(currentText()))
-        addItem(m_model.GetItems().last());
+        AddLearned(this, m_model.GetItems().last());
     QComboBox::focusOutEvent(event);
 }
 
@@ -71,6 +84,6 @@ int CComboDataBox::Fill(int kind, int learn)
 void CComboDataBox::focusOutEvent(QFocusEvent* event)
 {
     if (LeavesBox(event) && m_model.Learn(currentText()))
-        addItem(m_model.GetItems().last());
+        AddLearned(this, m_model.GetItems().last());
     QComboBox::focusOutEvent(event);
 }

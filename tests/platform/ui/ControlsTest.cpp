@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 namespace
 {
@@ -381,3 +382,54 @@ TEST(ControlsTest, LabelCellDrawsAFramedCaption)
 }
 
 } // namespace
+
+// The status bar's line about a refused input speaks of a field of the
+// dialog: it goes when the dialog closes, however it closes, and a second
+// refusal in the same dialog goes with it too; a line said since by anyone
+// else stays.
+TEST(ControlsTest, ARefusalLineGoesWithItsDialog)
+{
+    QMainWindow frame;
+    const QString said = QStringLiteral("メモは10バイトまでです。");
+    const QString other = QStringLiteral("得意先を新規登録します");
+    const struct {
+        const char* name;
+        std::function<void(std::unique_ptr<QDialog>&)> close;
+        bool otherSince;
+        int refusals;
+    } cases[] = {
+        {"accepted", [](std::unique_ptr<QDialog>& d) { d->accept(); }, false, 1},
+        {"rejected", [](std::unique_ptr<QDialog>& d) { d->reject(); }, false, 1},
+        {"closed", [](std::unique_ptr<QDialog>& d) { d->close(); }, false, 1},
+        {"hidden", [](std::unique_ptr<QDialog>& d) { d->hide(); }, false, 1},
+        {"deleted while shown", [](std::unique_ptr<QDialog>& d) { d.reset(); }, false, 1},
+        {"refused twice", [](std::unique_ptr<QDialog>& d) { d->reject(); }, false, 2},
+        {"another line said since", [](std::unique_ptr<QDialog>& d) { d->accept(); }, true, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        frame.statusBar()->clearMessage();
+        auto dialog = std::make_unique<QDialog>(&frame);
+        auto* line = new QLineEdit(dialog.get());
+        LimitTextBytes(line, 10);
+        RefuseOverLongInput(line, QStringLiteral("メモ"));
+        dialog->show();
+        for (int i = 0; i < c.refusals; ++i) {
+            frame.statusBar()->clearMessage();
+            Compose(*line, {}, QStringLiteral("長すぎる名前です"));
+            EXPECT_EQ(line->text(), QString());
+            EXPECT_EQ(frame.statusBar()->currentMessage(), said);
+        }
+        if (c.otherSince)
+            frame.statusBar()->showMessage(other);
+        c.close(dialog);
+        EXPECT_EQ(frame.statusBar()->currentMessage(), c.otherSince ? other : QString());
+    }
+    // A field of the main window itself has no dialog to close: its line stays.
+    auto* own = new QLineEdit(&frame);
+    LimitTextBytes(own, 4);
+    RefuseOverLongInput(own, QStringLiteral("コード"));
+    frame.statusBar()->clearMessage();
+    Compose(*own, {}, QStringLiteral("ABCDE"));
+    EXPECT_EQ(frame.statusBar()->currentMessage(), QStringLiteral("コードは4バイトまでです。"));
+}
