@@ -481,11 +481,10 @@ class CMasterImport::Feed
                   : m_import.m_bOverwrite                                                    ? 1
                                                                                              : 0;
         QString message;
-        const int result = db.ImportMasterBegin(m_nMode, m_import.GetTableName(), message,
-                                                [this] { return m_codes.Next(); });
-        if (result != CMakeMsgID::kOk)
-            return Failed(result, message);
-        m_bOpen = true;
+        m_session = db.ImportMasterBegin(m_nMode, m_import.GetTableName(), message,
+                                         [this] { return m_codes.Next(); });
+        if (!m_session.IsOpen())
+            return Failed(m_session.BeginResult(), message);
         return 1;
     }
 
@@ -511,7 +510,7 @@ class CMasterImport::Feed
     // refused-rows dialog when some were refused. 1 registered, 2 not.
     int Close()
     {
-        if (!m_bOpen)
+        if (!m_session.IsOpen())
             return 2;
         if (!Write(true))
             return 2;
@@ -520,12 +519,10 @@ class CMasterImport::Feed
             Say(QStringLiteral("読み込むデータはありませんでした"));
             return 2;
         }
-        int added = 0, replaced = 0;
         QString message;
-        m_bOpen = false;
-        const int result = m_import.m_pDb->ImportMasterEnd(&added, &replaced, message);
+        const EImportResult result = m_session.End(message);
         m_outer.reset();
-        return Conclude(result, added, replaced, message);
+        return Conclude(result, m_session.Added(), m_session.Replaced(), message);
     }
 
     // Nothing of the import is kept.
@@ -533,9 +530,8 @@ class CMasterImport::Feed
     {
         m_build.reset();
         m_outer.reset();
-        if (m_bOpen)
-            m_import.m_pDb->ImportMasterCancel();
-        m_bOpen = false;
+        QString ignored;
+        m_session.Cancel(ignored);
     }
 
   private:
@@ -554,11 +550,11 @@ class CMasterImport::Feed
         const qint64 total =
             last || whole ? m_nSubmitted + batch.GetCount() : qMax(m_nRows, m_nSubmitted + batch.GetCount());
         QString message;
-        int result;
+        EImportResult result;
         {
             CWaitCursor cursor;
             CWaitProgress wait(total, kWaitImporting);
-            result = m_import.m_pDb->ImportMasterBatch(
+            result = m_session.Batch(
                 batch,
                 [this](const COneRecord& record, const QString& errField) {
                     CImportRefusal refusal = MakeImportRefusal(m_import.m_nKind, record, errField);
@@ -571,20 +567,19 @@ class CMasterImport::Feed
         m_nSubmitted += batch.GetCount();
         if (!whole)
             batch = CCDSData();
-        if (result == CMakeMsgID::kOk)
+        if (result == EImportResult::Done)
             return true;
-        m_bOpen = false; // the library rolled the import back
-        Abandon();
+        Abandon(); // the session has rolled the import back
         Failed(result, message);
         return false;
     }
 
-    int Failed(int result, const QString& message)
+    int Failed(EImportResult result, const QString& message)
     {
         m_build.reset();
         m_outer.reset();
         const QString title = ProgramTitle();
-        if (result == CMakeMsgID::kFatal)
+        if (result == EImportResult::Fatal)
             Say(Fatal(), MB_ICONSTOP);
         else
             Say(!message.isEmpty()
@@ -602,11 +597,10 @@ class CMasterImport::Feed
                    "』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。");
     }
 
-    int Conclude(int result, int added, int replaced, QString& message)
+    int Conclude(EImportResult result, int added, int replaced, QString& message)
     {
-        CMakeMsgID& db = *m_import.m_pDb;
         switch (result) {
-        case CMakeMsgID::kOk:
+        case EImportResult::Done:
             if (added && replaced)
                 Say(QStringLiteral("%1件のデータを新規登録しました。\n%2件のデータを上書き登録しました。")
                         .arg(added)
@@ -617,28 +611,23 @@ class CMasterImport::Feed
             else
                 Say(QStringLiteral("%1件のデータを上書き登録しました。\n").arg(replaced), MB_ICONINFORMATION);
             return 1;
-        case CMakeMsgID::kImportPending: {
+        case EImportResult::Refused: {
             CImportErrorRules dialog(m_import.m_nKind, m_import.m_bOverwrite, 1, int(m_nSubmitted));
             dialog.m_pRefusals = &m_refusals;
             if (ExchangeDialogs().RunImportError(dialog) == IDOK) {
                 // Only a commit that went through is a registration.
                 message.clear();
-                result = db.ImportMaster(1, 1, nullptr, nullptr, nullptr, nullptr, message);
-                if (result == CMakeMsgID::kOk)
+                result = m_session.Commit(message);
+                if (result == EImportResult::Done)
                     return 1;
-                Failed(result, message);
-                if (db.IsImportPending()) {
-                    QString ignored;
-                    db.ImportMaster(1, 0, nullptr, nullptr, nullptr, nullptr, ignored);
-                }
-                return 2;
+                return Failed(result, message); // the session has rolled back
             }
             QString ignored;
-            db.ImportMaster(1, 0, nullptr, nullptr, nullptr, nullptr, ignored);
+            m_session.Cancel(ignored);
             Say(QStringLiteral("読み込みを中止しました。"), MB_ICONINFORMATION);
             return 2;
         }
-        case CMakeMsgID::kImportNothing: {
+        case EImportResult::Nothing: {
             Say(QStringLiteral("登録できるデータがありません。"), MB_ICONEXCLAMATION);
             CImportErrorRules dialog(m_import.m_nKind, m_import.m_bOverwrite, 0, int(m_nSubmitted));
             dialog.m_pRefusals = &m_refusals;
@@ -654,7 +643,7 @@ class CMasterImport::Feed
     qint64 m_nRows;
     CCodeBlock m_codes;
     int m_nMode = 0;
-    bool m_bOpen = false;
+    CImportSession m_session;
     qint64 m_nSubmitted = 0;
     CCDSData m_batch;
     QList<CImportRefusal> m_refusals;

@@ -315,7 +315,7 @@ TEST_F(MasterImportPipelineTest, CancelOrFailureAtEachStepLeavesTheDatabaseUncha
     EXPECT_EQ(Run(2), 2);
     sqlite3_commit_hook(m_data.Handle(), nullptr, nullptr);
     EXPECT_FALSE(m_data.InTransaction());
-    EXPECT_FALSE(m_data.IsImportPending());
+    EXPECT_FALSE(m_data.IsImportOpen());
     EXPECT_FALSE(m_ui.Prompt().Texts().last().isEmpty());
     EXPECT_EQ(Dump(), before);
 

@@ -162,18 +162,30 @@ struct Value {
 class CImportRun
 {
   public:
-    CImportRun(sqlite3* db, const TableDef& table, int mode, const std::function<QString()>& nextCode)
-        : m_db(db), m_table(table), m_nMode(mode), m_nextCode(nextCode)
+    CImportRun(CMakeMsgID& data, const TableDef& table, int mode, const std::function<QString()>& nextCode)
+        : m_pData(&data), m_db(data.Handle()), m_table(table), m_nMode(mode), m_nextCode(nextCode)
     {
         m_strTable = QString::fromLatin1(table.name);
         m_strCode = m_strTable == QLatin1String("Item") ? QStringLiteral("ItemCode")
                                                         : m_strTable % QStringLiteral("Code");
         m_bNumbered = mode == 2 && m_strTable != QLatin1String("Item");
     }
-    ~CImportRun()
+    ~CImportRun() { Detach(); }
+
+    // The connection the run writes into; null once it let it go.
+    CMakeMsgID* Data() const { return m_pData; }
+    // The connection was closed under the run.
+    bool Lost() const { return m_bLost; }
+    // Its statements go, and the run no longer touches the connection.
+    void Detach(bool lost = false)
     {
+        m_bLost = lost && m_pData;
         for (sqlite3_stmt* statement : std::as_const(m_statements))
             sqlite3_finalize(statement);
+        m_statements.clear();
+        m_byKey.clear();
+        m_pData = nullptr;
+        m_db = nullptr;
     }
 
     const QString& CodeField() const { return m_strCode; }
@@ -228,6 +240,8 @@ class CImportRun
         return statement;
     }
 
+    CMakeMsgID* m_pData;
+    bool m_bLost = false;
     sqlite3* m_db;
     const TableDef& m_table;
     int m_nMode;
@@ -493,6 +507,18 @@ const TableDef* ImportTable(const QString& name)
     return Schema::FindTable(name);
 }
 
+EImportResult ToImportResult(int result)
+{
+    switch (result) {
+    case CMakeMsgID::kOk:
+        return EImportResult::Done;
+    case CMakeMsgID::kFatal:
+        return EImportResult::Fatal;
+    default:
+        return EImportResult::Failed;
+    }
+}
+
 } // namespace
 
 bool CMakeMsgID::ImportMoneyLimits(const QString& table, const QString& field, int& intDigits, int& decimals)
@@ -507,107 +533,40 @@ bool CMakeMsgID::ImportMoneyLimits(const QString& table, const QString& field, i
     return false;
 }
 
-void CMakeMsgID::ImportRunDeleter::operator()(CImportRun* run) const
+CImportSession CMakeMsgID::ImportMasterBegin(int mode, const QString& table, QString& err,
+                                             const std::function<QString()>& nextCode)
 {
-    delete run;
-}
-
-int CMakeMsgID::ImportMaster(int phase, int mode, CCDSData* records, int* newCount, int* overwritten,
-                             CCDSData* refused, QString& err, const std::function<QString()>& nextCode,
-                             const std::function<void(int done)>& progress)
-{
+    const auto refuse = [](int result) { return CImportSession({}, ToImportResult(result)); };
     if (!m_db)
-        return NoConnection(err);
-    if (phase == 1) {
-        if (!m_bImportPending) {
-            err = QStringLiteral("確定を待っている読み込みはありません。");
-            return kFailed;
-        }
-        m_bImportPending = false;
-        if (mode == 1) {
-            const int result = Commit(err);
-            if (result != kOk && InTransaction()) {
-                QString ignored;
-                Rollback(ignored);
-            }
-            return result;
-        }
-        return Rollback(err);
-    }
-    if (m_bImportPending || InTransaction() || m_pImport) {
+        return refuse(NoConnection(err));
+    if (InTransaction() || m_pImport) {
         err = QStringLiteral("ほかの書き込みが終わっていないため、読み込みできません。");
-        return kFailed;
-    }
-    if (!records || !refused) {
-        err = QStringLiteral("読み込むデータが指定されていません。");
-        return kFailed;
-    }
-    QString table = records->m_strTable;
-    if (table.isEmpty() && records->GetCount() > 0 && records->GetAt(0)->GetCount() > 0)
-        table = records->GetAt(0)->GetAt(0)->GetName().section(u'.', 0, 0);
-    int result = ImportMasterBegin(mode, table, err, nextCode);
-    if (result != kOk)
-        return result;
-    result = ImportMasterBatch(
-        *records,
-        [refused](const COneRecord& record, const QString& errField) {
-            refused->Add(record)->SetField(QStringLiteral("ErrField"), errField);
-        },
-        err, progress);
-    if (result != kOk)
-        return result;
-    return ImportMasterEnd(newCount, overwritten, err);
-}
-
-int CMakeMsgID::ImportMasterBegin(int mode, const QString& table, QString& err,
-                                  const std::function<QString()>& nextCode)
-{
-    if (!m_db)
-        return NoConnection(err);
-    if (m_bImportPending || InTransaction() || m_pImport) {
-        err = QStringLiteral("ほかの書き込みが終わっていないため、読み込みできません。");
-        return kFailed;
+        return refuse(kFailed);
     }
     const TableDef* def = ImportTable(table);
     if (!def) {
         err = QStringLiteral("データを読み込むテーブルが指定されていません。");
-        return kFailed;
+        return refuse(kFailed);
     }
-    std::unique_ptr<CImportRun, ImportRunDeleter> run(new CImportRun(m_db, *def, mode, nextCode));
+    std::unique_ptr<CImportRun, CImportSession::RunDeleter> run(new CImportRun(*this, *def, mode, nextCode));
     if (run->Numbered() && !nextCode) {
         err = QStringLiteral("コードの自動連番が設定されていません。");
-        return kFailed;
+        return refuse(kFailed);
     }
     const int result = BeginTransaction(err);
     if (result != kOk)
-        return result;
-    m_pImport = std::move(run);
-    return kOk;
+        return refuse(result);
+    m_pImport = run.get();
+    return CImportSession(std::move(run), EImportResult::Done);
 }
 
-void CMakeMsgID::ImportMasterCancel()
-{
-    if (!m_pImport)
-        return;
-    m_pImport.reset();
-    QString ignored;
-    Rollback(ignored);
-}
-
-int CMakeMsgID::ImportMasterBatch(CCDSData& records, const ImportRefusedSink& refused, QString& err,
-                                  const std::function<void(int done)>& progress)
+int CMakeMsgID::ImportBatch(
+    CImportRun& run, CCDSData& records,
+    const std::function<void(const COneRecord& record, const QString& errField)>& refused, QString& err,
+    const std::function<void(int done)>& progress)
 {
     if (!m_db)
         return NoConnection(err);
-    if (!m_pImport) {
-        err = QStringLiteral("読み込みが始まっていません。");
-        return kFailed;
-    }
-    CImportRun& run = *m_pImport;
-    const auto abandon = [&](int result) {
-        ImportMasterCancel();
-        return result;
-    };
     const QString codeFull = run.TableName() % u'.' % run.CodeField();
     // The batch's codes: drawn from the counter, or those of the records,
     // looked up together.
@@ -617,9 +576,9 @@ int CMakeMsgID::ImportMasterBatch(CCDSData& records, const ImportRefusedSink& re
     if (run.Numbered()) {
         if (!run.DrawCodes(records.GetCount(), codes, rc)) {
             if (rc != SQLITE_OK)
-                return abandon(Fail(rc, err));
+                return Fail(rc, err);
             err = QStringLiteral("コードの自動連番を取得できませんでした。");
-            return abandon(kFailed);
+            return kFailed;
         }
     } else {
         for (int r = 0; r < records.GetCount(); ++r) {
@@ -627,7 +586,7 @@ int CMakeMsgID::ImportMasterBatch(CCDSData& records, const ImportRefusedSink& re
                 codes << field->GetText();
         }
         if ((rc = run.LookUp(codes, run.m_codes)) != SQLITE_OK)
-            return abandon(Fail(rc, err));
+            return Fail(rc, err);
     }
 
     std::vector<Value> values;
@@ -658,7 +617,7 @@ int CMakeMsgID::ImportMasterBatch(CCDSData& records, const ImportRefusedSink& re
             QString ignored;
             int result = BeginTransaction(err);
             if (result != kOk)
-                return abandon(result);
+                return result;
             rc = run.Write(record, values, existing, code);
             if (rc == SQLITE_OK) {
                 Commit(ignored);
@@ -672,8 +631,8 @@ int CMakeMsgID::ImportMasterBatch(CCDSData& records, const ImportRefusedSink& re
             }
             if (!IsRecordFault(rc)) {
                 const int failed = Fail(rc, err);
-                Rollback(ignored); // the savepoint; the import goes with the run
-                return abandon(failed);
+                Rollback(ignored); // the savepoint; the import goes with the session
+                return failed;
             }
             Rollback(ignored);
             faults << codeFull; // refused by the database itself
@@ -685,33 +644,139 @@ int CMakeMsgID::ImportMasterBatch(CCDSData& records, const ImportRefusedSink& re
     return kOk;
 }
 
-int CMakeMsgID::ImportMasterEnd(int* newCount, int* overwritten, QString& err)
+void CMakeMsgID::DetachImport()
 {
-    if (!m_db)
-        return NoConnection(err);
-    if (!m_pImport) {
-        err = QStringLiteral("読み込みが始まっていません。");
-        return kFailed;
+    if (m_pImport)
+        m_pImport->Detach(true);
+    m_pImport = nullptr;
+}
+
+// ---- the session ------------------------------------------------------------
+
+void CImportSession::RunDeleter::operator()(CImportRun* run) const
+{
+    delete run;
+}
+
+CImportSession::CImportSession() = default;
+
+CImportSession::CImportSession(std::unique_ptr<CImportRun, RunDeleter> run, EImportResult begin)
+    : m_pRun(std::move(run)), m_eBegin(begin)
+{
+}
+
+CImportSession::CImportSession(CImportSession&& other) noexcept
+    : m_pRun(std::move(other.m_pRun)), m_eBegin(other.m_eBegin)
+{
+}
+
+CImportSession& CImportSession::operator=(CImportSession&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        m_pRun = std::move(other.m_pRun);
+        m_eBegin = other.m_eBegin;
     }
-    const std::unique_ptr<CImportRun, ImportRunDeleter> run = std::move(m_pImport);
-    if (newCount)
-        *newCount = run->m_nAdded;
-    if (overwritten)
-        *overwritten = run->m_nReplaced;
-    if (run->m_nAdded + run->m_nReplaced == 0) {
-        QString ignored;
-        Rollback(ignored);
+    return *this;
+}
+
+CImportSession::~CImportSession()
+{
+    Close();
+}
+
+bool CImportSession::IsOpen() const
+{
+    return m_pRun && m_pRun->Data();
+}
+
+int CImportSession::Close(bool committed, QString& err)
+{
+    CMakeMsgID* data = m_pRun ? m_pRun->Data() : nullptr;
+    if (!data)
+        return CMakeMsgID::kOk;
+    m_pRun->Detach(); // its statements go before the rollback
+    data->m_pImport = nullptr;
+    if (committed || !data->InTransaction())
+        return CMakeMsgID::kOk;
+    return data->Rollback(err);
+}
+
+void CImportSession::Close()
+{
+    QString ignored;
+    Close(false, ignored);
+}
+
+EImportResult CImportSession::CheckOpen(QString& err) const
+{
+    if (IsOpen())
+        return EImportResult::Done;
+    if (m_pRun && m_pRun->Lost()) {
+        err = QStringLiteral("データベースに接続されていません。");
+        return EImportResult::Fatal;
+    }
+    err = QStringLiteral("読み込みが始まっていません。");
+    return EImportResult::Failed;
+}
+
+EImportResult CImportSession::Batch(CCDSData& records, const RefusedSink& refused, QString& err,
+                                    const std::function<void(int done)>& progress)
+{
+    if (const EImportResult open = CheckOpen(err); open != EImportResult::Done)
+        return open;
+    const int result = m_pRun->Data()->ImportBatch(*m_pRun, records, refused, err, progress);
+    if (result != CMakeMsgID::kOk)
+        Close();
+    return ToImportResult(result);
+}
+
+EImportResult CImportSession::End(QString& err)
+{
+    if (const EImportResult open = CheckOpen(err); open != EImportResult::Done)
+        return open;
+    if (m_pRun->m_nRefused > 0 && m_pRun->m_nAdded + m_pRun->m_nReplaced > 0)
+        return EImportResult::Refused;
+    return Commit(err);
+}
+
+EImportResult CImportSession::Commit(QString& err)
+{
+    if (const EImportResult open = CheckOpen(err); open != EImportResult::Done)
+        return open;
+    if (m_pRun->m_nAdded + m_pRun->m_nReplaced == 0) {
+        Close();
         err = QStringLiteral("登録できるデータがありません。");
-        return kImportNothing;
+        return EImportResult::Nothing;
     }
-    if (run->m_nRefused > 0) {
-        m_bImportPending = true;
-        return kImportPending;
-    }
-    const int result = Commit(err);
-    if (result != kOk && InTransaction()) {
+    const int result = m_pRun->Data()->Commit(err);
+    if (result == CMakeMsgID::kOk) {
         QString ignored;
-        Rollback(ignored);
+        Close(true, ignored);
+    } else {
+        Close(); // a failed commit leaves nothing
     }
-    return result;
+    return ToImportResult(result);
+}
+
+EImportResult CImportSession::Cancel(QString& err)
+{
+    if (const EImportResult open = CheckOpen(err); open != EImportResult::Done)
+        return open;
+    return ToImportResult(Close(false, err));
+}
+
+int CImportSession::Added() const
+{
+    return m_pRun ? m_pRun->m_nAdded : 0;
+}
+
+int CImportSession::Replaced() const
+{
+    return m_pRun ? m_pRun->m_nReplaced : 0;
+}
+
+int CImportSession::RefusedCount() const
+{
+    return m_pRun ? m_pRun->m_nRefused : 0;
 }

@@ -869,14 +869,13 @@ void CMakeMsgID::Close()
 {
     if (!m_db)
         return;
-    m_pImport.reset(); // its statements go before the connection
+    DetachImport(); // its statements go before the connection
     m_cache->statements.clear();
     if (!sqlite3_get_autocommit(m_db))
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_depth = 0;
-    m_bImportPending = false;
     m_bBalancesPending = false;
     m_folder.clear();
 }

@@ -16,6 +16,7 @@ struct sqlite3;
 struct sqlite3_stmt;
 struct sqlite3_value;
 class CImportRun;
+class CImportSession;
 namespace Schema
 {
 struct TableDef;
@@ -184,40 +185,17 @@ class CMakeMsgID
     int Rollback(QString& err);
     bool InTransaction() const { return m_depth > 0; }
 
-    // The master import of products, customers or suppliers, in two phases.
-    // Phase 0 opens one transaction and writes each record of `records`
-    // whole or not at all; refused records are copied into `refused` with a
-    // text field "ErrField" naming their faulty fields ("Customer.Day、
-    // Customer.CollectType"). Modes: 0 a code that exists (or came earlier
-    // in the set) is refused; 1 it is overwritten, keeping its ID and
-    // StartDate; 2 customer and supplier codes are taken from `nextCode`,
-    // skipping codes that exist. Results: 1 all written and committed;
-    // 20 some refused, the transaction stays open until phase 1 (mode 1
-    // commit, 0 abort); -52 nothing acceptable, rolled back; -100 fatal;
-    // 10 failed, with `err`. `progress` hears how many records of phase 0
-    // are done, before each one.
-    enum ImportResult { kImportPending = 20, kImportNothing = -52 };
-    int ImportMaster(int phase, int mode, CCDSData* records, int* newCount, int* overwritten,
-                     CCDSData* refused, QString& err, const std::function<QString()>& nextCode = {},
-                     const std::function<void(int done)>& progress = {});
-    bool IsImportPending() const { return m_bImportPending; }
-
-    // The same import in batches, so that no caller has to hold a whole
-    // file's records: ImportMasterBegin opens the one transaction for the
-    // table ("Item", "Customer", "Supplier"); each ImportMasterBatch checks
-    // and writes its records as phase 0 does, handing each refused record
-    // with its "ErrField" text to `refused`; ImportMasterEnd gives phase 0's
-    // result (20 keeps the transaction open for phase 1). A batch that fails
-    // rolls the whole import back; ImportMasterCancel does so at any point
-    // before the end. Existing codes are looked up per batch in the code
-    // index, so the memory does not grow with the table or the import.
-    using ImportRefusedSink = std::function<void(const COneRecord& record, const QString& errField)>;
-    int ImportMasterBegin(int mode, const QString& table, QString& err,
-                          const std::function<QString()>& nextCode = {});
-    int ImportMasterBatch(CCDSData& records, const ImportRefusedSink& refused, QString& err,
-                          const std::function<void(int done)>& progress = {});
-    int ImportMasterEnd(int* newCount, int* overwritten, QString& err);
-    void ImportMasterCancel();
+    // The master import of products, customers or suppliers ("Item",
+    // "Customer", "Supplier" in `table`) opens a session that holds the
+    // import's one transaction; see CImportSession. Modes: 0 a code that
+    // exists (or came earlier in the import) is refused; 1 it is overwritten,
+    // keeping its ID and StartDate; 2 customer and supplier codes are taken
+    // from `nextCode`, skipping codes that exist. A session that did not open
+    // tells why by BeginResult() and `err`: no other import or transaction
+    // may be open, and mode 2 needs `nextCode`.
+    [[nodiscard]] CImportSession ImportMasterBegin(int mode, const QString& table, QString& err,
+                                                   const std::function<QString()>& nextCode = {});
+    // An import session is open on this connection (and holds its transaction).
     bool IsImportOpen() const { return m_pImport != nullptr; }
     // The digits the import allows an amount of the table's field: whole
     // digits and decimals ("Item", "Price": 8 and 2). False for a field
@@ -373,8 +351,17 @@ class CMakeMsgID
     sqlite3* Handle() const { return m_db; }
 
   private:
+    friend class CImportSession;
     struct Statement;
     struct Cache;
+
+    // One batch of an import session into its run: 1, or the failure
+    // (the caller rolls the import back).
+    int ImportBatch(CImportRun& run, CCDSData& records,
+                    const std::function<void(const COneRecord& record, const QString& errField)>& refused,
+                    QString& err, const std::function<void(int done)>& progress);
+    // The open session's run lets the connection go (it is closing).
+    void DetachImport();
 
     int NoConnection(QString& err) const;
     // Makes the connection's own balances again when another connection has
@@ -411,13 +398,11 @@ class CMakeMsgID
     qint64 m_nLastTick = 0;
     bool m_bInTick = false;
     int m_depth = 0;
-    bool m_bImportPending = false;
     bool m_bBalancesPending = false;
     qint64 m_nBalancesSeen = -1; // the file's data version they were made at
-    struct ImportRunDeleter {
-        void operator()(CImportRun* run) const;
-    };
-    std::unique_ptr<CImportRun, ImportRunDeleter> m_pImport;
+    // The run of the open import session, which owns it: closing the
+    // connection lets it go first.
+    CImportRun* m_pImport = nullptr;
     std::unique_ptr<Cache> m_cache;
 };
 
@@ -449,4 +434,78 @@ class CScopedTransaction
   private:
     CMakeMsgID& m_db;
     bool m_open = false;
+};
+
+// What a step of an import session comes to.
+enum class EImportResult {
+    Done,    // the batch written, the import committed or cancelled
+    Failed,  // refused or failed, with the reason in the text
+    Refused, // some records refused: nothing is committed until Commit()
+    Nothing, // no record could be written: rolled back
+    Fatal,   // the connection or the file is broken
+};
+
+// A master import from CMakeMsgID::ImportMasterBegin: the one transaction
+// of the import, its statements and counts. Batches are checked and written
+// as they come, so that no caller has to hold a whole file's records;
+// existing codes are looked up per batch in the code index, so the memory
+// does not grow with the table or the import either. Nothing is committed
+// before End() or Commit(): a session dropped or cancelled before then rolls
+// the whole import back. A session whose batch
+// or commit failed has rolled back and is closed; its later calls answer
+// Failed. Closing the connection closes the session with it (its calls
+// then answer Fatal).
+class CImportSession
+{
+  public:
+    using RefusedSink = std::function<void(const COneRecord& record, const QString& errField)>;
+
+    CImportSession();
+    CImportSession(CImportSession&& other) noexcept;
+    CImportSession& operator=(CImportSession&& other) noexcept;
+    ~CImportSession();
+
+    bool IsOpen() const;
+    // Done for a session that opened, else why it did not.
+    EImportResult BeginResult() const { return m_eBegin; }
+
+    // Checks and writes the records, each whole or not at all, handing
+    // each refused one to `refused` with its faulty fields ("Customer.Day、
+    // Customer.CollectType"). Numbered codes are written into the records.
+    // `progress` hears how many records of the session are done, before
+    // each one. A failure rolls the import back.
+    EImportResult Batch(CCDSData& records, const RefusedSink& refused, QString& err,
+                        const std::function<void(int done)>& progress = {});
+    // After the last batch: with every record written, commits (Done); with
+    // some refused, keeps the transaction for the caller's word (Refused):
+    // Commit() keeps what was written, Cancel() or the drop nothing; with
+    // none written, rolls back (Nothing). A failed commit rolls back.
+    EImportResult End(QString& err);
+    // Commits what was written, whatever was refused; Nothing (rolled back)
+    // when nothing was written.
+    EImportResult Commit(QString& err);
+    // Rolls the import back: Done, or the rollback's failure; Failed when
+    // the session is not open.
+    EImportResult Cancel(QString& err);
+
+    int Added() const;
+    int Replaced() const;
+    int RefusedCount() const;
+
+  private:
+    friend class CMakeMsgID;
+    struct RunDeleter {
+        void operator()(CImportRun* run) const;
+    };
+
+    CImportSession(std::unique_ptr<CImportRun, RunDeleter> run, EImportResult begin);
+    // The state that a step may not start in: Done to go on.
+    EImportResult CheckOpen(QString& err) const;
+    // Lets the transaction go, rolled back unless `committed`: 1, or the
+    // rollback's failure.
+    int Close(bool committed, QString& err);
+    void Close();
+
+    std::unique_ptr<CImportRun, RunDeleter> m_pRun;
+    EImportResult m_eBegin = EImportResult::Failed;
 };

@@ -69,11 +69,29 @@ class ImportMasterTest : public DatabaseTest
         ASSERT_EQ(m_data.InsertData(set, err), 1) << err.toStdString();
     }
 
-    int Import(int mode, CCDSData& records, CCDSData& refused, const std::function<QString()>& next = {})
+    // The whole set as one batch of a session, ended; the refused records
+    // are copied into `refused` with their "ErrField". A session left open
+    // (Refused) waits in m_session.
+    EImportResult Import(int mode, CCDSData& records, CCDSData& refused,
+                         const std::function<QString()>& next = {})
     {
         m_err.clear();
         m_nNew = m_nOver = -1;
-        return m_data.ImportMaster(0, mode, &records, &m_nNew, &m_nOver, &refused, m_err, next);
+        const QString table = records.GetAt(0)->GetAt(0)->GetName().section(u'.', 0, 0);
+        m_session = m_data.ImportMasterBegin(mode, table, m_err, next);
+        if (!m_session.IsOpen())
+            return m_session.BeginResult();
+        EImportResult result = m_session.Batch(
+            records,
+            [&refused](const COneRecord& record, const QString& errField) {
+                refused.Add(record)->SetField(QStringLiteral("ErrField"), errField);
+            },
+            m_err);
+        if (result == EImportResult::Done)
+            result = m_session.End(m_err);
+        m_nNew = m_session.Added();
+        m_nOver = m_session.Replaced();
+        return result;
     }
 
     QStringList Refused(const CCDSData& refused)
@@ -87,6 +105,7 @@ class ImportMasterTest : public DatabaseTest
         return out;
     }
 
+    CImportSession m_session;
     QString m_err;
     int m_nNew = -1;
     int m_nOver = -1;
@@ -155,12 +174,12 @@ TEST_F(ImportMasterTest, EachRuleRefusesItsRecordNamingTheField)
     }
     // A blank code arrives without a value.
     records.GetAt(12)->GetOneField(QString(), QStringLiteral("CustomerCode"))->SetNull();
-    ASSERT_EQ(Import(0, records, refused), CMakeMsgID::kImportPending) << m_err.toStdString();
+    ASSERT_EQ(Import(0, records, refused), EImportResult::Refused) << m_err.toStdString();
     EXPECT_EQ(Refused(refused), expected);
     EXPECT_EQ(m_nNew, good);
     EXPECT_EQ(m_nOver, 0);
     QString err;
-    ASSERT_EQ(m_data.ImportMaster(1, 1, nullptr, nullptr, nullptr, nullptr, err), 1) << err.toStdString();
+    ASSERT_EQ(m_session.Commit(err), EImportResult::Done) << err.toStdString();
     EXPECT_EQ(Count(QStringLiteral("Customer")), seeded + good);
     EXPECT_FALSE(m_data.InTransaction());
 }
@@ -179,9 +198,9 @@ TEST_F(ImportMasterTest, TextsAreCutAndProductTypesMended)
     item.SetField(QStringLiteral("Item.ItemCode"), QStringLiteral("P-2"));
     item.SetField(QStringLiteral("Item.Price"), TextToMny(QStringLiteral("1.005")));
     records.Add(item);
-    ASSERT_EQ(Import(0, records, refused), CMakeMsgID::kImportPending) << m_err.toStdString();
+    ASSERT_EQ(Import(0, records, refused), EImportResult::Refused) << m_err.toStdString();
     QString err;
-    ASSERT_EQ(m_data.ImportMaster(1, 1, nullptr, nullptr, nullptr, nullptr, err), 1);
+    ASSERT_EQ(m_session.Commit(err), EImportResult::Done);
     const CCDSData stored = List(QStringLiteral("Item"), QString());
     ASSERT_EQ(stored.GetCount(), 1);
     const COneRecord& r = *stored.GetAt(0);
@@ -205,11 +224,11 @@ TEST_F(ImportMasterTest, ModesTreatExistingAndRepeatedCodes)
         records.Add(Customer(QStringLiteral("ABC")));
         records.Add(Customer(QStringLiteral("N1")));
         records.Add(Customer(QStringLiteral("n1")));
-        ASSERT_EQ(Import(0, records, refused), CMakeMsgID::kImportPending);
+        ASSERT_EQ(Import(0, records, refused), EImportResult::Refused);
         EXPECT_EQ(Refused(refused), QStringList({QStringLiteral("ABC=Customer.CustomerCode"),
                                                  QStringLiteral("n1=Customer.CustomerCode")}));
         QString err;
-        EXPECT_EQ(m_data.ImportMaster(1, 0, nullptr, nullptr, nullptr, nullptr, err), 1);
+        EXPECT_EQ(m_session.Cancel(err), EImportResult::Done);
         EXPECT_EQ(Count(QStringLiteral("Customer")), seeded) << "aborted";
     }
     // Mode 1: overwrites keeping ID and StartDate; a later repeat overwrites the earlier row.
@@ -220,7 +239,7 @@ TEST_F(ImportMasterTest, ModesTreatExistingAndRepeatedCodes)
         records.Add(Customer(QStringLiteral("n1"), [](COneRecord& r) {
             r.SetField(QStringLiteral("Customer.Company"), QStringLiteral("second"));
         }));
-        ASSERT_EQ(Import(1, records, refused), 1) << m_err.toStdString();
+        ASSERT_EQ(Import(1, records, refused), EImportResult::Done) << m_err.toStdString();
         EXPECT_EQ(m_nNew, 1);
         EXPECT_EQ(m_nOver, 2);
         const CCDSData abc = List(QStringLiteral("Customer"), QStringLiteral("WHERE ID=") + oldId);
@@ -241,7 +260,7 @@ TEST_F(ImportMasterTest, ModesTreatExistingAndRepeatedCodes)
         CCDSData records, refused;
         records.Add(Customer(QStringLiteral("ABC")));
         records.Add(Customer(QStringLiteral("whatever")));
-        ASSERT_EQ(Import(2, records, refused, counter), 1) << m_err.toStdString();
+        ASSERT_EQ(Import(2, records, refused, counter), EImportResult::Done) << m_err.toStdString();
         EXPECT_EQ(m_nNew, 2);
         EXPECT_EQ(next, 4) << "K2 exists and is passed over";
         EXPECT_EQ(Count(QStringLiteral("Customer"), QStringLiteral("WHERE CustomerCode IN ('K1','K3')")), 2);
@@ -256,10 +275,10 @@ TEST_F(ImportMasterTest, AbortAndNothingAcceptableLeaveEveryTableAsBefore)
     CCDSData records, refused;
     records.Add(Customer(QStringLiteral("NEW")));
     records.Add(Customer(QStringLiteral("S1")));
-    ASSERT_EQ(Import(0, records, refused), CMakeMsgID::kImportPending);
-    EXPECT_TRUE(m_data.IsImportPending());
+    ASSERT_EQ(Import(0, records, refused), EImportResult::Refused);
+    EXPECT_TRUE(m_session.IsOpen());
     QString err;
-    EXPECT_EQ(m_data.ImportMaster(1, 0, nullptr, nullptr, nullptr, nullptr, err), 1);
+    EXPECT_EQ(m_session.Cancel(err), EImportResult::Done);
     EXPECT_EQ(Dump(), before);
     EXPECT_FALSE(m_data.InTransaction());
 
@@ -267,12 +286,11 @@ TEST_F(ImportMasterTest, AbortAndNothingAcceptableLeaveEveryTableAsBefore)
     bad.Add(Customer(QStringLiteral("S1")));
     bad.Add(
         Customer(QStringLiteral("X"), [](COneRecord& r) { r.SetField(QStringLiteral("Customer.Day"), -1); }));
-    EXPECT_EQ(Import(0, bad, refused2), CMakeMsgID::kImportNothing);
+    EXPECT_EQ(Import(0, bad, refused2), EImportResult::Nothing);
     EXPECT_EQ(refused2.GetCount(), 2);
     EXPECT_EQ(Dump(), before);
     EXPECT_FALSE(m_data.InTransaction());
-    EXPECT_EQ(m_data.ImportMaster(1, 1, nullptr, nullptr, nullptr, nullptr, err), CMakeMsgID::kFailed)
-        << "nothing is pending after -52";
+    EXPECT_EQ(m_session.Commit(err), EImportResult::Failed) << "nothing waits for a commit after Nothing";
 }
 
 TEST_F(ImportMasterTest, ARecordFailingMidWriteLeavesNoPartOfIt)
@@ -291,9 +309,9 @@ TEST_F(ImportMasterTest, ARecordFailingMidWriteLeavesNoPartOfIt)
     records.Add(Customer(QStringLiteral("A")));
     records.Add(Customer(QStringLiteral("BAD")));
     records.Add(Customer(QStringLiteral("C")));
-    ASSERT_EQ(Import(0, records, refused), CMakeMsgID::kImportPending);
+    ASSERT_EQ(Import(0, records, refused), EImportResult::Refused);
     EXPECT_EQ(Refused(refused), QStringList{QStringLiteral("BAD=Customer.CustomerCode")});
-    ASSERT_EQ(m_data.ImportMaster(1, 1, nullptr, nullptr, nullptr, nullptr, err), 1);
+    ASSERT_EQ(m_session.Commit(err), EImportResult::Done);
     EXPECT_EQ(Count(QStringLiteral("Customer")), seeded + 2);
     const CCDSData audit = List(QString(), QStringLiteral("SELECT code FROM Audit ORDER BY code"));
     ASSERT_EQ(audit.GetCount(), 2);
@@ -312,22 +330,447 @@ TEST_F(ImportMasterTest, AFailedCommitIsReportedAndLeavesNothing)
     CCDSData records, refused;
     records.Add(Customer(QStringLiteral("A")));
     sqlite3_commit_hook(m_data.Handle(), RefuseCommit, nullptr);
-    const int result = Import(0, records, refused);
+    const EImportResult result = Import(0, records, refused);
     sqlite3_commit_hook(m_data.Handle(), nullptr, nullptr);
-    EXPECT_EQ(result, CMakeMsgID::kFailed);
+    EXPECT_EQ(result, EImportResult::Failed);
     EXPECT_FALSE(m_err.isEmpty());
     EXPECT_FALSE(m_data.InTransaction());
     EXPECT_EQ(Dump(), before);
 
     // The same in phase 1.
     records.Add(Customer(QStringLiteral("")));
-    ASSERT_EQ(Import(0, records, refused), CMakeMsgID::kImportPending);
+    ASSERT_EQ(Import(0, records, refused), EImportResult::Refused);
     sqlite3_commit_hook(m_data.Handle(), RefuseCommit, nullptr);
     QString err;
-    EXPECT_EQ(m_data.ImportMaster(1, 1, nullptr, nullptr, nullptr, nullptr, err), CMakeMsgID::kFailed);
+    EXPECT_EQ(m_session.Commit(err), EImportResult::Failed);
     sqlite3_commit_hook(m_data.Handle(), nullptr, nullptr);
     EXPECT_FALSE(m_data.InTransaction());
     EXPECT_EQ(Dump(), before);
+}
+
+// ---- the session ------------------------------------------------------------
+
+class ImportSessionTest : public ImportMasterTest
+{
+  protected:
+    // Customers by code; a code starting with '!' has a day the rules refuse.
+    static CCDSData Customers(const QStringList& codes)
+    {
+        CCDSData set;
+        for (const QString& code : codes) {
+            if (code.startsWith(u'!'))
+                set.Add(Customer(code.mid(1),
+                                 [](COneRecord& r) { r.SetField(QStringLiteral("Customer.Day"), 30); }));
+            else
+                set.Add(Customer(code));
+        }
+        return set;
+    }
+
+    EImportResult Batch(CImportSession& session, const QStringList& codes)
+    {
+        CCDSData set = Customers(codes);
+        return session.Batch(set, {}, m_err);
+    }
+
+    QByteArray FileBytes() const
+    {
+        QFile file(Path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // The connection takes another import and commits it.
+    void NextSessionCommits(const QString& code)
+    {
+        const int items = Count(QStringLiteral("Item"));
+        QString err;
+        CImportSession next = m_data.ImportMasterBegin(0, QStringLiteral("Item"), err);
+        ASSERT_TRUE(next.IsOpen()) << err.toStdString();
+        CCDSData set;
+        COneRecord* item = set.AddNew();
+        item->SetField(QStringLiteral("Item.ItemCode"), code);
+        item->SetField(QStringLiteral("Item.TaxFlg"), 1);
+        item->SetField(QStringLiteral("Item.TaxFlg2"), 1);
+        ASSERT_EQ(next.Batch(set, {}, err), EImportResult::Done) << err.toStdString();
+        ASSERT_EQ(next.End(err), EImportResult::Done) << err.toStdString();
+        EXPECT_EQ(Count(QStringLiteral("Item")), items + 1);
+    }
+};
+
+TEST_F(ImportSessionTest, ASessionLeftUncommittedLeavesTheFileAsItWas)
+{
+    Seed({QStringLiteral("S1")});
+    const struct {
+        const char* name;
+        int mode;
+        std::function<void(CImportSession&)> leave;
+    } cases[] = {
+        {"dropped right after it began", 0, [](CImportSession&) {}},
+        {"dropped after writing new and overwritten rows", 1,
+         [this](CImportSession& s) {
+             ASSERT_EQ(Batch(s, {QStringLiteral("N1"), QStringLiteral("s1")}), EImportResult::Done);
+             ASSERT_EQ(Batch(s, {QStringLiteral("N2")}), EImportResult::Done);
+             EXPECT_EQ(s.Added(), 2);
+             EXPECT_EQ(s.Replaced(), 1);
+         }},
+        {"dropped while its refusals wait for an answer", 0,
+         [this](CImportSession& s) {
+             ASSERT_EQ(Batch(s, {QStringLiteral("N1"), QStringLiteral("!X")}), EImportResult::Done);
+             ASSERT_EQ(s.End(m_err), EImportResult::Refused);
+             EXPECT_TRUE(s.IsOpen());
+         }},
+        {"moved into another session that is dropped", 0,
+         [this](CImportSession& s) {
+             ASSERT_EQ(Batch(s, {QStringLiteral("N1")}), EImportResult::Done);
+             {
+                 CImportSession other = std::move(s);
+                 EXPECT_TRUE(other.IsOpen());
+                 EXPECT_FALSE(s.IsOpen());
+             }
+             EXPECT_FALSE(m_data.InTransaction()) << "rolled back when the holder went";
+         }},
+        {"replaced by an empty session", 0,
+         [this](CImportSession& s) {
+             ASSERT_EQ(Batch(s, {QStringLiteral("N1")}), EImportResult::Done);
+             s = CImportSession();
+         }},
+        {"cancelled", 1,
+         [this](CImportSession& s) {
+             ASSERT_EQ(Batch(s, {QStringLiteral("S1")}), EImportResult::Done);
+             QString err;
+             EXPECT_EQ(s.Cancel(err), EImportResult::Done);
+             EXPECT_EQ(s.Cancel(err), EImportResult::Failed) << "nothing left to cancel";
+         }},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray bytes = FileBytes();
+        const QStringList before = Dump();
+        ASSERT_FALSE(bytes.isEmpty());
+        {
+            QString err;
+            CImportSession session = m_data.ImportMasterBegin(c.mode, QStringLiteral("Customer"), err);
+            ASSERT_TRUE(session.IsOpen()) << err.toStdString();
+            EXPECT_TRUE(m_data.IsImportOpen());
+            c.leave(session);
+        }
+        EXPECT_FALSE(m_data.InTransaction());
+        EXPECT_FALSE(m_data.IsImportOpen());
+        EXPECT_EQ(Dump(), before);
+        EXPECT_FALSE(QFile::exists(Path() + QStringLiteral("-journal")));
+        EXPECT_EQ(FileBytes(), bytes);
+        NextSessionCommits(QStringLiteral("NX%1").arg(++index));
+        EXPECT_NE(FileBytes(), bytes) << "a commit is seen in the bytes";
+    }
+}
+
+TEST_F(ImportSessionTest, AFailedBatchEndsTheSessionAndLaterCallsAreRefused)
+{
+    QString err;
+    ASSERT_EQ(m_data.Execute(QStringLiteral("CREATE TABLE Gone (code TEXT)"), err), 1);
+    const struct {
+        const char* name;
+        int mode;
+        std::function<QString()> counter;
+        const char* trigger;    // made before the session, dropped after it
+        QStringList firstBatch; // written
+        QStringList failingBatch;
+        int refusedBefore;
+        const char* message; // null: the engine's own text
+    } cases[] = {
+        {"the counter runs out",
+         2,
+         [n = 0]() mutable { return ++n <= 2 ? QStringLiteral("K%1").arg(n) : QString(); },
+         nullptr,
+         {QStringLiteral("a"), QStringLiteral("!b")},
+         {QStringLiteral("c"), QStringLiteral("d")},
+         1,
+         "コードの自動連番を取得できませんでした。"},
+        {"a statement the file can no longer run",
+         0,
+         {},
+         "CREATE TRIGGER t_gone AFTER INSERT ON Customer WHEN NEW.CustomerCode='BAD' BEGIN "
+         "INSERT INTO Gone VALUES (NEW.CustomerCode); END",
+         {QStringLiteral("!A")},
+         {QStringLiteral("C")},
+         1,
+         nullptr},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.trigger) {
+            ASSERT_EQ(m_data.Execute(QString::fromUtf8(c.trigger), err), 1) << err.toStdString();
+            ASSERT_EQ(m_data.Execute(QStringLiteral("DROP TABLE Gone"), err), 1) << err.toStdString();
+        }
+        const QStringList before = Dump();
+        CImportSession session = m_data.ImportMasterBegin(c.mode, QStringLiteral("Customer"), err, c.counter);
+        ASSERT_TRUE(session.IsOpen()) << err.toStdString();
+        ASSERT_EQ(Batch(session, c.firstBatch), EImportResult::Done) << m_err.toStdString();
+        m_err.clear();
+        EXPECT_EQ(Batch(session, c.failingBatch), EImportResult::Failed);
+        if (c.message)
+            EXPECT_EQ(m_err, U(c.message));
+        else
+            EXPECT_TRUE(m_err.contains(QStringLiteral("Gone"))) << m_err.toStdString();
+        EXPECT_FALSE(session.IsOpen());
+        EXPECT_FALSE(m_data.IsImportOpen());
+        EXPECT_FALSE(m_data.InTransaction());
+        EXPECT_EQ(Dump(), before) << "the earlier batches went with it";
+        EXPECT_EQ(session.RefusedCount(), c.refusedBefore);
+
+        // Every later step is refused with its text, and changes nothing.
+        const std::function<EImportResult(QString&)> steps[] = {
+            [&](QString& e) {
+                CCDSData set = Customers({QStringLiteral("LATE")});
+                return session.Batch(set, {}, e);
+            },
+            [&](QString& e) { return session.End(e); },
+            [&](QString& e) { return session.Commit(e); },
+            [&](QString& e) { return session.Cancel(e); },
+        };
+        for (const auto& step : steps) {
+            QString e;
+            EXPECT_EQ(step(e), EImportResult::Failed);
+            EXPECT_EQ(e, U("読み込みが始まっていません。"));
+        }
+        EXPECT_EQ(Dump(), before);
+        NextSessionCommits(QStringLiteral("NX%1").arg(++index));
+        if (c.trigger) {
+            ASSERT_EQ(m_data.Execute(QStringLiteral("DROP TRIGGER t_gone"), err), 1) << err.toStdString();
+        }
+    }
+}
+
+TEST_F(ImportSessionTest, EndAndCommitAnswerForWhatWasWritten)
+{
+    Seed({QStringLiteral("S1")});
+    enum Finish { kEnd, kCommit, kEndThenCommit };
+    const struct {
+        const char* name;
+        int mode;
+        QList<QStringList> batches;
+        Finish finish;
+        bool refuseCommit;
+        EImportResult first;
+        EImportResult second; // after kEndThenCommit
+        int added, replaced, refused;
+        int stored; // new rows kept
+        const char* message;
+    } cases[] = {
+        {"all written", 0, {{"A1", "A2"}, {"A3"}}, kEnd, false, EImportResult::Done, {}, 3, 0, 0, 3, nullptr},
+        {"overwrites only", 1, {{"s1"}}, kEnd, false, EImportResult::Done, {}, 0, 1, 0, 0, nullptr},
+        {"some refused: End waits, Commit keeps the written",
+         0,
+         {{"A1", "!B"}, {"S1"}},
+         kEndThenCommit,
+         false,
+         EImportResult::Refused,
+         EImportResult::Done,
+         1,
+         0,
+         2,
+         1,
+         nullptr},
+        {"some refused: Commit alone keeps the written",
+         0,
+         {{"A1", "!B"}},
+         kCommit,
+         false,
+         EImportResult::Done,
+         {},
+         1,
+         0,
+         1,
+         1,
+         nullptr},
+        {"none acceptable",
+         0,
+         {{"!A", "S1"}},
+         kEnd,
+         false,
+         EImportResult::Nothing,
+         {},
+         0,
+         0,
+         2,
+         0,
+         "登録できるデータがありません。"},
+        {"none acceptable, committed",
+         0,
+         {{"!A"}},
+         kCommit,
+         false,
+         EImportResult::Nothing,
+         {},
+         0,
+         0,
+         1,
+         0,
+         "登録できるデータがありません。"},
+        {"no batch at all",
+         0,
+         {},
+         kEnd,
+         false,
+         EImportResult::Nothing,
+         {},
+         0,
+         0,
+         0,
+         0,
+         "登録できるデータがありません。"},
+        {"the commit fails", 0, {{"A1"}}, kEnd, true, EImportResult::Failed, {}, 1, 0, 0, 0, nullptr},
+        {"the commit after refusals fails",
+         0,
+         {{"A1", "!B"}},
+         kEndThenCommit,
+         true,
+         EImportResult::Refused,
+         EImportResult::Failed,
+         1,
+         0,
+         1,
+         0,
+         nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int seeded = Count(QStringLiteral("Customer"));
+        const QStringList before = Dump();
+        QString err;
+        CImportSession session = m_data.ImportMasterBegin(c.mode, QStringLiteral("Customer"), err);
+        ASSERT_TRUE(session.IsOpen()) << err.toStdString();
+        for (const QStringList& batch : c.batches)
+            ASSERT_EQ(Batch(session, batch), EImportResult::Done) << m_err.toStdString();
+        if (c.refuseCommit)
+            sqlite3_commit_hook(m_data.Handle(), RefuseCommit, nullptr);
+        err.clear();
+        EXPECT_EQ(c.finish == kCommit ? session.Commit(err) : session.End(err), c.first);
+        if (c.finish == kEndThenCommit) {
+            EXPECT_TRUE(session.IsOpen());
+            EXPECT_TRUE(m_data.InTransaction());
+            EXPECT_EQ(session.Commit(err), c.second);
+        }
+        sqlite3_commit_hook(m_data.Handle(), nullptr, nullptr);
+        EXPECT_FALSE(session.IsOpen());
+        EXPECT_FALSE(m_data.InTransaction());
+        EXPECT_EQ(session.Added(), c.added);
+        EXPECT_EQ(session.Replaced(), c.replaced);
+        EXPECT_EQ(session.RefusedCount(), c.refused);
+        EXPECT_EQ(Count(QStringLiteral("Customer")), seeded + c.stored);
+        if (c.message) {
+            EXPECT_EQ(err, U(c.message));
+        }
+        if (c.refuseCommit) {
+            EXPECT_FALSE(err.isEmpty());
+            EXPECT_EQ(Dump(), before);
+        }
+        QString again;
+        EXPECT_EQ(session.Commit(again), EImportResult::Failed) << "committed once";
+        if (c.stored > 0) { // the next case starts from what this one kept
+            ASSERT_EQ(
+                m_data.Execute(QStringLiteral("DELETE FROM Customer WHERE CustomerCode LIKE 'A%'"), err), 1);
+        }
+    }
+}
+
+TEST_F(ImportSessionTest, BeginRefusesWhatCannotTakeAnImport)
+{
+    const struct {
+        const char* name;
+        int mode;
+        const char* table;
+        std::function<void(CMakeMsgID&)> before;
+        EImportResult result;
+        const char* message;
+    } cases[] = {
+        {"a table that takes no import",
+         0,
+         "Sales_H",
+         {},
+         EImportResult::Failed,
+         "データを読み込むテーブルが指定されていません。"},
+        {"no table", 0, "", {}, EImportResult::Failed, "データを読み込むテーブルが指定されていません。"},
+        {"numbered codes without a counter",
+         2,
+         "Supplier",
+         {},
+         EImportResult::Failed,
+         "コードの自動連番が設定されていません。"},
+        {"a transaction of another caller", 0, "Customer",
+         [](CMakeMsgID& db) {
+             QString e;
+             ASSERT_EQ(db.BeginTransaction(e), 1);
+         },
+         EImportResult::Failed, "ほかの書き込みが終わっていないため、読み込みできません。"},
+        {"no connection", 0, "Customer", [](CMakeMsgID& db) { db.Close(); }, EImportResult::Fatal,
+         "データベースに接続されていません。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CMakeMsgID db;
+        QString err;
+        ASSERT_EQ(db.Open(Folder(), err), 1) << err.toStdString();
+        if (c.before)
+            c.before(db);
+        const bool inTransaction = db.InTransaction();
+        err.clear();
+        CImportSession session = db.ImportMasterBegin(c.mode, QLatin1String(c.table), err);
+        EXPECT_FALSE(session.IsOpen());
+        EXPECT_FALSE(db.IsImportOpen());
+        EXPECT_EQ(session.BeginResult(), c.result);
+        EXPECT_EQ(err, U(c.message));
+        EXPECT_EQ(db.InTransaction(), inTransaction) << "the caller's transaction is its own";
+    }
+    // A second session while one is open.
+    QString err;
+    CImportSession first = m_data.ImportMasterBegin(0, QStringLiteral("Item"), err);
+    ASSERT_TRUE(first.IsOpen());
+    CImportSession second = m_data.ImportMasterBegin(0, QStringLiteral("Customer"), err);
+    EXPECT_FALSE(second.IsOpen());
+    EXPECT_EQ(second.BeginResult(), EImportResult::Failed);
+    EXPECT_TRUE(first.IsOpen()) << "the refused one takes nothing from the open one";
+}
+
+TEST_F(ImportSessionTest, AConnectionClosedUnderASessionEndsIt)
+{
+    const QStringList before = Dump();
+    const QByteArray bytes = FileBytes();
+    // Closed while the session writes: its steps then find no connection.
+    {
+        QString err;
+        CImportSession session = m_data.ImportMasterBegin(0, QStringLiteral("Customer"), err);
+        ASSERT_EQ(Batch(session, {QStringLiteral("A1")}), EImportResult::Done);
+        m_data.Close();
+        EXPECT_FALSE(session.IsOpen());
+        EXPECT_EQ(Batch(session, {QStringLiteral("A2")}), EImportResult::Fatal);
+        EXPECT_EQ(m_err, U("データベースに接続されていません。"));
+        EXPECT_EQ(session.Commit(err), EImportResult::Fatal);
+        ASSERT_EQ(m_data.Open(Folder(), err), 1) << err.toStdString();
+        EXPECT_EQ(session.End(err), EImportResult::Fatal) << "a new connection is not the session's";
+        EXPECT_FALSE(m_data.InTransaction());
+    }
+    EXPECT_EQ(Dump(), before);
+    // The data object gone before its session.
+    {
+        CImportSession session;
+        {
+            CMakeMsgID other;
+            QString err;
+            ASSERT_EQ(other.Open(Folder(), err), 1);
+            session = other.ImportMasterBegin(0, QStringLiteral("Customer"), err);
+            ASSERT_TRUE(session.IsOpen()) << err.toStdString();
+            CCDSData set = Customers({QStringLiteral("A1")});
+            ASSERT_EQ(session.Batch(set, {}, err), EImportResult::Done);
+        }
+        QString err;
+        EXPECT_EQ(session.Cancel(err), EImportResult::Fatal);
+    }
+    EXPECT_EQ(Dump(), before);
+    EXPECT_EQ(FileBytes(), bytes);
+    NextSessionCommits(QStringLiteral("NX"));
 }
 
 } // namespace

@@ -194,15 +194,25 @@ TEST_F(UnwritableFileTest, AnImportIntoAReadOnlyFileStopsWithItsMessage)
             r->SetField(QStringLiteral("Customer.Collect"), MnyFromLong(0));
             r->SetField(QStringLiteral("Customer.CollectType"), U("振込"));
         }
-        int added = -1, replaced = -1, number = 0;
+        int number = 0;
         err.clear();
-        EXPECT_EQ(m_data.ImportMaster(0, mode, &records, &added, &replaced, &refused, err,
-                                      [&number] { return QStringLiteral("N%1").arg(++number); }),
-                  10);
+        CImportSession session = m_data.ImportMasterBegin(
+            mode, records.m_strTable, err, [&number] { return QStringLiteral("N%1").arg(++number); });
+        EImportResult result = session.BeginResult();
+        if (session.IsOpen())
+            result = session.Batch(
+                records,
+                [&refused](const COneRecord& record, const QString& errField) {
+                    refused.Add(record)->SetField(QStringLiteral("ErrField"), errField);
+                },
+                err);
+        if (result == EImportResult::Done)
+            result = session.End(err);
+        EXPECT_EQ(result, EImportResult::Failed);
         EXPECT_EQ(err, CMakeMsgID::ErrorText(SQLITE_READONLY, Path(), QString()));
         EXPECT_EQ(refused.GetCount(), 0);
         EXPECT_FALSE(m_data.InTransaction());
-        EXPECT_FALSE(m_data.IsImportPending());
+        EXPECT_FALSE(session.IsOpen());
     }
     m_data.Close();
     MarkReadOnly(false);
