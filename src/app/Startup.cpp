@@ -11,6 +11,7 @@
 #include "settings/db/DBNameRules.h"
 #include "settings/db/DbDialogs.h"
 #include "settings/db/DbTemplate.h"
+#include "settings/db/Restore.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -127,6 +128,9 @@ bool CStartup::SelectDatabase()
             QString name, folder;
             databases.GetNowDB(name, folder);
             if (!folder.isEmpty()) {
+                // A restore cut off by a power cut or a kill is finished or
+                // undone before anything opens the database.
+                RecoverInterruptedRestore(folder);
                 if (QFileInfo(CMakeMsgID::DatabasePath(folder)).isFile())
                     ask = false;
                 else

@@ -29,7 +29,9 @@
 #include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
 #include "settings/CounterInfo.h"
+#include "settings/SettingsArchive.h"
 
+#include <QDir>
 #include <QSet>
 
 namespace
@@ -38,6 +40,26 @@ namespace
 void Tell(const QString& text)
 {
     UiServices::Prompt().MessageBox(text);
+}
+
+// No closing without numbers of its own: one numbered from where a counter
+// stands that could not be saved gives the next closing the same numbers.
+void TellNumbersMissing(bool purchase, bool noCounter)
+{
+    QString path = GetSettingsFilePath(QString::fromLatin1(CCounterInfo::kFileName));
+    if (path.isEmpty())
+        path = QString::fromLatin1(CCounterInfo::kFileName);
+    const QString document = purchase ? QStringLiteral("支払明細書") : QStringLiteral("請求書");
+    const QString text =
+        noCounter
+            ? QStringLiteral("%1の番号を読み込めなかったため、締め処理を行いませんでした。\n"
+                             "番号の設定ファイル<%2>を読み込めません。"
+                             "「設定」－「伝票番号の設定」で番号を設定し直してから、もう一度締めてください。")
+            : QStringLiteral("%1の番号を保存できなかったため、締め処理を行いませんでした。\n"
+                             "番号の設定ファイル<%2>に書き込めるか（ディスクの空き容量や書き込みの権限）"
+                             "を確認してから、もう一度締めてください。");
+    UiServices::Prompt().MessageBox(text.arg(document, QDir::toNativeSeparators(path)), MB_OK,
+                                    MB_ICONEXCLAMATION);
 }
 
 } // namespace
@@ -118,23 +140,25 @@ QDate CClosingController::CalcCollectDate(const QDate& base, int cycle, int day)
     return QDate(first.year(), first.month(), day == 99 ? last : std::clamp(day, 1, last));
 }
 
-QStringList CClosingController::TakeNumbers(CCounterInfo& counter, int kind, int count)
+CClosingController::ENumbers CClosingController::TakeNumbers(CCounterInfo& counter, int kind, int count,
+                                                             QStringList& numbers)
 {
-    QStringList numbers;
+    numbers.clear();
+    if (count <= 0)
+        return ENumbers::Taken;
     CCounterInfoElem* elem = counter.GetElem(kind);
-    if (!elem || count <= 0)
-        return numbers;
-    // A counter that cannot be saved still numbers this run from where it
-    // stands, as each number did before.
-    int number = elem->m_nNumber;
-    counter.Reserve(count, number);
+    if (!elem)
+        return ENumbers::NoCounter;
+    int number = 0;
+    if (counter.Reserve(count, number) == 0)
+        return ENumbers::NotSaved;
     for (int i = 0; i < count; ++i) {
         numbers << elem->m_strPrefix +
                        CCounterInfoElem::FormatNumber(number, elem->m_nDigits, elem->m_nZeroFill) +
                        elem->m_strSuffix;
         number = CCounterInfoElem::NextNumber(number, elem->m_nDigits);
     }
-    return numbers;
+    return ENumbers::Taken;
 }
 
 void CClosingController::OnCloseAndPrint()
@@ -170,7 +194,12 @@ void CClosingController::OnCloseAndPrint()
         if (const COneRecord* record = m_list.RecordAt(row); record && IntOf(record, "ID") == 0)
             toClose << row;
     CCounterInfo counter;
-    const QStringList numbers = TakeNumbers(counter, kind, int(toClose.size()));
+    QStringList numbers;
+    if (const ENumbers taken = TakeNumbers(counter, kind, int(toClose.size()), numbers);
+        taken != ENumbers::Taken) {
+        TellNumbersMissing(purchase, taken == ENumbers::NoCounter);
+        return;
+    }
     CCDSData headers, taxSlips;
     headers.m_strTable = table;
     taxSlips.m_strTable = slips;

@@ -58,11 +58,14 @@ class CClosingController : public CReportController
     // cycle 0, else day `day` (99 = the last) of the month `cycle` - 1
     // months on, one more for cycle 1 when the closing is past that day.
     static QDate CalcCollectDate(const QDate& base, int cycle, int day);
-    // `count` numbers of the counter `kind`, reserved in one save: each
-    // formatted, stepping as the counter steps (past its digits: 1 again).
-    // Numbered from where the counter stands when it cannot be saved; none
-    // without a counter file.
-    static QStringList TakeNumbers(CCounterInfo& counter, int kind, int count);
+    // Whether a closing got the numbers of its documents.
+    enum class ENumbers { Taken, NoCounter, NotSaved };
+    // `count` numbers of the counter `kind` into `numbers`, reserved in one
+    // save: each formatted, stepping as the counter steps (past its digits:
+    // 1 again). None when there is no counter (its file cannot be read) or
+    // the block cannot be saved: numbers the file does not hold as taken
+    // would be handed out again by the next closing.
+    static ENumbers TakeNumbers(CCounterInfo& counter, int kind, int count, QStringList& numbers);
 
   private:
     // The statement the closing candidates were last loaded with: the

@@ -304,4 +304,37 @@ TEST(StartupTest, DatabaseSelection)
     }
 }
 
+// A restore of an earlier build cut off half-way left the current database
+// only in "BupTmp": the start puts it back and says so before it checks the
+// folder, and goes on without asking for another.
+TEST(StartupTest, AStrandedDatabaseIsPutBackBeforeTheCheck)
+{
+    CAppHome home;
+    ASSERT_TRUE(home.IsReady());
+    ScopedFakeUi ui;
+    const QString folder = home.AddCurrentDatabase(QStringLiteral("既存"));
+    ASSERT_FALSE(folder.isEmpty());
+    ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/BupTmp")));
+    const QByteArray database = [&] {
+        QFile file(folder + QStringLiteral("/QXSelvo.vrz"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    ASSERT_TRUE(QFile::rename(folder + QStringLiteral("/QXSelvo.vrz"),
+                              folder + QStringLiteral("/BupTmp/QXSelvo.vrz")));
+
+    CFakeStartupServices services;
+    EXPECT_TRUE(CStartup(services).Run());
+    EXPECT_FALSE(services.log.contains(QStringLiteral("choose")));
+    EXPECT_EQ(
+        ui.Prompt().Texts(),
+        QStringList{QStringLiteral("前回のデータベースの復元が途中で止まったため、データベースフォルダ<%1>に"
+                                   "データベースファイルがありませんでした。\n<%1/BupTmp> に保存されていた"
+                                   "復元前のデータを元に戻しました。")
+                        .arg(folder)});
+    QFile restored(folder + QStringLiteral("/QXSelvo.vrz"));
+    ASSERT_TRUE(restored.open(QIODevice::ReadOnly));
+    EXPECT_EQ(restored.readAll(), database);
+    EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/BupTmp/QXSelvo.vrz")).isFile());
+}
+
 } // namespace

@@ -1100,3 +1100,113 @@ TEST_F(ShimeViewTest, ListsOpenInTheMaximisedFrame)
     }
     m_ui.Prompt().Clear();
 }
+
+// A closing whose numbers the counter file cannot keep as taken closes
+// nothing and says why: numbered anyway, the next closing would hand out
+// the same numbers again, and without a counter the invoices would have
+// none. Once the file is mended the closing numbers from where the counter
+// stood.
+TEST_F(ShimeViewTest, ClosingWithoutNumbersOfItsOwnClosesNothing)
+{
+    Exec("INSERT INTO Supplier(SupplierCode, Company, Section, Name, Day) VALUES ('P001', '北港資材', '', "
+         "'', 25)");
+    Exec("INSERT INTO Stock_H(No, \"Date\", SupplierCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, "
+         "Total, SeikyuID) VALUES ('T1', '2004-05-11', 'P001', 0, 1, 20000000, 20000000, 0, 20000000, 0)");
+    const QString noInfo = m_folder + QStringLiteral("/NoInfo.dat");
+    // A count of one, then a tag cut short.
+    const QByteArray damaged("\x01\x00\xff\xff\x01\x00", 6);
+    const QString fileError = QStringLiteral("ファイル操作中にエラーが発生しました");
+    const QString notSaved =
+        QStringLiteral("%1の番号を保存できなかったため、締め処理を行いませんでした。\n"
+                       "番号の設定ファイル<%2>に書き込めるか（ディスクの空き容量や書き込みの"
+                       "権限）を確認してから、もう一度締めてください。");
+    const QString noCounter =
+        QStringLiteral("%1の番号を読み込めなかったため、締め処理を行いませんでした。\n"
+                       "番号の設定ファイル<%2>を読み込めません。「設定」－「伝票番号の設定」"
+                       "で番号を設定し直してから、もう一度締めてください。");
+    const struct {
+        const char* what;
+        int mode;
+        bool damagedKept; // else a folder stands where the file is written
+        QList<int> answers;
+        QString document;
+    } cases[] = {
+        {"sales, file cannot be written", 8, false, {IDOK}, QStringLiteral("請求書")},
+        {"purchase, file cannot be written", 9, false, {IDOK}, QStringLiteral("支払明細書")},
+        {"sales, damaged file kept", 8, true, {IDOK, IDOK, IDNO}, QStringLiteral("請求書")},
+        {"purchase, damaged file kept", 9, true, {IDOK, IDOK, IDNO}, QStringLiteral("支払明細書")},
+    };
+    auto closings = [this](const char* table) {
+        CCDSData request, result;
+        request.m_strCondition =
+            QStringLiteral("SELECT No FROM %1 WHERE CloseDate = '2004-05-25' ORDER BY ID")
+                .arg(QLatin1String(table));
+        QString err;
+        EXPECT_EQ(m_frame->GetMakeMsgID().GetDataList(request, result, err), 1) << err.toStdString();
+        QStringList numbers;
+        for (int i = 0; i < result.GetCount(); ++i)
+            numbers << result.GetAt(i)->GetAt(0)->GetText();
+        return numbers;
+    };
+    // A closing that went ahead anyway hands its invoices over without waiting.
+    const ProcessLauncher old = SetProcessLauncher([](const QString&, const QString&) { return true; });
+    CFirstForm forms;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.damagedKept) {
+            ASSERT_TRUE(QFile::remove(noInfo) || !QFileInfo::exists(noInfo));
+            QFile file(noInfo);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            ASSERT_EQ(file.write(damaged), damaged.size());
+        } else {
+            ASSERT_TRUE(QDir().mkpath(noInfo + QStringLiteral("/blocked")));
+        }
+        CShimeView* view = Show(c.mode, QDate(2004, 5, 25), 25);
+        ASSERT_TRUE(view);
+        ASSERT_GT(view->List().RowCount(), 0);
+        m_ui.Prompt().Clear();
+        m_ui.Prompt().QueueAnswers(c.answers);
+        m_frame->ExecuteCommand(ID_REPORT_CLOSE_PRINT);
+        const QStringList texts = m_ui.Prompt().Texts();
+        ASSERT_GE(texts.size(), 2);
+        EXPECT_EQ(
+            texts[0],
+            QStringLiteral("リスト上のすべての取引先の請求を締め切り、請求書を発行します。よろしいですか？"));
+        if (c.damagedKept) {
+            ASSERT_EQ(texts.size(), 4);
+            EXPECT_EQ(texts[1], fileError);
+            EXPECT_TRUE(texts[2].startsWith(QStringLiteral("設定ファイル<"))) << texts[2].toStdString();
+            EXPECT_EQ(texts[3], noCounter.arg(c.document, noInfo));
+        } else {
+            ASSERT_EQ(texts.size(), 3);
+            EXPECT_EQ(texts[1], fileError);
+            EXPECT_EQ(texts[2], notSaved.arg(c.document, noInfo));
+        }
+        EXPECT_EQ(m_ui.Prompt().Calls().last().icon, MB_ICONEXCLAMATION);
+        EXPECT_EQ(closings("Sales_Close"), QStringList());
+        EXPECT_EQ(closings("Stock_Close"), QStringList());
+        for (const CReportRow& row : view->List().Rows())
+            EXPECT_EQ(row.mark, 0);
+        // The file is left as it was for the user to mend.
+        if (c.damagedKept)
+            EXPECT_EQ(FileBytes(noInfo), damaged);
+        else
+            EXPECT_TRUE(QFileInfo(noInfo).isDir());
+        ASSERT_TRUE(c.damagedKept ? QFile::remove(noInfo) : QDir(noInfo).removeRecursively());
+    }
+
+    // Mended: each side numbers from the counter's first number, once each.
+    for (int mode : {8, 9}) {
+        ASSERT_TRUE(Show(mode, QDate(2004, 5, 25), 25));
+        m_ui.Prompt().Clear();
+        m_ui.Prompt().QueueAnswers({IDOK, IDNO});
+        m_frame->ExecuteCommand(ID_REPORT_CLOSE_PRINT);
+        EXPECT_EQ(m_ui.Prompt().Texts().value(1),
+                  QStringLiteral("締め切りました。引き続き締め請求書を発行しますか？"));
+    }
+    SetProcessLauncher(old);
+    EXPECT_EQ(closings("Sales_Close"), QStringList({"000001", "000002"}));
+    EXPECT_EQ(closings("Stock_Close"), QStringList({"000001"}));
+    EXPECT_EQ(CCounterInfo().GetElem(COUNTER_INVOICE)->m_nNumber, 3);
+    m_ui.Prompt().Clear();
+}

@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -83,6 +84,19 @@ bool AtomicWriteFile(const QString& path, const QByteArray& bytes)
     }
     SyncFolder(folder);
     return true;
+}
+
+bool ReplaceFileByRename(const QString& source, const QString& target)
+{
+    if (::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0)
+        return false;
+    SyncFolder(QFile::encodeName(QFileInfo(target).absolutePath()));
+    return true;
+}
+
+void SyncFolderEntries(const QString& folder)
+{
+    SyncFolder(QFile::encodeName(QFileInfo(folder).absoluteFilePath()));
 }
 
 QString FindFileNoCase(const QString& folder, const QString& name)

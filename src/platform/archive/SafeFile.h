@@ -12,6 +12,15 @@
 // permissions.
 bool AtomicWriteFile(const QString& path, const QByteArray& bytes);
 
+// Renames a finished file over the target in one step, so a reader sees the
+// old target or the whole new file, and makes the rename durable. False when
+// it cannot be done (another file system, a folder in the way); both are
+// then as they were.
+bool ReplaceFileByRename(const QString& source, const QString& target);
+
+// Flushes a folder's entries (files made or renamed in it) to disk.
+void SyncFolderEntries(const QString& folder);
+
 // Full path of an existing file in the folder whose name equals `name`
 // ignoring ASCII letter case (an exact match wins); empty when none.
 QString FindFileNoCase(const QString& folder, const QString& name);

@@ -241,8 +241,10 @@ int BackupDatabase(IDbSession& session, int mode)
             Message(QStringLiteral("バックアップできません<3>"));
             return -1;
         }
-        // The scratch folder is emptied by that database's next restore.
-        forbidden << folder << SubFolder(folder, QLatin1String(kDbScratchFolder))
+        // The scratch folder and its staging are emptied by that database's
+        // next restore.
+        const QString scratch = SubFolder(folder, QLatin1String(kDbScratchFolder));
+        forbidden << folder << scratch << SubFolder(scratch, QLatin1String(kDbStagingFolder))
                   << SubFolder(folder, QLatin1String(kDbFilesFolder))
                   << SubFolder(folder, QLatin1String(kDbOtherFolder));
     }

@@ -11,6 +11,8 @@
 inline constexpr char kDbFilesFolder[] = "Files"; // ".vrh" slip files
 inline constexpr char kDbOtherFolder[] = "Other"; // ".aut" default values
 inline constexpr char kDbScratchFolder[] = "BupTmp";
+// In "BupTmp": the files of a restore on their way into the database folder.
+inline constexpr char kDbStagingFolder[] = "Restore";
 inline constexpr char kSlipFileExt[] = "vrh";
 inline constexpr char kDefaultFileExt[] = "aut";
 inline constexpr char kFirstRunMarker[] = "FTtemp.dat";

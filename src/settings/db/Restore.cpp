@@ -19,6 +19,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
+
+#include <algorithm>
 
 namespace
 {
@@ -26,9 +29,32 @@ namespace
 // A "Buinf.sys" is five short lines; anything near this size is not one.
 constexpr qint64 kMaxInfoSize = 64 * 1024;
 
+// The list of the files a staging folder is ready to move in, written once
+// all of them are there and checked: while it exists the folder may differ
+// from both the old state and the new one, and the next start finishes the
+// way it names ("restore" with the files to move, or "rollback": the state
+// saved in "BupTmp" goes back).
+constexpr char kReadyList[] = "Ready.lst";
+constexpr char kReadyRestore[] = "restore";
+constexpr char kReadyRollBack[] = "rollback";
+// A list of our own holds a line a file of a database folder.
+constexpr qint64 kMaxReadyListSize = 4 * 1024 * 1024;
+
 int Message(const QString& text, int buttons = MB_OK, int icon = MB_ICONNONE, int defaultButton = 0)
 {
     return UiServices::Prompt().MessageBox(text, buttons, icon, defaultButton);
+}
+
+RestoreStepHook& StepHook()
+{
+    static RestoreStepHook hook;
+    return hook;
+}
+
+void Reach(ERestoreStep step)
+{
+    if (StepHook())
+        StepHook()(step);
 }
 
 QString Files(const QString& folder)
@@ -39,6 +65,22 @@ QString Files(const QString& folder)
 QString Other(const QString& folder)
 {
     return SubFolder(folder, QLatin1String(kDbOtherFolder));
+}
+
+QString Scratch(const QString& folder)
+{
+    return SubFolder(folder, QLatin1String(kDbScratchFolder));
+}
+
+QString Staging(const QString& folder)
+{
+    return SubFolder(Scratch(folder), QLatin1String(kDbStagingFolder));
+}
+
+bool DropStaging(const QString& folder)
+{
+    const QString staging = Staging(folder);
+    return !QFileInfo::exists(staging) || QDir(staging).removeRecursively();
 }
 
 // Copies the files into `to`, remembering each name; false at the first failure.
@@ -62,13 +104,201 @@ QStringList FileNames(const QString& folder, const QString& extension)
     return names;
 }
 
+QStringList PlainFiles(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// The sub-folders of a database folder that hold files of the database,
+// with the extension of those files.
+struct CDbPart {
+    const char* folder;
+    const char* extension;
+};
+constexpr CDbPart kParts[] = {{kDbFilesFolder, kSlipFileExt}, {kDbOtherFolder, kDefaultFileExt}};
+
+// A file of a staged state: "name" beside the database, "Files/name" or
+// "Other/name".
+QString EntryPath(const QString& folder, const QString& entry)
+{
+    const qsizetype slash = entry.indexOf(u'/');
+    if (slash < 0)
+        return JoinPath(folder, entry);
+    return JoinPath(SubFolder(folder, entry.left(slash)), entry.mid(slash + 1));
+}
+
+bool IsEntry(const QString& entry)
+{
+    QString name = entry;
+    for (const CDbPart& part : kParts) {
+        const QString prefix = QLatin1String(part.folder) + u'/';
+        if (entry.startsWith(prefix))
+            name = entry.mid(prefix.size());
+    }
+    return !name.isEmpty() && !name.contains(u'/') && name != u'.' && name != QLatin1String("..");
+}
+
+// The staged files, the database file first.
+QStringList StagedEntries(const QString& staging)
+{
+    QStringList entries;
+    const QString database = QFileInfo(CMakeMsgID::DatabasePath(staging)).fileName();
+    if (QFileInfo(JoinPath(staging, database)).isFile())
+        entries << database;
+    for (const QString& name : PlainFiles(staging))
+        if (name != database && name != QLatin1String(kReadyList))
+            entries << name;
+    for (const CDbPart& part : kParts)
+        for (const QString& name : PlainFiles(JoinPath(staging, QLatin1String(part.folder))))
+            entries << QLatin1String(part.folder) + u'/' + name;
+    return entries;
+}
+
+bool MakeStaging(const QString& folder)
+{
+    const QString staging = Staging(folder);
+    return DropStaging(folder) && CreateNestedFolder(JoinPath(staging, QLatin1String(kDbFilesFolder))) &&
+           CreateNestedFolder(JoinPath(staging, QLatin1String(kDbOtherFolder)));
+}
+
+// Written after the staged files are on the disk, so that the list never
+// names a file that a power cut could take back.
+bool WriteReadyList(const QString& staging, const char* way, const QStringList& entries)
+{
+    SyncFolderEntries(staging);
+    for (const CDbPart& part : kParts)
+        SyncFolderEntries(JoinPath(staging, QLatin1String(part.folder)));
+    QByteArray text = QByteArray(way) + '\n';
+    for (const QString& entry : entries)
+        text += entry.toUtf8() + '\n';
+    return AtomicWriteFile(JoinPath(staging, QLatin1String(kReadyList)), text);
+}
+
+bool ReadReadyList(const QString& staging, QString& way, QStringList& entries)
+{
+    entries.clear();
+    QFile file(JoinPath(staging, QLatin1String(kReadyList)));
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxReadyListSize)
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError || !bytes.endsWith('\n'))
+        return false;
+    QList<QByteArray> lines = bytes.split('\n');
+    lines.removeLast();
+    if (lines.isEmpty())
+        return false;
+    way = QString::fromUtf8(lines.takeFirst());
+    if (way != QLatin1String(kReadyRestore) && way != QLatin1String(kReadyRollBack))
+        return false;
+    for (const QByteArray& line : lines) {
+        const QString entry = QString::fromUtf8(line);
+        if (!IsEntry(entry))
+            return false;
+        entries << entry;
+    }
+    return true;
+}
+
+// Removes the database's files that are not among the entries: the listed
+// files beside the database in any spelling, the slips of "Files" and the
+// defaults of "Other". False when one could not be removed.
+bool PruneFolder(const QString& folder, const QStringList& entries)
+{
+    const QSet<QString> keep(entries.begin(), entries.end());
+    QStringList listed;
+    GetDbSettingFiles(listed);
+    bool removed = true;
+    for (const QString& name : PlainFiles(folder)) {
+        const bool ours = std::any_of(listed.begin(), listed.end(),
+                                      [&name](const QString& file) { return EqualsNoAsciiCase(name, file); });
+        if (ours && !keep.contains(name))
+            removed = QFile::remove(JoinPath(folder, name)) && removed;
+    }
+    for (const CDbPart& part : kParts) {
+        const QString sub = SubFolder(folder, QLatin1String(part.folder));
+        for (const QString& name : FileNames(sub, QLatin1String(part.extension)))
+            if (!keep.contains(QLatin1String(part.folder) + u'/' + name))
+                removed = QFile::remove(JoinPath(sub, name)) && removed;
+    }
+    return removed;
+}
+
+// Moves what the staging folder still holds into the database folder, in
+// the list's order, each file by one rename; then removes what the new
+// state lacks and the staging folder. Every step can be taken again, so a
+// replacement cut off half-way is finished by running this once more.
+bool FinishReplace(const QString& folder, const QStringList& entries)
+{
+    const QString staging = Staging(folder);
+    for (const CDbPart& part : kParts)
+        CreateNestedFolder(SubFolder(folder, QLatin1String(part.folder)));
+    for (const QString& entry : entries) {
+        const QString from = EntryPath(staging, entry);
+        if (!QFileInfo(from).isFile())
+            continue; // moved before the cut
+        if (!ReplaceFileByRename(from, EntryPath(folder, entry)))
+            return false;
+        Reach(ERestoreStep::ReplacedFile);
+    }
+    if (!PruneFolder(folder, entries))
+        return false;
+    Reach(ERestoreStep::Pruned);
+    // A journal of the replaced file would be played into the new one.
+    RemoveDatabaseJournal(folder);
+    // The list goes first: without it what is left is merely dropped.
+    QFile::remove(JoinPath(staging, QLatin1String(kReadyList)));
+    DropStaging(folder);
+    return true;
+}
+
+// Puts the state saved in "BupTmp" back the way a backup comes in: copied
+// beside the database, each file renamed over the folder's, and what the
+// saved state lacks removed. The list says so first, so a cut anywhere
+// after it is taken up by the next start, which runs this again.
+bool PutSavedStateBack(const QString& folder)
+{
+    const QString scratch = Scratch(folder);
+    const QString staging = Staging(folder);
+    if (!CreateNestedFolder(staging) || !WriteReadyList(staging, kReadyRollBack, {}))
+        return false;
+    Reach(ERestoreStep::MarkedReady);
+    // What the staging folder holds besides the list belongs to the way given up.
+    for (const QString& name : PlainFiles(staging))
+        if (name != QLatin1String(kReadyList) && !QFile::remove(JoinPath(staging, name)))
+            return false;
+    QStringList listed;
+    GetDbSettingFiles(listed);
+    int failed = CopyFileList(scratch, staging, listed, false, false);
+    for (const CDbPart& part : kParts) {
+        const QString to = JoinPath(staging, QLatin1String(part.folder));
+        if (!QDir(to).removeRecursively() || !CreateNestedFolder(to))
+            return false;
+        failed += CopyFolderFiles(SubFolder(scratch, QLatin1String(part.folder)), to,
+                                  QLatin1String(part.extension), false, false);
+    }
+    // A saved state without its database would leave the folder none.
+    if (failed != 0 || FindFileNoCase(staging, QString::fromUtf8(DB_FILE_NAME)).isEmpty())
+        return false;
+    SyncFolderEntries(staging);
+    for (const CDbPart& part : kParts)
+        SyncFolderEntries(JoinPath(staging, QLatin1String(part.folder)));
+    return FinishReplace(folder, StagedEntries(staging));
+}
+
 } // namespace
+
+RestoreStepHook SetRestoreStepHook(RestoreStepHook hook)
+{
+    RestoreStepHook old = std::move(StepHook());
+    StepHook() = std::move(hook);
+    return old;
+}
 
 CRestoreFileSet::CRestoreFileSet(const QString& databaseFolder) : m_strFolder(databaseFolder) {}
 
 int CRestoreFileSet::SaveCurrent()
 {
-    const QString scratch = SubFolder(m_strFolder, QLatin1String(kDbScratchFolder));
+    const QString scratch = Scratch(m_strFolder);
     for (const QString& folder : {scratch, Files(scratch), Other(scratch)}) {
         const int checked = CheckFolder(folder, true, false);
         if (checked != 1 && checked != 2)
@@ -98,11 +328,10 @@ int CRestoreFileSet::SaveCurrent()
         ClearSaved();
         return 0;
     }
-
-    DeleteFileList(m_strFolder, m_savedFiles);
-    DeleteFileList(Files(m_strFolder), m_savedSlips);
-    DeleteFileList(Other(m_strFolder), m_savedDefaults);
+    // The files stay where they are: the backup replaces each of them by a
+    // rename, so the folder is never without its database.
     m_bSaved = true;
+    Reach(ERestoreStep::SavedCurrent);
     return 1;
 }
 
@@ -116,26 +345,133 @@ int CRestoreFileSet::ClearSaved()
     return failed == 0 ? 1 : 0;
 }
 
+int CRestoreFileSet::Stage(const QString& backupFolder)
+{
+    if (!m_bSaved || !MakeStaging(m_strFolder))
+        return 0;
+    const QString staging = Staging(m_strFolder);
+    QStringList listed;
+    GetDbSettingFiles(listed);
+    // A copy taken while its database was being written needs its journal,
+    // which the check below plays back into it.
+    listed << QFileInfo(CMakeMsgID::DatabasePath(backupFolder)).fileName() + QStringLiteral("-journal");
+    int failed = 0;
+    for (qsizetype i = 0; i < listed.size(); ++i) {
+        failed += CopyFileList(backupFolder, staging, {listed[i]}, false, true);
+        if (i == 0) // the database file
+            Reach(ERestoreStep::StagedDatabase);
+    }
+    failed += CopyFolderFiles(Files(backupFolder), JoinPath(staging, QLatin1String(kDbFilesFolder)),
+                              QLatin1String(kSlipFileExt), false, true) +
+              CopyFolderFiles(Other(backupFolder), JoinPath(staging, QLatin1String(kDbOtherFolder)),
+                              QLatin1String(kDefaultFileExt), false, true);
+    Reach(ERestoreStep::StagedAll);
+    // A restore must never leave the folder without a database that opens.
+    if (failed != 0 || !CheckDatabaseFile(staging))
+        return 0;
+    Reach(ERestoreStep::CheckedStaged);
+    return 1;
+}
+
+int CRestoreFileSet::Replace()
+{
+    const QString staging = Staging(m_strFolder);
+    const QStringList entries = StagedEntries(staging);
+    if (!m_bSaved || !WriteReadyList(staging, kReadyRestore, entries))
+        return 0;
+    Reach(ERestoreStep::MarkedReady);
+    m_bReplacing = true;
+    return FinishReplace(m_strFolder, entries) ? 1 : 0;
+}
+
 int CRestoreFileSet::RollBack()
 {
     if (!m_bSaved)
         return 0;
-    QStringList listed;
-    GetDbSettingFiles(listed);
-    // A journal that came with the backup belongs to its database, not to the saved one.
-    RemoveDatabaseJournal(m_strFolder);
-    DeleteFileList(m_strFolder, listed);
-    DeleteFolderFiles(Files(m_strFolder), QLatin1String(kSlipFileExt));
-    DeleteFolderFiles(Other(m_strFolder), QLatin1String(kDefaultFileExt));
-
-    const int failed = CopyFileList(m_strScratch, m_strFolder, m_savedFiles, false, false) +
-                       CopyFileList(Files(m_strScratch), Files(m_strFolder), m_savedSlips, false, false) +
-                       CopyFileList(Other(m_strScratch), Other(m_strFolder), m_savedDefaults, false, false);
-    if (failed > 0)
-        return 0;
+    if (m_bReplacing) {
+        if (!PutSavedStateBack(m_strFolder))
+            return 0;
+        m_bReplacing = false;
+    } else {
+        // Nothing of the folder was replaced: what is staged is merely dropped.
+        DropStaging(m_strFolder);
+    }
     ClearSaved();
     m_bSaved = false;
     return 1;
+}
+
+ERestoreRecovery RecoverInterruptedRestore(const QString& databaseFolder)
+{
+    if (databaseFolder.isEmpty() || !QFileInfo(databaseFolder).isDir())
+        return ERestoreRecovery::None;
+    const QString scratch = Scratch(databaseFolder);
+    const QString staging = Staging(databaseFolder);
+    if (QFileInfo::exists(JoinPath(staging, QLatin1String(kReadyList)))) {
+        QString way;
+        QStringList entries;
+        if (ReadReadyList(staging, way, entries) && way == QLatin1String(kReadyRestore) &&
+            FinishReplace(databaseFolder, entries)) {
+            Message(QStringLiteral("前回のデータベースの復元は途中で止まっていました。\n"
+                                   "復元するデータはそろっていたため、復元を最後まで行いました。"),
+                    MB_OK, MB_ICONINFORMATION);
+            return ERestoreRecovery::Finished;
+        }
+        // A restore that cannot be finished, or one already going back.
+        if (PutSavedStateBack(databaseFolder)) {
+            Message(QStringLiteral("前回のデータベースの復元は途中で止まっていました。\n"
+                                   "復元を最後まで行えなかったため、復元前の状態に戻しました。"
+                                   "必要であれば、再度復元操作を行ってください。"),
+                    MB_OK, MB_ICONINFORMATION);
+            return ERestoreRecovery::RolledBack;
+        }
+        Message(QStringLiteral("前回のデータベースの復元は途中で止まっていました。\n"
+                               "復元も復元前の状態に戻すこともできなかったため、"
+                               "データファイルの状態が不正な可能性があります。\n"
+                               "<%1> に保存されている復元前のデータを元に戻してから、"
+                               "再度復元操作を行ってください。")
+                    .arg(scratch),
+                MB_OK, MB_ICONSTOP);
+        return ERestoreRecovery::Failed;
+    }
+    // Cut off before anything of the database folder changed.
+    DropStaging(databaseFolder);
+
+    if (QFileInfo(CMakeMsgID::DatabasePath(databaseFolder)).isFile() ||
+        FindFileNoCase(scratch, QString::fromUtf8(DB_FILE_NAME)).isEmpty())
+        return ERestoreRecovery::None;
+    // A restore that moved the files out before copying the backup in was
+    // cut off: what the folder lacks comes back from the saved state, and
+    // the saved state keeps its copy.
+    QStringList listed;
+    GetDbSettingFiles(listed);
+    int failed = 0;
+    for (const QString& name : listed)
+        if (FindFileNoCase(databaseFolder, name).isEmpty())
+            failed += CopyFileList(scratch, databaseFolder, {name}, false, false);
+    for (const CDbPart& part : kParts) {
+        const QString from = SubFolder(scratch, QLatin1String(part.folder));
+        const QString to = SubFolder(databaseFolder, QLatin1String(part.folder));
+        CreateNestedFolder(to);
+        for (const QString& name : FileNames(from, QLatin1String(part.extension)))
+            if (FindFileNoCase(to, name).isEmpty())
+                failed += CopyFileList(from, to, {name}, false, false);
+    }
+    if (failed == 0 && QFileInfo(CMakeMsgID::DatabasePath(databaseFolder)).isFile()) {
+        Message(QStringLiteral("前回のデータベースの復元が途中で止まったため、データベースフォルダ<%1>に"
+                               "データベースファイルがありませんでした。\n"
+                               "<%2> に保存されていた復元前のデータを元に戻しました。")
+                    .arg(databaseFolder, scratch),
+                MB_OK, MB_ICONINFORMATION);
+        return ERestoreRecovery::PutBack;
+    }
+    Message(QStringLiteral("前回のデータベースの復元が途中で止まったため、データベースフォルダ<%1>に"
+                           "データベースファイルがありません。\n"
+                           "<%2> に保存されている復元前のデータを元に戻せませんでした。"
+                           "ディスクの空き容量と書き込みの権限を確認してください。")
+                .arg(databaseFolder, scratch),
+            MB_OK, MB_ICONSTOP);
+    return ERestoreRecovery::Failed;
 }
 
 QString CRestoreFileSet::GetSavedFolder() const
@@ -197,10 +533,10 @@ int RestoreDatabase(IDbSession& session)
         Message(QStringLiteral("復元できません<1>"));
         return 0;
     }
-    // The save empties the scratch folder and the database folder before the
-    // backup is copied in, so neither can be the backup.
-    if (IsSameFolder(backup, folder) ||
-        IsSameFolder(backup, SubFolder(folder, QLatin1String(kDbScratchFolder)))) {
+    // The save empties the scratch folder, the staging in it is made anew and
+    // the database folder's files are replaced: none of them can be the backup.
+    if (IsSameFolder(backup, folder) || IsSameFolder(backup, Scratch(folder)) ||
+        IsSameFolder(backup, Staging(folder))) {
         Message(QStringLiteral("指定されたフォルダは『%1』で使用しているデータベースフォルダです。\n"
                                "このフォルダから復元することはできません。")
                     .arg(ProgramTitle()));
@@ -262,21 +598,7 @@ int RestoreDatabase(IDbSession& session)
                     "1』を終了して、ディスクの空き容量を増やしてから再度操作してください。")
                     .arg(ProgramTitle()));
     } else {
-        // A folder registered where only the database file lay has no
-        // "Files" or "Other" yet; the backup's files need them.
-        CreateNestedFolder(Files(folder));
-        CreateNestedFolder(Other(folder));
-        QStringList listed;
-        GetDbSettingFiles(listed);
-        // A copy taken while its database was being written needs its
-        // journal, which the check below plays back into it.
-        listed << QFileInfo(CMakeMsgID::DatabasePath(backup)).fileName() + QStringLiteral("-journal");
-        const int failed =
-            CopyFileList(backup, folder, listed, false, true) +
-            CopyFolderFiles(Files(backup), Files(folder), QLatin1String(kSlipFileExt), false, true) +
-            CopyFolderFiles(Other(backup), Other(folder), QLatin1String(kDefaultFileExt), false, true);
-        // A restore must never leave the folder without a database that opens.
-        restored = failed == 0 && CheckDatabaseFile(folder);
+        restored = saved.Stage(backup) && saved.Replace();
         if (!restored) {
             Message(QStringLiteral("いくつかのファイルの復元ができなかったため、復元前の状態に戻します。"));
             if (!saved.RollBack()) {
@@ -293,8 +615,6 @@ int RestoreDatabase(IDbSession& session)
                 return 0;
             }
         }
-        // A journal of the replaced file would be played into the new one.
-        RemoveDatabaseJournal(folder);
         // The backup brought the folder its own database last went to, maybe
         // on another computer: the next backup proposes the one used here.
         if (restored)
