@@ -1,6 +1,7 @@
 #include "platform/data/BookedTotals.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Schema.h"
+#include "platform/data/ScopedPragma.h"
 #include "platform/data/SqlText.h"
 #include "platform/data/TradeSide.h"
 
@@ -43,43 +44,6 @@ int FieldInt(const COneRecord* record, const QString& table, const char* field)
         tb->GetData(value);
     return value;
 }
-
-// A pragma set for the span of a scope and given back its old value.
-class CScopedPragma
-{
-  public:
-    CScopedPragma(sqlite3* db, const char* name, qint64 value) : m_db(db), m_name(name)
-    {
-        sqlite3_stmt* statement = nullptr;
-        const QByteArray read = "PRAGMA " + m_name;
-        if (sqlite3_prepare_v2(m_db, read.constData(), -1, &statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW) {
-            m_old = sqlite3_column_int64(statement, 0);
-            m_known = true;
-        }
-        sqlite3_finalize(statement);
-        if (m_known)
-            Set(value);
-    }
-    ~CScopedPragma()
-    {
-        if (m_known)
-            Set(m_old);
-    }
-    CScopedPragma(const CScopedPragma&) = delete;
-    CScopedPragma& operator=(const CScopedPragma&) = delete;
-
-  private:
-    void Set(qint64 value)
-    {
-        const QByteArray sql = "PRAGMA " + m_name + '=' + QByteArray::number(value);
-        sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, nullptr);
-    }
-    sqlite3* m_db;
-    QByteArray m_name;
-    qint64 m_old = 0;
-    bool m_known = false;
-};
 
 // Deleting a year of slips touches most pages of every slip and line index.
 // With the default page cache of a few megabytes the changed pages are

@@ -189,7 +189,9 @@ class CMakeMsgID
     // result (20 keeps the transaction open for phase 1). A batch that fails
     // rolls the whole import back; ImportMasterCancel does so at any point
     // before the end. Existing codes are looked up per batch in the code
-    // index, so the memory does not grow with the table or the import.
+    // index, so the memory does not grow with the table or the import; the
+    // run keeps a page cache smaller than the connection's, whose own comes
+    // back at the run's end.
     using ImportRefusedSink = std::function<void(const COneRecord& record, const QString& errField)>;
     int ImportMasterBegin(int mode, const QString& table, QString& err,
                           const std::function<QString()>& nextCode = {});
