@@ -5,7 +5,6 @@
 #include "platform/ui/Prompt.h"
 
 #include <QFile>
-#include <QStringDecoder>
 
 #include <optional>
 
@@ -123,6 +122,9 @@ class CCsvParser
         } else if (m_bHasDelimiter && c == m_reader.m_chDelimiter && !m_bInQuotes) {
             m_row << m_value;
             m_value.clear();
+            // Cell 0 is the label: the values so far, and one more begins.
+            if (m_row.size() > CCsvReader::kMaxFields)
+                return Fault();
         } else {
             m_value += c;
         }
@@ -377,7 +379,6 @@ qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
     }
     if (utf8 && file.peek(3).startsWith(kBom))
         file.read(3);
-    QStringDecoder decoder(QStringDecoder::Utf8);
     bool stopped = false;
     CCsvParser parser(*this, 0, [&](QStringList&& row) {
         stopped = !sink(std::move(row));
@@ -403,13 +404,19 @@ qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
             break;
         QString text;
         bool ok = true;
+        // A character cut by the block's end waits for the next block; one
+        // still cut after the last block fails the read below.
+        block.prepend(carry);
+        carry.clear();
         if (utf8) {
-            text = decoder.decode(block);
-            ok = !decoder.hasError();
+            qsizetype cut = 0;
+            ok = IsValidUtf8(block.constData(), block.size(), nullptr, &cut);
+            if (ok) {
+                carry = block.right(cut);
+                block.chop(cut);
+                text = QString::fromUtf8(block);
+            }
         } else {
-            // A double-byte character cut by the block's end waits for the next.
-            block.prepend(carry);
-            carry.clear();
             qsizetype at = 0;
             while (at < block.size())
                 at += IsCp932Lead(uchar(block[at])) ? 2 : 1;

@@ -24,6 +24,12 @@ class QFile;
 class CCsvReader
 {
   public:
+    // The most values a line may hold: the columns the import pairs, as many
+    // as it reads of a sheet. A line of more fails the read as soon as the
+    // value past them begins, so that a line of delimiters cannot build a
+    // row of millions of cells.
+    static constexpr int kMaxFields = 256;
+
     // `delimiter` null: no delimiter, every line is one value.
     CCsvReader(const QString& path, QChar delimiter, int headerInFile);
 

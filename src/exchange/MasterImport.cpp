@@ -839,7 +839,11 @@ int CMasterImport::ReadAccessFile(const QString& path)
 {
     CWaitCursor cursor;
     const std::unique_ptr<IAccessSource> source = MakeAccessSource();
+    // The table list comes from a helper process, which a damaged file can
+    // keep busy up to its deadline: the wait dialog says so meanwhile.
+    CWaitProgress opening(0, kWaitReadingFile);
     const int stage = source->Open(path);
+    opening.End();
     if (stage != IAccessSource::kOk) {
         Say(source->OpenMessage(stage), MB_ICONEXCLAMATION);
         return 0;

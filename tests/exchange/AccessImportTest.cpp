@@ -5,10 +5,12 @@
 #include "platform/data/MakeMsgID.h"
 #include "platform/office/AccessSource.h"
 #include "platform/ui/FakeUi.h"
+#include "support/WaitWatching.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -546,5 +548,127 @@ TEST(MdbAccessSource, CommittedFixtures)
         EXPECT_FALSE(source->Tables().isEmpty());
     }
     qunsetenv("CORVANTA_MDB_HELPER");
+}
+#endif
+
+#ifdef CORVANTA_MDB_HELPER_PATH
+// The table list has a deadline of its own, far shorter than a table's read:
+// a helper that never finishes the list (libmdb walking a damaged catalog in
+// circles, warning all the while) or floods it is stopped and said to be
+// damaged or too slow; the read of a table keeps its own deadline.
+TEST(MdbAccessSource, TheTableListStopsAtItsOwnDeadline)
+{
+    QTemporaryDir dir;
+    auto helper = [&dir](const char* name, const char* body) {
+        const QString path = dir.filePath(QLatin1String(name));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("#!/bin/sh\n") + body);
+        file.close();
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+        return path;
+    };
+    const QString damaged = U("データベースを開けません。\n%1。ファイルが壊れている可能性があります。");
+    // A real database whose catalog libmdb then reads without end.
+    QFile fixture(QStringLiteral(CORVANTA_FIXTURES "/real/access/V1997-test.mdb"));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    QByteArray looping = fixture.readAll();
+    ASSERT_EQ(looping.at(0x17C68), '\0');
+    looping[0x17C68] = '\xF1';
+    const QString loopingPath = dir.filePath(QStringLiteral("looping.mdb"));
+    QFile out(loopingPath);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(looping);
+    out.close();
+    const struct {
+        const char* what;
+        QString helper;
+        QString file;
+        int tablesMs;
+        int stage;
+        QString message; // of Open, or the table read
+    } cases[] = {
+        {"warning without end",
+         helper("warns", "while :; do echo 'Warning: unsupported data type 0.' >&2; done\n"),
+         {},
+         300,
+         IAccessSource::kOpen,
+         damaged.arg(U("テーブルの一覧を0.3秒以内に読み込めませんでした"))},
+        {"a list without end",
+         helper("lists", "while :; do printf 'T\\tx\\n'; done\n"),
+         {},
+         300,
+         IAccessSource::kOpen,
+         damaged.arg(U("テーブルの一覧が大きすぎます"))},
+        {"a crash",
+         helper("crashes", "kill -SEGV $$\n"),
+         {},
+         300,
+         IAccessSource::kOpen,
+         U("データベースを開けません<1>")},
+        {"a table read slower than the list's deadline",
+         helper("slow", "case $1 in tables) printf 'T\\tM\\nOK\\n' ;;\n"
+                        "read) sleep 0.5; printf 'C\\t1\\t4\\tN\\nR\\t7\\nOK\\n' ;; esac\n"),
+         {},
+         300,
+         IAccessSource::kOk,
+         {}},
+        {"a damaged catalog", QStringLiteral(CORVANTA_MDB_HELPER_PATH), loopingPath, 1000,
+         IAccessSource::kOpen, damaged.arg(U("テーブルの一覧を1秒以内に読み込めませんでした"))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        qputenv("CORVANTA_MDB_HELPER", QFile::encodeName(c.helper));
+        const auto source = MakeMdbAccessSource(60000, 64 << 10, qint64(1) << 30, c.tablesMs);
+        const int stage = source->Open(c.file.isEmpty() ? QStringLiteral("/x/db.mdb") : c.file);
+        EXPECT_EQ(stage, c.stage);
+        if (stage != IAccessSource::kOk) {
+            EXPECT_EQ(source->OpenMessage(stage), c.message);
+            continue;
+        }
+        QList<CAccessColumn> columns;
+        QStringList keys;
+        QList<CAccessRow> rows;
+        QString step;
+        ASSERT_TRUE(source->ReadTable(QStringLiteral("M"), columns, keys, rows, step)) << step.toStdString();
+        ASSERT_EQ(rows.size(), 1);
+        EXPECT_EQ(rows[0][0], QVariant(qint64(7)));
+    }
+    qunsetenv("CORVANTA_MDB_HELPER");
+
+    // libmdb warns for every page of the damaged catalog it walks, megabytes
+    // a second: none of it leaves the helper.
+    QProcess walk;
+    walk.start(QStringLiteral(CORVANTA_MDB_HELPER_PATH), {QStringLiteral("tables"), loopingPath});
+    ASSERT_TRUE(walk.waitForStarted());
+    EXPECT_FALSE(walk.waitForFinished(1000));
+    walk.kill();
+    walk.waitForFinished();
+    EXPECT_EQ(walk.readAllStandardError(), QByteArray());
+}
+
+// While the helper lists the tables the wait dialog is up; it is down
+// before the message of a damaged database.
+TEST_F(AccessImportTest, ADamagedCatalogIsSaidUnderNoWaitDialog)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("warns"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\nwhile :; do echo 'Warning: unsupported data type 0.' >&2; done\n");
+    file.close();
+    file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+    qputenv("CORVANTA_MDB_HELPER", QFile::encodeName(path));
+    SetAccessSourceFactory([] { return MakeMdbAccessSource(60000, qint64(64) << 20, qint64(1) << 30, 300); });
+    CWaitWatchingPrompt prompt(m_ui.Wait());
+    CMasterImport import(2);
+    EXPECT_EQ(Read(import), 0);
+    qunsetenv("CORVANTA_MDB_HELPER");
+    EXPECT_EQ(prompt.Texts(),
+              QStringList{U("データベースを開けません。\nテーブルの一覧を0.3秒以内に読み込めませんでした。"
+                            "ファイルが壊れている可能性があります。")});
+    EXPECT_EQ(prompt.m_depths, QList<int>{0});
+    EXPECT_EQ(m_ui.Wait().Log(), QStringList({U("Begin ファイルを読み込んでいます。 0"), "End"}));
+    EXPECT_TRUE(import.m_rows.isEmpty());
 }
 #endif

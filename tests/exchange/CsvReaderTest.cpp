@@ -196,4 +196,71 @@ TEST(CsvReader, ReadsFilesWithAndWithoutHeaders)
     EXPECT_TRUE(ui.Prompt().Texts().front().contains(missing));
 }
 
+// The streaming reader over hostile shapes: a line of more values than the
+// import pairs is refused while it is read, before any of it is handed
+// over, and a UTF-8 file must end on a whole character. The whole-file
+// reader gives the same answer for the same bytes.
+TEST(CsvReader, HostileLinesAndCutCharactersAreRefusedWhileRead)
+{
+    const int most = CCsvReader::kMaxFields;
+    const auto line = [](int values, const char* value = "a") -> QByteArray {
+        QByteArray bytes = value;
+        for (int i = 1; i < values; ++i)
+            bytes += QByteArray(",") + value;
+        return bytes + "\r\n";
+    };
+    const QByteArray bom = "\xEF\xBB\xBF";
+    // After the mark the first block of the file ends one byte into "表"
+    // (E8 A1 A8): 349 525 lines of "x" fill it but one byte.
+    const QByteArray straddling = bom + QByteArray("x\r\n").repeated(349525) + "\xE8\xA1\xA8\r\n";
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        bool ok;
+        qint64 handed;    // rows the sink was given
+        QStringList last; // the last of them, when read
+    } cases[] = {
+        {"as many values as the import pairs", line(most) + line(most), true, 2, {}},
+        {"one value more", line(most + 1), false, 0, {}},
+        {"a line of a hundred thousand delimiters", QByteArray(100000, ','), false, 0, {}},
+        {"a long line after good ones", line(3) + line(3) + line(most * 4), false, 2, {}},
+        {"UTF-8 with a mark, whole", bom + "a,\xE8\xA1\xA8", true, 1, {"1", "a", U("表")}},
+        {"UTF-8 with a mark, its last character cut", bom + "a,b\r\nc,\xE8\xA1", false, 1, {}},
+        {"UTF-8 with a mark, one line, cut", bom + "a,\xE8\xA1", false, 0, {}},
+        {"UTF-8 with a mark, a bad byte", bom + "a,\xE8\x41\xA8", false, 0, {}},
+        {"a character across the first block's end", straddling, true, 349526, {"349526", U("表")}},
+        {"the same, cut", straddling.left(straddling.size() - 3), false, 349525, {}},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir.filePath(QStringLiteral("hostile.csv"));
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(c.bytes);
+        out.close();
+        ScopedFakeUi ui;
+        CCsvReader reader(path, u',', 0);
+        qint64 handed = 0;
+        QStringList last;
+        const qint64 read = reader.ReadRows(
+            [&](QStringList&& row) {
+                ++handed;
+                last = std::move(row);
+                return true;
+            },
+            false);
+        EXPECT_EQ(read, c.ok ? c.bytes.size() : 0);
+        EXPECT_EQ(handed, c.handed);
+        EXPECT_EQ(ui.Prompt().Texts(), c.ok ? QStringList() : QStringList{kFormatMessage});
+        if (!c.last.isEmpty()) {
+            EXPECT_EQ(last, c.last);
+        }
+        CImportRows head;
+        EXPECT_EQ(CCsvReader(path, u',', 0).ReadHead(&head, 2, nullptr) > 0, c.ok);
+        CImportRows whole;
+        EXPECT_EQ(CCsvReader(path, u',', 0).Parse(&whole, c.bytes), c.ok);
+    }
+}
+
 } // namespace

@@ -29,6 +29,8 @@
 #include <glib.h>
 #include <iconv.h>
 #include <locale.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,6 +39,8 @@
 #include "Columns.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -239,6 +243,91 @@ int ReadTable(MdbHandle* mdb, const char* name)
     return 0;
 }
 
+// Where the helper's own messages go once stderr goes nowhere.
+int g_messages = -1;
+
+void Say(const char* text)
+{
+    if (g_messages >= 0 && write(g_messages, text, std::strlen(text)) < 0)
+        g_messages = -1;
+}
+
+// glib's messages, written as they come without allocating.
+GLogWriterOutput WriteMessage(GLogLevelFlags, const GLogField* fields, gsize count, gpointer)
+{
+    for (gsize i = 0; i < count; ++i) {
+        if (std::strcmp(fields[i].key, "MESSAGE") != 0 || !fields[i].value)
+            continue;
+        const auto* text = static_cast<const char*>(fields[i].value);
+        const size_t length = fields[i].length < 0 ? std::strlen(text) : size_t(fields[i].length);
+        if (g_messages < 0 || write(g_messages, text, length) < 0 || write(g_messages, "\n", 1) < 0)
+            return G_LOG_WRITER_UNHANDLED;
+    }
+    return G_LOG_WRITER_HANDLED;
+}
+
+// The peak address space in KiB, from /proc, by calls that are safe in a
+// signal handler; 0 unknown.
+long long PeakKiB()
+{
+    static char text[4096];
+    const int fd = open("/proc/self/status", O_RDONLY);
+    if (fd < 0)
+        return 0;
+    const ssize_t length = read(fd, text, sizeof text - 1);
+    close(fd);
+    if (length <= 0)
+        return 0;
+    text[length] = '\0';
+    const char* at = std::strstr(text, "VmPeak:");
+    if (!at)
+        return 0;
+    long long kib = 0;
+    for (at += 7; *at == ' ' || *at == '\t'; ++at) {
+    }
+    for (; *at >= '0' && *at <= '9'; ++at)
+        kib = kib * 10 + (*at - '0');
+    return kib;
+}
+
+// An abort (glib, the C++ runtime) after an allocation was refused at the
+// memory limit the helper runs under is said as such, for the program.
+void SayWhyAborted(int)
+{
+    const int error = errno;
+    rlimit limit{};
+    const bool nearLimit = getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+                           PeakKiB() * 1024 >= (long long)(limit.rlim_cur / 4 * 3);
+    if (error == ENOMEM || nearLimit)
+        Say("Cannot allocate memory\n");
+}
+
+// libmdb warns on stderr, and a damaged catalog makes it repeat a warning
+// for every page it walks, megabytes a second until the program stops it:
+// its warnings go nowhere. glib's messages, and the reason of an abort at
+// the memory limit, still reach stderr.
+void QuietLibrary()
+{
+    const int saved = dup(STDERR_FILENO);
+    const int nowhere = open("/dev/null", O_WRONLY);
+    if (saved < 0 || nowhere < 0 || dup2(nowhere, STDERR_FILENO) < 0) {
+        if (saved >= 0)
+            close(saved);
+        if (nowhere >= 0)
+            close(nowhere);
+        return;
+    }
+    close(nowhere);
+    g_messages = saved;
+    g_log_set_writer_func(WriteMessage, nullptr, nullptr);
+    struct sigaction action {
+    };
+    action.sa_handler = SayWhyAborted;
+    action.sa_flags = SA_RESETHAND; // then the abort goes on as it would
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGABRT, &action, nullptr);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -248,6 +337,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: corvanta-mdb tables <file> | read <file> <table>\n");
         return 1;
     }
+    QuietLibrary();
     // Jet 3 names are read in the Japanese code page unless the header
     // declares one that iconv knows (SetTextCodePage below).
     setenv("MDB_JET3_CHARSET", "CP932", 1);

@@ -1,6 +1,7 @@
 #include "platform/data/BookedTotals.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Schema.h"
+#include "platform/data/ScopedPragma.h"
 #include "platform/data/SqlText.h"
 #include "platform/data/TradeSide.h"
 
@@ -43,53 +44,6 @@ int FieldInt(const COneRecord* record, const QString& table, const char* field)
         tb->GetData(value);
     return value;
 }
-
-// A pragma set for the span of a scope and given back its old value.
-class CScopedPragma
-{
-  public:
-    CScopedPragma(sqlite3* db, const char* name, qint64 value)
-        : CScopedPragma(db, name, QByteArray::number(value))
-    {
-    }
-    CScopedPragma(sqlite3* db, const char* name, const QByteArray& value) : m_db(db), m_name(name)
-    {
-        sqlite3_stmt* statement = nullptr;
-        const QByteArray read = "PRAGMA " + m_name;
-        if (sqlite3_prepare_v2(m_db, read.constData(), -1, &statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW) {
-            m_old = sqlite3_column_int64(statement, 0);
-            m_known = true;
-        }
-        sqlite3_finalize(statement);
-        if (m_known)
-            Set(value);
-    }
-    ~CScopedPragma()
-    {
-        if (m_known)
-            Set(Written(m_old));
-    }
-    CScopedPragma(const CScopedPragma&) = delete;
-    CScopedPragma& operator=(const CScopedPragma&) = delete;
-
-  private:
-    void Set(const QByteArray& value)
-    {
-        const QByteArray sql = "PRAGMA " + m_name + '=' + value;
-        sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, nullptr);
-    }
-    // The value read back, as it must be written to mean the same:
-    // secure_delete reads its fast mode as 2, but takes a number as on or off.
-    QByteArray Written(qint64 value) const
-    {
-        return m_name == "secure_delete" && value == 2 ? QByteArray("FAST") : QByteArray::number(value);
-    }
-    sqlite3* m_db;
-    QByteArray m_name;
-    qint64 m_old = 0;
-    bool m_known = false;
-};
 
 // Deleting a year of slips touches most pages of every slip and line index.
 // With the default page cache of a few megabytes the changed pages are

@@ -85,6 +85,18 @@ class CTb
 
     // A text value, shared by the fields that copy it (the lines of one
     // slip their partner, a list's rows their item) and freed with the last.
+    //
+    // Threads: a text, and the fields and records that may share it, belong
+    // to the thread that read them, the window's thread; the program reads,
+    // shows and writes records on no other (SQLite's sorting threads never
+    // see them). The atomic count alone does not make a text safe to share
+    // between threads: a field rewrites a text it alone holds in place, a
+    // CSharedTexts counts the shares of the fields it fills only when its
+    // reading ends, and records read together free their common chunks of
+    // memory by a count that is not atomic. A record meant for another
+    // thread is copied on this one once its reading has ended (a copy has a
+    // block of its own and counts its shares); the copy may go and be freed
+    // there, the count keeping the texts it shares with fields here alive.
     struct Text {
         QAtomicInt ref;
         QString text;

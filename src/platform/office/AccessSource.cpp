@@ -1,6 +1,8 @@
 #include "platform/office/AccessSource.h"
 
 #include "platform/text/Cp932.h"
+#include "platform/ui/UiServices.h"
+#include "platform/ui/WaitIndicator.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -122,8 +124,9 @@ qint64 PeakBytes(qint64 pid)
 class CMdbAccessSource : public IAccessSource
 {
   public:
-    CMdbAccessSource(int timeoutMs, qint64 maxBytes, qint64 memoryBytes)
-        : m_nTimeout(timeoutMs), m_nMaxBytes(maxBytes), m_nMemoryBytes(memoryBytes)
+    CMdbAccessSource(int timeoutMs, qint64 maxBytes, qint64 memoryBytes, int tablesTimeoutMs)
+        : m_nTimeout(timeoutMs), m_nTablesTimeout(qMin(timeoutMs, tablesTimeoutMs)), m_nMaxBytes(maxBytes),
+          m_nMemoryBytes(memoryBytes)
     {
     }
 
@@ -131,13 +134,17 @@ class CMdbAccessSource : public IAccessSource
     {
         m_strPath = path;
         m_tables.clear();
+        m_strOpenStop.clear();
         QStringList lines;
         QString stage;
-        if (!Run({QStringLiteral("tables"), path}, lines, stage))
+        if (!Run({QStringLiteral("tables"), path}, m_nTablesTimeout, lines, stage)) {
+            if (stage == u"time" || stage == u"size")
+                m_strOpenStop = stage;
             return stage == u"tables"     ? kTables
                    : stage == u"password" ? kPassword
                    : stage == u"memory"   ? kMemory
                                           : kOpen;
+        }
         for (const QString& line : std::as_const(lines)) {
             bool isNull = false;
             if (line.startsWith(u"T\t"))
@@ -157,7 +164,7 @@ class CMdbAccessSource : public IAccessSource
         rows.clear();
         QStringList lines;
         QString stage;
-        if (!Run({QStringLiteral("read"), m_strPath, table}, lines, stage)) {
+        if (!Run({QStringLiteral("read"), m_strPath, table}, m_nTimeout, lines, stage)) {
             const QString column = stage.section(u'\t', 1);
             step = stage == u"time"
                        ? QStringLiteral("%1秒以内に読み込めませんでした").arg(m_nTimeout / 1000.0)
@@ -202,10 +209,19 @@ class CMdbAccessSource : public IAccessSource
 
     QString OpenMessage(int stage) const override
     {
+        const QString damaged =
+            QStringLiteral("データベースを開けません。\n%1。ファイルが壊れている可能性があります。");
         switch (stage) {
         case kMemory:
-            return QStringLiteral("データベースを開けません。\n%1。ファイルが壊れている可能性があります。")
-                .arg(MemoryText());
+            return damaged.arg(MemoryText());
+        case kOpen:
+            // Stopped at a limit: a catalog that libmdb walks in circles.
+            if (m_strOpenStop == u"time")
+                return damaged.arg(QStringLiteral("テーブルの一覧を%1秒以内に読み込めませんでした")
+                                       .arg(m_nTablesTimeout / 1000.0));
+            if (m_strOpenStop == u"size")
+                return damaged.arg(QStringLiteral("テーブルの一覧が大きすぎます"));
+            return IAccessSource::OpenMessage(stage);
         default:
             return IAccessSource::OpenMessage(stage);
         }
@@ -225,20 +241,21 @@ class CMdbAccessSource : public IAccessSource
         return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("corvanta-mdb"));
     }
 
-    // The helper's lines up to "OK"; false with the failed stage: "time" or
-    // "size" past a limit (the helper is stopped), "memory" when it ended
-    // at its memory limit, "open" when it crashed otherwise, could not start
-    // or said nothing sensible. The deadline is checked on every pass, so a
-    // helper that keeps printing is stopped too; the helper's own limits
-    // (address space, processor time) end it even while this side waits.
-    bool Run(const QStringList& arguments, QStringList& lines, QString& stage) const
+    // The helper's lines up to "OK"; false with the failed stage: "time"
+    // (past `timeoutMs`) or "size" past a limit (the helper is stopped),
+    // "memory" when it ended at its memory limit, "open" when it crashed
+    // otherwise, could not start or said nothing sensible. The deadline is
+    // checked on every pass, so a helper that keeps printing is stopped too;
+    // the helper's own limits (address space, processor time) end it even
+    // while this side waits. The wait dialog paints on every pass.
+    bool Run(const QStringList& arguments, int timeoutMs, QStringList& lines, QString& stage) const
     {
         stage = QStringLiteral("open");
         QProcess process;
         process.setProgram(HelperPath());
         process.setArguments(arguments);
         const qint64 memory = m_nMemoryBytes;
-        const int seconds = m_nTimeout / 1000 + 1;
+        const int seconds = timeoutMs / 1000 + 1;
         process.setChildProcessModifier([memory, seconds] {
         // Only what is safe between fork and exec: two system calls.
 #if !defined(__SANITIZE_ADDRESS__)
@@ -253,7 +270,7 @@ class CMdbAccessSource : public IAccessSource
         QElapsedTimer timer;
         timer.start();
         process.start(QIODevice::ReadOnly);
-        if (!process.waitForStarted(m_nTimeout))
+        if (!process.waitForStarted(timeoutMs))
             return false;
         auto stop = [&process, &stage](const char* why) {
             process.kill();
@@ -273,9 +290,10 @@ class CMdbAccessSource : public IAccessSource
                 return stop("size");
             if (!running)
                 break;
-            const qint64 left = m_nTimeout - timer.elapsed();
+            const qint64 left = timeoutMs - timer.elapsed();
             if (left <= 0)
                 return stop("time");
+            UiServices::Wait().KeepPainting();
             process.waitForReadyRead(int(qMin<qint64>(left, 200)));
         }
         const QStringList all = QString::fromUtf8(out).split(u'\n', Qt::SkipEmptyParts);
@@ -298,10 +316,12 @@ class CMdbAccessSource : public IAccessSource
     }
 
     int m_nTimeout;
+    int m_nTablesTimeout;
     qint64 m_nMaxBytes;
     qint64 m_nMemoryBytes;
     QString m_strPath;
     QStringList m_tables;
+    QString m_strOpenStop; // the limit the last Open stopped at, if any
 };
 
 AccessSourceFactory& Factory()
@@ -354,9 +374,10 @@ int CompareValues(const QVariant& a, const QVariant& b, int type)
 
 } // namespace
 
-std::unique_ptr<IAccessSource> MakeMdbAccessSource(int timeoutMs, qint64 maxBytes, qint64 memoryBytes)
+std::unique_ptr<IAccessSource> MakeMdbAccessSource(int timeoutMs, qint64 maxBytes, qint64 memoryBytes,
+                                                   int tablesTimeoutMs)
 {
-    return std::make_unique<CMdbAccessSource>(timeoutMs, maxBytes, memoryBytes);
+    return std::make_unique<CMdbAccessSource>(timeoutMs, maxBytes, memoryBytes, tablesTimeoutMs);
 }
 
 QString IAccessSource::OpenMessage(int stage) const

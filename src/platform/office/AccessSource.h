@@ -47,9 +47,14 @@ class IAccessSource
 // the program (or where CORVANTA_MDB_HELPER names it): a file that makes
 // libmdb crash, hang (past `timeoutMs`), run on (past `maxBytes` of output)
 // or grow (past `memoryBytes` of address space, a limit the helper runs
-// under) fails as that stage, never the program.
+// under) fails as that stage, never the program. The table list has a
+// deadline of its own, `tablesTimeoutMs` (at most `timeoutMs`): a real
+// catalog reads in well under a second, a damaged one can keep libmdb
+// walking in circles, and the window waits for it. Open stopped at that
+// deadline or at `maxBytes` fails as kOpen, and OpenMessage says which.
 std::unique_ptr<IAccessSource> MakeMdbAccessSource(int timeoutMs = 60000, qint64 maxBytes = qint64(64) << 20,
-                                                   qint64 memoryBytes = qint64(1) << 30);
+                                                   qint64 memoryBytes = qint64(1) << 30,
+                                                   int tablesTimeoutMs = 5000);
 
 // What the import uses; tests install their own (an empty function restores
 // the libmdb source).

@@ -39,9 +39,139 @@ struct ReaderFree {
 };
 using ReaderPtr = std::unique_ptr<xmlTextReader, ReaderFree>;
 
+// libxml2 checks the attributes of a start tag for duplicates pair by pair:
+// a tag of a hundred thousand empty attributes, a megabyte, holds it for
+// minutes before a node can be counted. The bytes are watched as they are
+// handed over, and the read fails at a tag longer than any contact holds
+// (its attributes are a word or two each); texts, comments, character data
+// and processing instructions are not tags. A file in UTF-16 is watched a
+// code unit at a time, so that half of a character is never taken for "<"
+// or a quote.
+class CTagWatch
+{
+  public:
+    static constexpr int kMostTagUnits = 16 << 10;
+
+    // False once a tag runs past the bound.
+    bool Pass(const char* data, qint64 length)
+    {
+        for (qint64 i = 0; i < length; ++i) {
+            const auto b = uchar(data[i]);
+            if (m_nBytes < 2) {
+                // A file's first two bytes tell UTF-16: its byte-order mark,
+                // or the "<" it starts with.
+                m_start[m_nBytes++] = b;
+                if (m_nBytes < 2)
+                    continue;
+                const bool little =
+                    (m_start[0] == 0xFF && m_start[1] == 0xFE) || (m_start[0] == '<' && m_start[1] == 0);
+                const bool big =
+                    (m_start[0] == 0xFE && m_start[1] == 0xFF) || (m_start[0] == 0 && m_start[1] == '<');
+                if (little || big) {
+                    m_bWide = true;
+                    m_bBigEndian = big;
+                    if (!Take(Unit(m_start[0], m_start[1])))
+                        return false;
+                } else if (!Take(m_start[0]) || !Take(m_start[1])) {
+                    return false;
+                }
+            } else if (!m_bWide) {
+                if (!Take(b))
+                    return false;
+            } else if (m_bHalf) {
+                m_bHalf = false;
+                if (!Take(Unit(m_half, b)))
+                    return false;
+            } else {
+                m_half = b;
+                m_bHalf = true;
+            }
+        }
+        return true;
+    }
+
+  private:
+    enum State { kText, kOpen, kBang, kBangDash, kComment, kData, kInstruction, kTag, kQuoted };
+
+    char16_t Unit(uchar first, uchar second) const
+    {
+        return m_bBigEndian ? char16_t(first << 8 | second) : char16_t(second << 8 | first);
+    }
+
+    bool Take(char16_t c)
+    {
+        switch (m_state) {
+        case kText:
+            if (c == '<')
+                m_state = kOpen;
+            break;
+        case kOpen:
+            m_state = c == '?' ? kInstruction : c == '!' ? kBang : kTag;
+            m_nTag = 1;
+            break;
+        case kBang: // "<!--" a comment, "<![" character data, else a declaration
+            m_state = c == '-' ? kBangDash : c == '[' ? kData : kTag;
+            break;
+        case kBangDash:
+            m_state = c == '-' ? kComment : kTag;
+            break;
+        case kComment:
+            if (c == '>' && m_last == '-' && m_beforeLast == '-')
+                m_state = kText;
+            break;
+        case kData:
+            if (c == '>' && m_last == ']' && m_beforeLast == ']')
+                m_state = kText;
+            break;
+        case kInstruction:
+            if (c == '>' && m_last == '?')
+                m_state = kText;
+            break;
+        case kTag:
+            if (c == '"' || c == '\'') {
+                m_quote = c;
+                m_state = kQuoted;
+            } else if (c == '>') {
+                m_state = kText;
+            }
+            break;
+        case kQuoted:
+            if (c == m_quote)
+                m_state = kTag;
+            break;
+        }
+        if ((m_state == kTag || m_state == kQuoted) && ++m_nTag > kMostTagUnits)
+            return false;
+        m_beforeLast = m_last;
+        m_last = c;
+        return true;
+    }
+
+    State m_state = kText;
+    int m_nTag = 0;
+    char16_t m_quote = 0;
+    char16_t m_last = 0;
+    char16_t m_beforeLast = 0;
+    uchar m_start[2] = {};
+    int m_nBytes = 0;
+    bool m_bWide = false;
+    bool m_bBigEndian = false;
+    uchar m_half = 0;
+    bool m_bHalf = false;
+};
+
+struct Source {
+    QFile file;
+    CTagWatch tags;
+};
+
 int ReadFile(void* context, char* buffer, int length)
 {
-    return int(static_cast<QFile*>(context)->read(buffer, length));
+    auto* source = static_cast<Source*>(context);
+    const qint64 read = source->file.read(buffer, length);
+    if (read > 0 && !source->tags.Pass(buffer, read))
+        return -1;
+    return int(read);
 }
 
 // The element's text with the program's CR LF line breaks (XML reads every
@@ -144,6 +274,86 @@ Contact ReadContact(xmlNode* item)
     return contact;
 }
 
+// A contact is a few dozen elements (one extension item a field) of a few
+// kilobytes; no contact comes near these bounds, which keep one item from
+// holding a whole file in memory as a tree.
+constexpr int kMostItemNodes = 2048;
+constexpr qint64 kMostItemBytes = qint64(64) << 10;
+
+struct DocFree {
+    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+};
+using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
+
+// The contact item under the reader as a tree of its elements, attributes
+// and texts, built node by node as the reader passes them (it lets each go
+// behind it), so that the building stops past the bounds; null then, or
+// when the reader fails. The reader is left on the item's end.
+xmlNode* ReadItem(xmlTextReader* reader, DocPtr& doc)
+{
+    doc.reset(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
+    xmlNode* item = xmlNewDocNode(doc.get(), nullptr, xmlTextReaderConstLocalName(reader), nullptr);
+    if (!item)
+        return nullptr;
+    xmlDocSetRootElement(doc.get(), item);
+    int nodes = 1;
+    qint64 bytes = 0;
+    const auto within = [&](const xmlChar* name, const xmlChar* value) {
+        ++nodes;
+        bytes += xmlStrlen(name) + xmlStrlen(value);
+        return nodes <= kMostItemNodes && bytes <= kMostItemBytes;
+    };
+    // Attributes by their local name, as they are looked up.
+    const auto takeAttributes = [&](xmlNode* node) {
+        for (int more = xmlTextReaderMoveToFirstAttribute(reader); more == 1;
+             more = xmlTextReaderMoveToNextAttribute(reader)) {
+            if (xmlTextReaderIsNamespaceDecl(reader) == 1)
+                continue;
+            const xmlChar* name = xmlTextReaderConstLocalName(reader);
+            const xmlChar* value = xmlTextReaderConstValue(reader);
+            if (!within(name, value) || !xmlNewProp(node, name, value))
+                return false;
+        }
+        xmlTextReaderMoveToElement(reader);
+        return true;
+    };
+    if (!takeAttributes(item))
+        return nullptr;
+    if (xmlTextReaderIsEmptyElement(reader))
+        return item;
+    xmlNode* parent = item;
+    while (parent) {
+        if (xmlTextReaderRead(reader) != 1)
+            return nullptr;
+        switch (xmlTextReaderNodeType(reader)) {
+        case XML_READER_TYPE_ELEMENT: {
+            const xmlChar* name = xmlTextReaderConstLocalName(reader);
+            xmlNode* node = xmlNewChild(parent, nullptr, name, nullptr);
+            if (!node || !within(name, nullptr) || !takeAttributes(node))
+                return nullptr;
+            if (!xmlTextReaderIsEmptyElement(reader))
+                parent = node;
+            break;
+        }
+        case XML_READER_TYPE_END_ELEMENT:
+            parent = parent == item ? nullptr : parent->parent;
+            break;
+        case XML_READER_TYPE_TEXT:
+        case XML_READER_TYPE_CDATA:
+        case XML_READER_TYPE_WHITESPACE:
+        case XML_READER_TYPE_SIGNIFICANT_WHITESPACE: {
+            const xmlChar* value = xmlTextReaderConstValue(reader);
+            if (!within(nullptr, value) || !xmlAddChild(parent, xmlNewDocText(doc.get(), value)))
+                return nullptr;
+            break;
+        }
+        default:
+            break; // comments and processing instructions hold no field
+        }
+    }
+    return item;
+}
+
 // Reads the file as a stream, one contact at a time, so that a file of any
 // size is read in the memory of one contact; `take` answers false to stop.
 // 1 read to the end, 2 refused (with the reason), 3 stopped.
@@ -154,12 +364,13 @@ int WalkContacts(const QString& path, const std::function<bool(const Contact&)>&
             *reason = why;
         return 2;
     };
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return refuse(file.errorString());
+    Source source;
+    source.file.setFileName(path);
+    if (!source.file.open(QIODevice::ReadOnly))
+        return refuse(source.file.errorString());
     // No network, no DTD, no entity substitution, no huge documents.
     const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-    ReaderPtr reader(xmlReaderForIO(ReadFile, nullptr, &file, nullptr, nullptr, options));
+    ReaderPtr reader(xmlReaderForIO(ReadFile, nullptr, &source, nullptr, nullptr, options));
     if (!reader)
         return refuse(QStringLiteral("XMLの形式が正しくありません。"));
     const QString malformed = QStringLiteral("XMLの形式が正しくありません。");
@@ -180,14 +391,12 @@ int WalkContacts(const QString& path, const std::function<bool(const Contact&)>&
                 rootSeen = true;
             } else if (depth == 1 && qstrcmp(name, "ContactXMLItem") == 0 &&
                        !xmlTextReaderConstPrefix(reader.get())) {
-                xmlNode* item = xmlTextReaderExpand(reader.get());
+                DocPtr doc;
+                xmlNode* item = ReadItem(reader.get(), doc);
                 if (!item)
                     return refuse(malformed);
                 if (!take(ReadContact(item)))
                     return 3;
-                // Past the contact; the reader lets its nodes go.
-                ret = xmlTextReaderNext(reader.get());
-                continue;
             }
         }
         ret = xmlTextReaderRead(reader.get());

@@ -773,4 +773,59 @@ TEST_F(ImportSessionTest, AConnectionClosedUnderASessionEndsIt)
     NextSessionCommits(QStringLiteral("NX"));
 }
 
+// The pages an import writes stay in the page cache until its commit: its
+// run has a cache far below the connection's, and however the run ends the
+// connection's own comes back.
+TEST_F(ImportMasterTest, TheRunKeepsASmallCacheAndGivesTheConnectionsBack)
+{
+    const auto cacheKiB = [this] {
+        sqlite3_stmt* statement = nullptr;
+        qint64 size = 0;
+        if (sqlite3_prepare_v2(m_data.Handle(), "PRAGMA cache_size", -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW)
+            size = sqlite3_column_int64(statement, 0);
+        sqlite3_finalize(statement);
+        // Negative: KiB; positive: pages of 4 KiB.
+        return size < 0 ? -size : size * 4;
+    };
+    const qint64 connection = cacheKiB();
+    ASSERT_GT(connection, qint64(64) << 10) << "the connection keeps more than the run";
+    Seed({QStringLiteral("S1")});
+    enum End { kCommit, kPending, kNothing, kCancel };
+    const struct {
+        const char* how;
+        QStringList codes;
+        End end;
+        EImportResult result;
+    } cases[] = {
+        {"committed", {"A1", "A2"}, kCommit, EImportResult::Done},
+        {"pending with a refused record", {"B1", "S1"}, kPending, EImportResult::Refused},
+        {"nothing registered", {"S1"}, kNothing, EImportResult::Nothing},
+        {"cancelled", {"C1"}, kCancel, EImportResult::Done},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        QString err;
+        CImportSession session = m_data.ImportMasterBegin(0, QStringLiteral("Customer"), err);
+        ASSERT_TRUE(session.IsOpen()) << err.toStdString();
+        EXPECT_LE(cacheKiB(), qint64(64) << 10);
+        CCDSData records;
+        for (const QString& code : c.codes)
+            records.Add(Customer(code));
+        ASSERT_EQ(session.Batch(records, {}, err), EImportResult::Done) << err.toStdString();
+        EXPECT_LE(cacheKiB(), qint64(64) << 10);
+        if (c.end == kCancel) {
+            session.Cancel(err);
+        } else {
+            EXPECT_EQ(session.End(err), c.result);
+        }
+        EXPECT_EQ(cacheKiB(), connection);
+        if (c.end == kPending) {
+            session.Cancel(err);
+        }
+        EXPECT_FALSE(m_data.InTransaction());
+        EXPECT_EQ(cacheKiB(), connection);
+    }
+}
+
 } // namespace

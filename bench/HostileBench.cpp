@@ -1,0 +1,156 @@
+// Hostile files against the import's readers, each generated once: a CSV
+// line of ten million commas, a UTF-8 CSV of tens of megabytes whose last
+// character is cut, one contact of five million empty elements, one contact
+// tag of a hundred thousand attributes. Each is refused; the time of the
+// refusal and the peak resident memory from its start are bounded.
+
+#include "BenchMain.h"
+
+#include "exchange/CsvReader.h"
+#include "platform/office/ContactXml.h"
+#include "platform/ui/FakeUi.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <functional>
+
+namespace
+{
+
+constexpr double kBoundMs = 1000;
+constexpr double kBoundMB = 300;
+
+const char* const kNames[] = {
+    "HostileFiles/CsvLineOf10000000Commas", "HostileFiles/CsvUtf8OfCutLastCharacter",
+    "HostileFiles/ContactOf5000000Elements", "HostileFiles/ContactTagOf100000Attributes"};
+
+const bool s_bounds = [] {
+    for (const char* name : kNames) {
+        RegisterBound(name, kBoundMs);
+        RegisterMemoryBound(name, kBoundMB);
+    }
+    return true;
+}();
+
+QTemporaryDir& Folder()
+{
+    static QTemporaryDir folder;
+    return folder;
+}
+
+// The file, written by `write` on first use; empty when it cannot be.
+QString File(const char* name, const std::function<void(QFile&)>& write)
+{
+    const QString path = Folder().filePath(QLatin1String(name));
+    if (QFile::exists(path))
+        return path;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    write(file);
+    return file.error() == QFileDevice::NoError ? path : QString();
+}
+
+// Runs `refuse` once per iteration; it answers true when the file was
+// refused. The peak resident memory of the runs is the counter.
+void Refusal(benchmark::State& state, const QString& path, const std::function<bool(const QString&)>& refuse)
+{
+    if (path.isEmpty()) {
+        state.SkipWithError("the file was not written");
+        return;
+    }
+    ScopedFakeUi ui;
+    double peak = 0;
+    for (auto _ : state) {
+        ResetPeakMemory();
+        const bool refused = refuse(path);
+        peak = std::max(peak, PeakMemoryMB());
+        if (!refused) {
+            state.SkipWithError("the file was read");
+            break;
+        }
+    }
+    state.counters[kPeakMemoryCounter] = peak;
+    state.counters["file_MB"] = double(QFile(path).size()) / (1 << 20);
+}
+
+// The import's check of a text file: its head kept, the rest read through.
+bool CsvRefused(const QString& path)
+{
+    CImportRows rows;
+    qint64 count = 0;
+    return CCsvReader(path, u',', 0).ReadHead(&rows, 10, &count) <= 0;
+}
+
+void CsvCommas(benchmark::State& state)
+{
+    const QString path = File("commas.csv", [](QFile& file) {
+        const QByteArray block(1 << 20, ',');
+        for (int i = 0; i < 10; ++i)
+            file.write(block);
+        file.write("\r\n");
+    });
+    Refusal(state, path, CsvRefused);
+}
+
+void CsvCutUtf8(benchmark::State& state)
+{
+    const QString path = File("cut.csv", [](QFile& file) {
+        file.write("\xEF\xBB\xBF");
+        const QByteArray line =
+            QStringLiteral("コード,取込商事株式会社,東京都千代田区丸の内一丁目\r\n").toUtf8();
+        QByteArray block;
+        for (int i = 0; i < 200000; ++i) {
+            block += line;
+            if (block.size() > (1 << 20)) {
+                file.write(block);
+                block.clear();
+            }
+        }
+        block += QStringLiteral("最後,行,末").toUtf8();
+        block.chop(1); // the last character loses its last byte
+        file.write(block);
+    });
+    Refusal(state, path, CsvRefused);
+}
+
+// The import's first pass over a contact file.
+bool ContactRefused(const QString& path)
+{
+    CContactXmlConv::Survey survey;
+    return CContactXmlConv().SurveyContacts(path, QStringLiteral("CustomerCode"), survey) == 2;
+}
+
+void ContactElements(benchmark::State& state)
+{
+    const QString path = File("elements.xml", [](QFile& file) {
+        file.write("<?xml version=\"1.0\"?><ContactXML><ContactXMLItem>");
+        const QByteArray block = QByteArray("<a/>").repeated(1 << 18);
+        for (int written = 0; written < 5000000; written += 1 << 18)
+            file.write(block);
+        file.write("</ContactXMLItem></ContactXML>");
+    });
+    Refusal(state, path, ContactRefused);
+}
+
+void ContactAttributes(benchmark::State& state)
+{
+    const QString path = File("attributes.xml", [](QFile& file) {
+        QByteArray tag = "<?xml version=\"1.0\"?><ContactXML><ContactXMLItem><Occupation";
+        for (int i = 0; i < 100000; ++i)
+            tag += " a" + QByteArray::number(i) + "=\"\"";
+        file.write(tag + "/></ContactXMLItem></ContactXML>");
+    });
+    Refusal(state, path, ContactRefused);
+}
+
+} // namespace
+
+BENCHMARK(CsvCommas)->Name(kNames[0])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(CsvCutUtf8)->Name(kNames[1])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ContactElements)->Name(kNames[2])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ContactAttributes)->Name(kNames[3])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
