@@ -14,6 +14,7 @@
 #include "reports/RecordFields.h"
 #include "reports/ReportCommands.h"
 #include "reports/ReportModes.h"
+#include "reports/ReportOpen.h"
 #include "reports/ReportRequest.h"
 
 #include <QDateEdit>
@@ -323,7 +324,7 @@ void OpenLedger(CMainFrame& frame, int kind)
     MonthPreset(UiServices::Clock().Today(), from, to);
     CReportRequest request;
     if (AskLedgerConditions(request, kind, from, to))
-        frame.SwitchView(kind, request);
+        OpenReportList(frame, kind, request);
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "reports/PeriodDlg.h"
 #include "reports/ReportLoaders.h"
 #include "reports/ReportModes.h"
+#include "reports/ReportOpen.h"
 #include "reports/ReportRequest.h"
 #include "reports/SyukeiCondDlg.h"
 
@@ -106,7 +107,7 @@ void DetailList(CMainFrame& frame, int kind)
     request.from = r.m_from;
     request.to = r.m_to;
     request.periodShape = (r.m_bNoStart ? 1 : 0) + (r.m_bNoEnd ? 2 : 0);
-    frame.SwitchView(kind, request);
+    OpenReportList(frame, kind, request);
 }
 
 void StaffOrPeriodList(CMainFrame& frame, const CListCommand& row)
@@ -140,7 +141,7 @@ void StaffOrPeriodList(CMainFrame& frame, const CListCommand& row)
     default:
         break;
     }
-    frame.SwitchView(row.kind, request);
+    OpenReportList(frame, row.kind, request);
 }
 
 // The balance dialog writes its conditions into the request itself, on OK
@@ -154,7 +155,7 @@ void BalanceList(CMainFrame& frame, int kind)
     dialog.OnInitDialog();
     if (RunModal(dialog) != QDialog::Accepted)
         return;
-    frame.SwitchView(kind, request);
+    OpenReportList(frame, kind, request);
 }
 
 void AggregationList(CMainFrame& frame, const CAggregationCommand& row)
@@ -181,7 +182,7 @@ void AggregationList(CMainFrame& frame, const CAggregationCommand& row)
         request.amountOrQuantity = r.m_nQuantity;
     if (row.aggregateBy >= 0)
         request.aggregateBy = row.aggregateBy;
-    frame.SwitchView(row.kind, request);
+    OpenReportList(frame, row.kind, request);
 }
 
 void RunListCommand(CMainFrame& frame, const CListCommand& row)
@@ -191,7 +192,7 @@ void RunListCommand(CMainFrame& frame, const CListCommand& row)
         // The payment schedule lists every open closing: no closing day.
         if (ReportMode(row.kind).loader == EReportLoader::Schedule && ReportMode(row.kind).side.IsPurchases())
             frame.m_nCalendarCloseDay = 0;
-        frame.SwitchView(row.kind);
+        OpenReportList(frame, row.kind);
         break;
     case EFamily::Detail:
         DetailList(frame, row.kind);

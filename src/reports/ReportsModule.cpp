@@ -8,6 +8,8 @@
 #include "reports/KurikoshiDlg.h"
 #include "reports/LedgerController.h"
 #include "reports/ReportCommands.h"
+#include "reports/ReportModes.h"
+#include "reports/ReportOpen.h"
 #include "reports/ScheduleController.h"
 #include "reports/ShimeView.h"
 #include "reports/StockController.h"
@@ -27,6 +29,13 @@ template <class T> void RegisterController(EReportFamily family)
 void RegisterReportViews(CViewRegistry& registry)
 {
     registry.Register(EViewClass::Shime, [](CMainFrame& frame) -> CView* { return new CShimeView(frame); });
+    // The shell and the other subsystems open the lists through the same door.
+    registry.RegisterOpener(CViewRegistry::EOpener::ReportList, [](CMainFrame& frame, int mode) {
+        if (!IsReportMode(mode))
+            return false;
+        OpenReportList(frame, mode);
+        return true;
+    });
     // What each family of report lists does beyond the shared list.
     RegisterController<CClosingController>(EReportFamily::Closing);
     RegisterController<CScheduleController>(EReportFamily::Schedule);

@@ -27,11 +27,14 @@
 #include "settings/dlg/CounterSetDlg.h"
 
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QShortcut>
+
+#include <stdexcept>
 
 namespace
 {
@@ -131,8 +134,15 @@ bool IsReportViewKind(int kind)
 
 void CShimeView::TakeRequest(std::any request)
 {
-    if (auto* conditions = std::any_cast<CReportRequest>(&request))
-        m_request = std::move(*conditions);
+    if (!request.has_value())
+        return;
+    // Only the conditions themselves: anything else handed over is a
+    // caller's fault, never to be dropped without a word.
+    auto* conditions = std::any_cast<CReportRequest>(&request);
+    if (!conditions)
+        throw std::invalid_argument("a report list takes a CReportRequest only");
+    // The list's own conditions beyond the request stay its own.
+    m_request = std::move(*conditions);
 }
 
 QString CShimeView::ReadAutoSetting(const QString& name)
@@ -374,6 +384,15 @@ void CShimeView::resizeEvent(QResizeEvent* event)
 {
     CView::resizeEvent(event);
     DoLayout();
+}
+
+void CShimeView::hideEvent(QHideEvent* event)
+{
+    // The list opened anew in its place reads the widths of its mode from
+    // the file, before this screen is gone.
+    if (!event->spontaneous() && m_bInitialized)
+        SaveColumnWidths();
+    CView::hideEvent(event);
 }
 
 QList<int> CShimeView::GetSelectedRows() const

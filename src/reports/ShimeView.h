@@ -34,8 +34,9 @@ class CShimeView : public CView
     explicit CShimeView(CMainFrame& frame);
     ~CShimeView() override;
 
-    // The conditions the opening command chose (a CReportRequest); none
-    // leaves the defaults.
+    // The conditions the opening command chose (exactly a CReportRequest,
+    // as OpenReportList hands them over); none leaves the defaults, and
+    // anything else throws std::invalid_argument.
     void TakeRequest(std::any request) override;
     void OnInitialUpdate() override;
     void OnEnvSettingsChanged() override;
@@ -156,6 +157,8 @@ class CShimeView : public CView
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Replaced by another screen: the widths are kept before it reads them.
+    void hideEvent(QHideEvent* event) override;
 
   private:
     void DoLayout();
