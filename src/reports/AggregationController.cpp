@@ -17,7 +17,16 @@
 
 CAggregationController::CAggregationController(CShimeView& view) : CReportController(view)
 {
-    MapCommand(ID_REPORT_BALANCE_CONDITION, [this] { OnBalanceConditions(); });
+    MapFamilyCommands(*this, Commands());
+}
+
+const std::vector<CFamilyCommand<CAggregationController>>& CAggregationController::Commands()
+{
+    using C = CAggregationController;
+    static const std::vector<CFamilyCommand<C>> commands{
+        {ID_REPORT_BALANCE_CONDITION, &C::OnBalanceConditions},
+    };
+    return commands;
 }
 
 void CAggregationController::Load()

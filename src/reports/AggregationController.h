@@ -9,6 +9,8 @@ class CAggregationController : public CReportController
 {
   public:
     explicit CAggregationController(CShimeView& view);
+    // New balance conditions.
+    static const std::vector<CFamilyCommand<CAggregationController>>& Commands();
 
     // The summary sheets build their rows; the other lists load by their
     // statements.

@@ -44,11 +44,22 @@ void Tell(const QString& text)
 
 CClosingController::CClosingController(CShimeView& view) : CReportController(view)
 {
-    MapCommand(ID_REPORT_CLOSE_PRINT, [this] { OnCloseAndPrint(); });
-    MapCommand(ID_REPORT_UNDO_CLOSE, [this] { OnCancelClose(); });
-    MapCommand(ID_REPORT_CLOSING_DATE, [this] { OnChangeClosingDate(); });
-    MapCommand(ID_REPORT_REPRINT, [this] { OnReprintInvoices(); });
-    MapCommand(ID_MASTER_LABEL_PRINT, [this] { OnAddressPrint(); });
+    MapFamilyCommands(*this, Commands());
+}
+
+const std::vector<CFamilyCommand<CClosingController>>& CClosingController::Commands()
+{
+    using C = CClosingController;
+    static const std::vector<CFamilyCommand<C>> commands{
+        {ID_REPORT_CLOSE_PRINT, &C::OnCloseAndPrint,
+         [](const C& c) { return c.m_list.RowCount() > 0 && c.Mode().closesPartners; }},
+        {ID_REPORT_UNDO_CLOSE, &C::OnCancelClose,
+         [](const C& c) { return c.SelectedCount() >= 1 && c.Mode().handlesClosings; }},
+        {ID_REPORT_CLOSING_DATE, &C::OnChangeClosingDate, [](const C& c) { return c.Mode().closesPartners; }},
+        {ID_REPORT_REPRINT, &C::OnReprintInvoices, [](const C& c) { return c.SelectedCount() >= 1; }},
+        {ID_MASTER_LABEL_PRINT, &C::OnAddressPrint},
+    };
+    return commands;
 }
 
 void CClosingController::Load()

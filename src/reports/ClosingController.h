@@ -20,6 +20,8 @@ class CClosingController : public CReportController
 {
   public:
     explicit CClosingController(CShimeView& view);
+    // Closing and printing, undoing, the closing date, reprints and labels.
+    static const std::vector<CFamilyCommand<CClosingController>>& Commands();
 
     void Load() override;
     // The settled status of the billed and paid lists (12, 13).

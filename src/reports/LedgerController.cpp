@@ -26,8 +26,19 @@
 
 CLedgerController::CLedgerController(CShimeView& view) : CReportController(view)
 {
-    MapCommand(ID_BACK_TO_LIST, [this] { OnBackToList(); });
-    MapCommand(ID_LEDGER_CONDITION, [this] { OnLedgerCondition(); });
+    MapFamilyCommands(*this, Commands());
+}
+
+const std::vector<CFamilyCommand<CLedgerController>>& CLedgerController::Commands()
+{
+    using C = CLedgerController;
+    static const std::vector<CFamilyCommand<C>> commands{
+        // The way back is closed to a ledger opened directly.
+        {ID_BACK_TO_LIST, &C::OnBackToList,
+         [](const C& c) { return c.Mode().backTo != 0 && !c.m_bLedgerDirect; }},
+        {ID_LEDGER_CONDITION, &C::OnLedgerCondition, [](const C& c) { return c.Mode().ledger; }},
+    };
+    return commands;
 }
 
 void CLedgerController::Load()
@@ -50,14 +61,6 @@ bool CLedgerController::FillRows()
 void CLedgerController::OpenRow(int /*row*/)
 {
     ShowSlip();
-}
-
-bool CLedgerController::OnUpdateCmdUI(int id, CCmdUI& ui)
-{
-    if (id != ID_BACK_TO_LIST)
-        return false;
-    ui.Enable(ReportMode(m_list.GetMode()).backTo != 0 && !m_bLedgerDirect);
-    return true;
 }
 
 void CLedgerController::DrillDown(int row)

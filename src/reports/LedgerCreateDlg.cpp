@@ -16,6 +16,7 @@
 #include "reports/ReportModes.h"
 #include "reports/ReportOpen.h"
 #include "reports/ReportRequest.h"
+#include "resources/CommandIds.h"
 
 #include <QDateEdit>
 #include <QEvent>
@@ -331,6 +332,6 @@ void OpenLedger(CMainFrame& frame, int kind)
 
 void RegisterLedgerCommands(CViewRegistry& registry)
 {
-    registry.RegisterCommand(32828, [](CMainFrame& frame) { OpenLedger(frame, 45); });
-    registry.RegisterCommand(32830, [](CMainFrame& frame) { OpenLedger(frame, 46); });
+    registry.RegisterCommand(ID_CUSTOMER_LEDGER, [](CMainFrame& frame) { OpenLedger(frame, 45); });
+    registry.RegisterCommand(ID_SUPPLIER_LEDGER, [](CMainFrame& frame) { OpenLedger(frame, 46); });
 }

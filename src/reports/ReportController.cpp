@@ -1,30 +1,44 @@
 #include "reports/ReportController.h"
 
 #include "reports/ShimeView.h"
-#include "resources/CommandIds.h"
 
 #include <map>
+#include <set>
 
 namespace
 {
 
-std::map<EReportFamily, ReportControllerFactory>& Factories()
+struct CFamilyEntry {
+    ReportControllerFactory factory;
+    QList<int> commands;
+};
+
+std::map<EReportFamily, CFamilyEntry>& Families()
 {
-    static std::map<EReportFamily, ReportControllerFactory> factories;
-    return factories;
+    static std::map<EReportFamily, CFamilyEntry> families;
+    return families;
+}
+
+QList<int>& FamilyCommands()
+{
+    static QList<int> commands;
+    return commands;
 }
 
 } // namespace
 
+bool IReportController::OnUpdateCmdUI(int id, CCmdUI& ui)
+{
+    if (!HasCommandHandler(id))
+        return false;
+    const auto it = m_states.constFind(id);
+    ui.Enable(it == m_states.constEnd() || it.value()());
+    return true;
+}
+
 const QList<int>& ReportFamilyCommands()
 {
-    static const QList<int> commands{
-        ID_REPORT_CLOSE_PRINT, ID_REPORT_UNDO_CLOSE,    ID_REPORT_CLOSING_DATE,      ID_REPORT_REPRINT,
-        ID_MASTER_LABEL_PRINT, ID_REPORT_RECEIPT,       ID_REPORT_BULK_RECEIPT,      ID_REPORT_SCHEDULE_DATE,
-        ID_REPORT_TRANSFER,    ID_REPORT_RECEIPT_PRINT, ID_REPORT_BALANCE_CONDITION, ID_BACK_TO_LIST,
-        ID_LEDGER_CONDITION,   ID_REPORT_STOCK_EDIT,
-    };
-    return commands;
+    return FamilyCommands();
 }
 
 CReportController::CReportController(CShimeView& view) : m_view(view), m_list(view.List()) {}
@@ -34,16 +48,34 @@ CMainFrame& CReportController::GetFrame() const
     return m_view.GetFrame();
 }
 
-void RegisterReportController(EReportFamily family, ReportControllerFactory factory)
+const CReportModeInfo& CReportController::Mode() const
 {
-    Factories()[family] = std::move(factory);
+    return ReportMode(m_list.GetMode());
+}
+
+int CReportController::SelectedCount() const
+{
+    return int(m_view.GetSelectedRows().size());
+}
+
+void RegisterReportController(EReportFamily family, ReportControllerFactory factory,
+                              const QList<int>& commands)
+{
+    if (factory)
+        Families()[family] = {std::move(factory), commands};
+    else
+        Families().erase(family);
+    std::set<int> all;
+    for (const auto& [registered, entry] : Families())
+        all.insert(entry.commands.cbegin(), entry.commands.cend());
+    FamilyCommands() = QList<int>(all.cbegin(), all.cend());
 }
 
 std::unique_ptr<IReportController> CreateReportController(EReportFamily family, CShimeView& view)
 {
-    const auto it = Factories().find(family);
-    if (it != Factories().end() && it->second)
-        if (std::unique_ptr<IReportController> controller = it->second(view))
+    const auto it = Families().find(family);
+    if (it != Families().end() && it->second.factory)
+        if (std::unique_ptr<IReportController> controller = it->second.factory(view))
             return controller;
     return std::make_unique<CReportController>(view);
 }

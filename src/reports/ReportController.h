@@ -3,20 +3,31 @@
 #include "app/CommandTarget.h"
 #include "reports/ReportModes.h"
 
+#include <QHash>
 #include <QList>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class CMainFrame;
 class CReportList;
 class CShimeView;
 
+// One command a family of lists runs: what it does, and whether it is
+// available now (none: whenever a list of the family is shown). Each family
+// keeps its commands in one table; the screen offers the commands of every
+// family's table and the family's controller answers each one's state.
+template <class C> struct CFamilyCommand {
+    int id;
+    void (C::*run)();
+    bool (*enabled)(const C&) = nullptr;
+};
+
 // What one family of report lists does beyond the list, its columns and the
 // commands every list shares. The view keeps one controller a family and
 // asks the mode table which one answers for the mode shown; the commands of
-// the family's menus reach it through the view, which sets their state
-// unless the controller does (OnUpdateCmdUI).
+// the family's menus reach it through the view, and it answers their state.
 class IReportController : public CCommandTarget
 {
   public:
@@ -33,6 +44,23 @@ class IReportController : public CCommandTarget
     virtual bool OnMarkClick(int row) = 0;
     // Another program changed data; false leaves the reload to the view.
     virtual bool ReloadAfterDataChange() = 0;
+
+    // The state of every command the family runs; false for any other.
+    bool OnUpdateCmdUI(int id, CCmdUI& ui) override;
+
+  protected:
+    // Maps the commands of the family's table, each with its state.
+    template <class C> void MapFamilyCommands(C& self, const std::vector<CFamilyCommand<C>>& commands)
+    {
+        for (const CFamilyCommand<C>& command : commands) {
+            MapCommand(command.id, [&self, run = command.run] { (self.*run)(); });
+            if (command.enabled)
+                m_states.insert(command.id, [&self, enabled = command.enabled] { return enabled(self); });
+        }
+    }
+
+  private:
+    QHash<int, std::function<bool()>> m_states;
 };
 
 // A controller of the view's family lists; by itself it does nothing.
@@ -50,19 +78,34 @@ class CReportController : public IReportController
 
   protected:
     CMainFrame& GetFrame() const;
+    // The facts of the mode shown, and the rows selected on screen.
+    const CReportModeInfo& Mode() const;
+    int SelectedCount() const;
 
     CShimeView& m_view;
     CReportList& m_list;
 };
 
-// The commands the families run: the view passes each to the controller of
-// the mode shown; in a family without it the command does nothing.
+// The commands the families run, of every family registered, ascending:
+// the view passes each to the controller of the mode shown; a list of a
+// family without it does not offer it.
 const QList<int>& ReportFamilyCommands();
 
 using ReportControllerFactory = std::function<std::unique_ptr<IReportController>(CShimeView&)>;
 
-// The reports module registers one factory a family.
-void RegisterReportController(EReportFamily family, ReportControllerFactory factory);
+// The reports module registers one factory a family with the commands its
+// controllers run; an empty factory removes the family.
+void RegisterReportController(EReportFamily family, ReportControllerFactory factory,
+                              const QList<int>& commands);
+// The same for a controller class with its table of commands (C::Commands()).
+template <class C> void RegisterReportFamily(EReportFamily family)
+{
+    QList<int> ids;
+    for (const CFamilyCommand<C>& command : C::Commands())
+        ids << command.id;
+    RegisterReportController(
+        family, [](CShimeView& view) { return std::make_unique<C>(view); }, ids);
+}
 // A new controller of the family for the view; one that does nothing for a
 // family without a factory.
 std::unique_ptr<IReportController> CreateReportController(EReportFamily family, CShimeView& view);

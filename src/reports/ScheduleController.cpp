@@ -30,11 +30,23 @@
 
 CScheduleController::CScheduleController(CShimeView& view) : CReportController(view)
 {
-    MapCommand(ID_REPORT_RECEIPT, [this] { OnReceiptPaymentDialog(); });
-    MapCommand(ID_REPORT_BULK_RECEIPT, [this] { OnBulkReceiptPayment(); });
-    MapCommand(ID_REPORT_SCHEDULE_DATE, [this] { OnChangeScheduledDate(); });
-    MapCommand(ID_REPORT_TRANSFER, [this] { OnPrintTransferRequest(); });
-    MapCommand(ID_REPORT_RECEIPT_PRINT, [this] { OnPrintReceipt(); });
+    MapFamilyCommands(*this, Commands());
+}
+
+const std::vector<CFamilyCommand<CScheduleController>>& CScheduleController::Commands()
+{
+    using C = CScheduleController;
+    static const auto selected = [](const C& c) { return c.SelectedCount() >= 1; };
+    static const std::vector<CFamilyCommand<C>> commands{
+        // The dialog opens on one row.
+        {ID_REPORT_RECEIPT, &C::OnReceiptPaymentDialog, [](const C& c) { return c.SelectedCount() == 1; }},
+        {ID_REPORT_BULK_RECEIPT, &C::OnBulkReceiptPayment, selected},
+        {ID_REPORT_SCHEDULE_DATE, &C::OnChangeScheduledDate, selected},
+        // Every transfer row of the list, selected or not.
+        {ID_REPORT_TRANSFER, &C::OnPrintTransferRequest},
+        {ID_REPORT_RECEIPT_PRINT, &C::OnPrintReceipt, selected},
+    };
+    return commands;
 }
 
 void CScheduleController::Load()

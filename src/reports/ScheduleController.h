@@ -12,6 +12,9 @@ class CScheduleController : public CReportController
 {
   public:
     explicit CScheduleController(CShimeView& view);
+    // Receipts and payments, the scheduled date, transfer requests and
+    // receipt vouchers.
+    static const std::vector<CFamilyCommand<CScheduleController>>& Commands();
 
     void Load() override;
 

@@ -590,9 +590,13 @@ void CShimeView::OnHelp()
 
 bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
 {
-    if (Controller().OnUpdateCmdUI(id, ui))
+    // A family's command: the controller of the list shown answers; a list
+    // of another family does not offer it.
+    if (ReportFamilyCommands().contains(id)) {
+        if (!Controller().OnUpdateCmdUI(id, ui))
+            ui.Enable(false);
         return true;
-    const int selected = int(GetSelectedRows().size());
+    }
     const CReportModeInfo& info = ReportMode(m_list.GetMode());
     switch (id) {
     case ID_REPORT_CARRY_OVER:
@@ -607,15 +611,6 @@ bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
     case ID_REPORT_SELECT_ALL:
         ui.Enable(m_list.RowCount() > 0 && info.selectsAll);
         return true;
-    case ID_REPORT_CLOSE_PRINT:
-        ui.Enable(m_list.RowCount() > 0 && info.closesPartners);
-        return true;
-    case ID_REPORT_CLOSING_DATE:
-        ui.Enable(info.closesPartners);
-        return true;
-    case ID_REPORT_UNDO_CLOSE:
-        ui.Enable(selected >= 1 && info.handlesClosings);
-        return true;
     case ID_REPORT_EXCEL:
     case ID_REPORT_EXPORT:
         ui.Enable(bool(GetReportExportHandler()));
@@ -625,21 +620,8 @@ bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
     case ID_REPORT_LIST_PRINT:
         ui.Enable(m_list.RowCount() > 0 && HasCommandHandler(id));
         return true;
-    case ID_REPORT_SCHEDULE_DATE:
-    case ID_REPORT_BULK_RECEIPT:
-    case ID_MASTER_DELETE:
-    case ID_REPORT_RECEIPT_PRINT:
-    case ID_REPORT_REPRINT:
-        ui.Enable(selected >= 1 && HasCommandHandler(id));
-        return true;
-    case ID_REPORT_RECEIPT:
-        ui.Enable(selected == 1 && HasCommandHandler(id));
-        return true;
-    case ID_BACK_TO_LIST:
-        ui.Enable(info.backTo != 0);
-        return true;
-    case ID_LEDGER_CONDITION:
-        ui.Enable(info.ledger);
+    case ID_REPORT_DELETE:
+        ui.Enable(!GetSelectedRows().isEmpty());
         return true;
     default:
         return false;

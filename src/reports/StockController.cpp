@@ -19,7 +19,16 @@
 
 CStockController::CStockController(CShimeView& view) : CReportController(view)
 {
-    MapCommand(ID_REPORT_STOCK_EDIT, [this] { OnEditStockRow(); });
+    MapFamilyCommands(*this, Commands());
+}
+
+const std::vector<CFamilyCommand<CStockController>>& CStockController::Commands()
+{
+    using C = CStockController;
+    static const std::vector<CFamilyCommand<C>> commands{
+        {ID_REPORT_STOCK_EDIT, &C::OnEditStockRow},
+    };
+    return commands;
 }
 
 void CStockController::OnEditStockRow()

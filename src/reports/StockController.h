@@ -8,6 +8,8 @@ class CStockController : public CReportController
 {
   public:
     explicit CStockController(CShimeView& view);
+    // The movement of the row, or a new one for its product.
+    static const std::vector<CFamilyCommand<CStockController>>& Commands();
 
     void OnEditStockRow();
 };
