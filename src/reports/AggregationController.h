@@ -8,7 +8,7 @@
 class CAggregationController : public CReportController
 {
   public:
-    explicit CAggregationController(CShimeView& view);
+    CAggregationController(IReportScreen& screen, CReportList& list);
     // New balance conditions.
     static const std::vector<CFamilyCommand<CAggregationController>>& Commands();
 

@@ -19,7 +19,7 @@ class COneRecord;
 class CClosingController : public CReportController
 {
   public:
-    explicit CClosingController(CShimeView& view);
+    CClosingController(IReportScreen& screen, CReportList& list);
     // Closing and printing, undoing, the closing date, reprints and labels.
     static const std::vector<CFamilyCommand<CClosingController>>& Commands();
 

@@ -13,7 +13,7 @@
 class CLedgerController : public CReportController
 {
   public:
-    explicit CLedgerController(CShimeView& view);
+    CLedgerController(IReportScreen& screen, CReportList& list);
     // The way back to the list drilled down from, and new conditions.
     static const std::vector<CFamilyCommand<CLedgerController>>& Commands();
 

@@ -1,9 +1,15 @@
 #include "reports/ReportController.h"
 
-#include "reports/ShimeView.h"
+#include "platform/data/Record.h"
+#include "reports/RecordFields.h"
+#include "reports/ReportData.h"
+#include "reports/ReportList.h"
+#include "reports/ReportScreen.h"
 
 #include <map>
 #include <set>
+#include <stdexcept>
+#include <string>
 
 namespace
 {
@@ -36,16 +42,9 @@ bool IReportController::OnUpdateCmdUI(int id, CCmdUI& ui)
     return true;
 }
 
-const QList<int>& ReportFamilyCommands()
+CReportController::CReportController(IReportScreen& screen, CReportList& list)
+    : m_screen(screen), m_list(list), m_request(list.m_cond)
 {
-    return FamilyCommands();
-}
-
-CReportController::CReportController(CShimeView& view) : m_view(view), m_list(view.List()) {}
-
-CMainFrame& CReportController::GetFrame() const
-{
-    return m_view.GetFrame();
 }
 
 const CReportModeInfo& CReportController::Mode() const
@@ -55,7 +54,20 @@ const CReportModeInfo& CReportController::Mode() const
 
 int CReportController::SelectedCount() const
 {
-    return int(m_view.GetSelectedRows().size());
+    return int(m_screen.GetSelectedRows().size());
+}
+
+int CReportController::UpdateSelectedRecords(const QString& field, const CTb& value, const QList<int>& rows)
+{
+    QList<int> ids;
+    for (int row : rows)
+        ids << IntOf(m_list.RecordAt(row), "ID");
+    return UpdateClosingRecords(m_screen.Data(), m_list.IsPurchase(), field, value, ids);
+}
+
+const QList<int>& ReportFamilyCommands()
+{
+    return FamilyCommands();
 }
 
 void RegisterReportController(EReportFamily family, ReportControllerFactory factory,
@@ -71,11 +83,12 @@ void RegisterReportController(EReportFamily family, ReportControllerFactory fact
     FamilyCommands() = QList<int>(all.cbegin(), all.cend());
 }
 
-std::unique_ptr<IReportController> CreateReportController(EReportFamily family, CShimeView& view)
+std::unique_ptr<IReportController> CreateReportController(EReportFamily family, IReportScreen& screen,
+                                                          CReportList& list)
 {
     const auto it = Families().find(family);
-    if (it != Families().end() && it->second.factory)
-        if (std::unique_ptr<IReportController> controller = it->second.factory(view))
+    if (it != Families().end())
+        if (std::unique_ptr<IReportController> controller = it->second.factory(screen, list))
             return controller;
-    return std::make_unique<CReportController>(view);
+    throw std::logic_error("no controller registered for report family " + std::to_string(int(family)));
 }
