@@ -481,17 +481,25 @@ void CMainFrame::SwitchView(int kind, std::any request)
     if (kind < 0 || kind > kMaxViewKind)
         return;
     CViewKindInfo info = GetViewKindInfo(kind);
-    // A screen no subsystem provides is shown as the menu screen.
+    // A screen no subsystem provides is shown as the menu screen, which
+    // takes nothing.
     if (info.viewClass != EViewClass::Menu && !CViewRegistry::Instance().IsRegistered(info.viewClass)) {
         kind = 0;
         info = GetViewKindInfo(0);
+        request.reset();
     }
-    if (kind == m_nViewKind)
+    // The screen shown stays as it is, unless the command hands it what it
+    // chose anew: then the screen opens again with it.
+    if (kind == m_nViewKind && !request.has_value())
         return;
     if (m_nViewKind >= 1 && m_nViewKind <= 3)
         ReleaseExtractCondition();
 
-    if (CView* view = CreateView(info.viewClass, *this)) {
+    if (std::unique_ptr<CView> made{CreateView(info.viewClass, *this)}) {
+        // The new view takes (and may refuse, by throwing) what was handed
+        // over before the frame changes anything.
+        made->TakeRequest(std::move(request));
+        CView* view = made.release();
         m_nViewKind = kind;
         SetMenuBarFor(info.menuId);
         CView* old = GetActiveView();
@@ -502,7 +510,6 @@ void CMainFrame::SwitchView(int kind, std::any request)
         // never outlives the frame.
         setCentralWidget(view);
         view->show();
-        view->TakeRequest(std::move(request));
         view->OnInitialUpdate();
         m_pActiveView = view;
         view->update();
@@ -564,7 +571,7 @@ void CMainFrame::MapCommands()
     MapCommand(ID_STOCK_LIST, [this] { SwitchView(7); });
     MapCommand(ID_RECEIPT_SCHEDULE, [this] {
         m_nCalendarCloseDay = 0;
-        SwitchView(10);
+        SwitchToReportList(*this, 10);
     });
     for (int id : {ID_ESTIMATE_NEW, ID_SALES_NEW, ID_ORDER_NEW, ID_STOCK_NEW})
         MapCommand(id, [this, id] { SlipForm::OnNewSlipCommand(id, GetActiveView()); });

@@ -69,9 +69,11 @@ class CMainFrame : public QMainWindow, public CCommandTarget
     void SetViewKind(int kind) { m_nViewKind = kind; }
     void SetViewMenu(int menuId);
     // Shows the view of `kind` with its menu bar; the view shows its toolbar
-    // in its first update. `request` goes to the new view before that
-    // update: what the command chose for the screen it opens (a report's
-    // conditions, a slip list's extraction). The frame only carries it.
+    // in its first update. `request` goes to the new view before anything
+    // changes: what the command chose for the screen it opens (a report's
+    // conditions, a slip list's extraction). The frame only carries it; a
+    // view that refuses it throws, and the screen shown stays. The kind
+    // shown stays as it is without a request and opens anew with one.
     void SwitchView(int kind, std::any request = {});
     // Hides every toolbar but the current kind's, which gets `show`.
     void ShowViewToolBar(bool show);

@@ -1,5 +1,6 @@
 #include "app/ViewRegistry.h"
 
+#include "app/MainFrame.h"
 #include "app/View.h"
 #include "app/menu/TollavineView.h"
 
@@ -89,6 +90,15 @@ bool CViewRegistry::RunOpener(CMainFrame& frame, QWidget* parent, CStockChangeRe
 CView* CreateView(EViewClass viewClass, CMainFrame& frame)
 {
     return CViewRegistry::Instance().Create(viewClass, frame);
+}
+
+void SwitchToReportList(CMainFrame& frame, int kind)
+{
+    const CViewRegistry& registry = CViewRegistry::Instance();
+    const bool reportList = GetViewKindInfo(kind).viewClass == EViewClass::Shime;
+    if (!reportList || !registry.HasOpener(CViewRegistry::EOpener::ReportList) ||
+        !registry.RunOpener(CViewRegistry::EOpener::ReportList, frame, kind))
+        frame.SwitchView(kind);
 }
 
 void ShowMenuScreen(CView* view)

@@ -48,8 +48,10 @@ class CViewRegistry
     // Dialogs of a subsystem that the menu screen's own commands open; the
     // menu screen does what follows. The argument is the record kind (1-3)
     // of an entry or the target (0-2) of an extraction; the answer whether
-    // the user accepted. An empty opener removes the registration.
-    enum class EOpener { MasterEntry, MasterExtract };
+    // the user accepted. The report lists' opener takes the list's view kind
+    // (8-48) and opens it on its default conditions; its answer is whether
+    // it opened one. An empty opener removes the registration.
+    enum class EOpener { MasterEntry, MasterExtract, ReportList };
     using Opener = std::function<bool(CMainFrame& frame, int arg)>;
     void RegisterOpener(EOpener which, Opener opener);
     bool HasOpener(EOpener which) const { return m_openers.contains(int(which)); }
@@ -80,6 +82,11 @@ class CViewRegistry
 
 // Creates the view of a class through the program's registry.
 CView* CreateView(EViewClass viewClass, CMainFrame& frame);
+
+// Opens the report list of a view kind (8-48) on its default conditions
+// through the report lists' opener; without one, or for another kind, the
+// frame switches to the kind as it is.
+void SwitchToReportList(CMainFrame& frame, int kind);
 
 // The menu screen's services the frame calls, on the view shown for kind 0
 // (nothing for another view): show itself in full once connected, and reset

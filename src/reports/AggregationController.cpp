@@ -4,20 +4,30 @@
 
 #include "reports/AggregationController.h"
 
-#include "app/MainFrame.h"
 #include "platform/data/Record.h"
 #include "platform/ui/Modal.h"
 #include "reports/BalanceListCondDlg.h"
 #include "reports/ReportData.h"
+#include "reports/ReportList.h"
 #include "reports/ReportLoaders.h"
 #include "reports/ReportModes.h"
-#include "reports/ShimeView.h"
+#include "reports/ReportScreen.h"
 #include "reports/SummaryTotals.h"
 #include "resources/CommandIds.h"
 
-CAggregationController::CAggregationController(CShimeView& view) : CReportController(view)
+CAggregationController::CAggregationController(IReportScreen& screen, CReportList& list)
+    : CReportController(screen, list)
 {
-    MapCommand(ID_REPORT_BALANCE_CONDITION, [this] { OnBalanceConditions(); });
+    MapFamilyCommands(*this, Commands());
+}
+
+const std::vector<CFamilyCommand<CAggregationController>>& CAggregationController::Commands()
+{
+    using C = CAggregationController;
+    static const std::vector<CFamilyCommand<C>> commands{
+        {ID_REPORT_BALANCE_CONDITION, &C::OnBalanceConditions},
+    };
+    return commands;
 }
 
 void CAggregationController::Load()
@@ -30,7 +40,7 @@ void CAggregationController::OnBalanceConditions()
 {
     if (ReportMode(m_list.GetMode()).loader != EReportLoader::Balance)
         return;
-    CReportRequest& request = m_view.Request();
+    CReportRequest& request = m_request;
     CBalanceListCondDlg dialog(m_list.IsPurchase() ? 2 : 1, request);
     CBalanceCondRules& r = dialog.Rules();
     r.m_from = request.from;
@@ -39,12 +49,8 @@ void CAggregationController::OnBalanceConditions()
     if (RunModal(dialog) != QDialog::Accepted)
         return;
     CWaitScope wait;
-    m_view.TakeConditions();
-    m_view.LoadBalanceList();
     // The classification column follows the classification chosen.
-    m_view.SaveColumnWidths();
-    m_view.InitListControl();
-    m_view.RefreshList();
+    m_screen.ReloadList(true);
 }
 
 void CAggregationController::BuildSummaryTotals()
@@ -52,12 +58,12 @@ void CAggregationController::BuildSummaryTotals()
     const CReportModeInfo& info = ReportMode(m_list.GetMode());
     if (info.loader != EReportLoader::SummarySheet)
         return;
-    const QDate from = m_view.Request().from;
-    const QDate to = m_view.Request().to;
+    const QDate from = m_request.from;
+    const QDate to = m_request.to;
     m_list.ClearRecords();
     CCDSData records;
-    if (LoadSummaryTotals(GetFrame().GetMakeMsgID(), info.side.IsPurchases(), from, to, records) != 1)
+    if (LoadSummaryTotals(m_screen.Data(), info.side.IsPurchases(), from, to, records) != 1)
         return;
-    m_view.SetPeriodText(PeriodText(from, to));
-    m_view.ShowLoaded(std::move(records));
+    m_screen.ShowPeriod(PeriodText(from, to));
+    m_screen.ShowLoaded(std::move(records));
 }

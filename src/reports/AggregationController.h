@@ -8,7 +8,9 @@
 class CAggregationController : public CReportController
 {
   public:
-    explicit CAggregationController(CShimeView& view);
+    CAggregationController(IReportScreen& screen, CReportList& list);
+    // New balance conditions.
+    static const std::vector<CFamilyCommand<CAggregationController>>& Commands();
 
     // The summary sheets build their rows; the other lists load by their
     // statements.

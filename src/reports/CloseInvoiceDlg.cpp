@@ -9,6 +9,7 @@
 #include "platform/ui/UiServices.h"
 #include "reports/ClosingController.h"
 #include "reports/ReportModes.h"
+#include "reports/ReportOpen.h"
 #include "reports/ShimeView.h"
 #include "settings/SettingsFiles.h"
 
@@ -178,5 +179,5 @@ void OnCloseInvoiceCommand(CMainFrame& frame, int mode)
                 closing->ReloadClosingList();
         return;
     }
-    frame.SwitchView(kind);
+    OpenReportList(frame, kind);
 }

@@ -4,7 +4,7 @@
 
 #include "reports/ClosingController.h"
 
-#include "app/MainFrame.h"
+#include "app/SlipForm.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
 #include "platform/data/TradeSide.h"
@@ -15,18 +15,15 @@
 #include "platform/sql/ReportSql.h"
 #include "platform/sql/ResultNames.h"
 #include "platform/ui/Clock.h"
-#include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
-#include "platform/ui/TableSelection.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
-#include "reports/CloseInvoiceDlg.h"
 #include "reports/RecordFields.h"
 #include "reports/ReportData.h"
+#include "reports/ReportList.h"
 #include "reports/ReportLoaders.h"
 #include "reports/ReportModes.h"
-#include "reports/ShimeListCtrl.h"
-#include "reports/ShimeView.h"
+#include "reports/ReportScreen.h"
 #include "resources/CommandIds.h"
 #include "settings/CounterInfo.h"
 #include "settings/SettingsArchive.h"
@@ -64,13 +61,25 @@ void TellNumbersMissing(bool purchase, bool noCounter)
 
 } // namespace
 
-CClosingController::CClosingController(CShimeView& view) : CReportController(view)
+CClosingController::CClosingController(IReportScreen& screen, CReportList& list)
+    : CReportController(screen, list)
 {
-    MapCommand(ID_REPORT_CLOSE_PRINT, [this] { OnCloseAndPrint(); });
-    MapCommand(ID_REPORT_UNDO_CLOSE, [this] { OnCancelClose(); });
-    MapCommand(ID_REPORT_CLOSING_DATE, [this] { OnChangeClosingDate(); });
-    MapCommand(ID_REPORT_REPRINT, [this] { OnReprintInvoices(); });
-    MapCommand(ID_MASTER_LABEL_PRINT, [this] { OnAddressPrint(); });
+    MapFamilyCommands(*this, Commands());
+}
+
+const std::vector<CFamilyCommand<CClosingController>>& CClosingController::Commands()
+{
+    using C = CClosingController;
+    static const std::vector<CFamilyCommand<C>> commands{
+        {ID_REPORT_CLOSE_PRINT, &C::OnCloseAndPrint,
+         [](const C& c) { return c.m_list.RowCount() > 0 && c.Mode().closesPartners; }},
+        {ID_REPORT_UNDO_CLOSE, &C::OnCancelClose,
+         [](const C& c) { return c.SelectedCount() >= 1 && c.Mode().handlesClosings; }},
+        {ID_REPORT_CLOSING_DATE, &C::OnChangeClosingDate, [](const C& c) { return c.Mode().closesPartners; }},
+        {ID_REPORT_REPRINT, &C::OnReprintInvoices, [](const C& c) { return c.SelectedCount() >= 1; }},
+        {ID_MASTER_LABEL_PRINT, &C::OnAddressPrint},
+    };
+    return commands;
 }
 
 void CClosingController::Load()
@@ -80,7 +89,7 @@ void CClosingController::Load()
         LoadClosingList();
         break;
     case EReportLoader::Billed:
-        LoadBilledList(m_view.Request().periodShape);
+        LoadBilledList(m_request.periodShape);
         break;
     default:
         break;
@@ -99,7 +108,7 @@ bool CClosingController::OnMarkClick(int row)
 {
     if (!ReportMode(m_list.GetMode()).settlesByMark)
         return false;
-    QList<int> rows = m_view.GetSelectedRows();
+    QList<int> rows = m_screen.GetSelectedRows();
     if (!(rows.size() > 1 && rows.contains(row)))
         rows = {row};
     const int status = m_list.Rows()[size_t(row)].mark == 0 ? 1 : 0;
@@ -112,7 +121,7 @@ bool CClosingController::OnMarkClick(int row)
         return true;
     CTb value(QStringLiteral("Status"), CTb::kInteger);
     value = status;
-    if (!m_view.UpdateSelectedRecords(QStringLiteral("Status"), value, rows))
+    if (!UpdateSelectedRecords(QStringLiteral("Status"), value, rows))
         return true;
     for (int r : rows) {
         CReportRow& target = m_list.Rows()[size_t(r)];
@@ -120,7 +129,7 @@ bool CClosingController::OnMarkClick(int row)
             target.record->SetField(QStringLiteral("Status"), status);
         target.mark = status;
     }
-    m_view.ListCtrl()->viewport()->update();
+    m_screen.RepaintRows();
     return true;
 }
 
@@ -170,7 +179,7 @@ void CClosingController::OnCloseAndPrint()
         UiServices::Prompt().MessageBox(Q("処理対象のレコードがありません"));
         return;
     }
-    QList<int> rows = m_view.GetSelectedRows();
+    QList<int> rows = m_screen.GetSelectedRows();
     const QString question =
         rows.isEmpty() ? Q("リスト上のすべての取引先の請求を締め切り、請求書を発行します。よろしいですか？")
                        : Q("選択された取引先の請求を締め切り、請求書を発行します。よろしいですか？");
@@ -184,7 +193,7 @@ void CClosingController::OnCloseAndPrint()
     const QString table = Q(CTradeSide::Of(purchase).closing);
     const QString slips = Q(CTradeSide::Of(purchase).header);
     const QString codeField = Q(CTradeSide::Of(purchase).code);
-    const QDate closeDate = m_view.ClosingDate();
+    const QDate closeDate = m_screen.ClosingDate();
     const QDate today = UiServices::Clock().Today();
     const int kind = purchase ? COUNTER_PAYMENT_STATEMENT : COUNTER_INVOICE;
     // One number for each partner to close, taken from the counter in one
@@ -256,9 +265,9 @@ void CClosingController::OnCloseAndPrint()
     }
     QList<int> leftOpen;
     if (!closedRows.isEmpty()) {
-        CDataWait wait(GetFrame().GetMakeMsgID(), kWaitClosing);
+        CDataWait wait(m_screen.Data(), kWaitClosing);
         QString err;
-        const int result = GetFrame().GetMakeMsgID().Close_Sales(headers, taxSlips, closeDate, err, &check);
+        const int result = m_screen.Data().Close_Sales(headers, taxSlips, closeDate, err, &check);
         wait.End();
         // Numbers of a closing that wrote nothing go back to the counter,
         // unless someone took numbers since.
@@ -278,7 +287,7 @@ void CClosingController::OnCloseAndPrint()
             row.record->SetField(Q("ID"), id);
             row.mark = 1;
         }
-        m_view.ListCtrl()->viewport()->update();
+        m_screen.RepaintRows();
     }
     if (!leftOpen.isEmpty()) {
         QStringList partners;
@@ -386,12 +395,12 @@ void CClosingController::IssueInvoices(const QList<int>& rows)
         if (request.GetCount() > 0) {
             CWaitCursor cursor;
             QString err;
-            const int result = GetFrame().GetMakeMsgID().SetWShime(request, err);
+            const int result = m_screen.Data().SetWShime(request, err);
             if (result != CMakeMsgID::kOk) {
                 ShowReportFailure(result, Q("伝票の作成に失敗しました。"), err);
                 return;
             }
-            GetFrame().OpenSlipForm(purchase ? 7 : 6, QString(), 0);
+            SlipForm::OpenSlipForm(purchase ? 7 : 6, QString(), 0);
         }
     }
     // Per-slip invoices print as their sales slips, one hand-over per form.
@@ -413,7 +422,7 @@ void CClosingController::OnCancelClose()
         UiServices::Prompt().MessageBox(Q("処理対象のレコードがありません"));
         return;
     }
-    const QList<int> selected = m_view.SelectedRowsOrSay(Q("処理を取り消すレコードを選択してください"));
+    const QList<int> selected = m_screen.SelectedRowsOrSay(Q("処理を取り消すレコードを選択してください"));
     if (selected.isEmpty())
         return;
     const bool purchase = m_list.IsPurchase();
@@ -449,9 +458,9 @@ void CClosingController::OnCancelClose()
     }
     if (kept.isEmpty())
         return;
-    CDataWait wait(GetFrame().GetMakeMsgID(), kWaitUndoingClosings);
+    CDataWait wait(m_screen.Data(), kWaitUndoingClosings);
     QString err;
-    const int result = GetFrame().GetMakeMsgID().Reset_SalesClose(request, err);
+    const int result = m_screen.Data().Reset_SalesClose(request, err);
     wait.End();
     if (result != CMakeMsgID::kOk) {
         ShowReportFailure(result, Q("締めの取り消しに失敗しました。"), err);
@@ -463,10 +472,10 @@ void CClosingController::OnCancelClose()
             target.record->SetField(Q("ID"), 0);
             target.mark = 0;
         }
-        m_view.ListCtrl()->viewport()->update();
+        m_screen.RepaintRows();
         return;
     }
-    m_view.SetupListForMode(true);
+    m_screen.ReloadList(false);
 }
 
 void CClosingController::OnChangeClosingDate()
@@ -474,17 +483,16 @@ void CClosingController::OnChangeClosingDate()
     const int mode = m_list.GetMode();
     if (!ReportMode(mode).closesPartners)
         return;
-    CCloseInvoiceDlg dialog(m_list.IsPurchase() ? 1 : 0, GetFrame(), &m_view);
-    if (RunModal(dialog) != QDialog::Accepted)
+    if (!m_screen.AskClosingDate(m_list.IsPurchase()))
         return;
     ReloadClosingList();
 }
 
 void CClosingController::ReloadClosingList()
 {
-    CDataWait wait(GetFrame().GetMakeMsgID(), kWaitReadingList);
+    CDataWait wait(m_screen.Data(), kWaitReadingList);
     LoadClosingList();
-    m_view.RefreshList();
+    m_screen.RefreshList();
 }
 
 void CClosingController::LoadBilledList(int periodShape)
@@ -493,22 +501,22 @@ void CClosingController::LoadBilledList(int periodShape)
     if (ReportMode(mode).loader != EReportLoader::Billed)
         return;
     m_list.ClearRecords();
-    const CReportRequest& request = m_view.Request();
+    const CReportRequest& request = m_request;
     const CShapedPeriod period = ShapePeriod(request.from, request.to, periodShape);
-    m_view.SetPeriodText(period.text);
+    m_screen.ShowPeriod(period.text);
     CCDSData records;
     const QString sql = m_list.IsPurchase() ? MakePaidListSQL(period.start, period.end)
                                             : MakeBilledListSQL(period.start, period.end);
-    if (RunReportStatement(GetFrame().GetMakeMsgID(), sql, records) != 1)
+    if (RunReportStatement(m_screen.Data(), sql, records) != 1)
         return;
-    m_view.ShowLoaded(std::move(records));
+    m_screen.ShowLoaded(std::move(records));
 }
 
 void CClosingController::ReloadKeepingChoice()
 {
     const QString code = QString::fromLatin1(CTradeSide::Of(m_list.IsPurchase()).code);
     QSet<QString> chosen;
-    for (int row : m_view.GetSelectedRows())
+    for (int row : m_screen.GetSelectedRows())
         chosen.insert(TextOf(m_list.RecordAt(row), code).toUpper());
     // The rows closed here stay, to issue their invoices, while their
     // closings do: one undone meanwhile comes back as a candidate.
@@ -523,7 +531,7 @@ void CClosingController::ReloadKeepingChoice()
     for (const QString& batch : IdBatches(ids)) {
         CCDSData records;
         if (RunReportStatement(
-                GetFrame().GetMakeMsgID(),
+                m_screen.Data(),
                 QStringLiteral("SELECT ID FROM %1 WHERE ID IN (%2)")
                     .arg(QString::fromLatin1(CTradeSide::Of(m_list.IsPurchase()).closing), batch),
                 records) != 1)
@@ -533,34 +541,33 @@ void CClosingController::ReloadKeepingChoice()
     }
     std::erase_if(closed,
                   [&standing](const auto& record) { return !standing.contains(IntOf(record.get(), "ID")); });
-    m_view.TakeConditions();
     LoadClosingList();
     m_list.KeepClosedRecords(std::move(closed));
-    m_view.RefreshList();
+    m_screen.RefreshList();
     QList<int> rows;
     for (int row = 0; row < m_list.RowCount(); ++row)
         if (chosen.contains(TextOf(m_list.RecordAt(row), code).toUpper()))
             rows << row;
-    SelectRows(m_view.ListCtrl(), rows);
+    m_screen.SelectRows(rows);
 }
 
 void CClosingController::LoadClosingList()
 {
     m_list.ClearRecords();
     CCDSData records;
-    const QDate date = m_view.ClosingDate();
-    m_strClosingSql = ClosingListSql(m_list.IsPurchase(), date, GetFrame().m_nCalendarCloseDay);
-    if (RunReportStatement(GetFrame().GetMakeMsgID(), m_strClosingSql, records) != 1)
+    const QDate date = m_screen.ClosingDate();
+    m_strClosingSql = ClosingListSql(m_list.IsPurchase(), date, m_screen.ClosingDay());
+    if (RunReportStatement(m_screen.Data(), m_strClosingSql, records) != 1)
         return;
-    m_view.SetPeriodText(QStringLiteral("締日：%1").arg(date.toString(QStringLiteral("yyyy/MM/dd"))));
-    m_view.ShowLoaded(std::move(records));
+    m_screen.ShowPeriod(QStringLiteral("締日：%1").arg(date.toString(QStringLiteral("yyyy/MM/dd"))));
+    m_screen.ShowLoaded(std::move(records));
 }
 
 void CClosingController::OnReprintInvoices()
 {
     if (!ReportMode(m_list.GetMode()).handlesClosings)
         return;
-    const QList<int> rows = m_view.SelectedRowsOrSay(Q("印刷するデータを選択してください。"));
+    const QList<int> rows = m_screen.SelectedRowsOrSay(Q("印刷するデータを選択してください。"));
     if (rows.isEmpty())
         return;
     IssueInvoices(rows);
@@ -570,7 +577,7 @@ void CClosingController::OnAddressPrint()
 {
     if (!ReportMode(m_list.GetMode()).handlesClosings)
         return;
-    const QList<int> rows = m_view.SelectedRowsOrSay(Q("データを選択してください。"));
+    const QList<int> rows = m_screen.SelectedRowsOrSay(Q("データを選択してください。"));
     if (rows.isEmpty())
         return;
     const QString amountField = Q(m_list.IsPurchase() ? "今回仕入額" : "今回売上額");
@@ -599,12 +606,12 @@ void CClosingController::OnAddressPrint()
     if (labels.GetCount() == 0)
         return;
     QString err;
-    const int result = GetFrame().GetMakeMsgID().InsertData(labels, err);
+    const int result = m_screen.Data().InsertData(labels, err);
     if (result != CMakeMsgID::kOk) {
         ShowReportFailure(result, Q("データの追加に失敗しました。"), err);
         return;
     }
-    GetFrame().OpenSlipForm(11, QString(), 0);
+    SlipForm::OpenSlipForm(11, QString(), 0);
 }
 
 std::optional<CFormPrintItem> CClosingController::MakeFormPrintItem(const COneRecord* record)
@@ -619,7 +626,6 @@ std::optional<CFormPrintItem> CClosingController::MakeFormPrintItem(const COneRe
 
 void CClosingController::PrintByForm(QList<int>& rows)
 {
-    CMainFrame& frame = GetFrame();
     int noColumn = -1, nameColumn = -1;
     for (int i = 0; i < int(m_list.Columns().size()); ++i) {
         const QString& key = m_list.Columns()[size_t(i)].m_strField;
@@ -694,13 +700,13 @@ void CClosingController::PrintByForm(QList<int>& rows)
                    "してください。\n"));
             firstPass = false;
         }
-        const int format = frame.PutSlipListOnClipboard(&list, layout);
+        const int format = SlipForm::PutSlipListOnClipboard(&list, layout);
         FreeStringPtrList(&list);
         if (format < 0) {
             Tell(Q("クリップボードにデータ転送できないため、印刷できません。"));
             return;
         }
-        frame.RunSlipFormProgram(CSlipFormCommand::Clipboard(layout, 2, format));
+        SlipForm::RunSlipFormProgram(CSlipFormCommand::Clipboard(layout, 2, format));
         for (qsizetype k = taken.size() - 1; k >= 0; --k)
             rows.removeAt(taken[k]);
     }

@@ -19,7 +19,9 @@ class COneRecord;
 class CClosingController : public CReportController
 {
   public:
-    explicit CClosingController(CShimeView& view);
+    CClosingController(IReportScreen& screen, CReportList& list);
+    // Closing and printing, undoing, the closing date, reprints and labels.
+    static const std::vector<CFamilyCommand<CClosingController>>& Commands();
 
     void Load() override;
     // The settled status of the billed and paid lists (12, 13).

@@ -5,29 +5,40 @@
 
 #include "reports/LedgerController.h"
 
-#include "app/MainFrame.h"
+#include "app/SlipForm.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
 #include "platform/data/TradeSide.h"
 #include "platform/forms/LayoutInfo.h"
 #include "platform/forms/PloMainData.h"
 #include "platform/ui/Prompt.h"
-#include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
 #include "reports/LedgerCreateDlg.h"
 #include "reports/LedgerList.h"
 #include "reports/RecordFields.h"
 #include "reports/ReportData.h"
+#include "reports/ReportList.h"
 #include "reports/ReportLoaders.h"
 #include "reports/ReportModes.h"
-#include "reports/ShimeListCtrl.h"
-#include "reports/ShimeView.h"
+#include "reports/ReportScreen.h"
 #include "resources/CommandIds.h"
 
-CLedgerController::CLedgerController(CShimeView& view) : CReportController(view)
+CLedgerController::CLedgerController(IReportScreen& screen, CReportList& list)
+    : CReportController(screen, list)
 {
-    MapCommand(ID_BACK_TO_LIST, [this] { OnBackToList(); });
-    MapCommand(ID_LEDGER_CONDITION, [this] { OnLedgerCondition(); });
+    MapFamilyCommands(*this, Commands());
+}
+
+const std::vector<CFamilyCommand<CLedgerController>>& CLedgerController::Commands()
+{
+    using C = CLedgerController;
+    static const std::vector<CFamilyCommand<C>> commands{
+        // The way back is closed to a ledger opened directly.
+        {ID_BACK_TO_LIST, &C::OnBackToList,
+         [](const C& c) { return c.Mode().backTo != 0 && !c.m_bLedgerDirect; }},
+        {ID_LEDGER_CONDITION, &C::OnLedgerCondition, [](const C& c) { return c.Mode().ledger; }},
+    };
+    return commands;
 }
 
 void CLedgerController::Load()
@@ -52,14 +63,6 @@ void CLedgerController::OpenRow(int /*row*/)
     ShowSlip();
 }
 
-bool CLedgerController::OnUpdateCmdUI(int id, CCmdUI& ui)
-{
-    if (id != ID_BACK_TO_LIST)
-        return false;
-    ui.Enable(ReportMode(m_list.GetMode()).backTo != 0 && !m_bLedgerDirect);
-    return true;
-}
-
 void CLedgerController::DrillDown(int row)
 {
     const CReportModeInfo& info = ReportMode(m_list.GetMode());
@@ -68,8 +71,7 @@ void CLedgerController::DrillDown(int row)
     // The stock in/out list drills down to a product, the balances to a partner.
     const bool product = info.ListsProducts();
     const bool purchase = info.side.IsPurchases();
-    CMainFrame& frame = GetFrame();
-    CReportRequest& request = m_view.Request();
+    CReportRequest& request = m_request;
     const CReportRow& target = m_list.Rows()[size_t(row)];
     // Under a classification the detail rows name their record by position.
     COneRecord* record = target.record;
@@ -78,7 +80,6 @@ void CLedgerController::DrillDown(int row)
         record = m_list.Records().GetAt(target.data);
     if (!record)
         return;
-    m_view.SaveColumnWidths();
     m_LedgerHead.RemoveAll();
     m_LedgerRows.RemoveAll();
 
@@ -90,13 +91,13 @@ void CLedgerController::DrillDown(int row)
         if (product) {
             code = TextOf(record, "ItemCode");
             name = TextOf(record, "ItemName");
-            result = frame.GetMakeMsgID().GetItemInOutList(code, request.from, request.to, head, rows,
-                                                           request.lastCarryForward, err);
+            result = m_screen.Data().GetItemInOutList(code, request.from, request.to, head, rows,
+                                                      request.lastCarryForward, err);
         } else {
             code = TextOf(record, CTradeSide::Of(purchase).code);
             name = TextOf(record, "Company_Section_Name");
-            result = frame.GetMakeMsgID().GetMotocho(purchase ? 1 : 0, code, request.from, request.to, head,
-                                                     rows, err);
+            result =
+                m_screen.Data().GetMotocho(purchase ? 1 : 0, code, request.from, request.to, head, rows, err);
         }
     }
     if (result != CMakeMsgID::kOk) {
@@ -112,9 +113,7 @@ void CLedgerController::DrillDown(int row)
     m_LedgerRows = std::move(rows);
     m_bLedgerDirect = 0;
     const CReportModeInfo& detail = ReportMode(info.drillTo);
-    m_view.ShowListMode(detail.mode, Q(detail.drillTitle), detail.menuId);
-    m_view.InitListControl();
-    m_view.RefreshList();
+    m_screen.ShowMode(detail.mode, Q(detail.drillTitle));
 }
 
 void CLedgerController::LoadLedger()
@@ -122,11 +121,9 @@ void CLedgerController::LoadLedger()
     const CReportModeInfo& info = ReportMode(m_list.GetMode());
     if (!info.ledger)
         return;
-    CMainFrame& frame = GetFrame();
-    CReportRequest& request = m_view.Request();
+    CReportRequest& request = m_request;
     // The rows shown point into the sets about to be emptied.
-    m_list.ClearRows();
-    m_view.Model()->Reset();
+    m_screen.ClearRows();
     m_LedgerHead.RemoveAll();
     m_LedgerRows.RemoveAll();
     QString err;
@@ -134,29 +131,26 @@ void CLedgerController::LoadLedger()
     {
         CWaitScope wait;
         if (info.ListsProducts())
-            result = frame.GetMakeMsgID().GetItemInOutList(request.ledgerCode, request.from, request.to,
-                                                           m_LedgerHead, m_LedgerRows,
-                                                           request.lastCarryForward, err);
-        else
             result =
-                frame.GetMakeMsgID().GetMotocho(m_list.IsPurchase() ? 1 : 0, request.ledgerCode, request.from,
+                m_screen.Data().GetItemInOutList(request.ledgerCode, request.from, request.to, m_LedgerHead,
+                                                 m_LedgerRows, request.lastCarryForward, err);
+        else
+            result = m_screen.Data().GetMotocho(m_list.IsPurchase() ? 1 : 0, request.ledgerCode, request.from,
                                                 request.to, m_LedgerHead, m_LedgerRows, err);
     }
     if (result != CMakeMsgID::kOk) {
         ShowReportFailure(result, Q("データの取得に失敗しました。"), err);
         return;
     }
-    m_view.SetPeriodText(PeriodText(request.from, request.to));
-    m_view.SetCountText(Q("%1 %2").arg(request.ledgerCode, request.ledgerName));
-    m_view.UpdateLabels();
+    m_screen.ShowPeriod(PeriodText(request.from, request.to));
+    m_screen.ShowCount(Q("%1 %2").arg(request.ledgerCode, request.ledgerName));
 }
 
 int CLedgerController::FillLedgerList()
 {
     const CLedgerHead head = FillLedgerRows(m_list, m_LedgerHead, m_LedgerRows);
     m_LedgerCarried = head.carried;
-    m_view.SetCountText(head.partnerLabel);
-    m_view.UpdateLabels();
+    m_screen.ShowCount(head.partnerLabel);
     m_strPrintSubTitle = head.partnerLabel;
     return 1;
 }
@@ -164,19 +158,15 @@ int CLedgerController::FillLedgerList()
 void CLedgerController::OnBackToList()
 {
     if (m_bLedgerDirect) {
-        GetFrame().SwitchView(0);
+        m_screen.BackToMenu();
         return;
     }
     const int backTo = ReportMode(m_list.GetMode()).backTo;
     if (backTo == 0)
         return;
-    m_view.SaveColumnWidths();
     const CReportModeInfo& list = ReportMode(backTo);
-    m_view.ShowListMode(list.mode, Q(list.title), list.menuId);
-    m_view.InitListControl();
-    m_view.RefreshList();
-    m_view.SetCountText(Q("件数：%1件").arg(m_list.Records().GetCount()));
-    m_view.UpdateLabels();
+    m_screen.ShowMode(list.mode, Q(list.title));
+    m_screen.ShowCount(Q("件数：%1件").arg(m_list.Records().GetCount()));
     m_strPrintSubTitle.clear();
     m_LedgerHead.RemoveAll();
     m_LedgerRows.RemoveAll();
@@ -187,20 +177,19 @@ void CLedgerController::OnLedgerCondition()
     const int mode = m_list.GetMode();
     if (!ReportMode(mode).ledger)
         return;
-    CReportRequest& request = m_view.Request();
-    if (!AskLedgerConditions(request, mode, request.from, request.to))
+    if (!AskLedgerConditions(m_request, mode, m_request.from, m_request.to))
         return;
     LoadLedger();
-    m_view.RefreshList();
+    m_screen.RefreshList();
 }
 
 void CLedgerController::ShowSlip()
 {
-    auto tell = [](const QString& text) { UiServices::Prompt().MessageBox(text); };
-    if (UiServices::Prompt().MessageBox(Q("選択されたデータに該当する伝票を表示しますか？"), MB_OKCANCEL,
-                                        MB_ICONQUESTION) != IDOK)
+    auto tell = [this](const QString& text) { m_screen.Tell(text); };
+    if (m_screen.Ask(Q("選択されたデータに該当する伝票を表示しますか？"), MB_OKCANCEL, MB_ICONQUESTION) !=
+        IDOK)
         return;
-    const QList<int> rows = m_view.SelectedRowsOrSay(Q("表示するデータを選択してください。\n"));
+    const QList<int> rows = m_screen.SelectedRowsOrSay(Q("表示するデータを選択してください。\n"));
     if (rows.isEmpty())
         return;
     if (rows.size() > 1) {
@@ -228,7 +217,7 @@ void CLedgerController::ShowSlip()
     request.m_strTable = Q(source->table);
     request.m_strCondition = QStringLiteral("WHERE ID = %1").arg(id);
     QString err;
-    const int result = GetFrame().GetMakeMsgID().GetDataList(request, found, err);
+    const int result = m_screen.Data().GetDataList(request, found, err);
     if (result != CMakeMsgID::kOk) {
         ShowReportFailure(result, Q("データの取得に失敗しました。"), err);
         return;
@@ -267,5 +256,5 @@ void CLedgerController::ShowSlip()
              Q("で別フォームへデータを転記し、保存しなおしてください。\n"));
         return;
     }
-    GetFrame().RunSlipFormProgram(u' ' + fileName + QStringLiteral(" /C:%1 /R:%2").arg(kind).arg(headerId));
+    SlipForm::RunSlipFormProgram(u' ' + fileName + QStringLiteral(" /C:%1 /R:%2").arg(kind).arg(headerId));
 }

@@ -13,7 +13,9 @@
 class CLedgerController : public CReportController
 {
   public:
-    explicit CLedgerController(CShimeView& view);
+    CLedgerController(IReportScreen& screen, CReportList& list);
+    // The way back to the list drilled down from, and new conditions.
+    static const std::vector<CFamilyCommand<CLedgerController>>& Commands();
 
     // The ledgers opened directly (42, 45, 46) load their partner's or
     // product's rows.
@@ -22,8 +24,6 @@ class CLedgerController : public CReportController
     // The slip behind a detail row.
     void OpenRow(int row) override;
     void DrillDown(int row) override;
-    // The way back is closed to a ledger opened directly.
-    bool OnUpdateCmdUI(int id, CCmdUI& ui) override;
 
     void LoadLedger();
     int FillLedgerList();

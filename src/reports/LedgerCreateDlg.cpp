@@ -14,7 +14,9 @@
 #include "reports/RecordFields.h"
 #include "reports/ReportCommands.h"
 #include "reports/ReportModes.h"
+#include "reports/ReportOpen.h"
 #include "reports/ReportRequest.h"
+#include "resources/CommandIds.h"
 
 #include <QDateEdit>
 #include <QEvent>
@@ -323,13 +325,13 @@ void OpenLedger(CMainFrame& frame, int kind)
     MonthPreset(UiServices::Clock().Today(), from, to);
     CReportRequest request;
     if (AskLedgerConditions(request, kind, from, to))
-        frame.SwitchView(kind, request);
+        OpenReportList(frame, kind, request);
 }
 
 } // namespace
 
 void RegisterLedgerCommands(CViewRegistry& registry)
 {
-    registry.RegisterCommand(32828, [](CMainFrame& frame) { OpenLedger(frame, 45); });
-    registry.RegisterCommand(32830, [](CMainFrame& frame) { OpenLedger(frame, 46); });
+    registry.RegisterCommand(ID_CUSTOMER_LEDGER, [](CMainFrame& frame) { OpenLedger(frame, 45); });
+    registry.RegisterCommand(ID_SUPPLIER_LEDGER, [](CMainFrame& frame) { OpenLedger(frame, 46); });
 }

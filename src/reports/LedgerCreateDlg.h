@@ -102,6 +102,6 @@ class CLedgerCreateDlg : public QDialog
 // become the request's ledger conditions. True on OK.
 bool AskLedgerConditions(CReportRequest& request, int mode, const QDate& from, const QDate& to);
 
-// The menu screen's ledger commands (32828 customers, 32830 suppliers):
+// The menu screen's ledger commands (ID_CUSTOMER_LEDGER, ID_SUPPLIER_LEDGER):
 // the dialog on this month, then the ledger list on OK.
 void RegisterLedgerCommands(CViewRegistry& registry);

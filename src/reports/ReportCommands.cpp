@@ -12,8 +12,10 @@
 #include "reports/PeriodDlg.h"
 #include "reports/ReportLoaders.h"
 #include "reports/ReportModes.h"
+#include "reports/ReportOpen.h"
 #include "reports/ReportRequest.h"
 #include "reports/SyukeiCondDlg.h"
+#include "resources/CommandIds.h"
 
 namespace
 {
@@ -28,28 +30,28 @@ struct CListCommand {
 
 // clang-format off
 constexpr CListCommand kCommands[] = {
-    {32987, EFamily::Direct, 11},
-    {32809, EFamily::Direct, 12},
-    {32813, EFamily::Direct, 13},
-    {32958, EFamily::Direct, 14},
-    {32838, EFamily::Direct, 16},
-    {32810, EFamily::Detail, 15},
-    {32988, EFamily::Detail, 17},
-    {32815, EFamily::Detail, 18},
-    {32818, EFamily::Detail, 19},
-    {32826, EFamily::Detail, 20},
-    {32827, EFamily::Detail, 21},
-    {32822, EFamily::Detail, 22},
-    {32962, EFamily::Staff, 29},
-    {32973, EFamily::Staff, 30},
-    {32840, EFamily::Staff, 47},
-    {32841, EFamily::Staff, 48},
-    {32970, EFamily::StaffTrend, 39},
-    {32976, EFamily::StaffTrend, 40},
-    {32963, EFamily::Period, 31},
-    {33007, EFamily::Period, 32},
-    {32834, EFamily::Balance, 23},
-    {32829, EFamily::Balance, 24},
+    {ID_PAYMENT_SCHEDULE,       EFamily::Direct,     11},
+    {ID_BILLED_LIST,            EFamily::Direct,     12},
+    {ID_PAID_LIST,              EFamily::Direct,     13},
+    {ID_RECEIPT_LIST,           EFamily::Direct,     14},
+    {ID_PAYMENT_LIST,           EFamily::Direct,     16},
+    {ID_RECEIPT_DETAIL,         EFamily::Detail,     15},
+    {ID_PAYMENT_DETAIL,         EFamily::Detail,     17},
+    {ID_SALES_DETAIL,           EFamily::Detail,     18},
+    {ID_PURCHASE_DETAIL,        EFamily::Detail,     19},
+    {ID_ESTIMATE_DETAIL,        EFamily::Detail,     20},
+    {ID_ORDER_DETAIL,           EFamily::Detail,     21},
+    {ID_STOCK_MOVE_LIST,        EFamily::Detail,     22},
+    {ID_STAFF_SALES_TOTALS,     EFamily::Staff,      29},
+    {ID_STAFF_PURCHASE_TOTALS,  EFamily::Staff,      30},
+    {ID_SALES_SUMMARY_SHEET,    EFamily::Staff,      47},
+    {ID_PURCHASE_SUMMARY_SHEET, EFamily::Staff,      48},
+    {ID_STAFF_SALES_TREND,      EFamily::StaffTrend, 39},
+    {ID_STAFF_PURCHASE_TREND,   EFamily::StaffTrend, 40},
+    {ID_PERIOD_SALES_TOTALS,    EFamily::Period,     31},
+    {ID_PERIOD_PURCHASE_TOTALS, EFamily::Period,     32},
+    {ID_RECEIVABLE_BALANCES,    EFamily::Balance,    23},
+    {ID_PAYABLE_BALANCES,       EFamily::Balance,    24},
 };
 // The aggregation dialog's rows: ledger, twelve months, end date shown,
 // whether traded-only and amount-or-quantity are taken, the aggregation
@@ -68,17 +70,17 @@ struct CAggregationCommand {
 
 // clang-format off
 constexpr CAggregationCommand kAggregations[] = {
-    {32960, 25, 1, false, true,  true,  false, 1,  false},
-    {32971, 26, 2, false, true,  false, false, 2,  false},
-    {32961, 27, 0, false, true,  true,  false, 0,  false},
-    {32972, 28, 0, false, true,  false, false, 0,  false},
-    {32824, 33, 0, false, false, false, false, -1, true},
-    {32823, 34, 0, false, true,  true,  false, 0,  true},
-    {32968, 35, 1, true,  true,  true,  false, 1,  false},
-    {32974, 36, 2, true,  true,  false, false, 1,  false},
-    {32969, 37, 0, true,  true,  true,  true,  0,  false},
-    {32975, 38, 0, true,  true,  false, true,  0,  false},
-    {32825, 41, 0, true,  true,  false, true,  0,  true},
+    {ID_CUSTOMER_SALES_TOTALS,    25, 1, false, true,  true,  false, 1,  false},
+    {ID_SUPPLIER_PURCHASE_TOTALS, 26, 2, false, true,  false, false, 2,  false},
+    {ID_PRODUCT_SALES_TOTALS,     27, 0, false, true,  true,  false, 0,  false},
+    {ID_PRODUCT_PURCHASE_TOTALS,  28, 0, false, true,  false, false, 0,  false},
+    {ID_STOCK_TAKING_LIST,        33, 0, false, false, false, false, -1, true},
+    {ID_STOCK_INOUT_LIST,         34, 0, false, true,  true,  false, 0,  true},
+    {ID_CUSTOMER_SALES_TREND,     35, 1, true,  true,  true,  false, 1,  false},
+    {ID_SUPPLIER_PURCHASE_TREND,  36, 2, true,  true,  false, false, 1,  false},
+    {ID_PRODUCT_SALES_TREND,      37, 0, true,  true,  true,  true,  0,  false},
+    {ID_PRODUCT_PURCHASE_TREND,   38, 0, true,  true,  false, true,  0,  false},
+    {ID_STOCK_TREND,              41, 0, true,  true,  false, true,  0,  true},
 };
 // clang-format on
 
@@ -106,7 +108,7 @@ void DetailList(CMainFrame& frame, int kind)
     request.from = r.m_from;
     request.to = r.m_to;
     request.periodShape = (r.m_bNoStart ? 1 : 0) + (r.m_bNoEnd ? 2 : 0);
-    frame.SwitchView(kind, request);
+    OpenReportList(frame, kind, request);
 }
 
 void StaffOrPeriodList(CMainFrame& frame, const CListCommand& row)
@@ -140,7 +142,7 @@ void StaffOrPeriodList(CMainFrame& frame, const CListCommand& row)
     default:
         break;
     }
-    frame.SwitchView(row.kind, request);
+    OpenReportList(frame, row.kind, request);
 }
 
 // The balance dialog writes its conditions into the request itself, on OK
@@ -154,7 +156,7 @@ void BalanceList(CMainFrame& frame, int kind)
     dialog.OnInitDialog();
     if (RunModal(dialog) != QDialog::Accepted)
         return;
-    frame.SwitchView(kind, request);
+    OpenReportList(frame, kind, request);
 }
 
 void AggregationList(CMainFrame& frame, const CAggregationCommand& row)
@@ -164,8 +166,8 @@ void AggregationList(CMainFrame& frame, const CAggregationCommand& row)
         request.lastCarryForward = frame.GetLastCarryForwardDate();
     CSyukeiCondDlg dialog(request, row.ledger, row.monthly, row.showEnd);
     CSyukeiCondRules& r = dialog.Rules();
-    // The stock list keeps the dialog's own date, today.
-    if (row.id != 32824) {
+    // The list of one date (the stock list) keeps the dialog's own, today.
+    if (!ReportMode(row.kind).oneDate) {
         if (row.monthly)
             TwelveMonthPreset(Today(), r.m_from, r.m_to);
         else
@@ -181,7 +183,7 @@ void AggregationList(CMainFrame& frame, const CAggregationCommand& row)
         request.amountOrQuantity = r.m_nQuantity;
     if (row.aggregateBy >= 0)
         request.aggregateBy = row.aggregateBy;
-    frame.SwitchView(row.kind, request);
+    OpenReportList(frame, row.kind, request);
 }
 
 void RunListCommand(CMainFrame& frame, const CListCommand& row)
@@ -191,7 +193,7 @@ void RunListCommand(CMainFrame& frame, const CListCommand& row)
         // The payment schedule lists every open closing: no closing day.
         if (ReportMode(row.kind).loader == EReportLoader::Schedule && ReportMode(row.kind).side.IsPurchases())
             frame.m_nCalendarCloseDay = 0;
-        frame.SwitchView(row.kind);
+        OpenReportList(frame, row.kind);
         break;
     case EFamily::Detail:
         DetailList(frame, row.kind);

@@ -1,49 +1,94 @@
 #include "reports/ReportController.h"
 
-#include "reports/ShimeView.h"
-#include "resources/CommandIds.h"
+#include "platform/data/Record.h"
+#include "reports/RecordFields.h"
+#include "reports/ReportData.h"
+#include "reports/ReportList.h"
+#include "reports/ReportScreen.h"
 
 #include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
 
 namespace
 {
 
-std::map<EReportFamily, ReportControllerFactory>& Factories()
+struct CFamilyEntry {
+    ReportControllerFactory factory;
+    QList<int> commands;
+};
+
+std::map<EReportFamily, CFamilyEntry>& Families()
 {
-    static std::map<EReportFamily, ReportControllerFactory> factories;
-    return factories;
+    static std::map<EReportFamily, CFamilyEntry> families;
+    return families;
+}
+
+QList<int>& FamilyCommands()
+{
+    static QList<int> commands;
+    return commands;
 }
 
 } // namespace
 
+bool IReportController::OnUpdateCmdUI(int id, CCmdUI& ui)
+{
+    if (!HasCommandHandler(id))
+        return false;
+    const auto it = m_states.constFind(id);
+    ui.Enable(it == m_states.constEnd() || it.value()());
+    return true;
+}
+
+CReportController::CReportController(IReportScreen& screen, CReportList& list)
+    : m_screen(screen), m_list(list), m_request(list.m_cond)
+{
+}
+
+const CReportModeInfo& CReportController::Mode() const
+{
+    return ReportMode(m_list.GetMode());
+}
+
+int CReportController::SelectedCount() const
+{
+    return int(m_screen.GetSelectedRows().size());
+}
+
+int CReportController::UpdateSelectedRecords(const QString& field, const CTb& value, const QList<int>& rows)
+{
+    QList<int> ids;
+    for (int row : rows)
+        ids << IntOf(m_list.RecordAt(row), "ID");
+    return UpdateClosingRecords(m_screen.Data(), m_list.IsPurchase(), field, value, ids);
+}
+
 const QList<int>& ReportFamilyCommands()
 {
-    static const QList<int> commands{
-        ID_REPORT_CLOSE_PRINT, ID_REPORT_UNDO_CLOSE,    ID_REPORT_CLOSING_DATE,      ID_REPORT_REPRINT,
-        ID_MASTER_LABEL_PRINT, ID_REPORT_RECEIPT,       ID_REPORT_BULK_RECEIPT,      ID_REPORT_SCHEDULE_DATE,
-        ID_REPORT_TRANSFER,    ID_REPORT_RECEIPT_PRINT, ID_REPORT_BALANCE_CONDITION, ID_BACK_TO_LIST,
-        ID_LEDGER_CONDITION,   ID_REPORT_STOCK_EDIT,
-    };
-    return commands;
+    return FamilyCommands();
 }
 
-CReportController::CReportController(CShimeView& view) : m_view(view), m_list(view.List()) {}
-
-CMainFrame& CReportController::GetFrame() const
+void RegisterReportController(EReportFamily family, ReportControllerFactory factory,
+                              const QList<int>& commands)
 {
-    return m_view.GetFrame();
+    if (factory)
+        Families()[family] = {std::move(factory), commands};
+    else
+        Families().erase(family);
+    std::set<int> all;
+    for (const auto& [registered, entry] : Families())
+        all.insert(entry.commands.cbegin(), entry.commands.cend());
+    FamilyCommands() = QList<int>(all.cbegin(), all.cend());
 }
 
-void RegisterReportController(EReportFamily family, ReportControllerFactory factory)
+std::unique_ptr<IReportController> CreateReportController(EReportFamily family, IReportScreen& screen,
+                                                          CReportList& list)
 {
-    Factories()[family] = std::move(factory);
-}
-
-std::unique_ptr<IReportController> CreateReportController(EReportFamily family, CShimeView& view)
-{
-    const auto it = Factories().find(family);
-    if (it != Factories().end() && it->second)
-        if (std::unique_ptr<IReportController> controller = it->second(view))
+    const auto it = Families().find(family);
+    if (it != Families().end())
+        if (std::unique_ptr<IReportController> controller = it->second.factory(screen, list))
             return controller;
-    return std::make_unique<CReportController>(view);
+    throw std::logic_error("no controller registered for report family " + std::to_string(int(family)));
 }

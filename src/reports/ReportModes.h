@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/data/TradeSide.h"
+#include "resources/ViewKinds.h"
 
 #include <QString>
 
@@ -213,8 +214,9 @@ struct CReportModeInfo {
     constexpr bool ListsProducts() const { return partnerKind == EReportPartner::Product; }
 };
 
-inline constexpr int kFirstReportMode = 8;
-inline constexpr int kLastReportMode = 48;
+// The modes are the frame's report view kinds.
+inline constexpr int kFirstReportMode = kFirstReportViewKind;
+inline constexpr int kLastReportMode = kLastReportViewKind;
 
 // The closing candidates of a side (sales: invoices, purchases: payment
 // statements).

@@ -8,31 +8,36 @@
 #include "reports/KurikoshiDlg.h"
 #include "reports/LedgerController.h"
 #include "reports/ReportCommands.h"
+#include "reports/ReportModes.h"
+#include "reports/ReportOpen.h"
 #include "reports/ScheduleController.h"
 #include "reports/ShimeView.h"
 #include "reports/StockController.h"
 #include "reports/TransferBankDlg.h"
 #include "resources/CommandIds.h"
-
-namespace
-{
-
-template <class T> void RegisterController(EReportFamily family)
-{
-    RegisterReportController(family, [](CShimeView& view) { return std::make_unique<T>(view); });
-}
-
-} // namespace
+#include "resources/ViewKinds.h"
 
 void RegisterReportViews(CViewRegistry& registry)
 {
     registry.Register(EViewClass::Shime, [](CMainFrame& frame) -> CView* { return new CShimeView(frame); });
+    // Each mode's menu bar and toolbar are those of its row in the table.
+    SetReportViewBars([](int kind) {
+        const CReportModeInfo& mode = ReportMode(kind);
+        return CViewBars{mode.menuId, mode.toolBarId};
+    });
+    // The shell and the other subsystems open the lists through the same door.
+    registry.RegisterOpener(CViewRegistry::EOpener::ReportList, [](CMainFrame& frame, int mode) {
+        if (!IsReportMode(mode))
+            return false;
+        OpenReportList(frame, mode);
+        return true;
+    });
     // What each family of report lists does beyond the shared list.
-    RegisterController<CClosingController>(EReportFamily::Closing);
-    RegisterController<CScheduleController>(EReportFamily::Schedule);
-    RegisterController<CAggregationController>(EReportFamily::Aggregation);
-    RegisterController<CLedgerController>(EReportFamily::Ledger);
-    RegisterController<CStockController>(EReportFamily::Stock);
+    RegisterReportFamily<CClosingController>(EReportFamily::Closing);
+    RegisterReportFamily<CScheduleController>(EReportFamily::Schedule);
+    RegisterReportFamily<CAggregationController>(EReportFamily::Aggregation);
+    RegisterReportFamily<CLedgerController>(EReportFamily::Ledger);
+    RegisterReportFamily<CStockController>(EReportFamily::Stock);
     // The closings of the menu screen ask their options before the list.
     registry.RegisterCommand(ID_CLOSE_INVOICE, [](CMainFrame& frame) { OnCloseInvoiceCommand(frame, 0); });
     registry.RegisterCommand(ID_CLOSE_PAYMENT, [](CMainFrame& frame) { OnCloseInvoiceCommand(frame, 1); });

@@ -6,8 +6,7 @@
 #include "reports/ScheduleController.h"
 
 #include "app/DialogRequests.h"
-#include "app/MainFrame.h"
-#include "app/ViewRegistry.h"
+#include "app/SlipForm.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
 #include "platform/data/TradeSide.h"
@@ -20,21 +19,34 @@
 #include "reports/PaymentSlips.h"
 #include "reports/RecordFields.h"
 #include "reports/ReportData.h"
+#include "reports/ReportList.h"
 #include "reports/ReportModes.h"
-#include "reports/ShimeListCtrl.h"
-#include "reports/ShimeView.h"
+#include "reports/ReportScreen.h"
 #include "resources/CommandIds.h"
 #include "settings/CounterInfo.h"
 
 #include <QHash>
 
-CScheduleController::CScheduleController(CShimeView& view) : CReportController(view)
+CScheduleController::CScheduleController(IReportScreen& screen, CReportList& list)
+    : CReportController(screen, list)
 {
-    MapCommand(ID_REPORT_RECEIPT, [this] { OnReceiptPaymentDialog(); });
-    MapCommand(ID_REPORT_BULK_RECEIPT, [this] { OnBulkReceiptPayment(); });
-    MapCommand(ID_REPORT_SCHEDULE_DATE, [this] { OnChangeScheduledDate(); });
-    MapCommand(ID_REPORT_TRANSFER, [this] { OnPrintTransferRequest(); });
-    MapCommand(ID_REPORT_RECEIPT_PRINT, [this] { OnPrintReceipt(); });
+    MapFamilyCommands(*this, Commands());
+}
+
+const std::vector<CFamilyCommand<CScheduleController>>& CScheduleController::Commands()
+{
+    using C = CScheduleController;
+    static const auto selected = [](const C& c) { return c.SelectedCount() >= 1; };
+    static const std::vector<CFamilyCommand<C>> commands{
+        // The dialog opens on one row.
+        {ID_REPORT_RECEIPT, &C::OnReceiptPaymentDialog, [](const C& c) { return c.SelectedCount() == 1; }},
+        {ID_REPORT_BULK_RECEIPT, &C::OnBulkReceiptPayment, selected},
+        {ID_REPORT_SCHEDULE_DATE, &C::OnChangeScheduledDate, selected},
+        // Every transfer row of the list, selected or not.
+        {ID_REPORT_TRANSFER, &C::OnPrintTransferRequest},
+        {ID_REPORT_RECEIPT_PRINT, &C::OnPrintReceipt, selected},
+    };
+    return commands;
 }
 
 void CScheduleController::Load()
@@ -48,7 +60,7 @@ void CScheduleController::OnReceiptPaymentDialog()
     const int mode = m_list.GetMode();
     if (!ReportMode(mode).opensReceipt)
         return;
-    const QList<int> selected = m_view.GetSelectedRows();
+    const QList<int> selected = m_screen.GetSelectedRows();
     if (selected.isEmpty())
         return;
     const int row = selected.first();
@@ -68,12 +80,11 @@ void CScheduleController::OnReceiptPaymentDialog()
         // An existing slip: changed in the dialog, then the list is read again.
         request.m_nMode = 2;
         request.m_nHeaderID = IntOf(record, "ID");
-        if (!CViewRegistry::Instance().RunOpener(GetFrame(), &m_view, request))
+        if (!m_screen.OpenReceipt(request))
             return;
-        UiServices::Prompt().MessageBox(Q("リストを更新します"), MB_OK, MB_ICONINFORMATION);
+        m_screen.Tell(Q("リストを更新します"), MB_ICONINFORMATION);
         CWaitScope wait;
-        m_view.LoadSlipDetailList(m_view.Request().periodShape);
-        m_view.RefreshList();
+        m_screen.ReloadList(false);
         return;
     }
 
@@ -86,13 +97,13 @@ void CScheduleController::OnReceiptPaymentDialog()
     request.m_amount = MoneyOf(record, purchase ? "今回仕入額" : "今回売上額");
     request.m_strMyPerson = TextOf(record, "MyPerson");
     request.m_nMethod = ReceiptMethodIndex(TextOf(record, "CollectType"));
-    if (!CViewRegistry::Instance().RunOpener(GetFrame(), &m_view, request))
+    if (!m_screen.OpenReceipt(request))
         return;
     CTb status(Q("Status"), CTb::kInteger);
     status = 1;
-    if (m_view.UpdateSelectedRecords(Q("Status"), status, {row}) != 1)
+    if (UpdateSelectedRecords(Q("Status"), status, {row}) != 1)
         return;
-    m_view.RemoveSettledRows({row});
+    m_screen.RemoveSettledRows({row});
 }
 
 void CScheduleController::OnBulkReceiptPayment()
@@ -103,9 +114,9 @@ void CScheduleController::OnBulkReceiptPayment()
     const QString question = Q("選択されたデータの") +
                              Q(m_list.IsPurchase() ? "支払予定額で出金処理" : "入金予定額で入金処理") +
                              Q("をします。よろしいですか？");
-    if (UiServices::Prompt().MessageBox(question, MB_OKCANCEL, MB_ICONQUESTION) != IDOK)
+    if (m_screen.Ask(question, MB_OKCANCEL, MB_ICONQUESTION) != IDOK)
         return;
-    const QList<int> rows = m_view.SelectedRowsOrSay(Q("処理を行うレコードを選択してください"));
+    const QList<int> rows = m_screen.SelectedRowsOrSay(Q("処理を行うレコードを選択してください"));
     if (rows.isEmpty())
         return;
     CreatePaymentSlips(rows);
@@ -152,12 +163,11 @@ int CScheduleController::CreatePaymentSlips(const QList<int>& rows)
     int result;
     {
         CWaitCursor wait;
-        result = WritePaymentSlips(GetFrame().GetMakeMsgID(), purchase, payments, numbers,
-                                   UiServices::Clock().Today());
+        result = WritePaymentSlips(m_screen.Data(), purchase, payments, numbers, UiServices::Clock().Today());
     }
     if (result != 1)
         return 0;
-    m_view.RemoveSettledRows(taken);
+    m_screen.RemoveSettledRows(taken);
     return 1;
 }
 
@@ -168,18 +178,18 @@ void CScheduleController::OnChangeScheduledDate()
         return;
     const QString word = Q(m_list.IsPurchase() ? "支払" : "入金");
     const QList<int> rows =
-        m_view.SelectedRowsOrSay(word + Q("予定日を変更したいデータを選択してください。"));
+        m_screen.SelectedRowsOrSay(word + Q("予定日を変更したいデータを選択してください。"));
     if (rows.isEmpty())
         return;
     QDateTime chosen;
-    CDateSetDlg dialog(&chosen, &m_view);
+    CDateSetDlg dialog(&chosen, m_screen.DialogParent());
     dialog.SetPrompt(word + Q("予定日を指定してください。"));
     if (RunModal(dialog) != QDialog::Accepted || !chosen.isValid())
         return;
     const QDate date = chosen.date();
     CTb value(Q("CollectDate"), CTb::kDate);
     value = date;
-    if (m_view.UpdateSelectedRecords(Q("CollectDate"), value, rows) != 1)
+    if (UpdateSelectedRecords(Q("CollectDate"), value, rows) != 1)
         return;
     // In place: the list keeps its order until it is loaded again.
     for (int row : rows) {
@@ -190,7 +200,7 @@ void CScheduleController::OnChangeScheduledDate()
         if (!target.texts.isEmpty())
             target.texts[0] = field->GetText();
     }
-    m_view.ListCtrl()->viewport()->update();
+    m_screen.RepaintRows();
 }
 
 void CScheduleController::OnPrintTransferRequest()
@@ -200,7 +210,7 @@ void CScheduleController::OnPrintTransferRequest()
     // The day is the view's own: the frame's closing date keeps choosing
     // what the schedule loads.
     QDateTime transferDate;
-    CDateSetDlg dialog(&transferDate, &m_view);
+    CDateSetDlg dialog(&transferDate, m_screen.DialogParent());
     dialog.SetPrompt(Q("振込指定日を指定してください。"));
     if (RunModal(dialog) != QDialog::Accepted || !transferDate.isValid())
         return;
@@ -242,20 +252,20 @@ void CScheduleController::OnPrintTransferRequest()
         }
     }
     if (rows.isEmpty()) {
-        UiServices::Prompt().MessageBox(Q("振込の支払はありませんでした。"));
+        m_screen.Tell(Q("振込の支払はありませんでした。"));
         return;
     }
     int result;
     {
         CWaitCursor wait;
-        result = WriteTransferRequest(GetFrame().GetMakeMsgID(), transferDate, lines);
+        result = WriteTransferRequest(m_screen.Data(), transferDate, lines);
     }
     if (result != 1)
         return;
-    if (GetFrame().OpenSlipForm(13, QString(), 0) == 0)
+    if (SlipForm::OpenSlipForm(13, QString(), 0) == 0)
         return;
-    if (UiServices::Prompt().MessageBox(Q("振込依頼書に印刷したデータを支払済みにしますか？"), MB_YESNO,
-                                        MB_ICONQUESTION) != IDYES)
+    if (m_screen.Ask(Q("振込依頼書に印刷したデータを支払済みにしますか？"), MB_YESNO, MB_ICONQUESTION) !=
+        IDYES)
         return;
     // Paid at the scheduled amounts, not the transfer amounts.
     CreatePaymentSlips(rows);
@@ -265,21 +275,20 @@ void CScheduleController::LoadScheduleList()
 {
     m_list.ClearRecords();
     CCDSData records;
-    const int result =
-        RunReportStatement(GetFrame().GetMakeMsgID(),
-                           ScheduleListSql(m_list.IsPurchase(), m_list.m_nCarryOver, m_view.ClosingDate(),
-                                           GetFrame().m_nCalendarCloseDay),
-                           records);
+    const int result = RunReportStatement(m_screen.Data(),
+                                          ScheduleListSql(m_list.IsPurchase(), m_list.m_nCarryOver,
+                                                          m_screen.ClosingDate(), m_screen.ClosingDay()),
+                                          records);
     if (result != 1)
         return;
-    m_view.ShowLoaded(std::move(records));
+    m_screen.ShowLoaded(std::move(records));
 }
 
 void CScheduleController::OnPrintReceipt()
 {
     if (!ReportMode(m_list.GetMode()).printsReceiptVoucher)
         return;
-    const QList<int> rows = m_view.SelectedRowsOrSay(Q("印刷するデータを選択してください。"));
+    const QList<int> rows = m_screen.SelectedRowsOrSay(Q("印刷するデータを選択してください。"));
     if (rows.isEmpty())
         return;
     CCDSData headers;
@@ -309,7 +318,7 @@ void CScheduleController::OnPrintReceipt()
     if (headers.GetCount() == 0)
         return;
 
-    CMakeMsgID& data = GetFrame().GetMakeMsgID();
+    CMakeMsgID& data = m_screen.Data();
     QString err;
     // Every body is read before anything is written, so a failed read
     // leaves the work tables as they were.
@@ -360,5 +369,5 @@ void CScheduleController::OnPrintReceipt()
         AbandonReportTransaction(data, result, Q("データの追加に失敗しました(B)。"), err);
         return;
     }
-    GetFrame().OpenSlipForm(10, QString(), 0);
+    SlipForm::OpenSlipForm(10, QString(), 0);
 }

@@ -11,7 +11,10 @@
 class CScheduleController : public CReportController
 {
   public:
-    explicit CScheduleController(CShimeView& view);
+    CScheduleController(IReportScreen& screen, CReportList& list);
+    // Receipts and payments, the scheduled date, transfer requests and
+    // receipt vouchers.
+    static const std::vector<CFamilyCommand<CScheduleController>>& Commands();
 
     void Load() override;
 

@@ -16,16 +16,6 @@
 
 #include <QMetaObject>
 
-namespace
-{
-
-void Tell(const QString& text)
-{
-    UiServices::Prompt().MessageBox(text);
-}
-
-} // namespace
-
 void CShimeView::OnPrintLedger()
 {
     const EReportLedgerPrint kind = ReportMode(m_list.GetMode()).ledgerPrint;
@@ -59,7 +49,7 @@ void CShimeView::OnPrintLedger()
             work->SetField(t + Q("LastCollect"), MoneyOf(record, "前回残高"));
         }
         if (request.GetCount() == 0) {
-            Tell(Q("データを選択してください。"));
+            Tell(Q("データを選択してください。"), MB_ICONNONE);
             return;
         }
     } else {

@@ -1,9 +1,11 @@
 #include "reports/ShimeView.h"
 
+#include "app/DialogRequests.h"
 #include "app/ExchangePorts.h"
 #include "app/FindDialog.h"
 #include "app/MainFrame.h"
 #include "app/SlipPeriod.h"
+#include "app/ViewRegistry.h"
 #include "platform/data/Record.h"
 #include "platform/env/DBDirMng.h"
 #include "platform/ui/Clock.h"
@@ -13,6 +15,7 @@
 #include "platform/ui/TableSelection.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
+#include "reports/CloseInvoiceDlg.h"
 #include "reports/ExportSettingDlg.h"
 #include "reports/RecordFields.h"
 #include "reports/ReportColumns.h"
@@ -27,11 +30,14 @@
 #include "settings/dlg/CounterSetDlg.h"
 
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QShortcut>
+
+#include <stdexcept>
 
 namespace
 {
@@ -89,10 +95,20 @@ CShimeView::CShimeView(CMainFrame& frame)
     MapCommand(ID_FILE_PRINT_DIRECT, [this] { OnFilePrint(); });
     MapCommand(ID_FILE_PRINT_PREVIEW, [this] { OnFilePrintPreview(); });
     MapCommand(ID_LIST_PRINT, [this] { OnPrintLedger(); });
+    // One controller for each family the modes name: a family nobody
+    // registered fails here, before any list shows.
+    for (int mode = kFirstReportMode; mode <= kLastReportMode; ++mode) {
+        std::unique_ptr<IReportController>& controller = m_controllers[ReportMode(mode).family];
+        if (!controller)
+            controller = CreateReportController(ReportMode(mode).family, *this, m_list);
+    }
     // The commands of one family of lists go to the controller of the mode
     // shown; in the other lists they do nothing.
     for (int id : ReportFamilyCommands())
-        MapCommand(id, [this, id] { Controller().OnCmdMsg(id); });
+        MapCommand(id, [this, id] {
+            if (IReportController* controller = ShownController())
+                controller->OnCmdMsg(id);
+        });
 }
 
 CShimeView::~CShimeView()
@@ -117,11 +133,15 @@ IReportController& CShimeView::Controller()
 
 IReportController& CShimeView::ControllerFor(int mode)
 {
-    const EReportFamily family = ReportMode(mode).family;
-    std::unique_ptr<IReportController>& controller = m_controllers[family];
-    if (!controller)
-        controller = CreateReportController(family, *this);
-    return *controller;
+    const auto it = m_controllers.find(ReportMode(mode).family);
+    if (!IsReportMode(mode) || it == m_controllers.end())
+        throw std::invalid_argument("no report list mode");
+    return *it->second;
+}
+
+IReportController* CShimeView::ShownController()
+{
+    return IsReportMode(m_list.GetMode()) ? &Controller() : nullptr;
 }
 
 bool IsReportViewKind(int kind)
@@ -131,8 +151,15 @@ bool IsReportViewKind(int kind)
 
 void CShimeView::TakeRequest(std::any request)
 {
-    if (auto* conditions = std::any_cast<CReportRequest>(&request))
-        m_request = std::move(*conditions);
+    if (!request.has_value())
+        return;
+    // Only the conditions themselves: anything else handed over is a
+    // caller's fault, never to be dropped without a word.
+    auto* conditions = std::any_cast<CReportRequest>(&request);
+    if (!conditions)
+        throw std::invalid_argument("a report list takes a CReportRequest only");
+    // The list's own conditions beyond the request stay its own.
+    m_request = std::move(*conditions);
 }
 
 QString CShimeView::ReadAutoSetting(const QString& name)
@@ -214,7 +241,8 @@ void CShimeView::LoadByLoader(EReportLoader loader)
         break;
     default:
         // Closings, schedules, billed lists, summary sheets and ledgers.
-        Controller().Load();
+        if (IReportController* controller = ShownController())
+            controller->Load();
         break;
     }
 }
@@ -334,7 +362,8 @@ void CShimeView::RefreshList()
 {
     m_list.ClearRows();
     // A family that fills its rows itself sets its labels too.
-    const bool own = Controller().FillRows();
+    IReportController* controller = ShownController();
+    const bool own = controller && controller->FillRows();
     if (!own)
         m_list.FillList(ClosingDate());
     const int widths = m_pModel->columnCount();
@@ -382,6 +411,15 @@ void CShimeView::resizeEvent(QResizeEvent* event)
     DoLayout();
 }
 
+void CShimeView::hideEvent(QHideEvent* event)
+{
+    // The list opened anew in its place reads the widths of its mode from
+    // the file, before this screen is gone.
+    if (!event->spontaneous() && m_bInitialized)
+        SaveColumnWidths();
+    CView::hideEvent(event);
+}
+
 QList<int> CShimeView::GetSelectedRows() const
 {
     return SelectedRows(m_pListCtrl);
@@ -425,14 +463,6 @@ void CShimeView::OnSelectAll()
         SelectAllRows();
 }
 
-int CShimeView::UpdateSelectedRecords(const QString& field, const CTb& value, const QList<int>& rows)
-{
-    QList<int> ids;
-    for (int row : rows)
-        ids << IntOf(m_list.RecordAt(row), "ID");
-    return UpdateClosingRecords(GetFrame().GetMakeMsgID(), m_list.IsPurchase(), field, value, ids);
-}
-
 long CShimeView::OnFindRequest(const CFindRequest& request)
 {
     if (request.isTerminating)
@@ -467,7 +497,7 @@ void CShimeView::RefreshAfterDataChange()
     // The closing candidates, the billed and paid lists and the schedules
     // too: a row that no longer matches the database would be closed,
     // reprinted or settled at its old amounts.
-    if (Controller().ReloadAfterDataChange())
+    if (IReportController* controller = ShownController(); controller && controller->ReloadAfterDataChange())
         return;
     if (ReportMode(m_list.GetMode()).reloadsOnDataChange)
         SetupListForMode(true);
@@ -577,9 +607,14 @@ void CShimeView::OnHelp()
 
 bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
 {
-    if (Controller().OnUpdateCmdUI(id, ui))
+    // A family's command: the controller of the list shown answers; a list
+    // of another family does not offer it.
+    if (ReportFamilyCommands().contains(id)) {
+        IReportController* controller = ShownController();
+        if (!controller || !controller->OnUpdateCmdUI(id, ui))
+            ui.Enable(false);
         return true;
-    const int selected = int(GetSelectedRows().size());
+    }
     const CReportModeInfo& info = ReportMode(m_list.GetMode());
     switch (id) {
     case ID_REPORT_CARRY_OVER:
@@ -594,15 +629,6 @@ bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
     case ID_REPORT_SELECT_ALL:
         ui.Enable(m_list.RowCount() > 0 && info.selectsAll);
         return true;
-    case ID_REPORT_CLOSE_PRINT:
-        ui.Enable(m_list.RowCount() > 0 && info.closesPartners);
-        return true;
-    case ID_REPORT_CLOSING_DATE:
-        ui.Enable(info.closesPartners);
-        return true;
-    case ID_REPORT_UNDO_CLOSE:
-        ui.Enable(selected >= 1 && info.handlesClosings);
-        return true;
     case ID_REPORT_EXCEL:
     case ID_REPORT_EXPORT:
         ui.Enable(bool(GetReportExportHandler()));
@@ -612,21 +638,8 @@ bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
     case ID_REPORT_LIST_PRINT:
         ui.Enable(m_list.RowCount() > 0 && HasCommandHandler(id));
         return true;
-    case ID_REPORT_SCHEDULE_DATE:
-    case ID_REPORT_BULK_RECEIPT:
-    case ID_MASTER_DELETE:
-    case ID_REPORT_RECEIPT_PRINT:
-    case ID_REPORT_REPRINT:
-        ui.Enable(selected >= 1 && HasCommandHandler(id));
-        return true;
-    case ID_REPORT_RECEIPT:
-        ui.Enable(selected == 1 && HasCommandHandler(id));
-        return true;
-    case ID_BACK_TO_LIST:
-        ui.Enable(info.backTo != 0);
-        return true;
-    case ID_LEDGER_CONDITION:
-        ui.Enable(info.ledger);
+    case ID_REPORT_DELETE:
+        ui.Enable(!GetSelectedRows().isEmpty());
         return true;
     default:
         return false;
@@ -638,7 +651,7 @@ void CShimeView::OnMarkClick(int row)
     const CReportModeInfo& info = ReportMode(m_list.GetMode());
     if (row < 0 || row >= m_list.RowCount())
         return;
-    if (Controller().OnMarkClick(row))
+    if (IReportController* controller = ShownController(); controller && controller->OnMarkClick(row))
         return;
     if (info.groupable && m_list.IsGrouping()) {
         const CReportRow& target = m_list.Rows()[size_t(row)];
@@ -696,15 +709,99 @@ void CShimeView::DrawMark(QPainter& painter, const QRect& box, int mark) const
     }
 }
 
-void CShimeView::ShowListMode(int mode, const QString& title, int menuId)
+void CShimeView::ShowMode(int mode, const QString& title)
 {
     CMainFrame& frame = GetFrame();
+    SaveColumnWidths();
     m_list.SetMode(mode);
     frame.SetViewKind(mode);
     m_strTitle = title;
-    frame.SetViewMenu(menuId);
+    frame.SetViewMenu(ReportMode(mode).menuId);
     frame.ShowViewToolBar(true);
     frame.setWindowTitle(ProgramTitle() + QStringLiteral("－") + title);
+    InitListControl();
+    RefreshList();
+}
+
+CMakeMsgID& CShimeView::Data() const
+{
+    return GetFrame().GetMakeMsgID();
+}
+
+int CShimeView::ClosingDay() const
+{
+    return GetFrame().m_nCalendarCloseDay;
+}
+
+void CShimeView::SelectRows(const QList<int>& rows)
+{
+    ::SelectRows(m_pListCtrl, rows);
+}
+
+void CShimeView::ShowPeriod(const QString& text)
+{
+    m_strPeriodText = text;
+    UpdateLabels();
+}
+
+void CShimeView::ShowCount(const QString& text)
+{
+    m_strCountText = text;
+    UpdateLabels();
+}
+
+void CShimeView::RepaintRows()
+{
+    m_pListCtrl->viewport()->update();
+}
+
+void CShimeView::ClearRows()
+{
+    m_list.ClearRows();
+    m_pModel->Reset();
+}
+
+void CShimeView::ReloadList(bool newColumns)
+{
+    if (newColumns)
+        SaveColumnWidths();
+    SetupListForMode(!newColumns);
+}
+
+void CShimeView::BackToMenu()
+{
+    GetFrame().SwitchView(0);
+}
+
+int CShimeView::Ask(const QString& question, int buttons, int icon, int defaultButton) const
+{
+    return UiServices::Prompt().MessageBox(question, buttons, icon, defaultButton);
+}
+
+void CShimeView::Tell(const QString& text, int icon) const
+{
+    UiServices::Prompt().MessageBox(text, MB_OK, icon);
+}
+
+QWidget* CShimeView::DialogParent()
+{
+    return this;
+}
+
+bool CShimeView::AskClosingDate(bool purchase)
+{
+    CCloseInvoiceDlg dialog(purchase ? 1 : 0, GetFrame(), this);
+    return RunModal(dialog) == QDialog::Accepted;
+}
+
+bool CShimeView::OpenReceipt(const CReceiptRequest& request)
+{
+    return CViewRegistry::Instance().RunOpener(GetFrame(), this, request);
+}
+
+bool CShimeView::OpenStockChange(CStockChangeRequest& request)
+{
+    return CViewRegistry::Instance().RunOpener(GetFrame(), this, request);
 }
 
 void CShimeView::OnRowDoubleClick(int row)

@@ -5,6 +5,7 @@
 #include "reports/ReportList.h"
 #include "reports/ReportModes.h"
 #include "reports/ReportRequest.h"
+#include "reports/ReportScreen.h"
 
 #include <QList>
 
@@ -25,8 +26,8 @@ class QPainter;
 // view loads, shows and handles the commands every list shares. What a
 // family of lists does beyond that (closing, schedules, aggregations,
 // ledgers, stock) its controller does, the one the mode table names for the
-// mode shown.
-class CShimeView : public CView
+// mode shown; the controller sees the view as its screen only.
+class CShimeView : public CView, public IReportScreen
 {
     Q_OBJECT
 
@@ -34,8 +35,9 @@ class CShimeView : public CView
     explicit CShimeView(CMainFrame& frame);
     ~CShimeView() override;
 
-    // The conditions the opening command chose (a CReportRequest); none
-    // leaves the defaults.
+    // The conditions the opening command chose (exactly a CReportRequest,
+    // as OpenReportList hands them over); none leaves the defaults, and
+    // anything else throws std::invalid_argument.
     void TakeRequest(std::any request) override;
     void OnInitialUpdate() override;
     void OnEnvSettingsChanged() override;
@@ -61,8 +63,10 @@ class CShimeView : public CView
     void SetPeriodText(const QString& text) { m_strPeriodText = text; }
     void SetCountText(const QString& text) { m_strCountText = text; }
 
-    // The controller of the mode shown, and of another mode's family; one
-    // that does nothing outside the list modes.
+    // The controller of the mode shown, and of another mode's family. The
+    // view makes one for every family the modes name, so a family nobody
+    // registered fails its construction (std::logic_error); outside the
+    // list modes there is none (std::invalid_argument).
     IReportController& Controller();
     IReportController& ControllerFor(int mode);
 
@@ -72,30 +76,23 @@ class CShimeView : public CView
     // loading are left as they are).
     void LoadByLoader(EReportLoader loader);
     bool InitListControl();
-    void RefreshList();
+    void RefreshList() override;
     void UpdateLabels();
     // Takes the records a family loaded as the list's, with their count.
-    void ShowLoaded(CCDSData&& records);
+    void ShowLoaded(CCDSData&& records) override;
     // The one-time partner's way of payment for the schedules, read again.
     void TakeConditions();
     // The frame's closing date, of the closing candidates and schedules.
-    QDate ClosingDate() const;
-    // Shows another mode in this screen (a detail drilled down to, or the
-    // list it came from): its title, menu and toolbar.
-    void ShowListMode(int mode, const QString& title, int menuId);
+    QDate ClosingDate() const override;
 
     // The selected rows, ascending.
-    QList<int> GetSelectedRows() const;
+    QList<int> GetSelectedRows() const override;
     // The same; with none selected, `message` is shown.
-    QList<int> SelectedRowsOrSay(const QString& message) const;
+    QList<int> SelectedRowsOrSay(const QString& message) const override;
     bool SelectOnlyRow(int row);
     bool SelectAllRows();
     // The modes whose select-all acts.
     static bool SelectsAllRows(int mode);
-
-    // Writes the value into the closing records behind the rows (field
-    // "ID" of each row's record); 1 done, 0 nothing written.
-    int UpdateSelectedRecords(const QString& field, const CTb& value, const QList<int>& rows);
 
     // Per-mode widths in "QXDispColSet2.dat" of the current database.
     int LoadColumnWidths();
@@ -131,7 +128,7 @@ class CShimeView : public CView
     void OnSummaryConditions();
     // Takes rows (settled or deleted; any order) out of the list with their
     // records, keeping the column widths.
-    void RemoveSettledRows(const QList<int>& rows);
+    void RemoveSettledRows(const QList<int>& rows) override;
 
     // A click on a row's mark: the family's (a settled status) or a group.
     void OnMarkClick(int row);
@@ -156,8 +153,30 @@ class CShimeView : public CView
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Replaced by another screen: the widths are kept before it reads them.
+    void hideEvent(QHideEvent* event) override;
 
   private:
+    // What the families' controllers see of this screen.
+    CMakeMsgID& Data() const override;
+    int ClosingDay() const override;
+    void SelectRows(const QList<int>& rows) override;
+    void ShowPeriod(const QString& text) override;
+    void ShowCount(const QString& text) override;
+    void RepaintRows() override;
+    void ClearRows() override;
+    void ReloadList(bool newColumns) override;
+    void ShowMode(int mode, const QString& title) override;
+    void BackToMenu() override;
+    int Ask(const QString& question, int buttons, int icon, int defaultButton) const override;
+    void Tell(const QString& text, int icon) const override;
+    QWidget* DialogParent() override;
+    bool AskClosingDate(bool purchase) override;
+    bool OpenReceipt(const CReceiptRequest& request) override;
+    bool OpenStockChange(CStockChangeRequest& request) override;
+
+    // The controller of the mode shown; none outside the list modes.
+    IReportController* ShownController();
     void DoLayout();
     void ResetModel();
     void LoadByMode(int periodShape);
@@ -178,7 +197,7 @@ class CShimeView : public CView
     int m_nMarkBitmap = 229;
     int m_bSortDesc = 0;
     bool m_bInitialized = false;
-    // One controller a family, made when first asked for.
+    // One controller a family.
     std::map<EReportFamily, std::unique_ptr<IReportController>> m_controllers;
 };
 

@@ -5,21 +5,27 @@
 #include "reports/StockController.h"
 
 #include "app/DialogRequests.h"
-#include "app/MainFrame.h"
-#include "app/ViewRegistry.h"
 #include "platform/data/MnyText.h"
 #include "platform/data/Record.h"
 #include "platform/ui/Prompt.h"
-#include "platform/ui/UiServices.h"
 #include "reports/RecordFields.h"
+#include "reports/ReportList.h"
 #include "reports/ReportModes.h"
-#include "reports/ShimeListCtrl.h"
-#include "reports/ShimeView.h"
+#include "reports/ReportScreen.h"
 #include "resources/CommandIds.h"
 
-CStockController::CStockController(CShimeView& view) : CReportController(view)
+CStockController::CStockController(IReportScreen& screen, CReportList& list) : CReportController(screen, list)
 {
-    MapCommand(ID_REPORT_STOCK_EDIT, [this] { OnEditStockRow(); });
+    MapFamilyCommands(*this, Commands());
+}
+
+const std::vector<CFamilyCommand<CStockController>>& CStockController::Commands()
+{
+    using C = CStockController;
+    static const std::vector<CFamilyCommand<C>> commands{
+        {ID_REPORT_STOCK_EDIT, &C::OnEditStockRow},
+    };
+    return commands;
 }
 
 void CStockController::OnEditStockRow()
@@ -28,7 +34,7 @@ void CStockController::OnEditStockRow()
     const EReportStockEdit edit = ReportMode(mode).stockEdit;
     if (edit == EReportStockEdit::None)
         return;
-    const QList<int> selected = m_view.SelectedRowsOrSay(Q("修正するデータを選択してください。"));
+    const QList<int> selected = m_screen.SelectedRowsOrSay(Q("修正するデータを選択してください。"));
     if (selected.isEmpty())
         return;
     const int row = selected.first();
@@ -60,7 +66,7 @@ void CStockController::OnEditStockRow()
             request.m_nType = CStockChangeRequest::kOut;
         }
     }
-    if (!CViewRegistry::Instance().RunOpener(GetFrame(), &m_view, request))
+    if (!m_screen.OpenStockChange(request))
         return;
 
     // The dialog has saved the movement; the row shows it.
@@ -94,7 +100,7 @@ void CStockController::OnEditStockRow()
         if (!ok || (in ? stock.Plus(quantity, newStock) : stock.Minus(quantity, newStock)) != 1 ||
             newStock.Minus(MoneyOf(record, "StockJustNumber"), shortage) != 1 ||
             newStock.Multiply(MoneyOf(record, "Cost"), value, CMny::kRoundTruncate, 0) != 1) {
-            UiServices::Prompt().MessageBox(Q("計算できません"));
+            m_screen.Tell(Q("計算できません"));
             return;
         }
         record->SetField(Q("在庫数"), newStock);
@@ -104,5 +110,5 @@ void CStockController::OnEditStockRow()
         show("過不足数", FormatAmount(shortage));
         show("在庫評価額", FormatAmount(value));
     }
-    m_view.ListCtrl()->viewport()->update();
+    m_screen.RepaintRows();
 }

@@ -7,7 +7,9 @@
 class CStockController : public CReportController
 {
   public:
-    explicit CStockController(CShimeView& view);
+    CStockController(IReportScreen& screen, CReportList& list);
+    // The movement of the row, or a new one for its product.
+    static const std::vector<CFamilyCommand<CStockController>>& Commands();
 
     void OnEditStockRow();
 };

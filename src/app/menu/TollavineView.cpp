@@ -506,7 +506,7 @@ void CTollavineView::ClickMark(int cell)
     CMainFrame& frame = GetFrame();
     frame.m_dtCalendarDate = click.date;
     frame.m_nCalendarCloseDay = click.closingDay;
-    frame.SwitchView(click.viewKind);
+    SwitchToReportList(frame, click.viewKind);
 }
 
 // ---------------------------------------------------------------------------
