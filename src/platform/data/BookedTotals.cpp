@@ -209,15 +209,6 @@ QStringList Definitions()
     return statements;
 }
 
-QStringList Remake()
-{
-    QStringList work;
-    for (const CTradeSide* s : CTradeSide::Both())
-        work << DropTriggers(*s) << QStringLiteral("DROP TABLE IF EXISTS ") % Q(s->booked) << CreateTable(*s)
-             << Fill(*s) << CreateTriggers(*s);
-    return work;
-}
-
 int KeepForConnection(sqlite3* db, int& rc)
 {
     // Temporary objects hide those of the file by the same names, and

@@ -48,10 +48,6 @@ QString TakeAwaySql(const CTradeSide& side, const QString& sums, const QString& 
 // The statements that make the side's balances again from its headers.
 QStringList RefillSql(const CTradeSide& side);
 
-// The statements that make the tables and triggers as defined, filled from
-// the headers, in place of any a file has (the step that brings a file of
-// an earlier build to them runs them in its transaction).
-QStringList Remake();
 // The temporary tables and triggers of this connection: made (1, or 0 with
 // `rc`), and the statements that drop them.
 int KeepForConnection(sqlite3* db, int& rc);

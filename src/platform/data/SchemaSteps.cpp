@@ -2,12 +2,11 @@
 
 #include "platform/data/BookedTotals.h"
 #include "platform/data/MakeMsgID.h"
-#include "platform/data/Schema.h"
+#include "platform/data/SchemaStepWork.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QHash>
 #include <QObject>
 
 #include <sqlite3.h>
@@ -27,43 +26,6 @@ namespace
 
 // ---- the steps ------------------------------------------------------------
 
-// The builds before the steps made their indexes as the schema had them at
-// the time: some are missing, some have other columns, and the product's
-// lines by date were two indexes of their own, and the partner-code
-// indexes of the headers held the closing. Each is made as the schema has
-// it now, or dropped. A later step that changes an index takes this one
-// again, which then finds only what that step changed.
-QStringList IndexesOfEarlierBuilds(sqlite3* db)
-{
-    QHash<QString, QString> existing; // name -> columns
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db,
-                           "SELECT m.name, (SELECT group_concat(name, ',') FROM "
-                           "(SELECT name FROM pragma_index_info(m.name) ORDER BY seqno)) "
-                           "FROM sqlite_master m WHERE m.type = 'index' AND m.sql IS NOT NULL",
-                           -1, &statement, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(statement) == SQLITE_ROW)
-            existing.insert(
-                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))),
-                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 1))));
-    }
-    sqlite3_finalize(statement);
-    QStringList work;
-    for (const char* retired : {"ix_sales_b_item_date", "ix_stock_b_item_date", "ix_sales_h_code_seikyu",
-                                "ix_stock_h_code_seikyu", "ix_receipt_h_code_seikyu", "ix_pay_h_code_seikyu"})
-        if (existing.contains(QLatin1String(retired)))
-            work << QStringLiteral("DROP INDEX \"%1\"").arg(QLatin1String(retired));
-    for (const Schema::IndexSpec& ix : Schema::Indexes()) {
-        const auto found = existing.constFind(ix.name);
-        if (found != existing.cend() && found->compare(ix.columns, Qt::CaseInsensitive) == 0)
-            continue;
-        if (found != existing.cend())
-            work << QStringLiteral("DROP INDEX \"%1\"").arg(ix.name);
-        work << ix.create;
-    }
-    return work;
-}
-
 // The indexes only speed reading: a file without them reads right.
 int ReadsAsItIs(sqlite3*, int& rc)
 {
@@ -71,18 +33,15 @@ int ReadsAsItIs(sqlite3*, int& rc)
     return 1;
 }
 
-// The builds before the steps had no booked balances, or balances kept by
-// triggers of an earlier form: they are made afresh from the headers.
-QStringList BookedBalances(sqlite3*)
-{
-    return BookedTotals::Remake();
-}
-
+// What each step does to the file is kept as it was written for its version
+// (SchemaStepWork). While the file cannot be written, the connection keeps
+// booked balances of its own, as this build reads them.
 constexpr Step kSteps[] = {
-    {1, "indexes as the schema has them", IndexesOfEarlierBuilds, ReadsAsItIs, nullptr},
-    {2, "booked balances and their triggers", BookedBalances, BookedTotals::KeepForConnection,
-     BookedTotals::DropForConnection},
-    {3, "partner indexes without the closing", IndexesOfEarlierBuilds, ReadsAsItIs, nullptr},
+    {1, "the indexes of version 2", SchemaStepWork::IndexesOfVersion2, ReadsAsItIs, nullptr},
+    {2, "booked balances and their triggers", SchemaStepWork::BookedBalancesOfVersion3,
+     BookedTotals::KeepForConnection, BookedTotals::DropForConnection},
+    {3, "partner indexes without the closing", SchemaStepWork::PartnerIndexesOfVersion4, ReadsAsItIs,
+     nullptr},
 };
 
 // ---- running them -----------------------------------------------------------

@@ -12,7 +12,8 @@ class IOpenProgress;
 // to the next in one transaction, which writes the new version with its work.
 // A change of the schema (a table, a column, an index, a trigger) is a new
 // step at the end of the list, so every file ever made reaches the schema
-// the same way.
+// the same way. A step holds its own statements and never reads today's
+// schema: what it does to a file stays what it did when it came.
 namespace SchemaSteps
 {
 
