@@ -1,5 +1,7 @@
 #include "platform/office/XlsxReader.h"
 
+#include "platform/office/XmlTagWatch.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -179,7 +181,7 @@ class CPartReader
             return -1;
         }
         self->m_total += n;
-        if (self->m_total > self->m_limits.maxEntryBytes) {
+        if (self->m_total > self->m_limits.maxEntryBytes || !self->m_tags.Pass(buffer, n)) {
             self->m_ioError = CWorkbookReader::TooLarge;
             return -1;
         }
@@ -192,6 +194,9 @@ class CPartReader
     CWorkbookReader::Error m_error = CWorkbookReader::NoError;
     CWorkbookReader::Error m_ioError = CWorkbookReader::NoError;
     qint64 m_total = 0;
+    // Excel's longest tags are a few kilobytes (a data validation's list
+    // of ranges, a hyperlink); a part's tag past 64 K units is refused.
+    CXmlTagWatch m_tags{64 << 10};
     int m_type = 0;
 };
 

@@ -198,6 +198,44 @@ TEST(XlsxParts, DurationsPlacelessReferencesFormulaResultsAndSheetsWithoutParts)
     }
 }
 
+// A start tag of thousands of attributes costs the XML parser time by their
+// square before any count can stop it: a tag past the bound refuses the
+// sheet as too large, one of a long hyperlink's size reads.
+TEST(XlsxParts, AStartTagPastItsBoundIsTooLarge)
+{
+    QString storm;
+    for (int i = 0; i < 12000; ++i)
+        storm += QStringLiteral(" a%1=\"\"").arg(i);
+    const struct {
+        const char* what;
+        QString row;
+        CWorkbookReader::Error error;
+    } cases[] = {
+        {"a cell of 12 000 attributes", U("<c r=\"B2\"") + storm + U("><v>1</v></c>"),
+         CWorkbookReader::TooLarge},
+        {"a long quoted value", U("<c r=\"B2\" x=\"") + QString(30000, u'>') + U("\"><v>1</v></c>"),
+         CWorkbookReader::NoError},
+        {"long text between tags",
+         U("<c r=\"B2\" t=\"inlineStr\"><is><t>") + QString(100000, u'a') + U("</t></is></c>"),
+         CWorkbookReader::NoError},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        XlsxZip::Book book;
+        book.sheets << qMakePair(U("S"), XlsxZip::Sheet(U("<row r=\"2\">") + c.row + U("</row>")));
+        const QString path = dir.filePath(QStringLiteral("tags.xlsx"));
+        ASSERT_TRUE(XlsxZip::Write(path, book.ToParts()));
+        CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
+        std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(path, &error);
+        ASSERT_TRUE(reader);
+        CSheetData sheet;
+        EXPECT_EQ(reader->ReadSheet(0, sheet, &error), c.error == CWorkbookReader::NoError);
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(sheet.cells.size(), c.error == CWorkbookReader::NoError ? 1u : 0u);
+    }
+}
+
 // Counts a book declares are capped while its parts are read, near what
 // Excel writes: cell and number formats, sheets, relationships, and shared
 // strings within the cell cap. One past a cap is too large; at the cap the
