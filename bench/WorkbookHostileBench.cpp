@@ -1,7 +1,7 @@
 // Hostile workbooks of a few hundred kilobytes whose counts would buy
 // gigabytes or minutes from a reader that trusted them: 25 million empty
 // cell formats, 25 million empty shared strings, 4 million sheet names,
-// 4 518 FILEPASS records, 8 million cells 256 wide, and a million rows of
+// 4 518 FILEPASS records, a tag of 100 000 attributes, 8 million cells 256 wide, and a million rows of
 // one cell whose range is 256 wide; each is refused. And the largest table
 // the import admits, read whole into its rows. Each run's time and peak
 // resident memory are bounded.
@@ -184,6 +184,17 @@ const bool s_registered = [] {
                 parts[QStringLiteral("xl/styles.xml")] = "<styleSheet><cellXfs>" +
                                                          QByteArray("<xf/>").repeated(25000000) +
                                                          "</cellXfs></styleSheet>";
+            });
+        },
+        [](const QString& path) { return Refused(path, CWorkbookReader::TooLarge); });
+    Register(
+        "HostileBook/100000AttributesOfOneCell",
+        [] {
+            return WriteXlsx(QStringLiteral("attributes.xlsx"), [](XlsxZip::Parts& parts) {
+                QByteArray storm;
+                for (int i = 0; i < 100000; ++i)
+                    storm += " a" + QByteArray::number(i) + "=\"\"";
+                parts[QStringLiteral("xl/sharedStrings.xml")] = "<sst><si" + storm + "/></sst>";
             });
         },
         [](const QString& path) { return Refused(path, CWorkbookReader::TooLarge); });
