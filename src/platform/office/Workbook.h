@@ -63,9 +63,10 @@ struct CSheetInfo {
 struct CWorkbookLimits {
     // The cells of one sheet that an import can hold within its memory: a
     // stored cell, its slot in the import's table of rows and the text made
-    // of it take about 110 bytes, so two million stay near 220 MB. The
-    // import bounds its table (rows by columns) by the same count.
-    static constexpr qint64 kImportCells = 2000000;
+    // of it take about 110 bytes, so a million and a half stay near 170 MB
+    // beside what the program holds already. The import bounds its table
+    // (rows by columns) by the same count.
+    static constexpr qint64 kImportCells = 1500000;
 
     qint64 maxEntryBytes = qint64(128) << 20;
     qint64 maxEntries = 10000;
