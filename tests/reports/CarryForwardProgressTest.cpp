@@ -1,6 +1,7 @@
 #include "ReportFixture.h"
 
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/ScopedPragma.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -15,13 +16,9 @@ using CarryForwardProgressTest = ReportFixture;
 
 int SecureDelete(sqlite3* db)
 {
-    sqlite3_stmt* statement = nullptr;
-    int mode = -1;
-    if (sqlite3_prepare_v2(db, "PRAGMA secure_delete", -1, &statement, nullptr) == SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW)
-        mode = sqlite3_column_int(statement, 0);
-    sqlite3_finalize(statement);
-    return mode;
+    qint64 mode = -1;
+    ReadPragma(db, "secure_delete", mode);
+    return int(mode);
 }
 
 // Each statement of the connection as it starts, and each new figure of the

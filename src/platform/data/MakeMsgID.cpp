@@ -1,5 +1,7 @@
 #include "platform/data/MakeMsgID.h"
 
+#include "platform/data/ScopedPragma.h"
+
 #include "platform/text/TextHelpers.h"
 
 #include "platform/data/Schema.h"
@@ -683,12 +685,8 @@ int WaitForWriter(void* context, int tries)
 // Changes with every commit of another connection to the file.
 qint64 DataVersion(sqlite3* db)
 {
-    sqlite3_stmt* statement = nullptr;
     qint64 version = -1;
-    if (sqlite3_prepare_v2(db, "PRAGMA main.data_version", -1, &statement, nullptr) == SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW)
-        version = sqlite3_column_int64(statement, 0);
-    sqlite3_finalize(statement);
+    ReadPragma(db, "main.data_version", version);
     return version;
 }
 

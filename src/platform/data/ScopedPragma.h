@@ -4,6 +4,19 @@
 
 #include <sqlite3.h>
 
+// A pragma's value as it reads back; false when it cannot be read.
+inline bool ReadPragma(sqlite3* db, const QByteArray& name, qint64& value)
+{
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray read = "PRAGMA " + name;
+    const bool known = sqlite3_prepare_v2(db, read.constData(), -1, &statement, nullptr) == SQLITE_OK &&
+                       sqlite3_step(statement) == SQLITE_ROW;
+    if (known)
+        value = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    return known;
+}
+
 // A pragma set for the span of a scope and given back its old value; nothing
 // changes when the old value cannot be read.
 class CScopedPragma
@@ -15,14 +28,7 @@ class CScopedPragma
     }
     CScopedPragma(sqlite3* db, const char* name, const QByteArray& value) : m_db(db), m_name(name)
     {
-        sqlite3_stmt* statement = nullptr;
-        const QByteArray read = "PRAGMA " + m_name;
-        if (sqlite3_prepare_v2(m_db, read.constData(), -1, &statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW) {
-            m_old = sqlite3_column_int64(statement, 0);
-            m_known = true;
-        }
-        sqlite3_finalize(statement);
+        m_known = ReadPragma(m_db, m_name, m_old);
         if (m_known)
             Set(value);
     }

@@ -1,6 +1,7 @@
 #include "platform/data/DataTestUtil.h"
 #include "platform/data/Mny.h"
 #include "platform/data/MnyText.h"
+#include "platform/data/ScopedPragma.h"
 
 #include <sqlite3.h>
 
@@ -779,12 +780,8 @@ TEST_F(ImportSessionTest, AConnectionClosedUnderASessionEndsIt)
 TEST_F(ImportMasterTest, TheRunKeepsASmallCacheAndGivesTheConnectionsBack)
 {
     const auto cacheKiB = [this] {
-        sqlite3_stmt* statement = nullptr;
         qint64 size = 0;
-        if (sqlite3_prepare_v2(m_data.Handle(), "PRAGMA cache_size", -1, &statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW)
-            size = sqlite3_column_int64(statement, 0);
-        sqlite3_finalize(statement);
+        ReadPragma(m_data.Handle(), "cache_size", size);
         // Negative: KiB; positive: pages of 4 KiB.
         return size < 0 ? -size : size * 4;
     };
