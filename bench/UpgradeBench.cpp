@@ -33,7 +33,7 @@ constexpr double kLongestPauseBound = 250; // ms
 constexpr int kTickMs = 10;
 
 // The positions the bar took.
-class CBarPositions : public IOpenProgress
+class CBarPositions : public IDataProgress
 {
   public:
     void Begin(int) override {}

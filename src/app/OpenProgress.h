@@ -7,7 +7,7 @@
 // The wait dialog over the work of opening a file of an earlier build: the
 // bar counts the parts of the work (a step when only steps are told), and
 // the windows are painted now and then inside a long one.
-class CWaitOpenProgress : public IOpenProgress
+class CWaitOpenProgress : public IDataProgress
 {
   public:
     void Begin(int steps) override;

@@ -26,22 +26,30 @@ CWaitScope::~CWaitScope()
 CDataWait::CDataWait(CMakeMsgID& db, const QString& text) : m_db(db)
 {
     UiServices::Wait().Begin(text, 100);
-    m_db.SetProgress([this](int done, int total) {
-        const int percent = total > 0 ? std::clamp(done * 100 / total, 0, 100) : m_nShown;
-        if (percent != m_nShown) {
-            m_nShown = percent;
-            UiServices::Wait().SetPos(percent);
-        } else {
-            UiServices::Wait().KeepPainting();
-        }
-    });
+    m_pBefore = m_db.SetProgress(this);
+}
+
+void CDataWait::PartsDone(int done, int total)
+{
+    const int percent = total > 0 ? std::clamp(done * 100 / total, 0, 100) : m_nShown;
+    if (percent != m_nShown) {
+        m_nShown = percent;
+        UiServices::Wait().SetPos(percent);
+    } else {
+        UiServices::Wait().KeepPainting();
+    }
+}
+
+void CDataWait::Working()
+{
+    UiServices::Wait().KeepPainting();
 }
 
 void CDataWait::End()
 {
     if (!std::exchange(m_bOpen, false))
         return;
-    m_db.SetProgress({});
+    m_db.SetProgress(m_pBefore);
     UiServices::Wait().End();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/data/DataProgress.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -21,19 +23,25 @@ class CWaitScope
 
 // The wait dialog over the long calls of the data library made in its span
 // (closing, undo, carry-forward, a list read): `text` and a bar over the
-// steps the library reports, the window repainting while a step runs.
-// End, or the end of the scope, takes it down: before any message.
-class CDataWait
+// steps the library reports, the window repainting while a step runs. It
+// hears the library for its span and then gives the library back the
+// listener it had. End, or the end of the scope, takes it down: before any
+// message.
+class CDataWait : private IDataProgress
 {
   public:
     CDataWait(CMakeMsgID& db, const QString& text);
-    ~CDataWait() { End(); }
+    ~CDataWait() override { End(); }
     CDataWait(const CDataWait&) = delete;
     CDataWait& operator=(const CDataWait&) = delete;
     void End();
 
   private:
+    void PartsDone(int done, int total) override;
+    void Working() override;
+
     CMakeMsgID& m_db;
+    IDataProgress* m_pBefore = nullptr;
     int m_nShown = 0;
     bool m_bOpen = true;
 };

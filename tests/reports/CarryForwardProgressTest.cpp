@@ -24,32 +24,34 @@ int SecureDelete(sqlite3* db)
 // Each statement of the connection as it starts, and each new figure of the
 // progress with the connection's secure_delete mode at that moment (read
 // between statements, as the figures come between them), in one log.
-class CCarryWatch
+class CCarryWatch : private IDataProgress
 {
   public:
     CCarryWatch(CMakeMsgID& data) : m_data(data)
     {
         sqlite3_trace_v2(m_data.Handle(), SQLITE_TRACE_STMT, &CCarryWatch::Started, this);
-        m_data.SetProgress([this](int done, int total) {
-            if (total == 0 || (done == m_done && total == m_total))
-                return; // the same figures again while a statement runs
-            m_done = done;
-            m_total = total;
-            m_reading = true;
-            const int mode = SecureDelete(m_data.Handle());
-            m_reading = false;
-            log << QStringLiteral("At %1/%2 %3").arg(done).arg(total).arg(mode);
-        });
+        m_data.SetProgress(this);
     }
-    ~CCarryWatch()
+    ~CCarryWatch() override
     {
-        m_data.SetProgress({});
+        m_data.SetProgress(nullptr);
         sqlite3_trace_v2(m_data.Handle(), 0, nullptr, nullptr);
     }
 
     QStringList log;
 
   private:
+    void PartsDone(int done, int total) override
+    {
+        if (total == 0 || (done == m_done && total == m_total))
+            return; // the same figures again
+        m_done = done;
+        m_total = total;
+        m_reading = true;
+        const int mode = SecureDelete(m_data.Handle());
+        m_reading = false;
+        log << QStringLiteral("At %1/%2 %3").arg(done).arg(total).arg(mode);
+    }
     static int Started(unsigned, void* self, void*, void* text)
     {
         auto* me = static_cast<CCarryWatch*>(self);

@@ -1,5 +1,6 @@
 #include "platform/data/BookedTotals.h"
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/ProgressHandler.h"
 #include "platform/data/Schema.h"
 #include "platform/data/ScopedPragma.h"
 #include "platform/data/SqlText.h"
@@ -114,27 +115,35 @@ qint64 NowMs()
 
 } // namespace
 
-void CMakeMsgID::SetProgress(Progress progress)
+IDataProgress* CMakeMsgID::SetProgress(IDataProgress* progress)
 {
-    m_progress = std::move(progress);
+    IDataProgress* before = std::exchange(m_pProgress, progress);
     m_nStepsDone = m_nStepsTotal = 0;
     m_nLastTick = NowMs();
-    if (m_db)
-        sqlite3_progress_handler(m_db, m_progress ? kTickSteps : 0,
-                                 m_progress ? &CMakeMsgID::ProgressTick : nullptr, this);
+    if (!m_pProgress)
+        m_pTicks.reset();
+    else
+        KeepTicking();
+    return before;
+}
+
+void CMakeMsgID::KeepTicking()
+{
+    if (m_db && m_pProgress && !m_pTicks)
+        m_pTicks = std::make_unique<CProgressHandlerScope>(m_db, kTickSteps, &CMakeMsgID::ProgressTick, this);
 }
 
 int CMakeMsgID::ProgressTick(void* self)
 {
     auto* me = static_cast<CMakeMsgID*>(self);
-    if (me->m_bInTick || !me->m_progress)
+    if (me->m_bInTick || !me->m_pProgress)
         return 0;
     const qint64 now = NowMs();
     if (now - me->m_nLastTick < kTickMs)
         return 0;
     me->m_nLastTick = now;
     me->m_bInTick = true;
-    me->m_progress(me->m_nStepsDone, me->m_nStepsTotal);
+    me->m_pProgress->Working();
     me->m_bInTick = false;
     return 0; // never interrupts the statement
 }
@@ -143,16 +152,16 @@ void CMakeMsgID::BeginSteps(int total)
 {
     m_nStepsDone = 0;
     m_nStepsTotal = total;
-    if (m_progress && !m_bInTick)
-        m_progress(m_nStepsDone, m_nStepsTotal);
+    if (m_pProgress && !m_bInTick)
+        m_pProgress->PartsDone(m_nStepsDone, m_nStepsTotal);
 }
 
 void CMakeMsgID::StepDone(int steps)
 {
     m_nStepsDone = qMin(m_nStepsDone + steps, m_nStepsTotal);
     m_nLastTick = NowMs();
-    if (m_progress && !m_bInTick)
-        m_progress(m_nStepsDone, m_nStepsTotal);
+    if (m_pProgress && !m_bInTick)
+        m_pProgress->PartsDone(m_nStepsDone, m_nStepsTotal);
 }
 
 int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& closeDate, QString& err,

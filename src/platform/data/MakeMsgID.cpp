@@ -4,6 +4,7 @@
 
 #include "platform/text/TextHelpers.h"
 
+#include "platform/data/ProgressHandler.h"
 #include "platform/data/Schema.h"
 #include "platform/data/SchemaSteps.h"
 #include "platform/data/TableNames.h"
@@ -648,9 +649,9 @@ int CMakeMsgID::CreateDatabase(const QString& path, const QDateTime& now, QStrin
 namespace
 {
 
-IOpenProgress*& OpenProgress()
+IDataProgress*& OpenProgress()
 {
-    static IOpenProgress* progress = nullptr;
+    static IDataProgress* progress = nullptr;
     return progress;
 }
 
@@ -663,7 +664,7 @@ int& WriterWait()
 // An opening that waits for another program's write keeps the wait dialog
 // painted, and gives up as a request does.
 struct CWriterWait {
-    IOpenProgress* progress = nullptr;
+    IDataProgress* progress = nullptr;
     int limit = 0;
     QElapsedTimer waited;
 };
@@ -692,7 +693,7 @@ qint64 DataVersion(sqlite3* db)
 
 } // namespace
 
-void CMakeMsgID::SetOpenProgress(IOpenProgress* progress)
+void CMakeMsgID::SetOpenProgress(IDataProgress* progress)
 {
     OpenProgress() = progress;
 }
@@ -778,7 +779,7 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
     // this connection alone would miss what others book later. One that
     // still cannot be written is read as it is, with what the steps make
     // done for this connection; a write or the next opening takes them.
-    CWriterWait wait{OpenProgress(), WriterWait(), {}};
+    CWriterWait wait{m_pProgress ? m_pProgress : OpenProgress(), WriterWait(), {}};
     if (wait.progress)
         sqlite3_busy_handler(db, WaitForWriter, &wait);
     const qint64 seen = DataVersion(db);
@@ -796,6 +797,7 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
     m_folder = folder;
     m_bBalancesPending = pending;
     m_nBalancesSeen = seen;
+    KeepTicking();
     return kOk;
 }
 
@@ -871,6 +873,7 @@ void CMakeMsgID::Close()
     m_cache->statements.clear();
     if (!sqlite3_get_autocommit(m_db))
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    m_pTicks.reset(); // the handler goes with the connection
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_depth = 0;

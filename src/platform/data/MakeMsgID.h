@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/data/DataProgress.h"
 #include "platform/data/Record.h"
 
 #include <QDateTime>
@@ -15,6 +16,7 @@
 struct sqlite3;
 struct sqlite3_stmt;
 struct sqlite3_value;
+class CProgressHandlerScope;
 class CImportRun;
 class CImportSession;
 namespace Schema
@@ -31,30 +33,6 @@ struct CCarryForwardCounts {
     int slips = 0;
     int receipts = 0;
     int payments = 0;
-};
-
-// Hears how the work of bringing a file of an earlier build up to date goes
-// while it opens: Begin with the number of steps, Step after each, Working
-// now and then inside a long one when the work runs on the listener's own
-// thread (to keep windows painted), End after the last. Nothing is heard
-// when the file needs no work. Every call comes on the thread that opens.
-class IOpenProgress
-{
-  public:
-    virtual ~IOpenProgress() = default;
-    virtual void Begin(int steps) = 0;
-    virtual void Step() = 0;
-    virtual void Working() = 0;
-    virtual void End() = 0;
-    // The work counted finer, in parts out of `total`: each index made is
-    // one, a step that makes none is one. Heard with none done before
-    // Begin, then as the parts are done; a step's last part is done with
-    // its step, so `total` only once all the work is.
-    virtual void PartsDone(int done, int total)
-    {
-        Q_UNUSED(done);
-        Q_UNUSED(total);
-    }
 };
 
 // The one data-access object: every read and write of the program goes
@@ -105,9 +83,17 @@ class CMakeMsgID
     // failure keeps the engine's own text.
     static QString ErrorText(int rc, const QString& path, const QString& engineText);
 
-    // Who hears the work of every opening in the program (none: null); the
-    // shell sets it, as the data access shows no window.
-    static void SetOpenProgress(IOpenProgress* progress);
+    // Who hears the work of the openings of every object that holds no
+    // listener of its own (none: null); the shell sets it, as the data
+    // access shows no window.
+    static void SetOpenProgress(IDataProgress* progress);
+    // Who hears this object's long calls (see IDataProgress): its openings,
+    // closings, undos, invoice work tables and carry-forwards, and every
+    // statement run meanwhile; none: null. Answers the one heard before, for
+    // the caller to put back when its span ends. The listener must not use
+    // this object.
+    IDataProgress* SetProgress(IDataProgress* progress);
+    IDataProgress* GetProgress() const { return m_pProgress; }
     // How long a request, the opening's steps included, waits for another
     // program's write to end before it fails as busy: 5 seconds unless set;
     // answers the wait set before. It holds for the connections opened after.
@@ -203,16 +189,10 @@ class CMakeMsgID
     static bool ImportMoneyLimits(const QString& table, const QString& field, int& intDigits, int& decimals);
 
     // ---- Closing (written in CloseSales.cpp) ----------------------------
-    // Hears how far a long call has come: the closing, undo, invoice work
-    // tables and carry-forward report `done` of their `total` steps as they
-    // go; while any statement runs, the figures last reported (0 of 0
-    // outside those calls) come again every tenth of a second or so, so
-    // that the window can repaint. Set by a caller for the span of its
-    // calls, and cleared with an empty function; none by default. The
-    // listener must not use this object.
-    using Progress = std::function<void(int done, int total)>;
-    void SetProgress(Progress progress);
-
+    // The closing, undo, invoice work tables and carry-forward tell the
+    // listener (SetProgress) the steps of their work done of their total as
+    // they go.
+    //
     // Each runs in one transaction (nested into a caller's when one is
     // open): everything is written or nothing. 1 done, 10 refused or failed
     // with the reason in `err`, -100 broken connection.
@@ -388,11 +368,16 @@ class CMakeMsgID
     // Steps of the call under way, for the progress listener.
     void BeginSteps(int total);
     void StepDone(int steps = 1);
+    // While a listener is held, SQLite calls back during every statement:
+    // the listener hears Working now and then.
     static int ProgressTick(void* self);
+    void KeepTicking();
 
     sqlite3* m_db = nullptr;
     QString m_folder;
-    Progress m_progress;
+    IDataProgress* m_pProgress = nullptr;
+    // The progress handler of the connection while a listener is held.
+    std::unique_ptr<CProgressHandlerScope> m_pTicks;
     int m_nStepsDone = 0;
     int m_nStepsTotal = 0;
     qint64 m_nLastTick = 0;

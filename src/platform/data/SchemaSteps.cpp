@@ -2,6 +2,7 @@
 
 #include "platform/data/BookedTotals.h"
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/ProgressHandler.h"
 #include "platform/data/SchemaStepWork.h"
 
 #include <QAbstractEventDispatcher>
@@ -49,7 +50,7 @@ constexpr Step kSteps[] = {
 // The work of a long statement lets the windows paint now and then.
 int KeepWindowsPainted(void* progress)
 {
-    static_cast<IOpenProgress*>(progress)->Working();
+    static_cast<IDataProgress*>(progress)->Working();
     return 0;
 }
 constexpr int kInstructionsBetweenPaints = 200000;
@@ -139,7 +140,7 @@ std::vector<int> PlannedParts(sqlite3* db, std::span<const Step> due)
 // the steps, then each step and where the bar stands in the planned parts:
 // a step's parts as it does them, scaled to what was planned for it, so the
 // bar never goes back and stands at the end only when the last step is done.
-int Run(sqlite3* db, std::span<const Step> due, IOpenProgress* heard, bool& pending, int& rc)
+int Run(sqlite3* db, std::span<const Step> due, IDataProgress* heard, bool& pending, int& rc)
 {
     const std::vector<int> planned = heard ? PlannedParts(db, due) : std::vector<int>(due.size(), 1);
     const int total = std::accumulate(planned.cbegin(), planned.cend(), 0);
@@ -193,10 +194,10 @@ int Run(sqlite3* db, std::span<const Step> due, IOpenProgress* heard, bool& pend
 
 // What the work on another thread tells, handed to the listener on the
 // thread that waits for it, in the order told.
-class CPostedProgress : public IOpenProgress
+class CPostedProgress : public IDataProgress
 {
   public:
-    CPostedProgress(IOpenProgress& listener, QObject& waiter) : m_listener(listener), m_waiter(waiter) {}
+    CPostedProgress(IDataProgress& listener, QObject& waiter) : m_listener(listener), m_waiter(waiter) {}
     void Begin(int steps) override
     {
         Post([this, steps] { m_listener.Begin(steps); });
@@ -217,7 +218,7 @@ class CPostedProgress : public IOpenProgress
     {
         QMetaObject::invokeMethod(&m_waiter, std::forward<F>(tell), Qt::QueuedConnection);
     }
-    IOpenProgress& m_listener;
+    IDataProgress& m_listener;
     QObject& m_waiter;
 };
 
@@ -227,7 +228,7 @@ class CPostedProgress : public IOpenProgress
 // connection meanwhile. This one takes no user input and no notices from
 // other programs while it waits: they wait until the work is done, as
 // under the wait dialog.
-int RunBeside(sqlite3* db, std::span<const Step> due, IOpenProgress& listener, bool& pending, int& rc)
+int RunBeside(sqlite3* db, std::span<const Step> due, IDataProgress& listener, bool& pending, int& rc)
 {
     QObject waiter;
     QEventLoop loop;
@@ -273,7 +274,7 @@ int FileVersion(sqlite3* db, int& rc)
     return version;
 }
 
-int Upgrade(sqlite3* db, int version, IOpenProgress* progress, bool& pending, int& rc)
+int Upgrade(sqlite3* db, int version, IDataProgress* progress, bool& pending, int& rc)
 {
     rc = SQLITE_OK;
     pending = false;
@@ -287,9 +288,8 @@ int Upgrade(sqlite3* db, int version, IOpenProgress* progress, bool& pending, in
         done = RunBeside(db, due, *progress, pending, rc);
     } else {
         // No event loop here to keep: the work runs on this thread.
-        sqlite3_progress_handler(db, kInstructionsBetweenPaints, KeepWindowsPainted, progress);
+        const CProgressHandlerScope painting(db, kInstructionsBetweenPaints, KeepWindowsPainted, progress);
         done = Run(db, due, progress, pending, rc);
-        sqlite3_progress_handler(db, 0, nullptr, nullptr);
     }
     progress->End();
     return done;

@@ -5,7 +5,7 @@
 #include <span>
 
 struct sqlite3;
-class IOpenProgress;
+class IDataProgress;
 
 // How a file of an earlier build reaches the schema of this one. The file
 // keeps its version in PRAGMA user_version; each step leads from one version
@@ -54,7 +54,7 @@ int Current();
 // the file stays at the last version it reached. 0 (with `rc`) when a step
 // failed otherwise or one that cannot be done for the connection could not
 // be written: the file must not be used.
-int Upgrade(sqlite3* db, int version, IOpenProgress* progress, bool& pending, int& rc);
+int Upgrade(sqlite3* db, int version, IDataProgress* progress, bool& pending, int& rc);
 
 // The version the file holds, or -1 with `rc` when it cannot be read.
 int FileVersion(sqlite3* db, int& rc);
