@@ -5,6 +5,7 @@
 #include "reports/ClosingController.h"
 
 #include "app/SlipForm.h"
+#include "platform/data/ClosingService.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
 #include "platform/data/TradeSide.h"
@@ -57,6 +58,25 @@ void TellNumbersMissing(bool purchase, bool noCounter)
                              "を確認してから、もう一度締めてください。");
     UiServices::Prompt().MessageBox(text.arg(document, QDir::toNativeSeparators(path)), MB_OK,
                                     MB_ICONEXCLAMATION);
+}
+
+// A closing candidate from its row of the list: the partner, the number
+// reserved for it, its terms and what the row showed.
+CCloseCandidate CandidateOf(const COneRecord* record, const CTradeSide& side, const QString& number)
+{
+    CCloseCandidate candidate;
+    candidate.code = TextOf(record, side.code);
+    candidate.number = number;
+    candidate.collectCycle = IntOf(record, "CollectCycle");
+    candidate.collectDay = IntOf(record, "CollectDay");
+    candidate.tax = MoneyOf(record, "締め時点税額");
+    candidate.company = TextOf(record, "Company");
+    candidate.section = TextOf(record, "Section");
+    candidate.name = TextOf(record, "Name");
+    candidate.shown = {MoneyOf(record, side.prevBilled), MoneyOf(record, side.received),
+                       MoneyOf(record, side.netAmount),  MoneyOf(record, RC_TAXABLE),
+                       MoneyOf(record, RC_SLIP_TAX),     IntOf(record, side.slipCount)};
+    return candidate;
 }
 
 } // namespace
@@ -135,18 +155,7 @@ bool CClosingController::OnMarkClick(int row)
 
 QDate CClosingController::CalcCollectDate(const QDate& base, int cycle, int day)
 {
-    if (!base.isValid())
-        return QDate();
-    if (cycle <= 0)
-        return base.addDays(day);
-    // Months counted from year 0, so that any cycle normalises.
-    int index = base.year() * 12 + (base.month() - 1) + (cycle - 1);
-    if (cycle == 1 && base.day() > day)
-        ++index;
-    const QDate first(index / 12, index % 12 + 1, 1);
-    // A day the month lacks is its last day.
-    const int last = first.daysInMonth();
-    return QDate(first.year(), first.month(), day == 99 ? last : std::clamp(day, 1, last));
+    return CClosingService::CollectDate(base, cycle, day);
 }
 
 CClosingController::ENumbers CClosingController::TakeNumbers(CCounterInfo& counter, int kind, int count,
@@ -190,8 +199,6 @@ void CClosingController::OnCloseAndPrint()
             rows << i;
 
     const bool purchase = m_list.IsPurchase();
-    const QString table = Q(CTradeSide::Of(purchase).closing);
-    const QString slips = Q(CTradeSide::Of(purchase).header);
     const QString codeField = Q(CTradeSide::Of(purchase).code);
     const QDate closeDate = m_screen.ClosingDate();
     const QDate today = UiServices::Clock().Today();
@@ -209,76 +216,38 @@ void CClosingController::OnCloseAndPrint()
         TellNumbersMissing(purchase, taken == ENumbers::NoCounter);
         return;
     }
-    CCDSData headers, taxSlips;
-    headers.m_strTable = table;
-    taxSlips.m_strTable = slips;
     // The closing books what each row counted: the figures the row's amounts
     // come from go along, to be checked against the database as it closes.
     const CTradeSide& side = CTradeSide::Of(purchase);
-    const char* const figures[] = {side.prevBilled, side.received, side.netAmount,
-                                   RC_TAXABLE,      RC_SLIP_TAX,   side.slipCount};
-    CMakeMsgID::CCloseCheck check;
-    check.statement = m_strClosingSql;
+    CCloseRequest request{&side, closeDate, today, m_list.GetTaxRate(), m_strClosingSql, {}};
     QList<int> closedRows;
     for (int row : toClose) {
         COneRecord* record = m_list.RecordAt(row);
         const QString number = numbers.value(closedRows.size());
-        const QString code = TextOf(record, CTradeSide::Of(purchase).code);
-        COneRecord* header = headers.AddNew();
-        const QString t = table + u'.';
-        header->SetField(t + Q("ID"), 0);
-        header->SetField(t + Q("No"), number);
-        header->SetField(t + Q("Date"), today);
-        header->SetField(t + codeField, code);
-        header->SetField(t + Q("CloseDate"), closeDate);
-        header->SetField(t + Q("CollectDate"), CalcCollectDate(closeDate, IntOf(record, "CollectCycle"),
-                                                               IntOf(record, "CollectDay")));
-        header->SetField(t + Q("Status"), 0);
-        header->SetField(t + Q("TaxRate"), m_list.GetTaxRate());
-        header->SetField(t + Q("TudoFlg"), 1);
+        request.candidates.push_back(CandidateOf(record, side, number));
         // The row now stands for the closing: its number and issue date
         // head the invoice.
         record->SetField(Q("No"), number);
         record->SetField(Q("Date"), today);
         if (!Field(record, Q("CloseDate")))
             record->SetField(Q("CloseDate"), closeDate);
-        const CMny tax = MoneyOf(record, "締め時点税額");
-        if (tax != CMny(0)) {
-            COneRecord* slip = taxSlips.AddNew();
-            const QString s = slips + u'.';
-            slip->SetField(s + Q("Tax"), tax);
-            slip->SetField(s + Q("ID"), 0);
-            slip->SetField(s + Q("DenpyoType"), 1);
-            slip->SetField(s + Q("Date"), closeDate);
-            slip->SetField(s + codeField, code);
-            slip->SetField(s + Q("Company"), TextOf(record, "Company"));
-            slip->SetField(s + Q("Section"), TextOf(record, "Section"));
-            slip->SetField(s + Q("Name"), TextOf(record, "Name"));
-            slip->SetField(s + Q("Total"), tax);
-            slip->SetField(s + Q("SeikyuID"), 0);
-        }
-        COneRecord* shown = check.shown.AddNew();
-        for (const char* name : figures)
-            if (const CTb* field = Field(record, name))
-                shown->AddField(*field);
         closedRows << row;
     }
     QList<int> leftOpen;
     if (!closedRows.isEmpty()) {
         CDataWait wait(m_screen.Data(), kWaitClosing);
-        QString err;
-        const int result = m_screen.Data().Close_Sales(headers, taxSlips, closeDate, err, &check);
+        const CCloseOutcome closed = CClosingService(m_screen.Data()).Close(request);
         wait.End();
         // Numbers of a closing that wrote nothing go back to the counter,
         // unless someone took numbers since.
-        if (result != CMakeMsgID::kOk || check.changed.size() == closedRows.size())
+        if (!closed.refusal.IsDone() || closed.changed.size() == closedRows.size())
             counter.GiveBack();
-        if (result != CMakeMsgID::kOk) {
-            ShowReportFailure(result, Q("締め処理に失敗しました。"), err);
+        if (!closed.refusal.IsDone()) {
+            ShowReportFailure(closed.refusal.Code(), Q("締め処理に失敗しました。"), closed.refusal.text);
             return;
         }
         for (int k = 0; k < closedRows.size(); ++k) {
-            const int id = IntOf(Field(headers.GetAt(k), table, "ID"));
+            const int id = closed.ids.value(k);
             if (id == 0) {
                 leftOpen << closedRows[k];
                 continue;
@@ -426,10 +395,7 @@ void CClosingController::OnCancelClose()
     if (selected.isEmpty())
         return;
     const bool purchase = m_list.IsPurchase();
-    const QString table = Q(CTradeSide::Of(purchase).closing);
-    CCDSData request;
-    request.m_strTable = table;
-    QList<int> kept;
+    QList<int> kept, closings;
     bool toldOpen = false, toldPerSlip = false, toldPaid = false;
     for (int row : selected) {
         const COneRecord* record = m_list.RecordAt(row);
@@ -454,16 +420,15 @@ void CClosingController::OnCancelClose()
                                                   "ても入金データはそのままですのでご注意ください。"));
         }
         kept << row;
-        request.AddNew()->SetField(table + Q(".ID"), id);
+        closings << id;
     }
     if (kept.isEmpty())
         return;
     CDataWait wait(m_screen.Data(), kWaitUndoingClosings);
-    QString err;
-    const int result = m_screen.Data().Reset_SalesClose(request, err);
+    const CClosingRefusal undone = CClosingService(m_screen.Data()).Undo(CTradeSide::Of(purchase), closings);
     wait.End();
-    if (result != CMakeMsgID::kOk) {
-        ShowReportFailure(result, Q("締めの取り消しに失敗しました。"), err);
+    if (!undone.IsDone()) {
+        ShowReportFailure(undone.Code(), Q("締めの取り消しに失敗しました。"), undone.text);
         return;
     }
     if (ReportMode(mode).closesPartners) {

@@ -56,9 +56,7 @@ class CClosingController : public CReportController
     // without a record.
     static std::optional<CFormPrintItem> MakeFormPrintItem(const COneRecord* record);
 
-    // The collection (payment) date of a closing: `day` days after it for
-    // cycle 0, else day `day` (99 = the last) of the month `cycle` - 1
-    // months on, one more for cycle 1 when the closing is past that day.
+    // The collection (payment) date of a closing (CClosingService::CollectDate).
     static QDate CalcCollectDate(const QDate& base, int cycle, int day);
     // Whether a closing got the numbers of its documents.
     enum class ENumbers { Taken, NoCounter, NotSaved };

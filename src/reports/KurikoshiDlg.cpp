@@ -3,6 +3,7 @@
 #include "app/MainFrame.h"
 #include "app/Period.h"
 #include "app/ViewRegistry.h"
+#include "platform/data/ClosingService.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/SqlText.h"
 #include "platform/sql/SlipListSql.h"
@@ -264,19 +265,18 @@ void CKurikoshiDlg::OnStart()
     if (UiServices::Prompt().MessageBox(Q("続いてデータの削除を行います。\nよろしいですか？"), MB_OKCANCEL,
                                         MB_ICONQUESTION) != IDOK)
         return;
-    int result;
-    CCarryForwardCounts counts;
-    QString err;
-    bool remade = false;
+    CCarryForwardOutcome carried;
     {
         CDataWait wait(m_frame.GetMakeMsgID(), kWaitCarryForward);
-        result = m_frame.GetMakeMsgID().DataMaintenance(date, m_dtPrevious, err, &counts, &remade);
+        carried = CClosingService(m_frame.GetMakeMsgID()).CarryForward(date, m_dtPrevious);
     }
-    if (remade)
+    if (carried.balancesRemade)
         UiServices::Prompt().MessageBox(CMakeMsgID::BookedBalancesRemadeText(), MB_OK, MB_ICONINFORMATION);
-    if (result != CMakeMsgID::kOk) {
+    if (!carried.refusal.IsDone()) {
         // The library's reason (the free disk space it needs) on its own line.
-        ShowReportFailure(result, Q("処理に失敗しました。"), err.isEmpty() ? err : u'\n' + err);
+        const QString& err = carried.refusal.text;
+        ShowReportFailure(carried.refusal.Code(), Q("処理に失敗しました。"),
+                          err.isEmpty() ? err : u'\n' + err);
         return;
     }
     FillStatusList();
@@ -285,8 +285,9 @@ void CKurikoshiDlg::OnStart()
     // when they are asked for, and no other list checks it.
     m_dtPrevious = GetLastCarryForwardDate(m_frame.GetMakeMsgID());
     m_pPrevious->setText(CKurikoshiRules::PreviousText(m_dtPrevious));
-    UiServices::Prompt().MessageBox(CKurikoshiRules::DoneMessage(m_frame.GetMakeMsgID(), date, counts), MB_OK,
-                                    MB_ICONINFORMATION);
+    UiServices::Prompt().MessageBox(
+        CKurikoshiRules::DoneMessage(m_frame.GetMakeMsgID(), date, carried.counts), MB_OK,
+        MB_ICONINFORMATION);
 }
 
 void OnCarryForwardCommand(CMainFrame& frame)

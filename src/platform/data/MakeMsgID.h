@@ -189,9 +189,10 @@ class CMakeMsgID
     static bool ImportMoneyLimits(const QString& table, const QString& field, int& intDigits, int& decimals);
 
     // ---- Closing (written in CloseSales.cpp) ----------------------------
-    // The closing, undo, invoice work tables and carry-forward tell the
-    // listener (SetProgress) the steps of their work done of their total as
-    // they go.
+    // The library's record interface of the closing service (CClosingService,
+    // which the screens use with typed candidates). The closing, undo,
+    // invoice work tables and carry-forward tell the listener (SetProgress)
+    // the steps of their work done of their total as they go.
     //
     // Each runs in one transaction (nested into a caller's when one is
     // open): everything is written or nothing. 1 done, 10 refused or failed
@@ -258,16 +259,12 @@ class CMakeMsgID
     // Refused (10): a `previous` other than the stored date (invalid for
     // none), or a date before it, or less free disk space beside the file
     // than the file's size (its journal may take as much; `err` says how
-    // much is needed), before anything is changed. The booked balances are
-    // checked first and made again when they differ from the headers
-    // (`balancesRemade` then true).
+    // much is needed: CClosingService::SpaceShortage), before anything is
+    // changed. The booked balances are checked first and made again when
+    // they differ from the headers (`balancesRemade` then true).
     // `counts`, when given, tells what went.
     int DataMaintenance(const QDate& date, const QDate& previous, QString& err,
                         CCarryForwardCounts* counts = nullptr, bool* balancesRemade = nullptr);
-    // The refusal of a carry-forward of a file of `fileSize` bytes with
-    // `available` bytes free beside it: empty when they suffice or the free
-    // space is unknown (negative).
-    static QString CarryForwardSpaceShortage(qint64 fileSize, qint64 available);
     // Compares each side's booked balances with its headers (one statement a
     // side) and makes a side's again when they differ, in one transaction:
     // `remade` tells whether any was. Results as the other calls.
@@ -329,6 +326,12 @@ class CMakeMsgID
     // statement that returns no rows. `changes` receives the rows changed.
     int Execute(const QString& sql, QString& err, int* changes = nullptr);
     sqlite3* Handle() const { return m_db; }
+    // The answer without a connection.
+    int NoConnection(QString& err) const;
+    // The steps of the long call under way, for the listener: `total` of
+    // them to come, then `steps` more done.
+    void BeginSteps(int total);
+    void StepDone(int steps = 1);
 
   private:
     friend class CImportSession;
@@ -343,7 +346,6 @@ class CMakeMsgID
     // The open session's run lets the connection go (it is closing).
     void DetachImport();
 
-    int NoConnection(QString& err) const;
     // Makes the connection's own balances again when another connection has
     // committed since they were made (outside a transaction; 1 or the failure).
     int KeepPendingBalancesCurrent(QString& err);
@@ -365,9 +367,6 @@ class CMakeMsgID
     int InsertRecords(CCDSData& set, const Schema::TableDef& table,
                       std::vector<std::pair<int, qint64>>& assigned, QString& err);
 
-    // Steps of the call under way, for the progress listener.
-    void BeginSteps(int total);
-    void StepDone(int steps = 1);
     // While a listener is held, SQLite calls back during every statement:
     // the listener hears Working now and then.
     static int ProgressTick(void* self);

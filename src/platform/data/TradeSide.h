@@ -18,6 +18,9 @@ inline constexpr char RC_DELIVERIES[] = "納品枚数";
 inline constexpr char RC_PURCHASE_SLIPS[] = "仕入枚数";
 inline constexpr char RC_SALES_DUE[] = "今回売上額";
 inline constexpr char RC_PURCHASES_DUE[] = "今回仕入額";
+// Figures of the closing candidates that both sides name alike.
+inline constexpr char RC_TAXABLE[] = "今回課税対象額";
+inline constexpr char RC_SLIP_TAX[] = "今回算出済み税額";
 
 // One side of the trade: sales (customers, receipts) or purchases
 // (suppliers, payments). Every table, field and result name that differs

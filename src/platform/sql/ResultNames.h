@@ -7,10 +7,9 @@
 // types every one of them; kReportResultNames lists them all.
 
 // closing candidates and receipt / payment schedules (the names that differ
-// between the sides are in TradeSide.h)
+// between the sides, and the candidates' figures the closing checks, are in
+// TradeSide.h)
 inline constexpr char RC_CARRIED[] = "繰越額";
-inline constexpr char RC_TAXABLE[] = "今回課税対象額";
-inline constexpr char RC_SLIP_TAX[] = "今回算出済み税額";
 inline constexpr char RC_TAX[] = "消費税";
 inline constexpr char RC_TRANSFER_FEE[] = "振込み手数料";
 inline constexpr char RC_TRANSFER_AMOUNT[] = "振込額";

@@ -1,16 +1,16 @@
-#include "ReportFixture.h"
+#include "reports/ReportFixture.h"
 #include "support/BookedBalances.h"
 
+#include "platform/data/ClosingService.h"
 #include "platform/data/Compact.h"
+#include "platform/data/MnyText.h"
 #include "platform/data/SqlText.h"
 #include "platform/data/TableNames.h"
+#include "platform/data/TradeSide.h"
 #include "platform/sql/BalanceSql.h"
 #include "platform/sql/ClosingSql.h"
 #include "platform/sql/DetailListSql.h"
 #include "platform/sql/StockSql.h"
-#include "reports/CloseInvoiceDlg.h"
-#include "reports/ClosingController.h"
-#include "reports/ShimeView.h"
 
 #include <gtest/gtest.h>
 
@@ -60,46 +60,37 @@ class CloseSalesTest : public ReportFixture
             EXPECT_EQ(BookedBalances::Kept(m_data, purchase), BookedBalances::Recounted(m_data, purchase));
     }
 
-    // Closing records for the partners as the report list makes them, and a
-    // tax slip for each partner given a tax.
-    void Build(const QStringList& codes, const QHash<QString, QString>& taxes, CCDSData& headers,
-               CCDSData& slips)
+    // Closing candidates of the partners as the closing list gives them, the
+    // ones given a tax billing it at the closing, due on 10 June.
+    CCloseRequest Build(const QStringList& codes, const QHash<QString, QString>& taxes)
     {
-        headers.Clear();
-        slips.Clear();
-        headers.m_strTable = QStringLiteral("Sales_Close");
-        slips.m_strTable = QStringLiteral("Sales_H");
+        CCloseRequest request;
+        request.side = &CTradeSide::Sales();
+        request.closeDate = kClose;
+        request.issued = kClose;
         int n = 0;
         for (const QString& code : codes) {
-            COneRecord* h = headers.AddNew();
-            FixtureValue(0).Put(*h, U("Sales_Close.ID"));
-            h->SetField(U("Sales_Close.No"), QStringLiteral("N%1").arg(++n));
-            h->SetField(U("Sales_Close.Date"), kClose);
-            h->SetField(U("Sales_Close.CustomerCode"), code);
-            h->SetField(U("Sales_Close.CloseDate"), kClose);
-            h->SetField(U("Sales_Close.CollectDate"), QDate(2004, 6, 10));
-            h->SetField(U("Sales_Close.Status"), 0);
-            h->SetField(U("Sales_Close.TudoFlg"), 1);
+            CCloseCandidate candidate;
+            candidate.code = code;
+            candidate.number = QStringLiteral("N%1").arg(++n);
+            candidate.collectCycle = 1;
+            candidate.collectDay = 10;
             if (taxes.contains(code)) {
-                COneRecord* s = slips.AddNew();
-                Yen(taxes[code].toLatin1().constData()).Put(*s, U("Sales_H.Tax"));
-                Yen(taxes[code].toLatin1().constData()).Put(*s, U("Sales_H.Total"));
-                s->SetField(U("Sales_H.DenpyoType"), 1);
-                s->SetField(U("Sales_H.Date"), kClose);
-                s->SetField(U("Sales_H.CustomerCode"), code);
-                s->SetField(U("Sales_H.SeikyuID"), 0);
+                bool ok = false;
+                candidate.tax = TextToMny(taxes[code], &ok);
+                EXPECT_TRUE(ok) << taxes[code].toStdString();
             }
+            request.candidates.push_back(candidate);
         }
+        return request;
     }
-    QList<int> Ids(const CCDSData& headers)
+    // A carry-forward by the service, answered as the data library answers.
+    int CarryForward(const QDate& date, const QDate& previous, QString& err, bool* remade = nullptr)
     {
-        QList<int> ids;
-        for (int i = 0; i < headers.GetCount(); ++i) {
-            int id = -1;
-            headers.GetAt(i)->GetOneField(U("Sales_Close"), U("ID"))->GetData(id);
-            ids << id;
-        }
-        return ids;
+        const CCarryForwardOutcome carried = m_service.CarryForward(date, previous);
+        if (remade)
+            *remade = carried.balancesRemade;
+        return carried.refusal.Answer(err);
     }
     QStringList Booked(const char* table, const QStringList& nos)
     {
@@ -112,6 +103,7 @@ class CloseSalesTest : public ReportFixture
     }
     const QStringList kCandidateFields{U("CustomerCode"), U("前回請求額"),     U("今回入金額"),
                                        U("繰越額"),       U("今回税抜売上額"), U("納品枚数")};
+    CClosingService m_service{m_data};
 };
 
 } // namespace
@@ -126,11 +118,9 @@ TEST_F(CloseSalesTest, RoundTripOfTheCandidates)
     const QStringList candidates = Table(before, kCandidateFields);
     ASSERT_EQ(Column(before, U("CustomerCode")), QStringList({"K001", "K004", "O'Neil"}));
     ASSERT_EQ(candidates.first(), U("K001|42000.52|5000|37000.52|13345.67|2"));
-    CCDSData headers, slips;
-    Build({"K001", "K004", "O'Neil"}, {{"K001", "617"}}, headers, slips);
-    QString err;
-    ASSERT_EQ(m_data.Close_Sales(headers, slips, kClose, err), 1) << err.toStdString();
-    const QList<int> ids = Ids(headers);
+    const CCloseOutcome closed = m_service.Close(Build({"K001", "K004", "O'Neil"}, {{"K001", "617"}}));
+    ASSERT_EQ(closed.refusal.Code(), 1) << closed.refusal.text.toStdString();
+    const QList<int> ids = closed.ids;
     ASSERT_EQ(ids.size(), 3);
     EXPECT_TRUE(ids[0] > 0 && ids[0] < ids[1] && ids[1] < ids[2]);
     const QString k1 = QString::number(ids[0]), on = QString::number(ids[2]);
@@ -167,11 +157,9 @@ TEST_F(CloseSalesTest, RoundTripOfTheCandidates)
     EXPECT_EQ(Values(next, 0, {"CustomerCode", "前回請求額"}), QStringList({"K001", "51093.69"}));
 
     // Undo, with an ID given twice and one that does not exist.
-    CCDSData undo;
-    undo.m_strTable = U("Sales_Close");
-    for (int id : {ids[0], ids[1], ids[2], ids[0], 999999})
-        undo.AddNew()->SetField(U("Sales_Close.ID"), id);
-    ASSERT_EQ(m_data.Reset_SalesClose(undo, err), 1) << err.toStdString();
+    const CClosingRefusal undone =
+        m_service.Undo(CTradeSide::Sales(), {ids[0], ids[1], ids[2], ids[0], 999999});
+    ASSERT_EQ(undone.Code(), 1) << undone.text.toStdString();
     EXPECT_EQ(Table(Rows(MakeSeikyuSQL(kClose, 25)), kCandidateFields), candidates);
     EXPECT_EQ(Booked("Receipt_H", {"R2", "R3"}), QStringList({QString::number(Id("K1C2")), "0"}));
     EXPECT_EQ(Rows(QStringLiteral("SELECT ID FROM Sales_H WHERE DenpyoType = 1 AND \"Date\" = '2004-05-25'"))
@@ -187,11 +175,10 @@ TEST_F(CloseSalesTest, FailuresLeaveNothingWritten)
     const QString count = Column(Rows(closings), U("n")).first();
     Exec(QStringLiteral("CREATE TEMP TRIGGER refuse_tax BEFORE INSERT ON Sales_H WHEN NEW.DenpyoType = 1 AND "
                         "NEW.CustomerCode = 'O''Neil' BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-    CCDSData headers, slips;
-    Build({"K001", "K004", "O'Neil"}, {{"K001", "1"}, {"K004", "2"}, {"O'Neil", "3"}}, headers, slips);
-    QString err;
-    EXPECT_EQ(m_data.Close_Sales(headers, slips, kClose, err), 10);
-    EXPECT_EQ(Ids(headers), QList<int>({0, 0, 0}));
+    CCloseOutcome closed =
+        m_service.Close(Build({"K001", "K004", "O'Neil"}, {{"K001", "1"}, {"K004", "2"}, {"O'Neil", "3"}}));
+    EXPECT_EQ(closed.refusal.Code(), 10);
+    EXPECT_EQ(closed.ids, QList<int>({0, 0, 0}));
     EXPECT_EQ(Column(Rows(closings), U("n")).first(), count);
     EXPECT_EQ(Booked("Sales_H", {"S4", "S9"}), QStringList({"0", "0"}));
     EXPECT_EQ(Booked("Receipt_H", {"R3"}), QStringList({"0"}));
@@ -200,25 +187,31 @@ TEST_F(CloseSalesTest, FailuresLeaveNothingWritten)
     struct Case {
         QStringList first, second;
         const char* named;
+        EClosingRefusal why;
     } const cases[] = {
-        {{"K001"}, {"K004", "K001"}, "K001"}, // closed meanwhile
-        {{}, {"K004", "k004"}, "K004"},       // named twice
-        {{}, {"K006"}, "K006"},               // nothing unbilled up to the date
+        {{"K001"}, {"K004", "K001"}, "K001", EClosingRefusal::AlreadyClosed}, // closed meanwhile
+        {{}, {"K004", "k004"}, "K004", EClosingRefusal::PartnerTwice},        // named twice
+        {{}, {"K006"}, "K006", EClosingRefusal::NothingToClose}, // nothing unbilled up to the date
     };
     for (const Case& c : cases) {
         if (!c.first.isEmpty()) {
-            Build(c.first, {}, headers, slips);
-            ASSERT_EQ(m_data.Close_Sales(headers, slips, kClose, err), 1) << err.toStdString();
+            closed = m_service.Close(Build(c.first, {}));
+            ASSERT_EQ(closed.refusal.Code(), 1) << closed.refusal.text.toStdString();
         }
         const QString now = Column(Rows(closings), U("n")).first();
-        Build(c.second, {}, headers, slips);
-        err.clear();
-        EXPECT_EQ(m_data.Close_Sales(headers, slips, kClose, err), 10) << c.named;
+        closed = m_service.Close(Build(c.second, {}));
+        const QString& err = closed.refusal.text;
+        EXPECT_EQ(closed.refusal.Code(), 10) << c.named;
+        EXPECT_EQ(closed.refusal.why, c.why) << c.named;
         EXPECT_TRUE(err.contains(QString::fromUtf8(c.named))) << err.toStdString();
         EXPECT_EQ(Column(Rows(closings), U("n")).first(), now);
         EXPECT_EQ(Booked("Sales_H", {"S13"}), QStringList({QString::number(Id("K4C1"))}));
     }
+    // The library's records naming no closing table.
+    CCDSData headers, slips;
     headers.m_strTable = U("Customer");
+    headers.AddNew()->SetField(U("Customer.CustomerCode"), U("K006"));
+    QString err;
     EXPECT_EQ(m_data.Close_Sales(headers, slips, kClose, err), 10);
     CCDSData undo;
     undo.m_strTable = U("Sales_H");
@@ -230,11 +223,10 @@ TEST_F(CloseSalesTest, FailuresLeaveNothingWritten)
 // bad condition is refused.
 TEST_F(CloseSalesTest, InvoiceWorkTables)
 {
-    CCDSData headers, slips;
-    Build({"K001", "O'Neil"}, {}, headers, slips);
+    const CCloseOutcome closed = m_service.Close(Build({"K001", "O'Neil"}, {}));
+    ASSERT_EQ(closed.refusal.Code(), 1) << closed.refusal.text.toStdString();
+    const QList<int> ids = closed.ids;
     QString err;
-    ASSERT_EQ(m_data.Close_Sales(headers, slips, kClose, err), 1) << err.toStdString();
-    const QList<int> ids = Ids(headers);
     CCDSData request;
     request.m_strTable = U("WShime_H");
     request.m_strCondition = U("Sales_Close,0");
@@ -268,11 +260,10 @@ TEST_F(CloseSalesTest, InvoiceWorkTables)
 // go into the emptied table.
 TEST_F(CloseSalesTest, InvoiceLinesAreNumberedAfreshEachRun)
 {
-    CCDSData headers, slips;
-    Build({"K001", "O'Neil"}, {}, headers, slips);
+    const CCloseOutcome closed = m_service.Close(Build({"K001", "O'Neil"}, {}));
+    ASSERT_EQ(closed.refusal.Code(), 1) << closed.refusal.text.toStdString();
+    const QList<int> ids = closed.ids;
     QString err;
-    ASSERT_EQ(m_data.Close_Sales(headers, slips, kClose, err), 1) << err.toStdString();
-    const QList<int> ids = Ids(headers);
     const QString lines = U("SELECT ID, HeaderID, \"No\" FROM WShime_B ORDER BY rowid");
     const QStringList columns{"ID", "HeaderID", "No"};
     for (const QList<int>& order : {QList<int>{0, 1}, QList<int>{1}, QList<int>{1, 0}}) {
@@ -294,65 +285,6 @@ TEST_F(CloseSalesTest, InvoiceLinesAreNumberedAfreshEachRun)
     // The last run, O'Neil then K001, as the work-table test orders them.
     EXPECT_EQ(Table(Rows(lines), columns),
               QStringList({"1|1|S9", "2|2|S4", "3|2|S4", "4|2|S4", "5|2|S4", "6|2|S4", "7|2|S6", "8|2|S5"}));
-}
-
-// Collection dates, the closing-day list and the date the options form.
-TEST(ClosingRules, CollectDatesAndClosingDays)
-{
-    struct Case {
-        QDate base;
-        int cycle, day;
-        QDate expected;
-    } const cases[] = {
-        {{2004, 5, 20}, 1, 10, {2004, 6, 10}},  {{2004, 5, 20}, 1, 25, {2004, 5, 25}},
-        {{2004, 5, 20}, 2, 99, {2004, 6, 30}},  {{2004, 5, 20}, 0, 15, {2004, 6, 4}},
-        {{2004, 3, 31}, 2, 31, {2004, 4, 30}},  {{2004, 12, 25}, 1, 10, {2005, 1, 10}},
-        {{2004, 11, 30}, 3, 99, {2005, 1, 31}}, {{2004, 5, 20}, 14, 10, {2005, 6, 10}},
-        {{2003, 12, 31}, 3, 29, {2004, 2, 29}},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(CClosingController::CalcCollectDate(c.base, c.cycle, c.day), c.expected)
-            << c.base.toString().toStdString() << " " << c.cycle << " " << c.day;
-
-    EXPECT_EQ(CCloseInvoiceRules::DayText(0), U("月末締"));
-    EXPECT_EQ(CCloseInvoiceRules::DayText(5), U("25日締"));
-    EXPECT_EQ(CCloseInvoiceRules::DayText(6), U("1日締"));
-    EXPECT_EQ(CCloseInvoiceRules::DayText(31), U("31日締"));
-    for (int i = 0; i < CCloseInvoiceRules::kDayCount; ++i)
-        EXPECT_EQ(CCloseInvoiceRules::IndexOfDay(CCloseInvoiceRules::DayOfIndex(i)), i);
-    EXPECT_EQ(CCloseInvoiceRules::IndexOfSetting(U("5")), 1);
-    EXPECT_EQ(CCloseInvoiceRules::IndexOfSetting(U("99")), 0);
-    EXPECT_EQ(CCloseInvoiceRules::IndexOfSetting(U("abc")), 0);
-    EXPECT_EQ(CCloseInvoiceRules::DayOfIndex(40), 99);
-
-    struct Form {
-        int option, index;
-        QDate month, upTo;
-        bool ok;
-        QDate date;
-        int day;
-    } const forms[] = {
-        {0, 0, {2024, 2, 1}, {}, true, {2024, 2, 29}, 99},
-        {0, 0, {2100, 2, 1}, {}, true, {2100, 2, 28}, 99},
-        {0, 0, {2000, 2, 1}, {}, true, {2000, 2, 29}, 99},
-        {0, 31, {2004, 4, 1}, {}, false, {}, 0},
-        {0, 5, {2004, 4, 1}, {}, true, {2004, 4, 25}, 25},
-        {1, 5, {2004, 4, 1}, {2004, 4, 12}, true, {2004, 4, 12}, 0},
-    };
-    for (const Form& f : forms) {
-        CCloseInvoiceRules rules;
-        rules.m_nOption = f.option;
-        rules.m_nDayIndex = f.index;
-        rules.m_dtMonth = f.month;
-        rules.m_dtUpTo = f.upTo;
-        QDate date;
-        int day = -1;
-        EXPECT_EQ(rules.Form(date, day), f.ok) << f.month.toString().toStdString();
-        if (f.ok) {
-            EXPECT_EQ(date, f.date);
-            EXPECT_EQ(day, f.day);
-        }
-    }
 }
 
 // Carrying forward to 30 April: closings before a partner's first open one
@@ -404,12 +336,12 @@ TEST_F(CloseSalesTest, CarryForwardKeepsEveryLaterReport)
     Exec(U("CREATE TEMP TRIGGER refuse_carry BEFORE DELETE ON Stock_Close BEGIN SELECT RAISE(ABORT, 'no'); "
            "END"));
     QString err;
-    EXPECT_EQ(m_data.DataMaintenance(date, QDate(), err), 10);
+    EXPECT_EQ(CarryForward(date, QDate(), err), 10);
     EXPECT_EQ(Column(Rows(counts), U("n")).first(), start);
     EXPECT_EQ(reports(QDate()), before);
     Exec(U("DROP TRIGGER temp.refuse_carry"));
 
-    ASSERT_EQ(m_data.DataMaintenance(date, QDate(), err), 1) << err.toStdString();
+    ASSERT_EQ(CarryForward(date, QDate(), err), 1) << err.toStdString();
     const QString after = Column(Rows(counts), U("n")).first();
     // The booked balances, settled without their triggers, are what is left booked.
     for (const bool purchase : {false, true}) {
@@ -435,11 +367,11 @@ TEST_F(CloseSalesTest, CarryForwardKeepsEveryLaterReport)
               QStringList({"54"}));
 
     // The same date again, and a previous date that is not the stored one.
-    ASSERT_EQ(m_data.DataMaintenance(date, date, err), 1) << err.toStdString();
+    ASSERT_EQ(CarryForward(date, date, err), 1) << err.toStdString();
     EXPECT_EQ(Column(Rows(counts), U("n")).first(), after);
     EXPECT_EQ(reports(date), before);
-    EXPECT_EQ(m_data.DataMaintenance(QDate(2004, 5, 31), QDate(), err), 10);
-    EXPECT_EQ(m_data.DataMaintenance(QDate(2004, 3, 31), date, err), 10);
+    EXPECT_EQ(CarryForward(QDate(2004, 5, 31), QDate(), err), 10);
+    EXPECT_EQ(CarryForward(QDate(2004, 3, 31), date, err), 10);
     EXPECT_EQ(Column(Rows(counts), U("n")).first(), after);
 }
 
@@ -491,7 +423,7 @@ TEST_F(CloseSalesTest, CarryForwardTakesAWalkInInvoiceAndItsMoneyTogether)
     const QMap<QString, QString> figures = BilledFigures(Rows(billed));
 
     QString err;
-    ASSERT_EQ(m_data.DataMaintenance(QDate(2004, 4, 30), QDate(), err), 1) << err.toStdString();
+    ASSERT_EQ(CarryForward(QDate(2004, 4, 30), QDate(), err), 1) << err.toStdString();
     for (const auto& [id, kept] : BilledFigures(Rows(billed)).asKeyValueRange())
         EXPECT_EQ(kept, figures.value(id)) << "closing " << id.toStdString();
     // The invoice paid before the date leaves its slip's amount out of the
@@ -595,7 +527,7 @@ TEST_F(CloseSalesTest, CarryForwardLeavesTheWalkInsKeptClosingsAlone)
             U("前回請求額=%1").arg(QString::fromUtf8(c.prevBilled))))
             << before.value(keptId).toStdString();
 
-        ASSERT_EQ(m_data.DataMaintenance(c.carry, QDate(), err), 1) << err.toStdString();
+        ASSERT_EQ(CarryForward(c.carry, QDate(), err), 1) << err.toStdString();
         const QMap<QString, QString> after = BilledFigures(Rows(billed));
         ASSERT_TRUE(after.contains(keptId));
         for (auto it = after.cbegin(); it != after.cend(); ++it)
@@ -677,14 +609,13 @@ TEST_F(CloseSalesTest, CarryForwardRechecksBalancesAndNeedsRoomForItsJournal)
          "（現在の空き容量：約120MB）。空き容量を増やしてから、もう一度実行してください。"},
     };
     for (const auto& r : rooms)
-        EXPECT_EQ(CMakeMsgID::CarryForwardSpaceShortage(r.size, r.available), QString::fromUtf8(r.message))
+        EXPECT_EQ(CClosingService::SpaceShortage(r.size, r.available), QString::fromUtf8(r.message))
             << r.size << ' ' << r.available;
 
     Exec(U("UPDATE Sales_Booked SET Balance = Balance - 70000 WHERE CustomerCode = 'K001'"));
     QString err;
     bool remade = false;
-    ASSERT_EQ(m_data.DataMaintenance(QDate(2004, 4, 30), QDate(), err, nullptr, &remade), 1)
-        << err.toStdString();
+    ASSERT_EQ(CarryForward(QDate(2004, 4, 30), QDate(), err, &remade), 1) << err.toStdString();
     EXPECT_TRUE(remade);
     EXPECT_EQ(BookedBalances::Kept(m_data, false), BookedBalances::Recounted(m_data, false));
     // K001: 10000 + 21000 (S1) - 8000 (R1), as with a sound balance.

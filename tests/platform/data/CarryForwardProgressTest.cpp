@@ -1,5 +1,6 @@
-#include "ReportFixture.h"
+#include "reports/ReportFixture.h"
 
+#include "platform/data/ClosingService.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/ScopedPragma.h"
 
@@ -103,7 +104,8 @@ TEST_F(CarryForwardProgressTest, TheBarStandsAtItsEndOnlyAfterTheCommit)
         QStringList log;
         {
             CCarryWatch watch(m_data);
-            ASSERT_EQ(m_data.DataMaintenance(c.date, QDate(), err), 1) << err.toStdString();
+            ASSERT_EQ(CClosingService(m_data).CarryForward(c.date, QDate()).refusal.Answer(err), 1)
+                << err.toStdString();
             log = watch.log;
         }
         EXPECT_EQ(SecureDelete(m_data.Handle()), c.reads);

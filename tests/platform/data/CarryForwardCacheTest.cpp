@@ -1,4 +1,6 @@
-#include "ReportFixture.h"
+#include "reports/ReportFixture.h"
+
+#include "platform/data/ClosingService.h"
 
 #include <gtest/gtest.h>
 
@@ -30,19 +32,20 @@ TEST_F(CarryForwardCacheTest, TheConnectionKeepsItsOwnSettings)
     const QDate date(2004, 4, 30);
     QString err;
     // A previous date that is not the stored one.
-    EXPECT_EQ(m_data.DataMaintenance(date, date, err), 10);
+    EXPECT_EQ(CClosingService(m_data).CarryForward(date, date).refusal.Answer(err), 10);
     EXPECT_EQ(Column(Rows(settings), QStringLiteral("n")), own);
     Exec(QStringLiteral(
         "CREATE TEMP TRIGGER refuse_carry BEFORE DELETE ON Stock_Close BEGIN SELECT RAISE(ABORT, "
         "'no'); END"));
-    EXPECT_EQ(m_data.DataMaintenance(date, QDate(), err), 10);
+    EXPECT_EQ(CClosingService(m_data).CarryForward(date, QDate()).refusal.Answer(err), 10);
     EXPECT_EQ(Column(Rows(settings), QStringLiteral("n")), own);
     Exec(QStringLiteral("DROP TRIGGER temp.refuse_carry"));
     const QString lines = QStringLiteral(
         "SELECT (SELECT COUNT(*) FROM Sales_B) + (SELECT COUNT(*) FROM Stock_B) + (SELECT COUNT(*) FROM "
         "Receipt_B) + (SELECT COUNT(*) FROM Pay_B) AS n");
     const QStringList before = Column(Rows(lines), QStringLiteral("n"));
-    ASSERT_EQ(m_data.DataMaintenance(date, QDate(), err), 1) << err.toStdString();
+    ASSERT_EQ(CClosingService(m_data).CarryForward(date, QDate()).refusal.Answer(err), 1)
+        << err.toStdString();
     EXPECT_EQ(Column(Rows(settings), QStringLiteral("n")), own);
     EXPECT_NE(Column(Rows(lines), QStringLiteral("n")), before) << "the run took no line away";
     // The indexes it set aside while deleting are all back.

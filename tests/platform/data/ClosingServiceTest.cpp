@@ -1,0 +1,272 @@
+#include "reports/ReportFixture.h"
+
+#include "platform/data/ClosingService.h"
+#include "platform/data/MnyText.h"
+#include "platform/data/TableNames.h"
+#include "platform/data/TradeSide.h"
+#include "platform/sql/ClosingSql.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace
+{
+
+QString U(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+const QDate kClose(2004, 5, 25);
+
+class ClosingServiceTest : public ReportFixture
+{
+  protected:
+    // The closing candidates of closing day 25 as the list reads them, each
+    // with a number and the figures of its row.
+    CCloseRequest Listed()
+    {
+        CCloseRequest request;
+        request.side = &CTradeSide::Sales();
+        request.closeDate = kClose;
+        request.issued = kClose;
+        request.statement = MakeSeikyuSQL(kClose, 25);
+        const CCDSData rows = Rows(request.statement);
+        const CTradeSide& side = CTradeSide::Sales();
+        for (int i = 0; i < rows.GetCount(); ++i) {
+            const COneRecord* row = rows.GetAt(i);
+            const auto money = [row](const char* name) {
+                CMny value(0);
+                const CTb* field = row->GetOneField(QString(), U(name));
+                EXPECT_TRUE(field && field->GetData(value)) << name;
+                return value;
+            };
+            CCloseCandidate candidate;
+            candidate.code = Values(rows, i, {"CustomerCode"}).first();
+            candidate.number = QStringLiteral("C%1").arg(i + 1);
+            candidate.shown = {money(side.prevBilled), money(side.received), money(side.netAmount),
+                               money(RC_TAXABLE),      money(RC_SLIP_TAX),   0};
+            candidate.shown.slips = Values(rows, i, {side.slipCount}).first().toInt();
+            request.candidates.push_back(candidate);
+        }
+        return request;
+    }
+
+    // What the books hold of closings, slips, money and the carry-forward.
+    QString Books()
+    {
+        return Values(Rows(U("SELECT (SELECT COUNT(*) FROM Sales_Close) || '/' || (SELECT COUNT(*) FROM "
+                             "Sales_H WHERE SeikyuID = 0) || '/' || (SELECT COUNT(*) FROM Receipt_H) || '/' "
+                             "|| COALESCE((SELECT StartDate FROM Util), '') AS n")),
+                      0, {"n"})
+            .first();
+    }
+
+    CClosingService m_service{m_data};
+};
+
+} // namespace
+
+// Each refusal of the service names its kind and changes nothing; without
+// a connection every call is fatal.
+TEST_F(ClosingServiceTest, RefusalsAreTypedAndChangeNothing)
+{
+    QString err;
+    ASSERT_EQ(m_service.CarryForward(QDate(2004, 1, 31), QDate()).refusal.Answer(err), 1)
+        << err.toStdString();
+    const struct {
+        const char* what;
+        std::function<CClosingRefusal(CClosingService&)> run;
+        EClosingRefusal why;
+        const char* says;
+    } cases[] = {
+        {"a closing of no side",
+         [this](CClosingService& service) {
+             CCloseRequest request = Listed();
+             request.side = nullptr;
+             return service.Close(request).refusal;
+         },
+         EClosingRefusal::BadRequest, "締め処理のテーブル指定が正しくありません。"},
+        {"a closing without a date",
+         [this](CClosingService& service) {
+             CCloseRequest request = Listed();
+             request.closeDate = QDate();
+             return service.Close(request).refusal;
+         },
+         EClosingRefusal::BadDate, "締日が正しくありません。"},
+        {"a carry-forward without a date",
+         [](CClosingService& service) { return service.CarryForward(QDate(), QDate(2004, 1, 31)).refusal; },
+         EClosingRefusal::BadDate, "繰越日が正しくありません。"},
+        {"a carry-forward from another previous date",
+         [](CClosingService& service) {
+             return service.CarryForward(QDate(2004, 4, 30), QDate(2004, 2, 29)).refusal;
+         },
+         EClosingRefusal::PreviousDiffers, "前回の繰越日が一致しません。"},
+        {"a carry-forward before the previous one",
+         [](CClosingService& service) {
+             return service.CarryForward(QDate(2004, 1, 30), QDate(2004, 1, 31)).refusal;
+         },
+         EClosingRefusal::BeforePrevious, "前回の繰越日より前の日付は指定できません。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString before = Books();
+        const CClosingRefusal refused = c.run(m_service);
+        EXPECT_EQ(refused.why, c.why);
+        EXPECT_EQ(refused.Code(), 10);
+        EXPECT_EQ(refused.text, U(c.says));
+        QString said;
+        EXPECT_EQ(refused.Answer(said), 10);
+        EXPECT_EQ(said, U(c.says));
+        EXPECT_EQ(Books(), before);
+    }
+
+    const CCloseRequest listed = Listed();
+    ASSERT_EQ(listed.candidates.size(), 3u);
+    m_data.Close();
+    const CClosingRefusal fatal[] = {
+        m_service.Close(listed).refusal,
+        m_service.Undo(CTradeSide::Sales(), {Id("K1C2")}),
+        m_service.CarryForward(QDate(2004, 4, 30), QDate(2004, 1, 31)).refusal,
+    };
+    for (const CClosingRefusal& refused : fatal) {
+        EXPECT_EQ(refused.why, EClosingRefusal::Fatal);
+        EXPECT_EQ(refused.Code(), -100);
+        EXPECT_FALSE(refused.text.isEmpty());
+    }
+}
+
+// The closing books only what the list showed: a partner whose books
+// changed since the list was read, or whose figures the list showed
+// otherwise (each figure in turn), is left open with nothing of it booked,
+// and named; the others close. A run whose partners all changed writes
+// nothing and is done.
+TEST_F(ClosingServiceTest, PartnersThatChangedSinceTheListStayOpen)
+{
+    const QString k004Slips =
+        U("SELECT COUNT(*) AS n FROM Sales_H WHERE CustomerCode = 'K004' AND SeikyuID = 0");
+    const struct {
+        const char* what;
+        std::function<void(CCloseRequest&)> change;
+        QStringList open; // of K001, K004, O'Neil
+    } cases[] = {
+        {"nothing changed", [](CCloseRequest&) {}, {}},
+        {"a slip of K004 entered since",
+         [this](CCloseRequest&) {
+             Exec(U("INSERT INTO Sales_H(\"No\", \"Date\", CustomerCode, DenpyoType, TaxType, Amount, "
+                    "Tax, Total, SeikyuID) VALUES ('S90', '2004-05-20', 'K004', 0, 2, 10000000, 500000, "
+                    "10500000, 0)"));
+         },
+         {"K004"}},
+        {"money of K001 received since",
+         [this](CCloseRequest&) {
+             Exec(U("INSERT INTO Receipt_H(\"No\", \"Date\", CustomerCode, Amount, SeikyuID, CloseID) "
+                    "VALUES ('R90', '2004-05-21', 'K001', 20000000, 0, 0)"));
+         },
+         {"K001"}},
+        {"O'Neil's previous bill shown otherwise",
+         [](CCloseRequest& request) { request.candidates[2].shown.prevBilled = CMny(1); },
+         {"O'Neil"}},
+        {"K004's receipts shown otherwise",
+         [](CCloseRequest& request) { request.candidates[1].shown.received = CMny(1); },
+         {"K004"}},
+        {"K004's net sales shown otherwise",
+         [](CCloseRequest& request) { request.candidates[1].shown.net = CMny(1); },
+         {"K004"}},
+        {"K001's taxable sales shown otherwise",
+         [](CCloseRequest& request) { request.candidates[0].shown.taxable = CMny(1); },
+         {"K001"}},
+        {"K001's slip tax shown otherwise",
+         [](CCloseRequest& request) { request.candidates[0].shown.slipTax = CMny(1); },
+         {"K001"}},
+        {"O'Neil's slips counted otherwise",
+         [](CCloseRequest& request) { request.candidates[2].shown.slips = 7; },
+         {"O'Neil"}},
+        {"every partner",
+         [](CCloseRequest& request) {
+             for (CCloseCandidate& candidate : request.candidates)
+                 candidate.shown.slips += 1;
+         },
+         {"K001", "K004", "O'Neil"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QString err;
+        ASSERT_EQ(m_data.BeginTransaction(err), 1) << err.toStdString();
+        CCloseRequest request = Listed();
+        ASSERT_EQ(request.candidates.size(), 3u);
+        c.change(request);
+        const QString openSlips = Values(Rows(k004Slips), 0, {"n"}).first();
+        const int closingsBefore = Rows(U("SELECT ID FROM Sales_Close")).GetCount();
+        const CCloseOutcome closed = m_service.Close(request);
+        ASSERT_EQ(closed.refusal.Code(), 1) << closed.refusal.text.toStdString();
+        EXPECT_EQ(closed.changed, c.open);
+        ASSERT_EQ(closed.ids.size(), 3);
+        for (size_t i = 0; i < request.candidates.size(); ++i) {
+            const QString& code = request.candidates[i].code;
+            const int id = closed.ids[qsizetype(i)];
+            if (c.open.contains(code)) {
+                EXPECT_EQ(id, 0) << code.toStdString();
+                continue;
+            }
+            ASSERT_GT(id, 0) << code.toStdString();
+            // Its closing as the candidate gave it, due on the day its terms give.
+            EXPECT_EQ(
+                Table(Rows(QStringLiteral("SELECT \"No\", CustomerCode, CloseDate, Status, TudoFlg FROM "
+                                          "Sales_Close WHERE ID = %1")
+                               .arg(id)),
+                      {"No", "CustomerCode", "CloseDate", "Status", "TudoFlg"}),
+                QStringList({QStringLiteral("C%1|%2|2004/05/25|0|1").arg(i + 1).arg(code)}));
+        }
+        EXPECT_EQ(Rows(U("SELECT ID FROM Sales_Close")).GetCount(), closingsBefore + 3 - int(c.open.size()));
+        if (c.open.contains(U("K004"))) {
+            EXPECT_EQ(Values(Rows(k004Slips), 0, {"n"}).first(), openSlips) << "a slip of K004 was booked";
+        }
+        ASSERT_EQ(m_data.Rollback(err), 1) << err.toStdString();
+    }
+}
+
+// The closing's due date from the partner's terms, and a tax slip of the
+// closing date for the tax billed at the closing only where there is one,
+// under the partner's names and booked to its closing (K001's own tax slip
+// of 20 May is booked to it too).
+TEST_F(ClosingServiceTest, TheClosingTakesTheCandidatesTermsAndTax)
+{
+    CCloseRequest request = Listed();
+    ASSERT_EQ(request.candidates.size(), 3u);
+    const struct {
+        int cycle, day;
+        const char* tax;
+        const char* due;
+    } terms[] = {{0, 15, "0", "2004/06/09"}, {2, 99, "12.5", "2004/06/30"}, {1, 10, "300", "2004/06/10"}};
+    for (size_t i = 0; i < request.candidates.size(); ++i) {
+        CCloseCandidate& candidate = request.candidates[i];
+        candidate.collectCycle = terms[i].cycle;
+        candidate.collectDay = terms[i].day;
+        bool ok = false;
+        candidate.tax = TextToMny(U(terms[i].tax), &ok);
+        ASSERT_TRUE(ok);
+        candidate.company = QStringLiteral("社%1").arg(i);
+        candidate.name = QStringLiteral("様%1").arg(i);
+    }
+    const CCloseOutcome closed = m_service.Close(request);
+    ASSERT_EQ(closed.refusal.Code(), 1) << closed.refusal.text.toStdString();
+    for (size_t i = 0; i < request.candidates.size(); ++i) {
+        SCOPED_TRACE(request.candidates[i].code.toStdString());
+        const QString id = QString::number(closed.ids[qsizetype(i)]);
+        EXPECT_EQ(Values(Rows(QStringLiteral("SELECT CollectDate FROM Sales_Close WHERE ID = %1").arg(id)), 0,
+                         {"CollectDate"}),
+                  QStringList({U(terms[i].due)}));
+        const CCDSData slips =
+            Rows(QStringLiteral("SELECT Tax, Total, Company, Name, \"Date\" FROM Sales_H WHERE "
+                                "DenpyoType = 1 AND SeikyuID = %1 AND \"Date\" = '2004-05-25'")
+                     .arg(id));
+        if (QByteArray(terms[i].tax) == "0") {
+            EXPECT_EQ(slips.GetCount(), 0);
+            continue;
+        }
+        EXPECT_EQ(Table(slips, {"Tax", "Total", "Company", "Name", "Date"}),
+                  QStringList({QStringLiteral("%1|%1|社%2|様%2|2004/05/25").arg(U(terms[i].tax)).arg(i)}));
+    }
+}
