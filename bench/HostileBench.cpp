@@ -1,5 +1,5 @@
 // Hostile files against the import's readers, each generated once: a CSV
-// line of ten million commas, a UTF-8 CSV of tens of megabytes whose last
+// line of ten million commas, a CSV of one value of 100 MB, a UTF-8 CSV of tens of megabytes whose last
 // character is cut, one contact of five million empty elements, one contact
 // tag of a hundred thousand attributes. Each is refused; the time of the
 // refusal and the peak resident memory from its start are bounded.
@@ -24,9 +24,10 @@ namespace
 constexpr double kBoundMs = 1000;
 constexpr double kBoundMB = 300;
 
-const char* const kNames[] = {
-    "HostileFiles/CsvLineOf10000000Commas", "HostileFiles/CsvUtf8OfCutLastCharacter",
-    "HostileFiles/ContactOf5000000Elements", "HostileFiles/ContactTagOf100000Attributes"};
+const char* const kNames[] = {"HostileFiles/CsvLineOf10000000Commas",
+                              "HostileFiles/CsvUtf8OfCutLastCharacter",
+                              "HostileFiles/ContactOf5000000Elements",
+                              "HostileFiles/ContactTagOf100000Attributes", "HostileFiles/CsvValueOf100MB"};
 
 const bool s_bounds = [] {
     for (const char* name : kNames) {
@@ -97,6 +98,17 @@ void CsvCommas(benchmark::State& state)
     Refusal(state, path, CsvRefused);
 }
 
+void CsvLongValue(benchmark::State& state)
+{
+    const QString path = File("value.csv", [](QFile& file) {
+        const QByteArray block(1 << 20, 'v');
+        for (int i = 0; i < 100; ++i)
+            file.write(block);
+        file.write("\r\n");
+    });
+    Refusal(state, path, CsvRefused);
+}
+
 void CsvCutUtf8(benchmark::State& state)
 {
     const QString path = File("cut.csv", [](QFile& file) {
@@ -154,3 +166,4 @@ BENCHMARK(CsvCommas)->Name(kNames[0])->UseRealTime()->Unit(benchmark::kMilliseco
 BENCHMARK(CsvCutUtf8)->Name(kNames[1])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(ContactElements)->Name(kNames[2])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(ContactAttributes)->Name(kNames[3])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(CsvLongValue)->Name(kNames[4])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);

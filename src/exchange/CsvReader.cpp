@@ -107,9 +107,12 @@ class CCsvParser
             m_row.clear();
             m_row << (number == 0 ? QString() : QString::number(number));
             m_bRowOpen = true;
+            m_nRowChars = 0;
             if (m_rowStart)
                 m_rowStart(m_nAt);
         }
+        if (++m_nRowChars > CCsvReader::kMaxLineChars)
+            return Fault();
         if (c == quote) {
             if (!m_bInQuotes)
                 m_bInQuotes = true;
@@ -157,6 +160,7 @@ class CCsvParser
     bool m_bQuoteSeen = false;
     bool m_bCrSeen = false;
     bool m_bRowOpen = false;
+    qint64 m_nRowChars = 0;
     bool m_bFault = false;
     QStringList m_row;
     QString m_value;

@@ -29,6 +29,11 @@ class CCsvReader
     // value past them begins, so that a line of delimiters cannot build a
     // row of millions of cells.
     static constexpr int kMaxFields = 256;
+    // The most characters one line (a record, line breaks inside quotes
+    // included, its closing CR too) may hold: a master record is a few kilobytes, and the
+    // import keeps a few hundred bytes of a value. A file of one endless
+    // value fails here instead of filling the memory with it.
+    static constexpr qint64 kMaxLineChars = qint64(1) << 20;
 
     // `delimiter` null: no delimiter, every line is one value.
     CCsvReader(const QString& path, QChar delimiter, int headerInFile);

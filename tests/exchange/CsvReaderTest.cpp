@@ -197,8 +197,9 @@ TEST(CsvReader, ReadsFilesWithAndWithoutHeaders)
 }
 
 // The streaming reader over hostile shapes: a line of more values than the
-// import pairs is refused while it is read, before any of it is handed
-// over, and a UTF-8 file must end on a whole character. The whole-file
+// import pairs, or longer than any record, is refused while it is read,
+// before any of it is handed over, and a UTF-8 file must end on a whole
+// character. The whole-file
 // reader gives the same answer for the same bytes.
 TEST(CsvReader, HostileLinesAndCutCharactersAreRefusedWhileRead)
 {
@@ -224,6 +225,13 @@ TEST(CsvReader, HostileLinesAndCutCharactersAreRefusedWhileRead)
         {"one value more", line(most + 1), false, 0, {}},
         {"a line of a hundred thousand delimiters", QByteArray(100000, ','), false, 0, {}},
         {"a long line after good ones", line(3) + line(3) + line(most * 4), false, 2, {}},
+        {"one value as long as a line may be",
+         QByteArray(CCsvReader::kMaxLineChars - 1, 'v') + "\r\n",
+         true,
+         1,
+         {}},
+        {"one value a character longer", QByteArray(CCsvReader::kMaxLineChars, 'v') + "\r\n", false, 0, {}},
+        {"an endless quoted value", "\"" + QByteArray(CCsvReader::kMaxLineChars * 3, 'q'), false, 0, {}},
         {"UTF-8 with a mark, whole", bom + "a,\xE8\xA1\xA8", true, 1, {"1", "a", U("表")}},
         {"UTF-8 with a mark, its last character cut", bom + "a,b\r\nc,\xE8\xA1", false, 1, {}},
         {"UTF-8 with a mark, one line, cut", bom + "a,\xE8\xA1", false, 0, {}},
