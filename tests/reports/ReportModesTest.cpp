@@ -47,6 +47,168 @@ QSet<int> Offered(const CReportModeInfo& info)
     return ids;
 }
 
+// Every fact of every mode, as the screen has followed it mode by mode.
+TEST(ReportModesTest, EachModeKeepsItsListBehaviour)
+{
+    for (int m = kFirstReportMode; m <= kLastReportMode; ++m) {
+        SCOPED_TRACE(m);
+        const CReportModeInfo& info = ReportMode(m);
+        ASSERT_EQ(info.mode, m);
+        EXPECT_EQ(info.closesPartners, In(m, {8, 9}));
+        EXPECT_EQ(info.handlesClosings, In(m, {8, 9, 12, 13}));
+        // The data-changed notice reaches the candidates, the billed and paid
+        // lists, the schedules and the slip lines.
+        EXPECT_EQ(info.closesPartners || info.reloadsOnDataChange, Between(m, 8, 13) || Between(m, 18, 21));
+        EXPECT_EQ(info.followsCarryOver, Between(m, 8, 13));
+        EXPECT_EQ(info.opensOnDefaultPeriod, In(m, {12, 13, 14, 16}));
+        EXPECT_EQ(info.selectsAll, Between(m, 8, 14) || m == 16 || Between(m, 22, 24));
+        EXPECT_EQ(info.settlesByMark, In(m, {12, 13}));
+        EXPECT_EQ(info.groupable, m >= 25);
+        EXPECT_EQ(info.ledger, Between(m, 42, 46));
+        EXPECT_EQ(info.opensReceipt, Between(m, 10, 17) && !In(m, {12, 13}));
+        EXPECT_EQ(info.printsTransferRequest, m == 11);
+        EXPECT_EQ(info.printsReceiptVoucher, m == 14);
+        EXPECT_EQ(info.trend, Between(m, 35, 41));
+        EXPECT_EQ(info.billedLines, In(m, {18, 19}));
+        EXPECT_EQ(info.dueDate, m == 21);
+        EXPECT_EQ(IsSummaryMode(m), Between(m, 25, 41));
+        EXPECT_EQ(HasClassColumn(m), Between(m, 23, 28) || Between(m, 33, 41));
+
+        const L loader = In(m, {8, 9})         ? L::Closing
+                         : In(m, {10, 11})     ? L::Schedule
+                         : In(m, {12, 13})     ? L::Billed
+                         : Between(m, 14, 22)  ? L::SlipDetail
+                         : In(m, {23, 24})     ? L::Balance
+                         : Between(m, 25, 41)  ? L::Summary
+                         : In(m, {42, 45, 46}) ? L::Ledger
+                         : In(m, {47, 48})     ? L::SummarySheet
+                                               : L::None;
+        EXPECT_EQ(info.loader, loader);
+
+        // Drill-down from the balances and the stock in/out list, and back.
+        EXPECT_EQ(info.drillTo, m == 23 ? 43 : m == 24 ? 44 : m == 34 ? 42 : 0);
+        EXPECT_EQ(info.backTo, m == 42 ? 34 : m == 43 ? 23 : m == 44 ? 24 : 0);
+        const char* drillTitle = m == 42   ? "入出庫明細"
+                                 : m == 43 ? "得意先別元帳"
+                                 : m == 44 ? "仕入先別元帳"
+                                           : "";
+        EXPECT_STREQ(info.drillTitle, drillTitle);
+
+        using D = EReportDoubleClick;
+        const D click = In(m, {8, 9})                     ? D::ClosePrint
+                        : In(m, {10, 11, 14, 15, 16, 17}) ? D::Receipt
+                        : In(m, {12, 13})                 ? D::Reprint
+                        : In(m, {22, 33})                 ? D::EditStock
+                        : In(m, {23, 24, 34})             ? D::DrillDown
+                        : Between(m, 18, 21)              ? D::ShowSlip
+                                                          : D::None;
+        EXPECT_EQ(info.doubleClick, click);
+
+        using P = EReportLedgerPrint;
+        EXPECT_EQ(info.ledgerPrint, m == 42              ? P::ListPreview
+                                    : In(m, {23, 24})    ? P::SelectedPartners
+                                    : Between(m, 43, 46) ? P::ShownLedger
+                                                         : P::None);
+
+        using S = EReportStockEdit;
+        EXPECT_EQ(info.stockEdit, m == 22 ? S::Movement : m == 33 ? S::NewMovement : S::None);
+
+        using A = EReportSummaryAsk;
+        const A ask = In(m, {31, 32})                   ? A::PeriodTotals
+                      : In(m, {29, 30, 39, 40, 47, 48}) ? A::Period
+                      : Between(m, 25, 41)              ? A::Aggregation
+                                                        : A::None;
+        EXPECT_EQ(info.summaryAsk, ask);
+        if (ask == A::Aggregation) {
+            EXPECT_EQ(info.asksNoEndDate, m == 33);
+        }
+
+        using K = EReportPartner;
+        const K partner = In(m, {8, 10, 12, 14, 15, 18, 20, 23, 25, 35, 43, 45})   ? K::Customer
+                          : In(m, {9, 11, 13, 16, 17, 19, 21, 24, 26, 36, 44, 46}) ? K::Supplier
+                          : In(m, {29, 30, 39, 40})                                ? K::Staff
+                          : In(m, {31, 32, 47, 48})                                ? K::Period
+                                                                                   : K::Product;
+        EXPECT_EQ(info.partnerKind, partner);
+        EXPECT_EQ(info.ListsPartners(), partner == K::Customer || partner == K::Supplier);
+        EXPECT_EQ(info.ListsProducts(), partner == K::Product);
+
+        // The rows' computed amounts, red rows and the fill's rules.
+        using N = EReportAmounts;
+        EXPECT_EQ(info.amounts, In(m, {8, 9})             ? N::Closing
+                                : In(m, {12, 13})         ? N::Billed
+                                : In(m, {25, 27, 29, 31}) ? N::Margin
+                                : m == 33                 ? N::StockValue
+                                                          : N::None);
+        using W = EReportWarning;
+        EXPECT_EQ(info.warning, m == 33 ? W::StockShortage : m == 23 ? W::CreditLimit : W::None);
+        EXPECT_EQ(info.readingName, m == 10);
+        EXPECT_EQ(info.blankZeros, Between(m, 18, 21));
+        EXPECT_EQ(info.periodRows, In(m, {31, 32}));
+        EXPECT_EQ(info.blankCodeLast, m >= 23);
+        EXPECT_EQ(info.countsLines, m == 15 || Between(m, 17, 22));
+        EXPECT_EQ(info.oneDate, m == 33);
+
+        using Q = EReportStatement;
+        const Q statement = In(m, {14, 16})   ? Q::Receipts
+                            : In(m, {15, 17}) ? Q::ReceiptLines
+                            : In(m, {18, 19}) ? Q::SlipLines
+                            : In(m, {20, 21}) ? Q::QuoteOrderLines
+                            : m == 22         ? Q::StockMoves
+                            : In(m, {23, 24}) ? Q::Balances
+                            : In(m, {25, 26}) ? Q::PartnerTotals
+                            : In(m, {27, 28}) ? Q::ProductTotals
+                            : In(m, {29, 30}) ? Q::StaffTotals
+                            : In(m, {31, 32}) ? Q::PeriodTotals
+                            : m == 33         ? Q::Stock
+                            : m == 34         ? Q::StockInOut
+                            : In(m, {35, 36}) ? Q::PartnerTrend
+                            : In(m, {37, 38}) ? Q::ProductTrend
+                            : In(m, {39, 40}) ? Q::StaffTrend
+                            : m == 41         ? Q::StockTrend
+                                              : Q::None;
+        EXPECT_EQ(info.statement, statement);
+        // A statement loads exactly the lists of the slip, balance and
+        // summary loaders.
+        EXPECT_EQ(statement != Q::None,
+                  info.loader == L::SlipDetail || info.loader == L::Balance || info.loader == L::Summary);
+
+        // Each family holds the lists whose commands its controller runs.
+        using F = EReportFamily;
+        const F family = In(m, {8, 9, 12, 13})                      ? F::Closing
+                         : In(m, {10, 11}) || Between(m, 14, 17)    ? F::Schedule
+                         : Between(m, 18, 21) || Between(m, 42, 46) ? F::Ledger
+                         : In(m, {22, 33})                          ? F::Stock
+                                                                    : F::Aggregation;
+        EXPECT_EQ(info.family, family);
+        if (info.handlesClosings || info.settlesByMark || info.loader == L::Closing ||
+            info.loader == L::Billed) {
+            EXPECT_EQ(info.family, F::Closing);
+        }
+        if (info.opensReceipt || info.printsTransferRequest || info.printsReceiptVoucher ||
+            info.loader == L::Schedule) {
+            EXPECT_EQ(info.family, F::Schedule);
+        }
+        if (info.ledger || info.slip.table || info.loader == L::Ledger) {
+            EXPECT_EQ(info.family, F::Ledger);
+        }
+        if (info.stockEdit != EReportStockEdit::None) {
+            EXPECT_EQ(info.family, F::Stock);
+        }
+        if (info.loader == L::Balance || info.loader == L::SummarySheet) {
+            EXPECT_EQ(info.family, F::Aggregation);
+        }
+
+        EXPECT_EQ(info.counterKind, m == 8 ? 6 : m == 9 ? 7 : m == 10 ? 10 : m == 11 ? 50 : -1);
+        const char* counter = m == 8    ? "締め請求書"
+                              : m == 9  ? "支払明細書"
+                              : m == 10 ? "入金"
+                              : m == 11 ? "出金"
+                                        : "";
+        EXPECT_STREQ(info.counterName, counter);
+    }
+}
+
 // Each fact that makes a list do something is the fact that makes its screen
 // offer the command for it: a changed fact without its menu, or a menu
 // without its fact, fails here.
