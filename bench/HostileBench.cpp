@@ -87,26 +87,25 @@ bool CsvRefused(const QString& path)
     return CCsvReader(path, u',', 0).ReadHead(&rows, 10, &count) <= 0;
 }
 
-void CsvCommas(benchmark::State& state)
+// A CSV of one line: `megabytes` MiB of one character, then CR LF.
+QString OneLineCsv(const char* name, char c, int megabytes)
 {
-    const QString path = File("commas.csv", [](QFile& file) {
-        const QByteArray block(1 << 20, ',');
-        for (int i = 0; i < 10; ++i)
+    return File(name, [c, megabytes](QFile& file) {
+        const QByteArray block(1 << 20, c);
+        for (int i = 0; i < megabytes; ++i)
             file.write(block);
         file.write("\r\n");
     });
-    Refusal(state, path, CsvRefused);
+}
+
+void CsvCommas(benchmark::State& state)
+{
+    Refusal(state, OneLineCsv("commas.csv", ',', 10), CsvRefused);
 }
 
 void CsvLongValue(benchmark::State& state)
 {
-    const QString path = File("value.csv", [](QFile& file) {
-        const QByteArray block(1 << 20, 'v');
-        for (int i = 0; i < 100; ++i)
-            file.write(block);
-        file.write("\r\n");
-    });
-    Refusal(state, path, CsvRefused);
+    Refusal(state, OneLineCsv("value.csv", 'v', 100), CsvRefused);
 }
 
 void CsvCutUtf8(benchmark::State& state)
