@@ -11,6 +11,7 @@
 #include "platform/text/Cp932.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "resources/CommandIds.h"
 
 namespace
 {
@@ -97,13 +98,13 @@ int PutSlipListOnClipboard(const CFormPrintList* list, long layout)
 int NewSlipKindOfCommand(int commandId)
 {
     switch (commandId) {
-    case 32795:
+    case ID_ESTIMATE_NEW:
         return 1;
-    case 32798:
+    case ID_SALES_NEW:
         return 2;
-    case 32801:
+    case ID_ORDER_NEW:
         return 4;
-    case 32804:
+    case ID_STOCK_NEW:
         return 5;
     default:
         return 0;

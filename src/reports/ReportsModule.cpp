@@ -48,7 +48,7 @@ void RegisterReportViews(CViewRegistry& registry)
         [](const CMainFrame& frame) { return frame.IsConnected(); });
     // The same id deletes on the lists; the carry-forward is the menu screen's.
     registry.RegisterCommand(
-        ID_MASTER_DELETE,
+        ID_DB_CARRY_FORWARD,
         [](CMainFrame& frame) {
             if (frame.GetViewKind() == 0)
                 OnCarryForwardCommand(frame);

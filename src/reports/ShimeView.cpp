@@ -74,27 +74,14 @@ CShimeView::CShimeView(CMainFrame& frame)
         }
     });
     connect(m_pListCtrl->horizontalHeader(), &QHeaderView::sectionClicked, this, &CShimeView::OnColumnClick);
-    MapCommand(ID_REPORT_NUMBER_SETTINGS, [this] { OnNumberSettings(); });
-    MapCommand(ID_REPORT_CARRY_OVER, [this] { OnToggleCarryOver(); });
-    MapCommand(ID_REPORT_SELECT_ALL, [this] { OnSelectAll(); });
-    MapCommand(ID_LIST_HELP, [this] { OnHelp(); });
+    for (const CViewCommand& command : ViewCommands())
+        MapCommand(command.id, [this, run = command.run] { run(*this); });
     connect(m_pListCtrl, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { OnRowDoubleClick(index.row()); });
-    MapCommand(ID_REPORT_EXCEL, [this] { OnListExport(0); });
-    MapCommand(ID_REPORT_EXPORT, [this] { OnListExport(1); });
-    MapCommand(ID_REPORT_DELETE, [this] { OnDeleteRows(); });
-    MapCommand(ID_REPORT_DISPLAY_PERIOD, [this] { OnChangeDisplayPeriod(); });
-    MapCommand(ID_REPORT_SUMMARY_CONDITION, [this] { OnSummaryConditions(); });
     // The Del key of the lists that delete rows (their toolbars lack the command).
     auto* del =
         new QShortcut(QKeySequence::Delete, m_pListCtrl, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(del, &QShortcut::activated, this, [this] { OnDeleteRows(); });
-    MapCommand(ID_REPORT_LIST_PRINT, [this] { OnFilePrint(); });
-    MapCommand(ID_REPORT_LIST_PREVIEW, [this] { OnFilePrintPreview(); });
-    MapCommand(ID_FILE_PRINT, [this] { OnFilePrint(); });
-    MapCommand(ID_FILE_PRINT_DIRECT, [this] { OnFilePrint(); });
-    MapCommand(ID_FILE_PRINT_PREVIEW, [this] { OnFilePrintPreview(); });
-    MapCommand(ID_LIST_PRINT, [this] { OnPrintLedger(); });
     // One controller for each family the modes name: a family nobody
     // registered fails here, before any list shows.
     for (int mode = kFirstReportMode; mode <= kLastReportMode; ++mode) {
@@ -615,35 +602,48 @@ bool CShimeView::OnUpdateCmdUI(int id, CCmdUI& ui)
             ui.Enable(false);
         return true;
     }
-    const CReportModeInfo& info = ReportMode(m_list.GetMode());
-    switch (id) {
-    case ID_REPORT_CARRY_OVER:
-        ui.Enable(true);
-        ui.SetCheck(m_list.m_nCarryOver == 0);
-        return true;
-    case ID_REPORT_NUMBER_SETTINGS:
-    case ID_LIST_HELP:
-        ui.Enable(true);
-        return true;
-    // Offered only where it acts: the lists whose commands take many rows.
-    case ID_REPORT_SELECT_ALL:
-        ui.Enable(m_list.RowCount() > 0 && info.selectsAll);
-        return true;
-    case ID_REPORT_EXCEL:
-    case ID_REPORT_EXPORT:
-        ui.Enable(bool(GetReportExportHandler()));
-        return true;
-    case ID_FILE_PRINT:
-    case ID_FILE_PRINT_DIRECT:
-    case ID_REPORT_LIST_PRINT:
-        ui.Enable(m_list.RowCount() > 0 && HasCommandHandler(id));
-        return true;
-    case ID_REPORT_DELETE:
-        ui.Enable(!GetSelectedRows().isEmpty());
-        return true;
-    default:
-        return false;
+    for (const CViewCommand& command : ViewCommands()) {
+        if (command.id == id && command.state) {
+            ui.Enable(true);
+            command.state(*this, ui);
+            return true;
+        }
     }
+    return false;
+}
+
+const std::vector<CShimeView::CViewCommand>& CShimeView::ViewCommands()
+{
+    using V = CShimeView;
+    // A command without a state is left to the route's default.
+    static const auto enabled = [](const V&, CCmdUI&) {};
+    // Printing the list asks for rows to print.
+    static const auto printable = [](const V& v, CCmdUI& ui) { ui.Enable(v.m_list.RowCount() > 0); };
+    static const auto exportable = [](const V&, CCmdUI& ui) { ui.Enable(bool(GetReportExportHandler())); };
+    static const std::vector<CViewCommand> commands = {
+        {ID_REPORT_NUMBER_SETTINGS, [](V& v) { v.OnNumberSettings(); }, enabled},
+        {ID_REPORT_CARRY_OVER, [](V& v) { v.OnToggleCarryOver(); },
+         [](const V& v, CCmdUI& ui) { ui.SetCheck(v.m_list.m_nCarryOver == 0); }},
+        // Offered only where it acts: the lists whose commands take many rows.
+        {ID_REPORT_SELECT_ALL, [](V& v) { v.OnSelectAll(); },
+         [](const V& v, CCmdUI& ui) {
+             ui.Enable(v.m_list.RowCount() > 0 && ReportMode(v.m_list.GetMode()).selectsAll);
+         }},
+        {ID_LIST_HELP, [](V& v) { v.OnHelp(); }, enabled},
+        {ID_REPORT_EXCEL, [](V& v) { v.OnListExport(0); }, exportable},
+        {ID_REPORT_EXPORT, [](V& v) { v.OnListExport(1); }, exportable},
+        {ID_REPORT_DELETE, [](V& v) { v.OnDeleteRows(); },
+         [](const V& v, CCmdUI& ui) { ui.Enable(!v.GetSelectedRows().isEmpty()); }},
+        {ID_REPORT_DISPLAY_PERIOD, [](V& v) { v.OnChangeDisplayPeriod(); }},
+        {ID_REPORT_SUMMARY_CONDITION, [](V& v) { v.OnSummaryConditions(); }},
+        {ID_REPORT_LIST_PRINT, [](V& v) { v.OnFilePrint(); }, printable},
+        {ID_REPORT_LIST_PREVIEW, [](V& v) { v.OnFilePrintPreview(); }},
+        {ID_FILE_PRINT, [](V& v) { v.OnFilePrint(); }, printable},
+        {ID_FILE_PRINT_DIRECT, [](V& v) { v.OnFilePrint(); }, printable},
+        {ID_FILE_PRINT_PREVIEW, [](V& v) { v.OnFilePrintPreview(); }},
+        {ID_LIST_PRINT, [](V& v) { v.OnPrintLedger(); }},
+    };
+    return commands;
 }
 
 void CShimeView::OnMarkClick(int row)

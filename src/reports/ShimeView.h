@@ -11,6 +11,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 class CMainFrame;
 struct CReportPrintSheet;
@@ -174,6 +175,15 @@ class CShimeView : public CView, public IReportScreen
     bool AskClosingDate(bool purchase) override;
     bool OpenReceipt(const CReceiptRequest& request) override;
     bool OpenStockChange(CStockChangeRequest& request) override;
+
+    // The screen's own commands: what each runs and, where it has one, its
+    // state (enabled unless the state says otherwise).
+    struct CViewCommand {
+        int id;
+        void (*run)(CShimeView&);
+        void (*state)(const CShimeView&, CCmdUI&) = nullptr;
+    };
+    static const std::vector<CViewCommand>& ViewCommands();
 
     // The controller of the mode shown; none outside the list modes.
     IReportController* ShownController();

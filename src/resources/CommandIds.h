@@ -101,6 +101,8 @@ enum CommandId : int {
     ID_DB_BACKUP = 32831,
     ID_DB_RESTORE = 32832,
     ID_DB_COMPACT = 32833,
+    // the menu screen's carry-forward; the lists delete rows by the same id
+    ID_DB_CARRY_FORWARD = 32789,
     // frame: tools
     ID_TOOL_SEAL = 32790,
     ID_TOOL_PHRASES = 32791,
