@@ -245,13 +245,16 @@ class CPieces
         text.clear();
         while (count > 0) {
             if (Left() == 0) {
-                quint8 options = 0;
-                if (++m_piece >= m_pieces.size() || m_pieces[m_piece].isEmpty())
-                    return false;
-                m_at = 0;
-                if (!Number(options))
-                    return false;
-                wide = options & 1;
+                // Writers leave empty pieces, and pieces of the option byte
+                // alone: the characters go on in the next piece that holds
+                // any, after its own option byte.
+                do {
+                    if (++m_piece >= m_pieces.size())
+                        return false;
+                } while (m_pieces[m_piece].isEmpty());
+                m_at = 1;
+                wide = m_pieces[m_piece][0] & 1;
+                continue;
             }
             const qsizetype take = qMin(count, Left() / (wide ? 2 : 1));
             if (take == 0)

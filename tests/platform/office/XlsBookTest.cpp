@@ -543,6 +543,44 @@ TEST(XlsBooks, ShortStringTablesAndOffsetsPastTheBof)
     }
 }
 
+// A text of the shared-string table that crosses into CONTINUE records
+// goes on in the first one holding any of its characters, after that one's
+// option byte: writers leave empty records, and records of the option byte
+// alone, on the way.
+TEST(XlsBooks, SharedStringsGoOnPastEmptyContinueRecords)
+{
+    const QByteArray head = Record(0x00FC, U32(3) + U32(3) + U16(5) + QByteArray(1, '\0') + "ab");
+    auto piece = [](const QByteArray& data) { return Record(0x003C, data); };
+    const QByteArray option(1, '\0');
+    const QByteArray wideCde = QByteArray(1, '\x01') + U16(u'c') + U16(u'd') + U16(u'e');
+    const QByteArray rest = Unicode(U("xyz")) + Unicode(U("漢字"));
+    const struct {
+        const char* what;
+        QByteArray table;
+    } cases[] = {
+        {"a record of the option byte alone", head + piece(option) + piece(wideCde + rest)},
+        {"an empty record", head + piece({}) + piece(wideCde + rest)},
+        {"empty records inside a text and between texts",
+         head + piece({}) + piece(option) + piece({}) + piece(wideCde) + piece({}) + piece(rest)},
+    };
+    QByteArray cells;
+    for (quint16 i = 0; i < 3; ++i)
+        cells += Record(0x00FD, Cell(0, i, 0) + U32(i));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CWorkbookReader::Error error = CWorkbookReader::NotWorkbook;
+        std::unique_ptr<CXlsReader> reader =
+            CXlsReader::FromBytes(Compound({{U("Workbook"), Biff8Book(c.table, cells)}}), {}, error);
+        ASSERT_TRUE(reader);
+        CSheetData sheet;
+        ASSERT_TRUE(reader->ReadSheet(0, sheet, &error)) << error;
+        QStringList texts;
+        for (const CSheetCell& cell : sheet.cells)
+            texts << cell.text;
+        EXPECT_EQ(texts, QStringList({U("abcde"), U("xyz"), U("漢字")}));
+    }
+}
+
 // Excel 2.x-4.0 files are records of their own, never compound files: they
 // are told as the older format, not as foreign files.
 TEST(XlsBooks, OlderBooksOutsideACompoundFileAreToldApart)
