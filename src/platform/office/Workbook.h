@@ -88,6 +88,7 @@ class CWorkbookReader
         Password,      // encrypted with a password the user chose
         FormulaResult, // a formula whose stored result cannot be read (FailedCell() names it)
         CellText,      // a cell's text that the book lost (FailedCell() names it)
+        CodePage,      // an Excel 5.0/95 book in a code page that no decoder reads
     };
     using Limits = CWorkbookLimits;
     enum Format { Xlsx, Xls };

@@ -223,6 +223,19 @@ TEST(XlsBooks, EachVersionAndStreamReadsItsValuesFormulaResultsAndTexts)
          {},
          {}},
         {"Excel 4.0", Compound({{U("Workbook"), biff4}}), CWorkbookReader::Unsupported, {}, {}},
+        // Mac Arabic and Korean Johab: no decoder, never Latin-1.
+        {"Excel 95 in a code page no decoder reads",
+         Compound(
+             {{U("Book"), Stream(5, Record(0x0042, U16(10004)),
+                                 {{Bytes("S", true), Record(0x0204, Cell(0, 0, 0) + Bytes("\xC7\xD1"))}})}}),
+         CWorkbookReader::CodePage,
+         {},
+         {}},
+        {"Excel 95 in Johab",
+         Compound({{U("Book"), Stream(5, Record(0x0042, U16(1361)), {{Bytes("S", true), {}}})}}),
+         CWorkbookReader::CodePage,
+         {},
+         {}},
         {"no workbook stream",
          Compound({{U("Contents"), Biff8Book()}}),
          CWorkbookReader::NotWorkbook,
@@ -454,6 +467,28 @@ TEST(XlsBooks, Excel95TextsComeInTheirScriptAndWhole)
          label(0, "\xBA\x7E\xA6\x72", 4),
          U("S"),
          {U("漢字")}},
+        // The Mac's Japanese and Simplified Chinese pages read as their
+        // Windows twins, Excel for the Mac counting characters.
+        {"Mac Japanese declared",
+         Record(0x0042, U16(10001)),
+         QByteArray("\x03\x93\xBE\x88\xD3\x90\xE6", 7),
+         label(0, kanji, 2) + rich(1, kanji + "withColor", 11),
+         U("得意先"),
+         {U("漢字"), U("漢字withColor")}},
+        {"Mac Simplified Chinese declared",
+         Record(0x0042, U16(10008)),
+         Bytes("S", true),
+         label(0, QByteArray("\xBA\xBA\xD7\xD6", 4), 2),
+         U("S"),
+         {U("汉字")}},
+        // A Mac Roman book using a Japanese font: its texts count bytes, and
+        // as Shift_JIS "é…" would be 「刺」, "…" alone 「ﾉ」.
+        {"Mac Roman declared, a Japanese font, Western texts",
+         Record(0x0042, U16(10000)) + Font(0) + Font(128),
+         Bytes("Caf\x8E", true),
+         label(0, "\x8E\xC9", 2) + label(1, "\xC9", 1) + rich(2, "Caf\x8E", 4),
+         U("Café"),
+         {U("é…"), U("…"), U("Café")}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
