@@ -99,6 +99,12 @@ TEST(ExcelBookMessages, BooksThatCannotBeReadSayWhyAndExcel95FormulasComeIn)
          U("book.xlsはExcel 5.0/95のブックですが、その文字コードには対応していないため読み込めません。\n") +
              retry,
          {}},
+        {"a number format's code longer than Excel keeps",
+         Compound(
+             {{U("Workbook"), Stream(8, Record(0x041E, U16(200) + Unicode(QString(256, u'0'))),
+                                     {{Unicode(U("S"), true), Record(0x0203, Cell(0, 0, 0) + F64(1))}})}}),
+         U("book.xlsを開けませんでした。\nExcelのブック（.xlsx/.xls）ではないか、壊れています。"),
+         {}},
         {"a user's password",
          Compound({{U("Workbook"), locked}}),
          U("book.xlsはパスワードで保護されているため読み込めません。\n"

@@ -646,8 +646,13 @@ bool CXlsReader::ReadGlobals(Error& error)
             break;
         case kFormat: {
             QString code;
-            if (data.size() >= 2 && Text(data, 2, m_nBiff == 8 ? 2 : 1, code))
+            if (data.size() >= 2 && Text(data, 2, m_nBiff == 8 ? 2 : 1, code)) {
+                if (code.size() > Limits::kFormatCodeChars) {
+                    error = NotWorkbook;
+                    return false;
+                }
                 codes.insert(U16(data, 0), code);
+            }
             break;
         }
         case kXf:
@@ -712,11 +717,16 @@ bool CXlsReader::ReadGlobals(Error& error)
         error = NotWorkbook;
         return false;
     }
+    // Whether a format shows a date is decided once for its id, however
+    // many cell formats name it.
+    QHash<quint16, bool> dated;
     for (quint16 id : std::as_const(xfFormats)) {
         const auto code = codes.constFind(id);
         const bool hasCode = code != codes.constEnd();
-        m_formats << CNumberFormat{id, hasCode ? *code : QString(),
-                                   IsDateNumberFormat(id, hasCode ? *code : QString(), hasCode)};
+        auto isDate = dated.constFind(id);
+        if (isDate == dated.constEnd())
+            isDate = dated.insert(id, IsDateNumberFormat(id, hasCode ? *code : QString(), hasCode));
+        m_formats << CNumberFormat{id, hasCode ? *code : QString(), *isDate};
     }
     if (m_formats.isEmpty())
         m_formats << CNumberFormat();

@@ -691,7 +691,8 @@ TEST(XlsHostileBooks, SharedRecordRunsAndLongDirectoryNamesReadOnceAndSafely)
 }
 
 // A book's counts are capped while its globals are walked: cell formats and
-// sheets one past the cap are too large, at the cap the book reads. A book
+// sheets one past the cap are too large, at the cap the book reads; a format
+// code longer than Excel keeps is damage. A book
 // is encrypted once: a FILEPASS after the first is damage, even one that
 // would verify after the stream's second decryption.
 TEST(XlsHostileBooks, CountsOfFormatsAndSheetsAreCappedAndOneFilePassDecrypts)
@@ -725,6 +726,15 @@ TEST(XlsHostileBooks, CountsOfFormatsAndSheetsAreCappedAndOneFilePassDecrypts)
         return Compound({{U("Workbook"), stream}});
     };
 
+    // The second cell format's code at Excel's length, and one past it.
+    auto code = [](int length) {
+        const QByteArray globals = Record(0x041E, U16(200) + Unicode(U("yyyy") + QString(length - 4, u'0'))) +
+                                   Record(0x00E0, U16(0) + U16(0) + QByteArray(16, '\0')) +
+                                   Record(0x00E0, U16(0) + U16(200) + QByteArray(16, '\0'));
+        return Compound(
+            {{U("Workbook"), Biff8Book(globals, Biff8Cells() + Record(0x0203, Cell(2, 0, 1) + F64(45351)))}});
+    };
+
     const struct {
         const char* what;
         QByteArray file;
@@ -732,6 +742,8 @@ TEST(XlsHostileBooks, CountsOfFormatsAndSheetsAreCappedAndOneFilePassDecrypts)
         int sheets;
         bool dated; // the number at A3, of the second cell format
     } cases[] = {
+        {"a format code of 255 characters", code(255), CWorkbookReader::NoError, 1, true},
+        {"a format code of 256 characters", code(256), CWorkbookReader::NotWorkbook, 0, false},
         {"65536 cell formats", xfs(65536), CWorkbookReader::NoError, 1, true},
         {"65537 cell formats", xfs(65537), CWorkbookReader::TooLarge, 0, false},
         {"4096 sheets", sheets(4096), CWorkbookReader::NoError, 4096, false},
