@@ -2,7 +2,8 @@
 // gigabytes or minutes from a reader that trusted them: 25 million empty
 // cell formats, 25 million empty shared strings, 4 million sheet names,
 // 4 518 FILEPASS records, a tag of 100 000 attributes, 8 million cells 256 wide, and a million rows of
-// one cell whose range is 256 wide; each is refused. And the largest table
+// one cell whose range is 256 wide, 65 530 cell formats naming one number
+// format of 60 000 characters (.xlsx and .xls); each is refused. And the largest table
 // the import admits, read whole into its rows. Each run's time and peak
 // resident memory are bounded.
 
@@ -104,6 +105,23 @@ QByteArray FilePasses(int count)
         stream.replace(first + i * record.size(), record.size(),
                        (i % 2 ? encrypted : plain).mid(first + i * record.size(), record.size()));
     return Compound({{QStringLiteral("Workbook"), stream}});
+}
+
+constexpr int kLongCodeFormats = 65530;
+constexpr int kLongCodeChars = 60000;
+
+// An Excel 97-2003 book of `kLongCodeFormats` cell formats, each naming one
+// number format whose code is `kLongCodeChars` characters long.
+QByteArray LongCodeXls()
+{
+    using namespace XlsBytes;
+    QByteArray globals = Record(0x041E, U16(164) + U16(kLongCodeChars) + QByteArray(1, '\0') + "yyyy" +
+                                            QByteArray(kLongCodeChars - 4, '0'));
+    const QByteArray xf = Record(0x00E0, U16(0) + U16(164) + QByteArray(16, '\0'));
+    globals += xf.repeated(kLongCodeFormats);
+    return Compound({{QStringLiteral("Workbook"), Stream(8, globals,
+                                                         {{Unicode(QStringLiteral("S"), true),
+                                                           Record(0x0203, Cell(0, 0, 1) + F64(45351))}})}});
 }
 
 // Runs `read` once an iteration with the peak memory measured around it;
@@ -242,6 +260,22 @@ const bool s_registered = [] {
             });
         },
         [](const QString& path) { return Imported(path, 0); });
+    Register(
+        "HostileBook/65530FormatsOfOne60000CharacterCode",
+        [] {
+            return WriteXlsx(QStringLiteral("longcode.xlsx"), [](XlsxZip::Parts& parts) {
+                parts[QStringLiteral("xl/styles.xml")] =
+                    "<styleSheet><numFmts><numFmt numFmtId=\"164\" formatCode=\"yyyy" +
+                    QByteArray(kLongCodeChars - 4, '0') + "\"/></numFmts><cellXfs>" +
+                    QByteArray("<xf numFmtId=\"164\"/>").repeated(kLongCodeFormats) +
+                    "</cellXfs></styleSheet>";
+            });
+        },
+        [](const QString& path) { return Refused(path, CWorkbookReader::NotWorkbook); });
+    Register(
+        "HostileBook/65530FormatsOfOne60000CharacterCodeXls",
+        [] { return WriteFile(QStringLiteral("longcode.xls"), LongCodeXls()); },
+        [](const QString& path) { return Refused(path, CWorkbookReader::NotWorkbook); });
     // The largest table admitted, 7 781 rows of 256 numbers and a label:
     // its memory is the figure that counts; its time is that of two
     // million cells read, typed and turned into texts.

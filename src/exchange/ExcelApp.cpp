@@ -152,6 +152,13 @@ void CExcelApp::ReportBookError(CWorkbookReader::Error error)
                 "Excelで開き、「Excel ブック（*.xlsx）」の形式で保存し直してから読み込んでください。")
                 .arg(name));
         break;
+    case CWorkbookReader::CodePage:
+        ShowExchangeMessage(
+            QStringLiteral(
+                "%1はExcel 5.0/95のブックですが、その文字コードには対応していないため読み込めません。\n"
+                "Excelで開き、「Excel ブック（*.xlsx）」の形式で保存し直してから読み込んでください。")
+                .arg(name));
+        break;
     case CWorkbookReader::Password:
         ShowExchangeMessage(
             QStringLiteral("%1はパスワードで保護されているため読み込めません。\n"

@@ -85,6 +85,16 @@ TEST(MdbAccessValues, OldDatesNewTypesAndDamageComeInOrSayWhy)
          {"0", "1981/12/12"},
          {"4646528310458586235", "1974/09/21"},
          {}},
+        // F made a GUID of 16 bytes: its own 8 and G's, which follow it.
+        {"a GUID",
+         accdb,
+         {{kColumnsAccdb + 5 * 25, "\x07", "\x0F"}, {kColumnsAccdb + 5 * 25 + 23, "\x08", "\x10"}},
+         qint64(1) << 30,
+         IAccessSource::kOk,
+         {},
+         {"{00000000-0000-0000-0000-0000003BDD40}", "1981/12/12"},
+         {"{47AE147B-C8E1-407B-0000-000040A7DA40}", "1974/09/21"},
+         {}},
         {"a type not read",
          accdb,
          {{kColumnsAccdb + 2 * 25, "\x02", "\x11"}},
@@ -194,6 +204,117 @@ QByteArray Cp932Bytes(const QString& text)
 QByteArray Hex(const char* hex)
 {
     return QByteArray::fromHex(hex);
+}
+
+// calcFieldTestV2010.accdb with Table1 on the many side of a relationship,
+// as Access keeps such a table: its definition (one page, at 0x56000) gains
+// a second real index, over City, and a logical index of type 2 (a foreign
+// key) naming it. Inserted are the real index's 12-byte entry after the
+// first one's (ahead of the column descriptors, which move on by 12 bytes),
+// its 52-byte definition after the first's, the logical index's 28-byte
+// entry after the primary key's and its name "CustomersTable1" after
+// "PrimaryKey". The counts of indexes (0x2F) and real indexes (0x33) become
+// 2, the definition's length (0x08) and the page's free space (0x02) follow,
+// and the page keeps its size: what is pushed past the definition's end was
+// free space.
+QByteArray OnTheManySide(const QByteArray& file)
+{
+    constexpr qsizetype kPage = 0x56000, kPageSize = 4096, kRealEntries = 0x3F;
+    QByteArray page = file.mid(kPage, kPageSize);
+    auto u16 = [&page](qsizetype at) { return qFromLittleEndian<quint16>(page.constData() + at); };
+    auto u32 = [&page](qsizetype at) { return qFromLittleEndian<quint32>(page.constData() + at); };
+    auto put32 = [&page](qsizetype at, quint32 value) { qToLittleEndian(value, page.data() + at); };
+    EXPECT_EQ(page.size(), kPageSize);
+    EXPECT_EQ(page.left(2), Hex("0201"));
+    EXPECT_EQ(u16(0x2D), 17); // columns
+    EXPECT_EQ(u32(0x2F), 1u); // indexes
+    EXPECT_EQ(u32(0x33), 1u); // real indexes
+    const qsizetype columns = kRealEntries + 12;
+    qsizetype real = columns + 17 * 25;
+    for (int c = 0; c < 17; ++c)
+        real += 2 + u16(real);
+    const qsizetype logical = real + 52, names = logical + 28;
+    const qsizetype end = names + 2 + u16(names);
+    EXPECT_EQ(page.mid(names + 2, u16(names)), QByteArray("P\0r\0i\0m\0a\0r\0y\0K\0e\0y\0", 20));
+
+    QByteArray realIndex = page.mid(real, 52);
+    realIndex.replace(4, 2, Hex("0400")); // its first key column: City
+    QByteArray foreignKey = page.mid(logical, 28);
+    foreignKey.replace(4, 8, Hex("0100000001000000"));    // its number and its real index's
+    foreignKey.replace(12, 9, Hex("010000000012000000")); // the table on the one side, its index
+    foreignKey[23] = 2;                                   // a foreign key
+    QByteArray name = Hex("1e00");
+    for (char c : QByteArray("CustomersTable1"))
+        name += QByteArray(1, c) + '\0';
+    const qsizetype grown = 12 + realIndex.size() + foreignKey.size() + name.size();
+    const qsizetype definitionEnd = 8 + qsizetype(u32(0x08));
+    EXPECT_LE(definitionEnd + grown, kPageSize);
+    page = page.left(columns) + page.mid(kRealEntries, 12) + page.mid(columns, logical - columns) +
+           realIndex + page.mid(logical, names - logical) + foreignKey + page.mid(names, end - names) + name +
+           page.mid(end, kPageSize - end - grown);
+    put32(0x2F, 2);
+    put32(0x33, 2);
+    put32(0x08, u32(0x08) + quint32(grown));
+    qToLittleEndian(quint16(u16(0x02) - grown), page.data() + 2);
+    EXPECT_EQ(page.size(), kPageSize);
+    return file.left(kPage) + page + file.mid(kPage + kPageSize);
+}
+
+// A table on the many side of a relationship keeps a real index that its
+// logical indexes count as a foreign key's: its calculated columns, text and
+// numbers, still come in as Access stored them, and its key is read.
+TEST(MdbAccessValues, CalculatedColumnsOfATableWithAForeignKeyComeInAsStored)
+{
+    QFile fixture(QStringLiteral(CORVANTA_FIXTURES "/real/access/calcFieldTestV2010.accdb"));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    const QByteArray bytes = OnTheManySide(fixture.readAll());
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("relationship.accdb"));
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(bytes);
+    out.close();
+
+    qputenv("CORVANTA_MDB_HELPER", CORVANTA_MDB_HELPER_PATH);
+    const auto source = MakeMdbAccessSource();
+    ASSERT_EQ(source->Open(path), IAccessSource::kOk);
+    QList<CAccessColumn> columns;
+    QStringList keys;
+    QList<CAccessRow> rows;
+    QString step;
+    ASSERT_TRUE(source->ReadTable(QStringLiteral("Table1"), columns, keys, rows, step)) << qPrintable(step);
+    qunsetenv("CORVANTA_MDB_HELPER");
+    EXPECT_EQ(keys, QStringList{QStringLiteral("ID")});
+    SortAccessRows(columns, keys, rows);
+    ASSERT_EQ(rows.size(), 4);
+    using C = CAccessColumn;
+    const struct {
+        int row;
+        const char* column;
+        QString text;
+        int type;
+    } cells[] = {
+        {0, "City", U("Gotham"), C::kText},
+        {0, "LastFirst", U("Wayne, Bruce"), C::kText},
+        {0, "LastFirstLen", U("12"), C::kInteger},
+        {0, "MonthlySalary", U("83333.3333"), C::kCurrency},
+        {0, "IsRich", U("1"), C::kBool},
+        {0, "AllNames", U("Wayne, Bruce=Wayne, Bruce"), C::kText},
+        {0, "FloatTest", U("2583.2092"), C::kFloat},
+        {1, "LastFirst", U("Simpson, Bart"), C::kText},
+        {1, "MonthlySalary", U("-0.0833"), C::kCurrency},
+        {2, "LastFirstLen", U("9"), C::kInteger},
+        {3, "WeeklySalary", U("1.92307692307692"), C::kCurrency},
+    };
+    for (const auto& cell : cells) {
+        SCOPED_TRACE(std::to_string(cell.row) + " " + cell.column);
+        const auto at = std::find_if(columns.cbegin(), columns.cend(), [&](const CAccessColumn& c) {
+            return c.name == QLatin1String(cell.column);
+        });
+        ASSERT_NE(at, columns.cend());
+        EXPECT_EQ(at->type, cell.type);
+        EXPECT_EQ(AccessCellText(at->type, rows[cell.row].value(at - columns.cbegin())), cell.text);
+    }
 }
 
 // The fixtures from the makers' own tests, as stored and with bytes

@@ -92,6 +92,19 @@ TEST(ExcelBookMessages, BooksThatCannotBeReadSayWhyAndExcel95FormulasComeIn)
          U("book.xlsのセルD1は、数式の結果が読み込めません。\n"
            "Excelで開いて再計算し、保存し直してから読み込んでください。"),
          {}},
+        {"an Excel 95 book in a code page no decoder reads",
+         Compound(
+             {{U("Book"), Stream(5, Record(0x0042, U16(10004)),
+                                 {{Bytes("S", true), Record(0x0204, Cell(0, 0, 0) + Bytes("\xC7\xD1"))}})}}),
+         U("book.xlsはExcel 5.0/95のブックですが、その文字コードには対応していないため読み込めません。\n") +
+             retry,
+         {}},
+        {"a number format's code longer than Excel keeps",
+         Compound(
+             {{U("Workbook"), Stream(8, Record(0x041E, U16(200) + Unicode(QString(256, u'0'))),
+                                     {{Unicode(U("S"), true), Record(0x0203, Cell(0, 0, 0) + F64(1))}})}}),
+         U("book.xlsを開けませんでした。\nExcelのブック（.xlsx/.xls）ではないか、壊れています。"),
+         {}},
         {"a user's password",
          Compound({{U("Workbook"), locked}}),
          U("book.xlsはパスワードで保護されているため読み込めません。\n"

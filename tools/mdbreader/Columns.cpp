@@ -94,16 +94,23 @@ bool CalculatedColumns(MdbHandle* mdb, MdbTableDef* table, std::vector<int>& num
         return true;
     const MdbFormatConstants& fmt = *mdb->fmt;
     // The definition runs on over linked pages, each after its 8-byte header.
-    const size_t first =
-        size_t(fmt.tab_cols_start_offset) + size_t(table->num_real_idxs) * fmt.tab_ridx_entry_size;
-    const size_t needed = first + size_t(table->num_cols) * fmt.tab_col_entry_size;
+    // The descriptors follow an entry for each real index, counted as the
+    // definition counts them: libmdb, once it has read the indexes, leaves
+    // out those of the foreign key of a relationship.
     std::vector<unsigned char> bytes;
+    size_t first = 0, needed = size_t(fmt.tab_num_ridxs_offset) + 4;
     unsigned long page = table->entry->table_pg;
     for (int pages = 0; bytes.size() < needed; ++pages) {
         if (page == 0 || pages > 64 || mdb_read_pg(mdb, page) != fmt.pg_size)
             return false;
         bytes.insert(bytes.end(), mdb->pg_buf + (pages == 0 ? 0 : 8), mdb->pg_buf + fmt.pg_size);
         page = std::uint32_t(mdb_get_int32(mdb->pg_buf, 4));
+        if (pages == 0) {
+            const std::uint32_t realIndexes =
+                std::uint32_t(mdb_get_int32(bytes.data(), fmt.tab_num_ridxs_offset));
+            first = size_t(fmt.tab_cols_start_offset) + size_t(realIndexes) * fmt.tab_ridx_entry_size;
+            needed = first + size_t(table->num_cols) * fmt.tab_col_entry_size;
+        }
     }
     for (unsigned c = 0; c < table->num_cols; ++c) {
         const unsigned char* descriptor = bytes.data() + first + size_t(c) * fmt.tab_col_entry_size;

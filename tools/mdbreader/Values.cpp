@@ -339,6 +339,18 @@ bool ReadLongValue(MdbHandle* mdb, const unsigned char* ref, size_t refSize, std
 }
 
 // This column's stored bytes in the row, which stay in the page buffer.
+// A GUID as Access shows it, {8-4-4-4-12} hexadecimal digits: its first
+// three fields are stored little-endian, the last eight bytes in order.
+void AppendGuid(std::string& out, const unsigned char* bytes)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                  unsigned(Word(bytes)), unsigned(bytes[4] | bytes[5] << 8),
+                  unsigned(bytes[6] | bytes[7] << 8), bytes[8], bytes[9], bytes[10], bytes[11], bytes[12],
+                  bytes[13], bytes[14], bytes[15]);
+    out += text;
+}
+
 bool RawValue(MdbHandle* mdb, const MdbColumn* col, const unsigned char*& bytes, size_t& size)
 {
     if (col->cur_value_start < 0 || col->cur_value_len < 0 ||
@@ -502,6 +514,7 @@ Got ReadValue(MdbHandle* mdb, const CColumnPlan& plan, const char* bound, int bo
                    : '0';
         return kValue;
     case MDB_DATETIME:
+    case MDB_REPID:
     case kBigInt:
     case kExtendedDate:
     case MDB_TEXT:
@@ -533,6 +546,11 @@ Got ReadValue(MdbHandle* mdb, const CColumnPlan& plan, const char* bound, int bo
     switch (col->col_type) {
     case MDB_DATETIME:
         ok = size == 8 && AppendAccessDate(out, bytes);
+        break;
+    case MDB_REPID:
+        ok = size == 16;
+        if (ok)
+            AppendGuid(out, bytes);
         break;
     case kBigInt:
         ok = size == 8;

@@ -14,8 +14,9 @@
 // value cannot be read. Values: integers in decimal (large numbers too),
 // floats in their shortest exact form, currency and decimals as exact
 // decimals, dates and extended dates "YYYY-MM-DD HH:MM:SS" from their stored
-// day count, yes/no "1"/"0", GUIDs "{...}", text as UTF-8 (a text that does
-// not decode is a failed value, never a "?").
+// day count, yes/no "1"/"0", GUIDs as Access shows them ("{8-4-4-4-12}"
+// hexadecimal digits), text as UTF-8 (a text that does not decode is a
+// failed value, never a "?").
 //
 // A calculated column is given with the type of its result and the value
 // Access stored for it. A multi-valued column (and an attachment column, by
@@ -361,7 +362,6 @@ int main(int argc, char** argv)
     SetTextCodePage(mdb);
     mdb_set_date_fmt(mdb, "%Y-%m-%d %H:%M:%S");
     mdb_set_boolean_fmt_numbers(mdb);
-    mdb_set_repid_fmt(mdb, MDB_BRACES_4_2_2_8);
     const int result = std::strcmp(argv[1], "tables") == 0 ? ListTables(mdb) : ReadTable(mdb, argv[3]);
     if (result == 0)
         std::puts("OK");

@@ -67,6 +67,9 @@ struct CWorkbookLimits {
     // beside what the program holds already. The import bounds its table
     // (rows by columns) by the same count.
     static constexpr qint64 kImportCells = 1500000;
+    // Excel keeps a number format's code to 255 characters; a longer one is
+    // no book Excel wrote.
+    static constexpr qsizetype kFormatCodeChars = 255;
 
     qint64 maxEntryBytes = qint64(128) << 20;
     qint64 maxEntries = 10000;
@@ -88,6 +91,7 @@ class CWorkbookReader
         Password,      // encrypted with a password the user chose
         FormulaResult, // a formula whose stored result cannot be read (FailedCell() names it)
         CellText,      // a cell's text that the book lost (FailedCell() names it)
+        CodePage,      // an Excel 5.0/95 book in a code page that no decoder reads
     };
     using Limits = CWorkbookLimits;
     enum Format { Xlsx, Xls };

@@ -105,6 +105,76 @@ qsizetype DoubleByteEnd(QByteArrayView data, qsizetype from, qsizetype count, qu
     return at <= data.size() ? at : -1;
 }
 
+// The Windows code page that reads the texts of a Mac one: the Mac's
+// Japanese, Chinese and Korean pages are their Windows twins but for a few
+// symbols.
+quint16 WindowsTwin(quint16 codePage)
+{
+    switch (codePage) {
+    case 10001:
+        return 932;
+    case 10002:
+        return 950;
+    case 10003:
+        return 949;
+    case 10008:
+        return 936;
+    default:
+        return codePage;
+    }
+}
+
+// Whether an Excel 5.0/95 text ending at `end` fills its record or, with
+// `runs`, is followed by exactly its formatting runs (a count byte, two
+// bytes a run).
+bool FillsRecord(QByteArrayView data, qsizetype end, bool runs)
+{
+    if (end < 0 || end > data.size())
+        return false;
+    if (!runs)
+        return end == data.size();
+    return end < data.size() && end + 1 + 2 * qsizetype(quint8(data[end])) == data.size();
+}
+
+// Whether bytes are wholly characters of a double-byte code page.
+bool DecodesIn(quint16 codePage, QByteArrayView bytes)
+{
+    if (std::all_of(bytes.begin(), bytes.end(), [](char byte) { return quint8(byte) < 0x80; }))
+        return true;
+    if (codePage == 932) {
+        bool ok = false;
+        Cp932::Decode(bytes.toByteArray(), &ok);
+        return ok;
+    }
+    const QByteArray name = "windows-" + QByteArray::number(codePage);
+    QStringDecoder decoder(name.constData(), QStringDecoder::Flag::Stateless);
+    decoder.decode(bytes);
+    return decoder.isValid() && !decoder.hasError();
+}
+
+// What an Excel 5.0/95 text says of a double-byte code page, for a book
+// that declares Mac Roman: Excel for the Mac counts the characters of such
+// a text, so one holding a double-byte character ends where its count of
+// characters ends (`kFits`). A text that ends only where its count of bytes
+// ends, or that the code page cannot read, is Mac Roman (`kMisfits`); one
+// of single-byte characters tells neither.
+enum class Fit { kNeither, kFits, kMisfits };
+
+Fit DoubleByteFit(QByteArrayView data, qsizetype at, int countBytes, bool runs, quint16 codePage)
+{
+    if (at + countBytes > data.size())
+        return Fit::kNeither;
+    const qsizetype count = countBytes == 1 ? quint8(data[at]) : qFromLittleEndian<quint16>(data.data() + at);
+    const qsizetype from = at + countBytes;
+    const qsizetype end = DoubleByteEnd(data, from, count, codePage);
+    const bool doubleByte = end != from + count;
+    if (doubleByte && !FillsRecord(data, end, runs))
+        return Fit::kMisfits;
+    if (end >= 0 && !DecodesIn(codePage, data.sliced(from, end - from)))
+        return Fit::kMisfits;
+    return doubleByte ? Fit::kFits : Fit::kNeither;
+}
+
 quint16 U16(QByteArrayView data, qsizetype at)
 {
     return qFromLittleEndian<quint16>(data.data() + at);
@@ -245,13 +315,16 @@ class CPieces
         text.clear();
         while (count > 0) {
             if (Left() == 0) {
-                quint8 options = 0;
-                if (++m_piece >= m_pieces.size() || m_pieces[m_piece].isEmpty())
-                    return false;
-                m_at = 0;
-                if (!Number(options))
-                    return false;
-                wide = options & 1;
+                // Writers leave empty pieces, and pieces of the option byte
+                // alone: the characters go on in the next piece that holds
+                // any, after its own option byte.
+                do {
+                    if (++m_piece >= m_pieces.size())
+                        return false;
+                } while (m_pieces[m_piece].isEmpty());
+                m_at = 1;
+                wide = m_pieces[m_piece][0] & 1;
+                continue;
             }
             const qsizetype take = qMin(count, Left() / (wide ? 2 : 1));
             if (take == 0)
@@ -410,34 +483,86 @@ QString CXlsReader::Bytes(QByteArrayView bytes) const
     case 1200:
         return QString::fromLatin1(bytes);
     default:
-        if (!m_decoder.isValid())
-            return QString::fromLatin1(bytes);
+        // A code page without a decoder refuses the book when it opens.
         m_decoder.resetState();
         return m_decoder.decode(bytes);
     }
 }
 
-void CXlsReader::SetCodePage(quint16 codePage)
+bool CXlsReader::SetCodePage(quint16 codePage)
 {
     m_nCodePage = codePage;
     const QByteArray name = codePage == 0x8000 || codePage == 10000 ? QByteArray("macintosh")
                             : codePage == 0x8001                    ? QByteArray("windows-1252")
                                                  : "windows-" + QByteArray::number(codePage);
     m_decoder = QStringDecoder(name.constData());
+    return codePage == 932 || codePage == 367 || codePage == 1200 || m_decoder.isValid();
 }
 
-void CXlsReader::ChooseCodePage(quint16 declared, quint16 fonts)
+bool CXlsReader::ChooseCodePage(Error& error)
 {
+    // The globals' CODEPAGE record (the last one) and the first font of a
+    // script other than the Western one, up to the globals' end. A book
+    // encrypted from there on is refused for that.
+    quint16 declared = 0, fonts = 0;
+    CRecords records(m_stream, 0);
+    records.Next();
+    while (records.Next() && records.Type() != kEof) {
+        const QByteArrayView data = records.Data();
+        if (records.Type() == kFilePass)
+            return true;
+        if (records.Type() == kCodePage && data.size() >= 2)
+            declared = U16(data, 0);
+        else if (records.Type() == kFont && data.size() >= 13 && fonts == 0)
+            fonts = CharSetCodePage(quint8(data[12]));
+    }
     // Without a CODEPAGE record the fonts tell the script. Excel for the Mac
     // declares Mac Roman whatever the script, and writes Japanese, Chinese
-    // and Korean texts in their own double-byte code page: a font of such a
-    // character set names it.
-    if (declared == 0)
-        SetCodePage(fonts ? fonts : 1252);
-    else if ((declared == kMacRoman || declared == 0x8000) && IsDoubleByte(fonts))
-        SetCodePage(fonts);
-    else
-        SetCodePage(declared);
+    // and Korean texts in their own double-byte code page, which a font of
+    // such a character set names; but a Mac Roman book may use such a font
+    // too, and then its texts read only in Mac Roman.
+    quint16 codePage = declared ? WindowsTwin(declared) : fonts ? fonts : 1252;
+    if ((declared == kMacRoman || declared == 0x8000) && IsDoubleByte(fonts) && TextsAreDoubleByte(fonts))
+        codePage = fonts;
+    if (!SetCodePage(codePage)) {
+        error = CodePage;
+        return false;
+    }
+    return true;
+}
+
+bool CXlsReader::TextsAreDoubleByte(quint16 codePage) const
+{
+    // Every text the reader reads: sheet and code names, format codes,
+    // labels and formulas' texts.
+    CRecords records(m_stream, 0);
+    bool shown = false;
+    while (records.Next()) {
+        Fit fit = Fit::kNeither;
+        const QByteArrayView data = records.Data();
+        switch (records.Type()) {
+        case kBoundSheet:
+            fit = DoubleByteFit(data, 6, 1, false, codePage);
+            break;
+        case kFormat:
+            fit = DoubleByteFit(data, 2, 1, false, codePage);
+            break;
+        case kLabel:
+        case kRString:
+            fit = DoubleByteFit(data, 6, 2, records.Type() == kRString, codePage);
+            break;
+        case kString:
+        case kCodeName:
+            fit = DoubleByteFit(data, 0, 2, false, codePage);
+            break;
+        default:
+            break;
+        }
+        if (fit == Fit::kMisfits)
+            return false;
+        shown = shown || fit == Fit::kFits;
+    }
+    return shown;
 }
 
 bool CXlsReader::Text(QByteArrayView data, qsizetype at, int countBytes, QString& text, bool runs) const
@@ -449,15 +574,7 @@ bool CXlsReader::Text(QByteArrayView data, qsizetype at, int countBytes, QString
         return false;
     const qsizetype count = countBytes == 1 ? quint8(data[at]) : U16(data, at);
     const qsizetype from = at + countBytes;
-    // The text fills the record, or is followed by exactly its formatting
-    // runs (a count byte, two bytes a run).
-    auto fills = [&](qsizetype end) {
-        if (end < 0 || end > data.size())
-            return false;
-        if (!runs)
-            return end == data.size();
-        return end < data.size() && end + 1 + 2 * qsizetype(quint8(data[end])) == data.size();
-    };
+    auto fills = [&](qsizetype end) { return FillsRecord(data, end, runs); };
     qsizetype end = from + count;
     // Excel for the Mac counts characters, not bytes: in a double-byte code
     // page the text then runs on past the count.
@@ -494,7 +611,8 @@ bool CXlsReader::ReadGlobals(Error& error)
     }
     m_nBiff = version == kBiff8 ? 8 : 5;
     SetCodePage(1252);
-    quint16 declaredCodePage = 0, fontCodePage = 0;
+    if (m_nBiff == 5 && !ChooseCodePage(error))
+        return false;
     QHash<quint16, QString> codes;
     QList<quint16> xfFormats;
     QList<quint32> offsets;
@@ -523,27 +641,18 @@ bool CXlsReader::ReadGlobals(Error& error)
             error = result == XlsCrypt::WrongPassword ? Password : Unsupported;
             return false;
         }
-        case kCodePage:
-            if (data.size() >= 2 && m_nBiff == 5) {
-                declaredCodePage = U16(data, 0);
-                ChooseCodePage(declaredCodePage, fontCodePage);
-            }
-            break;
-        case kFont:
-            // The first font of a script other than the Western one.
-            if (data.size() >= 13 && m_nBiff == 5 && fontCodePage == 0) {
-                fontCodePage = CharSetCodePage(quint8(data[12]));
-                if (fontCodePage)
-                    ChooseCodePage(declaredCodePage, fontCodePage);
-            }
-            break;
         case kDateMode:
             m_date1904 = data.size() >= 2 && U16(data, 0) == 1;
             break;
         case kFormat: {
             QString code;
-            if (data.size() >= 2 && Text(data, 2, m_nBiff == 8 ? 2 : 1, code))
+            if (data.size() >= 2 && Text(data, 2, m_nBiff == 8 ? 2 : 1, code)) {
+                if (code.size() > Limits::kFormatCodeChars) {
+                    error = NotWorkbook;
+                    return false;
+                }
                 codes.insert(U16(data, 0), code);
+            }
             break;
         }
         case kXf:
@@ -608,11 +717,16 @@ bool CXlsReader::ReadGlobals(Error& error)
         error = NotWorkbook;
         return false;
     }
+    // Whether a format shows a date is decided once for its id, however
+    // many cell formats name it.
+    QHash<quint16, bool> dated;
     for (quint16 id : std::as_const(xfFormats)) {
         const auto code = codes.constFind(id);
         const bool hasCode = code != codes.constEnd();
-        m_formats << CNumberFormat{id, hasCode ? *code : QString(),
-                                   IsDateNumberFormat(id, hasCode ? *code : QString(), hasCode)};
+        auto isDate = dated.constFind(id);
+        if (isDate == dated.constEnd())
+            isDate = dated.insert(id, IsDateNumberFormat(id, hasCode ? *code : QString(), hasCode));
+        m_formats << CNumberFormat{id, hasCode ? *code : QString(), *isDate};
     }
     if (m_formats.isEmpty())
         m_formats << CNumberFormat();

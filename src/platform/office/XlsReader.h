@@ -10,7 +10,8 @@
 // document), read by one walk over the workbook stream's records: sheet
 // names and code names, number formats, shared strings, and every cell with
 // a value, formulas as the result stored with them. Excel 5.0/95 keep their
-// texts in the book's code page. Books encrypted with Excel's built-in
+// texts in the book's code page; one no decoder reads is `CodePage`, never
+// guessed. Books encrypted with Excel's built-in
 // password are decrypted; a password of the user's own is `Password`, older
 // versions and other encryptions `Unsupported`.
 class CXlsReader : public CWorkbookReader
@@ -46,10 +47,15 @@ class CXlsReader : public CWorkbookReader
     // with `runs`, followed by its formatting runs.
     bool Text(QByteArrayView data, qsizetype at, int countBytes, QString& text, bool runs = false) const;
     QString Bytes(QByteArrayView bytes) const;
-    void SetCodePage(quint16 codePage);
-    // The code page of a BIFF5 book from its CODEPAGE record (0 none) and
-    // the first of its fonts in a non-Western character set (0 none).
-    void ChooseCodePage(quint16 declared, quint16 fonts);
+    // False when no decoder reads the code page.
+    bool SetCodePage(quint16 codePage);
+    // The code page of an Excel 5.0/95 book, from its CODEPAGE record and
+    // fonts, before any text is read; false (`CodePage`) when it cannot be
+    // read.
+    bool ChooseCodePage(Error& error);
+    // Whether a book that declares Mac Roman writes its texts in the
+    // double-byte code page that one of its fonts names.
+    bool TextsAreDoubleByte(quint16 codePage) const;
 
     Limits m_limits;
     int m_nBiff = 8;

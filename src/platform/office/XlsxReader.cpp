@@ -533,6 +533,9 @@ bool CXlsxReader::LoadShared(Error& error)
     m_formats.clear();
     if (!m_stylesPart.isEmpty()) {
         QHash<int, QString> codes;
+        // Whether a format shows a date, decided once for its id however
+        // many cell formats name it.
+        QHash<int, bool> dated;
         CPartReader reader(m_zip, m_stylesPart, m_limits);
         int xfsDepth = -1;
         qint64 numFmts = 0;
@@ -550,8 +553,16 @@ bool CXlsxReader::LoadShared(Error& error)
                     else if (!std::strcmp(name, "formatCode"))
                         code = QString::fromUtf8(value);
                 });
-                if (id >= 0)
+                // Excel keeps a code to 255 characters: a longer one is no
+                // book it wrote.
+                if (code.size() > Limits::kFormatCodeChars) {
+                    reader.Fail(NotWorkbook);
+                    break;
+                }
+                if (id >= 0) {
                     codes.insert(id, code);
+                    dated.remove(id);
+                }
             } else if (reader.IsElement("cellXfs") && !reader.IsEmpty()) {
                 xfsDepth = reader.Depth();
             } else if (reader.IsEnd("cellXfs")) {
@@ -568,7 +579,11 @@ bool CXlsxReader::LoadShared(Error& error)
                 });
                 const auto code = codes.constFind(format.id);
                 format.code = code == codes.constEnd() ? QString() : *code;
-                format.isDate = IsDateNumberFormat(format.id, format.code, code != codes.constEnd());
+                auto isDate = dated.constFind(format.id);
+                if (isDate == dated.constEnd())
+                    isDate = dated.insert(
+                        format.id, IsDateNumberFormat(format.id, format.code, code != codes.constEnd()));
+                format.isDate = *isDate;
                 m_formats << format;
             }
         }

@@ -223,6 +223,19 @@ TEST(XlsBooks, EachVersionAndStreamReadsItsValuesFormulaResultsAndTexts)
          {},
          {}},
         {"Excel 4.0", Compound({{U("Workbook"), biff4}}), CWorkbookReader::Unsupported, {}, {}},
+        // Mac Arabic and Korean Johab: no decoder, never Latin-1.
+        {"Excel 95 in a code page no decoder reads",
+         Compound(
+             {{U("Book"), Stream(5, Record(0x0042, U16(10004)),
+                                 {{Bytes("S", true), Record(0x0204, Cell(0, 0, 0) + Bytes("\xC7\xD1"))}})}}),
+         CWorkbookReader::CodePage,
+         {},
+         {}},
+        {"Excel 95 in Johab",
+         Compound({{U("Book"), Stream(5, Record(0x0042, U16(1361)), {{Bytes("S", true), {}}})}}),
+         CWorkbookReader::CodePage,
+         {},
+         {}},
         {"no workbook stream",
          Compound({{U("Contents"), Biff8Book()}}),
          CWorkbookReader::NotWorkbook,
@@ -454,6 +467,28 @@ TEST(XlsBooks, Excel95TextsComeInTheirScriptAndWhole)
          label(0, "\xBA\x7E\xA6\x72", 4),
          U("S"),
          {U("漢字")}},
+        // The Mac's Japanese and Simplified Chinese pages read as their
+        // Windows twins, Excel for the Mac counting characters.
+        {"Mac Japanese declared",
+         Record(0x0042, U16(10001)),
+         QByteArray("\x03\x93\xBE\x88\xD3\x90\xE6", 7),
+         label(0, kanji, 2) + rich(1, kanji + "withColor", 11),
+         U("得意先"),
+         {U("漢字"), U("漢字withColor")}},
+        {"Mac Simplified Chinese declared",
+         Record(0x0042, U16(10008)),
+         Bytes("S", true),
+         label(0, QByteArray("\xBA\xBA\xD7\xD6", 4), 2),
+         U("S"),
+         {U("汉字")}},
+        // A Mac Roman book using a Japanese font: its texts count bytes, and
+        // as Shift_JIS "é…" would be 「刺」, "…" alone 「ﾉ」.
+        {"Mac Roman declared, a Japanese font, Western texts",
+         Record(0x0042, U16(10000)) + Font(0) + Font(128),
+         Bytes("Caf\x8E", true),
+         label(0, "\x8E\xC9", 2) + label(1, "\xC9", 1) + rich(2, "Caf\x8E", 4),
+         U("Café"),
+         {U("é…"), U("…"), U("Café")}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -543,6 +578,44 @@ TEST(XlsBooks, ShortStringTablesAndOffsetsPastTheBof)
     }
 }
 
+// A text of the shared-string table that crosses into CONTINUE records
+// goes on in the first one holding any of its characters, after that one's
+// option byte: writers leave empty records, and records of the option byte
+// alone, on the way.
+TEST(XlsBooks, SharedStringsGoOnPastEmptyContinueRecords)
+{
+    const QByteArray head = Record(0x00FC, U32(3) + U32(3) + U16(5) + QByteArray(1, '\0') + "ab");
+    auto piece = [](const QByteArray& data) { return Record(0x003C, data); };
+    const QByteArray option(1, '\0');
+    const QByteArray wideCde = QByteArray(1, '\x01') + U16(u'c') + U16(u'd') + U16(u'e');
+    const QByteArray rest = Unicode(U("xyz")) + Unicode(U("漢字"));
+    const struct {
+        const char* what;
+        QByteArray table;
+    } cases[] = {
+        {"a record of the option byte alone", head + piece(option) + piece(wideCde + rest)},
+        {"an empty record", head + piece({}) + piece(wideCde + rest)},
+        {"empty records inside a text and between texts",
+         head + piece({}) + piece(option) + piece({}) + piece(wideCde) + piece({}) + piece(rest)},
+    };
+    QByteArray cells;
+    for (quint16 i = 0; i < 3; ++i)
+        cells += Record(0x00FD, Cell(0, i, 0) + U32(i));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CWorkbookReader::Error error = CWorkbookReader::NotWorkbook;
+        std::unique_ptr<CXlsReader> reader =
+            CXlsReader::FromBytes(Compound({{U("Workbook"), Biff8Book(c.table, cells)}}), {}, error);
+        ASSERT_TRUE(reader);
+        CSheetData sheet;
+        ASSERT_TRUE(reader->ReadSheet(0, sheet, &error)) << error;
+        QStringList texts;
+        for (const CSheetCell& cell : sheet.cells)
+            texts << cell.text;
+        EXPECT_EQ(texts, QStringList({U("abcde"), U("xyz"), U("漢字")}));
+    }
+}
+
 // Excel 2.x-4.0 files are records of their own, never compound files: they
 // are told as the older format, not as foreign files.
 TEST(XlsBooks, OlderBooksOutsideACompoundFileAreToldApart)
@@ -618,7 +691,8 @@ TEST(XlsHostileBooks, SharedRecordRunsAndLongDirectoryNamesReadOnceAndSafely)
 }
 
 // A book's counts are capped while its globals are walked: cell formats and
-// sheets one past the cap are too large, at the cap the book reads. A book
+// sheets one past the cap are too large, at the cap the book reads; a format
+// code longer than Excel keeps is damage. A book
 // is encrypted once: a FILEPASS after the first is damage, even one that
 // would verify after the stream's second decryption.
 TEST(XlsHostileBooks, CountsOfFormatsAndSheetsAreCappedAndOneFilePassDecrypts)
@@ -652,6 +726,15 @@ TEST(XlsHostileBooks, CountsOfFormatsAndSheetsAreCappedAndOneFilePassDecrypts)
         return Compound({{U("Workbook"), stream}});
     };
 
+    // The second cell format's code at Excel's length, and one past it.
+    auto code = [](int length) {
+        const QByteArray globals = Record(0x041E, U16(200) + Unicode(U("yyyy") + QString(length - 4, u'0'))) +
+                                   Record(0x00E0, U16(0) + U16(0) + QByteArray(16, '\0')) +
+                                   Record(0x00E0, U16(0) + U16(200) + QByteArray(16, '\0'));
+        return Compound(
+            {{U("Workbook"), Biff8Book(globals, Biff8Cells() + Record(0x0203, Cell(2, 0, 1) + F64(45351)))}});
+    };
+
     const struct {
         const char* what;
         QByteArray file;
@@ -659,6 +742,8 @@ TEST(XlsHostileBooks, CountsOfFormatsAndSheetsAreCappedAndOneFilePassDecrypts)
         int sheets;
         bool dated; // the number at A3, of the second cell format
     } cases[] = {
+        {"a format code of 255 characters", code(255), CWorkbookReader::NoError, 1, true},
+        {"a format code of 256 characters", code(256), CWorkbookReader::NotWorkbook, 0, false},
         {"65536 cell formats", xfs(65536), CWorkbookReader::NoError, 1, true},
         {"65537 cell formats", xfs(65537), CWorkbookReader::TooLarge, 0, false},
         {"4096 sheets", sheets(4096), CWorkbookReader::NoError, 4096, false},

@@ -239,7 +239,8 @@ TEST(XlsxParts, AStartTagPastItsBoundIsTooLarge)
 // Counts a book declares are capped while its parts are read, near what
 // Excel writes: cell and number formats, sheets, relationships, and shared
 // strings within the cell cap. One past a cap is too large; at the cap the
-// book reads, its formats held once for all its sheets.
+// book reads, its formats held once for all its sheets. A format code longer
+// than Excel keeps is damage.
 TEST(XlsxParts, CountsOfFormatsSheetsRelationshipsAndStringsAreCapped)
 {
     const CWorkbookLimits defaults;
@@ -283,6 +284,16 @@ TEST(XlsxParts, CountsOfFormatsSheetsRelationshipsAndStringsAreCapped)
                 "</Relationships>", QByteArray(rels + "</Relationships>"));
         };
     };
+    // The dated number format's code at Excel's length, and one past it.
+    auto code = [](int length) {
+        return [length](XlsxZip::Parts& parts) {
+            parts[QStringLiteral("xl/styles.xml")] =
+                "<styleSheet><numFmts><numFmt numFmtId=\"200\" formatCode=\"yyyy" +
+                QByteArray(length - 4, '0') +
+                "\"/></numFmts><cellXfs><xf/><xf numFmtId=\"200\"/>"
+                "</cellXfs></styleSheet>";
+        };
+    };
     auto strings = [](int count) {
         return [count](XlsxZip::Parts& parts) {
             parts[QStringLiteral("xl/sharedStrings.xml")] =
@@ -305,6 +316,10 @@ TEST(XlsxParts, CountsOfFormatsSheetsRelationshipsAndStringsAreCapped)
          CWorkbookReader::NoError, 1},
         {"65537 number formats", styles(2, 65537), defaults, CWorkbookReader::NoError,
          CWorkbookReader::TooLarge, 1},
+        {"a format code of 255 characters", code(255), defaults, CWorkbookReader::NoError,
+         CWorkbookReader::NoError, 1},
+        {"a format code of 256 characters", code(256), defaults, CWorkbookReader::NoError,
+         CWorkbookReader::NotWorkbook, 1},
         {"4096 sheets", sheets(4096), defaults, CWorkbookReader::NoError, CWorkbookReader::NoError, 4096},
         {"4097 sheets", sheets(4097), defaults, CWorkbookReader::TooLarge, {}, 0},
         {"10000 relationships", relationships(10000 - 3), defaults, CWorkbookReader::NoError,
