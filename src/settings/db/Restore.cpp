@@ -40,6 +40,12 @@ constexpr char kReadyRestore[] = "restore";
 constexpr char kReadyRollBack[] = "rollback";
 // A list of our own holds a line a file of a database folder.
 constexpr qint64 kMaxReadyListSize = 4 * 1024 * 1024;
+// Written into "BupTmp" by every save of this build's restores, which copy
+// the current files and never take the database out of its folder: a folder
+// without its database beside it was not left so by a restore, and "BupTmp"
+// holds only an older state. Without it the copies are an earlier build's,
+// whose restore moved the files out before copying the backup in.
+constexpr char kSavedCopies[] = "Saved.sta";
 
 int Message(const QString& text, int buttons = MB_OK, int icon = MB_ICONNONE, int defaultButton = 0)
 {
@@ -125,6 +131,11 @@ QStringList FileNames(const QString& folder, const QString& extension)
 QStringList PlainFiles(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+bool MarkSavedCopies(const QString& scratch)
+{
+    return AtomicWriteFile(JoinPath(scratch, QLatin1String(kSavedCopies)), "copies\n");
 }
 
 // The sub-folders of a database folder that hold files of the database,
@@ -369,6 +380,8 @@ int CRestoreFileSet::SaveCurrent()
     m_savedFiles.clear();
     m_savedSlips.clear();
     m_savedDefaults.clear();
+    if (!MarkSavedCopies(scratch))
+        return 0;
     QStringList listed, present;
     GetDbSettingFiles(listed);
     for (const QString& name : listed) {
@@ -512,6 +525,7 @@ ERestoreRecovery RecoverInterruptedRestore(const QString& databaseFolder)
         QStringList entries;
         if (ReadReadyList(staging, way, entries) && way == QLatin1String(kReadyRestore) &&
             FinishReplace(databaseFolder, entries)) {
+            MarkSavedCopies(scratch);
             Message(QStringLiteral("前回のデータベースの復元は途中で止まっていました。\n"
                                    "復元するデータはそろっていたため、復元を最後まで行いました。"),
                     MB_OK, MB_ICONINFORMATION);
@@ -519,6 +533,7 @@ ERestoreRecovery RecoverInterruptedRestore(const QString& databaseFolder)
         }
         // A restore that cannot be finished, or one already going back.
         if (PutSavedStateBack(databaseFolder)) {
+            MarkSavedCopies(scratch);
             Message(QStringLiteral("前回のデータベースの復元は途中で止まっていました。\n"
                                    "復元を最後まで行えなかったため、復元前の状態に戻しました。"
                                    "必要であれば、再度復元操作を行ってください。"),
@@ -540,9 +555,21 @@ ERestoreRecovery RecoverInterruptedRestore(const QString& databaseFolder)
     if (QFileInfo(CMakeMsgID::DatabasePath(databaseFolder)).isFile() ||
         FindFileNoCase(scratch, QString::fromUtf8(DB_FILE_NAME)).isEmpty())
         return ERestoreRecovery::None;
-    // A restore that moved the files out before copying the backup in was
-    // cut off: what the folder lacks comes back from the saved state, and
-    // the saved state keeps its copy.
+    // The database went otherwise: the state before the last restore would
+    // bring back books the user restored over, under a false message.
+    if (QFileInfo(JoinPath(scratch, QLatin1String(kSavedCopies))).isFile()) {
+        Message(QStringLiteral("データベースフォルダ<%1>にデータベースファイルがありません。\n"
+                               "<%2> に最後の復元の前の古いデータが保存されていますが、"
+                               "復元の中断でなくなったものではないため、元に戻していません。\n"
+                               "必要であれば、バックアップから復元してください。")
+                    .arg(databaseFolder, scratch),
+                MB_OK, MB_ICONEXCLAMATION);
+        return ERestoreRecovery::Missing;
+    }
+    // A restore of an earlier build that moved the files out before copying
+    // the backup in was cut off: what the folder lacks comes back from the
+    // saved state, and the saved state keeps its copy, which is an older
+    // state from now on.
     QStringList listed;
     GetDbSettingFiles(listed);
     int failed = 0;
@@ -558,6 +585,7 @@ ERestoreRecovery RecoverInterruptedRestore(const QString& databaseFolder)
                 failed += CopyFileList(from, to, {name}, false, false);
     }
     if (failed == 0 && QFileInfo(CMakeMsgID::DatabasePath(databaseFolder)).isFile()) {
+        MarkSavedCopies(scratch);
         Message(QStringLiteral("前回のデータベースの復元が途中で止まったため、データベースフォルダ<%1>に"
                                "データベースファイルがありませんでした。\n"
                                "<%2> に保存されていた復元前のデータを元に戻しました。")

@@ -88,10 +88,14 @@ class CRestoreFileSet
 // At start, for the current database folder: a restore that was cut off
 // after its files were ready is finished (or its roll-back, when it was
 // rolling back), one cut off earlier is dropped (the folder was untouched),
-// and a database that only "BupTmp" holds (as a restore of earlier builds
-// could leave it) is put back with the other files the folder lacks. The
-// user is told whenever the folder changed or could not be mended.
-enum class ERestoreRecovery { None, Finished, RolledBack, PutBack, Failed };
+// and a database that only "BupTmp" holds because a restore of earlier
+// builds was cut off is put back with the other files the folder lacks. A
+// restore of this build never leaves the folder without its database: when
+// it lacks one all the same, what "BupTmp" holds is the older state before
+// a restore, which is not put back (Missing; the user is told where it
+// lies). The user is told whenever the folder changed or could not be
+// mended.
+enum class ERestoreRecovery { None, Finished, RolledBack, PutBack, Failed, Missing };
 ERestoreRecovery RecoverInterruptedRestore(const QString& databaseFolder);
 
 // The lines of a backup's "Buinf.sys": true with exactly five lines; false
