@@ -83,6 +83,18 @@ class CMakeMsgID
     // failure keeps the engine's own text.
     static QString ErrorText(int rc, const QString& path, const QString& engineText);
 
+    // What a check of a closed database file found (CheckFile).
+    enum class EFileCheck { Whole, Damaged, Newer, Unusable };
+    // Checks the closed database of a folder whole, as a file must be before
+    // it replaces the books in use: a journal left beside it is played back,
+    // its pages pass PRAGMA quick_check and its rows the foreign-key check,
+    // then it opens (Open: a file of an earlier build takes the steps).
+    // Damaged: a file cut short, overwritten, no database or none of this
+    // program; Newer: a file of a later version than this program's schema,
+    // `err` holding the words of Open; Unusable: it cannot be read or opened
+    // otherwise, `err` saying why. No connection may hold the file meanwhile.
+    static EFileCheck CheckFile(const QString& folder, QString& err);
+
     // Who hears the work of the openings of every object that holds no
     // listener of its own (none: null); the shell sets it, as the data
     // access shows no window.
