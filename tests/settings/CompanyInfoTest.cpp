@@ -158,7 +158,8 @@ TEST(CompanyInfo, OpenLoadSaveAndReadItems)
     // A character without a CP932 form refuses the whole save.
     rules.m_strField[F::CATCH] = U("最高\u00e9");
     EXPECT_FALSE(rules.Save(db.Folder()));
-    EXPECT_EQ(prompt.Texts(), QStringList{U("使用できない文字「\u00e9」が含まれています。")});
+    EXPECT_EQ(prompt.Texts(),
+              QStringList{U("会社ｷｬｯﾁﾌﾚｰｽﾞに使用できない文字「\u00e9」(U+00E9) が含まれています。")});
     EXPECT_EQ(QDir(db.File("Other")).entryList(QDir::Files).size(), 3);
     rules.m_strField[F::CATCH] = U("最高");
     ASSERT_TRUE(rules.Save(db.Folder()));
