@@ -68,6 +68,22 @@ QString Unescape(QStringView field, bool* isNull)
     return out;
 }
 
+// "value <column> <row> [<key column> <value>]...": the column and the row,
+// by its key's values when the helper gave them, else by its number.
+QString ValueStep(const QString& stage)
+{
+    const QStringList parts = stage.split(u'\t');
+    bool isNull = false;
+    const QString column = Unescape(parts.value(1), &isNull);
+    QStringList key;
+    for (qsizetype i = 3; i + 1 < parts.size(); i += 2)
+        key << QStringLiteral("%1「%2」").arg(Unescape(parts[i], &isNull), Unescape(parts[i + 1], &isNull));
+    const QString row = !key.isEmpty()     ? key.join(QStringLiteral("、")) + QStringLiteral("の行の")
+                        : parts.size() > 2 ? QStringLiteral("%1行目の").arg(parts[2])
+                                           : QString();
+    return QStringLiteral("%1列「%2」に読み込めない値があります").arg(row, column);
+}
+
 // A plain decimal without grouping or trailing zeros.
 QString PlainDecimal(QString text)
 {
@@ -173,9 +189,8 @@ class CMdbAccessSource : public IAccessSource
                    : stage == u"columns" ? QStringLiteral("列の読み込み")
                    : stage.startsWith(u"type\t")
                        ? QStringLiteral("列「%1」はこのデータ型を読み込めません").arg(column)
-                   : stage.startsWith(u"value\t")
-                       ? QStringLiteral("列「%1」に読み込めない値があります").arg(column)
-                       : QStringLiteral("データベースの読み込み");
+                   : stage.startsWith(u"value\t") ? ValueStep(stage)
+                                                  : QStringLiteral("データベースの読み込み");
             return false;
         }
         for (const QString& line : std::as_const(lines)) {
