@@ -839,6 +839,7 @@ int CMasterImport::ReadAccessFile(const QString& path)
 {
     CWaitCursor cursor;
     const std::unique_ptr<IAccessSource> source = MakeAccessSource();
+    source->SetMaxCells(m_nMaxCells);
     // The table list comes from a helper process, which a damaged file can
     // keep busy up to its deadline: the wait dialog says so meanwhile.
     CWaitProgress opening(0, kWaitReadingFile);
@@ -864,19 +865,33 @@ int CMasterImport::ReadAccessFile(const QString& path)
     QString step;
     CWaitProgress wait(0, kWaitReadingFile);
     const bool read = source->ReadTable(choice.m_strChosen, columns, keys, rows, step);
+    // The bound holds for whatever the source hands over.
+    const bool within = !read || qint64(rows.size()) * (columns.size() + 1) <= m_nMaxCells;
+    if (read && within)
+        TakeAccessRows(columns, keys, rows);
     wait.End();
+    if (!within || (!read && step == IAccessSource::TooLargeStep())) {
+        Say(kFileTooLarge);
+        return 0;
+    }
     if (!read) {
         Say(QStringLiteral("データベースの読み込みに失敗しました。\n（%1：%2）")
                 .arg(choice.m_strChosen, step),
             MB_ICONEXCLAMATION);
         return 0;
     }
+    return 1;
+}
+
+void CMasterImport::TakeAccessRows(const QList<CAccessColumn>& columns, const QStringList& keys,
+                                   QList<CAccessRow>& rows)
+{
     SortAccessRows(columns, keys, rows);
     // Cells by the columns' positions; a position outside 1..count is not
-    // read.
+    // read. Each record's values go once its texts are made.
     const int count = int(columns.size());
     int counter = 0;
-    for (const CAccessRow& values : std::as_const(rows)) {
+    for (CAccessRow& values : rows) {
         QStringList row(count + 1);
         row[0] = QString::number(++counter);
         for (int c = 0; c < count && c < values.size(); ++c) {
@@ -884,6 +899,7 @@ int CMasterImport::ReadAccessFile(const QString& path)
             if (at >= 1 && at <= count)
                 row[at] = AccessCellText(columns[c].type, values[c]);
         }
+        values = CAccessRow();
         m_rows << row;
     }
     if (counter > 0) {
@@ -894,7 +910,6 @@ int CMasterImport::ReadAccessFile(const QString& path)
         }
         m_rows.prepend(header);
     }
-    return 1;
 }
 
 int CMasterImport::ReadContactXmlFile(const QString& path)
