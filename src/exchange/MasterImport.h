@@ -34,7 +34,8 @@ class CMasterImport
 
     // An Access table the user picks, ordered by its primary key: the
     // column names as header, one row per record. 1 read (no rows: empty),
-    // 0 after a message, or the table dialog's cancel. A table of more cells than a sheet's table may
+    // 0 after a message, or the table dialog's cancel; 2 when the user
+    // stopped the reading. A table of more cells than a sheet's table may
     // hold (rows by columns and label, m_nMaxCells) is refused as too large.
     int ReadAccessFile(const QString& path);
     int ReadExcelFile(const QString& path);
