@@ -3,10 +3,12 @@
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Schema.h"
 #include "platform/ui/FakeUi.h"
+#include "support/StatementWatch.h"
 #include "support/WriterWait.h"
 
 #include <QDateTime>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -180,4 +182,55 @@ TEST(OpenProgressTest, AnOpeningUnderALockHeldPastTheWaitKeepsItsBarOnTheWindows
     EXPECT_GT(second, first) << log[2].toStdString();
     EXPECT_EQ(log[3], QStringLiteral("Pos %1").arg(FirstVersionParts()));
     EXPECT_EQ(log[4], QStringLiteral("End"));
+}
+
+// While the steps are pending, the first write takes them under the same
+// wait dialog on a thread of their own, the window's thread handling its
+// events and hearing every report; the write itself follows on the window's
+// thread once the dialog is closed.
+TEST(OpenProgressTest, TheFirstWriteTakesThePendingStepsUnderTheWaitDialogBesideTheWindow)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    CFirstVersionFile file(dir.path());
+    const CScopedWriterWait noWait(0);
+    ScopedFakeUi ui;
+    CWindowThreadProgress progress;
+    CMakeMsgID data;
+    QString err;
+    ASSERT_EQ(data.Open(dir.path(), err), 1) << err.toStdString();
+    ASSERT_TRUE(data.AreBalancesPending());
+    file.EndWrite();
+
+    const qsizetype before = ui.Wait().Log().size();
+    CStatementWatch watch(data.Handle(), ui.Wait());
+    CCDSData money;
+    money.m_strTable = QStringLiteral("Receipt_H");
+    COneRecord* receipt = money.AddNew();
+    receipt->SetField(QStringLiteral("Receipt_H.CustomerCode"), QStringLiteral("K1"));
+    receipt->SetField(QStringLiteral("Receipt_H.Amount"), CMny(200));
+    ASSERT_EQ(data.InsertData(money, err), 1) << err.toStdString();
+    EXPECT_FALSE(data.AreBalancesPending());
+    EXPECT_FALSE(watch.callerStalled);
+    EXPECT_EQ(progress.elsewhere, 0);
+
+    const QStringList log = ui.Wait().Log().mid(before);
+    ASSERT_GE(log.size(), 3);
+    EXPECT_EQ(log.first(), QStringLiteral("Begin %1 %2").arg(kUpdating).arg(FirstVersionParts()));
+    EXPECT_EQ(log.mid(log.size() - 2),
+              QStringList({QStringLiteral("Pos %1").arg(FirstVersionParts()), QStringLiteral("End")}));
+    int made = 0;
+    for (const CStatementWatch::Seen& step : watch.Statements(QStringLiteral("CREATE "))) {
+        if (!step.sql.contains(QRegularExpression(QStringLiteral("^CREATE (UNIQUE )?INDEX "))))
+            continue;
+        ++made;
+        EXPECT_FALSE(step.onCaller) << step.sql.toStdString();
+        EXPECT_EQ(step.waitDepth, 1) << step.sql.toStdString();
+    }
+    EXPECT_EQ(made, FirstVersionParts() - 1);
+    const QList<CStatementWatch::Seen> written =
+        watch.Statements(QStringLiteral("INSERT INTO \"Receipt_H\""));
+    ASSERT_EQ(written.size(), 1);
+    EXPECT_TRUE(written[0].onCaller);
+    EXPECT_EQ(written[0].waitDepth, 0);
 }

@@ -829,7 +829,10 @@ int CMakeMsgID::MakePendingBalances(QString& err)
     // this connection made its own, which would hide the file's.
     SchemaSteps::DropForConnection(m_db, SchemaSteps::kFirstVersion);
     bool pending = false;
-    const int upgraded = SchemaSteps::Upgrade(m_db, version, nullptr, pending, rc);
+    // The opening's work, heard as an opening's: under the wait dialog and
+    // beside the window's thread, for the indexes take a while on large
+    // books. This object's own listener hears the write that asked for them.
+    const int upgraded = SchemaSteps::Upgrade(m_db, version, OpenProgress(), pending, rc);
     if (upgraded == 1 && !pending) {
         m_bBalancesPending = false;
         return kOk;

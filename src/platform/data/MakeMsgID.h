@@ -121,6 +121,8 @@ class CMakeMsgID
     bool AreBalancesPending() const { return m_bBalancesPending; }
     // Takes those steps in the file now, outside any transaction: 1 (also
     // when nothing was pending), or the failure; the connection keeps its own.
+    // The listener of the openings hears them as at an opening, and with an
+    // event loop here they run beside this thread (SchemaSteps::Upgrade).
     int MakePendingBalances(QString& err);
     static QString PendingBalancesText()
     {
