@@ -86,6 +86,12 @@ void CMakeMsgID::StepDone(int steps)
         BesideWork::Heard(*m_pProgress).PartsDone(m_nStepsDone, m_nStepsTotal);
 }
 
+int CMakeMsgID::RunBeside(const std::function<int()>& work)
+{
+    static IDataProgress noOne;
+    return BesideWork::Run(m_pProgress ? *m_pProgress : noOne, [&work](IDataProgress&) { return work(); });
+}
+
 int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& closeDate, QString& err,
                             CCloseCheck* check)
 {

@@ -128,6 +128,14 @@ class CMakeMsgID
     {
         return QStringLiteral("データベースを新しい形式に更新できないため、登録や変更はできません。");
     }
+    // Runs `work`, calls of this object, on a thread of its own while this
+    // thread keeps handling its events (see BesideWork), for a call that may
+    // take long under the wait dialog this thread shows: a read while the
+    // steps are pending goes without the indexes they make. Nothing else may
+    // use the object until it returns. This object's listener hears, on
+    // this thread, what the work tells it. Without an event loop here, or
+    // on a worker already, `work` runs here. Answers what `work` answers.
+    int RunBeside(const std::function<int()>& work);
     const QString& GetFolder() const { return m_folder; }
 
     // Appends the records of the request to `result` (a failure appends
