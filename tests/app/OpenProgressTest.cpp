@@ -1,4 +1,4 @@
-#include "app/OpenProgress.h"
+#include "settings/db/OpenProgress.h"
 #include "platform/data/BookedTotals.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Schema.h"
@@ -47,10 +47,10 @@ TEST(OpenProgressTest, AFirstVersionFileMovesTheBarWithEachIndex)
 
     ScopedFakeUi ui;
     CWaitOpenProgress progress;
-    CMakeMsgID::SetOpenProgress(&progress);
     CMakeMsgID data;
+    data.SetProgress(&progress);
     EXPECT_EQ(data.Open(dir.path(), err), 1) << err.toStdString();
-    CMakeMsgID::SetOpenProgress(nullptr);
+    data.SetProgress(nullptr);
     const int parts = int(Schema::Indexes().size()) + 4 + 1;
     QStringList shown{QStringLiteral("Begin %1 %2").arg(kUpdating).arg(parts)};
     for (int i = 1; i <= parts; ++i)
@@ -61,13 +61,14 @@ TEST(OpenProgressTest, AFirstVersionFileMovesTheBarWithEachIndex)
 namespace
 {
 
-// The program's wait dialog of openings, told only on the thread that
-// opens (the window's): a call from any other thread is counted.
+// The program's wait dialog of openings, held by the object that opens and
+// told only on the thread that opens (the window's): a call from any other
+// thread is counted.
 class CWindowThreadProgress : public IDataProgress
 {
   public:
-    CWindowThreadProgress() { CMakeMsgID::SetOpenProgress(this); }
-    ~CWindowThreadProgress() override { CMakeMsgID::SetOpenProgress(nullptr); }
+    explicit CWindowThreadProgress(CMakeMsgID& data) : m_data(data) { m_data.SetProgress(this); }
+    ~CWindowThreadProgress() override { m_data.SetProgress(nullptr); }
     void Begin(int steps) override
     {
         Heard();
@@ -104,6 +105,7 @@ class CWindowThreadProgress : public IDataProgress
         if (std::this_thread::get_id() != m_window)
             ++elsewhere;
     }
+    CMakeMsgID& m_data;
     const std::thread::id m_window = std::this_thread::get_id();
     CWaitOpenProgress m_dialog;
 };
@@ -167,8 +169,8 @@ TEST(OpenProgressTest, AnOpeningUnderALockHeldPastTheWaitKeepsItsBarOnTheWindows
     CFirstVersionFile file(dir.path());
     const CScopedWriterWait wait(50);
     ScopedFakeUi ui;
-    CWindowThreadProgress progress;
     CMakeMsgID data;
+    CWindowThreadProgress progress(data);
     QString err;
     ASSERT_EQ(data.Open(dir.path(), err), 1) << err.toStdString();
     EXPECT_TRUE(data.AreBalancesPending());
@@ -195,8 +197,8 @@ TEST(OpenProgressTest, TheFirstWriteTakesThePendingStepsUnderTheWaitDialogBeside
     CFirstVersionFile file(dir.path());
     const CScopedWriterWait noWait(0);
     ScopedFakeUi ui;
-    CWindowThreadProgress progress;
     CMakeMsgID data;
+    CWindowThreadProgress progress(data);
     QString err;
     ASSERT_EQ(data.Open(dir.path(), err), 1) << err.toStdString();
     ASSERT_TRUE(data.AreBalancesPending());
