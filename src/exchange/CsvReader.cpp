@@ -5,6 +5,7 @@
 #include "platform/ui/Prompt.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 #include <optional>
 
@@ -19,6 +20,16 @@ constexpr qint64 kMaxFileBytes = qint64(1) << 30;
 constexpr qint64 kBlockBytes = qint64(1) << 20;
 
 const char kBom[] = "\xEF\xBB\xBF";
+
+// UTF-8 text is decoded by one decoder for the whole file, however many
+// pieces it is fed in: it drops a byte-order mark at the very start of the
+// file and keeps every later U+FEFF as the character it is.
+// (QString::fromUtf8 drops one at the start of any piece, so a U+FEFF that
+// happened to begin a block would be lost.)
+QStringDecoder Utf8Decoder()
+{
+    return QStringDecoder(QStringDecoder::Utf8);
+}
 
 bool IsCp932Lead(uchar b)
 {
@@ -270,10 +281,9 @@ bool CCsvReader::DecodeText(const QByteArray& data, QString& text)
         text = Cp932::Decode(data, &ok);
         return ok;
     }
-    const qsizetype start = data.startsWith(kBom) ? 3 : 0;
-    if (!IsValidUtf8(data.constData() + start, data.size() - start))
+    if (!IsValidUtf8(data.constData(), data.size()))
         return false; // a damaged file that claims UTF-8
-    text = QString::fromUtf8(data.constData() + start, data.size() - start);
+    text = Utf8Decoder()(data);
     return true;
 }
 
@@ -284,10 +294,9 @@ QString CCsvReader::DecodePreview(const QByteArray& head)
     if (zero >= 0)
         bytes.truncate(zero);
     if (IsUtf8Text(bytes, true)) {
-        const qsizetype start = bytes.startsWith(kBom) ? 3 : 0;
         qsizetype cut = 0;
-        IsValidUtf8(bytes.constData() + start, bytes.size() - start, nullptr, &cut);
-        return QString::fromUtf8(bytes.constData() + start, bytes.size() - start - cut);
+        IsValidUtf8(bytes.constData(), bytes.size(), nullptr, &cut);
+        return Utf8Decoder()(QByteArrayView(bytes).chopped(cut));
     }
     // A lead byte at the very end lost its trail byte to the cut.
     if (!bytes.isEmpty() && Cp932::IsLeadByteAt(bytes, int(bytes.size() - 1)))
@@ -381,8 +390,7 @@ qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
         ShowExchangeMessage(FileErrorMessage(file), MB_ICONEXCLAMATION);
         return 0;
     }
-    if (utf8 && file.peek(3).startsWith(kBom))
-        file.read(3);
+    QStringDecoder utf8Text = Utf8Decoder();
     bool stopped = false;
     CCsvParser parser(*this, 0, [&](QStringList&& row) {
         stopped = !sink(std::move(row));
@@ -418,7 +426,7 @@ qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
             if (ok) {
                 carry = block.right(cut);
                 block.chop(cut);
-                text = QString::fromUtf8(block);
+                text = utf8Text(block);
             }
         } else {
             qsizetype at = 0;

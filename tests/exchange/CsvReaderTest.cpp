@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace
 {
 
@@ -22,6 +24,32 @@ QByteArray Sjis(const char* utf8)
 
 const QString kFormatMessage =
     QStringLiteral("テキストファイルの形式が正しくありません。\nファイルの読み込みを中止します。");
+
+// One block of the streaming reader.
+constexpr qsizetype kBlock = qsizetype(1) << 20;
+
+// Lines of one value ("v…v" CR LF) of `bytes` bytes in all, at least 2.
+QByteArray Filler(qsizetype bytes)
+{
+    QByteArray lines;
+    while (bytes > 0) {
+        qsizetype line = std::min<qsizetype>(bytes, 1000);
+        if (bytes - line == 1)
+            --line;
+        lines += QByteArray(line - 2, 'v') + "\r\n";
+        bytes -= line;
+    }
+    return lines;
+}
+
+QString Write(const QTemporaryDir& dir, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(QStringLiteral("file.csv"));
+    QFile out(path);
+    EXPECT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(bytes);
+    return path;
+}
 
 // Data rows only (labels and values); the header is checked separately.
 using Rows = QList<QStringList>;
@@ -269,6 +297,78 @@ TEST(CsvReader, HostileLinesAndCutCharactersAreRefusedWhileRead)
         CImportRows whole;
         EXPECT_EQ(CCsvReader(path, u',', 0).Parse(&whole, c.bytes), c.ok);
     }
+}
+
+// The streaming reader decodes a block at a time with one decoder for the
+// file: a U+FEFF is a character wherever it stands but at the very start of
+// the file, also when it begins a block or is split by a block's end, and a
+// character split by a block's end is read whole. The rows are the same as
+// the whole-file reader's.
+TEST(CsvReader, ACharacterOnABlockEdgeIsReadAsTheWholeFileReadsIt)
+{
+    const QByteArray bom = "\xEF\xBB\xBF", mark = "\xEF\xBB\xBF";
+    const QByteArray hyo = "\xE8\xA1\xA8", emoji = "\xF0\x9F\x98\x80";
+    const struct {
+        const char* name;
+        QByteArray start;  // the file's first bytes
+        QByteArray middle; // the character whose first byte stands at the edge + shift
+        int shift;
+    } cases[] = {
+        {"a mark starting the second block", {}, mark, 0},
+        {"a mark starting the second block, the file with its own mark", bom, mark, 0},
+        {"a mark split one byte before the edge", {}, mark, -1},
+        {"a mark split two bytes before the edge", bom, mark, -2},
+        {"a mark just after the edge", {}, mark, 1},
+        {"a kanji split one byte before the edge", bom, hyo, -1},
+        {"a kanji split two bytes before the edge", {}, hyo, -2},
+        {"an emoji split three bytes before the edge", {}, emoji, -3},
+        {"an emoji split one byte before the edge", bom, emoji, -1},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The row "X<character>1" with the character's first byte at the edge + shift.
+        const qsizetype before = kBlock + c.shift - 1 - c.start.size();
+        const QByteArray bytes = c.start + Filler(before) + "X" + c.middle + "1\r\nlast\r\n";
+        ASSERT_EQ(bytes.indexOf(QByteArray("X" + c.middle)), kBlock + c.shift - 1);
+        const QString path = Write(dir, bytes);
+        const QString expected = QString::fromUtf8("X" + c.middle + "1");
+        ScopedFakeUi ui;
+        QStringList streamed;
+        ASSERT_EQ(CCsvReader(path, u',', 0)
+                      .ReadRows(
+                          [&](QStringList&& row) {
+                              if (row.value(1).startsWith(u'X'))
+                                  streamed = row;
+                              return true;
+                          },
+                          false),
+                  bytes.size());
+        CImportRows whole;
+        ASSERT_TRUE(CCsvReader(path, u',', 0).Parse(&whole, bytes));
+        ASSERT_EQ(whole.size(), streamed.value(0).toInt() + 2); // the header and "last"
+        EXPECT_EQ(streamed.value(1), expected);
+        EXPECT_EQ(whole.at(whole.size() - 2), streamed);
+        EXPECT_TRUE(ui.Prompt().Texts().isEmpty());
+    }
+
+    // Only the first of two marks at the start of a file is the file's.
+    const QByteArray twice = bom + mark + "a\r\n";
+    const QString path = Write(dir, twice);
+    QStringList streamed;
+    EXPECT_EQ(CCsvReader(path, u',', 0)
+                  .ReadRows(
+                      [&](QStringList&& row) {
+                          streamed = row;
+                          return true;
+                      },
+                      false),
+              twice.size());
+    CImportRows whole;
+    ASSERT_TRUE(CCsvReader(path, u',', 0).Parse(&whole, twice));
+    EXPECT_EQ(streamed, QStringList({"1", QChar(0xFEFF) + QStringLiteral("a")}));
+    EXPECT_EQ(whole.value(1), streamed);
+    EXPECT_EQ(CCsvReader::DecodePreview(twice), QChar(0xFEFF) + QStringLiteral("a\r\n"));
 }
 
 } // namespace
