@@ -312,11 +312,23 @@ bool CCsvReader::Fail(CImportRows* rows)
     return false;
 }
 
+bool CCsvReader::FailNotCp932(CImportRows* rows)
+{
+    ShowExchangeMessage(QStringLiteral("テキストファイルの文字コードがShift_JISではありません"
+                                       "（UTF-8で保存されているようです）。\n"
+                                       "Shift_JISで保存し直してから読み込んでください。\n"
+                                       "ファイルの読み込みを中止します。"));
+    rows->clear();
+    return false;
+}
+
 bool CCsvReader::Parse(CImportRows* rows, const QByteArray& data)
 {
     QString text;
-    if (!DecodeText(data, text))
-        return Fail(rows);
+    if (!DecodeText(data, text)) {
+        const bool utf8 = !IsUtf8Text(data, false) && IsValidUtf8(data.constData(), data.size());
+        return utf8 ? FailNotCp932(rows) : Fail(rows);
+    }
     CWaitProgress wait(text.size(), kWaitReadingFile);
     CCsvParser parser(*this, rows->size(), [&](QStringList&& row) {
         rows->append(std::move(row));
@@ -341,10 +353,11 @@ QStringList CCsvReader::DefaultHeader() const
     return header;
 }
 
-int CCsvReader::FileIsUtf8(QFile& file)
+int CCsvReader::FileIsUtf8(QFile& file, bool* validUtf8)
 {
     // A byte-order mark decides; else the whole file must be valid UTF-8
     // holding a character of three bytes or more, as for a file read whole.
+    *validUtf8 = false;
     const QByteArray head = file.peek(3);
     if (head.startsWith(kBom))
         return 1;
@@ -364,7 +377,8 @@ int CCsvReader::FileIsUtf8(QFile& file)
         wide = wide || blockWide;
         carry = block.right(cut);
     }
-    return carry.isEmpty() && wide ? 1 : 0;
+    *validUtf8 = carry.isEmpty();
+    return *validUtf8 && wide ? 1 : 0;
 }
 
 qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
@@ -384,7 +398,8 @@ qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
         if (wait)
             wait->End();
     };
-    const int utf8 = FileIsUtf8(file);
+    bool validUtf8 = false;
+    const int utf8 = FileIsUtf8(file, &validUtf8);
     if (utf8 < 0 || !file.seek(0)) {
         endWait();
         ShowExchangeMessage(FileErrorMessage(file), MB_ICONEXCLAMATION);
@@ -451,8 +466,9 @@ qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
         return 0;
     }
     if (!parsed) {
+        // A fault not of the grammar is a byte the encoding does not hold.
         CImportRows none;
-        return Fail(&none);
+        return !utf8 && validUtf8 && !parser.Faulted() ? FailNotCp932(&none) : Fail(&none);
     }
     return length;
 }

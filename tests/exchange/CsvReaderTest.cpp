@@ -25,6 +25,10 @@ QByteArray Sjis(const char* utf8)
 const QString kFormatMessage =
     QStringLiteral("テキストファイルの形式が正しくありません。\nファイルの読み込みを中止します。");
 
+const QString kNotCp932Message = QStringLiteral(
+    "テキストファイルの文字コードがShift_JISではありません（UTF-8で保存されているようです）。\n"
+    "Shift_JISで保存し直してから読み込んでください。\nファイルの読み込みを中止します。");
+
 // One block of the streaming reader.
 constexpr qsizetype kBlock = qsizetype(1) << 20;
 
@@ -296,6 +300,45 @@ TEST(CsvReader, HostileLinesAndCutCharactersAreRefusedWhileRead)
         EXPECT_EQ(CCsvReader(path, u',', 0).ReadHead(&head, 2, nullptr) > 0, c.ok);
         CImportRows whole;
         EXPECT_EQ(CCsvReader(path, u',', 0).Parse(&whole, c.bytes), c.ok);
+    }
+}
+
+// A file read as CP932 whose bytes are not CP932 but UTF-8 (Western letters
+// only, so nothing told it UTF-8) is refused naming its encoding, whole or
+// streamed, wherever the byte stands; a fault of the grammar, or bytes that
+// are not UTF-8 either, still give the format message.
+TEST(CsvReader, AUtf8FileThatIsNotCp932IsRefusedNamingItsEncoding)
+{
+    const QByteArray bom = "\xEF\xBB\xBF";
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const QString& message;
+    } cases[] = {
+        {"accented letters and a no-break space", "K\xC3\xBCt\xC3\xBCs\xC2\xA0GmbH,1\r\n", kNotCp932Message},
+        {"a last letter that ends on a CP932 lead byte", "a,\xC4\x81", kNotCp932Message},
+        {"a no-break space in the second block", Filler(kBlock + 10) + "K\xC2\xA0", kNotCp932Message},
+        {"a byte of neither encoding", "K\xC3\xBC,\x80\r\n", kFormatMessage},
+        {"UTF-8 with a mark, damaged", bom + "a,\xE8\x41", kFormatMessage},
+        {"a letter after a closing quote, in valid UTF-8", "\"a\"x,\xC3\xA9\r\n", kFormatMessage},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = Write(dir, c.bytes);
+        ScopedFakeUi ui;
+        CImportRows whole{{QStringLiteral("old")}};
+        EXPECT_FALSE(CCsvReader(path, u',', 0).Parse(&whole, c.bytes));
+        EXPECT_TRUE(whole.isEmpty());
+        EXPECT_EQ(ui.Prompt().Texts(), QStringList{c.message});
+        ui.Prompt().Clear();
+        EXPECT_EQ(CCsvReader(path, u',', 0).ReadRows([](QStringList&&) { return true; }, false), 0);
+        EXPECT_EQ(ui.Prompt().Texts(), QStringList{c.message});
+        ui.Prompt().Clear();
+        CImportRows head;
+        EXPECT_EQ(CCsvReader(path, u',', 0).ReadHead(&head, 2, nullptr), 0);
+        EXPECT_TRUE(head.isEmpty());
+        EXPECT_EQ(ui.Prompt().Texts(), QStringList{c.message});
     }
 }
 
