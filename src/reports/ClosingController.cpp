@@ -60,6 +60,15 @@ void TellNumbersMissing(bool purchase, bool noCounter)
                                     MB_ICONEXCLAMATION);
 }
 
+// The reason of a refusal; on a full disk, which a user may take for a
+// broken database, also that nothing was written.
+QString SaidWhatWasLeft(const CClosingRefusal& refusal, const char* nothingDone)
+{
+    if (refusal.why != EClosingRefusal::NoRoom)
+        return refusal.text;
+    return refusal.text + u'\n' + QString::fromUtf8(nothingDone);
+}
+
 // A closing candidate from its row of the list: the partner, the number
 // reserved for it, its terms and what the row showed.
 CCloseCandidate CandidateOf(const COneRecord* record, const CTradeSide& side, const QString& number)
@@ -243,7 +252,8 @@ void CClosingController::OnCloseAndPrint()
         if (!closed.refusal.IsDone() || closed.changed.size() == closedRows.size())
             counter.GiveBack();
         if (!closed.refusal.IsDone()) {
-            ShowReportFailure(closed.refusal.Code(), Q("締め処理に失敗しました。"), closed.refusal.text);
+            ShowReportFailure(closed.refusal.Code(), Q("締め処理に失敗しました。"),
+                              SaidWhatWasLeft(closed.refusal, "締めた取引先はありません。"));
             return;
         }
         for (int k = 0; k < closedRows.size(); ++k) {
@@ -428,7 +438,8 @@ void CClosingController::OnCancelClose()
     const CClosingRefusal undone = CClosingService(m_screen.Data()).Undo(CTradeSide::Of(purchase), closings);
     wait.End();
     if (!undone.IsDone()) {
-        ShowReportFailure(undone.Code(), Q("締めの取り消しに失敗しました。"), undone.text);
+        ShowReportFailure(undone.Code(), Q("締めの取り消しに失敗しました。"),
+                          SaidWhatWasLeft(undone, "取り消した締めはありません。"));
         return;
     }
     if (ReportMode(mode).closesPartners) {

@@ -39,6 +39,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -1208,5 +1210,72 @@ TEST_F(ShimeViewTest, ClosingWithoutNumbersOfItsOwnClosesNothing)
     EXPECT_EQ(closings("Sales_Close"), QStringList({"000001", "000002"}));
     EXPECT_EQ(closings("Stock_Close"), QStringList({"000001"}));
     EXPECT_EQ(CCounterInfo().GetElem(COUNTER_INVOICE)->m_nNumber, 3);
+    m_ui.Prompt().Clear();
+}
+
+// A closing on a full disk says so and that it closed nothing, not that the
+// database is broken: nothing is written, the numbers go back, and once
+// there is room the same session closes.
+TEST_F(ShimeViewTest, AClosingOnAFullDiskSaysSoAndClosesOnceThereIsRoom)
+{
+    // Enough partners that their closings need pages of their own.
+    Exec("WITH RECURSIVE n(i) AS (SELECT 100 UNION ALL SELECT i + 1 FROM n WHERE i < 299) "
+         "INSERT INTO Customer(CustomerCode, Company, Section, Name, Day, TaxRoundType) "
+         "SELECT 'F' || i, '得意先' || i, '', '', 25, 1 FROM n");
+    Exec("INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, "
+         "Total, "
+         "SeikyuID) SELECT 'S' || CustomerCode, '2004-05-20', CustomerCode, 0, 1, 10000, 10000, 0, 10000, 0 "
+         "FROM Customer WHERE CustomerCode LIKE 'F%'");
+    CMakeMsgID& data = m_frame->GetMakeMsgID();
+    const auto count = [&data](const char* sql) {
+        CCDSData request, result;
+        request.m_strCondition = QString::fromUtf8(sql);
+        QString err;
+        EXPECT_EQ(data.GetDataList(request, result, err), 1) << err.toStdString();
+        return result.GetCount() == 1 ? result.GetAt(0)->GetAt(0)->GetText() : QString();
+    };
+    const auto pragma = [&data](const QByteArray& sql) {
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(data.Handle(), sql.constData(), -1, &statement, nullptr);
+        const qint64 value =
+            statement && sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : -1;
+        sqlite3_finalize(statement);
+        return value;
+    };
+    CShimeView* view = Show(8, QDate(2004, 5, 25), 25);
+    ASSERT_TRUE(view);
+    ASSERT_EQ(view->List().RowCount(), 202);
+    const QString unbilled = count("SELECT COUNT(*) || '/' || SUM(Total) FROM Sales_H WHERE SeikyuID = 0");
+    // The file may grow by no page: the disk is full.
+    const qint64 pages = pragma("PRAGMA page_count");
+    ASSERT_GT(pages, 0);
+    ASSERT_EQ(pragma("PRAGMA max_page_count = " + QByteArray::number(pages)), pages);
+    m_ui.Prompt().Clear();
+    m_ui.Prompt().QueueAnswers({IDOK, IDOK});
+    m_frame->ExecuteCommand(ID_REPORT_CLOSE_PRINT);
+    ASSERT_EQ(m_ui.Prompt().Texts().size(), 2);
+    EXPECT_EQ(m_ui.Prompt().Texts()[1],
+              QStringLiteral("締め処理に失敗しました。") +
+                  CMakeMsgID::ErrorText(SQLITE_FULL, CMakeMsgID::DatabasePath(data.GetFolder()), QString()) +
+                  QStringLiteral("\n締めた取引先はありません。"));
+    EXPECT_NE(m_ui.Prompt().Calls()[1].icon, MB_ICONSTOP);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM Sales_Close WHERE CloseDate = '2004-05-25'"), QStringLiteral("0"));
+    EXPECT_EQ(count("SELECT COUNT(*) || '/' || SUM(Total) FROM Sales_H WHERE SeikyuID = 0"), unbilled);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM Sales_H WHERE DenpyoType = 1"), QStringLiteral("0"));
+    EXPECT_EQ(CCounterInfo().GetElem(COUNTER_INVOICE)->m_nNumber, 1);
+    for (const CReportRow& row : view->List().Rows())
+        EXPECT_EQ(row.mark, 0);
+
+    // Room again: the same session closes every partner.
+    pragma("PRAGMA max_page_count = 1073741823");
+    m_ui.Prompt().Clear();
+    m_ui.Prompt().QueueAnswers({IDOK, IDNO});
+    m_frame->ExecuteCommand(ID_REPORT_CLOSE_PRINT);
+    EXPECT_EQ(m_ui.Prompt().Texts().value(1),
+              QStringLiteral("締め切りました。引き続き締め請求書を発行しますか？"));
+    EXPECT_EQ(count("SELECT COUNT(*) || '/' || MIN(No) || '/' || MAX(No) FROM Sales_Close WHERE CloseDate = "
+                    "'2004-05-25'"),
+              QStringLiteral("202/000001/000202"));
+    EXPECT_EQ(count("SELECT COUNT(*) FROM Sales_H WHERE SeikyuID = 0"), QStringLiteral("0"));
     m_ui.Prompt().Clear();
 }

@@ -40,6 +40,8 @@ using Schema::TableDef;
 constexpr std::size_t kCacheLimit = 256;
 
 // A broken file or connection: the program must stop using the database.
+// A full disk is none: SQLite undoes the statement (its journal keeps the
+// file whole), and the same work succeeds once there is room.
 bool IsFatal(int rc)
 {
     switch (rc & 0xff) {
@@ -47,7 +49,6 @@ bool IsFatal(int rc)
     case SQLITE_NOTADB:
     case SQLITE_IOERR:
     case SQLITE_CANTOPEN:
-    case SQLITE_FULL:
     case SQLITE_NOMEM:
     case SQLITE_MISUSE:
     case SQLITE_PROTOCOL:
@@ -367,6 +368,7 @@ QString CMakeMsgID::ErrorText(int rc, const QString& path, const QString& engine
 
 int CMakeMsgID::Fail(int rc, QString& err) const
 {
+    m_nLastFailure = rc;
     err = ErrorText(rc, DatabasePath(m_folder),
                     QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc)));
     return IsFatal(rc) ? kFatal : kFailed;
@@ -906,6 +908,8 @@ int CMakeMsgID::BeginTransaction(QString& err)
             return made;
         }
     }
+    if (m_depth == 0)
+        m_nLastFailure = 0;
     const QByteArray sql =
         m_depth == 0 ? QByteArray("BEGIN IMMEDIATE") : "SAVEPOINT sp" + QByteArray::number(m_depth);
     const int rc = sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, nullptr);

@@ -40,9 +40,11 @@ struct CCarryForwardCounts {
 // folder. The database manager opens and closes the connection.
 //
 // Every operation answers 1 on success, 10 on a failure whose text is put
-// into `err` (a bad condition, a refused value, a constraint), or -100 when
-// the connection or the file is broken (no connection, a damaged file, a
-// failed write to disk); then the program must stop using the database.
+// into `err` (a bad condition, a refused value, a constraint, a full disk),
+// or -100 when the connection or the file is broken (no connection, a
+// damaged file, a failed write to disk); then the program must stop using
+// the database. A full disk is no broken file: SQLite undoes the statement
+// and the same work succeeds once there is room.
 //
 // A request is a table name plus a condition tail ("WHERE ...", "ORDER BY
 // ...", or empty for the whole table); its result records carry fields named
@@ -192,6 +194,11 @@ class CMakeMsgID
     int Commit(QString& err);
     int Rollback(QString& err);
     bool InTransaction() const { return m_depth > 0; }
+    // The engine's result code of the last failure of the engine (a full
+    // disk is SQLITE_FULL, extended codes kept) since the outermost
+    // transaction began, or SQLITE_OK (0) when there was none: callers tell
+    // a cause from it that their text names alike.
+    int LastFailure() const { return m_nLastFailure; }
 
     // The master import of products, customers or suppliers ("Item",
     // "Customer", "Supplier" in `table`) opens a session that holds the
@@ -405,6 +412,7 @@ class CMakeMsgID
     bool m_bInTick = false;
     int m_depth = 0;
     bool m_bBalancesPending = false;
+    mutable int m_nLastFailure = 0;
     qint64 m_nBalancesSeen = -1; // the file's data version they were made at
     // The run of the open import session, which owns it: closing the
     // connection lets it go first.
