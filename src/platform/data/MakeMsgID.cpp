@@ -61,6 +61,18 @@ bool IsFatal(int rc)
     }
 }
 
+// Which step of the upgrade failed and why: the engine's message of its
+// statement, as the user reads it (the rollback after it leaves none).
+QString StepFailureText(int rc, const QString& path, const SchemaSteps::Failure& failure)
+{
+    const QString engine =
+        failure.message.isEmpty() ? QString::fromUtf8(sqlite3_errstr(rc)) : failure.message;
+    const QString cause = CMakeMsgID::ErrorText(rc, path, engine);
+    if (!failure.step)
+        return cause;
+    return SchemaSteps::StepText(*failure.step) + QStringLiteral("で失敗しました。\n") + cause;
+}
+
 QString QuoteId(const QString& name)
 {
     QString quoted = name;
@@ -790,11 +802,12 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
     const qint64 seen = DataVersion(db);
     bool pending = false;
     int code = SQLITE_OK;
-    const int upgraded = SchemaSteps::Upgrade(db, version, wait.progress, pending, code);
+    SchemaSteps::Failure failure;
+    const int upgraded = SchemaSteps::Upgrade(db, version, wait.progress, pending, code, &failure);
     sqlite3_busy_timeout(db, WriterWait());
     if (upgraded != 1) {
-        err = QStringLiteral("データベースを新しい形式に更新できませんでした。\n%1")
-                  .arg(ErrorText(code, path, QString::fromUtf8(sqlite3_errmsg(db))));
+        err = QStringLiteral("データベースを新しい形式に更新できませんでした。\n") +
+              StepFailureText(code, path, failure);
         sqlite3_close_v2(db);
         return kFatal;
     }
@@ -834,7 +847,8 @@ int CMakeMsgID::MakePendingBalances(QString& err)
     // The opening's work, heard as an opening's: under the wait dialog and
     // beside the window's thread, for the indexes take a while on large
     // books. This object's own listener hears the write that asked for them.
-    const int upgraded = SchemaSteps::Upgrade(m_db, version, OpenProgress(), pending, rc);
+    SchemaSteps::Failure failure;
+    const int upgraded = SchemaSteps::Upgrade(m_db, version, OpenProgress(), pending, rc, &failure);
     if (upgraded == 1 && !pending) {
         m_bBalancesPending = false;
         return kOk;
@@ -848,7 +862,10 @@ int CMakeMsgID::MakePendingBalances(QString& err)
         SchemaSteps::KeepForConnection(m_db, reached < 0 ? version : reached, ignored);
     }
     m_nBalancesSeen = seen;
-    return Fail(rc == SQLITE_OK ? SQLITE_READONLY : rc, err);
+    const int result = Fail(rc == SQLITE_OK ? SQLITE_READONLY : rc, err);
+    if (upgraded != 1)
+        err = StepFailureText(rc, DatabasePath(m_folder), failure);
+    return result;
 }
 
 int CMakeMsgID::KeepPendingBalancesCurrent(QString& err)
