@@ -5,6 +5,7 @@
 
 #include "platform/text/TextHelpers.h"
 
+#include "platform/data/BookedTotals.h"
 #include "platform/data/ProgressHandler.h"
 #include "platform/data/Schema.h"
 #include "platform/data/SchemaSteps.h"
@@ -808,6 +809,19 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
     if (upgraded != 1) {
         err = QStringLiteral("データベースを新しい形式に更新できませんでした。\n") +
               StepFailureText(code, path, failure);
+        sqlite3_close_v2(db);
+        return kFatal;
+    }
+    // The balances of a file at this schema that another tool took away are
+    // made again from the headers, which hold all they keep: refused, the
+    // books would stay whole but every closing would fail.
+    bool remade = false;
+    QString message;
+    if (!pending && BookedTotals::MakeMissing(db, remade, code, message) != 1) {
+        err = QStringLiteral(
+                  "データベース<%1>に取引先ごとの請求・支払の残高の表がないため伝票から作り直そうとしま"
+                  "したが、できませんでした。\n%2")
+                  .arg(path, ErrorText(code, path, message));
         sqlite3_close_v2(db);
         return kFatal;
     }
