@@ -31,6 +31,8 @@
 #include <string>
 #include <unordered_map>
 
+#include <unistd.h>
+
 namespace
 {
 
@@ -729,9 +731,12 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
         err = QStringLiteral("データベースファイル<%1>がありません。").arg(path);
         return kFatal;
     }
-    // A file marked read-only stays unwritten, whoever opens it.
+    // A file marked read-only stays unwritten, whoever opens it. So does one
+    // in a folder this user cannot write: no write there can make its
+    // journal, and opened read-only the connection knows it from the start.
     const bool marked = !(QFileInfo(path).permissions() &
-                          (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther));
+                          (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther)) ||
+                        ::access(QFile::encodeName(QFileInfo(path).path()).constData(), W_OK) != 0;
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
                              (marked ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX,
