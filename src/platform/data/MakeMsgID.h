@@ -117,8 +117,12 @@ class CMakeMsgID
     // Opens the folder's database: 1, or -100 when the file is missing, is
     // not a database of this program, is of a later version than this
     // program's schema (the text names both), or cannot be opened. A file of
-    // an earlier build is brought to the schema first (see SchemaSteps). An
-    // open connection is closed first.
+    // an earlier build is brought to the schema first (see SchemaSteps); a
+    // failed step is named with the engine's reason. The booked balances of
+    // a file of this schema that another tool took away are made again from
+    // the headers (-100 with the reason when the file cannot be written). A
+    // file marked read-only, or in a folder this user cannot write, is
+    // opened read-only. An open connection is closed first.
     int Open(const QString& folder, QString& err);
     // Closes the connection; an open transaction is rolled back.
     void Close();
