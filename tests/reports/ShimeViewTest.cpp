@@ -30,6 +30,7 @@
 #include "settings/CounterInfo.h"
 #include <QDir>
 
+#include "RecordingScreen.h"
 #include "ShimeTestSupport.h"
 #include <QCoreApplication>
 #include <QFile>
@@ -457,8 +458,15 @@ TEST_F(ShimeViewTest, CloseIssueAndUndoThroughTheCommands)
     EXPECT_EQ(count("SELECT ID FROM Sales_Close WHERE CloseDate = '2004-05-25'"), 1);
     EXPECT_EQ(count("SELECT ID FROM Sales_H WHERE SeikyuID = 0 AND CustomerCode = 'K001'"), 1);
     m_ui.Prompt().Clear();
-    dynamic_cast<CClosingController&>(view->Controller()).IssueInvoices({0, 1});
-    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({"締め済みになっていないデータを選択しています"}));
+    {
+        // The invoices of the open row and a closed one, by the closing's
+        // controller over the list shown and a screen of its own.
+        CRecordingScreen screen(m_frame->GetMakeMsgID());
+        CClosingController closing(screen, view->List());
+        closing.IssueInvoices({0, 1});
+        EXPECT_EQ(screen.m_calls, QStringList({"Tell 締め済みになっていないデータを選択しています"}));
+    }
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList());
     EXPECT_EQ(launched.size(), 1);
     m_ui.Prompt().Clear();
     ASSERT_TRUE(view->SelectAllRows());
@@ -560,6 +568,13 @@ TEST_F(ShimeViewTest, BilledListPeriodShapes)
     m_ui.Prompt().Clear();
     view->Request().from = QDate(2004, 4, 1);
     view->Request().to = QDate(2004, 4, 25);
+    // The closing's controller besides, over a list and a screen of its own.
+    CReportList list;
+    list.SetMode(12);
+    list.m_cond.from = QDate(2004, 4, 1);
+    list.m_cond.to = QDate(2004, 4, 25);
+    CRecordingScreen screen(m_frame->GetMakeMsgID(), &list);
+    CClosingController closing(screen, list);
     const struct {
         int shape;
         const char* caption;
@@ -571,15 +586,25 @@ TEST_F(ShimeViewTest, BilledListPeriodShapes)
         {3, "期間：指定なし", {"C2", "C1", "C3"}},
     };
     for (const auto& c : cases) {
-        dynamic_cast<CClosingController&>(view->Controller()).LoadBilledList(c.shape);
-        view->RefreshList();
+        // The list shown, read again on its conditions.
+        view->Request().periodShape = c.shape;
+        view->SetupListForMode(true);
         EXPECT_EQ(view->PeriodLabel()->text(), QString::fromUtf8(c.caption));
-        QStringList numbers;
+        QStringList shown;
         for (int i = 0; i < view->List().Records().GetCount(); ++i)
-            numbers
-                << view->List().Records().GetAt(i)->GetOneField(QString(), QStringLiteral("No"))->GetText();
-        EXPECT_EQ(numbers, c.numbers) << c.shape;
+            shown << view->List().Records().GetAt(i)->GetOneField(QString(), QStringLiteral("No"))->GetText();
+        EXPECT_EQ(shown, c.numbers) << c.shape;
         EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数：%1件").arg(c.numbers.size()));
+
+        screen.m_calls.clear();
+        closing.LoadBilledList(c.shape);
+        // The period's caption, and the records the count above the list counts.
+        EXPECT_EQ(screen.m_calls, QStringList({QStringLiteral("Period ") + QString::fromUtf8(c.caption),
+                                               QStringLiteral("Loaded %1").arg(c.numbers.size())}));
+        QStringList numbers;
+        for (int i = 0; i < list.Records().GetCount(); ++i)
+            numbers << list.Records().GetAt(i)->GetOneField(QString(), QStringLiteral("No"))->GetText();
+        EXPECT_EQ(numbers, c.numbers) << c.shape;
     }
 }
 
