@@ -36,6 +36,7 @@
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QPointer>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -1399,4 +1400,49 @@ TEST_F(ShimeViewTest, AClosingOnAFullDiskSaysSoAndClosesOnceThereIsRoom)
               QStringLiteral("202/000001/000202"));
     EXPECT_EQ(count("SELECT COUNT(*) FROM Sales_H WHERE SeikyuID = 0"), QStringLiteral("0"));
     m_ui.Prompt().Clear();
+}
+
+// The closing command over the closing list shown opens the list anew on the
+// date chosen, as from the menu screen; Cancel leaves the list as it is.
+TEST_F(ShimeViewTest, TheClosingCommandOpensTheListShownAnew)
+{
+    Exec("INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, "
+         "Total, "
+         "SeikyuID) VALUES ('S9', '2004-05-15', 'K009', 0, 1, 10000000, 10000000, 0, 10000000, 0)");
+    const QPointer<CShimeView> before = Show(8, QDate(2004, 5, 25), 25);
+    ASSERT_TRUE(before);
+    ASSERT_EQ(Column(*before, 1), QStringList({"K001", "K002"}));
+    m_ui.Prompt().Clear();
+    const auto answer = [](bool ok) {
+        return ScopedModalRunner([ok](QDialog& dialog) {
+            auto& options = static_cast<CCloseInvoiceDlg&>(dialog);
+            options.DayList()->setCurrentIndex(4); // 20日締
+            options.MonthEdit()->setDate(QDate(2004, 5, 1));
+            ok ? options.accept() : options.reject();
+            return dialog.result();
+        });
+    };
+    {
+        auto cancel = answer(false);
+        m_frame->ExecuteCommand(ID_CLOSE_INVOICE);
+        Pump();
+    }
+    ASSERT_TRUE(before);
+    EXPECT_EQ(m_frame->GetActiveView(), before.data());
+    EXPECT_EQ(m_frame->m_dtCalendarDate, QDate(2004, 5, 25));
+    EXPECT_EQ(Column(*before, 1), QStringList({"K001", "K002"}));
+    {
+        auto ok = answer(true);
+        m_frame->ExecuteCommand(ID_CLOSE_INVOICE);
+        Pump();
+    }
+    EXPECT_TRUE(before.isNull());
+    auto* view = qobject_cast<CShimeView*>(m_frame->GetActiveView());
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->GetMode(), 8);
+    EXPECT_EQ(m_frame->m_dtCalendarDate, QDate(2004, 5, 20));
+    EXPECT_EQ(m_frame->m_nCalendarCloseDay, 20);
+    EXPECT_EQ(view->PeriodLabel()->text(), QStringLiteral("締日：2004/05/20"));
+    EXPECT_EQ(Column(*view, 1), QStringList({"K009"}));
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList());
 }
