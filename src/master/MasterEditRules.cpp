@@ -29,30 +29,6 @@ QStringList OrBatches(const QStringList& terms, int size)
     return conditions;
 }
 
-// The tables whose rows keep a partner in use: the side's quotes or orders,
-// its slips, closings and money.
-QStringList PartnerUsage(const char* unclosed, const CTradeSide& side)
-{
-    return {QString::fromLatin1(unclosed), QString::fromLatin1(side.header),
-            QString::fromLatin1(side.closing), QString::fromLatin1(side.money)};
-}
-
-// The tables whose rows keep a master record in use, by master kind.
-QStringList UsageTables(int kind)
-{
-    switch (kind) {
-    case 1:
-        return {QStringLiteral("Estimate_B"), QStringLiteral("Sales_B"), QStringLiteral("Order_B"),
-                QStringLiteral("Stock_B"), QStringLiteral("StockChange")};
-    case 2:
-        return PartnerUsage(TB_ESTIMATE_H, CTradeSide::Sales());
-    case 3:
-        return PartnerUsage(TB_ORDER_H, CTradeSide::Purchases());
-    default:
-        return {};
-    }
-}
-
 bool IsTextField(const QString& field)
 {
     static const QStringList texts{
@@ -251,7 +227,8 @@ int CMasterEditRules::CheckUsage(const QList<int>& rows, QString& message, bool&
     const QString codeField = m_list.GetCodeFieldName();
     for (const QString& code : SelectedCodes(rows))
         terms << QStringLiteral("(%1='%2')").arg(codeField, SqlQuote(code));
-    const QStringList tables = UsageTables(m_list.GetKind());
+    const CMasterKind* kind = CMasterKind::OfNumber(m_list.GetKind());
+    const QStringList tables = kind ? kind->UsageTables() : QStringList();
     for (const QString& condition : OrBatches(terms, kBatch)) {
         for (const QString& table : tables) {
             CCDSData request;
