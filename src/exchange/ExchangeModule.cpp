@@ -4,17 +4,24 @@
 #include "app/MainFrame.h"
 #include "exchange/ListExport.h"
 #include "exchange/MasterImport.h"
+#include "platform/data/MasterKinds.h"
 #include "resources/CommandIds.h"
 
 void RegisterExchangeCommands()
 {
     SetMasterImportHandler([](CMainFrame& frame, int kind) {
-        CMasterImport import(kind);
+        const CMasterKind* master = CMasterKind::OfNumber(kind);
+        if (!master)
+            return 2;
+        CMasterImport import(*master);
         import.SetMakeMsgID(&frame.GetMakeMsgID());
         return import.ImportFromFile();
     });
     SetMasterSiblingImportHandler([](CMainFrame& frame, int command, int kind) {
-        CMasterImport import(kind);
+        const CMasterKind* master = CMasterKind::OfNumber(kind);
+        if (!master)
+            return 2;
+        CMasterImport import(*master);
         import.SetMakeMsgID(&frame.GetMakeMsgID());
         CCDSData records;
         switch (command) {
@@ -32,16 +39,22 @@ void RegisterExchangeCommands()
     });
     SetReportExportHandler(
         [](int mode, const CQXColSet& columns, const CCDSData& records, int askFormatAndFile) {
-            CListExport exporter(mode);
+            CListExport exporter = CListExport::ForReportList(mode);
             exporter.m_colSet = columns;
             return exporter.Export(&records, askFormatAndFile, askFormatAndFile, 0);
         });
     SetMasterExportHandler([](CMainFrame&, int kind, const CCDSData& records) {
-        CListExport exporter(kind);
+        const CMasterKind* master = CMasterKind::OfNumber(kind);
+        if (!master)
+            return 2;
+        CListExport exporter(*master);
         return exporter.Export(&records, 1, 1, 1);
     });
     SetMasterSiblingExportHandler([](CMainFrame&, int kind, const CCDSData& records) {
-        CListExport exporter(kind);
+        const CMasterKind* master = CMasterKind::OfNumber(kind);
+        if (!master)
+            return 2;
+        CListExport exporter(*master);
         return exporter.ExportToQRT(&records);
     });
 }
