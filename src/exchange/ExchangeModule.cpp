@@ -4,24 +4,17 @@
 #include "app/MainFrame.h"
 #include "exchange/ListExport.h"
 #include "exchange/MasterImport.h"
-#include "platform/data/MasterKinds.h"
 #include "resources/CommandIds.h"
 
 void RegisterExchangeCommands()
 {
-    SetMasterImportHandler([](CMainFrame& frame, int kind) {
-        const CMasterKind* master = CMasterKind::OfNumber(kind);
-        if (!master)
-            return 2;
-        CMasterImport import(*master);
+    SetMasterImportHandler([](CMainFrame& frame, const CMasterKind& kind) {
+        CMasterImport import(kind);
         import.SetMakeMsgID(&frame.GetMakeMsgID());
         return import.ImportFromFile();
     });
-    SetMasterSiblingImportHandler([](CMainFrame& frame, int command, int kind) {
-        const CMasterKind* master = CMasterKind::OfNumber(kind);
-        if (!master)
-            return 2;
-        CMasterImport import(*master);
+    SetMasterSiblingImportHandler([](CMainFrame& frame, int command, const CMasterKind& kind) {
+        CMasterImport import(kind);
         import.SetMakeMsgID(&frame.GetMakeMsgID());
         CCDSData records;
         switch (command) {
@@ -43,18 +36,12 @@ void RegisterExchangeCommands()
             exporter.m_colSet = columns;
             return exporter.Export(&records, askFormatAndFile, askFormatAndFile, 0);
         });
-    SetMasterExportHandler([](CMainFrame&, int kind, const CCDSData& records) {
-        const CMasterKind* master = CMasterKind::OfNumber(kind);
-        if (!master)
-            return 2;
-        CListExport exporter(*master);
+    SetMasterExportHandler([](CMainFrame&, const CMasterKind& kind, const CCDSData& records) {
+        CListExport exporter(kind);
         return exporter.Export(&records, 1, 1, 1);
     });
-    SetMasterSiblingExportHandler([](CMainFrame&, int kind, const CCDSData& records) {
-        const CMasterKind* master = CMasterKind::OfNumber(kind);
-        if (!master)
-            return 2;
-        CListExport exporter(*master);
+    SetMasterSiblingExportHandler([](CMainFrame&, const CMasterKind& kind, const CCDSData& records) {
+        CListExport exporter(kind);
         return exporter.ExportToQRT(&records);
     });
 }

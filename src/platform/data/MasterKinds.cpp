@@ -82,15 +82,3 @@ QStringList CMasterKind::UsageTables() const
     }
     return tables;
 }
-
-QString MasterTableOf(int kind)
-{
-    const CMasterKind* k = CMasterKind::OfNumber(kind);
-    return k ? k->Table() : QString();
-}
-
-QString MasterCodeFieldOf(int kind)
-{
-    const CMasterKind* k = CMasterKind::OfNumber(kind);
-    return k ? k->CodeField() : QString();
-}

@@ -46,9 +46,3 @@ struct CMasterKind {
     static const CMasterKind* OfColumnSet(int columnSet);
     static const std::array<const CMasterKind*, 3>& All();
 };
-
-// The master tables by the list's number (1 products, 2 customers,
-// 3 suppliers): the table, and the field its codes are kept in; empty for
-// any other number.
-QString MasterTableOf(int kind);
-QString MasterCodeFieldOf(int kind);

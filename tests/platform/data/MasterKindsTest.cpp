@@ -49,8 +49,8 @@ TEST(MasterKinds, EveryNumberingNamesOneLedger)
         EXPECT_EQ(CMasterKind::OfColumnSet(c.columnSet), &kind);
         EXPECT_EQ(kind.extractKind, c.extractKind);
         EXPECT_EQ(kind.codeCounter, c.codeCounter);
-        EXPECT_EQ(MasterTableOf(c.number), QString::fromLatin1(c.table));
-        EXPECT_EQ(MasterCodeFieldOf(c.number), QString::fromLatin1(c.codeField));
+        EXPECT_EQ(kind.Table(), QString::fromLatin1(c.table));
+        EXPECT_EQ(kind.CodeField(), QString::fromLatin1(c.codeField));
         EXPECT_EQ(kind.side, c.side);
         // What keeps a record from deletion: a partner's own side's slips,
         // closings and money besides its quotes or orders, never the other's.
@@ -60,10 +60,10 @@ TEST(MasterKinds, EveryNumberingNamesOneLedger)
             EXPECT_EQ(kind.CodeField(), QString::fromLatin1(c.side->code));
         }
     }
+    // No other number leads to a ledger, so none to a table.
     for (int outside : {-1, 4, 99}) {
         EXPECT_EQ(CMasterKind::OfNumber(outside), nullptr) << outside;
         EXPECT_EQ(CMasterKind::OfColumnSet(outside), nullptr) << outside;
-        EXPECT_TRUE(MasterTableOf(outside).isEmpty()) << outside;
     }
     EXPECT_EQ(CMasterKind::OfNumber(0), nullptr);
     EXPECT_EQ(CMasterKind::OfColumnSet(3), nullptr);
