@@ -1,9 +1,12 @@
 #include "app/Period.h"
 
+#include "platform/data/BookedTotals.h"
 #include "platform/data/DataTestUtil.h"
 #include "platform/data/TableNames.h"
 #include "platform/env/DBDirMng.h"
 #include "platform/ui/FakeUi.h"
+#include "support/StatementWatch.h"
+#include "support/WriterWait.h"
 
 namespace
 {
@@ -60,6 +63,62 @@ TEST_F(PeriodDataTest, CalendarReloadSucceedsOnlyOnSuccess)
     calendar.AddNew();
     EXPECT_FALSE(ReloadCalendar(m_data, QDate(2024, 1, 1), QDate(2024, 1, 31), calendar, err));
     EXPECT_EQ(calendar.GetCount(), 0);
+}
+
+// While the file's steps are pending (another program wrote through the
+// opening), the calendar reads under the wait dialog on a thread of its own,
+// the window's thread handling its events meanwhile; once they are taken it
+// reads on the window's thread without the dialog.
+TEST_F(PeriodDataTest, CalendarReadsBesideTheWindowUnderTheWaitDialogWhileTheStepsArePending)
+{
+    CCDSData closing;
+    closing.m_strTable = TB_SALES_CLOSE;
+    closing.AddNew()->SetField(QStringLiteral("Sales_Close.CollectDate"), QDate(2024, 1, 10));
+    QString err;
+    ASSERT_EQ(m_data.InsertData(closing, err), 1) << err.toStdString();
+    m_data.Close();
+    QStringList earlier;
+    for (const BookedTotals::Side* side : {&BookedTotals::Sales(), &BookedTotals::Purchases()})
+        earlier << BookedTotals::DropTriggers(*side)
+                << QStringLiteral("DROP TABLE \"%1\"").arg(QLatin1String(side->table));
+    OnFile(earlier << QStringLiteral("PRAGMA user_version = 2"));
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(Path()).constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    {
+        const CScopedWriterWait noWait(0);
+        ASSERT_EQ(m_data.Open(Folder(), err), 1) << err.toStdString();
+    }
+    ASSERT_TRUE(m_data.AreBalancesPending());
+
+    const auto read = [&](const QStringList& dialog, bool onWindow) {
+        ScopedFakeUi ui;
+        CStatementWatch watch(m_data.Handle(), ui.Wait());
+        CCDSData calendar;
+        EXPECT_TRUE(ReloadCalendar(m_data, QDate(2024, 1, 1), QDate(2024, 1, 31), calendar, err))
+            << err.toStdString();
+        EXPECT_EQ(calendar.GetCount(), 1);
+        EXPECT_EQ(ui.Wait().Log(), dialog);
+        EXPECT_FALSE(watch.callerStalled);
+        const QList<CStatementWatch::Seen> reads = watch.Statements(QStringLiteral("WITH RECURSIVE days"));
+        ASSERT_EQ(reads.size(), 1);
+        EXPECT_EQ(reads[0].onCaller, onWindow);
+        EXPECT_EQ(reads[0].waitDepth, onWindow ? 0 : 1);
+    };
+    {
+        SCOPED_TRACE("steps pending");
+        read({QStringLiteral("Begin しばらくお待ちください。 0"), QStringLiteral("End")}, false);
+    }
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    {
+        ScopedFakeUi ui; // whatever dialog the steps show
+        ASSERT_EQ(m_data.MakePendingBalances(err), 1) << err.toStdString();
+    }
+    {
+        SCOPED_TRACE("steps taken");
+        read({}, true);
+    }
 }
 
 TEST_F(PeriodDataTest, LastCarryForwardDateAndDatabaseName)
