@@ -847,7 +847,7 @@ TEST_F(MasterImportPipelineTest, AUtf8TextFileThatIsNotShiftJisIsRefusedNamingIt
     const QStringList before = Dump();
     m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
     m_ui.Prompt().QueueFiles({path});
-    EXPECT_EQ(Run(2), 0);
+    EXPECT_EQ(Run(CMasterKind::Customers()), 0);
     EXPECT_EQ(m_ui.Prompt().Texts(),
               QStringList{U(
                   "テキストファイルの文字コードがShift_JISではありません（UTF-8で保存されているようです）。\n"
