@@ -9,6 +9,7 @@
 #include "master/MasterModule.h"
 #include "master/MasterView.h"
 #include "platform/data/DbManager.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/data/Schema.h"
 #include "platform/data/TableNames.h"
 #include "platform/forms/FormsTestUtil.h"
@@ -432,7 +433,7 @@ TEST(MainFrameTest, SwitchesViewsWithTheirMenusAndToolbars)
         EXPECT_EQ(VisibleToolBars(*frame), QList<int>{step.toolBar}) << step.kind;
     }
     // The views read their mode from the kind stored before their first update.
-    EXPECT_EQ(qobject_cast<CMasterView*>(frame->GetActiveView())->GetMode(), 1);
+    EXPECT_EQ(&qobject_cast<CMasterView*>(frame->GetActiveView())->GetKind(), &CMasterKind::Items());
 
     // The same kind keeps the view; a kind outside the table is refused.
     CView* same = frame->GetActiveView();
