@@ -1,7 +1,7 @@
 #include "app/OpenProgress.h"
 #include "platform/data/MakeMsgID.h"
-#include "platform/data/Schema.h"
 #include "platform/ui/FakeUi.h"
+#include "support/EarlierBuilds.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -27,16 +27,9 @@ TEST(OpenProgressTest, AFirstVersionFileMovesTheBarWithEachIndex)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = CMakeMsgID::DatabasePath(dir.path());
+    ASSERT_TRUE(EarlierBuilds::CopyTo(EarlierBuilds::kBeforeBalances, dir.path()));
+    ASSERT_TRUE(EarlierBuilds::OnFile(path, EarlierBuilds::WithoutIndexes(path)));
     QString err;
-    ASSERT_EQ(CMakeMsgID::CreateDatabase(path, QDateTime(QDate(2024, 4, 1), QTime(9, 0)), err), 1)
-        << err.toStdString();
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
-    QString damage = QStringLiteral("PRAGMA user_version = 1;");
-    for (const Schema::IndexSpec& ix : Schema::Indexes())
-        damage += QStringLiteral("DROP INDEX \"%1\";").arg(ix.name);
-    EXPECT_EQ(sqlite3_exec(db, damage.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
 
     ScopedFakeUi ui;
     CWaitOpenProgress progress;
@@ -44,7 +37,11 @@ TEST(OpenProgressTest, AFirstVersionFileMovesTheBarWithEachIndex)
     CMakeMsgID data;
     EXPECT_EQ(data.Open(dir.path(), err), 1) << err.toStdString();
     CMakeMsgID::SetOpenProgress(nullptr);
-    const int parts = int(Schema::Indexes().size()) + 4 + 1;
+    // The indexes of version 2 (as the build of version 3 holds them), the
+    // four again, the step to the balances, and what the steps after
+    // version 4 do.
+    const int parts = EarlierBuilds::IndexCount(EarlierBuilds::kVersion3) + 4 + 1 +
+                      EarlierBuilds::WorkOf(EarlierBuilds::kVersion4).parts;
     QStringList shown{QStringLiteral("Begin %1 %2").arg(kUpdating).arg(parts)};
     for (int i = 1; i <= parts; ++i)
         shown << QStringLiteral("Pos %1").arg(i);

@@ -6,7 +6,6 @@
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/SchemaSteps.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QStringList>
@@ -145,34 +144,41 @@ inline int IndexCount(const char* name)
 // The rows of every table of the file replaced by those of the same table
 // in the database `source`, in the columns the file has (sqlite_sequence
 // too): the earlier build's schema with another database's rows. Its
-// indexes are made again after the rows, as its build made them.
+// indexes are made again after the rows, as its build made them. For a
+// file without triggers: those of the balances would count the rows twice.
 inline bool FillFrom(const QString& path, const QString& source)
 {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
-        SQLITE_OK) {
-        sqlite3_close(db);
-        return false;
-    }
-    const QStringList indexes =
-        Rows(db, "SELECT name || '|' || sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL");
+    const auto exec = [&db](const QString& sql) {
+        return sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    };
+    bool done = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) ==
+                    SQLITE_OK &&
+                exec(QStringLiteral("ATTACH DATABASE '%1' AS other")
+                         .arg(QString(source).replace(u'\'', QLatin1String("''"))));
+    const QStringList indexes = Rows(
+        db, "SELECT name || '|' || sql FROM main.sqlite_master WHERE type = 'index' AND sql IS NOT NULL");
     const QStringList tables =
-        Rows(db, "SELECT name FROM sqlite_master WHERE type = 'table' AND name <> 'sqlite_sequence'");
-    QStringList work{
-        QStringLiteral("ATTACH DATABASE '%1' AS other").arg(QString(source).replace(u'\'', "''")),
-        QStringLiteral("BEGIN")};
+        Rows(db, "SELECT name FROM main.sqlite_master WHERE type = 'table' AND name <> 'sqlite_sequence'");
+    QStringList work{QStringLiteral("BEGIN")};
     for (const QString& index : indexes)
-        work << QStringLiteral("DROP INDEX \"%1\"").arg(index.section(u'|', 0, 0));
+        work << QStringLiteral("DROP INDEX main.\"%1\"").arg(index.section(u'|', 0, 0));
     for (const QString& table : tables) {
-        QStringList columns;
         const QStringList theirs =
-            Rows(db, QStringLiteral("SELECT name FROM pragma_table_info('%1', 'other')").arg(table).toUtf8());
+            Rows(db, QStringLiteral("SELECT name FROM pragma_table_info('%1', 'other')")
+                         .arg(table)
+                         .toUtf8()
+                         .constData());
+        QStringList columns;
         for (const QString& column :
-             Rows(db, QStringLiteral("SELECT name FROM pragma_table_info('%1', 'main')").arg(table).toUtf8()))
+             Rows(db, QStringLiteral("SELECT name FROM pragma_table_info('%1', 'main')")
+                          .arg(table)
+                          .toUtf8()
+                          .constData()))
             if (theirs.contains(column))
                 columns << u'"' + column + u'"';
         work << QStringLiteral("DELETE FROM main.\"%1\"").arg(table);
-        if (!theirs.isEmpty())
+        if (!columns.isEmpty())
             work << QStringLiteral("INSERT INTO main.\"%1\" (%2) SELECT %2 FROM other.\"%1\"")
                         .arg(table, columns.join(u','));
     }
@@ -183,9 +189,8 @@ inline bool FillFrom(const QString& path, const QString& source)
     for (const QString& index : indexes)
         work << index.section(u'|', 1);
     work << QStringLiteral("COMMIT") << QStringLiteral("DETACH DATABASE other");
-    bool done = true;
     for (const QString& sql : work)
-        done = done && sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+        done = done && exec(sql);
     sqlite3_close(db);
     return done;
 }
