@@ -15,6 +15,7 @@ void CWaitOpenProgress::Begin(int steps)
 {
     // The dialog handles events as it opens, which may bring parts done.
     m_nShown = 0;
+    m_bBegun = true;
     m_sincePaint.start();
     UiServices::Wait().Begin(
         QStringLiteral("データベースを新しい形式に更新しています。\nしばらくお待ちください。"),
@@ -30,8 +31,9 @@ void CWaitOpenProgress::Step()
 
 void CWaitOpenProgress::PartsDone(int done, int total)
 {
-    // Heard first before Begin, with the total the bar is made for.
-    if (!m_sincePaint.isValid()) {
+    // Heard first before Begin, with the total the bar is made for; a wait
+    // for another program's write may have painted before.
+    if (!m_bBegun) {
         m_nParts = qMax(0, total);
         return;
     }
@@ -53,6 +55,7 @@ void CWaitOpenProgress::End()
 {
     UiServices::Wait().End();
     m_sincePaint.invalidate();
+    m_bBegun = false;
     m_nParts = 0;
 }
 

@@ -20,6 +20,7 @@ class CWaitOpenProgress : public IDataProgress
     QElapsedTimer m_sincePaint;
     int m_nParts = 0; // 0: the bar counts steps
     int m_nShown = 0;
+    bool m_bBegun = false;
 };
 
 // Every opening of a database in the program reports to the wait dialog.

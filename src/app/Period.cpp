@@ -6,6 +6,7 @@
 #include "platform/env/DBDirMng.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
+#include "platform/ui/WaitIndicator.h"
 
 CCurrentPeriod ComputeCurrentPeriod(const QDate& today, int startDays)
 {
@@ -25,7 +26,13 @@ CCurrentPeriod ComputeCurrentPeriod(const QDate& today, int startDays)
 bool ReloadCalendar(CMakeMsgID& db, const QDate& from, const QDate& to, CCDSData& calendar, QString& err)
 {
     calendar.RemoveAll();
-    return GetCalendar(db, from, to, calendar, err) == CMakeMsgID::kOk;
+    if (!db.AreBalancesPending())
+        return GetCalendar(db, from, to, calendar, err) == CMakeMsgID::kOk;
+    // The steps not taken, the read goes without the indexes they make and
+    // may take minutes on large books: under the wait dialog, beside the
+    // window's thread, so that the window keeps answering.
+    const CWaitDlg wait;
+    return db.RunBeside([&] { return GetCalendar(db, from, to, calendar, err); }) == CMakeMsgID::kOk;
 }
 
 bool GetCurrentDatabaseName(const CDBDirMng& databases, QString& name)

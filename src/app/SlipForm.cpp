@@ -8,7 +8,7 @@
 #include "platform/forms/SlipFormCommand.h"
 #include "platform/ipc/ClipboardFormats.h"
 #include "platform/ipc/ProcessLauncher.h"
-#include "platform/text/Cp932.h"
+#include "platform/text/TextHelpers.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "resources/CommandIds.h"
@@ -80,11 +80,10 @@ int PutSlipListOnClipboard(const CFormPrintList* list, long layout)
     // The slip-form program could never open such a file, so the batch is
     // refused with a word rather than handed over without it.
     for (const CFormPrintItem& item : *list) {
-        if (!Cp932::CanEncode(item.m_strFileName)) {
-            UiServices::Prompt().MessageBox(
-                QStringLiteral("伝票ファイル名<%1>に使用できない文字「%2」が含まれています。")
-                    .arg(item.m_strFileName, Cp932::UnmappableChars(item.m_strFileName)),
-                MB_OK, MB_ICONEXCLAMATION);
+        const QString problem = UnusableCharsProblem(
+            QStringLiteral("伝票ファイル名<%1>").arg(item.m_strFileName), item.m_strFileName);
+        if (!problem.isEmpty()) {
+            UiServices::Prompt().MessageBox(problem, MB_OK, MB_ICONEXCLAMATION);
             return -1;
         }
     }

@@ -3,6 +3,7 @@
 #include "exchange/ExchangeText.h"
 #include "platform/text/Cp932.h"
 #include "platform/ui/Prompt.h"
+#include "platform/ui/WorkBeside.h"
 
 #include <QFile>
 
@@ -431,7 +432,7 @@ qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
             text = Cp932::Decode(block, &ok);
         }
         bytesPerChar = text.isEmpty() ? 1 : double(block.size()) / double(text.size());
-        parsed = ok && parser.Feed(text.constData(), text.size());
+        parsed = ok && !WorkStopped() && parser.Feed(text.constData(), text.size());
     }
     if (parsed && !carry.isEmpty())
         parsed = false; // the file ends inside a character

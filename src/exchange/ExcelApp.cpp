@@ -9,6 +9,7 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
+#include "platform/ui/WorkBeside.h"
 
 #include <QDir>
 #include <QFile>
@@ -119,11 +120,16 @@ int CExcelApp::OpenBook()
     if (!Start())
         return 0;
     CWaitCursor cursor;
-    CWaitProgress wait(0, kWaitReadingFile);
     CWorkbookReader::Error error = CWorkbookReader::NoError;
-    m_pBook = CWorkbookReader::Open(m_strPath, &error, m_limits);
     m_nSheet = -1;
-    wait.End();
+    const bool read = RunBesideWindow([&] {
+        CWaitProgress wait(0, kWaitReadingFile);
+        m_pBook = CWorkbookReader::Open(m_strPath, &error, m_limits);
+    });
+    if (!read) {
+        m_pBook.reset(); // stopped by the user: nothing to say
+        return 0;
+    }
     if (!m_pBook) {
         ReportBookError(error);
         return 0;
@@ -244,11 +250,15 @@ int CExcelApp::ChooseSheet(bool import)
 
 bool CExcelApp::LoadSheet(CSheetData& sheet)
 {
-    CWaitProgress wait(0, kWaitReadingFile);
     CWorkbookReader::Error error = CWorkbookReader::NoError;
-    if (m_pBook->ReadSheet(m_nSheet, sheet, &error))
+    bool loaded = false;
+    if (!RunBesideWindow([&] {
+            CWaitProgress wait(0, kWaitReadingFile);
+            loaded = m_pBook->ReadSheet(m_nSheet, sheet, &error);
+        }))
+        return false; // stopped by the user: nothing to say
+    if (loaded)
         return true;
-    wait.End();
     ReportBookError(error);
     return false;
 }
@@ -260,6 +270,18 @@ int CExcelApp::ReadSheet(CImportRows* rows)
     if (m_nSheet < 0 && SelectSheet() < 0)
         return 0;
     CWaitCursor cursor;
+    // The sheet is read and made into rows beside the window's thread; a
+    // read the user stopped hands over nothing.
+    const qsizetype kept = rows->size();
+    int read = 0;
+    if (RunBesideWindow([&] { read = ReadChosenSheet(rows); }))
+        return read;
+    rows->resize(kept);
+    return 0;
+}
+
+int CExcelApp::ReadChosenSheet(CImportRows* rows)
+{
     CSheetData sheet;
     if (!LoadSheet(sheet))
         return 0;
@@ -288,7 +310,7 @@ int CExcelApp::ReadSheet(CImportRows* rows)
     // is not delivered anyway, so the range is walked by its stored cells.
     const std::vector<CSheetCell>& cells = sheet.cells;
     CWaitProgress wait(qint64(cells.size()), kWaitReadingFile);
-    for (std::size_t at = 0; at < cells.size();) {
+    for (std::size_t at = 0; at < cells.size() && !WorkStopped();) {
         wait.SetPos(qint64(at));
         const quint32 row = cells[at].row;
         QStringList values(columns + 1);

@@ -93,7 +93,10 @@ class CExcelApp
 
   private:
     int ChooseSheet(bool import);
+    // The chosen sheet read (beside the window's thread): false after the
+    // message of a failure, or stopped by the user.
     bool LoadSheet(CSheetData& sheet);
+    int ReadChosenSheet(CImportRows* rows);
     void ReportBookError(CWorkbookReader::Error error);
 
     QString m_strPath;

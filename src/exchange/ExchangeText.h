@@ -17,6 +17,9 @@ void ShowExchangeMessage(const QString& text, int icon = 0);
 inline const QString kWaitReadingFile = QStringLiteral("ファイルを読み込んでいます。");
 inline const QString kWaitImporting = QStringLiteral("データを読み込んでいます。");
 inline const QString kWaitExporting = QStringLiteral("データを書き出しています。");
+// A file or table beyond what the import can hold.
+inline const QString kFileTooLarge =
+    QStringLiteral("メモリ不足です。または、読み込みファイルが大きすぎます。");
 
 // The wait dialog over one long step of an import or export, from
 // construction to End or destruction: a bar over `total` units of work, or a

@@ -450,8 +450,8 @@ QString CImportErrorRules::GetCodeProblem(const QString& code) const
     if (code.isEmpty() || IsBlankString(code))
         return {};
     const QString caption = GetFieldCaptions(table + u'.' + field);
-    if (const QString bad = Cp932::UnmappableChars(code); !bad.isEmpty())
-        return QStringLiteral("%1に使用できない文字「%2」が含まれています。").arg(caption, bad);
+    if (const QString problem = UnusableCharsProblem(caption, code); !problem.isEmpty())
+        return problem;
     if (ContainsBlank(code))
         return QStringLiteral("%1にはスペースを含めることはできません。").arg(caption);
     const Schema::TableDef* def = Schema::FindTable(table);
@@ -479,14 +479,22 @@ CImportRefusal MakeImportRefusal(int kind, const COneRecord& record, const QStri
     if (const CTb* code = record.GetOneField(table, fields[0]))
         refusal.code = code->GetText();
     // An amount that was no number came as its text; one out of the field's
-    // limits as its value.
+    // limits as its value. A text keeps only what code page 932 cannot hold
+    // (the code says its own problem).
     const Schema::TableDef* def = Schema::FindTable(table);
     for (const QString& name : errField.split(QStringLiteral("、"), Qt::SkipEmptyParts)) {
         const QString field = name.mid(name.indexOf(u'.') + 1);
         const Schema::FieldDef* column = def ? Schema::FindField(*def, field) : nullptr;
         const CTb* value = record.GetOneField(table, field);
-        if (column && column->type == Schema::kMoney && value && !value->IsNull())
+        if (!column || !value || value->IsNull())
+            continue;
+        const QString bad = column->type == Schema::kText && field != fields[0]
+                                ? Cp932::UnmappableChars(value->GetText())
+                                : QString();
+        if (column->type == Schema::kMoney)
             refusal.amounts.append({name, value->GetText()});
+        else if (!bad.isEmpty())
+            refusal.unusable.append({name, bad});
     }
     return refusal;
 }
@@ -566,6 +574,8 @@ void CImportErrorRules::FillList()
             CMakeMsgID::ImportMoneyLimits(name.left(dot), name.mid(dot + 1), digits, decimals);
             cells.last() += ImportAmountProblem(GetFieldCaptions(name), text, digits, decimals);
         }
+        for (const auto& [name, chars] : refusal.unusable)
+            cells.last() += UnusableCharsText(GetFieldCaptions(name), chars);
         m_lines << cells.join(u',');
         m_rows << cells;
     };

@@ -20,6 +20,9 @@ struct CImportRefusal {
     QString code; // the record's code as read, to say what is wrong with it
     // Its faulty amounts, each field ("Item.Price") with the text as read.
     QList<std::pair<QString, QString>> amounts;
+    // Its faulty texts other than the code, each field ("Customer.Company")
+    // with the characters code page 932 has no form for.
+    QList<std::pair<QString, QString>> unusable;
 };
 // The refusal of a record of a master kind (1 products, 2 customers, 3
 // suppliers).

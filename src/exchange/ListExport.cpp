@@ -11,6 +11,7 @@
 #include "platform/office/QRTData.h"
 #include "platform/office/XlsxWriter.h"
 #include "platform/text/Cp932.h"
+#include "platform/text/TextHelpers.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
@@ -187,9 +188,10 @@ int CListExport::BuildRows(const CCDSData* records, QList<int>* types, const CQX
     return 1;
 }
 
-bool CListExport::EncodeCsv(QByteArray& bytes, QString& badChar, int& badRow) const
+bool CListExport::EncodeCsv(QByteArray& bytes, QString& problem, int& badRow) const
 {
     bytes.clear();
+    problem.clear();
     CWaitProgress wait(m_rows.size(), kWaitExporting);
     for (int r = 0; r < m_rows.size(); ++r) {
         wait.SetPos(r);
@@ -204,8 +206,11 @@ bool CListExport::EncodeCsv(QByteArray& bytes, QString& badChar, int& badRow) co
         QString unmappable;
         bytes += Cp932::Encode(line, &unmappable);
         if (!unmappable.isEmpty()) {
-            // One character, whole even when it is a surrogate pair.
-            badChar = unmappable.left(unmappable.at(0).isHighSurrogate() ? 2 : 1);
+            for (qsizetype c = 0; c < row.size() && problem.isEmpty(); ++c) {
+                const QString heading = r > 0 ? m_rows[0].value(c) : QString();
+                problem =
+                    UnusableCharsProblem(heading.isEmpty() ? QStringLiteral("見出し") : heading, row[c]);
+            }
             badRow = r;
             return false;
         }
@@ -216,12 +221,11 @@ bool CListExport::EncodeCsv(QByteArray& bytes, QString& badChar, int& badRow) co
 int CListExport::ExportCSV()
 {
     QByteArray bytes;
-    QString badChar;
+    QString text;
     int badRow = -1;
     // Nothing is written when a text cannot be: a '?' in its place would
     // reach the other program unnoticed.
-    if (!EncodeCsv(bytes, badChar, badRow)) {
-        QString text = QStringLiteral("使用できない文字「%1」が含まれています。").arg(badChar);
+    if (!EncodeCsv(bytes, text, badRow)) {
         const QString code = badRow > 0 && badRow <= m_codes.size() ? m_codes[badRow - 1] : QString();
         if (!code.isEmpty())
             text += QStringLiteral("\nコード：%1").arg(code);

@@ -36,9 +36,10 @@ class CListExport
     QString GetTableName() const;
     void ClearRows();
 
-    // The CSV bytes of the rows; false, with the first character that has no
-    // CP932 form and its row, when one cannot be written.
-    bool EncodeCsv(QByteArray& bytes, QString& badChar, int& badRow) const;
+    // The CSV bytes of the rows; false, with the refusal of the first cell
+    // holding characters without a CP932 form (named by its column's
+    // heading) and its row, when one cannot be written.
+    bool EncodeCsv(QByteArray& bytes, QString& problem, int& badRow) const;
 
     int m_nKind;
     CQXColSet m_colSet;

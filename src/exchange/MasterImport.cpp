@@ -20,6 +20,7 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
+#include "platform/ui/WorkBeside.h"
 #include "settings/CounterInfo.h"
 #include "settings/SalesCondition.h"
 #include "settings/SettingsFiles.h"
@@ -678,9 +679,14 @@ int CMasterImport::ReadTextFile(const QString& path)
     // are registered.
     CCsvReader reader(path, format.GetDelimiter(), 0);
     qint64 count = 0;
+    qint64 read = 0;
+    if (!RunBesideWindow([&] { read = reader.ReadHead(&m_rows, kHeadRows, &count); })) {
+        m_rows.clear(); // stopped by the user
+        return 2;
+    }
     // A file that cannot be read or parsed has had its message; an empty
     // one has not.
-    if (reader.ReadHead(&m_rows, kHeadRows, &count) <= 0 || m_rows.isEmpty()) {
+    if (read <= 0 || m_rows.isEmpty()) {
         if (QFileInfo(path).isFile() && QFileInfo(path).size() == 0)
             Say(QStringLiteral("読み込めるデータがありませんでした"));
         return 0;
@@ -839,11 +845,15 @@ int CMasterImport::ReadAccessFile(const QString& path)
 {
     CWaitCursor cursor;
     const std::unique_ptr<IAccessSource> source = MakeAccessSource();
+    source->SetMaxCells(m_nMaxCells);
     // The table list comes from a helper process, which a damaged file can
     // keep busy up to its deadline: the wait dialog says so meanwhile.
-    CWaitProgress opening(0, kWaitReadingFile);
-    const int stage = source->Open(path);
-    opening.End();
+    int stage = IAccessSource::kOk;
+    if (!RunBesideWindow([&] {
+            CWaitProgress opening(0, kWaitReadingFile);
+            stage = source->Open(path);
+        }))
+        return 2; // stopped by the user
     if (stage != IAccessSource::kOk) {
         Say(source->OpenMessage(stage), MB_ICONEXCLAMATION);
         return 0;
@@ -862,21 +872,42 @@ int CMasterImport::ReadAccessFile(const QString& path)
     QStringList keys;
     QList<CAccessRow> rows;
     QString step;
-    CWaitProgress wait(0, kWaitReadingFile);
-    const bool read = source->ReadTable(choice.m_strChosen, columns, keys, rows, step);
-    wait.End();
+    bool read = false, within = true;
+    if (!RunBesideWindow([&] {
+            CWaitProgress wait(0, kWaitReadingFile);
+            read = source->ReadTable(choice.m_strChosen, columns, keys, rows, step);
+            // The bound holds for whatever the source hands over.
+            within = !read || qint64(rows.size()) * (columns.size() + 1) <= m_nMaxCells;
+            if (read && within)
+                TakeAccessRows(columns, keys, rows);
+        })) {
+        m_rows.clear(); // stopped by the user
+        return 2;
+    }
+    if (!within || (!read && step == IAccessSource::TooLargeStep())) {
+        Say(kFileTooLarge);
+        return 0;
+    }
     if (!read) {
         Say(QStringLiteral("データベースの読み込みに失敗しました。\n（%1：%2）")
                 .arg(choice.m_strChosen, step),
             MB_ICONEXCLAMATION);
         return 0;
     }
+    return 1;
+}
+
+void CMasterImport::TakeAccessRows(const QList<CAccessColumn>& columns, const QStringList& keys,
+                                   QList<CAccessRow>& rows)
+{
     SortAccessRows(columns, keys, rows);
     // Cells by the columns' positions; a position outside 1..count is not
-    // read.
+    // read. Each record's values go once its texts are made.
     const int count = int(columns.size());
     int counter = 0;
-    for (const CAccessRow& values : std::as_const(rows)) {
+    for (CAccessRow& values : rows) {
+        if (WorkStopped())
+            return;
         QStringList row(count + 1);
         row[0] = QString::number(++counter);
         for (int c = 0; c < count && c < values.size(); ++c) {
@@ -884,6 +915,7 @@ int CMasterImport::ReadAccessFile(const QString& path)
             if (at >= 1 && at <= count)
                 row[at] = AccessCellText(columns[c].type, values[c]);
         }
+        values = CAccessRow();
         m_rows << row;
     }
     if (counter > 0) {
@@ -894,7 +926,6 @@ int CMasterImport::ReadAccessFile(const QString& path)
         }
         m_rows.prepend(header);
     }
-    return 1;
 }
 
 int CMasterImport::ReadContactXmlFile(const QString& path)
@@ -909,11 +940,12 @@ int CMasterImport::ReadContactXmlFile(const QString& path)
     // contacts are read again as they are registered.
     QString reason;
     CContactXmlConv::Survey survey;
-    int read;
-    {
-        CWaitProgress wait(0, kWaitReadingFile);
-        read = conv.SurveyContacts(path, header.value(1), survey, &reason);
-    }
+    int read = 2;
+    if (!RunBesideWindow([&] {
+            CWaitProgress wait(0, kWaitReadingFile);
+            read = conv.SurveyContacts(path, header.value(1), survey, &reason);
+        }))
+        return 2; // stopped by the user
     if (read != 1) {
         Say(QStringLiteral("%1 を読み込めませんでした。\n%2").arg(path, reason), MB_ICONEXCLAMATION);
         return 2;

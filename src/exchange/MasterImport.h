@@ -2,6 +2,7 @@
 
 #include "exchange/ImportRows.h"
 #include "platform/data/Record.h"
+#include "platform/office/AccessSource.h"
 
 #include <QList>
 #include <QString>
@@ -33,7 +34,9 @@ class CMasterImport
 
     // An Access table the user picks, ordered by its primary key: the
     // column names as header, one row per record. 1 read (no rows: empty),
-    // 0 after a message, or the table dialog's cancel.
+    // 0 after a message, or the table dialog's cancel; 2 when the user
+    // stopped the reading. A table of more cells than a sheet's table may
+    // hold (rows by columns and label, m_nMaxCells) is refused as too large.
     int ReadAccessFile(const QString& path);
     int ReadExcelFile(const QString& path);
     int ReadTextFile(const QString& path);
@@ -109,10 +112,15 @@ class CMasterImport
     int m_nXmlBlock = 0;
     // The data rows a text file's check keeps for the pairing's samples.
     static constexpr int kHeadRows = 2;
+    // The cells an Access table may hold; tests lower it.
+    qint64 m_nMaxCells = CWorkbookLimits::kImportCells;
 
   private:
     class Feed;
     int ImportSibling(CCDSData* records, const std::function<int(CCDSData*)>& read);
+    // The table's records, sorted by its key, into m_rows as texts.
+    void TakeAccessRows(const QList<CAccessColumn>& columns, const QStringList& keys,
+                        QList<CAccessRow>& rows);
     int CheckCodeDataVersion(int source, bool items);
     int ReadCodeData(CCDSData* records, int source, bool items);
 

@@ -6,6 +6,7 @@
 #include "platform/data/Record.h"
 #include "platform/data/RecordCompare.h"
 #include "platform/text/Cp932.h"
+#include "platform/text/TextHelpers.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
@@ -123,8 +124,10 @@ int CCodeChangeRules::Ok(const QString& newCode)
         return Refuse(QStringLiteral("新しいコードを入力してください。"), kFocusNewCode);
     if (HasBlank(newCode))
         return Refuse(QStringLiteral("コードには、スペース文字を含めることはできません。"), kFocusNewCode);
-    if (const QString bad = Cp932::UnmappableChars(newCode); !bad.isEmpty())
-        return Refuse(QStringLiteral("使用できない文字「%1」が含まれています。").arg(bad), kFocusNewCode);
+    if (const QString problem =
+            UnusableCharsProblem(m_nKind == 1 ? QStringLiteral("品番") : QStringLiteral("コード"), newCode);
+        !problem.isEmpty())
+        return Refuse(problem, kFocusNewCode);
     if (Cp932::ByteLength(newCode) > GetMaxBytes())
         return Refuse(m_nKind == 1 ? QStringLiteral("品番が長すぎます。100ﾊﾞｲﾄまでです。")
                                    : QStringLiteral("コードが長すぎます。20ﾊﾞｲﾄまでです。"),

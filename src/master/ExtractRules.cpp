@@ -250,11 +250,19 @@ int CExtractRules::OnSave()
     if (!BuildWorking())
         return 0;
     // The file keeps code page 932: what it cannot hold would come back as "?".
-    QString values;
-    for (const QStringList* parts : {&m_working.m_arrA, &m_working.m_arrB, &m_working.m_arrC})
-        values += parts->value(1);
-    if (!CheckEncodable(values))
-        return 0;
+    // A refusal names the row's field and goes back to its value.
+    const QStringList* const parts[] = {&m_working.m_arrA, &m_working.m_arrB, &m_working.m_arrC};
+    const QList<CQXCol>& fields = m_builder.GetFields();
+    for (int row = 0; row < 3; ++row) {
+        const int field = m_rows[size_t(row)].field;
+        const QString caption =
+            field >= 0 && field < fields.size() ? fields[field].m_strCaption : QStringLiteral("条件");
+        if (!CheckEncodable(parts[row]->value(1), caption)) {
+            m_focus = kFocusValue;
+            m_nFocusRow = row;
+            return 0;
+        }
+    }
     QString name;
     if (!AskName(QStringLiteral("名前をつけて条件を保存"),
                  QStringLiteral("名前を入力して【OK】をクリックしてください。"), name))
@@ -328,7 +336,7 @@ bool CExtractRules::AskName(const QString& caption, const QString& prompt, QStri
 {
     // Asked again until the name is one the file can hold.
     while (m_askName && m_askName(caption, prompt, name)) {
-        if (CheckEncodable(name))
+        if (CheckEncodable(name, QStringLiteral("名前")))
             return true;
     }
     return false;

@@ -200,6 +200,8 @@ bool CMasterEditRules::StoredSpelling(const QString& field, QString& text)
     // The classification list gives "¥" back as "\" (and the other code
     // page 932 aliases as their partners); a value the records already hold
     // in another of these spellings keeps the spelling most of them have.
+    // Where spellings are held equally often, the one typed stays if it is
+    // among them.
     const QString folded = Cp932::FoldAliases(text);
     const QString table = m_list.GetTableName();
     const QString column = table + u'.' + field;
@@ -222,14 +224,23 @@ bool CMasterEditRules::StoredSpelling(const QString& field, QString& text)
                 MB_OK, MB_ICONEXCLAMATION);
         return false;
     }
+    QString chosen;
+    int most = -1;
     for (int i = 0; i < spellings.GetCount(); ++i) {
         const CTb* held = spellings.GetAt(i)->GetOneField(QString(), QStringLiteral("Spelling"));
+        const CTb* count = spellings.GetAt(i)->GetOneField(QString(), QStringLiteral("Held"));
+        int times = 0;
         // The comparison above ignores case; a spelling differing in case is another value.
-        if (held && Cp932::FoldAliases(held->GetText()) == folded) {
-            text = held->GetText();
-            break;
-        }
+        if (!held || !count || !count->GetData(times) || Cp932::FoldAliases(held->GetText()) != folded)
+            continue;
+        if (most >= 0 && times < most)
+            break; // by count, most held first
+        if (most < 0 || held->GetText() == text)
+            chosen = held->GetText();
+        most = times;
     }
+    if (most >= 0)
+        text = chosen;
     return true;
 }
 

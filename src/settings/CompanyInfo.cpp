@@ -233,5 +233,11 @@ QStringList CCompanyInfoRules::SaveTexts() const
 
 bool CCompanyInfoRules::Save(const QString& dbFolder) const
 {
-    return WriteDefaultValues(dbFolder, SaveFileNames(), SaveTexts());
+    // A refusal names the item: each derived form is named as its source.
+    const QStringList items = Captions();
+    const QStringList captions{items[I_COM], items[I_BUSYO], items[I_NAME],  items[I_ZIP],
+                               items[I_ZIP], items[I_ZIP],   items[I_ZIP],   items[I_ADD],
+                               items[I_ADD], items[I_TEL],   items[I_TEL],   items[I_TEL],
+                               items[I_FAX], items[I_FAX],   items[I_KOUZA], items[I_CATCH]};
+    return WriteDefaultValues(dbFolder, SaveFileNames(), SaveTexts(), captions);
 }

@@ -1,10 +1,12 @@
 #include "settings/CounterSetModel.h"
 
 #include "platform/text/Cp932.h"
+#include "platform/text/TextHelpers.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 
 #include <algorithm>
+#include <tuple>
 
 void CCounterSetModel::Open()
 {
@@ -52,6 +54,15 @@ bool CCounterSetModel::StepDigits(int digits)
 
 CCounterSetModel::Check CCounterSetModel::OnOK()
 {
+    // The file keeps code page 932: what it cannot hold would come back as "?".
+    for (const auto& [text, caption, check] : {std::tuple{&m_strPrefix, "接頭文字", CHECK_PREFIX_CHARS},
+                                               std::tuple{&m_strSuffix, "接尾文字", CHECK_SUFFIX_CHARS}}) {
+        if (const QString problem = UnusableCharsProblem(QString::fromUtf8(caption), *text);
+            !problem.isEmpty()) {
+            UiServices::Prompt().MessageBox(problem, MB_OK, MB_ICONEXCLAMATION);
+            return check;
+        }
+    }
     const int prefixBytes = Cp932::ByteLength(m_strPrefix);
     const int suffixBytes = Cp932::ByteLength(m_strSuffix);
     if (prefixBytes > kMaxAffixBytes)

@@ -12,11 +12,14 @@ class CCounterSetModel
   public:
     // What OK found wrong; the dialog shows the framework's range message
     // for the fields, the total has its own message (already shown), and so
-    // has a damaged "NoInfo.dat" the user kept (nothing saved).
+    // have a prefix or suffix with a character the file cannot hold and a
+    // damaged "NoInfo.dat" the user kept (nothing saved).
     enum Check {
         CHECK_OK,
         CHECK_PREFIX,
         CHECK_SUFFIX,
+        CHECK_PREFIX_CHARS,
+        CHECK_SUFFIX_CHARS,
         CHECK_DIGITS,
         CHECK_NUMBER,
         CHECK_TOTAL,

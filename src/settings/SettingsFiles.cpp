@@ -2,7 +2,7 @@
 
 #include "platform/archive/AutFile.h"
 #include "platform/archive/SafeFile.h"
-#include "platform/text/Cp932.h"
+#include "platform/text/TextHelpers.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "settings/SettingsArchive.h"
@@ -46,7 +46,8 @@ int LeadingInt(const QString& text)
     return int(negative ? -value : value);
 }
 
-bool WriteDefaultValues(const QString& dbFolder, const QStringList& names, const QStringList& texts)
+bool WriteDefaultValues(const QString& dbFolder, const QStringList& names, const QStringList& texts,
+                        const QStringList& captions)
 {
     IPrompt& prompt = UiServices::Prompt();
     if (dbFolder.isEmpty()) {
@@ -54,11 +55,13 @@ bool WriteDefaultValues(const QString& dbFolder, const QStringList& names, const
                           MB_ICONEXCLAMATION);
         return false;
     }
-    const QString bad = Cp932::UnmappableChars(texts.join(u'\n'));
-    if (!bad.isEmpty()) {
-        prompt.MessageBox(QStringLiteral("使用できない文字「%1」が含まれています。").arg(bad), MB_OK,
-                          MB_ICONEXCLAMATION);
-        return false;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        const QString caption = captions.value(i);
+        const QString problem = UnusableCharsProblem(caption.isEmpty() ? names.value(i) : caption, texts[i]);
+        if (!problem.isEmpty()) {
+            prompt.MessageBox(problem, MB_OK, MB_ICONEXCLAMATION);
+            return false;
+        }
     }
     const QString other = OtherFolder(dbFolder);
     QDir().mkpath(other);

@@ -23,6 +23,8 @@ int LeadingInt(const QString& text);
 // missing), each file replaced atomically under the spelling it already
 // has. Nothing is written, and the reason is shown, when no database is
 // current (empty folder) or a text holds a character without a code page
-// 932 form. Files that cannot be written are named in one message and the
-// answer is false; true when every file was written.
-bool WriteDefaultValues(const QString& dbFolder, const QStringList& names, const QStringList& texts);
+// 932 form (the refusal names captions[i], the field the text comes from,
+// else the file). Files that cannot be written are named in one message and
+// the answer is false; true when every file was written.
+bool WriteDefaultValues(const QString& dbFolder, const QStringList& names, const QStringList& texts,
+                        const QStringList& captions = {});

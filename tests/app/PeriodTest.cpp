@@ -4,6 +4,9 @@
 #include "platform/data/TableNames.h"
 #include "platform/env/DBDirMng.h"
 #include "platform/ui/FakeUi.h"
+#include "support/EarlierBuilds.h"
+#include "support/StatementWatch.h"
+#include "support/WriterWait.h"
 
 namespace
 {
@@ -60,6 +63,68 @@ TEST_F(PeriodDataTest, CalendarReloadSucceedsOnlyOnSuccess)
     calendar.AddNew();
     EXPECT_FALSE(ReloadCalendar(m_data, QDate(2024, 1, 1), QDate(2024, 1, 31), calendar, err));
     EXPECT_EQ(calendar.GetCount(), 0);
+}
+
+// While the file's steps are pending (another program wrote through the
+// opening), the calendar reads under the wait dialog on a thread of its own,
+// the window's thread handling its events meanwhile; once they are taken it
+// reads on the window's thread without the dialog.
+TEST_F(PeriodDataTest, CalendarReadsBesideTheWindowUnderTheWaitDialogWhileTheStepsArePending)
+{
+    // The file of the builds before the booked balances, taken to version 2,
+    // with one closing collected on the 10th.
+    m_data.Close();
+    ASSERT_TRUE(EarlierBuilds::CopyTo(EarlierBuilds::kBeforeBalances, Folder()));
+    ASSERT_TRUE(EarlierBuilds::TakeStepsTo(Path(), 2));
+    OnFile(EarlierBuilds::WithoutBooks()
+           << QStringLiteral("INSERT INTO Sales_Close(CollectDate) VALUES ('2024-01-10')"));
+    QString err;
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(Path()).constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    if (!EarlierBuilds::ReadsUnwritten(2)) {
+        // A step due cannot be done for the connection alone: nothing is
+        // left pending, the file is not used while the lock is held.
+        const CScopedWriterWait noWait(0);
+        EXPECT_EQ(m_data.Open(Folder(), err), CMakeMsgID::kFatal);
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        return;
+    }
+    {
+        const CScopedWriterWait noWait(0);
+        ASSERT_EQ(m_data.Open(Folder(), err), 1) << err.toStdString();
+    }
+    ASSERT_TRUE(m_data.AreBalancesPending());
+
+    const auto read = [&](const QStringList& dialog, bool onWindow) {
+        ScopedFakeUi ui;
+        CStatementWatch watch(m_data.Handle(), ui.Wait());
+        CCDSData calendar;
+        EXPECT_TRUE(ReloadCalendar(m_data, QDate(2024, 1, 1), QDate(2024, 1, 31), calendar, err))
+            << err.toStdString();
+        EXPECT_EQ(calendar.GetCount(), 1);
+        EXPECT_EQ(ui.Wait().Log(), dialog);
+        EXPECT_FALSE(watch.callerStalled);
+        const QList<CStatementWatch::Seen> reads = watch.Statements(QStringLiteral("WITH RECURSIVE days"));
+        ASSERT_EQ(reads.size(), 1);
+        EXPECT_EQ(reads[0].onCaller, onWindow);
+        EXPECT_EQ(reads[0].waitDepth, onWindow ? 0 : 1);
+    };
+    {
+        SCOPED_TRACE("steps pending");
+        read({QStringLiteral("Begin しばらくお待ちください。 0"), QStringLiteral("End")}, false);
+    }
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    {
+        ScopedFakeUi ui; // whatever dialog the steps show
+        ASSERT_EQ(m_data.MakePendingBalances(err), 1) << err.toStdString();
+    }
+    {
+        SCOPED_TRACE("steps taken");
+        read({}, true);
+    }
 }
 
 TEST_F(PeriodDataTest, LastCarryForwardDateAndDatabaseName)

@@ -75,8 +75,9 @@ TEST(SlipForm, ClipboardBlockUnderTheLayoutsFormat)
     // A FileName the slip-form program could never open is refused aloud.
     CFormPrintList unmappable{{1, QStringLiteral("a.vrh")}, {2, QStringLiteral("売😀.vrh")}};
     EXPECT_EQ(SlipForm::PutSlipListOnClipboard(&unmappable, 4), -1);
-    EXPECT_EQ(ui.Prompt().Texts(), QStringList{QStringLiteral(
-                                       "伝票ファイル名<売😀.vrh>に使用できない文字「😀」が含まれています。")});
+    EXPECT_EQ(ui.Prompt().Texts(),
+              QStringList{QStringLiteral(
+                  "伝票ファイル名<売😀.vrh>に使用できない文字「😀」(U+1F600) が含まれています。")});
 
     // A format that cannot be registered puts nothing on the clipboard.
     const QString registry = home.Root() + QStringLiteral("/MyData/ClipboardFormats.txt");

@@ -329,14 +329,17 @@ TEST_F(AccessImportTest, RealDatabasesRegisterTheirTextsOrRefuseThemByField)
          {{0, "CustomerCode"}, {1, "Company"}, {9, "Memo"}},
          {},
          U("ImportError 読み込みできません（1件中1件） -> IDCANCEL"),
-         {U("1,1,Taquería,,,項目「会社名」の内容に問題があります。")}},
+         {U("1,1,Taquería,,,項目「会社名」の内容に問題があります。"
+            "会社名に使用できない文字「í」(U+00ED) が含まれています。")}},
         {"emoji",
          real + QStringLiteral("testEmoticonsV2010.accdb"),
          {{0, "CustomerCode"}, {1, "Company"}},
          {},
          U("ImportError 読み込みできません（80件中80件） -> IDCANCEL"),
-         {U("1,128512,a😀a,,,項目「会社名」の内容に問題があります。"),
-          U("2,128513,a😁a,,,項目「会社名」の内容に問題があります。")}},
+         {U("1,128512,a😀a,,,項目「会社名」の内容に問題があります。"
+            "会社名に使用できない文字「😀」(U+1F600) が含まれています。"),
+          U("2,128513,a😁a,,,項目「会社名」の内容に問題があります。"
+            "会社名に使用できない文字「😁」(U+1F601) が含まれています。")}},
     };
     qputenv("CORVANTA_MDB_HELPER", CORVANTA_MDB_HELPER_PATH);
     SetAccessSourceFactory([] { return MakeMdbAccessSource(); });

@@ -137,7 +137,8 @@ TEST_F(ListExportTest, CsvBytesAndTheOldFileKeptOnEveryFailure)
     exporter.m_rows[2][1] = U("€");
     exporter.m_codes = {"A1", "B2", ""};
     EXPECT_EQ(exporter.ExportCSV(), 2);
-    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("使用できない文字「🍣」が含まれています。\nコード：A1")});
+    EXPECT_EQ(m_ui.Prompt().Texts(),
+              QStringList{U("名前に使用できない文字「🍣」(U+1F363) が含まれています。\nコード：A1")});
     EXPECT_EQ(FileBytes(exporter.m_strPath), expected);
 
     // A write that fails half-way (the file-size limit of the process) keeps

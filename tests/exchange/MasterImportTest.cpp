@@ -417,6 +417,79 @@ TEST_F(MasterImportTest, RefusedRowsListAndReport)
     EXPECT_EQ(closed.m_lines, QStringList{U(",P1,,項目「売価課税区分」の内容に問題があります。")});
 }
 
+// A refused text says which characters code page 932 cannot hold, by field
+// and code point, in the words the entry dialogs use: in the list and in
+// the report written from it (where the character itself becomes "?").
+TEST_F(MasterImportTest, RefusedTextsNameTheirCharacters)
+{
+    const struct {
+        const char* what;
+        int kind;
+        QList<std::pair<const char*, QString>> fields; // "Table.Field", text
+        const char* errField;
+        const char* said;
+    } cases[] = {
+        {"an emoji in the company",
+         2,
+         {{"Customer.CustomerCode", "C1"}, {"Customer.Company", U("株式会社😀")}},
+         "Customer.Company",
+         "項目「会社名」の内容に問題があります。会社名に使用できない文字「😀」(U+1F600) が含まれています。"},
+        {"an accented letter in the company",
+         2,
+         {{"Customer.CustomerCode", "C1"}, {"Customer.Company", U("Taquería")}},
+         "Customer.Company",
+         "項目「会社名」の内容に問題があります。会社名に使用できない文字「í」(U+00ED) が含まれています。"},
+        {"two fields, several characters",
+         3,
+         {{"Supplier.SupplierCode", "S1"}, {"Supplier.Section", U("Café🍣é")}, {"Supplier.Name", U("í")}},
+         "Supplier.Section、Supplier.Name",
+         "項目「部署名、名前」の内容に問題があります。"
+         "部署名に使用できない文字「é🍣」(U+00E9, U+1F363) が含まれています。"
+         "名前に使用できない文字「í」(U+00ED) が含まれています。"},
+        {"the code and the company",
+         2,
+         {{"Customer.CustomerCode", U("C😀")}, {"Customer.Company", U("í")}},
+         "Customer.CustomerCode、Customer.Company",
+         "項目「コード、会社名」の内容に問題があります。コードに使用できない文字「😀」(U+1F600) "
+         "が含まれています。"
+         "会社名に使用できない文字「í」(U+00ED) が含まれています。"},
+        {"a product's name",
+         1,
+         {{"Item.ItemCode", "P1"}, {"Item.ItemName", U("お茶😀")}},
+         "Item.ItemName",
+         "項目「品名」の内容に問題があります。品名に使用できない文字「😀」(U+1F600) が含まれています。"},
+        {"a text that code page 932 holds, refused for another reason",
+         2,
+         {{"Customer.CustomerCode", "C1"}, {"Customer.CollectType", U("小切手")}},
+         "Customer.CollectType",
+         "項目「入金方法」の内容に問題があります。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CCDSData refused;
+        COneRecord* r = refused.AddNew();
+        r->SetField(QLatin1String(kImportRowField), QStringLiteral("2"));
+        for (const auto& [field, text] : c.fields)
+            r->SetField(QLatin1String(field), text);
+        r->SetField(QStringLiteral("ErrField"), U(c.errField));
+        const QList<CImportRefusal> kept{MakeImportRefusal(c.kind, *r, U(c.errField))};
+        // As the import keeps its refusals and as a list of refused records.
+        CImportErrorRules fromRefusals(c.kind, 0, 1, 1), fromRecords(c.kind, 0, 1, 1);
+        fromRefusals.m_pRefusals = &kept;
+        fromRecords.m_pRefused = &refused;
+        for (CImportErrorRules* rules : {&fromRefusals, &fromRecords}) {
+            rules->OnInitDialog();
+            ASSERT_EQ(rules->m_rows.size(), 1);
+            EXPECT_EQ(rules->m_rows[0].last(), U(c.said));
+        }
+        const QString path = QDir(m_folder).filePath(QStringLiteral("refused.txt"));
+        ASSERT_TRUE(fromRecords.WriteReport(path));
+        EXPECT_EQ(Read(path), Cp932::Encode(fromRecords.m_lines.first()) + "\r\n");
+        // The code points stay readable where the characters cannot.
+        EXPECT_EQ(Cp932::Decode(Read(path)).count(u"(U+"), U(c.said).count(u"(U+"));
+    }
+}
+
 // A refused code says what is wrong with it: a character the file cannot
 // hold, a space, its length; a missing or already registered code the item.
 TEST_F(MasterImportTest, RefusedCodeSaysWhatIsWrong)
@@ -434,7 +507,7 @@ TEST_F(MasterImportTest, RefusedCodeSaysWhatIsWrong)
         {2, QString(21, u'9'), "CustomerCode", item + U("コードは20バイトまでです。")},
         {2, U("得意先一二三四五六七八"), "CustomerCode", item + U("コードは20バイトまでです。")},
         {2, QString(20, u'9'), "CustomerCode", item},
-        {2, U("C😀1"), "CustomerCode", item + U("コードに使用できない文字「😀」が含まれています。")},
+        {2, U("C😀1"), "CustomerCode", item + U("コードに使用できない文字「😀」(U+1F600) が含まれています。")},
         {2, QString(), "CustomerCode", item},
         {2, U("\u3000"), "CustomerCode", item},
         {2, U("A 1"), "Day", U("項目「締日」の内容に問題があります。")},

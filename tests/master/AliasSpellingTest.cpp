@@ -183,3 +183,51 @@ TEST_F(AliasSpellingTest, BulkChangeSaysWhenItKeptTheRecordsSpelling)
             << c.chosen.toStdString();
     }
 }
+
+// Spellings held equally often: the one chosen stays when it is among
+// them; otherwise the spelling most records hold is written, and said.
+TEST_F(AliasSpellingTest, BulkChangeKeepsTheChosenSpellingOnATie)
+{
+    const QString done = u"一括変更されましたので、データを取得しなおします。"_qs;
+    const QString yen = u"¥100均一"_qs, backslash = u"\\100均一"_qs;
+    const struct {
+        int yens, backslashes; // records holding each spelling
+        QString chosen;
+        QString written;
+        bool said; // that the records' spelling was written
+    } cases[] = {
+        {1, 1, yen, yen, false},      {1, 1, backslash, backslash, false}, {2, 2, yen, yen, false},
+        {1, 2, yen, backslash, true}, {2, 1, backslash, yen, true},
+    };
+    for (const auto& c : cases) {
+        const std::string name =
+            c.chosen.toStdString() + " of " + std::to_string(c.yens) + "/" + std::to_string(c.backslashes);
+        Exec(QStringLiteral("DELETE FROM Customer WHERE CustomerCode <> '　'"));
+        QStringList values{QStringLiteral("('X', 'x')")};
+        for (int i = 0; i < c.yens + c.backslashes; ++i)
+            values << QStringLiteral("('H%1', '%2')").arg(i).arg(i < c.yens ? yen : backslash);
+        Exec(QStringLiteral("INSERT INTO Customer(CustomerCode, Class3) VALUES %1").arg(values.join(u',')));
+        m_ui.Prompt().Clear();
+        CMasterDb db(m_data);
+        CMasterList list(2, db);
+        list.Reload(true);
+        m_ui.Prompt().QueueAnswers({IDOK});
+        CBulkEditResult edit;
+        edit.field = QStringLiteral("Class3");
+        edit.text = c.chosen;
+        const int row = int(Codes(list).indexOf(QStringLiteral("X")));
+        ASSERT_GE(row, 0) << name;
+        EXPECT_EQ(CMasterEditRules(list).BulkModify({row}, edit), 1) << name;
+        EXPECT_EQ(
+            m_ui.Prompt().Texts(),
+            QStringList{c.said
+                            ? done + u"\n「%1」は、登録済みのデータと同じ表記「%2」で書き込みました。"_qs.arg(
+                                         c.chosen, c.written)
+                            : done})
+            << name;
+        EXPECT_EQ(Count(QStringLiteral("Customer"),
+                        QStringLiteral("WHERE CustomerCode = 'X' AND Class3 = '%1'").arg(c.written)),
+                  1)
+            << name;
+    }
+}

@@ -387,8 +387,23 @@ TEST_F(ExtractRulesTest, SavedConditionsFindTheSameRowsAfterLoading)
     m_names.queue = {QStringLiteral("円😀"), QStringLiteral("円")};
     EXPECT_EQ(rules.OnSave(), 1);
     EXPECT_EQ(rules.GetSavedNames().last(), QStringLiteral("円"));
-    const QString refused = QStringLiteral("使用できない文字「😀」が含まれています。");
-    EXPECT_EQ(Texts(), QStringList({refused, refused, QStringLiteral("抽出条件を保存しました")}));
+    EXPECT_EQ(Texts(),
+              QStringList({QStringLiteral("会社名に使用できない文字「😀」(U+1F600) が含まれています。"),
+                           QStringLiteral("名前に使用できない文字「😀」(U+1F600) が含まれています。"),
+                           QStringLiteral("抽出条件を保存しました")}));
+
+    // An accented letter in the second row is named by that row's field,
+    // whose value takes the focus.
+    m_ui.Prompt().Clear();
+    rules.SelectConnector(0, 0);
+    rules.SetField(1, Field(rules, "Section"));
+    rules.SetValueText(1, QStringLiteral("Taquería"));
+    rules.SelectOperator(1, Op(rules, 1, "を含む"));
+    EXPECT_EQ(rules.OnSave(), 0);
+    EXPECT_EQ(Texts(),
+              QStringList{QStringLiteral("部署名に使用できない文字「í」(U+00ED) が含まれています。")});
+    EXPECT_EQ(rules.GetFocus(), CExtractRules::kFocusValue);
+    EXPECT_EQ(rules.GetFocusRow(), 1);
 }
 
 // Conditions in the form the saved file shows them, written by another copy

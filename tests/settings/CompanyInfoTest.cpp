@@ -7,10 +7,13 @@
 #include "settings/dlg/CompanyInfoDlg.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 
 namespace
 {
@@ -158,7 +161,8 @@ TEST(CompanyInfo, OpenLoadSaveAndReadItems)
     // A character without a CP932 form refuses the whole save.
     rules.m_strField[F::CATCH] = U("最高\u00e9");
     EXPECT_FALSE(rules.Save(db.Folder()));
-    EXPECT_EQ(prompt.Texts(), QStringList{U("使用できない文字「\u00e9」が含まれています。")});
+    EXPECT_EQ(prompt.Texts(),
+              QStringList{U("会社ｷｬｯﾁﾌﾚｰｽﾞに使用できない文字「\u00e9」(U+00E9) が含まれています。")});
     EXPECT_EQ(QDir(db.File("Other")).entryList(QDir::Files).size(), 3);
     rules.m_strField[F::CATCH] = U("最高");
     ASSERT_TRUE(rules.Save(db.Folder()));
@@ -229,4 +233,41 @@ TEST(CompanyInfoDlg, ShowsEditsAndSaves)
     EXPECT_EQ(Stored(db, "ADD.AUT"), U("東京都\r\n大手町"));
     EXPECT_EQ(Stored(db, "TEL.AUT"), "-12-");
     EXPECT_EQ(Stored(db, "NAME.AUT"), U("山田"));
+}
+
+// The person's box keeps the staff list's 30 bytes: a paste past them is
+// refused whole and the status bar behind says the limit, never cut short
+// unseen; one that fits goes in without a word.
+TEST(CompanyInfoDlg, APersonPastTheLimitIsRefusedAndSaid)
+{
+    ScopedFakeUi ui;
+    CSettingsTestDb db;
+    QMainWindow frame;
+    CCompanyInfoDlg dlg(&frame);
+    dlg.show();
+    auto* person = qobject_cast<QComboBox*>(dlg.Field(F::PERSON));
+    ASSERT_TRUE(person && person->lineEdit());
+    const struct {
+        const char* held;
+        const char* pasted;
+        const char* result; // null: refused
+    } cases[] = {
+        {"", "佐藤－一郎東京都千代田区丸の内１－１", nullptr},                    // 36 bytes
+        {"", "佐藤－一郎東京都千代田区丸の内", "佐藤－一郎東京都千代田区丸の内"}, // 30 bytes
+        {"佐藤", "－一郎東京都千代田区丸の内１", nullptr},                        // 4 + 28 bytes
+        {"佐藤", "－一郎", "佐藤－一郎"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pasted);
+        person->setEditText(U(c.held));
+        person->lineEdit()->end(false);
+        frame.statusBar()->clearMessage();
+        QGuiApplication::clipboard()->setText(U(c.pasted));
+        person->lineEdit()->paste();
+        EXPECT_EQ(person->currentText(), U(c.result ? c.result : c.held));
+        EXPECT_EQ(frame.statusBar()->currentMessage(),
+                  c.result ? QString() : U("担当者は30バイトまでです。"));
+    }
+    dlg.reject();
+    EXPECT_EQ(frame.statusBar()->currentMessage(), QString());
 }

@@ -359,13 +359,16 @@ TEST_F(DbBackup, RestoreRefusalsAndRollback)
     EXPECT_EQ(Items(), 3);
 
     // A backup whose database file is damaged would leave nothing to connect
-    // to: it is rolled back like a file that cannot be copied.
+    // to: it is refused, and the message says why.
     ASSERT_TRUE(QDir(backup + "/Tanto.dat").removeRecursively());
     ASSERT_TRUE(PutFile(backup + "/QXSelvo.vrz", QByteArray(8192, 'x')));
     m_dialogs.QueueRestoreAnswer(true);
     EXPECT_EQ(restore(backup), 0);
     EXPECT_EQ(LastText(),
-              QString::fromUtf8("いくつかのファイルの復元ができなかったため、復元前の状態に戻します。"));
+              QString::fromUtf8("バックアップのデータベースファイル<%1/QXSelvo.vrz>が壊れているため、"
+                                "復元できません。\n別のバックアップから復元してください。\n"
+                                "現在のデータベースは変更していません。")
+                  .arg(backup));
     ASSERT_TRUE(m_session.m_manager.IsConnected());
     EXPECT_EQ(CountRows(Data(), TB_ITEM, "WHERE ItemCode = 'B1'"), 1);
     EXPECT_EQ(m_session.m_nReloads, 0);

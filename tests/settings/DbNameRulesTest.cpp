@@ -301,7 +301,8 @@ TEST_F(DbNameRules, NamesWithoutACp932FormAreRefusedBeforeAnythingIsWritten)
         if (!rules.IsFolderReadOnly())
             rules.SetFolder(Path("new"));
         EXPECT_FALSE(rules.OnOK());
-        EXPECT_EQ(Texts(), QStringList{QString::fromUtf8("使用できない文字「😀」が含まれています。")});
+        EXPECT_EQ(Texts(), QStringList{QString::fromUtf8(
+                               "データベース名に使用できない文字「😀」(U+1F600) が含まれています。")});
         EXPECT_FALSE(QFileInfo::exists(Path("new")));
     }
     EXPECT_EQ(GetFile(CDBDirMng::GetDefaultPath()), before);

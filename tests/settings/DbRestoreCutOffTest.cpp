@@ -338,3 +338,72 @@ TEST_F(DbRestoreCutOff, TheStagingFolderIsNoBackupFolder)
     EXPECT_EQ(m_session.m_nReleases, releases);
     EXPECT_TRUE(State() == m_changed);
 }
+
+// A database that went missing after a restore had been finished, in place
+// or at the next start, or after a stranded one had been put back, is no
+// restore's doing: the older state that "BupTmp" keeps stays there, and the
+// start says that the database is missing and where that state lies.
+TEST_F(DbRestoreCutOff, ADatabaseGoneAfterARestoreIsNotReplacedByTheStateBefore)
+{
+    const QString scratch = m_strFolder + "/BupTmp";
+    const QString missing = QString::fromUtf8("データベースフォルダ<%1>にデータベースファイルがありません。\n"
+                                              "<%2> に最後の復元の前の古いデータが保存されていますが、"
+                                              "復元の中断でなくなったものではないため、元に戻していません。\n"
+                                              "必要であれば、バックアップから復元してください。")
+                                .arg(m_strFolder, scratch);
+    enum class EHow { InPlace, AtTheNextStart, PutBack };
+    const struct {
+        const char* what;
+        EHow how;
+        ERestoreRecovery first;
+    } cases[] = {
+        {"a restore finished in place", EHow::InPlace, ERestoreRecovery::None},
+        {"a restore finished at the next start", EHow::AtTheNextStart, ERestoreRecovery::Finished},
+        {"a database an earlier build stranded, put back", EHow::PutBack, ERestoreRecovery::PutBack},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        switch (c.how) {
+        case EHow::InPlace:
+            ASSERT_EQ(Restore(), 1);
+            ASSERT_EQ(m_session.Release(), 1);
+            break;
+        case EHow::AtTheNextStart:
+            SetRestoreStepHook([](ERestoreStep step) {
+                if (step == ERestoreStep::MarkedReady)
+                    throw CCutOff();
+            });
+            EXPECT_THROW(Restore(), CCutOff);
+            SetRestoreStepHook({});
+            break;
+        case EHow::PutBack:
+            // As a restore of earlier builds left it: only the files it moved out.
+            ASSERT_EQ(m_session.Release(), 1);
+            for (const QString& name : QDir(scratch).entryList(QDir::Files)) {
+                ASSERT_TRUE(QFile::remove(scratch + u'/' + name));
+            }
+            ASSERT_TRUE(QFile::rename(m_strFolder + "/QXSelvo.vrz", scratch + "/QXSelvo.vrz"));
+            break;
+        }
+        m_ui.Prompt().Clear();
+        ASSERT_EQ(RecoverInterruptedRestore(m_strFolder), c.first);
+        const QStringList older = ItemCodes(scratch);
+        EXPECT_EQ(older, c.how == EHow::PutBack ? ItemCodes(m_strFolder) : m_changed.items);
+
+        ASSERT_TRUE(QFile::remove(m_strFolder + "/QXSelvo.vrz"));
+        const QByteArray saved = GetFile(scratch + "/QXSelvo.vrz");
+        for (int start = 0; start < 2; ++start) {
+            m_ui.Prompt().Clear();
+            EXPECT_EQ(RecoverInterruptedRestore(m_strFolder), ERestoreRecovery::Missing);
+            EXPECT_EQ(Texts(), QStringList{missing});
+            EXPECT_EQ(m_ui.Prompt().Calls().last().icon, MB_ICONEXCLAMATION);
+            EXPECT_FALSE(QFileInfo::exists(m_strFolder + "/QXSelvo.vrz"));
+            EXPECT_EQ(GetFile(scratch + "/QXSelvo.vrz"), saved);
+        }
+
+        // The user puts the older state back by hand.
+        ASSERT_TRUE(QFile::copy(scratch + "/QXSelvo.vrz", m_strFolder + "/QXSelvo.vrz"));
+        ASSERT_EQ(m_session.Connect(), 1);
+        EXPECT_EQ(ItemCodes(m_strFolder), older);
+    }
+}

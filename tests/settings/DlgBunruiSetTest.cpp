@@ -317,7 +317,7 @@ TEST(NameDialogs, RefuseEmptyNamesAndKeepToTheLimit)
     plain.NameEdit()->setText(U("😀"));
     plain.accept();
     EXPECT_TRUE(plain.isVisible());
-    EXPECT_EQ(ui.Prompt().Texts().last(), U("使用できない文字「😀」が含まれています。"));
+    EXPECT_EQ(ui.Prompt().Texts().last(), U("名前に使用できない文字「😀」(U+1F600) が含まれています。"));
 
     // A limited name: a paste is cut where it goes in, never inside a character.
     CRenameDlg limited;

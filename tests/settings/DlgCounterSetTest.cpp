@@ -106,7 +106,7 @@ TEST(CounterSetDlg, OpensOnTheDatabaseAndSavesWhatItShows)
     setNo->setText("42");
     suffix->setText(U("😀"));
     dlg.accept();
-    EXPECT_EQ(prompt.Texts().last(), U("使用できない文字「😀」が含まれています。"));
+    EXPECT_EQ(prompt.Texts().last(), U("接尾文字に使用できない文字「😀」(U+1F600) が含まれています。"));
     prefix->setText(U("ＡＢＣ"));
     suffix->setText(U("ＤＥＦ"));
     digits->setValue(9);

@@ -10,8 +10,11 @@
 //
 // Both end with a line "OK". A failure ends with "X <stage>" and exit code 2:
 // stage "open", "password" (a database encrypted with a password), "tables",
-// "columns", or "type <column>" / "value <column>" for a column whose type or
-// value cannot be read. Values: integers in decimal (large numbers too),
+// "columns", "type <column>" for a column whose type cannot be read, or
+// "value <column> <row> [<key column> <its value>]..." for a value that
+// cannot be read, its row by number in the file's order and, when the
+// primary key's columns come before it, by their values.
+// Values: integers in decimal (large numbers too),
 // floats in their shortest exact form, currency and decimals as exact
 // decimals, dates and extended dates "YYYY-MM-DD HH:MM:SS" from their stored
 // day count, yes/no "1"/"0", GUIDs as Access shows them ("{8-4-4-4-12}"
@@ -189,6 +192,7 @@ int ReadTable(MdbHandle* mdb, const char* name)
         Put(plan.col->name);
         std::fputc('\n', stdout);
     }
+    std::vector<unsigned> keyColumns; // of the primary key, by position
     for (unsigned i = 0; table->indices && i < table->num_idxs && i < table->indices->len; ++i) {
         auto* idx = static_cast<MdbIndex*>(g_ptr_array_index(table->indices, i));
         if (idx->index_type != 1) // the primary key
@@ -200,9 +204,11 @@ int ReadTable(MdbHandle* mdb, const char* name)
             const int colNum = idx->key_col_num[k];
             if (colNum < 1 || unsigned(colNum) > count) {
                 key.clear();
+                keyColumns.clear();
                 break;
             }
             key.push_back(column(unsigned(colNum - 1)));
+            keyColumns.push_back(unsigned(colNum - 1));
         }
         for (MdbColumn* col : key) {
             std::fputs("K\t", stdout);
@@ -217,7 +223,10 @@ int ReadTable(MdbHandle* mdb, const char* name)
         mdb_bind_column(table, int(c + 1), values[c].data(), &lengths[c]);
     mdb_rewind_table(table);
     std::string cell;
+    std::vector<std::string> keyTexts(count); // the row's values of key columns
+    unsigned long long row = 0;
     while (mdb_fetch_row(table)) {
+        ++row;
         std::fputc('R', stdout);
         for (unsigned c = 0; c < count; ++c) {
             if (plans[c].hidden)
@@ -226,8 +235,18 @@ int ReadTable(MdbHandle* mdb, const char* name)
             cell.clear();
             const Got got = ReadValue(mdb, plans[c], values[c].data(), lengths[c], cell);
             if (got == kBad) {
+                // The row is named so that it can be found and mended.
                 std::fputs("\nX\tvalue\t", stdout);
                 Put(plans[c].col->name);
+                std::printf("\t%llu", row);
+                if (std::all_of(keyColumns.begin(), keyColumns.end(), [c](unsigned k) { return k < c; })) {
+                    for (const unsigned k : keyColumns) {
+                        std::fputc('\t', stdout);
+                        Put(plans[k].col->name);
+                        std::fputc('\t', stdout);
+                        Put(keyTexts[k].data(), keyTexts[k].size());
+                    }
+                }
                 std::fputc('\n', stdout);
                 std::fflush(stdout);
                 mdb_free_tabledef(table);
@@ -237,6 +256,8 @@ int ReadTable(MdbHandle* mdb, const char* name)
                 std::fputs("\\N", stdout);
             else
                 Put(cell.data(), cell.size());
+            if (std::find(keyColumns.begin(), keyColumns.end(), c) != keyColumns.end())
+                keyTexts[c] = cell;
         }
         std::fputc('\n', stdout);
     }

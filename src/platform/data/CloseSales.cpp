@@ -1,6 +1,7 @@
 // The data library's closing interface over the closing service, the invoice
 // work tables, and the progress of its long calls.
 
+#include "platform/data/BesideWork.h"
 #include "platform/data/BookedTotals.h"
 #include "platform/data/ClosingService.h"
 #include "platform/data/MakeMsgID.h"
@@ -64,7 +65,7 @@ int CMakeMsgID::ProgressTick(void* self)
         return 0;
     me->m_nLastTick = now;
     me->m_bInTick = true;
-    me->m_pProgress->Working();
+    BesideWork::Heard(*me->m_pProgress).Working();
     me->m_bInTick = false;
     return 0; // never interrupts the statement
 }
@@ -74,7 +75,7 @@ void CMakeMsgID::BeginSteps(int total)
     m_nStepsDone = 0;
     m_nStepsTotal = total;
     if (m_pProgress && !m_bInTick)
-        m_pProgress->PartsDone(m_nStepsDone, m_nStepsTotal);
+        BesideWork::Heard(*m_pProgress).PartsDone(m_nStepsDone, m_nStepsTotal);
 }
 
 void CMakeMsgID::StepDone(int steps)
@@ -82,7 +83,13 @@ void CMakeMsgID::StepDone(int steps)
     m_nStepsDone = qMin(m_nStepsDone + steps, m_nStepsTotal);
     m_nLastTick = NowMs();
     if (m_pProgress && !m_bInTick)
-        m_pProgress->PartsDone(m_nStepsDone, m_nStepsTotal);
+        BesideWork::Heard(*m_pProgress).PartsDone(m_nStepsDone, m_nStepsTotal);
+}
+
+int CMakeMsgID::RunBeside(const std::function<int()>& work)
+{
+    static IDataProgress noOne;
+    return BesideWork::Run(m_pProgress ? *m_pProgress : noOne, [&work](IDataProgress&) { return work(); });
 }
 
 int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& closeDate, QString& err,

@@ -17,7 +17,7 @@
 //
 // Working now and then while the work runs on the listener's own thread (a
 // long statement, a wait for another program's write), so that the windows
-// can be painted.
+// can be painted; from work beside that thread (BesideWork) it comes posted.
 class IDataProgress
 {
   public:

@@ -1,5 +1,6 @@
 #include "platform/data/MakeMsgID.h"
 
+#include "platform/data/BesideWork.h"
 #include "platform/data/ScopedPragma.h"
 
 #include "platform/text/TextHelpers.h"
@@ -677,7 +678,9 @@ int WaitForWriter(void* context, int tries)
     const qint64 left = wait->limit - wait->waited.elapsed();
     if (left <= 0)
         return 0;
-    wait->progress->Working();
+    // The steps may wait on a thread of their own: the listener hears it on
+    // its own thread.
+    BesideWork::Heard(*wait->progress).Working();
     // A lock of a moment is the usual case: short naps first.
     sqlite3_sleep(int(std::min<qint64>({qint64(1) << std::min(tries, 5), 25, left})));
     return 1;
@@ -826,7 +829,10 @@ int CMakeMsgID::MakePendingBalances(QString& err)
     // this connection made its own, which would hide the file's.
     SchemaSteps::DropForConnection(m_db, SchemaSteps::kFirstVersion);
     bool pending = false;
-    const int upgraded = SchemaSteps::Upgrade(m_db, version, nullptr, pending, rc);
+    // The opening's work, heard as an opening's: under the wait dialog and
+    // beside the window's thread, for the indexes take a while on large
+    // books. This object's own listener hears the write that asked for them.
+    const int upgraded = SchemaSteps::Upgrade(m_db, version, OpenProgress(), pending, rc);
     if (upgraded == 1 && !pending) {
         m_bBalancesPending = false;
         return kOk;

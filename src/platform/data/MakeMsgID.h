@@ -83,6 +83,18 @@ class CMakeMsgID
     // failure keeps the engine's own text.
     static QString ErrorText(int rc, const QString& path, const QString& engineText);
 
+    // What a check of a closed database file found (CheckFile).
+    enum class EFileCheck { Whole, Damaged, Newer, Unusable };
+    // Checks the closed database of a folder whole, as a file must be before
+    // it replaces the books in use: a journal left beside it is played back,
+    // its pages pass PRAGMA quick_check and its rows the foreign-key check,
+    // then it opens (Open: a file of an earlier build takes the steps).
+    // Damaged: a file cut short, overwritten, no database or none of this
+    // program; Newer: a file of a later version than this program's schema,
+    // `err` holding the words of Open; Unusable: it cannot be read or opened
+    // otherwise, `err` saying why. No connection may hold the file meanwhile.
+    static EFileCheck CheckFile(const QString& folder, QString& err);
+
     // Who hears the work of the openings of every object that holds no
     // listener of its own (none: null); the shell sets it, as the data
     // access shows no window.
@@ -121,11 +133,21 @@ class CMakeMsgID
     bool AreBalancesPending() const { return m_bBalancesPending; }
     // Takes those steps in the file now, outside any transaction: 1 (also
     // when nothing was pending), or the failure; the connection keeps its own.
+    // The listener of the openings hears them as at an opening, and with an
+    // event loop here they run beside this thread (SchemaSteps::Upgrade).
     int MakePendingBalances(QString& err);
     static QString PendingBalancesText()
     {
         return QStringLiteral("データベースを新しい形式に更新できないため、登録や変更はできません。");
     }
+    // Runs `work`, calls of this object, on a thread of its own while this
+    // thread keeps handling its events (see BesideWork), for a call that may
+    // take long under the wait dialog this thread shows: a read while the
+    // steps are pending goes without the indexes they make. Nothing else may
+    // use the object until it returns. This object's listener hears, on
+    // this thread, what the work tells it. Without an event loop here, or
+    // on a worker already, `work` runs here. Answers what `work` answers.
+    int RunBeside(const std::function<int()>& work);
     const QString& GetFolder() const { return m_folder; }
 
     // Appends the records of the request to `result` (a failure appends

@@ -2,6 +2,7 @@
 
 #include "platform/data/Schema.h"
 #include "platform/text/Cp932.h"
+#include "platform/text/TextHelpers.h"
 
 #include <sqlite3.h>
 
@@ -48,8 +49,8 @@ int CMakeMsgID::ChangeMasterCode(const QString& table, const QString& oldCode, c
         err = QStringLiteral("変更するコードが指定されていません。");
         return kFailed;
     }
-    if (const QString bad = Cp932::UnmappableChars(newCode); !bad.isEmpty()) {
-        err = QStringLiteral("使用できない文字「%1」が含まれています。").arg(bad);
+    if (const QString problem = UnusableCharsProblem(QStringLiteral("コード"), newCode); !problem.isEmpty()) {
+        err = problem;
         return kFailed;
     }
     if (Cp932::ByteLength(newCode) > codeField->byteLimit) {

@@ -1,14 +1,10 @@
 #include "platform/data/SchemaSteps.h"
 
+#include "platform/data/BesideWork.h"
 #include "platform/data/BookedTotals.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/ProgressHandler.h"
 #include "platform/data/SchemaStepWork.h"
-
-#include <QAbstractEventDispatcher>
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QObject>
 
 #include <sqlite3.h>
 
@@ -16,7 +12,6 @@
 #include <functional>
 #include <iterator>
 #include <numeric>
-#include <thread>
 #include <vector>
 
 namespace SchemaSteps
@@ -192,60 +187,6 @@ int Run(sqlite3* db, std::span<const Step> due, IDataProgress* heard, bool& pend
     return done ? 1 : 0;
 }
 
-// What the work on another thread tells, handed to the listener on the
-// thread that waits for it, in the order told.
-class CPostedProgress : public IDataProgress
-{
-  public:
-    CPostedProgress(IDataProgress& listener, QObject& waiter) : m_listener(listener), m_waiter(waiter) {}
-    void Begin(int steps) override
-    {
-        Post([this, steps] { m_listener.Begin(steps); });
-    }
-    void Step() override
-    {
-        Post([this] { m_listener.Step(); });
-    }
-    void Working() override {}
-    void End() override {}
-    void PartsDone(int done, int total) override
-    {
-        Post([this, done, total] { m_listener.PartsDone(done, total); });
-    }
-
-  private:
-    template <class F> void Post(F&& tell)
-    {
-        QMetaObject::invokeMethod(&m_waiter, std::forward<F>(tell), Qt::QueuedConnection);
-    }
-    IDataProgress& m_listener;
-    QObject& m_waiter;
-};
-
-// Runs the steps on a thread of their own while this one keeps handling its
-// events, so that its windows paint even while an index is sorted (SQLite
-// calls back no progress inside a sort). Only the other thread uses the
-// connection meanwhile. This one takes no user input and no notices from
-// other programs while it waits: they wait until the work is done, as
-// under the wait dialog.
-int RunBeside(sqlite3* db, std::span<const Step> due, IDataProgress& listener, bool& pending, int& rc)
-{
-    QObject waiter;
-    QEventLoop loop;
-    CPostedProgress posted(listener, waiter);
-    int result = 0;
-    std::thread worker([&] {
-        result = Run(db, due, &posted, pending, rc);
-        QMetaObject::invokeMethod(
-            &waiter, [&loop] { loop.quit(); }, Qt::QueuedConnection);
-    });
-    loop.exec(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
-    worker.join();
-    // A loop that could not run (the application is quitting) leaves them.
-    QCoreApplication::sendPostedEvents(&waiter);
-    return result;
-}
-
 } // namespace
 
 std::span<const Step> Steps()
@@ -283,15 +224,22 @@ int Upgrade(sqlite3* db, int version, IDataProgress* progress, bool& pending, in
         return 1;
     if (!progress)
         return Run(db, due, nullptr, pending, rc);
-    int done;
-    if (QAbstractEventDispatcher::instance()) {
-        done = RunBeside(db, due, *progress, pending, rc);
-    } else {
-        // No event loop here to keep: the work runs on this thread.
-        const CProgressHandlerScope painting(db, kInstructionsBetweenPaints, KeepWindowsPainted, progress);
-        done = Run(db, due, progress, pending, rc);
+    // Beside this thread, so that its windows paint even while an index is
+    // sorted (SQLite calls back no progress inside a sort).
+    if (BesideWork::CanRunBeside()) {
+        const int done = BesideWork::Run(
+            *progress, [&](IDataProgress& heard) { return Run(db, due, &heard, pending, rc); });
+        progress->End();
+        return done;
     }
-    progress->End();
+    // No event loop here to keep: the work runs on this thread.
+    IDataProgress& heard = BesideWork::Heard(*progress);
+    int done;
+    {
+        const CProgressHandlerScope painting(db, kInstructionsBetweenPaints, KeepWindowsPainted, &heard);
+        done = Run(db, due, &heard, pending, rc);
+    }
+    heard.End();
     return done;
 }
 

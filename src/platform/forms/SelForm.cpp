@@ -10,6 +10,7 @@
 #include "platform/archive/SafeFile.h"
 #include "platform/forms/FormDialogs.h"
 #include "platform/text/Cp932.h"
+#include "platform/text/TextHelpers.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 
@@ -82,9 +83,8 @@ QString CFormCtrl::CheckName(const QString& name, qint32 formID) const
 {
     if (name.trimmed().isEmpty())
         return QStringLiteral("フォーム名を入力してください。");
-    if (!Cp932::CanEncode(name))
-        return QStringLiteral("フォーム名に使用できない文字「%1」が含まれています。")
-            .arg(Cp932::UnmappableChars(name));
+    if (const QString problem = UnusableCharsProblem(QStringLiteral("フォーム名"), name); !problem.isEmpty())
+        return problem;
     if (Cp932::ByteLength(name) > kMaxNameBytes)
         return QStringLiteral("フォーム名は全角%1文字（半角%2文字）以内で入力してください。")
             .arg(kMaxNameBytes / 2)

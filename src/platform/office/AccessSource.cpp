@@ -3,6 +3,7 @@
 #include "platform/text/Cp932.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
+#include "platform/ui/WorkBeside.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -14,9 +15,15 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace
 {
+
+// An Access database holds at most 32 768 objects; a record of a master
+// table a few kilobytes, long memos included.
+constexpr qsizetype kMostTables = 32768;
+constexpr qsizetype kMostLineBytes = qsizetype(4) << 20;
 
 // libmdb's column types.
 int TypeOfMdb(int mdbType)
@@ -66,6 +73,22 @@ QString Unescape(QStringView field, bool* isNull)
         out += next == u't' ? u'\t' : next == u'n' ? u'\n' : next == u'r' ? u'\r' : next;
     }
     return out;
+}
+
+// "value <column> <row> [<key column> <value>]...": the column and the row,
+// by its key's values when the helper gave them, else by its number.
+QString ValueStep(const QString& stage)
+{
+    const QStringList parts = stage.split(u'\t');
+    bool isNull = false;
+    const QString column = Unescape(parts.value(1), &isNull);
+    QStringList key;
+    for (qsizetype i = 3; i + 1 < parts.size(); i += 2)
+        key << QStringLiteral("%1「%2」").arg(Unescape(parts[i], &isNull), Unescape(parts[i + 1], &isNull));
+    const QString row = !key.isEmpty()     ? key.join(QStringLiteral("、")) + QStringLiteral("の行の")
+                        : parts.size() > 2 ? QStringLiteral("%1行目の").arg(parts[2])
+                                           : QString();
+    return QStringLiteral("%1列「%2」に読み込めない値があります").arg(row, column);
 }
 
 // A plain decimal without grouping or trailing zeros.
@@ -135,20 +158,24 @@ class CMdbAccessSource : public IAccessSource
         m_strPath = path;
         m_tables.clear();
         m_strOpenStop.clear();
-        QStringList lines;
         QString stage;
-        if (!Run({QStringLiteral("tables"), path}, m_nTablesTimeout, lines, stage)) {
+        const bool listed = Run(
+            {QStringLiteral("tables"), path}, m_nTablesTimeout,
+            [this](const QString& line) {
+                bool isNull = false;
+                if (line.startsWith(u"T\t"))
+                    m_tables << Unescape(QStringView(line).mid(2), &isNull);
+                return m_tables.size() <= kMostTables;
+            },
+            stage);
+        if (!listed) {
+            m_tables.clear();
             if (stage == u"time" || stage == u"size")
                 m_strOpenStop = stage;
             return stage == u"tables"     ? kTables
                    : stage == u"password" ? kPassword
                    : stage == u"memory"   ? kMemory
                                           : kOpen;
-        }
-        for (const QString& line : std::as_const(lines)) {
-            bool isNull = false;
-            if (line.startsWith(u"T\t"))
-                m_tables << Unescape(QStringView(line).mid(2), &isNull);
         }
         std::sort(m_tables.begin(), m_tables.end());
         return kOk;
@@ -162,23 +189,14 @@ class CMdbAccessSource : public IAccessSource
         columns.clear();
         keys.clear();
         rows.clear();
-        QStringList lines;
-        QString stage;
-        if (!Run({QStringLiteral("read"), m_strPath, table}, m_nTimeout, lines, stage)) {
-            const QString column = stage.section(u'\t', 1);
-            step = stage == u"time"
-                       ? QStringLiteral("%1秒以内に読み込めませんでした").arg(m_nTimeout / 1000.0)
-                   : stage == u"size"    ? QStringLiteral("読み込むデータが大きすぎます")
-                   : stage == u"memory"  ? MemoryText()
-                   : stage == u"columns" ? QStringLiteral("列の読み込み")
-                   : stage.startsWith(u"type\t")
-                       ? QStringLiteral("列「%1」はこのデータ型を読み込めません").arg(column)
-                   : stage.startsWith(u"value\t")
-                       ? QStringLiteral("列「%1」に読み込めない値があります").arg(column)
-                       : QStringLiteral("データベースの読み込み");
-            return false;
-        }
-        for (const QString& line : std::as_const(lines)) {
+        // Each line is typed as it comes; past the cell bound the helper is
+        // stopped. A malformed row is told once the helper has ended well:
+        // its own failures and limits come first.
+        bool malformed = false;
+        qint64 cells = 0; // a column or key one, a row its columns and label
+        const auto take = [&](const QString& line) {
+            if (malformed)
+                return true;
             const QList<QStringView> fields = QStringView(line).split(u'\t');
             bool isNull = false;
             if (fields.first() == u"C" && fields.size() == 4) {
@@ -187,14 +205,19 @@ class CMdbAccessSource : public IAccessSource
                 column.type = TypeOfMdb(fields[2].toInt());
                 column.name = Unescape(fields[3], &isNull);
                 columns << column;
+                ++cells;
             } else if (fields.first() == u"K" && fields.size() == 2) {
                 keys << Unescape(fields[1], &isNull);
+                ++cells;
             } else if (fields.first() == u"R") {
                 if (fields.size() != columns.size() + 1) {
-                    step = QStringLiteral("データの読み込み");
+                    malformed = true;
                     rows.clear();
-                    return false;
+                    return true;
                 }
+                cells += fields.size();
+                if (cells > m_nMaxCells)
+                    return false;
                 CAccessRow row;
                 row.reserve(columns.size());
                 for (qsizetype c = 0; c < columns.size(); ++c) {
@@ -203,8 +226,26 @@ class CMdbAccessSource : public IAccessSource
                 }
                 rows << row;
             }
-        }
-        return true;
+            return cells <= m_nMaxCells;
+        };
+        QString stage;
+        const bool ran = Run({QStringLiteral("read"), m_strPath, table}, m_nTimeout, take, stage);
+        if (ran && !malformed)
+            return true;
+        const QString column = stage.section(u'\t', 1);
+        step = malformed && ran ? QStringLiteral("データの読み込み")
+               : stage == u"time" ? QStringLiteral("%1秒以内に読み込めませんでした").arg(m_nTimeout / 1000.0)
+               : stage == u"size"    ? TooLargeStep()
+               : stage == u"memory"  ? MemoryText()
+               : stage == u"columns" ? QStringLiteral("列の読み込み")
+               : stage.startsWith(u"type\t")
+                   ? QStringLiteral("列「%1」はこのデータ型を読み込めません").arg(column)
+               : stage.startsWith(u"value\t") ? ValueStep(stage)
+                                              : QStringLiteral("データベースの読み込み");
+        columns.clear();
+        keys.clear();
+        rows.clear();
+        return false;
     }
 
     QString OpenMessage(int stage) const override
@@ -241,14 +282,19 @@ class CMdbAccessSource : public IAccessSource
         return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("corvanta-mdb"));
     }
 
-    // The helper's lines up to "OK"; false with the failed stage: "time"
-    // (past `timeoutMs`) or "size" past a limit (the helper is stopped),
-    // "memory" when it ended at its memory limit, "open" when it crashed
-    // otherwise, could not start or said nothing sensible. The deadline is
+    // Runs the helper, handing each of its lines to `take` as it comes (the
+    // closing "OK" or "X" line aside); true when it ended with "OK". False
+    // with the failed stage: "time" (past `timeoutMs`) or "size" past a
+    // limit (past `maxBytes` of output, a line past kMostLineBytes, or
+    // `take` answered false), when the helper is stopped; "stopped" when
+    // the user stopped the read; "memory" when it ended at its memory
+    // limit, "open" when it crashed otherwise, could not start or said
+    // nothing sensible; else the stage its "X" line names. The deadline is
     // checked on every pass, so a helper that keeps printing is stopped too;
     // the helper's own limits (address space, processor time) end it even
     // while this side waits. The wait dialog paints on every pass.
-    bool Run(const QStringList& arguments, int timeoutMs, QStringList& lines, QString& stage) const
+    bool Run(const QStringList& arguments, int timeoutMs, const std::function<bool(const QString&)>& take,
+             QString& stage) const
     {
         stage = QStringLiteral("open");
         QProcess process;
@@ -278,16 +324,47 @@ class CMdbAccessSource : public IAccessSource
             stage = QLatin1String(why);
             return false;
         };
-        QByteArray out, err;
+        QByteArray pending, err;
+        qint64 total = 0;
+        bool ok = false; // the last line is "OK"
+        QString failure; // what the last line, an "X" line, names
+        // The whole lines of `pending`, and at the end the rest; false once
+        // `take` answered false.
+        const auto takeLines = [&](bool atEnd) {
+            qsizetype from = 0;
+            for (qsizetype end = 0; from < pending.size(); from = end + 1) {
+                end = pending.indexOf('\n', from);
+                if (end < 0) {
+                    if (!atEnd)
+                        break;
+                    end = pending.size();
+                }
+                if (end == from)
+                    continue;
+                if (end - from > kMostLineBytes)
+                    return false;
+                const QString line = QString::fromUtf8(QByteArrayView(pending).sliced(from, end - from));
+                ok = line == u"OK";
+                failure = line.startsWith(u"X\t") ? line.mid(2) : QString();
+                if (!ok && failure.isEmpty() && !take(line))
+                    return false;
+            }
+            pending.remove(0, qMin(from, pending.size()));
+            return true;
+        };
         qint64 peak = 0;
         for (;;) {
             const bool running = process.state() != QProcess::NotRunning;
             if (running)
                 peak = qMax(peak, PeakBytes(process.processId()));
-            out += process.readAllStandardOutput();
+            const QByteArray out = process.readAllStandardOutput();
             err = QByteArray(err + process.readAllStandardError()).right(4096);
-            if (out.size() > m_nMaxBytes)
+            total += out.size();
+            pending += out;
+            if (total > m_nMaxBytes || !takeLines(false) || pending.size() > kMostLineBytes)
                 return stop("size");
+            if (WorkStopped())
+                return stop("stopped");
             if (!running)
                 break;
             const qint64 left = timeoutMs - timer.elapsed();
@@ -296,7 +373,8 @@ class CMdbAccessSource : public IAccessSource
             UiServices::Wait().KeepPainting();
             process.waitForReadyRead(int(qMin<qint64>(left, 200)));
         }
-        const QStringList all = QString::fromUtf8(out).split(u'\n', Qt::SkipEmptyParts);
+        if (!takeLines(true))
+            return stop("size");
         if (process.exitStatus() != QProcess::NormalExit) {
             // Ended by its memory limit: an allocation refused, or an end
             // near the limit.
@@ -306,12 +384,11 @@ class CMdbAccessSource : public IAccessSource
                 stage = QStringLiteral("memory");
             return false;
         }
-        if (process.exitCode() != 0 || all.isEmpty() || all.last() != u"OK") {
-            if (!all.isEmpty() && all.last().startsWith(u"X\t"))
-                stage = all.last().mid(2);
+        if (process.exitCode() != 0 || !ok) {
+            if (!failure.isEmpty())
+                stage = failure;
             return false;
         }
-        lines = all.mid(0, all.size() - 1);
         return true;
     }
 
@@ -378,6 +455,11 @@ std::unique_ptr<IAccessSource> MakeMdbAccessSource(int timeoutMs, qint64 maxByte
                                                    int tablesTimeoutMs)
 {
     return std::make_unique<CMdbAccessSource>(timeoutMs, maxBytes, memoryBytes, tablesTimeoutMs);
+}
+
+QString IAccessSource::TooLargeStep()
+{
+    return QStringLiteral("読み込むデータが大きすぎます");
 }
 
 QString IAccessSource::OpenMessage(int stage) const

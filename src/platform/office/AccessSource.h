@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/office/Workbook.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -41,13 +43,24 @@ class IAccessSource
     // database and a helper stopped at its limits say so, other stages
     // "データベースを開けません<n>".
     virtual QString OpenMessage(int stage) const;
+
+    // The most cells a table's read may hold, as the import's table holds
+    // them: rows by (columns + 1), the bound of a sheet's table. A read
+    // that passes them fails then and there with the step TooLargeStep().
+    void SetMaxCells(qint64 cells) { m_nMaxCells = cells; }
+    static QString TooLargeStep();
+
+  protected:
+    qint64 m_nMaxCells = CWorkbookLimits::kImportCells;
 };
 
 // The source over libmdb, run in the helper process "corvanta-mdb" beside
 // the program (or where CORVANTA_MDB_HELPER names it): a file that makes
 // libmdb crash, hang (past `timeoutMs`), run on (past `maxBytes` of output)
 // or grow (past `memoryBytes` of address space, a limit the helper runs
-// under) fails as that stage, never the program. The table list has a
+// under) fails as that stage, never the program. The helper's lines are
+// taken as they come, each at most 4 MB, so that what it hands over is
+// held only as rows within the cell bound (see SetMaxCells). The table list has a
 // deadline of its own, `tablesTimeoutMs` (at most `timeoutMs`): a real
 // catalog reads in well under a second, a damaged one can keep libmdb
 // walking in circles, and the window waits for it. Open stopped at that

@@ -3,6 +3,7 @@
 #include "platform/office/CompoundFile.h"
 #include "platform/office/XlsCrypt.h"
 #include "platform/text/Cp932.h"
+#include "platform/ui/WorkBeside.h"
 
 #include <QFile>
 #include <QHash>
@@ -244,6 +245,8 @@ class CRecords
 
     bool Next()
     {
+        if (WorkStopped())
+            m_at = -1; // the user stopped the read: it ends as damaged
         if (m_at < 0 || m_at + 4 > m_stream.size()) {
             m_bDamaged = m_at != m_stream.size();
             return false;

@@ -1,6 +1,7 @@
 #include "platform/office/XlsxReader.h"
 
 #include "platform/office/XmlTagWatch.h"
+#include "platform/ui/WorkBeside.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -80,6 +81,8 @@ class CPartReader
     // The next node; false at the end of the part or on an error.
     bool Read()
     {
+        if (WorkStopped())
+            Fail(CWorkbookReader::NotWorkbook); // the user stopped the read
         if (!m_reader || Failed())
             return false;
         const int rc = xmlTextReaderRead(m_reader);
@@ -175,6 +178,8 @@ class CPartReader
     static int ReadChunk(void* context, char* buffer, int length)
     {
         auto* self = static_cast<CPartReader*>(context);
+        if (WorkStopped())
+            return -1;
         const zip_int64_t n = zip_fread(self->m_file, buffer, zip_uint64_t(length));
         if (n < 0) {
             self->m_ioError = CWorkbookReader::NotWorkbook;

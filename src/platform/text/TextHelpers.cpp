@@ -1,5 +1,9 @@
 #include "platform/text/TextHelpers.h"
 
+#include "platform/text/Cp932.h"
+
+#include <QStringList>
+
 namespace
 {
 
@@ -11,6 +15,21 @@ bool IsYenSign(QChar c)
 }
 
 } // namespace
+
+QString UnusableCharsText(const QString& field, const QString& chars)
+{
+    QStringList points;
+    for (const char32_t c : chars.toUcs4())
+        points << QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+    return QStringLiteral("%1に使用できない文字「%2」(%3) が含まれています。")
+        .arg(field, chars, points.join(QStringLiteral(", ")));
+}
+
+QString UnusableCharsProblem(const QString& field, const QString& text)
+{
+    const QString bad = Cp932::UnmappableChars(text);
+    return bad.isEmpty() ? QString() : UnusableCharsText(field, bad);
+}
 
 QString InsertThousandsSeparators(const QString& text)
 {

@@ -5,6 +5,14 @@
 
 // Small text helpers shared by every screen. They hold no state.
 
+// "<field>に使用できない文字「<chars>」(U+1F600) が含まれています。", one code
+// point per character ("U+1F363, U+1F600"): the one refusal of characters
+// code page 932 has no form for, wherever a text is taken. The code points
+// are named since a character no font has is drawn as a box.
+QString UnusableCharsText(const QString& field, const QString& chars);
+// That refusal for a field's text; empty when code page 932 holds it all.
+QString UnusableCharsProblem(const QString& field, const QString& text);
+
 // "1234567" → "1,234,567", "-1234.5" → "-1,234.5". Counts characters of the
 // integer part; a half-width yen sign ("¥" or "\", byte 0x5C) takes a
 // digit's place but is never followed by a separator.

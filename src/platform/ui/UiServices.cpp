@@ -15,6 +15,8 @@ IPrompt* g_prompt = nullptr;
 IWaitIndicator* g_wait = nullptr;
 IClock* g_clock = nullptr;
 IHelp* g_help = nullptr;
+thread_local IPrompt* t_prompt = nullptr;
+thread_local IWaitIndicator* t_wait = nullptr;
 
 CHtmlHelp& QtHelp()
 {
@@ -26,12 +28,16 @@ CHtmlHelp& QtHelp()
 
 IPrompt& UiServices::Prompt()
 {
+    if (t_prompt)
+        return *t_prompt;
     static CQtPrompt prompt;
     return g_prompt ? *g_prompt : prompt;
 }
 
 IWaitIndicator& UiServices::Wait()
 {
+    if (t_wait)
+        return *t_wait;
     static CQtWaitIndicator wait;
     return g_wait ? *g_wait : wait;
 }
@@ -65,6 +71,12 @@ IClock* UiServices::SetClock(IClock* clock)
 IHelp* UiServices::SetHelp(IHelp* help)
 {
     return std::exchange(g_help, help);
+}
+
+void UiServices::SetThreadServices(IPrompt* prompt, IWaitIndicator* wait)
+{
+    t_prompt = prompt;
+    t_wait = wait;
 }
 
 void UiServices::SetHelpFolders(const QStringList& folders)

@@ -24,6 +24,10 @@ class UiServices
     static IWaitIndicator* SetWait(IWaitIndicator* wait);
     static IClock* SetClock(IClock* clock);
     static IHelp* SetHelp(IHelp* help);
+    // The prompt and wait dialog of the calling thread alone, answered before
+    // those installed: the work beside the window's thread hands its calls
+    // over (see RunBesideWindow). nullptr: none.
+    static void SetThreadServices(IPrompt* prompt, IWaitIndicator* wait);
 
     // The folders the Qt help looks in, first match wins (by default the
     // program folder's "help").

@@ -36,7 +36,7 @@ class CWaitDialog : public QDialog
         m_label->setMinimumWidth(280);
         m_label->setWordWrap(true);
         m_bar = new QProgressBar(this);
-        m_cancel = new QPushButton(QStringLiteral(u"キャンセル"), this);
+        m_cancel = new QPushButton(QStringLiteral(u"中止"), this);
         layout->addWidget(m_label);
         layout->addWidget(m_bar);
         layout->addWidget(m_cancel, 0, Qt::AlignHCenter);

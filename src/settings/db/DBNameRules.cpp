@@ -134,7 +134,7 @@ bool CDBNameRules::OnOK()
     }
     // The backup's identity file and the register hold the name in code
     // page 932; refused before anything is written.
-    if (!IsNameReadOnly() && !CheckEncodable(m_strName))
+    if (!IsNameReadOnly() && !CheckEncodable(m_strName, QStringLiteral("データベース名")))
         return false;
     if (m_strFolder.isEmpty()) {
         Message(QStringLiteral("フォルダ名が入力されていません。"));

@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QStorageInfo>
 
 #include <algorithm>
 
@@ -39,6 +40,12 @@ constexpr char kReadyRestore[] = "restore";
 constexpr char kReadyRollBack[] = "rollback";
 // A list of our own holds a line a file of a database folder.
 constexpr qint64 kMaxReadyListSize = 4 * 1024 * 1024;
+// Written into "BupTmp" by every save of this build's restores, which copy
+// the current files and never take the database out of its folder: a folder
+// without its database beside it was not left so by a restore, and "BupTmp"
+// holds only an older state. Without it the copies are an earlier build's,
+// whose restore moved the files out before copying the backup in.
+constexpr char kSavedCopies[] = "Saved.sta";
 
 int Message(const QString& text, int buttons = MB_OK, int icon = MB_ICONNONE, int defaultButton = 0)
 {
@@ -49,6 +56,23 @@ RestoreStepHook& StepHook()
 {
     static RestoreStepHook hook;
     return hook;
+}
+
+qint64 SystemFreeSpace(const QString& folder)
+{
+    const QStorageInfo disk(folder);
+    return disk.isValid() && disk.isReady() ? disk.bytesAvailable() : -1;
+}
+
+FreeSpaceQuery& FreeSpace()
+{
+    static FreeSpaceQuery query = SystemFreeSpace;
+    return query;
+}
+
+QString Megabytes(qint64 bytes)
+{
+    return QString::number(double(bytes) / (1024 * 1024), 'f', 1);
 }
 
 void Reach(ERestoreStep step)
@@ -109,6 +133,11 @@ QStringList PlainFiles(const QString& folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
+bool MarkSavedCopies(const QString& scratch)
+{
+    return AtomicWriteFile(JoinPath(scratch, QLatin1String(kSavedCopies)), "copies\n");
+}
+
 // The sub-folders of a database folder that hold files of the database,
 // with the extension of those files.
 struct CDbPart {
@@ -152,6 +181,37 @@ QStringList StagedEntries(const QString& staging)
         for (const QString& name : PlainFiles(JoinPath(staging, QLatin1String(part.folder))))
             entries << QLatin1String(part.folder) + u'/' + name;
     return entries;
+}
+
+// The files of a backup that a restore copies: the listed ones beside its
+// database, in every spelling, and the files of its sub-folders.
+QStringList BackupFileNames(const QString& backupFolder)
+{
+    QStringList listed;
+    GetDbSettingFiles(listed);
+    // A copy taken while its database was being written needs its journal,
+    // which the check plays back into it.
+    listed << QFileInfo(CMakeMsgID::DatabasePath(backupFolder)).fileName() + QStringLiteral("-journal");
+    return listed;
+}
+
+// The bytes the backup's files take once copied.
+qint64 BackupSize(const QString& backupFolder)
+{
+    const QStringList listed = BackupFileNames(backupFolder);
+    qint64 size = 0;
+    for (const QFileInfo& file :
+         QDir(backupFolder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (std::any_of(listed.begin(), listed.end(),
+                        [&file](const QString& name) { return EqualsNoAsciiCase(file.fileName(), name); }))
+            size += file.size();
+    }
+    for (const CDbPart& part : kParts) {
+        const QString sub = SubFolder(backupFolder, QLatin1String(part.folder));
+        for (const QString& name : FileNames(sub, QLatin1String(part.extension)))
+            size += QFileInfo(JoinPath(sub, name)).size();
+    }
+    return size;
 }
 
 bool MakeStaging(const QString& folder)
@@ -294,6 +354,13 @@ RestoreStepHook SetRestoreStepHook(RestoreStepHook hook)
     return old;
 }
 
+FreeSpaceQuery SetFreeSpaceQuery(FreeSpaceQuery query)
+{
+    FreeSpaceQuery old = std::move(FreeSpace());
+    FreeSpace() = query ? std::move(query) : SystemFreeSpace;
+    return old;
+}
+
 CRestoreFileSet::CRestoreFileSet(const QString& databaseFolder) : m_strFolder(databaseFolder) {}
 
 int CRestoreFileSet::SaveCurrent()
@@ -313,6 +380,8 @@ int CRestoreFileSet::SaveCurrent()
     m_savedFiles.clear();
     m_savedSlips.clear();
     m_savedDefaults.clear();
+    if (!MarkSavedCopies(scratch))
+        return 0;
     QStringList listed, present;
     GetDbSettingFiles(listed);
     for (const QString& name : listed) {
@@ -345,16 +414,35 @@ int CRestoreFileSet::ClearSaved()
     return failed == 0 ? 1 : 0;
 }
 
+int CRestoreFileSet::Refuse(const QString& text)
+{
+    DropStaging(m_strFolder);
+    m_strRefusal = text;
+    return 0;
+}
+
 int CRestoreFileSet::Stage(const QString& backupFolder)
 {
-    if (!m_bSaved || !MakeStaging(m_strFolder))
-        return 0;
+    m_bStaged = false;
+    m_strRefusal.clear();
+    const QString failedCopy =
+        QStringLiteral("いくつかのファイルの復元ができなかったため、復元前の状態に戻します。");
+    const QString unchanged = QStringLiteral("\n現在のデータベースは変更していません。");
+    // The staged copy goes onto the database's disk: one that would fill it
+    // is refused before a byte is written.
+    const qint64 needed = BackupSize(backupFolder);
+    const qint64 free = FreeSpace()(m_strFolder);
+    if (free >= 0 && free < needed)
+        return Refuse(QStringLiteral("ディスクの空き容量が足りないため、復元できません。\n"
+                                     "バックアップのデータを置くには、データベースフォルダ<%1>のディスクに"
+                                     "%2 MB の空き容量が必要です（空き容量 %3 MB）。"
+                                     "空き容量を増やしてから、再度復元操作を行ってください。")
+                          .arg(m_strFolder, Megabytes(needed), Megabytes(free)) +
+                      unchanged);
+    if (!MakeStaging(m_strFolder))
+        return Refuse(failedCopy);
     const QString staging = Staging(m_strFolder);
-    QStringList listed;
-    GetDbSettingFiles(listed);
-    // A copy taken while its database was being written needs its journal,
-    // which the check below plays back into it.
-    listed << QFileInfo(CMakeMsgID::DatabasePath(backupFolder)).fileName() + QStringLiteral("-journal");
+    const QStringList listed = BackupFileNames(backupFolder);
     int failed = 0;
     for (qsizetype i = 0; i < listed.size(); ++i) {
         failed += CopyFileList(backupFolder, staging, {listed[i]}, false, true);
@@ -366,10 +454,32 @@ int CRestoreFileSet::Stage(const QString& backupFolder)
               CopyFolderFiles(Other(backupFolder), JoinPath(staging, QLatin1String(kDbOtherFolder)),
                               QLatin1String(kDefaultFileExt), false, true);
     Reach(ERestoreStep::StagedAll);
-    // A restore must never leave the folder without a database that opens.
-    if (failed != 0 || !CheckDatabaseFile(staging))
-        return 0;
+    if (failed != 0)
+        return Refuse(failedCopy);
+    // Nothing replaces the books in use before it is checked whole: a file
+    // that merely opens may still fail on the pages it has not read yet.
+    const QString database = CMakeMsgID::DatabasePath(backupFolder);
+    QString err;
+    switch (CMakeMsgID::CheckFile(staging, err)) {
+    case CMakeMsgID::EFileCheck::Whole:
+        break;
+    case CMakeMsgID::EFileCheck::Damaged:
+        return Refuse(
+            QStringLiteral("バックアップのデータベースファイル<%1>が壊れているため、復元できません。\n"
+                           "別のバックアップから復元してください。")
+                .arg(database) +
+            unchanged);
+    case CMakeMsgID::EFileCheck::Newer:
+    case CMakeMsgID::EFileCheck::Unusable:
+        return Refuse(QStringLiteral("バックアップのデータベースファイル<%1>は復元できません。\n%2")
+                          .arg(database, err) +
+                      unchanged);
+    }
+    // A journal that was not needed would be played into the next state.
+    if (!RemoveDatabaseJournal(staging))
+        return Refuse(failedCopy);
     Reach(ERestoreStep::CheckedStaged);
+    m_bStaged = true;
     return 1;
 }
 
@@ -377,7 +487,7 @@ int CRestoreFileSet::Replace()
 {
     const QString staging = Staging(m_strFolder);
     const QStringList entries = StagedEntries(staging);
-    if (!m_bSaved || !WriteReadyList(staging, kReadyRestore, entries))
+    if (!m_bStaged || !m_bSaved || !WriteReadyList(staging, kReadyRestore, entries))
         return 0;
     Reach(ERestoreStep::MarkedReady);
     m_bReplacing = true;
@@ -386,8 +496,11 @@ int CRestoreFileSet::Replace()
 
 int CRestoreFileSet::RollBack()
 {
-    if (!m_bSaved)
+    m_bStaged = false;
+    if (!m_bSaved) {
+        DropStaging(m_strFolder);
         return 0;
+    }
     if (m_bReplacing) {
         if (!PutSavedStateBack(m_strFolder))
             return 0;
@@ -412,6 +525,7 @@ ERestoreRecovery RecoverInterruptedRestore(const QString& databaseFolder)
         QStringList entries;
         if (ReadReadyList(staging, way, entries) && way == QLatin1String(kReadyRestore) &&
             FinishReplace(databaseFolder, entries)) {
+            MarkSavedCopies(scratch);
             Message(QStringLiteral("前回のデータベースの復元は途中で止まっていました。\n"
                                    "復元するデータはそろっていたため、復元を最後まで行いました。"),
                     MB_OK, MB_ICONINFORMATION);
@@ -419,6 +533,7 @@ ERestoreRecovery RecoverInterruptedRestore(const QString& databaseFolder)
         }
         // A restore that cannot be finished, or one already going back.
         if (PutSavedStateBack(databaseFolder)) {
+            MarkSavedCopies(scratch);
             Message(QStringLiteral("前回のデータベースの復元は途中で止まっていました。\n"
                                    "復元を最後まで行えなかったため、復元前の状態に戻しました。"
                                    "必要であれば、再度復元操作を行ってください。"),
@@ -440,9 +555,21 @@ ERestoreRecovery RecoverInterruptedRestore(const QString& databaseFolder)
     if (QFileInfo(CMakeMsgID::DatabasePath(databaseFolder)).isFile() ||
         FindFileNoCase(scratch, QString::fromUtf8(DB_FILE_NAME)).isEmpty())
         return ERestoreRecovery::None;
-    // A restore that moved the files out before copying the backup in was
-    // cut off: what the folder lacks comes back from the saved state, and
-    // the saved state keeps its copy.
+    // The database went otherwise: the state before the last restore would
+    // bring back books the user restored over, under a false message.
+    if (QFileInfo(JoinPath(scratch, QLatin1String(kSavedCopies))).isFile()) {
+        Message(QStringLiteral("データベースフォルダ<%1>にデータベースファイルがありません。\n"
+                               "<%2> に最後の復元の前の古いデータが保存されていますが、"
+                               "復元の中断でなくなったものではないため、元に戻していません。\n"
+                               "必要であれば、バックアップから復元してください。")
+                    .arg(databaseFolder, scratch),
+                MB_OK, MB_ICONEXCLAMATION);
+        return ERestoreRecovery::Missing;
+    }
+    // A restore of an earlier build that moved the files out before copying
+    // the backup in was cut off: what the folder lacks comes back from the
+    // saved state, and the saved state keeps its copy, which is an older
+    // state from now on.
     QStringList listed;
     GetDbSettingFiles(listed);
     int failed = 0;
@@ -458,6 +585,7 @@ ERestoreRecovery RecoverInterruptedRestore(const QString& databaseFolder)
                 failed += CopyFileList(from, to, {name}, false, false);
     }
     if (failed == 0 && QFileInfo(CMakeMsgID::DatabasePath(databaseFolder)).isFile()) {
+        MarkSavedCopies(scratch);
         Message(QStringLiteral("前回のデータベースの復元が途中で止まったため、データベースフォルダ<%1>に"
                                "データベースファイルがありませんでした。\n"
                                "<%2> に保存されていた復元前のデータを元に戻しました。")
@@ -591,14 +719,17 @@ int RestoreDatabase(IDbSession& session)
 
     bool restored = false;
     CRestoreFileSet saved(folder);
-    if (!SettleDatabaseFile(folder) || !saved.SaveCurrent()) {
+    if (!saved.Stage(backup)) {
+        Message(saved.GetRefusal(), MB_OK, MB_ICONEXCLAMATION);
+    } else if (!SettleDatabaseFile(folder) || !saved.SaveCurrent()) {
+        saved.RollBack();
         Message(QStringLiteral(
                     "現状(復元前)の状態を保存できませんでした。\n処理を中止します。ディスクの空き容量が"
                     "足りない場合は、いったん『%"
                     "1』を終了して、ディスクの空き容量を増やしてから再度操作してください。")
                     .arg(ProgramTitle()));
     } else {
-        restored = saved.Stage(backup) && saved.Replace();
+        restored = saved.Replace() == 1;
         if (!restored) {
             Message(QStringLiteral("いくつかのファイルの復元ができなかったため、復元前の状態に戻します。"));
             if (!saved.RollBack()) {

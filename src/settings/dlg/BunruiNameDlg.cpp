@@ -54,7 +54,7 @@ void CBunruiNameDlg::accept()
         m_pNewName->setFocus();
         return;
     }
-    if (!CheckEncodable(name)) {
+    if (!CheckEncodable(name, QStringLiteral("分類ジャンル名"))) {
         m_pNewName->setFocus();
         return;
     }

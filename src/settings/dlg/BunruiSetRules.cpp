@@ -59,6 +59,11 @@ void CBunruiSetRules::SelectClass(int index)
     m_nItemSel = GetItems().isEmpty() ? -1 : 0;
 }
 
+QString CBunruiSetRules::ClassTitle() const
+{
+    return m_nClassSel >= 0 ? m_entries[m_nClassSel].title : QStringLiteral("分類内容");
+}
+
 CBunruiDataElem* CBunruiSetRules::CurrentElem() const
 {
     return m_nClassSel >= 0 ? m_entries[m_nClassSel].elem : nullptr;
@@ -89,7 +94,7 @@ CNameRequest CBunruiSetRules::GetAddRequest() const
 {
     return {QStringLiteral("分類内容の追加"),
             QStringLiteral("新しい分類内容を入力して【OK】をクリックしてください"), QString(),
-            kMaxContentBytes};
+            kMaxContentBytes, ClassTitle()};
 }
 
 bool CBunruiSetRules::Add(const QString& text)
@@ -107,7 +112,7 @@ bool CBunruiSetRules::BeginChange(CNameRequest& request) const
         return false;
     request = {QStringLiteral("分類内容の変更"),
                QStringLiteral("分類内容名を変更して【OK】をクリックしてください。"),
-               GetItems().at(m_nItemSel), kMaxContentBytes};
+               GetItems().at(m_nItemSel), kMaxContentBytes, ClassTitle()};
     return true;
 }
 

@@ -59,6 +59,9 @@ class CBunruiSetRules : public CListEditRules
     };
 
     void FillClasses();
+    // The selected classification's title: its contents are named by it,
+    // as the entry dialogs name the field.
+    QString ClassTitle() const;
     CBunruiDataElem* CurrentElem() const;
     // The selected classification's element, created (and attached) with
     // the title when it has none yet.

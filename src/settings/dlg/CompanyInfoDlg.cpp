@@ -99,6 +99,9 @@ CCompanyInfoDlg::CCompanyInfoDlg(QWidget* parent) : QDialog(parent)
             box->Fill(COMBO_TANTO, 1);
             box->setGeometry(place.rect.x(), place.rect.y(), place.rect.width(), 22);
             box->setMaxVisibleItems(6);
+            // A name past the staff list's limit is refused whole and said,
+            // never cut short unseen.
+            RefuseOverLongInput(box, F::Captions()[F::PERSON]);
             widget = box;
         } else if (place.field == F::ADDRESS || place.field == F::ACCOUNT) {
             auto* multi = new QPlainTextEdit(this);

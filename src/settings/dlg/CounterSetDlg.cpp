@@ -188,8 +188,6 @@ void CCounterSetDlg::accept()
         Warn(QStringLiteral("整数を入力してください。"), m_pSetNo);
         return;
     }
-    if (!CheckEncodable(m_pPrefix->text()) || !CheckEncodable(m_pSuffix->text()))
-        return;
     m_model.m_nSetNo = setNo;
     switch (m_model.OnOK()) {
     case CCounterSetModel::CHECK_OK:
@@ -202,6 +200,12 @@ void CCounterSetDlg::accept()
     case CCounterSetModel::CHECK_SUFFIX:
         Warn(QStringLiteral("%1 文字以内で入力してください。").arg(CCounterSetModel::kMaxAffixBytes),
              m_pSuffix);
+        break;
+    case CCounterSetModel::CHECK_PREFIX_CHARS:
+        m_pPrefix->setFocus();
+        break;
+    case CCounterSetModel::CHECK_SUFFIX_CHARS:
+        m_pSuffix->setFocus();
         break;
     case CCounterSetModel::CHECK_DIGITS:
         Warn(RangeText(1, 9), m_pDigits);

@@ -17,6 +17,7 @@ struct ModeTexts {
     const char* addPrompt;
     const char* changeCaption;
     const char* changePrompt;
+    const char* field; // named in a refusal of a name's characters
 };
 
 const ModeTexts kModeTexts[] = {
@@ -25,18 +26,18 @@ const ModeTexts kModeTexts[] = {
      "※なお、各画面の自社担当者を設定するコンボボックスで入力すると自動的に登録されます。",
      "現在登録されている自社担当者：", "自社担当者の追加",
      "追加する自社担当者を入力して【OK】をクリックしてください。", "自社担当者の変更",
-     "自社担当者名を変更して【OK】をクリックしてください。"},
+     "自社担当者名を変更して【OK】をクリックしてください。", "自社担当者"},
     {"入金摘要内容の設定",
      "入金摘要内容を登録・変更・削除します。\n設定が完了したら【OK】ボタンをクリックしてください。",
      "※なお、入金画面の摘要を設定するコンボボックスで入力すると自動的に登録されます。",
      "現在登録されている入金摘要内容：", "入金摘要内容の追加",
      "追加する入金摘要内容を入力して【OK】をクリックしてください。", "入金摘要内容の変更",
-     "入金摘要内容名を変更して【OK】をクリックしてください。"},
+     "入金摘要内容名を変更して【OK】をクリックしてください。", "入金摘要内容"},
     {"単位の設定",
      "商品の単位を登録・変更・削除します。\n設定が完了したら【OK】ボタンをクリックしてください。",
      "※なお、商品登録画面の単位を設定するコンボボックスで入力すると自動的に登録されます。",
      "現在登録されている単位：", "単位の追加", "追加する単位を入力して【OK】をクリックしてください。",
-     "単位の変更", "単位名を変更して【OK】をクリックしてください。"},
+     "単位の変更", "単位名を変更して【OK】をクリックしてください。", "単位"},
 };
 
 const ModeTexts* TextsOf(int mode)
@@ -90,7 +91,7 @@ CNameRequest CNameListRules::Request(bool add) const
 {
     return {Text(m_nMode, add ? &ModeTexts::addCaption : &ModeTexts::changeCaption),
             Text(m_nMode, add ? &ModeTexts::addPrompt : &ModeTexts::changePrompt), QString(),
-            CComboData::GetTextLimit(m_nMode)};
+            CComboData::GetTextLimit(m_nMode), Text(m_nMode, &ModeTexts::field)};
 }
 
 CNameRequest CNameListRules::GetAddRequest() const

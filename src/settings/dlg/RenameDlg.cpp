@@ -35,6 +35,8 @@ void CRenameDlg::SetRequest(const CNameRequest& request)
     SetMessage(request.prompt);
     m_strName = request.name;
     m_nMaxLength = request.maxLength;
+    if (!request.field.isEmpty())
+        m_strField = request.field;
 }
 
 // The members are set between construction and showing, so they are taken
@@ -64,7 +66,7 @@ void CRenameDlg::accept()
         m_pEdit->setFocus();
         return;
     }
-    if (!CheckEncodable(name)) {
+    if (!CheckEncodable(name, m_strField)) {
         m_pEdit->setFocus();
         return;
     }

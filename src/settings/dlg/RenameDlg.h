@@ -28,6 +28,8 @@ class CRenameDlg : public QDialog
     QString m_strName;
     int m_nMaxLength = -1; // bytes; negative: no limit
     int m_nIme = 1;        // 1: Japanese input when the edit has the focus
+    // What the name is, named when its characters are refused.
+    QString m_strField = QStringLiteral("名前");
 
   protected:
     void showEvent(QShowEvent* event) override;

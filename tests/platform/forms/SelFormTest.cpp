@@ -87,7 +87,8 @@ TEST(FormCtrl, CreatesRenamesAndDeletesUserFormsWithoutReusingIds)
     } refused[] = {
         {QStringLiteral("　 "), QStringLiteral("フォーム名を入力してください。")},
         {QString(21, u'あ'), QStringLiteral("フォーム名は全角20文字（半角40文字）以内で入力してください。")},
-        {QStringLiteral("😀"), QStringLiteral("フォーム名に使用できない文字「😀」が含まれています。")},
+        {QStringLiteral("😀"),
+         QStringLiteral("フォーム名に使用できない文字「😀」(U+1F600) が含まれています。")},
         {QStringLiteral("控え用"), QStringLiteral("同じ名前のオリジナルフォームがあります。")},
     };
     for (const auto& r : refused) {

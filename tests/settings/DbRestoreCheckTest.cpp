@@ -1,0 +1,215 @@
+#include "DbTestSupport.h"
+
+#include "platform/data/Schema.h"
+#include "platform/data/TableNames.h"
+#include "settings/db/Backup.h"
+#include "settings/db/Restore.h"
+
+#include <QDirIterator>
+#include <QMap>
+
+#include <sqlite3.h>
+
+#include <functional>
+
+namespace
+{
+
+const QString kMain = QString::fromUtf8("本社");
+const QString kUnchanged = QString::fromUtf8("\n現在のデータベースは変更していません。");
+
+// Every file and folder under the folder, hidden ones included, with its bytes.
+QMap<QString, QByteArray> Snapshot(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(path.mid(folder.size()), QFileInfo(path).isDir() ? QByteArray("<dir>") : GetFile(path));
+    }
+    return files;
+}
+
+bool CopyTree(const QString& from, const QString& to)
+{
+    bool copied = QDir().mkpath(to);
+    for (const QFileInfo& entry : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
+        copied = copied && (entry.isDir() ? CopyTree(entry.filePath(), to + u'/' + entry.fileName())
+                                          : QFile::copy(entry.filePath(), to + u'/' + entry.fileName()));
+    return copied;
+}
+
+bool OnFile(const QString& path, const char* sql)
+{
+    sqlite3* db = nullptr;
+    const bool done = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE,
+                                      nullptr) == SQLITE_OK &&
+                      sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return done;
+}
+
+QString Megabytes(qint64 bytes)
+{
+    return QString::number(double(bytes) / (1024 * 1024), 'f', 1);
+}
+
+// The current database "本社" with three thousand products, backed up, then
+// restored once over a product added after the backup (which "BupTmp" keeps
+// since) and given another one.
+class DbRestoreCheck : public CDbAdminTest
+{
+  protected:
+    void SetUp() override
+    {
+        m_strFolder = MakeDatabase(kMain, "main", true);
+        ASSERT_TRUE(PutFile(m_strFolder + "/Files/0001.vrh", "slip 1"));
+        ASSERT_EQ(m_session.Connect(), 1);
+        Sql(m_session.m_data,
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+            "INSERT INTO Item(ItemCode, ItemName) "
+            "SELECT printf('A%04d', i), printf('product number %d', i) FROM n");
+        m_strBackup = Path("backup");
+        m_ui.Prompt().QueueAnswers({IDOK, IDYES});
+        m_dialogs.QueueFolder(m_strBackup);
+        ASSERT_EQ(BackupDatabase(m_session, 1), 1);
+        Sql(m_session.m_data, "INSERT INTO Item(ItemCode, ItemName) VALUES('B1', 'after the backup')");
+        ASSERT_EQ(Restore(m_strBackup), 1);
+        Sql(m_session.m_data, "INSERT INTO Item(ItemCode, ItemName) VALUES('C1', 'after the restore')");
+        ASSERT_EQ(Items("WHERE ItemCode = 'B1'"), 0);
+        m_ui.Prompt().Clear();
+    }
+    void TearDown() override
+    {
+        SetFreeSpaceQuery({});
+        CDbAdminTest::TearDown();
+    }
+
+    int Restore(const QString& from)
+    {
+        m_ui.Prompt().Clear();
+        m_ui.Prompt().QueueFolders({from});
+        m_ui.Prompt().QueueAnswers({IDYES});
+        m_dialogs.QueueRestoreAnswer(true);
+        return RestoreDatabase(m_session);
+    }
+    int Items(const QString& condition = {}) { return CountRows(m_session.m_data, TB_ITEM, condition); }
+
+    QString m_strFolder;
+    QString m_strBackup;
+    CTestSession m_session;
+};
+
+} // namespace
+
+// A backup is checked whole before it replaces anything: one whose database
+// is damaged, cut short, no database, of a newer build, or too large for the
+// disk is refused with its reason, and the database folder, "BupTmp" with
+// the state before the last restore included, keeps every byte.
+TEST_F(DbRestoreCheck, ABackupThatIsNotSoundIsRefusedWithItsReason)
+{
+    const QString damaged =
+        QString::fromUtf8("バックアップのデータベースファイル<%1/QXSelvo.vrz>が壊れているため、"
+                          "復元できません。\n別のバックアップから復元してください。") +
+        kUnchanged;
+    const QString newer =
+        QString::fromUtf8("バックアップのデータベースファイル<%1/QXSelvo.vrz>は復元できません。\n"
+                          "このデータベース（バージョン99）は、このプログラム（バージョン%2）より"
+                          "新しいため開けません。新しいプログラムで開いてください。") +
+        kUnchanged;
+    // What the copy takes: every file of the backup but its identity.
+    qint64 needed = 0;
+    QDirIterator files(m_strBackup, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext())
+        needed += files.next().endsWith("/Buinf.sys") ? 0 : files.fileInfo().size();
+    const qint64 database = QFileInfo(m_strBackup + "/QXSelvo.vrz").size();
+    const int pageSize = [&] {
+        const QByteArray head = GetFile(m_strBackup + "/QXSelvo.vrz").left(18);
+        return (uchar(head[16]) << 8) | uchar(head[17]);
+    }();
+    ASSERT_GE(database / pageSize, 20);
+
+    const auto resize = [](qint64 size) {
+        return [size](const QString& path) { return QFile::resize(path, size); };
+    };
+    const struct {
+        const char* what;
+        std::function<bool(const QString&)> spoil; // on the backup's database file
+        qint64 free;                               // on the disk; -1: as the system says
+        QString told;                              // "%1": the backup folder; empty: restored
+    } cases[] = {
+        {"300 bytes of four pages overwritten",
+         [&](const QString& path) {
+             QFile file(path);
+             if (!file.open(QIODevice::ReadWrite))
+                 return false;
+             const qint64 pages = file.size() / pageSize;
+             for (int k = 1; k <= 4; ++k)
+                 if (!file.seek(pageSize * (pages * k / 5) + 8) || file.write(QByteArray(300, '\xa5')) != 300)
+                     return false;
+             return true;
+         },
+         -1, damaged},
+        {"cut short at half", resize(database / 2), -1, damaged},
+        {"cut short after the first page", resize(pageSize), -1, damaged},
+        {"cut to nothing", resize(0), -1, damaged},
+        {"a text file",
+         [](const QString& path) { return PutFile(path, "ItemCode,ItemName\r\nA1,first\r\n"); }, -1, damaged},
+        {"a quote line without its quote",
+         [](const QString& path) {
+             return OnFile(path, "PRAGMA foreign_keys=OFF; INSERT INTO Estimate_B(HeaderID) VALUES(999999)");
+         },
+         -1, damaged},
+        {"of a newer build", [](const QString& path) { return OnFile(path, "PRAGMA user_version=99"); }, -1,
+         QString(newer).replace(QStringLiteral("%2"), QString::number(Schema::Version()))},
+        {"no room for the copy",
+         {},
+         needed - 1,
+         QString::fromUtf8(
+             "ディスクの空き容量が足りないため、復元できません。\nバックアップのデータを置くには、"
+             "データベースフォルダ<%1>のディスクに%2 MB の空き容量が必要です（空き容量 %3 MB）。"
+             "空き容量を増やしてから、再度復元操作を行ってください。")
+                 .arg(m_strFolder, Megabytes(needed), Megabytes(needed - 1)) +
+             kUnchanged},
+        // The bound is the copy itself: a backup that just fits is restored.
+        {"room for exactly the copy", {}, needed, {}},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(c.what);
+        const QString backup = Path(QStringLiteral("bad%1").arg(i));
+        ASSERT_TRUE(CopyTree(m_strBackup, backup));
+        if (c.spoil) {
+            ASSERT_TRUE(c.spoil(backup + "/QXSelvo.vrz"));
+        }
+        QStringList asked;
+        SetFreeSpaceQuery([&](const QString& folder) {
+            asked << folder;
+            return c.free;
+        });
+        const QMap<QString, QByteArray> before = Snapshot(m_strFolder);
+        ASSERT_TRUE(before.contains("/BupTmp/QXSelvo.vrz"));
+
+        const int restored = Restore(backup);
+        if (c.free >= 0) {
+            EXPECT_EQ(asked, QStringList{m_strFolder});
+        }
+        ASSERT_TRUE(m_session.m_manager.IsConnected());
+        if (c.told.isEmpty()) {
+            EXPECT_EQ(restored, 1);
+            EXPECT_EQ(LastText(), QString::fromUtf8("復元しました"));
+            EXPECT_EQ(Items("WHERE ItemCode = 'C1'"), 0);
+            continue;
+        }
+        EXPECT_EQ(restored, 0);
+        EXPECT_EQ(LastText(), QString(c.told).replace(QStringLiteral("%1"), backup));
+        EXPECT_EQ(m_ui.Prompt().Calls().last().icon, MB_ICONEXCLAMATION);
+        EXPECT_EQ(m_session.m_nReloads, 1); // the first restore's only
+        EXPECT_EQ(Items(), 3001);
+        EXPECT_EQ(Items("WHERE ItemCode = 'C1'"), 1);
+        const QMap<QString, QByteArray> after = Snapshot(m_strFolder);
+        EXPECT_EQ(QStringList(after.keys()), QStringList(before.keys()));
+        EXPECT_TRUE(after == before);
+    }
+}
