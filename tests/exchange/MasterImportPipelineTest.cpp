@@ -833,6 +833,27 @@ TEST_F(MasterImportPipelineTest, ProductsFromAnExcel95BookOfFormulas)
               U("T-001|特選煎茶|1246912.89|1234.5|ｶﾌﾞｼｷｶﾞｲｼｬ向け\nT-002|玄米茶|1500|800|"));
 }
 
+// A text file in UTF-8 of letters that Shift_JIS lacks is refused when it is
+// read, with the message that names its encoding, and nothing is registered.
+TEST_F(MasterImportPipelineTest, AUtf8TextFileThatIsNotShiftJisIsRefusedNamingItsEncoding)
+{
+    const QString path = QDir(m_folder).filePath(QStringLiteral("utf8.csv"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(U("K1,Kütüs\u00A0GmbH\r\nK2,Ærø\r\n").toUtf8());
+    }
+    const QStringList before = Dump();
+    m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
+    m_ui.Prompt().QueueFiles({path});
+    EXPECT_EQ(Run(2), 0);
+    EXPECT_EQ(m_ui.Prompt().Texts(),
+              QStringList{U(
+                  "テキストファイルの文字コードがShift_JISではありません（UTF-8で保存されているようです）。\n"
+                  "Shift_JISで保存し直してから読み込んでください。\nファイルの読み込みを中止します。")});
+    EXPECT_EQ(Dump(), before);
+}
+
 #ifdef CORVANTA_MDB_HELPER_PATH
 // Customers from an Access 2010 table whose dates are from before 1900,
 // read by the helper process: each date comes in whole as the memo's text.
