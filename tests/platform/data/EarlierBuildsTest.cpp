@@ -1,13 +1,12 @@
 #include "DataTestUtil.h"
-#include "TestPaths.h"
 
 #include "platform/data/BookedTotals.h"
 #include "platform/data/Schema.h"
 #include "platform/data/SchemaSteps.h"
 #include "platform/data/TradeSide.h"
 #include "support/BookedBalances.h"
+#include "support/EarlierBuilds.h"
 
-#include <QDir>
 #include <QRegularExpression>
 
 #include <iterator>
@@ -31,11 +30,6 @@ constexpr EarlierFile kEarlierFiles[] = {
     {"v3.vrz", 3, true},
     {"v4.vrz", 4, true},
 };
-
-QString FixturePath(const char* name)
-{
-    return QStringLiteral(CORVANTA_FIXTURES "/earlier-builds/") + QLatin1String(name);
-}
 
 // A file opened beside the data-access object, as another tool reads it.
 class CRawFile
@@ -137,11 +131,7 @@ class EarlierBuildsTest : public DatabaseTest
     QString Copy(const char* name, const QString& folder)
     {
         const QString dir = Folder() + u'/' + folder;
-        EXPECT_TRUE(QDir().mkpath(dir));
-        const QString path = CMakeMsgID::DatabasePath(dir);
-        QFile::remove(path);
-        EXPECT_TRUE(QFile::copy(FixturePath(name), path)) << name;
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        EXPECT_TRUE(EarlierBuilds::CopyTo(name, dir)) << name;
         return dir;
     }
 
