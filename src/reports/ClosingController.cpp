@@ -60,6 +60,50 @@ void TellNumbersMissing(bool purchase, bool noCounter)
                                     MB_ICONEXCLAMATION);
 }
 
+// A counter that starts afresh (its file missing, reset after damage, or
+// without its kind) would number from its defaults, which the closings
+// already hold: it numbers on after the highest number of its form there.
+// `notice` gets what the user is told when it moved. False when the
+// closings could not be read (said).
+bool ContinueAfterClosings(CMakeMsgID& db, bool purchase, CCounterInfo& counter, const CCounterInfoElem& elem,
+                           QString& notice)
+{
+    notice.clear();
+    if (!counter.IsFresh())
+        return true;
+    int highest = 0;
+    const CClosingRefusal read = CClosingService(db).HighestNumber(CTradeSide::Of(purchase), elem.m_strPrefix,
+                                                                   elem.m_strSuffix, highest);
+    if (!read.IsDone()) {
+        ShowReportFailure(read.Code(), QStringLiteral("締め処理に失敗しました。"), read.text);
+        return false;
+    }
+    if (!counter.ContinueAfter(highest))
+        return true;
+    QString path = GetSettingsFilePath(QString::fromLatin1(CCounterInfo::kFileName));
+    if (path.isEmpty())
+        path = QString::fromLatin1(CCounterInfo::kFileName);
+    const auto format = [&elem](int number) -> QString {
+        return elem.m_strPrefix + CCounterInfoElem::FormatNumber(number, elem.m_nDigits, elem.m_nZeroFill) +
+               elem.m_strSuffix;
+    };
+    notice = QStringLiteral("番号の設定ファイル<%1>に%2の番号がなかったため、締め済みの%2の番号「%3」の次の"
+                            "「%4」から番号を付けます。")
+                 .arg(QDir::toNativeSeparators(path),
+                      purchase ? QStringLiteral("支払明細書") : QStringLiteral("請求書"), format(highest),
+                      format(elem.m_nNumber));
+    return true;
+}
+
+// The reason of a refusal; on a full disk, which a user may take for a
+// broken database, also that nothing was written.
+QString SaidWhatWasLeft(const CClosingRefusal& refusal, const char* nothingDone)
+{
+    if (refusal.why != EClosingRefusal::NoRoom)
+        return refusal.text;
+    return refusal.text + u'\n' + QString::fromUtf8(nothingDone);
+}
+
 // A closing candidate from its row of the list: the partner, the number
 // reserved for it, its terms and what the row showed.
 CCloseCandidate CandidateOf(const COneRecord* record, const CTradeSide& side, const QString& number)
@@ -210,12 +254,24 @@ void CClosingController::OnCloseAndPrint()
         if (const COneRecord* record = m_list.RecordAt(row); record && IntOf(record, "ID") == 0)
             toClose << row;
     CCounterInfo counter;
+    QString continued;
+    if (!toClose.isEmpty()) {
+        CCounterInfoElem* elem = counter.GetElem(kind);
+        if (!elem) {
+            TellNumbersMissing(purchase, true);
+            return;
+        }
+        if (!ContinueAfterClosings(m_screen.Data(), purchase, counter, *elem, continued))
+            return;
+    }
     QStringList numbers;
     if (const ENumbers taken = TakeNumbers(counter, kind, int(toClose.size()), numbers);
         taken != ENumbers::Taken) {
         TellNumbersMissing(purchase, taken == ENumbers::NoCounter);
         return;
     }
+    if (!continued.isEmpty())
+        UiServices::Prompt().MessageBox(continued, MB_OK, MB_ICONINFORMATION);
     // The closing books what each row counted: the figures the row's amounts
     // come from go along, to be checked against the database as it closes.
     const CTradeSide& side = CTradeSide::Of(purchase);
@@ -243,7 +299,8 @@ void CClosingController::OnCloseAndPrint()
         if (!closed.refusal.IsDone() || closed.changed.size() == closedRows.size())
             counter.GiveBack();
         if (!closed.refusal.IsDone()) {
-            ShowReportFailure(closed.refusal.Code(), Q("締め処理に失敗しました。"), closed.refusal.text);
+            ShowReportFailure(closed.refusal.Code(), Q("締め処理に失敗しました。"),
+                              SaidWhatWasLeft(closed.refusal, "締めた取引先はありません。"));
             return;
         }
         for (int k = 0; k < closedRows.size(); ++k) {
@@ -428,7 +485,8 @@ void CClosingController::OnCancelClose()
     const CClosingRefusal undone = CClosingService(m_screen.Data()).Undo(CTradeSide::Of(purchase), closings);
     wait.End();
     if (!undone.IsDone()) {
-        ShowReportFailure(undone.Code(), Q("締めの取り消しに失敗しました。"), undone.text);
+        ShowReportFailure(undone.Code(), Q("締めの取り消しに失敗しました。"),
+                          SaidWhatWasLeft(undone, "取り消した締めはありません。"));
         return;
     }
     if (ReportMode(mode).closesPartners) {

@@ -39,6 +39,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -1208,5 +1210,168 @@ TEST_F(ShimeViewTest, ClosingWithoutNumbersOfItsOwnClosesNothing)
     EXPECT_EQ(closings("Sales_Close"), QStringList({"000001", "000002"}));
     EXPECT_EQ(closings("Stock_Close"), QStringList({"000001"}));
     EXPECT_EQ(CCounterInfo().GetElem(COUNTER_INVOICE)->m_nNumber, 3);
+    m_ui.Prompt().Clear();
+}
+
+// A counter that starts afresh, after its damaged file was reset or with
+// no file at all, numbers on after the highest invoice (payment-statement)
+// number its side's closings hold, and says so: no number goes out twice.
+TEST_F(ShimeViewTest, AFreshCounterNumbersOnAfterTheClosings)
+{
+    Exec(
+        "INSERT INTO Supplier(SupplierCode, Company, Section, Name, Day) VALUES ('P001', '北港資材', '', '', "
+        "25), ('P002', '南港資材', '', '', 25)");
+    const QString noInfo = m_folder + QStringLiteral("/NoInfo.dat");
+    const auto addSlips = [this](const QString& month) {
+        for (const char* table : {"Sales_H", "Stock_H"}) {
+            const bool purchase = QByteArray(table) == "Stock_H";
+            Exec(QStringLiteral("INSERT INTO %1(No, \"Date\", %2, DenpyoType, TaxType, Amount, AmountNoTax, "
+                                "Tax, Total, SeikyuID) VALUES ('N1', '%3-10', '%4', 0, 1, 10000, 10000, 0, "
+                                "10000, 0), ('N2', '%3-11', '%5', 0, 1, 10000, 10000, 0, 10000, 0)")
+                     .arg(QLatin1String(table),
+                          purchase ? QStringLiteral("SupplierCode") : QStringLiteral("CustomerCode"), month,
+                          purchase ? QStringLiteral("P001") : QStringLiteral("K001"),
+                          purchase ? QStringLiteral("P002") : QStringLiteral("K002"))
+                     .toUtf8()
+                     .constData());
+        }
+    };
+    const auto numbers = [this](const char* table, const QString& closeDate) {
+        CCDSData request, result;
+        request.m_strCondition = QStringLiteral("SELECT No FROM %1 WHERE CloseDate = '%2' ORDER BY ID")
+                                     .arg(QLatin1String(table), closeDate);
+        QString err;
+        EXPECT_EQ(m_frame->GetMakeMsgID().GetDataList(request, result, err), 1) << err.toStdString();
+        QStringList texts;
+        for (int i = 0; i < result.GetCount(); ++i)
+            texts << result.GetAt(i)->GetAt(0)->GetText();
+        return texts;
+    };
+    const QString confirm =
+        QStringLiteral("リスト上のすべての取引先の請求を締め切り、請求書を発行します。よろしいですか？");
+    const QString closed = QStringLiteral("締め切りました。引き続き締め請求書を発行しますか？");
+    const QString notice = QStringLiteral("番号の設定ファイル<%1>に%2の番号がなかったため、締め済みの%2の番号"
+                                          "「%3」の次の「%4」から番号を付けます。");
+    const QString reset = QStringLiteral("設定ファイル<%1>が壊れています。初期状態にしてよろしいですか？");
+    const QString fileError = QStringLiteral("ファイル操作中にエラーが発生しました");
+    const QByteArray damaged("\x01\x00\xff\xff\x01\x00", 6);
+    enum class ECounter { Kept, Reset, Missing };
+    const struct {
+        const char* what;
+        const char* month;
+        ECounter counter;
+        QStringList numbers;
+    } rounds[] = {
+        {"kept", "2004-05", ECounter::Kept, {"000001", "000002"}},
+        {"damaged and reset", "2004-06", ECounter::Reset, {"000003", "000004"}},
+        {"missing", "2004-07", ECounter::Missing, {"000005", "000006"}},
+    };
+    const ProcessLauncher old = SetProcessLauncher([](const QString&, const QString&) { return true; });
+    CFirstForm forms;
+    for (const auto& round : rounds) {
+        addSlips(QLatin1String(round.month));
+        const QString closeDate = QLatin1String(round.month) + QStringLiteral("-25");
+        for (const bool purchase : {false, true}) {
+            SCOPED_TRACE(std::string(round.what) + (purchase ? ", purchases" : ", sales"));
+            if (round.counter == ECounter::Reset) {
+                QFile file(noInfo);
+                ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+                ASSERT_EQ(file.write(damaged), damaged.size());
+            } else if (round.counter == ECounter::Missing) {
+                ASSERT_TRUE(QFile::remove(noInfo) || !QFileInfo::exists(noInfo));
+            }
+            ASSERT_TRUE(Show(purchase ? 9 : 8, QDate::fromString(closeDate, Qt::ISODate), 25));
+            m_ui.Prompt().Clear();
+            QStringList said{confirm};
+            if (round.counter == ECounter::Reset) {
+                m_ui.Prompt().QueueAnswers({IDOK, IDOK, IDYES, IDOK, IDNO});
+                said << fileError << reset.arg(noInfo);
+            } else if (round.counter == ECounter::Missing) {
+                m_ui.Prompt().QueueAnswers({IDOK, IDOK, IDNO});
+            } else {
+                m_ui.Prompt().QueueAnswers({IDOK, IDNO});
+            }
+            if (round.counter != ECounter::Kept)
+                said << notice.arg(
+                    noInfo, purchase ? QStringLiteral("支払明細書") : QStringLiteral("請求書"),
+                    QStringLiteral("%1").arg(round.numbers[0].toInt() - 1, 6, 10, QLatin1Char('0')),
+                    round.numbers[0]);
+            said << closed;
+            m_frame->ExecuteCommand(ID_REPORT_CLOSE_PRINT);
+            EXPECT_EQ(m_ui.Prompt().Texts(), said);
+            EXPECT_EQ(numbers(purchase ? "Stock_Close" : "Sales_Close", closeDate), round.numbers);
+            EXPECT_EQ(
+                CCounterInfo().GetElem(purchase ? COUNTER_PAYMENT_STATEMENT : COUNTER_INVOICE)->m_nNumber,
+                round.numbers[1].toInt() + 1);
+        }
+    }
+    SetProcessLauncher(old);
+    m_ui.Prompt().Clear();
+}
+
+// A closing on a full disk says so and that it closed nothing, not that the
+// database is broken: nothing is written, the numbers go back, and once
+// there is room the same session closes.
+TEST_F(ShimeViewTest, AClosingOnAFullDiskSaysSoAndClosesOnceThereIsRoom)
+{
+    // Enough partners that their closings need pages of their own.
+    Exec("WITH RECURSIVE n(i) AS (SELECT 100 UNION ALL SELECT i + 1 FROM n WHERE i < 299) "
+         "INSERT INTO Customer(CustomerCode, Company, Section, Name, Day, TaxRoundType) "
+         "SELECT 'F' || i, '得意先' || i, '', '', 25, 1 FROM n");
+    Exec("INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, "
+         "Total, "
+         "SeikyuID) SELECT 'S' || CustomerCode, '2004-05-20', CustomerCode, 0, 1, 10000, 10000, 0, 10000, 0 "
+         "FROM Customer WHERE CustomerCode LIKE 'F%'");
+    CMakeMsgID& data = m_frame->GetMakeMsgID();
+    const auto count = [&data](const char* sql) {
+        CCDSData request, result;
+        request.m_strCondition = QString::fromUtf8(sql);
+        QString err;
+        EXPECT_EQ(data.GetDataList(request, result, err), 1) << err.toStdString();
+        return result.GetCount() == 1 ? result.GetAt(0)->GetAt(0)->GetText() : QString();
+    };
+    const auto pragma = [&data](const QByteArray& sql) {
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(data.Handle(), sql.constData(), -1, &statement, nullptr);
+        const qint64 value =
+            statement && sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : -1;
+        sqlite3_finalize(statement);
+        return value;
+    };
+    CShimeView* view = Show(8, QDate(2004, 5, 25), 25);
+    ASSERT_TRUE(view);
+    ASSERT_EQ(view->List().RowCount(), 202);
+    const QString unbilled = count("SELECT COUNT(*) || '/' || SUM(Total) FROM Sales_H WHERE SeikyuID = 0");
+    // The file may grow by no page: the disk is full.
+    const qint64 pages = pragma("PRAGMA page_count");
+    ASSERT_GT(pages, 0);
+    ASSERT_EQ(pragma("PRAGMA max_page_count = " + QByteArray::number(pages)), pages);
+    m_ui.Prompt().Clear();
+    m_ui.Prompt().QueueAnswers({IDOK, IDOK});
+    m_frame->ExecuteCommand(ID_REPORT_CLOSE_PRINT);
+    ASSERT_EQ(m_ui.Prompt().Texts().size(), 2);
+    EXPECT_EQ(m_ui.Prompt().Texts()[1],
+              QStringLiteral("締め処理に失敗しました。") +
+                  CMakeMsgID::ErrorText(SQLITE_FULL, CMakeMsgID::DatabasePath(data.GetFolder()), QString()) +
+                  QStringLiteral("\n締めた取引先はありません。"));
+    EXPECT_NE(m_ui.Prompt().Calls()[1].icon, MB_ICONSTOP);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM Sales_Close WHERE CloseDate = '2004-05-25'"), QStringLiteral("0"));
+    EXPECT_EQ(count("SELECT COUNT(*) || '/' || SUM(Total) FROM Sales_H WHERE SeikyuID = 0"), unbilled);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM Sales_H WHERE DenpyoType = 1"), QStringLiteral("0"));
+    EXPECT_EQ(CCounterInfo().GetElem(COUNTER_INVOICE)->m_nNumber, 1);
+    for (const CReportRow& row : view->List().Rows())
+        EXPECT_EQ(row.mark, 0);
+
+    // Room again: the same session closes every partner.
+    pragma("PRAGMA max_page_count = 1073741823");
+    m_ui.Prompt().Clear();
+    m_ui.Prompt().QueueAnswers({IDOK, IDNO});
+    m_frame->ExecuteCommand(ID_REPORT_CLOSE_PRINT);
+    EXPECT_EQ(m_ui.Prompt().Texts().value(1),
+              QStringLiteral("締め切りました。引き続き締め請求書を発行しますか？"));
+    EXPECT_EQ(count("SELECT COUNT(*) || '/' || MIN(No) || '/' || MAX(No) FROM Sales_Close WHERE CloseDate = "
+                    "'2004-05-25'"),
+              QStringLiteral("202/000001/000202"));
+    EXPECT_EQ(count("SELECT COUNT(*) FROM Sales_H WHERE SeikyuID = 0"), QStringLiteral("0"));
     m_ui.Prompt().Clear();
 }

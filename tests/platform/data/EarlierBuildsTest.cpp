@@ -6,6 +6,7 @@
 #include "platform/data/TradeSide.h"
 #include "support/BookedBalances.h"
 #include "support/EarlierBuilds.h"
+#include "support/WriterWait.h"
 
 #include <QRegularExpression>
 
@@ -283,4 +284,66 @@ TEST_F(EarlierBuildsTest, TheStepsToVersionThreeGiveTheFileThatBuildWrote)
         EXPECT_EQ(file.Stored(false) + u'/' + file.Stored(true), laterBalances);
         EXPECT_EQ(file.Rows(QStringLiteral("PRAGMA integrity_check")), QStringList{QStringLiteral("ok")});
     }
+}
+
+// A step that fails names itself and its cause, read before it was rolled
+// back: a version-1 file whose unique index of the customer codes another
+// tool dropped and whose code then went in twice cannot take the indexes
+// of version 2, whether at opening or at the first write of a connection
+// that opened while another program was writing. The file stays as it was.
+TEST_F(EarlierBuildsTest, AStepThatFailsNamesItselfAndItsCause)
+{
+    m_data.Close();
+    const QString cause = QStringLiteral("バージョン1から2への更新（検索用の索引の作成）で失敗しました。\n"
+                                         "UNIQUE constraint failed: Customer.CustomerCode");
+    const QString twice =
+        QStringLiteral("DROP INDEX ux_customer_code; INSERT INTO Customer(CustomerCode, Company) SELECT "
+                       "CustomerCode, Company FROM Customer ORDER BY ID LIMIT 1");
+
+    // At opening.
+    QString folder = Copy("v1.vrz", QStringLiteral("opening"));
+    QString path = CMakeMsgID::DatabasePath(folder);
+    {
+        const CRawFile file(path, true);
+        ASSERT_TRUE(file.Exec(twice)) << sqlite3_errmsg(file.Handle());
+    }
+    QStringList shape = CRawFile(path).Shape();
+    QString err;
+    EXPECT_EQ(m_data.Open(folder, err), -100);
+    EXPECT_EQ(err, QStringLiteral("データベースを新しい形式に更新できませんでした。\n") + cause);
+    EXPECT_EQ(CRawFile(path).Version(), 1);
+    EXPECT_EQ(CRawFile(path).Shape(), shape);
+
+    // At the first write, the steps pending since another program wrote
+    // through the opening; that program then made the codes twice. (None
+    // is left pending when a step due cannot be done for the connection
+    // alone: the file is not used while the other program writes.)
+    folder = Copy("v1.vrz", QStringLiteral("pending"));
+    path = CMakeMsgID::DatabasePath(folder);
+    {
+        const CRawFile other(path, true);
+        ASSERT_TRUE(other.Exec(QStringLiteral("BEGIN IMMEDIATE")));
+        {
+            const CScopedWriterWait noWait(0);
+            if (!EarlierBuilds::ReadsUnwritten(1)) {
+                EXPECT_EQ(m_data.Open(folder, err), -100);
+                return;
+            }
+            ASSERT_EQ(m_data.Open(folder, err), 1) << err.toStdString();
+        }
+        ASSERT_TRUE(m_data.AreBalancesPending());
+        ASSERT_TRUE(other.Exec(twice + QStringLiteral("; COMMIT"))) << sqlite3_errmsg(other.Handle());
+    }
+    shape = CRawFile(path).Shape();
+    EXPECT_EQ(m_data.BeginTransaction(err), 10);
+    EXPECT_EQ(err, CMakeMsgID::PendingBalancesText() + u'\n' + cause);
+    EXPECT_FALSE(m_data.InTransaction());
+    EXPECT_EQ(m_data.MakePendingBalances(err), 10);
+    EXPECT_EQ(err, cause);
+    EXPECT_TRUE(m_data.AreBalancesPending());
+    EXPECT_EQ(CRawFile(path).Version(), 1);
+    EXPECT_EQ(CRawFile(path).Shape(), shape);
+    // It still reads, with the balances kept for the connection.
+    EXPECT_EQ(BookedBalances::Kept(m_data, false), BookedBalances::Recounted(m_data, false));
+    m_data.Close();
 }
