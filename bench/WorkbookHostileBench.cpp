@@ -3,9 +3,10 @@
 // cell formats, 25 million empty shared strings, 4 million sheet names,
 // 4 518 FILEPASS records, a tag of 100 000 attributes, 8 million cells 256 wide, and a million rows of
 // one cell whose range is 256 wide, 65 530 cell formats naming one number
-// format of 60 000 characters (.xlsx and .xls); each is refused. And the largest table
-// the import admits, read whole into its rows. Each run's time and peak
-// resident memory are bounded.
+// format of 60 000 characters (.xlsx and .xls), shared and inline strings
+// of 120 MB each; each is refused. And the largest table the import
+// admits, read whole into its rows. Each run's time and peak resident
+// memory are bounded.
 
 #include "BenchMain.h"
 
@@ -42,8 +43,10 @@ QString Folder()
     return folder;
 }
 
-// A book of one sheet whose parts are then changed; the path, or empty.
-QString WriteXlsx(const QString& name, const std::function<void(XlsxZip::Parts&)>& change)
+// A book of one sheet whose parts are then changed, some of them made
+// while zipped; the path, or empty.
+QString WriteXlsx(const QString& name, const std::function<void(XlsxZip::Parts&)>& change,
+                  const QMap<QString, XlsxZip::Repeated>& repeated = {})
 {
     XlsxZip::Book book;
     book.sharedStrings = {QStringLiteral("<t>A</t>")};
@@ -52,7 +55,7 @@ QString WriteXlsx(const QString& name, const std::function<void(XlsxZip::Parts&)
     XlsxZip::Parts parts = book.ToParts();
     change(parts);
     const QString path = Folder() + u'/' + name;
-    return XlsxZip::Write(path, parts) ? path : QString();
+    return XlsxZip::Write(path, parts, repeated) ? path : QString();
 }
 
 QString WriteFile(const QString& name, const QByteArray& bytes)
@@ -276,6 +279,27 @@ const bool s_registered = [] {
         "HostileBook/65530FormatsOfOne60000CharacterCodeXls",
         [] { return WriteFile(QStringLiteral("longcode.xls"), LongCodeXls()); },
         [](const QString& path) { return Refused(path, CWorkbookReader::NotWorkbook); });
+    // Shared strings and inline strings of 100 000 characters each, 120 MB
+    // of each.
+    Register(
+        "HostileBook/LongSharedAndInlineStrings",
+        [] {
+            QMap<QString, XlsxZip::Repeated> repeated;
+            return WriteXlsx(
+                QStringLiteral("strings-long.xlsx"),
+                [&repeated](XlsxZip::Parts& parts) {
+                    const QByteArray text(100000, 'a');
+                    repeated.insert(QStringLiteral("xl/sharedStrings.xml"),
+                                    XlsxZip::Padded(parts[QStringLiteral("xl/sharedStrings.xml")],
+                                                    "<si><t>" + text + "</t></si>", 1200));
+                    repeated.insert(QStringLiteral("xl/worksheets/sheet1.xml"),
+                                    XlsxZip::Padded(XlsxZip::Sheet(QStringLiteral("<row></row>")),
+                                                    "<c t=\"inlineStr\"><is><t>" + text + "</t></is></c>",
+                                                    1200, "<row>"));
+                },
+                repeated);
+        },
+        [](const QString& path) { return Imported(path, 0); });
     // The largest table admitted, 7 781 rows of 256 numbers and a label:
     // its memory is the figure that counts; its time is that of two
     // million cells read, typed and turned into texts.

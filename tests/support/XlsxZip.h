@@ -13,12 +13,107 @@
 
 #include <zip.h>
 
+#include <algorithm>
+
 namespace XlsxZip
 {
 
 using Parts = QMap<QString, QByteArray>;
 
-inline bool Write(const QString& path, const Parts& parts)
+// A part made while it is zipped: `head`, `unit` `count` times, then
+// `tail`; so that a hostile part of hundreds of megabytes never stands in
+// memory.
+struct Repeated {
+    QByteArray head, unit;
+    qint64 count = 0;
+    QByteArray tail;
+};
+
+// A part's XML with `count` copies of `unit` after `mark`, by default
+// after the root's start tag (the first ">" after the declaration).
+inline Repeated Padded(const QByteArray& part, const QByteArray& unit, qint64 count,
+                       const QByteArray& mark = {})
+{
+    const qsizetype at =
+        mark.isEmpty() ? part.indexOf('>', part.indexOf("?>") + 2) + 1 : part.indexOf(mark) + mark.size();
+    return {part.left(at), unit, count, part.mid(at)};
+}
+
+namespace Detail
+{
+
+struct RepeatedSource {
+    Repeated part;
+    QByteArray block; // whole units, to copy from
+    qint64 at = 0;
+    zip_error_t error;
+
+    qint64 Size() const { return part.head.size() + part.unit.size() * part.count + part.tail.size(); }
+
+    qint64 Read(char* out, qint64 length)
+    {
+        qint64 n = 0;
+        const qint64 units = part.unit.size() * part.count;
+        while (n < length && at < Size()) {
+            qint64 take;
+            if (at < part.head.size()) {
+                take = qMin(length - n, part.head.size() - at);
+                memcpy(out + n, part.head.constData() + at, size_t(take));
+            } else if (at < part.head.size() + units) {
+                const qint64 in = (at - part.head.size()) % block.size();
+                take = std::min({length - n, qint64(block.size()) - in, part.head.size() + units - at});
+                memcpy(out + n, block.constData() + in, size_t(take));
+            } else {
+                const qint64 in = at - part.head.size() - units;
+                take = qMin(length - n, part.tail.size() - in);
+                memcpy(out + n, part.tail.constData() + in, size_t(take));
+            }
+            n += take;
+            at += take;
+        }
+        return n;
+    }
+
+    static zip_int64_t Callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command)
+    {
+        auto* self = static_cast<RepeatedSource*>(state);
+        switch (command) {
+        case ZIP_SOURCE_OPEN:
+            self->at = 0;
+            return 0;
+        case ZIP_SOURCE_READ:
+            return self->Read(static_cast<char*>(data), qint64(length));
+        case ZIP_SOURCE_CLOSE:
+            return 0;
+        case ZIP_SOURCE_STAT: {
+            auto* stat = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &self->error);
+            if (!stat)
+                return -1;
+            zip_stat_init(stat);
+            stat->size = zip_uint64_t(self->Size());
+            stat->valid |= ZIP_STAT_SIZE;
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&self->error, data, length);
+        case ZIP_SOURCE_FREE:
+            zip_error_fini(&self->error);
+            delete self;
+            return 0;
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                                  ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+        default:
+            zip_error_set(&self->error, ZIP_ER_OPNOTSUPP, 0);
+            return -1;
+        }
+    }
+};
+
+} // namespace Detail
+
+// The parts, and the repeated ones made while they are zipped.
+inline bool Write(const QString& path, const Parts& parts, const QMap<QString, Repeated>& repeated)
 {
     QFile::remove(path);
     int error = 0;
@@ -26,6 +121,8 @@ inline bool Write(const QString& path, const Parts& parts)
     if (!zip)
         return false;
     for (auto it = parts.constBegin(); it != parts.constEnd(); ++it) {
+        if (repeated.contains(it.key()))
+            continue;
         // libzip copies nothing until the archive is closed, so the source
         // owns a copy of the bytes.
         void* copy = malloc(size_t(qMax<qsizetype>(1, it.value().size())));
@@ -37,7 +134,29 @@ inline bool Write(const QString& path, const Parts& parts)
             return false;
         }
     }
+    for (auto it = repeated.constBegin(); it != repeated.constEnd(); ++it) {
+        auto* state = new Detail::RepeatedSource{it.value(), {}, 0, {}};
+        zip_error_init(&state->error);
+        state->block = it.value().unit.repeated(
+            qMax<qsizetype>(1, (64 << 10) / qMax<qsizetype>(1, it.value().unit.size())));
+        zip_source_t* source = zip_source_function(zip, &Detail::RepeatedSource::Callback, state);
+        if (!source) {
+            delete state;
+            zip_discard(zip);
+            return false;
+        }
+        if (zip_file_add(zip, it.key().toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) < 0) {
+            zip_source_free(source);
+            zip_discard(zip);
+            return false;
+        }
+    }
     return zip_close(zip) == 0;
+}
+
+inline bool Write(const QString& path, const Parts& parts)
+{
+    return Write(path, parts, {});
 }
 
 // One part of an archive; empty when missing.

@@ -59,7 +59,8 @@ struct CSheetInfo {
 // while a file is read so that a small file cannot buy a large allocation:
 // the unpacked size of any one part and the number of entries of an
 // archive; the cell formats, number formats and sheets of a book; the cells
-// with a value in one sheet, which also bounds the book's shared strings.
+// with a value in one sheet, which also bounds the book's shared strings;
+// the characters of a book's texts.
 struct CWorkbookLimits {
     // The cells of one sheet that an import can hold within its memory: a
     // stored cell, its slot in the import's table of rows and the text made
@@ -76,6 +77,10 @@ struct CWorkbookLimits {
     qint64 maxCells = kImportCells;
     qint64 maxFormats = 65536; // Excel keeps at most 64 000 cell formats
     qint64 maxSheets = 4096;
+    // The characters of a book's shared strings and of the texts of the
+    // sheet read, each kept in two bytes: with the cells, the import stays
+    // near 300 MB.
+    qint64 maxTextChars = 64000000;
 };
 
 class CWorkbookReader

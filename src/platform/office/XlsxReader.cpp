@@ -22,6 +22,7 @@ namespace
 
 constexpr quint32 kMaxRows = 1048576;
 constexpr quint32 kMaxColumns = 16384;
+constexpr qint64 kMaxCellChars = 32767;
 
 void IgnoreXmlError(void*, xmlErrorPtr) {}
 
@@ -141,13 +142,50 @@ class CPartReader
         return found;
     }
 
-    // The character data of the current element and everything in it; with
-    // `runs`, only that of its <t> elements outside phonetic runs (<rPh>).
-    QByteArray Text(bool runs = false)
+    // The character data of the current element and everything in it, of at
+    // most `mostChars` characters (UTF-16 code units), else too large.
+    QByteArray Text(qint64 mostChars)
     {
         QByteArray text;
+        qint64 chars = 0;
+        Walk(false, [&](const char* value) {
+            for (const char* p = value; *p; ++p) {
+                const auto b = uchar(*p);
+                chars += ((b & 0xC0) != 0x80) + (b >= 0xF0);
+            }
+            text += value;
+            return chars <= mostChars;
+        });
+        return Failed() ? QByteArray() : text;
+    }
+
+    // The text of the current string item (<si>, <is>): its <t> elements
+    // outside phonetic runs (<rPh>), of at most `mostChars` characters,
+    // else too large. Made in UTF-16 as it is read, so that a long string
+    // is never held twice.
+    QString Runs(qint64 mostChars)
+    {
+        QString text;
+        Walk(true, [&](const char* value) {
+            text += QString::fromUtf8(value);
+            return text.size() <= mostChars;
+        });
+        return Failed() ? QString() : text;
+    }
+
+    // Reads past the current element.
+    void Skip()
+    {
+        Walk(false, [](const char*) { return true; });
+    }
+
+  private:
+    // Hands `take` the character data of the current element (with `runs`,
+    // as Runs() chooses it) until it answers false: too large.
+    template <typename F> void Walk(bool runs, F take)
+    {
         if (IsEmpty())
-            return text;
+            return;
         const int depth = Depth();
         int inT = 0;
         int phoneticDepth = -1;
@@ -167,14 +205,15 @@ class CPartReader
                     --inT;
             } else if (type == XML_READER_TYPE_TEXT || type == XML_READER_TYPE_CDATA ||
                        type == XML_READER_TYPE_WHITESPACE || type == XML_READER_TYPE_SIGNIFICANT_WHITESPACE) {
-                if (!runs || (inT > 0 && phoneticDepth < 0))
-                    text += reinterpret_cast<const char*>(xmlTextReaderConstValue(m_reader));
+                if ((!runs || (inT > 0 && phoneticDepth < 0)) &&
+                    !take(reinterpret_cast<const char*>(xmlTextReaderConstValue(m_reader)))) {
+                    Fail(CWorkbookReader::TooLarge);
+                    return;
+                }
             }
         }
-        return text;
     }
 
-  private:
     static int ReadChunk(void* context, char* buffer, int length)
     {
         auto* self = static_cast<CPartReader*>(context);
@@ -207,9 +246,8 @@ class CPartReader
 
 // "_xHHHH_" stands for the character HHHH in the file's strings (line
 // breaks, control characters, and "_x005F_" for a literal underscore).
-QString DecodeEscapes(const QByteArray& utf8)
+QString DecodeEscapes(const QString& text)
 {
-    QString text = QString::fromUtf8(utf8);
     qsizetype at = text.indexOf(QLatin1String("_x"));
     if (at < 0)
         return text;
@@ -462,7 +500,7 @@ bool CXlsxReader::Load(Error& error)
                 QString id;
                 reader.Attributes([&](const char* name, const char* value) {
                     if (!std::strcmp(name, "name"))
-                        info.name = DecodeEscapes(value);
+                        info.name = DecodeEscapes(QString::fromUtf8(value));
                     else if (!std::strcmp(name, "id"))
                         id = QString::fromUtf8(value);
                 });
@@ -606,6 +644,7 @@ bool CXlsxReader::LoadShared(Error& error)
               << CNumberFormat{0, QStringLiteral("[h]:mm:ss"), true};
 
     m_sharedStrings.clear();
+    m_nSharedChars = 0;
     if (!m_sharedPart.isEmpty()) {
         CPartReader reader(m_zip, m_sharedPart, m_limits);
         while (reader.Read()) {
@@ -616,7 +655,11 @@ bool CXlsxReader::LoadShared(Error& error)
                 reader.Fail(TooLarge);
                 break;
             }
-            m_sharedStrings << DecodeEscapes(reader.Text(true));
+            QString text = DecodeEscapes(reader.Runs(m_limits.maxTextChars - m_nSharedChars));
+            if (reader.Failed())
+                break;
+            m_nSharedChars += text.size();
+            m_sharedStrings << std::move(text);
         }
         if (reader.Failed()) {
             error = reader.Error();
@@ -651,6 +694,8 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
     CPartReader reader(m_zip, m_sheetParts.at(index), m_limits);
     if (!reader.IsOpen() && !reader.Failed())
         return fail(NotWorkbook);
+    // The sheet's own texts share the book's budget with its strings.
+    qint64 chars = m_nSharedChars;
     quint32 row = 0, column = 0;
     std::string ref, style, type;
     while (reader.Read()) {
@@ -708,7 +753,8 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             const quint32 s = quint32(std::strtoul(style.c_str(), nullptr, 10));
             cell.format = s < isoFormat ? s : 0;
         }
-        QByteArray value, inlineText;
+        QByteArray value;
+        QString inlineText;
         bool hasValue = false, hasInline = false, hasFormula = false;
         if (!reader.IsEmpty()) {
             const int depth = reader.Depth();
@@ -718,16 +764,19 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
                 if (reader.Type() != XML_READER_TYPE_ELEMENT)
                     continue;
                 if (reader.NameIs("v")) {
-                    value = reader.Text();
+                    // A formula's text counts with the sheet's texts; no
+                    // number, date or string index comes near the length of
+                    // Excel's longest text.
+                    value = reader.Text(type == "str" ? m_limits.maxTextChars - chars : kMaxCellChars);
                     hasValue = true;
                 } else if (reader.NameIs("is")) {
-                    inlineText = reader.Text(true);
+                    inlineText = reader.Runs(m_limits.maxTextChars - chars);
                     hasInline = true;
                 } else if (reader.NameIs("f")) {
                     hasFormula = true;
-                    reader.Text();
+                    reader.Skip();
                 } else {
-                    reader.Text(); // an extension: skipped
+                    reader.Skip(); // an extension
                 }
             }
             if (reader.Failed())
@@ -758,7 +807,7 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             cell.text = m_sharedStrings.at(at);
         } else if (type == "str") {
             cell.kind = CSheetCell::Text;
-            cell.text = DecodeEscapes(value);
+            cell.text = DecodeEscapes(QString::fromUtf8(value));
         } else if (type == "b") {
             cell.kind = CSheetCell::Boolean;
             cell.number = value.trimmed() == "0" ? 0 : 1;
@@ -793,6 +842,11 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
                     return fail(NotWorkbook);
                 cell.kind = CSheetCell::Number;
             }
+        }
+        if (cell.kind == CSheetCell::Text && (type == "inlineStr" || type == "str")) {
+            chars += cell.text.size();
+            if (chars > m_limits.maxTextChars)
+                return fail(TooLarge);
         }
         // A styled empty cell only widens the used range.
         if (cell.kind == CSheetCell::Blank) {

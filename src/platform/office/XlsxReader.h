@@ -31,5 +31,6 @@ class CXlsxReader : public CWorkbookReader
     QString m_sharedPart;
     bool m_sharedLoaded = false;
     QList<QString> m_sharedStrings;
+    qint64 m_nSharedChars = 0;
     QList<CNumberFormat> m_formats;
 };

@@ -369,4 +369,75 @@ TEST(XlsxParts, CountsOfFormatsSheetsRelationshipsAndStringsAreCapped)
     }
 }
 
+// The characters a book keeps, its shared strings and the texts of the
+// sheet read, share one budget; a shared string counts once, however many
+// cells show it.
+TEST(XlsxParts, SharedStringsAndCellTextsShareOneBudgetOfCharacters)
+{
+    CWorkbookLimits limits;
+    limits.maxTextChars = 1000;
+    auto text = [](int length) { return QString(length, u'字'); };
+    auto inlineCell = [](const QString& t) {
+        return QStringLiteral("<c t=\"inlineStr\"><is><t>%1</t></is></c>").arg(t);
+    };
+    const QString shared = U("<c t=\"s\"><v>0</v></c>");
+    const struct {
+        const char* what;
+        QStringList strings; // shared
+        QString row;         // the cells of the one row
+        CWorkbookReader::Error error;
+        int cells;
+    } cases[] = {
+        {"a string of 600 shown by ten cells",
+         {text(600)},
+         shared.repeated(10),
+         CWorkbookReader::NoError,
+         10},
+        {"strings of 600 and 401", {text(600), text(401)}, shared, CWorkbookReader::TooLarge, 0},
+        {"a string of 600 and a cell of 400",
+         {text(600)},
+         shared + inlineCell(text(400)),
+         CWorkbookReader::NoError,
+         2},
+        {"a string of 600 and a cell of 401",
+         {text(600)},
+         shared + inlineCell(text(401)),
+         CWorkbookReader::TooLarge,
+         0},
+        {"cells of 500 and 501",
+         {},
+         inlineCell(text(500)) + inlineCell(text(501)),
+         CWorkbookReader::TooLarge,
+         0},
+        {"a formula's text of 1001",
+         {},
+         QStringLiteral("<c t=\"str\"><f>A1</f><v>%1</v></c>").arg(text(1001)),
+         CWorkbookReader::TooLarge,
+         0},
+        {"a string of 1000 in runs, its reading left out",
+         {U("<r><t>") + text(500) + U("</t></r><r><t>") + text(500) + U("</t></r><rPh><t>") + text(600) +
+          U("</t></rPh>")},
+         shared,
+         CWorkbookReader::NoError,
+         1},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        XlsxZip::Book book;
+        for (const QString& s : c.strings)
+            book.sharedStrings << (s.startsWith(u'<') ? s : U("<t>") + s + U("</t>"));
+        book.sheets << qMakePair(U("S"), XlsxZip::Sheet(U("<row>") + c.row + U("</row>")));
+        const QString path = dir.filePath(QStringLiteral("book.xlsx"));
+        ASSERT_TRUE(XlsxZip::Write(path, book.ToParts()));
+        CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
+        std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(path, &error, limits);
+        ASSERT_TRUE(reader);
+        CSheetData sheet;
+        EXPECT_EQ(reader->ReadSheet(0, sheet, &error), c.error == CWorkbookReader::NoError);
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(sheet.cells.size(), size_t(c.cells));
+    }
+}
+
 } // namespace
