@@ -77,6 +77,9 @@ struct CWorkbookLimits {
     qint64 maxCells = kImportCells;
     qint64 maxFormats = 65536; // Excel keeps at most 64 000 cell formats
     qint64 maxSheets = 4096;
+    // A sheet's code name stands in its first element, a few hundred bytes
+    // in: the reading of each sheet's head stops here, the name not found.
+    qint64 maxHeadBytes = qint64(16) << 10;
     // The characters of a book's shared strings and of the texts of the
     // sheet read, each kept in two bytes: with the cells, the import stays
     // near 300 MB.

@@ -27,11 +27,14 @@ constexpr qint64 kMaxCellChars = 32767;
 void IgnoreXmlError(void*, xmlErrorPtr) {}
 
 // One part of the archive as a stream of XML nodes. Reading stops with an
-// error at a document type, an entity, a damaged stream or the size cap.
+// error at a document type, an entity, a damaged stream or the size cap;
+// with `mostBytes`, only its head is read, and the reading is cut (Cut()
+// tells) past that many bytes or at a tag too large.
 class CPartReader
 {
   public:
-    CPartReader(zip_t* zip, const QString& name, const CWorkbookReader::Limits& limits) : m_limits(limits)
+    CPartReader(zip_t* zip, const QString& name, const CWorkbookReader::Limits& limits, qint64 mostBytes = -1)
+        : m_limits(limits), m_nMostBytes(mostBytes)
     {
         // Some writers separate the folders of part names with backslashes.
         zip_int64_t index = zip_name_locate(zip, name.toUtf8().constData(), ZIP_FL_NOCASE);
@@ -78,6 +81,7 @@ class CPartReader
     bool IsOpen() const { return m_reader != nullptr; }
     CWorkbookReader::Error Error() const { return m_error; }
     bool Failed() const { return m_error != CWorkbookReader::NoError; }
+    bool Cut() const { return m_bCut; }
 
     // The next node; false at the end of the part or on an error.
     bool Read()
@@ -225,14 +229,29 @@ class CPartReader
             return -1;
         }
         self->m_total += n;
-        if (self->m_total > self->m_limits.maxEntryBytes || !self->m_tags.Pass(buffer, n)) {
+        if (self->m_total > self->m_limits.maxEntryBytes) {
             self->m_ioError = CWorkbookReader::TooLarge;
+            return -1;
+        }
+        const bool head = self->m_nMostBytes >= 0;
+        if (head && self->m_total > self->m_nMostBytes) {
+            self->m_bCut = true;
+            self->m_ioError = CWorkbookReader::TooLarge;
+            return -1;
+        }
+        if (!self->m_tags.Pass(buffer, n)) {
+            // A part in an encoding other than Unicode's is damaged.
+            const bool encoding = self->m_tags.GetFault() == CXmlTagWatch::kEncoding;
+            self->m_bCut = head && !encoding;
+            self->m_ioError = encoding ? CWorkbookReader::NotWorkbook : CWorkbookReader::TooLarge;
             return -1;
         }
         return int(n);
     }
 
     CWorkbookReader::Limits m_limits;
+    qint64 m_nMostBytes;
+    bool m_bCut = false;
     zip_file_t* m_file = nullptr;
     xmlTextReaderPtr m_reader = nullptr;
     CWorkbookReader::Error m_error = CWorkbookReader::NoError;
@@ -545,8 +564,10 @@ bool CXlsxReader::Load(Error& error)
             m_sheets[i].codeName = *known;
             continue;
         }
-        // The code name stands in the sheet's first element.
-        CPartReader reader(m_zip, rel->target, m_limits);
+        // The code name stands in the sheet's first element, near the start
+        // of the part: a sheet whose head holds none, or a tag too large
+        // (whose sheet is refused when read), is read no further here.
+        CPartReader reader(m_zip, rel->target, m_limits, m_limits.maxHeadBytes);
         if (!reader.IsOpen() && !reader.Failed()) {
             error = NotWorkbook;
             return false;
@@ -558,7 +579,7 @@ bool CXlsxReader::Load(Error& error)
                 m_sheets[i].codeName = reader.Attribute("codeName");
             break;
         }
-        if (reader.Failed()) {
+        if (reader.Failed() && !reader.Cut()) {
             error = reader.Error();
             return false;
         }

@@ -1,4 +1,5 @@
 #include "platform/office/Workbook.h"
+#include "support/Iconv.h"
 #include "support/XlsxZip.h"
 
 #include <QTemporaryDir>
@@ -366,6 +367,147 @@ TEST(XlsxParts, CountsOfFormatsSheetsRelationshipsAndStringsAreCapped)
         EXPECT_TRUE(first.FormatOf(first.cells.at(1)).isDate);
         ASSERT_TRUE(reader->ReadSheet(c.sheets - 1, last, &error));
         EXPECT_EQ(first.formats.constData(), last.formats.constData());
+    }
+}
+
+// What holds libxml2 long or keeps memory is bounded as the bytes pass, in
+// every part: namespace declarations in scope (nested tags adding up),
+// attributes of one tag, comments and processing instructions.
+TEST(XlsxParts, NamespacesAttributesAndCommentsAreBounded)
+{
+    auto declarations = [](int from, int count) {
+        QString text;
+        for (int i = from; i < from + count; ++i)
+            text += QStringLiteral(" xmlns:n%1=\"urn:n%1\"").arg(i);
+        return text;
+    };
+    auto attributes = [](int count) {
+        QString text;
+        for (int i = 0; i < count; ++i)
+            text += QStringLiteral(" a%1=\"\"").arg(i);
+        return text;
+    };
+    // The sheet's root declares two; `rootMore` more, then the rows.
+    auto sheet = [](const QString& rootMore, const QString& rows) {
+        return [rootMore, rows](XlsxZip::Parts& parts) {
+            QByteArray part = XlsxZip::Sheet(rows);
+            part.insert(part.indexOf("<sheetData>") - 1, rootMore.toUtf8());
+            parts[QStringLiteral("xl/worksheets/sheet1.xml")] = part;
+        };
+    };
+    const QString row = U("<row><c><v>1</v></c></row>");
+    const struct {
+        const char* what;
+        std::function<void(XlsxZip::Parts&)> change;
+        CWorkbookReader::Error open, read;
+    } cases[] = {
+        {"40 declarations on a sheet", sheet(declarations(0, 38), row), CWorkbookReader::NoError,
+         CWorkbookReader::NoError},
+        {"41 declarations on a sheet", sheet(declarations(0, 39), row), CWorkbookReader::NoError,
+         CWorkbookReader::TooLarge},
+        {"30 on a sheet and 11 on its row",
+         sheet(declarations(0, 28), U("<row") + declarations(28, 11) + U("><c><v>1</v></c></row>")),
+         CWorkbookReader::NoError, CWorkbookReader::TooLarge},
+        {"30 on a sheet and 10 on each of 100 rows beside each other",
+         sheet(declarations(0, 28),
+               row + QString(U("<row") + declarations(28, 10) + U("></row>")).repeated(100)),
+         CWorkbookReader::NoError, CWorkbookReader::NoError},
+        {"names that only start like a declaration",
+         sheet(QStringLiteral(" xmlnsa=\"\" xmlnsb=\"\"") + declarations(0, 38), row),
+         CWorkbookReader::NoError, CWorkbookReader::NoError},
+        {"41 declarations in the package's relationships",
+         [&](XlsxZip::Parts& parts) {
+             parts[QStringLiteral("_rels/.rels")].replace(
+                 "<Relationships ", QByteArray("<Relationships" + declarations(0, 40).toUtf8() + " "));
+         },
+         CWorkbookReader::TooLarge,
+         {}},
+        {"a cell of 64 attributes", sheet({}, U("<row><c") + attributes(64) + U("><v>1</v></c></row>")),
+         CWorkbookReader::NoError, CWorkbookReader::NoError},
+        {"a cell of 65 attributes", sheet({}, U("<row><c") + attributes(65) + U("><v>1</v></c></row>")),
+         CWorkbookReader::NoError, CWorkbookReader::TooLarge},
+        {"100 000 comments and instructions", sheet({}, row + U("<!-- c --><?p?>").repeated(49999)),
+         CWorkbookReader::NoError, CWorkbookReader::NoError},
+        {"100 001", sheet({}, row + U("<!-- c --><?p?>").repeated(50000)), CWorkbookReader::NoError,
+         CWorkbookReader::TooLarge},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        XlsxZip::Book book;
+        book.sheets << qMakePair(U("S"), XlsxZip::Sheet({}));
+        XlsxZip::Parts parts = book.ToParts();
+        c.change(parts);
+        const QString path = dir.filePath(QStringLiteral("book.xlsx"));
+        ASSERT_TRUE(XlsxZip::Write(path, parts));
+        CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
+        std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(path, &error);
+        EXPECT_EQ(error, c.open);
+        if (c.open != CWorkbookReader::NoError) {
+            EXPECT_FALSE(reader);
+            continue;
+        }
+        ASSERT_TRUE(reader);
+        CSheetData sheet;
+        EXPECT_EQ(reader->ReadSheet(0, sheet, &error), c.read == CWorkbookReader::NoError);
+        EXPECT_EQ(error, c.read);
+        EXPECT_EQ(sheet.cells.size(), c.read == CWorkbookReader::NoError ? 1u : 0u);
+    }
+}
+
+// A part is read only in an encoding the watch of its bytes follows as
+// libxml2 does: UTF-8, or UTF-16 by its first bytes. EBCDIC and UCS-4
+// (which libxml2 finds by the first bytes) and any other encoding a
+// declaration names (UTF-7 hides "<" in letters) are damage.
+TEST(XlsxParts, PartsInOtherEncodingsThanUnicodeAreDamaged)
+{
+    XlsxZip::Book book;
+    book.sheets << qMakePair(U("シート"), XlsxZip::Sheet(U("<row><c><v>1</v></c></row>")));
+    const QByteArray workbook = book.ToParts()[QStringLiteral("xl/workbook.xml")];
+    auto declared = [&](const char* encoding) -> QByteArray {
+        return QByteArray(workbook).replace("encoding=\"UTF-8\"",
+                                            QByteArray("encoding=\"" + QByteArray(encoding) + "\""));
+    };
+    const struct {
+        const char* what;
+        QByteArray bytes; // of the workbook part
+        CWorkbookReader::Error open;
+    } cases[] = {
+        {"UTF-8 with its mark", "\xEF\xBB\xBF" + workbook, CWorkbookReader::NoError},
+        {"UTF-16 with its mark", "\xFF\xFE" + Iconv::Encode(declared("UTF-16"), "UTF-16LE"),
+         CWorkbookReader::NoError},
+        {"UTF-16 big-endian without a mark", Iconv::Encode(declared("UTF-16"), "UTF-16BE"),
+         CWorkbookReader::NoError},
+        {"UTF-16 little-endian named big-endian",
+         "\xFF\xFE" + Iconv::Encode(declared("UTF-16BE"), "UTF-16LE"), CWorkbookReader::NotWorkbook},
+        {"UTF-8 named UTF-16", declared("UTF-16"), CWorkbookReader::NotWorkbook},
+        {"EBCDIC", Iconv::Encode(declared("IBM037").replace("シート", "S"), "IBM037"),
+         CWorkbookReader::NotWorkbook},
+        {"UTF-7 after its declaration",
+         declared("UTF-7").left(declared("UTF-7").indexOf("?>") + 2) +
+             Iconv::Encode(declared("UTF-7").mid(declared("UTF-7").indexOf("?>") + 2), "UTF-7"),
+         CWorkbookReader::NotWorkbook},
+        {"UCS-4", Iconv::Encode(declared("UCS-4"), "UCS-4LE"), CWorkbookReader::NotWorkbook},
+        {"Shift_JIS", Iconv::Encode(declared("Shift_JIS"), "SHIFT_JIS"), CWorkbookReader::NotWorkbook},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_FALSE(c.bytes.isEmpty());
+        XlsxZip::Parts parts = book.ToParts();
+        parts[QStringLiteral("xl/workbook.xml")] = c.bytes;
+        const QString path = dir.filePath(QStringLiteral("book.xlsx"));
+        ASSERT_TRUE(XlsxZip::Write(path, parts));
+        CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
+        std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(path, &error);
+        EXPECT_EQ(error, c.open);
+        if (c.open != CWorkbookReader::NoError) {
+            EXPECT_FALSE(reader);
+            continue;
+        }
+        ASSERT_TRUE(reader);
+        ASSERT_EQ(reader->Sheets().size(), 1);
+        EXPECT_EQ(reader->Sheets().front().name, U("シート"));
     }
 }
 
