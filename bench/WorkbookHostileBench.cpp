@@ -4,7 +4,9 @@
 // 4 518 FILEPASS records, a tag of 100 000 attributes, 8 million cells 256 wide, and a million rows of
 // one cell whose range is 256 wide, 65 530 cell formats naming one number
 // format of 60 000 characters (.xlsx and .xls), shared and inline strings
-// of 120 MB each, 4 096 sheets each opening with a megabyte of white space,
+// of 120 MB each, six parts of 120 MB of empty elements each (every part
+// within its cap, the book past its own), 4 096 sheets each opening with a
+// megabyte of white space, 4 096 directory entries on one packed part,
 // thousands of namespace declarations before millions of elements, a part
 // in EBCDIC, a sheet of comments (which libxml2's reader keeps to the end),
 // a sheet of tags of 1 000 attributes (checked pair by pair); each is
@@ -332,6 +334,24 @@ const bool s_registered = [] {
                 repeated);
         },
         [](const QString& path) { return Imported(path, 0); });
+    // Six parts, each 120 MB of empty elements: together past the book's
+    // bound, read after read.
+    Register(
+        "HostileBook/SixPartsOf120MBEmptyElements",
+        [] {
+            QMap<QString, XlsxZip::Repeated> repeated;
+            return WriteXlsx(
+                QStringLiteral("six.xlsx"),
+                [&repeated](XlsxZip::Parts& parts) {
+                    for (const char* part :
+                         {"_rels/.rels", "xl/workbook.xml", "xl/_rels/workbook.xml.rels", "xl/styles.xml",
+                          "xl/sharedStrings.xml", "xl/worksheets/sheet1.xml"})
+                        repeated.insert(QLatin1String(part),
+                                        XlsxZip::Padded(parts[QLatin1String(part)], "<x/>", 30000000));
+                },
+                repeated);
+        },
+        [](const QString& path) { return Imported(path, 0); });
     // The code name of each sheet is looked for in its head only; the book,
     // 5.6 MB, opens and its first sheet reads within a second a megabyte.
     Register(
@@ -365,6 +385,28 @@ const bool s_registered = [] {
                 repeated);
         },
         Read, 5);
+    // 4 096 directory entries that all point at one sheet part of 120 MB of
+    // empty elements.
+    Register(
+        "HostileBook/4096EntriesOnOne120MBEntry",
+        [] {
+            QMap<QString, XlsxZip::Repeated> repeated;
+            const QString path = WriteXlsx(
+                QStringLiteral("overlap.xlsx"),
+                [&repeated](XlsxZip::Parts& parts) {
+                    QByteArray& sheet = parts[QStringLiteral("xl/worksheets/sheet1.xml")];
+                    repeated.insert(QStringLiteral("xl/worksheets/sheet1.xml"),
+                                    XlsxZip::Padded(sheet, "<x/>", 30000000));
+                },
+                repeated);
+            QStringList names;
+            for (int i = 0; i < 4095; ++i)
+                names << QStringLiteral("xl/worksheets/o%1.xml").arg(i, 4, 10, QChar(u'0'));
+            return XlsxZip::PointAtOneEntry(path, QStringLiteral("xl/worksheets/sheet1.xml"), names)
+                       ? path
+                       : QString();
+        },
+        [](const QString& path) { return Imported(path, 0, NotBook(path)); });
     // Thousands of namespace declarations, then 30 million empty elements,
     // in a sheet and in the package's relationships.
     for (const char* part : {"xl/worksheets/sheet1.xml", "_rels/.rels"}) {

@@ -159,6 +159,56 @@ inline bool Write(const QString& path, const Parts& parts)
     return Write(path, parts, {});
 }
 
+// Adds to the archive's directory a record for each of `names` that points
+// at the data of `entry`, as an overlapping-entry bomb does; the archive has
+// no comment, as Write leaves it.
+inline bool PointAtOneEntry(const QString& path, const QString& entry, const QStringList& names)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray bytes = file.readAll();
+    file.close();
+    auto u16 = [&bytes](qsizetype at) {
+        return quint32(uchar(bytes[at])) | quint32(uchar(bytes[at + 1])) << 8;
+    };
+    auto u32 = [&](qsizetype at) { return u16(at) | u16(at + 2) << 16; };
+    auto put = [](QByteArray& to, qsizetype at, quint32 value, int size) {
+        for (int i = 0; i < size; ++i)
+            to[at + i] = char(value >> (8 * i));
+    };
+    const qsizetype end = bytes.size() - 22;
+    if (end < 0 || u32(end) != 0x06054B50)
+        return false;
+    const quint32 count = u16(end + 10), size = u32(end + 12), offset = u32(end + 16);
+    QByteArray record;
+    for (qsizetype at = offset; at < qsizetype(offset + size);) {
+        const qsizetype length = 46 + u16(at + 28) + u16(at + 30) + u16(at + 32);
+        if (bytes.mid(at + 46, u16(at + 28)) == entry.toUtf8())
+            record = bytes.mid(at, length);
+        at += length;
+    }
+    if (record.isEmpty())
+        return false;
+    QByteArray added;
+    for (const QString& name : names) {
+        const QByteArray utf8 = name.toUtf8();
+        QByteArray copy = record.left(46) + utf8;
+        put(copy, 28, quint32(utf8.size()), 2);
+        put(copy, 30, 0, 2); // no extra field
+        put(copy, 32, 0, 2); // no comment
+        added += copy;
+    }
+    QByteArray tail = bytes.mid(end);
+    put(tail, 8, count + quint32(names.size()), 2);
+    put(tail, 10, count + quint32(names.size()), 2);
+    put(tail, 12, size + quint32(added.size()), 4);
+    bytes = bytes.left(end) + added + tail;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(bytes) == bytes.size();
+}
+
 // One part of an archive; empty when missing.
 inline QByteArray ReadPart(const QString& path, const QString& name)
 {

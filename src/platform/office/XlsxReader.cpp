@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 
 #include <libxml/xmlreader.h>
@@ -24,17 +25,16 @@ constexpr quint32 kMaxRows = 1048576;
 constexpr quint32 kMaxColumns = 16384;
 constexpr qint64 kMaxCellChars = 32767;
 
-void IgnoreXmlError(void*, xmlErrorPtr) {}
-
 // One part of the archive as a stream of XML nodes. Reading stops with an
-// error at a document type, an entity, a damaged stream or the size cap;
-// with `mostBytes`, only its head is read, and the reading is cut (Cut()
-// tells) past that many bytes or at a tag too large.
+// error at a document type, an entity, a damaged stream, the part's caps or
+// the book's; with `mostBytes`, only its head is read, and the reading is
+// cut (Cut() tells) past that many bytes or at a tag too large.
 class CPartReader
 {
   public:
-    CPartReader(zip_t* zip, const QString& name, const CWorkbookReader::Limits& limits, qint64 mostBytes = -1)
-        : m_limits(limits), m_nMostBytes(mostBytes)
+    CPartReader(zip_t* zip, const QString& name, const CWorkbookReader::Limits& limits, CUnpackBudget& budget,
+                qint64 mostBytes = -1)
+        : m_limits(limits), m_budget(budget), m_nMostBytes(mostBytes)
     {
         // Some writers separate the folders of part names with backslashes.
         zip_int64_t index = zip_name_locate(zip, name.toUtf8().constData(), ZIP_FL_NOCASE);
@@ -65,7 +65,7 @@ class CPartReader
             m_error = CWorkbookReader::NotWorkbook;
             return;
         }
-        xmlTextReaderSetStructuredErrorHandler(m_reader, IgnoreXmlError, nullptr);
+        xmlTextReaderSetStructuredErrorHandler(m_reader, &CPartReader::CountError, this);
     }
     ~CPartReader()
     {
@@ -98,6 +98,18 @@ class CPartReader
                 Fail(CWorkbookReader::NotWorkbook);
                 return false;
             }
+            if (m_nErrors > kMostErrors) {
+                Fail(CWorkbookReader::NotWorkbook);
+                return false;
+            }
+            if (m_type != XML_READER_TYPE_END_ELEMENT) {
+                m_budget.nodes +=
+                    1 + (m_type == XML_READER_TYPE_ELEMENT ? xmlTextReaderAttributeCount(m_reader) : 0);
+                if (m_budget.nodes > m_budget.mostSpareNodes + m_limits.nodesPerItem * m_budget.kept) {
+                    Fail(CWorkbookReader::TooLarge);
+                    return false;
+                }
+            }
             return true;
         }
         if (rc < 0)
@@ -120,6 +132,8 @@ class CPartReader
         return local && std::strcmp(reinterpret_cast<const char*>(local), name) == 0;
     }
     int Depth() const { return xmlTextReaderDepth(m_reader); }
+    // An item the caller keeps: its nodes are not spare.
+    void Keep() { ++m_budget.kept; }
     bool IsEmpty() const { return xmlTextReaderIsEmptyElement(m_reader) == 1; }
 
     // Calls `take(localName, value)` for each attribute of the current element.
@@ -218,6 +232,12 @@ class CPartReader
         }
     }
 
+    // libxml2 goes on past errors it can recover from (a prefix never
+    // declared), each written out as a message first: a part of millions
+    // of them is damaged.
+    static constexpr int kMostErrors = 1000;
+    static void CountError(void* context, xmlErrorPtr) { ++static_cast<CPartReader*>(context)->m_nErrors; }
+
     static int ReadChunk(void* context, char* buffer, int length)
     {
         auto* self = static_cast<CPartReader*>(context);
@@ -229,7 +249,8 @@ class CPartReader
             return -1;
         }
         self->m_total += n;
-        if (self->m_total > self->m_limits.maxEntryBytes) {
+        self->m_budget.bytes += n;
+        if (self->m_total > self->m_limits.maxEntryBytes || self->m_budget.bytes > self->m_budget.mostBytes) {
             self->m_ioError = CWorkbookReader::TooLarge;
             return -1;
         }
@@ -250,8 +271,10 @@ class CPartReader
     }
 
     CWorkbookReader::Limits m_limits;
+    CUnpackBudget& m_budget;
     qint64 m_nMostBytes;
     bool m_bCut = false;
+    int m_nErrors = 0;
     zip_file_t* m_file = nullptr;
     xmlTextReaderPtr m_reader = nullptr;
     CWorkbookReader::Error m_error = CWorkbookReader::NoError;
@@ -410,9 +433,10 @@ struct CRelationship {
 
 // The relationships of a part by id; a missing .rels part gives none.
 bool ReadRelationships(zip_t* zip, const QString& part, const CWorkbookReader::Limits& limits,
-                       QHash<QString, CRelationship>& rels, CWorkbookReader::Error& error)
+                       CUnpackBudget& budget, QHash<QString, CRelationship>& rels,
+                       CWorkbookReader::Error& error)
 {
-    CPartReader reader(zip, RelsPartOf(part), limits);
+    CPartReader reader(zip, RelsPartOf(part), limits, budget);
     qint64 count = 0;
     while (reader.Read()) {
         if (!reader.IsElement("Relationship"))
@@ -435,6 +459,7 @@ bool ReadRelationships(zip_t* zip, const QString& part, const CWorkbookReader::L
         });
         if (mode.compare(QLatin1String("External"), Qt::CaseInsensitive) != 0)
             rels.insert(id, {type, ResolveTarget(part, target)});
+        reader.Keep();
     }
     error = reader.Error();
     return !reader.Failed();
@@ -469,7 +494,12 @@ std::unique_ptr<CXlsxReader> CXlsxReader::Open(const QString& path, const Limits
     std::unique_ptr<CXlsxReader> reader(new CXlsxReader);
     reader->m_zip = zip;
     reader->m_limits = limits;
-    if (!reader->Load(error))
+    const qint64 fileBytes = QFileInfo(path).size();
+    const qint64 within = qMin(fileBytes, limits.maxBookBytes);
+    reader->m_unpacked.mostBytes =
+        qMin(limits.maxBookBytes, limits.minBookBytes + within * limits.bookBytesPerFileByte);
+    reader->m_unpacked.mostSpareNodes = limits.maxSpareNodes + within * limits.spareNodesPerFileByte;
+    if (!reader->Load(fileBytes, error))
         return nullptr;
     return reader;
 }
@@ -480,14 +510,36 @@ CXlsxReader::~CXlsxReader()
         zip_discard(m_zip);
 }
 
-bool CXlsxReader::Load(Error& error)
+bool CXlsxReader::Load(qint64 fileBytes, Error& error)
 {
-    if (zip_get_num_entries(m_zip, 0) > m_limits.maxEntries) {
+    const zip_int64_t entries = zip_get_num_entries(m_zip, 0);
+    if (entries > m_limits.maxEntries) {
         error = TooLarge;
         return false;
     }
+    // Entries whose data overlap unpack the same bytes again and again, as
+    // many times as the directory names them. Each entry takes at least its
+    // local header (30 bytes and its name), its packed data and its record
+    // in the directory (46 bytes and its name), and the directory ends in 22
+    // bytes: entries that take more than the file holds overlap.
+    qint64 taken = 22;
+    for (zip_int64_t i = 0; i < entries; ++i) {
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        if (zip_stat_index(m_zip, zip_uint64_t(i), ZIP_FL_ENC_RAW, &stat) != 0 ||
+            !(stat.valid & ZIP_STAT_COMP_SIZE) || !(stat.valid & ZIP_STAT_NAME) ||
+            stat.comp_size > zip_uint64_t(fileBytes)) {
+            error = NotWorkbook;
+            return false;
+        }
+        taken += 76 + 2 * qint64(std::strlen(stat.name)) + qint64(stat.comp_size);
+        if (taken > fileBytes) {
+            error = NotWorkbook;
+            return false;
+        }
+    }
     QHash<QString, CRelationship> packageRels;
-    if (!ReadRelationships(m_zip, QString(), m_limits, packageRels, error))
+    if (!ReadRelationships(m_zip, QString(), m_limits, m_unpacked, packageRels, error))
         return false;
     QString workbookPart = TargetOfType(packageRels, QLatin1String("/officeDocument"));
     if (workbookPart.isEmpty())
@@ -497,7 +549,7 @@ bool CXlsxReader::Load(Error& error)
     QStringList ids;
     bool isWorkbook = false;
     {
-        CPartReader reader(m_zip, workbookPart, m_limits);
+        CPartReader reader(m_zip, workbookPart, m_limits, m_unpacked);
         while (reader.Read()) {
             if (reader.Type() != XML_READER_TYPE_ELEMENT)
                 continue;
@@ -529,6 +581,7 @@ bool CXlsxReader::Load(Error& error)
                     continue;
                 m_sheets << info;
                 ids << id;
+                reader.Keep();
             }
         }
         if (reader.Failed()) {
@@ -542,7 +595,7 @@ bool CXlsxReader::Load(Error& error)
     }
 
     QHash<QString, CRelationship> rels;
-    if (!ReadRelationships(m_zip, workbookPart, m_limits, rels, error))
+    if (!ReadRelationships(m_zip, workbookPart, m_limits, m_unpacked, rels, error))
         return false;
     m_stylesPart = TargetOfType(rels, QLatin1String("/styles"));
     m_sharedPart = TargetOfType(rels, QLatin1String("/sharedStrings"));
@@ -567,7 +620,7 @@ bool CXlsxReader::Load(Error& error)
         // The code name stands in the sheet's first element, near the start
         // of the part: a sheet whose head holds none, or a tag too large
         // (whose sheet is refused when read), is read no further here.
-        CPartReader reader(m_zip, rel->target, m_limits, m_limits.maxHeadBytes);
+        CPartReader reader(m_zip, rel->target, m_limits, m_unpacked, m_limits.maxHeadBytes);
         if (!reader.IsOpen() && !reader.Failed()) {
             error = NotWorkbook;
             return false;
@@ -600,7 +653,7 @@ bool CXlsxReader::LoadShared(Error& error)
         // Whether a format shows a date, decided once for its id however
         // many cell formats name it.
         QHash<int, bool> dated;
-        CPartReader reader(m_zip, m_stylesPart, m_limits);
+        CPartReader reader(m_zip, m_stylesPart, m_limits, m_unpacked);
         int xfsDepth = -1;
         qint64 numFmts = 0;
         while (reader.Read()) {
@@ -667,7 +720,7 @@ bool CXlsxReader::LoadShared(Error& error)
     m_sharedStrings.clear();
     m_nSharedChars = 0;
     if (!m_sharedPart.isEmpty()) {
-        CPartReader reader(m_zip, m_sharedPart, m_limits);
+        CPartReader reader(m_zip, m_sharedPart, m_limits, m_unpacked);
         while (reader.Read()) {
             if (!reader.IsElement("si"))
                 continue;
@@ -681,6 +734,7 @@ bool CXlsxReader::LoadShared(Error& error)
                 break;
             m_nSharedChars += text.size();
             m_sharedStrings << std::move(text);
+            reader.Keep();
         }
         if (reader.Failed()) {
             error = reader.Error();
@@ -712,7 +766,7 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
     // like a dated number, a duration as days.
     const quint32 isoFormat = quint32(m_formats.size()) - 3;
 
-    CPartReader reader(m_zip, m_sheetParts.at(index), m_limits);
+    CPartReader reader(m_zip, m_sheetParts.at(index), m_limits, m_unpacked);
     if (!reader.IsOpen() && !reader.Failed())
         return fail(NotWorkbook);
     // The sheet's own texts share the book's budget with its strings.
@@ -877,6 +931,7 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
         if (qint64(sheet.cells.size()) >= m_limits.maxCells)
             return fail(TooLarge);
         sheet.cells.push_back(std::move(cell));
+        reader.Keep();
     }
     if (reader.Failed())
         return fail(reader.Error());

@@ -370,10 +370,179 @@ TEST(XlsxParts, CountsOfFormatsSheetsRelationshipsAndStringsAreCapped)
     }
 }
 
+// What one book's parts unpack to is bounded together, read after read,
+// and in proportion to the file; its markup beyond what its cells and
+// strings need too; a sheet's code name is looked for in its head only;
+// entries whose data overlap are refused.
+TEST(XlsxParts, OneBudgetPerBookAndNoOverlappingEntries)
+{
+    const QByteArray spaces = QByteArray(1000, ' ') + "<x/>";
+    // Every part the reader reads padded with 600 KB.
+    auto padAll = [&](XlsxZip::Parts& parts, QMap<QString, XlsxZip::Repeated>& repeated) {
+        for (const char* part : {"_rels/.rels", "xl/workbook.xml", "xl/_rels/workbook.xml.rels",
+                                 "xl/styles.xml", "xl/sharedStrings.xml", "xl/worksheets/sheet1.xml"})
+            repeated.insert(QLatin1String(part), XlsxZip::Padded(parts[QLatin1String(part)], spaces, 600));
+    };
+    auto padSheet = [&](qint64 units, const QByteArray& unit) {
+        return [units, unit](XlsxZip::Parts& parts, QMap<QString, XlsxZip::Repeated>& repeated) {
+            repeated.insert(QStringLiteral("xl/worksheets/sheet1.xml"),
+                            XlsxZip::Padded(parts[QStringLiteral("xl/worksheets/sheet1.xml")], unit, units));
+        };
+    };
+    // 40 KB that deflate cannot pack.
+    auto thumbnail = [](XlsxZip::Parts& parts, QMap<QString, XlsxZip::Repeated>&) {
+        QByteArray noise(40 << 10, '\0');
+        quint32 state = 1;
+        for (char& b : noise)
+            b = char((state = state * 1103515245u + 12345u) >> 24);
+        parts.insert(QStringLiteral("docProps/thumbnail.jpeg"), noise);
+    };
+    auto cells = [](XlsxZip::Parts& parts, QMap<QString, XlsxZip::Repeated>&) {
+        parts[QStringLiteral("xl/worksheets/sheet1.xml")] =
+            XlsxZip::Sheet(QStringLiteral("<row><c><v>1</v></c></row>").repeated(5000));
+    };
+    using Change = std::function<void(XlsxZip::Parts&, QMap<QString, XlsxZip::Repeated>&)>;
+    auto both = [](Change a, Change b) {
+        return [a, b](XlsxZip::Parts& parts, QMap<QString, XlsxZip::Repeated>& repeated) {
+            a(parts, repeated);
+            b(parts, repeated);
+        };
+    };
+
+    CWorkbookLimits bytes3, bytes4, ratio, nodes;
+    for (CWorkbookLimits* l : {&bytes3, &bytes4}) {
+        l->maxEntryBytes = 1 << 20;
+        l->bookBytesPerFileByte = 0;
+        l->maxSpareNodes = 1 << 30;
+    }
+    bytes3.maxBookBytes = bytes3.minBookBytes = 3 << 20;
+    bytes4.maxBookBytes = bytes4.minBookBytes = 4 << 20;
+    ratio.minBookBytes = 1 << 20;
+    nodes.maxSpareNodes = 10000;
+    nodes.spareNodesPerFileByte = 0;
+
+    QStringList entries;
+    for (int i = 0; i < 4095; ++i)
+        entries << QStringLiteral("xl/worksheets/o%1.xml").arg(i, 4, 10, QChar(u'0'));
+    const struct {
+        const char* what;
+        Change change;
+        QStringList overlapping; // entries pointing at the sheet's data
+        CWorkbookLimits limits;
+        CWorkbookReader::Error open, read;
+        int cells;
+    } cases[] = {
+        {"six parts each within the cap, together past the book's bound",
+         padAll,
+         {},
+         bytes3,
+         CWorkbookReader::NoError,
+         CWorkbookReader::TooLarge,
+         0},
+        {"the same within the book's bound",
+         padAll,
+         {},
+         bytes4,
+         CWorkbookReader::NoError,
+         CWorkbookReader::NoError,
+         1},
+        {"2 MB of white space from a file of a few kilobytes",
+         padSheet(2000, spaces),
+         {},
+         ratio,
+         CWorkbookReader::NoError,
+         CWorkbookReader::TooLarge,
+         0},
+        {"the same in a file with 40 KB more",
+         both(padSheet(2000, spaces), thumbnail),
+         {},
+         ratio,
+         CWorkbookReader::NoError,
+         CWorkbookReader::NoError,
+         1},
+        {"20 000 empty elements past the spare nodes",
+         padSheet(20000, "<x/>"),
+         {},
+         nodes,
+         CWorkbookReader::NoError,
+         CWorkbookReader::TooLarge,
+         0},
+        {"5 000 cells with all their markup",
+         cells,
+         {},
+         nodes,
+         CWorkbookReader::NoError,
+         CWorkbookReader::NoError,
+         5000},
+        {"one entry on another's data",
+         {},
+         {QStringLiteral("xl/worksheets/o.xml")},
+         {},
+         CWorkbookReader::NotWorkbook,
+         {},
+         0},
+        {"4 095 entries on one's data", {}, entries, {}, CWorkbookReader::NotWorkbook, {}, 0},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        XlsxZip::Book book;
+        book.sheets << qMakePair(U("S"), XlsxZip::Sheet(U("<row><c><v>1</v></c></row>"), U("Code")));
+        XlsxZip::Parts parts = book.ToParts();
+        QMap<QString, XlsxZip::Repeated> repeated;
+        if (c.change)
+            c.change(parts, repeated);
+        const QString path = dir.filePath(QStringLiteral("book.xlsx"));
+        ASSERT_TRUE(XlsxZip::Write(path, parts, repeated));
+        if (!c.overlapping.isEmpty()) {
+            ASSERT_TRUE(
+                XlsxZip::PointAtOneEntry(path, QStringLiteral("xl/worksheets/sheet1.xml"), c.overlapping));
+        }
+        CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
+        std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(path, &error, c.limits);
+        EXPECT_EQ(error, c.open);
+        if (c.open != CWorkbookReader::NoError) {
+            EXPECT_FALSE(reader);
+            continue;
+        }
+        ASSERT_TRUE(reader);
+        CSheetData sheet;
+        EXPECT_EQ(reader->ReadSheet(0, sheet, &error), c.read == CWorkbookReader::NoError);
+        EXPECT_EQ(error, c.read);
+        EXPECT_EQ(sheet.cells.size(), size_t(c.cells));
+    }
+
+    // A sheet whose head holds 64 KB of white space before its code name
+    // has none; the book opens, and the sheet reads.
+    XlsxZip::Book book;
+    book.sheets << qMakePair(U("A"), XlsxZip::Sheet(U("<row><c><v>1</v></c></row>"), U("First")))
+                << qMakePair(U("B"), XlsxZip::Sheet(U("<row><c><v>2</v></c></row>"), U("Second")))
+                << qMakePair(U("C"), XlsxZip::Sheet(U("<row><c><v>3</v></c></row>"), U("Third")));
+    XlsxZip::Parts parts = book.ToParts();
+    QMap<QString, XlsxZip::Repeated> repeated;
+    repeated.insert(
+        QStringLiteral("xl/worksheets/sheet2.xml"),
+        XlsxZip::Padded(parts[QStringLiteral("xl/worksheets/sheet2.xml")], QByteArray(1024, ' '), 64));
+    const QString path = dir.filePath(QStringLiteral("heads.xlsx"));
+    ASSERT_TRUE(XlsxZip::Write(path, parts, repeated));
+    CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
+    std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(path, &error);
+    ASSERT_TRUE(reader);
+    QStringList codeNames;
+    for (const CSheetInfo& info : reader->Sheets())
+        codeNames << info.codeName;
+    EXPECT_EQ(codeNames, QStringList({U("First"), QString(), U("Third")}));
+    CSheetData sheet;
+    ASSERT_TRUE(reader->ReadSheet(1, sheet, &error));
+    ASSERT_EQ(sheet.cells.size(), 1u);
+    EXPECT_EQ(sheet.cells.front().number, 2);
+}
+
 // What holds libxml2 long or keeps memory is bounded as the bytes pass, in
 // every part: namespace declarations in scope (nested tags adding up),
-// attributes of one tag, comments and processing instructions.
-TEST(XlsxParts, NamespacesAttributesAndCommentsAreBounded)
+// attributes of one tag, comments and processing instructions; a part
+// whose prefixes libxml2 cannot resolve thousands of times is damaged.
+TEST(XlsxParts, NamespacesAttributesCommentsAndErrorsAreBounded)
 {
     auto declarations = [](int from, int count) {
         QString text;
@@ -430,6 +599,10 @@ TEST(XlsxParts, NamespacesAttributesAndCommentsAreBounded)
          CWorkbookReader::NoError, CWorkbookReader::NoError},
         {"100 001", sheet({}, row + U("<!-- c --><?p?>").repeated(50000)), CWorkbookReader::NoError,
          CWorkbookReader::TooLarge},
+        {"a few undeclared prefixes", sheet({}, row + U("<p:x/>").repeated(10)), CWorkbookReader::NoError,
+         CWorkbookReader::NoError},
+        {"thousands of them", sheet({}, row + U("<p:x/>").repeated(5000)), CWorkbookReader::NoError,
+         CWorkbookReader::NotWorkbook},
     };
     QTemporaryDir dir;
     for (const auto& c : cases) {
