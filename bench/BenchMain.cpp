@@ -7,14 +7,17 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -31,6 +34,14 @@
 //                    trade of one default year, so slips and lines grow with it
 //   --db-cache=DIR   where generated databases are kept (default: bench-data
 //                    beside the folder of this program, i.e. in the build folder)
+//
+// A benchmark with a memory bound runs apart, in a process of its own: this
+// program started again on that benchmark alone, on the run's database (the
+// internal option --run-apart=DIR). A process keeps in its heap and its
+// allocator's state what earlier benchmarks left there, so that in one
+// process a reading's peak would be theirs as much as its own; apart, each
+// figure is its input's own, and the run fails exactly when one input is
+// over its bound. The others run here first, then those apart, one by one.
 
 namespace
 {
@@ -69,6 +80,14 @@ std::map<std::string, double>& MemoryBounds()
 class RatioReporter : public benchmark::ConsoleReporter
 {
   public:
+    // `apart`: the process runs one benchmark apart, whose rows and bounds
+    // are printed under the main run's, without the machine's description.
+    explicit RatioReporter(bool apart)
+    {
+        if (apart)
+            SetErrorStream(&m_silent);
+    }
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         std::vector<Run> shown;
@@ -155,6 +174,7 @@ class RatioReporter : public benchmark::ConsoleReporter
     std::map<std::string, std::vector<double>> m_bounded;
     std::map<std::string, double> m_peaks;
     bool m_failed = false;
+    std::ostream m_silent{nullptr};
 };
 
 // Takes "--name=value" out of the arguments; false when it is not there.
@@ -185,6 +205,89 @@ bool TakeSize(int& argc, char** argv, const char* name, int& size)
     return ok;
 }
 
+// Whether the benchmark, by its name as listed, has a memory bound: the name
+// is its family's, alone or followed by its options ("/iterations:3").
+bool IsMemoryBounded(const std::string& listed)
+{
+    return std::any_of(MemoryBounds().begin(), MemoryBounds().end(), [&listed](const auto& bound) {
+        const std::string& name = bound.first;
+        return listed == name || (listed.size() > name.size() && listed.compare(0, name.size(), name) == 0 &&
+                                  listed[name.size()] == '/');
+    });
+}
+
+// The filter that selects the listed benchmark alone.
+std::string Only(const std::string& listed)
+{
+    std::string pattern = "^";
+    for (char c : listed) {
+        if (std::strchr("\\^$.|?*+()[]{}", c))
+            pattern += '\\';
+        pattern += c;
+    }
+    return pattern + '$';
+}
+
+// Starts this program again with `arguments` and waits for its end: its exit
+// code, or -1 when it did not run to its end. Its output goes to `output`,
+// else to this program's.
+int RunAgain(const QStringList& arguments, QByteArray* output)
+{
+    std::fflush(stdout);
+    QProcess process;
+    process.setProgram(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
+    process.setArguments(arguments);
+    process.setProcessChannelMode(output ? QProcess::ForwardedErrorChannel : QProcess::ForwardedChannels);
+    process.start();
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
+        return -1;
+    if (output)
+        *output = process.readAllStandardOutput();
+    return process.exitCode();
+}
+
+// Runs the selected benchmarks without a memory bound here, then each with
+// one apart. `options`: the run's options, to be given to each process apart.
+// False when a bound was passed or a process apart did not run to its end.
+bool RunHereAndApart(RatioReporter& reporter, const std::vector<std::string>& options)
+{
+    QStringList common{QStringLiteral("--run-apart=") + g_folder};
+    for (const std::string& option : options)
+        common << QString::fromStdString(option);
+    const std::string filter = benchmark::GetBenchmarkFilter();
+    QStringList listArguments = common;
+    listArguments << QStringLiteral("--benchmark_list_tests=true");
+    if (!filter.empty())
+        listArguments << QStringLiteral("--benchmark_filter=") + QString::fromStdString(filter);
+    QByteArray listing;
+    if (RunAgain(listArguments, &listing) != 0) {
+        std::fprintf(stderr, "cannot list the benchmarks\n");
+        return false;
+    }
+    std::vector<std::string> here, apart;
+    for (const QByteArray& line : listing.split('\n')) {
+        if (!line.isEmpty())
+            (IsMemoryBounded(line.toStdString()) ? apart : here).push_back(line.toStdString());
+    }
+    bool passed = true;
+    if (!here.empty()) {
+        std::string spec;
+        for (const std::string& listed : here)
+            spec += (spec.empty() ? "" : "|") + Only(listed);
+        benchmark::RunSpecifiedBenchmarks(&reporter, spec);
+        passed = !reporter.Failed();
+    }
+    for (const std::string& listed : apart) {
+        const int code = RunAgain(common + QStringList{QStringLiteral("--benchmark_filter=") +
+                                                       QString::fromStdString(Only(listed))},
+                                  nullptr);
+        if (code != 0 && code != 2)
+            std::fprintf(stderr, "%s did not run to its end (%d)\n", listed.c_str(), code);
+        passed = passed && code == 0;
+    }
+    return passed;
+}
+
 } // namespace
 
 bool RegisterBound(const char* name, double milliseconds)
@@ -212,6 +315,9 @@ bool RegisterMemoryBound(const char* name, double megabytes)
 
 void ResetPeakMemory()
 {
+    // What the heap holds free goes back to the system first (glibc keeps
+    // it resident), so that the peak counts what is in use from here on.
+    malloc_trim(0);
     // "5" resets the peak resident set size (VmHWM) to the current one.
     QFile refs(QStringLiteral("/proc/self/clear_refs"));
     if (refs.open(QIODevice::WriteOnly))
@@ -271,6 +377,8 @@ void RegisterBounded(const std::string& name, double seconds, std::function<void
 
 int main(int argc, char** argv)
 {
+    std::string apartFolder;
+    const bool apart = TakeOption(argc, argv, "--run-apart", apartFolder);
     CDbGenerator::Sizes sizes;
     if (!TakeSize(argc, argv, "--db-customers", sizes.customers) ||
         !TakeSize(argc, argv, "--db-items", sizes.items) ||
@@ -305,11 +413,29 @@ int main(int argc, char** argv)
             args.push_back(option.data());
     }
     argc = int(args.size());
+    // What a process apart is given: the options but the selection.
+    std::vector<std::string> options;
+    bool listing = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = args[i];
+        if (option.rfind("--benchmark_list_tests", 0) == 0)
+            listing = option != "--benchmark_list_tests=false";
+        else if (option.rfind("--benchmark_filter", 0) != 0)
+            options.push_back(option);
+    }
     args.push_back(nullptr);
     argv = args.data();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
+
+    RatioReporter reporter(apart);
+    if (apart) {
+        g_folder = QString::fromLocal8Bit(apartFolder.c_str());
+        benchmark::RunSpecifiedBenchmarks(&reporter);
+        benchmark::Shutdown();
+        return reporter.Failed() ? 2 : 0;
+    }
 
     QString err;
     QElapsedTimer timer;
@@ -331,8 +457,13 @@ int main(int argc, char** argv)
     }
     g_folder = run.path();
 
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    bool passed = true;
+    if (listing || MemoryBounds().empty()) {
+        benchmark::RunSpecifiedBenchmarks(&reporter);
+        passed = !reporter.Failed();
+    } else {
+        passed = RunHereAndApart(reporter, options);
+    }
     benchmark::Shutdown();
-    return reporter.Failed() ? 2 : 0;
+    return passed ? 0 : 2;
 }

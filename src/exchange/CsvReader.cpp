@@ -6,6 +6,7 @@
 #include "platform/ui/WorkBeside.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 #include <optional>
 
@@ -20,6 +21,16 @@ constexpr qint64 kMaxFileBytes = qint64(1) << 30;
 constexpr qint64 kBlockBytes = qint64(1) << 20;
 
 const char kBom[] = "\xEF\xBB\xBF";
+
+// UTF-8 text is decoded by one decoder for the whole file, however many
+// pieces it is fed in: it drops a byte-order mark at the very start of the
+// file and keeps every later U+FEFF as the character it is.
+// (QString::fromUtf8 drops one at the start of any piece, so a U+FEFF that
+// happened to begin a block would be lost.)
+QStringDecoder Utf8Decoder()
+{
+    return QStringDecoder(QStringDecoder::Utf8);
+}
 
 bool IsCp932Lead(uchar b)
 {
@@ -271,10 +282,9 @@ bool CCsvReader::DecodeText(const QByteArray& data, QString& text)
         text = Cp932::Decode(data, &ok);
         return ok;
     }
-    const qsizetype start = data.startsWith(kBom) ? 3 : 0;
-    if (!IsValidUtf8(data.constData() + start, data.size() - start))
+    if (!IsValidUtf8(data.constData(), data.size()))
         return false; // a damaged file that claims UTF-8
-    text = QString::fromUtf8(data.constData() + start, data.size() - start);
+    text = Utf8Decoder()(data);
     return true;
 }
 
@@ -285,10 +295,9 @@ QString CCsvReader::DecodePreview(const QByteArray& head)
     if (zero >= 0)
         bytes.truncate(zero);
     if (IsUtf8Text(bytes, true)) {
-        const qsizetype start = bytes.startsWith(kBom) ? 3 : 0;
         qsizetype cut = 0;
-        IsValidUtf8(bytes.constData() + start, bytes.size() - start, nullptr, &cut);
-        return QString::fromUtf8(bytes.constData() + start, bytes.size() - start - cut);
+        IsValidUtf8(bytes.constData(), bytes.size(), nullptr, &cut);
+        return Utf8Decoder()(QByteArrayView(bytes).chopped(cut));
     }
     // A lead byte at the very end lost its trail byte to the cut.
     if (!bytes.isEmpty() && Cp932::IsLeadByteAt(bytes, int(bytes.size() - 1)))
@@ -304,11 +313,23 @@ bool CCsvReader::Fail(CImportRows* rows)
     return false;
 }
 
+bool CCsvReader::FailNotCp932(CImportRows* rows)
+{
+    ShowExchangeMessage(QStringLiteral("テキストファイルの文字コードがShift_JISではありません"
+                                       "（UTF-8で保存されているようです）。\n"
+                                       "Shift_JISで保存し直してから読み込んでください。\n"
+                                       "ファイルの読み込みを中止します。"));
+    rows->clear();
+    return false;
+}
+
 bool CCsvReader::Parse(CImportRows* rows, const QByteArray& data)
 {
     QString text;
-    if (!DecodeText(data, text))
-        return Fail(rows);
+    if (!DecodeText(data, text)) {
+        const bool utf8 = !IsUtf8Text(data, false) && IsValidUtf8(data.constData(), data.size());
+        return utf8 ? FailNotCp932(rows) : Fail(rows);
+    }
     CWaitProgress wait(text.size(), kWaitReadingFile);
     CCsvParser parser(*this, rows->size(), [&](QStringList&& row) {
         rows->append(std::move(row));
@@ -333,10 +354,11 @@ QStringList CCsvReader::DefaultHeader() const
     return header;
 }
 
-int CCsvReader::FileIsUtf8(QFile& file)
+int CCsvReader::FileIsUtf8(QFile& file, bool* validUtf8)
 {
     // A byte-order mark decides; else the whole file must be valid UTF-8
     // holding a character of three bytes or more, as for a file read whole.
+    *validUtf8 = false;
     const QByteArray head = file.peek(3);
     if (head.startsWith(kBom))
         return 1;
@@ -356,7 +378,8 @@ int CCsvReader::FileIsUtf8(QFile& file)
         wide = wide || blockWide;
         carry = block.right(cut);
     }
-    return carry.isEmpty() && wide ? 1 : 0;
+    *validUtf8 = carry.isEmpty();
+    return *validUtf8 && wide ? 1 : 0;
 }
 
 qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
@@ -376,14 +399,14 @@ qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
         if (wait)
             wait->End();
     };
-    const int utf8 = FileIsUtf8(file);
+    bool validUtf8 = false;
+    const int utf8 = FileIsUtf8(file, &validUtf8);
     if (utf8 < 0 || !file.seek(0)) {
         endWait();
         ShowExchangeMessage(FileErrorMessage(file), MB_ICONEXCLAMATION);
         return 0;
     }
-    if (utf8 && file.peek(3).startsWith(kBom))
-        file.read(3);
+    QStringDecoder utf8Text = Utf8Decoder();
     bool stopped = false;
     CCsvParser parser(*this, 0, [&](QStringList&& row) {
         stopped = !sink(std::move(row));
@@ -419,7 +442,7 @@ qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
             if (ok) {
                 carry = block.right(cut);
                 block.chop(cut);
-                text = QString::fromUtf8(block);
+                text = utf8Text(block);
             }
         } else {
             qsizetype at = 0;
@@ -444,8 +467,9 @@ qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
         return 0;
     }
     if (!parsed) {
+        // A fault not of the grammar is a byte the encoding does not hold.
         CImportRows none;
-        return Fail(&none);
+        return !utf8 && validUtf8 && !parser.Faulted() ? FailNotCp932(&none) : Fail(&none);
     }
     return length;
 }

@@ -99,9 +99,15 @@ class CCsvReader
     friend class CCsvParser;
     // "F1".."Fn" after an empty cell 0.
     QStringList DefaultHeader() const;
+    // The failure of a file read as CP932 whose bytes are not CP932 but are
+    // UTF-8 (of no character of three bytes, or it would have been read as
+    // UTF-8: accented letters, a no-break space): the message names the
+    // encoding and how to mend the file, and nothing of it is kept.
+    static bool FailNotCp932(CImportRows* rows);
     // 1 UTF-8, 0 CP932 by the rule of IsUtf8Text over the whole file, -1 a
-    // read error; the file is left anywhere.
-    static int FileIsUtf8(QFile& file);
+    // read error; the file is left anywhere. `validUtf8`: the whole file was
+    // seen to be valid UTF-8.
+    static int FileIsUtf8(QFile& file, bool* validUtf8);
 
     bool m_bStopped = false;
 };

@@ -35,14 +35,9 @@
 namespace
 {
 
-void Tell(const QString& text)
-{
-    UiServices::Prompt().MessageBox(text);
-}
-
 // No closing without numbers of its own: one numbered from where a counter
 // stands that could not be saved gives the next closing the same numbers.
-void TellNumbersMissing(bool purchase, bool noCounter)
+void TellNumbersMissing(const IReportScreen& screen, bool purchase, bool noCounter)
 {
     QString path = GetSettingsFilePath(QString::fromLatin1(CCounterInfo::kFileName));
     if (path.isEmpty())
@@ -56,8 +51,51 @@ void TellNumbersMissing(bool purchase, bool noCounter)
             : QStringLiteral("%1の番号を保存できなかったため、締め処理を行いませんでした。\n"
                              "番号の設定ファイル<%2>に書き込めるか（ディスクの空き容量や書き込みの権限）"
                              "を確認してから、もう一度締めてください。");
-    UiServices::Prompt().MessageBox(text.arg(document, QDir::toNativeSeparators(path)), MB_OK,
-                                    MB_ICONEXCLAMATION);
+    screen.Tell(text.arg(document, QDir::toNativeSeparators(path)), MB_ICONEXCLAMATION);
+}
+
+// A counter that starts afresh (its file missing, reset after damage, or
+// without its kind) would number from its defaults, which the closings
+// already hold: it numbers on after the highest number of its form there.
+// `notice` gets what the user is told when it moved. False when the
+// closings could not be read (said).
+bool ContinueAfterClosings(CMakeMsgID& db, bool purchase, CCounterInfo& counter, const CCounterInfoElem& elem,
+                           QString& notice)
+{
+    notice.clear();
+    if (!counter.IsFresh())
+        return true;
+    int highest = 0;
+    const CClosingRefusal read = CClosingService(db).HighestNumber(CTradeSide::Of(purchase), elem.m_strPrefix,
+                                                                   elem.m_strSuffix, highest);
+    if (!read.IsDone()) {
+        ShowReportFailure(read.Code(), QStringLiteral("締め処理に失敗しました。"), read.text);
+        return false;
+    }
+    if (!counter.ContinueAfter(highest))
+        return true;
+    QString path = GetSettingsFilePath(QString::fromLatin1(CCounterInfo::kFileName));
+    if (path.isEmpty())
+        path = QString::fromLatin1(CCounterInfo::kFileName);
+    const auto format = [&elem](int number) -> QString {
+        return elem.m_strPrefix + CCounterInfoElem::FormatNumber(number, elem.m_nDigits, elem.m_nZeroFill) +
+               elem.m_strSuffix;
+    };
+    notice = QStringLiteral("番号の設定ファイル<%1>に%2の番号がなかったため、締め済みの%2の番号「%3」の次の"
+                            "「%4」から番号を付けます。")
+                 .arg(QDir::toNativeSeparators(path),
+                      purchase ? QStringLiteral("支払明細書") : QStringLiteral("請求書"), format(highest),
+                      format(elem.m_nNumber));
+    return true;
+}
+
+// The reason of a refusal; on a full disk, which a user may take for a
+// broken database, also that nothing was written.
+QString SaidWhatWasLeft(const CClosingRefusal& refusal, const char* nothingDone)
+{
+    if (refusal.why != EClosingRefusal::NoRoom)
+        return refusal.text;
+    return refusal.text + u'\n' + QString::fromUtf8(nothingDone);
 }
 
 // A closing candidate from its row of the list: the partner, the number
@@ -137,7 +175,7 @@ bool CClosingController::OnMarkClick(int row)
         status == 1
             ? QStringLiteral("%1済みにしますか？※%1済みにしても%1データは変更されません。").arg(word)
             : QStringLiteral("未%1に変更にしますか？※未%1にしても%1データは変更されません。").arg(word);
-    if (UiServices::Prompt().MessageBox(question, MB_OKCANCEL, MB_ICONNONE, IDCANCEL) != IDOK)
+    if (m_screen.Ask(question, MB_OKCANCEL, MB_ICONNONE, IDCANCEL) != IDOK)
         return true;
     CTb value(QStringLiteral("Status"), CTb::kInteger);
     value = status;
@@ -185,14 +223,14 @@ void CClosingController::OnCloseAndPrint()
     if (!ReportMode(mode).closesPartners)
         return;
     if (m_list.RowCount() == 0) {
-        UiServices::Prompt().MessageBox(Q("処理対象のレコードがありません"));
+        m_screen.Tell(Q("処理対象のレコードがありません"));
         return;
     }
     QList<int> rows = m_screen.GetSelectedRows();
     const QString question =
         rows.isEmpty() ? Q("リスト上のすべての取引先の請求を締め切り、請求書を発行します。よろしいですか？")
                        : Q("選択された取引先の請求を締め切り、請求書を発行します。よろしいですか？");
-    if (UiServices::Prompt().MessageBox(question, MB_OKCANCEL, MB_ICONQUESTION) != IDOK)
+    if (m_screen.Ask(question, MB_OKCANCEL, MB_ICONQUESTION) != IDOK)
         return;
     if (rows.isEmpty())
         for (int i = 0; i < m_list.RowCount(); ++i)
@@ -210,12 +248,24 @@ void CClosingController::OnCloseAndPrint()
         if (const COneRecord* record = m_list.RecordAt(row); record && IntOf(record, "ID") == 0)
             toClose << row;
     CCounterInfo counter;
+    QString continued;
+    if (!toClose.isEmpty()) {
+        CCounterInfoElem* elem = counter.GetElem(kind);
+        if (!elem) {
+            TellNumbersMissing(m_screen, purchase, true);
+            return;
+        }
+        if (!ContinueAfterClosings(m_screen.Data(), purchase, counter, *elem, continued))
+            return;
+    }
     QStringList numbers;
     if (const ENumbers taken = TakeNumbers(counter, kind, int(toClose.size()), numbers);
         taken != ENumbers::Taken) {
-        TellNumbersMissing(purchase, taken == ENumbers::NoCounter);
+        TellNumbersMissing(m_screen, purchase, taken == ENumbers::NoCounter);
         return;
     }
+    if (!continued.isEmpty())
+        m_screen.Tell(continued, MB_ICONINFORMATION);
     // The closing books what each row counted: the figures the row's amounts
     // come from go along, to be checked against the database as it closes.
     const CTradeSide& side = CTradeSide::Of(purchase);
@@ -243,7 +293,8 @@ void CClosingController::OnCloseAndPrint()
         if (!closed.refusal.IsDone() || closed.changed.size() == closedRows.size())
             counter.GiveBack();
         if (!closed.refusal.IsDone()) {
-            ShowReportFailure(closed.refusal.Code(), Q("締め処理に失敗しました。"), closed.refusal.text);
+            ShowReportFailure(closed.refusal.Code(), Q("締め処理に失敗しました。"),
+                              SaidWhatWasLeft(closed.refusal, "締めた取引先はありません。"));
             return;
         }
         for (int k = 0; k < closedRows.size(); ++k) {
@@ -265,20 +316,19 @@ void CClosingController::OnCloseAndPrint()
             partners << QString(TextOf(record, codeField) + u' ' + TextOf(record, "Company_Section_Name"))
                             .trimmed();
         }
-        UiServices::Prompt().MessageBox(
+        m_screen.Tell(
             Q(purchase ? "次の取引先は一覧を読み込んだ後に伝票または支払が変わったため、締めませんでした。"
                        : "次の取引先は一覧を読み込んだ後に伝票または入金が変わったため、締めませんでした。") +
                 Q("一覧を読み込み直します。\n") + partners.join(u'\n'),
-            MB_OK, MB_ICONEXCLAMATION);
+            MB_ICONEXCLAMATION);
     }
     // Only the partners closed (now or before) get their invoices.
     QList<int> issued;
     for (int row : rows)
         if (!leftOpen.contains(row))
             issued << row;
-    if (!issued.isEmpty() &&
-        UiServices::Prompt().MessageBox(Q("締め切りました。引き続き締め請求書を発行しますか？"), MB_YESNO,
-                                        MB_ICONQUESTION) == IDYES)
+    if (!issued.isEmpty() && m_screen.Ask(Q("締め切りました。引き続き締め請求書を発行しますか？"), MB_YESNO,
+                                          MB_ICONQUESTION) == IDYES)
         IssueInvoices(issued);
     if (!leftOpen.isEmpty())
         ReloadClosingList();
@@ -287,7 +337,7 @@ void CClosingController::OnCloseAndPrint()
 void CClosingController::IssueInvoices(const QList<int>& rows)
 {
     if (m_list.RowCount() == 0) {
-        UiServices::Prompt().MessageBox(Q("処理対象のレコードがありません"));
+        m_screen.Tell(Q("処理対象のレコードがありません"));
         return;
     }
     const int mode = m_list.GetMode();
@@ -337,7 +387,7 @@ void CClosingController::IssueInvoices(const QList<int>& rows)
                 continue;
             }
             if (IntOf(record, "ID") == 0) {
-                UiServices::Prompt().MessageBox(Q("締め済みになっていないデータを選択しています"));
+                m_screen.Tell(Q("締め済みになっていないデータを選択しています"));
                 return;
             }
             COneRecord* work = request.AddNew();
@@ -373,22 +423,21 @@ void CClosingController::IssueInvoices(const QList<int>& rows)
         }
     }
     // Per-slip invoices print as their sales slips, one hand-over per form.
-    if (!perSlip.isEmpty() && UiServices::Prompt().MessageBox(Q("都度請求書を印刷します。よろしいですか？"),
-                                                              MB_OKCANCEL, MB_ICONQUESTION) == IDOK)
+    if (!perSlip.isEmpty() &&
+        m_screen.Ask(Q("都度請求書を印刷します。よろしいですか？"), MB_OKCANCEL, MB_ICONQUESTION) == IDOK)
         PrintByForm(perSlip);
 }
 
 void CClosingController::OnCancelClose()
 {
     const int mode = m_list.GetMode();
-    if (UiServices::Prompt().MessageBox(Q("！！！ご注意！！！\n\n") +
-                                            Q("選択した締め処理を取り消しますか？\n") +
-                                            Q("※この請求よりあとに締め請求がある場合は、その締め請求の前回請"
-                                              "求額及び繰越額が変わります。よろしいですか？"),
-                                        MB_OKCANCEL, MB_ICONEXCLAMATION, IDCANCEL) != IDOK)
+    if (m_screen.Ask(Q("！！！ご注意！！！\n\n") + Q("選択した締め処理を取り消しますか？\n") +
+                         Q("※この請求よりあとに締め請求がある場合は、その締め請求の前回請"
+                           "求額及び繰越額が変わります。よろしいですか？"),
+                     MB_OKCANCEL, MB_ICONEXCLAMATION, IDCANCEL) != IDOK)
         return;
     if (m_list.RowCount() == 0) {
-        UiServices::Prompt().MessageBox(Q("処理対象のレコードがありません"));
+        m_screen.Tell(Q("処理対象のレコードがありません"));
         return;
     }
     const QList<int> selected = m_screen.SelectedRowsOrSay(Q("処理を取り消すレコードを選択してください"));
@@ -404,20 +453,20 @@ void CClosingController::OnCancelClose()
         const int id = IntOf(record, "ID");
         if (id == 0) {
             if (!std::exchange(toldOpen, true))
-                UiServices::Prompt().MessageBox(Q("締め済みになっていないデータを選択しています。"));
+                m_screen.Tell(Q("締め済みになっていないデータを選択しています。"));
             continue;
         }
         if (ReportMode(mode).loader == EReportLoader::Billed) {
             if (IntOf(record, "TudoFlg") == 0) {
                 if (!std::exchange(toldPerSlip, true))
-                    UiServices::Prompt().MessageBox(
+                    m_screen.Tell(
                         Q("都度請求が含まれていますが、都度請求書の取り消しはここからはできません。売上伝票一"
                           "覧から伝票の削除を行ってください。"));
                 continue;
             }
             if (IntOf(record, "Status") != 0 && !std::exchange(toldPaid, true))
-                UiServices::Prompt().MessageBox(Q("すでに入金済みのデータを選択しています。締め処理を取り消し"
-                                                  "ても入金データはそのままですのでご注意ください。"));
+                m_screen.Tell(Q("すでに入金済みのデータを選択しています。締め処理を取り消し"
+                                "ても入金データはそのままですのでご注意ください。"));
         }
         kept << row;
         closings << id;
@@ -428,7 +477,8 @@ void CClosingController::OnCancelClose()
     const CClosingRefusal undone = CClosingService(m_screen.Data()).Undo(CTradeSide::Of(purchase), closings);
     wait.Dismiss();
     if (!undone.IsDone()) {
-        ShowReportFailure(undone.Code(), Q("締めの取り消しに失敗しました。"), undone.text);
+        ShowReportFailure(undone.Code(), Q("締めの取り消しに失敗しました。"),
+                          SaidWhatWasLeft(undone, "取り消した締めはありません。"));
         return;
     }
     if (ReportMode(mode).closesPartners) {
@@ -621,15 +671,15 @@ void CClosingController::PrintByForm(QList<int>& rows)
         ++i;
     }
     if (!lost.isEmpty())
-        Tell(lost + Q("\n上記の伝票は、オリジナルフォームが削除されたため印刷できません。\n"));
+        m_screen.Tell(lost + Q("\n上記の伝票は、オリジナルフォームが削除されたため印刷できません。\n"));
     if (rows.isEmpty())
         return;
 
     const qsizetype total = rows.size();
     bool firstPass = true;
     for (int pass = 0; !rows.isEmpty(); ++pass) {
-        if (pass > 0 && UiServices::Prompt().MessageBox(Q("次の印刷フォームを起動しますか？"), MB_YESNO,
-                                                        MB_ICONQUESTION) != IDYES)
+        if (pass > 0 &&
+            m_screen.Ask(Q("次の印刷フォームを起動しますか？"), MB_YESNO, MB_ICONQUESTION) != IDYES)
             return;
         long layout = 0;
         CFormPrintList list;
@@ -657,18 +707,19 @@ void CClosingController::PrintByForm(QList<int>& rows)
             taken << i;
         }
         if (taken.isEmpty()) {
-            Tell(Q("印刷フォームの情報が取得できませんでした。"));
+            m_screen.Tell(Q("印刷フォームの情報が取得できませんでした。"));
             return;
         }
         if (firstPass && taken.size() < total) {
-            Tell(Q("選択した得意先の印刷フォームが異なります。\nフォーム別に起動します。\nフォーム別に印刷を"
-                   "してください。\n"));
+            m_screen.Tell(
+                Q("選択した得意先の印刷フォームが異なります。\nフォーム別に起動します。\nフォーム別に印刷を"
+                  "してください。\n"));
             firstPass = false;
         }
         const int format = SlipForm::PutSlipListOnClipboard(&list, layout);
         FreeStringPtrList(&list);
         if (format < 0) {
-            Tell(Q("クリップボードにデータ転送できないため、印刷できません。"));
+            m_screen.Tell(Q("クリップボードにデータ転送できないため、印刷できません。"));
             return;
         }
         SlipForm::RunSlipFormProgram(CSlipFormCommand::Clipboard(layout, 2, format));

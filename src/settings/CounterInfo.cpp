@@ -1,6 +1,7 @@
 #include "settings/CounterInfo.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace
 {
@@ -101,6 +102,7 @@ int CCounterInfo::Load(int kind)
     if (!LoadSettingsElems(QString::fromLatin1(kFileName), m_strPath, m_elems))
         return 0;
     m_pCurrent = FindKind(m_elems, kind);
+    m_bFresh = !m_pCurrent;
     if (!m_pCurrent) {
         auto elem = std::make_unique<CCounterInfoElem>();
         elem->m_nKind = kind;
@@ -163,11 +165,22 @@ void CCounterInfo::RemoveAll()
     m_pCurrent = nullptr;
     m_elems.clear();
     m_bLoaded = false;
+    m_bFresh = false;
+}
+
+int CCounterInfo::ContinueAfter(int highest)
+{
+    if (!m_bFresh || !m_pCurrent || highest < m_pCurrent->m_nNumber || highest >= INT_MAX)
+        return 0;
+    m_pCurrent->m_nNumber = highest + 1;
+    return 1;
 }
 
 void CCounterInfo::Adopt(SettingsElems<CCounterInfoElem>& fresh, bool takeStored)
 {
     CCounterInfoElem* stored = FindKind(fresh, m_pCurrent->m_nKind);
+    if (stored)
+        m_bFresh = false; // another user of the file has saved it meanwhile
     if (stored && takeStored)
         *m_pCurrent = *stored;
     // The served element stays the same object: callers hold it.
@@ -201,5 +214,6 @@ int CCounterInfo::Commit(int advance, int* first)
     }
     if (!SaveSettingsElems(m_strPath, m_elems))
         return 0;
+    m_bFresh = false;
     return result;
 }

@@ -76,6 +76,15 @@ class CCounterInfo
     int Save();
     void RemoveAll();
     bool IsLoaded() const { return m_bLoaded; }
+    // The served counter was in no file when loaded (none, one reset after
+    // damage, or one without its kind) and none has been saved since: it
+    // stands at its defaults.
+    bool IsFresh() const { return m_bFresh; }
+    // A fresh counter numbers on after `highest`, the highest number of its
+    // kind the books hold, when it stands at or below it, so that it hands
+    // out none of theirs again: 1 moved (saved with the next save or
+    // reserve), 0 left as it is.
+    int ContinueAfter(int highest);
 
     const SettingsElems<CCounterInfoElem>& GetElems() const { return m_elems; }
 
@@ -92,6 +101,7 @@ class CCounterInfo
     CCounterInfoElem* m_pCurrent = nullptr;
     SettingsElems<CCounterInfoElem> m_elems;
     bool m_bLoaded = false;
+    bool m_bFresh = false;
     // The last block reserved: its first number and the number after it.
     int m_nBlockFirst = 0;
     int m_nBlockNext = 0;

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace
 {
 
@@ -22,6 +24,36 @@ QByteArray Sjis(const char* utf8)
 
 const QString kFormatMessage =
     QStringLiteral("テキストファイルの形式が正しくありません。\nファイルの読み込みを中止します。");
+
+const QString kNotCp932Message = QStringLiteral(
+    "テキストファイルの文字コードがShift_JISではありません（UTF-8で保存されているようです）。\n"
+    "Shift_JISで保存し直してから読み込んでください。\nファイルの読み込みを中止します。");
+
+// One block of the streaming reader.
+constexpr qsizetype kBlock = qsizetype(1) << 20;
+
+// Lines of one value ("v…v" CR LF) of `bytes` bytes in all, at least 2.
+QByteArray Filler(qsizetype bytes)
+{
+    QByteArray lines;
+    while (bytes > 0) {
+        qsizetype line = std::min<qsizetype>(bytes, 1000);
+        if (bytes - line == 1)
+            --line;
+        lines += QByteArray(line - 2, 'v') + "\r\n";
+        bytes -= line;
+    }
+    return lines;
+}
+
+QString Write(const QTemporaryDir& dir, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(QStringLiteral("file.csv"));
+    QFile out(path);
+    EXPECT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(bytes);
+    return path;
+}
 
 // Data rows only (labels and values); the header is checked separately.
 using Rows = QList<QStringList>;
@@ -269,6 +301,117 @@ TEST(CsvReader, HostileLinesAndCutCharactersAreRefusedWhileRead)
         CImportRows whole;
         EXPECT_EQ(CCsvReader(path, u',', 0).Parse(&whole, c.bytes), c.ok);
     }
+}
+
+// A file read as CP932 whose bytes are not CP932 but UTF-8 (Western letters
+// only, so nothing told it UTF-8) is refused naming its encoding, whole or
+// streamed, wherever the byte stands; a fault of the grammar, or bytes that
+// are not UTF-8 either, still give the format message.
+TEST(CsvReader, AUtf8FileThatIsNotCp932IsRefusedNamingItsEncoding)
+{
+    const QByteArray bom = "\xEF\xBB\xBF";
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const QString& message;
+    } cases[] = {
+        {"accented letters and a no-break space", "K\xC3\xBCt\xC3\xBCs\xC2\xA0GmbH,1\r\n", kNotCp932Message},
+        {"a last letter that ends on a CP932 lead byte", "a,\xC4\x81", kNotCp932Message},
+        {"a no-break space in the second block", Filler(kBlock + 10) + "K\xC2\xA0", kNotCp932Message},
+        {"a byte of neither encoding", "K\xC3\xBC,\x80\r\n", kFormatMessage},
+        {"UTF-8 with a mark, damaged", bom + "a,\xE8\x41", kFormatMessage},
+        {"a letter after a closing quote, in valid UTF-8", "\"a\"x,\xC3\xA9\r\n", kFormatMessage},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = Write(dir, c.bytes);
+        ScopedFakeUi ui;
+        CImportRows whole{{QStringLiteral("old")}};
+        EXPECT_FALSE(CCsvReader(path, u',', 0).Parse(&whole, c.bytes));
+        EXPECT_TRUE(whole.isEmpty());
+        EXPECT_EQ(ui.Prompt().Texts(), QStringList{c.message});
+        ui.Prompt().Clear();
+        EXPECT_EQ(CCsvReader(path, u',', 0).ReadRows([](QStringList&&) { return true; }, false), 0);
+        EXPECT_EQ(ui.Prompt().Texts(), QStringList{c.message});
+        ui.Prompt().Clear();
+        CImportRows head;
+        EXPECT_EQ(CCsvReader(path, u',', 0).ReadHead(&head, 2, nullptr), 0);
+        EXPECT_TRUE(head.isEmpty());
+        EXPECT_EQ(ui.Prompt().Texts(), QStringList{c.message});
+    }
+}
+
+// The streaming reader decodes a block at a time with one decoder for the
+// file: a U+FEFF is a character wherever it stands but at the very start of
+// the file, also when it begins a block or is split by a block's end, and a
+// character split by a block's end is read whole. The rows are the same as
+// the whole-file reader's.
+TEST(CsvReader, ACharacterOnABlockEdgeIsReadAsTheWholeFileReadsIt)
+{
+    const QByteArray bom = "\xEF\xBB\xBF", mark = "\xEF\xBB\xBF";
+    const QByteArray hyo = "\xE8\xA1\xA8", emoji = "\xF0\x9F\x98\x80";
+    const struct {
+        const char* name;
+        QByteArray start;  // the file's first bytes
+        QByteArray middle; // the character whose first byte stands at the edge + shift
+        int shift;
+    } cases[] = {
+        {"a mark starting the second block", {}, mark, 0},
+        {"a mark starting the second block, the file with its own mark", bom, mark, 0},
+        {"a mark split one byte before the edge", {}, mark, -1},
+        {"a mark split two bytes before the edge", bom, mark, -2},
+        {"a mark just after the edge", {}, mark, 1},
+        {"a kanji split one byte before the edge", bom, hyo, -1},
+        {"a kanji split two bytes before the edge", {}, hyo, -2},
+        {"an emoji split three bytes before the edge", {}, emoji, -3},
+        {"an emoji split one byte before the edge", bom, emoji, -1},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The row "X<character>1" with the character's first byte at the edge + shift.
+        const qsizetype before = kBlock + c.shift - 1 - c.start.size();
+        const QByteArray bytes = c.start + Filler(before) + "X" + c.middle + "1\r\nlast\r\n";
+        ASSERT_EQ(bytes.indexOf(QByteArray("X" + c.middle)), kBlock + c.shift - 1);
+        const QString path = Write(dir, bytes);
+        const QString expected = QString::fromUtf8("X" + c.middle + "1");
+        ScopedFakeUi ui;
+        QStringList streamed;
+        ASSERT_EQ(CCsvReader(path, u',', 0)
+                      .ReadRows(
+                          [&](QStringList&& row) {
+                              if (row.value(1).startsWith(u'X'))
+                                  streamed = row;
+                              return true;
+                          },
+                          false),
+                  bytes.size());
+        CImportRows whole;
+        ASSERT_TRUE(CCsvReader(path, u',', 0).Parse(&whole, bytes));
+        ASSERT_EQ(whole.size(), streamed.value(0).toInt() + 2); // the header and "last"
+        EXPECT_EQ(streamed.value(1), expected);
+        EXPECT_EQ(whole.at(whole.size() - 2), streamed);
+        EXPECT_TRUE(ui.Prompt().Texts().isEmpty());
+    }
+
+    // Only the first of two marks at the start of a file is the file's.
+    const QByteArray twice = bom + mark + "a\r\n";
+    const QString path = Write(dir, twice);
+    QStringList streamed;
+    EXPECT_EQ(CCsvReader(path, u',', 0)
+                  .ReadRows(
+                      [&](QStringList&& row) {
+                          streamed = row;
+                          return true;
+                      },
+                      false),
+              twice.size());
+    CImportRows whole;
+    ASSERT_TRUE(CCsvReader(path, u',', 0).Parse(&whole, twice));
+    EXPECT_EQ(streamed, QStringList({"1", QChar(0xFEFF) + QStringLiteral("a")}));
+    EXPECT_EQ(whole.value(1), streamed);
+    EXPECT_EQ(CCsvReader::DecodePreview(twice), QChar(0xFEFF) + QStringLiteral("a\r\n"));
 }
 
 } // namespace

@@ -5,7 +5,10 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 #include <QRegularExpression>
+#include <QSet>
 #include <QStringBuilder>
 
 namespace BookedTotals
@@ -207,6 +210,55 @@ QStringList Definitions()
     for (const CTradeSide* s : CTradeSide::Both())
         statements << CreateTable(*s) << CreateTriggers(*s);
     return statements;
+}
+
+int MakeMissing(sqlite3* db, bool& remade, int& rc, QString& message)
+{
+    remade = false;
+    rc = SQLITE_OK;
+    QSet<QString> found;
+    sqlite3_stmt* statement = nullptr;
+    rc = sqlite3_prepare_v2(db,
+                            "SELECT lower(name) FROM main.sqlite_master WHERE type IN ('table', 'trigger')",
+                            -1, &statement, nullptr);
+    while (rc == SQLITE_OK && (rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        found.insert(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))));
+        rc = SQLITE_OK;
+    }
+    sqlite3_finalize(statement);
+    if (rc != SQLITE_DONE) {
+        message = QString::fromUtf8(sqlite3_errmsg(db));
+        return 0;
+    }
+    rc = SQLITE_OK;
+    QStringList work;
+    for (const CTradeSide* s : CTradeSide::Both()) {
+        QStringList names{QString::fromLatin1(s->booked).toLower()};
+        for (const Header& h : Headers(*s))
+            for (const char* event : {"ins", "del", "upd"})
+                names << TriggerName(h.table, event);
+        if (std::all_of(names.cbegin(), names.cend(),
+                        [&found](const QString& name) { return found.contains(name); }))
+            continue;
+        // Summed afresh from the headers, which hold everything they keep.
+        work << DropTriggers(*s) << QStringLiteral("DROP TABLE IF EXISTS main.") % Q(s->booked)
+             << CreateTable(*s) << Fill(*s) << CreateTriggers(*s);
+    }
+    if (work.isEmpty())
+        return 1;
+    work.prepend(QStringLiteral("BEGIN IMMEDIATE"));
+    work << QStringLiteral("COMMIT");
+    for (const QString& sql : work) {
+        rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) {
+            message = QString::fromUtf8(sqlite3_errmsg(db));
+            if (!sqlite3_get_autocommit(db))
+                sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            return 0;
+        }
+    }
+    remade = true;
+    return 1;
 }
 
 int KeepForConnection(sqlite3* db, int& rc)

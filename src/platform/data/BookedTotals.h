@@ -48,6 +48,13 @@ QString TakeAwaySql(const CTradeSide& side, const QString& sums, const QString& 
 // The statements that make the side's balances again from its headers.
 QStringList RefillSql(const CTradeSide& side);
 
+// Makes each side again, from its headers, whose table or any of whose
+// triggers the file lacks (another tool dropped them; the builds of this
+// schema always made them): 1, with `remade` telling whether a side was,
+// or 0 with the engine's code in `rc` and its message in `message`, the
+// file as it was.
+int MakeMissing(sqlite3* db, bool& remade, int& rc, QString& message);
+
 // The temporary tables and triggers of this connection: made (1, or 0 with
 // `rc`), and the statements that drop them.
 int KeepForConnection(sqlite3* db, int& rc);

@@ -144,7 +144,10 @@ CCarryForwardOutcome CCarryForwardRun::Run()
 {
     CCarryForwardOutcome outcome;
     const auto refused = [&] {
-        outcome.refusal = {m_result == CMakeMsgID::kFatal ? EClosingRefusal::Fatal : m_why, m_err};
+        outcome.refusal = {m_result == CMakeMsgID::kFatal     ? EClosingRefusal::Fatal
+                           : m_why == EClosingRefusal::Failed ? ClosingFailure(m_db)
+                                                              : m_why,
+                           m_err};
         return outcome;
     };
     if (!m_db.IsOpen()) {

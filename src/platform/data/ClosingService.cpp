@@ -11,6 +11,8 @@
 #include <QSet>
 #include <QStringBuilder>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 
 namespace
@@ -43,13 +45,16 @@ int FieldInt(const COneRecord* record, const QString& table, const char* field)
 // From how many closings an undo sets the balance triggers aside.
 constexpr int kBulkUndoClosings = 50;
 
-// The refusal of a call that answered `result` with `err`; `why` names what
-// refused when it was no failure of the database.
-CClosingRefusal Refusal(int result, const QString& err, EClosingRefusal why = EClosingRefusal::Failed)
+// The refusal of a call on `db` that answered `result` with `err`; `why`
+// names what refused when it was no failure of the database.
+CClosingRefusal Refusal(const CMakeMsgID& db, int result, const QString& err,
+                        EClosingRefusal why = EClosingRefusal::Failed)
 {
     if (result == CMakeMsgID::kOk)
         return {};
-    return {result == CMakeMsgID::kFatal ? EClosingRefusal::Fatal : why, err};
+    if (result == CMakeMsgID::kFatal)
+        return {EClosingRefusal::Fatal, err};
+    return {why == EClosingRefusal::Failed ? ClosingFailure(db) : why, err};
 }
 
 // One closing ID more for a VALUES list.
@@ -259,6 +264,11 @@ int CloseRun(CMakeMsgID& db, CCDSData& headers, CCDSData& taxSlips, const QDate&
 
 } // namespace
 
+EClosingRefusal ClosingFailure(const CMakeMsgID& db)
+{
+    return (db.LastFailure() & 0xff) == SQLITE_FULL ? EClosingRefusal::NoRoom : EClosingRefusal::Failed;
+}
+
 int CClosingRefusal::Code() const
 {
     switch (why) {
@@ -360,14 +370,37 @@ CClosingRefusal CClosingService::CloseRecords(CCDSData& headers, CCDSData& taxSl
     QString err;
     EClosingRefusal why = EClosingRefusal::Failed;
     const int result = CloseRun(m_db, headers, taxSlips, closeDate, check, err, why);
-    return Refusal(result, err, why);
+    return Refusal(m_db, result, err, why);
+}
+
+CClosingRefusal CClosingService::HighestNumber(const CTradeSide& side, const QString& prefix,
+                                               const QString& suffix, int& highest)
+{
+    highest = 0;
+    // The digits between the prefix and the suffix; a number of more digits
+    // than a counter holds is no counter's.
+    const QString p = QString::number(prefix.size()), s = QString::number(suffix.size());
+    CCDSData request, result;
+    request.m_strCondition =
+        QStringLiteral(
+            "SELECT MAX(CAST(n AS INTEGER)) AS highest FROM (SELECT substr(No, %1 + 1, length(No) - "
+            "%1 - %2) AS n FROM \"%3\" WHERE length(No) > %1 + %2 AND substr(No, 1, %1) = '%4' AND "
+            "substr(No, length(No) - %2 + 1) = '%5') WHERE length(n) <= 9 AND n NOT GLOB '*[^0-9]*'")
+            .arg(p, s, L(side.closing), SqlQuote(prefix), SqlQuote(suffix));
+    QString err;
+    const int answer = m_db.GetDataList(request, result, err);
+    if (answer != CMakeMsgID::kOk)
+        return Refusal(m_db, answer, err);
+    if (result.GetCount() == 1)
+        result.GetAt(0)->GetAt(0)->GetData(highest);
+    return {};
 }
 
 CClosingRefusal CClosingService::Undo(const CTradeSide& side, const QList<int>& closings)
 {
     QString err;
     if (!m_db.IsOpen())
-        return Refusal(m_db.NoConnection(err), err);
+        return Refusal(m_db, m_db.NoConnection(err), err);
     QString values;
     for (int id : closings)
         AddId(values, id);
@@ -378,7 +411,7 @@ CClosingRefusal CClosingService::UndoRecords(const CCDSData& closings)
 {
     QString err;
     if (!m_db.IsOpen())
-        return Refusal(m_db.NoConnection(err), err);
+        return Refusal(m_db, m_db.NoConnection(err), err);
     // The side is the set's table, or else the table of its records' one
     // field; every record must name a closing of that side.
     QString table = closings.m_strTable;
@@ -414,7 +447,7 @@ CClosingRefusal CClosingService::UndoIds(const CTradeSide& side, const QString& 
     CScopedTransaction run(m_db);
     int result = run.Begin(err);
     if (result != CMakeMsgID::kOk)
-        return Refusal(result, err);
+        return Refusal(m_db, result, err);
     const QString ids = QStringLiteral("(SELECT id FROM temp.reset_run)");
     const QString slips = L(side.header), money = L(side.money);
     QStringList steps{
@@ -457,8 +490,8 @@ CClosingRefusal CClosingService::UndoIds(const CTradeSide& side, const QString& 
     m_db.BeginSteps(int(steps.size()));
     for (const QString& sql : steps) {
         if ((result = m_db.Execute(sql, err)) != CMakeMsgID::kOk)
-            return Refusal(result, err);
+            return Refusal(m_db, result, err);
         m_db.StepDone();
     }
-    return Refusal(run.Commit(err), err);
+    return Refusal(m_db, run.Commit(err), err);
 }

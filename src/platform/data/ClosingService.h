@@ -22,10 +22,15 @@ enum class EClosingRefusal {
     NothingToClose,  // a partner with no unbilled slip up to the date (closed meanwhile)
     PreviousDiffers, // the previous carry-forward date given is not the stored one
     BeforePrevious,  // the date lies before the previous carry-forward
-    NoRoom,          // too little free disk space beside the file for its journal
+    NoRoom,          // too little free disk space beside the file for its journal, or the
+                     // disk filled up during the work (which then wrote nothing)
     Failed,          // the database refused or failed a statement (a constraint, a lock)
     Fatal,           // the connection or the file is broken: the database must not be used
 };
+
+// The refusal a failure of the database engine on `db` (its result 10) comes
+// to: NoRoom when the disk was full, else Failed.
+EClosingRefusal ClosingFailure(const CMakeMsgID& db);
 
 // What the work came to: done, or refused with the reason the user reads
 // (naming the partner where one is the cause).
@@ -130,6 +135,12 @@ class CClosingService
     CClosingRefusal CloseRecords(CCDSData& headers, CCDSData& taxSlips, const QDate& closeDate,
                                  CMakeMsgID::CCloseCheck* check);
     CClosingRefusal UndoRecords(const CCDSData& closings);
+
+    // The highest number the side's closings hold among those written as
+    // `prefix`, 1 to 9 digits and `suffix` (the invoice or payment-statement
+    // numbers of a counter so set), into `highest`; 0 when none is.
+    CClosingRefusal HighestNumber(const CTradeSide& side, const QString& prefix, const QString& suffix,
+                                  int& highest);
 
     // The collection (payment) date of a closing on `closing`: `day` days
     // after it for cycle 0, else day `day` (99 = the last) of the month

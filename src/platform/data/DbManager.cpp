@@ -16,14 +16,33 @@
 namespace
 {
 
+// The folder, or a file in it, cannot be written.
+bool IsUnwritable(int error)
+{
+    return error == EACCES || error == EPERM || error == EROFS;
+}
+
 // Opens (creating when missing) a lock file of the database folder. Links
 // are not followed and a file with a second name is refused, so a planted
 // link cannot make the manager lock or create a file elsewhere; O_CLOEXEC
-// keeps started programs from inheriting the lock.
-int OpenLockFile(const QString& folder, const char* name)
+// keeps started programs from inheriting the lock. Where the folder cannot
+// be written the file is opened for reading, which flock() takes all the
+// same; with `orFolder`, a folder without the file is locked itself, so
+// that the database it holds can still be read (the data access opens it
+// read-only there).
+int OpenLockFile(const QString& folder, const char* name, bool orFolder = false)
 {
     const QByteArray path = QFile::encodeName(QDir(folder).filePath(QString::fromLatin1(name)));
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    int fd = ::open(path.constData(), O_RDWR | O_CREAT | kFlags, 0666);
+    if (fd < 0 && IsUnwritable(errno)) {
+        const int unwritable = errno;
+        fd = ::open(path.constData(), O_RDONLY | kFlags);
+        if (fd < 0 && errno == ENOENT && orFolder)
+            return ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0 && errno == ENOENT)
+            errno = unwritable;
+    }
     struct stat st;
     if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1)) {
         ::close(fd);
@@ -31,6 +50,25 @@ int OpenLockFile(const QString& folder, const char* name)
         return -1;
     }
     return fd;
+}
+
+// Why the lock file of `folder` could not be used, in the user's words.
+QString LockFailureText(const QString& folder, int error)
+{
+    const QString shown = QDir::toNativeSeparators(folder);
+    if (IsUnwritable(error))
+        return QStringLiteral("データベースフォルダ<%1>に書き込めないため、接続できませんでした。"
+                              "フォルダに書き込めるようにしてから、もう一度操作してください。")
+            .arg(shown);
+    if (error == ENOSPC)
+        return QStringLiteral(
+                   "ディスクの空き容量が足りないため、データベースフォルダ<%1>に書き込めませんでした。"
+                   "空き容量を増やしてから、もう一度操作してください。")
+            .arg(shown);
+    return QStringLiteral(
+               "データベースフォルダ<%1>のロックファイル<%2>を使えないため、接続できませんでした。（%3）")
+        .arg(shown, QString::fromLatin1(CDbManager::kLockFileName),
+             QString::fromLocal8Bit(std::strerror(error)));
 }
 
 int Flock(int fd, int operation)
@@ -44,9 +82,9 @@ int Flock(int fd, int operation)
 
 // Whether another open file holds a lock on the file, tried with an
 // exclusive lock that is dropped at once. -1 when the file cannot be used.
-int HeldElsewhere(const QString& folder, const char* name)
+int HeldElsewhere(const QString& folder, const char* name, bool orFolder = false)
 {
-    const int fd = OpenLockFile(folder, name);
+    const int fd = OpenLockFile(folder, name, orFolder);
     if (fd < 0)
         return -1;
     int held = 0;
@@ -123,9 +161,9 @@ int CDbManager::Connect(int id, const QString& folder, QString& err)
 
     // flock() locks belong to the open file description, so a second open()
     // of the file, in this process or another, is refused while we hold it.
-    const int fd = OpenLockFile(folder, kLockFileName);
+    const int fd = OpenLockFile(folder, kLockFileName, true);
     if (fd < 0) {
-        err = QString::fromLocal8Bit(std::strerror(errno));
+        err = LockFailureText(folder, errno);
         return kFailed;
     }
     if (Flock(fd, LOCK_EX) != 0) {
@@ -133,7 +171,7 @@ int CDbManager::Connect(int id, const QString& folder, QString& err)
         ::close(fd);
         if (error == EWOULDBLOCK)
             return kOtherProcess;
-        err = QString::fromLocal8Bit(std::strerror(error));
+        err = LockFailureText(folder, error);
         return kFailed;
     }
     if (m_data.Open(folder, err) != CMakeMsgID::kOk) {
@@ -167,7 +205,7 @@ int CDbManager::GetOtherUsers() const
 
 int CDbManager::ProbeLock(const QString& folder)
 {
-    switch (HeldElsewhere(folder, kLockFileName)) {
+    switch (HeldElsewhere(folder, kLockFileName, true)) {
     case 0:
         return kDone;
     case 1:

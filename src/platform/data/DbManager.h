@@ -52,7 +52,10 @@ class CDbManager
     // 1 connected (also when already connected to that folder, without
     // reopening), 50 connected to another folder, 51 another process holds
     // it, 52 no folder, -2 unknown id, -3 the file is missing or cannot be
-    // opened as a database, -4 the lock file cannot be made. `err` tells why.
+    // opened as a database, -4 the lock file cannot be made. `err` tells why,
+    // in the user's words. A folder the user cannot write is connected all
+    // the same, read-only (the lock taken on its lock file opened for
+    // reading, or on the folder when it has none).
     int Connect(int id, const QString& folder, QString& err);
     int Connect(int id, const QString& folder);
     // Closes the connection and drops the lock: 1 released, 50 while other

@@ -5,6 +5,7 @@
 
 #include "platform/text/TextHelpers.h"
 
+#include "platform/data/BookedTotals.h"
 #include "platform/data/ProgressHandler.h"
 #include "platform/data/Schema.h"
 #include "platform/data/SchemaSteps.h"
@@ -30,6 +31,8 @@
 #include <string>
 #include <unordered_map>
 
+#include <unistd.h>
+
 namespace
 {
 
@@ -40,6 +43,8 @@ using Schema::TableDef;
 constexpr std::size_t kCacheLimit = 256;
 
 // A broken file or connection: the program must stop using the database.
+// A full disk is none: SQLite undoes the statement (its journal keeps the
+// file whole), and the same work succeeds once there is room.
 bool IsFatal(int rc)
 {
     switch (rc & 0xff) {
@@ -47,7 +52,6 @@ bool IsFatal(int rc)
     case SQLITE_NOTADB:
     case SQLITE_IOERR:
     case SQLITE_CANTOPEN:
-    case SQLITE_FULL:
     case SQLITE_NOMEM:
     case SQLITE_MISUSE:
     case SQLITE_PROTOCOL:
@@ -58,6 +62,18 @@ bool IsFatal(int rc)
     default:
         return false;
     }
+}
+
+// Which step of the upgrade failed and why: the engine's message of its
+// statement, as the user reads it (the rollback after it leaves none).
+QString StepFailureText(int rc, const QString& path, const SchemaSteps::Failure& failure)
+{
+    const QString engine =
+        failure.message.isEmpty() ? QString::fromUtf8(sqlite3_errstr(rc)) : failure.message;
+    const QString cause = CMakeMsgID::ErrorText(rc, path, engine);
+    if (!failure.step)
+        return cause;
+    return SchemaSteps::StepText(*failure.step) + QStringLiteral("で失敗しました。\n") + cause;
 }
 
 QString QuoteId(const QString& name)
@@ -367,6 +383,7 @@ QString CMakeMsgID::ErrorText(int rc, const QString& path, const QString& engine
 
 int CMakeMsgID::Fail(int rc, QString& err) const
 {
+    m_nLastFailure = rc;
     err = ErrorText(rc, DatabasePath(m_folder),
                     QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc)));
     return IsFatal(rc) ? kFatal : kFailed;
@@ -703,9 +720,12 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
         err = QStringLiteral("データベースファイル<%1>がありません。").arg(path);
         return kFatal;
     }
-    // A file marked read-only stays unwritten, whoever opens it.
+    // A file marked read-only stays unwritten, whoever opens it. So does one
+    // in a folder this user cannot write: no write there can make its
+    // journal, and opened read-only the connection knows it from the start.
     const bool marked = !(QFileInfo(path).permissions() &
-                          (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther));
+                          (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther)) ||
+                        ::access(QFile::encodeName(QFileInfo(path).path()).constData(), W_OK) != 0;
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
                              (marked ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX,
@@ -777,11 +797,25 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
     const qint64 seen = DataVersion(db);
     bool pending = false;
     int code = SQLITE_OK;
-    const int upgraded = SchemaSteps::Upgrade(db, version, wait.progress, pending, code);
+    SchemaSteps::Failure failure;
+    const int upgraded = SchemaSteps::Upgrade(db, version, wait.progress, pending, code, &failure);
     sqlite3_busy_timeout(db, WriterWait());
     if (upgraded != 1) {
-        err = QStringLiteral("データベースを新しい形式に更新できませんでした。\n%1")
-                  .arg(ErrorText(code, path, QString::fromUtf8(sqlite3_errmsg(db))));
+        err = QStringLiteral("データベースを新しい形式に更新できませんでした。\n") +
+              StepFailureText(code, path, failure);
+        sqlite3_close_v2(db);
+        return kFatal;
+    }
+    // The balances of a file at this schema that another tool took away are
+    // made again from the headers, which hold all they keep: refused, the
+    // books would stay whole but every closing would fail.
+    bool remade = false;
+    QString message;
+    if (!pending && BookedTotals::MakeMissing(db, remade, code, message) != 1) {
+        err = QStringLiteral(
+                  "データベース<%1>に取引先ごとの請求・支払の残高の表がないため伝票から作り直そうとしま"
+                  "したが、できませんでした。\n%2")
+                  .arg(path, ErrorText(code, path, message));
         sqlite3_close_v2(db);
         return kFatal;
     }
@@ -821,7 +855,8 @@ int CMakeMsgID::MakePendingBalances(QString& err)
     // The opening's work, heard as an opening's: under the wait dialog and
     // beside the window's thread, for the indexes take a while on large
     // books. The listener hears it inside the call that asked for it.
-    const int upgraded = SchemaSteps::Upgrade(m_db, version, m_pProgress, pending, rc);
+    SchemaSteps::Failure failure;
+    const int upgraded = SchemaSteps::Upgrade(m_db, version, m_pProgress, pending, rc, &failure);
     if (upgraded == 1 && !pending) {
         m_bBalancesPending = false;
         return kOk;
@@ -835,7 +870,10 @@ int CMakeMsgID::MakePendingBalances(QString& err)
         SchemaSteps::KeepForConnection(m_db, reached < 0 ? version : reached, ignored);
     }
     m_nBalancesSeen = seen;
-    return Fail(rc == SQLITE_OK ? SQLITE_READONLY : rc, err);
+    const int result = Fail(rc == SQLITE_OK ? SQLITE_READONLY : rc, err);
+    if (upgraded != 1)
+        err = StepFailureText(rc, DatabasePath(m_folder), failure);
+    return result;
 }
 
 int CMakeMsgID::KeepPendingBalancesCurrent(QString& err)
@@ -895,6 +933,8 @@ int CMakeMsgID::BeginTransaction(QString& err)
             return made;
         }
     }
+    if (m_depth == 0)
+        m_nLastFailure = 0;
     const QByteArray sql =
         m_depth == 0 ? QByteArray("BEGIN IMMEDIATE") : "SAVEPOINT sp" + QByteArray::number(m_depth);
     const int rc = sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, nullptr);

@@ -40,9 +40,11 @@ struct CCarryForwardCounts {
 // folder. The database manager opens and closes the connection.
 //
 // Every operation answers 1 on success, 10 on a failure whose text is put
-// into `err` (a bad condition, a refused value, a constraint), or -100 when
-// the connection or the file is broken (no connection, a damaged file, a
-// failed write to disk); then the program must stop using the database.
+// into `err` (a bad condition, a refused value, a constraint, a full disk),
+// or -100 when the connection or the file is broken (no connection, a
+// damaged file, a failed write to disk); then the program must stop using
+// the database. A full disk is no broken file: SQLite undoes the statement
+// and the same work succeeds once there is room.
 //
 // A request is a table name plus a condition tail ("WHERE ...", "ORDER BY
 // ...", or empty for the whole table); its result records carry fields named
@@ -114,8 +116,12 @@ class CMakeMsgID
     // Opens the folder's database: 1, or -100 when the file is missing, is
     // not a database of this program, is of a later version than this
     // program's schema (the text names both), or cannot be opened. A file of
-    // an earlier build is brought to the schema first (see SchemaSteps). An
-    // open connection is closed first.
+    // an earlier build is brought to the schema first (see SchemaSteps); a
+    // failed step is named with the engine's reason. The booked balances of
+    // a file of this schema that another tool took away are made again from
+    // the headers (-100 with the reason when the file cannot be written). A
+    // file marked read-only, or in a folder this user cannot write, is
+    // opened read-only. An open connection is closed first.
     int Open(const QString& folder, QString& err);
     // Closes the connection; an open transaction is rolled back.
     void Close();
@@ -192,6 +198,11 @@ class CMakeMsgID
     int Commit(QString& err);
     int Rollback(QString& err);
     bool InTransaction() const { return m_depth > 0; }
+    // The engine's result code of the last failure of the engine (a full
+    // disk is SQLITE_FULL, extended codes kept) since the outermost
+    // transaction began, or SQLITE_OK (0) when there was none: callers tell
+    // a cause from it that their text names alike.
+    int LastFailure() const { return m_nLastFailure; }
 
     // The master import of products, customers or suppliers ("Item",
     // "Customer", "Supplier" in `table`) opens a session that holds the
@@ -405,6 +416,7 @@ class CMakeMsgID
     bool m_bInTick = false;
     int m_depth = 0;
     bool m_bBalancesPending = false;
+    mutable int m_nLastFailure = 0;
     qint64 m_nBalancesSeen = -1; // the file's data version they were made at
     // The run of the open import session, which owns it: closing the
     // connection lets it go first.

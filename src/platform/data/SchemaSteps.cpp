@@ -33,11 +33,12 @@ int ReadsAsItIs(sqlite3*, int& rc)
 // (SchemaStepWork). While the file cannot be written, the connection keeps
 // booked balances of its own, as this build reads them.
 constexpr Step kSteps[] = {
-    {1, "the indexes of version 2", SchemaStepWork::IndexesOfVersion2, ReadsAsItIs, nullptr},
+    {1, "the indexes of version 2", SchemaStepWork::IndexesOfVersion2, ReadsAsItIs, nullptr,
+     "検索用の索引の作成"},
     {2, "booked balances and their triggers", SchemaStepWork::BookedBalancesOfVersion3,
-     BookedTotals::KeepForConnection, BookedTotals::DropForConnection},
-    {3, "partner indexes without the closing", SchemaStepWork::PartnerIndexesOfVersion4, ReadsAsItIs,
-     nullptr},
+     BookedTotals::KeepForConnection, BookedTotals::DropForConnection, "取引先ごとの請求・支払の残高の作成"},
+    {3, "partner indexes without the closing", SchemaStepWork::PartnerIndexesOfVersion4, ReadsAsItIs, nullptr,
+     "取引先コードの索引の作り直し"},
 };
 
 // ---- running them -----------------------------------------------------------
@@ -86,18 +87,30 @@ int PartsOf(const QStringList& work)
     return qMax(1, int(std::count_if(work.cbegin(), work.cend(), MakesIndex)));
 }
 
+// The engine's message of the statement that just failed.
+QString EngineMessage(sqlite3* db)
+{
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
 // One step with the version it leads to, all or nothing. `part` hears each
 // index made, done of the step's parts; the last part comes with the commit.
-bool Take(sqlite3* db, const Step& step, int& rc, const std::function<void(int done, int parts)>& part)
+// A failure leaves the engine's message of the statement in `message`: the
+// rollback after it would leave none.
+bool Take(sqlite3* db, const Step& step, int& rc, QString& message,
+          const std::function<void(int done, int parts)>& part)
 {
-    if (!Exec(db, QStringLiteral("BEGIN IMMEDIATE"), rc))
+    if (!Exec(db, QStringLiteral("BEGIN IMMEDIATE"), rc)) {
+        message = EngineMessage(db);
         return false;
+    }
     QStringList work = step.work(db);
     const int parts = PartsOf(work);
     int done = 0;
     work << QStringLiteral("PRAGMA user_version = %1").arg(step.from + 1) << QStringLiteral("COMMIT");
     for (const QString& sql : work) {
         if (!Exec(db, sql, rc)) {
+            message = EngineMessage(db);
             if (!sqlite3_get_autocommit(db))
                 sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
             return false;
@@ -135,7 +148,8 @@ std::vector<int> PlannedParts(sqlite3* db, std::span<const Step> due)
 // the steps, then each step and where the bar stands in the planned parts:
 // a step's parts as it does them, scaled to what was planned for it, so the
 // bar never goes back and stands at the end only when the last step is done.
-int Run(sqlite3* db, std::span<const Step> due, IDataProgress* heard, bool& pending, int& rc)
+int Run(sqlite3* db, std::span<const Step> due, IDataProgress* heard, bool& pending, int& rc,
+        Failure& failure)
 {
     const std::vector<int> planned = heard ? PlannedParts(db, due) : std::vector<int>(due.size(), 1);
     const int total = std::accumulate(planned.cbegin(), planned.cend(), 0);
@@ -154,13 +168,15 @@ int Run(sqlite3* db, std::span<const Step> due, IDataProgress* heard, bool& pend
         const Step& step = due[i];
         const auto part = [&](int partsDone, int parts) { stand(i, partsDone, parts); };
         // Once a step could not be written, none after it can be taken.
-        if (!pending && Take(db, step, rc, part)) {
+        QString message;
+        if (!pending && Take(db, step, rc, message, part)) {
             reached += planned[i];
             if (heard)
                 heard->Step();
             continue;
         }
         if (!pending) {
+            failure = {&step, message};
             if (!IsUnwritable(rc)) {
                 done = false;
                 break;
@@ -170,10 +186,13 @@ int Run(sqlite3* db, std::span<const Step> due, IDataProgress* heard, bool& pend
         }
         if (!step.forConnection) {
             rc = unwritable;
+            failure.step = &step;
             done = false;
             break;
         }
         if (step.forConnection(db, rc) != 1) {
+            // Rolled back already: the code tells what failed.
+            failure = {&step, QString::fromUtf8(sqlite3_errstr(rc))};
             done = false;
             break;
         }
@@ -215,20 +234,31 @@ int FileVersion(sqlite3* db, int& rc)
     return version;
 }
 
-int Upgrade(sqlite3* db, int version, IDataProgress* progress, bool& pending, int& rc)
+QString StepText(const Step& step)
+{
+    return QStringLiteral("バージョン%1から%2への更新（%3）")
+        .arg(step.from)
+        .arg(step.from + 1)
+        .arg(QString::fromUtf8(step.title));
+}
+
+int Upgrade(sqlite3* db, int version, IDataProgress* progress, bool& pending, int& rc, Failure* failure)
 {
     rc = SQLITE_OK;
     pending = false;
+    Failure ignored;
+    Failure& failed = failure ? *failure : ignored;
+    failed = {};
     const std::span<const Step> due = From(version);
     if (due.empty())
         return 1;
     if (!progress)
-        return Run(db, due, nullptr, pending, rc);
+        return Run(db, due, nullptr, pending, rc, failed);
     // Beside this thread, so that its windows paint even while an index is
     // sorted (SQLite calls back no progress inside a sort).
     if (BesideWork::CanRunBeside()) {
         const int done = BesideWork::Run(
-            *progress, [&](IDataProgress& heard) { return Run(db, due, &heard, pending, rc); });
+            *progress, [&](IDataProgress& heard) { return Run(db, due, &heard, pending, rc, failed); });
         progress->End();
         return done;
     }
@@ -237,7 +267,7 @@ int Upgrade(sqlite3* db, int version, IDataProgress* progress, bool& pending, in
     int done;
     {
         const CProgressHandlerScope painting(db, kInstructionsBetweenPaints, KeepWindowsPainted, &heard);
-        done = Run(db, due, &heard, pending, rc);
+        done = Run(db, due, &heard, pending, rc, failed);
     }
     heard.End();
     return done;

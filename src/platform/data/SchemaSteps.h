@@ -34,7 +34,20 @@ struct Step {
     int (*forConnection)(sqlite3* db, int& rc);
     // The statements that undo forConnection, or null when it leaves nothing.
     QStringList (*dropForConnection)();
+    // What it brings, in the words the user reads when it fails.
+    const char* title;
 };
+
+// Why Upgrade failed: the step that did (null: none was taken) and the
+// engine's message of its statement that failed, read before the step was
+// rolled back (empty when the engine gave none).
+struct Failure {
+    const Step* step = nullptr;
+    QString message;
+};
+
+// The step for the user: the versions it leads between and its title.
+QString StepText(const Step& step);
 
 // Every step, by version.
 std::span<const Step> Steps();
@@ -53,8 +66,10 @@ int Current();
 // answer is then 1 with `pending` set and the failure's code in `rc`, and
 // the file stays at the last version it reached. 0 (with `rc`) when a step
 // failed otherwise or one that cannot be done for the connection could not
-// be written: the file must not be used.
-int Upgrade(sqlite3* db, int version, IDataProgress* progress, bool& pending, int& rc);
+// be written: the file must not be used. `failure`, when given, tells
+// which step failed (or could not be written) and why.
+int Upgrade(sqlite3* db, int version, IDataProgress* progress, bool& pending, int& rc,
+            Failure* failure = nullptr);
 
 // The version the file holds, or -1 with `rc` when it cannot be read.
 int FileVersion(sqlite3* db, int& rc);

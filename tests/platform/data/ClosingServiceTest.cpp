@@ -270,3 +270,37 @@ TEST_F(ClosingServiceTest, TheClosingTakesTheCandidatesTermsAndTax)
                   QStringList({QStringLiteral("%1|%1|社%2|様%2|2004/05/25").arg(U(terms[i].tax)).arg(i)}));
     }
 }
+
+// The highest number of a side's closings counts only the numbers of the
+// counter's form: its prefix, 1 to 9 digits and its suffix, each side apart.
+TEST_F(ClosingServiceTest, TheHighestNumberCountsTheCountersFormOnly)
+{
+    Exec(U("DELETE FROM Sales_Close"));
+    Exec(U("DELETE FROM Stock_Close"));
+    Exec(U("INSERT INTO Sales_Close(No, CustomerCode, CloseDate, Status, TudoFlg) VALUES ('000017', 'K1', "
+           "'2004-05-25', 0, 1), ('000009', 'K1', '2004-04-25', 0, 1), ('A-042', 'K1', '2004-03-25', 0, 1), "
+           "('A-0420X', 'K1', '2004-02-25', 0, 1), ('1234567890', 'K1', '2004-01-25', 0, 1), "
+           "('12a4', 'K1', '2003-12-25', 0, 1), ('請-7-末', 'K1', '2003-11-25', 0, 1), ('', 'K1', "
+           "'2003-10-25', 0, 1), ('A-', 'K1', '2003-09-25', 0, 1), (NULL, 'K1', '2003-08-25', 0, 1), "
+           "('a-099', 'K1', '2003-07-25', 0, 1)"));
+    Exec(U("INSERT INTO Stock_Close(No, SupplierCode, CloseDate, Status, TudoFlg) VALUES ('000003', 'S1', "
+           "'2004-05-25', 0, 1)"));
+    const struct {
+        bool purchase;
+        const char* prefix;
+        const char* suffix;
+        int highest;
+    } cases[] = {
+        {false, "", "", 17},  {false, "A-", "", 42}, {false, "A-", "X", 420}, {false, "請-", "-末", 7},
+        {false, "B-", "", 0}, {true, "", "", 3},     {true, "A-", "", 0},     {false, "'", "", 0},
+    };
+    CClosingService service(m_data);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.prefix) + "#" + c.suffix + (c.purchase ? " purchases" : " sales"));
+        int highest = -1;
+        const CClosingRefusal read =
+            service.HighestNumber(CTradeSide::Of(c.purchase), U(c.prefix), U(c.suffix), highest);
+        EXPECT_TRUE(read.IsDone()) << read.text.toStdString();
+        EXPECT_EQ(highest, c.highest);
+    }
+}
