@@ -1,5 +1,3 @@
-#include "TestPaths.h"
-
 #include "platform/data/ClosingService.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
@@ -7,6 +5,7 @@
 #include "platform/ui/FakeUi.h"
 #include "reports/ReportData.h"
 #include "settings/db/OpenProgress.h"
+#include "support/EarlierBuilds.h"
 #include "support/StatementWatch.h"
 #include "support/WriterWait.h"
 
@@ -46,8 +45,7 @@ TEST(DataWaitTest, StepsTakenByTheSpansFirstWriteShowInItsDialogAndLeaveItUp)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = CMakeMsgID::DatabasePath(dir.path());
-    ASSERT_TRUE(QFile::copy(QStringLiteral(CORVANTA_FIXTURES "/earlier-builds/v3.vrz"), path));
-    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    ASSERT_TRUE(EarlierBuilds::CopyTo(EarlierBuilds::kVersion3, dir.path()));
     CMakeMsgID db;
     QString err;
     {
@@ -58,6 +56,12 @@ TEST(DataWaitTest, StepsTakenByTheSpansFirstWriteShowInItsDialogAndLeaveItUp)
         const int opened = db.Open(dir.path(), err);
         sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(other);
+        if (!EarlierBuilds::ReadsUnwritten(3)) {
+            // A step due cannot be done for the connection alone: nothing
+            // is left pending, the file is not used while the lock is held.
+            EXPECT_EQ(opened, CMakeMsgID::kFatal);
+            return;
+        }
         ASSERT_EQ(opened, 1) << err.toStdString();
     }
     ASSERT_TRUE(db.AreBalancesPending());

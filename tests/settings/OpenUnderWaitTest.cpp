@@ -1,17 +1,14 @@
-#include "TestPaths.h"
-
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Schema.h"
 #include "platform/ui/FakeUi.h"
 #include "settings/db/DbFiles.h"
 #include "settings/db/OpenProgress.h"
+#include "support/EarlierBuilds.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <functional>
 
@@ -20,15 +17,7 @@ namespace
 
 int FileVersion(const QString& folder)
 {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(CMakeMsgID::DatabasePath(folder)).constData(), &db,
-                    SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &st, nullptr);
-    const int version = st && sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : -1;
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return version;
+    return EarlierBuilds::Rows(CMakeMsgID::DatabasePath(folder), "PRAGMA user_version").value(0).toInt();
 }
 
 } // namespace
@@ -58,9 +47,7 @@ TEST(OpenUnderWaitTest, EachCheckThatOpensAnEarlierBuildsFileShowsTheWaitDialog)
         SCOPED_TRACE(c.what);
         QTemporaryDir dir;
         ASSERT_TRUE(dir.isValid());
-        const QString path = CMakeMsgID::DatabasePath(dir.path());
-        ASSERT_TRUE(QFile::copy(QStringLiteral(CORVANTA_FIXTURES "/earlier-builds/v3.vrz"), path));
-        ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+        ASSERT_TRUE(EarlierBuilds::CopyTo(EarlierBuilds::kVersion3, dir.path()));
         ASSERT_EQ(FileVersion(dir.path()), 3);
 
         ScopedFakeUi ui;
