@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 struct CTradeSide;
@@ -106,7 +107,9 @@ struct CCarryForwardOutcome {
 
 // The closing, its undo and the carry-forward over one data-access object,
 // for screens and tools alike: it takes typed candidates and answers typed
-// outcomes, and asks nothing and shows nothing. Each call runs in one
+// outcomes, and asks nothing and shows nothing; the data library's record
+// interface (CMakeMsgID::Close_Sales, Reset_SalesClose, DataMaintenance)
+// reads its records into these calls. Each call runs in one
 // transaction (nested into a caller's when one is open): everything is
 // written or nothing. The object's listener (CMakeMsgID::SetProgress) hears
 // the steps of each call.
@@ -129,12 +132,6 @@ class CClosingService
     // `previous` is the stored date of the last carry-forward (invalid for
     // none).
     CCarryForwardOutcome CarryForward(const QDate& date, const QDate& previous);
-
-    // The same work on the records of the data library's interface
-    // (CMakeMsgID::Close_Sales, Reset_SalesClose).
-    CClosingRefusal CloseRecords(CCDSData& headers, CCDSData& taxSlips, const QDate& closeDate,
-                                 CMakeMsgID::CCloseCheck* check);
-    CClosingRefusal UndoRecords(const CCDSData& closings);
 
     // The highest number the side's closings hold among those written as
     // `prefix`, 1 to 9 digits and `suffix` (the invoice or payment-statement
