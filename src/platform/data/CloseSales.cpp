@@ -158,6 +158,51 @@ bool CloseRequestOf(const CCDSData& headers, const CCDSData& taxSlips, const QDa
     return true;
 }
 
+// A field of an invoice work record as the data library reads one for its
+// column: none when missing, without value, or a blank text of a column
+// that holds no text.
+const CTb* WorkField(const COneRecord& work, const char* column, bool text)
+{
+    const CTb* field = FieldOf(work, QStringLiteral("WShime_H"), column);
+    if (field && !text && field->GetType() == CTb::kText && field->GetText().trimmed().isEmpty())
+        return nullptr;
+    return field;
+}
+
+// The typed invoice of a record of SetWShime; false, with the reason, for
+// a value that its column cannot hold.
+bool InvoiceOf(const COneRecord& work, CInvoiceHeader& invoice, QString& err)
+{
+    const auto refused = [&err](const char* column, const char* what) {
+        err = QStringLiteral("「WShime_H.%1」に%2").arg(L(column), QString::fromUtf8(what));
+        return false;
+    };
+    for (const auto& text : CInvoiceHeader::kTexts)
+        if (const CTb* field = WorkField(work, text.name, true))
+            invoice.*text.field = field->GetText();
+    for (const auto& date : CInvoiceHeader::kDates)
+        if (const CTb* field = WorkField(work, date.name, false);
+            field && !field->GetData(invoice.*date.field))
+            return refused(date.name, "日付でない値があります。");
+    for (const auto& amount : CInvoiceHeader::kAmounts) {
+        if (const CTb* field = WorkField(work, amount.name, false)) {
+            CMny value;
+            if (!field->GetData(value))
+                return refused(amount.name, "金額として扱えない値があります。");
+            invoice.*amount.field = value;
+        }
+    }
+    if (const CTb* field = WorkField(work, "SalesCloseID", false); field && !field->GetData(invoice.closing))
+        return refused("SalesCloseID", "整数でない値があります。");
+    if (const CTb* field = WorkField(work, "DenpyoNum", false)) {
+        int slips = 0;
+        if (!field->GetData(slips))
+            return refused("DenpyoNum", "整数でない値があります。");
+        invoice.slips = slips;
+    }
+    return true;
+}
+
 } // namespace
 
 IDataProgress* CMakeMsgID::SetProgress(IDataProgress* progress)
@@ -293,40 +338,15 @@ int CMakeMsgID::SetWShime(CCDSData& request, QString& err)
         err = QStringLiteral("請求書作成の条件が正しくありません。（%1）").arg(request.m_strCondition);
         return kFailed;
     }
-    for (int i = 0; i < request.GetCount(); ++i)
-        request.GetAt(i)->SetField(QStringLiteral("WShime_H.ID"), i + 1);
-
-    CScopedTransaction run(*this);
-    int result = run.Begin(err);
-    if (result != kOk)
-        return result;
-    if ((result = Execute(QStringLiteral("DELETE FROM WShime_B"), err)) != kOk ||
-        (result = Execute(QStringLiteral("DELETE FROM WShime_H"), err)) != kOk)
-        return result;
-    if (request.GetCount() == 0)
-        return run.Commit(err);
-    if ((result = InsertData(request, err)) != kOk)
-        return result;
-    // The work table leads: it holds the few closings asked for, and the
-    // slips and lines are found from them by index, never by walking the
-    // lines of the books (which the planner would, knowing no row counts).
-    // The lines go in in their order into the emptied table, so each one's
-    // row number is its place in it: the numbering is set from that
-    // afterwards, which costs less than a numbering window, which holds
-    // every line once more.
-    const QString lines =
-        QStringLiteral(
-            "INSERT INTO WShime_B(HeaderID, \"Date\", \"No\", LineNo, ItemType, ItemCode, ItemName, "
-            "Number, Unit, Price, Amount, TaxFlg, Tax, Remarks) "
-            "SELECT W.ID, H.\"Date\", H.\"No\", B.LineNo, B.ItemType, B.ItemCode, B.ItemName, B.Number, "
-            "B.Unit, B.Price, B.Amount, B.TaxFlg, B.Tax, B.Remarks "
-            "FROM WShime_H W CROSS JOIN \"%1\" H ON H.SeikyuID = W.SalesCloseID AND W.SalesCloseID <> 0 "
-            "CROSS JOIN \"%2\" B ON B.HeaderID = H.ID ORDER BY W.ID, H.\"Date\", H.\"No\", B.LineNo, B.ID")
-            .arg(L(side->header), L(side->lines));
-    if ((result = Execute(lines, err)) != kOk ||
-        (result = Execute(QStringLiteral("UPDATE WShime_B SET ID = rowid"), err)) != kOk)
-        return result;
-    return run.Commit(err);
+    std::vector<CInvoiceHeader> invoices;
+    for (int i = 0; i < request.GetCount(); ++i) {
+        COneRecord& work = *request.GetAt(i);
+        work.SetField(QStringLiteral("WShime_H.ID"), i + 1);
+        invoices.emplace_back();
+        if (!InvoiceOf(work, invoices.back(), err))
+            return kFailed;
+    }
+    return CClosingService(*this).MakeInvoices(*side, invoices).Answer(err);
 }
 
 int CMakeMsgID::RecheckBookedBalances(bool& remade, QString& err)

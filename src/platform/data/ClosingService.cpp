@@ -1,5 +1,6 @@
-// The closing and its undo on typed candidates: the screens call them, and
-// the data library's record interface reads its records into them.
+// The closing, its undo and the invoice work tables, on typed candidates
+// and invoices: the screens call them, and the data library's record
+// interface reads its records into them.
 
 #include "platform/data/ClosingService.h"
 
@@ -46,10 +47,10 @@ void AddId(QString& values, int id)
     values += (values.isEmpty() ? QStringLiteral("(") : QStringLiteral(",(")) % QString::number(id) % u')';
 }
 
-// A text of a VALUES list.
-QString TextLiteral(const QString& text)
+// A text of a VALUES list; an empty one is none where `emptyIsNone`.
+QString TextLiteral(const QString& text, bool emptyIsNone = false)
 {
-    return u'\'' % SqlQuote(text) % u'\'';
+    return emptyIsNone && text.isEmpty() ? QStringLiteral("NULL") : u'\'' % SqlQuote(text) % u'\'';
 }
 
 // The texts the service writes into a table, each held to its column's
@@ -356,6 +357,99 @@ CClosingRefusal CClosingService::Undo(const CTradeSide& side, const QList<int>& 
     for (int id : closings)
         AddId(values, id);
     return UndoIds(side, values, int(closings.size()));
+}
+
+const std::array<CInvoiceHeader::Column<QString>, 10> CInvoiceHeader::kTexts{{
+    {"No", &CInvoiceHeader::number},
+    {"CustomerCode", &CInvoiceHeader::code},
+    {"Zip", &CInvoiceHeader::zip},
+    {"Address", &CInvoiceHeader::address},
+    {"Company", &CInvoiceHeader::company},
+    {"Section", &CInvoiceHeader::section},
+    {"Name", &CInvoiceHeader::name},
+    {"Keisho", &CInvoiceHeader::keisho},
+    {"Keisho2", &CInvoiceHeader::keisho2},
+    {"MyPerson", &CInvoiceHeader::myPerson},
+}};
+const std::array<CInvoiceHeader::Column<QDate>, 2> CInvoiceHeader::kDates{{
+    {"Date", &CInvoiceHeader::issued},
+    {"CloseDate", &CInvoiceHeader::closeDate},
+}};
+const std::array<CInvoiceHeader::Column<std::optional<CMny>>, 6> CInvoiceHeader::kAmounts{{
+    {"LastCollect", &CInvoiceHeader::prevBilled},
+    {"Receipt", &CInvoiceHeader::received},
+    {"Balance", &CInvoiceHeader::carried},
+    {"Amount", &CInvoiceHeader::net},
+    {"Tax", &CInvoiceHeader::tax},
+    {"Total", &CInvoiceHeader::due},
+}};
+
+CClosingRefusal CClosingService::MakeInvoices(const CTradeSide& side,
+                                              const std::vector<CInvoiceHeader>& invoices)
+{
+    QString err;
+    if (!m_db.IsOpen())
+        return Refusal(m_db, m_db.NoConnection(err), err);
+    QString columns = QStringLiteral("ID, SalesCloseID, DenpyoNum");
+    for (const auto& text : CInvoiceHeader::kTexts)
+        columns += QStringLiteral(", \"") % L(text.name) % u'"';
+    for (const auto& date : CInvoiceHeader::kDates)
+        columns += QStringLiteral(", \"") % L(date.name) % u'"';
+    for (const auto& amount : CInvoiceHeader::kAmounts)
+        columns += QStringLiteral(", \"") % L(amount.name) % u'"';
+    std::vector<const char*> texts;
+    for (const auto& text : CInvoiceHeader::kTexts)
+        texts.push_back(text.name);
+    const CTextLimits limits(TB_WSHIME_H, texts);
+    QString values;
+    int id = 0;
+    for (const CInvoiceHeader& invoice : invoices) {
+        values += (values.isEmpty() ? QStringLiteral("(") : QStringLiteral(",(")) % QString::number(++id) %
+                  u',' % QString::number(invoice.closing) % u',' %
+                  (invoice.slips ? QString::number(*invoice.slips) : QStringLiteral("NULL"));
+        for (std::size_t k = 0; k < CInvoiceHeader::kTexts.size(); ++k) {
+            const QString& text = invoice.*CInvoiceHeader::kTexts[k].field;
+            if (!limits.Fits(k, text, err))
+                return Refusal(m_db, CMakeMsgID::kFailed, err);
+            values += u',' % TextLiteral(text, true);
+        }
+        for (const auto& date : CInvoiceHeader::kDates)
+            values += u',' % SqlDate(invoice.*date.field);
+        for (const auto& amount : CInvoiceHeader::kAmounts) {
+            const std::optional<CMny>& value = invoice.*amount.field;
+            values += u',' % (value ? SqlMoney(*value) : QStringLiteral("NULL"));
+        }
+        values += u')';
+    }
+
+    CScopedTransaction run(m_db);
+    int result = run.Begin(err);
+    if (result != CMakeMsgID::kOk)
+        return Refusal(m_db, result, err);
+    QStringList steps{QStringLiteral("DELETE FROM WShime_B"), QStringLiteral("DELETE FROM WShime_H")};
+    if (!values.isEmpty())
+        // The work table leads: it holds the few closings asked for, and the
+        // slips and lines are found from them by index, never by walking the
+        // lines of the books (which the planner would, knowing no row
+        // counts). The lines go in in their order into the emptied table,
+        // so each one's row number is its place in it: the numbering is set
+        // from that afterwards, which costs less than a numbering window,
+        // which holds every line once more.
+        steps << QStringLiteral("INSERT INTO WShime_H(%1) VALUES %2").arg(columns, values)
+              << QStringLiteral(
+                     "INSERT INTO WShime_B(HeaderID, \"Date\", \"No\", LineNo, ItemType, ItemCode, ItemName, "
+                     "Number, Unit, Price, Amount, TaxFlg, Tax, Remarks) "
+                     "SELECT W.ID, H.\"Date\", H.\"No\", B.LineNo, B.ItemType, B.ItemCode, B.ItemName, "
+                     "B.Number, B.Unit, B.Price, B.Amount, B.TaxFlg, B.Tax, B.Remarks "
+                     "FROM WShime_H W CROSS JOIN \"%1\" H ON H.SeikyuID = W.SalesCloseID AND W.SalesCloseID "
+                     "<> 0 CROSS JOIN \"%2\" B ON B.HeaderID = H.ID ORDER BY W.ID, H.\"Date\", H.\"No\", "
+                     "B.LineNo, B.ID")
+                     .arg(L(side.header), L(side.lines))
+              << QStringLiteral("UPDATE WShime_B SET ID = rowid");
+    for (const QString& sql : steps)
+        if ((result = m_db.Execute(sql, err)) != CMakeMsgID::kOk)
+            return Refusal(m_db, result, err);
+    return Refusal(m_db, run.Commit(err), err);
 }
 
 CClosingRefusal CClosingService::UndoIds(const CTradeSide& side, const QString& values, int count)

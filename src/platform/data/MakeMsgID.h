@@ -282,7 +282,7 @@ class CMakeMsgID
     // (".SalesCloseID") by date, slip number and line. The condition is
     // "Sales_Close,<flag>" or "Stock_Close,<flag>" (flag 0 or 1: the
     // carry-over left out); anything else is refused (10). Both tables are
-    // emptied first.
+    // emptied first. An empty text is stored as no value.
     int SetWShime(CCDSData& request, QString& err);
     // Carries the database forward to `date`, both sides at once. Every
     // closing with CloseDate up to the date goes with its slips (lines and

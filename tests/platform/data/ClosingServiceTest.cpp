@@ -518,3 +518,124 @@ TEST_F(ClosingRecordsTest, WhatMakesNoClosingIsRefused)
     untaxed.candidates[2].name = QString(26, u'様');
     EXPECT_TRUE(m_service.Close(untaxed).refusal.IsDone());
 }
+
+// The invoice work tables hold each invoice as its row showed it, numbered
+// in order, with the lines of its closing: an empty text and an amount
+// without value stay empty. The library's records make the same rows. A
+// text too long for its column, or a value a column cannot hold, is
+// refused, and the tables keep the last command's invoices.
+TEST_F(ClosingServiceTest, InvoicesHoldWhatTheirRowsShowed)
+{
+    const CCloseOutcome closed = m_service.Close(Listed());
+    ASSERT_TRUE(closed.refusal.IsDone()) << closed.refusal.text.toStdString();
+    ASSERT_EQ(closed.ids.size(), 3);
+    CInvoiceHeader full;
+    full.closing = closed.ids[0];
+    full.number = U("C1");
+    full.issued = QDate(2004, 5, 27);
+    full.closeDate = kClose;
+    full.code = U("K001");
+    full.zip = U("100-0001");
+    full.address = U("東京都千代田区1-1");
+    full.company = U("青葉商事");
+    full.section = U("営業部");
+    full.name = U("山田");
+    full.keisho = U("様");
+    full.keisho2 = U("御中");
+    full.myPerson = U("佐藤");
+    full.prevBilled = Amount("42000.52");
+    full.received = Amount("5000");
+    full.carried = Amount("37000.52");
+    full.net = Amount("13345.67");
+    full.tax = Amount("-0.5");
+    full.due = Amount("13345.17");
+    full.slips = 2;
+    CInvoiceHeader bare;
+    bare.closing = closed.ids[2];
+    bare.code = U("O'Neil");
+    bare.closeDate = kClose;
+
+    const QString work =
+        U("SELECT ID || '|' || SalesCloseID || '|' || quote(\"No\") || '|' || quote(\"Date\") || '|' || "
+          "quote(CloseDate) || '|' || quote(CustomerCode) || '|' || quote(Zip) || '|' || quote(Address) || "
+          "'|' || quote(Company) || '|' || quote(Section) || '|' || quote(Name) || '|' || quote(Keisho) || "
+          "'|' || quote(Keisho2) || '|' || quote(MyPerson) || '|' || quote(LastCollect) || '|' || "
+          "quote(Receipt) || '|' || quote(Balance) || '|' || quote(Amount) || '|' || quote(Tax) || '|' || "
+          "quote(Total) || '|' || quote(DenpyoNum) AS r FROM WShime_H ORDER BY ID");
+    const QStringList rows{
+        QStringLiteral("1|%1|'C1'|'2004-05-27'|'2004-05-25'|'K001'|'100-0001'|'東京都千代田区1-1'|'青葉商事'|"
+                       "'営業部'|'山田'|'様'|'御中'|'佐藤'|420005200|50000000|370005200|133456700|-5000|"
+                       "133451700|2")
+            .arg(closed.ids[0]),
+        QStringLiteral(
+            "2|%1|NULL|NULL|'2004-05-25'|'O''Neil'|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|"
+            "NULL|NULL|NULL|NULL|NULL")
+            .arg(closed.ids[2]),
+    };
+    const QString lines = U("SELECT HeaderID || '|' || COUNT(*) AS n FROM WShime_B GROUP BY HeaderID");
+    ASSERT_TRUE(m_service.MakeInvoices(CTradeSide::Sales(), {full, bare}).IsDone());
+    EXPECT_EQ(Column(Rows(work), U("r")), rows);
+    // K001's S4 (five lines), S5 and S6; O'Neil's S9.
+    EXPECT_EQ(Column(Rows(lines), U("n")), QStringList({"1|7", "2|1"}));
+
+    CCDSData request;
+    request.m_strTable = U("WShime_H");
+    request.m_strCondition = U("Sales_Close,0");
+    COneRecord* w = request.AddNew();
+    for (const auto& [field, value] : std::initializer_list<std::pair<const char*, FixtureValue>>{
+             {"ID", 0},
+             {"SalesCloseID", closed.ids[0]},
+             {"No", "C1"},
+             {"Date", QDate(2004, 5, 27)},
+             {"CloseDate", "2004/05/25"},
+             {"CustomerCode", "K001"},
+             {"Zip", "100-0001"},
+             {"Address", "東京都千代田区1-1"},
+             {"Company", "青葉商事"},
+             {"Section", "営業部"},
+             {"Name", "山田"},
+             {"Keisho", "様"},
+             {"Keisho2", "御中"},
+             {"MyPerson", "佐藤"},
+             {"LastCollect", Yen("42000.52")},
+             {"Receipt", Yen("5000")},
+             {"Balance", Yen("37000.52")},
+             {"Amount", Yen("13345.67")},
+             {"Tax", Yen("-0.5")},
+             {"Total", Yen("13345.17")},
+             {"DenpyoNum", 2},
+             {"ItemName", "a field the table lacks"},
+         })
+        value.Put(*w, U("WShime_H.") + U(field));
+    w = request.AddNew();
+    for (const auto& [field, value] : std::initializer_list<std::pair<const char*, FixtureValue>>{
+             {"SalesCloseID", closed.ids[2]},
+             {"CustomerCode", "O'Neil"},
+             {"CloseDate", kClose},
+             {"Zip", ""},
+             {"Receipt", FixtureValue::Null()},
+             {"Total", "  "},
+         })
+        value.Put(*w, U("WShime_H.") + U(field));
+    QString err;
+    Exec(U("DELETE FROM WShime_B"));
+    Exec(U("DELETE FROM WShime_H"));
+    ASSERT_EQ(m_data.SetWShime(request, err), 1) << err.toStdString();
+    EXPECT_EQ(Column(Rows(work), U("r")), rows);
+    EXPECT_EQ(Column(Rows(lines), U("n")), QStringList({"1|7", "2|1"}));
+    EXPECT_EQ(Column(request, U("ID")), QStringList({"1", "2"}));
+
+    full.keisho = U("御中御中様様"); // 12 bytes
+    const CClosingRefusal tooLong = m_service.MakeInvoices(CTradeSide::Sales(), {bare, full});
+    EXPECT_EQ(tooLong.why, EClosingRefusal::Failed);
+    EXPECT_EQ(tooLong.text, U("「WShime_H.Keisho」は10バイトまでです。"));
+    for (const auto& [field, value] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"WShime_H.Date", "5月27日"}, {"WShime_H.Tax", "なし"}, {"WShime_H.DenpyoNum", "二枚"}}) {
+        CCDSData bad = request;
+        bad.GetAt(1)->SetField(U(field), U(value));
+        EXPECT_EQ(m_data.SetWShime(bad, err), 10) << field;
+        EXPECT_TRUE(err.startsWith(U("「") + U(field) + U("」に"))) << err.toStdString();
+    }
+    EXPECT_EQ(Column(Rows(work), U("r")), rows);
+    EXPECT_EQ(Column(Rows(lines), U("n")), QStringList({"1|7", "2|1"}));
+}
