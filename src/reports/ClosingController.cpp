@@ -75,7 +75,7 @@ bool ContinueAfterClosings(CMakeMsgID& db, bool purchase, CCounterInfo& counter,
     const CClosingRefusal read = CClosingService(db).HighestNumber(CTradeSide::Of(purchase), elem.m_strPrefix,
                                                                    elem.m_strSuffix, highest);
     if (!read.IsDone()) {
-        ShowReportFailure(read.Code(), QStringLiteral("締め処理に失敗しました。"), read.text);
+        ShowClosingRefusal(read, QStringLiteral("締め処理に失敗しました。"));
         return false;
     }
     if (!counter.ContinueAfter(highest))
@@ -338,8 +338,8 @@ void CClosingController::OnCloseAndPrint()
         if (!closed.refusal.IsDone() || closed.changed.size() == closedRows.size())
             counter.GiveBack();
         if (!closed.refusal.IsDone()) {
-            ShowReportFailure(closed.refusal.Code(), Q("締め処理に失敗しました。"),
-                              SaidWhatWasLeft(closed.refusal, "締めた取引先はありません。"));
+            ShowClosingRefusal(closed.refusal, Q("締め処理に失敗しました。"),
+                               SaidWhatWasLeft(closed.refusal, "締めた取引先はありません。"));
             return;
         }
         for (int k = 0; k < closedRows.size(); ++k) {
@@ -411,7 +411,7 @@ void CClosingController::IssueInvoices(const QList<int>& rows)
             CWaitCursor cursor;
             const CClosingRefusal made = CClosingService(m_screen.Data()).MakeInvoices(side, invoices);
             if (!made.IsDone()) {
-                ShowReportFailure(made.Code(), Q("伝票の作成に失敗しました。"), made.text);
+                ShowClosingRefusal(made, Q("伝票の作成に失敗しました。"));
                 return;
             }
             SlipForm::OpenSlipForm(purchase ? 7 : 6, QString(), 0);
@@ -473,8 +473,8 @@ void CClosingController::OnCancelClose()
     const CClosingRefusal undone = CClosingService(m_screen.Data()).Undo(CTradeSide::Of(purchase), closings);
     wait.End();
     if (!undone.IsDone()) {
-        ShowReportFailure(undone.Code(), Q("締めの取り消しに失敗しました。"),
-                          SaidWhatWasLeft(undone, "取り消した締めはありません。"));
+        ShowClosingRefusal(undone, Q("締めの取り消しに失敗しました。"),
+                           SaidWhatWasLeft(undone, "取り消した締めはありません。"));
         return;
     }
     if (ReportMode(mode).closesPartners) {
