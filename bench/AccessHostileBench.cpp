@@ -11,6 +11,7 @@
 #include "exchange/ExchangeDialogs.h"
 #include "exchange/ExchangeText.h"
 #include "exchange/MasterImport.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/office/AccessSource.h"
 #include "platform/ui/FakeUi.h"
 
@@ -116,7 +117,7 @@ QString Imported(const QString& helper, qsizetype rows)
     int result = 0;
     qsizetype read = 0;
     {
-        CMasterImport import(2);
+        CMasterImport import(CMasterKind::Customers());
         result = import.ReadAccessFile(QStringLiteral("/x/customers.mdb"));
         read = import.m_rows.size();
     }

@@ -1,14 +1,18 @@
 // Hostile files against the import's readers, each generated once: a CSV
 // line of ten million commas, a CSV of one value of 100 MB, a UTF-8 CSV of tens of megabytes whose last
 // character is cut, one contact of five million empty elements, one contact
-// tag of a hundred thousand attributes. Each is refused; the time of the
-// refusal and the peak resident memory from its start are bounded.
+// tag of a hundred thousand attributes; contacts of 150 000 attributes in
+// EBCDIC and in UTF-7, where no byte looks like a tag, thousands of
+// namespace declarations nested before half a million elements, a million
+// comments. Each is refused; the time of the refusal and the peak resident
+// memory from its start are bounded.
 
 #include "BenchMain.h"
 
 #include "exchange/CsvReader.h"
 #include "platform/office/ContactXml.h"
 #include "platform/ui/FakeUi.h"
+#include "support/Iconv.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -27,7 +31,12 @@ constexpr double kBoundMB = 300;
 const char* const kNames[] = {"HostileFiles/CsvLineOf10000000Commas",
                               "HostileFiles/CsvUtf8OfCutLastCharacter",
                               "HostileFiles/ContactOf5000000Elements",
-                              "HostileFiles/ContactTagOf100000Attributes", "HostileFiles/CsvValueOf100MB"};
+                              "HostileFiles/ContactTagOf100000Attributes",
+                              "HostileFiles/CsvValueOf100MB",
+                              "HostileFiles/ContactInEbcdicOf150000Attributes",
+                              "HostileFiles/ContactInUtf7Of150000Attributes",
+                              "HostileFiles/ContactOf7200NamespacesNested",
+                              "HostileFiles/ContactOf1000000Comments"};
 
 const bool s_bounds = [] {
     for (const char* name : kNames) {
@@ -159,6 +168,59 @@ void ContactAttributes(benchmark::State& state)
     Refusal(state, path, ContactRefused);
 }
 
+// A contact whose one tag holds 150 000 attributes, the declaration
+// naming `encoding` in ASCII and the rest written in it, or all of it in
+// it.
+QByteArray ContactOfAttributes(const char* encoding, bool all)
+{
+    const QByteArray declaration = "<?xml version=\"1.0\" encoding=\"" + QByteArray(encoding) + "\"?>";
+    QByteArray body = "<ContactXML><ContactXMLItem><Occupation";
+    for (int i = 0; i < 150000; ++i)
+        body += " a" + QByteArray::number(i) + "=\"\"";
+    body += "/></ContactXMLItem></ContactXML>";
+    return all ? Iconv::Encode(declaration + body, encoding) : declaration + Iconv::Encode(body, encoding);
+}
+
+void ContactEbcdic(benchmark::State& state)
+{
+    Refusal(state, File("ebcdic.xml", [](QFile& file) { file.write(ContactOfAttributes("IBM037", true)); }),
+            ContactRefused);
+}
+
+void ContactUtf7(benchmark::State& state)
+{
+    Refusal(state, File("utf7.xml", [](QFile& file) { file.write(ContactOfAttributes("UTF-7", false)); }),
+            ContactRefused);
+}
+
+// 240 nested tags of 30 declarations each, then 500 000 empty elements.
+void ContactNamespaces(benchmark::State& state)
+{
+    const QString path = File("namespaces.xml", [](QFile& file) {
+        file.write("<?xml version=\"1.0\"?><ContactXML><ContactXMLItem>");
+        for (int tag = 0; tag < 240; ++tag) {
+            QByteArray open = "<Extension";
+            for (int i = 0; i < 30; ++i)
+                open += " xmlns:n" + QByteArray::number(tag * 30 + i) + "=\"u\"";
+            file.write(open + ">");
+        }
+        file.write(QByteArray("<a/>").repeated(500000));
+        file.write(QByteArray("</Extension>").repeated(240) + "</ContactXMLItem></ContactXML>");
+    });
+    Refusal(state, path, ContactRefused);
+}
+
+// libxml2's reader keeps every comment to the end of the file.
+void ContactComments(benchmark::State& state)
+{
+    const QString path = File("comments.xml", [](QFile& file) {
+        file.write("<?xml version=\"1.0\"?><ContactXML>");
+        file.write(QByteArray("<!---->").repeated(1000000));
+        file.write("</ContactXML>");
+    });
+    Refusal(state, path, ContactRefused);
+}
+
 } // namespace
 
 BENCHMARK(CsvCommas)->Name(kNames[0])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -166,3 +228,7 @@ BENCHMARK(CsvCutUtf8)->Name(kNames[1])->UseRealTime()->Unit(benchmark::kMillisec
 BENCHMARK(ContactElements)->Name(kNames[2])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(ContactAttributes)->Name(kNames[3])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(CsvLongValue)->Name(kNames[4])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ContactEbcdic)->Name(kNames[5])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ContactUtf7)->Name(kNames[6])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ContactNamespaces)->Name(kNames[7])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ContactComments)->Name(kNames[8])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -11,6 +11,7 @@
 #include "exchange/ImportMapRules.h"
 #include "exchange/MasterImport.h"
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/env/ArdoEnv.h"
 #include "platform/env/DBDirMng.h"
 #include "platform/text/Cp932.h"
@@ -94,7 +95,7 @@ void UsePrivateHome()
 
 // One import of the file through the reader, the pairing and the
 // registration; false after SkipWithError.
-bool Import(benchmark::State& state, CMakeMsgID& data, int kind, const QString& path,
+bool Import(benchmark::State& state, CMakeMsgID& data, const CMasterKind& kind, const QString& path,
             const QStringList& fields, int autoNumber, int overwrite, CScriptedExchangeDialogs& dialogs,
             CFakePrompt& prompt)
 {
@@ -147,7 +148,8 @@ void ImportProducts(benchmark::State& state, bool overwrite)
     ScopedFakeUi ui;
     CScriptedExchangeDialogs dialogs;
     for (auto _ : state) {
-        if (!Import(state, data, 1, path, kFields, 0, overwrite ? 1 : 0, dialogs, ui.Prompt()))
+        if (!Import(state, data, CMasterKind::Items(), path, kFields, 0, overwrite ? 1 : 0, dialogs,
+                    ui.Prompt()))
             break;
         state.PauseTiming();
         if (!overwrite &&
@@ -186,7 +188,7 @@ void ImportNumberedCustomers(benchmark::State& state)
     CScriptedExchangeDialogs dialogs;
     const QStringList fields{"Company", "Name", "TEL"};
     for (auto _ : state) {
-        if (!Import(state, data, 2, path, fields, 1, 0, dialogs, ui.Prompt()))
+        if (!Import(state, data, CMasterKind::Customers(), path, fields, 1, 0, dialogs, ui.Prompt()))
             break;
         state.PauseTiming();
         if (data.Execute(QStringLiteral("DELETE FROM Customer WHERE ID > %1").arg(last), err) != 1)
@@ -263,7 +265,7 @@ void ImportMillionCustomers(benchmark::State& state)
             return int(IDOK);
         });
         ResetPeakMemory();
-        CMasterImport import(2);
+        CMasterImport import(CMasterKind::Customers());
         import.SetMakeMsgID(&data);
         const int result = import.ImportFromFile();
         peak = std::max(peak, PeakMemoryMB());

@@ -7,6 +7,7 @@
 #include "exchange/ExchangeDialogs.h"
 #include "exchange/ListExport.h"
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/env/ArdoEnv.h"
 #include "platform/ui/FakeUi.h"
 
@@ -66,7 +67,7 @@ void ExportProducts(benchmark::State& state, int format)
     for (auto _ : state) {
         dialogs.QueueFormatChoice(format);
         ui.Prompt().QueueFiles({path});
-        CListExport exporter(1);
+        CListExport exporter(CMasterKind::Items());
         exporter.m_colSet = products.columns;
         if (exporter.Export(&products.records, 1, 1, 0) != 1) {
             state.SkipWithError(

@@ -10,6 +10,7 @@
 #include "master/MasterList.h"
 #include "platform/data/ExCondition.h"
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/ui/FakeUi.h"
 #include "settings/QXColFactory.h"
 
@@ -69,7 +70,7 @@ class CMasterBench
     // The list of `kind` in its factory columns, loaded.
     bool Load(benchmark::State& state, CMasterList& list)
     {
-        list.Model().SetColumns(Columns(list.GetKind() - 1, true));
+        list.Model().SetColumns(Columns(list.GetKind().columnSet, true));
         list.Reload(true);
         return Quiet(state);
     }
@@ -92,7 +93,7 @@ void LoadAllProducts(benchmark::State& state)
     CMasterBench bench;
     if (!bench.Open(state))
         return;
-    CMasterList list(1, bench.m_db);
+    CMasterList list(CMasterKind::Items(), bench.m_db);
     if (!bench.Load(state, list))
         return;
     for (auto _ : state) {
@@ -110,7 +111,7 @@ void SortProductsByName(benchmark::State& state)
     CMasterBench bench;
     if (!bench.Open(state))
         return;
-    CMasterList list(1, bench.m_db);
+    CMasterList list(CMasterKind::Items(), bench.m_db);
     if (!bench.Load(state, list))
         return;
     const int column = list.Model().GetColumns().IndexOf(QStringLiteral("ItemName"));
@@ -123,7 +124,7 @@ void FindWithoutHit(benchmark::State& state)
     CMasterBench bench;
     if (!bench.Open(state))
         return;
-    CMasterList list(1, bench.m_db);
+    CMasterList list(CMasterKind::Items(), bench.m_db);
     if (!bench.Load(state, list))
         return;
     int row = 0;
@@ -150,7 +151,7 @@ void UsageOfSixHundredProducts(benchmark::State& state)
         state.SkipWithError(qPrintable(err));
         return;
     }
-    CMasterList list(1, bench.m_db);
+    CMasterList list(CMasterKind::Items(), bench.m_db);
     if (!bench.Load(state, list))
         return;
     QList<int> rows(600);
@@ -182,7 +183,7 @@ CExtractRow Condition(const CExtractBuilder& builder, const char* field, const c
     return row;
 }
 
-void RunExtraction(benchmark::State& state, int kind, const std::array<CExtractRow, 3>& rows,
+void RunExtraction(benchmark::State& state, const CMasterKind& kind, const std::array<CExtractRow, 3>& rows,
                    CExtractBuilder& builder)
 {
     CMasterBench bench;
@@ -209,7 +210,7 @@ void ExtractCustomers(benchmark::State& state)
 {
     CExtractBuilder builder(EMasterKind::Customer);
     builder.SetFields(CMasterBench::Columns(1, false));
-    RunExtraction(state, 2,
+    RunExtraction(state, CMasterKind::Customers(),
                   {Condition(builder, "Company", u"を含む", QStringLiteral("商事"), 0),
                    Condition(builder, "StartDate", u"と月が等しい", QStringLiteral("4"), 0),
                    Condition(builder, "Collect", u"以上", QStringLiteral("0"), 2)},
@@ -220,8 +221,8 @@ void ExtractProducts(benchmark::State& state)
 {
     CExtractBuilder builder(EMasterKind::Item);
     builder.SetFields(CMasterBench::Columns(0, false));
-    RunExtraction(state, 1, {Condition(builder, "ItemName", u"を含む", QStringLiteral("ペン"), 2), {}, {}},
-                  builder);
+    RunExtraction(state, CMasterKind::Items(),
+                  {Condition(builder, "ItemName", u"を含む", QStringLiteral("ペン"), 2), {}, {}}, builder);
 }
 
 } // namespace

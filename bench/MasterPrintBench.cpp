@@ -7,6 +7,7 @@
 #include "master/AddressPrint.h"
 #include "master/MasterPrint.h"
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/data/Record.h"
 #include "platform/ui/FakeUi.h"
 #include "platform/ui/PrintCanvas.h"
@@ -69,7 +70,7 @@ void DirectoryOfAllCustomers(benchmark::State& state)
     if (!bench.Load(state))
         return;
     const CCDSData& customers = bench.m_customers;
-    CMasterPrintDoc doc(2, 0, [&customers] {
+    CMasterPrintDoc doc(CMasterKind::Customers(), 0, [&customers] {
         CMasterPrintDoc::Records records;
         records.reserve(customers.GetCount());
         for (int i = 0; i < customers.GetCount(); ++i)
@@ -105,7 +106,8 @@ void AddressTableOfAllCustomers(benchmark::State& state)
         selected << bench.m_customers.GetAt(i);
     int launched = 0;
     CAddressPrint command(
-        2, [&bench](CCDSData& set, QString& err) { return bench.m_data.InsertData(set, err); },
+        CMasterKind::Customers(),
+        [&bench](CCDSData& set, QString& err) { return bench.m_data.InsertData(set, err); },
         [&launched](int, const QString&, long) {
             ++launched;
             return 1;

@@ -6,9 +6,8 @@
 
 #include "BenchMain.h"
 
-#include "platform/data/BookedTotals.h"
 #include "platform/data/MakeMsgID.h"
-#include "platform/data/Schema.h"
+#include "support/EarlierBuilds.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -50,23 +49,14 @@ class CBarPositions : public IDataProgress
     int parts = 0;
 };
 
-// The file as the builds before the steps left it: no index of today's
-// schema, no booked balances, version 1.
-bool MakeFirstVersion(const QString& path)
+// The file the builds before the booked balances wrote, without any index,
+// holding the generated database's rows: version 1.
+bool MakeFirstVersion(const QString& folder, const QString& source)
 {
-    QStringList statements;
-    for (const Schema::IndexSpec& ix : Schema::Indexes())
-        statements << QStringLiteral("DROP INDEX IF EXISTS \"%1\"").arg(ix.name);
-    for (const BookedTotals::Side* side : {&BookedTotals::Sales(), &BookedTotals::Purchases()})
-        statements << BookedTotals::DropTriggers(*side)
-                   << QStringLiteral("DROP TABLE IF EXISTS \"%1\"").arg(QLatin1String(side->table));
-    statements << QStringLiteral("PRAGMA user_version = 1");
-    sqlite3* db = nullptr;
-    bool done = sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK;
-    for (const QString& sql : statements)
-        done = done && sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return done;
+    const QString path = CMakeMsgID::DatabasePath(folder);
+    return EarlierBuilds::CopyTo(EarlierBuilds::kBeforeBalances, folder) &&
+           EarlierBuilds::OnFile(path, EarlierBuilds::WithoutIndexes(path)) &&
+           EarlierBuilds::FillFrom(path, source);
 }
 
 void FirstVersion(benchmark::State& state)
@@ -82,8 +72,7 @@ void FirstVersion(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         QTemporaryDir dir(QDir(BenchDatabaseFolder()).filePath(QStringLiteral("../upgrade-XXXXXX")));
-        const QString path = dir.path() + QStringLiteral("/QXSelvo.vrz");
-        if (!dir.isValid() || !QFile::copy(source, path) || !MakeFirstVersion(path)) {
+        if (!dir.isValid() || !MakeFirstVersion(dir.path(), source)) {
             state.SkipWithError("cannot make a file of the first version");
             return;
         }

@@ -3,9 +3,16 @@
 // cell formats, 25 million empty shared strings, 4 million sheet names,
 // 4 518 FILEPASS records, a tag of 100 000 attributes, 8 million cells 256 wide, and a million rows of
 // one cell whose range is 256 wide, 65 530 cell formats naming one number
-// format of 60 000 characters (.xlsx and .xls); each is refused. And the largest table
-// the import admits, read whole into its rows. Each run's time and peak
-// resident memory are bounded.
+// format of 60 000 characters (.xlsx and .xls), shared and inline strings
+// of 120 MB each, six parts of 120 MB of empty elements each (every part
+// within its cap, the book past its own), 4 096 sheets each opening with a
+// megabyte of white space, 4 096 directory entries on one packed part,
+// thousands of namespace declarations before millions of elements, a part
+// in EBCDIC, a sheet of comments (which libxml2's reader keeps to the end),
+// a sheet of tags of 1 000 attributes (checked pair by pair); each is
+// refused, or read at once. And the largest table the import admits, read
+// whole into its rows. Each run's time and peak resident memory are
+// bounded.
 
 #include "BenchMain.h"
 
@@ -13,12 +20,14 @@
 #include "exchange/ExchangeDialogs.h"
 #include "platform/office/XlsCrypt.h"
 #include "platform/ui/FakeUi.h"
+#include "support/Iconv.h"
 #include "support/XlsBytes.h"
 #include "support/XlsxZip.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -34,6 +43,12 @@ constexpr double kBoundSeconds = 1;
 constexpr double kAdmittedBoundSeconds = 5;
 constexpr double kBoundMB = 300;
 const QString kTooLarge = QStringLiteral("メモリ不足です。または、読み込みファイルが大きすぎます。");
+// The message of a file that is no book, or a damaged one.
+QString NotBook(const QString& path)
+{
+    return QStringLiteral("%1を開けませんでした。\nExcelのブック（.xlsx/.xls）ではないか、壊れています。")
+        .arg(QFileInfo(path).fileName());
+}
 
 QString Folder()
 {
@@ -42,8 +57,10 @@ QString Folder()
     return folder;
 }
 
-// A book of one sheet whose parts are then changed; the path, or empty.
-QString WriteXlsx(const QString& name, const std::function<void(XlsxZip::Parts&)>& change)
+// A book of one sheet whose parts are then changed, some of them made
+// while zipped; the path, or empty.
+QString WriteXlsx(const QString& name, const std::function<void(XlsxZip::Parts&)>& change,
+                  const QMap<QString, XlsxZip::Repeated>& repeated = {})
 {
     XlsxZip::Book book;
     book.sharedStrings = {QStringLiteral("<t>A</t>")};
@@ -52,7 +69,7 @@ QString WriteXlsx(const QString& name, const std::function<void(XlsxZip::Parts&)
     XlsxZip::Parts parts = book.ToParts();
     change(parts);
     const QString path = Folder() + u'/' + name;
-    return XlsxZip::Write(path, parts) ? path : QString();
+    return XlsxZip::Write(path, parts, repeated) ? path : QString();
 }
 
 QString WriteFile(const QString& name, const QByteArray& bytes)
@@ -67,6 +84,15 @@ QByteArray NumberRows(int rows, int columns, const QByteArray& number)
 {
     const QByteArray row = "<row>" + QByteArray("<c><v>" + number + "</v></c>").repeated(columns) + "</row>";
     return XlsxZip::Sheet({}).replace("<sheetData>", QByteArray("<sheetData>" + row.repeated(rows)));
+}
+
+// `count` namespace declarations.
+QByteArray Declarations(int count)
+{
+    QByteArray declarations;
+    for (int i = 0; i < count; ++i)
+        declarations += " xmlns:n" + QByteArray::number(i) + "=\"u\"";
+    return declarations;
 }
 
 // FILEPASS of plain RC4 with Excel's built-in password.
@@ -162,9 +188,20 @@ QString Refused(const QString& path, CWorkbookReader::Error expected)
     return error == expected ? QString() : QStringLiteral("refused with %1").arg(int(error));
 }
 
+// The book opened and its first sheet read.
+QString Read(const QString& path)
+{
+    CWorkbookReader::Error error = CWorkbookReader::NoError;
+    std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(path, &error);
+    CSheetData sheet;
+    if (reader && reader->ReadSheet(0, sheet, &error))
+        return {};
+    return QStringLiteral("refused with %1").arg(int(error));
+}
+
 // The sheet read as the import reads it: `rows` rows handed over, or 0 and
-// the too-large message.
-QString Imported(const QString& path, qsizetype rows)
+// the message (by default the too-large one).
+QString Imported(const QString& path, qsizetype rows, const QString& message = kTooLarge)
 {
     ScopedFakeUi ui;
     CScriptedExchangeDialogs dialogs;
@@ -173,7 +210,7 @@ QString Imported(const QString& path, qsizetype rows)
     CImportRows read;
     const int result = app.ReadSheet(&read);
     if (rows ? result == 1 && read.size() == rows
-             : result == 0 && ui.Prompt().Texts() == QStringList{kTooLarge})
+             : result == 0 && ui.Prompt().Texts() == QStringList{message})
         return {};
     return QStringLiteral("result %1, %2 rows: %3")
         .arg(result)
@@ -276,6 +313,163 @@ const bool s_registered = [] {
         "HostileBook/65530FormatsOfOne60000CharacterCodeXls",
         [] { return WriteFile(QStringLiteral("longcode.xls"), LongCodeXls()); },
         [](const QString& path) { return Refused(path, CWorkbookReader::NotWorkbook); });
+    // Shared strings and inline strings of 100 000 characters each, 120 MB
+    // of each.
+    Register(
+        "HostileBook/LongSharedAndInlineStrings",
+        [] {
+            QMap<QString, XlsxZip::Repeated> repeated;
+            return WriteXlsx(
+                QStringLiteral("strings-long.xlsx"),
+                [&repeated](XlsxZip::Parts& parts) {
+                    const QByteArray text(100000, 'a');
+                    repeated.insert(QStringLiteral("xl/sharedStrings.xml"),
+                                    XlsxZip::Padded(parts[QStringLiteral("xl/sharedStrings.xml")],
+                                                    "<si><t>" + text + "</t></si>", 1200));
+                    repeated.insert(QStringLiteral("xl/worksheets/sheet1.xml"),
+                                    XlsxZip::Padded(XlsxZip::Sheet(QStringLiteral("<row></row>")),
+                                                    "<c t=\"inlineStr\"><is><t>" + text + "</t></is></c>",
+                                                    1200, "<row>"));
+                },
+                repeated);
+        },
+        [](const QString& path) { return Imported(path, 0); });
+    // Six parts, each 120 MB of empty elements: together past the book's
+    // bound, read after read.
+    Register(
+        "HostileBook/SixPartsOf120MBEmptyElements",
+        [] {
+            QMap<QString, XlsxZip::Repeated> repeated;
+            return WriteXlsx(
+                QStringLiteral("six.xlsx"),
+                [&repeated](XlsxZip::Parts& parts) {
+                    for (const char* part :
+                         {"_rels/.rels", "xl/workbook.xml", "xl/_rels/workbook.xml.rels", "xl/styles.xml",
+                          "xl/sharedStrings.xml", "xl/worksheets/sheet1.xml"})
+                        repeated.insert(QLatin1String(part),
+                                        XlsxZip::Padded(parts[QLatin1String(part)], "<x/>", 30000000));
+                },
+                repeated);
+        },
+        [](const QString& path) { return Imported(path, 0); });
+    // The code name of each sheet is looked for in its head only; the book,
+    // 5.6 MB, opens and its first sheet reads within a second a megabyte.
+    Register(
+        "HostileBook/4096SheetsOpeningWith1MBOfWhiteSpace",
+        [] {
+            QMap<QString, XlsxZip::Repeated> repeated;
+            return WriteXlsx(
+                QStringLiteral("heads.xlsx"),
+                [&repeated](XlsxZip::Parts& parts) {
+                    QByteArray list, rels;
+                    for (int i = 1; i <= 4096; ++i) {
+                        const QByteArray n = QByteArray::number(i);
+                        list += "<sheet name=\"S" + n + "\" sheetId=\"" + n + "\" r:id=\"rId" + n + "\"/>";
+                        rels +=
+                            "<Relationship Id=\"rId" + n +
+                            "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+                            "worksheet\" Target=\"worksheets/sheet" +
+                            n + ".xml\"/>";
+                        const QString part = QStringLiteral("xl/worksheets/sheet%1.xml").arg(i);
+                        repeated.insert(
+                            part, XlsxZip::Padded(XlsxZip::Sheet(QStringLiteral("<row><c><v>1</v></c></row>"),
+                                                                 QStringLiteral("C%1").arg(i)),
+                                                  QByteArray(1024, ' '), 1024));
+                    }
+                    QByteArray& workbook = parts[QStringLiteral("xl/workbook.xml")];
+                    workbook.replace(workbook.indexOf("<sheet "),
+                                     workbook.indexOf("</sheets>") - workbook.indexOf("<sheet "), list);
+                    parts[QStringLiteral("xl/_rels/workbook.xml.rels")].replace(
+                        "<Relationship Id=\"rId1\"", QByteArray(rels + "<Relationship Id=\"rIdX\""));
+                },
+                repeated);
+        },
+        Read, 5);
+    // 4 096 directory entries that all point at one sheet part of 120 MB of
+    // empty elements.
+    Register(
+        "HostileBook/4096EntriesOnOne120MBEntry",
+        [] {
+            QMap<QString, XlsxZip::Repeated> repeated;
+            const QString path = WriteXlsx(
+                QStringLiteral("overlap.xlsx"),
+                [&repeated](XlsxZip::Parts& parts) {
+                    QByteArray& sheet = parts[QStringLiteral("xl/worksheets/sheet1.xml")];
+                    repeated.insert(QStringLiteral("xl/worksheets/sheet1.xml"),
+                                    XlsxZip::Padded(sheet, "<x/>", 30000000));
+                },
+                repeated);
+            QStringList names;
+            for (int i = 0; i < 4095; ++i)
+                names << QStringLiteral("xl/worksheets/o%1.xml").arg(i, 4, 10, QChar(u'0'));
+            return XlsxZip::PointAtOneEntry(path, QStringLiteral("xl/worksheets/sheet1.xml"), names)
+                       ? path
+                       : QString();
+        },
+        [](const QString& path) { return Imported(path, 0, NotBook(path)); });
+    // Thousands of namespace declarations, then 30 million empty elements,
+    // in a sheet and in the package's relationships.
+    for (const char* part : {"xl/worksheets/sheet1.xml", "_rels/.rels"}) {
+        const bool sheet = part[0] == 'x';
+        Register(
+            sheet ? "HostileBook/4000NamespacesOfASheet" : "HostileBook/4000NamespacesOfThePackage",
+            [part, sheet] {
+                QMap<QString, XlsxZip::Repeated> repeated;
+                return WriteXlsx(
+                    sheet ? QStringLiteral("namespaces.xlsx") : QStringLiteral("namespaces-rels.xlsx"),
+                    [&repeated, part](XlsxZip::Parts& parts) {
+                        QByteArray& bytes = parts[QLatin1String(part)];
+                        const qsizetype root = bytes.indexOf('>', bytes.indexOf("?>") + 2);
+                        bytes.insert(root, Declarations(4000));
+                        repeated.insert(QLatin1String(part), XlsxZip::Padded(bytes, "<x/>", 30000000));
+                    },
+                    repeated);
+            },
+            [](const QString& path) { return Imported(path, 0); });
+    }
+    // A workbook part in EBCDIC whose start tag holds 150 000 attributes.
+    Register(
+        "HostileBook/EbcdicWorkbookOf150000Attributes",
+        [] {
+            return WriteXlsx(QStringLiteral("ebcdic.xlsx"), [](XlsxZip::Parts& parts) {
+                QByteArray workbook = "<?xml version=\"1.0\" encoding=\"IBM037\"?><workbook";
+                for (int i = 0; i < 150000; ++i)
+                    workbook += " a" + QByteArray::number(i) + "=\"\"";
+                parts[QStringLiteral("xl/workbook.xml")] = Iconv::Encode(workbook + "/>", "IBM037");
+            });
+        },
+        [](const QString& path) { return Imported(path, 0, NotBook(path)); });
+    Register(
+        "HostileBook/SheetOf120MBComments",
+        [] {
+            QMap<QString, XlsxZip::Repeated> repeated;
+            return WriteXlsx(
+                QStringLiteral("comments.xlsx"),
+                [&repeated](XlsxZip::Parts& parts) {
+                    repeated.insert(QStringLiteral("xl/worksheets/sheet1.xml"),
+                                    XlsxZip::Padded(parts[QStringLiteral("xl/worksheets/sheet1.xml")],
+                                                    "<!---->", 120000000 / 7, "<sheetData>"));
+                },
+                repeated);
+        },
+        [](const QString& path) { return Imported(path, 0); });
+    Register(
+        "HostileBook/SheetOfTagsOf1000Attributes",
+        [] {
+            QMap<QString, XlsxZip::Repeated> repeated;
+            return WriteXlsx(
+                QStringLiteral("tags.xlsx"),
+                [&repeated](XlsxZip::Parts& parts) {
+                    QByteArray tag = "<x";
+                    for (int i = 0; i < 1000; ++i)
+                        tag += " a" + QByteArray::number(i) + "=\"\"";
+                    repeated.insert(QStringLiteral("xl/worksheets/sheet1.xml"),
+                                    XlsxZip::Padded(parts[QStringLiteral("xl/worksheets/sheet1.xml")],
+                                                    tag + "/>", 120000000 / (tag.size() + 2), "<sheetData>"));
+                },
+                repeated);
+        },
+        [](const QString& path) { return Imported(path, 0); });
     // The largest table admitted, 7 781 rows of 256 numbers and a label:
     // its memory is the figure that counts; its time is that of two
     // million cells read, typed and turned into texts.

@@ -8,9 +8,9 @@
 #include <optional>
 
 #include "platform/archive/AutFile.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/data/MnyText.h"
 #include "platform/data/Record.h"
-#include "platform/data/TradeSide.h"
 #include "platform/text/TextHelpers.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
@@ -234,18 +234,18 @@ int GetFieldCodeFromText(const QString& table, const QString& field, const QStri
     return 1;
 }
 
-int GetMasterFieldNames(int kind, QStringList& names, int withDates)
+int GetMasterFieldNames(const CMasterKind& kind, QStringList& names, int withDates)
 {
     names.clear();
-    if (kind != 2 && kind != 3)
+    if (!kind.side)
         return 0;
-    const bool supplier = kind == 3;
-    names << QString() << QString::fromLatin1(CTradeSide::Of(supplier).code) << QStringLiteral("Company")
-          << QStringLiteral("Section") << QStringLiteral("Name") << QStringLiteral("Keisho")
-          << QStringLiteral("Keisho2") << QStringLiteral("PhoenicCompany") << QStringLiteral("PhoenicPerson")
-          << QStringLiteral("Zip") << QStringLiteral("Address") << QStringLiteral("TEL")
-          << QStringLiteral("FAX") << QStringLiteral("E-mail") << QStringLiteral("Day")
-          << QStringLiteral("TaxType") << QStringLiteral("TaxRoundType") << QStringLiteral("RoundType");
+    const bool supplier = kind.side->IsPurchases();
+    names << QString() << kind.CodeField() << QStringLiteral("Company") << QStringLiteral("Section")
+          << QStringLiteral("Name") << QStringLiteral("Keisho") << QStringLiteral("Keisho2")
+          << QStringLiteral("PhoenicCompany") << QStringLiteral("PhoenicPerson") << QStringLiteral("Zip")
+          << QStringLiteral("Address") << QStringLiteral("TEL") << QStringLiteral("FAX")
+          << QStringLiteral("E-mail") << QStringLiteral("Day") << QStringLiteral("TaxType")
+          << QStringLiteral("TaxRoundType") << QStringLiteral("RoundType");
     if (!supplier)
         names << QStringLiteral("Percent");
     names << QStringLiteral("CollectCycle") << QStringLiteral("CollectDay") << QStringLiteral("Collect")

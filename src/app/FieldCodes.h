@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class CTb;
+struct CMasterKind;
 
 // Coded integer fields of the master and slip tables and the words the user
 // sees for them, in both directions; the fixed order of the customer and
@@ -27,10 +28,10 @@ QString GetFieldDisplayText(const CTb* field, int codeFlag);
 // storing a made-up day.
 int GetFieldCodeFromText(const QString& table, const QString& field, const QString& text, int& code);
 
-// The field order of the customer (kind 2) or supplier (kind 3) records for
-// export and import, starting with an empty entry; "StartDate" and
-// "LastUpdate" follow when `withDates` is 1. Other kinds: 0 and an empty list.
-int GetMasterFieldNames(int kind, QStringList& names, int withDates);
+// The field order of the customer or supplier records for export and
+// import, starting with an empty entry; "StartDate" and "LastUpdate" follow
+// when `withDates` is 1. Products: 0 and an empty list.
+int GetMasterFieldNames(const CMasterKind& kind, QStringList& names, int withDates);
 
 // The one text of a default-value file (".aut", name matched without letter
 // case). A missing or unopenable file reads as empty text without a word;

@@ -2,6 +2,7 @@
 
 #include "exchange/ImportDialogs.h"
 #include "exchange/ImportMapDialogs.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
 #include "settings/dlg/ColumnSetDlg.h"
@@ -199,14 +200,14 @@ int CScriptedExchangeDialogs::RunImportConfirm(int& overwrite)
 int CScriptedExchangeDialogs::RunFieldMap(CImportFieldMapRules& rules)
 {
     if (!rules.OnInitDialog()) {
-        m_log << QStringLiteral("FieldMap %1 -> IDCANCEL").arg(rules.m_nKind);
+        m_log << QStringLiteral("FieldMap %1 -> IDCANCEL").arg(rules.m_kind.number);
         return IDCANCEL;
     }
     const int scripted = m_map.isEmpty() ? int(IDOK) : m_map.takeFirst()(rules);
     const bool refused = scripted == IDOK && !rules.OnOK();
     const int answer = refused ? int(IDCANCEL) : scripted;
     m_log << QStringLiteral("FieldMap %1 -> %2%3")
-                 .arg(rules.m_nKind)
+                 .arg(rules.m_kind.number)
                  .arg(Answer(answer), refused ? QStringLiteral(" refused") : QString());
     return answer;
 }

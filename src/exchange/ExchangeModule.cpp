@@ -8,12 +8,12 @@
 
 void RegisterExchangeCommands()
 {
-    SetMasterImportHandler([](CMainFrame& frame, int kind) {
+    SetMasterImportHandler([](CMainFrame& frame, const CMasterKind& kind) {
         CMasterImport import(kind);
         import.SetMakeMsgID(&frame.GetMakeMsgID());
         return import.ImportFromFile();
     });
-    SetMasterSiblingImportHandler([](CMainFrame& frame, int command, int kind) {
+    SetMasterSiblingImportHandler([](CMainFrame& frame, int command, const CMasterKind& kind) {
         CMasterImport import(kind);
         import.SetMakeMsgID(&frame.GetMakeMsgID());
         CCDSData records;
@@ -32,15 +32,15 @@ void RegisterExchangeCommands()
     });
     SetReportExportHandler(
         [](int mode, const CQXColSet& columns, const CCDSData& records, int askFormatAndFile) {
-            CListExport exporter(mode);
+            CListExport exporter = CListExport::ForReportList(mode);
             exporter.m_colSet = columns;
             return exporter.Export(&records, askFormatAndFile, askFormatAndFile, 0);
         });
-    SetMasterExportHandler([](CMainFrame&, int kind, const CCDSData& records) {
+    SetMasterExportHandler([](CMainFrame&, const CMasterKind& kind, const CCDSData& records) {
         CListExport exporter(kind);
         return exporter.Export(&records, 1, 1, 1);
     });
-    SetMasterSiblingExportHandler([](CMainFrame&, int kind, const CCDSData& records) {
+    SetMasterSiblingExportHandler([](CMainFrame&, const CMasterKind& kind, const CCDSData& records) {
         CListExport exporter(kind);
         return exporter.ExportToQRT(&records);
     });

@@ -1,10 +1,10 @@
 #include "exchange/ImportMapRules.h"
-#include "platform/data/MasterKinds.h"
 
 #include "app/FieldCodes.h"
 #include "exchange/ExchangeDialogs.h"
 #include "platform/archive/SafeFile.h"
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/data/MnyText.h"
 #include "platform/data/Record.h"
 #include "platform/data/Schema.h"
@@ -25,12 +25,25 @@ int Ask(const QString& text, int buttons = MB_OK, int icon = MB_ICONNONE)
 }
 
 struct Description {
-    int kinds;              // bit 1 items, 2 customers, 4 suppliers
+    int kinds;              // bit 1 items, 2 customers, 4 suppliers (KindBit)
     const char16_t* fields; // separated by '|'
     const char16_t* text;
 };
 
 constexpr int P = 1, C = 2, S = 4;
+
+int KindBit(EMasterKind kind)
+{
+    switch (kind) {
+    case EMasterKind::Item:
+        return P;
+    case EMasterKind::Customer:
+        return C;
+    case EMasterKind::Supplier:
+        return S;
+    }
+    return 0;
+}
 
 const Description kDescriptions[] = {
     {C | S, u"CustomerCode|SupplierCode",
@@ -124,18 +137,15 @@ const Description kDescriptions[] = {
 
 } // namespace
 
-QString ImportFieldDescription(int kind, const QString& field)
+QString ImportFieldDescription(const CMasterKind& kind, const QString& field)
 {
-    if (kind < 1 || kind > 3)
+    // The partners' code text serves each partner for its own code only.
+    if ((field == QLatin1String("CustomerCode") || field == QLatin1String("SupplierCode")) &&
+        field != kind.CodeField())
         return {};
-    const int bit = 1 << (kind - 1);
+    const int bit = KindBit(kind.kind);
     for (const Description& d : kDescriptions) {
-        // The customer code's text serves the supplier code as well, each for its own kind.
-        if (!(d.kinds & bit))
-            continue;
-        const QStringList fields = QString::fromUtf16(d.fields).split(u'|');
-        if (fields.contains(field) && !(field == QLatin1String("CustomerCode") && kind != 2) &&
-            !(field == QLatin1String("SupplierCode") && kind != 3))
+        if ((d.kinds & bit) && QString::fromUtf16(d.fields).split(u'|').contains(field))
             return QString::fromUtf16(d.text);
     }
     return {};
@@ -145,10 +155,6 @@ QString ImportFieldDescription(int kind, const QString& field)
 
 bool CImportFieldMapRules::OnInitDialog()
 {
-    if (m_nKind < 1 || m_nKind > 3) {
-        Ask(QStringLiteral("対応付けるマスターデータの種類が指定されていません。"));
-        return false;
-    }
     if (!m_pRows) {
         Ask(QStringLiteral("対応付けるデータが指定されていません。"));
         return false;
@@ -165,9 +171,9 @@ bool CImportFieldMapRules::OnInitDialog()
 bool CImportFieldMapRules::LoadFieldSet()
 {
     CQXColOperate operate;
-    if (!operate.GetDefaultColSet(m_nKind - 1, m_fieldSet))
+    if (!operate.GetDefaultColSet(m_kind.columnSet, m_fieldSet))
         return false;
-    if (m_nKind == 2 || m_nKind == 3) {
+    if (m_kind.side) {
         const int at = m_fieldSet.IndexOf(QStringLiteral("Address"));
         if (at >= 0) {
             CQXCol& first = m_fieldSet.m_cols[at];
@@ -282,7 +288,7 @@ bool CImportFieldMapRules::UnmapSelected()
 QString CImportFieldMapRules::OnSelchangeFieldList() const
 {
     const CQXCol* field = OfferedField(m_nSelField);
-    return field ? ImportFieldDescription(m_nKind, field->m_strField) : QString();
+    return field ? ImportFieldDescription(m_kind, field->m_strField) : QString();
 }
 
 int CImportFieldMapRules::CountMappedColumns() const
@@ -296,22 +302,21 @@ int CImportFieldMapRules::CountMappedColumns() const
 bool CImportFieldMapRules::CheckCodeFieldMapped()
 {
     m_bAutoNumber = 0;
-    const QString code = MasterCodeFieldOf(m_nKind);
+    const QString code = m_kind.CodeField();
     for (const Column& column : std::as_const(m_columns)) {
         if (column.paired >= 0 && m_fieldSet.m_cols[column.paired].m_strField == code)
             return true;
     }
-    static const char16_t* const kCaptions[] = {u"品番", u"得意先コード", u"仕入先コード"};
-    const QString caption = QString::fromUtf16(kCaptions[m_nKind - 1]);
+    const QString caption = m_kind.CodeLabel();
     bool passed = false;
-    if (m_nKind == 1) {
+    if (!m_kind.side) {
         Ask(QStringLiteral("%1が対応付けられていません。\n%1のないデータは読み込むことが出来ません。")
                 .arg(caption));
     } else if (Ask(QStringLiteral(
                        "%1が対応付けられていません。\n%1に自動連番をふって、データをよみこみますか？")
                        .arg(caption),
                    MB_YESNO, MB_ICONQUESTION) == IDYES &&
-               ExchangeDialogs().RunCounterSet(m_nKind == 2 ? 100 : 101) == IDOK) {
+               ExchangeDialogs().RunCounterSet(m_kind.codeCounter) == IDOK) {
         m_bAutoNumber = 1;
         passed = true;
     }
@@ -421,7 +426,7 @@ void CImportErrorRules::InitColumns()
 {
     // The source row comes first: a record refused for a missing code is
     // found by nothing else.
-    if (m_nKind == 1)
+    if (!m_kind.side)
         m_headers = {QStringLiteral("行"), QStringLiteral("品番"), QStringLiteral("品名"),
                      QStringLiteral("不正な値の項目")};
     else
@@ -432,7 +437,7 @@ void CImportErrorRules::InitColumns()
 QString CImportErrorRules::GetFieldCaptions(const QString& errField) const
 {
     CQXColSet set;
-    CQXColOperate().GetDefaultColSet(m_nKind - 1, set);
+    CQXColOperate().GetDefaultColSet(m_kind.columnSet, set);
     QStringList captions;
     for (const QString& name : errField.split(QStringLiteral("、"), Qt::SkipEmptyParts)) {
         const qsizetype dot = name.indexOf(u'.');
@@ -445,7 +450,7 @@ QString CImportErrorRules::GetFieldCaptions(const QString& errField) const
 
 QString CImportErrorRules::GetCodeProblem(const QString& code) const
 {
-    const QString table = MasterTableOf(m_nKind), field = MasterCodeFieldOf(m_nKind);
+    const QString table = m_kind.Table(), field = m_kind.CodeField();
     // A code missing altogether says enough with the item's name.
     if (code.isEmpty() || IsBlankString(code))
         return {};
@@ -461,14 +466,14 @@ QString CImportErrorRules::GetCodeProblem(const QString& code) const
     return {};
 }
 
-CImportRefusal MakeImportRefusal(int kind, const COneRecord& record, const QString& errField)
+CImportRefusal MakeImportRefusal(const CMasterKind& kind, const COneRecord& record, const QString& errField)
 {
-    const QString table = MasterTableOf(kind);
+    const QString table = kind.Table();
     QStringList fields;
-    if (kind == 1)
-        fields = {QStringLiteral("ItemCode"), QStringLiteral("ItemName")};
+    if (!kind.side)
+        fields = {kind.CodeField(), QStringLiteral("ItemName")};
     else
-        fields = {MasterCodeFieldOf(kind), QStringLiteral("Company"), QStringLiteral("Section"),
+        fields = {kind.CodeField(), QStringLiteral("Company"), QStringLiteral("Section"),
                   QStringLiteral("Name")};
     CImportRefusal refusal;
     const CTb* row = record.GetOneField(QString(), QLatin1String(kImportRowField));
@@ -565,8 +570,7 @@ void CImportErrorRules::FillList()
                 QStringLiteral("項目「%1」の内容に問題があります。").arg(GetFieldCaptions(refusal.errField)));
         QStringList cells;
         cells << refusal.row << refusal.shown << *reason;
-        if (refusal.errField.split(QStringLiteral("、"))
-                .contains(MasterTableOf(m_nKind) + u'.' + MasterCodeFieldOf(m_nKind)))
+        if (refusal.errField.split(QStringLiteral("、")).contains(m_kind.Table() + u'.' + m_kind.CodeField()))
             cells.last() += GetCodeProblem(refusal.code);
         for (const auto& [name, text] : refusal.amounts) {
             const qsizetype dot = name.indexOf(u'.');
@@ -588,7 +592,7 @@ void CImportErrorRules::FillList()
     for (int i = 0; i < m_pRefused->GetCount(); ++i) {
         const COneRecord& record = *m_pRefused->GetAt(i);
         const CTb* err = record.GetOneField(QString(), QStringLiteral("ErrField"));
-        add(MakeImportRefusal(m_nKind, record, err ? err->GetText() : QString()));
+        add(MakeImportRefusal(m_kind, record, err ? err->GetText() : QString()));
     }
 }
 

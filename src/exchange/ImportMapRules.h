@@ -9,6 +9,7 @@
 
 class CCDSData;
 class COneRecord;
+struct CMasterKind;
 
 // A refused record as the refused-rows list keeps it: its source row, the
 // texts of the fields the list shows, and its faulty fields as the library
@@ -24,9 +25,8 @@ struct CImportRefusal {
     // with the characters code page 932 has no form for.
     QList<std::pair<QString, QString>> unusable;
 };
-// The refusal of a record of a master kind (1 products, 2 customers, 3
-// suppliers).
-CImportRefusal MakeImportRefusal(int kind, const COneRecord& record, const QString& errField);
+// The refusal of a record of a master ledger.
+CImportRefusal MakeImportRefusal(const CMasterKind& kind, const COneRecord& record, const QString& errField);
 
 // What is wrong with the text of a refused amount, after the field's
 // caption: a character that is no part of a number, commas out of their
@@ -49,10 +49,10 @@ class CImportFieldMapRules
         int paired = -1; // index into m_fieldSet.m_cols, -1 not paired
     };
 
-    CImportFieldMapRules(int kind, const CImportRows* rows) : m_nKind(kind), m_pRows(rows) {}
+    CImportFieldMapRules(const CMasterKind& kind, const CImportRows* rows) : m_kind(kind), m_pRows(rows) {}
 
-    // Opening: kind and rows checked, fields loaded, both lists filled;
-    // false (after the message) ends the dialog.
+    // Opening: rows checked, fields loaded, both lists filled; false (after
+    // the message) ends the dialog.
     bool OnInitDialog();
     bool LoadFieldSet();
     void FillFieldList();
@@ -78,7 +78,7 @@ class CImportFieldMapRules
     // Pairs the file column with the field as the user would: select both, map.
     bool Pair(int column, const QString& field);
 
-    int m_nKind;
+    const CMasterKind& m_kind;
     const CImportRows* m_pRows;
     CQXColSet m_fieldSet;
     QList<int> m_offered; // the field list: indexes into m_fieldSet.m_cols
@@ -97,8 +97,8 @@ class CImportFieldMapRules
     int m_bAutoNumber = 0;
 };
 
-// The text of the description box for a master kind and a field name.
-QString ImportFieldDescription(int kind, const QString& field);
+// The text of the description box for a master ledger and a field name.
+QString ImportFieldDescription(const CMasterKind& kind, const QString& field);
 
 // How the address parts are joined: two line-break choices, each enabled or
 // not by the parts paired.
@@ -123,8 +123,8 @@ class CAddressJoinRules
 class CImportErrorRules
 {
   public:
-    CImportErrorRules(int kind, int overwrite, int canCommit, int submitted)
-        : m_nKind(kind), m_bOverwrite(overwrite), m_bCanCommit(canCommit), m_nSubmitted(submitted)
+    CImportErrorRules(const CMasterKind& kind, int overwrite, int canCommit, int submitted)
+        : m_kind(kind), m_bOverwrite(overwrite), m_bCanCommit(canCommit), m_nSubmitted(submitted)
     {
     }
 
@@ -141,7 +141,7 @@ class CImportErrorRules
     // CP932, one line per refused record ended by CR LF, replacing the file.
     bool WriteReport(const QString& path) const;
 
-    int m_nKind;
+    const CMasterKind& m_kind;
     int m_bOverwrite;
     int m_bCanCommit;
     int m_nSubmitted;

@@ -52,9 +52,20 @@ QString CollectDayText(const COneRecord& record, const QString& table, const CTb
 
 } // namespace
 
+CListExport::CListExport(const CMasterKind& kind) : CListExport(&kind, kind.number) {}
+
+CListExport::CListExport(const CMasterKind* master, int listKind) : m_pMaster(master), m_nListKind(listKind)
+{
+}
+
+CListExport CListExport::ForReportList(int mode)
+{
+    return CListExport(nullptr, mode);
+}
+
 QString CListExport::GetTableName() const
 {
-    return MasterTableOf(m_nKind);
+    return m_pMaster ? m_pMaster->Table() : QString();
 }
 
 void CListExport::ClearRows()
@@ -84,7 +95,7 @@ int CListExport::Export(const CCDSData* records, int askFormat, int askFile, int
     }
     int format = CImportFormatRules::kExcel;
     if (askFormat) {
-        CImportFormatRules rules(m_nKind == 2 || m_nKind == 3 ? 1 : 3);
+        CImportFormatRules rules(m_pMaster && m_pMaster->side ? 1 : 3);
         if (ExchangeDialogs().RunImportFormat(rules) != IDOK)
             return IDCANCEL;
         format = rules.m_nChoice;
@@ -122,7 +133,7 @@ int CListExport::Export(const CCDSData* records, int askFormat, int askFile, int
         return ExportXML(records);
     if (askColumns) {
         CQXColSet chosen;
-        if (ExchangeDialogs().RunColumnSet(m_nKind, chosen) != IDOK)
+        if (ExchangeDialogs().RunColumnSet(m_nListKind, chosen) != IDOK)
             return IDCANCEL;
         m_colSet.Copy(chosen);
     }
@@ -159,7 +170,7 @@ int CListExport::BuildRows(const CCDSData* records, QList<int>* types, const CQX
     m_rows.reserve(records->GetCount() + 1);
     m_rows << captions;
     const QString table = GetTableName();
-    const QString codeField = MasterCodeFieldOf(m_nKind);
+    const QString codeField = m_pMaster ? m_pMaster->CodeField() : QString();
     CWaitProgress wait(records->GetCount(), kWaitExporting);
     for (int r = 0; r < records->GetCount(); ++r) {
         wait.SetPos(r);
@@ -275,7 +286,8 @@ int CListExport::ExportXML(const CCDSData* records)
     const CWaitCursor cursor;
     ClearRows();
     QStringList header;
-    GetMasterFieldNames(m_nKind, header, 1);
+    if (m_pMaster)
+        GetMasterFieldNames(*m_pMaster, header, 1);
     m_rows << header;
     const QString table = GetTableName();
     CWaitProgress wait(records->GetCount(), kWaitExporting);
@@ -337,7 +349,7 @@ int CListExport::ExportToQRT(const CCDSData* records)
         Tell(kNoData);
         return 2;
     }
-    if (m_nKind != 2) {
+    if (!m_pMaster || m_pMaster->kind != EMasterKind::Customer) {
         Tell("書き出し元のテーブルが不正です");
         return 2;
     }

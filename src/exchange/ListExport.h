@@ -8,6 +8,7 @@
 #include <QStringList>
 
 class CCDSData;
+struct CMasterKind;
 
 // Writes the records a list hands over to a file: CSV text (CP932), an .xlsx
 // workbook, or contact XML (customers and suppliers). The master lists ask
@@ -18,7 +19,11 @@ class CCDSData;
 class CListExport
 {
   public:
-    explicit CListExport(int kind) : m_nKind(kind) {}
+    // The records of a master list.
+    explicit CListExport(const CMasterKind& kind);
+    // The rows of a report list; its mode is the list kind its column
+    // settings are kept under.
+    static CListExport ForReportList(int mode);
 
     // 1 written; 2 failed, refused or a dialog cancelled.
     int Export(const CCDSData* records, int askFormat, int askFile, int askColumns);
@@ -28,8 +33,8 @@ class CListExport
     int ExportCSV();
     int ExportExcel(const QList<int>& types);
     int ExportXML(const CCDSData* records);
-    // The customers (kind 2 only) handed to the customer product: 1 when it
-    // took them, else 2.
+    // The customers (of the customer list only) handed to the customer
+    // product: 1 when it took them, else 2.
     int ExportToQRT(const CCDSData* records);
     static QString CsvQuote(const QString& text);
     // "Item", "Customer", "Supplier"; empty for a report list's mode.
@@ -41,10 +46,14 @@ class CListExport
     // heading) and its row, when one cannot be written.
     bool EncodeCsv(QByteArray& bytes, QString& problem, int& badRow) const;
 
-    int m_nKind;
+    const CMasterKind* m_pMaster; // null for a report list
+    int m_nListKind;              // the column settings' number of the list
     CQXColSet m_colSet;
     CImportRows m_rows;
     // The code of each built record (row i + 1), to name it in messages.
     QStringList m_codes;
     QString m_strPath;
+
+  private:
+    CListExport(const CMasterKind* master, int listKind);
 };

@@ -1,5 +1,4 @@
 #include "exchange/MasterImport.h"
-#include "platform/data/MasterKinds.h"
 
 #include "app/FieldCodes.h"
 #include "exchange/CsvReader.h"
@@ -8,8 +7,8 @@
 #include "exchange/ExchangeText.h"
 #include "exchange/ImportMapRules.h"
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/data/MnyText.h"
-#include "platform/data/TradeSide.h"
 #include "platform/env/DBDirMng.h"
 #include "platform/office/AccessSource.h"
 #include "platform/office/ContactXml.h"
@@ -57,9 +56,9 @@ bool IsClass(const QString& name)
     return In(name, {"Class1", "Class2", "Class3", "Class4", "Class5"});
 }
 
-FieldClass ClassOf(int kind, const QString& name)
+FieldClass ClassOf(const CMasterKind& kind, const QString& name)
 {
-    if (kind == 1) {
+    if (!kind.side) {
         if (In(name, {"ItemType", "TaxFlg", "TaxFlg2", "StockType"}))
             return kCoded;
         if (In(name, {"TaxFlgYobi1", "TaxFlgYobi2", "YobiInt"}))
@@ -73,19 +72,18 @@ FieldClass ClassOf(int kind, const QString& name)
             return kText;
         return kNone;
     }
-    if (kind != 2 && kind != 3)
-        return kNone;
+    const bool supplier = kind.kind == EMasterKind::Supplier;
     if (In(name, {"Day", "TaxType", "TaxRoundType", "RoundType", "CollectCycle", "CollectDay"}) ||
-        (kind == 3 && In(name, {"BankAccountType", "BankFee", "PaymentType", "BankType"})))
+        (supplier && In(name, {"BankAccountType", "BankFee", "PaymentType", "BankType"})))
         return kCoded;
     if (In(name, {"Percent", "Collect", "Ceiling"}))
         return kMoney;
-    if (In(name, {CTradeSide::Of(kind != 2).code, "OnesCode"}) || IsClass(name))
+    if (In(name, {kind.codeField, "OnesCode"}) || IsClass(name))
         return kCode;
     if (In(name, {"Company", "Section", "Name", "Keisho", "Keisho2", "PhoenicCompany", "PhoenicPerson", "Zip",
                   "Address", "TEL", "FAX", "E-mail", "CollectType", "MyPerson", "Memo"}) ||
-        (kind == 3 && In(name, {"Bank", "BankCode", "BankBranch", "BankBranchCode", "BankNumber",
-                                "BankOnesName", "BankOnesPhoenic"})))
+        (supplier && In(name, {"Bank", "BankCode", "BankBranch", "BankBranchCode", "BankNumber",
+                               "BankOnesName", "BankOnesPhoenic"})))
         return kText;
     return kNone;
 }
@@ -122,15 +120,15 @@ constexpr DefaultDef kDefaults[] = {
 class CCodeBlock
 {
   public:
-    CCodeBlock(int kind, int size) : m_nKind(kind), m_nSize(qMax(1, size)) {}
+    CCodeBlock(int counter, int size) : m_nCounter(counter), m_nSize(qMax(1, size)) {}
 
     // The next code, or empty when the counter cannot be read or saved.
     QString Next()
     {
         if (m_nLeft == 0) {
-            if (!m_counter.GetElem(m_nKind) || m_counter.Reserve(m_nSize, m_nNumber) == 0)
+            if (!m_counter.GetElem(m_nCounter) || m_counter.Reserve(m_nSize, m_nNumber) == 0)
                 return {};
-            m_format = *m_counter.GetElem(m_nKind);
+            m_format = *m_counter.GetElem(m_nCounter);
             m_nLeft = m_nSize;
         }
         m_format.m_nNumber = m_nNumber;
@@ -140,7 +138,7 @@ class CCodeBlock
     }
 
   private:
-    int m_nKind;
+    int m_nCounter;
     int m_nSize;
     int m_nLeft = 0;
     int m_nNumber = 0;
@@ -203,7 +201,7 @@ void SetMoneyValue(CTb& field, const QString& text)
 
 QString CMasterImport::GetTableName() const
 {
-    return MasterTableOf(m_nKind);
+    return m_kind.Table();
 }
 
 // ---- records ----------------------------------------------------------------
@@ -212,10 +210,10 @@ std::optional<CTb> CMasterImport::MakeFieldValue(const QString& name, const QStr
                                                  int contactXml) const
 {
     const QString table = GetTableName();
-    if (name.isEmpty() || table.isEmpty() || (contactXml && text.isEmpty()))
+    if (name.isEmpty() || (contactXml && text.isEmpty()))
         return std::nullopt;
     CTb field(table + u'.' + name);
-    switch (ClassOf(m_nKind, name)) {
+    switch (ClassOf(m_kind, name)) {
     case kCoded: {
         // The leading number, else the word the field shows ("内税" is 4);
         // a text that is neither stays without a value and is refused.
@@ -259,9 +257,9 @@ std::optional<CTb> CMasterImport::MakeFieldValue(const QString& name, const QStr
 int CMasterImport::SetDefaultHonorific(COneRecord* record) const
 {
     const QString table = GetTableName();
-    if (!record || table.isEmpty())
+    if (!record)
         return -1;
-    if (m_nKind == 1)
+    if (!m_kind.side)
         return 0;
     const CTb* keisho = record->GetOneField(table, QStringLiteral("Keisho"));
     const CTb* keisho2 = record->GetOneField(table, QStringLiteral("Keisho2"));
@@ -274,7 +272,7 @@ int CMasterImport::SetDefaultHonorific(COneRecord* record) const
 std::optional<CTb> CMasterImport::GetDefaultValue(int index)
 {
     const QString table = GetTableName();
-    if (index < 0 || index > 9 || table.isEmpty())
+    if (index < 0 || index > 9)
         return std::nullopt;
     const DefaultDef& def = kDefaults[index];
     CTb field(table + u'.' + QLatin1String(def.field));
@@ -309,7 +307,7 @@ std::optional<CTb> CMasterImport::GetDefaultValue(int index)
 void CMasterImport::CompleteRecord(COneRecord* record)
 {
     const QString table = GetTableName();
-    if (!record || table.isEmpty())
+    if (!record)
         return;
     const auto has = [&](const char* name) { return record->GetOneField(table, QLatin1String(name)); };
     const auto name = [&](const char* field) -> QString { return table + u'.' + QLatin1String(field); };
@@ -341,24 +339,26 @@ void CMasterImport::CompleteRecord(COneRecord* record)
     addDefault("LastUpdate", 8);
     for (const char* c : {"Class1", "Class2", "Class3", "Class4", "Class5"})
         addText(c);
-    if (m_nKind == 2 || m_nKind == 3) {
+    if (m_kind.side) {
+        // Only customers have a rate and a ceiling, only suppliers a bank.
+        const bool customer = m_kind.kind == EMasterKind::Customer;
         addDefault("TaxType", 0);
         addDefault("Day", 1);
         addDefault("TaxRoundType", 2);
         addDefault("RoundType", 3);
-        if (m_nKind == 2)
+        if (customer)
             addDefault("Percent", 4);
         addDefault("CollectCycle", 5);
         addDefault("CollectDay", 6);
         addZero("Collect");
         addDefault("CollectType", 9);
-        if (m_nKind == 2)
+        if (customer)
             addZero("Ceiling");
         for (const char* t :
              {"Company", "Section", "Name", "Keisho", "Keisho2", "PhoenicCompany", "PhoenicPerson", "Zip",
               "Address", "TEL", "FAX", "E-mail", "OnesCode", "MyPerson", "Memo"})
             addText(t);
-        if (m_nKind == 3) {
+        if (!customer) {
             for (const char* t : {"Bank", "BankCode", "BankBranch", "BankBranchCode", "BankNumber",
                                   "BankOnesName", "BankOnesPhoenic"})
                 addText(t);
@@ -402,8 +402,7 @@ std::unique_ptr<COneRecord> CMasterImport::BuildRecord(const QStringList& row, c
                                                        int breakAfter1, int breakAfter2)
 {
     // Only partners take an automatic code.
-    const CMasterKind* master = CMasterKind::OfNumber(m_nKind);
-    const QString autoCode = master && master->side ? master->CodeField() : QString();
+    const QString autoCode = m_kind.side ? m_kind.CodeField() : QString();
     auto record = std::make_unique<COneRecord>();
     QString parts[3];
     bool honorific = false, direct = false, partSeen = false;
@@ -468,8 +467,7 @@ class CMasterImport::Feed
     // block of numbered codes).
     Feed(CMasterImport& import, qint64 rows)
         : m_import(import), m_nRows(qMax<qint64>(1, rows)),
-          m_codes(import.m_nKind == 2 ? COUNTER_CUSTOMER_CODE : COUNTER_SUPPLIER_CODE,
-                  int(qMin<qint64>(rows, kMaxBlock)))
+          m_codes(import.m_kind.codeCounter, int(qMin<qint64>(rows, kMaxBlock)))
     {
     }
     ~Feed() { Abandon(); }
@@ -478,9 +476,7 @@ class CMasterImport::Feed
     int Open()
     {
         CMakeMsgID& db = *m_import.m_pDb;
-        m_nMode = m_import.m_bAutoNumber && (m_import.m_nKind == 2 || m_import.m_nKind == 3) ? 2
-                  : m_import.m_bOverwrite                                                    ? 1
-                                                                                             : 0;
+        m_nMode = m_import.m_bAutoNumber && m_import.m_kind.side ? 2 : m_import.m_bOverwrite ? 1 : 0;
         QString message;
         m_session = db.ImportMasterBegin(m_nMode, m_import.GetTableName(), message,
                                          [this] { return m_codes.Next(); });
@@ -558,7 +554,7 @@ class CMasterImport::Feed
             result = m_session.Batch(
                 batch,
                 [this](const COneRecord& record, const QString& errField) {
-                    CImportRefusal refusal = MakeImportRefusal(m_import.m_nKind, record, errField);
+                    CImportRefusal refusal = MakeImportRefusal(m_import.m_kind, record, errField);
                     // Rows refused for one reason share its text.
                     refusal.errField = *m_reasons.insert(errField);
                     m_refusals << std::move(refusal);
@@ -613,7 +609,7 @@ class CMasterImport::Feed
                 Say(QStringLiteral("%1件のデータを上書き登録しました。\n").arg(replaced), MB_ICONINFORMATION);
             return 1;
         case EImportResult::Refused: {
-            CImportErrorRules dialog(m_import.m_nKind, m_import.m_bOverwrite, 1, int(m_nSubmitted));
+            CImportErrorRules dialog(m_import.m_kind, m_import.m_bOverwrite, 1, int(m_nSubmitted));
             dialog.m_pRefusals = &m_refusals;
             if (ExchangeDialogs().RunImportError(dialog) == IDOK) {
                 // Only a commit that went through is a registration.
@@ -630,7 +626,7 @@ class CMasterImport::Feed
         }
         case EImportResult::Nothing: {
             Say(QStringLiteral("登録できるデータがありません。"), MB_ICONEXCLAMATION);
-            CImportErrorRules dialog(m_import.m_nKind, m_import.m_bOverwrite, 0, int(m_nSubmitted));
+            CImportErrorRules dialog(m_import.m_kind, m_import.m_bOverwrite, 0, int(m_nSubmitted));
             dialog.m_pRefusals = &m_refusals;
             ExchangeDialogs().RunImportError(dialog);
             return 2;
@@ -699,16 +695,12 @@ int CMasterImport::ReadTextFile(const QString& path)
 
 int CMasterImport::ImportFromFile()
 {
-    if (GetTableName().isEmpty()) {
-        Say(QStringLiteral("データを読み込むテーブルが指定されていません。"));
-        return 2;
-    }
     int overwrite = 0;
     int answer = ExchangeDialogs().RunImportConfirm(overwrite);
     if (answer != IDOK)
         return answer;
     m_bOverwrite = overwrite;
-    CImportFormatRules format(m_nKind == 1 ? 2 : 0);
+    CImportFormatRules format(m_kind.side ? 0 : 2);
     if (ExchangeDialogs().RunImportFormat(format) != IDOK)
         return 2;
     const int choice = format.m_nChoice;
@@ -723,7 +715,7 @@ int CMasterImport::ImportFromFile()
         filter = QStringLiteral("Microsoft Excelｼｰﾄ(*.xls;*.xlsx)|*.xls;*.xlsx||");
     else if (choice == CImportFormatRules::kText)
         filter = QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ(*.csv;*.txt)|*.csv; *.txt||");
-    else if (choice == CImportFormatRules::kContactXml && m_nKind != 1)
+    else if (choice == CImportFormatRules::kContactXml && m_kind.side)
         filter = QStringLiteral("XML ﾌｧｲﾙ(*.xml)|*.xml||");
     else {
         Say(QStringLiteral("選択した形式が不正です"));
@@ -752,7 +744,7 @@ int CMasterImport::ImportFromFile()
         Say(QStringLiteral("データ行がありません。処理を中止します。"));
         return 2;
     }
-    CImportFieldMapRules map(m_nKind, &m_rows);
+    CImportFieldMapRules map(m_kind, &m_rows);
     // A table's first row is already a record (the column names are the
     // header), so it is read unless the user says otherwise.
     map.m_bReadFirstRow = choice == CImportFormatRules::kAccess ? 1 : 0;
@@ -934,7 +926,7 @@ int CMasterImport::ReadContactXmlFile(const QString& path)
     if (conv.CheckXML() == 0)
         return 2;
     QStringList header;
-    GetMasterFieldNames(m_nKind, header, 0);
+    GetMasterFieldNames(m_kind, header, 0);
     m_rows.clear();
     // One pass checks the whole file and tells what is asked below; the
     // contacts are read again as they are registered.
@@ -962,7 +954,7 @@ int CMasterImport::ReadContactXmlFile(const QString& path)
     m_bAutoNumber = 0;
     if (!survey.hasCodes) {
         // A file without codes: the library numbers the records.
-        const int answer = ExchangeDialogs().RunCounterSet(m_nKind == 2 ? 100 : 101);
+        const int answer = ExchangeDialogs().RunCounterSet(m_kind.codeCounter);
         if (answer != IDOK)
             return answer;
         m_bAutoNumber = 1;

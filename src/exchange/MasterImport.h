@@ -14,15 +14,15 @@
 
 class CMakeMsgID;
 class CQXCol;
+struct CMasterKind;
 
-// One import of master records (1 products, 2 customers, 3 suppliers) from
-// a file the user picks: read, pair columns with fields, type and complete
-// each record with the default sales conditions, register all of them in
-// one transaction through the data-access object, list the refused ones.
+// One import of the records of a master ledger from a file the user picks: read, pair columns with fields,
+// type and complete each record with the default sales conditions, register all of them in one transaction
+// through the data-access object, list the refused ones.
 class CMasterImport
 {
   public:
-    explicit CMasterImport(int kind) : m_nKind(kind) {}
+    explicit CMasterImport(const CMasterKind& kind) : m_kind(kind) {}
 
     // The data-access object the records are registered through.
     void SetMakeMsgID(CMakeMsgID* db) { m_pDb = db; }
@@ -84,7 +84,7 @@ class CMasterImport
 
     // One typed field of the text, or none.
     std::optional<CTb> MakeFieldValue(const QString& name, const QString& text, int contactXml) const;
-    // 1 added "様", 0 nothing needed or a product, -1 no record or kind.
+    // 1 added "様", 0 nothing needed or a product, -1 no record.
     int SetDefaultHonorific(COneRecord* record) const;
     void CompleteRecord(COneRecord* record);
     // Default 0-9 of the completion; none outside.
@@ -94,7 +94,7 @@ class CMasterImport
     // phase 1: 1 registered, 2 not.
     int Register(CCDSData* records);
 
-    int m_nKind;
+    const CMasterKind& m_kind;
     CImportRows m_rows;
     CMakeMsgID* m_pDb = nullptr;
     int m_bOverwrite = 0;

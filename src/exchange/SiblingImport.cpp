@@ -29,17 +29,10 @@ const char kBrenloKey[] = "SOFTWARE\\Pellam\\FENNIMOR\\Brenlo";
 const char kToskelKey[] = "SOFTWARE\\Pellam\\FENNIMOR\\Toskel";
 const char kCadmirKey[] = "SOFTWARE\\Pellam\\FENNIMOR\\Cadmir";
 const char kCodeDataKey[] = "SOFTWARE\\Pellam\\Fennimor\\Common\\CodeData";
-const char kNoTable[] = "データを読み込むテーブルが指定されていません";
 
 int Say(const QString& text, int icon = MB_ICONNONE)
 {
     return UiServices::Prompt().MessageBox(text, MB_OK, icon);
-}
-
-QString CodeFieldOf(int kind)
-{
-    const CMasterKind* master = CMasterKind::OfNumber(kind);
-    return master && master->side ? master->CodeField() : QStringLiteral("ItemCode");
 }
 
 // The leading decimal number, when the text starts with one.
@@ -91,10 +84,6 @@ int CMasterImport::ImportSibling(CCDSData* records, const std::function<int(CCDS
         Say(QStringLiteral("データを追加できません"));
         return 2;
     }
-    if (GetTableName().isEmpty()) {
-        Say(QStringLiteral("データを読み込むテーブルが指定されていません。"));
-        return 2;
-    }
     records->m_strTable = GetTableName();
     int overwrite = 0;
     const int answer = ExchangeDialogs().RunImportConfirm(overwrite);
@@ -114,14 +103,15 @@ int CMasterImport::ImportSibling(CCDSData* records, const std::function<int(CCDS
 int CMasterImport::ImportFromBrenlo(CCDSData* records)
 {
     return ImportSibling(records, [this](CCDSData* set) {
+        const bool items = !m_kind.side;
         int choice = 0;
-        const int answer = RunChoiceDialog(m_nKind == 1 ? 3 : 2, choice);
+        const int answer = RunChoiceDialog(items ? 3 : 2, choice);
         if (answer != IDOK)
             return answer;
         if (choice == 0)
-            return m_nKind == 1 ? ReadSiblingItemBook(set) : ReadSiblingCustomerBook(set, 0);
+            return items ? ReadSiblingItemBook(set) : ReadSiblingCustomerBook(set, 0);
         if (choice == 1)
-            return m_nKind == 1 ? ReadCodeDataItems(set, 0) : ReadCodeDataCustomers(set, 0);
+            return items ? ReadCodeDataItems(set, 0) : ReadCodeDataCustomers(set, 0);
         Say(QStringLiteral("選択した形式が不正です"));
         return 2;
     });
@@ -135,7 +125,7 @@ int CMasterImport::ImportFromCadmir(CCDSData* records)
 int CMasterImport::ImportFromToskel(CCDSData* records)
 {
     return ImportSibling(records, [this](CCDSData* set) {
-        return m_nKind == 1 ? ReadCodeDataItems(set, 1) : ReadCodeDataCustomers(set, 1);
+        return m_kind.side ? ReadCodeDataCustomers(set, 1) : ReadCodeDataItems(set, 1);
     });
 }
 
@@ -185,10 +175,6 @@ int CMasterImport::ImportFromQRT(CCDSData* records)
         return 2;
     }
     const QString table = GetTableName();
-    if (table.isEmpty()) {
-        Say(QStringLiteral("データを読み込むテーブルが指定されていません。"));
-        return 2;
-    }
     records->m_strTable = table;
     CImportQRTData qrt;
     if (qrt.ImportData() != 1)
@@ -248,10 +234,6 @@ int CMasterImport::ImportFromQRT(CCDSData* records)
 int CMasterImport::ReadSiblingCustomerBook(CCDSData* records, int source)
 {
     const QString table = GetTableName();
-    if (table.isEmpty()) {
-        Say(QString::fromUtf8(kNoTable));
-        return 2;
-    }
     if (source == 1 && GetCadmirLinkFlag() == 1) {
         Say(QStringLiteral("『カドミア』は『ブレンロ』と連携しています。\n連携されたデータを読み込みます。"));
         source = 0;
@@ -274,7 +256,7 @@ int CMasterImport::ReadSiblingCustomerBook(CCDSData* records, int source)
             QString text = row[c];
             NormalizeLineBreaks(text);
             anyText = anyText || !text.isEmpty();
-            const QString name = c == 0 ? CodeFieldOf(m_nKind) : QLatin1String(kFields[c]);
+            const QString name = c == 0 ? m_kind.CodeField() : QLatin1String(kFields[c]);
             if (c == 11 || c == 12) {
                 CTb field(table + u'.' + name);
                 if (const auto number = LeadingNumber(text))
@@ -300,10 +282,6 @@ int CMasterImport::ReadSiblingCustomerBook(CCDSData* records, int source)
 int CMasterImport::ReadSiblingItemBook(CCDSData* records)
 {
     const QString table = GetTableName();
-    if (table.isEmpty()) {
-        Say(QString::fromUtf8(kNoTable));
-        return 2;
-    }
     m_rows.clear();
     CExcelApp excel;
     if (!excel.ReadSiblingBook(1, &m_rows))
@@ -399,10 +377,6 @@ int CMasterImport::ReadCodeData(CCDSData* records, int source, bool items)
     if (!ReadCodeDataFile(elements, items ? 1 : 0))
         return 2;
     const QString table = GetTableName();
-    if (table.isEmpty()) {
-        Say(QString::fromUtf8(kNoTable));
-        return 2;
-    }
     const CWaitCursor wait;
     static const char* const kCustomer[] = {nullptr,   "Company", "Section", "Keisho", "Name",
                                             "Keisho2", "Zip",     "Address", "TEL",    "FAX"};
@@ -414,7 +388,7 @@ int CMasterImport::ReadCodeData(CCDSData* records, int source, bool items)
             QString text = element[i];
             NormalizeLineBreaks(text);
             const QString name = items    ? QLatin1String(kItem[i])
-                                 : i == 0 ? CodeFieldOf(m_nKind)
+                                 : i == 0 ? m_kind.CodeField()
                                           : QLatin1String(kCustomer[i]);
             if (items && i == 2) {
                 CTb field(table + u'.' + name);

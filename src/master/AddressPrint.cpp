@@ -1,6 +1,7 @@
 #include "master/AddressPrint.h"
 
 #include "master/MasterDb.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/data/Record.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
@@ -38,8 +39,8 @@ const QStringList& AtenaFields()
 
 } // namespace
 
-CAddressPrint::CAddressPrint(int masterKind, Insert insert, Launcher launcher)
-    : m_nKind(masterKind), m_insert(std::move(insert)), m_launcher(std::move(launcher))
+CAddressPrint::CAddressPrint(const CMasterKind& master, Insert insert, Launcher launcher)
+    : m_master(master), m_insert(std::move(insert)), m_launcher(std::move(launcher))
 {
 }
 
@@ -80,7 +81,7 @@ int CAddressPrint::Run(const QList<const COneRecord*>& selected)
             QStringLiteral("選択されている%1件の情報を印刷します。よろしいですか？").arg(selected.size()),
             MB_YESNO, MB_ICONQUESTION) != IDYES)
         return 0;
-    const bool items = m_nKind == 1;
+    const bool items = !m_master.side;
     const int slipKind = items ? 12 : 11;
     CCDSData set;
     set.m_strTable = items ? QStringLiteral("WItem") : QStringLiteral("WAtena");

@@ -7,6 +7,7 @@
 
 class CCDSData;
 class COneRecord;
+struct CMasterKind;
 
 // "宛名印刷" and "商品ラベル印刷": the selected partners go into the work
 // table "WAtena", the selected products into "WItem", and the slip-form
@@ -18,7 +19,7 @@ class CAddressPrint
     using Insert = std::function<int(CCDSData& set, QString& err)>;
     using Launcher = std::function<int(int kind, const QString& text, long layout)>;
 
-    CAddressPrint(int masterKind, Insert insert, Launcher launcher);
+    CAddressPrint(const CMasterKind& master, Insert insert, Launcher launcher);
 
     // The command on the selected rows' records: 1 when the slip-form
     // program was handed the work table, 0 when refused or failed (said so).
@@ -30,7 +31,7 @@ class CAddressPrint
     static int AppendWorkRecord(const COneRecord* master, CCDSData& set);
 
   private:
-    int m_nKind;
+    const CMasterKind& m_master;
     Insert m_insert;
     Launcher m_launcher;
 };

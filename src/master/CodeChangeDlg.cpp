@@ -12,13 +12,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CCodeChangeDlg::CCodeChangeDlg(int kind, const QString& currentCode, QWidget* parent)
+CCodeChangeDlg::CCodeChangeDlg(const CMasterKind& kind, const QString& currentCode, QWidget* parent)
     : QDialog(parent), m_rules(kind, currentCode)
 {
     Build();
 }
 
-CCodeChangeDlg::CCodeChangeDlg(int kind, const QString& currentCode, ICodeChangeHost& host, QWidget* parent)
+CCodeChangeDlg::CCodeChangeDlg(const CMasterKind& kind, const QString& currentCode, ICodeChangeHost& host,
+                               QWidget* parent)
     : QDialog(parent), m_rules(kind, currentCode, host)
 {
     Build();
@@ -70,10 +71,6 @@ void CCodeChangeDlg::Build()
 
 void CCodeChangeDlg::OnInitDialog()
 {
-    if (!m_rules.IsKnownKind()) {
-        m_rules.Open(); // says the kind is unknown
-        return;
-    }
     setWindowTitle(m_rules.GetCaption());
     m_pCurrent->setText(m_rules.GetCurrentCode());
     m_rules.Open();

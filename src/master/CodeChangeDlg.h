@@ -12,9 +12,10 @@ class CCodeChangeDlg : public QDialog
 {
     Q_OBJECT
   public:
-    CCodeChangeDlg(int kind, const QString& currentCode, QWidget* parent = nullptr);
+    CCodeChangeDlg(const CMasterKind& kind, const QString& currentCode, QWidget* parent = nullptr);
     // Scripted lookups and change, for tests.
-    CCodeChangeDlg(int kind, const QString& currentCode, ICodeChangeHost& host, QWidget* parent = nullptr);
+    CCodeChangeDlg(const CMasterKind& kind, const QString& currentCode, ICodeChangeHost& host,
+                   QWidget* parent = nullptr);
 
     // IDOK after a change, IDCANCEL otherwise.
     int DoModal();

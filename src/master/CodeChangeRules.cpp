@@ -49,14 +49,14 @@ int IdOf(const COneRecord& record, const QString& table)
 
 } // namespace
 
-CCodeChangeRules::CCodeChangeRules(int kind, const QString& currentCode)
-    : m_pFrameHost(std::make_unique<CFrameCodeChangeHost>()), m_pHost(m_pFrameHost.get()), m_nKind(kind),
+CCodeChangeRules::CCodeChangeRules(const CMasterKind& kind, const QString& currentCode)
+    : m_pFrameHost(std::make_unique<CFrameCodeChangeHost>()), m_pHost(m_pFrameHost.get()), m_kind(kind),
       m_strCurrentCode(currentCode)
 {
 }
 
-CCodeChangeRules::CCodeChangeRules(int kind, const QString& currentCode, ICodeChangeHost& host)
-    : m_pHost(&host), m_nKind(kind), m_strCurrentCode(currentCode)
+CCodeChangeRules::CCodeChangeRules(const CMasterKind& kind, const QString& currentCode, ICodeChangeHost& host)
+    : m_pHost(&host), m_kind(kind), m_strCurrentCode(currentCode)
 {
 }
 
@@ -64,48 +64,26 @@ CCodeChangeRules::~CCodeChangeRules() = default;
 
 QString CCodeChangeRules::GetCaption() const
 {
-    const CMasterKind* kind = CMasterKind::OfNumber(m_nKind);
-    return kind ? kind->CodeLabel() + QStringLiteral("の変更") : QStringLiteral("ｺｰﾄﾞ変更");
+    return m_kind.CodeLabel() + QStringLiteral("の変更");
 }
 
-QString CCodeChangeRules::GetTableName() const
+void CCodeChangeRules::Open()
 {
-    return MasterTableOf(m_nKind);
-}
-
-QString CCodeChangeRules::GetCodeFieldName() const
-{
-    return MasterCodeFieldOf(m_nKind);
-}
-
-QString CCodeChangeRules::GetCodeLabel() const
-{
-    const CMasterKind* kind = CMasterKind::OfNumber(m_nKind);
-    return kind ? kind->CodeLabel() : QString();
-}
-
-bool CCodeChangeRules::Open()
-{
-    if (!IsKnownKind()) {
-        UiServices::Prompt().MessageBox(QStringLiteral("変更するコードの種類が不明です。"));
-        return false;
-    }
     if (m_strCurrentCode.isEmpty())
-        return true;
+        return;
     CCDSData found;
     if (!m_pHost->CheckDuplicateCode(GetTableName(), GetCodeFieldName(), m_strCurrentCode, found) ||
         found.GetCount() == 0)
-        return true;
+        return;
     const COneRecord& record = *found.GetAt(0);
     const QString table = GetTableName();
     m_nRecordID = IdOf(record, table);
-    if (m_nKind == 1) {
+    if (!m_kind.side) {
         const CTb* name = record.GetOneField(table, QStringLiteral("ItemName"));
         m_strName = name ? name->GetText() : QString();
     } else {
         m_strName = GetCompanySectionName(&record, table);
     }
-    return true;
 }
 
 int CCodeChangeRules::Refuse(const QString& text, Focus focus)
@@ -118,19 +96,17 @@ int CCodeChangeRules::Refuse(const QString& text, Focus focus)
 int CCodeChangeRules::Ok(const QString& newCode)
 {
     m_focus = kFocusNone;
-    if (!IsKnownKind())
-        return 0;
     if (newCode.isEmpty())
         return Refuse(QStringLiteral("新しいコードを入力してください。"), kFocusNewCode);
     if (HasBlank(newCode))
         return Refuse(QStringLiteral("コードには、スペース文字を含めることはできません。"), kFocusNewCode);
     if (const QString problem =
-            UnusableCharsProblem(m_nKind == 1 ? QStringLiteral("品番") : QStringLiteral("コード"), newCode);
+            UnusableCharsProblem(m_kind.side ? QStringLiteral("コード") : m_kind.CodeLabel(), newCode);
         !problem.isEmpty())
         return Refuse(problem, kFocusNewCode);
     if (Cp932::ByteLength(newCode) > GetMaxBytes())
-        return Refuse(m_nKind == 1 ? QStringLiteral("品番が長すぎます。100ﾊﾞｲﾄまでです。")
-                                   : QStringLiteral("コードが長すぎます。20ﾊﾞｲﾄまでです。"),
+        return Refuse(m_kind.side ? QStringLiteral("コードが長すぎます。20ﾊﾞｲﾄまでです。")
+                                  : QStringLiteral("品番が長すぎます。100ﾊﾞｲﾄまでです。"),
                       kFocusNewCode);
     if (m_nRecordID == 0 || m_strCurrentCode.isEmpty())
         return Refuse(QStringLiteral("変更前のコードが正しく指定されていません。"), kFocusCurrentCode);

@@ -22,36 +22,35 @@ class ICodeChangeHost
                                  QString& err) = 0;
 };
 
-// The rules of the code change of one product (kind 1), customer (2) or
-// supplier (3): the current record found on opening, the new code's checks,
-// the confirmation and the change with its result messages.
+// The rules of the code change of one product, customer or supplier: the
+// current record found on opening, the new code's checks, the confirmation
+// and the change with its result messages.
 class CCodeChangeRules
 {
   public:
     enum Focus { kFocusNone = 0, kFocusNewCode, kFocusCurrentCode };
 
     // Works through the program's frame.
-    CCodeChangeRules(int kind, const QString& currentCode);
+    CCodeChangeRules(const CMasterKind& kind, const QString& currentCode);
     // Works through `host`, which must outlive the rules.
-    CCodeChangeRules(int kind, const QString& currentCode, ICodeChangeHost& host);
+    CCodeChangeRules(const CMasterKind& kind, const QString& currentCode, ICodeChangeHost& host);
     ~CCodeChangeRules();
 
-    bool IsKnownKind() const { return CMasterKind::OfNumber(m_nKind) != nullptr; }
     QString GetCaption() const;
-    QString GetTableName() const;
-    QString GetCodeFieldName() const;
+    QString GetTableName() const { return m_kind.Table(); }
+    QString GetCodeFieldName() const { return m_kind.CodeField(); }
     // "品番", "得意先コード", "仕入先コード".
-    QString GetCodeLabel() const;
-    int GetMaxBytes() const { return m_nKind == 1 ? 100 : 20; }
+    QString GetCodeLabel() const { return m_kind.CodeLabel(); }
+    int GetMaxBytes() const { return m_kind.side ? 20 : 100; }
 
-    // Opening: an unknown kind is reported (false); otherwise the current
-    // record is looked up for its ID and the name shown.
-    bool Open();
+    // Opening: the current record is looked up for its ID and the name
+    // shown.
+    void Open();
     // OK: 1 when the code was changed (the dialog closes), 0 when it stays
     // open; GetFocus() then names the field to focus.
     int Ok(const QString& newCode);
 
-    int GetKind() const { return m_nKind; }
+    const CMasterKind& GetKind() const { return m_kind; }
     const QString& GetCurrentCode() const { return m_strCurrentCode; }
     int GetRecordId() const { return m_nRecordID; }
     const QString& GetRecordName() const { return m_strName; }
@@ -63,7 +62,7 @@ class CCodeChangeRules
 
     std::unique_ptr<ICodeChangeHost> m_pFrameHost;
     ICodeChangeHost* m_pHost;
-    int m_nKind;
+    const CMasterKind& m_kind;
     QString m_strCurrentCode;
     int m_nRecordID = 0;
     QString m_strName;

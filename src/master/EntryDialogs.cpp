@@ -5,38 +5,32 @@
 #include "master/ExtractDlg.h"
 #include "master/ItemInfoDlg.h"
 #include "master/PartnerInfoDlg.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/ui/Prompt.h"
 #include "resources/CommandIds.h"
 
-bool HasMasterEntryDialog(int kind)
+void RunMasterEntryDialog(const CMasterKind& kind, const COneRecord* record, QWidget* parent)
 {
-    return kind >= 1 && kind <= 3;
-}
-
-bool RunMasterEntryDialog(int kind, const COneRecord* record, QWidget* parent)
-{
-    switch (kind) {
-    case 1: {
-        CItemInfoDlg dialog(parent);
-        if (record) {
-            dialog.SetMode(1);
-            dialog.SetRecord(record);
-        }
-        dialog.DoModal();
-        return true;
+    if (kind.side) {
+        RunPartnerDialog(*kind.side, record, parent);
+        return;
     }
-    case 2:
-    case 3:
-        return RunPartnerDialog(kind, record, parent);
-    default:
-        return false;
+    CItemInfoDlg dialog(parent);
+    if (record) {
+        dialog.SetMode(1);
+        dialog.SetRecord(record);
     }
+    dialog.DoModal();
 }
 
 void RegisterMasterEntryDialogs(CViewRegistry& registry)
 {
-    registry.RegisterOpener(CViewRegistry::EOpener::MasterEntry, [](CMainFrame&, int kind) {
-        return RunMasterEntryDialog(kind, nullptr, nullptr);
+    // The menu screen names the ledger by its list number.
+    registry.RegisterOpener(CViewRegistry::EOpener::MasterEntry, [](CMainFrame&, int number) {
+        const CMasterKind* kind = CMasterKind::OfNumber(number);
+        if (kind)
+            RunMasterEntryDialog(*kind, nullptr, nullptr);
+        return kind != nullptr;
     });
     // The dialog leaves the confirmed extraction in the frame for the list.
     registry.RegisterOpener(CViewRegistry::EOpener::MasterExtract, [](CMainFrame& frame, int target) {

@@ -1,5 +1,6 @@
 #include "master/ItemInfoRules.h"
 
+#include "platform/data/MasterKinds.h"
 #include "platform/data/MnyText.h"
 #include "platform/text/Cp932.h"
 #include "platform/text/TextHelpers.h"
@@ -40,13 +41,13 @@ QString CItemFields::LastUpdateText() const
 
 CItemInfoRules::CItemInfoRules()
 {
-    m_store.SetKind(CMasterRecordStore::kItem);
+    m_store.SetKind(CMasterKind::Items());
     ClearFields(true);
 }
 
 CItemInfoRules::CItemInfoRules(IMasterStoreHost& host) : m_store(host)
 {
-    m_store.SetKind(CMasterRecordStore::kItem);
+    m_store.SetKind(CMasterKind::Items());
     ClearFields(true);
 }
 

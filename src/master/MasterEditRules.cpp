@@ -29,30 +29,6 @@ QStringList OrBatches(const QStringList& terms, int size)
     return conditions;
 }
 
-// The tables whose rows keep a partner in use: the side's quotes or orders,
-// its slips, closings and money.
-QStringList PartnerUsage(const char* unclosed, const CTradeSide& side)
-{
-    return {QString::fromLatin1(unclosed), QString::fromLatin1(side.header),
-            QString::fromLatin1(side.closing), QString::fromLatin1(side.money)};
-}
-
-// The tables whose rows keep a master record in use, by master kind.
-QStringList UsageTables(int kind)
-{
-    switch (kind) {
-    case 1:
-        return {QStringLiteral("Estimate_B"), QStringLiteral("Sales_B"), QStringLiteral("Order_B"),
-                QStringLiteral("Stock_B"), QStringLiteral("StockChange")};
-    case 2:
-        return PartnerUsage(TB_ESTIMATE_H, CTradeSide::Sales());
-    case 3:
-        return PartnerUsage(TB_ORDER_H, CTradeSide::Purchases());
-    default:
-        return {};
-    }
-}
-
 bool IsTextField(const QString& field)
 {
     static const QStringList texts{
@@ -83,9 +59,7 @@ QStringList CMasterEditRules::IdBatchConditions(const QList<int>& ids, int size)
 
 QString CMasterEditRules::GetPartnerWord() const
 {
-    // Anything but products and customers has always read as suppliers.
-    const CMasterKind* kind = CMasterKind::OfNumber(m_list.GetKind());
-    return (kind ? *kind : CMasterKind::Of(EMasterKind::Supplier)).Word();
+    return m_list.GetKind().Word();
 }
 
 QList<int> CMasterEditRules::SelectedIds(const QList<int>& rows) const
@@ -133,16 +107,10 @@ bool CMasterEditRules::AnySelectedHasValue(const QList<int>& rows, const QString
     return false;
 }
 
-QString CMasterEditRules::CloseDaySlipTable(int kind)
+QString CMasterEditRules::CloseDaySlipTerm(const CTradeSide& side, const QString& code, bool perSlip)
 {
-    const CMasterKind* master = CMasterKind::OfNumber(kind);
-    return master && master->side ? QString::fromLatin1(master->side->header) : QString();
-}
-
-QString CMasterEditRules::CloseDaySlipTerm(int kind, const QString& code, bool perSlip)
-{
-    const QString slips = CloseDaySlipTable(kind);
-    const QString codeField = QString::fromLatin1(CTradeSide::Of(kind != 2).code);
+    const QString slips = QString::fromLatin1(side.header);
+    const QString codeField = QString::fromLatin1(side.code);
     return perSlip
                ? QStringLiteral("((%1.%2='%3') AND (%1.SeikyuID=0))").arg(slips, codeField, SqlQuote(code))
                : QStringLiteral("(%1.%2='%3')").arg(slips, codeField, SqlQuote(code));
@@ -150,14 +118,14 @@ QString CMasterEditRules::CloseDaySlipTerm(int kind, const QString& code, bool p
 
 int CMasterEditRules::CheckCloseDayChange(const QList<int>& rows, int day)
 {
-    const int kind = m_list.GetKind();
-    if (kind != 2 && kind != 3)
+    const CTradeSide* side = m_list.GetKind().side;
+    if (!side)
         return 1;
-    const QString slips = CloseDaySlipTable(kind);
+    const QString slips = QString::fromLatin1(side->header);
     const bool perSlip = day == 0;
     QStringList terms;
     for (const QString& code : SelectedCodes(rows))
-        terms << CloseDaySlipTerm(kind, code, perSlip);
+        terms << CloseDaySlipTerm(*side, code, perSlip);
     for (const QString& condition : OrBatches(terms, perSlip ? kUnbilledBatch : kBatch)) {
         CCDSData request;
         request.m_strTable = slips;
@@ -251,7 +219,7 @@ int CMasterEditRules::CheckUsage(const QList<int>& rows, QString& message, bool&
     const QString codeField = m_list.GetCodeFieldName();
     for (const QString& code : SelectedCodes(rows))
         terms << QStringLiteral("(%1='%2')").arg(codeField, SqlQuote(code));
-    const QStringList tables = UsageTables(m_list.GetKind());
+    const QStringList tables = m_list.GetKind().UsageTables();
     for (const QString& condition : OrBatches(terms, kBatch)) {
         for (const QString& table : tables) {
             CCDSData request;

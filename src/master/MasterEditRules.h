@@ -10,6 +10,7 @@
 
 class CCDSData;
 class CMasterList;
+struct CTradeSide;
 
 // What the bulk edit dialog hands over after OK: the field and its new
 // value ("Percent" the money value, the text fields the text, every other
@@ -44,12 +45,10 @@ class CMasterEditRules
     // without the field do not count.
     bool AnySelectedHasValue(const QList<int>& rows, const QString& field, int value) const;
 
-    // The slip table whose slips a partner's closing-day change looks at
-    // ("Sales_H" customers, "Stock_H" suppliers; empty otherwise) and the
-    // term that finds a partner's slips in it: those not yet billed when the
-    // partner turns to per-slip billing, else all of them.
-    static QString CloseDaySlipTable(int kind);
-    static QString CloseDaySlipTerm(int kind, const QString& code, bool perSlip);
+    // The term that finds a partner's slips of its side's slip table, which
+    // its closing-day change looks at: those not yet billed when the partner
+    // turns to per-slip billing, else all of them.
+    static QString CloseDaySlipTerm(const CTradeSide& side, const QString& code, bool perSlip);
 
     // Whether the closing day of the selected partners may become `day`:
     // 1 accepted, 0 refused (the reason shown).

@@ -12,23 +12,22 @@
 
 void CMasterView::OnNew()
 {
-    if (RunMasterEntryDialog(m_nMode, nullptr, nullptr))
-        RefreshClassHeadings();
+    RunMasterEntryDialog(GetKind(), nullptr, nullptr);
+    RefreshClassHeadings();
 }
 
 void CMasterView::OnModifyRow(int row)
 {
     const COneRecord* record = m_pList->Model().RecordAt(row);
-    if (record && RunMasterEntryDialog(m_nMode, record, nullptr))
-        RefreshClassHeadings();
+    if (!record)
+        return;
+    RunMasterEntryDialog(GetKind(), record, nullptr);
+    RefreshClassHeadings();
 }
 
 void CMasterView::OnCodeChange()
 {
-    static const char16_t* const kWords[] = {u"品番", u"得意先コード", u"仕入先コード"};
-    if (m_nMode < 1 || m_nMode > 3)
-        return;
-    const QString word = QString::fromUtf16(kWords[m_nMode - 1]);
+    const QString word = GetKind().CodeLabel();
     const QList<int> rows = GetSelectedRows();
     if (rows.isEmpty()) {
         UiServices::Prompt().MessageBox(word + QStringLiteral("を変更するデータを選択してください。"));
@@ -47,7 +46,7 @@ void CMasterView::OnCodeChange()
                                         QStringLiteral("が取得できません。"));
         return;
     }
-    CCodeChangeDlg dialog(m_nMode, code, this);
+    CCodeChangeDlg dialog(GetKind(), code, this);
     if (dialog.DoModal() != IDOK || !dialog.IsChanged())
         return;
     UiServices::Prompt().MessageBox(

@@ -1,5 +1,4 @@
 #include "master/MasterList.h"
-#include "platform/data/MasterKinds.h"
 
 #include "master/MasterDb.h"
 #include "platform/data/ExCondition.h"
@@ -32,23 +31,12 @@ int RecordId(const COneRecord& record, const QString& table, bool& found)
 
 } // namespace
 
-CMasterList::CMasterList(int kind, CMasterDb& db) : m_nKind(kind), m_db(db)
+CMasterList::CMasterList(const CMasterKind& kind, CMasterDb& db) : m_kind(kind), m_db(db)
 {
     m_model.SetTable(GetTableName(), GetCodeFieldName());
 }
 
 CMasterList::~CMasterList() = default;
-
-QString CMasterList::GetTableName(int kind)
-{
-    return MasterTableOf(kind);
-}
-
-QString CMasterList::GetCodeFieldName(int kind)
-{
-    const QString table = GetTableName(kind);
-    return table.isEmpty() ? QString() : table + QStringLiteral("Code");
-}
 
 void CMasterList::SetFilter(int title, const QString& value)
 {
@@ -77,7 +65,7 @@ bool CMasterList::BuildCondition(QString& condition) const
     QString sortField = GetCodeFieldName();
     bool descending = false;
     CDefaultSortList sorts;
-    if (const CDefaultSort* entry = sorts.Find(m_nKind)) {
+    if (const CDefaultSort* entry = sorts.Find(m_kind.number)) {
         sortField = entry->m_strField;
         descending = entry->m_nOrder == 1;
     }
@@ -170,7 +158,7 @@ QString CMasterList::GetCountLine() const
 int CMasterList::LoadColumns()
 {
     CQXColSet columns;
-    const int result = CQXColOperate().GetColSet(m_nKind - 1, columns);
+    const int result = CQXColOperate().GetColSet(m_kind.columnSet, columns);
     m_model.SetColumns(columns);
     return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "master/MasterListModel.h"
+#include "platform/data/MasterKinds.h"
 
 #include <QString>
 
@@ -10,26 +11,21 @@ class CExCondition;
 class CMasterDb;
 class COneRecord;
 
-// The master list without its widgets: the kind (1 products, 2 customers,
-// 3 suppliers), the classification filter or the active extraction, the
-// query, the rows (the model), the total count and the count line. The
-// view shows it; tests and benchmarks drive it directly.
+// The master list without its widgets: the ledger, the classification
+// filter or the active extraction, the query, the rows (the model), the
+// total count and the count line. The view shows it; tests and benchmarks
+// drive it directly.
 class CMasterList
 {
   public:
-    CMasterList(int kind, CMasterDb& db);
+    CMasterList(const CMasterKind& kind, CMasterDb& db);
     ~CMasterList();
     CMasterList(const CMasterList&) = delete;
     CMasterList& operator=(const CMasterList&) = delete;
 
-    // "Item", "Customer", "Supplier" / "ItemCode", "CustomerCode",
-    // "SupplierCode"; empty for any other kind.
-    static QString GetTableName(int kind);
-    static QString GetCodeFieldName(int kind);
-
-    int GetKind() const { return m_nKind; }
-    QString GetTableName() const { return GetTableName(m_nKind); }
-    QString GetCodeFieldName() const { return GetCodeFieldName(m_nKind); }
+    const CMasterKind& GetKind() const { return m_kind; }
+    QString GetTableName() const { return m_kind.Table(); }
+    QString GetCodeFieldName() const { return m_kind.CodeField(); }
     CMasterDb& Db() { return m_db; }
     CMasterListModel& Model() { return m_model; }
     const CMasterListModel& Model() const { return m_model; }
@@ -83,7 +79,7 @@ class CMasterList
     COneRecord* UpdateRecord(const COneRecord& record, bool* added = nullptr);
 
   private:
-    int m_nKind;
+    const CMasterKind& m_kind;
     CMasterDb& m_db;
     CMasterListModel m_model;
     std::shared_ptr<CCDSData> m_pLoaded;

@@ -1,6 +1,7 @@
 #include "master/MasterPrint.h"
 
 #include "app/FieldCodes.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/data/Record.h"
 #include "platform/text/TextHelpers.h"
 #include "platform/ui/ChoiceDlg.h"
@@ -30,6 +31,19 @@ const QString kYen = QStringLiteral(u"¥");
 QString Face()
 {
     return QStringLiteral(u"ＭＳ 明朝");
+}
+
+QString DirectoryTitle(EMasterKind kind)
+{
+    switch (kind) {
+    case EMasterKind::Item:
+        return QStringLiteral("商品台帳");
+    case EMasterKind::Customer:
+        return QStringLiteral("得意先名簿");
+    case EMasterKind::Supplier:
+        return QStringLiteral("仕入先名簿");
+    }
+    return {};
 }
 
 // Only the ASCII white space goes, as the name is stored with its own
@@ -201,22 +215,18 @@ QStringList SupplierLines(const COneRecord& record, int variant, const QStringLi
 
 } // namespace MasterPrintText
 
-int GetRecordsPerPage(int kind, int variant)
+int GetRecordsPerPage(const CMasterKind& kind, int variant)
 {
-    if (kind == 1)
+    if (!kind.side)
         return 4;
-    if (kind == 2 || kind == 3)
-        return variant == 1 ? 13 : 3;
-    return 0;
+    return variant == 1 ? 13 : 3;
 }
 
-int GetLinesPerBlock(int kind, int variant)
+int GetLinesPerBlock(const CMasterKind& kind, int variant)
 {
-    if (kind == 1)
+    if (!kind.side)
         return 12;
-    if (kind == 2 || kind == 3)
-        return variant == 1 ? 4 : 16;
-    return 0;
+    return variant == 1 ? 4 : 16;
 }
 
 bool ApplyPaper(QPrinter& printer, const QList<QPageSize>& supported, int paper, int orientation)
@@ -229,8 +239,8 @@ bool SetDefaultPaper(int paper, int orientation)
     return PrintJob::SetDefaultPaper(paper, orientation);
 }
 
-CMasterPrintDoc::CMasterPrintDoc(int kind, int variant, Selection selection)
-    : m_nKind(kind), m_printVariant(kind == 1 ? 0 : variant), m_selection(std::move(selection)),
+CMasterPrintDoc::CMasterPrintDoc(const CMasterKind& kind, int variant, Selection selection)
+    : m_kind(kind), m_printVariant(kind.side ? variant : 0), m_selection(std::move(selection)),
       m_paperRule([] { return SetDefaultPaper(9, 1); })
 {
 }
@@ -247,10 +257,6 @@ bool CMasterPrintDoc::OnPreparePrinting(CPrintInfo& info)
     if (m_paperRule && !m_paperRule())
         return false;
     const int perPage = GetRecordsPerPage();
-    if (perPage < 1) {
-        UiServices::Prompt().MessageBox(QStringLiteral("印刷情報が設定できませんでした。"));
-        return false;
-    }
     const int count = int(m_printRecords.size());
     info.m_nMinPage = 1;
     info.m_nMaxPage = count / perPage + (count % perPage ? 1 : 0);
@@ -262,7 +268,7 @@ void CMasterPrintDoc::OnBeginPrinting(IPrintCanvas&, CPrintInfo&)
     CBunruiData titles;
     m_captions.clear();
     for (int i = 0; i < 5; ++i)
-        m_captions << titles.GetTitle(m_nKind - 1, i);
+        m_captions << titles.GetTitle(m_kind.columnSet, i);
     m_strCompany = ReadCompanyInfoItem(0);
 }
 
@@ -278,7 +284,6 @@ void CMasterPrintDoc::OnEndPrinting(IPrintCanvas&, CPrintInfo&)
 
 void CMasterPrintDoc::PrintPage(IPrintCanvas& canvas, int page)
 {
-    static const char16_t* const kTitles[] = {u"商品台帳", u"得意先名簿", u"仕入先名簿"};
     const int right = kLeft + kWidth;
     const auto row = [&](int n) {
         return CPrintRect{kLeft, kTop + n * kHeaderRow, right, kTop + (n + 1) * kHeaderRow};
@@ -286,9 +291,7 @@ void CMasterPrintDoc::PrintPage(IPrintCanvas& canvas, int page)
     const int middle = IPrintCanvas::kVCenter;
 
     canvas.SetFont(Face(), 14);
-    canvas.DrawText(row(0),
-                    m_nKind >= 1 && m_nKind <= 3 ? QString::fromUtf16(kTitles[m_nKind - 1]) : QString(),
-                    IPrintCanvas::kCenter | middle);
+    canvas.DrawText(row(0), DirectoryTitle(m_kind.kind), IPrintCanvas::kCenter | middle);
     canvas.SetFont(Face(), 11);
     canvas.DrawText(row(1), QStringLiteral("ページ%1").arg(page), IPrintCanvas::kRight | middle);
     canvas.DrawText(row(2), m_strCompany, IPrintCanvas::kLeft | middle);
@@ -296,14 +299,14 @@ void CMasterPrintDoc::PrintPage(IPrintCanvas& canvas, int page)
                     IPrintCanvas::kRight | middle);
     canvas.DrawLine(kLeft, row(2).bottom, right, row(2).bottom, kRulePen);
     QString heading = QStringLiteral("商品情報");
-    if (m_nKind != 1)
+    if (m_kind.side)
         heading = m_printVariant == 1 ? QStringLiteral("コード　得意先名　フリガナ　住所　TEL／FAX／E-mail")
                                       : QStringLiteral("所在地／販売情報／分類");
     canvas.DrawText(row(3), heading, IPrintCanvas::kCenter | middle);
     canvas.DrawLine(kLeft, row(3).bottom, right, row(3).bottom, kRulePen);
 
-    const int perPage = qMax(1, GetRecordsPerPage());
-    const int block = GetLinesPerBlock(m_nKind, m_printVariant) * kLine;
+    const int perPage = GetRecordsPerPage();
+    const int block = GetLinesPerBlock(m_kind, m_printVariant) * kLine;
     const int first = kTop + 4 * kHeaderRow;
     for (int i = 0; i < perPage; ++i) {
         const qsizetype index = qsizetype(page - 1) * perPage + i;
@@ -318,18 +321,13 @@ int CMasterPrintDoc::PrintRecordBlock(IPrintCanvas& canvas, const COneRecord* re
 {
     if (!record)
         return 0;
-    switch (m_nKind) {
-    case 1:
-        PrintItemBlock(canvas, record, rect);
-        break;
-    case 2:
-        PrintCustomerBlock(canvas, record, rect);
-        break;
-    case 3:
-        PrintSupplierBlock(canvas, record, rect);
-        break;
-    default:
-        break;
+    switch (m_kind.kind) {
+    case EMasterKind::Item:
+        return PrintItemBlock(canvas, record, rect);
+    case EMasterKind::Customer:
+        return PrintCustomerBlock(canvas, record, rect);
+    case EMasterKind::Supplier:
+        return PrintSupplierBlock(canvas, record, rect);
     }
     return 1;
 }
@@ -371,7 +369,7 @@ int CMasterPrintDoc::PrintSupplierBlock(IPrintCanvas& canvas, const COneRecord* 
     return 1;
 }
 
-bool AskListPrint(int kind, int selectedCount, int& variant)
+bool AskListPrint(const CMasterKind& kind, int selectedCount, int& variant)
 {
     IPrompt& prompt = UiServices::Prompt();
     if (selectedCount < 1) {
@@ -383,7 +381,7 @@ bool AskListPrint(int kind, int selectedCount, int& variant)
             MB_YESNO, MB_ICONQUESTION) != IDYES)
         return false;
     variant = 0;
-    if (kind == 2 || kind == 3) {
+    if (kind.side) {
         int choice = 0;
         if (RunChoiceDialog(4, choice) != IDOK) {
             prompt.MessageBox(QStringLiteral("印刷を中止します。"));

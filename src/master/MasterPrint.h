@@ -11,6 +11,7 @@
 
 class COneRecord;
 class IPrintCanvas;
+struct CMasterKind;
 class QPageSize;
 class QPrinter;
 struct CPrintRect;
@@ -35,11 +36,11 @@ QStringList CustomerLines(const COneRecord& record, int variant, const QStringLi
 QStringList SupplierLines(const COneRecord& record, int variant, const QStringList& captions);
 } // namespace MasterPrintText
 
-// Records per page of a master kind (1 products, 2 customers, 3 suppliers)
-// and print variant (0 detailed, 1 address items only); 0 for another kind.
-int GetRecordsPerPage(int kind, int variant);
-// Record lines per block (12, 16 or 4); 0 for another kind.
-int GetLinesPerBlock(int kind, int variant);
+// Records per page of a ledger and print variant (0 detailed, 1 address
+// items only; products have only the first).
+int GetRecordsPerPage(const CMasterKind& kind, int variant);
+// Record lines per block (12, 16 or 4).
+int GetLinesPerBlock(const CMasterKind& kind, int variant);
 
 // Sets the program's printer to a paper (9 A4) and orientation (1 portrait,
 // 2 landscape) when the printer offers that paper; otherwise it stays as the
@@ -58,16 +59,16 @@ class CMasterPrintDoc : public IPrintDocument
     // Copies of the records of the rows selected now, in row order.
     using Selection = std::function<Records()>;
 
-    CMasterPrintDoc(int kind, int variant, Selection selection);
+    CMasterPrintDoc(const CMasterKind& kind, int variant, Selection selection);
 
     bool OnPreparePrinting(CPrintInfo& info) override;
     void OnBeginPrinting(IPrintCanvas& canvas, CPrintInfo& info) override;
     void OnPrint(IPrintCanvas& canvas, CPrintInfo& info) override;
     void OnEndPrinting(IPrintCanvas& canvas, CPrintInfo& info) override;
 
-    int GetRecordsPerPage() const { return ::GetRecordsPerPage(m_nKind, m_printVariant); }
+    int GetRecordsPerPage() const { return ::GetRecordsPerPage(m_kind, m_printVariant); }
     void PrintPage(IPrintCanvas& canvas, int page);
-    // 0 for a null record; 1 otherwise (a kind without blocks draws nothing).
+    // 0 for a null record; 1 otherwise.
     int PrintRecordBlock(IPrintCanvas& canvas, const COneRecord* record, const CPrintRect& rect);
     int PrintItemBlock(IPrintCanvas& canvas, const COneRecord* record, const CPrintRect& rect);
     int PrintCustomerBlock(IPrintCanvas& canvas, const COneRecord* record, const CPrintRect& rect);
@@ -80,7 +81,7 @@ class CMasterPrintDoc : public IPrintDocument
   private:
     void DrawLines(IPrintCanvas& canvas, const QStringList& lines, const CPrintRect& rect);
 
-    int m_nKind;
+    const CMasterKind& m_kind;
     int m_printVariant;
     Selection m_selection;
     Records m_printRecords;
@@ -92,4 +93,4 @@ class CMasterPrintDoc : public IPrintDocument
 // The questions before a directory print: the selection, the confirmation
 // and (customers, suppliers) the choice of detailed or address items.
 // True to print, with `variant` set.
-bool AskListPrint(int kind, int selectedCount, int& variant);
+bool AskListPrint(const CMasterKind& kind, int selectedCount, int& variant);

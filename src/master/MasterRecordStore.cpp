@@ -90,13 +90,12 @@ CMasterRecordStore::~CMasterRecordStore() = default;
 
 QString CMasterRecordStore::GetTableName() const
 {
-    return MasterTableOf(m_nKind);
+    return m_pKind ? m_pKind->Table() : QString();
 }
 
 QString CMasterRecordStore::GetCodeFieldName() const
 {
-    const QString table = GetTableName();
-    return table.isEmpty() ? QString() : table + QStringLiteral("Code");
+    return m_pKind ? m_pKind->CodeField() : QString();
 }
 
 int CMasterRecordStore::IsDuplicateCode(const QString& code, CCDSData& result)

@@ -6,6 +6,7 @@
 
 class CCDSData;
 class COneRecord;
+struct CMasterKind;
 
 // What the master-record store uses of the frame: the code lookup, the
 // data-access object and the relays to the shown master list. The frame's
@@ -33,8 +34,6 @@ class IMasterStoreHost
 class CMasterRecordStore
 {
   public:
-    enum Kind { kItem = 1, kCustomer = 2, kSupplier = 3 };
-
     // Works through the program's frame.
     CMasterRecordStore();
     // Works through `host`, which must outlive the store.
@@ -43,23 +42,24 @@ class CMasterRecordStore
     CMasterRecordStore(const CMasterRecordStore&) = delete;
     CMasterRecordStore& operator=(const CMasterRecordStore&) = delete;
 
-    void SetKind(int kind) { m_nKind = kind; }
-    int GetKind() const { return m_nKind; }
+    // The ledger of the dialog's records; none until set.
+    void SetKind(const CMasterKind& kind) { m_pKind = &kind; }
+    const CMasterKind* GetKind() const { return m_pKind; }
     // "Item"/"ItemCode", "Customer"/"CustomerCode", "Supplier"/"SupplierCode";
-    // empty for any other kind.
+    // empty while no ledger is set.
     QString GetTableName() const;
     QString GetCodeFieldName() const;
 
     // 0 only when the lookup ran and found no record with the code; a found
-    // record, a failed lookup and a kind other than 1-3 (no lookup is sent)
-    // answer 1, so a failing database never lets a code through. The
+    // record, a failed lookup and a store without a ledger (no lookup is
+    // sent) answer 1, so a failing database never lets a code through. The
     // records found go into `result`.
     int IsDuplicateCode(const QString& code, CCDSData& result);
     // The library's result, with its message shown; on success every record
-    // goes into the shown master list. A kind other than 1-3 answers 0 and
-    // sends nothing.
+    // goes into the shown master list. Without a ledger 0, nothing sent.
     int Insert(CCDSData& set);
     // The library's result; "修正しました" only when `showDone` is set.
+    // Without a ledger 0, nothing sent.
     int Update(const CCDSData& set, bool showDone);
     // The library's count request, unchanged and silent.
     int GetCount(const CCDSData& request, int& count, QString& err);
@@ -72,9 +72,9 @@ class CMasterRecordStore
     void GetPrevNextState(bool& hasPrev, bool& hasNext);
 
   private:
-    bool IsKnownKind() const { return m_nKind >= kItem && m_nKind <= kSupplier; }
+    bool IsKnownKind() const { return m_pKind != nullptr; }
 
     std::unique_ptr<IMasterStoreHost> m_pFrameHost;
     IMasterStoreHost* m_pHost = nullptr;
-    int m_nKind = 0;
+    const CMasterKind* m_pKind = nullptr;
 };

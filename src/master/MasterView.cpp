@@ -75,28 +75,35 @@ CMasterView::~CMasterView()
     m_pTable->setModel(nullptr);
 }
 
+const CMasterKind& CMasterView::GetKind() const
+{
+    return m_pList->GetKind();
+}
+
 QString CMasterView::GetTableName() const
 {
-    return CMasterList::GetTableName(m_nMode);
+    return m_pList ? GetKind().Table() : QString();
 }
 
 QString CMasterView::GetCodeFieldName() const
 {
-    return CMasterList::GetCodeFieldName(m_nMode);
+    return m_pList ? GetKind().CodeField() : QString();
 }
 
 void CMasterView::OnInitialUpdate()
 {
     CMainFrame& frame = GetFrame();
+    // Only the ledgers' view kinds open this screen; without a ledger it
+    // stays empty, every command off.
+    const CMasterKind* kind = CMasterKind::OfNumber(frame.GetViewKind());
+    if (!kind)
+        return;
     setUpdatesEnabled(false);
-    m_nMode = frame.GetViewKind();
     m_pDb = std::make_unique<CMasterDb>(frame.GetMakeMsgID());
-    m_pList = std::make_unique<CMasterList>(m_nMode, *m_pDb);
+    m_pList = std::make_unique<CMasterList>(*kind, *m_pDb);
     m_pTable->setModel(&m_pList->Model());
 
-    static const char16_t* const kTitles[] = {u"－商品一覧", u"－得意先一覧", u"－仕入先一覧"};
-    if (m_nMode >= 1 && m_nMode <= 3)
-        frame.setWindowTitle(ProgramTitle() + QString::fromUtf16(kTitles[m_nMode - 1]));
+    frame.setWindowTitle(ProgramTitle() + u'－' + kind->Word() + QStringLiteral("一覧"));
     // The menu screen fixes the frame's size to its picture; a list sizes freely.
     frame.setMinimumSize(0, 0);
     frame.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -135,19 +142,15 @@ void CMasterView::PatchFileMenu()
 {
     CMainFrame& frame = GetFrame();
     if (QAction* label = frame.FindMenuItem(ID_MASTER_LABEL_PRINT))
-        label->setText(m_nMode == 1 ? QStringLiteral("商品ラベル印刷") : QStringLiteral("宛名印刷"));
-    if ((m_nMode == 2 || m_nMode == 3) && !frame.FindMenuItem(ID_MASTER_CREATE_SLIP)) {
+        label->setText(GetKind().side ? QStringLiteral("宛名印刷") : QStringLiteral("商品ラベル印刷"));
+    if (const CTradeSide* side = GetKind().side; side && !frame.FindMenuItem(ID_MASTER_CREATE_SLIP)) {
         frame.InsertMenuItem(ID_MASTER_LABEL_PRINT, ID_MASTER_CREATE_SLIP,
-                             m_nMode == 2 ? QStringLiteral("売上伝票/見積書の作成")
-                                          : QStringLiteral("注文書/仕入伝票の作成"),
+                             side->IsPurchases() ? QStringLiteral("注文書/仕入伝票の作成")
+                                                 : QStringLiteral("売上伝票/見積書の作成"),
                              true);
     }
-    if (QAction* code = frame.FindMenuItem(ID_MASTER_CODE_CHANGE)) {
-        static const char16_t* const kWords[] = {u"品番の変更...", u"得意先コードの変更...",
-                                                 u"仕入先コードの変更..."};
-        if (m_nMode >= 1 && m_nMode <= 3)
-            code->setText(QString::fromUtf16(kWords[m_nMode - 1]));
-    }
+    if (QAction* code = frame.FindMenuItem(ID_MASTER_CODE_CHANGE))
+        code->setText(GetKind().CodeLabel() + QStringLiteral("の変更..."));
 }
 
 // The frame's list font on every control, its list colour behind them.
@@ -208,7 +211,7 @@ void CMasterView::FillTitleList()
     m_pTitle->clear();
     m_pTitle->addItem(QStringLiteral("指定なし"));
     for (int i = 0; i < 5; ++i)
-        m_pTitle->addItem(titles.GetTitle(m_nMode - 1, i));
+        m_pTitle->addItem(titles.GetTitle(GetKind().columnSet, i));
     m_pTitle->setCurrentIndex(0);
     FillValueList(false);
 }
@@ -218,10 +221,10 @@ void CMasterView::FillValueList(bool keepSelection)
     const int kept = m_pValue->currentIndex();
     m_pValue->clear();
     const int title = m_pTitle->currentIndex();
-    if (title >= 1 && title <= 5) {
+    if (m_pList && title >= 1 && title <= 5) {
         m_pValue->setEnabled(true);
         CBunruiData data;
-        if (const CBunruiDataElem* elem = data.Find(m_nMode - 1, title - 1)) {
+        if (const CBunruiDataElem* elem = data.Find(GetKind().columnSet, title - 1)) {
             for (const QString& value : elem->m_contents) {
                 if (!value.isEmpty())
                     m_pValue->addItem(value);
@@ -236,11 +239,9 @@ void CMasterView::FillValueList(bool keepSelection)
 void CMasterView::RestoreFilter()
 {
     const QStringList lines = MasterFilterFile::ReadLines(MasterFilterFile::Path());
-    if (m_nMode < 1 || m_nMode > 3)
-        return;
     int index = 0;
     QString value;
-    if (!MasterFilterFile::ParseLine(lines[m_nMode - 1], index, value) || index == -1)
+    if (!MasterFilterFile::ParseLine(lines.value(GetKind().number - 1), index, value) || index == -1)
         return;
     m_pTitle->setCurrentIndex(index >= 0 && index < m_pTitle->count() ? index : -1);
     FillValueList(false);
@@ -255,7 +256,7 @@ void CMasterView::RestoreFilter()
 void CMasterView::SaveFilter()
 {
     const QString value = m_pValue->currentIndex() >= 0 ? m_pValue->currentText() : QString();
-    MasterFilterFile::Save(MasterFilterFile::Path(), m_nMode, m_pTitle->currentIndex(), value);
+    MasterFilterFile::Save(MasterFilterFile::Path(), GetKind().number, m_pTitle->currentIndex(), value);
 }
 
 void CMasterView::StoreColumnWidths()
@@ -366,19 +367,21 @@ bool CMasterView::IsBlankCodeRecord(const COneRecord* record) const
 
 bool CMasterView::RefreshClassHeadings()
 {
+    if (!m_pList)
+        return false;
     FillValueList(true);
     CBunruiData data;
     bool replaced = false;
     QStringList titles;
     for (int i = 0; i < 5; ++i) {
-        titles << data.GetTitle(m_nMode - 1, i);
+        titles << data.GetTitle(GetKind().columnSet, i);
         if (i + 1 < m_pTitle->count() && m_pTitle->itemText(i + 1) != titles[i]) {
             m_pTitle->setItemText(i + 1, titles[i]);
             replaced = true;
         }
     }
-    if (!replaced || !m_pList)
-        return replaced;
+    if (!replaced)
+        return false;
     CMasterListModel& model = m_pList->Model();
     const CQXColSet& columns = model.GetColumns();
     for (int column = 0; column < columns.m_cols.size(); ++column) {
@@ -544,7 +547,7 @@ bool CMasterView::OnCmdMsg(int id)
         OnAddressPrint();
         return true;
     case ID_MASTER_IMPORT:
-        if (GetMasterImportHandler() && GetMasterImportHandler()(GetFrame(), m_nMode) == 1) {
+        if (GetMasterImportHandler() && GetMasterImportHandler()(GetFrame(), GetKind()) == 1) {
             UiServices::Prompt().MessageBox(QStringLiteral("リストを表示しなおします。"), MB_OK,
                                             MB_ICONINFORMATION);
             Reload(true);
@@ -603,17 +606,17 @@ bool CMasterView::OnUpdateCmdUI(int id, CCmdUI& ui)
         return true;
     case ID_MASTER_MODIFY: {
         const qsizetype selected = m_pList ? GetSelectedRows().size() : 0;
-        ui.Enable(selected > 1 || (selected == 1 && HasMasterEntryDialog(m_nMode)));
+        ui.Enable(selected > 0);
         return true;
     }
     case ID_MASTER_NEW:
-        ui.Enable(m_pList && HasMasterEntryDialog(m_nMode));
+        ui.Enable(m_pList != nullptr);
         return true;
     case ID_MASTER_CODE_CHANGE:
         ui.Enable(m_pList != nullptr);
         return true;
     case ID_MASTER_CREATE_SLIP:
-        ui.Enable((m_nMode == 2 || m_nMode == 3) && m_pList && !GetSelectedRows().isEmpty());
+        ui.Enable(IsPartnerList() && !GetSelectedRows().isEmpty());
         return true;
     case ID_MASTER_SELECT_ALL:
         ui.Enable(rows > 0);
@@ -665,7 +668,7 @@ void CMasterView::OnModify()
         OnModifyRow(rows.first());
         return;
     }
-    CBulkEditDlg dialog(m_nMode - 1, this);
+    CBulkEditDlg dialog(GetKind().columnSet, this);
     if (dialog.DoModal() != IDOK)
         return;
     TakeFilter();
@@ -685,7 +688,7 @@ void CMasterView::OnCreateSlip()
         records << m_pList->Model().RecordAt(row);
     CMainFrame& frame = GetFrame();
     CSlipFromList command(
-        m_nMode,
+        GetKind(),
         [&frame](const QString& table, const QString& field, const QString& code, CCDSData& result) {
             return frame.CheckDuplicateCode(table, field, code, result);
         },
@@ -716,8 +719,7 @@ void CMasterView::OnShowAll()
 void CMasterView::OnExtract()
 {
     // The dialog has set or dropped the frame's extraction.
-    const CMasterKind* kind = CMasterKind::OfNumber(m_nMode);
-    if (kind && RunExtractDialog(kind->kind, GetFrame(), this) == IDOK)
+    if (RunExtractDialog(GetKind().kind, GetFrame(), this) == IDOK)
         Reload(true);
 }
 
@@ -727,14 +729,17 @@ void CMasterView::OnSiblingImport(int id)
         return;
     // The kinds each source can fill: suppliers none, products not from the
     // waybill or the customer product.
-    if (m_nMode == 3 || (m_nMode == 1 && (id == ID_IMPORT_CADMIR || id == ID_IMPORT_VELMIRA))) {
+    const EMasterKind kind = GetKind().kind;
+    if (kind == EMasterKind::Supplier ||
+        (kind == EMasterKind::Item && (id == ID_IMPORT_CADMIR || id == ID_IMPORT_VELMIRA))) {
         UiServices::Prompt().MessageBox(
-            m_nMode == 3 ? QStringLiteral("仕入先台帳にはデータを読み込むことはできません。\n")
-                         : QStringLiteral("商品台帳にはデータを読み込むことはできません。\n"),
+            kind == EMasterKind::Supplier
+                ? QStringLiteral("仕入先台帳にはデータを読み込むことはできません。\n")
+                : QStringLiteral("商品台帳にはデータを読み込むことはできません。\n"),
             MB_OK, MB_ICONEXCLAMATION);
         return;
     }
-    if (GetMasterSiblingImportHandler()(GetFrame(), id, m_nMode) == 1) {
+    if (GetMasterSiblingImportHandler()(GetFrame(), id, GetKind()) == 1) {
         UiServices::Prompt().MessageBox(QStringLiteral("リストを表示しなおします。"), MB_OK,
                                         MB_ICONINFORMATION);
         Reload(true);
@@ -757,7 +762,7 @@ int CMasterView::ExportSelected(int target)
     const auto& handler = target == 0 ? GetMasterExportHandler() : GetMasterSiblingExportHandler();
     if (!handler)
         return 2;
-    if (target == 1 && m_nMode != 2) {
+    if (target == 1 && GetKind().kind != EMasterKind::Customer) {
         UiServices::Prompt().MessageBox(QStringLiteral("得意先データ以外のデータを書き出すことはできません"),
                                         MB_OK, MB_ICONEXCLAMATION);
         return 2;
@@ -778,7 +783,7 @@ int CMasterView::ExportSelected(int target)
         if (const COneRecord* record = m_pList->Model().RecordAt(row))
             records.Add(*record);
     }
-    const int result = handler(GetFrame(), m_nMode, records);
+    const int result = handler(GetFrame(), GetKind(), records);
     if (result == 1)
         UiServices::Prompt().MessageBox(QStringLiteral("書き出しを完了しました。"), MB_OK,
                                         MB_ICONINFORMATION);
@@ -790,7 +795,7 @@ void CMasterView::OnColumnSettings()
     StoreColumnWidths();
     m_pList->SaveColumns();
     CColumnSetDlg dialog(0, this);
-    dialog.SetListKind(m_nMode);
+    dialog.SetListKind(GetKind().number);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const CWaitCursor wait;

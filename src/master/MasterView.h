@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/View.h"
+#include "platform/data/MasterKinds.h"
 
 #include <QList>
 
@@ -13,8 +14,9 @@ class QComboBox;
 class QLabel;
 class QTableView;
 
-// The master list screen of view kinds 1 products, 2 customers, 3 suppliers:
-// the count line, the classification filter ("指定なし" or a title and a
+// The master list screen of view kinds 1 products, 2 customers, 3 suppliers
+// (the view kind is read as its ledger once, when the screen opens): the
+// count line, the classification filter ("指定なし" or a title and a
 // value) and the rows in the columns of the kind's column set. It handles
 // its own commands; the rules and the query live in CMasterList and
 // CMasterEditRules.
@@ -41,7 +43,9 @@ class CMasterView : public CView, public IMasterList
     COneRecord* SelectPrevRecord(COneRecord* record) override;
     int GetPrevNextState(bool& hasPrev, bool& hasNext) override;
 
-    int GetMode() const { return m_nMode; }
+    // The ledger shown; only while the list is (once the screen opened).
+    const CMasterKind& GetKind() const;
+    // Empty before the screen opened.
     QString GetTableName() const;
     QString GetCodeFieldName() const;
 
@@ -122,9 +126,8 @@ class CMasterView : public CView, public IMasterList
     // selected; null past either end.
     COneRecord* SelectStep(COneRecord* record, int step);
 
-    bool IsPartnerList() const { return m_nMode == 2 || m_nMode == 3; }
+    bool IsPartnerList() const { return m_pList && GetKind().side; }
 
-    int m_nMode = 0;
     std::unique_ptr<CMasterDb> m_pDb;
     std::unique_ptr<CMasterList> m_pList;
     QLabel* m_pCount;

@@ -32,9 +32,9 @@ CMasterPrintDoc::Selection SelectionOf(CMasterView* view)
 void StartListPrint(CMasterView& view, bool preview)
 {
     int variant = 0;
-    if (!AskListPrint(view.GetMode(), int(view.GetSelectedRows().size()), variant))
+    if (!AskListPrint(view.GetKind(), int(view.GetSelectedRows().size()), variant))
         return;
-    auto document = std::make_shared<CMasterPrintDoc>(view.GetMode(), variant, SelectionOf(&view));
+    auto document = std::make_shared<CMasterPrintDoc>(view.GetKind(), variant, SelectionOf(&view));
     if (preview)
         PrintJob::PostPreview(document);
     else
@@ -60,7 +60,7 @@ void CMasterView::OnAddressPrint()
         records << m_pList->Model().RecordAt(row);
     CMakeMsgID& data = GetFrame().GetMakeMsgID();
     CAddressPrint command(
-        m_nMode, [&data](CCDSData& set, QString& err) { return data.InsertData(set, err); },
+        GetKind(), [&data](CCDSData& set, QString& err) { return data.InsertData(set, err); },
         [this](int kind, const QString& text, long layout) { return LaunchSlipForm(kind, text, layout); });
     command.Run(records);
 }

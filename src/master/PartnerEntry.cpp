@@ -4,8 +4,8 @@
 #include "master/MasterDb.h"
 #include "master/MasterEditRules.h"
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/data/MnyText.h"
-#include "platform/data/TradeSide.h"
 #include "platform/lookup/RLAddress.h"
 #include "platform/text/Cp932.h"
 #include "platform/text/TextHelpers.h"
@@ -43,19 +43,32 @@ const CTb* Field(const COneRecord& record, const QString& table, const char* nam
 
 } // namespace
 
+namespace
+{
+
+SPartnerTraits TraitsOf(const CMasterKind& k)
+{
+    return {k,
+            k.Table(),
+            k.CodeField(),
+            k.Word(),
+            k.codeCounter,
+            k.columnSet,
+            L(k.side->header),
+            k.kind == EMasterKind::Customer};
+}
+
+} // namespace
+
 const SPartnerTraits& SPartnerTraits::Customer()
 {
-    const CTradeSide& s = CTradeSide::Sales();
-    static const SPartnerTraits traits{2, L(s.partner), L(s.code), QStringLiteral("得意先"), 100,
-                                       1, L(s.header),  true};
+    static const SPartnerTraits traits = TraitsOf(CMasterKind::Customers());
     return traits;
 }
 
 const SPartnerTraits& SPartnerTraits::Supplier()
 {
-    const CTradeSide& s = CTradeSide::Purchases();
-    static const SPartnerTraits traits{3, L(s.partner), L(s.code), QStringLiteral("仕入先"), 101,
-                                       2, L(s.header),  false};
+    static const SPartnerTraits traits = TraitsOf(CMasterKind::Suppliers());
     return traits;
 }
 
@@ -278,7 +291,7 @@ CPartnerEntry::CPartnerEntry(const SPartnerTraits& traits, IMasterStoreHost* hos
     : m_traits(traits),
       m_pStore(host ? std::make_unique<CMasterRecordStore>(*host) : std::make_unique<CMasterRecordStore>())
 {
-    m_pStore->SetKind(traits.kind);
+    m_pStore->SetKind(traits.master);
 }
 
 CPartnerEntry::~CPartnerEntry() = default;
@@ -677,8 +690,8 @@ int CPartnerEntry::CheckCloseDayChange()
     const bool perSlip = newDay == 0;
     CCDSData request;
     request.m_strTable = m_traits.slipTable;
-    request.m_strCondition =
-        QStringLiteral("WHERE ") + CMasterEditRules::CloseDaySlipTerm(m_traits.kind, m_values.code, perSlip);
+    request.m_strCondition = QStringLiteral("WHERE ") + CMasterEditRules::CloseDaySlipTerm(
+                                                            *m_traits.master.side, m_values.code, perSlip);
     int count = 0;
     QString err;
     const int result = m_pStore->GetCount(request, count, err);

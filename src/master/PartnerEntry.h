@@ -12,11 +12,12 @@
 #include <memory>
 
 class CAddressLookup;
+struct CMasterKind;
 class CRLAddress;
 
 // What differs between the customer and the supplier ledger.
 struct SPartnerTraits {
-    int kind;          // master kind 2 / 3
+    const CMasterKind& master;
     QString table;     // "Customer" / "Supplier"
     QString codeField; // "CustomerCode" / "SupplierCode"
     QString word;      // "得意先" / "仕入先"

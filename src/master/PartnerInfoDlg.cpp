@@ -1,6 +1,7 @@
 #include "master/PartnerInfoDlg.h"
 
 #include "master/PayeeInfoDlg.h"
+#include "platform/data/TradeSide.h"
 #include "platform/mail/MapiMail.h"
 #include "platform/ui/Fonts.h"
 #include "platform/ui/Help.h"
@@ -684,19 +685,16 @@ bool CPartnerInfoDlg::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-bool RunPartnerDialog(int kind, const COneRecord* record, QWidget* parent)
+void RunPartnerDialog(const CTradeSide& side, const COneRecord* record, QWidget* parent)
 {
-    if (kind != 2 && kind != 3)
-        return false;
     std::unique_ptr<CPartnerInfoDlg> dialog;
-    if (kind == 2)
-        dialog = std::make_unique<CCustomerInfoDlg>(parent);
-    else
+    if (side.IsPurchases())
         dialog = std::make_unique<CSupplierInfoDlg>(parent);
+    else
+        dialog = std::make_unique<CCustomerInfoDlg>(parent);
     if (record) {
         dialog->SetMode(1);
         dialog->SetRecord(record);
     }
     RunModal(*dialog);
-    return true;
 }

@@ -16,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+struct CTradeSide;
 
 // The customer and supplier entry dialog ("得意先情報" / "仕入先情報"):
 // shows a CPartnerEntry and hands the buttons to it. The caller of an
@@ -117,6 +118,6 @@ class CSupplierInfoDlg : public CPartnerInfoDlg
     }
 };
 
-// Opens the entry dialog of master kind 2 or 3 modally: a new record for
-// none, else the record in edit mode. False for any other kind.
-bool RunPartnerDialog(int kind, const COneRecord* record, QWidget* parent);
+// Opens the entry dialog of the side's partners modally: a new record for
+// none, else the record in edit mode.
+void RunPartnerDialog(const CTradeSide& side, const COneRecord* record, QWidget* parent);

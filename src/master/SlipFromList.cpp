@@ -1,14 +1,14 @@
 #include "master/SlipFromList.h"
 
-#include "master/MasterList.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/data/Record.h"
 #include "platform/text/Cp932.h"
 #include "platform/ui/ChoiceDlg.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 
-CSlipFromList::CSlipFromList(int masterKind, Lookup lookup, Launcher launcher)
-    : m_nKind(masterKind), m_lookup(std::move(lookup)), m_launcher(std::move(launcher))
+CSlipFromList::CSlipFromList(const CMasterKind& master, Lookup lookup, Launcher launcher)
+    : m_master(master), m_lookup(std::move(lookup)), m_launcher(std::move(launcher))
 {
 }
 
@@ -20,12 +20,12 @@ QString CSlipFromList::PartnerText(const QString& code)
 int CSlipFromList::Run(const QList<const COneRecord*>& selected)
 {
     IPrompt& prompt = UiServices::Prompt();
-    if (m_nKind != 2 && m_nKind != 3) {
+    if (!m_master.side) {
         prompt.MessageBox(QStringLiteral("商品一覧から伝票を作成することはできません。"));
         return 0;
     }
-    const bool customer = m_nKind == 2;
-    const QString word = customer ? QStringLiteral("得意先") : QStringLiteral("仕入先");
+    const bool customer = !m_master.side->IsPurchases();
+    const QString word = m_master.Word();
     if (selected.isEmpty()) {
         prompt.MessageBox(QStringLiteral("伝票を作成する") + word + QStringLiteral("を選択してください。\n"));
         return 0;
@@ -46,8 +46,7 @@ int CSlipFromList::Run(const QList<const COneRecord*>& selected)
         return 0;
     const int slipKind = customer ? (choice == 0 ? 2 : 1) : (choice == 0 ? 4 : 5);
 
-    const QString table = CMasterList::GetTableName(m_nKind),
-                  codeField = CMasterList::GetCodeFieldName(m_nKind);
+    const QString table = m_master.Table(), codeField = m_master.CodeField();
     const CTb* codeTb = record->GetOneField(table, codeField);
     const QString code = codeTb ? codeTb->GetText() : QString();
     long layout = 0;

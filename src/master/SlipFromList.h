@@ -7,6 +7,7 @@
 
 class CCDSData;
 class COneRecord;
+struct CMasterKind;
 
 // "売上伝票/見積書の作成" and "注文書/仕入伝票の作成" of the partner lists:
 // the two-choice dialog picks the slip, the partner goes to the slip-form
@@ -21,7 +22,7 @@ class CSlipFromList
     // Starts the slip-form program with (slip kind, partner text, layout).
     using Launcher = std::function<int(int kind, const QString& text, long layout)>;
 
-    CSlipFromList(int masterKind, Lookup lookup, Launcher launcher);
+    CSlipFromList(const CMasterKind& master, Lookup lookup, Launcher launcher);
 
     // The command on the selected rows' records (null for a row without
     // one): 1 when the program was handed the slip, 0 when refused
@@ -33,7 +34,7 @@ class CSlipFromList
     static QString PartnerText(const QString& code);
 
   private:
-    int m_nKind;
+    const CMasterKind& m_master;
     Lookup m_lookup;
     Launcher m_launcher;
 };

@@ -7,7 +7,6 @@
 #include "platform/ui/Modal.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
-#include "reports/ClosingController.h"
 #include "reports/ReportModes.h"
 #include "reports/ReportOpen.h"
 #include "reports/ShimeView.h"
@@ -172,12 +171,6 @@ void OnCloseInvoiceCommand(CMainFrame& frame, int mode)
     CCloseInvoiceDlg dialog(mode, frame, &frame);
     if (RunModal(dialog) != QDialog::Accepted)
         return;
-    const int kind = GetClosingReportMode(mode == 1);
-    if (frame.GetViewKind() == kind) {
-        if (auto* view = qobject_cast<CShimeView*>(frame.GetActiveView()))
-            if (auto* closing = dynamic_cast<CClosingController*>(&view->Controller()))
-                closing->ReloadClosingList();
-        return;
-    }
-    OpenReportList(frame, kind);
+    // The list shown already opens anew on the date chosen, as from the menu.
+    OpenReportList(frame, GetClosingReportMode(mode == 1));
 }

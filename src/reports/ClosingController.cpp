@@ -35,14 +35,9 @@
 namespace
 {
 
-void Tell(const QString& text)
-{
-    UiServices::Prompt().MessageBox(text);
-}
-
 // No closing without numbers of its own: one numbered from where a counter
 // stands that could not be saved gives the next closing the same numbers.
-void TellNumbersMissing(bool purchase, bool noCounter)
+void TellNumbersMissing(const IReportScreen& screen, bool purchase, bool noCounter)
 {
     QString path = GetSettingsFilePath(QString::fromLatin1(CCounterInfo::kFileName));
     if (path.isEmpty())
@@ -56,8 +51,7 @@ void TellNumbersMissing(bool purchase, bool noCounter)
             : QStringLiteral("%1の番号を保存できなかったため、締め処理を行いませんでした。\n"
                              "番号の設定ファイル<%2>に書き込めるか（ディスクの空き容量や書き込みの権限）"
                              "を確認してから、もう一度締めてください。");
-    UiServices::Prompt().MessageBox(text.arg(document, QDir::toNativeSeparators(path)), MB_OK,
-                                    MB_ICONEXCLAMATION);
+    screen.Tell(text.arg(document, QDir::toNativeSeparators(path)), MB_ICONEXCLAMATION);
 }
 
 // A counter that starts afresh (its file missing, reset after damage, or
@@ -220,7 +214,7 @@ bool CClosingController::OnMarkClick(int row)
         status == 1
             ? QStringLiteral("%1済みにしますか？※%1済みにしても%1データは変更されません。").arg(word)
             : QStringLiteral("未%1に変更にしますか？※未%1にしても%1データは変更されません。").arg(word);
-    if (UiServices::Prompt().MessageBox(question, MB_OKCANCEL, MB_ICONNONE, IDCANCEL) != IDOK)
+    if (m_screen.Ask(question, MB_OKCANCEL, MB_ICONNONE, IDCANCEL) != IDOK)
         return true;
     CTb value(QStringLiteral("Status"), CTb::kInteger);
     value = status;
@@ -268,14 +262,14 @@ void CClosingController::OnCloseAndPrint()
     if (!ReportMode(mode).closesPartners)
         return;
     if (m_list.RowCount() == 0) {
-        UiServices::Prompt().MessageBox(Q("処理対象のレコードがありません"));
+        m_screen.Tell(Q("処理対象のレコードがありません"));
         return;
     }
     QList<int> rows = m_screen.GetSelectedRows();
     const QString question =
         rows.isEmpty() ? Q("リスト上のすべての取引先の請求を締め切り、請求書を発行します。よろしいですか？")
                        : Q("選択された取引先の請求を締め切り、請求書を発行します。よろしいですか？");
-    if (UiServices::Prompt().MessageBox(question, MB_OKCANCEL, MB_ICONQUESTION) != IDOK)
+    if (m_screen.Ask(question, MB_OKCANCEL, MB_ICONQUESTION) != IDOK)
         return;
     if (rows.isEmpty())
         for (int i = 0; i < m_list.RowCount(); ++i)
@@ -297,7 +291,7 @@ void CClosingController::OnCloseAndPrint()
     if (!toClose.isEmpty()) {
         CCounterInfoElem* elem = counter.GetElem(kind);
         if (!elem) {
-            TellNumbersMissing(purchase, true);
+            TellNumbersMissing(m_screen, purchase, true);
             return;
         }
         if (!ContinueAfterClosings(m_screen.Data(), purchase, counter, *elem, continued))
@@ -306,11 +300,11 @@ void CClosingController::OnCloseAndPrint()
     QStringList numbers;
     if (const ENumbers taken = TakeNumbers(counter, kind, int(toClose.size()), numbers);
         taken != ENumbers::Taken) {
-        TellNumbersMissing(purchase, taken == ENumbers::NoCounter);
+        TellNumbersMissing(m_screen, purchase, taken == ENumbers::NoCounter);
         return;
     }
     if (!continued.isEmpty())
-        UiServices::Prompt().MessageBox(continued, MB_OK, MB_ICONINFORMATION);
+        m_screen.Tell(continued, MB_ICONINFORMATION);
     // The closing books what each row counted: the figures the row's amounts
     // come from go along, to be checked against the database as it closes.
     const CTradeSide& side = CTradeSide::Of(purchase);
@@ -361,20 +355,19 @@ void CClosingController::OnCloseAndPrint()
             partners << QString(TextOf(record, codeField) + u' ' + TextOf(record, "Company_Section_Name"))
                             .trimmed();
         }
-        UiServices::Prompt().MessageBox(
+        m_screen.Tell(
             Q(purchase ? "次の取引先は一覧を読み込んだ後に伝票または支払が変わったため、締めませんでした。"
                        : "次の取引先は一覧を読み込んだ後に伝票または入金が変わったため、締めませんでした。") +
                 Q("一覧を読み込み直します。\n") + partners.join(u'\n'),
-            MB_OK, MB_ICONEXCLAMATION);
+            MB_ICONEXCLAMATION);
     }
     // Only the partners closed (now or before) get their invoices.
     QList<int> issued;
     for (int row : rows)
         if (!leftOpen.contains(row))
             issued << row;
-    if (!issued.isEmpty() &&
-        UiServices::Prompt().MessageBox(Q("締め切りました。引き続き締め請求書を発行しますか？"), MB_YESNO,
-                                        MB_ICONQUESTION) == IDYES)
+    if (!issued.isEmpty() && m_screen.Ask(Q("締め切りました。引き続き締め請求書を発行しますか？"), MB_YESNO,
+                                          MB_ICONQUESTION) == IDYES)
         IssueInvoices(issued);
     if (!leftOpen.isEmpty())
         ReloadClosingList();
@@ -383,7 +376,7 @@ void CClosingController::OnCloseAndPrint()
 void CClosingController::IssueInvoices(const QList<int>& rows)
 {
     if (m_list.RowCount() == 0) {
-        UiServices::Prompt().MessageBox(Q("処理対象のレコードがありません"));
+        m_screen.Tell(Q("処理対象のレコードがありません"));
         return;
     }
     const int mode = m_list.GetMode();
@@ -402,7 +395,7 @@ void CClosingController::IssueInvoices(const QList<int>& rows)
                 continue;
             }
             if (IntOf(record, "ID") == 0) {
-                UiServices::Prompt().MessageBox(Q("締め済みになっていないデータを選択しています"));
+                m_screen.Tell(Q("締め済みになっていないデータを選択しています"));
                 return;
             }
             invoices.push_back(InvoiceOf(record, side, m_list.m_nCarryOver != 0));
@@ -418,22 +411,21 @@ void CClosingController::IssueInvoices(const QList<int>& rows)
         }
     }
     // Per-slip invoices print as their sales slips, one hand-over per form.
-    if (!perSlip.isEmpty() && UiServices::Prompt().MessageBox(Q("都度請求書を印刷します。よろしいですか？"),
-                                                              MB_OKCANCEL, MB_ICONQUESTION) == IDOK)
+    if (!perSlip.isEmpty() &&
+        m_screen.Ask(Q("都度請求書を印刷します。よろしいですか？"), MB_OKCANCEL, MB_ICONQUESTION) == IDOK)
         PrintByForm(perSlip);
 }
 
 void CClosingController::OnCancelClose()
 {
     const int mode = m_list.GetMode();
-    if (UiServices::Prompt().MessageBox(Q("！！！ご注意！！！\n\n") +
-                                            Q("選択した締め処理を取り消しますか？\n") +
-                                            Q("※この請求よりあとに締め請求がある場合は、その締め請求の前回請"
-                                              "求額及び繰越額が変わります。よろしいですか？"),
-                                        MB_OKCANCEL, MB_ICONEXCLAMATION, IDCANCEL) != IDOK)
+    if (m_screen.Ask(Q("！！！ご注意！！！\n\n") + Q("選択した締め処理を取り消しますか？\n") +
+                         Q("※この請求よりあとに締め請求がある場合は、その締め請求の前回請"
+                           "求額及び繰越額が変わります。よろしいですか？"),
+                     MB_OKCANCEL, MB_ICONEXCLAMATION, IDCANCEL) != IDOK)
         return;
     if (m_list.RowCount() == 0) {
-        UiServices::Prompt().MessageBox(Q("処理対象のレコードがありません"));
+        m_screen.Tell(Q("処理対象のレコードがありません"));
         return;
     }
     const QList<int> selected = m_screen.SelectedRowsOrSay(Q("処理を取り消すレコードを選択してください"));
@@ -449,20 +441,20 @@ void CClosingController::OnCancelClose()
         const int id = IntOf(record, "ID");
         if (id == 0) {
             if (!std::exchange(toldOpen, true))
-                UiServices::Prompt().MessageBox(Q("締め済みになっていないデータを選択しています。"));
+                m_screen.Tell(Q("締め済みになっていないデータを選択しています。"));
             continue;
         }
         if (ReportMode(mode).loader == EReportLoader::Billed) {
             if (IntOf(record, "TudoFlg") == 0) {
                 if (!std::exchange(toldPerSlip, true))
-                    UiServices::Prompt().MessageBox(
+                    m_screen.Tell(
                         Q("都度請求が含まれていますが、都度請求書の取り消しはここからはできません。売上伝票一"
                           "覧から伝票の削除を行ってください。"));
                 continue;
             }
             if (IntOf(record, "Status") != 0 && !std::exchange(toldPaid, true))
-                UiServices::Prompt().MessageBox(Q("すでに入金済みのデータを選択しています。締め処理を取り消し"
-                                                  "ても入金データはそのままですのでご注意ください。"));
+                m_screen.Tell(Q("すでに入金済みのデータを選択しています。締め処理を取り消し"
+                                "ても入金データはそのままですのでご注意ください。"));
         }
         kept << row;
         closings << id;
@@ -667,15 +659,15 @@ void CClosingController::PrintByForm(QList<int>& rows)
         ++i;
     }
     if (!lost.isEmpty())
-        Tell(lost + Q("\n上記の伝票は、オリジナルフォームが削除されたため印刷できません。\n"));
+        m_screen.Tell(lost + Q("\n上記の伝票は、オリジナルフォームが削除されたため印刷できません。\n"));
     if (rows.isEmpty())
         return;
 
     const qsizetype total = rows.size();
     bool firstPass = true;
     for (int pass = 0; !rows.isEmpty(); ++pass) {
-        if (pass > 0 && UiServices::Prompt().MessageBox(Q("次の印刷フォームを起動しますか？"), MB_YESNO,
-                                                        MB_ICONQUESTION) != IDYES)
+        if (pass > 0 &&
+            m_screen.Ask(Q("次の印刷フォームを起動しますか？"), MB_YESNO, MB_ICONQUESTION) != IDYES)
             return;
         long layout = 0;
         CFormPrintList list;
@@ -703,18 +695,19 @@ void CClosingController::PrintByForm(QList<int>& rows)
             taken << i;
         }
         if (taken.isEmpty()) {
-            Tell(Q("印刷フォームの情報が取得できませんでした。"));
+            m_screen.Tell(Q("印刷フォームの情報が取得できませんでした。"));
             return;
         }
         if (firstPass && taken.size() < total) {
-            Tell(Q("選択した得意先の印刷フォームが異なります。\nフォーム別に起動します。\nフォーム別に印刷を"
-                   "してください。\n"));
+            m_screen.Tell(
+                Q("選択した得意先の印刷フォームが異なります。\nフォーム別に起動します。\nフォーム別に印刷を"
+                  "してください。\n"));
             firstPass = false;
         }
         const int format = SlipForm::PutSlipListOnClipboard(&list, layout);
         FreeStringPtrList(&list);
         if (format < 0) {
-            Tell(Q("クリップボードにデータ転送できないため、印刷できません。"));
+            m_screen.Tell(Q("クリップボードにデータ転送できないため、印刷できません。"));
             return;
         }
         SlipForm::RunSlipFormProgram(CSlipFormCommand::Clipboard(layout, 2, format));

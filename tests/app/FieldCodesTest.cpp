@@ -1,4 +1,5 @@
 #include "app/FieldCodes.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/data/Record.h"
 #include "platform/ui/FakeUi.h"
 
@@ -197,10 +198,10 @@ TEST(FieldCodes, DisplayByTypeAndBareNames)
 TEST(FieldCodes, MasterFieldOrder)
 {
     QStringList names{QStringLiteral("old")};
-    EXPECT_EQ(GetMasterFieldNames(1, names, 1), 0);
+    EXPECT_EQ(GetMasterFieldNames(CMasterKind::Items(), names, 1), 0);
     EXPECT_TRUE(names.isEmpty());
 
-    ASSERT_EQ(GetMasterFieldNames(2, names, 0), 1);
+    ASSERT_EQ(GetMasterFieldNames(CMasterKind::Customers(), names, 0), 1);
     EXPECT_EQ(names.size(), 32);
     EXPECT_EQ(names.mid(0, 3),
               (QStringList{QString(), QStringLiteral("CustomerCode"), QStringLiteral("Company")}));
@@ -208,7 +209,7 @@ TEST(FieldCodes, MasterFieldOrder)
                                              QStringLiteral("CollectCycle")}));
     EXPECT_EQ(names.last(), QStringLiteral("Memo"));
 
-    ASSERT_EQ(GetMasterFieldNames(3, names, 1), 1);
+    ASSERT_EQ(GetMasterFieldNames(CMasterKind::Suppliers(), names, 1), 1);
     EXPECT_EQ(names.size(), 44);
     EXPECT_EQ(names[1], QStringLiteral("SupplierCode"));
     EXPECT_FALSE(names.contains(QStringLiteral("Percent")));

@@ -9,6 +9,7 @@
 #include "master/MasterModule.h"
 #include "master/MasterView.h"
 #include "platform/data/DbManager.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/data/Schema.h"
 #include "platform/data/TableNames.h"
 #include "platform/forms/FormsTestUtil.h"
@@ -22,6 +23,7 @@
 #include "settings/db/Restore.h"
 #include "slips/HeaderView.h"
 #include "slips/SlipsModule.h"
+#include "support/EarlierBuilds.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -290,9 +292,10 @@ TEST(MainFrameTest, AReadOnlyFileIsToldOnce)
 // The first opening of a file of an earlier build (an index missing, no
 // booked balances) shows the wait dialog a step at a time, closed before the
 // program goes on; the next opening has nothing to do and shows nothing.
-// The first step makes the missing index and the four partner indexes with
-// the closing, as version 2 had them; the last makes none, as the file
-// already has them without it.
+// The last build of version 1 wrote the file: the first step makes the
+// missing index, the second the balances, the third the four partner
+// indexes without the closing, and the steps after version 4 what they
+// make.
 TEST(MainFrameTest, AnEarlierBuildsFileIsBroughtUpToDateUnderTheWaitDialog)
 {
     CAppHome home;
@@ -301,28 +304,18 @@ TEST(MainFrameTest, AnEarlierBuildsFileIsBroughtUpToDateUnderTheWaitDialog)
     CBackupScript backup;
     const QString folder = home.AddCurrentDatabase(QStringLiteral("本社"));
     ASSERT_FALSE(folder.isEmpty());
-    {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(QFile::encodeName(CMakeMsgID::DatabasePath(folder)).constData(), &db),
-                  SQLITE_OK);
-        EXPECT_EQ(
-            sqlite3_exec(db,
-                         "DROP INDEX ix_sales_b_item; DROP TABLE Sales_Booked; DROP TABLE Stock_Booked; "
-                         "DROP TRIGGER tr_sales_h_booked_ins; PRAGMA user_version = 1",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
-        sqlite3_close(db);
-    }
-    const QStringList work{QStringLiteral("Begin データベースを新しい形式に更新しています。\n"
-                                          "しばらくお待ちください。 7"),
-                           QStringLiteral("Pos 1"),
-                           QStringLiteral("Pos 2"),
-                           QStringLiteral("Pos 3"),
-                           QStringLiteral("Pos 4"),
-                           QStringLiteral("Pos 5"),
-                           QStringLiteral("Pos 6"),
-                           QStringLiteral("Pos 7"),
-                           QStringLiteral("End")};
+    ASSERT_TRUE(EarlierBuilds::CopyTo(EarlierBuilds::kVersion1, folder));
+    ASSERT_TRUE(
+        EarlierBuilds::OnFile(CMakeMsgID::DatabasePath(folder),
+                              {QStringLiteral("DROP INDEX ix_sales_b_item; DROP TABLE Sales_Booked; DROP "
+                                              "TABLE Stock_Booked; DROP TRIGGER tr_sales_h_booked_ins")}));
+    const int parts = 1 + 1 + 4 + EarlierBuilds::WorkOf(EarlierBuilds::kVersion4).parts;
+    QStringList work{QStringLiteral("Begin データベースを新しい形式に更新しています。\n"
+                                    "しばらくお待ちください。 %1")
+                         .arg(parts)};
+    for (int i = 1; i <= parts; ++i)
+        work << QStringLiteral("Pos %1").arg(i);
+    work << QStringLiteral("End");
     for (const bool first : {true, false}) {
         SCOPED_TRACE(first ? "first opening" : "second opening");
         const qsizetype before = ui.Wait().Log().size();
@@ -432,7 +425,7 @@ TEST(MainFrameTest, SwitchesViewsWithTheirMenusAndToolbars)
         EXPECT_EQ(VisibleToolBars(*frame), QList<int>{step.toolBar}) << step.kind;
     }
     // The views read their mode from the kind stored before their first update.
-    EXPECT_EQ(qobject_cast<CMasterView*>(frame->GetActiveView())->GetMode(), 1);
+    EXPECT_EQ(&qobject_cast<CMasterView*>(frame->GetActiveView())->GetKind(), &CMasterKind::Items());
 
     // The same kind keeps the view; a kind outside the table is refused.
     CView* same = frame->GetActiveView();

@@ -1,10 +1,10 @@
 #include "app/Period.h"
 
-#include "platform/data/BookedTotals.h"
 #include "platform/data/DataTestUtil.h"
 #include "platform/data/TableNames.h"
 #include "platform/env/DBDirMng.h"
 #include "platform/ui/FakeUi.h"
+#include "support/EarlierBuilds.h"
 #include "support/StatementWatch.h"
 #include "support/WriterWait.h"
 
@@ -71,20 +71,26 @@ TEST_F(PeriodDataTest, CalendarReloadSucceedsOnlyOnSuccess)
 // reads on the window's thread without the dialog.
 TEST_F(PeriodDataTest, CalendarReadsBesideTheWindowUnderTheWaitDialogWhileTheStepsArePending)
 {
-    CCDSData closing;
-    closing.m_strTable = TB_SALES_CLOSE;
-    closing.AddNew()->SetField(QStringLiteral("Sales_Close.CollectDate"), QDate(2024, 1, 10));
-    QString err;
-    ASSERT_EQ(m_data.InsertData(closing, err), 1) << err.toStdString();
+    // The file of the builds before the booked balances, taken to version 2,
+    // with one closing collected on the 10th.
     m_data.Close();
-    QStringList earlier;
-    for (const BookedTotals::Side* side : {&BookedTotals::Sales(), &BookedTotals::Purchases()})
-        earlier << BookedTotals::DropTriggers(*side)
-                << QStringLiteral("DROP TABLE \"%1\"").arg(QLatin1String(side->table));
-    OnFile(earlier << QStringLiteral("PRAGMA user_version = 2"));
+    ASSERT_TRUE(EarlierBuilds::CopyTo(EarlierBuilds::kBeforeBalances, Folder()));
+    ASSERT_TRUE(EarlierBuilds::TakeStepsTo(Path(), 2));
+    OnFile(EarlierBuilds::WithoutBooks()
+           << QStringLiteral("INSERT INTO Sales_Close(CollectDate) VALUES ('2024-01-10')"));
+    QString err;
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(Path()).constData(), &other), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    if (!EarlierBuilds::ReadsUnwritten(2)) {
+        // A step due cannot be done for the connection alone: nothing is
+        // left pending, the file is not used while the lock is held.
+        const CScopedWriterWait noWait(0);
+        EXPECT_EQ(m_data.Open(Folder(), err), CMakeMsgID::kFatal);
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        return;
+    }
     {
         const CScopedWriterWait noWait(0);
         ASSERT_EQ(m_data.Open(Folder(), err), 1) << err.toStdString();

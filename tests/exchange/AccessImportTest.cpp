@@ -3,6 +3,7 @@
 #include "exchange/ExchangeDialogs.h"
 #include "exchange/MasterImport.h"
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/office/AccessSource.h"
 #include "platform/ui/FakeUi.h"
 #include "support/WaitWatching.h"
@@ -114,7 +115,7 @@ TEST_F(AccessImportTest, StagesTablesAndTheChoice)
         m_db.openStage = c.openStage;
         m_db.tables = c.tables;
         m_ui.Prompt().Clear();
-        CMasterImport import(2);
+        CMasterImport import(CMasterKind::Customers());
         EXPECT_EQ(Read(import), 0);
         EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U(c.message)});
     }
@@ -125,7 +126,7 @@ TEST_F(AccessImportTest, StagesTablesAndTheChoice)
     m_dialogs.QueueTableSelect([](CTableSelectRules&) { return int(IDCANCEL); });
     m_dialogs.QueueTableSelect([](CTableSelectRules&) { return int(IDOK); });
     for (int i = 0; i < 2; ++i) {
-        CMasterImport import(2);
+        CMasterImport import(CMasterKind::Customers());
         EXPECT_EQ(Read(import), IDCANCEL);
         EXPECT_TRUE(import.m_rows.isEmpty());
     }
@@ -136,7 +137,7 @@ TEST_F(AccessImportTest, StagesTablesAndTheChoice)
     m_ui.Prompt().Clear();
     m_db.failStep = U("主キーの読み込み");
     m_dialogs.QueueTableSelect(Choose(1));
-    CMasterImport import(2);
+    CMasterImport import(CMasterKind::Customers());
     EXPECT_EQ(Read(import), 0);
     EXPECT_EQ(m_db.readTables, QStringList{"B"});
     EXPECT_EQ(m_ui.Prompt().Texts(),
@@ -173,7 +174,7 @@ TEST_F(AccessImportTest, RowsSortedByTypedKeysWithTheirTexts)
     m_db.rows[1][3] = QStringLiteral("-0.5");
     m_db.rows[1][5] = false;
     m_dialogs.QueueTableSelect(Choose(0));
-    CMasterImport import(2);
+    CMasterImport import(CMasterKind::Customers());
     ASSERT_EQ(Read(import), 1);
     ASSERT_EQ(import.m_rows.size(), 7);
     EXPECT_EQ(import.m_rows[0],
@@ -192,7 +193,7 @@ TEST_F(AccessImportTest, RowsSortedByTypedKeysWithTheirTexts)
     // A table without rows: read, and nothing in the table.
     m_db.rows.clear();
     m_dialogs.QueueTableSelect(Choose(0));
-    CMasterImport empty(2);
+    CMasterImport empty(CMasterKind::Customers());
     EXPECT_EQ(Read(empty), 1);
     EXPECT_TRUE(empty.m_rows.isEmpty());
 }
@@ -221,7 +222,7 @@ TEST_F(AccessImportTest, ThePipelineReadsTheFirstRecordByDefault)
                    ? int(IDOK)
                    : int(IDCANCEL);
     });
-    CMasterImport import(2);
+    CMasterImport import(CMasterKind::Customers());
     import.SetMakeMsgID(&data);
     EXPECT_EQ(import.ImportFromFile(), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
     EXPECT_EQ(firstRowShown, 1);
@@ -265,7 +266,7 @@ TEST_F(AccessImportTest, CustomersComeFromARealDatabaseInKeyOrder)
                    ? int(IDOK)
                    : int(IDCANCEL);
     });
-    CMasterImport import(2);
+    CMasterImport import(CMasterKind::Customers());
     import.SetMakeMsgID(&data);
     EXPECT_EQ(import.ImportFromFile(), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
     qunsetenv("CORVANTA_MDB_HELPER");
@@ -371,7 +372,7 @@ TEST_F(AccessImportTest, RealDatabasesRegisterTheirTextsOrRefuseThemByField)
                 return int(IDCANCEL);
             });
         }
-        CMasterImport import(2);
+        CMasterImport import(CMasterKind::Customers());
         import.SetMakeMsgID(&data);
         EXPECT_EQ(import.ImportFromFile(), c.registered.isEmpty() ? 2 : 1)
             << m_ui.Prompt().Texts().join(u'\n').toStdString();
@@ -664,7 +665,7 @@ TEST_F(AccessImportTest, ADamagedCatalogIsSaidUnderNoWaitDialog)
     qputenv("CORVANTA_MDB_HELPER", QFile::encodeName(path));
     SetAccessSourceFactory([] { return MakeMdbAccessSource(60000, qint64(64) << 20, qint64(1) << 30, 300); });
     CWaitWatchingPrompt prompt(m_ui.Wait());
-    CMasterImport import(2);
+    CMasterImport import(CMasterKind::Customers());
     EXPECT_EQ(Read(import), 0);
     qunsetenv("CORVANTA_MDB_HELPER");
     EXPECT_EQ(prompt.Texts(),

@@ -4,6 +4,7 @@
 #include "exchange/ExchangeDialogs.h"
 #include "exchange/MasterImport.h"
 #include "fixtures/office/FixtureRows.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/env/EnvHome.h"
 #include "platform/env/RegistryIni.h"
 #include "platform/ipc/ProcessLauncher.h"
@@ -103,7 +104,7 @@ TEST_F(ExcelAppTest, ASheetWithoutDataRowsEndsTheImportWithItsMessage)
         const QString path = Save(OneSheet(sheet));
         m_dialogs.QueueFormatChoice(CImportFormatRules::kExcel);
         m_ui.Prompt().QueueFiles({path});
-        CMasterImport import(1);
+        CMasterImport import(CMasterKind::Items());
         EXPECT_EQ(import.ImportFromFile(), 2) << qPrintable(sheet);
         EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("データ行がありません。処理を中止します。")})
             << qPrintable(sheet);

@@ -10,6 +10,7 @@
 #include "exchange/ExchangeText.h"
 #include "exchange/MasterImport.h"
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/office/AccessSource.h"
 #include "platform/office/ContactXml.h"
 #include "platform/text/Cp932.h"
@@ -98,7 +99,7 @@ class ImportReadingTest : public ::testing::Test
     }
     int Run()
     {
-        CMasterImport import(2);
+        CMasterImport import(CMasterKind::Customers());
         import.SetMakeMsgID(&m_data);
         return import.ImportFromFile();
     }
@@ -293,7 +294,7 @@ TEST_F(ImportReadingTest, AnAccessTablePastTheCellBoundIsRefusedAsTooLarge)
             rules.m_nSelected = 0;
             return int(IDOK);
         });
-        CMasterImport import(2);
+        CMasterImport import(CMasterKind::Customers());
         import.m_nMaxCells = bound;
         const int read = import.ReadAccessFile(QStringLiteral("/x/db.mdb"));
         if (bound == 6) {

@@ -2,6 +2,7 @@
 #include "app/AppHome.h"
 #include "exchange/ExcelApp.h"
 #include "exchange/ExchangeDialogs.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/data/Record.h"
 #include "platform/office/ContactXml.h"
 #include "platform/text/Cp932.h"
@@ -89,7 +90,7 @@ TEST_F(ListExportTest, RowsCarryCodedWordsTheCollectionDayAndColumnTypes)
     AddCustomer(data, QStringLiteral("C1"), U("甲商事"), 99, 1, 4);
     AddCustomer(data, QStringLiteral("C2"), U("乙"), 99, 0, 1);
     AddCustomer(data, QStringLiteral("C3"), U("丙"), 25, -1, 0);
-    CListExport exporter(2);
+    CListExport exporter(CMasterKind::Customers());
     const CQXColSet columns = Columns({{"CustomerCode", "コード"},
                                        {"CollectDay", "回収日"},
                                        {"TaxType", "税"},
@@ -110,7 +111,7 @@ TEST_F(ListExportTest, RowsCarryCodedWordsTheCollectionDayAndColumnTypes)
     // The report lists name no table: bare field names.
     CCDSData report;
     report.AddNew()->SetField(QStringLiteral("金額"), CMny(100));
-    CListExport reportExport(7);
+    CListExport reportExport = CListExport::ForReportList(7);
     const CQXColSet reportColumns = Columns({{"金額", "金額"}});
     ASSERT_EQ(reportExport.BuildRows(&report, &types, &reportColumns), 1);
     EXPECT_EQ(reportExport.m_rows.value(1), QStringList({"100"}));
@@ -120,7 +121,7 @@ TEST_F(ListExportTest, RowsCarryCodedWordsTheCollectionDayAndColumnTypes)
 
 TEST_F(ListExportTest, CsvBytesAndTheOldFileKeptOnEveryFailure)
 {
-    CListExport exporter(2);
+    CListExport exporter(CMasterKind::Customers());
     exporter.m_rows = {{U("コード"), U("名前")}, {"A\"1", U("表\r\n記")}, {"", ""}, {}};
     exporter.m_codes = {"A\"1", "", ""};
     exporter.m_strPath = Path("out.csv");
@@ -176,20 +177,20 @@ TEST_F(ListExportTest, ExportDialogsPerKindWithTheirCancelResults)
 
     // Nothing to write: said at once, nothing asked.
     CCDSData none;
-    EXPECT_EQ(CListExport(2).Export(&none, 1, 1, 1), 2);
+    EXPECT_EQ(CListExport(CMasterKind::Customers()).Export(&none, 1, 1, 1), 2);
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("書き出すデータがありません")});
     EXPECT_TRUE(m_dialogs.Log().isEmpty());
 
     // Customers offer contact XML (mode 1), products not (mode 3); each
     // cancel ends the export with 2 and writes nothing.
     m_dialogs.QueueImportFormat([](CImportFormatRules&) { return int(IDCANCEL); });
-    EXPECT_EQ(CListExport(2).Export(&data, 1, 1, 1), IDCANCEL);
+    EXPECT_EQ(CListExport(CMasterKind::Customers()).Export(&data, 1, 1, 1), IDCANCEL);
     m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
-    EXPECT_EQ(CListExport(1).Export(&data, 1, 1, 1), IDCANCEL) << "save picker cancelled";
+    EXPECT_EQ(CListExport(CMasterKind::Items()).Export(&data, 1, 1, 1), IDCANCEL) << "save picker cancelled";
     m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
     m_ui.Prompt().QueueFiles({Path("c.csv")});
     m_dialogs.QueueColumnSet([](CColumnSetRules&) { return int(IDCANCEL); });
-    EXPECT_EQ(CListExport(2).Export(&data, 1, 1, 1), IDCANCEL);
+    EXPECT_EQ(CListExport(CMasterKind::Customers()).Export(&data, 1, 1, 1), IDCANCEL);
     EXPECT_FALSE(QFile::exists(Path("c.csv")));
 
     // The whole way to a CSV file with two chosen columns.
@@ -204,7 +205,7 @@ TEST_F(ListExportTest, ExportDialogsPerKindWithTheirCancelResults)
         }
         return int(IDOK);
     });
-    EXPECT_EQ(CListExport(2).Export(&data, 1, 1, 1), 1);
+    EXPECT_EQ(CListExport(CMasterKind::Customers()).Export(&data, 1, 1, 1), 1);
     const QStringList lines = Cp932::Decode(FileBytes(Path("c.csv"))).split(QStringLiteral("\r\n"));
     EXPECT_EQ(lines.size(), 3);
     EXPECT_EQ(lines.value(1).count(u','), 1) << lines.join(u'\n').toStdString();
@@ -212,7 +213,7 @@ TEST_F(ListExportTest, ExportDialogsPerKindWithTheirCancelResults)
     // Contact XML skips the column dialog.
     m_dialogs.QueueFormatChoice(CImportFormatRules::kContactXml);
     m_ui.Prompt().QueueFiles({Path("c.xml")});
-    EXPECT_EQ(CListExport(2).Export(&data, 1, 1, 1), 1);
+    EXPECT_EQ(CListExport(CMasterKind::Customers()).Export(&data, 1, 1, 1), 1);
     EXPECT_TRUE(QFile::exists(Path("c.xml")));
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("書き出すデータがありません")});
 
@@ -234,7 +235,7 @@ TEST_F(ListExportTest, WorkbookReadsBackAsTheRows)
     CCDSData data;
     AddCustomer(data, QStringLiteral("C1"), U("甲商事"), 99, 1, 4);
     AddCustomer(data, QStringLiteral("0012"), U("改\r\n行"), 10, 1, 1);
-    CListExport exporter(2);
+    CListExport exporter(CMasterKind::Customers());
     exporter.m_colSet = Columns({{"CustomerCode", "コード"},
                                  {"Company", "会社"},
                                  {"CollectDay", "回収日"},
@@ -264,7 +265,7 @@ TEST_F(ListExportTest, ContactXmlRoundTripBlocksAndHostileFiles)
     AddCustomer(data, QStringLiteral("C2"), QString(), 20, 0, 1);
     data.GetAt(1)->SetField(QStringLiteral("Customer.Name"), U("個人 花子"));
     data.GetAt(1)->SetField(QStringLiteral("Customer.Zip"), QStringLiteral("100-0001"));
-    CListExport exporter(2);
+    CListExport exporter(CMasterKind::Customers());
     exporter.m_strPath = Path("c.xml");
     ASSERT_EQ(exporter.ExportXML(&data), 1);
     EXPECT_EQ(exporter.m_rows.value(1).value(exporter.m_rows[0].indexOf("CollectDay")), U("月末"));

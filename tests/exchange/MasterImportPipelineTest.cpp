@@ -12,6 +12,7 @@
 #include "master/MasterModule.h"
 #include "master/MasterView.h"
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/office/AccessSource.h"
 #include "platform/text/Cp932.h"
 #include "platform/ui/ChoiceDlg.h"
@@ -117,7 +118,7 @@ class MasterImportPipelineTest : public ::testing::Test
         }
         return rows.join(u'\n');
     }
-    int Run(int kind)
+    int Run(const CMasterKind& kind)
     {
         CMasterImport import(kind);
         import.SetMakeMsgID(&m_data);
@@ -167,7 +168,7 @@ TEST_F(MasterImportPipelineTest, CustomersFromATextFileWithOneRefusedRow)
             listed << row.join(u',');
         return int(IDOK);
     });
-    EXPECT_EQ(Run(2), 1);
+    EXPECT_EQ(Run(CMasterKind::Customers()), 1);
     EXPECT_EQ(m_dialogs.Log(),
               QStringList({"ImportConfirm 0 -> IDOK", "ImportFormat 0 -> IDOK", "TextFormat -> IDOK",
                            "AddressJoin 11 -> IDOK", "FieldMap 2 -> IDOK",
@@ -191,18 +192,18 @@ TEST_F(MasterImportPipelineTest, EdgeCasesOfThePipeline)
     // An empty file, then one the reader refuses: one message each.
     m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
     m_ui.Prompt().QueueFiles({Csv(QString())});
-    EXPECT_EQ(Run(1), 0);
+    EXPECT_EQ(Run(CMasterKind::Items()), 0);
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("読み込めるデータがありませんでした")});
     m_ui.Prompt().Clear();
     m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
     m_ui.Prompt().QueueFiles({Csv(QStringLiteral("a,b\r\nc\r\n"))});
-    EXPECT_EQ(Run(1), 0);
+    EXPECT_EQ(Run(CMasterKind::Items()), 0);
     EXPECT_EQ(m_ui.Prompt().Texts().size(), 1) << "the reader's own message only";
     m_ui.Prompt().Clear();
 
     // Only the caption line, and it is not data.
     QueueCsv(Csv(QStringLiteral("code,name\r\n")), Pairing({"ItemCode", "ItemName"}, 0));
-    EXPECT_EQ(Run(1), 2);
+    EXPECT_EQ(Run(CMasterKind::Items()), 2);
     EXPECT_EQ(m_ui.Prompt().Texts().last(), U("読み込むデータはありませんでした"));
 
     // Automatic numbering ignores the code column; a product type outside 1-3 is a product.
@@ -211,7 +212,7 @@ TEST_F(MasterImportPipelineTest, EdgeCasesOfThePipeline)
     const QString firstCode = counter.GetElem(COUNTER_SUPPLIER_CODE)->Format();
     QueueCsv(Csv(U("X9,仕入一\r\nX9,仕入二\r\n")), Pairing({"", "Company"}, 1));
     m_ui.Prompt().QueueAnswers({IDYES});
-    EXPECT_EQ(Run(3), 1);
+    EXPECT_EQ(Run(CMasterKind::Suppliers()), 1);
     EXPECT_EQ(m_ui.Prompt().Texts().last(), U("2件のデータを新規登録しました。\n"));
     EXPECT_EQ(Get(QStringLiteral("SELECT COUNT(*) FROM Supplier WHERE SupplierCode='X9'")),
               QStringLiteral("0"));
@@ -223,12 +224,12 @@ TEST_F(MasterImportPipelineTest, EdgeCasesOfThePipeline)
     QueueCsv(Csv(U("P1,一,7\r\np1,二,2\r\nP2,三,1\r\n")), Pairing({"ItemCode", "ItemName", "ItemType"}, 1),
              0);
     m_dialogs.QueueImportError([](CImportErrorRules&) { return int(IDOK); });
-    EXPECT_EQ(Run(1), 1);
+    EXPECT_EQ(Run(CMasterKind::Items()), 1);
     EXPECT_EQ(
         Get(QStringLiteral("SELECT ItemCode, ItemName, ItemType, StockType FROM Item ORDER BY ItemCode")),
         U("P1|一|1|1\nP2|三|1|1"));
     QueueCsv(Csv(U("p1,改,2\r\n")), Pairing({"ItemCode", "ItemName", "ItemType"}, 1), 1);
-    EXPECT_EQ(Run(1), 1);
+    EXPECT_EQ(Run(CMasterKind::Items()), 1);
     EXPECT_EQ(m_ui.Prompt().Texts().last(), U("1件のデータを上書き登録しました。\n"));
     EXPECT_EQ(Get(QStringLiteral("SELECT ItemCode, ItemName, StockType FROM Item WHERE ItemCode='p1'")),
               U("p1|改|0"));
@@ -246,7 +247,7 @@ TEST_F(MasterImportPipelineTest, NumberedCodesLeaveGapsAndAreNeverReused)
     elem->m_nDigits = 3;
     ASSERT_EQ(counter.Save(), 1);
     QueueCsv(Csv(U("K004,既存\r\n")), Pairing({"CustomerCode", "Company"}, 1));
-    ASSERT_EQ(Run(2), 1);
+    ASSERT_EQ(Run(CMasterKind::Customers()), 1);
 
     // The second row's closing day is refused.
     const QString path = Csv(U("甲,20\r\n乙,xx\r\n丙,10\r\n"));
@@ -254,7 +255,7 @@ TEST_F(MasterImportPipelineTest, NumberedCodesLeaveGapsAndAreNeverReused)
         QueueCsv(path, Pairing({"Company", "Day"}, 1));
         m_ui.Prompt().QueueAnswers({IDYES}); // number the codes
         m_dialogs.QueueImportError([answer](CImportErrorRules&) { return answer; });
-        return Run(2);
+        return Run(CMasterKind::Customers());
     };
     EXPECT_EQ(numbered(IDCANCEL), 2);
     EXPECT_EQ(counter.GetElem(COUNTER_CUSTOMER_CODE)->m_nNumber, 4) << "K001-K003 are gone";
@@ -283,26 +284,26 @@ TEST_F(MasterImportPipelineTest, CancelOrFailureAtEachStepLeavesTheDatabaseUncha
     const QStringList pairing{"CustomerCode", "Company"};
 
     m_dialogs.QueueImportConfirm([](int&) { return int(IDCANCEL); });
-    EXPECT_EQ(Run(2), IDCANCEL);
+    EXPECT_EQ(Run(CMasterKind::Customers()), IDCANCEL);
     m_dialogs.QueueImportConfirm([](int&) { return int(IDOK); });
     m_dialogs.QueueImportFormat([](CImportFormatRules&) { return int(IDCANCEL); });
-    EXPECT_EQ(Run(2), 2);
+    EXPECT_EQ(Run(CMasterKind::Customers()), 2);
     m_dialogs.QueueFormatChoice(CImportFormatRules::kText); // no file picked
-    EXPECT_EQ(Run(2), IDCANCEL);
+    EXPECT_EQ(Run(CMasterKind::Customers()), IDCANCEL);
     m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
     m_ui.Prompt().QueueFiles({path});
     m_dialogs.QueueTextFormat([](CTextFormatRules&) { return int(IDCANCEL); });
-    EXPECT_EQ(Run(2), IDCANCEL);
+    EXPECT_EQ(Run(CMasterKind::Customers()), IDCANCEL);
     m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
     m_ui.Prompt().QueueFiles({path});
     m_dialogs.QueueFieldMap([](CImportFieldMapRules&) { return int(IDCANCEL); });
-    EXPECT_EQ(Run(2), IDCANCEL);
+    EXPECT_EQ(Run(CMasterKind::Customers()), IDCANCEL);
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList());
 
     // The refused-rows dialog cancelled: aborted.
     QueueCsv(path, Pairing(pairing, 1));
     m_dialogs.QueueImportError([](CImportErrorRules&) { return int(IDCANCEL); });
-    EXPECT_EQ(Run(2), 2);
+    EXPECT_EQ(Run(CMasterKind::Customers()), 2);
     EXPECT_EQ(m_ui.Prompt().Texts().last(), U("読み込みを中止しました。"));
     EXPECT_EQ(Dump(), before);
 
@@ -312,7 +313,7 @@ TEST_F(MasterImportPipelineTest, CancelOrFailureAtEachStepLeavesTheDatabaseUncha
         sqlite3_commit_hook(m_data.Handle(), RefuseCommit, nullptr);
         return int(IDOK);
     });
-    EXPECT_EQ(Run(2), 2);
+    EXPECT_EQ(Run(CMasterKind::Customers()), 2);
     sqlite3_commit_hook(m_data.Handle(), nullptr, nullptr);
     EXPECT_FALSE(m_data.InTransaction());
     EXPECT_FALSE(m_data.IsImportOpen());
@@ -322,7 +323,7 @@ TEST_F(MasterImportPipelineTest, CancelOrFailureAtEachStepLeavesTheDatabaseUncha
     // Nothing acceptable: said, listed with "閉じる" only, nothing stored.
     m_ui.Prompt().Clear();
     QueueCsv(Csv(U("B 1,一\r\n")), Pairing(pairing, 1));
-    EXPECT_EQ(Run(2), 2);
+    EXPECT_EQ(Run(CMasterKind::Customers()), 2);
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("登録できるデータがありません。")});
     EXPECT_EQ(m_dialogs.Log().last(), U("ImportError 読み込みできません（1件中1件） -> IDCANCEL"));
     EXPECT_EQ(Dump(), before);
@@ -330,7 +331,7 @@ TEST_F(MasterImportPipelineTest, CancelOrFailureAtEachStepLeavesTheDatabaseUncha
 
 TEST_F(MasterImportPipelineTest, RecordsFromRowsAndThePairing)
 {
-    CMasterImport import(2);
+    CMasterImport import(CMasterKind::Customers());
     import.SetMakeMsgID(&m_data);
     import.m_rows = {{QString(), "F1", "F2", "F3", "F4", "F5", "F6"},
                      {"1", "C1", "99", U("東京"), "", U("三丁目"), "2001/01/01"},
@@ -454,7 +455,7 @@ TEST_F(MasterImportPipelineTest, AmountsWithAYenSignOrWithoutANumber)
             listed = rules.m_lines;
             return int(IDOK);
         });
-        EXPECT_EQ(Run(1), 1) << utf8;
+        EXPECT_EQ(Run(CMasterKind::Items()), 1) << utf8;
         EXPECT_EQ(listed, refused) << utf8;
         EXPECT_EQ(Get(QStringLiteral("SELECT ItemCode, Price FROM Item WHERE ItemCode LIKE '%1%' ORDER BY ID")
                           .arg(prefix)),
@@ -487,7 +488,7 @@ TEST_F(MasterImportPipelineTest, SuppliersFromAWorkbook)
         listed = rules.m_lines;
         return int(IDOK);
     });
-    EXPECT_EQ(Run(3), 1);
+    EXPECT_EQ(Run(CMasterKind::Suppliers()), 1);
     EXPECT_EQ(listed, QStringList{U("3,,仕入乙,,,項目「コード」の内容に問題があります。")});
     EXPECT_EQ(Get(QStringLiteral(
                   "SELECT SupplierCode, Company, Memo, Keisho2 FROM Supplier WHERE SupplierCode='S1'")),
@@ -502,7 +503,7 @@ void ImportCustomersUnderTheWaitDialog(MasterImportPipelineTest& test, CWaitWatc
     for (int i = 1; i <= 300; ++i)
         text += QStringLiteral("W%1,%2\r\n").arg(i).arg(U("待機商事"));
     test.QueueCsv(test.Csv(text), Pairing({"CustomerCode", "Company"}, 1), 0, &prompt);
-    EXPECT_EQ(test.Run(2), 1);
+    EXPECT_EQ(test.Run(CMasterKind::Customers()), 1);
     EXPECT_EQ(prompt.Texts(), QStringList{U("300件のデータを新規登録しました。\n")});
     const QString reading = U("ファイルを読み込んでいます。"), importing = U("データを読み込んでいます。");
     EXPECT_EQ(WaitSteps(test.m_ui.Wait().Log()),
@@ -531,7 +532,7 @@ TEST_F(MasterImportPipelineTest, ImportAndExportShowTheWaitDialogWithProgress)
     m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
     prompt.QueueFiles({QDir(m_folder).filePath(QStringLiteral("out.csv"))});
     const qsizetype logged = m_ui.Wait().Log().size();
-    EXPECT_EQ(CListExport(2).Export(&records, 1, 1, 1), 1);
+    EXPECT_EQ(CListExport(CMasterKind::Customers()).Export(&records, 1, 1, 1), 1);
     const QString exporting = U("データを書き出しています。");
     EXPECT_EQ(WaitSteps(m_ui.Wait().Log().mid(logged)),
               QStringList({"Begin " + exporting + " 100", "Pos 99", "End", "Begin " + exporting + " 100",
@@ -543,7 +544,7 @@ TEST_F(MasterImportPipelineTest, SelectedCustomersExportedAndImportedIntoAnEmpty
 {
     QueueCsv(Csv(U("A1,\"甲\"\"商事\",03-1,20,1\r\nA2,乙,06-2,99,2\r\n")),
              Pairing({"CustomerCode", "Company", "TEL", "Day", "TaxType"}, 1));
-    ASSERT_EQ(Run(2), 1);
+    ASSERT_EQ(Run(CMasterKind::Customers()), 1);
     const QString query =
         QStringLiteral("SELECT CustomerCode, Company, TEL, Day, TaxType FROM Customer WHERE CustomerCode IN "
                        "('A1','A2') ORDER BY CustomerCode");
@@ -604,7 +605,7 @@ TEST_F(MasterImportPipelineTest, SelectedCustomersExportedAndImportedIntoAnEmpty
     ASSERT_EQ(Get(query), QString());
     m_ui.Prompt().Clear();
     QueueCsv(out, Pairing(fields, 0));
-    ASSERT_EQ(Run(2), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
+    ASSERT_EQ(Run(CMasterKind::Customers()), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
     EXPECT_EQ(Get(query), before);
 }
 
@@ -615,8 +616,8 @@ TEST_F(MasterImportPipelineTest, CustomersThroughContactXmlIntoAnEmptyDatabase)
         Pairing({"CustomerCode", "Company", "Name", "Address1", "TEL", "Day", "TaxType", "CollectCycle",
                  "CollectDay"},
                 1));
-    ASSERT_EQ(Run(2), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString()
-                         << m_dialogs.Log().join(u'\n').toStdString();
+    ASSERT_EQ(Run(CMasterKind::Customers()), 1)
+        << m_ui.Prompt().Texts().join(u'\n').toStdString() << m_dialogs.Log().join(u'\n').toStdString();
     const QString query = QStringLiteral(
         "SELECT CustomerCode, Company, Name, Address, TEL, Day, TaxType, CollectCycle, CollectDay, Keisho2 "
         "FROM Customer WHERE CustomerCode IN ('A1','A2') ORDER BY CustomerCode");
@@ -628,7 +629,7 @@ TEST_F(MasterImportPipelineTest, CustomersThroughContactXmlIntoAnEmptyDatabase)
     request.m_strCondition = QStringLiteral("WHERE CustomerCode IN ('A1','A2')");
     QString err;
     ASSERT_EQ(m_data.GetDataList(request, records, err), 1);
-    CListExport exporter(2);
+    CListExport exporter(CMasterKind::Customers());
     exporter.m_strPath = QDir(m_folder).filePath(QStringLiteral("c.xml"));
     ASSERT_EQ(exporter.ExportXML(&records), 1);
     m_data.Close();
@@ -638,7 +639,7 @@ TEST_F(MasterImportPipelineTest, CustomersThroughContactXmlIntoAnEmptyDatabase)
     m_ui.Prompt().Clear();
     m_dialogs.QueueFormatChoice(CImportFormatRules::kContactXml);
     m_ui.Prompt().QueueFiles({exporter.m_strPath});
-    ASSERT_EQ(Run(2), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
+    ASSERT_EQ(Run(CMasterKind::Customers()), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
     EXPECT_EQ(Get(query), before);
 
     // A file without codes: the counter settings of kind 100, then numbered
@@ -659,7 +660,7 @@ TEST_F(MasterImportPipelineTest, CustomersThroughContactXmlIntoAnEmptyDatabase)
     });
     m_dialogs.QueueFormatChoice(CImportFormatRules::kContactXml);
     m_ui.Prompt().QueueFiles({file.fileName()});
-    EXPECT_EQ(Run(2), 1);
+    EXPECT_EQ(Run(CMasterKind::Customers()), 1);
     SetChoiceDialogRunner(old);
     EXPECT_EQ(modes, QList<int>{8});
     EXPECT_TRUE(m_dialogs.Log().contains(QStringLiteral("CounterSet 100 -> IDOK")));
@@ -674,7 +675,7 @@ TEST_F(MasterImportPipelineTest, CustomersThroughContactXmlIntoAnEmptyDatabase)
     file.close();
     m_dialogs.QueueFormatChoice(CImportFormatRules::kContactXml);
     m_ui.Prompt().QueueFiles({file.fileName()});
-    EXPECT_EQ(Run(2), 2);
+    EXPECT_EQ(Run(CMasterKind::Customers()), 2);
     EXPECT_EQ(m_ui.Prompt().Texts().size(), 1);
 }
 
@@ -712,7 +713,7 @@ TEST_F(MasterImportPipelineTest, RefusedRowsAcrossBatchesAreAllListedAndNothingI
             caption = rules.m_strCaption;
             return answer(rules);
         });
-        const int result = Run(2);
+        const int result = Run(CMasterKind::Customers());
         EXPECT_EQ(listed, expected);
         EXPECT_EQ(caption, U("読み込みできないデータがありました（4500件中7件）"));
         return result;
@@ -775,7 +776,7 @@ TEST_F(MasterImportPipelineTest, ImportedAmountsAreTheWholeCell)
         listed = rules.m_lines;
         return int(IDOK);
     });
-    EXPECT_EQ(Run(1), 1);
+    EXPECT_EQ(Run(CMasterKind::Items()), 1);
     EXPECT_EQ(listed, refused);
     EXPECT_EQ(Get(QStringLiteral("SELECT ItemCode, Price FROM Item WHERE ItemCode LIKE 'W%' ORDER BY ID")),
               stored.join(u'\n'));
@@ -821,7 +822,7 @@ TEST_F(MasterImportPipelineTest, ProductsFromAnExcel95BookOfFormulas)
         listed = rules.m_lines;
         return int(IDOK);
     });
-    EXPECT_EQ(Run(1), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
+    EXPECT_EQ(Run(CMasterKind::Items()), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
     EXPECT_EQ(listed, QStringList{U(
                           "4,T-003,ほうじ茶,項目「売価」の内容に問題があります。売価の小数は2桁までです。")});
     EXPECT_EQ(m_dialogs.Log(),
@@ -846,7 +847,7 @@ TEST_F(MasterImportPipelineTest, AUtf8TextFileThatIsNotShiftJisIsRefusedNamingIt
     const QStringList before = Dump();
     m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
     m_ui.Prompt().QueueFiles({path});
-    EXPECT_EQ(Run(2), 0);
+    EXPECT_EQ(Run(CMasterKind::Customers()), 0);
     EXPECT_EQ(m_ui.Prompt().Texts(),
               QStringList{U(
                   "テキストファイルの文字コードがShift_JISではありません（UTF-8で保存されているようです）。\n"
@@ -891,7 +892,7 @@ TEST_F(MasterImportPipelineTest, CustomersFromAnAccessTableWithDatesBefore1900)
     });
     // The code, the name, the date as memo text, the currency as the rate.
     m_dialogs.QueueFieldMap(Pairing({"CustomerCode", "Company", "", "", "", "", "Memo", "Percent"}, 1));
-    EXPECT_EQ(Run(2), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
+    EXPECT_EQ(Run(CMasterKind::Customers()), 1) << m_ui.Prompt().Texts().join(u'\n').toStdString();
     SetAccessSourceFactory(old);
     qunsetenv("CORVANTA_MDB_HELPER");
     EXPECT_EQ(tables, QStringList({"Table1", "Table2", "Table3", "Table4"}));

@@ -3,6 +3,7 @@
 #include "exchange/ExchangeDialogs.h"
 #include "exchange/ImportMapRules.h"
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/data/MnyText.h"
 #include "platform/text/Cp932.h"
 #include "platform/ui/FakeUi.h"
@@ -131,15 +132,16 @@ TEST_F(MasterImportTest, FieldValuesByClassAndKind)
         {2, "Company", "会社", "0:会社"},
         {1, "Company", "x", "null"}, // unknown for products
         {2, "Nonsense", "x", "null"},
-        {0, "Company", "x", "-"},
         {2, "", "x", "-"},
     };
     for (const auto& c : cases) {
-        const CMasterImport import(c.kind);
+        const CMasterImport import(*CMasterKind::OfNumber(c.kind));
         EXPECT_EQ(Show(import.MakeFieldValue(QLatin1String(c.name), U(c.text), 0)), U(c.shown))
             << c.kind << ' ' << c.name << ' ' << c.text;
     }
-    const CMasterImport customers(2);
+    // A number naming no ledger makes no import at all.
+    EXPECT_EQ(CMasterKind::OfNumber(0), nullptr);
+    const CMasterImport customers(CMasterKind::Customers());
     EXPECT_EQ(Show(customers.MakeFieldValue(QStringLiteral("Company"), QString(), 1)), QStringLiteral("-"))
         << "an empty ContactXML value makes no field";
     EXPECT_EQ(Show(customers.MakeFieldValue(QStringLiteral("TaxType"), QStringLiteral("4"), 1)),
@@ -184,7 +186,7 @@ TEST_F(MasterImportTest, CompletionOrderAndDefaultsPerKind)
         return out.join(u' ');
     };
 
-    CMasterImport customers(2);
+    CMasterImport customers(CMasterKind::Customers());
     customers.SetMakeMsgID(&m_data);
     COneRecord customer;
     customer.AddField(*customers.MakeFieldValue(QStringLiteral("CustomerCode"), U("\u3000"), 0));
@@ -199,7 +201,7 @@ TEST_F(MasterImportTest, CompletionOrderAndDefaultsPerKind)
           "CollectCycle=2 CollectDay=99 CollectType=手形 Ceiling=0 Company= Section= Name= Keisho= "
           "PhoenicCompany= PhoenicPerson= Zip= Address= TEL= FAX= E-mail= OnesCode= MyPerson= Memo="));
 
-    CMasterImport suppliers(3);
+    CMasterImport suppliers(CMasterKind::Suppliers());
     suppliers.SetMakeMsgID(&m_data);
     COneRecord supplier;
     supplier.AddField(*suppliers.MakeFieldValue(QStringLiteral("Keisho"), QString(), 0));
@@ -211,7 +213,7 @@ TEST_F(MasterImportTest, CompletionOrderAndDefaultsPerKind)
     EXPECT_TRUE(s.endsWith(QStringLiteral(
         "Memo= Bank= BankCode= BankBranch= BankBranchCode= BankNumber= BankOnesName= BankOnesPhoenic=")));
 
-    CMasterImport items(1);
+    CMasterImport items(CMasterKind::Items());
     items.SetMakeMsgID(&m_data);
     for (const auto& [type, stock] :
          {std::pair{"2", "StockType=0"}, std::pair{"1", "StockType=1"}, std::pair{"", "StockType=1"}}) {
@@ -235,21 +237,21 @@ TEST_F(MasterImportTest, CompletionOrderAndDefaultsPerKind)
 
 TEST_F(MasterImportTest, DefaultValuesFromTheConditionFiles)
 {
-    CMasterImport missing(2);
+    CMasterImport missing(CMasterKind::Customers());
     missing.SetMakeMsgID(&m_data);
     // Without saved conditions the import takes those the settings dialog shows.
     EXPECT_EQ(Show(missing.GetDefaultValue(1)), QStringLiteral("3:99"));
     EXPECT_EQ(Show(missing.GetDefaultValue(9)), QStringLiteral("0:") + U("現金"));
     EXPECT_EQ(Show(missing.GetDefaultValue(10)), QStringLiteral("-"));
     EXPECT_EQ(Show(missing.GetDefaultValue(-1)), QStringLiteral("-"));
-    EXPECT_EQ(Show(CMasterImport(4).GetDefaultValue(1)), QStringLiteral("-"));
+    EXPECT_EQ(CMasterKind::OfNumber(4), nullptr); // no import, so no defaults
 
     ASSERT_TRUE(
         WriteDefaultValues(m_folder,
                            {QStringLiteral("CLOSEDAY.AUT"), QStringLiteral("TAXTYPE.AUT"),
                             QStringLiteral("COLLECTDAY.AUT"), QStringLiteral("COLLECTTYPE.AUT")},
                            {QStringLiteral("15"), QStringLiteral("0"), QStringLiteral("10"), U("相殺")}));
-    CMasterImport saved(2);
+    CMasterImport saved(CMasterKind::Customers());
     saved.SetMakeMsgID(&m_data);
     EXPECT_EQ(Show(saved.GetDefaultValue(0)), QStringLiteral("3:0"));
     EXPECT_EQ(Show(saved.GetDefaultValue(1)), QStringLiteral("3:15"));
@@ -267,7 +269,7 @@ TEST_F(MasterImportTest, PairingRulesAndTheirRefusals)
         {QString(), QStringLiteral("F1"), QStringLiteral("F2"), QStringLiteral("F3")},
         {QStringLiteral("1"), QStringLiteral("a"), QStringLiteral("b")},
         {QStringLiteral("2"), QStringLiteral("c"), QStringLiteral("d"), QStringLiteral("e")}};
-    CImportFieldMapRules map(2, &rows);
+    CImportFieldMapRules map(CMasterKind::Customers(), &rows);
     ASSERT_TRUE(map.OnInitDialog());
     ASSERT_EQ(map.m_columns.size(), 3) << "the longer sample line counts";
     EXPECT_EQ(map.m_columns[2].samples[0], QString());
@@ -307,10 +309,10 @@ TEST_F(MasterImportTest, PairingRulesAndTheirRefusals)
                            U("このデータは対応付けられていません。対応付けを解除できません。")}));
     EXPECT_EQ(map.OnSelchangeFieldList(),
               U("全角50文字（半角100文字）。これを超えるデータは切り捨てられます。"));
-    EXPECT_EQ(ImportFieldDescription(3, QStringLiteral("SupplierCode")),
-              ImportFieldDescription(2, QStringLiteral("CustomerCode")));
-    EXPECT_EQ(ImportFieldDescription(2, QStringLiteral("SupplierCode")), QString());
-    EXPECT_EQ(ImportFieldDescription(1, QStringLiteral("Company")), QString());
+    EXPECT_EQ(ImportFieldDescription(CMasterKind::Suppliers(), QStringLiteral("SupplierCode")),
+              ImportFieldDescription(CMasterKind::Customers(), QStringLiteral("CustomerCode")));
+    EXPECT_EQ(ImportFieldDescription(CMasterKind::Customers(), QStringLiteral("SupplierCode")), QString());
+    EXPECT_EQ(ImportFieldDescription(CMasterKind::Items(), QStringLiteral("Company")), QString());
 
     // "完了": nothing paired; then no code: Yes, settings cancelled keeps the code selected.
     m_ui.Prompt().Clear();
@@ -349,7 +351,7 @@ TEST_F(MasterImportTest, PairingRulesAndTheirRefusals)
 
     // Products: no numbering offered.
     m_ui.Prompt().Clear();
-    CImportFieldMapRules items(1, &rows);
+    CImportFieldMapRules items(CMasterKind::Items(), &rows);
     ASSERT_TRUE(items.OnInitDialog());
     ASSERT_TRUE(items.Pair(0, QStringLiteral("ItemName")));
     EXPECT_FALSE(items.OnOK());
@@ -374,7 +376,7 @@ TEST_F(MasterImportTest, RefusedRowsListAndReport)
     r->SetField(QLatin1String(kImportRowField), QStringLiteral("7"));
     r->SetField(QStringLiteral("ErrField"), QStringLiteral("Customer.CustomerCode"));
 
-    CImportErrorRules open(2, 0, 1, 5);
+    CImportErrorRules open(CMasterKind::Customers(), 0, 1, 5);
     open.m_pRefused = &refused;
     open.OnInitDialog();
     EXPECT_EQ(open.m_strCaption, U("読み込みできないデータがありました（5件中2件）"));
@@ -401,7 +403,7 @@ TEST_F(MasterImportTest, RefusedRowsListAndReport)
     EXPECT_EQ(m_ui.Prompt().Texts().last(), U("ファイルを作成できませんでした。"));
     EXPECT_EQ(m_ui.Prompt().Texts()[1], path + U("に、\n読み込みできないデータの情報を書き出しました。"));
 
-    CImportErrorRules closed(1, 1, 0, 3);
+    CImportErrorRules closed(CMasterKind::Items(), 1, 0, 3);
     CCDSData items;
     r = items.AddNew();
     r->SetField(QStringLiteral("Item.ItemCode"), QStringLiteral("P1"));
@@ -472,9 +474,10 @@ TEST_F(MasterImportTest, RefusedTextsNameTheirCharacters)
         for (const auto& [field, text] : c.fields)
             r->SetField(QLatin1String(field), text);
         r->SetField(QStringLiteral("ErrField"), U(c.errField));
-        const QList<CImportRefusal> kept{MakeImportRefusal(c.kind, *r, U(c.errField))};
+        const CMasterKind& kind = *CMasterKind::OfNumber(c.kind);
+        const QList<CImportRefusal> kept{MakeImportRefusal(kind, *r, U(c.errField))};
         // As the import keeps its refusals and as a list of refused records.
-        CImportErrorRules fromRefusals(c.kind, 0, 1, 1), fromRecords(c.kind, 0, 1, 1);
+        CImportErrorRules fromRefusals(kind, 0, 1, 1), fromRecords(kind, 0, 1, 1);
         fromRefusals.m_pRefusals = &kept;
         fromRecords.m_pRefused = &refused;
         for (CImportErrorRules* rules : {&fromRefusals, &fromRecords}) {
@@ -525,7 +528,7 @@ TEST_F(MasterImportTest, RefusedCodeSaysWhatIsWrong)
         if (!c.code.isNull())
             r->SetField(table + u'.' + codeField, c.code);
         r->SetField(QStringLiteral("ErrField"), table + u'.' + c.errField);
-        CImportErrorRules rules(c.kind, 0, 1, 1);
+        CImportErrorRules rules(*CMasterKind::OfNumber(c.kind), 0, 1, 1);
         rules.m_pRefused = &refused;
         rules.OnInitDialog();
         ASSERT_EQ(rules.m_rows.size(), 1);

@@ -10,6 +10,7 @@
 #include "master/MasterModule.h"
 #include "master/MasterView.h"
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/env/RegistryIni.h"
 #include "platform/office/QRTData.h"
 #include "platform/ui/FakeUi.h"
@@ -120,7 +121,7 @@ class QRTExchangeTest : public ::testing::Test
     }
     int Import()
     {
-        CMasterImport import(2);
+        CMasterImport import(CMasterKind::Customers());
         import.SetMakeMsgID(&m_data);
         CCDSData records;
         return import.ImportFromQRT(&records);
@@ -190,7 +191,7 @@ TEST_F(QRTExchangeTest, CustomersWrittenIntoTheProductsTable)
                          99, 3));
     records.Add(Customer({{"CustomerCode", "C4"}, {"Keisho", U("殿")}}, 5, 2));
 
-    CListExport exporter(2);
+    CListExport exporter(CMasterKind::Customers());
     ASSERT_EQ(exporter.ExportToQRT(&records), 1);
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList());
 
@@ -256,14 +257,14 @@ TEST_F(QRTExchangeTest, RefusedExportsLeaveTheProductAlone)
     one.Add(Customer({{"CustomerCode", "C1"}}, 0, 1));
     const CCDSData none;
     struct Case {
-        int kind;
+        const CMasterKind& kind;
         const CCDSData* records;
         const char* message;
     } cases[] = {
-        {3, &one, "書き出し元のテーブルが不正です"},
-        {1, &one, "書き出し元のテーブルが不正です"},
-        {2, &none, "書き出すデータがありません"},
-        {2, nullptr, "引数が不正です"},
+        {CMasterKind::Suppliers(), &one, "書き出し元のテーブルが不正です"},
+        {CMasterKind::Items(), &one, "書き出し元のテーブルが不正です"},
+        {CMasterKind::Customers(), &none, "書き出すデータがありません"},
+        {CMasterKind::Customers(), nullptr, "引数が不正です"},
     };
     for (const Case& c : cases) {
         m_ui.Prompt().Clear();
@@ -284,7 +285,7 @@ TEST_F(QRTExchangeTest, RefusedExportsLeaveTheProductAlone)
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }();
     m_ui.Prompt().Clear();
-    EXPECT_EQ(CListExport(2).ExportToQRT(&one), 2);
+    EXPECT_EQ(CListExport(CMasterKind::Customers()).ExportToQRT(&one), 2);
     EXPECT_EQ(m_ui.Prompt().Texts(),
               QStringList{U("Velmiraの顧客データの形式が正しくありません。\n") + m_file});
     QFile file(m_file);
@@ -304,7 +305,7 @@ TEST_F(QRTExchangeTest, RefusedExportsLeaveTheProductAlone)
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
     ini.close();
     m_ui.Prompt().Clear();
-    EXPECT_EQ(CListExport(2).ExportToQRT(&one), 2);
+    EXPECT_EQ(CListExport(CMasterKind::Customers()).ExportToQRT(&one), 2);
     EXPECT_EQ(Import(), 2);
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({U("Velmiraが設定されていないため、書き出しできません。"),
                                                   U("Velmiraが設定されていないため、読み込みできません。")}));

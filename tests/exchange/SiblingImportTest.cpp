@@ -3,6 +3,7 @@
 #include "exchange/MasterImport.h"
 #include "platform/archive/ArchiveWriter.h"
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/env/RegistryIni.h"
 #include "platform/office/XlsxWriter.h"
 #include "platform/ui/ChoiceDlg.h"
@@ -92,7 +93,7 @@ class SiblingImportTest : public ::testing::Test
         }
         return rows.join(u'\n');
     }
-    int Toskel(int kind)
+    int Toskel(const CMasterKind& kind)
     {
         CMasterImport import(kind);
         import.SetMakeMsgID(&m_data);
@@ -171,7 +172,7 @@ TEST_F(SiblingImportTest, CodeDataByVersionIntoTheDatabase)
                 .arg(QStringLiteral("%1"), QLatin1String(c.ver)));
         m_ui.Prompt().Clear();
         m_ui.Prompt().QueueAnswers(c.answers);
-        EXPECT_EQ(Toskel(2), c.result) << c.ver;
+        EXPECT_EQ(Toskel(CMasterKind::Customers()), c.result) << c.ver;
         const QStringList texts = m_ui.Prompt().Texts();
         if (c.first.isEmpty())
             EXPECT_EQ(texts, QStringList{U("2件のデータを新規登録しました。\n")}) << c.ver;
@@ -186,16 +187,16 @@ TEST_F(SiblingImportTest, CodeDataByVersionIntoTheDatabase)
     // A damaged file is said, nothing registered; no path, no file: their own messages.
     WriteFile(QStringLiteral("codekokyaku2.DAT"), CodeData({{"T9"}}).left(9));
     m_ui.Prompt().Clear();
-    EXPECT_EQ(Toskel(2), 2);
+    EXPECT_EQ(Toskel(CMasterKind::Customers()), 2);
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("データファイルが開けません")});
     Registry(U("[SOFTWARE\\Pellam\\Fennimor\\Toskel]\nVer=610\n"));
     m_ui.Prompt().Clear();
-    EXPECT_EQ(Toskel(1), 2);
+    EXPECT_EQ(Toskel(CMasterKind::Items()), 2);
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("ケルダンのデータが取得できませんでした。")});
     Registry(U("[SOFTWARE\\Pellam\\Fennimor\\Toskel]\nVer=610\n[SOFTWARE\\Pellam\\Fennimor\\Common\\CodeData]"
                "\nDataPath=%1\n"));
     m_ui.Prompt().Clear();
-    EXPECT_EQ(Toskel(1), 2);
+    EXPECT_EQ(Toskel(CMasterKind::Items()), 2);
     EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{U("データファイルがありません")});
     EXPECT_EQ(Get(QStringLiteral("SELECT COUNT(*) FROM Customer WHERE CustomerCode = 'T9'")),
               QStringLiteral("0"));
@@ -215,7 +216,7 @@ TEST_F(SiblingImportTest, LedgerBooksAndTheLinkedWaybillProduct)
 
     // The waybill product linked to the slip-printing one reads that book,
     // columns 11-13 included.
-    CMasterImport cadmir(2);
+    CMasterImport cadmir(CMasterKind::Customers());
     cadmir.SetMakeMsgID(&m_data);
     CCDSData records;
     EXPECT_EQ(cadmir.ImportFromCadmir(&records), 1);
@@ -232,7 +233,7 @@ TEST_F(SiblingImportTest, LedgerBooksAndTheLinkedWaybillProduct)
         choice = 0;
         return int(IDOK);
     });
-    CMasterImport brenlo(1);
+    CMasterImport brenlo(CMasterKind::Items());
     brenlo.SetMakeMsgID(&m_data);
     CCDSData items;
     EXPECT_EQ(brenlo.ImportFromBrenlo(&items), 1);

@@ -73,14 +73,14 @@ TEST_F(AliasSpellingTest, ClassificationKeepsOneSpelling)
 
         // The list's value box offers the listed form; both spellings match.
         CMasterDb db(m_data);
-        CMasterList list(2, db);
+        CMasterList list(CMasterKind::Customers(), db);
         list.SetFilter(1, c.listed);
         EXPECT_EQ(list.Reload(true), 2) << name;
         EXPECT_EQ(Codes(list), QStringList({"C1", "C2"})) << name;
         EXPECT_EQ(list.GetCountLine(), QStringLiteral("件数 : 2 ／ 4件")) << name;
 
         // The bulk change with the listed form writes the records' spelling.
-        CMasterList all(2, db);
+        CMasterList all(CMasterKind::Customers(), db);
         all.Reload(true);
         ASSERT_EQ(Codes(all), QStringList({"C1", "C2", "C3", "C4"}));
         m_ui.Prompt().QueueAnswers({IDOK});
@@ -113,7 +113,7 @@ TEST_F(AliasSpellingTest, BulkChangeWritesNewValuesAsChosen)
     };
     for (const auto& c : cases) {
         CMasterDb db(m_data);
-        CMasterList list(2, db);
+        CMasterList list(CMasterKind::Customers(), db);
         list.Reload(true);
         m_ui.Prompt().QueueAnswers({IDOK});
         CBulkEditResult edit;
@@ -167,7 +167,7 @@ TEST_F(AliasSpellingTest, BulkChangeSaysWhenItKeptTheRecordsSpelling)
     for (const auto& c : cases) {
         m_ui.Prompt().Clear();
         CMasterDb db(m_data);
-        CMasterList list(2, db);
+        CMasterList list(CMasterKind::Customers(), db);
         list.Reload(true);
         m_ui.Prompt().QueueAnswers({IDOK});
         CBulkEditResult edit;
@@ -209,7 +209,7 @@ TEST_F(AliasSpellingTest, BulkChangeKeepsTheChosenSpellingOnATie)
         Exec(QStringLiteral("INSERT INTO Customer(CustomerCode, Class3) VALUES %1").arg(values.join(u',')));
         m_ui.Prompt().Clear();
         CMasterDb db(m_data);
-        CMasterList list(2, db);
+        CMasterList list(CMasterKind::Customers(), db);
         list.Reload(true);
         m_ui.Prompt().QueueAnswers({IDOK});
         CBulkEditResult edit;

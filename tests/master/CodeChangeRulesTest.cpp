@@ -54,19 +54,18 @@ TEST(CodeChangeRules, OpeningFindsTheRecordAndItsName)
     CScriptedCodeHost host;
     host.m_ids[QStringLiteral("P1")] = {7};
     host.m_ids[QStringLiteral("C1")] = {8};
-    CCodeChangeRules item(1, QStringLiteral("P1"), host);
-    ASSERT_TRUE(item.Open());
+    CCodeChangeRules item(CMasterKind::Items(), QStringLiteral("P1"), host);
+    item.Open();
     EXPECT_EQ(item.GetRecordId(), 7);
     EXPECT_EQ(item.GetRecordName(), QStringLiteral("品7"));
     EXPECT_EQ(item.GetCaption(), QStringLiteral("品番の変更"));
-    CCodeChangeRules customer(2, QStringLiteral("C1"), host);
-    ASSERT_TRUE(customer.Open());
+    CCodeChangeRules customer(CMasterKind::Customers(), QStringLiteral("C1"), host);
+    customer.Open();
     EXPECT_EQ(customer.GetRecordName(), QStringLiteral("会社 部 名"));
     EXPECT_EQ(host.m_calls, QStringList({"lookup Item ItemCode P1", "lookup Customer CustomerCode C1"}));
-
-    CCodeChangeRules unknown(4, QStringLiteral("X"), host);
-    EXPECT_FALSE(unknown.Open());
-    EXPECT_EQ(ui.Prompt().Texts(), QStringList{QStringLiteral("変更するコードの種類が不明です。")});
+    // Opening says nothing; a kind no list shows cannot reach the dialog.
+    EXPECT_TRUE(ui.Prompt().Texts().isEmpty());
+    EXPECT_EQ(CMasterKind::OfNumber(4), nullptr);
 }
 
 // The new code's checks in their order, each refusal with its field.
@@ -74,27 +73,33 @@ TEST(CodeChangeRules, ChecksBeforeTheChange)
 {
     const QString full50(50, QChar(0x3042)); // あ × 50 = 100 bytes
     struct Case {
-        int kind;
+        const CMasterKind& kind;
         QString current;
         QString newCode;
         QString message; // empty: passes to the question
         CCodeChangeRules::Focus focus;
     };
+    const CMasterKind &items = CMasterKind::Items(), &customers = CMasterKind::Customers(),
+                      &suppliers = CMasterKind::Suppliers();
     const Case cases[] = {
-        {1, "P1", full50, {}, CCodeChangeRules::kFocusNone},
-        {1, "P1", full50 + u'x', "品番が長すぎます。100ﾊﾞｲﾄまでです。", CCodeChangeRules::kFocusNewCode},
-        {2, "C1", QString(20, u'9'), {}, CCodeChangeRules::kFocusNone},
-        {3, "S1", QString(21, u'9'), "コードが長すぎます。20ﾊﾞｲﾄまでです。", CCodeChangeRules::kFocusNewCode},
-        {2, "C1", "", "新しいコードを入力してください。", CCodeChangeRules::kFocusNewCode},
-        {2, "C1", QString(30, u'9') + u' ', kBlank, CCodeChangeRules::kFocusNewCode}, // blank before length
-        {2, "C1", QStringLiteral("　A"), kBlank, CCodeChangeRules::kFocusNewCode},
-        {2, "GONE", "C5", "変更前のコードが正しく指定されていません。", CCodeChangeRules::kFocusCurrentCode},
-        {2, "", "C5", "変更前のコードが正しく指定されていません。", CCodeChangeRules::kFocusCurrentCode},
-        {2, "C1", "C1", {}, CCodeChangeRules::kFocusNone},        // only itself
-        {2, "C1", "c1", {}, CCodeChangeRules::kFocusNone},        // itself, other case
-        {2, "C1", "C2", kTaken, CCodeChangeRules::kFocusNewCode}, // another record
-        {2, "C1", "TWICE", kTaken, CCodeChangeRules::kFocusNewCode},
-        {2, "C1", "BROKEN", {}, CCodeChangeRules::kFocusNewCode}, // failed lookup stops silently
+        {items, "P1", full50, {}, CCodeChangeRules::kFocusNone},
+        {items, "P1", full50 + u'x', "品番が長すぎます。100ﾊﾞｲﾄまでです。", CCodeChangeRules::kFocusNewCode},
+        {customers, "C1", QString(20, u'9'), {}, CCodeChangeRules::kFocusNone},
+        {suppliers, "S1", QString(21, u'9'), "コードが長すぎます。20ﾊﾞｲﾄまでです。",
+         CCodeChangeRules::kFocusNewCode},
+        {customers, "C1", "", "新しいコードを入力してください。", CCodeChangeRules::kFocusNewCode},
+        {customers, "C1", QString(30, u'9') + u' ', kBlank,
+         CCodeChangeRules::kFocusNewCode}, // blank before length
+        {customers, "C1", QStringLiteral("　A"), kBlank, CCodeChangeRules::kFocusNewCode},
+        {customers, "GONE", "C5", "変更前のコードが正しく指定されていません。",
+         CCodeChangeRules::kFocusCurrentCode},
+        {customers, "", "C5", "変更前のコードが正しく指定されていません。",
+         CCodeChangeRules::kFocusCurrentCode},
+        {customers, "C1", "C1", {}, CCodeChangeRules::kFocusNone},        // only itself
+        {customers, "C1", "c1", {}, CCodeChangeRules::kFocusNone},        // itself, other case
+        {customers, "C1", "C2", kTaken, CCodeChangeRules::kFocusNewCode}, // another record
+        {customers, "C1", "TWICE", kTaken, CCodeChangeRules::kFocusNewCode},
+        {customers, "C1", "BROKEN", {}, CCodeChangeRules::kFocusNewCode}, // failed lookup stops silently
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.newCode.toStdString());
@@ -152,7 +157,7 @@ TEST(CodeChangeRules, ResultsOfTheChange)
         host.m_ids[QStringLiteral("S1")] = {4};
         host.m_nResult = c.result;
         host.m_strError = c.error;
-        CCodeChangeRules rules(3, QStringLiteral("S1"), host);
+        CCodeChangeRules rules(CMasterKind::Suppliers(), QStringLiteral("S1"), host);
         rules.Open();
         EXPECT_EQ(rules.Ok(QStringLiteral("S9")), c.changed ? 1 : 0);
         EXPECT_EQ(rules.IsChanged(), c.changed);

@@ -63,7 +63,7 @@ class ExtractBuilderTest : public CMasterDbTest
     }
 
     // The rows the master list shows with the built condition as its extraction.
-    QStringList Run(int kind, const CExCondition& condition)
+    QStringList Run(const CMasterKind& kind, const CExCondition& condition)
     {
         CMasterDb db(m_data);
         CMasterList list(kind, db);
@@ -205,7 +205,7 @@ TEST_F(ExtractBuilderTest, StatementsFindTheirRows)
             EXPECT_EQ(condition.m_arrA, t.a) << t.name;
             EXPECT_EQ(condition.m_arrB, t.b) << t.name;
         }
-        EXPECT_EQ(Run(t.builder->GetTarget() + 1, condition), t.codes)
+        EXPECT_EQ(Run(t.builder->Kind(), condition), t.codes)
             << t.name << ": " << condition.m_strSQL.toStdString();
         EXPECT_EQ(m_ui.Prompt().PendingAnswers(), 0) << t.name;
     }

@@ -96,7 +96,7 @@ class ExtractRulesTest : public CMasterDbTest
     QStringList Run()
     {
         CMasterDb db(m_data);
-        CMasterList list(2, db);
+        CMasterList list(CMasterKind::Customers(), db);
         list.SetExtraction(m_host.m_active.get());
         list.Reload(true);
         QStringList codes;

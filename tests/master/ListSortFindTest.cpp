@@ -134,7 +134,7 @@ TEST(MasterListSortFind, ClicksAlternateAndFindStopsAtTheEnd)
 {
     CMakeMsgID data;
     CMasterDb db(data);
-    CMasterList list(2, db);
+    CMasterList list(CMasterKind::Customers(), db);
     list.Model().SetColumns(Columns({"CustomerCode", "Company", "TEL"}));
     list.Model().Reset(Customers({{{"Company", "b"}, {"TEL", "03-1"}},
                                   {{"Company", "c"}, {"TEL", "06-2"}},

@@ -35,7 +35,7 @@ const QString kNotDeleted = QStringLiteral("選択されているデータを削
 class MasterEditRulesTest : public CMasterDbTest
 {
   protected:
-    std::unique_ptr<CMasterList> Load(int kind, CMasterDb& db)
+    std::unique_ptr<CMasterList> Load(const CMasterKind& kind, CMasterDb& db)
     {
         auto list = std::make_unique<CMasterList>(kind, db);
         list->Reload(true);
@@ -49,7 +49,7 @@ TEST_F(MasterEditRulesTest, DeleteBatchesOfProducts)
 {
     Exec(Numbered(QStringLiteral("Item"), QStringLiteral("ItemCode"), QStringLiteral("P"), 600));
     CRecordingDb db(m_data);
-    auto list = Load(1, db);
+    auto list = Load(CMasterKind::Items(), db);
     ASSERT_EQ(list->Model().GetRowCount(), 600);
     db.m_requests.clear();
 
@@ -85,14 +85,14 @@ TEST_F(MasterEditRulesTest, UsedRecordsAreKept)
     Exec(QStringLiteral("INSERT INTO Customer(CustomerCode) VALUES('O''Neil'), ('C2')"));
     Exec(QStringLiteral("INSERT INTO Sales_Close(CustomerCode, CloseDate) VALUES('O''Neil', '2024-04-30')"));
     const struct {
-        int kind;
+        const CMasterKind& kind;
         QList<int> answers;
         QStringList texts;
         int left;
     } cases[] = {
-        {1, {IDYES}, {kUsed, kNotDeleted}, 2},
-        {2, {IDYES}, {kUsed, kNotDeleted}, 2},
-        {2, {IDNO}, {}, 2},
+        {CMasterKind::Items(), {IDYES}, {kUsed, kNotDeleted}, 2},
+        {CMasterKind::Customers(), {IDYES}, {kUsed, kNotDeleted}, 2},
+        {CMasterKind::Customers(), {IDNO}, {}, 2},
     };
     for (const auto& c : cases) {
         m_ui.Prompt().Clear();
@@ -100,11 +100,11 @@ TEST_F(MasterEditRulesTest, UsedRecordsAreKept)
         auto list = Load(c.kind, db);
         m_ui.Prompt().QueueAnswers(c.answers);
         EXPECT_EQ(CMasterEditRules(*list).DeleteRows(AllRows(*list)), 0);
-        EXPECT_EQ(Texts().mid(1), c.texts) << c.kind;
+        EXPECT_EQ(Texts().mid(1), c.texts) << c.kind.number;
         EXPECT_EQ(list->Model().GetRowCount(), c.left);
-        EXPECT_EQ(Count(CMasterList::GetTableName(c.kind),
-                        c.kind == 1 ? QStringLiteral("WHERE ItemCode IN ('K1', 'K2')")
-                                    : QStringLiteral("WHERE CustomerCode IN ('O''Neil', 'C2')")),
+        EXPECT_EQ(Count(c.kind.Table(), !c.kind.side
+                                            ? QStringLiteral("WHERE ItemCode IN ('K1', 'K2')")
+                                            : QStringLiteral("WHERE CustomerCode IN ('O''Neil', 'C2')")),
                   2);
     }
 }
@@ -117,7 +117,7 @@ TEST_F(MasterEditRulesTest, FailedBatchLeavesEverything)
     Exec(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON Item WHEN OLD.ItemCode = 'P0280' "
                         "BEGIN SELECT RAISE(ABORT, '削除できない商品です。'); END"));
     CRecordingDb db(m_data);
-    auto list = Load(1, db);
+    auto list = Load(CMasterKind::Items(), db);
     db.m_requests.clear();
     m_ui.Prompt().QueueAnswers({IDYES});
     EXPECT_EQ(CMasterEditRules(*list).DeleteRows(AllRows(*list)), 0);
@@ -138,7 +138,7 @@ TEST_F(MasterEditRulesTest, ClosingDayChanges)
     Exec(Numbered(QStringLiteral("Supplier"), QStringLiteral("SupplierCode"), QStringLiteral("S"), 100));
     {
         CRecordingDb db(m_data);
-        auto list = Load(3, db);
+        auto list = Load(CMasterKind::Suppliers(), db);
         db.m_requests.clear();
         m_ui.Prompt().QueueAnswers({IDYES});
         CBulkEditResult edit;
@@ -178,7 +178,7 @@ TEST_F(MasterEditRulesTest, ClosingDayChanges)
     for (const auto& c : cases) {
         m_ui.Prompt().Clear();
         CRecordingDb db(m_data);
-        auto list = Load(2, db);
+        auto list = Load(CMasterKind::Customers(), db);
         db.m_requests.clear();
         m_ui.Prompt().QueueAnswers(c.answers);
         CBulkEditResult edit;
@@ -203,16 +203,16 @@ TEST_F(MasterEditRulesTest, TaxTypeAndClosingDayRules)
         "税転嫁方法が「請求時」の仕入先が含まれているため、\n締日を「都度」にすることができませんでした。\n"
         "税転嫁方法を「請求時」以外に変更してから、再度変更を行なってください。");
     const struct {
-        int kind;
+        const CMasterKind& kind;
         const char* field;
         int value;
         QString message; // empty: changed
         QString check;
         int expected;
     } cases[] = {
-        {2, "TaxType", 1, taxRefused, "WHERE TaxType = 1", 0},
-        {2, "TaxType", 3, {}, "WHERE TaxType = 3", 2},
-        {3, "Day", 0, dayRefused, "WHERE Day = 0 AND SupplierCode <> '　'", 0},
+        {CMasterKind::Customers(), "TaxType", 1, taxRefused, "WHERE TaxType = 1", 0},
+        {CMasterKind::Customers(), "TaxType", 3, {}, "WHERE TaxType = 3", 2},
+        {CMasterKind::Suppliers(), "Day", 0, dayRefused, "WHERE Day = 0 AND SupplierCode <> '　'", 0},
     };
     for (const auto& c : cases) {
         m_ui.Prompt().Clear();
@@ -228,12 +228,12 @@ TEST_F(MasterEditRulesTest, TaxTypeAndClosingDayRules)
         EXPECT_EQ(Texts().first(), c.message.isEmpty()
                                        ? QStringLiteral("一括変更されましたので、データを取得しなおします。")
                                        : c.message);
-        EXPECT_EQ(Count(CMasterList::GetTableName(c.kind), c.check), c.expected) << c.field;
+        EXPECT_EQ(Count(c.kind.Table(), c.check), c.expected) << c.field;
     }
 
     // Text, money and the cycle with its day arrive with their types.
     CMasterDb db(m_data);
-    auto list = Load(2, db);
+    auto list = Load(CMasterKind::Customers(), db);
     for (const CBulkEditResult& edit :
          {CBulkEditResult{QStringLiteral("Percent"), -1, -1, {}, CMny(955, 1)},
           CBulkEditResult{QStringLiteral("Keisho"), -1, -1, QStringLiteral("御中"), {}},

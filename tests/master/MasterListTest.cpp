@@ -72,7 +72,8 @@ TEST_F(MasterListTest, QueriesGiveTheirRows)
             ASSERT_EQ(CDefaultSortList().Set(c.kind, QStringLiteral("Company"), c.sortOrder), 1);
         }
         CMasterDb db(m_data);
-        CMasterList list(c.kind, db);
+        // The start-up order is kept under the list's number.
+        CMasterList list(*CMasterKind::OfNumber(c.kind), db);
         CExCondition extraction;
         extraction.m_strSQL = c.extraction;
         list.SetExtraction(c.extraction.isEmpty() ? nullptr : &extraction);
@@ -91,7 +92,7 @@ TEST_F(MasterListTest, OneTimePartnerIsNeitherListedNorCounted)
     Exec(QStringLiteral("DELETE FROM Customer WHERE CustomerCode <> '　'"));
     ASSERT_EQ(Count(QStringLiteral("Customer")), 1);
     CMasterDb db(m_data);
-    CMasterList list(2, db);
+    CMasterList list(CMasterKind::Customers(), db);
     EXPECT_EQ(list.Reload(true), 0);
     EXPECT_EQ(list.Model().GetSet()->GetCount(), 1);
     EXPECT_EQ(list.GetCountLine(), QStringLiteral("件数 : 0 ／ 0件"));
@@ -125,7 +126,7 @@ TEST_F(MasterListTest, FailedQueriesAreSaidAndLeaveNoRows)
     for (const auto& c : cases) {
         m_ui.Prompt().Clear();
         CRecordingDb db(m_data);
-        CMasterList list(2, db);
+        CMasterList list(CMasterKind::Customers(), db);
         ASSERT_EQ(list.Reload(true), 3);
         db.m_requests.clear();
         db.m_nFailAt = c.failResult ? 0 : -1;
@@ -146,7 +147,7 @@ TEST_F(MasterListTest, FailedQueriesAreSaidAndLeaveNoRows)
 TEST_F(MasterListTest, UpdateRecordReplacesOrAddsOnTop)
 {
     CMasterDb db(m_data);
-    CMasterList list(2, db);
+    CMasterList list(CMasterKind::Customers(), db);
     ASSERT_EQ(list.LoadColumns(), 1);
     ASSERT_EQ(list.Reload(true), 3);
     COneRecord changed = *list.Model().RecordAt(1);

@@ -2,6 +2,7 @@
 #include "app/SlipForm.h"
 #include "master/AddressPrint.h"
 #include "master/MasterTestDb.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/forms/FormsTestUtil.h"
 #include "platform/forms/PloMainData.h"
 #include "platform/ipc/ProcessLauncher.h"
@@ -39,10 +40,12 @@ CMasterPrintDoc::Records Records(const QString& table, int count)
     return records;
 }
 
-// A job over fixed records that leaves the program's printer alone.
+// A job over fixed records of the list of that number that leaves the
+// program's printer alone.
 std::unique_ptr<CMasterPrintDoc> Doc(int kind, int variant, const CMasterPrintDoc::Records& records)
 {
-    auto doc = std::make_unique<CMasterPrintDoc>(kind, variant, [records] { return records; });
+    auto doc = std::make_unique<CMasterPrintDoc>(*CMasterKind::OfNumber(kind), variant,
+                                                 [records] { return records; });
     doc->SetPaperRule([] { return true; });
     return doc;
 }
@@ -250,19 +253,19 @@ TEST_F(MasterPrintTest, PageFrameAndBlocks)
 }
 
 // Refusals when the job prepares: nothing selected (the preview's print
-// button after all rows were deselected), a kind without a layout.
+// button after all rows were deselected); a number without a ledger makes
+// no job at all.
 TEST_F(MasterPrintTest, RefusedJobs)
 {
     CPrintInfo info;
     EXPECT_FALSE(Doc(2, 0, {})->OnPreparePrinting(info));
-    EXPECT_FALSE(Doc(0, 0, Records(QStringLiteral("Customer"), 2))->OnPreparePrinting(info));
-    EXPECT_EQ(Texts(), (QStringList{QStringLiteral("印刷するデータを選択してください。\n"),
-                                    QStringLiteral("印刷情報が設定できませんでした。")}));
-    // A failing paper rule stops the job too.
+    EXPECT_EQ(CMasterKind::OfNumber(0), nullptr);
+    EXPECT_EQ(Texts(), (QStringList{QStringLiteral("印刷するデータを選択してください。\n")}));
+    // A failing paper rule stops the job too, silently.
     auto doc = Doc(2, 0, Records(QStringLiteral("Customer"), 2));
     doc->SetPaperRule([] { return false; });
     EXPECT_FALSE(doc->OnPreparePrinting(info));
-    EXPECT_EQ(Texts().size(), 2);
+    EXPECT_EQ(Texts().size(), 1);
 }
 
 TEST(MasterPrintText, CollectionDay)
@@ -408,12 +411,12 @@ TEST_F(MasterPrintTest, ListPrintQuestions)
         return int(IDOK);
     });
     int variant = -1;
-    EXPECT_FALSE(AskListPrint(2, 0, variant));
+    EXPECT_FALSE(AskListPrint(CMasterKind::Customers(), 0, variant));
     m_ui.Prompt().QueueAnswers({IDNO});
-    EXPECT_FALSE(AskListPrint(2, 3, variant));
+    EXPECT_FALSE(AskListPrint(CMasterKind::Customers(), 3, variant));
     m_ui.Prompt().QueueAnswers({IDYES});
     answer = -1;
-    EXPECT_FALSE(AskListPrint(3, 3, variant));
+    EXPECT_FALSE(AskListPrint(CMasterKind::Suppliers(), 3, variant));
     EXPECT_EQ(mode, 4);
     EXPECT_EQ(Texts(), (QStringList{QStringLiteral("印刷するデータを選択してください。\n"),
                                     QStringLiteral("選択されている3件の情報を印刷します。よろしいですか？"),
@@ -424,9 +427,9 @@ TEST_F(MasterPrintTest, ListPrintQuestions)
 
     answer = 1;
     mode = 0;
-    EXPECT_TRUE(AskListPrint(2, 1, variant));
+    EXPECT_TRUE(AskListPrint(CMasterKind::Customers(), 1, variant));
     EXPECT_EQ(variant, 1);
-    EXPECT_TRUE(AskListPrint(1, 1, variant)); // products: no choice
+    EXPECT_TRUE(AskListPrint(CMasterKind::Items(), 1, variant)); // products: no choice
     EXPECT_EQ(variant, 0);
     EXPECT_EQ(mode, 4);
     SetChoiceDialogRunner(old);
@@ -452,7 +455,7 @@ TEST_F(MasterPrintTest, AddressAndLabelWorkTables)
     CCDSData customers = Load(QStringLiteral("Customer"), QStringLiteral("CustomerCode"));
     m_ui.Prompt().QueueAnswers({IDYES});
     forms.m_nPick = 0; // the chooser cancelled: nothing starts, the rows stay
-    EXPECT_EQ(CAddressPrint(2, insert, launch).Run({customers.GetAt(0)}), 0);
+    EXPECT_EQ(CAddressPrint(CMasterKind::Customers(), insert, launch).Run({customers.GetAt(0)}), 0);
     EXPECT_EQ(WorkRows(QStringLiteral("WAtena"), QStringLiteral("CustomerCode,Company")),
               QStringList{QStringLiteral("C1|丁")});
     EXPECT_TRUE(launcher.m_starts.isEmpty());
@@ -463,9 +466,9 @@ TEST_F(MasterPrintTest, AddressAndLabelWorkTables)
     ASSERT_FALSE(offered.isEmpty());
     forms.m_nPick = offered.first();
     m_ui.Prompt().QueueAnswers({IDYES});
-    EXPECT_EQ(
-        CAddressPrint(3, insert, launch).Run({suppliers.GetAt(0), suppliers.GetAt(1), suppliers.GetAt(2)}),
-        1);
+    EXPECT_EQ(CAddressPrint(CMasterKind::Suppliers(), insert, launch)
+                  .Run({suppliers.GetAt(0), suppliers.GetAt(1), suppliers.GetAt(2)}),
+              1);
     // The second command replaced the first's rows; suppliers carry their own code and ID.
     QStringList expected;
     for (int i = 0; i < 3; ++i)
@@ -517,7 +520,7 @@ TEST_F(MasterPrintTest, AddressAndLabelWorkTables)
         m_ui.Prompt().Clear();
         m_ui.Prompt().QueueAnswers({IDYES});
         CAddressPrint failing(
-            1,
+            CMasterKind::Items(),
             [&f](CCDSData&, QString& err) {
                 err = f.err;
                 return f.result;
@@ -528,7 +531,7 @@ TEST_F(MasterPrintTest, AddressAndLabelWorkTables)
     }
     m_ui.Prompt().Clear();
     CAddressPrint fatal(
-        1, [](CCDSData&, QString&) { return -100; }, launch);
+        CMasterKind::Items(), [](CCDSData&, QString&) { return -100; }, launch);
     m_ui.Prompt().QueueAnswers({IDYES});
     EXPECT_EQ(fatal.Run({items.GetAt(0)}), 0);
     ASSERT_EQ(Texts().size(), 3);
@@ -536,9 +539,9 @@ TEST_F(MasterPrintTest, AddressAndLabelWorkTables)
     EXPECT_TRUE(launcher.m_starts.isEmpty());
     // No selection, or No to the question: nothing written.
     m_ui.Prompt().Clear();
-    EXPECT_EQ(CAddressPrint(3, insert, launch).Run({}), 0);
+    EXPECT_EQ(CAddressPrint(CMasterKind::Suppliers(), insert, launch).Run({}), 0);
     m_ui.Prompt().QueueAnswers({IDNO});
-    EXPECT_EQ(CAddressPrint(3, insert, launch).Run({suppliers.GetAt(0)}), 0);
+    EXPECT_EQ(CAddressPrint(CMasterKind::Suppliers(), insert, launch).Run({suppliers.GetAt(0)}), 0);
     EXPECT_EQ(Texts().first(), QStringLiteral("印刷するデータを選択してください。\n"));
     EXPECT_EQ(Count(QStringLiteral("WAtena")), 3);
 }

@@ -1,4 +1,5 @@
 #include "master/MasterRecordStore.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/data/Record.h"
 #include "platform/ui/FakeUi.h"
 
@@ -90,7 +91,7 @@ TEST(MasterRecordStore, InsertMessagesByResult)
         host.m_nResult = c.result;
         host.m_strError = c.err;
         CMasterRecordStore store(host);
-        store.SetKind(CMasterRecordStore::kCustomer);
+        store.SetKind(CMasterKind::Customers());
         CCDSData set;
         set.AddNew();
         set.AddNew();
@@ -126,7 +127,7 @@ TEST(MasterRecordStore, UpdateMessagesByResult)
         host.m_nResult = c.result;
         host.m_strError = c.err;
         CMasterRecordStore store(host);
-        store.SetKind(CMasterRecordStore::kItem);
+        store.SetKind(CMasterKind::Items());
         EXPECT_EQ(store.Update(CCDSData(), c.showDone), c.result);
         EXPECT_EQ(ui.Prompt().Texts(), c.message.isEmpty() ? QStringList() : QStringList{c.message})
             << c.result;
@@ -154,7 +155,9 @@ TEST(MasterRecordStore, DuplicateLookupNeverLetsACodeThroughOnFailure)
         host.m_nLookup = c.lookup;
         host.m_nFound = c.found;
         CMasterRecordStore store(host);
-        store.SetKind(c.kind);
+        // A number naming no ledger leaves the store without one.
+        if (const CMasterKind* kind = CMasterKind::OfNumber(c.kind))
+            store.SetKind(*kind);
         CCDSData result;
         EXPECT_EQ(store.IsDuplicateCode(QStringLiteral("A'01"), result), c.answer) << c.kind;
         EXPECT_EQ(host.m_calls, c.call.isEmpty() ? QStringList() : QStringList{c.call}) << c.kind;
@@ -165,8 +168,7 @@ TEST(MasterRecordStore, OtherKindsSendNothingAndTheRestPassesThrough)
 {
     ScopedFakeUi ui;
     CScriptedHost host;
-    CMasterRecordStore store(host);
-    store.SetKind(5);
+    CMasterRecordStore store(host); // no ledger set
     CCDSData set;
     set.AddNew();
     EXPECT_EQ(store.GetTableName(), QString());

@@ -1,4 +1,5 @@
 #include "master/SlipFromList.h"
+#include "platform/data/MasterKinds.h"
 #include "platform/data/Record.h"
 #include "platform/ui/ChoiceDlg.h"
 #include "platform/ui/FakeUi.h"
@@ -68,7 +69,7 @@ TEST(SlipFromList, KindTextAndLayout)
         choice.m_modes.clear();
         QStringList launches, lookups;
         CSlipFromList command(
-            c.kind,
+            *CMasterKind::OfNumber(c.kind),
             [&](const QString& table, const QString& field, const QString& code, CCDSData& result) {
                 lookups << table + u'.' + field + u'=' + code;
                 for (int i = 0; i < c.found; ++i)
@@ -108,7 +109,8 @@ TEST(SlipFromList, RefusalsBeforeTheChoice)
     for (const auto& c : cases) {
         ui.Prompt().Clear();
         int launched = 0;
-        CSlipFromList command(c.kind, {}, [&](int, const QString&, long) { return ++launched; });
+        CSlipFromList command(*CMasterKind::OfNumber(c.kind), {},
+                              [&](int, const QString&, long) { return ++launched; });
         EXPECT_EQ(command.Run(c.selected), 0);
         EXPECT_EQ(ui.Prompt().Texts(), QStringList{c.text});
         EXPECT_EQ(launched, 0);

@@ -20,6 +20,7 @@
 #include "reports/StockController.h"
 #include "resources/CommandIds.h"
 
+#include "RecordingScreen.h"
 #include "ShimeTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -29,64 +30,6 @@
 
 namespace
 {
-
-// A screen that shows nothing: it answers the rows selected it was given
-// and records what the controller asked of it.
-class CRecordingScreen : public IReportScreen
-{
-  public:
-    CMakeMsgID& Data() const override { return m_data; }
-    QDate ClosingDate() const override { return QDate(2004, 5, 25); }
-    int ClosingDay() const override { return 25; }
-    QList<int> GetSelectedRows() const override { return m_selected; }
-    QList<int> SelectedRowsOrSay(const QString& message) const override
-    {
-        if (m_selected.isEmpty())
-            m_calls << QStringLiteral("Say ") + message;
-        return m_selected;
-    }
-    void SelectRows(const QList<int>& rows) override { m_selected = rows; }
-    void ShowLoaded(CCDSData&& /*records*/) override { m_calls << QStringLiteral("ShowLoaded"); }
-    void ShowPeriod(const QString& text) override { m_calls << QStringLiteral("Period ") + text; }
-    void ShowCount(const QString& text) override { m_calls << QStringLiteral("Count ") + text; }
-    void RefreshList() override { m_calls << QStringLiteral("Refresh"); }
-    void RepaintRows() override { m_calls << QStringLiteral("Repaint"); }
-    void ClearRows() override { m_calls << QStringLiteral("ClearRows"); }
-    void RemoveSettledRows(const QList<int>& /*rows*/) override { m_calls << QStringLiteral("Remove"); }
-    void ReloadList(bool newColumns) override { m_calls << QStringLiteral("Reload %1").arg(newColumns); }
-    void ShowMode(int mode, const QString& title) override
-    {
-        m_calls << QStringLiteral("Mode %1 ").arg(mode) + title;
-    }
-    void BackToMenu() override { m_calls << QStringLiteral("Menu"); }
-    int Ask(const QString& question, int /*buttons*/, int /*icon*/, int /*defaultButton*/) const override
-    {
-        m_calls << QStringLiteral("Ask ") + question;
-        return m_answer;
-    }
-    void Tell(const QString& text, int /*icon*/) const override { m_calls << QStringLiteral("Tell ") + text; }
-    QWidget* DialogParent() override { return nullptr; }
-    bool AskClosingDate(bool purchase) override
-    {
-        m_calls << QStringLiteral("ClosingDate %1").arg(purchase);
-        return false;
-    }
-    bool OpenReceipt(const CReceiptRequest& /*request*/) override
-    {
-        m_calls << QStringLiteral("Receipt");
-        return false;
-    }
-    bool OpenStockChange(CStockChangeRequest& /*request*/) override
-    {
-        m_calls << QStringLiteral("StockChange");
-        return false;
-    }
-
-    QList<int> m_selected;
-    int m_answer = IDCANCEL;
-    mutable QStringList m_calls;
-    mutable CMakeMsgID m_data; // never connected
-};
 
 // A list of the mode with `rows` data rows of empty records.
 void Fill(CReportList& list, int mode, int rows)

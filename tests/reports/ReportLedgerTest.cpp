@@ -16,6 +16,8 @@
 #include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
 
+#include "RecordingScreen.h"
+
 #include <QCoreApplication>
 #include <QDateEdit>
 #include <QLabel>
@@ -326,10 +328,16 @@ class CRecordingView : public CShimeView
     QList<int> m_ids;
 };
 
-// The controller of the screen's ledgers and details.
-CLedgerController& Ledger(CShimeView* view)
+// A list of the mode on the conditions `request` whose one row stands for
+// a copy of `record`: a ledger's controller drills down from it.
+void OneRowList(CReportList& list, int mode, const COneRecord& record, const CReportRequest& request)
 {
-    return dynamic_cast<CLedgerController&>(view->ControllerFor(43));
+    list.SetMode(mode);
+    static_cast<CReportRequest&>(list.m_cond) = request;
+    *list.Records().AddNew() = record;
+    CReportRow row;
+    row.record = list.Records().GetAt(0);
+    list.Rows().push_back(row);
 }
 
 } // namespace
@@ -394,6 +402,27 @@ TEST_F(LedgerViewTest, DrillDownAndBackFromTheThreeLists)
         const QString count = view->CountLabel()->text();
         const int row = RowOf(view, c.field, c.code);
         ASSERT_GE(row, 0) << c.list;
+        {
+            // The ledger's controller over a screen of its own: the detail
+            // it fills names the partner or product for its print, and the
+            // way back forgets it.
+            CReportList list;
+            OneRowList(list, c.list, *view->List().RecordAt(row), view->Request());
+            CRecordingScreen screen(m_frame->GetMakeMsgID(), &list);
+            CLedgerController ledger(screen, list);
+            ledger.DrillDown(0);
+            ASSERT_EQ(list.GetMode(), c.detail);
+            EXPECT_TRUE(ledger.FillRows());
+            EXPECT_EQ(ledger.GetPrintSubTitle(), Q(c.label));
+            EXPECT_FALSE(ledger.IsLedgerOpenedDirectly());
+            ledger.OnBackToList();
+            EXPECT_TRUE(ledger.GetPrintSubTitle().isEmpty());
+            EXPECT_EQ(list.GetMode(), c.list);
+            EXPECT_EQ(screen.m_calls, QStringList({QStringLiteral("Mode %1 ").arg(c.detail) + Q(c.title),
+                                                   QStringLiteral("Count ") + Q(c.label),
+                                                   QStringLiteral("Mode %1 ").arg(c.list) + Q(c.listTitle),
+                                                   Q("Count 件数：1件")}));
+        }
         view->ListCtrl()->setColumnWidth(0, 77);
 
         m_ui.Prompt().QueueAnswers({IDCANCEL});
@@ -408,9 +437,7 @@ TEST_F(LedgerViewTest, DrillDownAndBackFromTheThreeLists)
         EXPECT_EQ(view->Request().ledgerCode, Q(c.code));
         EXPECT_EQ(view->Request().ledgerName, Q(c.ledgerName));
         EXPECT_EQ(view->CountLabel()->text(), Q(c.label));
-        EXPECT_EQ(Ledger(view).GetPrintSubTitle(), Q(c.label));
         EXPECT_EQ(Column(view, c.balanceColumn), c.balances) << c.list;
-        EXPECT_FALSE(Ledger(view).IsLedgerOpenedDirectly());
         EXPECT_TRUE(m_frame->QueryCommandState(ID_BACK_TO_LIST).enabled);
         EXPECT_TRUE(m_frame->QueryCommandState(ID_LEDGER_CONDITION).enabled);
         view->ListCtrl()->setColumnWidth(0, 66);
@@ -422,7 +449,6 @@ TEST_F(LedgerViewTest, DrillDownAndBackFromTheThreeLists)
         EXPECT_EQ(view->List().Records().GetCount(), records);
         EXPECT_EQ(view->CountLabel()->text(), count);
         EXPECT_EQ(view->CountLabel()->text(), Q("件数：%1件").arg(records));
-        EXPECT_TRUE(Ledger(view).GetPrintSubTitle().isEmpty());
         EXPECT_EQ(view->ListCtrl()->columnWidth(0), 77);
         EXPECT_FALSE(m_frame->QueryCommandState(ID_LEDGER_CONDITION).enabled);
 
@@ -450,8 +476,23 @@ TEST_F(LedgerViewTest, FailedDrillDownAndNewConditions)
     EXPECT_EQ(view->GetMode(), 23);
     EXPECT_EQ(m_frame->GetViewKind(), 23);
     EXPECT_EQ(Column(view, 0), before);
-    EXPECT_EQ(Ledger(view).LedgerRows().GetCount(), 0);
     EXPECT_TRUE(view->Request().ledgerCode.isEmpty());
+    {
+        // The ledger's controller over a screen of its own: nothing read,
+        // nothing shown.
+        CReportList list;
+        OneRowList(list, 23, *view->List().RecordAt(row), view->Request());
+        CRecordingScreen screen(m_frame->GetMakeMsgID(), &list);
+        CLedgerController ledger(screen, list);
+        m_ui.Prompt().Clear();
+        ledger.DrillDown(0);
+        EXPECT_EQ(m_ui.Prompt().Texts(),
+                  QStringList({Q("元帳データの取得に失敗しました。期間が正しくありません。")}));
+        EXPECT_EQ(ledger.LedgerRows().GetCount(), 0);
+        EXPECT_EQ(screen.m_calls, QStringList());
+        EXPECT_EQ(list.GetMode(), 23);
+        EXPECT_TRUE(list.m_cond.ledgerCode.isEmpty());
+    }
 
     view->Request().to = QDate(2004, 5, 31);
     m_ui.Prompt().QueueAnswers({IDOK});
@@ -478,13 +519,24 @@ TEST_F(LedgerViewTest, FailedDrillDownAndNewConditions)
     EXPECT_EQ(view->CountLabel()->text(), Q("K002 赤坂物産"));
     EXPECT_EQ(view->PeriodLabel()->text(), Q("期間：2004/05/11～2004/05/31"));
     EXPECT_EQ(Column(view, 11), (QStringList{"0", "2,000", ""}));
-    // The reload failing on a partner gone meanwhile: its message, an empty ledger.
+    // The reload failing on a partner gone meanwhile: its message, an empty
+    // ledger; by the ledger's controller over a screen of its own.
+    CReportList detail;
+    detail.SetMode(43);
+    static_cast<CReportRequest&>(detail.m_cond) = view->Request();
+    CRecordingScreen screen(m_frame->GetMakeMsgID(), &detail);
+    CLedgerController ledger(screen, detail);
+    ledger.LoadLedger();
+    ASSERT_TRUE(ledger.FillRows());
+    ASSERT_GT(detail.RowCount(), 0);
+    screen.m_calls.clear();
     Exec("DELETE FROM Customer WHERE CustomerCode = 'K002'");
-    Ledger(view).LoadLedger();
+    ledger.LoadLedger();
     EXPECT_EQ(m_ui.Prompt().Texts().last(),
               Q("データの取得に失敗しました。取引先「K002」が見つかりません。"));
-    EXPECT_EQ(Ledger(view).LedgerHead().GetCount(), 0);
-    EXPECT_EQ(view->List().RowCount(), 0);
+    EXPECT_EQ(ledger.LedgerHead().GetCount(), 0);
+    EXPECT_EQ(detail.RowCount(), 0);
+    EXPECT_EQ(screen.m_calls, QStringList({"ClearRows"}));
 }
 
 // The menu's ledger command: Cancel stays on the menu, OK opens the
@@ -515,12 +567,26 @@ TEST_F(LedgerViewTest, LedgerCommandOpensTheLedgerDirectly)
     ASSERT_TRUE(view);
     EXPECT_EQ(view->GetMode(), 45);
     EXPECT_EQ(view->GetTitle(), Q("得意先元帳"));
-    EXPECT_TRUE(Ledger(view).IsLedgerOpenedDirectly());
     EXPECT_EQ(Column(view, 2), (QStringList{"", "売上", "入金", ""}));
     EXPECT_EQ(Column(view, 11), (QStringList{"500", "1,500", "0", ""}));
     EXPECT_EQ(view->PeriodLabel()->text(), Q("期間：2004/05/01～2004/05/31"));
     EXPECT_FALSE(m_frame->QueryCommandState(ID_BACK_TO_LIST).enabled);
-    Ledger(view).OnBackToList();
+    {
+        // The ledger's controller over a screen of its own: opened
+        // directly, its way back leads to the menu screen.
+        CReportList list;
+        list.SetMode(45);
+        static_cast<CReportRequest&>(list.m_cond) = view->Request();
+        CRecordingScreen screen(m_frame->GetMakeMsgID(), &list);
+        CLedgerController ledger(screen, list);
+        ledger.Load();
+        EXPECT_TRUE(ledger.IsLedgerOpenedDirectly());
+        screen.m_calls.clear();
+        ledger.OnBackToList();
+        EXPECT_EQ(screen.m_calls, QStringList({"Menu"}));
+    }
+    // The screen's own does the same.
+    m_frame->ExecuteCommand(ID_BACK_TO_LIST);
     Pump();
     EXPECT_EQ(m_frame->GetViewKind(), 0);
 }
@@ -756,7 +822,7 @@ TEST_F(LedgerViewTest, DrillDownUnderAClassification)
     ASSERT_EQ(view->GetMode(), 42);
     EXPECT_EQ(view->Request().ledgerCode, Q("A001"));
     EXPECT_EQ(view->CountLabel()->text(), Q("A001 りんご"));
-    Ledger(view).OnBackToList();
+    m_frame->ExecuteCommand(ID_BACK_TO_LIST);
     EXPECT_EQ(view->GetMode(), 34);
     EXPECT_EQ(view->List().RowCount(), rows);
     EXPECT_EQ(RowOf(view, "ItemCode", "A001"), row);

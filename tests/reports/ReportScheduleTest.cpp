@@ -2,6 +2,7 @@
 // edits on the report fixture's world behind a real frame, with scripted
 // answers and dialogs.
 
+#include "RecordingScreen.h"
 #include "ReportFixture.h"
 
 #include "app/AppHome.h"
@@ -263,6 +264,9 @@ TEST_F(ReportScheduleTest, FailedSettlementWritesNothing)
     };
     CShimeView* view = Show(10);
     ASSERT_TRUE(view);
+    // The schedule's controller over the list shown and a screen of its own.
+    CRecordingScreen screen(m_frame->GetMakeMsgID());
+    CScheduleController schedule(screen, view->List());
     const int receipts = Count(Q("Receipt_H")), lines = Count(Q("Receipt_B"));
     const QStringList codes = Cells(*view, 3);
     QStringList taken;
@@ -270,8 +274,9 @@ TEST_F(ReportScheduleTest, FailedSettlementWritesNothing)
         SCOPED_TRACE(message);
         Exec(QStringLiteral("CREATE TRIGGER t %1 BEGIN SELECT RAISE(ABORT, '不可'); END").arg(Q(trigger)));
         taken += NextNumbers(COUNTER_RECEIPT, 2);
-        EXPECT_EQ(dynamic_cast<CScheduleController&>(view->Controller()).CreatePaymentSlips({1, 2}), 0);
+        EXPECT_EQ(schedule.CreatePaymentSlips({1, 2}), 0);
         EXPECT_EQ(Texts(), QStringList({Q(message)}));
+        EXPECT_EQ(screen.m_calls, QStringList());
         EXPECT_EQ(Count(Q("Receipt_H")), receipts);
         EXPECT_EQ(Count(Q("Receipt_B")), lines);
         EXPECT_EQ(Count(Q("Sales_Close"), Q("WHERE Status = 1")), 3);
@@ -281,7 +286,8 @@ TEST_F(ReportScheduleTest, FailedSettlementWritesNothing)
     }
     const QStringList next = NextNumbers(COUNTER_RECEIPT, 1);
     EXPECT_FALSE(taken.contains(next.first()));
-    EXPECT_EQ(dynamic_cast<CScheduleController&>(view->Controller()).CreatePaymentSlips({1}), 1);
+    EXPECT_EQ(schedule.CreatePaymentSlips({1}), 1);
+    EXPECT_EQ(screen.m_calls, QStringList({"Remove"}));
     EXPECT_EQ(Column(Rows(Q("SELECT \"No\" FROM Receipt_H ORDER BY ID DESC LIMIT 1")), Q("No")), next);
 }
 
@@ -294,10 +300,13 @@ TEST_F(ReportScheduleTest, ScheduledDateMovedInPlace)
     QStringList prompts;
     QDate opened;
     {
+        // Nothing selected: the word goes to the screen, no dialog opens.
         auto answer = DateAnswer(QDate(2004, 7, 1), true, &prompts);
-        Select(*view, {});
-        dynamic_cast<CScheduleController&>(view->Controller()).OnChangeScheduledDate();
-        EXPECT_EQ(Texts(), QStringList({"入金予定日を変更したいデータを選択してください。"}));
+        CRecordingScreen screen(m_frame->GetMakeMsgID());
+        CScheduleController schedule(screen, view->List());
+        schedule.OnChangeScheduledDate();
+        EXPECT_EQ(screen.m_calls, QStringList({"Say 入金予定日を変更したいデータを選択してください。"}));
+        EXPECT_EQ(Texts(), QStringList());
         Select(*view, {1, 6});
         auto cancel = DateAnswer(QDate(2004, 7, 1), false, &prompts, &opened);
         m_frame->ExecuteCommand(ID_REPORT_SCHEDULE_DATE);

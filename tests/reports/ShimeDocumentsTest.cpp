@@ -17,6 +17,7 @@
 #include "reports/ShimeView.h"
 #include "resources/CommandIds.h"
 
+#include "RecordingScreen.h"
 #include "ShimeTestSupport.h"
 #include <QCoreApplication>
 #include <QItemSelectionModel>
@@ -333,10 +334,18 @@ TEST_F(ShimeDocumentsTest, AddressLabelsAndPerSlipInvoicesByForm)
     m_ui.Prompt().Clear();
     m_launched.clear();
 
-    // Declining the second form stops after the first hand-over.
+    // Declining the second form stops after the first hand-over: the
+    // closing's controller over the list shown and a screen of its own.
     QList<int> rows{0, 1, 2};
-    m_ui.Prompt().QueueAnswers({IDOK, IDNO});
-    dynamic_cast<CClosingController&>(view->Controller()).PrintByForm(rows);
+    CRecordingScreen screen(m_frame->GetMakeMsgID());
+    screen.m_answers = {IDNO};
+    CClosingController closing(screen, view->List());
+    closing.PrintByForm(rows);
+    EXPECT_EQ(screen.m_calls,
+              QStringList({Q("Tell 選択した得意先の印刷フォームが異なります。\nフォーム別に起動し"
+                             "ます。\nフォーム別に印刷をしてください。\n"),
+                           Q("Ask 次の印刷フォームを起動しますか？")}));
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList());
     EXPECT_EQ(m_launched.size(), 1);
     EXPECT_EQ(rows, QList<int>({1}));
 }

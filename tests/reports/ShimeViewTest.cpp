@@ -15,6 +15,7 @@
 #include "reports/ColumnWidthFile.h"
 #include "reports/KurikoshiDlg.h"
 #include "reports/RecordFields.h"
+#include "reports/ReportColumns.h"
 #include "reports/ReportController.h"
 #include "reports/ReportsModule.h"
 #include "reports/ShimeListCtrl.h"
@@ -30,11 +31,13 @@
 #include "settings/CounterInfo.h"
 #include <QDir>
 
+#include "RecordingScreen.h"
 #include "ShimeTestSupport.h"
 #include <QCoreApplication>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QPointer>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -457,8 +460,15 @@ TEST_F(ShimeViewTest, CloseIssueAndUndoThroughTheCommands)
     EXPECT_EQ(count("SELECT ID FROM Sales_Close WHERE CloseDate = '2004-05-25'"), 1);
     EXPECT_EQ(count("SELECT ID FROM Sales_H WHERE SeikyuID = 0 AND CustomerCode = 'K001'"), 1);
     m_ui.Prompt().Clear();
-    dynamic_cast<CClosingController&>(view->Controller()).IssueInvoices({0, 1});
-    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({"締め済みになっていないデータを選択しています"}));
+    {
+        // The invoices of the open row and a closed one, by the closing's
+        // controller over the list shown and a screen of its own.
+        CRecordingScreen screen(m_frame->GetMakeMsgID());
+        CClosingController closing(screen, view->List());
+        closing.IssueInvoices({0, 1});
+        EXPECT_EQ(screen.m_calls, QStringList({"Tell 締め済みになっていないデータを選択しています"}));
+    }
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList());
     EXPECT_EQ(launched.size(), 1);
     m_ui.Prompt().Clear();
     ASSERT_TRUE(view->SelectAllRows());
@@ -560,6 +570,13 @@ TEST_F(ShimeViewTest, BilledListPeriodShapes)
     m_ui.Prompt().Clear();
     view->Request().from = QDate(2004, 4, 1);
     view->Request().to = QDate(2004, 4, 25);
+    // The closing's controller besides, over a list and a screen of its own.
+    CReportList list;
+    list.SetMode(12);
+    list.m_cond.from = QDate(2004, 4, 1);
+    list.m_cond.to = QDate(2004, 4, 25);
+    CRecordingScreen screen(m_frame->GetMakeMsgID(), &list);
+    CClosingController closing(screen, list);
     const struct {
         int shape;
         const char* caption;
@@ -571,15 +588,25 @@ TEST_F(ShimeViewTest, BilledListPeriodShapes)
         {3, "期間：指定なし", {"C2", "C1", "C3"}},
     };
     for (const auto& c : cases) {
-        dynamic_cast<CClosingController&>(view->Controller()).LoadBilledList(c.shape);
-        view->RefreshList();
+        // The list shown, read again on its conditions.
+        view->Request().periodShape = c.shape;
+        view->SetupListForMode(true);
         EXPECT_EQ(view->PeriodLabel()->text(), QString::fromUtf8(c.caption));
-        QStringList numbers;
+        QStringList shown;
         for (int i = 0; i < view->List().Records().GetCount(); ++i)
-            numbers
-                << view->List().Records().GetAt(i)->GetOneField(QString(), QStringLiteral("No"))->GetText();
-        EXPECT_EQ(numbers, c.numbers) << c.shape;
+            shown << view->List().Records().GetAt(i)->GetOneField(QString(), QStringLiteral("No"))->GetText();
+        EXPECT_EQ(shown, c.numbers) << c.shape;
         EXPECT_EQ(view->CountLabel()->text(), QStringLiteral("件数：%1件").arg(c.numbers.size()));
+
+        screen.m_calls.clear();
+        closing.LoadBilledList(c.shape);
+        // The period's caption, and the records the count above the list counts.
+        EXPECT_EQ(screen.m_calls, QStringList({QStringLiteral("Period ") + QString::fromUtf8(c.caption),
+                                               QStringLiteral("Loaded %1").arg(c.numbers.size())}));
+        QStringList numbers;
+        for (int i = 0; i < list.Records().GetCount(); ++i)
+            numbers << list.Records().GetAt(i)->GetOneField(QString(), QStringLiteral("No"))->GetText();
+        EXPECT_EQ(numbers, c.numbers) << c.shape;
     }
 }
 
@@ -1373,5 +1400,387 @@ TEST_F(ShimeViewTest, AClosingOnAFullDiskSaysSoAndClosesOnceThereIsRoom)
                     "'2004-05-25'"),
               QStringLiteral("202/000001/000202"));
     EXPECT_EQ(count("SELECT COUNT(*) FROM Sales_H WHERE SeikyuID = 0"), QStringLiteral("0"));
+    m_ui.Prompt().Clear();
+}
+
+// The closing command over the closing list shown opens the list anew on the
+// date chosen, as from the menu screen; Cancel leaves the list as it is.
+TEST_F(ShimeViewTest, TheClosingCommandOpensTheListShownAnew)
+{
+    Exec("INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, "
+         "Total, "
+         "SeikyuID) VALUES ('S9', '2004-05-15', 'K009', 0, 1, 10000000, 10000000, 0, 10000000, 0)");
+    const QPointer<CShimeView> before = Show(8, QDate(2004, 5, 25), 25);
+    ASSERT_TRUE(before);
+    ASSERT_EQ(Column(*before, 1), QStringList({"K001", "K002"}));
+    m_ui.Prompt().Clear();
+    const auto answer = [](bool ok) {
+        return ScopedModalRunner([ok](QDialog& dialog) {
+            auto& options = static_cast<CCloseInvoiceDlg&>(dialog);
+            options.DayList()->setCurrentIndex(4); // 20日締
+            options.MonthEdit()->setDate(QDate(2004, 5, 1));
+            ok ? options.accept() : options.reject();
+            return dialog.result();
+        });
+    };
+    {
+        auto cancel = answer(false);
+        m_frame->ExecuteCommand(ID_CLOSE_INVOICE);
+        Pump();
+    }
+    ASSERT_TRUE(before);
+    EXPECT_EQ(m_frame->GetActiveView(), before.data());
+    EXPECT_EQ(m_frame->m_dtCalendarDate, QDate(2004, 5, 25));
+    EXPECT_EQ(Column(*before, 1), QStringList({"K001", "K002"}));
+    {
+        auto ok = answer(true);
+        m_frame->ExecuteCommand(ID_CLOSE_INVOICE);
+        Pump();
+    }
+    EXPECT_TRUE(before.isNull());
+    auto* view = qobject_cast<CShimeView*>(m_frame->GetActiveView());
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->GetMode(), 8);
+    EXPECT_EQ(m_frame->m_dtCalendarDate, QDate(2004, 5, 20));
+    EXPECT_EQ(m_frame->m_nCalendarCloseDay, 20);
+    EXPECT_EQ(view->PeriodLabel()->text(), QStringLiteral("締日：2004/05/20"));
+    EXPECT_EQ(Column(*view, 1), QStringList({"K009"}));
+    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList());
+}
+
+// Every question, notice and word about the selection the closing family
+// has goes to its screen, with its buttons, icon and default button, and
+// none past it: the closing's controller over a list of the world and a
+// screen of its own. The messages of the services below it (the number
+// file, the hand-over to the slip-form program) stay theirs.
+TEST_F(ShimeViewTest, TheClosingFamilyAsksAndTellsThroughItsScreen)
+{
+    using CHeard = CRecordingScreen::CHeard;
+    Exec("INSERT INTO Supplier(SupplierCode, Company, Section, Name, Day) VALUES "
+         "('P001', '北港資材', '', '', 25)");
+    Exec("INSERT INTO Stock_H(No, \"Date\", SupplierCode, DenpyoType, TaxType, Amount, AmountNoTax, Tax, "
+         "Total, SeikyuID) VALUES ('T1', '2004-05-11', 'P001', 0, 1, 20000000, 20000000, 0, 20000000, 0)");
+    // Closings of the account already paid, beside the per-slip C1 and C2.
+    Exec("INSERT INTO Sales_Close(No, \"Date\", CustomerCode, CloseDate, CollectDate, Status, TudoFlg) "
+         "VALUES ('C5', '2004-04-20', 'K009', '2004-04-20', '2004-05-10', 1, 1)");
+    Exec("INSERT INTO Stock_Close(No, \"Date\", SupplierCode, CloseDate, CollectDate, Status, TudoFlg) "
+         "VALUES ('Z1', '2004-04-25', 'P001', '2004-04-25', '2004-05-31', 1, 1)");
+    const QString noInfo = m_folder + QStringLiteral("/NoInfo.dat");
+    const auto rowOf = [](const CReportList& list, const char* number) {
+        for (int row = 0; row < list.RowCount(); ++row)
+            if (TextOf(list.RecordAt(row), "No") == QLatin1String(number))
+                return row;
+        ADD_FAILURE() << "no row " << number;
+        return -1;
+    };
+    const auto form = [&rowOf](CReportList& list, const char* number, int formId, const QString& file) {
+        COneRecord* record = list.RecordAt(rowOf(list, number));
+        record->SetField(QStringLiteral("FormID"), formId);
+        record->SetField(QStringLiteral("HeaderID"), 31);
+        record->SetField(QStringLiteral("FileName"), file);
+    };
+    using Run = std::function<void(CClosingController&, CReportList&, CRecordingScreen&)>;
+    const CHeard closeAll{
+        QStringLiteral("Ask リスト上のすべての取引先の請求を締め切り、請求書を発行します。よろしいですか？"),
+        MB_OKCANCEL, MB_ICONQUESTION};
+    const CHeard issueNext{QStringLiteral("Ask 締め切りました。引き続き締め請求書を発行しますか？"), MB_YESNO,
+                           MB_ICONQUESTION};
+    const CHeard undoAsked{
+        QStringLiteral("Ask ！！！ご注意！！！\n\n選択した締め処理を取り消しますか？\n※この請求"
+                       "よりあとに締め請求がある場合は、その締め請求の前回請求額及び繰越額が"
+                       "変わります。よろしいですか？"),
+        MB_OKCANCEL, MB_ICONEXCLAMATION, IDCANCEL};
+    const CHeard noRecords{QStringLiteral("Tell 処理対象のレコードがありません")};
+    const struct Case {
+        const char* what;
+        int mode;
+        std::function<void()> before; // before the list is read
+        Run run;
+        QList<int> answers;      // the screen's
+        QList<int> otherAnswers; // the services' below it
+        QList<CHeard> heard;
+    } cases[] = {
+        {"mark settles",
+         12,
+         {},
+         [&](auto& c, auto& l, auto&) { c.OnMarkClick(rowOf(l, "C1")); },
+         {IDCANCEL},
+         {},
+         {{QStringLiteral("Ask 入金済みにしますか？※入金済みにしても入金データは変更されません。"),
+           MB_OKCANCEL, MB_ICONNONE, IDCANCEL}}},
+        {"mark unsettles a payment",
+         13,
+         {},
+         [&](auto& c, auto& l, auto&) { c.OnMarkClick(rowOf(l, "Z1")); },
+         {IDCANCEL},
+         {},
+         {{QStringLiteral("Ask 未出金に変更にしますか？※未出金にしても出金データは変更されません。"),
+           MB_OKCANCEL, MB_ICONNONE, IDCANCEL}}},
+        {"close, no rows",
+         8,
+         {},
+         [](auto& c, auto& l, auto&) {
+             l.ClearRows();
+             c.OnCloseAndPrint();
+         },
+         {},
+         {},
+         {noRecords}},
+        {"close all", 8, {}, [](auto& c, auto&, auto&) { c.OnCloseAndPrint(); }, {IDCANCEL}, {}, {closeAll}},
+        {"close the selected",
+         8,
+         {},
+         [](auto& c, auto&, auto& s) {
+             s.m_selected = {1};
+             c.OnCloseAndPrint();
+         },
+         {IDCANCEL},
+         {},
+         {{QStringLiteral("Ask 選択された取引先の請求を締め切り、請求書を発行します。よろしいですか？"),
+           MB_OKCANCEL, MB_ICONQUESTION}}},
+        {"number file unreadable",
+         8,
+         [&] {
+             QFile file(noInfo);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+             ASSERT_EQ(file.write(QByteArray("\x01\x00\xff\xff\x01\x00", 6)), 6);
+         },
+         [](auto& c, auto&, auto&) { c.OnCloseAndPrint(); },
+         {IDOK},
+         {IDOK, IDNO}, // the damaged file is kept
+         {closeAll,
+          {QStringLiteral(
+               "Tell 請求書の番号を読み込めなかったため、締め処理を行いませんでした。\n番号の設定ファイル"
+               "<%1>を読み込めません。「設定」－「伝票番号の設定」で番号を設定し直してから、もう一度締"
+               "めてください。")
+               .arg(noInfo),
+           MB_OK, MB_ICONEXCLAMATION}}},
+        {"numbers not saved",
+         9,
+         [&] { ASSERT_TRUE(QDir().mkpath(noInfo + QStringLiteral("/blocked"))); },
+         [](auto& c, auto&, auto&) { c.OnCloseAndPrint(); },
+         {IDOK},
+         {},
+         {closeAll,
+          {QStringLiteral(
+               "Tell 支払明細書の番号を保存できなかったため、締め処理を行いませんでした。\n番号の設定ファ"
+               "イル<%1>に書き込めるか（ディスクの空き容量や書き込みの権限）を確認してから、もう一度締め"
+               "てください。")
+               .arg(noInfo),
+           MB_OK, MB_ICONEXCLAMATION}}},
+        {"a fresh counter numbers on",
+         8,
+         [this] {
+             Exec("INSERT INTO Sales_Close(No, \"Date\", CustomerCode, CloseDate, CollectDate, Status, "
+                  "TudoFlg) "
+                  "VALUES ('000007', '2004-04-20', 'K009', '2004-04-20', '2004-05-10', 0, 1)");
+         },
+         [](auto& c, auto&, auto&) { c.OnCloseAndPrint(); },
+         {IDOK, IDNO},
+         {},
+         {closeAll,
+          {QStringLiteral(
+               "Tell 番号の設定ファイル<%1>に請求書の番号がなかったため、締め済みの請求書の番号「000007」"
+               "の次の「000008」から番号を付けます。")
+               .arg(noInfo),
+           MB_OK, MB_ICONINFORMATION},
+          issueNext}},
+        {"a partner changed since loading",
+         8,
+         {},
+         [this](auto& c, auto&, auto&) {
+             Exec("INSERT INTO Sales_H(No, \"Date\", CustomerCode, DenpyoType, TaxType, Amount, AmountNoTax, "
+                  "Tax, "
+                  "Total, SeikyuID) VALUES ('S8', '2004-05-20', 'K001', 0, 1, 50000000, 50000000, 0, "
+                  "50000000, 0)");
+             c.OnCloseAndPrint();
+         },
+         {IDOK, IDNO},
+         {},
+         {closeAll,
+          {QStringLiteral(
+               "Tell 次の取引先は一覧を読み込んだ後に伝票または入金が変わったため、締めませんでした。一覧"
+               "を読み込み直します。\nK001 青葉商事"),
+           MB_OK, MB_ICONEXCLAMATION},
+          issueNext}},
+        {"invoices, no rows",
+         8,
+         {},
+         [](auto& c, auto& l, auto&) {
+             l.ClearRows();
+             c.IssueInvoices({});
+         },
+         {},
+         {},
+         {noRecords}},
+        {"invoices of an open row",
+         8,
+         {},
+         [](auto& c, auto&, auto&) { c.IssueInvoices({0}); },
+         {},
+         {},
+         {{QStringLiteral("Tell 締め済みになっていないデータを選択しています")}}},
+        {"per-slip invoices",
+         12,
+         {},
+         [&](auto& c, auto& l, auto&) { c.IssueInvoices({rowOf(l, "C1")}); },
+         {IDCANCEL},
+         {},
+         {{QStringLiteral("Ask 都度請求書を印刷します。よろしいですか？"), MB_OKCANCEL, MB_ICONQUESTION}}},
+        {"undo asked", 12, {}, [](auto& c, auto&, auto&) { c.OnCancelClose(); }, {IDCANCEL}, {}, {undoAsked}},
+        {"undo, no rows",
+         12,
+         {},
+         [](auto& c, auto& l, auto&) {
+             l.ClearRows();
+             c.OnCancelClose();
+         },
+         {IDOK},
+         {},
+         {undoAsked, noRecords}},
+        {"undo, none selected",
+         12,
+         {},
+         [](auto& c, auto&, auto&) { c.OnCancelClose(); },
+         {IDOK},
+         {},
+         {undoAsked, {QStringLiteral("Say 処理を取り消すレコードを選択してください")}}},
+        {"undo of open rows",
+         8,
+         {},
+         [](auto& c, auto&, auto& s) {
+             s.m_selected = {0, 1};
+             c.OnCancelClose();
+         },
+         {IDOK},
+         {},
+         {undoAsked, {QStringLiteral("Tell 締め済みになっていないデータを選択しています。")}}},
+        {"undo of per-slip invoices",
+         12,
+         {},
+         [&](auto& c, auto& l, auto& s) {
+             s.m_selected = {rowOf(l, "C1"), rowOf(l, "C2")};
+             c.OnCancelClose();
+         },
+         {IDOK},
+         {},
+         {undoAsked,
+          {QStringLiteral(
+              "Tell 都度請求が含まれていますが、都度請求書の取り消しはここからはできません。売上伝票一覧"
+              "から伝票の削除を行ってください。")}}},
+        {"undo of a paid closing",
+         12,
+         {},
+         [&](auto& c, auto& l, auto& s) {
+             s.m_selected = {rowOf(l, "C5")};
+             c.OnCancelClose();
+         },
+         {IDOK},
+         {},
+         {undoAsked,
+          {QStringLiteral(
+              "Tell すでに入金済みのデータを選択しています。締め処理を取り消しても入金データはそのままで"
+              "すのでご注意ください。")}}},
+        {"reprint, none selected",
+         12,
+         {},
+         [](auto& c, auto&, auto&) { c.OnReprintInvoices(); },
+         {},
+         {},
+         {{QStringLiteral("Say 印刷するデータを選択してください。")}}},
+        {"labels, none selected",
+         12,
+         {},
+         [](auto& c, auto&, auto&) { c.OnAddressPrint(); },
+         {},
+         {},
+         {{QStringLiteral("Say データを選択してください。")}}},
+        {"a form deleted",
+         12,
+         {},
+         [&](auto& c, auto& l, auto&) {
+             form(l, "C1", 60099, QStringLiteral("a.vrf"));
+             QList<int> rows{rowOf(l, "C1")};
+             c.PrintByForm(rows);
+         },
+         {},
+         {},
+         {{QStringLiteral(
+             "Tell 伝票番号：C1　得意先名：青葉商事\n\n上記の伝票は、オリジナルフォームが削除されたため"
+             "印刷できません。\n")}}},
+        {"no form",
+         12,
+         {},
+         [&](auto& c, auto& l, auto&) {
+             QList<int> rows{rowOf(l, "C1")};
+             c.PrintByForm(rows);
+         },
+         {},
+         {},
+         {{QStringLiteral("Tell 印刷フォームの情報が取得できませんでした。")}}},
+        {"forms differ",
+         12,
+         {},
+         [&](auto& c, auto& l, auto&) {
+             form(l, "C1", 201, QStringLiteral("a.vrf"));
+             form(l, "C2", 203, QStringLiteral("b.vrf"));
+             QList<int> rows{rowOf(l, "C1"), rowOf(l, "C2")};
+             c.PrintByForm(rows);
+         },
+         {IDNO},
+         {},
+         {{QStringLiteral(
+              "Tell 選択した得意先の印刷フォームが異なります。\nフォーム別に起動します。\nフォーム別に印"
+              "刷をしてください。\n")},
+          {QStringLiteral("Ask 次の印刷フォームを起動しますか？"), MB_YESNO, MB_ICONQUESTION}}},
+        {"the hand-over refused",
+         12,
+         {},
+         [&](auto& c, auto& l, auto&) {
+             form(l, "C1", 201, QStringLiteral("a\U0001F600.vrf"));
+             QList<int> rows{rowOf(l, "C1")};
+             c.PrintByForm(rows);
+         },
+         {},
+         {},
+         {{QStringLiteral("Tell クリップボードにデータ転送できないため、印刷できません。")}}},
+    };
+    CFirstForm forms;
+    const ProcessLauncher old = SetProcessLauncher([](const QString&, const QString&) { return true; });
+    CMakeMsgID& db = m_frame->GetMakeMsgID();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Each case is undone with the transaction it runs in, and its
+        // number file removed after it: the next counter starts afresh.
+        QString err;
+        ASSERT_EQ(db.BeginTransaction(err), 1);
+        if (c.before)
+            c.before();
+        CReportList list;
+        list.SetMode(c.mode);
+        list.m_cond.periodShape = 3; // the billed lists: every closing
+        CReportColumnParams columns;
+        columns.mode = c.mode;
+        columns.unitWidth = 60;
+        list.Columns() = BuildReportColumns(columns);
+        CRecordingScreen screen(db, &list);
+        CClosingController closing(screen, list);
+        closing.Load();
+        screen.RefreshList();
+        ASSERT_GT(list.RowCount(), 0);
+        m_ui.Prompt().Clear();
+        m_ui.Prompt().QueueAnswers(c.otherAnswers);
+        screen.m_answers = c.answers;
+        c.run(closing, list, screen);
+        EXPECT_EQ(screen.m_heard, c.heard);
+        EXPECT_TRUE(screen.m_answers.isEmpty());
+        EXPECT_EQ(m_ui.Prompt().PendingAnswers(), 0);
+        for (const CHeard& heard : c.heard)
+            EXPECT_FALSE(m_ui.Prompt().Texts().contains(heard.text.section(u' ', 1)))
+                << heard.text.toStdString();
+        ASSERT_EQ(db.Rollback(err), 1);
+        ASSERT_TRUE(QFile::remove(noInfo) || QDir(noInfo).removeRecursively() || !QFileInfo::exists(noInfo));
+    }
+    SetProcessLauncher(old);
     m_ui.Prompt().Clear();
 }

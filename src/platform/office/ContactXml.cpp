@@ -44,8 +44,9 @@ using ReaderPtr = std::unique_ptr<xmlTextReader, ReaderFree>;
 
 struct Source {
     QFile file;
-    // Contacts hold attributes of a word or two each.
-    CXmlTagWatch tags{16 << 10};
+    // Contacts hold attributes of a word or two each; their files come in
+    // Unicode or in the Japanese encodings.
+    CXmlTagWatch tags{16 << 10, CXmlTagWatch::kUnicodeOrJapanese};
 };
 
 int ReadFile(void* context, char* buffer, int length)

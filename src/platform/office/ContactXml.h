@@ -36,7 +36,9 @@
 // one present otherwise). Reading never touches the network, loads no DTD
 // and refuses any document type declaration, so no entity is expanded; a
 // contact item far larger than any contact (past two thousand nodes or 64 KB
-// of names and texts) is refused as malformed XML.
+// of names and texts), a tag past 16 K characters, more than a few dozen
+// namespace declarations in scope, or an encoding other than UTF-8, UTF-16,
+// Shift_JIS and EUC-JP is refused as malformed XML.
 class CContactXmlConv
 {
   public:

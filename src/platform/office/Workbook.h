@@ -57,9 +57,10 @@ struct CSheetInfo {
 
 // Caps against hostile files, each near what Excel itself writes, counted
 // while a file is read so that a small file cannot buy a large allocation:
-// the unpacked size of any one part and the number of entries of an
-// archive; the cell formats, number formats and sheets of a book; the cells
-// with a value in one sheet, which also bounds the book's shared strings.
+// the unpacked size of any one part and of all the parts a book's reader
+// reads, and the number of entries of an archive; the cell formats, number
+// formats and sheets of a book; the cells with a value in one sheet, which
+// also bounds the book's shared strings; the characters of its texts.
 struct CWorkbookLimits {
     // The cells of one sheet that an import can hold within its memory: a
     // stored cell, its slot in the import's table of rows and the text made
@@ -76,6 +77,32 @@ struct CWorkbookLimits {
     qint64 maxCells = kImportCells;
     qint64 maxFormats = 65536; // Excel keeps at most 64 000 cell formats
     qint64 maxSheets = 4096;
+    // What the parts an .xlsx book's reader reads unpack to, together and
+    // read after read: a few hundred megabytes at most, and no more than a
+    // bound plus so many times the file's own size (Excel's parts pack to a
+    // tenth or a twentieth of their size; white space and empty elements a
+    // thousand to one), so that the parser's time stays in proportion to
+    // the file.
+    qint64 maxBookBytes = qint64(256) << 20;
+    qint64 minBookBytes = qint64(64) << 20;
+    qint64 bookBytesPerFileByte = 64;
+    // The nodes of a book's parts (elements and each of their attributes,
+    // texts, comments) beyond so many for each sheet, relationship, shared
+    // string and cell kept, at most a bound plus so many for each byte of
+    // the file: the parser spends a tenth of a microsecond on each, so that
+    // millions of empty elements, which pack a thousand to one, are refused
+    // within half a second, while cells and strings with all their markup
+    // stay bounded by their own caps.
+    qint64 maxSpareNodes = 4000000;
+    qint64 spareNodesPerFileByte = 2;
+    qint64 nodesPerItem = 16;
+    // A sheet's code name stands in its first element, a few hundred bytes
+    // in: the reading of each sheet's head stops here, the name not found.
+    qint64 maxHeadBytes = qint64(16) << 10;
+    // The characters of a book's shared strings and of the texts of the
+    // sheet read, each kept in two bytes: with the cells, the import stays
+    // near 300 MB.
+    qint64 maxTextChars = 64000000;
 };
 
 class CWorkbookReader

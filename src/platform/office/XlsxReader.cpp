@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 
 #include <libxml/xmlreader.h>
@@ -22,15 +23,18 @@ namespace
 
 constexpr quint32 kMaxRows = 1048576;
 constexpr quint32 kMaxColumns = 16384;
-
-void IgnoreXmlError(void*, xmlErrorPtr) {}
+constexpr qint64 kMaxCellChars = 32767;
 
 // One part of the archive as a stream of XML nodes. Reading stops with an
-// error at a document type, an entity, a damaged stream or the size cap.
+// error at a document type, an entity, a damaged stream, the part's caps or
+// the book's; with `mostBytes`, only its head is read, and the reading is
+// cut (Cut() tells) past that many bytes or at a tag too large.
 class CPartReader
 {
   public:
-    CPartReader(zip_t* zip, const QString& name, const CWorkbookReader::Limits& limits) : m_limits(limits)
+    CPartReader(zip_t* zip, const QString& name, const CWorkbookReader::Limits& limits, CUnpackBudget& budget,
+                qint64 mostBytes = -1)
+        : m_limits(limits), m_budget(budget), m_nMostBytes(mostBytes)
     {
         // Some writers separate the folders of part names with backslashes.
         zip_int64_t index = zip_name_locate(zip, name.toUtf8().constData(), ZIP_FL_NOCASE);
@@ -61,7 +65,7 @@ class CPartReader
             m_error = CWorkbookReader::NotWorkbook;
             return;
         }
-        xmlTextReaderSetStructuredErrorHandler(m_reader, IgnoreXmlError, nullptr);
+        xmlTextReaderSetStructuredErrorHandler(m_reader, &CPartReader::CountError, this);
     }
     ~CPartReader()
     {
@@ -77,6 +81,7 @@ class CPartReader
     bool IsOpen() const { return m_reader != nullptr; }
     CWorkbookReader::Error Error() const { return m_error; }
     bool Failed() const { return m_error != CWorkbookReader::NoError; }
+    bool Cut() const { return m_bCut; }
 
     // The next node; false at the end of the part or on an error.
     bool Read()
@@ -92,6 +97,18 @@ class CPartReader
                 m_type == XML_READER_TYPE_ENTITY) {
                 Fail(CWorkbookReader::NotWorkbook);
                 return false;
+            }
+            if (m_nErrors > kMostErrors) {
+                Fail(CWorkbookReader::NotWorkbook);
+                return false;
+            }
+            if (m_type != XML_READER_TYPE_END_ELEMENT) {
+                m_budget.nodes +=
+                    1 + (m_type == XML_READER_TYPE_ELEMENT ? xmlTextReaderAttributeCount(m_reader) : 0);
+                if (m_budget.nodes > m_budget.mostSpareNodes + m_limits.nodesPerItem * m_budget.kept) {
+                    Fail(CWorkbookReader::TooLarge);
+                    return false;
+                }
             }
             return true;
         }
@@ -115,6 +132,8 @@ class CPartReader
         return local && std::strcmp(reinterpret_cast<const char*>(local), name) == 0;
     }
     int Depth() const { return xmlTextReaderDepth(m_reader); }
+    // An item the caller keeps: its nodes are not spare.
+    void Keep() { ++m_budget.kept; }
     bool IsEmpty() const { return xmlTextReaderIsEmptyElement(m_reader) == 1; }
 
     // Calls `take(localName, value)` for each attribute of the current element.
@@ -141,13 +160,50 @@ class CPartReader
         return found;
     }
 
-    // The character data of the current element and everything in it; with
-    // `runs`, only that of its <t> elements outside phonetic runs (<rPh>).
-    QByteArray Text(bool runs = false)
+    // The character data of the current element and everything in it, of at
+    // most `mostChars` characters (UTF-16 code units), else too large.
+    QByteArray Text(qint64 mostChars)
     {
         QByteArray text;
+        qint64 chars = 0;
+        Walk(false, [&](const char* value) {
+            for (const char* p = value; *p; ++p) {
+                const auto b = uchar(*p);
+                chars += ((b & 0xC0) != 0x80) + (b >= 0xF0);
+            }
+            text += value;
+            return chars <= mostChars;
+        });
+        return Failed() ? QByteArray() : text;
+    }
+
+    // The text of the current string item (<si>, <is>): its <t> elements
+    // outside phonetic runs (<rPh>), of at most `mostChars` characters,
+    // else too large. Made in UTF-16 as it is read, so that a long string
+    // is never held twice.
+    QString Runs(qint64 mostChars)
+    {
+        QString text;
+        Walk(true, [&](const char* value) {
+            text += QString::fromUtf8(value);
+            return text.size() <= mostChars;
+        });
+        return Failed() ? QString() : text;
+    }
+
+    // Reads past the current element.
+    void Skip()
+    {
+        Walk(false, [](const char*) { return true; });
+    }
+
+  private:
+    // Hands `take` the character data of the current element (with `runs`,
+    // as Runs() chooses it) until it answers false: too large.
+    template <typename F> void Walk(bool runs, F take)
+    {
         if (IsEmpty())
-            return text;
+            return;
         const int depth = Depth();
         int inT = 0;
         int phoneticDepth = -1;
@@ -167,14 +223,21 @@ class CPartReader
                     --inT;
             } else if (type == XML_READER_TYPE_TEXT || type == XML_READER_TYPE_CDATA ||
                        type == XML_READER_TYPE_WHITESPACE || type == XML_READER_TYPE_SIGNIFICANT_WHITESPACE) {
-                if (!runs || (inT > 0 && phoneticDepth < 0))
-                    text += reinterpret_cast<const char*>(xmlTextReaderConstValue(m_reader));
+                if ((!runs || (inT > 0 && phoneticDepth < 0)) &&
+                    !take(reinterpret_cast<const char*>(xmlTextReaderConstValue(m_reader)))) {
+                    Fail(CWorkbookReader::TooLarge);
+                    return;
+                }
             }
         }
-        return text;
     }
 
-  private:
+    // libxml2 goes on past errors it can recover from (a prefix never
+    // declared), each written out as a message first: a part of millions
+    // of them is damaged.
+    static constexpr int kMostErrors = 1000;
+    static void CountError(void* context, xmlErrorPtr) { ++static_cast<CPartReader*>(context)->m_nErrors; }
+
     static int ReadChunk(void* context, char* buffer, int length)
     {
         auto* self = static_cast<CPartReader*>(context);
@@ -186,14 +249,32 @@ class CPartReader
             return -1;
         }
         self->m_total += n;
-        if (self->m_total > self->m_limits.maxEntryBytes || !self->m_tags.Pass(buffer, n)) {
+        self->m_budget.bytes += n;
+        if (self->m_total > self->m_limits.maxEntryBytes || self->m_budget.bytes > self->m_budget.mostBytes) {
             self->m_ioError = CWorkbookReader::TooLarge;
+            return -1;
+        }
+        const bool head = self->m_nMostBytes >= 0;
+        if (head && self->m_total > self->m_nMostBytes) {
+            self->m_bCut = true;
+            self->m_ioError = CWorkbookReader::TooLarge;
+            return -1;
+        }
+        if (!self->m_tags.Pass(buffer, n)) {
+            // A part in an encoding other than Unicode's is damaged.
+            const bool encoding = self->m_tags.GetFault() == CXmlTagWatch::kEncoding;
+            self->m_bCut = head && !encoding;
+            self->m_ioError = encoding ? CWorkbookReader::NotWorkbook : CWorkbookReader::TooLarge;
             return -1;
         }
         return int(n);
     }
 
     CWorkbookReader::Limits m_limits;
+    CUnpackBudget& m_budget;
+    qint64 m_nMostBytes;
+    bool m_bCut = false;
+    int m_nErrors = 0;
     zip_file_t* m_file = nullptr;
     xmlTextReaderPtr m_reader = nullptr;
     CWorkbookReader::Error m_error = CWorkbookReader::NoError;
@@ -207,9 +288,8 @@ class CPartReader
 
 // "_xHHHH_" stands for the character HHHH in the file's strings (line
 // breaks, control characters, and "_x005F_" for a literal underscore).
-QString DecodeEscapes(const QByteArray& utf8)
+QString DecodeEscapes(const QString& text)
 {
-    QString text = QString::fromUtf8(utf8);
     qsizetype at = text.indexOf(QLatin1String("_x"));
     if (at < 0)
         return text;
@@ -353,9 +433,10 @@ struct CRelationship {
 
 // The relationships of a part by id; a missing .rels part gives none.
 bool ReadRelationships(zip_t* zip, const QString& part, const CWorkbookReader::Limits& limits,
-                       QHash<QString, CRelationship>& rels, CWorkbookReader::Error& error)
+                       CUnpackBudget& budget, QHash<QString, CRelationship>& rels,
+                       CWorkbookReader::Error& error)
 {
-    CPartReader reader(zip, RelsPartOf(part), limits);
+    CPartReader reader(zip, RelsPartOf(part), limits, budget);
     qint64 count = 0;
     while (reader.Read()) {
         if (!reader.IsElement("Relationship"))
@@ -378,6 +459,7 @@ bool ReadRelationships(zip_t* zip, const QString& part, const CWorkbookReader::L
         });
         if (mode.compare(QLatin1String("External"), Qt::CaseInsensitive) != 0)
             rels.insert(id, {type, ResolveTarget(part, target)});
+        reader.Keep();
     }
     error = reader.Error();
     return !reader.Failed();
@@ -412,7 +494,12 @@ std::unique_ptr<CXlsxReader> CXlsxReader::Open(const QString& path, const Limits
     std::unique_ptr<CXlsxReader> reader(new CXlsxReader);
     reader->m_zip = zip;
     reader->m_limits = limits;
-    if (!reader->Load(error))
+    const qint64 fileBytes = QFileInfo(path).size();
+    const qint64 within = qMin(fileBytes, limits.maxBookBytes);
+    reader->m_unpacked.mostBytes =
+        qMin(limits.maxBookBytes, limits.minBookBytes + within * limits.bookBytesPerFileByte);
+    reader->m_unpacked.mostSpareNodes = limits.maxSpareNodes + within * limits.spareNodesPerFileByte;
+    if (!reader->Load(fileBytes, error))
         return nullptr;
     return reader;
 }
@@ -423,14 +510,36 @@ CXlsxReader::~CXlsxReader()
         zip_discard(m_zip);
 }
 
-bool CXlsxReader::Load(Error& error)
+bool CXlsxReader::Load(qint64 fileBytes, Error& error)
 {
-    if (zip_get_num_entries(m_zip, 0) > m_limits.maxEntries) {
+    const zip_int64_t entries = zip_get_num_entries(m_zip, 0);
+    if (entries > m_limits.maxEntries) {
         error = TooLarge;
         return false;
     }
+    // Entries whose data overlap unpack the same bytes again and again, as
+    // many times as the directory names them. Each entry takes at least its
+    // local header (30 bytes and its name), its packed data and its record
+    // in the directory (46 bytes and its name), and the directory ends in 22
+    // bytes: entries that take more than the file holds overlap.
+    qint64 taken = 22;
+    for (zip_int64_t i = 0; i < entries; ++i) {
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        if (zip_stat_index(m_zip, zip_uint64_t(i), ZIP_FL_ENC_RAW, &stat) != 0 ||
+            !(stat.valid & ZIP_STAT_COMP_SIZE) || !(stat.valid & ZIP_STAT_NAME) ||
+            stat.comp_size > zip_uint64_t(fileBytes)) {
+            error = NotWorkbook;
+            return false;
+        }
+        taken += 76 + 2 * qint64(std::strlen(stat.name)) + qint64(stat.comp_size);
+        if (taken > fileBytes) {
+            error = NotWorkbook;
+            return false;
+        }
+    }
     QHash<QString, CRelationship> packageRels;
-    if (!ReadRelationships(m_zip, QString(), m_limits, packageRels, error))
+    if (!ReadRelationships(m_zip, QString(), m_limits, m_unpacked, packageRels, error))
         return false;
     QString workbookPart = TargetOfType(packageRels, QLatin1String("/officeDocument"));
     if (workbookPart.isEmpty())
@@ -440,7 +549,7 @@ bool CXlsxReader::Load(Error& error)
     QStringList ids;
     bool isWorkbook = false;
     {
-        CPartReader reader(m_zip, workbookPart, m_limits);
+        CPartReader reader(m_zip, workbookPart, m_limits, m_unpacked);
         while (reader.Read()) {
             if (reader.Type() != XML_READER_TYPE_ELEMENT)
                 continue;
@@ -462,7 +571,7 @@ bool CXlsxReader::Load(Error& error)
                 QString id;
                 reader.Attributes([&](const char* name, const char* value) {
                     if (!std::strcmp(name, "name"))
-                        info.name = DecodeEscapes(value);
+                        info.name = DecodeEscapes(QString::fromUtf8(value));
                     else if (!std::strcmp(name, "id"))
                         id = QString::fromUtf8(value);
                 });
@@ -472,6 +581,7 @@ bool CXlsxReader::Load(Error& error)
                     continue;
                 m_sheets << info;
                 ids << id;
+                reader.Keep();
             }
         }
         if (reader.Failed()) {
@@ -485,7 +595,7 @@ bool CXlsxReader::Load(Error& error)
     }
 
     QHash<QString, CRelationship> rels;
-    if (!ReadRelationships(m_zip, workbookPart, m_limits, rels, error))
+    if (!ReadRelationships(m_zip, workbookPart, m_limits, m_unpacked, rels, error))
         return false;
     m_stylesPart = TargetOfType(rels, QLatin1String("/styles"));
     m_sharedPart = TargetOfType(rels, QLatin1String("/sharedStrings"));
@@ -507,8 +617,10 @@ bool CXlsxReader::Load(Error& error)
             m_sheets[i].codeName = *known;
             continue;
         }
-        // The code name stands in the sheet's first element.
-        CPartReader reader(m_zip, rel->target, m_limits);
+        // The code name stands in the sheet's first element, near the start
+        // of the part: a sheet whose head holds none, or a tag too large
+        // (whose sheet is refused when read), is read no further here.
+        CPartReader reader(m_zip, rel->target, m_limits, m_unpacked, m_limits.maxHeadBytes);
         if (!reader.IsOpen() && !reader.Failed()) {
             error = NotWorkbook;
             return false;
@@ -520,7 +632,7 @@ bool CXlsxReader::Load(Error& error)
                 m_sheets[i].codeName = reader.Attribute("codeName");
             break;
         }
-        if (reader.Failed()) {
+        if (reader.Failed() && !reader.Cut()) {
             error = reader.Error();
             return false;
         }
@@ -541,7 +653,7 @@ bool CXlsxReader::LoadShared(Error& error)
         // Whether a format shows a date, decided once for its id however
         // many cell formats name it.
         QHash<int, bool> dated;
-        CPartReader reader(m_zip, m_stylesPart, m_limits);
+        CPartReader reader(m_zip, m_stylesPart, m_limits, m_unpacked);
         int xfsDepth = -1;
         qint64 numFmts = 0;
         while (reader.Read()) {
@@ -606,8 +718,9 @@ bool CXlsxReader::LoadShared(Error& error)
               << CNumberFormat{0, QStringLiteral("[h]:mm:ss"), true};
 
     m_sharedStrings.clear();
+    m_nSharedChars = 0;
     if (!m_sharedPart.isEmpty()) {
-        CPartReader reader(m_zip, m_sharedPart, m_limits);
+        CPartReader reader(m_zip, m_sharedPart, m_limits, m_unpacked);
         while (reader.Read()) {
             if (!reader.IsElement("si"))
                 continue;
@@ -616,7 +729,12 @@ bool CXlsxReader::LoadShared(Error& error)
                 reader.Fail(TooLarge);
                 break;
             }
-            m_sharedStrings << DecodeEscapes(reader.Text(true));
+            QString text = DecodeEscapes(reader.Runs(m_limits.maxTextChars - m_nSharedChars));
+            if (reader.Failed())
+                break;
+            m_nSharedChars += text.size();
+            m_sharedStrings << std::move(text);
+            reader.Keep();
         }
         if (reader.Failed()) {
             error = reader.Error();
@@ -648,9 +766,11 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
     // like a dated number, a duration as days.
     const quint32 isoFormat = quint32(m_formats.size()) - 3;
 
-    CPartReader reader(m_zip, m_sheetParts.at(index), m_limits);
+    CPartReader reader(m_zip, m_sheetParts.at(index), m_limits, m_unpacked);
     if (!reader.IsOpen() && !reader.Failed())
         return fail(NotWorkbook);
+    // The sheet's own texts share the book's budget with its strings.
+    qint64 chars = m_nSharedChars;
     quint32 row = 0, column = 0;
     std::string ref, style, type;
     while (reader.Read()) {
@@ -708,7 +828,8 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             const quint32 s = quint32(std::strtoul(style.c_str(), nullptr, 10));
             cell.format = s < isoFormat ? s : 0;
         }
-        QByteArray value, inlineText;
+        QByteArray value;
+        QString inlineText;
         bool hasValue = false, hasInline = false, hasFormula = false;
         if (!reader.IsEmpty()) {
             const int depth = reader.Depth();
@@ -718,16 +839,19 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
                 if (reader.Type() != XML_READER_TYPE_ELEMENT)
                     continue;
                 if (reader.NameIs("v")) {
-                    value = reader.Text();
+                    // A formula's text counts with the sheet's texts; no
+                    // number, date or string index comes near the length of
+                    // Excel's longest text.
+                    value = reader.Text(type == "str" ? m_limits.maxTextChars - chars : kMaxCellChars);
                     hasValue = true;
                 } else if (reader.NameIs("is")) {
-                    inlineText = reader.Text(true);
+                    inlineText = reader.Runs(m_limits.maxTextChars - chars);
                     hasInline = true;
                 } else if (reader.NameIs("f")) {
                     hasFormula = true;
-                    reader.Text();
+                    reader.Skip();
                 } else {
-                    reader.Text(); // an extension: skipped
+                    reader.Skip(); // an extension
                 }
             }
             if (reader.Failed())
@@ -758,7 +882,7 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             cell.text = m_sharedStrings.at(at);
         } else if (type == "str") {
             cell.kind = CSheetCell::Text;
-            cell.text = DecodeEscapes(value);
+            cell.text = DecodeEscapes(QString::fromUtf8(value));
         } else if (type == "b") {
             cell.kind = CSheetCell::Boolean;
             cell.number = value.trimmed() == "0" ? 0 : 1;
@@ -794,6 +918,11 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
                 cell.kind = CSheetCell::Number;
             }
         }
+        if (cell.kind == CSheetCell::Text && (type == "inlineStr" || type == "str")) {
+            chars += cell.text.size();
+            if (chars > m_limits.maxTextChars)
+                return fail(TooLarge);
+        }
         // A styled empty cell only widens the used range.
         if (cell.kind == CSheetCell::Blank) {
             sheet.AddBlank(cell.row, cell.column);
@@ -802,6 +931,7 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
         if (qint64(sheet.cells.size()) >= m_limits.maxCells)
             return fail(TooLarge);
         sheet.cells.push_back(std::move(cell));
+        reader.Keep();
     }
     if (reader.Failed())
         return fail(reader.Error());

@@ -2,66 +2,279 @@
 
 #include <QtGlobal>
 
-// libxml2 checks the attributes of a start tag for duplicates pair by pair:
-// a tag of a hundred thousand empty attributes, a megabyte, holds it for
-// minutes before a node can be counted. The bytes are watched as they are
-// handed over to it, and the read fails at a tag longer than the bound,
-// chosen far above what the file's writers put in one tag; texts, comments,
-// character data and processing instructions are not tags. A file in UTF-16 is watched a
-// code unit at a time, so that half of a character is never taken for "<"
-// or a quote.
+#include <algorithm>
+#include <cstring>
+#include <initializer_list>
+#include <vector>
+
+// The bytes of an XML file as they are handed over to libxml2, watched for
+// what would hold the parser for minutes before a node can be counted:
+//
+// - A start tag of thousands of attributes (libxml2 checks them for
+//   duplicates pair by pair): the read fails at a tag longer than the bound,
+//   chosen far above what the file's writers put in one tag, or of more
+//   than 64 attributes (Excel's widest elements have about 25); texts,
+//   comments, character data and processing instructions are not tags.
+// - Comments and processing instructions, which libxml2's reader keeps in
+//   memory to the end of the file, 170 bytes each: at most 100 000.
+// - Namespace declarations: libxml2 walks the declarations in scope for
+//   every element, so a few thousand of them make each later element cost
+//   thousands of steps. The declarations of the open elements are added up,
+//   and the read fails past a few dozen (Excel's parts declare 10 to 15).
+// - An encoding the watch cannot follow: it reads UTF-16 a code unit at a
+//   time (known by its first bytes, so that half of a character is never
+//   taken for "<" or a quote) and everything else a byte at a time, which
+//   holds only where every byte below 0x80 is the ASCII character. libxml2
+//   itself detects UCS-4 and EBCDIC by the first bytes and honours whatever
+//   encoding the declaration names (UTF-7 hides "<" in letters), so before
+//   it sees a byte past the declaration, the file must be UTF-8 or UTF-16,
+//   or, where allowed, Shift_JIS or EUC-JP, whose bytes below 0x80 are
+//   always ASCII.
 class CXmlTagWatch
 {
   public:
-    explicit CXmlTagWatch(int mostTagUnits) : m_nMost(mostTagUnits) {}
+    enum Fault {
+        kNoFault,
+        kLongTag,    // a tag past the bound, or of too many attributes
+        kNamespaces, // too many namespace declarations in scope
+        kEncoding,   // an encoding the watch cannot read
+        kComments,   // too many comments and processing instructions
+    };
+    enum Encodings {
+        kUnicode,          // UTF-8 and UTF-16
+        kUnicodeOrJapanese // and the ASCII-compatible Japanese ones
+    };
+    // Far above what any writer writes, far below what costs time.
+    static constexpr int kMostNamespaces = 40;
+    static constexpr int kMostAttributes = 64;
+    static constexpr int kMostComments = 100000;
 
-    // False once a tag runs past the bound.
+    explicit CXmlTagWatch(int mostTagUnits, Encodings encodings = kUnicode)
+        : m_nMost(mostTagUnits), m_encodings(encodings)
+    {
+    }
+
+    // False once the file shows a fault.
     bool Pass(const char* data, qint64 length)
     {
-        for (qint64 i = 0; i < length; ++i) {
+        for (qint64 i = 0; i < length && m_fault == kNoFault; ++i) {
             const auto b = uchar(data[i]);
-            if (m_nBytes < 2) {
-                // A file's first two bytes tell UTF-16: its byte-order mark,
-                // or the "<" it starts with.
+            if (m_nBytes < 4) {
+                // The first four bytes tell the encoding as libxml2 reads
+                // them: a byte-order mark, or "<?" in UTF-16, UCS-4 or
+                // EBCDIC.
                 m_start[m_nBytes++] = b;
-                if (m_nBytes < 2)
-                    continue;
-                const bool little =
-                    (m_start[0] == 0xFF && m_start[1] == 0xFE) || (m_start[0] == '<' && m_start[1] == 0);
-                const bool big =
-                    (m_start[0] == 0xFE && m_start[1] == 0xFF) || (m_start[0] == 0 && m_start[1] == '<');
-                if (little || big) {
-                    m_bWide = true;
-                    m_bBigEndian = big;
-                    if (!Take(Unit(m_start[0], m_start[1])))
-                        return false;
-                } else if (!Take(m_start[0]) || !Take(m_start[1])) {
-                    return false;
-                }
+                if (m_nBytes == 4)
+                    Begin();
             } else if (!m_bWide) {
-                if (!Take(b))
-                    return false;
+                // Between the characters that change the state, bytes
+                // are only counted: skipped a run at a time.
+                const char next = NextMark();
+                if (next && b != uchar(next)) {
+                    const void* mark = std::memchr(data + i, next, size_t(length - i));
+                    const qint64 at = mark ? static_cast<const char*>(mark) - data : length;
+                    if (m_state == kQuoted && (m_nTag += at - i) > m_nMost)
+                        Fail(kLongTag);
+                    m_beforeLast = at - i > 1 ? uchar(data[at - 2]) : m_last;
+                    m_last = uchar(data[at - 1]);
+                    i = at - 1;
+                    continue;
+                }
+                Unit(b);
             } else if (m_bHalf) {
                 m_bHalf = false;
-                if (!Take(Unit(m_half, b)))
-                    return false;
+                Unit(m_bBigEndian ? char16_t(m_half << 8 | b) : char16_t(b << 8 | m_half));
             } else {
                 m_half = b;
                 m_bHalf = true;
             }
         }
-        return true;
+        return m_fault == kNoFault;
     }
+
+    Fault GetFault() const { return m_fault; }
 
   private:
-    enum State { kText, kOpen, kBang, kBangDash, kComment, kData, kInstruction, kTag, kQuoted };
-
-    char16_t Unit(uchar first, uchar second) const
+    // The byte that may end the state, where every other byte leaves it
+    // as it is; 0 where each byte counts.
+    char NextMark() const
     {
-        return m_bBigEndian ? char16_t(first << 8 | second) : char16_t(second << 8 | first);
+        if (m_nUnits >= 0)
+            return 0;
+        switch (m_state) {
+        case kText:
+            return '<';
+        case kComment:
+        case kData:
+        case kInstruction:
+            return '>';
+        case kQuoted:
+            return char(m_quote);
+        default:
+            return 0;
+        }
     }
 
-    bool Take(char16_t c)
+    enum State { kText, kOpen, kBang, kBangDash, kComment, kData, kInstruction, kTag, kQuoted };
+    enum TagKind { kStartTag, kEndTag, kDeclaration };
+
+    void Begin()
+    {
+        const uchar* s = m_start;
+        auto is = [s](uchar a, uchar b, uchar c, uchar d) {
+            return s[0] == a && s[1] == b && s[2] == c && s[3] == d;
+        };
+        if (is(0, 0, 0, '<') || is('<', 0, 0, 0) || is(0, 0, '<', 0) || is(0, '<', 0, 0) ||
+            is(0x4C, 0x6F, 0xA7, 0x94)) {
+            Fail(kEncoding); // UCS-4, EBCDIC
+            return;
+        }
+        const bool little = (s[0] == 0xFF && s[1] == 0xFE) || (s[0] == '<' && s[1] == 0);
+        const bool big = (s[0] == 0xFE && s[1] == 0xFF) || (s[0] == 0 && s[1] == '<');
+        if (little || big) {
+            m_bWide = true;
+            m_bBigEndian = big;
+            const auto unit = [big](uchar a, uchar b) {
+                return big ? char16_t(a << 8 | b) : char16_t(b << 8 | a);
+            };
+            Unit(unit(s[0], s[1]));
+            Unit(unit(s[2], s[3]));
+        } else {
+            for (const uchar b : m_start)
+                Unit(b);
+        }
+    }
+
+    void Fail(Fault fault)
+    {
+        if (m_fault == kNoFault)
+            m_fault = fault;
+    }
+
+    // Every character of the file, the byte-order mark included.
+    void Unit(char16_t c)
+    {
+        if (m_nUnits < 0)
+            Take(c);
+        else
+            Head(c);
+    }
+
+    // The start of the file: a byte-order mark (U+FEFF, or the three bytes
+    // of UTF-8's), then the XML declaration when there is one, held back
+    // until its end and its encoding checked.
+    void Head(char16_t c)
+    {
+        static constexpr char kOpening[] = "<?xml";
+        if (m_nUnits == 0 && m_nLeading < 3 && (c == 0xFEFF || (!m_bWide && c >= 0x80))) {
+            ++m_nLeading;
+            Take(c);
+            return;
+        }
+        const bool declaration =
+            m_nUnits < 5 ? c == char16_t(kOpening[m_nUnits]) : m_nUnits > 5 || IsSpace(c);
+        if (!declaration || m_nUnits >= kMostDeclarationUnits) {
+            if (declaration)
+                Fail(kEncoding); // no declaration is that long
+            Replay(&c);
+            return;
+        }
+        m_declaration[m_nUnits++] = c;
+        if (m_nUnits > 6 && c == '>' && m_declaration[m_nUnits - 2] == '?') {
+            CheckDeclaration();
+            Replay(nullptr);
+        }
+    }
+
+    // The units held back, then the one that ended the head, if any.
+    void Replay(const char16_t* next)
+    {
+        const int held = m_nUnits;
+        m_nUnits = -1;
+        for (int i = 0; i < held; ++i)
+            Take(m_declaration[i]);
+        if (next)
+            Take(*next);
+    }
+
+    static bool IsSpace(char16_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+    // The pseudo-attributes of the declaration, as libxml2 reads them; one
+    // it could not read fails the file there anyway.
+    void CheckDeclaration()
+    {
+        const char16_t* p = m_declaration + 5;
+        const char16_t* end = m_declaration + m_nUnits - 2; // before "?>"
+        char encoding[kMostDeclarationUnits + 1] = {};
+        bool named = false;
+        for (;;) {
+            while (p < end && IsSpace(*p))
+                ++p;
+            if (p == end)
+                break;
+            const char16_t* name = p;
+            while (p < end && ((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z')))
+                ++p;
+            const qsizetype nameLength = p - name;
+            while (p < end && IsSpace(*p))
+                ++p;
+            if (nameLength == 0 || p == end || *p++ != '=') {
+                Fail(kEncoding);
+                return;
+            }
+            while (p < end && IsSpace(*p))
+                ++p;
+            if (p == end || (*p != '"' && *p != '\'')) {
+                Fail(kEncoding);
+                return;
+            }
+            const char16_t quote = *p++;
+            const char16_t* value = p;
+            while (p < end && *p != quote)
+                ++p;
+            if (p == end) {
+                Fail(kEncoding);
+                return;
+            }
+            static constexpr char16_t kEncodingName[] = u"encoding";
+            if (nameLength == 8 && std::equal(name, name + 8, kEncodingName)) {
+                named = true;
+                for (qsizetype i = 0; i < p - value; ++i) {
+                    const char16_t c = value[i];
+                    if (c >= 0x80) {
+                        Fail(kEncoding);
+                        return;
+                    }
+                    encoding[i] = char(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+                }
+            }
+            ++p;
+        }
+        if (named && !Readable(encoding))
+            Fail(kEncoding);
+    }
+
+    // An encoding the declaration may name. libxml2 keeps reading UTF-16
+    // (known by its first bytes) under "UTF-16", "UTF-8" and the name of the
+    // byte order it found; it switches to any other.
+    bool Readable(const char* name) const
+    {
+        auto any = [name](std::initializer_list<const char*> names) {
+            for (const char* n : names) {
+                if (!std::strcmp(name, n))
+                    return true;
+            }
+            return false;
+        };
+        if (any({"UTF-8", "UTF8"}))
+            return true;
+        if (m_bWide)
+            return any({"UTF-16", "UTF16", m_bBigEndian ? "UTF-16BE" : "UTF-16LE"});
+        return m_encodings == kUnicodeOrJapanese &&
+               any({"SHIFT_JIS", "SHIFT-JIS", "SJIS", "CP932", "WINDOWS-31J", "EUC-JP", "EUCJP"});
+    }
+
+    void Take(char16_t c)
     {
         switch (m_state) {
         case kText:
@@ -70,13 +283,23 @@ class CXmlTagWatch
             break;
         case kOpen:
             m_state = c == '?' ? kInstruction : c == '!' ? kBang : kTag;
+            m_kind = c == '/' ? kEndTag : kStartTag;
             m_nTag = 1;
+            m_nDeclared = 0;
+            m_nAttributes = 0;
+            m_bAttribute = false;
+            m_nMatched = -1;
+            if (m_state == kInstruction)
+                Commented();
             break;
         case kBang: // "<!--" a comment, "<![" character data, else a declaration
             m_state = c == '-' ? kBangDash : c == '[' ? kData : kTag;
+            m_kind = kDeclaration;
             break;
         case kBangDash:
             m_state = c == '-' ? kComment : kTag;
+            if (m_state == kComment)
+                Commented();
             break;
         case kComment:
             if (c == '>' && m_last == '-' && m_beforeLast == '-')
@@ -94,8 +317,12 @@ class CXmlTagWatch
             if (c == '"' || c == '\'') {
                 m_quote = c;
                 m_state = kQuoted;
+                m_bAttribute = false;
             } else if (c == '>') {
                 m_state = kText;
+                EndTag();
+            } else if (m_kind == kStartTag) {
+                Attribute(c);
             }
             break;
         case kQuoted:
@@ -104,22 +331,109 @@ class CXmlTagWatch
             break;
         }
         if ((m_state == kTag || m_state == kQuoted) && ++m_nTag > m_nMost)
-            return false;
+            Fail(kLongTag);
         m_beforeLast = m_last;
         m_last = c;
-        return true;
     }
 
+    // The names of a start tag's attributes, matched against "xmlns" and
+    // "xmlns:" as they pass.
+    void Attribute(char16_t c)
+    {
+        static constexpr char kXmlns[] = "xmlns";
+        if (IsSpace(c)) {
+            if (m_nMatched == 5)
+                Declared();
+            m_nMatched = -1;
+            m_bAttribute = true; // a name may start after white space
+            return;
+        }
+        if (m_bAttribute) {
+            m_bAttribute = false;
+            if (c == '=' || c == '/')
+                return;
+            m_nMatched = 0;
+            if (++m_nAttributes > kMostAttributes)
+                Fail(kLongTag);
+        }
+        if (m_nMatched < 0)
+            return;
+        if (m_nMatched < 5 && c == char16_t(kXmlns[m_nMatched])) {
+            ++m_nMatched;
+        } else {
+            if (m_nMatched == 5 && (c == ':' || c == '='))
+                Declared();
+            m_nMatched = -1;
+        }
+    }
+
+    void Commented()
+    {
+        if (++m_nComments > kMostComments)
+            Fail(kComments);
+    }
+
+    void Declared()
+    {
+        if (++m_nDeclared + m_nInScope > kMostNamespaces)
+            Fail(kNamespaces);
+    }
+
+    // A start tag's declarations stay in scope until its end tag; an empty
+    // element's end with it.
+    void EndTag()
+    {
+        if (m_kind == kStartTag) {
+            if (m_last == '/')
+                return;
+            ++m_nDepth;
+            if (m_nDeclared > 0) {
+                m_scopes.push_back({m_nDepth, m_nDeclared});
+                m_nInScope += m_nDeclared;
+            }
+        } else if (m_kind == kEndTag) {
+            if (!m_scopes.empty() && m_scopes.back().depth == m_nDepth) {
+                m_nInScope -= m_scopes.back().declared;
+                m_scopes.pop_back();
+            }
+            --m_nDepth;
+        }
+    }
+
+    static constexpr int kMostDeclarationUnits = 256;
+
+    struct Scope {
+        int depth;
+        int declared;
+    };
+
     int m_nMost;
+    Encodings m_encodings;
+    Fault m_fault = kNoFault;
     State m_state = kText;
+    TagKind m_kind = kStartTag;
     int m_nTag = 0;
     char16_t m_quote = 0;
     char16_t m_last = 0;
     char16_t m_beforeLast = 0;
-    uchar m_start[2] = {};
+    uchar m_start[4] = {};
     int m_nBytes = 0;
     bool m_bWide = false;
     bool m_bBigEndian = false;
     uchar m_half = 0;
     bool m_bHalf = false;
+    // The declaration while it is collected; -1 once it is past.
+    char16_t m_declaration[kMostDeclarationUnits] = {};
+    int m_nUnits = 0;
+    int m_nLeading = 0;
+    // Namespace declarations: of the tag under way, and of the open
+    // elements that declare any (so at most kMostNamespaces of them).
+    int m_nDeclared = 0;
+    int m_nAttributes = 0;
+    int m_nComments = 0;
+    bool m_bAttribute = false;
+    int m_nMatched = -1;
+    int m_nDepth = 0;
+    int m_nInScope = 0;
+    std::vector<Scope> m_scopes;
 };

@@ -1,6 +1,7 @@
 #include "DataTestUtil.h"
 
 #include "support/BookedBalances.h"
+#include "support/EarlierBuilds.h"
 
 #include <QFile>
 
@@ -88,27 +89,28 @@ TEST_F(BookedTotalsTest, EveryWriteOfTheHeadersKeepsTheBalances)
 // lost, gets them on opening, summed from what is booked.
 TEST_F(BookedTotalsTest, OpeningMakesMissingBalancesFromTheHeaders)
 {
-    Run(QStringLiteral(
+    const QStringList booked{
+        QStringLiteral(
             "INSERT INTO Sales_H(CustomerCode, TaxType, Amount, Tax, SeikyuID) VALUES ('K1', 2, %1, %2, 3)")
-            .arg(Yen("1000"), Yen("100")));
-    Run(QStringLiteral("INSERT INTO Pay_H(SupplierCode, Amount, SeikyuID) VALUES ('S1', %1, 4)")
-            .arg(Yen("300")));
+            .arg(Yen("1000"), Yen("100")),
+        QStringLiteral("INSERT INTO Pay_H(SupplierCode, Amount, SeikyuID) VALUES ('S1', %1, 4)")
+            .arg(Yen("300"))};
     const struct {
         const char* what;
-        const char* damage;
+        const char* file;
+        QStringList damage;
     } cases[] = {
-        {"no balances at all", "DROP TABLE Sales_Booked; DROP TABLE Stock_Booked; PRAGMA user_version = 1"},
-        {"a trigger lost and a balance wrong", "DROP TRIGGER tr_receipt_h_booked_ins; UPDATE Sales_Booked "
-                                               "SET Balance = 1; PRAGMA user_version = 1"},
+        {"no balances at all", EarlierBuilds::kBeforeBalances, {}},
+        {"a trigger lost and a balance wrong",
+         EarlierBuilds::kVersion1,
+         {QStringLiteral("DROP TRIGGER tr_receipt_h_booked_ins"),
+          QStringLiteral("UPDATE Sales_Booked SET Balance = 1")}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         m_data.Close();
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(QFile::encodeName(CMakeMsgID::DatabasePath(Folder())).constData(), &db),
-                  SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db, c.damage, nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
+        ASSERT_TRUE(EarlierBuilds::CopyTo(c.file, Folder()));
+        OnFile(EarlierBuilds::WithoutBooks() << booked << c.damage);
         QString err;
         ASSERT_EQ(m_data.Open(Folder(), err), 1) << err.toStdString();
         EXPECT_EQ(BookedBalances::Kept(m_data, false), QStringLiteral("K1:1100.0"));

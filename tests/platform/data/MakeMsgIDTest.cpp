@@ -1,4 +1,5 @@
 #include "DataTestUtil.h"
+#include "support/EarlierBuilds.h"
 
 #include "platform/data/SqlText.h"
 #include "platform/data/TableNames.h"
@@ -782,7 +783,8 @@ TEST(DatabasePathTest, ExactNameWinsOverAnotherSpelling)
 // A database made by an earlier build: one index missing, one with fewer
 // columns, one the schema has given up. Opening brings the first two to the
 // schema's columns and drops the third; while another program writes, it
-// opens at once with the indexes it has.
+// opens with the indexes it has (unless a later step cannot be done for the
+// connection alone: then it is not used until it can be written).
 TEST_F(DatabaseTest, OpeningBringsTheIndexesOfAnOlderDatabaseUpToDate)
 {
     m_data.Close();
@@ -812,16 +814,19 @@ TEST_F(DatabaseTest, OpeningBringsTheIndexesOfAnOlderDatabaseUpToDate)
     ASSERT_FALSE(header.isEmpty());
     ASSERT_FALSE(byItem.isEmpty());
     const QString retired = QStringLiteral("ItemCode,Date,ItemType,Amount,IncludeTax");
+    ASSERT_TRUE(EarlierBuilds::CopyTo(EarlierBuilds::kVersion1, Folder()));
+    const QStringList customers = EarlierBuilds::Rows(path, "SELECT COUNT(*) FROM Customer");
+    ASSERT_EQ(customers.size(), 1);
     exec("DROP INDEX ix_sales_b_item; DROP INDEX ix_sales_b_header;"
          "CREATE INDEX ix_sales_b_header ON Sales_B(HeaderID, LineNo);"
-         "CREATE INDEX ix_sales_b_item_date ON Sales_B(ItemCode, Date, ItemType, Amount, IncludeTax);"
-         "PRAGMA user_version = 1");
+         "CREATE INDEX ix_sales_b_item_date ON Sales_B(ItemCode, Date, ItemType, Amount, IncludeTax)");
 
     sqlite3* writer = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &writer), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(writer, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
     QString err;
-    EXPECT_EQ(m_data.Open(Folder(), err), 1) << err.toStdString();
+    EXPECT_EQ(m_data.Open(Folder(), err), EarlierBuilds::ReadsUnwritten(1) ? 1 : CMakeMsgID::kFatal)
+        << err.toStdString();
     m_data.Close();
     sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(writer);
@@ -833,5 +838,5 @@ TEST_F(DatabaseTest, OpeningBringsTheIndexesOfAnOlderDatabaseUpToDate)
     EXPECT_EQ(columns("ix_sales_b_header"), header);
     EXPECT_EQ(columns("ix_sales_b_item"), byItem);
     EXPECT_EQ(columns("ix_sales_b_item_date"), QString());
-    EXPECT_EQ(Count(TB_CUSTOMER), 1);
+    EXPECT_EQ(Count(TB_CUSTOMER), customers.first().toInt());
 }

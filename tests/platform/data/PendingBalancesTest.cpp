@@ -1,8 +1,8 @@
 #include "DataTestUtil.h"
 
-#include "platform/data/BookedTotals.h"
 #include "platform/data/Schema.h"
 #include "support/BookedBalances.h"
+#include "support/EarlierBuilds.h"
 #include "support/WriterWait.h"
 
 #include <QFile>
@@ -55,14 +55,14 @@ class PendingBalancesTest : public DatabaseTest
   protected:
     void TearDown() override { EndOther(); }
 
-    // The file as it was before each case, without the balances.
+    // The file as it was before each case: the build's before the balances,
+    // taken to version 2, with these rows.
     void MakeEarlierBuild()
     {
         m_data.Close();
-        QStringList statements{
-            QStringLiteral("DELETE FROM Sales_H"),
-            QStringLiteral("DELETE FROM Receipt_H"),
-            QStringLiteral("DELETE FROM Sales_Close"),
+        ASSERT_TRUE(EarlierBuilds::CopyTo(EarlierBuilds::kBeforeBalances, Folder()));
+        ASSERT_TRUE(EarlierBuilds::TakeStepsTo(Path(), 2));
+        const QStringList rows{
             QStringLiteral("DELETE FROM Customer"),
             QStringLiteral(
                 "INSERT INTO Customer(CustomerCode, Company, Day, TaxType) VALUES ('K1', '青木商事', "
@@ -75,10 +75,8 @@ class PendingBalancesTest : public DatabaseTest
                 "(2, '2024-04-10', 'K1', 0, 2, 5000000, 0, 5000000, 0)"),
             QStringLiteral("INSERT INTO Receipt_H(\"Date\", CustomerCode, Amount, SeikyuID) VALUES "
                            "('2024-03-20', 'K1', 3000000, 1)")};
-        for (const BookedTotals::Side* side : {&BookedTotals::Sales(), &BookedTotals::Purchases()})
-            statements << BookedTotals::DropTriggers(*side)
-                       << QStringLiteral("DROP TABLE IF EXISTS \"%1\"").arg(QLatin1String(side->table));
-        OnFile(statements << QStringLiteral("PRAGMA user_version = 2"));
+        OnFile(EarlierBuilds::WithoutBooks() << rows);
+        ASSERT_EQ(FileVersion(), 2);
     }
 
     // What the writes change: the closings, the closing of each slip by
@@ -175,7 +173,8 @@ TEST_F(PendingBalancesTest, AnOpeningWaitsForAMomentsWriteAndTakesTheSteps)
 // through the whole opening), a closing, its undo and a receipt first take
 // the steps and then count what that program booked since; while it still
 // writes, they are refused, write nothing, and the connection's balances
-// count its booking all the same.
+// count its booking all the same. (When a step due cannot be done for the
+// connection alone, the file is not opened while that program writes.)
 TEST_F(PendingBalancesTest, AWriteTakesThePendingStepsOrIsRefused)
 {
     const CScopedWriterWait noWait(0);
@@ -230,6 +229,16 @@ TEST_F(PendingBalancesTest, AWriteTakesThePendingStepsOrIsRefused)
             MakeEarlierBuild();
             Other("BEGIN IMMEDIATE");
             QString err;
+            if (!EarlierBuilds::ReadsUnwritten(2)) {
+                // A later step cannot be done for the connection alone: the
+                // file is not used while the other program writes.
+                EXPECT_EQ(m_data.Open(Folder(), err), CMakeMsgID::kFatal);
+                EXPECT_TRUE(err.contains(CMakeMsgID::ErrorText(SQLITE_BUSY, Path(), QString())))
+                    << err.toStdString();
+                EXPECT_EQ(FileVersion(), 2);
+                EndOther();
+                continue;
+            }
             ASSERT_EQ(m_data.Open(Folder(), err), 1) << err.toStdString();
             ASSERT_TRUE(m_data.AreBalancesPending());
             EXPECT_EQ(BookedBalances::Kept(m_data, false), U("K1:800.0"));

@@ -1,11 +1,13 @@
 #include "DataTestUtil.h"
 
-#include "platform/data/BookedTotals.h"
 #include "platform/data/Schema.h"
 #include "platform/data/SchemaSteps.h"
 #include "support/BookedBalances.h"
+#include "support/EarlierBuilds.h"
 
 #include <QFile>
+
+#include <algorithm>
 
 #include <sqlite3.h>
 
@@ -26,41 +28,24 @@ class RecordedProgress : public IOpenProgress
     QStringList log;
 };
 
-// What each step makes, taken away again: the file as the builds before it
-// left it. The step to the balances finds none; the step to the indexes
-// finds none of today's, one of an earlier form and the two given up since;
-// the step to the partner indexes finds them with the closing's ID.
-QStringList TakenAway(int from)
+// The file of each earlier build, and each taken by the steps as they
+// were written to every later version before the current one: files of
+// each version with that step and every one after it to take. Some hold
+// already what a step makes: the last build of version 1 made the indexes
+// and balances of version 3.
+struct EarlierFile {
+    const char* name;
+    int version;
+};
+QList<EarlierFile> FilesOfEachVersion()
 {
-    QStringList statements;
-    if (from == 1) {
-        for (const Schema::IndexSpec& ix : Schema::Indexes())
-            statements << QStringLiteral("DROP INDEX \"%1\"").arg(ix.name);
-        statements << QStringLiteral("CREATE INDEX ix_sales_b_header ON Sales_B(HeaderID, LineNo)")
-                   << QStringLiteral("CREATE INDEX ix_sales_b_item_date ON Sales_B(ItemCode, Date, ItemType, "
-                                     "Amount, IncludeTax)")
-                   << QStringLiteral("CREATE INDEX ix_stock_b_item_date ON Stock_B(ItemCode, Date, ItemType, "
-                                     "Amount, IncludeTax)");
-    } else if (from == 2) {
-        for (const BookedTotals::Side* side : {&BookedTotals::Sales(), &BookedTotals::Purchases()})
-            statements << BookedTotals::DropTriggers(*side)
-                       << QStringLiteral("DROP TABLE \"%1\"").arg(QLatin1String(side->table));
-    } else if (from == 3) {
-        statements << QStringLiteral("DROP INDEX IF EXISTS ix_sales_h_code")
-                   << QStringLiteral("DROP INDEX IF EXISTS ix_stock_h_code")
-                   << QStringLiteral("DROP INDEX IF EXISTS ix_receipt_h_code")
-                   << QStringLiteral("DROP INDEX IF EXISTS ix_pay_h_code")
-                   << QStringLiteral("CREATE INDEX ix_sales_h_code_seikyu ON Sales_H(CustomerCode, SeikyuID, "
-                                     "Date, Total, DenpyoType, Amount, Tax, TaxType)")
-                   << QStringLiteral("CREATE INDEX ix_stock_h_code_seikyu ON Stock_H(SupplierCode, SeikyuID, "
-                                     "Date, Total, DenpyoType, Amount, Tax, TaxType)")
-                   << QStringLiteral("CREATE INDEX ix_receipt_h_code_seikyu ON Receipt_H(CustomerCode, "
-                                     "SeikyuID, Date, Amount)")
-                   << QStringLiteral(
-                          "CREATE INDEX ix_pay_h_code_seikyu ON Pay_H(SupplierCode, SeikyuID, Date, "
-                          "Amount)");
+    QList<EarlierFile> files;
+    for (const char* name : EarlierBuilds::kFiles) {
+        const QStringList version = EarlierBuilds::Rows(EarlierBuilds::PathOf(name), "PRAGMA user_version");
+        for (int v = version.value(0, QStringLiteral("-1")).toInt(); v > 0 && v < Schema::Version(); ++v)
+            files.append({name, v});
     }
-    return statements;
+    return files;
 }
 
 class SchemaStepsTest : public DatabaseTest
@@ -97,62 +82,61 @@ class SchemaStepsTest : public DatabaseTest
 
 } // namespace
 
-// A file of the current schema with one step taken away, or that step and
-// all after it, is set back to the version before it: opening takes the
-// steps due under the wait dialog, a step each, and the file is then as a
-// new one is, with the balances of what is booked. The next opening has
-// nothing to do and is not heard.
+// A file of each earlier version, as its build wrote it or taken there by
+// the steps: opening takes the steps due under the wait dialog, a step
+// each, and the file is then as a new one is, with the balances of what is
+// booked. The next opening has nothing to do and is not heard.
 TEST_F(SchemaStepsTest, AFileWithEachStepTakenAwayReachesTheCurrentSchema)
 {
     const auto steps = SchemaSteps::Steps();
-    ASSERT_EQ(steps.size(), 3u);
+    ASSERT_EQ(steps.size(), std::size_t(Schema::Version() - SchemaSteps::kFirstVersion));
     EXPECT_EQ(steps.front().from, SchemaSteps::kFirstVersion);
     for (std::size_t i = 1; i < steps.size(); ++i)
         EXPECT_EQ(steps[i].from, steps[i - 1].from + 1);
     EXPECT_EQ(Schema::Version(), steps.back().from + 1);
 
-    Run(QStringLiteral("INSERT INTO Sales_H(CustomerCode, TaxType, Amount, Tax, SeikyuID) VALUES "
-                       "('K1', 2, 10000000, 1000000, 3), ('K2', 2, 5000000, 0, 0)"));
-    Run(QStringLiteral("INSERT INTO Pay_H(SupplierCode, Amount, SeikyuID) VALUES ('S1', 3000000, 4)"));
+    const QStringList booked{
+        QStringLiteral("INSERT INTO Sales_H(CustomerCode, TaxType, Amount, Tax, SeikyuID) VALUES "
+                       "('K1', 2, 10000000, 1000000, 3), ('K2', 2, 5000000, 0, 0)"),
+        QStringLiteral("INSERT INTO Pay_H(SupplierCode, Amount, SeikyuID) VALUES ('S1', 3000000, 4)")};
     m_data.Close();
     const QStringList current = Shape();
     ASSERT_EQ(current.first(), QStringLiteral("version %1").arg(Schema::Version()));
 
-    for (const SchemaSteps::Step& step : steps) {
-        for (const bool later : {false, true}) {
-            SCOPED_TRACE(QStringLiteral("%1%2")
-                             .arg(QLatin1String(step.what),
-                                  later ? QStringLiteral(" and every step after it") : QString())
-                             .toStdString());
-            QStringList damage = TakenAway(step.from);
-            ASSERT_FALSE(damage.isEmpty());
-            for (int from = step.from + 1; later && from < Schema::Version(); ++from)
-                damage << TakenAway(from);
-            OnFile(damage << QStringLiteral("PRAGMA user_version = %1").arg(step.from));
-            ASSERT_NE(Shape(), current);
+    const QList<EarlierFile> files = FilesOfEachVersion();
+    for (const SchemaSteps::Step& step : steps)
+        EXPECT_TRUE(std::any_of(files.cbegin(), files.cend(), [&step](const EarlierFile& file) {
+            return file.version == step.from;
+        })) << step.what;
+    for (const EarlierFile& file : files) {
+        SCOPED_TRACE(
+            QStringLiteral("%1 at version %2").arg(QLatin1String(file.name)).arg(file.version).toStdString());
+        ASSERT_TRUE(EarlierBuilds::CopyTo(file.name, Folder()));
+        ASSERT_TRUE(EarlierBuilds::TakeStepsTo(Path(), file.version));
+        OnFile(EarlierBuilds::WithoutBooks() << booked);
+        ASSERT_NE(Shape(), current);
 
-            RecordedProgress progress;
-            QString err;
-            ASSERT_EQ(m_data.Open(Folder(), err), 1) << err.toStdString();
-            EXPECT_FALSE(m_data.AreBalancesPending());
-            QStringList heard{QStringLiteral("Begin %1").arg(Schema::Version() - step.from)};
-            for (int from = step.from; from < Schema::Version(); ++from)
-                heard << QStringLiteral("Step");
-            EXPECT_EQ(progress.log, heard << QStringLiteral("End"));
-            EXPECT_EQ(BookedBalances::Kept(m_data, false), QStringLiteral("K1:1100.0"));
-            EXPECT_EQ(BookedBalances::Kept(m_data, true), QStringLiteral("S1:-300.0"));
-            // The triggers keep them.
-            Run(QStringLiteral("UPDATE Sales_H SET SeikyuID = 5 WHERE CustomerCode = 'K2'"));
-            EXPECT_EQ(BookedBalances::Kept(m_data, false), QStringLiteral("K1:1100.0 K2:500.0"));
-            Run(QStringLiteral("UPDATE Sales_H SET SeikyuID = 0 WHERE CustomerCode = 'K2'"));
-            m_data.Close();
-            EXPECT_EQ(Shape(), current);
+        RecordedProgress progress;
+        QString err;
+        ASSERT_EQ(m_data.Open(Folder(), err), 1) << err.toStdString();
+        EXPECT_FALSE(m_data.AreBalancesPending());
+        QStringList heard{QStringLiteral("Begin %1").arg(Schema::Version() - file.version)};
+        for (int from = file.version; from < Schema::Version(); ++from)
+            heard << QStringLiteral("Step");
+        EXPECT_EQ(progress.log, heard << QStringLiteral("End"));
+        EXPECT_EQ(BookedBalances::Kept(m_data, false), QStringLiteral("K1:1100.0"));
+        EXPECT_EQ(BookedBalances::Kept(m_data, true), QStringLiteral("S1:-300.0"));
+        // The triggers keep them.
+        Run(QStringLiteral("UPDATE Sales_H SET SeikyuID = 5 WHERE CustomerCode = 'K2'"));
+        EXPECT_EQ(BookedBalances::Kept(m_data, false), QStringLiteral("K1:1100.0 K2:500.0"));
+        Run(QStringLiteral("UPDATE Sales_H SET SeikyuID = 0 WHERE CustomerCode = 'K2'"));
+        m_data.Close();
+        EXPECT_EQ(Shape(), current);
 
-            progress.log.clear();
-            ASSERT_EQ(m_data.Open(Folder(), err), 1) << err.toStdString();
-            m_data.Close();
-            EXPECT_EQ(progress.log, QStringList());
-        }
+        progress.log.clear();
+        ASSERT_EQ(m_data.Open(Folder(), err), 1) << err.toStdString();
+        m_data.Close();
+        EXPECT_EQ(progress.log, QStringList());
     }
 }
 
@@ -180,7 +164,7 @@ TEST_F(SchemaStepsTest, AFileOfALaterVersionOrNoneIsRefusedUntouched)
         {0, QStringLiteral("データベースの形式が違います。")},
     };
     // Its balances differ from this program's too: they are not touched.
-    OnFile(TakenAway(2));
+    ASSERT_TRUE(EarlierBuilds::CopyTo(EarlierBuilds::kBeforeBalances, Folder()));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.version);
         OnFile({QStringLiteral("PRAGMA user_version = %1").arg(c.version)});

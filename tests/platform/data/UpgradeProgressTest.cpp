@@ -1,8 +1,7 @@
 #include "DataTestUtil.h"
 
-#include "platform/data/BookedTotals.h"
-#include "platform/data/Schema.h"
 #include "platform/data/SchemaSteps.h"
+#include "support/EarlierBuilds.h"
 
 #include <QFile>
 #include <QMutex>
@@ -103,23 +102,6 @@ class CUpgradeWatch : public IOpenProgress
     std::set<std::thread::id> m_workers;
 };
 
-QStringList WithoutAnyIndex()
-{
-    QStringList statements;
-    for (const Schema::IndexSpec& ix : Schema::Indexes())
-        statements << QStringLiteral("DROP INDEX \"%1\"").arg(ix.name);
-    return statements;
-}
-
-QStringList WithoutBookedBalances()
-{
-    QStringList statements;
-    for (const BookedTotals::Side* side : {&BookedTotals::Sales(), &BookedTotals::Purchases()})
-        statements << BookedTotals::DropTriggers(*side)
-                   << QStringLiteral("DROP TABLE \"%1\"").arg(QLatin1String(side->table));
-    return statements;
-}
-
 using UpgradeProgressTest = DatabaseTest;
 
 } // namespace
@@ -132,42 +114,67 @@ using UpgradeProgressTest = DatabaseTest;
 // committed.
 TEST_F(UpgradeProgressTest, TheBarCountsTheIndexesMadeWhileTheCallerKeepsHandlingEvents)
 {
-    const int indexes = int(Schema::Indexes().size());
+    // What the steps after version 4 add to each case: the file of its build
+    // takes them alone.
+    const EarlierBuilds::Work later = EarlierBuilds::WorkOf(EarlierBuilds::kVersion4);
+    ASSERT_GE(later.parts, 0);
+    // The indexes of version 2, as the build of version 3 holds them.
+    const int indexes = EarlierBuilds::IndexCount(EarlierBuilds::kVersion3);
     ASSERT_GT(indexes, 10);
     constexpr int kPartnerIndexes = 4; // of the slip and money headers of both sides
-    const QStringList partnerIndexesWithTheClosing{
-        QStringLiteral("DROP INDEX ix_sales_h_code"),
-        QStringLiteral("DROP INDEX ix_receipt_h_code"),
-        QStringLiteral("CREATE INDEX ix_sales_h_code_seikyu ON Sales_H(CustomerCode, SeikyuID, Date, Total)"),
-        QStringLiteral("CREATE INDEX ix_receipt_h_code_seikyu ON Receipt_H(CustomerCode, SeikyuID, Date)"),
-    };
     const struct {
         const char* what;
-        int version;
+        const char* file;
+        int version; // the file's, or the one its steps take it to
         QStringList damage;
+        bool withoutIndexes;
         int parts; // on the bar
         int made;  // indexes
     } cases[] = {
-        // The first step makes the four partner indexes with the closing, as
-        // version 2 had them, and the last makes them again without it.
-        {"version 1, every index missing", 1, WithoutAnyIndex() << WithoutBookedBalances(),
-         indexes + kPartnerIndexes + 1, indexes + kPartnerIndexes},
+        // The first step makes every index of version 2, the four partner
+        // indexes with the closing among them, and the third makes those
+        // four again without it.
+        {"version 1, every index missing",
+         EarlierBuilds::kBeforeBalances,
+         1,
+         {},
+         true,
+         indexes + kPartnerIndexes + 1 + later.parts,
+         indexes + kPartnerIndexes + later.made},
+        // The last build of version 1 had the indexes of version 2 and the
+        // balances: the first step makes the one missing, the second the
+        // balances again, the third the four partner indexes.
         {"version 1, one index missing",
+         EarlierBuilds::kVersion1,
          1,
          {QStringLiteral("DROP INDEX ix_sales_b_item")},
-         kPartnerIndexes + 3,
-         kPartnerIndexes + 1},
-        {"version 2", 2, WithoutBookedBalances(), 2, 0},
-        // Two old indexes retired, two of today made.
-        {"version 3", 3, partnerIndexesWithTheClosing, 2, 2},
+         false,
+         1 + 1 + kPartnerIndexes + later.parts,
+         1 + kPartnerIndexes + later.made},
+        // Without the balances: the second step makes them, the third the
+        // four partner indexes.
+        {"version 2",
+         EarlierBuilds::kBeforeBalances,
+         2,
+         {},
+         false,
+         1 + kPartnerIndexes + later.parts,
+         kPartnerIndexes + later.made},
+        // Four old indexes retired, four of today made.
+        {"version 3",
+         EarlierBuilds::kVersion3,
+         3,
+         {},
+         false,
+         kPartnerIndexes + later.parts,
+         kPartnerIndexes + later.made},
     };
     m_data.Close();
-    const QString pristine = Folder() + QStringLiteral("/pristine");
-    ASSERT_TRUE(QFile::copy(Path(), pristine));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        ASSERT_TRUE(QFile::remove(Path()) && QFile::copy(pristine, Path()));
-        OnFile(QStringList(c.damage) << QStringLiteral("PRAGMA user_version = %1").arg(c.version));
+        ASSERT_TRUE(EarlierBuilds::CopyTo(c.file, Folder()));
+        ASSERT_TRUE(EarlierBuilds::TakeStepsTo(Path(), c.version));
+        OnFile(c.withoutIndexes ? EarlierBuilds::WithoutIndexes(Path()) : c.damage);
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(Path()).constData(), &db,
                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr),

@@ -1,4 +1,5 @@
 #include "platform/office/ContactXml.h"
+#include "support/Iconv.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -110,6 +111,103 @@ TEST(ContactXml, ItemsPastTheBoundsAreRefusedOthersReadWhole)
             EXPECT_EQ(conv.SurveyContacts(path, QStringLiteral("CustomerCode"), survey), 2);
         } else {
             EXPECT_EQ(read, 1) << reason.toStdString();
+            EXPECT_EQ(rows.mid(1), c.rows);
+        }
+    }
+}
+
+// The bytes of a contact file are watched as libxml2 reads them: a file in
+// an encoding other than UTF-8, UTF-16, Shift_JIS and EUC-JP (whose bytes
+// below 0x80 are always ASCII), more than 40 namespace declarations in
+// scope, a tag of more than 64 attributes or more than 100 000 comments is
+// refused as malformed XML, before the parser spends minutes on it.
+TEST(ContactXml, WhatTheWatchCannotFollowIsRefused)
+{
+    auto body = [](const QByteArray& memo) -> QByteArray {
+        return "<ContactXML version=\"1.1\">\n" + Item("C1", memo) + "</ContactXML>\n";
+    };
+    // The declaration as it stands, the rest in the encoding.
+    auto after = [&body](const char* name, const char* encoding, const QByteArray& memo) -> QByteArray {
+        const QByteArray rest = Iconv::Encode(body(memo), encoding);
+        return rest.isEmpty() ? QByteArray()
+                              : "<?xml version=\"1.0\" encoding=\"" + QByteArray(name) + "\"?>\n" + rest;
+    };
+    auto declarations = [](int from, int count) {
+        QByteArray text;
+        for (int i = from; i < from + count; ++i)
+            text += " xmlns:n" + QByteArray::number(i) + "=\"urn:n" + QByteArray::number(i) + "\"";
+        return text;
+    };
+    auto attributes = [](int count) {
+        QByteArray text;
+        for (int i = 0; i < count; ++i)
+            text += " a" + QByteArray::number(i) + "=\"\"";
+        return text;
+    };
+    const QByteArray address = "東京都千代田区", circled = "東京都千代田区①";
+    const QList<QStringList> read{{"", "C1", "Co", "Tokyo", U("東京都千代田区")}};
+    const QList<QStringList> readCircled{{"", "C1", "Co", "Tokyo", U("東京都千代田区①")}};
+    const QList<QStringList> ascii{{"", "C1", "Co", "Tokyo", "Memo"}};
+    const QByteArray asciiBody = Doc(Item("C1", "Memo"));
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QList<QStringList> rows; // empty: refused
+    } cases[] = {
+        {"Shift_JIS", after("Shift_JIS", "SHIFT_JIS", address), read},
+        {"Windows-31J", after("Windows-31J", "CP932", circled), readCircled},
+        {"EUC-JP", after("EUC-JP", "EUC-JP", address), read},
+        {"UTF-16 big-endian",
+         "\xFE\xFF" +
+             Iconv::Encode("<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + body(circled), "UTF-16BE"),
+         readCircled},
+        {"UTF-7", after("UTF-7", "UTF-7", circled), {}},
+        {"ISO-2022-JP", after("ISO-2022-JP", "ISO-2022-JP", address), {}},
+        {"EBCDIC", Iconv::Encode(asciiBody, "IBM037"), {}},
+        {"UCS-4", Iconv::Encode(asciiBody, "UCS-4LE"), {}},
+        {"UTF-8 whose declaration is never closed",
+         "<?xml version=\"1.0\"" + QByteArray(300, ' ') + body(address),
+         {}},
+        {"40 declarations in scope",
+         Doc(Item("C1", "Memo"))
+             .replace("<ContactXML ", QByteArray("<ContactXML" + declarations(0, 20) + " "))
+             .replace("<ContactXMLItem>", QByteArray("<ContactXMLItem" + declarations(20, 20) + ">")),
+         ascii},
+        {"41",
+         Doc(Item("C1", "Memo"))
+             .replace("<ContactXML ", QByteArray("<ContactXML" + declarations(0, 20) + " "))
+             .replace("<ContactXMLItem>", QByteArray("<ContactXMLItem" + declarations(20, 21) + ">")),
+         {}},
+        {"64 attributes of a tag",
+         Doc(Item("C1", "Memo")).replace("<Occupation>", QByteArray("<Occupation" + attributes(64) + ">")),
+         ascii},
+        {"65",
+         Doc(Item("C1", "Memo")).replace("<Occupation>", QByteArray("<Occupation" + attributes(65) + ">")),
+         {}},
+        {"100 000 comments", Doc(QByteArray("<!-- -->").repeated(99999) + Item("C1", "Memo")), ascii},
+        {"100 001", Doc(QByteArray("<!-- -->").repeated(100000) + Item("C1", "Memo")), {}},
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("contacts.xml"));
+    const QStringList header{"", "CustomerCode", "Company", "Address", "Memo"};
+    CContactXmlConv conv;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_FALSE(c.bytes.isEmpty());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.bytes);
+        file.close();
+        QList<QStringList> rows{header};
+        int hasCodes = -1;
+        QString reason;
+        const int result = conv.ImportContactXML(path, CContactXmlConv::kCompany, hasCodes, rows, &reason);
+        if (c.rows.isEmpty()) {
+            EXPECT_EQ(result, 2);
+            EXPECT_EQ(rows, QList<QStringList>{header});
+            EXPECT_EQ(reason, U("XMLの形式が正しくありません。"));
+        } else {
+            EXPECT_EQ(result, 1) << reason.toStdString();
             EXPECT_EQ(rows.mid(1), c.rows);
         }
     }

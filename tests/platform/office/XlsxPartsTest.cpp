@@ -1,4 +1,5 @@
 #include "platform/office/Workbook.h"
+#include "support/Iconv.h"
 #include "support/XlsxZip.h"
 
 #include <QTemporaryDir>
@@ -366,6 +367,391 @@ TEST(XlsxParts, CountsOfFormatsSheetsRelationshipsAndStringsAreCapped)
         EXPECT_TRUE(first.FormatOf(first.cells.at(1)).isDate);
         ASSERT_TRUE(reader->ReadSheet(c.sheets - 1, last, &error));
         EXPECT_EQ(first.formats.constData(), last.formats.constData());
+    }
+}
+
+// What one book's parts unpack to is bounded together, read after read,
+// and in proportion to the file; its markup beyond what its cells and
+// strings need too; a sheet's code name is looked for in its head only;
+// entries whose data overlap are refused.
+TEST(XlsxParts, OneBudgetPerBookAndNoOverlappingEntries)
+{
+    const QByteArray spaces = QByteArray(1000, ' ') + "<x/>";
+    // Every part the reader reads padded with 600 KB.
+    auto padAll = [&](XlsxZip::Parts& parts, QMap<QString, XlsxZip::Repeated>& repeated) {
+        for (const char* part : {"_rels/.rels", "xl/workbook.xml", "xl/_rels/workbook.xml.rels",
+                                 "xl/styles.xml", "xl/sharedStrings.xml", "xl/worksheets/sheet1.xml"})
+            repeated.insert(QLatin1String(part), XlsxZip::Padded(parts[QLatin1String(part)], spaces, 600));
+    };
+    auto padSheet = [&](qint64 units, const QByteArray& unit) {
+        return [units, unit](XlsxZip::Parts& parts, QMap<QString, XlsxZip::Repeated>& repeated) {
+            repeated.insert(QStringLiteral("xl/worksheets/sheet1.xml"),
+                            XlsxZip::Padded(parts[QStringLiteral("xl/worksheets/sheet1.xml")], unit, units));
+        };
+    };
+    // 40 KB that deflate cannot pack.
+    auto thumbnail = [](XlsxZip::Parts& parts, QMap<QString, XlsxZip::Repeated>&) {
+        QByteArray noise(40 << 10, '\0');
+        quint32 state = 1;
+        for (char& b : noise)
+            b = char((state = state * 1103515245u + 12345u) >> 24);
+        parts.insert(QStringLiteral("docProps/thumbnail.jpeg"), noise);
+    };
+    auto cells = [](XlsxZip::Parts& parts, QMap<QString, XlsxZip::Repeated>&) {
+        parts[QStringLiteral("xl/worksheets/sheet1.xml")] =
+            XlsxZip::Sheet(QStringLiteral("<row><c><v>1</v></c></row>").repeated(5000));
+    };
+    using Change = std::function<void(XlsxZip::Parts&, QMap<QString, XlsxZip::Repeated>&)>;
+    auto both = [](Change a, Change b) {
+        return [a, b](XlsxZip::Parts& parts, QMap<QString, XlsxZip::Repeated>& repeated) {
+            a(parts, repeated);
+            b(parts, repeated);
+        };
+    };
+
+    CWorkbookLimits bytes3, bytes4, ratio, nodes;
+    for (CWorkbookLimits* l : {&bytes3, &bytes4}) {
+        l->maxEntryBytes = 1 << 20;
+        l->bookBytesPerFileByte = 0;
+        l->maxSpareNodes = 1 << 30;
+    }
+    bytes3.maxBookBytes = bytes3.minBookBytes = 3 << 20;
+    bytes4.maxBookBytes = bytes4.minBookBytes = 4 << 20;
+    ratio.minBookBytes = 1 << 20;
+    nodes.maxSpareNodes = 10000;
+    nodes.spareNodesPerFileByte = 0;
+
+    QStringList entries;
+    for (int i = 0; i < 4095; ++i)
+        entries << QStringLiteral("xl/worksheets/o%1.xml").arg(i, 4, 10, QChar(u'0'));
+    const struct {
+        const char* what;
+        Change change;
+        QStringList overlapping; // entries pointing at the sheet's data
+        CWorkbookLimits limits;
+        CWorkbookReader::Error open, read;
+        int cells;
+    } cases[] = {
+        {"six parts each within the cap, together past the book's bound",
+         padAll,
+         {},
+         bytes3,
+         CWorkbookReader::NoError,
+         CWorkbookReader::TooLarge,
+         0},
+        {"the same within the book's bound",
+         padAll,
+         {},
+         bytes4,
+         CWorkbookReader::NoError,
+         CWorkbookReader::NoError,
+         1},
+        {"2 MB of white space from a file of a few kilobytes",
+         padSheet(2000, spaces),
+         {},
+         ratio,
+         CWorkbookReader::NoError,
+         CWorkbookReader::TooLarge,
+         0},
+        {"the same in a file with 40 KB more",
+         both(padSheet(2000, spaces), thumbnail),
+         {},
+         ratio,
+         CWorkbookReader::NoError,
+         CWorkbookReader::NoError,
+         1},
+        {"20 000 empty elements past the spare nodes",
+         padSheet(20000, "<x/>"),
+         {},
+         nodes,
+         CWorkbookReader::NoError,
+         CWorkbookReader::TooLarge,
+         0},
+        {"5 000 cells with all their markup",
+         cells,
+         {},
+         nodes,
+         CWorkbookReader::NoError,
+         CWorkbookReader::NoError,
+         5000},
+        {"one entry on another's data",
+         {},
+         {QStringLiteral("xl/worksheets/o.xml")},
+         {},
+         CWorkbookReader::NotWorkbook,
+         {},
+         0},
+        {"4 095 entries on one's data", {}, entries, {}, CWorkbookReader::NotWorkbook, {}, 0},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        XlsxZip::Book book;
+        book.sheets << qMakePair(U("S"), XlsxZip::Sheet(U("<row><c><v>1</v></c></row>"), U("Code")));
+        XlsxZip::Parts parts = book.ToParts();
+        QMap<QString, XlsxZip::Repeated> repeated;
+        if (c.change)
+            c.change(parts, repeated);
+        const QString path = dir.filePath(QStringLiteral("book.xlsx"));
+        ASSERT_TRUE(XlsxZip::Write(path, parts, repeated));
+        if (!c.overlapping.isEmpty()) {
+            ASSERT_TRUE(
+                XlsxZip::PointAtOneEntry(path, QStringLiteral("xl/worksheets/sheet1.xml"), c.overlapping));
+        }
+        CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
+        std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(path, &error, c.limits);
+        EXPECT_EQ(error, c.open);
+        if (c.open != CWorkbookReader::NoError) {
+            EXPECT_FALSE(reader);
+            continue;
+        }
+        ASSERT_TRUE(reader);
+        CSheetData sheet;
+        EXPECT_EQ(reader->ReadSheet(0, sheet, &error), c.read == CWorkbookReader::NoError);
+        EXPECT_EQ(error, c.read);
+        EXPECT_EQ(sheet.cells.size(), size_t(c.cells));
+    }
+
+    // A sheet whose head holds 64 KB of white space before its code name
+    // has none; the book opens, and the sheet reads.
+    XlsxZip::Book book;
+    book.sheets << qMakePair(U("A"), XlsxZip::Sheet(U("<row><c><v>1</v></c></row>"), U("First")))
+                << qMakePair(U("B"), XlsxZip::Sheet(U("<row><c><v>2</v></c></row>"), U("Second")))
+                << qMakePair(U("C"), XlsxZip::Sheet(U("<row><c><v>3</v></c></row>"), U("Third")));
+    XlsxZip::Parts parts = book.ToParts();
+    QMap<QString, XlsxZip::Repeated> repeated;
+    repeated.insert(
+        QStringLiteral("xl/worksheets/sheet2.xml"),
+        XlsxZip::Padded(parts[QStringLiteral("xl/worksheets/sheet2.xml")], QByteArray(1024, ' '), 64));
+    const QString path = dir.filePath(QStringLiteral("heads.xlsx"));
+    ASSERT_TRUE(XlsxZip::Write(path, parts, repeated));
+    CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
+    std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(path, &error);
+    ASSERT_TRUE(reader);
+    QStringList codeNames;
+    for (const CSheetInfo& info : reader->Sheets())
+        codeNames << info.codeName;
+    EXPECT_EQ(codeNames, QStringList({U("First"), QString(), U("Third")}));
+    CSheetData sheet;
+    ASSERT_TRUE(reader->ReadSheet(1, sheet, &error));
+    ASSERT_EQ(sheet.cells.size(), 1u);
+    EXPECT_EQ(sheet.cells.front().number, 2);
+}
+
+// What holds libxml2 long or keeps memory is bounded as the bytes pass, in
+// every part: namespace declarations in scope (nested tags adding up),
+// attributes of one tag, comments and processing instructions; a part
+// whose prefixes libxml2 cannot resolve thousands of times is damaged.
+TEST(XlsxParts, NamespacesAttributesCommentsAndErrorsAreBounded)
+{
+    auto declarations = [](int from, int count) {
+        QString text;
+        for (int i = from; i < from + count; ++i)
+            text += QStringLiteral(" xmlns:n%1=\"urn:n%1\"").arg(i);
+        return text;
+    };
+    auto attributes = [](int count) {
+        QString text;
+        for (int i = 0; i < count; ++i)
+            text += QStringLiteral(" a%1=\"\"").arg(i);
+        return text;
+    };
+    // The sheet's root declares two; `rootMore` more, then the rows.
+    auto sheet = [](const QString& rootMore, const QString& rows) {
+        return [rootMore, rows](XlsxZip::Parts& parts) {
+            QByteArray part = XlsxZip::Sheet(rows);
+            part.insert(part.indexOf("<sheetData>") - 1, rootMore.toUtf8());
+            parts[QStringLiteral("xl/worksheets/sheet1.xml")] = part;
+        };
+    };
+    const QString row = U("<row><c><v>1</v></c></row>");
+    const struct {
+        const char* what;
+        std::function<void(XlsxZip::Parts&)> change;
+        CWorkbookReader::Error open, read;
+    } cases[] = {
+        {"40 declarations on a sheet", sheet(declarations(0, 38), row), CWorkbookReader::NoError,
+         CWorkbookReader::NoError},
+        {"41 declarations on a sheet", sheet(declarations(0, 39), row), CWorkbookReader::NoError,
+         CWorkbookReader::TooLarge},
+        {"30 on a sheet and 11 on its row",
+         sheet(declarations(0, 28), U("<row") + declarations(28, 11) + U("><c><v>1</v></c></row>")),
+         CWorkbookReader::NoError, CWorkbookReader::TooLarge},
+        {"30 on a sheet and 10 on each of 100 rows beside each other",
+         sheet(declarations(0, 28),
+               row + QString(U("<row") + declarations(28, 10) + U("></row>")).repeated(100)),
+         CWorkbookReader::NoError, CWorkbookReader::NoError},
+        {"names that only start like a declaration",
+         sheet(QStringLiteral(" xmlnsa=\"\" xmlnsb=\"\"") + declarations(0, 38), row),
+         CWorkbookReader::NoError, CWorkbookReader::NoError},
+        {"41 declarations in the package's relationships",
+         [&](XlsxZip::Parts& parts) {
+             parts[QStringLiteral("_rels/.rels")].replace(
+                 "<Relationships ", QByteArray("<Relationships" + declarations(0, 40).toUtf8() + " "));
+         },
+         CWorkbookReader::TooLarge,
+         {}},
+        {"a cell of 64 attributes", sheet({}, U("<row><c") + attributes(64) + U("><v>1</v></c></row>")),
+         CWorkbookReader::NoError, CWorkbookReader::NoError},
+        {"a cell of 65 attributes", sheet({}, U("<row><c") + attributes(65) + U("><v>1</v></c></row>")),
+         CWorkbookReader::NoError, CWorkbookReader::TooLarge},
+        {"100 000 comments and instructions", sheet({}, row + U("<!-- c --><?p?>").repeated(49999)),
+         CWorkbookReader::NoError, CWorkbookReader::NoError},
+        {"100 001", sheet({}, row + U("<!-- c --><?p?>").repeated(50000)), CWorkbookReader::NoError,
+         CWorkbookReader::TooLarge},
+        {"a few undeclared prefixes", sheet({}, row + U("<p:x/>").repeated(10)), CWorkbookReader::NoError,
+         CWorkbookReader::NoError},
+        {"thousands of them", sheet({}, row + U("<p:x/>").repeated(5000)), CWorkbookReader::NoError,
+         CWorkbookReader::NotWorkbook},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        XlsxZip::Book book;
+        book.sheets << qMakePair(U("S"), XlsxZip::Sheet({}));
+        XlsxZip::Parts parts = book.ToParts();
+        c.change(parts);
+        const QString path = dir.filePath(QStringLiteral("book.xlsx"));
+        ASSERT_TRUE(XlsxZip::Write(path, parts));
+        CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
+        std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(path, &error);
+        EXPECT_EQ(error, c.open);
+        if (c.open != CWorkbookReader::NoError) {
+            EXPECT_FALSE(reader);
+            continue;
+        }
+        ASSERT_TRUE(reader);
+        CSheetData sheet;
+        EXPECT_EQ(reader->ReadSheet(0, sheet, &error), c.read == CWorkbookReader::NoError);
+        EXPECT_EQ(error, c.read);
+        EXPECT_EQ(sheet.cells.size(), c.read == CWorkbookReader::NoError ? 1u : 0u);
+    }
+}
+
+// A part is read only in an encoding the watch of its bytes follows as
+// libxml2 does: UTF-8, or UTF-16 by its first bytes. EBCDIC and UCS-4
+// (which libxml2 finds by the first bytes) and any other encoding a
+// declaration names (UTF-7 hides "<" in letters) are damage.
+TEST(XlsxParts, PartsInOtherEncodingsThanUnicodeAreDamaged)
+{
+    XlsxZip::Book book;
+    book.sheets << qMakePair(U("シート"), XlsxZip::Sheet(U("<row><c><v>1</v></c></row>")));
+    const QByteArray workbook = book.ToParts()[QStringLiteral("xl/workbook.xml")];
+    auto declared = [&](const char* encoding) -> QByteArray {
+        return QByteArray(workbook).replace("encoding=\"UTF-8\"",
+                                            QByteArray("encoding=\"" + QByteArray(encoding) + "\""));
+    };
+    const struct {
+        const char* what;
+        QByteArray bytes; // of the workbook part
+        CWorkbookReader::Error open;
+    } cases[] = {
+        {"UTF-8 with its mark", "\xEF\xBB\xBF" + workbook, CWorkbookReader::NoError},
+        {"UTF-16 with its mark", "\xFF\xFE" + Iconv::Encode(declared("UTF-16"), "UTF-16LE"),
+         CWorkbookReader::NoError},
+        {"UTF-16 big-endian without a mark", Iconv::Encode(declared("UTF-16"), "UTF-16BE"),
+         CWorkbookReader::NoError},
+        {"UTF-16 little-endian named big-endian",
+         "\xFF\xFE" + Iconv::Encode(declared("UTF-16BE"), "UTF-16LE"), CWorkbookReader::NotWorkbook},
+        {"UTF-8 named UTF-16", declared("UTF-16"), CWorkbookReader::NotWorkbook},
+        {"EBCDIC", Iconv::Encode(declared("IBM037").replace("シート", "S"), "IBM037"),
+         CWorkbookReader::NotWorkbook},
+        {"UTF-7 after its declaration",
+         declared("UTF-7").left(declared("UTF-7").indexOf("?>") + 2) +
+             Iconv::Encode(declared("UTF-7").mid(declared("UTF-7").indexOf("?>") + 2), "UTF-7"),
+         CWorkbookReader::NotWorkbook},
+        {"UCS-4", Iconv::Encode(declared("UCS-4"), "UCS-4LE"), CWorkbookReader::NotWorkbook},
+        {"Shift_JIS", Iconv::Encode(declared("Shift_JIS"), "SHIFT_JIS"), CWorkbookReader::NotWorkbook},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_FALSE(c.bytes.isEmpty());
+        XlsxZip::Parts parts = book.ToParts();
+        parts[QStringLiteral("xl/workbook.xml")] = c.bytes;
+        const QString path = dir.filePath(QStringLiteral("book.xlsx"));
+        ASSERT_TRUE(XlsxZip::Write(path, parts));
+        CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
+        std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(path, &error);
+        EXPECT_EQ(error, c.open);
+        if (c.open != CWorkbookReader::NoError) {
+            EXPECT_FALSE(reader);
+            continue;
+        }
+        ASSERT_TRUE(reader);
+        ASSERT_EQ(reader->Sheets().size(), 1);
+        EXPECT_EQ(reader->Sheets().front().name, U("シート"));
+    }
+}
+
+// The characters a book keeps, its shared strings and the texts of the
+// sheet read, share one budget; a shared string counts once, however many
+// cells show it.
+TEST(XlsxParts, SharedStringsAndCellTextsShareOneBudgetOfCharacters)
+{
+    CWorkbookLimits limits;
+    limits.maxTextChars = 1000;
+    auto text = [](int length) { return QString(length, u'字'); };
+    auto inlineCell = [](const QString& t) {
+        return QStringLiteral("<c t=\"inlineStr\"><is><t>%1</t></is></c>").arg(t);
+    };
+    const QString shared = U("<c t=\"s\"><v>0</v></c>");
+    const struct {
+        const char* what;
+        QStringList strings; // shared
+        QString row;         // the cells of the one row
+        CWorkbookReader::Error error;
+        int cells;
+    } cases[] = {
+        {"a string of 600 shown by ten cells",
+         {text(600)},
+         shared.repeated(10),
+         CWorkbookReader::NoError,
+         10},
+        {"strings of 600 and 401", {text(600), text(401)}, shared, CWorkbookReader::TooLarge, 0},
+        {"a string of 600 and a cell of 400",
+         {text(600)},
+         shared + inlineCell(text(400)),
+         CWorkbookReader::NoError,
+         2},
+        {"a string of 600 and a cell of 401",
+         {text(600)},
+         shared + inlineCell(text(401)),
+         CWorkbookReader::TooLarge,
+         0},
+        {"cells of 500 and 501",
+         {},
+         inlineCell(text(500)) + inlineCell(text(501)),
+         CWorkbookReader::TooLarge,
+         0},
+        {"a formula's text of 1001",
+         {},
+         QStringLiteral("<c t=\"str\"><f>A1</f><v>%1</v></c>").arg(text(1001)),
+         CWorkbookReader::TooLarge,
+         0},
+        {"a string of 1000 in runs, its reading left out",
+         {U("<r><t>") + text(500) + U("</t></r><r><t>") + text(500) + U("</t></r><rPh><t>") + text(600) +
+          U("</t></rPh>")},
+         shared,
+         CWorkbookReader::NoError,
+         1},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        XlsxZip::Book book;
+        for (const QString& s : c.strings)
+            book.sharedStrings << (s.startsWith(u'<') ? s : U("<t>") + s + U("</t>"));
+        book.sheets << qMakePair(U("S"), XlsxZip::Sheet(U("<row>") + c.row + U("</row>")));
+        const QString path = dir.filePath(QStringLiteral("book.xlsx"));
+        ASSERT_TRUE(XlsxZip::Write(path, book.ToParts()));
+        CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
+        std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(path, &error, limits);
+        ASSERT_TRUE(reader);
+        CSheetData sheet;
+        EXPECT_EQ(reader->ReadSheet(0, sheet, &error), c.error == CWorkbookReader::NoError);
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(sheet.cells.size(), size_t(c.cells));
     }
 }
 
