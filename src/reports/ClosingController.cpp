@@ -131,18 +131,12 @@ CInvoiceHeader InvoiceOf(const COneRecord* record, const CTradeSide& side, bool 
     };
     CInvoiceHeader invoice;
     invoice.closing = IntOf(record, "ID");
-    invoice.number = TextOf(record, "No");
-    invoice.issued = DateOf(record, "Date");
-    invoice.closeDate = DateOf(record, "CloseDate");
-    invoice.code = TextOf(record, side.code);
-    invoice.zip = TextOf(record, "Zip");
-    invoice.address = TextOf(record, "Address");
-    invoice.company = TextOf(record, "Company");
-    invoice.section = TextOf(record, "Section");
-    invoice.name = TextOf(record, "Name");
-    invoice.keisho = TextOf(record, "Keisho");
-    invoice.keisho2 = TextOf(record, "Keisho2");
-    invoice.myPerson = TextOf(record, "MyPerson");
+    // The row names its texts and dates as the work table does, but for
+    // the partner's code.
+    for (const auto& text : CInvoiceHeader::kTexts)
+        invoice.*text.field = TextOf(record, text.field == &CInvoiceHeader::code ? side.code : text.name);
+    for (const auto& date : CInvoiceHeader::kDates)
+        invoice.*date.field = DateOf(record, date.name);
     if (!withoutCarry) {
         invoice.prevBilled = amount(side.prevBilled);
         invoice.received = amount(side.received);
