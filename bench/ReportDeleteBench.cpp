@@ -5,6 +5,7 @@
 #include "BenchMain.h"
 
 #include "platform/data/MakeMsgID.h"
+#include "platform/data/TradeSide.h"
 #include "reports/ReportDelete.h"
 
 #include <QList>
@@ -36,22 +37,22 @@ const bool kRegistered = [] {
             state.SkipWithError("too few receipts");
             return;
         }
-        QList<int> ids;
-        CCDSData closings;
+        QList<int> ids, closings;
         for (int i = 0; i < rows.GetCount(); ++i) {
             int id = 0, closing = 0;
             rows.GetAt(i)->GetAt(0)->GetData(id);
             rows.GetAt(i)->GetAt(1)->GetData(closing);
             ids << id;
             if (closing > 0)
-                closings.AddNew()->SetField(QStringLiteral("Sales_Close.ID"), closing);
+                closings << closing;
         }
         int requests = 0;
         for (auto _ : state) {
             state.PauseTiming();
             data.BeginTransaction(err);
             state.ResumeTiming();
-            const int done = DeleteReportRows(data, QStringLiteral("Receipt_H"), closings, ids, &requests);
+            const int done = DeleteReportRows(data, QStringLiteral("Receipt_H"), CTradeSide::Sales(),
+                                              closings, ids, &requests);
             state.PauseTiming();
             data.Rollback(err);
             state.ResumeTiming();
@@ -61,7 +62,7 @@ const bool kRegistered = [] {
             }
         }
         std::printf("ReportList/Delete600Receipts: %d delete statements, %d closings undone\n", requests,
-                    closings.GetCount());
+                    int(closings.size()));
         if (requests != 3) {
             std::fprintf(stderr, "600 receipts took %d delete statements, not 3\n", requests);
             std::exit(1);

@@ -69,7 +69,7 @@ bool ContinueAfterClosings(CMakeMsgID& db, bool purchase, CCounterInfo& counter,
     const CClosingRefusal read = CClosingService(db).HighestNumber(CTradeSide::Of(purchase), elem.m_strPrefix,
                                                                    elem.m_strSuffix, highest);
     if (!read.IsDone()) {
-        ShowReportFailure(read.Code(), QStringLiteral("締め処理に失敗しました。"), read.text);
+        ShowClosingRefusal(read, QStringLiteral("締め処理に失敗しました。"));
         return false;
     }
     if (!counter.ContinueAfter(highest))
@@ -115,6 +115,39 @@ CCloseCandidate CandidateOf(const COneRecord* record, const CTradeSide& side, co
                        MoneyOf(record, side.netAmount),  MoneyOf(record, RC_TAXABLE),
                        MoneyOf(record, RC_SLIP_TAX),     IntOf(record, side.slipCount)};
     return candidate;
+}
+
+// The invoice of a closed row: what the row shows, the carried-over amounts
+// only with the carry-over included. A payment statement's receipt is the
+// payment.
+CInvoiceHeader InvoiceOf(const COneRecord* record, const CTradeSide& side, bool withoutCarry)
+{
+    const auto amount = [record](const char* name) -> std::optional<CMny> {
+        const CTb* field = Field(record, name);
+        CMny value;
+        if (!field || field->IsNull() || !field->GetData(value))
+            return std::nullopt;
+        return value;
+    };
+    CInvoiceHeader invoice;
+    invoice.closing = IntOf(record, "ID");
+    // The row names its texts and dates as the work table does, but for
+    // the partner's code.
+    for (const auto& text : CInvoiceHeader::kTexts)
+        invoice.*text.field = TextOf(record, text.field == &CInvoiceHeader::code ? side.code : text.name);
+    for (const auto& date : CInvoiceHeader::kDates)
+        invoice.*date.field = DateOf(record, date.name);
+    if (!withoutCarry) {
+        invoice.prevBilled = amount(side.prevBilled);
+        invoice.received = amount(side.received);
+        invoice.carried = amount("繰越額");
+    }
+    invoice.net = amount(side.netAmount);
+    invoice.tax = amount("消費税");
+    invoice.due = amount(side.dueAmount);
+    if (const CTb* slips = Field(record, side.slipCount); slips && !slips->IsNull())
+        invoice.slips = IntOf(slips);
+    return invoice;
 }
 
 } // namespace
@@ -293,8 +326,8 @@ void CClosingController::OnCloseAndPrint()
         if (!closed.refusal.IsDone() || closed.changed.size() == closedRows.size())
             counter.GiveBack();
         if (!closed.refusal.IsDone()) {
-            ShowReportFailure(closed.refusal.Code(), Q("締め処理に失敗しました。"),
-                              SaidWhatWasLeft(closed.refusal, "締めた取引先はありません。"));
+            ShowClosingRefusal(closed.refusal, Q("締め処理に失敗しました。"),
+                               SaidWhatWasLeft(closed.refusal, "締めた取引先はありません。"));
             return;
         }
         for (int k = 0; k < closedRows.size(); ++k) {
@@ -342,40 +375,9 @@ void CClosingController::IssueInvoices(const QList<int>& rows)
     }
     const int mode = m_list.GetMode();
     const bool purchase = m_list.IsPurchase();
-    const int carryOver = m_list.m_nCarryOver;
-    CCDSData request;
-    request.m_strTable = Q("WShime_H");
-    request.m_strCondition = QStringLiteral("%1,%2").arg(Q(CTradeSide::Of(purchase).closing)).arg(carryOver);
+    const CTradeSide& side = CTradeSide::Of(purchase);
+    std::vector<CInvoiceHeader> invoices;
     QList<int> perSlip;
-    // Row field -> work field; the carried-over amounts only with the
-    // carry-over included. A payment statement's receipt is the payment.
-    struct Map {
-        const char* sales;
-        const char* purchase;
-        const char* work;
-        bool carry;
-    };
-    static const Map kMap[] = {
-        {"No", "No", "No", false},
-        {"Date", "Date", "Date", false},
-        {"CloseDate", "CloseDate", "CloseDate", false},
-        {"CustomerCode", "SupplierCode", "CustomerCode", false},
-        {"Zip", "Zip", "Zip", false},
-        {"Address", "Address", "Address", false},
-        {"Company", "Company", "Company", false},
-        {"Section", "Section", "Section", false},
-        {"Name", "Name", "Name", false},
-        {"Keisho", "Keisho", "Keisho", false},
-        {"Keisho2", "Keisho2", "Keisho2", false},
-        {"MyPerson", "MyPerson", "MyPerson", false},
-        {"前回請求額", "前回未払額", "LastCollect", true},
-        {"今回入金額", "今回支払額", "Receipt", true},
-        {"繰越額", "繰越額", "Balance", true},
-        {"今回税抜売上額", "今回税抜仕入額", "Amount", false},
-        {"消費税", "消費税", "Tax", false},
-        {"今回売上額", "今回仕入額", "Total", false},
-        {"納品枚数", "仕入枚数", "DenpyoNum", false},
-    };
     {
         CWaitScope wait;
         for (int row : rows) {
@@ -390,33 +392,13 @@ void CClosingController::IssueInvoices(const QList<int>& rows)
                 m_screen.Tell(Q("締め済みになっていないデータを選択しています"));
                 return;
             }
-            COneRecord* work = request.AddNew();
-            work->SetField(Q("WShime_H.ID"), 0);
-            work->SetField(Q("WShime_H.SalesCloseID"), IntOf(record, "ID"));
-            for (int i = 0; i < record->GetCount(); ++i) {
-                const CTb* field = record->GetAt(i);
-                if (field->IsNull())
-                    continue;
-                const QString name = field->GetName().section(u'.', -1);
-                for (const Map& m : kMap) {
-                    if (name != Q(purchase ? m.purchase : m.sales) || (m.carry && carryOver != 0))
-                        continue;
-                    const QString target = Q("WShime_H.") + Q(m.work);
-                    if (!work->FindField(target)) {
-                        CTb copy(target);
-                        copy.SetData(*field);
-                        work->AddField(copy);
-                    }
-                    break;
-                }
-            }
+            invoices.push_back(InvoiceOf(record, side, m_list.m_nCarryOver != 0));
         }
-        if (request.GetCount() > 0) {
+        if (!invoices.empty()) {
             CWaitCursor cursor;
-            QString err;
-            const int result = m_screen.Data().SetWShime(request, err);
-            if (result != CMakeMsgID::kOk) {
-                ShowReportFailure(result, Q("伝票の作成に失敗しました。"), err);
+            const CClosingRefusal made = CClosingService(m_screen.Data()).MakeInvoices(side, invoices);
+            if (!made.IsDone()) {
+                ShowClosingRefusal(made, Q("伝票の作成に失敗しました。"));
                 return;
             }
             SlipForm::OpenSlipForm(purchase ? 7 : 6, QString(), 0);
@@ -477,8 +459,8 @@ void CClosingController::OnCancelClose()
     const CClosingRefusal undone = CClosingService(m_screen.Data()).Undo(CTradeSide::Of(purchase), closings);
     wait.Dismiss();
     if (!undone.IsDone()) {
-        ShowReportFailure(undone.Code(), Q("締めの取り消しに失敗しました。"),
-                          SaidWhatWasLeft(undone, "取り消した締めはありません。"));
+        ShowClosingRefusal(undone, Q("締めの取り消しに失敗しました。"),
+                           SaidWhatWasLeft(undone, "取り消した締めはありません。"));
         return;
     }
     if (ReportMode(mode).closesPartners) {

@@ -275,8 +275,7 @@ void CKurikoshiDlg::OnStart()
     if (!carried.refusal.IsDone()) {
         // The library's reason (the free disk space it needs) on its own line.
         const QString& err = carried.refusal.text;
-        ShowReportFailure(carried.refusal.Code(), Q("処理に失敗しました。"),
-                          err.isEmpty() ? err : u'\n' + err);
+        ShowClosingRefusal(carried.refusal, Q("処理に失敗しました。"), err.isEmpty() ? err : u'\n' + err);
         return;
     }
     FillStatusList();

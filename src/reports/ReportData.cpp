@@ -1,5 +1,6 @@
 #include "reports/ReportData.h"
 
+#include "platform/data/ClosingService.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
 #include "platform/data/TradeSide.h"
@@ -111,6 +112,19 @@ void ShowReportFailure(int result, const QString& firstLine, const QString& err)
         ShowReportFatalMessage();
     else
         UiServices::Prompt().MessageBox(firstLine + err);
+}
+
+void ShowClosingRefusal(const CClosingRefusal& refusal, const QString& firstLine)
+{
+    ShowClosingRefusal(refusal, firstLine, refusal.text);
+}
+
+void ShowClosingRefusal(const CClosingRefusal& refusal, const QString& firstLine, const QString& text)
+{
+    if (refusal.why == EClosingRefusal::Fatal)
+        ShowReportFatalMessage();
+    else
+        UiServices::Prompt().MessageBox(firstLine + text);
 }
 
 QStringList IdBatches(const QList<int>& ids)

@@ -10,6 +10,7 @@
 class CCDSData;
 class CMakeMsgID;
 class CTb;
+struct CClosingRefusal;
 
 // The wait dialog for the span of a scope.
 class CWaitScope
@@ -66,6 +67,11 @@ void ShowReportFatalMessage();
 // Tells a failed library call: the stop-icon message for -100, else
 // `firstLine` followed by the library's text.
 void ShowReportFailure(int result, const QString& firstLine, const QString& err);
+// Tells why a closing, its undo, the invoice work or a carry-forward did
+// not do its work: the stop-icon message for a broken database, else
+// `firstLine` followed by `text` (the refusal's own text when none is given).
+void ShowClosingRefusal(const CClosingRefusal& refusal, const QString& firstLine);
+void ShowClosingRefusal(const CClosingRefusal& refusal, const QString& firstLine, const QString& text);
 // Undoes the open transaction, then tells the failure as ShowReportFailure
 // does; answers 0.
 int AbandonReportTransaction(CMakeMsgID& db, int result, const QString& firstLine, const QString& err);

@@ -1,5 +1,6 @@
 #include "reports/ReportDelete.h"
 
+#include "platform/data/ClosingService.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
 #include "platform/ui/Prompt.h"
@@ -15,20 +16,20 @@ QString ReportDeleteTable(int mode)
     return table ? QString::fromLatin1(table) : QString();
 }
 
-int DeleteReportRows(CMakeMsgID& db, const QString& table, const CCDSData& closings, const QList<int>& ids,
-                     int* requests)
+int DeleteReportRows(CMakeMsgID& db, const QString& table, const CTradeSide& side, const QList<int>& closings,
+                     const QList<int>& ids, int* requests)
 {
     if (requests)
         *requests = 0;
-    if (ids.isEmpty() && closings.GetCount() == 0)
+    if (ids.isEmpty() && closings.isEmpty())
         return 1;
     QString err;
     QString line = QStringLiteral("データの削除に失敗しました。");
     int result = db.BeginTransaction(err);
     const bool begun = result == CMakeMsgID::kOk;
     // Closings first: they release the money booked to them, which then goes.
-    if (result == CMakeMsgID::kOk && closings.GetCount() > 0) {
-        result = db.Reset_SalesClose(closings, err);
+    if (result == CMakeMsgID::kOk && !closings.isEmpty()) {
+        result = CClosingService(db).Undo(side, closings).Answer(err);
         if (result != CMakeMsgID::kOk)
             line = QStringLiteral("締めの取り消しに失敗しました。");
     }

@@ -53,9 +53,7 @@ void CShimeView::OnDeleteRows()
         return;
 
     // Receipts and payments booked to a closing undo it.
-    const QString closingField = QLatin1String(info.side.closing) + QStringLiteral(".ID");
-    CCDSData closings;
-    QList<int> ids;
+    QList<int> closings, ids;
     for (int row : rows) {
         const COneRecord* record = m_list.RecordAt(row);
         if (!record)
@@ -63,9 +61,9 @@ void CShimeView::OnDeleteRows()
         ids << IntOf(record, QStringLiteral("ID"));
         const int closing = !info.deleteUndoesClosing ? 0 : IntOf(record, QStringLiteral("SeikyuID"));
         if (closing > 0)
-            closings.AddNew()->SetField(closingField, closing);
+            closings << closing;
     }
-    if (closings.GetCount() > 0 &&
+    if (!closings.isEmpty() &&
         prompt.MessageBox(
             QStringLiteral(
                 "！！！ご注意！！！\n削除しようとしているデータには締め済みの入金が含まれています。\n"
@@ -80,7 +78,7 @@ void CShimeView::OnDeleteRows()
         const CWaitCursor wait;
         // The closings and every batch go together or not at all; a failure
         // leaves the list as it is.
-        if (!DeleteReportRows(GetFrame().GetMakeMsgID(), table, closings, ids))
+        if (!DeleteReportRows(GetFrame().GetMakeMsgID(), table, info.side, closings, ids))
             return;
     }
     RemoveSettledRows(rows);

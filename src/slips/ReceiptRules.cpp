@@ -3,6 +3,7 @@
 #include "slips/SlipList.h"
 
 #include "platform/archive/AutFile.h"
+#include "platform/data/ClosingService.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/MnyText.h"
 #include "platform/data/RecordCompare.h"
@@ -600,10 +601,7 @@ int CReceiptRules::WriteChangedReceipt(QString& line, QString& err)
     if (rc != CMakeMsgID::kOk)
         return rc;
     if (seikyu != 0) {
-        CCDSData closings;
-        closings.m_strTable = CloseTable();
-        closings.AddNew()->SetField(CloseTable() + QStringLiteral(".ID"), seikyu);
-        rc = m_data.Reset_SalesClose(closings, err);
+        rc = CClosingService(m_data).Undo(Side(), {seikyu}).Answer(err);
         if (rc != CMakeMsgID::kOk) {
             line = QStringLiteral("締め請求の取り消しに失敗しました。\n");
             return rc;

@@ -6,9 +6,11 @@
 
 #include "app/SlipForm.h"
 #include "platform/archive/SafeFile.h"
+#include "platform/data/ClosingService.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
 #include "platform/data/SqlText.h"
+#include "platform/data/TradeSide.h"
 #include "platform/forms/PloMainData.h"
 #include "platform/forms/SelForm.h"
 #include "platform/forms/SlipFormCommand.h"
@@ -223,11 +225,12 @@ int CSlipCommands::OnDelete(const QList<int>& rows)
         data, QStringLiteral("データの削除に失敗しました。\n"), [&](QString& err, QString& line) {
             // The closings go first, releasing the money booked to them; only
             // then the slips they billed.
-            if (!accountClosings.isEmpty() || !slipInvoices.isEmpty()) {
-                CCDSData undo;
+            if (const CTradeSide* side = CTradeSide::OfClosing(closingTable);
+                side && (!accountClosings.isEmpty() || !slipInvoices.isEmpty())) {
+                QList<int> undo;
                 for (qint64 id : accountClosings + slipInvoices)
-                    undo.AddNew()->SetField(closingTable + QStringLiteral(".ID"), int(id));
-                const int result = data.Reset_SalesClose(undo, err);
+                    undo << int(id);
+                const int result = CClosingService(data).Undo(*side, undo).Answer(err);
                 if (result != CMakeMsgID::kOk) {
                     line = QStringLiteral("締め請求の取り消しに失敗しました。\n");
                     return result;

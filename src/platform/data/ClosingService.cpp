@@ -1,11 +1,14 @@
-// The closing and its undo, for the screens (typed candidates) and for the
-// data library's record interface alike.
+// The closing, its undo and the invoice work tables, on typed candidates
+// and invoices: the screens call them, and the data library's record
+// interface reads its records into them.
 
 #include "platform/data/ClosingService.h"
 
 #include "platform/data/BookedTotals.h"
+#include "platform/data/Schema.h"
 #include "platform/data/SqlText.h"
 #include "platform/data/TradeSide.h"
+#include "platform/text/Cp932.h"
 
 #include <QHash>
 #include <QSet>
@@ -21,25 +24,6 @@ namespace
 QString L(const char* text)
 {
     return QString::fromLatin1(text);
-}
-
-QString FieldText(const COneRecord* record, const QString& table, const char* field)
-{
-    const CTb* tb = record->GetOneField(table, L(field));
-    if (!tb)
-        tb = record->GetOneField(QString(), L(field));
-    return tb ? tb->GetText() : QString();
-}
-
-int FieldInt(const COneRecord* record, const QString& table, const char* field)
-{
-    const CTb* tb = record->GetOneField(table, L(field));
-    if (!tb)
-        tb = record->GetOneField(QString(), L(field));
-    int value = 0;
-    if (tb)
-        tb->GetData(value);
-    return value;
 }
 
 // From how many closings an undo sets the balance triggers aside.
@@ -63,203 +47,56 @@ void AddId(QString& values, int id)
     values += (values.isEmpty() ? QStringLiteral("(") : QStringLiteral(",(")) % QString::number(id) % u')';
 }
 
-// Whether the row read now still holds every figure the list showed.
-bool SameFigures(const COneRecord& shown, const COneRecord* now)
+// A text of a VALUES list; an empty one is none where `emptyIsNone`.
+QString TextLiteral(const QString& text, bool emptyIsNone = false)
 {
-    if (!now)
-        return false;
-    for (int i = 0; i < shown.GetCount(); ++i) {
-        const CTb* was = shown.GetAt(i);
-        const CTb* is = now->GetOneField(QString(), was->GetName().section(u'.', -1));
-        if (!is || is->IsNull() != was->IsNull() || is->GetText() != was->GetText())
-            return false;
-    }
-    return true;
+    return emptyIsNone && text.isEmpty() ? QStringLiteral("NULL") : u'\'' % SqlQuote(text) % u'\'';
 }
 
-// The closing on the library's records, answering as the library does; a
-// refusal of its own is named in `why`.
-int CloseRun(CMakeMsgID& db, CCDSData& headers, CCDSData& taxSlips, const QDate& closeDate,
-             CMakeMsgID::CCloseCheck* check, QString& err, EClosingRefusal& why)
+// The texts the service writes into a table, each held to its column's
+// limit in code page 932 bytes as the data library holds what it inserts:
+// a text too long is refused, never cut.
+class CTextLimits
 {
-    if (!db.IsOpen())
-        return db.NoConnection(err);
-    const CTradeSide* side = CTradeSide::OfClosing(headers.m_strTable);
-    if (!side ||
-        (taxSlips.GetCount() > 0 && taxSlips.m_strTable.compare(L(side->header), Qt::CaseInsensitive) != 0)) {
-        err = QStringLiteral("締め処理のテーブル指定が正しくありません。");
-        why = EClosingRefusal::BadRequest;
-        return CMakeMsgID::kFailed;
-    }
-    if (!closeDate.isValid()) {
-        err = QStringLiteral("締日が正しくありません。");
-        why = EClosingRefusal::BadDate;
-        return CMakeMsgID::kFailed;
-    }
-    if (check) {
-        check->changed.clear();
-        if (check->shown.GetCount() != headers.GetCount() || check->statement.isEmpty()) {
-            err = QStringLiteral("締め処理の確認内容が締める取引先と一致しません。");
-            why = EClosingRefusal::BadRequest;
-            return CMakeMsgID::kFailed;
+  public:
+    CTextLimits(const char* table, const std::vector<const char*>& columns) : m_table(table)
+    {
+        const Schema::TableDef* def = Schema::FindTable(L(table));
+        for (const char* column : columns) {
+            const Schema::FieldDef* field = def ? Schema::FindField(*def, L(column)) : nullptr;
+            m_limits.push_back({column, field ? field->byteLimit : 0});
         }
     }
-    if (headers.GetCount() == 0)
-        return CMakeMsgID::kOk;
-    const QString table = headers.m_strTable;
-    const QString code = L(side->code), d1 = SqlDate(closeDate.addDays(1));
-
-    CScopedTransaction run(db);
-    int result = run.Begin(err);
-    if (result != CMakeMsgID::kOk)
-        return result;
-    // The recheck, the work table, the refusals, the closings, four
-    // bookings, the tax slips and the commit.
-    db.BeginSteps(10);
-    // The headers whose partners still show what the list showed, in set
-    // order; the run works on copies of them, so that a failure leaves the
-    // caller's IDs at 0.
-    QList<int> kept;
-    QSet<QString> left;
-    if (check) {
-        CCDSData request, fresh;
-        request.m_strCondition = check->statement;
-        if ((result = db.GetDataList(request, fresh, err)) != CMakeMsgID::kOk)
-            return result;
-        QHash<QString, const COneRecord*> rowOf;
-        for (int i = 0; i < fresh.GetCount(); ++i)
-            rowOf.insert(FieldText(fresh.GetAt(i), QString(), side->code).toLower(), fresh.GetAt(i));
-        for (int i = 0; i < headers.GetCount(); ++i) {
-            const QString who = FieldText(headers.GetAt(i), table, side->code);
-            if (SameFigures(*check->shown.GetAt(i), rowOf.value(who.toLower()))) {
-                kept << i;
-            } else {
-                check->changed << who;
-                left.insert(who.toLower());
-            }
-        }
-    } else {
-        for (int i = 0; i < headers.GetCount(); ++i)
-            kept << i;
-    }
-    db.StepDone();
-    if (kept.isEmpty())
-        return run.Commit(err);
-    CCDSData closings, slips;
-    closings.m_strTable = table;
-    slips.m_strTable = taxSlips.m_strTable;
-    for (int i : kept)
-        closings.Add(*headers.GetAt(i));
-    for (int i = 0; i < taxSlips.GetCount(); ++i)
-        if (!left.contains(FieldText(taxSlips.GetAt(i), taxSlips.m_strTable, side->code).toLower()))
-            slips.Add(*taxSlips.GetAt(i));
-
-    QStringList codes;
-    QString values;
-    for (int i = 0; i < closings.GetCount(); ++i) {
-        codes << FieldText(closings.GetAt(i), table, side->code);
-        values += (i ? QStringLiteral(",(") : QStringLiteral("(")) % QString::number(i) %
-                  QStringLiteral(",'") % SqlQuote(codes.last()) % QStringLiteral("')");
-    }
-    const QString prepare[] = {
-        QStringLiteral(
-            "CREATE TEMP TABLE IF NOT EXISTS close_run(seq INTEGER PRIMARY KEY, code TEXT COLLATE NOCASE, "
-            "id INTEGER)"),
-        // Every check and booking below finds a partner's row by its code.
-        QStringLiteral("CREATE INDEX IF NOT EXISTS temp.ix_close_run_code ON close_run(code)"),
-        QStringLiteral("DELETE FROM temp.close_run"),
-        QStringLiteral("INSERT INTO temp.close_run(seq, code) VALUES ") % values,
-    };
-    for (const QString& sql : prepare)
-        if ((result = db.Execute(sql, err)) != CMakeMsgID::kOk)
-            return result;
-    db.StepDone();
-
-    // The first partner that cannot be closed, and why.
-    CCDSData request, refused;
-    request.m_strCondition =
-        QStringLiteral("SELECT code, why FROM (SELECT r.seq, r.code, CASE "
-                       "WHEN (SELECT COUNT(*) FROM temp.close_run r2 WHERE r2.code = r.code) > 1 THEN 1 "
-                       "WHEN EXISTS (SELECT 1 FROM \"%1\" X WHERE X.\"%2\" = r.code AND X.CloseDate = %3 "
-                       "AND X.TudoFlg = 1) THEN 2 "
-                       "WHEN NOT EXISTS (SELECT 1 FROM \"%4\" H WHERE H.\"%2\" = r.code AND H.SeikyuID = 0 "
-                       "AND H.\"Date\" < %5) THEN 3 END AS why FROM temp.close_run r) "
-                       "WHERE why IS NOT NULL ORDER BY seq LIMIT 1")
-            .arg(L(side->closing), code, SqlDate(closeDate), L(side->header), d1);
-    if ((result = db.GetDataList(request, refused, err)) != CMakeMsgID::kOk)
-        return result;
-    db.StepDone();
-    if (refused.GetCount() > 0) {
-        const QString who = FieldText(refused.GetAt(0), QString(), "code");
-        switch (FieldInt(refused.GetAt(0), QString(), "why")) {
-        case 1:
-            err = QStringLiteral("取引先「%1」が二度指定されています。").arg(who);
-            why = EClosingRefusal::PartnerTwice;
-            break;
-        case 2:
-            err = QStringLiteral("取引先「%1」はこの締日ですでに締められています。").arg(who);
-            why = EClosingRefusal::AlreadyClosed;
-            break;
-        default:
-            err = QStringLiteral("取引先「%1」には締める伝票がありません。").arg(who);
-            why = EClosingRefusal::NothingToClose;
-            break;
-        }
-        return CMakeMsgID::kFailed;
+    // Whether the text of the k-th column fits; else `err` says which.
+    bool Fits(std::size_t k, const QString& text, QString& err) const
+    {
+        const auto& [column, limit] = m_limits[k];
+        if (limit <= 0 || text.size() * 2 <= limit || Cp932::ByteLength(text) <= limit)
+            return true;
+        err = QStringLiteral("「%1.%2」は%3バイトまでです。").arg(L(m_table), L(column)).arg(limit);
+        return false;
     }
 
-    if ((result = db.InsertData(closings, err)) != CMakeMsgID::kOk)
-        return result;
-    db.StepDone();
-    QHash<QString, int> idOfCode;
-    values.clear();
-    for (int i = 0; i < closings.GetCount(); ++i) {
-        const int id = FieldInt(closings.GetAt(i), table, "ID");
-        idOfCode.insert(codes[i].toLower(), id);
-        values += (i ? QStringLiteral(",(") : QStringLiteral("(")) % QString::number(i) %
-                  QStringLiteral(",'") % SqlQuote(codes[i]) % QStringLiteral("',") % QString::number(id) %
-                  u')';
-    }
-    const QString booking[] = {
-        QStringLiteral("DELETE FROM temp.close_run"),
-        QStringLiteral("INSERT INTO temp.close_run(seq, code, id) VALUES ") % values,
-        QStringLiteral(
-            "UPDATE \"%1\" SET SeikyuID = (SELECT r.id FROM temp.close_run r WHERE r.code = \"%1\".\"%2\") "
-            "WHERE SeikyuID = 0 AND \"Date\" < %3 AND \"%2\" IN (SELECT code FROM temp.close_run)")
-            .arg(L(side->header), code, d1),
-        QStringLiteral(
-            "UPDATE \"%1\" SET SeikyuID = (SELECT r.id FROM temp.close_run r WHERE r.code = \"%1\".\"%2\") "
-            "WHERE SeikyuID = 0 AND \"Date\" < %3 AND \"%2\" IN (SELECT code FROM temp.close_run)")
-            .arg(L(side->money), code, d1),
-    };
-    for (const QString& sql : booking) {
-        if ((result = db.Execute(sql, err)) != CMakeMsgID::kOk)
-            return result;
-        db.StepDone();
-    }
+  private:
+    const char* m_table;
+    std::vector<std::pair<const char*, int>> m_limits;
+};
 
-    // The tax slips go in after the booking, already carrying their closing.
-    for (int i = 0; i < slips.GetCount(); ++i) {
-        COneRecord* slip = slips.GetAt(i);
-        const QString who = FieldText(slip, slips.m_strTable, side->code);
-        const auto found = idOfCode.constFind(who.toLower());
-        if (found == idOfCode.cend()) {
-            err = QStringLiteral("取引先「%1」の税額伝票に対応する締めがありません。").arg(who);
-            why = EClosingRefusal::BadRequest;
-            return CMakeMsgID::kFailed;
-        }
-        slip->SetField(slips.m_strTable % QStringLiteral(".SeikyuID"), *found);
-    }
-    if (slips.GetCount() > 0 && (result = db.InsertData(slips, err)) != CMakeMsgID::kOk)
-        return result;
-    db.StepDone();
-    if ((result = run.Commit(err)) != CMakeMsgID::kOk)
-        return result;
-    db.StepDone();
-    for (int k = 0; k < kept.size(); ++k)
-        headers.GetAt(kept[k])->SetField(table % QStringLiteral(".ID"),
-                                         FieldInt(closings.GetAt(k), table, "ID"));
-    return CMakeMsgID::kOk;
+// Whether the row read now shows the figure the list showed.
+bool Shows(const COneRecord& row, const char* name, const CMny& shown)
+{
+    const CTb* field = row.GetOneField(QString(), QString::fromUtf8(name));
+    CMny now;
+    return field && field->GetData(now) && now == shown;
+}
+
+// Whether the row read now still holds every figure the list showed.
+bool SameFigures(const CTradeSide& side, const CCloseFigures& shown, const COneRecord* row)
+{
+    return row && Shows(*row, side.prevBilled, shown.prevBilled) &&
+           Shows(*row, side.received, shown.received) && Shows(*row, side.netAmount, shown.net) &&
+           Shows(*row, RC_TAXABLE, shown.taxable) && Shows(*row, RC_SLIP_TAX, shown.slipTax) &&
+           Shows(*row, side.slipCount, CMny(shown.slips));
 }
 
 } // namespace
@@ -307,70 +144,185 @@ QDate CClosingService::CollectDate(const QDate& closing, int cycle, int day)
 CCloseOutcome CClosingService::Close(const CCloseRequest& request)
 {
     CCloseOutcome outcome;
-    outcome.ids = QList<int>(qsizetype(request.candidates.size()), 0);
-    if (!request.side) {
-        outcome.refusal = {EClosingRefusal::BadRequest,
-                           QStringLiteral("締め処理のテーブル指定が正しくありません。")};
-        return outcome;
-    }
-    const CTradeSide& side = *request.side;
-    const QString table = L(side.closing) % u'.', slip = L(side.header) % u'.', code = L(side.code);
-    CCDSData headers, taxSlips;
-    headers.m_strTable = L(side.closing);
-    taxSlips.m_strTable = L(side.header);
-    CMakeMsgID::CCloseCheck check;
-    check.statement = request.statement;
-    for (const CCloseCandidate& c : request.candidates) {
-        COneRecord* header = headers.AddNew();
-        header->SetField(table % QStringLiteral("ID"), 0);
-        header->SetField(table % QStringLiteral("No"), c.number);
-        header->SetField(table % QStringLiteral("Date"), request.issued);
-        header->SetField(table % code, c.code);
-        header->SetField(table % QStringLiteral("CloseDate"), request.closeDate);
-        header->SetField(table % QStringLiteral("CollectDate"),
-                         CollectDate(request.closeDate, c.collectCycle, c.collectDay));
-        header->SetField(table % QStringLiteral("Status"), 0);
-        header->SetField(table % QStringLiteral("TaxRate"), request.taxRate);
-        header->SetField(table % QStringLiteral("TudoFlg"), 1);
-        if (c.tax != CMny(0)) {
-            COneRecord* tax = taxSlips.AddNew();
-            tax->SetField(slip % QStringLiteral("Tax"), c.tax);
-            tax->SetField(slip % QStringLiteral("ID"), 0);
-            tax->SetField(slip % QStringLiteral("DenpyoType"), 1);
-            tax->SetField(slip % QStringLiteral("Date"), request.closeDate);
-            tax->SetField(slip % code, c.code);
-            tax->SetField(slip % QStringLiteral("Company"), c.company);
-            tax->SetField(slip % QStringLiteral("Section"), c.section);
-            tax->SetField(slip % QStringLiteral("Name"), c.name);
-            tax->SetField(slip % QStringLiteral("Total"), c.tax);
-            tax->SetField(slip % QStringLiteral("SeikyuID"), 0);
-        }
-        // The figures by the names the candidate statement gives them.
-        COneRecord* shown = check.shown.AddNew();
-        shown->SetField(QString::fromUtf8(side.prevBilled), c.shown.prevBilled);
-        shown->SetField(QString::fromUtf8(side.received), c.shown.received);
-        shown->SetField(QString::fromUtf8(side.netAmount), c.shown.net);
-        shown->SetField(QString::fromUtf8(RC_TAXABLE), c.shown.taxable);
-        shown->SetField(QString::fromUtf8(RC_SLIP_TAX), c.shown.slipTax);
-        shown->SetField(QString::fromUtf8(side.slipCount), c.shown.slips);
-    }
-    outcome.refusal =
-        CloseRecords(headers, taxSlips, request.closeDate, check.statement.isEmpty() ? nullptr : &check);
-    if (!outcome.refusal.IsDone())
-        return outcome;
-    for (int k = 0; k < headers.GetCount(); ++k)
-        outcome.ids[k] = FieldInt(headers.GetAt(k), headers.m_strTable, "ID");
-    outcome.changed = check.changed;
-    return outcome;
-}
-
-CClosingRefusal CClosingService::CloseRecords(CCDSData& headers, CCDSData& taxSlips, const QDate& closeDate,
-                                              CMakeMsgID::CCloseCheck* check)
-{
+    const std::size_t count = request.candidates.size();
+    outcome.ids = QList<int>(qsizetype(count), 0);
     QString err;
-    EClosingRefusal why = EClosingRefusal::Failed;
-    const int result = CloseRun(m_db, headers, taxSlips, closeDate, check, err, why);
-    return Refusal(m_db, result, err, why);
+    const auto refused = [&](int result, EClosingRefusal why = EClosingRefusal::Failed) {
+        outcome.refusal = Refusal(m_db, result, err, why);
+        return outcome;
+    };
+    if (!request.side) {
+        err = QStringLiteral("締め処理のテーブル指定が正しくありません。");
+        return refused(CMakeMsgID::kFailed, EClosingRefusal::BadRequest);
+    }
+    if (!m_db.IsOpen())
+        return refused(m_db.NoConnection(err));
+    if (!request.closeDate.isValid()) {
+        err = QStringLiteral("締日が正しくありません。");
+        return refused(CMakeMsgID::kFailed, EClosingRefusal::BadDate);
+    }
+    if (count == 0)
+        return outcome;
+    const CTradeSide& side = *request.side;
+    const QString code = L(side.code), d1 = SqlDate(request.closeDate.addDays(1));
+    const CTextLimits closings(side.closing, {"No", side.code});
+    const CTextLimits taxSlips(side.header, {"Company", "Section", "Name"});
+    for (const CCloseCandidate& c : request.candidates) {
+        const bool fits =
+            closings.Fits(0, c.number, err) && closings.Fits(1, c.code, err) &&
+            (c.tax == CMny(0) || (taxSlips.Fits(0, c.company, err) && taxSlips.Fits(1, c.section, err) &&
+                                  taxSlips.Fits(2, c.name, err)));
+        if (!fits)
+            return refused(CMakeMsgID::kFailed);
+    }
+
+    CScopedTransaction run(m_db);
+    int result = run.Begin(err);
+    if (result != CMakeMsgID::kOk)
+        return refused(result);
+    // The recheck, the run's table, the refusals, the closings, two
+    // bookings, the tax slips and the commit.
+    m_db.BeginSteps(8);
+    // The candidates whose partners no longer show what the list showed stay
+    // open: they are left out of the run.
+    std::vector<bool> open(count, false);
+    QStringList changed;
+    if (!request.statement.isEmpty()) {
+        CCDSData again, fresh;
+        again.m_strCondition = request.statement;
+        if ((result = m_db.GetDataList(again, fresh, err)) != CMakeMsgID::kOk)
+            return refused(result);
+        QHash<QString, const COneRecord*> rowOf;
+        for (int i = 0; i < fresh.GetCount(); ++i)
+            if (const CTb* who = fresh.GetAt(i)->GetOneField(QString(), code))
+                rowOf.insert(who->GetText().toLower(), fresh.GetAt(i));
+        for (std::size_t i = 0; i < count; ++i) {
+            const CCloseCandidate& c = request.candidates[i];
+            if (!SameFigures(side, c.shown, rowOf.value(c.code.toLower()))) {
+                open[i] = true;
+                changed << c.code;
+            }
+        }
+    }
+    m_db.StepDone();
+    // What each closing and its tax slip take from the candidate; a tax
+    // slip only for a tax billed at the closing.
+    QString values;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (open[i])
+            continue;
+        const CCloseCandidate& c = request.candidates[i];
+        const QDate due = CollectDate(request.closeDate, c.collectCycle, c.collectDay);
+        values += (values.isEmpty() ? QStringLiteral("(") : QStringLiteral(",(")) % QString::number(i) %
+                  u',' % TextLiteral(c.code) % u',' % TextLiteral(c.number) % u',' % SqlDate(due) % u',' %
+                  (c.tax == CMny(0) ? QStringLiteral("NULL") : SqlMoney(c.tax)) % u',' %
+                  TextLiteral(c.company) % u',' % TextLiteral(c.section) % u',' % TextLiteral(c.name) % u')';
+    }
+    if (values.isEmpty()) {
+        if ((result = run.Commit(err)) != CMakeMsgID::kOk)
+            return refused(result);
+        outcome.changed = changed;
+        return outcome;
+    }
+    const QString prepare[] = {
+        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS close_run(seq INTEGER PRIMARY KEY, code TEXT COLLATE "
+                       "NOCASE, id INTEGER, no TEXT, due TEXT, tax INTEGER, company TEXT, section TEXT, "
+                       "name TEXT)"),
+        // Every check and booking below finds a partner's row by its code.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS temp.ix_close_run_code ON close_run(code)"),
+        QStringLiteral("DELETE FROM temp.close_run"),
+        QStringLiteral(
+            "INSERT INTO temp.close_run(seq, code, no, due, tax, company, section, name) VALUES ") %
+            values,
+    };
+    for (const QString& sql : prepare)
+        if ((result = m_db.Execute(sql, err)) != CMakeMsgID::kOk)
+            return refused(result);
+    m_db.StepDone();
+
+    // The first partner that cannot be closed, and why.
+    CCDSData check, first;
+    check.m_strCondition =
+        QStringLiteral("SELECT code, why FROM (SELECT r.seq, r.code, CASE "
+                       "WHEN (SELECT COUNT(*) FROM temp.close_run r2 WHERE r2.code = r.code) > 1 THEN 1 "
+                       "WHEN EXISTS (SELECT 1 FROM \"%1\" X WHERE X.\"%2\" = r.code AND X.CloseDate = %3 "
+                       "AND X.TudoFlg = 1) THEN 2 "
+                       "WHEN NOT EXISTS (SELECT 1 FROM \"%4\" H WHERE H.\"%2\" = r.code AND H.SeikyuID = 0 "
+                       "AND H.\"Date\" < %5) THEN 3 END AS why FROM temp.close_run r) "
+                       "WHERE why IS NOT NULL ORDER BY seq LIMIT 1")
+            .arg(L(side.closing), code, SqlDate(request.closeDate), L(side.header), d1);
+    if ((result = m_db.GetDataList(check, first, err)) != CMakeMsgID::kOk)
+        return refused(result);
+    m_db.StepDone();
+    if (first.GetCount() > 0) {
+        const QString who = first.GetAt(0)->GetAt(0)->GetText();
+        int why = 0;
+        first.GetAt(0)->GetAt(1)->GetData(why);
+        switch (why) {
+        case 1:
+            err = QStringLiteral("取引先「%1」が二度指定されています。").arg(who);
+            return refused(CMakeMsgID::kFailed, EClosingRefusal::PartnerTwice);
+        case 2:
+            err = QStringLiteral("取引先「%1」はこの締日ですでに締められています。").arg(who);
+            return refused(CMakeMsgID::kFailed, EClosingRefusal::AlreadyClosed);
+        default:
+            err = QStringLiteral("取引先「%1」には締める伝票がありません。").arg(who);
+            return refused(CMakeMsgID::kFailed, EClosingRefusal::NothingToClose);
+        }
+    }
+
+    // The closings in candidate order, each then found by its partner: the
+    // refusals above leave one closing of the account per partner and date.
+    const QString closing[] = {
+        QStringLiteral(
+            "INSERT INTO \"%1\"(\"No\", \"Date\", \"%2\", CloseDate, CollectDate, Status, TaxRate, "
+            "TudoFlg) SELECT no, %3, code, %4, due, 0, %5, 1 FROM temp.close_run ORDER BY seq")
+            .arg(L(side.closing), code, SqlDate(request.issued), SqlDate(request.closeDate),
+                 SqlMoney(request.taxRate)),
+        QStringLiteral("UPDATE temp.close_run SET id = (SELECT X.ID FROM \"%1\" X WHERE X.\"%2\" = "
+                       "close_run.code AND X.CloseDate = %3 AND X.TudoFlg = 1)")
+            .arg(L(side.closing), code, SqlDate(request.closeDate)),
+    };
+    for (const QString& sql : closing)
+        if ((result = m_db.Execute(sql, err)) != CMakeMsgID::kOk)
+            return refused(result);
+    CCDSData made, ids;
+    made.m_strCondition = QStringLiteral("SELECT seq, id FROM temp.close_run");
+    if ((result = m_db.GetDataList(made, ids, err)) != CMakeMsgID::kOk)
+        return refused(result);
+    m_db.StepDone();
+    const QString booking[] = {
+        QStringLiteral(
+            "UPDATE \"%1\" SET SeikyuID = (SELECT r.id FROM temp.close_run r WHERE r.code = \"%1\".\"%2\") "
+            "WHERE SeikyuID = 0 AND \"Date\" < %3 AND \"%2\" IN (SELECT code FROM temp.close_run)")
+            .arg(L(side.header), code, d1),
+        QStringLiteral(
+            "UPDATE \"%1\" SET SeikyuID = (SELECT r.id FROM temp.close_run r WHERE r.code = \"%1\".\"%2\") "
+            "WHERE SeikyuID = 0 AND \"Date\" < %3 AND \"%2\" IN (SELECT code FROM temp.close_run)")
+            .arg(L(side.money), code, d1),
+        // The tax slips go in after the booking, already carrying their closing.
+        QStringLiteral("INSERT INTO \"%1\"(Tax, DenpyoType, \"Date\", \"%2\", Company, Section, Name, Total, "
+                       "SeikyuID) SELECT tax, 1, %3, code, company, section, name, tax, id FROM "
+                       "temp.close_run WHERE tax IS NOT NULL ORDER BY seq")
+            .arg(L(side.header), code, SqlDate(request.closeDate)),
+    };
+    for (const QString& sql : booking) {
+        if ((result = m_db.Execute(sql, err)) != CMakeMsgID::kOk)
+            return refused(result);
+        m_db.StepDone();
+    }
+    if ((result = run.Commit(err)) != CMakeMsgID::kOk)
+        return refused(result);
+    m_db.StepDone();
+    for (int k = 0; k < ids.GetCount(); ++k) {
+        int seq = -1, id = 0;
+        ids.GetAt(k)->GetAt(0)->GetData(seq);
+        ids.GetAt(k)->GetAt(1)->GetData(id);
+        if (seq >= 0 && seq < outcome.ids.size())
+            outcome.ids[seq] = id;
+    }
+    outcome.changed = changed;
+    return outcome;
 }
 
 CClosingRefusal CClosingService::HighestNumber(const CTradeSide& side, const QString& prefix,
@@ -407,36 +359,97 @@ CClosingRefusal CClosingService::Undo(const CTradeSide& side, const QList<int>& 
     return UndoIds(side, values, int(closings.size()));
 }
 
-CClosingRefusal CClosingService::UndoRecords(const CCDSData& closings)
+const std::array<CInvoiceHeader::Column<QString>, 10> CInvoiceHeader::kTexts{{
+    {"No", &CInvoiceHeader::number},
+    {"CustomerCode", &CInvoiceHeader::code},
+    {"Zip", &CInvoiceHeader::zip},
+    {"Address", &CInvoiceHeader::address},
+    {"Company", &CInvoiceHeader::company},
+    {"Section", &CInvoiceHeader::section},
+    {"Name", &CInvoiceHeader::name},
+    {"Keisho", &CInvoiceHeader::keisho},
+    {"Keisho2", &CInvoiceHeader::keisho2},
+    {"MyPerson", &CInvoiceHeader::myPerson},
+}};
+const std::array<CInvoiceHeader::Column<QDate>, 2> CInvoiceHeader::kDates{{
+    {"Date", &CInvoiceHeader::issued},
+    {"CloseDate", &CInvoiceHeader::closeDate},
+}};
+const std::array<CInvoiceHeader::Column<std::optional<CMny>>, 6> CInvoiceHeader::kAmounts{{
+    {"LastCollect", &CInvoiceHeader::prevBilled},
+    {"Receipt", &CInvoiceHeader::received},
+    {"Balance", &CInvoiceHeader::carried},
+    {"Amount", &CInvoiceHeader::net},
+    {"Tax", &CInvoiceHeader::tax},
+    {"Total", &CInvoiceHeader::due},
+}};
+
+CClosingRefusal CClosingService::MakeInvoices(const CTradeSide& side,
+                                              const std::vector<CInvoiceHeader>& invoices)
 {
     QString err;
     if (!m_db.IsOpen())
         return Refusal(m_db, m_db.NoConnection(err), err);
-    // The side is the set's table, or else the table of its records' one
-    // field; every record must name a closing of that side.
-    QString table = closings.m_strTable;
-    if (table.isEmpty() && closings.GetCount() > 0 && closings.GetAt(0)->GetCount() == 1)
-        table = closings.GetAt(0)->GetAt(0)->GetName().section(u'.', 0, 0);
-    const CTradeSide* side = CTradeSide::OfClosing(table);
-    if (!side && table.isEmpty() && closings.GetCount() == 0)
-        return {};
+    QString columns = QStringLiteral("ID, SalesCloseID, DenpyoNum");
+    for (const auto& text : CInvoiceHeader::kTexts)
+        columns += QStringLiteral(", \"") % L(text.name) % u'"';
+    for (const auto& date : CInvoiceHeader::kDates)
+        columns += QStringLiteral(", \"") % L(date.name) % u'"';
+    for (const auto& amount : CInvoiceHeader::kAmounts)
+        columns += QStringLiteral(", \"") % L(amount.name) % u'"';
+    std::vector<const char*> texts;
+    for (const auto& text : CInvoiceHeader::kTexts)
+        texts.push_back(text.name);
+    const CTextLimits limits(TB_WSHIME_H, texts);
     QString values;
-    for (int i = 0; side && i < closings.GetCount(); ++i) {
-        const CTb* id = closings.GetAt(i)->GetOneField(table, QStringLiteral("ID"));
-        if (!id && !closings.m_strTable.isEmpty())
-            id = closings.GetAt(i)->GetOneField(QString(), QStringLiteral("ID"));
-        if (!id) {
-            side = nullptr;
-            break;
+    int id = 0;
+    for (const CInvoiceHeader& invoice : invoices) {
+        values += (values.isEmpty() ? QStringLiteral("(") : QStringLiteral(",(")) % QString::number(++id) %
+                  u',' % QString::number(invoice.closing) % u',' %
+                  (invoice.slips ? QString::number(*invoice.slips) : QStringLiteral("NULL"));
+        for (std::size_t k = 0; k < CInvoiceHeader::kTexts.size(); ++k) {
+            const QString& text = invoice.*CInvoiceHeader::kTexts[k].field;
+            if (!limits.Fits(k, text, err))
+                return Refusal(m_db, CMakeMsgID::kFailed, err);
+            values += u',' % TextLiteral(text, true);
         }
-        int value = 0;
-        id->GetData(value);
-        AddId(values, value);
+        for (const auto& date : CInvoiceHeader::kDates)
+            values += u',' % SqlDate(invoice.*date.field);
+        for (const auto& amount : CInvoiceHeader::kAmounts) {
+            const std::optional<CMny>& value = invoice.*amount.field;
+            values += u',' % (value ? SqlMoney(*value) : QStringLiteral("NULL"));
+        }
+        values += u')';
     }
-    if (!side)
-        return {EClosingRefusal::BadRequest,
-                QStringLiteral("締めの取り消しのテーブル指定が正しくありません。")};
-    return UndoIds(*side, values, closings.GetCount());
+
+    CScopedTransaction run(m_db);
+    int result = run.Begin(err);
+    if (result != CMakeMsgID::kOk)
+        return Refusal(m_db, result, err);
+    QStringList steps{QStringLiteral("DELETE FROM WShime_B"), QStringLiteral("DELETE FROM WShime_H")};
+    if (!values.isEmpty())
+        // The work table leads: it holds the few closings asked for, and the
+        // slips and lines are found from them by index, never by walking the
+        // lines of the books (which the planner would, knowing no row
+        // counts). The lines go in in their order into the emptied table,
+        // so each one's row number is its place in it: the numbering is set
+        // from that afterwards, which costs less than a numbering window,
+        // which holds every line once more.
+        steps << QStringLiteral("INSERT INTO WShime_H(%1) VALUES %2").arg(columns, values)
+              << QStringLiteral(
+                     "INSERT INTO WShime_B(HeaderID, \"Date\", \"No\", LineNo, ItemType, ItemCode, ItemName, "
+                     "Number, Unit, Price, Amount, TaxFlg, Tax, Remarks) "
+                     "SELECT W.ID, H.\"Date\", H.\"No\", B.LineNo, B.ItemType, B.ItemCode, B.ItemName, "
+                     "B.Number, B.Unit, B.Price, B.Amount, B.TaxFlg, B.Tax, B.Remarks "
+                     "FROM WShime_H W CROSS JOIN \"%1\" H ON H.SeikyuID = W.SalesCloseID AND W.SalesCloseID "
+                     "<> 0 CROSS JOIN \"%2\" B ON B.HeaderID = H.ID ORDER BY W.ID, H.\"Date\", H.\"No\", "
+                     "B.LineNo, B.ID")
+                     .arg(L(side.header), L(side.lines))
+              << QStringLiteral("UPDATE WShime_B SET ID = rowid");
+    for (const QString& sql : steps)
+        if ((result = m_db.Execute(sql, err)) != CMakeMsgID::kOk)
+            return Refusal(m_db, result, err);
+    return Refusal(m_db, run.Commit(err), err);
 }
 
 CClosingRefusal CClosingService::UndoIds(const CTradeSide& side, const QString& values, int count)

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+#include <optional>
 #include <vector>
 
 struct CTradeSide;
@@ -95,6 +97,42 @@ struct CCloseOutcome {
     QStringList changed;
 };
 
+// One invoice (payment statement) for the slip-form program: its closing
+// and what the closing's row on the list showed. An empty text and an
+// amount without value stay empty on the invoice (the carried-over amounts
+// have none when the carry-over is left out).
+struct CInvoiceHeader {
+    int closing = 0; // the closing it is of
+    QString number;
+    QDate issued;
+    QDate closeDate;
+    QString code; // the partner
+    QString zip;
+    QString address;
+    QString company;
+    QString section;
+    QString name;
+    QString keisho;
+    QString keisho2;
+    QString myPerson;
+    std::optional<CMny> prevBilled; // the previous bill (unpaid amount) carried in
+    std::optional<CMny> received;   // received (paid) since
+    std::optional<CMny> carried;    // carried over
+    std::optional<CMny> net;        // sales (purchases) without tax
+    std::optional<CMny> tax;
+    std::optional<CMny> due; // billed (owed) for the period, tax included
+    std::optional<int> slips;
+
+    // Its fields by their columns in the header work table (WShime_H).
+    template <typename T> struct Column {
+        const char* name;
+        T CInvoiceHeader::*field;
+    };
+    static const std::array<Column<QString>, 10> kTexts;
+    static const std::array<Column<QDate>, 2> kDates;
+    static const std::array<Column<std::optional<CMny>>, 6> kAmounts;
+};
+
 struct CCarryForwardOutcome {
     CClosingRefusal refusal;
     // What left the books (nothing unless done).
@@ -104,9 +142,12 @@ struct CCarryForwardOutcome {
     bool balancesRemade = false;
 };
 
-// The closing, its undo and the carry-forward over one data-access object,
-// for screens and tools alike: it takes typed candidates and answers typed
-// outcomes, and asks nothing and shows nothing. Each call runs in one
+// The closing, its undo, the invoice work tables and the carry-forward over
+// one data-access object, for screens and tools alike: it takes typed
+// candidates and answers typed outcomes, and asks nothing and shows
+// nothing; the data library's record interface (CMakeMsgID::Close_Sales,
+// Reset_SalesClose, SetWShime, DataMaintenance) reads its records into
+// these calls. Each call runs in one
 // transaction (nested into a caller's when one is open): everything is
 // written or nothing. The object's listener (CMakeMsgID::SetProgress) hears
 // the steps of each call.
@@ -130,11 +171,12 @@ class CClosingService
     // none).
     CCarryForwardOutcome CarryForward(const QDate& date, const QDate& previous);
 
-    // The same work on the records of the data library's interface
-    // (CMakeMsgID::Close_Sales, Reset_SalesClose).
-    CClosingRefusal CloseRecords(CCDSData& headers, CCDSData& taxSlips, const QDate& closeDate,
-                                 CMakeMsgID::CCloseCheck* check);
-    CClosingRefusal UndoRecords(const CCDSData& closings);
+    // Fills the slip-form program's invoice work tables with these
+    // invoices of the side's closings: the headers (WShime_H) numbered 1..n
+    // in order, and the lines (WShime_B) with the slip lines of each one's
+    // closing by date, slip number and line. Both are emptied first, so
+    // that they hold this command's invoices alone.
+    CClosingRefusal MakeInvoices(const CTradeSide& side, const std::vector<CInvoiceHeader>& invoices);
 
     // The highest number the side's closings hold among those written as
     // `prefix`, 1 to 9 digits and `suffix` (the invoice or payment-statement

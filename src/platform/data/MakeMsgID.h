@@ -222,10 +222,11 @@ class CMakeMsgID
     static bool ImportMoneyLimits(const QString& table, const QString& field, int& intDigits, int& decimals);
 
     // ---- Closing (written in CloseSales.cpp) ----------------------------
-    // The library's record interface of the closing service (CClosingService,
-    // which the screens use with typed candidates). The closing, undo,
-    // invoice work tables and carry-forward tell the listener (SetProgress)
-    // the steps of their work done of their total as they go.
+    // The library's record interface of the closing service: each call
+    // reads its records into the service's typed call (CClosingService,
+    // which the screens use with typed candidates and invoices). The
+    // closing, undo and carry-forward tell the listener (SetProgress) the
+    // steps of their work done of their total as they go.
     //
     // Each runs in one transaction (nested into a caller's when one is
     // open): everything is written or nothing. 1 done, 10 refused or failed
@@ -234,14 +235,21 @@ class CMakeMsgID
     // Closes partners of one side at `closeDate`. `headers` (table
     // "Sales_Close" or "Stock_Close") holds one closing record per partner;
     // each gets its new ID written back into its ".ID" field, in set order.
+    // A closing takes its header's "No", "Date", partner code, "CollectDate"
+    // (none: the closing date) and "TaxRate"; its closing date is
+    // `closeDate`, its Status 0 and TudoFlg 1. Every header of a run carries
+    // the same Date and TaxRate (refused otherwise).
     // Every slip of the partner not yet billed (SeikyuID 0, any DenpyoType)
     // and every receipt or payment not yet booked, dated up to the closing
     // date, is booked to the new closing (SeikyuID). `taxSlips` (table
     // "Sales_H" or "Stock_H", may be empty) are the tax slips of the closing,
-    // one per partner at most; each is inserted with its partner's new
-    // closing ID as SeikyuID. Refused (10, naming the partner): a partner
-    // twice in the run, a partner already closed for the account on that
-    // date, or one without an unbilled slip up to it (closed meanwhile).
+    // one per partner at most, each of a partner with a header: the tax slip
+    // of the closing date (DenpyoType 1) with the "Tax" of its record as Tax
+    // and Total, and its "Company", "Section" and "Name", is inserted with
+    // its partner's new closing ID as SeikyuID (none for a tax of 0).
+    // Refused (10, naming the partner): a partner twice in the run, a
+    // partner already closed for the account on that date, or one without
+    // an unbilled slip up to it (closed meanwhile).
     //
     // With `check`, the run books only what the list showed: its statement
     // is run again inside the transaction, and a partner whose row is gone
@@ -253,7 +261,8 @@ class CMakeMsgID
         // the partner code by the bare name of the headers' code field.
         QString statement;
         // One record per header, in set order: the figures its row showed,
-        // by bare name.
+        // by bare name (the previous bill, received, net amount, taxable
+        // amount, slip tax and slip count of the side; refused without one).
         CCDSData shown;
         // Out: the codes left open, in header order.
         QStringList changed;
@@ -265,8 +274,7 @@ class CMakeMsgID
     // per call) names them by the ".ID" field of its records. Their slips, receipts
     // and payments are unbooked (SeikyuID 0), their tax slips (DenpyoType 1)
     // and the closing records deleted. An ID given twice counts once; an
-    // ID without a closing is skipped. Used by the slip delete and receipt
-    // change too, inside their own transactions.
+    // ID without a closing is skipped.
     int Reset_SalesClose(const CCDSData& closings, QString& err);
     // Fills the invoice work tables: WShime_H from `request`'s header
     // records, numbered 1..n in set order (their ".ID" is written back),
@@ -274,7 +282,7 @@ class CMakeMsgID
     // (".SalesCloseID") by date, slip number and line. The condition is
     // "Sales_Close,<flag>" or "Stock_Close,<flag>" (flag 0 or 1: the
     // carry-over left out); anything else is refused (10). Both tables are
-    // emptied first.
+    // emptied first. An empty text is stored as no value.
     int SetWShime(CCDSData& request, QString& err);
     // Carries the database forward to `date`, both sides at once. Every
     // closing with CloseDate up to the date goes with its slips (lines and
