@@ -60,7 +60,7 @@ void TellNumbersMissing(const IReportScreen& screen, bool purchase, bool noCount
 // `notice` gets what the user is told when it moved. False when the
 // closings could not be read (said).
 bool ContinueAfterClosings(CMakeMsgID& db, bool purchase, CCounterInfo& counter, const CCounterInfoElem& elem,
-                           QString& notice)
+                           QString& notice, const ReportTell& tell)
 {
     notice.clear();
     if (!counter.IsFresh())
@@ -69,7 +69,7 @@ bool ContinueAfterClosings(CMakeMsgID& db, bool purchase, CCounterInfo& counter,
     const CClosingRefusal read = CClosingService(db).HighestNumber(CTradeSide::Of(purchase), elem.m_strPrefix,
                                                                    elem.m_strSuffix, highest);
     if (!read.IsDone()) {
-        ShowClosingRefusal(read, QStringLiteral("締め処理に失敗しました。"));
+        ShowClosingRefusal(read, QStringLiteral("締め処理に失敗しました。"), tell);
         return false;
     }
     if (!counter.ContinueAfter(highest))
@@ -288,7 +288,7 @@ void CClosingController::OnCloseAndPrint()
             TellNumbersMissing(m_screen, purchase, true);
             return;
         }
-        if (!ContinueAfterClosings(m_screen.Data(), purchase, counter, *elem, continued))
+        if (!ContinueAfterClosings(m_screen.Data(), purchase, counter, *elem, continued, ScreenTell()))
             return;
     }
     QStringList numbers;
@@ -327,7 +327,7 @@ void CClosingController::OnCloseAndPrint()
             counter.GiveBack();
         if (!closed.refusal.IsDone()) {
             ShowClosingRefusal(closed.refusal, Q("締め処理に失敗しました。"),
-                               SaidWhatWasLeft(closed.refusal, "締めた取引先はありません。"));
+                               SaidWhatWasLeft(closed.refusal, "締めた取引先はありません。"), ScreenTell());
             return;
         }
         for (int k = 0; k < closedRows.size(); ++k) {
@@ -398,7 +398,7 @@ void CClosingController::IssueInvoices(const QList<int>& rows)
             CWaitCursor cursor;
             const CClosingRefusal made = CClosingService(m_screen.Data()).MakeInvoices(side, invoices);
             if (!made.IsDone()) {
-                ShowClosingRefusal(made, Q("伝票の作成に失敗しました。"));
+                ShowClosingRefusal(made, Q("伝票の作成に失敗しました。"), ScreenTell());
                 return;
             }
             SlipForm::OpenSlipForm(purchase ? 7 : 6, QString(), 0);
@@ -460,7 +460,7 @@ void CClosingController::OnCancelClose()
     wait.Dismiss();
     if (!undone.IsDone()) {
         ShowClosingRefusal(undone, Q("締めの取り消しに失敗しました。"),
-                           SaidWhatWasLeft(undone, "取り消した締めはありません。"));
+                           SaidWhatWasLeft(undone, "取り消した締めはありません。"), ScreenTell());
         return;
     }
     if (ReportMode(mode).closesPartners) {
@@ -504,7 +504,7 @@ void CClosingController::LoadBilledList(int periodShape)
     CCDSData records;
     const QString sql = m_list.IsPurchase() ? MakePaidListSQL(period.start, period.end)
                                             : MakeBilledListSQL(period.start, period.end);
-    if (RunReportStatement(m_screen.Data(), sql, records) != 1)
+    if (RunReportStatement(m_screen.Data(), sql, records, ScreenTell()) != 1)
         return;
     m_screen.ShowLoaded(std::move(records));
 }
@@ -531,7 +531,7 @@ void CClosingController::ReloadKeepingChoice()
                 m_screen.Data(),
                 QStringLiteral("SELECT ID FROM %1 WHERE ID IN (%2)")
                     .arg(QString::fromLatin1(CTradeSide::Of(m_list.IsPurchase()).closing), batch),
-                records) != 1)
+                records, ScreenTell()) != 1)
             return;
         for (int i = 0; i < records.GetCount(); ++i)
             standing.insert(IntOf(records.GetAt(i), "ID"));
@@ -554,7 +554,7 @@ void CClosingController::LoadClosingList()
     CCDSData records;
     const QDate date = m_screen.ClosingDate();
     m_strClosingSql = ClosingListSql(m_list.IsPurchase(), date, m_screen.ClosingDay());
-    if (RunReportStatement(m_screen.Data(), m_strClosingSql, records) != 1)
+    if (RunReportStatement(m_screen.Data(), m_strClosingSql, records, ScreenTell()) != 1)
         return;
     m_screen.ShowPeriod(QStringLiteral("締日：%1").arg(date.toString(QStringLiteral("yyyy/MM/dd"))));
     m_screen.ShowLoaded(std::move(records));
@@ -605,7 +605,7 @@ void CClosingController::OnAddressPrint()
     QString err;
     const int result = m_screen.Data().InsertData(labels, err);
     if (result != CMakeMsgID::kOk) {
-        ShowReportFailure(result, Q("データの追加に失敗しました。"), err);
+        ShowReportFailure(result, Q("データの追加に失敗しました。"), err, ScreenTell());
         return;
     }
     SlipForm::OpenSlipForm(11, QString(), 0);

@@ -102,8 +102,8 @@ void CLedgerController::DrillDown(int row)
     }
     if (result != CMakeMsgID::kOk) {
         ShowReportFailure(
-            result, Q(product ? "明細データの取得に失敗しました。" : "元帳データの取得に失敗しました。"),
-            err);
+            result, Q(product ? "明細データの取得に失敗しました。" : "元帳データの取得に失敗しました。"), err,
+            ScreenTell());
         return;
     }
     // The detail's label, reload and print name the partner or product shown.
@@ -139,7 +139,7 @@ void CLedgerController::LoadLedger()
                                                 request.to, m_LedgerHead, m_LedgerRows, err);
     }
     if (result != CMakeMsgID::kOk) {
-        ShowReportFailure(result, Q("データの取得に失敗しました。"), err);
+        ShowReportFailure(result, Q("データの取得に失敗しました。"), err, ScreenTell());
         return;
     }
     m_screen.ShowPeriod(PeriodText(request.from, request.to));
@@ -219,7 +219,7 @@ void CLedgerController::ShowSlip()
     QString err;
     const int result = m_screen.Data().GetDataList(request, found, err);
     if (result != CMakeMsgID::kOk) {
-        ShowReportFailure(result, Q("データの取得に失敗しました。"), err);
+        ShowReportFailure(result, Q("データの取得に失敗しました。"), err, ScreenTell());
         return;
     }
     // Deleted meanwhile: there is no slip to show.

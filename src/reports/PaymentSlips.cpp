@@ -14,11 +14,12 @@ namespace
 
 // Shows a failed step, undoing this transaction when it is still open
 // (a failed begin or commit has none left); answers 0.
-int Fail(CMakeMsgID& db, int result, const QString& firstLine, const QString& err, bool rollback = true)
+int Fail(CMakeMsgID& db, const ReportTell& tell, int result, const QString& firstLine, const QString& err,
+         bool rollback = true)
 {
     if (rollback)
-        return AbandonReportTransaction(db, result, firstLine, err);
-    ShowReportFailure(result, firstLine, err);
+        return AbandonReportTransaction(db, result, firstLine, err, tell);
+    ShowReportFailure(result, firstLine, err, tell);
     return 0;
 }
 
@@ -32,7 +33,7 @@ int ReceiptMethodIndex(const QString& word)
 }
 
 int WritePaymentSlips(CMakeMsgID& db, bool purchase, const QList<CScheduledPayment>& rows,
-                      const QStringList& numbers, const QDate& date)
+                      const QStringList& numbers, const QDate& date, const ReportTell& tell)
 {
     if (rows.isEmpty())
         return 1;
@@ -65,17 +66,17 @@ int WritePaymentSlips(CMakeMsgID& db, bool purchase, const QList<CScheduledPayme
     QString err;
     int result = db.BeginTransaction(err);
     if (result != CMakeMsgID::kOk)
-        return Fail(db, result, Q("データの追加に失敗しました。"), err, false);
+        return Fail(db, tell, result, Q("データの追加に失敗しました。"), err, false);
     result = db.InsertData(headers, err);
     if (result != CMakeMsgID::kOk)
-        return Fail(db, result, Q("データの追加に失敗しました。"), err);
+        return Fail(db, tell, result, Q("データの追加に失敗しました。"), err);
 
     CCDSData lines;
     lines.m_strTable = line;
     for (int i = 0; i < headers.GetCount(); ++i) {
         const int id = IntOf(Field(headers.GetAt(i), header, "ID"));
         if (id <= 0)
-            return Fail(db, CMakeMsgID::kFailed, Q("明細の追加に失敗しました。"),
+            return Fail(db, tell, CMakeMsgID::kFailed, Q("明細の追加に失敗しました。"),
                         Q("伝票のIDが取得できません。"));
         COneRecord* record = lines.AddNew();
         record->SetField(b + Q("ID"), 0);
@@ -86,23 +87,23 @@ int WritePaymentSlips(CMakeMsgID& db, bool purchase, const QList<CScheduledPayme
     }
     result = db.InsertData(lines, err);
     if (result != CMakeMsgID::kOk)
-        return Fail(db, result, Q("明細の追加に失敗しました。"), err);
+        return Fail(db, tell, result, Q("明細の追加に失敗しました。"), err);
 
     CTb status(Q("Status"), CTb::kInteger);
     status = 1;
     // Shows its own failure; the slips go with it.
-    if (UpdateClosingRecords(db, purchase, Q("Status"), status, closings) != 1) {
+    if (UpdateClosingRecords(db, purchase, Q("Status"), status, closings, nullptr, tell) != 1) {
         QString ignored;
         db.Rollback(ignored);
         return 0;
     }
     result = db.Commit(err);
     if (result != CMakeMsgID::kOk)
-        return Fail(db, result, Q("データの追加に失敗しました。"), err, false);
+        return Fail(db, tell, result, Q("データの追加に失敗しました。"), err, false);
     return 1;
 }
 
-int WriteTransferRequest(CMakeMsgID& db, const QDateTime& date, CCDSData& lines)
+int WriteTransferRequest(CMakeMsgID& db, const QDateTime& date, CCDSData& lines, const ReportTell& tell)
 {
     QString err;
     CCDSData bank, own;
@@ -110,7 +111,7 @@ int WriteTransferRequest(CMakeMsgID& db, const QDateTime& date, CCDSData& lines)
     bank.m_strCondition = Q("ORDER BY ID");
     int result = db.GetDataList(bank, own, err);
     if (result != CMakeMsgID::kOk)
-        return Fail(db, result, Q("データの取得に失敗しました。"), err, false);
+        return Fail(db, tell, result, Q("データの取得に失敗しました。"), err, false);
     auto ownText = [&own](const char* field) {
         return TextOf(Field(own.GetCount() > 0 ? own.GetAt(0) : nullptr, Q("Bank_H"), field));
     };
@@ -125,16 +126,16 @@ int WriteTransferRequest(CMakeMsgID& db, const QDateTime& date, CCDSData& lines)
 
     result = db.BeginTransaction(err);
     if (result != CMakeMsgID::kOk)
-        return Fail(db, result, Q("データの追加に失敗しました(H)。"), err, false);
+        return Fail(db, tell, result, Q("データの追加に失敗しました(H)。"), err, false);
     // The header insert empties both work tables first.
     result = db.InsertData(header, err);
     if (result != CMakeMsgID::kOk)
-        return Fail(db, result, Q("データの追加に失敗しました(H)。"), err);
+        return Fail(db, tell, result, Q("データの追加に失敗しました(H)。"), err);
     result = db.InsertData(lines, err);
     if (result != CMakeMsgID::kOk)
-        return Fail(db, result, Q("データの追加に失敗しました(B)。"), err);
+        return Fail(db, tell, result, Q("データの追加に失敗しました(B)。"), err);
     result = db.Commit(err);
     if (result != CMakeMsgID::kOk)
-        return Fail(db, result, Q("データの追加に失敗しました(B)。"), err, false);
+        return Fail(db, tell, result, Q("データの追加に失敗しました(B)。"), err, false);
     return 1;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/data/Mny.h"
+#include "reports/ReportData.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -31,11 +32,11 @@ int ReceiptMethodIndex(const QString& word);
 // of 250. Any failure rolls everything back (message shown), so no closing
 // is ever paid twice. 1 done, 0 nothing written.
 int WritePaymentSlips(CMakeMsgID& db, bool purchase, const QList<CScheduledPayment>& rows,
-                      const QStringList& numbers, const QDate& date);
+                      const QStringList& numbers, const QDate& date, const ReportTell& tell = {});
 
 // Fills the bank-transfer work tables with exactly this run, in one
 // transaction: "WBank_H" one header (ID 1, `date`, the company's own
 // account from the first "Bank_H" record, empty texts without one) and
 // "WBank_B" the `lines` (table "WBank_B", HeaderID 1). 1 done; 0 failed
 // (message shown), the tables as they were.
-int WriteTransferRequest(CMakeMsgID& db, const QDateTime& date, CCDSData& lines);
+int WriteTransferRequest(CMakeMsgID& db, const QDateTime& date, CCDSData& lines, const ReportTell& tell = {});

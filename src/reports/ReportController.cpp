@@ -62,7 +62,8 @@ int CReportController::UpdateSelectedRecords(const QString& field, const CTb& va
     QList<int> ids;
     for (int row : rows)
         ids << IntOf(m_list.RecordAt(row), "ID");
-    return UpdateClosingRecords(m_screen.Data(), m_list.IsPurchase(), field, value, ids);
+    return UpdateClosingRecords(m_screen.Data(), m_list.IsPurchase(), field, value, ids, nullptr,
+                                ScreenTell());
 }
 
 const QList<int>& ReportFamilyCommands()
@@ -91,4 +92,9 @@ std::unique_ptr<IReportController> CreateReportController(EReportFamily family, 
         if (std::unique_ptr<IReportController> controller = it->second.factory(screen, list))
             return controller;
     throw std::logic_error("no controller registered for report family " + std::to_string(int(family)));
+}
+
+ReportTell CReportController::ScreenTell() const
+{
+    return [&screen = m_screen](const QString& text, int icon) { screen.Tell(text, icon); };
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CommandTarget.h"
+#include "reports/ReportData.h"
 #include "reports/ReportModes.h"
 
 #include <QHash>
@@ -86,6 +87,9 @@ class CReportController : public IReportController
     // Writes the value into the closing records behind the rows (field "ID"
     // of each row's record); 1 done, 0 nothing written.
     int UpdateSelectedRecords(const QString& field, const CTb& value, const QList<int>& rows);
+    // The data library's failures, told on the screen like every other
+    // notice of the family.
+    ReportTell ScreenTell() const;
 
     IReportScreen& m_screen;
     CReportList& m_list;

@@ -97,34 +97,48 @@ void CDataWait::Dismiss()
     UiServices::Wait().End();
 }
 
-void ShowReportFatalMessage()
+namespace
 {
-    UiServices::Prompt().MessageBox(
+
+void Say(const ReportTell& tell, const QString& text, int icon)
+{
+    if (tell)
+        tell(text, icon);
+    else
+        UiServices::Prompt().MessageBox(text, MB_OK, icon);
+}
+
+} // namespace
+
+void ShowReportFatalMessage(const ReportTell& tell)
+{
+    Say(tell,
         QStringLiteral("処理中に重大なエラーが発生しました。このまま『") + ProgramTitle() +
             QStringLiteral(
                 "』を使用することはできません。\n\nすみやかにアプリケーションを終了してください。"),
-        MB_OK, MB_ICONSTOP);
+        MB_ICONSTOP);
 }
 
-void ShowReportFailure(int result, const QString& firstLine, const QString& err)
+void ShowReportFailure(int result, const QString& firstLine, const QString& err, const ReportTell& tell)
 {
     if (result == CMakeMsgID::kFatal)
-        ShowReportFatalMessage();
+        ShowReportFatalMessage(tell);
     else
-        UiServices::Prompt().MessageBox(firstLine + err);
+        Say(tell, firstLine + err, MB_ICONNONE);
 }
 
-void ShowClosingRefusal(const CClosingRefusal& refusal, const QString& firstLine)
+void ShowClosingRefusal(const CClosingRefusal& refusal, const QString& firstLine, const ReportTell& tell)
 {
-    ShowClosingRefusal(refusal, firstLine, refusal.text);
+    ShowClosingRefusal(refusal, firstLine, refusal.text, tell);
 }
 
-void ShowClosingRefusal(const CClosingRefusal& refusal, const QString& firstLine, const QString& text)
+void ShowClosingRefusal(const CClosingRefusal& refusal, const QString& firstLine, const QString& text,
+                        const ReportTell& tell)
 {
     if (refusal.why == EClosingRefusal::Fatal)
-        ShowReportFatalMessage();
+        ShowReportFatalMessage(tell);
     else
-        UiServices::Prompt().MessageBox(firstLine + text);
+        Say(tell, firstLine + text, MB_ICONNONE);
 }
 
 QStringList IdBatches(const QList<int>& ids)
@@ -139,22 +153,23 @@ QStringList IdBatches(const QList<int>& ids)
     return batches;
 }
 
-int AbandonReportTransaction(CMakeMsgID& db, int result, const QString& firstLine, const QString& err)
+int AbandonReportTransaction(CMakeMsgID& db, int result, const QString& firstLine, const QString& err,
+                             const ReportTell& tell)
 {
     QString ignored;
     db.Rollback(ignored);
-    ShowReportFailure(result, firstLine, err);
+    ShowReportFailure(result, firstLine, err, tell);
     return 0;
 }
 
-int RunReportStatement(CMakeMsgID& db, const QString& sql, CCDSData& records)
+int RunReportStatement(CMakeMsgID& db, const QString& sql, CCDSData& records, const ReportTell& tell)
 {
     CCDSData request;
     request.m_strCondition = sql;
     QString err;
     const int result = db.GetDataList(request, records, err);
     if (result != CMakeMsgID::kOk)
-        ShowReportFailure(result, QStringLiteral("データの取得に失敗しました。"), err);
+        ShowReportFailure(result, QStringLiteral("データの取得に失敗しました。"), err, tell);
     return result;
 }
 
@@ -175,7 +190,7 @@ QString ScheduleListSql(bool purchase, int carryOver, const QDate& date, int clo
 }
 
 int UpdateClosingRecords(CMakeMsgID& db, bool purchase, const QString& field, const CTb& value,
-                         const QList<int>& ids, int* requests)
+                         const QList<int>& ids, int* requests, const ReportTell& tell)
 {
     if (requests)
         *requests = 0;
@@ -186,7 +201,7 @@ int UpdateClosingRecords(CMakeMsgID& db, bool purchase, const QString& field, co
     const QString failed = QStringLiteral("データの更新に失敗しました。");
     int result = db.BeginTransaction(err);
     if (result != CMakeMsgID::kOk) {
-        ShowReportFailure(result, failed, err);
+        ShowReportFailure(result, failed, err, tell);
         return 0;
     }
     for (const QString& batch : IdBatches(ids)) {
@@ -200,10 +215,10 @@ int UpdateClosingRecords(CMakeMsgID& db, bool purchase, const QString& field, co
         if (requests)
             ++*requests;
         if (result != CMakeMsgID::kOk)
-            return AbandonReportTransaction(db, result, failed, err);
+            return AbandonReportTransaction(db, result, failed, err, tell);
     }
     result = db.Commit(err);
     if (result != CMakeMsgID::kOk)
-        return AbandonReportTransaction(db, result, failed, err);
+        return AbandonReportTransaction(db, result, failed, err, tell);
     return 1;
 }

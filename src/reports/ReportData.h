@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class CCDSData;
 class CMakeMsgID;
 class CTb;
@@ -62,24 +64,31 @@ inline const QString kWaitUndoingClosings = QStringLiteral("締め処理を取�
 inline const QString kWaitCarryForward = QStringLiteral("繰越処理を行っています。");
 inline const QString kWaitReadingList = QStringLiteral("データを読み込んでいます。");
 
+// Where a report's message goes: the screen of the list that failed, or
+// the program's prompt when none is given.
+using ReportTell = std::function<void(const QString& text, int icon)>;
+
 // The stop-icon message of a failing data library.
-void ShowReportFatalMessage();
+void ShowReportFatalMessage(const ReportTell& tell = {});
 // Tells a failed library call: the stop-icon message for -100, else
 // `firstLine` followed by the library's text.
-void ShowReportFailure(int result, const QString& firstLine, const QString& err);
+void ShowReportFailure(int result, const QString& firstLine, const QString& err, const ReportTell& tell = {});
 // Tells why a closing, its undo, the invoice work or a carry-forward did
 // not do its work: the stop-icon message for a broken database, else
 // `firstLine` followed by `text` (the refusal's own text when none is given).
-void ShowClosingRefusal(const CClosingRefusal& refusal, const QString& firstLine);
-void ShowClosingRefusal(const CClosingRefusal& refusal, const QString& firstLine, const QString& text);
+void ShowClosingRefusal(const CClosingRefusal& refusal, const QString& firstLine,
+                        const ReportTell& tell = {});
+void ShowClosingRefusal(const CClosingRefusal& refusal, const QString& firstLine, const QString& text,
+                        const ReportTell& tell = {});
 // Undoes the open transaction, then tells the failure as ShowReportFailure
 // does; answers 0.
-int AbandonReportTransaction(CMakeMsgID& db, int result, const QString& firstLine, const QString& err);
+int AbandonReportTransaction(CMakeMsgID& db, int result, const QString& firstLine, const QString& err,
+                             const ReportTell& tell = {});
 
 // Runs a whole statement into `records` and reports a failure: 1 done;
 // -100 fatal message shown; else "データの取得に失敗しました。" and the
 // library's text shown.
-int RunReportStatement(CMakeMsgID& db, const QString& sql, CCDSData& records);
+int RunReportStatement(CMakeMsgID& db, const QString& sql, CCDSData& records, const ReportTell& tell = {});
 
 // The closing candidates of modes 8 and 9 on `date`: of the partners whose
 // closing day is `closingDay`, or every partner up to the date for day 0.
@@ -99,4 +108,4 @@ QStringList IdBatches(const QList<int>& ids);
 // request in one transaction, so that all are written or none. 1 done, 0
 // failed (message shown). `requests` counts the requests sent.
 int UpdateClosingRecords(CMakeMsgID& db, bool purchase, const QString& field, const CTb& value,
-                         const QList<int>& ids, int* requests = nullptr);
+                         const QList<int>& ids, int* requests = nullptr, const ReportTell& tell = {});

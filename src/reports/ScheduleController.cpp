@@ -163,7 +163,8 @@ int CScheduleController::CreatePaymentSlips(const QList<int>& rows)
     int result;
     {
         CWaitCursor wait;
-        result = WritePaymentSlips(m_screen.Data(), purchase, payments, numbers, UiServices::Clock().Today());
+        result = WritePaymentSlips(m_screen.Data(), purchase, payments, numbers, UiServices::Clock().Today(),
+                                   ScreenTell());
     }
     if (result != 1)
         return 0;
@@ -258,7 +259,7 @@ void CScheduleController::OnPrintTransferRequest()
     int result;
     {
         CWaitCursor wait;
-        result = WriteTransferRequest(m_screen.Data(), transferDate, lines);
+        result = WriteTransferRequest(m_screen.Data(), transferDate, lines, ScreenTell());
     }
     if (result != 1)
         return;
@@ -278,7 +279,7 @@ void CScheduleController::LoadScheduleList()
     const int result = RunReportStatement(m_screen.Data(),
                                           ScheduleListSql(m_list.IsPurchase(), m_list.m_nCarryOver,
                                                           m_screen.ClosingDate(), m_screen.ClosingDay()),
-                                          records);
+                                          records, ScreenTell());
     if (result != 1)
         return;
     m_screen.ShowLoaded(std::move(records));
@@ -329,7 +330,7 @@ void CScheduleController::OnPrintReceipt()
         request.m_strCondition = Q("WHERE HeaderID IN (%1) ORDER BY HeaderID, LineNo, ID").arg(batch);
         const int result = data.GetDataList(request, bodies, err);
         if (result != CMakeMsgID::kOk) {
-            ShowReportFailure(result, Q("データの取得に失敗しました。"), err);
+            ShowReportFailure(result, Q("データの取得に失敗しました。"), err, ScreenTell());
             return;
         }
     }
@@ -354,19 +355,19 @@ void CScheduleController::OnPrintReceipt()
     // Headers and bodies as one unit: a voucher never lacks its lines.
     int result = data.BeginTransaction(err);
     if (result != CMakeMsgID::kOk) {
-        ShowReportFailure(result, Q("データの追加に失敗しました(H)。"), err);
+        ShowReportFailure(result, Q("データの追加に失敗しました(H)。"), err, ScreenTell());
         return;
     }
     if ((result = data.InsertData(headers, err)) != CMakeMsgID::kOk) {
-        AbandonReportTransaction(data, result, Q("データの追加に失敗しました(H)。"), err);
+        AbandonReportTransaction(data, result, Q("データの追加に失敗しました(H)。"), err, ScreenTell());
         return;
     }
     if (lines.GetCount() > 0 && (result = data.InsertData(lines, err)) != CMakeMsgID::kOk) {
-        AbandonReportTransaction(data, result, Q("データの追加に失敗しました(B)。"), err);
+        AbandonReportTransaction(data, result, Q("データの追加に失敗しました(B)。"), err, ScreenTell());
         return;
     }
     if ((result = data.Commit(err)) != CMakeMsgID::kOk) {
-        AbandonReportTransaction(data, result, Q("データの追加に失敗しました(B)。"), err);
+        AbandonReportTransaction(data, result, Q("データの追加に失敗しました(B)。"), err, ScreenTell());
         return;
     }
     SlipForm::OpenSlipForm(10, QString(), 0);

@@ -162,20 +162,24 @@ TEST(ReportFamilyTest, ControllersSpeakThroughTheirScreen)
     }
     EXPECT_TRUE(ui.Prompt().Texts().isEmpty());
 
-    // Opened directly, the ledger's load fails on the unconnected database;
-    // the way back then leads to the menu screen.
+    // Opened directly, the ledger's load fails on the unconnected database,
+    // which its screen tells; the way back then leads to the menu screen.
     CRecordingScreen screen;
     CReportList list;
     Fill(list, 42, 0);
     const std::unique_ptr<IReportController> ledger = Make(EReportFamily::Ledger, screen, list);
     ledger->Load();
-    EXPECT_EQ(screen.m_calls, QStringList({"ClearRows"}));
-    EXPECT_EQ(ui.Prompt().Texts().size(), 1);
+    const QString fatal =
+        QStringLiteral("Tell "
+                       "処理中に重大なエラーが発生しました。このまま『Corvanta／販売』を使用することはできま"
+                       "せん。\n\nすみやかにアプリケーションを終了してください。");
+    EXPECT_EQ(screen.m_calls, QStringList({"ClearRows", fatal}));
+    EXPECT_EQ(ui.Prompt().Texts().size(), 0);
     CCmdUI state;
     ASSERT_TRUE(ledger->OnUpdateCmdUI(ID_BACK_TO_LIST, state));
     EXPECT_FALSE(state.enabled);
     EXPECT_TRUE(ledger->OnCmdMsg(ID_BACK_TO_LIST));
-    EXPECT_EQ(screen.m_calls, QStringList({"ClearRows", "Menu"}));
+    EXPECT_EQ(screen.m_calls, QStringList({"ClearRows", fatal, "Menu"}));
 }
 
 class ReportFamilyScreenTest : public ::testing::Test

@@ -1627,6 +1627,16 @@ TEST_F(ShimeViewTest, TheClosingFamilyAsksAndTellsThroughItsScreen)
          {IDCANCEL},
          {},
          {{QStringLiteral("Ask 都度請求書を印刷します。よろしいですか？"), MB_OKCANCEL, MB_ICONQUESTION}}},
+        {"invoice work tables not written",
+         12,
+         {},
+         [&](auto& c, auto& l, auto&) {
+             Exec("DROP TABLE WShime_B");
+             c.IssueInvoices({rowOf(l, "C5")});
+         },
+         {},
+         {},
+         {{QStringLiteral("Tell 伝票の作成に失敗しました。no such table: WShime_B")}}},
         {"undo asked", 12, {}, [](auto& c, auto&, auto&) { c.OnCancelClose(); }, {IDCANCEL}, {}, {undoAsked}},
         {"undo, no rows",
          12,
