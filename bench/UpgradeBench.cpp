@@ -77,7 +77,6 @@ void FirstVersion(benchmark::State& state)
             return;
         }
         CBarPositions bar;
-        CMakeMsgID::SetOpenProgress(&bar);
         QElapsedTimer sinceEvent;
         qint64 longest = 0;
         QTimer ticks;
@@ -85,6 +84,7 @@ void FirstVersion(benchmark::State& state)
         QObject::connect(&ticks, &QTimer::timeout,
                          [&] { longest = std::max(longest, sinceEvent.restart() - kTickMs); });
         CMakeMsgID data;
+        data.SetProgress(&bar);
         QString err;
         state.ResumeTiming();
         sinceEvent.start();
@@ -93,7 +93,7 @@ void FirstVersion(benchmark::State& state)
         longest = std::max(longest, sinceEvent.elapsed() - kTickMs);
         state.PauseTiming();
         ticks.stop();
-        CMakeMsgID::SetOpenProgress(nullptr);
+        data.SetProgress(nullptr);
         data.Close();
         if (result != CMakeMsgID::kOk) {
             state.SkipWithError(qPrintable(err));

@@ -3,7 +3,6 @@
 #include "app/FindDialog.h"
 #include "app/FrameDbSession.h"
 #include "app/ManagerLink.h"
-#include "app/OpenProgress.h"
 #include "app/Tools.h"
 #include "app/View.h"
 #include "app/ViewRegistry.h"
@@ -60,8 +59,9 @@ CMainFrame::CMainFrame(ManagerLinkFactory linkFactory, QWidget* parent)
     : QMainWindow(parent), m_linkFactory(std::move(linkFactory))
 {
     s_pFrame = this;
-    // A file of an earlier build brought up to date shows the wait dialog.
-    InstallOpenProgress();
+    // A file of an earlier build brought up to date shows the wait dialog,
+    // at opening or at the first write.
+    m_MakeMsgID.SetProgress(&m_openProgress);
     MapCommands();
     // F1 anywhere in the frame opens the help contents.
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);

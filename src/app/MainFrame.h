@@ -5,6 +5,7 @@
 #include "app/SlipForm.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
+#include "settings/db/OpenProgress.h"
 
 #include <QColor>
 #include <QDate>
@@ -195,6 +196,7 @@ class CMainFrame : public QMainWindow, public CCommandTarget
     void RunTool(int id, const CToolProgram& tool, const QString& args);
     IMasterList* ActiveMasterList() const;
 
+    CWaitOpenProgress m_openProgress; // outlives the object that holds it
     CMakeMsgID m_MakeMsgID;
     ManagerLinkFactory m_linkFactory;
     std::unique_ptr<IManagerLink> m_pManager;

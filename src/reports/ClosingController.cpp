@@ -320,7 +320,7 @@ void CClosingController::OnCloseAndPrint()
     if (!closedRows.isEmpty()) {
         CDataWait wait(m_screen.Data(), kWaitClosing);
         const CCloseOutcome closed = CClosingService(m_screen.Data()).Close(request);
-        wait.End();
+        wait.Dismiss();
         // Numbers of a closing that wrote nothing go back to the counter,
         // unless someone took numbers since.
         if (!closed.refusal.IsDone() || closed.changed.size() == closedRows.size())
@@ -457,7 +457,7 @@ void CClosingController::OnCancelClose()
         return;
     CDataWait wait(m_screen.Data(), kWaitUndoingClosings);
     const CClosingRefusal undone = CClosingService(m_screen.Data()).Undo(CTradeSide::Of(purchase), closings);
-    wait.End();
+    wait.Dismiss();
     if (!undone.IsDone()) {
         ShowClosingRefusal(undone, Q("締めの取り消しに失敗しました。"),
                            SaidWhatWasLeft(undone, "取り消した締めはありません。"), ScreenTell());

@@ -8,6 +8,7 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
+#include "settings/db/OpenProgress.h"
 
 #include <QStringList>
 
@@ -24,15 +25,24 @@ CWaitScope::~CWaitScope()
     UiServices::Wait().End();
 }
 
-CDataWait::CDataWait(CMakeMsgID& db, const QString& text) : m_db(db)
+CDataWait::CDataWait(CMakeMsgID& db, const QString& text) : m_db(db), m_strText(text)
 {
     UiServices::Wait().Begin(text, 100);
     m_pBefore = m_db.SetProgress(this);
 }
 
-void CDataWait::PartsDone(int done, int total)
+namespace
 {
-    const int percent = total > 0 ? std::clamp(done * 100 / total, 0, 100) : m_nShown;
+
+int Percent(int done, int total)
+{
+    return std::clamp(int(qint64(done) * 100 / total), 0, 100);
+}
+
+} // namespace
+
+void CDataWait::Show(int percent)
+{
     if (percent != m_nShown) {
         m_nShown = percent;
         UiServices::Wait().SetPos(percent);
@@ -41,12 +51,45 @@ void CDataWait::PartsDone(int done, int total)
     }
 }
 
+void CDataWait::PartsDone(int done, int total)
+{
+    if (m_bSteps) {
+        Show(total > 0 ? Percent(done, total) : m_nShown);
+        return;
+    }
+    if (total > 0)
+        m_nOwn = Percent(done, total);
+    Show(m_nOwn);
+}
+
+// The steps are heard by their parts.
+void CDataWait::Begin(int steps)
+{
+    m_bSteps = true;
+    UiServices::Wait().SetText(kWaitUpdating);
+    Show(0);
+}
+
+void CDataWait::Step()
+{
+    UiServices::Wait().KeepPainting();
+}
+
+// Only the steps end: the span's calls go on under its own text.
+void CDataWait::End()
+{
+    if (!std::exchange(m_bSteps, false))
+        return;
+    UiServices::Wait().SetText(m_strText);
+    Show(m_nOwn);
+}
+
 void CDataWait::Working()
 {
     UiServices::Wait().KeepPainting();
 }
 
-void CDataWait::End()
+void CDataWait::Dismiss()
 {
     if (!std::exchange(m_bOpen, false))
         return;

@@ -28,24 +28,33 @@ class CWaitScope
 // (closing, undo, carry-forward, a list read): `text` and a bar over the
 // steps the library reports, the window repainting while a step runs. It
 // hears the library for its span and then gives the library back the
-// listener it had. End, or the end of the scope, takes it down: before any
-// message.
+// listener it had. A file of an earlier build whose steps a write of the
+// span takes shows them in the same dialog under their own text, and then
+// the span's text again. Dismiss, or the end of the scope, takes it down:
+// before any message.
 class CDataWait : private IDataProgress
 {
   public:
     CDataWait(CMakeMsgID& db, const QString& text);
-    ~CDataWait() override { End(); }
+    ~CDataWait() override { Dismiss(); }
     CDataWait(const CDataWait&) = delete;
     CDataWait& operator=(const CDataWait&) = delete;
-    void End();
+    void Dismiss();
 
   private:
+    void Begin(int steps) override;
+    void Step() override;
+    void End() override;
     void PartsDone(int done, int total) override;
     void Working() override;
+    void Show(int percent);
 
     CMakeMsgID& m_db;
     IDataProgress* m_pBefore = nullptr;
-    int m_nShown = 0;
+    QString m_strText;
+    int m_nShown = 0; // on the bar, in percent
+    int m_nOwn = 0;   // of the span's own calls
+    bool m_bSteps = false;
     bool m_bOpen = true;
 };
 

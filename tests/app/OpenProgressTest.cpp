@@ -1,4 +1,4 @@
-#include "app/OpenProgress.h"
+#include "settings/db/OpenProgress.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/ui/FakeUi.h"
 #include "support/EarlierBuilds.h"
@@ -39,10 +39,10 @@ TEST(OpenProgressTest, AFirstVersionFileMovesTheBarWithEachIndex)
 
     ScopedFakeUi ui;
     CWaitOpenProgress progress;
-    CMakeMsgID::SetOpenProgress(&progress);
     CMakeMsgID data;
+    data.SetProgress(&progress);
     EXPECT_EQ(data.Open(dir.path(), err), 1) << err.toStdString();
-    CMakeMsgID::SetOpenProgress(nullptr);
+    data.SetProgress(nullptr);
     // The indexes of version 2 (as the build of version 3 holds them), the
     // four again, the step to the balances, and what the steps after
     // version 4 do.
@@ -57,13 +57,14 @@ TEST(OpenProgressTest, AFirstVersionFileMovesTheBarWithEachIndex)
 namespace
 {
 
-// The program's wait dialog of openings, told only on the thread that
-// opens (the window's): a call from any other thread is counted.
+// The program's wait dialog of openings, held by the object that opens and
+// told only on the thread that opens (the window's): a call from any other
+// thread is counted.
 class CWindowThreadProgress : public IDataProgress
 {
   public:
-    CWindowThreadProgress() { CMakeMsgID::SetOpenProgress(this); }
-    ~CWindowThreadProgress() override { CMakeMsgID::SetOpenProgress(nullptr); }
+    explicit CWindowThreadProgress(CMakeMsgID& data) : m_data(data) { m_data.SetProgress(this); }
+    ~CWindowThreadProgress() override { m_data.SetProgress(nullptr); }
     void Begin(int steps) override
     {
         Heard();
@@ -100,6 +101,7 @@ class CWindowThreadProgress : public IDataProgress
         if (std::this_thread::get_id() != m_window)
             ++elsewhere;
     }
+    CMakeMsgID& m_data;
     const std::thread::id m_window = std::this_thread::get_id();
     CWaitOpenProgress m_dialog;
 };
@@ -162,8 +164,8 @@ TEST(OpenProgressTest, AnOpeningUnderALockHeldPastTheWaitKeepsItsBarOnTheWindows
     CFirstVersionFile file(dir.path());
     const CScopedWriterWait wait(50);
     ScopedFakeUi ui;
-    CWindowThreadProgress progress;
     CMakeMsgID data;
+    CWindowThreadProgress progress(data);
     QString err;
     if (!EarlierBuilds::ReadsUnwritten(1)) {
         // A step due cannot be done for the connection alone: the file is
@@ -199,8 +201,8 @@ TEST(OpenProgressTest, TheFirstWriteTakesThePendingStepsUnderTheWaitDialogBeside
     CFirstVersionFile file(dir.path());
     const CScopedWriterWait noWait(0);
     ScopedFakeUi ui;
-    CWindowThreadProgress progress;
     CMakeMsgID data;
+    CWindowThreadProgress progress(data);
     QString err;
     if (!EarlierBuilds::ReadsUnwritten(1)) {
         // A step due cannot be done for the connection alone: nothing is

@@ -3,14 +3,18 @@
 #include <QtGlobal>
 
 // Hears how a long call of the data access goes, for the wait dialog; every
-// call comes on the thread that made the call.
+// call comes on the thread that made the call. A data-access object has one
+// listener (CMakeMsgID::SetProgress), which hears all of the kinds below.
 //
-// An opening that brings a file of an earlier build up to date: Begin with
-// the number of steps, Step after each, End after the last; the same work
-// counted finer in parts by PartsDone, heard with none done before Begin,
-// then as the parts are done (each index made is one, a step that makes none
-// is one; a step's last part is done with its step, so `total` only once all
-// the work is). Nothing is heard when the file needs no work.
+// An opening that brings a file of an earlier build up to date, or a write
+// that takes the steps an opening could not: Begin with the number of
+// steps, Step after each, End after the last; the same work counted finer
+// in parts by PartsDone, heard with none done before Begin, then as the
+// parts are done (each index made is one, a step that makes none is one; a
+// step's last part is done with its step, so `total` only once all the work
+// is). Nothing is heard when the file needs no work. The steps of a write
+// may come inside another long call (a closing's first write): their End
+// ends only their own span, and the enclosing call goes on being heard.
 //
 // A closing, its undo, the invoice work tables and the carry-forward:
 // PartsDone with the steps of the call done of its total, as they go.
@@ -32,6 +36,3 @@ class IDataProgress
         Q_UNUSED(total);
     }
 };
-
-// The listeners of openings were written to this name.
-using IOpenProgress = IDataProgress;

@@ -33,7 +33,7 @@ int Findings(sqlite3* db, const char* sql, const char* fine, bool& found)
 
 } // namespace
 
-CMakeMsgID::EFileCheck CMakeMsgID::CheckFile(const QString& folder, QString& err)
+CMakeMsgID::EFileCheck CMakeMsgID::CheckFile(const QString& folder, QString& err, IDataProgress* progress)
 {
     const QString path = DatabasePath(folder);
     if (!QFileInfo(path).isFile()) {
@@ -67,6 +67,7 @@ CMakeMsgID::EFileCheck CMakeMsgID::CheckFile(const QString& folder, QString& err
         return EFileCheck::Unusable;
     }
     CMakeMsgID data;
+    data.SetProgress(progress);
     if (data.Open(folder, err) != kOk)
         return version > Schema::Version() ? EFileCheck::Newer : EFileCheck::Unusable;
     data.Close();

@@ -667,12 +667,6 @@ int CMakeMsgID::CreateDatabase(const QString& path, const QDateTime& now, QStrin
 namespace
 {
 
-IDataProgress*& OpenProgress()
-{
-    static IDataProgress* progress = nullptr;
-    return progress;
-}
-
 int& WriterWait()
 {
     static int wait = 5000;
@@ -712,11 +706,6 @@ qint64 DataVersion(sqlite3* db)
 }
 
 } // namespace
-
-void CMakeMsgID::SetOpenProgress(IDataProgress* progress)
-{
-    OpenProgress() = progress;
-}
 
 int CMakeMsgID::SetWriterWait(int milliseconds)
 {
@@ -802,7 +791,7 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
     // this connection alone would miss what others book later. One that
     // still cannot be written is read as it is, with what the steps make
     // done for this connection; a write or the next opening takes them.
-    CWriterWait wait{m_pProgress ? m_pProgress : OpenProgress(), WriterWait(), {}};
+    CWriterWait wait{m_pProgress, WriterWait(), {}};
     if (wait.progress)
         sqlite3_busy_handler(db, WaitForWriter, &wait);
     const qint64 seen = DataVersion(db);
@@ -865,9 +854,9 @@ int CMakeMsgID::MakePendingBalances(QString& err)
     bool pending = false;
     // The opening's work, heard as an opening's: under the wait dialog and
     // beside the window's thread, for the indexes take a while on large
-    // books. This object's own listener hears the write that asked for them.
+    // books. The listener hears it inside the call that asked for it.
     SchemaSteps::Failure failure;
-    const int upgraded = SchemaSteps::Upgrade(m_db, version, OpenProgress(), pending, rc, &failure);
+    const int upgraded = SchemaSteps::Upgrade(m_db, version, m_pProgress, pending, rc, &failure);
     if (upgraded == 1 && !pending) {
         m_bBalancesPending = false;
         return kOk;

@@ -95,15 +95,14 @@ class CMakeMsgID
     // program; Newer: a file of a later version than this program's schema,
     // `err` holding the words of Open; Unusable: it cannot be read or opened
     // otherwise, `err` saying why. No connection may hold the file meanwhile.
-    static EFileCheck CheckFile(const QString& folder, QString& err);
+    // `progress` (may be null) hears the opening.
+    static EFileCheck CheckFile(const QString& folder, QString& err, IDataProgress* progress = nullptr);
 
-    // Who hears the work of the openings of every object that holds no
-    // listener of its own (none: null); the shell sets it, as the data
-    // access shows no window.
-    static void SetOpenProgress(IDataProgress* progress);
     // Who hears this object's long calls (see IDataProgress): its openings,
-    // closings, undos, invoice work tables and carry-forwards, and every
-    // statement run meanwhile; none: null. Answers the one heard before, for
+    // the steps a write takes, closings, undos, invoice work tables and
+    // carry-forwards, and every statement run meanwhile; none: null. The
+    // data access shows no window: whoever holds the object sets it, for the
+    // object's life or a span, and the answer is the one heard before, for
     // the caller to put back when its span ends. The listener must not use
     // this object.
     IDataProgress* SetProgress(IDataProgress* progress);
@@ -139,8 +138,9 @@ class CMakeMsgID
     bool AreBalancesPending() const { return m_bBalancesPending; }
     // Takes those steps in the file now, outside any transaction: 1 (also
     // when nothing was pending), or the failure; the connection keeps its own.
-    // The listener of the openings hears them as at an opening, and with an
-    // event loop here they run beside this thread (SchemaSteps::Upgrade).
+    // This object's listener hears them as at an opening, inside whatever
+    // long call asked for them, and with an event loop here they run beside
+    // this thread (SchemaSteps::Upgrade).
     int MakePendingBalances(QString& err);
     static QString PendingBalancesText()
     {

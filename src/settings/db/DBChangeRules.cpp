@@ -14,6 +14,7 @@
 #include "settings/db/DbFolders.h"
 #include "settings/db/DbSession.h"
 #include "settings/db/DbTemplate.h"
+#include "settings/db/OpenProgress.h"
 
 namespace
 {
@@ -21,16 +22,6 @@ namespace
 int Message(const QString& text, int buttons = MB_OK, int icon = MB_ICONNONE, int defaultButton = 0)
 {
     return UiServices::Prompt().MessageBox(text, buttons, icon, defaultButton);
-}
-
-// Only opened and closed: a journal beside it is left to its owner.
-bool DatabaseOpens(const QString& folder)
-{
-    CMakeMsgID data;
-    QString err;
-    const bool opened = data.Open(folder, err) == CMakeMsgID::kOk;
-    data.Close();
-    return opened;
 }
 
 } // namespace
@@ -237,9 +228,10 @@ int CDBChangeRules::SwitchDatabase(const QString& name)
 
     // Once the current database is released, one that does not open or
     // that another process holds would leave the program without any; so
-    // both are tried first (the lock is taken and dropped at once).
+    // both are tried first (the lock is taken and dropped at once). Only
+    // opened and closed: a journal beside it is left to its owner.
     const QString notSet = QStringLiteral("選択されたデータベースに設定できませんでした。");
-    if (!DatabaseOpens(folder)) {
+    if (!OpensUnderWait(folder)) {
         Message(notSet);
         return 0;
     }

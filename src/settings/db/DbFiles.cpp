@@ -4,6 +4,7 @@
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/TableNames.h"
 #include "settings/db/DbFolders.h"
+#include "settings/db/OpenProgress.h"
 
 #include <QDir>
 #include <QFile>
@@ -177,22 +178,12 @@ bool SettleDatabaseFile(const QString& folder)
     if (!QFileInfo::exists(JournalPath(folder)))
         return true;
     // Opening the database plays a journal that is still needed back into it.
-    CMakeMsgID data;
-    QString err;
-    const bool opened = data.Open(folder, err) == CMakeMsgID::kOk;
-    data.Close();
-    return opened && RemoveDatabaseJournal(folder);
+    return OpensUnderWait(folder) && RemoveDatabaseJournal(folder);
 }
 
 bool CheckDatabaseFile(const QString& folder)
 {
-    if (!SettleDatabaseFile(folder))
-        return false;
-    CMakeMsgID data;
-    QString err;
-    const bool opened = data.Open(folder, err) == CMakeMsgID::kOk;
-    data.Close();
-    return opened;
+    return SettleDatabaseFile(folder) && OpensUnderWait(folder);
 }
 
 bool RemoveDatabaseJournal(const QString& folder)

@@ -15,6 +15,7 @@
 #include "settings/db/DbFolders.h"
 #include "settings/db/DbSession.h"
 #include "settings/db/FolderBrowser.h"
+#include "settings/db/OpenProgress.h"
 
 #include <QDir>
 #include <QFile>
@@ -460,7 +461,8 @@ int CRestoreFileSet::Stage(const QString& backupFolder)
     // that merely opens may still fail on the pages it has not read yet.
     const QString database = CMakeMsgID::DatabasePath(backupFolder);
     QString err;
-    switch (CMakeMsgID::CheckFile(staging, err)) {
+    CWaitOpenProgress progress; // a backup of an earlier build takes its steps
+    switch (CMakeMsgID::CheckFile(staging, err, &progress)) {
     case CMakeMsgID::EFileCheck::Whole:
         break;
     case CMakeMsgID::EFileCheck::Damaged:

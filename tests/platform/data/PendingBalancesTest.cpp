@@ -20,16 +20,17 @@ QString U(const char* text)
     return QString::fromUtf8(text);
 }
 
-// The wait dialog of an opening. At its first paint, which comes while the
-// opening waits for another program's write, that program ends its write.
-class CEndingWrite : public IOpenProgress
+// The wait dialog of the object that opens. At its first paint, which comes
+// while the opening waits for another program's write, that program ends
+// its write.
+class CEndingWrite : public IDataProgress
 {
   public:
-    explicit CEndingWrite(std::function<void()> end) : m_end(std::move(end))
+    CEndingWrite(CMakeMsgID& data, std::function<void()> end) : m_data(data), m_end(std::move(end))
     {
-        CMakeMsgID::SetOpenProgress(this);
+        m_data.SetProgress(this);
     }
-    ~CEndingWrite() override { CMakeMsgID::SetOpenProgress(nullptr); }
+    ~CEndingWrite() override { m_data.SetProgress(nullptr); }
     void Begin(int) override {}
     void Step() override { ++steps; }
     void Working() override
@@ -44,6 +45,7 @@ class CEndingWrite : public IOpenProgress
     int paints = 0;
 
   private:
+    CMakeMsgID& m_data;
     std::function<void()> m_end;
 };
 
@@ -153,7 +155,7 @@ TEST_F(PendingBalancesTest, AnOpeningWaitsForAMomentsWriteAndTakesTheSteps)
         MakeEarlierBuild();
         Other("BEGIN IMMEDIATE");
         Other(kBooking);
-        CEndingWrite progress([this, &c] {
+        CEndingWrite progress(m_data, [this, &c] {
             Other(c.end);
             EndOther();
         });

@@ -14,18 +14,21 @@
 namespace
 {
 
-// What the wait dialog hears, less the paints inside a step.
-class RecordedProgress : public IOpenProgress
+// What the wait dialog of the object hears, less the paints inside a step.
+class RecordedProgress : public IDataProgress
 {
   public:
-    RecordedProgress() { CMakeMsgID::SetOpenProgress(this); }
-    ~RecordedProgress() override { CMakeMsgID::SetOpenProgress(nullptr); }
+    explicit RecordedProgress(CMakeMsgID& data) : m_data(data) { m_data.SetProgress(this); }
+    ~RecordedProgress() override { m_data.SetProgress(nullptr); }
     void Begin(int steps) override { log << QStringLiteral("Begin %1").arg(steps); }
     void Step() override { log << QStringLiteral("Step"); }
     void Working() override {}
     void End() override { log << QStringLiteral("End"); }
 
     QStringList log;
+
+  private:
+    CMakeMsgID& m_data;
 };
 
 // The file of each earlier build, and each taken by the steps as they
@@ -116,7 +119,7 @@ TEST_F(SchemaStepsTest, AFileWithEachStepTakenAwayReachesTheCurrentSchema)
         OnFile(EarlierBuilds::WithoutBooks() << booked);
         ASSERT_NE(Shape(), current);
 
-        RecordedProgress progress;
+        RecordedProgress progress(m_data);
         QString err;
         ASSERT_EQ(m_data.Open(Folder(), err), 1) << err.toStdString();
         EXPECT_FALSE(m_data.AreBalancesPending());
@@ -169,7 +172,7 @@ TEST_F(SchemaStepsTest, AFileOfALaterVersionOrNoneIsRefusedUntouched)
         SCOPED_TRACE(c.version);
         OnFile({QStringLiteral("PRAGMA user_version = %1").arg(c.version)});
         const QStringList before = Shape();
-        RecordedProgress progress;
+        RecordedProgress progress(m_data);
         QString err;
         EXPECT_EQ(m_data.Open(Folder(), err), CMakeMsgID::kFatal);
         EXPECT_EQ(err, c.told);

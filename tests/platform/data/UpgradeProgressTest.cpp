@@ -27,7 +27,7 @@ namespace
 // was sent to it before, so a report stands in the log right after the
 // statement that brought it, and the upgrade cannot end unless the calling
 // thread keeps handling its events.
-class CUpgradeWatch : public IOpenProgress
+class CUpgradeWatch : public IDataProgress
 {
   public:
     explicit CUpgradeWatch(sqlite3* db) : m_db(db), m_caller(std::this_thread::get_id())

@@ -1,7 +1,10 @@
-#include "app/OpenProgress.h"
+#include "settings/db/OpenProgress.h"
 
+#include "platform/data/MakeMsgID.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
+
+#include <utility>
 
 namespace
 {
@@ -17,9 +20,7 @@ void CWaitOpenProgress::Begin(int steps)
     m_nShown = 0;
     m_bBegun = true;
     m_sincePaint.start();
-    UiServices::Wait().Begin(
-        QStringLiteral("データベースを新しい形式に更新しています。\nしばらくお待ちください。"),
-        m_nParts > 0 ? m_nParts : steps);
+    UiServices::Wait().Begin(kWaitUpdating, m_nParts > 0 ? m_nParts : steps);
 }
 
 void CWaitOpenProgress::Step()
@@ -31,8 +32,8 @@ void CWaitOpenProgress::Step()
 
 void CWaitOpenProgress::PartsDone(int done, int total)
 {
-    // Heard first before Begin, with the total the bar is made for; a wait
-    // for another program's write may have painted before.
+    // Heard first before Begin, with the total the bar is made for; any
+    // other long call of the object is not this dialog's.
     if (!m_bBegun) {
         m_nParts = qMax(0, total);
         return;
@@ -45,7 +46,9 @@ void CWaitOpenProgress::PartsDone(int done, int total)
 
 void CWaitOpenProgress::Working()
 {
-    if (m_sincePaint.isValid() && m_sincePaint.elapsed() < kPaintEveryMs)
+    // Outside the steps a paint would run the events of another window in
+    // the middle of a statement.
+    if (!m_bBegun || m_sincePaint.elapsed() < kPaintEveryMs)
         return;
     UiServices::Wait().KeepPainting();
     m_sincePaint.restart();
@@ -53,14 +56,21 @@ void CWaitOpenProgress::Working()
 
 void CWaitOpenProgress::End()
 {
+    m_nParts = 0;
+    // Only its own dialog: another may be up.
+    if (!std::exchange(m_bBegun, false))
+        return;
     UiServices::Wait().End();
     m_sincePaint.invalidate();
-    m_bBegun = false;
-    m_nParts = 0;
 }
 
-void InstallOpenProgress()
+bool OpensUnderWait(const QString& folder)
 {
-    static CWaitOpenProgress progress;
-    CMakeMsgID::SetOpenProgress(&progress);
+    CWaitOpenProgress progress;
+    CMakeMsgID data;
+    data.SetProgress(&progress);
+    QString err;
+    const bool opened = data.Open(folder, err) == CMakeMsgID::kOk;
+    data.Close();
+    return opened;
 }
