@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -166,6 +167,25 @@ class CWorkbookReader
 // 50-58) when the file gives no code, else when the code has a y, m, d, h
 // or s outside quoted text, brackets and escaped or fill characters.
 bool IsDateNumberFormat(int id, const QString& code, bool hasCode);
+
+// The same, decided once for an id however many cell formats name it: a
+// book may give thousands of them one long code.
+class CDateFormats
+{
+  public:
+    bool IsDate(int id, const QString& code, bool hasCode)
+    {
+        auto known = m_dated.constFind(id);
+        if (known == m_dated.constEnd())
+            known = m_dated.insert(id, IsDateNumberFormat(id, code, hasCode));
+        return *known;
+    }
+    // The code of the id is given anew.
+    void Forget(int id) { m_dated.remove(id); }
+
+  private:
+    QHash<int, bool> m_dated;
+};
 
 // The day of a serial number in the 1900 system (whose day 60 is the
 // fictitious 29 February 1900) or the 1904 system; a fraction alone is day 0

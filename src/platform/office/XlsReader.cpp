@@ -720,16 +720,12 @@ bool CXlsReader::ReadGlobals(Error& error)
         error = NotWorkbook;
         return false;
     }
-    // Whether a format shows a date is decided once for its id, however
-    // many cell formats name it.
-    QHash<quint16, bool> dated;
+    CDateFormats dated;
     for (quint16 id : std::as_const(xfFormats)) {
         const auto code = codes.constFind(id);
         const bool hasCode = code != codes.constEnd();
-        auto isDate = dated.constFind(id);
-        if (isDate == dated.constEnd())
-            isDate = dated.insert(id, IsDateNumberFormat(id, hasCode ? *code : QString(), hasCode));
-        m_formats << CNumberFormat{id, hasCode ? *code : QString(), *isDate};
+        const QString text = hasCode ? *code : QString();
+        m_formats << CNumberFormat{id, text, dated.IsDate(id, text, hasCode)};
     }
     if (m_formats.isEmpty())
         m_formats << CNumberFormat();

@@ -650,9 +650,7 @@ bool CXlsxReader::LoadShared(Error& error)
     m_formats.clear();
     if (!m_stylesPart.isEmpty()) {
         QHash<int, QString> codes;
-        // Whether a format shows a date, decided once for its id however
-        // many cell formats name it.
-        QHash<int, bool> dated;
+        CDateFormats dated;
         CPartReader reader(m_zip, m_stylesPart, m_limits, m_unpacked);
         int xfsDepth = -1;
         qint64 numFmts = 0;
@@ -678,7 +676,7 @@ bool CXlsxReader::LoadShared(Error& error)
                 }
                 if (id >= 0) {
                     codes.insert(id, code);
-                    dated.remove(id);
+                    dated.Forget(id);
                 }
             } else if (reader.IsElement("cellXfs") && !reader.IsEmpty()) {
                 xfsDepth = reader.Depth();
@@ -696,11 +694,7 @@ bool CXlsxReader::LoadShared(Error& error)
                 });
                 const auto code = codes.constFind(format.id);
                 format.code = code == codes.constEnd() ? QString() : *code;
-                auto isDate = dated.constFind(format.id);
-                if (isDate == dated.constEnd())
-                    isDate = dated.insert(
-                        format.id, IsDateNumberFormat(format.id, format.code, code != codes.constEnd()));
-                format.isDate = *isDate;
+                format.isDate = dated.IsDate(format.id, format.code, code != codes.constEnd());
                 m_formats << format;
             }
         }
