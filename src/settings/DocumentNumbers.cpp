@@ -105,12 +105,6 @@ QString CDocumentNumbers::TableOf(int kind)
     return info ? QString::fromLatin1(info->table) : QString();
 }
 
-QString CDocumentNumbers::DocumentOf(int kind)
-{
-    const KindInfo* info = InfoOf(kind);
-    return info ? QString::fromUtf8(info->document) : QString();
-}
-
 CDocumentNumbers::EResult CDocumentNumbers::Plan(const CCounterInfoElem& elem, int count, int& from)
 {
     m_strNotice.clear();

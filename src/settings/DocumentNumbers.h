@@ -30,8 +30,6 @@ class CDocumentNumbers
     // The table keeping the numbers of a counter kind; empty for the
     // partner codes, whose numbers the master tables check themselves.
     static QString TableOf(int kind);
-    // The document the numbers of a kind belong to ("請求書", "入金" ...).
-    static QString DocumentOf(int kind);
 
     // Takes `count` numbers for a run in one save, each formatted, stepping
     // as the counter steps.

@@ -19,29 +19,38 @@ int CMakeMsgID::ReadStoredNumbers(const QString& table, const QString& prefix, c
         err = QStringLiteral("テーブル「%1」に番号はありません。").arg(table);
         return kFailed;
     }
-    // The digits between the prefix and the suffix, compared as the column
-    // compares (ASCII letters without case); leading zeros and a width past
-    // the counter's digits make no other number. One pass over the table:
-    // the bare No goes with the row of the highest value.
+    // The digits between the prefix and the suffix, the affixes compared as
+    // the column compares (LIKE folds ASCII letters alone); leading zeros
+    // and a width past the counter's digits make no other number. One pass
+    // over the table, the bare No going with the row of the highest value;
+    // without affixes the number is the whole text, which spares the pass
+    // the cutting.
+    const bool bare = prefix.isEmpty() && suffix.isEmpty();
     const QString sql =
         QStringLiteral(
-            "SELECT MAX(v), No, COUNT(CASE WHEN v BETWEEN ?3 AND ?4 OR v BETWEEN ?5 AND ?6 THEN 1 END) FROM "
-            "(SELECT No, CAST(n AS INTEGER) AS v FROM (SELECT No, substr(No, length(?1) + 1, length(No) - "
-            "length(?1) - length(?2)) AS n FROM \"%1\" WHERE length(No) > length(?1) + length(?2) AND "
-            "substr(No, 1, length(?1)) = ?1 COLLATE NOCASE AND substr(No, length(No) - length(?2) + 1) = ?2 "
-            "COLLATE NOCASE) WHERE n NOT GLOB '*[^0-9]*')")
-            .arg(QString::fromLatin1(def->name));
+            "SELECT MAX(v), No, COUNT(CASE WHEN v BETWEEN ?4 AND ?5 OR v BETWEEN ?6 AND ?7 THEN 1 END) "
+            "FROM (SELECT No, CAST(n AS INTEGER) AS v FROM (SELECT No, %2 AS n FROM \"%1\"%3) WHERE n "
+            "<> '' AND ltrim(n, '0123456789') = '')")
+            .arg(QString::fromLatin1(def->name),
+                 bare ? QStringLiteral("No") : QStringLiteral("substr(No, ?2 + 1, length(No) - ?2 - ?3)"),
+                 bare ? QString() : QStringLiteral(" WHERE No LIKE ?1 ESCAPE '\\'"));
     sqlite3_stmt* statement = nullptr;
     int rc = sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &statement, nullptr);
     if (rc != SQLITE_OK)
         return Fail(rc, err);
-    const QByteArray p = prefix.toUtf8(), s = suffix.toUtf8();
-    sqlite3_bind_text(statement, 1, p.constData(), int(p.size()), SQLITE_STATIC);
-    sqlite3_bind_text(statement, 2, s.constData(), int(s.size()), SQLITE_STATIC);
-    sqlite3_bind_int64(statement, 3, run.first);
-    sqlite3_bind_int64(statement, 4, run.last);
-    sqlite3_bind_int64(statement, 5, run.wrapFirst);
-    sqlite3_bind_int64(statement, 6, run.wrapLast);
+    const auto escaped = [](QString text) {
+        return text.replace(u'\\', QStringLiteral("\\\\"))
+            .replace(u'%', QStringLiteral("\\%"))
+            .replace(u'_', QStringLiteral("\\_"));
+    };
+    const QByteArray pattern = (escaped(prefix) + u'%' + escaped(suffix)).toUtf8();
+    sqlite3_bind_text(statement, 1, pattern.constData(), int(pattern.size()), SQLITE_STATIC);
+    sqlite3_bind_int(statement, 2, int(prefix.toUcs4().size()));
+    sqlite3_bind_int(statement, 3, int(suffix.toUcs4().size()));
+    sqlite3_bind_int64(statement, 4, run.first);
+    sqlite3_bind_int64(statement, 5, run.last);
+    sqlite3_bind_int64(statement, 6, run.wrapFirst);
+    sqlite3_bind_int64(statement, 7, run.wrapLast);
     rc = sqlite3_step(statement);
     if (rc == SQLITE_ROW) {
         found.highest = sqlite3_column_int64(statement, 0);

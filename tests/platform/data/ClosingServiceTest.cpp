@@ -304,6 +304,8 @@ TEST_F(ClosingServiceTest, TheStoredNumbersCountTheCountersFormOnly)
         {true, "", "", 3, "000003", {1, 2, 1, 0}, 0},
         {true, "A-", "", 0, "", {1, 9, 1, 0}, 0},
         {false, "'", "", 0, "", {1, 9, 1, 0}, 0},
+        {false, "A_", "", 0, "", {1, 9, 1, 0}, 0},
+        {false, "%", "%", 0, "", {1, 9, 1, 0}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.prefix) + "#" + c.suffix + (c.purchase ? " purchases" : " sales"));
