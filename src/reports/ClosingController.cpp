@@ -27,6 +27,7 @@
 #include "reports/ReportScreen.h"
 #include "resources/CommandIds.h"
 #include "settings/CounterInfo.h"
+#include "settings/DocumentNumbers.h"
 #include "settings/SettingsArchive.h"
 
 #include <QDir>
@@ -52,41 +53,6 @@ void TellNumbersMissing(const IReportScreen& screen, bool purchase, bool noCount
                              "番号の設定ファイル<%2>に書き込めるか（ディスクの空き容量や書き込みの権限）"
                              "を確認してから、もう一度締めてください。");
     screen.Tell(text.arg(document, QDir::toNativeSeparators(path)), MB_ICONEXCLAMATION);
-}
-
-// A counter that starts afresh (its file missing, reset after damage, or
-// without its kind) would number from its defaults, which the closings
-// already hold: it numbers on after the highest number of its form there.
-// `notice` gets what the user is told when it moved. False when the
-// closings could not be read (said).
-bool ContinueAfterClosings(CMakeMsgID& db, bool purchase, CCounterInfo& counter, const CCounterInfoElem& elem,
-                           QString& notice, const ReportTell& tell)
-{
-    notice.clear();
-    if (!counter.IsFresh())
-        return true;
-    int highest = 0;
-    const CClosingRefusal read = CClosingService(db).HighestNumber(CTradeSide::Of(purchase), elem.m_strPrefix,
-                                                                   elem.m_strSuffix, highest);
-    if (!read.IsDone()) {
-        ShowClosingRefusal(read, QStringLiteral("締め処理に失敗しました。"), tell);
-        return false;
-    }
-    if (!counter.ContinueAfter(highest))
-        return true;
-    QString path = GetSettingsFilePath(QString::fromLatin1(CCounterInfo::kFileName));
-    if (path.isEmpty())
-        path = QString::fromLatin1(CCounterInfo::kFileName);
-    const auto format = [&elem](int number) -> QString {
-        return elem.m_strPrefix + CCounterInfoElem::FormatNumber(number, elem.m_nDigits, elem.m_nZeroFill) +
-               elem.m_strSuffix;
-    };
-    notice = QStringLiteral("番号の設定ファイル<%1>に%2の番号がなかったため、締め済みの%2の番号「%3」の次の"
-                            "「%4」から番号を付けます。")
-                 .arg(QDir::toNativeSeparators(path),
-                      purchase ? QStringLiteral("支払明細書") : QStringLiteral("請求書"), format(highest),
-                      format(elem.m_nNumber));
-    return true;
 }
 
 // The reason of a refusal; on a full disk, which a user may take for a
@@ -229,27 +195,6 @@ QDate CClosingController::CalcCollectDate(const QDate& base, int cycle, int day)
     return CClosingService::CollectDate(base, cycle, day);
 }
 
-CClosingController::ENumbers CClosingController::TakeNumbers(CCounterInfo& counter, int kind, int count,
-                                                             QStringList& numbers)
-{
-    numbers.clear();
-    if (count <= 0)
-        return ENumbers::Taken;
-    CCounterInfoElem* elem = counter.GetElem(kind);
-    if (!elem)
-        return ENumbers::NoCounter;
-    int number = 0;
-    if (counter.Reserve(count, number) == 0)
-        return ENumbers::NotSaved;
-    for (int i = 0; i < count; ++i) {
-        numbers << elem->m_strPrefix +
-                       CCounterInfoElem::FormatNumber(number, elem->m_nDigits, elem->m_nZeroFill) +
-                       elem->m_strSuffix;
-        number = CCounterInfoElem::NextNumber(number, elem->m_nDigits);
-    }
-    return ENumbers::Taken;
-}
-
 void CClosingController::OnCloseAndPrint()
 {
     const int mode = m_list.GetMode();
@@ -280,25 +225,30 @@ void CClosingController::OnCloseAndPrint()
     for (int row : rows)
         if (const COneRecord* record = m_list.RecordAt(row); record && IntOf(record, "ID") == 0)
             toClose << row;
-    CCounterInfo counter;
-    QString continued;
-    if (!toClose.isEmpty()) {
-        CCounterInfoElem* elem = counter.GetElem(kind);
-        if (!elem) {
-            TellNumbersMissing(m_screen, purchase, true);
-            return;
-        }
-        if (!ContinueAfterClosings(m_screen.Data(), purchase, counter, *elem, continued, ScreenTell()))
-            return;
-    }
+    // Numbers the books already hold are passed over, and the user told.
+    CDocumentNumbers counter(m_screen.Data(), kind);
     QStringList numbers;
-    if (const ENumbers taken = TakeNumbers(counter, kind, int(toClose.size()), numbers);
-        taken != ENumbers::Taken) {
-        TellNumbersMissing(m_screen, purchase, taken == ENumbers::NoCounter);
+    const CDocumentNumbers::EResult taken =
+        toClose.isEmpty() ? CDocumentNumbers::EResult::Taken : counter.Take(int(toClose.size()), numbers);
+    switch (taken) {
+    case CDocumentNumbers::EResult::Taken:
+        break;
+    case CDocumentNumbers::EResult::NotRead:
+        ShowClosingRefusal({counter.DataResult() == CMakeMsgID::kFatal ? EClosingRefusal::Fatal
+                                                                       : ClosingFailure(m_screen.Data()),
+                            counter.DataError()},
+                           Q("締め処理に失敗しました。"), ScreenTell());
+        return;
+    case CDocumentNumbers::EResult::Exhausted:
+        m_screen.Tell(counter.RefusalText(Q("締め処理を行いませんでした"), Q("締めて")), MB_ICONEXCLAMATION);
+        return;
+    case CDocumentNumbers::EResult::NoCounter:
+    case CDocumentNumbers::EResult::NotSaved:
+        TellNumbersMissing(m_screen, purchase, taken == CDocumentNumbers::EResult::NoCounter);
         return;
     }
-    if (!continued.isEmpty())
-        m_screen.Tell(continued, MB_ICONINFORMATION);
+    if (!counter.Notice().isEmpty())
+        m_screen.Tell(counter.Notice(), MB_ICONINFORMATION);
     // The closing books what each row counted: the figures the row's amounts
     // come from go along, to be checked against the database as it closes.
     const CTradeSide& side = CTradeSide::Of(purchase);

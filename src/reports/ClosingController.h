@@ -9,7 +9,6 @@
 
 #include <optional>
 
-class CCounterInfo;
 struct CFormPrintItem;
 class COneRecord;
 
@@ -58,14 +57,6 @@ class CClosingController : public CReportController
 
     // The collection (payment) date of a closing (CClosingService::CollectDate).
     static QDate CalcCollectDate(const QDate& base, int cycle, int day);
-    // Whether a closing got the numbers of its documents.
-    enum class ENumbers { Taken, NoCounter, NotSaved };
-    // `count` numbers of the counter `kind` into `numbers`, reserved in one
-    // save: each formatted, stepping as the counter steps (past its digits:
-    // 1 again). None when there is no counter (its file cannot be read) or
-    // the block cannot be saved: numbers the file does not hold as taken
-    // would be handed out again by the next closing.
-    static ENumbers TakeNumbers(CCounterInfo& counter, int kind, int count, QStringList& numbers);
 
   private:
     // The statement the closing candidates were last loaded with: the

@@ -24,6 +24,7 @@
 #include "reports/ReportScreen.h"
 #include "resources/CommandIds.h"
 #include "settings/CounterInfo.h"
+#include "settings/DocumentNumbers.h"
 
 #include <QHash>
 
@@ -149,17 +150,27 @@ int CScheduleController::CreatePaymentSlips(const QList<int>& rows)
     // The numbers are taken before anything is written: a failed run leaves
     // a gap in the numbering, never a number used twice.
     const int kind = purchase ? COUNTER_PAYMENT : COUNTER_RECEIPT;
+    // None of them is one the books hold. Without a counter file that can
+    // be read and written the slips go without numbers rather than with
+    // numbers the next run would give again.
     QStringList numbers;
+    CDocumentNumbers counter(m_screen.Data(), kind);
+    CDocumentNumbers::EResult numbered;
     {
         CWaitCursor wait;
-        CCounterInfo counter;
-        for (qsizetype i = 0; i < payments.size(); ++i) {
-            CCounterInfoElem* elem = counter.GetElem(kind);
-            numbers << (elem ? elem->Format() : QString());
-            if (elem)
-                counter.Increment();
-        }
+        numbered = counter.Take(int(payments.size()), numbers);
     }
+    if (numbered == CDocumentNumbers::EResult::NotRead) {
+        ShowReportFailure(counter.DataResult(), Q("データの追加に失敗しました。"), counter.DataError(),
+                          ScreenTell());
+        return 0;
+    }
+    if (numbered == CDocumentNumbers::EResult::Exhausted) {
+        m_screen.Tell(counter.RefusalText(Q("登録しませんでした"), Q("登録して")), MB_ICONEXCLAMATION);
+        return 0;
+    }
+    if (!counter.Notice().isEmpty())
+        m_screen.Tell(counter.Notice(), MB_ICONINFORMATION);
     int result;
     {
         CWaitCursor wait;

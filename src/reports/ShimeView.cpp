@@ -553,7 +553,7 @@ void CShimeView::OnNumberSettings()
     const QString name = QString::fromUtf8(info.counterName);
     UiServices::Prompt().MessageBox(name + QStringLiteral("の伝票番号の初期値・形式を設定できます。"), MB_OK,
                                     MB_ICONINFORMATION);
-    CCounterSetDlg dialog(kind, this);
+    CCounterSetDlg dialog(kind, this, &Data());
     RunModal(dialog);
 }
 

@@ -1,7 +1,6 @@
 #include "settings/CounterInfo.h"
 
 #include <algorithm>
-#include <climits>
 
 namespace
 {
@@ -121,12 +120,22 @@ int CCounterInfo::Increment()
 
 int CCounterInfo::Reserve(int count, int& first)
 {
-    if (!m_bLoaded || m_strPath.isEmpty() || !m_pCurrent || count < 1)
+    return count < 1 ? 0 : ReserveBlock(count, first, nullptr, 0);
+}
+
+int CCounterInfo::ReserveFrom(int seen, int from, int count, int& first)
+{
+    return count < 0 ? 0 : ReserveBlock(count, first, &seen, from);
+}
+
+int CCounterInfo::ReserveBlock(int count, int& first, const int* seen, int from)
+{
+    if (!m_bLoaded || m_strPath.isEmpty() || !m_pCurrent)
         return 0;
     m_nBlockFirst = m_nBlockNext = 0;
     int taken = 0;
-    const int result = Commit(count, &taken);
-    if (result != 0) {
+    const int result = Commit(count, &taken, seen, from);
+    if (result != 0 && result != kMoved && count > 0) {
         first = taken;
         m_nBlockFirst = taken;
         m_nBlockNext = m_pCurrent->m_nNumber;
@@ -168,14 +177,6 @@ void CCounterInfo::RemoveAll()
     m_bFresh = false;
 }
 
-int CCounterInfo::ContinueAfter(int highest)
-{
-    if (!m_bFresh || !m_pCurrent || highest < m_pCurrent->m_nNumber || highest >= INT_MAX)
-        return 0;
-    m_pCurrent->m_nNumber = highest + 1;
-    return 1;
-}
-
 void CCounterInfo::Adopt(SettingsElems<CCounterInfoElem>& fresh, bool takeStored)
 {
     CCounterInfoElem* stored = FindKind(fresh, m_pCurrent->m_nKind);
@@ -196,12 +197,17 @@ void CCounterInfo::Adopt(SettingsElems<CCounterInfoElem>& fresh, bool takeStored
     m_elems = std::move(fresh);
 }
 
-int CCounterInfo::Commit(int advance, int* first)
+int CCounterInfo::Commit(int advance, int* first, const int* seen, int from)
 {
     SettingsElems<CCounterInfoElem> fresh;
     if (!ReloadSettingsElems(m_strPath, fresh))
         return 0;
-    Adopt(fresh, advance > 0);
+    Adopt(fresh, advance > 0 || seen);
+    if (seen) {
+        if (m_pCurrent->m_nNumber != *seen)
+            return kMoved;
+        m_pCurrent->m_nNumber = from;
+    }
     int result = 1;
     if (first)
         *first = m_pCurrent->m_nNumber;

@@ -67,6 +67,12 @@ class CCounterInfo
     // saves once: `first` gets the first of them and the counter the number
     // after the last. Results as Increment's.
     int Reserve(int count, int& first);
+    // Reserve, from `from` on instead of where the counter stands, when the
+    // file still holds `seen` for it (or nothing of its kind): kMoved, with
+    // nothing written, when another user moved it since. A `count` of 0
+    // only sets the counter to `from`.
+    static constexpr int kMoved = -2;
+    int ReserveFrom(int seen, int from, int count, int& first);
     // Gives the last block taken by Reserve back, when the file still holds
     // the number after it (nobody took numbers since): the counter returns
     // to the block's first number. 1 given back, 0 not (taken since, no
@@ -80,11 +86,6 @@ class CCounterInfo
     // damage, or one without its kind) and none has been saved since: it
     // stands at its defaults.
     bool IsFresh() const { return m_bFresh; }
-    // A fresh counter numbers on after `highest`, the highest number of its
-    // kind the books hold, when it stands at or below it, so that it hands
-    // out none of theirs again: 1 moved (saved with the next save or
-    // reserve), 0 left as it is.
-    int ContinueAfter(int highest);
 
     const SettingsElems<CCounterInfoElem>& GetElems() const { return m_elems; }
 
@@ -94,8 +95,10 @@ class CCounterInfo
     // `takeStored`.
     void Adopt(SettingsElems<CCounterInfoElem>& fresh, bool takeStored);
     // Reads the file again, adopts it, advances by `advance` numbers (the
-    // first of them into `first`) and writes.
-    int Commit(int advance, int* first = nullptr);
+    // first of them into `first`) and writes; with `seen`, from `from` on
+    // when the file still holds that number (kMoved otherwise).
+    int Commit(int advance, int* first = nullptr, const int* seen = nullptr, int from = 0);
+    int ReserveBlock(int count, int& first, const int* seen, int from);
 
     QString m_strPath;
     CCounterInfoElem* m_pCurrent = nullptr;

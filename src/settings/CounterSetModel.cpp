@@ -1,5 +1,7 @@
 #include "settings/CounterSetModel.h"
 
+#include "settings/DocumentNumbers.h"
+
 #include "platform/text/Cp932.h"
 #include "platform/text/TextHelpers.h"
 #include "platform/ui/Prompt.h"
@@ -10,16 +12,31 @@
 
 void CCounterSetModel::Open()
 {
-    if (const CCounterInfoElem* elem = m_info.GetElem(m_nKind)) {
+    // A damaged file kept: the values of a fresh counter, as a reset gives.
+    const CCounterInfoElem fresh;
+    const CCounterInfoElem* elem = m_info.GetElem(m_nKind);
+    if (elem)
         m_nCurrentNo = elem->m_nNumber;
-        m_nDigits = std::clamp(elem->m_nDigits, 1, 9);
-        m_nZeroFill = elem->m_nZeroFill ? 1 : 0;
-        m_strPrefix = elem->m_strPrefix;
-        m_strSuffix = elem->m_strSuffix;
-        m_nSetNo = CCounterInfoElem::Fits(m_nCurrentNo, m_nDigits) ? m_nCurrentNo : 1;
-    }
+    if (!elem)
+        elem = &fresh;
+    m_nDigits = std::clamp(elem->m_nDigits, 1, 9);
+    m_nZeroFill = elem->m_nZeroFill ? 1 : 0;
+    m_strPrefix = m_strOpenedPrefix = elem->m_strPrefix;
+    m_strSuffix = m_strOpenedSuffix = elem->m_strSuffix;
+    m_nSetNo = CCounterInfoElem::Fits(elem->m_nNumber, m_nDigits) ? elem->m_nNumber : 1;
+    ProposeForForm();
     m_nNumberLimit = m_nDigits;
     m_nOpenedSetNo = m_nSetNo;
+}
+
+void CCounterSetModel::ProposeForForm()
+{
+    if (!m_pData)
+        return;
+    const bool ownForm = m_info.IsLoaded() && !m_info.IsFresh() && m_strPrefix == m_strOpenedPrefix &&
+                         m_strSuffix == m_strOpenedSuffix;
+    m_nSetNo =
+        CDocumentNumbers::Propose(*m_pData, m_nKind, m_strPrefix, m_strSuffix, m_nDigits, m_nSetNo, !ownForm);
 }
 
 QString CCounterSetModel::GetCaption() const
@@ -49,6 +66,7 @@ bool CCounterSetModel::StepDigits(int digits)
     m_nDigits = digits;
     m_nNumberLimit = digits;
     m_nSetNo = 1;
+    ProposeForForm();
     return true;
 }
 

@@ -4,6 +4,8 @@
 
 #include "settings/CounterInfo.h"
 
+class CMakeMsgID;
+
 // The rules of the number settings dialog "伝票番号の設定" without the
 // widget: the values as typed, the preview, the digit-change question and
 // the checks and saving of OK.
@@ -30,11 +32,18 @@ class CCounterSetModel
     static constexpr int kMaxTotalBytes = 20;
     static constexpr int kMaxNumber = 999999999;
 
-    explicit CCounterSetModel(int kind) : m_nKind(kind) {}
+    // With `data`, the number to set is proposed past the numbers the
+    // books hold.
+    explicit CCounterSetModel(int kind, CMakeMsgID* data = nullptr) : m_nKind(kind), m_pData(data) {}
 
-    // Takes the values of the kind's counter; a stored digit count outside
-    // 1-9 (a damaged file) is taken as the nearest.
+    // Takes the values of the kind's counter, or a fresh counter's when the
+    // file is a damaged one the user kept; a stored digit count outside 1-9
+    // (a damaged file) is taken as the nearest. Proposes the number to set.
     void Open();
+    // The number to set moves after the highest stored number of the form
+    // as typed when the books hold it (or, for a form the counter has no
+    // number of, any at or above it).
+    void ProposeForForm();
     QString GetCaption() const;
     // prefix + number + suffix of the values as typed.
     QString GetPreview() const;
@@ -44,7 +53,8 @@ class CCounterSetModel
     // "リセット".
     void Reset() { m_nSetNo = 1; }
     // The up-down arrow of "桁数" (1-9). The first change asks whether the
-    // number to set may start again at 1; false when refused.
+    // number to set may start again at 1 (or the proposal of the form);
+    // false when refused.
     bool StepDigits(int digits);
     // OK: checks the values, then stores them into the counter and saves.
     // After a refused reset of a damaged file the reset is offered again;
@@ -60,7 +70,10 @@ class CCounterSetModel
 
   private:
     int m_nKind;
+    CMakeMsgID* m_pData;
     CCounterInfo m_info;
+    QString m_strOpenedPrefix;
+    QString m_strOpenedSuffix;
     int m_nNumberLimit = 6;
     int m_nConfirmDigits = 1;
     int m_nOpenedSetNo = 1;

@@ -387,15 +387,11 @@ void CReceiptDlg::OnReference()
 void CReceiptDlg::OnCounterSet()
 {
     const int kind = m_rules.GetKind() == 0 ? COUNTER_RECEIPT : COUNTER_PAYMENT;
-    CCounterSetDlg dialog(kind, this);
+    CCounterSetDlg dialog(kind, this, &m_rules.Data());
     if (RunModal(dialog) != QDialog::Accepted)
         return;
-    CCounterInfo counter;
-    if (counter.Load(kind))
-        if (CCounterInfoElem* elem = counter.GetElem(kind)) {
-            m_rules.m_strNo = elem->Format();
-            m_pNo->setText(m_rules.m_strNo);
-        }
+    m_rules.ProposeNumber();
+    m_pNo->setText(m_rules.m_strNo);
 }
 
 void CReceiptDlg::Focus(CReceiptRules::Field field)

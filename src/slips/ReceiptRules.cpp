@@ -16,6 +16,7 @@
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
 #include "settings/CounterInfo.h"
+#include "settings/DocumentNumbers.h"
 
 #include <QDir>
 
@@ -128,7 +129,8 @@ QString CReceiptRules::SundryCode()
 }
 
 CReceiptRules::CReceiptRules(CMakeMsgID& data, int kind, int mode)
-    : m_data(data), m_nKind(kind), m_nMode(mode)
+    : m_data(data), m_nKind(kind), m_nMode(mode),
+      m_pNumber(std::make_unique<CDialogNumber>(data, kind == 0 ? COUNTER_RECEIPT : COUNTER_PAYMENT))
 {
     m_date = UiServices::Clock().Today();
     for (auto& row : m_rows)
@@ -158,21 +160,15 @@ QString CReceiptRules::PartnerWord() const
     return m_nKind == 0 ? QStringLiteral("得意先") : QStringLiteral("仕入先");
 }
 
-QString CReceiptRules::CounterNumber(bool advance)
+void CReceiptRules::ProposeNumber()
 {
-    const int kind = m_nKind == 0 ? COUNTER_RECEIPT : COUNTER_PAYMENT;
-    CCounterInfo counter;
-    if (!counter.Load(kind))
-        return QString();
-    if (advance)
-        counter.Increment();
-    CCounterInfoElem* elem = counter.GetElem(kind);
-    return elem ? elem->Format() : QString();
+    m_strNo = m_pNumber->Propose();
 }
 
 void CReceiptRules::Init()
 {
-    m_strNo = CounterNumber(false);
+    if (m_nMode != 2)
+        ProposeNumber();
     m_nWithoutCarry = ReadCollectAmountFlag(m_data.IsOpen() ? m_data.GetFolder() : QString());
     if (m_nMode == 2 && m_nHeaderID != 0)
         LoadStored();
@@ -528,13 +524,23 @@ bool CReceiptRules::InsertReceipt()
     }
     const int previousId = m_nHeaderID;
     QString line = QStringLiteral("データの登録に失敗しました。\n"), err;
+    // A number the books took since it was proposed is not written twice.
+    switch (m_pNumber->Confirm(m_strNo)) {
+    case CDocumentNumbers::EResult::Exhausted:
+        return false;
+    case CDocumentNumbers::EResult::NotRead:
+        ShowResult(m_pNumber->Numbers().DataResult(), line, m_pNumber->Numbers().DataError());
+        return false;
+    default:
+        break;
+    }
     if (const int rc = WriteNewReceipt(closeId, line, err); rc != CMakeMsgID::kOk) {
         m_nHeaderID = previousId;
         ShowResult(rc, line, err);
         return false;
     }
     // The counter file cannot be rolled back: it moves only after the commit.
-    m_strNo = CounterNumber(true);
+    m_strNo = m_pNumber->Advance();
     if (closeId != 0)
         m_history.erase(m_history.begin() + ticked);
     return true;

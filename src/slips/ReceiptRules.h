@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+class CDialogNumber;
 class CMakeMsgID;
 
 // One open closing of the partner: an invoice (receipts) or a payment
@@ -72,6 +73,10 @@ class CReceiptRules
     // Start: the slip number from the counter, the carry-over flag, and in
     // mode 2 the stored header and rows of m_nHeaderID.
     void Init();
+    // The slip number proposed for a new receipt or payment: the counter's
+    // next, past the numbers the books hold.
+    void ProposeNumber();
+    CMakeMsgID& Data() const { return m_data; }
 
     // Rows: the filled rows are the leading rows with a method.
     int FilledRows() const;
@@ -139,7 +144,6 @@ class CReceiptRules
     void FillHeader(COneRecord& header, int closeId) const;
     void FillRows(CCDSData& rows) const;
     void ResetForm();
-    QString CounterNumber(bool advance);
     // Shows a failure of the data access: the fatal message, or the first
     // line and the data layer's text.
     static void ShowResult(int result, const QString& firstLine, const QString& err);
@@ -147,6 +151,7 @@ class CReceiptRules
     CMakeMsgID& m_data;
     int m_nKind;
     int m_nMode;
+    std::unique_ptr<CDialogNumber> m_pNumber;
     std::unique_ptr<COneRecord> m_pStoredHeader;
     CCDSData m_storedRows;
 };

@@ -165,15 +165,11 @@ void CStockChangeDlg::OnReference()
 
 void CStockChangeDlg::OnCounterSet()
 {
-    CCounterSetDlg dialog(COUNTER_STOCK, this);
+    CCounterSetDlg dialog(COUNTER_STOCK, this, &m_rules.Data());
     if (RunModal(dialog) != QDialog::Accepted)
         return;
-    CCounterInfo counter;
-    if (counter.Load(COUNTER_STOCK))
-        if (CCounterInfoElem* elem = counter.GetElem(COUNTER_STOCK)) {
-            m_rules.m_strNo = elem->Format();
-            m_pNo->setText(m_rules.m_strNo);
-        }
+    m_rules.ProposeNumber();
+    m_pNo->setText(m_rules.m_strNo);
 }
 
 void CStockChangeDlg::accept()

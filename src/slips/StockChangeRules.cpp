@@ -11,21 +11,10 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
-#include "settings/CounterInfo.h"
+#include "settings/DocumentNumbers.h"
 
 namespace
 {
-
-QString NextStockNumber(bool advance)
-{
-    CCounterInfo counter;
-    if (!counter.Load(COUNTER_STOCK))
-        return QString();
-    if (advance)
-        counter.Increment();
-    CCounterInfoElem* elem = counter.GetElem(COUNTER_STOCK);
-    return elem ? elem->Format() : QString();
-}
 
 IPrompt& Ask()
 {
@@ -34,15 +23,23 @@ IPrompt& Ask()
 
 } // namespace
 
-CStockChangeRules::CStockChangeRules(CMakeMsgID& data, int mode) : m_data(data), m_nMode(mode)
+CStockChangeRules::CStockChangeRules(CMakeMsgID& data, int mode)
+    : m_data(data), m_nMode(mode), m_pNumber(std::make_unique<CDialogNumber>(data, COUNTER_STOCK))
 {
     m_date = UiServices::Clock().Today();
 }
 
+CStockChangeRules::~CStockChangeRules() = default;
+
 void CStockChangeRules::Init()
 {
     if (m_nMode != 2)
-        m_strNo = NextStockNumber(false);
+        ProposeNumber();
+}
+
+void CStockChangeRules::ProposeNumber()
+{
+    m_strNo = m_pNumber->Propose();
 }
 
 CStockChangeRules::Field CStockChangeRules::LookupItem()
@@ -122,6 +119,20 @@ CStockChangeRules::Field CStockChangeRules::ValidateAndSave()
     }
     if (item.GetCount() == 0)
         return refuse(QStringLiteral("入力された品番のデータは見つかりません。"), kCode);
+    // A number the books took since it was proposed is not written twice.
+    if (m_nMode != 2) {
+        const CDocumentNumbers::EResult number = m_pNumber->Confirm(m_strNo);
+        if (number == CDocumentNumbers::EResult::NotRead) {
+            if (m_pNumber->Numbers().DataResult() == CMakeMsgID::kFatal)
+                ShowSlipFatalMessage();
+            else
+                Ask().MessageBox(m_pNumber->Numbers().DataError());
+        }
+        if (number == CDocumentNumbers::EResult::NotRead || number == CDocumentNumbers::EResult::Exhausted) {
+            m_lastFailure = kStore;
+            return kStore;
+        }
+    }
 
     CCDSData set;
     set.m_strTable = QStringLiteral("StockChange");
@@ -161,7 +172,7 @@ void CStockChangeRules::AfterInsert()
 {
     // A new movement used the counter's number: the next one gets the next.
     if (m_nMode != 2)
-        m_strNo = NextStockNumber(true);
+        m_strNo = m_pNumber->Advance();
 }
 
 CStockChangeRules::Outcome CStockChangeRules::OnOK()

@@ -3,6 +3,9 @@
 #include <QDate>
 #include <QString>
 
+#include <memory>
+
+class CDialogNumber;
 class CMakeMsgID;
 class CMny;
 
@@ -18,10 +21,15 @@ class CStockChangeRules
     enum Outcome { kStay, kNext, kCloseOk, kCloseCancel };
 
     CStockChangeRules(CMakeMsgID& data, int mode);
+    ~CStockChangeRules();
 
     int GetMode() const { return m_nMode; }
     // The slip number from counter 51 unless a stored movement is changed.
     void Init();
+    // The slip number proposed for a new movement: the counter's next, past
+    // the numbers the books hold.
+    void ProposeNumber();
+    CMakeMsgID& Data() const { return m_data; }
     // The product code lost the focus: its name, or a message (the name is
     // emptied, the code stays). The field to focus, kNone when found.
     Field LookupItem();
@@ -52,4 +60,5 @@ class CStockChangeRules
     CMakeMsgID& m_data;
     int m_nMode;
     Field m_lastFailure = kNone;
+    std::unique_ptr<CDialogNumber> m_pNumber;
 };

@@ -85,8 +85,8 @@ TEST(DamagedSettingsFile, OkAfterARefusedResetSaysSoAndKeepsTheEdits)
          [] {
              CCounterInfo info;
              const CCounterInfoElem* elem = info.GetElem(COUNTER_RECEIPT);
-             // The dialog's own defaults were shown: zero fill off.
-             return elem && elem->Format() == "R1";
+             // A fresh counter's values were shown: zero fill on.
+             return elem && elem->Format() == "R000001";
          }},
     };
 

@@ -4,6 +4,8 @@
 
 #include "platform/ui/Prompt.h"
 
+#include <QFile>
+
 namespace
 {
 
@@ -205,6 +207,43 @@ TEST_F(ReceiptDb, NewReceiptsSettleTheTickedClosingAndAdvanceTheCounter)
               first + "," + second);
     EXPECT_EQ(Value("SELECT max(ID) FROM Receipt_H").toInt(), id1 + 1);
     EXPECT_EQ(r.m_strNo.toInt(), second.toInt() + 1);
+}
+
+// Without its counter file, and when a number is stored while the dialog
+// shows it, a receipt or payment takes the number after the stored ones and
+// says so once.
+TEST_F(ReceiptDb, NumbersTheBooksHoldAreNotProposedOrWritten)
+{
+    const QString noInfo = m_folder + QStringLiteral("/NoInfo.dat");
+    const QString fresh =
+        QStringLiteral("番号の設定ファイル<%1>に%2の番号がなかったため、登録済みの%2の番号「%3」"
+                       "の次の「%4」から番号を付けます。");
+    const QString held =
+        QStringLiteral("番号の設定ファイル<%1>の%2の番号「%3」からの番号は登録済みの%2の番号と重"
+                       "なるため、登録済みの%2の番号「%4」の次の「%5」から番号を付けます。");
+    for (const int kind : {0, 1}) {
+        const QString table = kind == 0 ? QStringLiteral("Receipt_H") : QStringLiteral("Pay_H");
+        const QString word = kind == 0 ? QStringLiteral("入金") : QStringLiteral("出金");
+        SCOPED_TRACE(word.toStdString());
+        Exec(QStringLiteral("INSERT INTO %1(No) VALUES('000001'), ('2')").arg(table));
+        QFile::remove(noInfo);
+        CReceiptRules r(m_data, kind, 0);
+        r.Init();
+        EXPECT_EQ(r.m_strNo, QStringLiteral("000003"));
+        EXPECT_EQ(Texts(), QStringList{fresh.arg(noInfo, word, QStringLiteral("2"), r.m_strNo)});
+        m_ui.Prompt().Clear();
+        Exec(QStringLiteral("INSERT INTO %1(No) VALUES('3')").arg(table));
+        Fill(r, {{0, 1000}}, kind == 0 ? QStringLiteral("K1") : QStringLiteral("S1"));
+        EXPECT_EQ(r.Save(), CReceiptRules::kSaved);
+        EXPECT_EQ(Texts(), QStringList({held.arg(noInfo, word, QStringLiteral("000003"), QStringLiteral("3"),
+                                                 QStringLiteral("000004")),
+                                        QStringLiteral("登録しました")}));
+        m_ui.Prompt().Clear();
+        EXPECT_EQ(Value(QStringLiteral("SELECT group_concat(No, ',') FROM (SELECT No FROM %1 ORDER BY ID)")
+                            .arg(table)),
+                  QStringLiteral("000001,2,3,000004"));
+        EXPECT_EQ(r.m_strNo, QStringLiteral("000005"));
+    }
 }
 
 TEST_F(ReceiptDb, SundryPartnerTakesTheTickedClosingsNameAndId)

@@ -325,29 +325,6 @@ CCloseOutcome CClosingService::Close(const CCloseRequest& request)
     return outcome;
 }
 
-CClosingRefusal CClosingService::HighestNumber(const CTradeSide& side, const QString& prefix,
-                                               const QString& suffix, int& highest)
-{
-    highest = 0;
-    // The digits between the prefix and the suffix; a number of more digits
-    // than a counter holds is no counter's.
-    const QString p = QString::number(prefix.size()), s = QString::number(suffix.size());
-    CCDSData request, result;
-    request.m_strCondition =
-        QStringLiteral(
-            "SELECT MAX(CAST(n AS INTEGER)) AS highest FROM (SELECT substr(No, %1 + 1, length(No) - "
-            "%1 - %2) AS n FROM \"%3\" WHERE length(No) > %1 + %2 AND substr(No, 1, %1) = '%4' AND "
-            "substr(No, length(No) - %2 + 1) = '%5') WHERE length(n) <= 9 AND n NOT GLOB '*[^0-9]*'")
-            .arg(p, s, L(side.closing), SqlQuote(prefix), SqlQuote(suffix));
-    QString err;
-    const int answer = m_db.GetDataList(request, result, err);
-    if (answer != CMakeMsgID::kOk)
-        return Refusal(m_db, answer, err);
-    if (result.GetCount() == 1)
-        result.GetAt(0)->GetAt(0)->GetData(highest);
-    return {};
-}
-
 CClosingRefusal CClosingService::Undo(const CTradeSide& side, const QList<int>& closings)
 {
     QString err;

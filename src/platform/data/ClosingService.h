@@ -178,12 +178,6 @@ class CClosingService
     // that they hold this command's invoices alone.
     CClosingRefusal MakeInvoices(const CTradeSide& side, const std::vector<CInvoiceHeader>& invoices);
 
-    // The highest number the side's closings hold among those written as
-    // `prefix`, 1 to 9 digits and `suffix` (the invoice or payment-statement
-    // numbers of a counter so set), into `highest`; 0 when none is.
-    CClosingRefusal HighestNumber(const CTradeSide& side, const QString& prefix, const QString& suffix,
-                                  int& highest);
-
     // The collection (payment) date of a closing on `closing`: `day` days
     // after it for cycle 0, else day `day` (99 = the last) of the month
     // `cycle` - 1 months on, one more for cycle 1 when the closing is past

@@ -19,6 +19,8 @@ struct sqlite3_value;
 class CProgressHandlerScope;
 class CImportRun;
 class CImportSession;
+struct CNumberRun;
+struct CStoredNumbers;
 namespace Schema
 {
 struct TableDef;
@@ -362,6 +364,16 @@ class CMakeMsgID
     // "Supplier"; anything else is refused (10). Both tables are replaced,
     // all or nothing.
     int SetWMotocho(CCDSData& request, const QDate& from, const QDate& to, QString& err);
+
+    // ---- Stored document numbers (written in StoredNumbers.cpp) -----------
+    // What the document table `table` ("Sales_Close", "Stock_Close",
+    // "Receipt_H", "Pay_H", "StockChange") holds of the numbers written as
+    // `prefix`, digits and `suffix` (letters compared without ASCII case, the
+    // digits by value whatever their width), and how many of them fall on
+    // `run`: one statement, the values bound. 10 for a table without
+    // numbers; results as the other reads.
+    int ReadStoredNumbers(const QString& table, const QString& prefix, const QString& suffix,
+                          const CNumberRun& run, CStoredNumbers& found, QString& err);
 
     // For the library's own operations written beside this class: runs one
     // statement that returns no rows. `changes` receives the rows changed.

@@ -65,7 +65,8 @@ QString RangeText(int low, int high)
 
 } // namespace
 
-CCounterSetDlg::CCounterSetDlg(int kind, QWidget* parent) : QDialog(parent), m_model(kind)
+CCounterSetDlg::CCounterSetDlg(int kind, QWidget* parent, CMakeMsgID* data)
+    : QDialog(parent), m_model(kind, data)
 {
     m_model.Open();
     setWindowTitle(m_model.GetCaption());
@@ -150,6 +151,12 @@ CCounterSetDlg::CCounterSetDlg(int kind, QWidget* parent) : QDialog(parent), m_m
         m_model.m_strSuffix = text;
         ShowPreview();
     });
+    // A form typed in full proposes the number after its stored ones.
+    for (QLineEdit* affix : {m_pPrefix, m_pSuffix})
+        connect(affix, &QLineEdit::editingFinished, this, [this] {
+            m_model.ProposeForForm();
+            ShowNumber();
+        });
 }
 
 void CCounterSetDlg::ShowNumber()

@@ -14,7 +14,9 @@ class CCounterSetDlg : public QDialog
 {
     Q_OBJECT
   public:
-    explicit CCounterSetDlg(int kind, QWidget* parent = nullptr);
+    // With `data`, the number to set is proposed past the numbers the
+    // books hold.
+    explicit CCounterSetDlg(int kind, QWidget* parent = nullptr, CMakeMsgID* data = nullptr);
 
     CCounterSetModel& Model() { return m_model; }
 

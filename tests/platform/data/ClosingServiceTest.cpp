@@ -2,6 +2,7 @@
 
 #include "platform/data/ClosingService.h"
 #include "platform/data/MnyText.h"
+#include "platform/data/StoredNumbers.h"
 #include "platform/data/TableNames.h"
 #include "platform/data/TradeSide.h"
 #include "platform/sql/ClosingSql.h"
@@ -271,9 +272,10 @@ TEST_F(ClosingServiceTest, TheClosingTakesTheCandidatesTermsAndTax)
     }
 }
 
-// The highest number of a side's closings counts only the numbers of the
-// counter's form: its prefix, 1 to 9 digits and its suffix, each side apart.
-TEST_F(ClosingServiceTest, TheHighestNumberCountsTheCountersFormOnly)
+// The numbers of a side's closings count by the counter's form only: its
+// prefix, digits of any width and its suffix (letters without ASCII case),
+// each side apart; the run asked about counts its held numbers, wrapped too.
+TEST_F(ClosingServiceTest, TheStoredNumbersCountTheCountersFormOnly)
 {
     Exec(U("DELETE FROM Sales_Close"));
     Exec(U("DELETE FROM Stock_Close"));
@@ -289,20 +291,37 @@ TEST_F(ClosingServiceTest, TheHighestNumberCountsTheCountersFormOnly)
         bool purchase;
         const char* prefix;
         const char* suffix;
-        int highest;
+        qint64 highest;
+        const char* stored;
+        CNumberRun run;
+        int held;
     } cases[] = {
-        {false, "", "", 17},  {false, "A-", "", 42}, {false, "A-", "X", 420}, {false, "請-", "-末", 7},
-        {false, "B-", "", 0}, {true, "", "", 3},     {true, "A-", "", 0},     {false, "'", "", 0},
+        {false, "", "", 1234567890, "1234567890", {9, 17, 1, 0}, 2},
+        {false, "A-", "", 99, "a-099", {42, 42, 1, 0}, 1},
+        {false, "a-", "x", 420, "A-0420X", {1, 419, 1, 0}, 0},
+        {false, "請-", "-末", 7, "請-7-末", {999, 999, 1, 7}, 1},
+        {false, "B-", "", 0, "", {1, 100, 1, 0}, 0},
+        {true, "", "", 3, "000003", {1, 2, 1, 0}, 0},
+        {true, "A-", "", 0, "", {1, 9, 1, 0}, 0},
+        {false, "'", "", 0, "", {1, 9, 1, 0}, 0},
+        {false, "A_", "", 0, "", {1, 9, 1, 0}, 0},
+        {false, "%", "%", 0, "", {1, 9, 1, 0}, 0},
     };
-    CClosingService service(m_data);
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.prefix) + "#" + c.suffix + (c.purchase ? " purchases" : " sales"));
-        int highest = -1;
-        const CClosingRefusal read =
-            service.HighestNumber(CTradeSide::Of(c.purchase), U(c.prefix), U(c.suffix), highest);
-        EXPECT_TRUE(read.IsDone()) << read.text.toStdString();
-        EXPECT_EQ(highest, c.highest);
+        CStoredNumbers found;
+        QString err;
+        EXPECT_EQ(m_data.ReadStoredNumbers(U(CTradeSide::Of(c.purchase).closing), U(c.prefix), U(c.suffix),
+                                           c.run, found, err),
+                  1)
+            << err.toStdString();
+        EXPECT_EQ(found.highest, c.highest);
+        EXPECT_EQ(found.highestText, U(c.stored));
+        EXPECT_EQ(found.held, c.held);
     }
+    CStoredNumbers found;
+    QString err;
+    EXPECT_EQ(m_data.ReadStoredNumbers(U("Customer"), QString(), QString(), {}, found, err), 10);
 }
 
 namespace
