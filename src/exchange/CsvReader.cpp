@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <bitset>
+#include <cstring>
 #include <optional>
 
 // What the bytes of a text file are, seen over all of them.
@@ -100,6 +102,21 @@ bool IsCp932Pair(uchar lead, uchar trail)
     return pairs.test(size_t(lead << 8 | trail));
 }
 
+// The bytes below 0x80 from `p` on, a word at a time.
+qsizetype AsciiRun(const uchar* p, qsizetype size)
+{
+    qsizetype i = 0;
+    for (; i + 8 <= size; i += 8) {
+        quint64 word;
+        std::memcpy(&word, p + i, 8);
+        if (word & 0x8080808080808080ULL)
+            break;
+    }
+    while (i < size && p[i] < 0x80)
+        ++i;
+    return i;
+}
+
 // Tells the three readings of a text file apart as its bytes go by, in
 // pieces of any size: UTF-8, code page 932 and EUC-JP (which is only ever
 // named in a refusal), each valid until a byte breaks it, with the line
@@ -115,6 +132,24 @@ class CTextSniffer
     {
         const auto* p = reinterpret_cast<const uchar*>(data);
         for (qsizetype i = 0; i < size; ++i, ++m_nAt) {
+            // Between characters a run of ASCII changes no reading: it is
+            // only counted for its lines.
+            if (m_nAt >= 4 && m_nUtf8Need == 0 && m_nLead == 0 && m_nEucNeed == 0) {
+                const qsizetype run = AsciiRun(p + i, size - i);
+                if (run > 0) {
+                    const uchar* start = p + i;
+                    if (const auto lines = std::count(start, start + run, uchar('\n')); lines > 0) {
+                        m_nLine += lines;
+                        m_nLineAt = m_nAt +
+                                    (static_cast<const uchar*>(memrchr(start, '\n', size_t(run))) - start) +
+                                    1;
+                    }
+                    i += run;
+                    m_nAt += run;
+                    if (i == size)
+                        return;
+                }
+            }
             const uchar b = p[i];
             if (m_nAt < 4)
                 m_mark += char(b);
