@@ -3,12 +3,33 @@
 #include "exchange/ExchangeText.h"
 #include "platform/text/Cp932.h"
 #include "platform/ui/Prompt.h"
+#include "platform/ui/UiServices.h"
 #include "platform/ui/WorkBeside.h"
 
 #include <QFile>
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <bitset>
+#include <cstring>
 #include <optional>
+
+// What the bytes of a text file are, seen over all of them.
+struct CTextGuess {
+    enum Kind { kCp932, kUtf8, kEither, kUtf16, kUtf32, kEucJp, kNeither };
+    // kEither: valid UTF-8 of two-byte characters only that is valid code
+    // page 932 as well. kNeither: the line where the reading that held out
+    // longest breaks (`badUtf8`: that reading is UTF-8).
+    Kind kind = kCp932;
+    bool mark = false; // UTF-8's byte-order mark
+    qint64 badLine = 0;
+    bool badUtf8 = false;
+    // The first byte past ASCII (-1: none), its line (from 1) and where
+    // that line starts.
+    qint64 byteAt = -1;
+    qint64 line = 0;
+    qint64 lineAt = 0;
+};
 
 namespace
 {
@@ -37,6 +58,254 @@ bool IsCp932Lead(uchar b)
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+// The bytes of the UTF-8 character that starts with byte `b` (0: no start
+// of one), narrowing `low` and `high`, the range of its second byte.
+int Utf8Length(uchar b, uchar& low, uchar& high)
+{
+    if (b >= 0xC2 && b <= 0xDF)
+        return 2;
+    if (b >= 0xE0 && b <= 0xEF) {
+        if (b == 0xE0)
+            low = 0xA0; // no overlong forms
+        else if (b == 0xED)
+            high = 0x9F; // no surrogates
+        return 3;
+    }
+    if (b >= 0xF0 && b <= 0xF4) {
+        if (b == 0xF0)
+            low = 0x90;
+        else if (b == 0xF4)
+            high = 0x8F; // nothing beyond U+10FFFF
+        return 4;
+    }
+    return 0;
+}
+
+// Whether the codec decodes the two bytes as one character: the lead and
+// trail ranges alone let through pairs no character has.
+bool IsCp932Pair(uchar lead, uchar trail)
+{
+    static const std::bitset<0x10000> pairs = [] {
+        std::bitset<0x10000> known;
+        for (int l = 0x81; l <= 0xFC; ++l) {
+            if (!IsCp932Lead(uchar(l)))
+                continue;
+            for (int t = 0x40; t <= 0xFC; ++t) {
+                const char bytes[] = {char(l), char(t)};
+                bool ok = false;
+                if (t != 0x7F && Cp932::Decode(QByteArray(bytes, 2), &ok).size() == 1 && ok)
+                    known.set(size_t(l << 8 | t));
+            }
+        }
+        return known;
+    }();
+    return pairs.test(size_t(lead << 8 | trail));
+}
+
+// The bytes below 0x80 from `p` on, a word at a time.
+qsizetype AsciiRun(const uchar* p, qsizetype size)
+{
+    qsizetype i = 0;
+    for (; i + 8 <= size; i += 8) {
+        quint64 word;
+        std::memcpy(&word, p + i, 8);
+        if (word & 0x8080808080808080ULL)
+            break;
+    }
+    while (i < size && p[i] < 0x80)
+        ++i;
+    return i;
+}
+
+// Tells the three readings of a text file apart as its bytes go by, in
+// pieces of any size: UTF-8, code page 932 and EUC-JP (which is only ever
+// named in a refusal), each valid until a byte breaks it, with the line
+// where that happened.
+class CTextSniffer
+{
+  public:
+    // `head`: the bytes are the start of a file, whose last character may be
+    // cut off.
+    explicit CTextSniffer(bool head = false) : m_bHead(head) {}
+
+    void Feed(const char* data, qsizetype size)
+    {
+        const auto* p = reinterpret_cast<const uchar*>(data);
+        for (qsizetype i = 0; i < size; ++i, ++m_nAt) {
+            // Between characters a run of ASCII changes no reading: it is
+            // only counted for its lines.
+            if (m_nAt >= 4 && m_nUtf8Need == 0 && m_nLead == 0 && m_nEucNeed == 0) {
+                const qsizetype run = AsciiRun(p + i, size - i);
+                if (run > 0) {
+                    const uchar* start = p + i;
+                    if (const auto lines = std::count(start, start + run, uchar('\n')); lines > 0) {
+                        m_nLine += lines;
+                        m_nLineAt = m_nAt +
+                                    (static_cast<const uchar*>(memrchr(start, '\n', size_t(run))) - start) +
+                                    1;
+                    }
+                    i += run;
+                    m_nAt += run;
+                    if (i == size)
+                        return;
+                }
+            }
+            const uchar b = p[i];
+            if (m_nAt < 4)
+                m_mark += char(b);
+            if (b >= 0x80 || m_nUtf8Need > 0 || m_nLead > 0 || m_nEucNeed > 0) {
+                if (b >= 0x80 && m_guess.byteAt < 0) {
+                    m_guess.byteAt = m_nAt;
+                    m_guess.line = m_nLine;
+                    m_guess.lineAt = m_nLineAt;
+                }
+                Utf8(b);
+                Cp932(b);
+                EucJp(b);
+            }
+            if (b == '\n') {
+                ++m_nLine;
+                m_nLineAt = m_nAt + 1;
+            }
+        }
+    }
+
+    CTextGuess Finish() const
+    {
+        CTextGuess guess = m_guess;
+        const auto marked = [this](const char* mark, qsizetype size) {
+            return m_mark.startsWith(QByteArrayView(mark, size));
+        };
+        const bool utf8 = m_bUtf8 && (m_nUtf8Need == 0 || m_bHead);
+        const bool cp932 = m_bCp932 && (m_nLead == 0 || m_bHead);
+        const bool eucJp = m_bEucJp && (m_nEucNeed == 0 || m_bHead);
+        // A reading that lasted to the end but for a cut last character
+        // breaks on the last line.
+        const qint64 utf8Line = m_nUtf8Bad > 0 ? m_nUtf8Bad : m_nLine;
+        const qint64 cp932Line = m_nCp932Bad > 0 ? m_nCp932Bad : m_nLine;
+        if (marked("\xEF\xBB\xBF", 3)) {
+            guess.mark = true;
+            guess.kind = utf8 ? CTextGuess::kUtf8 : CTextGuess::kNeither;
+            guess.badLine = utf8Line;
+            guess.badUtf8 = true;
+        } else if (marked("\xFF\xFE\0\0", 4))
+            guess.kind = CTextGuess::kUtf32;
+        else if (marked("\0\0\xFE\xFF", 4))
+            guess.kind = CTextGuess::kUtf32;
+        else if (marked("\xFF\xFE", 2) || marked("\xFE\xFF", 2))
+            guess.kind = CTextGuess::kUtf16;
+        else if (guess.byteAt < 0)
+            guess.kind = CTextGuess::kCp932; // ASCII reads alike both ways
+        else if (utf8)
+            // Japanese takes three bytes in UTF-8; two-byte characters
+            // alone (accented letters, "¥", "×") may be half-width katakana
+            // of code page 932 as well.
+            guess.kind = m_bWide || !cp932 ? CTextGuess::kUtf8 : CTextGuess::kEither;
+        else if (cp932)
+            guess.kind = CTextGuess::kCp932;
+        else if (eucJp)
+            guess.kind = CTextGuess::kEucJp;
+        else {
+            // The reading that held out longer is the one the file was
+            // meant in.
+            guess.kind = CTextGuess::kNeither;
+            guess.badUtf8 = utf8Line > cp932Line;
+            guess.badLine = std::max(utf8Line, cp932Line);
+        }
+        return guess;
+    }
+
+  private:
+    void Utf8(uchar b)
+    {
+        if (!m_bUtf8)
+            return;
+        if (m_nUtf8Need > 0) {
+            if (b < m_nUtf8Low || b > m_nUtf8High)
+                return Utf8Bad();
+            m_nUtf8Low = 0x80;
+            m_nUtf8High = 0xBF;
+            --m_nUtf8Need;
+            return;
+        }
+        if (b < 0x80)
+            return;
+        const int length = Utf8Length(b, m_nUtf8Low, m_nUtf8High);
+        if (length == 0)
+            return Utf8Bad();
+        m_nUtf8Need = length - 1;
+        m_bWide = m_bWide || length >= 3;
+    }
+
+    void Utf8Bad()
+    {
+        m_bUtf8 = false;
+        m_nUtf8Need = 0;
+        m_nUtf8Bad = m_nLine;
+    }
+
+    void Cp932(uchar b)
+    {
+        if (!m_bCp932)
+            return;
+        if (m_nLead > 0) {
+            const uchar lead = m_nLead;
+            m_nLead = 0;
+            if (!IsCp932Pair(lead, b)) {
+                m_bCp932 = false;
+                m_nCp932Bad = m_nLine;
+            }
+        } else if (IsCp932Lead(b)) {
+            m_nLead = b;
+        } else if (b >= 0x80 && !(b >= 0xA1 && b <= 0xDF)) {
+            m_bCp932 = false;
+            m_nCp932Bad = m_nLine;
+        }
+    }
+
+    void EucJp(uchar b)
+    {
+        if (!m_bEucJp)
+            return;
+        if (m_nEucNeed > 0) {
+            if (b < 0xA1 || b > m_nEucHigh) {
+                m_bEucJp = false;
+                m_nEucNeed = 0;
+                return;
+            }
+            m_nEucHigh = 0xFE;
+            --m_nEucNeed;
+        } else if (b == 0x8E) {
+            m_nEucNeed = 1; // half-width katakana
+            m_nEucHigh = 0xDF;
+        } else if (b == 0x8F) {
+            m_nEucNeed = 2; // the supplementary kanji
+        } else if (b >= 0xA1 && b <= 0xFE) {
+            m_nEucNeed = 1;
+        } else if (b >= 0x80) {
+            m_bEucJp = false;
+        }
+    }
+
+    bool m_bHead;
+    QByteArray m_mark; // the first four bytes
+    qint64 m_nAt = 0;
+    qint64 m_nLine = 1;
+    qint64 m_nLineAt = 0;
+    CTextGuess m_guess;
+    bool m_bUtf8 = true;
+    bool m_bWide = false;
+    int m_nUtf8Need = 0;
+    uchar m_nUtf8Low = 0x80, m_nUtf8High = 0xBF;
+    qint64 m_nUtf8Bad = 0;
+    bool m_bCp932 = true;
+    uchar m_nLead = 0;
+    qint64 m_nCp932Bad = 0;
+    bool m_bEucJp = true;
+    int m_nEucNeed = 0;
+    uchar m_nEucHigh = 0xFE;
+};
+
 } // namespace
 
 // The grammar as a state machine fed any number of pieces of text, so that
@@ -60,6 +329,8 @@ class CCsvParser
         for (m_nAt = 0; m_nAt < n; ++m_nAt) {
             if (!Take(p[m_nAt]))
                 return false;
+            if (p[m_nAt] == u'\n')
+                ++m_nLine;
         }
         return true;
     }
@@ -77,16 +348,20 @@ class CCsvParser
         if (m_bRowOpen && !EndRow())
             return false;
         if (m_bInQuotes)
-            return Fault();
+            return Fault(m_nQuoteLine, QStringLiteral("「\"」が閉じていません。"));
         return true;
     }
 
-    bool Faulted() const { return m_bFault; }
+    // The line (from 1) of a fault of the grammar and what is wrong there;
+    // 0 while there is none.
+    qint64 FaultLine() const { return m_nFaultLine; }
+    const QString& FaultText() const { return m_strFault; }
 
   private:
-    bool Fault()
+    bool Fault(qint64 line, const QString& text)
     {
-        m_bFault = true;
+        m_nFaultLine = line;
+        m_strFault = text;
         return false;
     }
 
@@ -102,7 +377,7 @@ class CCsvParser
             m_bInQuotes = false;
             if (!(m_bHasDelimiter && c == m_reader.m_chDelimiter) && c != cr && c != lf &&
                 !CCsvReader::IsDbcsChar(c))
-                return Fault();
+                return Fault(m_nLine, QStringLiteral("「\"」で閉じた値の後に区切り文字がありません。"));
         } else if (m_bCrSeen) {
             m_bCrSeen = false;
             if (c == lf) {
@@ -120,15 +395,19 @@ class CCsvParser
             m_row << (number == 0 ? QString() : QString::number(number));
             m_bRowOpen = true;
             m_nRowChars = 0;
+            m_nRowLine = m_nLine;
             if (m_rowStart)
                 m_rowStart(m_nAt);
         }
         if (++m_nRowChars > CCsvReader::kMaxLineChars)
-            return Fault();
+            return Fault(
+                m_nRowLine,
+                QStringLiteral("1行の文字数が多すぎます（%1文字まで）。").arg(CCsvReader::kMaxLineChars));
         if (c == quote) {
-            if (!m_bInQuotes)
+            if (!m_bInQuotes) {
                 m_bInQuotes = true;
-            else
+                m_nQuoteLine = m_nLine;
+            } else
                 m_bQuoteSeen = true;
         } else if (c == cr) {
             m_bCrSeen = true;
@@ -139,7 +418,9 @@ class CCsvParser
             m_value.clear();
             // Cell 0 is the label: the values so far, and one more begins.
             if (m_row.size() > CCsvReader::kMaxFields)
-                return Fault();
+                return Fault(
+                    m_nLine,
+                    QStringLiteral("項目の数が多すぎます（%1個まで）。").arg(CCsvReader::kMaxFields));
         } else {
             m_value += c;
         }
@@ -155,7 +436,9 @@ class CCsvParser
         if (m_reader.m_nFieldCount == 0)
             m_reader.m_nFieldCount = values;
         else if (values != m_reader.m_nFieldCount)
-            return Fault();
+            return Fault(m_nRowLine, QStringLiteral("項目の数が%1個です（1行目は%2個）。")
+                                         .arg(values)
+                                         .arg(m_reader.m_nFieldCount));
         ++m_nRows;
         QStringList row = std::move(m_row);
         m_row = QStringList();
@@ -173,7 +456,13 @@ class CCsvParser
     bool m_bCrSeen = false;
     bool m_bRowOpen = false;
     qint64 m_nRowChars = 0;
-    bool m_bFault = false;
+    // Lines of the file, counted at every LF, quoted ones too, as an editor
+    // counts them.
+    qint64 m_nLine = 1;
+    qint64 m_nRowLine = 1;
+    qint64 m_nQuoteLine = 1;
+    qint64 m_nFaultLine = 0;
+    QString m_strFault;
     QStringList m_row;
     QString m_value;
 };
@@ -210,10 +499,9 @@ bool CCsvReader::IsDbcsChar(QChar c)
            c.unicode() != 0x00A5 && c.unicode() != 0x203E;
 }
 
-bool CCsvReader::IsValidUtf8(const char* data, qsizetype size, bool* wide, qsizetype* cutAtEnd)
+bool CCsvReader::IsValidUtf8(const char* data, qsizetype size, qsizetype* cutAtEnd)
 {
     const auto* p = reinterpret_cast<const uchar*>(data);
-    bool threeOrMore = false;
     qsizetype i = 0;
     while (i < size) {
         const uchar b = p[i];
@@ -221,23 +509,9 @@ bool CCsvReader::IsValidUtf8(const char* data, qsizetype size, bool* wide, qsize
             ++i;
             continue;
         }
-        int length;
-        uchar low = 0x80, high = 0xBF; // the range of the second byte
-        if (b >= 0xC2 && b <= 0xDF)
-            length = 2;
-        else if (b >= 0xE0 && b <= 0xEF) {
-            length = 3;
-            if (b == 0xE0)
-                low = 0xA0; // no overlong forms
-            else if (b == 0xED)
-                high = 0x9F; // no surrogates
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            length = 4;
-            if (b == 0xF0)
-                low = 0x90;
-            else if (b == 0xF4)
-                high = 0x8F; // nothing beyond U+10FFFF
-        } else
+        uchar low = 0x80, high = 0xBF;
+        const int length = Utf8Length(b, low, high);
+        if (length == 0)
             return false;
         for (int k = 1; k < length; ++k) {
             if (i + k >= size) {
@@ -245,46 +519,16 @@ bool CCsvReader::IsValidUtf8(const char* data, qsizetype size, bool* wide, qsize
                 if (!cutAtEnd)
                     return false;
                 *cutAtEnd = size - i;
-                if (wide)
-                    *wide = threeOrMore || length >= 3;
                 return true;
             }
             const uchar c = p[i + k];
             if (k == 1 ? (c < low || c > high) : (c < 0x80 || c > 0xBF))
                 return false;
         }
-        threeOrMore = threeOrMore || length >= 3;
         i += length;
     }
-    if (wide)
-        *wide = threeOrMore;
     if (cutAtEnd)
         *cutAtEnd = 0;
-    return true;
-}
-
-bool CCsvReader::IsUtf8Text(const QByteArray& bytes, bool head)
-{
-    if (bytes.startsWith(kBom))
-        return true;
-    // Two-byte UTF-8 alone proves nothing: CP932 text of ASCII and half-width
-    // katakana often reads as it ("ﾆｼ" is C6 BC, "Ƽ"). Kana and kanji take
-    // three bytes in UTF-8.
-    bool wide = false;
-    qsizetype cut = 0;
-    return IsValidUtf8(bytes.constData(), bytes.size(), &wide, head ? &cut : nullptr) && wide;
-}
-
-bool CCsvReader::DecodeText(const QByteArray& data, QString& text)
-{
-    if (!IsUtf8Text(data, false)) {
-        bool ok = false;
-        text = Cp932::Decode(data, &ok);
-        return ok;
-    }
-    if (!IsValidUtf8(data.constData(), data.size()))
-        return false; // a damaged file that claims UTF-8
-    text = Utf8Decoder()(data);
     return true;
 }
 
@@ -294,9 +538,12 @@ QString CCsvReader::DecodePreview(const QByteArray& head)
     const qsizetype zero = bytes.indexOf('\0');
     if (zero >= 0)
         bytes.truncate(zero);
-    if (IsUtf8Text(bytes, true)) {
+    CTextSniffer sniffer(true);
+    sniffer.Feed(bytes.constData(), bytes.size());
+    const CTextGuess guess = sniffer.Finish();
+    if (guess.mark || guess.kind == CTextGuess::kUtf8 || guess.kind == CTextGuess::kEither) {
         qsizetype cut = 0;
-        IsValidUtf8(bytes.constData(), bytes.size(), nullptr, &cut);
+        IsValidUtf8(bytes.constData(), bytes.size(), &cut);
         return Utf8Decoder()(QByteArrayView(bytes).chopped(cut));
     }
     // A lead byte at the very end lost its trail byte to the cut.
@@ -305,31 +552,120 @@ QString CCsvReader::DecodePreview(const QByteArray& head)
     return Cp932::Decode(bytes);
 }
 
-bool CCsvReader::Fail(CImportRows* rows)
+bool CCsvReader::Fail(CImportRows* rows, qint64 line, const QString& fault)
 {
-    ShowExchangeMessage(
-        QStringLiteral("テキストファイルの形式が正しくありません。\nファイルの読み込みを中止します。"));
+    const QString where = line > 0 ? QStringLiteral("%1行目：%2\n").arg(line).arg(fault) : QString();
+    ShowExchangeMessage(QStringLiteral("テキストファイルの形式が正しくありません。\n") + where +
+                        QStringLiteral("ファイルの読み込みを中止します。"));
     rows->clear();
     return false;
 }
 
-bool CCsvReader::FailNotCp932(CImportRows* rows)
+namespace
 {
-    ShowExchangeMessage(QStringLiteral("テキストファイルの文字コードがShift_JISではありません"
-                                       "（UTF-8で保存されているようです）。\n"
-                                       "Shift_JISで保存し直してから読み込んでください。\n"
-                                       "ファイルの読み込みを中止します。"));
-    rows->clear();
-    return false;
+
+// A line of the file as both readings give it, for the question: from a
+// little before its first byte past ASCII (bytes before it are ASCII, so
+// any of them starts a character both ways) to its end, or as far as a
+// question can show (`more`: the file goes on past the bytes).
+QString BothReadings(const QByteArray& bytes, bool cutBefore, bool more)
+{
+    constexpr qsizetype kShown = 60;
+    const qsizetype end = bytes.indexOf('\n');
+    QByteArray line = end < 0 ? bytes : bytes.left(end);
+    const bool cutAfter = end < 0 && more;
+    if (line.endsWith('\r'))
+        line.chop(1);
+    qsizetype cut = 0;
+    CCsvReader::IsValidUtf8(line.constData(), line.size(), &cut);
+    QString utf8 = Utf8Decoder()(QByteArrayView(line).chopped(cut));
+    if (!line.isEmpty() && Cp932::IsLeadByteAt(line, int(line.size() - 1)))
+        line.chop(1);
+    QString cp932 = Cp932::Decode(line);
+    const auto shown = [&](QString text) -> QString {
+        const bool longer = text.size() > kShown;
+        text.truncate(kShown);
+        if (longer || cutAfter)
+            text += u'…';
+        return cutBefore ? u'…' + text : text;
+    };
+    return QStringLiteral("UTF-8として：%1\nShift_JISとして：%2").arg(shown(utf8), shown(cp932));
+}
+
+} // namespace
+
+bool CCsvReader::ChooseEncoding(const CTextGuess& guess,
+                                const std::function<QByteArray(qint64 at, qint64 bytes)>& lineAt, bool* utf8)
+{
+    const auto refuse = [](const QString& name) {
+        ShowExchangeMessage(QStringLiteral("テキストファイルの文字コードが%1。\n読み込めるのはUTF-8と"
+                                           "Shift_JISのファイルです。UTF-8かShift_JISで保存し直して"
+                                           "から読み込んでください。\nファイルの読み込みを中止します。")
+                                .arg(name));
+        return false;
+    };
+    switch (guess.kind) {
+    case CTextGuess::kCp932:
+    case CTextGuess::kUtf8:
+        *utf8 = guess.kind == CTextGuess::kUtf8;
+        return true;
+    case CTextGuess::kEither:
+        break;
+    case CTextGuess::kUtf16:
+        return refuse(QStringLiteral("UTF-16（Unicode テキスト）です"));
+    case CTextGuess::kUtf32:
+        return refuse(QStringLiteral("UTF-32です"));
+    case CTextGuess::kEucJp:
+        return refuse(QStringLiteral("EUC-JPのようです"));
+    case CTextGuess::kNeither: {
+        CImportRows none;
+        return Fail(&none, guess.badLine,
+                    guess.badUtf8 ? QStringLiteral("UTF-8として読めないバイトがあります。")
+                                  : QStringLiteral("Shift_JISとして読めないバイトがあります。"));
+    }
+    }
+    if (m_nEitherAnswer != IDYES && m_nEitherAnswer != IDNO) {
+        // Bytes of a few dozen characters before and after the first one
+        // that reads differently.
+        constexpr qint64 kBytes = 400;
+        const qint64 from = std::max(guess.lineAt, guess.byteAt - 40);
+        const QByteArray line = lineAt(from, kBytes);
+        const QString both = BothReadings(line, from > guess.lineAt, line.size() >= kBytes);
+        // Valid UTF-8 is the likelier reading: text written as Shift_JIS
+        // seldom is, so Enter (and a question nobody can answer) reads UTF-8.
+        m_nEitherAnswer = UiServices::Prompt().MessageBox(
+            QStringLiteral("このファイルは、UTF-8としてもShift_JISとしても読めます。\n%1行目は次のように"
+                           "読めます。\n\n%2\n\nUTF-8として読み込みますか？\n"
+                           "（［いいえ］を選ぶとShift_JISとして読み込みます。）")
+                .arg(guess.line)
+                .arg(both),
+            MB_YESNO, MB_ICONQUESTION, IDYES);
+    }
+    *utf8 = m_nEitherAnswer != IDNO;
+    return true;
 }
 
 bool CCsvReader::Parse(CImportRows* rows, const QByteArray& data)
 {
-    QString text;
-    if (!DecodeText(data, text)) {
-        const bool utf8 = !IsUtf8Text(data, false) && IsValidUtf8(data.constData(), data.size());
-        return utf8 ? FailNotCp932(rows) : Fail(rows);
+    // One DOS end-of-file byte at the very end ends the file before it.
+    const QByteArray bytes =
+        QByteArray::fromRawData(data.constData(), data.size() - (data.endsWith('\x1A') ? 1 : 0));
+    CTextSniffer sniffer;
+    sniffer.Feed(bytes.constData(), bytes.size());
+    bool utf8 = false;
+    if (!ChooseEncoding(
+            sniffer.Finish(), [&](qint64 at, qint64 n) { return QByteArray(bytes.mid(at, n)); }, &utf8)) {
+        rows->clear();
+        return false;
     }
+    QString text;
+    bool decoded = true;
+    if (utf8)
+        text = Utf8Decoder()(bytes);
+    else
+        text = Cp932::Decode(bytes, &decoded);
+    if (!decoded)
+        return Fail(rows);
     CWaitProgress wait(text.size(), kWaitReadingFile);
     CCsvParser parser(*this, rows->size(), [&](QStringList&& row) {
         rows->append(std::move(row));
@@ -339,7 +675,7 @@ bool CCsvReader::Parse(CImportRows* rows, const QByteArray& data)
     bool parsed = parser.Feed(text.constData(), text.size());
     if (!parsed || !parser.Finish()) {
         wait.End();
-        return Fail(rows);
+        return Fail(rows, parser.FaultLine(), parser.FaultText());
     }
     if (!m_bHeaderInFile)
         rows->insert(0, DefaultHeader());
@@ -352,34 +688,6 @@ QStringList CCsvReader::DefaultHeader() const
     for (int i = 1; i <= m_nFieldCount; ++i)
         header << QStringLiteral("F%1").arg(i);
     return header;
-}
-
-int CCsvReader::FileIsUtf8(QFile& file, bool* validUtf8)
-{
-    // A byte-order mark decides; else the whole file must be valid UTF-8
-    // holding a character of three bytes or more, as for a file read whole.
-    *validUtf8 = false;
-    const QByteArray head = file.peek(3);
-    if (head.startsWith(kBom))
-        return 1;
-    bool wide = false;
-    QByteArray carry;
-    while (true) {
-        QByteArray block = file.read(kBlockBytes);
-        if (file.error() != QFileDevice::NoError)
-            return -1;
-        if (block.isEmpty())
-            break;
-        block.prepend(carry);
-        bool blockWide = false;
-        qsizetype cut = 0;
-        if (!IsValidUtf8(block.constData(), block.size(), &blockWide, &cut))
-            return 0;
-        wide = wide || blockWide;
-        carry = block.right(cut);
-    }
-    *validUtf8 = carry.isEmpty();
-    return *validUtf8 && wide ? 1 : 0;
 }
 
 qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
@@ -399,13 +707,55 @@ qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
         if (wait)
             wait->End();
     };
-    bool validUtf8 = false;
-    const int utf8 = FileIsUtf8(file, &validUtf8);
-    if (utf8 < 0 || !file.seek(0)) {
+    const auto failed = [&] {
         endWait();
         ShowExchangeMessage(FileErrorMessage(file), MB_ICONEXCLAMATION);
         return 0;
+    };
+    // One DOS end-of-file byte at the very end ends the file before it.
+    qint64 end = length;
+    if (length > 0) {
+        if (!file.seek(length - 1))
+            return failed();
+        const QByteArray last = file.read(1);
+        if (file.error() != QFileDevice::NoError)
+            return failed();
+        if (last == "\x1A")
+            end = length - 1;
     }
+    // The encoding is decided over the whole file before a row is handed
+    // over, a block at a time.
+    CTextSniffer sniffer;
+    if (!file.seek(0))
+        return failed();
+    for (qint64 left = end; left > 0;) {
+        const QByteArray block = file.read(std::min(kBlockBytes, left));
+        if (file.error() != QFileDevice::NoError)
+            return failed();
+        if (block.isEmpty())
+            break;
+        if (WorkStopped()) {
+            m_bStopped = true;
+            return 0;
+        }
+        sniffer.Feed(block.constData(), block.size());
+        left -= block.size();
+    }
+    const CTextGuess guess = sniffer.Finish();
+    const bool says =
+        guess.kind != CTextGuess::kCp932 && guess.kind != CTextGuess::kUtf8 &&
+        !(guess.kind == CTextGuess::kEither && (m_nEitherAnswer == IDYES || m_nEitherAnswer == IDNO));
+    if (says)
+        wait.reset(); // its message or question is not asked under the wait dialog
+    bool utf8 = false;
+    const bool chosen = ChooseEncoding(
+        guess, [&file](qint64 at, qint64 n) { return file.seek(at) ? file.read(n) : QByteArray(); }, &utf8);
+    if (!chosen)
+        return 0;
+    if (showWait && !wait)
+        wait.emplace(length, kWaitReadingFile);
+    if (!file.seek(0))
+        return failed();
     QStringDecoder utf8Text = Utf8Decoder();
     bool stopped = false;
     CCsvParser parser(*this, 0, [&](QStringList&& row) {
@@ -420,16 +770,15 @@ qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
             [&](qsizetype at) { wait->SetPos(blockStart + qint64(double(at) * bytesPerChar)); });
     QByteArray carry;
     bool parsed = true;
-    while (parsed) {
+    qint64 left = end;
+    while (parsed && left > 0) {
         blockStart = file.pos() - carry.size();
-        QByteArray block = file.read(kBlockBytes);
-        if (file.error() != QFileDevice::NoError) {
-            endWait();
-            ShowExchangeMessage(FileErrorMessage(file), MB_ICONEXCLAMATION);
-            return 0;
-        }
+        QByteArray block = file.read(std::min(kBlockBytes, left));
+        if (file.error() != QFileDevice::NoError)
+            return failed();
         if (block.isEmpty())
             break;
+        left -= block.size();
         QString text;
         bool ok = true;
         // A character cut by the block's end waits for the next block; one
@@ -438,7 +787,7 @@ qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
         carry.clear();
         if (utf8) {
             qsizetype cut = 0;
-            ok = IsValidUtf8(block.constData(), block.size(), nullptr, &cut);
+            ok = IsValidUtf8(block.constData(), block.size(), &cut);
             if (ok) {
                 carry = block.right(cut);
                 block.chop(cut);
@@ -462,14 +811,15 @@ qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
     endWait();
     if (parsed && !stopped)
         parsed = parser.Finish();
-    if (stopped) {
+    if (stopped || (!parsed && WorkStopped())) {
         m_bStopped = true;
         return 0;
     }
     if (!parsed) {
-        // A fault not of the grammar is a byte the encoding does not hold.
+        // The bytes were checked before: a fault not of the grammar is a
+        // file that changed since.
         CImportRows none;
-        return !utf8 && validUtf8 && !parser.Faulted() ? FailNotCp932(&none) : Fail(&none);
+        return Fail(&none, parser.FaultLine(), parser.FaultText());
     }
     return length;
 }

@@ -8,19 +8,22 @@
 
 #include <functional>
 
-class QFile;
+struct CTextGuess;
 
-// Reads a delimited text file into the import row table. The file is
-// CP932, or UTF-8 by the rule of IsUtf8Text; it is decoded before it is
-// split, so the second byte of a double-byte character (0x5C "\", 0x7C "|")
-// never acts as a delimiter. Strict: every line has the same number of
-// values, a quote must close before the end and be followed by the
-// delimiter or a line end, and a byte that is not valid in the file's
-// encoding fails the whole read.
+// Reads a delimited text file into the import row table. The encoding is
+// decided over the whole file before a row is read (see CTextGuess): UTF-8
+// when the file is valid UTF-8 throughout, else code page 932; another
+// encoding is refused by its name. The text is decoded before it is split,
+// so the second byte of a double-byte character (0x5C "\", 0x7C "|") never
+// acts as a delimiter. Strict: every line has the same number of values, a
+// quote must close before the end and be followed by the delimiter or a
+// line end, and a byte that is not valid in the file's encoding fails the
+// whole read; each such refusal names the line.
 //
 // Lines end at CR LF or at a bare LF outside quotes; inside quotes both stay
 // in the value. A lone CR is data. A quote opens quoting wherever it stands
-// in a value; inside quotes a doubled quote is one quote character.
+// in a value; inside quotes a doubled quote is one quote character. One DOS
+// end-of-file byte (0x1A) as the file's very last byte ends the file.
 class CCsvReader
 {
   public:
@@ -63,32 +66,30 @@ class CCsvReader
     // is emptied and false returned after the message.
     bool Parse(CImportRows* rows, const QByteArray& data);
 
-    // The format failure: the message, and nothing of the file is kept.
-    bool Fail(CImportRows* rows);
+    // The format failure: the message, naming the line and what is wrong
+    // with it when `line` is past 0, and nothing of the file is kept.
+    static bool Fail(CImportRows* rows, qint64 line = 0, const QString& fault = {});
 
     // True for a character that takes two bytes in CP932 (so that a byte of
     // it follows a closing quote in the file): every non-ASCII character but
     // the half-width katakana.
     static bool IsDbcsChar(QChar c);
 
-    // Whether bytes of a text file are UTF-8: a byte-order mark decides;
-    // without one, only bytes that are valid UTF-8 and hold a character of
-    // three or more bytes (as all Japanese text does); else they are CP932.
-    // `head`: the bytes are the start of a file, whose last character may be
-    // cut off. The reader and the preview both decide by it.
-    static bool IsUtf8Text(const QByteArray& bytes, bool head);
-
-    // The file's text, decoded by that rule; false when a byte is not valid
-    // in the encoding chosen.
-    static bool DecodeText(const QByteArray& data, QString& text);
-
     // The text of the beginning of a file for a preview: up to the first zero
     // byte, a character cut off at the end dropped, bad bytes shown as U+FFFD.
+    // Bytes that read as UTF-8 show as UTF-8 (a file that may be either is
+    // shown as UTF-8, the reading the question offers first).
     static QString DecodePreview(const QByteArray& head);
 
-    // `wide`: a character of three or more bytes was seen.
-    static bool IsValidUtf8(const char* data, qsizetype size, bool* wide = nullptr,
-                            qsizetype* cutAtEnd = nullptr);
+    // Whether the bytes are UTF-8; with `cutAtEnd`, a last character cut off
+    // by the end is let through and its bytes counted there.
+    static bool IsValidUtf8(const char* data, qsizetype size, qsizetype* cutAtEnd = nullptr);
+
+    // The answer to the question asked of a file that reads both as UTF-8
+    // and as Shift_JIS: IDYES UTF-8, IDNO Shift_JIS, 0 not asked yet. A read
+    // that asked leaves the answer here; a caller that reads the file again
+    // hands it to the next reader, which then does not ask again.
+    int m_nEitherAnswer = 0;
 
     QString m_strPath;
     QChar m_chDelimiter;
@@ -99,15 +100,12 @@ class CCsvReader
     friend class CCsvParser;
     // "F1".."Fn" after an empty cell 0.
     QStringList DefaultHeader() const;
-    // The failure of a file read as CP932 whose bytes are not CP932 but are
-    // UTF-8 (of no character of three bytes, or it would have been read as
-    // UTF-8: accented letters, a no-break space): the message names the
-    // encoding and how to mend the file, and nothing of it is kept.
-    static bool FailNotCp932(CImportRows* rows);
-    // 1 UTF-8, 0 CP932 by the rule of IsUtf8Text over the whole file, -1 a
-    // read error; the file is left anywhere. `validUtf8`: the whole file was
-    // seen to be valid UTF-8.
-    static int FileIsUtf8(QFile& file, bool* validUtf8);
+    // UTF-8 (true) or CP932 (false) for a file of these bytes, asking when
+    // it may be either; `lineAt(offset, bytes)` gives up to that many bytes
+    // of the file from an offset, for the question. False after the message
+    // when the file is refused.
+    bool ChooseEncoding(const CTextGuess& guess,
+                        const std::function<QByteArray(qint64 at, qint64 bytes)>& lineAt, bool* utf8);
 
     bool m_bStopped = false;
 };

@@ -457,6 +457,8 @@ QString CImportErrorRules::GetCodeProblem(const QString& code) const
     const QString caption = GetFieldCaptions(table + u'.' + field);
     if (const QString problem = UnusableCharsProblem(caption, code); !problem.isEmpty())
         return problem;
+    if (const QString controls = ControlChars(code); !controls.isEmpty())
+        return UnusableCharsText(caption, controls);
     if (ContainsBlank(code))
         return QStringLiteral("%1にはスペースを含めることはできません。").arg(caption);
     const Schema::TableDef* def = Schema::FindTable(table);
@@ -485,7 +487,7 @@ CImportRefusal MakeImportRefusal(const CMasterKind& kind, const COneRecord& reco
         refusal.code = code->GetText();
     // An amount that was no number came as its text; one out of the field's
     // limits as its value. A text keeps only what code page 932 cannot hold
-    // (the code says its own problem).
+    // and its control characters (the code says its own problem).
     const Schema::TableDef* def = Schema::FindTable(table);
     for (const QString& name : errField.split(QStringLiteral("、"), Qt::SkipEmptyParts)) {
         const QString field = name.mid(name.indexOf(u'.') + 1);
@@ -493,9 +495,14 @@ CImportRefusal MakeImportRefusal(const CMasterKind& kind, const COneRecord& reco
         const CTb* value = record.GetOneField(table, field);
         if (!column || !value || value->IsNull())
             continue;
-        const QString bad = column->type == Schema::kText && field != fields[0]
-                                ? Cp932::UnmappableChars(value->GetText())
-                                : QString();
+        QString bad;
+        if (column->type == Schema::kText && field != fields[0]) {
+            bad = Cp932::UnmappableChars(value->GetText());
+            for (const QChar c : ControlChars(value->GetText())) {
+                if (!bad.contains(c))
+                    bad += c;
+            }
+        }
         if (column->type == Schema::kMoney)
             refusal.amounts.append({name, value->GetText()});
         else if (!bad.isEmpty())

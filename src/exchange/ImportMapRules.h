@@ -22,7 +22,8 @@ struct CImportRefusal {
     // Its faulty amounts, each field ("Item.Price") with the text as read.
     QList<std::pair<QString, QString>> amounts;
     // Its faulty texts other than the code, each field ("Customer.Company")
-    // with the characters code page 932 has no form for.
+    // with the characters code page 932 has no form for and its control
+    // characters.
     QList<std::pair<QString, QString>> unusable;
 };
 // The refusal of a record of a master ledger.

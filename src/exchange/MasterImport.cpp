@@ -687,7 +687,7 @@ int CMasterImport::ReadTextFile(const QString& path)
             Say(QStringLiteral("読み込めるデータがありませんでした"));
         return 0;
     }
-    m_stream = {path, format.GetDelimiter(), count};
+    m_stream = {path, format.GetDelimiter(), count, reader.m_nEitherAnswer};
     return 1;
 }
 
@@ -800,6 +800,7 @@ int CMasterImport::RegisterRows(const QList<CQXCol>& mapping, int firstRow, int 
         if (feed.Open() != 1)
             return 2;
         CCsvReader reader(m_stream.path, m_stream.delimiter, 0);
+        reader.m_nEitherAnswer = m_stream.eitherAnswer; // asked once, when the file was checked
         bool registered = true;
         const qint64 read = reader.ReadRows(
             [&](QStringList&& row) {

@@ -22,12 +22,24 @@ QByteArray Sjis(const char* utf8)
     return Cp932::Encode(QString::fromUtf8(utf8));
 }
 
-const QString kFormatMessage =
-    QStringLiteral("テキストファイルの形式が正しくありません。\nファイルの読み込みを中止します。");
+// The format message naming the line and its fault.
+QString Said(int line, const char* fault)
+{
+    return QStringLiteral(
+               "テキストファイルの形式が正しくありません。\n%1行目：%2\nファイルの読み込みを中止します。")
+        .arg(line)
+        .arg(U(fault));
+}
 
-const QString kNotCp932Message = QStringLiteral(
-    "テキストファイルの文字コードがShift_JISではありません（UTF-8で保存されているようです）。\n"
-    "Shift_JISで保存し直してから読み込んでください。\nファイルの読み込みを中止します。");
+const char* const kCountFault = "項目の数が%1個です（1行目は%2個）。";
+const char* const kAfterQuote = "「\"」で閉じた値の後に区切り文字がありません。";
+const char* const kNotSjis = "Shift_JISとして読めないバイトがあります。";
+const char* const kNotUtf8 = "UTF-8として読めないバイトがあります。";
+
+QString CountFault(int line, int values, int first)
+{
+    return Said(line, qPrintable(U(kCountFault).arg(values).arg(first)));
+}
 
 // One block of the streaming reader.
 constexpr qsizetype kBlock = qsizetype(1) << 20;
@@ -55,6 +67,25 @@ QString Write(const QTemporaryDir& dir, const QByteArray& bytes)
     return path;
 }
 
+// The file streamed: its length as ReadRows gives it, and the values of its
+// last row.
+qint64 StreamLast(const QString& path, QStringList* last)
+{
+    return CCsvReader(path, u',', 0)
+        .ReadRows(
+            [last](QStringList&& row) {
+                *last = row.mid(1);
+                return true;
+            },
+            false);
+}
+
+// The values of the last row of a table; none for an empty one.
+QStringList LastValues(const CImportRows& rows)
+{
+    return rows.isEmpty() ? QStringList() : rows.last().mid(1);
+}
+
 // Data rows only (labels and values); the header is checked separately.
 using Rows = QList<QStringList>;
 
@@ -66,7 +97,8 @@ TEST(CsvReader, ParsesTheGrammarAndItsEdgeCases)
         QByteArray data;
         QChar delimiter;
         bool ok;
-        Rows rows; // values of each data row, labels left out
+        Rows rows;         // values of each data row, labels left out
+        QString said = {}; // the refusal of a malformed file
     } cases[] = {
         {"empty values and a last empty value",
          "a,,c\r\n1,2,\r\n",
@@ -74,20 +106,20 @@ TEST(CsvReader, ParsesTheGrammarAndItsEdgeCases)
          true,
          {{"a", "", "c"}, {"1", "2", ""}}},
         {"last line without a line end", "x,y\r\nz,w", comma, true, {{"x", "y"}, {"z", "w"}}},
-        {"a blank line among two fields", "a,b\r\n\r\nc,d\r\n", comma, false, {}},
+        {"a blank line among two fields", "a,b\r\n\r\nc,d\r\n", comma, false, {}, CountFault(2, 1, 2)},
         {"a blank line among one field", "a\r\n\r\nb\r\n", comma, true, {{"a"}, {""}, {"b"}}},
         {"doubled quotes", "\"he said \"\"hi\"\"\",x\r\n", comma, true, {{"he said \"hi\"", "x"}}},
         {"two quotes alone", "\"\",x", comma, true, {{"", "x"}}},
         {"a delimiter inside quotes", "\"a,b\",c", comma, true, {{"a,b", "c"}}},
         {"a quoted value over two lines", "\"l1\r\nl2\",z\r\n", comma, true, {{"l1\r\nl2", "z"}}},
         {"a quote opening mid-value", "ab\"c,d\",f", comma, true, {{"abc,d", "f"}}},
-        {"a letter after a closing quote", "\"ab\"x,f", comma, false, {}},
-        {"one byte further is not let through", "\"ab\"x\nf", comma, false, {}},
+        {"a letter after a closing quote", "\"ab\"x,f", comma, false, {}, Said(1, kAfterQuote)},
+        {"one byte further is not let through", "\"ab\"x\nf", comma, false, {}, Said(1, kAfterQuote)},
         {"LF-only lines", "a,b\nc,d\n", comma, true, {{"a", "b"}, {"c", "d"}}},
         {"mixed line ends", "a,b\r\nc,d\ne,f", comma, true, {{"a", "b"}, {"c", "d"}, {"e", "f"}}},
         {"LF inside quotes stays", "\"x\ny\",z\n", comma, true, {{"x\ny", "z"}}},
         {"a lone CR is data", "a\rb,c\r\n", comma, true, {{"a\rb", "c"}}},
-        {"an unclosed quote", "\"abc,d\r\n", comma, false, {}},
+        {"an unclosed quote", "\"abc,d\r\n", comma, false, {}, Said(1, "「\"」が閉じていません。")},
         {"a quote closing at the end", "a,\"b\"", comma, true, {{"a", "b"}}},
         {"a double-byte character after a closing quote", Sjis("\"ab\"漢,c"), comma, true, {{"ab漢", "c"}}},
         {"trail byte 0x5C with a backslash delimiter",
@@ -115,14 +147,16 @@ TEST(CsvReader, ParsesTheGrammarAndItsEdgeCases)
          "b\r\n",
          comma,
          false,
-         {}},
-        {"a lead byte without its trail byte", "a,\x95", comma, false, {}},
+         {},
+         Said(1, kNotSjis)},
+        {"a lead byte without its trail byte", "a,\x95", comma, false, {}, Said(1, kNotSjis)},
         {"invalid UTF-8 after a byte-order mark",
          "\xEF\xBB\xBF"
          "a,\xE3\x81",
          comma,
          false,
-         {}},
+         {},
+         Said(1, kNotUtf8)},
     };
     for (const auto& c : cases) {
         ScopedFakeUi ui;
@@ -132,7 +166,7 @@ TEST(CsvReader, ParsesTheGrammarAndItsEdgeCases)
         ASSERT_EQ(ok, c.ok) << c.name;
         if (!ok) {
             EXPECT_TRUE(rows.isEmpty()) << c.name;
-            EXPECT_EQ(ui.Prompt().Texts(), QStringList{kFormatMessage}) << c.name;
+            EXPECT_EQ(ui.Prompt().Texts(), QStringList{c.said}) << c.name;
             continue;
         }
         EXPECT_TRUE(ui.Prompt().Texts().isEmpty()) << c.name;
@@ -151,28 +185,57 @@ TEST(CsvReader, ParsesTheGrammarAndItsEdgeCases)
     }
 }
 
-// The reader and the preview read the same bytes in the same encoding.
+// The reader and the preview read the same bytes in the same encoding. Bytes
+// that read both as UTF-8 and as Shift_JIS make the reader ask once, with
+// both readings of the line (UTF-8 first, and by Enter), and the answer
+// decides, and is kept for the next read. The preview shows the UTF-8
+// reading.
 TEST(CsvReader, EncodingIsDecidedByTheBytes)
 {
     const struct {
         const char* name;
         QByteArray bytes;
-        bool utf8;
-        const char* text;
+        const char* text;   // as read; as UTF-8 when the reader asks
+        const char* asSjis; // as Shift_JIS when the reader asks
     } cases[] = {
-        {"a byte-order mark decides", "\xEF\xBB\xBF\x30\x30\x31,\xC6\xBC", true, "001,\u01BC"},
-        {"ASCII only", "001,abc", false, "001,abc"},
-        {"half-width katakana in CP932 that is also valid UTF-8", "001,\xC6\xBC", false, "001,ﾆｼ"},
-        {"two-byte UTF-8 alone", "\xC2\xA9,\xC3\xA9", false, "ﾂｩ,ﾃｩ"},
-        {"Japanese in UTF-8 after two-byte characters", "\xC6\xBC,西", true, "\u01BC,西"},
-        {"CP932 kanji, invalid UTF-8", Sjis("001,西ﾆｼ"), false, "001,西ﾆｼ"},
+        {"a byte-order mark decides", "\xEF\xBB\xBF\x30\x30\x31,\xC6\xBC", "001,\u01BC", nullptr},
+        {"ASCII only", "001,abc", "001,abc", nullptr},
+        {"half-width katakana in CP932 that is also valid UTF-8", "001,\xC6\xBC", "001,\u01BC", "001,ﾆｼ"},
+        {"two-byte UTF-8 alone", "\xC2\xA9,\xC3\xA9", "©,é", "ﾂｩ,ﾃｩ"},
+        {"Japanese in UTF-8 after two-byte characters", "\xC6\xBC,西", "\u01BC,西", nullptr},
+        {"CP932 kanji, invalid UTF-8", Sjis("001,西ﾆｼ"), "001,西ﾆｼ", nullptr},
+        {"two-byte UTF-8 that is no CP932", "Caf\xC3\xA9,\xC3\x97", "Café,×", nullptr},
+        {"CP932 half-width katakana that is valid EUC-JP", Sjis("ｱｲ,ｳｴ"), "ｱｲ,ｳｴ", nullptr},
+        {"CP932 kanji that are valid EUC-JP", Sjis("爐爬,ｱｲ"), "爐爬,ｱｲ", nullptr},
+        {"CP932 of an address", Sjis("東京都千代田区丸の内１－１,ｶﾌﾞｼｷｶﾞｲｼｬ"),
+         "東京都千代田区丸の内１－１,ｶﾌﾞｼｷｶﾞｲｼｬ", nullptr},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(CCsvReader::IsUtf8Text(c.bytes, false), c.utf8) << c.name;
-        QString text;
-        EXPECT_TRUE(CCsvReader::DecodeText(c.bytes, text)) << c.name;
-        EXPECT_EQ(text, U(c.text)) << c.name;
-        EXPECT_EQ(CCsvReader::DecodePreview(c.bytes), U(c.text)) << c.name;
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CCsvReader::DecodePreview(c.bytes), U(c.text));
+        for (const int answer : {IDYES, IDNO}) {
+            if (answer == IDNO && !c.asSjis)
+                continue;
+            ScopedFakeUi ui;
+            ui.Prompt().QueueAnswers({answer});
+            CCsvReader reader(QStringLiteral("x.csv"), u',', 0);
+            CImportRows rows;
+            ASSERT_TRUE(reader.Parse(&rows, c.bytes));
+            const QString text = U(answer == IDYES ? c.text : c.asSjis);
+            EXPECT_EQ(rows.value(1), QStringList{"1"} + text.split(u','));
+            ASSERT_EQ(ui.Prompt().Calls().size(), c.asSjis ? 1 : 0);
+            if (!c.asSjis)
+                continue;
+            const CPromptCall& asked = ui.Prompt().Calls().front();
+            EXPECT_EQ(asked.text, U("このファイルは、UTF-8としてもShift_JISとしても読めます。\n"
+                                    "1行目は次のように読めます。\n\nUTF-8として：") +
+                                      U(c.text) + U("\nShift_JISとして：") + U(c.asSjis) +
+                                      U("\n\nUTF-8として読み込みますか？\n"
+                                        "（［いいえ］を選ぶとShift_JISとして読み込みます。）"));
+            EXPECT_EQ(asked.buttons, MB_YESNO);
+            EXPECT_EQ(asked.defaultButton, IDYES);
+            EXPECT_EQ(reader.m_nEitherAnswer, answer);
+        }
     }
     // A preview cut inside a three-byte character still sees UTF-8.
     EXPECT_EQ(CCsvReader::DecodePreview("a,\xE8\xA5"), QStringLiteral("a,"));
@@ -246,30 +309,44 @@ TEST(CsvReader, HostileLinesAndCutCharactersAreRefusedWhileRead)
     // After the mark the first block of the file ends one byte into "表"
     // (E8 A1 A8): 349 525 lines of "x" fill it but one byte.
     const QByteArray straddling = bom + QByteArray("x\r\n").repeated(349525) + "\xE8\xA1\xA8\r\n";
+    const char* const many = "項目の数が多すぎます（256個まで）。";
+    const QString tooMany = Said(1, many);
+    const QString tooLong = Said(1, "1行の文字数が多すぎます（1048576文字まで）。");
+    const QByteArray longer = QByteArray(CCsvReader::kMaxLineChars, 'v') + "\r\n",
+                     endless = "\"" + QByteArray(CCsvReader::kMaxLineChars * 3, 'q');
+    // A UTF-8 file whose bytes are not all UTF-8 is refused before a row is
+    // handed over.
     const struct {
         const char* name;
         QByteArray bytes;
         bool ok;
         qint64 handed;    // rows the sink was given
         QStringList last; // the last of them, when read
+        QString said;     // the refusal
     } cases[] = {
-        {"as many values as the import pairs", line(most) + line(most), true, 2, {}},
-        {"one value more", line(most + 1), false, 0, {}},
-        {"a line of a hundred thousand delimiters", QByteArray(100000, ','), false, 0, {}},
-        {"a long line after good ones", line(3) + line(3) + line(most * 4), false, 2, {}},
+        {"as many values as the import pairs", line(most) + line(most), true, 2, {}, {}},
+        {"one value more", line(most + 1), false, 0, {}, tooMany},
+        {"a line of a hundred thousand delimiters", QByteArray(100000, ','), false, 0, {}, tooMany},
+        {"a long line after good ones", line(3) + line(3) + line(most * 4), false, 2, {}, Said(3, many)},
         {"one value as long as a line may be",
          QByteArray(CCsvReader::kMaxLineChars - 1, 'v') + "\r\n",
          true,
          1,
+         {},
          {}},
-        {"one value a character longer", QByteArray(CCsvReader::kMaxLineChars, 'v') + "\r\n", false, 0, {}},
-        {"an endless quoted value", "\"" + QByteArray(CCsvReader::kMaxLineChars * 3, 'q'), false, 0, {}},
-        {"UTF-8 with a mark, whole", bom + "a,\xE8\xA1\xA8", true, 1, {"1", "a", U("表")}},
-        {"UTF-8 with a mark, its last character cut", bom + "a,b\r\nc,\xE8\xA1", false, 1, {}},
-        {"UTF-8 with a mark, one line, cut", bom + "a,\xE8\xA1", false, 0, {}},
-        {"UTF-8 with a mark, a bad byte", bom + "a,\xE8\x41\xA8", false, 0, {}},
-        {"a character across the first block's end", straddling, true, 349526, {"349526", U("表")}},
-        {"the same, cut", straddling.left(straddling.size() - 3), false, 349525, {}},
+        {"one value a character longer", longer, false, 0, {}, tooLong},
+        {"an endless quoted value", endless, false, 0, {}, tooLong},
+        {"UTF-8 with a mark, whole", bom + "a,\xE8\xA1\xA8", true, 1, {"1", "a", U("表")}, {}},
+        {"UTF-8 with a mark, its last character cut",
+         bom + "a,b\r\nc,\xE8\xA1",
+         false,
+         0,
+         {},
+         Said(2, kNotUtf8)},
+        {"UTF-8 with a mark, one line, cut", bom + "a,\xE8\xA1", false, 0, {}, Said(1, kNotUtf8)},
+        {"UTF-8 with a mark, a bad byte", bom + "a,\xE8\x41\xA8", false, 0, {}, Said(1, kNotUtf8)},
+        {"a character across the first block's end", straddling, true, 349526, {"349526", U("表")}, {}},
+        {"the same, cut", straddling.left(straddling.size() - 3), false, 0, {}, Said(349526, kNotUtf8)},
     };
     QTemporaryDir dir;
     for (const auto& c : cases) {
@@ -292,7 +369,7 @@ TEST(CsvReader, HostileLinesAndCutCharactersAreRefusedWhileRead)
             false);
         EXPECT_EQ(read, c.ok ? c.bytes.size() : 0);
         EXPECT_EQ(handed, c.handed);
-        EXPECT_EQ(ui.Prompt().Texts(), c.ok ? QStringList() : QStringList{kFormatMessage});
+        EXPECT_EQ(ui.Prompt().Texts(), c.ok ? QStringList() : QStringList{c.said});
         if (!c.last.isEmpty()) {
             EXPECT_EQ(last, c.last);
         }
@@ -303,42 +380,103 @@ TEST(CsvReader, HostileLinesAndCutCharactersAreRefusedWhileRead)
     }
 }
 
-// A file read as CP932 whose bytes are not CP932 but UTF-8 (Western letters
-// only, so nothing told it UTF-8) is refused naming its encoding, whole or
-// streamed, wherever the byte stands; a fault of the grammar, or bytes that
-// are not UTF-8 either, still give the format message.
-TEST(CsvReader, AUtf8FileThatIsNotCp932IsRefusedNamingItsEncoding)
+// A file that is valid UTF-8 throughout is read as UTF-8, whole, streamed
+// or checked, wherever its first byte past ASCII stands, also when it holds
+// no character of three bytes (Western letters); one that is valid
+// Shift_JIS as well asks first, naming the line. Text in an encoding the
+// reader does not read is refused by its name; Shift_JIS that is valid
+// EUC-JP too is Shift_JIS. One DOS end-of-file byte at the very end ends
+// the file. A fault of the grammar, or bytes of neither encoding, give the
+// format message naming the line.
+TEST(CsvReader, EachEncodingIsReadOrRefusedWhereverItsBytesStand)
 {
     const QByteArray bom = "\xEF\xBB\xBF";
+    // "×" (C3 97) before a digit is no Shift_JIS: 0x97 is a lead byte, 0x32 no trail byte.
+    const QByteArray western = U("Café,Müller\r\n¥100,×2\r\n").toUtf8(), times = U("×1\r\n").toUtf8();
+    const auto named = [](const char* name) -> QString {
+        return U("テキストファイルの文字コードが") + U(name) +
+               U("。\n読み込めるのはUTF-8とShift_JISのファイルです。UTF-8かShift_JISで保存し直して"
+                 "から読み込んでください。\nファイルの読み込みを中止します。");
+    };
+    const QString eucJp = named("EUC-JPのようです"), utf16 = named("UTF-16（Unicode テキスト）です"),
+                  utf32 = named("UTF-32です");
+    const QByteArray utf16Le("\xFF\xFE\x61\0,\0b\0\r\0\n\0", 12), utf16Be("\xFE\xFF\0a\0,\0b", 8),
+        utf32Le("\xFF\xFE\0\0a\0\0\0", 8), utf32Be("\0\0\xFE\xFF\0\0\0a", 8);
+    const QByteArray cafe = U("Café\r\n").toUtf8();
+    const char* const kutus = "Kütüs\u00A0GmbH,1\r\n";
+    const qint64 secondBlockLine = Filler(kBlock + 10).count('\n') + 1;
     const struct {
         const char* name;
         QByteArray bytes;
-        const QString& message;
+        QStringList last; // the values of the last row, when read
+        qint64 asks;      // the line the question names; 0 none
+        QString said;     // the refusal
     } cases[] = {
-        {"accented letters and a no-break space", "K\xC3\xBCt\xC3\xBCs\xC2\xA0GmbH,1\r\n", kNotCp932Message},
-        {"a last letter that ends on a CP932 lead byte", "a,\xC4\x81", kNotCp932Message},
-        {"a no-break space in the second block", Filler(kBlock + 10) + "K\xC2\xA0", kNotCp932Message},
-        {"a byte of neither encoding", "K\xC3\xBC,\x80\r\n", kFormatMessage},
-        {"UTF-8 with a mark, damaged", bom + "a,\xE8\x41", kFormatMessage},
-        {"a letter after a closing quote, in valid UTF-8", "\"a\"x,\xC3\xA9\r\n", kFormatMessage},
+        {"accented letters and a no-break space", U(kutus).toUtf8(), {U(kutus).left(10), "1"}, 0, {}},
+        {"a last letter that ends on a CP932 lead byte", "a,\xC4\x81", {"a", U("ā")}, 0, {}},
+        {"a no-break space in the second block", Filler(kBlock + 10) + "K\xC2\xA0", {U("K\u00A0")}, 0, {}},
+        {"a byte of neither encoding", "K\xC3\xBC,\x80\r\n", {}, 0, Said(1, kNotSjis)},
+        {"UTF-8 with a mark, damaged", bom + "a,\xE8\x41", {}, 0, Said(1, kNotUtf8)},
+        {"a letter after a closing quote, in valid UTF-8",
+         U("\"a\"x,é").toUtf8(),
+         {},
+         1,
+         Said(1, kAfterQuote)},
+        {"Café, Müller, ¥ and ×", western, {U("¥100"), U("×2")}, 0, {}},
+        {"the first of them the file's first byte", times, {U("×1")}, 0, {}},
+        {"the first of them across the first block's end", Filler(kBlock - 1) + times, {U("×1")}, 0, {}},
+        {"the first of them the second block's first byte", Filler(kBlock) + times, {U("×1")}, 0, {}},
+        {"Shift_JIS as well, in the second block",
+         Filler(kBlock + 10) + cafe,
+         {U("Café")},
+         secondBlockLine,
+         {}},
+        {"Shift_JIS broken on a later line", Sjis("表,a\r\nb,c\r\n") + "\x80\r\n", {}, 0, Said(3, kNotSjis)},
+        {"EUC-JP", "\xC5\xEC\xB5\xFE,\xA5\xC6\xA5\xB9\xA5\xC8\r\n", {}, 0, eucJp},
+        {"EUC-JP after ASCII lines", "a,b\r\nc,\xC5\xEC\r\n", {}, 0, eucJp},
+        {"UTF-16 LE with its mark", utf16Le, {}, 0, utf16},
+        {"UTF-16 BE with its mark", utf16Be, {}, 0, utf16},
+        {"UTF-32 LE with its mark", utf32Le, {}, 0, utf32},
+        {"UTF-32 BE with its mark", utf32Be, {}, 0, utf32},
+        {"Shift_JIS that is valid EUC-JP", Sjis("爐爬,ｱｲ\r\nｳｴ,ｵｶ\r\n"), {U("ｳｴ"), U("ｵｶ")}, 0, {}},
+        {"Shift_JIS ending in a DOS end-of-file byte", Sjis("店\r\n一号店\r\n\x1A"), {U("一号店")}, 0, {}},
+        {"the byte after a last line without CR LF", "a,b\r\nc,d\x1A", {"c", "d"}, 0, {}},
+        {"the byte after UTF-8", "a,\xE8\xA1\xA8\r\n\x1A", {"a", U("表")}, 0, {}},
+        {"two such bytes", "a,b\r\n\x1A\x1A", {}, 0, CountFault(2, 1, 2)},
+        {"the byte inside the file is data", "a,\x1A\r\nc,d\r\n", {"c", "d"}, 0, {}},
+        {"a short line", "a,b,c\r\nd,e,f\r\ng,h\r\n", {}, 0, CountFault(3, 2, 3)},
+        {"a short line after a value over two lines", "a,\"b\r\nc\"\r\nd\r\n", {}, 0, CountFault(3, 1, 2)},
     };
     QTemporaryDir dir;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const QString path = Write(dir, c.bytes);
+        const auto check = [&](const CFakePrompt& prompt) {
+            QStringList texts = prompt.Texts();
+            if (c.asks > 0) {
+                ASSERT_FALSE(texts.isEmpty());
+                EXPECT_TRUE(texts.takeFirst().startsWith(
+                    U("このファイルは、UTF-8としてもShift_JISとしても読めます。\n%1行目は").arg(c.asks)));
+            }
+            EXPECT_EQ(texts, c.said.isEmpty() ? QStringList() : QStringList{c.said});
+        };
         ScopedFakeUi ui;
         CImportRows whole{{QStringLiteral("old")}};
-        EXPECT_FALSE(CCsvReader(path, u',', 0).Parse(&whole, c.bytes));
-        EXPECT_TRUE(whole.isEmpty());
-        EXPECT_EQ(ui.Prompt().Texts(), QStringList{c.message});
+        EXPECT_EQ(CCsvReader(path, u',', 0).Parse(&whole, c.bytes), c.said.isEmpty());
+        check(ui.Prompt());
+        EXPECT_EQ(LastValues(whole), c.last);
         ui.Prompt().Clear();
-        EXPECT_EQ(CCsvReader(path, u',', 0).ReadRows([](QStringList&&) { return true; }, false), 0);
-        EXPECT_EQ(ui.Prompt().Texts(), QStringList{c.message});
+        QStringList streamed;
+        EXPECT_EQ(StreamLast(path, &streamed), c.said.isEmpty() ? c.bytes.size() : 0);
+        check(ui.Prompt());
+        if (c.said.isEmpty()) {
+            EXPECT_EQ(streamed, c.last);
+        }
         ui.Prompt().Clear();
         CImportRows head;
-        EXPECT_EQ(CCsvReader(path, u',', 0).ReadHead(&head, 2, nullptr), 0);
-        EXPECT_TRUE(head.isEmpty());
-        EXPECT_EQ(ui.Prompt().Texts(), QStringList{c.message});
+        EXPECT_EQ(CCsvReader(path, u',', 0).ReadHead(&head, 2, nullptr) > 0, c.said.isEmpty());
+        EXPECT_EQ(head.isEmpty(), !c.said.isEmpty());
+        check(ui.Prompt());
     }
 }
 

@@ -834,25 +834,66 @@ TEST_F(MasterImportPipelineTest, ProductsFromAnExcel95BookOfFormulas)
               U("T-001|特選煎茶|1246912.89|1234.5|ｶﾌﾞｼｷｶﾞｲｼｬ向け\nT-002|玄米茶|1500|800|"));
 }
 
-// A text file in UTF-8 of letters that Shift_JIS lacks is refused when it is
-// read, with the message that names its encoding, and nothing is registered.
-TEST_F(MasterImportPipelineTest, AUtf8TextFileThatIsNotShiftJisIsRefusedNamingItsEncoding)
+// A UTF-8 text file of Western letters is read as UTF-8: what code page 932
+// cannot hold, or a control character, refuses its row naming the field,
+// the character and its code point, and the rest is registered. A file that
+// is valid Shift_JIS as well is asked about once, though it is read twice,
+// and the answer decides what is stored.
+TEST_F(MasterImportPipelineTest, AUtf8TextFileThatIsNotShiftJisIsReadAsUtf8)
 {
-    const QString path = QDir(m_folder).filePath(QStringLiteral("utf8.csv"));
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(U("K1,Kütüs\u00A0GmbH\r\nK2,Ærø\r\n").toUtf8());
+    // "×" (C3 97) before "A" is a half-width katakana and a kanji in Shift_JIS.
+    const auto either = [](const char* code) -> QByteArray { return code + U(",Price×A\r\n").toUtf8(); };
+    const QString sjis = Cp932::Decode(U("×A").toUtf8());
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        int answer;         // to the question, 0 when none is asked
+        QStringList listed; // the refused rows
+        QString stored;     // codes and companies registered
+    } cases[] = {
+        {"letters code page 932 has no form for, and a zero character",
+         (U("K1,Kütüs\u00A0GmbH\r\nK2,Ærø\r\nK3,A") + QChar(0) + U("B\r\nK4,Price×2\r\n")).toUtf8(),
+         0,
+         {U("1,K1,Kütüs\u00A0GmbH,,,項目「会社名」の内容に問題があります。"
+            "会社名に使用できない文字「ü\u00A0」(U+00FC, U+00A0) が含まれています。"),
+          U("2,K2,Ærø,,,項目「会社名」の内容に問題があります。"
+            "会社名に使用できない文字「Æø」(U+00C6, U+00F8) が含まれています。"),
+          U("3,K3,A") + QChar(0) +
+              U("B,,,項目「会社名」の内容に問題があります。"
+                "会社名に使用できない制御文字(U+0000) が含まれています。")},
+         U("K4|Price×2")},
+        {"either reading, UTF-8 chosen", either("E1"), IDYES, {}, U("E1|Price×A")},
+        {"either reading, Shift_JIS chosen", either("E2"), IDNO, {}, U("E2|Price") + sjis},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = QDir(m_folder).filePath(QStringLiteral("utf8-%1.csv").arg(++m_nFiles));
+        {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(c.bytes);
+        }
+        m_ui.Prompt().Clear();
+        QueueCsv(path, Pairing({"CustomerCode", "Company"}, 1));
+        if (c.answer)
+            m_ui.Prompt().QueueAnswers({c.answer});
+        QStringList listed;
+        if (!c.listed.isEmpty()) {
+            m_dialogs.QueueImportError([&listed](CImportErrorRules& rules) {
+                for (const QStringList& row : std::as_const(rules.m_rows))
+                    listed << row.join(u',');
+                return int(IDOK);
+            });
+        }
+        EXPECT_EQ(Run(CMasterKind::Customers()), 1);
+        EXPECT_EQ(listed, c.listed);
+        const QStringList said = m_ui.Prompt().Texts();
+        // Asked once, though the file is read when it is checked and again when it is registered.
+        EXPECT_EQ(said.filter(U("としても読めます")).size(), c.answer ? 1 : 0)
+            << said.join(u'\n').toStdString();
+        EXPECT_EQ(Get(QStringLiteral("SELECT CustomerCode, Company FROM Customer ORDER BY ID DESC LIMIT 1")),
+                  c.stored);
     }
-    const QStringList before = Dump();
-    m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
-    m_ui.Prompt().QueueFiles({path});
-    EXPECT_EQ(Run(CMasterKind::Customers()), 0);
-    EXPECT_EQ(m_ui.Prompt().Texts(),
-              QStringList{U(
-                  "テキストファイルの文字コードがShift_JISではありません（UTF-8で保存されているようです）。\n"
-                  "Shift_JISで保存し直してから読み込んでください。\nファイルの読み込みを中止します。")});
-    EXPECT_EQ(Dump(), before);
 }
 
 #ifdef CORVANTA_MDB_HELPER_PATH

@@ -354,7 +354,9 @@ void CImportRun::Check(const COneRecord& record, std::vector<Value>& values, QSt
         const QLatin1String name(column->name);
         if (column->type == Schema::kText) {
             QString text = field.GetText();
-            if (!value.null && !Cp932::CanEncode(text)) {
+            // A control character is refused as one the file cannot hold:
+            // a zero character would cut the text short wherever it goes.
+            if (!value.null && (!Cp932::CanEncode(text) || !ControlChars(text).isEmpty())) {
                 fault(*column);
             } else if (column->code) {
                 if (value.null || text.isEmpty() || text.contains(u' ') || text.contains(u'\x3000') ||

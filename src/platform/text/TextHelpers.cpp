@@ -18,11 +18,38 @@ bool IsYenSign(QChar c)
 
 QString UnusableCharsText(const QString& field, const QString& chars)
 {
-    QStringList points;
-    for (const char32_t c : chars.toUcs4())
-        points << QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
-    return QStringLiteral("%1に使用できない文字「%2」(%3) が含まれています。")
-        .arg(field, chars, points.join(QStringLiteral(", ")));
+    QString shown;
+    QStringList points, controls;
+    const QString control = ControlChars(chars);
+    for (const char32_t c : chars.toUcs4()) {
+        const QString point = QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+        if (c <= 0xFFFF && control.contains(QChar(char16_t(c)))) {
+            controls << point;
+        } else {
+            points << point;
+            shown += QString::fromUcs4(&c, 1);
+        }
+    }
+    const QString ofControls = QStringLiteral("制御文字(%1)").arg(controls.join(QStringLiteral(", ")));
+    if (points.isEmpty())
+        return QStringLiteral("%1に使用できない%2 が含まれています。").arg(field, ofControls);
+    const QString text =
+        QStringLiteral("%1に使用できない文字「%2」(%3)").arg(field, shown, points.join(QStringLiteral(", ")));
+    if (controls.isEmpty())
+        return text + QStringLiteral(" が含まれています。");
+    return text + QStringLiteral(" と") + ofControls + QStringLiteral(" が含まれています。");
+}
+
+QString ControlChars(const QString& text)
+{
+    QString chars;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool control = (u < 0x20 && u != u'\t' && u != u'\r' && u != u'\n') || (u >= 0x7F && u <= 0x9F);
+        if (control && !chars.contains(c))
+            chars += c;
+    }
+    return chars;
 }
 
 QString UnusableCharsProblem(const QString& field, const QString& text)

@@ -9,9 +9,15 @@
 // point per character ("U+1F363, U+1F600"): the one refusal of characters
 // code page 932 has no form for, wherever a text is taken. The code points
 // are named since a character no font has is drawn as a box.
+// Control characters among `chars` are named by their code points alone
+// ("…に使用できない制御文字(U+0000) が含まれています。"), as they show as
+// nothing.
 QString UnusableCharsText(const QString& field, const QString& chars);
 // That refusal for a field's text; empty when code page 932 holds it all.
 QString UnusableCharsProblem(const QString& field, const QString& text);
+// The control characters of a text, each once, in order: C0 but tab, CR and
+// LF (a value may hold line breaks), DEL, and C1.
+QString ControlChars(const QString& text);
 
 // "1234567" → "1,234,567", "-1234.5" → "-1,234.5". Counts characters of the
 // integer part; a half-width yen sign ("¥" or "\", byte 0x5C) takes a
