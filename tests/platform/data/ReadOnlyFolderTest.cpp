@@ -20,18 +20,6 @@ namespace
 // permissions stop as they stop any user.
 constexpr uid_t kNobody = 65534;
 
-void WriteAll(int fd, const QByteArray& bytes)
-{
-    const char* p = bytes.constData();
-    for (qsizetype left = bytes.size(); left > 0;) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n <= 0)
-            break;
-        p += n;
-        left -= n;
-    }
-}
-
 // Runs `work` in a child process as an ordinary user (dropping root first,
 // as the permissions of a folder do not stop root) and answers what it
 // wrote, or why it could not run. `meanwhile` (may be empty) runs here once
@@ -53,7 +41,15 @@ QString AsOrdinaryUser(const std::function<QString()>& work, const std::function
             said = "cannot drop root";
         else
             said = work().toUtf8();
-        WriteAll(out[1], said + '\0');
+        said += '\0';
+        const char* p = said.constData();
+        for (qsizetype left = said.size(); left > 0;) {
+            const ssize_t n = ::write(out[1], p, size_t(left));
+            if (n <= 0)
+                break;
+            p += n;
+            left -= n;
+        }
         // Holds on until the parent is done.
         char any;
         while (::read(go[0], &any, 1) > 0) {
