@@ -81,7 +81,8 @@ class CDbManager
 
     // Whether the database in `folder` could be connected now, found by
     // taking its lock and dropping it at once, never waiting: 1 free, 51
-    // another process or manager holds it, -4 the lock file cannot be made.
+    // another process or manager holds it, -4 the folder cannot be opened or
+    // the lock file cannot be made.
     static int ProbeLock(const QString& folder);
 
     bool IsConnected() const;
