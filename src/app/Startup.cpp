@@ -13,6 +13,7 @@
 #include "settings/db/DbTemplate.h"
 #include "settings/db/Restore.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -87,19 +88,19 @@ bool CStartup::CheckFolders()
         Message(WithTitle("ファイルが見つからないため『%1』を起動できません"));
         return false;
     }
-    const QString denied = WithTitle("ファイルの書き込み権限がないため『%1』は使えません。\n"
-                                     "制限ユーザーに設定されている場合は権限を変更してご利用ください。");
-    if (!m_services.CanWriteFile(check)) {
-        Message(denied);
+    // The place that failed is named, so that the user knows whose rights to change.
+    const auto denied = [](const char* kind, const QString& place) {
+        Message(
+            QStringLiteral("ファイルの書き込み権限がないため『%1』は使えません。\n%2<%3>に書き込めません。\n"
+                           "制限ユーザーに設定されている場合は権限を変更してご利用ください。")
+                .arg(ProgramTitle(), QString::fromUtf8(kind), QDir::toNativeSeparators(place)));
         return false;
-    }
+    };
+    if (!m_services.CanWriteFile(check))
+        return denied("ファイル", check);
     for (const QString& folder : env.GetWriteCheckFolders()) {
-        if (!QFileInfo(folder).isDir())
-            continue;
-        if (!m_services.CanWriteFolder(folder)) {
-            Message(denied);
-            return false;
-        }
+        if (QFileInfo(folder).isDir() && !m_services.CanWriteFolder(folder))
+            return denied("フォルダ", folder);
     }
     return true;
 }

@@ -33,21 +33,13 @@ int AskReset(const QString& path)
     return QFile::remove(path) ? 1 : 0;
 }
 
-// Steps after the folder is known: a missing file is factory state, a file
-// that cannot be read is offered for reset.
-int ReadSettingsFile(const QString& path, const std::function<void()>& clear,
-                     const std::function<void(CArchiveReader&)>& read)
-{
-    const QFileInfo info(path);
-    const QString found = FindFileNoCase(info.path(), info.fileName());
-    if (found.isEmpty())
-        return 1;
+enum class EArchiveRead { Read, Unopened, Damaged };
 
-    QFile file(found);
-    if (!file.open(QIODevice::ReadOnly)) {
-        clear();
-        return AskReset(found);
-    }
+EArchiveRead ReadArchiveFile(const QString& path, const std::function<void(CArchiveReader&)>& read)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return EArchiveRead::Unopened;
     try {
         if (file.size() > kMaxFileSize)
             throw CArchiveError(CArchiveError::FileError, "settings file too large");
@@ -57,13 +49,32 @@ int ReadSettingsFile(const QString& path, const std::function<void()>& clear,
         file.close();
         CArchiveReader reader(bytes);
         read(reader);
-        return 1;
+        return EArchiveRead::Read;
     } catch (const CArchiveError&) {
-        file.close();
-        ShowFileError();
-        clear();
-        return AskReset(found);
+        return EArchiveRead::Damaged;
     }
+}
+
+// Steps after the folder is known: a missing file is factory state, a file
+// that cannot be read is offered for reset.
+int ReadSettingsFile(const QString& path, const std::function<void()>& clear,
+                     const std::function<void(CArchiveReader&)>& read)
+{
+    const QFileInfo info(path);
+    const QString found = FindFileNoCase(info.path(), info.fileName());
+    if (found.isEmpty())
+        return 1;
+    switch (ReadArchiveFile(found, read)) {
+    case EArchiveRead::Read:
+        return 1;
+    case EArchiveRead::Damaged:
+        ShowFileError();
+        break;
+    case EArchiveRead::Unopened:
+        break;
+    }
+    clear();
+    return AskReset(found);
 }
 
 } // namespace
@@ -99,6 +110,11 @@ int ReloadSettingsArchive(const QString& path, const std::function<void()>& clea
     if (path.isEmpty() || !QFileInfo(QFileInfo(path).path()).isDir())
         return 0;
     return ReadSettingsFile(path, clear, read);
+}
+
+bool SettingsArchiveReads(const QString& path, const std::function<void(CArchiveReader&)>& read)
+{
+    return ReadArchiveFile(path, read) == EArchiveRead::Read;
 }
 
 int AskResetBeforeSave(const QString& path)

@@ -43,6 +43,11 @@ int LoadSettingsArchive(const QString& fileName, QString& path, const std::funct
 int ReloadSettingsArchive(const QString& path, const std::function<void()>& clear,
                           const std::function<void(CArchiveReader&)>& read);
 
+// Whether the file at `path` opens and reads whole through `read` (which
+// raises CArchiveError on damaged bytes), telling and asking nothing: the
+// check of a file from elsewhere before it replaces one in use.
+bool SettingsArchiveReads(const QString& path, const std::function<void(CArchiveReader&)>& read);
+
 // Writes the collection to `path` (from a load) through the atomic replace,
 // so a failed save keeps the previous file. 0 when the path is empty, the
 // folder is gone or not writable (silently), or the write fails (with the

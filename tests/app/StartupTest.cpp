@@ -127,11 +127,12 @@ TEST(StartupTest, FolderCheckSkipsMissingFoldersAndFailsOnUnwritableOnes)
     CAppHome home;
     ASSERT_TRUE(home.IsReady());
     ScopedFakeUi ui;
-    const QString denied =
-        QStringLiteral("ファイルの書き込み権限がないため『") + kTitle +
-        QStringLiteral("』は使えません。\n制限ユーザーに設定されている場合は権限を変更してご利用ください。");
+    const QString denied = QStringLiteral("ファイルの書き込み権限がないため『") + kTitle +
+                           QStringLiteral("』は使えません。\n%1に書き込めません。\n"
+                                          "制限ユーザーに設定されている場合は権限を変更してご利用ください。");
 
-    // Only existing folders are probed, in the fixed order.
+    // Only existing folders are probed, in the fixed order; the program's
+    // own, where the binaries lie, is not among them.
     CFakeStartupServices services;
     EXPECT_TRUE(CStartup(services).CheckFolders());
     QStringList existing;
@@ -140,20 +141,31 @@ TEST(StartupTest, FolderCheckSkipsMissingFoldersAndFailsOnUnwritableOnes)
             existing << folder;
     }
     EXPECT_EQ(services.probedFolders, existing);
+    EXPECT_FALSE(services.probedFolders.contains(home.ProgramFolder()));
     EXPECT_FALSE(services.probedFolders.contains(home.ProgramFolder() + QStringLiteral("/Exe")));
     EXPECT_TRUE(ui.Prompt().Calls().isEmpty());
 
-    // An existing folder without write access fails the check.
-    services.unwritableFolder = CArdoEnv().GetTemplateFolder();
-    EXPECT_FALSE(CStartup(services).CheckFolders());
-    EXPECT_EQ(ui.Prompt().Texts(), QStringList{denied});
-
-    // The access-check file that cannot be opened for exclusive writing.
-    ui.Prompt().Clear();
-    services.unwritableFolder.clear();
-    services.accessFileWritable = false;
-    EXPECT_FALSE(CStartup(services).CheckFolders());
-    EXPECT_EQ(ui.Prompt().Texts(), QStringList{denied});
+    // What cannot be written fails the check, naming the place.
+    const struct {
+        const char* what;
+        QString unwritableFolder;
+        bool accessFileWritable;
+        QString place; // empty: the check passes
+    } cases[] = {
+        {"the template folder", CArdoEnv().GetTemplateFolder(), true,
+         QStringLiteral("フォルダ<%1>").arg(CArdoEnv().GetTemplateFolder())},
+        {"the access-check file, not opened for exclusive writing", QString(), false,
+         QStringLiteral("ファイル<%1>").arg(CArdoEnv().GetAccessCheckFile())},
+        {"the program's own folder", home.ProgramFolder(), true, QString()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ui.Prompt().Clear();
+        services.unwritableFolder = c.unwritableFolder;
+        services.accessFileWritable = c.accessFileWritable;
+        EXPECT_EQ(CStartup(services).CheckFolders(), c.place.isEmpty());
+        EXPECT_EQ(ui.Prompt().Texts(), c.place.isEmpty() ? QStringList() : QStringList{denied.arg(c.place)});
+    }
 
     // The access-check file is missing.
     ui.Prompt().Clear();

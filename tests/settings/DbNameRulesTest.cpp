@@ -240,7 +240,8 @@ TEST_F(DbNameRules, AFolderOfAnotherEntryIsRefusedInEveryModeByItsName)
 
 // At start-up the current entry's folder is gone: its own name with a new
 // folder re-points it, with the database found there or a new one made;
-// another registered name is still taken.
+// another registered name is still taken. The database put back into its
+// own folder while the dialog is open is taken as registered.
 TEST_F(DbNameRules, StartupRepointsTheLostCurrentEntryUnderItsOwnName)
 {
     const QString main = MakeDatabase("本社", "main", true);
@@ -250,6 +251,16 @@ TEST_F(DbNameRules, StartupRepointsTheLostCurrentEntryUnderItsOwnName)
 
     CDBNameRules rules({}, {}, CDBNameRules::kStartup);
     ASSERT_TRUE(rules.Init());
+    ASSERT_TRUE(QDir().rename(moved, main));
+    rules.SetName("本社");
+    rules.SetFolder(main + "/.");
+    EXPECT_TRUE(rules.OnOK());
+    EXPECT_TRUE(Texts().isEmpty());
+    EXPECT_FALSE(rules.IsRepointed());
+    EXPECT_EQ(rules.GetFolder(), main);
+    EXPECT_EQ(CDBDirMng().AddCompName("本社", rules.GetFolder(), false), 1);
+    ASSERT_TRUE(QDir().rename(main, moved));
+
     rules.SetName("支店");
     rules.SetFolder(moved);
     EXPECT_FALSE(rules.OnOK());

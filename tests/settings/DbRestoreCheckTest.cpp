@@ -40,14 +40,52 @@ bool CopyTree(const QString& from, const QString& to)
     return copied;
 }
 
-bool OnFile(const QString& path, const char* sql)
+// `keepLog`: a log of write-ahead mode keeps what was written, as in a copy
+// taken while another program held the database so.
+bool OnFile(const QString& path, const char* sql, bool keepLog = false)
 {
     sqlite3* db = nullptr;
-    const bool done = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE,
-                                      nullptr) == SQLITE_OK &&
-                      sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    const bool done =
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, keepLog ? 1 : 0, nullptr) == SQLITE_OK &&
+        sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     return done;
+}
+
+// The first row a statement gives on the file, as text.
+QString FirstRow(const QString& path, const char* sql)
+{
+    sqlite3* db = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    QString row;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        row = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return row;
+}
+
+// The product code A1234 changed by one byte where its row holds it (a
+// leaf page of a table, type 13), not in the index on the codes: the pages
+// stay sound and only a row and its index entry disagree.
+bool ChangeRowNotIndex(const QString& path, int pageSize)
+{
+    QByteArray bytes = GetFile(path);
+    int changed = 0;
+    for (qsizetype at = bytes.indexOf("A1234"); at >= 0; at = bytes.indexOf("A1234", at + 1)) {
+        const qsizetype page = at / pageSize;
+        if (bytes[page * pageSize + (page == 0 ? 100 : 0)] == 13) {
+            bytes[at] = 'Z';
+            ++changed;
+        }
+    }
+    return changed > 0 && PutFile(path, bytes) && FirstRow(path, "PRAGMA quick_check") == "ok" &&
+           FirstRow(path, "PRAGMA integrity_check") != "ok";
 }
 
 QString Megabytes(qint64 bytes)
@@ -104,9 +142,13 @@ class DbRestoreCheck : public CDbAdminTest
 } // namespace
 
 // A backup is checked whole before it replaces anything: one whose database
-// is damaged, cut short, no database, of a newer build, or too large for the
-// disk is refused with its reason, and the database folder, "BupTmp" with
-// the state before the last restore included, keeps every byte.
+// is damaged (in its pages or where a row and its index disagree), cut
+// short, no database, of a newer build, with a settings file the screens
+// cannot read, or too large for the disk is refused with its reason, and
+// the database folder, "BupTmp" with the state before the last restore
+// included, keeps every byte. A log of write-ahead mode is played in and
+// leaves one file. The check runs under the wait dialog, its bar moved to
+// the end.
 TEST_F(DbRestoreCheck, ABackupThatIsNotSoundIsRefusedWithItsReason)
 {
     const QString damaged =
@@ -130,14 +172,25 @@ TEST_F(DbRestoreCheck, ABackupThatIsNotSoundIsRefusedWithItsReason)
     }();
     ASSERT_GE(database / pageSize, 20);
 
+    const QString damagedSetting =
+        QString::fromUtf8("バックアップの設定ファイル<%1/%2>が壊れているため、"
+                          "復元できません。\n別のバックアップから復元してください。") +
+        kUnchanged;
     const auto resize = [](qint64 size) {
         return [size](const QString& path) { return QFile::resize(path, size); };
+    };
+    // A settings file beside the database (or in "Other") with these bytes.
+    const auto setting = [](const char* name, const QByteArray& bytes) {
+        return [name, bytes](const QString& path) {
+            return PutFile(QFileInfo(path).path() + u'/' + QLatin1String(name), bytes);
+        };
     };
     const struct {
         const char* what;
         std::function<bool(const QString&)> spoil; // on the backup's database file
         qint64 free;                               // on the disk; -1: as the system says
         QString told;                              // "%1": the backup folder; empty: restored
+        const char* kept = nullptr;                // restored: a product the backup brings
     } cases[] = {
         {"300 bytes of four pages overwritten",
          [&](const QString& path) {
@@ -163,6 +216,14 @@ TEST_F(DbRestoreCheck, ABackupThatIsNotSoundIsRefusedWithItsReason)
          -1, damaged},
         {"of a newer build", [](const QString& path) { return OnFile(path, "PRAGMA user_version=99"); }, -1,
          QString(newer).replace(QStringLiteral("%2"), QString::number(Schema::Version()))},
+        {"a row and its index disagreeing by one byte",
+         [&](const QString& path) { return ChangeRowNotIndex(path, pageSize); }, -1, damaged},
+        {"counters that are no archive", setting("NoInfo.dat", "garbage, not counters"), -1,
+         QString(damagedSetting).replace(QStringLiteral("%2"), QStringLiteral("NoInfo.dat"))},
+        {"an entry list cut short", setting("Money.dat", QByteArray::fromHex("0100ffff")), -1,
+         QString(damagedSetting).replace(QStringLiteral("%2"), QStringLiteral("Money.dat"))},
+        {"a default value cut short", setting("Other/CLOSEDAY.AUT", QByteArray::fromHex("056162")), -1,
+         QString(damagedSetting).replace(QStringLiteral("%2"), QStringLiteral("Other/CLOSEDAY.AUT"))},
         {"no room for the copy",
          {},
          needed - 1,
@@ -174,6 +235,21 @@ TEST_F(DbRestoreCheck, ABackupThatIsNotSoundIsRefusedWithItsReason)
              kUnchanged},
         // The bound is the copy itself: a backup that just fits is restored.
         {"room for exactly the copy", {}, needed, {}},
+        // Restored, as the one above: each keeps the rows of the backup.
+        {"transactions only in a log of write-ahead mode",
+         [](const QString& path) {
+             return OnFile(path, "PRAGMA journal_mode=WAL; INSERT INTO Item(ItemCode) VALUES('L1')", true) &&
+                    QFileInfo(path + "-wal").size() > 0;
+         },
+         -1,
+         {},
+         "L1"},
+        // The engine reads a log whatever the database says of its mode, and
+        // finds no transaction in one that is no log.
+        {"a log holding no transaction",
+         [](const QString& path) { return PutFile(path + "-wal", QByteArray(4096, '\x11')); },
+         -1,
+         {}},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const auto& c = cases[i];
@@ -191,6 +267,7 @@ TEST_F(DbRestoreCheck, ABackupThatIsNotSoundIsRefusedWithItsReason)
         const QMap<QString, QByteArray> before = Snapshot(m_strFolder);
         ASSERT_TRUE(before.contains("/BupTmp/QXSelvo.vrz"));
 
+        const qsizetype waited = m_ui.Wait().Log().size();
         const int restored = Restore(backup);
         if (c.free >= 0) {
             EXPECT_EQ(asked, QStringList{m_strFolder});
@@ -200,6 +277,17 @@ TEST_F(DbRestoreCheck, ABackupThatIsNotSoundIsRefusedWithItsReason)
             EXPECT_EQ(restored, 1);
             EXPECT_EQ(LastText(), QString::fromUtf8("復元しました"));
             EXPECT_EQ(Items("WHERE ItemCode = 'C1'"), 0);
+            if (c.kept) {
+                EXPECT_EQ(Items(QStringLiteral("WHERE ItemCode = '%1'").arg(QLatin1String(c.kept))), 1);
+            }
+            // One file, as every database of the program is.
+            EXPECT_FALSE(QFileInfo::exists(m_strFolder + "/QXSelvo.vrz-wal"));
+            EXPECT_EQ(FirstRow(m_strFolder + "/QXSelvo.vrz", "PRAGMA journal_mode"), "delete");
+            const QStringList waits = m_ui.Wait().Log().mid(waited);
+            EXPECT_EQ(waits.value(0), QString::fromUtf8("Begin バックアップのデータベースを確認しています。\n"
+                                                        "しばらくお待ちください。 1000"));
+            EXPECT_EQ(waits.mid(waits.size() - 2), QStringList({"Pos 1000", "End"}));
+            EXPECT_EQ(m_ui.Wait().Depth(), 0);
             continue;
         }
         EXPECT_EQ(restored, 0);

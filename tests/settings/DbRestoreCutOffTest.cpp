@@ -1,5 +1,6 @@
 #include "DbTestSupport.h"
 
+#include "platform/archive/ArchiveWriter.h"
 #include "platform/archive/AutFile.h"
 #include "platform/data/TableNames.h"
 #include "settings/db/Backup.h"
@@ -163,7 +164,10 @@ TEST_F(DbRestoreCutOff, EveryStepLeavesADatabaseAndTheNextStartMendsTheRest)
         SCOPED_TRACE(testing::Message() << "case " << i);
         if (c.blocked) {
             ASSERT_TRUE(QDir().mkpath(m_strFolder + "/Unit.dat/in the way"));
-            ASSERT_TRUE(PutFile(m_strBackup + "/Unit.dat", "units"));
+            // An entry list the restore's check reads: the failure is the move.
+            CArchiveWriter units;
+            units.WriteCount(0);
+            ASSERT_TRUE(PutFile(m_strBackup + "/Unit.dat", units.Data()));
         }
         int lists = 0, seen = 0;
         SetRestoreStepHook([&](ERestoreStep step) {
@@ -349,7 +353,12 @@ TEST_F(DbRestoreCutOff, ADatabaseGoneAfterARestoreIsNotReplacedByTheStateBefore)
     const QString missing = QString::fromUtf8("データベースフォルダ<%1>にデータベースファイルがありません。\n"
                                               "<%2> に最後の復元の前の古いデータが保存されていますが、"
                                               "復元の中断でなくなったものではないため、元に戻していません。\n"
-                                              "必要であれば、バックアップから復元してください。")
+                                              "必要であれば、バックアップから復元してください。"
+                                              "次の画面で空のフォルダを指定してデータベースを作成し、起動後に"
+                                              "[データベース]-[使用中のデータベースへの復元]でバックアップの"
+                                              "フォルダを指定します。\n"
+                                              "データベースファイルを元のフォルダに戻した場合は、"
+                                              "次の画面でそのデータベース名とフォルダを指定してください。")
                                 .arg(m_strFolder, scratch);
     enum class EHow { InPlace, AtTheNextStart, PutBack };
     const struct {

@@ -27,10 +27,9 @@ bool IsUnwritable(int error)
 // link cannot make the manager lock or create a file elsewhere; O_CLOEXEC
 // keeps started programs from inheriting the lock. Where the folder cannot
 // be written the file is opened for reading, which flock() takes all the
-// same; with `orFolder`, a folder without the file is locked itself, so
-// that the database it holds can still be read (the data access opens it
-// read-only there).
-int OpenLockFile(const QString& folder, const char* name, bool orFolder = false)
+// same; with `mayLack`, a file that is missing there answers -1 with errno
+// ENOENT (there is none to lock).
+int OpenLockFile(const QString& folder, const char* name, bool mayLack = false)
 {
     const QByteArray path = QFile::encodeName(QDir(folder).filePath(QString::fromLatin1(name)));
     constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
@@ -38,9 +37,7 @@ int OpenLockFile(const QString& folder, const char* name, bool orFolder = false)
     if (fd < 0 && IsUnwritable(errno)) {
         const int unwritable = errno;
         fd = ::open(path.constData(), O_RDONLY | kFlags);
-        if (fd < 0 && errno == ENOENT && orFolder)
-            return ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0 && errno == ENOENT)
+        if (fd < 0 && errno == ENOENT && !mayLack)
             errno = unwritable;
     }
     struct stat st;
@@ -82,9 +79,9 @@ int Flock(int fd, int operation)
 
 // Whether another open file holds a lock on the file, tried with an
 // exclusive lock that is dropped at once. -1 when the file cannot be used.
-int HeldElsewhere(const QString& folder, const char* name, bool orFolder = false)
+int HeldElsewhere(const QString& folder, const char* name)
 {
-    const int fd = OpenLockFile(folder, name, orFolder);
+    const int fd = OpenLockFile(folder, name);
     if (fd < 0)
         return -1;
     int held = 0;
@@ -94,6 +91,49 @@ int HeldElsewhere(const QString& folder, const char* name, bool orFolder = false
         held = errno == EWOULDBLOCK ? 1 : -1;
     ::close(fd);
     return held;
+}
+
+// Takes the lock of a database without waiting: the folder's own, which
+// every user who may read the folder can take, and that of its lock file,
+// which programs of earlier builds take and a user who may write the folder
+// makes. Both, so that whoever connects first, a user who may only read the
+// folder or one who may write it, keeps the other off. 0 taken (the
+// descriptors in `held`); EWOULDBLOCK another holds it; else why it could
+// not be taken (an errno).
+int TakeDatabaseLock(const QString& folder, CDbManager::CLockFds& held)
+{
+    const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return errno;
+    if (Flock(dir, LOCK_EX) != 0) {
+        const int error = errno;
+        ::close(dir);
+        return error;
+    }
+    const int file = OpenLockFile(folder, CDbManager::kLockFileName, true);
+    const int error = errno;
+    if (file < 0 && error != ENOENT) {
+        ::close(dir);
+        return error;
+    }
+    if (file >= 0 && Flock(file, LOCK_EX) != 0) {
+        const int locked = errno;
+        ::close(file);
+        ::close(dir);
+        return locked;
+    }
+    held = {dir, file};
+    return 0;
+}
+
+void DropDatabaseLock(CDbManager::CLockFds& held)
+{
+    // Closing the descriptors drops the locks; the file stays for the next user.
+    if (held.file >= 0)
+        ::close(held.file);
+    if (held.folder >= 0)
+        ::close(held.folder);
+    held = {};
 }
 
 QString SamePathKey(const QString& folder)
@@ -130,7 +170,7 @@ int CDbManager::Unregister(int id)
 
 bool CDbManager::IsConnected() const
 {
-    return m_lockFd >= 0 && m_data.IsOpen();
+    return m_lock.folder >= 0 && m_data.IsOpen();
 }
 
 int CDbManager::Connect(int id, const QString& folder)
@@ -146,7 +186,7 @@ int CDbManager::Connect(int id, const QString& folder, QString& err)
         return kUnknownId;
     if (folder.isEmpty())
         return kNoDatabase;
-    if (m_lockFd >= 0) {
+    if (m_lock.folder >= 0) {
         if (SamePathKey(folder) != SamePathKey(m_folder))
             return kOtherUsers;
         if (m_data.IsOpen())
@@ -154,31 +194,29 @@ int CDbManager::Connect(int id, const QString& folder, QString& err)
         // Still locked but closed behind our back: open again under the same lock.
         return m_data.Open(m_folder, err) == CMakeMsgID::kOk ? kDone : kCannotOpen;
     }
-    if (!QFileInfo(CMakeMsgID::DatabasePath(folder)).isFile()) {
-        err = QStringLiteral("データベースファイルがありません。");
+    const QString path = CMakeMsgID::DatabasePath(folder);
+    const QString unreadable = CMakeMsgID::UnreadableText(path);
+    if (!unreadable.isEmpty() || !QFileInfo(path).isFile()) {
+        err = unreadable.isEmpty() ? QStringLiteral("データベースファイルがありません。") : unreadable;
         return kCannotOpen;
     }
 
     // flock() locks belong to the open file description, so a second open()
-    // of the file, in this process or another, is refused while we hold it.
-    const int fd = OpenLockFile(folder, kLockFileName, true);
-    if (fd < 0) {
-        err = LockFailureText(folder, errno);
-        return kFailed;
-    }
-    if (Flock(fd, LOCK_EX) != 0) {
-        const int error = errno;
-        ::close(fd);
-        if (error == EWOULDBLOCK)
-            return kOtherProcess;
+    // of the folder or file, in this process or another, is refused while we
+    // hold it.
+    CLockFds held;
+    const int error = TakeDatabaseLock(folder, held);
+    if (error == EWOULDBLOCK)
+        return kOtherProcess;
+    if (error != 0) {
         err = LockFailureText(folder, error);
         return kFailed;
     }
     if (m_data.Open(folder, err) != CMakeMsgID::kOk) {
-        ::close(fd);
+        DropDatabaseLock(held);
         return kCannotOpen;
     }
-    m_lockFd = fd;
+    m_lock = held;
     m_folder = folder;
     return kDone;
 }
@@ -187,7 +225,7 @@ int CDbManager::Release(int id)
 {
     if (!m_ids.count(id))
         return kUnknownId;
-    if (m_lockFd < 0)
+    if (m_lock.folder < 0)
         return kNotConnected;
     if (GetOtherUsers() > 0)
         return kOtherUsers;
@@ -199,20 +237,16 @@ int CDbManager::Release(int id)
 
 int CDbManager::GetOtherUsers() const
 {
-    const bool slipForm = m_lockFd >= 0 && HeldElsewhere(m_folder, kSessionFileName) == 1;
+    const bool slipForm = m_lock.folder >= 0 && HeldElsewhere(m_folder, kSessionFileName) == 1;
     return m_otherUsers + (slipForm ? 1 : 0);
 }
 
 int CDbManager::ProbeLock(const QString& folder)
 {
-    switch (HeldElsewhere(folder, kLockFileName, true)) {
-    case 0:
-        return kDone;
-    case 1:
-        return kOtherProcess;
-    default:
-        return kFailed;
-    }
+    CLockFds held;
+    const int error = TakeDatabaseLock(folder, held);
+    DropDatabaseLock(held);
+    return error == 0 ? kDone : error == EWOULDBLOCK ? kOtherProcess : kFailed;
 }
 
 void CDbManager::OrderClose()
@@ -223,12 +257,10 @@ void CDbManager::OrderClose()
 
 void CDbManager::Disconnect()
 {
-    if (m_lockFd < 0)
+    if (m_lock.folder < 0)
         return;
     m_data.Close();
-    // Closing the descriptor drops the lock; the file stays for the next user.
-    ::close(m_lockFd);
-    m_lockFd = -1;
+    DropDatabaseLock(m_lock);
     m_folder.clear();
 }
 

@@ -9,9 +9,9 @@ class CMakeMsgID;
 
 // The database manager, in-process: it opens and closes the connection of
 // the data-access object it serves and answers the frame's requests with
-// the codes the frame acts on. A lock file in the database folder, held with
-// flock(), keeps a second process (or a second manager) off a database in
-// use. Programs that read the database beside the frame (the slip-form
+// the codes the frame acts on. A lock on the database folder and on its lock
+// file, held with flock(), keeps a second process (or a second manager) off
+// a database in use. Programs that read the database beside the frame (the slip-form
 // program) hold a shared lock on the folder's session file while they run
 // (CDbSessionHold); the manager will not release the database under them.
 //
@@ -34,6 +34,13 @@ class CDbManager
     };
 
     static constexpr char kLockFileName[] = "QXSelvo.lck";
+
+    // The descriptors that hold a database's lock: the folder's and its lock
+    // file's (-1 for a folder without one that this user cannot write).
+    struct CLockFds {
+        int folder = -1;
+        int file = -1;
+    };
     static constexpr char kSessionFileName[] = "QXSelvo.ses";
 
     // The data object must outlive the manager.
@@ -51,11 +58,13 @@ class CDbManager
     // Connects to the database in `folder` (the current database's folder).
     // 1 connected (also when already connected to that folder, without
     // reopening), 50 connected to another folder, 51 another process holds
-    // it, 52 no folder, -2 unknown id, -3 the file is missing or cannot be
-    // opened as a database, -4 the lock file cannot be made. `err` tells why,
-    // in the user's words. A folder the user cannot write is connected all
-    // the same, read-only (the lock taken on its lock file opened for
-    // reading, or on the folder when it has none).
+    // it, 52 no folder, -2 unknown id, -3 the file is missing, cannot be
+    // read by this user (nor its folder) or cannot be opened as a database,
+    // -4 the lock file cannot be made. `err` tells why, in the user's words.
+    // A folder the user cannot write is connected all the same, read-only
+    // (the lock taken on the folder and on its lock file opened for reading
+    // when it has one), and keeps off a user who may write it as that user
+    // keeps it off.
     int Connect(int id, const QString& folder, QString& err);
     int Connect(int id, const QString& folder);
     // Closes the connection and drops the lock: 1 released, 50 while other
@@ -72,7 +81,8 @@ class CDbManager
 
     // Whether the database in `folder` could be connected now, found by
     // taking its lock and dropping it at once, never waiting: 1 free, 51
-    // another process or manager holds it, -4 the lock file cannot be made.
+    // another process or manager holds it, -4 the folder cannot be opened or
+    // the lock file cannot be made.
     static int ProbeLock(const QString& folder);
 
     bool IsConnected() const;
@@ -92,7 +102,7 @@ class CDbManager
     std::set<int> m_ids;
     int m_nextId = 1;
     int m_otherUsers = 0;
-    int m_lockFd = -1;
+    CLockFds m_lock;
     QString m_folder;
     std::function<void()> m_closeOrder;
 };

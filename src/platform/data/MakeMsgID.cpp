@@ -23,6 +23,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -376,9 +377,32 @@ QString CMakeMsgID::ErrorText(int rc, const QString& path, const QString& engine
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
         return QStringLiteral("データベース<%1>が壊れています。バックアップから復元してください。").arg(path);
+    case SQLITE_CANTOPEN: {
+        const QString unreadable = UnreadableText(path);
+        return unreadable.isEmpty() ? engineText : unreadable;
+    }
     default:
         return engineText;
     }
+}
+
+QString CMakeMsgID::UnreadableText(const QString& path)
+{
+    const auto text = [](const char* what, const QString& place) {
+        return QStringLiteral("このユーザーの権限ではデータベース%1<%2>を読み込めないため、"
+                              "データベースを開けませんでした。"
+                              "読み込めるように権限を変更してから、もう一度操作してください。")
+            .arg(QString::fromUtf8(what), place);
+    };
+    // The folder is listed, locked and passed through to the file.
+    const QString folder = QFileInfo(path).path();
+    const QByteArray folderName = QFile::encodeName(folder);
+    if (::access(folderName.constData(), R_OK | X_OK) != 0 && errno == EACCES)
+        return text("フォルダ", folder);
+    const QByteArray fileName = QFile::encodeName(path);
+    if (::access(fileName.constData(), R_OK) != 0 && errno == EACCES)
+        return text("ファイル", path);
+    return {};
 }
 
 int CMakeMsgID::Fail(int rc, QString& err) const
@@ -716,6 +740,9 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
 {
     Close();
     const QString path = DatabasePath(folder);
+    err = UnreadableText(path);
+    if (!err.isEmpty())
+        return kFatal;
     if (!QFileInfo(path).isFile()) {
         err = QStringLiteral("データベースファイル<%1>がありません。").arg(path);
         return kFatal;

@@ -86,19 +86,32 @@ class CMakeMsgID
     // and a damaged file each have one text naming the file; any other
     // failure keeps the engine's own text.
     static QString ErrorText(int rc, const QString& path, const QString& engineText);
+    // Why this user cannot read the database file at `path`, in the user's
+    // words naming the place: its folder (or one above it) or the file
+    // itself cannot be read with this user's rights. Empty when both can
+    // be read, or the file is merely missing.
+    static QString UnreadableText(const QString& path);
 
     // What a check of a closed database file found (CheckFile).
-    enum class EFileCheck { Whole, Damaged, Newer, Unusable };
+    enum class EFileCheck { Whole, Damaged, Newer, Unusable, Stopped };
+    // Hears how far the check of a file's pages and rows has gone: `done` of
+    // `total` parts, the total foreseen from the file's size (so `done` stays
+    // below it until the check ends). False stops the check.
+    using FileCheckTicker = std::function<bool(int done, int total)>;
     // Checks the closed database of a folder whole, as a file must be before
-    // it replaces the books in use: a journal left beside it is played back,
-    // its pages pass PRAGMA quick_check and its rows the foreign-key check,
-    // then it opens (Open: a file of an earlier build takes the steps).
-    // Damaged: a file cut short, overwritten, no database or none of this
-    // program; Newer: a file of a later version than this program's schema,
-    // `err` holding the words of Open; Unusable: it cannot be read or opened
-    // otherwise, `err` saying why. No connection may hold the file meanwhile.
-    // `progress` (may be null) hears the opening.
-    static EFileCheck CheckFile(const QString& folder, QString& err, IDataProgress* progress = nullptr);
+    // it replaces the books in use: a journal or write-ahead log left beside
+    // it is played back, its pages and every index entry against its row
+    // pass PRAGMA integrity_check and its rows the foreign-key check, then it
+    // opens (Open: a file of an earlier build takes the steps, and one kept
+    // in write-ahead mode goes back to a journal and one file). Damaged: a
+    // file cut short, overwritten, whose indexes disagree with their rows, no
+    // database or none of this program; Newer: a file of a later version than
+    // this program's schema, `err` holding the words of Open; Unusable: it
+    // cannot be read or opened otherwise, `err` saying why; Stopped: the
+    // ticker said so. No connection may hold the file meanwhile. `progress`
+    // (may be null) hears the opening, `checking` (may be empty) the check.
+    static EFileCheck CheckFile(const QString& folder, QString& err, IDataProgress* progress = nullptr,
+                                const FileCheckTicker& checking = {});
 
     // Who hears this object's long calls (see IDataProgress): its openings,
     // the steps a write takes, closings, undos, invoice work tables and

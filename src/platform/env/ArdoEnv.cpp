@@ -74,8 +74,9 @@ QString CArdoEnv::GetAccessCheckFile() const
 
 QStringList CArdoEnv::GetWriteCheckFolders() const
 {
-    const QString program = GetProgramFolder();
-    QStringList folders{program, program + QStringLiteral("/Exe"), GetDataRoot()};
+    // The program's own folder is not among them: on Linux the binaries lie
+    // where users are not meant to write, and nothing is written there.
+    QStringList folders{GetDataRoot()};
     // The data root stands for the installation's "Data" folder itself.
     for (const char* sub : {"Calc", "DataBase", "DataBase/Files", "DataBase/Other", "Fmt", "Kls", "Meta",
                             "MyData", "Org", "Other", "Other/NewObject", "Preview", "TmpPic"})

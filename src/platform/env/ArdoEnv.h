@@ -36,7 +36,8 @@ class CArdoEnv
     // The file that must exist and open for exclusive writing at start-up.
     QString GetAccessCheckFile() const;
     // The folders start-up tests for write access, in the order it tests
-    // them; a folder that does not exist is not created by anything here.
+    // them: the data root and its folders, not the program's own; a folder
+    // that does not exist is not created by anything here.
     QStringList GetWriteCheckFolders() const;
 
     // Creates the data root, "MyData" with its access-check file, and the

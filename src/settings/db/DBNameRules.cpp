@@ -63,13 +63,19 @@ bool UsedByDatabase(const QString& folder, const QString& self)
     return used;
 }
 
+// Whether `name` is the register's current entry; its folder in `folder`.
+bool IsCurrentEntry(const QString& name, QString& folder)
+{
+    QString current;
+    return CDBDirMng().GetNowDB(current, folder) && current == name && !folder.isEmpty();
+}
+
 // The register's current entry when its folder lost the database file: at
 // start-up it is the one the user is asked to point somewhere else.
 bool IsLostCurrentEntry(const QString& name)
 {
-    QString current, folder;
-    return CDBDirMng().GetNowDB(current, folder) && current == name && !folder.isEmpty() &&
-           !HasDatabaseFile(folder);
+    QString folder;
+    return IsCurrentEntry(name, folder) && !HasDatabaseFile(folder);
 }
 
 } // namespace
@@ -178,6 +184,16 @@ bool CDBNameRules::OnOK()
         }
         return true;
     case kStartup: {
+        // The current entry's own folder, its database put back meanwhile:
+        // the entry stands as it is (spelt as registered, for the caller's
+        // registration of the same pair).
+        QString registered;
+        if (IsCurrentEntry(m_strName, registered) && IsSameFolder(m_strFolder, registered) &&
+            HasDatabaseFile(registered)) {
+            m_strFolder = registered;
+            m_bRepoint = false;
+            return true;
+        }
         // The current entry whose folder is gone keeps its name and is
         // pointed at the new folder; any other registered name is refused.
         m_bRepoint = IsLostCurrentEntry(m_strName);

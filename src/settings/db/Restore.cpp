@@ -9,6 +9,7 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
+#include "platform/ui/WorkBeside.h"
 #include "settings/db/Backup.h"
 #include "settings/db/DbDialogs.h"
 #include "settings/db/DbFiles.h"
@@ -16,6 +17,7 @@
 #include "settings/db/DbSession.h"
 #include "settings/db/FolderBrowser.h"
 #include "settings/db/OpenProgress.h"
+#include "settings/db/SettingsFileCheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,12 +26,17 @@
 #include <QStorageInfo>
 
 #include <algorithm>
+#include <exception>
+#include <utility>
 
 namespace
 {
 
 // A "Buinf.sys" is five short lines; anything near this size is not one.
 constexpr qint64 kMaxInfoSize = 64 * 1024;
+
+// A database kept in write-ahead mode keeps its last transactions here.
+constexpr char kLogSuffix[] = "-wal";
 
 // The list of the files a staging folder is ready to move in, written once
 // all of them are there and checked: while it exists the folder may differ
@@ -191,10 +198,36 @@ QStringList BackupFileNames(const QString& backupFolder)
     QStringList listed;
     GetDbSettingFiles(listed);
     // A copy taken while its database was being written needs its journal,
-    // which the check plays back into it.
-    listed << QFileInfo(CMakeMsgID::DatabasePath(backupFolder)).fileName() + QStringLiteral("-journal");
+    // which the check plays back into it; one of a database kept in
+    // write-ahead mode holds transactions only in its log.
+    const QString database = QFileInfo(CMakeMsgID::DatabasePath(backupFolder)).fileName();
+    listed << database + QStringLiteral("-journal") << database + QLatin1String(kLogSuffix);
     return listed;
 }
+
+// The wait dialog over the check of the staged database, with its bar; the
+// user may stop the check there.
+class CCheckWait
+{
+  public:
+    ~CCheckWait()
+    {
+        if (m_bBegun)
+            UiServices::Wait().End();
+    }
+    bool Tell(int done, int total)
+    {
+        if (!std::exchange(m_bBegun, true))
+            UiServices::Wait().Begin(
+                QStringLiteral("バックアップのデータベースを確認しています。\nしばらくお待ちください。"),
+                total, true);
+        UiServices::Wait().SetPos(done);
+        return !WorkStopped() && !UiServices::Wait().IsCancelled();
+    }
+
+  private:
+    bool m_bBegun = false;
+};
 
 // The bytes the backup's files take once copied.
 qint64 BackupSize(const QString& backupFolder)
@@ -457,28 +490,50 @@ int CRestoreFileSet::Stage(const QString& backupFolder)
     Reach(ERestoreStep::StagedAll);
     if (failed != 0)
         return Refuse(failedCopy);
+    const auto damaged = [&](const QString& kind, const QString& path) {
+        return Refuse(QStringLiteral("バックアップの%1<%2>が壊れているため、復元できません。\n"
+                                     "別のバックアップから復元してください。")
+                          .arg(kind, path) +
+                      unchanged);
+    };
+    // A settings file the screens cannot read would be offered for reset at
+    // its first use, and the user's forms lost with it.
+    const QString settings = FindDamagedSettingsFile(staging);
+    if (!settings.isEmpty())
+        return damaged(QStringLiteral("設定ファイル"), EntryPath(backupFolder, settings));
     // Nothing replaces the books in use before it is checked whole: a file
-    // that merely opens may still fail on the pages it has not read yet.
+    // that merely opens may still fail on the pages it has not read yet, and
+    // one whose pages read may hold indexes that disagree with their rows.
     const QString database = CMakeMsgID::DatabasePath(backupFolder);
     QString err;
     CWaitOpenProgress progress; // a backup of an earlier build takes its steps
-    switch (CMakeMsgID::CheckFile(staging, err, &progress)) {
+    CMakeMsgID::EFileCheck found;
+    {
+        CCheckWait wait;
+        found = CMakeMsgID::CheckFile(staging, err, &progress,
+                                      [&wait](int done, int total) { return wait.Tell(done, total); });
+    }
+    // A stop that came once the check was done still stops the restore.
+    if (found == CMakeMsgID::EFileCheck::Whole && WorkStopped())
+        found = CMakeMsgID::EFileCheck::Stopped;
+    switch (found) {
     case CMakeMsgID::EFileCheck::Whole:
         break;
     case CMakeMsgID::EFileCheck::Damaged:
-        return Refuse(
-            QStringLiteral("バックアップのデータベースファイル<%1>が壊れているため、復元できません。\n"
-                           "別のバックアップから復元してください。")
-                .arg(database) +
-            unchanged);
+        return damaged(QStringLiteral("データベースファイル"), database);
     case CMakeMsgID::EFileCheck::Newer:
     case CMakeMsgID::EFileCheck::Unusable:
         return Refuse(QStringLiteral("バックアップのデータベースファイル<%1>は復元できません。\n%2")
                           .arg(database, err) +
                       unchanged);
+    case CMakeMsgID::EFileCheck::Stopped:
+        return Refuse(QStringLiteral("データベースの復元を中止しました。") + unchanged);
     }
-    // A journal that was not needed would be played into the next state.
-    if (!RemoveDatabaseJournal(staging))
+    // A journal that was not needed would be played into the next state. A
+    // log of write-ahead mode was read by the check, whatever the database
+    // said of its mode, and taken in by the opening, which leaves one file.
+    const QString log = CMakeMsgID::DatabasePath(staging) + QLatin1String(kLogSuffix);
+    if (!RemoveDatabaseJournal(staging) || (QFileInfo::exists(log) && !QFile::remove(log)))
         return Refuse(failedCopy);
     Reach(ERestoreStep::CheckedStaged);
     m_bStaged = true;
@@ -563,7 +618,12 @@ ERestoreRecovery RecoverInterruptedRestore(const QString& databaseFolder)
         Message(QStringLiteral("データベースフォルダ<%1>にデータベースファイルがありません。\n"
                                "<%2> に最後の復元の前の古いデータが保存されていますが、"
                                "復元の中断でなくなったものではないため、元に戻していません。\n"
-                               "必要であれば、バックアップから復元してください。")
+                               "必要であれば、バックアップから復元してください。"
+                               "次の画面で空のフォルダを指定してデータベースを作成し、起動後に"
+                               "[データベース]-[使用中のデータベースへの復元]でバックアップのフォルダを"
+                               "指定します。\n"
+                               "データベースファイルを元のフォルダに戻した場合は、"
+                               "次の画面でそのデータベース名とフォルダを指定してください。")
                     .arg(databaseFolder, scratch),
                 MB_OK, MB_ICONEXCLAMATION);
         return ERestoreRecovery::Missing;
@@ -719,40 +779,63 @@ int RestoreDatabase(IDbSession& session)
         return 0;
     }
 
-    bool restored = false;
+    // Copying and checking a large book takes seconds: the work runs beside
+    // the window, which keeps painting, and what it found is told after.
+    enum class EOutcome { Refused, NotSaved, Restored, RolledBack, Stranded };
+    EOutcome outcome = EOutcome::Refused;
     CRestoreFileSet saved(folder);
-    if (!saved.Stage(backup)) {
+    std::exception_ptr thrown;
+    RunBesideWindow([&] {
+        try {
+            if (!saved.Stage(backup)) {
+                outcome = EOutcome::Refused;
+            } else if (!SettleDatabaseFile(folder) || !saved.SaveCurrent()) {
+                saved.RollBack();
+                outcome = EOutcome::NotSaved;
+            } else if (saved.Replace() == 1) {
+                outcome = EOutcome::Restored;
+            } else {
+                outcome = saved.RollBack() ? EOutcome::RolledBack : EOutcome::Stranded;
+            }
+        } catch (...) {
+            thrown = std::current_exception();
+        }
+    });
+    if (thrown)
+        std::rethrow_exception(thrown);
+    switch (outcome) {
+    case EOutcome::Refused:
         Message(saved.GetRefusal(), MB_OK, MB_ICONEXCLAMATION);
-    } else if (!SettleDatabaseFile(folder) || !saved.SaveCurrent()) {
-        saved.RollBack();
+        break;
+    case EOutcome::NotSaved:
         Message(QStringLiteral(
                     "現状(復元前)の状態を保存できませんでした。\n処理を中止します。ディスクの空き容量が"
                     "足りない場合は、いったん『%"
                     "1』を終了して、ディスクの空き容量を増やしてから再度操作してください。")
                     .arg(ProgramTitle()));
-    } else {
-        restored = saved.Replace() == 1;
-        if (!restored) {
-            Message(QStringLiteral("いくつかのファイルの復元ができなかったため、復元前の状態に戻します。"));
-            if (!saved.RollBack()) {
-                Message(
-                    QStringLiteral(
-                        "復元前の状態に戻すのに失敗しました。データファイルの状態が不正です。\n"
-                        "すみやかに『%"
-                        "1』を終了してください。\nディスク容量が足りない場合は空き容量を確保してください。\n"
-                        " その後、<%2> "
-                        "に保存されている復元前のデータを元に戻して『%"
-                        "1』を起動し、再度復元操作を行ってください。")
-                        .arg(ProgramTitle(), saved.GetSavedFolder()),
-                    MB_OK, MB_ICONSTOP);
-                return 0;
-            }
-        }
+        break;
+    case EOutcome::Restored:
         // The backup brought the folder its own database last went to, maybe
         // on another computer: the next backup proposes the one used here.
-        if (restored)
-            RememberBackupFolder(folder, lastBackup.isEmpty() ? backup : lastBackup);
+        RememberBackupFolder(folder, lastBackup.isEmpty() ? backup : lastBackup);
+        break;
+    case EOutcome::RolledBack:
+    case EOutcome::Stranded:
+        Message(QStringLiteral("いくつかのファイルの復元ができなかったため、復元前の状態に戻します。"));
+        if (outcome == EOutcome::RolledBack)
+            break;
+        Message(QStringLiteral(
+                    "復元前の状態に戻すのに失敗しました。データファイルの状態が不正です。\n"
+                    "すみやかに『%"
+                    "1』を終了してください。\nディスク容量が足りない場合は空き容量を確保してください。\n"
+                    " その後、<%2> "
+                    "に保存されている復元前のデータを元に戻して『%"
+                    "1』を起動し、再度復元操作を行ってください。")
+                    .arg(ProgramTitle(), saved.GetSavedFolder()),
+                MB_OK, MB_ICONSTOP);
+        return 0;
     }
+    const bool restored = outcome == EOutcome::Restored;
 
     if (session.Connect() != 1)
         Message(ReconnectFailedText(), MB_OK, MB_ICONSTOP);

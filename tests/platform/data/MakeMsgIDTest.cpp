@@ -13,6 +13,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace
 {
 
@@ -839,4 +841,31 @@ TEST_F(DatabaseTest, OpeningBringsTheIndexesOfAnOlderDatabaseUpToDate)
     EXPECT_EQ(columns("ix_sales_b_item"), byItem);
     EXPECT_EQ(columns("ix_sales_b_item_date"), QString());
     EXPECT_EQ(Count(TB_CUSTOMER), customers.first().toInt());
+}
+
+// The check of a whole file moves its bar from 0 to the end, never back,
+// and stops when its listener says so, first or on its way.
+TEST_F(DatabaseTest, TheCheckOfAWholeFileTellsItsBarAndStopsWhenAsked)
+{
+    QString err;
+    ASSERT_EQ(m_data.Execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                            "WHERE i < 20000) INSERT INTO Item(ItemCode) SELECT i FROM n"),
+                             err),
+              1);
+    m_data.Close();
+    using E = CMakeMsgID::EFileCheck;
+    for (const auto& [stopAt, found] : {std::pair{-1, E::Whole}, {0, E::Stopped}, {1, E::Stopped}}) {
+        SCOPED_TRACE(stopAt); // the call of the listener that answers false
+        QList<int> shown;
+        const auto bar = [&, stopAt = stopAt](int done, int total) {
+            shown << (total == 1000 ? done : -1);
+            return shown.size() - 1 != stopAt;
+        };
+        EXPECT_EQ(CMakeMsgID::CheckFile(Folder(), err, nullptr, bar), found);
+        EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()) && shown.value(0, -1) == 0);
+        if (stopAt < 0)
+            EXPECT_TRUE(shown.size() > 2 && shown.last() == 1000) << "the bar moves between its ends";
+        else
+            EXPECT_EQ(shown.size(), stopAt + 1);
+    }
 }

@@ -56,14 +56,13 @@ TEST(ArdoEnv, ProgramFolderAndCheckedFolders)
     CArdoEnv::OverrideProgramFolder(home.Path() + "/prog");
     EXPECT_EQ(env.GetProgramFolder(), home.Path() + "/prog");
 
+    // The program's own folder, where the binaries lie, need not be writable.
     const QStringList folders = env.GetWriteCheckFolders();
-    ASSERT_EQ(folders.size(), 16);
-    EXPECT_EQ(folders[0], home.Path() + "/prog");
-    EXPECT_EQ(folders[1], home.Path() + "/prog/Exe");
-    EXPECT_EQ(folders[2], home.Path());
-    EXPECT_EQ(folders[4], home.Path() + "/DataBase");
-    EXPECT_EQ(folders[10], home.Path() + "/MyData");
-    EXPECT_EQ(folders[15], home.Path() + "/TmpPic");
+    ASSERT_EQ(folders.size(), 14);
+    EXPECT_EQ(folders[0], home.Path());
+    EXPECT_EQ(folders[2], home.Path() + "/DataBase");
+    EXPECT_EQ(folders[8], home.Path() + "/MyData");
+    EXPECT_EQ(folders[13], home.Path() + "/TmpPic");
 
     CArdoEnv::OverrideProgramFolder(QString());
     EXPECT_EQ(env.GetProgramFolder(), QCoreApplication::applicationDirPath());
