@@ -1,5 +1,6 @@
 #include "exchange/ExchangeText.h"
 
+#include "platform/text/TextHelpers.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 
@@ -17,6 +18,16 @@ QString FileErrorMessage(const QFileDevice& file)
     if (info.isDir())
         return QStringLiteral("%1 はファイルではありません。").arg(name);
     return QStringLiteral("%1 の読み込み中にエラーが発生しました。").arg(name);
+}
+
+QString CellBoundText(qint64 most, qint64 rows, qint64 columns)
+{
+    const auto figure = [](qint64 n) { return InsertThousandsSeparators(QString::number(n)); };
+    QString text = QStringLiteral("1シートに読み込めるのは%1セル（行数×列数）までです。")
+                       .arg(most % 10000 == 0 ? QString::number(most / 10000) + u'万' : figure(most));
+    if (rows >= 0 && columns >= 0)
+        text += QStringLiteral("このシートは%1行×%2列です。").arg(figure(rows), figure(columns));
+    return text;
 }
 
 void ShowExchangeMessage(const QString& text, int icon)
