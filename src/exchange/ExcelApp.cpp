@@ -283,8 +283,11 @@ bool CExcelApp::LoadSheet(CSheetData& sheet, int bookColumns)
         return false; // stopped by the user: nothing to say
     if (loaded)
         return true;
-    if (error == CWorkbookReader::TooLarge && (past.first >= 0 || m_pBook->CellCapPassed()))
+    const CWorkbookReader::Cap cap = m_pBook->FailedCap();
+    if (error == CWorkbookReader::TooLarge && (past.first >= 0 || cap == CWorkbookReader::Cap::Cells))
         ShowExchangeMessage(CellBoundText(m_limits.maxCells, past.first, past.second));
+    else if (error == CWorkbookReader::TooLarge && cap == CWorkbookReader::Cap::Characters)
+        ShowExchangeMessage(TextBoundText(m_limits.maxTextChars));
     else
         ReportBookError(error);
     return false;

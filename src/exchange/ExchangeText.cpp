@@ -20,13 +20,33 @@ QString FileErrorMessage(const QFileDevice& file)
     return QStringLiteral("%1 の読み込み中にエラーが発生しました。").arg(name);
 }
 
+namespace
+{
+
+QString Figure(qint64 n)
+{
+    return InsertThousandsSeparators(QString::number(n));
+}
+
+// A bound in tens of thousands where it is a round number of them.
+QString BoundFigure(qint64 most)
+{
+    return most % 10000 == 0 ? Figure(most / 10000) + u'万' : Figure(most);
+}
+
+} // namespace
+
+QString TextBoundText(qint64 most)
+{
+    return QStringLiteral("1シートに読み込める文字は%1文字までです。").arg(BoundFigure(most));
+}
+
 QString CellBoundText(qint64 most, qint64 rows, qint64 columns)
 {
-    const auto figure = [](qint64 n) { return InsertThousandsSeparators(QString::number(n)); };
-    QString text = QStringLiteral("1シートに読み込めるのは%1セル（行数×列数）までです。")
-                       .arg(most % 10000 == 0 ? QString::number(most / 10000) + u'万' : figure(most));
+    QString text =
+        QStringLiteral("1シートに読み込めるのは%1セル（行数×列数）までです。").arg(BoundFigure(most));
     if (rows >= 0 && columns >= 0)
-        text += QStringLiteral("このシートは%1行×%2列です。").arg(figure(rows), figure(columns));
+        text += QStringLiteral("このシートは%1行×%2列です。").arg(Figure(rows), Figure(columns));
     return text;
 }
 

@@ -25,6 +25,9 @@ inline const QString kFileTooLarge =
 // "このシートは200,001行×8列です。" when its rows and columns are known
 // (negative: not known).
 QString CellBoundText(qint64 most, qint64 rows = -1, qint64 columns = -1);
+// A sheet whose texts pass the characters an import holds, `most`:
+// "1シートに読み込める文字は6,400万文字までです。"
+QString TextBoundText(qint64 most);
 
 // The wait dialog over one long step of an import or export, from
 // construction to End or destruction: a bar over `total` units of work, or a

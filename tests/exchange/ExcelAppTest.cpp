@@ -440,19 +440,29 @@ TEST_F(ExcelAppTest, TablesBeyondTheCellCapAreRefusedAsTooLarge)
 // A sheet whose declared range makes a table past the bound is refused
 // from that range, before its cells are read, saying the bound and the
 // sheet's rows and columns (those of its table: the row numbers' column
-// included), whether an .xlsx book declares it or an .xls one.
-TEST_F(ExcelAppTest, TheCellBoundNamesTheSheetsRowsAndColumns)
+// included), whether an .xlsx book declares it or an .xls one. A sheet
+// whose texts pass the characters says that bound.
+TEST_F(ExcelAppTest, EachBoundSaysItsLimitAndTheSheetsFigures)
 {
     CWorkbookLimits limits;
     limits.maxCells = 15000;
-    // A sheet of 2 001 rows and `columns` columns written by libxlsxwriter.
-    auto written = [this](int columns) {
+    limits.maxTextChars = 5000;
+    // A sheet of 2 001 rows and `columns` columns written by libxlsxwriter;
+    // with `memo`, 100 rows of a text of 51 characters of its own in the
+    // first column.
+    auto written = [this](int columns, bool memo = false) {
         const QString path = m_dir.filePath(QStringLiteral("written.xlsx"));
         lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
         lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
-        for (lxw_row_t r = 0; r < 2001; ++r)
-            for (lxw_col_t col = 0; col < lxw_col_t(columns); ++col)
-                worksheet_write_number(sheet, r, col, r + col, nullptr);
+        for (lxw_row_t r = 0; r < (memo ? 100 : 2001); ++r)
+            for (lxw_col_t col = 0; col < lxw_col_t(columns); ++col) {
+                if (memo && col == 0)
+                    worksheet_write_string(
+                        sheet, r, col, QStringLiteral("%1").arg(r, 51, 10, QChar(u'm')).toUtf8().constData(),
+                        nullptr);
+                else
+                    worksheet_write_number(sheet, r, col, r + col, nullptr);
+            }
         EXPECT_EQ(workbook_close(book), LXW_NO_ERROR);
         return path;
     };
@@ -478,6 +488,8 @@ TEST_F(ExcelAppTest, TheCellBoundNamesTheSheetsRowsAndColumns)
          "1シートに読み込めるのは15,000セル（行数×列数）までです。このシートは2,001行×8列です。"},
         {"an .xls sheet declaring 2 001 rows of 7 columns", declared,
          "1シートに読み込めるのは15,000セル（行数×列数）までです。このシートは2,001行×8列です。"},
+        {"100 rows of 51 characters", [&] { return written(2, true); },
+         "1シートに読み込める文字は5,000文字までです。"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

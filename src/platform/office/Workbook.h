@@ -156,8 +156,11 @@ class CWorkbookReader
     // read, so that a bound on rows and columns is said at once.
     using RangeCheck = std::function<bool(const CSheetRange& declared)>;
     void SetRangeCheck(RangeCheck check) { m_rangeCheck = std::move(check); }
-    // The last TooLarge was the cap on the cells of one sheet (maxCells).
-    bool CellCapPassed() const { return m_bCellCap; }
+    // The cap a sheet's last TooLarge passed: the cells of one sheet
+    // (maxCells), the characters of its texts (maxTextChars), or another
+    // (the bytes, markup or counts of a book).
+    enum class Cap { Other, Cells, Characters };
+    Cap FailedCap() const { return m_cap; }
     // "B3" for a cell from row and column 0.
     static QString CellName(quint32 row, quint32 column);
 
@@ -167,13 +170,13 @@ class CWorkbookReader
     {
         sheet = CSheetData();
         sheet.date1904 = m_date1904;
-        m_bCellCap = false;
+        m_cap = Cap::Other;
     }
     bool RangeAllowed(const CSheetRange& declared) const { return !m_rangeCheck || m_rangeCheck(declared); }
-    // The sheet holds more cells than maxCells.
-    bool RefuseCells(CSheetData& sheet, Error* error)
+    // The sheet passes the cap `cap`.
+    bool RefuseCap(CSheetData& sheet, Error* error, Cap cap)
     {
-        m_bCellCap = true;
+        m_cap = cap;
         return Refuse(sheet, error, TooLarge);
     }
     static bool Refuse(CSheetData& sheet, Error* error, Error why)
@@ -187,10 +190,10 @@ class CWorkbookReader
     QList<CSheetInfo> m_sheets;
     bool m_date1904 = false;
     QString m_strFailedCell;
+    Cap m_cap = Cap::Other;
 
   private:
     RangeCheck m_rangeCheck;
-    bool m_bCellCap = false;
 };
 
 // True for the built-in date and time formats (ids 14-22, 27-36, 45-47,

@@ -986,7 +986,7 @@ bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             break;
         }
         if (qint64(sheet.cells.size()) > m_limits.maxCells)
-            return RefuseCells(sheet, error);
+            return RefuseCap(sheet, error, Cap::Cells);
     }
     if (depth > 0)
         return fail(NotWorkbook);

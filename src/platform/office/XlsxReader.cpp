@@ -194,6 +194,10 @@ class CPartReader
         return Failed() ? QString() : text;
     }
 
+    // The last TooLarge was a text past the characters asked of Text() or
+    // Runs().
+    bool TextTooLong() const { return m_bTextTooLong; }
+
     // Reads past the current element.
     void Skip()
     {
@@ -228,6 +232,7 @@ class CPartReader
                        type == XML_READER_TYPE_WHITESPACE || type == XML_READER_TYPE_SIGNIFICANT_WHITESPACE) {
                 if ((!runs || (inT > 0 && phoneticDepth < 0)) &&
                     !take(reinterpret_cast<const char*>(xmlTextReaderConstValue(m_reader)))) {
+                    m_bTextTooLong = !Failed();
                     Fail(CWorkbookReader::TooLarge);
                     return;
                 }
@@ -277,6 +282,7 @@ class CPartReader
     CUnpackBudget& m_budget;
     qint64 m_nMostBytes;
     bool m_bCut = false;
+    bool m_bTextTooLong = false;
     int m_nErrors = 0;
     zip_file_t* m_file = nullptr;
     xmlTextReaderPtr m_reader = nullptr;
@@ -762,8 +768,11 @@ bool CXlsxReader::TakeSharedStrings(CSheetData& sheet, const std::vector<std::si
                 continue;
             }
             QString text = DecodeEscapes(reader.Runs(m_limits.maxTextChars - chars));
-            if (reader.Failed())
+            if (reader.Failed()) {
+                if (reader.TextTooLong())
+                    m_cap = Cap::Characters;
                 break;
+            }
             chars += text.size();
             texts.push_back(std::move(text));
             reader.Keep();
@@ -817,6 +826,7 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
     // then such a cell keeps the string's index in `number`.
     qint64 chars = 0;
     std::vector<std::size_t> taking;
+    bool textBudget = false; // the last text read was held to the characters left
     quint32 row = 0, column = 0;
     std::string ref, style, type;
     while (reader.Read()) {
@@ -894,9 +904,11 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
                     // A formula's text counts with the sheet's texts; no
                     // number, date or string index comes near the length of
                     // Excel's longest text.
-                    value = reader.Text(type == "str" ? m_limits.maxTextChars - chars : kMaxCellChars);
+                    textBudget = type == "str";
+                    value = reader.Text(textBudget ? m_limits.maxTextChars - chars : kMaxCellChars);
                     hasValue = true;
                 } else if (reader.NameIs("is")) {
+                    textBudget = true;
                     inlineText = reader.Runs(m_limits.maxTextChars - chars);
                     hasInline = true;
                 } else if (reader.NameIs("f")) {
@@ -974,7 +986,7 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
         if (cell.kind == CSheetCell::Text && (type == "inlineStr" || type == "str")) {
             chars += cell.text.size();
             if (chars > m_limits.maxTextChars)
-                return fail(TooLarge);
+                return RefuseCap(sheet, error, Cap::Characters);
         }
         // A styled empty cell only widens the used range.
         if (cell.kind == CSheetCell::Blank) {
@@ -982,12 +994,13 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             continue;
         }
         if (qint64(sheet.cells.size()) >= m_limits.maxCells)
-            return RefuseCells(sheet, error);
+            return RefuseCap(sheet, error, Cap::Cells);
         sheet.cells.push_back(std::move(cell));
         reader.Keep();
     }
     if (reader.Failed())
-        return fail(reader.Error());
+        return reader.TextTooLong() && textBudget ? RefuseCap(sheet, error, Cap::Characters)
+                                                  : fail(reader.Error());
     if (!TakeSharedStrings(sheet, taking, chars, reason))
         return fail(reason);
 

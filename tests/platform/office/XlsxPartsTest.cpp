@@ -774,8 +774,10 @@ TEST(XlsxParts, TheChosenSheetReadsWhateverTheOtherSheetsHold)
     const struct {
         const char* what;
         CWorkbookLimits limits;
-        bool memos; // the history holds a memo of 180 characters a row, else numbers
-    } cases[] = {{"memos past the characters", chars, true}, {"a part past its cap", part, false}};
+        bool memos;               // the history holds a memo of 180 characters a row, else numbers
+        CWorkbookReader::Cap cap; // the history passes
+    } cases[] = {{"memos past the characters", chars, true, CWorkbookReader::Cap::Characters},
+                 {"a part past its cap", part, false, CWorkbookReader::Cap::Other}};
     QTemporaryDir dir;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -817,6 +819,7 @@ TEST(XlsxParts, TheChosenSheetReadsWhateverTheOtherSheetsHold)
         }
         EXPECT_FALSE(reader->ReadSheet(1, sheet, &error));
         EXPECT_EQ(error, CWorkbookReader::TooLarge);
+        EXPECT_EQ(reader->FailedCap(), c.cap);
         EXPECT_TRUE(sheet.cells.empty());
     }
 }
