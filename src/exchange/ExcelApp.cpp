@@ -90,12 +90,24 @@ int ColumnsRead(quint32 firstColumn, int columns)
 // The rows are made as wide as the range, one for each sheet row that holds
 // a cell: a wide range of few cells costs far more than its cells, so the
 // table is bounded by the same count as the cells of a sheet.
-bool TableWithin(const CSheetData& sheet, qint64 columns, const CWorkbookLimits& limits)
+qint64 RowsHoldingCells(const CSheetData& sheet)
 {
     qint64 rows = 0;
     for (std::size_t at = 0; at < sheet.cells.size(); ++at)
         rows += at == 0 || sheet.cells[at].row != sheet.cells[at - 1].row;
-    return rows * columns <= limits.maxCells;
+    return rows;
+}
+
+// The rows and columns of the table a sheet's range makes: with
+// `bookColumns`, a sibling ledger's rows below its headings, each of the
+// book's width; else every row of the range, as wide as the range within
+// the 256th column, after the column of row numbers.
+std::pair<qint64, qint64> TableOf(const CSheetRange& range, int bookColumns)
+{
+    const qint64 rows = qint64(range.lastRow) - range.firstRow + 1;
+    if (bookColumns > 0)
+        return {qMax<qint64>(0, rows - kSiblingSkippedRows), bookColumns};
+    return {rows, ColumnsRead(range.firstColumn, int(range.lastColumn - range.firstColumn + 1)) + 1};
 }
 
 } // namespace
@@ -248,18 +260,36 @@ int CExcelApp::ChooseSheet(bool import)
     return rules.m_nSelected;
 }
 
-bool CExcelApp::LoadSheet(CSheetData& sheet)
+bool CExcelApp::LoadSheet(CSheetData& sheet, int bookColumns)
 {
     CWorkbookReader::Error error = CWorkbookReader::NoError;
     bool loaded = false;
-    if (!RunBesideWindow([&] {
-            CWaitProgress wait(0, kWaitReadingFile);
-            loaded = m_pBook->ReadSheet(m_nSheet, sheet, &error);
-        }))
+    // A sheet whose declared range makes a table past the bound is refused
+    // before its cells are read.
+    std::pair<qint64, qint64> past{-1, -1};
+    m_pBook->SetRangeCheck([&](const CSheetRange& declared) {
+        const std::pair<qint64, qint64> table = TableOf(declared, bookColumns);
+        if (table.first * table.second <= m_limits.maxCells)
+            return true;
+        past = table;
+        return false;
+    });
+    const bool ran = RunBesideWindow([&] {
+        CWaitProgress wait(0, kWaitReadingFile);
+        loaded = m_pBook->ReadSheet(m_nSheet, sheet, &error);
+    });
+    m_pBook->SetRangeCheck({});
+    if (!ran)
         return false; // stopped by the user: nothing to say
     if (loaded)
         return true;
-    ReportBookError(error);
+    const CWorkbookReader::Cap cap = m_pBook->FailedCap();
+    if (error == CWorkbookReader::TooLarge && (past.first >= 0 || cap == CWorkbookReader::Cap::Cells))
+        ShowExchangeMessage(CellBoundText(m_limits.maxCells, past.first, past.second));
+    else if (error == CWorkbookReader::TooLarge && cap == CWorkbookReader::Cap::Characters)
+        ShowExchangeMessage(TextBoundText(m_limits.maxTextChars));
+    else
+        ReportBookError(error);
     return false;
 }
 
@@ -283,12 +313,14 @@ int CExcelApp::ReadSheet(CImportRows* rows)
 int CExcelApp::ReadChosenSheet(CImportRows* rows)
 {
     CSheetData sheet;
-    if (!LoadSheet(sheet))
+    if (!LoadSheet(sheet, 0))
         return 0;
     quint32 firstRow, firstColumn, lastRow, lastColumn;
     UsedRangeOf(sheet, firstRow, firstColumn, lastRow, lastColumn);
-    if (!TableWithin(sheet, ColumnsRead(firstColumn, int(lastColumn - firstColumn + 1)) + 1, m_limits)) {
-        ReportBookError(CWorkbookReader::TooLarge);
+    const qint64 tableRows = RowsHoldingCells(sheet);
+    const qint64 tableColumns = ColumnsRead(firstColumn, int(lastColumn - firstColumn + 1)) + 1;
+    if (tableRows * tableColumns > m_limits.maxCells) {
+        ShowExchangeMessage(CellBoundText(m_limits.maxCells, tableRows, tableColumns));
         return 0;
     }
     // The cut applies to every row, as the message says.
@@ -363,15 +395,16 @@ int CExcelApp::ReadSiblingBook(int book, CImportRows* rows)
 
     CWaitCursor wait;
     CSheetData sheet;
-    if (!LoadSheet(sheet))
+    if (!LoadSheet(sheet, sibling.columns))
         return 0;
     quint32 firstRow, firstColumn, lastRow, lastColumn;
     UsedRangeOf(sheet, firstRow, firstColumn, lastRow, lastColumn);
     const int used = int(lastColumn - firstColumn + 1);
     // Every row below the headings, empty or not, each of the book's width.
-    if (qint64(lastRow) - firstRow + 1 > kSiblingSkippedRows &&
-        (qint64(lastRow) - firstRow + 1 - kSiblingSkippedRows) * sibling.columns > m_limits.maxCells) {
-        ReportBookError(CWorkbookReader::TooLarge);
+    const std::pair<qint64, qint64> table =
+        TableOf({firstRow, firstColumn, lastRow, lastColumn}, sibling.columns);
+    if (table.first * table.second > m_limits.maxCells) {
+        ShowExchangeMessage(CellBoundText(m_limits.maxCells, table.first, table.second));
         return 0;
     }
     ColumnsWithin256(firstColumn, used); // the message only: the books have fixed columns

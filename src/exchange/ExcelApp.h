@@ -94,8 +94,9 @@ class CExcelApp
   private:
     int ChooseSheet(bool import);
     // The chosen sheet read (beside the window's thread): false after the
-    // message of a failure, or stopped by the user.
-    bool LoadSheet(CSheetData& sheet);
+    // message of a failure, or stopped by the user. A sibling ledger's
+    // table has `bookColumns` columns; 0 for a sheet read whole.
+    bool LoadSheet(CSheetData& sheet, int bookColumns);
     int ReadChosenSheet(CImportRows* rows);
     void ReportBookError(CWorkbookReader::Error error);
 

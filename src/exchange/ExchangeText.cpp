@@ -1,5 +1,6 @@
 #include "exchange/ExchangeText.h"
 
+#include "platform/text/TextHelpers.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 
@@ -17,6 +18,36 @@ QString FileErrorMessage(const QFileDevice& file)
     if (info.isDir())
         return QStringLiteral("%1 はファイルではありません。").arg(name);
     return QStringLiteral("%1 の読み込み中にエラーが発生しました。").arg(name);
+}
+
+namespace
+{
+
+QString Figure(qint64 n)
+{
+    return InsertThousandsSeparators(QString::number(n));
+}
+
+// A bound in tens of thousands where it is a round number of them.
+QString BoundFigure(qint64 most)
+{
+    return most % 10000 == 0 ? Figure(most / 10000) + u'万' : Figure(most);
+}
+
+} // namespace
+
+QString TextBoundText(qint64 most)
+{
+    return QStringLiteral("1シートに読み込める文字は%1文字までです。").arg(BoundFigure(most));
+}
+
+QString CellBoundText(qint64 most, qint64 rows, qint64 columns)
+{
+    QString text =
+        QStringLiteral("1シートに読み込めるのは%1セル（行数×列数）までです。").arg(BoundFigure(most));
+    if (rows >= 0 && columns >= 0)
+        text += QStringLiteral("このシートは%1行×%2列です。").arg(Figure(rows), Figure(columns));
+    return text;
 }
 
 void ShowExchangeMessage(const QString& text, int icon)

@@ -20,6 +20,14 @@ inline const QString kWaitExporting = QStringLiteral("データを書き出し�
 // A file or table beyond what the import can hold.
 inline const QString kFileTooLarge =
     QStringLiteral("メモリ不足です。または、読み込みファイルが大きすぎます。");
+// A sheet or table past the cells (rows by columns) an import holds,
+// `most`: "1シートに読み込めるのは150万セル（行数×列数）までです。", then
+// "このシートは200,001行×8列です。" when its rows and columns are known
+// (negative: not known).
+QString CellBoundText(qint64 most, qint64 rows = -1, qint64 columns = -1);
+// A sheet whose texts pass the characters an import holds, `most`:
+// "1シートに読み込める文字は6,400万文字までです。"
+QString TextBoundText(qint64 most);
 
 // The wait dialog over one long step of an import or export, from
 // construction to End or destruction: a bar over `total` units of work, or a

@@ -877,7 +877,11 @@ int CMasterImport::ReadAccessFile(const QString& path)
         m_rows.clear(); // stopped by the user
         return 2;
     }
-    if (!within || (!read && step == IAccessSource::TooLargeStep())) {
+    if (!within) {
+        Say(CellBoundText(m_nMaxCells, rows.size(), columns.size() + 1));
+        return 0;
+    }
+    if (!read && step == IAccessSource::TooLargeStep()) {
         Say(kFileTooLarge);
         return 0;
     }

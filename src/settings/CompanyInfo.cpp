@@ -1,6 +1,8 @@
 #include "settings/CompanyInfo.h"
 
 #include "platform/text/Cp932.h"
+#include "platform/ui/TextLimit.h"
+#include "settings/ComboData.h"
 #include "settings/CompanyText.h"
 #include "settings/SettingsArchive.h"
 #include "settings/SettingsFiles.h"
@@ -136,6 +138,19 @@ bool CCompanyInfoRules::IsDigitField(Field field)
 int CCompanyInfoRules::MaxLength(Field field)
 {
     return field == ZIP1 ? 3 : field == ZIP2 ? 4 : 0;
+}
+
+int CCompanyInfoRules::MaxBytes(Field field)
+{
+    return field == PERSON ? CComboData::GetTextLimit(COMBO_TANTO) : 0;
+}
+
+QString CCompanyInfoRules::LengthProblem(Field field, const QString& text)
+{
+    const int most = MaxBytes(field);
+    if (most <= 0 || Cp932::ByteLength(text) <= most)
+        return {};
+    return TextLimitCharsMessage(Captions()[field], most);
 }
 
 CCompanyInfoRules::Field CCompanyInfoRules::NextFocus(Field field, const QString& text)

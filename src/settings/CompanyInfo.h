@@ -61,6 +61,13 @@ class CCompanyInfoRules
     static bool IsDigitField(Field field);
     // Characters a field may take (0 for no limit).
     static int MaxLength(Field field);
+    // Bytes of code page 932 a field's text may take (0 for no limit): the
+    // person's are the staff list's.
+    static int MaxBytes(Field field);
+    // The refusal of `text` in `field` when it takes more than those bytes,
+    // said in characters ("担当者は全角15文字・半角30文字までです。"); empty
+    // when it fits.
+    static QString LengthProblem(Field field, const QString& text);
 
     // Opening: removes the first-run marker of `dbFolder` (and remembers
     // that it was there), then loads the items. An empty folder reads

@@ -10,6 +10,7 @@
 #include "platform/ipc/ProcessLauncher.h"
 #include "platform/text/Cp932.h"
 #include "platform/ui/FakeUi.h"
+#include "support/XlsBytes.h"
 #include "support/XlsxZip.h"
 
 #include <QDir>
@@ -19,6 +20,8 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <xlsxwriter.h>
 
 namespace
 {
@@ -404,18 +407,19 @@ TEST_F(ExcelAppTest, TablesBeyondTheCellCapAreRefusedAsTooLarge)
     };
     CWorkbookLimits limits;
     limits.maxCells = 100;
-    const QString tooLarge = U("メモリ不足です。または、読み込みファイルが大きすぎます。");
+    const QString tooLarge = U("1シートに読み込めるのは100セル（行数×列数）までです。このシートは%1です。");
     const struct {
         const char* what;
         QString sheet;
         bool sibling;
-        int rows; // read: the rows handed over; 0 refused
+        int rows;          // read: the rows handed over; 0 refused
+        const char* table; // refused: the rows and columns said
     } cases[] = {
-        {"10 rows of 9 columns and their labels", column(10, "I1"), false, 11},
-        {"11 rows of 9 columns and their labels", column(11, "I1"), false, 0},
-        {"10 rows of 10 columns and their labels", column(10, "J1"), false, 0},
-        {"6 sibling rows of 16 cells below the headings", column(10, "B1"), true, 6},
-        {"7 sibling rows of 16 cells below the headings", column(11, "B1"), true, 0},
+        {"10 rows of 9 columns and their labels", column(10, "I1"), false, 11, ""},
+        {"11 rows of 9 columns and their labels", column(11, "I1"), false, 0, "11行×10列"},
+        {"10 rows of 10 columns and their labels", column(10, "J1"), false, 0, "10行×11列"},
+        {"6 sibling rows of 16 cells below the headings", column(10, "B1"), true, 6, ""},
+        {"7 sibling rows of 16 cells below the headings", column(11, "B1"), true, 0, "7行×16列"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -429,7 +433,74 @@ TEST_F(ExcelAppTest, TablesBeyondTheCellCapAreRefusedAsTooLarge)
         const int result = c.sibling ? app.ReadSiblingBook(0, &rows) : app.ReadSheet(&rows);
         EXPECT_EQ(result, c.rows ? 1 : 0);
         EXPECT_EQ(rows.size(), c.rows);
-        EXPECT_EQ(m_ui.Prompt().Texts(), c.rows ? QStringList() : QStringList{tooLarge});
+        EXPECT_EQ(m_ui.Prompt().Texts(), c.rows ? QStringList() : QStringList{tooLarge.arg(U(c.table))});
+    }
+}
+
+// A sheet whose declared range makes a table past the bound is refused
+// from that range, before its cells are read, saying the bound and the
+// sheet's rows and columns (those of its table: the row numbers' column
+// included), whether an .xlsx book declares it or an .xls one. A sheet
+// whose texts pass the characters says that bound.
+TEST_F(ExcelAppTest, EachBoundSaysItsLimitAndTheSheetsFigures)
+{
+    CWorkbookLimits limits;
+    limits.maxCells = 15000;
+    limits.maxTextChars = 5000;
+    // A sheet of 2 001 rows and `columns` columns written by libxlsxwriter;
+    // with `memo`, 100 rows of a text of 51 characters of its own in the
+    // first column.
+    auto written = [this](int columns, bool memo = false) {
+        const QString path = m_dir.filePath(QStringLiteral("written.xlsx"));
+        lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
+        lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
+        for (lxw_row_t r = 0; r < (memo ? 100 : 2001); ++r)
+            for (lxw_col_t col = 0; col < lxw_col_t(columns); ++col) {
+                if (memo && col == 0)
+                    worksheet_write_string(
+                        sheet, r, col, QStringLiteral("%1").arg(r, 51, 10, QChar(u'm')).toUtf8().constData(),
+                        nullptr);
+                else
+                    worksheet_write_number(sheet, r, col, r + col, nullptr);
+            }
+        EXPECT_EQ(workbook_close(book), LXW_NO_ERROR);
+        return path;
+    };
+    // An .xls sheet that declares 2 001 rows of 7 columns and holds two cells.
+    auto declared = [this] {
+        using namespace XlsBytes;
+        const QByteArray records = Record(0x0200, U32(0) + U32(2001) + U16(0) + U16(7) + U16(0)) +
+                                   Record(0x0203, Cell(0, 0, 0) + F64(1)) +
+                                   Record(0x0203, Cell(2000, 6, 0) + F64(2));
+        const QString path = m_dir.filePath(QStringLiteral("declared.xls"));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(Compound({{U("Workbook"), Stream(8, {}, {{Unicode(U("S"), true), records}})}}));
+        return path;
+    };
+    const struct {
+        const char* what;
+        std::function<QString()> book;
+        const char* says; // null: read, 2 001 rows and the header
+    } cases[] = {
+        {"2 001 rows of 5 columns", [&] { return written(5); }, nullptr},
+        {"2 001 rows of 7 columns", [&] { return written(7); },
+         "1シートに読み込めるのは15,000セル（行数×列数）までです。このシートは2,001行×8列です。"},
+        {"an .xls sheet declaring 2 001 rows of 7 columns", declared,
+         "1シートに読み込めるのは15,000セル（行数×列数）までです。このシートは2,001行×8列です。"},
+        {"100 rows of 51 characters", [&] { return written(2, true); },
+         "1シートに読み込める文字は5,000文字までです。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_ui.Prompt().Clear();
+        CExcelApp app;
+        app.SetLimits(limits);
+        app.SetPath(c.book());
+        CImportRows rows;
+        EXPECT_EQ(app.ReadSheet(&rows), c.says ? 0 : 1);
+        EXPECT_EQ(rows.size(), c.says ? 0 : 2002);
+        EXPECT_EQ(m_ui.Prompt().Texts(), c.says ? QStringList{U(c.says)} : QStringList());
     }
 }
 

@@ -305,7 +305,9 @@ TEST_F(ImportReadingTest, AnAccessTablePastTheCellBoundIsRefusedAsTooLarge)
         } else {
             EXPECT_EQ(read, 0);
             EXPECT_TRUE(import.m_rows.isEmpty());
-            EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{kFileTooLarge});
+            EXPECT_EQ(m_ui.Prompt().Texts(),
+                      QStringList{
+                          U("1シートに読み込めるのは5セル（行数×列数）までです。このシートは2行×3列です。")});
         }
     }
 }

@@ -235,8 +235,33 @@ TEST(CompanyInfoDlg, ShowsEditsAndSaves)
     EXPECT_EQ(Stored(db, "NAME.AUT"), U("山田"));
 }
 
+// The person takes the staff list's 30 bytes, said in characters; the other
+// fields have no such limit.
+TEST(CompanyInfo, ThePersonIsRefusedPastThirtyBytesInCharacters)
+{
+    const QString said = U("担当者は全角15文字・半角30文字までです。");
+    const struct {
+        F::Field field;
+        QString text;
+        QString problem;
+    } cases[] = {
+        {F::PERSON, QString(15, u'佐'), {}},
+        {F::PERSON, QString(16, u'佐'), said},
+        {F::PERSON, QString(30, u'a'), {}},
+        {F::PERSON, QString(31, u'ｱ'), said},
+        {F::PERSON, QString(14, u'佐') + U("ab"), {}},
+        {F::PERSON, QString(14, u'佐') + U("abc"), said},
+        {F::COMPANY, QString(40, u'佐'), {}},
+    };
+    EXPECT_EQ(F::MaxBytes(F::PERSON), 30);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        EXPECT_EQ(F::LengthProblem(c.field, c.text), c.problem);
+    }
+}
+
 // The person's box keeps the staff list's 30 bytes: a paste past them is
-// refused whole and the status bar behind says the limit, never cut short
+// refused whole and said over the dialog in characters, never cut short
 // unseen; one that fits goes in without a word.
 TEST(CompanyInfoDlg, APersonPastTheLimitIsRefusedAndSaid)
 {
@@ -262,11 +287,14 @@ TEST(CompanyInfoDlg, APersonPastTheLimitIsRefusedAndSaid)
         person->setEditText(U(c.held));
         person->lineEdit()->end(false);
         frame.statusBar()->clearMessage();
+        ui.Prompt().Clear();
         QGuiApplication::clipboard()->setText(U(c.pasted));
         person->lineEdit()->paste();
+        QCoreApplication::processEvents();
         EXPECT_EQ(person->currentText(), U(c.result ? c.result : c.held));
-        EXPECT_EQ(frame.statusBar()->currentMessage(),
-                  c.result ? QString() : U("担当者は30バイトまでです。"));
+        EXPECT_EQ(ui.Prompt().Texts(),
+                  c.result ? QStringList() : QStringList{U("担当者は全角15文字・半角30文字までです。")});
+        EXPECT_EQ(frame.statusBar()->currentMessage(), QString());
     }
     dlg.reject();
     EXPECT_EQ(frame.statusBar()->currentMessage(), QString());

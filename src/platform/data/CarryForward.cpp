@@ -87,7 +87,8 @@ class CCarryForwardRun
 {
   public:
     CCarryForwardRun(CMakeMsgID& db, const QDate& date, const QDate& previous)
-        : m_db(db), m_date(date), m_previous(previous), m_dayAfter(SqlDate(date.addDays(1)))
+        : m_db(db), m_date(date),
+          m_previous(previous), m_days{SqlDateValue(date.addDays(1)), CSqlValue(), SqlDateValue(date)}
     {
     }
 
@@ -129,7 +130,9 @@ class CCarryForwardRun
     CMakeMsgID& m_db;
     const QDate m_date;
     const QDate m_previous;
-    const QString m_dayAfter;
+    // The values the statements bind: ?1 the day after the date, ?2 the day
+    // after the last carry-forward (once read), ?3 the date.
+    CSqlValues m_days;
     QDate m_stored; // the date of the last carry-forward, invalid for none
     bool m_hasUtil = false;
     bool m_remade = false; // the booked balances were made again
@@ -239,6 +242,8 @@ bool CCarryForwardRun::CheckPreviousDate()
         if (const CTb* field =
                 util.GetAt(0)->GetOneField(QStringLiteral("Util"), QStringLiteral("StartDate")))
             field->GetData(m_stored);
+    if (m_stored.isValid())
+        m_days[1] = SqlDateValue(m_stored.addDays(1));
     if (m_stored != m_previous)
         return Refuse(EClosingRefusal::PreviousDiffers, QStringLiteral("前回の繰越日が一致しません。"));
     if (m_stored.isValid() && m_date < m_stored)
@@ -262,9 +267,8 @@ bool CCarryForwardRun::RecheckBalances()
 // NULL). The run's own tables are made here too.
 bool CCarryForwardRun::CarryStock()
 {
-    const QString range = m_stored.isValid() ? QStringLiteral("R.\"Date\" >= %1 AND R.\"Date\" < %2")
-                                                   .arg(SqlDate(m_stored.addDays(1)), m_dayAfter)
-                                             : QStringLiteral("R.\"Date\" < %1").arg(m_dayAfter);
+    const QString range = m_stored.isValid() ? QStringLiteral("R.\"Date\" >= ?2 AND R.\"Date\" < ?1")
+                                             : QStringLiteral("R.\"Date\" < ?1");
     const QStringList tables{
         QStringLiteral(
             "CREATE TEMP TABLE IF NOT EXISTS carry_stock(ItemCode TEXT COLLATE NOCASE PRIMARY KEY, q "
@@ -322,10 +326,10 @@ bool CCarryForwardRun::MarkGoingClosings(const CTradeSide& side)
              .arg(t, code),
          QStringLiteral(
              "INSERT INTO temp.carry_close(id) SELECT C.ID FROM \"%1\" C LEFT JOIN temp.carry_open F "
-             "ON F.code = C.\"%2\" WHERE C.CloseDate < %3 AND (F.code IS NULL OR C.CloseDate < F.cd "
-             "OR (C.CloseDate = F.cd AND C.ID < F.id)) AND NOT EXISTS (SELECT 1 FROM \"%4\" P "
-             "WHERE P.CloseID = C.ID AND P.\"Date\" >= %3)")
-             .arg(t, code, m_dayAfter, L(side.money))});
+             "ON F.code = C.\"%2\" WHERE C.CloseDate < ?1 AND (F.code IS NULL OR C.CloseDate < F.cd "
+             "OR (C.CloseDate = F.cd AND C.ID < F.id)) AND NOT EXISTS (SELECT 1 FROM \"%3\" P "
+             "WHERE P.CloseID = C.ID AND P.\"Date\" >= ?1)")
+             .arg(t, code, L(side.money))});
 }
 
 // The past of a kept account closing is the opening balance and what its
@@ -346,9 +350,9 @@ bool CCarryForwardRun::KeepClosingsOthersCount(const CTradeSide& side)
         QStringLiteral(
             "INSERT INTO temp.carry_kept(code, fcd, fid) SELECT code, cd, id FROM (SELECT \"%2\" AS "
             "code, CloseDate AS cd, ID AS id, ROW_NUMBER() OVER (PARTITION BY \"%2\" ORDER BY "
-            "CloseDate, ID) AS rn FROM \"%1\" WHERE CloseDate < %4 AND TudoFlg = 1 AND \"%2\" IS NOT "
+            "CloseDate, ID) AS rn FROM \"%1\" WHERE CloseDate < ?1 AND TudoFlg = 1 AND \"%2\" IS NOT "
             "NULL AND ID NOT IN %3) WHERE rn = 1")
-            .arg(t, code, kGoing, m_dayAfter),
+            .arg(t, code, kGoing),
     };
     const QString unbookedPaid =
         QStringLiteral(
@@ -361,21 +365,20 @@ bool CCarryForwardRun::KeepClosingsOthersCount(const CTradeSide& side)
             "\"%1\" C "
             "ON "
             "C.\"%2\" = P.code AND (C.CloseDate > P.fcd OR (C.CloseDate = P.fcd AND C.ID > P.fid)) AND "
-            "C.CloseDate < %7 WHERE C.ID IN %8 AND COALESCE((SELECT SUM(%5) FROM \"%3\" H WHERE "
+            "C.CloseDate < ?1 WHERE C.ID IN %7 AND COALESCE((SELECT SUM(%5) FROM \"%3\" H WHERE "
             "H.SeikyuID = "
             "C.ID), 0) - COALESCE((SELECT SUM(M.Amount) FROM \"%4\" M WHERE M.SeikyuID = C.ID), 0) - %6 "
             "<> 0 "
-            "UNION SELECT C.ID FROM (SELECT DISTINCT M.CloseID AS id FROM \"%4\" M WHERE M.CloseID IN %8 "
+            "UNION SELECT C.ID FROM (SELECT DISTINCT M.CloseID AS id FROM \"%4\" M WHERE M.CloseID IN %7 "
             "AND "
             "M.SeikyuID = 0) U JOIN \"%1\" C ON C.ID = U.id WHERE %6 <> 0 AND EXISTS (SELECT 1 FROM "
             "\"%1\" K "
             "WHERE K.\"%2\" = C.\"%2\" AND K.TudoFlg = 1 AND (K.CloseDate > C.CloseDate OR (K.CloseDate "
             "= "
-            "C.CloseDate AND K.ID > C.ID)) AND K.ID NOT IN %8))")
-            .arg(t, code, L(side.header), money, SqlSlipBilled(QStringLiteral("H.")), unbookedPaid,
-                 m_dayAfter, kGoing);
+            "C.CloseDate AND K.ID > C.ID)) AND K.ID NOT IN %7))")
+            .arg(t, code, L(side.header), money, SqlSlipBilled(QStringLiteral("H.")), unbookedPaid, kGoing);
     for (int kept = 1; kept > 0;) {
-        if (!Arrange(keep) || (m_result = m_db.Execute(stays, m_err, &kept)) != CMakeMsgID::kOk)
+        if (!Arrange(keep) || (m_result = m_db.Execute(stays, m_days, m_err, &kept)) != CMakeMsgID::kOk)
             return false;
     }
     m_db.StepDone();
@@ -467,15 +470,14 @@ bool CCarryForwardRun::RebuildIndexes()
 // Util.StartDate becomes the date: the next run checks against it.
 bool CCarryForwardRun::StoreDate()
 {
-    return Execute({m_hasUtil
-                        ? QStringLiteral("UPDATE Util SET StartDate = %1").arg(SqlDate(m_date))
-                        : QStringLiteral("INSERT INTO Util(StartDate) VALUES (%1)").arg(SqlDate(m_date))});
+    return Execute({m_hasUtil ? QStringLiteral("UPDATE Util SET StartDate = ?3")
+                              : QStringLiteral("INSERT INTO Util(StartDate) VALUES (?3)")});
 }
 
 bool CCarryForwardRun::Execute(const QStringList& statements)
 {
     for (const QString& sql : statements) {
-        if ((m_result = m_db.Execute(sql, m_err)) != CMakeMsgID::kOk)
+        if ((m_result = m_db.Execute(sql, m_days, m_err)) != CMakeMsgID::kOk)
             return false;
         m_db.StepDone();
     }
@@ -485,7 +487,7 @@ bool CCarryForwardRun::Execute(const QStringList& statements)
 bool CCarryForwardRun::Arrange(const QStringList& statements)
 {
     for (const QString& sql : statements)
-        if ((m_result = m_db.Execute(sql, m_err)) != CMakeMsgID::kOk)
+        if ((m_result = m_db.Execute(sql, m_days, m_err)) != CMakeMsgID::kOk)
             return false;
     return true;
 }

@@ -9,6 +9,7 @@
 #include "platform/data/SqlText.h"
 #include "platform/data/TradeSide.h"
 #include "platform/text/Cp932.h"
+#include "platform/text/TextHelpers.h"
 
 #include <QHash>
 #include <QSet>
@@ -39,18 +40,6 @@ CClosingRefusal Refusal(const CMakeMsgID& db, int result, const QString& err,
     if (result == CMakeMsgID::kFatal)
         return {EClosingRefusal::Fatal, err};
     return {why == EClosingRefusal::Failed ? ClosingFailure(db) : why, err};
-}
-
-// One closing ID more for a VALUES list.
-void AddId(QString& values, int id)
-{
-    values += (values.isEmpty() ? QStringLiteral("(") : QStringLiteral(",(")) % QString::number(id) % u')';
-}
-
-// A text of a VALUES list; an empty one is none where `emptyIsNone`.
-QString TextLiteral(const QString& text, bool emptyIsNone = false)
-{
-    return emptyIsNone && text.isEmpty() ? QStringLiteral("NULL") : u'\'' % SqlQuote(text) % u'\'';
 }
 
 // The texts the service writes into a table, each held to its column's
@@ -164,7 +153,9 @@ CCloseOutcome CClosingService::Close(const CCloseRequest& request)
     if (count == 0)
         return outcome;
     const CTradeSide& side = *request.side;
-    const QString code = L(side.code), d1 = SqlDate(request.closeDate.addDays(1));
+    const QString code = L(side.code);
+    // The closing date and the day after it, ?1 and ?2 of the statements below.
+    const CSqlValues days{SqlDateValue(request.closeDate), SqlDateValue(request.closeDate.addDays(1))};
     const CTextLimits closings(side.closing, {"No", side.code});
     const CTextLimits taxSlips(side.header, {"Company", "Section", "Name"});
     for (const CCloseCandidate& c : request.candidates) {
@@ -192,13 +183,15 @@ CCloseOutcome CClosingService::Close(const CCloseRequest& request)
         again.m_strCondition = request.statement;
         if ((result = m_db.GetDataList(again, fresh, err)) != CMakeMsgID::kOk)
             return refused(result);
+        // A partner's row is found by its code as the database finds it:
+        // 'ＡＢ' and 'ａｂ' are two partners, 'AB' and 'ab' one.
         QHash<QString, const COneRecord*> rowOf;
         for (int i = 0; i < fresh.GetCount(); ++i)
             if (const CTb* who = fresh.GetAt(i)->GetOneField(QString(), code))
-                rowOf.insert(who->GetText().toLower(), fresh.GetAt(i));
+                rowOf.insert(FoldAsciiCase(who->GetText()), fresh.GetAt(i));
         for (std::size_t i = 0; i < count; ++i) {
             const CCloseCandidate& c = request.candidates[i];
-            if (!SameFigures(side, c.shown, rowOf.value(c.code.toLower()))) {
+            if (!SameFigures(side, c.shown, rowOf.value(FoldAsciiCase(c.code)))) {
                 open[i] = true;
                 changed << c.code;
             }
@@ -207,18 +200,17 @@ CCloseOutcome CClosingService::Close(const CCloseRequest& request)
     m_db.StepDone();
     // What each closing and its tax slip take from the candidate; a tax
     // slip only for a tax billed at the closing.
-    QString values;
+    std::vector<CSqlValues> values;
     for (std::size_t i = 0; i < count; ++i) {
         if (open[i])
             continue;
         const CCloseCandidate& c = request.candidates[i];
         const QDate due = CollectDate(request.closeDate, c.collectCycle, c.collectDay);
-        values += (values.isEmpty() ? QStringLiteral("(") : QStringLiteral(",(")) % QString::number(i) %
-                  u',' % TextLiteral(c.code) % u',' % TextLiteral(c.number) % u',' % SqlDate(due) % u',' %
-                  (c.tax == CMny(0) ? QStringLiteral("NULL") : SqlMoney(c.tax)) % u',' %
-                  TextLiteral(c.company) % u',' % TextLiteral(c.section) % u',' % TextLiteral(c.name) % u')';
+        values.push_back({qint64(i), c.code, c.number, SqlDateValue(due),
+                          c.tax == CMny(0) ? CSqlValue() : SqlMoneyValue(c.tax), c.company, c.section,
+                          c.name});
     }
-    if (values.isEmpty()) {
+    if (values.empty()) {
         if ((result = run.Commit(err)) != CMakeMsgID::kOk)
             return refused(result);
         outcome.changed = changed;
@@ -231,13 +223,15 @@ CCloseOutcome CClosingService::Close(const CCloseRequest& request)
         // Every check and booking below finds a partner's row by its code.
         QStringLiteral("CREATE INDEX IF NOT EXISTS temp.ix_close_run_code ON close_run(code)"),
         QStringLiteral("DELETE FROM temp.close_run"),
-        QStringLiteral(
-            "INSERT INTO temp.close_run(seq, code, no, due, tax, company, section, name) VALUES ") %
-            values,
     };
     for (const QString& sql : prepare)
         if ((result = m_db.Execute(sql, err)) != CMakeMsgID::kOk)
             return refused(result);
+    if ((result = m_db.ExecuteRows(
+             QStringLiteral("INSERT INTO temp.close_run(seq, code, no, due, tax, company, section, name) "
+                            "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)"),
+             values, err)) != CMakeMsgID::kOk)
+        return refused(result);
     m_db.StepDone();
 
     // The first partner that cannot be closed, and why.
@@ -245,13 +239,13 @@ CCloseOutcome CClosingService::Close(const CCloseRequest& request)
     check.m_strCondition =
         QStringLiteral("SELECT code, why FROM (SELECT r.seq, r.code, CASE "
                        "WHEN (SELECT COUNT(*) FROM temp.close_run r2 WHERE r2.code = r.code) > 1 THEN 1 "
-                       "WHEN EXISTS (SELECT 1 FROM \"%1\" X WHERE X.\"%2\" = r.code AND X.CloseDate = %3 "
+                       "WHEN EXISTS (SELECT 1 FROM \"%1\" X WHERE X.\"%2\" = r.code AND X.CloseDate = ?1 "
                        "AND X.TudoFlg = 1) THEN 2 "
-                       "WHEN NOT EXISTS (SELECT 1 FROM \"%4\" H WHERE H.\"%2\" = r.code AND H.SeikyuID = 0 "
-                       "AND H.\"Date\" < %5) THEN 3 END AS why FROM temp.close_run r) "
+                       "WHEN NOT EXISTS (SELECT 1 FROM \"%3\" H WHERE H.\"%2\" = r.code AND H.SeikyuID = 0 "
+                       "AND H.\"Date\" < ?2) THEN 3 END AS why FROM temp.close_run r) "
                        "WHERE why IS NOT NULL ORDER BY seq LIMIT 1")
-            .arg(L(side.closing), code, SqlDate(request.closeDate), L(side.header), d1);
-    if ((result = m_db.GetDataList(check, first, err)) != CMakeMsgID::kOk)
+            .arg(L(side.closing), code, L(side.header));
+    if ((result = m_db.GetDataList(check, days, first, err)) != CMakeMsgID::kOk)
         return refused(result);
     m_db.StepDone();
     if (first.GetCount() > 0) {
@@ -273,18 +267,19 @@ CCloseOutcome CClosingService::Close(const CCloseRequest& request)
 
     // The closings in candidate order, each then found by its partner: the
     // refusals above leave one closing of the account per partner and date.
+    const CSqlValues closingValues{days[0], days[1], SqlDateValue(request.issued),
+                                   SqlMoneyValue(request.taxRate)};
     const QString closing[] = {
         QStringLiteral(
             "INSERT INTO \"%1\"(\"No\", \"Date\", \"%2\", CloseDate, CollectDate, Status, TaxRate, "
-            "TudoFlg) SELECT no, %3, code, %4, due, 0, %5, 1 FROM temp.close_run ORDER BY seq")
-            .arg(L(side.closing), code, SqlDate(request.issued), SqlDate(request.closeDate),
-                 SqlMoney(request.taxRate)),
+            "TudoFlg) SELECT no, ?3, code, ?1, due, 0, ?4, 1 FROM temp.close_run ORDER BY seq")
+            .arg(L(side.closing), code),
         QStringLiteral("UPDATE temp.close_run SET id = (SELECT X.ID FROM \"%1\" X WHERE X.\"%2\" = "
-                       "close_run.code AND X.CloseDate = %3 AND X.TudoFlg = 1)")
-            .arg(L(side.closing), code, SqlDate(request.closeDate)),
+                       "close_run.code AND X.CloseDate = ?1 AND X.TudoFlg = 1)")
+            .arg(L(side.closing), code),
     };
     for (const QString& sql : closing)
-        if ((result = m_db.Execute(sql, err)) != CMakeMsgID::kOk)
+        if ((result = m_db.Execute(sql, closingValues, err)) != CMakeMsgID::kOk)
             return refused(result);
     CCDSData made, ids;
     made.m_strCondition = QStringLiteral("SELECT seq, id FROM temp.close_run");
@@ -294,20 +289,20 @@ CCloseOutcome CClosingService::Close(const CCloseRequest& request)
     const QString booking[] = {
         QStringLiteral(
             "UPDATE \"%1\" SET SeikyuID = (SELECT r.id FROM temp.close_run r WHERE r.code = \"%1\".\"%2\") "
-            "WHERE SeikyuID = 0 AND \"Date\" < %3 AND \"%2\" IN (SELECT code FROM temp.close_run)")
-            .arg(L(side.header), code, d1),
+            "WHERE SeikyuID = 0 AND \"Date\" < ?2 AND \"%2\" IN (SELECT code FROM temp.close_run)")
+            .arg(L(side.header), code),
         QStringLiteral(
             "UPDATE \"%1\" SET SeikyuID = (SELECT r.id FROM temp.close_run r WHERE r.code = \"%1\".\"%2\") "
-            "WHERE SeikyuID = 0 AND \"Date\" < %3 AND \"%2\" IN (SELECT code FROM temp.close_run)")
-            .arg(L(side.money), code, d1),
+            "WHERE SeikyuID = 0 AND \"Date\" < ?2 AND \"%2\" IN (SELECT code FROM temp.close_run)")
+            .arg(L(side.money), code),
         // The tax slips go in after the booking, already carrying their closing.
         QStringLiteral("INSERT INTO \"%1\"(Tax, DenpyoType, \"Date\", \"%2\", Company, Section, Name, Total, "
-                       "SeikyuID) SELECT tax, 1, %3, code, company, section, name, tax, id FROM "
+                       "SeikyuID) SELECT tax, 1, ?1, code, company, section, name, tax, id FROM "
                        "temp.close_run WHERE tax IS NOT NULL ORDER BY seq")
-            .arg(L(side.header), code, SqlDate(request.closeDate)),
+            .arg(L(side.header), code),
     };
     for (const QString& sql : booking) {
-        if ((result = m_db.Execute(sql, err)) != CMakeMsgID::kOk)
+        if ((result = m_db.Execute(sql, days, err)) != CMakeMsgID::kOk)
             return refused(result);
         m_db.StepDone();
     }
@@ -330,10 +325,7 @@ CClosingRefusal CClosingService::Undo(const CTradeSide& side, const QList<int>& 
     QString err;
     if (!m_db.IsOpen())
         return Refusal(m_db, m_db.NoConnection(err), err);
-    QString values;
-    for (int id : closings)
-        AddId(values, id);
-    return UndoIds(side, values, int(closings.size()));
+    return UndoIds(side, closings);
 }
 
 const std::array<CInvoiceHeader::Column<QString>, 10> CInvoiceHeader::kTexts{{
@@ -378,33 +370,51 @@ CClosingRefusal CClosingService::MakeInvoices(const CTradeSide& side,
     for (const auto& text : CInvoiceHeader::kTexts)
         texts.push_back(text.name);
     const CTextLimits limits(TB_WSHIME_H, texts);
-    QString values;
-    int id = 0;
+    std::vector<CSqlValues> values;
+    qint64 id = 0;
     for (const CInvoiceHeader& invoice : invoices) {
-        values += (values.isEmpty() ? QStringLiteral("(") : QStringLiteral(",(")) % QString::number(++id) %
-                  u',' % QString::number(invoice.closing) % u',' %
-                  (invoice.slips ? QString::number(*invoice.slips) : QStringLiteral("NULL"));
+        CSqlValues& row = values.emplace_back();
+        row.reserve(3 + CInvoiceHeader::kTexts.size() + CInvoiceHeader::kDates.size() +
+                    CInvoiceHeader::kAmounts.size());
+        row.push_back(++id);
+        row.push_back(qint64(invoice.closing));
+        row.emplace_back();
+        if (invoice.slips)
+            row.back() = qint64(*invoice.slips);
         for (std::size_t k = 0; k < CInvoiceHeader::kTexts.size(); ++k) {
             const QString& text = invoice.*CInvoiceHeader::kTexts[k].field;
             if (!limits.Fits(k, text, err))
                 return Refusal(m_db, CMakeMsgID::kFailed, err);
-            values += u',' % TextLiteral(text, true);
+            row.push_back(SqlTextValue(text, true));
         }
         for (const auto& date : CInvoiceHeader::kDates)
-            values += u',' % SqlDate(invoice.*date.field);
+            row.push_back(SqlDateValue(invoice.*date.field));
         for (const auto& amount : CInvoiceHeader::kAmounts) {
             const std::optional<CMny>& value = invoice.*amount.field;
-            values += u',' % (value ? SqlMoney(*value) : QStringLiteral("NULL"));
+            row.emplace_back();
+            if (value)
+                row.back() = SqlMoneyValue(*value);
         }
-        values += u')';
     }
+    QString parameters;
+    for (std::size_t k = 1; !values.empty() && k <= values.front().size(); ++k)
+        parameters += (k > 1 ? QStringLiteral(", ?") : QStringLiteral("?")) % QString::number(k);
 
     CScopedTransaction run(m_db);
     int result = run.Begin(err);
     if (result != CMakeMsgID::kOk)
         return Refusal(m_db, result, err);
     QStringList steps{QStringLiteral("DELETE FROM WShime_B"), QStringLiteral("DELETE FROM WShime_H")};
-    if (!values.isEmpty())
+    for (const QString& sql : steps)
+        if ((result = m_db.Execute(sql, err)) != CMakeMsgID::kOk)
+            return Refusal(m_db, result, err);
+    steps.clear();
+    if (!values.empty() &&
+        (result =
+             m_db.ExecuteRows(QStringLiteral("INSERT INTO WShime_H(%1) VALUES (%2)").arg(columns, parameters),
+                              values, err)) != CMakeMsgID::kOk)
+        return Refusal(m_db, result, err);
+    if (!values.empty())
         // The work table leads: it holds the few closings asked for, and the
         // slips and lines are found from them by index, never by walking the
         // lines of the books (which the planner would, knowing no row
@@ -412,8 +422,7 @@ CClosingRefusal CClosingService::MakeInvoices(const CTradeSide& side,
         // so each one's row number is its place in it: the numbering is set
         // from that afterwards, which costs less than a numbering window,
         // which holds every line once more.
-        steps << QStringLiteral("INSERT INTO WShime_H(%1) VALUES %2").arg(columns, values)
-              << QStringLiteral(
+        steps << QStringLiteral(
                      "INSERT INTO WShime_B(HeaderID, \"Date\", \"No\", LineNo, ItemType, ItemCode, ItemName, "
                      "Number, Unit, Price, Amount, TaxFlg, Tax, Remarks) "
                      "SELECT W.ID, H.\"Date\", H.\"No\", B.LineNo, B.ItemType, B.ItemCode, B.ItemName, "
@@ -429,22 +438,30 @@ CClosingRefusal CClosingService::MakeInvoices(const CTradeSide& side,
     return Refusal(m_db, run.Commit(err), err);
 }
 
-CClosingRefusal CClosingService::UndoIds(const CTradeSide& side, const QString& values, int count)
+CClosingRefusal CClosingService::UndoIds(const CTradeSide& side, const QList<int>& closings)
 {
     QString err;
-    if (values.isEmpty())
+    if (closings.isEmpty())
         return {};
+    const int count = int(closings.size());
     CScopedTransaction run(m_db);
     int result = run.Begin(err);
     if (result != CMakeMsgID::kOk)
         return Refusal(m_db, result, err);
     const QString ids = QStringLiteral("(SELECT id FROM temp.reset_run)");
     const QString slips = L(side.header), money = L(side.money);
-    QStringList steps{
-        QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS reset_run(id INTEGER PRIMARY KEY)"),
-        QStringLiteral("DELETE FROM temp.reset_run"),
-        QStringLiteral("INSERT OR IGNORE INTO temp.reset_run(id) VALUES ") % values,
-    };
+    std::vector<CSqlValues> rows;
+    rows.reserve(std::size_t(count));
+    for (int id : closings)
+        rows.push_back({qint64(id)});
+    if ((result =
+             m_db.Execute(QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS reset_run(id INTEGER PRIMARY KEY)"),
+                          err)) != CMakeMsgID::kOk ||
+        (result = m_db.Execute(QStringLiteral("DELETE FROM temp.reset_run"), err)) != CMakeMsgID::kOk ||
+        (result = m_db.ExecuteRows(QStringLiteral("INSERT OR IGNORE INTO temp.reset_run(id) VALUES (?1)"),
+                                   rows, err)) != CMakeMsgID::kOk)
+        return Refusal(m_db, result, err);
+    QStringList steps;
     // Many closings at once: the triggers of the booked balances are set
     // aside and the balances settled in one update from what each partner
     // had booked to them (row by row, each slip and money row would update

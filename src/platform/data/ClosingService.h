@@ -189,8 +189,8 @@ class CClosingService
     static QString SpaceShortage(qint64 fileSize, qint64 available);
 
   private:
-    // Undoes the closings of `values` ("(7),(8)"), `count` records asked.
-    CClosingRefusal UndoIds(const CTradeSide& side, const QString& values, int count);
+    // Undoes the closings with these IDs.
+    CClosingRefusal UndoIds(const CTradeSide& side, const QList<int>& closings);
 
     CMakeMsgID& m_db;
 };

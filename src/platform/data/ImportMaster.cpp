@@ -109,18 +109,6 @@ bool RuleApplies(const char* ruleTable, const QString& table)
     return table == QLatin1String("Customer") || table == QLatin1String("Supplier");
 }
 
-// ASCII letters folded, so that "abc" and "ABC" are one code while
-// full-width letters stay themselves, as the code index compares them.
-QString FoldCode(const QString& code)
-{
-    QString folded = code;
-    for (QChar& c : folded) {
-        if (c.unicode() >= 'A' && c.unicode() <= 'Z')
-            c = QChar(c.unicode() + 32);
-    }
-    return folded;
-}
-
 // The amount in ten-thousandths, as the money columns store it.
 bool TenThousandths(const CMny& value, qint64& units)
 {
@@ -296,7 +284,7 @@ int CImportRun::LookUp(const QStringList& codes, QHash<QString, qint64>& found)
         while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
             if (text)
-                found.insert(FoldCode(QString::fromUtf8(text, sqlite3_column_bytes(statement, 1))),
+                found.insert(FoldAsciiCase(QString::fromUtf8(text, sqlite3_column_bytes(statement, 1))),
                              sqlite3_column_int64(statement, 0));
         }
         if (rc != SQLITE_DONE)
@@ -321,7 +309,7 @@ bool CImportRun::DrawCodes(int count, QStringList& codes, int& rc)
         if ((rc = LookUp(drawn, existing)) != SQLITE_OK)
             return false;
         for (const QString& code : std::as_const(drawn)) {
-            if (!existing.contains(FoldCode(code)))
+            if (!existing.contains(FoldAsciiCase(code)))
                 codes << code;
         }
     }
@@ -626,7 +614,7 @@ int CMakeMsgID::ImportBatch(
         }
         qint64 existing = 0;
         if (faults.isEmpty()) {
-            existing = run.m_codes.value(FoldCode(code), 0);
+            existing = run.m_codes.value(FoldAsciiCase(code), 0);
             if (existing > 0 && run.Mode() != 1)
                 faults << codeFull;
         }
@@ -642,7 +630,7 @@ int CMakeMsgID::ImportBatch(
                     ++run.m_nReplaced;
                 } else {
                     ++run.m_nAdded;
-                    run.m_codes.insert(FoldCode(code), sqlite3_last_insert_rowid(m_db));
+                    run.m_codes.insert(FoldAsciiCase(code), sqlite3_last_insert_rowid(m_db));
                 }
                 continue;
             }

@@ -1027,9 +1027,76 @@ int CMakeMsgID::Execute(const QString& sql, QString& err, int* changes)
     return RunStatement(sql, err, changes);
 }
 
+int CMakeMsgID::Execute(const QString& sql, const CSqlValues& values, QString& err, int* changes)
+{
+    return ExecuteRows(sql, {values}, err, changes);
+}
+
+int CMakeMsgID::ExecuteRows(const QString& sql, const std::vector<CSqlValues>& rows, QString& err,
+                            int* changes)
+{
+    if (!m_db)
+        return NoConnection(err);
+    TrimCache();
+    Statement* statement = nullptr;
+    if (const int prepared = Prepare(sql, statement, err); prepared != kOk)
+        return prepared;
+    int changed = 0;
+    for (const CSqlValues& values : rows) {
+        StatementUse use(statement->handle);
+        if (const int bound = BindValues(statement->handle, values, err); bound != kOk)
+            return bound;
+        int rc = sqlite3_step(statement->handle);
+        while (rc == SQLITE_ROW)
+            rc = sqlite3_step(statement->handle);
+        if (rc != SQLITE_DONE)
+            return Fail(rc, err);
+        changed += sqlite3_changes(m_db);
+    }
+    if (changes)
+        *changes = changed;
+    return kOk;
+}
+
+int CMakeMsgID::BindValues(sqlite3_stmt* statement, const CSqlValues& values, QString& err) const
+{
+    const int count = sqlite3_bind_parameter_count(statement);
+    if (std::size_t(count) > values.size()) {
+        err = QStringLiteral("SQL文の値が足りません。");
+        return kFailed;
+    }
+    for (int i = 0; i < count; ++i) {
+        const CSqlValue& value = values[std::size_t(i)];
+        int rc = SQLITE_OK;
+        if (const qint64* number = std::get_if<qint64>(&value)) {
+            rc = sqlite3_bind_int64(statement, i + 1, *number);
+        } else if (const QString* text = std::get_if<QString>(&value)) {
+            // A text goes in whole, a U+0000 in it too: it is never part of
+            // the statement's words.
+            const QByteArray utf8 = text->toUtf8();
+            rc = sqlite3_bind_text(statement, i + 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        } else {
+            rc = sqlite3_bind_null(statement, i + 1);
+        }
+        if (rc != SQLITE_OK)
+            return Fail(rc, err);
+    }
+    return kOk;
+}
+
 // ---- requests -----------------------------------------------------------
 
 int CMakeMsgID::GetDataList(const CCDSData& request, CCDSData& result, QString& err)
+{
+    return ListRows(request, nullptr, result, err);
+}
+
+int CMakeMsgID::GetDataList(const CCDSData& request, const CSqlValues& values, CCDSData& result, QString& err)
+{
+    return ListRows(request, &values, result, err);
+}
+
+int CMakeMsgID::ListRows(const CCDSData& request, const CSqlValues* values, CCDSData& result, QString& err)
 {
     if (!m_db)
         return NoConnection(err);
@@ -1050,6 +1117,9 @@ int CMakeMsgID::GetDataList(const CCDSData& request, CCDSData& result, QString& 
         return prepared;
 
     StatementUse use(statement->handle);
+    if (values)
+        if (const int bound = BindValues(statement->handle, *values, err); bound != kOk)
+            return bound;
     const int before = result.GetCount();
     sqlite3_stmt* handle = statement->handle;
     int rc = sqlite3_step(handle);

@@ -2,6 +2,7 @@
 
 #include "platform/data/DataProgress.h"
 #include "platform/data/Record.h"
+#include "platform/data/SqlText.h"
 
 #include <QDateTime>
 #include <QString>
@@ -172,8 +173,9 @@ class CMakeMsgID
     const QString& GetFolder() const { return m_folder; }
 
     // Appends the records of the request to `result` (a failure appends
-    // nothing).
+    // nothing). `values` are bound to the parameters of the condition.
     int GetDataList(const CCDSData& request, CCDSData& result, QString& err);
+    int GetDataList(const CCDSData& request, const CSqlValues& values, CCDSData& result, QString& err);
     // The number of records the request would give.
     int GetDataNum(const CCDSData& request, int& count, QString& err);
     // Inserts every record of the set into the set's table, all or nothing.
@@ -391,6 +393,15 @@ class CMakeMsgID
     // For the library's own operations written beside this class: runs one
     // statement that returns no rows. `changes` receives the rows changed.
     int Execute(const QString& sql, QString& err, int* changes = nullptr);
+    // The same with `values` bound to its parameters (?1, ?2, ...): the
+    // parameters a statement does not name are not bound, and one named
+    // without a value is refused.
+    int Execute(const QString& sql, const CSqlValues& values, QString& err, int* changes = nullptr);
+    // Runs the statement once for each of `rows`, the row's values bound:
+    // prepared once, as an insert of many rows is. `changes` receives the
+    // rows changed by all of them.
+    int ExecuteRows(const QString& sql, const std::vector<CSqlValues>& rows, QString& err,
+                    int* changes = nullptr);
     sqlite3* Handle() const { return m_db; }
     // The answer without a connection.
     int NoConnection(QString& err) const;
@@ -430,6 +441,9 @@ class CMakeMsgID
     static int BindField(sqlite3_stmt* statement, int index, const CTb& field, const Schema::TableDef& table,
                          const Schema::FieldDef& column, std::string& buffer, QString& err);
     int RunStatement(const QString& sql, QString& err, int* changes = nullptr);
+    // Binds `values` to the statement's parameters (see Execute).
+    int BindValues(sqlite3_stmt* statement, const CSqlValues& values, QString& err) const;
+    int ListRows(const CCDSData& request, const CSqlValues* values, CCDSData& result, QString& err);
     int InsertRecords(CCDSData& set, const Schema::TableDef& table,
                       std::vector<std::pair<int, qint64>>& assigned, QString& err);
 

@@ -13,6 +13,28 @@ QString SqlMoney(const CMny& value)
                                  : QString::number(stored.GetValue());
 }
 
+CSqlValue SqlDateValue(const QDate& date)
+{
+    if (!date.isValid())
+        return {};
+    return date.toString(u"yyyy-MM-dd");
+}
+
+CSqlValue SqlMoneyValue(const CMny& value)
+{
+    CMny rounded, stored;
+    if (!value.IsValid() || !value.Round(rounded, CMny::kRoundHalfUp, 4) || !rounded.Rescale(4, stored))
+        return {};
+    return qint64(stored.GetValue());
+}
+
+CSqlValue SqlTextValue(const QString& text, bool emptyIsNone)
+{
+    if (emptyIsNone && text.isEmpty())
+        return {};
+    return text;
+}
+
 QString SqlDate(const QDate& date)
 {
     if (!date.isValid())

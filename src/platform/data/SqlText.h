@@ -6,6 +6,22 @@
 #include <QDateTime>
 #include <QString>
 
+#include <variant>
+#include <vector>
+
+// A value bound to a parameter of a statement (?1, ?2, ...): none, a whole
+// number or a text. Bound, a value is never read as SQL, whatever it holds.
+using CSqlValue = std::variant<std::monostate, qint64, QString>;
+using CSqlValues = std::vector<CSqlValue>;
+
+// A day as the date columns store it ('YYYY-MM-DD'); none for an invalid date.
+CSqlValue SqlDateValue(const QDate& date);
+// An amount as the money columns store it (ten-thousandths, more decimals
+// rounded half up); none for an invalid amount.
+CSqlValue SqlMoneyValue(const CMny& value);
+// A text; with `emptyIsNone` an empty one is none.
+CSqlValue SqlTextValue(const QString& text, bool emptyIsNone = false);
+
 // Literals for the SQL texts the program builds. Every user value placed in
 // a statement goes through one of these.
 

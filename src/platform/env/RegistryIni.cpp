@@ -2,6 +2,7 @@
 
 #include "platform/env/ArdoEnv.h"
 #include "platform/text/Cp932.h"
+#include "platform/text/TextHelpers.h"
 
 #include <QFile>
 
@@ -10,16 +11,6 @@ namespace
 
 // Far beyond any real registry extract; a bigger file is not read.
 constexpr qint64 kMaxFileBytes = 1 << 20;
-
-QString FoldAscii(const QString& text)
-{
-    QString folded = text;
-    for (QChar& c : folded) {
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + 32);
-    }
-    return folded;
-}
 
 } // namespace
 
@@ -40,7 +31,7 @@ CRegistryIni::CRegistryIni(const QString& file)
 
 QString CRegistryIni::KeyOf(const QString& key)
 {
-    QString folded = FoldAscii(key.trimmed());
+    QString folded = FoldAsciiCase(key.trimmed());
     folded.replace(u'/', u'\\');
     while (folded.endsWith(u'\\'))
         folded.chop(1);
@@ -70,7 +61,7 @@ void CRegistryIni::Load(const QString& file)
         QStringView value = line.mid(equals + 1).trimmed();
         if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
             value = value.mid(1, value.size() - 2);
-        section->insert(FoldAscii(line.left(equals).trimmed().toString()), value.toString());
+        section->insert(FoldAsciiCase(line.left(equals).trimmed().toString()), value.toString());
     }
 }
 
@@ -82,7 +73,7 @@ bool CRegistryIni::HasKey(const QString& key) const
 QString CRegistryIni::GetString(const QString& key, const QString& name) const
 {
     const auto section = m_keys.constFind(KeyOf(key));
-    return section == m_keys.constEnd() ? QString() : section->value(FoldAscii(name));
+    return section == m_keys.constEnd() ? QString() : section->value(FoldAsciiCase(name));
 }
 
 int CRegistryIni::GetInt(const QString& key, const QString& name) const

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -48,6 +49,15 @@ struct CSheetData {
   private:
     bool m_bBlanks = false;
     quint32 m_blankRows[2] = {0, 0}, m_blankColumns[2] = {0, 0}; // first, last
+};
+
+// A sheet's range as its file declares it ahead of its cells (the dimension
+// of an .xlsx sheet, the DIMENSIONS record of an .xls one), all from 0.
+struct CSheetRange {
+    quint32 firstRow = 0;
+    quint32 firstColumn = 0;
+    quint32 lastRow = 0;
+    quint32 lastColumn = 0;
 };
 
 struct CSheetInfo {
@@ -100,9 +110,10 @@ struct CWorkbookLimits {
     // A sheet's code name stands in its first element, a few hundred bytes
     // in: the reading of each sheet's head stops here, the name not found.
     qint64 maxHeadBytes = qint64(16) << 10;
-    // The characters of a book's shared strings and of the texts of the
-    // sheet read, each kept in two bytes: with the cells, the import stays
-    // near 300 MB.
+    // The characters of the texts the sheet read holds (each shared string
+    // its cells take counted once), each kept in two bytes: with the cells,
+    // the import stays near 300 MB. Strings no cell of the sheet takes are
+    // not held and count for nothing.
     qint64 maxTextChars = 64000000;
 };
 
@@ -140,15 +151,33 @@ class CWorkbookReader
     virtual bool ReadSheet(int index, CSheetData& sheet, Error* error = nullptr) = 0;
     // The cell ("B3") of the last FormulaResult or CellText failure.
     const QString& FailedCell() const { return m_strFailedCell; }
+    // Asked with the range a sheet declares ahead of its cells, when it
+    // declares one: false refuses the sheet (TooLarge) before its cells are
+    // read, so that a bound on rows and columns is said at once.
+    using RangeCheck = std::function<bool(const CSheetRange& declared)>;
+    void SetRangeCheck(RangeCheck check) { m_rangeCheck = std::move(check); }
+    // The cap a sheet's last TooLarge passed: the cells of one sheet
+    // (maxCells), the characters of its texts (maxTextChars), or another
+    // (the bytes, markup or counts of a book).
+    enum class Cap { Other, Cells, Characters };
+    Cap FailedCap() const { return m_cap; }
     // "B3" for a cell from row and column 0.
     static QString CellName(quint32 row, quint32 column);
 
   protected:
     // A sheet started afresh, and the end of one that failed.
-    void BeginSheet(CSheetData& sheet) const
+    void BeginSheet(CSheetData& sheet)
     {
         sheet = CSheetData();
         sheet.date1904 = m_date1904;
+        m_cap = Cap::Other;
+    }
+    bool RangeAllowed(const CSheetRange& declared) const { return !m_rangeCheck || m_rangeCheck(declared); }
+    // The sheet passes the cap `cap`.
+    bool RefuseCap(CSheetData& sheet, Error* error, Cap cap)
+    {
+        m_cap = cap;
+        return Refuse(sheet, error, TooLarge);
     }
     static bool Refuse(CSheetData& sheet, Error* error, Error why)
     {
@@ -161,6 +190,10 @@ class CWorkbookReader
     QList<CSheetInfo> m_sheets;
     bool m_date1904 = false;
     QString m_strFailedCell;
+    Cap m_cap = Cap::Other;
+
+  private:
+    RangeCheck m_rangeCheck;
 };
 
 // True for the built-in date and time formats (ids 14-22, 27-36, 45-47,

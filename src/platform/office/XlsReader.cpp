@@ -32,6 +32,7 @@ enum RecordType : quint16 {
     kSst = 0x00FC,
     kLabelSst = 0x00FD,
     kCodeName = 0x01BA,
+    kDimensions = 0x0200,
     kBlank = 0x0201,
     kNumber = 0x0203,
     kLabel = 0x0204,
@@ -832,6 +833,20 @@ bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
         }
         if (depth != 1)
             continue;
+        if (type == kDimensions) {
+            // The first row and column and one past the last: 32-bit rows
+            // in BIFF8, 16-bit in BIFF5. A sheet without cells declares none.
+            const qsizetype rowBytes = m_nBiff == 8 ? 4 : 2;
+            if (data.size() < 2 * rowBytes + 4)
+                return fail(NotWorkbook);
+            const quint32 rows[] = {rowBytes == 4 ? U32(data, 0) : U16(data, 0),
+                                    rowBytes == 4 ? U32(data, 4) : U16(data, 2)};
+            const quint32 columns[] = {U16(data, 2 * rowBytes), U16(data, 2 * rowBytes + 2)};
+            if (rows[1] > rows[0] && columns[1] > columns[0] &&
+                !RangeAllowed({rows[0], columns[0], rows[1] - 1, columns[1] - 1}))
+                return fail(TooLarge);
+            continue;
+        }
         if (type == kString) {
             QString text;
             bool read;
@@ -971,7 +986,7 @@ bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             break;
         }
         if (qint64(sheet.cells.size()) > m_limits.maxCells)
-            return fail(TooLarge);
+            return RefuseCap(sheet, error, Cap::Cells);
     }
     if (depth > 0)
         return fail(NotWorkbook);

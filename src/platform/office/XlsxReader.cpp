@@ -49,7 +49,10 @@ class CPartReader
             m_error = CWorkbookReader::NotWorkbook;
             return;
         }
-        if ((stat.valid & ZIP_STAT_SIZE) && stat.size > zip_uint64_t(m_limits.maxEntryBytes)) {
+        // A part read whole is refused as soon as it declares too many
+        // bytes; the head of one is read whatever the rest of it holds.
+        if (m_nMostBytes < 0 && (stat.valid & ZIP_STAT_SIZE) &&
+            stat.size > zip_uint64_t(m_limits.maxEntryBytes)) {
             m_error = CWorkbookReader::TooLarge;
             return;
         }
@@ -191,6 +194,10 @@ class CPartReader
         return Failed() ? QString() : text;
     }
 
+    // The last TooLarge was a text past the characters asked of Text() or
+    // Runs().
+    bool TextTooLong() const { return m_bTextTooLong; }
+
     // Reads past the current element.
     void Skip()
     {
@@ -225,6 +232,7 @@ class CPartReader
                        type == XML_READER_TYPE_WHITESPACE || type == XML_READER_TYPE_SIGNIFICANT_WHITESPACE) {
                 if ((!runs || (inT > 0 && phoneticDepth < 0)) &&
                     !take(reinterpret_cast<const char*>(xmlTextReaderConstValue(m_reader)))) {
+                    m_bTextTooLong = !Failed();
                     Fail(CWorkbookReader::TooLarge);
                     return;
                 }
@@ -274,6 +282,7 @@ class CPartReader
     CUnpackBudget& m_budget;
     qint64 m_nMostBytes;
     bool m_bCut = false;
+    bool m_bTextTooLong = false;
     int m_nErrors = 0;
     zip_file_t* m_file = nullptr;
     xmlTextReaderPtr m_reader = nullptr;
@@ -335,6 +344,23 @@ bool ParseReference(const char* ref, quint32& column, quint32& row)
         return false;
     column = c;
     row = r;
+    return true;
+}
+
+// A sheet's dimension ("A1:G200001", or "A1" alone) as a range from 0;
+// false when it names none.
+bool DeclaredRange(const QString& ref, CSheetRange& range)
+{
+    const QStringList ends = ref.trimmed().split(u':');
+    quint32 columns[2] = {0, 0}, rows[2] = {0, 0};
+    for (qsizetype i = 0; i < 2; ++i) {
+        const QByteArray end = ends.value(ends.size() == 2 ? i : 0).toLatin1();
+        if (ends.size() > 2 || !ParseReference(end.constData(), columns[i], rows[i]))
+            return false;
+    }
+    if (columns[1] < columns[0] || rows[1] < rows[0])
+        return false;
+    range = {rows[0] - 1, columns[0] - 1, rows[1] - 1, columns[1] - 1};
     return true;
 }
 
@@ -642,9 +668,9 @@ bool CXlsxReader::Load(qint64 fileBytes, Error& error)
     return true;
 }
 
-bool CXlsxReader::LoadShared(Error& error)
+bool CXlsxReader::LoadStyles(Error& error)
 {
-    if (m_sharedLoaded)
+    if (m_stylesLoaded)
         return true;
     // Number formats by style index.
     m_formats.clear();
@@ -711,23 +737,44 @@ bool CXlsxReader::LoadShared(Error& error)
               << CNumberFormat{0, QStringLiteral("hh:mm:ss"), true}
               << CNumberFormat{0, QStringLiteral("[h]:mm:ss"), true};
 
-    m_sharedStrings.clear();
-    m_nSharedChars = 0;
+    m_stylesLoaded = true;
+    return true;
+}
+
+bool CXlsxReader::TakeSharedStrings(CSheetData& sheet, const std::vector<std::size_t>& taking, qint64& chars,
+                                    Error& error)
+{
+    if (taking.empty())
+        return true;
+    // The strings the sheet's cells take, each read once, in the table's
+    // order; the others are passed over, and the reading ends at the last
+    // one taken.
+    std::vector<quint32> wanted;
+    wanted.reserve(taking.size());
+    for (std::size_t at : taking)
+        wanted.push_back(quint32(sheet.cells[at].number));
+    std::sort(wanted.begin(), wanted.end());
+    wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
+    std::vector<QString> texts;
+    texts.reserve(wanted.size());
     if (!m_sharedPart.isEmpty()) {
         CPartReader reader(m_zip, m_sharedPart, m_limits, m_unpacked);
-        while (reader.Read()) {
+        quint32 index = 0;
+        while (texts.size() < wanted.size() && reader.Read()) {
             if (!reader.IsElement("si"))
                 continue;
-            // No sheet could show more strings than it holds cells.
-            if (m_sharedStrings.size() >= m_limits.maxCells) {
-                reader.Fail(TooLarge);
+            if (index++ != wanted[texts.size()]) {
+                reader.Skip();
+                continue;
+            }
+            QString text = DecodeEscapes(reader.Runs(m_limits.maxTextChars - chars));
+            if (reader.Failed()) {
+                if (reader.TextTooLong())
+                    m_cap = Cap::Characters;
                 break;
             }
-            QString text = DecodeEscapes(reader.Runs(m_limits.maxTextChars - m_nSharedChars));
-            if (reader.Failed())
-                break;
-            m_nSharedChars += text.size();
-            m_sharedStrings << std::move(text);
+            chars += text.size();
+            texts.push_back(std::move(text));
             reader.Keep();
         }
         if (reader.Failed()) {
@@ -735,7 +782,18 @@ bool CXlsxReader::LoadShared(Error& error)
             return false;
         }
     }
-    m_sharedLoaded = true;
+    // A cell that names a string the book does not hold is damaged.
+    if (texts.size() < wanted.size()) {
+        error = NotWorkbook;
+        return false;
+    }
+    for (std::size_t at : taking) {
+        CSheetCell& cell = sheet.cells[at];
+        const quint32 index = quint32(cell.number);
+        cell.text =
+            texts[std::size_t(std::lower_bound(wanted.begin(), wanted.end(), index) - wanted.begin())];
+        cell.number = 0;
+    }
     return true;
 }
 
@@ -751,7 +809,7 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             *error = NoError;
         return true;
     }
-    if (!LoadShared(reason))
+    if (!LoadStyles(reason))
         return fail(reason);
     // Shared with the reader, never copied: a book may hold tens of
     // thousands of formats.
@@ -763,8 +821,12 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
     CPartReader reader(m_zip, m_sheetParts.at(index), m_limits, m_unpacked);
     if (!reader.IsOpen() && !reader.Failed())
         return fail(NotWorkbook);
-    // The sheet's own texts share the book's budget with its strings.
-    qint64 chars = m_nSharedChars;
+    // The texts the sheet holds: its own, and the shared strings its cells
+    // take, each counted once when they are read after its cells. Until
+    // then such a cell keeps the string's index in `number`.
+    qint64 chars = 0;
+    std::vector<std::size_t> taking;
+    bool textBudget = false; // the last text read was held to the characters left
     quint32 row = 0, column = 0;
     std::string ref, style, type;
     while (reader.Read()) {
@@ -775,6 +837,12 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
         }
         if (reader.Type() != XML_READER_TYPE_ELEMENT)
             continue;
+        if (reader.Depth() == 1 && reader.NameIs("dimension")) {
+            CSheetRange declared;
+            if (DeclaredRange(reader.Attribute("ref"), declared) && !RangeAllowed(declared))
+                return fail(TooLarge);
+            continue;
+        }
         if (reader.NameIs("row")) {
             QByteArray r;
             reader.Attributes([&](const char* name, const char* value) {
@@ -836,9 +904,11 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
                     // A formula's text counts with the sheet's texts; no
                     // number, date or string index comes near the length of
                     // Excel's longest text.
-                    value = reader.Text(type == "str" ? m_limits.maxTextChars - chars : kMaxCellChars);
+                    textBudget = type == "str";
+                    value = reader.Text(textBudget ? m_limits.maxTextChars - chars : kMaxCellChars);
                     hasValue = true;
                 } else if (reader.NameIs("is")) {
+                    textBudget = true;
                     inlineText = reader.Runs(m_limits.maxTextChars - chars);
                     hasInline = true;
                 } else if (reader.NameIs("f")) {
@@ -869,11 +939,12 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             cell.kind = CSheetCell::Blank; // an empty <v/>: no string chosen
         } else if (type == "s") {
             bool ok = false;
-            const int at = value.trimmed().toInt(&ok);
-            if (!ok || at < 0 || at >= m_sharedStrings.size())
+            const uint at = value.trimmed().toUInt(&ok);
+            if (!ok)
                 return fail(NotWorkbook);
             cell.kind = CSheetCell::Text;
-            cell.text = m_sharedStrings.at(at);
+            cell.number = at;
+            taking.push_back(sheet.cells.size());
         } else if (type == "str") {
             cell.kind = CSheetCell::Text;
             cell.text = DecodeEscapes(QString::fromUtf8(value));
@@ -915,7 +986,7 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
         if (cell.kind == CSheetCell::Text && (type == "inlineStr" || type == "str")) {
             chars += cell.text.size();
             if (chars > m_limits.maxTextChars)
-                return fail(TooLarge);
+                return RefuseCap(sheet, error, Cap::Characters);
         }
         // A styled empty cell only widens the used range.
         if (cell.kind == CSheetCell::Blank) {
@@ -923,12 +994,15 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             continue;
         }
         if (qint64(sheet.cells.size()) >= m_limits.maxCells)
-            return fail(TooLarge);
+            return RefuseCap(sheet, error, Cap::Cells);
         sheet.cells.push_back(std::move(cell));
         reader.Keep();
     }
     if (reader.Failed())
-        return fail(reader.Error());
+        return reader.TextTooLong() && textBudget ? RefuseCap(sheet, error, Cap::Characters)
+                                                  : fail(reader.Error());
+    if (!TakeSharedStrings(sheet, taking, chars, reason))
+        return fail(reason);
 
     sheet.SortCells();
     if (error)

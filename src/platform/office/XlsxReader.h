@@ -19,7 +19,8 @@ struct CUnpackBudget {
 // Office Open XML workbooks (.xlsx, .xlsm): the archive through libzip, each
 // part streamed through libxml2's text reader with no network access and no
 // document type (a part that declares one is refused, so no entity is ever
-// expanded). Shared strings and styles are read once, on the first sheet.
+// expanded). Styles are read once, on the first sheet; of the shared
+// strings, each sheet read takes only those its cells name.
 class CXlsxReader : public CWorkbookReader
 {
   public:
@@ -32,7 +33,11 @@ class CXlsxReader : public CWorkbookReader
   private:
     CXlsxReader() = default;
     bool Load(qint64 fileBytes, Error& error);
-    bool LoadShared(Error& error);
+    bool LoadStyles(Error& error);
+    // Gives the cells at `taking` of the sheet read, each holding a shared
+    // string's index in `number`, their strings, counted into `chars`.
+    bool TakeSharedStrings(CSheetData& sheet, const std::vector<std::size_t>& taking, qint64& chars,
+                           Error& error);
 
     zip_t* m_zip = nullptr;
     Limits m_limits;
@@ -40,8 +45,6 @@ class CXlsxReader : public CWorkbookReader
     QStringList m_sheetParts;
     QString m_stylesPart;
     QString m_sharedPart;
-    bool m_sharedLoaded = false;
-    QList<QString> m_sharedStrings;
-    qint64 m_nSharedChars = 0;
+    bool m_stylesLoaded = false;
     QList<CNumberFormat> m_formats;
 };

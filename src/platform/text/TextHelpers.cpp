@@ -146,3 +146,13 @@ bool EqualsNoAsciiCase(QStringView a, QStringView b)
     }
     return true;
 }
+
+QString FoldAsciiCase(const QString& text)
+{
+    QString folded = text;
+    for (QChar& c : folded) {
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    }
+    return folded;
+}

@@ -42,3 +42,7 @@ QString WidenDigits(const QString& text);
 // characters (full-width letters too) must match exactly, as the database's
 // own comparison does.
 bool EqualsNoAsciiCase(QStringView a, QStringView b);
+// The text with its ASCII letters in lower case and every other character
+// kept (full-width letters too): a key under which two codes meet exactly
+// when the database's comparison takes them as one.
+QString FoldAsciiCase(const QString& text);

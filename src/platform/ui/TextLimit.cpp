@@ -92,10 +92,40 @@ class CRefusalLineSweeper : public QObject
     QString m_strLine;
 };
 
-// The input did not go in: said once, in the status bar.
-void Refuse(QWidget* field, int maxBytes)
+// Who says a field's refusals in its own way (RefuseOverLongInput with a
+// function): a child of the field.
+class CRefusalVoice : public QObject
+{
+  public:
+    static constexpr char kName[] = "refusalVoice";
+
+    CRefusalVoice(QWidget* field, std::function<void(const QString&)> say)
+        : QObject(field), m_say(std::move(say))
+    {
+        setObjectName(QLatin1String(kName));
+    }
+    // Said after the field has turned the input away: a modal box shown
+    // inside its validation would run while the edit is half done.
+    void Say(const QString& refused)
+    {
+        QMetaObject::invokeMethod(
+            this, [this, refused] { m_say(refused); }, Qt::QueuedConnection);
+    }
+
+  private:
+    std::function<void(const QString&)> m_say;
+};
+
+// The input did not go in: said once, by the field's own voice, else in the
+// status bar.
+void Refuse(QWidget* field, int maxBytes, const QString& refused)
 {
     QApplication::beep();
+    if (auto* voice = field->findChild<CRefusalVoice*>(QLatin1String(CRefusalVoice::kName),
+                                                       Qt::FindDirectChildrenOnly)) {
+        voice->Say(refused);
+        return;
+    }
     QMainWindow* main = MainWindowOf(field);
     if (!main)
         return;
@@ -151,7 +181,7 @@ QValidator::State CByteLimitValidator::validate(QString& input, int& pos) const
         // Only the user's own change has made the edit modified: the text
         // the program sets is shown as it is.
         if (edit->isModified())
-            Refuse(edit, m_nMaxBytes);
+            Refuse(edit, m_nMaxBytes, input);
         return Invalid;
     }
     // The characters before the cursor are the ones just typed or pasted.
@@ -179,14 +209,43 @@ QString TextLimitMessage(const QString& caption, int maxBytes)
                              : QStringLiteral("%1は%2バイトまでです。").arg(caption).arg(maxBytes);
 }
 
-void RefuseOverLongInput(QWidget* field, const QString& caption)
+QString TextLimitCharsMessage(const QString& caption, int maxBytes)
+{
+    return QStringLiteral("%1は全角%2文字・半角%3文字までです。")
+        .arg(caption)
+        .arg(maxBytes / 2)
+        .arg(maxBytes);
+}
+
+namespace
+{
+
+// The edit of a limited field: a combo box's is its line edit.
+QWidget* LimitedEdit(QWidget* field)
 {
     if (auto* box = qobject_cast<QComboBox*>(field); box && box->lineEdit())
-        field = box->lineEdit();
+        return box->lineEdit();
+    return field;
+}
+
+} // namespace
+
+void RefuseOverLongInput(QWidget* field, const QString& caption)
+{
+    field = LimitedEdit(field);
     if (!field)
         return;
     field->setProperty(kRefuseProperty, true);
     field->setAccessibleName(caption);
+}
+
+void RefuseOverLongInput(QWidget* field, std::function<void(const QString& refused)> say)
+{
+    field = LimitedEdit(field);
+    if (!field)
+        return;
+    field->setProperty(kRefuseProperty, true);
+    new CRefusalVoice(field, std::move(say));
 }
 
 void LimitPlainTextBytes(QPlainTextEdit* edit, int maxBytes, bool crlf)
@@ -235,6 +294,6 @@ void LimitPlainTextBytes(QPlainTextEdit* edit, int maxBytes, bool crlf)
         edit->setTextCursor(cursor);
         state->before = edit->toPlainText();
         if (refuse)
-            Refuse(edit, maxBytes);
+            Refuse(edit, maxBytes, text);
     });
 }

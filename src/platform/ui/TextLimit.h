@@ -3,6 +3,8 @@
 #include <QString>
 #include <QValidator>
 
+#include <functional>
+
 class QLineEdit;
 class QPlainTextEdit;
 class QWidget;
@@ -43,8 +45,15 @@ void LimitPlainTextBytes(QPlainTextEdit* edit, int maxBytes, bool crlf);
 // with a beep, and the status bar of the window behind says
 // "<caption>は<limit>バイトまでです。", so nothing is dropped unseen.
 void RefuseOverLongInput(QWidget* field, const QString& caption);
+// The same, the refusal said by `say` with the text the input would have
+// made, where the user looks (a message box over the dialog): called once
+// the input has been turned away, never while the field is still taking it.
+void RefuseOverLongInput(QWidget* field, std::function<void(const QString& refused)> say);
 // That line of the status bar.
 QString TextLimitMessage(const QString& caption, int maxBytes);
+// The limit in characters: "<caption>は全角15文字・半角30文字までです。"
+// for 30 bytes.
+QString TextLimitCharsMessage(const QString& caption, int maxBytes);
 
 // The longest start of `text` that fits in `room` bytes, line breaks
 // counted as above, never splitting a character.

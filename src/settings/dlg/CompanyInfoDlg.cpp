@@ -2,6 +2,9 @@
 
 #include "platform/ui/Fonts.h"
 #include "platform/ui/Ime.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/TextLimit.h"
+#include "platform/ui/UiServices.h"
 #include "settings/ComboData.h"
 #include "settings/SettingsArchive.h"
 #include "settings/dlg/ComboDataBox.h"
@@ -99,9 +102,12 @@ CCompanyInfoDlg::CCompanyInfoDlg(QWidget* parent) : QDialog(parent)
             box->Fill(COMBO_TANTO, 1);
             box->setGeometry(place.rect.x(), place.rect.y(), place.rect.width(), 22);
             box->setMaxVisibleItems(6);
-            // A name past the staff list's limit is refused whole and said,
-            // never cut short unseen.
-            RefuseOverLongInput(box, F::Captions()[F::PERSON]);
+            // A name past the staff list's limit is refused whole and said
+            // over the dialog, in characters, never cut short unseen.
+            RefuseOverLongInput(box, [](const QString& refused) {
+                UiServices::Prompt().MessageBox(F::LengthProblem(F::PERSON, refused), MB_OK,
+                                                MB_ICONEXCLAMATION);
+            });
             widget = box;
         } else if (place.field == F::ADDRESS || place.field == F::ACCOUNT) {
             auto* multi = new QPlainTextEdit(this);

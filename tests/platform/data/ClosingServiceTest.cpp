@@ -658,3 +658,106 @@ TEST_F(ClosingServiceTest, InvoicesHoldWhatTheirRowsShowed)
     EXPECT_EQ(Column(Rows(work), U("r")), rows);
     EXPECT_EQ(Column(Rows(lines), U("n")), QStringList({"1|7", "2|1"}));
 }
+
+// Each partner closes with its own slips and tax whatever its texts hold: a
+// U+0000 in its names goes onto its tax slip and invoice as it is, and codes
+// that differ only in the case of full-width letters are two partners, as
+// the database holds them. An undo gives the books back.
+TEST_F(ClosingServiceTest, EveryPartnerClosesWhateverItsTextsHold)
+{
+    const QString nul = QStringLiteral("AB") + QChar(0) + QStringLiteral("C");
+    for (const char* code : {"ＡＢ", "ａｂ"})
+        Insert(TB_CUSTOMER, {{"CustomerCode", code}, {"Company", code}, {"Day", 25}});
+    const struct {
+        const char* no;
+        const char* code;
+        QDate date;
+        const char *amount, *tax, *total;
+    } slips[] = {{"S91", "ＡＢ", {2004, 5, 11}, "1000", "100", "1100"},
+                 {"S92", "ａｂ", {2004, 5, 12}, "2000", "200", "2200"},
+                 {"S93", "ａｂ", {2004, 5, 26}, "4000", "400", "4400"}};
+    for (const auto& slip : slips)
+        Insert(TB_SALES_H, {{"No", slip.no},
+                            {"Date", slip.date},
+                            {"CustomerCode", slip.code},
+                            {"DenpyoType", 0},
+                            {"TaxType", 2},
+                            {"Amount", Yen(slip.amount)},
+                            {"Tax", Yen(slip.tax)},
+                            {"Total", Yen(slip.total)},
+                            {"SeikyuID", 0}});
+    const struct {
+        const char* code;
+        QString company, name;
+        const char* tax;    // billed at the closing
+        const char* billed; // the slips booked to its closing, as stored
+    } partners[] = {
+        {"K001", nul, QStringLiteral("様") + QChar(0), "617", "133956700"},
+        {"K004", U("四谷工業"), U("四谷"), "0", "15000000"},
+        {"O'Neil", U("オニール"), nul, "12.5", "52500000"},
+        {"ＡＢ", U("ＡＢ商会"), U("ＡＢ"), "55", "11000000"},
+        {"ａｂ", U("ａｂ商会"), U("ａｂ"), "110", "22000000"},
+    };
+    // The closings and the slips entered that no closing has billed.
+    const QString books =
+        U("SELECT (SELECT COUNT(*) FROM Sales_Close) || '/' || (SELECT COUNT(*) FROM Sales_H "
+          "WHERE SeikyuID = 0 AND DenpyoType = 0) AS n");
+    const QStringList before = Column(Rows(books), U("n"));
+    CCloseRequest request = Listed();
+    ASSERT_EQ(request.candidates.size(), std::size(partners));
+    for (CCloseCandidate& c : request.candidates)
+        for (const auto& partner : partners)
+            if (c.code == U(partner.code)) {
+                c.company = partner.company;
+                c.name = partner.name;
+                c.tax = Amount(partner.tax);
+            }
+    const CCloseOutcome closed = m_service.Close(request);
+    ASSERT_TRUE(closed.refusal.IsDone()) << closed.refusal.text.toStdString();
+    EXPECT_EQ(closed.changed, QStringList());
+    std::vector<CInvoiceHeader> invoices;
+    for (const auto& partner : partners) {
+        SCOPED_TRACE(partner.code);
+        qsizetype at = 0;
+        while (at < qsizetype(request.candidates.size()) &&
+               request.candidates[std::size_t(at)].code != U(partner.code))
+            ++at;
+        ASSERT_LT(at, closed.ids.size());
+        const int id = closed.ids[at];
+        ASSERT_GT(id, 0);
+        EXPECT_EQ(Values(Rows(QStringLiteral("SELECT CustomerCode, (SELECT SUM(Total) FROM Sales_H WHERE "
+                                             "SeikyuID = %1 AND DenpyoType = 0) AS billed FROM Sales_Close "
+                                             "WHERE ID = %1")
+                                  .arg(id)),
+                         0, {"CustomerCode", "billed"}),
+                  QStringList({U(partner.code), U(partner.billed)}));
+        const CCDSData tax = Rows(
+            QStringLiteral(
+                "SELECT Total, Company, Name FROM Sales_H WHERE DenpyoType = 1 AND \"Date\" = '2004-05-25' "
+                "AND SeikyuID = %1")
+                .arg(id));
+        if (QByteArray(partner.tax) == "0") {
+            EXPECT_EQ(tax.GetCount(), 0);
+        } else {
+            ASSERT_EQ(tax.GetCount(), 1);
+            EXPECT_EQ(Values(tax, 0, {"Total", "Company", "Name"}),
+                      QStringList({U(partner.tax), partner.company, partner.name}));
+        }
+        CInvoiceHeader invoice;
+        invoice.closing = id;
+        invoice.code = U(partner.code);
+        invoice.company = partner.company;
+        invoice.name = partner.name;
+        invoices.push_back(invoice);
+    }
+    ASSERT_TRUE(m_service.MakeInvoices(CTradeSide::Sales(), invoices).IsDone());
+    const CCDSData work = Rows(U("SELECT CustomerCode, Company, Name FROM WShime_H ORDER BY ID"));
+    ASSERT_EQ(work.GetCount(), int(std::size(partners)));
+    for (int i = 0; i < work.GetCount(); ++i)
+        EXPECT_EQ(Values(work, i, {"CustomerCode", "Company", "Name"}),
+                  QStringList({invoices[std::size_t(i)].code, invoices[std::size_t(i)].company,
+                               invoices[std::size_t(i)].name}));
+
+    ASSERT_TRUE(m_service.Undo(CTradeSide::Sales(), closed.ids).IsDone());
+    EXPECT_EQ(Column(Rows(books), U("n")), before);
+}

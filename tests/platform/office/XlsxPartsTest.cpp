@@ -2,9 +2,12 @@
 #include "support/Iconv.h"
 #include "support/XlsxZip.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <xlsxwriter.h>
 
 #include <functional>
 
@@ -329,7 +332,7 @@ TEST(XlsxParts, CountsOfFormatsSheetsRelationshipsAndStringsAreCapped)
         {"as many strings as cells", strings(10), tenCells, CWorkbookReader::NoError,
          CWorkbookReader::NoError, 1},
         {"a string more than cells", strings(11), tenCells, CWorkbookReader::NoError,
-         CWorkbookReader::TooLarge, 1},
+         CWorkbookReader::NoError, 1},
     };
     XlsxZip::Book book;
     book.cellXfs = {0, 14};
@@ -487,7 +490,9 @@ TEST(XlsxParts, OneBudgetPerBookAndNoOverlappingEntries)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         XlsxZip::Book book;
-        book.sheets << qMakePair(U("S"), XlsxZip::Sheet(U("<row><c><v>1</v></c></row>"), U("Code")));
+        // The cell takes the shared string, so that its part is read too.
+        book.sharedStrings = {U("<t>1</t>")};
+        book.sheets << qMakePair(U("S"), XlsxZip::Sheet(U("<row><c t=\"s\"><v>0</v></c></row>"), U("Code")));
         XlsxZip::Parts parts = book.ToParts();
         QMap<QString, XlsxZip::Repeated> repeated;
         if (c.change)
@@ -708,7 +713,7 @@ TEST(XlsxParts, SharedStringsAndCellTextsShareOneBudgetOfCharacters)
          shared.repeated(10),
          CWorkbookReader::NoError,
          10},
-        {"strings of 600 and 401", {text(600), text(401)}, shared, CWorkbookReader::TooLarge, 0},
+        {"strings of 600 and 401", {text(600), text(401)}, shared, CWorkbookReader::NoError, 1},
         {"a string of 600 and a cell of 400",
          {text(600)},
          shared + inlineCell(text(400)),
@@ -752,6 +757,70 @@ TEST(XlsxParts, SharedStringsAndCellTextsShareOneBudgetOfCharacters)
         EXPECT_EQ(reader->ReadSheet(0, sheet, &error), c.error == CWorkbookReader::NoError);
         EXPECT_EQ(error, c.error);
         EXPECT_EQ(sheet.cells.size(), size_t(c.cells));
+    }
+}
+
+// A customer master on the first sheet beside a long history on the
+// second: the master reads whatever the history holds, whether its memos
+// pass the budget of characters (its strings written into the table before
+// the master's) or its part unpacks past the cap of one part. Read itself,
+// the history is refused.
+TEST(XlsxParts, TheChosenSheetReadsWhateverTheOtherSheetsHold)
+{
+    constexpr int kCustomers = 50, kHistory = 2000;
+    CWorkbookLimits chars, part;
+    chars.maxTextChars = 100000;    // the history's memos take 360 000
+    part.maxEntryBytes = 512 << 10; // the history's part takes about 1.5 MB
+    const struct {
+        const char* what;
+        CWorkbookLimits limits;
+        bool memos;               // the history holds a memo of 180 characters a row, else numbers
+        CWorkbookReader::Cap cap; // the history passes
+    } cases[] = {{"memos past the characters", chars, true, CWorkbookReader::Cap::Characters},
+                 {"a part past its cap", part, false, CWorkbookReader::Cap::Other}};
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = dir.filePath(QStringLiteral("book.xlsx"));
+        lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
+        ASSERT_TRUE(book);
+        lxw_worksheet* master = workbook_add_worksheet(book, "得意先");
+        lxw_worksheet* history = workbook_add_worksheet(book, "履歴");
+        for (int r = 0; r < kHistory; ++r) {
+            worksheet_write_number(history, lxw_row_t(r), 0, r, nullptr);
+            for (lxw_col_t col = 1; col < 8; ++col) {
+                if (c.memos && col == 1)
+                    worksheet_write_string(
+                        history, lxw_row_t(r), col,
+                        QStringLiteral("%1").arg(r, 180, 10, QChar(u'm')).toUtf8().constData(), nullptr);
+                else
+                    worksheet_write_number(history, lxw_row_t(r), col, r * 1000.25 + col, nullptr);
+            }
+        }
+        for (int r = 0; r < kCustomers; ++r) {
+            worksheet_write_string(master, lxw_row_t(r), 0,
+                                   QStringLiteral("K%1").arg(r, 4, 10, QChar(u'0')).toUtf8().constData(),
+                                   nullptr);
+            worksheet_write_string(master, lxw_row_t(r), 1, U("得意先%1").arg(r).toUtf8().constData(),
+                                   nullptr);
+        }
+        ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
+
+        CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
+        std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(path, &error, c.limits);
+        ASSERT_TRUE(reader) << error;
+        ASSERT_EQ(reader->Sheets().size(), 2);
+        CSheetData sheet;
+        ASSERT_TRUE(reader->ReadSheet(0, sheet, &error)) << error;
+        ASSERT_EQ(sheet.cells.size(), size_t(2 * kCustomers));
+        for (int r = 0; r < kCustomers; ++r) {
+            EXPECT_EQ(sheet.cells[size_t(2 * r)].text, QStringLiteral("K%1").arg(r, 4, 10, QChar(u'0')));
+            EXPECT_EQ(sheet.cells[size_t(2 * r + 1)].text, U("得意先%1").arg(r));
+        }
+        EXPECT_FALSE(reader->ReadSheet(1, sheet, &error));
+        EXPECT_EQ(error, CWorkbookReader::TooLarge);
+        EXPECT_EQ(reader->FailedCap(), c.cap);
+        EXPECT_TRUE(sheet.cells.empty());
     }
 }
 
