@@ -609,7 +609,7 @@ TEST(MdbAccessSource, TheTableListStopsAtItsOwnDeadline)
          {},
          300,
          IAccessSource::kOpen,
-         U("データベースを開けません<1>")},
+         U("データベースを開けません<1>\ndb.mdb は壊れているか、読み込めない形式のファイルです。")},
         {"a table read slower than the list's deadline",
          helper("slow", "case $1 in tables) printf 'T\\tM\\nOK\\n' ;;\n"
                         "read) sleep 0.5; printf 'C\\t1\\t4\\tN\\nR\\t7\\nOK\\n' ;; esac\n"),
