@@ -114,6 +114,23 @@ class CXmlTagWatch
                 continue;
             }
             if (m_nUnits < 0) {
+                // Text and whole tags, the bulk of a part, in turn.
+                const uchar* after = p;
+                while (m_state == kText && after < end) {
+                    if (*after != '<') {
+                        const uchar* const lt = Find(after, end, '<');
+                        Skipped(after, lt);
+                        after = lt;
+                    } else if (const uchar* const past = WholeTag(after, end)) {
+                        after = past;
+                    } else {
+                        break;
+                    }
+                }
+                if (after != p) {
+                    p = after;
+                    continue;
+                }
                 const uchar* const mark = Inert(p, end);
                 if (mark != p) {
                     Skipped(p, mark);
@@ -127,6 +144,66 @@ class CXmlTagWatch
             else
                 Unit(b);
         }
+    }
+
+    // A start or end tag from its "<" at `p` to its ">", read at once as
+    // Take() would read it a character at a time: past its ">", or null
+    // where it does not end within the block (or a namespace's name may
+    // cross its end), and nothing is taken yet. Every byte it looks for
+    // lies below 0x40 and follows no first byte of Shift_JIS.
+    Q_ALWAYS_INLINE const uchar* WholeTag(const uchar* p, const uchar* end)
+    {
+        const uchar* q = p + 1;
+        if (q == end || *q == '!' || *q == '?')
+            return nullptr;
+        const bool endTag = *q == '/';
+        int attributes = 0, declared = 0;
+        bool space = false;
+        uchar last = '<';
+        for (; q < end; ++q) {
+            const uchar c = *q;
+            if (!kTagMarks[c]) {
+                if (space && !endTag && c != '=' && c != '/') {
+                    ++attributes;
+                    if (c == 'x') {
+                        if (end - q < 6)
+                            return nullptr;
+                        declared +=
+                            std::memcmp(q, "xmlns", 5) == 0 && (q[5] == ':' || q[5] == '=' || IsSpace(q[5]));
+                    }
+                }
+                space = false;
+            } else if (c == '>') {
+                break;
+            } else if (c == '"' || c == '\'') {
+                // A value is a few bytes: looked at one by one.
+                do {
+                    if (++q == end)
+                        return nullptr;
+                } while (*q != c);
+                space = false;
+            } else {
+                space = true;
+            }
+            last = c;
+        }
+        if (q == end)
+            return nullptr;
+        if (q - p > m_nMost || attributes > kMostAttributes)
+            Fail(kLongTag);
+        m_kind = endTag ? kEndTag : kStartTag;
+        m_nDeclared = 0;
+        for (int i = 0; i < declared; ++i)
+            Declared();
+        m_nAttributes = attributes;
+        m_bAttribute = false;
+        m_nMatched = -1;
+        m_last = last;
+        EndTag();
+        m_state = kText;
+        m_beforeLast = last;
+        m_last = '>';
+        return q + 1;
     }
 
     // Shift_JIS and CP932: the first bytes of two-byte characters, and the
@@ -478,7 +555,7 @@ class CXmlTagWatch
 
     // A start tag's declarations stay in scope until its end tag; an empty
     // element's end with it.
-    void EndTag()
+    Q_ALWAYS_INLINE void EndTag()
     {
         if (m_kind == kStartTag) {
             if (m_last == '/')
