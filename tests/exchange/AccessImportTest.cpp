@@ -610,6 +610,36 @@ TEST(MdbAccessSource, TheTableListStopsAtItsOwnDeadline)
          300,
          IAccessSource::kOpen,
          U("データベースを開けません<1>\ndb.mdb は壊れているか、読み込めない形式のファイルです。")},
+        // Its stderr read as it comes: a flood waits on no one, and the
+        // last words of an end at the memory limit are still heard.
+        {"a list after 100 MB of warnings",
+         helper("floods", "head -c 100000000 /dev/zero >&2\ncase $1 in tables) printf 'T\\tM\\nOK\\n' ;;\n"
+                          "read) printf 'C\\t1\\t4\\tN\\nR\\t7\\nOK\\n' ;; esac\n"),
+         {},
+         30000,
+         IAccessSource::kOk,
+         {}},
+        {"an end at the memory limit after 100 MB of warnings",
+         helper("dies",
+                "head -c 100000000 /dev/zero >&2; echo 'Cannot allocate memory' >&2; kill -KILL $$\n"),
+         {},
+         30000,
+         IAccessSource::kMemory,
+         damaged.arg(U("読み込みに必要なメモリが上限（1024MB）を超えました"))},
+        // Access names a table in at most 64 characters.
+        {"a name of 64 characters",
+         helper("long64", "case $1 in tables) printf 'T\\tM\\nT\\t%064d\\nOK\\n' 0 ;;\n"
+                          "read) printf 'C\\t1\\t4\\tN\\nR\\t7\\nOK\\n' ;; esac\n"),
+         {},
+         300,
+         IAccessSource::kOk,
+         {}},
+        {"65",
+         helper("long", "printf 'T\\tM\\nT\\t%065d\\nOK\\n' 0\n"),
+         {},
+         300,
+         IAccessSource::kOpen,
+         damaged.arg(U("テーブルの一覧に64文字を超える名前があります"))},
         {"a table read slower than the list's deadline",
          helper("slow", "case $1 in tables) printf 'T\\tM\\nOK\\n' ;;\n"
                         "read) sleep 0.5; printf 'C\\t1\\t4\\tN\\nR\\t7\\nOK\\n' ;; esac\n"),

@@ -219,6 +219,45 @@ TEST_F(ImportReadingTest, AReadStoppedByTheUserRegistersNothing)
         EXPECT_NE(thread, QCoreApplication::instance()->thread());
 }
 
+// The registration of a contact file reads it again beside the window's
+// thread, with 中止 on its wait dialog: pressed there, nothing is registered
+// and nothing said; not pressed, every contact is registered.
+TEST_F(ImportReadingTest, TheRegistrationOfAContactFileStopsAtItsStop)
+{
+    QByteArray items;
+    for (int i = 0; i < 3000; ++i)
+        items += "<ContactXMLItem><Occupation><OrganizationName>Z" + QByteArray::number(i) +
+                 "</OrganizationName></Occupation></ContactXMLItem>";
+    const QString xml =
+        Write("many.xml", "<?xml version=\"1.0\"?><ContactXML version=\"1.1\">" + items + "</ContactXML>");
+    for (const bool stop : {true, false}) {
+        SCOPED_TRACE(stop);
+        m_ui.Prompt().Clear();
+        m_ui.Wait().SetCancelled(false);
+        const QString before = Customers();
+        m_dialogs.QueueFormatChoice(CImportFormatRules::kContactXml);
+        m_ui.Prompt().QueueFiles({xml});
+        // The file carries no codes: the numbering is asked after the
+        // reading, before the registration.
+        m_dialogs.QueueCounterSet([&, stop](int) {
+            if (stop)
+                StopNextRead();
+            return int(IDOK);
+        });
+        const int result = Run();
+        EXPECT_EQ(m_ui.Wait().Depth(), 0);
+        if (stop) {
+            EXPECT_EQ(result, 2);
+            EXPECT_EQ(m_ui.Prompt().Texts(), QStringList());
+            EXPECT_EQ(Customers(), before);
+        } else {
+            EXPECT_EQ(result, 1);
+            EXPECT_EQ(Customers().toInt(), before.toInt() + 3000);
+        }
+    }
+    m_ui.Wait().SetCancelled(false);
+}
+
 // Every reader looks at the stop of the work it runs in and ends as failed
 // once it is set; the same read without it succeeds.
 TEST_F(ImportReadingTest, EachReaderEndsOnceItsWorkIsStopped)
