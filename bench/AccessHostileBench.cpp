@@ -4,7 +4,10 @@
 // each refused as too large once they pass the cell bound of a sheet's
 // table; the largest table admitted (1.5 million cells) is read whole into
 // the import's rows. Each run's time (a second a megabyte of output, at
-// least one) and peak resident memory (300 MB) are bounded.
+// least one) and peak resident memory (300 MB) are bounded. A helper that
+// writes 2 GB on stderr while it lists the tables and 2 GB more while it
+// reads one is read as any other; one that lists 32 768 names of 2 000
+// characters is refused at the first.
 
 #include "BenchMain.h"
 
@@ -147,6 +150,96 @@ const CTable kTables[] = {
      0},
     {"HostileAccess/1500000CellsRead", kAdmittedRows, 32, CustomerValue, kAdmittedRows},
 };
+
+// A helper of its own shell script; the path, or empty.
+QString WriteScript(const QString& name, const QByteArray& script)
+{
+    const QString path = Folder() + u'/' + name;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write("#!/bin/sh\n" + script) < 0)
+        return {};
+    file.close();
+    file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+    return path;
+}
+
+// Through each helper, the import reads 1 000 customers, or is refused with
+// the message; what went wrong, or nothing.
+const struct {
+    const char* name;
+    QByteArray script; // `%1` stands for the output of a table's read
+    QString message;   // empty: read
+} kHelpers[] = {
+    {"HostileAccess/StderrOf2GBWhileListingAndReading",
+     "head -c 2000000000 /dev/zero >&2\n[ \"$1\" = tables ] && { printf 'T\\tCustomer\\nOK\\n'; exit 0; }\n"
+     "exec cat '%1'\n",
+     {}},
+    {"HostileAccess/32768TableNamesOf2000Characters",
+     "awk 'BEGIN { s = sprintf(\"%2000s\", \"\"); gsub(/ /, \"x\", s); "
+     "for (i = 0; i < 32768; i++) print \"T\\t\" s i; print \"OK\" }'\n",
+     QStringLiteral("データベースを開けません。\nテーブルの一覧に64文字を超える名前があります。"
+                    "ファイルが壊れている可能性があります。")},
+};
+
+QString ImportedThrough(const QString& helper, const QString& message)
+{
+    ScopedFakeUi ui;
+    CScriptedExchangeDialogs dialogs;
+    if (message.isEmpty())
+        dialogs.QueueTableSelect([](CTableSelectRules& rules) {
+            rules.m_nSelected = 0;
+            return int(IDOK);
+        });
+    qputenv("CORVANTA_MDB_HELPER", QFile::encodeName(helper));
+    const AccessSourceFactory old = SetAccessSourceFactory([] { return MakeMdbAccessSource(); });
+    int result = 0;
+    qsizetype read = 0;
+    {
+        CMasterImport import(CMasterKind::Customers());
+        result = import.ReadAccessFile(QStringLiteral("/x/customers.mdb"));
+        read = import.m_rows.size();
+    }
+    SetAccessSourceFactory(old);
+    qunsetenv("CORVANTA_MDB_HELPER");
+    if (message.isEmpty() ? result == 1 && read == 1001
+                          : result == 0 && ui.Prompt().Texts() == QStringList{message})
+        return {};
+    return QStringLiteral("result %1, %2 rows: %3").arg(result).arg(read).arg(ui.Prompt().Texts().join(u' '));
+}
+
+const bool s_helpers = [] {
+    for (const auto& h : kHelpers) {
+        RegisterMemoryBound(h.name, kBoundMB);
+        auto helper = std::make_shared<std::optional<QString>>();
+        RegisterBounded(h.name, 5, [&h, helper](benchmark::State& state) {
+            if (!*helper) {
+                const QString base = QString::fromLatin1(h.name).section(u'/', 1);
+                const QString output = WriteOutput(base + QStringLiteral(".txt"), 1000, 32, CustomerValue);
+                *helper =
+                    output.isEmpty()
+                        ? QString()
+                        : WriteScript(base, QByteArray(h.script).replace("%1", QFile::encodeName(output)));
+            }
+            if ((*helper)->isEmpty()) {
+                state.SkipWithError("cannot write the helper");
+                return;
+            }
+            double peak = 0;
+            for (auto _ : state) {
+                malloc_trim(0);
+                ResetPeakMemory();
+                const QString wrong = ImportedThrough(**helper, h.message);
+                peak = std::max(peak, PeakMemoryMB());
+                if (!wrong.isEmpty()) {
+                    state.SkipWithError(qPrintable(wrong));
+                    return;
+                }
+            }
+            state.counters[kPeakMemoryCounter] = peak;
+        });
+    }
+    return true;
+}();
 
 // The output's size decides the time bound, so the output is written while
 // the benchmarks are registered.
