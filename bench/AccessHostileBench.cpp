@@ -105,9 +105,9 @@ QByteArray CustomerValue(int row, int column)
 }
 
 // The table read as the import reads it, through the helper: `rows` rows
-// handed over, or none and the too-large message. What went wrong, or
-// nothing.
-QString Imported(const QString& helper, qsizetype rows)
+// handed over, or none and the message (by default the too-large one).
+// What went wrong, or nothing.
+QString Imported(const QString& helper, qsizetype rows, const QString& message = kFileTooLarge)
 {
     ScopedFakeUi ui;
     CScriptedExchangeDialogs dialogs;
@@ -127,9 +127,27 @@ QString Imported(const QString& helper, qsizetype rows)
     SetAccessSourceFactory(old);
     qunsetenv("CORVANTA_MDB_HELPER");
     if (rows ? result == 1 && read == rows + 1
-             : result == 0 && read == 0 && ui.Prompt().Texts() == QStringList{kFileTooLarge})
+             : result == 0 && read == 0 && ui.Prompt().Texts() == QStringList{message})
         return {};
     return QStringLiteral("result %1, %2 rows: %3").arg(result).arg(read).arg(ui.Prompt().Texts().join(u' '));
+}
+
+// Runs `import` once an iteration with the peak memory measured around it;
+// `import` says what went wrong, or nothing.
+void MeasureImports(benchmark::State& state, const std::function<QString()>& import)
+{
+    double peak = 0;
+    for (auto _ : state) {
+        malloc_trim(0);
+        ResetPeakMemory();
+        const QString wrong = import();
+        peak = std::max(peak, PeakMemoryMB());
+        if (!wrong.isEmpty()) {
+            state.SkipWithError(qPrintable(wrong));
+            return;
+        }
+    }
+    state.counters[kPeakMemoryCounter] = peak;
 }
 
 struct CTable {
@@ -164,7 +182,7 @@ QString WriteScript(const QString& name, const QByteArray& script)
 }
 
 // Through each helper, the import reads 1 000 customers, or is refused with
-// the message; what went wrong, or nothing.
+// the message.
 const struct {
     const char* name;
     QByteArray script; // `%1` stands for the output of a table's read
@@ -180,32 +198,6 @@ const struct {
      QStringLiteral("データベースを開けません。\nテーブルの一覧に64文字を超える名前があります。"
                     "ファイルが壊れている可能性があります。")},
 };
-
-QString ImportedThrough(const QString& helper, const QString& message)
-{
-    ScopedFakeUi ui;
-    CScriptedExchangeDialogs dialogs;
-    if (message.isEmpty())
-        dialogs.QueueTableSelect([](CTableSelectRules& rules) {
-            rules.m_nSelected = 0;
-            return int(IDOK);
-        });
-    qputenv("CORVANTA_MDB_HELPER", QFile::encodeName(helper));
-    const AccessSourceFactory old = SetAccessSourceFactory([] { return MakeMdbAccessSource(); });
-    int result = 0;
-    qsizetype read = 0;
-    {
-        CMasterImport import(CMasterKind::Customers());
-        result = import.ReadAccessFile(QStringLiteral("/x/customers.mdb"));
-        read = import.m_rows.size();
-    }
-    SetAccessSourceFactory(old);
-    qunsetenv("CORVANTA_MDB_HELPER");
-    if (message.isEmpty() ? result == 1 && read == 1001
-                          : result == 0 && ui.Prompt().Texts() == QStringList{message})
-        return {};
-    return QStringLiteral("result %1, %2 rows: %3").arg(result).arg(read).arg(ui.Prompt().Texts().join(u' '));
-}
 
 const bool s_helpers = [] {
     for (const auto& h : kHelpers) {
@@ -224,18 +216,8 @@ const bool s_helpers = [] {
                 state.SkipWithError("cannot write the helper");
                 return;
             }
-            double peak = 0;
-            for (auto _ : state) {
-                malloc_trim(0);
-                ResetPeakMemory();
-                const QString wrong = ImportedThrough(**helper, h.message);
-                peak = std::max(peak, PeakMemoryMB());
-                if (!wrong.isEmpty()) {
-                    state.SkipWithError(qPrintable(wrong));
-                    return;
-                }
-            }
-            state.counters[kPeakMemoryCounter] = peak;
+            MeasureImports(state,
+                           [&] { return Imported(**helper, h.message.isEmpty() ? 1000 : 0, h.message); });
         });
     }
     return true;
@@ -263,18 +245,7 @@ const bool s_registered = [] {
                 state.SkipWithError("cannot write the helper's output");
                 return;
             }
-            double peak = 0;
-            for (auto _ : state) {
-                malloc_trim(0);
-                ResetPeakMemory();
-                const QString wrong = Imported(**helper, table.admitted);
-                peak = std::max(peak, PeakMemoryMB());
-                if (!wrong.isEmpty()) {
-                    state.SkipWithError(qPrintable(wrong));
-                    return;
-                }
-            }
-            state.counters[kPeakMemoryCounter] = peak;
+            MeasureImports(state, [&] { return Imported(**helper, table.admitted); });
             state.counters["output_MB"] = double(QFile(**helper + QStringLiteral(".txt")).size()) / (1 << 20);
         });
     }
