@@ -640,6 +640,12 @@ TEST(MdbAccessSource, TheTableListStopsAtItsOwnDeadline)
          300,
          IAccessSource::kOpen,
          damaged.arg(U("テーブルの一覧に64文字を超える名前があります"))},
+        {"a helper that cannot start",
+         dir.filePath(QStringLiteral("missing")),
+         {},
+         300,
+         IAccessSource::kOpen,
+         U("データベースを開けません<1>\nデータベースを読み込むプログラム（missing）を起動できません。")},
         {"a table read slower than the list's deadline",
          helper("slow", "case $1 in tables) printf 'T\\tM\\nOK\\n' ;;\n"
                         "read) sleep 0.5; printf 'C\\t1\\t4\\tN\\nR\\t7\\nOK\\n' ;; esac\n"),
