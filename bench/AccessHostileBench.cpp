@@ -4,7 +4,10 @@
 // each refused as too large once they pass the cell bound of a sheet's
 // table; the largest table admitted (1.5 million cells) is read whole into
 // the import's rows. Each run's time (a second a megabyte of output, at
-// least one) and peak resident memory (300 MB) are bounded.
+// least one) and peak resident memory (300 MB) are bounded. A helper that
+// writes 2 GB on stderr while it lists the tables and 2 GB more while it
+// reads one is read as any other within 10 s; one that lists 32 768 names
+// of 2 000 characters is refused at the first.
 
 #include "BenchMain.h"
 
@@ -102,9 +105,9 @@ QByteArray CustomerValue(int row, int column)
 }
 
 // The table read as the import reads it, through the helper: `rows` rows
-// handed over, or none and the too-large message. What went wrong, or
-// nothing.
-QString Imported(const QString& helper, qsizetype rows)
+// handed over, or none and the message (by default the too-large one).
+// What went wrong, or nothing.
+QString Imported(const QString& helper, qsizetype rows, const QString& message = kFileTooLarge)
 {
     ScopedFakeUi ui;
     CScriptedExchangeDialogs dialogs;
@@ -124,9 +127,27 @@ QString Imported(const QString& helper, qsizetype rows)
     SetAccessSourceFactory(old);
     qunsetenv("CORVANTA_MDB_HELPER");
     if (rows ? result == 1 && read == rows + 1
-             : result == 0 && read == 0 && ui.Prompt().Texts() == QStringList{kFileTooLarge})
+             : result == 0 && read == 0 && ui.Prompt().Texts() == QStringList{message})
         return {};
     return QStringLiteral("result %1, %2 rows: %3").arg(result).arg(read).arg(ui.Prompt().Texts().join(u' '));
+}
+
+// Runs `import` once an iteration with the peak memory measured around it;
+// `import` says what went wrong, or nothing.
+void MeasureImports(benchmark::State& state, const std::function<QString()>& import)
+{
+    double peak = 0;
+    for (auto _ : state) {
+        malloc_trim(0);
+        ResetPeakMemory();
+        const QString wrong = import();
+        peak = std::max(peak, PeakMemoryMB());
+        if (!wrong.isEmpty()) {
+            state.SkipWithError(qPrintable(wrong));
+            return;
+        }
+    }
+    state.counters[kPeakMemoryCounter] = peak;
 }
 
 struct CTable {
@@ -147,6 +168,63 @@ const CTable kTables[] = {
      0},
     {"HostileAccess/1500000CellsRead", kAdmittedRows, 32, CustomerValue, kAdmittedRows},
 };
+
+// A helper of its own shell script; the path, or empty.
+QString WriteScript(const QString& name, const QByteArray& script)
+{
+    const QString path = Folder() + u'/' + name;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write("#!/bin/sh\n" + script) < 0)
+        return {};
+    file.close();
+    file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+    return path;
+}
+
+// Through each helper, the import reads 1 000 customers, or is refused with
+// the message.
+const struct {
+    const char* name;
+    QByteArray script; // `%1` stands for the output of a table's read
+    QString message;   // empty: read
+    double seconds;    // the bound of its time
+} kHelpers[] = {
+    {"HostileAccess/StderrOf2GBWhileListingAndReading",
+     "head -c 2000000000 /dev/zero >&2\n[ \"$1\" = tables ] && { printf 'T\\tCustomer\\nOK\\n'; exit 0; }\n"
+     "exec cat '%1'\n",
+     {},
+     10},
+    {"HostileAccess/32768TableNamesOf2000Characters",
+     "awk 'BEGIN { s = sprintf(\"%2000s\", \"\"); gsub(/ /, \"x\", s); "
+     "for (i = 0; i < 32768; i++) print \"T\\t\" s i; print \"OK\" }'\n",
+     QStringLiteral("データベースを開けません。\nテーブルの一覧に64文字を超える名前があります。"
+                    "ファイルが壊れている可能性があります。"),
+     1},
+};
+
+const bool s_helpers = [] {
+    for (const auto& h : kHelpers) {
+        RegisterMemoryBound(h.name, kBoundMB);
+        auto helper = std::make_shared<std::optional<QString>>();
+        RegisterBounded(h.name, h.seconds, [&h, helper](benchmark::State& state) {
+            if (!*helper) {
+                const QString base = QString::fromLatin1(h.name).section(u'/', 1);
+                const QString output = WriteOutput(base + QStringLiteral(".txt"), 1000, 32, CustomerValue);
+                *helper =
+                    output.isEmpty()
+                        ? QString()
+                        : WriteScript(base, QByteArray(h.script).replace("%1", QFile::encodeName(output)));
+            }
+            if ((*helper)->isEmpty()) {
+                state.SkipWithError("cannot write the helper");
+                return;
+            }
+            MeasureImports(state,
+                           [&] { return Imported(**helper, h.message.isEmpty() ? 1000 : 0, h.message); });
+        });
+    }
+    return true;
+}();
 
 // The output's size decides the time bound, so the output is written while
 // the benchmarks are registered.
@@ -170,18 +248,7 @@ const bool s_registered = [] {
                 state.SkipWithError("cannot write the helper's output");
                 return;
             }
-            double peak = 0;
-            for (auto _ : state) {
-                malloc_trim(0);
-                ResetPeakMemory();
-                const QString wrong = Imported(**helper, table.admitted);
-                peak = std::max(peak, PeakMemoryMB());
-                if (!wrong.isEmpty()) {
-                    state.SkipWithError(qPrintable(wrong));
-                    return;
-                }
-            }
-            state.counters[kPeakMemoryCounter] = peak;
+            MeasureImports(state, [&] { return Imported(**helper, table.admitted); });
             state.counters["output_MB"] = double(QFile(**helper + QStringLiteral(".txt")).size()) / (1 << 20);
         });
     }

@@ -4,8 +4,11 @@
 // tag of a hundred thousand attributes; contacts of 150 000 attributes in
 // EBCDIC and in UTF-7, where no byte looks like a tag, thousands of
 // namespace declarations nested before half a million elements, a million
-// comments. Each is refused; the time of the refusal and the peak resident
-// memory from its start are bounded.
+// comments; a Shift_JIS contact whose character data ends in a character
+// ending in "]" and opens a comment, before a tag of 150 000 attributes;
+// document types of 450 000 entities, and one whose subset hides a root of
+// 150 000 attributes in UTF-16. Each is refused; the time of the refusal
+// and the peak resident memory from its start are bounded.
 
 #include "BenchMain.h"
 
@@ -36,7 +39,10 @@ const char* const kNames[] = {"HostileFiles/CsvLineOf10000000Commas",
                               "HostileFiles/ContactInEbcdicOf150000Attributes",
                               "HostileFiles/ContactInUtf7Of150000Attributes",
                               "HostileFiles/ContactOf7200NamespacesNested",
-                              "HostileFiles/ContactOf1000000Comments"};
+                              "HostileFiles/ContactOf1000000Comments",
+                              "HostileFiles/ContactShiftJisDataHidingATagOf150000Attributes",
+                              "HostileFiles/ContactDocTypeOf450000Entities",
+                              "HostileFiles/ContactDocTypeHidingTheRootInUtf16"};
 
 const bool s_bounds = [] {
     for (const char* name : kNames) {
@@ -221,6 +227,48 @@ void ContactComments(benchmark::State& state)
     Refusal(state, path, ContactRefused);
 }
 
+QByteArray Attributes(int count)
+{
+    QByteArray text;
+    for (int i = 0; i < count; ++i)
+        text += " a" + QByteArray::number(i) + "=\"\"";
+    return text;
+}
+
+// "‐" is 0x81 0x5D in Shift_JIS: the character data goes on past "]>",
+// and the "<!--" in it is text.
+void ContactShiftJisData(benchmark::State& state)
+{
+    const QString path = File("sjis.xml", [](QFile& file) {
+        file.write("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>");
+        file.write(Iconv::Encode("<ContactXML><ContactXMLItem><Extension><![CDATA[‐]><!--]]><ExtensionItem" +
+                                     Attributes(150000) + "/></Extension></ContactXMLItem></ContactXML>-->",
+                                 "SHIFT_JIS"));
+    });
+    Refusal(state, path, ContactRefused);
+}
+
+void ContactEntities(benchmark::State& state)
+{
+    const QString path = File("entities.xml", [](QFile& file) {
+        file.write("<?xml version=\"1.0\"?><!DOCTYPE ContactXML [");
+        file.write(QByteArray("<!ENTITY e \"x\">").repeated(450000));
+        file.write("]><ContactXML/>");
+    });
+    Refusal(state, path, ContactRefused);
+}
+
+void ContactHiddenRoot(benchmark::State& state)
+{
+    const QString path = File("hidden16.xml", [](QFile& file) {
+        file.write(Iconv::Encode("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-16\"?>"
+                                 "<!DOCTYPE r [<!-- > <?x -->]><ContactXML" +
+                                     Attributes(150000) + "/>",
+                                 "UTF-16LE"));
+    });
+    Refusal(state, path, ContactRefused);
+}
+
 } // namespace
 
 BENCHMARK(CsvCommas)->Name(kNames[0])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -232,3 +280,6 @@ BENCHMARK(ContactEbcdic)->Name(kNames[5])->UseRealTime()->Unit(benchmark::kMilli
 BENCHMARK(ContactUtf7)->Name(kNames[6])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(ContactNamespaces)->Name(kNames[7])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(ContactComments)->Name(kNames[8])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ContactShiftJisData)->Name(kNames[9])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ContactEntities)->Name(kNames[10])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ContactHiddenRoot)->Name(kNames[11])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -9,16 +9,21 @@
 // megabyte of white space, 4 096 directory entries on one packed part,
 // thousands of namespace declarations before millions of elements, a part
 // in EBCDIC, a sheet of comments (which libxml2's reader keeps to the end),
-// a sheet of tags of 1 000 attributes (checked pair by pair); each is
+// a sheet of tags of 1 000 attributes (checked pair by pair), a document
+// type whose internal subset hides the root's start tag of 150 000
+// attributes (UTF-8 and UTF-16) or declares 450 000 entities, an .xls whose
+// shared string crosses 1.7 million empty CONTINUE records; each is
 // refused, or read at once. And the largest table the import admits, read
 // whole into its rows. Each run's time and peak resident memory are
-// bounded.
+// bounded. Apart, the tag watch's share of reading a customer book of
+// 99 000 rows by 14 columns, measured in this process.
 
 #include "BenchMain.h"
 
 #include "exchange/ExcelApp.h"
 #include "exchange/ExchangeDialogs.h"
 #include "platform/office/XlsCrypt.h"
+#include "platform/office/XmlTagWatch.h"
 #include "platform/ui/FakeUi.h"
 #include "support/Iconv.h"
 #include "support/XlsBytes.h"
@@ -31,7 +36,9 @@
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+#include <time.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -150,6 +157,30 @@ QByteArray LongCodeXls()
                                                            Record(0x0203, Cell(0, 0, 1) + F64(45351))}})}});
 }
 
+// A workbook part whose start tag of 150 000 attributes follows a document
+// type whose subset's comment holds a ">": a watch that took the type for
+// one tag would lose the root's.
+QByteArray HiddenRoot()
+{
+    QByteArray root = "<workbook";
+    for (int i = 0; i < 150000; ++i)
+        root += " a" + QByteArray::number(i) + "=\"\"";
+    return "<?xml version=\"1.0\"?><!DOCTYPE r [<!-- > <?x -->]>" + root + "/>";
+}
+
+// An .xls whose one shared string crosses `empty` empty CONTINUE records
+// before its last characters, and a sheet of one number.
+QByteArray EmptyContinues(int empty)
+{
+    using namespace XlsBytes;
+    const QByteArray sst = Record(0x00FC, U32(1) + U32(1) + U16(4) + QByteArray(1, '\0') + "ab");
+    const QByteArray globals =
+        sst + Record(0x003C, {}).repeated(empty) + Record(0x003C, QByteArray(1, '\0') + "cd");
+    return Compound({{QStringLiteral("Workbook"), Stream(8, globals,
+                                                         {{Unicode(QStringLiteral("S"), true),
+                                                           Record(0x0203, Cell(0, 0, 0) + F64(1))}})}});
+}
+
 // Runs `read` once an iteration with the peak memory measured around it;
 // `read` says what went wrong, or nothing.
 void Measure(benchmark::State& state, const QString& path, const std::function<QString(const QString&)>& read)
@@ -216,6 +247,91 @@ QString Imported(const QString& path, qsizetype rows, const QString& message = k
         .arg(result)
         .arg(read.size())
         .arg(ui.Prompt().Texts().join(u' '));
+}
+
+constexpr char kWatchShare[] = "HostileBook/TagWatchShareOfACustomerBook";
+constexpr double kWatchShareBound = 5;
+
+// A customer book as the import meets them: 99 000 rows of 14 columns,
+// codes, names, readings, addresses and telephones as shared strings,
+// closing days, rates and dates as numbers.
+XlsxZip::Parts CustomerBook()
+{
+    XlsxZip::Book book;
+    QByteArray rows;
+    const auto ref = [](int column, int row) -> QByteArray {
+        return QByteArray(1, char('A' + column)) + QByteArray::number(row);
+    };
+    for (int r = 1; r <= 99000; ++r) {
+        rows += "<row r=\"" + QByteArray::number(r) + "\" spans=\"1:14\">";
+        for (int c = 0; c < 14; ++c) {
+            if (c < 7) {
+                rows += "<c r=\"" + ref(c, r) + "\" t=\"s\"><v>" +
+                        QByteArray::number(book.sharedStrings.size()) + "</v></c>";
+                book.sharedStrings << QStringLiteral("<t>%1%2</t>")
+                                          .arg(QStringList{
+                                              QStringLiteral("K"), QStringLiteral("取込商事株式会社"),
+                                              QStringLiteral("ﾄﾘｺﾐｼｮｳｼﾞ"), QStringLiteral("100-0005"),
+                                              QStringLiteral("東京都千代田区丸の内1-"),
+                                              QStringLiteral("03-3201-"), QStringLiteral("営業部")}[c])
+                                          .arg(r);
+            } else {
+                rows += "<c r=\"" + ref(c, r) + "\" s=\"1\"><v>" + QByteArray::number(r % 28 + c * 1000) +
+                        "</v></c>";
+            }
+        }
+        rows += "</row>";
+    }
+    book.sheets << qMakePair(QStringLiteral("S1"),
+                             XlsxZip::Sheet({}).replace("<sheetData>", QByteArray("<sheetData>" + rows)));
+    book.cellXfs = {0, 14};
+    return book.ToParts();
+}
+
+// The processor time of this thread, in seconds.
+double ThreadSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// The book read whole (opened, its sheet read), then its parts passed
+// through the tag watch alone in the reader's blocks: the watch's time
+// against that of the read without it, in percent, once a repetition.
+void WatchShare(benchmark::State& state)
+{
+    static const XlsxZip::Parts parts = CustomerBook();
+    const QString path = Folder() + QStringLiteral("/customers.xlsx");
+    if (!QFileInfo::exists(path) && !XlsxZip::Write(path, parts)) {
+        state.SkipWithError("cannot write the book");
+        return;
+    }
+    for (auto _ : state) {
+        double start = ThreadSeconds();
+        if (!Read(path).isEmpty()) {
+            state.SkipWithError("the book was not read");
+            return;
+        }
+        const double read = ThreadSeconds() - start;
+        start = ThreadSeconds();
+        bool passed = true;
+        for (const QByteArray& part : parts) {
+            CXmlTagWatch watch(64 << 10);
+            for (qsizetype at = 0; at < part.size(); at += 4000)
+                passed = watch.Pass(part.constData() + at, qMin<qsizetype>(4000, part.size() - at)) && passed;
+        }
+        const double watched = ThreadSeconds() - start;
+        if (!passed) {
+            state.SkipWithError("the watch refused the book");
+            return;
+        }
+        const double share = 100 * watched / (read - watched);
+        state.counters["read_s"] = read;
+        state.counters["watch_s"] = watched;
+        state.counters["share_%"] = share;
+        ReportFigure(kWatchShare, share);
+    }
 }
 
 // The book is written on the first run, outside the measure.
@@ -470,6 +586,40 @@ const bool s_registered = [] {
                 repeated);
         },
         [](const QString& path) { return Imported(path, 0); });
+    // A document type declaration is refused at its keyword, before the
+    // parser reads its subset: one that hides the root's start tag, in
+    // UTF-8 and in UTF-16, and one of 450 000 entity declarations.
+    for (const bool wide : {false, true}) {
+        Register(
+            wide ? "HostileBook/DocTypeHidingTheRootUtf16" : "HostileBook/DocTypeHidingTheRoot",
+            [wide] {
+                return WriteXlsx(wide ? QStringLiteral("doctype16.xlsx") : QStringLiteral("doctype.xlsx"),
+                                 [wide](XlsxZip::Parts& parts) {
+                                     const QByteArray part = HiddenRoot();
+                                     parts[QStringLiteral("xl/workbook.xml")] =
+                                         wide ? Iconv::Encode("\xEF\xBB\xBF" + part, "UTF-16LE") : part;
+                                 });
+            },
+            [](const QString& path) { return Refused(path, CWorkbookReader::NotWorkbook); });
+    }
+    Register(
+        "HostileBook/DocTypeOf450000Entities",
+        [] {
+            return WriteXlsx(QStringLiteral("entities.xlsx"), [](XlsxZip::Parts& parts) {
+                QByteArray& sheet = parts[QStringLiteral("xl/worksheets/sheet1.xml")];
+                sheet.insert(sheet.indexOf("?>") + 2, "<!DOCTYPE worksheet [" +
+                                                          QByteArray("<!ENTITY e \"x\">").repeated(450000) +
+                                                          "]>");
+            });
+        },
+        [](const QString& path) { return Refused(path, CWorkbookReader::NotWorkbook); });
+    // 1.7 million empty CONTINUE records (the most a test compound file
+    // holds): the string they cut is lost, the book read.
+    Register(
+        "HostileBook/XlsStringAcross1700000EmptyContinues",
+        [] { return WriteFile(QStringLiteral("continues.xls"), EmptyContinues(1700000)); }, Read);
+    RegisterFigureBound(kWatchShare, kWatchShareBound, "% of the read");
+    benchmark::RegisterBenchmark(kWatchShare, WatchShare)->Iterations(1)->Unit(benchmark::kMillisecond);
     // The largest table admitted, 7 781 rows of 256 numbers and a label:
     // its memory is the figure that counts; its time is that of two
     // million cells read, typed and turned into texts.

@@ -761,16 +761,35 @@ int CMasterImport::RegisterRows(const QList<CQXCol>& mapping, int firstRow, int 
     if (!m_pDb)
         return 2;
     CWaitCursor cursor;
-    const auto build = [&](Feed& feed, const QStringList& row, qint64 index) {
+    // How many rows the source gives; a text file's first is row 1.
+    const qint64 rows = m_stream.path.isEmpty() ? m_rows.size() - firstRow
+                        : m_bContactXml         ? m_stream.rows
+                                                : m_stream.rows - (firstRow - 1);
+    Feed feed(*this, rows);
+    if (feed.Open() != 1)
+        return 2;
+    // The records are built and written beside the window's thread, a file
+    // read again meanwhile, with 中止: a stop registers nothing.
+    bool fed = false;
+    if (!RunBesideWindow([&] { fed = FeedRows(feed, mapping, firstRow, breakAfter1, breakAfter2); })) {
+        feed.Abandon();
+        return 2;
+    }
+    return fed ? feed.Close() : 2;
+}
+
+bool CMasterImport::FeedRows(Feed& feed, const QList<CQXCol>& mapping, int firstRow, int breakAfter1,
+                             int breakAfter2)
+{
+    const auto build = [&](const QStringList& row, qint64 index) {
+        if (WorkStopped())
+            return false;
         feed.AtRow(index);
         auto record = BuildRecord(row, mapping, breakAfter1, breakAfter2);
         return !record || feed.Add(std::move(record));
     };
     if (m_bContactXml && !m_stream.path.isEmpty()) {
         // Each contact is built as the file is read.
-        Feed feed(*this, m_stream.rows);
-        if (feed.Open() != 1)
-            return 2;
         const QStringList header = m_rows.value(0);
         qint64 index = 0;
         QString reason;
@@ -780,25 +799,22 @@ int CMasterImport::RegisterRows(const QList<CQXCol>& mapping, int firstRow, int 
             [&](QStringList&& row) {
                 // The contact's place in the file is its row.
                 row[0] = QString::number(index + 1);
-                registered = build(feed, row, index++);
+                registered = build(row, index++);
                 return registered;
             },
             &reason);
         if (!registered)
-            return 2;
+            return false;
         if (read != 1) {
             feed.Abandon();
             Say(QStringLiteral("%1 を読み込めませんでした。\n%2").arg(m_stream.path, reason),
                 MB_ICONEXCLAMATION);
-            return 2;
+            return false;
         }
-        return feed.Close();
+        return true;
     }
-    if (!m_bContactXml && !m_stream.path.isEmpty()) {
+    if (!m_stream.path.isEmpty()) {
         // Rows of a text file, from `firstRow` on (its first is row 1).
-        Feed feed(*this, m_stream.rows - (firstRow - 1));
-        if (feed.Open() != 1)
-            return 2;
         CCsvReader reader(m_stream.path, m_stream.delimiter, 0);
         reader.m_nEitherAnswer = m_stream.eitherAnswer; // asked once, when the file was checked
         bool registered = true;
@@ -807,31 +823,28 @@ int CMasterImport::RegisterRows(const QList<CQXCol>& mapping, int firstRow, int 
                 const qint64 number = row.value(0).toLongLong();
                 if (number < firstRow)
                     return true;
-                registered = build(feed, row, number - firstRow);
+                registered = build(row, number - firstRow);
                 return registered;
             },
             false);
         if (!registered)
-            return 2;
+            return false;
         if (read <= 0) {
             // The file changed since it was checked: nothing of it is kept.
             feed.Abandon();
             if (QFileInfo(m_stream.path).size() == 0)
                 Say(QStringLiteral("読み込めるデータがありませんでした"));
-            return 2;
+            return false;
         }
-        return feed.Close();
+        return true;
     }
     // Rows held in memory (a table, a sheet): each is let go once built.
-    Feed feed(*this, m_rows.size() - firstRow);
-    if (feed.Open() != 1)
-        return 2;
     for (int r = firstRow; r < m_rows.size(); ++r) {
-        if (!build(feed, m_rows[r], r - firstRow))
-            return 2;
+        if (!build(m_rows[r], r - firstRow))
+            return false;
         m_rows[r] = QStringList();
     }
-    return feed.Close();
+    return true;
 }
 
 int CMasterImport::ReadAccessFile(const QString& path)

@@ -119,6 +119,10 @@ class CMasterImport
 
   private:
     class Feed;
+    // Hands the feed the record of every data row from `firstRow`: false
+    // once the registration failed or the file could not be read again
+    // (after the message), or the user stopped it.
+    bool FeedRows(Feed& feed, const QList<CQXCol>& mapping, int firstRow, int breakAfter1, int breakAfter2);
     int ImportSibling(CCDSData* records, const std::function<int(CCDSData*)>& read);
     // The table's records, sorted by its key, into m_rows as texts.
     void TakeAccessRows(const QList<CAccessColumn>& columns, const QStringList& keys,

@@ -219,6 +219,71 @@ TEST_F(ImportReadingTest, AReadStoppedByTheUserRegistersNothing)
         EXPECT_NE(thread, QCoreApplication::instance()->thread());
 }
 
+// The registration of a contact or text file reads it again beside the
+// window's thread, with 中止 on its wait dialog: pressed there, nothing is
+// registered and nothing said; not pressed, every record is registered.
+TEST_F(ImportReadingTest, TheRegistrationOfAFileStopsAtItsStop)
+{
+    QByteArray items, lines;
+    for (int i = 0; i < 3000; ++i) {
+        items += "<ContactXMLItem><Occupation><OrganizationName>Z" + QByteArray::number(i) +
+                 "</OrganizationName></Occupation></ContactXMLItem>";
+        lines += "T" + QByteArray::number(i) + ",Z\r\n";
+    }
+    const QString xml =
+        Write("many.xml", "<?xml version=\"1.0\"?><ContactXML version=\"1.1\">" + items + "</ContactXML>");
+    const QString csv = Write("many.csv", lines);
+    // Asked after the reading, before the registration: the numbering of a
+    // contact file without codes, the pairing of a text file's columns.
+    const auto queue = [this](bool contact, bool stop) {
+        if (contact) {
+            m_dialogs.QueueCounterSet([this, stop](int) {
+                if (stop)
+                    StopNextRead();
+                return int(IDOK);
+            });
+            return;
+        }
+        m_dialogs.QueueTextFormat([](CTextFormatRules& rules) {
+            rules.OnFixedDelimiter(CTextFormatRules::kComma);
+            return int(IDOK);
+        });
+        m_dialogs.QueueFieldMap([this, stop](CImportFieldMapRules& rules) {
+            rules.m_bReadFirstRow = 1;
+            if (stop)
+                StopNextRead();
+            return rules.Pair(0, QStringLiteral("CustomerCode")) &&
+                           rules.Pair(1, QStringLiteral("Company")) && rules.OnOK()
+                       ? int(IDOK)
+                       : int(IDCANCEL);
+        });
+    };
+    for (const bool contact : {true, false}) {
+        for (const bool stop : {true, false}) {
+            SCOPED_TRACE(contact ? "contact file" : "text file");
+            SCOPED_TRACE(stop);
+            m_ui.Prompt().Clear();
+            m_ui.Wait().SetCancelled(false);
+            const QString before = Customers();
+            m_dialogs.QueueFormatChoice(contact ? CImportFormatRules::kContactXml
+                                                : CImportFormatRules::kText);
+            m_ui.Prompt().QueueFiles({contact ? xml : csv});
+            queue(contact, stop);
+            const int result = Run();
+            EXPECT_EQ(m_ui.Wait().Depth(), 0);
+            if (stop) {
+                EXPECT_EQ(result, 2);
+                EXPECT_EQ(m_ui.Prompt().Texts(), QStringList());
+                EXPECT_EQ(Customers(), before);
+            } else {
+                EXPECT_EQ(result, 1);
+                EXPECT_EQ(Customers().toInt(), before.toInt() + 3000);
+            }
+        }
+    }
+    m_ui.Wait().SetCancelled(false);
+}
+
 // Every reader looks at the stop of the work it runs in and ends as failed
 // once it is set; the same read without it succeeds.
 TEST_F(ImportReadingTest, EachReaderEndsOnceItsWorkIsStopped)

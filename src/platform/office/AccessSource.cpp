@@ -12,10 +12,16 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
+#include <thread>
+#include <vector>
 
 namespace
 {
@@ -24,6 +30,94 @@ namespace
 // table a few kilobytes, long memos included.
 constexpr qsizetype kMostTables = 32768;
 constexpr qsizetype kMostLineBytes = qsizetype(4) << 20;
+// Access names a table in at most 64 characters.
+constexpr qsizetype kMostNameChars = 64;
+
+// The end of what a helper writes on stderr, read as it comes on a thread
+// of its own, so that a helper that floods it is never waited on and never
+// held: only the last few KB are kept, for the reason of its end.
+class CErrorTail
+{
+  public:
+    CErrorTail()
+    {
+        int ends[2];
+        if (pipe2(ends, O_CLOEXEC) != 0)
+            return;
+        m_read = ends[0];
+        m_write = ends[1];
+        fcntl(m_read, F_SETFL, fcntl(m_read, F_GETFL) | O_NONBLOCK);
+        // A larger pipe is read in fewer turns; the default one does too.
+        fcntl(m_read, F_SETPIPE_SZ, 1 << 20);
+    }
+    ~CErrorTail()
+    {
+        Stop();
+        if (m_read >= 0)
+            close(m_read);
+    }
+    CErrorTail(const CErrorTail&) = delete;
+    CErrorTail& operator=(const CErrorTail&) = delete;
+
+    // The end the helper writes to; -1 without a pipe.
+    int WriteEnd() const { return m_write; }
+
+    // Once the helper has started with the write end: this side lets it go
+    // and reads.
+    void Start()
+    {
+        CloseWrite();
+        if (m_read >= 0)
+            m_reader = std::thread([this] { Drain(); });
+    }
+
+    // What the helper wrote last, once it has ended: what waits in the pipe
+    // is taken, and the reading stops.
+    QByteArray Stop()
+    {
+        CloseWrite();
+        m_bStop = true;
+        if (m_reader.joinable())
+            m_reader.join();
+        return m_tail;
+    }
+
+  private:
+    static constexpr qsizetype kKept = 4096;
+
+    void CloseWrite()
+    {
+        if (m_write >= 0)
+            close(m_write);
+        m_write = -1;
+    }
+
+    void Drain()
+    {
+        std::vector<char> block(size_t(1) << 20);
+        for (;;) {
+            const bool stopping = m_bStop;
+            pollfd ready{m_read, POLLIN, 0};
+            poll(&ready, 1, stopping ? 0 : 100);
+            ssize_t n;
+            while ((n = read(m_read, block.data(), block.size())) > 0) {
+                m_tail.append(block.data(), n);
+                if (m_tail.size() > 2 * kKept)
+                    m_tail = m_tail.right(kKept);
+            }
+            // The last writer gone, or the helper ended and its words taken.
+            if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR) || stopping)
+                break;
+        }
+        m_tail = m_tail.right(kKept);
+    }
+
+    int m_read = -1;
+    int m_write = -1;
+    std::atomic<bool> m_bStop{false};
+    std::thread m_reader;
+    QByteArray m_tail;
+};
 
 // libmdb's column types.
 int TypeOfMdb(int mdbType)
@@ -159,18 +253,25 @@ class CMdbAccessSource : public IAccessSource
         m_tables.clear();
         m_strOpenStop.clear();
         QString stage;
+        // A name longer than Access makes is a damaged catalog's, and so is
+        // the rest of its list: refused, not left out.
+        bool longName = false;
         const bool listed = Run(
             {QStringLiteral("tables"), path}, m_nTablesTimeout,
-            [this](const QString& line) {
+            [this, &longName](const QString& line) {
                 bool isNull = false;
-                if (line.startsWith(u"T\t"))
+                if (line.startsWith(u"T\t")) {
                     m_tables << Unescape(QStringView(line).mid(2), &isNull);
-                return m_tables.size() <= kMostTables;
+                    longName = m_tables.last().size() > kMostNameChars;
+                }
+                return !longName && m_tables.size() <= kMostTables;
             },
             stage);
         if (!listed) {
             m_tables.clear();
-            if (stage == u"time" || stage == u"size")
+            if (longName)
+                stage = QStringLiteral("name");
+            if (stage == u"time" || stage == u"size" || stage == u"name" || stage == u"start")
                 m_strOpenStop = stage;
             return stage == u"tables"     ? kTables
                    : stage == u"password" ? kPassword
@@ -262,7 +363,19 @@ class CMdbAccessSource : public IAccessSource
                                        .arg(m_nTablesTimeout / 1000.0));
             if (m_strOpenStop == u"size")
                 return damaged.arg(QStringLiteral("テーブルの一覧が大きすぎます"));
-            return IAccessSource::OpenMessage(stage);
+            if (m_strOpenStop == u"name")
+                return damaged.arg(
+                    QStringLiteral("テーブルの一覧に%1文字を超える名前があります").arg(kMostNameChars));
+            if (m_strOpenStop == u"start")
+                return IAccessSource::OpenMessage(stage) +
+                       QStringLiteral("\nデータベースを読み込むプログラム（%1）を起動できません。")
+                           .arg(QFileInfo(HelperPath()).fileName());
+            [[fallthrough]];
+        case kTables:
+            // libmdb could not open or list it, or ended in the middle.
+            return IAccessSource::OpenMessage(stage) +
+                   QStringLiteral("\n%1 は壊れているか、読み込めない形式のファイルです。")
+                       .arg(QFileInfo(m_strPath).fileName());
         default:
             return IAccessSource::OpenMessage(stage);
         }
@@ -288,11 +401,13 @@ class CMdbAccessSource : public IAccessSource
     // limit (past `maxBytes` of output, a line past kMostLineBytes, or
     // `take` answered false), when the helper is stopped; "stopped" when
     // the user stopped the read; "memory" when it ended at its memory
-    // limit, "open" when it crashed otherwise, could not start or said
-    // nothing sensible; else the stage its "X" line names. The deadline is
-    // checked on every pass, so a helper that keeps printing is stopped too;
-    // the helper's own limits (address space, processor time) end it even
-    // while this side waits. The wait dialog paints on every pass.
+    // limit, "open" when it crashed otherwise or said nothing sensible,
+    // "start" when it could not start; else the stage its "X" line names.
+    // Its stderr is never waited on nor held beyond its last few KB. The
+    // deadline is checked on every pass, so a helper that keeps printing is
+    // stopped too; the helper's own limits (address space, processor time)
+    // end it even while this side waits. The wait dialog paints on every
+    // pass.
     bool Run(const QStringList& arguments, int timeoutMs, const std::function<bool(const QString&)>& take,
              QString& stage) const
     {
@@ -302,8 +417,18 @@ class CMdbAccessSource : public IAccessSource
         process.setArguments(arguments);
         const qint64 memory = m_nMemoryBytes;
         const int seconds = timeoutMs / 1000 + 1;
-        process.setChildProcessModifier([memory, seconds] {
-        // Only what is safe between fork and exec: two system calls.
+        // Its stderr goes to a pipe of this side's own, read as it comes:
+        // QProcess would keep all of it while this side waits for stdout.
+        CErrorTail tail;
+        const int errorEnd = tail.WriteEnd();
+        if (errorEnd >= 0)
+            process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        else
+            process.setStandardErrorFile(QProcess::nullDevice());
+        process.setChildProcessModifier([memory, seconds, errorEnd] {
+            // Only what is safe between fork and exec: system calls.
+            if (errorEnd >= 0)
+                dup2(errorEnd, STDERR_FILENO);
 #if !defined(__SANITIZE_ADDRESS__)
             const rlimit space{rlim_t(memory), rlim_t(memory)};
             setrlimit(RLIMIT_AS, &space);
@@ -316,15 +441,18 @@ class CMdbAccessSource : public IAccessSource
         QElapsedTimer timer;
         timer.start();
         process.start(QIODevice::ReadOnly);
-        if (!process.waitForStarted(timeoutMs))
+        tail.Start();
+        if (!process.waitForStarted(timeoutMs)) {
+            stage = QStringLiteral("start");
             return false;
+        }
         auto stop = [&process, &stage](const char* why) {
             process.kill();
             process.waitForFinished(5000);
             stage = QLatin1String(why);
             return false;
         };
-        QByteArray pending, err;
+        QByteArray pending;
         qint64 total = 0;
         bool ok = false; // the last line is "OK"
         QString failure; // what the last line, an "X" line, names
@@ -358,7 +486,6 @@ class CMdbAccessSource : public IAccessSource
             if (running)
                 peak = qMax(peak, PeakBytes(process.processId()));
             const QByteArray out = process.readAllStandardOutput();
-            err = QByteArray(err + process.readAllStandardError()).right(4096);
             total += out.size();
             pending += out;
             if (total > m_nMaxBytes || !takeLines(false) || pending.size() > kMostLineBytes)
@@ -378,7 +505,7 @@ class CMdbAccessSource : public IAccessSource
         if (process.exitStatus() != QProcess::NormalExit) {
             // Ended by its memory limit: an allocation refused, or an end
             // near the limit.
-            err += process.readAllStandardError();
+            const QByteArray err = tail.Stop();
             if (err.contains("failed to allocate") || err.contains("Cannot allocate memory") ||
                 peak >= memory / 4 * 3)
                 stage = QStringLiteral("memory");

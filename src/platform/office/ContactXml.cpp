@@ -260,14 +260,16 @@ int WalkContacts(const QString& path, const std::function<bool(const Contact&)>&
     if (!reader)
         return refuse(QStringLiteral("XMLの形式が正しくありません。"));
     const QString malformed = QStringLiteral("XMLの形式が正しくありません。");
+    // A document type declaration is where entities are declared: refused
+    // outright, whatever it declares, by the watch before the parser reads
+    // it or else as the parser hands it over.
+    const QString docType = QStringLiteral("文書型宣言を含むXMLは読み込めません。");
     bool rootSeen = false;
     int ret = xmlTextReaderRead(reader.get());
     while (ret == 1 && !WorkStopped()) {
         const int type = xmlTextReaderNodeType(reader.get());
-        // A document type declaration is where entities are declared:
-        // refused outright, whatever it declares.
         if (type == XML_READER_TYPE_DOCUMENT_TYPE)
-            return refuse(QStringLiteral("文書型宣言を含むXMLは読み込めません。"));
+            return refuse(docType);
         if (type == XML_READER_TYPE_ELEMENT) {
             const int depth = xmlTextReaderDepth(reader.get());
             const auto* name = reinterpret_cast<const char*>(xmlTextReaderConstLocalName(reader.get()));
@@ -280,13 +282,15 @@ int WalkContacts(const QString& path, const std::function<bool(const Contact&)>&
                 DocPtr doc;
                 xmlNode* item = ReadItem(reader.get(), doc);
                 if (!item)
-                    return refuse(malformed);
+                    return refuse(source.tags.GetFault() == CXmlTagWatch::kDocType ? docType : malformed);
                 if (!take(ReadContact(item)))
                     return 3;
             }
         }
         ret = xmlTextReaderRead(reader.get());
     }
+    if (source.tags.GetFault() == CXmlTagWatch::kDocType)
+        return refuse(docType);
     if (ret != 0 || !rootSeen)
         return refuse(malformed);
     return 1;

@@ -286,13 +286,19 @@ class CRecords
     bool m_bDamaged = false;
 };
 
-// The data of a record and its CONTINUE records read as one run. Where the
-// characters of a text cross into the next record, that record begins with
-// a fresh option byte saying whether they are one or two bytes wide.
+// The data of a record and its CONTINUE records read as one run, each
+// CONTINUE record taken from the stream as the reading reaches it, so that
+// no list of them is held. Where the characters of a text cross into the
+// next record, that record begins with a fresh option byte saying whether
+// they are one or two bytes wide.
 class CPieces
 {
   public:
-    void Add(QByteArrayView piece) { m_pieces << piece; }
+    // `first` the record's data; with `records`, the CONTINUE records that
+    // follow it in that stream.
+    explicit CPieces(QByteArrayView first, CRecords* records = nullptr) : m_piece(first), m_records(records)
+    {
+    }
 
     bool Skip(qint64 count)
     {
@@ -323,17 +329,17 @@ class CPieces
                 // alone: the characters go on in the next piece that holds
                 // any, after its own option byte.
                 do {
-                    if (++m_piece >= m_pieces.size())
+                    if (!NextPiece())
                         return false;
-                } while (m_pieces[m_piece].isEmpty());
+                } while (m_piece.isEmpty());
                 m_at = 1;
-                wide = m_pieces[m_piece][0] & 1;
+                wide = m_piece[0] & 1;
                 continue;
             }
             const qsizetype take = qMin(count, Left() / (wide ? 2 : 1));
             if (take == 0)
                 return false; // half a character
-            text += Chars(m_pieces[m_piece].data() + m_at, take, wide);
+            text += Chars(m_piece.data() + m_at, take, wide);
             m_at += take * (wide ? 2 : 1);
             count -= take;
         }
@@ -343,6 +349,7 @@ class CPieces
     // characters, [runs], [phonetic data]; `shortCount` for a one-byte count.
     bool UnicodeText(QString& text, bool shortCount = false)
     {
+        m_nTextPieces = 0;
         quint16 count = 0;
         quint8 options = 0, shortValue = 0;
         if (shortCount ? !Number(shortValue) : !Number(count))
@@ -361,15 +368,27 @@ class CPieces
     }
 
   private:
-    qsizetype Left() const { return m_piece < m_pieces.size() ? m_pieces[m_piece].size() - m_at : 0; }
+    // Excel fills a CONTINUE record to 8 224 bytes: its longest text, with
+    // its runs and phonetic data, spans a few dozen. A text that crosses
+    // more records than this, empty ones included, is damaged.
+    static constexpr int kMostTextPieces = 4096;
+
+    qsizetype Left() const { return m_piece.size() - m_at; }
+    // The next CONTINUE record, if any.
+    bool NextPiece()
+    {
+        if (!m_records || ++m_nTextPieces > kMostTextPieces || !m_records->NextContinue())
+            return false;
+        m_piece = m_records->Data();
+        m_at = 0;
+        return true;
+    }
     // Onto the next piece when this one is used up.
     bool Step()
     {
         while (Left() == 0) {
-            if (m_piece + 1 >= m_pieces.size())
+            if (!NextPiece())
                 return false;
-            ++m_piece;
-            m_at = 0;
         }
         return true;
     }
@@ -378,14 +397,15 @@ class CPieces
         for (qsizetype i = 0; i < count; ++i) {
             if (!Step())
                 return false;
-            out[i] = uchar(m_pieces[m_piece][m_at++]);
+            out[i] = uchar(m_piece[m_at++]);
         }
         return true;
     }
 
-    QList<QByteArrayView> m_pieces;
-    qsizetype m_piece = 0;
+    QByteArrayView m_piece;
     qsizetype m_at = 0;
+    CRecords* m_records;
+    int m_nTextPieces = 0;
 };
 
 // One record's text (a label, a format code, a sheet or code name). A text
@@ -399,8 +419,7 @@ bool RecordText(QByteArrayView data, qsizetype at, QString& text, bool shortCoun
         text.clear();
         return true;
     }
-    CPieces pieces;
-    pieces.Add(data.sliced(at));
+    CPieces pieces(data.sliced(at));
     return pieces.UnicodeText(text, shortCount);
 }
 
@@ -685,10 +704,7 @@ bool CXlsReader::ReadGlobals(Error& error)
         case kSst: {
             if (m_nBiff != 8)
                 break;
-            CPieces pieces;
-            pieces.Add(data);
-            while (records.NextContinue())
-                pieces.Add(records.Data());
+            CPieces pieces(data, &records);
             quint32 total = 0, unique = 0;
             if (!pieces.Number(total) || !pieces.Number(unique)) {
                 error = NotWorkbook;
@@ -851,10 +867,7 @@ bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             QString text;
             bool read;
             if (m_nBiff == 8) {
-                CPieces pieces;
-                pieces.Add(data);
-                while (records.NextContinue())
-                    pieces.Add(records.Data());
+                CPieces pieces(data, &records);
                 read = pieces.UnicodeText(text);
             } else {
                 read = Text(data, 0, 2, text);

@@ -87,10 +87,10 @@ class CPartReader
     bool Cut() const { return m_bCut; }
 
     // The next node; false at the end of the part or on an error.
+    // The user's stop is looked at a block of the part at a time, as it is
+    // read (ReadChunk).
     bool Read()
     {
-        if (WorkStopped())
-            Fail(CWorkbookReader::NotWorkbook); // the user stopped the read
         if (!m_reader || Failed())
             return false;
         const int rc = xmlTextReaderRead(m_reader);
@@ -269,10 +269,12 @@ class CPartReader
             return -1;
         }
         if (!self->m_tags.Pass(buffer, n)) {
-            // A part in an encoding other than Unicode's is damaged.
-            const bool encoding = self->m_tags.GetFault() == CXmlTagWatch::kEncoding;
-            self->m_bCut = head && !encoding;
-            self->m_ioError = encoding ? CWorkbookReader::NotWorkbook : CWorkbookReader::TooLarge;
+            // A part in an encoding other than Unicode's, or with a document
+            // type, is damaged.
+            const CXmlTagWatch::Fault fault = self->m_tags.GetFault();
+            const bool damaged = fault == CXmlTagWatch::kEncoding || fault == CXmlTagWatch::kDocType;
+            self->m_bCut = head && !damaged;
+            self->m_ioError = damaged ? CWorkbookReader::NotWorkbook : CWorkbookReader::TooLarge;
             return -1;
         }
         return int(n);

@@ -3,8 +3,10 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <initializer_list>
+#include <utility>
 #include <vector>
 
 // The bytes of an XML file as they are handed over to libxml2, watched for
@@ -21,15 +23,25 @@
 //   every element, so a few thousand of them make each later element cost
 //   thousands of steps. The declarations of the open elements are added up,
 //   and the read fails past a few dozen (Excel's parts declare 10 to 15).
+// - A document type declaration, where entities are declared and whose
+//   internal subset the parser reads whole before the root's start tag:
+//   refused at its keyword, before the parser has it.
 // - An encoding the watch cannot follow: it reads UTF-16 a code unit at a
 //   time (known by its first bytes, so that half of a character is never
-//   taken for "<" or a quote) and everything else a byte at a time, which
-//   holds only where every byte below 0x80 is the ASCII character. libxml2
-//   itself detects UCS-4 and EBCDIC by the first bytes and honours whatever
-//   encoding the declaration names (UTF-7 hides "<" in letters), so before
-//   it sees a byte past the declaration, the file must be UTF-8 or UTF-16,
-//   or, where allowed, Shift_JIS or EUC-JP, whose bytes below 0x80 are
-//   always ASCII.
+//   taken for "<" or a quote), Shift_JIS a character at a time (its second
+//   bytes include "]", "[" and the letters) and everything else a byte at a
+//   time, which holds only where every byte below 0x80 is the ASCII
+//   character: UTF-8, and EUC-JP, whose characters are of bytes of 0x80 and
+//   above alone (a byte below that after a first byte is no character, and
+//   the decoder stops the parser there). libxml2 itself detects UCS-4 and
+//   EBCDIC by the first bytes and honours whatever encoding the declaration
+//   names (UTF-7 hides "<" in letters), so before it sees a byte past the
+//   declaration, the file must be UTF-8 or UTF-16, or, where allowed,
+//   Shift_JIS or EUC-JP without a byte-order mark.
+//
+// Between the characters that change its state, a run of bytes is only
+// counted: in texts, comments, character data, quoted values and the
+// names of a tag, the watch looks for the next mark a run at a time.
 class CXmlTagWatch
 {
   public:
@@ -39,6 +51,7 @@ class CXmlTagWatch
         kNamespaces, // too many namespace declarations in scope
         kEncoding,   // an encoding the watch cannot read
         kComments,   // too many comments and processing instructions
+        kDocType,    // a document type declaration
     };
     enum Encodings {
         kUnicode,          // UTF-8 and UTF-16
@@ -57,37 +70,27 @@ class CXmlTagWatch
     // False once the file shows a fault.
     bool Pass(const char* data, qint64 length)
     {
-        for (qint64 i = 0; i < length && m_fault == kNoFault; ++i) {
-            const auto b = uchar(data[i]);
-            if (m_nBytes < 4) {
-                // The first four bytes tell the encoding as libxml2 reads
-                // them: a byte-order mark, or "<?" in UTF-16, UCS-4 or
-                // EBCDIC.
-                m_start[m_nBytes++] = b;
-                if (m_nBytes == 4)
-                    Begin();
-            } else if (!m_bWide) {
-                // Between the characters that change the state, bytes
-                // are only counted: skipped a run at a time.
-                const char next = NextMark();
-                if (next && b != uchar(next)) {
-                    const void* mark = std::memchr(data + i, next, size_t(length - i));
-                    const qint64 at = mark ? static_cast<const char*>(mark) - data : length;
-                    if (m_state == kQuoted && (m_nTag += at - i) > m_nMost)
-                        Fail(kLongTag);
-                    m_beforeLast = at - i > 1 ? uchar(data[at - 2]) : m_last;
-                    m_last = uchar(data[at - 1]);
-                    i = at - 1;
-                    continue;
-                }
-                Unit(b);
-            } else if (m_bHalf) {
-                m_bHalf = false;
-                Unit(m_bBigEndian ? char16_t(m_half << 8 | b) : char16_t(b << 8 | m_half));
-            } else {
-                m_half = b;
+        const auto* p = reinterpret_cast<const uchar*>(data);
+        const uchar* const end = p + length;
+        // The first four bytes tell the encoding as libxml2 reads them: a
+        // byte-order mark, or "<?" in UTF-16, UCS-4 or EBCDIC.
+        while (p < end && m_nBytes < 4) {
+            m_start[m_nBytes++] = *p++;
+            if (m_nBytes == 4)
+                Begin();
+        }
+        if (!m_bWide) {
+            Narrow(p, end);
+            return m_fault == kNoFault;
+        }
+        for (; p < end && m_fault == kNoFault; ++p) {
+            if (!m_bHalf) {
+                m_half = *p;
                 m_bHalf = true;
+                continue;
             }
+            m_bHalf = false;
+            Unit(m_bBigEndian ? char16_t(m_half << 8 | *p) : char16_t(*p << 8 | m_half));
         }
         return m_fault == kNoFault;
     }
@@ -95,25 +98,179 @@ class CXmlTagWatch
     Fault GetFault() const { return m_fault; }
 
   private:
-    // The byte that may end the state, where every other byte leaves it
-    // as it is; 0 where each byte counts.
-    char NextMark() const
+    // The bytes of UTF-8 or of a Japanese encoding after the first four.
+    void Narrow(const uchar* p, const uchar* const end)
     {
-        if (m_nUnits >= 0)
-            return 0;
-        switch (m_state) {
-        case kText:
-            return '<';
-        case kComment:
-        case kData:
-        case kInstruction:
-            return '>';
-        case kQuoted:
-            return char(m_quote);
-        default:
-            return 0;
+        while (p < end && m_fault == kNoFault) {
+            if (m_lead) {
+                // The second byte of a Shift_JIS character, when it is one,
+                // goes with the first: the two are one character, never
+                // ASCII.
+                const uchar lead = std::exchange(m_lead, uchar(0));
+                if (IsTrail(*p))
+                    Unit(char16_t(lead << 8 | *p++));
+                else
+                    Unit(lead);
+                continue;
+            }
+            if (m_nUnits < 0) {
+                // Text and whole tags, the bulk of a part, in turn.
+                const uchar* after = p;
+                while (m_state == kText && after < end) {
+                    if (*after != '<') {
+                        const uchar* const lt = Find(after, end, '<');
+                        Skipped(after, lt);
+                        after = lt;
+                    } else if (const uchar* const past = WholeTag(after, end)) {
+                        after = past;
+                    } else {
+                        break;
+                    }
+                }
+                if (after != p) {
+                    p = after;
+                    continue;
+                }
+                const uchar* const mark = Inert(p, end);
+                if (mark != p) {
+                    Skipped(p, mark);
+                    p = mark;
+                    continue;
+                }
+            }
+            const uchar b = *p++;
+            if (m_bPaired && IsLead(b))
+                m_lead = b;
+            else
+                Unit(b);
         }
     }
+
+    // A start or end tag from its "<" at `p` to its ">", read at once as
+    // Take() would read it a character at a time: past its ">", or null
+    // where it does not end within the block (or a namespace's name may
+    // cross its end), and nothing is taken yet. Every byte it looks for
+    // lies below 0x40 and follows no first byte of Shift_JIS.
+    Q_ALWAYS_INLINE const uchar* WholeTag(const uchar* p, const uchar* end)
+    {
+        const uchar* q = p + 1;
+        if (q == end || *q == '!' || *q == '?')
+            return nullptr;
+        const bool endTag = *q == '/';
+        int attributes = 0, declared = 0;
+        bool space = false;
+        uchar last = '<';
+        for (; q < end; ++q) {
+            const uchar c = *q;
+            if (!kTagMarks[c]) {
+                if (space && !endTag && c != '=' && c != '/') {
+                    ++attributes;
+                    if (c == 'x') {
+                        if (end - q < 6)
+                            return nullptr;
+                        declared +=
+                            std::memcmp(q, "xmlns", 5) == 0 && (q[5] == ':' || q[5] == '=' || IsSpace(q[5]));
+                    }
+                }
+                space = false;
+            } else if (c == '>') {
+                break;
+            } else if (c == '"' || c == '\'') {
+                // A value is a few bytes: looked at one by one.
+                do {
+                    if (++q == end)
+                        return nullptr;
+                } while (*q != c);
+                space = false;
+            } else {
+                space = true;
+            }
+            last = c;
+        }
+        if (q == end)
+            return nullptr;
+        if (q - p > m_nMost || attributes > kMostAttributes)
+            Fail(kLongTag);
+        m_kind = endTag ? kEndTag : kStartTag;
+        m_nDeclared = 0;
+        for (int i = 0; i < declared; ++i)
+            Declared();
+        m_nAttributes = attributes;
+        m_bAttribute = false;
+        m_nMatched = -1;
+        m_last = last;
+        EndTag();
+        m_state = kText;
+        m_beforeLast = last;
+        m_last = '>';
+        return q + 1;
+    }
+
+    // Shift_JIS and CP932: the first bytes of two-byte characters, and the
+    // bytes that may follow one.
+    static bool IsLead(uchar b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+    static bool IsTrail(uchar b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+
+    // Where the run of bytes from `p` that leave the state as it is ends:
+    // at the next byte that may change it, or at `end`. Every mark looked
+    // for lies below 0x40, so it is never the second byte of a Shift_JIS
+    // character; character data, whose end looks back at "]", is read a
+    // character at a time in Shift_JIS.
+    const uchar* Inert(const uchar* p, const uchar* end) const
+    {
+        switch (m_state) {
+        case kText:
+            return Find(p, end, '<');
+        case kComment:
+        case kInstruction:
+            return Find(p, end, '>');
+        case kData:
+            return m_bPaired ? p : Find(p, end, '>');
+        case kQuoted:
+            return Find(p, end, uchar(m_quote));
+        case kTag:
+            // Within a name that is neither a namespace declaration's nor
+            // the document type's, only white space, quotes and the end
+            // count.
+            if (m_nMatched >= 0 || m_bAttribute)
+                return p;
+            while (p < end && !kTagMarks[*p])
+                ++p;
+            return p;
+        default:
+            return p;
+        }
+    }
+
+    static const uchar* Find(const uchar* p, const uchar* end, uchar mark)
+    {
+        // Most runs in a workbook's parts are a few bytes long: looked at one
+        // by one before the library's search.
+        for (const uchar* near = std::min(end, p + 16); p < near; ++p) {
+            if (*p == mark)
+                return p;
+        }
+        const void* at = p < end ? std::memchr(p, mark, size_t(end - p)) : nullptr;
+        return at ? static_cast<const uchar*>(at) : end;
+    }
+
+    // A run of bytes skipped: counted where a tag's length counts, and the
+    // last two kept for the ends that look back.
+    void Skipped(const uchar* from, const uchar* to)
+    {
+        const qint64 run = to - from;
+        if ((m_state == kTag || m_state == kQuoted) && (m_nTag += run) > m_nMost)
+            Fail(kLongTag);
+        m_beforeLast = run > 1 ? to[-2] : m_last;
+        m_last = to[-1];
+    }
+
+    static constexpr auto kTagMarks = [] {
+        std::array<bool, 256> marks{};
+        for (const char c : " \t\r\n\"'>")
+            marks[uchar(c)] = true;
+        return marks;
+    }();
 
     enum State { kText, kOpen, kBang, kBangDash, kComment, kData, kInstruction, kTag, kQuoted };
     enum TagKind { kStartTag, kEndTag, kDeclaration };
@@ -252,26 +409,35 @@ class CXmlTagWatch
         }
         if (named && !Readable(encoding))
             Fail(kEncoding);
+        m_bPaired = named && IsShiftJis(encoding);
+    }
+
+    static bool IsAny(const char* name, std::initializer_list<const char*> names)
+    {
+        for (const char* n : names) {
+            if (!std::strcmp(name, n))
+                return true;
+        }
+        return false;
+    }
+    static bool IsShiftJis(const char* name)
+    {
+        return IsAny(name, {"SHIFT_JIS", "SHIFT-JIS", "SJIS", "CP932", "WINDOWS-31J"});
     }
 
     // An encoding the declaration may name. libxml2 keeps reading UTF-16
     // (known by its first bytes) under "UTF-16", "UTF-8" and the name of the
-    // byte order it found; it switches to any other.
+    // byte order it found; it switches to any other. A Japanese encoding
+    // after UTF-8's byte-order mark contradicts it: which of the two a
+    // parser follows is its own choice.
     bool Readable(const char* name) const
     {
-        auto any = [name](std::initializer_list<const char*> names) {
-            for (const char* n : names) {
-                if (!std::strcmp(name, n))
-                    return true;
-            }
-            return false;
-        };
-        if (any({"UTF-8", "UTF8"}))
+        if (IsAny(name, {"UTF-8", "UTF8"}))
             return true;
         if (m_bWide)
-            return any({"UTF-16", "UTF16", m_bBigEndian ? "UTF-16BE" : "UTF-16LE"});
-        return m_encodings == kUnicodeOrJapanese &&
-               any({"SHIFT_JIS", "SHIFT-JIS", "SJIS", "CP932", "WINDOWS-31J", "EUC-JP", "EUCJP"});
+            return IsAny(name, {"UTF-16", "UTF16", m_bBigEndian ? "UTF-16BE" : "UTF-16LE"});
+        return m_encodings == kUnicodeOrJapanese && m_nLeading == 0 &&
+               (IsShiftJis(name) || IsAny(name, {"EUC-JP", "EUCJP"}));
     }
 
     void Take(char16_t c)
@@ -295,6 +461,7 @@ class CXmlTagWatch
         case kBang: // "<!--" a comment, "<![" character data, else a declaration
             m_state = c == '-' ? kBangDash : c == '[' ? kData : kTag;
             m_kind = kDeclaration;
+            m_nMatched = c == 'D' ? 1 : -1; // perhaps "<!DOCTYPE"
             break;
         case kBangDash:
             m_state = c == '-' ? kComment : kTag;
@@ -318,11 +485,18 @@ class CXmlTagWatch
                 m_quote = c;
                 m_state = kQuoted;
                 m_bAttribute = false;
+                m_nMatched = -1;
             } else if (c == '>') {
                 m_state = kText;
                 EndTag();
             } else if (m_kind == kStartTag) {
                 Attribute(c);
+            } else if (m_kind == kDeclaration && m_nMatched > 0) {
+                // A document type, as XML spells it: refused at its keyword.
+                static constexpr char kDocTypeName[] = "DOCTYPE";
+                m_nMatched = c == char16_t(kDocTypeName[m_nMatched]) ? m_nMatched + 1 : -1;
+                if (m_nMatched == 7)
+                    Fail(kDocType);
             }
             break;
         case kQuoted:
@@ -381,7 +555,7 @@ class CXmlTagWatch
 
     // A start tag's declarations stay in scope until its end tag; an empty
     // element's end with it.
-    void EndTag()
+    Q_ALWAYS_INLINE void EndTag()
     {
         if (m_kind == kStartTag) {
             if (m_last == '/')
@@ -412,7 +586,7 @@ class CXmlTagWatch
     Fault m_fault = kNoFault;
     State m_state = kText;
     TagKind m_kind = kStartTag;
-    int m_nTag = 0;
+    qint64 m_nTag = 0;
     char16_t m_quote = 0;
     char16_t m_last = 0;
     char16_t m_beforeLast = 0;
@@ -422,6 +596,10 @@ class CXmlTagWatch
     bool m_bBigEndian = false;
     uchar m_half = 0;
     bool m_bHalf = false;
+    // Shift_JIS: read a character at a time; a first byte waiting for the
+    // byte after it.
+    bool m_bPaired = false;
+    uchar m_lead = 0;
     // The declaration while it is collected; -1 once it is past.
     char16_t m_declaration[kMostDeclarationUnits] = {};
     int m_nUnits = 0;

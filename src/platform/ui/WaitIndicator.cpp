@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <QVBoxLayout>
 
 namespace
@@ -153,7 +154,10 @@ void CWaitDlg::DestroyWindow()
     }
 }
 
-CWaitCursor::CWaitCursor() : m_set(HasGui())
+// The cursor is the window's thread's: work beside it leaves the cursor to
+// the wait dialog that thread shows for it.
+CWaitCursor::CWaitCursor()
+    : m_set(HasGui() && QThread::currentThread() == QCoreApplication::instance()->thread())
 {
     if (m_set)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);

@@ -67,7 +67,8 @@ class CWaitDlg
     bool m_open = true;
 };
 
-// The wait cursor for the lifetime of the object (nothing without a GUI).
+// The wait cursor for the lifetime of the object (nothing without a GUI, or
+// off the window's thread).
 class CWaitCursor
 {
   public:

@@ -149,11 +149,39 @@ TEST(ContactXml, WhatTheWatchCannotFollowIsRefused)
     const QList<QStringList> readCircled{{"", "C1", "Co", "Tokyo", U("東京都千代田区①")}};
     const QList<QStringList> ascii{{"", "C1", "Co", "Tokyo", "Memo"}};
     const QByteArray asciiBody = Doc(Item("C1", "Memo"));
+    // A Shift_JIS "‐" (0x81 0x5D) ends in "]": character data that ends
+    // with it and "]>" goes on, and a comment opened inside it is text.
+    auto shiftJis = [&](const QByteArray& memo, const QByteArray& more) -> QByteArray {
+        return "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n" +
+               Iconv::Encode("<ContactXML version=\"1.1\">\n" + Item("C1", memo, more) + "</ContactXML>\n",
+                             "SHIFT_JIS");
+    };
+    const QByteArray data = "<![CDATA[‐]><!--]]>", wide = "<ExtensionItem" + attributes(65) + "/>\n";
+    const char* const docType = "文書型宣言を含むXMLは読み込めません。";
+    const QByteArray subset = "<!DOCTYPE ContactXML [<!-- > <?x -->]>\n";
     const struct {
         const char* name;
         QByteArray bytes;
         QList<QStringList> rows; // empty: refused
+        const char* reason = "XMLの形式が正しくありません。";
     } cases[] = {
+        {"Shift_JIS character data whose last character ends in \"]\"",
+         shiftJis(data, {}),
+         {{"", "C1", "Co", "Tokyo", U("‐]><!--")}}},
+        {"and a tag of 65 attributes after it", shiftJis(data, wide), {}},
+        {"Windows-31J", shiftJis(data, wide).replace("Shift_JIS", "Windows-31J"), {}},
+        {"Shift_JIS after UTF-8's mark", "\xEF\xBB\xBF" + after("Shift_JIS", "SHIFT_JIS", address), {}},
+        {"a document type whose subset hides a tag of 65 attributes",
+         Doc(Item("C1", "Memo"))
+             .replace("<ContactXML ", QByteArray(subset + "<ContactXML" + attributes(65) + " ")),
+         {},
+         docType},
+        {"in UTF-16",
+         Utf16(Doc(Item("C1", "Memo"))
+                   .replace("<?xml version=\"1.0\"?>",
+                            QByteArray("<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + subset))),
+         {},
+         docType},
         {"Shift_JIS", after("Shift_JIS", "SHIFT_JIS", address), read},
         {"Windows-31J", after("Windows-31J", "CP932", circled), readCircled},
         {"EUC-JP", after("EUC-JP", "EUC-JP", address), read},
@@ -205,7 +233,7 @@ TEST(ContactXml, WhatTheWatchCannotFollowIsRefused)
         if (c.rows.isEmpty()) {
             EXPECT_EQ(result, 2);
             EXPECT_EQ(rows, QList<QStringList>{header});
-            EXPECT_EQ(reason, U("XMLの形式が正しくありません。"));
+            EXPECT_EQ(reason, U(c.reason));
         } else {
             EXPECT_EQ(result, 1) << reason.toStdString();
             EXPECT_EQ(rows.mid(1), c.rows);

@@ -255,6 +255,16 @@ TEST_F(WorkbookReaderTest, SparseSheetsAllocateOnlyTheirCells)
     EXPECT_EQ(c1, 299u);
 }
 
+// A document type whose subset hides a root of 100 attributes from a watch
+// that took it for one tag.
+QByteArray HiddenRoot()
+{
+    QByteArray root = "<!DOCTYPE r [<!-- > <?x -->]><workbook";
+    for (int i = 0; i < 100; ++i)
+        root += " a" + QByteArray::number(i) + "=\"\"";
+    return root;
+}
+
 TEST_F(WorkbookReaderTest, DamagedForeignAndOversizedFilesAreRefused)
 {
     XlsxZip::Book good;
@@ -305,6 +315,28 @@ TEST_F(WorkbookReaderTest, DamagedForeignAndOversizedFilesAreRefused)
                  p[QStringLiteral("xl/workbook.xml")].replace(
                      "<workbook",
                      "<!DOCTYPE workbook [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]><workbook");
+             }),
+         {},
+         CWorkbookReader::NotWorkbook,
+         {}},
+        // A subset whose comment holds a ">", then a root of 100
+        // attributes: refused at the keyword, in UTF-8 and in UTF-16.
+        {book("hidden.xlsx",
+              [](XlsxZip::Parts& p) {
+                  p[QStringLiteral("xl/workbook.xml")].replace("<workbook", HiddenRoot());
+              }),
+         {},
+         CWorkbookReader::NotWorkbook,
+         {}},
+        {book(
+             "hidden16.xlsx",
+             [](XlsxZip::Parts& p) {
+                 QByteArray& part = p[QStringLiteral("xl/workbook.xml")];
+                 part.replace("<workbook", HiddenRoot()).replace("encoding=\"UTF-8\"", "encoding=\"UTF-16\"");
+                 QByteArray wide("\xFF\xFE", 2);
+                 for (const char c : std::as_const(part))
+                     wide += QByteArray(1, c) + QByteArray(1, '\0');
+                 part = wide;
              }),
          {},
          CWorkbookReader::NotWorkbook,
