@@ -10,8 +10,11 @@
 #include <optional>
 
 class CCounterInfo;
+struct CCloseCandidate;
 struct CFormPrintItem;
+struct CInvoiceHeader;
 class COneRecord;
+struct CTradeSide;
 
 // The closing candidates (8, 9) and the billed and paid lists (12, 13):
 // closing partners and issuing their invoices or payment statements, undoing
@@ -66,6 +69,14 @@ class CClosingController : public CReportController
     // the block cannot be saved: numbers the file does not hold as taken
     // would be handed out again by the next closing.
     static ENumbers TakeNumbers(CCounterInfo& counter, int kind, int count, QStringList& numbers);
+    // A closing candidate from its row of the list: the partner, the number
+    // reserved for it, its terms and what the row showed.
+    static CCloseCandidate CandidateOf(const COneRecord* record, const CTradeSide& side,
+                                       const QString& number);
+    // The invoice of a closed row: what the row shows, the carried-over
+    // amounts only with the carry-over included. A payment statement's
+    // receipt is the payment.
+    static CInvoiceHeader InvoiceOf(const COneRecord* record, const CTradeSide& side, bool withoutCarry);
 
   private:
     // The statement the closing candidates were last loaded with: the
