@@ -5,9 +5,12 @@
 
 #include "BenchMain.h"
 
+#include "platform/data/ClosingService.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/Record.h"
+#include "platform/data/TradeSide.h"
 #include "platform/ui/FakeUi.h"
+#include "reports/ClosingController.h"
 #include "reports/ReportColumns.h"
 #include "reports/ReportData.h"
 #include "reports/ReportList.h"
@@ -25,9 +28,10 @@ QString Q(const char* text)
 }
 
 // Loads and fills the candidates, closes them all (each checked against
-// the candidates read again) and fills the invoice work tables: what
-// "締めて印刷" and the issue do. Answers the partners closed.
-int CloseAll(CMakeMsgID& data, CCDSData& headers)
+// the candidates read again) and fills the invoice work tables, through the
+// calls and with the rows the report screen's "締めて印刷" and issue make.
+// Answers the partners closed, their closings into `ids`.
+int CloseAll(CMakeMsgID& data, QList<int>& ids)
 {
     CReportList list;
     list.SetMode(8);
@@ -36,61 +40,34 @@ int CloseAll(CMakeMsgID& data, CCDSData& headers)
     params.unitWidth = 100;
     list.Columns() = BuildReportColumns(params);
     CCDSData records;
-    CMakeMsgID::CCloseCheck check;
-    check.statement = ClosingListSql(false, kMonthEnd, 99);
-    if (RunReportStatement(data, check.statement, records) != 1)
+    const QString statement = ClosingListSql(false, kMonthEnd, 99);
+    if (RunReportStatement(data, statement, records) != 1)
         return -1;
     list.SetRecords(std::move(records));
     if (!list.FillList(kMonthEnd))
         return -1;
-    headers.Clear();
-    headers.m_strTable = Q("Sales_Close");
-    CCDSData slips;
-    slips.m_strTable = Q("Sales_H");
-    for (int i = 0; i < list.Records().GetCount(); ++i) {
-        const COneRecord* row = list.Records().GetAt(i);
-        const QString code = row->GetOneField(QString(), Q("CustomerCode"))->GetText();
-        // The figures the row showed, checked again as the closing runs.
-        COneRecord* shown = check.shown.AddNew();
-        for (const char* name :
-             {"前回請求額", "今回入金額", "今回税抜売上額", "今回課税対象額", "今回算出済み税額", "納品枚数"})
-            shown->AddField(*row->GetOneField(QString(), Q(name)));
-        COneRecord* h = headers.AddNew();
-        h->SetField(Q("Sales_Close.ID"), 0);
-        h->SetField(Q("Sales_Close.No"), QString::number(900000 + i));
-        h->SetField(Q("Sales_Close.Date"), kMonthEnd);
-        h->SetField(Q("Sales_Close.CustomerCode"), code);
-        h->SetField(Q("Sales_Close.CloseDate"), kMonthEnd);
-        h->SetField(Q("Sales_Close.Status"), 0);
-        h->SetField(Q("Sales_Close.TudoFlg"), 1);
-        CMny tax(0);
-        if (const CTb* t = row->GetOneField(QString(), Q("締め時点税額"));
-            t && t->GetData(tax) && tax != CMny(0)) {
-            COneRecord* s = slips.AddNew();
-            s->SetField(Q("Sales_H.Tax"), tax);
-            s->SetField(Q("Sales_H.Total"), tax);
-            s->SetField(Q("Sales_H.DenpyoType"), 1);
-            s->SetField(Q("Sales_H.Date"), kMonthEnd);
-            s->SetField(Q("Sales_H.CustomerCode"), code);
-        }
-    }
-    QString err;
-    if (data.Close_Sales(headers, slips, kMonthEnd, err, &check) != 1 || !check.changed.isEmpty())
+    const CTradeSide& side = CTradeSide::Sales();
+    CCloseRequest request{&side, kMonthEnd, kMonthEnd, list.GetTaxRate(), statement, {}};
+    for (int row = 0; row < list.RowCount(); ++row)
+        request.candidates.push_back(
+            CClosingController::CandidateOf(list.RecordAt(row), side, QString::number(900000 + row)));
+    CClosingService service(data);
+    const CCloseOutcome closed = service.Close(request);
+    if (!closed.refusal.IsDone() || !closed.changed.isEmpty() || closed.ids.size() != list.RowCount())
         return -1;
-    CCDSData work;
-    work.m_strTable = Q("WShime_H");
-    work.m_strCondition = Q("Sales_Close,0");
-    for (int i = 0; i < headers.GetCount(); ++i) {
-        int id = 0;
-        headers.GetAt(i)->GetOneField(Q("Sales_Close"), Q("ID"))->GetData(id);
-        COneRecord* w = work.AddNew();
-        w->SetField(Q("WShime_H.SalesCloseID"), id);
-        w->SetField(Q("WShime_H.CustomerCode"),
-                    headers.GetAt(i)->GetOneField(Q("Sales_Close"), Q("CustomerCode"))->GetText());
+    // Each row now stands for its closing, as on the screen.
+    std::vector<CInvoiceHeader> invoices;
+    for (int row = 0; row < list.RowCount(); ++row) {
+        COneRecord* record = list.RecordAt(row);
+        record->SetField(Q("ID"), closed.ids[row]);
+        record->SetField(Q("No"), request.candidates[size_t(row)].number);
+        record->SetField(Q("Date"), kMonthEnd);
+        invoices.push_back(CClosingController::InvoiceOf(record, side, false));
     }
-    if (data.SetWShime(work, err) != 1)
+    if (!service.MakeInvoices(side, invoices).IsDone())
         return -1;
-    return headers.GetCount();
+    ids = closed.ids;
+    return int(ids.size());
 }
 
 bool Begin(benchmark::State& state, CMakeMsgID& data)
@@ -115,8 +92,8 @@ void Undo(CMakeMsgID& data)
 // alone and their growth would read too high.
 bool WarmUp(benchmark::State& state, CMakeMsgID& data)
 {
-    CCDSData headers;
-    const bool closed = Begin(state, data) && CloseAll(data, headers) > 0;
+    QList<int> ids;
+    const bool closed = Begin(state, data) && CloseAll(data, ids) > 0;
     Undo(data);
     if (!closed)
         state.SkipWithError("nothing closed");
@@ -135,8 +112,8 @@ const bool registered = [] {
         for (auto _ : state) {
             if (!Begin(state, data))
                 return;
-            CCDSData headers;
-            closed = CloseAll(data, headers);
+            QList<int> ids;
+            closed = CloseAll(data, ids);
             state.PauseTiming();
             Undo(data);
             state.ResumeTiming();
@@ -156,19 +133,13 @@ const bool registered = [] {
             return;
         for (auto _ : state) {
             state.PauseTiming();
-            CCDSData headers;
-            if (!Begin(state, data) || CloseAll(data, headers) <= 0) {
+            QList<int> ids;
+            if (!Begin(state, data) || CloseAll(data, ids) <= 0) {
                 state.SkipWithError("nothing closed");
                 return;
             }
-            CCDSData undo;
-            undo.m_strTable = Q("Sales_Close");
-            for (int i = 0; i < headers.GetCount(); ++i)
-                undo.AddNew()->SetField(Q("Sales_Close.ID"),
-                                        *headers.GetAt(i)->GetOneField(Q("Sales_Close"), Q("ID")));
             state.ResumeTiming();
-            QString err;
-            const int result = data.Reset_SalesClose(undo, err);
+            const int result = CClosingService(data).Undo(CTradeSide::Sales(), ids).Code();
             state.PauseTiming();
             Undo(data);
             state.ResumeTiming();
@@ -197,7 +168,8 @@ const bool registered = [] {
         for (auto _ : state) {
             if (!Begin(state, data))
                 return;
-            const int result = data.DataMaintenance(QDate(2023, 3, 31), previous, err);
+            const int result =
+                CClosingService(data).CarryForward(QDate(2023, 3, 31), previous).refusal.Answer(err);
             state.PauseTiming();
             Undo(data);
             state.ResumeTiming();

@@ -18,7 +18,13 @@ function(corvanta_platform_module name)
   foreach(d ${M_DEPS})
     target_link_libraries(platform_${name} PUBLIC platform_${d})
   endforeach()
-  target_precompile_headers(platform_${name} PRIVATE <QString> <QByteArray> <QList> <QDate>)
+  # One precompiled header for every module, made by the first (text): a
+  # copy per target would take some 150 MB each.
+  if(name STREQUAL "text")
+    target_precompile_headers(platform_text PRIVATE <QString> <QByteArray> <QList> <QDate>)
+  else()
+    target_precompile_headers(platform_${name} REUSE_FROM platform_text)
+  endif()
   set(CORVANTA_PLATFORM_MODULES ${CORVANTA_PLATFORM_MODULES} platform_${name} PARENT_SCOPE)
 endfunction()
 

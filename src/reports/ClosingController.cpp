@@ -64,9 +64,10 @@ QString SaidWhatWasLeft(const CClosingRefusal& refusal, const char* nothingDone)
     return refusal.text + u'\n' + QString::fromUtf8(nothingDone);
 }
 
-// A closing candidate from its row of the list: the partner, the number
-// reserved for it, its terms and what the row showed.
-CCloseCandidate CandidateOf(const COneRecord* record, const CTradeSide& side, const QString& number)
+} // namespace
+
+CCloseCandidate CClosingController::CandidateOf(const COneRecord* record, const CTradeSide& side,
+                                                const QString& number)
 {
     CCloseCandidate candidate;
     candidate.code = TextOf(record, side.code);
@@ -83,10 +84,8 @@ CCloseCandidate CandidateOf(const COneRecord* record, const CTradeSide& side, co
     return candidate;
 }
 
-// The invoice of a closed row: what the row shows, the carried-over amounts
-// only with the carry-over included. A payment statement's receipt is the
-// payment.
-CInvoiceHeader InvoiceOf(const COneRecord* record, const CTradeSide& side, bool withoutCarry)
+CInvoiceHeader CClosingController::InvoiceOf(const COneRecord* record, const CTradeSide& side,
+                                             bool withoutCarry)
 {
     const auto amount = [record](const char* name) -> std::optional<CMny> {
         const CTb* field = Field(record, name);
@@ -115,8 +114,6 @@ CInvoiceHeader InvoiceOf(const COneRecord* record, const CTradeSide& side, bool 
         invoice.slips = IntOf(slips);
     return invoice;
 }
-
-} // namespace
 
 CClosingController::CClosingController(IReportScreen& screen, CReportList& list)
     : CReportController(screen, list)

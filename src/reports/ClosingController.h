@@ -9,8 +9,11 @@
 
 #include <optional>
 
+struct CCloseCandidate;
 struct CFormPrintItem;
+struct CInvoiceHeader;
 class COneRecord;
+struct CTradeSide;
 
 // The closing candidates (8, 9) and the billed and paid lists (12, 13):
 // closing partners and issuing their invoices or payment statements, undoing
@@ -57,6 +60,14 @@ class CClosingController : public CReportController
 
     // The collection (payment) date of a closing (CClosingService::CollectDate).
     static QDate CalcCollectDate(const QDate& base, int cycle, int day);
+    // A closing candidate from its row of the list: the partner, the number
+    // reserved for it, its terms and what the row showed.
+    static CCloseCandidate CandidateOf(const COneRecord* record, const CTradeSide& side,
+                                       const QString& number);
+    // The invoice of a closed row: what the row shows, the carried-over
+    // amounts only with the carry-over included. A payment statement's
+    // receipt is the payment.
+    static CInvoiceHeader InvoiceOf(const COneRecord* record, const CTradeSide& side, bool withoutCarry);
 
   private:
     // The statement the closing candidates were last loaded with: the

@@ -174,7 +174,7 @@ TEST(OpenProgressTest, AnOpeningUnderALockHeldPastTheWaitKeepsItsBarOnTheWindows
         EXPECT_EQ(data.Open(dir.path(), err), CMakeMsgID::kFatal);
         EXPECT_EQ(progress.elsewhere, 0);
         EXPECT_EQ(ui.Wait().Depth(), 0);
-        return;
+        GTEST_SKIP() << EarlierBuilds::UnwrittenUntested(1);
     }
     ASSERT_EQ(data.Open(dir.path(), err), 1) << err.toStdString();
     EXPECT_TRUE(data.AreBalancesPending());
@@ -209,7 +209,7 @@ TEST(OpenProgressTest, TheFirstWriteTakesThePendingStepsUnderTheWaitDialogBeside
         // left pending, the file is not used while the lock is held.
         EXPECT_EQ(data.Open(dir.path(), err), CMakeMsgID::kFatal);
         EXPECT_FALSE(data.IsOpen());
-        return;
+        GTEST_SKIP() << EarlierBuilds::UnwrittenUntested(1);
     }
     ASSERT_EQ(data.Open(dir.path(), err), 1) << err.toStdString();
     ASSERT_TRUE(data.AreBalancesPending());

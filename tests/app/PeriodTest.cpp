@@ -89,7 +89,7 @@ TEST_F(PeriodDataTest, CalendarReadsBesideTheWindowUnderTheWaitDialogWhileTheSte
         EXPECT_EQ(m_data.Open(Folder(), err), CMakeMsgID::kFatal);
         sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(other);
-        return;
+        GTEST_SKIP() << EarlierBuilds::UnwrittenUntested(2);
     }
     {
         const CScopedWriterWait noWait(0);

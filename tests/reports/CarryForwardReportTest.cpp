@@ -1,5 +1,6 @@
 #include "ReportFixture.h"
 
+#include "platform/data/ClosingService.h"
 #include "platform/data/MakeMsgID.h"
 #include "reports/KurikoshiDlg.h"
 
@@ -49,9 +50,9 @@ TEST_F(CarryForwardReportTest, SaysWhatWasCarried)
     QDate previous;
     for (const auto& c : cases) {
         const CCarryForwardCounts before = held();
-        CCarryForwardCounts counts{-1, -1, -1, -1};
-        QString err;
-        ASSERT_EQ(m_data.DataMaintenance(c.date, previous, err, &counts), 1) << err.toStdString();
+        const CCarryForwardOutcome carried = CClosingService(m_data).CarryForward(c.date, previous);
+        const CCarryForwardCounts& counts = carried.counts;
+        ASSERT_EQ(carried.refusal.Code(), 1) << carried.refusal.text.toStdString();
         previous = c.date;
         const CCarryForwardCounts after = held();
         EXPECT_EQ(counts.closings, before.closings - after.closings) << c.date.toString().toStdString();

@@ -60,7 +60,7 @@ TEST(DataWaitTest, StepsTakenByTheSpansFirstWriteShowInItsDialogAndLeaveItUp)
             // A step due cannot be done for the connection alone: nothing
             // is left pending, the file is not used while the lock is held.
             EXPECT_EQ(opened, CMakeMsgID::kFatal);
-            return;
+            GTEST_SKIP() << EarlierBuilds::UnwrittenUntested(3);
         }
         ASSERT_EQ(opened, 1) << err.toStdString();
     }

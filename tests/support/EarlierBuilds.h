@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <string>
 
 // The files earlier builds wrote (fixtures/earlier-builds), where the tests
 // of an upgrade start: a test copies one as its database, may take it
@@ -204,6 +205,23 @@ inline bool ReadsUnwritten(int version)
     return std::all_of(steps.begin(), steps.end(), [version](const SchemaSteps::Step& step) {
         return step.from < version || step.forConnection;
     });
+}
+
+// Why a test of a file of `version` that cannot be written could check
+// only that the file is refused: the first step due that no connection can
+// stand in for. Such a test then says it skipped, with this, so that the
+// steps pending going untested shows in the run; a file of that step's
+// version committed here gives the test its path back. Empty when every
+// step due can be done for the connection alone.
+inline std::string UnwrittenUntested(int version)
+{
+    for (const SchemaSteps::Step& step : SchemaSteps::Steps())
+        if (step.from >= version && !step.forConnection)
+            return "the steps pending over a file of version " + std::to_string(version) +
+                   " went untested: the step from version " + std::to_string(step.from) + " (" + step.title +
+                   ") cannot be done for a connection that cannot write, so the file is refused until it can "
+                   "be";
+    return {};
 }
 
 // What the steps due for the committed file do when it is opened, as the

@@ -54,16 +54,20 @@ int GetCalendar(CMakeMsgID& db, const QDate& from, const QDate& to, CCDSData& re
 
     // One statement for the whole period: the days come from a recursive
     // list, and each partner's oldest unbilled slip is looked up only once.
+    // A day's counts are made once, into their own table, and the days
+    // without any are dropped from that: a filter on the counts' select
+    // list would have the planner count every day a second time.
     CCDSData request;
     request.m_strCondition =
         QStringLiteral("SELECT * FROM (WITH RECURSIVE days(d) AS (SELECT %1 UNION ALL "
                        "SELECT date(d, '+1 day') FROM days WHERE d < %2), "
                        "span(d, nextDay, dom, monthEnd) AS (SELECT d, date(d, '+1 day'), "
                        "CAST(strftime('%d', d) AS INTEGER), strftime('%d', d, '+1 day') = '01' FROM days), "
-                       "bill AS MATERIALIZED (%3), pay AS MATERIALIZED (%4) "
-                       "SELECT d AS \"日付\", %5 AS \"締め請求\", %6 AS \"締め支払\", "
-                       "%7 AS \"入金\", %8 AS \"出金\" FROM span) "
-                       "WHERE \"締め請求\" + \"締め支払\" + \"入金\" + \"出金\" > 0 ORDER BY \"日付\"")
+                       "bill AS MATERIALIZED (%3), pay AS MATERIALIZED (%4), "
+                       "counted AS MATERIALIZED (SELECT d AS \"日付\", %5 AS \"締め請求\", "
+                       "%6 AS \"締め支払\", %7 AS \"入金\", %8 AS \"出金\" FROM span) "
+                       "SELECT * FROM counted "
+                       "WHERE \"締め請求\" + \"締め支払\" + \"入金\" + \"出金\" > 0) ORDER BY \"日付\"")
             .arg(SqlDate(from), SqlDate(to), OpenPartners(CTradeSide::Sales()),
                  OpenPartners(CTradeSide::Purchases()), ClosingsOn("bill", CTradeSide::Sales()),
                  ClosingsOn("pay", CTradeSide::Purchases()), DueOn(CTradeSide::Sales()),

@@ -145,12 +145,9 @@ struct CCarryForwardOutcome {
 // The closing, its undo, the invoice work tables and the carry-forward over
 // one data-access object, for screens and tools alike: it takes typed
 // candidates and answers typed outcomes, and asks nothing and shows
-// nothing; the data library's record interface (CMakeMsgID::Close_Sales,
-// Reset_SalesClose, SetWShime, DataMaintenance) reads its records into
-// these calls. Each call runs in one
-// transaction (nested into a caller's when one is open): everything is
-// written or nothing. The object's listener (CMakeMsgID::SetProgress) hears
-// the steps of each call.
+// nothing. Each call runs in one transaction (nested into a caller's when
+// one is open): everything is written or nothing. The object's listener
+// (CMakeMsgID::SetProgress) hears the steps of each call.
 class CClosingService
 {
   public:
@@ -166,9 +163,25 @@ class CClosingService
     // are unbooked, their tax slips and the closing records deleted. An ID
     // given twice counts once; one without a closing is skipped.
     CClosingRefusal Undo(const CTradeSide& side, const QList<int>& closings);
-    // Carries the books forward to `date` (see CMakeMsgID::DataMaintenance);
+    // Carries the books forward to `date`, both sides at once. Every closing
+    // with CloseDate up to the date goes with its slips (lines and tax
+    // slips) and its booked receipts or payments (lines), except a
+    // partner's first open closing (Status 0, by CloseDate and ID) and all
+    // after it, so no unpaid invoice leaves the schedules; the removed
+    // slips' Total less the removed money is added to the partner's
+    // Collect. Item.StockNumber takes the stock change of the slip lines
+    // and movements dated after `previous` up to the date, and
+    // Util.StartDate becomes the date: reports after the date show the same
+    // figures. A closing that would go but lies after a kept account
+    // closing of its partner with an amount that closing never counted (or
+    // before one, with money paid on it that no closing booked) stays, with
+    // the ones after it: every kept closing keeps its figures.
     // `previous` is the stored date of the last carry-forward (invalid for
-    // none).
+    // none): another is refused (PreviousDiffers), as are a date before it
+    // (BeforePrevious) and less free disk space beside the file than its
+    // size (NoRoom: its journal may take as much; the text says how much is
+    // needed), before anything is changed. The booked balances are checked
+    // first and made again when they differ from the headers.
     CCarryForwardOutcome CarryForward(const QDate& date, const QDate& previous);
 
     // Fills the slip-form program's invoice work tables with these

@@ -238,94 +238,11 @@ class CMakeMsgID
     // without such limits.
     static bool ImportMoneyLimits(const QString& table, const QString& field, int& intDigits, int& decimals);
 
-    // ---- Closing (written in CloseSales.cpp) ----------------------------
-    // The library's record interface of the closing service: each call
-    // reads its records into the service's typed call (CClosingService,
-    // which the screens use with typed candidates and invoices). The
-    // closing, undo and carry-forward tell the listener (SetProgress) the
-    // steps of their work done of their total as they go.
-    //
-    // Each runs in one transaction (nested into a caller's when one is
-    // open): everything is written or nothing. 1 done, 10 refused or failed
-    // with the reason in `err`, -100 broken connection.
-    //
-    // Closes partners of one side at `closeDate`. `headers` (table
-    // "Sales_Close" or "Stock_Close") holds one closing record per partner;
-    // each gets its new ID written back into its ".ID" field, in set order.
-    // A closing takes its header's "No", "Date", partner code, "CollectDate"
-    // (none: the closing date) and "TaxRate"; its closing date is
-    // `closeDate`, its Status 0 and TudoFlg 1. Every header of a run carries
-    // the same Date and TaxRate (refused otherwise).
-    // Every slip of the partner not yet billed (SeikyuID 0, any DenpyoType)
-    // and every receipt or payment not yet booked, dated up to the closing
-    // date, is booked to the new closing (SeikyuID). `taxSlips` (table
-    // "Sales_H" or "Stock_H", may be empty) are the tax slips of the closing,
-    // one per partner at most, each of a partner with a header: the tax slip
-    // of the closing date (DenpyoType 1) with the "Tax" of its record as Tax
-    // and Total, and its "Company", "Section" and "Name", is inserted with
-    // its partner's new closing ID as SeikyuID (none for a tax of 0).
-    // Refused (10, naming the partner): a partner twice in the run, a
-    // partner already closed for the account on that date, or one without
-    // an unbilled slip up to it (closed meanwhile).
-    //
-    // With `check`, the run books only what the list showed: its statement
-    // is run again inside the transaction, and a partner whose row is gone
-    // or differs in any figure of its `shown` record is left out of the run
-    // (its ".ID" stays 0, no tax slip) and named in `changed`; the others
-    // close. A run whose partners all changed writes nothing and answers 1.
-    struct CCloseCheck {
-        // The candidate statement the list was loaded with; its rows carry
-        // the partner code by the bare name of the headers' code field.
-        QString statement;
-        // One record per header, in set order: the figures its row showed,
-        // by bare name (the previous bill, received, net amount, taxable
-        // amount, slip tax and slip count of the side; refused without one).
-        CCDSData shown;
-        // Out: the codes left open, in header order.
-        QStringList changed;
-    };
-    int Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& closeDate, QString& err,
-                    CCloseCheck* check = nullptr);
-    // Undoes closings: `closings` (table "Sales_Close" or "Stock_Close",
-    // or no table and fields "Sales_Close.ID" or "Stock_Close.ID", one side
-    // per call) names them by the ".ID" field of its records. Their slips, receipts
-    // and payments are unbooked (SeikyuID 0), their tax slips (DenpyoType 1)
-    // and the closing records deleted. An ID given twice counts once; an
-    // ID without a closing is skipped.
-    int Reset_SalesClose(const CCDSData& closings, QString& err);
-    // Fills the invoice work tables: WShime_H from `request`'s header
-    // records, numbered 1..n in set order (their ".ID" is written back),
-    // and WShime_B with the slip lines of each header's closing
-    // (".SalesCloseID") by date, slip number and line. The condition is
-    // "Sales_Close,<flag>" or "Stock_Close,<flag>" (flag 0 or 1: the
-    // carry-over left out); anything else is refused (10). Both tables are
-    // emptied first. An empty text is stored as no value.
-    int SetWShime(CCDSData& request, QString& err);
-    // Carries the database forward to `date`, both sides at once. Every
-    // closing with CloseDate up to the date goes with its slips (lines and
-    // tax slips) and its booked receipts or payments (lines), except a
-    // partner's first open closing (Status 0, by CloseDate and ID) and all
-    // after it, so no unpaid invoice leaves the schedules; the removed
-    // slips' Total less the removed money is added to the partner's
-    // Collect. Item.StockNumber takes the stock change of the slip lines and
-    // movements dated after `previous` up to the date, and Util.StartDate
-    // becomes the date: reports after the date show the same figures.
-    // A closing that would go but lies after a kept account closing of its
-    // partner with an amount that closing never counted (or before one,
-    // with money paid on it that no closing booked) stays, with the ones
-    // after it: every kept closing keeps its figures.
-    // Refused (10): a `previous` other than the stored date (invalid for
-    // none), or a date before it, or less free disk space beside the file
-    // than the file's size (its journal may take as much; `err` says how
-    // much is needed: CClosingService::SpaceShortage), before anything is
-    // changed. The booked balances are checked first and made again when
-    // they differ from the headers (`balancesRemade` then true).
-    // `counts`, when given, tells what went.
-    int DataMaintenance(const QDate& date, const QDate& previous, QString& err,
-                        CCarryForwardCounts* counts = nullptr, bool* balancesRemade = nullptr);
+    // ---- Booked balances (written in CloseSales.cpp) ---------------------
     // Compares each side's booked balances with its headers (one statement a
     // side) and makes a side's again when they differ, in one transaction:
-    // `remade` tells whether any was. Results as the other calls.
+    // `remade` tells whether any was. 1 done, 10 refused or failed with the
+    // reason in `err`, -100 broken connection.
     int RecheckBookedBalances(bool& remade, QString& err);
     // What the user is told when they were made again.
     static QString BookedBalancesRemadeText()

@@ -92,6 +92,15 @@ class CloseSalesTest : public ReportFixture
             *remade = carried.balancesRemade;
         return carried.refusal.Answer(err);
     }
+    // The invoice of a closing of the partner, as its closed row gives it
+    // with nothing else shown.
+    static CInvoiceHeader Invoice(int closing, const QString& code)
+    {
+        CInvoiceHeader invoice;
+        invoice.closing = closing;
+        invoice.code = code;
+        return invoice;
+    }
     QStringList Booked(const char* table, const QStringList& nos)
     {
         QStringList quoted;
@@ -207,51 +216,41 @@ TEST_F(CloseSalesTest, FailuresLeaveNothingWritten)
         EXPECT_EQ(Column(Rows(closings), U("n")).first(), now);
         EXPECT_EQ(Booked("Sales_H", {"S13"}), QStringList({QString::number(Id("K4C1"))}));
     }
-    // The library's records naming no closing table.
-    CCDSData headers, slips;
-    headers.m_strTable = U("Customer");
-    headers.AddNew()->SetField(U("Customer.CustomerCode"), U("K006"));
-    QString err;
-    EXPECT_EQ(m_data.Close_Sales(headers, slips, kClose, err), 10);
-    CCDSData undo;
-    undo.m_strTable = U("Sales_H");
-    EXPECT_EQ(m_data.Reset_SalesClose(undo, err), 10);
+    // A table naming no closing gives no side to close or undo.
+    CCloseRequest other = Build({"K006"}, {});
+    other.side = CTradeSide::OfClosing(U("Customer"));
+    EXPECT_EQ(m_service.Close(other).refusal.Code(), 10);
+    EXPECT_EQ(CTradeSide::OfClosing(U("Sales_H")), nullptr);
 }
 
 // The invoice work tables: headers numbered 1..n in order, each closing's
 // slip lines by date, slip and line; a second call replaces the first; a
-// bad condition is refused.
+// refused one changes nothing.
 TEST_F(CloseSalesTest, InvoiceWorkTables)
 {
     const CCloseOutcome closed = m_service.Close(Build({"K001", "O'Neil"}, {}));
     ASSERT_EQ(closed.refusal.Code(), 1) << closed.refusal.text.toStdString();
     const QList<int> ids = closed.ids;
-    QString err;
-    CCDSData request;
-    request.m_strTable = U("WShime_H");
-    request.m_strCondition = U("Sales_Close,0");
-    for (int i : {1, 0}) {
-        COneRecord* w = request.AddNew();
-        w->SetField(U("WShime_H.ID"), 0);
-        w->SetField(U("WShime_H.SalesCloseID"), ids[i]);
-        w->SetField(U("WShime_H.CustomerCode"), i ? U("O'Neil") : U("K001"));
-    }
-    ASSERT_EQ(m_data.SetWShime(request, err), 1) << err.toStdString();
+    std::vector<CInvoiceHeader> request;
+    for (int i : {1, 0})
+        request.push_back(Invoice(ids[i], i ? U("O'Neil") : U("K001")));
+    ASSERT_EQ(m_service.MakeInvoices(CTradeSide::Sales(), request).Code(), 1);
     EXPECT_EQ(Table(Rows(U("SELECT ID, CustomerCode FROM WShime_H ORDER BY ID")), {"ID", "CustomerCode"}),
               QStringList({"1|O'Neil", "2|K001"}));
     EXPECT_EQ(
         Table(Rows(U("SELECT ID, HeaderID, \"No\" FROM WShime_B ORDER BY ID")), {"ID", "HeaderID", "No"}),
         QStringList({"1|1|S9", "2|2|S4", "3|2|S4", "4|2|S4", "5|2|S4", "6|2|S4", "7|2|S6", "8|2|S5"}));
 
-    request.RemoveAt(1);
-    request.m_strCondition = U("Sales_Close,1");
-    ASSERT_EQ(m_data.SetWShime(request, err), 1) << err.toStdString();
+    request.pop_back();
+    ASSERT_EQ(m_service.MakeInvoices(CTradeSide::Sales(), request).Code(), 1);
     EXPECT_EQ(Rows(U("SELECT ID FROM WShime_H")).GetCount(), 1);
     EXPECT_EQ(Rows(U("SELECT ID FROM WShime_B")).GetCount(), 1);
-    for (const char* bad : {"Sales_H,0", "Sales_Close,2", "Sales_Close", ""}) {
-        request.m_strCondition = U(bad);
-        EXPECT_EQ(m_data.SetWShime(request, err), 10) << bad;
-    }
+    // A table naming no closing gives no side; a refused command leaves
+    // the last one's invoices.
+    for (const char* bad : {"Sales_H", "Customer"})
+        EXPECT_EQ(CTradeSide::OfClosing(U(bad)), nullptr) << bad;
+    request.push_back(Invoice(ids[0], QString(21, u'K')));
+    EXPECT_EQ(m_service.MakeInvoices(CTradeSide::Sales(), request).Code(), 10);
     EXPECT_EQ(Rows(U("SELECT ID FROM WShime_H")).GetCount(), 1);
 }
 
@@ -263,20 +262,13 @@ TEST_F(CloseSalesTest, InvoiceLinesAreNumberedAfreshEachRun)
     const CCloseOutcome closed = m_service.Close(Build({"K001", "O'Neil"}, {}));
     ASSERT_EQ(closed.refusal.Code(), 1) << closed.refusal.text.toStdString();
     const QList<int> ids = closed.ids;
-    QString err;
     const QString lines = U("SELECT ID, HeaderID, \"No\" FROM WShime_B ORDER BY rowid");
     const QStringList columns{"ID", "HeaderID", "No"};
     for (const QList<int>& order : {QList<int>{0, 1}, QList<int>{1}, QList<int>{1, 0}}) {
-        CCDSData request;
-        request.m_strTable = U("WShime_H");
-        request.m_strCondition = U("Sales_Close,0");
-        for (int i : order) {
-            COneRecord* w = request.AddNew();
-            w->SetField(U("WShime_H.ID"), 0);
-            w->SetField(U("WShime_H.SalesCloseID"), ids[i]);
-            w->SetField(U("WShime_H.CustomerCode"), i ? U("O'Neil") : U("K001"));
-        }
-        ASSERT_EQ(m_data.SetWShime(request, err), 1) << err.toStdString();
+        std::vector<CInvoiceHeader> request;
+        for (int i : order)
+            request.push_back(Invoice(ids[i], i ? U("O'Neil") : U("K001")));
+        ASSERT_EQ(m_service.MakeInvoices(CTradeSide::Sales(), request).Code(), 1);
         const QStringList rows = Table(Rows(lines), columns);
         ASSERT_FALSE(rows.isEmpty());
         for (int n = 0; n < rows.size(); ++n)

@@ -327,7 +327,7 @@ TEST_F(EarlierBuildsTest, AStepThatFailsNamesItselfAndItsCause)
             const CScopedWriterWait noWait(0);
             if (!EarlierBuilds::ReadsUnwritten(1)) {
                 EXPECT_EQ(m_data.Open(folder, err), -100);
-                return;
+                GTEST_SKIP() << EarlierBuilds::UnwrittenUntested(1);
             }
             ASSERT_EQ(m_data.Open(folder, err), 1) << err.toStdString();
         }

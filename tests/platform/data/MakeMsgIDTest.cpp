@@ -841,6 +841,8 @@ TEST_F(DatabaseTest, OpeningBringsTheIndexesOfAnOlderDatabaseUpToDate)
     EXPECT_EQ(columns("ix_sales_b_item"), byItem);
     EXPECT_EQ(columns("ix_sales_b_item_date"), QString());
     EXPECT_EQ(Count(TB_CUSTOMER), customers.first().toInt());
+    if (!EarlierBuilds::ReadsUnwritten(1))
+        GTEST_SKIP() << EarlierBuilds::UnwrittenUntested(1);
 }
 
 // The check of a whole file moves its bar from 0 to the end, never back,

@@ -1,6 +1,8 @@
 #include "DataTestUtil.h"
 
+#include "platform/data/ClosingService.h"
 #include "platform/data/Schema.h"
+#include "platform/data/TradeSide.h"
 #include "support/BookedBalances.h"
 #include "support/EarlierBuilds.h"
 #include "support/WriterWait.h"
@@ -181,22 +183,14 @@ TEST_F(PendingBalancesTest, AWriteTakesThePendingStepsOrIsRefused)
 {
     const CScopedWriterWait noWait(0);
     const auto close = [this](QString& err) {
-        CCDSData headers, taxSlips;
-        headers.m_strTable = QStringLiteral("Sales_Close");
-        taxSlips.m_strTable = QStringLiteral("Sales_H");
-        COneRecord* h = headers.AddNew();
-        h->SetField(QStringLiteral("Sales_Close.ID"), 0);
-        h->SetField(QStringLiteral("Sales_Close.CustomerCode"), QStringLiteral("K1"));
-        h->SetField(QStringLiteral("Sales_Close.CloseDate"), QDate(2024, 4, 30));
-        h->SetField(QStringLiteral("Sales_Close.Status"), 0);
-        h->SetField(QStringLiteral("Sales_Close.TudoFlg"), 1);
-        return m_data.Close_Sales(headers, taxSlips, QDate(2024, 4, 30), err);
+        CCloseCandidate k1;
+        k1.code = QStringLiteral("K1");
+        return CClosingService(m_data)
+            .Close({&CTradeSide::Sales(), QDate(2024, 4, 30), {}, {}, {}, {k1}})
+            .refusal.Answer(err);
     };
     const auto undo = [this](QString& err) {
-        CCDSData closings;
-        closings.m_strTable = QStringLiteral("Sales_Close");
-        closings.AddNew()->SetField(QStringLiteral("Sales_Close.ID"), 1);
-        return m_data.Reset_SalesClose(closings, err);
+        return CClosingService(m_data).Undo(CTradeSide::Sales(), {1}).Answer(err);
     };
     const auto receipt = [this](QString& err) {
         CCDSData money;
@@ -274,4 +268,6 @@ TEST_F(PendingBalancesTest, AWriteTakesThePendingStepsOrIsRefused)
             EndOther();
         }
     }
+    if (!EarlierBuilds::ReadsUnwritten(2))
+        GTEST_SKIP() << EarlierBuilds::UnwrittenUntested(2);
 }

@@ -1,6 +1,8 @@
 #include "DataTestUtil.h"
 
 #include "platform/data/BookedTotals.h"
+#include "platform/data/ClosingService.h"
+#include "platform/data/TradeSide.h"
 #include "support/BookedBalances.h"
 
 namespace
@@ -14,20 +16,14 @@ class ResetCloseTest : public DatabaseTest
         QString err;
         ASSERT_EQ(m_data.Execute(sql, err), 1) << err.toStdString() << " in " << sql.toStdString();
     }
-    static CCDSData Closings(const char* field, const QList<int>& ids)
-    {
-        CCDSData set;
-        for (int id : ids)
-            set.AddNew()->SetField(QString::fromLatin1(field), id);
-        return set;
-    }
+    CClosingService m_service{m_data};
 };
 
 } // namespace
 
 // Undoing closings removes them with the tax slips they made and releases
-// the slips and money they billed or settled; other closings stay. A bad
-// request changes nothing.
+// the slips and money they billed or settled; other closings stay. A failed
+// undo changes nothing.
 TEST_F(ResetCloseTest, ClosingsUndoneWithTheirSlipsAndMoney)
 {
     Exec("INSERT INTO Sales_Close(ID, CustomerCode, TudoFlg) VALUES(7, 'C1', 1), (8, 'C2', 0), (9, 'C3', 1)");
@@ -41,8 +37,8 @@ TEST_F(ResetCloseTest, ClosingsUndoneWithTheirSlipsAndMoney)
     Exec("INSERT INTO Stock_Close(ID, SupplierCode, TudoFlg) VALUES(7, 'S1', 1)");
     Exec("INSERT INTO Stock_H(ID, No, SupplierCode, DenpyoType, SeikyuID) VALUES(1, 'P', 'S1', 0, 7)");
 
-    QString err;
-    EXPECT_EQ(m_data.Reset_SalesClose(Closings("Sales_Close.ID", {7, 8, 7}), err), 1) << err.toStdString();
+    const CClosingRefusal undone = m_service.Undo(CTradeSide::Sales(), {7, 8, 7});
+    EXPECT_EQ(undone.Code(), 1) << undone.text.toStdString();
     EXPECT_EQ(Count("Sales_Close"), 1);
     EXPECT_EQ(Count("Sales_H"), 4);                       // the tax slip went
     EXPECT_EQ(Count("Sales_B"), 1);                       // with its line
@@ -51,19 +47,13 @@ TEST_F(ResetCloseTest, ClosingsUndoneWithTheirSlipsAndMoney)
     EXPECT_EQ(Count("Receipt_H", "WHERE CloseID = 8"), 1); // what it settled stays as it was
     EXPECT_EQ(Count("Receipt_H", "WHERE SeikyuID = 9"), 1);
     EXPECT_EQ(Count("Stock_H", "WHERE SeikyuID = 7"), 1); // the other side untouched
-
-    CCDSData mixed = Closings("Sales_Close.ID", {9});
-    mixed.AddNew()->SetField(QStringLiteral("Stock_Close.ID"), 7);
-    EXPECT_EQ(m_data.Reset_SalesClose(mixed, err), 10);
-    EXPECT_EQ(m_data.Reset_SalesClose(Closings("Sales_Close.No", {9}), err), 10);
-    EXPECT_EQ(Count("Sales_Close"), 1);
     EXPECT_EQ(Count("Stock_Close"), 1);
 
     // A failing step leaves everything as it was.
     Exec("CREATE TRIGGER keep BEFORE DELETE ON Stock_Close BEGIN SELECT RAISE(ABORT, 'kept'); END");
-    EXPECT_EQ(m_data.Reset_SalesClose(Closings("Stock_Close.ID", {7}), err), 10);
+    EXPECT_EQ(m_service.Undo(CTradeSide::Purchases(), {7}).Code(), 10);
     EXPECT_EQ(Count("Stock_H", "WHERE SeikyuID = 7"), 1);
-    EXPECT_EQ(m_data.Reset_SalesClose(CCDSData(), err), 1);
+    EXPECT_EQ(m_service.Undo(CTradeSide::Sales(), {}).Code(), 1);
 }
 
 // However many closings go at once, on either side, the booked balances are
@@ -111,12 +101,11 @@ TEST_F(ResetCloseTest, UndoingManyClosingsLeavesTheBalancesOfTheHeaders)
         ASSERT_EQ(BookedBalances::Kept(m_data, purchase), BookedBalances::Recounted(m_data, purchase));
         const QString before = BookedBalances::Kept(m_data, purchase);
 
-        CCDSData undo;
-        undo.m_strTable = closing;
+        QList<int> undo;
         for (int id = 1; id <= c.undone; ++id)
-            undo.AddNew()->SetField(closing + QStringLiteral(".ID"), id);
+            undo << id;
         QString err;
-        ASSERT_EQ(m_data.Reset_SalesClose(undo, err), 1) << err.toStdString();
+        ASSERT_EQ(m_service.Undo(CTradeSide::Of(purchase), undo).Answer(err), 1) << err.toStdString();
         EXPECT_EQ(Count(closing), 80 - c.undone);
         EXPECT_EQ(Count(slips, QStringLiteral("WHERE SeikyuID BETWEEN 1 AND %1").arg(c.undone)), 0);
         EXPECT_EQ(Count(money, QStringLiteral("WHERE SeikyuID BETWEEN 1 AND %1").arg(c.undone)), 0);

@@ -161,6 +161,8 @@ TEST_F(UnwritableFileTest, AnEarlierBuildsFileOpensAndGetsItsBalancesWhenWritabl
                   readOnly || !readable ? U("K1:1600.0 K2:700.0") : U("K1:1500.0 K2:700.0"));
         Run(QStringLiteral("DELETE FROM Receipt_H"));
     }
+    if (!readable)
+        GTEST_SKIP() << EarlierBuilds::UnwrittenUntested(1);
 }
 
 // A master import into a file that cannot be written stops at the first

@@ -1,5 +1,8 @@
 #include "platform/data/LedgerWorld.h"
 
+#include "platform/data/ClosingService.h"
+#include "platform/data/TradeSide.h"
+
 #include "platform/sql/BalanceSql.h"
 #include "platform/sql/ClosingSql.h"
 #include "platform/sql/StockSql.h"
@@ -21,28 +24,16 @@ class LedgerBalanceTest : public LedgerWorld
         return result;
     }
 
-    // Closes K1 at `date` as the report list does, with the tax slip given.
+    // Closes K1 at `date` as the report list does, with the tax billed at
+    // the closing given (its tax slip made by the closing when not 0).
     void Close(const QDate& date, int tax)
     {
-        CCDSData headers, slips;
-        headers.m_strTable = QStringLiteral("Sales_Close");
-        slips.m_strTable = QStringLiteral("Sales_H");
-        COneRecord* h = headers.AddNew();
-        h->SetField(QStringLiteral("Sales_Close.ID"), 0);
-        h->SetField(QStringLiteral("Sales_Close.CustomerCode"), QStringLiteral("K1"));
-        h->SetField(QStringLiteral("Sales_Close.CloseDate"), date);
-        h->SetField(QStringLiteral("Sales_Close.Status"), 0);
-        h->SetField(QStringLiteral("Sales_Close.TudoFlg"), 1);
-        if (tax) {
-            COneRecord* s = slips.AddNew();
-            s->SetField(QStringLiteral("Sales_H.CustomerCode"), QStringLiteral("K1"));
-            s->SetField(QStringLiteral("Sales_H.Date"), date);
-            s->SetField(QStringLiteral("Sales_H.DenpyoType"), 1);
-            s->SetField(QStringLiteral("Sales_H.Tax"), CMny(tax));
-            s->SetField(QStringLiteral("Sales_H.Total"), CMny(tax));
-        }
-        QString err;
-        ASSERT_EQ(m_data.Close_Sales(headers, slips, date, err), 1) << err.toStdString();
+        CCloseCandidate k1;
+        k1.code = QStringLiteral("K1");
+        k1.tax = CMny(tax);
+        const CCloseOutcome closed =
+            CClosingService(m_data).Close({&CTradeSide::Sales(), date, {}, {}, {}, {k1}});
+        ASSERT_EQ(closed.refusal.Code(), 1) << closed.refusal.text.toStdString();
     }
 
     static CMny Field(const CCDSData& rows, int row, const char* field)

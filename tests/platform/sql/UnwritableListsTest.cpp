@@ -89,6 +89,8 @@ TEST_F(UnwritableListsTest, AnEarlierBuildsReadOnlyFileShowsTheSameLists)
     ASSERT_EQ(m_data.IsReadOnly(), readable);
     ASSERT_EQ(m_data.AreBalancesPending(), readable);
     EXPECT_EQ(Lists(), lists);
+    if (!EarlierBuilds::ReadsUnwritten(1))
+        GTEST_SKIP() << EarlierBuilds::UnwrittenUntested(1);
 }
 
 // A file of the builds before the booked balances that another program was
@@ -151,4 +153,6 @@ TEST_F(UnwritableListsTest, AnEarlierBuildsFileShowsWhatAnotherProgramBooksMeanw
         EXPECT_FALSE(m_data.AreBalancesPending());
         EXPECT_EQ(Lists(), meanwhile);
     }
+    if (!EarlierBuilds::ReadsUnwritten(1))
+        GTEST_SKIP() << EarlierBuilds::UnwrittenUntested(1);
 }
