@@ -1,11 +1,8 @@
 // The data library's closing interface, which reads its records into the
-// closing service's typed calls, and the progress of its long calls.
+// closing service's typed calls.
 
-#include "platform/data/BesideWork.h"
-#include "platform/data/BookedTotals.h"
 #include "platform/data/ClosingService.h"
 #include "platform/data/MakeMsgID.h"
-#include "platform/data/ProgressHandler.h"
 #include "platform/data/TradeSide.h"
 
 #include <sqlite3.h>
@@ -15,26 +12,12 @@
 #include <QStringBuilder>
 #include <QStringList>
 
-#include <chrono>
-
 namespace
 {
 
 QString L(const char* text)
 {
     return QString::fromLatin1(text);
-}
-
-// How often SQLite calls back while a statement runs (in its virtual
-// machine's steps), and how often of those calls the listener hears.
-constexpr int kTickSteps = 1000;
-constexpr qint64 kTickMs = 100;
-
-qint64 NowMs()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
 }
 
 // A field of a record of the closing interface: "Table.Field", else the
@@ -205,61 +188,6 @@ bool InvoiceOf(const COneRecord& work, CInvoiceHeader& invoice, QString& err)
 
 } // namespace
 
-IDataProgress* CMakeMsgID::SetProgress(IDataProgress* progress)
-{
-    IDataProgress* before = std::exchange(m_pProgress, progress);
-    m_nStepsDone = m_nStepsTotal = 0;
-    m_nLastTick = NowMs();
-    if (!m_pProgress)
-        m_pTicks.reset();
-    else
-        KeepTicking();
-    return before;
-}
-
-void CMakeMsgID::KeepTicking()
-{
-    if (m_db && m_pProgress && !m_pTicks)
-        m_pTicks = std::make_unique<CProgressHandlerScope>(m_db, kTickSteps, &CMakeMsgID::ProgressTick, this);
-}
-
-int CMakeMsgID::ProgressTick(void* self)
-{
-    auto* me = static_cast<CMakeMsgID*>(self);
-    if (me->m_bInTick || !me->m_pProgress)
-        return 0;
-    const qint64 now = NowMs();
-    if (now - me->m_nLastTick < kTickMs)
-        return 0;
-    me->m_nLastTick = now;
-    me->m_bInTick = true;
-    BesideWork::Heard(*me->m_pProgress).Working();
-    me->m_bInTick = false;
-    return 0; // never interrupts the statement
-}
-
-void CMakeMsgID::BeginSteps(int total)
-{
-    m_nStepsDone = 0;
-    m_nStepsTotal = total;
-    if (m_pProgress && !m_bInTick)
-        BesideWork::Heard(*m_pProgress).PartsDone(m_nStepsDone, m_nStepsTotal);
-}
-
-void CMakeMsgID::StepDone(int steps)
-{
-    m_nStepsDone = qMin(m_nStepsDone + steps, m_nStepsTotal);
-    m_nLastTick = NowMs();
-    if (m_pProgress && !m_bInTick)
-        BesideWork::Heard(*m_pProgress).PartsDone(m_nStepsDone, m_nStepsTotal);
-}
-
-int CMakeMsgID::RunBeside(const std::function<int()>& work)
-{
-    static IDataProgress noOne;
-    return BesideWork::Run(m_pProgress ? *m_pProgress : noOne, [&work](IDataProgress&) { return work(); });
-}
-
 int CMakeMsgID::Close_Sales(CCDSData& headers, CCDSData& taxSlips, const QDate& closeDate, QString& err,
                             CCloseCheck* check)
 {
@@ -347,29 +275,4 @@ int CMakeMsgID::SetWShime(CCDSData& request, QString& err)
             return kFailed;
     }
     return CClosingService(*this).MakeInvoices(*side, invoices).Answer(err);
-}
-
-int CMakeMsgID::RecheckBookedBalances(bool& remade, QString& err)
-{
-    remade = false;
-    if (!m_db)
-        return NoConnection(err);
-    CScopedTransaction run(*this);
-    int result = run.Begin(err);
-    if (result != kOk)
-        return result;
-    for (const CTradeSide* side : CTradeSide::Both()) {
-        CCDSData request, differing;
-        request.m_strCondition = BookedTotals::MismatchSql(*side);
-        if ((result = GetDataList(request, differing, err)) != kOk)
-            return result;
-        StepDone();
-        if (differing.GetCount() == 0)
-            continue;
-        for (const QString& sql : BookedTotals::RefillSql(*side))
-            if ((result = Execute(sql, err)) != kOk)
-                return result;
-        remade = true;
-    }
-    return run.Commit(err);
 }
