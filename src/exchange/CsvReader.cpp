@@ -3,7 +3,7 @@
 #include "exchange/ExchangeText.h"
 #include "platform/text/Cp932.h"
 #include "platform/ui/Prompt.h"
-#include "platform/ui/WorkBeside.h"
+#include "platform/work/LongWork.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -455,7 +455,7 @@ qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
             text = Cp932::Decode(block, &ok);
         }
         bytesPerChar = text.isEmpty() ? 1 : double(block.size()) / double(text.size());
-        parsed = ok && !WorkStopped() && parser.Feed(text.constData(), text.size());
+        parsed = ok && !LongWork::Stopped() && parser.Feed(text.constData(), text.size());
     }
     if (parsed && !carry.isEmpty())
         parsed = false; // the file ends inside a character

@@ -1,6 +1,5 @@
 #include "platform/data/MakeMsgID.h"
 
-#include "platform/data/BesideWork.h"
 #include "platform/data/ScopedPragma.h"
 
 #include "platform/text/TextHelpers.h"
@@ -355,6 +354,10 @@ int CMakeMsgID::MakeMsgID()
 
 int CMakeMsgID::NoConnection(QString& err) const
 {
+    // An opening beside the window's thread has no connection yet: refused
+    // as held, not as broken.
+    if (const int held = CheckHolder(err); held != kOk)
+        return held;
     err = QStringLiteral("データベースに接続されていません。");
     return kFatal;
 }
@@ -397,6 +400,8 @@ void CMakeMsgID::TrimCache()
 
 int CMakeMsgID::Prepare(const QString& sql, Statement*& statement, QString& err)
 {
+    if (const int held = CheckHolder(err); held != kOk)
+        return held;
     const auto it = m_cache->statements.find(sql);
     if (it != m_cache->statements.end()) {
         statement = it->second.get();
@@ -691,7 +696,8 @@ int WaitForWriter(void* context, int tries)
         return 0;
     // The steps may wait on a thread of their own: the listener hears it on
     // its own thread.
-    BesideWork::Heard(*wait->progress).Working();
+    DataProgress::Tell(
+        wait->progress, [](IDataProgress& told) { told.WaitingForWriter(); }, wait);
     // A lock of a moment is the usual case: short naps first.
     sqlite3_sleep(int(std::min<qint64>({qint64(1) << std::min(tries, 5), 25, left})));
     return 1;
@@ -714,6 +720,8 @@ int CMakeMsgID::SetWriterWait(int milliseconds)
 
 int CMakeMsgID::Open(const QString& folder, QString& err)
 {
+    if (const int held = CheckHolder(err); held != kOk)
+        return held;
     Close();
     const QString path = DatabasePath(folder);
     if (!QFileInfo(path).isFile()) {
@@ -798,7 +806,11 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
     bool pending = false;
     int code = SQLITE_OK;
     SchemaSteps::Failure failure;
-    const int upgraded = SchemaSteps::Upgrade(db, version, wait.progress, pending, code, &failure);
+    int upgraded = 0;
+    {
+        const CHeld held(*this);
+        upgraded = SchemaSteps::Upgrade(db, version, wait.progress, pending, code, &failure);
+    }
     sqlite3_busy_timeout(db, WriterWait());
     if (upgraded != 1) {
         err = QStringLiteral("データベースを新しい形式に更新できませんでした。\n") +
@@ -834,7 +846,7 @@ bool CMakeMsgID::IsReadOnly() const
 
 int CMakeMsgID::MakePendingBalances(QString& err)
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     if (!m_bBalancesPending)
         return kOk;
@@ -856,7 +868,11 @@ int CMakeMsgID::MakePendingBalances(QString& err)
     // beside the window's thread, for the indexes take a while on large
     // books. The listener hears it inside the call that asked for it.
     SchemaSteps::Failure failure;
-    const int upgraded = SchemaSteps::Upgrade(m_db, version, m_pProgress, pending, rc, &failure);
+    int upgraded = 0;
+    {
+        const CHeld held(*this);
+        upgraded = SchemaSteps::Upgrade(m_db, version, m_pProgress, pending, rc, &failure);
+    }
     if (upgraded == 1 && !pending) {
         m_bBalancesPending = false;
         return kOk;
@@ -900,7 +916,7 @@ int CMakeMsgID::KeepPendingBalancesCurrent(QString& err)
 
 void CMakeMsgID::Close()
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return;
     DetachImport(); // its statements go before the connection
     m_cache->statements.clear();
@@ -918,7 +934,7 @@ void CMakeMsgID::Close()
 
 int CMakeMsgID::BeginTransaction(QString& err)
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     if (m_depth > 0 && sqlite3_get_autocommit(m_db)) {
         err = QStringLiteral("処理中のトランザクションは取り消されています。");
@@ -946,7 +962,7 @@ int CMakeMsgID::BeginTransaction(QString& err)
 
 int CMakeMsgID::CheckOpenTransaction(QString& err) const
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     if (m_depth == 0) {
         err = QStringLiteral("トランザクションが開始されていません。");
@@ -994,7 +1010,7 @@ int CMakeMsgID::Rollback(QString& err)
 
 int CMakeMsgID::Execute(const QString& sql, QString& err, int* changes)
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     TrimCache();
     return RunStatement(sql, err, changes);
@@ -1004,7 +1020,7 @@ int CMakeMsgID::Execute(const QString& sql, QString& err, int* changes)
 
 int CMakeMsgID::GetDataList(const CCDSData& request, CCDSData& result, QString& err)
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     if (const int current = KeepPendingBalancesCurrent(err); current != kOk)
         return current;
@@ -1062,7 +1078,7 @@ int CMakeMsgID::GetDataList(const CCDSData& request, CCDSData& result, QString& 
 int CMakeMsgID::GetDataNum(const CCDSData& request, int& count, QString& err)
 {
     count = 0;
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     if (const int current = KeepPendingBalancesCurrent(err); current != kOk)
         return current;
@@ -1099,7 +1115,7 @@ int CMakeMsgID::GetDataNum(const CCDSData& request, int& count, QString& err)
 
 int CMakeMsgID::InsertData(CCDSData& set, QString& err)
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     TrimCache();
     const TableDef* table = Schema::FindTable(set.m_strTable);
@@ -1220,7 +1236,7 @@ int CMakeMsgID::InsertRecords(CCDSData& set, const TableDef& table,
 
 int CMakeMsgID::UpdateData(const CCDSData& set, QString& err)
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     TrimCache();
     const TableDef* table = Schema::FindTable(set.m_strTable);
@@ -1267,7 +1283,7 @@ int CMakeMsgID::UpdateData(const CCDSData& set, QString& err)
 
 int CMakeMsgID::DeleteData(const CCDSData& set, QString& err)
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     TrimCache();
     if (set.m_strTable.isEmpty()) {
