@@ -808,7 +808,9 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
     SchemaSteps::Failure failure;
     int upgraded = 0;
     {
-        const CHeld held(*this);
+        // Held by no thread while the steps run beside this one; where they
+        // run here, their caller waits for them.
+        const CHeld held(*this, std::thread::id(), LongWork::CanRunBeside());
         upgraded = SchemaSteps::Upgrade(db, version, wait.progress, pending, code, &failure);
     }
     sqlite3_busy_timeout(db, WriterWait());
@@ -870,7 +872,9 @@ int CMakeMsgID::MakePendingBalances(QString& err)
     SchemaSteps::Failure failure;
     int upgraded = 0;
     {
-        const CHeld held(*this);
+        // Held by no thread while the steps run beside this one; where they
+        // run here, their caller waits for them.
+        const CHeld held(*this, std::thread::id(), LongWork::CanRunBeside());
         upgraded = SchemaSteps::Upgrade(m_db, version, m_pProgress, pending, rc, &failure);
     }
     if (upgraded == 1 && !pending) {

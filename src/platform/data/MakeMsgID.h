@@ -155,8 +155,10 @@ class CMakeMsgID
     // it waits, is refused (IsHeldElsewhere). A statement of the work ends
     // as interrupted once the user stopped it (中止), and `stopped` (may be
     // null) tells so. This object's listener hears, on this thread, what the
-    // work tells it. Without an event loop here, or on a worker already,
-    // `work` runs here. Answers what `work` answers.
+    // work tells it. Without an event loop here, or on a worker of the runner
+    // already, `work` runs here, holding the object for this thread: work of
+    // the runner that uses the connection hands it over so. Answers what
+    // `work` answers.
     int RunBeside(const std::function<int()>& work, bool* stopped = nullptr);
     // Work beside the calling thread holds the object and the caller is not
     // that work: every call is refused (10, HeldText) and Close does nothing,
@@ -426,12 +428,13 @@ class CMakeMsgID
     // the listener hears StatementRuns now and then.
     static int ProgressTick(void* self);
     void KeepTicking();
-    // Holds the object for work beside this thread, for its span: no thread
-    // may use it until the work takes it on its own thread (m_holder).
+    // Holds the object for work for its span: only the thread `holder` may
+    // use it (none: no thread, until work beside takes it on its own); the
+    // hold before is put back after. Not `active`, it holds nothing.
     class CHeld
     {
       public:
-        explicit CHeld(CMakeMsgID& db);
+        CHeld(CMakeMsgID& db, std::thread::id holder, bool active = true);
         ~CHeld();
         CHeld(const CHeld&) = delete;
         CHeld& operator=(const CHeld&) = delete;
@@ -439,6 +442,8 @@ class CMakeMsgID
       private:
         CMakeMsgID& m_db;
         bool m_bActive;
+        bool m_bWasHeld;
+        std::thread::id m_wasHolder;
     };
     // The refusal of a call that is not the holding work's (1: none).
     int CheckHolder(QString& err) const;

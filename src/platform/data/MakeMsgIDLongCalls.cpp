@@ -88,12 +88,12 @@ void CMakeMsgID::TellSteps()
     DataProgress::Tell(m_pProgress, [done, total](IDataProgress& told) { told.CallStepsDone(done, total); });
 }
 
-CMakeMsgID::CHeld::CHeld(CMakeMsgID& db) : m_db(db), m_bActive(LongWork::CanRunBeside())
+CMakeMsgID::CHeld::CHeld(CMakeMsgID& db, std::thread::id holder, bool active)
+    : m_db(db), m_bActive(active), m_bWasHeld(db.m_bHeld), m_wasHolder(db.m_holder)
 {
-    // Work that runs where it is needs no hold: its caller is waiting for it.
     if (!m_bActive)
         return;
-    m_db.m_holder = std::thread::id();
+    m_db.m_holder = holder;
     m_db.m_bHeld = true;
 }
 
@@ -101,8 +101,8 @@ CMakeMsgID::CHeld::~CHeld()
 {
     if (!m_bActive)
         return;
-    m_db.m_bHeld = false;
-    m_db.m_holder = std::thread::id();
+    m_db.m_holder = m_wasHolder;
+    m_db.m_bHeld = m_bWasHeld;
 }
 
 bool CMakeMsgID::IsHeldElsewhere() const
@@ -120,22 +120,26 @@ int CMakeMsgID::CheckHolder(QString& err) const
 
 int CMakeMsgID::RunBeside(const std::function<int()>& work, bool* stopped)
 {
-    if (stopped)
-        *stopped = false;
-    if (!LongWork::CanRunBeside())
-        return work();
-    int result = kFailed;
-    const CHeld held(*this);
-    const bool ended = LongWork::Run([&] {
-        m_holder = std::this_thread::get_id();
+    // The work holds the object on the thread it runs on: beside this one,
+    // or here when this is a worker of the runner already (its own work
+    // hands it the connection) or has no event loop.
+    const auto run = [this, &work] {
+        const CHeld held(*this, std::this_thread::get_id());
         std::unique_ptr<CProgressHandlerScope> stopping;
         if (m_db)
             stopping =
                 std::make_unique<CProgressHandlerScope>(m_db, kTickSteps, InterruptWhenStopped, nullptr);
-        result = work();
-        stopping.reset();
-        m_holder = std::thread::id();
-    });
+        return work();
+    };
+    if (!LongWork::CanRunBeside()) {
+        const int result = run();
+        if (stopped)
+            *stopped = LongWork::Stopped();
+        return result;
+    }
+    int result = kFailed;
+    const CHeld held(*this, std::thread::id());
+    const bool ended = LongWork::Run([&] { result = run(); });
     if (stopped)
         *stopped = !ended;
     return result;
