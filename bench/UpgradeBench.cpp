@@ -35,11 +35,12 @@ constexpr int kTickMs = 10;
 class CBarPositions : public IDataProgress
 {
   public:
-    void Begin(int) override {}
-    void Step() override {}
-    void Working() override {}
-    void End() override {}
-    void PartsDone(int done, int total) override
+    void UpgradeBegins(int, int total) override
+    {
+        positions.insert(0);
+        parts = total;
+    }
+    void UpgradePartsDone(int done, int total) override
     {
         positions.insert(done);
         parts = total;

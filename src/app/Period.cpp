@@ -30,9 +30,18 @@ bool ReloadCalendar(CMakeMsgID& db, const QDate& from, const QDate& to, CCDSData
         return GetCalendar(db, from, to, calendar, err) == CMakeMsgID::kOk;
     // The steps not taken, the read goes without the indexes they make and
     // may take minutes on large books: under the wait dialog, beside the
-    // window's thread, so that the window keeps answering.
-    const CWaitDlg wait;
-    return db.RunBeside([&] { return GetCalendar(db, from, to, calendar, err); }) == CMakeMsgID::kOk;
+    // window's thread, so that the window keeps answering; 中止 ends the read
+    // and leaves the calendar without marks.
+    bool stopped = false;
+    const int read = db.RunBeside(
+        [&] {
+            const CWaitDlg wait;
+            return GetCalendar(db, from, to, calendar, err);
+        },
+        &stopped);
+    if (stopped)
+        calendar.RemoveAll();
+    return read == CMakeMsgID::kOk && !stopped;
 }
 
 bool GetCurrentDatabaseName(const CDBDirMng& databases, QString& name)

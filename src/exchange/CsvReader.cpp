@@ -4,7 +4,7 @@
 #include "platform/text/Cp932.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
-#include "platform/ui/WorkBeside.h"
+#include "platform/work/LongWork.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -734,7 +734,7 @@ qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
             return failed();
         if (block.isEmpty())
             break;
-        if (WorkStopped()) {
+        if (LongWork::Stopped()) {
             m_bStopped = true;
             return 0;
         }
@@ -804,14 +804,14 @@ qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
             text = Cp932::Decode(block, &ok);
         }
         bytesPerChar = text.isEmpty() ? 1 : double(block.size()) / double(text.size());
-        parsed = ok && !WorkStopped() && parser.Feed(text.constData(), text.size());
+        parsed = ok && !LongWork::Stopped() && parser.Feed(text.constData(), text.size());
     }
     if (parsed && !carry.isEmpty())
         parsed = false; // the file ends inside a character
     endWait();
     if (parsed && !stopped)
         parsed = parser.Finish();
-    if (stopped || (!parsed && WorkStopped())) {
+    if (stopped || (!parsed && LongWork::Stopped())) {
         m_bStopped = true;
         return 0;
     }

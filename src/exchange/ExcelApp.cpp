@@ -9,7 +9,7 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
-#include "platform/ui/WorkBeside.h"
+#include "platform/work/LongWork.h"
 
 #include <QDir>
 #include <QFile>
@@ -134,7 +134,7 @@ int CExcelApp::OpenBook()
     CWaitCursor cursor;
     CWorkbookReader::Error error = CWorkbookReader::NoError;
     m_nSheet = -1;
-    const bool read = RunBesideWindow([&] {
+    const bool read = LongWork::Run([&] {
         CWaitProgress wait(0, kWaitReadingFile);
         m_pBook = CWorkbookReader::Open(m_strPath, &error, m_limits);
     });
@@ -274,7 +274,7 @@ bool CExcelApp::LoadSheet(CSheetData& sheet, int bookColumns)
         past = table;
         return false;
     });
-    const bool ran = RunBesideWindow([&] {
+    const bool ran = LongWork::Run([&] {
         CWaitProgress wait(0, kWaitReadingFile);
         loaded = m_pBook->ReadSheet(m_nSheet, sheet, &error);
     });
@@ -304,7 +304,7 @@ int CExcelApp::ReadSheet(CImportRows* rows)
     // read the user stopped hands over nothing.
     const qsizetype kept = rows->size();
     int read = 0;
-    if (RunBesideWindow([&] { read = ReadChosenSheet(rows); }))
+    if (LongWork::Run([&] { read = ReadChosenSheet(rows); }))
         return read;
     rows->resize(kept);
     return 0;
@@ -342,7 +342,7 @@ int CExcelApp::ReadChosenSheet(CImportRows* rows)
     // is not delivered anyway, so the range is walked by its stored cells.
     const std::vector<CSheetCell>& cells = sheet.cells;
     CWaitProgress wait(qint64(cells.size()), kWaitReadingFile);
-    for (std::size_t at = 0; at < cells.size() && !WorkStopped();) {
+    for (std::size_t at = 0; at < cells.size() && !LongWork::Stopped();) {
         wait.SetPos(qint64(at));
         const quint32 row = cells[at].row;
         QStringList values(columns + 1);

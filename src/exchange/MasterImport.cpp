@@ -19,7 +19,7 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
-#include "platform/ui/WorkBeside.h"
+#include "platform/work/LongWork.h"
 #include "settings/CounterInfo.h"
 #include "settings/SalesCondition.h"
 #include "settings/SettingsFiles.h"
@@ -676,7 +676,7 @@ int CMasterImport::ReadTextFile(const QString& path)
     CCsvReader reader(path, format.GetDelimiter(), 0);
     qint64 count = 0;
     qint64 read = 0;
-    if (!RunBesideWindow([&] { read = reader.ReadHead(&m_rows, kHeadRows, &count); })) {
+    if (!LongWork::Run([&] { read = reader.ReadHead(&m_rows, kHeadRows, &count); })) {
         m_rows.clear(); // stopped by the user
         return 2;
     }
@@ -771,7 +771,14 @@ int CMasterImport::RegisterRows(const QList<CQXCol>& mapping, int firstRow, int 
     // The records are built and written beside the window's thread, a file
     // read again meanwhile, with 中止: a stop registers nothing.
     bool fed = false;
-    if (!RunBesideWindow([&] { fed = FeedRows(feed, mapping, firstRow, breakAfter1, breakAfter2); })) {
+    bool stopped = false;
+    m_pDb->RunBeside(
+        [&] {
+            fed = FeedRows(feed, mapping, firstRow, breakAfter1, breakAfter2);
+            return 1;
+        },
+        &stopped);
+    if (stopped) {
         feed.Abandon();
         return 2;
     }
@@ -782,7 +789,7 @@ bool CMasterImport::FeedRows(Feed& feed, const QList<CQXCol>& mapping, int first
                              int breakAfter2)
 {
     const auto build = [&](const QStringList& row, qint64 index) {
-        if (WorkStopped())
+        if (LongWork::Stopped())
             return false;
         feed.AtRow(index);
         auto record = BuildRecord(row, mapping, breakAfter1, breakAfter2);
@@ -855,7 +862,7 @@ int CMasterImport::ReadAccessFile(const QString& path)
     // The table list comes from a helper process, which a damaged file can
     // keep busy up to its deadline: the wait dialog says so meanwhile.
     int stage = IAccessSource::kOk;
-    if (!RunBesideWindow([&] {
+    if (!LongWork::Run([&] {
             CWaitProgress opening(0, kWaitReadingFile);
             stage = source->Open(path);
         }))
@@ -879,7 +886,7 @@ int CMasterImport::ReadAccessFile(const QString& path)
     QList<CAccessRow> rows;
     QString step;
     bool read = false, within = true;
-    if (!RunBesideWindow([&] {
+    if (!LongWork::Run([&] {
             CWaitProgress wait(0, kWaitReadingFile);
             read = source->ReadTable(choice.m_strChosen, columns, keys, rows, step);
             // The bound holds for whatever the source hands over.
@@ -916,7 +923,7 @@ void CMasterImport::TakeAccessRows(const QList<CAccessColumn>& columns, const QS
     const int count = int(columns.size());
     int counter = 0;
     for (CAccessRow& values : rows) {
-        if (WorkStopped())
+        if (LongWork::Stopped())
             return;
         QStringList row(count + 1);
         row[0] = QString::number(++counter);
@@ -951,7 +958,7 @@ int CMasterImport::ReadContactXmlFile(const QString& path)
     QString reason;
     CContactXmlConv::Survey survey;
     int read = 2;
-    if (!RunBesideWindow([&] {
+    if (!LongWork::Run([&] {
             CWaitProgress wait(0, kWaitReadingFile);
             read = conv.SurveyContacts(path, header.value(1), survey, &reason);
         }))

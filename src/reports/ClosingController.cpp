@@ -266,7 +266,13 @@ void CClosingController::OnCloseAndPrint()
     QList<int> leftOpen;
     if (!closedRows.isEmpty()) {
         CDataWait wait(m_screen.Data(), kWaitClosing);
-        const CCloseOutcome closed = CClosingService(m_screen.Data()).Close(request);
+        // Beside the window's thread, which paints under the dialog meanwhile;
+        // one transaction, so it is not stopped halfway.
+        CCloseOutcome closed;
+        m_screen.Data().RunBeside([&] {
+            closed = CClosingService(m_screen.Data()).Close(request);
+            return CMakeMsgID::kOk;
+        });
         wait.Dismiss();
         // Numbers of a closing that wrote nothing go back to the counter,
         // unless someone took numbers since.
@@ -403,7 +409,11 @@ void CClosingController::OnCancelClose()
     if (kept.isEmpty())
         return;
     CDataWait wait(m_screen.Data(), kWaitUndoingClosings);
-    const CClosingRefusal undone = CClosingService(m_screen.Data()).Undo(CTradeSide::Of(purchase), closings);
+    CClosingRefusal undone;
+    m_screen.Data().RunBeside([&] {
+        undone = CClosingService(m_screen.Data()).Undo(CTradeSide::Of(purchase), closings);
+        return CMakeMsgID::kOk;
+    });
     wait.Dismiss();
     if (!undone.IsDone()) {
         ShowClosingRefusal(undone, Q("締めの取り消しに失敗しました。"),

@@ -268,7 +268,11 @@ void CKurikoshiDlg::OnStart()
     CCarryForwardOutcome carried;
     {
         CDataWait wait(m_frame.GetMakeMsgID(), kWaitCarryForward);
-        carried = CClosingService(m_frame.GetMakeMsgID()).CarryForward(date, m_dtPrevious);
+        // Beside the window's thread, which paints under the dialog meanwhile.
+        m_frame.GetMakeMsgID().RunBeside([&] {
+            carried = CClosingService(m_frame.GetMakeMsgID()).CarryForward(date, m_dtPrevious);
+            return CMakeMsgID::kOk;
+        });
     }
     if (carried.balancesRemade)
         UiServices::Prompt().MessageBox(CMakeMsgID::BookedBalancesRemadeText(), MB_OK, MB_ICONINFORMATION);

@@ -51,40 +51,43 @@ void CDataWait::Show(int percent)
     }
 }
 
-void CDataWait::PartsDone(int done, int total)
+void CDataWait::CallStepsDone(int done, int total)
 {
-    if (m_bSteps) {
-        Show(total > 0 ? Percent(done, total) : m_nShown);
-        return;
-    }
     if (total > 0)
         m_nOwn = Percent(done, total);
     Show(m_nOwn);
 }
 
-// The steps are heard by their parts.
-void CDataWait::Begin(int steps)
+// The steps show under their own text, then the span's again.
+void CDataWait::UpgradeBegins(int, int)
 {
-    m_bSteps = true;
     UiServices::Wait().SetText(kWaitUpdating);
     Show(0);
 }
 
-void CDataWait::Step()
+void CDataWait::UpgradePartsDone(int done, int parts)
+{
+    Show(parts > 0 ? Percent(done, parts) : m_nShown);
+}
+
+void CDataWait::UpgradeStepDone()
 {
     UiServices::Wait().KeepPainting();
 }
 
 // Only the steps end: the span's calls go on under its own text.
-void CDataWait::End()
+void CDataWait::UpgradeEnds()
 {
-    if (!std::exchange(m_bSteps, false))
-        return;
     UiServices::Wait().SetText(m_strText);
     Show(m_nOwn);
 }
 
-void CDataWait::Working()
+void CDataWait::StatementRuns()
+{
+    UiServices::Wait().KeepPainting();
+}
+
+void CDataWait::WaitingForWriter()
 {
     UiServices::Wait().KeepPainting();
 }

@@ -42,19 +42,20 @@ class CDataWait : private IDataProgress
     void Dismiss();
 
   private:
-    void Begin(int steps) override;
-    void Step() override;
-    void End() override;
-    void PartsDone(int done, int total) override;
-    void Working() override;
+    void UpgradeBegins(int steps, int parts) override;
+    void UpgradePartsDone(int done, int parts) override;
+    void UpgradeStepDone() override;
+    void UpgradeEnds() override;
+    void CallStepsDone(int done, int total) override;
+    void StatementRuns() override;
+    void WaitingForWriter() override;
     void Show(int percent);
 
     CMakeMsgID& m_db;
     IDataProgress* m_pBefore = nullptr;
     QString m_strText;
     int m_nShown = 0; // on the bar, in percent
-    int m_nOwn = 0;   // of the span's own calls
-    bool m_bSteps = false;
+    int m_nOwn = 0;   // of the span's own calls, shown again after the steps
     bool m_bOpen = true;
 };
 

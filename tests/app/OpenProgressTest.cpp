@@ -65,31 +65,41 @@ class CWindowThreadProgress : public IDataProgress
   public:
     explicit CWindowThreadProgress(CMakeMsgID& data) : m_data(data) { m_data.SetProgress(this); }
     ~CWindowThreadProgress() override { m_data.SetProgress(nullptr); }
-    void Begin(int steps) override
+    void UpgradeBegins(int steps, int parts) override
     {
         Heard();
-        m_dialog.Begin(steps);
+        m_dialog.UpgradeBegins(steps, parts);
     }
-    void Step() override
+    void UpgradePartsDone(int done, int parts) override
     {
         Heard();
-        m_dialog.Step();
+        m_dialog.UpgradePartsDone(done, parts);
     }
-    void Working() override
+    void UpgradeStepDone() override
+    {
+        Heard();
+        m_dialog.UpgradeStepDone();
+    }
+    void UpgradeEnds() override
+    {
+        Heard();
+        m_dialog.UpgradeEnds();
+    }
+    void CallStepsDone(int done, int total) override
+    {
+        Heard();
+        m_dialog.CallStepsDone(done, total);
+    }
+    void StatementRuns() override
+    {
+        Heard();
+        m_dialog.StatementRuns();
+    }
+    void WaitingForWriter() override
     {
         Heard();
         ++paints;
-        m_dialog.Working();
-    }
-    void End() override
-    {
-        Heard();
-        m_dialog.End();
-    }
-    void PartsDone(int done, int total) override
-    {
-        Heard();
-        m_dialog.PartsDone(done, total);
+        m_dialog.WaitingForWriter();
     }
 
     std::atomic<int> elsewhere{0};

@@ -67,8 +67,8 @@ TEST_F(PeriodDataTest, CalendarReloadSucceedsOnlyOnSuccess)
 
 // While the file's steps are pending (another program wrote through the
 // opening), the calendar reads under the wait dialog on a thread of its own,
-// the window's thread handling its events meanwhile; once they are taken it
-// reads on the window's thread without the dialog.
+// the window's thread handling its events meanwhile, and 中止 stops it; once
+// they are taken it reads on the window's thread without the dialog.
 TEST_F(PeriodDataTest, CalendarReadsBesideTheWindowUnderTheWaitDialogWhileTheStepsArePending)
 {
     // The file of the builds before the booked balances, taken to version 2,
@@ -111,6 +111,22 @@ TEST_F(PeriodDataTest, CalendarReadsBesideTheWindowUnderTheWaitDialogWhileTheSte
         EXPECT_EQ(reads[0].onCaller, onWindow);
         EXPECT_EQ(reads[0].waitDepth, onWindow ? 0 : 1);
     };
+    {
+        // 中止 on its dialog ends the read: no marks, nothing said, and the
+        // object answers the window's thread again at once.
+        SCOPED_TRACE("stopped at 中止");
+        ScopedFakeUi ui;
+        ui.Wait().SetCancelled(true);
+        CCDSData calendar;
+        calendar.AddNew();
+        err.clear();
+        EXPECT_FALSE(ReloadCalendar(m_data, QDate(2024, 1, 1), QDate(2024, 1, 31), calendar, err));
+        EXPECT_EQ(calendar.GetCount(), 0);
+        EXPECT_FALSE(err.isEmpty()) << "the read ran to its end";
+        EXPECT_EQ(ui.Wait().Log(), QStringList({QStringLiteral("Begin しばらくお待ちください。 0"), "End"}));
+        EXPECT_TRUE(ui.Prompt().Texts().isEmpty());
+        EXPECT_FALSE(m_data.IsHeldElsewhere());
+    }
     {
         SCOPED_TRACE("steps pending");
         read({QStringLiteral("Begin しばらくお待ちください。 0"), QStringLiteral("End")}, false);

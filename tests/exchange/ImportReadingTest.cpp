@@ -15,7 +15,7 @@
 #include "platform/office/ContactXml.h"
 #include "platform/text/Cp932.h"
 #include "platform/ui/FakeUi.h"
-#include "platform/ui/WorkBeside.h"
+#include "platform/work/LongWork.h"
 #include "support/XlsBytes.h"
 
 #include <QCoreApplication>
@@ -341,7 +341,7 @@ TEST_F(ImportReadingTest, EachReaderEndsOnceItsWorkIsStopped)
         SCOPED_TRACE(name);
         for (const bool stopped : {false, true}) {
             const std::atomic<bool> stop(stopped);
-            const CWorkStopScope scope(stop);
+            const LongWork::CStopScope scope(stop);
             EXPECT_EQ(read(), !stopped);
         }
     }

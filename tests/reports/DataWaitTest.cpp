@@ -23,11 +23,13 @@ namespace
 class CCountedProgress : public IDataProgress
 {
   public:
-    void Begin(int) override { ++heard; }
-    void Step() override { ++heard; }
-    void Working() override { ++heard; }
-    void End() override { ++heard; }
-    void PartsDone(int, int) override { ++heard; }
+    void UpgradeBegins(int, int) override { ++heard; }
+    void UpgradePartsDone(int, int) override { ++heard; }
+    void UpgradeStepDone() override { ++heard; }
+    void UpgradeEnds() override { ++heard; }
+    void CallStepsDone(int, int) override { ++heard; }
+    void StatementRuns() override { ++heard; }
+    void WaitingForWriter() override { ++heard; }
 
     int heard = 0;
 };

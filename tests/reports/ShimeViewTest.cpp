@@ -23,6 +23,7 @@
 #include "resources/Menus.h"
 #include "resources/ViewKinds.h"
 #include "settings/SettingsFiles.h"
+#include "support/StatementWatch.h"
 #include "support/WaitWatching.h"
 #include <QComboBox>
 #include <QDateEdit>
@@ -1023,7 +1024,8 @@ TEST_F(ShimeViewTest, ClosingTakesItsNumbersAsOneBlockAndGivesThemBackWhenRefuse
 }
 
 // Undoing closings moves the wait dialog's bar to its end, a step at a time,
-// and takes it down before anything else is said.
+// and takes it down before anything else is said. The undo runs beside the
+// window's thread, under that dialog.
 TEST_F(ShimeViewTest, UndoingClosingsShowsItsProgress)
 {
     const auto closings = [this] {
@@ -1045,10 +1047,19 @@ TEST_F(ShimeViewTest, UndoingClosingsShowsItsProgress)
     ASSERT_TRUE(view->SelectAllRows());
     const qsizetype logged = m_ui.Wait().Log().size();
     {
+        CStatementWatch watch(m_frame->GetMakeMsgID().Handle(), m_ui.Wait());
         CWaitWatchingPrompt prompt(m_ui.Wait());
         prompt.QueueAnswers({IDOK});
         m_frame->ExecuteCommand(ID_REPORT_UNDO_CLOSE);
         EXPECT_EQ(prompt.m_depths, QList<int>({0}));
+        const QList<CStatementWatch::Seen> deleted =
+            watch.Statements(QStringLiteral("DELETE FROM \"Sales_Close\""));
+        ASSERT_FALSE(deleted.isEmpty());
+        for (const CStatementWatch::Seen& seen : deleted) {
+            EXPECT_FALSE(seen.onCaller) << seen.sql.toStdString();
+            EXPECT_EQ(seen.waitDepth, 1) << seen.sql.toStdString();
+        }
+        EXPECT_FALSE(watch.callerStalled);
     }
     EXPECT_EQ(WaitSteps(m_ui.Wait().Log().mid(logged)),
               QStringList({QStringLiteral("Begin 締め処理を取り消しています。 100"), "Pos 100", "End"}));

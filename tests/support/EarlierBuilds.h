@@ -235,8 +235,11 @@ struct Work {
 inline Work WorkOf(const char* name)
 {
     struct Heard : IDataProgress {
-        void Begin(int steps) override { work.steps = steps; }
-        void PartsDone(int, int total) override { work.parts = total; }
+        void UpgradeBegins(int steps, int parts) override
+        {
+            work.steps = steps;
+            work.parts = parts;
+        }
         Work work;
     } heard;
     QTemporaryDir dir;

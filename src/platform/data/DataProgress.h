@@ -1,38 +1,66 @@
 #pragma once
 
+#include "platform/work/LongWork.h"
+
 #include <QtGlobal>
 
-// Hears how a long call of the data access goes, for the wait dialog; every
-// call comes on the thread that made the call. A data-access object has one
-// listener (CMakeMsgID::SetProgress), which hears all of the kinds below.
-//
-// An opening that brings a file of an earlier build up to date, or a write
-// that takes the steps an opening could not: Begin with the number of
-// steps, Step after each, End after the last; the same work counted finer
-// in parts by PartsDone, heard with none done before Begin, then as the
-// parts are done (each index made is one, a step that makes none is one; a
-// step's last part is done with its step, so `total` only once all the work
-// is). Nothing is heard when the file needs no work. The steps of a write
-// may come inside another long call (a closing's first write): their End
-// ends only their own span, and the enclosing call goes on being heard.
-//
-// A closing, its undo, the invoice work tables and the carry-forward:
-// PartsDone with the steps of the call done of its total, as they go.
-//
-// Working now and then while the work runs on the listener's own thread (a
-// long statement, a wait for another program's write), so that the windows
-// can be painted; from work beside that thread (BesideWork) it comes posted.
+// Hears how a long call of the data access goes, for the wait dialog. A
+// data-access object has one listener (CMakeMsgID::SetProgress), which the
+// object alone calls, always on the thread that holds the listener (the
+// window's): what work beside that thread tells comes posted (LongWork).
+// Each call says what it reports, whatever came before it:
 class IDataProgress
 {
   public:
     virtual ~IDataProgress() = default;
-    virtual void Begin(int steps) { Q_UNUSED(steps); }
-    virtual void Step() {}
-    virtual void Working() {}
-    virtual void End() {}
-    virtual void PartsDone(int done, int total)
+    // The steps that bring a file of an earlier build up to date begin, at
+    // an opening or at a write that takes the steps an opening could not:
+    // `steps` of them in `parts` parts (each index made is one, a step that
+    // makes none is one). Nothing is heard when the file needs no work. They
+    // may come inside another long call (a closing's first write): their end
+    // ends only their own span.
+    virtual void UpgradeBegins(int steps, int parts)
+    {
+        Q_UNUSED(steps);
+        Q_UNUSED(parts);
+    }
+    // `done` of the upgrade's `parts` are done; a step's last part is done
+    // with its step, so `parts` only once all the work is.
+    virtual void UpgradePartsDone(int done, int parts)
+    {
+        Q_UNUSED(done);
+        Q_UNUSED(parts);
+    }
+    // One more of the upgrade's steps is done and committed.
+    virtual void UpgradeStepDone() {}
+    virtual void UpgradeEnds() {}
+    // A closing, its undo, the invoice work tables or the carry-forward:
+    // `done` of the call's `total` steps are done (0 as it starts).
+    virtual void CallStepsDone(int done, int total)
     {
         Q_UNUSED(done);
         Q_UNUSED(total);
     }
+    // A long statement runs: the windows may be painted.
+    virtual void StatementRuns() {}
+    // The work waits for another program's write to end.
+    virtual void WaitingForWriter() {}
 };
+
+namespace DataProgress
+{
+
+// Tells `listener` (none: nobody) by `tell`: at once on its own thread, posted
+// from work beside it. Reports of one `coalesce` key are told once while one
+// is on its way.
+template <class Call> void Tell(IDataProgress* listener, Call&& tell, const void* coalesce = nullptr)
+{
+    if (!listener)
+        return;
+    if (LongWork::OnWorker())
+        LongWork::Post([listener, tell] { tell(*listener); }, coalesce);
+    else
+        tell(*listener);
+}
+
+} // namespace DataProgress

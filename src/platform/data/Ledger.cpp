@@ -98,7 +98,7 @@ int Deliver(CMakeMsgID& db, CScopedTransaction& run, const CCDSData& request, CC
 int CMakeMsgID::GetMotocho(int side, const QString& code, const QDate& from, const QDate& to, CCDSData& head,
                            CCDSData& rows, QString& err)
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     int result = BadPeriod(from, to, err);
     if (result != kOk)
@@ -134,7 +134,7 @@ int CMakeMsgID::GetMotocho(int side, const QString& code, const QDate& from, con
 int CMakeMsgID::GetItemInOutList(const QString& code, const QDate& from, const QDate& to, CCDSData& head,
                                  CCDSData& rows, const QDate& lastCarry, QString& err)
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     int result = BadPeriod(from, to, err);
     if (result != kOk)
@@ -206,7 +206,7 @@ int CMakeMsgID::GetItemInOutList(const QString& code, const QDate& from, const Q
 
 int CMakeMsgID::SetWMotocho(CCDSData& request, const QDate& from, const QDate& to, QString& err)
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     const QString partners = request.m_strCondition.trimmed();
     const CTradeSide* side = nullptr;

@@ -1,6 +1,5 @@
 #include "platform/data/MakeMsgID.h"
 
-#include "platform/data/BesideWork.h"
 #include "platform/data/ScopedPragma.h"
 
 #include "platform/text/TextHelpers.h"
@@ -356,6 +355,10 @@ int CMakeMsgID::MakeMsgID()
 
 int CMakeMsgID::NoConnection(QString& err) const
 {
+    // An opening beside the window's thread has no connection yet: refused
+    // as held, not as broken.
+    if (const int held = CheckHolder(err); held != kOk)
+        return held;
     err = QStringLiteral("データベースに接続されていません。");
     return kFatal;
 }
@@ -421,6 +424,8 @@ void CMakeMsgID::TrimCache()
 
 int CMakeMsgID::Prepare(const QString& sql, Statement*& statement, QString& err)
 {
+    if (const int held = CheckHolder(err); held != kOk)
+        return held;
     const auto it = m_cache->statements.find(sql);
     if (it != m_cache->statements.end()) {
         statement = it->second.get();
@@ -715,7 +720,8 @@ int WaitForWriter(void* context, int tries)
         return 0;
     // The steps may wait on a thread of their own: the listener hears it on
     // its own thread.
-    BesideWork::Heard(*wait->progress).Working();
+    DataProgress::Tell(
+        wait->progress, [](IDataProgress& told) { told.WaitingForWriter(); }, wait);
     // A lock of a moment is the usual case: short naps first.
     sqlite3_sleep(int(std::min<qint64>({qint64(1) << std::min(tries, 5), 25, left})));
     return 1;
@@ -738,6 +744,8 @@ int CMakeMsgID::SetWriterWait(int milliseconds)
 
 int CMakeMsgID::Open(const QString& folder, QString& err)
 {
+    if (const int held = CheckHolder(err); held != kOk)
+        return held;
     Close();
     const QString path = DatabasePath(folder);
     err = UnreadableText(path);
@@ -825,7 +833,13 @@ int CMakeMsgID::Open(const QString& folder, QString& err)
     bool pending = false;
     int code = SQLITE_OK;
     SchemaSteps::Failure failure;
-    const int upgraded = SchemaSteps::Upgrade(db, version, wait.progress, pending, code, &failure);
+    int upgraded = 0;
+    {
+        // Held by no thread while the steps run beside this one; where they
+        // run here, their caller waits for them.
+        const CHeld held(*this, std::thread::id(), LongWork::CanRunBeside());
+        upgraded = SchemaSteps::Upgrade(db, version, wait.progress, pending, code, &failure);
+    }
     sqlite3_busy_timeout(db, WriterWait());
     if (upgraded != 1) {
         err = QStringLiteral("データベースを新しい形式に更新できませんでした。\n") +
@@ -861,7 +875,7 @@ bool CMakeMsgID::IsReadOnly() const
 
 int CMakeMsgID::MakePendingBalances(QString& err)
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     if (!m_bBalancesPending)
         return kOk;
@@ -883,7 +897,13 @@ int CMakeMsgID::MakePendingBalances(QString& err)
     // beside the window's thread, for the indexes take a while on large
     // books. The listener hears it inside the call that asked for it.
     SchemaSteps::Failure failure;
-    const int upgraded = SchemaSteps::Upgrade(m_db, version, m_pProgress, pending, rc, &failure);
+    int upgraded = 0;
+    {
+        // Held by no thread while the steps run beside this one; where they
+        // run here, their caller waits for them.
+        const CHeld held(*this, std::thread::id(), LongWork::CanRunBeside());
+        upgraded = SchemaSteps::Upgrade(m_db, version, m_pProgress, pending, rc, &failure);
+    }
     if (upgraded == 1 && !pending) {
         m_bBalancesPending = false;
         return kOk;
@@ -927,7 +947,7 @@ int CMakeMsgID::KeepPendingBalancesCurrent(QString& err)
 
 void CMakeMsgID::Close()
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return;
     DetachImport(); // its statements go before the connection
     m_cache->statements.clear();
@@ -945,7 +965,7 @@ void CMakeMsgID::Close()
 
 int CMakeMsgID::BeginTransaction(QString& err)
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     if (m_depth > 0 && sqlite3_get_autocommit(m_db)) {
         err = QStringLiteral("処理中のトランザクションは取り消されています。");
@@ -973,7 +993,7 @@ int CMakeMsgID::BeginTransaction(QString& err)
 
 int CMakeMsgID::CheckOpenTransaction(QString& err) const
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     if (m_depth == 0) {
         err = QStringLiteral("トランザクションが開始されていません。");
@@ -1021,7 +1041,7 @@ int CMakeMsgID::Rollback(QString& err)
 
 int CMakeMsgID::Execute(const QString& sql, QString& err, int* changes)
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     TrimCache();
     return RunStatement(sql, err, changes);
@@ -1035,7 +1055,7 @@ int CMakeMsgID::Execute(const QString& sql, const CSqlValues& values, QString& e
 int CMakeMsgID::ExecuteRows(const QString& sql, const std::vector<CSqlValues>& rows, QString& err,
                             int* changes)
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     TrimCache();
     Statement* statement = nullptr;
@@ -1098,7 +1118,7 @@ int CMakeMsgID::GetDataList(const CCDSData& request, const CSqlValues& values, C
 
 int CMakeMsgID::ListRows(const CCDSData& request, const CSqlValues* values, CCDSData& result, QString& err)
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     if (const int current = KeepPendingBalancesCurrent(err); current != kOk)
         return current;
@@ -1159,7 +1179,7 @@ int CMakeMsgID::ListRows(const CCDSData& request, const CSqlValues* values, CCDS
 int CMakeMsgID::GetDataNum(const CCDSData& request, int& count, QString& err)
 {
     count = 0;
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     if (const int current = KeepPendingBalancesCurrent(err); current != kOk)
         return current;
@@ -1196,7 +1216,7 @@ int CMakeMsgID::GetDataNum(const CCDSData& request, int& count, QString& err)
 
 int CMakeMsgID::InsertData(CCDSData& set, QString& err)
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     TrimCache();
     const TableDef* table = Schema::FindTable(set.m_strTable);
@@ -1317,7 +1337,7 @@ int CMakeMsgID::InsertRecords(CCDSData& set, const TableDef& table,
 
 int CMakeMsgID::UpdateData(const CCDSData& set, QString& err)
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     TrimCache();
     const TableDef* table = Schema::FindTable(set.m_strTable);
@@ -1364,7 +1384,7 @@ int CMakeMsgID::UpdateData(const CCDSData& set, QString& err)
 
 int CMakeMsgID::DeleteData(const CCDSData& set, QString& err)
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     TrimCache();
     if (set.m_strTable.isEmpty()) {

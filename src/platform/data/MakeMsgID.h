@@ -8,9 +8,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -162,14 +164,27 @@ class CMakeMsgID
     {
         return QStringLiteral("データベースを新しい形式に更新できないため、登録や変更はできません。");
     }
-    // Runs `work`, calls of this object, on a thread of its own while this
-    // thread keeps handling its events (see BesideWork), for a call that may
-    // take long under the wait dialog this thread shows: a read while the
-    // steps are pending goes without the indexes they make. Nothing else may
-    // use the object until it returns. This object's listener hears, on
-    // this thread, what the work tells it. Without an event loop here, or
-    // on a worker already, `work` runs here. Answers what `work` answers.
-    int RunBeside(const std::function<int()>& work);
+    // Runs `work`, calls of this object, beside this thread (LongWork), for
+    // a call that may take long under the wait dialog: a read while the steps
+    // are pending goes without the indexes they make. The work holds the
+    // object for its span: a call of any other thread, or of this one while
+    // it waits, is refused (IsHeldElsewhere). A statement of the work ends
+    // as interrupted once the user stopped it (中止), and `stopped` (may be
+    // null) tells so. This object's listener hears, on this thread, what the
+    // work tells it. Without an event loop here, or on a worker of the runner
+    // already, `work` runs here, holding the object for this thread: work of
+    // the runner that uses the connection hands it over so. Answers what
+    // `work` answers.
+    int RunBeside(const std::function<int()>& work, bool* stopped = nullptr);
+    // Work beside the calling thread holds the object and the caller is not
+    // that work: every call is refused (10, HeldText) and Close does nothing,
+    // rather than race the work for the connection.
+    bool IsHeldElsewhere() const;
+    static QString HeldText()
+    {
+        return QStringLiteral(
+            "ほかの処理がデータベースを使用しています。終わってから、もう一度実行してください。");
+    }
     const QString& GetFolder() const { return m_folder; }
 
     // Appends the records of the request to `result` (a failure appends
@@ -238,9 +253,10 @@ class CMakeMsgID
     // without such limits.
     static bool ImportMoneyLimits(const QString& table, const QString& field, int& intDigits, int& decimals);
 
-    // ---- Booked balances (written in CloseSales.cpp) ---------------------
+    // ---- Booked balances ------------------------------------------------
     // Compares each side's booked balances with its headers (one statement a
-    // side) and makes a side's again when they differ, in one transaction:
+    // side; written in MakeMsgIDLongCalls.cpp with the object's other long
+    // calls) and makes a side's again when they differ, in one transaction:
     // `remade` tells whether any was. 1 done, 10 refused or failed with the
     // reason in `err`, -100 broken connection.
     int RecheckBookedBalances(bool& remade, QString& err);
@@ -365,9 +381,30 @@ class CMakeMsgID
                       std::vector<std::pair<int, qint64>>& assigned, QString& err);
 
     // While a listener is held, SQLite calls back during every statement:
-    // the listener hears Working now and then.
+    // the listener hears StatementRuns now and then.
     static int ProgressTick(void* self);
     void KeepTicking();
+    // Holds the object for work for its span: only the thread `holder` may
+    // use it (none: no thread, until work beside takes it on its own); the
+    // hold before is put back after. Not `active`, it holds nothing.
+    class CHeld
+    {
+      public:
+        CHeld(CMakeMsgID& db, std::thread::id holder, bool active = true);
+        ~CHeld();
+        CHeld(const CHeld&) = delete;
+        CHeld& operator=(const CHeld&) = delete;
+
+      private:
+        CMakeMsgID& m_db;
+        bool m_bActive;
+        bool m_bWasHeld;
+        std::thread::id m_wasHolder;
+    };
+    // The refusal of a call that is not the holding work's (1: none).
+    int CheckHolder(QString& err) const;
+    // The listener hears the steps of the long call under way.
+    void TellSteps();
 
     sqlite3* m_db = nullptr;
     QString m_folder;
@@ -378,6 +415,8 @@ class CMakeMsgID
     int m_nStepsTotal = 0;
     qint64 m_nLastTick = 0;
     bool m_bInTick = false;
+    std::atomic<bool> m_bHeld{false};
+    std::atomic<std::thread::id> m_holder{};
     int m_depth = 0;
     bool m_bBalancesPending = false;
     mutable int m_nLastFailure = 0;

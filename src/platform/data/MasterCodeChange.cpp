@@ -32,7 +32,7 @@ QString QuoteName(const char* name)
 int CMakeMsgID::ChangeMasterCode(const QString& table, const QString& oldCode, const QString& newCode,
                                  QString& err)
 {
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     const MasterCode* master = nullptr;
     for (const MasterCode& m : kMasterCodes)

@@ -1,6 +1,5 @@
 #include "platform/data/SchemaSteps.h"
 
-#include "platform/data/BesideWork.h"
 #include "platform/data/BookedTotals.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/ProgressHandler.h"
@@ -46,7 +45,7 @@ constexpr Step kSteps[] = {
 // The work of a long statement lets the windows paint now and then.
 int KeepWindowsPainted(void* progress)
 {
-    static_cast<IDataProgress*>(progress)->Working();
+    static_cast<IDataProgress*>(progress)->StatementRuns();
     return 0;
 }
 constexpr int kInstructionsBetweenPaints = 200000;
@@ -153,14 +152,18 @@ int Run(sqlite3* db, std::span<const Step> due, IDataProgress* heard, bool& pend
 {
     const std::vector<int> planned = heard ? PlannedParts(db, due) : std::vector<int>(due.size(), 1);
     const int total = std::accumulate(planned.cbegin(), planned.cend(), 0);
-    if (heard) {
-        heard->PartsDone(0, total);
-        heard->Begin(int(due.size()));
-    }
+    const int steps = int(due.size());
+    DataProgress::Tell(heard, [steps, total](IDataProgress& told) { told.UpgradeBegins(steps, total); });
     int reached = 0; // the parts of the steps before this one
+    int shown = 0;   // where the bar was last told to stand
     const auto stand = [&](std::size_t i, int done, int parts) {
-        if (heard)
-            heard->PartsDone(reached + planned[i] * done / parts, total);
+        const int at = reached + planned[i] * done / parts;
+        if (at == std::exchange(shown, at))
+            return;
+        DataProgress::Tell(heard, [at, total](IDataProgress& told) { told.UpgradePartsDone(at, total); });
+    };
+    const auto stepDone = [heard] {
+        DataProgress::Tell(heard, [](IDataProgress& told) { told.UpgradeStepDone(); });
     };
     int unwritable = SQLITE_OK;
     bool done = true;
@@ -171,8 +174,7 @@ int Run(sqlite3* db, std::span<const Step> due, IDataProgress* heard, bool& pend
         QString message;
         if (!pending && Take(db, step, rc, message, part)) {
             reached += planned[i];
-            if (heard)
-                heard->Step();
+            stepDone();
             continue;
         }
         if (!pending) {
@@ -198,8 +200,7 @@ int Run(sqlite3* db, std::span<const Step> due, IDataProgress* heard, bool& pend
         }
         stand(i, 1, 1);
         reached += planned[i];
-        if (heard)
-            heard->Step();
+        stepDone();
     }
     if (done && pending)
         rc = unwritable;
@@ -255,21 +256,23 @@ int Upgrade(sqlite3* db, int version, IDataProgress* progress, bool& pending, in
     if (!progress)
         return Run(db, due, nullptr, pending, rc, failed);
     // Beside this thread, so that its windows paint even while an index is
-    // sorted (SQLite calls back no progress inside a sort).
-    if (BesideWork::CanRunBeside()) {
-        const int done = BesideWork::Run(
-            *progress, [&](IDataProgress& heard) { return Run(db, due, &heard, pending, rc, failed); });
-        progress->End();
+    // sorted (SQLite calls back no progress inside a sort). The steps are
+    // not stopped halfway: each is one transaction the file needs whole.
+    int done = 0;
+    if (LongWork::CanRunBeside()) {
+        LongWork::Run([&] { done = Run(db, due, progress, pending, rc, failed); });
+        progress->UpgradeEnds();
         return done;
     }
-    // No event loop here to keep: the work runs on this thread.
-    IDataProgress& heard = BesideWork::Heard(*progress);
-    int done;
-    {
-        const CProgressHandlerScope painting(db, kInstructionsBetweenPaints, KeepWindowsPainted, &heard);
-        done = Run(db, due, &heard, pending, rc, failed);
+    // No event loop here to keep (or a worker already): the work runs on
+    // this thread, its listener told as from any work there.
+    if (LongWork::OnWorker()) {
+        done = Run(db, due, progress, pending, rc, failed);
+    } else {
+        const CProgressHandlerScope painting(db, kInstructionsBetweenPaints, KeepWindowsPainted, progress);
+        done = Run(db, due, progress, pending, rc, failed);
     }
-    heard.End();
+    DataProgress::Tell(progress, [](IDataProgress& told) { told.UpgradeEnds(); });
     return done;
 }
 

@@ -12,7 +12,7 @@ int CMakeMsgID::ReadStoredNumbers(const QString& table, const QString& prefix, c
                                   const CNumberRun& run, CStoredNumbers& found, QString& err)
 {
     found = CStoredNumbers();
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     const Schema::TableDef* def = Schema::FindTable(table);
     if (!def || def->workTable || !Schema::FindField(*def, QStringLiteral("No"))) {

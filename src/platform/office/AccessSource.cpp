@@ -3,7 +3,7 @@
 #include "platform/text/Cp932.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
-#include "platform/ui/WorkBeside.h"
+#include "platform/work/LongWork.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -490,7 +490,7 @@ class CMdbAccessSource : public IAccessSource
             pending += out;
             if (total > m_nMaxBytes || !takeLines(false) || pending.size() > kMostLineBytes)
                 return stop("size");
-            if (WorkStopped())
+            if (LongWork::Stopped())
                 return stop("stopped");
             if (!running)
                 break;

@@ -1,7 +1,7 @@
 #include "platform/office/ContactXml.h"
 
 #include "platform/office/XmlTagWatch.h"
-#include "platform/ui/WorkBeside.h"
+#include "platform/work/LongWork.h"
 
 #include <QFile>
 #include <QHash>
@@ -52,7 +52,7 @@ struct Source {
 int ReadFile(void* context, char* buffer, int length)
 {
     auto* source = static_cast<Source*>(context);
-    if (WorkStopped())
+    if (LongWork::Stopped())
         return -1;
     const qint64 read = source->file.read(buffer, length);
     if (read > 0 && !source->tags.Pass(buffer, read))
@@ -266,7 +266,7 @@ int WalkContacts(const QString& path, const std::function<bool(const Contact&)>&
     const QString docType = QStringLiteral("文書型宣言を含むXMLは読み込めません。");
     bool rootSeen = false;
     int ret = xmlTextReaderRead(reader.get());
-    while (ret == 1 && !WorkStopped()) {
+    while (ret == 1 && !LongWork::Stopped()) {
         const int type = xmlTextReaderNodeType(reader.get());
         if (type == XML_READER_TYPE_DOCUMENT_TYPE)
             return refuse(docType);

@@ -3,7 +3,7 @@
 #include "platform/office/CompoundFile.h"
 #include "platform/office/XlsCrypt.h"
 #include "platform/text/Cp932.h"
-#include "platform/ui/WorkBeside.h"
+#include "platform/work/LongWork.h"
 
 #include <QFile>
 #include <QHash>
@@ -246,7 +246,7 @@ class CRecords
 
     bool Next()
     {
-        if (WorkStopped())
+        if (LongWork::Stopped())
             m_at = -1; // the user stopped the read: it ends as damaged
         if (m_at < 0 || m_at + 4 > m_stream.size()) {
             m_bDamaged = m_at != m_stream.size();

@@ -1,7 +1,7 @@
 #include "platform/office/XlsxReader.h"
 
 #include "platform/office/XmlTagWatch.h"
-#include "platform/ui/WorkBeside.h"
+#include "platform/work/LongWork.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -249,7 +249,7 @@ class CPartReader
     static int ReadChunk(void* context, char* buffer, int length)
     {
         auto* self = static_cast<CPartReader*>(context);
-        if (WorkStopped())
+        if (LongWork::Stopped())
             return -1;
         const zip_int64_t n = zip_fread(self->m_file, buffer, zip_uint64_t(length));
         if (n < 0) {

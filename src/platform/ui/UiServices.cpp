@@ -3,7 +3,9 @@
 #include "platform/ui/Clock.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/Prompt.h"
+#include "platform/ui/RelayedUi.h"
 #include "platform/ui/WaitIndicator.h"
+#include "platform/work/LongWork.h"
 
 #include <QCoreApplication>
 #include <utility>
@@ -15,8 +17,6 @@ IPrompt* g_prompt = nullptr;
 IWaitIndicator* g_wait = nullptr;
 IClock* g_clock = nullptr;
 IHelp* g_help = nullptr;
-thread_local IPrompt* t_prompt = nullptr;
-thread_local IWaitIndicator* t_wait = nullptr;
 
 CHtmlHelp& QtHelp()
 {
@@ -28,16 +28,16 @@ CHtmlHelp& QtHelp()
 
 IPrompt& UiServices::Prompt()
 {
-    if (t_prompt)
-        return *t_prompt;
+    if (LongWork::OnWorker())
+        return RelayedPrompt();
     static CQtPrompt prompt;
     return g_prompt ? *g_prompt : prompt;
 }
 
 IWaitIndicator& UiServices::Wait()
 {
-    if (t_wait)
-        return *t_wait;
+    if (LongWork::OnWorker())
+        return RelayedWait();
     static CQtWaitIndicator wait;
     return g_wait ? *g_wait : wait;
 }
@@ -71,12 +71,6 @@ IClock* UiServices::SetClock(IClock* clock)
 IHelp* UiServices::SetHelp(IHelp* help)
 {
     return std::exchange(g_help, help);
-}
-
-void UiServices::SetThreadServices(IPrompt* prompt, IWaitIndicator* wait)
-{
-    t_prompt = prompt;
-    t_wait = wait;
 }
 
 void UiServices::SetHelpFolders(const QStringList& folders)

@@ -11,7 +11,9 @@ class IHelp;
 // answer until something else is installed; tests install fakes
 // (ScopedFakeUi). Installed services are not owned; installing nullptr goes
 // back to the Qt implementation. Each setter returns what was installed
-// before (nullptr for the Qt implementation).
+// before (nullptr for the Qt implementation). Work beside the window's
+// thread (LongWork) is answered by the prompt and wait dialog that relay its
+// calls to the window's thread (RelayedUi.h).
 class UiServices
 {
   public:
@@ -24,10 +26,6 @@ class UiServices
     static IWaitIndicator* SetWait(IWaitIndicator* wait);
     static IClock* SetClock(IClock* clock);
     static IHelp* SetHelp(IHelp* help);
-    // The prompt and wait dialog of the calling thread alone, answered before
-    // those installed: the work beside the window's thread hands its calls
-    // over (see RunBesideWindow). nullptr: none.
-    static void SetThreadServices(IPrompt* prompt, IWaitIndicator* wait);
 
     // The folders the Qt help looks in, first match wins (by default the
     // program folder's "help").

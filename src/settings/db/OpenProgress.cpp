@@ -4,8 +4,6 @@
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
 
-#include <utility>
-
 namespace
 {
 
@@ -14,54 +12,27 @@ constexpr qint64 kPaintEveryMs = 50;
 
 } // namespace
 
-void CWaitOpenProgress::Begin(int steps)
+void CWaitOpenProgress::UpgradeBegins(int steps, int parts)
 {
-    // The dialog handles events as it opens, which may bring parts done.
-    m_nShown = 0;
-    m_bBegun = true;
-    m_sincePaint.start();
-    UiServices::Wait().Begin(kWaitUpdating, m_nParts > 0 ? m_nParts : steps);
+    UiServices::Wait().Begin(kWaitUpdating, parts > 0 ? parts : steps);
 }
 
-void CWaitOpenProgress::Step()
+void CWaitOpenProgress::UpgradePartsDone(int done, int)
 {
-    if (m_nParts == 0)
-        UiServices::Wait().Step(1);
-    m_sincePaint.restart();
+    UiServices::Wait().SetPos(done);
 }
 
-void CWaitOpenProgress::PartsDone(int done, int total)
+void CWaitOpenProgress::UpgradeEnds()
 {
-    // Heard first before Begin, with the total the bar is made for; any
-    // other long call of the object is not this dialog's.
-    if (!m_bBegun) {
-        m_nParts = qMax(0, total);
-        return;
-    }
-    if (m_nParts > 0 && done != m_nShown) {
-        m_nShown = done;
-        UiServices::Wait().SetPos(done);
-    }
+    UiServices::Wait().End();
 }
 
-void CWaitOpenProgress::Working()
+void CWaitOpenProgress::WaitingForWriter()
 {
-    // Outside the steps a paint would run the events of another window in
-    // the middle of a statement.
-    if (!m_bBegun || m_sincePaint.elapsed() < kPaintEveryMs)
+    if (m_sincePaint.isValid() && m_sincePaint.elapsed() < kPaintEveryMs)
         return;
     UiServices::Wait().KeepPainting();
-    m_sincePaint.restart();
-}
-
-void CWaitOpenProgress::End()
-{
-    m_nParts = 0;
-    // Only its own dialog: another may be up.
-    if (!std::exchange(m_bBegun, false))
-        return;
-    UiServices::Wait().End();
-    m_sincePaint.invalidate();
+    m_sincePaint.start();
 }
 
 bool OpensUnderWait(const QString& folder)

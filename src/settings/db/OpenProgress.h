@@ -11,24 +11,21 @@ inline const QString kWaitUpdating =
 
 // The wait dialog over the steps that bring a file of an earlier build up to
 // date, for the data-access object that holds it as its listener: the bar
-// counts the parts of the work (a step when only steps are told), and the
-// windows are painted now and then inside a long one. Between the steps it
-// shows nothing and paints nothing, though it hears every statement of the
-// object: another dialog up meanwhile keeps its own pace.
+// counts the parts of the work. The steps run beside the window's thread,
+// whose windows paint meanwhile; a wait for another program's write paints
+// them now and then. It ignores the object's other calls and statements:
+// another dialog up meanwhile keeps its own pace, and a paint in the middle
+// of a statement would run the events of another window.
 class CWaitOpenProgress : public IDataProgress
 {
   public:
-    void Begin(int steps) override;
-    void Step() override;
-    void Working() override;
-    void End() override;
-    void PartsDone(int done, int total) override;
+    void UpgradeBegins(int steps, int parts) override;
+    void UpgradePartsDone(int done, int parts) override;
+    void UpgradeEnds() override;
+    void WaitingForWriter() override;
 
   private:
     QElapsedTimer m_sincePaint;
-    int m_nParts = 0; // 0: the bar counts steps
-    int m_nShown = 0;
-    bool m_bBegun = false;
 };
 
 // Opens the folder's database and closes it again, a file of an earlier build

@@ -9,7 +9,7 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
-#include "platform/ui/WorkBeside.h"
+#include "platform/work/LongWork.h"
 #include "settings/db/Backup.h"
 #include "settings/db/DbDialogs.h"
 #include "settings/db/DbFiles.h"
@@ -222,7 +222,7 @@ class CCheckWait
                 QStringLiteral("バックアップのデータベースを確認しています。\nしばらくお待ちください。"),
                 total, true);
         UiServices::Wait().SetPos(done);
-        return !WorkStopped() && !UiServices::Wait().IsCancelled();
+        return !LongWork::Stopped() && !UiServices::Wait().IsCancelled();
     }
 
   private:
@@ -514,7 +514,7 @@ int CRestoreFileSet::Stage(const QString& backupFolder)
                                       [&wait](int done, int total) { return wait.Tell(done, total); });
     }
     // A stop that came once the check was done still stops the restore.
-    if (found == CMakeMsgID::EFileCheck::Whole && WorkStopped())
+    if (found == CMakeMsgID::EFileCheck::Whole && LongWork::Stopped())
         found = CMakeMsgID::EFileCheck::Stopped;
     switch (found) {
     case CMakeMsgID::EFileCheck::Whole:
@@ -785,7 +785,7 @@ int RestoreDatabase(IDbSession& session)
     EOutcome outcome = EOutcome::Refused;
     CRestoreFileSet saved(folder);
     std::exception_ptr thrown;
-    RunBesideWindow([&] {
+    LongWork::Run([&] {
         try {
             if (!saved.Stage(backup)) {
                 outcome = EOutcome::Refused;

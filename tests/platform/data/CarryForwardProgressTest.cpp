@@ -42,7 +42,7 @@ class CCarryWatch : private IDataProgress
     QStringList log;
 
   private:
-    void PartsDone(int done, int total) override
+    void CallStepsDone(int done, int total) override
     {
         if (total == 0 || (done == m_done && total == m_total))
             return; // the same figures again

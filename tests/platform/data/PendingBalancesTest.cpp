@@ -33,20 +33,20 @@ class CEndingWrite : public IDataProgress
         m_data.SetProgress(this);
     }
     ~CEndingWrite() override { m_data.SetProgress(nullptr); }
-    void Begin(int) override {}
-    void Step() override { ++steps; }
-    void Working() override
-    {
-        if (m_end)
-            std::exchange(m_end, {})();
-        ++paints;
-    }
-    void End() override {}
+    void UpgradeStepDone() override { ++steps; }
+    void StatementRuns() override { Paint(); }
+    void WaitingForWriter() override { Paint(); }
 
     int steps = 0;
     int paints = 0;
 
   private:
+    void Paint()
+    {
+        if (m_end)
+            std::exchange(m_end, {})();
+        ++paints;
+    }
     CMakeMsgID& m_data;
     std::function<void()> m_end;
 };

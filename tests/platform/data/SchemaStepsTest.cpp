@@ -20,10 +20,9 @@ class RecordedProgress : public IDataProgress
   public:
     explicit RecordedProgress(CMakeMsgID& data) : m_data(data) { m_data.SetProgress(this); }
     ~RecordedProgress() override { m_data.SetProgress(nullptr); }
-    void Begin(int steps) override { log << QStringLiteral("Begin %1").arg(steps); }
-    void Step() override { log << QStringLiteral("Step"); }
-    void Working() override {}
-    void End() override { log << QStringLiteral("End"); }
+    void UpgradeBegins(int steps, int) override { log << QStringLiteral("Begin %1").arg(steps); }
+    void UpgradeStepDone() override { log << QStringLiteral("Step"); }
+    void UpgradeEnds() override { log << QStringLiteral("End"); }
 
     QStringList log;
 

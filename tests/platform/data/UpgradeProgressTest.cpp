@@ -36,13 +36,17 @@ class CUpgradeWatch : public IDataProgress
     }
     ~CUpgradeWatch() override { sqlite3_trace_v2(m_db, 0, nullptr, nullptr); }
 
-    void Begin(int steps) override { Heard(QStringLiteral("Begin %1").arg(steps)); }
-    void Step() override { Heard(QStringLiteral("Step")); }
-    void Working() override {}
-    void End() override { Heard(QStringLiteral("End")); }
-    void PartsDone(int done, int total) override
+    // The start is heard as its total of parts, none done, and its steps.
+    void UpgradeBegins(int steps, int parts) override
     {
-        Heard(QStringLiteral("Parts %1/%2").arg(done).arg(total));
+        Heard(QStringLiteral("Parts 0/%1").arg(parts));
+        Heard(QStringLiteral("Begin %1").arg(steps));
+    }
+    void UpgradeStepDone() override { Heard(QStringLiteral("Step")); }
+    void UpgradeEnds() override { Heard(QStringLiteral("End")); }
+    void UpgradePartsDone(int done, int parts) override
+    {
+        Heard(QStringLiteral("Parts %1/%2").arg(done).arg(parts));
     }
 
     void Add(const QString& line)

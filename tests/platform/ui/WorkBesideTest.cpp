@@ -1,13 +1,15 @@
-#include "platform/ui/WorkBeside.h"
 #include "platform/ui/FakeUi.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WaitIndicator.h"
+#include "platform/work/LongWork.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
+
+#include <future>
 
 #include <gtest/gtest.h>
 
@@ -33,9 +35,9 @@ bool SpinUntilStopped()
 {
     QElapsedTimer guard;
     guard.start();
-    while (!WorkStopped() && guard.elapsed() < 20000)
+    while (!LongWork::Stopped() && guard.elapsed() < 20000)
         QThread::yieldCurrentThread();
-    return WorkStopped();
+    return LongWork::Stopped();
 }
 
 } // namespace
@@ -53,14 +55,14 @@ TEST(WorkBeside, TheWorkRunsOffTheWindowThreadAndItsDialogsOnIt)
     QThread* nested = nullptr;
     int answer = 0;
     bool innerRan = false;
-    const bool ran = RunBesideWindow([&] {
+    const bool ran = LongWork::Run([&] {
         worker = QThread::currentThread();
         UiServices::Wait().Begin(QStringLiteral("読み込み"), 4, false);
         UiServices::Wait().SetPos(3);
         UiServices::Wait().End();
         answer = UiServices::Prompt().MessageBox(QStringLiteral("続けますか？"), MB_YESNO);
-        innerRan = RunBesideWindow([&] { nested = QThread::currentThread(); });
-        EXPECT_FALSE(WorkStopped());
+        innerRan = LongWork::Run([&] { nested = QThread::currentThread(); });
+        EXPECT_FALSE(LongWork::Stopped());
     });
     UiServices::SetPrompt(old);
     EXPECT_TRUE(ran);
@@ -72,7 +74,7 @@ TEST(WorkBeside, TheWorkRunsOffTheWindowThreadAndItsDialogsOnIt)
     EXPECT_EQ(prompt.m_threads, QList<QThread*>{QThread::currentThread()});
     EXPECT_EQ(ui.Wait().Log(), QStringList({QStringLiteral("Begin 読み込み 4"), "Pos 3", "End"}));
     EXPECT_EQ(ui.Wait().Depth(), 0);
-    EXPECT_FALSE(WorkStopped()) << "the window's thread has no stop";
+    EXPECT_FALSE(LongWork::Stopped()) << "the window's thread has no stop";
 }
 
 // 中止 on the Qt wait dialog, pressed while the work runs, stops it: the work
@@ -99,7 +101,7 @@ TEST(WorkBeside, StopOnTheWaitDialogStopsTheWork)
     clicker.start(10);
     bool seen = false;
     int answer = 0;
-    const bool ran = RunBesideWindow([&] {
+    const bool ran = LongWork::Run([&] {
         UiServices::Wait().Begin(QStringLiteral("読み込み"), 0, false);
         seen = SpinUntilStopped();
         UiServices::Wait().End();
@@ -123,13 +125,125 @@ TEST(WorkBeside, OnlyTheWorksOwnDialogStopsIt)
     ScopedFakeUi ui;
     ui.Wait().SetCancelled(true);
     bool stopped = true;
-    EXPECT_TRUE(RunBesideWindow([&] { stopped = WorkStopped(); }));
+    EXPECT_TRUE(LongWork::Run([&] { stopped = LongWork::Stopped(); }));
     EXPECT_FALSE(stopped);
-    EXPECT_FALSE(RunBesideWindow([&] {
+    EXPECT_FALSE(LongWork::Run([&] {
         UiServices::Wait().Begin(QStringLiteral("読み込み"), 0, false);
         stopped = SpinUntilStopped();
         UiServices::Wait().End();
     }));
     EXPECT_TRUE(stopped);
     EXPECT_EQ(ui.Wait().Depth(), 0);
+}
+
+// 中止 stops the work only where it looks: work that honours the stop ends
+// at once, work that ignores it does all it was given; either way the run
+// says it was stopped, so that what it made is dropped.
+TEST(WorkBeside, AStopIsHonouredOnlyByWorkThatLooksAtIt)
+{
+    constexpr int kRows = 500;
+    const struct {
+        const char* what;
+        bool honours;
+        int done;
+    } cases[] = {{"honoured", true, 0}, {"ignored", false, kRows}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScopedFakeUi ui;
+        ui.Wait().SetCancelled(true);
+        int done = 0;
+        bool seen = false;
+        const bool ran = LongWork::Run([&] {
+            UiServices::Wait().Begin(QStringLiteral("読み込み"), kRows, false);
+            for (int row = 0; row < kRows && !(c.honours && LongWork::Stopped()); ++row)
+                ++done;
+            seen = LongWork::Stopped();
+            UiServices::Wait().End();
+        });
+        EXPECT_FALSE(ran);
+        EXPECT_TRUE(seen);
+        EXPECT_EQ(done, c.done);
+        EXPECT_EQ(ui.Wait().Depth(), 0);
+        EXPECT_FALSE(LongWork::Stopped()) << "the window's thread has no stop";
+    }
+}
+
+namespace
+{
+
+// A wait dialog that notes the thread each call is made on.
+class CThreadWait : public CFakeWait
+{
+  public:
+    void Begin(const QString& text, int total, bool cancellable) override
+    {
+        m_threads << QThread::currentThread();
+        CFakeWait::Begin(text, total, cancellable);
+    }
+    void SetPos(int pos) override
+    {
+        m_threads << QThread::currentThread();
+        CFakeWait::SetPos(pos);
+    }
+    void End() override
+    {
+        m_threads << QThread::currentThread();
+        CFakeWait::End();
+    }
+    QList<QThread*> m_threads;
+};
+
+} // namespace
+
+// What the work tells (posted) and asks (waited for), its wait dialog and
+// its boxes are all done on the window's thread, in the order told; a report
+// told again while the same one still waits is told once.
+TEST(WorkBeside, ReportsAndQuestionsReachTheWindowThreadOnlyInOrder)
+{
+    CThreadWait wait;
+    CThreadPrompt prompt;
+    IWaitIndicator* oldWait = UiServices::SetWait(&wait);
+    IPrompt* oldPrompt = UiServices::SetPrompt(&prompt);
+    prompt.QueueAnswers({IDYES});
+    QStringList told;
+    QList<QThread*> threads;
+    const auto tell = [&](const QString& what) {
+        return [&told, &threads, what] {
+            told << what;
+            threads << QThread::currentThread();
+        };
+    };
+    int answer = 0;
+    const int key = 0;
+    const bool ran = LongWork::Run([&] {
+        UiServices::Wait().Begin(QStringLiteral("読み込み"), 3, false);
+        // The window's thread is kept busy until both reports of one key
+        // wait, so that the second finds the first on its way.
+        std::promise<void> queued;
+        const std::shared_future<void> ready = queued.get_future().share();
+        LongWork::Post([ready, tell] {
+            ready.wait();
+            tell(QStringLiteral("busy"))();
+        });
+        LongWork::Post(tell(QStringLiteral("painted 1")), &key);
+        LongWork::Post(tell(QStringLiteral("painted 2")), &key);
+        queued.set_value();
+        UiServices::Wait().SetPos(2);
+        LongWork::Ask(tell(QStringLiteral("asked")));
+        answer = UiServices::Prompt().MessageBox(QStringLiteral("続けますか？"), MB_YESNO);
+        LongWork::Post(tell(QStringLiteral("painted 3")), &key);
+        UiServices::Wait().End();
+    });
+    UiServices::SetWait(oldWait);
+    UiServices::SetPrompt(oldPrompt);
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(answer, IDYES);
+    EXPECT_EQ(told, QStringList({"busy", "painted 1", "asked", "painted 3"}));
+    EXPECT_EQ(wait.Log(), QStringList({QStringLiteral("Begin 読み込み 3"), "Pos 2", "End"}));
+    QThread* const window = QThread::currentThread();
+    for (const QList<QThread*>& seen : {threads, wait.m_threads, prompt.m_threads}) {
+        EXPECT_FALSE(seen.isEmpty());
+        for (QThread* thread : seen)
+            EXPECT_EQ(thread, window);
+    }
 }

@@ -1,13 +1,10 @@
-// The progress of the data library's long calls, and the recheck of the
-// booked balances.
+// The data object's listener, the ticks of its statements and the long
+// calls it runs beside the window's thread.
 
-#include "platform/data/BesideWork.h"
 #include "platform/data/BookedTotals.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/ProgressHandler.h"
 #include "platform/data/TradeSide.h"
-
-#include <sqlite3.h>
 
 #include <chrono>
 
@@ -24,6 +21,12 @@ qint64 NowMs()
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+// Work beside the window's thread ends its statement once the user stopped it.
+int InterruptWhenStopped(void*)
+{
+    return LongWork::Stopped() ? 1 : 0;
 }
 
 } // namespace
@@ -56,7 +59,9 @@ int CMakeMsgID::ProgressTick(void* self)
         return 0;
     me->m_nLastTick = now;
     me->m_bInTick = true;
-    BesideWork::Heard(*me->m_pProgress).Working();
+    // A long wait calls often: one report on its way is enough.
+    DataProgress::Tell(
+        me->m_pProgress, [](IDataProgress& told) { told.StatementRuns(); }, me);
     me->m_bInTick = false;
     return 0; // never interrupts the statement
 }
@@ -65,28 +70,85 @@ void CMakeMsgID::BeginSteps(int total)
 {
     m_nStepsDone = 0;
     m_nStepsTotal = total;
-    if (m_pProgress && !m_bInTick)
-        BesideWork::Heard(*m_pProgress).PartsDone(m_nStepsDone, m_nStepsTotal);
+    if (!m_bInTick)
+        TellSteps();
 }
 
 void CMakeMsgID::StepDone(int steps)
 {
     m_nStepsDone = qMin(m_nStepsDone + steps, m_nStepsTotal);
     m_nLastTick = NowMs();
-    if (m_pProgress && !m_bInTick)
-        BesideWork::Heard(*m_pProgress).PartsDone(m_nStepsDone, m_nStepsTotal);
+    if (!m_bInTick)
+        TellSteps();
 }
 
-int CMakeMsgID::RunBeside(const std::function<int()>& work)
+void CMakeMsgID::TellSteps()
 {
-    static IDataProgress noOne;
-    return BesideWork::Run(m_pProgress ? *m_pProgress : noOne, [&work](IDataProgress&) { return work(); });
+    const int done = m_nStepsDone, total = m_nStepsTotal;
+    DataProgress::Tell(m_pProgress, [done, total](IDataProgress& told) { told.CallStepsDone(done, total); });
+}
+
+CMakeMsgID::CHeld::CHeld(CMakeMsgID& db, std::thread::id holder, bool active)
+    : m_db(db), m_bActive(active), m_bWasHeld(db.m_bHeld), m_wasHolder(db.m_holder)
+{
+    if (!m_bActive)
+        return;
+    m_db.m_holder = holder;
+    m_db.m_bHeld = true;
+}
+
+CMakeMsgID::CHeld::~CHeld()
+{
+    if (!m_bActive)
+        return;
+    m_db.m_holder = m_wasHolder;
+    m_db.m_bHeld = m_bWasHeld;
+}
+
+bool CMakeMsgID::IsHeldElsewhere() const
+{
+    return m_bHeld && m_holder.load() != std::this_thread::get_id();
+}
+
+int CMakeMsgID::CheckHolder(QString& err) const
+{
+    if (!IsHeldElsewhere())
+        return kOk;
+    err = HeldText();
+    return kFailed;
+}
+
+int CMakeMsgID::RunBeside(const std::function<int()>& work, bool* stopped)
+{
+    // The work holds the object on the thread it runs on: beside this one,
+    // or here when this is a worker of the runner already (its own work
+    // hands it the connection) or has no event loop.
+    const auto run = [this, &work] {
+        const CHeld held(*this, std::this_thread::get_id());
+        std::unique_ptr<CProgressHandlerScope> stopping;
+        if (m_db)
+            stopping =
+                std::make_unique<CProgressHandlerScope>(m_db, kTickSteps, InterruptWhenStopped, nullptr);
+        return work();
+    };
+    if (!LongWork::CanRunBeside()) {
+        const int result = run();
+        if (stopped)
+            *stopped = LongWork::Stopped();
+        return result;
+    }
+    int result = kFailed;
+    const CHeld held(*this, std::thread::id());
+    const bool ended = LongWork::Run([&] { result = run(); });
+    if (stopped)
+        *stopped = !ended;
+    return result;
 }
 
 int CMakeMsgID::RecheckBookedBalances(bool& remade, QString& err)
 {
     remade = false;
-    if (!m_db)
+    if (!m_db || IsHeldElsewhere())
         return NoConnection(err);
     CScopedTransaction run(*this);
     int result = run.Begin(err);
