@@ -132,7 +132,13 @@ bool CStartup::SelectDatabase()
                 // A restore cut off by a power cut or a kill is finished or
                 // undone before anything opens the database.
                 RecoverInterruptedRestore(folder);
-                if (QFileInfo(CMakeMsgID::DatabasePath(folder)).isFile())
+                const QString path = CMakeMsgID::DatabasePath(folder);
+                // A folder or file this user may not read is there all the
+                // same: say so rather than call it missing.
+                const QString unreadable = CMakeMsgID::UnreadableText(path);
+                if (!unreadable.isEmpty())
+                    Message(unreadable);
+                else if (QFileInfo(path).isFile())
                     ask = false;
                 else
                     Message(QStringLiteral("指定されているフォルダ\n<%1>\nには、必要なデータベースファイル<%"
