@@ -110,6 +110,17 @@ std::pair<qint64, qint64> TableOf(const CSheetRange& range, int bookColumns)
     return {rows, ColumnsRead(range.firstColumn, int(range.lastColumn - range.firstColumn + 1)) + 1};
 }
 
+// The table the cells read so far make, as the import counts it: a sibling
+// ledger's rows span the range; a sheet read whole has a row for each row
+// holding a cell with a value.
+std::pair<qint64, qint64> TableRead(const CSheetProgress& read, int bookColumns)
+{
+    if (!read.any)
+        return {0, 0};
+    const std::pair<qint64, qint64> table = TableOf(read.met, bookColumns);
+    return {bookColumns > 0 ? table.first : read.rowsHoldingValues, table.second};
+}
+
 } // namespace
 
 CExcelApp::~CExcelApp()
@@ -264,21 +275,28 @@ bool CExcelApp::LoadSheet(CSheetData& sheet, int bookColumns)
 {
     CWorkbookReader::Error error = CWorkbookReader::NoError;
     bool loaded = false;
-    // A sheet whose declared range makes a table past the bound is refused
-    // before its cells are read.
+    // A sheet is refused as soon as the cells read make a table past the
+    // bound, not after the rest is read. Its range as declared only names
+    // the figures, when it holds what was read: a range drawn far past the
+    // data (borders, formats) refuses nothing by itself.
     std::pair<qint64, qint64> past{-1, -1};
-    m_pBook->SetRangeCheck([&](const CSheetRange& declared) {
-        const std::pair<qint64, qint64> table = TableOf(declared, bookColumns);
+    m_pBook->SetReadCheck([&](const CSheetProgress& read) {
+        const std::pair<qint64, qint64> table = TableRead(read, bookColumns);
         if (table.first * table.second <= m_limits.maxCells)
             return true;
         past = table;
+        if (read.declares) {
+            const std::pair<qint64, qint64> declared = TableOf(read.declared, bookColumns);
+            if (declared.first >= table.first && declared.second >= table.second)
+                past = declared;
+        }
         return false;
     });
     const bool ran = LongWork::Run([&] {
         CWaitProgress wait(0, kWaitReadingFile);
         loaded = m_pBook->ReadSheet(m_nSheet, sheet, &error);
     });
-    m_pBook->SetRangeCheck({});
+    m_pBook->SetReadCheck({});
     if (!ran)
         return false; // stopped by the user: nothing to say
     if (loaded)

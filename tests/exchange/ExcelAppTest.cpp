@@ -437,11 +437,11 @@ TEST_F(ExcelAppTest, TablesBeyondTheCellCapAreRefusedAsTooLarge)
     }
 }
 
-// A sheet whose declared range makes a table past the bound is refused
-// from that range, before its cells are read, saying the bound and the
-// sheet's rows and columns (those of its table: the row numbers' column
-// included), whether an .xlsx book declares it or an .xls one. A sheet
-// whose texts pass the characters says that bound.
+// A sheet is refused as soon as the cells read make a table past the bound,
+// saying it and the table's rows and columns (the row numbers' included):
+// of the range the sheet declares when that holds what was read, else of
+// what was read. A declared range alone refuses nothing. A sheet whose
+// texts pass the characters says that bound.
 TEST_F(ExcelAppTest, EachBoundSaysItsLimitAndTheSheetsFigures)
 {
     CWorkbookLimits limits;
@@ -466,6 +466,36 @@ TEST_F(ExcelAppTest, EachBoundSaysItsLimitAndTheSheetsFigures)
         EXPECT_EQ(workbook_close(book), LXW_NO_ERROR);
         return path;
     };
+    // `data` rows of 7 columns, borders drawn on down to row 3 000: the
+    // sheet declares A1:G3000, a table of 24 000 cells.
+    auto bordered = [this](lxw_row_t data) {
+        const QString path = m_dir.filePath(QStringLiteral("bordered.xlsx"));
+        lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
+        lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
+        lxw_format* border = workbook_add_format(book);
+        format_set_border(border, LXW_BORDER_THIN);
+        for (lxw_row_t r = 0; r < 3000; ++r)
+            for (lxw_col_t col = 0; col < 7; ++col)
+                r < data ? worksheet_write_number(sheet, r, col, r + col, border)
+                         : worksheet_write_blank(sheet, r, col, border);
+        EXPECT_EQ(workbook_close(book), LXW_NO_ERROR);
+        return path;
+    };
+    // An .xls sheet declaring `declares` rows of 7 columns, holding 1 900,
+    // then a cell cut short that a reading past the bound would meet.
+    auto held = [this](quint32 declares) {
+        using namespace XlsBytes;
+        QByteArray records = Record(0x0200, U32(0) + U32(declares) + U16(0) + U16(7) + U16(0));
+        for (quint16 r = 0; r < 1900; ++r)
+            for (quint16 col = 0; col < 7; ++col)
+                records += Record(0x0203, Cell(r, col, 0) + F64(r + col));
+        records += Record(0x0203, Cell(1900, 0, 0));
+        const QString path = m_dir.filePath(QStringLiteral("held.xls"));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(Compound({{U("Workbook"), Stream(8, {}, {{Unicode(U("S"), true), records}})}}));
+        return path;
+    };
     // An .xls sheet that declares 2 001 rows of 7 columns and holds two cells.
     auto declared = [this] {
         using namespace XlsBytes;
@@ -481,13 +511,20 @@ TEST_F(ExcelAppTest, EachBoundSaysItsLimitAndTheSheetsFigures)
     const struct {
         const char* what;
         std::function<QString()> book;
-        const char* says; // null: read, 2 001 rows and the header
+        const char* says; // null: read, `rows` with the header
+        qsizetype rows = 2002;
     } cases[] = {
         {"2 001 rows of 5 columns", [&] { return written(5); }, nullptr},
         {"2 001 rows of 7 columns", [&] { return written(7); },
          "1シートに読み込めるのは15,000セル（行数×列数）までです。このシートは2,001行×8列です。"},
-        {"an .xls sheet declaring 2 001 rows of 7 columns", declared,
-         "1シートに読み込めるのは15,000セル（行数×列数）までです。このシートは2,001行×8列です。"},
+        {"an .xls sheet declaring 2 001 rows of 7 columns, holding two", declared, nullptr, 3},
+        {"an .xlsx sheet declaring A1:G3000, 5 rows with data", [&] { return bordered(5); }, nullptr, 6},
+        {"an .xlsx sheet declaring A1:G3000, 2 001 rows with data", [&] { return bordered(2001); },
+         "1シートに読み込めるのは15,000セル（行数×列数）までです。このシートは3,000行×8列です。"},
+        {"an .xls sheet past the bound within the range it declares", [&] { return held(3000); },
+         "1シートに読み込めるのは15,000セル（行数×列数）までです。このシートは3,000行×8列です。"},
+        {"an .xls sheet past the bound beyond the range it declares", [&] { return held(10); },
+         "1シートに読み込めるのは15,000セル（行数×列数）までです。このシートは1,876行×8列です。"},
         {"100 rows of 51 characters", [&] { return written(2, true); },
          "1シートに読み込める文字は5,000文字までです。"},
     };
@@ -499,7 +536,7 @@ TEST_F(ExcelAppTest, EachBoundSaysItsLimitAndTheSheetsFigures)
         app.SetPath(c.book());
         CImportRows rows;
         EXPECT_EQ(app.ReadSheet(&rows), c.says ? 0 : 1);
-        EXPECT_EQ(rows.size(), c.says ? 0 : 2002);
+        EXPECT_EQ(rows.size(), c.says ? 0 : c.rows);
         EXPECT_EQ(m_ui.Prompt().Texts(), c.says ? QStringList{U(c.says)} : QStringList());
     }
 }

@@ -78,6 +78,28 @@ QString CWorkbookReader::CellName(quint32 row, quint32 column)
     return name + QString::number(quint64(row) + 1);
 }
 
+bool CWorkbookReader::Met(quint32 row, quint32 column, bool value)
+{
+    bool grew = false;
+    if (value && (m_read.rowsHoldingValues == 0 || row > m_lastValueRow)) {
+        ++m_read.rowsHoldingValues;
+        m_lastValueRow = row;
+        grew = true;
+    }
+    CSheetRange& met = m_read.met;
+    if (!m_read.any) {
+        m_read.any = true;
+        met = {row, column, row, column};
+        grew = true;
+    } else if (row < met.firstRow || row > met.lastRow || column < met.firstColumn ||
+               column > met.lastColumn) {
+        met = {qMin(met.firstRow, row), qMin(met.firstColumn, column), qMax(met.lastRow, row),
+               qMax(met.lastColumn, column)};
+        grew = true;
+    }
+    return !grew || !m_readCheck || m_readCheck(m_read);
+}
+
 const CNumberFormat& CSheetData::FormatOf(const CSheetCell& cell) const
 {
     return cell.format < quint32(formats.size()) ? formats.at(cell.format) : formats.front();

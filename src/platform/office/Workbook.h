@@ -60,6 +60,19 @@ struct CSheetRange {
     quint32 lastColumn = 0;
 };
 
+// How far a sheet's reading has come: the rows that hold a cell with a
+// value, counted as they come in row order (a cell met after one of a later
+// row counts no row, so the count never passes the sheet's), and the
+// bounding box of every cell met, styled empty ones included; with the
+// range the sheet declares, when it declares one.
+struct CSheetProgress {
+    qint64 rowsHoldingValues = 0;
+    bool any = false; // a cell met: `met` holds
+    CSheetRange met;
+    bool declares = false;
+    CSheetRange declared;
+};
+
 struct CSheetInfo {
     QString name;
     QString codeName;        // the VBA name; empty when the file has none
@@ -151,11 +164,12 @@ class CWorkbookReader
     virtual bool ReadSheet(int index, CSheetData& sheet, Error* error = nullptr) = 0;
     // The cell ("B3") of the last FormulaResult or CellText failure.
     const QString& FailedCell() const { return m_strFailedCell; }
-    // Asked with the range a sheet declares ahead of its cells, when it
-    // declares one: false refuses the sheet (TooLarge) before its cells are
-    // read, so that a bound on rows and columns is said at once.
-    using RangeCheck = std::function<bool(const CSheetRange& declared)>;
-    void SetRangeCheck(RangeCheck check) { m_rangeCheck = std::move(check); }
+    // Asked while a sheet's cells are read, each time what is read so far
+    // grows by a row or a column: false refuses the sheet (TooLarge, the
+    // cells' cap) there, so that a bound on the table its cells make is
+    // said without reading the rest.
+    using ReadCheck = std::function<bool(const CSheetProgress& read)>;
+    void SetReadCheck(ReadCheck check) { m_readCheck = std::move(check); }
     // The cap a sheet's last TooLarge passed: the cells of one sheet
     // (maxCells), the characters of its texts (maxTextChars), or another
     // (the bytes, markup or counts of a book).
@@ -171,8 +185,20 @@ class CWorkbookReader
         sheet = CSheetData();
         sheet.date1904 = m_date1904;
         m_cap = Cap::Other;
+        m_read = CSheetProgress();
+        m_lastValueRow = 0;
     }
-    bool RangeAllowed(const CSheetRange& declared) const { return !m_rangeCheck || m_rangeCheck(declared); }
+    // The range the sheet declares ahead of its cells.
+    void Declare(const CSheetRange& range)
+    {
+        m_read.declares = true;
+        m_read.declared = range;
+    }
+    // A cell met at `row` and `column`, with a value or styled empty; false
+    // when the read check refuses what is read so far. The check is asked
+    // only when the cells read grow by a row or a column: a few comparisons
+    // a cell.
+    bool Met(quint32 row, quint32 column, bool value);
     // The sheet passes the cap `cap`.
     bool RefuseCap(CSheetData& sheet, Error* error, Cap cap)
     {
@@ -193,7 +219,9 @@ class CWorkbookReader
     Cap m_cap = Cap::Other;
 
   private:
-    RangeCheck m_rangeCheck;
+    ReadCheck m_readCheck;
+    CSheetProgress m_read;
+    quint32 m_lastValueRow = 0; // the last row counted in m_read.rowsHoldingValues
 };
 
 // True for the built-in date and time formats (ids 14-22, 27-36, 45-47,

@@ -858,9 +858,8 @@ bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             const quint32 rows[] = {rowBytes == 4 ? U32(data, 0) : U16(data, 0),
                                     rowBytes == 4 ? U32(data, 4) : U16(data, 2)};
             const quint32 columns[] = {U16(data, 2 * rowBytes), U16(data, 2 * rowBytes + 2)};
-            if (rows[1] > rows[0] && columns[1] > columns[0] &&
-                !RangeAllowed({rows[0], columns[0], rows[1] - 1, columns[1] - 1}))
-                return fail(TooLarge);
+            if (rows[1] > rows[0] && columns[1] > columns[0])
+                Declare({rows[0], columns[0], rows[1] - 1, columns[1] - 1});
             continue;
         }
         if (type == kString) {
@@ -897,6 +896,7 @@ bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
         default:
             continue; // records between a formula and its text keep it pending
         }
+        const std::size_t before = sheet.cells.size();
         switch (type) {
         case kNumber:
             if (data.size() < 14)
@@ -919,6 +919,8 @@ bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
                 if (count > 0) {
                     sheet.AddBlank(row, first);
                     sheet.AddBlank(row, first + quint32(count) - 1);
+                    if (!Met(row, first, false) || !Met(row, first + quint32(count) - 1, false))
+                        return RefuseCap(sheet, error, Cap::Cells);
                 }
                 break;
             }
@@ -933,6 +935,8 @@ bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             if (data.size() < 6)
                 return fail(NotWorkbook);
             sheet.AddBlank(U16(data, 0), U16(data, 2));
+            if (!Met(U16(data, 0), U16(data, 2), false))
+                return RefuseCap(sheet, error, Cap::Cells);
             break;
         case kLabelSst: {
             if (data.size() < 10)
@@ -998,6 +1002,11 @@ bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
         default:
             break;
         }
+        // The cells a record adds share its row: the first and the last
+        // bound the columns it reaches.
+        if (sheet.cells.size() > before && (!Met(sheet.cells[before].row, sheet.cells[before].column, true) ||
+                                            !Met(sheet.cells.back().row, sheet.cells.back().column, true)))
+            return RefuseCap(sheet, error, Cap::Cells);
         if (qint64(sheet.cells.size()) > m_limits.maxCells)
             return RefuseCap(sheet, error, Cap::Cells);
     }

@@ -841,8 +841,8 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             continue;
         if (reader.Depth() == 1 && reader.NameIs("dimension")) {
             CSheetRange declared;
-            if (DeclaredRange(reader.Attribute("ref"), declared) && !RangeAllowed(declared))
-                return fail(TooLarge);
+            if (DeclaredRange(reader.Attribute("ref"), declared))
+                Declare(declared);
             continue;
         }
         if (reader.NameIs("row")) {
@@ -990,6 +990,8 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
             if (chars > m_limits.maxTextChars)
                 return RefuseCap(sheet, error, Cap::Characters);
         }
+        if (!Met(cell.row, cell.column, cell.kind != CSheetCell::Blank))
+            return RefuseCap(sheet, error, Cap::Cells);
         // A styled empty cell only widens the used range.
         if (cell.kind == CSheetCell::Blank) {
             sheet.AddBlank(cell.row, cell.column);
