@@ -26,7 +26,12 @@ void CMainFrame::SetPeriod(const QDate& start, const QDate& end)
 int CMainFrame::ReloadCalendar()
 {
     QString err;
-    return ::ReloadCalendar(m_MakeMsgID, m_dtPeriodStart, m_dtPeriodEnd, m_CalendarData, err) ? 1 : 0;
+    // A read the user stopped leaves the calendar without marks, as they
+    // asked: nothing failed that they need to be told of.
+    bool stopped = false;
+    const bool read =
+        ::ReloadCalendar(m_MakeMsgID, m_dtPeriodStart, m_dtPeriodEnd, m_CalendarData, err, &stopped);
+    return read || stopped ? 1 : 0;
 }
 
 int CMainFrame::GetCurrentDatabaseName()

@@ -23,9 +23,12 @@ CCurrentPeriod ComputeCurrentPeriod(const QDate& today, int startDays)
     return {start, next.addDays(-1)};
 }
 
-bool ReloadCalendar(CMakeMsgID& db, const QDate& from, const QDate& to, CCDSData& calendar, QString& err)
+bool ReloadCalendar(CMakeMsgID& db, const QDate& from, const QDate& to, CCDSData& calendar, QString& err,
+                    bool* stoppedOut)
 {
     calendar.RemoveAll();
+    if (stoppedOut)
+        *stoppedOut = false;
     if (!db.AreBalancesPending())
         return GetCalendar(db, from, to, calendar, err) == CMakeMsgID::kOk;
     // The steps not taken, the read goes without the indexes they make and
@@ -41,6 +44,8 @@ bool ReloadCalendar(CMakeMsgID& db, const QDate& from, const QDate& to, CCDSData
         &stopped);
     if (stopped)
         calendar.RemoveAll();
+    if (stoppedOut)
+        *stoppedOut = stopped;
     return read == CMakeMsgID::kOk && !stopped;
 }
 

@@ -19,8 +19,10 @@ CCurrentPeriod ComputeCurrentPeriod(const QDate& today, int startDays);
 // Empties `calendar` and loads the calendar data of the period into it.
 // Only the data access's success counts as success; `err` says why not.
 // While the file's steps are pending, it reads under the wait dialog on a
-// thread of its own.
-bool ReloadCalendar(CMakeMsgID& db, const QDate& from, const QDate& to, CCDSData& calendar, QString& err);
+// thread of its own; `stopped` (may be null) tells whether the user ended
+// that read with 中止, which leaves the calendar empty and fails.
+bool ReloadCalendar(CMakeMsgID& db, const QDate& from, const QDate& to, CCDSData& calendar, QString& err,
+                    bool* stopped = nullptr);
 
 // The current database's name from the register; false (name untouched)
 // when no database with a folder is current.

@@ -101,8 +101,10 @@ TEST_F(PeriodDataTest, CalendarReadsBesideTheWindowUnderTheWaitDialogWhileTheSte
         ScopedFakeUi ui;
         CStatementWatch watch(m_data.Handle(), ui.Wait());
         CCDSData calendar;
-        EXPECT_TRUE(ReloadCalendar(m_data, QDate(2024, 1, 1), QDate(2024, 1, 31), calendar, err))
+        bool stopped = true;
+        EXPECT_TRUE(ReloadCalendar(m_data, QDate(2024, 1, 1), QDate(2024, 1, 31), calendar, err, &stopped))
             << err.toStdString();
+        EXPECT_FALSE(stopped);
         EXPECT_EQ(calendar.GetCount(), 1);
         EXPECT_EQ(ui.Wait().Log(), dialog);
         EXPECT_FALSE(watch.callerStalled);
@@ -120,7 +122,9 @@ TEST_F(PeriodDataTest, CalendarReadsBesideTheWindowUnderTheWaitDialogWhileTheSte
         CCDSData calendar;
         calendar.AddNew();
         err.clear();
-        EXPECT_FALSE(ReloadCalendar(m_data, QDate(2024, 1, 1), QDate(2024, 1, 31), calendar, err));
+        bool stopped = false;
+        EXPECT_FALSE(ReloadCalendar(m_data, QDate(2024, 1, 1), QDate(2024, 1, 31), calendar, err, &stopped));
+        EXPECT_TRUE(stopped);
         EXPECT_EQ(calendar.GetCount(), 0);
         EXPECT_FALSE(err.isEmpty()) << "the read ran to its end";
         EXPECT_EQ(ui.Wait().Log(), QStringList({QStringLiteral("Begin しばらくお待ちください。 0"), "End"}));
