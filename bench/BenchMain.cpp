@@ -18,6 +18,7 @@
 #include <cstring>
 #include <map>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,15 @@ class RatioReporter : public benchmark::ConsoleReporter
     {
         std::vector<Run> shown;
         for (const Run& run : runs) {
+            // A benchmark whose work went wrong has no figure to bound: it
+            // fails, and its error is shown once, though repetitions have no
+            // median to show it with.
+            if (run.error_occurred) {
+                if (m_errored.insert(run.benchmark_name()).second)
+                    shown.push_back(run);
+                m_failed = true;
+                continue;
+            }
             // One line per benchmark: the median when it was repeated.
             if (run.run_type == Run::RT_Aggregate ? run.aggregate_name == "median" : run.repetitions <= 1)
                 shown.push_back(run);
@@ -174,6 +184,7 @@ class RatioReporter : public benchmark::ConsoleReporter
     std::map<std::string, std::vector<double>> m_bounded;
     std::map<std::string, double> m_peaks;
     bool m_failed = false;
+    std::set<std::string> m_errored;
     std::ostream m_silent{nullptr};
 };
 

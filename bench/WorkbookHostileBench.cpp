@@ -22,6 +22,7 @@
 
 #include "exchange/ExcelApp.h"
 #include "exchange/ExchangeDialogs.h"
+#include "exchange/ExchangeText.h"
 #include "platform/office/XlsCrypt.h"
 #include "platform/office/XmlTagWatch.h"
 #include "platform/ui/FakeUi.h"
@@ -377,7 +378,7 @@ const bool s_registered = [] {
                     "<sst>" + QByteArray("<si/>").repeated(25000000) + "</sst>";
             });
         },
-        [](const QString& path) { return Refused(path, CWorkbookReader::TooLarge); });
+        Read);
     Register(
         "HostileBook/4MSheetNames",
         [] {
@@ -401,7 +402,9 @@ const bool s_registered = [] {
                 parts[QStringLiteral("xl/worksheets/sheet1.xml")] = NumberRows(31249, 256, "1");
             });
         },
-        [](const QString& path) { return Imported(path, 0); });
+        [](const QString& path) {
+            return Imported(path, 0, CellBoundText(CWorkbookLimits::kImportCells, 5837, 257));
+        });
     Register(
         "HostileBook/1MRowsOfOneCell256Wide",
         [] {
@@ -412,7 +415,9 @@ const bool s_registered = [] {
                               "<sheetData><row><c><v>1</v></c><c r=\"IV1\"><v>1</v></c></row>");
             });
         },
-        [](const QString& path) { return Imported(path, 0); });
+        [](const QString& path) {
+            return Imported(path, 0, CellBoundText(CWorkbookLimits::kImportCells, 5837, 257));
+        });
     Register(
         "HostileBook/65530FormatsOfOne60000CharacterCode",
         [] {
@@ -449,7 +454,7 @@ const bool s_registered = [] {
                 },
                 repeated);
         },
-        [](const QString& path) { return Imported(path, 0); });
+        [](const QString& path) { return Imported(path, 0, TextBoundText(CWorkbookLimits().maxTextChars)); });
     // Six parts, each 120 MB of empty elements: together past the book's
     // bound, read after read.
     Register(
