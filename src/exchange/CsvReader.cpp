@@ -53,11 +53,6 @@ QStringDecoder Utf8Decoder()
     return QStringDecoder(QStringDecoder::Utf8);
 }
 
-bool IsCp932Lead(uchar b)
-{
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
 // The bytes of the UTF-8 character that starts with byte `b` (0: no start
 // of one), narrowing `low` and `high`, the range of its second byte.
 int Utf8Length(uchar b, uchar& low, uchar& high)
@@ -88,7 +83,7 @@ bool IsCp932Pair(uchar lead, uchar trail)
     static const std::bitset<0x10000> pairs = [] {
         std::bitset<0x10000> known;
         for (int l = 0x81; l <= 0xFC; ++l) {
-            if (!IsCp932Lead(uchar(l)))
+            if (!Cp932::IsLeadByte(uchar(l)))
                 continue;
             for (int t = 0x40; t <= 0xFC; ++t) {
                 const char bytes[] = {char(l), char(t)};
@@ -255,7 +250,7 @@ class CTextSniffer
                 m_bCp932 = false;
                 m_nCp932Bad = m_nLine;
             }
-        } else if (IsCp932Lead(b)) {
+        } else if (Cp932::IsLeadByte(b)) {
             m_nLead = b;
         } else if (b >= 0x80 && !(b >= 0xA1 && b <= 0xDF)) {
             m_bCp932 = false;
@@ -796,7 +791,7 @@ qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
         } else {
             qsizetype at = 0;
             while (at < block.size())
-                at += IsCp932Lead(uchar(block[at])) ? 2 : 1;
+                at += Cp932::IsLeadByte(uchar(block[at])) ? 2 : 1;
             if (at > block.size()) {
                 carry = block.right(1);
                 block.chop(1);

@@ -59,6 +59,11 @@ bool CCounterInfoElem::Fits(qint64 number, int digits)
     return number / PowerOfTen(ClampDigits(digits)) == 0;
 }
 
+qint64 CCounterInfoElem::LastNumber(int digits)
+{
+    return PowerOfTen(ClampDigits(digits)) - 1;
+}
+
 int CCounterInfoElem::NextNumber(int number, int digits, bool* wrapped)
 {
     const qint64 next = qint64(number) + 1;

@@ -31,6 +31,8 @@ class CCounterInfoElem
     static QString FormatNumber(int number, int digits, int zeroFill);
     // Whether the number has at most `digits` digits (clamped to 1-9).
     static bool Fits(qint64 number, int digits);
+    // The last number `digits` digits (clamped to 1-9) hold: 999 for 3.
+    static qint64 LastNumber(int digits);
     // The number after `number`: 1 again when it outgrows the digits.
     static int NextNumber(int number, int digits, bool* wrapped = nullptr);
 

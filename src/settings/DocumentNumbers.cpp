@@ -39,19 +39,11 @@ const KindInfo* InfoOf(int kind)
     return found == std::end(kKinds) ? nullptr : found;
 }
 
-qint64 LastNumber(int digits)
-{
-    qint64 last = 1;
-    for (int i = std::clamp(digits, 1, 9); i > 0; --i)
-        last *= 10;
-    return last - 1;
-}
-
 // The values of `count` numbers from `from` on, stepping as the counter
 // steps: past the last number the digits hold, 1 again.
 CNumberRun RunOf(qint64 from, int count, int digits)
 {
-    const qint64 last = LastNumber(digits);
+    const qint64 last = CCounterInfoElem::LastNumber(digits);
     CNumberRun run;
     run.first = from;
     qint64 rest = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/text/Cp932.h"
+
 #include <QtGlobal>
 
 #include <algorithm>
@@ -107,7 +109,7 @@ class CXmlTagWatch
                 // goes with the first: the two are one character, never
                 // ASCII.
                 const uchar lead = std::exchange(m_lead, uchar(0));
-                if (IsTrail(*p))
+                if (Cp932::IsTrailByte(*p))
                     Unit(char16_t(lead << 8 | *p++));
                 else
                     Unit(lead);
@@ -139,7 +141,7 @@ class CXmlTagWatch
                 }
             }
             const uchar b = *p++;
-            if (m_bPaired && IsLead(b))
+            if (m_bPaired && Cp932::IsLeadByte(b))
                 m_lead = b;
             else
                 Unit(b);
@@ -208,8 +210,6 @@ class CXmlTagWatch
 
     // Shift_JIS and CP932: the first bytes of two-byte characters, and the
     // bytes that may follow one.
-    static bool IsLead(uchar b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-    static bool IsTrail(uchar b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 
     // Where the run of bytes from `p` that leave the state as it is ends:
     // at the next byte that may change it, or at `end`. Every mark looked

@@ -64,15 +64,6 @@ iconv_t Decoder()
     return converter.Reset();
 }
 
-bool IsLead(uchar b)
-{
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-bool IsTrail(uchar b)
-{
-    return b >= 0x40 && b <= 0xFC && b != 0x7F;
-}
-
 bool IsAscii(const QString& text)
 {
     for (QChar c : text) {
@@ -170,7 +161,7 @@ QString Decode(const QByteArray& bytes, bool* ok)
         // An unassigned double-byte code is one bad character; a lead byte
         // without a proper trail byte is one bad byte, and the next byte is
         // read afresh (it may be ASCII).
-        const size_t skip = IsLead(uchar(in[0])) && inLeft > 1 && IsTrail(uchar(in[1])) ? 2 : 1;
+        const size_t skip = IsLeadByte(uchar(in[0])) && inLeft > 1 && IsTrailByte(uchar(in[1])) ? 2 : 1;
         if (outLeft < 2)
             Grow(out, outPtr, outLeft, 16);
         const char16_t replacement = QChar::ReplacementCharacter;
@@ -230,7 +221,7 @@ QByteArray TruncateBytes(const QByteArray& bytes, int maxBytes)
         return bytes;
     int pos = 0;
     while (pos < bytes.size()) {
-        const int length = IsLead(uchar(bytes.at(pos))) ? 2 : 1;
+        const int length = IsLeadByte(uchar(bytes.at(pos))) ? 2 : 1;
         if (pos + length > maxBytes)
             break;
         pos += length;
@@ -244,8 +235,8 @@ bool IsLeadByteAt(const QByteArray& bytes, int i)
         return false;
     int pos = 0;
     while (pos < i)
-        pos += IsLead(uchar(bytes.at(pos))) ? 2 : 1;
-    return pos == i && IsLead(uchar(bytes.at(i)));
+        pos += IsLeadByte(uchar(bytes.at(pos))) ? 2 : 1;
+    return pos == i && IsLeadByte(uchar(bytes.at(i)));
 }
 
 const QList<SAlias>& Aliases()

@@ -33,6 +33,17 @@ QString TruncateToBytes(const QString& text, int maxBytes);
 // The same on raw CP932 bytes: cuts at a character boundary.
 QByteArray TruncateBytes(const QByteArray& bytes, int maxBytes);
 
+// The bytes that open a double-byte character, and those that may follow
+// one: a trail byte may be ASCII ("\\", "]", letters).
+constexpr bool IsLeadByte(uchar b)
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+constexpr bool IsTrailByte(uchar b)
+{
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
+
 // True when byte i of a CP932 string is the lead byte of a double-byte
 // character (scanning from the start, since trail bytes overlap ASCII).
 bool IsLeadByteAt(const QByteArray& bytes, int i);

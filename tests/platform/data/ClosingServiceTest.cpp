@@ -275,7 +275,7 @@ TEST_F(ClosingServiceTest, TheClosingTakesTheCandidatesTermsAndTax)
 // The numbers of a side's closings count by the counter's form only: its
 // prefix, digits of any width and its suffix (letters without ASCII case),
 // each side apart; the run asked about counts its held numbers, wrapped too.
-TEST_F(ClosingServiceTest, TheStoredNumbersCountTheCountersFormOnly)
+TEST_F(ClosingServiceTest, TheHighestNumberCountsTheCountersFormOnly)
 {
     Exec(U("DELETE FROM Sales_Close"));
     Exec(U("DELETE FROM Stock_Close"));
