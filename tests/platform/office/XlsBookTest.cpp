@@ -356,6 +356,205 @@ TEST(XlsBooks, LostFormulaResultsAreNamedAndEmptyCellsKeepOnlyTheirRange)
     EXPECT_TRUE(sheet.cells.empty());
 }
 
+// Each kind of cell record reads its value, a record too short for its kind
+// is damage, and an embedded chart's records are no cells of the sheet.
+TEST(XlsBooks, EachCellRecordReadsItsValueAndShortOnesAreDamage)
+{
+    // An RK number: an integer shifted past the two flag bits, or a
+    // double's high half; the low bit divides by 100.
+    auto rk = [](quint32 bits) { return U32(bits); };
+    const QByteArray ok = Record(0x0203, Cell(9, 9, 0) + F64(1));
+    auto formula = [](quint8 kind, quint8 value) {
+        QByteArray result(8, '\0');
+        result[0] = char(kind);
+        result[2] = char(value);
+        result[6] = result[7] = '\xFF';
+        return Record(0x0006, Cell(0, 0, 0) + result + U16(0) + U32(0) + U16(0));
+    };
+    struct Expected {
+        quint32 row, column;
+        K::Kind kind;
+        double number;
+        const char* text;
+    };
+    const struct {
+        const char* what;
+        QByteArray cells;
+        CWorkbookReader::Error error;
+        QList<Expected> expected; // by row and column
+    } cases[] = {
+        {"RK integers, hundredths and a double's high half",
+         Record(0x027E, Cell(0, 0, 0) + rk((1234u << 2) | 2)) +
+             Record(0x027E, Cell(0, 1, 0) + rk((12345u << 2) | 3)) +
+             Record(0x027E, Cell(0, 2, 0) + rk(0x3FF80000)) +
+             Record(0x027E, Cell(0, 3, 0) + rk(quint32(-7 * 4) | 2)),
+         CWorkbookReader::NoError,
+         {{0, 0, K::Number, 1234, ""},
+          {0, 1, K::Number, 123.45, ""},
+          {0, 2, K::Number, 1.5, ""},
+          {0, 3, K::Number, -7, ""}}},
+        {"a MULRK run from column B, its cell format past the book's taken as General",
+         Record(0x00BD, U16(2) + U16(1) + U16(0) + rk((5u << 2) | 2) + U16(999) + rk(0x40240000) + U16(2)),
+         CWorkbookReader::NoError,
+         {{2, 1, K::Number, 5, ""}, {2, 2, K::Number, 10, ""}}},
+        {"a Boolean, an error value and formulas of each marked result",
+         Record(0x0205, Cell(1, 0, 0) + QByteArray("\x01\x00", 2)) +
+             Record(0x0205, Cell(1, 1, 0) + QByteArray("\x07\x01", 2)) + formula(1, 1) +
+             Record(0x0006,
+                    Cell(0, 1, 0) + QByteArray("\x02\0\x1D\0\0\0\xFF\xFF", 8) + U16(0) + U32(0) + U16(0)) +
+             Record(0x0006,
+                    Cell(0, 2, 0) + QByteArray("\x03\0\0\0\0\0\xFF\xFF", 8) + U16(0) + U32(0) + U16(0)),
+         CWorkbookReader::NoError,
+         {{0, 0, K::Boolean, 1, ""},
+          {0, 1, K::Error, 0, "#NAME?"},
+          {0, 2, K::Text, 0, ""},
+          {1, 0, K::Boolean, 1, ""},
+          {1, 1, K::Error, 0, "#DIV/0!"}}},
+        {"an embedded chart's records between the cells",
+         Record(0x0203, Cell(0, 0, 0) + F64(1)) + Bof(8, 0x0020) + Record(0x0203, Cell(5, 5, 0) + F64(2)) +
+             Eof() + Record(0x0203, Cell(1, 0, 0) + F64(3)),
+         CWorkbookReader::NoError,
+         {{0, 0, K::Number, 1, ""}, {1, 0, K::Number, 3, ""}}},
+        {"a NUMBER of 13 bytes",
+         ok + Record(0x0203, Cell(0, 0, 0) + F64(1).left(7)),
+         CWorkbookReader::NotWorkbook,
+         {}},
+        {"an RK of 9 bytes",
+         ok + Record(0x027E, Cell(0, 0, 0) + U16(2) + QByteArray(1, '\0')),
+         CWorkbookReader::NotWorkbook,
+         {}},
+        {"a MULRK with half a value",
+         ok + Record(0x00BD, U16(0) + U16(0) + U16(0) + U32(2) + U16(0) + U16(0)),
+         CWorkbookReader::NotWorkbook,
+         {}},
+        {"a MULBLANK of an odd length",
+         ok + Record(0x00BE, U16(0) + U16(0) + U16(0) + QByteArray(1, '\0') + U16(0)),
+         CWorkbookReader::NotWorkbook,
+         {}},
+        {"a BLANK of 5 bytes",
+         ok + Record(0x0201, U16(0) + U16(0) + QByteArray(1, '\0')),
+         CWorkbookReader::NotWorkbook,
+         {}},
+        {"a LABELSST of 9 bytes",
+         ok + Record(0x00FD, Cell(0, 0, 0) + U16(0) + QByteArray(1, '\0')),
+         CWorkbookReader::NotWorkbook,
+         {}},
+        {"a LABEL of 5 bytes",
+         ok + Record(0x0204, U16(0) + U16(0) + QByteArray(1, '\0')),
+         CWorkbookReader::NotWorkbook,
+         {}},
+        {"a BOOLERR of 7 bytes",
+         ok + Record(0x0205, Cell(0, 0, 0) + QByteArray(1, '\x01')),
+         CWorkbookReader::NotWorkbook,
+         {}},
+        {"a FORMULA of 13 bytes",
+         ok + Record(0x0006, Cell(0, 0, 0) + F64(1).left(7)),
+         CWorkbookReader::NotWorkbook,
+         {}},
+        {"a DIMENSIONS of 11 bytes",
+         Record(0x0200, U32(0) + U32(1) + U16(0) + QByteArray(1, '\x01')),
+         CWorkbookReader::NotWorkbook,
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CWorkbookReader::Error error = CWorkbookReader::NoError;
+        std::unique_ptr<CXlsReader> reader =
+            CXlsReader::FromBytes(Compound({{U("Workbook"), Biff8Book({}, c.cells)}}), {}, error);
+        ASSERT_TRUE(reader);
+        CSheetData sheet;
+        EXPECT_EQ(reader->ReadSheet(0, sheet, &error), c.error == CWorkbookReader::NoError);
+        EXPECT_EQ(error, c.error);
+        ASSERT_EQ(sheet.cells.size(), size_t(c.expected.size()));
+        for (qsizetype i = 0; i < c.expected.size(); ++i) {
+            const CSheetCell& cell = sheet.cells[size_t(i)];
+            const Expected& e = c.expected.at(i);
+            SCOPED_TRACE(i);
+            EXPECT_EQ(QList<quint32>({cell.row, cell.column, quint32(cell.kind)}),
+                      QList<quint32>({e.row, e.column, quint32(e.kind)}));
+            EXPECT_EQ(cell.number, e.number);
+            EXPECT_EQ(cell.text, U(e.text));
+            EXPECT_EQ(cell.format, 0u);
+        }
+    }
+    // Sheets that are not in the book.
+    CWorkbookReader::Error error = CWorkbookReader::NoError;
+    std::unique_ptr<CXlsReader> reader =
+        CXlsReader::FromBytes(Compound({{U("Workbook"), Biff8Book()}}), {}, error);
+    ASSERT_TRUE(reader);
+    for (const int index : {-1, 1}) {
+        CSheetData sheet;
+        EXPECT_FALSE(reader->ReadSheet(index, sheet, &error));
+        EXPECT_EQ(error, CWorkbookReader::NotWorkbook);
+    }
+}
+
+// The range a sheet's DIMENSIONS record declares, 32-bit rows in BIFF8 and
+// 16-bit in BIFF5, reaches the read check ahead of the cells; one of no
+// cells declares nothing. A check that refuses stops the sheet at the cells'
+// cap.
+TEST(XlsBooks, TheDeclaredRangeAndTheCellsReadReachTheReadCheck)
+{
+    const QByteArray cells = Record(0x0203, Cell(1, 2, 0) + F64(1)) + Record(0x0203, Cell(1, 3, 0) + F64(2)) +
+                             Record(0x0201, Cell(3, 1, 0)) + Record(0x0203, Cell(4, 2, 0) + F64(3));
+    auto dimensions = [](int biff, quint32 firstRow, quint32 pastRow, quint16 firstColumn,
+                         quint16 pastColumn) {
+        const QByteArray rows =
+            biff == 8 ? U32(firstRow) + U32(pastRow) : U16(quint16(firstRow)) + U16(quint16(pastRow));
+        return Record(0x0200, rows + U16(firstColumn) + U16(pastColumn) + U16(0));
+    };
+    const struct {
+        const char* what;
+        int biff;
+        QByteArray dimensions;
+        int refuseAtRows; // the rows holding values the check refuses; 0 none
+        bool declares;
+        CSheetRange declared;
+        qint64 rowsHoldingValues;
+        CSheetRange met;
+    } cases[] = {
+        {"BIFF8 B2:E70000", 8, dimensions(8, 1, 70000, 1, 5), 0, true, {1, 1, 69999, 4}, 2, {1, 1, 4, 3}},
+        {"BIFF5 B2:E5", 5, dimensions(5, 1, 5, 1, 5), 0, true, {1, 1, 4, 4}, 2, {1, 1, 4, 3}},
+        {"no cells", 8, dimensions(8, 0, 0, 0, 0), 0, false, {}, 2, {1, 1, 4, 3}},
+        {"refused at the second row holding a value",
+         8,
+         dimensions(8, 1, 5, 1, 5),
+         2,
+         true,
+         {1, 1, 4, 4},
+         2,
+         {1, 1, 4, 3}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QByteArray globals = c.biff == 5 ? Record(0x0042, U16(1252)) : QByteArray();
+        const QByteArray name = c.biff == 5 ? Bytes("S", true) : Unicode(U("S"), true);
+        CWorkbookReader::Error error = CWorkbookReader::NoError;
+        std::unique_ptr<CXlsReader> reader = CXlsReader::FromBytes(
+            Compound({{U("Workbook"), Stream(c.biff, globals, {{name, c.dimensions + cells}})}}), {}, error);
+        ASSERT_TRUE(reader);
+        CSheetProgress last;
+        reader->SetReadCheck([&](const CSheetProgress& read) {
+            last = read;
+            return c.refuseAtRows == 0 || read.rowsHoldingValues < c.refuseAtRows;
+        });
+        CSheetData sheet;
+        EXPECT_EQ(reader->ReadSheet(0, sheet, &error), c.refuseAtRows == 0);
+        EXPECT_EQ(error, c.refuseAtRows ? CWorkbookReader::TooLarge : CWorkbookReader::NoError);
+        EXPECT_EQ(reader->FailedCap(),
+                  c.refuseAtRows ? CWorkbookReader::Cap::Cells : CWorkbookReader::Cap::Other);
+        EXPECT_EQ(last.declares, c.declares);
+        auto corners = [](const CSheetRange& r) {
+            return QList<quint32>({r.firstRow, r.firstColumn, r.lastRow, r.lastColumn});
+        };
+        if (c.declares) {
+            EXPECT_EQ(corners(last.declared), corners(c.declared));
+        }
+        EXPECT_EQ(last.rowsHoldingValues, c.rowsHoldingValues);
+        EXPECT_EQ(corners(last.met), corners(c.met));
+    }
+}
+
 // A shared-string table holds no more texts than a sheet may hold cells:
 // at the cap the book opens, one past it is too large before any sheet.
 TEST(XlsBook, SharedStringsWithinTheCellCap)
