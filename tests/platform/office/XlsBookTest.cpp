@@ -356,202 +356,122 @@ TEST(XlsBooks, LostFormulaResultsAreNamedAndEmptyCellsKeepOnlyTheirRange)
     EXPECT_TRUE(sheet.cells.empty());
 }
 
-// Each kind of cell record reads its value, a record too short for its kind
-// is damage, and an embedded chart's records are no cells of the sheet.
+// A sheet of `cells` in a BIFF8 book read; false with the reason.
+bool ReadCells(const QByteArray& cells, CSheetData& sheet, CWorkbookReader::Error& error)
+{
+    std::unique_ptr<CXlsReader> reader =
+        CXlsReader::FromBytes(Compound({{U("Workbook"), Biff8Book({}, cells)}}), {}, error);
+    return reader && reader->ReadSheet(0, sheet, &error);
+}
+
+// Each kind of cell record reads its value (an RK number is an integer past
+// two flag bits or a double's high half, the low bit dividing by 100), a
+// record too short for its kind is damage, and an embedded chart's records
+// are no cells of the sheet.
 TEST(XlsBooks, EachCellRecordReadsItsValueAndShortOnesAreDamage)
 {
-    // An RK number: an integer shifted past the two flag bits, or a
-    // double's high half; the low bit divides by 100.
-    auto rk = [](quint32 bits) { return U32(bits); };
-    const QByteArray ok = Record(0x0203, Cell(9, 9, 0) + F64(1));
-    auto formula = [](quint8 kind, quint8 value) {
-        QByteArray result(8, '\0');
-        result[0] = char(kind);
-        result[2] = char(value);
-        result[6] = result[7] = '\xFF';
-        return Record(0x0006, Cell(0, 0, 0) + result + U16(0) + U32(0) + U16(0));
+    auto rk = [](quint16 row, quint16 column, quint32 bits) {
+        return Record(0x027E, Cell(row, column, 0) + U32(bits));
     };
-    struct Expected {
+    auto formula = [](quint16 column, const char* result) {
+        return Record(0x0006,
+                      Cell(0, column, 0) + QByteArray(result, 6) + "\xFF\xFF" + U16(0) + U32(0) + U16(0));
+    };
+    const QByteArray cells =
+        rk(0, 0, (1234u << 2) | 2) + rk(0, 1, (12345u << 2) | 3) + rk(0, 2, 0x3FF80000) +
+        rk(0, 3, quint32(-28) | 2) +
+        Record(0x00BD, U16(1) + U16(1) + U16(0) + U32((5u << 2) | 2) + U16(999) + U32(0x40240000) + U16(2)) +
+        Record(0x0205, Cell(2, 0, 0) + QByteArray("\x01\x00", 2)) +
+        Record(0x0205, Cell(2, 1, 0) + "\x07\x01") + Bof(8, 0x0020) + Record(0x0203, Cell(5, 5, 0) + F64(2)) +
+        Eof() + formula(4, "\x01\0\x01\0\0\0") + formula(5, "\x02\0\x1D\0\0\0") +
+        formula(6, "\x03\0\0\0\0\0");
+    CWorkbookReader::Error error = CWorkbookReader::NoError;
+    CSheetData sheet;
+    ASSERT_TRUE(ReadCells(cells, sheet, error));
+    const struct {
         quint32 row, column;
         K::Kind kind;
         double number;
         const char* text;
+    } expected[] = {
+        {0, 0, K::Number, 1234, ""}, {0, 1, K::Number, 123.45, ""},  {0, 2, K::Number, 1.5, ""},
+        {0, 3, K::Number, -7, ""},   {0, 4, K::Boolean, 1, ""},      {0, 5, K::Error, 0, "#NAME?"},
+        {0, 6, K::Text, 0, ""},      {1, 1, K::Number, 5, ""},       {1, 2, K::Number, 10, ""},
+        {2, 0, K::Boolean, 1, ""},   {2, 1, K::Error, 0, "#DIV/0!"},
     };
-    const struct {
-        const char* what;
-        QByteArray cells;
-        CWorkbookReader::Error error;
-        QList<Expected> expected; // by row and column
-    } cases[] = {
-        {"RK integers, hundredths and a double's high half",
-         Record(0x027E, Cell(0, 0, 0) + rk((1234u << 2) | 2)) +
-             Record(0x027E, Cell(0, 1, 0) + rk((12345u << 2) | 3)) +
-             Record(0x027E, Cell(0, 2, 0) + rk(0x3FF80000)) +
-             Record(0x027E, Cell(0, 3, 0) + rk(quint32(-7 * 4) | 2)),
-         CWorkbookReader::NoError,
-         {{0, 0, K::Number, 1234, ""},
-          {0, 1, K::Number, 123.45, ""},
-          {0, 2, K::Number, 1.5, ""},
-          {0, 3, K::Number, -7, ""}}},
-        {"a MULRK run from column B, its cell format past the book's taken as General",
-         Record(0x00BD, U16(2) + U16(1) + U16(0) + rk((5u << 2) | 2) + U16(999) + rk(0x40240000) + U16(2)),
-         CWorkbookReader::NoError,
-         {{2, 1, K::Number, 5, ""}, {2, 2, K::Number, 10, ""}}},
-        {"a Boolean, an error value and formulas of each marked result",
-         Record(0x0205, Cell(1, 0, 0) + QByteArray("\x01\x00", 2)) +
-             Record(0x0205, Cell(1, 1, 0) + QByteArray("\x07\x01", 2)) + formula(1, 1) +
-             Record(0x0006,
-                    Cell(0, 1, 0) + QByteArray("\x02\0\x1D\0\0\0\xFF\xFF", 8) + U16(0) + U32(0) + U16(0)) +
-             Record(0x0006,
-                    Cell(0, 2, 0) + QByteArray("\x03\0\0\0\0\0\xFF\xFF", 8) + U16(0) + U32(0) + U16(0)),
-         CWorkbookReader::NoError,
-         {{0, 0, K::Boolean, 1, ""},
-          {0, 1, K::Error, 0, "#NAME?"},
-          {0, 2, K::Text, 0, ""},
-          {1, 0, K::Boolean, 1, ""},
-          {1, 1, K::Error, 0, "#DIV/0!"}}},
-        {"an embedded chart's records between the cells",
-         Record(0x0203, Cell(0, 0, 0) + F64(1)) + Bof(8, 0x0020) + Record(0x0203, Cell(5, 5, 0) + F64(2)) +
-             Eof() + Record(0x0203, Cell(1, 0, 0) + F64(3)),
-         CWorkbookReader::NoError,
-         {{0, 0, K::Number, 1, ""}, {1, 0, K::Number, 3, ""}}},
-        {"a NUMBER of 13 bytes",
-         ok + Record(0x0203, Cell(0, 0, 0) + F64(1).left(7)),
-         CWorkbookReader::NotWorkbook,
-         {}},
-        {"an RK of 9 bytes",
-         ok + Record(0x027E, Cell(0, 0, 0) + U16(2) + QByteArray(1, '\0')),
-         CWorkbookReader::NotWorkbook,
-         {}},
-        {"a MULRK with half a value",
-         ok + Record(0x00BD, U16(0) + U16(0) + U16(0) + U32(2) + U16(0) + U16(0)),
-         CWorkbookReader::NotWorkbook,
-         {}},
-        {"a MULBLANK of an odd length",
-         ok + Record(0x00BE, U16(0) + U16(0) + U16(0) + QByteArray(1, '\0') + U16(0)),
-         CWorkbookReader::NotWorkbook,
-         {}},
-        {"a BLANK of 5 bytes",
-         ok + Record(0x0201, U16(0) + U16(0) + QByteArray(1, '\0')),
-         CWorkbookReader::NotWorkbook,
-         {}},
-        {"a LABELSST of 9 bytes",
-         ok + Record(0x00FD, Cell(0, 0, 0) + U16(0) + QByteArray(1, '\0')),
-         CWorkbookReader::NotWorkbook,
-         {}},
-        {"a LABEL of 5 bytes",
-         ok + Record(0x0204, U16(0) + U16(0) + QByteArray(1, '\0')),
-         CWorkbookReader::NotWorkbook,
-         {}},
-        {"a BOOLERR of 7 bytes",
-         ok + Record(0x0205, Cell(0, 0, 0) + QByteArray(1, '\x01')),
-         CWorkbookReader::NotWorkbook,
-         {}},
-        {"a FORMULA of 13 bytes",
-         ok + Record(0x0006, Cell(0, 0, 0) + F64(1).left(7)),
-         CWorkbookReader::NotWorkbook,
-         {}},
-        {"a DIMENSIONS of 11 bytes",
-         Record(0x0200, U32(0) + U32(1) + U16(0) + QByteArray(1, '\x01')),
-         CWorkbookReader::NotWorkbook,
-         {}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        CWorkbookReader::Error error = CWorkbookReader::NoError;
-        std::unique_ptr<CXlsReader> reader =
-            CXlsReader::FromBytes(Compound({{U("Workbook"), Biff8Book({}, c.cells)}}), {}, error);
-        ASSERT_TRUE(reader);
-        CSheetData sheet;
-        EXPECT_EQ(reader->ReadSheet(0, sheet, &error), c.error == CWorkbookReader::NoError);
-        EXPECT_EQ(error, c.error);
-        ASSERT_EQ(sheet.cells.size(), size_t(c.expected.size()));
-        for (qsizetype i = 0; i < c.expected.size(); ++i) {
-            const CSheetCell& cell = sheet.cells[size_t(i)];
-            const Expected& e = c.expected.at(i);
-            SCOPED_TRACE(i);
-            EXPECT_EQ(QList<quint32>({cell.row, cell.column, quint32(cell.kind)}),
-                      QList<quint32>({e.row, e.column, quint32(e.kind)}));
-            EXPECT_EQ(cell.number, e.number);
-            EXPECT_EQ(cell.text, U(e.text));
-            EXPECT_EQ(cell.format, 0u);
-        }
+    ASSERT_EQ(sheet.cells.size(), std::size(expected));
+    for (std::size_t i = 0; i < sheet.cells.size(); ++i) {
+        const CSheetCell& cell = sheet.cells[i];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(QList<quint32>({cell.row, cell.column, quint32(cell.kind), cell.format}),
+                  QList<quint32>({expected[i].row, expected[i].column, quint32(expected[i].kind), 0}));
+        EXPECT_EQ(cell.number, expected[i].number);
+        EXPECT_EQ(cell.text, U(expected[i].text));
     }
-    // Sheets that are not in the book.
-    CWorkbookReader::Error error = CWorkbookReader::NoError;
-    std::unique_ptr<CXlsReader> reader =
-        CXlsReader::FromBytes(Compound({{U("Workbook"), Biff8Book()}}), {}, error);
-    ASSERT_TRUE(reader);
-    for (const int index : {-1, 1}) {
-        CSheetData sheet;
-        EXPECT_FALSE(reader->ReadSheet(index, sheet, &error));
+
+    // NUMBER, RK, MULRK, MULBLANK, BLANK, LABELSST, LABEL, BOOLERR, FORMULA
+    // and DIMENSIONS records a byte short, after a good cell.
+    const std::pair<quint16, int> shortRecords[] = {{0x0203, 13}, {0x027E, 9}, {0x00BD, 11}, {0x00BE, 7},
+                                                    {0x0201, 5},  {0x00FD, 9}, {0x0204, 5},  {0x0205, 7},
+                                                    {0x0006, 13}, {0x0200, 11}};
+    for (const auto& [type, size] : shortRecords) {
+        SCOPED_TRACE(type);
+        EXPECT_FALSE(ReadCells(rk(0, 0, 2) + Record(type, QByteArray(size, '\0')), sheet, error));
         EXPECT_EQ(error, CWorkbookReader::NotWorkbook);
+        EXPECT_TRUE(sheet.cells.empty());
     }
 }
 
 // The range a sheet's DIMENSIONS record declares, 32-bit rows in BIFF8 and
 // 16-bit in BIFF5, reaches the read check ahead of the cells; one of no
 // cells declares nothing. A check that refuses stops the sheet at the cells'
-// cap.
+// cap, and sheets that are not in the book are damage.
 TEST(XlsBooks, TheDeclaredRangeAndTheCellsReadReachTheReadCheck)
 {
     const QByteArray cells = Record(0x0203, Cell(1, 2, 0) + F64(1)) + Record(0x0203, Cell(1, 3, 0) + F64(2)) +
                              Record(0x0201, Cell(3, 1, 0)) + Record(0x0203, Cell(4, 2, 0) + F64(3));
-    auto dimensions = [](int biff, quint32 firstRow, quint32 pastRow, quint16 firstColumn,
-                         quint16 pastColumn) {
-        const QByteArray rows =
-            biff == 8 ? U32(firstRow) + U32(pastRow) : U16(quint16(firstRow)) + U16(quint16(pastRow));
-        return Record(0x0200, rows + U16(firstColumn) + U16(pastColumn) + U16(0));
+    auto corners = [](const CSheetRange& r) {
+        return QList<quint32>({r.firstRow, r.firstColumn, r.lastRow, r.lastColumn});
     };
     const struct {
         const char* what;
         int biff;
-        QByteArray dimensions;
-        int refuseAtRows; // the rows holding values the check refuses; 0 none
-        bool declares;
-        CSheetRange declared;
-        qint64 rowsHoldingValues;
-        CSheetRange met;
+        QByteArray rows; // first and one past the last
+        quint16 pastColumn;
+        bool refuse;             // at the second row holding a value
+        QList<quint32> declared; // empty: none
     } cases[] = {
-        {"BIFF8 B2:E70000", 8, dimensions(8, 1, 70000, 1, 5), 0, true, {1, 1, 69999, 4}, 2, {1, 1, 4, 3}},
-        {"BIFF5 B2:E5", 5, dimensions(5, 1, 5, 1, 5), 0, true, {1, 1, 4, 4}, 2, {1, 1, 4, 3}},
-        {"no cells", 8, dimensions(8, 0, 0, 0, 0), 0, false, {}, 2, {1, 1, 4, 3}},
-        {"refused at the second row holding a value",
-         8,
-         dimensions(8, 1, 5, 1, 5),
-         2,
-         true,
-         {1, 1, 4, 4},
-         2,
-         {1, 1, 4, 3}},
+        {"BIFF8 B2:E70000", 8, U32(1) + U32(70000), 5, false, {1, 1, 69999, 4}},
+        {"BIFF5 B2:E5", 5, U16(1) + U16(5), 5, false, {1, 1, 4, 4}},
+        {"no cells", 8, U32(0) + U32(0), 0, false, {}},
+        {"refused", 8, U32(1) + U32(5), 5, true, {1, 1, 4, 4}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const QByteArray globals = c.biff == 5 ? Record(0x0042, U16(1252)) : QByteArray();
         const QByteArray name = c.biff == 5 ? Bytes("S", true) : Unicode(U("S"), true);
+        const QByteArray dimensions =
+            Record(0x0200, c.rows + U16(c.pastColumn ? 1 : 0) + U16(c.pastColumn) + U16(0));
         CWorkbookReader::Error error = CWorkbookReader::NoError;
         std::unique_ptr<CXlsReader> reader = CXlsReader::FromBytes(
-            Compound({{U("Workbook"), Stream(c.biff, globals, {{name, c.dimensions + cells}})}}), {}, error);
+            Compound({{U("Workbook"), Stream(c.biff, globals, {{name, dimensions + cells}})}}), {}, error);
         ASSERT_TRUE(reader);
         CSheetProgress last;
         reader->SetReadCheck([&](const CSheetProgress& read) {
             last = read;
-            return c.refuseAtRows == 0 || read.rowsHoldingValues < c.refuseAtRows;
+            return !c.refuse || read.rowsHoldingValues < 2;
         });
         CSheetData sheet;
-        EXPECT_EQ(reader->ReadSheet(0, sheet, &error), c.refuseAtRows == 0);
-        EXPECT_EQ(error, c.refuseAtRows ? CWorkbookReader::TooLarge : CWorkbookReader::NoError);
-        EXPECT_EQ(reader->FailedCap(),
-                  c.refuseAtRows ? CWorkbookReader::Cap::Cells : CWorkbookReader::Cap::Other);
-        EXPECT_EQ(last.declares, c.declares);
-        auto corners = [](const CSheetRange& r) {
-            return QList<quint32>({r.firstRow, r.firstColumn, r.lastRow, r.lastColumn});
-        };
-        if (c.declares) {
-            EXPECT_EQ(corners(last.declared), corners(c.declared));
+        EXPECT_EQ(reader->ReadSheet(0, sheet, &error), !c.refuse);
+        EXPECT_EQ(error, c.refuse ? CWorkbookReader::TooLarge : CWorkbookReader::NoError);
+        EXPECT_EQ(reader->FailedCap(), c.refuse ? CWorkbookReader::Cap::Cells : CWorkbookReader::Cap::Other);
+        EXPECT_EQ(last.declares ? corners(last.declared) : QList<quint32>(), c.declared);
+        EXPECT_EQ(last.rowsHoldingValues, 2);
+        EXPECT_EQ(corners(last.met), QList<quint32>({1, 1, 4, 3}));
+        for (const int index : {-1, 1}) {
+            EXPECT_FALSE(reader->ReadSheet(index, sheet, &error));
+            EXPECT_EQ(error, CWorkbookReader::NotWorkbook);
         }
-        EXPECT_EQ(last.rowsHoldingValues, c.rowsHoldingValues);
-        EXPECT_EQ(corners(last.met), corners(c.met));
     }
 }
 
