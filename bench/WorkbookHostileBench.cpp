@@ -403,7 +403,7 @@ const bool s_registered = [] {
             });
         },
         [](const QString& path) {
-            return Imported(path, 0, CellBoundText(CWorkbookLimits::kImportCells, 5837, 257));
+            return Imported(path, 0, CellBoundText(CWorkbookLimits::kImportCells, 5860, 256, true));
         });
     Register(
         "HostileBook/1MRowsOfOneCell256Wide",
@@ -416,7 +416,7 @@ const bool s_registered = [] {
             });
         },
         [](const QString& path) {
-            return Imported(path, 0, CellBoundText(CWorkbookLimits::kImportCells, 5837, 257));
+            return Imported(path, 0, CellBoundText(CWorkbookLimits::kImportCells, 5860, 256, true));
         });
     Register(
         "HostileBook/65530FormatsOfOne60000CharacterCode",
