@@ -160,18 +160,24 @@ int CExcelApp::OpenBook()
     if (!Start())
         return 0;
     CWaitCursor cursor;
-    CWorkbookReader::Error error = CWorkbookReader::NoError;
     m_nSheet = -1;
-    const bool read = LongWork::Run([&] {
+    struct COpened {
+        std::unique_ptr<CWorkbookReader> book;
+        CWorkbookReader::Error error = CWorkbookReader::NoError;
+    };
+    auto ran = LongWork::Run([&] {
         CWaitProgress wait(0, kWaitReadingFile);
-        m_pBook = CWorkbookReader::Open(m_strPath, &error, m_limits);
+        COpened opened;
+        opened.book = CWorkbookReader::Open(m_strPath, &opened.error, m_limits);
+        return opened;
     });
-    if (!read) {
+    if (ran.stopped) {
         m_pBook.reset(); // stopped by the user: nothing to say
         return 0;
     }
+    m_pBook = std::move(ran.value.book);
     if (!m_pBook) {
-        ReportBookError(error);
+        ReportBookError(ran.value.error);
         return 0;
     }
     return 1;
@@ -290,8 +296,6 @@ int CExcelApp::ChooseSheet(bool import)
 
 bool CExcelApp::LoadSheet(CSheetData& sheet, int bookColumns)
 {
-    CWorkbookReader::Error error = CWorkbookReader::NoError;
-    bool loaded = false;
     // A sheet is refused as soon as the cells read make a table past the
     // bound, not after the rest is read. Its size is the range it declares
     // when that holds what was read: a range drawn far past the data
@@ -311,15 +315,25 @@ bool CExcelApp::LoadSheet(CSheetData& sheet, int bookColumns)
         past.atLeast = !known;
         return false;
     });
-    const bool ran = LongWork::Run([&] {
+    struct CLoaded {
+        bool loaded = false;
+        CWorkbookReader::Error error = CWorkbookReader::NoError;
+        CSheetData sheet;
+    };
+    auto ran = LongWork::Run([&] {
         CWaitProgress wait(0, kWaitReadingFile);
-        loaded = m_pBook->ReadSheet(m_nSheet, sheet, &error);
+        CLoaded read;
+        read.loaded = m_pBook->ReadSheet(m_nSheet, read.sheet, &read.error);
+        return read;
     });
     m_pBook->SetReadCheck({});
-    if (!ran)
+    if (ran.stopped)
         return false; // stopped by the user: nothing to say
-    if (loaded)
+    if (ran.value.loaded) {
+        sheet = std::move(ran.value.sheet);
         return true;
+    }
+    const CWorkbookReader::Error error = ran.value.error;
     const CWorkbookReader::Cap cap = m_pBook->FailedCap();
     if (error == CWorkbookReader::TooLarge && (past.rows >= 0 || cap == CWorkbookReader::Cap::Cells))
         ShowExchangeMessage(CellBoundText(m_limits.maxCells, past.rows, past.columns, past.atLeast));
@@ -340,9 +354,9 @@ int CExcelApp::ReadSheet(CImportRows* rows)
     // The sheet is read and made into rows beside the window's thread; a
     // read the user stopped hands over nothing.
     const qsizetype kept = rows->size();
-    int read = 0;
-    if (LongWork::Run([&] { read = ReadChosenSheet(rows); }))
-        return read;
+    const auto ran = LongWork::Run([&] { return ReadChosenSheet(rows); });
+    if (!ran.stopped)
+        return ran.value;
     rows->resize(kept);
     return 0;
 }
