@@ -469,12 +469,13 @@ TEST_F(ExcelAppTest, EachBoundSaysItsLimitAndTheSheetsFigures)
         EXPECT_EQ(workbook_close(book), LXW_NO_ERROR);
         return path;
     };
-    // The same declaring no range, as Google Sheets writes it.
-    auto undeclared = [this](int rows, int columns) {
+    // The same declaring no range, as Google Sheets writes it; `sparse`,
+    // each row of its first and last cell only.
+    auto undeclared = [this](int rows, int columns, bool sparse = false) {
         QString cells;
         for (int r = 1; r <= rows; ++r) {
             QString row;
-            for (int col = 1; col <= columns; ++col)
+            for (int col = 1; col <= columns; col += sparse ? qMax(1, columns - 1) : 1)
                 row += QStringLiteral("<c r=\"%1\"><v>%2</v></c>").arg(CExcelApp::CellName(col, r)).arg(r);
             cells += Row(r, row);
         }
@@ -539,6 +540,8 @@ TEST_F(ExcelAppTest, EachBoundSaysItsLimitAndTheSheetsFigures)
         {"1 875 rows of 8 columns declaring no range", [&] { return undeclared(1875, 8); }, nullptr, 1876},
         {"1 876 rows of 8 columns declaring no range", [&] { return undeclared(1876, 8); },
          "このシートは少なくとも1,876行×8列あります。"},
+        {"59 rows of 300 columns, 256 read, declaring no range", [&] { return undeclared(59, 300, true); },
+         "このシートは少なくとも59行×300列あります。"},
         {"an .xls sheet declaring 2 001 rows of 7 columns, holding two", declared, nullptr, 3},
         {"an .xls sheet of 1 875 rows of 8 columns declaring no range", [&] { return held(0, 1875, 8); },
          nullptr, 1876},
