@@ -388,8 +388,7 @@ TEST_F(ExcelAppTest, SiblingBooksByVersionWithTheirFixedColumns)
 // The import holds a sheet as a table, each row that holds a cell as wide
 // as the range, every row of a sibling book below the headings: a table
 // beyond the cells a sheet may bring is refused as too large before it is
-// made, however few cells stand in it. A sheet that declares no range has
-// at least what was read when it passed.
+// made, however few cells stand in it.
 TEST_F(ExcelAppTest, TablesBeyondTheCellCapAreRefusedAsTooLarge)
 {
     CEnvHome home;
@@ -440,11 +439,10 @@ TEST_F(ExcelAppTest, TablesBeyondTheCellCapAreRefusedAsTooLarge)
 }
 
 // A sheet is refused as soon as the cells read make a table past the bound,
-// saying it and the sheet's rows and columns as the user counts them (the
-// row numbers the import adds are no column of the sheet): of the range the
-// sheet declares when that holds what was read, else at least those read.
-// A declared range alone refuses nothing. A sheet whose texts pass the
-// characters says that bound.
+// saying it and the sheet's rows and columns as the user counts them: of
+// the range the sheet declares when that holds what was read, else at least
+// those read. A declared range alone refuses nothing. A sheet whose texts
+// pass the characters says that bound.
 TEST_F(ExcelAppTest, EachBoundSaysItsLimitAndTheSheetsFigures)
 {
     CWorkbookLimits limits;
@@ -469,8 +467,7 @@ TEST_F(ExcelAppTest, EachBoundSaysItsLimitAndTheSheetsFigures)
         EXPECT_EQ(workbook_close(book), LXW_NO_ERROR);
         return path;
     };
-    // The same declaring no range, as Google Sheets writes it; `sparse`,
-    // each row of its first and last cell only.
+    // One declaring no range (as Google Sheets writes); `sparse`: two cells a row.
     auto undeclared = [this](int rows, int columns, bool sparse = false) {
         QString cells;
         for (int r = 1; r <= rows; ++r) {
@@ -496,9 +493,8 @@ TEST_F(ExcelAppTest, EachBoundSaysItsLimitAndTheSheetsFigures)
         EXPECT_EQ(workbook_close(book), LXW_NO_ERROR);
         return path;
     };
-    // An .xls sheet declaring `declares` rows of `columns` columns (0: no
-    // range), holding `rows` of them, then, when they pass the bound, a cell
-    // cut short that a reading past it would meet.
+    // An .xls sheet declaring `declares` rows (0: no range), holding `rows`,
+    // then past the bound a cell cut short that a reading past it would meet.
     auto held = [this](quint32 declares, quint16 rows, quint16 columns) {
         using namespace XlsBytes;
         QByteArray records =
