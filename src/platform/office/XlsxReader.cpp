@@ -25,16 +25,22 @@ constexpr quint32 kMaxRows = 1048576;
 constexpr quint32 kMaxColumns = 16384;
 constexpr qint64 kMaxCellChars = 32767;
 
+// How much of a part is read: all of it, within the cap of one part; its
+// head alone, cut (Cut() tells) past the head's bytes or at a tag too
+// large; or as far as its reader takes it, within the book's budgets alone:
+// the shared strings up to the last one a sheet takes, whatever the other
+// sheets' strings add after it.
+enum class Extent { Whole, Head, AsFarAsTaken };
+
 // One part of the archive as a stream of XML nodes. Reading stops with an
 // error at a document type, an entity, a damaged stream, the part's caps or
-// the book's; with `mostBytes`, only its head is read, and the reading is
-// cut (Cut() tells) past that many bytes or at a tag too large.
+// the book's.
 class CPartReader
 {
   public:
     CPartReader(zip_t* zip, const QString& name, const CWorkbookReader::Limits& limits, CUnpackBudget& budget,
-                qint64 mostBytes = -1)
-        : m_limits(limits), m_budget(budget), m_nMostBytes(mostBytes)
+                Extent extent = Extent::Whole)
+        : m_limits(limits), m_budget(budget), m_extent(extent)
     {
         // Some writers separate the folders of part names with backslashes.
         zip_int64_t index = zip_name_locate(zip, name.toUtf8().constData(), ZIP_FL_NOCASE);
@@ -50,8 +56,9 @@ class CPartReader
             return;
         }
         // A part read whole is refused as soon as it declares too many
-        // bytes; the head of one is read whatever the rest of it holds.
-        if (m_nMostBytes < 0 && (stat.valid & ZIP_STAT_SIZE) &&
+        // bytes; the head of one, or what is taken of one, is read whatever
+        // the rest of it holds.
+        if (m_extent == Extent::Whole && (stat.valid & ZIP_STAT_SIZE) &&
             stat.size > zip_uint64_t(m_limits.maxEntryBytes)) {
             m_error = CWorkbookReader::TooLarge;
             return;
@@ -258,12 +265,14 @@ class CPartReader
         }
         self->m_total += n;
         self->m_budget.bytes += n;
-        if (self->m_total > self->m_limits.maxEntryBytes || self->m_budget.bytes > self->m_budget.mostBytes) {
+        const bool partCapped = self->m_extent != Extent::AsFarAsTaken;
+        if ((partCapped && self->m_total > self->m_limits.maxEntryBytes) ||
+            self->m_budget.bytes > self->m_budget.mostBytes) {
             self->m_ioError = CWorkbookReader::TooLarge;
             return -1;
         }
-        const bool head = self->m_nMostBytes >= 0;
-        if (head && self->m_total > self->m_nMostBytes) {
+        const bool head = self->m_extent == Extent::Head;
+        if (head && self->m_total > self->m_limits.maxHeadBytes) {
             self->m_bCut = true;
             self->m_ioError = CWorkbookReader::TooLarge;
             return -1;
@@ -282,7 +291,7 @@ class CPartReader
 
     CWorkbookReader::Limits m_limits;
     CUnpackBudget& m_budget;
-    qint64 m_nMostBytes;
+    Extent m_extent;
     bool m_bCut = false;
     bool m_bTextTooLong = false;
     int m_nErrors = 0;
@@ -648,7 +657,7 @@ bool CXlsxReader::Load(qint64 fileBytes, Error& error)
         // The code name stands in the sheet's first element, near the start
         // of the part: a sheet whose head holds none, or a tag too large
         // (whose sheet is refused when read), is read no further here.
-        CPartReader reader(m_zip, rel->target, m_limits, m_unpacked, m_limits.maxHeadBytes);
+        CPartReader reader(m_zip, rel->target, m_limits, m_unpacked, Extent::Head);
         if (!reader.IsOpen() && !reader.Failed()) {
             error = NotWorkbook;
             return false;
@@ -760,7 +769,7 @@ bool CXlsxReader::TakeSharedStrings(CSheetData& sheet, const std::vector<std::si
     std::vector<QString> texts;
     texts.reserve(wanted.size());
     if (!m_sharedPart.isEmpty()) {
-        CPartReader reader(m_zip, m_sharedPart, m_limits, m_unpacked);
+        CPartReader reader(m_zip, m_sharedPart, m_limits, m_unpacked, Extent::AsFarAsTaken);
         quint32 index = 0;
         while (texts.size() < wanted.size() && reader.Read()) {
             if (!reader.IsElement("si"))

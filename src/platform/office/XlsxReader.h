@@ -20,7 +20,9 @@ struct CUnpackBudget {
 // part streamed through libxml2's text reader with no network access and no
 // document type (a part that declares one is refused, so no entity is ever
 // expanded). Styles are read once, on the first sheet; of the shared
-// strings, each sheet read takes only those its cells name.
+// strings, each sheet read takes only those its cells name, the part read
+// up to the last of them within the book's budgets, whatever the strings
+// after them add to it.
 class CXlsxReader : public CWorkbookReader
 {
   public:
