@@ -824,6 +824,75 @@ TEST(XlsxParts, TheChosenSheetReadsWhateverTheOtherSheetsHold)
     }
 }
 
+// Rows and cells stand where their numbers and references put them, or
+// after the last; the cells come out in row and column order, the later of
+// two in one place kept, each shared string where its cells take it; a row
+// or a cell off the sheet is damaged, and a sheet that is not there too.
+TEST(XlsxParts, CellsStandWhereTheyArePutAndComeOutInOrder)
+{
+    const struct {
+        const char* what;
+        QString rows;
+        CWorkbookReader::Error error;
+        QStringList cells; // "B2=value" in the order read
+        int sheet = 0;
+    } cases[] = {
+        {"rows and cells without numbers follow the last",
+         U("<row><c><v>1</v></c><c><v>2</v></c></row><row><c><v>3</v></c></row>"),
+         CWorkbookReader::NoError,
+         {U("A1=1"), U("B1=2"), U("A2=3")}},
+        {"a reference moves the row as well",
+         U("<row r=\"3\"><c r=\"C5\"><v>1</v></c><c><v>2</v></c></row><row><c><v>3</v></c></row>"),
+         CWorkbookReader::NoError,
+         {U("C5=1"), U("D5=2"), U("A6=3")}},
+        {"cells out of order and two in one place",
+         U("<row r=\"2\"><c r=\"B2\"><v>1</v></c><c r=\"A2\"><v>2</v></c></row>"
+           "<row r=\"1\"><c r=\"A1\"><v>3</v></c><c r=\"A1\"><v>4</v></c></row>"),
+         CWorkbookReader::NoError,
+         {U("A1=4"), U("A2=2"), U("B2=1")}},
+        {"strings taken out of order and again",
+         U("<row><c t=\"s\"><v>2</v></c><c t=\"s\"><v>0</v></c><c t=\"s\"><v>2</v></c></row>"),
+         CWorkbookReader::NoError,
+         {U("A1=二"), U("B1=零"), U("C1=二")}},
+        {"the last cell of the sheet",
+         U("<row r=\"1048576\"><c r=\"XFD1048576\"><v>1</v></c></row>"),
+         CWorkbookReader::NoError,
+         {U("XFD1048576=1")}},
+        {"a sheet before the first", U("<row><c><v>1</v></c></row>"), CWorkbookReader::NotWorkbook, {}, -1},
+        {"a sheet after the last", U("<row><c><v>1</v></c></row>"), CWorkbookReader::NotWorkbook, {}, 1},
+        {"row 0", U("<row r=\"0\"><c><v>1</v></c></row>"), CWorkbookReader::NotWorkbook, {}},
+        {"a row past the last",
+         U("<row r=\"1048577\"><c><v>1</v></c></row>"),
+         CWorkbookReader::NotWorkbook,
+         {}},
+        {"a row of letters", U("<row r=\"x\"><c><v>1</v></c></row>"), CWorkbookReader::NotWorkbook, {}},
+        {"a cell after the last column",
+         U("<row><c r=\"XFD1\"><v>1</v></c><c><v>2</v></c></row>"),
+         CWorkbookReader::NotWorkbook,
+         {}},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        XlsxZip::Book book;
+        book.sharedStrings = {U("<t>零</t>"), U("<t>一</t>"), U("<t>二</t>")};
+        book.sheets << qMakePair(U("S"), XlsxZip::Sheet(c.rows));
+        const QString path = dir.filePath(QStringLiteral("book.xlsx"));
+        ASSERT_TRUE(XlsxZip::Write(path, book.ToParts()));
+        CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
+        std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(path, &error);
+        ASSERT_TRUE(reader) << error;
+        CSheetData sheet;
+        EXPECT_EQ(reader->ReadSheet(c.sheet, sheet, &error), c.error == CWorkbookReader::NoError);
+        EXPECT_EQ(error, c.error);
+        QStringList cells;
+        for (const CSheetCell& cell : sheet.cells)
+            cells << CWorkbookReader::CellName(cell.row, cell.column) + u'=' +
+                         (cell.kind == CSheetCell::Text ? cell.text : QString::number(cell.number));
+        EXPECT_EQ(cells, c.cells);
+    }
+}
+
 // The shared strings part holds a long history's memos before the
 // customers' names: the customer sheet reads whether the memos take three
 // bytes a character or one, though the Japanese ones unpack past the cap of
