@@ -96,7 +96,6 @@ class CCsvReader
     int m_nFieldCount = 0;
 
   private:
-    friend class CCsvParser;
     // How a read ended.
     enum class End { kRead, kFault, kStopped, kFileError };
     // "F1".."Fn" after an empty cell 0.
