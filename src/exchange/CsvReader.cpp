@@ -522,7 +522,6 @@ class CFileBlocks
     }
 
     bool Failed() const { return m_bFailed; }
-    qint64 Pos() const { return m_file.pos(); }
     // Its bytes from `at`, for the encoding question.
     QByteArray Bytes(qint64 at, qint64 bytes) { return m_file.seek(at) ? m_file.read(bytes) : QByteArray(); }
 

@@ -67,7 +67,7 @@ class CCsvReader
 
     // The format failure: the message, naming the line and what is wrong
     // with it when `line` is past 0.
-    static bool Fail(qint64 line = 0, const QString& fault = {});
+    static bool Fail(qint64 line, const QString& fault);
 
     // True for a character that takes two bytes in CP932 (so that a byte of
     // it follows a closing quote in the file): every non-ASCII character but
