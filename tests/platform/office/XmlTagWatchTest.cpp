@@ -1,4 +1,5 @@
 #include "platform/office/XmlTagWatch.h"
+#include "MarkupCheck.h"
 #include "support/Iconv.h"
 
 #include <QByteArray>
@@ -83,6 +84,22 @@ TEST(XmlTagWatch, TheFaultIsTheSameWhereverTheBlocksEnd)
         {"Shift_JIS in a workbook", shiftJis + "<r/>", CXmlTagWatch::kEncoding},
         {"after UTF-8's mark", "\xEF\xBB\xBF" + shiftJis + "<r/>", CXmlTagWatch::kEncoding,
          CXmlTagWatch::kUnicodeOrJapanese},
+        // The dashes that end a comment, and the "?" that ends an
+        // instruction, come after its opening.
+        {"a comment opened as \"<!-->\" ends at the next \"-->\"",
+         head + "<r><!--><?x --><a" + Attributes(65) + "/></r>", CXmlTagWatch::kLongTag},
+        {"as \"<!--->\"", head + "<r><!--->?>--><a" + Attributes(65) + "/></r>", CXmlTagWatch::kLongTag},
+        {"\"<!---->\" is a whole comment", head + "<r><!----><!--<a" + Attributes(65) + "/>--></r>",
+         CXmlTagWatch::kNoFault},
+        {"in Shift_JIS", shiftJis + "<r><!--><?x --><a" + Attributes(65) + "/></r>", CXmlTagWatch::kLongTag,
+         CXmlTagWatch::kUnicodeOrJapanese},
+        {"in UTF-16",
+         Iconv::Encode("\xEF\xBB\xBF" + head + "<r><!--><?x --><a" + Attributes(65) + "/></r>", "UTF-16LE"),
+         CXmlTagWatch::kLongTag},
+        {"namespaces behind it", head + "<!--><?x -->" + nested(21), CXmlTagWatch::kNamespaces},
+        {"a document type behind it", head + "<!--><?x --><!DOCTYPE r><r/>", CXmlTagWatch::kDocType},
+        {"an instruction opened as \"<?>\" ends at the next \"?>\"",
+         head + "<r><?><!-- ?><a" + Attributes(65) + "/>--></r>", CXmlTagWatch::kLongTag},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -90,6 +107,46 @@ TEST(XmlTagWatch, TheFaultIsTheSameWhereverTheBlocksEnd)
         for (const qsizetype block : {qsizetype(1), qsizetype(2), qsizetype(7), qsizetype(4000)}) {
             SCOPED_TRACE(block);
             EXPECT_EQ(FaultOf(c.bytes, block, c.encodings), c.fault);
+        }
+    }
+}
+
+// The watch sees markup begin and end where libxml2 does, in every encoding
+// a contact file comes in, however the bytes are cut: comments,
+// instructions and character data holding the others' ends, quoted values
+// holding ">", Japanese names and texts; and on shapes the parser refuses,
+// it agrees with itself.
+TEST(XmlTagWatch, MarkupEndsWhereTheParserSaysInEveryEncoding)
+{
+    const struct {
+        const char* what;
+        QByteArray body;
+        bool wellFormed;
+    } cases[] = {
+        {"a sheet's elements",
+         "<r a=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r='B1'/>\n<c\r\n\tr = \"C1\" /></r>", true},
+        {"quoted values holding the ends of markup",
+         "<r a=\"x>y\" b='?>' c=\"-->\" d=\"]]>\" e='\"'><f g=\"'>\"/></r>", true},
+        {"comments of every shape", "<r><!----><!-- a --><!--><?x --><!--->?>--><!-- 表‐ソ --></r>", true},
+        {"instructions", "<r><?p?><?p a>b ?><?p --> <!-- ?><?p \"?>' ?></r>", true},
+        {"character data", "<r><![CDATA[<a b=\"c\">]]>t<![CDATA[--> ?> ]]]]>t<![CDATA[表‐]]></r>", true},
+        {"Japanese names and texts", "<表 属=\"値‐\">能ソ<ソ/>‐]]<!--能--></表>", true},
+        {"a prolog and an epilog", "<!-- c --><?p x?>\n<r/>\n<!-- after --><?q?>", true},
+        {"namespaces", "<r xmlns=\"u\" xmlns:p=\"v\"><p:a p:b=\"1\"/><a xmlns:q='w'/></r>", true},
+        {"a document type", "<!DOCTYPE r [<!-- > <?x -->]><r/>", true},
+        {"one behind a comment opened as \"<!-->\"", "<?p?><!--><?x --><!DOCTYPE r><r/>", true},
+        {"a quote right after \"<\"", "<r><\"a>b\"/></r>", false},
+        {"\"<>\"", "<r><></r>", false},
+        {"\"< a\"", "<r>< a/></r>", false},
+        {"an instruction opened as \"<?>\"", "<r><?> ?></r>", false},
+        {"a lower-case document type", "<!doctype r><r/>", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const MarkupCheck::Encoded& encoded : MarkupCheck::InEveryEncoding(c.body)) {
+            SCOPED_TRACE(encoded.name);
+            ASSERT_GT(encoded.bytes.size(), c.body.size()) << "not encoded";
+            EXPECT_EQ(MarkupCheck::CheckAgainstParser(encoded.bytes), c.wellFormed);
         }
     }
 }
