@@ -24,6 +24,8 @@ struct Parsed {
     bool wellFormed = false;
 };
 
+inline void Quiet(void*, const char*, ...) {}
+
 inline void Mark(void* marks, char mark)
 {
     static_cast<QByteArray*>(marks)->append(mark);
@@ -48,16 +50,22 @@ inline Parsed Parse(const QByteArray& bytes)
     sax.internalSubset = [](void* c, const xmlChar*, const xmlChar*, const xmlChar*) { Mark(c, 'T'); };
     sax.serror = [](void*, xmlErrorPtr) {};
     Parsed parsed;
+    // Its errors are expected: not written out.
+    xmlSetGenericErrorFunc(nullptr, Quiet);
     const int first = int(qMin<qsizetype>(4, bytes.size()));
     xmlParserCtxtPtr ctxt = xmlCreatePushParserCtxt(&sax, &parsed.marks, bytes.constData(), first, nullptr);
     if (!ctxt)
         return parsed;
     xmlCtxtUseOptions(ctxt, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-    for (qsizetype at = first; at < bytes.size(); at += 512)
-        xmlParseChunk(ctxt, bytes.constData() + at, int(qMin<qsizetype>(512, bytes.size() - at)), 0);
-    xmlParseChunk(ctxt, nullptr, 0, 1);
-    parsed.wellFormed = ctxt->wellFormed != 0;
+    // A converter's refusal stops the parser without marking the document.
+    bool stopped = false;
+    for (qsizetype at = first; at < bytes.size() && !stopped; at += 512)
+        stopped =
+            xmlParseChunk(ctxt, bytes.constData() + at, int(qMin<qsizetype>(512, bytes.size() - at)), 0);
+    stopped = xmlParseChunk(ctxt, nullptr, 0, 1) || stopped;
+    parsed.wellFormed = ctxt->wellFormed && !stopped;
     xmlFreeParserCtxt(ctxt);
+    xmlSetGenericErrorFunc(nullptr, nullptr);
     return parsed;
 }
 
@@ -140,7 +148,10 @@ inline bool CheckAgainstParser(const QByteArray& bytes)
         if (parsed.wellFormed) {
             EXPECT_EQ(whole.marks, parsedMarks);
         } else {
-            EXPECT_TRUE(whole.marks.startsWith(parsedMarks))
+            // At the end of the input the parser reports the start tag it
+            // is in before it finds no ">".
+            const bool cut = parsedMarks.endsWith('S') && whole.marks.startsWith(parsedMarks.chopped(1));
+            EXPECT_TRUE(whole.marks.startsWith(parsedMarks) || cut)
                 << whole.marks.data() << " " << parsedMarks.data();
         }
     } else {
