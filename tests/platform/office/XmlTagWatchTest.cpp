@@ -104,6 +104,8 @@ TEST(XmlTagWatch, TheFaultIsTheSameWhereverTheBlocksEnd)
          Iconv::Encode("\xEF\xBB\xBF" + head + "<r><!--><?x --><a" + Attributes(65) + "/></r>", "UTF-16LE"),
          CXmlTagWatch::kLongTag},
         {"namespaces behind it", head + "<!--><?x -->" + nested(21), CXmlTagWatch::kNamespaces},
+        {"comments behind it", head + "<r><!--><?x -->" + QByteArray("<!---->").repeated(100000) + "</r>",
+         CXmlTagWatch::kComments},
         {"a document type behind it", head + "<!--><?x --><!DOCTYPE r><r/>", CXmlTagWatch::kDocType},
         {"an instruction opened as \"<?>\" ends at the next \"?>\"",
          head + "<r><?><!-- ?><a" + Attributes(65) + "/>--></r>", CXmlTagWatch::kLongTag},
