@@ -241,7 +241,7 @@ TEST(ContactXml, WhatTheWatchCannotFollowIsRefused)
          shiftJis("m", {}).replace("<Occupation>",
                                    QByteArray("<!--><?x --><Occupation" + attributes(65) + ">")),
          {}},
-        {"in UTF-16",
+        {"that comment in UTF-16",
          Utf16(Doc(Item("C1", "Memo"))
                    .replace("<Occupation>", QByteArray("<!--><?x --><Occupation" + attributes(65) + ">"))),
          {}},
