@@ -405,7 +405,7 @@ const bool s_registered = [] {
             });
         },
         [](const QString& path) {
-            return Imported(path, 0, CellBoundText(CWorkbookLimits::kImportCells, 5837, 257));
+            return Imported(path, 0, CellBoundText(CWorkbookLimits::kImportCells, 5860, 256, true));
         });
     Register(
         "HostileBook/1MRowsOfOneCell256Wide",
@@ -418,7 +418,7 @@ const bool s_registered = [] {
             });
         },
         [](const QString& path) {
-            return Imported(path, 0, CellBoundText(CWorkbookLimits::kImportCells, 5837, 257));
+            return Imported(path, 0, CellBoundText(CWorkbookLimits::kImportCells, 5860, 256, true));
         });
     Register(
         "HostileBook/65530FormatsOfOne60000CharacterCode",

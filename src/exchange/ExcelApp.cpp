@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace
 {
@@ -101,13 +102,14 @@ qint64 RowsHoldingCells(const CSheetData& sheet)
 // The rows and columns of the table a sheet's range makes: with
 // `bookColumns`, a sibling ledger's rows below its headings, each of the
 // book's width; else every row of the range, as wide as the range within
-// the 256th column, after the column of row numbers.
+// the 256th column. The column of row numbers put in front is the import's
+// own: the bound counts the cells the user sees.
 std::pair<qint64, qint64> TableOf(const CSheetRange& range, int bookColumns)
 {
     const qint64 rows = qint64(range.lastRow) - range.firstRow + 1;
     if (bookColumns > 0)
         return {qMax<qint64>(0, rows - kSiblingSkippedRows), bookColumns};
-    return {rows, ColumnsRead(range.firstColumn, int(range.lastColumn - range.firstColumn + 1)) + 1};
+    return {rows, ColumnsRead(range.firstColumn, int(range.lastColumn - range.firstColumn + 1))};
 }
 
 // The table the cells read so far make, as the import counts it: a sibling
@@ -119,6 +121,21 @@ std::pair<qint64, qint64> TableRead(const CSheetProgress& read, int bookColumns)
         return {0, 0};
     const std::pair<qint64, qint64> table = TableOf(read.met, bookColumns);
     return {bookColumns > 0 ? table.first : read.rowsHoldingValues, table.second};
+}
+
+// The rows and columns of a range as the user counts them in the sheet,
+// every column past the 256th too; a sibling ledger's as its table.
+std::pair<qint64, qint64> SizeOf(const CSheetRange& range, int bookColumns)
+{
+    if (bookColumns > 0)
+        return TableOf(range, bookColumns);
+    return {qint64(range.lastRow) - range.firstRow + 1, qint64(range.lastColumn) - range.firstColumn + 1};
+}
+
+bool Holds(const CSheetRange& outer, const CSheetRange& inner)
+{
+    return outer.firstRow <= inner.firstRow && outer.firstColumn <= inner.firstColumn &&
+           outer.lastRow >= inner.lastRow && outer.lastColumn >= inner.lastColumn;
 }
 
 } // namespace
@@ -143,18 +160,24 @@ int CExcelApp::OpenBook()
     if (!Start())
         return 0;
     CWaitCursor cursor;
-    CWorkbookReader::Error error = CWorkbookReader::NoError;
     m_nSheet = -1;
-    const bool read = LongWork::Run([&] {
+    struct COpened {
+        std::unique_ptr<CWorkbookReader> book;
+        CWorkbookReader::Error error = CWorkbookReader::NoError;
+    };
+    auto ran = LongWork::Run([&] {
         CWaitProgress wait(0, kWaitReadingFile);
-        m_pBook = CWorkbookReader::Open(m_strPath, &error, m_limits);
+        COpened opened;
+        opened.book = CWorkbookReader::Open(m_strPath, &opened.error, m_limits);
+        return opened;
     });
-    if (!read) {
+    if (ran.stopped) {
         m_pBook.reset(); // stopped by the user: nothing to say
         return 0;
     }
+    m_pBook = std::move(ran.value.book);
     if (!m_pBook) {
-        ReportBookError(error);
+        ReportBookError(ran.value.error);
         return 0;
     }
     return 1;
@@ -273,37 +296,47 @@ int CExcelApp::ChooseSheet(bool import)
 
 bool CExcelApp::LoadSheet(CSheetData& sheet, int bookColumns)
 {
-    CWorkbookReader::Error error = CWorkbookReader::NoError;
-    bool loaded = false;
     // A sheet is refused as soon as the cells read make a table past the
-    // bound, not after the rest is read. Its range as declared only names
-    // the figures, when it holds what was read: a range drawn far past the
-    // data (borders, formats) refuses nothing by itself.
-    std::pair<qint64, qint64> past{-1, -1};
+    // bound, not after the rest is read. Its size is the range it declares
+    // when that holds what was read: a range drawn far past the data
+    // (borders, formats) refuses nothing by itself. Without one, or past
+    // it, only what was read is known: the sheet has at least that.
+    struct {
+        qint64 rows = -1;
+        qint64 columns = -1;
+        bool atLeast = false;
+    } past;
     m_pBook->SetReadCheck([&](const CSheetProgress& read) {
         const std::pair<qint64, qint64> table = TableRead(read, bookColumns);
         if (table.first * table.second <= m_limits.maxCells)
             return true;
-        past = table;
-        if (read.declares) {
-            const std::pair<qint64, qint64> declared = TableOf(read.declared, bookColumns);
-            if (declared.first >= table.first && declared.second >= table.second)
-                past = declared;
-        }
+        const bool known = read.declares && Holds(read.declared, read.met);
+        std::tie(past.rows, past.columns) = SizeOf(known ? read.declared : read.met, bookColumns);
+        past.atLeast = !known;
         return false;
     });
-    const bool ran = LongWork::Run([&] {
+    struct CLoaded {
+        bool loaded = false;
+        CWorkbookReader::Error error = CWorkbookReader::NoError;
+        CSheetData sheet;
+    };
+    auto ran = LongWork::Run([&] {
         CWaitProgress wait(0, kWaitReadingFile);
-        loaded = m_pBook->ReadSheet(m_nSheet, sheet, &error);
+        CLoaded read;
+        read.loaded = m_pBook->ReadSheet(m_nSheet, read.sheet, &read.error);
+        return read;
     });
     m_pBook->SetReadCheck({});
-    if (!ran)
+    if (ran.stopped)
         return false; // stopped by the user: nothing to say
-    if (loaded)
+    if (ran.value.loaded) {
+        sheet = std::move(ran.value.sheet);
         return true;
+    }
+    const CWorkbookReader::Error error = ran.value.error;
     const CWorkbookReader::Cap cap = m_pBook->FailedCap();
-    if (error == CWorkbookReader::TooLarge && (past.first >= 0 || cap == CWorkbookReader::Cap::Cells))
-        ShowExchangeMessage(CellBoundText(m_limits.maxCells, past.first, past.second));
+    if (error == CWorkbookReader::TooLarge && (past.rows >= 0 || cap == CWorkbookReader::Cap::Cells))
+        ShowExchangeMessage(CellBoundText(m_limits.maxCells, past.rows, past.columns, past.atLeast));
     else if (error == CWorkbookReader::TooLarge && cap == CWorkbookReader::Cap::Characters)
         ShowExchangeMessage(TextBoundText(m_limits.maxTextChars));
     else
@@ -321,9 +354,9 @@ int CExcelApp::ReadSheet(CImportRows* rows)
     // The sheet is read and made into rows beside the window's thread; a
     // read the user stopped hands over nothing.
     const qsizetype kept = rows->size();
-    int read = 0;
-    if (LongWork::Run([&] { read = ReadChosenSheet(rows); }))
-        return read;
+    const auto ran = LongWork::Run([&] { return ReadChosenSheet(rows); });
+    if (!ran.stopped)
+        return ran.value;
     rows->resize(kept);
     return 0;
 }
@@ -336,9 +369,10 @@ int CExcelApp::ReadChosenSheet(CImportRows* rows)
     quint32 firstRow, firstColumn, lastRow, lastColumn;
     UsedRangeOf(sheet, firstRow, firstColumn, lastRow, lastColumn);
     const qint64 tableRows = RowsHoldingCells(sheet);
-    const qint64 tableColumns = ColumnsRead(firstColumn, int(lastColumn - firstColumn + 1)) + 1;
+    const qint64 tableColumns = ColumnsRead(firstColumn, int(lastColumn - firstColumn + 1));
     if (tableRows * tableColumns > m_limits.maxCells) {
-        ShowExchangeMessage(CellBoundText(m_limits.maxCells, tableRows, tableColumns));
+        const std::pair<qint64, qint64> size = SizeOf({firstRow, firstColumn, lastRow, lastColumn}, 0);
+        ShowExchangeMessage(CellBoundText(m_limits.maxCells, size.first, size.second));
         return 0;
     }
     // The cut applies to every row, as the message says.

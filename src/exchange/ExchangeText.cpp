@@ -41,12 +41,14 @@ QString TextBoundText(qint64 most)
     return QStringLiteral("1シートに読み込める文字は%1文字までです。").arg(BoundFigure(most));
 }
 
-QString CellBoundText(qint64 most, qint64 rows, qint64 columns)
+QString CellBoundText(qint64 most, qint64 rows, qint64 columns, bool atLeast)
 {
     QString text =
         QStringLiteral("1シートに読み込めるのは%1セル（行数×列数）までです。").arg(BoundFigure(most));
     if (rows >= 0 && columns >= 0)
-        text += QStringLiteral("このシートは%1行×%2列です。").arg(Figure(rows), Figure(columns));
+        text += (atLeast ? QStringLiteral("このシートは少なくとも%1行×%2列あります。")
+                         : QStringLiteral("このシートは%1行×%2列です。"))
+                    .arg(Figure(rows), Figure(columns));
     return text;
 }
 

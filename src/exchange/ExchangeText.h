@@ -22,9 +22,10 @@ inline const QString kFileTooLarge =
     QStringLiteral("メモリ不足です。または、読み込みファイルが大きすぎます。");
 // A sheet or table past the cells (rows by columns) an import holds,
 // `most`: "1シートに読み込めるのは150万セル（行数×列数）までです。", then
-// "このシートは200,001行×8列です。" when its rows and columns are known
-// (negative: not known).
-QString CellBoundText(qint64 most, qint64 rows = -1, qint64 columns = -1);
+// "このシートは200,001行×7列です。" when its rows and columns are known
+// (negative: not known), or with `atLeast` "このシートは少なくとも214,286行
+// ×7列あります。" when only the part read before the bound is.
+QString CellBoundText(qint64 most, qint64 rows = -1, qint64 columns = -1, bool atLeast = false);
 // A sheet whose texts pass the characters an import holds, `most`:
 // "1シートに読み込める文字は6,400万文字までです。"
 QString TextBoundText(qint64 most);

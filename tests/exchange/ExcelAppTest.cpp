@@ -388,9 +388,9 @@ TEST_F(ExcelAppTest, SiblingBooksByVersionWithTheirFixedColumns)
 }
 
 // The import holds a sheet as a table, each row that holds a cell as wide
-// as the range (its label too), every row of a sibling book below the
-// headings: a table beyond the cells a sheet may bring is refused as too
-// large before it is made, however few cells stand in it.
+// as the range, every row of a sibling book below the headings: a table
+// beyond the cells a sheet may bring is refused as too large before it is
+// made, however few cells stand in it.
 TEST_F(ExcelAppTest, TablesBeyondTheCellCapAreRefusedAsTooLarge)
 {
     CEnvHome home;
@@ -409,7 +409,7 @@ TEST_F(ExcelAppTest, TablesBeyondTheCellCapAreRefusedAsTooLarge)
     };
     CWorkbookLimits limits;
     limits.maxCells = 100;
-    const QString tooLarge = U("1シートに読み込めるのは100セル（行数×列数）までです。このシートは%1です。");
+    const QString tooLarge = U("1シートに読み込めるのは100セル（行数×列数）までです。このシートは%1。");
     const struct {
         const char* what;
         QString sheet;
@@ -417,11 +417,12 @@ TEST_F(ExcelAppTest, TablesBeyondTheCellCapAreRefusedAsTooLarge)
         int rows;          // read: the rows handed over; 0 refused
         const char* table; // refused: the rows and columns said
     } cases[] = {
-        {"10 rows of 9 columns and their labels", column(10, "I1"), false, 11, ""},
-        {"11 rows of 9 columns and their labels", column(11, "I1"), false, 0, "11行×10列"},
-        {"10 rows of 10 columns and their labels", column(10, "J1"), false, 0, "10行×11列"},
+        {"10 rows of 10 columns", column(10, "J1"), false, 11, ""},
+        {"11 rows of 10 columns", column(11, "J1"), false, 0, "少なくとも11行×10列あります"},
+        {"10 rows of 11 columns", column(10, "K1"), false, 0, "少なくとも10行×11列あります"},
         {"6 sibling rows of 16 cells below the headings", column(10, "B1"), true, 6, ""},
-        {"7 sibling rows of 16 cells below the headings", column(11, "B1"), true, 0, "7行×16列"},
+        {"7 sibling rows of 16 cells below the headings", column(11, "B1"), true, 0,
+         "少なくとも7行×16列あります"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -440,24 +441,24 @@ TEST_F(ExcelAppTest, TablesBeyondTheCellCapAreRefusedAsTooLarge)
 }
 
 // A sheet is refused as soon as the cells read make a table past the bound,
-// saying it and the table's rows and columns (the row numbers' included):
-// of the range the sheet declares when that holds what was read, else of
-// what was read. A declared range alone refuses nothing. A sheet whose
-// texts pass the characters says that bound.
+// saying it and the sheet's rows and columns as the user counts them: of
+// the range the sheet declares when that holds what was read, else at least
+// those read. A declared range alone refuses nothing. A sheet whose texts
+// pass the characters says that bound.
 TEST_F(ExcelAppTest, EachBoundSaysItsLimitAndTheSheetsFigures)
 {
     CWorkbookLimits limits;
     limits.maxCells = 15000;
     limits.maxTextChars = 5000;
-    // A sheet of 2 001 rows and `columns` columns written by libxlsxwriter;
-    // with `memo`, 100 rows of a text of 51 characters of its own in the
-    // first column.
-    auto written = [this](int columns, bool memo = false) {
+    // A sheet of `rows` rows and `columns` columns written by libxlsxwriter,
+    // which declares its range; with `memo`, a text of 51 characters of its
+    // own in the first column.
+    auto written = [this](lxw_row_t rows, lxw_col_t columns, bool memo = false) {
         const QString path = m_dir.filePath(QStringLiteral("written.xlsx"));
         lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
         lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
-        for (lxw_row_t r = 0; r < (memo ? 100 : 2001); ++r)
-            for (lxw_col_t col = 0; col < lxw_col_t(columns); ++col) {
+        for (lxw_row_t r = 0; r < rows; ++r)
+            for (lxw_col_t col = 0; col < columns; ++col) {
                 if (memo && col == 0)
                     worksheet_write_string(
                         sheet, r, col, QStringLiteral("%1").arg(r, 51, 10, QChar(u'm')).toUtf8().constData(),
@@ -468,8 +469,19 @@ TEST_F(ExcelAppTest, EachBoundSaysItsLimitAndTheSheetsFigures)
         EXPECT_EQ(workbook_close(book), LXW_NO_ERROR);
         return path;
     };
+    // One declaring no range (as Google Sheets writes); `sparse`: two cells a row.
+    auto undeclared = [this](int rows, int columns, bool sparse = false) {
+        QString cells;
+        for (int r = 1; r <= rows; ++r) {
+            QString row;
+            for (int col = 1; col <= columns; col += sparse ? qMax(1, columns - 1) : 1)
+                row += QStringLiteral("<c r=\"%1\"><v>%2</v></c>").arg(CExcelApp::CellName(col, r)).arg(r);
+            cells += Row(r, row);
+        }
+        return Save(OneSheet(cells), QStringLiteral("undeclared.xlsx"));
+    };
     // `data` rows of 7 columns, borders drawn on down to row 3 000: the
-    // sheet declares A1:G3000, a table of 24 000 cells.
+    // sheet declares A1:G3000, a table of 21 000 cells.
     auto bordered = [this](lxw_row_t data) {
         const QString path = m_dir.filePath(QStringLiteral("bordered.xlsx"));
         lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
@@ -483,15 +495,17 @@ TEST_F(ExcelAppTest, EachBoundSaysItsLimitAndTheSheetsFigures)
         EXPECT_EQ(workbook_close(book), LXW_NO_ERROR);
         return path;
     };
-    // An .xls sheet declaring `declares` rows of 7 columns, holding 1 900,
-    // then a cell cut short that a reading past the bound would meet.
-    auto held = [this](quint32 declares) {
+    // An .xls sheet declaring `declares` rows (0: no range), holding `rows`,
+    // then past the bound a cell cut short that a reading past it would meet.
+    auto held = [this](quint32 declares, quint16 rows, quint16 columns) {
         using namespace XlsBytes;
-        QByteArray records = Record(0x0200, U32(0) + U32(declares) + U16(0) + U16(7) + U16(0));
-        for (quint16 r = 0; r < 1900; ++r)
-            for (quint16 col = 0; col < 7; ++col)
+        QByteArray records =
+            declares ? Record(0x0200, U32(0) + U32(declares) + U16(0) + U16(columns) + U16(0)) : QByteArray();
+        for (quint16 r = 0; r < rows; ++r)
+            for (quint16 col = 0; col < columns; ++col)
                 records += Record(0x0203, Cell(r, col, 0) + F64(r + col));
-        records += Record(0x0203, Cell(1900, 0, 0));
+        if (rows * columns > 15000)
+            records += Record(0x0203, Cell(rows, 0, 0));
         const QString path = m_dir.filePath(QStringLiteral("held.xls"));
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
@@ -516,18 +530,33 @@ TEST_F(ExcelAppTest, EachBoundSaysItsLimitAndTheSheetsFigures)
         const char* says; // null: read, `rows` with the header
         qsizetype rows = 2002;
     } cases[] = {
-        {"2 001 rows of 5 columns", [&] { return written(5); }, nullptr},
-        {"2 001 rows of 7 columns", [&] { return written(7); },
-         "1シートに読み込めるのは15,000セル（行数×列数）までです。このシートは2,001行×8列です。"},
-        {"an .xls sheet declaring 2 001 rows of 7 columns, holding two", declared, nullptr, 3},
-        {"an .xlsx sheet declaring A1:G3000, 5 rows with data", [&] { return bordered(5); }, nullptr, 6},
-        {"an .xlsx sheet declaring A1:G3000, 2 001 rows with data", [&] { return bordered(2001); },
-         "1シートに読み込めるのは15,000セル（行数×列数）までです。このシートは3,000行×8列です。"},
-        {"an .xls sheet past the bound within the range it declares", [&] { return held(3000); },
-         "1シートに読み込めるのは15,000セル（行数×列数）までです。このシートは3,000行×8列です。"},
-        {"an .xls sheet past the bound beyond the range it declares", [&] { return held(10); },
+        {"2 001 rows of 5 columns", [&] { return written(2001, 5); }, nullptr},
+        {"2 001 rows of 7 columns", [&] { return written(2001, 7); }, nullptr},
+        {"1 875 rows of 8 columns, at the bound", [&] { return written(1875, 8); }, nullptr, 1876},
+        {"1 876 rows of 8 columns", [&] { return written(1876, 8); },
          "1シートに読み込めるのは15,000セル（行数×列数）までです。このシートは1,876行×8列です。"},
-        {"100 rows of 51 characters", [&] { return written(2, true); },
+        {"1 875 rows of 8 columns declaring no range", [&] { return undeclared(1875, 8); }, nullptr, 1876},
+        {"1 876 rows of 8 columns declaring no range", [&] { return undeclared(1876, 8); },
+         "1シートに読み込めるのは15,000セル（行数×列数）までです。このシートは少なくとも1,"
+         "876行×8列あります。"},
+        {"59 rows of 300 columns, 256 read, declaring no range", [&] { return undeclared(59, 300, true); },
+         "1シートに読み込めるのは15,"
+         "000セル（行数×列数）までです。このシートは少なくとも59行×300列あります。"},
+        {"an .xls sheet declaring 2 001 rows of 7 columns, holding two", declared, nullptr, 3},
+        {"an .xls sheet of 1 875 rows of 8 columns declaring no range", [&] { return held(0, 1875, 8); },
+         nullptr, 1876},
+        {"an .xlsx sheet declaring A1:G3000, 5 rows with data", [&] { return bordered(5); }, nullptr, 6},
+        {"an .xlsx sheet declaring A1:G3000, 2 200 rows with data", [&] { return bordered(2200); },
+         "1シートに読み込めるのは15,000セル（行数×列数）までです。このシートは3,000行×7列です。"},
+        {"an .xls sheet past the bound within the range it declares", [&] { return held(3000, 2200, 7); },
+         "1シートに読み込めるのは15,000セル（行数×列数）までです。このシートは3,000行×7列です。"},
+        {"an .xls sheet past the bound beyond the range it declares", [&] { return held(10, 2200, 7); },
+         "1シートに読み込めるのは15,000セル（行数×列数）までです。このシートは少なくとも2,"
+         "143行×7列あります。"},
+        {"an .xls sheet past the bound declaring no range", [&] { return held(0, 2200, 7); },
+         "1シートに読み込めるのは15,000セル（行数×列数）までです。このシートは少なくとも2,"
+         "143行×7列あります。"},
+        {"100 rows of 51 characters", [&] { return written(100, 2, true); },
          "1シートに読み込める文字は5,000文字までです。"},
     };
     for (const auto& c : cases) {

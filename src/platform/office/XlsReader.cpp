@@ -802,83 +802,45 @@ qsizetype CXlsReader::Scan(qsizetype from)
     return records.Position();
 }
 
-bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
+// A sheet's records read in steps: its cells against the bounds as they
+// come, each with the text it names resolved (a shared string, the text
+// result that follows a formula).
+class CXlsReader::CSheetWalk
 {
-    auto fail = [&](Error why) { return Refuse(sheet, error, why); };
-    BeginSheet(sheet);
-    sheet.formats = m_formats;
-    if (index < 0 || index >= m_sheets.size())
-        return fail(NotWorkbook);
-    const int substream = m_sheetSubstreams.at(index);
-    if (substream < 0 || m_substreams.at(substream).end < 0)
-        return fail(NotWorkbook);
-    CRecords records(m_stream, m_substreams.at(substream).begin);
-    if (!records.Next() || records.Type() != kBof)
-        return fail(NotWorkbook);
+  public:
+    CSheetWalk(CXlsReader& reader, CSheetData& sheet, qsizetype begin)
+        : m_reader(reader), m_sheet(sheet), m_records(reader.m_stream, begin),
+          m_nFormats(quint32(reader.m_formats.size()))
+    {
+    }
 
-    const quint32 formatCount = quint32(m_formats.size());
-    auto add = [&](QByteArrayView data, qsizetype at, CSheetCell::Kind kind) -> CSheetCell& {
-        CSheetCell cell;
-        cell.row = U16(data, 0);
-        cell.column = U16(data, 2);
-        const quint16 xf = U16(data, at);
-        cell.format = xf < formatCount ? xf : 0;
-        cell.kind = kind;
-        sheet.cells.push_back(std::move(cell));
-        return sheet.cells.back();
-    };
-    // A formula's text result follows it in a record of its own; a formula
-    // left without one has lost its result.
-    qsizetype pendingText = -1;
-    auto lost = [&]() {
-        const CSheetCell& cell = sheet.cells[size_t(pendingText)];
-        m_strFailedCell = CellName(cell.row, cell.column);
-        return fail(FormulaResult);
-    };
-    int depth = 1;
-    while (depth > 0 && records.Next()) {
-        const quint16 type = records.Type();
-        const QByteArrayView data = records.Data();
-        if (type == kBof) {
-            ++depth; // an embedded chart's records
-            continue;
-        }
-        if (type == kEof) {
-            --depth;
-            continue;
-        }
-        if (depth != 1)
-            continue;
-        if (type == kDimensions) {
-            // The first row and column and one past the last: 32-bit rows
-            // in BIFF8, 16-bit in BIFF5. A sheet without cells declares none.
-            const qsizetype rowBytes = m_nBiff == 8 ? 4 : 2;
-            if (data.size() < 2 * rowBytes + 4)
-                return fail(NotWorkbook);
-            const quint32 rows[] = {rowBytes == 4 ? U32(data, 0) : U16(data, 0),
-                                    rowBytes == 4 ? U32(data, 4) : U16(data, 2)};
-            const quint32 columns[] = {U16(data, 2 * rowBytes), U16(data, 2 * rowBytes + 2)};
-            if (rows[1] > rows[0] && columns[1] > columns[0])
-                Declare({rows[0], columns[0], rows[1] - 1, columns[1] - 1});
-            continue;
-        }
-        if (type == kString) {
-            QString text;
-            bool read;
-            if (m_nBiff == 8) {
-                CPieces pieces(data, &records);
-                read = pieces.UnicodeText(text);
-            } else {
-                read = Text(data, 0, 2, text);
+    // Every record from the sheet's BOF to its EOF, an embedded chart's
+    // skipped. TooLarge is the cells' cap.
+    Error ReadCells()
+    {
+        if (!m_records.Next() || m_records.Type() != kBof)
+            return NotWorkbook;
+        int depth = 1;
+        while (depth > 0 && m_records.Next()) {
+            const quint16 type = m_records.Type();
+            if (type == kBof || type == kEof) {
+                depth += type == kBof ? 1 : -1;
+                continue;
             }
-            if (pendingText >= 0) {
-                if (!read)
-                    return lost();
-                sheet.cells[size_t(pendingText)].text = text;
-            }
-            pendingText = -1;
-            continue;
+            if (depth != 1)
+                continue;
+            const Error why = ReadRecord(type, m_records.Data());
+            if (why != NoError)
+                return why;
         }
+        if (depth > 0)
+            return NotWorkbook;
+        return m_nPendingText >= 0 ? Lost() : NoError;
+    }
+
+  private:
+    static bool IsCell(quint16 type)
+    {
         switch (type) {
         case kNumber:
         case kRk:
@@ -890,131 +852,250 @@ bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
         case kRString:
         case kBoolErr:
         case kFormula:
-            if (pendingText >= 0)
-                return lost();
-            break;
+            return true;
         default:
-            continue; // records between a formula and its text keep it pending
+            return false;
         }
-        const std::size_t before = sheet.cells.size();
+    }
+
+    Error ReadRecord(quint16 type, QByteArrayView data)
+    {
+        if (type == kDimensions)
+            return Dimensions(data);
+        if (type == kString)
+            return FormulaText(data);
+        // Other records between a formula and its text keep it pending.
+        if (!IsCell(type))
+            return NoError;
+        if (m_nPendingText >= 0)
+            return Lost();
+        const std::size_t before = m_sheet.cells.size();
+        const Error why = ReadCell(type, data);
+        return why != NoError ? why : Bounded(before);
+    }
+
+    // The first row and column and one past the last: 32-bit rows in BIFF8,
+    // 16-bit in BIFF5. A sheet without cells declares none.
+    Error Dimensions(QByteArrayView data)
+    {
+        const bool biff8 = m_reader.m_nBiff == 8;
+        const qsizetype rowBytes = biff8 ? 4 : 2;
+        if (data.size() < 2 * rowBytes + 4)
+            return NotWorkbook;
+        const quint32 rows[] = {biff8 ? U32(data, 0) : U16(data, 0), biff8 ? U32(data, 4) : U16(data, 2)};
+        const quint32 columns[] = {U16(data, 2 * rowBytes), U16(data, 2 * rowBytes + 2)};
+        if (rows[1] > rows[0] && columns[1] > columns[0])
+            m_reader.Declare({rows[0], columns[0], rows[1] - 1, columns[1] - 1});
+        return NoError;
+    }
+
+    // The text result of the formula before it; one that follows no
+    // formula is passed over.
+    Error FormulaText(QByteArrayView data)
+    {
+        QString text;
+        bool read;
+        if (m_reader.m_nBiff == 8) {
+            CPieces pieces(data, &m_records);
+            read = pieces.UnicodeText(text);
+        } else {
+            read = m_reader.Text(data, 0, 2, text);
+        }
+        if (m_nPendingText >= 0) {
+            if (!read)
+                return Lost();
+            m_sheet.cells[size_t(m_nPendingText)].text = text;
+        }
+        m_nPendingText = -1;
+        return NoError;
+    }
+
+    Error ReadCell(quint16 type, QByteArrayView data)
+    {
         switch (type) {
         case kNumber:
             if (data.size() < 14)
-                return fail(NotWorkbook);
-            add(data, 4, CSheetCell::Number).number = F64(data, 6);
-            break;
+                return NotWorkbook;
+            Add(data, 4, CSheetCell::Number).number = F64(data, 6);
+            return NoError;
         case kRk:
             if (data.size() < 10)
-                return fail(NotWorkbook);
-            add(data, 4, CSheetCell::Number).number = RkValue(U32(data, 6));
-            break;
+                return NotWorkbook;
+            Add(data, 4, CSheetCell::Number).number = RkValue(U32(data, 6));
+            return NoError;
         case kMulRk:
-        case kMulBlank: {
-            const qsizetype width = type == kMulRk ? 6 : 2;
-            if (data.size() < 6 || (data.size() - 6) % width != 0)
-                return fail(NotWorkbook);
-            const quint16 row = U16(data, 0), first = U16(data, 2);
-            const qsizetype count = (data.size() - 6) / width;
-            if (type == kMulBlank) {
-                if (count > 0) {
-                    sheet.AddBlank(row, first);
-                    sheet.AddBlank(row, first + quint32(count) - 1);
-                    if (!Met(row, first, false) || !Met(row, first + quint32(count) - 1, false))
-                        return RefuseCap(sheet, error, Cap::Cells);
-                }
-                break;
-            }
-            for (qsizetype i = 0; i < count; ++i) {
-                CSheetCell& cell = add(data, 4 + i * width, CSheetCell::Number);
-                cell.column = first + quint32(i);
-                cell.number = RkValue(U32(data, 6 + i * width));
-            }
-            break;
-        }
+            return MulRk(data);
+        case kMulBlank:
         case kBlank:
-            if (data.size() < 6)
-                return fail(NotWorkbook);
-            sheet.AddBlank(U16(data, 0), U16(data, 2));
-            if (!Met(U16(data, 0), U16(data, 2), false))
-                return RefuseCap(sheet, error, Cap::Cells);
-            break;
-        case kLabelSst: {
-            if (data.size() < 10)
-                return fail(NotWorkbook);
-            const quint32 at = U32(data, 6);
-            if (at >= m_nClaimedStrings)
-                return fail(NotWorkbook);
-            if (at >= quint32(m_sharedStrings.size())) {
-                m_strFailedCell = CellName(U16(data, 0), U16(data, 2));
-                return fail(CellText);
-            }
-            add(data, 4, CSheetCell::Text).text = m_sharedStrings.at(at);
-            break;
-        }
+            return Blanks(type, data);
+        case kLabelSst:
+            return SharedString(data);
         case kLabel:
         case kRString: {
             QString text;
-            if (data.size() < 6 || !Text(data, 6, 2, text, type == kRString))
-                return fail(NotWorkbook);
-            add(data, 4, CSheetCell::Text).text = text;
-            break;
+            if (data.size() < 6 || !m_reader.Text(data, 6, 2, text, type == kRString))
+                return NotWorkbook;
+            Add(data, 4, CSheetCell::Text).text = text;
+            return NoError;
         }
         case kBoolErr: {
             if (data.size() < 8)
-                return fail(NotWorkbook);
+                return NotWorkbook;
             const bool isError = data[7] != 0;
-            CSheetCell& cell = add(data, 4, isError ? CSheetCell::Error : CSheetCell::Boolean);
+            CSheetCell& cell = Add(data, 4, isError ? CSheetCell::Error : CSheetCell::Boolean);
             if (isError)
                 cell.text = ErrorText(quint8(data[6]));
             else
                 cell.number = data[6] != 0;
-            break;
+            return NoError;
         }
-        case kFormula: {
-            if (data.size() < 14)
-                return fail(NotWorkbook);
-            // The stored result: a double, or a marked kind in the
-            // first byte when the last two are 0xFFFF.
-            if (U16(data, 12) != 0xFFFF) {
-                add(data, 4, CSheetCell::Number).number = F64(data, 6);
-                break;
-            }
-            switch (quint8(data[6])) {
-            case 0:
-                add(data, 4, CSheetCell::Text);
-                pendingText = qsizetype(sheet.cells.size()) - 1;
-                break;
-            case 1:
-                add(data, 4, CSheetCell::Boolean).number = data[8] != 0;
-                break;
-            case 2:
-                add(data, 4, CSheetCell::Error).text = ErrorText(quint8(data[8]));
-                break;
-            case 3:
-                add(data, 4, CSheetCell::Text);
-                break;
-            default:
-                m_strFailedCell = CellName(U16(data, 0), U16(data, 2));
-                return fail(FormulaResult);
-            }
-            break;
+        default: // the one cell record left, kFormula
+            return Formula(data);
         }
-        default:
-            break;
-        }
-        // The cells a record adds share its row: the first and the last
-        // bound the columns it reaches.
-        if (sheet.cells.size() > before && (!Met(sheet.cells[before].row, sheet.cells[before].column, true) ||
-                                            !Met(sheet.cells.back().row, sheet.cells.back().column, true)))
-            return RefuseCap(sheet, error, Cap::Cells);
-        if (qint64(sheet.cells.size()) > m_limits.maxCells)
-            return RefuseCap(sheet, error, Cap::Cells);
     }
-    if (depth > 0)
-        return fail(NotWorkbook);
-    if (pendingText >= 0)
-        return lost();
 
+    Error MulRk(QByteArrayView data)
+    {
+        constexpr qsizetype kWidth = 6;
+        if (data.size() < 6 || (data.size() - 6) % kWidth != 0)
+            return NotWorkbook;
+        const quint16 first = U16(data, 2);
+        const qsizetype count = (data.size() - 6) / kWidth;
+        for (qsizetype i = 0; i < count; ++i) {
+            CSheetCell& cell = Add(data, 4 + i * kWidth, CSheetCell::Number);
+            cell.column = first + quint32(i);
+            cell.number = RkValue(U32(data, 6 + i * kWidth));
+        }
+        return NoError;
+    }
+
+    // Styled empty cells: only their place counts, the first and the last
+    // of a run bounding it.
+    Error Blanks(quint16 type, QByteArrayView data)
+    {
+        if (data.size() < 6 || (type == kMulBlank && (data.size() - 6) % 2 != 0))
+            return NotWorkbook;
+        const quint16 row = U16(data, 0), first = U16(data, 2);
+        if (type == kBlank) {
+            m_sheet.AddBlank(row, first);
+            return m_reader.Met(row, first, false) ? NoError : TooLarge;
+        }
+        const qsizetype count = (data.size() - 6) / 2;
+        if (count == 0)
+            return NoError;
+        const quint32 last = first + quint32(count) - 1;
+        m_sheet.AddBlank(row, first);
+        m_sheet.AddBlank(row, last);
+        return m_reader.Met(row, first, false) && m_reader.Met(row, last, false) ? NoError : TooLarge;
+    }
+
+    // A cell of the shared-string table: one the table claims but lost is
+    // named, one past its claim is damage.
+    Error SharedString(QByteArrayView data)
+    {
+        if (data.size() < 10)
+            return NotWorkbook;
+        const quint32 at = U32(data, 6);
+        if (at >= m_reader.m_nClaimedStrings)
+            return NotWorkbook;
+        if (at >= quint32(m_reader.m_sharedStrings.size())) {
+            m_reader.m_strFailedCell = CellName(U16(data, 0), U16(data, 2));
+            return CellText;
+        }
+        Add(data, 4, CSheetCell::Text).text = m_reader.m_sharedStrings.at(at);
+        return NoError;
+    }
+
+    // The stored result: a double, or a marked kind in the first byte when
+    // the last two are 0xFFFF. A text result follows in a record of its own.
+    Error Formula(QByteArrayView data)
+    {
+        if (data.size() < 14)
+            return NotWorkbook;
+        if (U16(data, 12) != 0xFFFF) {
+            Add(data, 4, CSheetCell::Number).number = F64(data, 6);
+            return NoError;
+        }
+        switch (quint8(data[6])) {
+        case 0:
+            Add(data, 4, CSheetCell::Text);
+            m_nPendingText = qsizetype(m_sheet.cells.size()) - 1;
+            return NoError;
+        case 1:
+            Add(data, 4, CSheetCell::Boolean).number = data[8] != 0;
+            return NoError;
+        case 2:
+            Add(data, 4, CSheetCell::Error).text = ErrorText(quint8(data[8]));
+            return NoError;
+        case 3:
+            Add(data, 4, CSheetCell::Text);
+            return NoError;
+        default:
+            m_reader.m_strFailedCell = CellName(U16(data, 0), U16(data, 2));
+            return FormulaResult;
+        }
+    }
+
+    // A formula left without its text result has lost it.
+    Error Lost()
+    {
+        const CSheetCell& cell = m_sheet.cells[size_t(m_nPendingText)];
+        m_reader.m_strFailedCell = CellName(cell.row, cell.column);
+        return FormulaResult;
+    }
+
+    CSheetCell& Add(QByteArrayView data, qsizetype xfAt, CSheetCell::Kind kind)
+    {
+        CSheetCell cell;
+        cell.row = U16(data, 0);
+        cell.column = U16(data, 2);
+        const quint16 xf = U16(data, xfAt);
+        cell.format = xf < m_nFormats ? xf : 0;
+        cell.kind = kind;
+        m_sheet.cells.push_back(std::move(cell));
+        return m_sheet.cells.back();
+    }
+
+    // The cells a record added share its row: the first and the last bound
+    // the columns it reaches.
+    Error Bounded(std::size_t before)
+    {
+        const std::vector<CSheetCell>& cells = m_sheet.cells;
+        if (cells.size() > before && (!m_reader.Met(cells[before].row, cells[before].column, true) ||
+                                      !m_reader.Met(cells.back().row, cells.back().column, true)))
+            return TooLarge;
+        return qint64(cells.size()) > m_reader.m_limits.maxCells ? TooLarge : NoError;
+    }
+
+    CXlsReader& m_reader;
+    CSheetData& m_sheet;
+    CRecords m_records;
+    const quint32 m_nFormats;
+    qsizetype m_nPendingText = -1; // the formula cell whose text result comes next
+};
+
+qsizetype CXlsReader::SheetBegin(int index) const
+{
+    if (index < 0 || index >= m_sheets.size())
+        return -1;
+    const int substream = m_sheetSubstreams.at(index);
+    if (substream < 0 || m_substreams.at(substream).end < 0)
+        return -1;
+    return m_substreams.at(substream).begin;
+}
+
+bool CXlsReader::ReadSheet(int index, CSheetData& sheet, Error* error)
+{
+    BeginSheet(sheet);
+    sheet.formats = m_formats;
+    const qsizetype begin = SheetBegin(index);
+    if (begin < 0)
+        return Refuse(sheet, error, NotWorkbook);
+    const Error why = CSheetWalk(*this, sheet, begin).ReadCells();
+    if (why == TooLarge)
+        return RefuseCap(sheet, error, Cap::Cells);
+    if (why != NoError)
+        return Refuse(sheet, error, why);
     sheet.SortCells();
     if (error)
         *error = NoError;

@@ -37,11 +37,15 @@ class CXlsReader : public CWorkbookReader
         qsizetype eof = -1; // where its EOF record begins
     };
 
+    class CSheetWalk;
+
     CXlsReader() = default;
     bool ReadGlobals(Error& error);
     // The substreams from `from` on, up to the end or the first damage;
     // where the walk stopped.
     qsizetype Scan(qsizetype from);
+    // Where the records of sheet `index` begin; -1 when it has none.
+    qsizetype SheetBegin(int index) const;
     // A record's text at `at`, its count `countBytes` long: in BIFF8 a
     // Unicode text, in BIFF5 bytes in the code page, ending the record or,
     // with `runs`, followed by its formatting runs.
