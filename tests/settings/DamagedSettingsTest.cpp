@@ -98,9 +98,10 @@ TEST(DamagedSettingsFile, OkAfterARefusedResetSaysSoAndKeepsTheEdits)
         CSettingsTestDb::Put(path, kDamaged);
         CFakePrompt& prompt = ui.Prompt();
 
-        prompt.QueueAnswers({IDOK, IDNO}); // the read error, then No to the reset
+        // The question names the file; no box before it.
+        prompt.QueueAnswers({IDNO});
         const std::function<int()> ok = c.open();
-        ASSERT_EQ(prompt.Texts().size(), 2);
+        ASSERT_EQ(prompt.Texts(), QStringList{ResetText(path)});
         prompt.Clear();
 
         prompt.QueueAnswers({IDNO});

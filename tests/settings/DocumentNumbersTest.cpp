@@ -125,7 +125,7 @@ TEST(DocumentNumbers, NoNumberTheBooksHoldIsHandedOutAgain)
             ASSERT_EQ(counter.Save(), 1);
         } else if (c.state != EState::Missing) {
             CSettingsTestDb::Put(noInfo, damaged);
-            answers = c.state == EState::Reset ? QList<int>{IDOK, IDYES} : QList<int>{IDOK, IDNO, IDOK, IDNO};
+            answers = c.state == EState::Reset ? QList<int>{IDYES} : QList<int>{IDNO, IDNO};
         }
         ui.Prompt().Clear();
         ui.Prompt().QueueAnswers(answers);
