@@ -29,6 +29,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateEdit>
+#include <QDir>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -290,6 +291,59 @@ TEST_F(ReportScheduleTest, FailedSettlementWritesNothing)
     EXPECT_EQ(schedule.CreatePaymentSlips({1}), 1);
     EXPECT_EQ(screen.m_calls, QStringList({"Remove"}));
     EXPECT_EQ(Column(Rows(Q("SELECT \"No\" FROM Receipt_H ORDER BY ID DESC LIMIT 1")), Q("No")), next);
+}
+
+// A run that cannot number its slips writes none and says why, naming the
+// counter file: one damaged and kept, or one that cannot be written.
+TEST_F(ReportScheduleTest, SlipsWithoutNumbersAreNotWritten)
+{
+    CShimeView* view = Show(10);
+    ASSERT_TRUE(view);
+    CRecordingScreen screen(m_frame->GetMakeMsgID());
+    CScheduleController schedule(screen, view->List());
+    const QString path = m_frame->GetMakeMsgID().GetFolder() + Q("/NoInfo.dat");
+    const int receipts = Count(Q("Receipt_H"));
+    const QString tail = Q("ため、登録しませんでした。\n番号の設定ファイル<%1>");
+    const struct {
+        const char* what;
+        std::function<void()> damage;
+        QStringList boxes;
+        QString told;
+    } cases[] = {
+        {"damaged and kept",
+         [&] {
+             QFile file(path);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+             file.write(QByteArray(40, '\x5a'));
+         },
+         {Q("設定ファイル<%1>が壊れています。初期状態にしてよろしいですか？").arg(path)},
+         Q("入金の番号を読み込めなかった") + tail.arg(path) +
+             Q("を読み込めません。「設定」－「伝票番号の設定」で番号を設定し直してから、もう一度登録してくだ"
+               "さい。")},
+        {"a folder in its place",
+         [&] { ASSERT_TRUE(QDir().mkpath(path)); },
+         {Q("設定ファイル<%1>"
+            "に書き込めませんでした。\nディスクの空き容量や書き込みの権限を確認してください。")
+              .arg(path)},
+         Q("入金の番号を保存できなかった") + tail.arg(path) +
+             Q("に書き込めるか（ディスクの空き容量や書き込みの権限）を確認してから、もう一度登録してください"
+               "。")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(path);
+        c.damage();
+        m_ui.Prompt().Clear();
+        m_ui.Prompt().QueueAnswers({IDNO});
+        screen.m_calls.clear();
+        EXPECT_EQ(schedule.CreatePaymentSlips({1, 2}), 0);
+        EXPECT_EQ(Texts(), c.boxes);
+        EXPECT_EQ(screen.m_calls, QStringList{Q("Tell ") + c.told});
+        EXPECT_EQ(Count(Q("Receipt_H")), receipts);
+        EXPECT_EQ(Count(Q("Sales_Close"), Q("WHERE Status = 1")), 3);
+        m_ui.Prompt().Clear();
+        QDir(path).removeRecursively();
+    }
 }
 
 // The scheduled date moves in place through the date dialog, which starts
