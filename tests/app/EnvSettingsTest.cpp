@@ -150,58 +150,6 @@ TEST(EnvSettingsTest, NewerVersionIsReadNoFurtherAndNeverOverwritten)
     EXPECT_EQ(ReadFile(path), newer);
 }
 
-// A save that cannot be done says which file and why: one that reads as
-// another version (a garbage file does), one in the way, no database.
-TEST(EnvSettingsTest, FailedSaveNamesTheFileAndTheReason)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QString::fromLatin1(CEnvSettings::kFileName));
-    const QString blocked = dir.filePath(QStringLiteral("blocked/MSettingInfo.dat"));
-    ASSERT_TRUE(QDir().mkpath(blocked));
-    QByteArray garbage(40, '\0');
-    for (int i = 0; i < garbage.size(); ++i)
-        garbage[i] = char(0x5A + 37 * i);
-    const struct {
-        const char* what;
-        QString path;
-        QByteArray file;
-        QString why;
-    } cases[] = {
-        {"garbage", path, garbage,
-         QStringLiteral(
-             "設定ファイル<%1>の形式（バージョン%2）はこのプログラムの形式（バージョン1）ではないため、"
-             "上書きしませんでした。\n新しいバージョンで作られたファイルでなければ壊れています。"
-             "削除すると、次に保存するときに作り直します。")
-             .arg(path)
-             .arg(quint32(0xC9A47F5A))},
-        {"a folder in the way",
-         blocked,
-         {},
-         QStringLiteral(
-             "設定ファイル<%1>に書き込めませんでした。\nディスクの空き容量や書き込みの権限を確認して"
-             "ください。")
-             .arg(blocked)},
-        {"no database", QString(), {}, QStringLiteral("使用中のデータベースのフォルダーが見つかりません。")},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        CEnvSettings settings;
-        if (!c.file.isEmpty()) {
-            WriteFile(c.path, c.file);
-            ASSERT_EQ(settings.Load(c.path), CEnvSettings::kLoaded);
-        }
-        QString why;
-        EXPECT_FALSE(settings.Save(c.path, &why));
-        EXPECT_EQ(why, c.why);
-        if (!c.file.isEmpty()) {
-            EXPECT_EQ(ReadFile(c.path), c.file);
-        }
-    }
-    QString why = QStringLiteral("stale");
-    EXPECT_TRUE(CEnvSettings().Save(path, &why));
-    EXPECT_EQ(why, QString());
-}
-
 TEST(EnvSettingsTest, DialogEditsACopyAndChecksTheStartDays)
 {
     ScopedFakeUi ui;

@@ -1215,11 +1215,9 @@ TEST_F(ShimeViewTest, ClosingWithoutNumbersOfItsOwnClosesNothing)
             texts[0],
             QStringLiteral("リスト上のすべての取引先の請求を締め切り、請求書を発行します。よろしいですか？"));
         if (c.damagedKept) {
-            // The question names the file; no box before it.
-            ASSERT_EQ(texts.size(), 3);
-            EXPECT_EQ(
-                texts[1],
-                QStringLiteral("設定ファイル<%1>が壊れています。初期状態にしてよろしいですか？").arg(noInfo));
+            ASSERT_EQ(texts.size(), 3); // no box before the question naming the file
+            EXPECT_TRUE(texts[1].startsWith(QStringLiteral("設定ファイル<") + noInfo))
+                << texts[1].toStdString();
             EXPECT_EQ(texts[2], noCounter.arg(c.document, noInfo));
         } else {
             ASSERT_EQ(texts.size(), 3);

@@ -117,18 +117,6 @@ TEST(SettingsArchive, DamagedFileIsOfferedForReset)
     EXPECT_EQ(ui.Prompt().Texts(), QStringList{ResetText(path)});
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_TRUE(ui.Prompt().ScriptErrors().isEmpty());
-
-    // A save that cannot put the file in place names it and what to check.
-    ASSERT_TRUE(QDir().mkdir(path));
-    ui.Prompt().Clear();
-    EXPECT_EQ(names.Add("x"), 0);
-    ASSERT_EQ(ui.Prompt().Calls().size(), 1);
-    EXPECT_EQ(ui.Prompt().Calls()[0].text,
-              QString::fromUtf8("設定ファイル<%1>に書き込めませんでした。\n"
-                                "ディスクの空き容量や書き込みの権限を確認してください。")
-                  .arg(path));
-    EXPECT_EQ(ui.Prompt().Calls()[0].icon, MB_ICONEXCLAMATION);
-    EXPECT_TRUE(QFileInfo(path).isDir());
 }
 
 TEST(SettingsArchive, FileNamesMatchWithoutCaseAndEmptyCollections)

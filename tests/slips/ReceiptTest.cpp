@@ -246,38 +246,6 @@ TEST_F(ReceiptDb, NumbersTheBooksHoldAreNotProposedOrWritten)
     }
 }
 
-// A counter file of random bytes costs one question, naming the file, then
-// the notice of the number after the stored ones: no box naming nothing.
-TEST_F(ReceiptDb, ADamagedCounterFileIsAskedAboutOnce)
-{
-    const QString noInfo = m_folder + QStringLiteral("/NoInfo.dat");
-    QByteArray garbage(40, '\0');
-    for (int i = 0; i < garbage.size(); ++i)
-        garbage[i] = char(0x9D * (i + 3));
-    for (const int kind : {0, 1}) {
-        const QString table = kind == 0 ? QStringLiteral("Receipt_H") : QStringLiteral("Pay_H");
-        const QString word = kind == 0 ? QStringLiteral("入金") : QStringLiteral("出金");
-        SCOPED_TRACE(word.toStdString());
-        Exec(QStringLiteral("INSERT INTO %1(No) VALUES('000001'), ('000002')").arg(table));
-        QFile file(noInfo);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(garbage);
-        file.close();
-        m_ui.Prompt().QueueAnswers({IDYES});
-        CReceiptRules r(m_data, kind, 0);
-        r.Init();
-        EXPECT_EQ(r.m_strNo, QStringLiteral("000003"));
-        EXPECT_EQ(
-            Texts(),
-            QStringList(
-                {QStringLiteral("設定ファイル<%1>が壊れています。初期状態にしてよろしいですか？").arg(noInfo),
-                 QStringLiteral("番号の設定ファイル<%1>に%2の番号がなかったため、登録済みの"
-                                "%2の番号「000002」の次の「000003」から番号を付けます。")
-                     .arg(noInfo, word)}));
-        m_ui.Prompt().Clear();
-    }
-}
-
 TEST_F(ReceiptDb, SundryPartnerTakesTheTickedClosingsNameAndId)
 {
     AddSales(1, "2024-03-20", "S-1", "　", "一見商店", 5000, 9);
