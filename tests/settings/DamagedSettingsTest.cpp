@@ -71,7 +71,8 @@ TEST(DamagedSettingsFile, OkAfterARefusedResetSaysSoAndKeepsTheEdits)
              return std::function<int()>([&] { return classes->OnOK(); });
          },
          [] {
-             const CBunruiDataElem* elem = CBunruiData().Find(0, 0);
+             CBunruiData data; // owns what Find answers
+             const CBunruiDataElem* elem = data.Find(0, 0);
              return elem && elem->m_contents == QStringList{U("東日本")};
          }},
         {"NoInfo.dat",
