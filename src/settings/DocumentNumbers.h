@@ -12,8 +12,10 @@ class CMakeMsgID;
 // already hold, whatever state "NoInfo.dat" is in: before numbers are taken
 // they are looked up among the stored numbers of their form, and when the
 // books hold one of them (or the counter starts afresh below the highest)
-// the numbering continues after the highest stored one. Numbers past the
-// last one the digits hold that would fall on held numbers are refused.
+// the numbering continues after the highest stored one the counter's digits
+// can hold; a wider one, typed by hand, never meets what the counter makes.
+// Numbers past the last one the digits hold that would fall on held numbers
+// are refused.
 class CDocumentNumbers
 {
   public:
