@@ -157,11 +157,12 @@ void UsageOfSixHundredProducts(benchmark::State& state)
     QList<int> rows(600);
     std::iota(rows.begin(), rows.end(), list.Model().GetRowCount() - 600);
     CMasterEditRules rules(list);
-    bool used = false;
+    bool used = false, fatal = false;
+    QString message;
     for (auto _ : state)
-        used = rules.IsUsedInSlips(rows);
+        used = rules.IsUsedInSlips(rows, message, fatal);
     if (used)
-        state.SkipWithError("a product counted as used");
+        state.SkipWithError(message.isEmpty() ? "a product counted as used" : qPrintable(message));
     bench.Quiet(state);
 }
 

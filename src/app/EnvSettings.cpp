@@ -6,6 +6,7 @@
 #include "platform/text/Cp932.h"
 #include "platform/ui/Fonts.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -127,11 +128,28 @@ QByteArray CEnvSettings::ToBytes() const
     return ar.Data();
 }
 
-bool CEnvSettings::Save(const QString& path) const
+bool CEnvSettings::Save(const QString& path, QString* why) const
 {
-    if (path.isEmpty() || IsNewerVersion())
-        return false;
-    return AtomicWriteFile(path, ToBytes());
+    QString reason;
+    int error = 0;
+    const QString file = QDir::toNativeSeparators(path);
+    if (path.isEmpty())
+        reason = QStringLiteral("使用中のデータベースのフォルダーが見つかりません。");
+    // A damaged file reads as one of a newer version as well: the user
+    // must know that deleting it is how to start afresh.
+    else if (IsNewerVersion())
+        reason = QStringLiteral("設定ファイル<%1>の形式（バージョン%2）はこのプログラムの形式（バージョン%3）"
+                                "ではないため、上書きしませんでした。\n新しいバージョンで作られたファイルで"
+                                "なければ壊れています。削除すると、次に保存するときに作り直します。")
+                     .arg(file)
+                     .arg(m_nVersion)
+                     .arg(kVersion);
+    else if (!AtomicWriteFile(path, ToBytes(), &error))
+        reason = QStringLiteral("設定ファイル<%1>に書き込めませんでした。\n%2")
+                     .arg(file, WriteFailureReason(error));
+    if (why)
+        *why = reason;
+    return reason.isEmpty();
 }
 
 void CEnvSettings::RestoreDefaults()

@@ -69,8 +69,9 @@ struct CEnvSettings {
 
     // Writes the 80 bytes through an atomic replace. False without a path,
     // when writing fails, and for settings loaded from a newer version's
-    // file, which is never overwritten with an older layout.
-    bool Save(const QString& path) const;
+    // file, which is never overwritten with an older layout; `why` (when
+    // given) then names the file and the reason.
+    bool Save(const QString& path, QString* why = nullptr) const;
     QByteArray ToBytes() const;
 
     bool IsNewerVersion() const { return m_nVersion > kVersion; }

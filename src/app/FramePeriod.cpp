@@ -75,10 +75,9 @@ int CMainFrame::LoadSettings()
     return result == CEnvSettings::kLoaded || result == CEnvSettings::kMissing;
 }
 
-int CMainFrame::SaveSettings()
+int CMainFrame::SaveSettings(QString* why)
 {
-    const QString path = CurrentSettingsPath();
-    return !path.isEmpty() && m_EnvSettings.Save(path);
+    return m_EnvSettings.Save(CurrentSettingsPath(), why);
 }
 
 void CMainFrame::RecreateListFont()
@@ -109,8 +108,9 @@ void CMainFrame::ApplyEnvSettings(const CEnvSettings& settings)
             ResetMenuCalendar(GetActiveView());
         }
     }
-    if (!SaveSettings())
-        UiServices::Prompt().MessageBox(QStringLiteral("設定情報の保存に失敗しました。"));
+    if (QString why; !SaveSettings(&why))
+        UiServices::Prompt().MessageBox(QStringLiteral("設定情報の保存に失敗しました。\n") + why, MB_OK,
+                                        MB_ICONEXCLAMATION);
     if (CView* view = GetActiveView())
         view->OnEnvSettingsChanged();
 }

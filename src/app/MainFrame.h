@@ -130,8 +130,9 @@ class CMainFrame : public QMainWindow, public CCommandTarget
 
     // --- environment settings ("MSettingInfo.dat" of the current database) ---
     int LoadSettings();
-    // Nonzero when saved.
-    int SaveSettings();
+    // Nonzero when saved; else `why` (when given) names the file and the
+    // reason.
+    int SaveSettings(QString* why = nullptr);
     const CEnvSettings& GetEnvSettings() const { return m_EnvSettings; }
     QColor GetListBackColor() const { return m_EnvSettings.ListBackColor(); }
     // Makes the list font again from its description.

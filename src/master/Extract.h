@@ -20,7 +20,7 @@ class CExtract
     int Load();
     // Writes the whole store through the atomic replace, so a failed write
     // keeps the file as it was: 1 written; 0 unless loaded, or on a failed
-    // write ("ファイル操作中にエラーが発生しました").
+    // write (told, naming the file).
     int Save();
     // Appends a copy and saves: the result of Save; 0 unless loaded.
     int Add(const CExCondition& condition);

@@ -212,7 +212,7 @@ bool CMasterEditRules::StoredSpelling(const QString& field, QString& text)
     return true;
 }
 
-int CMasterEditRules::CheckUsage(const QList<int>& rows, QString& message, bool& fatal)
+bool CMasterEditRules::IsUsedInSlips(const QList<int>& rows, QString& message, bool& fatal)
 {
     fatal = false;
     QStringList terms;
@@ -230,36 +230,23 @@ int CMasterEditRules::CheckUsage(const QList<int>& rows, QString& message, bool&
             const int result = m_list.Db().GetDataNum(request, count, err);
             if (result == CMakeMsgID::kFatal) {
                 fatal = true;
-                return 0;
+                return true;
             }
             if (result != CMakeMsgID::kOk) {
                 message =
                     err.isEmpty()
                         ? FailureAdviceText(QStringLiteral("削除可能件数を取得しようとして失敗しました。"))
                         : err;
-                return 0;
+                return true;
             }
             if (count > 0) {
                 message = QStringLiteral(
                     "選択されているアイテムは既に取引で利用されています。削除することは出来ません");
-                return 0;
+                return true;
             }
         }
     }
-    return 1;
-}
-
-bool CMasterEditRules::IsUsedInSlips(const QList<int>& rows)
-{
-    QString message;
-    bool fatal = false;
-    if (CheckUsage(rows, message, fatal))
-        return false;
-    if (fatal)
-        ShowFatalDataMessage();
-    else
-        Message(message, MB_OK, MB_ICONEXCLAMATION);
-    return true;
+    return false;
 }
 
 int CMasterEditRules::WriteIdBatches(const QList<int>& rows, CCDSData& request,
@@ -306,7 +293,7 @@ int CMasterEditRules::DeleteRows(const QList<int>& rows)
     if (result == CMakeMsgID::kOk) {
         QString message;
         bool fatal = false;
-        if (!CheckUsage(rows, message, fatal)) {
+        if (IsUsedInSlips(rows, message, fatal)) {
             Rollback();
             if (fatal)
                 ShowFatalDataMessage();

@@ -55,8 +55,9 @@ class CMasterEditRules
     int CheckCloseDayChange(const QList<int>& rows, int day);
 
     // True when a selected record is used in the slip tables of its kind or
-    // the check failed; the reason is shown.
-    bool IsUsedInSlips(const QList<int>& rows);
+    // the check failed, with the message (and whether it is the fatal one);
+    // the caller shows it once its transaction is rolled back.
+    bool IsUsedInSlips(const QList<int>& rows, QString& message, bool& fatal);
 
     // The delete command after its selection check: the question, the
     // usage check and the deletion, then the rows leave the list and the
@@ -75,9 +76,6 @@ class CMasterEditRules
     // page 932 writes alike ("¥100" and "\100"), put in `text`; `text`
     // stays when none holds it. False after a failed query (shown).
     bool StoredSpelling(const QString& field, QString& text);
-    // The usage check without its messages: 1 none used; 0 used or failed
-    // with the message (and whether it is the fatal one).
-    int CheckUsage(const QList<int>& rows, QString& message, bool& fatal);
     QList<int> SelectedIds(const QList<int>& rows) const;
     QStringList SelectedCodes(const QList<int>& rows) const;
     void Rollback();

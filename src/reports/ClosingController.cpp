@@ -28,32 +28,11 @@
 #include "resources/CommandIds.h"
 #include "settings/CounterInfo.h"
 #include "settings/DocumentNumbers.h"
-#include "settings/SettingsArchive.h"
 
-#include <QDir>
 #include <QSet>
 
 namespace
 {
-
-// No closing without numbers of its own: one numbered from where a counter
-// stands that could not be saved gives the next closing the same numbers.
-void TellNumbersMissing(const IReportScreen& screen, bool purchase, bool noCounter)
-{
-    QString path = GetSettingsFilePath(QString::fromLatin1(CCounterInfo::kFileName));
-    if (path.isEmpty())
-        path = QString::fromLatin1(CCounterInfo::kFileName);
-    const QString document = purchase ? QStringLiteral("支払明細書") : QStringLiteral("請求書");
-    const QString text =
-        noCounter
-            ? QStringLiteral("%1の番号を読み込めなかったため、締め処理を行いませんでした。\n"
-                             "番号の設定ファイル<%2>を読み込めません。"
-                             "「設定」－「伝票番号の設定」で番号を設定し直してから、もう一度締めてください。")
-            : QStringLiteral("%1の番号を保存できなかったため、締め処理を行いませんでした。\n"
-                             "番号の設定ファイル<%2>に書き込めるか（ディスクの空き容量や書き込みの権限）"
-                             "を確認してから、もう一度締めてください。");
-    screen.Tell(text.arg(document, QDir::toNativeSeparators(path)), MB_ICONEXCLAMATION);
-}
 
 // The reason of a refusal; on a full disk, which a user may take for a
 // broken database, also that nothing was written.
@@ -241,7 +220,11 @@ void CClosingController::OnCloseAndPrint()
         return;
     case CDocumentNumbers::EResult::NoCounter:
     case CDocumentNumbers::EResult::NotSaved:
-        TellNumbersMissing(m_screen, purchase, taken == CDocumentNumbers::EResult::NoCounter);
+        // No closing without numbers of its own: one numbered from where a
+        // counter stands that could not be saved gives the next closing the
+        // same numbers.
+        m_screen.Tell(counter.MissingText(taken, Q("締め処理を行いませんでした"), Q("締めて")),
+                      MB_ICONEXCLAMATION);
         return;
     }
     if (!counter.Notice().isEmpty())

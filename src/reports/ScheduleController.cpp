@@ -151,8 +151,8 @@ int CScheduleController::CreatePaymentSlips(const QList<int>& rows)
     // a gap in the numbering, never a number used twice.
     const int kind = purchase ? COUNTER_PAYMENT : COUNTER_RECEIPT;
     // None of them is one the books hold. Without a counter file that can
-    // be read and written the slips go without numbers rather than with
-    // numbers the next run would give again.
+    // be read and written no slip is written: one without a number, or with
+    // a number the next run would give again, is worse than none.
     QStringList numbers;
     CDocumentNumbers counter(m_screen.Data(), kind);
     CDocumentNumbers::EResult numbered;
@@ -167,6 +167,11 @@ int CScheduleController::CreatePaymentSlips(const QList<int>& rows)
     }
     if (numbered == CDocumentNumbers::EResult::Exhausted) {
         m_screen.Tell(counter.RefusalText(Q("登録しませんでした"), Q("登録して")), MB_ICONEXCLAMATION);
+        return 0;
+    }
+    if (numbered != CDocumentNumbers::EResult::Taken) {
+        m_screen.Tell(counter.MissingText(numbered, Q("登録しませんでした"), Q("登録して")),
+                      MB_ICONEXCLAMATION);
         return 0;
     }
     if (!counter.Notice().isEmpty())

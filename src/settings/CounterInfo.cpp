@@ -7,11 +7,6 @@ namespace
 
 const int kElemVersion = 1;
 
-int ClampDigits(int digits)
-{
-    return std::clamp(digits, 1, 9);
-}
-
 qint64 PowerOfTen(int exponent)
 {
     qint64 power = 1;
@@ -52,6 +47,11 @@ void CCounterInfoElem::Serialize(CArchiveWriter& ar) const
     ar.WriteText(m_strPrefix);
     ar.WriteText(m_strSuffix);
     ar.WriteInt32(m_nAuto);
+}
+
+int CCounterInfoElem::ClampDigits(int digits)
+{
+    return std::clamp(digits, 1, 9);
 }
 
 bool CCounterInfoElem::Fits(qint64 number, int digits)

@@ -29,6 +29,9 @@ class CCounterInfoElem
     // The number alone: zero filled to the digit count when zero fill is 1
     // and it fits, else in full. Digits outside 1-9 count as the nearest.
     static QString FormatNumber(int number, int digits, int zeroFill);
+    // A digit count as the counter uses it: one outside 1-9 (a damaged
+    // file) counts as the nearest.
+    static int ClampDigits(int digits);
     // Whether the number has at most `digits` digits (clamped to 1-9).
     static bool Fits(qint64 number, int digits);
     // The last number `digits` digits (clamped to 1-9) hold: 999 for 3.

@@ -7,7 +7,6 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/UiServices.h"
 
-#include <algorithm>
 #include <tuple>
 
 void CCounterSetModel::Open()
@@ -19,7 +18,7 @@ void CCounterSetModel::Open()
         m_nCurrentNo = elem->m_nNumber;
     if (!elem)
         elem = &fresh;
-    m_nDigits = std::clamp(elem->m_nDigits, 1, 9);
+    m_nDigits = CCounterInfoElem::ClampDigits(elem->m_nDigits);
     m_nZeroFill = elem->m_nZeroFill ? 1 : 0;
     m_strPrefix = m_strOpenedPrefix = elem->m_strPrefix;
     m_strSuffix = m_strOpenedSuffix = elem->m_strSuffix;
@@ -35,8 +34,14 @@ void CCounterSetModel::ProposeForForm()
         return;
     const bool ownForm = m_info.IsLoaded() && !m_info.IsFresh() && m_strPrefix == m_strOpenedPrefix &&
                          m_strSuffix == m_strOpenedSuffix;
-    m_nSetNo =
-        CDocumentNumbers::Propose(*m_pData, m_nKind, m_strPrefix, m_strSuffix, m_nDigits, m_nSetNo, !ownForm);
+    QString highest;
+    m_nSetNo = CDocumentNumbers::Propose(*m_pData, m_nKind, m_strPrefix, m_strSuffix, m_nDigits, m_nSetNo,
+                                         !ownForm, &highest);
+    // No free number left within the digits: the number shown is one the
+    // books may hold, and the user must hear why before taking it.
+    if (!highest.isEmpty())
+        UiServices::Prompt().MessageBox(CDocumentNumbers::FullText(m_nKind, m_nDigits, highest), MB_OK,
+                                        MB_ICONEXCLAMATION);
 }
 
 QString CCounterSetModel::GetCaption() const

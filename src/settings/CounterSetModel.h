@@ -42,7 +42,8 @@ class CCounterSetModel
     void Open();
     // The number to set moves after the highest stored number of the form
     // as typed when the books hold it (or, for a form the counter has no
-    // number of, any at or above it).
+    // number of, any at or above it); when no number past the stored ones
+    // fits the digits, the user is told so and what to change.
     void ProposeForForm();
     QString GetCaption() const;
     // prefix + number + suffix of the values as typed.

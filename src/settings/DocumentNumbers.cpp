@@ -45,6 +45,7 @@ CNumberRun RunOf(qint64 from, int count, int digits)
 {
     const qint64 last = CCounterInfoElem::LastNumber(digits);
     CNumberRun run;
+    run.ceiling = last;
     run.first = from;
     qint64 rest = 0;
     if (from > last) {
@@ -101,7 +102,7 @@ CDocumentNumbers::EResult CDocumentNumbers::Plan(const CCounterInfoElem& elem, i
 {
     m_strNotice.clear();
     m_strHighest.clear();
-    m_nDigits = std::clamp(elem.m_nDigits, 1, 9);
+    m_nDigits = CCounterInfoElem::ClampDigits(elem.m_nDigits);
     const bool fresh = m_counter.IsFresh();
     CStoredNumbers found;
     if (!MustMove(m_data, TableOf(m_nKind), elem.m_strPrefix, elem.m_strSuffix, elem.m_nDigits, from, count,
@@ -189,22 +190,59 @@ QString CDocumentNumbers::RefusalText(const QString& notDone, const QString& aga
     if (!info)
         return QString();
     return QStringLiteral("%1の番号を%2桁では付けられないため、%3。\n%4の%1の番号「%5」の次からの番号は%2桁に"
-                          "収まりません。「伝票番号の設定」で桁数を増やしてから、もう一度%6ください。")
+                          "収まりません。「伝票番号の設定」で%6から、もう一度%7ください。")
         .arg(QString::fromUtf8(info->document))
         .arg(m_nDigits)
-        .arg(notDone, QString::fromUtf8(info->stored), m_strHighest, again);
+        .arg(notDone, QString::fromUtf8(info->stored), m_strHighest, WiderForm(m_nDigits), again);
+}
+
+QString CDocumentNumbers::MissingText(EResult result, const QString& notDone, const QString& again) const
+{
+    const KindInfo* info = InfoOf(m_nKind);
+    if (!info)
+        return QString();
+    const QString text =
+        result == EResult::NoCounter
+            ? QStringLiteral("%1の番号を読み込めなかったため、%2。\n番号の設定ファイル<%3>を読み込めません。"
+                             "「設定」－「伝票番号の設定」で番号を設定し直してから、もう一度%4ください。")
+            : QStringLiteral("%1の番号を保存できなかったため、%2。\n番号の設定ファイル<%3>に書き込めるか"
+                             "（ディスクの空き容量や書き込みの権限）を確認してから、もう一度%4ください。");
+    return text.arg(QString::fromUtf8(info->document), notDone, CounterFilePath(), again);
+}
+
+QString CDocumentNumbers::WiderForm(int digits)
+{
+    // Nine digits are all a counter has: only another form frees numbers.
+    return CCounterInfoElem::ClampDigits(digits) < 9 ? QStringLiteral("桁数を増やして")
+                                                     : QStringLiteral("接頭文字か接尾文字を変えて");
 }
 
 int CDocumentNumbers::Propose(CMakeMsgID& data, int kind, const QString& prefix, const QString& suffix,
-                              int digits, int number, bool fresh)
+                              int digits, int number, bool fresh, QString* highest)
 {
     CStoredNumbers found;
     int rc = CMakeMsgID::kOk;
     QString err;
-    if (!MustMove(data, TableOf(kind), prefix, suffix, digits, number, 1, fresh, found, rc, err) ||
-        !CCounterInfoElem::Fits(found.highest + 1, digits))
+    if (!MustMove(data, TableOf(kind), prefix, suffix, digits, number, 1, fresh, found, rc, err))
         return number;
+    if (!CCounterInfoElem::Fits(found.highest + 1, digits)) {
+        if (highest)
+            *highest = found.highestText;
+        return number;
+    }
     return int(found.highest + 1);
+}
+
+QString CDocumentNumbers::FullText(int kind, int digits, const QString& highest)
+{
+    const KindInfo* info = InfoOf(kind);
+    if (!info)
+        return QString();
+    return QStringLiteral("%1の%2の番号「%3」の次からの番号は%4桁に収まらないため、%2の番号と重ならない番号を"
+                          "お勧めできません。%5ください。")
+        .arg(QString::fromUtf8(info->stored), QString::fromUtf8(info->document), highest)
+        .arg(CCounterInfoElem::ClampDigits(digits))
+        .arg(WiderForm(digits));
 }
 
 void CDialogNumber::TellNotice() const

@@ -12,8 +12,10 @@ class CMakeMsgID;
 // already hold, whatever state "NoInfo.dat" is in: before numbers are taken
 // they are looked up among the stored numbers of their form, and when the
 // books hold one of them (or the counter starts afresh below the highest)
-// the numbering continues after the highest stored one. Numbers past the
-// last one the digits hold that would fall on held numbers are refused.
+// the numbering continues after the highest stored one the counter's digits
+// can hold; a wider one, typed by hand, never meets what the counter makes.
+// Numbers past the last one the digits hold that would fall on held numbers
+// are refused.
 class CDocumentNumbers
 {
   public:
@@ -47,6 +49,9 @@ class CDocumentNumbers
     // After Exhausted: why, `notDone` saying what was not done
     // ("締め処理を行いませんでした") and `again` what to do again ("締めて").
     QString RefusalText(const QString& notDone, const QString& again) const;
+    // After NoCounter or NotSaved (`result`): the counter file and what to
+    // do about it, worded as RefusalText.
+    QString MissingText(EResult result, const QString& notDone, const QString& again) const;
     // After NotRead: the data access's answer and text.
     int DataResult() const { return m_nDataResult; }
     const QString& DataError() const { return m_strDataError; }
@@ -56,11 +61,17 @@ class CDocumentNumbers
     // of that form when the books hold `number` or, with `fresh` (a counter
     // with no number of its own for the form), when they hold any at or
     // above it; else `number`. Also `number` when the next one does not fit
-    // `digits` or the numbers cannot be read.
+    // `digits` or the numbers cannot be read; in the first case `highest`
+    // gets the highest stored number, as stored.
     static int Propose(CMakeMsgID& data, int kind, const QString& prefix, const QString& suffix, int digits,
-                       int number, bool fresh);
+                       int number, bool fresh, QString* highest = nullptr);
+    // Why no number of `kind` can be proposed within `digits` past the
+    // stored `highest`, and what the user can change.
+    static QString FullText(int kind, int digits, const QString& highest);
 
   private:
+    // What frees numbers for a counter of `digits` that has run out.
+    static QString WiderForm(int digits);
     // Looks the run of `count` from `from` up and moves `from` past the
     // books' numbers when they hold any of it (the notice said then).
     EResult Plan(const CCounterInfoElem& elem, int count, int& from);

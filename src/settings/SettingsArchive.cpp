@@ -12,16 +12,10 @@
 namespace
 {
 
-const char kFileErrorText[] = "ファイル操作中にエラーが発生しました";
 const char kResetText[] = "設定ファイル<%1>が壊れています。初期状態にしてよろしいですか？";
 
 // These files hold a few kilobytes; anything near this size is not one of them.
 constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
-
-void ShowFileError()
-{
-    UiServices::Prompt().MessageBox(QString::fromUtf8(kFileErrorText), MB_OK, MB_ICONNONE);
-}
 
 // The reset question; 1 when the file is gone and the empty collection may
 // be used.
@@ -33,13 +27,12 @@ int AskReset(const QString& path)
     return QFile::remove(path) ? 1 : 0;
 }
 
-enum class EArchiveRead { Read, Unopened, Damaged };
-
-EArchiveRead ReadArchiveFile(const QString& path, const std::function<void(CArchiveReader&)>& read)
+// Whether the file opens and reads whole.
+bool ReadArchiveFile(const QString& path, const std::function<void(CArchiveReader&)>& read)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return EArchiveRead::Unopened;
+        return false;
     try {
         if (file.size() > kMaxFileSize)
             throw CArchiveError(CArchiveError::FileError, "settings file too large");
@@ -49,9 +42,9 @@ EArchiveRead ReadArchiveFile(const QString& path, const std::function<void(CArch
         file.close();
         CArchiveReader reader(bytes);
         read(reader);
-        return EArchiveRead::Read;
+        return true;
     } catch (const CArchiveError&) {
-        return EArchiveRead::Damaged;
+        return false;
     }
 }
 
@@ -64,15 +57,10 @@ int ReadSettingsFile(const QString& path, const std::function<void()>& clear,
     const QString found = FindFileNoCase(info.path(), info.fileName());
     if (found.isEmpty())
         return 1;
-    switch (ReadArchiveFile(found, read)) {
-    case EArchiveRead::Read:
+    // Damaged or not to be opened alike: the reset question names the
+    // file, a box before it would name nothing.
+    if (ReadArchiveFile(found, read))
         return 1;
-    case EArchiveRead::Damaged:
-        ShowFileError();
-        break;
-    case EArchiveRead::Unopened:
-        break;
-    }
     clear();
     return AskReset(found);
 }
@@ -114,7 +102,7 @@ int ReloadSettingsArchive(const QString& path, const std::function<void()>& clea
 
 bool SettingsArchiveReads(const QString& path, const std::function<void(CArchiveReader&)>& read)
 {
-    return ReadArchiveFile(path, read) == EArchiveRead::Read;
+    return ReadArchiveFile(path, read);
 }
 
 int AskResetBeforeSave(const QString& path)
@@ -148,8 +136,11 @@ int SaveSettingsArchive(const QString& path, const std::function<void(CArchiveWr
         return 0;
     CArchiveWriter writer;
     write(writer);
-    if (!AtomicWriteFileNoCase(info.path(), info.fileName(), writer.Data())) {
-        ShowFileError();
+    int error = 0;
+    if (!AtomicWriteFileNoCase(info.path(), info.fileName(), writer.Data(), &error)) {
+        UiServices::Prompt().MessageBox(QStringLiteral("設定ファイル<%1>に書き込めませんでした。\n%2")
+                                            .arg(QDir::toNativeSeparators(path), WriteFailureReason(error)),
+                                        MB_OK, MB_ICONEXCLAMATION);
         return 0;
     }
     return 1;

@@ -31,9 +31,8 @@ QString GetSettingsFilePath(const QString& fileName);
 //  - no file: 1 with the collection empty (factory state);
 //  - read: 1;
 //  - cannot open or damaged: the collection is emptied and the user asked
-//    whether to reset the file (after an error message when reading
-//    failed); Yes deletes it and gives 1 (0 when it cannot be deleted),
-//    No gives 0 and leaves the file alone.
+//    whether to reset the file, named; Yes deletes it and gives 1 (0 when
+//    it cannot be deleted), No gives 0 and leaves the file alone.
 int LoadSettingsArchive(const QString& fileName, QString& path, const std::function<void()>& clear,
                         const std::function<void(CArchiveReader&)>& read);
 
@@ -50,8 +49,8 @@ bool SettingsArchiveReads(const QString& path, const std::function<void(CArchive
 
 // Writes the collection to `path` (from a load) through the atomic replace,
 // so a failed save keeps the previous file. 0 when the path is empty, the
-// folder is gone or not writable (silently), or the write fails (with the
-// error message); else 1.
+// folder is gone or not writable (silently), or the write fails (with a
+// message naming the file and the reason); else 1.
 int SaveSettingsArchive(const QString& path, const std::function<void(CArchiveWriter&)>& write);
 
 // A collection of owned elements in file order. An element class names

@@ -1183,6 +1183,12 @@ TEST(MainFrameTest, SettingsFileFollowsTheDatabase)
     CEnvSettings expected;
     expected.m_nVersion = 2;
     EXPECT_EQ(frame->GetEnvSettings(), expected);
+    // The OK of the settings dialog cannot save over it: the message names the file and why.
+    frame->ApplyEnvSettings(frame->GetEnvSettings());
+    EXPECT_TRUE(ui.Prompt().Texts().value(0).startsWith(
+        QStringLiteral("設定情報の保存に失敗しました。\n設定ファイル<") + branchFile +
+        QStringLiteral(">の形式（バージョン2）は")));
+    ui.Prompt().Clear();
 
     // Without a file: the defaults, written at once in the current layout.
     ASSERT_TRUE(QFile::remove(branchFile));

@@ -428,8 +428,10 @@ TEST_F(MenuViewTest, MovedCalendarStartResetsTheCalendarEvenWhenTheReloadFails)
     EXPECT_FALSE(AnyMark(view->Calendar()));
     EXPECT_EQ(view->Calendar().FirstRow(), 0);
     EXPECT_EQ(view->ScrollBar()->value(), 0);
-    EXPECT_EQ(m_ui.Prompt().Texts(), QStringList({QStringLiteral("カレンダーのデータ取得に失敗しました。"),
-                                                  QStringLiteral("設定情報の保存に失敗しました。")}));
+    EXPECT_EQ(m_ui.Prompt().Texts(),
+              QStringList({QStringLiteral("カレンダーのデータ取得に失敗しました。"),
+                           QStringLiteral("設定情報の保存に失敗しました。\n使用中のデータベースの"
+                                          "フォルダーが見つかりません。")}));
 }
 
 } // namespace

@@ -127,12 +127,11 @@ TEST_F(ExtractFileTest, DamagedFilesTakeTheResetQuestion)
         for (int answer : {IDNO, IDYES}) {
             m_ui.Prompt().Clear();
             ASSERT_TRUE(Write(Path(), file));
-            m_ui.Prompt().QueueAnswers({IDOK, answer});
+            m_ui.Prompt().QueueAnswers({answer});
             CExtract loaded;
             EXPECT_EQ(loaded.Load(), answer == IDYES ? 1 : 0);
             EXPECT_EQ(loaded.GetCount(), 0);
-            ASSERT_EQ(m_ui.Prompt().Texts().size(), 2);
-            EXPECT_EQ(m_ui.Prompt().Texts()[1], question);
+            EXPECT_EQ(m_ui.Prompt().Texts(), QStringList{question});
             if (answer == IDNO) {
                 EXPECT_EQ(loaded.Add(Condition(3, QStringLiteral("T"), QStringLiteral("m"), {"a", "b", "c"})),
                           0);

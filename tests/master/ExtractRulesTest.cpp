@@ -281,7 +281,7 @@ TEST_F(ExtractRulesTest, SaveRenameDelete)
     file.write(QByteArray::fromHex("0100ffff"));
     file.close();
     m_ui.Prompt().Clear();
-    m_ui.Prompt().QueueAnswers({IDOK, IDNO});
+    m_ui.Prompt().QueueAnswers({IDNO});
     CExtractRules damaged(EMasterKind::Customer, m_host, m_names.Asker());
     damaged.Init();
     EXPECT_TRUE(damaged.GetSavedNames().isEmpty());
@@ -290,7 +290,7 @@ TEST_F(ExtractRulesTest, SaveRenameDelete)
     damaged.SetValueText(0, QStringLiteral("x"));
     damaged.SelectOperator(0, 0);
     m_names.queue = {QStringLiteral("x")};
-    m_ui.Prompt().QueueAnswers({IDOK, IDOK, IDNO});
+    m_ui.Prompt().QueueAnswers({IDOK, IDNO});
     EXPECT_EQ(damaged.OnSave(), 0);
     EXPECT_TRUE(Texts().contains(QStringLiteral("抽出条件を保存できませんでした")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -486,7 +486,9 @@ TEST_F(ExtractRulesTest, FailedRenameOrDeleteShowsTheFile)
     rules.Init();
     const QStringList names{"月末", "都度"};
     const QString failed = QStringLiteral("抽出条件を保存できませんでした");
-    const QString fileError = QStringLiteral("ファイル操作中にエラーが発生しました");
+    const QString fileError = QStringLiteral("設定ファイル<%1/QXExtract.sys>に書き込めませんでした。\n"
+                                             "ディスクの空き容量や書き込みの権限を確認してください。")
+                                  .arg(m_folder);
 
     rules.SelectSaved(0);
     m_names.queue = {QStringLiteral("新しい名前")};

@@ -292,6 +292,29 @@ TEST_F(ReportScheduleTest, FailedSettlementWritesNothing)
     EXPECT_EQ(Column(Rows(Q("SELECT \"No\" FROM Receipt_H ORDER BY ID DESC LIMIT 1")), Q("No")), next);
 }
 
+// A run that cannot number its slips, the counter file damaged and kept,
+// writes none and says why after the one question naming the file.
+TEST_F(ReportScheduleTest, SlipsWithoutNumbersAreNotWritten)
+{
+    CShimeView* view = Show(10);
+    ASSERT_TRUE(view);
+    CRecordingScreen screen(m_frame->GetMakeMsgID());
+    CScheduleController schedule(screen, view->List());
+    const QString path = m_frame->GetMakeMsgID().GetFolder() + Q("/NoInfo.dat");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(QByteArray(40, '\x5a')) == 40);
+    file.close();
+    const int receipts = Count(Q("Receipt_H"));
+    m_ui.Prompt().QueueAnswers({IDNO});
+    EXPECT_EQ(schedule.CreatePaymentSlips({1, 2}), 0);
+    EXPECT_EQ(Texts(),
+              QStringList{Q("設定ファイル<%1>が壊れています。初期状態にしてよろしいですか？").arg(path)});
+    ASSERT_EQ(screen.m_calls.size(), 1);
+    EXPECT_TRUE(
+        screen.m_calls[0].startsWith(Q("Tell 入金の番号を読み込めなかったため、登録しませんでした。")));
+    EXPECT_EQ(Count(Q("Receipt_H")), receipts);
+}
+
 // The scheduled date moves in place through the date dialog, which starts
 // at today; Cancel changes nothing.
 TEST_F(ReportScheduleTest, ScheduledDateMovedInPlace)

@@ -257,9 +257,9 @@ TEST(ColumnSetFile, DamagedClassTitlesAreOfferedForResetOncePerList)
     ASSERT_TRUE(db.Write(titles, damaged));
 
     // No keeps the file: the captions fall back to the default titles.
-    db.Prompt().QueueAnswers({IDOK, IDNO});
+    db.Prompt().QueueAnswers({IDNO});
     ASSERT_EQ(CQXColOperate().GetColSet(1, customers), 1);
-    EXPECT_EQ(db.Prompt().Calls().size(), 2);
+    EXPECT_EQ(db.Prompt().Calls().size(), 1);
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(customers.m_cols[customers.IndexOf(QString("Class%1").arg(i + 1))].m_strCaption,
                   GetDefaultBunruiTitle(i));

@@ -130,7 +130,8 @@ TEST(ColumnSetRules, DisplayModeMovesColumnsAndSavesWhatItShows)
     for (const CQXCol& col : shown.m_cols)
         shownFields << col.m_strField;
     EXPECT_EQ(shownFields, saved);
-    const CDefaultSort* sort = CDefaultSortList().Find(kListCustomer);
+    CDefaultSortList sorts; // owns what Find answers
+    const CDefaultSort* sort = sorts.Find(kListCustomer);
     ASSERT_NE(sort, nullptr);
     EXPECT_EQ(sort->m_strField, "Zip");
     EXPECT_EQ(sort->m_nOrder, 1);

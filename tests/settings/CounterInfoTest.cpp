@@ -243,18 +243,18 @@ TEST(CounterInfo, DamagedFileStartsAgainFromTheDefaults)
     const QString path = db.File("NoInfo.dat");
     CSettingsTestDb::Put(path, Hex("01 00 FF FF 01 00 10 00") + "CCounterInfoElem" + Int(1) + Int(10));
 
-    ui.Prompt().QueueAnswers({IDOK, IDNO});
+    ui.Prompt().QueueAnswers({IDNO});
     CCounterInfo counter;
     EXPECT_EQ(counter.GetElem(COUNTER_RECEIPT), nullptr);
     EXPECT_EQ(counter.Increment(), 0);
     EXPECT_TRUE(QFile::exists(path));
 
-    ui.Prompt().QueueAnswers({IDOK, IDYES});
+    ui.Prompt().QueueAnswers({IDYES});
     const CCounterInfoElem* elem = counter.GetElem(COUNTER_RECEIPT);
     ASSERT_NE(elem, nullptr);
     EXPECT_EQ(elem->Format(), "000001");
     EXPECT_FALSE(QFile::exists(path));
-    EXPECT_EQ(ui.Prompt().Calls().size(), 4);
+    EXPECT_EQ(ui.Prompt().Calls().size(), 2);
     EXPECT_TRUE(ui.Prompt().ScriptErrors().isEmpty());
 }
 

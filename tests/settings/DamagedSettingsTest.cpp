@@ -71,7 +71,8 @@ TEST(DamagedSettingsFile, OkAfterARefusedResetSaysSoAndKeepsTheEdits)
              return std::function<int()>([&] { return classes->OnOK(); });
          },
          [] {
-             const CBunruiDataElem* elem = CBunruiData().Find(0, 0);
+             CBunruiData data; // owns what Find answers
+             const CBunruiDataElem* elem = data.Find(0, 0);
              return elem && elem->m_contents == QStringList{U("東日本")};
          }},
         {"NoInfo.dat",
@@ -98,9 +99,10 @@ TEST(DamagedSettingsFile, OkAfterARefusedResetSaysSoAndKeepsTheEdits)
         CSettingsTestDb::Put(path, kDamaged);
         CFakePrompt& prompt = ui.Prompt();
 
-        prompt.QueueAnswers({IDOK, IDNO}); // the read error, then No to the reset
+        // The question names the file; no box before it.
+        prompt.QueueAnswers({IDNO});
         const std::function<int()> ok = c.open();
-        ASSERT_EQ(prompt.Texts().size(), 2);
+        ASSERT_EQ(prompt.Texts(), QStringList{ResetText(path)});
         prompt.Clear();
 
         prompt.QueueAnswers({IDNO});

@@ -400,7 +400,7 @@ TEST(BunruiComboBox, ListsAndLearnsWhenTheUserLeavesIt)
 
     // A damaged file kept by the user: an empty box that learns nothing.
     CSettingsTestDb::Put(db.File("ClassTitle.dat"), Hex("01 00 FF FF 02 00"));
-    ui.Prompt().QueueAnswers({IDOK, IDNO});
+    ui.Prompt().QueueAnswers({IDNO});
     EXPECT_EQ(box.Fill(BUNRUI_PRODUCT, 2), 0);
     EXPECT_EQ(box.count(), 0);
     EXPECT_EQ(box.lineEdit()->validator(), nullptr);

@@ -46,8 +46,14 @@ void SyncFolder(const QByteArray& folder)
 
 } // namespace
 
-bool AtomicWriteFile(const QString& path, const QByteArray& bytes)
+bool AtomicWriteFile(const QString& path, const QByteArray& bytes, int* error)
 {
+    int failed = 0;
+    const auto fail = [&failed, error] {
+        if (error)
+            *error = failed;
+        return false;
+    };
     const QFileInfo target(path);
     const QByteArray targetPath = QFile::encodeName(target.absoluteFilePath());
     const QByteArray folder = QFile::encodeName(target.absolutePath());
@@ -55,7 +61,7 @@ bool AtomicWriteFile(const QString& path, const QByteArray& bytes)
     struct stat old;
     const bool hadOld = ::stat(targetPath.constData(), &old) == 0;
     if (hadOld && !S_ISREG(old.st_mode))
-        return false;
+        return fail();
 
     // New files get the usual mode less the umask; a replaced file keeps its own.
     QByteArray tempPath;
@@ -64,26 +70,51 @@ bool AtomicWriteFile(const QString& path, const QByteArray& bytes)
         tempPath = folder + "/." + QFile::encodeName(target.fileName()) + ".tmp" +
                    QByteArray::number(QRandomGenerator::global()->generate64(), 36);
         fd = ::open(tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return false;
+        if (fd < 0 && errno != EEXIST) {
+            failed = errno;
+            return fail();
+        }
     }
-    if (fd < 0)
-        return false;
+    if (fd < 0) {
+        failed = EEXIST;
+        return fail();
+    }
 
-    bool ok = WriteAll(fd, bytes);
+    // The first failure's number is kept: later steps only clean up.
+    const auto step = [&failed](bool done) {
+        if (!done && failed == 0)
+            failed = errno;
+        return done;
+    };
+    bool ok = step(WriteAll(fd, bytes));
     if (ok && hadOld)
-        ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+        ok = step(::fchmod(fd, old.st_mode & 07777) == 0);
     if (ok)
-        ok = ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
+        ok = step(::fsync(fd) == 0);
+    ok = step(::close(fd) == 0) && ok;
     if (ok)
-        ok = ::rename(tempPath.constData(), targetPath.constData()) == 0;
+        ok = step(::rename(tempPath.constData(), targetPath.constData()) == 0);
     if (!ok) {
         ::unlink(tempPath.constData());
-        return false;
+        return fail();
     }
     SyncFolder(folder);
     return true;
+}
+
+QString WriteFailureReason(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("ディスクの空き容量が足りません。");
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return QStringLiteral("書き込みの権限がありません。");
+    default:
+        return QStringLiteral("ディスクの空き容量や書き込みの権限を確認してください。");
+    }
 }
 
 bool ReplaceFileByRename(const QString& source, const QString& target)
@@ -120,7 +151,7 @@ QString ResolveForWrite(const QString& folder, const QString& name)
     return existing.isEmpty() ? QDir(folder).filePath(name) : existing;
 }
 
-bool AtomicWriteFileNoCase(const QString& folder, const QString& name, const QByteArray& bytes)
+bool AtomicWriteFileNoCase(const QString& folder, const QString& name, const QByteArray& bytes, int* error)
 {
-    return AtomicWriteFile(ResolveForWrite(folder, name), bytes);
+    return AtomicWriteFile(ResolveForWrite(folder, name), bytes, error);
 }

@@ -9,8 +9,13 @@
 // folder, flushes it to disk and renames it over the target, so a reader
 // sees the old file or the new one and a failed write leaves the old file
 // untouched (the temporary is removed). An existing target keeps its
-// permissions.
-bool AtomicWriteFile(const QString& path, const QByteArray& bytes);
+// permissions. On failure `error` (when given) gets the system's error
+// number, 0 when the target is not a plain file.
+bool AtomicWriteFile(const QString& path, const QByteArray& bytes, int* error = nullptr);
+
+// Why a write failed, for the user, by the error number of AtomicWriteFile:
+// a full disk and a missing right by name, anything else as what to check.
+QString WriteFailureReason(int error);
 
 // Renames a finished file over the target in one step, so a reader sees the
 // old target or the whole new file, and makes the rename durable. False when
@@ -29,4 +34,5 @@ QString FindFileNoCase(const QString& folder, const QString& name);
 // there replaces "CLOSEDAY.AUT" even when it is stored as "CloseDay.aut".
 QString ResolveForWrite(const QString& folder, const QString& name);
 
-bool AtomicWriteFileNoCase(const QString& folder, const QString& name, const QByteArray& bytes);
+bool AtomicWriteFileNoCase(const QString& folder, const QString& name, const QByteArray& bytes,
+                           int* error = nullptr);

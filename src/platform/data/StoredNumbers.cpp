@@ -21,7 +21,7 @@ int CMakeMsgID::ReadStoredNumbers(const QString& table, const QString& prefix, c
     }
     // The digits between the prefix and the suffix, the affixes compared as
     // the column compares (LIKE folds ASCII letters alone); leading zeros
-    // and a width past the counter's digits make no other number. One pass
+    // make no other number, and one past the ceiling is left out. One pass
     // over the table, the bare No going with the row of the highest value;
     // without affixes the number is the whole text, which spares the pass
     // the cutting.
@@ -30,7 +30,7 @@ int CMakeMsgID::ReadStoredNumbers(const QString& table, const QString& prefix, c
         QStringLiteral(
             "SELECT MAX(v), No, COUNT(CASE WHEN v BETWEEN ?4 AND ?5 OR v BETWEEN ?6 AND ?7 THEN 1 END) "
             "FROM (SELECT No, CAST(n AS INTEGER) AS v FROM (SELECT No, %2 AS n FROM \"%1\"%3) WHERE n "
-            "<> '' AND ltrim(n, '0123456789') = '')")
+            "<> '' AND ltrim(n, '0123456789') = '') WHERE v <= ?8")
             .arg(QString::fromLatin1(def->name),
                  bare ? QStringLiteral("No") : QStringLiteral("substr(No, ?2 + 1, length(No) - ?2 - ?3)"),
                  bare ? QString() : QStringLiteral(" WHERE No LIKE ?1 ESCAPE '\\'"));
@@ -51,6 +51,7 @@ int CMakeMsgID::ReadStoredNumbers(const QString& table, const QString& prefix, c
     sqlite3_bind_int64(statement, 5, run.last);
     sqlite3_bind_int64(statement, 6, run.wrapFirst);
     sqlite3_bind_int64(statement, 7, run.wrapLast);
+    sqlite3_bind_int64(statement, 8, run.ceiling);
     rc = sqlite3_step(statement);
     if (rc == SQLITE_ROW) {
         found.highest = sqlite3_column_int64(statement, 0);
