@@ -27,7 +27,6 @@
 #include <QStorageInfo>
 
 #include <algorithm>
-#include <exception>
 #include <optional>
 #include <utility>
 
@@ -868,34 +867,25 @@ int RestoreDatabase(IDbSession& session)
     // Copying and checking a large book takes seconds: the work runs beside
     // the window, which keeps painting, and what it found is told after.
     enum class EOutcome { Refused, NotSaved, Restored, RolledBack, Stranded };
-    EOutcome outcome = EOutcome::Refused;
     CRestoreFileSet saved(folder);
-    std::exception_ptr thrown;
-    LongWork::Run([&] {
-        try {
-            if (!saved.Stage(backup)) {
-                outcome = EOutcome::Refused;
-                return;
-            }
+    const EOutcome outcome =
+        LongWork::Run([&] {
+            if (!saved.Stage(backup))
+                return EOutcome::Refused;
             // From here the restore runs to its end, or back to where it began.
             const CWaitScope restoring(
                 QStringLiteral("データベースを復元しています。\nしばらくお待ちください。"), kBarParts, false);
             CBytesBar bar(FilesSize(folder), false);
             if (!SettleDatabaseFile(folder) || !saved.SaveCurrent(bar.Ticker())) {
                 saved.RollBack();
-                outcome = EOutcome::NotSaved;
-            } else if (saved.Replace() == 1) {
-                bar.Finish();
-                outcome = EOutcome::Restored;
-            } else {
-                outcome = saved.RollBack() ? EOutcome::RolledBack : EOutcome::Stranded;
+                return EOutcome::NotSaved;
             }
-        } catch (...) {
-            thrown = std::current_exception();
-        }
-    });
-    if (thrown)
-        std::rethrow_exception(thrown);
+            if (saved.Replace() == 1) {
+                bar.Finish();
+                return EOutcome::Restored;
+            }
+            return saved.RollBack() ? EOutcome::RolledBack : EOutcome::Stranded;
+        }).value;
     switch (outcome) {
     case EOutcome::Refused:
         Message(saved.GetRefusal(), MB_OK, MB_ICONEXCLAMATION);
