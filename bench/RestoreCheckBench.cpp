@@ -3,7 +3,8 @@
 // integrity_check, every line's slip looked up by the foreign-key check,
 // then the opening. It runs while the user waits under the wait dialog,
 // its bar moved by the check: some 6 to 8 seconds on the bench's 457 MB
-// book, its bound half as much again.
+// book, its bound half as much again. The user's 中止 is heard within half a
+// second of the press, wherever the check is.
 
 #include "BenchMain.h"
 
