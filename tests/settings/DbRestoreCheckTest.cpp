@@ -32,6 +32,16 @@ QMap<QString, QByteArray> Snapshot(const QString& folder)
     return files;
 }
 
+// What the copy of a backup takes: every file of it but its identity.
+qint64 CopiedBytes(const QString& backup)
+{
+    qint64 needed = 0;
+    QDirIterator files(backup, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext())
+        needed += files.next().endsWith("/Buinf.sys") ? 0 : files.fileInfo().size();
+    return needed;
+}
+
 bool CopyTree(const QString& from, const QString& to)
 {
     bool copied = QDir().mkpath(to);
@@ -161,11 +171,7 @@ TEST_F(DbRestoreCheck, ABackupThatIsNotSoundIsRefusedWithItsReason)
                           "このデータベース（バージョン99）は、このプログラム（バージョン%2）より"
                           "新しいため開けません。新しいプログラムで開いてください。") +
         kUnchanged;
-    // What the copy takes: every file of the backup but its identity.
-    qint64 needed = 0;
-    QDirIterator files(m_strBackup, QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext())
-        needed += files.next().endsWith("/Buinf.sys") ? 0 : files.fileInfo().size();
+    const qint64 needed = CopiedBytes(m_strBackup);
     const qint64 database = QFileInfo(m_strBackup + "/QXSelvo.vrz").size();
     const int pageSize = [&] {
         const QByteArray head = GetFile(m_strBackup + "/QXSelvo.vrz").left(18);
@@ -323,10 +329,7 @@ TEST_F(DbRestoreCheck, ABackupThatIsNotSoundIsRefusedWithItsReason)
 TEST_F(DbRestoreCheck, AStoppedCopyLeavesTheFolderAsItWas)
 {
     ASSERT_EQ(m_session.m_manager.Release(m_session.m_id), 1);
-    qint64 needed = 0;
-    QDirIterator files(m_strBackup, QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext())
-        needed += files.next().endsWith("/Buinf.sys") ? 0 : files.fileInfo().size();
+    const qint64 needed = CopiedBytes(m_strBackup);
     const qint64 database = QFileInfo(m_strBackup + "/QXSelvo.vrz").size();
     ASSERT_LT(database, 1 << 20) << "copied in one block";
     const QString copy = QString::fromUtf8("Begin バックアップのデータをコピーしています。\n"

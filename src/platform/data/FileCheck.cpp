@@ -49,6 +49,15 @@ constexpr qint64 kCheckInstructionsPerPage = 925;
 constexpr int kInstructionsPerTick = 10000;
 // The bar's parts; the check's last part is done only when it ends.
 constexpr int kCheckParts = 1000;
+// The pages and indexes, then the rows' references, unless stopped between.
+int CheckStatements(sqlite3* db, bool& damaged, const std::atomic<bool>* stopped = nullptr)
+{
+    int rc = Findings(db, "PRAGMA integrity_check", "ok", damaged);
+    if (rc == SQLITE_OK && !damaged && !(stopped && *stopped))
+        rc = Findings(db, "PRAGMA foreign_key_check", nullptr, damaged);
+    return stopped && *stopped ? SQLITE_INTERRUPT : rc;
+}
+
 // How often the ticker is asked while the check runs, whether its bar moved
 // or not: integrity_check may walk a large table's pages in one step that
 // ticks nowhere, and a stop must still be heard at once.
@@ -69,7 +78,7 @@ class CCheckRun
         int rc = SQLITE_OK;
         std::thread check([&] {
             const CProgressHandlerScope handler(m_db, kInstructionsPerTick, Tick, this);
-            rc = Statements(damaged);
+            rc = CheckStatements(m_db, damaged, &m_bStopped);
             const std::lock_guard lock(m_mutex);
             m_bEnded = true;
             m_woken.notify_all();
@@ -127,15 +136,6 @@ class CCheckRun
         return int(std::min<qint64>(kCheckParts - 1, m_ticks.load() * kCheckParts / m_foreseen));
     }
 
-    // The pages and indexes, then the rows' references, unless stopped between.
-    int Statements(bool& damaged)
-    {
-        int rc = Findings(m_db, "PRAGMA integrity_check", "ok", damaged);
-        if (rc == SQLITE_OK && !damaged && !m_bStopped)
-            rc = Findings(m_db, "PRAGMA foreign_key_check", nullptr, damaged);
-        return m_bStopped ? SQLITE_INTERRUPT : rc;
-    }
-
     sqlite3* m_db;
     const qint64 m_foreseen;
     std::atomic<qint64> m_ticks{0};
@@ -150,12 +150,8 @@ class CCheckRun
 // Runs the check over the connection, telling the ticker as it goes.
 int CheckPagesAndRows(sqlite3* db, const CMakeMsgID::FileCheckTicker& checking, bool& damaged, bool& stopped)
 {
-    if (!checking) {
-        int rc = Findings(db, "PRAGMA integrity_check", "ok", damaged);
-        if (rc == SQLITE_OK && !damaged)
-            rc = Findings(db, "PRAGMA foreign_key_check", nullptr, damaged);
-        return rc;
-    }
+    if (!checking)
+        return CheckStatements(db, damaged);
     qint64 foreseen = 1;
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db, "PRAGMA page_count", -1, &statement, nullptr) == SQLITE_OK &&
