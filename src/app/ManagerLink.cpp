@@ -2,6 +2,7 @@
 
 #include "platform/data/DbManager.h"
 #include "platform/env/DBDirMng.h"
+#include "settings/db/DbSession.h"
 
 CDbManagerLink::CDbManagerLink(CMakeMsgID& data) : m_data(data) {}
 
@@ -56,7 +57,7 @@ QString ConnectFailureText(int answer)
     case CDbManager::kOtherUsers:
         return QStringLiteral("接続済みのデータベースと異なるデータベースに接続しようとしています。\n");
     case CDbManager::kOtherProcess:
-        return QStringLiteral("他のプロセスからデータベースにアクセスされています。接続できません。\n");
+        return DatabaseInUseText(QStringLiteral("起動")) + u'\n';
     case CDbManager::kNoDatabase:
         return QStringLiteral("接続すべきデータベースフォルダが不明です。\n");
     case CDbManager::kUnknownId:

@@ -112,8 +112,9 @@ TEST(ApplicationTest, FirstStartOnAnEmptyDataRootConnectsTheFirstDatabase)
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
     EXPECT_EQ(ui.Prompt().Texts(),
-              QStringList{
-                  QStringLiteral("他のプロセスからデータベースにアクセスされています。接続できません。\n")});
+              QStringList{QStringLiteral(
+                  "このデータベースは、ほかで起動している『Corvanta／販売』、または他のユーザーが"
+                  "使用しています。\nそちらを終了してから、もう一度起動してください。\n")});
     EXPECT_FALSE(again.GetMainFrame()->isVisible());
     EXPECT_EQ(again.ExitInstance(), 1);
 }

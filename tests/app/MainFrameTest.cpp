@@ -191,7 +191,8 @@ TEST(MainFrameTest, EveryFailedConnectShowsItsMessageAndCloses)
     CBackupScript backup;
     const QList<std::pair<int, QString>> cases{
         {50, QStringLiteral("接続済みのデータベースと異なるデータベースに接続しようとしています。\n")},
-        {51, QStringLiteral("他のプロセスからデータベースにアクセスされています。接続できません。\n")},
+        {51, QStringLiteral("このデータベースは、ほかで起動している『Corvanta／販売』、または他のユーザーが"
+                            "使用しています。\nそちらを終了してから、もう一度起動してください。\n")},
         {52, QStringLiteral("接続すべきデータベースフォルダが不明です。\n")},
         {-2, QStringLiteral("識別IDが登録されていません。\n")},
         {-3, QStringLiteral("データベースへの接続に失敗しました。\n")},

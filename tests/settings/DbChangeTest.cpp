@@ -170,7 +170,9 @@ TEST_F(DbChange, RefusedReleaseKeepsTheDatabase)
         EXPECT_EQ(rules.OnOK(), 0);
     }
     EXPECT_EQ(LastText(), QString::fromUtf8("選択されたデータベースに設定できませんでした。\n"
-                                            "他のプロセスからデータベースにアクセスされています。"));
+                                            "このデータベースは、ほかで起動している『Corvanta／販売』、"
+                                            "または他のユーザーが使用しています。\n"
+                                            "そちらを終了してから、もう一度操作してください。"));
     EXPECT_EQ(m_session.m_nReleases, releasesBefore);
     EXPECT_EQ(Current(), kMain);
     EXPECT_EQ(ConnectedCode(), "M1");

@@ -10,6 +10,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace
@@ -29,6 +30,16 @@ QMap<QString, QByteArray> Snapshot(const QString& folder)
         files.insert(path.mid(folder.size()), QFileInfo(path).isDir() ? QByteArray("<dir>") : GetFile(path));
     }
     return files;
+}
+
+// What the copy of a backup takes: every file of it but its identity.
+qint64 CopiedBytes(const QString& backup)
+{
+    qint64 needed = 0;
+    QDirIterator files(backup, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext())
+        needed += files.next().endsWith("/Buinf.sys") ? 0 : files.fileInfo().size();
+    return needed;
 }
 
 bool CopyTree(const QString& from, const QString& to)
@@ -160,11 +171,7 @@ TEST_F(DbRestoreCheck, ABackupThatIsNotSoundIsRefusedWithItsReason)
                           "このデータベース（バージョン99）は、このプログラム（バージョン%2）より"
                           "新しいため開けません。新しいプログラムで開いてください。") +
         kUnchanged;
-    // What the copy takes: every file of the backup but its identity.
-    qint64 needed = 0;
-    QDirIterator files(m_strBackup, QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext())
-        needed += files.next().endsWith("/Buinf.sys") ? 0 : files.fileInfo().size();
+    const qint64 needed = CopiedBytes(m_strBackup);
     const qint64 database = QFileInfo(m_strBackup + "/QXSelvo.vrz").size();
     const int pageSize = [&] {
         const QByteArray head = GetFile(m_strBackup + "/QXSelvo.vrz").left(18);
@@ -283,10 +290,23 @@ TEST_F(DbRestoreCheck, ABackupThatIsNotSoundIsRefusedWithItsReason)
             // One file, as every database of the program is.
             EXPECT_FALSE(QFileInfo::exists(m_strFolder + "/QXSelvo.vrz-wal"));
             EXPECT_EQ(FirstRow(m_strFolder + "/QXSelvo.vrz", "PRAGMA journal_mode"), "delete");
+            // The copy's bar from its first byte, the check's inside it, then
+            // the saving and the moves; each bar runs to its end.
             const QStringList waits = m_ui.Wait().Log().mid(waited);
-            EXPECT_EQ(waits.value(0), QString::fromUtf8("Begin バックアップのデータベースを確認しています。\n"
-                                                        "しばらくお待ちください。 1000"));
-            EXPECT_EQ(waits.mid(waits.size() - 2), QStringList({"Pos 1000", "End"}));
+            const QString copy = QString::fromUtf8("Begin バックアップのデータをコピーしています。\n"
+                                                   "しばらくお待ちください。 1000");
+            const QString check = QString::fromUtf8("Begin バックアップのデータベースを確認しています。\n"
+                                                    "しばらくお待ちください。 1000");
+            const QString restoring = QString::fromUtf8("Begin データベースを復元しています。\n"
+                                                        "しばらくお待ちください。 1000");
+            QStringList dialogs;
+            for (const QString& line : waits)
+                if (!line.startsWith("Pos "))
+                    dialogs << line;
+            EXPECT_EQ(dialogs, QStringList({copy, check, "End", "End", restoring, "End"}));
+            for (const qsizetype ended : {waits.indexOf(check), waits.indexOf("End"), waits.size() - 1}) {
+                EXPECT_EQ(waits.value(ended - 1), "Pos 1000") << waits.value(ended).toStdString();
+            }
             EXPECT_EQ(m_ui.Wait().Depth(), 0);
             continue;
         }
@@ -296,6 +316,53 @@ TEST_F(DbRestoreCheck, ABackupThatIsNotSoundIsRefusedWithItsReason)
         EXPECT_EQ(m_session.m_nReloads, 1); // the first restore's only
         EXPECT_EQ(Items(), 3001);
         EXPECT_EQ(Items("WHERE ItemCode = 'C1'"), 1);
+        const QMap<QString, QByteArray> after = Snapshot(m_strFolder);
+        EXPECT_EQ(QStringList(after.keys()), QStringList(before.keys()));
+        EXPECT_TRUE(after == before);
+    }
+}
+
+// The copy of a backup shows its bar over the bytes copied from its first
+// byte; 中止 pressed there (at its first block, or once the database is
+// copied) drops what was copied and leaves the database folder, "BupTmp"
+// included, byte for byte as it was, and checks nothing.
+TEST_F(DbRestoreCheck, AStoppedCopyLeavesTheFolderAsItWas)
+{
+    ASSERT_EQ(m_session.m_manager.Release(m_session.m_id), 1);
+    const qint64 needed = CopiedBytes(m_strBackup);
+    const qint64 database = QFileInfo(m_strBackup + "/QXSelvo.vrz").size();
+    ASSERT_LT(database, 1 << 20) << "copied in one block";
+    const QString copy = QString::fromUtf8("Begin バックアップのデータをコピーしています。\n"
+                                           "しばらくお待ちください。 1000");
+    const QMap<QString, QByteArray> before = Snapshot(m_strFolder);
+    for (const bool atFirstBlock : {true, false}) {
+        SCOPED_TRACE(atFirstBlock);
+        m_ui.Wait().SetCancelled(atFirstBlock);
+        SetRestoreStepHook([&](ERestoreStep step) {
+            if (step == ERestoreStep::StagedDatabase)
+                m_ui.Wait().SetCancelled(true);
+        });
+        const qsizetype waited = m_ui.Wait().Log().size();
+        CRestoreFileSet staged(m_strFolder);
+        EXPECT_EQ(staged.Stage(m_strBackup), 0);
+        SetRestoreStepHook({});
+        m_ui.Wait().SetCancelled(false);
+        EXPECT_EQ(staged.GetRefusal(), QString::fromUtf8("データベースの復元を中止しました。") + kUnchanged);
+        const QStringList waits = m_ui.Wait().Log().mid(waited);
+        ASSERT_GE(waits.size(), 3);
+        EXPECT_EQ(waits.first(), copy);
+        EXPECT_EQ(waits.last(), "End");
+        QList<int> bar;
+        for (const QString& line : waits.mid(1, waits.size() - 2)) {
+            ASSERT_TRUE(line.startsWith("Pos ")) << line.toStdString();
+            bar << line.mid(4).toInt();
+        }
+        EXPECT_EQ(bar.first(), int(database * 1000 / needed)) << "the bar once the database is copied";
+        EXPECT_TRUE(std::is_sorted(bar.begin(), bar.end()) && bar.last() < 1000);
+        if (atFirstBlock) {
+            EXPECT_EQ(bar.size(), 1);
+        }
+        EXPECT_EQ(m_ui.Wait().Depth(), 0);
         const QMap<QString, QByteArray> after = Snapshot(m_strFolder);
         EXPECT_EQ(QStringList(after.keys()), QStringList(before.keys()));
         EXPECT_TRUE(after == before);

@@ -8,6 +8,7 @@
 
 #include <QMap>
 
+#include <algorithm>
 #include <optional>
 
 namespace
@@ -415,4 +416,50 @@ TEST_F(DbRestoreCutOff, ADatabaseGoneAfterARestoreIsNotReplacedByTheStateBefore)
         ASSERT_EQ(m_session.Connect(), 1);
         EXPECT_EQ(ItemCodes(m_strFolder), older);
     }
+}
+
+// From the release of its connection until the books are whole again, the
+// restore holds the database's lock: another start (a second connection,
+// and the mending of an interrupted restore before it) is refused at every
+// step and touches nothing, and the restore ends whole. Its lock ends with
+// it, so the next start connects.
+TEST_F(DbRestoreCutOff, AnotherStartIsKeptOffUntilTheRestoreIsWhole)
+{
+    using S = ERestoreStep;
+    const S steps[] = {S::StagedDatabase, S::StagedAll,    S::CheckedStaged, S::SavedCurrent,
+                       S::MarkedReady,    S::ReplacedFile, S::Pruned};
+    struct CTried {
+        S step;
+        int connected;
+        ERestoreRecovery recovery;
+        bool staged; // the restore's staging folder is still there
+    };
+    QList<CTried> tried;
+    SetRestoreStepHook([&](S step) {
+        CMakeMsgID otherData;
+        CDbManager other(otherData);
+        const int connected = other.Connect(other.Register(), m_strFolder);
+        const ERestoreRecovery recovery = RecoverInterruptedRestore(m_strFolder);
+        tried.append({step, connected, recovery, QFileInfo::exists(m_strFolder + "/BupTmp/Restore")});
+    });
+    EXPECT_EQ(Restore(), 1);
+    SetRestoreStepHook({});
+    EXPECT_EQ(Texts().last(), QString::fromUtf8("復元しました"));
+    EXPECT_TRUE(State() == m_backedUp);
+
+    QList<S> seen;
+    for (const CTried& t : tried) {
+        SCOPED_TRACE(int(t.step));
+        seen << t.step;
+        EXPECT_EQ(t.connected, CDbManager::kOtherProcess);
+        EXPECT_EQ(t.recovery, ERestoreRecovery::InUse);
+        EXPECT_TRUE(t.staged);
+    }
+    seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
+    EXPECT_EQ(seen, QList<S>(std::begin(steps), std::end(steps)));
+
+    ASSERT_EQ(m_session.Release(), 1);
+    CMakeMsgID nextData;
+    CDbManager next(nextData);
+    EXPECT_EQ(next.Connect(next.Register(), m_strFolder), CDbManager::kDone);
 }

@@ -6,12 +6,16 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <mutex>
+#include <vector>
 
 namespace
 {
@@ -143,13 +147,24 @@ QString SamePathKey(const QString& folder)
     return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
 }
 
+// The managers of this process, so that a hold can take over the lock one
+// of them holds.
+std::mutex g_managersMutex;
+std::vector<const CDbManager*> g_managers;
+
 } // namespace
 
-CDbManager::CDbManager(CMakeMsgID& data) : m_data(data) {}
+CDbManager::CDbManager(CMakeMsgID& data) : m_data(data)
+{
+    const std::lock_guard lock(g_managersMutex);
+    g_managers.push_back(this);
+}
 
 CDbManager::~CDbManager()
 {
     Disconnect();
+    const std::lock_guard lock(g_managersMutex);
+    g_managers.erase(std::find(g_managers.begin(), g_managers.end(), this));
 }
 
 int CDbManager::Register()
@@ -262,6 +277,44 @@ void CDbManager::Disconnect()
     m_data.Close();
     DropDatabaseLock(m_lock);
     m_folder.clear();
+}
+
+CDbLockHold::CDbLockHold(const QString& folder)
+{
+    {
+        const std::lock_guard lock(g_managersMutex);
+        const QString key = SamePathKey(folder);
+        for (const CDbManager* manager : g_managers) {
+            const CDbManager::CLockFds& fds = manager->m_lock;
+            if (fds.folder < 0 || SamePathKey(manager->m_folder) != key)
+                continue;
+            // A flock() lock lasts while any descriptor of its open file
+            // does: the duplicates keep it when the manager closes its own.
+            m_held.folder = ::fcntl(fds.folder, F_DUPFD_CLOEXEC, 0);
+            m_held.file = fds.file < 0 ? -1 : ::fcntl(fds.file, F_DUPFD_CLOEXEC, 0);
+            if (m_held.folder < 0 || (fds.file >= 0 && m_held.file < 0)) {
+                DropDatabaseLock(m_held);
+                m_state = CDbManager::kFailed;
+            } else {
+                m_state = CDbManager::kDone;
+            }
+            return;
+        }
+    }
+    const int error = TakeDatabaseLock(folder, m_held);
+    m_state = error == 0             ? CDbManager::kDone
+              : error == EWOULDBLOCK ? CDbManager::kOtherProcess
+                                     : CDbManager::kFailed;
+}
+
+CDbLockHold::~CDbLockHold()
+{
+    Drop();
+}
+
+void CDbLockHold::Drop()
+{
+    DropDatabaseLock(m_held);
 }
 
 CDbSessionHold::CDbSessionHold(const QString& folder)

@@ -96,6 +96,7 @@ class CDbManager
     void OrderClose();
 
   private:
+    friend class CDbLockHold;
     void Disconnect();
 
     CMakeMsgID& m_data;
@@ -105,6 +106,33 @@ class CDbManager
     CLockFds m_lock;
     QString m_folder;
     std::function<void()> m_closeOrder;
+};
+
+// The lock of a database kept for as long as the object lives, whatever
+// the connection does meanwhile: work that replaces the database's files
+// holds it from before the manager releases the connection until the books
+// are whole again, so no other process opens them or mends them half-way.
+// Taken over from the manager of this process that holds it (its release
+// then leaves the lock held), else taken anew. The kernel drops it when the
+// holder ends in any way, so a killed process never keeps the next one off.
+class CDbLockHold
+{
+  public:
+    explicit CDbLockHold(const QString& folder);
+    ~CDbLockHold();
+    CDbLockHold(const CDbLockHold&) = delete;
+    CDbLockHold& operator=(const CDbLockHold&) = delete;
+
+    // 1 held; 51 another process or manager holds the lock; -4 the folder
+    // cannot be opened or the lock file cannot be made (as ProbeLock).
+    int GetState() const { return m_state; }
+    bool IsHeld() const { return m_held.folder >= 0; }
+    // Drops the lock before the object ends (the manager connects again).
+    void Drop();
+
+  private:
+    CDbManager::CLockFds m_held;
+    int m_state;
 };
 
 // A shared hold on a database folder's session file for as long as the

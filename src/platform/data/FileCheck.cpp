@@ -14,6 +14,13 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <utility>
 
 namespace
 {
@@ -42,56 +49,122 @@ constexpr qint64 kCheckInstructionsPerPage = 925;
 constexpr int kInstructionsPerTick = 10000;
 // The bar's parts; the check's last part is done only when it ends.
 constexpr int kCheckParts = 1000;
-
-// The ticker of a check as the progress handler of its connection sees it.
-struct CCheckTicks {
-    const CMakeMsgID::FileCheckTicker* ticker;
-    qint64 foreseen = 1;
-    qint64 ticks = 0;
-    int shown = -1;
-    bool stopped = false;
-};
-
-int CheckTick(void* context)
-{
-    auto* check = static_cast<CCheckTicks*>(context);
-    const int done = int(std::min<qint64>(kCheckParts - 1, ++check->ticks * kCheckParts / check->foreseen));
-    if (done == check->shown)
-        return 0;
-    check->shown = done;
-    check->stopped = !(*check->ticker)(done, kCheckParts);
-    return check->stopped ? 1 : 0;
-}
-
-// The pages and indexes, then the rows' references.
-int CheckStatements(sqlite3* db, bool& damaged)
+// The pages and indexes, then the rows' references, unless stopped between.
+int CheckStatements(sqlite3* db, bool& damaged, const std::atomic<bool>* stopped = nullptr)
 {
     int rc = Findings(db, "PRAGMA integrity_check", "ok", damaged);
-    if (rc == SQLITE_OK && !damaged)
+    if (rc == SQLITE_OK && !damaged && !(stopped && *stopped))
         rc = Findings(db, "PRAGMA foreign_key_check", nullptr, damaged);
-    return rc;
+    return stopped && *stopped ? SQLITE_INTERRUPT : rc;
 }
+
+// How often the ticker is asked while the check runs, whether its bar moved
+// or not: integrity_check may walk a large table's pages in one step that
+// ticks nowhere, and a stop must still be heard at once.
+constexpr std::chrono::milliseconds kLookEvery(50);
+
+// A check running on a thread of its own while the caller's thread looks at
+// its bar and asks the ticker. The ticks count on the check's thread; a stop
+// interrupts the statement from the looking thread.
+class CCheckRun
+{
+  public:
+    CCheckRun(sqlite3* db, qint64 foreseen) : m_db(db), m_foreseen(foreseen) {}
+
+    // Runs the statements, looking every kLookEvery; true in `stopped` when
+    // the ticker said so (the statements ended as interrupted).
+    int Run(const CMakeMsgID::FileCheckTicker& checking, bool& damaged, bool& stopped)
+    {
+        int rc = SQLITE_OK;
+        std::thread check([&] {
+            const CProgressHandlerScope handler(m_db, kInstructionsPerTick, Tick, this);
+            rc = CheckStatements(m_db, damaged, &m_bStopped);
+            const std::lock_guard lock(m_mutex);
+            m_bEnded = true;
+            m_woken.notify_all();
+        });
+        std::exception_ptr thrown;
+        std::unique_lock lock(m_mutex);
+        while (!m_bEnded) {
+            m_woken.wait_for(lock, kLookEvery, [this] { return m_bEnded || m_bLookAsked; });
+            if (m_bEnded)
+                break;
+            if (!m_bStopped) {
+                const int done = Done();
+                lock.unlock();
+                bool goOn = false;
+                try {
+                    goOn = checking(done, kCheckParts);
+                } catch (...) {
+                    thrown = std::current_exception();
+                }
+                lock.lock();
+                if (!goOn) {
+                    m_bStopped = true;
+                    sqlite3_interrupt(m_db);
+                }
+            }
+            m_bLookAsked = false;
+            m_woken.notify_all();
+        }
+        lock.unlock();
+        check.join();
+        if (thrown)
+            std::rethrow_exception(thrown);
+        stopped = m_bStopped;
+        return rc;
+    }
+
+  private:
+    static int Tick(void* context)
+    {
+        auto* run = static_cast<CCheckRun*>(context);
+        // The first tick waits for the look it asks for: a stop pressed while
+        // the check gets under way is heard before its pages are walked.
+        if (!std::exchange(run->m_bUnderWay, true)) {
+            std::unique_lock lock(run->m_mutex);
+            run->m_bLookAsked = true;
+            run->m_woken.notify_all();
+            run->m_woken.wait(lock, [run] { return !run->m_bLookAsked; });
+        }
+        ++run->m_ticks;
+        return run->m_bStopped.load() ? 1 : 0;
+    }
+
+    int Done() const
+    {
+        return int(std::min<qint64>(kCheckParts - 1, m_ticks.load() * kCheckParts / m_foreseen));
+    }
+
+    sqlite3* m_db;
+    const qint64 m_foreseen;
+    std::atomic<qint64> m_ticks{0};
+    std::atomic<bool> m_bStopped{false};
+    std::mutex m_mutex;
+    std::condition_variable m_woken;
+    bool m_bEnded = false;
+    bool m_bLookAsked = false;
+    bool m_bUnderWay = false; // the check's thread only
+};
 
 // Runs the check over the connection, telling the ticker as it goes.
 int CheckPagesAndRows(sqlite3* db, const CMakeMsgID::FileCheckTicker& checking, bool& damaged, bool& stopped)
 {
     if (!checking)
         return CheckStatements(db, damaged);
-    CCheckTicks ticks{&checking};
+    qint64 foreseen = 1;
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db, "PRAGMA page_count", -1, &statement, nullptr) == SQLITE_OK &&
         sqlite3_step(statement) == SQLITE_ROW)
-        ticks.foreseen = std::max<qint64>(1, sqlite3_column_int64(statement, 0) * kCheckInstructionsPerPage /
-                                                 kInstructionsPerTick);
+        foreseen = std::max<qint64>(1, sqlite3_column_int64(statement, 0) * kCheckInstructionsPerPage /
+                                           kInstructionsPerTick);
     sqlite3_finalize(statement);
-    int rc;
-    {
-        const CProgressHandlerScope handler(db, kInstructionsPerTick, CheckTick, &ticks);
-        if (!checking(0, kCheckParts))
-            ticks.stopped = true;
-        rc = ticks.stopped ? SQLITE_INTERRUPT : CheckStatements(db, damaged);
+    if (!checking(0, kCheckParts)) {
+        stopped = true;
+        return SQLITE_INTERRUPT;
     }
-    stopped = ticks.stopped;
+    CCheckRun run(db, foreseen);
+    const int rc = run.Run(checking, damaged, stopped);
     if (rc == SQLITE_OK && !stopped && !checking(kCheckParts, kCheckParts))
         stopped = true;
     return rc;

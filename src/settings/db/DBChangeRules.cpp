@@ -236,7 +236,7 @@ int CDBChangeRules::SwitchDatabase(const QString& name)
         return 0;
     }
     if (CDbManager::ProbeLock(folder) == CDbManager::kOtherProcess) {
-        Message(notSet + QStringLiteral("\n他のプロセスからデータベースにアクセスされています。"));
+        Message(notSet + u'\n' + DatabaseInUseText(QStringLiteral("操作")));
         return 0;
     }
     if (!databases.SetNowDB(name)) {

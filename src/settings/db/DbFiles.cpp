@@ -15,7 +15,7 @@
 namespace
 {
 
-bool CopyOneFile(const QString& source, const QString& target, bool clearReadOnly)
+bool CopyOneFile(const QString& source, const QString& target, bool clearReadOnly, const CopyTicker& copied)
 {
     const QFileInfo info(source);
     if (!info.isFile())
@@ -26,7 +26,7 @@ bool CopyOneFile(const QString& source, const QString& target, bool clearReadOnl
         return false;
     QByteArray chunk;
     while (!(chunk = in.read(1 << 20)).isEmpty()) {
-        if (out.write(chunk) != chunk.size())
+        if (out.write(chunk) != chunk.size() || (copied && !copied(chunk.size())))
             return false;
     }
     if (in.error() != QFileDevice::NoError)
@@ -42,13 +42,19 @@ bool CopyOneFile(const QString& source, const QString& target, bool clearReadOnl
     return true;
 }
 
-int CopyEntries(const QStringList& sources, const QString& to, bool failIfExists, bool clearReadOnly)
+int CopyEntries(const QStringList& sources, const QString& to, bool failIfExists, bool clearReadOnly,
+                const CopyTicker& copied)
 {
     int failed = 0;
     // A target written by this copy holds another source whose name differs
     // only in case, never a stale file to replace.
     QSet<QString> written;
+    bool stopped = false;
     for (const QString& source : sources) {
+        if (stopped) {
+            ++failed;
+            continue;
+        }
         const QString name = QFileInfo(source).fileName();
         QString existing = FindFileNoCase(to, name);
         if (written.contains(existing))
@@ -56,7 +62,10 @@ int CopyEntries(const QStringList& sources, const QString& to, bool failIfExists
         const QString target = existing.isEmpty() ? JoinPath(to, name) : existing;
         if (failIfExists && !existing.isEmpty())
             ++failed;
-        else if (!CopyOneFile(source, target, clearReadOnly))
+        else if (!CopyOneFile(source, target, clearReadOnly, [&](qint64 bytes) {
+                     stopped = copied && !copied(bytes);
+                     return !stopped;
+                 }))
             ++failed;
         else
             written.insert(target);
@@ -97,7 +106,7 @@ void GetDbSettingFiles(QStringList& files)
 }
 
 int CopyFileList(const QString& from, const QString& to, const QStringList& names, bool failIfExists,
-                 bool clearReadOnly)
+                 bool clearReadOnly, const CopyTicker& copied)
 {
     // Every spelling of a name is copied: which one a reader takes is not
     // decided here, and a copy must not drop the other.
@@ -113,16 +122,16 @@ int CopyFileList(const QString& from, const QString& to, const QStringList& name
                 sources << path;
         }
     }
-    return CopyEntries(sources, to, failIfExists, clearReadOnly);
+    return CopyEntries(sources, to, failIfExists, clearReadOnly, copied);
 }
 
 int CopyFolderFiles(const QString& from, const QString& to, const QString& extension, bool failIfExists,
-                    bool clearReadOnly)
+                    bool clearReadOnly, const CopyTicker& copied)
 {
     QStringList sources;
     for (const QFileInfo& file : FolderFiles(from, extension))
         sources << file.filePath();
-    return CopyEntries(sources, to, failIfExists, clearReadOnly);
+    return CopyEntries(sources, to, failIfExists, clearReadOnly, copied);
 }
 
 bool IsSameFolder(const QString& a, const QString& b)

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // The files that make up a database folder, and the copy and delete helpers
 // that database copy, backup and restore share. Names inside a database
 // folder match without regard to ASCII letter case: a source is found in
@@ -27,14 +29,18 @@ void GetDbSettingFiles(QStringList& files);
 // is written to a temporary file, synced and renamed over the target, so a
 // target is the old file or the whole new one. The copy keeps the source's
 // permissions; with `clearReadOnly` it is writable by its owner afterwards.
-// Answers the number of files that failed.
+// Answers the number of files that failed. `copied` (may be empty) hears
+// the bytes of each block written; false stops the copy there: the file on
+// its way is dropped (its target untouched) and it and the rest count as
+// failed.
+using CopyTicker = std::function<bool(qint64 bytes)>;
 int CopyFileList(const QString& from, const QString& to, const QStringList& names, bool failIfExists,
-                 bool clearReadOnly);
+                 bool clearReadOnly, const CopyTicker& copied = {});
 
 // The same for every file of `from` with the extension (all files when it is
 // empty); sub-folders are not copied.
 int CopyFolderFiles(const QString& from, const QString& to, const QString& extension, bool failIfExists,
-                    bool clearReadOnly);
+                    bool clearReadOnly, const CopyTicker& copied = {});
 
 // True when both paths name the same folder, as typed or through links,
 // without regard to letter case.

@@ -10,6 +10,14 @@ QString ReconnectFailedText()
         .arg(ProgramTitle());
 }
 
+QString DatabaseInUseText(const QString& retry)
+{
+    return QStringLiteral(
+               "このデータベースは、ほかで起動している『%1』、または他のユーザーが使用しています。\n"
+               "そちらを終了してから、もう一度%2してください。")
+        .arg(ProgramTitle(), retry);
+}
+
 QString CannotDisconnectText()
 {
     return QStringLiteral("現在のデータベースとの接続を切ることができません。\n切り替えができません。");

@@ -28,6 +28,9 @@ class IDbSession
 
 // The stop-icon text after a failed reconnection: the program cannot go on.
 QString ReconnectFailedText();
+// Another process holds the database: who may, and that closing it lets
+// this program connect; `retry` names what to do again ("起動", "操作").
+QString DatabaseInUseText(const QString& retry);
 // The refusal when the manager would not release the database.
 QString CannotDisconnectText();
 // The refusal while other screens use the database; `action` names what

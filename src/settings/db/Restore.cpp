@@ -1,6 +1,7 @@
 #include "settings/db/Restore.h"
 
 #include "platform/archive/SafeFile.h"
+#include "platform/data/DbManager.h"
 #include "platform/data/MakeMsgID.h"
 #include "platform/data/TableNames.h"
 #include "platform/env/ArdoEnv.h"
@@ -26,7 +27,7 @@
 #include <QStorageInfo>
 
 #include <algorithm>
-#include <exception>
+#include <optional>
 #include <utility>
 
 namespace
@@ -116,10 +117,11 @@ bool DropStaging(const QString& folder)
 }
 
 // Copies the files into `to`, remembering each name; false at the first failure.
-bool SaveFiles(const QString& from, const QString& to, const QStringList& names, QStringList& saved)
+bool SaveFiles(const QString& from, const QString& to, const QStringList& names, QStringList& saved,
+               const CopyTicker& copied)
 {
     for (const QString& name : names) {
-        if (CopyFileList(from, to, {name}, false, false) != 0)
+        if (CopyFileList(from, to, {name}, false, false, copied) != 0)
             return false;
         saved << name;
     }
@@ -205,6 +207,63 @@ QStringList BackupFileNames(const QString& backupFolder)
     return listed;
 }
 
+// The parts of the bars of the copies.
+constexpr int kBarParts = 1000;
+
+// The wait dialog for the span of the object. Opened from work beside the
+// window, the dialog always has 中止; a firm one (the saving and the moves,
+// which must not stop half-way) is opened by the window's thread itself.
+class CWaitScope
+{
+  public:
+    CWaitScope(const QString& text, int total, bool stoppable)
+    {
+        if (stoppable)
+            UiServices::Wait().Begin(text, total, true);
+        else
+            LongWork::Ask([&] { UiServices::Wait().Begin(text, total, false); });
+    }
+    ~CWaitScope() { UiServices::Wait().End(); }
+    CWaitScope(const CWaitScope&) = delete;
+    CWaitScope& operator=(const CWaitScope&) = delete;
+};
+
+// The bar of the wait dialog over the bytes a copy has written.
+class CBytesBar
+{
+  public:
+    CBytesBar(qint64 total, bool stoppable) : m_total(std::max<qint64>(1, total)), m_bStoppable(stoppable) {}
+    // False once the user stopped the copy.
+    bool Tell(qint64 bytes)
+    {
+        m_done += bytes;
+        Show(int(std::min<qint64>(kBarParts, m_done * kBarParts / m_total)));
+        m_bStopped =
+            m_bStopped || (m_bStoppable && (LongWork::Stopped() || UiServices::Wait().IsCancelled()));
+        return !m_bStopped;
+    }
+    CopyTicker Ticker()
+    {
+        return [this](qint64 bytes) { return Tell(bytes); };
+    }
+    // The bar at its end, whatever the sizes foreseen.
+    void Finish() { Show(kBarParts); }
+    bool Stopped() const { return m_bStopped; }
+
+  private:
+    void Show(int pos)
+    {
+        if (pos != std::exchange(m_pos, pos))
+            UiServices::Wait().SetPos(pos);
+    }
+
+    qint64 m_total;
+    qint64 m_done = 0;
+    int m_pos = 0;
+    bool m_bStoppable;
+    bool m_bStopped = false;
+};
+
 // The wait dialog over the check of the staged database, with its bar; the
 // user may stop the check there.
 class CCheckWait
@@ -229,19 +288,19 @@ class CCheckWait
     bool m_bBegun = false;
 };
 
-// The bytes the backup's files take once copied.
-qint64 BackupSize(const QString& backupFolder)
+// The bytes the database's files of a folder (a backup's or the one in use)
+// take once copied.
+qint64 FilesSize(const QString& folder)
 {
-    const QStringList listed = BackupFileNames(backupFolder);
+    const QStringList listed = BackupFileNames(folder);
     qint64 size = 0;
-    for (const QFileInfo& file :
-         QDir(backupFolder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+    for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
         if (std::any_of(listed.begin(), listed.end(),
                         [&file](const QString& name) { return EqualsNoAsciiCase(file.fileName(), name); }))
             size += file.size();
     }
     for (const CDbPart& part : kParts) {
-        const QString sub = SubFolder(backupFolder, QLatin1String(part.folder));
+        const QString sub = SubFolder(folder, QLatin1String(part.folder));
         for (const QString& name : FileNames(sub, QLatin1String(part.extension)))
             size += QFileInfo(JoinPath(sub, name)).size();
     }
@@ -397,7 +456,7 @@ FreeSpaceQuery SetFreeSpaceQuery(FreeSpaceQuery query)
 
 CRestoreFileSet::CRestoreFileSet(const QString& databaseFolder) : m_strFolder(databaseFolder) {}
 
-int CRestoreFileSet::SaveCurrent()
+int CRestoreFileSet::SaveCurrent(const CopyTicker& copied)
 {
     const QString scratch = Scratch(m_strFolder);
     for (const QString& folder : {scratch, Files(scratch), Other(scratch)}) {
@@ -423,11 +482,11 @@ int CRestoreFileSet::SaveCurrent()
         if (!path.isEmpty())
             present << QFileInfo(path).fileName();
     }
-    if (!SaveFiles(m_strFolder, scratch, present, m_savedFiles) ||
+    if (!SaveFiles(m_strFolder, scratch, present, m_savedFiles, copied) ||
         !SaveFiles(Files(m_strFolder), Files(scratch),
-                   FileNames(Files(m_strFolder), QLatin1String(kSlipFileExt)), m_savedSlips) ||
+                   FileNames(Files(m_strFolder), QLatin1String(kSlipFileExt)), m_savedSlips, copied) ||
         !SaveFiles(Other(m_strFolder), Other(scratch),
-                   FileNames(Other(m_strFolder), QLatin1String(kDefaultFileExt)), m_savedDefaults)) {
+                   FileNames(Other(m_strFolder), QLatin1String(kDefaultFileExt)), m_savedDefaults, copied)) {
         ClearSaved();
         return 0;
     }
@@ -464,7 +523,7 @@ int CRestoreFileSet::Stage(const QString& backupFolder)
     const QString unchanged = QStringLiteral("\n現在のデータベースは変更していません。");
     // The staged copy goes onto the database's disk: one that would fill it
     // is refused before a byte is written.
-    const qint64 needed = BackupSize(backupFolder);
+    const qint64 needed = FilesSize(backupFolder);
     const qint64 free = FreeSpace()(m_strFolder);
     if (free >= 0 && free < needed)
         return Refuse(QStringLiteral("ディスクの空き容量が足りないため、復元できません。\n"
@@ -473,23 +532,30 @@ int CRestoreFileSet::Stage(const QString& backupFolder)
                                      "空き容量を増やしてから、再度復元操作を行ってください。")
                           .arg(m_strFolder, Megabytes(needed), Megabytes(free)) +
                       unchanged);
+    const QString stopped = QStringLiteral("データベースの復元を中止しました。") + unchanged;
     if (!MakeStaging(m_strFolder))
         return Refuse(failedCopy);
+    // The copy of a large book takes a while: its bar shows from the first
+    // byte, and 中止 drops what was copied (nothing else has changed yet).
+    const CWaitScope copying(
+        QStringLiteral("バックアップのデータをコピーしています。\nしばらくお待ちください。"), kBarParts,
+        true);
+    CBytesBar bar(needed, true);
     const QString staging = Staging(m_strFolder);
     const QStringList listed = BackupFileNames(backupFolder);
     int failed = 0;
     for (qsizetype i = 0; i < listed.size(); ++i) {
-        failed += CopyFileList(backupFolder, staging, {listed[i]}, false, true);
+        failed += CopyFileList(backupFolder, staging, {listed[i]}, false, true, bar.Ticker());
         if (i == 0) // the database file
             Reach(ERestoreStep::StagedDatabase);
     }
     failed += CopyFolderFiles(Files(backupFolder), JoinPath(staging, QLatin1String(kDbFilesFolder)),
-                              QLatin1String(kSlipFileExt), false, true) +
+                              QLatin1String(kSlipFileExt), false, true, bar.Ticker()) +
               CopyFolderFiles(Other(backupFolder), JoinPath(staging, QLatin1String(kDbOtherFolder)),
-                              QLatin1String(kDefaultFileExt), false, true);
+                              QLatin1String(kDefaultFileExt), false, true, bar.Ticker());
     Reach(ERestoreStep::StagedAll);
     if (failed != 0)
-        return Refuse(failedCopy);
+        return Refuse(bar.Stopped() ? stopped : failedCopy);
     const auto damaged = [&](const QString& kind, const QString& path) {
         return Refuse(QStringLiteral("バックアップの%1<%2>が壊れているため、復元できません。\n"
                                      "別のバックアップから復元してください。")
@@ -527,7 +593,7 @@ int CRestoreFileSet::Stage(const QString& backupFolder)
                           .arg(database, err) +
                       unchanged);
     case CMakeMsgID::EFileCheck::Stopped:
-        return Refuse(QStringLiteral("データベースの復元を中止しました。") + unchanged);
+        return Refuse(stopped);
     }
     // A journal that was not needed would be played into the next state. A
     // log of write-ahead mode was read by the check, whatever the database
@@ -575,6 +641,10 @@ ERestoreRecovery RecoverInterruptedRestore(const QString& databaseFolder)
 {
     if (databaseFolder.isEmpty() || !QFileInfo(databaseFolder).isDir())
         return ERestoreRecovery::None;
+    // A restore still running elsewhere holds the lock: what it left is its own.
+    const CDbLockHold hold(databaseFolder);
+    if (hold.GetState() == CDbManager::kOtherProcess)
+        return ERestoreRecovery::InUse;
     const QString scratch = Scratch(databaseFolder);
     const QString staging = Staging(databaseFolder);
     if (QFileInfo::exists(JoinPath(staging, QLatin1String(kReadyList)))) {
@@ -767,6 +837,10 @@ int RestoreDatabase(IDbSession& session)
     }
 
     CWaitCursor wait;
+    // The lock passes from the connection to the restore, so that no other
+    // start opens the books or takes up what the restore left until they
+    // are whole again.
+    std::optional<CDbLockHold> hold(std::in_place, folder);
     const int answer = session.Release();
     if (answer != 1) {
         if (answer == 50)
@@ -779,30 +853,39 @@ int RestoreDatabase(IDbSession& session)
         return 0;
     }
 
+    if (!hold->IsHeld())
+        hold.emplace(folder); // the connection held none of its own
+    if (hold->GetState() == CDbManager::kOtherProcess) {
+        Message(QStringLiteral("データベースを復元できません。\n") +
+                DatabaseInUseText(QStringLiteral("操作")));
+        hold.reset();
+        if (session.Connect() != 1)
+            Message(ReconnectFailedText(), MB_OK, MB_ICONSTOP);
+        return 0;
+    }
+
     // Copying and checking a large book takes seconds: the work runs beside
     // the window, which keeps painting, and what it found is told after.
     enum class EOutcome { Refused, NotSaved, Restored, RolledBack, Stranded };
-    EOutcome outcome = EOutcome::Refused;
     CRestoreFileSet saved(folder);
-    std::exception_ptr thrown;
-    LongWork::Run([&] {
-        try {
-            if (!saved.Stage(backup)) {
-                outcome = EOutcome::Refused;
-            } else if (!SettleDatabaseFile(folder) || !saved.SaveCurrent()) {
+    const EOutcome outcome =
+        LongWork::Run([&] {
+            if (!saved.Stage(backup))
+                return EOutcome::Refused;
+            // From here the restore runs to its end, or back to where it began.
+            const CWaitScope restoring(
+                QStringLiteral("データベースを復元しています。\nしばらくお待ちください。"), kBarParts, false);
+            CBytesBar bar(FilesSize(folder), false);
+            if (!SettleDatabaseFile(folder) || !saved.SaveCurrent(bar.Ticker())) {
                 saved.RollBack();
-                outcome = EOutcome::NotSaved;
-            } else if (saved.Replace() == 1) {
-                outcome = EOutcome::Restored;
-            } else {
-                outcome = saved.RollBack() ? EOutcome::RolledBack : EOutcome::Stranded;
+                return EOutcome::NotSaved;
             }
-        } catch (...) {
-            thrown = std::current_exception();
-        }
-    });
-    if (thrown)
-        std::rethrow_exception(thrown);
+            if (saved.Replace() == 1) {
+                bar.Finish();
+                return EOutcome::Restored;
+            }
+            return saved.RollBack() ? EOutcome::RolledBack : EOutcome::Stranded;
+        }).value;
     switch (outcome) {
     case EOutcome::Refused:
         Message(saved.GetRefusal(), MB_OK, MB_ICONEXCLAMATION);
@@ -837,6 +920,7 @@ int RestoreDatabase(IDbSession& session)
     }
     const bool restored = outcome == EOutcome::Restored;
 
+    hold.reset();
     if (session.Connect() != 1)
         Message(ReconnectFailedText(), MB_OK, MB_ICONSTOP);
     if (!restored)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/db/DbFiles.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -57,7 +59,8 @@ class CRestoreFileSet
     QString GetRefusal() const { return m_strRefusal; }
     // 1 saved (the current files are copied into "BupTmp" and stay in the
     // database folder); 0 not saved (the database folder is as it was).
-    int SaveCurrent();
+    // `copied` (may be empty) hears the bytes copied.
+    int SaveCurrent(const CopyTicker& copied = {});
     // 1 when every saved copy could be deleted from "BupTmp".
     int ClearSaved();
     // Moves the staged files into the database folder, each by one rename,
@@ -95,7 +98,9 @@ class CRestoreFileSet
 // a restore, which is not put back (Missing; the user is told where it
 // lies). The user is told whenever the folder changed or could not be
 // mended.
-enum class ERestoreRecovery { None, Finished, RolledBack, PutBack, Failed, Missing };
+// InUse: another process holds the database's lock (a restore of its own
+// may be running there), so nothing was looked at or changed.
+enum class ERestoreRecovery { None, Finished, RolledBack, PutBack, Failed, Missing, InUse };
 ERestoreRecovery RecoverInterruptedRestore(const QString& databaseFolder);
 
 // The lines of a backup's "Buinf.sys": true with exactly five lines; false
