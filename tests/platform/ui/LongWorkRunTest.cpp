@@ -4,7 +4,10 @@
 #include "platform/work/LongWork.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
@@ -39,6 +42,29 @@ bool SpinUntilStopped()
     while (!LongWork::Stopped() && guard.elapsed() < 20000)
         QThread::yieldCurrentThread();
     return LongWork::Stopped();
+}
+
+enum class EInput { Mouse, Key };
+
+// A click on `button` as the window system hands it over: a press and a
+// release, of the mouse in its middle or of the space bar. Posted, so that
+// it may come from any thread and reaches the button as the loop turns.
+void PostClick(QPushButton& button, EInput input)
+{
+    const QPointF middle = QRectF(button.rect()).center();
+    const QPointF global = button.mapToGlobal(middle);
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        if (input == EInput::Mouse)
+            QCoreApplication::postEvent(
+                &button, new QMouseEvent(type, middle, global, Qt::LeftButton,
+                                         type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                         Qt::NoModifier));
+        else
+            QCoreApplication::postEvent(
+                &button,
+                new QKeyEvent(type == QEvent::MouseButtonPress ? QEvent::KeyPress : QEvent::KeyRelease,
+                              Qt::Key_Space, Qt::NoModifier, QStringLiteral(" ")));
+    }
 }
 
 } // namespace
@@ -187,6 +213,83 @@ TEST(LongWorkRun, StopOnTheWaitDialogStopsTheWork)
     EXPECT_TRUE(prompt.Texts().isEmpty());
     for (QWidget* widget : QApplication::topLevelWidgets())
         EXPECT_FALSE(widget->objectName() == QLatin1String("WaitDialog") && widget->isVisible());
+}
+
+// A click or a key on the window while a work runs is dropped: not carried
+// out then, nor once the work ended. The same input clicks the button when
+// no work runs, and a dialog opened before the work takes none either.
+TEST(LongWorkRun, InputMadeDuringTheWorkIsDroppedNotReplayed)
+{
+    const struct {
+        const char* what;
+        EInput input;
+        bool dialogBefore; // the button lies in a modal dialog already open
+    } cases[] = {
+        {"a mouse click on the window", EInput::Mouse, false},
+        {"the space bar on the window", EInput::Key, false},
+        {"a mouse click on a dialog open before", EInput::Mouse, true},
+        {"the space bar on a dialog open before", EInput::Key, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScopedFakeUi ui;
+        QWidget window;
+        QDialog dialog(&window);
+        QPushButton button(c.dialogBefore ? static_cast<QWidget*>(&dialog) : &window);
+        button.resize(120, 30);
+        window.show();
+        if (c.dialogBefore) {
+            dialog.setWindowModality(Qt::ApplicationModal);
+            dialog.show();
+        }
+        int clicks = 0;
+        QObject::connect(&button, &QPushButton::clicked, [&clicks] { ++clicks; });
+        PostClick(button, c.input);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(clicks, 1) << "the input does not click the button";
+        EXPECT_TRUE(LongWork::Run([&] {
+            PostClick(button, c.input);
+            LongWork::Ask([] { QCoreApplication::processEvents(); });
+        }));
+        EXPECT_EQ(clicks, 1) << "carried out while the work ran";
+        QCoreApplication::processEvents();
+        EXPECT_EQ(clicks, 1) << "carried out once the work ended";
+    }
+}
+
+// A click with the mouse on 中止 of the work's own wait dialog stops the
+// work, while one on the window meanwhile is dropped.
+TEST(LongWorkRun, TheWaitDialogsStopTakesTheMouse)
+{
+    QWidget window;
+    QPushButton button(&window);
+    button.resize(120, 30);
+    window.show();
+    int clicks = 0;
+    QObject::connect(&button, &QPushButton::clicked, [&clicks] { ++clicks; });
+    QTimer clicker;
+    QObject::connect(&clicker, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() != QLatin1String("WaitDialog") || !widget->isVisible())
+                continue;
+            if (auto* stop = widget->findChild<QPushButton*>(); stop && stop->isVisible()) {
+                PostClick(button, EInput::Mouse);
+                PostClick(*stop, EInput::Mouse);
+                clicker.stop();
+            }
+        }
+    });
+    clicker.start(10);
+    bool seen = false;
+    const bool ran = LongWork::Run([&] {
+        UiServices::Wait().Begin(QStringLiteral("読み込み"), 0, false);
+        seen = SpinUntilStopped();
+        UiServices::Wait().End();
+    });
+    EXPECT_FALSE(ran);
+    EXPECT_TRUE(seen);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(clicks, 0);
 }
 
 // A stop answered by a dialog the work never opened is not the work's: a
