@@ -14,10 +14,11 @@ class QObject;
 // (the window's) keeps handling its events, so that its windows paint.
 // Notices from other programs wait until the work is done; user input that
 // arrives meanwhile is dropped, not carried out after it, unless it is for
-// a window the work opened (its wait dialog's 中止, a box it asks). Nothing on the worker touches a widget:
-// what the work tells or asks is handed to the calling thread (Post, Ask) and done there in the order told.
-// The user may stop the work (中止); the work looks at Stopped() where it can end cleanly, or runs to its
-// end.
+// a window the work opened (its wait dialog's 中止, a box it asks).
+// Nothing on the worker touches a widget: what the work tells or asks is
+// handed to the calling thread (Post, Ask) and done there in the order
+// told. The user may stop the work (中止); the work looks at Stopped() where
+// it can end cleanly, or runs to its end.
 //
 // The wait dialog and the message boxes reach the work through UiServices,
 // which relays them this way; a data-access object hands its connection to
