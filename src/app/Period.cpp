@@ -35,18 +35,15 @@ bool ReloadCalendar(CMakeMsgID& db, const QDate& from, const QDate& to, CCDSData
     // may take minutes on large books: under the wait dialog, beside the
     // window's thread, so that the window keeps answering; 中止 ends the read
     // and leaves the calendar without marks.
-    bool stopped = false;
-    const int read = db.RunBeside(
-        [&] {
-            const CWaitDlg wait;
-            return GetCalendar(db, from, to, calendar, err);
-        },
-        &stopped);
-    if (stopped)
+    const auto read = db.RunBeside([&] {
+        const CWaitDlg wait;
+        return GetCalendar(db, from, to, calendar, err);
+    });
+    if (read.stopped)
         calendar.RemoveAll();
     if (stoppedOut)
-        *stoppedOut = stopped;
-    return read == CMakeMsgID::kOk && !stopped;
+        *stoppedOut = read.stopped;
+    return read.value == CMakeMsgID::kOk && !read.stopped;
 }
 
 bool GetCurrentDatabaseName(const CDBDirMng& databases, QString& name)

@@ -664,14 +664,14 @@ int CMasterImport::ReadTextFile(const QString& path)
     // are registered.
     CCsvReader reader(path, format.GetDelimiter(), 0);
     qint64 count = 0;
-    qint64 read = 0;
-    if (!LongWork::Run([&] { read = reader.ReadHead(&m_rows, kHeadRows, &count); })) {
+    const auto read = LongWork::Run([&] { return reader.ReadHead(&m_rows, kHeadRows, &count); });
+    if (read.stopped) {
         m_rows.clear(); // stopped by the user
         return 2;
     }
     // A file that cannot be read or parsed has had its message; an empty
     // one has not.
-    if (read <= 0 || m_rows.isEmpty()) {
+    if (read.value <= 0 || m_rows.isEmpty()) {
         if (QFileInfo(path).isFile() && QFileInfo(path).size() == 0)
             Say(QStringLiteral("読み込めるデータがありませんでした"));
         return 0;
@@ -759,19 +759,13 @@ int CMasterImport::RegisterRows(const QList<CQXCol>& mapping, int firstRow, int 
         return 2;
     // The records are built and written beside the window's thread, a file
     // read again meanwhile, with 中止: a stop registers nothing.
-    bool fed = false;
-    bool stopped = false;
-    m_pDb->RunBeside(
-        [&] {
-            fed = FeedRows(feed, mapping, firstRow, breakAfter1, breakAfter2);
-            return 1;
-        },
-        &stopped);
-    if (stopped) {
+    const auto fed =
+        m_pDb->RunBeside([&] { return FeedRows(feed, mapping, firstRow, breakAfter1, breakAfter2); });
+    if (fed.stopped) {
         feed.Abandon();
         return 2;
     }
-    return fed ? feed.Close() : 2;
+    return fed.value ? feed.Close() : 2;
 }
 
 bool CMasterImport::FeedRows(Feed& feed, const QList<CQXCol>& mapping, int firstRow, int breakAfter1,
@@ -850,14 +844,14 @@ int CMasterImport::ReadAccessFile(const QString& path)
     source->SetMaxCells(m_nMaxCells);
     // The table list comes from a helper process, which a damaged file can
     // keep busy up to its deadline: the wait dialog says so meanwhile.
-    int stage = IAccessSource::kOk;
-    if (!LongWork::Run([&] {
-            CWaitProgress opening(0, kWaitReadingFile);
-            stage = source->Open(path);
-        }))
+    const auto opened = LongWork::Run([&] {
+        CWaitProgress opening(0, kWaitReadingFile);
+        return source->Open(path);
+    });
+    if (opened.stopped)
         return 2; // stopped by the user
-    if (stage != IAccessSource::kOk) {
-        Say(source->OpenMessage(stage), MB_ICONEXCLAMATION);
+    if (opened.value != IAccessSource::kOk) {
+        Say(source->OpenMessage(opened.value), MB_ICONEXCLAMATION);
         return 0;
     }
     const QStringList names = source->Tables();
@@ -874,18 +868,21 @@ int CMasterImport::ReadAccessFile(const QString& path)
     QStringList keys;
     QList<CAccessRow> rows;
     QString step;
-    bool read = false, within = true;
-    if (!LongWork::Run([&] {
-            CWaitProgress wait(0, kWaitReadingFile);
-            read = source->ReadTable(choice.m_strChosen, columns, keys, rows, step);
-            // The bound holds for whatever the source hands over.
-            within = !read || qint64(rows.size()) * (columns.size() + 1) <= m_nMaxCells;
-            if (read && within)
-                TakeAccessRows(columns, keys, rows);
-        })) {
+    bool within = true;
+    const auto ran = LongWork::Run([&] {
+        CWaitProgress wait(0, kWaitReadingFile);
+        const bool read = source->ReadTable(choice.m_strChosen, columns, keys, rows, step);
+        // The bound holds for whatever the source hands over.
+        within = !read || qint64(rows.size()) * (columns.size() + 1) <= m_nMaxCells;
+        if (read && within)
+            TakeAccessRows(columns, keys, rows);
+        return read;
+    });
+    if (ran.stopped) {
         m_rows.clear(); // stopped by the user
         return 2;
     }
+    const bool read = ran.value;
     if (!within) {
         Say(CellBoundText(m_nMaxCells, rows.size(), columns.size() + 1));
         return 0;
@@ -946,13 +943,13 @@ int CMasterImport::ReadContactXmlFile(const QString& path)
     // contacts are read again as they are registered.
     QString reason;
     CContactXmlConv::Survey survey;
-    int read = 2;
-    if (!LongWork::Run([&] {
-            CWaitProgress wait(0, kWaitReadingFile);
-            read = conv.SurveyContacts(path, header.value(1), survey, &reason);
-        }))
+    const auto read = LongWork::Run([&] {
+        CWaitProgress wait(0, kWaitReadingFile);
+        return conv.SurveyContacts(path, header.value(1), survey, &reason);
+    });
+    if (read.stopped)
         return 2; // stopped by the user
-    if (read != 1) {
+    if (read.value != 1) {
         Say(QStringLiteral("%1 を読み込めませんでした。\n%2").arg(path, reason), MB_ICONEXCLAMATION);
         return 2;
     }

@@ -251,11 +251,8 @@ void CClosingController::OnCloseAndPrint()
         CDataWait wait(m_screen.Data(), kWaitClosing);
         // Beside the window's thread, which paints under the dialog meanwhile;
         // one transaction, so it is not stopped halfway.
-        CCloseOutcome closed;
-        m_screen.Data().RunBeside([&] {
-            closed = CClosingService(m_screen.Data()).Close(request);
-            return CMakeMsgID::kOk;
-        });
+        const CCloseOutcome closed =
+            m_screen.Data().RunBeside([&] { return CClosingService(m_screen.Data()).Close(request); }).value;
         wait.Dismiss();
         // Numbers of a closing that wrote nothing go back to the counter,
         // unless someone took numbers since.
@@ -392,11 +389,11 @@ void CClosingController::OnCancelClose()
     if (kept.isEmpty())
         return;
     CDataWait wait(m_screen.Data(), kWaitUndoingClosings);
-    CClosingRefusal undone;
-    m_screen.Data().RunBeside([&] {
-        undone = CClosingService(m_screen.Data()).Undo(CTradeSide::Of(purchase), closings);
-        return CMakeMsgID::kOk;
-    });
+    const CClosingRefusal undone =
+        m_screen.Data()
+            .RunBeside(
+                [&] { return CClosingService(m_screen.Data()).Undo(CTradeSide::Of(purchase), closings); })
+            .value;
     wait.Dismiss();
     if (!undone.IsDone()) {
         ShowClosingRefusal(undone, Q("締めの取り消しに失敗しました。"),

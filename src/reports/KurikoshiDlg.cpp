@@ -269,10 +269,11 @@ void CKurikoshiDlg::OnStart()
     {
         CDataWait wait(m_frame.GetMakeMsgID(), kWaitCarryForward);
         // Beside the window's thread, which paints under the dialog meanwhile.
-        m_frame.GetMakeMsgID().RunBeside([&] {
-            carried = CClosingService(m_frame.GetMakeMsgID()).CarryForward(date, m_dtPrevious);
-            return CMakeMsgID::kOk;
-        });
+        carried = m_frame.GetMakeMsgID()
+                      .RunBeside([&] {
+                          return CClosingService(m_frame.GetMakeMsgID()).CarryForward(date, m_dtPrevious);
+                      })
+                      .value;
     }
     if (carried.balancesRemade)
         UiServices::Prompt().MessageBox(CMakeMsgID::BookedBalancesRemadeText(), MB_OK, MB_ICONINFORMATION);

@@ -542,8 +542,8 @@ CImportSession CMakeMsgID::ImportMasterBegin(int mode, const QString& table, QSt
                                              const std::function<QString()>& nextCode)
 {
     const auto refuse = [](int result) { return CImportSession({}, ToImportResult(result)); };
-    if (!m_db || IsHeldElsewhere())
-        return refuse(NoConnection(err));
+    if (const int admitted = Admit(err); admitted != kOk)
+        return refuse(admitted);
     if (InTransaction() || m_pImport) {
         err = QStringLiteral("ほかの書き込みが終わっていないため、読み込みできません。");
         return refuse(kFailed);
@@ -570,8 +570,8 @@ int CMakeMsgID::ImportBatch(
     const std::function<void(const COneRecord& record, const QString& errField)>& refused, QString& err,
     const std::function<void(int done)>& progress)
 {
-    if (!m_db || IsHeldElsewhere())
-        return NoConnection(err);
+    if (const int admitted = Admit(err); admitted != kOk)
+        return admitted;
     const QString codeFull = run.TableName() % u'.' % run.CodeField();
     // The batch's codes: drawn from the counter, or those of the records,
     // looked up together.

@@ -98,8 +98,8 @@ int Deliver(CMakeMsgID& db, CScopedTransaction& run, const CCDSData& request, CC
 int CMakeMsgID::GetMotocho(int side, const QString& code, const QDate& from, const QDate& to, CCDSData& head,
                            CCDSData& rows, QString& err)
 {
-    if (!m_db || IsHeldElsewhere())
-        return NoConnection(err);
+    if (const int admitted = Admit(err); admitted != kOk)
+        return admitted;
     int result = BadPeriod(from, to, err);
     if (result != kOk)
         return result;
@@ -134,8 +134,8 @@ int CMakeMsgID::GetMotocho(int side, const QString& code, const QDate& from, con
 int CMakeMsgID::GetItemInOutList(const QString& code, const QDate& from, const QDate& to, CCDSData& head,
                                  CCDSData& rows, const QDate& lastCarry, QString& err)
 {
-    if (!m_db || IsHeldElsewhere())
-        return NoConnection(err);
+    if (const int admitted = Admit(err); admitted != kOk)
+        return admitted;
     int result = BadPeriod(from, to, err);
     if (result != kOk)
         return result;
@@ -206,8 +206,8 @@ int CMakeMsgID::GetItemInOutList(const QString& code, const QDate& from, const Q
 
 int CMakeMsgID::SetWMotocho(CCDSData& request, const QDate& from, const QDate& to, QString& err)
 {
-    if (!m_db || IsHeldElsewhere())
-        return NoConnection(err);
+    if (const int admitted = Admit(err); admitted != kOk)
+        return admitted;
     const QString partners = request.m_strCondition.trimmed();
     const CTradeSide* side = nullptr;
     for (const CTradeSide* s : CTradeSide::Both())

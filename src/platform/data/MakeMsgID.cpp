@@ -357,9 +357,9 @@ int CMakeMsgID::NoConnection(QString& err) const
 {
     // An opening beside the window's thread has no connection yet: refused
     // as held, not as broken.
-    if (const int held = CheckHolder(err); held != kOk)
+    if (const int held = Admit(err, false); held != kOk)
         return held;
-    err = QStringLiteral("データベースに接続されていません。");
+    err = NoConnectionText();
     return kFatal;
 }
 
@@ -424,8 +424,6 @@ void CMakeMsgID::TrimCache()
 
 int CMakeMsgID::Prepare(const QString& sql, Statement*& statement, QString& err)
 {
-    if (const int held = CheckHolder(err); held != kOk)
-        return held;
     const auto it = m_cache->statements.find(sql);
     if (it != m_cache->statements.end()) {
         statement = it->second.get();
@@ -744,7 +742,7 @@ int CMakeMsgID::SetWriterWait(int milliseconds)
 
 int CMakeMsgID::Open(const QString& folder, QString& err)
 {
-    if (const int held = CheckHolder(err); held != kOk)
+    if (const int held = Admit(err, false); held != kOk)
         return held;
     Close();
     const QString path = DatabasePath(folder);
@@ -875,8 +873,8 @@ bool CMakeMsgID::IsReadOnly() const
 
 int CMakeMsgID::MakePendingBalances(QString& err)
 {
-    if (!m_db || IsHeldElsewhere())
-        return NoConnection(err);
+    if (const int admitted = Admit(err); admitted != kOk)
+        return admitted;
     if (!m_bBalancesPending)
         return kOk;
     if (InTransaction()) {
@@ -947,7 +945,8 @@ int CMakeMsgID::KeepPendingBalancesCurrent(QString& err)
 
 void CMakeMsgID::Close()
 {
-    if (!m_db || IsHeldElsewhere())
+    QString held;
+    if (Admit(held) != kOk)
         return;
     DetachImport(); // its statements go before the connection
     m_cache->statements.clear();
@@ -965,8 +964,8 @@ void CMakeMsgID::Close()
 
 int CMakeMsgID::BeginTransaction(QString& err)
 {
-    if (!m_db || IsHeldElsewhere())
-        return NoConnection(err);
+    if (const int admitted = Admit(err); admitted != kOk)
+        return admitted;
     if (m_depth > 0 && sqlite3_get_autocommit(m_db)) {
         err = QStringLiteral("処理中のトランザクションは取り消されています。");
         return kFailed;
@@ -993,8 +992,8 @@ int CMakeMsgID::BeginTransaction(QString& err)
 
 int CMakeMsgID::CheckOpenTransaction(QString& err) const
 {
-    if (!m_db || IsHeldElsewhere())
-        return NoConnection(err);
+    if (const int admitted = Admit(err); admitted != kOk)
+        return admitted;
     if (m_depth == 0) {
         err = QStringLiteral("トランザクションが開始されていません。");
         return kFailed;
@@ -1041,8 +1040,8 @@ int CMakeMsgID::Rollback(QString& err)
 
 int CMakeMsgID::Execute(const QString& sql, QString& err, int* changes)
 {
-    if (!m_db || IsHeldElsewhere())
-        return NoConnection(err);
+    if (const int admitted = Admit(err); admitted != kOk)
+        return admitted;
     TrimCache();
     return RunStatement(sql, err, changes);
 }
@@ -1055,8 +1054,8 @@ int CMakeMsgID::Execute(const QString& sql, const CSqlValues& values, QString& e
 int CMakeMsgID::ExecuteRows(const QString& sql, const std::vector<CSqlValues>& rows, QString& err,
                             int* changes)
 {
-    if (!m_db || IsHeldElsewhere())
-        return NoConnection(err);
+    if (const int admitted = Admit(err); admitted != kOk)
+        return admitted;
     TrimCache();
     Statement* statement = nullptr;
     if (const int prepared = Prepare(sql, statement, err); prepared != kOk)
@@ -1118,8 +1117,8 @@ int CMakeMsgID::GetDataList(const CCDSData& request, const CSqlValues& values, C
 
 int CMakeMsgID::ListRows(const CCDSData& request, const CSqlValues* values, CCDSData& result, QString& err)
 {
-    if (!m_db || IsHeldElsewhere())
-        return NoConnection(err);
+    if (const int admitted = Admit(err); admitted != kOk)
+        return admitted;
     if (const int current = KeepPendingBalancesCurrent(err); current != kOk)
         return current;
     TrimCache();
@@ -1179,8 +1178,8 @@ int CMakeMsgID::ListRows(const CCDSData& request, const CSqlValues* values, CCDS
 int CMakeMsgID::GetDataNum(const CCDSData& request, int& count, QString& err)
 {
     count = 0;
-    if (!m_db || IsHeldElsewhere())
-        return NoConnection(err);
+    if (const int admitted = Admit(err); admitted != kOk)
+        return admitted;
     if (const int current = KeepPendingBalancesCurrent(err); current != kOk)
         return current;
     TrimCache();
@@ -1216,8 +1215,8 @@ int CMakeMsgID::GetDataNum(const CCDSData& request, int& count, QString& err)
 
 int CMakeMsgID::InsertData(CCDSData& set, QString& err)
 {
-    if (!m_db || IsHeldElsewhere())
-        return NoConnection(err);
+    if (const int admitted = Admit(err); admitted != kOk)
+        return admitted;
     TrimCache();
     const TableDef* table = Schema::FindTable(set.m_strTable);
     if (!table) {
@@ -1337,8 +1336,8 @@ int CMakeMsgID::InsertRecords(CCDSData& set, const TableDef& table,
 
 int CMakeMsgID::UpdateData(const CCDSData& set, QString& err)
 {
-    if (!m_db || IsHeldElsewhere())
-        return NoConnection(err);
+    if (const int admitted = Admit(err); admitted != kOk)
+        return admitted;
     TrimCache();
     const TableDef* table = Schema::FindTable(set.m_strTable);
     if (!table) {
@@ -1384,8 +1383,8 @@ int CMakeMsgID::UpdateData(const CCDSData& set, QString& err)
 
 int CMakeMsgID::DeleteData(const CCDSData& set, QString& err)
 {
-    if (!m_db || IsHeldElsewhere())
-        return NoConnection(err);
+    if (const int admitted = Admit(err); admitted != kOk)
+        return admitted;
     TrimCache();
     if (set.m_strTable.isEmpty()) {
         err = QStringLiteral("テーブル名が指定されていません。");

@@ -3,6 +3,7 @@
 #include "platform/data/DataProgress.h"
 #include "platform/data/Record.h"
 #include "platform/data/SqlText.h"
+#include "platform/work/LongWork.h"
 
 #include <QDateTime>
 #include <QString>
@@ -11,8 +12,10 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -169,13 +172,26 @@ class CMakeMsgID
     // are pending goes without the indexes they make. The work holds the
     // object for its span: a call of any other thread, or of this one while
     // it waits, is refused (IsHeldElsewhere). A statement of the work ends
-    // as interrupted once the user stopped it (中止), and `stopped` (may be
-    // null) tells so. This object's listener hears, on this thread, what the
-    // work tells it. Without an event loop here, or on a worker of the runner
-    // already, `work` runs here, holding the object for this thread: work of
-    // the runner that uses the connection hands it over so. Answers what
-    // `work` answers.
-    int RunBeside(const std::function<int()>& work, bool* stopped = nullptr);
+    // as interrupted once the user stopped it (中止). This object's listener
+    // hears, on this thread, what the work tells it. Without an event loop
+    // here, or on a worker of the runner already, `work` runs here, holding
+    // the object for this thread: work of the runner that uses the
+    // connection hands it over so. Answers as LongWork::Run: what `work`
+    // answers and whether it was stopped (a work that answers nothing: true
+    // when it ran to its end); what it throws is thrown here. Called while
+    // other work holds the object, the work runs here holding nothing, so
+    // that each of its calls is refused.
+    template <class F> auto RunBeside(F&& work)
+    {
+        using R = std::invoke_result_t<F&>;
+        if constexpr (std::is_void_v<R>) {
+            return Hold(work);
+        } else {
+            std::optional<R> value;
+            const bool ended = Hold([&value, &work] { value.emplace(work()); });
+            return LongWork::CRan<R>{std::move(*value), !ended};
+        }
+    }
     // Work beside the calling thread holds the object and the caller is not
     // that work: every call is refused (10, HeldText) and Close does nothing,
     // rather than race the work for the connection.
@@ -401,8 +417,13 @@ class CMakeMsgID
         bool m_bWasHeld;
         std::thread::id m_wasHolder;
     };
-    // The refusal of a call that is not the holding work's (1: none).
-    int CheckHolder(QString& err) const;
+    // RunBeside's work holding the object: true when it ran to its end.
+    bool Hold(const std::function<void()>& work);
+    // The gate every call that reaches the connection passes first: the
+    // refusal of a caller that is not the holding work's (HeldText), then,
+    // where `connected`, of a call without a connection; 1 to go on.
+    int Admit(QString& err, bool connected = true) const;
+    static QString NoConnectionText() { return QStringLiteral("データベースに接続されていません。"); }
     // The listener hears the steps of the long call under way.
     void TellSteps();
 

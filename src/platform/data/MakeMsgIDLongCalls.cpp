@@ -110,16 +110,27 @@ bool CMakeMsgID::IsHeldElsewhere() const
     return m_bHeld && m_holder.load() != std::this_thread::get_id();
 }
 
-int CMakeMsgID::CheckHolder(QString& err) const
+int CMakeMsgID::Admit(QString& err, bool connected) const
 {
-    if (!IsHeldElsewhere())
-        return kOk;
-    err = HeldText();
-    return kFailed;
+    if (IsHeldElsewhere()) {
+        err = HeldText();
+        return kFailed;
+    }
+    if (connected && !m_db) {
+        err = NoConnectionText();
+        return kFatal;
+    }
+    return kOk;
 }
 
-int CMakeMsgID::RunBeside(const std::function<int()>& work, bool* stopped)
+bool CMakeMsgID::Hold(const std::function<void()>& work)
 {
+    // Held by other work, this caller may not take the object from it: its
+    // work runs here, and each of its calls is refused.
+    if (IsHeldElsewhere()) {
+        work();
+        return !LongWork::Stopped();
+    }
     // The work holds the object on the thread it runs on: beside this one,
     // or here when this is a worker of the runner already (its own work
     // hands it the connection) or has no event loop.
@@ -129,27 +140,21 @@ int CMakeMsgID::RunBeside(const std::function<int()>& work, bool* stopped)
         if (m_db)
             stopping =
                 std::make_unique<CProgressHandlerScope>(m_db, kTickSteps, InterruptWhenStopped, nullptr);
-        return work();
+        work();
     };
     if (!LongWork::CanRunBeside()) {
-        const int result = run();
-        if (stopped)
-            *stopped = LongWork::Stopped();
-        return result;
+        run();
+        return !LongWork::Stopped();
     }
-    int result = kFailed;
     const CHeld held(*this, std::thread::id());
-    const bool ended = LongWork::Run([&] { result = run(); });
-    if (stopped)
-        *stopped = !ended;
-    return result;
+    return LongWork::Run(run);
 }
 
 int CMakeMsgID::RecheckBookedBalances(bool& remade, QString& err)
 {
     remade = false;
-    if (!m_db || IsHeldElsewhere())
-        return NoConnection(err);
+    if (const int admitted = Admit(err); admitted != kOk)
+        return admitted;
     CScopedTransaction run(*this);
     int result = run.Begin(err);
     if (result != kOk)

@@ -32,8 +32,8 @@ QString QuoteName(const char* name)
 int CMakeMsgID::ChangeMasterCode(const QString& table, const QString& oldCode, const QString& newCode,
                                  QString& err)
 {
-    if (!m_db || IsHeldElsewhere())
-        return NoConnection(err);
+    if (const int admitted = Admit(err); admitted != kOk)
+        return admitted;
     const MasterCode* master = nullptr;
     for (const MasterCode& m : kMasterCodes)
         if (table.compare(QLatin1String(m.table), Qt::CaseInsensitive) == 0)

@@ -258,14 +258,14 @@ int Upgrade(sqlite3* db, int version, IDataProgress* progress, bool& pending, in
     // Beside this thread, so that its windows paint even while an index is
     // sorted (SQLite calls back no progress inside a sort). The steps are
     // not stopped halfway: each is one transaction the file needs whole.
-    int done = 0;
     if (LongWork::CanRunBeside()) {
-        LongWork::Run([&] { done = Run(db, due, progress, pending, rc, failed); });
+        const int done = LongWork::Run([&] { return Run(db, due, progress, pending, rc, failed); }).value;
         progress->UpgradeEnds();
         return done;
     }
     // No event loop here to keep (or a worker already): the work runs on
     // this thread, its listener told as from any work there.
+    int done = 0;
     if (LongWork::OnWorker()) {
         done = Run(db, due, progress, pending, rc, failed);
     } else {

@@ -12,8 +12,8 @@ int CMakeMsgID::ReadStoredNumbers(const QString& table, const QString& prefix, c
                                   const CNumberRun& run, CStoredNumbers& found, QString& err)
 {
     found = CStoredNumbers();
-    if (!m_db || IsHeldElsewhere())
-        return NoConnection(err);
+    if (const int admitted = Admit(err); admitted != kOk)
+        return admitted;
     const Schema::TableDef* def = Schema::FindTable(table);
     if (!def || def->workTable || !Schema::FindField(*def, QStringLiteral("No"))) {
         err = QStringLiteral("テーブル「%1」に番号はありません。").arg(table);

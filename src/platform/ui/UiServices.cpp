@@ -7,7 +7,9 @@
 #include "platform/ui/WaitIndicator.h"
 #include "platform/work/LongWork.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QWidget>
+#include <QWindow>
 #include <utility>
 
 namespace
@@ -17,6 +19,34 @@ IPrompt* g_prompt = nullptr;
 IWaitIndicator* g_wait = nullptr;
 IClock* g_clock = nullptr;
 IHelp* g_help = nullptr;
+
+// The window a running work lets input reach: the popup or modal dialog on
+// top, as Qt itself directs input to it.
+QObject* TopWindow()
+{
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return nullptr;
+    if (QWidget* popup = QApplication::activePopupWidget())
+        return popup;
+    return QApplication::activeModalWidget();
+}
+
+bool InWindow(const QObject* window, const QObject* receiver)
+{
+    const auto* top = static_cast<const QWidget*>(window);
+    for (const QObject* object = receiver; object; object = object->parent()) {
+        if (object == top)
+            return true;
+        if (object->isWindowType())
+            return object == top->windowHandle();
+    }
+    return false;
+}
+
+[[maybe_unused]] const bool kInputWindowsSet = [] {
+    LongWork::SetInputWindows({&TopWindow, &InWindow});
+    return true;
+}();
 
 CHtmlHelp& QtHelp()
 {

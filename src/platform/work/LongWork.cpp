@@ -1,8 +1,12 @@
 #include "platform/work/LongWork.h"
 
 #include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QEventLoop>
 #include <QObject>
+#include <QPointer>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -150,6 +154,81 @@ class CRun
     bool m_bDraining = false;
 };
 
+CInputWindows g_windows;
+
+// Input that would start something: a press, a key, a wheel, a menu, and
+// the window system's close. What ends input already begun (a release) goes
+// through, so that a widget's pressed state is let go.
+bool StartsSomething(const QEvent& event)
+{
+    switch (event.type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::NonClientAreaMouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TabletPress:
+        return true;
+    case QEvent::Close:
+        return event.spontaneous();
+    default:
+        return false;
+    }
+}
+
+// For a run's span on the application's thread: input is dropped unless it
+// is for a window the work opened on top. Dropped, not held back: input held
+// back would be carried out once the work ended, on a screen that has moved
+// on (a click on a menu item, a button of the window).
+class CInputGate : public QObject
+{
+  public:
+    CInputGate()
+    {
+        QCoreApplication* const app = QCoreApplication::instance();
+        if (!app || app->thread() != QThread::currentThread())
+            return;
+        m_pTop = Top();
+        app->installEventFilter(this);
+        m_bInstalled = true;
+    }
+    ~CInputGate() override
+    {
+        if (m_bInstalled)
+            QCoreApplication::instance()->removeEventFilter(this);
+    }
+    CInputGate(const CInputGate&) = delete;
+    CInputGate& operator=(const CInputGate&) = delete;
+
+    // Input the window system handed over while the work ran, and not yet
+    // delivered, goes the same way before the gate opens.
+    void Sweep()
+    {
+        if (m_bInstalled)
+            QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
+    }
+
+  protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override
+    {
+        if (!StartsSomething(*event))
+            return false;
+        QObject* const top = Top();
+        return !(top && top != m_pTop && g_windows.within(top, receiver));
+    }
+
+  private:
+    static QObject* Top() { return g_windows.top && g_windows.within ? g_windows.top() : nullptr; }
+
+    QPointer<QObject> m_pTop;
+    bool m_bInstalled = false;
+};
+
 // The run whose work this thread does; the run this thread waits for.
 thread_local CRun* t_worker = nullptr;
 thread_local CRun* t_waiting = nullptr;
@@ -170,6 +249,7 @@ bool Run(const std::function<void()>& work)
         return !Stopped();
     }
     CRun run;
+    CInputGate gate;
     QEventLoop loop;
     CRun* const outer = std::exchange(t_waiting, &run);
     // What the work threw is thrown again on this thread once it has ended:
@@ -191,7 +271,7 @@ bool Run(const std::function<void()>& work)
     QObject::connect(&watching, &QTimer::timeout, &run.m_receiver, [&run] { run.Watch(); });
     watching.start(kWatchEvery);
     run.m_pLoop = &loop;
-    loop.exec(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+    loop.exec(QEventLoop::ExcludeSocketNotifiers);
     run.m_pLoop = nullptr;
     // A loop that could not run (the application is quitting) still serves
     // the work until it ends.
@@ -199,10 +279,17 @@ bool Run(const std::function<void()>& work)
         run.WaitAndDrain();
     worker.join();
     run.Drain();
+    watching.stop();
+    gate.Sweep();
     t_waiting = outer;
     if (thrown)
         std::rethrow_exception(thrown);
     return !run.m_stop;
+}
+
+void SetInputWindows(CInputWindows windows)
+{
+    g_windows = windows;
 }
 
 bool OnWorker()

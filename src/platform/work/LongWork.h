@@ -6,15 +6,19 @@
 #include <type_traits>
 #include <utility>
 
+class QObject;
+
 // The one runner of long work beside the window's thread: upgrades and
 // pending steps, waits, reading files, checks and registration all run
 // through it. The work runs on a thread of its own while the calling thread
-// (the window's) keeps handling its events, so that its windows paint; user
-// input and notices from other programs wait until the work is done, as
-// under the wait dialog. Nothing on the worker touches a widget: what the
-// work tells or asks is handed to the calling thread (Post, Ask) and done
-// there in the order told. The user may stop the work (中止); the work looks
-// at Stopped() where it can end cleanly, or runs to its end.
+// (the window's) keeps handling its events, so that its windows paint.
+// Notices from other programs wait until the work is done; user input that
+// arrives meanwhile is dropped, not carried out after it, unless it is for
+// a window the work opened (its wait dialog's 中止, a box it asks).
+// Nothing on the worker touches a widget: what the work tells or asks is
+// handed to the calling thread (Post, Ask) and done there in the order
+// told. The user may stop the work (中止); the work looks at Stopped() where
+// it can end cleanly, or runs to its end.
 //
 // The wait dialog and the message boxes reach the work through UiServices,
 // which relays them this way; a data-access object hands its connection to
@@ -49,6 +53,16 @@ requires(!std::is_void_v<std::invoke_result_t<F&>>) CRan<std::invoke_result_t<F&
     const bool ended = Run(std::function<void()>([&value, &work] { value.emplace(work()); }));
     return {std::move(*value), !ended};
 }
+
+// How the window layer tells which input a running work lets through: the
+// window on top now (a modal dialog or a popup; none: null) and whether a
+// receiver of input lies in it. Input reaches only a window on top that was
+// not on top when the work began; without these, none does.
+struct CInputWindows {
+    QObject* (*top)() = nullptr;
+    bool (*within)(const QObject* window, const QObject* receiver) = nullptr;
+};
+void SetInputWindows(CInputWindows windows);
 
 // True on a worker of Run.
 bool OnWorker();

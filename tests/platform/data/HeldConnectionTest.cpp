@@ -1,11 +1,14 @@
 #include "DataTestUtil.h"
 
+#include "platform/data/StoredNumbers.h"
 #include "platform/work/LongWork.h"
 
 #include <QThread>
 
 #include <functional>
 #include <thread>
+
+using namespace Qt::StringLiterals;
 
 namespace
 {
@@ -17,11 +20,47 @@ using HeldConnectionTest = DatabaseTest;
 // While work beside the window's thread holds the object, only the work may
 // use it, whether the object handed it over or the runner's work took it: a call of the window's thread (a
 // paint while it waits) or of any other thread is refused with a failure that says why, a transaction is not
-// begun and a close does nothing. Once the work is done the object answers everyone again.
+// begun and a close does nothing. Once the work is done the object answers everyone again. So is every call
+// that reaches the connection, before it touches anything; work run beside by such a caller holds nothing.
 TEST_F(HeldConnectionTest, OnlyTheHoldingWorkUsesTheConnection)
 {
     CCDSData request;
     request.m_strTable = QStringLiteral("Customer");
+    CMakeMsgID& d = m_data;
+    CCDSData k1 = request, list, h, r;
+    k1.m_strCondition = u"WHERE CustomerCode = 'K1'"_s;
+    k1.AddNew()->SetField(u"Customer.CustomerCode"_s, u"K1"_s);
+    int n = 0;
+    bool remade = false;
+    CStoredNumbers found;
+    const QString del = u"DELETE FROM Customer WHERE CustomerCode = ?1"_s;
+    const QDate from(2024, 4, 1), to(2024, 4, 30);
+    const std::pair<const char*, std::function<int(QString&)>> entries[] = {
+        {"Open", [&](QString& e) { return d.Open(Folder(), e); }},
+        {"MakePendingBalances", [&](QString& e) { return d.MakePendingBalances(e); }},
+        {"RunBeside", [&](QString& e) { return d.RunBeside([&] { return d.GetDataNum(k1, n, e); }).value; }},
+        {"GetDataList", [&](QString& e) { return d.GetDataList(request, list, e); }},
+        {"GetDataList with values", [&](QString& e) { return d.GetDataList(request, {u"K1"_s}, list, e); }},
+        {"InsertData", [&](QString& e) { return d.InsertData(k1, e); }},
+        {"UpdateData", [&](QString& e) { return d.UpdateData(k1, e); }},
+        {"DeleteData", [&](QString& e) { return d.DeleteData(k1, e); }},
+        {"ChangeMasterCode",
+         [&](QString& e) { return d.ChangeMasterCode(u"Customer"_s, u"K1"_s, u"K9"_s, e); }},
+        {"Commit", [&](QString& e) { return d.Commit(e); }},
+        {"Rollback", [&](QString& e) { return d.Rollback(e); }},
+        {"ImportMasterBegin",
+         [&](QString& e) { return d.ImportMasterBegin(0, u"Customer"_s, e).IsOpen() ? 1 : 10; }},
+        {"RecheckBookedBalances", [&](QString& e) { return d.RecheckBookedBalances(remade, e); }},
+        {"GetMotocho", [&](QString& e) { return d.GetMotocho(0, u"K1"_s, from, to, h, r, e); }},
+        {"GetItemInOutList", [&](QString& e) { return d.GetItemInOutList(u"I1"_s, from, to, h, r, {}, e); }},
+        {"SetWMotocho", [&](QString& e) { return d.SetWMotocho(k1, from, to, e); }},
+        {"ReadStoredNumbers",
+         [&](QString& e) { return d.ReadStoredNumbers(u"Pay_H"_s, {}, {}, {}, found, e); }},
+        {"Execute", [&](QString& e) { return d.Execute(del, {u"K1"_s}, e); }},
+        {"Execute without values", [&](QString& e) { return d.Execute(u"DELETE FROM Customer"_s, e); }},
+        {"ExecuteRows", [&](QString& e) { return d.ExecuteRows(del, {{u"K1"_s}}, e); }},
+        {"NoConnection", [&](QString& e) { return d.NoConnection(e); }},
+    };
     const auto count = [&](QString& err) {
         int n = -1;
         return m_data.GetDataNum(request, n, err);
@@ -69,15 +108,22 @@ TEST_F(HeldConnectionTest, OnlyTheHoldingWorkUsesTheConnection)
                 if (c.counted != CMakeMsgID::kOk) {
                     EXPECT_EQ(countErr, CMakeMsgID::HeldText());
                     EXPECT_EQ(beginErr, CMakeMsgID::HeldText());
+                    for (const auto& [entry, call] : entries) {
+                        QString err;
+                        int result = 0;
+                        c.on([&, &call = call] { result = call(err); });
+                        EXPECT_EQ(result, CMakeMsgID::kFailed) << entry;
+                        EXPECT_EQ(err, CMakeMsgID::HeldText()) << entry;
+                    }
                 }
             }
             return CMakeMsgID::kOk;
         };
         int answered = 0;
         if (fromRunner)
-            LongWork::Run([&] { answered = m_data.RunBeside(work); });
+            LongWork::Run([&] { answered = m_data.RunBeside(work).value; });
         else
-            answered = m_data.RunBeside(work);
+            answered = m_data.RunBeside(work).value;
         EXPECT_EQ(answered, CMakeMsgID::kOk);
         EXPECT_NE(worker, QThread::currentThread()) << "the work ran on the window's thread";
         EXPECT_FALSE(m_data.IsHeldElsewhere());

@@ -4,7 +4,9 @@
 #include "platform/work/LongWork.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
@@ -39,6 +41,22 @@ bool SpinUntilStopped()
     while (!LongWork::Stopped() && guard.elapsed() < 20000)
         QThread::yieldCurrentThread();
     return LongWork::Stopped();
+}
+
+// A click on `button` as the window system hands it over: a press and a
+// release, of the mouse in its middle or of the space bar.
+void PostClick(QPushButton& button, bool mouse)
+{
+    const QPointF at = QRectF(button.rect()).center();
+    const QPointF global = button.mapToGlobal(at);
+    const auto post = [&button](QEvent* event) { QCoreApplication::postEvent(&button, event); };
+    if (mouse) {
+        post(new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, {}));
+        post(new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, {}));
+    } else {
+        post(new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier));
+        post(new QKeyEvent(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier));
+    }
 }
 
 } // namespace
@@ -79,83 +97,65 @@ TEST(LongWorkRun, TheWorkRunsOffTheWindowThreadAndItsDialogsOnIt)
 }
 
 // What a work answers, that it was stopped and what it throws all come back
-// to the caller of the run, on the caller's thread: beside the window's
-// thread, and in place on a worker already. A run after one that threw runs
-// as any other.
+// to the caller of the run, on its thread: beside the window's thread, and
+// in place on a worker already.
 TEST(LongWorkRun, TheWorksAnswerStopAndExceptionReachItsCaller)
 {
-    const struct {
-        const char* where;
-        bool beside;
-    } places[] = {{"beside the window's thread", true}, {"in place on a worker", false}};
-    for (const auto& p : places) {
-        SCOPED_TRACE(p.where);
+    for (const bool beside : {true, false}) {
+        SCOPED_TRACE(beside ? "beside the window's thread" : "in place on a worker");
         ScopedFakeUi ui;
-        // Runs `call` as the caller: the window's thread, or a worker.
-        const auto asCaller = [&p](const std::function<void()>& call) {
-            if (p.beside)
-                call();
-            else
-                LongWork::Run(call);
+        const auto asCaller = [beside](const std::function<void()>& call) {
+            beside ? call() : void(LongWork::Run(call));
         };
         asCaller([&] {
             QThread* const caller = QThread::currentThread();
+            const auto fails = []() -> int { throw std::runtime_error("ファイルが壊れています"); };
             for (const bool answers : {true, false}) {
-                SCOPED_TRACE(answers ? "a work that answers" : "a work that answers nothing");
                 QThread* caught = nullptr;
-                QString what;
                 try {
-                    if (answers)
-                        LongWork::Run([]() -> int { throw std::runtime_error("ファイルが壊れています"); });
-                    else
-                        LongWork::Run([] { throw std::runtime_error("ファイルが壊れています"); });
+                    answers ? void(LongWork::Run(fails)) : void(LongWork::Run([&] { fails(); }));
                 } catch (const std::runtime_error& e) {
                     caught = QThread::currentThread();
-                    what = QString::fromUtf8(e.what());
+                    EXPECT_STREQ(e.what(), "ファイルが壊れています");
                 }
-                EXPECT_EQ(caught, caller);
-                EXPECT_EQ(what, QStringLiteral("ファイルが壊れています"));
+                EXPECT_EQ(caught, caller) << (answers ? "a work that answers" : "one that answers nothing");
             }
-            QThread* ranOn = nullptr;
-            const LongWork::CRan<QString> ran = LongWork::Run([&] {
-                ranOn = QThread::currentThread();
-                return QStringLiteral("売上 12,345円");
-            });
-            EXPECT_EQ(ran.value, QStringLiteral("売上 12,345円"));
+            const auto ran = LongWork::Run(
+                [] { return std::pair(QStringLiteral("売上 12,345円"), QThread::currentThread()); });
+            EXPECT_EQ(ran.value.first, QStringLiteral("売上 12,345円"));
+            EXPECT_EQ(ran.value.second != caller, beside) << "where the work ran";
             EXPECT_FALSE(ran.stopped);
-            EXPECT_EQ(ranOn != caller, p.beside);
         });
         // Stopped at its wait dialog, the work still answers what it made.
         ui.Wait().SetCancelled(true);
         LongWork::CRan<int> stopped{0, false};
-        if (p.beside)
+        asCaller([&] {
             stopped = LongWork::Run([] {
                 UiServices::Wait().Begin(QStringLiteral("読み込み"), 0, false);
                 const int rows = SpinUntilStopped() ? 7 : 0;
                 UiServices::Wait().End();
                 return rows;
             });
-        else
-            EXPECT_FALSE(LongWork::Run([&] {
-                UiServices::Wait().Begin(QStringLiteral("読み込み"), 0, false);
-                SpinUntilStopped();
-                stopped = LongWork::Run([] { return 7; });
-                UiServices::Wait().End();
-            }));
+        });
         EXPECT_EQ(stopped.value, 7);
         EXPECT_TRUE(stopped.stopped);
-        EXPECT_EQ(ui.Wait().Depth(), 0);
         EXPECT_FALSE(LongWork::Stopped()) << "the window's thread has no stop";
     }
 }
 
 // 中止 on the Qt wait dialog, pressed while the work runs, stops it: the work
 // sees the stop, the box it then asks for is not shown, and the run says it
-// was stopped. The dialog painted and took the click meanwhile.
+// was stopped. The dialog painted and took the mouse's click meanwhile; a
+// click on the window meanwhile is dropped.
 TEST(LongWorkRun, StopOnTheWaitDialogStopsTheWork)
 {
     CFakePrompt prompt;
     IPrompt* old = UiServices::SetPrompt(&prompt);
+    QPushButton onWindow;
+    onWindow.resize(120, 30);
+    onWindow.show();
+    int clicks = 0;
+    QObject::connect(&onWindow, &QPushButton::clicked, [&clicks] { ++clicks; });
     QString button;
     QTimer clicker;
     QObject::connect(&clicker, &QTimer::timeout, [&] {
@@ -165,7 +165,8 @@ TEST(LongWorkRun, StopOnTheWaitDialogStopsTheWork)
             auto* stop = widget->findChild<QPushButton*>();
             if (stop && stop->isVisible()) {
                 button = stop->text();
-                stop->click();
+                PostClick(onWindow, true);
+                PostClick(*stop, true);
                 clicker.stop();
             }
         }
@@ -187,6 +188,36 @@ TEST(LongWorkRun, StopOnTheWaitDialogStopsTheWork)
     EXPECT_TRUE(prompt.Texts().isEmpty());
     for (QWidget* widget : QApplication::topLevelWidgets())
         EXPECT_FALSE(widget->objectName() == QLatin1String("WaitDialog") && widget->isVisible());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(clicks, 0);
+}
+
+// A click or a key on the window while a work runs is dropped: not carried
+// out then, nor once the work ended. The same input clicks the button when
+// no work runs, and a modal dialog open before the work takes none either.
+TEST(LongWorkRun, InputMadeDuringTheWorkIsDroppedNotReplayed)
+{
+    for (const bool mouse : {true, false}) {
+        for (const bool inDialog : {false, true}) {
+            SCOPED_TRACE(std::string(mouse ? "mouse" : "space bar") + (inDialog ? " on a dialog" : ""));
+            QDialog dialog;
+            dialog.setWindowModality(Qt::ApplicationModal);
+            QPushButton button(inDialog ? &dialog : nullptr);
+            button.resize(120, 30);
+            inDialog ? dialog.show() : button.show();
+            int clicks = 0;
+            QObject::connect(&button, &QPushButton::clicked, [&clicks] { ++clicks; });
+            PostClick(button, mouse);
+            QCoreApplication::processEvents();
+            ASSERT_EQ(clicks, 1) << "the input does not click the button";
+            EXPECT_TRUE(LongWork::Run([&] {
+                PostClick(button, mouse);
+                LongWork::Ask([] { QCoreApplication::processEvents(); });
+            }));
+            QCoreApplication::processEvents();
+            EXPECT_EQ(clicks, 1) << "carried out while the work ran or after";
+        }
+    }
 }
 
 // A stop answered by a dialog the work never opened is not the work's: a
