@@ -873,7 +873,7 @@ int CMasterImport::ReadAccessFile(const QString& path)
         CWaitProgress wait(0, kWaitReadingFile);
         const bool read = source->ReadTable(choice.m_strChosen, columns, keys, rows, step);
         // The bound holds for whatever the source hands over.
-        within = !read || qint64(rows.size()) * (columns.size() + 1) <= m_nMaxCells;
+        within = !read || qint64(rows.size()) * columns.size() <= m_nMaxCells;
         if (read && within)
             TakeAccessRows(columns, keys, rows);
         return read;
@@ -884,7 +884,7 @@ int CMasterImport::ReadAccessFile(const QString& path)
     }
     const bool read = ran.value;
     if (!within) {
-        Say(CellBoundText(m_nMaxCells, rows.size(), columns.size() + 1));
+        Say(CellBoundText(m_nMaxCells, rows.size(), columns.size()));
         return 0;
     }
     if (!read && step == IAccessSource::TooLargeStep()) {

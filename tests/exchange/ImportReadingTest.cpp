@@ -348,12 +348,12 @@ TEST_F(ImportReadingTest, EachReaderEndsOnceItsWorkIsStopped)
     qunsetenv("CORVANTA_MDB_HELPER");
 }
 
-// A table of more cells than a sheet's table may hold (rows by columns and
-// label) is refused as too large, whatever the source hands over; one cell
-// fewer is read.
+// A table of more cells than a sheet's table may hold (rows by columns, as
+// the user counts them) is refused as too large, whatever the source hands
+// over; at the bound it is read.
 TEST_F(ImportReadingTest, AnAccessTablePastTheCellBoundIsRefusedAsTooLarge)
 {
-    for (const qint64 bound : {qint64(6), qint64(5)}) {
+    for (const qint64 bound : {qint64(4), qint64(3)}) {
         m_ui.Prompt().Clear();
         m_dialogs.QueueTableSelect([](CTableSelectRules& rules) {
             rules.m_nSelected = 0;
@@ -362,7 +362,7 @@ TEST_F(ImportReadingTest, AnAccessTablePastTheCellBoundIsRefusedAsTooLarge)
         CMasterImport import(CMasterKind::Customers());
         import.m_nMaxCells = bound;
         const int read = import.ReadAccessFile(QStringLiteral("/x/db.mdb"));
-        if (bound == 6) {
+        if (bound == 4) {
             EXPECT_EQ(read, 1);
             EXPECT_EQ(import.m_rows,
                       CImportRows({{"", "Code", "Company"}, {"1", "Y1", U("甲")}, {"2", "Y2", U("乙")}}));
@@ -372,7 +372,7 @@ TEST_F(ImportReadingTest, AnAccessTablePastTheCellBoundIsRefusedAsTooLarge)
             EXPECT_TRUE(import.m_rows.isEmpty());
             EXPECT_EQ(m_ui.Prompt().Texts(),
                       QStringList{
-                          U("1シートに読み込めるのは5セル（行数×列数）までです。このシートは2行×3列です。")});
+                          U("1シートに読み込めるのは3セル（行数×列数）までです。このシートは2行×2列です。")});
         }
     }
 }
@@ -394,14 +394,14 @@ TEST(MdbAccessSourceBounds, TheHelpersOutputIsBoundedAsItComes)
         return path;
     };
     // The table list is "M" but where it is the case; one column: a column
-    // line is a cell, a row two (1 + 499 x 2 = 999).
+    // line is a cell, a row's value another (1 + 999 = 1000).
     const char* const listed = "[ \"$1\" = tables ] && { printf 'T\\tM\\nOK\\n'; exit 0; }\n";
     const auto rows = [](const char* count) -> QByteArray {
         return QByteArray("printf 'C\\t1\\t10\\tA\\n'\ni=0; while [ $i -lt ") + count +
                " ]; do printf 'R\\tx\\n'; i=$((i+1)); done\necho OK\n";
     };
-    const QString within = helper("within", listed + rows("499"));
-    const QString past = helper("past", listed + rows("500"));
+    const QString within = helper("within", listed + rows("999"));
+    const QString past = helper("past", listed + rows("1000"));
     const QString endless = helper(
         "endless", listed + QByteArray("printf 'C\\t1\\t10\\tA\\n'\nwhile :; do printf 'R\\tx\\n'; done\n"));
     const QString line = helper("line", listed + QByteArray("exec yes x | tr -d '\\n'\n"));
@@ -411,7 +411,7 @@ TEST(MdbAccessSourceBounds, TheHelpersOutputIsBoundedAsItComes)
         int open;
         qsizetype rows; // -1: refused as too large
     } cases[] = {
-        {within, IAccessSource::kOk, 499},  {past, IAccessSource::kOk, -1},
+        {within, IAccessSource::kOk, 999},  {past, IAccessSource::kOk, -1},
         {endless, IAccessSource::kOk, -1},  {line, IAccessSource::kOk, -1},
         {tables, IAccessSource::kOpen, -1},
     };

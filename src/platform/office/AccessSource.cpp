@@ -316,7 +316,8 @@ class CMdbAccessSource : public IAccessSource
                     rows.clear();
                     return true;
                 }
-                cells += fields.size();
+                // The row's values, as the import counts a table's cells.
+                cells += columns.size();
                 if (cells > m_nMaxCells)
                     return false;
                 CAccessRow row;
