@@ -3,6 +3,7 @@
 #include "platform/ui/FakeUi.h"
 
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -187,9 +188,9 @@ TEST(CsvReader, ParsesTheGrammarAndItsEdgeCases)
 
 // The reader and the preview read the same bytes in the same encoding. Bytes
 // that read both as UTF-8 and as Shift_JIS make the reader ask once, with
-// both readings of the line (UTF-8 first, and by Enter), and the answer
-// decides, and is kept for the next read. The preview shows the UTF-8
-// reading.
+// both readings of the line (UTF-8 first), Enter on the reading whose
+// characters the books hold (UTF-8 when both do), and the answer decides,
+// and is kept for the next read. The preview shows the reading chosen.
 TEST(CsvReader, EncodingIsDecidedByTheBytes)
 {
     const struct {
@@ -197,22 +198,21 @@ TEST(CsvReader, EncodingIsDecidedByTheBytes)
         QByteArray bytes;
         const char* text;   // as read; as UTF-8 when the reader asks
         const char* asSjis; // as Shift_JIS when the reader asks
+        int enter = IDNO;   // the question's default
     } cases[] = {
         {"a byte-order mark decides", "\xEF\xBB\xBF\x30\x30\x31,\xC6\xBC", "001,\u01BC", nullptr},
         {"ASCII only", "001,abc", "001,abc", nullptr},
         {"half-width katakana in CP932 that is also valid UTF-8", "001,\xC6\xBC", "001,\u01BC", "001,ﾆｼ"},
         {"two-byte UTF-8 alone", "\xC2\xA9,\xC3\xA9", "©,é", "ﾂｩ,ﾃｩ"},
+        {"two-byte UTF-8 the books hold", "\xC2\xB1\x31,\xC2\xB0", "±1,°", "ﾂｱ1,ﾂｰ", IDYES},
         {"Japanese in UTF-8 after two-byte characters", "\xC6\xBC,西", "\u01BC,西", nullptr},
         {"CP932 kanji, invalid UTF-8", Sjis("001,西ﾆｼ"), "001,西ﾆｼ", nullptr},
         {"two-byte UTF-8 that is no CP932", "Caf\xC3\xA9,\xC3\x97", "Café,×", nullptr},
-        {"CP932 half-width katakana that is valid EUC-JP", Sjis("ｱｲ,ｳｴ"), "ｱｲ,ｳｴ", nullptr},
-        {"CP932 kanji that are valid EUC-JP", Sjis("爐爬,ｱｲ"), "爐爬,ｱｲ", nullptr},
         {"CP932 of an address", Sjis("東京都千代田区丸の内１－１,ｶﾌﾞｼｷｶﾞｲｼｬ"),
          "東京都千代田区丸の内１－１,ｶﾌﾞｼｷｶﾞｲｼｬ", nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(CCsvReader::DecodePreview(c.bytes), U(c.text));
         for (const int answer : {IDYES, IDNO}) {
             if (answer == IDNO && !c.asSjis)
                 continue;
@@ -223,6 +223,7 @@ TEST(CsvReader, EncodingIsDecidedByTheBytes)
             ASSERT_TRUE(reader.Parse(&rows, c.bytes));
             const QString text = U(answer == IDYES ? c.text : c.asSjis);
             EXPECT_EQ(rows.value(1), QStringList{"1"} + text.split(u','));
+            EXPECT_EQ(CCsvReader::DecodePreview(c.bytes, reader.m_nEncoding == CCsvReader::kUtf8), text);
             ASSERT_EQ(ui.Prompt().Calls().size(), c.asSjis ? 1 : 0);
             if (!c.asSjis)
                 continue;
@@ -230,15 +231,15 @@ TEST(CsvReader, EncodingIsDecidedByTheBytes)
             EXPECT_EQ(asked.text, U("このファイルは、UTF-8としてもShift_JISとしても読めます。\n"
                                     "1行目は次のように読めます。\n\nUTF-8として：") +
                                       U(c.text) + U("\nShift_JISとして：") + U(c.asSjis) +
-                                      U("\n\nUTF-8として読み込みますか？\n"
-                                        "（［いいえ］を選ぶとShift_JISとして読み込みます。）"));
-            EXPECT_EQ(asked.buttons, MB_YESNO);
-            EXPECT_EQ(asked.defaultButton, IDYES);
-            EXPECT_EQ(reader.m_nEitherAnswer, answer);
+                                      U("\n\nどちらの文字コードのファイルですか？"));
+            EXPECT_EQ(asked.buttons, MB_YESNOCANCEL);
+            EXPECT_EQ(asked.buttonTexts, QStringList({"UTF-8", "Shift_JIS", U("キャンセル")}));
+            EXPECT_EQ(asked.defaultButton, c.enter);
+            EXPECT_EQ(reader.m_nEncoding, answer == IDYES ? CCsvReader::kUtf8 : CCsvReader::kShiftJis);
         }
     }
     // A preview cut inside a three-byte character still sees UTF-8.
-    EXPECT_EQ(CCsvReader::DecodePreview("a,\xE8\xA5"), QStringLiteral("a,"));
+    EXPECT_EQ(CCsvReader::DecodePreview("a,\xE8\xA5", true), QStringLiteral("a,"));
 }
 
 TEST(CsvReader, AFailureEmptiesATableThatHeldRows)
@@ -384,8 +385,9 @@ TEST(CsvReader, HostileLinesAndCutCharactersAreRefusedWhileRead)
 // or checked, wherever its first byte past ASCII stands, also when it holds
 // no character of three bytes (Western letters); one that is valid
 // Shift_JIS as well asks first, naming the line. Text in an encoding the
-// reader does not read is refused by its name; Shift_JIS that is valid
-// EUC-JP too is Shift_JIS. One DOS end-of-file byte at the very end ends
+// reader does not read is refused by its name, UTF-16 without its mark too;
+// Shift_JIS that is valid EUC-JP too is asked about (Enter on EUC-JP, so
+// refused, when the Shift_JIS reading holds kanji). One DOS end-of-file byte at the very end ends
 // the file. A fault of the grammar, or bytes of neither encoding, give the
 // format message naming the line.
 TEST(CsvReader, EachEncodingIsReadOrRefusedWhereverItsBytesStand)
@@ -400,6 +402,9 @@ TEST(CsvReader, EachEncodingIsReadOrRefusedWhereverItsBytesStand)
     };
     const QString eucJp = named("EUC-JPのようです"), utf16 = named("UTF-16（Unicode テキスト）です"),
                   utf32 = named("UTF-32です");
+    const QString names = U("コード,名前\r\nK1,山田\r\n");
+    const QByteArray unmarkedLe = QStringEncoder(QStringEncoder::Utf16LE)(names),
+                     unmarkedBe = QStringEncoder(QStringEncoder::Utf16BE)(names);
     const QByteArray utf16Le("\xFF\xFE\x61\0,\0b\0\r\0\n\0", 12), utf16Be("\xFE\xFF\0a\0,\0b", 8),
         utf32Le("\xFF\xFE\0\0a\0\0\0", 8), utf32Be("\0\0\xFE\xFF\0\0\0a", 8);
     const QByteArray cafe = U("Café\r\n").toUtf8();
@@ -428,7 +433,7 @@ TEST(CsvReader, EachEncodingIsReadOrRefusedWhereverItsBytesStand)
         {"the first of them the second block's first byte", Filler(kBlock) + times, {U("×1")}, 0, {}},
         {"Shift_JIS as well, in the second block",
          Filler(kBlock + 10) + cafe,
-         {U("Café")},
+         {U("Cafﾃｩ")}, // by Enter: the books hold no "é"
          secondBlockLine,
          {}},
         {"Shift_JIS broken on a later line", Sjis("表,a\r\nb,c\r\n") + "\x80\r\n", {}, 0, Said(3, kNotSjis)},
@@ -436,9 +441,18 @@ TEST(CsvReader, EachEncodingIsReadOrRefusedWhereverItsBytesStand)
         {"EUC-JP after ASCII lines", "a,b\r\nc,\xC5\xEC\r\n", {}, 0, eucJp},
         {"UTF-16 LE with its mark", utf16Le, {}, 0, utf16},
         {"UTF-16 BE with its mark", utf16Be, {}, 0, utf16},
+        {"UTF-16 LE without its mark", unmarkedLe, {}, 0, utf16},
+        {"UTF-16 BE without its mark", unmarkedBe, {}, 0, utf16},
+        {"ASCII in UTF-16 LE without its mark", utf16Le.mid(2), {}, 0, utf16},
+        {"ASCII in UTF-16 BE without its mark", utf16Be.mid(2), {}, 0, utf16},
+        {"zero bytes on both sides of the pairs are data",
+         QByteArray("a,\0\0\0\0\r\n", 8),
+         {"a", QString(4, QChar(0))},
+         0,
+         {}},
         {"UTF-32 LE with its mark", utf32Le, {}, 0, utf32},
         {"UTF-32 BE with its mark", utf32Be, {}, 0, utf32},
-        {"Shift_JIS that is valid EUC-JP", Sjis("爐爬,ｱｲ\r\nｳｴ,ｵｶ\r\n"), {U("ｳｴ"), U("ｵｶ")}, 0, {}},
+        {"Shift_JIS of kanji that is valid EUC-JP", Sjis("爐爬,ｱｲ\r\nｳｴ,ｵｶ\r\n"), {}, 1, named("EUC-JPです")},
         {"Shift_JIS ending in a DOS end-of-file byte", Sjis("店\r\n一号店\r\n\x1A"), {U("一号店")}, 0, {}},
         {"the byte after a last line without CR LF", "a,b\r\nc,d\x1A", {"c", "d"}, 0, {}},
         {"the byte after UTF-8", "a,\xE8\xA1\xA8\r\n\x1A", {"a", U("表")}, 0, {}},
@@ -455,8 +469,7 @@ TEST(CsvReader, EachEncodingIsReadOrRefusedWhereverItsBytesStand)
             QStringList texts = prompt.Texts();
             if (c.asks > 0) {
                 ASSERT_FALSE(texts.isEmpty());
-                EXPECT_TRUE(texts.takeFirst().startsWith(
-                    U("このファイルは、UTF-8としてもShift_JISとしても読めます。\n%1行目は").arg(c.asks)));
+                EXPECT_TRUE(texts.takeFirst().contains(U("としても読めます。\n%1行目は").arg(c.asks)));
             }
             EXPECT_EQ(texts, c.said.isEmpty() ? QStringList() : QStringList{c.said});
         };
@@ -549,7 +562,7 @@ TEST(CsvReader, ACharacterOnABlockEdgeIsReadAsTheWholeFileReadsIt)
     ASSERT_TRUE(CCsvReader(path, u',', 0).Parse(&whole, twice));
     EXPECT_EQ(streamed, QStringList({"1", QChar(0xFEFF) + QStringLiteral("a")}));
     EXPECT_EQ(whole.value(1), streamed);
-    EXPECT_EQ(CCsvReader::DecodePreview(twice), QChar(0xFEFF) + QStringLiteral("a\r\n"));
+    EXPECT_EQ(CCsvReader::DecodePreview(twice, true), QChar(0xFEFF) + QStringLiteral("a\r\n"));
 }
 
 } // namespace
