@@ -1,6 +1,7 @@
 #include "exchange/CsvReader.h"
 #include "platform/text/Cp932.h"
 #include "platform/ui/FakeUi.h"
+#include "support/Iconv.h"
 
 #include <QFile>
 #include <QStringEncoder>
@@ -240,6 +241,76 @@ TEST(CsvReader, EncodingIsDecidedByTheBytes)
     }
     // A preview cut inside a three-byte character still sees UTF-8.
     EXPECT_EQ(CCsvReader::DecodePreview("a,\xE8\xA5", true), QStringLiteral("a,"));
+}
+
+// Code page 932 that is valid EUC-JP as well (short files of Japanese in
+// EUC-JP are) is asked about, both readings of the line shown. Enter takes
+// Shift_JIS only where that reading reads as katakana text (marks after the
+// letters that take them, no kanji, no ｡｢｣､･), else EUC-JP, which is
+// refused by name; キャンセル (Escape) ends the read with nothing more said.
+TEST(CsvReader, AFileOfShiftJisOrEucJpIsAskedAbout)
+{
+    const auto euc = [](const char* text) { return Iconv::Encode(text, "EUC-JP"); };
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        qint64 line;      // the line asked about
+        const char* sjis; // that line as Shift_JIS
+        const char* eucJp;
+        int enter; // IDYES Shift_JIS, IDNO EUC-JP
+    } cases[] = {
+        {"a name and its reading", euc("山田太郎,やまだ"), 1, "ｻｳﾅﾄﾂﾀﾏｺ,､荀ﾞ､ﾀ", "山田太郎,やまだ", IDNO},
+        {"a company", euc("株式会社佐藤商店"), 1, "ｳ\uE36Bｰｲ\uE137ﾒｺｴﾆ｣ｾｦﾅｹ", "株式会社佐藤商店", IDNO},
+        {"small letters after letters that take none", euc("小林工業"), 1, "ｾｮﾎﾓｹｩｶﾈ", "小林工業", IDNO},
+        {"letters alone", euc("吉田"), 1, "ｵﾈﾅﾄ", "吉田", IDNO},
+        {"three rows", euc("1,山田太郎\r\n2,渡辺次郎\r\n3,吉田\r\n"), 1, "1,ｻｳﾅﾄﾂﾀﾏｺ", "1,山田太郎", IDNO},
+        {"three rows under a header", euc("code,name\r\nA1,中村\r\nA2,山本\r\n"), 2, "A1,ﾃ貭ｼ", "A1,中村",
+         IDNO},
+        {"a katakana export", Sjis("K1,ｶﾌﾞｼｷｶﾞｲｼｬ\r\nK2,ﾃﾞｰﾀｾﾝﾀｰ\r\n"), 1, "K1,ｶﾌﾞｼｷｶﾞｲｼｬ", "K1,玉渕袈涓蒔",
+         IDYES},
+        {"a voiced mark after no letter", Sjis("ﾞｱ,ｶﾞ"), 1, "ﾞｱ,ｶﾞ", "浣,衿", IDNO},
+        {"half-width katakana without a mark", Sjis("ｱｲ,ｳｴ"), 1, "ｱｲ,ｳｴ", "渦,慨", IDNO},
+        {"rare kanji", Sjis("爐爬,ｱｲ"), 1, "爐爬,ｱｲ", "燿爨,渦", IDNO},
+    };
+    const QString refused =
+        U("テキストファイルの文字コードがEUC-JPです。\n読み込めるのはUTF-8とShift_JISのファイルです。"
+          "UTF-8かShift_JISで保存し直してから読み込んでください。\nファイルの読み込みを中止します。");
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        const QString path = Write(dir, c.bytes);
+        const QString question = U("このファイルは、Shift_JISとしてもEUC-JPとしても読めます。\n%1行目は次の"
+                                   "ように読めます。\n\nShift_JISとして：%2\nEUC-JPとして：%3\n\n"
+                                   "どちらの文字コードのファイルですか？")
+                                     .arg(c.line)
+                                     .arg(U(c.sjis), U(c.eucJp));
+        for (const int answer : {0, int(IDYES), int(IDNO), int(IDCANCEL)}) {
+            SCOPED_TRACE(std::string(c.name) + " answered " + std::to_string(answer));
+            ScopedFakeUi ui;
+            if (answer)
+                ui.Prompt().QueueAnswers({answer});
+            const int chosen = answer ? answer : c.enter;
+            CCsvReader reader(path, u',', 0);
+            QStringList asked;
+            const qint64 read = reader.ReadRows(
+                [&](QStringList&& row) {
+                    if (row.value(0) == QString::number(c.line))
+                        asked = row.mid(1);
+                    return true;
+                },
+                false);
+            ASSERT_FALSE(ui.Prompt().Calls().isEmpty());
+            const CPromptCall& call = ui.Prompt().Calls().front();
+            EXPECT_EQ(call.text, question);
+            EXPECT_EQ(call.buttons, MB_YESNOCANCEL);
+            EXPECT_EQ(call.buttonTexts, QStringList({"Shift_JIS", "EUC-JP", U("キャンセル")}));
+            EXPECT_EQ(call.defaultButton, c.enter);
+            EXPECT_EQ(read, chosen == IDYES ? c.bytes.size() : 0);
+            EXPECT_EQ(reader.IsStopped(), chosen == IDCANCEL);
+            EXPECT_EQ(asked.join(u','), chosen == IDYES ? U(c.sjis) : QString());
+            EXPECT_EQ(ui.Prompt().Texts().mid(1), chosen == IDNO ? QStringList{refused} : QStringList());
+            EXPECT_EQ(reader.m_nEncoding, chosen == IDYES ? CCsvReader::kShiftJis : CCsvReader::kUndecided);
+        }
+    }
 }
 
 TEST(CsvReader, AFailureEmptiesATableThatHeldRows)
