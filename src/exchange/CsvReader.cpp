@@ -140,15 +140,12 @@ qsizetype AsciiRun(const uchar* p, qsizetype size)
 // 932 reading reads as katakana text when it holds half-width katakana
 // alone, no kanji and no ｡｢｣､･, with a voiced or semi-voiced mark or a
 // small letter somewhere and each such after a letter that takes it, as
-// old POS and bank exports do; EUC-JP read as code page 932 seldom does. Zero bytes are counted on each side
-// of the byte pairs, for UTF-16 without its mark.
+// old POS and bank exports do; EUC-JP read as code page 932 seldom does.
+// Zero bytes are counted on each side of the byte pairs, for UTF-16
+// without its mark.
 class CTextSniffer
 {
   public:
-    // `head`: the bytes are the start of a file, whose last character may be
-    // cut off.
-    explicit CTextSniffer(bool head = false) : m_bHead(head) {}
-
     void Feed(const char* data, qsizetype size)
     {
         const auto* p = reinterpret_cast<const uchar*>(data);
@@ -204,9 +201,9 @@ class CTextSniffer
         const auto marked = [this](const char* mark, qsizetype size) {
             return m_mark.startsWith(QByteArrayView(mark, size));
         };
-        const bool utf8 = m_bUtf8 && (m_nUtf8Need == 0 || m_bHead);
-        const bool cp932 = m_bCp932 && (m_nLead == 0 || m_bHead);
-        const bool eucJp = m_bEucJp && (m_nEucNeed == 0 || m_bHead);
+        const bool utf8 = m_bUtf8 && m_nUtf8Need == 0;
+        const bool cp932 = m_bCp932 && m_nLead == 0;
+        const bool eucJp = m_bEucJp && m_nEucNeed == 0;
         // A reading that lasted to the end but for a cut last character
         // breaks on the last line.
         const qint64 utf8Line = m_nUtf8Bad > 0 ? m_nUtf8Bad : m_nLine;
@@ -377,7 +374,6 @@ class CTextSniffer
         }
     }
 
-    bool m_bHead;
     QByteArray m_mark; // the first four bytes
     qint64 m_nAt = 0;
     qint64 m_nLine = 1;
@@ -818,6 +814,19 @@ QStringList CCsvReader::DefaultHeader() const
     return header;
 }
 
+namespace
+{
+
+// A fault of the file, told once the wait dialog is down.
+void SayFileFault(const QFile& file, std::optional<CWaitProgress>& wait)
+{
+    if (wait)
+        wait->End();
+    ShowExchangeMessage(FileErrorMessage(file), MB_ICONEXCLAMATION);
+}
+
+} // namespace
+
 qint64 CCsvReader::OpenText(QFile& file, bool showWait, std::optional<CWaitProgress>* wait, bool* utf8)
 {
     if (!file.open(QIODevice::ReadOnly)) {
@@ -828,9 +837,7 @@ qint64 CCsvReader::OpenText(QFile& file, bool showWait, std::optional<CWaitProgr
     if (showWait)
         wait->emplace(length, kWaitReadingFile);
     const auto failed = [&] {
-        if (*wait)
-            (*wait)->End();
-        ShowExchangeMessage(FileErrorMessage(file), MB_ICONEXCLAMATION);
+        SayFileFault(file, *wait);
         return -1;
     };
     // One DOS end-of-file byte at the very end ends the file before it.
@@ -902,8 +909,7 @@ qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
             wait->End();
     };
     const auto failed = [&] {
-        endWait();
-        ShowExchangeMessage(FileErrorMessage(file), MB_ICONEXCLAMATION);
+        SayFileFault(file, wait);
         return 0;
     };
     if (!file.seek(0))
