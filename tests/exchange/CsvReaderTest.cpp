@@ -4,7 +4,6 @@
 #include "support/Iconv.h"
 
 #include <QFile>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -473,9 +472,6 @@ TEST(CsvReader, EachEncodingIsReadOrRefusedWhereverItsBytesStand)
     };
     const QString eucJp = named("EUC-JPのようです"), utf16 = named("UTF-16（Unicode テキスト）です"),
                   utf32 = named("UTF-32です");
-    const QString names = U("コード,名前\r\nK1,山田\r\n");
-    const QByteArray unmarkedLe = QStringEncoder(QStringEncoder::Utf16LE)(names),
-                     unmarkedBe = QStringEncoder(QStringEncoder::Utf16BE)(names);
     const QByteArray utf16Le("\xFF\xFE\x61\0,\0b\0\r\0\n\0", 12), utf16Be("\xFE\xFF\0a\0,\0b", 8),
         utf32Le("\xFF\xFE\0\0a\0\0\0", 8), utf32Be("\0\0\xFE\xFF\0\0\0a", 8);
     const QByteArray cafe = U("Café\r\n").toUtf8();
@@ -512,8 +508,6 @@ TEST(CsvReader, EachEncodingIsReadOrRefusedWhereverItsBytesStand)
         {"EUC-JP after ASCII lines", "a,b\r\nc,\xC5\xEC\r\n", {}, 0, eucJp},
         {"UTF-16 LE with its mark", utf16Le, {}, 0, utf16},
         {"UTF-16 BE with its mark", utf16Be, {}, 0, utf16},
-        {"UTF-16 LE without its mark", unmarkedLe, {}, 0, utf16},
-        {"UTF-16 BE without its mark", unmarkedBe, {}, 0, utf16},
         {"ASCII in UTF-16 LE without its mark", utf16Le.mid(2), {}, 0, utf16},
         {"ASCII in UTF-16 BE without its mark", utf16Be.mid(2), {}, 0, utf16},
         {"zero bytes on both sides of the pairs are data",

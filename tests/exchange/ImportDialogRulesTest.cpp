@@ -145,7 +145,7 @@ TEST(TextFormatRules, ThePreviewShowsTheReadingChosen)
                U("。\n読み込めるのはUTF-8とShift_JISのファイルです。UTF-8かShift_JISで保存し直して"
                  "から読み込んでください。\nファイルの読み込みを中止します。");
     };
-    const QString names = U("コード,名前\r\nK1,山田\r\n");
+    const QString names = U("コード,名前\r\nK1,山田\r\n"), utf16 = named("UTF-16（Unicode テキスト）です");
     const QByteArray either = "001,\xC6\xBC\r\n", eucJp = Iconv::Encode("山田太郎,やまだ\r\n", "EUC-JP");
     const struct {
         const char* name;
@@ -168,12 +168,10 @@ TEST(TextFormatRules, ThePreviewShowsTheReadingChosen)
          CCsvReader::kShiftJis},
         {"Shift_JIS or EUC-JP, EUC-JP chosen", eucJp, IDNO, nullptr, named("EUC-JPです"), 0},
         {"EUC-JP", Iconv::Encode("東京,テスト\r\n", "EUC-JP"), 0, nullptr, named("EUC-JPのようです"), 0},
-        {"UTF-16 with its mark", "\xFF\xFE" + Iconv::Encode(names.toUtf8(), "UTF-16LE"), 0, nullptr,
-         named("UTF-16（Unicode テキスト）です"), 0},
-        {"UTF-16 LE without its mark", Iconv::Encode(names.toUtf8(), "UTF-16LE"), 0, nullptr,
-         named("UTF-16（Unicode テキスト）です"), 0},
-        {"UTF-16 BE without its mark", Iconv::Encode(names.toUtf8(), "UTF-16BE"), 0, nullptr,
-         named("UTF-16（Unicode テキスト）です"), 0},
+        {"UTF-16 with its mark", "\xFF\xFE" + Iconv::Encode(names.toUtf8(), "UTF-16LE"), 0, nullptr, utf16,
+         0},
+        {"UTF-16 LE without its mark", Iconv::Encode(names.toUtf8(), "UTF-16LE"), 0, nullptr, utf16, 0},
+        {"UTF-16 BE without its mark", Iconv::Encode(names.toUtf8(), "UTF-16BE"), 0, nullptr, utf16, 0},
     };
     QTemporaryDir dir;
     for (const auto& c : cases) {
