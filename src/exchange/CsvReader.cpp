@@ -40,15 +40,6 @@ struct CTextGuess {
 namespace
 {
 
-// One block holds the whole file, as a QByteArray can (the reading of a
-// whole table; the import streams).
-constexpr qint64 kMaxFileBytes = qint64(1) << 30;
-
-// The streaming reads take the file a block at a time.
-constexpr qint64 kBlockBytes = qint64(1) << 20;
-
-const char kBom[] = "\xEF\xBB\xBF";
-
 // UTF-8 text is decoded by one decoder for the whole file, however many
 // pieces it is fed in: it drops a byte-order mark at the very start of the
 // file and keeps every later U+FEFF as the character it is.
@@ -406,9 +397,8 @@ class CTextSniffer
 class CCsvParser
 {
   public:
-    CCsvParser(CCsvReader& reader, qint64 rowsBefore, CCsvReader::RowSink sink)
-        : m_reader(reader), m_nRows(rowsBefore), m_sink(std::move(sink)),
-          m_bHasDelimiter(!reader.m_chDelimiter.isNull())
+    CCsvParser(CCsvReader& reader, CCsvReader::RowSink sink)
+        : m_reader(reader), m_sink(std::move(sink)), m_bHasDelimiter(!reader.m_chDelimiter.isNull())
     {
     }
 
@@ -421,7 +411,7 @@ class CCsvParser
         for (m_nAt = 0; m_nAt < n; ++m_nAt) {
             if (!Take(p[m_nAt]))
                 return false;
-            if (p[m_nAt] == u'\n')
+            if (p[m_nAt] == kLf)
                 ++m_nLine;
         }
         return true;
@@ -435,7 +425,7 @@ class CCsvParser
         }
         if (m_bCrSeen) {
             m_bCrSeen = false;
-            m_value += u'\r';
+            m_value += kCr;
         }
         if (m_bRowOpen && !EndRow())
             return false;
@@ -450,6 +440,8 @@ class CCsvParser
     const QString& FaultText() const { return m_strFault; }
 
   private:
+    static constexpr QChar kQuote{u'"'}, kCr{u'\r'}, kLf{u'\n'};
+
     bool Fault(qint64 line, const QString& text)
     {
         m_nFaultLine = line;
@@ -459,63 +451,97 @@ class CCsvParser
 
     bool Take(QChar c)
     {
-        const QChar quote(u'"'), cr(u'\r'), lf(u'\n');
-        if (m_bQuoteSeen) {
-            m_bQuoteSeen = false;
-            if (c == quote) {
-                m_value += quote; // a doubled quote, still inside quotes
-                return true;
-            }
-            m_bInQuotes = false;
-            if (!(m_bHasDelimiter && c == m_reader.m_chDelimiter) && c != cr && c != lf &&
-                !CCsvReader::IsDbcsChar(c))
-                return Fault(m_nLine, QStringLiteral("「\"」で閉じた値の後に区切り文字がありません。"));
-        } else if (m_bCrSeen) {
-            m_bCrSeen = false;
-            if (c == lf) {
-                if (!m_bInQuotes)
-                    return EndRow();
-                m_value += cr;
-                m_value += lf;
-                return true;
-            }
-            m_value += cr; // a lone CR is data
-        }
-        if (!m_bRowOpen) {
-            const qint64 number = m_nRows + 1 - (m_reader.m_bHeaderInFile ? 1 : 0);
-            m_row.clear();
-            m_row << (number == 0 ? QString() : QString::number(number));
-            m_bRowOpen = true;
-            m_nRowChars = 0;
-            m_nRowLine = m_nLine;
-            if (m_rowStart)
-                m_rowStart(m_nAt);
-        }
+        bool taken = false;
+        if (!Settle(c, &taken))
+            return false;
+        if (taken)
+            return true;
+        if (!m_bRowOpen)
+            OpenRow();
         if (++m_nRowChars > CCsvReader::kMaxLineChars)
             return Fault(
                 m_nRowLine,
                 QStringLiteral("1行の文字数が多すぎます（%1文字まで）。").arg(CCsvReader::kMaxLineChars));
-        if (c == quote) {
+        return Split(c);
+    }
+
+    // The character after a quote inside quotes or after a CR, which tells
+    // what that one was; `taken` when it went with it.
+    bool Settle(QChar c, bool* taken)
+    {
+        if (m_bQuoteSeen) {
+            m_bQuoteSeen = false;
+            if (c == kQuote) {
+                m_value += kQuote; // a doubled quote, still inside quotes
+                *taken = true;
+                return true;
+            }
+            m_bInQuotes = false;
+            if (IsDelimiter(c) || c == kCr || c == kLf || CCsvReader::IsDbcsChar(c))
+                return true;
+            return Fault(m_nLine, QStringLiteral("「\"」で閉じた値の後に区切り文字がありません。"));
+        }
+        if (m_bCrSeen) {
+            m_bCrSeen = false;
+            if (c != kLf) {
+                m_value += kCr; // a lone CR is data
+                return true;
+            }
+            *taken = true;
+            if (!m_bInQuotes)
+                return EndRow();
+            m_value += kCr;
+            m_value += kLf;
+        }
+        return true;
+    }
+
+    // A row begins: cell 0 is its label.
+    void OpenRow()
+    {
+        const qint64 number = m_nRows + 1 - (m_reader.m_bHeaderInFile ? 1 : 0);
+        m_row.clear();
+        m_row << (number == 0 ? QString() : QString::number(number));
+        m_bRowOpen = true;
+        m_nRowChars = 0;
+        m_nRowLine = m_nLine;
+        if (m_rowStart)
+            m_rowStart(m_nAt);
+    }
+
+    // One character of a row: quoting, the end of a value or of the line,
+    // or a character of the value.
+    bool Split(QChar c)
+    {
+        if (c == kQuote) {
             if (!m_bInQuotes) {
                 m_bInQuotes = true;
                 m_nQuoteLine = m_nLine;
             } else
                 m_bQuoteSeen = true;
-        } else if (c == cr) {
-            m_bCrSeen = true;
-        } else if (c == lf && !m_bInQuotes) {
-            return EndRow();
-        } else if (m_bHasDelimiter && c == m_reader.m_chDelimiter && !m_bInQuotes) {
-            m_row << m_value;
-            m_value.clear();
-            // Cell 0 is the label: the values so far, and one more begins.
-            if (m_row.size() > CCsvReader::kMaxFields)
-                return Fault(
-                    m_nLine,
-                    QStringLiteral("項目の数が多すぎます（%1個まで）。").arg(CCsvReader::kMaxFields));
-        } else {
-            m_value += c;
+            return true;
         }
+        if (c == kCr) {
+            m_bCrSeen = true;
+            return true;
+        }
+        if (m_bInQuotes || (c != kLf && !IsDelimiter(c))) {
+            m_value += c;
+            return true;
+        }
+        return c == kLf ? EndRow() : EndValue();
+    }
+
+    bool IsDelimiter(QChar c) const { return m_bHasDelimiter && c == m_reader.m_chDelimiter; }
+
+    bool EndValue()
+    {
+        m_row << m_value;
+        m_value.clear();
+        // Cell 0 is the label: the values so far, and one more begins.
+        if (m_row.size() > CCsvReader::kMaxFields)
+            return Fault(m_nLine,
+                         QStringLiteral("項目の数が多すぎます（%1個まで）。").arg(CCsvReader::kMaxFields));
         return true;
     }
 
@@ -538,7 +564,7 @@ class CCsvParser
     }
 
     CCsvReader& m_reader;
-    qint64 m_nRows;
+    qint64 m_nRows = 0;
     CCsvReader::RowSink m_sink;
     std::function<void(qsizetype at)> m_rowStart;
     qsizetype m_nAt = 0;
@@ -559,30 +585,132 @@ class CCsvParser
     QString m_value;
 };
 
+// The file's data a block at a time: the whole file but one DOS end-of-file
+// byte (0x1A) as its very last byte.
+class CFileBlocks
+{
+  public:
+    explicit CFileBlocks(QFile& file) : m_file(file) {}
+
+    // Finds the end of the data (once) and goes back to its start; false
+    // when the file cannot be read.
+    bool Rewind()
+    {
+        if (m_nEnd < 0 && !FindEnd())
+            return false;
+        m_nLeft = m_nEnd;
+        return m_file.seek(0);
+    }
+
+    // The next block; empty at the end of the data, or when the file cannot
+    // be read (Failed).
+    QByteArray Next()
+    {
+        if (m_nLeft <= 0)
+            return {};
+        QByteArray block = m_file.read(std::min(CCsvReader::kBlockBytes, m_nLeft));
+        if (m_file.error() != QFileDevice::NoError) {
+            m_bFailed = true;
+            return {};
+        }
+        // A file that shrank since ends where it ends now.
+        m_nLeft = block.isEmpty() ? 0 : m_nLeft - block.size();
+        return block;
+    }
+
+    bool Failed() const { return m_bFailed; }
+    // Its bytes from `at`, for the encoding question.
+    QByteArray Bytes(qint64 at, qint64 bytes) { return m_file.seek(at) ? m_file.read(bytes) : QByteArray(); }
+
+  private:
+    bool FindEnd()
+    {
+        const qint64 length = m_file.size();
+        m_nEnd = length;
+        if (length == 0)
+            return true;
+        if (!m_file.seek(length - 1))
+            return false;
+        const QByteArray last = m_file.read(1);
+        if (m_file.error() != QFileDevice::NoError)
+            return false;
+        if (last == "\x1A")
+            m_nEnd = length - 1;
+        return true;
+    }
+
+    QFile& m_file;
+    qint64 m_nEnd = -1;
+    qint64 m_nLeft = 0;
+    bool m_bFailed = false;
+};
+
+namespace
+{
+
+// The blocks of a file as text: a character cut by a block's end waits for
+// the next block.
+class CBlockText
+{
+  public:
+    explicit CBlockText(bool utf8) : m_bUtf8(utf8) {}
+
+    // The text of the block after the bytes carried from the last one; false
+    // when the bytes are not of the encoding.
+    bool Decode(QByteArray block, QString* text)
+    {
+        block.prepend(m_carry);
+        const qsizetype cut = m_bUtf8 ? Utf8Cut(block) : Cp932Cut(block);
+        if (cut < 0)
+            return false;
+        m_carry = block.right(cut);
+        block.chop(cut);
+        bool ok = true;
+        *text = m_bUtf8 ? m_utf8(block) : Cp932::Decode(block, &ok);
+        m_nStart = m_nDone;
+        m_nDone += block.size();
+        m_dBytesPerChar = text->isEmpty() ? 1 : double(block.size()) / double(text->size());
+        return ok;
+    }
+
+    // Where character `at` of the text last decoded stands in the file, as
+    // near as the block's text tells.
+    qint64 ByteAt(qsizetype at) const { return m_nStart + qint64(double(at) * m_dBytesPerChar); }
+    // The bytes of a character cut off by the end of the last block.
+    qsizetype Carried() const { return m_carry.size(); }
+
+  private:
+    // The bytes of a last character cut off by the end; -1: not UTF-8.
+    static qsizetype Utf8Cut(const QByteArray& block)
+    {
+        qsizetype cut = 0;
+        return CCsvReader::IsValidUtf8(block.constData(), block.size(), &cut) ? cut : -1;
+    }
+
+    // A lead byte is the block's last byte when the characters from the
+    // start overrun it; a trail byte may look like a lead byte (0xE0-0xFC).
+    static qsizetype Cp932Cut(const QByteArray& block)
+    {
+        qsizetype at = 0;
+        while (at < block.size())
+            at += Cp932::IsLeadByte(uchar(block[at])) ? 2 : 1;
+        return at - block.size();
+    }
+
+    bool m_bUtf8;
+    // One decoder for the file: a U+FEFF beginning a later block stays.
+    QStringDecoder m_utf8 = Utf8Decoder();
+    QByteArray m_carry;
+    qint64 m_nStart = 0;
+    qint64 m_nDone = 0;
+    double m_dBytesPerChar = 1;
+};
+
+} // namespace
+
 CCsvReader::CCsvReader(const QString& path, QChar delimiter, int headerInFile)
     : m_strPath(path), m_chDelimiter(delimiter), m_bHeaderInFile(headerInFile)
 {
-}
-
-qint64 CCsvReader::Read(CImportRows* rows)
-{
-    QFile file(m_strPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowExchangeMessage(FileErrorMessage(file), MB_ICONEXCLAMATION);
-        return 0;
-    }
-    const qint64 length = file.size();
-    if (length > kMaxFileBytes) {
-        ShowExchangeMessage(QStringLiteral("メモリ不足です"));
-        return 0;
-    }
-    const QByteArray data = file.read(length);
-    if (data.size() != length || file.error() != QFileDevice::NoError) {
-        ShowExchangeMessage(FileErrorMessage(file), MB_ICONEXCLAMATION);
-        return 0;
-    }
-    file.close();
-    return Parse(rows, data) ? length : 0;
 }
 
 bool CCsvReader::IsDbcsChar(QChar c)
@@ -633,12 +761,11 @@ QString CCsvReader::DecodePreview(const QByteArray& head, bool utf8)
     return Reading(bytes, utf8 ? kUtf8 : kShiftJis);
 }
 
-bool CCsvReader::Fail(CImportRows* rows, qint64 line, const QString& fault)
+bool CCsvReader::Fail(qint64 line, const QString& fault)
 {
     const QString where = line > 0 ? QStringLiteral("%1行目：%2\n").arg(line).arg(fault) : QString();
     ShowExchangeMessage(QStringLiteral("テキストファイルの形式が正しくありません。\n") + where +
                         QStringLiteral("ファイルの読み込みを中止します。"));
-    rows->clear();
     return false;
 }
 
@@ -726,12 +853,10 @@ bool CCsvReader::ChooseEncoding(const CTextGuess& guess,
         return refuse(QStringLiteral("UTF-32です"));
     case CTextGuess::kEucJp:
         return refuse(QStringLiteral("EUC-JPのようです"));
-    case CTextGuess::kNeither: {
-        CImportRows none;
-        return Fail(&none, guess.badLine,
-                    guess.badUtf8 ? QStringLiteral("UTF-8として読めないバイトがあります。")
-                                  : QStringLiteral("Shift_JISとして読めないバイトがあります。"));
-    }
+    case CTextGuess::kNeither:
+        return Fail(guess.badLine, guess.badUtf8
+                                       ? QStringLiteral("UTF-8として読めないバイトがあります。")
+                                       : QStringLiteral("Shift_JISとして読めないバイトがあります。"));
     }
     if (m_nEncoding == kUndecided) {
         const bool either = guess.kind == CTextGuess::kEither;
@@ -769,43 +894,6 @@ bool CCsvReader::ChooseEncoding(const CTextGuess& guess,
     return true;
 }
 
-bool CCsvReader::Parse(CImportRows* rows, const QByteArray& data)
-{
-    // One DOS end-of-file byte at the very end ends the file before it.
-    const QByteArray bytes =
-        QByteArray::fromRawData(data.constData(), data.size() - (data.endsWith('\x1A') ? 1 : 0));
-    CTextSniffer sniffer;
-    sniffer.Feed(bytes.constData(), bytes.size());
-    bool utf8 = false;
-    if (!ChooseEncoding(
-            sniffer.Finish(), [&](qint64 at, qint64 n) { return QByteArray(bytes.mid(at, n)); }, &utf8)) {
-        rows->clear();
-        return false;
-    }
-    QString text;
-    bool decoded = true;
-    if (utf8)
-        text = Utf8Decoder()(bytes);
-    else
-        text = Cp932::Decode(bytes, &decoded);
-    if (!decoded)
-        return Fail(rows);
-    CWaitProgress wait(text.size(), kWaitReadingFile);
-    CCsvParser parser(*this, rows->size(), [&](QStringList&& row) {
-        rows->append(std::move(row));
-        return true;
-    });
-    parser.OnRowStart([&wait](qsizetype at) { wait.SetPos(at); });
-    bool parsed = parser.Feed(text.constData(), text.size());
-    if (!parsed || !parser.Finish()) {
-        wait.End();
-        return Fail(rows, parser.FaultLine(), parser.FaultText());
-    }
-    if (!m_bHeaderInFile)
-        rows->insert(0, DefaultHeader());
-    return true;
-}
-
 QStringList CCsvReader::DefaultHeader() const
 {
     QStringList header{QString()};
@@ -814,187 +902,124 @@ QStringList CCsvReader::DefaultHeader() const
     return header;
 }
 
-namespace
+qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
 {
-
-// A fault of the file, told once the wait dialog is down.
-void SayFileFault(const QFile& file, std::optional<CWaitProgress>& wait)
-{
-    if (wait)
-        wait->End();
-    ShowExchangeMessage(FileErrorMessage(file), MB_ICONEXCLAMATION);
+    qint64 length = 0;
+    return Stream(sink, showWait, &length) == End::kRead ? length : 0;
 }
 
-} // namespace
-
-qint64 CCsvReader::OpenText(QFile& file, bool showWait, std::optional<CWaitProgress>* wait, bool* utf8)
+bool CCsvReader::DecideFileEncoding(bool showWait)
 {
+    qint64 length = 0;
+    return Stream(nullptr, showWait, &length) == End::kRead;
+}
+
+CCsvReader::End CCsvReader::Stream(const RowSink& sink, bool showWait, qint64* length)
+{
+    QFile file(m_strPath);
     if (!file.open(QIODevice::ReadOnly)) {
         ShowExchangeMessage(FileErrorMessage(file), MB_ICONEXCLAMATION);
-        return -1;
+        return End::kFileError;
     }
-    const qint64 length = file.size();
+    *length = file.size();
+    m_nFieldCount = 0;
+    m_bStopped = false;
+    std::optional<CWaitProgress> wait;
     if (showWait)
-        wait->emplace(length, kWaitReadingFile);
-    const auto failed = [&] {
-        SayFileFault(file, *wait);
-        return -1;
-    };
-    // One DOS end-of-file byte at the very end ends the file before it.
-    qint64 end = length;
-    if (length > 0) {
-        if (!file.seek(length - 1))
-            return failed();
-        const QByteArray last = file.read(1);
-        if (file.error() != QFileDevice::NoError)
-            return failed();
-        if (last == "\x1A")
-            end = length - 1;
+        wait.emplace(*length, kWaitReadingFile);
+    CFileBlocks blocks(file);
+    bool utf8 = false;
+    End end = blocks.Rewind() ? DecideEncoding(blocks, wait, &utf8) : End::kFileError;
+    if (end == End::kRead && sink) {
+        if (showWait && !wait)
+            wait.emplace(*length, kWaitReadingFile);
+        end = blocks.Rewind() ? ParseBlocks(blocks, utf8, sink, wait ? &*wait : nullptr) : End::kFileError;
     }
-    // The encoding is decided over the whole file before a row is handed
-    // over, a block at a time.
+    if (wait)
+        wait->End();
+    if (end == End::kStopped)
+        m_bStopped = true;
+    else if (end == End::kFileError)
+        ShowExchangeMessage(FileErrorMessage(file), MB_ICONEXCLAMATION);
+    return end;
+}
+
+CCsvReader::End CCsvReader::DecideEncoding(CFileBlocks& blocks, std::optional<CWaitProgress>& wait,
+                                           bool* utf8)
+{
     CTextSniffer sniffer;
-    if (!file.seek(0))
-        return failed();
-    for (qint64 left = end; left > 0;) {
-        const QByteArray block = file.read(std::min(kBlockBytes, left));
-        if (file.error() != QFileDevice::NoError)
-            return failed();
-        if (block.isEmpty())
-            break;
-        if (LongWork::Stopped()) {
-            m_bStopped = true;
-            return -1;
-        }
+    for (QByteArray block = blocks.Next(); !block.isEmpty(); block = blocks.Next()) {
+        if (LongWork::Stopped())
+            return End::kStopped;
         sniffer.Feed(block.constData(), block.size());
-        left -= block.size();
     }
+    if (blocks.Failed())
+        return End::kFileError;
     const CTextGuess guess = sniffer.Finish();
     const bool says = guess.kind != CTextGuess::kCp932 && guess.kind != CTextGuess::kUtf8 &&
                       !((guess.kind == CTextGuess::kEither || guess.kind == CTextGuess::kCp932OrEucJp) &&
                         m_nEncoding != kUndecided);
     if (says)
-        wait->reset(); // its message or question is not asked under the wait dialog
-    const bool chosen = ChooseEncoding(
-        guess, [&file](qint64 at, qint64 n) { return file.seek(at) ? file.read(n) : QByteArray(); }, utf8);
-    if (!chosen)
-        return -1;
-    if (showWait && !*wait)
-        wait->emplace(length, kWaitReadingFile);
-    return end;
+        wait.reset(); // its message or question is not asked under the wait dialog
+    if (!ChooseEncoding(
+            guess, [&blocks](qint64 at, qint64 n) { return blocks.Bytes(at, n); }, utf8))
+        return m_bStopped ? End::kStopped : End::kFault;
+    return End::kRead;
 }
 
-bool CCsvReader::DecideEncoding(bool showWait)
+CCsvReader::End CCsvReader::ParseBlocks(CFileBlocks& blocks, bool utf8, const RowSink& sink,
+                                        CWaitProgress* wait)
 {
-    m_bStopped = false;
-    QFile file(m_strPath);
-    std::optional<CWaitProgress> wait;
-    bool utf8 = false;
-    return OpenText(file, showWait, &wait, &utf8) >= 0;
-}
-
-qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
-{
-    m_nFieldCount = 0;
-    m_bStopped = false;
-    QFile file(m_strPath);
-    std::optional<CWaitProgress> wait;
-    bool utf8 = false;
-    const qint64 end = OpenText(file, showWait, &wait, &utf8);
-    if (end < 0)
-        return 0;
-    const qint64 length = file.size();
-    const auto endWait = [&wait] {
-        if (wait)
-            wait->End();
-    };
-    const auto failed = [&] {
-        SayFileFault(file, wait);
-        return 0;
-    };
-    if (!file.seek(0))
-        return failed();
-    QStringDecoder utf8Text = Utf8Decoder();
+    CBlockText decoder(utf8);
     bool stopped = false;
-    CCsvParser parser(*this, 0, [&](QStringList&& row) {
+    CCsvParser parser(*this, [&](QStringList&& row) {
         stopped = !sink(std::move(row));
         return !stopped;
     });
-    // Where a row starts, in bytes, as near as the block's text tells.
-    qint64 blockStart = 0;
-    double bytesPerChar = 1;
     if (wait)
-        parser.OnRowStart(
-            [&](qsizetype at) { wait->SetPos(blockStart + qint64(double(at) * bytesPerChar)); });
-    QByteArray carry;
+        parser.OnRowStart([&](qsizetype at) { wait->SetPos(decoder.ByteAt(at)); });
     bool parsed = true;
-    qint64 left = end;
-    while (parsed && left > 0) {
-        blockStart = file.pos() - carry.size();
-        QByteArray block = file.read(std::min(kBlockBytes, left));
-        if (file.error() != QFileDevice::NoError)
-            return failed();
+    while (parsed) {
+        QByteArray block = blocks.Next();
         if (block.isEmpty())
             break;
-        left -= block.size();
         QString text;
-        bool ok = true;
-        // A character cut by the block's end waits for the next block; one
-        // still cut after the last block fails the read below.
-        block.prepend(carry);
-        carry.clear();
-        if (utf8) {
-            qsizetype cut = 0;
-            ok = IsValidUtf8(block.constData(), block.size(), &cut);
-            if (ok) {
-                carry = block.right(cut);
-                block.chop(cut);
-                text = utf8Text(block);
-            }
-        } else {
-            qsizetype at = 0;
-            while (at < block.size())
-                at += Cp932::IsLeadByte(uchar(block[at])) ? 2 : 1;
-            if (at > block.size()) {
-                carry = block.right(1);
-                block.chop(1);
-            }
-            text = Cp932::Decode(block, &ok);
-        }
-        bytesPerChar = text.isEmpty() ? 1 : double(block.size()) / double(text.size());
-        parsed = ok && !LongWork::Stopped() && parser.Feed(text.constData(), text.size());
+        parsed = decoder.Decode(std::move(block), &text) && !LongWork::Stopped() &&
+                 parser.Feed(text.constData(), text.size());
     }
-    if (parsed && !carry.isEmpty())
-        parsed = false; // the file ends inside a character
-    endWait();
-    if (parsed && !stopped)
-        parsed = parser.Finish();
-    if (stopped || (!parsed && LongWork::Stopped())) {
-        m_bStopped = true;
-        return 0;
-    }
-    if (!parsed) {
-        // The bytes were checked before: a fault not of the grammar is a
-        // file that changed since.
-        CImportRows none;
-        return Fail(&none, parser.FaultLine(), parser.FaultText());
-    }
-    return length;
+    if (blocks.Failed())
+        return End::kFileError;
+    // A character still cut after the last block: the file ends inside it.
+    parsed = parsed && decoder.Carried() == 0 && parser.Finish();
+    if (stopped || (!parsed && LongWork::Stopped()))
+        return End::kStopped;
+    if (parsed)
+        return End::kRead;
+    // The bytes were checked before: a fault not of the grammar is a file
+    // that changed since.
+    if (wait)
+        wait->End();
+    Fail(parser.FaultLine(), parser.FaultText());
+    return End::kFault;
 }
 
 qint64 CCsvReader::ReadHead(CImportRows* rows, int dataRows, qint64* rowCount)
 {
+    const qint64 kept = qint64(dataRows) + (m_bHeaderInFile ? 1 : 0);
     qint64 count = 0;
     CImportRows head;
-    const qint64 length = ReadRows(
+    qint64 length = 0;
+    const End end = Stream(
         [&](QStringList&& row) {
-            if (count++ < dataRows + (m_bHeaderInFile ? 1 : 0))
+            if (count++ < kept)
                 head.append(std::move(row));
             return true;
         },
-        true);
-    if (length <= 0)
-        return length;
+        true, &length);
+    if (end == End::kFault)
+        rows->clear(); // nothing of a malformed file is kept
+    if (end != End::kRead)
+        return 0;
     if (!m_bHeaderInFile)
         head.insert(0, DefaultHeader());
     *rows += std::move(head);

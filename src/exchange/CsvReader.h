@@ -9,8 +9,8 @@
 #include <functional>
 #include <optional>
 
+class CFileBlocks;
 class CWaitProgress;
-class QFile;
 struct CTextGuess;
 
 // Reads a delimited text file into the import row table. The encoding is
@@ -43,37 +43,33 @@ class CCsvReader
     // value fails here instead of filling the memory with it.
     static constexpr qint64 kMaxLineChars = qint64(1) << 20;
 
+    // The file is read a block at a time, however large it is.
+    static constexpr qint64 kBlockBytes = qint64(1) << 20;
+
     // `delimiter` null: no delimiter, every line is one value.
     CCsvReader(const QString& path, QChar delimiter, int headerInFile);
 
-    // Reads and parses the whole file: its length in bytes when parsed
-    // (an empty file therefore gives 0), else 0 after a message.
-    qint64 Read(CImportRows* rows);
-
-    // The same grammar over a file of any size, read a block at a time and
-    // never held whole: each row (its label, then its values) goes to the
-    // sink as it ends, the header line of a file with one included; the sink
-    // answers false to stop. The file's length when it was parsed to its
-    // end; else 0, after the message of a fault (a malformed file may have
-    // handed over rows before its fault was found) or with IsStopped().
+    // Reads the file a block at a time, never holding it whole: each row
+    // (its label, then its values) goes to the sink as it ends, the header
+    // line of a file with one included; the sink answers false to stop. The
+    // file's length when it was parsed to its end (an empty file therefore
+    // gives 0); else 0, after the message of a fault (a malformed file may
+    // have handed over rows before its fault was found) or with IsStopped().
     // `showWait`: the wait dialog follows the file (else the caller's does).
     using RowSink = std::function<bool(QStringList&& row)>;
     qint64 ReadRows(const RowSink& sink, bool showWait);
     bool IsStopped() const { return m_bStopped; }
 
-    // The whole file checked as ReadRows does, keeping only the header and
-    // the first `dataRows` rows (the table Read gives, cut short), with the
-    // number of data rows in `rowCount`.
+    // The whole file read as ReadRows does, adding to `rows` the header (made
+    // "F1".."Fn" without one in the file) and the first `dataRows` rows, with
+    // the number of data rows in `rowCount`. An empty file gives the header's
+    // empty cell 0 and 0. A malformed file empties the table after the
+    // message; a file that cannot be read leaves it as it was.
     qint64 ReadHead(CImportRows* rows, int dataRows, qint64* rowCount);
 
-    // Decodes and parses the bytes into `rows`. Without a header in the file
-    // a header row "F1".."Fn" is put in front. On a format failure the table
-    // is emptied and false returned after the message.
-    bool Parse(CImportRows* rows, const QByteArray& data);
-
     // The format failure: the message, naming the line and what is wrong
-    // with it when `line` is past 0, and nothing of the file is kept.
-    static bool Fail(CImportRows* rows, qint64 line = 0, const QString& fault = {});
+    // with it when `line` is past 0.
+    static bool Fail(qint64 line, const QString& fault);
 
     // True for a character that takes two bytes in CP932 (so that a byte of
     // it follows a closing quote in the file): every non-ASCII character but
@@ -88,7 +84,7 @@ class CCsvReader
     // read, or asked), before anything of it is shown: the decision is left
     // in m_nEncoding. False after the refusal's message, or with IsStopped()
     // when the question was cancelled or the read stopped.
-    bool DecideEncoding(bool showWait);
+    bool DecideFileEncoding(bool showWait);
 
     // The text of the beginning of a file for a preview, in the encoding
     // decided: up to the first zero byte, a character cut off at the end
@@ -113,20 +109,25 @@ class CCsvReader
     int m_nFieldCount = 0;
 
   private:
-    friend class CCsvParser;
+    // How a read ended.
+    enum class End { kRead, kFault, kStopped, kFileError };
     // "F1".."Fn" after an empty cell 0.
     QStringList DefaultHeader() const;
+    // ReadRows, telling how it ended; the file's length in `length`. A null
+    // sink: the encoding is decided, no row read.
+    End Stream(const RowSink& sink, bool showWait, qint64* length);
+    // The encoding of the file's data, decided over all of it before a row
+    // is read: UTF-8 (true) or CP932 (false) in `utf8`. The wait dialog
+    // goes before a message or question; a cancelled question is kStopped.
+    End DecideEncoding(CFileBlocks& blocks, std::optional<CWaitProgress>& wait, bool* utf8);
+    // The rows of the data in that encoding, parsed a block at a time.
+    End ParseBlocks(CFileBlocks& blocks, bool utf8, const RowSink& sink, CWaitProgress* wait);
     // UTF-8 (true) or CP932 (false) for a file of these bytes, asking when
     // two encodings read it; `lineAt(offset, bytes)` gives up to that many
     // bytes of the file from an offset, for the question. False after the
     // message when the file is refused, or with m_bStopped when cancelled.
     bool ChooseEncoding(const CTextGuess& guess,
                         const std::function<QByteArray(qint64 at, qint64 bytes)>& lineAt, bool* utf8);
-    // The first steps of a read: opens the file, finds where its text ends
-    // and decides its encoding over all of it, the wait dialog (if shown)
-    // down while it asks or refuses. The end, or -1 after the message of a
-    // fault or refusal, or with m_bStopped.
-    qint64 OpenText(QFile& file, bool showWait, std::optional<CWaitProgress>* wait, bool* utf8);
 
     bool m_bStopped = false;
 };

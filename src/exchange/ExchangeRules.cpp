@@ -86,7 +86,7 @@ bool CTextFormatRules::LoadPreview()
     // it before its beginning is shown, and shown in the reading chosen.
     CCsvReader reader(m_strPath, QChar(), 0);
     bool decided = false;
-    if (!LongWork::Run([&] { decided = reader.DecideEncoding(true); }) || !decided)
+    if (!LongWork::Run([&] { decided = reader.DecideFileEncoding(true); }) || !decided)
         return false;
     m_nEncoding = reader.m_nEncoding;
     QFile file(m_strPath);

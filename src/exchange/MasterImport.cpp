@@ -387,17 +387,6 @@ void CMasterImport::CompleteRecord(COneRecord* record)
     addInt("YobiInt", 0);
 }
 
-void CMasterImport::BuildRecords(const QList<CQXCol>& mapping, int firstRow, int breakAfter1, int breakAfter2,
-                                 CCDSData& records)
-{
-    CWaitProgress wait(m_rows.size() - firstRow, kWaitImporting);
-    for (int r = firstRow; r < m_rows.size(); ++r) {
-        wait.SetPos(r - firstRow);
-        if (auto record = BuildRecord(m_rows[r], mapping, breakAfter1, breakAfter2))
-            records.Add(std::move(record));
-    }
-}
-
 std::unique_ptr<COneRecord> CMasterImport::BuildRecord(const QStringList& row, const QList<CQXCol>& mapping,
                                                        int breakAfter1, int breakAfter2)
 {

@@ -69,11 +69,8 @@ class CMasterImport
     static int GetCadmirLinkFlag();
     static QString GetCodeDataPath();
 
-    // Records from the rows read: one per data row from `firstRow`, fields
-    // by the pairing (an empty field name: column not imported).
-    void BuildRecords(const QList<CQXCol>& mapping, int firstRow, int breakAfter1, int breakAfter2,
-                      CCDSData& records);
-    // The record of one row; none when no field is made of it.
+    // The record of one row read, fields by the pairing (an empty field
+    // name: column not imported); none when no field is made of it.
     std::unique_ptr<COneRecord> BuildRecord(const QStringList& row, const QList<CQXCol>& mapping,
                                             int breakAfter1, int breakAfter2);
     // Builds and registers the records of every data row from `firstRow`,

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 
 namespace
 {
@@ -42,8 +43,11 @@ QString CountFault(int line, int values, int first)
     return Said(line, qPrintable(U(kCountFault).arg(values).arg(first)));
 }
 
-// One block of the streaming reader.
-constexpr qsizetype kBlock = qsizetype(1) << 20;
+// One block of the reader: the real size, so that the edges the tests cut
+// are the import's.
+constexpr qsizetype kBlock = CCsvReader::kBlockBytes;
+// The whole file into a table.
+constexpr int kAllRows = std::numeric_limits<int>::max();
 
 // Lines of one value ("v…v" CR LF) of `bytes` bytes in all, at least 2.
 QByteArray Filler(qsizetype bytes)
@@ -159,11 +163,12 @@ TEST(CsvReader, ParsesTheGrammarAndItsEdgeCases)
          {},
          Said(1, kNotUtf8)},
     };
+    QTemporaryDir dir;
     for (const auto& c : cases) {
         ScopedFakeUi ui;
-        CCsvReader reader(QStringLiteral("x.csv"), c.delimiter, 0);
+        CCsvReader reader(Write(dir, c.data), c.delimiter, 0);
         CImportRows rows;
-        const bool ok = reader.Parse(&rows, c.data);
+        const bool ok = reader.ReadHead(&rows, kAllRows, nullptr) > 0;
         ASSERT_EQ(ok, c.ok) << c.name;
         if (!ok) {
             EXPECT_TRUE(rows.isEmpty()) << c.name;
@@ -211,16 +216,18 @@ TEST(CsvReader, EncodingIsDecidedByTheBytes)
         {"CP932 of an address", Sjis("東京都千代田区丸の内１－１,ｶﾌﾞｼｷｶﾞｲｼｬ"),
          "東京都千代田区丸の内１－１,ｶﾌﾞｼｷｶﾞｲｼｬ", nullptr},
     };
+    QTemporaryDir dir;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        const QString path = Write(dir, c.bytes);
         for (const int answer : {IDYES, IDNO}) {
             if (answer == IDNO && !c.asSjis)
                 continue;
             ScopedFakeUi ui;
             ui.Prompt().QueueAnswers({answer});
-            CCsvReader reader(QStringLiteral("x.csv"), u',', 0);
+            CCsvReader reader(path, u',', 0);
             CImportRows rows;
-            ASSERT_TRUE(reader.Parse(&rows, c.bytes));
+            ASSERT_GT(reader.ReadHead(&rows, kAllRows, nullptr), 0);
             const QString text = U(answer == IDYES ? c.text : c.asSjis);
             EXPECT_EQ(rows.value(1), QStringList{"1"} + text.split(u','));
             EXPECT_EQ(CCsvReader::DecodePreview(c.bytes, reader.m_nEncoding == CCsvReader::kUtf8), text);
@@ -315,9 +322,10 @@ TEST(CsvReader, AFileOfShiftJisOrEucJpIsAskedAbout)
 TEST(CsvReader, AFailureEmptiesATableThatHeldRows)
 {
     ScopedFakeUi ui;
-    CCsvReader reader(QStringLiteral("x.csv"), u',', 0);
+    QTemporaryDir dir;
+    CCsvReader reader(Write(dir, "a,b\r\nc\r\n"), u',', 0);
     CImportRows rows{{QString(), QStringLiteral("old")}};
-    EXPECT_FALSE(reader.Parse(&rows, "a,b\r\nc\r\n"));
+    EXPECT_EQ(reader.ReadHead(&rows, kAllRows, nullptr), 0);
     EXPECT_TRUE(rows.isEmpty());
 }
 
@@ -336,7 +344,7 @@ TEST(CsvReader, ReadsFilesWithAndWithoutHeaders)
     // Three lines of four values: the header F1-F4 and rows 1 to 3.
     const QByteArray three = "1,2,3,4\r\n5,6,7,8\r\n9,10,11,12\r\n";
     CImportRows rows;
-    EXPECT_EQ(CCsvReader(file("three.csv", three), u',', 0).Read(&rows), three.size());
+    EXPECT_EQ(CCsvReader(file("three.csv", three), u',', 0).ReadHead(&rows, kAllRows, nullptr), three.size());
     ASSERT_EQ(rows.size(), 4);
     EXPECT_EQ(rows.at(0), QStringList({"", "F1", "F2", "F3", "F4"}));
     EXPECT_EQ(rows.at(3), QStringList({"3", "9", "10", "11", "12"}));
@@ -344,19 +352,20 @@ TEST(CsvReader, ReadsFilesWithAndWithoutHeaders)
     // With the titles in the file its first line is the header.
     rows.clear();
     const QByteArray titled = Sjis("名前,値\r\nA,1\r\n");
-    EXPECT_EQ(CCsvReader(file("titled.csv", titled), u',', 1).Read(&rows), titled.size());
+    EXPECT_EQ(CCsvReader(file("titled.csv", titled), u',', 1).ReadHead(&rows, kAllRows, nullptr),
+              titled.size());
     EXPECT_EQ(rows, CImportRows({{"", U("名前"), U("値")}, {"1", "A", "1"}}));
 
     // An empty file: only the header's empty cell, and 0.
     rows.clear();
-    EXPECT_EQ(CCsvReader(file("empty.csv", {}), u',', 0).Read(&rows), 0);
+    EXPECT_EQ(CCsvReader(file("empty.csv", {}), u',', 0).ReadHead(&rows, kAllRows, nullptr), 0);
     EXPECT_EQ(rows, CImportRows({{QString()}}));
     EXPECT_TRUE(ui.Prompt().Texts().isEmpty());
 
     // A missing file: its message, and the table as it was.
     rows = {{QStringLiteral("kept")}};
     const QString missing = dir.filePath(QStringLiteral("missing.csv"));
-    EXPECT_EQ(CCsvReader(missing, u',', 0).Read(&rows), 0);
+    EXPECT_EQ(CCsvReader(missing, u',', 0).ReadHead(&rows, kAllRows, nullptr), 0);
     EXPECT_EQ(rows, CImportRows({{QStringLiteral("kept")}}));
     ASSERT_EQ(ui.Prompt().Texts().size(), 1);
     EXPECT_TRUE(ui.Prompt().Texts().front().contains(missing));
@@ -365,8 +374,7 @@ TEST(CsvReader, ReadsFilesWithAndWithoutHeaders)
 // The streaming reader over hostile shapes: a line of more values than the
 // import pairs, or longer than any record, is refused while it is read,
 // before any of it is handed over, and a UTF-8 file must end on a whole
-// character. The whole-file
-// reader gives the same answer for the same bytes.
+// character. The check of the whole file gives the same answer.
 TEST(CsvReader, HostileLinesAndCutCharactersAreRefusedWhileRead)
 {
     const int most = CCsvReader::kMaxFields;
@@ -446,8 +454,6 @@ TEST(CsvReader, HostileLinesAndCutCharactersAreRefusedWhileRead)
         }
         CImportRows head;
         EXPECT_EQ(CCsvReader(path, u',', 0).ReadHead(&head, 2, nullptr) > 0, c.ok);
-        CImportRows whole;
-        EXPECT_EQ(CCsvReader(path, u',', 0).Parse(&whole, c.bytes), c.ok);
     }
 }
 
@@ -540,7 +546,7 @@ TEST(CsvReader, EachEncodingIsReadOrRefusedWhereverItsBytesStand)
         };
         ScopedFakeUi ui;
         CImportRows whole{{QStringLiteral("old")}};
-        EXPECT_EQ(CCsvReader(path, u',', 0).Parse(&whole, c.bytes), c.said.isEmpty());
+        EXPECT_EQ(CCsvReader(path, u',', 0).ReadHead(&whole, kAllRows, nullptr) > 0, c.said.isEmpty());
         check(ui.Prompt());
         EXPECT_EQ(LastValues(whole), c.last);
         ui.Prompt().Clear();
@@ -558,56 +564,105 @@ TEST(CsvReader, EachEncodingIsReadOrRefusedWhereverItsBytesStand)
     }
 }
 
-// The streaming reader decodes a block at a time with one decoder for the
+// The reader decodes a block at a time: a character, a CR LF, a doubled
+// quote or the DOS end-of-file byte cut by a block's end reads as it reads
+// inside a block, in either encoding. UTF-8 goes through one decoder for the
 // file: a U+FEFF is a character wherever it stands but at the very start of
-// the file, also when it begins a block or is split by a block's end, and a
-// character split by a block's end is read whole. The rows are the same as
-// the whole-file reader's.
-TEST(CsvReader, ACharacterOnABlockEdgeIsReadAsTheWholeFileReadsIt)
+// the file, also when it begins a block or is split by a block's end. A
+// Shift_JIS trail byte may look like a lead byte (0xFA of "日").
+TEST(CsvReader, WhatABlockEdgeCutsIsReadWhole)
 {
     const QByteArray bom = "\xEF\xBB\xBF", mark = "\xEF\xBB\xBF";
     const QByteArray hyo = "\xE8\xA1\xA8", emoji = "\xF0\x9F\x98\x80";
+    // First lines that make the file UTF-8 or Shift_JIS.
+    const QByteArray utf8 = U("表\r\n").toUtf8(), sjis = Sjis("表\r\n");
+    const QByteArray last = "last\r\n";
+    const auto x1 = [](const QByteArray& middle) -> QByteArray { return "X" + middle + "1\r\n"; };
     const struct {
         const char* name;
         QByteArray start;  // the file's first bytes
-        QByteArray middle; // the character whose first byte stands at the edge + shift
-        int shift;
+        QByteArray record; // its byte `at` is the second block's first byte
+        qsizetype at;
+        QByteArray end;     // the file's bytes after the record
+        QStringList values; // those of the record's row
+        QStringList last;   // those of the file's last row
     } cases[] = {
-        {"a mark starting the second block", {}, mark, 0},
-        {"a mark starting the second block, the file with its own mark", bom, mark, 0},
-        {"a mark split one byte before the edge", {}, mark, -1},
-        {"a mark split two bytes before the edge", bom, mark, -2},
-        {"a mark just after the edge", {}, mark, 1},
-        {"a kanji split one byte before the edge", bom, hyo, -1},
-        {"a kanji split two bytes before the edge", {}, hyo, -2},
-        {"an emoji split three bytes before the edge", {}, emoji, -3},
-        {"an emoji split one byte before the edge", bom, emoji, -1},
+        {"a mark starting the second block", {}, x1(mark), 1, last, {U("X\uFEFF1")}, {"last"}},
+        {"a mark starting the second block, the file with its own mark",
+         bom,
+         x1(mark),
+         1,
+         last,
+         {U("X\uFEFF1")},
+         {"last"}},
+        {"a mark split one byte before the edge", {}, x1(mark), 2, last, {U("X\uFEFF1")}, {"last"}},
+        {"a mark split two bytes before the edge", bom, x1(mark), 3, last, {U("X\uFEFF1")}, {"last"}},
+        {"a mark just after the edge", {}, x1(mark), 0, last, {U("X\uFEFF1")}, {"last"}},
+        {"a kanji split one byte before the edge", bom, x1(hyo), 2, last, {U("X表1")}, {"last"}},
+        {"a kanji split two bytes before the edge", {}, x1(hyo), 3, last, {U("X表1")}, {"last"}},
+        {"an emoji split three bytes before the edge", {}, x1(emoji), 4, last, {U("X😀1")}, {"last"}},
+        {"an emoji split one byte before the edge", bom, x1(emoji), 2, last, {U("X😀1")}, {"last"}},
+        {"a Shift_JIS pair split by the edge", sjis, Sjis("X表1\r\n"), 2, last, {U("X表1")}, {"last"}},
+        {"a pair ending the block on a trail byte in the lead range",
+         sjis,
+         Sjis("X日1\r\n"),
+         3,
+         last,
+         {U("X日1")},
+         {"last"}},
+        {"a pair starting the second block", sjis, Sjis("X表1\r\n"), 1, last, {U("X表1")}, {"last"}},
+        {"half-width katakana, then a pair split by the edge",
+         sjis,
+         Sjis("Xｱ表1\r\n"),
+         3,
+         last,
+         {U("Xｱ表1")},
+         {"last"}},
+        {"CR LF split by the edge, UTF-8", utf8, "X1\r\n", 3, last, {"X1"}, {"last"}},
+        {"CR LF split by the edge, Shift_JIS", sjis, Sjis("X表\r\n"), 4, last, {U("X表")}, {"last"}},
+        {"a quoted CR LF split by the edge", bom, "\"X\r\n1\"\r\n", 3, last, {"X\r\n1"}, {"last"}},
+        {"a lone CR ending the block", sjis, "X\r1\r\n", 2, last, {"X\r1"}, {"last"}},
+        {"a doubled quote split by the edge", utf8, "\"X\"\"1\"\r\n", 3, last, {"X\"1"}, {"last"}},
+        {"the end-of-file byte alone in the second block, Shift_JIS",
+         sjis,
+         Sjis("X表1\r\n") + "\x1A",
+         6,
+         {},
+         {U("X表1")},
+         {U("X表1")}},
+        {"the end-of-file byte ending the first block, UTF-8", utf8, "X1\r\n\x1A", 5, {}, {"X1"}, {"X1"}},
+        {"the byte ending the first block inside the data",
+         bom,
+         "X\x1A"
+         "1\r\n",
+         2,
+         last,
+         {"X\x1A"
+          "1"},
+         {"last"}},
     };
     QTemporaryDir dir;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        // The row "X<character>1" with the character's first byte at the edge + shift.
-        const qsizetype before = kBlock + c.shift - 1 - c.start.size();
-        const QByteArray bytes = c.start + Filler(before) + "X" + c.middle + "1\r\nlast\r\n";
-        ASSERT_EQ(bytes.indexOf(QByteArray("X" + c.middle)), kBlock + c.shift - 1);
+        const qsizetype from = kBlock - c.at;
+        const QByteArray bytes = c.start + Filler(from - c.start.size()) + c.record + c.end;
+        ASSERT_EQ(bytes.indexOf(c.record), from);
         const QString path = Write(dir, bytes);
-        const QString expected = QString::fromUtf8("X" + c.middle + "1");
         ScopedFakeUi ui;
-        QStringList streamed;
+        QStringList record, lastRow;
         ASSERT_EQ(CCsvReader(path, u',', 0)
                       .ReadRows(
                           [&](QStringList&& row) {
                               if (row.value(1).startsWith(u'X'))
-                                  streamed = row;
+                                  record = row;
+                              lastRow = std::move(row);
                               return true;
                           },
                           false),
                   bytes.size());
-        CImportRows whole;
-        ASSERT_TRUE(CCsvReader(path, u',', 0).Parse(&whole, bytes));
-        ASSERT_EQ(whole.size(), streamed.value(0).toInt() + 2); // the header and "last"
-        EXPECT_EQ(streamed.value(1), expected);
-        EXPECT_EQ(whole.at(whole.size() - 2), streamed);
+        // Every line before the record is one row.
+        EXPECT_EQ(record, QStringList{QString::number(bytes.left(from).count('\n') + 1)} + c.values);
+        EXPECT_EQ(lastRow.mid(1), c.last);
         EXPECT_TRUE(ui.Prompt().Texts().isEmpty());
     }
 
@@ -623,10 +678,7 @@ TEST(CsvReader, ACharacterOnABlockEdgeIsReadAsTheWholeFileReadsIt)
                       },
                       false),
               twice.size());
-    CImportRows whole;
-    ASSERT_TRUE(CCsvReader(path, u',', 0).Parse(&whole, twice));
     EXPECT_EQ(streamed, QStringList({"1", QChar(0xFEFF) + QStringLiteral("a")}));
-    EXPECT_EQ(whole.value(1), streamed);
     EXPECT_EQ(CCsvReader::DecodePreview(twice, true), QChar(0xFEFF) + QStringLiteral("a\r\n"));
 }
 

@@ -19,6 +19,8 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <limits>
+
 #include <gtest/gtest.h>
 
 #include <xlsxwriter.h>
@@ -663,8 +665,9 @@ TEST_F(ExcelAppTest, FourSourcesReadIntoTheSameRows)
         return path;
     };
     CImportRows sjis, utf8, xlsx, xls;
-    EXPECT_GT(CCsvReader(write("sjis.csv", Cp932::Encode(csv)), u',', 0).Read(&sjis), 0);
-    EXPECT_GT(CCsvReader(write("utf8.csv", csv.toUtf8()), u',', 0).Read(&utf8), 0);
+    const int all = std::numeric_limits<int>::max();
+    EXPECT_GT(CCsvReader(write("sjis.csv", Cp932::Encode(csv)), u',', 0).ReadHead(&sjis, all, nullptr), 0);
+    EXPECT_GT(CCsvReader(write("utf8.csv", csv.toUtf8()), u',', 0).ReadHead(&utf8, all, nullptr), 0);
     {
         CExcelApp app;
         app.SetPath(m_dir.filePath(QStringLiteral("same.xlsx")));

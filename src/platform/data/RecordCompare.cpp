@@ -28,11 +28,6 @@ QString TrimBlanks(const QString& text)
     return text.mid(begin, end - begin);
 }
 
-bool IsLeadByte(uchar b)
-{
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
 // Code page 932 bytes with the single-byte ASCII capitals made small; the
 // trail bytes of double-byte characters stay as they are.
 QByteArray FoldedBytes(const QString& text)
@@ -40,7 +35,7 @@ QByteArray FoldedBytes(const QString& text)
     QByteArray bytes = Cp932::Encode(text);
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const uchar b = uchar(bytes[i]);
-        if (IsLeadByte(b))
+        if (Cp932::IsLeadByte(b))
             ++i;
         else if (b >= 'A' && b <= 'Z')
             bytes[i] = char(b + ('a' - 'A'));

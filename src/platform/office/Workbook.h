@@ -81,8 +81,9 @@ struct CSheetInfo {
 
 // Caps against hostile files, each near what Excel itself writes, counted
 // while a file is read so that a small file cannot buy a large allocation:
-// the unpacked size of any one part and of all the parts a book's reader
-// reads, and the number of entries of an archive; the cell formats, number
+// the unpacked size of any one part (but the shared strings, read only as
+// far as the sheet takes them) and of all the parts a book's reader reads,
+// and the number of entries of an archive; the cell formats, number
 // formats and sheets of a book; the cells with a value in one sheet, which
 // also bounds the book's shared strings; the characters of its texts.
 struct CWorkbookLimits {

@@ -25,16 +25,22 @@ constexpr quint32 kMaxRows = 1048576;
 constexpr quint32 kMaxColumns = 16384;
 constexpr qint64 kMaxCellChars = 32767;
 
+// How much of a part is read: all of it, within the cap of one part; its
+// head alone, cut (Cut() tells) past the head's bytes or at a tag too
+// large; or as far as its reader takes it, within the book's budgets alone:
+// the shared strings up to the last one a sheet takes, whatever the other
+// sheets' strings add after it.
+enum class Extent { Whole, Head, AsFarAsTaken };
+
 // One part of the archive as a stream of XML nodes. Reading stops with an
 // error at a document type, an entity, a damaged stream, the part's caps or
-// the book's; with `mostBytes`, only its head is read, and the reading is
-// cut (Cut() tells) past that many bytes or at a tag too large.
+// the book's.
 class CPartReader
 {
   public:
     CPartReader(zip_t* zip, const QString& name, const CWorkbookReader::Limits& limits, CUnpackBudget& budget,
-                qint64 mostBytes = -1)
-        : m_limits(limits), m_budget(budget), m_nMostBytes(mostBytes)
+                Extent extent = Extent::Whole)
+        : m_limits(limits), m_budget(budget), m_extent(extent)
     {
         // Some writers separate the folders of part names with backslashes.
         zip_int64_t index = zip_name_locate(zip, name.toUtf8().constData(), ZIP_FL_NOCASE);
@@ -50,8 +56,9 @@ class CPartReader
             return;
         }
         // A part read whole is refused as soon as it declares too many
-        // bytes; the head of one is read whatever the rest of it holds.
-        if (m_nMostBytes < 0 && (stat.valid & ZIP_STAT_SIZE) &&
+        // bytes; the head of one, or what is taken of one, is read whatever
+        // the rest of it holds.
+        if (m_extent == Extent::Whole && (stat.valid & ZIP_STAT_SIZE) &&
             stat.size > zip_uint64_t(m_limits.maxEntryBytes)) {
             m_error = CWorkbookReader::TooLarge;
             return;
@@ -258,12 +265,14 @@ class CPartReader
         }
         self->m_total += n;
         self->m_budget.bytes += n;
-        if (self->m_total > self->m_limits.maxEntryBytes || self->m_budget.bytes > self->m_budget.mostBytes) {
+        const bool partCapped = self->m_extent != Extent::AsFarAsTaken;
+        if ((partCapped && self->m_total > self->m_limits.maxEntryBytes) ||
+            self->m_budget.bytes > self->m_budget.mostBytes) {
             self->m_ioError = CWorkbookReader::TooLarge;
             return -1;
         }
-        const bool head = self->m_nMostBytes >= 0;
-        if (head && self->m_total > self->m_nMostBytes) {
+        const bool head = self->m_extent == Extent::Head;
+        if (head && self->m_total > self->m_limits.maxHeadBytes) {
             self->m_bCut = true;
             self->m_ioError = CWorkbookReader::TooLarge;
             return -1;
@@ -282,7 +291,7 @@ class CPartReader
 
     CWorkbookReader::Limits m_limits;
     CUnpackBudget& m_budget;
-    qint64 m_nMostBytes;
+    Extent m_extent;
     bool m_bCut = false;
     bool m_bTextTooLong = false;
     int m_nErrors = 0;
@@ -507,6 +516,214 @@ bool IsTrue(const char* value)
     return !std::strcmp(value, "1") || !std::strcmp(value, "true");
 }
 
+// Where the cells of a sheet stand as they are met, from 1: a <row> names
+// its number or follows the last; a cell names its place, or stands after
+// the last cell of its row.
+class CCellPlace
+{
+  public:
+    // False when the row is off the sheet.
+    bool StartRow(CPartReader& reader)
+    {
+        QByteArray r;
+        reader.Attributes([&](const char* name, const char* value) {
+            if (!std::strcmp(name, "r"))
+                r = value;
+        });
+        m_column = 0;
+        if (r.isEmpty()) {
+            ++m_row;
+            return true;
+        }
+        bool ok = false;
+        m_row = r.toUInt(&ok);
+        return ok && m_row != 0 && m_row <= kMaxRows;
+    }
+    // False when the cell is off the sheet.
+    bool MeetCell(const std::string& ref)
+    {
+        if (!ref.empty() && !IsPlaceless(ref))
+            return ParseReference(ref.c_str(), m_column, m_row);
+        if (m_row == 0)
+            m_row = 1;
+        return ++m_column <= kMaxColumns;
+    }
+    // From 0.
+    quint32 Row() const { return m_row - 1; }
+    quint32 Column() const { return m_column - 1; }
+
+  private:
+    quint32 m_row = 0, m_column = 0;
+};
+
+struct CCellAttributes {
+    std::string ref, style, type;
+};
+
+CCellAttributes ReadCellAttributes(CPartReader& reader)
+{
+    CCellAttributes attributes;
+    reader.Attributes([&](const char* name, const char* value) {
+        if (!std::strcmp(name, "r"))
+            attributes.ref = value;
+        else if (!std::strcmp(name, "s"))
+            attributes.style = value;
+        else if (!std::strcmp(name, "t"))
+            attributes.type = value;
+    });
+    return attributes;
+}
+
+// What a cell element holds: its value, its inline string, a formula.
+struct CCellContent {
+    QByteArray value;
+    QString inlineText;
+    bool hasValue = false, hasInline = false, hasFormula = false;
+    // The last text read was held to the characters left of the sheet's.
+    bool budgeted = false;
+};
+
+// The content of the cell at `reader`, of a cell of type `type`; a text
+// of the sheet's (an inline string, a formula's text) of at most
+// `charsLeft` characters.
+CCellContent ReadCellContent(CPartReader& reader, const std::string& type, qint64 charsLeft)
+{
+    CCellContent content;
+    if (reader.IsEmpty())
+        return content;
+    const int depth = reader.Depth();
+    while (reader.Read() && !(reader.Type() == XML_READER_TYPE_END_ELEMENT && reader.Depth() == depth)) {
+        if (reader.Type() != XML_READER_TYPE_ELEMENT)
+            continue;
+        if (reader.NameIs("v")) {
+            // No number, date or string index comes near the length of
+            // Excel's longest text.
+            content.budgeted = type == "str";
+            content.value = reader.Text(content.budgeted ? charsLeft : kMaxCellChars);
+            content.hasValue = true;
+        } else if (reader.NameIs("is")) {
+            content.budgeted = true;
+            content.inlineText = reader.Runs(charsLeft);
+            content.hasInline = true;
+        } else {
+            content.hasFormula = content.hasFormula || reader.NameIs("f");
+            reader.Skip(); // a formula, or an extension
+        }
+    }
+    return content;
+}
+
+// A cell of type "d": an ISO 8601 date and time, a time alone (a fraction
+// of day 0) or a duration (in days), as a dated number in the first,
+// second or third format from `isoFormat`; false when it is none.
+bool TypeIsoCell(const QByteArray& value, quint32 isoFormat, bool date1904, CSheetCell& cell)
+{
+    const QString text = QString::fromUtf8(value);
+    cell.kind = CSheetCell::Number;
+    const QDateTime when = QDateTime::fromString(text, Qt::ISODate);
+    if (when.isValid()) {
+        const QDate base = date1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30);
+        cell.number = double(base.daysTo(when.date())) + when.time().msecsSinceStartOfDay() / 86400000.0;
+        if (!date1904 && when.date() < QDate(1900, 3, 1))
+            cell.number -= 1;
+        cell.format = isoFormat;
+        return true;
+    }
+    const QTime time = QTime::fromString(text, Qt::ISODate);
+    if (time.isValid()) {
+        cell.number = time.msecsSinceStartOfDay() / 86400000.0;
+        cell.format = isoFormat + 1;
+        return true;
+    }
+    if (ParseDuration(value, cell.number)) {
+        cell.format = isoFormat + 2;
+        return true;
+    }
+    return false;
+}
+
+// The cell's kind and value from its content, as its type says; a shared
+// string's index is left in `number`. NotWorkbook for a value its type
+// cannot hold, FormulaResult for a formula saved without its result.
+CWorkbookReader::Error TypeCell(const CCellContent& content, const std::string& type, quint32 isoFormat,
+                                bool date1904, CSheetCell& cell)
+{
+    const QByteArray value = content.value.trimmed();
+    // A formula saved without its result (never calculated, or by a
+    // writer that leaves that to Excel) has none to give; an empty text
+    // is a result.
+    if (content.hasFormula && type != "inlineStr" &&
+        (!content.hasValue || (type != "str" && value.isEmpty())))
+        return CWorkbookReader::FormulaResult;
+    cell.kind = CSheetCell::Blank;
+    if (type == "inlineStr") {
+        if (content.hasInline)
+            cell.kind = CSheetCell::Text;
+        cell.text = DecodeEscapes(content.inlineText);
+        return CWorkbookReader::NoError;
+    }
+    // An empty <v/> of a shared string chooses none.
+    if (!content.hasValue || (type == "s" && value.isEmpty()))
+        return CWorkbookReader::NoError;
+    bool ok = true;
+    if (type == "s") {
+        cell.kind = CSheetCell::Text;
+        cell.number = value.toUInt(&ok);
+    } else if (type == "str") {
+        cell.kind = CSheetCell::Text;
+        cell.text = DecodeEscapes(QString::fromUtf8(content.value));
+    } else if (type == "b") {
+        cell.kind = CSheetCell::Boolean;
+        cell.number = value == "0" ? 0 : 1;
+    } else if (type == "e") {
+        cell.kind = CSheetCell::Error;
+    } else if (type == "d") {
+        ok = TypeIsoCell(value, isoFormat, date1904, cell);
+    } else if (!value.isEmpty()) {
+        cell.kind = CSheetCell::Number;
+        ok = ParseNumber(value, cell.number);
+    }
+    return ok ? CWorkbookReader::NoError : CWorkbookReader::NotWorkbook;
+}
+
+// A cell element read: the cell placed and typed, its type, and the
+// reason its sheet is refused, if it is.
+struct CCellRead {
+    CSheetCell cell;
+    std::string type;
+    CWorkbookReader::Error error = CWorkbookReader::NoError;
+    bool pastCharacters = false; // its text passed the characters left of the sheet's
+};
+
+// The cell element at `reader`, after the cells `place` has met; its text,
+// if it is one of the sheet's, of at most `charsLeft` characters.
+CCellRead ReadCell(CPartReader& reader, CCellPlace& place, quint32 isoFormat, bool date1904, qint64 charsLeft)
+{
+    CCellRead read;
+    CCellAttributes attributes = ReadCellAttributes(reader);
+    read.type = std::move(attributes.type);
+    if (!place.MeetCell(attributes.ref)) {
+        read.error = CWorkbookReader::NotWorkbook;
+        return read;
+    }
+    const CCellContent content = ReadCellContent(reader, read.type, charsLeft);
+    if (reader.Failed()) {
+        // A text past the characters left passes the sheet's budget; any
+        // other, a cell's own bound or the book's.
+        read.pastCharacters = reader.TextTooLong() && content.budgeted;
+        read.error = reader.Error();
+        return read;
+    }
+    read.cell.row = place.Row();
+    read.cell.column = place.Column();
+    if (!attributes.style.empty()) {
+        const quint32 s = quint32(std::strtoul(attributes.style.c_str(), nullptr, 10));
+        read.cell.format = s < isoFormat ? s : 0;
+    }
+    read.error = TypeCell(content, read.type, isoFormat, date1904, read.cell);
+    return read;
+}
+
 } // namespace
 
 std::unique_ptr<CXlsxReader> CXlsxReader::Open(const QString& path, const Limits& limits, Error& error)
@@ -648,7 +865,7 @@ bool CXlsxReader::Load(qint64 fileBytes, Error& error)
         // The code name stands in the sheet's first element, near the start
         // of the part: a sheet whose head holds none, or a tag too large
         // (whose sheet is refused when read), is read no further here.
-        CPartReader reader(m_zip, rel->target, m_limits, m_unpacked, m_limits.maxHeadBytes);
+        CPartReader reader(m_zip, rel->target, m_limits, m_unpacked, Extent::Head);
         if (!reader.IsOpen() && !reader.Failed()) {
             error = NotWorkbook;
             return false;
@@ -760,7 +977,7 @@ bool CXlsxReader::TakeSharedStrings(CSheetData& sheet, const std::vector<std::si
     std::vector<QString> texts;
     texts.reserve(wanted.size());
     if (!m_sharedPart.isEmpty()) {
-        CPartReader reader(m_zip, m_sharedPart, m_limits, m_unpacked);
+        CPartReader reader(m_zip, m_sharedPart, m_limits, m_unpacked, Extent::AsFarAsTaken);
         quint32 index = 0;
         while (texts.size() < wanted.size() && reader.Read()) {
             if (!reader.IsElement("si"))
@@ -801,42 +1018,38 @@ bool CXlsxReader::TakeSharedStrings(CSheetData& sheet, const std::vector<std::si
 
 bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
 {
-    Error reason = NoError;
-    auto fail = [&](Error why) { return Refuse(sheet, error, why); };
     BeginSheet(sheet);
     if (index < 0 || index >= m_sheets.size())
-        return fail(NotWorkbook);
-    if (!m_sheets.at(index).isWorksheet) {
-        if (error)
-            *error = NoError;
-        return true;
+        return Refuse(sheet, error, NotWorkbook);
+    // A chart, dialog or macro sheet holds no cells.
+    if (m_sheets.at(index).isWorksheet) {
+        Error reason = NoError;
+        if (!LoadStyles(reason))
+            return Refuse(sheet, error, reason);
+        // Shared with the reader, never copied: a book may hold tens of
+        // thousands of formats.
+        sheet.formats = m_formats;
+        CSheetTexts texts;
+        if (!ReadCells(m_sheetParts.at(index), sheet, texts, error))
+            return false;
+        if (!TakeSharedStrings(sheet, texts.taking, texts.chars, reason))
+            return Refuse(sheet, error, reason);
+        sheet.SortCells();
     }
-    if (!LoadStyles(reason))
-        return fail(reason);
-    // Shared with the reader, never copied: a book may hold tens of
-    // thousands of formats.
-    sheet.formats = m_formats;
-    // A cell of type "d" holds an ISO 8601 date, time or duration; it reads
-    // like a dated number, a duration as days.
-    const quint32 isoFormat = quint32(m_formats.size()) - 3;
+    if (error)
+        *error = NoError;
+    return true;
+}
 
-    CPartReader reader(m_zip, m_sheetParts.at(index), m_limits, m_unpacked);
+bool CXlsxReader::ReadCells(const QString& part, CSheetData& sheet, CSheetTexts& texts, Error* error)
+{
+    CPartReader reader(m_zip, part, m_limits, m_unpacked);
     if (!reader.IsOpen() && !reader.Failed())
-        return fail(NotWorkbook);
-    // The texts the sheet holds: its own, and the shared strings its cells
-    // take, each counted once when they are read after its cells. Until
-    // then such a cell keeps the string's index in `number`.
-    qint64 chars = 0;
-    std::vector<std::size_t> taking;
-    bool textBudget = false; // the last text read was held to the characters left
-    quint32 row = 0, column = 0;
-    std::string ref, style, type;
-    while (reader.Read()) {
-        if (reader.Type() == XML_READER_TYPE_END_ELEMENT) {
-            if (reader.NameIs("sheetData"))
-                break;
-            continue;
-        }
+        return Refuse(sheet, error, NotWorkbook);
+    // The last three formats are those of the cells of type "d".
+    const quint32 isoFormat = quint32(m_formats.size()) - 3;
+    CCellPlace place;
+    while (reader.Read() && !reader.IsEnd("sheetData")) {
         if (reader.Type() != XML_READER_TYPE_ELEMENT)
             continue;
         if (reader.Depth() == 1 && reader.NameIs("dimension")) {
@@ -845,171 +1058,50 @@ bool CXlsxReader::ReadSheet(int index, CSheetData& sheet, Error* error)
                 Declare(declared);
             continue;
         }
-        if (reader.NameIs("row")) {
-            QByteArray r;
-            reader.Attributes([&](const char* name, const char* value) {
-                if (!std::strcmp(name, "r"))
-                    r = value;
-            });
-            if (r.isEmpty()) {
-                ++row;
-            } else {
-                bool ok = false;
-                row = r.toUInt(&ok);
-                if (!ok || row == 0 || row > kMaxRows)
-                    return fail(NotWorkbook);
-            }
-            column = 0;
-            continue;
-        }
+        if (reader.NameIs("row") && !place.StartRow(reader))
+            return Refuse(sheet, error, NotWorkbook);
         if (!reader.NameIs("c"))
             continue;
 
-        ref.clear();
-        style.clear();
-        type.clear();
-        reader.Attributes([&](const char* name, const char* value) {
-            if (!std::strcmp(name, "r"))
-                ref = value;
-            else if (!std::strcmp(name, "s"))
-                style = value;
-            else if (!std::strcmp(name, "t"))
-                type = value;
-        });
-        if (!ref.empty() && !IsPlaceless(ref)) {
-            if (!ParseReference(ref.c_str(), column, row))
-                return fail(NotWorkbook);
-        } else {
-            if (row == 0)
-                row = 1;
-            if (++column > kMaxColumns)
-                return fail(NotWorkbook);
-        }
-        CSheetCell cell;
-        cell.row = row - 1;
-        cell.column = column - 1;
-        if (!style.empty()) {
-            const quint32 s = quint32(std::strtoul(style.c_str(), nullptr, 10));
-            cell.format = s < isoFormat ? s : 0;
-        }
-        QByteArray value;
-        QString inlineText;
-        bool hasValue = false, hasInline = false, hasFormula = false;
-        if (!reader.IsEmpty()) {
-            const int depth = reader.Depth();
-            while (reader.Read()) {
-                if (reader.Type() == XML_READER_TYPE_END_ELEMENT && reader.Depth() == depth)
-                    break;
-                if (reader.Type() != XML_READER_TYPE_ELEMENT)
-                    continue;
-                if (reader.NameIs("v")) {
-                    // A formula's text counts with the sheet's texts; no
-                    // number, date or string index comes near the length of
-                    // Excel's longest text.
-                    textBudget = type == "str";
-                    value = reader.Text(textBudget ? m_limits.maxTextChars - chars : kMaxCellChars);
-                    hasValue = true;
-                } else if (reader.NameIs("is")) {
-                    textBudget = true;
-                    inlineText = reader.Runs(m_limits.maxTextChars - chars);
-                    hasInline = true;
-                } else if (reader.NameIs("f")) {
-                    hasFormula = true;
-                    reader.Skip();
-                } else {
-                    reader.Skip(); // an extension
-                }
-            }
-            if (reader.Failed())
-                break;
-        }
-
-        // A formula saved without its result (never calculated, or by a
-        // writer that leaves that to Excel) has none to give; an empty text
-        // is a result.
-        if (hasFormula && type != "inlineStr" &&
-            (!hasValue || (type != "str" && value.trimmed().isEmpty()))) {
-            m_strFailedCell = CellName(cell.row, cell.column);
-            return fail(FormulaResult);
-        }
-        if (type == "inlineStr") {
-            cell.kind = hasInline ? CSheetCell::Text : CSheetCell::Blank;
-            cell.text = DecodeEscapes(inlineText);
-        } else if (!hasValue) {
-            cell.kind = CSheetCell::Blank;
-        } else if (type == "s" && value.trimmed().isEmpty()) {
-            cell.kind = CSheetCell::Blank; // an empty <v/>: no string chosen
-        } else if (type == "s") {
-            bool ok = false;
-            const uint at = value.trimmed().toUInt(&ok);
-            if (!ok)
-                return fail(NotWorkbook);
-            cell.kind = CSheetCell::Text;
-            cell.number = at;
-            taking.push_back(sheet.cells.size());
-        } else if (type == "str") {
-            cell.kind = CSheetCell::Text;
-            cell.text = DecodeEscapes(QString::fromUtf8(value));
-        } else if (type == "b") {
-            cell.kind = CSheetCell::Boolean;
-            cell.number = value.trimmed() == "0" ? 0 : 1;
-        } else if (type == "e") {
-            cell.kind = CSheetCell::Error;
-        } else if (type == "d") {
-            const QString text = QString::fromUtf8(value.trimmed());
-            const QDateTime when = QDateTime::fromString(text, Qt::ISODate);
-            // A time alone ("10:10:10") is a fraction of day 0.
-            const QTime time = when.isValid() ? QTime() : QTime::fromString(text, Qt::ISODate);
-            cell.kind = CSheetCell::Number;
-            if (when.isValid()) {
-                const QDate base = m_date1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30);
-                cell.number =
-                    double(base.daysTo(when.date())) + when.time().msecsSinceStartOfDay() / 86400000.0;
-                if (!m_date1904 && when.date() < QDate(1900, 3, 1))
-                    cell.number -= 1;
-                cell.format = isoFormat;
-            } else if (time.isValid()) {
-                cell.number = time.msecsSinceStartOfDay() / 86400000.0;
-                cell.format = isoFormat + 1;
-            } else if (ParseDuration(value.trimmed(), cell.number)) {
-                cell.format = isoFormat + 2;
-            } else {
-                return fail(NotWorkbook);
-            }
-        } else {
-            if (value.trimmed().isEmpty()) {
-                cell.kind = CSheetCell::Blank;
-            } else {
-                if (!ParseNumber(value, cell.number))
-                    return fail(NotWorkbook);
-                cell.kind = CSheetCell::Number;
-            }
-        }
-        if (cell.kind == CSheetCell::Text && (type == "inlineStr" || type == "str")) {
-            chars += cell.text.size();
-            if (chars > m_limits.maxTextChars)
-                return RefuseCap(sheet, error, Cap::Characters);
-        }
-        if (!Met(cell.row, cell.column, cell.kind != CSheetCell::Blank))
-            return RefuseCap(sheet, error, Cap::Cells);
-        // A styled empty cell only widens the used range.
-        if (cell.kind == CSheetCell::Blank) {
-            sheet.AddBlank(cell.row, cell.column);
-            continue;
-        }
-        if (qint64(sheet.cells.size()) >= m_limits.maxCells)
-            return RefuseCap(sheet, error, Cap::Cells);
-        sheet.cells.push_back(std::move(cell));
-        reader.Keep();
+        CCellRead read = ReadCell(reader, place, isoFormat, m_date1904, m_limits.maxTextChars - texts.chars);
+        if (read.error == FormulaResult)
+            m_strFailedCell = CellName(read.cell.row, read.cell.column);
+        if (read.pastCharacters)
+            return RefuseCap(sheet, error, Cap::Characters);
+        if (read.error != NoError)
+            return Refuse(sheet, error, read.error);
+        const bool blank = read.cell.kind == CSheetCell::Blank;
+        if (!HoldCell(sheet, std::move(read.cell), read.type, texts, error))
+            return false;
+        if (!blank)
+            reader.Keep();
     }
     if (reader.Failed())
-        return reader.TextTooLong() && textBudget ? RefuseCap(sheet, error, Cap::Characters)
-                                                  : fail(reader.Error());
-    if (!TakeSharedStrings(sheet, taking, chars, reason))
-        return fail(reason);
+        return Refuse(sheet, error, reader.Error());
+    return true;
+}
 
-    sheet.SortCells();
-    if (error)
-        *error = NoError;
+bool CXlsxReader::HoldCell(CSheetData& sheet, CSheetCell&& cell, const std::string& type, CSheetTexts& texts,
+                           Error* error)
+{
+    // A cell's own text (an inline string, a formula's) counts with the
+    // sheet's; a shared string is counted once, when it is read.
+    if (cell.kind == CSheetCell::Text && (type == "inlineStr" || type == "str")) {
+        texts.chars += cell.text.size();
+        if (texts.chars > m_limits.maxTextChars)
+            return RefuseCap(sheet, error, Cap::Characters);
+    }
+    if (!Met(cell.row, cell.column, cell.kind != CSheetCell::Blank))
+        return RefuseCap(sheet, error, Cap::Cells);
+    // A styled empty cell only widens the used range.
+    if (cell.kind == CSheetCell::Blank) {
+        sheet.AddBlank(cell.row, cell.column);
+        return true;
+    }
+    if (qint64(sheet.cells.size()) >= m_limits.maxCells)
+        return RefuseCap(sheet, error, Cap::Cells);
+    if (type == "s")
+        texts.taking.push_back(sheet.cells.size());
+    sheet.cells.push_back(std::move(cell));
     return true;
 }

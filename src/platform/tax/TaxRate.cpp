@@ -1,5 +1,7 @@
 #include "platform/tax/TaxRate.h"
 
+#include <QDate>
+
 namespace
 {
 
@@ -31,17 +33,4 @@ int GetTaxRate(int year, int month, int day, int kind, qint64* value, int* scale
     *value = percent;
     *scale = 0;
     return 1;
-}
-
-CMny TaxRateOf(const QDate& date)
-{
-    CMny rate;
-    qint64 value = 0;
-    int scale = 0;
-    if (date.isValid() &&
-        GetTaxRate(date.year(), date.month(), date.day(), TaxRate::kConsumptionTax, &value, &scale))
-        rate.SetValue(value, scale);
-    else
-        rate.SetInvalid();
-    return rate;
 }

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "platform/data/Mny.h"
-
-#include <QDate>
+#include <QtGlobal>
 
 // Consumption-tax rate of a date, in percent.
 namespace TaxRate
@@ -14,6 +12,3 @@ constexpr int kConsumptionTax = 1;
 // Rate of `kind` on the given day: 1 with the rate in percent as value and
 // decimal scale; 0 for an invalid date, an unknown kind or a null pointer.
 int GetTaxRate(int year, int month, int day, int kind, qint64* value, int* scale);
-
-// The consumption-tax rate of a date in percent; invalid for an invalid date.
-CMny TaxRateOf(const QDate& date);

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -171,10 +172,17 @@ bool Run(const std::function<void()>& work)
     CRun run;
     QEventLoop loop;
     CRun* const outer = std::exchange(t_waiting, &run);
-    std::thread worker([&run, &work] {
+    // What the work threw is thrown again on this thread once it has ended:
+    // escaping its own thread it would end the program.
+    std::exception_ptr thrown;
+    std::thread worker([&run, &work, &thrown] {
         t_worker = &run;
         t_stop = &run.m_stop;
-        work();
+        try {
+            work();
+        } catch (...) {
+            thrown = std::current_exception();
+        }
         t_stop = nullptr;
         t_worker = nullptr;
         run.Finish();
@@ -192,6 +200,8 @@ bool Run(const std::function<void()>& work)
     worker.join();
     run.Drain();
     t_waiting = outer;
+    if (thrown)
+        std::rethrow_exception(thrown);
     return !run.m_stop;
 }
 

@@ -2,6 +2,9 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
+#include <type_traits>
+#include <utility>
 
 // The one runner of long work beside the window's thread: upgrades and
 // pending steps, waits, reading files, checks and registration all run
@@ -26,8 +29,26 @@ bool CanRunBeside();
 // Runs `work` beside the calling thread and comes back once it has ended
 // and all it told was done. True when it ran to its end, false when the
 // user stopped it meanwhile (it ended as it could; whatever it made is to
-// be dropped). Where it cannot run beside, it runs here.
+// be dropped). Where it cannot run beside, it runs here. An exception the
+// work throws is thrown again here, once the work has ended.
 bool Run(const std::function<void()>& work);
+
+// What a work that answers something answered, and whether the user
+// stopped it meanwhile (then the value is what it made as it ended).
+template <class T> struct CRan {
+    T value;
+    bool stopped;
+};
+
+// Runs a work that answers a value, as Run above.
+template <class F>
+requires(!std::is_void_v<std::invoke_result_t<F&>>) CRan<std::invoke_result_t<F&>> Run(F&& work)
+{
+    using R = std::invoke_result_t<F&>;
+    std::optional<R> value;
+    const bool ended = Run(std::function<void()>([&value, &work] { value.emplace(work()); }));
+    return {std::move(*value), !ended};
+}
 
 // True on a worker of Run.
 bool OnWorker();

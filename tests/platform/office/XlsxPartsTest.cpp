@@ -824,4 +824,157 @@ TEST(XlsxParts, TheChosenSheetReadsWhateverTheOtherSheetsHold)
     }
 }
 
+// Rows and cells stand where their numbers and references put them, or
+// after the last; the cells come out in row and column order, the later of
+// two in one place kept, each shared string where its cells take it; a row
+// or a cell off the sheet is damaged, and a sheet that is not there too.
+TEST(XlsxParts, CellsStandWhereTheyArePutAndComeOutInOrder)
+{
+    const struct {
+        const char* what;
+        QString rows;
+        CWorkbookReader::Error error;
+        QStringList cells; // "B2=value" in the order read
+        int sheet = 0;
+    } cases[] = {
+        {"rows and cells without numbers follow the last",
+         U("<row><c><v>1</v></c><c><v>2</v></c></row><row><c><v>3</v></c></row>"),
+         CWorkbookReader::NoError,
+         {U("A1=1"), U("B1=2"), U("A2=3")}},
+        {"a reference moves the row as well",
+         U("<row r=\"3\"><c r=\"C5\"><v>1</v></c><c><v>2</v></c></row><row><c><v>3</v></c></row>"),
+         CWorkbookReader::NoError,
+         {U("C5=1"), U("D5=2"), U("A6=3")}},
+        {"cells out of order and two in one place",
+         U("<row r=\"2\"><c r=\"B2\"><v>1</v></c><c r=\"A2\"><v>2</v></c></row>"
+           "<row r=\"1\"><c r=\"A1\"><v>3</v></c><c r=\"A1\"><v>4</v></c></row>"),
+         CWorkbookReader::NoError,
+         {U("A1=4"), U("A2=2"), U("B2=1")}},
+        {"strings taken out of order and again",
+         U("<row><c t=\"s\"><v>2</v></c><c t=\"s\"><v>0</v></c><c t=\"s\"><v>2</v></c></row>"),
+         CWorkbookReader::NoError,
+         {U("A1=二"), U("B1=零"), U("C1=二")}},
+        {"the last cell of the sheet",
+         U("<row r=\"1048576\"><c r=\"XFD1048576\"><v>1</v></c></row>"),
+         CWorkbookReader::NoError,
+         {U("XFD1048576=1")}},
+        {"a sheet before the first", U("<row><c><v>1</v></c></row>"), CWorkbookReader::NotWorkbook, {}, -1},
+        {"a sheet after the last", U("<row><c><v>1</v></c></row>"), CWorkbookReader::NotWorkbook, {}, 1},
+        {"row 0", U("<row r=\"0\"><c><v>1</v></c></row>"), CWorkbookReader::NotWorkbook, {}},
+        {"a row past the last",
+         U("<row r=\"1048577\"><c><v>1</v></c></row>"),
+         CWorkbookReader::NotWorkbook,
+         {}},
+        {"a row of letters", U("<row r=\"x\"><c><v>1</v></c></row>"), CWorkbookReader::NotWorkbook, {}},
+        {"a cell after the last column",
+         U("<row><c r=\"XFD1\"><v>1</v></c><c><v>2</v></c></row>"),
+         CWorkbookReader::NotWorkbook,
+         {}},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        XlsxZip::Book book;
+        book.sharedStrings = {U("<t>零</t>"), U("<t>一</t>"), U("<t>二</t>")};
+        book.sheets << qMakePair(U("S"), XlsxZip::Sheet(c.rows));
+        const QString path = dir.filePath(QStringLiteral("book.xlsx"));
+        ASSERT_TRUE(XlsxZip::Write(path, book.ToParts()));
+        CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
+        std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(path, &error);
+        ASSERT_TRUE(reader) << error;
+        CSheetData sheet;
+        EXPECT_EQ(reader->ReadSheet(c.sheet, sheet, &error), c.error == CWorkbookReader::NoError);
+        EXPECT_EQ(error, c.error);
+        QStringList cells;
+        for (const CSheetCell& cell : sheet.cells)
+            cells << CWorkbookReader::CellName(cell.row, cell.column) + u'=' +
+                         (cell.kind == CSheetCell::Text ? cell.text : QString::number(cell.number));
+        EXPECT_EQ(cells, c.cells);
+    }
+}
+
+// The shared strings part holds a long history's memos before the
+// customers' names: the customer sheet reads whether the memos take three
+// bytes a character or one, though the Japanese ones unpack past the cap of
+// one part, for the part is read only up to the last string the sheet
+// takes. The strings passed over still count against the book's bytes and
+// spare nodes, and the history, which takes them all, against the
+// characters.
+TEST(XlsxParts, TheSharedStringsAreBoundedByWhatTheSheetTakes)
+{
+    constexpr int kMemos = 1000, kMemoChars = 120, kCustomers = 50;
+    CWorkbookLimits part, chars, bytes, nodes;
+    for (CWorkbookLimits* l : {&part, &chars, &bytes, &nodes})
+        l->maxEntryBytes = 256 << 10; // English memos take 135 KB, Japanese 375 KB
+    chars.maxTextChars = kMemos * kMemoChars - 1;
+    bytes.maxBookBytes = bytes.minBookBytes = 256 << 10;
+    bytes.bookBytesPerFileByte = 0;
+    nodes.maxSpareNodes = 1000; // the memos passed over take 3 000
+    nodes.spareNodesPerFileByte = 0;
+    auto memo = [](QChar c, int i) -> QString {
+        return QString(kMemoChars - 4, c) + QStringLiteral("%1").arg(i, 4);
+    };
+    auto customer = [](int i) -> QString {
+        return i % 2 ? U("得意先%1").arg(i / 2) : QStringLiteral("K%1").arg(i / 2, 4, 10, QChar(u'0'));
+    };
+    const struct {
+        const char* what;
+        QChar memo;
+        CWorkbookLimits limits;
+        int sheet;
+        CWorkbookReader::Error error;
+        CWorkbookReader::Cap cap;
+    } cases[] = {
+        {"the customers beside Japanese memos", u'備', part, 0, CWorkbookReader::NoError,
+         CWorkbookReader::Cap::Other},
+        {"the customers beside English memos", u'm', part, 0, CWorkbookReader::NoError,
+         CWorkbookReader::Cap::Other},
+        {"the Japanese memos, past the cap of one part", u'備', part, 1, CWorkbookReader::NoError,
+         CWorkbookReader::Cap::Other},
+        {"the Japanese memos past the characters", u'備', chars, 1, CWorkbookReader::TooLarge,
+         CWorkbookReader::Cap::Characters},
+        {"the customers past the book's bytes", u'備', bytes, 0, CWorkbookReader::TooLarge,
+         CWorkbookReader::Cap::Other},
+        {"the customers past the spare nodes", u'備', nodes, 0, CWorkbookReader::TooLarge,
+         CWorkbookReader::Cap::Other},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        XlsxZip::Book book;
+        QString customers, history;
+        for (int i = 0; i < kMemos; ++i) {
+            book.sharedStrings << U("<t>") + memo(c.memo, i) + U("</t>");
+            history += QStringLiteral("<row><c t=\"s\"><v>%1</v></c></row>").arg(i);
+        }
+        for (int i = 0; i < 2 * kCustomers; ++i) {
+            book.sharedStrings << U("<t>") + customer(i) + U("</t>");
+            customers += QStringLiteral("%1<c t=\"s\"><v>%2</v></c>%3")
+                             .arg(i % 2 ? QString() : U("<row>"))
+                             .arg(kMemos + i)
+                             .arg(i % 2 ? U("</row>") : QString());
+        }
+        book.sheets << qMakePair(U("得意先"), XlsxZip::Sheet(customers))
+                    << qMakePair(U("履歴"), XlsxZip::Sheet(history));
+        const QString path = dir.filePath(QStringLiteral("book.xlsx"));
+        ASSERT_TRUE(XlsxZip::Write(path, book.ToParts()));
+        CWorkbookReader::Error error = CWorkbookReader::CannotOpen;
+        std::unique_ptr<CWorkbookReader> reader = CWorkbookReader::Open(path, &error, c.limits);
+        ASSERT_TRUE(reader) << error;
+        CSheetData sheet;
+        EXPECT_EQ(reader->ReadSheet(c.sheet, sheet, &error), c.error == CWorkbookReader::NoError);
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(reader->FailedCap(), c.cap);
+        if (c.error != CWorkbookReader::NoError) {
+            EXPECT_TRUE(sheet.cells.empty());
+            continue;
+        }
+        const int count = c.sheet ? kMemos : 2 * kCustomers;
+        ASSERT_EQ(sheet.cells.size(), size_t(count));
+        for (int i : {0, 1, count - 1}) {
+            EXPECT_EQ(sheet.cells.at(size_t(i)).text, c.sheet ? memo(c.memo, i) : customer(i)) << i;
+        }
+    }
+}
+
 } // namespace

@@ -1,5 +1,7 @@
 #include "platform/tax/TaxRate.h"
 
+#include <QString>
+
 #include <gtest/gtest.h>
 
 namespace
@@ -26,10 +28,6 @@ TEST(TaxRate, RateChangesOnItsFirstDay)
         ASSERT_EQ(GetTaxRate(d.year, d.month, d.day, 1, &value, &scale), 1);
         EXPECT_EQ(value, d.percent);
         EXPECT_EQ(scale, 0);
-
-        const CMny rate = TaxRateOf(QDate(d.year, d.month, d.day));
-        ASSERT_TRUE(rate.IsValid());
-        EXPECT_EQ(rate, CMny(d.percent));
     }
 }
 
@@ -48,7 +46,4 @@ TEST(TaxRate, InvalidRequestsFail)
     EXPECT_EQ(scale, 7);
     EXPECT_EQ(GetTaxRate(2020, 4, 1, 1, nullptr, &scale), 0);
     EXPECT_EQ(GetTaxRate(2020, 4, 1, 1, &value, nullptr), 0);
-
-    EXPECT_FALSE(TaxRateOf(QDate()).IsValid());
-    EXPECT_FALSE(TaxRateOf(QDate(2019, 2, 29)).IsValid());
 }

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <future>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -45,7 +46,7 @@ bool SpinUntilStopped()
 // The work runs on a thread of its own; its wait dialog and its boxes are
 // done on the window's thread in the order asked, the box's answer going
 // back to the work. Work started from such work runs where it is.
-TEST(WorkBeside, TheWorkRunsOffTheWindowThreadAndItsDialogsOnIt)
+TEST(LongWorkRun, TheWorkRunsOffTheWindowThreadAndItsDialogsOnIt)
 {
     ScopedFakeUi ui;
     CThreadPrompt prompt;
@@ -77,10 +78,81 @@ TEST(WorkBeside, TheWorkRunsOffTheWindowThreadAndItsDialogsOnIt)
     EXPECT_FALSE(LongWork::Stopped()) << "the window's thread has no stop";
 }
 
+// What a work answers, that it was stopped and what it throws all come back
+// to the caller of the run, on the caller's thread: beside the window's
+// thread, and in place on a worker already. A run after one that threw runs
+// as any other.
+TEST(LongWorkRun, TheWorksAnswerStopAndExceptionReachItsCaller)
+{
+    const struct {
+        const char* where;
+        bool beside;
+    } places[] = {{"beside the window's thread", true}, {"in place on a worker", false}};
+    for (const auto& p : places) {
+        SCOPED_TRACE(p.where);
+        ScopedFakeUi ui;
+        // Runs `call` as the caller: the window's thread, or a worker.
+        const auto asCaller = [&p](const std::function<void()>& call) {
+            if (p.beside)
+                call();
+            else
+                LongWork::Run(call);
+        };
+        asCaller([&] {
+            QThread* const caller = QThread::currentThread();
+            for (const bool answers : {true, false}) {
+                SCOPED_TRACE(answers ? "a work that answers" : "a work that answers nothing");
+                QThread* caught = nullptr;
+                QString what;
+                try {
+                    if (answers)
+                        LongWork::Run([]() -> int { throw std::runtime_error("ファイルが壊れています"); });
+                    else
+                        LongWork::Run([] { throw std::runtime_error("ファイルが壊れています"); });
+                } catch (const std::runtime_error& e) {
+                    caught = QThread::currentThread();
+                    what = QString::fromUtf8(e.what());
+                }
+                EXPECT_EQ(caught, caller);
+                EXPECT_EQ(what, QStringLiteral("ファイルが壊れています"));
+            }
+            QThread* ranOn = nullptr;
+            const LongWork::CRan<QString> ran = LongWork::Run([&] {
+                ranOn = QThread::currentThread();
+                return QStringLiteral("売上 12,345円");
+            });
+            EXPECT_EQ(ran.value, QStringLiteral("売上 12,345円"));
+            EXPECT_FALSE(ran.stopped);
+            EXPECT_EQ(ranOn != caller, p.beside);
+        });
+        // Stopped at its wait dialog, the work still answers what it made.
+        ui.Wait().SetCancelled(true);
+        LongWork::CRan<int> stopped{0, false};
+        if (p.beside)
+            stopped = LongWork::Run([] {
+                UiServices::Wait().Begin(QStringLiteral("読み込み"), 0, false);
+                const int rows = SpinUntilStopped() ? 7 : 0;
+                UiServices::Wait().End();
+                return rows;
+            });
+        else
+            EXPECT_FALSE(LongWork::Run([&] {
+                UiServices::Wait().Begin(QStringLiteral("読み込み"), 0, false);
+                SpinUntilStopped();
+                stopped = LongWork::Run([] { return 7; });
+                UiServices::Wait().End();
+            }));
+        EXPECT_EQ(stopped.value, 7);
+        EXPECT_TRUE(stopped.stopped);
+        EXPECT_EQ(ui.Wait().Depth(), 0);
+        EXPECT_FALSE(LongWork::Stopped()) << "the window's thread has no stop";
+    }
+}
+
 // 中止 on the Qt wait dialog, pressed while the work runs, stops it: the work
 // sees the stop, the box it then asks for is not shown, and the run says it
 // was stopped. The dialog painted and took the click meanwhile.
-TEST(WorkBeside, StopOnTheWaitDialogStopsTheWork)
+TEST(LongWorkRun, StopOnTheWaitDialogStopsTheWork)
 {
     CFakePrompt prompt;
     IPrompt* old = UiServices::SetPrompt(&prompt);
@@ -120,7 +192,7 @@ TEST(WorkBeside, StopOnTheWaitDialogStopsTheWork)
 // A stop answered by a dialog the work never opened is not the work's: a
 // work without a wait dialog runs to its end; one that opens its dialog is
 // stopped at once.
-TEST(WorkBeside, OnlyTheWorksOwnDialogStopsIt)
+TEST(LongWorkRun, OnlyTheWorksOwnDialogStopsIt)
 {
     ScopedFakeUi ui;
     ui.Wait().SetCancelled(true);
@@ -139,7 +211,7 @@ TEST(WorkBeside, OnlyTheWorksOwnDialogStopsIt)
 // 中止 stops the work only where it looks: work that honours the stop ends
 // at once, work that ignores it does all it was given; either way the run
 // says it was stopped, so that what it made is dropped.
-TEST(WorkBeside, AStopIsHonouredOnlyByWorkThatLooksAtIt)
+TEST(LongWorkRun, AStopIsHonouredOnlyByWorkThatLooksAtIt)
 {
     constexpr int kRows = 500;
     const struct {
@@ -198,7 +270,7 @@ class CThreadWait : public CFakeWait
 // What the work tells (posted) and asks (waited for), its wait dialog and
 // its boxes are all done on the window's thread, in the order told; a report
 // told again while the same one still waits is told once.
-TEST(WorkBeside, ReportsAndQuestionsReachTheWindowThreadOnlyInOrder)
+TEST(LongWorkRun, ReportsAndQuestionsReachTheWindowThreadOnlyInOrder)
 {
     CThreadWait wait;
     CThreadPrompt prompt;
