@@ -20,7 +20,6 @@
 #include "platform/ui/UiServices.h"
 #include "resources/CommandIds.h"
 #include "settings/CounterInfo.h"
-#include "support/Iconv.h"
 #include "support/WaitWatching.h"
 #include "support/XlsBytes.h"
 
@@ -904,31 +903,6 @@ TEST_F(MasterImportPipelineTest, AUtf8TextFileThatIsNotShiftJisIsReadAsUtf8)
             << said.join(u'\n').toStdString();
         EXPECT_EQ(Get(QStringLiteral("SELECT CustomerCode, Company FROM Customer ORDER BY ID DESC LIMIT 1")),
                   c.stored);
-    }
-}
-
-// キャンセル (Escape) on the encoding question, asked before the preview,
-// ends the import: nothing registered, nothing more said.
-TEST_F(MasterImportPipelineTest, CancellingTheEncodingQuestionEndsTheImport)
-{
-    for (const QByteArray& bytes :
-         {Iconv::Encode("Q1,山田太郎\r\n", "EUC-JP"), QByteArray("Q2,\xC6\xBC\r\n")}) {
-        const QString path = QDir(m_folder).filePath(QStringLiteral("asked-%1.csv").arg(++m_nFiles));
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        file.close();
-        const QStringList before = Dump();
-        m_ui.Prompt().Clear();
-        m_dialogs.QueueImportConfirm([](int&) { return int(IDOK); });
-        m_dialogs.QueueFormatChoice(CImportFormatRules::kText);
-        m_ui.Prompt().QueueFiles({path});
-        m_ui.Prompt().QueueAnswers({IDCANCEL});
-        EXPECT_EQ(Run(CMasterKind::Customers()), IDCANCEL);
-        ASSERT_EQ(m_ui.Prompt().Calls().size(), 1);
-        EXPECT_TRUE(m_ui.Prompt().Calls().front().text.contains(U("としても読めます")));
-        EXPECT_EQ(m_ui.Prompt().Calls().front().buttonTexts.value(2), U("キャンセル"));
-        EXPECT_EQ(Dump(), before);
     }
 }
 
