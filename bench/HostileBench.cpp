@@ -7,8 +7,11 @@
 // comments; a Shift_JIS contact whose character data ends in a character
 // ending in "]" and opens a comment, before a tag of 150 000 attributes;
 // document types of 450 000 entities, and one whose subset hides a root of
-// 150 000 attributes in UTF-16. Each is refused; the time of the refusal
-// and the peak resident memory from its start are bounded.
+// 150 000 attributes in UTF-16; a comment opened as "<!-->" before a tag of
+// 150 000 attributes (UTF-8, Shift_JIS, UTF-16) or a document type of
+// 450 000 entities. Each is refused; the time of the refusal and the peak
+// resident memory from its start are bounded. And contacts each holding
+// the longest tag allowed, read within half a second.
 
 #include "BenchMain.h"
 
@@ -42,13 +45,23 @@ const char* const kNames[] = {"HostileFiles/CsvLineOf10000000Commas",
                               "HostileFiles/ContactOf1000000Comments",
                               "HostileFiles/ContactShiftJisDataHidingATagOf150000Attributes",
                               "HostileFiles/ContactDocTypeOf450000Entities",
-                              "HostileFiles/ContactDocTypeHidingTheRootInUtf16"};
+                              "HostileFiles/ContactDocTypeHidingTheRootInUtf16",
+                              "HostileFiles/ContactCommentOfItsOwnDashesBeforeATagOf150000Attributes",
+                              "HostileFiles/ContactCommentOfItsOwnDashesBeforeATagOf150000AttributesShiftJis",
+                              "HostileFiles/ContactCommentOfItsOwnDashesBeforeATagOf150000AttributesUtf16",
+                              "HostileFiles/ContactCommentOfItsOwnDashesBeforeADocTypeOf450000Entities"};
+// The longest tag the watch lets through is read at once: the stop is
+// looked at before and after it.
+constexpr char kLongestTag[] = "HostileFiles/ContactLongestTagAllowedRead";
+constexpr double kLongestTagBoundMs = 500;
 
 const bool s_bounds = [] {
     for (const char* name : kNames) {
         RegisterBound(name, kBoundMs);
         RegisterMemoryBound(name, kBoundMB);
     }
+    RegisterBound(kLongestTag, kLongestTagBoundMs);
+    RegisterMemoryBound(kLongestTag, kBoundMB);
     return true;
 }();
 
@@ -269,6 +282,65 @@ void ContactHiddenRoot(benchmark::State& state)
     Refusal(state, path, ContactRefused);
 }
 
+// "<!-->" opens a comment that ends at the next "-->": the "<?" in it is
+// comment, and what follows is watched as any markup.
+constexpr char kOwnDashes[] = "<!--><?x -->";
+
+QByteArray DashesBeforeAttributes(const char* encoding)
+{
+    const QByteArray body = QByteArray("<ContactXML>") + kOwnDashes + "<ContactXMLItem><Occupation" +
+                            Attributes(150000) + "/></ContactXMLItem></ContactXML>";
+    if (QByteArray(encoding) == "UTF-16LE")
+        return Iconv::Encode("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + body, encoding);
+    return "<?xml version=\"1.0\" encoding=\"" + QByteArray(encoding) + "\"?>" +
+           Iconv::Encode(body, encoding);
+}
+
+void ContactDashesUtf8(benchmark::State& state)
+{
+    Refusal(state, File("dashes.xml", [](QFile& file) { file.write(DashesBeforeAttributes("UTF-8")); }),
+            ContactRefused);
+}
+
+void ContactDashesShiftJis(benchmark::State& state)
+{
+    Refusal(state,
+            File("dashes-sjis.xml", [](QFile& file) { file.write(DashesBeforeAttributes("SHIFT_JIS")); }),
+            ContactRefused);
+}
+
+void ContactDashesUtf16(benchmark::State& state)
+{
+    Refusal(state, File("dashes16.xml", [](QFile& file) { file.write(DashesBeforeAttributes("UTF-16LE")); }),
+            ContactRefused);
+}
+
+void ContactDashesEntities(benchmark::State& state)
+{
+    const QString path = File("dashes-entities.xml", [](QFile& file) {
+        file.write(QByteArray("<?xml version=\"1.0\"?>") + kOwnDashes + "<!DOCTYPE ContactXML [");
+        file.write(QByteArray("<!ENTITY e \"x\">").repeated(450000));
+        file.write("]><ContactXML/>");
+    });
+    Refusal(state, path, ContactRefused);
+}
+
+// Contacts whose every item holds the longest tag the watch lets through:
+// 64 attributes filling 16 K after its "<".
+void ContactLongestTag(benchmark::State& state)
+{
+    const QString path = File("longest.xml", [](QFile& file) {
+        QByteArray tag = "<Occupation" + Attributes(63) + " z=\"\"";
+        tag.insert(tag.size() - 1, QByteArray((16 << 10) - tag.size(), 'v'));
+        tag += ">";
+        file.write("<?xml version=\"1.0\"?><ContactXML>");
+        file.write(QByteArray("<ContactXMLItem>" + tag + "</Occupation></ContactXMLItem>").repeated(60));
+        file.write("</ContactXML>");
+    });
+    // Answers true when the file was read whole.
+    Refusal(state, path, [](const QString& read) { return !ContactRefused(read); });
+}
+
 } // namespace
 
 BENCHMARK(CsvCommas)->Name(kNames[0])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -283,3 +355,16 @@ BENCHMARK(ContactComments)->Name(kNames[8])->UseRealTime()->Unit(benchmark::kMil
 BENCHMARK(ContactShiftJisData)->Name(kNames[9])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(ContactEntities)->Name(kNames[10])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(ContactHiddenRoot)->Name(kNames[11])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ContactDashesUtf8)->Name(kNames[12])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ContactDashesShiftJis)
+    ->Name(kNames[13])
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK(ContactDashesUtf16)->Name(kNames[14])->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ContactDashesEntities)
+    ->Name(kNames[15])
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK(ContactLongestTag)->Name(kLongestTag)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -50,6 +50,8 @@ namespace
 constexpr double kBoundSeconds = 1;
 constexpr double kAdmittedBoundSeconds = 5;
 constexpr double kBoundMB = 300;
+constexpr double kLongestTagBoundSeconds = 0.5;
+constexpr char kOwnDashes[] = "<!--><?x -->";
 const QString kTooLarge = QStringLiteral("メモリ不足です。または、読み込みファイルが大きすぎます。");
 // The message of a file that is no book, or a damaged one.
 QString NotBook(const QString& path)
@@ -548,6 +550,73 @@ const bool s_registered = [] {
             },
             [](const QString& path) { return Imported(path, 0); });
     }
+    // "<!-->" opens a comment that ends at the next "-->", so the "<?" in
+    // it is comment: behind it, thousands of prefixes before millions of
+    // empty elements, millions of empty comments, a document type of
+    // 450 000 entities.
+    Register(
+        "HostileBook/OwnDashesBefore4000NamespacesOf3MElements",
+        [] {
+            QMap<QString, XlsxZip::Repeated> repeated;
+            return WriteXlsx(
+                QStringLiteral("dashes-namespaces.xlsx"),
+                [&repeated](XlsxZip::Parts& parts) {
+                    QByteArray& bytes = parts[QStringLiteral("xl/worksheets/sheet1.xml")];
+                    const qsizetype root = bytes.indexOf('>', bytes.indexOf("?>") + 2);
+                    bytes.insert(root, Declarations(4000));
+                    bytes.insert(bytes.indexOf("?>") + 2, kOwnDashes);
+                    repeated.insert(QStringLiteral("xl/worksheets/sheet1.xml"),
+                                    XlsxZip::Padded(bytes, "<x/>", 3000000, "<sheetData>"));
+                },
+                repeated);
+        },
+        [](const QString& path) { return Imported(path, 0); });
+    Register(
+        "HostileBook/OwnDashesBefore18MEmptyComments",
+        [] {
+            QMap<QString, XlsxZip::Repeated> repeated;
+            return WriteXlsx(
+                QStringLiteral("dashes-comments.xlsx"),
+                [&repeated](XlsxZip::Parts& parts) {
+                    QByteArray& bytes = parts[QStringLiteral("xl/worksheets/sheet1.xml")];
+                    bytes.insert(bytes.indexOf("<sheetData>"), kOwnDashes);
+                    repeated.insert(QStringLiteral("xl/worksheets/sheet1.xml"),
+                                    XlsxZip::Padded(bytes, "<!---->", 18000000, "<sheetData>"));
+                },
+                repeated);
+        },
+        [](const QString& path) { return Imported(path, 0); });
+    Register(
+        "HostileBook/OwnDashesBeforeDocTypeOf450000Entities",
+        [] {
+            return WriteXlsx(QStringLiteral("dashes-entities.xlsx"), [](XlsxZip::Parts& parts) {
+                QByteArray& sheet = parts[QStringLiteral("xl/worksheets/sheet1.xml")];
+                sheet.insert(sheet.indexOf("?>") + 2,
+                             kOwnDashes + ("<!DOCTYPE worksheet [" +
+                                           QByteArray("<!ENTITY e \"x\">").repeated(450000) + "]>"));
+            });
+        },
+        [](const QString& path) { return Refused(path, CWorkbookReader::NotWorkbook); });
+    // A sheet whose cells each open with the longest tag the watch lets
+    // through, 64 attributes filling 64 K after its "<": read at once, the
+    // stop looked at before and after each.
+    Register(
+        "HostileBook/SheetOfLongestTagsAllowedRead",
+        [] {
+            return WriteXlsx(QStringLiteral("longest.xlsx"), [](XlsxZip::Parts& parts) {
+                QByteArray tag = "<c";
+                for (int i = 0; i < 63; ++i)
+                    tag += " a" + QByteArray::number(i) + "=\"\"";
+                tag += " z=\"\"";
+                tag.insert(tag.size() - 1, QByteArray((64 << 10) - tag.size(), 'v'));
+                QByteArray rows;
+                for (int r = 1; r <= 30; ++r)
+                    rows += "<row r=\"" + QByteArray::number(r) + "\">" + tag + "><v>1</v></c></row>";
+                QByteArray& sheet = parts[QStringLiteral("xl/worksheets/sheet1.xml")];
+                sheet.replace("<sheetData>", QByteArray("<sheetData>" + rows));
+            });
+        },
+        Read, kLongestTagBoundSeconds);
     // A workbook part in EBCDIC whose start tag holds 150 000 attributes.
     Register(
         "HostileBook/EbcdicWorkbookOf150000Attributes",

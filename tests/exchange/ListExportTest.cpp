@@ -280,7 +280,9 @@ TEST_F(ListExportTest, ContactXmlRoundTripBlocksAndHostileFiles)
     ASSERT_EQ(back.size(), 3);
     for (int r = 1; r <= 2; ++r)
         EXPECT_EQ(back[r], exporter.m_rows[r].mid(0, back[0].size())) << r;
-    EXPECT_EQ(conv.HasBothBlocks(exporter.m_strPath), 0);
+    CContactXmlConv::Survey survey;
+    ASSERT_EQ(conv.SurveyContacts(exporter.m_strPath, QStringLiteral("CustomerCode"), survey), 1);
+    EXPECT_FALSE(survey.bothBlocks);
 
     // A contact with both blocks: the choice decides; no codes are said.
     const QByteArray both =
@@ -290,7 +292,8 @@ TEST_F(ListExportTest, ContactXmlRoundTripBlocksAndHostileFiles)
         "<Phone><PhoneItem locationType=\"Home\" phoneType=\"Phone\">9</PhoneItem></Phone>"
         "</ContactXMLItem></ContactXML>";
     WriteBytes(Path("both.xml"), both);
-    EXPECT_EQ(conv.HasBothBlocks(Path("both.xml")), 1);
+    ASSERT_EQ(conv.SurveyContacts(Path("both.xml"), QStringLiteral("CustomerCode"), survey), 1);
+    EXPECT_TRUE(survey.bothBlocks);
     for (int block : {0, 1}) {
         QList<QStringList> rows{{"", "CustomerCode", "Address", "TEL"}};
         ASSERT_EQ(conv.ImportContactXML(Path("both.xml"), block, hasCodes, rows), 1);

@@ -264,6 +264,15 @@ int WalkContacts(const QString& path, const std::function<bool(const Contact&)>&
     // outright, whatever it declares, by the watch before the parser reads
     // it or else as the parser hands it over.
     const QString docType = QStringLiteral("文書型宣言を含むXMLは読み込めません。");
+    // What the watch stopped, said as such; any other fault is malformed.
+    const auto watched = [&] {
+        if (source.tags.GetFault() == CXmlTagWatch::kDocType)
+            return refuse(docType);
+        if (!source.tags.RefusedEncoding().isEmpty())
+            return refuse(QStringLiteral("XMLの文字コード「%1」は読み込めません。")
+                              .arg(QString::fromLatin1(source.tags.RefusedEncoding())));
+        return refuse(malformed);
+    };
     bool rootSeen = false;
     int ret = xmlTextReaderRead(reader.get());
     while (ret == 1 && !LongWork::Stopped()) {
@@ -282,17 +291,15 @@ int WalkContacts(const QString& path, const std::function<bool(const Contact&)>&
                 DocPtr doc;
                 xmlNode* item = ReadItem(reader.get(), doc);
                 if (!item)
-                    return refuse(source.tags.GetFault() == CXmlTagWatch::kDocType ? docType : malformed);
+                    return watched();
                 if (!take(ReadContact(item)))
                     return 3;
             }
         }
         ret = xmlTextReaderRead(reader.get());
     }
-    if (source.tags.GetFault() == CXmlTagWatch::kDocType)
-        return refuse(docType);
-    if (ret != 0 || !rootSeen)
-        return refuse(malformed);
+    if (source.tags.GetFault() != CXmlTagWatch::kNoFault || ret != 0 || !rootSeen)
+        return watched();
     return 1;
 }
 
@@ -407,14 +414,6 @@ int CContactXmlConv::ExportContactXML(const QString& path, const QList<QStringLi
         return 2;
     }
     return 1;
-}
-
-int CContactXmlConv::HasBothBlocks(const QString& path, QString* reason)
-{
-    Survey survey;
-    if (SurveyContacts(path, QString(), survey, reason) != 1)
-        return 2;
-    return survey.bothBlocks ? 1 : 0;
 }
 
 int CContactXmlConv::SurveyContacts(const QString& path, const QString& codeField, Survey& survey,

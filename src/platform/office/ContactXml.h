@@ -37,8 +37,8 @@
 // and refuses any document type declaration, so no entity is expanded; a
 // contact item far larger than any contact (past two thousand nodes or 64 KB
 // of names and texts), a tag past 16 K characters, more than a few dozen
-// namespace declarations in scope, or an encoding other than UTF-8, UTF-16,
-// Shift_JIS and EUC-JP is refused as malformed XML.
+// namespace declarations in scope is refused as malformed XML; an encoding
+// other than UTF-8, UTF-16, Shift_JIS and EUC-JP is refused by its name.
 class CContactXmlConv
 {
   public:
@@ -58,9 +58,6 @@ class CContactXmlConv
     // header's cell 1). 1 read, 2 refused (malformed, a DTD, not ours).
     int ImportContactXML(const QString& path, int block, int& hasCodes, QList<QStringList>& rows,
                          QString* reason = nullptr);
-    // 1 when some contact of the file has both an office and a home block;
-    // 0 when none has, 2 when the file cannot be read.
-    int HasBothBlocks(const QString& path, QString* reason = nullptr);
 
     // What an import asks before it reads the contacts, learnt in one pass
     // over the whole file (which is checked as the import reads it): the

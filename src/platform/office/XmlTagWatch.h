@@ -2,6 +2,7 @@
 
 #include "platform/text/Cp932.h"
 
+#include <QByteArray>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -98,6 +99,15 @@ class CXmlTagWatch
     }
 
     Fault GetFault() const { return m_fault; }
+    // With kEncoding: the encoding the declaration names, as written, when
+    // it is none the watch reads; empty for every other fault.
+    const QByteArray& RefusedEncoding() const { return m_refused; }
+
+    // Appends a letter for each piece of markup the watch sees end: "S" a
+    // start tag, "E" an end tag (or an empty element's end), "C" a comment,
+    // "P" an instruction (the XML declaration is none), "D" character data,
+    // "!" another declaration. For checking the watch against a parser.
+    void RecordMarkup(QByteArray* marks) { m_pMarks = marks; }
 
   private:
     // The bytes of UTF-8 or of a Japanese encoding after the first four.
@@ -109,10 +119,14 @@ class CXmlTagWatch
                 // goes with the first: the two are one character, never
                 // ASCII.
                 const uchar lead = std::exchange(m_lead, uchar(0));
-                if (Cp932::IsTrailByte(*p))
-                    Unit(char16_t(lead << 8 | *p++));
-                else
+                if (!Cp932::IsTrailByte(*p)) {
                     Unit(lead);
+                    continue;
+                }
+                Unit(char16_t(lead << 8 | *p++));
+                // A tag's length is counted in bytes, as a whole tag is.
+                if ((m_state == kTag || m_state == kQuoted) && ++m_nTag > m_nMost)
+                    Fail(kLongTag);
                 continue;
             }
             if (m_nUnits < 0) {
@@ -155,13 +169,13 @@ class CXmlTagWatch
     // lies below 0x40 and follows no first byte of Shift_JIS.
     Q_ALWAYS_INLINE const uchar* WholeTag(const uchar* p, const uchar* end)
     {
-        const uchar* q = p + 1;
-        if (q == end || *q == '!' || *q == '?')
+        if (p + 1 == end || Opening(p[1]) != kTag)
             return nullptr;
-        const bool endTag = *q == '/';
+        const bool endTag = KindOf(p[1]) == kEndTag;
         int attributes = 0, declared = 0;
         bool space = false;
-        uchar last = '<';
+        uchar last = p[1];
+        const uchar* q = p + 2;
         for (; q < end; ++q) {
             const uchar c = *q;
             if (!kTagMarks[c]) {
@@ -275,6 +289,17 @@ class CXmlTagWatch
     enum State { kText, kOpen, kBang, kBangDash, kComment, kData, kInstruction, kTag, kQuoted };
     enum TagKind { kStartTag, kEndTag, kDeclaration };
 
+    // The character after "<" tells what the markup is; it is taken as
+    // the markup's first, whichever path reads it.
+    static State Opening(char16_t c) { return c == '?' ? kInstruction : c == '!' ? kBang : kTag; }
+    static TagKind KindOf(char16_t c) { return c == '/' ? kEndTag : kStartTag; }
+
+    void Mark(char mark)
+    {
+        if (m_pMarks)
+            m_pMarks->append(mark);
+    }
+
     void Begin()
     {
         const uchar* s = m_start;
@@ -348,8 +373,10 @@ class CXmlTagWatch
     {
         const int held = m_nUnits;
         m_nUnits = -1;
+        QByteArray* const marks = std::exchange(m_pMarks, nullptr);
         for (int i = 0; i < held; ++i)
             Take(m_declaration[i]);
+        m_pMarks = marks;
         if (next)
             Take(*next);
     }
@@ -363,6 +390,7 @@ class CXmlTagWatch
         const char16_t* p = m_declaration + 5;
         const char16_t* end = m_declaration + m_nUnits - 2; // before "?>"
         char encoding[kMostDeclarationUnits + 1] = {};
+        QByteArray written;
         bool named = false;
         for (;;) {
             while (p < end && IsSpace(*p))
@@ -403,12 +431,18 @@ class CXmlTagWatch
                         return;
                     }
                     encoding[i] = char(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+                    written += char(c);
                 }
             }
             ++p;
         }
-        if (named && !Readable(encoding))
+        if (named && !Readable(encoding)) {
+            // A spelling of one the watch reads, where the bytes contradict
+            // it, is a damaged file rather than a foreign encoding.
+            if (m_fault == kNoFault && !IsUnicode(encoding) && !IsShiftJis(encoding) && !IsEucJp(encoding))
+                m_refused = written;
             Fail(kEncoding);
+        }
         m_bPaired = named && IsShiftJis(encoding);
     }
 
@@ -420,9 +454,22 @@ class CXmlTagWatch
         }
         return false;
     }
+    // The spellings whose converters pair the bytes as the watch does: in
+    // Shift_JIS a first byte with any byte that may follow it, in EUC-JP
+    // never a byte below 0x80 with another. Others that name the same
+    // encodings elsewhere (x-sjis, x-euc-jp) are other tables here.
     static bool IsShiftJis(const char* name)
     {
-        return IsAny(name, {"SHIFT_JIS", "SHIFT-JIS", "SJIS", "CP932", "WINDOWS-31J"});
+        return IsAny(name, {"SHIFT_JIS", "SHIFT-JIS", "SJIS", "CP932", "WINDOWS-31J", "MS_KANJI",
+                            "CSSHIFTJIS", "MS932", "CSWINDOWS31J", "SJIS-OPEN", "SJIS-WIN"});
+    }
+    static bool IsEucJp(const char* name)
+    {
+        return IsAny(name, {"EUC-JP", "EUCJP", "UJIS", "CSEUCPKDFMTJAPANESE"});
+    }
+    static bool IsUnicode(const char* name)
+    {
+        return IsAny(name, {"UTF-8", "UTF8", "UTF-16", "UTF16", "UTF-16BE", "UTF-16LE"});
     }
 
     // An encoding the declaration may name. libxml2 keeps reading UTF-16
@@ -436,8 +483,7 @@ class CXmlTagWatch
             return true;
         if (m_bWide)
             return IsAny(name, {"UTF-16", "UTF16", m_bBigEndian ? "UTF-16BE" : "UTF-16LE"});
-        return m_encodings == kUnicodeOrJapanese && m_nLeading == 0 &&
-               (IsShiftJis(name) || IsAny(name, {"EUC-JP", "EUCJP"}));
+        return m_encodings == kUnicodeOrJapanese && m_nLeading == 0 && (IsShiftJis(name) || IsEucJp(name));
     }
 
     void Take(char16_t c)
@@ -448,15 +494,18 @@ class CXmlTagWatch
                 m_state = kOpen;
             break;
         case kOpen:
-            m_state = c == '?' ? kInstruction : c == '!' ? kBang : kTag;
-            m_kind = c == '/' ? kEndTag : kStartTag;
+            m_state = Opening(c);
+            m_kind = KindOf(c);
             m_nTag = 1;
             m_nDeclared = 0;
             m_nAttributes = 0;
             m_bAttribute = false;
             m_nMatched = -1;
-            if (m_state == kInstruction)
+            if (m_state == kInstruction) {
                 Commented();
+                Entered();
+                return;
+            }
             break;
         case kBang: // "<!--" a comment, "<![" character data, else a declaration
             m_state = c == '-' ? kBangDash : c == '[' ? kData : kTag;
@@ -465,20 +514,23 @@ class CXmlTagWatch
             break;
         case kBangDash:
             m_state = c == '-' ? kComment : kTag;
-            if (m_state == kComment)
+            if (m_state == kComment) {
                 Commented();
+                Entered();
+                return;
+            }
             break;
         case kComment:
             if (c == '>' && m_last == '-' && m_beforeLast == '-')
-                m_state = kText;
+                Closed('C');
             break;
         case kData:
             if (c == '>' && m_last == ']' && m_beforeLast == ']')
-                m_state = kText;
+                Closed('D');
             break;
         case kInstruction:
             if (c == '>' && m_last == '?')
-                m_state = kText;
+                Closed('P');
             break;
         case kTag:
             if (c == '"' || c == '\'') {
@@ -489,6 +541,8 @@ class CXmlTagWatch
             } else if (c == '>') {
                 m_state = kText;
                 EndTag();
+                if (m_kind == kDeclaration)
+                    Mark('!');
             } else if (m_kind == kStartTag) {
                 Attribute(c);
             } else if (m_kind == kDeclaration && m_nMatched > 0) {
@@ -541,6 +595,20 @@ class CXmlTagWatch
         }
     }
 
+    // A comment's "--" and an instruction's "?" before the closing ">"
+    // come after its opening: "<!-->" and "<?>" close nothing.
+    void Entered()
+    {
+        m_beforeLast = 0;
+        m_last = 0;
+    }
+
+    void Closed(char mark)
+    {
+        m_state = kText;
+        Mark(mark);
+    }
+
     void Commented()
     {
         if (++m_nComments > kMostComments)
@@ -558,14 +626,18 @@ class CXmlTagWatch
     Q_ALWAYS_INLINE void EndTag()
     {
         if (m_kind == kStartTag) {
-            if (m_last == '/')
+            Mark('S');
+            if (m_last == '/') {
+                Mark('E');
                 return;
+            }
             ++m_nDepth;
             if (m_nDeclared > 0) {
                 m_scopes.push_back({m_nDepth, m_nDeclared});
                 m_nInScope += m_nDeclared;
             }
         } else if (m_kind == kEndTag) {
+            Mark('E');
             if (!m_scopes.empty() && m_scopes.back().depth == m_nDepth) {
                 m_nInScope -= m_scopes.back().declared;
                 m_scopes.pop_back();
@@ -614,4 +686,6 @@ class CXmlTagWatch
     int m_nDepth = 0;
     int m_nInScope = 0;
     std::vector<Scope> m_scopes;
+    QByteArray* m_pMarks = nullptr;
+    QByteArray m_refused;
 };
