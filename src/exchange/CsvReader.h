@@ -18,12 +18,12 @@ struct CTextGuess;
 // when the file is valid UTF-8 throughout, else code page 932; another
 // encoding (UTF-16 with or without its mark) is refused by its name. A file
 // that two encodings read (UTF-8 and code page 932, or code page 932 and
-// EUC-JP) is asked about, both readings shown. The text is decoded before it is split,
-// so the second byte of a double-byte character (0x5C "\", 0x7C "|") never
-// acts as a delimiter. Strict: every line has the same number of values, a
-// quote must close before the end and be followed by the delimiter or a
-// line end, and a byte that is not valid in the file's encoding fails the
-// whole read; each such refusal names the line.
+// EUC-JP) is asked about, both readings shown. The text is decoded before
+// it is split, so the second byte of a double-byte character (0x5C "\",
+// 0x7C "|") never acts as a delimiter. Strict: every line has the same
+// number of values, a quote must close before the end and be followed by
+// the delimiter or a line end, and a byte that is not valid in the
+// file's encoding fails the whole read; each such refusal names the line.
 //
 // Lines end at CR LF or at a bare LF outside quotes; inside quotes both stay
 // in the value. A lone CR is data. A quote opens quoting wherever it stands
