@@ -10,20 +10,26 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <array>
 #include <bitset>
 #include <cstring>
 #include <optional>
 
 // What the bytes of a text file are, seen over all of them.
 struct CTextGuess {
-    enum Kind { kCp932, kUtf8, kEither, kUtf16, kUtf32, kEucJp, kNeither };
+    enum Kind { kCp932, kUtf8, kEither, kCp932OrEucJp, kUtf16, kUtf32, kEucJp, kNeither };
     // kEither: valid UTF-8 of two-byte characters only that is valid code
-    // page 932 as well. kNeither: the line where the reading that held out
-    // longest breaks (`badUtf8`: that reading is UTF-8).
+    // page 932 as well. kCp932OrEucJp: valid code page 932 that is valid
+    // EUC-JP as well (and no UTF-8). kNeither: the line where the reading
+    // that held out longest breaks (`badUtf8`: that reading is UTF-8).
     Kind kind = kCp932;
     bool mark = false; // UTF-8's byte-order mark
     qint64 badLine = 0;
     bool badUtf8 = false;
+    // Every character of the UTF-8 reading is one code page 932 holds.
+    bool utf8Storable = true;
+    // The code page 932 reading reads as katakana text (see CTextSniffer).
+    bool kanaText = false;
     // The first byte past ASCII (-1: none), its line (from 1) and where
     // that line starts.
     qint64 byteAt = -1;
@@ -88,6 +94,18 @@ bool IsCp932Pair(uchar lead, uchar trail)
     return pairs.test(size_t(lead << 8 | trail));
 }
 
+// Whether the books can hold the character of two UTF-8 bytes.
+bool IsStorableUtf8Pair(uchar lead, uchar trail)
+{
+    static const std::array<bool, 0x800> storable = [] {
+        std::array<bool, 0x800> known{};
+        for (char16_t c = 0x80; c < 0x800; ++c)
+            known[c] = Cp932::CanEncode(QString(QChar(c)));
+        return known;
+    }();
+    return storable[size_t((lead & 0x1F) << 6 | (trail & 0x3F))];
+}
+
 // The bytes below 0x80 from `p` on, a word at a time.
 qsizetype AsciiRun(const uchar* p, qsizetype size)
 {
@@ -107,13 +125,18 @@ qsizetype AsciiRun(const uchar* p, qsizetype size)
 // pieces of any size: UTF-8, code page 932 and EUC-JP (which is only ever
 // named in a refusal), each valid until a byte breaks it, with the line
 // where that happened.
+//
+// Bytes that are both code page 932 and EUC-JP are half-width katakana or
+// rare kanji in code page 932: Japanese in EUC-JP reads so. The code page
+// 932 reading reads as katakana text when it holds half-width katakana
+// alone, no kanji and no ｡｢｣､･, with a voiced or semi-voiced mark or a
+// small letter somewhere and each such after a letter that takes it, as
+// old POS and bank exports do; EUC-JP read as code page 932 seldom does.
+// Zero bytes are counted on each side of the byte pairs, for UTF-16
+// without its mark.
 class CTextSniffer
 {
   public:
-    // `head`: the bytes are the start of a file, whose last character may be
-    // cut off.
-    explicit CTextSniffer(bool head = false) : m_bHead(head) {}
-
     void Feed(const char* data, qsizetype size)
     {
         const auto* p = reinterpret_cast<const uchar*>(data);
@@ -124,6 +147,9 @@ class CTextSniffer
                 const qsizetype run = AsciiRun(p + i, size - i);
                 if (run > 0) {
                     const uchar* start = p + i;
+                    m_nKanaBefore = 0;
+                    if (std::memchr(start, 0, size_t(run)))
+                        CountZeros(start, run);
                     if (const auto lines = std::count(start, start + run, uchar('\n')); lines > 0) {
                         m_nLine += lines;
                         m_nLineAt = m_nAt +
@@ -139,6 +165,10 @@ class CTextSniffer
             const uchar b = p[i];
             if (m_nAt < 4)
                 m_mark += char(b);
+            if (b == 0)
+                ++m_nZeros[m_nAt & 1];
+            if (b < 0x80 && m_nLead == 0)
+                m_nKanaBefore = 0;
             if (b >= 0x80 || m_nUtf8Need > 0 || m_nLead > 0 || m_nEucNeed > 0) {
                 if (b >= 0x80 && m_guess.byteAt < 0) {
                     m_guess.byteAt = m_nAt;
@@ -162,9 +192,9 @@ class CTextSniffer
         const auto marked = [this](const char* mark, qsizetype size) {
             return m_mark.startsWith(QByteArrayView(mark, size));
         };
-        const bool utf8 = m_bUtf8 && (m_nUtf8Need == 0 || m_bHead);
-        const bool cp932 = m_bCp932 && (m_nLead == 0 || m_bHead);
-        const bool eucJp = m_bEucJp && (m_nEucNeed == 0 || m_bHead);
+        const bool utf8 = m_bUtf8 && m_nUtf8Need == 0;
+        const bool cp932 = m_bCp932 && m_nLead == 0;
+        const bool eucJp = m_bEucJp && m_nEucNeed == 0;
         // A reading that lasted to the end but for a cut last character
         // breaks on the last line.
         const qint64 utf8Line = m_nUtf8Bad > 0 ? m_nUtf8Bad : m_nLine;
@@ -178,7 +208,7 @@ class CTextSniffer
             guess.kind = CTextGuess::kUtf32;
         else if (marked("\0\0\xFE\xFF", 4))
             guess.kind = CTextGuess::kUtf32;
-        else if (marked("\xFF\xFE", 2) || marked("\xFE\xFF", 2))
+        else if (marked("\xFF\xFE", 2) || marked("\xFE\xFF", 2) || IsUnmarkedUtf16())
             guess.kind = CTextGuess::kUtf16;
         else if (guess.byteAt < 0)
             guess.kind = CTextGuess::kCp932; // ASCII reads alike both ways
@@ -188,7 +218,7 @@ class CTextSniffer
             // of code page 932 as well.
             guess.kind = m_bWide || !cp932 ? CTextGuess::kUtf8 : CTextGuess::kEither;
         else if (cp932)
-            guess.kind = CTextGuess::kCp932;
+            guess.kind = eucJp ? CTextGuess::kCp932OrEucJp : CTextGuess::kCp932;
         else if (eucJp)
             guess.kind = CTextGuess::kEucJp;
         else {
@@ -198,10 +228,65 @@ class CTextSniffer
             guess.badUtf8 = utf8Line > cp932Line;
             guess.badLine = std::max(utf8Line, cp932Line);
         }
+        guess.utf8Storable = m_bUtf8Storable;
+        guess.kanaText = m_bKanaMarks && !m_bKanaOdd;
         return guess;
     }
 
   private:
+    // ASCII text in UTF-16 holds a zero byte a character, on the one side
+    // of its pairs (the first in big-endian, the second in little-endian):
+    // two at least and in a quarter of the pairs, and the other side all but
+    // free of them.
+    bool IsUnmarkedUtf16() const
+    {
+        const qint64 more = std::max(m_nZeros[0], m_nZeros[1]);
+        const qint64 fewer = std::min(m_nZeros[0], m_nZeros[1]);
+        return more >= 2 && more * 4 >= m_nAt / 2 && fewer * 8 <= more;
+    }
+
+    void CountZeros(const uchar* p, qsizetype size)
+    {
+        for (qsizetype k = 0; k < size; ++k) {
+            if (p[k] == 0)
+                ++m_nZeros[(m_nAt + k) & 1];
+        }
+    }
+
+    // A half-width katakana of the code page 932 reading: a mark or small
+    // letter after a letter that takes it is a sign of katakana text (ｯ and
+    // ｰ, which follow any letter, are no sign); out of place, or ｡｢｣､･, it
+    // is a sign against.
+    void Kana(uchar b)
+    {
+        static constexpr auto among = [](uchar c, std::initializer_list<uchar> set) {
+            return std::find(set.begin(), set.end(), c) != set.end();
+        };
+        const uchar before = m_nKanaBefore;
+        m_nKanaBefore = b;
+        bool fits = true;
+        bool sign = true;
+        if (b <= 0xA5)
+            fits = false;
+        else if (b == 0xDE) // ﾞ after ｳ, ｶ-ﾄ or ﾊ-ﾎ
+            fits = before == 0xB3 || (before >= 0xB6 && before <= 0xC4) || (before >= 0xCA && before <= 0xCE);
+        else if (b == 0xDF) // ﾟ after ﾊ-ﾎ
+            fits = before >= 0xCA && before <= 0xCE;
+        else if (b >= 0xAC && b <= 0xAE) // ｬｭｮ after ｷｼﾁﾃﾆﾋﾌﾐﾘ, voiced or not
+            fits = among(before, {0xB7, 0xBC, 0xC1, 0xC3, 0xC6, 0xCB, 0xCC, 0xD0, 0xD8, 0xDE, 0xDF});
+        else if (b >= 0xA7 && b <= 0xAB) // ｧ-ｫ after ｲｳｸｼﾁﾂﾃﾄﾌ, voiced or not
+            fits = among(before, {0xB2, 0xB3, 0xB8, 0xBC, 0xC1, 0xC2, 0xC3, 0xC4, 0xCC, 0xDE, 0xDF});
+        else if (b == 0xAF || b == 0xB0) { // ｯ after a letter, ｰ after any kana
+            fits = before >= (b == 0xAF ? 0xB1 : 0xA6);
+            sign = false;
+        } else
+            return; // a letter
+        if (!fits)
+            m_bKanaOdd = true;
+        else if (sign)
+            m_bKanaMarks = true;
+    }
+
     void Utf8(uchar b)
     {
         if (!m_bUtf8)
@@ -211,7 +296,9 @@ class CTextSniffer
                 return Utf8Bad();
             m_nUtf8Low = 0x80;
             m_nUtf8High = 0xBF;
-            --m_nUtf8Need;
+            // Only a file of two-byte characters is asked about.
+            if (--m_nUtf8Need == 0 && m_nUtf8Lead < 0xE0 && !IsStorableUtf8Pair(m_nUtf8Lead, b))
+                m_bUtf8Storable = false;
             return;
         }
         if (b < 0x80)
@@ -219,6 +306,7 @@ class CTextSniffer
         const int length = Utf8Length(b, m_nUtf8Low, m_nUtf8High);
         if (length == 0)
             return Utf8Bad();
+        m_nUtf8Lead = b;
         m_nUtf8Need = length - 1;
         m_bWide = m_bWide || length >= 3;
     }
@@ -237,13 +325,17 @@ class CTextSniffer
         if (m_nLead > 0) {
             const uchar lead = m_nLead;
             m_nLead = 0;
+            m_bKanaOdd = true; // a kanji
+            m_nKanaBefore = 0;
             if (!IsCp932Pair(lead, b)) {
                 m_bCp932 = false;
                 m_nCp932Bad = m_nLine;
             }
         } else if (Cp932::IsLeadByte(b)) {
             m_nLead = b;
-        } else if (b >= 0x80 && !(b >= 0xA1 && b <= 0xDF)) {
+        } else if (b >= 0xA1 && b <= 0xDF) {
+            Kana(b);
+        } else if (b >= 0x80) {
             m_bCp932 = false;
             m_nCp932Bad = m_nLine;
         }
@@ -273,7 +365,6 @@ class CTextSniffer
         }
     }
 
-    bool m_bHead;
     QByteArray m_mark; // the first four bytes
     qint64 m_nAt = 0;
     qint64 m_nLine = 1;
@@ -282,14 +373,20 @@ class CTextSniffer
     bool m_bUtf8 = true;
     bool m_bWide = false;
     int m_nUtf8Need = 0;
+    uchar m_nUtf8Lead = 0;
     uchar m_nUtf8Low = 0x80, m_nUtf8High = 0xBF;
     qint64 m_nUtf8Bad = 0;
+    bool m_bUtf8Storable = true;
     bool m_bCp932 = true;
     uchar m_nLead = 0;
     qint64 m_nCp932Bad = 0;
+    uchar m_nKanaBefore = 0; // the half-width katakana just read, else 0
+    bool m_bKanaMarks = false;
+    bool m_bKanaOdd = false;
     bool m_bEucJp = true;
     int m_nEucNeed = 0;
     uchar m_nEucHigh = 0xFE;
+    qint64 m_nZeros[2] = {0, 0}; // at even and at odd offsets
 };
 
 } // namespace
@@ -655,24 +752,13 @@ bool CCsvReader::IsValidUtf8(const char* data, qsizetype size, qsizetype* cutAtE
     return true;
 }
 
-QString CCsvReader::DecodePreview(const QByteArray& head)
+QString CCsvReader::DecodePreview(const QByteArray& head, bool utf8)
 {
     QByteArray bytes = head;
     const qsizetype zero = bytes.indexOf('\0');
     if (zero >= 0)
         bytes.truncate(zero);
-    CTextSniffer sniffer(true);
-    sniffer.Feed(bytes.constData(), bytes.size());
-    const CTextGuess guess = sniffer.Finish();
-    if (guess.mark || guess.kind == CTextGuess::kUtf8 || guess.kind == CTextGuess::kEither) {
-        qsizetype cut = 0;
-        IsValidUtf8(bytes.constData(), bytes.size(), &cut);
-        return Utf8Decoder()(QByteArrayView(bytes).chopped(cut));
-    }
-    // A lead byte at the very end lost its trail byte to the cut.
-    if (!bytes.isEmpty() && Cp932::IsLeadByteAt(bytes, int(bytes.size() - 1)))
-        bytes.chop(1);
-    return Cp932::Decode(bytes);
+    return Reading(bytes, utf8 ? kUtf8 : kShiftJis);
 }
 
 bool CCsvReader::Fail(qint64 line, const QString& fault)
@@ -683,14 +769,45 @@ bool CCsvReader::Fail(qint64 line, const QString& fault)
     return false;
 }
 
+QString CCsvReader::Reading(const QByteArray& bytes, int encoding)
+{
+    if (encoding == kUtf8) {
+        qsizetype cut = 0;
+        IsValidUtf8(bytes.constData(), bytes.size(), &cut);
+        return Utf8Decoder()(QByteArrayView(bytes).chopped(cut));
+    }
+    if (encoding == kEucJp) {
+        // A character cut off at the end stays in the decoder, unshown.
+        QStringDecoder eucJp("EUC-JP");
+        return eucJp(bytes);
+    }
+    // A lead byte at the very end lost its trail byte to the cut.
+    if (!bytes.isEmpty() && Cp932::IsLeadByteAt(bytes, int(bytes.size() - 1)))
+        return Cp932::Decode(bytes.chopped(1));
+    return Cp932::Decode(bytes);
+}
+
 namespace
 {
 
-// A line of the file as both readings give it, for the question: from a
+// The name of an encoding in the question.
+QString EncodingName(int encoding)
+{
+    switch (encoding) {
+    case CCsvReader::kUtf8:
+        return QStringLiteral("UTF-8");
+    case CCsvReader::kEucJp:
+        return QStringLiteral("EUC-JP");
+    default:
+        return QStringLiteral("Shift_JIS");
+    }
+}
+
+// A line of the file as two readings give it, for the question: from a
 // little before its first byte past ASCII (bytes before it are ASCII, so
-// any of them starts a character both ways) to its end, or as far as a
+// any of them starts a character every way) to its end, or as far as a
 // question can show (`more`: the file goes on past the bytes).
-QString BothReadings(const QByteArray& bytes, bool cutBefore, bool more)
+QString BothReadings(const QByteArray& bytes, bool cutBefore, bool more, const int (&encodings)[2])
 {
     constexpr qsizetype kShown = 60;
     const qsizetype end = bytes.indexOf('\n');
@@ -698,20 +815,15 @@ QString BothReadings(const QByteArray& bytes, bool cutBefore, bool more)
     const bool cutAfter = end < 0 && more;
     if (line.endsWith('\r'))
         line.chop(1);
-    qsizetype cut = 0;
-    CCsvReader::IsValidUtf8(line.constData(), line.size(), &cut);
-    QString utf8 = Utf8Decoder()(QByteArrayView(line).chopped(cut));
-    if (!line.isEmpty() && Cp932::IsLeadByteAt(line, int(line.size() - 1)))
-        line.chop(1);
-    QString cp932 = Cp932::Decode(line);
-    const auto shown = [&](QString text) -> QString {
+    const auto shown = [&](int encoding) -> QString {
+        QString text = CCsvReader::Reading(line, encoding);
         const bool longer = text.size() > kShown;
         text.truncate(kShown);
         if (longer || cutAfter)
             text += u'…';
-        return cutBefore ? u'…' + text : text;
+        return EncodingName(encoding) + QStringLiteral("として：") + (cutBefore ? u'…' + text : text);
     };
-    return QStringLiteral("UTF-8として：%1\nShift_JISとして：%2").arg(shown(utf8), shown(cp932));
+    return shown(encodings[0]) + u'\n' + shown(encodings[1]);
 }
 
 } // namespace
@@ -729,9 +841,11 @@ bool CCsvReader::ChooseEncoding(const CTextGuess& guess,
     switch (guess.kind) {
     case CTextGuess::kCp932:
     case CTextGuess::kUtf8:
-        *utf8 = guess.kind == CTextGuess::kUtf8;
+        m_nEncoding = guess.kind == CTextGuess::kUtf8 ? kUtf8 : kShiftJis;
+        *utf8 = m_nEncoding == kUtf8;
         return true;
     case CTextGuess::kEither:
+    case CTextGuess::kCp932OrEucJp:
         break;
     case CTextGuess::kUtf16:
         return refuse(QStringLiteral("UTF-16（Unicode テキスト）です"));
@@ -744,24 +858,39 @@ bool CCsvReader::ChooseEncoding(const CTextGuess& guess,
                                        ? QStringLiteral("UTF-8として読めないバイトがあります。")
                                        : QStringLiteral("Shift_JISとして読めないバイトがあります。"));
     }
-    if (m_nEitherAnswer != IDYES && m_nEitherAnswer != IDNO) {
+    if (m_nEncoding == kUndecided) {
+        const bool either = guess.kind == CTextGuess::kEither;
+        const int encodings[2] = {either ? kUtf8 : kShiftJis, either ? kShiftJis : kEucJp};
         // Bytes of a few dozen characters before and after the first one
         // that reads differently.
         constexpr qint64 kBytes = 400;
         const qint64 from = std::max(guess.lineAt, guess.byteAt - 40);
         const QByteArray line = lineAt(from, kBytes);
-        const QString both = BothReadings(line, from > guess.lineAt, line.size() >= kBytes);
-        // Valid UTF-8 is the likelier reading: text written as Shift_JIS
-        // seldom is, so Enter (and a question nobody can answer) reads UTF-8.
-        m_nEitherAnswer = UiServices::Prompt().MessageBox(
-            QStringLiteral("このファイルは、UTF-8としてもShift_JISとしても読めます。\n%1行目は次のように"
-                           "読めます。\n\n%2\n\nUTF-8として読み込みますか？\n"
-                           "（［いいえ］を選ぶとShift_JISとして読み込みます。）")
+        const QString both = BothReadings(line, from > guess.lineAt, line.size() >= kBytes, encodings);
+        // Enter takes the reading the books can store: UTF-8 unless one of
+        // its characters has no place there (the code page 932 reading
+        // always has); against EUC-JP, code page 932 when it reads as
+        // katakana text, as EUC-JP (which is refused) read so seldom does.
+        const bool first = either ? guess.utf8Storable : guess.kanaText;
+        const int answer = UiServices::Prompt().MessageBoxNamed(
+            QStringLiteral("このファイルは、%1としても%2としても読めます。\n%3行目は次のように読めます。\n\n"
+                           "%4\n\nどちらの文字コードのファイルですか？")
+                .arg(EncodingName(encodings[0]), EncodingName(encodings[1]))
                 .arg(guess.line)
                 .arg(both),
-            MB_YESNO, MB_ICONQUESTION, IDYES);
+            MB_YESNOCANCEL,
+            {EncodingName(encodings[0]), EncodingName(encodings[1]), QStringLiteral("キャンセル")},
+            MB_ICONQUESTION, first ? IDYES : IDNO);
+        if (answer != IDYES && answer != IDNO) {
+            m_bStopped = true; // cancelled: nothing read, nothing more said
+            return false;
+        }
+        const int chosen = encodings[answer == IDYES ? 0 : 1];
+        if (chosen == kEucJp)
+            return refuse(QStringLiteral("EUC-JPです"));
+        m_nEncoding = chosen;
     }
-    *utf8 = m_nEitherAnswer != IDNO;
+    *utf8 = m_nEncoding == kUtf8;
     return true;
 }
 
@@ -777,6 +906,12 @@ qint64 CCsvReader::ReadRows(const RowSink& sink, bool showWait)
 {
     qint64 length = 0;
     return Stream(sink, showWait, &length) == End::kRead ? length : 0;
+}
+
+bool CCsvReader::DecideFileEncoding(bool showWait)
+{
+    qint64 length = 0;
+    return Stream(nullptr, showWait, &length) == End::kRead;
 }
 
 CCsvReader::End CCsvReader::Stream(const RowSink& sink, bool showWait, qint64* length)
@@ -795,7 +930,7 @@ CCsvReader::End CCsvReader::Stream(const RowSink& sink, bool showWait, qint64* l
     CFileBlocks blocks(file);
     bool utf8 = false;
     End end = blocks.Rewind() ? DecideEncoding(blocks, wait, &utf8) : End::kFileError;
-    if (end == End::kRead) {
+    if (end == End::kRead && sink) {
         if (showWait && !wait)
             wait.emplace(*length, kWaitReadingFile);
         end = blocks.Rewind() ? ParseBlocks(blocks, utf8, sink, wait ? &*wait : nullptr) : End::kFileError;
@@ -821,14 +956,14 @@ CCsvReader::End CCsvReader::DecideEncoding(CFileBlocks& blocks, std::optional<CW
     if (blocks.Failed())
         return End::kFileError;
     const CTextGuess guess = sniffer.Finish();
-    const bool says =
-        guess.kind != CTextGuess::kCp932 && guess.kind != CTextGuess::kUtf8 &&
-        !(guess.kind == CTextGuess::kEither && (m_nEitherAnswer == IDYES || m_nEitherAnswer == IDNO));
+    const bool says = guess.kind != CTextGuess::kCp932 && guess.kind != CTextGuess::kUtf8 &&
+                      !((guess.kind == CTextGuess::kEither || guess.kind == CTextGuess::kCp932OrEucJp) &&
+                        m_nEncoding != kUndecided);
     if (says)
         wait.reset(); // its message or question is not asked under the wait dialog
     if (!ChooseEncoding(
             guess, [&blocks](qint64 at, qint64 n) { return blocks.Bytes(at, n); }, utf8))
-        return End::kFault;
+        return m_bStopped ? End::kStopped : End::kFault;
     return End::kRead;
 }
 

@@ -16,12 +16,14 @@ struct CTextGuess;
 // Reads a delimited text file into the import row table. The encoding is
 // decided over the whole file before a row is read (see CTextGuess): UTF-8
 // when the file is valid UTF-8 throughout, else code page 932; another
-// encoding is refused by its name. The text is decoded before it is split,
-// so the second byte of a double-byte character (0x5C "\", 0x7C "|") never
-// acts as a delimiter. Strict: every line has the same number of values, a
-// quote must close before the end and be followed by the delimiter or a
-// line end, and a byte that is not valid in the file's encoding fails the
-// whole read; each such refusal names the line.
+// encoding (UTF-16 with or without its mark) is refused by its name. A file
+// that two encodings read (UTF-8 and code page 932, or code page 932 and
+// EUC-JP) is asked about, both readings shown. The text is decoded before
+// it is split, so the second byte of a double-byte character (0x5C "\",
+// 0x7C "|") never acts as a delimiter. Strict: every line has the same
+// number of values, a quote must close before the end and be followed by
+// the delimiter or a line end, and a byte that is not valid in the
+// file's encoding fails the whole read; each such refusal names the line.
 //
 // Lines end at CR LF or at a bare LF outside quotes; inside quotes both stay
 // in the value. A lone CR is data. A quote opens quoting wherever it stands
@@ -74,21 +76,32 @@ class CCsvReader
     // the half-width katakana.
     static bool IsDbcsChar(QChar c);
 
-    // The text of the beginning of a file for a preview: up to the first zero
-    // byte, a character cut off at the end dropped, bad bytes shown as U+FFFD.
-    // Bytes that read as UTF-8 show as UTF-8 (a file that may be either is
-    // shown as UTF-8, the reading the question offers first).
-    static QString DecodePreview(const QByteArray& head);
+    // The encodings of a file: those read, and EUC-JP, which a file may be
+    // said to be and which is then refused.
+    enum Encoding { kUndecided = 0, kUtf8, kShiftJis, kEucJp };
+
+    // Reads the whole file to decide its encoding as a read does (refused,
+    // read, or asked), before anything of it is shown: the decision is left
+    // in m_nEncoding. False after the refusal's message, or with IsStopped()
+    // when the question was cancelled or the read stopped.
+    bool DecideFileEncoding(bool showWait);
+
+    // The text of the beginning of a file for a preview, in the encoding
+    // decided: up to the first zero byte, a character cut off at the end
+    // dropped, bad bytes shown as U+FFFD.
+    static QString DecodePreview(const QByteArray& head, bool utf8);
+
+    // The bytes in an encoding, a character cut off at the end dropped.
+    static QString Reading(const QByteArray& bytes, int encoding);
 
     // Whether the bytes are UTF-8; with `cutAtEnd`, a last character cut off
     // by the end is let through and its bytes counted there.
     static bool IsValidUtf8(const char* data, qsizetype size, qsizetype* cutAtEnd = nullptr);
 
-    // The answer to the question asked of a file that reads both as UTF-8
-    // and as Shift_JIS: IDYES UTF-8, IDNO Shift_JIS, 0 not asked yet. A read
-    // that asked leaves the answer here; a caller that reads the file again
-    // hands it to the next reader, which then does not ask again.
-    int m_nEitherAnswer = 0;
+    // The encoding decided, kUtf8 or kShiftJis once decided. A read leaves
+    // it here; a caller that reads the file again hands it to the next
+    // reader, which then does not ask again about a file two encodings read.
+    int m_nEncoding = kUndecided;
 
     QString m_strPath;
     QChar m_chDelimiter;
@@ -100,18 +113,19 @@ class CCsvReader
     enum class End { kRead, kFault, kStopped, kFileError };
     // "F1".."Fn" after an empty cell 0.
     QStringList DefaultHeader() const;
-    // ReadRows, telling how it ended; the file's length in `length`.
+    // ReadRows, telling how it ended; the file's length in `length`. A null
+    // sink: the encoding is decided, no row read.
     End Stream(const RowSink& sink, bool showWait, qint64* length);
     // The encoding of the file's data, decided over all of it before a row
     // is read: UTF-8 (true) or CP932 (false) in `utf8`. The wait dialog
-    // goes before a message or question.
+    // goes before a message or question; a cancelled question is kStopped.
     End DecideEncoding(CFileBlocks& blocks, std::optional<CWaitProgress>& wait, bool* utf8);
     // The rows of the data in that encoding, parsed a block at a time.
     End ParseBlocks(CFileBlocks& blocks, bool utf8, const RowSink& sink, CWaitProgress* wait);
     // UTF-8 (true) or CP932 (false) for a file of these bytes, asking when
-    // it may be either; `lineAt(offset, bytes)` gives up to that many bytes
-    // of the file from an offset, for the question. False after the message
-    // when the file is refused.
+    // two encodings read it; `lineAt(offset, bytes)` gives up to that many
+    // bytes of the file from an offset, for the question. False after the
+    // message when the file is refused, or with m_bStopped when cancelled.
     bool ChooseEncoding(const CTextGuess& guess,
                         const std::function<QByteArray(qint64 at, qint64 bytes)>& lineAt, bool* utf8);
 

@@ -5,6 +5,7 @@
 #include "platform/text/Cp932.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/WaitIndicator.h"
+#include "platform/work/LongWork.h"
 
 #include <QFile>
 
@@ -81,6 +82,13 @@ bool CTextFormatRules::OnInitDialog()
 
 bool CTextFormatRules::LoadPreview()
 {
+    // The file's encoding is decided (refused, read, or asked) over all of
+    // it before its beginning is shown, and shown in the reading chosen.
+    CCsvReader reader(m_strPath, QChar(), 0);
+    bool decided = false;
+    if (!LongWork::Run([&] { decided = reader.DecideFileEncoding(true); }) || !decided)
+        return false;
+    m_nEncoding = reader.m_nEncoding;
     QFile file(m_strPath);
     if (!file.open(QIODevice::ReadOnly)) {
         ShowExchangeMessage(FileErrorMessage(file), MB_ICONEXCLAMATION);
@@ -91,7 +99,7 @@ bool CTextFormatRules::LoadPreview()
         ShowExchangeMessage(FileErrorMessage(file), MB_ICONEXCLAMATION);
         return false;
     }
-    m_strPreview = CCsvReader::DecodePreview(head);
+    m_strPreview = CCsvReader::DecodePreview(head, m_nEncoding == CCsvReader::kUtf8);
     return true;
 }
 

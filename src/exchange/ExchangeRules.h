@@ -38,8 +38,9 @@ class CTextFormatRules
 
     CTextFormatRules(const QString& path, int choice) : m_strPath(path), m_nChoice(choice) {}
 
-    // Opening: the other-delimiter edit is enabled for choice 3, and the
-    // preview is loaded; false (after the file's message) ends the dialog.
+    // Opening: the other-delimiter edit is enabled for choice 3, the file's
+    // encoding decided and the preview loaded; false (after the file's
+    // message, or when the encoding question was cancelled) ends the dialog.
     bool OnInitDialog();
     bool LoadPreview();
 
@@ -60,6 +61,9 @@ class CTextFormatRules
     const QString& GetPath() const { return m_strPath; }
     const QString& GetPreview() const { return m_strPreview; }
     int GetChoice() const { return m_nChoice; }
+    // The file's encoding (CCsvReader::Encoding), decided at opening: the
+    // reader takes it so as not to ask again.
+    int GetEncoding() const { return m_nEncoding; }
     bool IsOtherEnabled() const { return m_bOtherEnabled; }
     const QString& GetOther() const { return m_strOther; }
 
@@ -67,6 +71,7 @@ class CTextFormatRules
     QString m_strPath;
     QString m_strPreview;
     int m_nChoice;
+    int m_nEncoding = 0;
     QString m_strOther;
     bool m_bOtherEnabled = false;
 };

@@ -663,6 +663,7 @@ int CMasterImport::ReadTextFile(const QString& path)
     // rows the pairing shows are kept. The records are read again as they
     // are registered.
     CCsvReader reader(path, format.GetDelimiter(), 0);
+    reader.m_nEncoding = format.GetEncoding(); // decided for the preview
     qint64 count = 0;
     const auto read = LongWork::Run([&] { return reader.ReadHead(&m_rows, kHeadRows, &count); });
     if (read.stopped) {
@@ -676,7 +677,7 @@ int CMasterImport::ReadTextFile(const QString& path)
             Say(QStringLiteral("読み込めるデータがありませんでした"));
         return 0;
     }
-    m_stream = {path, format.GetDelimiter(), count, reader.m_nEitherAnswer};
+    m_stream = {path, format.GetDelimiter(), count, reader.m_nEncoding};
     return 1;
 }
 
@@ -806,7 +807,7 @@ bool CMasterImport::FeedRows(Feed& feed, const QList<CQXCol>& mapping, int first
     if (!m_stream.path.isEmpty()) {
         // Rows of a text file, from `firstRow` on (its first is row 1).
         CCsvReader reader(m_stream.path, m_stream.delimiter, 0);
-        reader.m_nEitherAnswer = m_stream.eitherAnswer; // asked once, when the file was checked
+        reader.m_nEncoding = m_stream.encoding; // asked once, before the preview
         bool registered = true;
         const qint64 read = reader.ReadRows(
             [&](QStringList&& row) {

@@ -99,13 +99,13 @@ class CMasterImport
     int m_bContactXml = 0;
 
     // The text or contact file whose rows are read again as they are
-    // registered: its delimiter, its number of data rows, and the answer
-    // given when it read both as UTF-8 and as Shift_JIS.
+    // registered: its delimiter, its number of data rows, and its encoding
+    // as decided when it was first read.
     struct Stream {
         QString path;
         QChar delimiter;
         qint64 rows = 0;
-        int eitherAnswer = 0;
+        int encoding = 0;
     };
     Stream m_stream;
     int m_nXmlBlock = 0;

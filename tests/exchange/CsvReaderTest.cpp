@@ -1,6 +1,7 @@
 #include "exchange/CsvReader.h"
 #include "platform/text/Cp932.h"
 #include "platform/ui/FakeUi.h"
+#include "support/Iconv.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -192,9 +193,9 @@ TEST(CsvReader, ParsesTheGrammarAndItsEdgeCases)
 
 // The reader and the preview read the same bytes in the same encoding. Bytes
 // that read both as UTF-8 and as Shift_JIS make the reader ask once, with
-// both readings of the line (UTF-8 first, and by Enter), and the answer
-// decides, and is kept for the next read. The preview shows the UTF-8
-// reading.
+// both readings of the line (UTF-8 first), Enter on the reading whose
+// characters the books hold (UTF-8 when both do), and the answer decides,
+// and is kept for the next read. The preview shows the reading chosen.
 TEST(CsvReader, EncodingIsDecidedByTheBytes)
 {
     const struct {
@@ -202,16 +203,16 @@ TEST(CsvReader, EncodingIsDecidedByTheBytes)
         QByteArray bytes;
         const char* text;   // as read; as UTF-8 when the reader asks
         const char* asSjis; // as Shift_JIS when the reader asks
+        int enter = IDNO;   // the question's default
     } cases[] = {
         {"a byte-order mark decides", "\xEF\xBB\xBF\x30\x30\x31,\xC6\xBC", "001,\u01BC", nullptr},
         {"ASCII only", "001,abc", "001,abc", nullptr},
         {"half-width katakana in CP932 that is also valid UTF-8", "001,\xC6\xBC", "001,\u01BC", "001,ﾆｼ"},
         {"two-byte UTF-8 alone", "\xC2\xA9,\xC3\xA9", "©,é", "ﾂｩ,ﾃｩ"},
+        {"two-byte UTF-8 the books hold", "\xC2\xB1\x31,\xC2\xB0", "±1,°", "ﾂｱ1,ﾂｰ", IDYES},
         {"Japanese in UTF-8 after two-byte characters", "\xC6\xBC,西", "\u01BC,西", nullptr},
         {"CP932 kanji, invalid UTF-8", Sjis("001,西ﾆｼ"), "001,西ﾆｼ", nullptr},
         {"two-byte UTF-8 that is no CP932", "Caf\xC3\xA9,\xC3\x97", "Café,×", nullptr},
-        {"CP932 half-width katakana that is valid EUC-JP", Sjis("ｱｲ,ｳｴ"), "ｱｲ,ｳｴ", nullptr},
-        {"CP932 kanji that are valid EUC-JP", Sjis("爐爬,ｱｲ"), "爐爬,ｱｲ", nullptr},
         {"CP932 of an address", Sjis("東京都千代田区丸の内１－１,ｶﾌﾞｼｷｶﾞｲｼｬ"),
          "東京都千代田区丸の内１－１,ｶﾌﾞｼｷｶﾞｲｼｬ", nullptr},
     };
@@ -219,7 +220,6 @@ TEST(CsvReader, EncodingIsDecidedByTheBytes)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const QString path = Write(dir, c.bytes);
-        EXPECT_EQ(CCsvReader::DecodePreview(c.bytes), U(c.text));
         for (const int answer : {IDYES, IDNO}) {
             if (answer == IDNO && !c.asSjis)
                 continue;
@@ -230,6 +230,7 @@ TEST(CsvReader, EncodingIsDecidedByTheBytes)
             ASSERT_GT(reader.ReadHead(&rows, kAllRows, nullptr), 0);
             const QString text = U(answer == IDYES ? c.text : c.asSjis);
             EXPECT_EQ(rows.value(1), QStringList{"1"} + text.split(u','));
+            EXPECT_EQ(CCsvReader::DecodePreview(c.bytes, reader.m_nEncoding == CCsvReader::kUtf8), text);
             ASSERT_EQ(ui.Prompt().Calls().size(), c.asSjis ? 1 : 0);
             if (!c.asSjis)
                 continue;
@@ -237,15 +238,78 @@ TEST(CsvReader, EncodingIsDecidedByTheBytes)
             EXPECT_EQ(asked.text, U("このファイルは、UTF-8としてもShift_JISとしても読めます。\n"
                                     "1行目は次のように読めます。\n\nUTF-8として：") +
                                       U(c.text) + U("\nShift_JISとして：") + U(c.asSjis) +
-                                      U("\n\nUTF-8として読み込みますか？\n"
-                                        "（［いいえ］を選ぶとShift_JISとして読み込みます。）"));
-            EXPECT_EQ(asked.buttons, MB_YESNO);
-            EXPECT_EQ(asked.defaultButton, IDYES);
-            EXPECT_EQ(reader.m_nEitherAnswer, answer);
+                                      U("\n\nどちらの文字コードのファイルですか？"));
+            EXPECT_EQ(asked.buttons, MB_YESNOCANCEL);
+            EXPECT_EQ(asked.buttonTexts, QStringList({"UTF-8", "Shift_JIS", U("キャンセル")}));
+            EXPECT_EQ(asked.defaultButton, c.enter);
+            EXPECT_EQ(reader.m_nEncoding, answer == IDYES ? CCsvReader::kUtf8 : CCsvReader::kShiftJis);
         }
     }
     // A preview cut inside a three-byte character still sees UTF-8.
-    EXPECT_EQ(CCsvReader::DecodePreview("a,\xE8\xA5"), QStringLiteral("a,"));
+    EXPECT_EQ(CCsvReader::DecodePreview("a,\xE8\xA5", true), QStringLiteral("a,"));
+}
+
+// Code page 932 that is valid EUC-JP as well (as short files of Japanese in
+// EUC-JP are) is asked about: Enter on Shift_JIS only where it reads as
+// katakana text, else on EUC-JP, refused by name; キャンセル ends the read.
+TEST(CsvReader, AFileOfShiftJisOrEucJpIsAskedAbout)
+{
+    const auto euc = [](const char* text) { return Iconv::Encode(text, "EUC-JP"); };
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        qint64 line;      // the line asked about
+        const char* sjis; // that line as Shift_JIS
+        const char* eucJp;
+        int enter; // IDYES Shift_JIS, IDNO EUC-JP
+    } cases[] = {
+        {"a name and its reading", euc("山田太郎,やまだ"), 1, "ｻｳﾅﾄﾂﾀﾏｺ,､荀ﾞ､ﾀ", "山田太郎,やまだ", IDNO},
+        {"small letters after letters that take none", euc("小林工業"), 1, "ｾｮﾎﾓｹｩｶﾈ", "小林工業", IDNO},
+        {"three rows under a header", euc("code,name\r\nA1,中村\r\nA2,山本\r\n"), 2, "A1,ﾃ貭ｼ", "A1,中村",
+         IDNO},
+        {"a katakana export", Sjis("K1,ｶﾌﾞｼｷｶﾞｲｼｬ\r\nK2,ﾃﾞｰﾀｾﾝﾀｰ\r\n"), 1, "K1,ｶﾌﾞｼｷｶﾞｲｼｬ", "K1,玉渕袈涓蒔",
+         IDYES},
+        {"a voiced mark after no letter", Sjis("ﾞｱ,ｶﾞ"), 1, "ﾞｱ,ｶﾞ", "浣,衿", IDNO},
+        {"half-width katakana without a mark", Sjis("ｱｲ,ｳｴ"), 1, "ｱｲ,ｳｴ", "渦,慨", IDNO},
+        {"rare kanji", Sjis("爐爬,ｱｲ"), 1, "爐爬,ｱｲ", "燿爨,渦", IDNO},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        const QString path = Write(dir, c.bytes);
+        const QString question = U("このファイルは、Shift_JISとしてもEUC-JPとしても読めます。\n%1行目は次の"
+                                   "ように読めます。\n\nShift_JISとして：%2\nEUC-JPとして：%3\n\n"
+                                   "どちらの文字コードのファイルですか？")
+                                     .arg(c.line)
+                                     .arg(U(c.sjis), U(c.eucJp));
+        for (const int answer : {0, int(IDYES), int(IDNO), int(IDCANCEL)}) {
+            SCOPED_TRACE(std::string(c.name) + " answered " + std::to_string(answer));
+            ScopedFakeUi ui;
+            if (answer)
+                ui.Prompt().QueueAnswers({answer});
+            const int chosen = answer ? answer : c.enter;
+            CCsvReader reader(path, u',', 0);
+            QStringList asked;
+            const qint64 read = reader.ReadRows(
+                [&](QStringList&& row) {
+                    if (row.value(0) == QString::number(c.line))
+                        asked = row.mid(1);
+                    return true;
+                },
+                false);
+            ASSERT_FALSE(ui.Prompt().Calls().isEmpty());
+            const CPromptCall& call = ui.Prompt().Calls().front();
+            EXPECT_EQ(call.text, question);
+            EXPECT_EQ(call.buttons, MB_YESNOCANCEL);
+            EXPECT_EQ(call.buttonTexts, QStringList({"Shift_JIS", "EUC-JP", U("キャンセル")}));
+            EXPECT_EQ(call.defaultButton, c.enter);
+            EXPECT_EQ(read, chosen == IDYES ? c.bytes.size() : 0);
+            EXPECT_EQ(reader.IsStopped(), chosen == IDCANCEL);
+            EXPECT_EQ(asked.join(u','), chosen == IDYES ? U(c.sjis) : QString());
+            EXPECT_EQ(ui.Prompt().Texts().mid(1).filter(U("EUC-JPです。")).size(), chosen == IDNO ? 1 : 0);
+            EXPECT_EQ(ui.Prompt().Calls().size(), chosen == IDNO ? 2 : 1);
+            EXPECT_EQ(reader.m_nEncoding, chosen == IDYES ? CCsvReader::kShiftJis : CCsvReader::kUndecided);
+        }
+    }
 }
 
 TEST(CsvReader, AFailureEmptiesATableThatHeldRows)
@@ -390,8 +454,9 @@ TEST(CsvReader, HostileLinesAndCutCharactersAreRefusedWhileRead)
 // or checked, wherever its first byte past ASCII stands, also when it holds
 // no character of three bytes (Western letters); one that is valid
 // Shift_JIS as well asks first, naming the line. Text in an encoding the
-// reader does not read is refused by its name; Shift_JIS that is valid
-// EUC-JP too is Shift_JIS. One DOS end-of-file byte at the very end ends
+// reader does not read is refused by its name, UTF-16 without its mark too;
+// Shift_JIS that is valid EUC-JP too is asked about (Enter refuses it as
+// EUC-JP where it holds kanji). One DOS end-of-file byte at the very end ends
 // the file. A fault of the grammar, or bytes of neither encoding, give the
 // format message naming the line.
 TEST(CsvReader, EachEncodingIsReadOrRefusedWhereverItsBytesStand)
@@ -434,7 +499,7 @@ TEST(CsvReader, EachEncodingIsReadOrRefusedWhereverItsBytesStand)
         {"the first of them the second block's first byte", Filler(kBlock) + times, {U("×1")}, 0, {}},
         {"Shift_JIS as well, in the second block",
          Filler(kBlock + 10) + cafe,
-         {U("Café")},
+         {U("Cafﾃｩ")}, // by Enter: the books hold no "é"
          secondBlockLine,
          {}},
         {"Shift_JIS broken on a later line", Sjis("表,a\r\nb,c\r\n") + "\x80\r\n", {}, 0, Said(3, kNotSjis)},
@@ -442,9 +507,12 @@ TEST(CsvReader, EachEncodingIsReadOrRefusedWhereverItsBytesStand)
         {"EUC-JP after ASCII lines", "a,b\r\nc,\xC5\xEC\r\n", {}, 0, eucJp},
         {"UTF-16 LE with its mark", utf16Le, {}, 0, utf16},
         {"UTF-16 BE with its mark", utf16Be, {}, 0, utf16},
+        {"ASCII in UTF-16 LE without its mark", utf16Le.mid(2), {}, 0, utf16},
+        {"ASCII in UTF-16 BE without its mark", utf16Be.mid(2), {}, 0, utf16},
+        {"zeros on both sides are data", QByteArray("a,\0\0\0\0\r\n", 8), {"a", QString(4, QChar(0))}, 0, {}},
         {"UTF-32 LE with its mark", utf32Le, {}, 0, utf32},
         {"UTF-32 BE with its mark", utf32Be, {}, 0, utf32},
-        {"Shift_JIS that is valid EUC-JP", Sjis("爐爬,ｱｲ\r\nｳｴ,ｵｶ\r\n"), {U("ｳｴ"), U("ｵｶ")}, 0, {}},
+        {"Shift_JIS of kanji that is valid EUC-JP", Sjis("爐爬,ｱｲ\r\nｳｴ,ｵｶ\r\n"), {}, 1, named("EUC-JPです")},
         {"Shift_JIS ending in a DOS end-of-file byte", Sjis("店\r\n一号店\r\n\x1A"), {U("一号店")}, 0, {}},
         {"the byte after a last line without CR LF", "a,b\r\nc,d\x1A", {"c", "d"}, 0, {}},
         {"the byte after UTF-8", "a,\xE8\xA1\xA8\r\n\x1A", {"a", U("表")}, 0, {}},
@@ -461,8 +529,7 @@ TEST(CsvReader, EachEncodingIsReadOrRefusedWhereverItsBytesStand)
             QStringList texts = prompt.Texts();
             if (c.asks > 0) {
                 ASSERT_FALSE(texts.isEmpty());
-                EXPECT_TRUE(texts.takeFirst().startsWith(
-                    U("このファイルは、UTF-8としてもShift_JISとしても読めます。\n%1行目は").arg(c.asks)));
+                EXPECT_TRUE(texts.takeFirst().contains(U("としても読めます。\n%1行目は").arg(c.asks)));
             }
             EXPECT_EQ(texts, c.said.isEmpty() ? QStringList() : QStringList{c.said});
         };
@@ -601,7 +668,7 @@ TEST(CsvReader, WhatABlockEdgeCutsIsReadWhole)
                       false),
               twice.size());
     EXPECT_EQ(streamed, QStringList({"1", QChar(0xFEFF) + QStringLiteral("a")}));
-    EXPECT_EQ(CCsvReader::DecodePreview(twice), QChar(0xFEFF) + QStringLiteral("a\r\n"));
+    EXPECT_EQ(CCsvReader::DecodePreview(twice, true), QChar(0xFEFF) + QStringLiteral("a\r\n"));
 }
 
 } // namespace

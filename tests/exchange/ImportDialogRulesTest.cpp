@@ -1,7 +1,9 @@
+#include "exchange/CsvReader.h"
 #include "exchange/ExchangeDialogs.h"
 #include "exchange/ExchangeRules.h"
 #include "platform/text/Cp932.h"
 #include "platform/ui/FakeUi.h"
+#include "support/Iconv.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -130,6 +132,56 @@ TEST(TextFormatRules, PreviewShowsTheBeginningWithoutACutCharacter)
     EXPECT_FALSE(missing.OnInitDialog());
     ASSERT_EQ(ui.Prompt().Texts().size(), 1);
     EXPECT_TRUE(ui.Prompt().Texts().front().contains(QStringLiteral("missing.csv")));
+}
+
+// The preview opens once the file's encoding is decided, in the reading
+// chosen; a file the reader refuses, or a cancelled question, has none.
+TEST(TextFormatRules, ThePreviewShowsTheReadingChosen)
+{
+    const QString names = U("コード,名前\r\nK1,山田\r\n");
+    const QByteArray either = "001,\xC6\xBC\r\n", eucJp = Iconv::Encode("山田太郎,やまだ\r\n", "EUC-JP");
+    const char* const utf16 = "UTF-16（Unicode テキスト）です";
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        int answer;          // to the question, 0 none asked
+        const char* preview; // null: refused or cancelled
+        const char* said;    // the encoding a refusal names
+        int encoding;
+    } cases[] = {
+        {"UTF-8", names.toUtf8(), 0, "コード,名前\r\nK1,山田\r\n", nullptr, CCsvReader::kUtf8},
+        {"Shift_JIS", Cp932::Encode(names), 0, "コード,名前\r\nK1,山田\r\n", nullptr, CCsvReader::kShiftJis},
+        {"either, UTF-8 chosen", either, IDYES, "001,\u01BC\r\n", nullptr, CCsvReader::kUtf8},
+        {"either, Shift_JIS chosen", either, IDNO, "001,ﾆｼ\r\n", nullptr, CCsvReader::kShiftJis},
+        {"either, cancelled", either, IDCANCEL, nullptr, nullptr, 0},
+        {"Shift_JIS or EUC-JP, Shift_JIS", eucJp, IDYES, "ｻｳﾅﾄﾂﾀﾏｺ,､荀ﾞ､ﾀ\r\n", nullptr,
+         CCsvReader::kShiftJis},
+        {"Shift_JIS or EUC-JP, EUC-JP", eucJp, IDNO, nullptr, "EUC-JPです", 0},
+        {"EUC-JP", Iconv::Encode("東京,テスト\r\n", "EUC-JP"), 0, nullptr, "EUC-JPのようです", 0},
+        {"UTF-16 with its mark", "\xFF\xFE" + Iconv::Encode(names.toUtf8(), "UTF-16LE"), 0, nullptr, utf16,
+         0},
+        {"UTF-16 LE without its mark", Iconv::Encode(names.toUtf8(), "UTF-16LE"), 0, nullptr, utf16, 0},
+        {"UTF-16 BE without its mark", Iconv::Encode(names.toUtf8(), "UTF-16BE"), 0, nullptr, utf16, 0},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir.filePath(QStringLiteral("file.csv"));
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                    out.write(c.bytes) == c.bytes.size());
+        out.close();
+        ScopedFakeUi ui;
+        ui.Prompt().QueueAnswers(c.answer ? QList<int>{c.answer} : QList<int>());
+        CTextFormatRules rules(path, 0);
+        EXPECT_EQ(rules.OnInitDialog(), c.preview != nullptr);
+        EXPECT_EQ(rules.GetPreview(), c.preview ? U(c.preview) : QString());
+        EXPECT_EQ(rules.GetEncoding(), c.encoding);
+        const QStringList said = ui.Prompt().Texts();
+        EXPECT_EQ(said.size(), (c.answer ? 1 : 0) + (c.said ? 1 : 0));
+        EXPECT_EQ(said.filter(U("としても読めます。")).size(), c.answer ? 1 : 0);
+        EXPECT_TRUE(!c.said || said.last().startsWith(U("テキストファイルの文字コードが") + U(c.said)));
+    }
 }
 
 TEST(SheetSelectRules, FirstSheetPreselectedAndOkWantsASelection)

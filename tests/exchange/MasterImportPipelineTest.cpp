@@ -504,7 +504,8 @@ TEST_F(MasterImportPipelineTest, SuppliersFromAWorkbook)
 }
 
 // 300 customers imported from a CSV: the reading and the two import phases
-// each show the wait dialog with progress, and its message comes after.
+// each show the wait dialog with progress, and its message comes after; the
+// encoding's check before the preview shows it too.
 void ImportCustomersUnderTheWaitDialog(MasterImportPipelineTest& test, CWaitWatchingPrompt& prompt)
 {
     QString text;
@@ -515,8 +516,9 @@ void ImportCustomersUnderTheWaitDialog(MasterImportPipelineTest& test, CWaitWatc
     EXPECT_EQ(prompt.Texts(), QStringList{U("300件のデータを新規登録しました。\n")});
     const QString reading = U("ファイルを読み込んでいます。"), importing = U("データを読み込んでいます。");
     EXPECT_EQ(WaitSteps(test.m_ui.Wait().Log()),
-              QStringList({"Begin " + reading + " 100", "Pos 99", "End", "Begin " + importing + " 100",
-                           "Pos 99", "End", "Begin " + importing + " 100", "Pos 99", "End"}));
+              QStringList({"Begin " + reading + " 100", "End", "Begin " + reading + " 100", "Pos 99", "End",
+                           "Begin " + importing + " 100", "Pos 99", "End", "Begin " + importing + " 100",
+                           "Pos 99", "End"}));
 }
 
 TEST_F(MasterImportPipelineTest, AnImportShowsTheWaitDialogWithProgress)

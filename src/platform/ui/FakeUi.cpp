@@ -20,7 +20,14 @@ void CFakePrompt::Clear()
 int CFakePrompt::MessageBox(const QString& text, int buttons, int icon, int defaultButton,
                             const QString& caption)
 {
-    m_calls.append({text, buttons, icon, defaultButton, caption.isEmpty() ? ProgramTitle() : caption});
+    return MessageBoxNamed(text, buttons, {}, icon, defaultButton, caption);
+}
+
+int CFakePrompt::MessageBoxNamed(const QString& text, int buttons, const QStringList& buttonTexts, int icon,
+                                 int defaultButton, const QString& caption)
+{
+    m_calls.append(
+        {text, buttons, icon, defaultButton, caption.isEmpty() ? ProgramTitle() : caption, buttonTexts});
     const int enter = PromptDefaultAnswer(buttons, defaultButton);
     if (m_answers.isEmpty())
         return enter;

@@ -15,7 +15,8 @@ struct CPromptCall {
     int buttons;
     int icon;
     int defaultButton;
-    QString caption; // the caption shown: the program title when none was given
+    QString caption;         // the caption shown: the program title when none was given
+    QStringList buttonTexts; // the buttons' own captions, when the box names them
 };
 
 struct CPickerCall {
@@ -50,6 +51,8 @@ class CFakePrompt : public IPrompt
 
     int MessageBox(const QString& text, int buttons, int icon, int defaultButton,
                    const QString& caption) override;
+    int MessageBoxNamed(const QString& text, int buttons, const QStringList& buttonTexts, int icon,
+                        int defaultButton, const QString& caption) override;
     QString GetOpenFileName(const QString& title, const QString& dir, const QString& filter) override;
     QString GetSaveFileName(const QString& title, const QString& dir, const QString& filter,
                             const QString& defaultSuffix) override;

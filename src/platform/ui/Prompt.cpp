@@ -117,6 +117,12 @@ void FitWindowTitle(QDialog& dialog)
 int CQtPrompt::MessageBox(const QString& text, int buttons, int icon, int defaultButton,
                           const QString& caption)
 {
+    return MessageBoxNamed(text, buttons, {}, icon, defaultButton, caption);
+}
+
+int CQtPrompt::MessageBoxNamed(const QString& text, int buttons, const QStringList& buttonTexts, int icon,
+                               int defaultButton, const QString& caption)
+{
     CArrowWhileOpen arrow;
     QMessageBox box(IconOf(icon), caption.isEmpty() ? ProgramTitle() : caption, text, QMessageBox::NoButton,
                     QApplication::activeWindow());
@@ -124,22 +130,25 @@ int CQtPrompt::MessageBox(const QString& text, int buttons, int icon, int defaul
     box.setTextFormat(Qt::PlainText);
     FitWindowTitle(box);
     const int focused = PromptDefaultAnswer(buttons, defaultButton);
+    const QList<int> answers = PromptButtonAnswers(buttons);
     QHash<QAbstractButton*, int> answerOf;
-    for (int answer : PromptButtonAnswers(buttons)) {
+    for (qsizetype i = 0; i < answers.size(); ++i) {
+        const int answer = answers[i];
+        const auto named = [&](const QString& standard) { return buttonTexts.value(i, standard); };
         QPushButton* button = nullptr;
         switch (answer) {
         case IDOK:
-            button = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+            button = box.addButton(named(QStringLiteral("OK")), QMessageBox::AcceptRole);
             break;
         case IDCANCEL:
-            button = box.addButton(QStringLiteral(u"キャンセル"), QMessageBox::RejectRole);
+            button = box.addButton(named(QStringLiteral(u"キャンセル")), QMessageBox::RejectRole);
             box.setEscapeButton(button);
             break;
         case IDYES:
-            button = box.addButton(QStringLiteral(u"はい"), QMessageBox::YesRole);
+            button = box.addButton(named(QStringLiteral(u"はい")), QMessageBox::YesRole);
             break;
         case IDNO:
-            button = box.addButton(QStringLiteral(u"いいえ"), QMessageBox::NoRole);
+            button = box.addButton(named(QStringLiteral(u"いいえ")), QMessageBox::NoRole);
             break;
         }
         answerOf.insert(button, answer);
@@ -148,7 +157,7 @@ int CQtPrompt::MessageBox(const QString& text, int buttons, int icon, int defaul
     }
     box.exec();
     // Closing the box without a button counts as its last button (OK, Cancel or No).
-    return answerOf.value(box.clickedButton(), PromptButtonAnswers(buttons).last());
+    return answerOf.value(box.clickedButton(), answers.last());
 }
 
 QString CQtPrompt::GetOpenFileName(const QString& title, const QString& dir, const QString& filter)

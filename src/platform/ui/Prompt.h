@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Message-box styles and answers. The values are the classic ones because
 // callers combine and compare them the way they always have.
@@ -29,6 +30,15 @@ class IPrompt
     // the program title.
     virtual int MessageBox(const QString& text, int buttons = MB_OK, int icon = MB_ICONNONE,
                            int defaultButton = 0, const QString& caption = {}) = 0;
+    // The same box with its buttons captioned `buttonTexts`, one a button of
+    // the style in its order, where はい and いいえ would not say what each
+    // does; the answers stay those of the style. Cancel is also Escape.
+    virtual int MessageBoxNamed(const QString& text, int buttons, const QStringList& buttonTexts,
+                                int icon = MB_ICONNONE, int defaultButton = 0, const QString& caption = {})
+    {
+        Q_UNUSED(buttonTexts);
+        return MessageBox(text, buttons, icon, defaultButton, caption);
+    }
 
     // `filter` is written "description|patterns|description|patterns||",
     // patterns separated by ';'. `dir` is the starting folder, optionally with
@@ -65,6 +75,8 @@ class CQtPrompt : public IPrompt
   public:
     int MessageBox(const QString& text, int buttons, int icon, int defaultButton,
                    const QString& caption) override;
+    int MessageBoxNamed(const QString& text, int buttons, const QStringList& buttonTexts, int icon,
+                        int defaultButton, const QString& caption) override;
     QString GetOpenFileName(const QString& title, const QString& dir, const QString& filter) override;
     QString GetSaveFileName(const QString& title, const QString& dir, const QString& filter,
                             const QString& defaultSuffix) override;

@@ -47,10 +47,19 @@ class CRelayedPrompt : public IPrompt
     int MessageBox(const QString& text, int buttons, int icon, int defaultButton,
                    const QString& caption) override
     {
+        return MessageBoxNamed(text, buttons, {}, icon, defaultButton, caption);
+    }
+    int MessageBoxNamed(const QString& text, int buttons, const QStringList& buttonTexts, int icon,
+                        int defaultButton, const QString& caption) override
+    {
         int answer = PromptDefaultAnswer(buttons, defaultButton);
         LongWork::Ask([&] {
             if (!LongWork::Stopped())
-                answer = UiServices::Prompt().MessageBox(text, buttons, icon, defaultButton, caption);
+                // A plain box stays plain for a prompt that knows only those.
+                answer = buttonTexts.isEmpty()
+                             ? UiServices::Prompt().MessageBox(text, buttons, icon, defaultButton, caption)
+                             : UiServices::Prompt().MessageBoxNamed(text, buttons, buttonTexts, icon,
+                                                                    defaultButton, caption);
         });
         return answer;
     }
