@@ -85,8 +85,8 @@ bool CTextFormatRules::LoadPreview()
     // The file's encoding is decided (refused, read, or asked) over all of
     // it before its beginning is shown, and shown in the reading chosen.
     CCsvReader reader(m_strPath, QChar(), 0);
-    bool decided = false;
-    if (!LongWork::Run([&] { decided = reader.DecideFileEncoding(true); }) || !decided)
+    const auto decided = LongWork::Run([&] { return reader.DecideFileEncoding(true); });
+    if (decided.stopped || !decided.value)
         return false;
     m_nEncoding = reader.m_nEncoding;
     QFile file(m_strPath);

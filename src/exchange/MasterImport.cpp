@@ -869,21 +869,24 @@ int CMasterImport::ReadAccessFile(const QString& path)
     QStringList keys;
     QList<CAccessRow> rows;
     QString step;
-    bool within = true;
+    struct CTableRead {
+        bool read = false, within = true;
+    };
     const auto ran = LongWork::Run([&] {
         CWaitProgress wait(0, kWaitReadingFile);
-        const bool read = source->ReadTable(choice.m_strChosen, columns, keys, rows, step);
+        CTableRead table;
+        table.read = source->ReadTable(choice.m_strChosen, columns, keys, rows, step);
         // The bound holds for whatever the source hands over.
-        within = !read || qint64(rows.size()) * columns.size() <= m_nMaxCells;
-        if (read && within)
+        table.within = !table.read || qint64(rows.size()) * columns.size() <= m_nMaxCells;
+        if (table.read && table.within)
             TakeAccessRows(columns, keys, rows);
-        return read;
+        return table;
     });
     if (ran.stopped) {
         m_rows.clear(); // stopped by the user
         return 2;
     }
-    const bool read = ran.value;
+    const auto [read, within] = ran.value;
     if (!within) {
         Say(CellBoundText(m_nMaxCells, rows.size(), columns.size()));
         return 0;
