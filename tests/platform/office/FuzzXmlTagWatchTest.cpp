@@ -28,14 +28,13 @@ std::pair<QByteArray, bool> Parse(const QByteArray& bytes)
     static constexpr auto mark = [](void* marks, char c) { static_cast<QByteArray*>(marks)->append(c); };
     xmlSAXHandler sax{};
     sax.initialized = XML_SAX2_MAGIC;
-    sax.startElementNs = [](void* c, const xmlChar*, const xmlChar*, const xmlChar*, int, const xmlChar**,
-                            int, int, const xmlChar**) { mark(c, 'S'); };
-    sax.endElementNs = [](void* c, const xmlChar*, const xmlChar*, const xmlChar*) { mark(c, 'E'); };
-    sax.comment = [](void* c, const xmlChar*) { mark(c, 'C'); };
-    sax.processingInstruction = [](void* c, const xmlChar*, const xmlChar*) { mark(c, 'P'); };
-    sax.cdataBlock = [](void* c, const xmlChar*, int) { mark(c, 'D'); };
-    sax.internalSubset = [](void* c, const xmlChar*, const xmlChar*, const xmlChar*) { mark(c, 'T'); };
-    sax.serror = [](void*, xmlErrorPtr) {};
+    sax.startElementNs = [](void* c, auto...) { mark(c, 'S'); };
+    sax.endElementNs = [](void* c, auto...) { mark(c, 'E'); };
+    sax.comment = [](void* c, auto...) { mark(c, 'C'); };
+    sax.processingInstruction = [](void* c, auto...) { mark(c, 'P'); };
+    sax.cdataBlock = [](void* c, auto...) { mark(c, 'D'); };
+    sax.internalSubset = [](void* c, auto...) { mark(c, 'T'); };
+    sax.serror = [](void*, auto...) {};
     xmlSetGenericErrorFunc(nullptr, Quiet);
     QByteArray marks;
     const int n = int(bytes.size()), first = qMin(4, n);
