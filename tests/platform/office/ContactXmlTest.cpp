@@ -162,6 +162,9 @@ TEST(ContactXml, WhatTheWatchCannotFollowIsRefused)
     const QByteArray data = "<![CDATA[‐]><!--]]>", wide = "<ExtensionItem" + attributes(65) + "/>\n";
     const char* const docType = "文書型宣言を含むXMLは読み込めません。";
     const QByteArray subset = "<!DOCTYPE ContactXML [<!-- > <?x -->]>\n";
+    // Refused by name; x-sjis and x-euc-jp name other tables here.
+    const char* const iso2022Jp = "XMLの文字コード「ISO-2022-JP」は読み込めません。";
+    const char* const xEucJp = "XMLの文字コード「x-euc-jp」は読み込めません。";
     const struct {
         const char* name;
         QByteArray bytes;
@@ -193,10 +196,7 @@ TEST(ContactXml, WhatTheWatchCannotFollowIsRefused)
              Iconv::Encode("<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + body(circled), "UTF-16BE"),
          readCircled},
         {"UTF-7", after("UTF-7", "UTF-7", circled), {}, "XMLの文字コード「UTF-7」は読み込めません。"},
-        {"ISO-2022-JP",
-         after("ISO-2022-JP", "ISO-2022-JP", address),
-         {},
-         "XMLの文字コード「ISO-2022-JP」は読み込めません。"},
+        {"ISO-2022-JP", after("ISO-2022-JP", "ISO-2022-JP", address), {}, iso2022Jp},
         {"MS932", after("MS932", "CP932", circled), readCircled},
         {"MS_Kanji", after("MS_Kanji", "SHIFT_JIS", address), read},
         {"csShiftJIS", after("csShiftJIS", "SHIFT_JIS", address), read},
@@ -204,14 +204,8 @@ TEST(ContactXml, WhatTheWatchCannotFollowIsRefused)
         {"SJIS-win", after("SJIS-win", "CP932", circled), readCircled},
         {"UJIS", after("UJIS", "EUC-JP", address), read},
         {"csEUCPkdFmtJapanese", after("csEUCPkdFmtJapanese", "EUC-JP", address), read},
-        {"x-sjis, another table here",
-         after("x-sjis", "SHIFT_JIS", address),
-         {},
-         "XMLの文字コード「x-sjis」は読み込めません。"},
-        {"x-euc-jp",
-         after("x-euc-jp", "EUC-JP", address),
-         {},
-         "XMLの文字コード「x-euc-jp」は読み込めません。"},
+        {"x-sjis", after("x-sjis", "SHIFT_JIS", address), {}, "XMLの文字コード「x-sjis」は読み込めません。"},
+        {"x-euc-jp", after("x-euc-jp", "EUC-JP", address), {}, xEucJp},
         {"EBCDIC", Iconv::Encode(asciiBody, "IBM037"), {}},
         {"UCS-4", Iconv::Encode(asciiBody, "UCS-4LE"), {}},
         {"UTF-8 whose declaration is never closed",
@@ -268,44 +262,36 @@ TEST(ContactXml, WhatTheWatchCannotFollowIsRefused)
 // contact is handed over.
 TEST(ContactXml, TheLongestTagAllowedIsReadAndAStopIsHeardPastIt)
 {
-    // 40 contacts, each with an <Occupation> start tag of `length` bytes.
-    const auto file = [](int length) -> QByteArray {
-        QByteArray tag = "<Occupation";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("contacts.xml"));
+    // 40 contacts, each with an <Occupation> start tag of `length` bytes; whether a stop is pressed
+    // once one is taken; the answer and the count of contacts taken.
+    for (const auto& [length, stop, result, count] :
+         {std::tuple(16385, false, 1, 40), std::tuple(16386, false, 2, 0), std::tuple(16385, true, 2, 1)}) {
+        QByteArray tag = "<Occupation", items;
         for (int i = 0; i < 64; ++i)
             tag += " a" + QByteArray::number(i) + "=\"\"";
         tag.insert(tag.size() - 1, QByteArray(length - tag.size() - 1, 'v'));
-        QByteArray items;
         for (int i = 0; i < 40; ++i)
             items += Item("C" + QByteArray::number(i), "m").replace("<Occupation>", QByteArray(tag + ">"));
-        return Doc(items);
-    };
-    const struct {
-        QByteArray bytes;
-        bool stop;
-        int result;
-        qsizetype rows;
-    } cases[] = {{file(16385), false, 1, 40}, {file(16386), false, 2, 0}, {file(16385), true, 2, 1}};
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("contacts.xml"));
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.bytes.size());
+        const QByteArray bytes = Doc(items);
+        SCOPED_TRACE(bytes.size());
         QFile out(path);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                    out.write(c.bytes) == c.bytes.size());
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(bytes) == bytes.size());
         out.close();
-        std::atomic<bool> stop(false);
-        const LongWork::CStopScope scope(stop);
+        std::atomic<bool> stopped(false);
+        const LongWork::CStopScope scope(stopped);
         QList<QStringList> rows;
         const auto take = [&](QStringList&& row) {
             rows << row;
-            stop = c.stop;
+            stopped = stop;
             return true;
         };
         EXPECT_EQ(CContactXmlConv().ReadContacts(path, 0, {"", "CustomerCode", "Company", "Memo"}, take),
-                  c.result);
-        ASSERT_EQ(rows.size(), c.rows);
-        if (c.rows) {
-            EXPECT_EQ(rows.last(), QStringList({"", "C" + QString::number(c.rows - 1), "Co", "m"}));
+                  result);
+        ASSERT_EQ(rows.size(), count);
+        if (count) {
+            EXPECT_EQ(rows.last(), QStringList({"", "C" + QString::number(count - 1), "Co", "m"}));
         }
     }
 }

@@ -46,6 +46,8 @@ TEST(XmlTagWatch, TheFaultIsTheSameWhereverTheBlocksEnd)
     const QByteArray head = "<?xml version=\"1.0\"?>\n";
     const QByteArray shiftJis = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>";
     const QByteArray eucJp = "<?xml version=\"1.0\" encoding=\"EUC-JP\"?>";
+    // A tag of 65 attributes after the comment "<!--><?x -->".
+    const QByteArray wide = "<a" + Attributes(65), behind = "<r><!--><?x -->" + wide + "/></r>";
     // 20 declarations in scope, 20 of an empty element, then those of a third.
     const auto nested = [](int third) -> QByteArray {
         return "<a" + Declarations(20) + "><b" + Declarations(20) + "/><c" + Declarations(third) + ">";
@@ -83,24 +85,18 @@ TEST(XmlTagWatch, TheFaultIsTheSameWhereverTheBlocksEnd)
         {"Shift_JIS in a workbook", shiftJis + "<r/>", CXmlTagWatch::kEncoding},
         {"after UTF-8's mark", "\xEF\xBB\xBF" + shiftJis + "<r/>", CXmlTagWatch::kEncoding,
          CXmlTagWatch::kUnicodeOrJapanese},
-        // The dashes that end a comment, and the "?" that ends an
-        // instruction, come after its opening.
-        {"a comment opened as \"<!-->\" ends at the next \"-->\"",
-         head + "<r><!--><?x --><a" + Attributes(65) + "/></r>", CXmlTagWatch::kLongTag},
-        {"as \"<!--->\"", head + "<r><!--->?>--><a" + Attributes(65) + "/></r>", CXmlTagWatch::kLongTag},
-        {"\"<!---->\" is a whole comment", head + "<r><!----><!--<a" + Attributes(65) + "/>--></r>",
+        {"a comment opened as \"<!-->\" ends at the next \"-->\"", head + behind, CXmlTagWatch::kLongTag},
+        {"as \"<!--->\"", head + "<r><!--->?>-->" + wide + "/></r>", CXmlTagWatch::kLongTag},
+        {"\"<!---->\" is a whole comment", head + "<r><!----><!--" + wide + "/>--></r>",
          CXmlTagWatch::kNoFault},
-        {"in Shift_JIS", shiftJis + "<r><!--><?x --><a" + Attributes(65) + "/></r>", CXmlTagWatch::kLongTag,
-         CXmlTagWatch::kUnicodeOrJapanese},
-        {"in UTF-16",
-         Iconv::Encode("\xEF\xBB\xBF" + head + "<r><!--><?x --><a" + Attributes(65) + "/></r>", "UTF-16LE"),
-         CXmlTagWatch::kLongTag},
+        {"in Shift_JIS", shiftJis + behind, CXmlTagWatch::kLongTag, CXmlTagWatch::kUnicodeOrJapanese},
+        {"in UTF-16", Iconv::Encode("\xEF\xBB\xBF" + head + behind, "UTF-16LE"), CXmlTagWatch::kLongTag},
         {"namespaces behind it", head + "<!--><?x -->" + nested(21), CXmlTagWatch::kNamespaces},
         {"comments behind it", head + "<r><!--><?x -->" + QByteArray("<!---->").repeated(100000) + "</r>",
          CXmlTagWatch::kComments},
         {"a document type behind it", head + "<!--><?x --><!DOCTYPE r><r/>", CXmlTagWatch::kDocType},
         {"an instruction opened as \"<?>\" ends at the next \"?>\"",
-         head + "<r><?><!-- ?><a" + Attributes(65) + "/>--></r>", CXmlTagWatch::kLongTag},
+         head + "<r><?><!-- ?>" + wide + "/>--></r>", CXmlTagWatch::kLongTag},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
