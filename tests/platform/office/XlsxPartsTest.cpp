@@ -886,13 +886,12 @@ TEST(XlsxParts, CellsStandWhereTheyArePutAndComeOutInOrder)
 TEST(XlsxParts, TheSharedStringsAreBoundedByWhatTheSheetTakes)
 {
     constexpr int kMemos = 1000, kMemoChars = 120, kCustomers = 50;
-    constexpr qint64 k256K = 256 << 10; // English memos take 135 KB, Japanese 375 KB
-    const CWorkbookLimits part{.maxEntryBytes = k256K},
-        chars{.maxEntryBytes = k256K, .maxTextChars = kMemos * kMemoChars - 1},
-        bytes{
-            .maxEntryBytes = k256K, .maxBookBytes = k256K, .minBookBytes = k256K, .bookBytesPerFileByte = 0},
+    constexpr qint64 kCap = 256 << 10; // English memos take 135 KB, Japanese 375 KB
+    const CWorkbookLimits part{.maxEntryBytes = kCap},
+        chars{.maxEntryBytes = kCap, .maxTextChars = kMemos * kMemoChars - 1},
+        bytes{.maxEntryBytes = kCap, .maxBookBytes = kCap, .minBookBytes = kCap, .bookBytesPerFileByte = 0},
         // The memos passed over take 3 000.
-        nodes{.maxEntryBytes = k256K, .maxSpareNodes = 1000, .spareNodesPerFileByte = 0};
+        nodes{.maxEntryBytes = kCap, .maxSpareNodes = 1000, .spareNodesPerFileByte = 0};
     auto memo = [](QChar c, int i) { return QString(kMemoChars - 4, c).append(QString("%1").arg(i, 4)); };
     auto customer = [](int i) -> QString {
         return i % 2 ? U("得意先%1").arg(i / 2) : QStringLiteral("K%1").arg(i / 2, 4, 10, QChar(u'0'));
