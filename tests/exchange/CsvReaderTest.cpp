@@ -43,8 +43,7 @@ QString CountFault(int line, int values, int first)
     return Said(line, qPrintable(U(kCountFault).arg(values).arg(first)));
 }
 
-// One block of the reader: the real size, so that the edges the tests cut
-// are the import's.
+// One block of the reader: the real size, so that the edges cut are the import's.
 constexpr qsizetype kBlock = CCsvReader::kBlockBytes;
 // The whole file into a table.
 constexpr int kAllRows = std::numeric_limits<int>::max();
@@ -258,47 +257,42 @@ TEST(CsvReader, AFileOfShiftJisOrEucJpIsAskedAbout)
     const struct {
         const char* name;
         QByteArray bytes;
-        qint64 line;      // the line asked about
-        const char* sjis; // that line as Shift_JIS
+        const char* sjis; // the line asked about as Shift_JIS
         const char* eucJp;
-        int enter; // IDYES Shift_JIS, IDNO EUC-JP
+        qint64 line = 1;  // the line asked about
+        int enter = IDNO; // IDYES Shift_JIS, IDNO EUC-JP
     } cases[] = {
-        {"a name and its reading", euc("山田太郎,やまだ"), 1, "ｻｳﾅﾄﾂﾀﾏｺ,､荀ﾞ､ﾀ", "山田太郎,やまだ", IDNO},
-        {"small letters after letters that take none", euc("小林工業"), 1, "ｾｮﾎﾓｹｩｶﾈ", "小林工業", IDNO},
-        {"three rows under a header", euc("code,name\r\nA1,中村\r\nA2,山本\r\n"), 2, "A1,ﾃ貭ｼ", "A1,中村",
-         IDNO},
-        {"a katakana export", Sjis("K1,ｶﾌﾞｼｷｶﾞｲｼｬ\r\nK2,ﾃﾞｰﾀｾﾝﾀｰ\r\n"), 1, "K1,ｶﾌﾞｼｷｶﾞｲｼｬ", "K1,玉渕袈涓蒔",
+        {"a name and its reading", euc("山田太郎,やまだ"), "ｻｳﾅﾄﾂﾀﾏｺ,､荀ﾞ､ﾀ", "山田太郎,やまだ"},
+        {"small letters after letters that take none", euc("小林工業"), "ｾｮﾎﾓｹｩｶﾈ", "小林工業"},
+        {"three rows under a header", euc("code,name\r\nA1,中村\r\nA2,山本\r\n"), "A1,ﾃ貭ｼ", "A1,中村", 2},
+        {"a katakana export", Sjis("K1,ｶﾌﾞｼｷｶﾞｲｼｬ\r\nK2,ﾃﾞｰﾀｾﾝﾀｰ\r\n"), "K1,ｶﾌﾞｼｷｶﾞｲｼｬ", "K1,玉渕袈涓蒔", 1,
          IDYES},
-        {"a voiced mark after no letter", Sjis("ﾞｱ,ｶﾞ"), 1, "ﾞｱ,ｶﾞ", "浣,衿", IDNO},
-        {"half-width katakana without a mark", Sjis("ｱｲ,ｳｴ"), 1, "ｱｲ,ｳｴ", "渦,慨", IDNO},
-        {"rare kanji", Sjis("爐爬,ｱｲ"), 1, "爐爬,ｱｲ", "燿爨,渦", IDNO},
+        {"a voiced mark after no letter", Sjis("ﾞｱ,ｶﾞ"), "ﾞｱ,ｶﾞ", "浣,衿"},
+        {"half-width katakana without a mark", Sjis("ｱｲ,ｳｴ"), "ｱｲ,ｳｴ", "渦,慨"},
+        {"rare kanji", Sjis("爐爬,ｱｲ"), "爐爬,ｱｲ", "燿爨,渦"},
     };
+    const char* const question = "このファイルは、Shift_JISとしてもEUC-JPとしても読めます。\n%1行目は"
+                                 "次のように読めます。\n\nShift_JISとして：%2\nEUC-JPとして：%3\n\n"
+                                 "どちらの文字コードのファイルですか？";
     QTemporaryDir dir;
     for (const auto& c : cases) {
         const QString path = Write(dir, c.bytes);
-        const QString question = U("このファイルは、Shift_JISとしてもEUC-JPとしても読めます。\n%1行目は次の"
-                                   "ように読めます。\n\nShift_JISとして：%2\nEUC-JPとして：%3\n\n"
-                                   "どちらの文字コードのファイルですか？")
-                                     .arg(c.line)
-                                     .arg(U(c.sjis), U(c.eucJp));
         for (const int answer : {0, int(IDYES), int(IDNO), int(IDCANCEL)}) {
             SCOPED_TRACE(std::string(c.name) + " answered " + std::to_string(answer));
             ScopedFakeUi ui;
-            if (answer)
-                ui.Prompt().QueueAnswers({answer});
+            ui.Prompt().QueueAnswers(answer ? QList<int>{answer} : QList<int>());
             const int chosen = answer ? answer : c.enter;
             CCsvReader reader(path, u',', 0);
             QStringList asked;
-            const qint64 read = reader.ReadRows(
-                [&](QStringList&& row) {
-                    if (row.value(0) == QString::number(c.line))
-                        asked = row.mid(1);
-                    return true;
-                },
-                false);
+            const auto sink = [&](QStringList&& row) {
+                if (row.value(0) == QString::number(c.line))
+                    asked = row.mid(1);
+                return true;
+            };
+            const qint64 read = reader.ReadRows(sink, false);
             ASSERT_FALSE(ui.Prompt().Calls().isEmpty());
             const CPromptCall& call = ui.Prompt().Calls().front();
-            EXPECT_EQ(call.text, question);
+            EXPECT_EQ(call.text, U(question).arg(QString::number(c.line), U(c.sjis), U(c.eucJp)));
             EXPECT_EQ(call.buttons, MB_YESNOCANCEL);
             EXPECT_EQ(call.buttonTexts, QStringList({"Shift_JIS", "EUC-JP", U("キャンセル")}));
             EXPECT_EQ(call.defaultButton, c.enter);
@@ -565,70 +559,38 @@ TEST(CsvReader, WhatABlockEdgeCutsIsReadWhole)
     const QByteArray hyo = "\xE8\xA1\xA8", emoji = "\xF0\x9F\x98\x80";
     // First lines that make the file UTF-8 or Shift_JIS.
     const QByteArray utf8 = U("表\r\n").toUtf8(), sjis = Sjis("表\r\n");
-    const QByteArray last = "last\r\n";
     const auto x1 = [](const QByteArray& middle) -> QByteArray { return "X" + middle + "1\r\n"; };
     const struct {
         const char* name;
         QByteArray start;  // the file's first bytes
         QByteArray record; // its byte `at` is the second block's first byte
         qsizetype at;
-        QByteArray end;     // the file's bytes after the record
-        QStringList values; // those of the record's row
-        QStringList last;   // those of the file's last row
+        const char* value;            // the record's row's one value
+        const char* end = "last\r\n"; // the file's bytes after the record
+        const char* last = "last";    // the value of the file's last row
     } cases[] = {
-        {"a mark starting the second block", {}, x1(mark), 1, last, {U("X\uFEFF1")}, {"last"}},
-        {"a mark starting the second block, the file with its own mark",
-         bom,
-         x1(mark),
-         1,
-         last,
-         {U("X\uFEFF1")},
-         {"last"}},
-        {"a mark split one byte before the edge", {}, x1(mark), 2, last, {U("X\uFEFF1")}, {"last"}},
-        {"a mark split two bytes before the edge", bom, x1(mark), 3, last, {U("X\uFEFF1")}, {"last"}},
-        {"a mark just after the edge", {}, x1(mark), 0, last, {U("X\uFEFF1")}, {"last"}},
-        {"a kanji split one byte before the edge", bom, x1(hyo), 2, last, {U("X表1")}, {"last"}},
-        {"a kanji split two bytes before the edge", {}, x1(hyo), 3, last, {U("X表1")}, {"last"}},
-        {"an emoji split three bytes before the edge", {}, x1(emoji), 4, last, {U("X😀1")}, {"last"}},
-        {"an emoji split one byte before the edge", bom, x1(emoji), 2, last, {U("X😀1")}, {"last"}},
-        {"a Shift_JIS pair split by the edge", sjis, Sjis("X表1\r\n"), 2, last, {U("X表1")}, {"last"}},
-        {"a pair ending the block on a trail byte in the lead range",
-         sjis,
-         Sjis("X日1\r\n"),
-         3,
-         last,
-         {U("X日1")},
-         {"last"}},
-        {"a pair starting the second block", sjis, Sjis("X表1\r\n"), 1, last, {U("X表1")}, {"last"}},
-        {"half-width katakana, then a pair split by the edge",
-         sjis,
-         Sjis("Xｱ表1\r\n"),
-         3,
-         last,
-         {U("Xｱ表1")},
-         {"last"}},
-        {"CR LF split by the edge, UTF-8", utf8, "X1\r\n", 3, last, {"X1"}, {"last"}},
-        {"CR LF split by the edge, Shift_JIS", sjis, Sjis("X表\r\n"), 4, last, {U("X表")}, {"last"}},
-        {"a quoted CR LF split by the edge", bom, "\"X\r\n1\"\r\n", 3, last, {"X\r\n1"}, {"last"}},
-        {"a lone CR ending the block", sjis, "X\r1\r\n", 2, last, {"X\r1"}, {"last"}},
-        {"a doubled quote split by the edge", utf8, "\"X\"\"1\"\r\n", 3, last, {"X\"1"}, {"last"}},
-        {"the end-of-file byte alone in the second block, Shift_JIS",
-         sjis,
-         Sjis("X表1\r\n") + "\x1A",
-         6,
-         {},
-         {U("X表1")},
-         {U("X表1")}},
-        {"the end-of-file byte ending the first block, UTF-8", utf8, "X1\r\n\x1A", 5, {}, {"X1"}, {"X1"}},
-        {"the byte ending the first block inside the data",
-         bom,
-         "X\x1A"
-         "1\r\n",
-         2,
-         last,
-         {"X\x1A"
-          "1"},
-         {"last"}},
+        {"a mark starting the second block", {}, x1(mark), 1, "X\uFEFF1"},
+        {"a mark starting the second block, the file with its own mark", bom, x1(mark), 1, "X\uFEFF1"},
+        {"a mark split one byte before the edge", {}, x1(mark), 2, "X\uFEFF1"},
+        {"a mark split two bytes before the edge", bom, x1(mark), 3, "X\uFEFF1"},
+        {"a mark just after the edge", {}, x1(mark), 0, "X\uFEFF1"},
+        {"a kanji split one byte before the edge", bom, x1(hyo), 2, "X表1"},
+        {"a kanji split two bytes before the edge", {}, x1(hyo), 3, "X表1"},
+        {"an emoji split three bytes before the edge", {}, x1(emoji), 4, "X😀1"},
+        {"an emoji split one byte before the edge", bom, x1(emoji), 2, "X😀1"},
+        {"a Shift_JIS pair split by the edge", sjis, Sjis("X表1\r\n"), 2, "X表1"},
+        {"a pair ending the block on a trail byte in the lead range", sjis, Sjis("X日1\r\n"), 3, "X日1"},
+        {"a pair starting the second block", sjis, Sjis("X表1\r\n"), 1, "X表1"},
+        {"half-width katakana, then a pair split by the edge", sjis, Sjis("Xｱ表1\r\n"), 3, "Xｱ表1"},
+        {"CR LF split by the edge, UTF-8", utf8, "X1\r\n", 3, "X1"},
+        {"CR LF split by the edge, Shift_JIS", sjis, Sjis("X表\r\n"), 4, "X表"},
+        {"a quoted CR LF split by the edge", bom, "\"X\r\n1\"\r\n", 3, "X\r\n1"},
+        {"a lone CR ending the block", sjis, "X\r1\r\n", 2, "X\r1"},
+        {"a doubled quote split by the edge", utf8, "\"X\"\"1\"\r\n", 3, "X\"1"},
+        {"the end-of-file byte alone in the second block, Shift_JIS", sjis, Sjis("X表1\r\n") + "\x1A", 6,
+         "X表1", "", "X表1"},
+        {"the end-of-file byte ending the first block, UTF-8", utf8, "X1\r\n\x1A", 5, "X1", "", "X1"},
+        {"the byte ending the first block inside the data", bom, "X\x1A\x31\r\n", 2, "X\x1A\x31"},
     };
     QTemporaryDir dir;
     for (const auto& c : cases) {
@@ -650,8 +612,8 @@ TEST(CsvReader, WhatABlockEdgeCutsIsReadWhole)
                           false),
                   bytes.size());
         // Every line before the record is one row.
-        EXPECT_EQ(record, QStringList{QString::number(bytes.left(from).count('\n') + 1)} + c.values);
-        EXPECT_EQ(lastRow.mid(1), c.last);
+        EXPECT_EQ(record, QStringList({QString::number(bytes.left(from).count('\n') + 1), U(c.value)}));
+        EXPECT_EQ(lastRow.mid(1), QStringList{U(c.last)});
         EXPECT_TRUE(ui.Prompt().Texts().isEmpty());
     }
 

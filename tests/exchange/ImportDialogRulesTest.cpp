@@ -140,7 +140,9 @@ TEST(TextFormatRules, ThePreviewShowsTheReadingChosen)
 {
     const QString names = U("コード,名前\r\nK1,山田\r\n");
     const QByteArray either = "001,\xC6\xBC\r\n", eucJp = Iconv::Encode("山田太郎,やまだ\r\n", "EUC-JP");
+    const QByteArray le = Iconv::Encode(names.toUtf8(), "UTF-16LE");
     const char* const utf16 = "UTF-16（Unicode テキスト）です";
+    const int utf8 = CCsvReader::kUtf8, sjis = CCsvReader::kShiftJis;
     const struct {
         const char* name;
         QByteArray bytes;
@@ -149,31 +151,27 @@ TEST(TextFormatRules, ThePreviewShowsTheReadingChosen)
         const char* said;    // the encoding a refusal names
         int encoding;
     } cases[] = {
-        {"UTF-8", names.toUtf8(), 0, "コード,名前\r\nK1,山田\r\n", nullptr, CCsvReader::kUtf8},
-        {"Shift_JIS", Cp932::Encode(names), 0, "コード,名前\r\nK1,山田\r\n", nullptr, CCsvReader::kShiftJis},
-        {"either, UTF-8 chosen", either, IDYES, "001,\u01BC\r\n", nullptr, CCsvReader::kUtf8},
-        {"either, Shift_JIS chosen", either, IDNO, "001,ﾆｼ\r\n", nullptr, CCsvReader::kShiftJis},
+        {"UTF-8", names.toUtf8(), 0, "コード,名前\r\nK1,山田\r\n", nullptr, utf8},
+        {"Shift_JIS", Cp932::Encode(names), 0, "コード,名前\r\nK1,山田\r\n", nullptr, sjis},
+        {"either, UTF-8 chosen", either, IDYES, "001,\u01BC\r\n", nullptr, utf8},
+        {"either, Shift_JIS chosen", either, IDNO, "001,ﾆｼ\r\n", nullptr, sjis},
         {"either, cancelled", either, IDCANCEL, nullptr, nullptr, 0},
-        {"Shift_JIS or EUC-JP, Shift_JIS", eucJp, IDYES, "ｻｳﾅﾄﾂﾀﾏｺ,､荀ﾞ､ﾀ\r\n", nullptr,
-         CCsvReader::kShiftJis},
+        {"Shift_JIS or EUC-JP, Shift_JIS", eucJp, IDYES, "ｻｳﾅﾄﾂﾀﾏｺ,､荀ﾞ､ﾀ\r\n", nullptr, sjis},
         {"Shift_JIS or EUC-JP, EUC-JP", eucJp, IDNO, nullptr, "EUC-JPです", 0},
         {"EUC-JP", Iconv::Encode("東京,テスト\r\n", "EUC-JP"), 0, nullptr, "EUC-JPのようです", 0},
-        {"UTF-16 with its mark", "\xFF\xFE" + Iconv::Encode(names.toUtf8(), "UTF-16LE"), 0, nullptr, utf16,
-         0},
-        {"UTF-16 LE without its mark", Iconv::Encode(names.toUtf8(), "UTF-16LE"), 0, nullptr, utf16, 0},
+        {"UTF-16 with its mark", "\xFF\xFE" + le, 0, nullptr, utf16, 0},
+        {"UTF-16 LE without its mark", le, 0, nullptr, utf16, 0},
         {"UTF-16 BE without its mark", Iconv::Encode(names.toUtf8(), "UTF-16BE"), 0, nullptr, utf16, 0},
     };
     QTemporaryDir dir;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const QString path = dir.filePath(QStringLiteral("file.csv"));
-        QFile out(path);
+        QFile out(dir.filePath(QStringLiteral("file.csv")));
         ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                    out.write(c.bytes) == c.bytes.size());
-        out.close();
+                    out.write(c.bytes) == c.bytes.size() && out.flush());
         ScopedFakeUi ui;
         ui.Prompt().QueueAnswers(c.answer ? QList<int>{c.answer} : QList<int>());
-        CTextFormatRules rules(path, 0);
+        CTextFormatRules rules(out.fileName(), 0);
         EXPECT_EQ(rules.OnInitDialog(), c.preview != nullptr);
         EXPECT_EQ(rules.GetPreview(), c.preview ? U(c.preview) : QString());
         EXPECT_EQ(rules.GetEncoding(), c.encoding);

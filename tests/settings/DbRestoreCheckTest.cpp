@@ -36,10 +36,15 @@ QMap<QString, QByteArray> Snapshot(const QString& folder)
 qint64 CopiedBytes(const QString& backup)
 {
     qint64 needed = 0;
-    QDirIterator files(backup, QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext())
+    for (QDirIterator files(backup, QDir::Files, QDirIterator::Subdirectories); files.hasNext();)
         needed += files.next().endsWith("/Buinf.sys") ? 0 : files.fileInfo().size();
     return needed;
+}
+
+// The wait dialog's opening, as its log notes it: what it does and its bar.
+QString Begun(const char* doing)
+{
+    return "Begin " + QString::fromUtf8(doing) + QString::fromUtf8("\nしばらくお待ちください。 1000");
 }
 
 bool CopyTree(const QString& from, const QString& to)
@@ -293,20 +298,13 @@ TEST_F(DbRestoreCheck, ABackupThatIsNotSoundIsRefusedWithItsReason)
             // The copy's bar from its first byte, the check's inside it, then
             // the saving and the moves; each bar runs to its end.
             const QStringList waits = m_ui.Wait().Log().mid(waited);
-            const QString copy = QString::fromUtf8("Begin バックアップのデータをコピーしています。\n"
-                                                   "しばらくお待ちください。 1000");
-            const QString check = QString::fromUtf8("Begin バックアップのデータベースを確認しています。\n"
-                                                    "しばらくお待ちください。 1000");
-            const QString restoring = QString::fromUtf8("Begin データベースを復元しています。\n"
-                                                        "しばらくお待ちください。 1000");
-            QStringList dialogs;
-            for (const QString& line : waits)
-                if (!line.startsWith("Pos "))
-                    dialogs << line;
-            EXPECT_EQ(dialogs, QStringList({copy, check, "End", "End", restoring, "End"}));
-            for (const qsizetype ended : {waits.indexOf(check), waits.indexOf("End"), waits.size() - 1}) {
+            const QString check = Begun("バックアップのデータベースを確認しています。");
+            QStringList dialogs = waits;
+            dialogs.removeIf([](const QString& line) { return line.startsWith("Pos "); });
+            EXPECT_EQ(dialogs, QStringList({Begun("バックアップのデータをコピーしています。"), check, "End",
+                                            "End", Begun("データベースを復元しています。"), "End"}));
+            for (const qsizetype ended : {waits.indexOf(check), waits.indexOf("End"), waits.size() - 1})
                 EXPECT_EQ(waits.value(ended - 1), "Pos 1000") << waits.value(ended).toStdString();
-            }
             EXPECT_EQ(m_ui.Wait().Depth(), 0);
             continue;
         }
@@ -329,11 +327,8 @@ TEST_F(DbRestoreCheck, ABackupThatIsNotSoundIsRefusedWithItsReason)
 TEST_F(DbRestoreCheck, AStoppedCopyLeavesTheFolderAsItWas)
 {
     ASSERT_EQ(m_session.m_manager.Release(m_session.m_id), 1);
-    const qint64 needed = CopiedBytes(m_strBackup);
-    const qint64 database = QFileInfo(m_strBackup + "/QXSelvo.vrz").size();
+    const qint64 needed = CopiedBytes(m_strBackup), database = QFileInfo(m_strBackup + "/QXSelvo.vrz").size();
     ASSERT_LT(database, 1 << 20) << "copied in one block";
-    const QString copy = QString::fromUtf8("Begin バックアップのデータをコピーしています。\n"
-                                           "しばらくお待ちください。 1000");
     const QMap<QString, QByteArray> before = Snapshot(m_strFolder);
     for (const bool atFirstBlock : {true, false}) {
         SCOPED_TRACE(atFirstBlock);
@@ -350,7 +345,7 @@ TEST_F(DbRestoreCheck, AStoppedCopyLeavesTheFolderAsItWas)
         EXPECT_EQ(staged.GetRefusal(), QString::fromUtf8("データベースの復元を中止しました。") + kUnchanged);
         const QStringList waits = m_ui.Wait().Log().mid(waited);
         ASSERT_GE(waits.size(), 3);
-        EXPECT_EQ(waits.first(), copy);
+        EXPECT_EQ(waits.first(), Begun("バックアップのデータをコピーしています。"));
         EXPECT_EQ(waits.last(), "End");
         QList<int> bar;
         for (const QString& line : waits.mid(1, waits.size() - 2)) {

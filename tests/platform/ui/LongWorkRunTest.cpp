@@ -47,8 +47,7 @@ bool SpinUntilStopped()
 // release, of the mouse in its middle or of the space bar.
 void PostClick(QPushButton& button, bool mouse)
 {
-    const QPointF at = QRectF(button.rect()).center();
-    const QPointF global = button.mapToGlobal(at);
+    const QPointF at = QRectF(button.rect()).center(), global = button.mapToGlobal(at);
     const auto post = [&button](QEvent* event) { QCoreApplication::postEvent(&button, event); };
     if (mouse) {
         post(new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, {}));
