@@ -929,7 +929,7 @@ CCsvReader::End CCsvReader::Stream(const RowSink& sink, bool showWait, qint64* l
         wait.emplace(*length, kWaitReadingFile);
     CFileBlocks blocks(file);
     bool utf8 = false;
-    End end = blocks.Rewind() ? DecideEncoding(blocks, wait, &utf8) : End::kFileError;
+    End end = blocks.Rewind() ? DecideEncoding(blocks, wait, !sink, &utf8) : End::kFileError;
     if (end == End::kRead && sink) {
         if (showWait && !wait)
             wait.emplace(*length, kWaitReadingFile);
@@ -945,13 +945,19 @@ CCsvReader::End CCsvReader::Stream(const RowSink& sink, bool showWait, qint64* l
 }
 
 CCsvReader::End CCsvReader::DecideEncoding(CFileBlocks& blocks, std::optional<CWaitProgress>& wait,
-                                           bool* utf8)
+                                           bool alone, bool* utf8)
 {
     CTextSniffer sniffer;
+    qint64 read = 0;
     for (QByteArray block = blocks.Next(); !block.isEmpty(); block = blocks.Next()) {
         if (LongWork::Stopped())
             return End::kStopped;
         sniffer.Feed(block.constData(), block.size());
+        // Where the reading is this pass alone (before the preview), its bar
+        // moves over the bytes; else the rows' reading after it moves it.
+        read += block.size();
+        if (alone && wait)
+            wait->SetPos(read);
     }
     if (blocks.Failed())
         return End::kFileError;

@@ -119,7 +119,8 @@ class CCsvReader
     // The encoding of the file's data, decided over all of it before a row
     // is read: UTF-8 (true) or CP932 (false) in `utf8`. The wait dialog
     // goes before a message or question; a cancelled question is kStopped.
-    End DecideEncoding(CFileBlocks& blocks, std::optional<CWaitProgress>& wait, bool* utf8);
+    // `alone`: no rows follow, so the bar moves over this pass.
+    End DecideEncoding(CFileBlocks& blocks, std::optional<CWaitProgress>& wait, bool alone, bool* utf8);
     // The rows of the data in that encoding, parsed a block at a time.
     End ParseBlocks(CFileBlocks& blocks, bool utf8, const RowSink& sink, CWaitProgress* wait);
     // UTF-8 (true) or CP932 (false) for a file of these bytes, asking when

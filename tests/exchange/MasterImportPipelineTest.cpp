@@ -516,9 +516,9 @@ void ImportCustomersUnderTheWaitDialog(MasterImportPipelineTest& test, CWaitWatc
     EXPECT_EQ(prompt.Texts(), QStringList{U("300件のデータを新規登録しました。\n")});
     const QString reading = U("ファイルを読み込んでいます。"), importing = U("データを読み込んでいます。");
     EXPECT_EQ(WaitSteps(test.m_ui.Wait().Log()),
-              QStringList({"Begin " + reading + " 100", "End", "Begin " + reading + " 100", "Pos 99", "End",
-                           "Begin " + importing + " 100", "Pos 99", "End", "Begin " + importing + " 100",
-                           "Pos 99", "End"}));
+              QStringList({"Begin " + reading + " 100", "Pos 100", "End", "Begin " + reading + " 100",
+                           "Pos 99", "End", "Begin " + importing + " 100", "Pos 99", "End",
+                           "Begin " + importing + " 100", "Pos 99", "End"}));
 }
 
 TEST_F(MasterImportPipelineTest, AnImportShowsTheWaitDialogWithProgress)
